@@ -1,0 +1,36 @@
+// The class registry: classes found by their names, as RVF and component
+// streams name them. A class is registered with a factory that makes a new
+// instance; components are made with their owner (other classes ignore it).
+#pragma once
+
+#include <functional>
+#include <type_traits>
+
+#include "platform/core/object.h"
+
+class TComponent;
+
+struct TPersistentClassInfo {
+    AnsiString Name;
+    std::function<TPersistent*(TComponent* Owner)> Create;
+};
+// A class reference: null for none. Stays valid while the program runs.
+using TPersistentClass = const TPersistentClassInfo*;
+
+// Registers (or re-registers, replacing the factory) a class under its name.
+TPersistentClass RegisterClass(const AnsiString& Name, std::function<TPersistent*(TComponent* Owner)> Create);
+// Convenience for a class T with a default constructor (or one taking an owner for components).
+template <class T> TPersistentClass RegisterClass(const AnsiString& Name)
+{
+    return RegisterClass(Name, [](TComponent* Owner) -> TPersistent* {
+        if constexpr (std::is_constructible_v<T, TComponent*>)
+            return new T(Owner);
+        else
+            return new T();
+    });
+}
+void UnRegisterClass(const AnsiString& Name);
+// The registered class of that name (ignoring case), or null.
+TPersistentClass GetClass(const AnsiString& Name);
+// The same; EClassNotFound "Class <name> not found" when it is not registered.
+TPersistentClass FindClass(const AnsiString& Name);

@@ -1,0 +1,89 @@
+// TList: the class library's list of untyped pointers, and TObjectList: a list
+// of objects that owns them when OwnsObjects is set (the default).
+// Indexes count from 0; a bad index raises EListError "List index out of bounds (%d)".
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "platform/core/object.h"
+
+// Compares two entries: negative, 0 or positive.
+using TListSortCompare = std::function<int(void* Item1, void* Item2)>;
+
+class TList : public TObject {
+public:
+    TList() = default;
+    ~TList() override = default;
+    const char* ClassName() const override { return "TList"; }
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    void SetCount(int newCount);  // new entries are null
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
+    void SetCapacity(int newCapacity);
+
+    void* Get(int index) const;
+    void Put(int index, void* item);
+    void* operator[](int index) const { return Get(index); }
+    void* First() const;
+    void* Last() const;
+
+    int Add(void* item);
+    void Insert(int index, void* item);
+    void Delete(int index);
+    int Remove(void* item);      // index it had, or -1
+    void* Extract(void* item);   // removes the first occurrence; returns it, or null
+    int IndexOf(void* item) const;
+    void Exchange(int index1, int index2);
+    void Move(int curIndex, int newIndex);
+    void Pack();                 // removes null entries
+    void Sort(const TListSortCompare& compare);
+    virtual void Clear();
+
+protected:
+    [[noreturn]] static void Error(const char* message, int data);
+
+private:
+    std::vector<void*> FItems;
+};
+
+// Objects held by pointer. With OwnsObjects, Delete, Remove, Clear, Put and the
+// destructor free the objects they take out; Extract never does.
+class TObjectList : public TObject {
+public:
+    explicit TObjectList(bool ownsObjects = true) : FOwnsObjects(ownsObjects) {}
+    ~TObjectList() override;
+    const char* ClassName() const override { return "TObjectList"; }
+
+    bool OwnsObjects() const { return FOwnsObjects; }
+    void SetOwnsObjects(bool value) { FOwnsObjects = value; }
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
+    void SetCapacity(int newCapacity);
+
+    TObject* Get(int index) const;
+    void Put(int index, TObject* item);
+    TObject* operator[](int index) const { return Get(index); }
+    TObject* First() const;
+    TObject* Last() const;
+
+    int Add(TObject* item);
+    void Insert(int index, TObject* item);
+    void Delete(int index);
+    int Remove(TObject* item);
+    TObject* Extract(TObject* item);
+    TObject* ExtractAt(int index);  // removes the entry without freeing it
+    int IndexOf(const TObject* item) const;
+    void Exchange(int index1, int index2);
+    void Move(int curIndex, int newIndex);
+    void Sort(const std::function<int(TObject* Item1, TObject* Item2)>& compare);
+    virtual void Clear();  // frees from index 0 upwards, then empties
+
+protected:
+    void CheckIndex(int index) const;
+
+private:
+    std::vector<TObject*> FItems;
+    bool FOwnsObjects;
+};

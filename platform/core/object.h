@@ -1,0 +1,43 @@
+// The roots of the class hierarchy: TObject (virtual destruction, class name)
+// and TPersistent (copying between objects with Assign/AssignTo), and the
+// notify event that most components raise.
+#pragma once
+
+#include <functional>
+
+#include "platform/core/types.h"
+
+class TObject {
+public:
+    TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+    virtual ~TObject() = default;
+
+    // The class's name as the class library spells it ("TBitmap"); streams and
+    // registries find classes by it. Every class that is stored or registered
+    // by name overrides it.
+    virtual const char* ClassName() const { return "TObject"; }
+};
+
+// An event: a callable member, called only when set. Sender is the object that raises it.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TPersistent : public TObject {
+public:
+    const char* ClassName() const override { return "TPersistent"; }
+
+    // Copies Source into this object. The default asks Source to AssignTo this
+    // object; a null Source or a pair that neither side knows raises
+    // EConvertError "Cannot assign a <source class> to a <this class>".
+    virtual void Assign(const TPersistent* Source);
+
+protected:
+    // Copies this object into Dest; the default raises the assign error.
+    virtual void AssignTo(TPersistent* Dest) const;
+    // The owner in the object tree (for names in messages); none by default.
+    virtual TPersistent* GetOwner() const { return nullptr; }
+
+private:
+    [[noreturn]] void AssignError(const TPersistent* Source) const;
+};

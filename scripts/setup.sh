@@ -1,0 +1,28 @@
+# Installs, with apt-get, whatever Kelvor needs to build, test and run that this
+# machine lacks. Sourced by run.sh and test.sh; does nothing when all is present.
+
+kelvor_packages=(
+  cmake ninja-build g++ make pkg-config
+  qt6-base-dev qt6-qpa-plugins
+  libjpeg-dev libicu-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core xvfb xauth
+)
+
+kelvor_install_missing() {
+  local missing=()
+  local p
+  for p in "${kelvor_packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
