@@ -8,6 +8,8 @@
 #include "platform/core/object.h"
 #include "platform/core/sysutils.h"
 
+class TComponent;
+
 enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 // The class library's older names of the origins.
 inline constexpr TSeekOrigin soFromBeginning = soBeginning;
@@ -38,8 +40,11 @@ public:
     // start); returns the bytes copied.
     int64_t CopyFrom(TStream& Source, int64_t Count);
 
-    // Little-endian helpers for binary formats.
-    void WriteString(const AnsiString& s) { WriteBuffer(s.data(), static_cast<int64_t>(s.size())); }
+    // Writes Instance as a component stream (the binary "TPF0" form).
+    void WriteComponent(TComponent* Instance);
+    // Reads a component stream into Instance, or, when Instance is null, into a
+    // new component of the registered class the stream names (owned by the caller).
+    TComponent* ReadComponent(TComponent* Instance);
 };
 
 // Bytes in memory. Memory() stays valid until the size changes.
