@@ -1,3 +1,4 @@
+// The document library's own lists: the owning object list, and the integer and colour lists.
 #include "document/rvclasses.h"
 
 #include <algorithm>
@@ -67,6 +68,9 @@ int TRVIntegerList::AddUnique(int Value)
 
 void TRVIntegerList::Assign(const TRVIntegerList* Source)
 {
+    // Assigning a list to itself keeps it as it is (clearing first would empty it).
+    if (Source == this)
+        return;
     FItems.clear();
     if (Source)
         FItems = Source->FItems;

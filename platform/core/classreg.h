@@ -17,7 +17,9 @@ struct TPersistentClassInfo {
 // A class reference: null for none. Stays valid while the program runs.
 using TPersistentClass = const TPersistentClassInfo*;
 
-// Registers (or re-registers, replacing the factory) a class under its name.
+// Registers (or re-registers, replacing the factory) a class under its name; the
+// class reference for a name is always the same one. Registration belongs to
+// start-up: replacing a factory while another thread creates through it is a race.
 TPersistentClass RegisterClass(const AnsiString& Name, std::function<TPersistent*(TComponent* Owner)> Create);
 // Convenience for a class T with a default constructor (or one taking an owner for components).
 template <class T> TPersistentClass RegisterClass(const AnsiString& Name)

@@ -2,7 +2,14 @@
 // platform's rules. An unknown code page falls back to the ANSI code page; a
 // byte the code page does not define (or a malformed multi-byte sequence) maps
 // to the code point of its own value; a UTF-16 unit with no equivalent in the
-// code page becomes the default character '?'.
+// code page becomes the default character '?'. Best-fit mapping is not done.
+//
+// Converted here: UTF-8 (65001, our own code), CP_SYMBOL (42: byte b <-> U+F000 + b,
+// control bytes below 0x20 kept as themselves), and through tables built once
+// from ICU: 874, 932, 936, 949, 950, 1250-1258, the OEM pages 437, 720, 737, 775,
+// 850, 852, 855, 857, 858, 860-863, 865, 866, 869, Mac Roman 10000, ASCII 20127,
+// KOI8-R 20866, KOI8-U 21866, ISO-8859 28591-28599, 28603, 28605. Every call is
+// safe from any thread and linear in the length of the text.
 #pragma once
 
 #include "platform/core/types.h"
@@ -18,9 +25,14 @@ enum : unsigned {
     CP_UTF8 = 65001,
 };
 
-// The ANSI code page: that of the locale's character set (LC_ALL, LC_CTYPE,
-// LANG): 65001 for UTF-8, 1252 for Latin-1 and the C locale's ASCII, or the
-// Windows code page of the same name. SetACP overrides it (tests, settings).
+// The ANSI code page: that of the locale's character set (LC_ALL, then LC_CTYPE,
+// then LANG, as setlocale chooses): 65001 for UTF-8, 1252 for ISO-8859-1, 20866
+// for KOI8-R, 932 for Shift_JIS, 936 for GB2312/GBK/GB18030 (GB18030's four-byte
+// forms then read byte by byte), the Windows code page of the same name for the
+// others. The C and POSIX locales, an unset locale and any character set not
+// converted here give 65001: programs on current Linux systems read and write
+// UTF-8 whatever their locale says. The locale is read once; SetACP overrides
+// it (tests, settings), and SetACP(0) reads the locale again.
 unsigned GetACP();
 void SetACP(unsigned CodePage);  // 0 returns to the locale's
 unsigned GetOEMCP();             // 437 unless set
@@ -32,20 +44,29 @@ unsigned ResolveCodePage(unsigned CodePage);
 
 // True when the code page can be converted here.
 bool IsValidCodePage(unsigned CodePage);
-// Maximum bytes per character of the code page (1 for single-byte ones, 4 for UTF-8).
+// Maximum bytes per character of the code page (1 for single-byte ones, 2 for
+// double-byte ones, 4 for UTF-8); an unknown code page answers for the ANSI one.
 int CodePageMaxCharSize(unsigned CodePage);
+// True for a byte that starts a character of two bytes (of two to four in UTF-8).
 bool IsDBCSLeadByteEx(unsigned CodePage, unsigned char Byte);
 
 // Windows-style calls: convert Count bytes/units (-1: up to and including a
 // terminating zero). With a null or empty output they return the length
 // needed; otherwise they fill at most OutSize elements and return how many,
-// 0 when the output is too small. Flags are accepted and ignored.
+// 0 when the output is too small (nothing is then written). 0 also for no input,
+// Count 0 or below -1, a negative OutSize, or a code page that cannot be converted
+// even as the ANSI one. Flags are accepted and ignored.
+// WideCharToMultiByte writes the first byte of DefaultChar (or '?') for a unit
+// with no equivalent (once for a surrogate pair) and then sets *UsedDefaultChar;
+// a DefaultChar that is a lead byte of the code page is replaced by '?'. UTF-8
+// has no default character: a lone surrogate becomes U+FFFD.
 int MultiByteToWideChar(unsigned CodePage, unsigned Flags, const char* MultiByteStr, int Count,
                         WideChar* WideCharStr, int OutSize);
 int WideCharToMultiByte(unsigned CodePage, unsigned Flags, const WideChar* WideCharStr, int Count,
                         char* MultiByteStr, int OutSize, const char* DefaultChar, bool* UsedDefaultChar);
 
-// The same conversions on whole strings.
+// The same conversions on whole strings. Should even the ANSI code page be
+// unconvertible, the result is one '?' per byte or unit.
 WideString AnsiToWide(const AnsiString& s, unsigned CodePage = CP_ACP);
 AnsiString WideToAnsi(const WideString& s, unsigned CodePage = CP_ACP);
 // UTF-8 <-> UTF-16. A malformed UTF-8 byte becomes the code point of its value;
@@ -53,9 +74,14 @@ AnsiString WideToAnsi(const WideString& s, unsigned CodePage = CP_ACP);
 WideString UTF8Decode(const AnsiString& s);
 AnsiString UTF8Encode(const WideString& s);
 
-// Stepping through multi-byte text by characters. CharNextExA returns the start
-// of the next character (never past End); CharPrevExA the start of the character
-// before Current (never before Start).
+// Stepping through multi-byte text by characters, as the conversions divide it:
+// a lead byte and its trail byte are one character when they form a defined
+// one, a malformed UTF-8 byte is a character of its own. CharNextExA returns the
+// start of the next character (never past End; Current itself at or past End);
+// CharPrevExA the start of the character before Current (never before Start;
+// Start itself when Current is not after it). Start and Current must be
+// character boundaries. CharPrevExA in a double-byte code page looks back over
+// the run of possible lead bytes before Current, as the platform's does.
 const char* CharNextExA(unsigned CodePage, const char* Current, const char* End);
 const char* CharPrevExA(unsigned CodePage, const char* Start, const char* Current);
 // The same in the ANSI code page.

@@ -3,6 +3,7 @@
 // Notification(opRemove) before another component goes away.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/core/object.h"
@@ -19,44 +20,81 @@ enum TComponentStateFlag : unsigned {
 };
 using TComponentState = unsigned;
 
+// A node of the owner tree. The owner owns its components: it frees them when it
+// is freed, the last inserted first, and a component freed on its own leaves its
+// owner. Whenever a component enters or leaves an owner, the owner and everything
+// below it hear Notification(component, opInsert / opRemove).
+//
+// Free notifications are two-way links: after A->FreeNotification(B), each of A
+// and B hears Notification(other, opRemove) before the other goes away, and the
+// link is gone once either side is gone (or RemoveFreeNotification is called), so
+// no component keeps a pointer to a freed one. A component can hear about the same
+// removal twice (through its owner and through a link): handlers just drop the
+// reference they hold.
+//
+// Destruction: the destructor first sets csDestroying on the component and on
+// everything it owns, then notifies its free-notification links, frees its
+// components, and leaves its owner. C++ runs a subclass's destructor before this
+// one, with virtual calls bound to the class being destroyed; a subclass whose
+// cleanup should see csDestroying, or whose owned components (or own Notification)
+// must still see the subclass while they go, calls Destroying() and then
+// DestroyComponents() at the start of its own destructor.
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* AOwner);
-    // Notifies and frees every owned component, tells every component that asked
-    // for a free notification, then leaves its owner.
     ~TComponent() override;
     const char* ClassName() const override { return "TComponent"; }
 
     TComponent* Owner() const { return FOwner; }
     const AnsiString& Name() const { return FName; }
-    // Empty, or a valid identifier unique among the owner's components
-    // (EComponentError otherwise).
+    // Empty, or a valid identifier unique, ignoring case, among the owner's
+    // components: EComponentError "''%s'' is not a valid component name" or
+    // "A component named %s already exists" otherwise.
     virtual void SetName(const AnsiString& NewName);
     int Tag() const { return FTag; }
     void SetTag(int value) { FTag = value; }
     TComponentState ComponentState() const { return FComponentState; }
 
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    TComponent* Components(int index) const;
+    TComponent* Components(int index) const;  // EListError for a bad index
     int ComponentIndex() const;  // index among the owner's components, -1 without owner
-    TComponent* FindComponent(const AnsiString& AName) const;  // name ignoring case
-    void InsertComponent(TComponent* AComponent);  // takes over ownership
-    void RemoveComponent(TComponent* AComponent);  // gives it up (the caller owns it then)
+    TComponent* FindComponent(const AnsiString& AName) const;  // name ignoring case; null for ""
+    // Takes over ownership, from a previous owner too. Raises the duplicate-name
+    // error (and changes nothing) when AComponent's name is taken here.
+    void InsertComponent(TComponent* AComponent);
+    // Gives up ownership (the caller owns it then); nothing when not owned here.
+    void RemoveComponent(TComponent* AComponent);
+    // Frees every owned component, the last inserted first, each after the owner
+    // tree has heard Notification(component, opRemove).
     void DestroyComponents();
 
     // AComponent will hear Notification(this, opRemove) before this one goes
-    // away, and this one hears it before AComponent goes away.
+    // away, and this one hears it before AComponent goes away. Nothing happens
+    // for null, for this component itself, or when either is being destroyed.
     void FreeNotification(TComponent* AComponent);
     void RemoveFreeNotification(TComponent* AComponent);
 
-    // Marks the component as being destroyed (set first in the destructor).
+    // Sets csDestroying on this component and everything it owns.
     void Destroying();
-    // Called after a component has been read from a stream.
+    // Called after a component has been read from a stream: clears csLoading.
     virtual void Loaded();
+
+    // Streaming: Name and Tag, the properties every component publishes.
+    const TPropertyTable* PropertyTable() const override;
+    // The components written as this one's children in a component stream (none
+    // by default), and the parent given to a child read from one.
+    virtual void GetChildren(const std::function<void(TComponent* Child)>& Proc, TComponent* Root)
+    {
+        (void)Proc;
+        (void)Root;
+    }
+    virtual void SetParentComponent(TComponent* Parent) { (void)Parent; }
 
 protected:
     // AComponent is being added (opInsert) to or removed (opRemove) from the
-    // owner tree, or a component this one asked about is going away.
+    // owner tree, or a component linked by FreeNotification is going away. This
+    // base drops the free-notification link on opRemove and passes the call on
+    // to every owned component; overrides call it.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     void SetComponentState(TComponentState state) { FComponentState = state; }
     void Include(TComponentStateFlag flag) { FComponentState |= flag; }
@@ -64,8 +102,13 @@ protected:
     TPersistent* GetOwner() const override { return FOwner; }
 
 private:
+    // The component-stream reader and writer set csLoading, csReading and csWriting.
+    friend class TReader;
+    friend class TWriter;
+
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
+    void RemoveNotification(TComponent* AComponent);
     void ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName) const;
 
     TComponent* FOwner = nullptr;

@@ -1,7 +1,8 @@
-// Format: the class library's formatting of text with numbered-free specifiers
-// %[-][width][.precision]type, with '*' taking width or precision from the arguments.
-#include <cinttypes>
-#include <cstdio>
+// Format: the class library's formatting of text with specifiers (no argument
+// indexes) %[-][width][.precision]type, '*' taking width or precision from the arguments.
+#include <charconv>
+#include <cstdint>
+#include <vector>
 
 #include "platform/core/sysutils.h"
 
@@ -35,6 +36,21 @@ AnsiString Digits(uint64_t magnitude, int base, bool upper, int precision)
     return text;
 }
 
+// A floating-point number as C's printf writes it in the C locale ('.' before the
+// decimals) whatever the process locale is: to_chars never consults the locale.
+AnsiString FloatText(long double value, std::chars_format form, int precision)
+{
+    // The widest fixed form of a long double has under 5,000 digits before the point.
+    std::vector<char> buffer(static_cast<size_t>(precision) + 128);
+    for (;;) {
+        const std::to_chars_result r =
+            std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, form, precision);
+        if (r.ec == std::errc())
+            return AnsiString(buffer.data(), r.ptr);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 } // namespace
 
 AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> args)
@@ -51,6 +67,9 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             ++i;
             const TFormatArg& a = nextArg();
             if (a.GetKind() != TFormatArg::Kind::Int && a.GetKind() != TFormatArg::Kind::UInt)
+                FormatError(format);
+            // The same bound as written digits: a huge width would only exhaust memory.
+            if (a.AsInt() < -100000 || a.AsInt() > 100000)
                 FormatError(format);
             return static_cast<int>(a.AsInt());
         }
@@ -106,8 +125,8 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             bool negative = a.GetKind() == TFormatArg::Kind::Int && v < 0;
             uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
             if ((type == 'u' || type == 'U') && negative) {
-                // The class library shows a negative value's 32-bit pattern.
-                magnitude = static_cast<uint32_t>(v);
+                // The class library shows a negative value's 32-bit pattern (64 bits for a wider one).
+                magnitude = v >= INT32_MIN ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
                 negative = false;
             }
             text = (negative ? "-" : "") + Digits(magnitude, 10, false, precision);
@@ -118,8 +137,11 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             if (!isInt)
                 FormatError(format);
             int64_t v = a.AsInt();
-            // A negative 32-bit value shows its 32-bit pattern, a wider one its 64 bits.
-            uint64_t bits = (v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
+            // A negative 32-bit value shows its 32-bit pattern, a wider one its 64 bits;
+            // unsigned arguments are shown as they are.
+            const bool signedArg = a.GetKind() == TFormatArg::Kind::Int;
+            uint64_t bits = (signedArg && v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v)
+                                                                    : static_cast<uint64_t>(v);
             text = Digits(bits, 16, true, precision);  // the class library writes upper case
             break;
         }
@@ -146,18 +168,24 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
         case 'E':
         case 'g':
         case 'G': {
-            long double v = a.GetKind() == TFormatArg::Kind::Float ? a.AsFloat()
-                            : isInt                                 ? static_cast<long double>(a.AsInt())
-                                                                    : (FormatError(format), 0.0L);
-            char spec[8] = {'%', '.', '*', 'L', static_cast<char>(type | 0x20), 0};
-            int prec = precision >= 0 ? precision : (type == 'g' || type == 'G' ? 15 : 2);
-            char buffer[512];
-            std::snprintf(buffer, sizeof buffer, spec, prec, v);
-            text = buffer;
-            if (type == 'E' || type == 'G')
+            if (a.GetKind() != TFormatArg::Kind::Float && !isInt)
+                FormatError(format);
+            const long double v = a.GetKind() == TFormatArg::Kind::Float
+                                      ? a.AsFloat()
+                                      : a.GetKind() == TFormatArg::Kind::UInt
+                                            ? static_cast<long double>(static_cast<uint64_t>(a.AsInt()))
+                                            : static_cast<long double>(a.AsInt());
+            const char lower = static_cast<char>(type | 0x20);
+            const std::chars_format form = lower == 'f'   ? std::chars_format::fixed
+                                           : lower == 'e' ? std::chars_format::scientific
+                                                          : std::chars_format::general;
+            // %g defaults to 15 significant digits, %f and %e to 2 decimals.
+            const int prec = precision >= 0 ? precision : (lower == 'g' ? 15 : 2);
+            text = FloatText(v, form, prec);
+            if (type != lower)  // %E, %G, %F: "E", "INF", "NAN"
                 for (char& ch : text)
-                    if (ch == 'e')
-                        ch = 'E';
+                    if (ch >= 'a' && ch <= 'z')
+                        ch = static_cast<char>(ch - ('a' - 'A'));
             break;
         }
         default:

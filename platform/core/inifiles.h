@@ -1,13 +1,17 @@
 // Ini files with the platform's profile rules: sections and keys match ignoring
-// case, keys keep their file order, values are trimmed and lose one pair of
-// surrounding quotes, CR LF and LF both end lines. Rewriting a file keeps every
-// line it did not change (comments, blank lines, unknown sections) byte for byte.
+// ASCII case, the first of duplicate sections or keys counts, keys keep their
+// file order, values are trimmed of blanks and tabs and lose one pair of
+// surrounding quotes, CR LF and LF both end lines, ';' and '#' start comments.
+// Rewriting a file keeps every line it did not change (comments, blank lines,
+// unknown sections, the line breaks) byte for byte.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/core/object.h"
 #include "platform/core/stringlist.h"
+#include "platform/core/sysutils.h"
 
 class TIniData;
 
@@ -29,11 +33,13 @@ public:
     virtual bool ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default);
     virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);  // "1" / "0"
 
+    // These clear Strings first.
     virtual void ReadSection(const AnsiString& Section, TStrings& Strings) = 0;  // keys, in file order
     virtual void ReadSections(TStrings& Strings) = 0;
     virtual void ReadSectionValues(const AnsiString& Section, TStrings& Strings) = 0;  // "key=value"
     virtual void EraseSection(const AnsiString& Section) = 0;
     virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident) = 0;
+    // A section exists when it holds a key.
     virtual bool SectionExists(const AnsiString& Section);
     virtual bool ValueExists(const AnsiString& Section, const AnsiString& Ident);
     // Writes pending changes; EIniFileException "Unable to write to <file>" on failure.
@@ -43,10 +49,16 @@ private:
     AnsiString FFileName;
 };
 
-// An ini file read when the object is made (a missing file is an empty one).
-// Writes change the file: they are kept in memory and written at UpdateFile and
-// when the object is freed (failures there are not reported; call UpdateFile to
-// learn of them). The file is replaced whole, never left half-written.
+// An ini file read when the object is made (a missing, unreadable or oversized
+// file reads as empty). Writes change the file: they are kept in memory and
+// written at UpdateFile and when the object is freed (failures there are not
+// reported; call UpdateFile to learn of them). The file is replaced whole,
+// never left half-written, and only when something changed.
+//
+// UpdateFile reads the file again and applies this object's edits to it in
+// order, so that edits that another object or program made to the file since
+// it was read are not lost. A file that exists but cannot be read is never
+// replaced (EIniFileException).
 class TIniFile : public TCustomIniFile {
 public:
     explicit TIniFile(const AnsiString& FileName);
@@ -63,18 +75,38 @@ public:
     void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
     void UpdateFile() override;
 
+    // True while there are changes that UpdateFile has not written.
+    bool Modified() const { return FModified; }
+
 protected:
+    struct TIniChange {
+        enum TKind { ckWrite, ckEraseSection, ckDeleteKey };
+        TKind Kind;
+        AnsiString Section;
+        AnsiString Ident;
+        AnsiString Value;
+    };
+    void Changed(TIniChange Change);
+    // Replaces the file with Text; EIniFileException when it cannot, or when
+    // the file exists and cannot be read.
+    void WriteFile(const AnsiString& Text);
+
     std::unique_ptr<TIniData> FData;
+    std::vector<TIniChange> FChanges;  // the edits since the file was last read or written
+    bool FRecordChanges = true;
     bool FModified = false;
 };
 
-// The same model in memory only: the file is written at UpdateFile alone.
+// The same model in memory only: the file is written at UpdateFile alone, with
+// the whole content of the object (edits made to the file meanwhile are lost).
 class TMemIniFile : public TIniFile {
 public:
     explicit TMemIniFile(const AnsiString& FileName);
-    ~TMemIniFile() override;
+    ~TMemIniFile() override;  // drops unwritten changes
     const char* ClassName() const override { return "TMemIniFile"; }
-    // Replaces the whole content with ini text (as if read from the file).
+    void UpdateFile() override;
+    // Replaces the whole content with ini text, one line per entry (as if read from the file).
     void SetStrings(const TStrings& List);
+    // The lines of the content, comments and blank lines included.
     void GetStrings(TStrings& List) const;
 };

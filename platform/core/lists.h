@@ -1,6 +1,7 @@
 // TList: the class library's list of untyped pointers, and TObjectList: a list
 // of objects that owns them when OwnsObjects is set (the default).
 // Indexes count from 0; a bad index raises EListError "List index out of bounds (%d)".
+// Sort keeps equal entries in their order.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 // Compares two entries: negative, 0 or positive.
 using TListSortCompare = std::function<int(void* Item1, void* Item2)>;
 
+// Holds pointers and owns nothing.
 class TList : public TObject {
 public:
     TList() = default;
@@ -47,8 +49,10 @@ private:
     std::vector<void*> FItems;
 };
 
-// Objects held by pointer. With OwnsObjects, Delete, Remove, Clear, Put and the
-// destructor free the objects they take out; Extract never does.
+// Objects held by pointer. With OwnsObjects, Delete, Remove, Clear, Put (over a
+// different object) and the destructor free the objects they take out; Extract and
+// ExtractAt never do. An entry is always out of the list before it is freed, so its
+// destructor may look at or change the list without being freed twice.
 class TObjectList : public TObject {
 public:
     explicit TObjectList(bool ownsObjects = true) : FOwnsObjects(ownsObjects) {}
@@ -78,7 +82,9 @@ public:
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);
     void Sort(const std::function<int(TObject* Item1, TObject* Item2)>& compare);
-    virtual void Clear();  // frees from index 0 upwards, then empties
+    // Frees from index 0 upwards. The list is already empty while the entries are
+    // freed; entries that their destructors add are freed as well.
+    virtual void Clear();
 
 protected:
     void CheckIndex(int index) const;

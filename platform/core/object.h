@@ -7,6 +7,9 @@
 
 #include "platform/core/types.h"
 
+class TFiler;
+class TPropertyTable;
+
 class TObject {
 public:
     TObject() = default;
@@ -27,13 +30,21 @@ class TPersistent : public TObject {
 public:
     const char* ClassName() const override { return "TPersistent"; }
 
-    // Copies Source into this object. The default asks Source to AssignTo this
-    // object; a null Source or a pair that neither side knows raises
-    // EConvertError "Cannot assign a <source class> to a <this class>".
+    // Copies Source into this object. A subclass handles the sources it knows and
+    // passes the rest here; the default asks Source to AssignTo this object. A
+    // pair that neither side knows raises EConvertError "Cannot assign a <source
+    // class> to a <this class>", with "nil" as the source class for a null Source.
     virtual void Assign(const TPersistent* Source);
 
+    // Streaming (see typinfo.h and compstream.h): the table of the properties the
+    // class publishes (none by default; a subclass's table names its parent's), and
+    // the properties it streams itself through Filer->DefineProperty/DefineBinaryProperty.
+    virtual const TPropertyTable* PropertyTable() const { return nullptr; }
+    virtual void DefineProperties(TFiler* Filer) { (void)Filer; }
+
 protected:
-    // Copies this object into Dest; the default raises the assign error.
+    // Copies this object into Dest when this class knows Dest's; the default
+    // raises the assign error.
     virtual void AssignTo(TPersistent* Dest) const;
     // The owner in the object tree (for names in messages); none by default.
     virtual TPersistent* GetOwner() const { return nullptr; }

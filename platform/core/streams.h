@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/core/object.h"
@@ -16,21 +17,27 @@ inline constexpr TSeekOrigin soFromBeginning = soBeginning;
 inline constexpr TSeekOrigin soFromCurrent = soCurrent;
 inline constexpr TSeekOrigin soFromEnd = soEnd;
 
+// The abstract stream: a position in a sequence of bytes. Read and Write
+// report how much they moved; ReadBuffer and WriteBuffer move all or raise.
 class TStream : public TObject {
 public:
     const char* ClassName() const override { return "TStream"; }
 
-    // Reads up to Count bytes; returns how many were read (0 at the end).
+    // Reads up to Count bytes; returns how many were read (0 at the end, on an
+    // error or for a Count of 0 or less).
     virtual int64_t Read(void* Buffer, int64_t Count) = 0;
-    // Writes up to Count bytes; returns how many were written.
+    // Writes up to Count bytes; returns how many were written (fewer on an error).
     virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
-    // Moves the position; returns the new position. A memory stream lets the
-    // position pass the end (reads there return 0 bytes).
+    // Moves the position; returns the new position, or -1 (position unchanged)
+    // for a position before the start or one that does not fit 64 bits. A memory
+    // stream lets the position pass the end (reads there return 0 bytes).
     virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
 
     int64_t Position() { return Seek(0, soCurrent); }
     void SetPosition(int64_t value) { Seek(value, soBeginning); }
+    // The default finds the end by seeking there and back.
     virtual int64_t Size();
+    // The default raises EStreamError: a stream must say how it changes its size.
     virtual void SetSize(int64_t NewSize);
 
     // All or nothing: EReadError "Stream read error" / EWriteError "Stream write error".
@@ -47,7 +54,9 @@ public:
     TComponent* ReadComponent(TComponent* Instance);
 };
 
-// Bytes in memory. Memory() stays valid until the size changes.
+// Bytes in memory. Memory() stays valid until the size changes. A write past
+// the end grows the stream, the gap filled with zeros; a stream that cannot grow
+// (past 1 TiB, or out of memory) writes nothing.
 class TMemoryStream : public TStream {
 public:
     const char* ClassName() const override { return "TMemoryStream"; }
@@ -55,12 +64,15 @@ public:
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
     int64_t Size() override { return static_cast<int64_t>(FData.size()); }
-    void SetSize(int64_t NewSize) override;  // new bytes are zero
+    // New bytes are zero; a position past the new end moves to it. EOutOfMemory
+    // when the stream cannot grow, EStreamError for a negative size.
+    void SetSize(int64_t NewSize) override;
 
     void* Memory() { return FData.data(); }
     const void* Memory() const { return FData.data(); }
     void Clear();
-    void LoadFromStream(TStream& Stream);      // all of Stream, from its start
+    // All of Stream, from its start; on a failed read the stream is unchanged.
+    void LoadFromStream(TStream& Stream);
     void SaveToStream(TStream& Stream) const;  // all bytes, at Stream's position
     void LoadFromFile(const AnsiString& FileName);
     // Replaces the file only once every byte is written.
@@ -72,8 +84,12 @@ private:
 };
 
 // A file opened or created with the fm... modes of sysutils.h. fmCreate makes a
-// new empty file (EFCreateError when it cannot); otherwise the file is opened
-// (EFOpenError). The share modes are accepted and have no effect here.
+// new empty file or empties an existing one (EFCreateError when it cannot);
+// otherwise the file is opened (EFOpenError; a folder cannot be opened). The
+// share modes are accepted and have no effect here. The handle is owned, closed
+// on exec and with the stream. Read and Write repeat the system call until all
+// bytes moved, the end is reached or an error occurs. Nothing waits: a FIFO
+// opens at once and a read returns only the bytes that are there.
 class TFileStream : public TStream {
 public:
     TFileStream(const AnsiString& FileName, unsigned Mode);
@@ -82,6 +98,8 @@ public:
     int64_t Read(void* Buffer, int64_t Count) override;
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    // Truncates or extends the file (EWriteError on failure); a position past
+    // the new end moves to it.
     void SetSize(int64_t NewSize) override;
 
     const AnsiString& FileName() const { return FFileName; }
@@ -92,7 +110,8 @@ private:
     int FHandle = -1;
 };
 
-// A memory stream over a string: DataString() is every byte written.
+// A memory stream over a string: DataString() is every byte written. It follows
+// the memory stream's rules for positions, growth and SetSize.
 class TStringStream : public TStream {
 public:
     explicit TStringStream(const AnsiString& AString = AnsiString());
@@ -113,7 +132,9 @@ private:
 
 // Writes a file so that a failure never leaves a truncated file in place of a
 // good one: Writer fills a temporary file in the same folder, which is flushed
-// to disk and renamed over FileName (keeping an existing file's permissions).
+// to disk and renamed over FileName (keeping an existing file's permission bits;
+// a symbolic link is followed, so that the link stays and its target changes).
 // Raises EFCreateError when the temporary file cannot be made and EWriteError
-// when writing or renaming fails; the old file is then untouched.
+// when flushing or renaming fails; an exception from Writer passes unchanged.
+// On any failure the temporary file is removed and the old file is untouched.
 void SafeWriteFile(const AnsiString& FileName, const std::function<void(TStream& Stream)>& Writer);

@@ -2,6 +2,7 @@
 // not owned unless OwnsObjects is set. Indexes count from 0.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/core/object.h"
@@ -10,25 +11,45 @@ class TStream;
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// Strings compare by CompareStrings: the locale's case-insensitive comparison
+// (AnsiCompareText), or AnsiCompareStr when CaseSensitive. A Sorted list stays in
+// that order: Add inserts at the sorted place, Find and IndexOf search by halves.
+// Strings are byte strings and may hold any byte, NUL included.
+//
+// Ownership: with OwnsObjects the list frees an entry's object when the entry is
+// deleted or cleared, when another object is put over it, and in the destructor.
+// Assign and AddStrings copy object pointers, so at most one of the two lists may
+// own them. An entry is out of the list before its object is freed.
+//
+// Errors raise EStringListError: "List index out of bounds (%d)" for a bad index,
+// "Operation not allowed on sorted list" for Insert, Put and Move on a sorted list,
+// "String list does not allow duplicates" for Add under dupError.
+//
+// OnChange follows every change, unless inside BeginUpdate/EndUpdate; the
+// outermost EndUpdate then calls it once.
 class TStringList : public TPersistent {
 public:
     TStringList() = default;
-    ~TStringList() override;
+    ~TStringList() override;  // OnChange is not called
     const char* ClassName() const override { return "TStringList"; }
-    void Assign(const TPersistent* Source) override;  // strings and objects of another list
+    // Strings and objects of another list (replacing these); any other source
+    // goes through TPersistent::Assign.
+    void Assign(const TPersistent* Source) override;
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    const AnsiString& Get(int index) const;  // EListError for a bad index
+    const AnsiString& Get(int index) const;
     void Put(int index, const AnsiString& s);
     const AnsiString& operator[](int index) const { return Get(index); }
     TObject* GetObject(int index) const;
     void PutObject(int index, TObject* object);
 
-    // Add keeps a sorted list sorted and applies Duplicates there; returns the index.
+    // Appends, or on a sorted list inserts at the sorted place; returns the index.
+    // On a sorted list a string already there is handled by Duplicates: dupIgnore
+    // returns the existing index (the object is not stored: the caller keeps it),
+    // dupError raises, dupAccept inserts before the equal strings.
     int Add(const AnsiString& s);
     int AddObject(const AnsiString& s, TObject* object);
     void AddStrings(const TStringList& strings);
-    // EListError "Operation not allowed on sorted list" when Sorted.
     void Insert(int index, const AnsiString& s);
     void InsertObject(int index, const AnsiString& s, TObject* object);
     void Delete(int index);
@@ -36,29 +57,40 @@ public:
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);
 
-    // Matches by CompareStrings (ignoring case unless CaseSensitive); binary
-    // search when Sorted. -1 when absent.
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+
+    // The first entry equal to s by CompareStrings; -1 when absent.
     int IndexOf(const AnsiString& s) const;
     int IndexOfObject(const TObject* object) const;
-    // Sorted lists only: the index of s, or where it would be inserted.
+    // Binary search, meaningful on sorted lists: true when s is there. Index is the
+    // first entry equal to s, or where s would be inserted.
     bool Find(const AnsiString& s, int& index) const;
+    // Sorts an unsorted list (a sorted one is in order already). Equal strings keep
+    // their order.
     void Sort();
+    // Sorts an unsorted list by a comparison of two of its entries given by index;
+    // the list does not change while the comparison runs.
     void CustomSort(const std::function<int(TStringList* List, int Index1, int Index2)>& compare);
 
-    // "Name=Value" entries.
+    // "Name=Value" entries: the name is the text before the first '=' (empty when
+    // there is none), the value the text after it. Names match by CompareStrings.
     AnsiString Names(int index) const;
     AnsiString ValueFromIndex(int index) const;
-    AnsiString Values(const AnsiString& name) const;
-    void SetValue(const AnsiString& name, const AnsiString& value);  // an empty value deletes the entry
+    AnsiString Values(const AnsiString& name) const;  // empty when there is no such name
+    // Replaces the entry's value, or appends "name=value"; an empty value deletes the entry.
+    void SetValue(const AnsiString& name, const AnsiString& value);
     int IndexOfName(const AnsiString& name) const;
 
     // The entries joined, each followed by LineBreak; setting it splits at CR LF,
-    // LF or CR, and a final line break makes no empty last entry.
+    // LF or CR (LF CR is two breaks), and a final line break makes no empty last entry.
     AnsiString Text() const;
     void SetText(const AnsiString& text);
     const AnsiString& LineBreak() const { return FLineBreak; }
     void SetLineBreak(const AnsiString& value) { FLineBreak = value; }
-    // Entries separated by commas, quoted with '"' when they hold blanks, commas or quotes.
+    // Entries separated by commas, quoted with '"' (inner quotes doubled) when they
+    // hold blanks, control characters, commas or quotes; a single empty entry is "".
+    // Reading splits at commas and at unquoted blanks.
     AnsiString CommaText() const;
     void SetCommaText(const AnsiString& text);
 
@@ -67,12 +99,13 @@ public:
     TDuplicates Duplicates() const { return FDuplicates; }
     void SetDuplicates(TDuplicates value) { FDuplicates = value; }
     bool CaseSensitive() const { return FCaseSensitive; }
-    void SetCaseSensitive(bool value);
+    void SetCaseSensitive(bool value);  // a sorted list is sorted again by the new rule
     bool OwnsObjects() const { return FOwnsObjects; }
     void SetOwnsObjects(bool value) { FOwnsObjects = value; }
 
     TNotifyEvent OnChange;
 
+    // Replaces the entries by the text from the stream's position to its end.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
     void LoadFromFile(const AnsiString& fileName);
@@ -88,9 +121,12 @@ private:
         TObject* FObject = nullptr;
     };
     void CheckIndex(int index) const;
+    void CheckNotSorted() const;
     void InsertItem(int index, const AnsiString& s, TObject* object);
-    void FreeObject(TObject* object);
+    void FreeObjects(std::vector<TStringItem>& items);
+    void SortItems();
     void Changed();
+    template <class Fn> void Updating(Fn&& change);
 
     std::vector<TStringItem> FItems;
     AnsiString FLineBreak = "\r\n";
@@ -98,6 +134,7 @@ private:
     TDuplicates FDuplicates = dupIgnore;
     bool FCaseSensitive = false;
     bool FOwnsObjects = false;
+    int FUpdateCount = 0;
 };
 
 // The class library's abstract string list is this one class here.

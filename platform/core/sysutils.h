@@ -67,8 +67,11 @@ inline constexpr const char* SIniFileWriteError = "Unable to write to %s";
 // ---------------------------------------------------------------------------
 // Format: the class library's Format for the conversions the system uses:
 // %d %u %x %X %s %c %f %g %e %% with optional '-' flag, width and precision
-// ("%.8x", "%5d", "%-10s", "%*d"). A specifier that does not match its argument,
-// or too few arguments, raises EConvertError.
+// ("%.8x", "%5d", "%-10s", "%*d"). %x writes upper-case digits, a negative
+// 32-bit value as its 32-bit pattern. %f, %e and %g write C's forms with '.'
+// whatever the process locale (%f and %e default to 2 decimals, %g to 15
+// digits). A specifier that does not match its argument, or too few arguments,
+// raises EConvertError; arguments left over are ignored.
 
 class TFormatArg {
 public:
@@ -104,19 +107,26 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
 
 // Count bytes from Index; an Index below 1 counts from 1, a Count past the end stops there.
 AnsiString Copy(const AnsiString& s, int64_t index, int64_t count);
+// 0 for an empty sub; PosEx also for an offset below 1 or past the end.
 int Pos(const AnsiString& sub, const AnsiString& s);
 int PosEx(const AnsiString& sub, const AnsiString& s, int offset = 1);
+// Nothing for an Index outside 1..Length or a Count below 1; a Count past the end stops there.
 void Delete(AnsiString& s, int64_t index, int64_t count);
+// An Index below 1 inserts in front, one past the end appends.
 void Insert(const AnsiString& sub, AnsiString& s, int64_t index);
 AnsiString StringOfChar(char c, int count);
 
-// ASCII letters only.
+// ASCII letters only. Comparisons return -1, 0 or 1, bytes compared unsigned.
 AnsiString UpperCase(const AnsiString& s);
 AnsiString LowerCase(const AnsiString& s);
 int CompareStr(const AnsiString& a, const AnsiString& b);
 int CompareText(const AnsiString& a, const AnsiString& b);
 bool SameText(const AnsiString& a, const AnsiString& b);
-// Letters of the ANSI code page (Unicode letters on a UTF-8 system).
+// Letters of the ANSI code page (GetACP(); Unicode letters on a UTF-8 system),
+// mapped one character at a time with Unicode's simple case mapping and no
+// language rules. Bytes that are not characters of the code page stay as they
+// are, and so does a letter whose other case the code page lacks. Comparisons
+// go by code points (case-folded for the Text forms) and return -1, 0 or 1.
 AnsiString AnsiUpperCase(const AnsiString& s);
 AnsiString AnsiLowerCase(const AnsiString& s);
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
@@ -129,14 +139,20 @@ AnsiString TrimLeft(const AnsiString& s);
 AnsiString TrimRight(const AnsiString& s);
 
 enum TReplaceFlag { rfReplaceAll = 1, rfIgnoreCase = 2 };
-// Linear in the length of s, whatever NewPattern holds.
+// Linear in the length of s, whatever NewPattern holds; the replacement is never
+// searched again. rfIgnoreCase matches with AnsiUpperCase on both sides.
 AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, const AnsiString& newPattern,
                          int flags);
 
 // ---------------------------------------------------------------------------
 // Numbers as text. Integers are read in decimal, or in hexadecimal after "$",
-// "0x" or "0X", with an optional sign and leading blanks; a value outside the
-// target type is not a number.
+// "0x" or "0X", with an optional sign and leading spaces; nothing may follow.
+// A decimal value outside the target type is not a number; hexadecimal without
+// a sign is the type's bit pattern ("$FFFFFFFF" is -1 as a 32-bit integer), and
+// "-$10" is -16. StrToInt and StrToInt64 raise EConvertError
+// "'<text>' is not a valid integer value".
+// IntToHex writes upper-case digits, at least `digits` of them; a negative value
+// of 32 bits as its 32-bit pattern, a wider one as its 64 bits.
 
 AnsiString IntToStr(int64_t value);
 AnsiString IntToHex(int64_t value, int digits);
@@ -157,18 +173,30 @@ AnsiString ExtractFileName(const AnsiString& fileName);
 AnsiString ExtractFileExt(const AnsiString& fileName);   // with the '.', or empty
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
+
+// A path that is not absolute is taken from the current folder; "." and ".."
+// are resolved by the name alone (no links followed). Empty when there is no name.
 AnsiString ExpandFileName(const AnsiString& fileName);
 
-bool FileExists(const AnsiString& fileName);       // a file, not a folder
+bool FileExists(const AnsiString& fileName);       // a regular file (or a link to one)
 bool DirectoryExists(const AnsiString& dirName);
 bool DeleteFile(const AnsiString& fileName);
+// Replaces an existing file of the new name (POSIX rename).
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
+// Creates the folder and any missing folders above it; true when it exists afterwards.
 bool ForceDirectories(const AnsiString& dirName);
 AnsiString GetEnvironmentVariable(const AnsiString& name);
-// The text of the last system error (errno), for messages.
+// The system's text for an error number (errno), for messages.
 AnsiString SysErrorMessage(int errorCode);
 
-// File handles: -1 is an invalid handle. Offsets and sizes are 64-bit.
+// File handles: -1 is an invalid handle (errno tells why). Offsets and sizes are
+// 64-bit. Handles are not inherited by child processes. FileOpen opens for
+// reading, writing or both after the low bits of the mode; the share bits are
+// accepted but not enforced (POSIX has no binding equivalent); a folder does
+// not open, and opening a named pipe does not wait for its other end.
+// FileCreate creates or empties a file for reading and writing. FileRead reads
+// what is there (up to count, 0 at the end); FileWrite writes all of it unless
+// an error stops it; both return -1 when nothing could be done.
 enum : unsigned {
     fmOpenRead = 0x0000,
     fmOpenWrite = 0x0001,

@@ -33,16 +33,16 @@ bool UnionRect(TRect& result, const TRect& a, const TRect& b)
 
 void OffsetRect(TRect& r, int dx, int dy)
 {
-    r.Left += dx;
-    r.Right += dx;
-    r.Top += dy;
-    r.Bottom += dy;
+    r.Left = WrapAdd(r.Left, dx);
+    r.Right = WrapAdd(r.Right, dx);
+    r.Top = WrapAdd(r.Top, dy);
+    r.Bottom = WrapAdd(r.Bottom, dy);
 }
 
 void InflateRect(TRect& r, int dx, int dy)
 {
-    r.Left -= dx;
-    r.Right += dx;
-    r.Top -= dy;
-    r.Bottom += dy;
+    r.Left = WrapSub(r.Left, dx);
+    r.Right = WrapAdd(r.Right, dx);
+    r.Top = WrapSub(r.Top, dy);
+    r.Bottom = WrapAdd(r.Bottom, dy);
 }

@@ -12,6 +12,17 @@ using AnsiString = std::string;
 using WideChar = char16_t;
 using WideString = std::u16string;
 
+// Integer sum and difference that wrap around in 32 bits, as the platform's
+// rectangle arithmetic does, instead of overflowing.
+constexpr int WrapAdd(int a, int b)
+{
+    return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+constexpr int WrapSub(int a, int b)
+{
+    return static_cast<int>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
 struct TPoint {
     int X = 0;
     int Y = 0;
@@ -33,8 +44,8 @@ struct TRect {
     int Right = 0;
     int Bottom = 0;
 
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    int Width() const { return WrapSub(Right, Left); }
+    int Height() const { return WrapSub(Bottom, Top); }
     TPoint TopLeft() const { return {Left, Top}; }
     TPoint BottomRight() const { return {Right, Bottom}; }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
@@ -48,7 +59,10 @@ struct TRect {
 
 inline TPoint Point(int x, int y) { return {x, y}; }
 inline TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
-inline TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+inline TRect Bounds(int left, int top, int width, int height)
+{
+    return {left, top, WrapAdd(left, width), WrapAdd(top, height)};
+}
 
 // The intersection of two rectangles; false (and an empty result) when they do not meet.
 bool IntersectRect(TRect& result, const TRect& a, const TRect& b);

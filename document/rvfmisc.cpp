@@ -1,0 +1,313 @@
+// RVF tokens: line writers, hexadecimal encodings, binary blocks, header-field
+// readers and the tag token.
+#include "document/rvfmisc.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
+
+// ---------------------------------------------------------------------------
+// Writing
+
+void RVFWrite(TStream& Stream, const AnsiString& s)
+{
+    Stream.WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+}
+
+void RVFWriteLine(TStream& Stream, const AnsiString& s)
+{
+    RVFWrite(Stream, s);
+    Stream.WriteBuffer("\r\n", 2);
+}
+
+void RVFWriteLineX(TStream& Stream, const AnsiString& s, bool Unicode)
+{
+    RVFWrite(Stream, s);
+    if (Unicode)
+        Stream.WriteBuffer("\x29\x20", 2);  // U+2029, little-endian
+    else
+        Stream.WriteBuffer("\r\n", 2);
+}
+
+// ---------------------------------------------------------------------------
+// Hexadecimal text
+
+namespace {
+
+const char HexDigits[] = "0123456789ABCDEF";
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+AnsiString EncodeBytes(const uint8_t* data, size_t size)
+{
+    AnsiString result;
+    result.resize(size * 2);
+    for (size_t i = 0; i < size; ++i) {
+        result[2 * i] = HexDigits[data[i] >> 4];
+        result[2 * i + 1] = HexDigits[data[i] & 15];
+    }
+    return result;
+}
+
+// Decodes the pairs of s into out (room for s.size() / 2 bytes) until a pair
+// that is not hexadecimal; returns the number of bytes decoded.
+size_t DecodeBytes(const AnsiString& s, uint8_t* out)
+{
+    const size_t pairs = s.size() / 2;
+    for (size_t i = 0; i < pairs; ++i) {
+        const int high = HexValue(s[2 * i]);
+        const int low = HexValue(s[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return i;
+        out[i] = static_cast<uint8_t>(high << 4 | low);
+    }
+    return pairs;
+}
+
+void WriteCount(TStream& Stream, uint32_t count)
+{
+    const uint8_t bytes[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                              static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)};
+    Stream.WriteBuffer(bytes, 4);
+}
+
+} // namespace
+
+AnsiString RVFStream2TextString(TMemoryStream& Stream)
+{
+    return EncodeBytes(static_cast<const uint8_t*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+AnsiString RVEncodeString(const AnsiString& s)
+{
+    return EncodeBytes(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& Stream)
+{
+    if (s.size() % 2 != 0) {
+        Stream.Clear();
+        return false;
+    }
+    const size_t size = s.size() / 2;
+    Stream.SetSize(static_cast<int64_t>(size));
+    const size_t decoded = size == 0 ? 0 : DecodeBytes(s, static_cast<uint8_t*>(Stream.Memory()));
+    // Bytes after a bad pair were never written: cut them off.
+    if (decoded < size)
+        Stream.SetSize(static_cast<int64_t>(decoded));
+    Stream.SetPosition(0);
+    return decoded == size;
+}
+
+AnsiString RVDecodeString(const AnsiString& s)
+{
+    if (s.size() % 2 != 0)
+        return AnsiString();
+    AnsiString result(s.size() / 2, '\0');
+    result.resize(DecodeBytes(s, reinterpret_cast<uint8_t*>(&result[0])));
+    return result;
+}
+
+AnsiString RVEncodeWideString(const WideString& s)
+{
+    AnsiString result;
+    result.resize(s.size() * 4);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const unsigned unit = s[i];
+        for (int d = 0; d < 4; ++d)
+            result[4 * i + d] = HexDigits[(unit >> (12 - 4 * d)) & 15];
+    }
+    return result;
+}
+
+WideString RVDecodeWideString(const AnsiString& s)
+{
+    WideString result;
+    if (s.size() % 4 != 0)
+        return result;
+    result.reserve(s.size() / 4);
+    for (size_t i = 0; i < s.size(); i += 4) {
+        unsigned unit = 0;
+        for (size_t d = 0; d < 4; ++d) {
+            const int v = HexValue(s[i + d]);
+            if (v < 0)
+                return result;
+            unit = unit << 4 | static_cast<unsigned>(v);
+        }
+        result.push_back(static_cast<WideChar>(unit));
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Binary blocks
+
+void RVFWriteBinaryBlock(TStream& Stream, const std::function<void(TStream& Stream)>& WriteData)
+{
+    const int64_t countPos = Stream.Position();
+    WriteCount(Stream, 0);
+    WriteData(Stream);
+    const int64_t end = Stream.Position();
+    const int64_t size = end - countPos - 4;
+    if (size < 0 || size > std::numeric_limits<int32_t>::max())
+        throw EWriteError(SysConst::SWriteError);
+    Stream.SetPosition(countPos);
+    WriteCount(Stream, static_cast<uint32_t>(size));
+    Stream.SetPosition(end);
+}
+
+bool RVFReadBinaryBlock(TStream& Stream, TMemoryStream& Data)
+{
+    const int64_t start = Stream.Position();
+    uint8_t bytes[4];
+    if (Stream.Read(bytes, 4) != 4) {
+        Stream.SetPosition(start);
+        return false;
+    }
+    // Signed, as the count is written: a negative count is as bad as a long one.
+    const int32_t count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
+                                               uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    if (count < 0 || count > Stream.Size() - Stream.Position()) {
+        Stream.SetPosition(start);
+        return false;
+    }
+    AnsiString block(static_cast<size_t>(count), '\0');
+    if (count > 0 && Stream.Read(&block[0], count) != count) {
+        Stream.SetPosition(start);
+        return false;
+    }
+    RVFBytesToStream(block, Data);
+    return true;
+}
+
+void RVFBytesToStream(const AnsiString& Bytes, TMemoryStream& Stream)
+{
+    Stream.SetSize(static_cast<int64_t>(Bytes.size()));
+    if (!Bytes.empty())
+        std::copy(Bytes.begin(), Bytes.end(), static_cast<char*>(Stream.Memory()));
+    Stream.SetPosition(0);
+}
+
+// ---------------------------------------------------------------------------
+// Reading header fields
+
+TRVFLineCursor::TRVFLineCursor(AnsiString Line) : FLine(std::move(Line))
+{
+    // A zero byte ends the line, as it would end a zero-terminated buffer.
+    const size_t zero = FLine.find('\0');
+    FEnd = zero == AnsiString::npos ? FLine.size() : zero;
+}
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+void SkipBlank(TRVFLineCursor& P)
+{
+    if (P.Peek() == ' ')
+        P.Next();
+}
+
+} // namespace
+
+bool RVFReadString(TRVFLineCursor& P, AnsiString& Str)
+{
+    Str.clear();
+    while (!P.AtEnd() && P.Peek() != ' ') {
+        Str.push_back(P.Peek());
+        P.Next();
+    }
+    SkipBlank(P);
+    return !Str.empty();
+}
+
+bool RVFReadInteger(TRVFLineCursor& P, int& V)
+{
+    const bool negative = P.Peek() == '-';
+    if (!negative && !IsDigit(P.Peek()))
+        return false;
+    if (negative)
+        P.Next();
+    // The magnitude may reach 2^31 only for a negative number.
+    const int64_t limit = negative ? int64_t(1) << 31 : std::numeric_limits<int32_t>::max();
+    int64_t value = 0;
+    while (!P.AtEnd() && P.Peek() != ' ') {
+        if (!IsDigit(P.Peek()))
+            return false;
+        value = value * 10 + (P.Peek() - '0');
+        if (value > limit)
+            return false;
+        P.Next();
+    }
+    SkipBlank(P);
+    V = static_cast<int>(negative ? -value : value);
+    return true;
+}
+
+AnsiString RVFReadText(TRVFLineCursor& P)
+{
+    AnsiString result;
+    if (P.Peek() != '"')
+        return result;
+    P.Next();
+    while (!P.AtEnd()) {
+        const char c = P.Peek();
+        P.Next();
+        if (c != '"') {
+            result.push_back(c);
+            continue;
+        }
+        // A quote followed by another stands for one quote; alone it closes the string.
+        if (P.Peek() != '"')
+            break;
+        result.push_back('"');
+        P.Next();
+    }
+    SkipBlank(P);
+    return result;
+}
+
+bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag)
+{
+    AnsiString token;
+    if (!RVFReadString(P, token))
+        return false;
+    if (TagsArePChars) {
+        Tag = token == "0" ? TRVTag() : TRVTag(token);
+        return true;
+    }
+    // A token holds no blank, so RVFReadInteger reads all of it or fails.
+    TRVFLineCursor number(token);
+    int value = 0;
+    if (token == "-" || !RVFReadInteger(number, value))
+        return false;
+    Tag = TRVTag(value);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Writing header fields
+
+AnsiString RVFSaveTag(bool TagsArePChars, const TRVTag& Tag)
+{
+    if (TagsArePChars && Tag.IsString())
+        return Tag.AsString().empty() ? AnsiString("0") : Tag.AsString();
+    return std::to_string(Tag.AsInteger());
+}

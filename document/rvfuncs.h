@@ -1,0 +1,123 @@
+// Small functions the whole document library shares: tab replacement, string
+// replacement, character search, screen-to-device scaling, colours by colour
+// mode and the colour and font-size fragments of HTML output.
+#pragma once
+
+#include "document/rvtag.h"  // RV_CopyTag and RV_CompareTags come with the tag type
+#include "platform/core/types.h"
+
+// ---------------------------------------------------------------------------
+// Text
+
+// s with every tab (byte 9) replaced by SpacesInTab blanks (none when SpacesInTab <= 0).
+AnsiString RV_ReplaceTabsA(const AnsiString& s, int SpacesInTab);
+// The same for UTF-16 little-endian text kept in a byte string: every tab code
+// unit (bytes 09 00 at an even offset) becomes SpacesInTab blank units (20 00).
+// A pair 09 00 that straddles two code units is left alone, and so is an odd last byte.
+AnsiString RV_ReplaceTabsW(const AnsiString& s, int SpacesInTab);
+
+// Replaces every occurrence of SubStr in Str by NewStr, in place, in one pass.
+// An occurrence may begin in text already produced, replacements included, but
+// must end in text not yet examined; so the result is the one that repeated
+// searching from the start would give ("   " with "  " -> "&nbsp; " gives
+// "&nbsp;&nbsp; "), while a replacement is never searched on its own: one that
+// contains SubStr is inserted once instead of forever. Linear in the lengths of
+// Str and of the result. An empty SubStr changes nothing.
+void RV_ReplaceStr(AnsiString& Str, const AnsiString& SubStr, const AnsiString& NewStr);
+
+// 1-based position of the first Chr among the first Length bytes of Str; 0 when
+// there is none, when Length is 0 or less, or when Str is null.
+int RV_CharPos(const char* Str, char Chr, int Length);
+
+// Left <= X < Left + Width and Top <= Y < Top + Height (computed without overflow).
+bool RV_PointInRect(int X, int Y, int Left, int Top, int Width, int Height);
+
+// ---------------------------------------------------------------------------
+// Screen and device
+
+// Pixels per logical inch of the screen and of the output device (a printer,
+// or the screen itself when laying out for the screen), and the document's
+// margins in device pixels, which the layout engine fills before each layout
+// pass. Copied whole, passed by reference.
+struct TRVScreenAndDevice {
+    int ScreenPpiX = 0;
+    int ScreenPpiY = 0;
+    int DevicePpiX = 0;
+    int DevicePpiY = 0;
+    int DevLeftMargin = 0;
+    int DevRightMargin = 0;
+};
+
+// Screen lengths to device lengths and back, by MulDiv (-1 for a zero resolution).
+int RV_XToDevice(int X, const TRVScreenAndDevice& sad);
+int RV_YToDevice(int Y, const TRVScreenAndDevice& sad);
+int RV_XToScreen(int X, const TRVScreenAndDevice& sad);
+int RV_YToScreen(int Y, const TRVScreenAndDevice& sad);
+// Left and Right by RV_XToScreen, Top and Bottom by RV_YToScreen, in place.
+void RV_RectToScreen(TRect& R, const TRVScreenAndDevice& sad);
+
+// ---------------------------------------------------------------------------
+// Colours
+
+enum TRVColorMode { rvcmColor, rvcmPrinterColor, rvcmGrayScale, rvcmBlackAndWhite, rvcmBlackOnWhite };
+
+// Round(0.30 R + 0.59 G + 0.11 B) of the colour resolved to RGB (system colours
+// by the system-colour table); clNone is not treated apart.
+int RV_GetLuminance(TColor Color);
+// clNone stays clNone; otherwise the grey of the colour's luminance (at most 255).
+TColor RV_GetGray(TColor Color);
+// clWindowText becomes black, clWindow white; every other value is unchanged.
+TColor RV_GetPrnColor(TColor Color);
+// A text or line colour as the colour mode shows it. clNone stays clNone; in
+// the two black-and-white modes only exactly white (0xFFFFFF) stays white and
+// everything else becomes black.
+TColor RV_GetColor(TColor Color, TRVColorMode ColorMode);
+// A background colour as the colour mode shows it: as RV_GetColor, except that
+// the two black-and-white modes give white for every colour (clNone, no
+// background, stays clNone).
+TColor RV_GetBackColor(TColor Color, TRVColorMode ColorMode);
+
+// ---------------------------------------------------------------------------
+// HTML fragments
+
+// "#RRGGBB" (upper-case hexadecimal) of the colour resolved to RGB, clWindowText
+// taken as black; empty for clNone.
+AnsiString RV_GetHTMLRGBStr(TColor Color);
+// The path with every backslash turned into a slash.
+AnsiString RV_GetHTMLPath(const AnsiString& Path);
+// HTML font size 1 to 7 for a size in points.
+int RV_HTMLGetFontSize(int PointSize);
+
+// ---------------------------------------------------------------------------
+// HTML fragments of fonts and text styles
+
+class TFont;
+class TFontInfo;
+
+// CSS declarations of a font: "font: [bold] [italic] <size> '<name>';", then
+// " text-decoration: ...;" when underlined or struck out, then " color: #RRGGBB;"
+// (left out for clNone). The size is in points, or the height in pixels when
+// the size is below 1.
+AnsiString RV_GetHTMLFontCSS(const TFont* Font);
+// The markup that opens and closes text style ts: a FONT tag (size, colour,
+// face) and B, I, U, S, SUB or SUP tags. With Relative only what differs from
+// normalts is written, undoing normalts's own font styles inside and restoring
+// them after. The FONT tag is closed exactly when it was opened.
+AnsiString RV_HTMLOpenFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool Relative);
+AnsiString RV_HTMLCloseFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool Relative);
+// The same for a plain font (list markers), always relative to normalts and
+// without SUB or SUP.
+AnsiString RV_HTMLOpenFontTag2(const TFont* Font, const TFontInfo* normalts);
+AnsiString RV_HTMLCloseFontTag2(const TFont* Font, const TFontInfo* normalts);
+
+// Names taken from documents (style and font names), made safe for where they
+// are written; ordinary names come back unchanged.
+// In a double-quoted HTML attribute: & " < > become entities.
+AnsiString RV_EscapeHTMLAttribute(const AnsiString& s);
+// In a CSS string, single- or double-quoted, in a style sheet or a style
+// attribute: quotes, backslash, < > & and control characters become CSS
+// escapes ("\22 ").
+AnsiString RV_EscapeCSSString(const AnsiString& s);
+// In a CSS comment: control characters become blanks, "*/" cannot end the
+// comment and "<" cannot end an enclosing STYLE element.
+AnsiString RV_EscapeCSSComment(const AnsiString& s);

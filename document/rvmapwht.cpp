@@ -1,0 +1,65 @@
+// Similarity scores of integers and colours.
+#include "document/rvmapwht.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/core/colors.h"
+#include "platform/core/numbers.h"
+
+namespace {
+
+int Clamp32(int64_t v)
+{
+    if (v > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int>(v);
+}
+
+} // namespace
+
+int RV_CompareInts(int Value1, int Value2, int Weight)
+{
+    if (Value1 == 0)
+        return Clamp32((1 - std::llabs(int64_t(Value2))) * int64_t(Weight));
+    const long double diff = static_cast<long double>(std::llabs(int64_t(Value1) - int64_t(Value2)));
+    const long double base = static_cast<long double>(std::llabs(int64_t(Value1)));
+    // The same expression, in the same order, as for small values, so that sane
+    // inputs keep their exact rounding ((1 - 5/6) * 3 is a hair above 0.5 here).
+    const long double score = (1.0L - diff / base) * Weight;
+    if (score >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (score <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return Clamp32(Round(score));
+}
+
+int RV_CompareColors(TColor Color1, TColor Color2, int Weight1, int Weight2)
+{
+    if (Color1 == clNone || Color2 == clNone) {
+        if (Color1 == Color2)
+            return Clamp32(3 * int64_t(Weight1) + Weight2);
+        return 0;
+    }
+    const TColor rgb1 = ColorToRGB(Color1);
+    const TColor rgb2 = ColorToRGB(Color2);
+    int64_t score = 0;
+    int bright1 = 0;
+    int bright2 = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int a = (rgb1 >> shift) & 0xFF;
+        const int b = (rgb2 >> shift) & 0xFF;
+        if (a > 64)
+            ++bright1;
+        if (b > 64)
+            ++bright2;
+        // Integer division truncates toward zero, as the score's definition asks.
+        score -= int64_t(std::abs(a - b)) * Weight1 / 255;
+    }
+    if ((bright1 == 0) == (bright2 == 0))
+        score += Weight2;
+    return Clamp32(score);
+}

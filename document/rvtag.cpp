@@ -1,0 +1,19 @@
+// Tag values: comparison and copying.
+#include "document/rvtag.h"
+
+bool TRVTag::operator==(const TRVTag& Other) const
+{
+    if (FIsString != Other.FIsString)
+        return false;
+    return FIsString ? FText == Other.FText : FValue == Other.FValue;
+}
+
+TRVTag RV_CopyTag(const TRVTag& Tag, bool /*TagsArePChars*/)
+{
+    return Tag;
+}
+
+bool RV_CompareTags(const TRVTag& Tag1, const TRVTag& Tag2, bool /*TagsArePChars*/)
+{
+    return Tag1 == Tag2;
+}

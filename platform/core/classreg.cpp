@@ -1,0 +1,67 @@
+// The class registry: one table for the program, keyed by the class name in
+// upper case. Entries are never freed, so a class reference stays valid after
+// its class is unregistered or registered again.
+#include "platform/core/classreg.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/core/sysutils.h"
+
+namespace {
+
+struct TClassTable {
+    std::mutex Lock;
+    // Every entry ever made, by key; Registered says which ones GetClass finds.
+    std::map<AnsiString, std::unique_ptr<TPersistentClassInfo>> Entries;
+    std::map<AnsiString, TPersistentClassInfo*> Registered;
+};
+
+// Built on first use, so that registrations from static initialisers in any
+// file find it ready.
+TClassTable& Table()
+{
+    static TClassTable table;
+    return table;
+}
+
+} // namespace
+
+TPersistentClass RegisterClass(const AnsiString& Name, std::function<TPersistent*(TComponent* Owner)> Create)
+{
+    TClassTable& table = Table();
+    const AnsiString key = UpperCase(Name);
+    std::lock_guard<std::mutex> guard(table.Lock);
+    auto& entry = table.Entries[key];
+    if (!entry)
+        entry = std::make_unique<TPersistentClassInfo>();
+    entry->Name = Name;
+    entry->Create = std::move(Create);
+    table.Registered[key] = entry.get();
+    return entry.get();
+}
+
+void UnRegisterClass(const AnsiString& Name)
+{
+    TClassTable& table = Table();
+    std::lock_guard<std::mutex> guard(table.Lock);
+    table.Registered.erase(UpperCase(Name));
+}
+
+TPersistentClass GetClass(const AnsiString& Name)
+{
+    TClassTable& table = Table();
+    const AnsiString key = UpperCase(Name);
+    std::lock_guard<std::mutex> guard(table.Lock);
+    auto found = table.Registered.find(key);
+    return found == table.Registered.end() ? nullptr : found->second;
+}
+
+TPersistentClass FindClass(const AnsiString& Name)
+{
+    TPersistentClass found = GetClass(Name);
+    if (!found)
+        throw EClassNotFound(Format(SysConst::SClassNotFound, {Name}));
+    return found;
+}

@@ -1,0 +1,90 @@
+// The text model under the ini file classes: an ini file kept as its lines, so
+// that a rewrite changes only the lines that an edit touched, with an index of
+// sections and keys. Also the bounded reading of an ini file from disk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/core/types.h"
+
+// A larger file is not read as settings (and is never replaced by them).
+inline constexpr int64_t MaxIniFileSize = int64_t{4} << 20;
+
+enum class TIniLoadResult { Loaded, Missing, Unreadable };
+
+// Reads a whole ini file into Text. Missing: no such file. Unreadable: it exists
+// but is no regular file (a folder, a FIFO), cannot be read, or is larger than
+// MaxIniFileSize. Never blocks on a FIFO.
+TIniLoadResult LoadIniText(const AnsiString& FileName, AnsiString& Text);
+
+// The lines of an ini file, grouped by section. Section and key names match
+// ignoring ASCII case; the first section of a name and the first key of a name
+// in it are the ones read and written, later duplicates are kept as they stand.
+// Lines before the first section header, comments (';' or '#'), blank and odd
+// lines are kept byte for byte with their own line breaks (CR LF or LF; a lone
+// CR is part of a line). A UTF-8 byte-order mark is kept in front.
+//
+// Names lose surrounding blanks and tabs and match ignoring ASCII case; a line
+// break in a name or value is written as one blank, and a CR in a name read from
+// the file matches as one. Every edit returns whether the text
+// changed. Lookups are hashed, and a new key goes after the last key of its
+// section, so no edit moves the index entries of other keys.
+class TIniData {
+public:
+    TIniData();
+    ~TIniData();
+    TIniData(const TIniData&) = delete;
+    TIniData& operator=(const TIniData&) = delete;
+
+    void SetText(const AnsiString& Text);
+    AnsiString Text() const;
+    // Each line without its break; the first one with the byte-order mark.
+    std::vector<AnsiString> Lines() const;
+    // The line break of the file (its first one), used for new lines: LF when it has none.
+    const char* LineBreak() const;
+
+    bool ReadValue(const AnsiString& Section, const AnsiString& Ident, AnsiString& Value) const;
+    bool WriteValue(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);
+    // Removes every section of the name, header and lines.
+    bool EraseSection(const AnsiString& Section);
+    // Removes every line of the key in the section that is read.
+    bool DeleteKey(const AnsiString& Section, const AnsiString& Ident);
+
+    std::vector<AnsiString> SectionNames() const;  // as written, each name once, file order
+    std::vector<AnsiString> SectionKeys(const AnsiString& Section) const;  // each key once, file order
+    std::vector<std::pair<AnsiString, AnsiString>> SectionValues(const AnsiString& Section) const;
+
+private:
+    enum TBreak : uint8_t { brNone, brLF, brCRLF };
+    enum TKind : uint8_t { lkOther, lkBlank, lkComment, lkKey, lkHeader };
+    struct TLine {
+        AnsiString Text;  // without the line break
+        TBreak Break;
+        TKind Kind;
+    };
+    // A header line and the lines up to the next header; the first section of
+    // the file has no header and holds the lines before the first one.
+    struct TSection {
+        AnsiString Name;
+        bool HasHeader = false;
+        std::vector<TLine> Lines;
+        std::unordered_map<AnsiString, size_t> Keys;  // lower-case name -> line of its first key
+        size_t LastKeyLine = 0;                       // 0 when the section has no key line
+        void AddLine(TLine line);
+        void IndexKeys();
+    };
+
+    TSection* FindSection(const AnsiString& Section) const;
+    void IndexSections();
+    TBreak BreakAfter(const AnsiString& text) const;
+    void EnsureFinalBreak();
+
+    AnsiString FBom;
+    TBreak FBreak = brLF;
+    std::vector<std::unique_ptr<TSection>> FSections;  // FSections[0] is the headerless start
+    std::unordered_map<AnsiString, TSection*> FSectionIndex;  // lower-case name -> first section
+};

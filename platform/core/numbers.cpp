@@ -1,0 +1,66 @@
+// Integer scaling (MulDiv) and rounding (Round, Trunc) with the platform's rules.
+#include "platform/core/numbers.h"
+
+#include <cmath>
+#include <limits>
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return -1;
+    // |a * b| <= 2^62: the product and the quotient fit 64 bits whatever the signs.
+    const int64_t product = static_cast<int64_t>(a) * b;
+    int64_t quotient = product / c;
+    const int64_t remainder = product % c;
+    // Halves away from zero: step one unit further from zero when the remainder is
+    // at least half the divisor. |remainder| < |c| <= 2^31, so doubling it is safe.
+    const int64_t absRemainder = remainder < 0 ? -remainder : remainder;
+    const int64_t absDivisor = c < 0 ? -static_cast<int64_t>(c) : c;
+    if (2 * absRemainder >= absDivisor)
+        quotient += ((product < 0) != (c < 0)) ? -1 : 1;
+    if (quotient < std::numeric_limits<int32_t>::min() || quotient > std::numeric_limits<int32_t>::max())
+        return -1;
+    return static_cast<int>(quotient);
+}
+
+namespace {
+
+// long double -> int64 without undefined behaviour: NaN gives 0, values beyond
+// the range saturate at its ends (the callers clamp scores to 32 bits anyway).
+int64_t SaturateToInt64(long double whole)
+{
+    if (std::isnan(whole))
+        return 0;
+    // 2^63 is exact in long double; every whole value below it converts exactly.
+    constexpr long double limit = 9223372036854775808.0L;
+    if (whole >= limit)
+        return std::numeric_limits<int64_t>::max();
+    if (whole < -limit)
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(whole);
+}
+
+} // namespace
+
+int64_t Round(long double x)
+{
+    // floor and the subtraction below are exact, so the result does not depend on
+    // the floating-point rounding mode that other code may have changed.
+    if (!std::isfinite(x))
+        return SaturateToInt64(x);
+    const long double below = std::floor(x);
+    const long double fraction = x - below;  // exact: 0 <= fraction < 1
+    long double result = below;
+    if (fraction > 0.5L)
+        result = below + 1;
+    else if (fraction == 0.5L && std::fmod(below, 2.0L) != 0)  // a half goes to the even neighbour
+        result = below + 1;
+    return SaturateToInt64(result);
+}
+
+int64_t Trunc(long double x)
+{
+    if (!std::isfinite(x))
+        return SaturateToInt64(x);
+    return SaturateToInt64(std::trunc(x));
+}

@@ -1,0 +1,465 @@
+// Streams: the all-or-nothing reads and writes of TStream, memory and string
+// streams, file streams over POSIX handles, and the safe replacement of a file.
+#include "platform/core/streams.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A memory stream larger than this is refused before any allocation is tried.
+constexpr int64_t MaxMemoryStreamSize = int64_t{1} << 40;
+// One read() or write() moves at most this much (the kernel stops near 2 GiB anyway).
+constexpr int64_t MaxChunk = int64_t{1} << 30;
+
+// ---------------------------------------------------------------------------
+// Bytes in a container (std::vector<uint8_t> or std::string) with a position
+// that may pass the end: the shared rules of memory and string streams.
+
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin)
+{
+    int64_t base;
+    switch (origin) {
+    case soBeginning: base = 0; break;
+    case soCurrent: base = position; break;
+    case soEnd: base = size; break;
+    default: return -1;
+    }
+    int64_t target;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0)
+        return -1;
+    return target;
+}
+
+template <class Buffer>
+int64_t BufferRead(const Buffer& data, int64_t& position, void* out, int64_t count)
+{
+    const auto size = static_cast<int64_t>(data.size());
+    if (count <= 0 || position >= size)
+        return 0;
+    int64_t n = std::min(count, size - position);
+    std::memcpy(out, data.data() + position, static_cast<size_t>(n));
+    position += n;
+    return n;
+}
+
+// Makes room for [0, newSize); false when the size is refused or memory runs out.
+template <class Buffer>
+bool BufferGrow(Buffer& data, int64_t newSize)
+{
+    if (newSize > MaxMemoryStreamSize || static_cast<uint64_t>(newSize) > data.max_size())
+        return false;
+    try {
+        data.resize(static_cast<size_t>(newSize));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    return true;
+}
+
+template <class Buffer>
+int64_t BufferWrite(Buffer& data, int64_t& position, const void* in, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    int64_t end;
+    if (__builtin_add_overflow(position, count, &end))
+        return 0;
+    // resize() zero-fills the gap between the old end and a position past it.
+    if (end > static_cast<int64_t>(data.size()) && !BufferGrow(data, end))
+        return 0;
+    std::memcpy(&data[static_cast<size_t>(position)], in, static_cast<size_t>(count));
+    position = end;
+    return count;
+}
+
+template <class Buffer>
+void BufferSetSize(Buffer& data, int64_t& position, int64_t newSize)
+{
+    if (newSize < 0)
+        throw EStreamError("Invalid stream size");
+    if (!BufferGrow(data, newSize))
+        throw EOutOfMemory("Out of memory while expanding memory stream");
+    if (position > newSize)
+        position = newSize;
+}
+
+// ---------------------------------------------------------------------------
+// POSIX handles, shared by TFileStream and the temporary file of SafeWriteFile.
+
+int64_t HandleRead(int handle, void* buffer, int64_t count)
+{
+    int64_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < count) {
+        ssize_t n = ::read(handle, out + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t HandleWrite(int handle, const void* buffer, int64_t count)
+{
+    int64_t done = 0;
+    const auto* in = static_cast<const char*>(buffer);
+    while (done < count) {
+        ssize_t n = ::write(handle, in + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t HandleSeek(int handle, int64_t offset, TSeekOrigin origin)
+{
+    int whence;
+    switch (origin) {
+    case soBeginning: whence = SEEK_SET; break;
+    case soCurrent: whence = SEEK_CUR; break;
+    case soEnd: whence = SEEK_END; break;
+    default: return -1;
+    }
+    static_assert(sizeof(off_t) == 8, "file offsets must be 64-bit");
+    return ::lseek(handle, static_cast<off_t>(offset), whence);
+}
+
+// The temporary file of SafeWriteFile as a stream; the handle stays owned by the caller.
+class THandleStream : public TStream {
+public:
+    explicit THandleStream(int handle) : FHandle(handle) {}
+    int64_t Read(void* Buffer, int64_t Count) override { return HandleRead(FHandle, Buffer, Count); }
+    int64_t Write(const void* Buffer, int64_t Count) override { return HandleWrite(FHandle, Buffer, Count); }
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override { return HandleSeek(FHandle, Offset, Origin); }
+    void SetSize(int64_t NewSize) override
+    {
+        if (NewSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
+            throw EWriteError(SysConst::SWriteError);
+    }
+
+private:
+    int FHandle;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TStream
+
+int64_t TStream::Size()
+{
+    int64_t position = Seek(0, soCurrent);
+    int64_t size = Seek(0, soEnd);
+    Seek(position, soBeginning);
+    return size;
+}
+
+void TStream::SetSize(int64_t)
+{
+    throw EStreamError(AnsiString(ClassName()) + " cannot change its size");
+}
+
+void TStream::ReadBuffer(void* Buffer, int64_t Count)
+{
+    if (Count < 0)
+        throw EReadError(SysConst::SReadError);
+    int64_t done = 0;
+    // Read may return part of the bytes (a pipe): ask again until none come.
+    while (done < Count) {
+        int64_t n = Read(static_cast<char*>(Buffer) + done, Count - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done != Count)
+        throw EReadError(SysConst::SReadError);
+}
+
+void TStream::WriteBuffer(const void* Buffer, int64_t Count)
+{
+    if (Count < 0)
+        throw EWriteError(SysConst::SWriteError);
+    int64_t done = 0;
+    while (done < Count) {
+        int64_t n = Write(static_cast<const char*>(Buffer) + done, Count - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done != Count)
+        throw EWriteError(SysConst::SWriteError);
+}
+
+int64_t TStream::CopyFrom(TStream& Source, int64_t Count)
+{
+    if (Count == 0) {
+        Source.SetPosition(0);
+        Count = Source.Size();
+    }
+    if (Count < 0)
+        throw EReadError(SysConst::SReadError);
+    constexpr int64_t BufferSize = 64 * 1024;
+    std::vector<char> buffer(static_cast<size_t>(std::min(Count, BufferSize)));
+    for (int64_t left = Count; left > 0;) {
+        int64_t n = std::min(left, BufferSize);
+        Source.ReadBuffer(buffer.data(), n);
+        WriteBuffer(buffer.data(), n);
+        left -= n;
+    }
+    return Count;
+}
+
+// ---------------------------------------------------------------------------
+// TMemoryStream
+
+int64_t TMemoryStream::Read(void* Buffer, int64_t Count)
+{
+    return BufferRead(FData, FPosition, Buffer, Count);
+}
+
+int64_t TMemoryStream::Write(const void* Buffer, int64_t Count)
+{
+    return BufferWrite(FData, FPosition, Buffer, Count);
+}
+
+int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin)
+{
+    int64_t target = SeekTarget(FPosition, Size(), Offset, Origin);
+    if (target >= 0)
+        FPosition = target;
+    return target;
+}
+
+void TMemoryStream::SetSize(int64_t NewSize) { BufferSetSize(FData, FPosition, NewSize); }
+
+void TMemoryStream::Clear()
+{
+    std::vector<uint8_t>().swap(FData);
+    FPosition = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& Stream)
+{
+    Stream.SetPosition(0);
+    int64_t count = Stream.Size();
+    std::vector<uint8_t> data;
+    if (count < 0 || !BufferGrow(data, count))
+        throw EReadError(SysConst::SReadError);
+    Stream.ReadBuffer(data.data(), count);
+    // Only a complete read replaces the bytes; the position stays, within the new size.
+    FData.swap(data);
+    FPosition = std::min(FPosition, count);
+}
+
+void TMemoryStream::SaveToStream(TStream& Stream) const
+{
+    Stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+}
+
+void TMemoryStream::LoadFromFile(const AnsiString& FileName)
+{
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(stream);
+}
+
+void TMemoryStream::SaveToFile(const AnsiString& FileName) const
+{
+    SafeWriteFile(FileName, [this](TStream& stream) { SaveToStream(stream); });
+}
+
+// ---------------------------------------------------------------------------
+// TStringStream
+
+TStringStream::TStringStream(const AnsiString& AString) : FDataString(AString) {}
+
+int64_t TStringStream::Read(void* Buffer, int64_t Count)
+{
+    return BufferRead(FDataString, FPosition, Buffer, Count);
+}
+
+int64_t TStringStream::Write(const void* Buffer, int64_t Count)
+{
+    return BufferWrite(FDataString, FPosition, Buffer, Count);
+}
+
+int64_t TStringStream::Seek(int64_t Offset, TSeekOrigin Origin)
+{
+    int64_t target = SeekTarget(FPosition, static_cast<int64_t>(FDataString.size()), Offset, Origin);
+    if (target >= 0)
+        FPosition = target;
+    return target;
+}
+
+void TStringStream::SetSize(int64_t NewSize) { BufferSetSize(FDataString, FPosition, NewSize); }
+
+AnsiString TStringStream::ReadString(int64_t Count)
+{
+    const auto size = static_cast<int64_t>(FDataString.size());
+    if (Count <= 0 || FPosition >= size)
+        return AnsiString();
+    int64_t n = std::min(Count, size - FPosition);
+    AnsiString result = FDataString.substr(static_cast<size_t>(FPosition), static_cast<size_t>(n));
+    FPosition += n;
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// TFileStream
+
+TFileStream::TFileStream(const AnsiString& FileName, unsigned Mode) : FFileName(FileName)
+{
+    const bool create = (Mode & fmCreate) == fmCreate;
+    // Never wait: opening a FIFO would wait for its other end, reading it for data.
+    int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (create) {
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+    } else {
+        switch (Mode & 3) {
+        case fmOpenRead: flags |= O_RDONLY; break;
+        case fmOpenWrite: flags |= O_WRONLY; break;
+        case fmOpenReadWrite: flags |= O_RDWR; break;
+        default: throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(EINVAL)}));
+        }
+    }
+    int handle;
+    do
+        handle = ::open(FileName.c_str(), flags, 0666);
+    while (handle < 0 && errno == EINTR);
+    int error = errno;
+    // open() accepts a folder for reading; a stream over one could read nothing.
+    struct stat info;
+    if (handle >= 0 && ::fstat(handle, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(handle);
+        handle = -1;
+        error = EISDIR;
+    }
+    if (handle < 0) {
+        if (create)
+            throw EFCreateError(Format(SysConst::SFCreateErrorEx, {FileName, SysErrorMessage(error)}));
+        throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(error)}));
+    }
+    FHandle = handle;
+}
+
+TFileStream::~TFileStream()
+{
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+int64_t TFileStream::Read(void* Buffer, int64_t Count) { return HandleRead(FHandle, Buffer, Count); }
+
+int64_t TFileStream::Write(const void* Buffer, int64_t Count) { return HandleWrite(FHandle, Buffer, Count); }
+
+int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) { return HandleSeek(FHandle, Offset, Origin); }
+
+void TFileStream::SetSize(int64_t NewSize)
+{
+    if (NewSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
+        throw EWriteError(SysConst::SWriteError);
+    if (Position() > NewSize)
+        Seek(NewSize, soBeginning);
+}
+
+// ---------------------------------------------------------------------------
+// SafeWriteFile
+
+namespace {
+
+// The file that a name stands for: a symbolic link is replaced by the file it
+// points to, so that renaming over it keeps the link.
+AnsiString WriteTarget(const AnsiString& fileName)
+{
+    struct stat info;
+    if (::lstat(fileName.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return fileName;
+    char* resolved = ::realpath(fileName.c_str(), nullptr);
+    if (!resolved)
+        return fileName;  // a dangling link: replace the link itself
+    AnsiString result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// Creates a new file beside target with a name nobody else uses; returns its
+// handle (and name), or -1 with errno set.
+int CreateTemporaryBeside(const AnsiString& target, AnsiString& tempName)
+{
+    static std::atomic<unsigned> counter{0};
+    const AnsiString folder = ExtractFilePath(target);
+    // Keep the name short enough for the file system whatever the target's length.
+    const AnsiString base = ExtractFileName(target).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        uint64_t mix = stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^
+                       (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+        tempName = folder + "." + base + ".tmp" + IntToHex(static_cast<int64_t>(mix & 0xFFFFFFFFFFFFull), 12);
+        // 0666 so that a new file gets the permissions the umask allows, as any new file would.
+        int handle = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (handle >= 0 || errno != EEXIST)
+            return handle;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void SyncFolder(const AnsiString& target)
+{
+    AnsiString folder = ExtractFilePath(target);
+    int handle = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle >= 0) {
+        // Makes the rename itself durable; a file system that cannot is no failure of the write.
+        ::fsync(handle);
+        ::close(handle);
+    }
+}
+
+} // namespace
+
+void SafeWriteFile(const AnsiString& FileName, const std::function<void(TStream& Stream)>& Writer)
+{
+    const AnsiString target = WriteTarget(FileName);
+    AnsiString tempName;
+    int handle = CreateTemporaryBeside(target, tempName);
+    if (handle < 0)
+        throw EFCreateError(Format(SysConst::SFCreateErrorEx, {FileName, SysErrorMessage(errno)}));
+    try {
+        struct stat old;
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+            ::fchmod(handle, old.st_mode & 07777) != 0)
+            throw EWriteError(SysConst::SWriteError);
+        THandleStream stream(handle);
+        Writer(stream);
+        if (::fsync(handle) != 0)
+            throw EWriteError(SysConst::SWriteError);
+        int closed = ::close(handle);
+        handle = -1;
+        if (closed != 0 || ::rename(tempName.c_str(), target.c_str()) != 0)
+            throw EWriteError(SysConst::SWriteError);
+    } catch (...) {
+        if (handle >= 0)
+            ::close(handle);
+        ::unlink(tempName.c_str());
+        throw;
+    }
+    SyncFolder(target);
+}

@@ -1,0 +1,258 @@
+// TBitmap: pixels, their canvas, BMP reading and writing, transparent drawing.
+#include "platform/graphics/bitmap.h"
+
+#include <algorithm>
+
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/dibcodec.h"
+#include "platform/graphics/graphicio.h"
+#include "platform/graphics/qtcanvas.h"
+
+using namespace graphicio;
+
+namespace
+{
+
+[[noreturn]] void InvalidBitmap()
+{
+    throw EInvalidGraphic(GraphicConst::SInvalidBitmap);
+}
+
+// Bytes of pixel data to read for a header: all rows when uncompressed; for
+// RLE the size the header gives, or, when it gives none, at most what the
+// worst case of the encoding can use for this size.
+int64_t BitsToRead(const dib::THeader& h, int64_t remaining)
+{
+    if (h.Compression != dib::BI_RLE8 && h.Compression != dib::BI_RLE4)
+        return h.BitsBytes();
+    if (h.SizeImage)
+        return h.SizeImage;
+    int64_t worst = 2 * static_cast<int64_t>(h.Width) * h.Height + 2 * static_cast<int64_t>(h.Height) + 2;
+    return std::min(remaining, worst);
+}
+
+} // namespace
+
+TBitmap::TBitmap() : FTransparentColor(clDefault) {}
+
+TBitmap::~TBitmap()
+{
+    DropCanvas();
+    if (FPalette)
+        DeletePalette(FPalette);
+}
+
+void TBitmap::DropCanvas()
+{
+    FCanvas.reset();
+}
+
+void TBitmap::ReplacePixels(TPixelBuffer&& Pixels)
+{
+    // The canvas paints into the buffer's storage: it goes before the storage
+    // does, and its drawing objects carry over to the next one.
+    if (FCanvas && (Pixels.Width != FPixels.Width || Pixels.Height != FPixels.Height)) {
+        TFont font;
+        TPen pen;
+        TBrush brush;
+        font.Assign(FCanvas->Font());
+        pen.Assign(FCanvas->Pen());
+        brush.Assign(FCanvas->Brush());
+        DropCanvas();
+        FPixels = std::move(Pixels);
+        Canvas();
+        FCanvas->SetFont(&font);
+        FCanvas->SetPen(&pen);
+        FCanvas->SetBrush(&brush);
+    } else {
+        // Same size: the storage is copied over in place, so the canvas stays valid.
+        if (FCanvas)
+            std::copy(Pixels.Pixels.begin(), Pixels.Pixels.end(), FPixels.Pixels.begin());
+        else
+            FPixels = std::move(Pixels);
+    }
+}
+
+void TBitmap::Assign(const TPersistent* Source)
+{
+    if (!Source) {
+        ReplacePixels(TPixelBuffer());
+        FTransparent = false;
+        FTransparentColor = clDefault;
+        FTransparentMode = tmAuto;
+        SetPalette(0);
+        Changed(this);
+    } else if (auto bitmap = dynamic_cast<const TBitmap*>(Source)) {
+        if (bitmap == this)
+            return;
+        ReplacePixels(TPixelBuffer(bitmap->FPixels));
+        FPixelFormat = bitmap->FPixelFormat;
+        FTransparent = bitmap->FTransparent;
+        FTransparentColor = bitmap->FTransparentColor;
+        FTransparentMode = bitmap->FTransparentMode;
+        HPALETTE copy = bitmap->FPalette ? CreatePalette(GetPaletteEntries(bitmap->FPalette)) : 0;
+        if (FPalette)
+            DeletePalette(FPalette);
+        FPalette = copy;
+        Changed(this);
+    } else {
+        TGraphic::Assign(Source);
+    }
+}
+
+void TBitmap::SetSize(int AWidth, int AHeight)
+{
+    AWidth = std::max(AWidth, 0);
+    AHeight = std::max(AHeight, 0);
+    if (AWidth == Width() && AHeight == Height())
+        return;
+    TPixelBuffer resized;
+    if (AWidth > 0 && AHeight > 0) {
+        if (!SizeAllowed(AWidth, AHeight))
+            throw EOutOfResources(GraphicConst::SOutOfResources);
+        resized = TPixelBuffer(AWidth, AHeight, 0xFFFFFFFFu);
+        const int w = std::min(AWidth, Width()), h = std::min(AHeight, Height());
+        for (int y = 0; y < h; ++y)
+            std::copy_n(&FPixels.At(0, y), w, &resized.At(0, y));
+    }
+    ReplacePixels(std::move(resized));
+    Changed(this);
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat Value)
+{
+    if (Value != pfDevice && Value != pf32bit)
+        Value = pf24bit;
+    if (Value == FPixelFormat)
+        return;
+    if (FPixelFormat == pf32bit)
+        for (uint32_t& px : FPixels.Pixels)
+            px = Unpremultiply(px) | 0xFF000000u;
+    FPixelFormat = Value;
+    Changed(this);
+}
+
+int TBitmap::BytesPerScanLine() const
+{
+    const int bpp = FPixelFormat == pf32bit ? 32 : 24;
+    return static_cast<int>(((static_cast<int64_t>(Width()) * bpp + 31) / 32) * 4);
+}
+
+TColor TBitmap::TransparentColor() const
+{
+    if (FTransparentColor != clDefault)
+        return ColorToRGB(FTransparentColor);
+    if (Empty())
+        return clDefault;
+    uint32_t px = Unpremultiply(FPixels.At(0, Height() - 1));
+    return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+}
+
+void TBitmap::SetTransparentColor(TColor Value)
+{
+    if (Value == FTransparentColor)
+        return;
+    FTransparentMode = Value == clDefault ? tmAuto : tmFixed;
+    FTransparentColor = Value;
+    Changed(this);
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode Value)
+{
+    if (Value == FTransparentMode)
+        return;
+    SetTransparentColor(Value == tmAuto ? clDefault : TransparentColor());
+}
+
+void TBitmap::SetPalette(HPALETTE Value)
+{
+    if (Value == FPalette)
+        return;
+    if (FPalette)
+        DeletePalette(FPalette);
+    FPalette = Value;
+    Changed(this);
+}
+
+TCanvas* TBitmap::Canvas()
+{
+    if (!FCanvas)
+        FCanvas = CreateBufferCanvas(FPixels);
+    return FCanvas.get();
+}
+
+void TBitmap::SetPixels(const TPixelBuffer& Pixels)
+{
+    if (Pixels.Pixels.size() != static_cast<size_t>(Pixels.Width) * static_cast<size_t>(Pixels.Height) ||
+        (!Pixels.Empty() && !SizeAllowed(Pixels.Width, Pixels.Height)))
+        throw EOutOfResources(GraphicConst::SOutOfResources);
+    ReplacePixels(TPixelBuffer(Pixels));
+    Changed(this);
+}
+
+void TBitmap::LoadFromStream(TStream& Stream)
+{
+    if (Remaining(Stream) == 0) {
+        ReplacePixels(TPixelBuffer());
+        Changed(this);
+        return;
+    }
+    // File header, then the bitmap header (its first 4 bytes give its size),
+    // masks and palette, then the pixel data.
+    Bytes file;
+    if (!ReadAppend(Stream, file, 14) || file[0] != 'B' || file[1] != 'M')
+        InvalidBitmap();
+    const uint32_t bitsOffset = U32(&file[10]);
+    Bytes dibBytes;
+    if (!ReadAppend(Stream, dibBytes, 4))
+        InvalidBitmap();
+    const uint32_t headerSize = U32(dibBytes.data());
+    dib::THeader h;
+    if (headerSize < 12 || headerSize > 124 || !ReadAppend(Stream, dibBytes, headerSize - 4) ||
+        !dib::ParseHeader(dibBytes.data(), dibBytes.size(), h) ||
+        !ReadAppend(Stream, dibBytes, static_cast<int64_t>(h.TableBytes())) ||
+        !dib::ParseTables(dibBytes.data() + h.HeaderSize, dibBytes.size() - h.HeaderSize, h))
+        InvalidBitmap();
+    // The offset of the pixel data: some writers leave a gap before it; a zero
+    // or short offset (bitmaps taken from RTF get a zero one) means right here.
+    const int64_t here = 14 + static_cast<int64_t>(dibBytes.size());
+    if (bitsOffset > here && !Skip(Stream, bitsOffset - here))
+        InvalidBitmap();
+    Bytes bits;
+    if (!ReadAppend(Stream, bits, BitsToRead(h, Remaining(Stream))))
+        InvalidBitmap();
+    TPixelBuffer pixels;
+    bool alpha = false;
+    if (!dib::DecodeBits(h, bits.data(), bits.size(), pixels, &alpha))
+        InvalidBitmap();
+    ReplacePixels(std::move(pixels));
+    FPixelFormat = h.BitCount == 32 || alpha ? pf32bit : pf24bit;
+    Changed(this);
+}
+
+void TBitmap::SaveToStream(TStream& Stream) const
+{
+    if (!Empty())
+        Write(Stream, dib::EncodeFile(FPixels, FPixelFormat == pf32bit ? 32 : 24));
+}
+
+void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect)
+{
+    if (Empty())
+        return;
+    const TRect source = Bounds(0, 0, Width(), Height());
+    if (!FTransparent) {
+        ACanvas->DrawPixels(Rect, FPixels, source);
+        return;
+    }
+    // Pixels of the transparent colour are left out.
+    const TColor key = TransparentColor();
+    const uint32_t rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    TPixelBuffer masked(FPixels);
+    for (uint32_t& px : masked.Pixels)
+        if ((Unpremultiply(px) & 0xFFFFFF) == rgb)
+            px = 0;
+    ACanvas->DrawPixels(Rect, masked, source);
+}

@@ -1,0 +1,95 @@
+// TBitmap: a picture of pixels with a canvas to draw on, read from and written
+// to BMP files.
+#pragma once
+
+#include <memory>
+
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbuffer.h"
+
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TTransparentMode { tmAuto, tmFixed };
+
+// A bitmap owns its pixels (a TPixelBuffer: premultiplied 0xAARRGGBB, rows top
+// down) and a canvas that paints into them, made on first use.
+//
+// BMP files of 1, 4, 8, 16, 24 and 32 bits per pixel are read (core and info
+// headers up to the fifth version, RLE4 and RLE8, bit fields, bottom-up and
+// top-down rows). A bitmap is written as 24-bit BMP, or 32-bit with straight
+// alpha when its PixelFormat is pf32bit. So that PixelFormat always tells what a
+// save writes, a loaded bitmap reads back as pf32bit when its file had 32 bits
+// (or 16 bits with an alpha mask) and as pf24bit otherwise; asking for a
+// palette or 15/16-bit format gives pf24bit, and pfDevice (the default of a new
+// bitmap) saves as 24 bits. Going from pf32bit to another format drops alpha.
+//
+// A new or grown area of a bitmap is opaque white; resizing keeps the pixels of
+// the part that stays. Transparent drawing leaves out the pixels of
+// TransparentColor: with tmAuto, the colour of the bottom-left pixel.
+class TBitmap : public TGraphic
+{
+public:
+    TBitmap();
+    ~TBitmap() override;
+    const char* ClassName() const override { return "TBitmap"; }
+
+    // From a bitmap (pixels, format, transparency and a copy of its palette) or
+    // null (empty); other graphics may copy themselves in (a JPEG picture does).
+    void Assign(const TPersistent* Source) override;
+
+    bool Empty() const override { return FPixels.Empty(); }
+    int Width() const override { return FPixels.Width; }
+    int Height() const override { return FPixels.Height; }
+    // Sizes below 0 count as 0; a size beyond the limits of graphic.h raises
+    // EOutOfResources.
+    void SetWidth(int Value) override { SetSize(Value, Height()); }
+    void SetHeight(int Value) override { SetSize(Width(), Value); }
+    void SetSize(int AWidth, int AHeight);
+
+    TPixelFormat PixelFormat() const { return FPixelFormat; }
+    void SetPixelFormat(TPixelFormat Value);
+    // Bytes in one row of the BMP this bitmap saves (rows padded to 4 bytes).
+    int BytesPerScanLine() const;
+
+    // tmAuto: the bottom-left pixel's colour (clDefault for an empty bitmap).
+    TColor TransparentColor() const;
+    // clDefault switches to tmAuto, any other colour to tmFixed.
+    void SetTransparentColor(TColor Value);
+    TTransparentMode TransparentMode() const { return FTransparentMode; }
+    void SetTransparentMode(TTransparentMode Value);
+
+    // Set on palette-adjusted copies; with true-colour screens it changes nothing.
+    bool IgnorePalette() const { return FIgnorePalette; }
+    void SetIgnorePalette(bool Value) { FIgnorePalette = Value; }
+    HPALETTE Palette() const override { return FPalette; }
+    // Takes over the handle (freeing the one held before).
+    void SetPalette(HPALETTE Value) override;
+
+    // The canvas painting into the pixels. The pointer stays valid until the
+    // bitmap's size changes; its font, pen and brush carry over to the canvas
+    // that replaces it then.
+    TCanvas* Canvas();
+
+    const TPixelBuffer& Pixels() const { return FPixels; }
+    // Replaces the pixels (size included).
+    void SetPixels(const TPixelBuffer& Pixels);
+
+    // A BMP file from the stream's position; an empty rest gives an empty
+    // bitmap. Raises EInvalidGraphic "Bitmap image is not valid" for anything
+    // else that is not a whole bitmap, and then leaves the bitmap unchanged.
+    void LoadFromStream(TStream& Stream) override;
+    void SaveToStream(TStream& Stream) const override;
+
+    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+
+private:
+    void DropCanvas();
+    void ReplacePixels(TPixelBuffer&& Pixels);
+
+    TPixelBuffer FPixels;
+    std::unique_ptr<TCanvas> FCanvas;
+    TPixelFormat FPixelFormat = pfDevice;
+    TColor FTransparentColor;
+    TTransparentMode FTransparentMode = tmAuto;
+    bool FIgnorePalette = false;
+    HPALETTE FPalette = 0;
+};

@@ -1,0 +1,345 @@
+// TCanvas: the drawing surface the library paints and measures with, and the
+// platform's text functions as its members. Backends: the Qt one (qtcanvas.h) and
+// the recording one for tests (recordingcanvas.h).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/core/object.h"
+#include "platform/graphics/gdiobjects.h"
+
+class TGraphic;
+struct TPixelBuffer;
+
+// ExtTextOut options.
+enum : unsigned { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_RTLREADING = 0x80 };
+// Text alignment (SetTextAlign). TA_UPDATECP is not supported and is ignored.
+enum : unsigned {
+    TA_NOUPDATECP = 0,
+    TA_UPDATECP = 1,
+    TA_LEFT = 0,
+    TA_RIGHT = 2,
+    TA_CENTER = 6,
+    TA_TOP = 0,
+    TA_BOTTOM = 8,
+    TA_BASELINE = 24,
+    TA_RTLREADING = 256,
+};
+// GetCharacterPlacement flags (accepted; the placement always reorders) and character classes.
+enum : unsigned {
+    GCP_DBCS = 0x1,
+    GCP_REORDER = 0x2,
+    GCP_USEKERNING = 0x8,
+    GCP_GLYPHSHAPE = 0x10,
+    GCP_DIACRITIC = 0x100,
+    GCP_MAXEXTENT = 0x100000,
+};
+enum : char {
+    GCPCLASS_LATIN = 1,
+    GCPCLASS_HEBREW = 2,
+    GCPCLASS_ARABIC = 2,
+    GCPCLASS_NEUTRAL = 3,
+    GCPCLASS_LOCALNUMBER = 4,
+    GCPCLASS_LATINNUMBER = 5,
+    GCPCLASS_LATINNUMERICTERMINATOR = 6,
+    GCPCLASS_LATINNUMERICSEPARATOR = 7,
+    GCPCLASS_NUMERICSEPARATOR = 8,
+};
+// DrawText formats.
+enum : unsigned {
+    DT_TOP = 0,
+    DT_LEFT = 0,
+    DT_CENTER = 0x1,
+    DT_RIGHT = 0x2,
+    DT_VCENTER = 0x4,
+    DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10,
+    DT_SINGLELINE = 0x20,
+    DT_NOCLIP = 0x100,
+    DT_EXTERNALLEADING = 0x200,
+    DT_CALCRECT = 0x400,
+    DT_NOPREFIX = 0x800,
+    DT_EDITCONTROL = 0x2000,
+};
+// GetDeviceCaps indexes.
+enum : int {
+    HORZSIZE = 4,
+    VERTSIZE = 6,
+    HORZRES = 8,
+    VERTRES = 10,
+    BITSPIXEL = 12,
+    PLANES = 14,
+    LOGPIXELSX = 88,
+    LOGPIXELSY = 90,
+    PHYSICALWIDTH = 110,
+    PHYSICALHEIGHT = 111,
+    PHYSICALOFFSETX = 112,
+    PHYSICALOFFSETY = 113,
+};
+
+// Metrics of the canvas's current font, in device pixels.
+struct TTextMetric {
+    int tmHeight = 0; // tmAscent + tmDescent
+    int tmAscent = 0;
+    int tmDescent = 0;
+    int tmInternalLeading = 0; // tmHeight - the character (em) height
+    int tmExternalLeading = 0;
+    int tmAveCharWidth = 0;
+    int tmMaxCharWidth = 0;
+    int tmWeight = 0;
+    int tmOverhang = 0;
+    int tmDigitizedAspectX = 0;
+    int tmDigitizedAspectY = 0;
+    WideChar tmFirstChar = 0x20;
+    WideChar tmLastChar = 0xFFFC;
+    WideChar tmDefaultChar = 0x3F;
+    WideChar tmBreakChar = 0x20;
+    uint8_t tmItalic = 0;
+    uint8_t tmUnderlined = 0;
+    uint8_t tmStruckOut = 0;
+    uint8_t tmPitchAndFamily = 0;
+    uint8_t tmCharSet = 0;
+};
+
+// The outline metrics the system reads: positions are relative to the baseline,
+// positive upward (an underline below the baseline has a negative position).
+struct TOutlineTextMetric {
+    TTextMetric otmTextMetrics;
+    int otmAscent = 0;
+    int otmDescent = 0;
+    unsigned otmEMSquare = 0;
+    int otmsStrikeoutSize = 0;
+    int otmsStrikeoutPosition = 0;
+    int otmsUnderscoreSize = 0;
+    int otmsUnderscorePosition = 0;
+};
+
+// Results of GetCharacterPlacement; every array is optional and, when given, holds
+// nGlyphs entries (the character count of the text).
+struct TGCPResults {
+    unsigned* lpOrder = nullptr; // [logical index] -> visual position
+    int* lpDx = nullptr;         // [visual position] -> advance of the character shown there
+    int* lpCaretPos = nullptr;   // [logical index] -> x of the character's leading edge
+    char* lpClass = nullptr;     // [logical index] -> GCPCLASS_...
+    unsigned nGlyphs = 0;
+    int nMaxFit = 0; // out: characters placed
+};
+
+// One text output as it reaches a backend, in device coordinates.
+struct TTextRun {
+    int X = 0; // left of the text, top of its cells
+    int Y = 0;
+    int Width = 0;        // sum of Advances
+    int Ascent = 0;       // of the font, for the baseline
+    int Height = 0;       // tmHeight of the font
+    unsigned Options = 0; // ETO_... (ETO_CLIPPED and ETO_OPAQUE refer to Rect)
+    TRect Rect;           // the ExtTextOut rectangle, device coordinates
+    bool HasRect = false;
+    bool RightToLeft = false;  // the reading direction asked for
+    WideString Text;           // logical order
+    std::vector<int> Advances; // per code unit of Text, logical order
+    // Clusters in visual order: Start/Count in Text, X offset from X, odd level (mirrored).
+    struct TCluster {
+        int Start;
+        int Count;
+        int Offset;
+        bool Mirrored;
+    };
+    std::vector<TCluster> Clusters;
+    AnsiString Ansi; // the bytes given to an ANSI call
+    bool FromAnsi = false;
+    int PrefixUnit = -1; // DrawText: the unit whose character is underlined ('&'), or -1
+};
+
+// The abstract canvas. It owns its Font, Pen and Brush; the Set... calls assign
+// into them. Coordinates given to it are logical; the device point is
+// logical - window origin + viewport origin. The clip region is a rectangle in
+// device coordinates (none: the whole device). SaveDC/RestoreDC save and restore
+// the origins, the clip, the text alignment and the character extra; the Font,
+// Pen and Brush objects are the canvas's own state and are not part of it.
+//
+// Text. The text functions are canvas members named after the platform's
+// (TextOutA/TextOutW, ExtTextOutA/W, GetTextExtentPoint32A/W, GetTextExtentExPointA/W,
+// GetCharacterPlacementA/W, DrawTextA/W, ...). A character is a code point with the
+// combining marks that follow it; every character has an integer advance in the
+// current font, the advance plus the character extra is its width, and a text is as
+// wide as the sum of its characters' widths: no kerning, no ligatures between
+// characters, so that the extents of prefixes are the positions at which the
+// characters are drawn. In wide text a character's advance belongs to its first
+// code unit (the others add 0). ANSI text is converted through the code page of
+// the font's character set (CharsetToCodePage); in a multi-byte code page the
+// per-byte results of a character report where it starts on every byte but its
+// last, which reports where it ends, and a fit never ends inside a character.
+// Text cells are painted opaque, in the brush colour, when the brush is solid
+// (the class library's opaque background mode), else the text is transparent.
+// Mixed-direction text is reordered for display (Unicode bidirectional algorithm);
+// the base direction is right to left under TA_RTLREADING or ETO_RTLREADING.
+class TCanvas : public TPersistent
+{
+public:
+    TCanvas();
+    ~TCanvas() override;
+    const char* ClassName() const override { return "TCanvas"; }
+
+    TFont* Font() const { return FFont.get(); }
+    TPen* Pen() const { return FPen.get(); }
+    TBrush* Brush() const { return FBrush.get(); }
+    void SetFont(const TFont* Value) { FFont->Assign(Value); }
+    void SetPen(const TPen* Value) { FPen->Assign(Value); }
+    void SetBrush(const TBrush* Value) { FBrush->Assign(Value); }
+
+    // ---- Device
+    int PixelsPerInchX() const { return DeviceCaps(LOGPIXELSX); }
+    int PixelsPerInchY() const { return DeviceCaps(LOGPIXELSY); }
+    virtual int DeviceCaps(int Index) const = 0;
+
+    // ---- Origins, clipping, saved states
+    TPoint WindowOrg() const { return FWindowOrg; }
+    void SetWindowOrgEx(int X, int Y, TPoint* Old = nullptr);
+    TPoint ViewportOrg() const { return FViewportOrg; }
+    void SetViewportOrgEx(int X, int Y, TPoint* Old = nullptr);
+    // The clip box in logical coordinates (the device bounds when nothing clips).
+    TRect ClipRect() const;
+    // Narrows the clip to the rectangle (logical coordinates).
+    void IntersectClipRect(int Left, int Top, int Right, int Bottom);
+    // Sets the clip to the rectangle (logical), or removes it when Rect is null.
+    void SelectClipRect(const TRect* Rect);
+    // 1 for the first saved state, 2 for the next...
+    int SaveDC();
+    // A positive Level returns to that state (dropping those saved after it); a
+    // negative one counts back from the last (-1: the last). False for a level not saved.
+    bool RestoreDC(int Level);
+
+    // ---- Lines and shapes (Windows rules: a line leaves out its last pixel; a
+    // rectangle covers [Left, Right) x [Top, Bottom) with its outline, the brush filling inside)
+    TPoint PenPos() const { return FPenPos; }
+    void SetPenPos(const TPoint& P) { FPenPos = P; }
+    void MoveTo(int X, int Y);
+    void LineTo(int X, int Y);
+    void Polyline(const std::vector<TPoint>& Points);
+    void Polygon(const std::vector<TPoint>& Points); // outlined with the pen, filled with the brush
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+    void Ellipse(int X1, int Y1, int X2, int Y2); // inside the rectangle
+    void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
+    void FillRect(const TRect& R);      // the brush, no outline
+    void FrameRect(const TRect& R);     // a 1-pixel frame in the brush colour
+    void DrawFocusRect(const TRect& R); // a dotted frame inverting what is there
+
+    // ---- Pictures
+    void Draw(int X, int Y, TGraphic* Graphic); // at its own size
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic);
+    // Source of Pixels drawn scaled into Dest, blended by its alpha.
+    void DrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source);
+    // Source's pixels in SourceRect (its logical coordinates) copied into Dest, scaled.
+    void CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect);
+
+    // ---- Text, class library style (ANSI text in the font's code page)
+    void TextOut(int X, int Y, const AnsiString& Text); // moves the pen position to its end
+    void TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text); // clipped to Rect
+    TSize TextExtent(const AnsiString& Text);
+    int TextWidth(const AnsiString& Text) { return TextExtent(Text).cx; }
+    int TextHeight(const AnsiString& Text) { return TextExtent(Text).cy; }
+
+    // ---- Text, platform style
+    bool TextOutA(int X, int Y, const char* Str, int Count);
+    bool TextOutW(int X, int Y, const WideChar* Str, int Count);
+    // Dx (optional) gives each character's advance, per byte or code unit as the extents report them.
+    bool ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, const char* Str, int Count,
+                     const int* Dx);
+    bool ExtTextOutW(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
+                     const int* Dx);
+    bool GetTextExtentPoint32A(const char* Str, int Count, TSize& Size);
+    bool GetTextExtentPoint32W(const WideChar* Str, int Count, TSize& Size);
+    // Fit (optional): how many leading bytes/units fit in MaxExtent; Dx (optional,
+    // Count entries): the extent of every prefix.
+    bool GetTextExtentExPointA(const char* Str, int Count, int MaxExtent, int* Fit, int* Dx, TSize& Size);
+    bool GetTextExtentExPointW(const WideChar* Str, int Count, int MaxExtent, int* Fit, int* Dx, TSize& Size);
+    bool GetTextMetrics(TTextMetric& Metrics);
+    bool GetOutlineTextMetrics(TOutlineTextMetric& Metrics);
+    int GetTextCharacterExtra() const { return FCharExtra; }
+    int SetTextCharacterExtra(int Extra); // returns the previous extra
+    unsigned GetTextAlign() const { return FTextAlign; }
+    unsigned SetTextAlign(unsigned Align); // returns the previous alignment
+    // Visual order, advances, caret positions and classes of a text (one entry per
+    // byte for ANSI text, per code unit for wide text). Returns the size of the text
+    // (width in the low 16 bits, height in the high 16) or 0 on failure (bad arguments).
+    unsigned GetCharacterPlacementW(const WideChar* Str, int Count, int MaxExtent, TGCPResults& Results,
+                                    unsigned Flags);
+    unsigned GetCharacterPlacementA(const char* Str, int Count, int MaxExtent, TGCPResults& Results,
+                                    unsigned Flags);
+    // Text in a rectangle: lines split at CR/LF, words wrapped with DT_WORDBREAK (a
+    // word longer than a line is split only with DT_EDITCONTROL), DT_LEFT/CENTER/RIGHT,
+    // DT_VCENTER/BOTTOM with DT_SINGLELINE, '&' marks the next character as underlined
+    // unless DT_NOPREFIX ("&&" is one '&'), clipped to the rectangle unless DT_NOCLIP.
+    // DT_CALCRECT only sets Rect.Right/Bottom to what the text needs. Returns the text height.
+    int DrawTextA(const char* Str, int Count, TRect& Rect, unsigned Format);
+    int DrawTextW(const WideChar* Str, int Count, TRect& Rect, unsigned Format);
+
+    // The code page ANSI text goes through with the current font.
+    unsigned FontCodePage() const { return CharsetToCodePage(FFont->Charset()); }
+
+protected:
+    TPoint ToDevice(const TPoint& P) const;
+    TRect ToDevice(const TRect& R) const;
+    // The clip in device coordinates, always within DeviceBounds().
+    TRect DeviceClip() const { return FHasClip ? FClip : DeviceBounds(); }
+    bool HasClip() const { return FHasClip; }
+
+    // ---- What a backend provides. Coordinates are device coordinates.
+    virtual TRect DeviceBounds() const = 0;
+    // The advance of one character (Count code units) in the current font, without the extra.
+    virtual int CharAdvance(const WideChar* Char, int Count) = 0;
+    virtual void FontMetrics(TOutlineTextMetric& Metrics) = 0;
+    virtual void DoLine(const TPoint& From, const TPoint& To) = 0;
+    virtual void DoPolyline(const std::vector<TPoint>& Points) = 0;
+    virtual void DoPolygon(const std::vector<TPoint>& Points) = 0;
+    virtual void DoRectangle(const TRect& R) = 0;
+    virtual void DoEllipse(const TRect& R) = 0;
+    virtual void DoFillRect(const TRect& R) = 0;
+    virtual void DoFrameRect(const TRect& R) = 0;
+    virtual void DoFocusRect(const TRect& R) = 0;
+    virtual void DoTextRun(const TTextRun& Run) = 0;
+    virtual void DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source) = 0;
+    // SourceRect is in Source's device coordinates.
+    virtual void DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) = 0;
+    // Draw and StretchDraw pass through here (the recording canvas notes the picture).
+    virtual void DoDrawGraphic(const TRect& Rect, TGraphic* Graphic);
+
+private:
+    struct TSavedState;
+    // ANSI text converted for measuring and drawing.
+    struct TAnsiText {
+        WideString Wide;
+        std::vector<int> ByteUnit;     // per byte: first code unit of its character; [Count] = Wide.size()
+        std::vector<uint8_t> LastByte; // 1 on the last byte of each character
+    };
+    void ConvertAnsi(const char* Str, int Count, TAnsiText& Out);
+    void MeasureUnits(const WideChar* Str, int Count, std::vector<int>& Advances);
+    void AnsiAdvances(const TAnsiText& Text, const std::vector<int>& UnitAdvances, int* ByteAdvances);
+    void BuildClusters(TTextRun& Run);
+    bool OutputRun(TTextRun& Run, int X, int Y, const TRect* Rect);
+    bool ExtTextOutInternal(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
+                            const int* UnitDx, const AnsiString* Ansi);
+    unsigned Placement(const WideChar* Str, int Count, std::vector<int>& Order, std::vector<int>& VisualDx,
+                       std::vector<char>& Classes, std::vector<int>& Carets);
+    int DrawTextInternal(const WideString& Text, TRect& Rect, unsigned Format);
+
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TPen> FPen;
+    std::unique_ptr<TBrush> FBrush;
+    TPoint FPenPos;
+    TPoint FWindowOrg;
+    TPoint FViewportOrg;
+    TRect FClip;
+    bool FHasClip = false;
+    unsigned FTextAlign = TA_LEFT | TA_TOP;
+    int FCharExtra = 0;
+    std::vector<TSavedState> FSaved;
+};
+
+// The platform's device query on a canvas: LOGPIXELSX/Y, HORZRES/VERTRES (pixels),
+// HORZSIZE/VERTSIZE (millimetres), PHYSICALWIDTH/HEIGHT and PHYSICALOFFSETX/Y,
+// BITSPIXEL, PLANES; 0 for other indexes or a null canvas.
+int GetDeviceCaps(TCanvas* Canvas, int Index);

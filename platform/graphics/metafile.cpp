@@ -1,0 +1,261 @@
+// TMetafile: reading metafile headers, keeping the bytes, drawing the frame;
+// TMetafileCanvas: drawing that ends up as a one-record metafile.
+#include "platform/graphics/metafile.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/core/numbers.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/graphicio.h"
+
+using namespace graphicio;
+
+namespace
+{
+
+constexpr uint32_t PlaceableKey = 0x9AC6CDD7u;
+constexpr uint32_t EmfSignature = 0x464D4520u; // " EMF"
+constexpr int64_t MaxMetafile = int64_t(256) << 20;
+constexpr int PixelsPerInch = 96;
+constexpr int HundredthMMPerInch = 2540;
+// The largest size in 0.01 mm: a picture as large as the graphic limits allow.
+constexpr int MaxMM = GraphicMaxSide / PixelsPerInch * HundredthMMPerInch;
+
+[[noreturn]] void InvalidMetafile()
+{
+    throw EInvalidGraphic(GraphicConst::SInvalidMetafile);
+}
+
+int ClampMM(int64_t value)
+{
+    return static_cast<int>(std::clamp<int64_t>(value, 0, MaxMM));
+}
+
+} // namespace
+
+TMetafile::TMetafile()
+{
+    FTransparent = true;
+}
+
+TMetafile::~TMetafile() = default;
+
+void TMetafile::Assign(const TPersistent* Source)
+{
+    if (!Source) {
+        FData.clear();
+        FPixels = TPixelBuffer();
+        FMMWidth = FMMHeight = FInch = 0;
+        FEnhanced = true;
+        FHeaderChanged = false;
+        Changed(this);
+    } else if (auto metafile = dynamic_cast<const TMetafile*>(Source)) {
+        if (metafile == this)
+            return;
+        FData = metafile->FData;
+        FPixels = metafile->FPixels;
+        FMMWidth = metafile->FMMWidth;
+        FMMHeight = metafile->FMMHeight;
+        FInch = metafile->FInch;
+        FEnhanced = metafile->FEnhanced;
+        FHeaderChanged = metafile->FHeaderChanged;
+        Changed(this);
+    } else {
+        TGraphic::Assign(Source);
+    }
+}
+
+int TMetafile::Width() const
+{
+    return MulDiv(FMMWidth, PixelsPerInch, HundredthMMPerInch);
+}
+
+int TMetafile::Height() const
+{
+    return MulDiv(FMMHeight, PixelsPerInch, HundredthMMPerInch);
+}
+
+void TMetafile::SetWidth(int Value)
+{
+    SetMMWidth(MulDiv(std::max(Value, 0), HundredthMMPerInch, PixelsPerInch));
+}
+
+void TMetafile::SetHeight(int Value)
+{
+    SetMMHeight(MulDiv(std::max(Value, 0), HundredthMMPerInch, PixelsPerInch));
+}
+
+void TMetafile::SetMMWidth(int Value)
+{
+    if (ClampMM(Value) != FMMWidth) {
+        FMMWidth = ClampMM(Value);
+        SizeChanged();
+    }
+}
+
+void TMetafile::SetMMHeight(int Value)
+{
+    if (ClampMM(Value) != FMMHeight) {
+        FMMHeight = ClampMM(Value);
+        SizeChanged();
+    }
+}
+
+void TMetafile::SetInch(int Value)
+{
+    Value = std::clamp(Value, 0, 0xFFFF);
+    if (Value != FInch) {
+        FInch = Value;
+        SizeChanged();
+    }
+}
+
+void TMetafile::SizeChanged()
+{
+    if (!FPixels.Empty())
+        Encode();
+    else
+        FHeaderChanged = !FData.empty();
+    Changed(this);
+}
+
+void TMetafile::SetEnhanced(bool Value)
+{
+    if (Value == FEnhanced || (!FData.empty() && FPixels.Empty()))
+        return; // nothing to change, or records that cannot be converted here
+    FEnhanced = Value;
+    if (!FPixels.Empty())
+        Encode();
+    Changed(this);
+}
+
+void TMetafile::SetContent(const TPixelBuffer& Pixels)
+{
+    FPixels = Pixels;
+    if (FMMWidth == 0 || FMMHeight == 0) {
+        FMMWidth = ClampMM(MulDiv(Pixels.Width, HundredthMMPerInch, PixelsPerInch));
+        FMMHeight = ClampMM(MulDiv(Pixels.Height, HundredthMMPerInch, PixelsPerInch));
+    }
+    Encode();
+    Changed(this);
+}
+
+void TMetafile::Encode()
+{
+    if (FEnhanced) {
+        FData = metafilewriter::WriteEmf(FPixels, FMMWidth, FMMHeight);
+    } else {
+        FInch = FInch ? FInch : PixelsPerInch;
+        FData = metafilewriter::WriteWmf(FPixels, FMMWidth, FMMHeight, FInch);
+    }
+    FHeaderChanged = false;
+}
+
+void TMetafile::LoadFromStream(TStream& Stream)
+{
+    if (Remaining(Stream) == 0) {
+        Assign(nullptr);
+        return;
+    }
+    Bytes data;
+    if (!ReadAppend(Stream, data, 4))
+        InvalidMetafile();
+    int64_t mmWidth = 0, mmHeight = 0;
+    int inch = 0;
+    bool enhanced = false;
+    if (U32(&data[0]) == PlaceableKey) {
+        // Placeable header (22 bytes) and the metafile header (18 bytes) that
+        // gives the length of the rest in 16-bit words.
+        if (!ReadAppend(Stream, data, 22 - 4 + 18))
+            InvalidMetafile();
+        uint16_t checksum = 0;
+        for (int i = 0; i < 10; ++i)
+            checksum ^= U16(&data[2 * i]);
+        const uint8_t* m = &data[22];
+        uint16_t type = U16(m), headerWords = U16(m + 2);
+        int64_t bytes = int64_t(U32(m + 6)) * 2;
+        if (checksum != U16(&data[20]) || (type != 1 && type != 2) || headerWords != 9 || bytes < 18 ||
+            bytes > MaxMetafile || !ReadAppend(Stream, data, bytes - 18))
+            InvalidMetafile();
+        inch = U16(&data[14]);
+        int unitsPerInch = inch ? inch : PixelsPerInch;
+        mmWidth = int64_t(std::abs(I16(&data[10]) - I16(&data[6]))) * HundredthMMPerInch / unitsPerInch;
+        mmHeight = int64_t(std::abs(I16(&data[12]) - I16(&data[8]))) * HundredthMMPerInch / unitsPerInch;
+    } else if (U32(&data[0]) == 1) {
+        // The enhanced header record: its frame (0.01 mm) and the file's length.
+        if (!ReadAppend(Stream, data, 88 - 4))
+            InvalidMetafile();
+        uint32_t headerSize = U32(&data[4]);
+        int64_t bytes = U32(&data[48]);
+        if (U32(&data[40]) != EmfSignature || headerSize < 88 || bytes < headerSize || bytes > MaxMetafile ||
+            !ReadAppend(Stream, data, bytes - 88))
+            InvalidMetafile();
+        mmWidth = int64_t(I32(&data[32])) - I32(&data[24]);
+        mmHeight = int64_t(I32(&data[36])) - I32(&data[28]);
+        enhanced = true;
+    } else {
+        InvalidMetafile();
+    }
+    FData = std::move(data);
+    FPixels = TPixelBuffer();
+    FMMWidth = ClampMM(mmWidth);
+    FMMHeight = ClampMM(mmHeight);
+    FInch = inch;
+    FEnhanced = enhanced;
+    FHeaderChanged = false;
+    Changed(this);
+}
+
+void TMetafile::SaveToStream(TStream& Stream) const
+{
+    if (FData.empty())
+        return;
+    if (FEnhanced || !FHeaderChanged) {
+        Write(Stream, FData);
+        return;
+    }
+    int unitsPerInch = FInch ? FInch : PixelsPerInch;
+    Bytes header =
+        metafilewriter::PlaceableHeader(MulDiv(FMMWidth, unitsPerInch, HundredthMMPerInch),
+                                        MulDiv(FMMHeight, unitsPerInch, HundredthMMPerInch), FInch);
+    Write(Stream, header);
+    Stream.WriteBuffer(FData.data() + 22, static_cast<int64_t>(FData.size()) - 22);
+}
+
+void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect)
+{
+    if (Empty())
+        return;
+    TPen pen;
+    TBrush brush;
+    pen.Assign(ACanvas->Pen());
+    brush.Assign(ACanvas->Brush());
+    ACanvas->Pen()->SetColor(0x808080);
+    ACanvas->Pen()->SetWidth(1);
+    ACanvas->Pen()->SetStyle(psSolid);
+    ACanvas->Brush()->SetStyle(bsClear);
+    ACanvas->Rectangle(Rect);
+    ACanvas->SetPen(&pen);
+    ACanvas->SetBrush(&brush);
+}
+
+// ---------------------------------------------------------------------------
+
+TMetafileCanvas::TMetafileCanvas(TMetafile* AMetafile) : FMetafile(AMetafile), FBitmap(new TBitmap)
+{
+    FBitmap->SetPixelFormat(pf24bit);
+    FBitmap->SetSize(std::max(1, AMetafile->Width()), std::max(1, AMetafile->Height()));
+}
+
+TMetafileCanvas::~TMetafileCanvas()
+{
+    FMetafile->SetContent(FBitmap->Pixels());
+}
+
+TCanvas* TMetafileCanvas::Canvas()
+{
+    return FBitmap->Canvas();
+}

@@ -1,0 +1,122 @@
+// TMetafile: a vector picture in the old (WMF) or enhanced (EMF) metafile
+// format, kept as its bytes, and TMetafileCanvas, the minimal metafile writer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbuffer.h"
+
+class TBitmap;
+
+// A metafile is kept as the bytes it was read from: this library does not play
+// metafile records. Its size comes from its header (the placeable header of an
+// old-format file, the frame of an enhanced one), and it is drawn as its frame:
+// a rectangle outline where the picture would be.
+//
+// Sizes: MMWidth and MMHeight are in 0.01 mm; Width and Height are pixels at
+// 96 per inch (MulDiv(MMWidth, 96, 2540)). Inch is the placeable header's
+// units per inch (old format only); a header giving 0 is kept as 0 and the
+// size is then read at 96 units per inch.
+//
+// Saving writes the bytes that were read, unchanged while the size and Inch
+// are; after a change of either, an old-format file gets a placeable header
+// rebuilt from them (box (0, 0) to MulDiv(MMWidth, Inch, 2540), ...); a metafile
+// made by TMetafileCanvas is written anew in either format. Old-format
+// files are read only with a placeable header, as the class library does.
+//
+// Writing: TMetafileCanvas gives a canvas of the metafile's size; when it is
+// destroyed the metafile holds what was drawn as one bitmap record (see there).
+// Enhanced tells the format of the bytes held. Setting it rewrites a metafile
+// made by TMetafileCanvas in the other format; any other metafile cannot be
+// converted (its records are not played here), so it keeps its bytes and
+// Enhanced keeps its value: a caller that needs one format checks Enhanced
+// afterwards. A new metafile is enhanced, as in the class library.
+class TMetafile : public TGraphic
+{
+public:
+    TMetafile();
+    ~TMetafile() override;
+    const char* ClassName() const override { return "TMetafile"; }
+
+    // From a metafile, or null (empty, enhanced, no size).
+    void Assign(const TPersistent* Source) override;
+
+    bool Empty() const override { return FData.empty(); }
+    int Width() const override;
+    int Height() const override;
+    // The size in pixels (96 per inch), kept as MMWidth / MMHeight.
+    void SetWidth(int Value) override;
+    void SetHeight(int Value) override;
+
+    int MMWidth() const { return FMMWidth; }
+    int MMHeight() const { return FMMHeight; }
+    void SetMMWidth(int Value);
+    void SetMMHeight(int Value);
+    int Inch() const { return FInch; }
+    void SetInch(int Value);
+    bool Enhanced() const { return FEnhanced; }
+    void SetEnhanced(bool Value);
+
+    // A metafile from the stream's position: an enhanced one (its header
+    // record gives its length) or an old-format one with a placeable header (its
+    // header gives its length). An empty rest gives an empty metafile. Raises
+    // EInvalidGraphic "Metafile is not valid" otherwise, leaving it unchanged.
+    void LoadFromStream(TStream& Stream) override;
+    void SaveToStream(TStream& Stream) const override;
+
+    // The frame: a rectangle outline in a grey pen, nothing filled.
+    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+
+private:
+    friend class TMetafileCanvas;
+    void SetContent(const TPixelBuffer& Pixels);
+    void Encode();
+    void SizeChanged();
+
+    std::vector<uint8_t> FData; // the whole file (for the old format, with its placeable header)
+    TPixelBuffer FPixels;       // what TMetafileCanvas drew; empty for a metafile read from a stream
+    int FMMWidth = 0;
+    int FMMHeight = 0;
+    int FInch = 0;
+    bool FEnhanced = true;
+    bool FHeaderChanged = false; // size or Inch set since the bytes were read
+};
+
+// The minimal metafile writer: a canvas of the metafile's size (Width x Height,
+// at least 1 x 1) over a white bitmap. When this object is destroyed, the
+// metafile gets what was drawn as one bitmap record: an old-format metafile
+// (placeable header at the metafile's Inch units per inch, 96 when it has none,
+// the anisotropic mapping mode, window extent = the size in those units, one
+// StretchDIB record of a 24-bit bitmap) or an enhanced
+// one (header, one StretchDIBits record, end record), by its Enhanced. What it
+// cannot do: keep vector drawing or text as records (everything becomes
+// pixels at 96 per inch), keep transparency (the bitmap is opaque, on white),
+// or grow beyond the size set before it was made.
+class TMetafileCanvas
+{
+public:
+    explicit TMetafileCanvas(TMetafile* AMetafile);
+    ~TMetafileCanvas();
+    TMetafileCanvas(const TMetafileCanvas&) = delete;
+    TMetafileCanvas& operator=(const TMetafileCanvas&) = delete;
+
+    TCanvas* Canvas();
+
+private:
+    TMetafile* FMetafile;
+    std::unique_ptr<TBitmap> FBitmap;
+};
+
+// The bytes of a metafile that shows the pixels (opaque, on white) stretched
+// over a picture of MMWidth x MMHeight (0.01 mm): old format in units of which
+// there are Inch to the inch (96 for 0), enhanced in pixels at 96 per inch.
+namespace metafilewriter
+{
+std::vector<uint8_t> WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch);
+std::vector<uint8_t> WriteEmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight);
+// The 22-byte placeable header of an old-format metafile.
+std::vector<uint8_t> PlaceableHeader(int Right, int Bottom, int Inch);
+} // namespace metafilewriter

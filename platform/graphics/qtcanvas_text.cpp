@@ -1,0 +1,260 @@
+// The Qt canvas's fonts and text: faces with a fixed fallback, realised fonts
+// cached with their metrics and per-character advances and glyphs, and text drawn
+// character by character at the positions the measuring gave.
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QTextLayout>
+
+#include <unicode/uchar.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "platform/core/colors.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/qtcanvas.h"
+#include "platform/graphics/qtcanvas_qt.h"
+#include "platform/graphics/qtsupport.h"
+
+struct TQtGlyphs {
+    int Advance = 0;
+    qreal BaselineShift = 0; // from the layout's baseline to the font's
+    QList<QGlyphRun> Runs;
+};
+
+// A font realised once: the toolkit font, its metrics, and the advances and
+// glyphs of every character met so far.
+struct TQtFontData {
+    QFont Font;
+    TOutlineTextMetric Metrics;
+    std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
+
+    const TQtGlyphs& GlyphsOf(const std::u16string& text)
+    {
+        auto it = Glyphs.find(text);
+        if (it != Glyphs.end())
+            return it->second;
+        TQtGlyphs g;
+        QTextLayout layout(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTextDirection(Qt::LeftToRight);
+        option.setAlignment(Qt::AlignLeft);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid()) {
+            line.setPosition(QPointF(0, 0));
+            layout.endLayout();
+            g.Advance = static_cast<int>(std::lround(line.horizontalAdvance()));
+            g.BaselineShift = Metrics.otmTextMetrics.tmAscent - line.ascent();
+            g.Runs = layout.glyphRuns();
+        } else {
+            layout.endLayout();
+        }
+        return Glyphs.emplace(text, std::move(g)).first->second;
+    }
+};
+
+namespace
+{
+
+constexpr int kMaxPixelSize = 2000;
+
+// The faces installed here, by lower-case name.
+const std::map<QString, QString>& InstalledFaces()
+{
+    static const std::map<QString, QString>* faces = [] {
+        auto* m = new std::map<QString, QString>;
+        for (const QString& family : QFontDatabase::families())
+            m->emplace(family.toLower(), family);
+        return m;
+    }();
+    return *faces;
+}
+
+AnsiString FontKey(const TFont& f)
+{
+    return f.Name() + "|" + IntToStr(f.Height()) + "|" + IntToStr(f.Width()) + "|" +
+           IntToStr(f.Style().Bits) + "|" + IntToStr(f.Pitch());
+}
+
+// Realised fonts are few and live as long as the program (reachable, never freed).
+std::map<AnsiString, TQtFontData*>& FontCache()
+{
+    static auto* cache = new std::map<AnsiString, TQtFontData*>;
+    return *cache;
+}
+
+// The pixel size (em height) that gives a cell of the wanted height.
+int PixelSizeForCell(QFont font, int cellHeight)
+{
+    font.setPixelSize(100);
+    const QFontMetricsF m(font);
+    const qreal cell = m.ascent() + m.descent();
+    if (cell <= 0)
+        return cellHeight;
+    return std::max(1, static_cast<int>(std::lround(cellHeight * 100 / cell)));
+}
+
+TQtFontData* Realise(const TFont& f)
+{
+    auto* data = new TQtFontData;
+    QFont font(QString::fromStdString(ResolveFontFace(f.Name(), f.Pitch())));
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    font.setBold(f.Style().Contains(fsBold));
+    font.setItalic(f.Style().Contains(fsItalic));
+    // A height of 0 asks for the default size. Heights come from documents, which
+    // are untrusted: glyphs beyond kMaxPixelSize would need huge bitmaps, so they
+    // are drawn at that size.
+    const int height = std::clamp(f.Height(), -kMaxPixelSize, kMaxPixelSize);
+    int pixelSize = height < 0 ? -height : height > 0 ? PixelSizeForCell(font, height) : 12;
+    pixelSize = std::min(pixelSize, kMaxPixelSize);
+    font.setPixelSize(pixelSize);
+    if (f.Width() > 0) {
+        const int natural = QFontMetrics(font).averageCharWidth();
+        if (natural > 0)
+            font.setStretch(std::clamp(static_cast<int>(std::lround(f.Width() * 100.0 / natural)), 1, 4000));
+    }
+    data->Font = font;
+    const QFontMetrics m(font);
+    TTextMetric& tm = data->Metrics.otmTextMetrics;
+    tm.tmAscent = m.ascent();
+    tm.tmDescent = m.descent();
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    tm.tmInternalLeading = std::max(0, tm.tmHeight - pixelSize);
+    tm.tmExternalLeading = std::max(0, m.leading());
+    tm.tmAveCharWidth = m.averageCharWidth();
+    tm.tmMaxCharWidth = m.maxWidth();
+    tm.tmWeight = f.Style().Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+    tm.tmItalic = f.Style().Contains(fsItalic);
+    tm.tmUnderlined = f.Style().Contains(fsUnderline);
+    tm.tmStruckOut = f.Style().Contains(fsStrikeOut);
+    tm.tmCharSet = f.Charset();
+    tm.tmPitchAndFamily = QFontInfo(font).fixedPitch() ? 0 : 1; // the platform's bit: 1 = variable pitch
+    tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = 96;
+    TOutlineTextMetric& otm = data->Metrics;
+    otm.otmAscent = tm.tmAscent;
+    otm.otmDescent = -tm.tmDescent;
+    otm.otmEMSquare = static_cast<unsigned>(pixelSize);
+    otm.otmsUnderscoreSize = std::max(1, m.lineWidth());
+    otm.otmsUnderscorePosition = -std::max(1, m.underlinePos());
+    otm.otmsStrikeoutSize = std::max(1, m.lineWidth());
+    otm.otmsStrikeoutPosition = m.strikeOutPos();
+    return data;
+}
+
+// Characters shown right to left take their mirrored forms (brackets).
+std::u16string Mirrored(const std::u16string& text)
+{
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        UChar32 c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            out.push_back(text[i]);
+            out.push_back(text[++i]);
+            continue;
+        }
+        c = u_charMirror(c);
+        out.push_back(static_cast<char16_t>(c <= 0xFFFF ? c : text[i]));
+    }
+    return out;
+}
+
+} // namespace
+
+AnsiString ResolveFontFace(const AnsiString& Name, TFontPitch Pitch)
+{
+    EnsureQtApplication();
+    const QString lower = QString::fromStdString(Name).toLower();
+    const auto& faces = InstalledFaces();
+    auto it = faces.find(lower);
+    if (it != faces.end())
+        return it->second.toStdString();
+    static const std::set<QString> mono{"courier new", "courier",  "lucida console",
+                                        "consolas",    "fixedsys", "terminal"};
+    static const std::set<QString> serif{"times new roman", "times", "georgia", "book antiqua"};
+    if (Pitch == fpFixed || mono.count(lower))
+        return "DejaVu Sans Mono";
+    if (serif.count(lower))
+        return "DejaVu Serif";
+    return "DejaVu Sans";
+}
+
+TQtFontData& TQtCanvas::CurrentFont()
+{
+    if (FFontData && FFontVersion == Font()->Version())
+        return *FFontData;
+    const AnsiString key = FontKey(*Font());
+    auto& cache = FontCache();
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.emplace(key, Realise(*Font())).first;
+    FFontData = it->second;
+    FFontVersion = Font()->Version();
+    return *FFontData;
+}
+
+int TQtCanvas::CharAdvance(const WideChar* Char, int Count)
+{
+    return CurrentFont().GlyphsOf(std::u16string(Char, static_cast<size_t>(Count))).Advance;
+}
+
+void TQtCanvas::FontMetrics(TOutlineTextMetric& Metrics)
+{
+    Metrics = CurrentFont().Metrics;
+}
+
+void TQtCanvas::DoTextRun(const TTextRun& Run)
+{
+    TQtFontData& font = CurrentFont();
+    const TRect clipRect = Run.Rect;
+    const bool clipped = Run.HasRect && (Run.Options & ETO_CLIPPED);
+    if (Run.HasRect && (Run.Options & ETO_OPAQUE)) {
+        QPainter& p = Painter();
+        if (p.isActive())
+            p.fillRect(QRect(clipRect.Left, clipRect.Top, clipRect.Width(), clipRect.Height()),
+                       QColor(GetRValue(ColorToRGB(Brush()->Color())),
+                              GetGValue(ColorToRGB(Brush()->Color())),
+                              GetBValue(ColorToRGB(Brush()->Color()))));
+    }
+    QPainter& p = Painter(clipped ? &clipRect : nullptr);
+    if (!p.isActive())
+        return;
+    const TColor back = ColorToRGB(Brush()->Color());
+    if (Brush()->Style() == bsSolid && Run.Width > 0)
+        p.fillRect(QRect(Run.X, Run.Y, Run.Width, Run.Height),
+                   QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
+    const TColor fore = ColorToRGB(Font()->Color());
+    const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
+    p.setPen(color);
+    for (const TTextRun::TCluster& c : Run.Clusters) {
+        std::u16string text = Run.Text.substr(static_cast<size_t>(c.Start), static_cast<size_t>(c.Count));
+        if (c.Mirrored)
+            text = Mirrored(text);
+        const TQtGlyphs& g = font.GlyphsOf(text);
+        for (const QGlyphRun& run : g.Runs)
+            p.drawGlyphRun(QPointF(Run.X + c.Offset, Run.Y + g.BaselineShift), run);
+    }
+    const TOutlineTextMetric& m = font.Metrics;
+    const int baseline = Run.Y + m.otmTextMetrics.tmAscent;
+    if (Font()->Style().Contains(fsUnderline))
+        p.fillRect(QRect(Run.X, baseline - m.otmsUnderscorePosition, Run.Width, m.otmsUnderscoreSize), color);
+    if (Font()->Style().Contains(fsStrikeOut))
+        p.fillRect(QRect(Run.X, baseline - m.otmsStrikeoutPosition, Run.Width, m.otmsStrikeoutSize), color);
+    if (Run.PrefixUnit >= 0) {
+        for (const TTextRun::TCluster& c : Run.Clusters)
+            if (Run.PrefixUnit >= c.Start && Run.PrefixUnit < c.Start + c.Count) {
+                int w = 0;
+                for (int u = c.Start; u < c.Start + c.Count; ++u)
+                    w += Run.Advances[static_cast<size_t>(u)];
+                p.fillRect(
+                    QRect(Run.X + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
+                    color);
+            }
+    }
+}

@@ -1,0 +1,279 @@
+// RVF tokens: line writers, hexadecimal text, binary blocks, field readers and tags.
+#include "document/rvfmisc.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/core/streams.h"
+
+namespace {
+
+AnsiString Content(TMemoryStream& stream)
+{
+    return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+void Fill(TMemoryStream& stream, const AnsiString& bytes)
+{
+    stream.Clear();
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+}
+
+} // namespace
+
+TEST(RVFWriteTest, LinesEndAsTheirKindAsks)
+{
+    TMemoryStream stream;
+    RVFWrite(stream, "a b");
+    RVFWriteLine(stream, "-8 1 3");
+    RVFWriteLineX(stream, AnsiString("h\0i\0", 4), true);
+    RVFWriteLineX(stream, "", false);
+    EXPECT_EQ(Content(stream), AnsiString("a b-8 1 3\r\nh\0i\0\x29\x20\r\n", 19));
+}
+
+TEST(RVFHexTest, Strings)
+{
+    EXPECT_EQ(RVEncodeString(AnsiString("\x00\xAB", 2)), "00AB");
+    EXPECT_EQ(RVDecodeString("00ab"), AnsiString("\x00\xAB", 2));
+    EXPECT_EQ(RVDecodeString("00A"), "");
+    EXPECT_EQ(RVDecodeString(""), "");
+    // A bad pair ends the result at the bytes decoded before it.
+    EXPECT_EQ(RVDecodeString("41G24243"), "A");
+    EXPECT_EQ(RVDecodeString("41 2"), "A");
+    EXPECT_EQ(RVDecodeString("zz41"), "");
+
+    AnsiString all;
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
+    EXPECT_EQ(RVDecodeString(RVEncodeString(all)), all);
+}
+
+TEST(RVFHexTest, Streams)
+{
+    TMemoryStream stream;
+    Fill(stream, "\x01\xFE\x7F");
+    stream.SetPosition(2);  // the whole content counts, whatever the position
+    EXPECT_EQ(RVFStream2TextString(stream), "01FE7F");
+
+    TMemoryStream decoded;
+    Fill(decoded, "old content");
+    EXPECT_TRUE(RVFTextString2Stream("01fe7F", decoded));
+    EXPECT_EQ(Content(decoded), "\x01\xFE\x7F");
+    EXPECT_EQ(decoded.Position(), 0);
+
+    // A bad pair: false, and the stream holds only what was decoded.
+    EXPECT_FALSE(RVFTextString2Stream("0102XX0304", decoded));
+    EXPECT_EQ(Content(decoded), "\x01\x02");
+    EXPECT_EQ(decoded.Position(), 0);
+
+    EXPECT_FALSE(RVFTextString2Stream("012", decoded));
+    EXPECT_EQ(decoded.Size(), 0);
+
+    EXPECT_TRUE(RVFTextString2Stream("", decoded));
+    EXPECT_EQ(decoded.Size(), 0);
+}
+
+TEST(RVFHexTest, WideStrings)
+{
+    EXPECT_EQ(RVEncodeWideString(u"\u20AC"), "20AC");
+    EXPECT_EQ(RVEncodeWideString(u"\u00E9A"), "00E90041");
+    EXPECT_EQ(RVDecodeWideString("20ac00E9"), u"\u20AC\u00E9");
+    EXPECT_EQ(RVDecodeWideString("20AC0"), u"");
+    EXPECT_EQ(RVDecodeWideString("20AC00G9FFFF"), u"\u20AC");
+    const WideString surrogates = u"\U0001F600\uFFFF";
+    EXPECT_EQ(RVDecodeWideString(RVEncodeWideString(surrogates)), surrogates);
+}
+
+TEST(RVFBinaryBlockTest, WriteAndRead)
+{
+    TMemoryStream stream;
+    RVFWrite(stream, "head");
+    const AnsiString data(100, 'x');
+    RVFWriteBinaryBlock(stream, [&](TStream& s) { RVFWrite(s, data); });
+    EXPECT_EQ(stream.Position(), 108);  // left at the end of the data
+    RVFWrite(stream, "tail");
+    EXPECT_EQ(Content(stream), "head" + AnsiString("\x64\x00\x00\x00", 4) + data + "tail");
+
+    stream.SetPosition(4);
+    TMemoryStream block;
+    ASSERT_TRUE(RVFReadBinaryBlock(stream, block));
+    EXPECT_EQ(Content(block), data);
+    EXPECT_EQ(block.Position(), 0);
+    EXPECT_EQ(stream.Position(), 108);
+
+    TMemoryStream empty;
+    RVFWriteBinaryBlock(empty, [](TStream&) {});
+    EXPECT_EQ(Content(empty), AnsiString(4, '\0'));
+    empty.SetPosition(0);
+    ASSERT_TRUE(RVFReadBinaryBlock(empty, block));
+    EXPECT_EQ(block.Size(), 0);
+}
+
+TEST(RVFBinaryBlockTest, BadCountsFailWithoutReading)
+{
+    const AnsiString cases[] = {
+        AnsiString("\xC8\x00\x00\x00", 4) + AnsiString(100, 'y'),  // 200 announced, 100 present
+        AnsiString("\xFF\xFF\xFF\xFF", 4) + "abc",                 // negative
+        AnsiString("\x05\x00", 2),                                  // count cut short
+        AnsiString(),
+    };
+    for (const AnsiString& bytes : cases) {
+        TMemoryStream stream;
+        Fill(stream, bytes);
+        TMemoryStream block;
+        Fill(block, "kept");
+        EXPECT_FALSE(RVFReadBinaryBlock(stream, block));
+        EXPECT_EQ(stream.Position(), 0);
+        EXPECT_EQ(Content(block), "kept");
+    }
+}
+
+TEST(RVFBinaryBlockTest, BytesToStream)
+{
+    TMemoryStream stream;
+    Fill(stream, "longer old content");
+    RVFBytesToStream(AnsiString("\x00\x01", 2), stream);
+    EXPECT_EQ(Content(stream), AnsiString("\x00\x01", 2));
+    EXPECT_EQ(stream.Position(), 0);
+}
+
+TEST(RVFLineCursorTest, StopsAtTheEndAndAtAZeroByte)
+{
+    TRVFLineCursor p(AnsiString("ab\0cd", 5));
+    EXPECT_EQ(p.Peek(), 'a');
+    EXPECT_EQ(p.Rest(), "ab");
+    p.Next();
+    p.Next();
+    EXPECT_TRUE(p.AtEnd());
+    EXPECT_EQ(p.Peek(), '\0');
+    p.Next();
+    EXPECT_EQ(p.Position(), 2u);
+    EXPECT_EQ(p.Rest(), "");
+}
+
+TEST(RVFReadTest, Strings)
+{
+    TRVFLineCursor p("abc  def");
+    AnsiString s;
+    EXPECT_TRUE(RVFReadString(p, s));
+    EXPECT_EQ(s, "abc");
+    EXPECT_FALSE(RVFReadString(p, s));  // the second blank makes an empty token
+    EXPECT_EQ(s, "");
+    EXPECT_TRUE(RVFReadString(p, s));
+    EXPECT_EQ(s, "def");
+    EXPECT_TRUE(p.AtEnd());
+    EXPECT_FALSE(RVFReadString(p, s));
+}
+
+TEST(RVFReadTest, Integers)
+{
+    int v = 99;
+    TRVFLineCursor p("-12 7");
+    EXPECT_TRUE(RVFReadInteger(p, v));
+    EXPECT_EQ(v, -12);
+    EXPECT_EQ(p.Peek(), '7');
+    EXPECT_TRUE(RVFReadInteger(p, v));
+    EXPECT_EQ(v, 7);
+    EXPECT_TRUE(p.AtEnd());
+
+    TRVFLineCursor bad("12x");
+    v = 99;
+    EXPECT_FALSE(RVFReadInteger(bad, v));
+    EXPECT_EQ(bad.Peek(), 'x');
+    EXPECT_EQ(v, 99);
+
+    TRVFLineCursor word("x 1");
+    EXPECT_FALSE(RVFReadInteger(word, v));
+    EXPECT_EQ(word.Position(), 0u);
+
+    TRVFLineCursor minus("- 5");
+    EXPECT_TRUE(RVFReadInteger(minus, v));
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(minus.Peek(), '5');
+
+    TRVFLineCursor twice("--1");
+    EXPECT_FALSE(RVFReadInteger(twice, v));
+}
+
+TEST(RVFReadTest, IntegersOutside32BitsFail)
+{
+    int v = 0;
+    TRVFLineCursor max("2147483647");
+    EXPECT_TRUE(RVFReadInteger(max, v));
+    EXPECT_EQ(v, INT_MAX);
+    TRVFLineCursor min("-2147483648");
+    EXPECT_TRUE(RVFReadInteger(min, v));
+    EXPECT_EQ(v, INT_MIN);
+
+    for (const char* text : {"2147483648", "-2147483649", "4294967296", "99999999999999999999999"}) {
+        TRVFLineCursor p(text);
+        v = 5;
+        EXPECT_FALSE(RVFReadInteger(p, v)) << text;
+        EXPECT_EQ(v, 5) << text;
+    }
+}
+
+TEST(RVFReadTest, QuotedText)
+{
+    TRVFLineCursor p("\"Heading \"\"1\"\"\" 5");
+    EXPECT_EQ(RVFReadText(p), "Heading \"1\"");
+    EXPECT_EQ(p.Rest(), "5");
+
+    TRVFLineCursor empty("\"\"");
+    EXPECT_EQ(RVFReadText(empty), "");
+    EXPECT_TRUE(empty.AtEnd());
+
+    TRVFLineCursor bare("12 x");
+    EXPECT_EQ(RVFReadText(bare), "");
+    EXPECT_EQ(bare.Position(), 0u);
+
+    TRVFLineCursor open("\"never closed");
+    EXPECT_EQ(RVFReadText(open), "never closed");
+    EXPECT_TRUE(open.AtEnd());
+}
+
+TEST(RVFTagTest, ReadTags)
+{
+    TRVTag tag(AnsiString("before"));
+    TRVFLineCursor strings("0 link#1 -3");
+    ASSERT_TRUE(RVFReadTag(strings, true, tag));
+    EXPECT_EQ(tag, TRVTag());
+    ASSERT_TRUE(RVFReadTag(strings, true, tag));
+    EXPECT_EQ(tag, TRVTag(AnsiString("link#1")));
+    ASSERT_TRUE(RVFReadTag(strings, true, tag));
+    EXPECT_EQ(tag, TRVTag(AnsiString("-3")));
+    EXPECT_FALSE(RVFReadTag(strings, true, tag));  // no token left
+
+    TRVFLineCursor numbers("42 -7 abc - 4294967296");
+    ASSERT_TRUE(RVFReadTag(numbers, false, tag));
+    EXPECT_EQ(tag, TRVTag(42));
+    ASSERT_TRUE(RVFReadTag(numbers, false, tag));
+    EXPECT_EQ(tag, TRVTag(-7));
+    EXPECT_FALSE(RVFReadTag(numbers, false, tag));
+    EXPECT_FALSE(RVFReadTag(numbers, false, tag));
+    EXPECT_FALSE(RVFReadTag(numbers, false, tag));
+    EXPECT_EQ(tag, TRVTag(-7));
+}
+
+TEST(RVFTagTest, SaveTags)
+{
+    EXPECT_EQ(RVFSaveTag(true, TRVTag(AnsiString(""))), "0");
+    EXPECT_EQ(RVFSaveTag(true, TRVTag()), "0");
+    EXPECT_EQ(RVFSaveTag(true, TRVTag(AnsiString("anchor"))), "anchor");
+    EXPECT_EQ(RVFSaveTag(false, TRVTag(-2147483647 - 1)), "-2147483648");
+    EXPECT_EQ(RVFSaveTag(false, TRVTag(AnsiString("text"))), "0");
+
+    // What is saved reads back as the same tag.
+    for (const TRVTag& original : {TRVTag(), TRVTag(AnsiString("x")), TRVTag(AnsiString("0a"))}) {
+        TRVFLineCursor p(RVFSaveTag(true, original));
+        TRVTag read;
+        ASSERT_TRUE(RVFReadTag(p, true, read));
+        EXPECT_EQ(read, original);
+    }
+    TRVFLineCursor p(RVFSaveTag(false, TRVTag(123456)));
+    TRVTag read;
+    ASSERT_TRUE(RVFReadTag(p, false, read));
+    EXPECT_EQ(read, TRVTag(123456));
+}

@@ -1,0 +1,198 @@
+// Tab and string replacement, character search, scaling, colour modes and HTML fragments.
+#include "document/rvfuncs.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <random>
+
+#include "platform/core/colors.h"
+
+namespace {
+
+// Replacement by searching again from the start after every change, for pairs
+// whose replacement does not contain the searched text.
+AnsiString ReplaceFromStart(AnsiString s, const AnsiString& sub, const AnsiString& rep)
+{
+    for (size_t p; (p = s.find(sub)) != AnsiString::npos;)
+        s.replace(p, sub.size(), rep);
+    return s;
+}
+
+AnsiString Replaced(AnsiString s, const AnsiString& sub, const AnsiString& rep)
+{
+    RV_ReplaceStr(s, sub, rep);
+    return s;
+}
+
+AnsiString Bytes(std::initializer_list<int> bytes)
+{
+    AnsiString s;
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+} // namespace
+
+TEST(RVFuncsTextTest, ReplaceTabsA)
+{
+    EXPECT_EQ(RV_ReplaceTabsA("no tabs", 4), "no tabs");
+    EXPECT_EQ(RV_ReplaceTabsA("\ta\t\tb\t", 2), "  a    b  ");
+    EXPECT_EQ(RV_ReplaceTabsA("a\tb", 0), "ab");
+    EXPECT_EQ(RV_ReplaceTabsA("a\tb", -3), "ab");
+}
+
+TEST(RVFuncsTextTest, ReplaceTabsWTouchesWholeCodeUnitsOnly)
+{
+    EXPECT_EQ(RV_ReplaceTabsW(Bytes({'a', 0, 9, 0, 'b', 0}), 3),
+              Bytes({'a', 0, 32, 0, 32, 0, 32, 0, 'b', 0}));
+    // 09 00 straddling the units 'a'+09 and 00+'b' is not a tab.
+    const AnsiString straddling = Bytes({'a', 9, 0, 'b'});
+    EXPECT_EQ(RV_ReplaceTabsW(straddling, 8), straddling);
+    // An odd last byte is kept as it is.
+    EXPECT_EQ(RV_ReplaceTabsW(Bytes({9, 0, 9}), 1), Bytes({32, 0, 9}));
+}
+
+TEST(RVFuncsTextTest, ReplaceStrAgreesWithSearchingFromTheStart)
+{
+    EXPECT_EQ(Replaced("a<b>c>", ">", "&gt;"), "a<b&gt;c&gt;");
+    EXPECT_EQ(Replaced("   ", "  ", "&nbsp; "), "&nbsp;&nbsp; ");
+    EXPECT_EQ(Replaced("no match", "xyz", "!"), "no match");
+    EXPECT_EQ(Replaced("abc", "", "!"), "abc");
+    EXPECT_EQ(Replaced("aXbX", "X", ""), "ab");
+
+    // The pairs the writers use, on random text.
+    const std::pair<AnsiString, AnsiString> pairs[] = {
+        {">", "&gt;"}, {"<", "&lt;"}, {"  ", "&nbsp; "}, {"\xA7", "*"}, {"\xDB", "<=>"}, {"aa", "a"}};
+    std::mt19937 random(12345);
+    const char alphabet[] = {' ', ' ', '<', '>', 'a', 'b', '\xA7', '\xDB'};
+    for (int round = 0; round < 400; ++round) {
+        AnsiString text;
+        const int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % sizeof alphabet]);
+        for (const auto& pair : pairs)
+            EXPECT_EQ(Replaced(text, pair.first, pair.second), ReplaceFromStart(text, pair.first, pair.second))
+                << "text '" << text << "' replacing '" << pair.first << "'";
+    }
+}
+
+TEST(RVFuncsTextTest, ReplaceStrEndsWhenTheReplacementHoldsTheSearchedText)
+{
+    EXPECT_EQ(Replaced("aXa", "a", "aa"), "aaXaa");
+    EXPECT_EQ(Replaced("<<", "<", "<&lt;"), "<&lt;<&lt;");
+    // An occurrence must end in text not yet examined: one that a replacement
+    // forms with the text before it stays. Chasing those would let pairs such as
+    // "ab" -> "bba" grow the text exponentially.
+    EXPECT_EQ(Replaced("aab", "ab", "b"), "ab");
+    EXPECT_EQ(Replaced("aab", "ab", "bba"), "abba");
+    // A long run stays a single pass: n blanks give n - 1 "&nbsp;" and a blank.
+    const int n = 200000;
+    AnsiString expected;
+    for (int i = 0; i < n - 1; ++i)
+        expected += "&nbsp;";
+    expected += " ";
+    EXPECT_EQ(Replaced(AnsiString(n, ' '), "  ", "&nbsp; "), expected);
+}
+
+TEST(RVFuncsTextTest, CharPos)
+{
+    const char text[] = "abcabc";
+    EXPECT_EQ(RV_CharPos(text, 'c', 6), 3);
+    EXPECT_EQ(RV_CharPos(text, 'c', 2), 0);  // only the first Length bytes
+    EXPECT_EQ(RV_CharPos(text, 'x', 6), 0);
+    EXPECT_EQ(RV_CharPos(text, 'a', 0), 0);
+    EXPECT_EQ(RV_CharPos(text, 'a', -1), 0);
+    EXPECT_EQ(RV_CharPos(nullptr, 'a', 5), 0);
+}
+
+TEST(RVFuncsTextTest, PointInRect)
+{
+    EXPECT_TRUE(RV_PointInRect(10, 20, 10, 20, 5, 5));
+    EXPECT_TRUE(RV_PointInRect(14, 24, 10, 20, 5, 5));
+    EXPECT_FALSE(RV_PointInRect(15, 24, 10, 20, 5, 5));
+    EXPECT_FALSE(RV_PointInRect(14, 25, 10, 20, 5, 5));
+    EXPECT_FALSE(RV_PointInRect(9, 20, 10, 20, 5, 5));
+    EXPECT_FALSE(RV_PointInRect(10, 20, 10, 20, 0, 5));
+    // Left + Width beyond 32 bits still counts.
+    EXPECT_TRUE(RV_PointInRect(INT_MAX - 1, 0, INT_MAX - 2, 0, 100, 1));
+}
+
+TEST(RVFuncsScalingTest, ScreenAndDevice)
+{
+    TRVScreenAndDevice sad;
+    sad.ScreenPpiX = 96;
+    sad.ScreenPpiY = 96;
+    sad.DevicePpiX = 600;
+    sad.DevicePpiY = 300;
+    EXPECT_EQ(RV_XToDevice(96, sad), 600);
+    EXPECT_EQ(RV_YToDevice(96, sad), 300);
+    EXPECT_EQ(RV_XToDevice(1, sad), 6);  // 6.25
+    EXPECT_EQ(RV_XToScreen(600, sad), 96);
+    EXPECT_EQ(RV_YToScreen(-300, sad), -96);
+
+    TRect r = Rect(600, 300, 1200, 600);
+    RV_RectToScreen(r, sad);
+    EXPECT_EQ(r, Rect(96, 96, 192, 192));
+
+    TRVScreenAndDevice empty;  // a zero resolution gives MulDiv's -1
+    EXPECT_EQ(RV_XToDevice(10, empty), -1);
+}
+
+TEST(RVFuncsColorTest, LuminanceAndGray)
+{
+    EXPECT_EQ(RV_GetLuminance(clWhite), 255);
+    EXPECT_EQ(RV_GetLuminance(clBlack), 0);
+    EXPECT_EQ(RV_GetLuminance(clLime), 150);  // 150.45
+    EXPECT_EQ(RV_GetLuminance(clBlue), 28);   // 28.05
+    // System colours are resolved first.
+    EXPECT_EQ(RV_GetLuminance(clBtnFace), RV_GetLuminance(GetSysColor(COLOR_BTNFACE)));
+
+    EXPECT_EQ(RV_GetGray(clWhite), clWhite);
+    EXPECT_EQ(RV_GetGray(clNone), clNone);
+    EXPECT_EQ(RV_GetGray(clLime), RGB(150, 150, 150));
+}
+
+TEST(RVFuncsColorTest, ColorModes)
+{
+    EXPECT_EQ(RV_GetPrnColor(clWindowText), clBlack);
+    EXPECT_EQ(RV_GetPrnColor(clWindow), clWhite);
+    EXPECT_EQ(RV_GetPrnColor(clBtnFace), clBtnFace);
+
+    EXPECT_EQ(RV_GetColor(clBtnFace, rvcmColor), clBtnFace);
+    EXPECT_EQ(RV_GetColor(clWindow, rvcmPrinterColor), clWhite);
+    EXPECT_EQ(RV_GetColor(clWindowText, rvcmGrayScale), clBlack);
+    EXPECT_EQ(RV_GetColor(clLime, rvcmGrayScale), RGB(150, 150, 150));
+    for (TRVColorMode mode : {rvcmBlackAndWhite, rvcmBlackOnWhite}) {
+        EXPECT_EQ(RV_GetColor(clWhite, mode), clWhite);
+        EXPECT_EQ(RV_GetColor(clWindow, mode), clBlack);  // only exactly 0xFFFFFF stays white
+        EXPECT_EQ(RV_GetColor(clSilver, mode), clBlack);
+        EXPECT_EQ(RV_GetBackColor(clBlack, mode), clWhite);
+        EXPECT_EQ(RV_GetBackColor(clWindowText, mode), clWhite);
+        EXPECT_EQ(RV_GetBackColor(clNone, mode), clNone);
+    }
+    for (TRVColorMode mode : {rvcmColor, rvcmPrinterColor, rvcmGrayScale, rvcmBlackAndWhite})
+        EXPECT_EQ(RV_GetColor(clNone, mode), clNone);
+    EXPECT_EQ(RV_GetBackColor(clWindow, rvcmPrinterColor), clWhite);
+}
+
+TEST(RVFuncsHTMLTest, Fragments)
+{
+    EXPECT_EQ(RV_GetHTMLRGBStr(RGB(0, 128, 255)), "#0080FF");
+    EXPECT_EQ(RV_GetHTMLRGBStr(clNone), "");
+    EXPECT_EQ(RV_GetHTMLRGBStr(clWindowText), "#000000");
+    const TColor face = GetSysColor(COLOR_BTNFACE);
+    char expected[8];
+    snprintf(expected, sizeof expected, "#%02X%02X%02X", GetRValue(face), GetGValue(face), GetBValue(face));
+    EXPECT_EQ(RV_GetHTMLRGBStr(clBtnFace), expected);
+
+    EXPECT_EQ(RV_GetHTMLPath("img\\sub\\a.png"), "img/sub/a.png");
+
+    const std::pair<int, int> sizes[] = {{-5, 1}, {0, 1},  {8, 1},  {9, 2},  {10, 2}, {11, 3}, {12, 3},
+                                         {13, 4}, {14, 4}, {15, 5}, {18, 5}, {19, 6}, {24, 6}, {25, 7},
+                                         {72, 7}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
+}

@@ -1,0 +1,30 @@
+// Fuzz target of the metafile reader: any input loads or raises
+// EInvalidGraphic, and a metafile that loads writes back the bytes it read.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/core/streams.h"
+#include "platform/graphics/metafile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    TMemoryStream stream;
+    stream.Write(data, static_cast<int64_t>(size));
+    stream.SetPosition(0);
+    TMetafile metafile;
+    try {
+        metafile.LoadFromStream(stream);
+    } catch (const EInvalidGraphic&) {
+        return 0;
+    }
+    TMemoryStream saved;
+    metafile.SaveToStream(saved);
+    const int64_t consumed = stream.Position();
+    if (saved.Size() != consumed ||
+        (consumed && std::memcmp(saved.Memory(), data, static_cast<size_t>(consumed))))
+        std::abort();
+    if (metafile.Width() < 0 || metafile.Height() < 0)
+        std::abort();
+    return 0;
+}

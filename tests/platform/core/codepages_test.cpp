@@ -1,0 +1,454 @@
+// Code pages: conversions in both directions, the Windows calling convention,
+// the ANSI code page from the locale, and stepping through multi-byte text.
+#include "platform/core/codepages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace {
+
+WideString W(std::initializer_list<unsigned> units)
+{
+    WideString s;
+    for (unsigned u : units)
+        s.push_back(static_cast<WideChar>(u));
+    return s;
+}
+
+AnsiString RandomBytes(std::mt19937& rng, size_t length)
+{
+    AnsiString s;
+    for (size_t i = 0; i < length; ++i)
+        s.push_back(static_cast<char>(rng() & 0xFF));
+    return s;
+}
+
+// Sets the locale variables for one test and puts them back afterwards.
+class LocaleEnvironment {
+public:
+    LocaleEnvironment()
+    {
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const char* value = std::getenv(name);
+            FSaved.push_back({name, value ? value : "", value != nullptr});
+            unsetenv(name);
+        }
+    }
+    ~LocaleEnvironment()
+    {
+        for (const Saved& s : FSaved) {
+            if (s.Present)
+                setenv(s.Name, s.Value.c_str(), 1);
+            else
+                unsetenv(s.Name);
+        }
+        SetACP(0);
+    }
+    // The ANSI code page that the given variables give (nullptr: unset).
+    unsigned ACPWith(const char* lcAll, const char* lcCtype, const char* lang)
+    {
+        Set("LC_ALL", lcAll);
+        Set("LC_CTYPE", lcCtype);
+        Set("LANG", lang);
+        SetACP(0);
+        return GetACP();
+    }
+
+private:
+    struct Saved {
+        const char* Name;
+        std::string Value;
+        bool Present;
+    };
+    static void Set(const char* name, const char* value)
+    {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    std::vector<Saved> FSaved;
+};
+
+class CodePages : public ::testing::Test {
+protected:
+    void SetUp() override { SetACP(1252); }
+    void TearDown() override
+    {
+        SetACP(0);
+        SetOEMCP(0);
+        SetMacCP(0);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Single-byte code pages
+
+TEST_F(CodePages, Cp1252MapsEuroAndKeepsUndefinedBytes)
+{
+    AnsiString bytes = "\x80\x81\x8D\x8F\x90\x9D\xE9\x9F";
+    WideString wide = W({0x20AC, 0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xE9, 0x178});
+    EXPECT_EQ(AnsiToWide(bytes, 1252), wide);
+    EXPECT_EQ(WideToAnsi(wide, 1252), bytes);
+}
+
+TEST_F(CodePages, EveryByteOfSingleByteCodePagesRoundTrips)
+{
+    AnsiString all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    for (unsigned cp : {1250u, 1251u, 1252u, 1253u, 1255u, 1257u, 874u, 437u, 866u, 10000u, 20866u, 28591u,
+                        28605u}) {
+        SCOPED_TRACE(cp);
+        WideString wide = AnsiToWide(all, cp);
+        ASSERT_EQ(wide.size(), 256u);
+        // ASCII stays ASCII, also where ICU's PC tables swap control characters.
+        for (int b = 0; b < 0x80; ++b)
+            EXPECT_EQ(wide[b], b);
+        EXPECT_EQ(WideToAnsi(wide, cp), all);
+    }
+}
+
+TEST_F(CodePages, Cp1251Cyrillic)
+{
+    AnsiString bytes = "\xCF\xF0\xE8\xE2\xE5\xF2 \x88";
+    WideString wide = W({0x41F, 0x440, 0x438, 0x432, 0x435, 0x442, 0x20, 0x20AC});
+    EXPECT_EQ(AnsiToWide(bytes, 1251), wide);
+    EXPECT_EQ(WideToAnsi(wide, 1251), bytes);
+}
+
+TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
+{
+    WideString wide = W({'a', 0x4E00, 'b', 0xD83D, 0xDE00, 'c', 0xDC00});
+    EXPECT_EQ(WideToAnsi(wide, 1252), "a?b?c?");  // a surrogate pair is one character
+
+    char out[16];
+    bool usedDefault = false;
+    int n = WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), out, sizeof out, "*",
+                                &usedDefault);
+    EXPECT_EQ(AnsiString(out, n), "a*b*c*");
+    EXPECT_TRUE(usedDefault);
+
+    WideString plain = W({'a', 0xE9});
+    n = WideCharToMultiByte(1252, 0, plain.data(), 2, out, sizeof out, nullptr, &usedDefault);
+    EXPECT_EQ(AnsiString(out, n), "a\xE9");
+    EXPECT_FALSE(usedDefault);
+}
+
+TEST_F(CodePages, OemAndMacCodePagesAreSettings)
+{
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(GetMacCP(), 10000u);
+    EXPECT_EQ(AnsiToWide("\xB3", CP_OEMCP), W({0x2502}));
+    EXPECT_EQ(AnsiToWide("\x80", CP_MACCP), W({0xC4}));
+    SetOEMCP(866);
+    EXPECT_EQ(ResolveCodePage(CP_OEMCP), 866u);
+    EXPECT_EQ(AnsiToWide("\x80", CP_OEMCP), W({0x410}));
+    SetOEMCP(0);
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(ResolveCodePage(CP_ACP), 1252u);
+    EXPECT_EQ(ResolveCodePage(CP_THREAD_ACP), 1252u);
+}
+
+TEST_F(CodePages, SymbolCodePage)
+{
+    EXPECT_EQ(AnsiToWide(AnsiString("A\xB7\r\n", 4), CP_SYMBOL), W({0xF041, 0xF0B7, '\r', '\n'}));
+    bool usedDefault = false;
+    WideString wide = W({0xF041, 0xF0FF, '\n', 'A'});
+    char out[8];
+    int n = WideCharToMultiByte(CP_SYMBOL, 0, wide.data(), 4, out, sizeof out, nullptr, &usedDefault);
+    EXPECT_EQ(AnsiString(out, n), "A\xFF\n?");
+    EXPECT_TRUE(usedDefault);
+}
+
+// ---------------------------------------------------------------------------
+// Double-byte code pages
+
+TEST_F(CodePages, Cp932KanjiKatakanaAndLoneLeadByte)
+{
+    // Two kanji, a half-width katakana, then a lead byte with nothing after it.
+    AnsiString bytes = "\x93\xFA\x96\x7B\xB1" "A\x82";
+    WideString wide = W({0x65E5, 0x672C, 0xFF71, 'A', 0x82});
+    EXPECT_EQ(AnsiToWide(bytes, 932), wide);
+    EXPECT_EQ(WideToAnsi(wide, 932), bytes);
+}
+
+TEST_F(CodePages, Cp932MalformedAndUndefinedBytes)
+{
+    // A lead byte before a byte that cannot trail: each byte alone.
+    EXPECT_EQ(AnsiToWide("\x81 x", 932), W({0x81, ' ', 'x'}));
+    // Bytes 932 leaves undefined.
+    EXPECT_EQ(AnsiToWide("\x80\xA0\xFD", 932), W({0x80, 0xA0, 0xFD}));
+    EXPECT_EQ(WideToAnsi(W({0x80, 0xA0, 0xFD}), 932), "\x80\xA0\xFD");
+    // ASCII controls are not swapped.
+    EXPECT_EQ(AnsiToWide("\x1A\x1C\x7F", 932), W({0x1A, 0x1C, 0x7F}));
+    EXPECT_EQ(WideToAnsi(W({0x1A, 0x1C, 0x7F}), 932), "\x1A\x1C\x7F");
+}
+
+TEST_F(CodePages, Cp932LeadByteAloneNeverJoinsTheNextByte)
+{
+    // U+0093 comes from a lone lead byte 0x93; written before 'A' it would read
+    // back as the kanji 0x93 0x41, so it becomes the default character there.
+    ASSERT_NE(AnsiToWide("\x93" "A", 932).size(), 2u);
+    EXPECT_EQ(WideToAnsi(W({0x93, 'A'}), 932), "?A");
+    EXPECT_EQ(WideToAnsi(W({0x93, ' '}), 932), "\x93 ");
+    EXPECT_EQ(WideToAnsi(W({'x', 0x93}), 932), "x\x93");
+}
+
+TEST_F(CodePages, Cp932SharedCharactersUseTheStandardBytes)
+{
+    // U+2252 has two byte pairs in 932; both read, the JIS one is written.
+    EXPECT_EQ(AnsiToWide("\x87\x90", 932), W({0x2252}));
+    EXPECT_EQ(AnsiToWide("\x81\xE0", 932), W({0x2252}));
+    EXPECT_EQ(WideToAnsi(W({0x2252}), 932), "\x81\xE0");
+}
+
+TEST_F(CodePages, OtherDoubleByteCodePages)
+{
+    struct Case {
+        unsigned CodePage;
+        AnsiString Bytes;
+        WideString Wide;
+    } cases[] = {
+        {936, "\xD6\xD0\xCE\xC4" "a", W({0x4E2D, 0x6587, 'a'})},
+        {949, "\xC7\xD1\xB1\xDB", W({0xD55C, 0xAE00})},
+        {950, "\xA4\xA4\xA4\xE5", W({0x4E2D, 0x6587})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.CodePage);
+        EXPECT_EQ(AnsiToWide(c.Bytes, c.CodePage), c.Wide);
+        EXPECT_EQ(WideToAnsi(c.Wide, c.CodePage), c.Bytes);
+        EXPECT_EQ(CodePageMaxCharSize(c.CodePage), 2);
+    }
+}
+
+TEST_F(CodePages, ArbitraryBytesReadBackTheSameAfterWriting)
+{
+    // Whatever the bytes, the text they decode to is written so that it decodes
+    // to the same text again (no lead byte joins a neighbour, nothing is lost).
+    std::mt19937 rng(1234);
+    for (unsigned cp : {932u, 936u, 949u, 950u, 1252u, 1253u, unsigned(CP_UTF8)}) {
+        SCOPED_TRACE(cp);
+        for (int round = 0; round < 50; ++round) {
+            WideString wide = AnsiToWide(RandomBytes(rng, 64), cp);
+            bool usedDefault = false;
+            char out[256];
+            int n = WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), out, sizeof out,
+                                        nullptr, &usedDefault);
+            ASSERT_GT(n, 0);
+            if (!usedDefault) {
+                EXPECT_EQ(AnsiToWide(AnsiString(out, n), cp), wide);
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Unknown code pages and the ANSI code page
+
+TEST_F(CodePages, UnknownCodePageFallsBackToTheAnsiCodePage)
+{
+    EXPECT_FALSE(IsValidCodePage(12345));
+    EXPECT_EQ(AnsiToWide("\x80", 12345), W({0x20AC}));
+    EXPECT_EQ(WideToAnsi(W({0x20AC}), 12345), "\x80");
+    SetACP(CP_UTF8);
+    EXPECT_EQ(AnsiToWide("\xE2\x82\xAC", 12345), W({0x20AC}));
+    EXPECT_EQ(CodePageMaxCharSize(12345), 4);
+}
+
+TEST_F(CodePages, UnconvertibleAnsiCodePageGivesQuestionMarks)
+{
+    SetACP(12345);
+    EXPECT_EQ(AnsiToWide("ab", 54321), u"??");
+    EXPECT_EQ(WideToAnsi(u"abc", 54321), "???");
+    EXPECT_EQ(MultiByteToWideChar(54321, 0, "ab", 2, nullptr, 0), 0);
+}
+
+TEST(AnsiCodePage, FollowsTheLocale)
+{
+    LocaleEnvironment env;
+    EXPECT_EQ(env.ACPWith(nullptr, nullptr, nullptr), 65001u);
+    EXPECT_EQ(env.ACPWith("C", nullptr, "ru_RU.KOI8-R"), 65001u);
+    EXPECT_EQ(env.ACPWith("POSIX", nullptr, nullptr), 65001u);
+    EXPECT_EQ(env.ACPWith("en_US.UTF-8", nullptr, nullptr), 65001u);
+    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "ru_RU.KOI8-R"), 20866u);
+    EXPECT_EQ(env.ACPWith("de_DE.ISO-8859-1", nullptr, "ru_RU.KOI8-R"), 1252u);
+    EXPECT_EQ(env.ACPWith("", "ru_RU.CP1251", "en_US.UTF-8"), 1251u);
+    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "ja_JP.SJIS"), 932u);
+    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "zz_ZZ.NO-SUCH-SET"), 65001u);
+
+    // An explicit setting wins until it is cleared.
+    env.ACPWith(nullptr, nullptr, "ru_RU.KOI8-R");
+    SetACP(1250);
+    EXPECT_EQ(GetACP(), 1250u);
+    SetACP(0);
+    EXPECT_EQ(GetACP(), 20866u);
+}
+
+// ---------------------------------------------------------------------------
+// UTF-8
+
+TEST(Utf8, DecodesOneToFourByteCharacters)
+{
+    EXPECT_EQ(UTF8Decode("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), W({'A', 0xE9, 0x20AC, 0xD83D, 0xDE00}));
+    EXPECT_EQ(UTF8Decode("\xF4\x8F\xBF\xBF"), W({0xDBFF, 0xDFFF}));
+    EXPECT_EQ(UTF8Decode(""), u"");
+}
+
+TEST(Utf8, MalformedBytesBecomeTheirOwnCodePoints)
+{
+    EXPECT_EQ(UTF8Decode("\xC0\xAF"), W({0xC0, 0xAF}));                          // overlong '/'
+    EXPECT_EQ(UTF8Decode("\xE0\x80\xAF"), W({0xE0, 0x80, 0xAF}));                // overlong
+    EXPECT_EQ(UTF8Decode("\xED\xA0\x80"), W({0xED, 0xA0, 0x80}));                // surrogate
+    EXPECT_EQ(UTF8Decode("\xF4\x90\x80\x80"), W({0xF4, 0x90, 0x80, 0x80}));      // past U+10FFFF
+    EXPECT_EQ(UTF8Decode("a\xFF" "b\x80"), W({'a', 0xFF, 'b', 0x80}));
+    EXPECT_EQ(UTF8Decode("\xE2\x82" "A"), W({0xE2, 0x82, 'A'}));                 // cut short
+    EXPECT_EQ(UTF8Decode("x\xF0\x9F\x98"), W({'x', 0xF0, 0x9F, 0x98}));          // cut by the end
+}
+
+TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates)
+{
+    EXPECT_EQ(UTF8Encode(W({'A', 0xE9, 0x20AC, 0xD83D, 0xDE00})), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(UTF8Encode(W({0xD800, 'a', 0xDC00})), "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
+    EXPECT_EQ(UTF8Encode(W({0xD83D})), "\xEF\xBF\xBD");
+    EXPECT_EQ(UTF8Encode(W({0xFFFF, 0x7FF, 0x800})), "\xEF\xBF\xBF\xDF\xBF\xE0\xA0\x80");
+}
+
+// ---------------------------------------------------------------------------
+// The Windows calling convention
+
+TEST_F(CodePages, MultiByteToWideCharConvention)
+{
+    const char* text = "a\x80z";
+    WideChar out[8] = {};
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, nullptr, 0), 4);  // with the terminating zero
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 3, nullptr, 0), 3);
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 3), 0);      // too small
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 4), 4);
+    EXPECT_EQ(WideString(out, 4), W({'a', 0x20AC, 'z', 0}));
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 0, out, 8), 0);
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, nullptr, 3, out, 8), 0);
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -2, out, 8), 0);
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 3, out, -1), 0);
+    // Embedded zeros are converted when a count is given.
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, "a\0b", 3, out, 8), 3);
+    EXPECT_EQ(out[1], 0);
+}
+
+TEST_F(CodePages, WideCharToMultiByteConvention)
+{
+    WideString text = W({'a', 0x65E5, 0});
+    char out[8] = {};
+    bool usedDefault = true;
+    EXPECT_EQ(WideCharToMultiByte(932, 0, text.data(), -1, nullptr, 0, nullptr, &usedDefault), 4);
+    EXPECT_FALSE(usedDefault);
+    EXPECT_EQ(WideCharToMultiByte(932, 0, text.data(), -1, out, 3, nullptr, nullptr), 0);
+    EXPECT_EQ(WideCharToMultiByte(932, 0, text.data(), -1, out, 4, nullptr, nullptr), 4);
+    EXPECT_EQ(AnsiString(out, 4), AnsiString("a\x93\xFA\0", 4));
+    EXPECT_EQ(WideCharToMultiByte(932, 0, text.data(), 0, out, 8, nullptr, nullptr), 0);
+    // Size query in UTF-8: a surrogate pair is four bytes.
+    WideString emoji = W({0xD83D, 0xDE00});
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, emoji.data(), 2, nullptr, 0, nullptr, nullptr), 4);
+    // A default character that is a lead byte would corrupt what follows.
+    int n = WideCharToMultiByte(932, 0, W({0x4E02, 'A'}).data(), 2, out, 8, "\x93", &usedDefault);
+    EXPECT_EQ(AnsiString(out, n), "?A");
+    EXPECT_TRUE(usedDefault);
+}
+
+// ---------------------------------------------------------------------------
+// Stepping through multi-byte text
+
+TEST_F(CodePages, CharNextAndPrevIn932)
+{
+    AnsiString s = "A\x93\xFA\x96\x7B\x82";  // 'A', two kanji, a lone lead byte
+    const char* start = s.data();
+    const char* end = start + s.size();
+    const char* p = start;
+    std::vector<ptrdiff_t> forward;
+    while (p < end) {
+        forward.push_back(p - start);
+        p = CharNextExA(932, p, end);
+    }
+    EXPECT_EQ(forward, (std::vector<ptrdiff_t>{0, 1, 3, 5}));
+    EXPECT_EQ(CharNextExA(932, end, end), end);
+    // A lead byte whose trail lies past End is one character, never passes End.
+    EXPECT_EQ(CharNextExA(932, start + 1, start + 2), start + 2);
+
+    std::vector<ptrdiff_t> backward;
+    p = end;
+    while (p > start) {
+        p = CharPrevExA(932, start, p);
+        backward.push_back(p - start);
+    }
+    EXPECT_EQ(backward, (std::vector<ptrdiff_t>{5, 3, 1, 0}));
+    EXPECT_EQ(CharPrevExA(932, start, start), start);
+
+    EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x93));
+    EXPECT_FALSE(IsDBCSLeadByteEx(932, 'A'));
+    EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xB1));  // half-width katakana: one byte
+    EXPECT_FALSE(IsDBCSLeadByteEx(1252, 0x93));
+}
+
+TEST_F(CodePages, CharNextAndPrevInUtf8)
+{
+    AnsiString s = "a\xC3\xA9\xF0\x9F\x98\x80\x80\xE2\x82";  // a, é, an emoji, a stray byte, a cut sequence
+    const char* start = s.data();
+    const char* end = start + s.size();
+    std::vector<ptrdiff_t> forward;
+    for (const char* p = start; p < end; p = CharNextExA(CP_UTF8, p, end))
+        forward.push_back(p - start);
+    EXPECT_EQ(forward, (std::vector<ptrdiff_t>{0, 1, 3, 7, 8, 9}));
+    std::vector<ptrdiff_t> backward;
+    for (const char* p = end; p > start;) {
+        p = CharPrevExA(CP_UTF8, start, p);
+        backward.push_back(p - start);
+    }
+    EXPECT_EQ(backward, (std::vector<ptrdiff_t>{9, 8, 7, 3, 1, 0}));
+    EXPECT_EQ(CodePageMaxCharSize(CP_UTF8), 4);
+    EXPECT_TRUE(IsDBCSLeadByteEx(CP_UTF8, 0xE2));
+    EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0x80));
+}
+
+TEST_F(CodePages, SteppingAgreesWithConversion)
+{
+    // On any bytes, the characters CharNextExA finds are those the conversion
+    // makes, and CharPrevExA finds the same boundaries going back.
+    std::mt19937 rng(99);
+    for (unsigned cp : {932u, 936u, 949u, 950u, unsigned(CP_UTF8), 1252u}) {
+        SCOPED_TRACE(cp);
+        for (int round = 0; round < 100; ++round) {
+            AnsiString s = RandomBytes(rng, 40);
+            const char* start = s.data();
+            const char* end = start + s.size();
+            std::vector<const char*> boundaries;
+            for (const char* p = start; p < end; p = CharNextExA(cp, p, end))
+                boundaries.push_back(p);
+            WideString wide = AnsiToWide(s, cp);
+            size_t characters = 0;
+            for (WideChar u : wide)
+                characters += (u >= 0xDC00 && u <= 0xDFFF) ? 0 : 1;
+            EXPECT_EQ(boundaries.size(), characters);
+            const char* p = end;
+            for (size_t i = boundaries.size(); i-- > 0;) {
+                p = CharPrevExA(cp, start, p);
+                ASSERT_EQ(p, boundaries[i]);
+            }
+        }
+    }
+}
+
+TEST_F(CodePages, CharNextInTheAnsiCodePage)
+{
+    AnsiString s = "\x80x";
+    EXPECT_EQ(CharNext(s.data(), s.data() + 2), s.data() + 1);
+    EXPECT_EQ(CharPrev(s.data(), s.data() + 2), s.data() + 1);
+    SetACP(932);
+    AnsiString k = "\x93\xFA";
+    EXPECT_EQ(CharNext(k.data(), k.data() + 2), k.data() + 2);
+    EXPECT_EQ(CharPrev(k.data(), k.data() + 2), k.data());
+}
+
+} // namespace

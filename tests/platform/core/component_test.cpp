@@ -1,0 +1,340 @@
+// TComponent: the owner tree frees its components last-first after notifying
+// the tree, free notifications are dropped on both sides whoever goes first
+// (AddressSanitizer catches any pointer left behind), names are identifiers
+// unique among the owner's components, and csDestroying comes first.
+#include "platform/core/component.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/core/sysutils.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+std::string Label(const TComponent* c) { return c && !c->Name().empty() ? c->Name() : "?"; }
+
+// Logs the notifications it hears and its own destruction, and drops the one
+// reference it may hold when that component goes away.
+class TTestComponent : public TComponent {
+public:
+    TTestComponent(TComponent* AOwner, const char* name, Log& log) : TComponent(AOwner), FLog(log)
+    {
+        SetName(name);
+    }
+    ~TTestComponent() override
+    {
+        FLog.push_back("free " + Label(this) + (ComponentState() & csDestroying ? " destroying" : ""));
+    }
+    const char* ClassName() const override { return "TTestComponent"; }
+
+    void Refer(TComponent* c)
+    {
+        Ref = c;
+        if (c)
+            c->FreeNotification(this);
+    }
+    void SetLoading() { Include(csLoading); }
+
+    TComponent* Ref = nullptr;
+    bool Quiet = false;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (!Quiet)
+            FLog.push_back(Label(this) + (Operation == opInsert ? " +" : " -") + Label(AComponent));
+        if (Operation == opRemove && AComponent == Ref)
+            Ref = nullptr;
+    }
+
+    Log& FLog;
+};
+
+// A container that frees its components from its own destructor, so that it
+// still hears about them as the class it is.
+class TTestForm : public TTestComponent {
+public:
+    using TTestComponent::TTestComponent;
+    ~TTestForm() override
+    {
+        Destroying();
+        DestroyComponents();
+    }
+};
+
+// A component whose Notification does not call the base class.
+class TRude : public TComponent {
+public:
+    using TComponent::TComponent;
+    int Heard = 0;
+
+protected:
+    void Notification(TComponent*, TOperation) override { ++Heard; }
+};
+
+template <class Fn> std::string ComponentErrorOf(Fn&& fn)
+{
+    try {
+        fn();
+    } catch (const EComponentError& e) {
+        return e.Message();
+    }
+    return "no EComponentError";
+}
+
+} // namespace
+
+TEST(TComponentTest, OwnerFreesItsComponentsLastFirstAfterNotifyingTheTree)
+{
+    Log log;
+    auto* owner = new TTestComponent(nullptr, "Owner", log);
+    new TTestComponent(owner, "A", log);
+    new TTestComponent(owner, "B", log);
+    new TTestComponent(owner, "C", log);
+    EXPECT_EQ(owner->ComponentCount(), 3);
+    log.clear();
+    delete owner;
+    // The owner's own part goes first (C++ order); every component then hears of
+    // each removal (itself included) before the removed one is freed, and knows
+    // that it and its owner are being destroyed.
+    EXPECT_EQ(log, (Log{"free Owner",
+                        "C -C", "B -C", "A -C", "free C destroying",
+                        "B -B", "A -B", "free B destroying",
+                        "A -A", "free A destroying"}));
+}
+
+TEST(TComponentTest, ContainerThatFreesItsComponentsItselfHearsAboutThem)
+{
+    Log log;
+    auto* form = new TTestForm(nullptr, "Form", log);
+    auto* panel = new TTestComponent(form, "Panel", log);
+    new TTestComponent(panel, "Button", log);
+    log.clear();
+    delete form;
+    // Form hears of Panel as a form; Panel, freed from its own base destructor,
+    // frees Button without hearing of it as a TTestComponent.
+    EXPECT_EQ(log, (Log{"Button -Panel", "Panel -Panel", "Form -Panel", "free Panel destroying",
+                        "Button -Button", "free Button destroying",
+                        "free Form destroying"}));
+}
+
+TEST(TComponentTest, ComponentFreedOnItsOwnLeavesItsOwner)
+{
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    auto* a = new TTestComponent(&owner, "A", log);
+    auto* b = new TTestComponent(&owner, "B", log);
+    EXPECT_EQ(b->ComponentIndex(), 1);
+    log.clear();
+    delete a;
+    EXPECT_EQ(log, (Log{"free A", "B -A", "Owner -A"}));
+    EXPECT_EQ(owner.ComponentCount(), 1);
+    EXPECT_EQ(owner.Components(0), b);
+    EXPECT_EQ(b->ComponentIndex(), 0);
+    EXPECT_EQ(owner.ComponentIndex(), -1);
+    EXPECT_THROW(owner.Components(1), EListError);
+}
+
+TEST(TComponentTest, InsertionIsAnnouncedToTheOwnerTree)
+{
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    TTestComponent child(&owner, "Child", log);
+    log.clear();
+    auto* grandchild = new TTestComponent(&child, "", log);
+    EXPECT_EQ(log, (Log{"Child +?"}));
+    log.clear();
+    auto* sibling = new TTestComponent(&owner, "", log);
+    EXPECT_EQ(log, (Log{"? +?", "Child +?", "Owner +?"}));
+    delete sibling;
+    delete grandchild;
+}
+
+TEST(TComponentTest, FreeNotificationIsDroppedOnBothSidesWhoeverGoesFirst)
+{
+    Log log;
+    for (bool xFirst : {false, true}) {
+        auto* x = new TTestComponent(nullptr, "X", log);
+        auto* y = new TTestComponent(nullptr, "Y", log);
+        x->Refer(y);
+        y->Refer(x);
+        log.clear();
+        TTestComponent* first = xFirst ? x : y;
+        TTestComponent* second = xFirst ? y : x;
+        const std::string firstName = first->Name();
+        const std::string secondName = second->Name();
+        delete first;
+        EXPECT_EQ(second->Ref, nullptr);
+        EXPECT_EQ(log.back(), secondName + " -" + firstName);
+        log.clear();
+        // Nothing of the first one is left to touch.
+        delete second;
+        EXPECT_EQ(log, Log{"free " + secondName});
+    }
+
+    // Removed links are not heard.
+    auto* x = new TTestComponent(nullptr, "X", log);
+    auto* y = new TTestComponent(nullptr, "Y", log);
+    x->Refer(y);
+    y->RemoveFreeNotification(x);
+    log.clear();
+    delete y;
+    EXPECT_EQ(log, Log{"free Y"});
+    x->Ref = nullptr;
+    delete x;
+}
+
+TEST(TComponentTest, LinksToOwnedComponentsAreHeardWhenTheOwnerGoes)
+{
+    Log log;
+    TTestComponent outside(nullptr, "Outside", log);
+    auto* owner = new TTestComponent(nullptr, "Owner", log);
+    auto* child = new TTestComponent(owner, "Child", log);
+    outside.Refer(child);
+    child->Refer(&outside);
+    delete owner;
+    EXPECT_EQ(outside.Ref, nullptr);
+    // Outside goes last and must find no link to the freed child (AddressSanitizer).
+}
+
+TEST(TComponentTest, HandlersThatSkipTheBaseLeaveNoLinkBehind)
+{
+    auto* rude = new TRude(nullptr);
+    auto* other = new TComponent(nullptr);
+    rude->FreeNotification(other);
+    delete other;
+    EXPECT_EQ(rude->Heard, 1);
+    delete rude;
+
+    rude = new TRude(nullptr);
+    other = new TComponent(nullptr);
+    other->FreeNotification(rude);
+    delete rude;
+    delete other;
+
+    // A component being destroyed takes no new links.
+    Log log;
+    auto* a = new TTestComponent(nullptr, "A", log);
+    auto* b = new TTestComponent(nullptr, "B", log);
+    a->Destroying();
+    b->Refer(a);
+    delete a;
+    EXPECT_EQ(b->Ref, a);  // never heard: no link was made
+    b->Ref = nullptr;
+    delete b;
+}
+
+namespace {
+
+// Frees a sibling while it hears about another component's removal.
+class TFreesHelper : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* Helper = nullptr;
+    TComponent* Watched = nullptr;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == Helper)
+            Helper = nullptr;
+        if (Operation == opRemove && AComponent == Watched && Helper) {
+            TComponent* helper = Helper;
+            Helper = nullptr;
+            delete helper;
+        }
+    }
+};
+
+} // namespace
+
+TEST(TComponentTest, ComponentsFreedDuringNotificationsAreNotVisitedAgain)
+{
+    auto* owner = new TComponent(nullptr);
+    auto* helper = new TComponent(owner);
+    auto* freer = new TFreesHelper(owner);
+    auto* watched = new TComponent(owner);
+    freer->Helper = helper;
+    freer->Watched = watched;
+    delete owner;  // AddressSanitizer checks that no freed component is touched
+}
+
+TEST(TComponentTest, NamesAreIdentifiersUniqueAmongTheOwnersComponents)
+{
+    EXPECT_TRUE(IsValidIdent("_a1"));
+    EXPECT_TRUE(IsValidIdent("Button1"));
+    EXPECT_FALSE(IsValidIdent(""));
+    EXPECT_FALSE(IsValidIdent("1a"));
+    EXPECT_FALSE(IsValidIdent("a b"));
+    EXPECT_FALSE(IsValidIdent("a.b"));
+    EXPECT_FALSE(IsValidIdent("\xC3\xA4"));
+
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    owner.Quiet = true;
+    TTestComponent button(&owner, "Button1", log);
+    TTestComponent other(&owner, "", log);
+    TTestComponent unnamed(&owner, "", log);
+    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("BUTTON1"); }),
+              "A component named BUTTON1 already exists");
+    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("1st"); }), "''1st'' is not a valid component name");
+    EXPECT_EQ(other.Name(), "");
+    // A change of case keeps the name; unowned components may share names.
+    button.SetName("BUTTON1");
+    EXPECT_EQ(button.Name(), "BUTTON1");
+    EXPECT_EQ(owner.FindComponent("button1"), &button);
+    EXPECT_EQ(owner.FindComponent(""), nullptr);
+    EXPECT_EQ(owner.FindComponent("Other"), nullptr);
+    TTestComponent loose1(nullptr, "Same", log);
+    TTestComponent loose2(nullptr, "same", log);
+    button.SetName("");
+    EXPECT_EQ(owner.FindComponent("button1"), nullptr);
+}
+
+TEST(TComponentTest, OwnershipMovesAndCanBeGivenUp)
+{
+    Log log;
+    TTestComponent first(nullptr, "First", log);
+    TTestComponent second(nullptr, "Second", log);
+    first.Quiet = second.Quiet = true;
+    auto* c = new TTestComponent(&first, "C", log);
+    c->Quiet = true;
+    second.InsertComponent(c);
+    EXPECT_EQ(c->Owner(), &second);
+    EXPECT_EQ(first.ComponentCount(), 0);
+    EXPECT_EQ(second.ComponentCount(), 1);
+
+    // A taken name refuses the move and changes nothing.
+    new TTestComponent(&first, "c", log);
+    EXPECT_EQ(ComponentErrorOf([&] { first.InsertComponent(c); }), "A component named C already exists");
+    EXPECT_EQ(c->Owner(), &second);
+
+    second.RemoveComponent(c);
+    EXPECT_EQ(c->Owner(), nullptr);
+    EXPECT_EQ(second.ComponentCount(), 0);
+    first.RemoveComponent(c);  // not owned there: nothing
+    delete c;
+
+    first.DestroyComponents();
+    EXPECT_EQ(first.ComponentCount(), 0);
+}
+
+TEST(TComponentTest, StateFlags)
+{
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    owner.Quiet = true;
+    auto* child = new TTestComponent(&owner, "Child", log);
+    child->SetLoading();
+    EXPECT_TRUE(child->ComponentState() & csLoading);
+    child->Loaded();
+    EXPECT_FALSE(child->ComponentState() & csLoading);
+    owner.Destroying();
+    EXPECT_TRUE(child->ComponentState() & csDestroying);
+}

@@ -1,0 +1,488 @@
+// Ini files: the profile reading rules, rewrites that keep every untouched byte,
+// typed values, when and how the file is written, and hostile input.
+#include "platform/core/inifiles.h"
+
+#include <fstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/core/inidata.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+// The text a TMemIniFile over Text holds after Edit, as UpdateFile writes it.
+template <class Edit>
+std::string Rewritten(const std::string& text, Edit edit)
+{
+    TempDir dir;
+    std::string name = dir.Write("t.ini", text);
+    TMemIniFile ini(name);
+    edit(ini);
+    ini.UpdateFile();
+    return dir.Read("t.ini");
+}
+
+std::vector<std::string> Entries(const TStringList& list)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < list.Count(); ++i)
+        entries.push_back(list[i]);
+    return entries;
+}
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Reading
+
+TEST(IniRead, ValuesAreTrimmedAndLoseOnePairOfMatchingQuotes)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini",
+                              "[S]\n"
+                              "plain =  \t spaced value\t \n"
+                              "double=\"quoted\"\n"
+                              "single=  'quoted'  \n"
+                              "inner=\"  blanks kept  \"\n"
+                              "mixed=\"not'\n"
+                              "one=\"\n"
+                              "twice=\"\"x\"\"\n"
+                              "empty=\n"
+                              "eq=a=b\n"));
+    EXPECT_EQ(ini.ReadString("S", "plain", "-"), "spaced value");
+    EXPECT_EQ(ini.ReadString("S", "double", "-"), "quoted");
+    EXPECT_EQ(ini.ReadString("S", "single", "-"), "quoted");
+    EXPECT_EQ(ini.ReadString("S", "inner", "-"), "  blanks kept  ");
+    EXPECT_EQ(ini.ReadString("S", "mixed", "-"), "\"not'");
+    EXPECT_EQ(ini.ReadString("S", "one", "-"), "\"");
+    EXPECT_EQ(ini.ReadString("S", "twice", "-"), "\"x\"");
+    EXPECT_EQ(ini.ReadString("S", "empty", "-"), "");
+    EXPECT_EQ(ini.ReadString("S", "eq", "-"), "a=b");
+    EXPECT_EQ(ini.ReadString("S", "absent", "-"), "-");
+    EXPECT_EQ(ini.ReadString("T", "plain", "-"), "-");
+}
+
+TEST(IniRead, SectionsAndKeysMatchIgnoringCaseAndSurroundingBlanks)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", "  [ My Section ]  \n  Key Name = v\n"));
+    EXPECT_EQ(ini.ReadString("MY SECTION", "key name", "-"), "v");
+    EXPECT_EQ(ini.ReadString(" my section\t", " KEY NAME ", "-"), "v");
+    TStringList list;
+    ini.ReadSections(list);
+    EXPECT_EQ(Entries(list), Strings{"My Section"});
+    ini.ReadSection("my section", list);
+    EXPECT_EQ(Entries(list), Strings{"Key Name"});
+}
+
+TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini",
+                              "[B]\n"
+                              "z=1\n"
+                              "a=2\n"
+                              "Z=3\n"
+                              "m=4\n"
+                              "[A]\n"
+                              "x=5\n"
+                              "[b]\n"
+                              "z=6\n"
+                              "new=7\n"));
+    EXPECT_EQ(ini.ReadString("B", "z", "-"), "1");
+    EXPECT_EQ(ini.ReadString("B", "new", "-"), "-");  // only the first [B] is read
+    TStringList list;
+    ini.ReadSections(list);
+    EXPECT_EQ(Entries(list), (Strings{"B", "A"}));
+    ini.ReadSection("b", list);
+    EXPECT_EQ(Entries(list), (Strings{"z", "a", "m"}));
+    ini.ReadSectionValues("B", list);
+    EXPECT_EQ(Entries(list), (Strings{"z=1", "a=2", "m=4"}));
+}
+
+TEST(IniRead, CommentsBlankAndOddLinesAreNoKeys)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini",
+                              "orphan=before any section\n"
+                              "[S]\n"
+                              "; a=1\n"
+                              "  # b=2\n"
+                              "\n"
+                              "no equals sign here\n"
+                              "[broken header\n"
+                              "c = 3\n"));
+    TStringList list;
+    ini.ReadSection("S", list);
+    EXPECT_EQ(Entries(list), Strings{"c"});
+    EXPECT_EQ(ini.ReadString("S", "; a", "-"), "-");
+    ini.ReadSections(list);
+    EXPECT_EQ(Entries(list), Strings{"S"});
+    EXPECT_TRUE(ini.SectionExists("s"));
+    EXPECT_FALSE(ini.SectionExists("broken header"));
+    EXPECT_TRUE(ini.ValueExists("S", "C"));
+    EXPECT_FALSE(ini.ValueExists("S", "a"));
+}
+
+TEST(IniRead, LineBreaksByteOrderMarkAndAFinalLineWithoutBreak)
+{
+    TempDir dir;
+    TMemIniFile crlf(dir.Write("crlf.ini", "\xEF\xBB\xBF[S]\r\na=1\r\nb = 2 \r\nlast=3"));
+    EXPECT_EQ(crlf.ReadString("S", "a", "-"), "1");
+    EXPECT_EQ(crlf.ReadString("S", "b", "-"), "2");
+    EXPECT_EQ(crlf.ReadString("S", "last", "-"), "3");
+
+    // A lone CR ends no line: it is part of the value.
+    TMemIniFile cr(dir.Write("cr.ini", "[S]\na=1\rb=2\n"));
+    EXPECT_EQ(cr.ReadString("S", "a", "-"), "1\rb=2");
+    EXPECT_EQ(cr.ReadString("S", "b", "-"), "-");
+}
+
+TEST(IniRead, TypedValues)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini",
+                              "[N]\n"
+                              "dec=-42\n"
+                              "dollar=$1F\n"
+                              "hex=0x10\n"
+                              "HEX=0X20\n"
+                              "big=4294967296\n"
+                              "text=12abc\n"
+                              "quoted=\"7\"\n"
+                              "zero=0\n"
+                              "yes=Yes\n"
+                              "empty=\n"));
+    EXPECT_EQ(ini.ReadInteger("N", "dec", 0), -42);
+    EXPECT_EQ(ini.ReadInteger("N", "dollar", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("N", "hex", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("N", "big", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("N", "text", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("N", "quoted", 5), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "missing", 5), 5);
+
+    EXPECT_FALSE(ini.ReadBool("N", "zero", true));
+    EXPECT_TRUE(ini.ReadBool("N", "dec", false));
+    EXPECT_TRUE(ini.ReadBool("N", "yes", true));  // not an integer: the default
+    EXPECT_FALSE(ini.ReadBool("N", "yes", false));
+    EXPECT_FALSE(ini.ReadBool("N", "empty", false));
+    EXPECT_TRUE(ini.ReadBool("N", "missing", true));
+
+    ini.WriteBool("N", "on", true);
+    ini.WriteBool("N", "off", false);
+    ini.WriteInteger("N", "neg", -7);
+    EXPECT_EQ(ini.ReadString("N", "on", ""), "1");
+    EXPECT_EQ(ini.ReadString("N", "off", ""), "0");
+    EXPECT_EQ(ini.ReadInteger("N", "neg", 0), -7);
+}
+
+TEST(IniRead, MissingFolderOrUnreadableFilesReadAsEmpty)
+{
+    TempDir dir;
+    TStringList list;
+    TMemIniFile missing(dir.File("none.ini"));
+    missing.ReadSections(list);
+    EXPECT_EQ(list.Count(), 0);
+    TMemIniFile folder(dir.Path());
+    folder.ReadSections(list);
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    TMemIniFile fifo(dir.File("fifo"));  // must not wait for a writer
+    fifo.ReadSections(list);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Rewriting
+
+TEST(IniRewrite, UntouchedLinesStayByteForByte)
+{
+    const std::string before = "; settings of the viewer\n"
+                               "orphan line\n"
+                               "\n"
+                               "[Unknown]\n"
+                               "  weird   =  spacing ; not a comment\n"
+                               "odd line without equals\n"
+                               "# hash comment\n"
+                               "\n"
+                               "[Main]\n"
+                               "Width = 10\n"
+                               "Height=20\n"
+                               "\n"
+                               "[Tail]\n"
+                               "x=1\n";
+    const std::string after = "; settings of the viewer\n"
+                              "orphan line\n"
+                              "\n"
+                              "[Unknown]\n"
+                              "  weird   =  spacing ; not a comment\n"
+                              "odd line without equals\n"
+                              "# hash comment\n"
+                              "\n"
+                              "[Main]\n"
+                              "Width=640\n"
+                              "Height=20\n"
+                              "Left=5\n"
+                              "\n"
+                              "[Tail]\n"
+                              "x=1\n"
+                              "[New]\n"
+                              "k=v\n";
+    EXPECT_EQ(Rewritten(before,
+                        [](TMemIniFile& ini) {
+                            ini.WriteInteger("main", "WIDTH", 640);  // keeps the file's spelling
+                            ini.WriteInteger("Main", "Left", 5);
+                            ini.WriteString("New", "k", "v");
+                        }),
+              after);
+}
+
+TEST(IniRewrite, CrLfFilesGetCrLfLinesAndKeepTheirBom)
+{
+    const std::string before = "\xEF\xBB\xBF[S]\r\na=1\r\n\r\n[T]\r\nb=2";
+    EXPECT_EQ(Rewritten(before,
+                        [](TMemIniFile& ini) {
+                            ini.WriteString("s", "a", "one");
+                            ini.WriteString("S", "c", "3");
+                            ini.WriteString("T", "d", "4");
+                            ini.WriteString("U", "e", "5");
+                        }),
+              "\xEF\xBB\xBF[S]\r\na=one\r\nc=3\r\n\r\n[T]\r\nb=2\r\nd=4\r\n[U]\r\ne=5\r\n");
+}
+
+TEST(IniRewrite, AFinalLineWithoutBreakStaysLast)
+{
+    EXPECT_EQ(Rewritten("[S]\na=1", [](TMemIniFile& ini) { ini.WriteString("S", "b", "2"); }),
+              "[S]\na=1\nb=2");
+    EXPECT_EQ(Rewritten("[S]\n; only a comment", [](TMemIniFile& ini) { ini.WriteString("T", "b", "2"); }),
+              "[S]\n; only a comment\n[T]\nb=2\n");
+    EXPECT_EQ(Rewritten("", [](TMemIniFile& ini) { ini.WriteString("S", "k", "v"); }), "[S]\nk=v\n");
+}
+
+TEST(IniRewrite, NewKeyGoesAfterTheLastKeyOfItsSection)
+{
+    const std::string before = "[S]\n"
+                               "; about S\n"
+                               "a=1\n"
+                               "; trailing comment\n"
+                               "\n"
+                               "[Empty]\n"
+                               "; nothing yet\n"
+                               "\n";
+    EXPECT_EQ(Rewritten(before,
+                        [](TMemIniFile& ini) {
+                            ini.WriteString("S", "b", "2");
+                            ini.WriteString("Empty", "c", "3");
+                        }),
+              "[S]\n"
+              "; about S\n"
+              "a=1\n"
+              "b=2\n"
+              "; trailing comment\n"
+              "\n"
+              "[Empty]\n"
+              "c=3\n"
+              "; nothing yet\n"
+              "\n");
+}
+
+TEST(IniRewrite, ValuesWithLineBreaksAreWrittenOnOneLine)
+{
+    std::string text = Rewritten("[S]\r\n", [](TMemIniFile& ini) {
+        ini.WriteString("S", "multi", "one\r\ntwo\rthree\nfour\n\nend");
+        ini.WriteString("S\nX", "k\r\ny", "v");
+        EXPECT_EQ(ini.ReadString("S", "multi", ""), "one two three four  end");
+    });
+    EXPECT_EQ(text, "[S]\r\nmulti=one two three four  end\r\n[S X]\r\nk y=v\r\n");
+}
+
+TEST(IniRewrite, DuplicatesChangeTheFirstAndEraseRemovesThemAll)
+{
+    const std::string before = "[A]\na=1\nb=2\nA=3\n[B]\nx=1\n[a]\nz=9\n";
+    EXPECT_EQ(Rewritten(before, [](TMemIniFile& ini) { ini.WriteString("A", "a", "new"); }),
+              "[A]\na=new\nb=2\nA=3\n[B]\nx=1\n[a]\nz=9\n");
+    EXPECT_EQ(Rewritten(before,
+                        [](TMemIniFile& ini) {
+                            ini.DeleteKey("a", "A");
+                            EXPECT_EQ(ini.ReadString("A", "a", "-"), "-");
+                        }),
+              "[A]\nb=2\n[B]\nx=1\n[a]\nz=9\n");
+    EXPECT_EQ(Rewritten(before,
+                        [](TMemIniFile& ini) {
+                            ini.EraseSection("a");
+                            EXPECT_FALSE(ini.SectionExists("A"));
+                            EXPECT_EQ(ini.ReadString("A", "z", "-"), "-");
+                        }),
+              "[B]\nx=1\n");
+}
+
+TEST(IniRewrite, EraseSectionKeepsItsNeighbours)
+{
+    EXPECT_EQ(Rewritten("; head\n[A]\na=1\n\n[B]\nb=1\n; tail\n[C]\nc=1",
+                        [](TMemIniFile& ini) { ini.EraseSection("B"); }),
+              "; head\n[A]\na=1\n\n[C]\nc=1");
+    EXPECT_EQ(Rewritten("[A]\na=1\n[C]\nc=1", [](TMemIniFile& ini) { ini.EraseSection("C"); }), "[A]\na=1\n");
+}
+
+TEST(IniRewrite, GetAndSetStrings)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", "\xEF\xBB\xBF; c\r\n[S]\r\na = 1\r\n"));
+    TStringList lines;
+    ini.GetStrings(lines);
+    EXPECT_EQ(Entries(lines), (Strings{"\xEF\xBB\xBF; c", "[S]", "a = 1"}));
+    lines.Put(2, "a = 2");
+    lines.Add("b=3");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "2");
+    EXPECT_EQ(ini.ReadString("S", "b", ""), "3");
+    ini.UpdateFile();
+    EXPECT_EQ(dir.Read("t.ini"), "\xEF\xBB\xBF; c\r\n[S]\r\na = 2\r\nb=3\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// Writing the file
+
+TEST(IniUpdate, WritesOnlyWhenSomethingChanged)
+{
+    TempDir dir;
+    std::string name = dir.Write("t.ini", "[S]\nk='v'\n");
+    {
+        TIniFile ini(name);
+        ini.WriteString("S", "k", "v");  // reads the same: no change
+        ini.DeleteKey("S", "absent");
+        ini.EraseSection("Absent");
+        EXPECT_FALSE(ini.Modified());
+        ::unlink(name.c_str());
+        ini.UpdateFile();
+    }
+    EXPECT_FALSE(std::ifstream(name).good());
+}
+
+TEST(IniUpdate, TIniFileWritesWhenFreedTMemIniFileOnlyAtUpdateFile)
+{
+    TempDir dir;
+    {
+        TIniFile ini(dir.File("a.ini"));
+        ini.WriteString("S", "k", "v");
+    }
+    EXPECT_EQ(dir.Read("a.ini"), "[S]\nk=v\n");
+    {
+        TMemIniFile ini(dir.File("a.ini"));
+        ini.WriteString("S", "k", "changed");
+    }
+    EXPECT_EQ(dir.Read("a.ini"), "[S]\nk=v\n");
+}
+
+TEST(IniUpdate, TIniFileKeepsEditsThatOthersMadeMeanwhile)
+{
+    TempDir dir;
+    std::string name = dir.Write("t.ini", "[S]\na=1\n");
+    TIniFile first(name);
+    TIniFile second(name);
+    first.WriteString("S", "b", "2");
+    first.UpdateFile();
+    second.WriteString("S", "c", "3");
+    second.DeleteKey("S", "a");
+    second.UpdateFile();
+    EXPECT_EQ(dir.Read("t.ini"), "[S]\nb=2\nc=3\n");
+    EXPECT_EQ(second.ReadString("S", "b", "-"), "2");  // reads the file as written
+}
+
+TEST(IniUpdate, FailuresRaiseUnableToWrite)
+{
+    TempDir dir;
+    std::string name = dir.File("no/folder/t.ini");
+    TIniFile ini(name);
+    ini.WriteString("S", "k", "v");
+    try {
+        ini.UpdateFile();
+        FAIL() << "writing into a missing folder must raise";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + name);
+    }
+    EXPECT_TRUE(ini.Modified());  // the change is still there to write
+
+    // A name that is a folder: read as empty, never replaced.
+    TMemIniFile folder(dir.Path());
+    folder.WriteString("S", "k", "v");
+    EXPECT_THROW(folder.UpdateFile(), EIniFileException);
+}
+
+TEST(IniUpdate, AFileThatCannotBeReadIsNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores permissions";
+    TempDir dir;
+    std::string name = dir.Write("t.ini", "[S]\nsecret=1\n");
+    ASSERT_EQ(::chmod(name.c_str(), 0200), 0);
+    {
+        TIniFile ini(name);
+        EXPECT_EQ(ini.ReadString("S", "secret", "-"), "-");
+        ini.WriteString("S", "k", "v");
+        EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+    }
+    ::chmod(name.c_str(), 0600);
+    EXPECT_EQ(dir.Read("t.ini"), "[S]\nsecret=1\n");
+}
+
+// ---------------------------------------------------------------------------
+// Hostile input
+
+TEST(IniHostile, ManySectionsAndKeysStayLinear)
+{
+    // Quadratic indexing would not finish within the test's time limit.
+    std::string text;
+    for (int s = 0; s < 2000; ++s) {
+        text += "[Section" + std::to_string(s) + "]\n";
+        for (int k = 0; k < 100; ++k)
+            text += "key" + std::to_string(k) + "=" + std::to_string(s * k) + "\n";
+    }
+    TempDir dir;
+    TMemIniFile ini(dir.Write("big.ini", text));
+    EXPECT_EQ(ini.ReadString("section1999", "KEY99", ""), std::to_string(1999 * 99));
+    for (int k = 0; k < 20000; ++k)
+        ini.WriteString("Section7", "added" + std::to_string(k), "x");
+    TStringList list;
+    ini.ReadSection("Section7", list);
+    EXPECT_EQ(list.Count(), 20100);
+    ini.ReadSections(list);
+    EXPECT_EQ(list.Count(), 2000);
+}
+
+TEST(IniHostile, BinaryAndOversizedFiles)
+{
+    std::string binary;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 1 << 20; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        binary.push_back(static_cast<char>(seed >> 16));
+    }
+    binary += std::string(1000, '[') + std::string(1000, '=') + std::string(1000, '\0');
+    TempDir dir;
+    {
+        TMemIniFile ini(dir.Write("binary.ini", binary));
+        TStringList sections;
+        TStringList values;
+        ini.ReadSections(sections);
+        for (int i = 0; i < sections.Count(); ++i)
+            ini.ReadSectionValues(sections[i], values);
+        ini.WriteString("S", "k", "v");
+        EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+    }
+    // Too large to be settings: read as empty and never replaced.
+    std::string huge(static_cast<size_t>(MaxIniFileSize) + 1, 'x');
+    huge.replace(0, 8, "[S]\nk=1\n");
+    TIniFile ini(dir.Write("huge.ini", huge));
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "-");
+    ini.WriteString("S", "k", "2");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+    EXPECT_EQ(dir.Read("huge.ini").size(), huge.size());
+}

@@ -1,0 +1,404 @@
+// Streams: positions past the end, all-or-nothing buffers, copying, file streams
+// (errors, 64-bit offsets) and the safe replacement of files.
+#include "platform/core/streams.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/tempdir.h"
+
+namespace {
+
+std::string ReadAll(TStream& stream)
+{
+    std::string bytes(static_cast<size_t>(stream.Size()), '\0');
+    stream.SetPosition(0);
+    stream.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    return bytes;
+}
+
+std::string MemoryBytes(const TMemoryStream& stream, int64_t size)
+{
+    return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(size));
+}
+
+// A source that promises more bytes than it gives, as a truncated file would.
+class TShortStream : public TStream {
+public:
+    int64_t Read(void* Buffer, int64_t Count) override
+    {
+        int64_t n = std::min<int64_t>(Count, 5 - FPosition);
+        if (n <= 0)
+            return 0;
+        std::memset(Buffer, 'x', static_cast<size_t>(n));
+        FPosition += n;
+        return n;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override
+    {
+        FPosition = Origin == soEnd ? 10 + Offset : Origin == soCurrent ? FPosition + Offset : Offset;
+        return FPosition;
+    }
+
+private:
+    int64_t FPosition = 0;
+};
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t PermissionBits(const std::string& file)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(file.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Memory and string streams
+
+TEST(MemoryStream, PositionPastTheEndReadsNothingAndWritingThereZeroFills)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer("abc", 3);
+    EXPECT_EQ(stream.Seek(5, soEnd), 8);
+    char byte = 'q';
+    EXPECT_EQ(stream.Read(&byte, 1), 0);
+    EXPECT_EQ(stream.Size(), 3);  // seeking alone does not grow
+
+    stream.WriteBuffer("Z", 1);
+    EXPECT_EQ(stream.Size(), 9);
+    EXPECT_EQ(stream.Position(), 9);
+    EXPECT_EQ(MemoryBytes(stream, 9), std::string("abc\0\0\0\0\0Z", 9));
+}
+
+TEST(MemoryStream, SeekRefusesPositionsBeforeTheStartOrBeyond64Bits)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetPosition(2);
+    EXPECT_EQ(stream.Seek(-3, soCurrent), -1);
+    EXPECT_EQ(stream.Position(), 2);
+    EXPECT_EQ(stream.Seek(INT64_MAX, soEnd), -1);
+    EXPECT_EQ(stream.Position(), 2);
+    EXPECT_EQ(stream.Seek(-1, soEnd), 5);
+}
+
+TEST(MemoryStream, BuffersAreAllOrNothing)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer("abc", 3);
+    stream.SetPosition(1);
+    char buffer[8] = {};
+    try {
+        stream.ReadBuffer(buffer, 3);
+        FAIL() << "a short read must raise";
+    } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    EXPECT_THROW(stream.ReadBuffer(buffer, -1), EReadError);
+    stream.SetPosition(0);
+    EXPECT_NO_THROW(stream.ReadBuffer(buffer, 0));
+
+    // A write that would need more than a memory stream may hold writes nothing.
+    stream.SetPosition(int64_t{1} << 62);
+    EXPECT_EQ(stream.Write("x", 1), 0);
+    try {
+        stream.WriteBuffer("x", 1);
+        FAIL() << "a failed write must raise";
+    } catch (const EWriteError& e) {
+        EXPECT_STREQ(e.what(), "Stream write error");
+    }
+    EXPECT_EQ(stream.Size(), 3);
+    EXPECT_THROW(stream.SetSize(int64_t{1} << 62), EOutOfMemory);
+    EXPECT_THROW(stream.SetSize(-1), EStreamError);
+}
+
+TEST(MemoryStream, SetSizeZeroFillsAndPullsThePositionBack)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetSize(2);
+    EXPECT_EQ(stream.Position(), 2);
+    stream.SetSize(4);
+    EXPECT_EQ(MemoryBytes(stream, 4), std::string("ab\0\0", 4));
+    EXPECT_EQ(stream.Position(), 2);
+    stream.Clear();
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_EQ(stream.Position(), 0);
+}
+
+TEST(MemoryStream, CopyFromWithCountZeroCopiesAllOfTheSourceFromItsStart)
+{
+    TStringStream source("0123456789");
+    source.SetPosition(7);
+    TMemoryStream target;
+    EXPECT_EQ(target.CopyFrom(source, 0), 10);
+    EXPECT_EQ(ReadAll(target), "0123456789");
+
+    source.SetPosition(3);
+    TMemoryStream part;
+    EXPECT_EQ(part.CopyFrom(source, 4), 4);
+    EXPECT_EQ(ReadAll(part), "3456");
+    EXPECT_EQ(source.Position(), 7);
+
+    TMemoryStream tooMuch;
+    EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError);  // only 3 bytes remain
+}
+
+TEST(MemoryStream, CopyFromCopiesMoreThanOneBuffer)
+{
+    std::string big(200000, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    TStringStream source(big);
+    TMemoryStream target;
+    EXPECT_EQ(target.CopyFrom(source, 0), 200000);
+    EXPECT_EQ(ReadAll(target), big);
+}
+
+TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer("keep", 4);
+    TShortStream source;  // says 10 bytes, gives 5
+    EXPECT_THROW(stream.LoadFromStream(source), EReadError);
+    EXPECT_EQ(ReadAll(stream), "keep");
+
+    TStringStream good("new bytes");
+    good.SetPosition(4);
+    stream.LoadFromStream(good);
+    EXPECT_EQ(ReadAll(stream), "new bytes");
+}
+
+TEST(MemoryStream, SaveToFileAndLoadFromFile)
+{
+    TempDir dir;
+    TMemoryStream stream;
+    stream.WriteBuffer("one\0two", 7);
+    stream.SaveToFile(dir.File("data.bin"));
+    EXPECT_EQ(dir.Read("data.bin"), std::string("one\0two", 7));
+
+    TMemoryStream loaded;
+    loaded.LoadFromFile(dir.File("data.bin"));
+    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
+    EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.bin")), EFOpenError);
+    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
+}
+
+TEST(StringStream, WritesOverwriteInPlaceAndGrowTheString)
+{
+    TStringStream stream("hello world");
+    EXPECT_EQ(stream.ReadString(5), "hello");
+    EXPECT_EQ(stream.ReadString(100), " world");
+    EXPECT_EQ(stream.ReadString(1), "");
+    stream.SetPosition(6);
+    stream.WriteBuffer("W", 1);
+    EXPECT_EQ(stream.DataString(), "hello World");
+    stream.Seek(2, soEnd);
+    stream.WriteBuffer("!", 1);
+    EXPECT_EQ(stream.DataString(), std::string("hello World\0\0!", 14));
+    stream.SetSize(5);
+    EXPECT_EQ(stream.DataString(), "hello");
+    EXPECT_EQ(stream.Position(), 5);
+}
+
+// ---------------------------------------------------------------------------
+// File streams
+
+TEST(FileStream, CreateTruncatesAndOpenModesReadAndWrite)
+{
+    TempDir dir;
+    std::string name = dir.Write("f.txt", "old old old");
+    {
+        TFileStream stream(name, fmCreate);
+        EXPECT_EQ(stream.Size(), 0);
+        stream.WriteBuffer("new", 3);
+    }
+    EXPECT_EQ(dir.Read("f.txt"), "new");
+    {
+        TFileStream stream(name, fmOpenReadWrite | fmShareDenyNone);
+        stream.Seek(0, soEnd);
+        stream.WriteBuffer("er", 2);
+        EXPECT_EQ(ReadAll(stream), "newer");
+    }
+    {
+        TFileStream stream(name, fmOpenRead);
+        EXPECT_EQ(ReadAll(stream), "newer");
+        EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
+        EXPECT_THROW(stream.SetSize(0), EWriteError);  // not on a file opened for reading
+    }
+}
+
+TEST(FileStream, SetSizeTruncatesAndExtends)
+{
+    TempDir dir;
+    TFileStream stream(dir.File("f"), fmCreate);
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetSize(3);
+    EXPECT_EQ(stream.Position(), 3);
+    stream.SetSize(5);
+    EXPECT_EQ(ReadAll(stream), std::string("abc\0\0", 5));
+    EXPECT_THROW(stream.SetSize(-1), EWriteError);
+}
+
+TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
+{
+    TempDir dir;
+    try {
+        TFileStream stream(dir.File("missing"), fmOpenRead);
+        FAIL() << "opening a missing file must raise";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file \"" + dir.File("missing") + "\". " + SysErrorMessage(ENOENT));
+    }
+    try {
+        TFileStream stream(dir.File("no/such/folder"), fmCreate);
+        FAIL() << "creating in a missing folder must raise";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file \"" + dir.File("no/such/folder") + "\". " + SysErrorMessage(ENOENT));
+    }
+    EXPECT_THROW(TFileStream(dir.Path(), fmOpenRead), EFOpenError);  // a folder
+    EXPECT_THROW(TFileStream(dir.Path(), fmCreate), EFCreateError);
+}
+
+TEST(FileStream, AFifoOpensAndReadsWithoutWaiting)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    EXPECT_THROW(TFileStream(dir.File("fifo"), fmOpenWrite), EFOpenError);  // no reader
+    TFileStream reader(dir.File("fifo"), fmOpenRead);  // no writer: must not wait for one
+    char buffer[4];
+    EXPECT_EQ(reader.Read(buffer, 4), 0);
+    EXPECT_EQ(reader.Size(), -1);  // cannot be measured
+    TFileStream writer(dir.File("fifo"), fmOpenWrite);
+    writer.WriteBuffer("ab", 2);
+    EXPECT_EQ(reader.Read(buffer, 4), 2);  // what is there, without waiting for more
+    EXPECT_EQ(std::string(buffer, 2), "ab");
+}
+
+TEST(FileStream, HandleIsClosedOnExec)
+{
+    TempDir dir;
+    TFileStream stream(dir.File("f"), fmCreate);
+    int flags = ::fcntl(stream.Handle(), F_GETFD);
+    ASSERT_GE(flags, 0);
+    EXPECT_TRUE(flags & FD_CLOEXEC);
+}
+
+TEST(FileStream, OffsetsBeyond2GiBWork)
+{
+    TempDir dir;
+    const int64_t offset = int64_t{3} << 30;
+    {
+        TFileStream stream(dir.File("sparse"), fmCreate);
+        ASSERT_EQ(stream.Seek(offset, soBeginning), offset);
+        stream.WriteBuffer("K", 1);
+        EXPECT_EQ(stream.Size(), offset + 1);
+        EXPECT_EQ(stream.Position(), offset + 1);
+    }
+    TFileStream stream(dir.File("sparse"), fmOpenRead);
+    EXPECT_EQ(stream.Size(), offset + 1);
+    EXPECT_EQ(stream.Seek(-1, soEnd), offset);
+    char byte = 0;
+    stream.ReadBuffer(&byte, 1);
+    EXPECT_EQ(byte, 'K');
+    stream.SetPosition(offset - 1);
+    stream.ReadBuffer(&byte, 1);
+    EXPECT_EQ(byte, '\0');
+}
+
+// ---------------------------------------------------------------------------
+// SafeWriteFile
+
+TEST(SafeWriteFile, ReplacesTheFileKeepingItsPermissionBits)
+{
+    TempDir dir;
+    std::string name = dir.Write("settings.ini", "old");
+    ASSERT_EQ(::chmod(name.c_str(), 0640), 0);
+    SafeWriteFile(name, [](TStream& stream) { stream.WriteBuffer("new content", 11); });
+    EXPECT_EQ(dir.Read("settings.ini"), "new content");
+    EXPECT_EQ(PermissionBits(name), 0640u);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+}
+
+TEST(SafeWriteFile, NewFileGetsThePermissionsOfTheUmask)
+{
+    TempDir dir;
+    mode_t mask = ::umask(022);
+    SafeWriteFile(dir.File("new"), [](TStream& stream) { stream.WriteBuffer("x", 1); });
+    ::umask(mask);
+    EXPECT_EQ(PermissionBits(dir.File("new")), 0644u);
+}
+
+TEST(SafeWriteFile, AWriterThatThrowsLeavesTheOldFileAndNoTemporaryFile)
+{
+    TempDir dir;
+    dir.Write("settings.ini", "precious");
+    EXPECT_THROW(SafeWriteFile(dir.File("settings.ini"),
+                               [](TStream& stream) {
+                                   stream.WriteBuffer("half of it", 10);
+                                   throw EWriteError("disk full");
+                               }),
+                 EWriteError);
+    EXPECT_EQ(dir.Read("settings.ini"), "precious");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+}
+
+TEST(SafeWriteFile, FolderWithoutWritePermissionRaisesAndKeepsTheFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores permissions";
+    TempDir dir;
+    std::string folder = dir.File("locked");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    std::string name = folder + "/settings.ini";
+    dir.Write("locked/settings.ini", "precious");
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    bool called = false;
+    EXPECT_THROW(SafeWriteFile(name, [&called](TStream&) { called = true; }), EFCreateError);
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(dir.Read(name), "precious");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"settings.ini"});
+}
+
+TEST(SafeWriteFile, ATargetThatIsAFolderFailsWithoutLeftovers)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+    EXPECT_THROW(SafeWriteFile(dir.File("sub"), [](TStream& stream) { stream.WriteBuffer("x", 1); }),
+                 EWriteError);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sub"});
+}
+
+TEST(SafeWriteFile, ASymbolicLinkStaysALinkToTheNewContent)
+{
+    TempDir dir;
+    std::string real = dir.Write("real.ini", "old");
+    std::string link = dir.File("link.ini");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    SafeWriteFile(link, [](TStream& stream) { stream.WriteBuffer("new", 3); });
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(dir.Read("real.ini"), "new");
+}

@@ -1,0 +1,466 @@
+// TStringList: text splitting and joining, sorted insertion with its duplicate
+// rules, the locale's case-blind comparison, "Name=Value" entries, comma text,
+// objects and their ownership, change events, and loading and saving.
+#include "platform/core/stringlist.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/core/codepages.h"
+#include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
+#include "tests/support/tempdir.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+std::vector<std::string> Entries(const TStringList& list)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < list.Count(); ++i)
+        entries.push_back(list[i]);
+    return entries;
+}
+
+using Strings = std::vector<std::string>;
+
+TStringList* ListOf(TStringList& list, std::initializer_list<const char*> entries)
+{
+    for (const char* s : entries)
+        list.Add(s);
+    return &list;
+}
+
+template <class Fn> std::string StringListErrorOf(Fn&& fn)
+{
+    try {
+        fn();
+    } catch (const EStringListError& e) {
+        return e.Message();
+    }
+    return "no EStringListError";
+}
+
+class TCounted : public TObject {
+public:
+    explicit TCounted(int& freed) : FFreed(freed) {}
+    ~TCounted() override { ++FFreed; }
+
+private:
+    int& FFreed;
+};
+
+} // namespace
+
+TEST(TStringListTextTest, SplitsAtEveryKindOfLineBreak)
+{
+    TStringList list;
+    list.SetText("a\r\nb\rc\nd");
+    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c", "d"}));
+    list.SetText("a\n");
+    EXPECT_EQ(Entries(list), (Strings{"a"}));
+    list.SetText("");
+    EXPECT_EQ(list.Count(), 0);
+    list.SetText("\n\n");
+    EXPECT_EQ(Entries(list), (Strings{"", ""}));
+    // CR CR LF is an empty line and a line break; LF CR is two breaks.
+    list.SetText("\r\r\n");
+    EXPECT_EQ(Entries(list), (Strings{"", ""}));
+    list.SetText("x\n\ry");
+    EXPECT_EQ(Entries(list), (Strings{"x", "", "y"}));
+    list.SetText("last line without break");
+    EXPECT_EQ(Entries(list), (Strings{"last line without break"}));
+}
+
+TEST(TStringListTextTest, KeepsNulBytesAndJoinsWithTheLineBreak)
+{
+    TStringList list;
+    list.SetText("a\0b\nc\0\r\n\0"s);
+    EXPECT_EQ(Entries(list), (Strings{"a\0b"s, "c\0"s, "\0"s}));
+    EXPECT_EQ(list.Text(), "a\0b\r\nc\0\r\n\0\r\n"s);
+
+    TStringList empty;
+    EXPECT_EQ(empty.Text(), "");
+    ListOf(empty, {""});
+    EXPECT_EQ(empty.Text(), "\r\n");
+
+    list.SetLineBreak("\n");
+    list.SetText("one\r\ntwo");
+    EXPECT_EQ(list.Text(), "one\ntwo\n");
+}
+
+TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
+{
+    int freed = 0;
+    TStringList list;
+    list.SetOwnsObjects(true);
+    list.AddObject("old", new TCounted(freed));
+    list.SetText("new");
+    EXPECT_EQ(freed, 1);
+    EXPECT_EQ(Entries(list), (Strings{"new"}));
+    EXPECT_EQ(list.GetObject(0), nullptr);
+}
+
+TEST(TStringListTest, BadIndexesAndSortedMisuseRaiseTheirMessages)
+{
+    TStringList list;
+    ListOf(list, {"a", "b"});
+    EXPECT_EQ(StringListErrorOf([&] { list.Get(2); }), "List index out of bounds (2)");
+    EXPECT_EQ(StringListErrorOf([&] { list.Get(-1); }), "List index out of bounds (-1)");
+    EXPECT_EQ(StringListErrorOf([&] { list.Delete(5); }), "List index out of bounds (5)");
+    EXPECT_EQ(StringListErrorOf([&] { list.Insert(3, "x"); }), "List index out of bounds (3)");
+    EXPECT_EQ(StringListErrorOf([&] { list.PutObject(2, nullptr); }), "List index out of bounds (2)");
+    EXPECT_EQ(StringListErrorOf([&] { list.Names(7); }), "List index out of bounds (7)");
+    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 2); }), "List index out of bounds (2)");
+    EXPECT_THROW(list.Get(2), EListError);
+
+    list.SetSorted(true);
+    EXPECT_EQ(StringListErrorOf([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(StringListErrorOf([&] { list.Put(0, "x"); }), "Operation not allowed on sorted list");
+    // A refused move loses nothing.
+    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(Entries(list), (Strings{"a", "b"}));
+}
+
+TEST(TStringListTest, InsertMoveExchangeDelete)
+{
+    TStringList list;
+    ListOf(list, {"a", "b", "c"});
+    list.Insert(0, "first");
+    list.Insert(4, "last");
+    EXPECT_EQ(Entries(list), (Strings{"first", "a", "b", "c", "last"}));
+    list.Move(0, 4);
+    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c", "last", "first"}));
+    list.Move(3, 1);
+    EXPECT_EQ(Entries(list), (Strings{"a", "last", "b", "c", "first"}));
+    list.Exchange(0, 4);
+    list.Delete(1);
+    EXPECT_EQ(Entries(list), (Strings{"first", "b", "c", "a"}));
+    list.Put(3, "z");
+    EXPECT_EQ(list[3], "z");
+}
+
+TEST(TStringListSortedTest, AddInsertsAtTheSortedPlace)
+{
+    TStringList list;
+    list.SetSorted(true);
+    EXPECT_EQ(list.Add("m"), 0);
+    EXPECT_EQ(list.Add("c"), 0);
+    EXPECT_EQ(list.Add("x"), 2);
+    EXPECT_EQ(list.Add("D"), 1);  // ignoring case: c < D < m
+    EXPECT_EQ(Entries(list), (Strings{"c", "D", "m", "x"}));
+
+    int index = -1;
+    EXPECT_TRUE(list.Find("M", index));
+    EXPECT_EQ(index, 2);
+    EXPECT_FALSE(list.Find("e", index));
+    EXPECT_EQ(index, 2);
+    EXPECT_FALSE(list.Find("zz", index));
+    EXPECT_EQ(index, 4);
+    EXPECT_EQ(list.IndexOf("X"), 3);
+    EXPECT_EQ(list.IndexOf("y"), -1);
+}
+
+TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
+{
+    int dummy = 0;
+    TCounted object(dummy);
+    TStringList list;
+    list.SetSorted(true);
+    ListOf(list, {"b", "a", "c"});
+
+    // dupIgnore: the existing index, and the object stays with the caller.
+    EXPECT_EQ(list.AddObject("B", &object), 1);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetObject(1), nullptr);
+
+    list.SetDuplicates(dupError);
+    EXPECT_EQ(StringListErrorOf([&] { list.Add("c"); }), "String list does not allow duplicates");
+    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c"}));
+
+    // dupAccept inserts before the equal entries.
+    list.SetDuplicates(dupAccept);
+    EXPECT_EQ(list.AddObject("B", &object), 1);
+    EXPECT_EQ(Entries(list), (Strings{"a", "B", "b", "c"}));
+    EXPECT_EQ(list.GetObject(1), &object);
+    int index = -1;
+    EXPECT_TRUE(list.Find("b", index));
+    EXPECT_EQ(index, 1);
+
+    // Duplicates apply to sorted lists only.
+    TStringList unsorted;
+    unsorted.SetDuplicates(dupError);
+    ListOf(unsorted, {"a", "a"});
+    EXPECT_EQ(unsorted.Count(), 2);
+}
+
+TEST(TStringListSortedTest, SortingKeepsEqualEntriesInOrder)
+{
+    TStringList list;
+    ListOf(list, {"b1", "A", "B1", "a", "c"});
+    list.Sort();
+    EXPECT_EQ(Entries(list), (Strings{"A", "a", "b1", "B1", "c"}));
+
+    // Setting Sorted sorts what is there; duplicates already present stay.
+    TStringList other;
+    ListOf(other, {"z", "y", "z"});
+    other.SetSorted(true);
+    EXPECT_EQ(Entries(other), (Strings{"y", "z", "z"}));
+
+    TStringList byLength;
+    ListOf(byLength, {"ccc", "a", "bb", "d"});
+    byLength.CustomSort([](TStringList* l, int i1, int i2) {
+        return static_cast<int>(l->Get(i1).size()) - static_cast<int>(l->Get(i2).size());
+    });
+    EXPECT_EQ(Entries(byLength), (Strings{"a", "d", "bb", "ccc"}));
+}
+
+TEST(TStringListSortedTest, CaseSensitivityChangesTheOrderAndTheMatches)
+{
+    TStringList list;
+    list.SetSorted(true);
+    list.SetDuplicates(dupAccept);
+    ListOf(list, {"b", "B", "a", "A"});
+    EXPECT_EQ(list.IndexOf("B"), list.IndexOf("b"));
+
+    // Code-point order when case counts: upper case first. The list is sorted
+    // again, so binary search keeps finding every entry.
+    list.SetCaseSensitive(true);
+    EXPECT_EQ(Entries(list), (Strings{"A", "B", "a", "b"}));
+    for (const char* s : {"A", "B", "a", "b"})
+        EXPECT_EQ(list[list.IndexOf(s)], s);
+    EXPECT_EQ(list.IndexOf("c"), -1);
+
+    TStringList unsorted;
+    ListOf(unsorted, {"Hello"});
+    EXPECT_EQ(unsorted.IndexOf("HELLO"), 0);
+    unsorted.SetCaseSensitive(true);
+    EXPECT_EQ(unsorted.IndexOf("HELLO"), -1);
+    EXPECT_EQ(unsorted.IndexOf("Hello"), 0);
+}
+
+TEST(TStringListTest, DefaultComparisonIgnoresTheCaseOfNonAsciiLetters)
+{
+    struct TUtf8 {
+        TUtf8() { SetACP(CP_UTF8); }
+        ~TUtf8() { SetACP(0); }
+    } utf8;
+    TStringList list;
+    ListOf(list, {"\xC3\xA4pfel", "stra\xC3\x9F" "e"});  // äpfel, straße
+    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), 0);              // ÄPFEL
+    list.SetSorted(true);
+    ASSERT_GE(list.IndexOf("\xC3\x84PFEL"), 0);
+    EXPECT_EQ(list[list.IndexOf("\xC3\x84PFEL")], "\xC3\xA4pfel");
+    list.SetCaseSensitive(true);
+    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), -1);
+}
+
+TEST(TStringListTest, NulBytesTakePartInComparisons)
+{
+    TStringList list;
+    list.SetCaseSensitive(true);
+    list.Add("a\0b"s);
+    EXPECT_EQ(list.IndexOf("a\0c"s), -1);
+    EXPECT_EQ(list.IndexOf("a"), -1);
+    EXPECT_EQ(list.IndexOf("a\0b"s), 0);
+}
+
+TEST(TStringListTest, NamesAndValues)
+{
+    TStringList list;
+    ListOf(list, {"Width=10", "path=/a=b", "plain", "=anonymous", "Empty="});
+    EXPECT_EQ(list.Names(0), "Width");
+    EXPECT_EQ(list.ValueFromIndex(1), "/a=b");
+    EXPECT_EQ(list.Names(2), "");
+    EXPECT_EQ(list.ValueFromIndex(2), "");
+    EXPECT_EQ(list.Names(3), "");
+    EXPECT_EQ(list.ValueFromIndex(3), "anonymous");
+    EXPECT_EQ(list.Values("WIDTH"), "10");
+    EXPECT_EQ(list.Values("PATH"), "/a=b");
+    EXPECT_EQ(list.Values("plain"), "");
+    EXPECT_EQ(list.IndexOfName("plain"), -1);
+    EXPECT_EQ(list.IndexOfName("empty"), 4);
+
+    list.SetValue("width", "20");
+    EXPECT_EQ(list[0], "width=20");
+    list.SetValue("Height", "5");
+    EXPECT_EQ(list[5], "Height=5");
+    list.SetValue("PATH", "");
+    EXPECT_EQ(list.IndexOfName("path"), -1);
+    EXPECT_EQ(list.Count(), 5);
+
+    // On a sorted list the changed entry moves to its sorted place.
+    TStringList sorted;
+    sorted.SetSorted(true);
+    ListOf(sorted, {"a=1", "b=2"});
+    sorted.SetValue("a", "9");
+    sorted.SetValue("c", "3");
+    EXPECT_EQ(Entries(sorted), (Strings{"a=9", "b=2", "c=3"}));
+}
+
+TEST(TStringListTest, CommaTextQuotesWhatNeedsIt)
+{
+    TStringList list;
+    ListOf(list, {"plain", "two words", "a,b", "say \"hi\"", "", "tab\there"});
+    EXPECT_EQ(list.CommaText(), "plain,\"two words\",\"a,b\",\"say \"\"hi\"\"\",,\"tab\there\"");
+
+    TStringList back;
+    back.SetCommaText(list.CommaText());
+    EXPECT_EQ(Entries(back), Entries(list));
+
+    TStringList single;
+    single.Add("");
+    EXPECT_EQ(single.CommaText(), "\"\"");
+    back.SetCommaText(single.CommaText());
+    EXPECT_EQ(Entries(back), (Strings{""}));
+
+    // Unquoted blanks separate entries; a final comma makes an empty last entry.
+    back.SetCommaText("  a b ,c,");
+    EXPECT_EQ(Entries(back), (Strings{"a", "b", "c", ""}));
+    back.SetCommaText("\"unterminated, quote");
+    EXPECT_EQ(Entries(back), (Strings{"unterminated, quote"}));
+    back.SetCommaText("");
+    EXPECT_EQ(back.Count(), 0);
+}
+
+TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)
+{
+    int freed = 0;
+    TCounted a(freed);
+    {
+        TStringList list;
+        list.AddObject("a", &a);
+        list.InsertObject(0, "b", &a);
+        EXPECT_EQ(list.IndexOfObject(&a), 0);
+        list.Delete(0);
+        list.PutObject(0, nullptr);
+        list.AddObject("c", &a);
+        list.Clear();
+    }
+    EXPECT_EQ(freed, 0);
+
+    {
+        TStringList list;
+        list.SetOwnsObjects(true);
+        list.AddObject("one", new TCounted(freed));
+        list.AddObject("two", new TCounted(freed));
+        list.AddObject("three", new TCounted(freed));
+        list.AddObject("four", new TCounted(freed));
+        list.Delete(0);
+        EXPECT_EQ(freed, 1);
+        // Putting another object frees the one it replaces; the same one stays.
+        list.PutObject(0, list.GetObject(0));
+        EXPECT_EQ(freed, 1);
+        list.PutObject(0, new TCounted(freed));
+        EXPECT_EQ(freed, 2);
+        list.Clear();
+        EXPECT_EQ(freed, 5);
+        list.AddObject("five", new TCounted(freed));
+    }
+    EXPECT_EQ(freed, 6);
+}
+
+TEST(TStringListTest, AssignCopiesStringsAndObjects)
+{
+    int dummy = 0;
+    TCounted object(dummy);
+    TStringList source;
+    source.AddObject("x", &object);
+    source.Add("y");
+    TStringList copy;
+    copy.Add("gone");
+    copy.Assign(&source);
+    EXPECT_EQ(Entries(copy), (Strings{"x", "y"}));
+    EXPECT_EQ(copy.GetObject(0), &object);
+    copy.Assign(&copy);
+    EXPECT_EQ(copy.Count(), 2);
+    copy.AddStrings(copy);
+    EXPECT_EQ(Entries(copy), (Strings{"x", "y", "x", "y"}));
+
+    try {
+        copy.Assign(nullptr);
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TStringList");
+    }
+}
+
+TEST(TStringListTest, OnChangeFollowsEachChangeOrEachOutermostUpdate)
+{
+    TStringList list;
+    int changes = 0;
+    list.OnChange = [&](TObject* sender) {
+        EXPECT_EQ(sender, &list);
+        ++changes;
+    };
+    list.Add("a");
+    list.Insert(0, "b");
+    list.Put(0, "c");
+    list.Exchange(0, 1);
+    list.Delete(0);
+    EXPECT_EQ(changes, 5);
+
+    changes = 0;
+    list.SetText("1\n2\n3");
+    EXPECT_EQ(changes, 1);
+    list.SetCommaText("a,b");
+    EXPECT_EQ(changes, 2);
+
+    changes = 0;
+    list.BeginUpdate();
+    list.BeginUpdate();
+    list.Add("x");
+    list.Clear();
+    list.EndUpdate();
+    EXPECT_EQ(changes, 0);
+    list.EndUpdate();
+    EXPECT_EQ(changes, 1);
+
+    // Nothing changed, nothing told.
+    changes = 0;
+    list.Clear();
+    list.SetSorted(true);
+    list.Add("a");
+    list.Add("A");
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(TStringListStreamTest, LoadsTheRestOfTheStreamAndSavesTheText)
+{
+    TStringStream stream("skip|one\r\ntwo\n");
+    stream.SetPosition(5);
+    TStringList list;
+    list.Add("replaced");
+    list.LoadFromStream(stream);
+    EXPECT_EQ(Entries(list), (Strings{"one", "two"}));
+
+    TStringStream out;
+    list.SaveToStream(out);
+    EXPECT_EQ(out.DataString(), "one\r\ntwo\r\n");
+}
+
+TEST(TStringListStreamTest, FilesRoundTripAndAFailedSaveLeavesNoFile)
+{
+    TempDir dir;
+    const std::string name = dir.File("list.txt");
+    TStringList list;
+    list.SetText("alpha\nbeta\0gamma"s);
+    list.SaveToFile(name);
+    EXPECT_EQ(dir.Read("list.txt"), "alpha\r\nbeta\0gamma\r\n"s);
+
+    TStringList back;
+    back.LoadFromFile(name);
+    EXPECT_EQ(Entries(back), Entries(list));
+
+    // Saving over an existing file replaces all of it.
+    back.SetText("short");
+    back.SaveToFile(name);
+    EXPECT_EQ(dir.Read("list.txt"), "short\r\n");
+
+    EXPECT_THROW(back.LoadFromFile(dir.File("missing.txt")), EFOpenError);
+    EXPECT_THROW(back.SaveToFile(dir.File("no-such-folder/list.txt")), EStreamError);
+    EXPECT_EQ(Entries(back), (Strings{"short"}));
+}

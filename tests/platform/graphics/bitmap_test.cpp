@@ -1,0 +1,560 @@
+// TBitmap: BMP files of every depth and header form in and out, damaged files,
+// sizes, pixel formats, transparency, and drawing through the canvas.
+#include "platform/graphics/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/qtcanvas.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/support/tempdir.h"
+
+namespace
+{
+
+using Bytes = std::string;
+
+void Add16(Bytes& b, uint32_t v)
+{
+    b += static_cast<char>(v & 0xFF);
+    b += static_cast<char>((v >> 8) & 0xFF);
+}
+void Add32(Bytes& b, uint32_t v)
+{
+    Add16(b, v & 0xFFFF);
+    Add16(b, v >> 16);
+}
+
+// A BMP file: file header (offset as given, or right after the tables), an
+// info header of headerSize bytes (12 for the core form), then tables and bits.
+Bytes MakeBmp(int width, int height, int bpp, uint32_t compression, const Bytes& tables, const Bytes& bits,
+              uint32_t headerSize = 40, int64_t offset = -1, uint32_t clrUsed = 0, uint32_t sizeImage = 0)
+{
+    Bytes header;
+    Add32(header, headerSize);
+    if (headerSize == 12) {
+        Add16(header, static_cast<uint32_t>(width));
+        Add16(header, static_cast<uint32_t>(height));
+        Add16(header, 1);
+        Add16(header, static_cast<uint32_t>(bpp));
+    } else {
+        Add32(header, static_cast<uint32_t>(width));
+        Add32(header, static_cast<uint32_t>(height));
+        Add16(header, 1);
+        Add16(header, static_cast<uint32_t>(bpp));
+        Add32(header, compression);
+        Add32(header, sizeImage ? sizeImage : static_cast<uint32_t>(bits.size()));
+        Add32(header, 3780);
+        Add32(header, 3780);
+        Add32(header, clrUsed);
+        Add32(header, 0);
+        header.resize(headerSize, '\0');
+    }
+    Bytes file = "BM";
+    uint32_t off = offset >= 0 ? static_cast<uint32_t>(offset) : 14 + header.size() + tables.size();
+    Add32(file, static_cast<uint32_t>(14 + header.size() + tables.size() + bits.size()));
+    Add32(file, 0);
+    Add32(file, off);
+    return file + header + tables + bits;
+}
+
+// A palette of RGB quads (or triples for the core form).
+Bytes Palette(std::initializer_list<uint32_t> rgb, bool core = false)
+{
+    Bytes b;
+    for (uint32_t c : rgb) {
+        b += static_cast<char>(c & 0xFF);
+        b += static_cast<char>((c >> 8) & 0xFF);
+        b += static_cast<char>((c >> 16) & 0xFF);
+        if (!core)
+            b += '\0';
+    }
+    return b;
+}
+
+void Load(TBitmap& bitmap, const Bytes& data)
+{
+    TStringStream stream(data);
+    bitmap.LoadFromStream(stream);
+}
+
+Bytes Save(const TGraphic& graphic)
+{
+    TStringStream stream;
+    graphic.SaveToStream(stream);
+    return stream.DataString();
+}
+
+uint32_t Px(const TBitmap& b, int x, int y)
+{
+    return b.Pixels().At(x, y);
+}
+
+TPixelBuffer Gradient(int w, int h, bool alpha)
+{
+    TPixelBuffer p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t a = alpha ? static_cast<uint32_t>((x * 255) / (w > 1 ? w - 1 : 1)) : 255;
+            uint32_t c =
+                (uint32_t(x * 40 % 256) << 16) | (uint32_t(y * 60 % 256) << 8) | uint32_t((x + y) * 20 % 256);
+            // premultiply the test colour so that it is a valid pixel
+            uint32_t r = ((c >> 16) & 0xFF) * a / 255, g = ((c >> 8) & 0xFF) * a / 255,
+                     b = (c & 0xFF) * a / 255;
+            p.At(x, y) = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+    return p;
+}
+
+} // namespace
+
+TEST(BitmapFiles, TwentyFourBitRoundTripIsExactAndWellFormed)
+{
+    TBitmap bitmap;
+    bitmap.SetPixels(Gradient(5, 3, false)); // 5 * 3 = 15 bytes a row, padded to 16
+    EXPECT_EQ(bitmap.PixelFormat(), pfDevice);
+    EXPECT_EQ(bitmap.BytesPerScanLine(), 16);
+    Bytes file = Save(bitmap);
+    ASSERT_EQ(file.size(), 14u + 40 + 16 * 3);
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<uint8_t>(file[10]), 54); // pixel data right after the header
+    EXPECT_EQ(static_cast<uint8_t>(file[28]), 24);
+
+    TBitmap back;
+    Load(back, file);
+    EXPECT_EQ(back.PixelFormat(), pf24bit);
+    EXPECT_EQ(back.Pixels().Pixels, bitmap.Pixels().Pixels);
+    EXPECT_EQ(Save(back), file);
+}
+
+TEST(BitmapFiles, ThirtyTwoBitKeepsAlpha)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    TPixelBuffer source = Gradient(7, 4, true);
+    bitmap.SetPixels(source);
+    EXPECT_EQ(bitmap.BytesPerScanLine(), 28);
+    Bytes file = Save(bitmap);
+    EXPECT_EQ(static_cast<uint8_t>(file[28]), 32);
+    TBitmap back;
+    Load(back, file);
+    EXPECT_EQ(back.PixelFormat(), pf32bit);
+    for (size_t i = 0; i < source.Pixels.size(); ++i) {
+        uint32_t a = back.Pixels().Pixels[i], b = source.Pixels[i];
+        EXPECT_EQ(a >> 24, b >> 24);
+        for (int s = 0; s < 24; s += 8) // premultiplying again may round by one
+            EXPECT_LE(std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)), 1) << i;
+    }
+}
+
+TEST(BitmapFiles, ThirtyTwoBitWithoutAlphaIsOpaque)
+{
+    // Writers that leave the fourth byte 0 everywhere mean "no alpha".
+    Bytes bits;
+    Add32(bits, 0x00112233);
+    Add32(bits, 0x00445566);
+    TBitmap bitmap;
+    Load(bitmap, MakeBmp(2, 1, 32, 0, "", bits));
+    EXPECT_EQ(Px(bitmap, 0, 0), 0xFF112233u);
+    EXPECT_EQ(Px(bitmap, 1, 0), 0xFF445566u);
+}
+
+TEST(BitmapFiles, PaletteDepthsBottomUpAndTopDown)
+{
+    // 1 bit: 10 pixels wide (2 bytes + 2 padding), two rows, bottom row first.
+    TBitmap one;
+    Load(one, MakeBmp(10, 2, 1, 0, Palette({0x000000, 0xFF0000}),
+                      Bytes("\xA0\x40\0\0", 4) + Bytes("\x01\x80\0\0", 4)));
+    EXPECT_EQ(Px(one, 0, 1), 0xFFFF0000u); // bottom row from the first stored row: 1010 0000
+    EXPECT_EQ(Px(one, 1, 1), 0xFF000000u);
+    EXPECT_EQ(Px(one, 9, 1), 0xFFFF0000u); // second byte 0x40: pixel 9
+    EXPECT_EQ(Px(one, 7, 0), 0xFFFF0000u); // top row: 0000 0001 1000 0000
+    EXPECT_EQ(Px(one, 8, 0), 0xFFFF0000u);
+    EXPECT_EQ(one.PixelFormat(), pf24bit);
+
+    // 4 bits, 3 pixels, top-down (negative height), two rows.
+    TBitmap four;
+    Load(four, MakeBmp(3, -2, 4, 0, Palette({0x000000, 0x00FF00, 0x0000FF}),
+                       Bytes("\x12\x00\0\0", 4) + Bytes("\x21\x10\0\0", 4), 40, -1, 3));
+    EXPECT_EQ(Px(four, 0, 0), 0xFF00FF00u);
+    EXPECT_EQ(Px(four, 1, 0), 0xFF0000FFu);
+    EXPECT_EQ(Px(four, 2, 0), 0xFF000000u);
+    EXPECT_EQ(Px(four, 0, 1), 0xFF0000FFu);
+    EXPECT_EQ(Px(four, 2, 1), 0xFF00FF00u);
+
+    // 8 bits: an index beyond the palette shows black rather than reading past it.
+    TBitmap eight;
+    Load(eight, MakeBmp(2, 1, 8, 0, Palette({0x123456}), Bytes("\x00\x07\0\0", 4), 40, -1, 1));
+    EXPECT_EQ(Px(eight, 0, 0), 0xFF123456u);
+    EXPECT_EQ(Px(eight, 1, 0), 0xFF000000u);
+}
+
+TEST(BitmapFiles, CoreHeaderAndSixteenBitForms)
+{
+    TBitmap core;
+    Load(core, MakeBmp(1, 1, 1, 0, Palette({0, 0xABCDEF}, true), Bytes("\x80\0\0\0", 4), 12));
+    EXPECT_EQ(Px(core, 0, 0), 0xFFABCDEFu);
+
+    // 16 bits, 5-5-5 by default: 0x7C00 is full red.
+    Bytes bits;
+    Add16(bits, 0x7C00);
+    Add16(bits, 0x001F);
+    TBitmap rgb555;
+    Load(rgb555, MakeBmp(2, 1, 16, 0, "", bits));
+    EXPECT_EQ(Px(rgb555, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Px(rgb555, 1, 0), 0xFF0000FFu);
+
+    // 16 bits with 5-6-5 masks after the header: 0x07E0 is full green.
+    Bytes masks;
+    Add32(masks, 0xF800);
+    Add32(masks, 0x07E0);
+    Add32(masks, 0x001F);
+    Bytes bits565;
+    Add16(bits565, 0x07E0);
+    Add16(bits565, 0);
+    TBitmap rgb565;
+    Load(rgb565, MakeBmp(2, 1, 16, 3, masks, bits565));
+    EXPECT_EQ(Px(rgb565, 0, 0), 0xFF00FF00u);
+}
+
+TEST(BitmapFiles, VersionFiveHeaderWithAlphaMask)
+{
+    Bytes header; // the masks live inside the 124-byte header
+    Bytes file = MakeBmp(1, 1, 32, 3, "", Bytes("\x10\x20\x30\x80", 4), 124);
+    auto put = [&file](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(14 + 40, 0x00FF0000);
+    put(14 + 44, 0x0000FF00);
+    put(14 + 48, 0x000000FF);
+    put(14 + 52, 0xFF000000);
+    TBitmap bitmap;
+    Load(bitmap, file);
+    // Straight 0x80302010 becomes premultiplied.
+    EXPECT_EQ(Px(bitmap, 0, 0) >> 24, 0x80u);
+    EXPECT_EQ((Px(bitmap, 0, 0) >> 16) & 0xFF, (0x30u * 0x80 + 127) / 255);
+    EXPECT_EQ(bitmap.PixelFormat(), pf32bit);
+}
+
+TEST(BitmapFiles, RunLengthEncoded)
+{
+    // RLE8, 4 x 3: row 0 (bottom) a run of 3 of index 1, end of line; row 1 an
+    // absolute run of 3 (padded), end of line; then a move by (1, 1) and one
+    // pixel; end of bitmap. Unset pixels are black.
+    Bytes rle8("\x03\x01\x00\x00"
+               "\x00\x03\x02\x01\x02\x00\x00\x00"
+               "\x00\x02\x01\x00\x01\x02\x00\x01",
+               20);
+    TBitmap eight;
+    Load(eight, MakeBmp(4, 3, 8, 1, Palette({0x000000, 0xFF0000, 0x00FF00}), rle8, 40, -1, 3));
+    EXPECT_EQ(Px(eight, 0, 2), 0xFFFF0000u);
+    EXPECT_EQ(Px(eight, 2, 2), 0xFFFF0000u);
+    EXPECT_EQ(Px(eight, 3, 2), 0xFF000000u);
+    EXPECT_EQ(Px(eight, 0, 1), 0xFF00FF00u);
+    EXPECT_EQ(Px(eight, 1, 1), 0xFFFF0000u);
+    EXPECT_EQ(Px(eight, 2, 1), 0xFF00FF00u);
+    EXPECT_EQ(Px(eight, 1, 0), 0xFF00FF00u); // after the move to (1, 2)
+    EXPECT_EQ(Px(eight, 0, 0), 0xFF000000u);
+
+    // RLE4: a run of 5 alternating indexes 1 and 2, and an absolute run of 3.
+    Bytes rle4("\x05\x12\x00\x00"
+               "\x00\x03\x21\x20\x00\x01",
+               10);
+    TBitmap four;
+    Load(four, MakeBmp(5, 2, 4, 2, Palette({0x000000, 0xFF0000, 0x0000FF}), rle4, 40, -1, 3));
+    EXPECT_EQ(Px(four, 0, 1), 0xFFFF0000u);
+    EXPECT_EQ(Px(four, 1, 1), 0xFF0000FFu);
+    EXPECT_EQ(Px(four, 4, 1), 0xFFFF0000u);
+    EXPECT_EQ(Px(four, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(Px(four, 1, 0), 0xFFFF0000u);
+    EXPECT_EQ(Px(four, 2, 0), 0xFF0000FFu);
+
+    // Runs past the right edge and moves past the top are clipped, not written.
+    Bytes wild("\xFF\x01\x00\x02\x00\xFF\xFF\x01\x00\x01", 10);
+    TBitmap clipped;
+    Load(clipped, MakeBmp(2, 2, 8, 1, Palette({0, 0xFF0000}), wild, 40, -1, 2));
+    EXPECT_EQ(Px(clipped, 1, 1), 0xFFFF0000u);
+}
+
+TEST(BitmapFiles, OffsetOfThePixelData)
+{
+    Bytes bits("\x01\x02\x03\x00", 4);
+    // A zero offset (as bitmaps taken from RTF have) means "right after the header".
+    TBitmap zero;
+    Load(zero, MakeBmp(1, 1, 24, 0, "", bits, 40, 0));
+    EXPECT_EQ(Px(zero, 0, 0), 0xFF030201u);
+    // A gap before the data is skipped.
+    Bytes gapped = MakeBmp(1, 1, 24, 0, "", Bytes("GAP!", 4) + bits, 40, 14 + 40 + 4);
+    TBitmap gap;
+    Load(gap, gapped);
+    EXPECT_EQ(Px(gap, 0, 0), 0xFF030201u);
+}
+
+TEST(BitmapFiles, ReadsOnlyItsOwnBytes)
+{
+    TBitmap a, b;
+    a.SetPixels(TPixelBuffer(2, 2, 0xFF102030u));
+    b.SetPixels(TPixelBuffer(3, 1, 0xFF405060u));
+    TStringStream stream(Save(a) + Save(b));
+    TBitmap first, second;
+    first.LoadFromStream(stream);
+    second.LoadFromStream(stream);
+    EXPECT_EQ(first.Width(), 2);
+    EXPECT_EQ(second.Width(), 3);
+    EXPECT_EQ(Px(second, 2, 0), 0xFF405060u);
+}
+
+TEST(BitmapFiles, EmptyBitmapSavesNothingAndLoadsFromNothing)
+{
+    TBitmap empty;
+    EXPECT_TRUE(empty.Empty());
+    EXPECT_EQ(Save(empty), "");
+    TBitmap bitmap;
+    bitmap.SetSize(3, 3);
+    Load(bitmap, "");
+    EXPECT_TRUE(bitmap.Empty());
+}
+
+TEST(BitmapFiles, TruncatedFilesAreRejectedAndChangeNothing)
+{
+    TBitmap source;
+    source.SetPixels(Gradient(6, 5, false));
+    const Bytes files[] = {
+        Save(source),
+        MakeBmp(4, 3, 8, 1, Palette({0, 0xFF0000}), Bytes("\x03\x01\x00\x00\x00\x01", 6), 40, -1, 2),
+        MakeBmp(3, 1, 4, 0, Palette({0, 0xFF}), Bytes("\x12\x00\0\0", 4), 40, -1, 2),
+    };
+    for (const Bytes& file : files)
+        for (size_t length = 1; length < file.size(); ++length) {
+            TBitmap bitmap;
+            bitmap.SetPixels(TPixelBuffer(1, 1, 0xFF00FF00u));
+            EXPECT_THROW(Load(bitmap, file.substr(0, length)), EInvalidGraphic) << length;
+            EXPECT_EQ(bitmap.Width(), 1);
+            EXPECT_EQ(Px(bitmap, 0, 0), 0xFF00FF00u);
+        }
+}
+
+TEST(BitmapFiles, DamagedHeadersAreRejected)
+{
+    Bytes bits(64, '\0');
+    const Bytes bad[] = {
+        Bytes("XM") + MakeBmp(1, 1, 24, 0, "", bits).substr(2), // not "BM"
+        MakeBmp(1, 1, 24, 0, "", bits, 20),                     // unknown header size
+        MakeBmp(1, 1, 7, 0, "", bits),                          // no such depth
+        MakeBmp(1, 1, 24, 4, "", bits),                         // JPEG inside
+        MakeBmp(0, 1, 24, 0, "", bits),                         // no width
+        MakeBmp(1, 0, 24, 0, "", bits),                         // no height
+        MakeBmp(100000, 1, 24, 0, "", bits),                    // beyond the limits
+        MakeBmp(30000, 30000, 1, 0, Palette({0, 1}), bits),     // too many pixels
+        MakeBmp(2, -2, 8, 1, Palette({0, 1}), bits, 40, -1, 2), // top-down RLE
+        MakeBmp(1, 1, 8, 0, Palette({0}), bits, 40, -1, 1000),  // palette too large
+        MakeBmp(1, 1, 24, 1, "", bits),                         // RLE8 of 24 bits
+        MakeBmp(1, 1, 24, 0, "", bits, 40, 1 << 30),            // data beyond the end
+    };
+    for (const Bytes& file : bad) {
+        TBitmap bitmap;
+        EXPECT_THROW(Load(bitmap, file), EInvalidGraphic);
+        EXPECT_TRUE(bitmap.Empty());
+    }
+    try {
+        TBitmap bitmap;
+        Load(bitmap, "BMxx");
+        FAIL();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message(), "Bitmap image is not valid");
+    }
+}
+
+TEST(BitmapFiles, OpensInImageMagick)
+{
+    if (std::system("command -v identify >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    TempDir dir;
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(format);
+        bitmap.SetPixels(Gradient(13, 7, format == pf32bit));
+        std::string file = dir.File(format == pf32bit ? "b32.bmp" : "b24.bmp");
+        bitmap.SaveToFile(file);
+        std::string command = "identify -format '%w %h' '" + file + "' 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buffer[256] = {};
+        size_t n = fread(buffer, 1, sizeof buffer - 1, pipe);
+        int status = pclose(pipe);
+        EXPECT_EQ(status, 0) << buffer;
+        EXPECT_EQ(std::string(buffer, n), "13 7");
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(BitmapSize, ResizingKeepsTheOverlapAndFillsWhite)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFFFFFFFFu);
+    TPixelBuffer p(2, 2, 0xFF112233u);
+    bitmap.SetPixels(p);
+    bitmap.SetWidth(4);
+    bitmap.SetHeight(1);
+    EXPECT_EQ(bitmap.Width(), 4);
+    EXPECT_EQ(bitmap.Height(), 1);
+    EXPECT_EQ(Px(bitmap, 1, 0), 0xFF112233u);
+    EXPECT_EQ(Px(bitmap, 2, 0), 0xFFFFFFFFu);
+    bitmap.SetSize(-5, 3);
+    EXPECT_TRUE(bitmap.Empty());
+    EXPECT_THROW(bitmap.SetSize(40000, 1), EOutOfResources);
+    EXPECT_THROW(bitmap.SetSize(10000, 10000), EOutOfResources);
+}
+
+TEST(BitmapSize, LeavingThirtyTwoBitsDropsAlpha)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetPixels(TPixelBuffer(1, 1, 0x80402010u));
+    bitmap.SetPixelFormat(pf8bit); // palette formats are kept as 24 bits
+    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
+    EXPECT_EQ(Px(bitmap, 0, 0), 0xFF804020u);
+}
+
+TEST(BitmapTransparency, AutoAndFixedColours)
+{
+    TBitmap bitmap;
+    EXPECT_EQ(bitmap.TransparentColor(), clDefault);
+    TPixelBuffer p(2, 2, 0xFF0000FFu);
+    p.At(0, 1) = 0xFF00FF00u; // bottom-left
+    bitmap.SetPixels(p);
+    EXPECT_EQ(bitmap.TransparentMode(), tmAuto);
+    EXPECT_EQ(bitmap.TransparentColor(), clLime);
+    bitmap.SetTransparentColor(clRed);
+    EXPECT_EQ(bitmap.TransparentMode(), tmFixed);
+    EXPECT_EQ(bitmap.TransparentColor(), clRed);
+    bitmap.SetTransparentMode(tmAuto);
+    EXPECT_EQ(bitmap.TransparentColor(), clLime);
+    bitmap.SetTransparentColor(clWindow); // system colours are resolved
+    EXPECT_EQ(bitmap.TransparentColor(), ColorToRGB(clWindow));
+}
+
+TEST(BitmapTransparency, TransparentDrawingLeavesOutTheColour)
+{
+    TPixelBuffer target(3, 1, 0xFF000000u);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
+    TBitmap bitmap;
+    TPixelBuffer p(3, 1, 0xFFFF0000u);
+    p.At(1, 0) = 0xFFFFFFFFu;
+    bitmap.SetPixels(p);
+    bitmap.SetTransparent(true);
+    bitmap.SetTransparentColor(clWhite);
+    canvas->Draw(0, 0, &bitmap);
+    canvas.reset();
+    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(target.At(1, 0), 0xFF000000u); // left untouched
+    EXPECT_EQ(target.At(2, 0), 0xFFFF0000u);
+}
+
+TEST(BitmapCanvas, DrawsIntoThePixelsAndSurvivesResizing)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    bitmap.Canvas()->Brush()->SetColor(clRed);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 2, 2));
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFFFF0000u);
+    EXPECT_EQ(Px(bitmap, 2, 2), 0xFFFFFFFFu);
+    // The drawing objects carry over to the canvas of the new size.
+    bitmap.SetSize(6, 6);
+    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clRed);
+    bitmap.Canvas()->FillRect(Rect(4, 4, 6, 6));
+    EXPECT_EQ(Px(bitmap, 5, 5), 0xFFFF0000u);
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFFFF0000u);
+    // Same-size replacement keeps the canvas itself.
+    TCanvas* canvas = bitmap.Canvas();
+    bitmap.SetPixels(TPixelBuffer(6, 6, 0xFF0000FFu));
+    EXPECT_EQ(bitmap.Canvas(), canvas);
+    canvas->FillRect(Rect(0, 0, 1, 1));
+    EXPECT_EQ(Px(bitmap, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Px(bitmap, 1, 0), 0xFF0000FFu);
+}
+
+TEST(BitmapCanvas, EmptyBitmapsHaveACanvasToo)
+{
+    TBitmap bitmap;
+    bitmap.Canvas()->Brush()->SetColor(clLime);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5)); // nothing to paint on
+    bitmap.SetSize(2, 2);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFF00FF00u);
+    bitmap.Assign(nullptr);
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+}
+
+TEST(BitmapCanvas, DrawnThroughDrawPixels)
+{
+    TRecordingCanvas canvas;
+    TBitmap bitmap;
+    bitmap.SetSize(10, 5);
+    canvas.StretchDraw(Rect(3, 4, 23, 14), &bitmap);
+    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0]->Rect, Rect(3, 4, 23, 14));
+    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 10, 5));
+    EXPECT_EQ(pixels[0]->SourceWidth, 10);
+    // An empty bitmap draws nothing.
+    canvas.Clear();
+    TBitmap empty;
+    canvas.Draw(0, 0, &empty);
+    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::Pixels).empty());
+}
+
+TEST(BitmapAssign, CopiesPixelsSettingsAndPalette)
+{
+    TBitmap source;
+    source.SetPixelFormat(pf32bit);
+    source.SetPixels(TPixelBuffer(2, 1, 0xFF010203u));
+    source.SetTransparent(true);
+    source.SetTransparentColor(clBlue);
+    TLogPalette log;
+    log.palPalEntry.resize(3);
+    source.SetPalette(CreatePalette(&log));
+    int changes = 0;
+    TBitmap copy;
+    copy.OnChange = [&changes](TObject*) { ++changes; };
+    copy.Assign(&source);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(copy.Modified());
+    EXPECT_EQ(copy.Pixels().Pixels, source.Pixels().Pixels);
+    EXPECT_EQ(copy.PixelFormat(), pf32bit);
+    EXPECT_TRUE(copy.Transparent());
+    EXPECT_EQ(copy.TransparentColor(), clBlue);
+    // The copy owns a palette of its own with the same entries.
+    ASSERT_NE(copy.Palette(), 0u);
+    EXPECT_NE(copy.Palette(), source.Palette());
+    EXPECT_EQ(GetPaletteEntries(copy.Palette())->palNumEntries(), 3);
+    EXPECT_TRUE(copy.Equals(&source));
+    copy.Assign(nullptr);
+    EXPECT_TRUE(copy.Empty());
+    EXPECT_EQ(copy.Palette(), 0u);
+    EXPECT_FALSE(copy.Equals(&source));
+}
+
+TEST(BitmapAssign, OtherGraphicsRaiseTheAssignError)
+{
+    // Writers fall back to drawing such a graphic on a white bitmap.
+    TMetafile metafile;
+    TBitmap bitmap;
+    try {
+        bitmap.Assign(&metafile);
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TMetafile to a TBitmap");
+    }
+}

@@ -1,0 +1,135 @@
+// Fonts, pens and brushes: sizes against heights, assignment, change notification.
+#include <gtest/gtest.h>
+
+#include "platform/core/codepages.h"
+#include "platform/core/colors.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/gdiobjects.h"
+
+TEST(TFontTest, DefaultsAndSizeHeightRelation)
+{
+    TFont f;
+    EXPECT_EQ(f.Name(), "MS Sans Serif");
+    EXPECT_EQ(f.PixelsPerInch(), 96);
+    EXPECT_EQ(f.Height(), -11); // 8 points at 96 ppi
+    EXPECT_EQ(f.Size(), 8);
+    EXPECT_EQ(f.Color(), clWindowText);
+    EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
+
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -13);
+    f.SetHeight(-16);
+    EXPECT_EQ(f.Size(), 12);
+    // A positive height is a cell height: its size reads negative, as in the class library.
+    f.SetHeight(20);
+    EXPECT_EQ(f.Size(), -15);
+
+    // Changing the resolution keeps the pixels; the size is read through the new resolution.
+    f.SetHeight(-13);
+    f.SetPixelsPerInch(300);
+    EXPECT_EQ(f.Height(), -13);
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -42);
+    f.SetPixelsPerInch(0); // ignored
+    EXPECT_EQ(f.PixelsPerInch(), 300);
+}
+
+TEST(TFontTest, AssignKeepsPointSizeAcrossResolutions)
+{
+    TFont screen;
+    screen.SetName("Arial");
+    screen.SetSize(10);
+    screen.SetStyle({fsBold, fsUnderline});
+    screen.SetColor(clRed);
+    TFont printer;
+    printer.SetPixelsPerInch(600);
+    printer.Assign(&screen);
+    EXPECT_EQ(printer.Name(), "Arial");
+    EXPECT_EQ(printer.Size(), 10);
+    EXPECT_EQ(printer.Height(), -83);
+    EXPECT_TRUE(printer.Style().Contains(fsBold));
+    EXPECT_TRUE(printer.Style().Contains(fsUnderline));
+    EXPECT_FALSE(printer.Style().Contains(fsItalic));
+    EXPECT_EQ(printer.Color(), clRed);
+
+    TPen pen;
+    EXPECT_THROW(printer.Assign(&pen), EConvertError);
+    EXPECT_THROW(printer.Assign(nullptr), EConvertError);
+}
+
+TEST(TFontTest, LogFontRoundTripAndNotification)
+{
+    TFont f;
+    int changes = 0;
+    f.OnChange = [&](TObject* sender) {
+        EXPECT_EQ(sender, &f);
+        ++changes;
+    };
+    TLogFont lf = f.GetLogFont();
+    EXPECT_EQ(lf.lfHeight, -11);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    lf.lfWeight = FW_BOLD;
+    lf.lfItalic = 1;
+    lf.lfWidth = 5;
+    lf.lfCharSet = RUSSIAN_CHARSET;
+    lf.lfPitchAndFamily = FIXED_PITCH;
+    lf.lfFaceName = "Courier New";
+    f.SetLogFont(lf);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(f.Name(), "Courier New");
+    EXPECT_EQ(f.Width(), 5);
+    EXPECT_EQ(f.Style(), TFontStyles({fsBold, fsItalic}));
+    EXPECT_EQ(f.Charset(), RUSSIAN_CHARSET);
+    EXPECT_EQ(f.Pitch(), fpFixed);
+    const uint64_t version = f.Version();
+    f.SetColor(f.Color()); // no change, no event
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(f.Version(), version);
+    f.SetColor(clBlue);
+    EXPECT_EQ(changes, 2);
+    EXPECT_GT(f.Version(), version);
+}
+
+TEST(TBrushTest, ColouringAClearBrushMakesItSolid)
+{
+    TBrush b;
+    EXPECT_EQ(b.Style(), bsSolid);
+    EXPECT_EQ(b.Color(), clWhite);
+    b.SetStyle(bsClear);
+    b.SetColor(clWhite); // even the same colour
+    EXPECT_EQ(b.Style(), bsSolid);
+    b.SetStyle(bsCross);
+    b.SetColor(clRed);
+    EXPECT_EQ(b.Style(), bsCross);
+}
+
+TEST(TPenTest, DefaultsAndAssign)
+{
+    TPen p;
+    EXPECT_EQ(p.Color(), clBlack);
+    EXPECT_EQ(p.Width(), 1);
+    EXPECT_EQ(p.Style(), psSolid);
+    EXPECT_EQ(p.Mode(), pmCopy);
+    TPen q;
+    q.SetColor(clRed);
+    q.SetWidth(3);
+    q.SetStyle(psInsideFrame);
+    q.SetMode(pmNotXor);
+    p.Assign(&q);
+    EXPECT_EQ(p.Color(), clRed);
+    EXPECT_EQ(p.Width(), 3);
+    EXPECT_EQ(p.Style(), psInsideFrame);
+    EXPECT_EQ(p.Mode(), pmNotXor);
+}
+
+TEST(CharsetTest, CodePages)
+{
+    SetACP(65001);
+    EXPECT_EQ(CharsetToCodePage(DEFAULT_CHARSET), 65001u);
+    EXPECT_EQ(CharsetToCodePage(99), 65001u); // unknown sets use the ANSI code page
+    SetACP(0);
+    EXPECT_EQ(CharsetToCodePage(ANSI_CHARSET), 1252u);
+    EXPECT_EQ(CharsetToCodePage(RUSSIAN_CHARSET), 1251u);
+    EXPECT_EQ(CharsetToCodePage(SHIFTJIS_CHARSET), 932u);
+    EXPECT_EQ(CharsetToCodePage(OEM_CHARSET), GetOEMCP());
+}

@@ -1,0 +1,379 @@
+// The Qt canvas: the platform's pixel rules, opaque text cells, fonts with a fixed
+// fallback, and drawn glyph positions against measured prefix widths.
+#include <gtest/gtest.h>
+
+#include "platform/core/codepages.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/pixelbuffer.h"
+#include "platform/graphics/qtcanvas.h"
+
+namespace
+{
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+constexpr uint32_t kBlack = 0xFF000000u;
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
+
+class QtCanvasTest : public ::testing::Test
+{
+protected:
+    TPixelBuffer buffer{40, 30};
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+
+    uint32_t At(int x, int y) const { return buffer.At(x, y); }
+    // Pixels other than white inside r.
+    int Inked(const TRect& r) const
+    {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                n += buffer.At(x, y) != kWhite;
+        return n;
+    }
+    int InkedOutside(const TRect& r) const
+    {
+        return Inked(Rect(0, 0, buffer.Width, buffer.Height)) - Inked(r);
+    }
+};
+
+// The first column with ink in a buffer, or -1.
+int FirstInkedColumn(const TPixelBuffer& b, const TPixelBuffer* except = nullptr)
+{
+    for (int x = 0; x < b.Width; ++x)
+        for (int y = 0; y < b.Height; ++y)
+            if (b.At(x, y) != (except ? except->At(x, y) : kWhite))
+                return x;
+    return -1;
+}
+
+} // namespace
+
+TEST_F(QtCanvasTest, LinesLeaveOutTheirLastPixel)
+{
+    canvas->MoveTo(2, 5);
+    canvas->LineTo(8, 5);
+    for (int x = 2; x < 8; ++x)
+        EXPECT_EQ(At(x, 5), kBlack) << x;
+    EXPECT_EQ(At(8, 5), kWhite);
+    EXPECT_EQ(At(1, 5), kWhite);
+
+    canvas->MoveTo(10, 10);
+    canvas->LineTo(10, 4); // upward
+    EXPECT_EQ(At(10, 10), kBlack);
+    EXPECT_EQ(At(10, 5), kBlack);
+    EXPECT_EQ(At(10, 4), kWhite);
+
+    canvas->MoveTo(20, 0);
+    canvas->LineTo(25, 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(At(20 + i, i), kBlack);
+    EXPECT_EQ(At(25, 5), kWhite);
+    EXPECT_EQ(Inked(Rect(0, 0, 40, 30)), 6 + 6 + 5);
+
+    // Drawn there and back, both ends are painted (as borders rely on).
+    canvas->Pen()->SetColor(clRed);
+    canvas->MoveTo(2, 20);
+    canvas->LineTo(6, 20);
+    canvas->LineTo(2, 20);
+    for (int x = 2; x <= 6; ++x)
+        EXPECT_EQ(At(x, 20), kRed) << x;
+}
+
+TEST_F(QtCanvasTest, DottedPenAndClearPen)
+{
+    canvas->Pen()->SetStyle(psDot);
+    canvas->MoveTo(0, 1);
+    canvas->LineTo(12, 1);
+    const uint32_t expected[12] = {kBlack, kBlack, kBlack, kWhite, kWhite, kWhite,
+                                   kBlack, kBlack, kBlack, kWhite, kWhite, kWhite};
+    for (int x = 0; x < 12; ++x)
+        EXPECT_EQ(At(x, 1), expected[x]) << x;
+    canvas->Pen()->SetStyle(psClear);
+    canvas->LineTo(12, 20);
+    EXPECT_EQ(Inked(Rect(0, 2, 40, 30)), 0);
+}
+
+TEST_F(QtCanvasTest, RectanglesCoverLeftTopToRightBottomExclusive)
+{
+    canvas->Brush()->SetColor(clRed);
+    canvas->Rectangle(2, 3, 9, 8);
+    const TRect r = Rect(2, 3, 9, 8);
+    EXPECT_EQ(InkedOutside(r), 0);
+    for (int x = 2; x < 9; ++x) {
+        EXPECT_EQ(At(x, 3), kBlack);
+        EXPECT_EQ(At(x, 7), kBlack);
+    }
+    for (int y = 3; y < 8; ++y) {
+        EXPECT_EQ(At(2, y), kBlack);
+        EXPECT_EQ(At(8, y), kBlack);
+    }
+    EXPECT_EQ(At(3, 4), kRed);
+    EXPECT_EQ(At(7, 6), kRed);
+
+    // FillRect: exactly the rectangle, in the brush.
+    canvas->Brush()->SetColor(clBlue);
+    canvas->FillRect(Rect(20, 20, 25, 23));
+    EXPECT_EQ(Inked(Rect(20, 20, 25, 23)), 15);
+    EXPECT_EQ(At(20, 20), kBlue);
+    EXPECT_EQ(At(24, 22), kBlue);
+    EXPECT_EQ(At(25, 22), kWhite);
+    EXPECT_EQ(At(24, 23), kWhite);
+
+    // FrameRect: a 1-pixel frame in the brush colour.
+    canvas->FrameRect(Rect(30, 0, 34, 4));
+    EXPECT_EQ(Inked(Rect(30, 0, 34, 4)), 12);
+    EXPECT_EQ(At(31, 1), kWhite);
+
+    // Without a pen the fill is one pixel smaller.
+    canvas->Pen()->SetStyle(psClear);
+    canvas->Rectangle(10, 20, 15, 25);
+    EXPECT_EQ(Inked(Rect(10, 20, 15, 25)), 16);
+    EXPECT_EQ(At(14, 24), kWhite);
+}
+
+TEST_F(QtCanvasTest, InsideFramePenStaysInside)
+{
+    canvas->Pen()->SetWidth(3);
+    canvas->Pen()->SetStyle(psInsideFrame);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Rectangle(5, 5, 20, 18);
+    EXPECT_EQ(InkedOutside(Rect(5, 5, 20, 18)), 0);
+    EXPECT_EQ(At(5, 5), kBlack);
+    EXPECT_EQ(At(7, 10), kBlack);
+    EXPECT_EQ(At(8, 10), kWhite);
+    EXPECT_EQ(At(19, 17), kBlack);
+    EXPECT_EQ(At(17, 12), kBlack);
+    EXPECT_EQ(At(16, 12), kWhite);
+
+    // A solid wide pen is centred on the outline instead.
+    canvas->Pen()->SetStyle(psSolid);
+    canvas->Rectangle(26, 5, 36, 15);
+    EXPECT_EQ(At(25, 10), kBlack);
+    EXPECT_EQ(At(24, 10), kWhite);
+    EXPECT_EQ(At(36, 10), kBlack);
+    EXPECT_EQ(At(37, 10), kWhite);
+}
+
+TEST_F(QtCanvasTest, EllipseLiesInsideItsRectangle)
+{
+    canvas->Brush()->SetColor(clRed);
+    const TRect r = Rect(4, 6, 30, 24);
+    canvas->Ellipse(r);
+    EXPECT_EQ(InkedOutside(r), 0);
+    // It touches all four sides.
+    EXPECT_GT(Inked(Rect(4, 6, 5, 24)), 0);
+    EXPECT_GT(Inked(Rect(29, 6, 30, 24)), 0);
+    EXPECT_GT(Inked(Rect(4, 6, 30, 7)), 0);
+    EXPECT_GT(Inked(Rect(4, 23, 30, 24)), 0);
+    EXPECT_EQ(At(17, 15), kRed);
+    EXPECT_EQ(At(4, 6), kWhite); // corners stay free
+
+    canvas->Pen()->SetWidth(4);
+    canvas->Pen()->SetStyle(psInsideFrame);
+    canvas->Ellipse(Rect(0, 0, 12, 12));
+    EXPECT_EQ(Inked(Rect(12, 0, 40, 1)), 0);
+}
+
+TEST_F(QtCanvasTest, ClipAndOriginApplyToDrawing)
+{
+    canvas->Brush()->SetColor(clBlack);
+    canvas->SetWindowOrgEx(-5, -5);
+    canvas->IntersectClipRect(0, 0, 4, 4);
+    canvas->FillRect(Rect(0, 0, 20, 20));
+    EXPECT_EQ(Inked(Rect(5, 5, 9, 9)), 16);
+    EXPECT_EQ(InkedOutside(Rect(5, 5, 9, 9)), 0);
+}
+
+TEST_F(QtCanvasTest, FocusRectangleTwiceRestores)
+{
+    canvas->Brush()->SetColor(clRed);
+    canvas->FillRect(Rect(0, 0, 10, 10));
+    const std::vector<uint32_t> before = buffer.Pixels;
+    canvas->DrawFocusRect(Rect(1, 1, 9, 9));
+    EXPECT_NE(buffer.Pixels, before);
+    EXPECT_EQ(At(1, 1), 0xFF00FFFFu); // red inverted
+    EXPECT_EQ(At(2, 1), kRed);
+    canvas->DrawFocusRect(Rect(1, 1, 9, 9));
+    EXPECT_EQ(buffer.Pixels, before);
+}
+
+TEST_F(QtCanvasTest, PixelsBlendAndCopy)
+{
+    TPixelBuffer source(2, 2, 0xFF00FF00u);
+    source.At(1, 1) = 0; // transparent
+    canvas->DrawPixels(Rect(0, 0, 4, 4), source, Rect(0, 0, 2, 2));
+    EXPECT_EQ(At(0, 0), 0xFF00FF00u);
+    EXPECT_EQ(At(3, 3), kWhite);
+    canvas->CopyRect(Rect(10, 10, 14, 14), canvas.get(), Rect(0, 0, 4, 4));
+    EXPECT_EQ(At(10, 10), 0xFF00FF00u);
+    EXPECT_EQ(At(13, 13), kWhite);
+}
+
+TEST(QtFontTest, MissingFacesUseFixedFallbacks)
+{
+    EXPECT_EQ(ResolveFontFace("MS Sans Serif", fpDefault), "DejaVu Sans");
+    EXPECT_EQ(ResolveFontFace("Arial", fpVariable), "DejaVu Sans");
+    EXPECT_EQ(ResolveFontFace("Courier New", fpDefault), "DejaVu Sans Mono");
+    EXPECT_EQ(ResolveFontFace("No Such Face", fpFixed), "DejaVu Sans Mono");
+    EXPECT_EQ(ResolveFontFace("Times New Roman", fpDefault), "DejaVu Serif");
+    EXPECT_EQ(ResolveFontFace("dejavu sans", fpDefault), "DejaVu Sans");
+
+    TPixelBuffer a(10, 10), b(10, 10);
+    auto ca = CreateBufferCanvas(a);
+    auto cb = CreateBufferCanvas(b);
+    ca->Font()->SetName("Arial");
+    cb->Font()->SetName("DejaVu Sans");
+    ca->Font()->SetSize(10);
+    cb->Font()->SetSize(10);
+    TTextMetric ta, tb;
+    ASSERT_TRUE(ca->GetTextMetrics(ta));
+    ASSERT_TRUE(cb->GetTextMetrics(tb));
+    EXPECT_EQ(ta.tmHeight, tb.tmHeight);
+    EXPECT_EQ(ta.tmAscent, tb.tmAscent);
+    EXPECT_EQ(ca->TextWidth("Hello, world"), cb->TextWidth("Hello, world"));
+    // A character height of 13 pixels gives a taller cell; a cell height of 13 a cell of about 13.
+    EXPECT_GT(ta.tmHeight, 13);
+    EXPECT_EQ(ta.tmHeight, ta.tmAscent + ta.tmDescent);
+    ca->Font()->SetHeight(13);
+    ASSERT_TRUE(ca->GetTextMetrics(ta));
+    EXPECT_NEAR(ta.tmHeight, 13, 1);
+    // A scaled font is wider or narrower as asked.
+    ca->Font()->SetHeight(-13);
+    const int natural = ca->TextWidth("mmmmmmmmmm");
+    ca->Font()->SetWidth(ta.tmAveCharWidth * 2);
+    EXPECT_GT(ca->TextWidth("mmmmmmmmmm"), natural * 3 / 2);
+}
+
+TEST_F(QtCanvasTest, ExtentsWithFitEqualTheSumOfCharacterAdvances)
+{
+    canvas->Font()->SetName("Arial");
+    canvas->Font()->SetSize(10);
+    const WideString text =
+        u"The quick brown fox jumps over the lazy dog; AVAVA Tea WAVE fi fl ffi 0123456789.";
+    int sum = 0;
+    for (WideChar c : text) {
+        TSize one;
+        ASSERT_TRUE(canvas->GetTextExtentPoint32W(&c, 1, one));
+        EXPECT_GT(one.cx, 0);
+        sum += one.cx;
+    }
+    const int n = static_cast<int>(text.size());
+    std::vector<int> dx(text.size());
+    int fit = 0;
+    TSize size;
+    ASSERT_TRUE(canvas->GetTextExtentExPointW(text.data(), n, sum / 2, &fit, dx.data(), size));
+    EXPECT_EQ(size.cx, sum); // no kerning ("AV", "Te", "WA") or ligatures ("fi") between characters
+    EXPECT_EQ(dx.back(), sum);
+    EXPECT_LE(dx[static_cast<size_t>(fit) - 1], sum / 2);
+    EXPECT_GT(dx[static_cast<size_t>(fit)], sum / 2);
+}
+
+TEST_F(QtCanvasTest, DrawnGlyphsStartAtMeasuredPrefixWidths)
+{
+    TPixelBuffer whole(200, 30), before(200, 30), alone(200, 30);
+    auto cw = CreateBufferCanvas(whole);
+    auto cb = CreateBufferCanvas(before);
+    auto ca = CreateBufferCanvas(alone);
+    for (TCanvas* c : {cw.get(), cb.get(), ca.get()}) {
+        c->Font()->SetName("Arial");
+        c->Font()->SetSize(12);
+        c->Font()->SetColor(clBlack);
+        c->Brush()->SetStyle(bsClear);
+    }
+    const WideString text = u"AVWi.jT";
+    std::vector<int> dx(text.size());
+    TSize size;
+    ASSERT_TRUE(
+        cw->GetTextExtentExPointW(text.data(), static_cast<int>(text.size()), 0, nullptr, dx.data(), size));
+    for (int k = 1; k < static_cast<int>(text.size()); ++k) {
+        // The ink that character k adds to the text drawn up to it ...
+        std::fill(whole.Pixels.begin(), whole.Pixels.end(), kWhite);
+        std::fill(before.Pixels.begin(), before.Pixels.end(), kWhite);
+        std::fill(alone.Pixels.begin(), alone.Pixels.end(), kWhite);
+        cw->TextOutW(10, 5, text.data(), k + 1);
+        cb->TextOutW(10, 5, text.data(), k);
+        // ... starts where the character starts when drawn alone at the measured prefix width.
+        ca->TextOutW(10 + dx[static_cast<size_t>(k) - 1], 5, text.data() + k, 1);
+        const int alone0 = FirstInkedColumn(alone);
+        ASSERT_GE(alone0, 0) << k;
+        int added = -1;
+        for (int x = 0; x < whole.Width && added < 0; ++x)
+            for (int y = 0; y < whole.Height; ++y)
+                if (whole.At(x, y) != before.At(x, y) && alone.At(x, y) != kWhite) {
+                    added = x;
+                    break;
+                }
+        EXPECT_EQ(added, alone0) << "character " << k;
+    }
+}
+
+TEST_F(QtCanvasTest, SolidBrushPaintsTheTextCellOpaque)
+{
+    canvas->Font()->SetHeight(-11);
+    canvas->Brush()->SetColor(clRed);
+    canvas->TextOut(3, 2, "ab");
+    TSize size = canvas->TextExtent("ab");
+    EXPECT_EQ(At(3, 2), kRed);
+    EXPECT_EQ(At(3 + size.cx - 1, 2 + size.cy - 1), kRed);
+    EXPECT_EQ(At(3 + size.cx, 2), kWhite);
+    EXPECT_EQ(At(3, 2 + size.cy), kWhite);
+    EXPECT_EQ(InkedOutside(Bounds(3, 2, size.cx, size.cy)), 0);
+    EXPECT_LT(Inked(Bounds(3, 2, size.cx, size.cy)), size.cx * size.cy + 1);
+
+    // A clear brush leaves the background: only glyph pixels change.
+    std::fill(buffer.Pixels.begin(), buffer.Pixels.end(), kWhite);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->TextOut(3, 2, "ab");
+    EXPECT_EQ(At(3, 2), kWhite);
+    EXPECT_GT(Inked(Bounds(3, 2, size.cx, size.cy)), 0);
+}
+
+TEST_F(QtCanvasTest, UnderlineDrawnAtTheOutlineMetricsPosition)
+{
+    canvas->Font()->SetHeight(-13);
+    canvas->Font()->SetStyle({fsUnderline});
+    canvas->Brush()->SetStyle(bsClear);
+    TOutlineTextMetric otm;
+    ASSERT_TRUE(canvas->GetOutlineTextMetrics(otm));
+    EXPECT_LT(otm.otmsUnderscorePosition, 0);
+    canvas->TextOut(0, 0, "    "); // spaces: only the underline has ink
+    const int row = otm.otmTextMetrics.tmAscent - otm.otmsUnderscorePosition;
+    EXPECT_EQ(At(1, row), kBlack);
+    EXPECT_EQ(Inked(Rect(0, 0, 40, 30)), canvas->TextWidth("    ") * otm.otmsUnderscoreSize);
+}
+
+TEST_F(QtCanvasTest, HugeFontHeightsAreBounded)
+{
+    canvas->Font()->SetHeight(-10000000);
+    TTextMetric tm;
+    ASSERT_TRUE(canvas->GetTextMetrics(tm));
+    EXPECT_GT(tm.tmHeight, 1000);
+    EXPECT_LT(tm.tmHeight, 3000);
+    canvas->TextOut(0, 0, "W"); // drawn without exhausting memory
+}
+
+TEST(QtTextTest, Utf8AnsiTextDrawsLikeItsCharacters)
+{
+    SetACP(65001);
+    const AnsiString utf8 = "a\xC3\xA9\xE2\x82\xAC\xD7\x90z"; // a, e acute, euro, alef, z
+    const WideString wide = u"a\u00E9\u20AC\u05D0z";
+    TPixelBuffer a(80, 20), b(80, 20);
+    auto ca = CreateBufferCanvas(a);
+    auto cb = CreateBufferCanvas(b);
+    ca->TextOutA(2, 2, utf8.data(), static_cast<int>(utf8.size()));
+    cb->TextOutW(2, 2, wide.data(), static_cast<int>(wide.size()));
+    EXPECT_EQ(a.Pixels, b.Pixels);
+    EXPECT_NE(FirstInkedColumn(a), -1);
+    // Per byte, the extents report whole characters.
+    std::vector<int> dx(utf8.size());
+    TSize size;
+    ASSERT_TRUE(
+        ca->GetTextExtentExPointA(utf8.data(), static_cast<int>(utf8.size()), 0, nullptr, dx.data(), size));
+    TSize first;
+    ASSERT_TRUE(ca->GetTextExtentPoint32W(wide.data(), 2, first));
+    EXPECT_EQ(dx[1], dx[0]);    // first byte of e acute: where it starts
+    EXPECT_EQ(dx[2], first.cx); // its last byte: where it ends
+    EXPECT_EQ(dx.back(), size.cx);
+    SetACP(0);
+}
