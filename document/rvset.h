@@ -1,0 +1,59 @@
+// TRVSet: a small set of enumeration members held as a bit mask (bit n for the
+// member of value n), the form every option and property set of the style
+// sheet takes.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+// A set of members of the enumeration E, stored in the unsigned integer B.
+// Members must have values below the bit count of B.
+template <class E, class B = uint32_t>
+struct TRVSet {
+    B Bits = 0;
+
+    constexpr TRVSet() = default;
+    constexpr TRVSet(std::initializer_list<E> members)
+    {
+        for (E m : members)
+            Bits = static_cast<B>(Bits | Bit(m));
+    }
+    static constexpr TRVSet FromBits(B bits)
+    {
+        TRVSet s;
+        s.Bits = bits;
+        return s;
+    }
+    // Every member from First to Last (inclusive).
+    static constexpr TRVSet Range(E First, E Last)
+    {
+        TRVSet s;
+        for (int m = static_cast<int>(First); m <= static_cast<int>(Last); ++m)
+            s.Bits = static_cast<B>(s.Bits | Bit(static_cast<E>(m)));
+        return s;
+    }
+
+    constexpr bool Contains(E m) const { return (Bits & Bit(m)) != 0; }
+    constexpr TRVSet& Include(E m)
+    {
+        Bits = static_cast<B>(Bits | Bit(m));
+        return *this;
+    }
+    constexpr TRVSet& Exclude(E m)
+    {
+        Bits = static_cast<B>(Bits & ~Bit(m));
+        return *this;
+    }
+    // Includes or excludes the member.
+    constexpr TRVSet& Set(E m, bool on) { return on ? Include(m) : Exclude(m); }
+    constexpr bool Empty() const { return Bits == 0; }
+
+    constexpr TRVSet operator+(TRVSet o) const { return FromBits(static_cast<B>(Bits | o.Bits)); }
+    constexpr TRVSet operator-(TRVSet o) const { return FromBits(static_cast<B>(Bits & ~o.Bits)); }
+    constexpr TRVSet operator*(TRVSet o) const { return FromBits(static_cast<B>(Bits & o.Bits)); }
+    constexpr bool operator==(TRVSet o) const { return Bits == o.Bits; }
+    constexpr bool operator!=(TRVSet o) const { return Bits != o.Bits; }
+
+private:
+    static constexpr B Bit(E m) { return static_cast<B>(B(1) << static_cast<unsigned>(m)); }
+};

@@ -1,0 +1,170 @@
+// Style entries: what text, paragraph and list styles share (name, base style,
+// comparison, merging one collection into another) and the ini value rules
+// with which every style entry saves itself.
+#pragma once
+
+#include <cstdint>
+
+#include "document/rvclasses.h"
+#include "document/rvset.h"
+#include "document/rvtypes.h"
+#include "platform/core/collection.h"
+
+class TCustomIniFile;
+class TFont;
+
+// Editing protection of text of a style. Only the first six members are kept
+// in ini files.
+enum TRVProtectOption {
+    rvprStyleProtect,
+    rvprModifyProtect,
+    rvprDeleteProtect,
+    rvprConcateProtect,
+    rvprRVFInsertProtect,
+    rvprDoNotAutoSwitch,
+    rvprParaStartProtect,
+    rvprSticking,
+};
+using TRVProtectOptions = TRVSet<TRVProtectOption, uint8_t>;
+
+enum TRVStyleMergeMode { rvs_merge_SmartMerge, rvs_merge_Map, rvs_merge_Append };
+
+// When true (the initial value), styles appended by a merge or by the list
+// searches that add lists lose their Standard flag.
+extern bool RollViewResetStandardFlag;
+
+// The largest entry count that a style collection reads from an ini section
+// ("FontsCount", "ParasCount", "ListCount", "LevelsCount"); a larger or negative
+// count marks the section as corrupt.
+inline constexpr int RVMaxIniStyleCount = 65536;
+// The message of ERollViewError for a corrupt style section (Format with the section).
+inline constexpr const char* errRVCorruptStyleSection = "Invalid style data in the section \"%s\"";
+
+// The base of every style entry. An entry lives in its collection (which owns
+// it) or, as an invalid-item substitute, in no collection at all.
+//
+// Entries may refer to other entries of their collection by index: BaseStyleNo
+// here, and one "next style" reference in text and paragraph styles
+// (NextStyleNo, NextParaNo), which merging renumbers.
+class TCustomRVInfo : public TCollectionItem {
+public:
+    explicit TCustomRVInfo(TCollection* Collection);
+    const char* ClassName() const override { return "TCustomRVInfo"; }
+
+    // From another style entry: StyleName, BaseStyleNo and Standard; anything
+    // else raises the class library's conversion error.
+    void Assign(const TPersistent* Source) override;
+    AnsiString DisplayName() const override { return FStyleName; }
+    // Component streaming: the published properties and the defined ones.
+    const TPropertyTable* PropertyTable() const override;
+
+    int BaseStyleNo() const { return FBaseStyleNo; }
+    void SetBaseStyleNo(int Value) { FBaseStyleNo = Value; }
+    const AnsiString& StyleName() const { return FStyleName; }
+    void SetStyleName(const AnsiString& Value) { FStyleName = Value; }
+    bool Standard() const { return FStandard; }
+    void SetStandard(bool Value) { FStandard = Value; }
+
+    // Equality of everything that matters for merging; with IgnoreID, the
+    // reference to the next style is not compared.
+    virtual bool IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const = 0;
+    // IsSimpleEqual with the next-style reference compared through Mapping (the
+    // target indexes of the incoming entries mapped so far). This entry is the
+    // one already in the collection, Value the incoming one; a reference of
+    // Value forward to an entry not mapped yet is set to -1 and counts as equal.
+    virtual bool IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList* Mapping);
+    // How alike Value is to this entry; higher is more alike.
+    virtual int SimilarityValue(const TCustomRVInfo* Value) const = 0;
+
+    // The reference to another entry of the collection that merging renumbers
+    // besides BaseStyleNo (NextStyleNo, NextParaNo); null when there is none.
+    virtual int* NextStyleReference() { return nullptr; }
+
+    // The base keys: "StyleName", "BaseStyleNo" and "Standard".
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs,
+                     const AnsiString& DefName);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+
+private:
+    int FBaseStyleNo = -1;
+    AnsiString FStyleName;
+    bool FStandard = true;
+};
+
+// The base of the style collections. The owner (the style sheet) is the
+// collection's owner. Items are TCustomRVInfo of the collection's item class.
+class TCustomRVInfos : public TCollection {
+public:
+    TCustomRVInfos(TCollectionItemClass ItemClass, TPersistent* Owner);
+    const char* ClassName() const override { return "TCustomRVInfos"; }
+
+    TPersistent* Owner() const { return GetOwner(); }
+    // The entry at Index; EListError for a bad index.
+    TCustomRVInfo* Info(int Index) const { return static_cast<TCustomRVInfo*>(GetItem(Index)); }
+
+    // Merges the entries of Styles (a collection of the same kind) into this
+    // one and fills Mapping (cleared first) with one target index per entry of
+    // Styles (-1 when the mode maps into an empty collection). References of the
+    // appended entries are renumbered through Mapping; a reference that lies
+    // outside Mapping becomes -1.
+    void MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode, TRVIntegerList* Mapping);
+
+protected:
+    // Into a string list: the StyleName of every entry in index order.
+    void AssignTo(TPersistent* Dest) const override;
+
+private:
+    void SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);
+    void MapMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);
+    int BestMatch(const TCustomRVInfo* Value, int Pass) const;
+};
+
+// ---------------------------------------------------------------------------
+// Ini values. Keys are made from a key pattern holding one "%s" for the
+// property's name. Integers and colours are decimal and written only when they
+// differ from their default; booleans are "Yes"/"No", written only when they
+// differ, and read as true exactly when the value is "YES" in any case.
+
+// The key: Format(fs, {Name}).
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name);
+void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int Value,
+                       int DefValue);
+void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool Value,
+                        bool DefValue);
+bool IniReadBool(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool DefValue);
+
+// Strings, names above all, are written so that they read back as they were:
+// line breaks and other control characters become blanks, and a value that
+// the ini rules would change on reading (blanks at either end, or surrounding
+// quotes) is enclosed in double quotes, which reading removes. Ordinary values
+// are written unchanged.
+AnsiString RVEscapeIniValue(const AnsiString& Value);
+void WriteIniString(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
+                    const AnsiString& Value);
+// Strings longer than 500 characters go in pieces under Key + "_0", "_1", ...;
+// reading joins the pieces up to the first missing or empty one.
+void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
+                          const AnsiString& Value);
+AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key);
+
+// A font as one text "name,height,styles,pitch,colour,charset": styles are the
+// letters B, I, U and S; the colour as the class library names colours.
+AnsiString RVFontToString(const TFont* Font);
+// Reads the fields in order and stops where the text ends, so missing trailing
+// fields keep the font's values. Style letters count in any case and order;
+// other characters there are ignored. A field that cannot be read (a height
+// that is not a number, an unknown colour name) keeps the font's value.
+void RVStringToFont(const AnsiString& s, TFont* Font);
+
+// Reads a count key of a style section: DefValue when absent; ERollViewError
+// (errRVCorruptStyleSection) when the value is negative or above RVMaxIniStyleCount.
+int RVReadIniCount(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int DefValue);
+
+// ---------------------------------------------------------------------------
+// Text output of every writer
+
+class TStream;
+// The bytes of s; the stream's write error when they cannot all be written.
+void RVWrite(TStream* Stream, const AnsiString& s);
+// s and then CR LF.
+void RVWriteLn(TStream* Stream, const AnsiString& s);

@@ -1,0 +1,203 @@
+// The ini value rules of style entries: keys from patterns, values written only
+// when they differ from their defaults, Yes/No booleans, long strings in
+// pieces, fonts as one text, and strings escaped so that they read back as written.
+#include "document/rvstyle_info.h"
+
+#include <vector>
+
+#include "platform/core/colors.h"
+#include "platform/core/inifiles.h"
+#include "platform/graphics/gdiobjects.h"
+
+namespace {
+
+const int LongStringPiece = 500;
+
+bool IsIniBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A font name that the comma-separated font text would cut, or whose quotes
+// would be taken for ours, is enclosed in double quotes with inner quotes doubled.
+AnsiString QuoteFontName(const AnsiString& Name)
+{
+    if (Name.find(',') == AnsiString::npos && (Name.empty() || Name[0] != '"'))
+        return Name;
+    AnsiString result = "\"";
+    for (char c : Name) {
+        if (c == '"')
+            result += '"';
+        result += c;
+    }
+    return result + "\"";
+}
+
+// Splits the font text into its fields; a field that starts with a double
+// quote runs to the matching closing quote (doubled quotes stand for one).
+std::vector<AnsiString> FontFields(const AnsiString& s)
+{
+    std::vector<AnsiString> fields;
+    size_t i = 0;
+    while (i <= s.size()) {
+        AnsiString field;
+        if (i < s.size() && s[i] == '"') {
+            ++i;
+            while (i < s.size()) {
+                if (s[i] == '"') {
+                    if (i + 1 < s.size() && s[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += s[i++];
+            }
+            // Anything between the closing quote and the comma is not part of the name.
+            while (i < s.size() && s[i] != ',')
+                ++i;
+        } else {
+            while (i < s.size() && s[i] != ',')
+                field += s[i++];
+        }
+        fields.push_back(field);
+        if (i >= s.size())
+            break;
+        ++i;  // the comma
+    }
+    return fields;
+}
+
+} // namespace
+
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name) { return Format(fs, {Name}); }
+
+void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int Value,
+                       int DefValue)
+{
+    if (Value != DefValue)
+        ini->WriteInteger(Section, Key, Value);
+}
+
+void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool Value,
+                        bool DefValue)
+{
+    if (Value != DefValue)
+        ini->WriteString(Section, Key, Value ? "Yes" : "No");
+}
+
+bool IniReadBool(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool DefValue)
+{
+    return UpperCase(ini->ReadString(Section, Key, DefValue ? "Yes" : "No")) == "YES";
+}
+
+AnsiString RVEscapeIniValue(const AnsiString& Value)
+{
+    AnsiString result = Value;
+    for (char& c : result)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+            c = ' ';
+    const bool blankEnds = !result.empty() && (IsIniBlank(result.front()) || IsIniBlank(result.back()));
+    const bool quoted = result.size() >= 2 && (result.front() == '"' || result.front() == '\'') &&
+                        result.back() == result.front();
+    if (blankEnds || quoted)
+        return "\"" + result + "\"";
+    return result;
+}
+
+void WriteIniString(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
+                    const AnsiString& Value)
+{
+    ini->WriteString(Section, Key, RVEscapeIniValue(Value));
+}
+
+void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
+                          const AnsiString& Value)
+{
+    // A value saved before in the other form, or with more pieces, must not be
+    // read back in place of this one: the plain key goes, and the pieces end
+    // with a missing one.
+    if (Value.size() <= static_cast<size_t>(LongStringPiece)) {
+        WriteIniString(ini, Section, Key, Value);
+        ini->DeleteKey(Section, Key + "_0");
+        return;
+    }
+    ini->DeleteKey(Section, Key);
+    int piece = 0;
+    for (size_t at = 0; at < Value.size(); at += LongStringPiece, ++piece)
+        WriteIniString(ini, Section, Key + "_" + IntToStr(piece), Value.substr(at, LongStringPiece));
+    ini->DeleteKey(Section, Key + "_" + IntToStr(piece));
+}
+
+AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key)
+{
+    AnsiString result = ini->ReadString(Section, Key, "");
+    if (!result.empty())
+        return result;
+    // The pieces are read until the first missing or empty one; a section
+    // cannot hold more of them than it has keys, so this ends.
+    for (int piece = 0;; ++piece) {
+        const AnsiString s = ini->ReadString(Section, Key + "_" + IntToStr(piece), "");
+        if (s.empty())
+            break;
+        result += s;
+    }
+    return result;
+}
+
+AnsiString RVFontToString(const TFont* Font)
+{
+    AnsiString styles;
+    const TFontStyles st = Font->Style();
+    if (st.Contains(fsBold))
+        styles += 'B';
+    if (st.Contains(fsItalic))
+        styles += 'I';
+    if (st.Contains(fsUnderline))
+        styles += 'U';
+    if (st.Contains(fsStrikeOut))
+        styles += 'S';
+    return Format("%s,%d,%s,%d,%s,%d", {QuoteFontName(Font->Name()), Font->Height(), styles,
+                                        static_cast<int>(Font->Pitch()), ColorToString(Font->Color()),
+                                        static_cast<int>(Font->Charset())});
+}
+
+void RVStringToFont(const AnsiString& s, TFont* Font)
+{
+    const std::vector<AnsiString> fields = FontFields(s);
+    const size_t n = fields.size();
+    if (n > 0)
+        Font->SetName(fields[0]);
+    int v = 0;
+    if (n > 1 && TryStrToInt(fields[1], v))
+        Font->SetHeight(v);
+    if (n > 2) {
+        TFontStyles styles;
+        for (char c : fields[2]) {
+            switch (c) {
+            case 'B': case 'b': styles.Include(fsBold); break;
+            case 'I': case 'i': styles.Include(fsItalic); break;
+            case 'U': case 'u': styles.Include(fsUnderline); break;
+            case 'S': case 's': styles.Include(fsStrikeOut); break;
+            default: break;
+            }
+        }
+        Font->SetStyle(styles);
+    }
+    if (n > 3 && TryStrToInt(fields[3], v) && v >= fpDefault && v <= fpFixed)
+        Font->SetPitch(static_cast<TFontPitch>(v));
+    if (n > 4) {
+        TColor color = 0;
+        if (IdentToColor(fields[4], color) || TryStrToInt(fields[4], color))
+            Font->SetColor(color);
+    }
+    if (n > 5 && TryStrToInt(fields[5], v) && v >= 0 && v <= 255)
+        Font->SetCharset(static_cast<TFontCharset>(v));
+}
+
+int RVReadIniCount(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int DefValue)
+{
+    const int count = ini->ReadInteger(Section, Key, DefValue);
+    if (count < 0 || count > RVMaxIniStyleCount)
+        throw ERollViewError(Format(errRVCorruptStyleSection, {Section}));
+    return count;
+}

@@ -1,0 +1,665 @@
+// The CSS of a style sheet: the exact text of the default sheet, differences
+// from parent styles, decorations, borders, escaping of names, and a check by
+// headless Chromium (where installed) that every declaration is valid CSS and
+// that the computed styles of a test document equal the style sheet.
+#include "document/rvstyle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+AnsiString CSS(const TRVStyle& style, TRVSaveCSSOptions options = {})
+{
+    TStringStream stream;
+    style.SaveCSSToStream(&stream, options);
+    return stream.DataString();
+}
+
+void SetOffsets(TRVRect* r, int left, int top, int right, int bottom)
+{
+    r->SetLeft(left);
+    r->SetTop(top);
+    r->SetRight(right);
+    r->SetBottom(bottom);
+}
+
+// The lines of one rule, from its selector line to its closing brace.
+AnsiString Rule(const AnsiString& css, const AnsiString& selectorLine)
+{
+    const size_t start = css.find(selectorLine + "\r\n");
+    if (start == AnsiString::npos)
+        return "(no rule " + selectorLine + ")";
+    const size_t end = css.find("}\r\n", start);
+    return css.substr(start, end + 3 - start);
+}
+
+const char* const DefaultCSS =
+    "/*----------Text Styles----------*/\r\n"
+    "HR { color: #000000}\r\n"
+    "BODY, TABLE /* Normal text */\r\n"
+    "{\r\n"
+    "  font-size: 10pt;\r\n"
+    "  font-family: \"Arial\";\r\n"
+    "  font-style: normal;\r\n"
+    "  font-weight: normal;\r\n"
+    "  color: #000000;\r\n"
+    "  text-decoration: none;\r\n"
+    "}\r\n"
+    "SPAN.RVTS1 /* Heading */\r\n"
+    "{\r\n"
+    "  font-weight: bold;\r\n"
+    "  color: #0000FF;\r\n"
+    "}\r\n"
+    "SPAN.RVTS2 /* Subheading */\r\n"
+    "{\r\n"
+    "  font-weight: bold;\r\n"
+    "  color: #000080;\r\n"
+    "}\r\n"
+    "SPAN.RVTS3 /* Keywords */\r\n"
+    "{\r\n"
+    "  font-style: italic;\r\n"
+    "  color: #800000;\r\n"
+    "}\r\n"
+    "A.RVTS4, SPAN.RVTS4 /* Jump 1 */\r\n"
+    "{\r\n"
+    "  color: #008000;\r\n"
+    "  text-decoration: underline;\r\n"
+    "}\r\n"
+    "A.RVTS5, SPAN.RVTS5 /* Jump 2 */\r\n"
+    "{\r\n"
+    "  color: #008000;\r\n"
+    "  text-decoration: underline;\r\n"
+    "}\r\n"
+    "/*----------Para Styles----------*/\r\n"
+    "P,UL,OL /* Paragraph Style */\r\n"
+    "{\r\n"
+    "  text-align: left;\r\n"
+    "  text-indent: 0px;\r\n"
+    "  padding: 0px 0px 0px 0px;\r\n"
+    "  margin: 0px 0px 0px 0px;\r\n"
+    "}\r\n"
+    ".RVPS1 /* Centered */\r\n"
+    "{\r\n"
+    "  text-align: center;\r\n"
+    "  padding: 0px 0px 0px 0px;\r\n"
+    "  margin: 0px 0px 0px 0px;\r\n"
+    "}\r\n";
+
+} // namespace
+
+TEST(StyleCSSTest, DefaultSheetExactly)
+{
+    TRVStyle style(nullptr);
+    EXPECT_EQ(CSS(style), DefaultCSS);
+    // No style has a base style, so the differences are those from style 0.
+    EXPECT_EQ(CSS(style, {rvcssOnlyDifference}), DefaultCSS);
+}
+
+TEST(StyleCSSTest, OnlyDifferenceFromTheBaseStyle)
+{
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    t->Items(2)->SetBaseStyleNo(1);   // Subheading on Heading: only the colour differs
+    t->Items(5)->SetBaseStyleNo(4);   // the same as its base
+    t->Items(3)->SetBaseStyleNo(40);  // no such style: style 0 is the parent
+    style.ParaStyles()->Add()->SetBaseStyleNo(1);
+    const AnsiString css = CSS(style, {rvcssOnlyDifference});
+    EXPECT_EQ(Rule(css, "SPAN.RVTS2 /* Subheading */"), "SPAN.RVTS2 /* Subheading */\r\n{\r\n"
+                                                       "  color: #000080;\r\n}\r\n");
+    // A hyperlink writes its colour always (browsers colour links themselves).
+    EXPECT_EQ(Rule(css, "A.RVTS5, SPAN.RVTS5 /* Jump 2 */"),
+              "A.RVTS5, SPAN.RVTS5 /* Jump 2 */\r\n{\r\n  color: #008000;\r\n}\r\n");
+    EXPECT_EQ(Rule(css, "SPAN.RVTS3 /* Keywords */"),
+              "SPAN.RVTS3 /* Keywords */\r\n{\r\n  font-style: italic;\r\n  color: #800000;\r\n}\r\n");
+    // Paragraph style 2 based on "Centered": the same alignment, so nothing but the box.
+    EXPECT_EQ(Rule(css, ".RVPS2 /* Paragraph Style */"),
+              ".RVPS2 /* Paragraph Style */\r\n{\r\n  text-align: left;\r\n  padding: 0px 0px 0px 0px;\r\n"
+              "  margin: 0px 0px 0px 0px;\r\n}\r\n");
+    style.ParaStyles()->Items(2)->SetAlignment(rvaCenter);
+    EXPECT_EQ(Rule(CSS(style, {rvcssOnlyDifference}), ".RVPS2 /* Paragraph Style */"),
+              ".RVPS2 /* Paragraph Style */\r\n{\r\n  padding: 0px 0px 0px 0px;\r\n"
+              "  margin: 0px 0px 0px 0px;\r\n}\r\n");
+    // Without the option the base styles are ignored.
+    EXPECT_EQ(Rule(CSS(style), "SPAN.RVTS2 /* Subheading */"),
+              "SPAN.RVTS2 /* Subheading */\r\n{\r\n  font-weight: bold;\r\n  color: #000080;\r\n}\r\n");
+
+    const AnsiString ignoreLeft = CSS(style, {rvcssIgnoreLeftAlignment});
+    EXPECT_EQ(Rule(ignoreLeft, "P,UL,OL /* Paragraph Style */"),
+              "P,UL,OL /* Paragraph Style */\r\n{\r\n  text-indent: 0px;\r\n  padding: 0px 0px 0px 0px;\r\n"
+              "  margin: 0px 0px 0px 0px;\r\n}\r\n");
+}
+
+TEST(StyleCSSTest, DecorationsAreValidCSS)
+{
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    t->Items(4)->SetStyle({fsStrikeOut});
+    t->Items(5)->SetStyle({});
+    t->Items(5)->SetStyleEx({rvfsOverline});
+    TFontInfo* both = t->Add();
+    both->SetJump(true);
+    both->SetStyle({fsUnderline, fsStrikeOut});
+    both->SetStyleEx({rvfsOverline});
+    TFontInfo* over = t->Add();
+    over->SetStyleEx({rvfsOverline});
+    TFontInfo* plainLink = t->Add();
+    plainLink->SetJump(true);
+    const AnsiString css = CSS(style);
+    EXPECT_NE(Rule(css, "A.RVTS4, SPAN.RVTS4 /* Jump 1 */").find("  text-decoration: line-through;\r\n"),
+              AnsiString::npos);
+    EXPECT_NE(Rule(css, "A.RVTS5, SPAN.RVTS5 /* Jump 2 */").find("  text-decoration: overline;\r\n"),
+              AnsiString::npos);
+    EXPECT_NE(Rule(css, "A.RVTS6, SPAN.RVTS6 /* Font Style */").find("  text-decoration: underline overline;"),
+              AnsiString::npos);
+    EXPECT_NE(Rule(css, "SPAN.RVTS7 /* Font Style */").find("  text-decoration: overline;\r\n"), AnsiString::npos);
+    // A hyperlink without lines says so, against the browser's underline.
+    EXPECT_NE(Rule(css, "A.RVTS8, SPAN.RVTS8 /* Font Style */").find("  text-decoration: none;\r\n"),
+              AnsiString::npos);
+    EXPECT_EQ(css.find("none line-through"), AnsiString::npos);
+    EXPECT_EQ(css.find("none overline"), AnsiString::npos);
+}
+
+TEST(StyleCSSTest, TextPropertiesAgainstTheParent)
+{
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    TFontInfo* rich = t->Add();  // 6
+    rich->SetCharSpacing(2);
+    rich->SetStyleEx({rvfsAllCaps});
+    rich->SetVShift(30);
+    rich->SetBackColor(clYellow);
+    rich->SetFontName("arial");
+    rich->SetSize(12);
+    rich->SetStandard(false);
+    TFontInfo* undo = t->Add();  // 7, based on 6 but plain again
+    undo->SetBaseStyleNo(6);
+    undo->SetStyleName("Undo");
+    TFontInfo* noColor = t->Add();  // 8
+    noColor->SetColor(clNone);
+    TFontInfo* sub = t->Add();  // 9
+    sub->SetVShift(-2);
+
+    const AnsiString css = CSS(style, {rvcssOnlyDifference});
+    EXPECT_EQ(Rule(css, "SPAN.RVTS6"), "SPAN.RVTS6\r\n{\r\n  font-size: 12pt;\r\n  letter-spacing: 2px;\r\n"
+                                       "  text-transform: uppercase;\r\n  background-color: #FFFF00;\r\n"
+                                       "  vertical-align: super;\r\n}\r\n");
+    EXPECT_EQ(Rule(css, "SPAN.RVTS7 /* Undo */"),
+              "SPAN.RVTS7 /* Undo */\r\n{\r\n  font-size: 10pt;\r\n  letter-spacing: 0px;\r\n"
+              "  text-transform: none;\r\n  background-color: transparent;\r\n  vertical-align: baseline;\r\n}\r\n");
+    // No colour: no colour line at all.
+    EXPECT_EQ(Rule(css, "SPAN.RVTS8 /* Font Style */"), "SPAN.RVTS8 /* Font Style */\r\n{\r\n}\r\n");
+    EXPECT_NE(Rule(css, "SPAN.RVTS9 /* Font Style */").find("  vertical-align: sub;\r\n"), AnsiString::npos);
+
+    // A style 0 with a background: styles after it have no parent and say
+    // "transparent"; style 0 is not the body.
+    t->Items(0)->SetBackColor(clSilver);
+    const AnsiString css2 = CSS(style);
+    EXPECT_NE(Rule(css2, "SPAN.RVTS0 /* Normal text */").find("  background-color: #C0C0C0;\r\n"),
+              AnsiString::npos);
+    const AnsiString heading = Rule(css2, "SPAN.RVTS1 /* Heading */");
+    EXPECT_NE(heading.find("  font-size: 10pt;\r\n"), AnsiString::npos);
+    EXPECT_NE(heading.find("  background-color: transparent;\r\n"), AnsiString::npos);
+    EXPECT_NE(heading.find("  text-decoration: none;\r\n"), AnsiString::npos);
+    EXPECT_EQ(css2.find("BODY, TABLE"), AnsiString::npos);
+
+    // Style 0 without a colour: no HR rule.
+    t->Items(0)->SetColor(clNone);
+    EXPECT_EQ(CSS(style).find("HR {"), AnsiString::npos);
+}
+
+TEST(StyleCSSTest, HoverColours)
+{
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    t->Items(4)->SetHoverColor(clRed);
+    t->Items(4)->SetHoverBackColor(clAqua);
+    style.SetHoverColor(clBlue);
+    t->Items(5)->SetBaseStyleNo(4);
+    const AnsiString css = CSS(style, {rvcssOnlyDifference});
+    EXPECT_NE(css.find("}\r\nA.RVTS4:hover { color: #FF0000; background-color: #00FFFF; }\r\n"), AnsiString::npos);
+    // Style 5 on style 4: its hover colour (the sheet's blue) differs, and its
+    // hover background (none) differs from the parent's.
+    EXPECT_NE(css.find("A.RVTS5:hover { color: #0000FF; background-color: transparent; }\r\n"), AnsiString::npos);
+    style.SetHoverColor(clNone);
+    t->Items(4)->SetHoverColor(clNone);
+    t->Items(4)->SetHoverBackColor(clNone);
+    EXPECT_EQ(CSS(style).find(":hover"), AnsiString::npos);
+}
+
+TEST(StyleCSSTest, ParagraphBoxes)
+{
+    TRVStyle style(nullptr);
+    TParaInfos* p = style.ParaStyles();
+    TParaInfo* boxed = p->Add();  // 2
+    boxed->SetSpaceBefore(10);
+    boxed->SetSpaceAfter(12);
+    boxed->SetLeftIndent(20);
+    boxed->SetRightIndent(6);
+    boxed->SetFirstIndent(-8);
+    boxed->SetLineSpacing(150);
+    boxed->SetOptions({rvpaoNoWrap});
+    boxed->Border()->SetStyle(rvbThickInside);
+    boxed->Border()->SetWidth(3);
+    boxed->Border()->SetInternalWidth(2);
+    boxed->Border()->SetColor(clRed);
+    boxed->Border()->VisibleBorders()->SetValues(false, true, true, false);
+    boxed->Border()->BorderOffsets()->SetAll(4);
+    boxed->Background()->SetColor(clYellow);
+    SetOffsets(boxed->Background()->BorderOffsets(), 1, 5, 2, 9);
+    TParaInfo* child = p->Add();  // 3, based on 2
+    child->SetBaseStyleNo(2);
+    child->SetLineSpacingType(rvlsSpaceBetween);
+    child->SetLineSpacing(4);
+    const AnsiString css = CSS(style, {rvcssOnlyDifference});
+    EXPECT_EQ(Rule(css, ".RVPS2 /* Paragraph Style */"),
+              ".RVPS2 /* Paragraph Style */\r\n{\r\n"
+              "  text-indent: -8px;\r\n"
+              "  line-height: 150%;\r\n"
+              "  white-space: nowrap;\r\n"
+              "  border-color: #FF0000;\r\n"
+              "  border-style: double;\r\n"
+              "  border-width: 6px;\r\n"
+              "  border-bottom: none;\r\n"
+              "  border-left: none;\r\n"
+              "  background: #FFFF00;\r\n"
+              "  padding: 5px 4px 9px 4px;\r\n"
+              "  margin: 5px 2px 3px 16px;\r\n"
+              "}\r\n");
+    EXPECT_EQ(Rule(css, ".RVPS3 /* Paragraph Style */"),
+              ".RVPS3 /* Paragraph Style */\r\n{\r\n"
+              "  text-indent: 0px;\r\n"
+              "  line-height: normal;\r\n"
+              "  white-space: normal;\r\n"
+              "  border: none;\r\n"
+              "  background: transparent;\r\n"
+              "  padding: 0px 0px 0px 0px;\r\n"
+              "  margin: 0px 0px 0px 0px;\r\n"
+              "}\r\n");
+    // A percentage under a parent without one is compared with the normal height.
+    child->SetLineSpacingType(rvlsPercent);
+    child->SetLineSpacing(120);
+    boxed->SetLineSpacingType(rvlsSpaceBetween);
+    EXPECT_NE(Rule(CSS(style, {rvcssOnlyDifference}), ".RVPS3 /* Paragraph Style */").find("  line-height: 120%;"),
+              AnsiString::npos);
+
+    const std::pair<TRVBorderStyle, const char*> widths[] = {
+        {rvbSingle, "solid;\r\n  border-width: 3px"},
+        {rvbDouble, "double;\r\n  border-width: 5px"},
+        {rvbTriple, "double;\r\n  border-width: 7px"},
+        {rvbThickOutside, "double;\r\n  border-width: 6px"}};
+    for (const auto& w : widths) {
+        boxed->Border()->SetStyle(w.first);
+        EXPECT_NE(CSS(style).find(AnsiString("  border-style: ") + w.second), AnsiString::npos) << w.first;
+    }
+    // A border without a colour is no border.
+    boxed->Border()->SetColor(clNone);
+    EXPECT_EQ(CSS(style).find("border-style"), AnsiString::npos);
+}
+
+TEST(StyleCSSTest, NamesAreEscaped)
+{
+    TRVStyle style(nullptr);
+    TFontInfo* f = style.TextStyles()->Items(1);
+    f->SetFontName("Evil\" </style><script>x</script> \\ 'q'");
+    f->SetStyleName("end */ <b>\r\nx");
+    const AnsiString css = CSS(style);
+    EXPECT_NE(css.find("SPAN.RVTS1 /* end *\\/ \\3C b>  x */\r\n"), AnsiString::npos);
+    EXPECT_NE(css.find("  font-family: \"Evil\\22  \\3C /style\\3E \\3C script\\3E x\\3C /script\\3E  \\5C  "
+                       "\\27 q\\27 \";\r\n"),
+              AnsiString::npos);
+    EXPECT_EQ(css.find("</"), AnsiString::npos);
+}
+
+TEST(StyleCSSTest, SaveToFile)
+{
+    TempDir dir;
+    TRVStyle style(nullptr);
+    EXPECT_TRUE(style.SaveCSS(dir.File("a.css"), {}));
+    EXPECT_EQ(dir.Read("a.css"), DefaultCSS);
+    EXPECT_FALSE(style.SaveCSS(dir.Path() + "/missing/a.css", {}));
+}
+
+// ---------------------------------------------------------------------------
+// Headless Chromium
+
+namespace {
+
+const char* const ChromiumPath = "/usr/bin/chromium";
+
+AnsiString HexColor(TColor c)
+{
+    const TColor rgb = ColorToRGB(c == clWindowText ? clBlack : c);
+    return Format("rgb(%d, %d, %d)", {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)});
+}
+
+AnsiString Unescape(AnsiString s)
+{
+    const std::pair<const char*, const char*> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
+    for (const auto& e : entities)
+        s = StringReplace(s, e.first, e.second, rfReplaceAll);
+    return s;
+}
+
+// A longhand that a declaration sets, to ask the browser whether it kept the
+// declaration (shorthands do not always serialise).
+AnsiString Longhand(const AnsiString& prop)
+{
+    static const std::map<AnsiString, AnsiString> longhands = {
+        {"border", "border-top-style"},         {"border-top", "border-top-style"},
+        {"border-right", "border-right-style"}, {"border-bottom", "border-bottom-style"},
+        {"border-left", "border-left-style"},   {"border-color", "border-top-color"},
+        {"border-style", "border-top-style"},   {"border-width", "border-top-width"},
+        {"padding", "padding-top"},             {"margin", "margin-top"},
+        {"background", "background-color"},     {"text-decoration", "text-decoration-line"},
+    };
+    const auto it = longhands.find(prop);
+    return it == longhands.end() ? prop : it->second;
+}
+
+// The declarations of every rule of our CSS, in rule order: property names.
+std::vector<std::vector<AnsiString>> Declarations(const AnsiString& css)
+{
+    std::vector<std::vector<AnsiString>> rules;
+    std::istringstream in(css);
+    std::string line;
+    bool inRule = false;
+    auto addDecls = [](std::vector<AnsiString>& props, const std::string& text) {
+        size_t pos = 0;
+        while ((pos = text.find(':', pos)) != std::string::npos) {
+            size_t start = text.rfind(' ', pos);
+            size_t brace = text.rfind('{', pos);
+            size_t semi = text.rfind(';', pos);
+            size_t from = std::max({start == std::string::npos ? 0 : start + 1,
+                                    brace == std::string::npos ? 0 : brace + 1,
+                                    semi == std::string::npos ? 0 : semi + 1});
+            AnsiString prop = Trim(text.substr(from, pos - from));
+            if (!prop.empty() && prop.find(":hover") == AnsiString::npos)
+                props.push_back(Longhand(prop));
+            pos = text.find(';', pos);
+            if (pos == std::string::npos)
+                break;
+        }
+    };
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("/*-", 0) == 0)
+            continue;
+        if (line.find('{') != std::string::npos && line.find('}') != std::string::npos) {
+            std::vector<AnsiString> props;
+            addDecls(props, line.substr(line.find('{')));
+            rules.push_back(props);
+        } else if (line == "{") {
+            inRule = true;
+            rules.emplace_back();
+        } else if (line == "}") {
+            inRule = false;
+        } else if (inRule) {
+            addDecls(rules.back(), line);
+        }
+    }
+    return rules;
+}
+
+struct Probe {
+    AnsiString Key;       // name of the element in the results
+    AnsiString Markup;    // the element, with data-k = Key
+    std::map<AnsiString, AnsiString> Expected;  // computed property -> value
+};
+
+AnsiString JsonList(const std::vector<std::vector<AnsiString>>& rules)
+{
+    AnsiString json = "[";
+    for (size_t i = 0; i < rules.size(); ++i) {
+        json += i ? ",[" : "[";
+        for (size_t j = 0; j < rules[i].size(); ++j)
+            json += (j ? ",\"" : "\"") + rules[i][j] + "\"";
+        json += "]";
+    }
+    return json + "]";
+}
+
+std::map<AnsiString, AnsiString> RunChromium(const TempDir& dir, const AnsiString& html)
+{
+    const AnsiString page = dir.Write("page.html", html);
+    const AnsiString command = Format("timeout 120 %s --headless --no-sandbox --disable-gpu "
+                                      "--disable-dev-shm-usage --user-data-dir=%s/profile --dump-dom "
+                                      "file://%s 2>/dev/null",
+                                      {ChromiumPath, dir.Path(), page});
+    std::map<AnsiString, AnsiString> results;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return results;
+    AnsiString dom;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        dom.append(buffer, n);
+    pclose(pipe);
+    const size_t start = dom.find("<pre id=\"out\">");
+    const size_t end = dom.find("</pre>", start);
+    if (start == AnsiString::npos || end == AnsiString::npos)
+        return results;
+    std::istringstream lines(Unescape(dom.substr(start + 14, end - start - 14)));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            results[line.substr(0, eq)] += (results.count(line.substr(0, eq)) ? "|" : "") + line.substr(eq + 1);
+    }
+    return results;
+}
+
+AnsiString Px(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%gpx", v);
+    return text;
+}
+
+// What a text style shows, as computed styles.
+std::map<AnsiString, AnsiString> TextExpectation(const TFontInfo* f)
+{
+    AnsiString lines;
+    if (f->Style().Contains(fsUnderline))
+        lines = "underline";
+    else if (f->Style().Contains(fsStrikeOut))
+        lines = "line-through";
+    if (f->StyleEx().Contains(rvfsOverline))
+        lines = lines.empty() ? AnsiString("overline") : "underline overline";
+    const double px = f->Size() * 96.0 / 72.0;
+    return {
+        {"font-size", Px(std::round(px * 1000) / 1000)},
+        {"font-family", f->FontName()},
+        {"font-style", f->Style().Contains(fsItalic) ? "italic" : "normal"},
+        {"font-weight", f->Style().Contains(fsBold) ? "700" : "400"},
+        {"color", HexColor(f->Color())},
+        {"background-color", f->BackColor() == clNone ? "rgba(0, 0, 0, 0)" : HexColor(f->BackColor())},
+        {"letter-spacing", f->CharSpacing() == 0 ? "normal" : Px(f->CharSpacing())},
+        {"text-transform", f->StyleEx().Contains(rvfsAllCaps) ? "uppercase" : "none"},
+        {"vertical-align", f->VShift() > 0 ? "super" : f->VShift() < 0 ? "sub" : "baseline"},
+        {"text-decoration-line", lines.empty() ? AnsiString("none") : lines},
+    };
+}
+
+std::map<AnsiString, AnsiString> ParaExpectation(const TParaInfo* p, double fontPx)
+{
+    static const char* const aligns[] = {"left", "right", "center", "justify"};
+    const TRVBorder* b = p->Border();
+    const bool border = b->Style() != rvbNone;
+    TRect pad;
+    if (border)
+        b->BorderOffsets()->AssignToRect(pad);
+    if (p->Background()->Color() != clNone)
+        p->Background()->BorderOffsets()->AssignToRectIfGreater(pad);
+    std::map<AnsiString, AnsiString> e = {
+        {"text-align", aligns[p->Alignment()]},
+        {"text-indent", Px(p->FirstIndent())},
+        {"white-space", p->Options().Contains(rvpaoNoWrap) ? "nowrap" : "normal"},
+        {"background-color",
+         p->Background()->Color() == clNone ? "rgba(0, 0, 0, 0)" : HexColor(p->Background()->Color())},
+        {"padding-top", Px(pad.Top)},
+        {"padding-right", Px(pad.Right)},
+        {"padding-bottom", Px(pad.Bottom)},
+        {"padding-left", Px(pad.Left)},
+        {"margin-top", Px(p->SpaceBefore() - pad.Top)},
+        {"margin-right", Px(p->RightIndent() - pad.Right)},
+        {"margin-bottom", Px(p->SpaceAfter() - pad.Bottom)},
+        {"margin-left", Px(p->LeftIndent() - pad.Left)},
+        {"line-height", p->LineSpacingType() == rvlsPercent && p->LineSpacing() != 100
+                            ? Px(fontPx * p->LineSpacing() / 100)
+                            : AnsiString("normal")},
+    };
+    const bool visible[] = {b->VisibleBorders()->Top(), b->VisibleBorders()->Right(),
+                            b->VisibleBorders()->Bottom(), b->VisibleBorders()->Left()};
+    const char* sides[] = {"top", "right", "bottom", "left"};
+    for (int i = 0; i < 4; ++i) {
+        const AnsiString side = sides[i];
+        const bool shown = border && visible[i];
+        e["border-" + side + "-style"] = !shown ? "none" : b->Style() == rvbSingle ? "solid" : "double";
+        if (shown)
+            e["border-" + side + "-color"] = HexColor(b->Color());
+    }
+    return e;
+}
+
+} // namespace
+
+TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
+{
+    if (access(ChromiumPath, X_OK) != 0)
+        GTEST_SKIP() << "headless Chromium is not installed";
+
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    t->Items(4)->SetStyle({fsStrikeOut});              // a struck-out hyperlink
+    t->Items(4)->SetHoverColor(clRed);
+    t->Items(5)->SetColor(clWindowText);               // a hyperlink in the body's colour
+    t->Items(5)->SetStyleEx({rvfsOverline});
+    TFontInfo* rich = t->Add();                        // 6
+    rich->SetCharSpacing(2);
+    rich->SetStyleEx({rvfsAllCaps, rvfsOverline});
+    rich->SetStyle({fsUnderline, fsItalic});
+    rich->SetVShift(5);
+    rich->SetBackColor(clYellow);
+    rich->SetSize(14);
+    rich->SetFontName("Times New Roman");
+    TFontInfo* evil = t->Add();                        // 7
+    evil->SetFontName("Evil\" </style><b>'x'\\");
+    evil->SetStyleName("*/ </style> <i>");
+    evil->SetVShift(-3);
+    TParaInfos* p = style.ParaStyles();
+    TParaInfo* boxed = p->Add();                       // 2
+    boxed->SetSpaceBefore(10);
+    boxed->SetSpaceAfter(12);
+    boxed->SetLeftIndent(20);
+    boxed->SetRightIndent(6);
+    boxed->SetFirstIndent(-8);
+    boxed->SetLineSpacing(150);
+    boxed->SetAlignment(rvaJustify);
+    boxed->SetOptions({rvpaoNoWrap});
+    boxed->Border()->SetStyle(rvbDouble);
+    boxed->Border()->SetColor(clRed);
+    boxed->Border()->VisibleBorders()->SetValues(false, true, true, false);
+    boxed->Border()->BorderOffsets()->SetAll(4);
+    boxed->Background()->SetColor(clSilver);
+    SetOffsets(boxed->Background()->BorderOffsets(), 1, 5, 2, 9);
+    TParaInfo* spaced = p->Add();                      // 3
+    spaced->SetLineSpacingType(rvlsSpaceBetween);
+    spaced->SetLineSpacing(6);
+    spaced->SetAlignment(rvaRight);
+
+    const AnsiString css = CSS(style);
+    const auto rules = Declarations(css);
+
+    std::vector<Probe> probes;
+    for (int i = 0; i < t->Count(); ++i) {
+        const TFontInfo* f = t->Items(i);
+        const AnsiString key = "t" + IntToStr(i);
+        AnsiString markup;
+        if (i == 0)
+            markup = "<span data-k=\"t0\">x</span>";
+        else if (f->Jump())
+            markup = Format("<a href=\"#\" class=\"RVTS%d\" data-k=\"%s\">x</a>", {i, key});
+        else
+            markup = Format("<span class=\"RVTS%d\" data-k=\"%s\">x</span>", {i, key});
+        auto expected = TextExpectation(f);
+        if (i == 0) {
+            // Style 0 is the body's: a span inside it inherits the inherited
+            // properties; the others are the span's own defaults.
+            expected["vertical-align"] = "baseline";
+            expected["text-decoration-line"] = "none";
+        }
+        probes.push_back({key, markup, expected});
+    }
+    const double bodyPx = t->Items(0)->Size() * 96.0 / 72.0;
+    for (int i = 0; i < p->Count(); ++i) {
+        const AnsiString key = "p" + IntToStr(i);
+        const AnsiString cls = i == 0 ? AnsiString() : Format(" class=\"RVPS%d\"", {i});
+        probes.push_back({key, Format("<p%s data-k=\"%s\">x</p>", {cls, key}), ParaExpectation(p->Items(i), bodyPx)});
+    }
+
+    AnsiString body;
+    for (const Probe& probe : probes) {
+        AnsiString props;
+        for (const auto& e : probe.Expected)
+            props += (props.empty() ? "" : ",") + e.first;
+        body += StringReplace(probe.Markup, " data-k=", " data-p=\"" + props + "\" data-k=", 0) + "\n";
+    }
+    const AnsiString html =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><style>\n" + css + "</style></head>\n<body>\n" + body +
+        "<script type=\"application/json\" id=\"decls\">" + JsonList(rules) +
+        "</script>\n<pre id=\"out\"></pre>\n<script>\n"
+        "const out = [];\n"
+        "for (const el of document.querySelectorAll('[data-k]')) {\n"
+        "  const cs = getComputedStyle(el);\n"
+        "  for (const p of el.dataset.p.split(',')) out.push(el.dataset.k + '.' + p + '=' + cs.getPropertyValue(p));\n"
+        "}\n"
+        "const rules = document.styleSheets[0].cssRules;\n"
+        "out.push('rules=' + rules.length);\n"
+        "const decls = JSON.parse(document.getElementById('decls').textContent);\n"
+        "decls.forEach((props, i) => props.forEach(p => {\n"
+        "  if (!rules[i] || rules[i].style.getPropertyValue(p) === '') out.push('dropped=' + i + ':' + p);\n"
+        "}));\n"
+        "document.getElementById('out').textContent = out.join('\\n');\n"
+        "</script></body></html>\n";
+
+    TempDir dir;
+    const auto results = RunChromium(dir, html);
+    ASSERT_FALSE(results.empty()) << "Chromium gave no results";
+    EXPECT_EQ(results.count("dropped"), 0u) << "declarations the browser dropped: " << results.at("dropped");
+    EXPECT_EQ(results.at("rules"), IntToStr(static_cast<int64_t>(rules.size())));
+    for (const Probe& probe : probes) {
+        for (const auto& e : probe.Expected) {
+            const AnsiString key = probe.Key + "." + e.first;
+            ASSERT_EQ(results.count(key), 1u) << key;
+            AnsiString actual = results.at(key);
+            if (e.first == "font-family")
+                actual = StringReplace(actual, "\"", "", rfReplaceAll);
+            if (e.first == "font-family" && e.second.find('"') != AnsiString::npos) {
+                // A name with quotes comes back escaped; compare without the escapes.
+                EXPECT_NE(actual.find("Evil"), AnsiString::npos) << key;
+                continue;
+            }
+            if (e.first == "font-size" || (e.first == "line-height" && e.second != "normal")) {
+                EXPECT_NEAR(std::atof(actual.c_str()), std::atof(e.second.c_str()), 0.01) << key;
+                continue;
+            }
+            EXPECT_EQ(actual, e.second) << key;
+        }
+    }
+}

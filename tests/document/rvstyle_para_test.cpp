@@ -1,0 +1,449 @@
+// Paragraph styles: the four-sided values, borders (with the exact lines they
+// draw), backgrounds, comparison, similarity, searches, the invalid-item
+// style and ini persistence.
+#include "document/rvstyle.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/core/colors.h"
+#include "platform/core/inifiles.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/document/rvstyle_test_helpers.h"
+
+using rvstyle_test::SectionMap;
+using rvstyle_test::SectionValues;
+
+namespace {
+
+// One pass of a border: the pen width and the rectangle its lines run along.
+struct Pass {
+    int Width;
+    TRect R;
+    bool operator==(const Pass& o) const { return Width == o.Width && R == o.R; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Pass& p)
+{
+    return os << "{" << p.Width << ", (" << p.R.Left << "," << p.R.Top << "," << p.R.Right << "," << p.R.Bottom
+              << ")}";
+}
+
+TRect Grown(TRect r, int by) { return {r.Left - by, r.Top - by, r.Right + by, r.Bottom + by}; }
+
+// The passes of a border with all sides visible, checking that every pass draws
+// each side there and back, in the order top, right, bottom, left.
+std::vector<Pass> Passes(const TRecordingCanvas& canvas)
+{
+    const auto lines = canvas.RecordsOf(TCanvasOp::Line);
+    EXPECT_EQ(lines.size() % 8, 0u);
+    std::vector<Pass> passes;
+    for (size_t i = 0; i + 8 <= lines.size(); i += 8) {
+        const TPoint tl = lines[i]->Points[0];
+        const TPoint br = lines[i + 2]->Points[1];
+        const int l = tl.X, t = tl.Y, r = br.X, b = br.Y;
+        const std::vector<std::pair<TPoint, TPoint>> expected = {
+            {{l, t}, {r, t}}, {{r, t}, {l, t}}, {{r, t}, {r, b}}, {{r, b}, {r, t}},
+            {{r, b}, {l, b}}, {{l, b}, {r, b}}, {{l, b}, {l, t}}, {{l, t}, {l, b}}};
+        for (size_t k = 0; k < 8; ++k) {
+            EXPECT_EQ(lines[i + k]->Points[0], expected[k].first) << "line " << i + k;
+            EXPECT_EQ(lines[i + k]->Points[1], expected[k].second) << "line " << i + k;
+            EXPECT_EQ(lines[i + k]->Pen.Width, lines[i]->Pen.Width);
+            EXPECT_EQ(lines[i + k]->Pen.Style, psInsideFrame);
+        }
+        passes.push_back({lines[i]->Pen.Width, {l, t, r, b}});
+    }
+    return passes;
+}
+
+const TRect R0 = {10, 20, 110, 70};
+
+std::vector<Pass> DrawBorder(TRVBorderStyle style, int width)
+{
+    TRVBorder border;
+    border.SetStyle(style);
+    border.SetWidth(width);
+    TRecordingCanvas canvas;
+    border.Draw(R0, &canvas);
+    EXPECT_EQ(canvas.Pen()->Width(), 1);
+    return Passes(canvas);
+}
+
+} // namespace
+
+TEST(ParaRectTest, Operations)
+{
+    TRVRect r;
+    r.SetLeft(1);
+    r.SetTop(2);
+    r.SetRight(3);
+    r.SetBottom(4);
+    TRect rect = {10, 10, 20, 20};
+    r.InflateRect(rect);
+    EXPECT_EQ(rect, (TRect{9, 8, 23, 24}));
+    r.AssignToRect(rect);
+    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
+    rect = {5, 0, 1, 9};
+    r.AssignToRectIfGreater(rect);
+    EXPECT_EQ(rect, (TRect{5, 2, 3, 9}));
+
+    TRVScreenAndDevice sad{96, 96, 600, 300, 0, 0};
+    rect = {100, 100, 200, 200};
+    r.InflateRectSaD(rect, sad);
+    // 1 * 600/96 = 6.25 -> 6; 2 * 300/96 = 6.25 -> 6; 3 * 600/96 = 18.75 -> 19; 4 * 300/96 = 12.5 -> 13.
+    EXPECT_EQ(rect, (TRect{94, 94, 219, 213}));
+
+    TRVRect o;
+    o.Assign(&r);
+    EXPECT_TRUE(o.IsEqual(&r));
+    o.SetTop(9);
+    EXPECT_FALSE(o.IsEqual(&r));
+    EXPECT_TRUE(o.IsEqualEx(&r, false, true, false, false));
+    EXPECT_FALSE(o.IsEqualEx(&r, true, false, true, true));
+    EXPECT_EQ(r.SimilarityValue(&r, 100), 400);
+    o.SetAll(0);
+    EXPECT_EQ(o.SimilarityValue(&o, 100), 400);
+    EXPECT_THROW(o.Assign(nullptr), EConvertError);
+
+    TRVBooleanRect b(true);
+    EXPECT_TRUE(b.IsAllEqual(true));
+    b.SetValues(true, false, true, true);
+    EXPECT_TRUE(b.IsEqual2(true, false, true, true));
+    EXPECT_FALSE(b.IsAllEqual(true));
+    TRVBooleanRect c(false);
+    EXPECT_TRUE(c.IsAllEqual(false));
+    EXPECT_FALSE(c.IsEqual(&b));
+    EXPECT_TRUE(c.IsEqualEx(&b, true, false, true, true));
+    c.Assign(&b);
+    EXPECT_TRUE(c.IsEqual(&b));
+}
+
+TEST(BorderTest, TotalWidths)
+{
+    TRVBorder b;
+    b.SetWidth(2);
+    b.SetInternalWidth(3);
+    const std::pair<TRVBorderStyle, int> cases[] = {{rvbNone, 0},        {rvbSingle, 2},      {rvbDouble, 7},
+                                                    {rvbTriple, 12},     {rvbThickInside, 9}, {rvbThickOutside, 9}};
+    for (const auto& c : cases) {
+        b.SetStyle(c.first);
+        EXPECT_EQ(b.GetTotalWidth(), c.second) << c.first;
+    }
+}
+
+TEST(BorderTest, LinesOfEveryStyleAtWidthOne)
+{
+    EXPECT_TRUE(DrawBorder(rvbNone, 1).empty());
+    EXPECT_EQ(DrawBorder(rvbSingle, 1), (std::vector<Pass>{{1, R0}}));
+    EXPECT_EQ(DrawBorder(rvbDouble, 1), (std::vector<Pass>{{1, R0}, {1, Grown(R0, 2)}}));
+    EXPECT_EQ(DrawBorder(rvbTriple, 1), (std::vector<Pass>{{1, R0}, {1, Grown(R0, 2)}, {1, Grown(R0, 4)}}));
+    // Thick inside: the 2-pixel line inside; the outer line one more pixel out at the top and left.
+    EXPECT_EQ(DrawBorder(rvbThickInside, 1), (std::vector<Pass>{{2, R0}, {1, {7, 17, 112, 72}}}));
+    // Thick outside: the 2-pixel line outside, one more pixel out at the bottom and right.
+    EXPECT_EQ(DrawBorder(rvbThickOutside, 1), (std::vector<Pass>{{1, R0}, {2, {8, 18, 113, 73}}}));
+}
+
+TEST(BorderTest, LinesOfEveryStyleAtWidthTwo)
+{
+    EXPECT_EQ(DrawBorder(rvbSingle, 2), (std::vector<Pass>{{2, R0}}));
+    EXPECT_EQ(DrawBorder(rvbDouble, 2), (std::vector<Pass>{{2, R0}, {2, Grown(R0, 2)}}));
+    EXPECT_EQ(DrawBorder(rvbTriple, 2), (std::vector<Pass>{{2, R0}, {2, Grown(R0, 2)}, {2, Grown(R0, 4)}}));
+    EXPECT_EQ(DrawBorder(rvbThickInside, 2), (std::vector<Pass>{{4, R0}, {2, Grown(R0, 2)}}));
+    EXPECT_EQ(DrawBorder(rvbThickOutside, 2), (std::vector<Pass>{{2, R0}, {4, Grown(R0, 2)}}));
+}
+
+TEST(BorderTest, DeviceDrawingScalesWidthsAndOffsets)
+{
+    TRVBorder border;
+    border.SetWidth(2);
+    border.BorderOffsets()->SetLeft(2);
+    border.BorderOffsets()->SetTop(1);
+    border.BorderOffsets()->SetRight(3);
+    border.BorderOffsets()->SetBottom(4);
+    const TRVScreenAndDevice sad{96, 96, 600, 600, 0, 0};
+    // Offsets: 2 -> 12.5 -> 13, 1 -> 6, 3 -> 19, 4 -> 25. Width 2 -> 13, gap and pixel 1 -> 6.
+    const TRect r = {10 - 13, 20 - 6, 110 + 19, 70 + 25};
+    const std::pair<TRVBorderStyle, std::vector<Pass>> cases[] = {
+        {rvbSingle, {{13, r}}},
+        {rvbDouble, {{13, r}, {13, Grown(r, 12)}}},
+        {rvbTriple, {{13, r}, {13, Grown(r, 12)}, {13, Grown(r, 24)}}},
+        {rvbThickInside, {{26, r}, {13, Grown(r, 12)}}},
+        {rvbThickOutside, {{13, r}, {26, Grown(r, 12)}}},
+    };
+    for (const auto& c : cases) {
+        border.SetStyle(c.first);
+        TRecordingCanvas canvas(2000, 2000, 600);
+        border.DrawSaD(R0, &canvas, sad, rvcmColor);
+        EXPECT_EQ(Passes(canvas), c.second) << c.first;
+    }
+
+    // At width 1 a device pixel is 6 wide, so the thick line's extra pixel is 6 too
+    // only when the nominal width stays 1 (at 96 ppi it does).
+    border.SetWidth(1);
+    border.BorderOffsets()->SetAll(0);
+    border.SetStyle(rvbThickOutside);
+    TRecordingCanvas same;
+    border.DrawSaD(R0, &same, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, rvcmColor);
+    EXPECT_EQ(Passes(same), (std::vector<Pass>{{1, R0}, {2, {8, 18, 113, 73}}}));
+}
+
+TEST(BorderTest, HiddenSidesColoursAndOffsets)
+{
+    TRVBorder border;
+    border.SetStyle(rvbSingle);
+    border.SetColor(clWindowText);
+    border.VisibleBorders()->SetValues(false, true, false, true);
+    border.BorderOffsets()->SetAll(5);
+    TRecordingCanvas canvas;
+    border.Draw(R0, &canvas);
+    const auto lines = canvas.RecordsOf(TCanvasOp::Line);
+    ASSERT_EQ(lines.size(), 4u);
+    // Top, then bottom, on the rectangle widened by the offsets.
+    EXPECT_EQ(lines[0]->Points[0], (TPoint{5, 15}));
+    EXPECT_EQ(lines[0]->Points[1], (TPoint{115, 15}));
+    EXPECT_EQ(lines[2]->Points[0], (TPoint{115, 75}));
+    EXPECT_EQ(lines[2]->Points[1], (TPoint{5, 75}));
+    EXPECT_EQ(lines[0]->Pen.Color, clWindowText);
+
+    const std::pair<TRVColorMode, TColor> modes[] = {{rvcmColor, clWindowText},
+                                                     {rvcmPrinterColor, clBlack},
+                                                     {rvcmGrayScale, clBlack},
+                                                     {rvcmBlackAndWhite, clBlack},
+                                                     {rvcmBlackOnWhite, clBlack}};
+    border.SetColor(clRed);
+    const std::pair<TRVColorMode, TColor> redModes[] = {{rvcmColor, clRed},
+                                                        {rvcmPrinterColor, clRed},
+                                                        {rvcmGrayScale, RV_GetGray(clRed)},
+                                                        {rvcmBlackAndWhite, clBlack},
+                                                        {rvcmBlackOnWhite, clBlack}};
+    for (const auto& m : redModes) {
+        TRecordingCanvas c;
+        border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
+        ASSERT_FALSE(c.RecordsOf(TCanvasOp::Line).empty());
+        EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
+    }
+    border.SetColor(clWindowText);
+    for (const auto& m : modes) {
+        TRecordingCanvas c;
+        border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
+        EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
+    }
+}
+
+TEST(BackgroundTest, DrawByColourMode)
+{
+    TRVBackgroundRect back;
+    TRecordingCanvas canvas;
+    back.Draw(R0, &canvas, false, rvcmColor);
+    EXPECT_EQ(canvas.Count(), 0);
+
+    back.SetColor(clWindow);
+    back.Draw(R0, &canvas, false, rvcmColor);
+    auto fills = canvas.RecordsOf(TCanvasOp::FillRect);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0]->Rect, (TRect{10, 20, 111, 71}));
+    // The printer form of the colour, on the screen too.
+    EXPECT_EQ(fills[0]->Brush.Color, clWhite);
+    EXPECT_EQ(fills[0]->Brush.Style, bsSolid);
+    EXPECT_EQ(canvas.Brush()->Style(), bsClear);
+    EXPECT_EQ(canvas.Pen()->Style(), psSolid);
+
+    back.SetColor(clRed);
+    canvas.Clear();
+    back.Draw(R0, &canvas, true, rvcmGrayScale);
+    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::FillRect)[0]->Brush.Color, RV_GetGray(clRed));
+    canvas.Clear();
+    back.Draw(R0, &canvas, true, rvcmBlackAndWhite);
+    back.Draw(R0, &canvas, true, rvcmBlackOnWhite);
+    EXPECT_EQ(canvas.Count(), 0);
+    back.Draw(R0, &canvas, false, rvcmBlackOnWhite);
+    EXPECT_EQ(canvas.Count(), 1);
+
+    TRect r = R0;
+    back.BorderOffsets()->SetAll(2);
+    back.PrepareDraw(r);
+    EXPECT_EQ(r, Grown(R0, 2));
+    r = R0;
+    back.PrepareDrawSaD(r, TRVScreenAndDevice{96, 96, 192, 192, 0, 0});
+    EXPECT_EQ(r, Grown(R0, 4));
+}
+
+TEST(BorderTest, SimilarityOfTopOnlyBorders)
+{
+    TRVBorder a;
+    a.SetStyle(rvbSingle);
+    a.VisibleBorders()->SetValues(false, true, false, false);
+    TRVBorder b;
+    b.Assign(&a);
+    // n = 1: colour 3000 + width 1000 + internal width 1000 + same style 1000;
+    // three hidden sides 20000 each; the top offsets 100.
+    EXPECT_EQ(a.SimilarityValue(&b), 6000 + 60000 + 100);
+    b.VisibleBorders()->SetLeft(true);
+    EXPECT_EQ(a.SimilarityValue(&b), 6000 + 40000 - 20000 + 100);
+    TRVBorder none;
+    EXPECT_EQ(none.SimilarityValue(&none), 80000);
+    EXPECT_TRUE(a.IsEqual_Para(&b, {rvpiBorder_Vis_Left}));
+    EXPECT_FALSE(a.IsEqual_Para(&b, {rvpiBorder_Vis_Top}));
+    EXPECT_FALSE(a.IsEqual(&b));
+}
+
+TEST(ParaStyleTest, DefaultsEqualityAndSimilarity)
+{
+    TRVStyle style(nullptr);
+    TParaInfo* p = style.ParaStyles()->Add();
+    EXPECT_EQ(p->StyleName(), "Paragraph Style");
+    EXPECT_EQ(p->LineSpacing(), 100);
+    EXPECT_EQ(p->Border()->Style(), rvbNone);
+    EXPECT_EQ(p->Background()->Color(), clNone);
+    EXPECT_FALSE(p->ExtraLineSpacing());
+    p->SetLineSpacingType(rvlsSpaceBetween);
+    p->SetLineSpacing(0);
+    EXPECT_FALSE(p->ExtraLineSpacing());
+    p->SetLineSpacing(1);
+    EXPECT_TRUE(p->ExtraLineSpacing());
+
+    TParaInfo q(nullptr);
+    q.Assign(p);
+    EXPECT_TRUE(q.IsSimpleEqual(p, false));
+    q.SetNextParaNo(1);
+    EXPECT_FALSE(q.IsSimpleEqual(p, false));
+    EXPECT_TRUE(q.IsSimpleEqual(p, true));
+    EXPECT_FALSE(q.IsEqual(p, {}));
+    EXPECT_TRUE(q.IsEqual(p, {rvpiNextParaNo}));
+    q.Background()->SetColor(clRed);
+    EXPECT_FALSE(q.IsEqual(p, {rvpiNextParaNo}));
+    EXPECT_TRUE(q.IsEqual(p, {rvpiNextParaNo, rvpiBackground_Color}));
+    q.SetOptions({rvpaoReadOnly});
+    EXPECT_TRUE(q.IsEqual(p, {rvpiNextParaNo, rvpiBackground_Color, rvpiReadOnly}));
+    EXPECT_FALSE(q.IsEqual(p, {rvpiNextParaNo, rvpiBackground_Color, rvpiNoWrap}));
+
+    // A style with itself: five indents and spacings 1000 each, background
+    // 80000 + 400, border 80000, alignment 50000, direction 10000, options
+    // 1000 + 100000 + 1000 + 10000, line spacing 5000.
+    TParaInfo d(nullptr);
+    EXPECT_EQ(d.SimilarityValue(&d), 5000 + 80400 + 80000 + 50000 + 10000 + 112000 + 5000);
+    TParaInfo e(nullptr);
+    e.SetLineSpacingType(rvlsSpaceBetween);
+    e.SetLineSpacing(5);
+    EXPECT_EQ(d.SimilarityValue(&e), 5000 + 80400 + 80000 + 50000 + 10000 + 112000 - 20000);
+    e.SetLineSpacing(0);
+    EXPECT_EQ(d.SimilarityValue(&e), 5000 + 80400 + 80000 + 50000 + 10000 + 112000);
+}
+
+TEST(ParaStyleTest, InvalidItemIsFramedInRed)
+{
+    TRVStyle style(nullptr);
+    style.ParaStyles()->Items(0)->SetFirstIndent(7);
+    TParaInfo* bad = style.ParaStyles()->Items(2);
+    EXPECT_EQ(bad, style.ParaStyles()->Items(-1));
+    EXPECT_EQ(bad->FirstIndent(), 7);
+    EXPECT_EQ(bad->SpaceBefore(), 1);
+    EXPECT_EQ(bad->SpaceAfter(), 1);
+    EXPECT_EQ(bad->LeftIndent(), 1);
+    EXPECT_EQ(bad->RightIndent(), 1);
+    EXPECT_EQ(bad->Border()->Style(), rvbSingle);
+    EXPECT_EQ(bad->Border()->Color(), clRed);
+    EXPECT_EQ(bad->Border()->Width(), 2);
+    EXPECT_EQ(bad->Border()->BorderOffsets()->Left(), 1);
+    EXPECT_EQ(bad->Border()->BorderOffsets()->Bottom(), 1);
+}
+
+TEST(ParaStyleTest, Searches)
+{
+    TRVStyle style(nullptr);
+    TParaInfos* paras = style.ParaStyles();
+    TParaInfo* right = paras->Add();
+    right->SetAlignment(rvaRight);
+    TParaInfo* indented = paras->Add();
+    indented->SetLeftIndent(20);
+    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaLeft), 0);
+    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaCenter), 1);
+    EXPECT_EQ(paras->FindStyleWithAlignment(1, rvaRight), 2);
+    EXPECT_EQ(paras->FindStyleWithAlignment(3, rvaCenter), -1);
+    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaJustify), -1);
+
+    TParaInfo probe(nullptr);
+    probe.SetLeftIndent(20);
+    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiLeftIndent}), 3);
+    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment}), 0);
+    probe.SetAlignment(rvaRight);
+    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment, rvpiLeftIndent}), -1);
+}
+
+TEST(ParaStyleTest, IniKeys)
+{
+    TMemIniFile ini("");
+    TParaInfo p(nullptr);
+    p.SaveToINI(&ini, "S", "Para%s0");
+    EXPECT_EQ(SectionValues(ini, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"}}));
+    p.Border()->VisibleBorders()->SetTop(false);
+    TMemIniFile ini2("");
+    p.SaveToINI(&ini2, "S", "Para%s0");
+    EXPECT_EQ(SectionValues(ini2, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"},
+                                                                  {"ParaBorderVisibleTop0", "No"}}));
+
+    p.SetFirstIndent(-5);
+    p.SetLeftIndent(1);
+    p.SetRightIndent(2);
+    p.SetSpaceBefore(3);
+    p.SetSpaceAfter(4);
+    p.SetLineSpacing(12);
+    p.SetLineSpacingType(rvlsSpaceBetween);
+    p.SetAlignment(rvaJustify);
+    p.SetNextParaNo(1);
+    p.SetBiDiMode(rvbdLeftToRight);
+    p.SetOptions({rvpaoNoWrap, rvpaoReadOnly, rvpaoStyleProtect, rvpaoDoNotWantReturns});
+    p.Border()->SetStyle(rvbTriple);
+    p.Border()->SetColor(clBlue);
+    p.Border()->SetWidth(3);
+    p.Border()->SetInternalWidth(4);
+    p.Border()->BorderOffsets()->SetLeft(6);
+    p.Background()->SetColor(clYellow);
+    p.Background()->BorderOffsets()->SetBottom(8);
+    TMemIniFile ini3("");
+    p.SaveToINI(&ini3, "S", "Para%s4");
+    const auto keys = SectionMap(ini3, "S");
+    EXPECT_EQ(keys.at("ParaBorderOffsetsLeft4"), "6");
+    EXPECT_EQ(keys.at("ParaBackgroundOffsetsBottom4"), "8");
+    EXPECT_EQ(keys.at("ParaLSType4"), "1");
+    TParaInfo q(nullptr);
+    q.LoadFromINI(&ini3, "S", "Para%s4");
+    EXPECT_TRUE(q.IsSimpleEqual(&p, false));
+    EXPECT_TRUE(q.IsEqual(&p, {}));
+
+    // Out-of-range ordinals read as the defaults.
+    ini3.WriteString("S", "ParaAlignment4", "9");
+    ini3.WriteString("S", "ParaBorderStyle4", "-1");
+    ini3.WriteString("S", "ParaLSType4", "2");
+    q.LoadFromINI(&ini3, "S", "Para%s4");
+    EXPECT_EQ(q.Alignment(), rvaLeft);
+    EXPECT_EQ(q.Border()->Style(), rvbNone);
+    EXPECT_EQ(q.LineSpacingType(), rvlsPercent);
+}
+
+TEST(ParaStyleTest, CollectionIni)
+{
+    TRVStyle style(nullptr);
+    TMemIniFile empty("");
+    style.ParaStyles()->LoadFromINI(&empty, "S");
+    ASSERT_EQ(style.ParaStyles()->Count(), 2);
+    // Two default styles, not the style sheet's "Centered".
+    EXPECT_EQ(style.ParaStyles()->Items(1)->Alignment(), rvaLeft);
+    EXPECT_EQ(style.ParaStyles()->Items(1)->StyleName(), "Paragraph Style");
+
+    style.ResetParaStyles();
+    TMemIniFile ini("");
+    style.ParaStyles()->SaveToINI(&ini, "S");
+    EXPECT_EQ(ini.ReadString("S", "ParasCount", ""), "2");
+    TRVStyle other(nullptr);
+    other.ParaStyles()->Clear();
+    other.ParaStyles()->LoadFromINI(&ini, "S");
+    ASSERT_EQ(other.ParaStyles()->Count(), 2);
+    EXPECT_EQ(other.ParaStyles()->Items(1)->StyleName(), "Centered");
+    EXPECT_EQ(other.ParaStyles()->Items(1)->Alignment(), rvaCenter);
+
+    ini.WriteString("S", "ParasCount", "70000");
+    EXPECT_THROW(other.ParaStyles()->LoadFromINI(&ini, "S"), ERollViewError);
+    EXPECT_EQ(other.ParaStyles()->Count(), 2);
+}

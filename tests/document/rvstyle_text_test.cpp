@@ -1,0 +1,390 @@
+// Text styles: defaults, copying, comparison, similarity, searches, the
+// invalid-item style and ini persistence.
+#include "document/rvstyle.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/core/colors.h"
+#include "platform/core/inifiles.h"
+#include "tests/document/rvstyle_test_helpers.h"
+
+using rvstyle_test::SectionMap;
+using rvstyle_test::SectionValues;
+
+namespace {
+
+class TextStyleTest : public ::testing::Test {
+protected:
+    TRVStyle Style{nullptr};
+    TFontInfos* Fonts() { return Style.TextStyles(); }
+};
+
+// A style with every property away from its default.
+void MakeNonDefault(TFontInfo* f)
+{
+    f->SetStyleName("Odd = style");
+    f->SetBaseStyleNo(2);
+    f->SetStandard(false);
+    f->SetFontName("Courier New");
+    f->SetSize(13);
+    f->SetCharset(204);
+    f->SetStyle({fsBold, fsItalic, fsUnderline, fsStrikeOut});
+    f->SetStyleEx({rvfsOverline, rvfsAllCaps});
+    f->SetVShift(-30);
+    f->SetColor(0x123456);
+    f->SetBackColor(clYellow);
+    f->SetHoverColor(clRed);
+    f->SetHoverBackColor(clAqua);
+    f->SetJump(true);
+    f->SetJumpCursor(-21);
+    f->SetCharScale(150);
+    f->SetCharSpacing(3);
+    f->SetNextStyleNo(4);
+    f->SetBiDiMode(rvbdRightToLeft);
+    f->SetUnicode(true);
+    f->SetProtection({rvprModifyProtect, rvprDeleteProtect, rvprDoNotAutoSwitch});
+    f->SetOptions({rvteoHTMLCode, rvteoRTFCode});
+}
+
+} // namespace
+
+TEST_F(TextStyleTest, DefaultsOfANewStyle)
+{
+    TFontInfo* f = Fonts()->Add();
+    EXPECT_EQ(f->StyleName(), "Font Style");
+    EXPECT_EQ(f->BaseStyleNo(), -1);
+    EXPECT_TRUE(f->Standard());
+    EXPECT_EQ(f->FontName(), "Arial");
+    EXPECT_EQ(f->Size(), 10);
+    EXPECT_EQ(f->Charset(), DEFAULT_CHARSET);
+    EXPECT_TRUE(f->Style().Empty());
+    EXPECT_TRUE(f->StyleEx().Empty());
+    EXPECT_EQ(f->Color(), clWindowText);
+    EXPECT_EQ(f->BackColor(), clNone);
+    EXPECT_EQ(f->HoverColor(), clNone);
+    EXPECT_EQ(f->HoverBackColor(), clNone);
+    EXPECT_FALSE(f->Jump());
+    EXPECT_EQ(f->JumpCursor(), crJump);
+    EXPECT_EQ(f->CharScale(), 100);
+    EXPECT_EQ(f->CharSpacing(), 0);
+    EXPECT_EQ(f->NextStyleNo(), -1);
+    EXPECT_EQ(f->BiDiMode(), rvbdUnspecified);
+    EXPECT_FALSE(f->Unicode());
+    EXPECT_TRUE(f->Protection().Empty());
+    EXPECT_TRUE(f->Options().Empty());
+    EXPECT_EQ(f->DisplayName(), "Font Style");
+}
+
+TEST_F(TextStyleTest, AssignCopiesEveryPropertyAndRefusesStrangers)
+{
+    TFontInfo* a = Fonts()->Add();
+    MakeNonDefault(a);
+    TFontInfo* b = Fonts()->Add();
+    b->Assign(a);
+    EXPECT_TRUE(b->IsSimpleEqual(a, false));
+    EXPECT_TRUE(b->IsEqual(a, TRVFontInfoProperties()));
+    EXPECT_EQ(b->StyleName(), "Odd = style");
+    EXPECT_FALSE(b->Standard());
+
+    TParaInfo para(nullptr);
+    EXPECT_THROW(b->Assign(&Style), EConvertError);
+    // From another kind of style entry only the base properties come.
+    para.SetStyleName("P");
+    b->Assign(&para);
+    EXPECT_EQ(b->StyleName(), "P");
+    EXPECT_EQ(b->Size(), 13);
+}
+
+TEST_F(TextStyleTest, FontsGoBothWays)
+{
+    TFont font;
+    font.SetName("Times");
+    font.SetSize(14);
+    font.SetColor(clRed);
+    font.SetStyle({fsItalic});
+    font.SetCharset(238);
+    TFontInfo* f = Fonts()->Add();
+    f->Assign(&font);
+    EXPECT_EQ(f->FontName(), "Times");
+    EXPECT_EQ(f->Size(), 14);
+    EXPECT_EQ(f->Color(), clRed);
+    EXPECT_EQ(f->Style(), TFontStyles{fsItalic});
+    EXPECT_EQ(f->Charset(), 238);
+
+    TFont out;
+    f->SetCharset(204);
+    out.Assign(f);
+    EXPECT_EQ(out.Name(), "Times");
+    EXPECT_EQ(out.Charset(), 204);
+    // A Unicode style leaves the font's character set alone.
+    f->SetUnicode(true);
+    f->SetCharset(161);
+    out.Assign(f);
+    EXPECT_EQ(out.Charset(), 204);
+}
+
+TEST_F(TextStyleTest, SimpleEqualityComparesHoverOnlyForHyperlinks)
+{
+    TFontInfo* a = Fonts()->Add();
+    TFontInfo* b = Fonts()->Add();
+    b->SetHoverColor(clRed);
+    b->SetJumpCursor(5);
+    b->SetStyleName("other name");
+    b->SetBaseStyleNo(3);
+    EXPECT_TRUE(a->IsSimpleEqual(b, false));
+    a->SetJump(true);
+    b->SetJump(true);
+    EXPECT_FALSE(a->IsSimpleEqual(b, false));
+    b->SetHoverColor(clNone);
+    b->SetJumpCursor(crJump);
+    EXPECT_TRUE(a->IsSimpleEqual(b, false));
+    b->SetFontName("ARIAL");
+    EXPECT_TRUE(a->IsSimpleEqual(b, false));
+    b->SetNextStyleNo(2);
+    EXPECT_FALSE(a->IsSimpleEqual(b, false));
+    EXPECT_TRUE(a->IsSimpleEqual(b, true));
+    b->SetCharSpacing(1);
+    EXPECT_FALSE(a->IsSimpleEqual(b, true));
+}
+
+TEST_F(TextStyleTest, IsEqualSkipsTheIgnoredProperties)
+{
+    TFontInfo* a = Fonts()->Add();
+    TFontInfo* b = Fonts()->Add();
+    b->SetStyle({fsBold});
+    EXPECT_FALSE(a->IsEqual(b, {rvfiItalic}));
+    EXPECT_TRUE(a->IsEqual(b, {rvfiBold}));
+    b->SetStyleEx({rvfsAllCaps});
+    EXPECT_FALSE(a->IsEqual(b, {rvfiBold, rvfiOverline}));
+    EXPECT_TRUE(a->IsEqual(b, {rvfiBold, rvfiAllCaps}));
+    b->SetOptions({rvteoRTFCode});
+    EXPECT_FALSE(a->IsEqual(b, {rvfiBold, rvfiAllCaps, rvfiHTMLCode}));
+    EXPECT_TRUE(a->IsEqual(b, {rvfiBold, rvfiAllCaps, rvfiRTFCode}));
+    // BaseStyleNo counts here, unlike in the simple equality.
+    b->SetBaseStyleNo(0);
+    EXPECT_FALSE(a->IsEqual(b, {rvfiBold, rvfiAllCaps, rvfiRTFCode}));
+    EXPECT_TRUE(a->IsEqual(b, {rvfiBold, rvfiAllCaps, rvfiRTFCode, rvfiBaseStyleNo}));
+    EXPECT_TRUE(a->IsEqual(b, RVAllFontInfoProperties));
+}
+
+TEST_F(TextStyleTest, SimilarityCountsEveryTerm)
+{
+    TFontInfo* a = Fonts()->Add();
+    // With itself, a non-hyperlink style: size 10000, shift 1000, scale 300,
+    // spacing 1000, colour 3000, background 3*10000+50000, direction and name
+    // 10000 each, six style bits and "both plain" 50000 each, two options
+    // 50000 each, equal charset 50000.
+    const int self = 10000 + 1000 + 300 + 1000 + 3000 + 80000 + 20000 + 7 * 50000 + 2 * 50000 + 50000;
+    EXPECT_EQ(a->SimilarityValue(a), self);
+
+    TFontInfo* b = Fonts()->Add();
+    b->SetCharset(204);
+    EXPECT_EQ(a->SimilarityValue(b), self - 50000 + 12500);
+    a->SetCharset(0);
+    EXPECT_EQ(a->SimilarityValue(b), self - 50000);
+
+    // Hyperlinks add the cursor and half the hover colour scores.
+    TFontInfo* j1 = Fonts()->Add();
+    TFontInfo* j2 = Fonts()->Add();
+    j1->SetJump(true);
+    j2->SetJump(true);
+    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2);
+    j2->SetProtection({rvprDeleteProtect});
+    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2 - 100000);
+}
+
+TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
+{
+    Fonts()->Items(0)->SetSize(17);
+    TFontInfo* bad = Fonts()->Items(-1);
+    EXPECT_EQ(bad, Fonts()->Items(Fonts()->Count()));
+    EXPECT_EQ(bad, Fonts()->InvalidItem());
+    EXPECT_EQ(bad->Size(), 17);
+    EXPECT_EQ(bad->Color(), clWhite);
+    EXPECT_EQ(bad->BackColor(), clRed);
+    // Later changes of style 0 do not reach it.
+    Fonts()->Items(0)->SetSize(30);
+    EXPECT_EQ(Fonts()->Items(99)->Size(), 17);
+
+    TFontInfos empty(Style.GetTextStyleClass(), nullptr);
+    TFontInfo* def = empty.Items(0);
+    EXPECT_EQ(def->Size(), 10);
+    EXPECT_EQ(def->Color(), clWhite);
+    EXPECT_EQ(def->BackColor(), clRed);
+
+    TFontInfo replacement(nullptr);
+    replacement.SetSize(40);
+    empty.SetInvalidItem(&replacement);
+    EXPECT_EQ(empty.Items(5)->Size(), 40);
+    empty.SetInvalidItem(empty.InvalidItem());
+    EXPECT_EQ(empty.Items(5)->Size(), 40);
+}
+
+TEST_F(TextStyleTest, AddFontSetsTheGivenProperties)
+{
+    TFontInfo* f = Fonts()->AddFontEx("Tahoma", 12, clBlue, clYellow, {fsBold}, 161);
+    EXPECT_EQ(Fonts()->Count(), 7);
+    EXPECT_EQ(f->FontName(), "Tahoma");
+    EXPECT_EQ(f->Size(), 12);
+    EXPECT_EQ(f->Color(), clBlue);
+    EXPECT_EQ(f->BackColor(), clYellow);
+    EXPECT_EQ(f->Style(), TFontStyles{fsBold});
+    EXPECT_EQ(f->Charset(), 161);
+    Fonts()->SetItem(0, f);
+    EXPECT_EQ(Fonts()->Items(0)->FontName(), "Tahoma");
+}
+
+TEST_F(TextStyleTest, Searches)
+{
+    // Styles 0..5 are the defaults; 6 is style 0 in 14 points, 7 is style 1 in 14 points.
+    Fonts()->Add()->SetSize(14);
+    TFontInfo* big = Fonts()->Add();
+    big->Assign(Fonts()->Items(1));
+    big->SetSize(14);
+
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(0, 10), 0);
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(0, 14), 6);
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(1, 14), 7);
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(2, 14), -1);
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(7, 10), 1);
+    // A bad base style searches from the invalid-item style.
+    EXPECT_EQ(Fonts()->FindStyleWithFontSize(100, 14), -1);
+
+    EXPECT_EQ(Fonts()->FindStyleWithColor(0, clBlue, clNone), -1);
+    EXPECT_EQ(Fonts()->FindStyleWithColor(2, clBlue, clNone), 1);
+    EXPECT_EQ(Fonts()->FindStyleWithFontStyle(0, {fsBold}, {fsBold}), -1);
+    EXPECT_EQ(Fonts()->FindStyleWithFontStyle(1, {}, {fsItalic}), 1);
+    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "arial"), -1);
+    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "Arial"), 0);
+    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), 0);
+    Fonts()->Items(0)->SetUnicode(true);
+    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), -1);
+    Fonts()->Items(0)->SetUnicode(false);
+
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(10);
+    font.SetColor(clGreen);
+    font.SetStyle({fsUnderline});
+    font.SetCharset(DEFAULT_CHARSET);
+    // Style 4 looks like that, but is a hyperlink: only a non-hyperlink would do.
+    EXPECT_EQ(Fonts()->FindStyleWithFont(0, &font), -1);
+    EXPECT_EQ(Fonts()->FindStyleWithFont(5, &font), 5);
+
+    TFontInfo probe(nullptr);
+    probe.SetSize(14);
+    probe.SetColor(clBlue);
+    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize, rvfiColor}), 7);
+    EXPECT_EQ(Fonts()->FindSuchStyle(7, &probe, {rvfiSize}), 7);
+    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize}), 6);
+    probe.SetSize(99);
+    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize}), -1);
+}
+
+TEST_F(TextStyleTest, DefaultStyleWritesThreeKeys)
+{
+    TMemIniFile ini("");
+    TFontInfo f(nullptr);
+    f.SaveToINI(&ini, "S", "Font%s0");
+    const rvstyle_test::KeyValues expected = {
+        {"FontStyleName0", "Font Style"}, {"FontName0", "Arial"}, {"FontJump0", "No"}};
+    EXPECT_EQ(SectionValues(ini, "S"), expected);
+}
+
+TEST_F(TextStyleTest, NonDefaultStyleRoundTrips)
+{
+    TMemIniFile ini("");
+    TFontInfo f(nullptr);
+    MakeNonDefault(&f);
+    f.SaveToINI(&ini, "S", "Font%s3");
+    const auto keys = SectionMap(ini, "S");
+    EXPECT_EQ(keys.at("FontColor3"), "1193046");
+    EXPECT_EQ(keys.at("FontBold3"), "Yes");
+    EXPECT_EQ(keys.at("FontStandard3"), "0");
+    EXPECT_EQ(keys.at("FontProtection3"), "38");  // modify 2 + delete 4 + auto-switch 32
+
+    TFontInfo g(nullptr);
+    g.LoadFromINI(&ini, "S", "Font%s3", false, 0);
+    EXPECT_TRUE(g.IsSimpleEqual(&f, false));
+    EXPECT_TRUE(g.IsEqual(&f, TRVFontInfoProperties()));
+    EXPECT_EQ(g.StyleName(), f.StyleName());
+    EXPECT_FALSE(g.Standard());
+}
+
+TEST_F(TextStyleTest, IniValueRules)
+{
+    TMemIniFile ini("");
+    ini.WriteString("S", "FontName0", "Verdana");
+    ini.WriteString("S", "FontBold0", "yes");
+    ini.WriteString("S", "FontItalic0", "1");
+    ini.WriteString("S", "FontUnderline0", "true");
+    ini.WriteString("S", "FontSingleSymbols0", "YES");
+    ini.WriteString("S", "FontProtection0", "255");
+    ini.WriteString("S", "FontBiDiMode0", "7");
+    TFontInfo f(nullptr);
+    f.LoadFromINI(&ini, "S", "Font%s0", true, 33);
+    EXPECT_EQ(f.Style(), TFontStyles{fsBold});
+    // No "Jump" key: the caller's defaults.
+    EXPECT_TRUE(f.Jump());
+    EXPECT_EQ(f.JumpCursor(), 33);
+    // Sticking and paragraph-start protection are never stored.
+    EXPECT_FALSE(f.Protection().Contains(rvprSticking));
+    EXPECT_FALSE(f.Protection().Contains(rvprParaStartProtect));
+    EXPECT_EQ(f.Protection().Bits, 0x3F);
+    EXPECT_EQ(f.BiDiMode(), rvbdUnspecified);
+
+    ini.WriteString("S", "FontJump0", "no");
+    f.LoadFromINI(&ini, "S", "Font%s0", true, 33);
+    EXPECT_FALSE(f.Jump());
+    EXPECT_EQ(f.JumpCursor(), crJump);
+
+    TFontInfo sticky(nullptr);
+    sticky.SetProtection({rvprSticking, rvprDeleteProtect});
+    TMemIniFile out("");
+    sticky.SaveToINI(&out, "S", "F%s");
+    TFontInfo back(nullptr);
+    back.LoadFromINI(&out, "S", "F%s", false, crJump);
+    EXPECT_EQ(back.Protection(), TRVProtectOptions{rvprDeleteProtect});
+}
+
+TEST_F(TextStyleTest, CollectionIni)
+{
+    TMemIniFile empty("");
+    Fonts()->Add();
+    Fonts()->LoadFromINI(&empty, "S", 77);
+    ASSERT_EQ(Fonts()->Count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        TFontInfo def(nullptr);
+        EXPECT_TRUE(Fonts()->Items(i)->IsSimpleEqual(&def, false) || i >= 4) << i;
+        EXPECT_EQ(Fonts()->Items(i)->Jump(), i == 4 || i == 5) << i;
+        EXPECT_EQ(Fonts()->Items(i)->JumpCursor(), 77) << i;
+        EXPECT_EQ(Fonts()->Items(i)->Style(), TFontStyles()) << i;
+    }
+
+    TMemIniFile ini("");
+    Style.ResetTextStyles();
+    Fonts()->Items(2)->SetSize(20);
+    Fonts()->SaveToINI(&ini, "S");
+    EXPECT_EQ(ini.ReadString("S", "FontsCount", ""), "6");
+    EXPECT_EQ(ini.ReadString("S", "FontSize2", ""), "20");
+    TRVStyle other(nullptr);
+    other.TextStyles()->LoadFromINI(&ini, "S", crJump);
+    ASSERT_EQ(other.TextStyles()->Count(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(other.TextStyles()->Items(i)->IsSimpleEqual(Fonts()->Items(i), false)) << i;
+}
+
+TEST_F(TextStyleTest, CorruptCountLeavesTheStylesAlone)
+{
+    for (const char* count : {"65537", "-1", "$7FFFFFFF"}) {
+        TMemIniFile ini("");
+        ini.WriteString("S", "FontsCount", count);
+        EXPECT_THROW(Fonts()->LoadFromINI(&ini, "S", crJump), ERollViewError) << count;
+        EXPECT_EQ(Fonts()->Count(), 6);
+        EXPECT_EQ(Fonts()->Items(1)->StyleName(), "Heading");
+    }
+    TMemIniFile ini("");
+    ini.WriteString("S", "FontsCount", "65536");
+    EXPECT_EQ(RVReadIniCount(&ini, "S", "FontsCount", 6), 65536);
+    EXPECT_EQ(RVReadIniCount(&ini, "S", "Missing", 6), 6);
+}

@@ -1,0 +1,79 @@
+// Fuzz target of the style sheet's readers. The first byte chooses the reader:
+// even, the rest is an ini file loaded as a style sheet section ("S"); odd, the
+// rest is a component stream of a style collection (text styles for 1, paragraph
+// styles for 3, list styles for 5 and 7). A failed load reports an exception
+// and leaves a style sheet that can still be saved, drawn with and written as CSS.
+#include <cstdint>
+#include <string>
+
+#include "document/rvstyle.h"
+#include "platform/core/compstream.h"
+#include "platform/core/inifiles.h"
+#include "platform/core/streams.h"
+#include "platform/core/stringlist.h"
+
+namespace {
+
+void LoadIni(TRVStyle& style, const std::string& text)
+{
+    TStringList lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.Add(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    TMemIniFile ini("");
+    ini.SetStrings(lines);
+    style.LoadFromINI(&ini, "S");
+}
+
+void LoadCollection(TRVStyle& style, uint8_t kind, const std::string& bytes)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+    TReader reader(stream);
+    switch ((kind >> 1) & 3) {
+    case 0:
+        reader.ReadCollection(style.TextStyles());
+        break;
+    case 1:
+        reader.ReadCollection(style.ParaStyles());
+        break;
+    default:
+        reader.ReadCollection(style.ListStyles());
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    TRVStyle style(nullptr);
+    try {
+        if (data[0] & 1)
+            LoadCollection(style, data[0], rest);
+        else
+            LoadIni(style, rest);
+    } catch (const Exception&) {
+        // Bad input: reported, and the style sheet stays usable.
+    }
+    // Whatever was read must save, merge and write CSS without failing.
+    TMemIniFile out("");
+    style.SaveToINI(&out, "S");
+    TStringStream css;
+    style.SaveCSSToStream(&css, {rvcssOnlyDifference});
+    TRVStyle other(nullptr);
+    TRVIntegerList mapping;
+    other.TextStyles()->MergeWith(style.TextStyles(), rvs_merge_SmartMerge, &mapping);
+    other.ParaStyles()->MergeWith(style.ParaStyles(), rvs_merge_Map, &mapping);
+    other.ListStyles()->MergeWith(style.ListStyles(), rvs_merge_Append, &mapping);
+    return 0;
+}
