@@ -14,7 +14,6 @@ class TCanvas;
 class TRVStyle;
 
 // The hyperlink cursor of the style sheet and of new hyperlink styles.
-using TCursor = int16_t;
 inline constexpr TCursor crJump = 101;
 
 enum TRVFontStyle { rvfsOverline, rvfsAllCaps };

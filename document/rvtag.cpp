@@ -1,11 +1,17 @@
 // Tag values: comparison and copying.
 #include "document/rvtag.h"
 
+const AnsiString& TRVTag::AsString() const
+{
+    static const AnsiString empty;
+    return FText ? *FText : empty;
+}
+
 bool TRVTag::operator==(const TRVTag& Other) const
 {
-    if (FIsString != Other.FIsString)
+    if (IsString() != Other.IsString())
         return false;
-    return FIsString ? FText == Other.FText : FValue == Other.FValue;
+    return FText ? *FText == *Other.FText : FValue == Other.FValue;
 }
 
 TRVTag RV_CopyTag(const TRVTag& Tag, bool /*TagsArePChars*/)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "platform/core/types.h"
@@ -12,17 +13,33 @@
 // has to be freed by hand. In a document that keeps its tags as strings, the
 // integer 0 stands for "no string" and is distinct from an empty string; in
 // other documents only integers are stored. A default tag is the integer 0.
+// Every item carries one, so it stays small: a string tag keeps its text on the
+// heap, an integer tag allocates nothing.
 class TRVTag {
 public:
     TRVTag() = default;
     TRVTag(int32_t Value) : FValue(Value) {}
-    explicit TRVTag(AnsiString Text) : FText(std::move(Text)), FIsString(true) {}
+    explicit TRVTag(AnsiString Text) : FText(std::make_unique<AnsiString>(std::move(Text))) {}
+    TRVTag(const TRVTag& Other)
+        : FText(Other.FText ? std::make_unique<AnsiString>(*Other.FText) : nullptr), FValue(Other.FValue)
+    {
+    }
+    TRVTag(TRVTag&& Other) noexcept = default;
+    TRVTag& operator=(const TRVTag& Other)
+    {
+        if (this != &Other) {
+            FText = Other.FText ? std::make_unique<AnsiString>(*Other.FText) : nullptr;
+            FValue = Other.FValue;
+        }
+        return *this;
+    }
+    TRVTag& operator=(TRVTag&& Other) noexcept = default;
 
-    bool IsString() const { return FIsString; }
+    bool IsString() const { return FText != nullptr; }
     // The integer of an integer tag; 0 for a string tag.
-    int32_t AsInteger() const { return FIsString ? 0 : FValue; }
+    int32_t AsInteger() const { return FText ? 0 : FValue; }
     // The text of a string tag; empty for an integer tag.
-    const AnsiString& AsString() const { return FText; }
+    const AnsiString& AsString() const;
 
     // Equal when both are integers of the same value or both are strings with
     // the same bytes (case-sensitive).
@@ -30,9 +47,8 @@ public:
     bool operator!=(const TRVTag& Other) const { return !(*this == Other); }
 
 private:
-    AnsiString FText;
+    std::unique_ptr<AnsiString> FText;  // null for an integer tag
     int32_t FValue = 0;
-    bool FIsString = false;
 };
 
 // A new tag for another holder. Tags are values, so this is a plain copy in

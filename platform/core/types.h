@@ -71,6 +71,10 @@ bool UnionRect(TRect& result, const TRect& a, const TRect& b);
 void OffsetRect(TRect& r, int dx, int dy);
 void InflateRect(TRect& r, int dx, int dy);
 
+// A mouse cursor: 0 the default, negative numbers the standard shapes, positive
+// numbers cursors a program registers (the hyperlink cursor is 101).
+using TCursor = int16_t;
+
 // 0x00BBGGRR. 0x1FFFFFFF (clNone) is no colour; 0x80000000 + n is system colour n.
 using TColor = int32_t;
 

@@ -1,0 +1,74 @@
+// The draw item as the items see it: one laid-out rectangle of a document, and
+// the draw item that pagination may cut into page parts (tall pictures,
+// tables). The layout engine (view/dlines.h) builds on this base and extends
+// it with its list of draw items and the rest of the layout records; only what
+// the items and printing's page splitting use is declared here.
+#pragma once
+
+#include "document/rvclasses.h"
+#include "platform/core/object.h"
+
+// One draw item: the piece of an item shown at (Left, Top) in document pixels
+// (device pixels in printable documents). Offs and Length count characters of
+// the item's text (bytes, or two-byte units for Unicode text); Offs counts from
+// 1, and is 1 for non-text items. A draw item made with no arguments has every
+// field 0.
+class TRVDrawLineInfo : public TObject {
+public:
+    TRVDrawLineInfo() = default;
+    // SetData, then SetSize.
+    TRVDrawLineInfo(int ALeft, int ATop, int AWidth, int AHeight, int AItemNo, bool AFromNewLine);
+    const char* ClassName() const override { return "TRVDrawLineInfo"; }
+
+    virtual void SetData(int ALeft, int ATop, int AItemNo, bool AFromNewLine);
+    virtual void SetSize(int AWidth, int AHeight);
+
+    // Page splitting (printing): whether the draw item can be cut into page
+    // parts, whether a first part fits in Height device pixels of the page, and
+    // cutting the last part at Height. A plain draw item is never split.
+    virtual bool InitSplit();
+    virtual bool CanSplitFirst(int Height);
+    virtual bool SplitAt(int Height);
+
+    int SpaceBefore = 0; // pixels left free before the text (justification), included in Width
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    int ItemNo = 0;
+    int Offs = 0;
+    int Length = 0;
+    int ExtraSpaceBelow = 0; // line spacing below the line, in every draw item of the line
+    bool FromNewLine = false;
+    // A list marker's draw item: how far the marker's content is drawn from
+    // the draw item's left edge (negative: to the left of it). Set by the
+    // marker when it lays itself out; 0 for every other item.
+    int MarkerOffset = 0;
+};
+
+// One page part of a draw item that pagination spreads over several pages.
+// Height is the part's height on its page, in device pixels.
+class TRVMultiDrawItemPart : public TObject {
+public:
+    const char* ClassName() const override { return "TRVMultiDrawItemPart"; }
+    // The value stored with a soft page break that starts at this part; -1 here.
+    virtual int GetSoftPageBreakInfo() const;
+
+    int Height = 0;
+};
+
+// A draw item that pagination may split over pages. It owns its page parts
+// (PartsList, in page order); subclasses decide how to split.
+class TRVMultiDrawItemInfo : public TRVDrawLineInfo {
+public:
+    TRVMultiDrawItemInfo() = default;
+    const char* ClassName() const override { return "TRVMultiDrawItemInfo"; }
+
+    // Entries are TRVMultiDrawItemPart objects.
+    TRVList PartsList;
+
+    TRVMultiDrawItemPart* GetPart(int Index) const
+    {
+        return static_cast<TRVMultiDrawItemPart*>(PartsList.Get(Index));
+    }
+};

@@ -1,0 +1,675 @@
+// The items of a document: the item base TCustomRVItemInfo with every
+// overridable operation, the intermediate bases (non-text, full-line and
+// rectangular items), the text, break, bullet and hot-spot items, checkpoints,
+// the capability questions and extra properties, the page-split record of tall
+// pictures, and the item-class registry with its factory.
+#pragma once
+
+#include <cstdint>
+
+#include "document/rvclasses.h"
+#include "document/rvdrawline.h"
+#include "document/rvfuncs.h"
+#include "document/rvset.h"
+#include "document/rvtag.h"
+#include "document/rvtypes.h"
+#include "platform/controls/messages.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/graphic.h"
+
+class TBitmap;
+class TCanvas;
+class TControl;
+class TCustomImageList;
+class TCustomRVData;
+class TCustomRVItemInfo;
+class TRVFLineCursor;
+class TRVPrintingViewer;
+class TRVRTFFontTable;
+class TRVStyle;
+class TStream;
+
+// The cursor shown over a hyperlink (the same alias as the style sheet's).
+using TCursor = int16_t;
+
+// ---------------------------------------------------------------------------
+// Item-type codes (the StyleNo of every item). 0 or more is the index of a
+// text style; the negative codes name the non-text item classes. -2 and -7 to
+// -9 are reserved for RVF records and never name an item.
+
+inline constexpr int rvsBreak = -1;
+inline constexpr int rvsCheckpoint = -2;
+inline constexpr int rvsPicture = -3;
+inline constexpr int rvsHotspot = -4;
+inline constexpr int rvsComponent = -5;
+inline constexpr int rvsBullet = -6;
+inline constexpr int rvsBack = -7;
+inline constexpr int rvsVersionInfo = -8;
+inline constexpr int rvsDocProperty = -9;
+inline constexpr int rvsHotPicture = -10;
+inline constexpr int rvsListMarker = -11;
+inline constexpr int rvsTable = -60;
+
+// ---------------------------------------------------------------------------
+// Option sets and enumerations the item operations take
+
+// The formats documents are saved in and loaded from.
+enum TRVSaveFormat { rvsfText, rvsfHTML, rvsfRTF, rvsfRVF };
+enum TRVLoadFormat { rvlfText, rvlfHTML, rvlfRTF, rvlfRVF, rvlfURL, rvlfOther };
+
+// Options of the HTML writers, 16 bits when passed.
+enum TRVSaveOption {
+    rvsoOverrideImages,
+    rvsoFirstOnly,
+    rvsoMiddleOnly,
+    rvsoLastOnly,
+    rvsoDefault0Style,
+    rvsoNoHypertextImageBorders,
+    rvsoImageSizes,
+    rvsoForceNonTextCSS,
+    rvsoUseCheckpointsNames,
+    rvsoMarkersAsText,
+};
+using TRVSaveOptions = TRVSet<TRVSaveOption, uint16_t>;
+
+// How pictures are fitted to a palette.
+enum TRVPaletteAction { rvpaDoNothing, rvpaAssignPallette, rvpaCreateCopies, rvpaCreateCopiesEx };
+
+enum TRVVAlign : uint8_t { rvvaBaseline, rvvaMiddle };
+enum TRVBreakStyle : uint8_t { rvbsLine, rvbsRectangle, rvbs3d };
+
+// The capability questions every item answers (GetBoolValue).
+enum TRVItemBoolProperty {
+    rvbpFullWidth, // the item always fills a whole line
+    rvbpValid,
+    rvbpRequiresRVFLines,
+    rvbpDisplayActiveState,
+    rvbpDrawingChangesFont,
+    rvbpCanSaveUnicode,
+    rvbpAlwaysInText,
+    rvbpImmediateControlOwner,
+    rvbpResizable,
+    rvbpResizeHandlesOutside,
+};
+// The capability questions that may depend on the style sheet (GetBoolValueEx).
+enum TRVItemBoolPropertyEx {
+    rvbpPrintToBMP,
+    rvbpJump,
+    rvbpAllowsFocus,
+    rvbpHotColdJump,
+    rvbpXORFocus,
+    rvbpHotCold,
+    rvbpActualPrintSize,
+};
+
+// Integer properties of items beyond their fields, with the names they carry
+// in RVF property lines ("name=value").
+enum TRVExtraItemProperty {
+    rvepUnknown,
+    rvepVShift,
+    rvepVShiftAbs,
+    rvepImageWidth,
+    rvepImageHeight,
+    rvepTransparent,
+    rvepTransparentMode,
+    rvepTransparentColor,
+    rvepMinHeightOnPage,
+    rvepSpacing,
+    rvepResizable,
+    rvepDeleteProtect,
+};
+// The RVF name of a property ("vshift", "unremovable", ...); empty for rvepUnknown.
+AnsiString RVGetExtraItemPropertyName(TRVExtraItemProperty Prop);
+// The property of an RVF name, compared case-sensitively; rvepUnknown when none has it.
+TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& Name);
+
+enum TRVItemDrawState {
+    rvidsSelected,
+    rvidsCurrent,
+    rvidsHover,
+    rvidsPrinting,
+    rvidsPreview,
+    rvidsPreviewCorrection,
+    rvidsControlFocused,
+};
+using TRVItemDrawStates = TRVSet<TRVItemDrawState, uint8_t>;
+
+// RVF reading: how the next lines of a record are read, and the reader's state.
+enum TRVFReadMode { rmText, rmBeforeBinary, rmBinary, rmBeforeUnicode, rmUnicode, rmAfterUnicode };
+enum TRVFReadState { rstHeader, rstData, rstSkip };
+
+enum TRVEnterDirection { rvedLeft, rvedRight, rvedTop, rvedBottom };
+enum TRVSubRVDataPos { rvdFirst, rvdLast, rvdChosenUp, rvdChosenDown, rvdNext, rvdPrev };
+// What happens to an item; the document reports it through ItemAction.
+enum TRVItemAction { rviaInserting, rviaInserted, rviaTextModifying, rviaDestroying, rviaMovingToUndoList };
+
+// ---------------------------------------------------------------------------
+// Checkpoints
+
+// A checkpoint: a named anchor attached to an item. A store's checkpoints form
+// a chain in item order (Next, Prev), owned by the store; ItemNo is a cache
+// that the store refreshes. A checkpoint not in a chain and not pending (a
+// copy made for a duplicated item) belongs to the item that carries it.
+class TRVCPInfo : public TObject {
+public:
+    const char* ClassName() const override { return "TRVCPInfo"; }
+
+    // Name, RaiseEvent and a copy of the tag (RV_CopyTag); not the links.
+    void Assign(const TRVCPInfo* Source, bool TagsArePChars);
+    // A new unlinked checkpoint assigned from this one (owned by the caller).
+    TRVCPInfo* CreateCopy(bool TagsArePChars) const;
+
+    AnsiString Name;
+    TRVCPInfo* Next = nullptr;
+    TRVCPInfo* Prev = nullptr;
+    bool RaiseEvent = false;
+    TCustomRVItemInfo* ItemInfo = nullptr; // the item that carries it; null while pending
+    int ItemNo = -1;
+    TRVTag Tag;
+};
+
+// ---------------------------------------------------------------------------
+// Class references
+
+// A class reference of an item class: makes a new item of the class through its
+// overridable constructor (the document it is made for), and tells whether an
+// item is of the class or derived from it. There is one reference per class,
+// so references compare by address.
+struct TRVItemClassInfo {
+    TCustomRVItemInfo* (*Create)(TCustomRVData* RVData);
+    bool (*IsInstance)(const TCustomRVItemInfo* Item);
+};
+using TRVItemClass = const TRVItemClassInfo*;
+
+// The class reference of T, an item class constructible from the document.
+// The record is constant-initialised, so class references are valid during
+// the start-up of every unit.
+template <class T>
+inline constexpr TRVItemClassInfo RVItemClassInfoOf{
+    [](TCustomRVData* RVData) -> TCustomRVItemInfo* { return new T(RVData); },
+    [](const TCustomRVItemInfo* Item) { return dynamic_cast<const T*>(Item) != nullptr; }};
+template <class T> constexpr TRVItemClass RVItemClassOf()
+{
+    return &RVItemClassInfoOf<T>;
+}
+
+// ---------------------------------------------------------------------------
+// Sub-document positions
+
+// The stored position of a sub-document inside an item (a table cell, for
+// one), handed out by GetSubRVData and taken back by ChooseSubRVData.
+class TRVStoreSubRVData : public TObject {
+public:
+    const char* ClassName() const override { return "TRVStoreSubRVData"; }
+    // A new copy (owned by the caller); none here.
+    virtual TRVStoreSubRVData* Duplicate() const;
+};
+
+// ---------------------------------------------------------------------------
+// Hyperlinks
+
+// The jump handler of a laid-out document: the layout layer's document data
+// implements it and raises the viewer's jump event with the hyperlink number.
+// The hypertext action of an item (Execute) reaches it through the document.
+class TRVJumpHandler {
+public:
+    virtual void DoJump(int ID) = 0;
+
+protected:
+    ~TRVJumpHandler() = default;
+};
+
+// ---------------------------------------------------------------------------
+// The item base
+
+// One item of a document, paired with its text in the document's item store,
+// which owns it. The fields are plain data that the store, the layout engine
+// and the writers read and write. An item refers to its checkpoint without
+// owning it while the checkpoint is attached (the store's chain owns it); a
+// checkpoint it carries unattached (ItemInfo is not this item) is freed with
+// the item. The style sheet, canvas and document passed to the operations are
+// never owned.
+//
+// Every operation is overridable; each subclass overrides what it needs and
+// answers the capability questions instead of being tested for its class.
+class TCustomRVItemInfo : public TPersistent {
+public:
+    // The overridable constructor: DrawItemNo -1, everything else zero. RVData
+    // is the document the item is made for; it is not stored.
+    explicit TCustomRVItemInfo(TCustomRVData* RVData);
+    ~TCustomRVItemInfo() override;
+    const char* ClassName() const override { return "TCustomRVItemInfo"; }
+    // The item's own class reference. Every item class overrides it.
+    virtual TRVItemClass GetItemClass() const;
+
+    // ---- Fields
+    int StyleNo = 0;
+    int ParaNo = 0;
+    TRVItemOptions ItemOptions;
+    TRVCPInfo* Checkpoint = nullptr;
+    int JumpID = 0;
+    TRVTag Tag;
+    int DrawItemNo = -1;
+
+    // ---- Item options
+    bool GetSameAsPrev() const { return ItemOptions.Contains(rvioSameAsPrev); }
+    bool GetBR() const { return ItemOptions.Contains(rvioBR); }
+    bool GetPageBreakBefore() const { return ItemOptions.Contains(rvioPageBreakBefore); }
+    // true: the item continues the previous item's line (no page break, no BR).
+    void SetSameAsPrev(bool Value);
+    // true starts a new line inside the paragraph; refused (cleared) for full-width items.
+    void SetBR(bool Value);
+    void SetPageBreakBefore(bool Value);
+    // Neither continuing the line nor a forced line start.
+    bool CanBeBorderStart() const;
+    // Whether the item starts a paragraph; with CountBR a forced line start counts too.
+    bool ParaStart(bool CountBR) const;
+
+    // ---- Layout, painting and printing
+    // 20 pixels, scaled to the device horizontally when sad is given.
+    virtual int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData);
+    virtual TGraphic* AsImage();
+    virtual bool GetBoolValue(TRVItemBoolProperty Prop) const;
+    virtual bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const;
+    // Painting of a full-width item between Left and Right (client coordinates).
+    virtual void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
+                                TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli);
+    virtual void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+                       TRVDrawLineInfo* dli);
+    // Paints the item (or page part Part of it) into Bkgnd, in screen pixels;
+    // false when the item has nothing to paint there.
+    virtual bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView,
+                               TRVDrawLineInfo* dli, int Part, TRVColorMode ColorMode);
+    // Paints the item (or page part Part of it) on a device canvas at (X, Y); X2 is the right edge.
+    virtual void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
+                       const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
+                       int Part, TRVColorMode ColorMode, TCustomRVData* RVData);
+    virtual int GetImageWidth(TRVStyle* RVStyle) const;
+    virtual int GetImageHeight(TRVStyle* RVStyle) const;
+    virtual int GetBorderWidth() const;
+    virtual int GetBorderHeight() const;
+    // A new draw item for printing (owned by the caller): a plain one here.
+    virtual TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad);
+    // Before the item is added to RVData (null: to no document); Text may change.
+    virtual void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe);
+    virtual void Inserted(TCustomRVData* RVData, int ItemNo);
+    // The layout of an item that depends on the document width: HShift is added
+    // to the item's left position, Desc is its descent. Here: 0 and 1.
+    virtual void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
+                                  TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift,
+                                  int& Desc, bool Reformat);
+    virtual void DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect,
+                                           TRVColorMode ColorMode, int ItemBackgroundLayer);
+
+    // ---- Persistence
+    // From another item: StyleNo, ParaNo and ItemOptions (subclasses add their fields).
+    void Assign(const TPersistent* Source) override;
+    // The item's own fields at the end of its RVF header line.
+    virtual AnsiString SaveRVFHeaderTail(TCustomRVData* RVData);
+    virtual int GetRVFExtraPropertyCount() const;
+    // The extra-property lines ("name=value"), each ended by CR LF.
+    virtual void SaveRVFExtraProperties(TStream& Stream);
+    // Reads the item's fields from the rest of its header line; false rejects the record.
+    virtual bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData);
+    // One data line (LineNo from 0 of LineCount) of the item's RVF record.
+    virtual bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo,
+                             int LineCount, AnsiString& Name, TRVFReadMode& ReadMode,
+                             TRVFReadState& ReadState);
+    // The item's RVF record (header and data lines). Name is its text in the store.
+    virtual void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo,
+                         const AnsiString& Name, TRVMultiDrawItemPart* Part, bool ForceSameAsPrev);
+    virtual void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                         double TwipsPerPixel, int Level, TRVColorList* ColorList,
+                         TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
+                         TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable);
+    // Enters what the item's RTF needs into the colour table and the list-override counts.
+    virtual void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
+                               TCustomRVData* RVData);
+    // Bullets is the list of images already written for the page (TRVHTMLBulletInfo).
+    virtual void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                            const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                            TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                            TRVList* Bullets);
+    // The item as plain text (bytes, or UTF-16 bytes with Unicode); empty here.
+    virtual AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text,
+                              const AnsiString& Path, bool TextOnly, bool Unicode);
+    virtual void BeforeLoading(TRVLoadFormat FileFormat);
+    virtual void AfterLoading(TRVLoadFormat FileFormat);
+
+    // ---- Palette
+    virtual void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
+                                   const TLogPalette* LogPalette);
+
+    // ---- Sub-documents, controls and focus
+    virtual TCustomRVData* GetSubRVDataAt(int X, int Y);
+    virtual bool OwnsControl(TControl* AControl) const;
+    virtual bool OwnsInplaceEditor(TControl* AEditor) const;
+    // The sub-document at Position; StoreState receives the position (null here).
+    virtual TCustomRVData* GetSubRVData(TRVStoreSubRVData*& StoreState, TRVSubRVDataPos Position);
+    virtual void ChooseSubRVData(TRVStoreSubRVData* StoreState);
+    virtual void CleanUpChosen();
+    virtual void ResetSubCoords();
+    virtual bool EnterItem(TRVEnterDirection From, int Coord);
+    virtual TCursor GetHypertextCursor(TRVStyle* RVStyle);
+    // Appends the item's own hyperlink rectangles to Jumps (view's TRVJumpInfo records).
+    virtual void BuildJumps(int Left, int Top, int& NextJumpNo, TList* Jumps);
+    virtual void Focusing();
+    virtual bool MoveFocus(bool GoForward, TCustomRVData*& TopFocusedRVData, int& TopFocusedItemNo);
+    virtual void ClearFocus();
+    // The hypertext action of the item.
+    virtual void Execute(TCustomRVData* RVData);
+    virtual bool AdjustFocusToControl(TControl* AControl, TCustomRVData*& TopFocusedRVData,
+                                      int& TopFocusedItemNo);
+
+    // ---- Mouse
+    virtual bool MouseMove(TShiftState Shift, int X, int Y, int ItemNo, TCustomRVData* RVData);
+    virtual bool MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, int ItemNo,
+                           TCustomRVData* RVData);
+    virtual bool MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y, int ItemNo,
+                         TCustomRVData* RVData);
+
+    // ---- Editing and undo
+    virtual void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem);
+    virtual void MovingFromUndoList(int ItemNo, TCustomRVData* RVData);
+    virtual void FinalizeUndoGroup();
+    virtual void BeforeUndoChangeProperty();
+    virtual void AfterUndoChangeProperty();
+    virtual void DeselectPartial();
+    virtual bool PartiallySelected() const;
+    virtual bool CanDeletePartiallySelected() const;
+    virtual void DeletePartiallySelected();
+    virtual void ApplyParaStyleToPartiallySelected(int ParaNo);
+    virtual void ApplyParaStyleConversionToPartiallySelected(int UserData);
+    virtual void ApplyStyleConversionToPartiallySelected(int UserData);
+    virtual void ApplyStyleConversion(TCustomRVData* RVData, int UserData);
+    virtual void StartExport();
+    virtual void EndExport();
+
+    // ---- Styles in use. The lists are indexed by style number; numbers
+    // outside a list are skipped when marking and kept when renumbering.
+    // Marks the paragraph style as used (entry := 1).
+    virtual void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
+                                 TRVIntegerList* UsedListStyles);
+    // ParaNo := ParaNo - (ParaStylesShift[ParaNo] - 1).
+    virtual void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
+                              TRVIntegerList* ListStylesShift);
+
+    // ---- Extra properties (true when the item holds the property)
+    virtual bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value);
+    virtual bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const;
+    // The vertical offset of a soft page break inside the item for the data stored with it.
+    virtual int GetSoftPageBreakDY(int Data);
+};
+
+// ---------------------------------------------------------------------------
+// Intermediate bases
+
+// An item that is not text: it may be protected from deletion by editing.
+class TRVNonTextItemInfo : public TCustomRVItemInfo {
+public:
+    explicit TRVNonTextItemInfo(TCustomRVData* RVData);
+    const char* ClassName() const override { return "TRVNonTextItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    bool DeleteProtect = false;
+
+    virtual int GetHeight() const;
+    virtual int GetWidth() const;
+    // How far the item reaches left of its position.
+    virtual int GetLeftOverhang() const;
+    // Places what the item shows outside the canvas (a control) after layout.
+    virtual void AdjustInserted(int X, int Y, bool AdjustY);
+
+    void Assign(const TPersistent* Source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    int GetRVFExtraPropertyCount() const override;
+    void SaveRVFExtraProperties(TStream& Stream) override;
+    // One RVF property line "name=value": the property is set when the item
+    // holds it; a line without "=", an unknown name or a property the item does
+    // not hold is skipped; a value that is not a number counts as 0.
+    void SetExtraPropertyFromRVFStr(const AnsiString& Str);
+
+protected:
+    // Writes one property line "name=value".
+    static void WriteExtraProperty(TStream& Stream, TRVExtraItemProperty Prop, int Value);
+};
+
+// An item that always fills a whole line (horizontal rules, tables).
+class TRVFullLineItemInfo : public TRVNonTextItemInfo {
+public:
+    using TRVNonTextItemInfo::TRVNonTextItemInfo;
+    const char* ClassName() const override { return "TRVFullLineItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+};
+
+// An inline item that occupies a rectangle in the line (pictures, controls,
+// bullets, hot spots, list markers). Spacing (pixels around the item) is never
+// negative.
+class TRVRectItemInfo : public TRVNonTextItemInfo {
+public:
+    explicit TRVRectItemInfo(TCustomRVData* RVData);
+    const char* ClassName() const override { return "TRVRectItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    int MinHeightOnPage = 0; // least height of a printed piece, screen pixels; 0: never split
+    TRVVAlign VAlign = rvvaBaseline;
+    int VShift = 0; // percent of the height, or pixels with VShiftAbs
+    bool VShiftAbs = false;
+    int Spacing = 1;
+
+    virtual int GetDescent() const;
+    int GetBorderWidth() const override;
+    int GetBorderHeight() const override;
+
+    void Assign(const TPersistent* Source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    int GetRVFExtraPropertyCount() const override;
+    void SaveRVFExtraProperties(TStream& Stream) override;
+    // "vertical-align : N" for a shifted baseline item with a height; else empty.
+    AnsiString GetVShiftCSS(TRVStyle* RVStyle) const;
+};
+
+// ---------------------------------------------------------------------------
+// Printing tall pictures over pages
+
+// One page slice of a picture: Height on the page (device pixels, in the
+// base), and the slice of the picture, ImgTop and ImgHeight (screen pixels).
+class TRVImagePrintPart : public TRVMultiDrawItemPart {
+public:
+    const char* ClassName() const override { return "TRVImagePrintPart"; }
+    int GetSoftPageBreakInfo() const override; // ImgTop
+
+    int ImgTop = 0;
+    int ImgHeight = 0;
+};
+
+// The printing draw item of a picture or control that may be split over
+// pages. Item is the printed item (not owned); sad the resolutions in force
+// when the draw item was made. Its size is fixed at creation.
+class TRVMultiImagePrintInfo : public TRVMultiDrawItemInfo {
+public:
+    explicit TRVMultiImagePrintInfo(TRVRectItemInfo* AItem);
+    const char* ClassName() const override { return "TRVMultiImagePrintInfo"; }
+
+    void SetSize(int AWidth, int AHeight) override;
+    bool InitSplit() override;
+    bool CanSplitFirst(int Y) override;
+    bool SplitAt(int Y) override;
+
+    TRVScreenAndDevice sad;
+    TRVRectItemInfo* Item;
+
+private:
+    int ToScreen(int Y) const;
+    int ToDevice(int Y) const;
+};
+
+// ---------------------------------------------------------------------------
+// Text, break, bullet and hot-spot items
+
+// A run of text; its characters live in the item store's string. StyleNo is
+// the index of its text style.
+class TRVTextItemInfo : public TCustomRVItemInfo {
+public:
+    using TCustomRVItemInfo::TCustomRVItemInfo;
+    const char* ClassName() const override { return "TRVTextItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    // rvbpJump, rvbpAllowsFocus, rvbpXORFocus: the style is a hyperlink;
+    // rvbpHotColdJump: a hyperlink whose look changes on hover.
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    void Execute(TCustomRVData* RVData) override;
+    void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
+                         TRVIntegerList* UsedListStyles) override;
+    void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
+                      TRVIntegerList* ListStylesShift) override;
+};
+
+// A horizontal rule across the text width: LineWidth pixels thick, in Color
+// (clNone: the colour of text style 0). Style is kept and saved only.
+class TRVBreakItemInfo : public TRVFullLineItemInfo {
+public:
+    explicit TRVBreakItemInfo(TCustomRVData* RVData);
+    TRVBreakItemInfo(TCustomRVData* RVData, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor);
+    const char* ClassName() const override { return "TRVBreakItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    uint8_t LineWidth = 0;
+    TRVBreakStyle Style = rvbsLine;
+    TColor Color = 0;
+
+    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
+                        TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli) override;
+    void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli, int Part,
+               TRVColorMode ColorMode, TCustomRVData* RVData) override;
+    void Assign(const TPersistent* Source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    // Empty tail: a 1-pixel rvbsLine rule in clNone; otherwise Color, Style
+    // and LineWidth are all required.
+    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
+    void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
+                       TCustomRVData* RVData) override;
+    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                    TRVList* Bullets) override;
+    // A row of TextWidth characters (at least 1): "-" for thin rules, "=" from 2 pixels.
+    AnsiString AsText(int TextWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
+                      bool TextOnly, bool Unicode) override;
+
+private:
+    // Color, or the colour of text style 0 when it is clNone (and there is a style sheet).
+    TColor ActualColor(TRVStyle* RVStyle) const;
+};
+
+// An image of an image list (not owned; may be none) shown inline.
+class TRVBulletItemInfo : public TRVRectItemInfo {
+public:
+    explicit TRVBulletItemInfo(TCustomRVData* RVData);
+    TRVBulletItemInfo(TCustomRVData* RVData, int AImageIndex, TCustomImageList* AImageList,
+                      TRVVAlign AVAlign);
+    const char* ClassName() const override { return "TRVBulletItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    TCustomImageList* ImageList = nullptr;
+    int ImageIndex = 0;
+
+    // The image shown: ImageIndex (a hot spot's differs while hovered).
+    virtual int GetImageIndex(bool Hot) const;
+
+    int GetImageWidth(TRVStyle* RVStyle) const override;
+    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+               TRVDrawLineInfo* dli) override;
+    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
+                       int Part, TRVColorMode ColorMode) override;
+    void Assign(const TPersistent* Source) override;
+    // The image as an RTF picture (RVSaveImageListImageToRTF) with the document's RTF options.
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
+    // An IMG tag of the image, written beside the page once per export and colour.
+    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                    TRVList* Bullets) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    // Line 0 is the name; the others are extra-property lines. Always true.
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
+                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+
+protected:
+    // Reads the image-list tag and ImageIndex and asks the document for the list.
+    bool ReadBulletFields(TRVFLineCursor& P, TCustomRVData* RVData);
+    // An image index read with a known image list must lie below the list's
+    // count: otherwise the document notes a warning and the index becomes 0
+    // when its RVF options allow it, else the record fails (false).
+    bool CheckImageIndex(TCustomRVData* RVData, int& Index) const;
+};
+
+// A bullet that is a hyperlink and shows HotImageIndex while hovered.
+class TRVHotspotItemInfo : public TRVBulletItemInfo {
+public:
+    explicit TRVHotspotItemInfo(TCustomRVData* RVData);
+    TRVHotspotItemInfo(TCustomRVData* RVData, int AImageIndex, int AHotImageIndex,
+                       TCustomImageList* AImageList, TRVVAlign AVAlign);
+    const char* ClassName() const override { return "TRVHotspotItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    int HotImageIndex = 0;
+
+    int GetImageIndex(bool Hot) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    void Execute(TCustomRVData* RVData) override;
+    void Assign(const TPersistent* Source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    // The bullet's fields, then HotImageIndex (ImageIndex when the tail ends).
+    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+};
+
+// ---------------------------------------------------------------------------
+// Registry and factory
+
+// The class of every text item (TRVTextItemInfo unless replaced).
+extern TRVItemClass RollViewTextItemClass;
+
+// Registers the class of the item-type code StyleNo (below -9). ERollViewError
+// "Can't register RollView item type - this StyleNo is already registered" for
+// a code of -9 or above or one registered for another class; registering the
+// same class again changes nothing.
+void RegisterRollViewItemClass(int StyleNo, TRVItemClass ItemClass);
+// A new item (owned by the caller) of the class of StyleNo with that StyleNo;
+// null for a reserved or unregistered code.
+TCustomRVItemInfo* CreateRollViewItem(int StyleNo, TCustomRVData* RVData);
+// A copy of Source of its own class (owned by the caller): its fields, its tag,
+// and a copy of its checkpoint that the copy carries unattached. Tags follow
+// RVData's rvoTagsArePChars.
+TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* Source, TCustomRVData* RVData);
+
+// ---------------------------------------------------------------------------
+// Helpers of the item writers
+
+// The option bits written in an item's RVF header: the four low bits; with
+// ForceSameAsPrev, rvioSameAsPrev added and rvioBR and rvioPageBreakBefore removed.
+int RVFGetItemOptions(TRVItemOptions ItemOptions, bool ForceSameAsPrev);
+// The extra attributes of an HTML IMG tag: " border=0 " or " ", then, with
+// rvsoImageSizes, "width=W height=H ".
+AnsiString RV_GetExtraIMGStr(TRVSaveOptions SaveOptions, int Width, int Height);

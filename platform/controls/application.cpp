@@ -1,0 +1,269 @@
+// TApplication: the toolkit's application object, forms, the message loop, the
+// exception barrier with its error box, minimising, and the application's own
+// handle, which stands for the program's presence on the task bar.
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+#include <exception>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/uiservices.h"
+#include "platform/controls/winapi.h"
+
+TApplication* Application = new TApplication(nullptr);
+
+namespace
+{
+
+LONG GExStyle = 0;
+bool GWindowVisible = true;
+
+// Receives the messages posted to the application's handle.
+class TApplicationReceiver : public QObject
+{
+protected:
+    bool event(QEvent* Event) override
+    {
+        if (Event->type() == PostedMessageEventType()) {
+            TEventScope scope(this);
+            DeliverApplicationMessage(Event);
+            return true;
+        }
+        return QObject::event(Event);
+    }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The application's handle
+
+bool IsApplicationHandle(HWND Wnd)
+{
+    return Wnd && Application && Application->HandleAllocated() && Application->Handle() == Wnd;
+}
+
+LONG ApplicationExStyle()
+{
+    return GExStyle;
+}
+
+void SetApplicationExStyle(LONG Value)
+{
+    const bool changed = ((GExStyle ^ Value) & static_cast<LONG>(WS_EX_TOOLWINDOW)) != 0;
+    GExStyle = Value;
+    // The main form carries the program's task-bar button here.
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (changed && main && main->HandleAllocated())
+        UIServices().SetSkipTaskbar(main->Handle(), (Value & WS_EX_TOOLWINDOW) != 0);
+}
+
+bool ShowApplicationWindow(int Cmd)
+{
+    const bool wasVisible = GWindowVisible;
+    switch (Cmd) {
+    case SW_HIDE:
+        GWindowVisible = false;
+        break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+        GWindowVisible = true;
+        if (Application)
+            Application->Minimize();
+        break;
+    default:
+        GWindowVisible = true;
+        if (Application)
+            Application->Restore();
+        break;
+    }
+    return wasVisible;
+}
+
+bool ApplicationWindowVisible()
+{
+    return GWindowVisible;
+}
+
+QObject* ApplicationReceiver()
+{
+    EnsureControlsRuntime();
+    static TApplicationReceiver* receiver = new TApplicationReceiver;
+    return receiver;
+}
+
+void HandleEventException(TObject* Sender)
+{
+    try {
+        if (Application)
+            Application->HandleException(Sender);
+    } catch (...) {
+        // The error box itself failed: nothing is left to tell the user with.
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TApplication
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+    DiscardPostedMessages();
+}
+
+void TApplication::Initialize()
+{
+    if (FInitialized)
+        return;
+    FInitialized = true;
+    EnsureControlsRuntime();
+}
+
+void TApplication::FormCreated(TCustomForm* Form)
+{
+    Form->AfterConstruction();
+    if (!FMainForm) {
+        FMainForm = Form;
+        Form->HandleNeeded();
+    }
+}
+
+HWND TApplication::Handle()
+{
+    if (!FHandle)
+        FHandle = AllocateWindowHandle(nullptr);
+    return FHandle;
+}
+
+void TApplication::Run()
+{
+    Initialize();
+    if (!FMainForm)
+        return;
+    FRunning = true;
+    if (FShowMainForm && !FTerminated)
+        RunGuarded(this, [&] { FMainForm->Show(); });
+    while (!FTerminated) {
+        try {
+            QApplication::exec();
+        } catch (...) {
+            HandleEventException(this);
+        }
+    }
+    FRunning = false;
+    DestroyForms();
+    DiscardPostedMessages();
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    if (QCoreApplication::instance())
+        QCoreApplication::quit();
+}
+
+void TApplication::ProcessMessages()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage()
+{
+    Initialize();
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::DestroyForms()
+{
+    // OnDestroy of every form first, while all of them still exist.
+    for (int i = ComponentCount() - 1; i >= 0; --i)
+        if (auto* form = dynamic_cast<TCustomForm*>(Components(i)))
+            form->BeforeDestruction();
+    DestroyComponents();
+    FMainForm = nullptr;
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+    const std::exception_ptr current = std::current_exception();
+    if (!current)
+        return;
+    try {
+        std::rethrow_exception(current);
+    } catch (const Exception& e) {
+        if (OnException)
+            OnException(Sender, e);
+        else
+            ShowException(e);
+    } catch (const std::exception& e) {
+        const Exception wrapped(e.what());
+        if (OnException)
+            OnException(Sender, wrapped);
+        else
+            ShowException(wrapped);
+    } catch (...) {
+        const Exception wrapped("Unknown exception");
+        if (OnException)
+            OnException(Sender, wrapped);
+        else
+            ShowException(wrapped);
+    }
+}
+
+void TApplication::ShowException(const Exception& E)
+{
+    AnsiString message = E.Message();
+    // A message that ends in a letter or digit (any character after '.') gets its full stop.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        message += '.';
+    AnsiString title = FTitle;
+    if (title.empty() && QCoreApplication::instance())
+        title = QCoreApplication::applicationName().toStdString();
+    UIServices().MessageBox(message, title, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::Minimize()
+{
+    if (FMainForm)
+        FMainForm->SetWindowState(wsMinimized);
+    if (OnMinimize)
+        OnMinimize(this);
+}
+
+void TApplication::Restore()
+{
+    if (FMainForm && FMainForm->WindowState() == wsMinimized)
+        FMainForm->SetWindowState(wsNormal);
+    if (OnRestore)
+        OnRestore(this);
+}
+
+void TApplication::BringToFront()
+{
+    if (!FMainForm)
+        return;
+    if (QWidget* frame = FrameWidgetOf(FMainForm)) {
+        frame->raise();
+        frame->activateWindow();
+    }
+}
+
+void TApplication::SetHint(const AnsiString& Value)
+{
+    if (FHint == Value)
+        return;
+    FHint = Value;
+    if (OnHint)
+        OnHint(this);
+}
+
+void TApplication::WndProc(TMessage& Message)
+{
+    Message.Result = 0;
+}

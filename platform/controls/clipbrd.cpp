@@ -1,0 +1,425 @@
+// The clipboard: format numbers and names, their MIME types, text conversion,
+// pictures as PNG, and the Open/Close grouping of writes.
+#include "platform/controls/clipbrd.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/controls/uiservices.h"
+#include "platform/core/codepages.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/picture.h"
+
+namespace
+{
+
+const char* const kTextMime = "text/plain";
+const char* const kPngMime = "image/png";
+const char* const kPrivatePrefix = "application/x-kelvor-";
+const char* const kNumberPrefix = "application/x-kelvor-format-";
+
+// Names with a MIME type of their own on the desktop's clipboard.
+struct TKnownFormat {
+    const char* Name;
+    const char* Mime;
+};
+const TKnownFormat kKnownFormats[] = {
+    {"Rich Text Format", "text/rtf"},
+    {"HTML Format", "text/html"},
+    {"RollView Format", "application/x-rollview-rvf"},
+    {"PNG", "image/png"},
+};
+
+// Registered names; format CF_REGISTERED_FIRST + i is names[i]. The range ends
+// at 0xFFFF, as the platform's does.
+std::vector<AnsiString>& RegisteredNames()
+{
+    static std::vector<AnsiString> names;
+    return names;
+}
+constexpr size_t kMaxRegistered = 0x10000 - CF_REGISTERED_FIRST;
+
+bool IsPlainMimeChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-';
+}
+
+AnsiString EscapeName(const AnsiString& name)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    AnsiString out;
+    for (char ch : name) {
+        char c = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+        if (IsPlainMimeChar(c)) {
+            out += c;
+        } else {
+            auto b = static_cast<unsigned char>(c);
+            out += '_';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        }
+    }
+    return out;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The name behind an escaped MIME suffix; false when it is not one we write.
+bool UnescapeName(const AnsiString& escaped, AnsiString& name)
+{
+    name.clear();
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        char c = escaped[i];
+        if (IsPlainMimeChar(c)) {
+            name += c;
+            continue;
+        }
+        if (c != '_' || i + 2 >= escaped.size())
+            return false;
+        int hi = HexValue(escaped[i + 1]);
+        int lo = HexValue(escaped[i + 2]);
+        if (hi < 0 || lo < 0)
+            return false;
+        name += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return !name.empty();
+}
+
+// The format a MIME type carries, 0 for a foreign type; text/plain is
+// answered by the caller (it stands for two formats).
+unsigned FormatOfMime(const AnsiString& mime)
+{
+    if (mime == kPngMime)
+        return CF_BITMAP;
+    for (const TKnownFormat& known : kKnownFormats)
+        if (mime == known.Mime)
+            return RegisterClipboardFormat(known.Name);
+    if (mime.compare(0, std::strlen(kNumberPrefix), kNumberPrefix) == 0) {
+        int number = 0;
+        AnsiString digits = mime.substr(std::strlen(kNumberPrefix));
+        if (!digits.empty() &&
+            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            TryStrToInt(digits, number) && number > 0 && number < static_cast<int>(CF_REGISTERED_FIRST))
+            return static_cast<unsigned>(number);
+        return 0;
+    }
+    if (mime.compare(0, std::strlen(kPrivatePrefix), kPrivatePrefix) == 0) {
+        AnsiString name;
+        if (UnescapeName(mime.substr(std::strlen(kPrivatePrefix)), name))
+            return RegisterClipboardFormat(name);
+    }
+    return 0;
+}
+
+AnsiString CutAtZero(const char* data, size_t size)
+{
+    const void* zero = std::memchr(data, 0, size);
+    return AnsiString(data, zero ? static_cast<const char*>(zero) - data : size);
+}
+
+// UTF-16 little-endian bytes up to the first zero unit (an odd last byte is no unit).
+WideString WideFromBytes(const void* buffer, size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    WideString text;
+    for (size_t i = 0; i + 1 < size; i += 2) {
+        auto unit = static_cast<WideChar>(bytes[i] | (bytes[i + 1] << 8));
+        if (unit == 0)
+            break;
+        text += unit;
+    }
+    return text;
+}
+
+AnsiString PngFromPixels(const TPixelBuffer& pixels)
+{
+    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pixels.Height; ++y)
+        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
+                    static_cast<size_t>(pixels.Width) * 4);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return AnsiString(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// The decoded picture; empty for data that is no picture or one too large.
+TPixelBuffer PixelsFromImageData(const AnsiString& data)
+{
+    QImage image;
+    if (data.empty() || data.size() > static_cast<size_t>(INT32_MAX) ||
+        !image.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size())))
+        return TPixelBuffer();
+    if (image.width() > GraphicMaxSide || image.height() > GraphicMaxSide ||
+        int64_t(image.width()) * image.height() > GraphicMaxPixels)
+        return TPixelBuffer();
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    TPixelBuffer pixels(image.width(), image.height());
+    for (int y = 0; y < pixels.Height; ++y)
+        std::memcpy(&pixels.Pixels[static_cast<size_t>(y) * pixels.Width], image.constScanLine(y),
+                    static_cast<size_t>(pixels.Width) * 4);
+    return pixels;
+}
+
+// The pixels a graphic shows: its own for bitmaps and icons, else drawn on white.
+TPixelBuffer GraphicPixels(const TGraphic* graphic)
+{
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
+        return bitmap->Pixels();
+    if (const auto* icon = dynamic_cast<const TIcon*>(graphic))
+        return icon->Pixels();
+    TBitmap canvasBitmap;
+    canvasBitmap.SetSize(graphic->Width(), graphic->Height());
+    // Drawing reads the graphic only; the canvas call takes it non-const.
+    canvasBitmap.Canvas()->StretchDraw(Rect(0, 0, graphic->Width(), graphic->Height()),
+                                       const_cast<TGraphic*>(graphic));
+    return canvasBitmap.Pixels();
+}
+
+} // namespace
+
+unsigned RegisterClipboardFormat(const AnsiString& Name)
+{
+    if (Name.empty())
+        return 0;
+    std::vector<AnsiString>& names = RegisteredNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (SameText(names[i], Name))
+            return CF_REGISTERED_FIRST + static_cast<unsigned>(i);
+    if (names.size() >= kMaxRegistered)
+        return 0;
+    names.push_back(Name);
+    return CF_REGISTERED_FIRST + static_cast<unsigned>(names.size() - 1);
+}
+
+AnsiString GetClipboardFormatName(unsigned Format)
+{
+    const std::vector<AnsiString>& names = RegisteredNames();
+    if (Format < CF_REGISTERED_FIRST || Format - CF_REGISTERED_FIRST >= names.size())
+        return AnsiString();
+    return names[Format - CF_REGISTERED_FIRST];
+}
+
+AnsiString ClipboardFormatMime(unsigned Format)
+{
+    if (Format == CF_TEXT || Format == CF_UNICODETEXT)
+        return kTextMime;
+    if (Format == CF_BITMAP)
+        return kPngMime;
+    AnsiString name = GetClipboardFormatName(Format);
+    if (name.empty())
+        return kNumberPrefix + IntToStr(Format);
+    for (const TKnownFormat& known : kKnownFormats)
+        if (SameText(name, known.Name))
+            return known.Mime;
+    return kPrivatePrefix + EscapeName(name);
+}
+
+// ---------------------------------------------------------------------------
+
+void TClipboard::Open()
+{
+    if (FOpenRefCount++ == 0) {
+        FEmptied = false;
+        FPending.clear();
+    }
+}
+
+void TClipboard::Close()
+{
+    if (FOpenRefCount == 0 || --FOpenRefCount > 0)
+        return;
+    if (FEmptied) {
+        std::vector<TClipboardItem> items;
+        for (auto& entry : FPending)
+            items.push_back({entry.first, entry.second});
+        FPending.clear();
+        FEmptied = false;
+        UIServices().SetClipboard(items);
+    }
+}
+
+void TClipboard::Clear()
+{
+    if (FOpenRefCount == 0) {
+        UIServices().SetClipboard({});
+        return;
+    }
+    FPending.clear();
+    FEmptied = true;
+}
+
+void TClipboard::Put(const AnsiString& Mime, const AnsiString& Data)
+{
+    if (FOpenRefCount == 0) {
+        UIServices().SetClipboard({{Mime, Data}});
+        return;
+    }
+    if (!FEmptied) {
+        FPending.clear();
+        FEmptied = true;
+    }
+    for (auto& entry : FPending)
+        if (entry.first == Mime) {
+            entry.second = Data;
+            return;
+        }
+    FPending.emplace_back(Mime, Data);
+}
+
+bool TClipboard::Fetch(const AnsiString& Mime, AnsiString& Data) const
+{
+    if (FEmptied) {
+        for (const auto& entry : FPending)
+            if (entry.first == Mime) {
+                Data = entry.second;
+                return true;
+            }
+        return false;
+    }
+    return UIServices().GetClipboard(Mime, Data);
+}
+
+std::vector<AnsiString> TClipboard::OfferedMimes() const
+{
+    if (!FEmptied)
+        return UIServices().ClipboardFormats();
+    std::vector<AnsiString> mimes;
+    for (const auto& entry : FPending)
+        mimes.push_back(entry.first);
+    return mimes;
+}
+
+bool TClipboard::HasFormat(unsigned Format)
+{
+    AnsiString mime = ClipboardFormatMime(Format);
+    std::vector<AnsiString> offered = OfferedMimes();
+    return std::find(offered.begin(), offered.end(), mime) != offered.end();
+}
+
+std::vector<unsigned> TClipboard::Formats()
+{
+    std::vector<unsigned> formats;
+    for (const AnsiString& mime : OfferedMimes()) {
+        if (mime == kTextMime) {
+            formats.push_back(CF_TEXT);
+            formats.push_back(CF_UNICODETEXT);
+            continue;
+        }
+        unsigned format = FormatOfMime(mime);
+        if (format != 0 && std::find(formats.begin(), formats.end(), format) == formats.end())
+            formats.push_back(format);
+    }
+    return formats;
+}
+
+AnsiString TClipboard::AsText()
+{
+    AnsiString utf8;
+    if (!Fetch(kTextMime, utf8))
+        return AnsiString();
+    AnsiString text = WideToAnsi(UTF8Decode(utf8));
+    return CutAtZero(text.data(), text.size());
+}
+
+void TClipboard::SetAsText(const AnsiString& Value)
+{
+    SetBuffer(CF_TEXT, Value.data(), Value.size());
+}
+
+void TClipboard::SetBuffer(unsigned Format, const void* Buffer, size_t Size)
+{
+    if (Size > 0 && !Buffer)
+        Size = 0;
+    const char* bytes = static_cast<const char*>(Buffer);
+    if (Format == CF_TEXT) {
+        Put(kTextMime, UTF8Encode(AnsiToWide(CutAtZero(bytes ? bytes : "", Size))));
+        return;
+    }
+    if (Format == CF_UNICODETEXT) {
+        Put(kTextMime, UTF8Encode(WideFromBytes(Buffer, Size)));
+        return;
+    }
+    Put(ClipboardFormatMime(Format), AnsiString(bytes ? bytes : "", Size));
+}
+
+bool TClipboard::GetAsBytes(unsigned Format, AnsiString& Data)
+{
+    if (Format == CF_TEXT || Format == CF_UNICODETEXT) {
+        AnsiString utf8;
+        if (!Fetch(kTextMime, utf8))
+            return false;
+        if (Format == CF_TEXT) {
+            Data = AsText();
+            Data += '\0';
+            return true;
+        }
+        WideString text = UTF8Decode(utf8);
+        Data.clear();
+        Data.reserve(text.size() * 2 + 2);
+        for (WideChar unit : text) {
+            if (unit == 0)
+                break;
+            Data += static_cast<char>(unit & 0xFF);
+            Data += static_cast<char>(unit >> 8);
+        }
+        Data.append(2, '\0');
+        return true;
+    }
+    return Fetch(ClipboardFormatMime(Format), Data);
+}
+
+void TClipboard::Assign(const TPersistent* Source)
+{
+    if (const auto* picture = dynamic_cast<const TPicture*>(Source))
+        Source = picture->Graphic();
+    else if (Source && !dynamic_cast<const TGraphic*>(Source)) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    const auto* graphic = static_cast<const TGraphic*>(Source);
+    if (!graphic || graphic->Empty()) {
+        Clear();
+        return;
+    }
+    Put(kPngMime, PngFromPixels(GraphicPixels(graphic)));
+}
+
+void TClipboard::AssignTo(TPersistent* Dest) const
+{
+    auto* bitmap = dynamic_cast<TBitmap*>(Dest);
+    if (auto* picture = dynamic_cast<TPicture*>(Dest))
+        bitmap = picture->Bitmap();
+    if (!bitmap) {
+        TPersistent::AssignTo(Dest);
+        return;
+    }
+    AnsiString data;
+    TPixelBuffer pixels;
+    if (Fetch(kPngMime, data))
+        pixels = PixelsFromImageData(data);
+    bitmap->SetPixels(pixels);
+}
+
+TClipboard* Clipboard()
+{
+    static TClipboard clipboard;
+    return &clipboard;
+}

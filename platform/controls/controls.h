@@ -1,0 +1,496 @@
+// Controls: TControl (bounds, alignment, visibility, colour, font, cursor, mouse
+// events), TWinControl (a window: children, keyboard focus, tab order, keys,
+// painting, scroll bars, message handling) and TCustomControl (a window that
+// paints itself on a canvas). The window of a control is a toolkit widget behind
+// an internal adapter; every input, paint, timer and posted message reaches the
+// control as a TMessage through WndProc and Dispatch, in the class library's
+// order.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/controls/cursors.h"
+#include "platform/controls/messages.h"
+#include "platform/core/component.h"
+#include "platform/core/sysutils.h"
+
+class TCanvas;
+class TCustomForm;
+class TFont;
+class TList;
+class TPopupMenu;
+class TWinControl;
+struct TWindowData;
+using HPALETTE = uint32_t;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// Border styles of controls (bsNone, bsSingle) and forms (all).
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+
+// Control style: what a control does by itself.
+enum TControlStyleFlag : unsigned {
+    csAcceptsControls = 1u << 0,
+    csCaptureMouse = 1u << 1, // the mouse is captured while the left button is down
+    csClickEvents = 1u << 2,  // a press and release inside makes Click, a double click DblClick
+    csOpaque = 1u << 3,       // paints every pixel of its client area
+    csDoubleClicks = 1u << 4, // a second press soon after the first is a double click
+    csNoStdEvents = 1u << 5,  // no OnMouseDown/Move/Up
+    csFramed = 1u << 6,
+    csSetCaption = 1u << 7,
+};
+using TControlStyle = unsigned;
+
+// Control state: what a control is doing now.
+enum TControlStateFlag : unsigned {
+    csLButtonDown = 1u << 0,
+    csClicked = 1u << 1,
+    csFocusing = 1u << 2,
+    csCreating = 1u << 3,
+    csAlignmentNeeded = 1u << 4,
+    csDestroyingHandle = 1u << 5,
+};
+using TControlState = unsigned;
+
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// MousePos is in screen coordinates.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+// MousePos in client coordinates, (-1, -1) when the menu was asked for from the keyboard.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+// Limits of a control's size; 0 is no limit.
+class TSizeConstraints : public TPersistent {
+public:
+    const char* ClassName() const override { return "TSizeConstraints"; }
+    void Assign(const TPersistent* Source) override;
+    int MinWidth() const { return FMinWidth; }
+    int MinHeight() const { return FMinHeight; }
+    int MaxWidth() const { return FMaxWidth; }
+    int MaxHeight() const { return FMaxHeight; }
+    void SetMinWidth(int Value);
+    void SetMinHeight(int Value);
+    void SetMaxWidth(int Value);
+    void SetMaxHeight(int Value);
+    // Applies the limits to a width and a height.
+    void Constrain(int& Width, int& Height) const;
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+    int FMinWidth = 0;
+    int FMinHeight = 0;
+    int FMaxWidth = 0;
+    int FMaxHeight = 0;
+};
+
+// What CreateParams fills in before a window is made.
+struct TCreateParams {
+    AnsiString Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// The base of all controls: a component with a parent window, a place in it and
+// the mouse events. Every concrete control is a TWinControl; TControl holds what
+// all of them share. A control is owned by its owner component and belongs to its
+// parent, which frees it when the parent goes (a control freed first leaves its
+// parent). Bounds are in the parent's client coordinates.
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+    const char* ClassName() const override { return "TControl"; }
+
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* AParent);
+
+    // ---- Place and size
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    void SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+    void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+    void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+    void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+    // Width and height are kept within the constraints and at 0 or more.
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+    void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+    virtual TRect ClientRect() const;
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
+    void SetClientWidth(int Value);
+    void SetClientHeight(int Value);
+    // The screen position of the client area's top left corner.
+    virtual TPoint ClientOrigin() const;
+    TPoint ClientToScreen(const TPoint& Point) const;
+    TPoint ScreenToClient(const TPoint& Point) const;
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign Value);
+    TSizeConstraints* Constraints() const { return FConstraints.get(); }
+
+    // ---- State and looks
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return FEnabled; }
+    virtual void SetEnabled(bool Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool Value);
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont* Value);
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value);
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor Value);
+    const AnsiString& Caption() const { return FText; }
+    void SetCaption(const AnsiString& Value);
+    const AnsiString& Text() const { return FText; }
+    void SetText(const AnsiString& Value) { SetCaption(Value); }
+    const AnsiString& Hint() const { return FHint; }
+    void SetHint(const AnsiString& Value) { FHint = Value; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value) { FShowHint = Value; }
+    // The menu shown on a right click (or the menu key); not owned.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value);
+    TControlStyle ControlStyle() const { return FControlStyle; }
+    void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+    TControlState ControlState() const { return FControlState; }
+    void SetControlState(TControlState Value) { FControlState = Value; }
+    bool MouseCapture() const;
+    void SetMouseCapture(bool Value);
+
+    // ---- Painting
+    virtual void Invalidate() {}
+    virtual void Update() {}
+    virtual void Repaint() {}
+    void Refresh() { Repaint(); }
+    void BringToFront();
+    void SendToBack();
+
+    // ---- Messages
+    // Sends a message to the control itself, through WndProc; returns its result.
+    LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+    // Sees every message first (mouse bookkeeping), then passes it to Dispatch.
+    virtual void WndProc(TMessage& Message);
+    // The message map: calls the handler of the message's number, or
+    // DefaultHandler. A subclass handles its own numbers and passes the rest to
+    // its base's Dispatch; a handler's "inherited handling" is the base's Dispatch.
+    virtual void Dispatch(TMessage& Message);
+    // What the platform does with a message nobody handled.
+    virtual void DefaultHandler(TMessage& Message);
+
+    virtual void Click();
+    virtual void DblClick();
+    // The logical palette to realise when the control paints; none here (no
+    // screen of this system is palette-based).
+    virtual HPALETTE GetPalette() { return 0; }
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnResize;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+    TContextPopupEvent OnContextPopup;
+
+protected:
+    friend class TWinControl;
+
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The wheel: OnMouseWheel first; unless it handled the turn, the distance is
+    // added to an accumulator and every whole notch (WHEEL_DELTA) taken from it
+    // calls DoMouseWheelDown or DoMouseWheelUp. True when handled.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+    virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+    virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
+    virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+    // The client size changed: OnResize.
+    virtual void Resize();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The control's place or visibility changed: the parent aligns its children again.
+    void RequestAlign();
+    // Called when the font or the colour changes (parent's or own).
+    virtual void FontChanged();
+    virtual void ColorChanged();
+    virtual void VisibleChanging() {}
+
+    // ---- Message handlers of the mouse
+    void WMMouseButton(TMessage& Message);
+    void WMMouseMove(TMessage& Message);
+    void WMMouseWheel(TMessage& Message);
+    void WMContextMenu(TMessage& Message);
+    void WMCancelMode(TMessage& Message);
+    void CMParentFontChanged(TMessage& Message);
+    void CMParentColorChanged(TMessage& Message);
+
+    // Raises OnMouseDown etc. with the message's point and flags.
+    void DoMouseDown(const TMessage& Message, TMouseButton Button, TShiftState Shift);
+    void DoMouseUp(const TMessage& Message, TMouseButton Button);
+    // Asks every form on the parent chain to end modes (drags) of its active control.
+    void SendCancelMode(TControl* Sender);
+    // Keeps the size within the constraints and stores the bounds; false when
+    // nothing changed.
+    bool StoreBounds(int ALeft, int ATop, int AWidth, int AHeight);
+
+    TWinControl* FParent = nullptr;
+    int FLeft = 0;
+    int FTop = 0;
+    int FWidth = 0;
+    int FHeight = 0;
+
+private:
+    void ParentFontChangedNotify();
+    void FontChange(TObject* Sender);
+
+    TAlign FAlign = alNone;
+    std::unique_ptr<TSizeConstraints> FConstraints;
+    bool FVisible = true;
+    bool FEnabled = true;
+    TColor FColor;
+    bool FParentColor = true;
+    std::unique_ptr<TFont> FFont;
+    bool FParentFont = true;
+    bool FSettingParentFont = false;
+    bool FCtl3D = true;
+    TCursor FCursor = crDefault;
+    AnsiString FText;
+    AnsiString FHint;
+    bool FShowHint = false;
+    TPopupMenu* FPopupMenu = nullptr;
+    TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks;
+    TControlState FControlState = 0;
+    int FWheelAccumulator = 0;
+};
+
+// A control with a window: it holds child controls, can have the keyboard focus,
+// takes part in the tab order, receives keys, paints through WM_PAINT and has two
+// standard scroll bars (scrollbars.h). The window is made when it is first needed
+// (Handle, or the control becoming visible inside a visible parent) and goes
+// with DestroyHandle, RecreateWnd or the control. Children are freed with their
+// parent. A window destroyed by the base destructor no longer reaches the
+// subclass's handlers: a subclass that handles WM_DESTROY calls DestroyHandle in
+// its own destructor.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+    const char* ClassName() const override { return "TWinControl"; }
+
+    // ---- The window
+    // Makes the window when it does not exist. EInvalidOperation "Control '%s' has
+    // no parent window" for a child control without a parent.
+    HWND Handle();
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded() { Handle(); }
+    // Destroys the window and makes it again (with a new handle) when it exists.
+    void RecreateWnd();
+    void DestroyHandle();
+    // The control and all its parents are visible and the top-level window is shown.
+    bool Showing() const { return FShowing; }
+
+    // ---- Children
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int Index) const;
+    void InsertControl(TControl* AControl);
+    void RemoveControl(TControl* AControl);
+    bool ContainsControl(const TControl* Control) const;
+    // The visible child at a client point, the last in the list winning.
+    TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled) const;
+    void DisableAlign();
+    void EnableAlign();
+    bool AlignDisabled() const { return FAlignLevel != 0; }
+    // Aligns the children again.
+    void Realign();
+
+    // ---- Focus and tab order
+    // The control, and every parent up to its form, is visible and enabled.
+    bool CanFocus() const;
+    // Gives the control the keyboard focus. EInvalidOperation "Cannot focus a
+    // disabled or invisible window" when it cannot take it.
+    virtual void SetFocus();
+    bool Focused() const;
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool Value) { FTabStop = Value; }
+    // The position among the parent's windowed children in tab order; -1 without parent.
+    int TabOrder() const;
+    void SetTabOrder(int Value);
+    // Fills List with the windowed controls inside this one in tab order, depth first.
+    virtual void GetTabOrderList(TList* List);
+    // The next control inside this one after CurControl, wrapping around.
+    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                                 bool CheckParent);
+    void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+
+    // ---- Painting
+    void Invalidate() override;
+    // Adds a client rectangle to the update region (Erase: background first).
+    void InvalidateRect(const TRect& Rect, bool Erase = true);
+    void Update() override;
+    void Repaint() override;
+    // Paints the control and its visible children onto Canvas with the client
+    // area's top left corner at (X, Y): WM_ERASEBKGND and WM_PAINT with Canvas as WParam.
+    void PaintTo(TCanvas* Canvas, int X, int Y);
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    TRect ClientRect() const override;
+    TPoint ClientOrigin() const override;
+    void SetEnabled(bool Value) override;
+
+    void WndProc(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    friend class TControl;
+    friend class TWindowAdapter;
+
+    // ---- Window making
+    // Window styles: WS_BORDER gives a one-pixel border, WS_EX_CLIENTEDGE a
+    // two-pixel sunken one, WS_EX_LEFTSCROLLBAR puts the vertical bar on the left.
+    virtual void CreateParams(TCreateParams& Params);
+    // Makes the window (and sends WM_SIZE with its client size).
+    virtual void CreateWnd();
+    // Sends WM_DESTROY, then destroys the window; timers, the caret and queued
+    // messages of the window go with it.
+    virtual void DestroyWnd();
+    void CreateHandle();
+    // A top-level window is shown or hidden with its Visible.
+    virtual void UpdateShowing();
+    virtual bool IsTopLevel() const { return false; }
+
+    // ---- Keys
+    // Key-down with the form's key preview first; true when the key was used up.
+    bool DoKeyDown(TMessage& Message);
+    bool DoKeyUp(TMessage& Message);
+    bool DoKeyPress(TMessage& Message);
+    virtual void KeyDown(WORD& Key, TShiftState Shift);
+    virtual void KeyUp(WORD& Key, TShiftState Shift);
+    // Characters below 128 only; other text reaches WM_CHAR handlers as UTF-16 units.
+    virtual void KeyPress(char& Key);
+    virtual void DoEnter();
+    virtual void DoExit();
+
+    // ---- Painting
+    // Paints on Canvas (the window's own during WM_PAINT); nothing here.
+    virtual void PaintWindow(TCanvas* Canvas);
+    // The canvas of the current WM_PAINT, or the window's pixels outside one.
+    TCanvas* WindowCanvas();
+
+    // ---- Alignment
+    virtual void AlignControls(TControl* AControl, TRect& Rect);
+    virtual void AdjustClientRect(TRect& Rect) const;
+    void AlignControl(TControl* AControl);
+
+    // ---- Message handlers
+    void WMPaint(TMessage& Message);
+    void WMEraseBkgnd(TMessage& Message);
+    void WMSize(TMessage& Message);
+    void WMSetFocus(TMessage& Message);
+    void WMKillFocus(TMessage& Message);
+    void WMKeyDown(TMessage& Message);
+    void WMKeyUp(TMessage& Message);
+    void WMChar(TMessage& Message);
+    void CNKeyDown(TMessage& Message);
+    void CMDialogKey(TMessage& Message);
+    void CMCtl3DChanged(TMessage& Message);
+    void WMSetCursor(TMessage& Message);
+
+    // The canvas of the WM_PAINT being handled, null outside one.
+    TCanvas* FPaintCanvas = nullptr;
+
+private:
+    friend struct TWindowData;
+    using HPALETTE = uint32_t;
+    friend class TCustomForm;
+
+    void UpdateControlState();
+    void SetShowing(bool Value);
+    void ApplyBounds();
+    void DoAlignPass(TControl* AControl);
+    void InsertTabOrder(TWinControl* Control);
+    void RemoveTabOrder(TWinControl* Control);
+    void ClientSizeMayHaveChanged();
+    void NotifyChildrenFontChanged();
+    void NotifyChildrenColorChanged();
+    void RemoveFocus(bool Removing);
+    int BorderWidthForParams();
+    // Moves Child to position Order among the children (its place in front-to-back order).
+    void SetChildOrder(TControl* Child, int Order);
+
+    HWND FHandle = nullptr;
+    std::unique_ptr<TWindowData> FWindow;
+    std::vector<TControl*> FControls;
+    std::vector<TWinControl*> FTabList;
+    bool FShowing = false;
+    bool FTabStop = false;
+    int FAlignLevel = 0;
+    TSize FLastClientSize{-1, -1};
+};
+
+// A window that paints itself: Paint draws on Canvas, which during a paint is the
+// canvas of the window's pixels clipped to what needs painting.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    const char* ClassName() const override { return "TCustomControl"; }
+    // The canvas to draw on: the paint's canvas inside Paint; outside a paint the
+    // window's pixels (what is drawn there shows at once, until the area is painted).
+    TCanvas* Canvas();
+
+protected:
+    virtual void Paint();
+    void PaintWindow(TCanvas* Canvas) override;
+};
+
+// The mouse: the pointer's position and the wheel.
+class TMouse {
+public:
+    TPoint CursorPos() const;
+    void SetCursorPos(const TPoint& Pos);
+    bool WheelPresent() const { return true; }
+    // Lines a notch scrolls, as the desktop's setting says.
+    int WheelScrollLines() const;
+};
+extern TMouse* Mouse;
+
+// The control whose window this is, or null (also for a window that has gone).
+TWinControl* FindControl(HWND Wnd);
+// The control of ours under a screen point (the innermost), or null.
+TWinControl* FindVCLWindow(const TPoint& Pos);
+// The form the control is on (the control itself when it is a form), or null.
+TCustomForm* GetParentForm(const TControl* Control);
+// Like GetParentForm, raising EInvalidOperation "Control '%s' has no parent window" for none.
+TCustomForm* ValidParentForm(const TControl* Control);

@@ -1,0 +1,195 @@
+// Cursor handles: system shapes and the program's cursor resources as the
+// toolkit's cursors, and the cursor a control's client area shows.
+#include <QCursor>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/cursors.h"
+#include "platform/controls/forms.h"
+#include "platform/graphics/qtsupport.h"
+#include "platform/graphics/resources.h"
+
+struct TCursorHandleTag {
+    QCursor Cursor;
+};
+
+struct TInstanceTag {};
+
+namespace {
+
+TInstanceTag ProgramInstance;
+
+// Every handle made, for the whole run.
+std::vector<std::unique_ptr<TCursorHandleTag>>& Cursors()
+{
+    static std::vector<std::unique_ptr<TCursorHandleTag>> cursors;
+    return cursors;
+}
+
+HCURSOR MakeHandle(const QCursor& Cursor)
+{
+    Cursors().push_back(std::make_unique<TCursorHandleTag>(TCursorHandleTag{Cursor}));
+    return Cursors().back().get();
+}
+
+HCURSOR SystemCursor(Qt::CursorShape Shape)
+{
+    EnsureQtApplication();
+    static std::map<int, HCURSOR> shapes;
+    auto found = shapes.find(Shape);
+    if (found != shapes.end())
+        return found->second;
+    HCURSOR handle = MakeHandle(QCursor(Shape));
+    shapes[Shape] = handle;
+    return handle;
+}
+
+bool SystemShape(intptr_t Id, Qt::CursorShape& Shape)
+{
+    switch (Id) {
+    case IDC_ARROW:
+        Shape = Qt::ArrowCursor;
+        return true;
+    case IDC_IBEAM:
+        Shape = Qt::IBeamCursor;
+        return true;
+    case IDC_WAIT:
+        Shape = Qt::WaitCursor;
+        return true;
+    case IDC_CROSS:
+        Shape = Qt::CrossCursor;
+        return true;
+    case IDC_UPARROW:
+        Shape = Qt::UpArrowCursor;
+        return true;
+    case IDC_SIZENWSE:
+        Shape = Qt::SizeFDiagCursor;
+        return true;
+    case IDC_SIZENESW:
+        Shape = Qt::SizeBDiagCursor;
+        return true;
+    case IDC_SIZEWE:
+        Shape = Qt::SizeHorCursor;
+        return true;
+    case IDC_SIZENS:
+        Shape = Qt::SizeVerCursor;
+        return true;
+    case IDC_SIZEALL:
+        Shape = Qt::SizeAllCursor;
+        return true;
+    case IDC_NO:
+        Shape = Qt::ForbiddenCursor;
+        return true;
+    case IDC_HAND:
+        Shape = Qt::PointingHandCursor;
+        return true;
+    case IDC_APPSTARTING:
+        Shape = Qt::BusyCursor;
+        return true;
+    case IDC_HELP:
+        Shape = Qt::WhatsThisCursor;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+const HINSTANCE HInstance = &ProgramInstance;
+
+HCURSOR LoadCursor(HINSTANCE Instance, const char* Name)
+{
+    EnsureQtApplication();
+    const auto id = reinterpret_cast<intptr_t>(Name);
+    if (!Instance) {
+        Qt::CursorShape shape;
+        return SystemShape(id, shape) ? SystemCursor(shape) : nullptr;
+    }
+    // Resources are loaded by name; a number names none of ours.
+    if (Instance != HInstance || !Name || (id >= 0 && id < 0x10000))
+        return nullptr;
+    TCursorImage image;
+    if (!LoadCursorResource(Name, image) || image.Image.Empty())
+        return nullptr;
+    QImage pixels(image.Image.Width, image.Image.Height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.Image.Height; ++y)
+        std::memcpy(pixels.scanLine(y), &image.Image.Pixels[static_cast<size_t>(y) * image.Image.Width],
+                    static_cast<size_t>(image.Image.Width) * 4);
+    return MakeHandle(QCursor(QPixmap::fromImage(pixels), image.HotSpot.X, image.HotSpot.Y));
+}
+
+// The shapes of the class library's built-in cursor numbers.
+HCURSOR BuiltInCursor(int Index)
+{
+    switch (Index) {
+    case crDefault:
+    case crArrow:
+        return SystemCursor(Qt::ArrowCursor);
+    case crNone:
+        return SystemCursor(Qt::BlankCursor);
+    case crCross:
+        return SystemCursor(Qt::CrossCursor);
+    case crIBeam:
+        return SystemCursor(Qt::IBeamCursor);
+    case crSizeNESW:
+        return SystemCursor(Qt::SizeBDiagCursor);
+    case crSizeNS:
+        return SystemCursor(Qt::SizeVerCursor);
+    case crSizeNWSE:
+        return SystemCursor(Qt::SizeFDiagCursor);
+    case crSizeWE:
+        return SystemCursor(Qt::SizeHorCursor);
+    case crUpArrow:
+        return SystemCursor(Qt::UpArrowCursor);
+    case crHourGlass:
+    case crSQLWait:
+        return SystemCursor(Qt::WaitCursor);
+    case crDrag:
+    case crMultiDrag:
+        return SystemCursor(Qt::DragCopyCursor);
+    case crNoDrop:
+    case crNo:
+        return SystemCursor(Qt::ForbiddenCursor);
+    case crHSplit:
+        return SystemCursor(Qt::SplitHCursor);
+    case crVSplit:
+        return SystemCursor(Qt::SplitVCursor);
+    case crAppStart:
+        return SystemCursor(Qt::BusyCursor);
+    case crHelp:
+        return SystemCursor(Qt::WhatsThisCursor);
+    case crHandPoint:
+        return SystemCursor(Qt::PointingHandCursor);
+    case crSizeAll:
+        return SystemCursor(Qt::SizeAllCursor);
+    default:
+        return nullptr;
+    }
+}
+
+const QCursor* CursorOfHandle(HCURSOR Handle)
+{
+    return Handle ? &Handle->Cursor : nullptr;
+}
+
+void ApplyControlCursor(TWinControl* Control)
+{
+    TWindowData* data = WindowDataOf(Control);
+    if (!data || !data->Client)
+        return;
+    HCURSOR handle = Screen ? Screen->Cursors(Control->Cursor()) : nullptr;
+    if (!handle)
+        handle = BuiltInCursor(crDefault);
+    // Asked on every pointer move: change the toolkit's cursor only when it differs.
+    if (handle == data->AppliedCursor)
+        return;
+    data->AppliedCursor = handle;
+    data->Client->setCursor(handle->Cursor);
+}

@@ -1,0 +1,520 @@
+// TCustomForm: top-level windows, their activation, active control, closing,
+// window state and stay-on-top style; TScreen: cursors, forms, the active form.
+#include <QApplication>
+#include <QCursor>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/uiservices.h"
+#include "platform/controls/winapi.h"
+#include "platform/core/colors.h"
+#include "platform/core/sysutils.h"
+
+namespace {
+
+const char* const SCannotFocus = "Cannot focus a disabled or invisible window";
+
+} // namespace
+
+TScreen* Screen = new TScreen(nullptr);
+
+// ---------------------------------------------------------------------------
+// TCustomForm
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
+{
+    SetVisible(false);
+    SetColor(clBtnFace);
+    SetParentFont(false);
+    StoreBounds(0, 0, 320, 240);
+    Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm()
+{
+    // A form deleted without Free or Release still runs OnDestroy, but only here.
+    BeforeDestruction();
+    if (Screen)
+        Screen->RemoveForm(this);
+    if (Application && Application->FMainForm == this)
+        Application->FMainForm = nullptr;
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (FCreated)
+        return;
+    FCreated = true;
+    DoCreate();
+}
+
+void TCustomForm::BeforeDestruction()
+{
+    if (FDestroyed)
+        return;
+    FDestroyed = true;
+    Destroying();
+    DoDestroy();
+}
+
+void TCustomForm::Free()
+{
+    BeforeDestruction();
+    delete this;
+}
+
+void TCustomForm::Release()
+{
+    PostMessage(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TCustomForm::DoCreate()
+{
+    // An exception in OnCreate is shown, not passed to the creator.
+    if (OnCreate)
+        RunGuarded(this, [&] { OnCreate(this); });
+}
+
+void TCustomForm::DoDestroy()
+{
+    if (OnDestroy)
+        RunGuarded(this, [&] { OnDestroy(this); });
+}
+
+void TCustomForm::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    if (OnHide)
+        OnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action)
+{
+    if (OnClose)
+        OnClose(this, Action);
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params)
+{
+    TWinControl::CreateParams(Params);
+    if (!Parent()) {
+        Params.Style = WS_POPUP | WS_CLIPCHILDREN;
+        Params.ExStyle = FFormStyle == fsStayOnTop ? static_cast<DWORD>(WS_EX_TOPMOST) : 0u;
+    }
+}
+
+void TCustomForm::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (!Parent()) {
+        if (FBorderStyle == bsNone)
+            FrameWidgetOf(this)->setWindowFlag(Qt::FramelessWindowHint, true);
+        if (FFormStyle == fsStayOnTop)
+            UIServices().SetStayOnTop(Handle(), true);
+        if (Application && Application->MainForm() == this && (ApplicationExStyle() & WS_EX_TOOLWINDOW))
+            UIServices().SetSkipTaskbar(Handle(), true);
+    }
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
+{
+    if (FBorderStyle == Value)
+        return;
+    FBorderStyle = Value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value)
+{
+    if (FFormStyle == Value)
+        return;
+    const bool wasOnTop = FFormStyle == fsStayOnTop;
+    FFormStyle = Value;
+    if (HandleAllocated() && wasOnTop != (Value == fsStayOnTop))
+        ApplyStayOnTop();
+}
+
+void TCustomForm::ApplyStayOnTop()
+{
+    const bool onTop = FFormStyle == fsStayOnTop;
+    const HWND wnd = Handle();
+    SetWindowLong(wnd, GWL_EXSTYLE,
+                  onTop ? (GetWindowLong(wnd, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_TOPMOST))
+                        : (GetWindowLong(wnd, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOPMOST)));
+}
+
+void TCustomForm::SetWindowState(TWindowState Value)
+{
+    if (FWindowState == Value)
+        return;
+    FWindowState = Value;
+    QWidget* frame = FrameWidgetOf(this);
+    if (!frame || Parent())
+        return;
+    Qt::WindowStates state = frame->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (Value == wsMinimized)
+        state |= Qt::WindowMinimized;
+    else if (Value == wsMaximized)
+        state |= Qt::WindowMaximized;
+    if (state != frame->windowState())
+        frame->setWindowState(state);
+}
+
+void TCustomForm::UpdateShowing()
+{
+    if (Parent()) {
+        TWinControl::UpdateShowing();
+        return;
+    }
+    QWidget* frame = FrameWidgetOf(this);
+    if (!frame)
+        return;
+    if (Showing()) {
+        if (frame->isVisible())
+            return;
+        DoShow();
+        SetWindowState(FWindowState);
+        // A window hidden while minimised comes back in the state the form has.
+        if (FWindowState != wsMinimized && (frame->windowState() & Qt::WindowMinimized))
+            frame->setWindowState(frame->windowState() & ~Qt::WindowMinimized);
+        frame->show();
+        if (Screen)
+            Screen->SetActiveForm(this);
+        frame->activateWindow();
+    } else {
+        if (!frame->isVisible())
+            return;
+        DoHide();
+        frame->hide();
+        if (Screen && Screen->ActiveForm() == this) {
+            TCustomForm* next = Application ? Application->MainForm() : nullptr;
+            Screen->SetActiveForm(next && next != this && next->Visible() ? next : nullptr);
+        }
+        FActive = false;
+        // A hidden window keeps no focus.
+        if (TWinControl* focused = FindControl(GetFocus()))
+            if (GetParentForm(focused) == this)
+                ::SetFocus(nullptr);
+    }
+}
+
+void TCustomForm::Show()
+{
+    SetVisible(true);
+    BringToFront();
+    if (QWidget* frame = FrameWidgetOf(this); frame && !Parent())
+        frame->raise();
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close()
+{
+    if (!CloseQuery())
+        return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone)
+        return;
+    if (Application && Application->MainForm() == this)
+        Application->Terminate();
+    else if (action == caHide)
+        Hide();
+    else if (action == caMinimize)
+        SetWindowState(wsMinimized);
+    else
+        Release();
+}
+
+// ---------------------------------------------------------------------------
+// Activation and focus
+
+void TCustomForm::Activate(bool FocusWindow)
+{
+    if (FActive)
+        return;
+    FActive = true;
+    if (Screen)
+        Screen->SetActiveForm(this, FocusWindow);
+    if (FocusWindow)
+        SetWindowFocus();
+    if (OnActivate)
+        OnActivate(this);
+}
+
+void TCustomForm::Deactivate()
+{
+    if (!FActive)
+        return;
+    FActive = false;
+    if (Screen && Screen->ActiveForm() == this)
+        Screen->SetActiveForm(nullptr);
+    // The application lost the activation: the focus leaves this form's windows.
+    if (TWinControl* focused = FindControl(GetFocus()))
+        if (GetParentForm(focused) == this && (!Screen || !Screen->ActiveForm()))
+            ::SetFocus(nullptr);
+    if (OnDeactivate)
+        OnDeactivate(this);
+}
+
+void TCustomForm::SetWindowFocus()
+{
+    if (!HandleAllocated() && !Showing())
+        return;
+    const HWND wnd = FActiveControl && FActiveControl->CanFocus() ? FActiveControl->Handle() : Handle();
+    if (GetFocus() != wnd)
+        ::SetFocus(wnd);
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Control)
+{
+    if (FActiveControl == Control)
+        return;
+    if (Control && (Control == this || GetParentForm(Control) != this ||
+                    (!(ComponentState() & csLoading) && !Control->CanFocus())))
+        throw EInvalidOperation(SCannotFocus);
+    FActiveControl = Control;
+    if (FActive)
+        SetWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* Control)
+{
+    const bool wasActive = FActive;
+    SetActiveControl(Control);
+    if (!wasActive)
+        SetFocus();
+}
+
+void TCustomForm::SetFocus()
+{
+    if (FActive)
+        return;
+    if (!Visible() || !Enabled())
+        throw EInvalidOperation(SCannotFocus);
+    Activate();
+    if (QWidget* frame = FrameWidgetOf(this))
+        frame->activateWindow();
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control)
+{
+    FActiveControl = Control != this ? Control : nullptr;
+    if (FFocusedControl == Control)
+        return true;
+    TWinControl* previous = FFocusedControl;
+    FFocusedControl = Control;
+    if (previous && !(previous->ComponentState() & csDestroying))
+        previous->Perform(CM_EXIT, 0, 0);
+    if (FFocusedControl == Control && Control && Control != this)
+        Control->Perform(CM_ENTER, 0, 0);
+    return true;
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
+{
+    if (Removing && Control->ContainsControl(FFocusedControl))
+        FFocusedControl = nullptr;
+    if (!Control->ContainsControl(FActiveControl))
+        return;
+    FActiveControl = nullptr;
+    // The focus goes back to the form itself.
+    if (FActive && !(ComponentState() & csDestroying) && HandleAllocated())
+        SetWindowFocus();
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FActiveControl)
+        FActiveControl = nullptr;
+    if (AComponent == FFocusedControl)
+        FFocusedControl = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+void TCustomForm::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_RELEASE:
+        Free();
+        return;
+    case WM_CLOSE:
+        WMClose(Message);
+        return;
+    case WM_SYSCOMMAND:
+        WMSysCommand(Message);
+        return;
+    case CM_TEXTCHANGED:
+        if (QWidget* frame = FrameWidgetOf(this); frame && !Parent())
+            frame->setWindowTitle(QString::fromUtf8(Caption().c_str()));
+        return;
+    case CM_DIALOGKEY:
+        // Tab moves through the form's controls; the arrows within a parent.
+        if (GetKeyState(VK_MENU) >= 0) {
+            const WORD key = LOWORD(Message.WParam);
+            if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+                SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+                Message.Result = 1;
+                return;
+            }
+            if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+                if (FActiveControl && FActiveControl->Parent()) {
+                    FActiveControl->Parent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN,
+                                                         false);
+                    Message.Result = 1;
+                }
+                return;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::WMClose(TMessage&)
+{
+    Close();
+}
+
+void TCustomForm::WMSysCommand(TMessage& Message)
+{
+    switch (Message.WParam & 0xFFF0) {
+    case SC_MINIMIZE:
+        if (Application && Application->MainForm() == this)
+            Application->Minimize();
+        else
+            SetWindowState(wsMinimized);
+        break;
+    case SC_MAXIMIZE:
+        SetWindowState(wsMaximized);
+        break;
+    case SC_RESTORE:
+        SetWindowState(wsNormal);
+        break;
+    case SC_CLOSE:
+        Perform(WM_CLOSE, 0, 0);
+        break;
+    default:
+        DefaultHandler(Message);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TScreen
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+
+TScreen::~TScreen()
+{
+    if (FCursor != crDefault && QCoreApplication::instance())
+        QApplication::restoreOverrideCursor();
+}
+
+void TScreen::SetCursor(TCursor Value)
+{
+    if (FCursor == Value)
+        return;
+    const bool had = FCursor != crDefault;
+    FCursor = Value;
+    if (!QCoreApplication::instance())
+        return;
+    const QCursor* shape = Value != crDefault ? CursorOfHandle(Cursors(Value)) : nullptr;
+    if (had && shape)
+        QApplication::changeOverrideCursor(*shape);
+    else if (had)
+        QApplication::restoreOverrideCursor();
+    else if (shape)
+        QApplication::setOverrideCursor(*shape);
+    else
+        FCursor = crDefault;
+}
+
+HCURSOR TScreen::Cursors(int Index) const
+{
+    for (const auto& entry : FCursors)
+        if (entry.first == Index)
+            return entry.second;
+    return BuiltInCursor(Index);
+}
+
+void TScreen::SetCursors(int Index, HCURSOR Handle)
+{
+    for (auto& entry : FCursors)
+        if (entry.first == Index) {
+            entry.second = Handle;
+            return;
+        }
+    FCursors.emplace_back(Index, Handle);
+}
+
+int TScreen::Width() const
+{
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+int TScreen::Height() const
+{
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+TWinControl* TScreen::ActiveControl() const
+{
+    return FActiveForm ? FActiveForm->ActiveControl() : nullptr;
+}
+
+TCustomForm* TScreen::Forms(int Index) const
+{
+    if (Index < 0 || Index >= FormCount())
+        throw EListError(Format(SysConst::SListIndexError, {Index}));
+    return FForms[static_cast<size_t>(Index)];
+}
+
+void TScreen::AddForm(TCustomForm* Form)
+{
+    FForms.push_back(Form);
+}
+
+void TScreen::RemoveForm(TCustomForm* Form)
+{
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
+    if (FActiveForm == Form)
+        FActiveForm = nullptr;
+}
+
+void TScreen::SetActiveForm(TCustomForm* Form, bool FocusWindow)
+{
+    if (FActiveForm == Form)
+        return;
+    TCustomForm* previous = FActiveForm;
+    FActiveForm = Form;
+    if (previous && previous->FActive) {
+        // Another form of ours takes the activation: the focus moves there, not away.
+        previous->FActive = false;
+        if (previous->OnDeactivate)
+            previous->OnDeactivate(previous);
+    }
+    if (Form)
+        Form->Activate(FocusWindow);
+}

@@ -1,0 +1,32 @@
+// Internal to platform/controls: the canvas of a printer's page and the measuring
+// canvas, both the Qt canvas with the printer's geometry.
+#pragma once
+
+#include "platform/controls/printers.h"
+#include "platform/graphics/qtcanvas_qt.h"
+
+// A Qt canvas over a printer's paint device, or over none (a measuring canvas:
+// text is measured at the printer's resolution, nothing is drawn). The device
+// covers the printable area; the canvas reports the printer's geometry, which a
+// measuring canvas takes on again with SetMetrics when the printer's settings change.
+// Thin solid lines that run straight across or down are drawn as filled spans
+// (the same pixels): the Qt canvas draws thin lines pixel by pixel, which on a
+// vector device at printer resolution makes one mark per pixel.
+class TPrinterCanvas : public TQtCanvas
+{
+public:
+    TPrinterCanvas(QPaintDevice* Device, const TPrinterMetrics& Metrics);
+    const char* ClassName() const override { return "TPrinterCanvas"; }
+
+    int DeviceCaps(int Index) const override { return PrinterDeviceCaps(FMetrics, Index); }
+    void SetMetrics(const TPrinterMetrics& Metrics);
+
+protected:
+    // The printable area, also when there is no device (so that clip boxes agree).
+    TRect DeviceBounds() const override { return TRect{0, 0, FMetrics.PageWidth, FMetrics.PageHeight}; }
+    void DoLine(const TPoint& From, const TPoint& To) override;
+    void DoPolyline(const std::vector<TPoint>& Points) override;
+
+private:
+    TPrinterMetrics FMetrics;
+};

@@ -1,0 +1,51 @@
+// The standard scroll bars of a window, with the platform's functions: a window
+// has a horizontal and a vertical bar (SB_HORZ, SB_VERT), each with a range
+// [nMin, nMax], a page and a position. The position is kept within
+// [nMin, nMax - (nPage - 1)]; a bar shows while its page is smaller than its range
+// and hides otherwise, unless SIF_DISABLENOSCROLL asks to keep it shown,
+// disabled. Showing or hiding a bar changes the client area at once: WM_SIZE
+// arrives before the function returns. Using a bar sends WM_VSCROLL or
+// WM_HSCROLL (SB_LINEUP ... SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL) with a
+// 16-bit position; GetScrollInfo with SIF_TRACKPOS gives the full 32-bit one.
+// A window's bars start hidden with an empty range. WS_EX_LEFTSCROLLBAR puts the
+// vertical bar on the left.
+#pragma once
+
+#include "platform/controls/messages.h"
+
+enum : int { SB_HORZ = 0, SB_VERT = 1, SB_CTL = 2, SB_BOTH = 3 };
+enum : UINT {
+    SIF_RANGE = 0x0001,
+    SIF_PAGE = 0x0002,
+    SIF_POS = 0x0004,
+    SIF_DISABLENOSCROLL = 0x0008,
+    SIF_TRACKPOS = 0x0010,
+    SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS,
+};
+enum : UINT { ESB_ENABLE_BOTH = 0, ESB_DISABLE_LTUP = 1, ESB_DISABLE_RTDN = 2, ESB_DISABLE_BOTH = 3 };
+
+struct SCROLLINFO {
+    UINT cbSize = sizeof(SCROLLINFO);
+    UINT fMask = 0;
+    int nMin = 0;
+    int nMax = 0;
+    UINT nPage = 0;
+    int nPos = 0;
+    int nTrackPos = 0;
+};
+
+// Sets what fMask names and returns the position after clamping; 0 for a bad
+// handle or bar. Redraw is accepted (bars always show their state at once).
+int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO* Info, bool Redraw);
+// Fills what fMask names; false for a bad handle or bar.
+bool GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO* Info);
+// Returns the previous position.
+int SetScrollPos(HWND Wnd, int Bar, int Pos, bool Redraw);
+int GetScrollPos(HWND Wnd, int Bar);
+bool SetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, bool Redraw);
+bool GetScrollRange(HWND Wnd, int Bar, int* MinPos, int* MaxPos);
+// Shows or hides SB_HORZ, SB_VERT or SB_BOTH whatever their ranges.
+bool ShowScrollBar(HWND Wnd, int Bar, bool Show);
+// ESB_DISABLE_BOTH disables the bar (SB_HORZ, SB_VERT or SB_BOTH),
+// ESB_ENABLE_BOTH enables it; disabling one arrow only leaves the bar enabled.
+bool EnableScrollBar(HWND Wnd, UINT Bar, UINT Arrows);

@@ -1,0 +1,63 @@
+// Synthetic input for tests and tools: the toolkit's own input events, built and
+// delivered to a control's window as the window system's would arrive, so that
+// they take the same road into messages. Mouse events give their point as the
+// pointer's position (GetCursorPos answers it from then on). Also: the pixels a
+// window shows, working its scroll bars, and handling messages until a
+// condition holds.
+#pragma once
+
+#include <functional>
+
+#include "platform/controls/controls.h"
+
+struct TPixelBuffer;
+
+// Mouse input at a client point of Control. Shift gives the modifier keys and
+// the buttons held besides the one pressed or released.
+void SimulateMouseMove(TWinControl* Control, int X, int Y, TShiftState Shift = TShiftState());
+void SimulateMouseDown(TWinControl* Control, TMouseButton Button, int X, int Y,
+                       TShiftState Shift = TShiftState());
+void SimulateMouseUp(TWinControl* Control, TMouseButton Button, int X, int Y,
+                     TShiftState Shift = TShiftState());
+// The second press of a double click, as the toolkit reports it.
+void SimulateMouseDblClick(TWinControl* Control, TMouseButton Button, int X, int Y,
+                           TShiftState Shift = TShiftState());
+// Press and release.
+void SimulateClick(TWinControl* Control, TMouseButton Button, int X, int Y,
+                   TShiftState Shift = TShiftState());
+// Press, release, double-click press, release.
+void SimulateDoubleClick(TWinControl* Control, TMouseButton Button, int X, int Y,
+                         TShiftState Shift = TShiftState());
+// The pointer enters or leaves the client area.
+void SimulateMouseEnter(TWinControl* Control);
+void SimulateMouseLeave(TWinControl* Control);
+// A wheel turn of Delta (120 a notch, positive away from the user) over a client point.
+void SimulateWheel(TWinControl* Control, int Delta, int X, int Y, TShiftState Shift = TShiftState());
+
+// A key goes to the window with the focus, or to Control when none has it.
+// Text is what the key types; an empty Text types what a US keyboard types for
+// the key (letters, digits, space, Enter, Tab, Backspace, Escape; Ctrl with a
+// letter its control character).
+void SimulateKeyDown(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState(),
+                     const WideString& Text = WideString(), bool AutoRepeat = false);
+void SimulateKeyUp(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState());
+// Down and up.
+void SimulateKey(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState());
+
+// An input method commits Text to the window with the focus (or Control).
+void SimulateInputMethodCommit(TWinControl* Control, const WideString& Text);
+
+// Works a scroll bar of the window (SB_HORZ, SB_VERT) as the user would:
+// SB_LINEUP/DOWN, SB_PAGEUP/DOWN, SB_TOP/BOTTOM click the bar; SB_THUMBTRACK
+// drags the thumb to Pos; SB_THUMBPOSITION drags it to Pos and lets it go.
+// False when the bar is not shown.
+bool SimulateScrollBar(TWinControl* Control, int Bar, int Action, int Pos = 0);
+
+// The pixels the window shows (border, bars, client area, children, caret),
+// after painting what is invalid. False without a window.
+bool GrabWindow(TWinControl* Control, TPixelBuffer& Pixels);
+// Handles messages until Done answers true or TimeoutMs milliseconds have
+// passed; returns Done's last answer.
+bool ProcessMessagesUntil(const std::function<bool()>& Done, int TimeoutMs);
+// The window system shows the control's top-level window now.
+bool WindowExposed(TWinControl* Control);

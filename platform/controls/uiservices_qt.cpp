@@ -1,0 +1,409 @@
+// The toolkit's UI services: message and input boxes, file and colour dialogs,
+// beeps, tray icons, window hints and the desktop's clipboard.
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QIcon>
+#include <QImage>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+
+#include <cstring>
+#include <map>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/trayicon.h"
+#include "platform/controls/uiservices.h"
+#include "platform/core/codepages.h"
+#include "platform/graphics/qtsupport.h"
+
+namespace
+{
+
+QString ToQString(const AnsiString& text)
+{
+    WideString wide = AnsiToWide(text);
+    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+}
+
+AnsiString FromQString(const QString& text)
+{
+    return WideToAnsi(
+        WideString(reinterpret_cast<const WideChar*>(text.utf16()), static_cast<size_t>(text.size())));
+}
+
+// File names are the file system's bytes, not text of a code page.
+QString ToQPath(const AnsiString& path)
+{
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+AnsiString FromQPath(const QString& path)
+{
+    QByteArray bytes = QFile::encodeName(path);
+    return AnsiString(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+AnsiString FromBytes(const QByteArray& bytes)
+{
+    return AnsiString(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+QMessageBox::StandardButton ButtonOfID(int id)
+{
+    switch (id) {
+    case IDCANCEL:
+        return QMessageBox::Cancel;
+    case IDABORT:
+        return QMessageBox::Abort;
+    case IDRETRY:
+        return QMessageBox::Retry;
+    case IDIGNORE:
+        return QMessageBox::Ignore;
+    case IDYES:
+        return QMessageBox::Yes;
+    case IDNO:
+        return QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon IconOfFlags(unsigned flags)
+{
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// "Log Files (*.log)|*.log|All Files (*.*)|*.*" in the toolkit's form. The
+// patterns are shown as given, except that "*.*" (every file on the platform
+// the format comes from) becomes "*", which also matches names without a dot.
+QStringList NameFilters(const AnsiString& filter)
+{
+    QStringList parts = ToQString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        // The toolkit reads the patterns from the parentheses of the description.
+        int open = description.lastIndexOf('(');
+        if (open > 0 && description.endsWith(')'))
+            description = description.left(open).trimmed();
+        QStringList patterns;
+        for (QString pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            pattern = pattern.trimmed();
+            patterns << (pattern == "*.*" ? QStringLiteral("*") : pattern);
+        }
+        if (patterns.isEmpty())
+            patterns << QStringLiteral("*");
+        filters << description + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
+}
+
+QPixmap PixmapOf(const TPixelBuffer& pixels)
+{
+    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pixels.Height; ++y)
+        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
+                    static_cast<size_t>(pixels.Width) * 4);
+    return QPixmap::fromImage(image);
+}
+
+unsigned ButtonDownMessage(QSystemTrayIcon::ActivationReason reason, unsigned& up)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        up = WM_LBUTTONUP;
+        return WM_LBUTTONDOWN;
+    case QSystemTrayIcon::DoubleClick:
+        up = 0;
+        return WM_LBUTTONDBLCLK;
+    case QSystemTrayIcon::Context:
+        up = WM_RBUTTONUP;
+        return WM_RBUTTONDOWN;
+    case QSystemTrayIcon::MiddleClick:
+        up = WM_MBUTTONUP;
+        return WM_MBUTTONDOWN;
+    default:
+        up = 0;
+        return 0;
+    }
+}
+
+class TQtUIServices : public TUIServices
+{
+public:
+    ~TQtUIServices() override
+    {
+        for (auto& entry : FTrayIcons)
+            delete entry.second;
+    }
+
+    int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) override
+    {
+        EnsureQtApplication();
+        QMessageBox box(IconOfFlags(Flags),
+                        Caption.empty() ? QApplication::applicationDisplayName() : ToQString(Caption),
+                        ToQString(Text), QMessageBox::NoButton, QApplication::activeWindow());
+        // Texts are shown as they stand: a file name with '<' is no markup.
+        box.setTextFormat(Qt::PlainText);
+        std::vector<int> ids = MessageBoxButtons(Flags);
+        std::vector<QAbstractButton*> buttons;
+        for (int id : ids)
+            buttons.push_back(box.addButton(ButtonOfID(id)));
+        size_t defaultIndex = (Flags & MB_DEFMASK) >> 8;
+        box.setDefaultButton(
+            static_cast<QPushButton*>(buttons[defaultIndex < buttons.size() ? defaultIndex : 0]));
+        int cancel = MessageBoxCancelAnswer(Flags);
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (ids[i] == cancel)
+                box.setEscapeButton(buttons[i]);
+        box.exec();
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (box.clickedButton() == buttons[i])
+                return ids[i];
+        return cancel;
+    }
+
+    bool InputQuery(const AnsiString& Caption, const AnsiString& Prompt, AnsiString& Value) override
+    {
+        EnsureQtApplication();
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setWindowTitle(ToQString(Caption));
+        dialog.setLabelText(ToQString(Prompt));
+        dialog.setTextValue(ToQString(Value));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        Value = FromQString(dialog.textValue());
+        return true;
+    }
+
+    bool FileDialog(const TFileDialogRequest& Request, TFileDialogResult& Result) override
+    {
+        EnsureQtApplication();
+        QFileDialog dialog(QApplication::activeWindow(), ToQString(Request.Title),
+                           ToQPath(Request.InitialDir));
+        dialog.setAcceptMode(Request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        if (Request.Save)
+            dialog.setFileMode(QFileDialog::AnyFile);
+        else if (Request.AllowMultiSelect)
+            dialog.setFileMode(QFileDialog::ExistingFiles);
+        else
+            dialog.setFileMode(Request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !Request.OverwritePrompt);
+        QStringList filters = NameFilters(Request.Filter);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            int index = Request.FilterIndex - 1;
+            dialog.selectNameFilter(filters[index >= 0 && index < filters.size() ? index : 0]);
+        }
+        if (!Request.DefaultExt.empty())
+            dialog.setDefaultSuffix(ToQString(Request.DefaultExt));
+        if (!Request.FileName.empty())
+            dialog.selectFile(ToQPath(Request.FileName));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        Result.Files.clear();
+        for (const QString& file : dialog.selectedFiles())
+            Result.Files.push_back(FromQPath(file));
+        Result.FilterIndex = filters.indexOf(dialog.selectedNameFilter()) + 1;
+        if (Result.FilterIndex <= 0)
+            Result.FilterIndex = Request.FilterIndex;
+        return !Result.Files.empty();
+    }
+
+    bool ColorDialog(TColor& Color) override
+    {
+        EnsureQtApplication();
+        QColor chosen = QColorDialog::getColor(QColor(GetRValue(Color), GetGValue(Color), GetBValue(Color)),
+                                               QApplication::activeWindow());
+        if (!chosen.isValid())
+            return false;
+        Color = RGB(chosen.red(), chosen.green(), chosen.blue());
+        return true;
+    }
+
+    // The desktop offers the bell, which does not block; it has no pitch or length.
+    void Beep(unsigned Frequency, unsigned Duration) override
+    {
+        (void)Frequency;
+        (void)Duration;
+        EnsureQtApplication();
+        QApplication::beep();
+    }
+
+    void MessageBeep(unsigned Type) override
+    {
+        (void)Type;
+        EnsureQtApplication();
+        QApplication::beep();
+    }
+
+    bool TrayIconAvailable() override
+    {
+        EnsureQtApplication();
+        return QSystemTrayIcon::isSystemTrayAvailable();
+    }
+
+    bool ShowTrayIcon(const TTrayIconKey& Key, const TPixelBuffer& Icon, const AnsiString& Tip) override
+    {
+        if (!TrayIconAvailable())
+            return false;
+        QSystemTrayIcon*& icon = FTrayIcons[Key];
+        if (!icon) {
+            icon = new QSystemTrayIcon();
+            // The key names the icon only; the tray table checks it is still shown.
+            QObject::connect(icon, &QSystemTrayIcon::activated,
+                             [Key](QSystemTrayIcon::ActivationReason reason) {
+                                 unsigned up = 0;
+                                 unsigned down = ButtonDownMessage(reason, up);
+                                 if (down != 0)
+                                     TrayIconNotify(Key.Window, Key.ID, down);
+                                 if (up != 0)
+                                     TrayIconNotify(Key.Window, Key.ID, up);
+                             });
+        }
+        icon->setIcon(Icon.Empty() ? QIcon() : QIcon(PixmapOf(Icon)));
+        icon->setToolTip(ToQString(Tip));
+        icon->show();
+        return true;
+    }
+
+    bool HideTrayIcon(const TTrayIconKey& Key) override
+    {
+        auto found = FTrayIcons.find(Key);
+        if (found == FTrayIcons.end())
+            return false;
+        found->second->hide();
+        // Deleted later: the removal may come from the icon's own click.
+        found->second->deleteLater();
+        FTrayIcons.erase(found);
+        return true;
+    }
+
+    void SetStayOnTop(HWND Window, bool On) override
+    {
+        SetTopLevelFlag(Window, Qt::WindowStaysOnTopHint, On);
+    }
+
+    // A tool window is what desktops leave out of their taskbars.
+    void SetSkipTaskbar(HWND Window, bool On) override { SetTopLevelFlag(Window, Qt::Tool, On); }
+
+    void SetClipboard(const std::vector<TClipboardItem>& Items) override
+    {
+        EnsureQtApplication();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (Items.empty()) {
+            clipboard->clear();
+            return;
+        }
+        auto* data = new QMimeData;
+        for (const TClipboardItem& item : Items) {
+            QByteArray bytes(item.Data.data(), static_cast<qsizetype>(item.Data.size()));
+            if (item.Mime == "text/plain")
+                data->setText(QString::fromUtf8(bytes));
+            else
+                data->setData(QString::fromLatin1(item.Mime.c_str()), bytes);
+        }
+        clipboard->setMimeData(data);
+    }
+
+    std::vector<AnsiString> ClipboardFormats() override
+    {
+        EnsureQtApplication();
+        std::vector<AnsiString> formats;
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data)
+            return formats;
+        QStringList mimes = data->formats();
+        for (const QString& mime : mimes)
+            formats.push_back(FromBytes(mime.toLatin1()));
+        // Text and pictures may come in other forms; ours are read from any of them.
+        if (data->hasText() && !mimes.contains("text/plain"))
+            formats.push_back("text/plain");
+        if (data->hasImage() && !mimes.contains("image/png"))
+            formats.push_back("image/png");
+        return formats;
+    }
+
+    bool GetClipboard(const AnsiString& Mime, AnsiString& Data) override
+    {
+        EnsureQtApplication();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data)
+            return false;
+        QString mime = QString::fromLatin1(Mime.c_str());
+        if (Mime == "text/plain") {
+            if (!data->hasText())
+                return false;
+            Data = FromBytes(data->text().toUtf8());
+            return true;
+        }
+        if (data->hasFormat(mime)) {
+            Data = FromBytes(data->data(mime));
+            return true;
+        }
+        if (Mime == "image/png" && data->hasImage()) {
+            QImage image = qvariant_cast<QImage>(data->imageData());
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (image.isNull() || !image.save(&buffer, "PNG"))
+                return false;
+            Data = FromBytes(bytes);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    struct TKeyLess {
+        bool operator()(const TTrayIconKey& a, const TTrayIconKey& b) const
+        {
+            return a.Window != b.Window ? std::less<HWND>()(a.Window, b.Window) : a.ID < b.ID;
+        }
+    };
+
+    // Changing a window's flags takes it off the screen; a shown window comes back.
+    static void SetTopLevelFlag(HWND Window, Qt::WindowType Flag, bool On)
+    {
+        TWinControl* control = FindControl(Window);
+        QWidget* frame = control ? FrameWidgetOf(control) : nullptr;
+        QWidget* widget = frame ? frame->window() : nullptr;
+        if (!widget || widget->windowFlags().testFlag(Flag) == On)
+            return;
+        bool visible = widget->isVisible();
+        widget->setWindowFlag(Flag, On);
+        if (visible)
+            widget->show();
+    }
+
+    std::map<TTrayIconKey, QSystemTrayIcon*, TKeyLess> FTrayIcons;
+};
+
+} // namespace
+
+TUIServices& QtUIServices()
+{
+    static TQtUIServices* services = new TQtUIServices;
+    return *services;
+}

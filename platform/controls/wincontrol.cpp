@@ -1,0 +1,511 @@
+// TWinControl: the window's life (creation when needed, destruction,
+// recreation), children, showing, bounds and the client area, and the message
+// map shared by all windows. Keys and focus are in wincontrol_keys.cpp, painting
+// in wincontrol_paint.cpp, alignment in wincontrol_align.cpp.
+#include <QApplication>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/winapi.h"
+#include "platform/core/sysutils.h"
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl()
+{
+    Destroying();
+    // Children go with their parent, the last first; each leaves the list itself.
+    while (!FControls.empty()) {
+        TControl* child = FControls.back();
+        delete child;
+        if (!FControls.empty() && FControls.back() == child)
+            FControls.pop_back();
+    }
+    DestroyHandle();
+    if (FParent)
+        FParent->RemoveControl(this);
+}
+
+// ---------------------------------------------------------------------------
+// The window
+
+HWND TWinControl::Handle()
+{
+    if (!FHandle)
+        CreateHandle();
+    return FHandle;
+}
+
+void TWinControl::CreateHandle()
+{
+    if (FHandle)
+        return;
+    if (!FParent && !IsTopLevel())
+        throw EInvalidOperation(Format("Control '%s' has no parent window", {Name()}));
+    if (FParent)
+        FParent->HandleNeeded();
+    if (FHandle)
+        return;
+    FControlState |= csCreating;
+    try {
+        CreateWnd();
+    } catch (...) {
+        FControlState &= ~csCreating;
+        throw;
+    }
+    FControlState &= ~csCreating;
+}
+
+void TWinControl::CreateParams(TCreateParams& Params)
+{
+    Params.Caption = Caption();
+    Params.X = FLeft;
+    Params.Y = FTop;
+    Params.Width = FWidth;
+    Params.Height = FHeight;
+    Params.Style = FParent ? (WS_CHILD | WS_CLIPSIBLINGS) : WS_POPUP;
+    Params.ExStyle = 0;
+    if (FTabStop)
+        Params.Style |= WS_TABSTOP;
+}
+
+int TWinControl::BorderWidthForParams()
+{
+    TCreateParams params;
+    CreateParams(params);
+    return (params.ExStyle & WS_EX_CLIENTEDGE) ? 2 : (params.Style & WS_BORDER) ? 1 : 0;
+}
+
+void TWinControl::CreateWnd()
+{
+    EnsureControlsRuntime();
+    TCreateParams params;
+    CreateParams(params);
+    QWidget* parentClient = FParent ? ClientWidgetOf(FParent) : nullptr;
+    FWindow = std::make_unique<TWindowData>(this, params, parentClient);
+    FHandle = AllocateWindowHandle(this);
+    FWindow->Frame->setEnabled(Enabled());
+    // Stack the new window under the later siblings that have windows already.
+    if (FParent) {
+        auto self = std::find(FParent->FControls.begin(), FParent->FControls.end(), this);
+        for (auto it = self == FParent->FControls.end() ? self : self + 1; it != FParent->FControls.end();
+             ++it)
+            if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(*it))) {
+                FWindow->Frame->stackUnder(frame);
+                break;
+            }
+        FWindow->Frame->setVisible(Visible());
+    }
+    Perform(CM_CURSORCHANGED, 0, 0);
+    FLastClientSize = TSize{-1, -1};
+    ClientSizeMayHaveChanged();
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!FHandle)
+        return;
+    for (TControl* child : FControls)
+        if (auto* win = dynamic_cast<TWinControl*>(child))
+            win->DestroyHandle();
+    FControlState |= csDestroyingHandle;
+    DestroyWnd();
+    FControlState &= ~csDestroyingHandle;
+}
+
+void TWinControl::DestroyWnd()
+{
+    RunGuarded(this, [&] { Perform(WM_DESTROY, 0, 0); });
+    const HWND wnd = FHandle;
+    FHandle = nullptr;
+    FreeWindowHandle(wnd);
+    FWindow.reset();
+    FLastClientSize = TSize{-1, -1};
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (!FHandle)
+        return;
+    const bool wasFocused = Focused();
+    DestroyHandle();
+    UpdateControlState();
+    if (!FHandle)
+        HandleNeeded();
+    if (wasFocused && FHandle)
+        ::SetFocus(FHandle);
+}
+
+void TWinControl::UpdateControlState()
+{
+    const bool parentShowing = FParent ? FParent->FShowing : IsTopLevel();
+    const bool showing = Visible() && parentShowing && !(ComponentState() & csDestroying);
+    if (showing != FShowing || (showing && !FHandle))
+        SetShowing(showing);
+    for (TControl* child : FControls)
+        if (auto* win = dynamic_cast<TWinControl*>(child))
+            win->UpdateControlState();
+}
+
+void TWinControl::SetShowing(bool Value)
+{
+    FShowing = Value;
+    if (Value && !FHandle)
+        CreateHandle();
+    UpdateShowing();
+}
+
+void TWinControl::UpdateShowing()
+{
+    if (FWindow && FParent)
+        FWindow->Frame->setVisible(Visible());
+}
+
+// ---------------------------------------------------------------------------
+// Children
+
+TControl* TWinControl::Controls(int Index) const
+{
+    if (Index < 0 || Index >= ControlCount())
+        throw EListError(Format(SysConst::SListIndexError, {Index}));
+    return FControls[static_cast<size_t>(Index)];
+}
+
+void TWinControl::InsertControl(TControl* AControl)
+{
+    if (!AControl || AControl->FParent == this)
+        return;
+    if (AControl == this)
+        throw EInvalidOperation("A control cannot have itself as its parent");
+    FControls.push_back(AControl);
+    AControl->FParent = this;
+    auto* win = dynamic_cast<TWinControl*>(AControl);
+    if (win)
+        InsertTabOrder(win);
+    AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    if (win)
+        win->UpdateControlState();
+    AlignControl(AControl);
+}
+
+void TWinControl::RemoveControl(TControl* AControl)
+{
+    if (!AControl || AControl->FParent != this)
+        return;
+    if (auto* win = dynamic_cast<TWinControl*>(AControl)) {
+        win->RemoveFocus(true);
+        win->DestroyHandle();
+        RemoveTabOrder(win);
+        win->FShowing = false;
+    }
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), AControl), FControls.end());
+    AControl->FParent = nullptr;
+    Realign();
+}
+
+bool TWinControl::ContainsControl(const TControl* Control) const
+{
+    for (const TControl* c = Control; c; c = c->Parent())
+        if (c == this)
+            return true;
+    return false;
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled) const
+{
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* child = *it;
+        if (child->Visible() && (AllowDisabled || child->Enabled()) && child->BoundsRect().Contains(Pos))
+            return child;
+    }
+    return nullptr;
+}
+
+void TWinControl::SetChildOrder(TControl* Child, int Order)
+{
+    auto it = std::find(FControls.begin(), FControls.end(), Child);
+    if (it == FControls.end())
+        return;
+    FControls.erase(it);
+    Order = std::clamp(Order, 0, ControlCount());
+    FControls.insert(FControls.begin() + Order, Child);
+    if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(Child))) {
+        if (Order == ControlCount() - 1)
+            frame->raise();
+        else if (Order == 0)
+            frame->lower();
+    }
+    AlignControl(Child);
+}
+
+// ---------------------------------------------------------------------------
+// Bounds and the client area
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (!StoreBounds(ALeft, ATop, AWidth, AHeight))
+        return;
+    ApplyBounds();
+    RequestAlign();
+}
+
+void TWinControl::ApplyBounds()
+{
+    if (FWindow) {
+        if (FParent)
+            FWindow->Frame->setGeometry(FLeft, FTop, FWidth, FHeight);
+        else {
+            FWindow->Frame->move(FLeft, FTop);
+            FWindow->Frame->resize(std::max(FWidth, 1), std::max(FHeight, 1));
+        }
+        FWindow->Layout();
+    }
+    ClientSizeMayHaveChanged();
+}
+
+void TWinControl::ClientSizeMayHaveChanged()
+{
+    const TRect client = ClientRect();
+    const TSize size{client.Width(), client.Height()};
+    if (size == FLastClientSize)
+        return;
+    FLastClientSize = size;
+    if (FWindow)
+        Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
+    else
+        Realign();
+}
+
+TRect TWinControl::ClientRect() const
+{
+    if (FWindow)
+        return Rect(0, 0, FWindow->ClientInFrame.Width(), FWindow->ClientInFrame.Height());
+    const int b = const_cast<TWinControl*>(this)->BorderWidthForParams();
+    return Rect(0, 0, std::max(FWidth - 2 * b, 0), std::max(FHeight - 2 * b, 0));
+}
+
+TPoint TWinControl::ClientOrigin() const
+{
+    if (FWindow && FWindow->Client) {
+        const QPoint origin = FWindow->Client->mapToGlobal(QPoint(0, 0));
+        return TPoint{origin.x(), origin.y()};
+    }
+    const int b = const_cast<TWinControl*>(this)->BorderWidthForParams();
+    TPoint origin{FLeft + b, FTop + b};
+    if (FParent) {
+        const TPoint parent = FParent->ClientOrigin();
+        origin.X += parent.X;
+        origin.Y += parent.Y;
+    }
+    return origin;
+}
+
+void TWindowAdapter::FrameMoved(TWinControl* Control, int Left, int Top)
+{
+    Control->FLeft = Left;
+    Control->FTop = Top;
+}
+
+void TWindowAdapter::FrameResized(TWinControl* Control, int Width, int Height)
+{
+    if (Width == Control->FWidth && Height == Control->FHeight)
+        return;
+    Control->FWidth = Width;
+    Control->FHeight = Height;
+    if (Control->FWindow)
+        Control->FWindow->Layout();
+    Control->ClientSizeMayHaveChanged();
+}
+
+void TWinControl::SetEnabled(bool Value)
+{
+    TControl::SetEnabled(Value);
+    if (FWindow)
+        FWindow->Frame->setEnabled(Value);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+void TWinControl::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_SETFOCUS:
+        if (TCustomForm* form = GetParentForm(this))
+            if (!form->SetFocusedControl(this))
+                return;
+        break;
+    case WM_KILLFOCUS:
+        if (ControlState() & csFocusing)
+            return;
+        break;
+    default:
+        break;
+    }
+    TControl::WndProc(Message);
+}
+
+void TWinControl::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_PAINT:
+        WMPaint(Message);
+        break;
+    case WM_ERASEBKGND:
+        WMEraseBkgnd(Message);
+        break;
+    case WM_SIZE:
+        WMSize(Message);
+        break;
+    case WM_SETFOCUS:
+        WMSetFocus(Message);
+        break;
+    case WM_KILLFOCUS:
+        WMKillFocus(Message);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        WMKeyDown(Message);
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        WMKeyUp(Message);
+        break;
+    case WM_CHAR:
+        WMChar(Message);
+        break;
+    case WM_SETCURSOR:
+        WMSetCursor(Message);
+        break;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+        CNKeyDown(Message);
+        break;
+    case CM_DIALOGKEY:
+        CMDialogKey(Message);
+        break;
+    case CM_CTL3DCHANGED:
+        CMCtl3DChanged(Message);
+        break;
+    case CM_VISIBLECHANGED:
+        UpdateControlState();
+        break;
+    case CM_ENABLEDCHANGED:
+        if (!Enabled() && Focused())
+            RemoveFocus(false);
+        Invalidate();
+        break;
+    case CM_CURSORCHANGED:
+        ApplyControlCursor(this);
+        break;
+    case CM_ENTER:
+        DoEnter();
+        break;
+    case CM_EXIT:
+        DoExit();
+        break;
+    case CM_FONTCHANGED:
+        FontChanged();
+        NotifyChildrenFontChanged();
+        break;
+    case CM_COLORCHANGED:
+        ColorChanged();
+        NotifyChildrenColorChanged();
+        break;
+    default:
+        TControl::Dispatch(Message);
+        break;
+    }
+}
+
+void TWinControl::DefaultHandler(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_RBUTTONUP:
+        // The platform asks for the context menu when the right button comes up.
+        if (FHandle) {
+            const TPoint screen = ClientToScreen(PointFromLParam(Message.LParam));
+            Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), PointToLParam(screen.X, screen.Y));
+        }
+        break;
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+        // Unhandled: the parent window's turn.
+        if (FParent)
+            Message.Result = FParent->Perform(Message.Msg, Message.WParam, Message.LParam);
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // The menu key asks for the context menu when it comes up; Shift+F10 when it goes down.
+        if (LOWORD(Message.WParam) == VK_APPS && FHandle)
+            Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(-1, -1));
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (LOWORD(Message.WParam) == VK_F10 && GetKeyState(VK_SHIFT) < 0 && FHandle)
+            Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(-1, -1));
+        break;
+    case WM_IME_COMPOSITION:
+        DefaultImeComposition(this, Message);
+        break;
+    default:
+        break;
+    }
+}
+
+void TWinControl::WMSize(TMessage&)
+{
+    Realign();
+    if (!(ComponentState() & csLoading))
+        Resize();
+}
+
+void TWinControl::WMSetCursor(TMessage& Message)
+{
+    ApplyControlCursor(this);
+    Message.Result = 1;
+}
+
+void TWinControl::CMCtl3DChanged(TMessage&) {}
+
+void TWinControl::NotifyChildrenFontChanged()
+{
+    for (TControl* child : std::vector<TControl*>(FControls))
+        child->Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TWinControl::NotifyChildrenColorChanged()
+{
+    for (TControl* child : std::vector<TControl*>(FControls))
+        child->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Lookups
+
+TWinControl* FindVCLWindow(const TPoint& Pos)
+{
+    QWidget* widget = QApplication::widgetAt(Pos.X, Pos.Y);
+    return widget ? ControlOfWidget(widget) : nullptr;
+}
+
+TCustomForm* GetParentForm(const TControl* Control)
+{
+    const TControl* top = Control;
+    while (top && top->Parent())
+        top = top->Parent();
+    return const_cast<TCustomForm*>(dynamic_cast<const TCustomForm*>(top));
+}
+
+TCustomForm* ValidParentForm(const TControl* Control)
+{
+    TCustomForm* form = GetParentForm(Control);
+    if (!form)
+        throw EInvalidOperation(
+            Format("Control '%s' has no parent window", {Control ? Control->Name() : ""}));
+    return form;
+}

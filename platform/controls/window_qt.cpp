@@ -1,0 +1,557 @@
+// The widgets behind a control's window: the frame (border, scroll bars, the
+// top-level window of a form) and the client area, and the translation of the
+// toolkit's events into messages: one event, one delivery through WndProc.
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+#include "platform/controls/controls_qt.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/winapi.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/qtcanvas_qt.h"
+
+namespace {
+
+std::vector<QObject*>& EventStack()
+{
+    static std::vector<QObject*> stack;
+    return stack;
+}
+
+QColor ToQColor(TColor Color)
+{
+    const TColor rgb = ColorToRGB(Color);
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+WPARAM MouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers)
+{
+    WPARAM keys = 0;
+    if (Buttons & Qt::LeftButton)
+        keys |= MK_LBUTTON;
+    if (Buttons & Qt::RightButton)
+        keys |= MK_RBUTTON;
+    if (Buttons & Qt::MiddleButton)
+        keys |= MK_MBUTTON;
+    if (Modifiers & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (Modifiers & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    return keys;
+}
+
+// The control that gets mouse input aimed at Control: the one holding the capture.
+TWinControl* MouseTarget(TWinControl* Control)
+{
+    if (TWinControl* captured = FindControl(GetCapture()))
+        return captured;
+    return Control;
+}
+
+void DeliverMouseEvent(TWinControl* Control, QMouseEvent* Event)
+{
+    TWinControl* target = MouseTarget(Control);
+    const QPoint global = Event->globalPosition().toPoint();
+    TPoint point{Event->position().toPoint().x(), Event->position().toPoint().y()};
+    if (target != Control)
+        point = target->ScreenToClient(TPoint{global.x(), global.y()});
+    UINT msg = WM_MOUSEMOVE;
+    if (Event->type() != QEvent::MouseMove) {
+        UINT base;
+        switch (Event->button()) {
+        case Qt::LeftButton:
+            base = WM_LBUTTONDOWN;
+            break;
+        case Qt::RightButton:
+            base = WM_RBUTTONDOWN;
+            break;
+        case Qt::MiddleButton:
+            base = WM_MBUTTONDOWN;
+            break;
+        default:
+            return;
+        }
+        if (Event->type() == QEvent::MouseButtonRelease)
+            msg = base + 1;
+        else if (Event->type() == QEvent::MouseButtonDblClick && (target->ControlStyle() & csDoubleClicks))
+            msg = base + 2;
+        else
+            msg = base;
+    }
+    const HWND wnd = target->Handle();
+    const WPARAM keys = MouseKeys(Event->buttons(), Event->modifiers());
+    if (msg == WM_MOUSEMOVE && !GetCapture())
+        SendMessage(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELONG(HTCLIENT, WM_MOUSEMOVE));
+    SendMessage(wnd, msg, keys, MAKELPARAM(point.X, point.Y));
+}
+
+int GPaintDepth = 0;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Event scopes
+
+TEventScope::TEventScope(QObject* Object)
+{
+    EventStack().push_back(Object);
+}
+
+TEventScope::~TEventScope()
+{
+    EventStack().pop_back();
+}
+
+bool TEventScope::Busy(const QObject* Object)
+{
+    for (const QObject* busy : EventStack())
+        for (const QObject* o = busy; o; o = o->parent())
+            if (o == Object)
+                return true;
+    return false;
+}
+
+bool InToolkitPaint()
+{
+    return GPaintDepth > 0;
+}
+
+// Wheel turns over a window (or its scroll bars) become WM_MOUSEWHEEL for it.
+void DeliverWheelEvent(TWinControl* Control, QWheelEvent* Event)
+{
+    int delta = Event->angleDelta().y();
+    if (delta == 0)
+        return;
+    delta = std::clamp(delta, -32768, 32767);
+    TWinControl* target = MouseTarget(Control);
+    const QPoint global = Event->globalPosition().toPoint();
+    const WPARAM keys = MouseKeys(Event->buttons(), Event->modifiers());
+    SendMessage(target->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(keys), delta),
+                MAKELPARAM(global.x(), global.y()));
+}
+
+// ---------------------------------------------------------------------------
+// The frame
+
+TFrameWidget::TFrameWidget(TWinControl* AControl, QWidget* AParent)
+    : QWidget(AParent, AParent ? Qt::Widget : Qt::Window), Control(AControl)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+bool TFrameWidget::event(QEvent* Event)
+{
+    if (!Control)
+        return QWidget::event(Event);
+    TEventScope scope(this);
+    TWinControl* control = Control;
+    switch (Event->type()) {
+    case QEvent::Close:
+        // The window manager asks: the form decides (WM_CLOSE).
+        Event->ignore();
+        RunGuarded(control, [&] { SendMessage(control->Handle(), WM_CLOSE, 0, 0); });
+        return true;
+    case QEvent::Resize:
+        if (isWindow() && Event->spontaneous())
+            RunGuarded(control, [&] { TWindowAdapter::FrameResized(control, width(), height()); });
+        break;
+    case QEvent::Move:
+        if (isWindow() && Event->spontaneous())
+            RunGuarded(control, [&] { TWindowAdapter::FrameMoved(control, x(), y()); });
+        break;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        if (auto* form = dynamic_cast<TCustomForm*>(control)) {
+            const bool activate = Event->type() == QEvent::WindowActivate;
+            RunGuarded(control, [&] {
+                if (activate)
+                    form->Activate();
+                else
+                    form->Deactivate();
+            });
+        }
+        break;
+    case QEvent::WindowStateChange:
+        if (auto* form = dynamic_cast<TCustomForm*>(control)) {
+            const Qt::WindowStates state = windowState();
+            const TWindowState now = state & Qt::WindowMinimized   ? wsMinimized
+                                     : state & Qt::WindowMaximized ? wsMaximized
+                                                                   : wsNormal;
+            RunGuarded(control, [&] {
+                // The user minimised the window: the form hears it as the system
+                // command, which it may handle otherwise (hiding instead).
+                if (now == wsMinimized && form->WindowState() != wsMinimized)
+                    SendMessage(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+                else
+                    form->SetWindowState(now);
+            });
+        }
+        break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        Event->accept();
+        RunGuarded(control, [&] { DeliverKeyEvent(control, Event); });
+        return true;
+    case QEvent::Wheel:
+        Event->accept();
+        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        // The border: no client input, and none for the parent either.
+        Event->accept();
+        return true;
+    default:
+        break;
+    }
+    return QWidget::event(Event);
+}
+
+void TFrameWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), ToQColor(clBtnFace));
+    TWindowData* data = Control ? TWindowAdapter::Data(Control) : nullptr;
+    if (!data)
+        return;
+    const int w = width();
+    const int h = height();
+    if (data->ExStyle & WS_EX_CLIENTEDGE) {
+        // A sunken edge: shadow above and left, light below and right, twice.
+        painter.setPen(ToQColor(clBtnShadow));
+        painter.drawLine(0, 0, w - 2, 0);
+        painter.drawLine(0, 0, 0, h - 2);
+        painter.setPen(ToQColor(clBtnHighlight));
+        painter.drawLine(0, h - 1, w - 1, h - 1);
+        painter.drawLine(w - 1, 0, w - 1, h - 1);
+        painter.setPen(ToQColor(cl3DDkShadow));
+        painter.drawLine(1, 1, w - 3, 1);
+        painter.drawLine(1, 1, 1, h - 3);
+        painter.setPen(ToQColor(cl3DLight));
+        painter.drawLine(1, h - 2, w - 2, h - 2);
+        painter.drawLine(w - 2, 1, w - 2, h - 2);
+    } else if (data->Style & WS_BORDER) {
+        painter.setPen(ToQColor(clWindowFrame));
+        painter.drawRect(0, 0, w - 1, h - 1);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The client area
+
+TClientWidget::TClientWidget(TWinControl* AControl, QWidget* AParent) : QWidget(AParent), Control(AControl)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+}
+
+bool TClientWidget::event(QEvent* Event)
+{
+    if (!Control) {
+        // The control has let go of this window; what is still queued for it is dropped.
+        if (Event->type() == PostedMessageEventType())
+            return true;
+        return QWidget::event(Event);
+    }
+    TEventScope scope(this);
+    TWinControl* control = Control;
+    switch (Event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        // Handled here: the toolkit must not pass it on to the parent's widgets.
+        Event->accept();
+        RunGuarded(control, [&] { DeliverMouseEvent(control, static_cast<QMouseEvent*>(Event)); });
+        return true;
+    case QEvent::Wheel:
+        Event->accept();
+        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
+        return true;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        Event->accept();
+        RunGuarded(control, [&] { DeliverKeyEvent(control, Event); });
+        return true;
+    case QEvent::InputMethod:
+        Event->accept();
+        RunGuarded(control, [&] { DeliverInputMethodEvent(control, Event); });
+        return true;
+    case QEvent::ShortcutOverride:
+        return QWidget::event(Event);
+    case QEvent::FocusIn:
+        RunGuarded(control, [&] { FocusGainedFromToolkit(control); });
+        return true;
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(Event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason)
+            RunGuarded(control, [&] { FocusLostFromToolkit(control, true); });
+        return true;
+    }
+    case QEvent::Enter:
+        RunGuarded(control, [&] { control->Perform(CM_MOUSEENTER, 0, 0); });
+        return true;
+    case QEvent::Leave:
+        RunGuarded(control, [&] { control->Perform(CM_MOUSELEAVE, 0, 0); });
+        return true;
+    case QEvent::Timer:
+        if (DeliverTimer(control, static_cast<QTimerEvent*>(Event)->timerId()))
+            return true;
+        break;
+    case QEvent::ContextMenu:
+        // Menus come from WM_RBUTTONUP; only the keyboard's menu key asks here.
+        if (static_cast<QContextMenuEvent*>(Event)->reason() == QContextMenuEvent::Keyboard)
+            RunGuarded(control, [&] {
+                SendMessage(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
+                            MAKELPARAM(-1, -1));
+            });
+        return true;
+    default:
+        if (Event->type() == PostedMessageEventType()) {
+            DeliverPostedMessage(control, Event);
+            return true;
+        }
+        break;
+    }
+    return QWidget::event(Event);
+}
+
+QVariant TClientWidget::inputMethodQuery(Qt::InputMethodQuery Query) const
+{
+    if (Query == Qt::ImEnabled)
+        return testAttribute(Qt::WA_InputMethodEnabled);
+    if (Query == Qt::ImCursorRectangle || Query == Qt::ImAnchorRectangle) {
+        TPoint caret;
+        if (Control && CaretOwnedBy(TWindowAdapter::HandleOf(Control), caret))
+            return QRect(caret.X, caret.Y, 1, CaretHeight());
+        return QRect(0, 0, 1, height());
+    }
+    return QWidget::inputMethodQuery(Query);
+}
+
+void TClientWidget::paintEvent(QPaintEvent* Event)
+{
+    QPainter painter(this);
+    if (!Control) {
+        painter.fillRect(Event->rect(), Qt::white);
+        return;
+    }
+    TEventScope scope(this);
+    ++GPaintDepth;
+    TWinControl* control = Control;
+    const HWND wnd = TWindowAdapter::HandleOf(control);
+    TWindowData* data = TWindowAdapter::Data(control);
+    if (control->Showing())
+        data->PaintInvalid();
+    --GPaintDepth;
+    // A handler may have destroyed the window while painting.
+    if (!Control || FindControl(wnd) != control)
+        return;
+    data = TWindowAdapter::Data(control);
+    for (const QRect& r : Event->region())
+        painter.drawImage(r, data->Buffer, r);
+    DrawCaretOverlay(control, painter);
+}
+
+// ---------------------------------------------------------------------------
+// Window data
+
+TWindowData::TWindowData(TWinControl* AControl, const TCreateParams& Params, QWidget* ParentClient)
+    : Control(AControl), Style(Params.Style), ExStyle(Params.ExStyle)
+{
+    BorderWidth = (ExStyle & WS_EX_CLIENTEDGE) ? 2 : (Style & WS_BORDER) ? 1 : 0;
+    Frame = new TFrameWidget(AControl, ParentClient);
+    Client = new TClientWidget(AControl, Frame);
+    if (ParentClient)
+        Frame->setGeometry(Params.X, Params.Y, std::max(Params.Width, 0), std::max(Params.Height, 0));
+    else {
+        Frame->setWindowTitle(QString::fromUtf8(Params.Caption.c_str()));
+        Frame->move(Params.X, Params.Y);
+        Frame->resize(std::max(Params.Width, 1), std::max(Params.Height, 1));
+    }
+    Layout();
+}
+
+TWindowData::~TWindowData()
+{
+    ReleaseWidgets();
+}
+
+void TWindowData::Layout()
+{
+    const int w = std::max(Control->Width(), 0);
+    const int h = std::max(Control->Height(), 0);
+    const int b = std::min({BorderWidth, w / 2, h / 2});
+    TRect inner{b, b, w - b, h - b};
+    TRect client = inner;
+    const int cx = GetSystemMetrics(SM_CXVSCROLL);
+    const int cy = GetSystemMetrics(SM_CYHSCROLL);
+    const bool vShown = Bars[1].Shown;
+    const bool hShown = Bars[0].Shown;
+    const bool leftBar = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    if (vShown) {
+        if (leftBar)
+            client.Left = std::min(client.Left + cx, client.Right);
+        else
+            client.Right = std::max(client.Right - cx, client.Left);
+    }
+    if (hShown)
+        client.Bottom = std::max(client.Bottom - cy, client.Top);
+    ClientInFrame = client;
+    Client->setGeometry(client.Left, client.Top, client.Width(), client.Height());
+    if (Bars[1].Bar) {
+        const int x = leftBar ? inner.Left : client.Right;
+        Bars[1].Bar->setGeometry(x, inner.Top, std::min(cx, inner.Width()), client.Height());
+        Bars[1].Bar->setVisible(vShown);
+    }
+    if (Bars[0].Bar) {
+        Bars[0].Bar->setGeometry(client.Left, client.Bottom, client.Width(), std::min(cy, inner.Height()));
+        Bars[0].Bar->setVisible(hShown);
+    }
+    if (vShown && hShown) {
+        if (!Corner) {
+            Corner = new QWidget(Frame);
+            Corner->setAutoFillBackground(true);
+            QPalette palette = Corner->palette();
+            palette.setColor(QPalette::Window, ToQColor(clBtnFace));
+            Corner->setPalette(palette);
+        }
+        Corner->setGeometry(leftBar ? inner.Left : client.Right, client.Bottom, cx, cy);
+        Corner->show();
+    } else if (Corner)
+        Corner->hide();
+    ResizeBuffer();
+}
+
+void TWindowData::ResizeBuffer()
+{
+    const QSize size(std::max(ClientInFrame.Width(), 1), std::max(ClientInFrame.Height(), 1));
+    if (!Buffer.isNull() && Buffer.size() == size)
+        return;
+    // The canvas's drawing objects outlive the pixels they draw on.
+    TFont font;
+    TPen pen;
+    TBrush brush;
+    const bool keep = BufferCanvas != nullptr;
+    if (keep) {
+        font.Assign(BufferCanvas->Font());
+        pen.Assign(BufferCanvas->Pen());
+        brush.Assign(BufferCanvas->Brush());
+    }
+    BufferCanvas.reset();
+    Buffer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    const TColor color = Control->Color();
+    Buffer.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
+    BufferCanvas = std::make_unique<TQtCanvas>(&Buffer, 96, 96);
+    if (keep) {
+        BufferCanvas->SetFont(&font);
+        BufferCanvas->SetPen(&pen);
+        BufferCanvas->SetBrush(&brush);
+    }
+    // A new size repaints the whole client area.
+    Invalid = QRegion(0, 0, ClientInFrame.Width(), ClientInFrame.Height());
+    EraseNeeded = true;
+    if (Client)
+        Client->update();
+}
+
+void TWindowData::PaintInvalid()
+{
+    if (Painting || Invalid.isEmpty() || !BufferCanvas)
+        return;
+    const QRect bounds = Invalid.boundingRect() & QRect(QPoint(0, 0), Buffer.size());
+    const bool erase = EraseNeeded;
+    Invalid = QRegion();
+    EraseNeeded = false;
+    if (bounds.isEmpty())
+        return;
+    TWinControl* control = Control;
+    const HWND wnd = TWindowAdapter::HandleOf(control);
+    TCanvas* canvas = BufferCanvas.get();
+    canvas->SetWindowOrgEx(0, 0);
+    canvas->SetViewportOrgEx(0, 0);
+    const TRect clip{bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1};
+    canvas->SelectClipRect(&clip);
+    Painting = true;
+    TWindowAdapter::SetPaintCanvas(control, canvas);
+    RunGuarded(control, [&] {
+        if (erase)
+            control->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas), 0);
+        if (FindControl(wnd) == control)
+            control->Perform(WM_PAINT, 0, 0);
+    });
+    // The handler may have destroyed the window (and this data with it).
+    if (FindControl(wnd) != control)
+        return;
+    TWindowAdapter::SetPaintCanvas(control, nullptr);
+    canvas->SelectClipRect(nullptr);
+    Painting = false;
+}
+
+void TWindowData::ReleaseWidgets()
+{
+    BufferCanvas.reset();
+    if (!Frame)
+        return;
+    for (auto& timer : Timers)
+        Client->killTimer(timer.second);
+    Timers.clear();
+    Frame->Control = nullptr;
+    Client->Control = nullptr;
+    TFrameWidget* frame = Frame;
+    Frame = nullptr;
+    Client = nullptr;
+    Corner = nullptr;
+    Bars[0].Bar = nullptr;
+    Bars[1].Bar = nullptr;
+    if (TEventScope::Busy(frame)) {
+        // Deleting a widget inside its own event would pull it from under the toolkit.
+        frame->hide();
+        frame->setParent(nullptr);
+        frame->deleteLater();
+    } else
+        delete frame;
+}
+
+// ---------------------------------------------------------------------------
+// Access for the rest of platform/
+
+QWidget* ClientWidgetOf(TWinControl* Control)
+{
+    TWindowData* data = Control ? TWindowAdapter::Data(Control) : nullptr;
+    return data ? data->Client : nullptr;
+}
+
+QWidget* FrameWidgetOf(TWinControl* Control)
+{
+    TWindowData* data = Control ? TWindowAdapter::Data(Control) : nullptr;
+    return data ? data->Frame : nullptr;
+}
+
+TWindowData* WindowDataOf(TWinControl* Control)
+{
+    return Control ? TWindowAdapter::Data(Control) : nullptr;
+}
+
+TWinControl* ControlOfWidget(QWidget* Widget)
+{
+    for (QWidget* w = Widget; w; w = w->parentWidget()) {
+        if (auto* client = dynamic_cast<TClientWidget*>(w))
+            return client->Control;
+        if (auto* frame = dynamic_cast<TFrameWidget*>(w))
+            return frame->Control;
+    }
+    return nullptr;
+}

@@ -1,0 +1,294 @@
+// What bullets, hot spots and rules write and read: their RVF header fields
+// (with the document's image lists, warnings and options), their RTF, HTML and
+// plain text.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "document/rvfmisc.h"
+#include "document/rvitem.h"
+#include "document/rvitemfmt.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/imagelist.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/testrvdata.h"
+
+namespace {
+
+// A document that hands out one image list (tag 7) and keeps RVF settings.
+class TReadingData : public TTestRVData {
+public:
+    TReadingData()
+    {
+        Images.SetTag(7);
+        for (int i = 0; i < 3; ++i)
+            Images.AddPixels(TPixelBuffer(16, 16));
+    }
+    TCustomImageList* RVFImageListNeeded(int ImageListTag) override
+    {
+        return ImageListTag == 7 ? &Images : nullptr;
+    }
+    TRVFOptions GetRVFOptions() override { return RVFOptions; }
+    TRVFWarnings GetRVFWarnings() override { return Warnings; }
+    void SetRVFWarnings(TRVFWarnings Value) override { Warnings = Value; }
+
+    TImageList Images{nullptr};
+    TRVFOptions RVFOptions;
+    TRVFWarnings Warnings;
+};
+
+template <class T> bool ReadHeader(T& Item, const AnsiString& Tail, TCustomRVData* Data)
+{
+    TRVFLineCursor P(Tail);
+    return Item.ReadRVFHeader(P, Data);
+}
+
+AnsiString Written(const std::function<void(TStream&)>& Write)
+{
+    TMemoryStream Stream;
+    Write(Stream);
+    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+} // namespace
+
+TEST(BulletRVF, HeaderTailRoundTrip)
+{
+    TReadingData Data;
+    TRVBulletItemInfo Bullet(nullptr, 2, &Data.Images, rvvaBaseline);
+    EXPECT_EQ(Bullet.SaveRVFHeaderTail(&Data), "7 2");
+
+    TRVBulletItemInfo Read(nullptr);
+    ASSERT_TRUE(ReadHeader(Read, "7 2", &Data));
+    EXPECT_EQ(Read.ImageList, &Data.Images);
+    EXPECT_EQ(Read.ImageIndex, 2);
+    EXPECT_TRUE(Data.Warnings.Empty());
+
+    TRVHotspotItemInfo Hotspot(nullptr, 1, 2, &Data.Images, rvvaBaseline);
+    EXPECT_EQ(Hotspot.SaveRVFHeaderTail(&Data), "7 1 2");
+}
+
+TEST(BulletRVF, MissingFieldsRejectTheRecord)
+{
+    TReadingData Data;
+    TRVBulletItemInfo Bullet(nullptr);
+    EXPECT_FALSE(ReadHeader(Bullet, "", &Data));
+    EXPECT_FALSE(ReadHeader(Bullet, "7", &Data));
+    EXPECT_FALSE(ReadHeader(Bullet, "7 x", &Data));
+    // An image list the document does not know: the item keeps none.
+    EXPECT_TRUE(ReadHeader(Bullet, "99 5", &Data));
+    EXPECT_EQ(Bullet.ImageList, nullptr);
+    EXPECT_EQ(Bullet.ImageIndex, 5);
+}
+
+TEST(BulletRVF, ImageIndexBeyondTheList)
+{
+    TReadingData Data;
+    TRVBulletItemInfo Bullet(nullptr);
+    EXPECT_FALSE(ReadHeader(Bullet, "7 3", &Data));
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwConvLargeImageIdx));
+
+    Data.Warnings = TRVFWarnings();
+    Data.RVFOptions.Include(rvfoConvLargeImageIdxToZero);
+    TRVBulletItemInfo Converted(nullptr);
+    EXPECT_TRUE(ReadHeader(Converted, "7 3", &Data));
+    EXPECT_EQ(Converted.ImageIndex, 0);
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwConvLargeImageIdx));
+}
+
+TEST(HotspotRVF, HotImageDefaultsToTheImage)
+{
+    TReadingData Data;
+    TRVHotspotItemInfo Hotspot(nullptr);
+    ASSERT_TRUE(ReadHeader(Hotspot, "7 1", &Data));
+    EXPECT_EQ(Hotspot.HotImageIndex, 1);
+    EXPECT_FALSE(Hotspot.GetBoolValueEx(rvbpHotColdJump, nullptr));
+
+    ASSERT_TRUE(ReadHeader(Hotspot, "7 1 2", &Data));
+    EXPECT_EQ(Hotspot.HotImageIndex, 2);
+    EXPECT_FALSE(ReadHeader(Hotspot, "7 1 z", &Data));
+    EXPECT_FALSE(ReadHeader(Hotspot, "7 1 3", &Data)); // beyond the list
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwConvLargeImageIdx));
+}
+
+TEST(BulletRVF, DataLinesAreTheNameAndExtraProperties)
+{
+    TRVBulletItemInfo Bullet(nullptr);
+    AnsiString Name;
+    TRVFReadMode Mode = rmText;
+    TRVFReadState State = rstData;
+    EXPECT_TRUE(Bullet.ReadRVFLine("bullet name", nullptr, 0, 0, 3, Name, Mode, State));
+    EXPECT_TRUE(Bullet.ReadRVFLine("spacing=4", nullptr, 0, 1, 3, Name, Mode, State));
+    EXPECT_TRUE(Bullet.ReadRVFLine("vshift=-3", nullptr, 0, 2, 3, Name, Mode, State));
+    EXPECT_EQ(Name, "bullet name");
+    EXPECT_EQ(Bullet.Spacing, 4);
+    EXPECT_EQ(Bullet.VShift, -3);
+}
+
+TEST(BreakRVF, HeaderTail)
+{
+    TRVBreakItemInfo Rule(nullptr, 3, rvbs3d, clRed);
+    EXPECT_EQ(Rule.SaveRVFHeaderTail(nullptr), "255 2 3");
+
+    TRVBreakItemInfo Read(nullptr);
+    ASSERT_TRUE(ReadHeader(Read, "255 2 3", nullptr));
+    EXPECT_EQ(Read.Color, clRed);
+    EXPECT_EQ(Read.Style, rvbs3d);
+    EXPECT_EQ(Read.LineWidth, 3);
+
+    // No tail: a one-pixel line in the colour of text style 0.
+    ASSERT_TRUE(ReadHeader(Read, "", nullptr));
+    EXPECT_EQ(Read.Color, clNone);
+    EXPECT_EQ(Read.Style, rvbsLine);
+    EXPECT_EQ(Read.LineWidth, 1);
+    ASSERT_TRUE(ReadHeader(Read, "\r\n", nullptr));
+    EXPECT_EQ(Read.LineWidth, 1);
+
+    EXPECT_FALSE(ReadHeader(Read, "255 2", nullptr));
+    EXPECT_FALSE(ReadHeader(Read, "red 2 3", nullptr));
+}
+
+TEST(BreakRTF, BorderedEmptyParagraph)
+{
+    TRVBreakItemInfo Rule(nullptr, 2, rvbsLine, clRed);
+    TRVColorList Colors;
+    Colors.AddUnique(clBlue);
+    Rule.FillRTFTables(&Colors, nullptr, nullptr);
+    ASSERT_EQ(Colors.Count(), 2);
+    EXPECT_EQ(Colors[1], clRed);
+
+    auto RTF = [&](int Level) {
+        return Written([&](TStream& s) {
+            Rule.SaveRTF(s, nullptr, 0, "", 15, Level, &Colors, nullptr, nullptr, nullptr, nullptr);
+        });
+    };
+    EXPECT_EQ(RTF(0), "\\pard\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf1\\par\\pard");
+    EXPECT_EQ(RTF(1),
+              "\\pard\\intbl\\itap1\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf1\\par\\pard\\intbl\\itap1");
+    EXPECT_EQ(RTF(3), "\\pard\\itap3\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf1\\par\\pard\\itap3");
+
+    // clNone is never entered and writes colour 0.
+    Rule.Color = clNone;
+    Rule.FillRTFTables(&Colors, nullptr, nullptr);
+    EXPECT_EQ(Colors.Count(), 2);
+    EXPECT_NE(RTF(0).find("\\brdrcf0\\"), AnsiString::npos);
+}
+
+TEST(BreakHTML, RuleWithAndWithoutCSS)
+{
+    TRVBreakItemInfo Rule(nullptr, 2, rvbsLine, clRed);
+    int Counter = 0;
+    auto HTML = [&](bool UseCSS, TRVSaveOptions Options) {
+        return Written([&](TStream& s) {
+            Rule.SaveToHTML(s, nullptr, 0, "", "", "", Counter, clNone, Options, UseCSS, nullptr);
+        });
+    };
+    EXPECT_EQ(HTML(false, {}), "<HR noshade size=2>");
+    EXPECT_EQ(HTML(true, {}), "<HR noshade size=2 style='{color : #FF0000}'>");
+    EXPECT_EQ(HTML(false, {rvsoForceNonTextCSS}), "<HR noshade size=2 style='{color : #FF0000}'>");
+    Rule.Color = clNone;
+    EXPECT_EQ(HTML(true, {}), "<HR noshade size=2>");
+}
+
+TEST(BreakText, RowOfCharacters)
+{
+    TRVBreakItemInfo Thin(nullptr, 1, rvbsLine, clNone);
+    EXPECT_EQ(Thin.AsText(0, nullptr, "", "", false, false), "-");
+    EXPECT_EQ(Thin.AsText(-5, nullptr, "", "", false, false), "-");
+    TRVBreakItemInfo Thick(nullptr, 3, rvbsLine, clNone);
+    EXPECT_EQ(Thick.AsText(5, nullptr, "", "", false, false), "=====");
+    // A text item has no text of its own as an item: the store holds it.
+    TRVTextItemInfo Text(nullptr);
+    EXPECT_EQ(Text.AsText(80, nullptr, "abc", "", false, false), "");
+}
+
+// ---------------------------------------------------------------------------
+// Bullet images in RTF and HTML
+
+namespace {
+
+// A document whose RTF options can be set.
+class TRTFData : public TReadingData {
+public:
+    TRVRTFOptions GetRTFOptions() override { return RTFOptions; }
+    TRVRTFOptions RTFOptions;
+};
+
+} // namespace
+
+TEST(BulletRTF, BitmapPicture)
+{
+    TRTFData Data;
+    Data.RTFOptions.Include(rvrtfSaveBitmapDefault);
+    TRVBulletItemInfo Bullet(nullptr, 1, &Data.Images, rvvaBaseline);
+    const AnsiString RTF = Written([&](TStream& s) {
+        Bullet.SaveRTF(s, &Data, 0, "", 7.5, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+    });
+    // Goal sizes at 15 twips per pixel, whatever the scale passed.
+    const AnsiString Head = "{\\pict\\dibitmap0\\wbmwidthbytes";
+    ASSERT_EQ(RTF.compare(0, Head.size(), Head), 0) << RTF.substr(0, 80);
+    EXPECT_NE(RTF.find("\\picw16\\pich16\\picwgoal240\\pichgoal240 "), AnsiString::npos);
+    EXPECT_EQ(RTF.back(), '}');
+    // The body starts with the bitmap's info header (40 = 28 00 00 00), not the file header.
+    const size_t Body = RTF.find("pichgoal240 ") + 12;
+    EXPECT_EQ(RTF.substr(Body, 8), "28000000");
+}
+
+TEST(BulletRTF, MetafilePictureAndNothingForBadImages)
+{
+    TRTFData Data;
+    TRVBulletItemInfo Bullet(nullptr, 0, &Data.Images, rvvaBaseline);
+    const AnsiString RTF = Written([&](TStream& s) {
+        Bullet.SaveRTF(s, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+    });
+    EXPECT_EQ(RTF.rfind("{\\pict\\wmetafile1\\picw16\\pich16 ", 0), 0u) << RTF.substr(0, 60);
+    EXPECT_EQ(RTF.back(), '}');
+
+    Bullet.ImageIndex = 3;
+    EXPECT_EQ(Written([&](TStream& s) {
+                  Bullet.SaveRTF(s, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+              }),
+              "");
+    TRVBulletItemInfo NoList(nullptr);
+    EXPECT_EQ(Written([&](TStream& s) {
+                  NoList.SaveRTF(s, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+              }),
+              "");
+}
+
+TEST(BulletHTML, EachImageIsWrittenOncePerColour)
+{
+    TempDir Dir;
+    TRTFData Data;
+    TRVList Bullets;
+    TRVBulletItemInfo First(nullptr, 1, &Data.Images, rvvaBaseline);
+    TRVHotspotItemInfo Second(nullptr, 1, 2, &Data.Images, rvvaBaseline);
+    int Counter = 0;
+    const AnsiString Path = Dir.Path() + "/";
+    auto HTML = [&](TRVBulletItemInfo& Item, TColor Back, TRVSaveOptions Options) {
+        return Written([&](TStream& s) {
+            Item.SaveToHTML(s, &Data, 0, "", Path, "img", Counter, Back, Options, false, &Bullets);
+        });
+    };
+    EXPECT_EQ(HTML(First, clWhite, {}), "<IMG src=\"img1.jpg\">");
+    EXPECT_EQ(HTML(Second, clWhite, {rvsoImageSizes}), "<IMG width=16 height=16 src=\"img1.jpg\">");
+    EXPECT_EQ(Bullets.Count(), 1);
+    EXPECT_EQ(HTML(First, clYellow, {rvsoNoHypertextImageBorders}), "<IMG border=0 src=\"img2.jpg\">");
+    EXPECT_EQ(Bullets.Count(), 2);
+    EXPECT_EQ(Counter, 2);
+    EXPECT_FALSE(Dir.Read("img1.jpg").empty());
+    EXPECT_FALSE(Dir.Read("img2.jpg").empty());
+}
+
+TEST(BulletHTML, VerticalShiftAsCSS)
+{
+    TempDir Dir;
+    TRTFData Data;
+    TRVBulletItemInfo Bullet(nullptr, 0, &Data.Images, rvvaBaseline);
+    Bullet.VShift = 50;
+    int Counter = 0;
+    const AnsiString HTML = Written([&](TStream& s) {
+        Bullet.SaveToHTML(s, &Data, 0, "", Dir.Path() + "/", "b", Counter, clNone, {}, true, nullptr);
+    });
+    EXPECT_EQ(HTML, "<IMG  style=\"{vertical-align : 8}\" src=\"b1.jpg\">");
+}

@@ -1,0 +1,366 @@
+// The item base and the intermediate bases: item options, capability answers,
+// checkpoints, extra properties with their RVF lines, the rectangular item's
+// header field and CSS, and the style renumbering of items.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/rvfmisc.h"
+#include "document/rvitem.h"
+#include "document/rvstr.h"
+#include "platform/core/streams.h"
+
+namespace {
+
+AnsiString ExtraLines(TRVNonTextItemInfo& Item)
+{
+    TMemoryStream Stream;
+    Item.SaveRVFExtraProperties(Stream);
+    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+// A rectangular item with a picture height, as pictures have.
+class TTallItem : public TRVRectItemInfo {
+public:
+    using TRVRectItemInfo::TRVRectItemInfo;
+    int GetImageHeight(TRVStyle*) const override { return ImageHeight; }
+    int ImageHeight = 40;
+};
+
+} // namespace
+
+TEST(ItemOptions, SettersKeepTheLineOptionsExclusive)
+{
+    TRVTextItemInfo Item(nullptr);
+    Item.SetPageBreakBefore(true);
+    Item.SetSameAsPrev(true);
+    EXPECT_TRUE(Item.GetSameAsPrev());
+    EXPECT_FALSE(Item.GetPageBreakBefore());
+    EXPECT_FALSE(Item.GetBR());
+
+    Item.SetBR(true);
+    EXPECT_TRUE(Item.GetBR());
+    EXPECT_FALSE(Item.GetSameAsPrev());
+
+    Item.SetPageBreakBefore(true);
+    EXPECT_TRUE(Item.GetPageBreakBefore());
+    EXPECT_FALSE(Item.GetBR());
+    Item.SetPageBreakBefore(false);
+    EXPECT_TRUE(Item.ItemOptions.Empty());
+
+    Item.SetSameAsPrev(true);
+    Item.SetSameAsPrev(false);
+    EXPECT_TRUE(Item.ItemOptions.Empty());
+    // The Unicode flag is not a line option and survives every setter.
+    Item.ItemOptions.Include(rvioUnicode);
+    Item.SetSameAsPrev(true);
+    Item.SetBR(true);
+    Item.SetPageBreakBefore(true);
+    EXPECT_TRUE(Item.ItemOptions.Contains(rvioUnicode));
+}
+
+TEST(ItemOptions, BRIsRefusedForFullWidthItems)
+{
+    TRVBreakItemInfo Break(nullptr, 1, rvbsLine, clNone);
+    Break.SetSameAsPrev(true);
+    Break.SetBR(true);
+    EXPECT_FALSE(Break.GetBR());
+    EXPECT_TRUE(Break.GetSameAsPrev()); // a refused BR changes nothing else
+
+    TRVBulletItemInfo Bullet(nullptr);
+    Bullet.SetSameAsPrev(true);
+    Bullet.SetBR(true);
+    EXPECT_TRUE(Bullet.GetBR());
+    EXPECT_FALSE(Bullet.GetSameAsPrev());
+    Bullet.SetBR(false);
+    EXPECT_FALSE(Bullet.GetBR());
+}
+
+TEST(ItemOptions, ParagraphAndBorderStarts)
+{
+    TRVTextItemInfo Item(nullptr);
+    EXPECT_TRUE(Item.ParaStart(false));
+    EXPECT_TRUE(Item.CanBeBorderStart());
+
+    Item.SetSameAsPrev(true);
+    EXPECT_FALSE(Item.ParaStart(true));
+    EXPECT_FALSE(Item.ParaStart(false));
+    EXPECT_FALSE(Item.CanBeBorderStart());
+
+    Item.SetBR(true);
+    EXPECT_TRUE(Item.ParaStart(true));
+    EXPECT_FALSE(Item.ParaStart(false));
+    EXPECT_FALSE(Item.CanBeBorderStart());
+}
+
+TEST(ItemBase, ConstructionAndCapabilities)
+{
+    TRVTextItemInfo Text(nullptr);
+    EXPECT_EQ(Text.StyleNo, 0);
+    EXPECT_EQ(Text.DrawItemNo, -1);
+    EXPECT_EQ(Text.Checkpoint, nullptr);
+    EXPECT_FALSE(Text.GetBoolValue(rvbpFullWidth));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpValid));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Text.GetBoolValue(rvbpResizable));
+    EXPECT_TRUE(Text.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+    EXPECT_FALSE(Text.GetBoolValueEx(rvbpJump, nullptr));
+
+    TRVBreakItemInfo Break(nullptr);
+    EXPECT_TRUE(Break.GetBoolValue(rvbpFullWidth));
+    EXPECT_FALSE(Break.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Break.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+
+    TRVRectItemInfo Rect(nullptr);
+    EXPECT_EQ(Rect.Spacing, 1);
+    EXPECT_EQ(Rect.GetBorderWidth(), 1);
+    EXPECT_EQ(Rect.GetBorderHeight(), 1);
+}
+
+TEST(ItemBase, MinWidthScalesToTheDevice)
+{
+    TRVTextItemInfo Item(nullptr);
+    EXPECT_EQ(Item.GetMinWidth(nullptr, nullptr, nullptr), 20);
+    TRVScreenAndDevice sad{96, 96, 600, 600, 0, 0};
+    EXPECT_EQ(Item.GetMinWidth(&sad, nullptr, nullptr), 125);
+
+    int HShift = 7, Desc = 7;
+    Item.OnDocWidthChange(100, nullptr, false, nullptr, nullptr, nullptr, HShift, Desc, false);
+    EXPECT_EQ(HShift, 0);
+    EXPECT_EQ(Desc, 1);
+
+    std::unique_ptr<TRVDrawLineInfo> dli(Item.CreatePrintingDrawItem(nullptr, sad));
+    EXPECT_EQ(dli->Width, 0);
+    EXPECT_FALSE(dli->InitSplit());
+}
+
+TEST(ItemBase, AssignCopiesTheClassesOwnFields)
+{
+    TRVHotspotItemInfo Source(nullptr, 2, 3, nullptr, rvvaMiddle);
+    Source.ParaNo = 4;
+    Source.ItemOptions.Include(rvioBR);
+    Source.Spacing = 0;
+    Source.DeleteProtect = true;
+    Source.Tag = TRVTag(9);
+
+    TRVHotspotItemInfo Copy(nullptr);
+    Copy.Assign(&Source);
+    EXPECT_EQ(Copy.StyleNo, rvsHotspot);
+    EXPECT_EQ(Copy.ParaNo, 4);
+    EXPECT_TRUE(Copy.GetBR());
+    EXPECT_EQ(Copy.ImageIndex, 2);
+    EXPECT_EQ(Copy.HotImageIndex, 3);
+    EXPECT_EQ(Copy.VAlign, rvvaMiddle);
+    EXPECT_EQ(Copy.Spacing, 0);
+    EXPECT_TRUE(Copy.DeleteProtect);
+    EXPECT_EQ(Copy.Tag, TRVTag(0)); // tags are not part of Assign
+
+    // From a class that lacks the fields only the base fields come over.
+    TRVBreakItemInfo Break(nullptr, 3, rvbs3d, clRed);
+    Break.ParaNo = 1;
+    Copy.Assign(&Break);
+    EXPECT_EQ(Copy.StyleNo, rvsBreak);
+    EXPECT_EQ(Copy.ParaNo, 1);
+    EXPECT_EQ(Copy.HotImageIndex, 3);
+    EXPECT_FALSE(Copy.DeleteProtect); // a non-text source brings its own flag
+}
+
+TEST(Checkpoints, AssignCopiesNameEventAndTagOnly)
+{
+    TRVCPInfo Other;
+    TRVCPInfo Source;
+    Source.Name = "anchor";
+    Source.RaiseEvent = true;
+    Source.Tag = TRVTag(AnsiString("tag text"));
+    Source.Next = &Other;
+    Source.ItemNo = 5;
+
+    std::unique_ptr<TRVCPInfo> Copy(Source.CreateCopy(true));
+    EXPECT_EQ(Copy->Name, "anchor");
+    EXPECT_TRUE(Copy->RaiseEvent);
+    EXPECT_EQ(Copy->Tag, Source.Tag);
+    EXPECT_EQ(Copy->Next, nullptr);
+    EXPECT_EQ(Copy->ItemInfo, nullptr);
+    EXPECT_EQ(Copy->ItemNo, -1);
+}
+
+TEST(Checkpoints, AnItemFreesACheckpointItCarriesUnattached)
+{
+    // Run under LeakSanitizer: the carried checkpoint must go with the item.
+    auto* Item = new TRVTextItemInfo(nullptr);
+    Item->Checkpoint = new TRVCPInfo;
+    Item->Checkpoint->Name = "carried";
+    delete Item;
+
+    // An attached one belongs to the store's chain and stays.
+    TRVCPInfo Chained;
+    auto* Attached = new TRVTextItemInfo(nullptr);
+    Attached->Checkpoint = &Chained;
+    Chained.ItemInfo = Attached;
+    delete Attached;
+    EXPECT_EQ(Chained.Name, "");
+}
+
+TEST(ExtraProperties, NamesAreTheRVFNames)
+{
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShift), "vshift");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShiftAbs), "vshiftabs");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepImageWidth), "width");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepTransparentMode), "tmode");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepMinHeightOnPage), "minheightonpage");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepDeleteProtect), "unremovable");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepUnknown), "");
+    EXPECT_EQ(RVGetExtraItemProperty("spacing"), rvepSpacing);
+    EXPECT_EQ(RVGetExtraItemProperty("Spacing"), rvepUnknown);
+    EXPECT_EQ(RVGetExtraItemProperty(""), rvepUnknown);
+}
+
+TEST(ExtraProperties, RectItemWritesOnlyWhatDiffers)
+{
+    TRVRectItemInfo Item(nullptr);
+    EXPECT_EQ(Item.GetRVFExtraPropertyCount(), 0);
+    EXPECT_EQ(ExtraLines(Item), "");
+
+    Item.Spacing = 0;
+    EXPECT_EQ(Item.GetRVFExtraPropertyCount(), 1);
+    EXPECT_EQ(ExtraLines(Item), "spacing=0\r\n");
+
+    Item.DeleteProtect = true;
+    Item.VShift = -20;
+    Item.VShiftAbs = true;
+    EXPECT_EQ(Item.GetRVFExtraPropertyCount(), 4);
+    EXPECT_EQ(ExtraLines(Item), "unremovable=1\r\nvshift=-20\r\nvshiftabs=1\r\nspacing=0\r\n");
+}
+
+TEST(ExtraProperties, SetAndGetThroughTheItem)
+{
+    TRVRectItemInfo Item(nullptr);
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepSpacing, -4));
+    EXPECT_EQ(Item.Spacing, 0);
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepVShiftAbs, 7));
+    EXPECT_TRUE(Item.VShiftAbs);
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepDeleteProtect, 2));
+    EXPECT_TRUE(Item.DeleteProtect);
+    EXPECT_FALSE(Item.SetExtraIntProperty(rvepImageWidth, 50)); // pictures hold it, not this item
+
+    int Value = 0;
+    EXPECT_TRUE(Item.GetExtraIntProperty(rvepVShiftAbs, Value));
+    EXPECT_EQ(Value, 1);
+    EXPECT_FALSE(Item.GetExtraIntProperty(rvepTransparent, Value));
+
+    TRVTextItemInfo Text(nullptr);
+    EXPECT_FALSE(Text.SetExtraIntProperty(rvepSpacing, 3));
+}
+
+TEST(ExtraProperties, LinesReadFromFiles)
+{
+    TRVRectItemInfo Item(nullptr);
+    Item.SetExtraPropertyFromRVFStr("vshift=25");
+    EXPECT_EQ(Item.VShift, 25);
+    Item.SetExtraPropertyFromRVFStr("vshift=abc");
+    EXPECT_EQ(Item.VShift, 0);
+    Item.SetExtraPropertyFromRVFStr("VSHIFT=9");
+    EXPECT_EQ(Item.VShift, 0);
+    Item.SetExtraPropertyFromRVFStr("vshift 9");
+    EXPECT_EQ(Item.VShift, 0);
+    Item.SetExtraPropertyFromRVFStr("spacing=-8");
+    EXPECT_EQ(Item.Spacing, 0);
+    Item.SetExtraPropertyFromRVFStr("width=50"); // not held: skipped
+    Item.SetExtraPropertyFromRVFStr("=1");
+    Item.SetExtraPropertyFromRVFStr("");
+    Item.SetExtraPropertyFromRVFStr("unremovable=1=2"); // the value is all after the first "="
+    EXPECT_FALSE(Item.DeleteProtect);
+    Item.SetExtraPropertyFromRVFStr("unremovable=1");
+    EXPECT_TRUE(Item.DeleteProtect);
+}
+
+TEST(RectItem, VAlignInTheHeader)
+{
+    TRVRectItemInfo Item(nullptr);
+    Item.VAlign = rvvaMiddle;
+    EXPECT_EQ(Item.SaveRVFHeaderTail(nullptr), "1");
+
+    TRVFLineCursor Empty("");
+    EXPECT_TRUE(Item.ReadRVFHeader(Empty, nullptr));
+    EXPECT_EQ(Item.VAlign, rvvaBaseline);
+
+    Item.VAlign = rvvaMiddle;
+    TRVFLineCursor LineEnd("\r\n");
+    EXPECT_TRUE(Item.ReadRVFHeader(LineEnd, nullptr));
+    EXPECT_EQ(Item.VAlign, rvvaBaseline);
+
+    TRVFLineCursor One("1");
+    EXPECT_TRUE(Item.ReadRVFHeader(One, nullptr));
+    EXPECT_EQ(Item.VAlign, rvvaMiddle);
+
+    TRVFLineCursor Bad("x");
+    EXPECT_FALSE(Item.ReadRVFHeader(Bad, nullptr));
+    EXPECT_EQ(Item.VAlign, rvvaMiddle);
+}
+
+TEST(RectItem, VShiftCSS)
+{
+    TTallItem Item(nullptr);
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "");
+    Item.VShift = 50;
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align : 20");
+    Item.VShiftAbs = true;
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align : 50");
+    Item.VAlign = rvvaMiddle;
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "");
+    Item.VAlign = rvvaBaseline;
+    Item.ImageHeight = 0;
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "");
+}
+
+TEST(ItemStyles, MarkingSkipsNumbersOutsideTheMaps)
+{
+    TRVIntegerList UsedText(3, 0), UsedPara(2, 0), UsedList(1, 0);
+    TRVTextItemInfo Text(nullptr);
+    Text.StyleNo = 2;
+    Text.ParaNo = 1;
+    Text.MarkStylesInUse(&UsedText, &UsedPara, &UsedList);
+    EXPECT_EQ(UsedText[2], 1);
+    EXPECT_EQ(UsedPara[1], 1);
+
+    TRVTextItemInfo FromFile(nullptr);
+    FromFile.StyleNo = 70;
+    FromFile.ParaNo = -3;
+    FromFile.MarkStylesInUse(&UsedText, &UsedPara, &UsedList); // no out-of-range write
+    EXPECT_EQ(UsedText[0] + UsedText[1], 0);
+    EXPECT_EQ(UsedPara[0], 0);
+}
+
+TEST(ItemStyles, RenumberingKeepsNumbersOutsideTheMaps)
+{
+    // Styles 0 and 2 deleted: shift entries are (deleted below) + 1.
+    TRVIntegerList TextShift;
+    for (int v : {1, 2, 2, 3})
+        TextShift.Add(v);
+    TRVIntegerList ParaShift(2, 1);
+    ParaShift.Put(1, 2);
+
+    TRVTextItemInfo Text(nullptr);
+    Text.StyleNo = 3;
+    Text.ParaNo = 1;
+    Text.UpdateStyles(&TextShift, &ParaShift, nullptr);
+    EXPECT_EQ(Text.StyleNo, 1);
+    EXPECT_EQ(Text.ParaNo, 0);
+
+    Text.StyleNo = 99;
+    Text.ParaNo = 5;
+    Text.UpdateStyles(&TextShift, &ParaShift, nullptr);
+    EXPECT_EQ(Text.StyleNo, 99);
+    EXPECT_EQ(Text.ParaNo, 5);
+}
+
+TEST(WriterHelpers, ItemOptionsAndImageAttributes)
+{
+    TRVItemOptions Options{rvioBR, rvioPageBreakBefore, rvioUnicode};
+    EXPECT_EQ(RVFGetItemOptions(Options, false), 2 + 4 + 8);
+    EXPECT_EQ(RVFGetItemOptions(Options, true), 1 + 8);
+
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions(), 16, 16), " ");
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoNoHypertextImageBorders}, 16, 16), " border=0 ");
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoImageSizes}, 16, 16), " width=16 height=16 ");
+}

@@ -1,0 +1,623 @@
+// List markers: counter texts, the format of display strings, numbering over
+// mixed lists and levels (alone and in an item store), size, painting,
+// printing, RVF header fields, style numbers and plain text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "document/rvfmisc.h"
+#include "document/rvmarker.h"
+#include "document/rvprintsvc.h"
+#include "document/rvstyle.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/imagelist.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/support/testrvdata.h"
+
+// ---------------------------------------------------------------------------
+// Counter texts and format strings
+
+TEST(MarkerCounterText, RomanNumerals)
+{
+    EXPECT_EQ(RVGetListCounterText(1994, rvlstUpperRoman), "MCMXCIV");
+    EXPECT_EQ(RVGetListCounterText(1994, rvlstLowerRoman), "mcmxciv");
+    EXPECT_EQ(RVGetListCounterText(4000, rvlstUpperRoman), "MMMM");
+    EXPECT_EQ(RVGetListCounterText(0, rvlstUpperRoman), "?");
+    EXPECT_EQ(RVGetListCounterText(-3, rvlstLowerRoman), "?");
+    // Counters from files cannot make a numeral of millions of letters.
+    EXPECT_EQ(RVGetListCounterText(100000, rvlstUpperRoman), AnsiString(100, 'M'));
+    EXPECT_EQ(RVGetListCounterText(100001, rvlstUpperRoman), "100001");
+    EXPECT_EQ(RVGetListCounterText(INT_MAX, rvlstLowerRoman), "2147483647");
+}
+
+TEST(MarkerCounterText, LettersAndDecimals)
+{
+    EXPECT_EQ(RVGetListCounterText(1, rvlstLowerAlpha), "a");
+    EXPECT_EQ(RVGetListCounterText(26, rvlstLowerAlpha), "z");
+    EXPECT_EQ(RVGetListCounterText(27, rvlstLowerAlpha), "aa");
+    EXPECT_EQ(RVGetListCounterText(702, rvlstUpperAlpha), "ZZ");
+    EXPECT_EQ(RVGetListCounterText(703, rvlstLowerAlpha), "aaa");
+    EXPECT_EQ(RVGetListCounterText(0, rvlstLowerAlpha), "");
+    EXPECT_EQ(RVGetListCounterText(INT_MAX, rvlstUpperAlpha), "FXSHRXW");
+    EXPECT_EQ(RVGetListCounterText(-12, rvlstDecimal), "-12");
+    EXPECT_EQ(RVGetListCounterText(3, rvlstImageListCounter), "3");
+    EXPECT_EQ(RVGetListCounterText(3, rvlstBullet), "");
+    EXPECT_EQ(RVGetListCounterText(3, rvlstUnicodeBullet), "");
+}
+
+TEST(MarkerFormat, PlaceholdersOfTheLevelTexts)
+{
+    const AnsiString Texts[] = {"1", "2", "iii"};
+    EXPECT_EQ(RVFormatMarkerString("%0:s.%1:s.", Texts, 3), "1.2.");
+    EXPECT_EQ(RVFormatMarkerString("%s-%s-%s", Texts, 3), "1-2-iii");
+    EXPECT_EQ(RVFormatMarkerString("%1:s %s", Texts, 3), "2 iii"); // "%s" goes on after an index
+    EXPECT_EQ(RVFormatMarkerString("(%2:S)", Texts, 3), "(iii)");
+    EXPECT_EQ(RVFormatMarkerString("100%%", Texts, 3), "100%");
+    EXPECT_EQ(RVFormatMarkerString("%7:s|", Texts, 3), "|"); // a level not filled is empty
+}
+
+TEST(MarkerFormat, AnythingElseIsCopiedLiterally)
+{
+    const AnsiString Texts[] = {"1"};
+    EXPECT_EQ(RVFormatMarkerString("%d %x %n %p", Texts, 1), "%d %x %n %p");
+    EXPECT_EQ(RVFormatMarkerString("%256:s %99999999999:s", Texts, 1), "%256:s %99999999999:s");
+    EXPECT_EQ(RVFormatMarkerString("%0: %0:x %0 %-5s %", Texts, 1), "%0: %0:x %0 %-5s %");
+    EXPECT_EQ(RVFormatMarkerString("", Texts, 1), "");
+    // Never more than the 256 level texts, however many "%s" a file holds.
+    AnsiString Many;
+    for (int i = 0; i < 300; ++i)
+        Many += "%s";
+    AnsiString Rest;
+    for (int i = 256; i < 300; ++i)
+        Rest += "%s";
+    EXPECT_EQ(RVFormatMarkerString(Many, Texts, 1), "1" + Rest);
+}
+
+// ---------------------------------------------------------------------------
+// Numbering
+
+namespace {
+
+class MarkerNumbering : public testing::Test {
+protected:
+    // List 0: decimal levels "%0:s." and "%0:s.%1:s."; list 1: upper alpha "%0:s)".
+    void SetUp() override
+    {
+        TRVListInfo* Decimal = Style.ListStyles()->Add();
+        AddLevel(Decimal, rvlstDecimal, "%0:s.");
+        AddLevel(Decimal, rvlstDecimal, "%0:s.%1:s.");
+        TRVListInfo* Alpha = Style.ListStyles()->Add();
+        AddLevel(Alpha, rvlstUpperAlpha, "%0:s)");
+    }
+
+    static TRVListLevel* AddLevel(TRVListInfo* List, TRVListType Type, const AnsiString& Format)
+    {
+        TRVListLevel* Level = List->Levels()->Add();
+        Level->SetListType(Type);
+        Level->SetFormatString(Format);
+        return Level;
+    }
+    TRVListLevel* Level(int ListNo, int LevelNo)
+    {
+        return Style.ListStyles()->Items(ListNo)->Levels()->Items(LevelNo);
+    }
+
+    TRVMarkerItemInfo* Add(int ListNo, int LevelNo, bool Reset = false, int StartFrom = 0)
+    {
+        Owned.push_back(std::make_unique<TRVMarkerItemInfo>(nullptr, ListNo, LevelNo, StartFrom, Reset));
+        List.Add(Owned.back().get());
+        return Owned.back().get();
+    }
+    // Renumbers every list from its first marker.
+    std::vector<AnsiString> Shown()
+    {
+        std::vector<int> Done;
+        for (int i = 0; i < List.Count(); ++i) {
+            const int ListNo = List.Marker(i)->ListNo;
+            if (std::find(Done.begin(), Done.end(), ListNo) == Done.end()) {
+                Done.push_back(ListNo);
+                List.RecalcCounters(i, &Style);
+            }
+        }
+        std::vector<AnsiString> s;
+        for (int i = 0; i < List.Count(); ++i)
+            s.push_back(List.Marker(i)->DisplayString);
+        return s;
+    }
+
+    TRVStyle Style{nullptr};
+    TRVMarkerList List;
+    std::vector<std::unique_ptr<TRVMarkerItemInfo>> Owned;
+};
+
+using Strings = std::vector<AnsiString>;
+
+} // namespace
+
+TEST_F(MarkerNumbering, NestedLevels)
+{
+    Add(0, 0);
+    Add(0, 1);
+    Add(0, 1);
+    Add(0, 0);
+    EXPECT_EQ(Shown(), (Strings{"1.", "1.1.", "1.2.", "2."}));
+    EXPECT_EQ(List.Marker(2)->Counter, 2);
+}
+
+TEST_F(MarkerNumbering, LevelResetRestartsDeeperLevels)
+{
+    Add(0, 0);
+    Add(0, 1);
+    Add(0, 1);
+    Add(0, 0);
+    Add(0, 1);
+    EXPECT_EQ(Shown().back(), "2.1."); // rvloLevelReset is on by default
+
+    Level(0, 1)->SetOptions(TRVListLevelOptions{rvloContinuous});
+    EXPECT_EQ(Shown().back(), "2.3.");
+}
+
+TEST_F(MarkerNumbering, MissingParentShowsItsStartValue)
+{
+    Level(0, 0)->SetStartFrom(4);
+    Add(0, 1);
+    Add(0, 0);
+    EXPECT_EQ(Shown(), (Strings{"4.1.", "5."}));
+}
+
+TEST_F(MarkerNumbering, ListsCountApart)
+{
+    Add(0, 0);
+    Add(1, 0);
+    Add(0, 0);
+    Add(1, 0);
+    Add(1, 0);
+    Add(0, 1);
+    EXPECT_EQ(Shown(), (Strings{"1.", "A)", "2.", "B)", "C)", "2.1."}));
+    // Renumbering from a marker touches only its own list.
+    List.Marker(3)->Counter = 77;
+    List.Marker(2)->DisplayString = "unchanged";
+    List.RecalcCounters(3, &Style);
+    EXPECT_EQ(List.Marker(3)->Counter, 2);
+    EXPECT_EQ(List.Marker(2)->DisplayString, "unchanged");
+}
+
+TEST_F(MarkerNumbering, ResetAndStartFrom)
+{
+    Add(0, 0);
+    Add(0, 0, true, 5);
+    Add(0, 0);
+    EXPECT_EQ(Shown(), (Strings{"1.", "5.", "6."}));
+}
+
+TEST_F(MarkerNumbering, CountersFromFilesSaturate)
+{
+    Add(0, 0, true, INT_MAX);
+    Add(0, 0);
+    Add(0, 0);
+    EXPECT_EQ(Shown(), (Strings{"2147483647.", "2147483647.", "2147483647."}));
+}
+
+TEST_F(MarkerNumbering, LegalNumberingShowsParentsInDecimal)
+{
+    Level(0, 0)->SetListType(rvlstUpperRoman);
+    Level(0, 1)->SetOptions(TRVListLevelOptions{rvloLevelReset, rvloLegalStyleNumbering});
+    Add(0, 0);
+    Add(0, 0);
+    Add(0, 1);
+    EXPECT_EQ(Shown(), (Strings{"I.", "II.", "2.1."}));
+    Level(0, 1)->SetOptions(TRVListLevelOptions{rvloLevelReset});
+    EXPECT_EQ(Shown().back(), "II.1.");
+}
+
+TEST_F(MarkerNumbering, LevelsBeyondTheListAndTheTable)
+{
+    // Level 5 of a two-level list uses the last level; a level from a file far
+    // beyond the 256 texts of a display string is clamped, not written past it.
+    Add(0, 0);
+    Add(0, 5);
+    Add(0, 1000000);
+    Add(0, INT_MAX);
+    const Strings s = Shown();
+    EXPECT_EQ(s[1], "1.1.");
+    EXPECT_EQ(s[2], "1.1.");
+    EXPECT_EQ(s[3], "1.1.");
+    // A marker's own format may name any of the 256 texts.
+    Level(0, 1)->SetFormatString("%0:s|%5:s|%255:s|%256:s");
+    EXPECT_EQ(Shown()[1], "1|1||%256:s");
+}
+
+TEST_F(MarkerNumbering, BulletsAndMissingStyles)
+{
+    Level(1, 0)->SetListType(rvlstBullet);
+    Level(1, 0)->SetFormatString("\xB7");
+    Add(1, 0);
+    TRVMarkerItemInfo* Orphan = Add(9, 0);
+    Shown();
+    EXPECT_EQ(List.Marker(0)->DisplayString, "\xB7");
+    List.RecalcCounters(1, &Style);
+    EXPECT_EQ(Orphan->DisplayString, "");
+    EXPECT_EQ(Orphan->GetLevelInfo(&Style), nullptr);
+    EXPECT_EQ(RVGetLevelInfo(&Style, 0, -1), nullptr);
+    EXPECT_EQ(RVGetLevelInfo(nullptr, 0, 0), nullptr);
+    // Nothing to renumber from outside the list or at a list-less marker.
+    List.RecalcCounters(5, &Style);
+    List.RecalcCounters(-1, &Style);
+}
+
+TEST_F(MarkerNumbering, ListIndexCacheAndInsertion)
+{
+    TRVMarkerItemInfo* First = Add(0, 0);
+    TRVMarkerItemInfo* Third = Add(0, 0);
+    auto Second = std::make_unique<TRVMarkerItemInfo>(nullptr, 0, 0, 0, false);
+    List.InsertAfter(Second.get(), First);
+    EXPECT_EQ(List.IndexOf(Second.get()), 1);
+    EXPECT_EQ(Second->GetIndexInList(&List), 1);
+    EXPECT_EQ(Third->GetIndexInList(&List), 2);
+    List.Delete(0);
+    EXPECT_EQ(Third->GetIndexInList(&List), 1);
+    EXPECT_EQ(First->GetIndexInList(&List), -1);
+    EXPECT_EQ(First->GetIndexInList(nullptr), -1);
+    auto Head = std::make_unique<TRVMarkerItemInfo>(nullptr, 0, 0, 0, false);
+    List.InsertAfter(Head.get(), nullptr);
+    EXPECT_EQ(List.IndexOf(Head.get()), 0);
+    EXPECT_EQ(List.FindParentMarker(0), -1);
+    List.Clear();
+}
+
+TEST_F(MarkerNumbering, MarkersOfAStore)
+{
+    // Markers and text in a document; the markers list follows the items.
+    TTestRVData Data(&Style);
+    TRVMarkerList* Markers = Data.GetMarkers(true);
+    auto AddMarker = [&](int ListNo, int LevelNo) {
+        auto* Marker = new TRVMarkerItemInfo(&Data, ListNo, LevelNo, 0, false);
+        Marker->ParaNo = 0;
+        Data.AddItem("", Marker);
+        Markers->InsertAfter(Marker, Markers->Count() ? Markers->Marker(Markers->Count() - 1) : nullptr);
+        Data.AddNL("item text", 0, -1);
+    };
+    AddMarker(0, 0);
+    AddMarker(1, 0);
+    AddMarker(0, 1);
+    AddMarker(0, 1);
+    AddMarker(1, 0);
+    AddMarker(0, 0);
+    Markers->RecalcCounters(0, &Style);
+    Markers->RecalcCounters(1, &Style);
+    Strings s;
+    for (int i = 0; i < Data.GetItemCount(); ++i)
+        if (auto* M = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i)))
+            s.push_back(M->DisplayString);
+    EXPECT_EQ(s, (Strings{"1.", "A)", "1.1.", "1.2.", "B)", "2."}));
+    // Each marker is followed by its text on the same line.
+    EXPECT_TRUE(Data.GetItem(1)->GetSameAsPrev());
+
+    // Deleting a marker takes it out of the list; the rest renumber.
+    Data.DeleteItems(4, 2); // the marker "1.1." and its text
+    EXPECT_EQ(Markers->Count(), 5);
+    Markers->RecalcCounters(0, &Style);
+    EXPECT_EQ(Markers->Marker(2)->DisplayString, "1.1.");
+}
+
+// ---------------------------------------------------------------------------
+// Size, painting and printing
+
+namespace {
+
+class MarkerDrawing : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        TRVListInfo* List = Style.ListStyles()->Add();
+        Lvl = List->Levels()->Add();
+        Lvl->SetListType(rvlstDecimal);
+        Lvl->SetFormatString("%0:s.");
+        Lvl->Font()->SetColor(clRed);
+        Marker.DisplayString = "1.";
+    }
+
+    TRVStyle Style{nullptr};
+    TRVListLevel* Lvl = nullptr;
+    TRVMarkerItemInfo Marker{nullptr, 0, 0, 0, false};
+    TRecordingCanvas Canvas{400, 400};
+};
+
+class TViewer : public TRVPrintingViewer {
+public:
+    explicit TViewer(TRVStyle* AStyle) : Style(AStyle) {}
+    TRVStyle* GetPrintRVStyle() const override { return Style; }
+    TRVStyle* Style;
+};
+
+} // namespace
+
+TEST_F(MarkerDrawing, SizeByAlignment)
+{
+    // "1." is 14 pixels on the recording canvas; FirstIndent 10 leaves room 10.
+    auto Size = Marker.CalcSize(&Canvas, &Style, nullptr, false);
+    EXPECT_EQ(Size.ContentWidth, 14);
+    EXPECT_EQ(Size.Height, 13);
+    EXPECT_EQ(Size.Descent, 3);
+    EXPECT_EQ(Size.Width, 14);
+    EXPECT_EQ(Size.Offset, 0);
+    EXPECT_EQ(Size.MinWidth, 14);
+
+    Lvl->SetFirstIndent(30);
+    Size = Marker.CalcSize(&Canvas, &Style, nullptr, false);
+    EXPECT_EQ(Size.Width, 30);
+    EXPECT_EQ(Size.MinWidth, 30);
+
+    Lvl->SetMarkerAlignment(rvmaRight);
+    Size = Marker.CalcSize(&Canvas, &Style, nullptr, false);
+    EXPECT_EQ(Size.Width, 44);
+    EXPECT_EQ(Size.Offset, -14);
+    EXPECT_EQ(Size.ContentShift, 0);
+    Size = Marker.CalcSize(&Canvas, &Style, nullptr, true);
+    EXPECT_EQ(Size.Offset, 14);
+    EXPECT_EQ(Size.ContentShift, 30);
+
+    Lvl->SetMarkerAlignment(rvmaCenter);
+    Size = Marker.CalcSize(&Canvas, &Style, nullptr, false);
+    EXPECT_EQ(Size.Width, 37);
+    EXPECT_EQ(Size.Offset, -7);
+
+    // At printer resolution the indents scale; the text is measured on the device canvas.
+    const TRVScreenAndDevice sad{96, 96, 192, 192, 0, 0};
+    Size = Marker.CalcSize(&Canvas, &Style, &sad, false);
+    EXPECT_EQ(Size.MinWidth, 60);
+}
+
+TEST_F(MarkerDrawing, LayoutKeepsScreenSizesOnly)
+{
+    TTestRVData Data(&Style);
+    TRVDrawLineInfo dli;
+    int HShift = -1, Desc = -1;
+    Lvl->SetMarkerAlignment(rvmaRight);
+    Marker.OnDocWidthChange(500, &dli, false, &Canvas, &Data, nullptr, HShift, Desc, true);
+    EXPECT_EQ(dli.Width, 24);
+    EXPECT_EQ(dli.Height, 13);
+    EXPECT_EQ(dli.MarkerOffset, -14);
+    EXPECT_EQ(HShift, 0);
+    EXPECT_EQ(Desc, 3);
+    EXPECT_EQ(Marker.GetWidth(), 24);
+    EXPECT_EQ(Marker.GetHeight(), 13);
+    EXPECT_EQ(Marker.GetDescent(), 3);
+    EXPECT_EQ(Marker.GetLeftOverhang(), -14);
+    EXPECT_EQ(Marker.GetMinWidth(nullptr, &Canvas, &Data), 10);
+
+    const TRVScreenAndDevice sad{96, 96, 192, 192, 0, 0};
+    TRVDrawLineInfo Printed;
+    Marker.OnDocWidthChange(500, &Printed, true, &Canvas, &Data, &sad, HShift, Desc, true);
+    EXPECT_EQ(Printed.Width, 34);
+    EXPECT_EQ(Marker.GetWidth(), 24);
+}
+
+TEST_F(MarkerDrawing, PaintsItsTextAtTheMarkerOffset)
+{
+    TRVDrawLineInfo dli;
+    dli.MarkerOffset = -14;
+    Marker.Paint(100, 20, &Canvas, TRVItemDrawStates(), &Style, &dli);
+    const auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 1u);
+    EXPECT_EQ(Texts[0]->X, 86);
+    EXPECT_EQ(Texts[0]->Y, 20);
+    EXPECT_EQ(Texts[0]->TextUtf8(), "1.");
+    EXPECT_EQ(Texts[0]->Font.Color, clRed);
+    EXPECT_EQ(Texts[0]->Font.Name, "Arial");
+    EXPECT_FALSE(Texts[0]->Opaque);
+
+    // Nothing for a marker without a list or level.
+    Canvas.Clear();
+    TRVMarkerItemInfo NoList(nullptr, -1, 0, 0, false);
+    NoList.Paint(0, 0, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    TRVMarkerItemInfo NegativeLevel(nullptr, 0, -2, 0, false);
+    NegativeLevel.Paint(0, 0, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    EXPECT_EQ(Canvas.Count(), 0);
+}
+
+TEST_F(MarkerDrawing, UnicodeBulletsAndImages)
+{
+    Lvl->SetListType(rvlstUnicodeBullet);
+    Lvl->SetFormatStringW(u"\u2022");
+    Marker.Paint(5, 6, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 1u);
+    EXPECT_EQ(Texts[0]->Text, u"\u2022");
+    EXPECT_EQ(Marker.CalcSize(&Canvas, &Style, nullptr, false).ContentWidth, 7);
+
+    TImageList Images(nullptr, 12, 10);
+    for (int i = 0; i < 3; ++i)
+        Images.AddPixels(TPixelBuffer(12, 10));
+    Lvl->SetListType(rvlstImageListCounter);
+    Lvl->SetImageList(&Images);
+    Lvl->SetImageIndex(0);
+    Marker.Counter = 3;
+    Canvas.Clear();
+    Marker.Paint(5, 6, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Pixels).size(), 1u);
+    EXPECT_EQ(Marker.GetImageWidth(&Style), 12);
+    EXPECT_EQ(Marker.CalcSize(&Canvas, &Style, nullptr, false).Height, 10);
+    EXPECT_TRUE(Marker.GetBoolValueEx(rvbpPrintToBMP, &Style));
+    // A counter past the images draws nothing.
+    Marker.Counter = 4;
+    Canvas.Clear();
+    Marker.Paint(5, 6, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    Marker.Counter = INT_MAX;
+    Marker.Paint(5, 6, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    EXPECT_EQ(Canvas.Count(), 0);
+    Lvl->SetImageList(nullptr);
+}
+
+TEST_F(MarkerDrawing, PrintingUsesTheViewersStyleAndColourMode)
+{
+    TViewer Viewer(&Style);
+    const TRVScreenAndDevice sad{96, 96, 96, 96, 0, 0};
+    Marker.Print(&Canvas, 10, 10, 400, false, false, sad, &Viewer, nullptr, -1, rvcmBlackAndWhite, nullptr);
+    const auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 1u);
+    EXPECT_EQ(Texts[0]->Font.Color, clBlack);
+    EXPECT_FALSE(Marker.GetBoolValueEx(rvbpPrintToBMP, &Style)); // text markers print as text
+    EXPECT_TRUE(Marker.GetBoolValueEx(rvbpActualPrintSize, &Style));
+    EXPECT_TRUE(Marker.GetBoolValue(rvbpDrawingChangesFont));
+    EXPECT_TRUE(Marker.GetBoolValue(rvbpCanSaveUnicode));
+}
+
+// ---------------------------------------------------------------------------
+// Fields, styles and text
+
+TEST(MarkerItem, ConstructionAndAssign)
+{
+    TRVMarkerItemInfo Plain(nullptr);
+    EXPECT_EQ(Plain.Counter, 1);
+    EXPECT_EQ(Plain.ListNo, 0);
+    TRVMarkerItemInfo Source(nullptr, 2, 1, 7, true);
+    EXPECT_EQ(Source.StyleNo, rvsListMarker);
+    Source.Counter = 9;
+    Plain.Assign(&Source);
+    EXPECT_EQ(Plain.ListNo, 2);
+    EXPECT_EQ(Plain.Level, 1);
+    EXPECT_EQ(Plain.StartFrom, 7);
+    EXPECT_TRUE(Plain.Reset);
+    EXPECT_EQ(Plain.Counter, 1); // counters are the numbering's
+}
+
+TEST(MarkerItem, RVFHeaderTail)
+{
+    TRVMarkerItemInfo Marker(nullptr, 2, 1, 7, true);
+    EXPECT_EQ(Marker.SaveRVFHeaderTail(nullptr), "2 1 7 1");
+    TRVMarkerItemInfo Read(nullptr);
+    TRVFLineCursor P("3 0 -4 0");
+    ASSERT_TRUE(Read.ReadRVFHeader(P, nullptr));
+    EXPECT_EQ(Read.ListNo, 3);
+    EXPECT_EQ(Read.StartFrom, -4);
+    EXPECT_FALSE(Read.Reset);
+    TRVFLineCursor Short("3 0 1");
+    EXPECT_FALSE(Read.ReadRVFHeader(Short, nullptr));
+}
+
+TEST(MarkerItem, ListStyleNumbers)
+{
+    TRVMarkerItemInfo Marker(nullptr, 2, 0, 0, false);
+    TRVIntegerList UsedText(1, 0), UsedPara(1, 0), UsedList(3, 0);
+    Marker.MarkStylesInUse(&UsedText, &UsedPara, &UsedList);
+    EXPECT_EQ(UsedList[2], 1);
+    EXPECT_EQ(UsedPara[0], 1);
+    TRVIntegerList ListShift;
+    for (int v : {1, 2, 2})
+        ListShift.Add(v);
+    Marker.UpdateStyles(nullptr, nullptr, &ListShift);
+    EXPECT_EQ(Marker.ListNo, 1);
+    Marker.ListNo = 40;
+    Marker.MarkStylesInUse(&UsedText, &UsedPara, &UsedList);
+    Marker.UpdateStyles(nullptr, nullptr, &ListShift);
+    EXPECT_EQ(Marker.ListNo, 40);
+}
+
+TEST(MarkerItem, PlainTextAndRTFCounts)
+{
+    TRVStyle Style(nullptr);
+    TTestRVData Data(&Style);
+    TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
+    TRVMarkerItemInfo Marker(nullptr, 0, 0, 0, false);
+
+    // A Symbol-font bullet reads as "*".
+    Level->SetListType(rvlstBullet);
+    Level->Font()->SetName("Symbol");
+    Marker.DisplayString = "\xB7";
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "* ");
+    Marker.DisplayString = "\xDE";
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "=> ");
+    Level->Font()->SetName("Arial");
+    Marker.DisplayString = "1.";
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "1. ");
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, true), AnsiString("1\0.\0 \0", 6));
+
+    Level->SetListType(rvlstPicture);
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "* ");
+    Level->SetListType(rvlstUnicodeBullet);
+    Level->SetFormatStringW(u"o");
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "o ");
+    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, true), AnsiString("o\0 \0", 4));
+    EXPECT_EQ(Marker.AsText(80, nullptr, "", "", false, false), "");
+
+    // Only a restarting numbered marker needs an override entry of its own.
+    TRVIntegerList Overrides(1, 0);
+    Level->SetListType(rvlstDecimal);
+    Marker.FillRTFTables(nullptr, &Overrides, &Data);
+    EXPECT_EQ(Overrides[0], 0);
+    Marker.Reset = true;
+    Marker.FillRTFTables(nullptr, &Overrides, &Data);
+    EXPECT_EQ(Overrides[0], 1);
+    Level->SetListType(rvlstImageListCounter);
+    Marker.FillRTFTables(nullptr, &Overrides, &Data);
+    EXPECT_EQ(Overrides[0], 1);
+}
+
+// ---------------------------------------------------------------------------
+// HTML
+
+namespace {
+
+AnsiString HTMLOf(const std::function<void(TStream&)>& Write)
+{
+    TMemoryStream Stream;
+    Write(Stream);
+    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+} // namespace
+
+TEST(MarkerHTML, ListTagsBetweenMarkers)
+{
+    TRVStyle Style(nullptr);
+    TRVListInfo* Numbers = Style.ListStyles()->Add();
+    Numbers->Levels()->Add()->SetListType(rvlstDecimal);
+    Numbers->Levels()->Add()->SetListType(rvlstDecimal);
+    Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
+
+    TRVMarkerItemInfo First(nullptr, 0, 0, 0, false), Inner(nullptr, 0, 1, 0, false),
+        Other(nullptr, 1, 0, 0, false);
+    const AnsiString Open = HTMLOf([&](TStream& s) { First.SaveHTMLSpecial(s, nullptr, &Style, false); });
+    EXPECT_EQ(Open.rfind("<OL", 0), 0u);
+    EXPECT_EQ(Open.substr(Open.size() - 2), "\r\n");
+    const AnsiString Deeper = HTMLOf([&](TStream& s) { Inner.SaveHTMLSpecial(s, &First, &Style, false); });
+    EXPECT_EQ(Deeper.rfind("<OL", 0), 0u);
+    EXPECT_EQ(HTMLOf([&](TStream& s) { Inner.SaveHTMLSpecial(s, &Inner, &Style, false); }), "");
+    const AnsiString Switch = HTMLOf([&](TStream& s) { Other.SaveHTMLSpecial(s, &Inner, &Style, false); });
+    EXPECT_EQ(Switch.rfind("</OL></OL>\r\n<UL", 0), 0u) << Switch;
+    // A level from a file does not make millions of tags.
+    TRVMarkerItemInfo Deep(nullptr, 0, INT_MAX, 0, false);
+    const AnsiString Many = HTMLOf([&](TStream& s) { Deep.SaveHTMLSpecial(s, nullptr, &Style, false); });
+    EXPECT_LT(Many.size(), 256u * 64u);
+}
+
+TEST(MarkerHTML, MarkerAsText)
+{
+    TRVStyle Style(nullptr);
+    TTestRVData Data(&Style);
+    TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
+    Level->SetListType(rvlstDecimal);
+    Level->SetMarkerIndent(0);
+    Level->SetLeftIndent(0);
+    Level->SetFirstIndent(20);
+    TRVMarkerItemInfo Marker(nullptr, 0, 0, 0, false);
+    Marker.DisplayString = "<1>";
+    int Counter = 0;
+    auto HTML = [&](bool UseCSS, TRVSaveOptions Options) {
+        return HTMLOf([&](TStream& s) {
+            Marker.SaveToHTML(s, &Data, 0, "", "", "", Counter, clNone, Options, UseCSS, nullptr);
+        });
+    };
+    EXPECT_EQ(HTML(true, {}), ""); // markers become list tags unless written as text
+    const AnsiString CSS = HTML(true, {rvsoMarkersAsText});
+    EXPECT_EQ(CSS.rfind("<SPAN style=\"{", 0), 0u);
+    EXPECT_NE(CSS.find(" width: 20px;}\">&lt;1&gt;</SPAN>\r\n"), AnsiString::npos) << CSS;
+    const AnsiString Plain = HTML(false, {rvsoMarkersAsText});
+    EXPECT_NE(Plain.find("&lt;1&gt;"), AnsiString::npos);
+    EXPECT_EQ(Plain.substr(Plain.size() - 2), "\r\n");
+}

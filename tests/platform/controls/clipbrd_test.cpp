@@ -1,0 +1,240 @@
+// The clipboard: format numbers and MIME types, round trips of text, Unicode
+// text, RTF, a private format and a picture through the desktop's clipboard
+// (the offscreen one, in this process), and the grouping of writes between Open
+// and Close as the scripted services record it.
+#include <gtest/gtest.h>
+
+#include "platform/controls/clipbrd.h"
+#include "platform/controls/uiservices.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/picture.h"
+#include "tests/support/scriptedui.h"
+
+namespace
+{
+
+AnsiString Bytes(std::initializer_list<int> values)
+{
+    AnsiString s;
+    for (int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+TEST(ClipboardFormats, RegisteredNamesShareANumberIgnoringCase)
+{
+    unsigned rtf = RegisterClipboardFormat("Rich Text Format");
+    EXPECT_GE(rtf, CF_REGISTERED_FIRST);
+    EXPECT_EQ(RegisterClipboardFormat("RICH TEXT FORMAT"), rtf);
+    EXPECT_EQ(GetClipboardFormatName(rtf), "Rich Text Format");
+    EXPECT_NE(RegisterClipboardFormat("RollView Format"), rtf);
+    EXPECT_EQ(RegisterClipboardFormat(""), 0u);
+    EXPECT_EQ(GetClipboardFormatName(CF_TEXT), "");
+}
+
+TEST(ClipboardFormats, MimeTypes)
+{
+    EXPECT_EQ(ClipboardFormatMime(CF_TEXT), "text/plain");
+    EXPECT_EQ(ClipboardFormatMime(CF_UNICODETEXT), "text/plain");
+    EXPECT_EQ(ClipboardFormatMime(CF_BITMAP), "image/png");
+    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("Rich Text Format")), "text/rtf");
+    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("HTML Format")), "text/html");
+    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("RollView Format")), "application/x-rollview-rvf");
+    // Private names are lower-cased and escaped into a valid MIME subtype.
+    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("My Format_1")),
+              "application/x-kelvor-my_20format_5F1");
+    EXPECT_EQ(ClipboardFormatMime(17), "application/x-kelvor-format-17");
+}
+
+class DesktopClipboardTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { Clipboard()->Clear(); }
+    void TearDown() override { Clipboard()->Clear(); }
+};
+
+TEST_F(DesktopClipboardTest, TextRoundTrip)
+{
+    Clipboard()->SetAsText("line 1\nzwei \xC3\xA4\xE2\x82\xAC");
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+    EXPECT_FALSE(Clipboard()->HasFormat(RegisterClipboardFormat("Rich Text Format")));
+    EXPECT_EQ(Clipboard()->AsText(), "line 1\nzwei \xC3\xA4\xE2\x82\xAC");
+
+    // The platform hands out text as a zero-terminated block.
+    AnsiString block;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_TEXT, block));
+    EXPECT_EQ(block, AnsiString("line 1\nzwei \xC3\xA4\xE2\x82\xAC") + '\0');
+}
+
+TEST_F(DesktopClipboardTest, TextEndsAtItsFirstZeroByte)
+{
+    // The copy command puts its stream with a terminating zero on the clipboard.
+    const char copied[] = "first\r\nsecond\r\n\0";
+    Clipboard()->SetBuffer(CF_TEXT, copied, sizeof(copied) - 1);
+    EXPECT_EQ(Clipboard()->AsText(), "first\r\nsecond\r\n");
+    Clipboard()->SetAsText(AnsiString("a\0b", 3));
+    EXPECT_EQ(Clipboard()->AsText(), "a");
+}
+
+TEST_F(DesktopClipboardTest, UnicodeTextRoundTrip)
+{
+    // "A€" and a character outside the basic plane, little-endian, with the terminator.
+    AnsiString utf16 = Bytes({'A', 0, 0xAC, 0x20, 0x3D, 0xD8, 0x00, 0xDE, 0, 0});
+    Clipboard()->SetBuffer(CF_UNICODETEXT, utf16.data(), utf16.size());
+    AnsiString back;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_UNICODETEXT, back));
+    EXPECT_EQ(back, utf16);
+    EXPECT_EQ(Clipboard()->AsText(), "A\xE2\x82\xAC\xF0\x9F\x98\x80");
+
+    // Written as ANSI text, read as UTF-16.
+    Clipboard()->SetAsText("\xC3\xBC");
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_UNICODETEXT, back));
+    EXPECT_EQ(back, Bytes({0xFC, 0, 0, 0}));
+}
+
+TEST_F(DesktopClipboardTest, RtfAndAPrivateFormatKeepTheirBytes)
+{
+    unsigned rtf = RegisterClipboardFormat("Rich Text Format");
+    unsigned own = RegisterClipboardFormat("Kelvor Test Block");
+    AnsiString rtfText = "{\\rtf1\\ansi {\\b bold}\\par\n}";
+    AnsiString block = Bytes({4, 0, 0, 0, 0, 0xFF, 'R', 'V'});
+
+    Clipboard()->Open();
+    Clipboard()->SetBuffer(rtf, rtfText.data(), rtfText.size());
+    Clipboard()->SetBuffer(own, block.data(), block.size());
+    Clipboard()->SetAsText("plain");
+    Clipboard()->Close();
+
+    AnsiString data;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(rtf, data));
+    EXPECT_EQ(data, rtfText);
+    ASSERT_TRUE(Clipboard()->GetAsBytes(own, data));
+    EXPECT_EQ(data, block);
+    EXPECT_EQ(Clipboard()->AsText(), "plain");
+
+    std::vector<unsigned> formats = Clipboard()->Formats();
+    for (unsigned format : {CF_TEXT, CF_UNICODETEXT, rtf, own})
+        EXPECT_NE(std::find(formats.begin(), formats.end(), format), formats.end()) << format;
+}
+
+TEST_F(DesktopClipboardTest, AWriteOutsideOpenReplacesEverything)
+{
+    unsigned rtf = RegisterClipboardFormat("Rich Text Format");
+    Clipboard()->Open();
+    Clipboard()->SetAsText("text");
+    Clipboard()->SetBuffer(rtf, "{\\rtf1}", 7);
+    Clipboard()->Close();
+    ASSERT_TRUE(Clipboard()->HasFormat(rtf));
+
+    Clipboard()->SetAsText("only this");
+    EXPECT_FALSE(Clipboard()->HasFormat(rtf));
+    EXPECT_EQ(Clipboard()->AsText(), "only this");
+
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+    EXPECT_EQ(Clipboard()->AsText(), "");
+    AnsiString data = "untouched";
+    EXPECT_FALSE(Clipboard()->GetAsBytes(rtf, data));
+}
+
+TEST_F(DesktopClipboardTest, PictureRoundTrip)
+{
+    TBitmap bitmap;
+    TPixelBuffer pixels(3, 2, 0xFFFF0000u);
+    pixels.At(2, 1) = 0xFF0000FFu;
+    pixels.At(0, 1) = 0x00000000u; // transparent
+    bitmap.SetPixels(pixels);
+
+    Clipboard()->Assign(&bitmap);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+    AnsiString png;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_BITMAP, png));
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+
+    TBitmap back;
+    back.Assign(Clipboard());
+    ASSERT_EQ(back.Width(), 3);
+    ASSERT_EQ(back.Height(), 2);
+    EXPECT_EQ(back.Pixels().Pixels, pixels.Pixels);
+
+    TPicture picture;
+    picture.Assign(Clipboard());
+    ASSERT_NE(picture.Graphic(), nullptr);
+    EXPECT_EQ(picture.Width(), 3);
+}
+
+TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
+{
+    Clipboard()->SetAsText("no picture");
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+
+    // Bytes that are no picture under the picture's format.
+    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+}
+
+TEST(ScriptedClipboard, OpenCloseGroupsTheWritesIntoOnePublication)
+{
+    TScriptedUI ui;
+    unsigned rvf = RegisterClipboardFormat("RollView Format");
+    // The viewer's copy: clear, open, the formats one by one, close.
+    Clipboard()->Clear();
+    Clipboard()->Open();
+    AnsiString rvfBlock = Bytes({3, 0, 0, 0, 'a', 'b', 'c'});
+    Clipboard()->SetBuffer(rvf, rvfBlock.data(), rvfBlock.size());
+    Clipboard()->SetAsText("abc");
+    // Reading while open sees what was written so far.
+    EXPECT_EQ(Clipboard()->AsText(), "abc");
+    Clipboard()->Open(); // nested: only the outer Close publishes
+    Clipboard()->SetBuffer(CF_UNICODETEXT, "a\0b\0c\0\0\0", 8);
+    Clipboard()->Close();
+    EXPECT_EQ(ui.CallsOf(TUICallKind::SetClipboard).size(), 1u); // the Clear
+    Clipboard()->Close();
+    Clipboard()->Close(); // unbalanced: nothing
+
+    std::vector<TUICall> sets = ui.CallsOf(TUICallKind::SetClipboard);
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_TRUE(sets[0].Clipboard.empty());
+    ASSERT_EQ(sets[1].Clipboard.size(), 2u);
+    EXPECT_EQ(sets[1].Clipboard[0].Mime, "application/x-rollview-rvf");
+    EXPECT_EQ(sets[1].Clipboard[0].Data, rvfBlock);
+    EXPECT_EQ(sets[1].Clipboard[1].Mime, "text/plain");
+    EXPECT_EQ(sets[1].Clipboard[1].Data, "abc");
+}
+
+TEST(ScriptedClipboard, ClearInsideOpenDropsEarlierWrites)
+{
+    TScriptedUI ui;
+    Clipboard()->Open();
+    Clipboard()->SetAsText("gone");
+    Clipboard()->Clear();
+    Clipboard()->SetBuffer(RegisterClipboardFormat("HTML Format"), "<b>x</b>", 8);
+    Clipboard()->Close();
+    ASSERT_EQ(ui.ClipboardContent().size(), 1u);
+    EXPECT_EQ(ui.ClipboardContent()[0].Mime, "text/html");
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+}
+
+TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
+{
+    TScriptedUI ui;
+    ui.SetClipboard({{"application/x-other-program", "x"},
+                     {"application/x-kelvor-bad_zz", "x"},
+                     {"application/x-kelvor-format-99999", "x"},
+                     {"application/x-kelvor-some_20name", "y"},
+                     {"text/plain", "t"}});
+    std::vector<unsigned> formats = Clipboard()->Formats();
+    unsigned some = RegisterClipboardFormat("some name");
+    EXPECT_EQ(formats, (std::vector<unsigned>{some, CF_TEXT, CF_UNICODETEXT}));
+    AnsiString data;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(some, data));
+    EXPECT_EQ(data, "y");
+}
+
+} // namespace

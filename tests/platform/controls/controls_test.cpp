@@ -1,0 +1,565 @@
+// Controls: the order of mouse events, capture, the wheel, the context menu,
+// focus messages, keys and tab order, painting through WM_PAINT, alignment and
+// sizes. Input comes as the toolkit's own events (syntheticinput.h).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/controls/controls.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/imm.h"
+#include "platform/controls/menus.h"
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pixelbuffer.h"
+#include "platform/graphics/qtcanvas.h"
+
+namespace {
+
+std::string ButtonName(TMouseButton Button)
+{
+    return Button == mbLeft ? "L" : Button == mbRight ? "R" : "M";
+}
+
+// A control that writes down what reaches it.
+class TProbe : public TCustomControl {
+public:
+    explicit TProbe(TComponent* AOwner) : TCustomControl(AOwner) { SetTabStop(true); }
+
+    std::vector<std::string> Events;
+    std::vector<TMessage> Messages; // focus, size, paint and key messages
+    LRESULT DlgCode = 0;
+    bool ReadComposition = false;
+    WideString Composed;
+    int Paints = 0;
+    TColor Fill = clRed;
+
+    using TCustomControl::Canvas;
+
+protected:
+    void WndProc(TMessage& Message) override
+    {
+        switch (Message.Msg) {
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_SIZE:
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_KEYUP:
+        case WM_TIMER:
+        case CM_MOUSEENTER:
+        case CM_MOUSELEAVE:
+        case WM_IME_COMPOSITION:
+            Messages.push_back(Message);
+            break;
+        default:
+            break;
+        }
+        TCustomControl::WndProc(Message);
+    }
+    void Dispatch(TMessage& Message) override
+    {
+        if (Message.Msg == WM_GETDLGCODE) {
+            Message.Result = DlgCode;
+            return;
+        }
+        if (Message.Msg == WM_IME_COMPOSITION && ReadComposition) {
+            // Reads the composed text itself, as an editor does.
+            HIMC context = ImmGetContext(Handle());
+            const LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+            WideString text(bytes > 0 ? static_cast<size_t>(bytes) / 2 : 0, u' ');
+            ImmGetCompositionStringW(context, GCS_RESULTSTR, text.data(), static_cast<DWORD>(bytes));
+            ImmReleaseContext(Handle(), context);
+            Composed += text;
+            return;
+        }
+        TCustomControl::Dispatch(Message);
+    }
+    void Paint() override
+    {
+        ++Paints;
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(ClientRect());
+    }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    {
+        Events.push_back("MouseDown " + ButtonName(Button) + (Shift.Contains(ssDouble) ? " double" : "") +
+                         " " + std::to_string(X) + "," + std::to_string(Y));
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+    }
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    {
+        Events.push_back("MouseUp " + ButtonName(Button) + " " + std::to_string(X) + "," + std::to_string(Y));
+        TCustomControl::MouseUp(Button, Shift, X, Y);
+    }
+    void MouseMove(TShiftState Shift, int X, int Y) override
+    {
+        Events.push_back("MouseMove " + std::to_string(X) + "," + std::to_string(Y) +
+                         (Shift.Contains(ssLeft) ? " left" : ""));
+        TCustomControl::MouseMove(Shift, X, Y);
+    }
+    void Click() override
+    {
+        Events.push_back("Click");
+        TCustomControl::Click();
+    }
+    void DblClick() override
+    {
+        Events.push_back("DblClick");
+        TCustomControl::DblClick();
+    }
+    void KeyDown(WORD& Key, TShiftState Shift) override
+    {
+        Events.push_back("KeyDown " + std::to_string(Key));
+        TCustomControl::KeyDown(Key, Shift);
+    }
+    void KeyPress(char& Key) override
+    {
+        Events.push_back(std::string("KeyPress ") + Key);
+        TCustomControl::KeyPress(Key);
+    }
+    void KeyUp(WORD& Key, TShiftState Shift) override
+    {
+        Events.push_back("KeyUp " + std::to_string(Key));
+        TCustomControl::KeyUp(Key, Shift);
+    }
+};
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->SetBounds(100, 100, 300, 200);
+        A = new TProbe(Form);
+        A->SetParent(Form);
+        A->SetBounds(10, 10, 100, 80);
+        B = new TProbe(Form);
+        B->SetParent(Form);
+        B->SetBounds(150, 10, 100, 80);
+        Form->Show();
+    }
+    void TearDown() override { Form->Free(); }
+
+    static std::vector<TMessage> Only(const std::vector<TMessage>& Messages, UINT Msg)
+    {
+        std::vector<TMessage> result;
+        for (const TMessage& m : Messages)
+            if (m.Msg == Msg)
+                result.push_back(m);
+        return result;
+    }
+
+    TForm* Form = nullptr;
+    TProbe* A = nullptr;
+    TProbe* B = nullptr;
+};
+
+} // namespace
+
+TEST_F(ControlsTest, ClickGivesDownClickUp)
+{
+    SimulateClick(A, mbLeft, 5, 6);
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
+}
+
+TEST_F(ControlsTest, DoubleClickKeepsTheClassLibraryOrder)
+{
+    int clicks = 0;
+    int dblClicks = 0;
+    A->OnClick = [&](TObject*) { ++clicks; };
+    A->OnDblClick = [&](TObject*) { ++dblClicks; };
+    SimulateDoubleClick(A, mbLeft, 7, 8);
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 7,8", "Click", "MouseUp L 7,8", "DblClick",
+                                                   "MouseDown L double 7,8", "MouseUp L 7,8"}));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(dblClicks, 1);
+}
+
+TEST_F(ControlsTest, ReleaseOutsideIsNoClickAndTheDragStaysCaptured)
+{
+    SimulateMouseDown(A, mbLeft, 5, 5);
+    EXPECT_EQ(GetCapture(), A->Handle());
+    // The pointer moves over B while the button is down: A keeps the input, in its coordinates.
+    SimulateMouseMove(B, 10, 10, TShiftState{ssLeft});
+    SimulateMouseUp(B, mbLeft, 10, 10);
+    EXPECT_EQ(A->Events,
+              (std::vector<std::string>{"MouseDown L 5,5", "MouseMove 150,10 left", "MouseUp L 150,10"}));
+    EXPECT_TRUE(B->Events.empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ControlsTest, RightClickAsksForTheMenuBeforeMouseUpAndTheParentAnswers)
+{
+    std::vector<std::string> order;
+    A->OnContextPopup = [&](TObject*, TPoint Pos, bool&) {
+        order.push_back("A menu " + std::to_string(Pos.X) + "," + std::to_string(Pos.Y));
+    };
+    Form->OnContextPopup = [&](TObject*, TPoint Pos, bool& Handled) {
+        order.push_back("form menu " + std::to_string(Pos.X) + "," + std::to_string(Pos.Y));
+        Handled = true;
+    };
+    A->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { order.push_back("A up"); };
+    SimulateClick(A, mbRight, 4, 4);
+    // The form's point is in its own client coordinates: A sits at (10, 10).
+    EXPECT_EQ(order, (std::vector<std::string>{"A menu 4,4", "form menu 14,14", "A up"}));
+}
+
+TEST_F(ControlsTest, WheelNotchesAccumulateAndPassToTheParent)
+{
+    int ups = 0;
+    int downs = 0;
+    A->OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+        ++ups;
+        Handled = true;
+    };
+    A->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+        ++downs;
+        Handled = true;
+    };
+    SimulateWheel(A, 60, 5, 5);
+    EXPECT_EQ(ups, 0);
+    SimulateWheel(A, 60, 5, 5);
+    EXPECT_EQ(ups, 1);
+    SimulateWheel(A, -40, 5, 5);
+    SimulateWheel(A, -40, 5, 5);
+    EXPECT_EQ(downs, 0);
+    SimulateWheel(A, -40, 5, 5);
+    EXPECT_EQ(downs, 1);
+    SimulateWheel(A, 240, 5, 5);
+    EXPECT_EQ(ups, 3);
+    // A turn that OnMouseWheel handles adds nothing to the notches.
+    A->OnMouseWheel = [](TObject*, TShiftState, int, TPoint, bool& Handled) { Handled = true; };
+    SimulateWheel(A, 100, 5, 5);
+    A->OnMouseWheel = nullptr;
+    SimulateWheel(A, 100, 5, 5);
+    EXPECT_EQ(ups, 3);
+    // B does not handle the wheel: its form does.
+    int formUps = 0;
+    Form->OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+        ++formUps;
+        Handled = true;
+    };
+    SimulateWheel(B, 120, 5, 5);
+    EXPECT_EQ(formUps, 1);
+}
+
+TEST_F(ControlsTest, FocusMessagesNameTheOtherWindow)
+{
+    std::vector<std::string> order;
+    A->OnExit = [&](TObject*) { order.push_back("A exit"); };
+    B->OnEnter = [&](TObject*) { order.push_back("B enter"); };
+    A->SetFocus();
+    ASSERT_TRUE(A->Focused());
+    A->Messages.clear();
+    B->SetFocus();
+    EXPECT_TRUE(B->Focused());
+    EXPECT_FALSE(A->Focused());
+    const auto kill = Only(A->Messages, WM_KILLFOCUS);
+    const auto set = Only(B->Messages, WM_SETFOCUS);
+    ASSERT_EQ(kill.size(), 1u);
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(reinterpret_cast<HWND>(kill[0].WParam), B->Handle());
+    EXPECT_EQ(reinterpret_cast<HWND>(set[0].WParam), A->Handle());
+    EXPECT_EQ(Form->ActiveControl(), B);
+    EXPECT_EQ(order, (std::vector<std::string>{"A exit", "B enter"}));
+    // Setting the focus where it is sends nothing.
+    B->Messages.clear();
+    B->SetFocus();
+    EXPECT_TRUE(Only(B->Messages, WM_SETFOCUS).empty());
+}
+
+TEST_F(ControlsTest, HiddenControlsCannotTakeTheFocus)
+{
+    B->Hide();
+    EXPECT_FALSE(B->CanFocus());
+    EXPECT_THROW(B->SetFocus(), EInvalidOperation);
+}
+
+TEST_F(ControlsTest, KeysArriveAsKeyDownKeyPressKeyUp)
+{
+    A->SetFocus();
+    SimulateKey(A, 'Q', TShiftState{ssShift});
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyDown 81", "KeyPress Q", "KeyUp 81"}));
+    const auto chars = Only(A->Messages, WM_CHAR);
+    ASSERT_EQ(chars.size(), 1u);
+    EXPECT_EQ(chars[0].WParam, static_cast<WPARAM>('Q'));
+    EXPECT_LT(GetKeyState(VK_SHIFT), 0) << "the key is still considered down until its release";
+    // Text beyond ASCII reaches WM_CHAR as UTF-16, without KeyPress.
+    A->Events.clear();
+    A->Messages.clear();
+    SimulateKeyDown(A, 'E', TShiftState(), u"\u00e9");
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyDown 69"}));
+    ASSERT_EQ(Only(A->Messages, WM_CHAR).size(), 1u);
+    EXPECT_EQ(Only(A->Messages, WM_CHAR)[0].WParam, 0xE9u);
+}
+
+TEST_F(ControlsTest, KeyPreviewLetsTheFormTakeKeysFirst)
+{
+    A->SetFocus();
+    Form->SetKeyPreview(true);
+    Form->OnKeyDown = [](TObject*, WORD& Key, TShiftState) {
+        if (Key == VK_F5)
+            Key = 0;
+    };
+    SimulateKey(A, VK_F5);
+    SimulateKey(A, VK_F6);
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 116", "KeyDown 117", "KeyUp 117"}));
+}
+
+TEST_F(ControlsTest, TabMovesTheFocusUnlessTheControlWantsTabs)
+{
+    A->SetFocus();
+    SimulateKey(A, VK_TAB);
+    EXPECT_TRUE(B->Focused());
+    SimulateKey(B, VK_TAB, TShiftState{ssShift});
+    EXPECT_TRUE(A->Focused());
+    // The form used the key-downs; only the releases reached the controls.
+    EXPECT_EQ(B->Events, (std::vector<std::string>{"KeyUp 9"}));
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 9"}));
+    A->DlgCode = DLGC_WANTTAB;
+    A->Events.clear();
+    SimulateKey(A, VK_TAB);
+    EXPECT_TRUE(A->Focused());
+    ASSERT_FALSE(A->Events.empty());
+    EXPECT_EQ(A->Events.front(), "KeyDown 9");
+}
+
+TEST_F(ControlsTest, TabOrderFollowsInsertionAndTabOrder)
+{
+    EXPECT_EQ(A->TabOrder(), 0);
+    EXPECT_EQ(B->TabOrder(), 1);
+    B->SetTabOrder(0);
+    EXPECT_EQ(A->TabOrder(), 1);
+    EXPECT_EQ(Form->FindNextControl(nullptr, true, true, false), B);
+    EXPECT_EQ(Form->FindNextControl(B, true, true, false), A);
+    EXPECT_EQ(Form->FindNextControl(A, true, true, false), B) << "wraps around";
+    B->SetTabStop(false);
+    EXPECT_EQ(Form->FindNextControl(A, true, true, false), A);
+}
+
+TEST_F(ControlsTest, PaintToDrawsWhatPaintDraws)
+{
+    TPixelBuffer pixels(120, 100, 0xFF000000u);
+    auto canvas = CreateBufferCanvas(pixels);
+    A->Fill = clBlue;
+    A->PaintTo(canvas.get(), 10, 10);
+    canvas.reset();
+    EXPECT_EQ(pixels.At(10, 10), 0xFF0000FFu);
+    EXPECT_EQ(pixels.At(109, 89), 0xFF0000FFu);
+    EXPECT_EQ(pixels.At(110, 90), 0xFF000000u) << "nothing beyond the client area";
+    EXPECT_EQ(pixels.At(9, 9), 0xFF000000u);
+}
+
+TEST_F(ControlsTest, WindowShowsWhatPaintDrewAndRepaintsOnlyWhenInvalid)
+{
+    TPixelBuffer pixels;
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    ASSERT_EQ(pixels.Width, 100);
+    EXPECT_EQ(pixels.At(50, 40), 0xFFFF0000u);
+    const int paints = A->Paints;
+    A->Update();
+    EXPECT_EQ(A->Paints, paints) << "nothing was invalid";
+    A->Fill = clLime;
+    A->Invalidate();
+    A->Update();
+    EXPECT_EQ(A->Paints, paints + 1) << "Update paints at once";
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    EXPECT_EQ(pixels.At(50, 40), 0xFF00FF00u);
+    // A hidden window is not painted.
+    A->Hide();
+    A->Invalidate();
+    A->Update();
+    EXPECT_EQ(A->Paints, paints + 1);
+}
+
+TEST_F(ControlsTest, DrawingOutsidePaintShowsUntilTheAreaIsPainted)
+{
+    TPixelBuffer pixels;
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    A->Canvas()->Brush()->SetColor(clYellow);
+    A->Canvas()->FillRect(Rect(0, 0, 10, 10));
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    EXPECT_EQ(pixels.At(5, 5), 0xFFFFFF00u);
+    EXPECT_EQ(pixels.At(50, 40), 0xFFFF0000u);
+}
+
+TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
+{
+    TPixelBuffer pixels;
+    A->Fill = clRed;
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    A->Canvas()->Brush()->SetColor(clBlue);
+    A->Canvas()->FillRect(Rect(0, 20, 100, 30));
+    const int paints = A->Paints;
+    TRect update;
+    EXPECT_EQ(ScrollWindowEx(A->Handle(), 0, -10, nullptr, nullptr, nullptr, &update, SW_INVALIDATE),
+              SIMPLEREGION);
+    EXPECT_EQ(update, Rect(0, 70, 100, 80));
+    A->Fill = clLime;
+    A->Update();
+    EXPECT_EQ(A->Paints, paints + 1);
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    EXPECT_EQ(pixels.At(50, 15), 0xFF0000FFu) << "the blue band moved up by 10";
+    EXPECT_EQ(pixels.At(50, 25), 0xFFFF0000u);
+    EXPECT_EQ(pixels.At(50, 75), 0xFF00FF00u) << "the uncovered strip was painted";
+}
+
+TEST_F(ControlsTest, AlignedControlsFillTheirEdges)
+{
+    auto* top = new TProbe(Form);
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    top->SetParent(Form);
+    auto* client = new TProbe(Form);
+    client->SetAlign(alClient);
+    client->SetParent(Form);
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 300, 30));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 300, 200));
+    // A new control aligned to the top goes above those level with it.
+    auto* newer = new TProbe(Form);
+    newer->SetParent(Form);
+    newer->SetHeight(20);
+    newer->SetAlign(alTop);
+    EXPECT_EQ(newer->BoundsRect(), Rect(0, 0, 300, 20));
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 20, 300, 50));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 50, 300, 200));
+    // The form's size follows into the alignment; constraints hold.
+    client->Constraints()->SetMinHeight(10);
+    Form->SetBounds(100, 100, 200, 55);
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 20, 200, 50));
+    EXPECT_EQ(client->Height(), 10);
+}
+
+TEST_F(ControlsTest, ResizingSendsSizeAtOnce)
+{
+    int resizes = 0;
+    A->OnResize = [&](TObject*) { ++resizes; };
+    A->Messages.clear();
+    A->SetBounds(10, 10, 60, 40);
+    const auto sizes = Only(A->Messages, WM_SIZE);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(LOWORD(sizes[0].LParam), 60);
+    EXPECT_EQ(HIWORD(sizes[0].LParam), 40);
+    EXPECT_EQ(resizes, 1);
+    A->SetBounds(20, 20, 60, 40);
+    EXPECT_EQ(Only(A->Messages, WM_SIZE).size(), 1u) << "a move keeps the client size";
+}
+
+TEST_F(ControlsTest, BordersTakeRoomFromTheClientArea)
+{
+    class TFramed : public TCustomControl {
+    public:
+        using TCustomControl::TCustomControl;
+
+    protected:
+        void CreateParams(TCreateParams& Params) override
+        {
+            TCustomControl::CreateParams(Params);
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        }
+    };
+    auto* framed = new TFramed(Form);
+    framed->SetBounds(0, 100, 50, 40);
+    EXPECT_EQ(framed->ClientRect(), Rect(0, 0, 46, 36)) << "without a window";
+    framed->SetParent(Form);
+    EXPECT_TRUE(framed->HandleAllocated());
+    EXPECT_EQ(framed->ClientRect(), Rect(0, 0, 46, 36));
+    const TPoint origin = framed->ClientToScreen(TPoint{0, 0});
+    const TPoint formOrigin = Form->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(origin.X - formOrigin.X, 2);
+    EXPECT_EQ(origin.Y - formOrigin.Y, 102);
+    // A border style changed on the window applies with SWP_FRAMECHANGED, and
+    // WM_SIZE follows at once.
+    A->Messages.clear();
+    const HWND wnd = A->Handle();
+    SetWindowLong(wnd, GWL_STYLE, GetWindowLong(wnd, GWL_STYLE) | static_cast<LONG>(WS_BORDER));
+    EXPECT_EQ(A->ClientRect(), Rect(0, 0, 100, 80)) << "not before the frame change";
+    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(A->ClientRect(), Rect(0, 0, 98, 78));
+    ASSERT_EQ(Only(A->Messages, WM_SIZE).size(), 1u);
+    EXPECT_EQ(LOWORD(Only(A->Messages, WM_SIZE)[0].LParam), 98);
+}
+
+TEST_F(ControlsTest, WindowsAreMadeWhenNeededAndHandlesAreNotReused)
+{
+    auto* lazy = new TProbe(Form);
+    EXPECT_FALSE(lazy->HandleAllocated());
+    EXPECT_THROW(lazy->Handle(), EInvalidOperation) << "no parent window";
+    lazy->Hide();
+    lazy->SetParent(Form);
+    EXPECT_FALSE(lazy->HandleAllocated()) << "hidden: made only when needed";
+    const HWND first = lazy->Handle();
+    EXPECT_TRUE(IsWindow(first));
+    lazy->RecreateWnd();
+    EXPECT_NE(lazy->Handle(), first);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(FindControl(first), nullptr);
+    EXPECT_EQ(SendMessage(first, WM_USER, 0, 0), 0);
+}
+
+TEST_F(ControlsTest, PopupMenuOpensOverTheControlThatAskedForIt)
+{
+    TPopupMenu menu(Form);
+    menu.Items()->Add(new TMenuItem(&menu));
+    menu.Items()->Items(0)->SetCaption("Item");
+    A->SetPopupMenu(&menu);
+    int popups = 0;
+    menu.OnPopup = [&](TObject*) { ++popups; };
+    SimulateClick(A, mbRight, 5, 6);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(menu.PopupComponent(), A);
+    EXPECT_EQ(menu.PopupPoint(), A->ClientToScreen(TPoint{5, 6}));
+    EXPECT_TRUE(menu.IsShown());
+    menu.CloseMenu();
+    // From the keyboard the menu opens at the control's corner.
+    A->SetFocus();
+    SimulateKey(A, VK_APPS);
+    EXPECT_EQ(popups, 2);
+    EXPECT_EQ(menu.PopupPoint(), A->ClientToScreen(TPoint{0, 0}));
+    menu.CloseMenu();
+    // A handled OnContextPopup keeps the menu closed.
+    A->OnContextPopup = [](TObject*, TPoint, bool& Handled) { Handled = true; };
+    SimulateClick(A, mbRight, 5, 6);
+    EXPECT_EQ(popups, 2);
+    A->SetPopupMenu(nullptr);
+}
+
+TEST_F(ControlsTest, PointerEnteringAndLeavingIsReported)
+{
+    A->Messages.clear();
+    SimulateMouseEnter(A);
+    SimulateMouseLeave(A);
+    ASSERT_EQ(A->Messages.size(), 2u);
+    EXPECT_EQ(A->Messages[0].Msg, static_cast<UINT>(CM_MOUSEENTER));
+    EXPECT_EQ(A->Messages[1].Msg, static_cast<UINT>(CM_MOUSELEAVE));
+}
+
+TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
+{
+    A->DlgCode = DLGC_WANTCHARS;
+    A->SetFocus();
+    A->Messages.clear();
+    SimulateInputMethodCommit(A, u"\u65e5\u672c");
+    // Left to the default handling, the text comes as characters.
+    const auto chars = Only(A->Messages, WM_CHAR);
+    ASSERT_EQ(chars.size(), 2u);
+    EXPECT_EQ(chars[0].WParam, 0x65E5u);
+    EXPECT_EQ(chars[1].WParam, 0x672Cu);
+    ASSERT_EQ(Only(A->Messages, WM_IME_COMPOSITION).size(), 1u);
+    EXPECT_EQ(Only(A->Messages, WM_IME_COMPOSITION)[0].LParam & GCS_RESULTSTR, GCS_RESULTSTR);
+    // A window that reads the composition gets the text whole and no characters.
+    A->ReadComposition = true;
+    A->Messages.clear();
+    SimulateInputMethodCommit(A, u"\u00e4b");
+    EXPECT_EQ(A->Composed, u"\u00e4b");
+    EXPECT_TRUE(Only(A->Messages, WM_CHAR).empty());
+    // Outside a composition there is nothing to read.
+    HIMC context = ImmGetContext(A->Handle());
+    EXPECT_EQ(ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0), IMM_ERROR_NODATA);
+    EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
+    EXPECT_EQ(ImmGetContext(nullptr), nullptr);
+}

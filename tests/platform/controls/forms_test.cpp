@@ -1,0 +1,273 @@
+// Forms, the screen and the application object: creation and destruction
+// events, the exception barrier and its error box, closing, bounds kept exactly,
+// stay-on-top, activation and the active control, cursors, minimising.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
+#include "tests/support/scriptedui.h"
+
+namespace {
+
+// A form whose handlers use members that its own destructor would free.
+class TLoggingForm : public TForm {
+public:
+    explicit TLoggingForm(TComponent* AOwner) : TForm(AOwner)
+    {
+        OnCreate = [this](TObject*) { Log->push_back("create " + std::to_string(Items.size())); };
+        OnDestroy = [this](TObject*) { Log->push_back("destroy " + std::to_string(Items.size())); };
+        Items = {1, 2, 3};
+    }
+    std::vector<int> Items;
+    std::vector<std::string>* Log = &OwnLog;
+    std::vector<std::string> OwnLog;
+};
+
+class TButtonish : public TCustomControl {
+public:
+    explicit TButtonish(TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
+class FormsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->SetBounds(20, 20, 200, 100);
+        Button = new TButtonish(Form);
+        Button->SetBounds(0, 0, 50, 20);
+        Button->SetParent(Form);
+    }
+    void TearDown() override
+    {
+        if (Form)
+            Form->Free();
+    }
+
+    TScriptedUI UI;
+    TForm* Form = nullptr;
+    TButtonish* Button = nullptr;
+};
+
+} // namespace
+
+TEST_F(FormsTest, CreateFormRunsOnCreateAfterTheConstructorAndOnDestroyBeforeDestructors)
+{
+    std::vector<std::string> log;
+    TLoggingForm* form = nullptr;
+    Application->CreateForm(form);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->OwnLog, (std::vector<std::string>{"create 3"}));
+    EXPECT_EQ(Application->MainForm(), form);
+    EXPECT_TRUE(form->HandleAllocated());
+    form->Log = &log;
+    form->Free();
+    EXPECT_EQ(log, (std::vector<std::string>{"destroy 3"}));
+    EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
+{
+    UI.QueueMessageBoxResult(IDOK);
+    UI.QueueMessageBoxResult(IDOK);
+    int clicks = 0;
+    Button->OnClick = [&](TObject*) {
+        if (++clicks == 1)
+            throw EConvertError("'abc' is not a valid integer value");
+    };
+    Form->Show();
+    Application->SetTitle("Kelvor");
+    SimulateClick(Button, mbLeft, 5, 5);
+    SimulateClick(Button, mbLeft, 5, 5);
+    EXPECT_EQ(clicks, 2);
+    auto boxes = UI.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "'abc' is not a valid integer value.") << "a full stop after a letter or quote";
+    EXPECT_EQ(boxes[0].Caption, "Kelvor");
+    EXPECT_EQ(boxes[0].Flags, MB_OK | MB_ICONSTOP);
+    // A message ending in punctuation keeps it as it is.
+    Button->OnClick = [](TObject*) { throw Exception("Stop!"); };
+    SimulateClick(Button, mbLeft, 5, 5);
+    boxes = UI.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].Text, "Stop!");
+}
+
+TEST_F(FormsTest, OnExceptionTakesTheBoxesPlaceForEveryKindOfException)
+{
+    std::vector<std::string> seen;
+    Application->OnException = [&](TObject* Sender, const Exception& E) {
+        seen.push_back(E.Message() + (Sender == Button ? " (button)" : ""));
+    };
+    Form->Show();
+    Button->OnClick = [](TObject*) { throw std::runtime_error("library failure"); };
+    SimulateClick(Button, mbLeft, 5, 5);
+    Button->OnClick = [](TObject*) { throw 42; };
+    SimulateClick(Button, mbLeft, 5, 5);
+    Application->OnException = nullptr;
+    EXPECT_EQ(seen, (std::vector<std::string>{"library failure (button)", "Unknown exception (button)"}));
+    EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
+}
+
+TEST_F(FormsTest, ClosingFollowsCloseQueryAndTheCloseAction)
+{
+    Form->Show();
+    bool allow = false;
+    Form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = allow; };
+    Form->Close();
+    EXPECT_TRUE(Form->Visible());
+    allow = true;
+    Form->Close();
+    EXPECT_FALSE(Form->Visible()) << "a form hides by default";
+    Form->Show();
+    bool destroyed = false;
+    Form->OnDestroy = [&](TObject*) { destroyed = true; };
+    Form->OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
+    // The window manager's close button asks the same way.
+    SendMessage(Form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(destroyed) << "freed once the message is handled";
+    EXPECT_TRUE(ProcessMessagesUntil([&] { return destroyed; }, 3000));
+    Form = nullptr;
+}
+
+TEST_F(FormsTest, BoundsComeBackExactly)
+{
+    Form->SetBounds(512, 310, 487, 158);
+    Form->Show();
+    Form->Hide();
+    Form->Show();
+    EXPECT_EQ(Form->BoundsRect(), Bounds(512, 310, 487, 158));
+    EXPECT_EQ(Form->ClientHeight(), 158);
+    EXPECT_EQ(Form->ClientWidth(), 487);
+    Form->SetClientHeight(100);
+    EXPECT_EQ(Form->Height(), 100);
+}
+
+TEST_F(FormsTest, StayOnTopReachesTheWindowManager)
+{
+    Form->SetFormStyle(fsStayOnTop);
+    Form->Show();
+    auto calls = UI.CallsOf(TUICallKind::StayOnTop);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].Window, Form->Handle());
+    EXPECT_TRUE(calls[0].On);
+    Form->SetFormStyle(fsNormal);
+    calls = UI.CallsOf(TUICallKind::StayOnTop);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_FALSE(calls[1].On);
+}
+
+TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
+{
+    auto* second = new TButtonish(Form);
+    second->SetBounds(0, 30, 50, 20);
+    second->SetParent(Form);
+    // A hidden form cannot be given an active control.
+    EXPECT_THROW(Form->SetActiveControl(second), EInvalidOperation);
+    Form->Show();
+    EXPECT_TRUE(Form->Active());
+    EXPECT_EQ(Screen->ActiveForm(), Form);
+    EXPECT_EQ(GetFocus(), Form->Handle());
+    Form->SetActiveControl(second);
+    EXPECT_TRUE(second->Focused());
+    EXPECT_EQ(Screen->ActiveControl(), second);
+    // Hidden and shown again, the form gives the focus back to its active control.
+    Form->Hide();
+    EXPECT_FALSE(second->Focused());
+    Form->Show();
+    EXPECT_TRUE(second->Focused());
+    // Another form takes the activation and the focus.
+    TForm other(nullptr);
+    other.Show();
+    EXPECT_FALSE(Form->Active());
+    EXPECT_FALSE(second->Focused());
+    EXPECT_EQ(GetFocus(), other.Handle());
+    // The platform's SetFocus on a window of the inactive form activates that form.
+    ::SetFocus(second->Handle());
+    EXPECT_TRUE(Form->Active());
+    EXPECT_FALSE(other.Active());
+    EXPECT_EQ(Screen->ActiveForm(), Form);
+    EXPECT_TRUE(second->Focused());
+    other.Hide();
+    // Removing the focused control leaves no dangling active control.
+    Form->SetFocus();
+    EXPECT_TRUE(second->Focused());
+    delete second;
+    EXPECT_EQ(Form->ActiveControl(), nullptr);
+    EXPECT_EQ(GetFocus(), Form->Handle()) << "the form takes the focus back";
+    EXPECT_THROW(Form->SetActiveControl(Form), EInvalidOperation);
+}
+
+TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
+{
+    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
+    EXPECT_EQ(Screen->Cursors(101), nullptr);
+    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
+    ASSERT_NE(hand, nullptr);
+    Screen->SetCursors(101, hand);
+    EXPECT_EQ(Screen->Cursors(101), hand);
+    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
+    EXPECT_NE(rows, nullptr);
+    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
+    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(FormsTest, MinimizeCanBeTakenOverThroughWmSysCommand)
+{
+    // A form that hides itself instead of minimising (as in tray-only mode).
+    class TTrayForm : public TForm {
+    public:
+        using TForm::TForm;
+        bool TrayOnly = true;
+        void WndProc(TMessage& Message) override
+        {
+            if (Message.Msg == WM_SYSCOMMAND && Message.WParam == SC_MINIMIZE && TrayOnly) {
+                ShowWindow(Application->Handle(), SW_HIDE);
+                SetVisible(false);
+                return;
+            }
+            TForm::WndProc(Message);
+        }
+    };
+    TTrayForm form(nullptr);
+    form.Show();
+    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+    EXPECT_EQ(form.WindowState(), wsNormal);
+    form.Show();
+    EXPECT_TRUE(ShowWindow(Application->Handle(), SW_SHOWNORMAL) == false);
+    EXPECT_TRUE(IsWindowVisible(Application->Handle()));
+    form.TrayOnly = false;
+    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(form.WindowState(), wsMinimized);
+    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(form.WindowState(), wsNormal);
+}
+
+TEST_F(FormsTest, TheApplicationHandleStandsForTheTaskBarButton)
+{
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    const HWND app = Application->Handle();
+    EXPECT_TRUE(IsWindow(app));
+    EXPECT_EQ(FindControl(app), nullptr);
+    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOOLWINDOW));
+    const auto calls = UI.CallsOf(TUICallKind::SkipTaskbar);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].Window, main->Handle());
+    EXPECT_TRUE(calls[0].On);
+    EXPECT_FALSE(calls[1].On);
+    main->Free();
+}

@@ -1,0 +1,366 @@
+// Menus: caption escaping, the item tree and its ownership, and popup menus on
+// screen: OnPopup before the menu is built, the entries shown, a chosen entry's
+// OnClick after the menu has closed, and items that change or go while shown.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/menus.h"
+#include "platform/graphics/imagelist.h"
+#include "tests/support/scriptedui.h"
+
+namespace
+{
+
+TEST(MenuCaptions, EscapingShowsTheTextAsItStands)
+{
+    EXPECT_EQ(EscapeMenuCaption("Tom & Jerry.log"), "Tom && Jerry.log");
+    EXPECT_EQ(EscapeMenuCaption("&&&"), "&&&&&&");
+    EXPECT_EQ(EscapeMenuCaption("plain"), "plain");
+    EXPECT_EQ(StripHotkey(EscapeMenuCaption("/logs/a&b&&c.log")), "/logs/a&b&&c.log");
+    EXPECT_EQ(StripHotkey("&Recent Files"), "Recent Files");
+    EXPECT_EQ(StripHotkey("Save && &Copy"), "Save & Copy");
+    EXPECT_EQ(StripHotkey("trailing&"), "trailing");
+}
+
+// An item that counts its destructions, so tests see who freed it.
+class TCountedItem : public TMenuItem
+{
+public:
+    TCountedItem(TComponent* AOwner, int& Freed) : TMenuItem(AOwner), FFreed(Freed) {}
+    ~TCountedItem() override { ++FFreed; }
+
+private:
+    int& FFreed;
+};
+
+TEST(MenuItems, AddInsertDeleteAndClear)
+{
+    TMenuItem root(nullptr);
+    auto* a = new TMenuItem(nullptr);
+    auto* b = new TMenuItem(nullptr);
+    auto* c = new TMenuItem(nullptr);
+    root.Add(a);
+    root.Add(c);
+    root.Insert(1, b);
+    ASSERT_EQ(root.Count(), 3);
+    EXPECT_EQ(root.Items(1), b);
+    EXPECT_EQ(b->Parent(), &root);
+    EXPECT_EQ(c->MenuIndex(), 2);
+    EXPECT_THROW(root.Items(3), EListError);
+    EXPECT_THROW(root.Insert(5, new TMenuItem(&root)),
+                 EListError); // owned by root as a component: freed with it
+
+    root.Delete(0); // handed back to the caller
+    EXPECT_EQ(a->Parent(), nullptr);
+    EXPECT_EQ(root.Count(), 2);
+    delete a;
+    root.Remove(c);
+    delete c;
+    EXPECT_EQ(root.Count(), 1);
+    root.Clear();
+    EXPECT_EQ(root.Count(), 0);
+}
+
+TEST(MenuItems, AnItemGoesInOncePlaceOnly)
+{
+    TMenuItem root(nullptr);
+    TMenuItem other(nullptr);
+    auto* item = new TMenuItem(nullptr);
+    root.Add(item);
+    EXPECT_THROW(root.Add(item), EMenuError);
+    EXPECT_THROW(other.Add(item), EMenuError);
+    auto* sub = new TMenuItem(nullptr);
+    item->Add(sub);
+    EXPECT_THROW(sub->Add(&root), EMenuError); // would make a cycle
+    EXPECT_THROW(item->Add(item), EMenuError);
+    EXPECT_EQ(root.Count(), 1);
+}
+
+TEST(MenuItems, ItemsAreFreedOnceWhoeverGoesFirst)
+{
+    int freed = 0;
+    {
+        // The parent item goes first: it frees its items, which leave their owner.
+        TComponent owner(nullptr);
+        auto* parent = new TCountedItem(&owner, freed);
+        parent->Add(new TCountedItem(&owner, freed));
+        parent->Add(new TCountedItem(&owner, freed));
+        delete parent;
+        EXPECT_EQ(freed, 3);
+        EXPECT_EQ(owner.ComponentCount(), 0);
+    }
+    freed = 0;
+    {
+        // The owner goes first and frees the items in reverse order of creation.
+        TComponent owner(nullptr);
+        TMenuItem root(nullptr);
+        auto* parent = new TCountedItem(&owner, freed);
+        root.Add(parent);
+        parent->Add(new TCountedItem(&owner, freed));
+        root.Add(new TCountedItem(&owner, freed));
+        EXPECT_EQ(root.Count(), 2);
+        owner.DestroyComponents();
+        EXPECT_EQ(freed, 3);
+        EXPECT_EQ(root.Count(), 0);
+    }
+}
+
+TEST(MenuItems, RadioItemsOfAGroupExcludeEachOther)
+{
+    TMenuItem root(nullptr);
+    TMenuItem* items[3];
+    for (TMenuItem*& item : items) {
+        item = new TMenuItem(nullptr);
+        item->SetRadioItem(true);
+        root.Add(item);
+    }
+    items[2]->SetGroupIndex(1);
+    items[0]->SetChecked(true);
+    items[2]->SetChecked(true);
+    items[1]->SetChecked(true);
+    EXPECT_FALSE(items[0]->Checked());
+    EXPECT_TRUE(items[1]->Checked());
+    EXPECT_TRUE(items[2]->Checked()); // another group
+}
+
+TEST(MenuItems, ClickRunsOnClickOnlyWhenEnabled)
+{
+    TMenuItem item(nullptr);
+    int clicks = 0;
+    item.OnClick = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, &item);
+        ++clicks;
+    };
+    item.Click();
+    item.SetEnabled(false);
+    item.Click();
+    EXPECT_EQ(clicks, 1);
+}
+
+// A menu like the program's: a recent-files sub-menu rebuilt at each popup,
+// a file command whose caption names the file, a separator and a switch.
+class PopupMenuTest : public ::testing::Test
+{
+protected:
+    PopupMenuTest()
+    {
+        images.AddPixels(TPixelBuffer(16, 16, 0xFF00FF00u));
+        menu.SetImages(&images);
+        recent = AddItem(menu.Items(), "Recent Files");
+        recent->SetImageIndex(0);
+        remove = AddItem(menu.Items(), "Remove File");
+        AddItem(menu.Items(), "-");
+        active = AddItem(menu.Items(), "Active");
+        hidden = AddItem(menu.Items(), "Hidden");
+        hidden->SetVisible(false);
+        menu.OnPopup = [this](TObject* Sender) {
+            EXPECT_EQ(Sender, &menu);
+            EXPECT_FALSE(menu.IsShown()); // OnPopup comes before the menu shows
+            ++popups;
+            remove->SetCaption("Remove File '" + EscapeMenuCaption(fileName) + "'");
+            active->SetChecked(monitoring);
+            recent->Clear();
+            for (const AnsiString& name : recentFiles) {
+                TMenuItem* entry = AddItem(recent, EscapeMenuCaption(name));
+                entry->OnClick = [this](TObject* S) {
+                    chosen.push_back(StripHotkey(static_cast<TMenuItem*>(S)->Caption()));
+                };
+            }
+            recent->SetEnabled(!recentFiles.empty());
+        };
+        remove->OnClick = [this](TObject*) {
+            EXPECT_FALSE(menu.IsShown()); // the menu has closed before the command runs
+            chosen.push_back("remove");
+        };
+    }
+
+    TMenuItem* AddItem(TMenuItem* parent, const AnsiString& caption)
+    {
+        auto* item = new TMenuItem(&owner);
+        item->SetCaption(caption);
+        parent->Add(item);
+        return item;
+    }
+
+    TComponent owner{nullptr};
+    TImageList images{nullptr};
+    TPopupMenu menu{nullptr};
+    TMenuItem* recent;
+    TMenuItem* remove;
+    TMenuItem* active;
+    TMenuItem* hidden;
+    int popups = 0;
+    AnsiString fileName = "/var/log/a&b.log";
+    bool monitoring = true;
+    std::vector<AnsiString> recentFiles{"/var/log/x.log", "/tmp/R&D.log"};
+    std::vector<AnsiString> chosen;
+};
+
+TEST_F(PopupMenuTest, OnPopupFiresBeforeTheMenuIsBuiltFromTheItems)
+{
+    menu.Popup(100, 120);
+    EXPECT_EQ(popups, 1);
+    ASSERT_TRUE(menu.IsShown());
+    EXPECT_EQ(menu.PopupPoint(), Point(100, 120));
+
+    std::vector<TShownMenuEntry> top = menu.ShownEntries();
+    ASSERT_EQ(top.size(), 4u); // the hidden item is left out
+    EXPECT_EQ(top[0].Text, "Recent Files");
+    EXPECT_TRUE(top[0].HasSubMenu);
+    EXPECT_TRUE(top[0].HasImage);
+    EXPECT_EQ(top[1].Text, "Remove File '/var/log/a&&b.log'");
+    EXPECT_EQ(top[1].ItemID, remove->ID());
+    EXPECT_FALSE(top[1].HasImage);
+    EXPECT_TRUE(top[2].Separator);
+    EXPECT_EQ(top[3].Text, "Active");
+    EXPECT_TRUE(top[3].Checked);
+
+    std::vector<TShownMenuEntry> sub = menu.ShownEntries(recent);
+    ASSERT_EQ(sub.size(), 2u);
+    EXPECT_EQ(sub[1].Text, "/tmp/R&&D.log");
+    menu.CloseMenu();
+    EXPECT_FALSE(menu.IsShown());
+}
+
+TEST_F(PopupMenuTest, EachPopupAsksOnPopupAgain)
+{
+    menu.Popup(0, 0);
+    monitoring = false;
+    recentFiles.clear();
+    menu.Popup(0, 0);
+    EXPECT_EQ(popups, 2);
+    std::vector<TShownMenuEntry> top = menu.ShownEntries();
+    ASSERT_EQ(top.size(), 4u);
+    EXPECT_FALSE(top[3].Checked);
+    EXPECT_FALSE(top[0].Enabled);
+    EXPECT_FALSE(top[0].HasSubMenu);
+    EXPECT_TRUE(menu.ShownEntries(recent).empty());
+}
+
+TEST_F(PopupMenuTest, ChoosingAnEntryClosesTheMenuAndClicksTheItem)
+{
+    menu.Popup(10, 10);
+    ASSERT_TRUE(menu.ChooseShownItem(remove));
+    EXPECT_FALSE(menu.IsShown());
+    EXPECT_EQ(chosen, (std::vector<AnsiString>{"remove"}));
+
+    menu.Popup(10, 10);
+    ASSERT_TRUE(menu.ChooseShownItem(recent->Items(1)));
+    EXPECT_EQ(chosen.back(), "/tmp/R&D.log");
+}
+
+TEST_F(PopupMenuTest, DisabledSeparatorAndSubMenuEntriesCannotBeChosen)
+{
+    remove->OnClick = [this](TObject*) { chosen.push_back("remove"); };
+    AddItem(recent, "/var/log/x.log");
+    menu.OnPopup = [this](TObject*) { remove->SetEnabled(false); };
+    menu.Popup(0, 0);
+    EXPECT_FALSE(menu.ChooseShownItem(remove));
+    EXPECT_FALSE(menu.ChooseShownItem(menu.Items()->Items(2))); // the separator
+    EXPECT_FALSE(menu.ChooseShownItem(recent));
+    EXPECT_FALSE(menu.ChooseShownItem(hidden));
+    EXPECT_TRUE(chosen.empty());
+    menu.CloseMenu();
+    EXPECT_FALSE(menu.ChooseShownItem(active)); // nothing is shown
+}
+
+TEST_F(PopupMenuTest, ItemsOfADisabledSubMenuCannotBeChosen)
+{
+    menu.Popup(0, 0);
+    recent->SetEnabled(false);
+    EXPECT_FALSE(menu.ChooseShownItem(recent->Items(0)));
+    EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(PopupMenuTest, ChangesShowAtOnceWhileTheMenuIsOnScreen)
+{
+    menu.Popup(0, 0);
+    active->SetChecked(false);
+    remove->SetCaption("Remove File");
+    std::vector<TShownMenuEntry> top = menu.ShownEntries();
+    ASSERT_EQ(top.size(), 4u);
+    EXPECT_FALSE(top[3].Checked);
+    EXPECT_EQ(top[1].Text, "Remove File");
+    EXPECT_TRUE(menu.IsShown());
+
+    // Items that come or go close the menu.
+    AddItem(menu.Items(), "Exit");
+    EXPECT_FALSE(menu.IsShown());
+}
+
+TEST_F(PopupMenuTest, AnItemFreedWhileShownCannotBeChosenAnyMore)
+{
+    menu.Popup(0, 0);
+    TMenuItem* entry = recent->Items(0);
+    uint64_t id = entry->ID();
+    EXPECT_EQ(TMenuItem::FindByID(id), entry);
+    delete entry;
+    EXPECT_EQ(TMenuItem::FindByID(id), nullptr);
+    EXPECT_FALSE(menu.ChooseShownItem(active));
+    EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(PopupMenuTest, AnItemMayFreeTheMenuFromItsOnClick)
+{
+    auto doomed = std::make_unique<TPopupMenu>(nullptr);
+    TMenuItem* exit = new TMenuItem(nullptr);
+    exit->SetCaption("Exit");
+    doomed->Items()->Add(exit);
+    bool clicked = false;
+    exit->OnClick = [&](TObject*) {
+        clicked = true;
+        doomed.reset();
+    };
+    doomed->Popup(0, 0);
+    TPopupMenu* raw = doomed.get();
+    EXPECT_TRUE(raw->ChooseShownItem(exit));
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(doomed, nullptr);
+}
+
+TEST_F(PopupMenuTest, AnExceptionInOnClickReachesTheApplicationsErrorBox)
+{
+    TScriptedUI ui;
+    ui.QueueMessageBoxResult(IDOK);
+    remove->OnClick = [](TObject*) { throw Exception("File not found"); };
+    menu.Popup(0, 0);
+    EXPECT_TRUE(menu.ChooseShownItem(remove));
+    std::vector<TUICall> boxes = ui.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "File not found.");
+    EXPECT_EQ(boxes[0].Flags & MB_ICONMASK, MB_ICONERROR);
+}
+
+TEST(PopupMenus, ReferencesToComponentsThatGoAreCleared)
+{
+    TPopupMenu menu(nullptr);
+    auto* images = new TImageList(nullptr);
+    auto* control = new TComponent(nullptr);
+    menu.SetImages(images);
+    menu.SetPopupComponent(control);
+    EXPECT_EQ(menu.PopupComponent(), control);
+    delete control;
+    EXPECT_EQ(menu.PopupComponent(), nullptr);
+    EXPECT_EQ(menu.Images(), images);
+    delete images;
+    EXPECT_EQ(menu.Images(), nullptr);
+}
+
+TEST(PopupMenus, TheRootItemBelongsToItsMenu)
+{
+    TPopupMenu menu(nullptr);
+    auto* item = new TMenuItem(nullptr);
+    menu.Items()->Add(item);
+    auto* sub = new TMenuItem(nullptr);
+    item->Add(sub);
+    EXPECT_EQ(sub->GetParentMenu(), &menu);
+    TMenuItem loose(nullptr);
+    EXPECT_EQ(loose.GetParentMenu(), nullptr);
+    TMenuItem other(nullptr);
+    EXPECT_THROW(other.Add(menu.Items()), EMenuError);
+}
+
+} // namespace
