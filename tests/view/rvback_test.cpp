@@ -1,0 +1,498 @@
+// Backgrounds: the placement of the picture in every style on the screen and on
+// a device, the colour under it, clipping, the palette copies, the mappings of
+// styles, and control images.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "document/rvprintsvc.h"
+#include "platform/controls/controls.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/support/testrvdata.h"
+#include "view/rvback.h"
+
+namespace {
+
+std::unique_ptr<TBitmap> MakeBitmap(int W, int H, bool Transparent = false)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(W, H);
+    bitmap->SetTransparent(Transparent);
+    return bitmap;
+}
+
+// A background owning a W x H bitmap, placed by Style.
+std::unique_ptr<TRVBackground> MakeBackground(TBackgroundStyle Style, int W, int H, bool Transparent = false)
+{
+    auto back = std::make_unique<TRVBackground>(false);
+    back->AssignImage(MakeBitmap(W, H, Transparent).release(), nullptr, false);
+    back->SetBackgroundStyle(Style);
+    return back;
+}
+
+std::vector<TRect> RectsOf(const TRecordingCanvas& Canvas, TCanvasOp Op)
+{
+    std::vector<TRect> rects;
+    for (const TCanvasRecord* r : Canvas.RecordsOf(Op))
+        rects.push_back(r->Rect);
+    return rects;
+}
+
+std::set<std::pair<int, int>> TopLefts(const std::vector<TRect>& Rects)
+{
+    std::set<std::pair<int, int>> points;
+    for (const TRect& r : Rects)
+        points.insert({r.Left, r.Top});
+    return points;
+}
+
+// The printed page under transparent pictures: logs what it was asked to paint.
+class TPageBack : public TRVPrintableDataServices {
+public:
+    struct TCall {
+        int Left;
+        int Top;
+        int Width;
+        int Height;
+        int Layer;
+        bool Relative;
+    };
+    std::vector<TCall> Calls;
+
+    void DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap, const TRVScreenAndDevice&,
+                          int ItemBackgroundLayer, bool RelativeToItem) override
+    {
+        Calls.push_back({Left, Top, Bitmap->Width(), Bitmap->Height(), ItemBackgroundLayer, RelativeToItem});
+    }
+};
+
+// A document data whose root asks for palette copies.
+class TPaletteRVData : public TTestRVData {
+public:
+    TPaletteRVData()
+    {
+        Palette.palPalEntry.resize(2);
+        Palette.palPalEntry[1].peRed = 255;
+    }
+    TRVPaletteAction GetDoInPaletteMode() override { return Mode; }
+    PLogPalette GetRVLogPalette() override { return &Palette; }
+    TRVPaletteAction Mode = rvpaCreateCopies;
+    TLogPalette Palette;
+};
+
+// Screen 96 ppi, device 192 ppi: every screen pixel is two device pixels.
+TRVScreenAndDevice DoubleResolution()
+{
+    TRVScreenAndDevice sad;
+    sad.ScreenPpiX = sad.ScreenPpiY = 96;
+    sad.DevicePpiX = sad.DevicePpiY = 192;
+    return sad;
+}
+
+} // namespace
+
+TEST(RVBackgroundTest, StylesAndQuestions)
+{
+    TRVBackground viewer(true);
+    ASSERT_NE(viewer.GetBitmap(), nullptr) << "the viewer's picture always exists";
+    EXPECT_EQ(viewer.BackgroundStyle(), bsNoBitmap);
+    EXPECT_TRUE(viewer.Empty());
+    EXPECT_FALSE(viewer.ScrollRequiresFullRedraw());
+    EXPECT_FALSE(viewer.IsSemitransparent());
+    viewer.SetBackgroundStyle(bsTiled);
+    EXPECT_FALSE(viewer.Empty()) << "a placement counts even without a picture";
+    EXPECT_FALSE(viewer.ScrollRequiresFullRedraw()) << "an empty picture needs no full redraw";
+
+    TRVBackground none(false);
+    EXPECT_EQ(none.Image(), nullptr);
+    EXPECT_EQ(none.GetBitmap(), nullptr);
+    EXPECT_TRUE(none.Empty());
+    none.SetBackgroundStyle(bsStretched);
+    EXPECT_FALSE(none.ScrollRequiresFullRedraw());
+
+    auto back = MakeBackground(bsNoBitmap, 8, 8);
+    EXPECT_FALSE(back->Empty());
+    const std::pair<TBackgroundStyle, bool> redraw[] = {{bsNoBitmap, false},
+                                                        {bsStretched, true},
+                                                        {bsTiled, true},
+                                                        {bsTiledAndScrolled, false},
+                                                        {bsCentered, true}};
+    for (auto [style, full] : redraw) {
+        back->SetBackgroundStyle(style);
+        EXPECT_EQ(back->ScrollRequiresFullRedraw(), full) << style;
+        EXPECT_EQ(back->IsSemitransparent(), style == bsCentered) << style;
+    }
+    back->GetBitmap()->SetTransparent(true);
+    back->SetBackgroundStyle(bsTiled);
+    EXPECT_TRUE(back->IsSemitransparent());
+
+    const std::pair<TBackgroundStyle, TRVItemBackgroundStyle> toItem[] = {{bsNoBitmap, rvbsColor},
+                                                                          {bsStretched, rvbsStretched},
+                                                                          {bsTiled, rvbsTiled},
+                                                                          {bsTiledAndScrolled, rvbsTiled},
+                                                                          {bsCentered, rvbsCentered}};
+    for (auto [style, item] : toItem) {
+        back->SetBackgroundStyle(style);
+        EXPECT_EQ(back->GetItemBackStyle(), item) << style;
+    }
+    const std::pair<TRVItemBackgroundStyle, TBackgroundStyle> fromItem[] = {{rvbsColor, bsNoBitmap},
+                                                                            {rvbsStretched, bsStretched},
+                                                                            {rvbsTiled, bsTiled},
+                                                                            {rvbsCentered, bsCentered}};
+    for (auto [item, style] : fromItem) {
+        back->SetItemBackStyle(item);
+        EXPECT_EQ(back->BackgroundStyle(), style) << item;
+        EXPECT_EQ(back->GetItemBackStyle(), item);
+    }
+}
+
+TEST(RVBackgroundTest, AssignImageCopiesOrTakesOver)
+{
+    TRVBackground back(true);
+    TBitmap source;
+    source.SetSize(5, 7);
+    back.AssignImage(&source, nullptr, true);
+    ASSERT_NE(back.Image(), nullptr);
+    EXPECT_NE(back.Image(), &source);
+    EXPECT_STREQ(back.Image()->ClassName(), "TBitmap");
+    EXPECT_EQ(back.Image()->Width(), 5);
+    EXPECT_EQ(back.Image()->Height(), 7);
+
+    // A metafile stays a metafile.
+    TMetafile meta;
+    meta.SetWidth(20);
+    meta.SetHeight(10);
+    back.AssignImage(&meta, nullptr, true);
+    EXPECT_STREQ(back.Image()->ClassName(), "TMetafile");
+
+    auto* owned = new TBitmap;
+    back.AssignImage(owned, nullptr, false);
+    EXPECT_EQ(back.Image(), owned);
+    back.AssignImage(owned, nullptr, false);
+    EXPECT_EQ(back.Image(), owned) << "the picture itself: nothing happens";
+    back.FreeImage();
+    EXPECT_EQ(back.Image(), nullptr);
+    EXPECT_EQ(back.ImageCopy(), nullptr);
+}
+
+TEST(RVBackgroundTest, PaletteCopies)
+{
+    TPaletteRVData data;
+    TRVBackground back(false);
+    TBitmap source;
+    source.SetSize(4, 4);
+    back.AssignImage(&source, &data, true);
+    auto* copy = dynamic_cast<TBitmap*>(back.ImageCopy());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->IgnorePalette());
+    ASSERT_NE(GetPaletteEntries(copy->Palette()), nullptr);
+    EXPECT_EQ(GetPaletteEntries(copy->Palette())->palPalEntry[1].peRed, 255);
+    EXPECT_EQ(back.Image()->Palette(), 0u) << "the picture itself is left alone";
+
+    back.UpdatePaletted(rvpaCreateCopiesEx, 0, &data.Palette);
+    EXPECT_NE(dynamic_cast<TBitmap*>(back.ImageCopy()), nullptr);
+    // Applying the palette to the picture makes no copy.
+    back.UpdatePaletted(rvpaAssignPallette, 0, &data.Palette);
+    EXPECT_EQ(back.ImageCopy(), nullptr);
+    EXPECT_NE(back.Image()->Palette(), 0u);
+    // No palette, or nothing to do: no copy.
+    back.UpdatePaletted(rvpaCreateCopies, 0, nullptr);
+    EXPECT_EQ(back.ImageCopy(), nullptr);
+    back.UpdatePaletted(rvpaDoNothing, 0, &data.Palette);
+    EXPECT_EQ(back.ImageCopy(), nullptr);
+    // An empty picture gets none either.
+    TRVBackground empty(true);
+    empty.UpdatePaletted(rvpaCreateCopies, 0, &data.Palette);
+    EXPECT_EQ(empty.ImageCopy(), nullptr);
+}
+
+TEST(RVBackgroundDrawTest, ColourOnly)
+{
+    TRecordingCanvas canvas(300, 300);
+    TRVBackground back(true);
+    back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clNone, false);
+    EXPECT_EQ(canvas.Count(), 0) << "no colour, no picture: nothing at all";
+
+    canvas.Brush()->SetColor(clRed);
+    back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clWindow, false);
+    ASSERT_EQ(canvas.Count(), 1);
+    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
+    EXPECT_EQ(canvas[0].Rect, Rect(0, 0, 100, 50)) << "placed at the canvas's origin";
+    EXPECT_EQ(canvas[0].Brush.Color, clWhite) << "resolved to RGB";
+    EXPECT_EQ(canvas[0].Brush.Style, bsSolid);
+    EXPECT_EQ(canvas.Brush()->Color(), clRed) << "the canvas's brush is left as it was";
+
+    // Clipped: drawn at the rectangle itself and kept inside it.
+    canvas.Clear();
+    back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clBlue, true);
+    ASSERT_EQ(canvas.Count(), 1);
+    EXPECT_EQ(canvas[0].Rect, Rect(10, 20, 110, 70));
+    EXPECT_EQ(canvas[0].Clip, Rect(10, 20, 110, 70));
+    EXPECT_EQ(canvas.WindowOrg().X, 0) << "origin restored";
+    EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 300, 300)) << "clip restored";
+}
+
+TEST(RVBackgroundDrawTest, Stretched)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsStretched, 10, 10);
+    // The part (0, 20)-(100, 50) of a 100 x 200 area: one picture over the whole area.
+    back->Draw(&canvas, Rect(0, 20, 100, 50), 0, 0, 0, 0, 100, 200, clYellow, false);
+    ASSERT_EQ(canvas.Count(), 1) << "an opaque picture covers the colour";
+    EXPECT_EQ(canvas[0].Op, TCanvasOp::CopyRect);
+    EXPECT_EQ(canvas[0].Rect, Rect(0, -20, 100, 180));
+    EXPECT_EQ(canvas[0].SourceRect, Rect(0, 0, 10, 10));
+
+    canvas.Clear();
+    back->Draw(&canvas, Rect(0, 20, 100, 50), 0, 0, 0, 0, 100, 200, clYellow, true);
+    ASSERT_EQ(canvas.Count(), 1);
+    EXPECT_EQ(canvas[0].Rect, Rect(0, 0, 100, 200));
+    EXPECT_EQ(canvas[0].Clip, Rect(0, 20, 100, 50));
+}
+
+TEST(RVBackgroundDrawTest, TransparentPictureOverTheColour)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsStretched, 10, 10, true);
+    back->Draw(&canvas, Rect(0, 0, 50, 40), 0, 0, 0, 0, 50, 40, clYellow, false);
+    ASSERT_GE(canvas.Count(), 2);
+    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
+    EXPECT_EQ(canvas[0].Brush.Color, clYellow);
+    // Drawn by the picture itself, so that its transparent parts show the colour.
+    EXPECT_EQ(canvas[1].Op, TCanvasOp::Graphic);
+    EXPECT_EQ(canvas[1].Rect, Rect(0, 0, 50, 40));
+    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::CopyRect).empty());
+}
+
+TEST(RVBackgroundDrawTest, TiledToTheArea)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsTiled, 30, 20);
+    // Area origin (5, 5); the part (15, 20)-(75, 50) is (10, 15)-(70, 45) of the area.
+    back->Draw(&canvas, Rect(15, 20, 75, 50), 0, 999, 5, 5, 400, 400, clNone, false);
+    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::CopyRect);
+    ASSERT_EQ(tiles.size(), 9u) << "rows 0..2, columns 0..2";
+    const std::set<std::pair<int, int>> expected = {{-10, -15}, {20, -15}, {50, -15}, {-10, 5}, {20, 5},
+                                                    {50, 5},    {-10, 25}, {20, 25},  {50, 25}};
+    EXPECT_EQ(TopLefts(tiles), expected) << "the scroll offsets do not move these tiles";
+    for (const TRect& t : tiles)
+        EXPECT_EQ(t.Width() * 100 + t.Height(), 30 * 100 + 20);
+}
+
+TEST(RVBackgroundDrawTest, TiledBeforeTheAreaLeavesNoGap)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsTiled, 10, 10);
+    // The part starts 5 pixels before the area's origin.
+    back->Draw(&canvas, Rect(0, 0, 10, 10), 0, 0, 5, 5, 100, 100, clNone, false);
+    const std::set<std::pair<int, int>> expected = {{-5, -5}, {5, -5}, {-5, 5}, {5, 5}};
+    EXPECT_EQ(TopLefts(RectsOf(canvas, TCanvasOp::CopyRect)), expected);
+}
+
+TEST(RVBackgroundDrawTest, TiledAndScrolledFollowsTheOffsets)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsTiledAndScrolled, 20, 10);
+    back->Draw(&canvas, Rect(0, 0, 20, 20), 0, 15, 0, 0, 20, 20, clNone, false);
+    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::CopyRect);
+    // The first row 5 pixels above the area's top.
+    const std::set<std::pair<int, int>> expected = {{0, -5}, {0, 5}, {0, 15}};
+    EXPECT_EQ(TopLefts(tiles), expected);
+
+    canvas.Clear();
+    back->Draw(&canvas, Rect(0, 0, 20, 10), 7, 0, 0, 0, 20, 10, clNone, false);
+    const std::set<std::pair<int, int>> shifted = {{-7, 0}, {13, 0}};
+    EXPECT_EQ(TopLefts(RectsOf(canvas, TCanvasOp::CopyRect)), shifted);
+}
+
+TEST(RVBackgroundDrawTest, CentredInTheArea)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsCentered, 20, 10);
+    back->Draw(&canvas, Rect(0, 0, 100, 50), 0, 500, 0, 0, 100, 50, clAqua, false);
+    ASSERT_EQ(canvas.Count(), 2);
+    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect) << "a centred picture leaves room for the colour";
+    EXPECT_EQ(canvas[1].Rect, Rect(40, 20, 60, 30)) << "not scrolled";
+
+    // Larger than the area: a negative place, its middle shown.
+    canvas.Clear();
+    auto large = MakeBackground(bsCentered, 100, 61);
+    large->Draw(&canvas, Rect(0, 0, 40, 40), 0, 0, 0, 0, 40, 40, clNone, false);
+    ASSERT_EQ(canvas.Count(), 1);
+    EXPECT_EQ(canvas[0].Rect, Bounds(-30, -10, 100, 61));
+}
+
+TEST(RVBackgroundDrawTest, NoPlacementDrawsOnlyTheColour)
+{
+    TRecordingCanvas canvas(300, 300);
+    auto back = MakeBackground(bsNoBitmap, 20, 10);
+    back->Draw(&canvas, Rect(0, 0, 30, 30), 0, 0, 0, 0, 30, 30, clGreen, false);
+    ASSERT_EQ(canvas.Count(), 1);
+    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
+}
+
+TEST(RVBackgroundPrintTest, TilesAndCentreAtDeviceResolution)
+{
+    const TRVScreenAndDevice sad = DoubleResolution();
+    TRecordingCanvas canvas(1000, 1000, 192);
+    auto back = MakeBackground(bsTiled, 10, 10);
+    const TRect area = Rect(100, 100, 150, 140);
+    back->Print(&canvas, area, area, sad, clNone, false, nullptr, nullptr, 0);
+    // 10 screen pixels are 20 device pixels: 3 columns by 2 rows.
+    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::Graphic);
+    const std::set<std::pair<int, int>> expected = {{100, 100}, {120, 100}, {140, 100},
+                                                    {100, 120}, {120, 120}, {140, 120}};
+    EXPECT_EQ(TopLefts(tiles), expected);
+    ASSERT_EQ(tiles.size(), 6u);
+    EXPECT_EQ(tiles[0].Width(), 20);
+    EXPECT_EQ(tiles[0].Height(), 20);
+    for (const TCanvasRecord* r : canvas.RecordsOf(TCanvasOp::Graphic))
+        EXPECT_EQ(r->Clip, area);
+    EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 1000, 1000)) << "restored";
+
+    canvas.Clear();
+    back->SetBackgroundStyle(bsCentered);
+    back->Print(&canvas, area, area, sad, clRed, false, nullptr, nullptr, 0);
+    ASSERT_EQ(canvas.RecordsOf(TCanvasOp::FillRect).size(), 1u);
+    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::FillRect)[0]->Rect, area);
+    EXPECT_EQ(RectsOf(canvas, TCanvasOp::Graphic), std::vector<TRect>{Rect(115, 110, 135, 130)});
+}
+
+TEST(RVBackgroundPrintTest, StretchedOverTheWholeArea)
+{
+    const TRVScreenAndDevice sad = DoubleResolution();
+    TRecordingCanvas canvas(1000, 1000, 192);
+    auto back = MakeBackground(bsStretched, 10, 10);
+    const TRect full = Rect(100, 100, 150, 140);
+    back->Print(&canvas, full, full, sad, clRed, true, nullptr, nullptr, 0);
+    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::FillRect).empty()) << "covered by the picture";
+    EXPECT_EQ(RectsOf(canvas, TCanvasOp::Graphic), std::vector<TRect>{full});
+
+    // The lower half alone: the same picture, clipped, not squeezed into the half.
+    canvas.Clear();
+    const TRect half = Rect(100, 120, 150, 140);
+    back->Print(&canvas, half, full, sad, clNone, true, nullptr, nullptr, 0);
+    const auto pictures = canvas.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0]->Rect, full);
+    EXPECT_EQ(pictures[0]->Clip, half);
+}
+
+TEST(RVBackgroundPrintTest, TransparentPictureOverWhatThePageShows)
+{
+    const TRVScreenAndDevice sad = DoubleResolution();
+    TRecordingCanvas canvas(1000, 1000, 192);
+    TPageBack page;
+    auto back = MakeBackground(bsTiled, 10, 10, true);
+    const TRect area = Rect(100, 100, 140, 120);
+    back->Print(&canvas, area, area, sad, clNone, false, nullptr, &page, 3);
+    // One call per tile, at the tile's place in the area in screen pixels.
+    ASSERT_EQ(page.Calls.size(), 2u);
+    EXPECT_EQ(page.Calls[0].Left, 0);
+    EXPECT_EQ(page.Calls[1].Left, 10);
+    for (const TPageBack::TCall& c : page.Calls) {
+        EXPECT_EQ(c.Top, 0);
+        EXPECT_EQ(c.Width, 10);
+        EXPECT_EQ(c.Height, 10);
+        EXPECT_EQ(c.Layer, 3);
+        EXPECT_TRUE(c.Relative);
+    }
+    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Graphic).size(), 2u);
+
+    // With a colour the page is not asked: the colour is under the picture.
+    page.Calls.clear();
+    back->Print(&canvas, area, area, sad, clYellow, false, nullptr, &page, 0);
+    EXPECT_TRUE(page.Calls.empty());
+
+    // Stretched: the page under the whole area, at screen size.
+    back->SetBackgroundStyle(bsStretched);
+    back->Print(&canvas, area, area, sad, clNone, false, nullptr, &page, 0);
+    ASSERT_EQ(page.Calls.size(), 1u);
+    EXPECT_EQ(page.Calls[0].Left, 0);
+    EXPECT_EQ(page.Calls[0].Width, 20);
+    EXPECT_EQ(page.Calls[0].Height, 10);
+}
+
+TEST(RVBackgroundPrintTest, OnlyBitmapsReachAPrinter)
+{
+    const TRVScreenAndDevice sad = DoubleResolution();
+    TRecordingCanvas canvas(1000, 1000, 192);
+    // The picture is put on its own bitmap first, so a metafile prints too.
+    TRVBackground back(false);
+    auto* meta = new TMetafile;
+    meta->SetWidth(10);
+    meta->SetHeight(10);
+    {
+        TMetafileCanvas writer(meta);
+    }
+    back.AssignImage(meta, nullptr, false);
+    back.SetBackgroundStyle(bsCentered);
+    back.Print(&canvas, Rect(0, 0, 40, 40), Rect(0, 0, 40, 40), sad, clNone, false, nullptr, nullptr, 0);
+    const auto pictures = canvas.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0]->GraphicClass, "TBitmap");
+    EXPECT_EQ(pictures[0]->Rect, Rect(10, 10, 30, 30));
+}
+
+namespace {
+
+// A control that paints its client area in one colour.
+class TSolidControl : public TCustomControl {
+public:
+    TSolidControl(TComponent* AOwner, TColor AFill) : TCustomControl(AOwner), Fill(AFill) {}
+    TColor Fill;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(ClientRect());
+    }
+};
+
+uint32_t Argb(TColor c)
+{
+    return 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) |
+           uint32_t(GetBValue(c));
+}
+
+} // namespace
+
+TEST(RVControlImageTest, ControlAndItsChildrenAtTheirPlaces)
+{
+    TSolidControl panel(nullptr, clBlue);
+    panel.SetBounds(0, 0, 60, 40);
+    auto* child = new TSolidControl(&panel, clRed);
+    child->SetParent(&panel);
+    child->SetBounds(10, 5, 20, 10);
+    auto* hidden = new TSolidControl(&panel, clLime);
+    hidden->SetParent(&panel);
+    hidden->SetBounds(40, 20, 10, 10);
+    hidden->SetVisible(false);
+
+    std::unique_ptr<TBitmap> image = DrawControl(&panel);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Width(), 60);
+    EXPECT_EQ(image->Height(), 40);
+    const TPixelBuffer& px = image->Pixels();
+    EXPECT_EQ(px.At(0, 0), Argb(clBlue));
+    EXPECT_EQ(px.At(59, 39), Argb(clBlue));
+    EXPECT_EQ(px.At(10, 5), Argb(clRed));
+    EXPECT_EQ(px.At(29, 14), Argb(clRed));
+    EXPECT_EQ(px.At(30, 15), Argb(clBlue));
+    EXPECT_EQ(px.At(45, 25), Argb(clBlue)) << "hidden children are not drawn";
+
+    TControl plain(nullptr);
+    plain.SetBounds(0, 0, 8, 6);
+    image = DrawControl(&plain);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Width(), 8);
+    EXPECT_EQ(image->Pixels().At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
+    EXPECT_EQ(DrawControl(nullptr), nullptr);
+}

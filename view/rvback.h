@@ -1,0 +1,91 @@
+// Backgrounds of documents, tables and cells (TRVBackground: a colour given at
+// each drawing and a picture placed stretched, tiled, scrolled or centred) drawn
+// on the screen and on devices, and control images: a control rendered into a
+// new bitmap so that it can be printed or saved as a picture.
+#pragma once
+
+#include <memory>
+
+#include "document/rvfuncs.h"
+#include "document/rvitem.h"
+#include "platform/core/object.h"
+#include "platform/graphics/graphic.h"
+
+class TBitmap;
+class TCanvas;
+class TControl;
+class TCustomRVData;
+class TRVPrintableDataServices;
+
+// How the picture of a background is placed.
+enum TBackgroundStyle { bsNoBitmap, bsStretched, bsTiled, bsTiledAndScrolled, bsCentered };
+
+// The placements a table or cell background offers.
+enum TRVItemBackgroundStyle { rvbsColor, rvbsStretched, rvbsTiled, rvbsCentered };
+
+// A background owns its picture (any graphic class; a bitmap for the viewer,
+// which constructs it with CreateBitmap so that the picture always exists) and
+// the palette-adjusted copy of it (ImageCopy), which is drawn instead of the
+// picture while it exists. Drawing restores the canvas's state on every way out.
+class TRVBackground : public TObject {
+public:
+    explicit TRVBackground(bool CreateBitmap);
+    ~TRVBackground() override;
+    const char* ClassName() const override { return "TRVBackground"; }
+
+    TBackgroundStyle BackgroundStyle() const { return FBackgroundStyle; }
+    void SetBackgroundStyle(TBackgroundStyle Value) { FBackgroundStyle = Value; }
+    TGraphic* Image() const { return FImage.get(); }
+    TGraphic* ImageCopy() const { return FImageCopy.get(); }
+    // The picture as a bitmap; null when it is none or another class.
+    TBitmap* GetBitmap() const;
+
+    // Scrolling must repaint everything: a picture that does not move with the
+    // document (stretched, tiled to the area, centred).
+    bool ScrollRequiresFullRedraw() const;
+    // No placement and no picture to show.
+    bool Empty() const;
+    // Lets what lies under it show through: a transparent or a centred picture.
+    bool IsSemitransparent() const;
+    TRVItemBackgroundStyle GetItemBackStyle() const;
+    void SetItemBackStyle(TRVItemBackgroundStyle Value);
+
+    // Frees the picture and its copy.
+    void FreeImage();
+    // Copy: the picture becomes a copy of Graphic; else the background takes
+    // Graphic over (and frees it later). The palette copy is then made again
+    // with the palette mode of RVData's root (none when RVData is null).
+    void AssignImage(TGraphic* Graphic, TCustomRVData* RVData, bool Copy);
+    // Drops the palette copy, then applies LogPalette as the action says.
+    void UpdatePaletted(TRVPaletteAction Action, ::HPALETTE Palette, PLogPalette LogPalette);
+
+    // Paints the part Rect (canvas coordinates) of an area whose origin is
+    // (AreaLeft, AreaTop) and whose size is AreaWidth x AreaHeight: the colour
+    // where the picture does not cover, then the picture. The drawing is placed
+    // with Rect's top-left at the canvas's logical (0, 0); with Clip, the canvas
+    // is clipped to Rect and its origin moved there for the drawing. HOffs and
+    // VOffs are the scroll offsets a scrolled tiling follows. clNone: no colour.
+    void Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOffs, int AreaLeft, int AreaTop,
+              int AreaWidth, int AreaHeight, TColor Color, bool Clip);
+    // Paints the part ARect of the area FullRect on a device (device pixels),
+    // the picture scaled from screen to device resolution by sad. A transparent
+    // picture without colour is drawn over what RVData paints under it (the
+    // printed page: DrawBackToBitmap), or over white without RVData. LogPalette,
+    // when given, is given to the picture copies made for the device.
+    void Print(TCanvas* Canvas, const TRect& ARect, const TRect& FullRect, const TRVScreenAndDevice& sad,
+               TColor Color, bool ToScreen, PLogPalette LogPalette, TRVPrintableDataServices* RVData,
+               int ItemBackgroundLayer);
+
+private:
+    // The picture drawn: the palette copy when there is one.
+    TGraphic* Picture() const { return FImageCopy ? FImageCopy.get() : FImage.get(); }
+
+    std::unique_ptr<TGraphic> FImageCopy;
+    TBackgroundStyle FBackgroundStyle = bsNoBitmap;
+    std::unique_ptr<TGraphic> FImage;
+};
+
+// A new bitmap the size of Control (Width x Height) with the control drawn at
+// (0, 0): a windowed control paints itself and its visible children into it; any
+// other control leaves it white. Null for a null control.
+std::unique_ptr<TBitmap> DrawControl(TControl* Control);

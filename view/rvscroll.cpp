@@ -1,0 +1,430 @@
+// TRVScroller: scroll ranges and bars, positions, moving the window's contents
+// and children, and the scroll-bar messages, keys and wheel that change them.
+// Window creation, palette, theme, focus and the chosen sub-document are in
+// rvscroll_window.cpp.
+#include "view/rvscroll.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/controls/winapi.h"
+
+TRVScrollBarFunctions RVScrollBarFunctions = {
+    ::ShowScrollBar, ::GetScrollInfo, ::GetScrollPos, ::SetScrollPos, ::SetScrollInfo, ::EnableScrollBar,
+};
+
+namespace {
+
+int ClampToInt(int64_t Value)
+{
+    return static_cast<int>(std::clamp<int64_t>(Value, INT_MIN, INT_MAX));
+}
+
+// Pos kept at most at the last position of a bar (Max less the page) and at least at 0.
+int ClampPos(int Pos, int Max, int Page)
+{
+    const int64_t last = static_cast<int64_t>(Max) - (Page - 1);
+    return ClampToInt(std::max<int64_t>(std::min<int64_t>(Pos, last), 0));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Ranges and bars
+
+void TRVScroller::UpdateScrollBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll)
+{
+    if (FUpdatingScrollBars || !HandleAllocated())
+        return;
+    FUpdatingScrollBars = true;
+    struct TGuard {
+        bool& Flag;
+        ~TGuard() { Flag = false; }
+    } guard{FUpdatingScrollBars};
+
+    // A bar that shows or hides changes the client area, and with it the other
+    // bar's page: the pages are set again until they match the client area (a
+    // bar can change the other at most once each way).
+    for (int round = 0; round < 3 && HandleAllocated(); ++round) {
+        const TRect client = ClientRect();
+        SetBars(Width, Height, UpdateH, AllowDisableNoScroll);
+        if (!HandleAllocated() || ClientRect() == client)
+            break;
+    }
+}
+
+void TRVScroller::SetBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll)
+{
+    const UINT mask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+    if (UpdateH) {
+        FHRange = Width;
+        // A page of at least one pixel, so that page scrolling always moves.
+        FHPage = std::max(ClientWidth(), 1);
+        FHMax = ClampToInt(static_cast<int64_t>(Width) - 1);
+        if (FHScrollVisible) {
+            FHPos = ClampPos(FHPos, FHMax, FHPage);
+            SCROLLINFO info;
+            info.fMask = mask;
+            info.nMin = 0;
+            info.nMax = FHMax;
+            info.nPage = static_cast<UINT>(FHPage);
+            info.nPos = FHPos;
+            RVScrollBarFunctions.SetScrollInfo(Handle(), SB_HORZ, &info, true);
+        } else {
+            HideBar(SB_HORZ);
+        }
+        // Showing or hiding the bar may have taken the window with it (WM_SIZE).
+        if (!HandleAllocated())
+            return;
+    }
+
+    FVRange = Height;
+    // The page is at least one unit, whatever the client height and the step, so
+    // that Page Up and Page Down always move.
+    FVPage = std::max(ClientHeight() / FVSmallStep, 1);
+    FVMax = ClampToInt(static_cast<int64_t>(Height) - 1);
+    FVPos = ClampPos(FVPos, FVMax, FVPage);
+    if (FVScrollVisible) {
+        SCROLLINFO info;
+        info.fMask = mask;
+        if (AllowDisableNoScroll && FDisableNoScroll)
+            info.fMask |= SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = FVMax;
+        info.nPage = static_cast<UINT>(FVPage);
+        info.nPos = FVPos;
+        RVScrollBarFunctions.SetScrollInfo(Handle(), SB_VERT, &info, true);
+    } else {
+        HideBar(SB_VERT);
+    }
+}
+
+void TRVScroller::HideBar(int Bar)
+{
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+    RVScrollBarFunctions.GetScrollInfo(Handle(), Bar, &info);
+    if (info.nMin == 0 && info.nMax == 1 && info.nPage == 0 && info.nPos == 0)
+        return;
+    // A page larger than the range hides the bar.
+    info.nMin = 0;
+    info.nMax = 1;
+    info.nPage = 2;
+    info.nPos = 0;
+    RVScrollBarFunctions.SetScrollInfo(Handle(), Bar, &info, true);
+}
+
+int TRVScroller::GetVScrollMax()
+{
+    if (FVScrollVisible && HandleAllocated()) {
+        SCROLLINFO info;
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        if (RVScrollBarFunctions.GetScrollInfo(Handle(), SB_VERT, &info))
+            return ClampPos(INT_MAX, info.nMax, std::max(static_cast<int>(info.nPage), 1));
+    }
+    return ClampPos(INT_MAX, FVMax, FVPage);
+}
+
+int TRVScroller::GetHScrollMax()
+{
+    if (FHScrollVisible && HandleAllocated()) {
+        SCROLLINFO info;
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        if (RVScrollBarFunctions.GetScrollInfo(Handle(), SB_HORZ, &info))
+            return ClampPos(INT_MAX, info.nMax, std::max(static_cast<int>(info.nPage), 1));
+    }
+    return ClampPos(INT_MAX, FHMax, FHPage);
+}
+
+void TRVScroller::SetVScrollVisible(bool Value)
+{
+    if (FVScrollVisible == Value)
+        return;
+    FVScrollVisible = Value;
+    UpdateScrollBars(FHRange, FVRange, true, true);
+}
+
+void TRVScroller::SetHScrollVisible(bool Value)
+{
+    if (FHScrollVisible == Value)
+        return;
+    FHScrollVisible = Value;
+    UpdateScrollBars(FHRange, FVRange, true, true);
+}
+
+void TRVScroller::SetVSmallStep(int Value)
+{
+    if (Value < 1 || Value == FVSmallStep)
+        return;
+    // The same document pixel stays at the top of the view (as nearly as the new
+    // unit allows); what the rounding moves, the child controls follow.
+    const int64_t pixels = static_cast<int64_t>(FVPos) * FVSmallStep;
+    FVSmallStep = Value;
+    FVPos = ClampToInt(pixels / Value);
+    ScrollChildren(0, ClampToInt(pixels - static_cast<int64_t>(FVPos) * Value));
+}
+
+// ---------------------------------------------------------------------------
+// Positions
+
+void TRVScroller::SetVPos(int Pos, bool Redraw)
+{
+    if (!HandleAllocated())
+        return;
+    const int old = FVPos;
+    FVPos = Pos;
+    if (FVScrollVisible) {
+        // The platform's clamping to the bar's range and page applies.
+        SCROLLINFO info;
+        info.fMask = SIF_POS;
+        info.nPos = FVPos;
+        RVScrollBarFunctions.SetScrollInfo(Handle(), SB_VERT, &info, true);
+        info.fMask = SIF_POS;
+        if (HandleAllocated() && RVScrollBarFunctions.GetScrollInfo(Handle(), SB_VERT, &info))
+            FVPos = info.nPos;
+    } else {
+        FVPos = ClampPos(FVPos, FVMax, FVPage);
+    }
+    if (FVPos == old)
+        return;
+    ScrollContents(0, (static_cast<int64_t>(old) - FVPos) * FVSmallStep, Redraw);
+    AfterVScroll();
+}
+
+void TRVScroller::SetHPos(int Pos)
+{
+    if (!HandleAllocated())
+        return;
+    const int old = FHPos;
+    FHPos = Pos;
+    if (FHScrollVisible) {
+        SCROLLINFO info;
+        info.fMask = SIF_POS;
+        info.nPos = FHPos;
+        RVScrollBarFunctions.SetScrollInfo(Handle(), SB_HORZ, &info, true);
+        info.fMask = SIF_POS;
+        if (HandleAllocated() && RVScrollBarFunctions.GetScrollInfo(Handle(), SB_HORZ, &info))
+            FHPos = info.nPos;
+    } else {
+        FHPos = ClampPos(FHPos, FHMax, FHPage);
+    }
+    if (FHPos == old)
+        return;
+    ScrollContents(static_cast<int64_t>(old) - FHPos, 0, true);
+    AfterHScroll();
+}
+
+void TRVScroller::ScrollContents(int64_t dx, int64_t dy, bool Redraw)
+{
+    const int x = ClampToInt(dx);
+    const int y = ClampToInt(dy);
+    if (!Redraw) {
+        ScrollChildren(x, y);
+        return;
+    }
+    if (FFullRedrawOnScroll || !HandleAllocated()) {
+        ScrollChildren(x, y);
+        Refresh();
+        return;
+    }
+    // Move the pixels that stay visible; only the uncovered strip is painted,
+    // before this returns.
+    const TRect client = ClientRect();
+    ScrollWindowEx(Handle(), x, y, nullptr, &client, nullptr, nullptr, SW_INVALIDATE);
+    ScrollChildren(x, y);
+    Update();
+}
+
+void TRVScroller::ScrollChildren(int dx, int dy)
+{
+    if (dx == 0 && dy == 0)
+        return;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (dy != 0) {
+            child->SetTag(ClampToInt(static_cast<int64_t>(child->Tag()) + dy));
+            RV_Tag2Y(child);
+        }
+        if (dx != 0)
+            child->SetLeft(ClampToInt(static_cast<int64_t>(child->Left()) + dx));
+    }
+}
+
+void TRVScroller::AfterVScroll()
+{
+    if (OnVScrolled)
+        OnVScrolled(this);
+}
+
+void TRVScroller::AfterHScroll()
+{
+    if (OnHScrolled)
+        OnHScrolled(this);
+}
+
+int RV_GetYByTag(const TControl* Control)
+{
+    return std::clamp(Control->Tag(), -10000, 10000);
+}
+
+void RV_Tag2Y(TControl* Control)
+{
+    Control->SetTop(RV_GetYByTag(Control));
+}
+
+// ---------------------------------------------------------------------------
+// Scroll-bar messages, keys and the wheel
+
+int TRVScroller::ThumbPosition(int Bar, WPARAM WParam)
+{
+    // The message carries only the low 16 bits of the thumb's position; the bar
+    // knows all of them while the thumb is dragged. Its track position is taken
+    // when it agrees with the message, else the last one seen during the drag,
+    // else the message's bits as an unsigned number (a position is never negative).
+    const WORD low = HIWORD(WParam);
+    int& lastTrack = FLastThumbTrack[Bar == SB_VERT ? 1 : 0];
+    SCROLLINFO info;
+    info.fMask = SIF_TRACKPOS;
+    if (HandleAllocated() && RVScrollBarFunctions.GetScrollInfo(Handle(), Bar, &info) &&
+        LOWORD(static_cast<uint32_t>(info.nTrackPos)) == low) {
+        lastTrack = info.nTrackPos;
+        return info.nTrackPos;
+    }
+    if (LOWORD(static_cast<uint32_t>(lastTrack)) == low)
+        return lastTrack;
+    return low;
+}
+
+void TRVScroller::WMVScroll(TMessage& Message)
+{
+    const int page = std::max(ClientHeight() / FVSmallStep, 1);
+    const int64_t pos = FVPos;
+    switch (LOWORD(Message.WParam)) {
+    case SB_LINEUP:
+        SetVScrollPos(ClampToInt(pos - 1));
+        break;
+    case SB_LINEDOWN:
+        SetVScrollPos(ClampToInt(pos + 1));
+        break;
+    case SB_PAGEUP:
+        SetVScrollPos(ClampToInt(pos - page));
+        break;
+    case SB_PAGEDOWN:
+        SetVScrollPos(ClampToInt(pos + page));
+        break;
+    case SB_THUMBPOSITION:
+        SetVScrollPos(ThumbPosition(SB_VERT, Message.WParam));
+        break;
+    case SB_THUMBTRACK: {
+        // Read even without tracking: the release that follows may need it.
+        const int pos = ThumbPosition(SB_VERT, Message.WParam);
+        if (FTracking)
+            SetVScrollPos(pos);
+        break;
+    }
+    case SB_TOP:
+        SetVScrollPos(0);
+        break;
+    case SB_BOTTOM:
+        SetVScrollPos(FVRange);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRVScroller::WMHScroll(TMessage& Message)
+{
+    const int page = std::max(ClientWidth(), 1);
+    const int64_t pos = FHPos;
+    switch (LOWORD(Message.WParam)) {
+    case SB_LINELEFT:
+        SetHPos(ClampToInt(pos - FVSmallStep));
+        break;
+    case SB_LINERIGHT:
+        SetHPos(ClampToInt(pos + FVSmallStep));
+        break;
+    case SB_PAGELEFT:
+        SetHPos(ClampToInt(pos - page));
+        break;
+    case SB_PAGERIGHT:
+        SetHPos(ClampToInt(pos + page));
+        break;
+    case SB_THUMBPOSITION:
+        SetHPos(ThumbPosition(SB_HORZ, Message.WParam));
+        break;
+    case SB_THUMBTRACK: {
+        const int pos = ThumbPosition(SB_HORZ, Message.WParam);
+        if (FTracking)
+            SetHPos(pos);
+        break;
+    }
+    case SB_LEFT:
+        SetHPos(0);
+        break;
+    case SB_RIGHT:
+        SetHPos(FHRange);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRVScroller::KeyDown(WORD& Key, TShiftState Shift)
+{
+    TCustomControl::KeyDown(Key, Shift);
+    if (!FKeyboardScroll)
+        return;
+    // The key the OnKeyDown handler left becomes a scroll request to the window itself.
+    UINT msg = WM_VSCROLL;
+    int code;
+    switch (Key) {
+    case VK_PRIOR:
+        code = SB_PAGEUP;
+        break;
+    case VK_NEXT:
+        code = SB_PAGEDOWN;
+        break;
+    case VK_END:
+        code = SB_BOTTOM;
+        break;
+    case VK_HOME:
+        code = SB_TOP;
+        break;
+    case VK_UP:
+        code = SB_LINEUP;
+        break;
+    case VK_DOWN:
+        code = SB_LINEDOWN;
+        break;
+    case VK_LEFT:
+        msg = WM_HSCROLL;
+        code = SB_LINELEFT;
+        break;
+    case VK_RIGHT:
+        msg = WM_HSCROLL;
+        code = SB_LINERIGHT;
+        break;
+    default:
+        return;
+    }
+    Perform(msg, MAKEWPARAM(code, 0), 0);
+}
+
+bool TRVScroller::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
+{
+    const bool handled = TCustomControl::DoMouseWheelDown(Shift, MousePos);
+    if (FWheelStep == 0)
+        return handled;
+    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) + FWheelStep));
+    return true;
+}
+
+bool TRVScroller::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
+{
+    const bool handled = TCustomControl::DoMouseWheelUp(Shift, MousePos);
+    if (FWheelStep == 0)
+        return handled;
+    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) - FWheelStep));
+    return true;
+}
