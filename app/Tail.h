@@ -1,0 +1,125 @@
+// The file monitor: CTail keeps the watched log files (TTailFile records), polls
+// them on its timer and hands the bytes appended since the last poll, or the news
+// that a file became shorter, to its owner through two callbacks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/core/lists.h"
+#include "platform/core/types.h"
+
+class CTail;
+class TObject;
+class TRollView;
+class TSplitter;
+class TTimer;
+class TTailFile;
+
+// A callback of the monitor: the index of the record in the monitor's list and
+// the record itself.
+using TTailFileEvent = std::function<void(int Index, TTailFile* File)>;
+
+// One watched file: a regular file kept open for reading for the whole life of the
+// record. Only bytes appended after the file was added, reopened or switched on
+// again are ever delivered. A plain record with public fields: the main window
+// reads NewText and LineComplete, counts LineCount and stores its pane and
+// splitter here (the monitor never uses View or Splitter). Destroying the record
+// closes the file and unlinks it from its owner's list; the window destroys the
+// pane and the splitter first.
+class TTailFile {
+public:
+    // Opens nothing and does not add itself to Owner's list (CTail::AddFile does).
+    explicit TTailFile(CTail* AOwner);
+    ~TTailFile();
+    TTailFile(const TTailFile&) = delete;
+    TTailFile& operator=(const TTailFile&) = delete;
+
+    // Switches the record to the file Name, or to a fresh handle on the same file
+    // when Name is empty, positioned at that file's current end, with LineCount 0
+    // and LineComplete false. Raises what CTail::OpenFile raises, and then the
+    // record is exactly as it was.
+    void Reopen(const AnsiString& Name);
+
+    int Handle = -1;           // the open file, -1 for none
+    int64_t Position = 0;      // bytes of the file already consumed; the next poll reads from here
+    CTail* Owner;              // the monitor whose list holds the record
+    AnsiString FileName;       // as added, or as last reopened under a new name
+    bool LineComplete = false; // the text consumed so far ended with a line feed
+    bool Active = true;        // while false the file is followed but nothing is delivered
+    AnsiString NewText;        // the bytes read in the current poll, carriage returns dropped
+    int LineCount = 0;         // lines shown since the pane was opened, reset or purged (the display's)
+    TRollView* View = nullptr;
+    TSplitter* Splitter = nullptr;
+};
+
+// The monitor: owns its records (and through them their open files) and a timer
+// that runs the poll. Created switched off, interval 500 ms.
+//
+// One thread, no nested event loop. A callback may remove its own record or any
+// other, add records, reopen a file, switch the monitor, or destroy the monitor:
+// the poll re-reads the list after every callback, never touches a removed record,
+// and visits each remaining record once. A tick (or a direct call of TimerTimer)
+// that arrives while a poll is under way is skipped.
+class CTail {
+public:
+    CTail();
+    // Destroys the timer, then every record (closing its file).
+    ~CTail();
+    CTail(const CTail&) = delete;
+    CTail& operator=(const CTail&) = delete;
+
+    // Opens the regular file Name for reading and returns its handle. Raises
+    // Exception "File '<Name>' not exists." when nothing of that name exists, and
+    // "Unable to open file '<Name>'." when it cannot be opened or is not a
+    // regular file (a folder, a named pipe, a device: refused without waiting).
+    static int OpenFile(const AnsiString& Name);
+    // Opens the file and appends a record positioned at the file's current end.
+    // An exception from the opening passes to the caller and nothing is added.
+    TTailFile* AddFile(const AnsiString& Name);
+    int GetCount() const { return FFiles.Count(); }
+    // EListError "List index out of bounds (%d)" outside 0 .. GetCount() - 1.
+    TTailFile* GetFile(int Index) const;
+    // Takes the record out of the list when it is there; does not destroy it.
+    void RemoveFile(TTailFile* File);
+    // The first record whose View is that very object, or null.
+    TTailFile* FindByViewer(const TObject* Control) const;
+    // Some record's FileName equals Name exactly (file names are case-sensitive).
+    bool IsOpen(const AnsiString& Name) const;
+
+    // The poll interval in milliseconds; values below 1 are ignored.
+    int GetInterval() const;
+    void SetInterval(int Milliseconds);
+    // Whether the timer runs. Switching on also moves every record to its file's
+    // current end, so that text appended while the monitor was off is skipped.
+    bool GetActive() const;
+    void SetActive(bool On);
+
+    // The poll: visits the records in list order. An inactive record is moved to
+    // its file's end. A longer file is read from Position to its end and the bytes
+    // (carriage returns dropped, everything else kept, NUL included) go to
+    // OnNewText; LineComplete changes only after that call. A shorter file starts
+    // again from 0 and OnTruncate is called; its text arrives at the next poll.
+    // An unchanged file costs one size query. A failed size query or read
+    // delivers nothing and keeps Position.
+    void TimerTimer(TObject* Sender);
+
+    TTailFileEvent OnNewText;
+    TTailFileEvent OnTruncate;
+
+private:
+    // Polls one record; false when a callback destroyed the monitor.
+    bool PollFile(TTailFile* File);
+
+    TList FFiles; // TTailFile*, in the order they were added
+    std::unique_ptr<TTimer> FTimer;
+    // The poll under way: the index of the record being visited and that record
+    // (null once it was removed). RemoveFile keeps both right.
+    bool FPolling = false;
+    int FPollIndex = -1;
+    TTailFile* FPollFile = nullptr;
+    // Cleared by the destructor, so that a poll whose callback destroyed the
+    // monitor returns without touching it.
+    std::shared_ptr<bool> FAlive;
+};
