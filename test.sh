@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/setup.sh
-kelvor_install_missing
+kelvor_install_missing "${kelvor_test_packages[@]}"
 
 dir=build
 config=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

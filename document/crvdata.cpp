@@ -220,13 +220,24 @@ void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing)
     TRVMarkerList* List = GetMarkers(false);
     if (!List)
         return;
+    const auto* Marker = dynamic_cast<const TRVMarkerItemInfo*>(Item);
+    const int ListNo = Marker ? Marker->ListNo : -1;
     const int Index = List->Remove(Item);
     if (Index < 0)
         return;
-    if (List->Count() == 0)
+    if (List->Count() == 0) {
         DestroyMarkers();
-    else if (!Clearing)
-        List->RecalcCounters(Index, GetRVStyle());
+        return;
+    }
+    if (Clearing)
+        return;
+    // Renumber the removed marker's own list from where it stood: the marker
+    // that now stands there may belong to another list.
+    for (int i = Index; i < List->Count(); ++i)
+        if (List->Marker(i)->ListNo == ListNo) {
+            List->RecalcCounters(i, GetRVStyle());
+            break;
+        }
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "document/rvclasses.h"
 #include "document/rvitem.h"
+#include "document/rvrtferr.h"
 #include "document/rvset.h"
 #include "document/rvstr.h"
 #include "document/rvtag.h"
@@ -20,6 +21,8 @@ class TComponent;
 class TControl;
 class TCustomImageList;
 class TMemoryStream;
+class TRVFBackground;
+class TRVMarkerItemInfo;
 class TRVMarkerList;
 class TRVRTFReaderProperties;
 class TRVStyle;
@@ -231,6 +234,17 @@ bool RV_IsHTMLGraphicFormat(const TGraphic* Graphic);
 // Adds the class to the process-wide list of HTML picture formats when it is not
 // there yet; the class's index in the list (-1 for no class).
 int RV_RegisterHTMLGraphicFormat(TGraphicClass GraphicClass);
+
+// ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
+
+// Text escaped for the body of an HTML page: & < > as entities, runs of
+// blanks as "&nbsp;" and blanks (a leading and a trailing blank too); an empty
+// text gives "&nbsp;" with NoEmptyLines. With SpecialCode (a style that holds
+// HTML code) the text comes back unchanged.
+AnsiString RV_MakeHTMLStr(const AnsiString& str, bool NoEmptyLines, bool SpecialCode);
+// The HTML character-set name of a font character set; empty for the sets
+// that have none (ANSI and default among them).
+AnsiString RV_CharSet2HTMLLang(int Charset);
 
 // ---------------------------------------------------------------------------
 // The item store
@@ -531,6 +545,251 @@ public:
     virtual AnsiString SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& ImagesPrefix,
                                    const AnsiString& Path, int& ImageNo, bool OverrideImages,
                                    TColor BackgroundColor, TGraphic* gr);
+
+    // ---- Plain text, list markers, transfers, RTF loading and services
+    // (crvdata_text.cpp, crvdata_lists.cpp, crvdata_transfer.cpp, crvdata_settings.cpp)
+
+    // Plain text of the document, or of its selection, into Stream: lines joined
+    // by CR LF with no line end after the last; UTF-16 little-endian without a
+    // byte-order mark when Unicode is set. LineWidth goes to the AsText of
+    // non-text items; with TextOnly only items that are always text contribute.
+    // False when writing raised (the bytes written stay in the stream).
+    bool SaveTextToStream(const AnsiString& Path, TStream& Stream, int LineWidth, bool SelectionOnly,
+                          bool TextOnly, bool Unicode);
+    // The whole document into a file, replaced only when every byte is written.
+    bool SaveText(const AnsiString& FileName, int LineWidth, bool Unicode);
+    // Appends an 8-bit text file, one text item of StyleNo per line (CR LF, CR
+    // or LF ends a line; Ctrl-Z ends the input only as the file's last byte).
+    // With AsSingleParagraph every line after the first is a line break in the
+    // first one's paragraph. False on any failure, keeping the lines added.
+    bool LoadText(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
+    // The same for a UTF-16 file (little-endian, or big-endian after FE FF);
+    // false for a file of odd length.
+    bool LoadTextW(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
+    // Appends UTF-16 text held in a byte string, one text item per piece between
+    // separators (CR, LF, CR LF, U+2028, U+2029, VT, NUL, form feed).
+    // ERollViewError "Can't perform Unicode operation" for an odd byte length.
+    void AddTextNLW(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
+                    bool AsSingleParagraph);
+    // The readers cut a line longer than this many bytes of item text into
+    // several items of one line, each ending on a whole character.
+    static constexpr int MaxLoadedTextItemLength = 16 * 1024 * 1024;
+
+    // List markers. A numbered paragraph starts with a marker item; the markers
+    // list of the outermost root holds every marker in document order.
+    // Creates or changes the marker of item ItemNo's paragraph (a new one at the
+    // end for an ItemNo outside the items); the marker's item number, -1 when
+    // the paragraph starts with a full-width item.
+    int SetListMarkerInfo(int ItemNo, int ListNo, int Level, int StartFrom, int ParaNo, bool UseStartFrom);
+    void RemoveListMarker(int ItemNo);
+    // The marker of item ItemNo's paragraph: its item number, -1 when none.
+    int GetListMarkerInfo(int ItemNo, int& ListNo, int& Level, int& StartFrom, bool& UseStartFrom);
+    void RecalcMarker(int ItemNo, bool AllowCreate);
+    // Enters the marker item ItemNo into the markers list at its document position.
+    void AddMarkerInList(int ItemNo);
+    // The last marker at or before item ItemNo in document order, nested
+    // documents and the documents around this one included; null when none.
+    TRVMarkerItemInfo* FindPreviousMarker(int ItemNo);
+    // The first item from StartItemNo on that is Marker or holds it in a
+    // sub-document; -1 when none.
+    int FindMarkerLocalLocationFrom(int StartItemNo, TRVMarkerItemInfo* Marker);
+    // The highest index of the markers list, From or above, whose marker's list
+    // number is in ListNos; -1 when none.
+    int FindLastMarkerIndex(int From, TRVIntegerList* ListNos);
+
+    // Transfers. ERollViewError "Can't assign RollView to RollView - tags types
+    // mismatch" when the stores disagree on rvoTagsArePChars (nothing moved).
+    // Appends copies of Source's valid items, checkpoints and markers included.
+    void AppendFrom(TCustomRVData* Source);
+    // Moves all of Victim's items, with their checkpoints and markers, to the
+    // end of this store; Victim is left empty. Nothing for a Victim that does
+    // not own its items.
+    void DrainFrom(TCustomRVData* Victim);
+    // A store whose ShareItems answers true shows Source's item list from now
+    // on, without owning it; its own items are freed first.
+    void ShareItemsFrom(TCustomRVData* Source);
+    // Tells every item that it is being inserted into RVData (texts may change).
+    void Inserting(TCustomRVData* RVData, bool Safe);
+    void UpdateItemsPaletteInfo();
+
+    // RTF loading through the root's RTF properties (rtf_ec_Assertion without
+    // them); what is appended is merged with the old last item where it can be.
+    TRVRTFErrorCode LoadRTF(const AnsiString& FileName);
+    TRVRTFErrorCode LoadRTFFromStream(TStream& Stream);
+
+    // Services: the platform's beep when the style sheet's UseSound is on; the
+    // scope and item range that the writers save.
+    void Beep();
+    virtual TRVFSaveScope GetRVFSaveScope(bool SelectionOnly);
+    // The whole document whatever the scope: items 0 to Count - 1 with the
+    // offsets before the first and after the last (items 0 to -1 with offsets 0
+    // for an empty store), no page parts. The formatted data gives the selection
+    // or a page.
+    virtual void RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs,
+                              int& EndOffs, TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart);
+
+    // ---- The document format RVF (crvdata_rvfsave.cpp, crvdata_rvfload.cpp)
+    // Background and Layout may be null; the view layer adapts its background
+    // to TRVFBackground. Writers and readers pass no exception on.
+
+    // Writes the scope's items after the version record and, as the RVF
+    // options ask, the background, style and layout records. False when
+    // writing failed; what was written stays in the stream. An empty document
+    // writes nothing.
+    bool SaveRVFToStreamEx(TStream& Stream, TRVFSaveScope SaveScope, TColor Color, TRVFBackground* Background,
+                           TRVLayoutInfo* Layout);
+    bool SaveRVFToStream(TStream& Stream, bool SelectionOnly, TColor Color, TRVFBackground* Background,
+                         TRVLayoutInfo* Layout);
+    // Writes a temporary file that replaces FileName only once every byte is
+    // written: on failure the old file stays as it was.
+    bool SaveRVF(const AnsiString& FileName, bool SelectionOnly, TColor Color, TRVFBackground* Background,
+                 TRVLayoutInfo* Layout);
+    // The binary component property "Data" of a table cell: a binary block
+    // holding GetRVData's document saved in full, without the background.
+    // EWriteError when it cannot be written; ERollViewError "Invalid RVF
+    // format" when the block cannot be read whole.
+    void DataWriter(TStream& Stream);
+    void DataReader(TStream& Stream);
+
+    // Reads RVF from the stream's position into the store at Index (raised to
+    // at most the item count; afterwards the index of the first item read).
+    // AParaNo is the paragraph of the first item (-1: decided by its place).
+    // Style records replace the style sheet's collections (AllowReplaceStyles)
+    // or are mapped or merged as the read modes say; inserted items are
+    // renumbered. Warnings are collected in the RVF warnings. True when the
+    // data ended on a record boundary and nothing failed; items read before a
+    // failure stay. NonFirstItemsAdded counts the items after the first;
+    // Reading is false once the data was read to its end, and stays true when
+    // InsertFirstRVFItem stopped the reading. Nested reads (the documents of
+    // table cells) are refused beyond RVFMaxNesting levels.
+    bool InsertRVFFromStream_(TStream& Stream, int& Index, int AParaNo, bool AllowReplaceStyles,
+                              bool AppendMode, bool EditFlag, TColor& Color, TRVFBackground* Background,
+                              TRVLayoutInfo* Layout, int& NonFirstItemsAdded, bool& Reading,
+                              bool& FullReformat);
+    bool InsertRVFFromStream(TStream& Stream, int Index, TColor& Color, TRVFBackground* Background,
+                             TRVLayoutInfo* Layout, bool AllowReplaceStyles);
+    bool AppendRVFFromStream(TStream& Stream, int ParaNo, TColor& Color, TRVFBackground* Background);
+    // Clear, then InsertRVFFromStream at 0 replacing the styles.
+    bool LoadRVFFromStream(TStream& Stream, TColor& Color, TRVFBackground* Background, TRVLayoutInfo* Layout);
+    bool LoadRVF(const AnsiString& FileName, TColor& Color, TRVFBackground* Background,
+                 TRVLayoutInfo* Layout);
+    // Places the first item read: here like every other item, at Index (the
+    // editor merges it into the item at the caret and may take it, setting li
+    // to null). False stops the reading.
+    virtual bool InsertFirstRVFItem(int& Index, AnsiString& s, TCustomRVItemInfo*& li, bool EditFlag,
+                                    bool& FullReformat, int& NewListNo);
+    static constexpr int RVFMaxNesting = 32;
+
+    // ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
+    // A page in one of two dialects: plain HTML (text styles as FONT, B, I, U,
+    // S, SUB and SUP tags, paragraphs as DIVs) or HTML with a style sheet
+    // (styles as CSS classes). The options may ask for the head, the body or
+    // the end alone. Pictures are written as files into Path (the page's
+    // folder) named ImagesPrefix + number; ImagesCounter is raised for each.
+    // Margins are in pixels; Background (the page's picture) may be null. Bullets lists the images
+    // already written for the page (null: a list of the call's own). With
+    // SelectionOnly only the selection (RVFGetLimits) is written. False without
+    // a style sheet or when writing raised; what was written stays in Stream.
+    virtual bool SaveHTMLToStream(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
+                                  const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
+                                  int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
+                                  int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
+                                  bool SelectionOnly = false);
+    // The style-sheet dialect. ExtraStyles is CSS added to the page's style
+    // sheet; with ExternalCSS the page links that file instead of embedding the
+    // style sheet; CPPrefix names numbered anchors ("RollViewCheckpoint" when
+    // empty). CurrentFileColor is set to Color, then follows the background of
+    // each paragraph written.
+    virtual bool SaveHTMLToStreamEx(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
+                                    const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
+                                    const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
+                                    TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor,
+                                    int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
+                                    int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
+                                    bool SelectionOnly = false);
+    // The stream writers into a file, pictures beside it; the file is replaced
+    // only when the whole page was written. False on any failure.
+    bool SaveHTML(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
+                  TRVSaveOptions Options, TColor Color, int& ImagesCounter, int LeftMargin, int TopMargin,
+                  int RightMargin, int BottomMargin, TRVFBackground* Background);
+    bool SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
+                    const AnsiString& ExtraStyles, const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
+                    TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor, int& ImagesCounter,
+                    int LeftMargin, int TopMargin, int RightMargin, int BottomMargin,
+                    TRVFBackground* Background);
+    // The anchor of a checkpoint (nothing for null): its quoted name with
+    // rvsoUseCheckpointsNames, else CPPrefix and CPIndex. CPIndex grows by one
+    // either way; FromNewLine writes an empty line first.
+    void SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, int& CPIndex,
+                            const AnsiString& CPPrefix, bool FromNewLine, TRVSaveOptions Options);
+    // The background picture as a file beside the page (or where the root's
+    // image-save request puts it); its location for the page, empty when none.
+    AnsiString SaveBackgroundToHTML(TGraphic* Picture, TColor Color, const AnsiString& Path,
+                                    const AnsiString& ImagesPrefix, int& ImagesCounter, bool OverrideImages);
+
+    // ---- Pictures and controls (crvdata_pictures.cpp)
+    // A picture item owning Graphic, of paragraph style ParaNo (-1: continuing
+    // the line). ERollViewError "Parameter can't be NIL" for no graphic.
+    void AddPictureExTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
+                         const TRVTag& Tag);
+    void AddPictureEx(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+    {
+        AddPictureExTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+    }
+    // The same as a hypertext picture.
+    void AddHotPictureTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
+                          const TRVTag& Tag);
+    void AddHotPicture(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+    {
+        AddHotPictureTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+    }
+    // A control item owning Control, which then belongs to the document's
+    // parent control. ERollViewError "Parameter can't be NIL" for no control.
+    void AddControlExTag(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign,
+                         const TRVTag& Tag);
+    void AddControlEx(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign)
+    {
+        AddControlExTag(Name, Control, ParaNo, VAlign, TRVTag());
+    }
+    // A picture (or hypertext picture) item's name, picture (still the item's),
+    // vertical alignment and tag.
+    void GetPictureInfo(int ItemNo, AnsiString& AName, TGraphic*& AGraphic, TRVVAlign& AVAlign,
+                        TRVTag& ATag) const;
+    // Replaces the picture (freeing the old one; the item owns the new one),
+    // the alignment, tag and name, and renews the palette copy. True unless the
+    // new picture has the old one's size and the alignment is unchanged (then
+    // the document needs no new layout). ERollViewError "Parameter can't be
+    // NIL" for no graphic, with nothing changed.
+    bool SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic* AGraphic, TRVVAlign AVAlign,
+                        const TRVTag& ATag);
+    void GetControlInfo(int ItemNo, AnsiString& AName, TControl*& AControl, TRVVAlign& AVAlign,
+                        TRVTag& ATag) const;
+    // The alignment, tag and name (the control stays); true when the alignment changed.
+    bool SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlign AVAlign, const TRVTag& ATag);
+
+    // ---- RTF output (crvdata_rtfsave.cpp, crvdata_rtftables.cpp)
+    // The document, or its selection, into a file (replaced only once every
+    // byte is written). False on any failure.
+    bool SaveRTF(const AnsiString& FileName, bool SelectionOnly, TColor Color, TRVFBackground* Background);
+    // Writes the document or its selection. Level 0 is the outermost call: it
+    // makes the shared tables (the arguments are then ignored), the twips per
+    // pixel and the header, and closes the group. Deeper levels (table cells)
+    // write only their paragraphs, with the outermost call's tables. False when
+    // anything raised; what was written stays in the stream.
+    virtual bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
+                                 TRVFBackground* Background, TRVColorList* ColorList,
+                                 TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
+                                 TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable,
+                                 double TwipsPerPixel);
+    // The colour table (17 fixed colours, then those of the styles; with Init
+    // only) and one list-override count per list style, then what the
+    // document's non-text items add.
+    void MakeRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList, bool Init);
+    // The list table and the list-override table. ListOverrideOffsetsList holds
+    // one entry count per list style before, the \ls number of each list's
+    // first entry after.
+    void SaveRTFListTable97(TStream& Stream, TRVColorList* ColorList, TRVIntegerList* ListOverrideOffsetsList,
+                            TRVRTFFontTable* FontTable, double TwipsPerPixel);
 
     // ---- Fields
     int FirstJumpNo = 0;          // the number of the document's first hyperlink

@@ -5,13 +5,32 @@
 // the items and printing's page splitting use is declared here.
 #pragma once
 
+#include <cstdint>
+
 #include "document/rvclasses.h"
 #include "platform/core/object.h"
+
+// A pixel offset kept in 16 bits so that a draw item stays small (a long
+// document holds millions of them). A value outside -32768..32767 is stored as
+// the nearest of the two bounds; it reads back as an int.
+class TRVShortOffset {
+public:
+    constexpr TRVShortOffset() = default;
+    constexpr TRVShortOffset(int Value) : FValue(Clamp(Value)) {}
+    constexpr operator int() const { return FValue; }
+
+private:
+    static constexpr int16_t Clamp(int Value)
+    {
+        return static_cast<int16_t>(Value < INT16_MIN ? INT16_MIN : Value > INT16_MAX ? INT16_MAX : Value);
+    }
+    int16_t FValue = 0;
+};
 
 // One draw item: the piece of an item shown at (Left, Top) in document pixels
 // (device pixels in printable documents). Offs and Length count characters of
 // the item's text (bytes, or two-byte units for Unicode text); Offs counts from
-// 1, and is 1 for non-text items. A draw item made with no arguments has every
+// 1, and is 0 for non-text items. A draw item made with no arguments has every
 // field 0.
 class TRVDrawLineInfo : public TObject {
 public:
@@ -43,8 +62,10 @@ public:
     // A list marker's draw item: how far the marker's content is drawn from
     // the draw item's left edge (negative: to the left of it). Set by the
     // marker when it lays itself out; 0 for every other item.
-    int MarkerOffset = 0;
+    TRVShortOffset MarkerOffset;
 };
+// With the virtual table pointer, 48 bytes on 64-bit platforms.
+static_assert(sizeof(void*) != 8 || sizeof(TRVDrawLineInfo) <= 48, "a draw item must stay compact");
 
 // One page part of a draw item that pagination spreads over several pages.
 // Height is the part's height on its page, in device pixels.

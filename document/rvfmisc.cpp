@@ -1,5 +1,5 @@
 // RVF tokens: line writers, hexadecimal encodings, binary blocks, header-field
-// readers and the tag token.
+// readers, the tag token and safe data lines.
 #include "document/rvfmisc.h"
 
 #include <algorithm>
@@ -307,7 +307,39 @@ bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag)
 
 AnsiString RVFSaveTag(bool TagsArePChars, const TRVTag& Tag)
 {
-    if (TagsArePChars && Tag.IsString())
-        return Tag.AsString().empty() ? AnsiString("0") : Tag.AsString();
+    if (TagsArePChars && Tag.IsString()) {
+        if (Tag.AsString().empty())
+            return "0";
+        // The token must stay one field of one line.
+        AnsiString token = Tag.AsString();
+        for (char& c : token)
+            if (c == ' ' || c == '\r' || c == '\n' || c == '\0')
+                c = '_';
+        return token;
+    }
     return std::to_string(Tag.AsInteger());
+}
+
+AnsiString RVFMakeLineSafe(const AnsiString& s, bool Unicode)
+{
+    AnsiString result = s;
+    if (!Unicode) {
+        for (char& c : result)
+            if (c == '\0')
+                c = '?';
+            else if (c == '\r' || c == '\n')
+                c = ' ';
+        return result;
+    }
+    result.resize(result.size() & ~size_t(1));
+    for (size_t i = 0; i < result.size(); i += 2) {
+        const unsigned unit = uint8_t(result[i]) | unsigned(uint8_t(result[i + 1])) << 8;
+        if (unit == 0)
+            result[i] = '?';
+        else if (unit == 0x2029) {
+            result[i] = ' ';
+            result[i + 1] = '\0';
+        }
+    }
+    return result;
 }

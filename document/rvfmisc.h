@@ -1,7 +1,9 @@
 // The tokens and data encodings of RVF, the library's own document format:
 // writing strings and lines, hexadecimal text of bytes and of wide strings,
-// binary blocks, reading the blank-separated fields of a header line, and the
-// text form of tags.
+// binary blocks, pictures and controls in both forms, reading the
+// blank-separated fields of a header line, the text form of tags, the fields
+// that name text and paragraph styles, and the document background as the
+// format reads and writes it.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +12,13 @@
 #include "document/rvtag.h"
 #include "platform/core/types.h"
 
-class TStream;
+class TComponent;
+class TCustomRVData;
+class TGraphic;
 class TMemoryStream;
+class TRVStyle;
+class TStream;
+class TWinControl;
 
 // ---------------------------------------------------------------------------
 // Writing
@@ -114,6 +121,80 @@ bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag);
 // Writing header fields
 
 // The tag's token. With string tags: the text of a string tag, "0" for an empty
-// string, and an integer tag in decimal (0 for no string). With integer tags:
-// the integer in decimal (a string tag has no integer and writes 0).
+// string, and an integer tag in decimal (0 for no string); a blank, CR, LF or
+// zero byte of the text is written as "_", since it would end the field or the
+// header line. With integer tags: the integer in decimal (a string tag has no
+// integer and writes 0).
 AnsiString RVFSaveTag(bool TagsArePChars, const TRVTag& Tag);
+
+// Text made safe for one RVF data line. 8-bit text: a zero byte becomes "?",
+// CR and LF become blanks. UTF-16 text (Unicode set; an odd last byte is
+// dropped): U+0000 becomes "?" and U+2029, which ends a Unicode line, a blank.
+AnsiString RVFMakeLineSafe(const AnsiString& s, bool Unicode);
+
+// ---------------------------------------------------------------------------
+// Fields naming styles. A style is written as its number or, when the
+// document saves style names, as its StyleName in double quotes (inner quotes
+// doubled; line ends and zero bytes of the name written as blanks). Negative
+// numbers are always numbers.
+
+// A text style number: a number, or the index of the first text style whose
+// StyleName equals the quoted name exactly (0 when none does, or without a
+// style sheet). False when the field is neither a number nor a quoted name.
+bool RVFReadTextStyle(TRVFLineCursor& P, int& StyleNo, TRVStyle* RVStyle);
+// The same with the paragraph styles.
+bool RVFReadParaStyle(TRVFLineCursor& P, int& ParaNo, TRVStyle* RVStyle);
+// The quoted StyleName of text style StyleNo when UseStyleNames is set and the
+// style exists; else the number.
+AnsiString RVFSaveText(TRVStyle* RVStyle, bool UseStyleNames, int StyleNo);
+AnsiString RVFSavePara(TRVStyle* RVStyle, bool UseStyleNames, int ParaNo);
+// The paragraph field of an item's header: RVFSavePara with the document's
+// style sheet and rvfoUseStyleNames; -1 when ForceSameAsPrev is set.
+AnsiString RVFItemSavePara(int ParaNo, TCustomRVData* RVData, bool ForceSameAsPrev);
+
+// ---------------------------------------------------------------------------
+// Pictures and controls. The picture or component is the caller's.
+
+// The picture's stream data (TGraphic::SaveToStream) as hexadecimal text.
+AnsiString RVFSavePicture(const TGraphic* Graphic);
+// Decodes the text and has the picture load what was decoded; the result is
+// the decoding's (the picture's own loading may raise).
+bool RVFLoadPicture(const AnsiString& s, TGraphic* Graphic);
+// A binary block holding the picture's stream data.
+void RVFSavePictureBinary(TStream& Stream, const TGraphic* Graphic);
+// Has the picture load raw bytes (a binary block already cut out of a line).
+void RVFLoadPictureBinary(const AnsiString& Data, TGraphic* Graphic);
+// Reads a binary block from the stream and has the picture load it.
+// EReadError "Stream read error" when the block is missing or runs past the end.
+void RVFLoadPictureBinary2(TStream& Stream, TGraphic* Graphic);
+// The component stream (TStream::WriteComponent) as hexadecimal text.
+AnsiString RVFSaveControl(TComponent* Control);
+void RVFSaveControlBinary(TStream& Stream, TComponent* Control);
+// Reads a component stream into Control. With a ClassName, Control becomes a
+// new component of that registered class with no owner (null when the name is
+// not registered or names no component class). A control gets Parent before
+// and after the reading. When the reading fails, the component is freed and
+// Control set to null. The caller owns what Control holds afterwards. The
+// result is the decoding's.
+bool RVFLoadControl(const AnsiString& s, TComponent*& Control, const AnsiString& ClassName,
+                    TWinControl* Parent);
+// The same from raw bytes.
+void RVFLoadControlBinary(const AnsiString& Data, TComponent*& Control, const AnsiString& ClassName,
+                          TWinControl* Parent);
+
+// ---------------------------------------------------------------------------
+// The document background as RVF reads and writes it: a style (the ordinal of
+// the view's TBackgroundStyle; 0 is "no picture") and a picture. The view
+// layer, which owns the background, hands the store an object of this kind.
+class TRVFBackground {
+public:
+    virtual int GetRVFBackgroundStyle() const = 0;
+    virtual void SetRVFBackgroundStyle(int Style) = 0;
+    // The picture; null when there is none.
+    virtual TGraphic* GetRVFBackgroundImage() const = 0;
+    // Takes Image over (null: no picture), freeing the old one.
+    virtual void SetRVFBackgroundImage(TGraphic* Image) = 0;
+
+protected:
+    ~TRVFBackground() = default;
+};

@@ -121,3 +121,40 @@ AnsiString RV_EscapeCSSString(const AnsiString& s);
 // In a CSS comment: control characters become blanks, "*/" cannot end the
 // comment and "<" cannot end an enclosing STYLE element.
 AnsiString RV_EscapeCSSComment(const AnsiString& s);
+
+// ---------------------------------------------------------------------------
+// Pictures: drawing on devices, palettes and the replaceable creation hooks
+// (rvfuncs_graphics.cpp)
+
+class TCanvas;
+class TGraphic;
+struct TLogPalette;
+struct TPersistentClassInfo;
+
+// Puts a picture made at screen resolution on a device at (x, y), scaled from
+// screen to device pixels (a negative Width or Height means the picture's own).
+// With ToScreen any picture is stretched into the place; otherwise only bitmaps
+// are drawn (their pixels, opaque), other pictures are left out.
+void RV_PictureToDevice(TCanvas* Canvas, int x, int y, int Width, int Height, const TRVScreenAndDevice& sad,
+                        TGraphic* Graphic, bool ToScreen);
+// Gives the picture a palette made from LogPalette (nothing for a null one). A
+// JPEG picture is switched to its 8-bit form first. A picture that keeps no
+// palette leaves the handle with us, and it is freed.
+void RV_SetPaletteToPicture(TGraphic* Graphic, const TLogPalette* LogPalette);
+// The picture's Transparent flag; false for no picture.
+bool RV_IsGraphicTransparent(const TGraphic* Graphic);
+
+// Every loader that makes a picture from a class found by name makes it through
+// RV_CreateGraphics; the RTF reader hands every picture it has read to
+// RV_AfterImportGraphic. Both may be replaced by the program; they start as the
+// defaults below.
+using TRVGraphicClass = const TPersistentClassInfo*;
+using TRVCreateGraphicsFunction = TGraphic* (*)(TRVGraphicClass GraphicClass);
+using TRVAfterImportGraphicsProc = void (*)(TGraphic* Graphic);
+extern TRVCreateGraphicsFunction RV_CreateGraphics;
+extern TRVAfterImportGraphicsProc RV_AfterImportGraphic;
+// A new picture of the class (owned by the caller); null for no class or a
+// class that makes no picture.
+TGraphic* RV_CreateGraphicsDefault(TRVGraphicClass GraphicClass);
+// Does nothing.
+void RV_AfterImportGraphicDefault(TGraphic* Graphic);

@@ -598,7 +598,8 @@ AnsiString TRVRectItemInfo::GetVShiftCSS(TRVStyle* RVStyle) const
     if (VShift == 0 || ImageHeight == 0 || VAlign != rvvaBaseline)
         return AnsiString();
     const int Shift = VShiftAbs ? VShift : MulDiv(ImageHeight, VShift, 100);
-    return Format("vertical-align : %d", {Shift});
+    // A length needs its unit: browsers drop "vertical-align : 8" whole.
+    return Format("vertical-align: %dpx", {Shift});
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "document/rvclasses.h"
 #include "document/rvdrawline.h"
@@ -470,7 +471,7 @@ public:
     bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
     int GetRVFExtraPropertyCount() const override;
     void SaveRVFExtraProperties(TStream& Stream) override;
-    // "vertical-align : N" for a shifted baseline item with a height; else empty.
+    // "vertical-align: Npx" for a shifted baseline item with a height; else empty.
     AnsiString GetVShiftCSS(TRVStyle* RVStyle) const;
 };
 
@@ -555,6 +556,10 @@ public:
     // Empty tail: a 1-pixel rvbsLine rule in clNone; otherwise Color, Style
     // and LineWidth are all required.
     bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    // A header of no lines: the paragraph (never continuing a line), the
+    // item's own option bits, tag, Color, Style and LineWidth.
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
     void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
                  double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
                  TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
@@ -612,6 +617,10 @@ public:
                     TRVList* Bullets) override;
     AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
     bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    // The header, the name, then the extra-property lines (Spacing, VShift,
+    // DeleteProtect); a hot spot writes the same record with its own tail.
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
     // Line 0 is the name; the others are extra-property lines. Always true.
     bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
                      AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
@@ -643,6 +652,196 @@ public:
     AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
     // The bullet's fields, then HotImageIndex (ImageIndex when the tail ends).
     bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+};
+
+// ---------------------------------------------------------------------------
+// Pictures, hypertext pictures and controls
+
+// What a printing viewer answers for the controls of the document it prints:
+// a picture of the control (the print component's OnPrintComponent when it
+// is assigned, else the control painted into a bitmap), or null when it has
+// none. The printing viewer implements it beside TRVPrintingViewer; control
+// items ask for it when they print, and print nothing without it.
+class TRVControlPrintImageSource {
+public:
+    virtual std::unique_ptr<TBitmap> GetControlPrintImage(TControl* Control) = 0;
+
+protected:
+    ~TRVControlPrintImageSource() = default;
+};
+
+// Where a picture (or a control's image) is drawn in the bitmap of page part
+// Part of its printing draw item: -ImgTop of the part when dli is a
+// TRVMultiImagePrintInfo and Part one of its parts, else 0.
+int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int Part);
+
+// A window control of the class library shown inside the text (item-type code
+// -5). The item owns its control and frees it with itself; the control should
+// have no owner component. PercentWidth from 1 to 100 makes the control's width
+// follow the document's width; it is never negative.
+class TRVControlItemInfo : public TRVRectItemInfo {
+public:
+    explicit TRVControlItemInfo(TCustomRVData* RVData);
+    TRVControlItemInfo(TCustomRVData* RVData, TControl* AControl, TRVVAlign AVAlign);
+    ~TRVControlItemInfo() override;
+    const char* ClassName() const override { return "TRVControlItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    bool Resizable = false;
+
+    TControl* Control() const { return FControl; }
+    // Takes the control over, freeing the one held before (unless it is the same).
+    void SetControl(TControl* Value);
+    int PercentWidth() const { return FPercentWidth; }
+    // A negative value is stored as 0.
+    void SetPercentWidth(int Value);
+
+    // The control's size (0 without one); GetWidth and GetHeight add the spacing.
+    int GetImageWidth(TRVStyle* RVStyle) const override;
+    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    // 20 when the width follows the document, else the item's width; scaled to the device with sad.
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    bool OwnsControl(TControl* AControl) const override;
+    // Places the control at (X, Y) plus the spacing: Left directly, the true
+    // vertical position in its Tag (Top follows it with AdjustY); shows it.
+    void AdjustInserted(int X, int Y, bool AdjustY) override;
+    // Hides the control and gives it the document's parent control (none in safe mode).
+    void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe) override;
+    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
+    void MovingFromUndoList(int ItemNo, TCustomRVData* RVData) override;
+    void Focusing() override;
+    void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
+                          TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift, int& Desc,
+                          bool Reformat) override;
+    // Only the hover and selection frames: the control paints itself.
+    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+               TRVDrawLineInfo* dli) override;
+    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad) override;
+    // The control's picture from the printing viewer (TRVControlPrintImageSource);
+    // false when there is none.
+    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
+                       int Part, TRVColorMode ColorMode) override;
+
+    // PercentWidth and Resizable, then the rectangle's fields; never the control.
+    void Assign(const TPersistent* Source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    int GetRVFExtraPropertyCount() const override;
+    void SaveRVFExtraProperties(TStream& Stream) override;
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
+                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    // What the document's SaveComponentToFile gives for the control, when not empty.
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
+    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                    TRVList* Bullets) override;
+    AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
+                      bool TextOnly, bool Unicode) override;
+
+private:
+    // Gives the control the document's parent control (none without a document).
+    void ParentTo(TCustomRVData* RVData);
+
+    TControl* FControl = nullptr; // owned
+    int FPercentWidth = 0;
+};
+
+// A picture shown inside the text (item-type code -3). The item owns its
+// picture and, while the document shows in palette mode, a copy of it made for
+// the palette (ImageCopy). ImageWidth and ImageHeight below 1 show the
+// picture's own width or height.
+class TRVGraphicItemInfo : public TRVRectItemInfo {
+public:
+    explicit TRVGraphicItemInfo(TCustomRVData* RVData);
+    TRVGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign);
+    ~TRVGraphicItemInfo() override;
+    const char* ClassName() const override { return "TRVGraphicItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    int ImageWidth = 0;
+    int ImageHeight = 0;
+
+    TGraphic* Image() const { return FImage.get(); }
+    // Takes the picture over, freeing the one held before (unless it is the
+    // same) and the palette copy.
+    void SetImage(TGraphic* Value);
+    TGraphic* ImageCopy() const { return FImageCopy.get(); }
+
+    int GetImageWidth(TRVStyle* RVStyle) const override;
+    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    TGraphic* AsImage() override;
+    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+               TRVDrawLineInfo* dli) override;
+    // Stretched on the device at device resolution.
+    void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli, int Part,
+               TRVColorMode ColorMode, TCustomRVData* RVData) override;
+    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
+                       int Part, TRVColorMode ColorMode) override;
+    // A draw item that pagination may split when MinHeightOnPage is set and the
+    // picture is shown at its own height.
+    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad) override;
+    void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
+                           const TLogPalette* LogPalette) override;
+    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
+
+    // The displayed size and new pictures of the source's classes, then the rectangle's fields.
+    void Assign(const TPersistent* Source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    int GetRVFExtraPropertyCount() const override;
+    void SaveRVFExtraProperties(TStream& Stream) override;
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
+                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    // RVSaveImageToRTF with the document's RTF options.
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
+    // An IMG tag of the picture written beside the page (or of the location the
+    // document's HTMLSaveImage gives); nothing without a location.
+    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                    TRVList* Bullets) override;
+
+private:
+    // The picture's RVF body arrives in Data (hex text or raw bytes): loaded,
+    // or replaced by the invalid-picture graphic with a warning when it cannot be.
+    void LoadRVFImage(const AnsiString& Data, bool Binary, TCustomRVData* RVData);
+
+    std::unique_ptr<TGraphic> FImage;
+    std::unique_ptr<TGraphic> FImageCopy;
+};
+
+// A picture that is a hyperlink (item-type code -10).
+class TRVHotGraphicItemInfo : public TRVGraphicItemInfo {
+public:
+    explicit TRVHotGraphicItemInfo(TCustomRVData* RVData);
+    TRVHotGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign);
+    const char* ClassName() const override { return "TRVHotGraphicItemInfo"; }
+    TRVItemClass GetItemClass() const override;
+
+    // rvbpJump, rvbpAllowsFocus and rvbpXORFocus: true.
+    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    void Execute(TCustomRVData* RVData) override;
 };
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "document/crvdata.h"
 #include "document/rvfmisc.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
@@ -126,6 +127,16 @@ AnsiString TRVBreakItemInfo::SaveRVFHeaderTail(TCustomRVData*)
                   {static_cast<int>(Color), static_cast<int>(Style), static_cast<int>(LineWidth)});
 }
 
+void TRVBreakItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
+                               TRVMultiDrawItemPart*, bool)
+{
+    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
+    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
+                                {StyleNo, 0, RVFItemSavePara(ParaNo, RVData, false),
+                                 RVFGetItemOptions(ItemOptions, false), 0, RVFSaveTag(TagsPC, Tag),
+                                 SaveRVFHeaderTail(RVData)}));
+}
+
 bool TRVBreakItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
 {
     const char c = P.Peek();
@@ -196,7 +207,7 @@ void TRVBreakItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int It
     const int Size = LineWidth;
     if ((UseCSS || SaveOptions.Contains(rvsoForceNonTextCSS)) && Color != clNone)
         RVWrite(&Stream,
-                Format("<HR noshade size=%d style='{color : %s}'>", {Size, RV_GetHTMLRGBStr(Color)}));
+                Format("<HR noshade size=%d style=\"color: %s\">", {Size, RV_GetHTMLRGBStr(Color)}));
     else
         RVWrite(&Stream, Format("<HR noshade size=%d>", {Size}));
 }

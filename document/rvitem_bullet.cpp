@@ -134,6 +134,19 @@ AnsiString TRVBulletItemInfo::SaveRVFHeaderTail(TCustomRVData*)
     return Format("%d %d", {ListTag, ImageIndex});
 }
 
+void TRVBulletItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo,
+                                const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
+{
+    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
+    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
+                                {StyleNo, GetRVFExtraPropertyCount() + 1,
+                                 RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
+                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), 0, RVFSaveTag(TagsPC, Tag),
+                                 SaveRVFHeaderTail(RVData)}));
+    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
+    SaveRVFExtraProperties(Stream);
+}
+
 bool TRVBulletItemInfo::CheckImageIndex(TCustomRVData* RVData, int& Index) const
 {
     if (ImageList == nullptr || Index < ImageList->Count())

@@ -147,7 +147,8 @@ void TRVBulletItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int I
     const AnsiString Extra = RV_GetExtraIMGStr(SaveOptions, GetImageWidth(nullptr), GetImageHeight(nullptr));
     AnsiString StyleAttr;
     const AnsiString CSS = UseCSS ? GetVShiftCSS(RVData->GetRVStyle()) : AnsiString();
+    // Declarations in a style attribute stand without braces, or browsers drop them.
     if (!CSS.empty())
-        StyleAttr = " style=\"{" + CSS + "}\" ";
-    RVWrite(&Stream, "<IMG" + Extra + StyleAttr + "src=\"" + Location + "\">");
+        StyleAttr = "style=\"" + CSS + "\" ";
+    RVWrite(&Stream, "<IMG" + Extra + StyleAttr + "src=\"" + RV_EscapeHTMLAttribute(Location) + "\">");
 }

@@ -26,14 +26,18 @@ std::vector<TRollViewItemTypeInfo>& Registry()
     return List;
 }
 
-// The built-in class of a code from -11 to -1; null for the reserved codes and
-// for the picture and control codes, whose classes are not part of the library
-// yet (such codes then go to the registry like any other).
+// The built-in class of a code from -11 to -1; null for the reserved codes.
 TRVItemClass BuiltInClass(int StyleNo)
 {
     switch (StyleNo) {
     case rvsBreak:
         return RVItemClassOf<TRVBreakItemInfo>();
+    case rvsPicture:
+        return RVItemClassOf<TRVGraphicItemInfo>();
+    case rvsComponent:
+        return RVItemClassOf<TRVControlItemInfo>();
+    case rvsHotPicture:
+        return RVItemClassOf<TRVHotGraphicItemInfo>();
     case rvsHotspot:
         return RVItemClassOf<TRVHotspotItemInfo>();
     case rvsBullet:

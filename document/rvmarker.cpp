@@ -333,6 +333,16 @@ AnsiString TRVMarkerItemInfo::SaveRVFHeaderTail(TCustomRVData*)
     return Format("%d %d %d %d", {ListNo, Level, StartFrom, Reset ? 1 : 0});
 }
 
+void TRVMarkerItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
+                                TRVMultiDrawItemPart*, bool)
+{
+    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
+    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
+                                {StyleNo, 0, RVFItemSavePara(ParaNo, RVData, false),
+                                 RVFGetItemOptions(ItemOptions, false), 0, RVFSaveTag(TagsPC, Tag),
+                                 SaveRVFHeaderTail(RVData)}));
+}
+
 bool TRVMarkerItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
 {
     int AListNo = 0, ALevel = 0, AStartFrom = 0, AReset = 0;

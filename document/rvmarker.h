@@ -103,6 +103,10 @@ public:
     // "ListNo Level StartFrom Reset".
     AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
     bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    // A header of no lines: the paragraph (never continuing a line), the
+    // item's own option bits, tag and tail.
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
     void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
                          TRVIntegerList* UsedListStyles) override;
     void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
@@ -134,6 +138,12 @@ public:
     // One more list-override entry for a restarting numbered marker.
     void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
                        TCustomRVData* RVData) override;
+    // The level's picture or image as an RTF picture; for the other levels the
+    // list text in the level's font and the list-override number (rvmarker_rtf.cpp).
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int NestingLevel, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
 
 private:
     friend class TRVMarkerList;

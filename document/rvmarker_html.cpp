@@ -102,7 +102,10 @@ AnsiString TRVMarkerItemInfo::GetLICSS(TCustomRVData* RVData, const AnsiString& 
                                                CurrentFileColor, SaveOptions, Bullets);
     if (Location.empty())
         return AnsiString();
-    return " style=\"{ " + Format("list-style: url('%s')", {Location}) + " }\"";
+    // Declarations in a style attribute stand without braces, or browsers drop
+    // them; the location is a CSS string inside an attribute value.
+    return " style=\"" +
+           RV_EscapeHTMLAttribute(Format("list-style: url('%s')", {RV_EscapeCSSString(Location)})) + "\"";
 }
 
 void TRVMarkerItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
@@ -127,10 +130,10 @@ void TRVMarkerItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int I
             return;
         const bool Span = UseCSS && WidthSet && LevelInfo->ListType() != rvlstPicture;
         if (Span)
-            RVWrite(&Stream, Format("<SPAN style=\"{width: %dpx;}\">", {SpanWidth}));
+            RVWrite(&Stream, Format("<SPAN style=\"width: %dpx;\">", {SpanWidth}));
         RVWrite(&Stream, "<IMG" +
                              RV_GetExtraIMGStr(SaveOptions, GetImageWidth(RVStyle), GetImageHeight(RVStyle)) +
-                             "src=\"" + Location + "\">");
+                             "src=\"" + RV_EscapeHTMLAttribute(Location) + "\">");
         if (Span)
             RVWrite(&Stream, "</SPAN>");
         return;
@@ -143,7 +146,7 @@ void TRVMarkerItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int I
         AnsiString CSS = RV_GetHTMLFontCSS(LevelInfo->Font());
         if (WidthSet)
             CSS += Format(" width: %dpx;", {SpanWidth});
-        RVWrite(&Stream, "<SPAN style=\"{" + CSS + "}\">" + MarkerText + "</SPAN>");
+        RVWrite(&Stream, "<SPAN style=\"" + CSS + "\">" + MarkerText + "</SPAN>");
     } else {
         const TFontInfo* Normal = RVStyle->TextStyles()->Items(0);
         RVWrite(&Stream, RV_HTMLOpenFontTag2(LevelInfo->Font(), Normal) + MarkerText +

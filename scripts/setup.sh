@@ -9,10 +9,19 @@ kelvor_packages=(
   fonts-dejavu-core xvfb xauth
 )
 
+# Real programs the tests check our output and our window against. Tests that
+# need one skip when it is missing; ./test.sh installs them.
+kelvor_test_packages=(
+  chromium tidy python3-html5lib imagemagick poppler-utils
+  unrtf libreoffice-writer-nogui
+  xdotool xclip x11-utils x11-apps
+)
+
+# kelvor_install_missing [extra packages...]
 kelvor_install_missing() {
   local missing=()
   local p
-  for p in "${kelvor_packages[@]}"; do
+  for p in "${kelvor_packages[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$p")
     fi

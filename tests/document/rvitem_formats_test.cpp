@@ -184,8 +184,8 @@ TEST(BreakHTML, RuleWithAndWithoutCSS)
         });
     };
     EXPECT_EQ(HTML(false, {}), "<HR noshade size=2>");
-    EXPECT_EQ(HTML(true, {}), "<HR noshade size=2 style='{color : #FF0000}'>");
-    EXPECT_EQ(HTML(false, {rvsoForceNonTextCSS}), "<HR noshade size=2 style='{color : #FF0000}'>");
+    EXPECT_EQ(HTML(true, {}), "<HR noshade size=2 style=\"color: #FF0000\">");
+    EXPECT_EQ(HTML(false, {rvsoForceNonTextCSS}), "<HR noshade size=2 style=\"color: #FF0000\">");
     Rule.Color = clNone;
     EXPECT_EQ(HTML(true, {}), "<HR noshade size=2>");
 }
@@ -290,5 +290,5 @@ TEST(BulletHTML, VerticalShiftAsCSS)
     const AnsiString HTML = Written([&](TStream& s) {
         Bullet.SaveToHTML(s, &Data, 0, "", Dir.Path() + "/", "b", Counter, clNone, {}, true, nullptr);
     });
-    EXPECT_EQ(HTML, "<IMG  style=\"{vertical-align : 8}\" src=\"b1.jpg\">");
+    EXPECT_EQ(HTML, "<IMG style=\"vertical-align: 8px\" src=\"b1.jpg\">");
 }

@@ -303,9 +303,9 @@ TEST(RectItem, VShiftCSS)
     TTallItem Item(nullptr);
     EXPECT_EQ(Item.GetVShiftCSS(nullptr), "");
     Item.VShift = 50;
-    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align : 20");
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align: 20px");
     Item.VShiftAbs = true;
-    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align : 50");
+    EXPECT_EQ(Item.GetVShiftCSS(nullptr), "vertical-align: 50px");
     Item.VAlign = rvvaMiddle;
     EXPECT_EQ(Item.GetVShiftCSS(nullptr), "");
     Item.VAlign = rvvaBaseline;

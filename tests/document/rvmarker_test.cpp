@@ -615,8 +615,8 @@ TEST(MarkerHTML, MarkerAsText)
     };
     EXPECT_EQ(HTML(true, {}), ""); // markers become list tags unless written as text
     const AnsiString CSS = HTML(true, {rvsoMarkersAsText});
-    EXPECT_EQ(CSS.rfind("<SPAN style=\"{", 0), 0u);
-    EXPECT_NE(CSS.find(" width: 20px;}\">&lt;1&gt;</SPAN>\r\n"), AnsiString::npos) << CSS;
+    EXPECT_EQ(CSS.rfind("<SPAN style=\"font: ", 0), 0u);
+    EXPECT_NE(CSS.find(" width: 20px;\">&lt;1&gt;</SPAN>\r\n"), AnsiString::npos) << CSS;
     const AnsiString Plain = HTML(false, {rvsoMarkersAsText});
     EXPECT_NE(Plain.find("&lt;1&gt;"), AnsiString::npos);
     EXPECT_EQ(Plain.substr(Plain.size() - 2), "\r\n");

@@ -13,10 +13,9 @@
 #include <sstream>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/core/colors.h"
 #include "platform/core/streams.h"
+#include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -337,21 +336,10 @@ TEST(StyleCSSTest, SaveToFile)
 
 namespace {
 
-const char* const ChromiumPath = "/usr/bin/chromium";
-
 AnsiString HexColor(TColor c)
 {
     const TColor rgb = ColorToRGB(c == clWindowText ? clBlack : c);
     return Format("rgb(%d, %d, %d)", {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)});
-}
-
-AnsiString Unescape(AnsiString s)
-{
-    const std::pair<const char*, const char*> entities[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
-    for (const auto& e : entities)
-        s = StringReplace(s, e.first, e.second, rfReplaceAll);
-    return s;
 }
 
 // A longhand that a declaration sets, to ask the browser whether it kept the
@@ -436,32 +424,7 @@ AnsiString JsonList(const std::vector<std::vector<AnsiString>>& rules)
 std::map<AnsiString, AnsiString> RunChromium(const TempDir& dir, const AnsiString& html)
 {
     const AnsiString page = dir.Write("page.html", html);
-    const AnsiString command = Format("timeout 120 %s --headless --no-sandbox --disable-gpu "
-                                      "--disable-dev-shm-usage --user-data-dir=%s/profile --dump-dom "
-                                      "file://%s 2>/dev/null",
-                                      {ChromiumPath, dir.Path(), page});
-    std::map<AnsiString, AnsiString> results;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return results;
-    AnsiString dom;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        dom.append(buffer, n);
-    pclose(pipe);
-    const size_t start = dom.find("<pre id=\"out\">");
-    const size_t end = dom.find("</pre>", start);
-    if (start == AnsiString::npos || end == AnsiString::npos)
-        return results;
-    std::istringstream lines(Unescape(dom.substr(start + 14, end - start - 14)));
-    std::string line;
-    while (std::getline(lines, line)) {
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos)
-            results[line.substr(0, eq)] += (results.count(line.substr(0, eq)) ? "|" : "") + line.substr(eq + 1);
-    }
-    return results;
+    return ParseKeyValueLines(ChromiumRunPage(page, dir.Path()));
 }
 
 AnsiString Px(double v)
@@ -541,7 +504,7 @@ std::map<AnsiString, AnsiString> ParaExpectation(const TParaInfo* p, double font
 
 TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
 {
-    if (access(ChromiumPath, X_OK) != 0)
+    if (!ChromiumAvailable())
         GTEST_SKIP() << "headless Chromium is not installed";
 
     TRVStyle style(nullptr);

@@ -1,0 +1,81 @@
+// What the two HTML writers of the item store share: the range of items a
+// save writes, the parts of the page the options ask for, the title lines,
+// escaping, hyperlink targets and the extra code of the root data. Used by
+// crvdata_htmlsave.cpp and crvdata_htmlcss.cpp only.
+#pragma once
+
+#include <vector>
+
+#include "document/crvdata.h"
+
+class TRVStyle;
+
+// The prefix of numbered checkpoint anchors when the caller gives none.
+inline constexpr const char* RVHTMLDefaultCPPrefix = "RollViewCheckpoint";
+
+// One item as a page writes it: its number and, when a selection covers only
+// part of a text item, that part (whole items are not copied).
+struct TRVHTMLPiece {
+    int ItemNo = 0;
+    bool Partial = false;
+    AnsiString Part;
+
+    // The text written: the part, else the item's text in the store.
+    const AnsiString& Text(const TCustomRVData& Data) const
+    {
+        return Partial ? Part : Data.GetItemText(ItemNo);
+    }
+};
+
+// The items a save writes, in document order. A selection keeps the selected
+// part of its first and last text item, leaves out an end item of which
+// nothing is selected, and starts with the list marker of the paragraph it
+// starts in, so that a numbered paragraph keeps its list. WithPendingCP: the
+// range reaches the end of the document, whose pending checkpoint is written
+// after the last item.
+struct TRVHTMLRange {
+    std::vector<TRVHTMLPiece> Pieces;
+    bool WithPendingCP = false;
+    bool Selection = false;
+
+    // Piece Index starts a paragraph or a line: the first piece always does.
+    bool StartsLine(const TCustomRVData& Data, size_t Index) const;
+    // Piece Index starts a line inside a paragraph (never the first piece).
+    bool IsLineBreak(const TCustomRVData& Data, size_t Index) const;
+    // The piece after Index continues its line with the same text style.
+    bool NextContinuesStyle(const TCustomRVData& Data, size_t Index) const;
+};
+TRVHTMLRange RVHTMLGetRange(TCustomRVData& Data, bool SelectionOnly);
+
+// Which of head, body and end the options ask for.
+struct TRVHTMLParts {
+    bool Head = true;
+    bool Body = true;
+    bool End = true;
+};
+TRVHTMLParts RVHTMLGetParts(TRVSaveOptions Options);
+
+// & < > as entities: text inside an element (the title).
+AnsiString RVHTMLEscapeText(const AnsiString& s);
+// The title line and, when the character set of text style 0 has a name, the
+// META line that declares it.
+void RVHTMLWriteTitleAndCharset(TStream& Stream, const AnsiString& Title, TRVStyle* Style);
+// The extra code of an area from the root data; written (with a line end when
+// AsLine) only when there is some. Before is written in front of it.
+void RVHTMLWriteExtra(TStream& Stream, TCustomRVData& Data, TRVHTMLSaveArea Area, bool CSSVersion,
+                      bool AsLine, const char* Before = "");
+// The escaped text of a text piece: Unicode items through the Unicode
+// encoder, the others by RV_MakeHTMLStr; raw for a style with rvteoHTMLCode.
+AnsiString RVHTMLPieceText(TCustomRVData& Data, const TRVHTMLPiece& Piece, TRVStyle* Style);
+// The target of a hyperlink item asked of the document; empty for other items
+// and for a hyperlink without one. Already escaped for an attribute.
+AnsiString RVHTMLGetTarget(TCustomRVData& Data, int ItemNo, TRVStyle* Style);
+// The checkpoint of a piece with the number it has in the document: counted
+// from 0 by the writer for a whole document, looked up for a selection.
+void RVHTMLWriteItemCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, int ItemNo,
+                               int& CPIndex, const AnsiString& CPPrefix, bool FromNewLine,
+                               TRVSaveOptions Options);
+// The document's pending checkpoint after the last piece, when the range
+// reaches the end of the document.
+void RVHTMLWritePendingCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
+                                  int& CPIndex, const AnsiString& CPPrefix, TRVSaveOptions Options);

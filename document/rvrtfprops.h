@@ -1,0 +1,111 @@
+// RTF import as the document library sees it: the import settings every viewer
+// owns, and the door through which the RTF import subsystem, which stands above
+// this layer, plugs in the converter that turns RTF into a document's items.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "document/rvrtferr.h"
+#include "platform/core/object.h"
+#include "platform/core/types.h"
+
+class TCustomRVData;
+class TStream;
+class TRVRTFReaderProperties;
+
+// Whether text arrives as Unicode: rvruMixed and rvruOnlyUnicode have Unicode
+// text reported as such; rvruOnlyUnicode also wants Unicode text styles for
+// ANSI text.
+enum TRVReaderUnicode { rvruMixed, rvruNoUnicode, rvruOnlyUnicode };
+// How the text and paragraph styles of imported text are chosen.
+enum TRVReaderStyleMode { rvrsUseSpecified, rvrsUseClosest, rvrsAddIfNeeded };
+// What becomes of RTF highlighting.
+enum TRVRTFHighlight { rtfhlIgnore, rtfhlFixedColors, rtfhlColorTable };
+
+// Raised (as Exception) by SetTextStyleNo and SetParaStyleNo for a negative value.
+inline constexpr const char* errRVRTFNegativeValue = "Value must not be negative";
+
+// One RTF load: reads RTF from the stream's position and appends what it reads
+// to RVData as the settings of Properties say, leaving what it appended before
+// a failure in place. The RTF import subsystem implements it.
+class TRVRTFConverter {
+public:
+    virtual ~TRVRTFConverter() = default;
+    virtual TRVRTFErrorCode ReadFromStream(TRVRTFReaderProperties& Properties, TStream& Stream,
+                                           TCustomRVData* RVData) = 0;
+};
+
+// Makes the converter of one load (owned by the caller).
+using TRVRTFConverterFactory = std::function<std::unique_ptr<TRVRTFConverter>()>;
+// Installs the factory every TRVRTFReaderProperties uses from then on (an
+// empty one removes it) and returns the one it replaces. The RTF import calls
+// it once at start-up; until then no RTF can be read.
+TRVRTFConverterFactory RVSetRTFConverterFactory(TRVRTFConverterFactory Factory);
+// Whether a factory is installed.
+bool RVRTFConverterInstalled();
+
+// The RTF import settings of a viewer, and the two load operations that go
+// through the installed converter. It keeps only settings: everything of one
+// load lives in that load's converter, made and freed by the operation.
+// Without a converter, or without a target, a load reads nothing, leaves the
+// target unchanged and answers rtf_ec_Assertion.
+class TRVRTFReaderProperties : public TPersistent {
+public:
+    // The import defaults (see the fields).
+    TRVRTFReaderProperties();
+    const char* ClassName() const override { return "TRVRTFReaderProperties"; }
+    // Every setting of another TRVRTFReaderProperties (not BasePath, which
+    // belongs to the viewer); other sources go to TPersistent::Assign.
+    void Assign(const TPersistent* Source) override;
+
+    // rtf_ec_FileOpenError when the file cannot be opened; else ReadFromStream.
+    TRVRTFErrorCode ReadFromFile(const AnsiString& FileName, TCustomRVData* RVData);
+    // Appends the RTF read from the stream's position after RVData's last item;
+    // the converter's result, rtf_ec_Exception when it raised.
+    TRVRTFErrorCode ReadFromStream(TStream& Stream, TCustomRVData* RVData);
+
+    // ---- Settings
+    TRVReaderUnicode UnicodeMode() const { return FUnicodeMode; }
+    void SetUnicodeMode(TRVReaderUnicode Value) { FUnicodeMode = Value; }
+    TRVReaderStyleMode TextStyleMode() const { return FTextStyleMode; }
+    void SetTextStyleMode(TRVReaderStyleMode Value) { FTextStyleMode = Value; }
+    // List markers are made only with rvrsAddIfNeeded.
+    TRVReaderStyleMode ParaStyleMode() const { return FParaStyleMode; }
+    void SetParaStyleMode(TRVReaderStyleMode Value) { FParaStyleMode = Value; }
+    bool IgnorePictures() const { return FIgnorePictures; }
+    void SetIgnorePictures(bool Value) { FIgnorePictures = Value; }
+    bool UseHypertextStyles() const { return FUseHypertextStyles; }
+    void SetUseHypertextStyles(bool Value) { FUseHypertextStyles = Value; }
+    // The styles used with rvrsUseSpecified; a negative value raises Exception
+    // "Value must not be negative" and keeps the old one.
+    int TextStyleNo() const { return FTextStyleNo; }
+    void SetTextStyleNo(int Value);
+    int ParaStyleNo() const { return FParaStyleNo; }
+    void SetParaStyleNo(int Value);
+    bool SkipHiddenText() const { return FSkipHiddenText; }
+    void SetSkipHiddenText(bool Value) { FSkipHiddenText = Value; }
+    bool AutoHideTableGridLines() const { return FAutoHideTableGridLines; }
+    void SetAutoHideTableGridLines(bool Value) { FAutoHideTableGridLines = Value; }
+    bool LineBreaksAsParagraphs() const { return FLineBreaksAsParagraphs; }
+    void SetLineBreaksAsParagraphs(bool Value) { FLineBreaksAsParagraphs = Value; }
+    TRVRTFHighlight ConvertHighlight() const { return FConvertHighlight; }
+    void SetConvertHighlight(TRVRTFHighlight Value) { FConvertHighlight = Value; }
+
+    // The folder of the document being read: relative picture and hyperlink
+    // targets are taken from there. Set by the viewer.
+    AnsiString BasePath;
+
+private:
+    TRVReaderUnicode FUnicodeMode = rvruNoUnicode;
+    TRVReaderStyleMode FTextStyleMode = rvrsUseClosest;
+    TRVReaderStyleMode FParaStyleMode = rvrsUseClosest;
+    bool FIgnorePictures = false;
+    bool FUseHypertextStyles = false;
+    int FTextStyleNo = 0;
+    int FParaStyleNo = 0;
+    bool FSkipHiddenText = true;
+    bool FAutoHideTableGridLines = false;
+    bool FLineBreaksAsParagraphs = false;
+    TRVRTFHighlight FConvertHighlight = rtfhlColorTable;
+};

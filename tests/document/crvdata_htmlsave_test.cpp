@@ -1,0 +1,1063 @@
+// HTML pages of the item store, with and without a style sheet: golden pages
+// of a document with every item kind, the parts of a page, escaping, lists,
+// checkpoints, backgrounds, selections and files; and the pages checked by
+// real programs where installed: tidy and html5lib parse them without errors,
+// headless Chromium shows the style sheet's colours and fonts and keeps every
+// inline style, and ImageMagick opens the pictures written beside them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "document/crvdata.h"
+#include "document/rvfmisc.h"
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "platform/controls/controls.h"
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/imagelist.h"
+#include "platform/graphics/jpeg.h"
+#include "tests/support/headlessbrowser.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
+#include "tests/support/testrvdata.h"
+
+namespace {
+
+// A root document that answers hyperlink targets and extra HTML code from
+// tables, can give a selection, and may place pictures itself.
+class THTMLData : public TTestRVData {
+public:
+    using TTestRVData::TTestRVData;
+
+    AnsiString GetURL(int ID) override
+    {
+        const auto it = URLs.find(ID);
+        return it == URLs.end() ? AnsiString() : it->second;
+    }
+    AnsiString GetExtraHTMLCode(TRVHTMLSaveArea Area, bool) override
+    {
+        const auto it = Extra.find(Area);
+        return it == Extra.end() ? AnsiString() : it->second;
+    }
+    void HTMLSaveImage(TCustomRVData*, int ItemNo, const AnsiString&, TColor, AnsiString& Location,
+                       bool& DoDefault) override
+    {
+        const auto it = ImageLocations.find(ItemNo);
+        if (it != ImageLocations.end()) {
+            Location = it->second;
+            DoDefault = false;
+        }
+    }
+    // A control writes what the program makes of it.
+    AnsiString SaveComponentToFile(const AnsiString&, TComponent* SaveMe, TRVSaveFormat SaveFormat) override
+    {
+        return SaveFormat == rvsfHTML && SaveMe ? AnsiString("<INPUT type=button value=\"a control\">")
+                                                : AnsiString();
+    }
+    void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override
+    {
+        TTestRVData::RVFGetLimits(Scope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart, EndPart);
+        if (Scope != rvfss_Selection)
+            return;
+        StartItemNo = SelStart;
+        EndItemNo = SelEnd;
+        StartOffs = SelStartOffs;
+        EndOffs = SelEndOffs;
+    }
+
+    std::map<int, AnsiString> URLs;
+    std::map<TRVHTMLSaveArea, AnsiString> Extra;
+    std::map<int, AnsiString> ImageLocations; // item number -> location (-1: the background)
+    int SelStart = -1, SelEnd = -1, SelStartOffs = 0, SelEndOffs = 0;
+};
+
+// A page background as the view layer hands it over.
+class TTestBackground : public TRVFBackground {
+public:
+    explicit TTestBackground(int AStyle) : Style(AStyle)
+    {
+        auto* Bitmap = new TBitmap;
+        Bitmap->SetSize(4, 4);
+        Image.reset(Bitmap);
+    }
+    int GetRVFBackgroundStyle() const override { return Style; }
+    void SetRVFBackgroundStyle(int Value) override { Style = Value; }
+    TGraphic* GetRVFBackgroundImage() const override { return Image.get(); }
+    void SetRVFBackgroundImage(TGraphic* Value) override { Image.reset(Value); }
+
+    int Style;
+    std::unique_ptr<TGraphic> Image;
+};
+
+// A stream that refuses every byte after the first Limit.
+class TFullStream : public TMemoryStream {
+public:
+    explicit TFullStream(int64_t ALimit) : Limit(ALimit) {}
+    int64_t Write(const void* Buffer, int64_t Count) override
+    {
+        const int64_t Room = std::max<int64_t>(Limit - Size(), 0);
+        return TMemoryStream::Write(Buffer, std::min(Count, Room));
+    }
+    int64_t Limit;
+};
+
+AnsiString Bytes(TMemoryStream& Stream)
+{
+    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+struct TPageArgs {
+    AnsiString Path;
+    AnsiString Title = "Page";
+    AnsiString Prefix = "img";
+    AnsiString ExtraCSS;
+    AnsiString ExternalCSS;
+    AnsiString CPPrefix;
+    TRVSaveOptions Options;
+    TColor Color = clNone;
+    TRVFBackground* Background = nullptr;
+    bool Selection = false;
+};
+
+AnsiString Plain(TCustomRVData& Data, const TPageArgs& a = TPageArgs(), int* Counter = nullptr)
+{
+    TMemoryStream Stream;
+    int OwnCounter = 0;
+    EXPECT_TRUE(Data.SaveHTMLToStream(Stream, a.Path, a.Title, a.Prefix, a.Options, a.Color,
+                                      Counter ? *Counter : OwnCounter, 1, 2, 3, 4, a.Background, nullptr,
+                                      a.Selection));
+    return Bytes(Stream);
+}
+
+AnsiString WithCSS(TCustomRVData& Data, const TPageArgs& a = TPageArgs(), int* Counter = nullptr)
+{
+    TMemoryStream Stream;
+    int OwnCounter = 0;
+    TColor FileColor = clNone;
+    EXPECT_TRUE(Data.SaveHTMLToStreamEx(
+        Stream, a.Path, a.Title, a.Prefix, a.ExtraCSS, a.ExternalCSS, a.CPPrefix, a.Options, a.Color,
+        FileColor, Counter ? *Counter : OwnCounter, 1, 2, 3, 4, a.Background, nullptr, a.Selection));
+    return Bytes(Stream);
+}
+
+AnsiString Body(TCustomRVData& Data, bool CSS, TPageArgs a = TPageArgs())
+{
+    a.Options.Include(rvsoMiddleOnly);
+    return CSS ? WithCSS(Data, a) : Plain(Data, a);
+}
+
+bool Contains(const AnsiString& s, const AnsiString& Part)
+{
+    return s.find(Part) != AnsiString::npos;
+}
+
+// ---------------------------------------------------------------------------
+// The document with every item kind
+
+// Text styles: 0-5 the defaults (4 and 5 hyperlinks), 6 Unicode, 7 HTML code,
+// 8 raised, underlined and struck out on yellow. Paragraph styles: 0, 1
+// centred, 2 right-aligned on silver. Lists: 0 decimal in two levels, 1
+// bullets, 2 images of the image list.
+class TDocument {
+public:
+    TDocument() : Data(&Style)
+    {
+        for (int i = 0; i < 3; ++i)
+            Images.AddPixels(TPixelBuffer(12, 12, 0xFF000000u | (0x40u << (8 * i))));
+        TFontInfos* t = Style.TextStyles();
+        TFontInfo* Uni = t->Add();
+        Uni->SetUnicode(true);
+        Uni->SetFontName("Times New Roman");
+        Uni->SetSize(12);
+        Uni->SetColor(clRed);
+        t->Add()->SetOptions({rvteoHTMLCode});
+        TFontInfo* Raised = t->Add();
+        Raised->SetVShift(50);
+        Raised->SetStyle({fsUnderline, fsStrikeOut});
+        Raised->SetBackColor(clYellow);
+        Raised->SetFontName("Courier New");
+        TParaInfo* Boxed = Style.ParaStyles()->Add();
+        Boxed->SetAlignment(rvaRight);
+        Boxed->Background()->SetColor(clSilver);
+        TRVListInfo* Numbers = Style.ListStyles()->Add();
+        AddLevel(Numbers, rvlstDecimal, "%0:s.");
+        AddLevel(Numbers, rvlstLowerAlpha, "%1:s)");
+        AddLevel(Style.ListStyles()->Add(), rvlstBullet, "*");
+        TRVListLevel* Pictures = AddLevel(Style.ListStyles()->Add(), rvlstImageList, "");
+        Pictures->SetImageList(&Images);
+        Pictures->SetImageIndex(2);
+    }
+
+    static TRVListLevel* AddLevel(TRVListInfo* List, TRVListType Type, const AnsiString& Format)
+    {
+        TRVListLevel* Level = List->Levels()->Add();
+        Level->SetListType(Type);
+        Level->SetFormatString(Format);
+        return Level;
+    }
+
+    void Build()
+    {
+        Data.AddNamedCheckpointExTag("top", false, TRVTag());
+        Data.AddNL("Title  <&> text", 1, 1);
+        Data.AddNL(" leading and trailing ", 0, 0);
+        Data.AddNL("bold", 1, -1);
+        Data.AddNL(" and more", 1, -1);
+        Data.AddTextBlockNL("line one\r\nline two", 3, 0);
+        Data.AddNL("a link", 4, 0);
+        Link(0, "http://example.com/?a=1&b=\"2\"");
+        Data.AddNL(" after the link", 0, -1);
+        Data.AddNLWTag(u"\u00DCn\u00EFc\u00F6de \u2713", 6, 2, TRVTag());
+        Data.AddNL("<b>raw</b>", 7, 0);
+        Data.AddNL("raised", 8, -1);
+        Data.AddBulletEx("bullet", 0, &Images, 0);
+        Data.CheckItemClass<TRVRectItemInfo>(Data.GetItemCount() - 1)->VShift = 50;
+        Data.AddNL(" a bullet and a hot spot ", 0, -1);
+        Data.AddHotspotEx("hot", 1, 2, &Images, -1);
+        Link(1, "#top");
+        // A bitmap (written as JPEG), raised by half its height; a JPEG
+        // picture (written as it is) that is a hyperlink; a control.
+        Data.AddPictureEx("bitmap", NewBitmap(10, 6, clBlue), 0, rvvaBaseline);
+        Data.CheckItemClass<TRVRectItemInfo>(Data.GetItemCount() - 1)->VShift = 50;
+        auto* Jpeg = new TJPEGImage;
+        std::unique_ptr<TBitmap> Source(NewBitmap(8, 8, clGreen));
+        Jpeg->Assign(Source.get());
+        Data.AddHotPicture("jpeg", Jpeg, -1, rvvaMiddle);
+        Link(2, "pages/next page.html");
+        Data.AddControlEx("control", new TControl(nullptr), -1, rvvaBaseline);
+        Data.AddBreakEx(2, rvbsLine, clRed);
+        Data.AddNamedCheckpointExTag("", false, TRVTag());
+        Marker(0, 0);
+        Data.AddNL("first", 0, -1);
+        Marker(0, 1);
+        Data.AddNL("nested", 2, -1);
+        Data.AddBreak();
+        Marker(0, 0);
+        Data.AddNL("second", 0, -1);
+        Marker(1, 0);
+        Data.AddNL("bulleted", 0, -1);
+        Marker(2, 0);
+        Data.AddNL("pictured", 0, -1);
+        Data.AddNL("after the lists", 0, 0);
+        Data.AddNamedCheckpointExTag("end", false, TRVTag());
+    }
+
+    static TBitmap* NewBitmap(int Width, int Height, TColor Color)
+    {
+        auto* Bitmap = new TBitmap;
+        Bitmap->SetSize(Width, Height);
+        Bitmap->Canvas()->Brush()->SetColor(Color);
+        Bitmap->Canvas()->FillRect(Rect(0, 0, Width, Height));
+        return Bitmap;
+    }
+    void Link(int ID, const AnsiString& Target)
+    {
+        Data.GetItem(Data.GetItemCount() - 1)->JumpID = ID;
+        Data.URLs[ID] = Target;
+    }
+    void Marker(int ListNo, int Level) { Data.SetListMarkerInfo(-1, ListNo, Level, 1, 0, false); }
+
+    TRVStyle Style{nullptr};
+    TImageList Images{nullptr};
+    THTMLData Data;
+};
+
+AnsiString ReadFile(const std::string& FileName)
+{
+    std::ifstream in(FileName, std::ios::binary);
+    return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Compares a page with its golden file; KELVOR_UPDATE_GOLDEN=1 rewrites the file.
+void ExpectGolden(const AnsiString& Page, const std::string& Name)
+{
+    const std::string FileName = TestDataPath("fixtures/html/" + Name);
+    if (std::getenv("KELVOR_UPDATE_GOLDEN")) {
+        std::ofstream(FileName, std::ios::binary) << Page;
+        return;
+    }
+    const AnsiString Golden = ReadFile(FileName);
+    ASSERT_FALSE(Golden.empty()) << FileName << " is missing";
+    EXPECT_EQ(Page, Golden) << "the page differs from " << FileName;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Text and character sets
+
+TEST(HTMLText, Escaping)
+{
+    EXPECT_EQ(RV_MakeHTMLStr("", true, false), "&nbsp;");
+    EXPECT_EQ(RV_MakeHTMLStr("", false, false), "");
+    EXPECT_EQ(RV_MakeHTMLStr("a<b", true, false), "a&lt;b");
+    EXPECT_EQ(RV_MakeHTMLStr("a&lt;", true, false), "a&amp;lt;");
+    EXPECT_EQ(RV_MakeHTMLStr("x  y", true, false), "x&nbsp; y");
+    EXPECT_EQ(RV_MakeHTMLStr("x    y", true, false), "x&nbsp;&nbsp;&nbsp; y");
+    EXPECT_EQ(RV_MakeHTMLStr(" a ", true, false), "&nbsp;a&nbsp;");
+    EXPECT_EQ(RV_MakeHTMLStr("   ", true, false), "&nbsp;&nbsp;&nbsp;");
+    EXPECT_EQ(RV_MakeHTMLStr(" ", true, false), "&nbsp;");
+    EXPECT_EQ(RV_MakeHTMLStr("<b> & ", true, true), "<b> & ");
+}
+
+TEST(HTMLText, CharsetNames)
+{
+    EXPECT_EQ(RV_CharSet2HTMLLang(204), "Windows-1251");
+    EXPECT_EQ(RV_CharSet2HTMLLang(128), "shift_jis");
+    EXPECT_EQ(RV_CharSet2HTMLLang(238), "Windows-1250");
+    EXPECT_EQ(RV_CharSet2HTMLLang(255), "ascii");
+    EXPECT_EQ(RV_CharSet2HTMLLang(0), "");
+    EXPECT_EQ(RV_CharSet2HTMLLang(1), "");
+    EXPECT_EQ(RV_CharSet2HTMLLang(-5), "");
+
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Style.TextStyles()->Items(0)->SetCharset(0);
+    EXPECT_FALSE(Contains(Plain(Data), "<META"));
+    Style.TextStyles()->Items(0)->SetCharset(204);
+    const AnsiString Meta =
+        "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=Windows-1251\">\r\n";
+    EXPECT_TRUE(Contains(Plain(Data), "</TITLE>\r\n" + Meta));
+    EXPECT_TRUE(Contains(WithCSS(Data), "</TITLE>\r\n" + Meta));
+}
+
+// ---------------------------------------------------------------------------
+// Golden pages
+
+TEST(HTMLGolden, EveryItemKindPlain)
+{
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    TPageArgs a;
+    a.Path = Dir.Path() + "/";
+    a.Title = "Every <item> & kind";
+    a.Color = clWhite;
+    a.Options = {rvsoImageSizes};
+    int Counter = 0;
+    ExpectGolden(Plain(Doc.Data, a, &Counter), "document.html");
+    // The bullet, the hot spot and the two pictures (list items of pictures
+    // show theirs only with CSS).
+    EXPECT_EQ(Counter, 4);
+    for (const char* Name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg"})
+        EXPECT_FALSE(Dir.Read(Name).empty()) << Name;
+}
+
+TEST(HTMLGolden, EveryItemKindWithCSS)
+{
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    TPageArgs a;
+    a.Path = Dir.Path() + "/";
+    a.Title = "Every <item> & kind";
+    a.Color = clWhite;
+    a.ExtraCSS = "P.extra { color: #123456; }";
+    a.Options = {rvsoUseCheckpointsNames};
+    int Counter = 0;
+    ExpectGolden(WithCSS(Doc.Data, a, &Counter), "document-css.html");
+    // The bullet, the hot spot, the two pictures and the list item's picture.
+    EXPECT_EQ(Counter, 5);
+    for (const char* Name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "img5.jpg"})
+        EXPECT_FALSE(Dir.Read(Name).empty()) << Name;
+}
+
+// ---------------------------------------------------------------------------
+// Parts of a page, failures
+
+TEST(HTMLPage, PartsByOptions)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNL("body text", 0, 0);
+    for (bool CSS : {false, true}) {
+        auto Page = [&](TRVSaveOptions Options) {
+            TPageArgs a;
+            a.Options = Options;
+            return CSS ? WithCSS(Data, a) : Plain(Data, a);
+        };
+        const AnsiString Whole = Page({});
+        const AnsiString Head = Page({rvsoFirstOnly});
+        const AnsiString Middle = Page({rvsoMiddleOnly});
+        const AnsiString End = Page({rvsoLastOnly});
+        EXPECT_EQ(Head.rfind("<HTML><HEAD><TITLE>Page</TITLE>\r\n", 0), 0u);
+        EXPECT_FALSE(Contains(Head, "body text"));
+        EXPECT_TRUE(Contains(Middle, "body text"));
+        EXPECT_FALSE(Contains(Middle, "<BODY"));
+        EXPECT_FALSE(Contains(Middle, "</BODY>"));
+        EXPECT_TRUE(Contains(End, "</BODY></HTML>\r\n"));
+        EXPECT_FALSE(Contains(End, "body text"));
+        EXPECT_EQ(Head + Middle + End, Whole);
+        EXPECT_EQ(Page({rvsoFirstOnly, rvsoLastOnly}), "");
+    }
+}
+
+TEST(HTMLPage, PlainHeadAndEnd)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.Extra[rv_thms_Head] = "<META name=x>";
+    Data.Extra[rv_thms_BodyAttribute] = "text=red";
+    Data.Extra[rv_thms_Body] = "<!-- body -->";
+    Data.Extra[rv_thms_End] = "<!-- end -->";
+    TPageArgs a;
+    a.Color = clYellow;
+    a.Options = {rvsoFirstOnly};
+    EXPECT_EQ(Plain(Data, a), "<HTML><HEAD><TITLE>Page</TITLE>\r\n<META name=x>\r\n</HEAD>\r\n"
+                              "<BODY bgcolor=#FFFF00 text=red\r\n"
+                              " leftmargin=1 topmargin=2 rightmargin=3 bottommargin=4>\r\n<!-- body -->\r\n");
+    a.Options = {rvsoLastOnly};
+    EXPECT_EQ(Plain(Data, a), "<!-- end -->\r\n</BODY></HTML>\r\n");
+    EXPECT_EQ(WithCSS(Data, a), "\r\n<!-- end -->\r\n</BODY></HTML>\r\n");
+}
+
+TEST(HTMLPage, CSSHeadEmbedsOrLinksTheStyleSheet)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    TPageArgs a;
+    a.Options = {rvsoFirstOnly};
+    a.Color = clYellow;
+    a.ExtraCSS = "P.x { color: red; }";
+    const AnsiString Embedded = WithCSS(Data, a);
+    TStringStream Sheet;
+    Style.SaveCSSToStream(&Sheet, {});
+    EXPECT_EQ(Embedded, "<HTML><HEAD><TITLE>Page</TITLE>\r\n<STYLE type=\"text/css\"><!--\r\nBODY {\r\n"
+                        "  margin: 2px 3px 4px 1px;\r\n  background-color: #FFFF00;\r\n}\r\n" +
+                            Sheet.DataString() +
+                            "P.x { color: red; }\r\n--></STYLE>\r\n</HEAD>\r\n<BODY>\r\n");
+    a.ExtraCSS = "";
+    a.ExternalCSS = "my \"styles\".css";
+    a.Color = clNone;
+    const AnsiString Linked = WithCSS(Data, a);
+    EXPECT_FALSE(Contains(Linked, "SPAN.RVTS1"));
+    EXPECT_TRUE(Contains(Linked,
+                         "}\r\n\r\n--></STYLE>\r\n"
+                         "<LINK type=\"text/css\" href=\"my &quot;styles&quot;.css\" rel=STYLESHEET>\r\n"));
+    EXPECT_FALSE(Contains(Linked, "background-color"));
+}
+
+TEST(HTMLPage, NoStyleSheetOrAFailingStreamGivesFalse)
+{
+    THTMLData Data(nullptr);
+    TMemoryStream Stream;
+    int Counter = 0;
+    TColor FileColor = clNone;
+    EXPECT_FALSE(
+        Data.SaveHTMLToStream(Stream, "", "t", "img", {}, clNone, Counter, 0, 0, 0, 0, nullptr, nullptr));
+    EXPECT_FALSE(Data.SaveHTMLToStreamEx(Stream, "", "t", "img", "", "", "", {}, clRed, FileColor, Counter, 0,
+                                         0, 0, 0, nullptr, nullptr));
+    EXPECT_EQ(Stream.Size(), 0);
+    EXPECT_EQ(FileColor, clRed);
+
+    TRVStyle Style(nullptr);
+    THTMLData Styled(&Style);
+    Styled.AddNL("some text that does not fit", 0, 0);
+    TFullStream Full(40);
+    EXPECT_FALSE(
+        Styled.SaveHTMLToStream(Full, "", "t", "img", {}, clNone, Counter, 0, 0, 0, 0, nullptr, nullptr));
+    EXPECT_EQ(Full.Size(), 40); // what was written stays
+    TFullStream FullToo(40);
+    EXPECT_FALSE(Styled.SaveHTMLToStreamEx(FullToo, "", "t", "img", "", "", "", {}, clNone, FileColor,
+                                           Counter, 0, 0, 0, 0, nullptr, nullptr));
+}
+
+// ---------------------------------------------------------------------------
+// Escaping of what documents and callers give
+
+TEST(HTMLEscaping, TitleTargetsAnchorsAndLocations)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNamedCheckpointExTag("a \"quoted\" <name>", false, TRVTag());
+    Data.AddNL("link", 4, 0);
+    Data.URLs[0] = "x.html?a=1&b=\"><script>";
+    TPageArgs a;
+    a.Title = "</TITLE><script>x & y";
+    a.Options = {rvsoUseCheckpointsNames};
+    for (bool CSS : {false, true}) {
+        const AnsiString Page = CSS ? WithCSS(Data, a) : Plain(Data, a);
+        EXPECT_TRUE(Contains(Page, "<TITLE>&lt;/TITLE&gt;&lt;script&gt;x &amp; y</TITLE>")) << Page;
+        EXPECT_TRUE(Contains(Page, "href=\"x.html?a=1&amp;b=&quot;&gt;&lt;script&gt;\"")) << Page;
+        EXPECT_TRUE(Contains(Page, "<A name=\"a &quot;quoted&quot; &lt;name&gt;\"></A>")) << Page;
+        EXPECT_FALSE(Contains(Page, "<script>"));
+    }
+    // A numbered anchor's prefix that an unquoted attribute cannot hold is quoted.
+    a.Options = {};
+    a.CPPrefix = "my anchor\"";
+    EXPECT_TRUE(Contains(WithCSS(Data, a), "<A name=\"my anchor&quot;0\"></A>"));
+    a.CPPrefix = "cp-";
+    EXPECT_TRUE(Contains(WithCSS(Data, a), "<A name=cp-0></A>"));
+}
+
+TEST(HTMLEscaping, BackgroundLocationInAttributeAndCSS)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.ImageLocations[-1] = "pics/a\"b<c>.jpg";
+    TTestBackground Background(2);
+    TPageArgs a;
+    a.Background = &Background;
+    a.Options = {rvsoFirstOnly};
+    EXPECT_TRUE(Contains(Plain(Data, a), " background=\"pics/a&quot;b&lt;c&gt;.jpg\" bgproperties=fixed"));
+    const AnsiString CSS = WithCSS(Data, a);
+    EXPECT_TRUE(Contains(CSS, "  background-image: url(\"pics/a\\22 b\\3C c\\3E .jpg\");\r\n")) << CSS;
+}
+
+// ---------------------------------------------------------------------------
+// Backgrounds
+
+TEST(HTMLBackground, PictureBesideThePageByStyle)
+{
+    TempDir Dir;
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    TPageArgs a;
+    a.Path = Dir.Path() + "/";
+    a.Options = {rvsoFirstOnly};
+    a.Prefix = "bk";
+
+    TTestBackground Scrolled(3);
+    a.Background = &Scrolled;
+    int Counter = 0;
+    const AnsiString Page = Plain(Data, a, &Counter);
+    EXPECT_TRUE(Contains(Page, "<BODY background=\"bk1.jpg\" leftmargin=1 ")) << Page;
+    EXPECT_FALSE(Contains(Page, "bgproperties"));
+    EXPECT_EQ(Counter, 1);
+    EXPECT_FALSE(Dir.Read("bk1.jpg").empty());
+    const AnsiString CSS = WithCSS(Data, a, &Counter);
+    EXPECT_TRUE(Contains(CSS, "  background-image: url(\"bk2.jpg\");\r\n  background-repeat: repeat;\r\n"
+                              "  background-attachment: scroll;\r\n}\r\n"))
+        << CSS;
+
+    TTestBackground Stretched(1);
+    a.Background = &Stretched;
+    EXPECT_TRUE(Contains(WithCSS(Data, a, &Counter),
+                         "  background-repeat: no-repeat;\r\n  background-attachment: fixed;\r\n"
+                         "  background-position: center center;\r\n"));
+    TTestBackground Tiled(2);
+    a.Background = &Tiled;
+    EXPECT_TRUE(Contains(WithCSS(Data, a, &Counter),
+                         "  background-repeat: repeat;\r\n  background-attachment: fixed;\r\n}"));
+
+    // No picture style, or no picture: nothing is written.
+    TTestBackground None(0);
+    a.Background = &None;
+    const int Before = Counter;
+    EXPECT_FALSE(Contains(Plain(Data, a, &Counter), "background"));
+    TTestBackground Empty(2);
+    Empty.Image.reset(new TBitmap);
+    a.Background = &Empty;
+    EXPECT_FALSE(Contains(WithCSS(Data, a, &Counter), "background-image"));
+    EXPECT_EQ(Counter, Before);
+}
+
+// ---------------------------------------------------------------------------
+// Checkpoints
+
+TEST(HTMLCheckpoints, NumberedAndNamedAnchors)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("one", 0, 0);
+    Data.AddNamedCheckpointExTag("named", false, TRVTag());
+    Data.AddNL("two", 0, 0);
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("three", 0, 0);
+    Data.AddNamedCheckpointExTag("", false, TRVTag()); // pending after the last item
+
+    const AnsiString Numbered = Body(Data, false);
+    EXPECT_TRUE(Contains(Numbered, "<DIV>\r\n<A name=RollViewCheckpoint0></A>\r\none"));
+    EXPECT_TRUE(Contains(Numbered, "<A name=RollViewCheckpoint1></A>\r\ntwo"));
+    EXPECT_TRUE(Contains(Numbered, "<A name=RollViewCheckpoint2></A>\r\nthree"));
+    EXPECT_TRUE(Contains(Numbered, "</FONT>\r\n<A name=RollViewCheckpoint3></A>\r\n"));
+
+    TPageArgs a;
+    a.Options = {rvsoUseCheckpointsNames};
+    const AnsiString Named = Body(Data, false, a);
+    EXPECT_TRUE(Contains(Named, "<A name=\"named\"></A>\r\ntwo"));
+    // The named anchor still uses up a number.
+    EXPECT_TRUE(Contains(Named, "<A name=RollViewCheckpoint2></A>\r\nthree"));
+
+    a.CPPrefix = "cp";
+    const AnsiString CSS = Body(Data, true, a);
+    EXPECT_TRUE(Contains(CSS, "<P><A name=cp0></A>\r\none</P>\r\n")) << CSS;
+    EXPECT_TRUE(Contains(CSS, "</P><A name=cp3></A>\r\n")) << CSS;
+}
+
+// ---------------------------------------------------------------------------
+// Text styles and paragraphs
+
+TEST(HTMLStyles, PlainFontMarkupRelativeToStyleZero)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNL("normal", 0, 0);
+    Data.AddNL("heading", 1, -1);
+    Data.AddNL("centred", 0, 1);
+    const AnsiString Page = Body(Data, false);
+    EXPECT_EQ(Page, "<FONT size=2 color=#000000 face=\"Arial\">\r\n<DIV>normal<FONT color=#0000FF><B>heading"
+                    "</B></FONT></DIV>\r\n<DIV align=center>centred</DIV>\r\n</FONT>\r\n");
+    TPageArgs a;
+    a.Options = {rvsoDefault0Style};
+    EXPECT_EQ(Body(Data, false, a), "<DIV>normal<FONT color=#0000FF><B>heading</B></FONT></DIV>\r\n"
+                                    "<DIV align=center>centred</DIV>\r\n");
+}
+
+TEST(HTMLStyles, CSSSpansShareAndStyleZeroHasNone)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNL("plain ", 0, 0);
+    Data.AddNL("a", 1, -1);
+    Data.AddNL("b", 1, -1);
+    Data.AddNL("c", 2, -1);
+    Data.AddNL("next", 1, 1);
+    EXPECT_EQ(Body(Data, true),
+              "\r\n<P>plain&nbsp;<SPAN class=RVTS1>ab</SPAN><SPAN class=RVTS2>c</SPAN></P>\r\n"
+              "<P class=RVPS1><SPAN class=RVTS1>next</SPAN></P>");
+
+    // Style 0 on a background of its own needs its SPAN.
+    Style.TextStyles()->Items(0)->SetBackColor(clYellow);
+    EXPECT_TRUE(Contains(Body(Data, true), "<P><SPAN class=RVTS0>plain&nbsp;</SPAN>"));
+}
+
+TEST(HTMLStyles, ALinkNeverSitsInAnOpenSpan)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    // Two pieces of one hyperlink style: the first without a target, the second with one.
+    Data.AddNL("no target ", 4, 0);
+    Data.GetItem(0)->JumpID = 0;
+    Data.AddNL("target", 4, -1);
+    Data.GetItem(1)->JumpID = 1;
+    Data.URLs[1] = "t.html";
+    EXPECT_EQ(Body(Data, true), "\r\n<P><SPAN class=RVTS4>no target&nbsp;</SPAN>"
+                                "<A class=RVTS4 href=\"t.html\">target</A></P>");
+    EXPECT_EQ(
+        Body(Data, false),
+        "<FONT size=2 color=#000000 face=\"Arial\">\r\n<DIV><FONT color=#008000><U>no target&nbsp;</U></FONT>"
+        "<A href=\"t.html\"><FONT color=#008000><U>target</U></FONT></A></DIV>\r\n</FONT>\r\n");
+}
+
+TEST(HTMLStyles, LineBreaksAndUnicodeText)
+{
+    TRVStyle Style(nullptr);
+    TFontInfo* Uni = Style.TextStyles()->Add();
+    Uni->SetUnicode(true);
+    THTMLData Data(&Style);
+    Data.AddTextBlockNL("one\ntwo", 0, 0);
+    Data.AddNLWTag(u"a  <\u00E9>", 6, -1, TRVTag());
+    TPageArgs a;
+    a.Options = {rvsoDefault0Style};
+    // The Unicode style looks like style 0: no FONT tag.
+    EXPECT_EQ(Body(Data, false, a), "<DIV>one<BR>\r\ntwoa &nbsp;&lt;&#233;&gt;</DIV>\r\n");
+    EXPECT_EQ(Body(Data, true), "\r\n<P>one\r\n<BR>two<SPAN class=RVTS6>a &nbsp;&lt;&#233;&gt;</SPAN></P>");
+}
+
+TEST(HTMLStyles, CurrentFileColorFollowsParagraphBackgrounds)
+{
+    TRVStyle Style(nullptr);
+    Style.ParaStyles()->Items(1)->Background()->SetColor(clSilver);
+    THTMLData Data(&Style);
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, 1);
+    TMemoryStream Stream;
+    int Counter = 0;
+    TColor FileColor = clRed;
+    ASSERT_TRUE(Data.SaveHTMLToStreamEx(Stream, "", "", "", "", "", "", {}, clWhite, FileColor, Counter, 0, 0,
+                                        0, 0, nullptr, nullptr));
+    EXPECT_EQ(FileColor, clSilver);
+    Data.AddNL("c", 0, 0);
+    ASSERT_TRUE(Data.SaveHTMLToStreamEx(Stream, "", "", "", "", "", "", {}, clWhite, FileColor, Counter, 0, 0,
+                                        0, 0, nullptr, nullptr));
+    EXPECT_EQ(FileColor, clWhite);
+}
+
+// ---------------------------------------------------------------------------
+// Lists
+
+TEST(HTMLLists, RuleBetweenListItemsKeepsTheList)
+{
+    TDocument Doc;
+    Doc.Marker(0, 0);
+    Doc.Data.AddNL("one", 0, -1);
+    Doc.Data.AddBreak();
+    Doc.Marker(0, 0);
+    Doc.Data.AddNL("two", 0, -1);
+    Doc.Data.AddNL("after", 0, 0);
+    TPageArgs a;
+    a.Options = {rvsoDefault0Style};
+    const AnsiString Page = Body(Doc.Data, false, a);
+    EXPECT_EQ(Page, "<OL>\r\n<LI value=1>one</LI>\r\n<HR noshade size=1>\r\n<LI value=2>two</LI>\r\n</OL>\r\n"
+                    "<DIV>after</DIV>\r\n");
+    const AnsiString CSS = Body(Doc.Data, true);
+    EXPECT_TRUE(Contains(CSS,
+                         ">\r\n<LI value=1>one</LI>\r\n<HR noshade size=1><LI value=2>two</LI>\r\n</OL>\r\n"
+                         "<P>after</P>"))
+        << CSS;
+}
+
+TEST(HTMLLists, NestedLevelsAndMarkersAsText)
+{
+    TDocument Doc;
+    Doc.Marker(0, 0);
+    Doc.Data.AddNL("one", 0, -1);
+    Doc.Marker(0, 1);
+    Doc.Data.AddNL("inner", 0, -1);
+    Doc.Marker(1, 0);
+    Doc.Data.AddNL("bullet", 0, -1);
+    TPageArgs a;
+    a.Options = {rvsoDefault0Style};
+    EXPECT_EQ(Body(Doc.Data, false, a),
+              "<OL>\r\n<LI value=1>one</LI>\r\n<OL type=a>\r\n<LI value=1>inner</LI>\r\n</OL></OL>\r\n"
+              "<UL>\r\n<LI>bullet</LI>\r\n</UL>\r\n");
+    a.Options = {rvsoDefault0Style, rvsoMarkersAsText};
+    const AnsiString Text = Body(Doc.Data, false, a);
+    EXPECT_FALSE(Contains(Text, "<LI"));
+    EXPECT_TRUE(Contains(Text, "<DIV><FONT size=1>1.</FONT>\r\none</DIV>")) << Text;
+    a.Options = {rvsoMarkersAsText};
+    const AnsiString CSS = Body(Doc.Data, true, a);
+    EXPECT_TRUE(Contains(CSS, "<P style=\"text-indent: ")) << CSS;
+    EXPECT_FALSE(Contains(CSS, "<LI"));
+}
+
+// ---------------------------------------------------------------------------
+// Selections
+
+TEST(HTMLSelection, PartsOfTheEndItems)
+{
+    TRVStyle Style(nullptr);
+    THTMLData Data(&Style);
+    Data.AddNL("first item", 0, 0);
+    Data.AddNL("second", 1, -1);
+    Data.AddNL("third item", 0, 1);
+    Data.SelStart = 0;
+    Data.SelStartOffs = 7; // "item"
+    Data.SelEnd = 2;
+    Data.SelEndOffs = 6; // "third"
+    TPageArgs a;
+    a.Selection = true;
+    EXPECT_EQ(Body(Data, true, a),
+              "\r\n<P>item<SPAN class=RVTS1>second</SPAN></P>\r\n<P class=RVPS1>third</P>");
+    const AnsiString Page = Plain(Data, a);
+    EXPECT_TRUE(Contains(Page, "<DIV>item<FONT color=#0000FF><B>second</B></FONT></DIV>\r\n"
+                               "<DIV align=center>third</DIV>\r\n"))
+        << Page;
+    EXPECT_TRUE(Contains(Page, "</BODY></HTML>"));
+
+    // Nothing of the last item selected: it is left out.
+    Data.SelEndOffs = 1;
+    EXPECT_FALSE(Contains(Body(Data, true, a), "RVPS1"));
+    // Within one item.
+    Data.SelStart = Data.SelEnd = 2;
+    Data.SelStartOffs = 2;
+    Data.SelEndOffs = 5;
+    EXPECT_EQ(Body(Data, true, a), "\r\n<P class=RVPS1>hir</P>");
+    // No selection: an empty body.
+    Data.SelStart = Data.SelEnd = -1;
+    EXPECT_EQ(Body(Data, true, a), "");
+    EXPECT_EQ(Body(Data, false, a), "<FONT size=2 color=#000000 face=\"Arial\">\r\n</FONT>\r\n");
+}
+
+TEST(HTMLSelection, KeepsTheListAndDocumentAnchorNumbers)
+{
+    TDocument Doc;
+    THTMLData& Data = Doc.Data;
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("zero", 0, 0);
+    Doc.Marker(0, 0);
+    Data.AddNL("one ", 0, -1);
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("two", 1, -1);
+    Data.AddNamedCheckpointExTag("", false, TRVTag()); // pending
+    // From the middle of the numbered paragraph (item 3, "two") to its end.
+    Data.SelStart = 3;
+    Data.SelStartOffs = 1;
+    Data.SelEnd = 3;
+    Data.SelEndOffs = 4;
+    TPageArgs a;
+    a.Selection = true;
+    a.Options = {rvsoDefault0Style};
+    // The list item comes with it; the anchor keeps its number; the pending
+    // checkpoint follows the selection that reaches the end.
+    EXPECT_EQ(Body(Data, false, a), "<OL>\r\n<LI value=1>\r\n<A name=RollViewCheckpoint1></A>\r\n"
+                                    "<FONT color=#0000FF><B>two</B></FONT></LI>\r\n</OL>\r\n"
+                                    "<A name=RollViewCheckpoint2></A>\r\n");
+    Data.SelEndOffs = 3;
+    EXPECT_FALSE(Contains(Body(Data, false, a), "RollViewCheckpoint2"));
+}
+
+TEST(HTMLSelection, NonTextItemsAtTheEnds)
+{
+    TDocument Doc;
+    THTMLData& Data = Doc.Data;
+    Data.AddBulletEx("b", 0, &Doc.Images, 0);
+    Data.AddNL("text", 0, -1);
+    Data.AddBulletEx("b", 1, &Doc.Images, -1);
+    TempDir Dir;
+    TPageArgs a;
+    a.Selection = true;
+    a.Path = Dir.Path() + "/";
+    Data.SelStart = 0;
+    Data.SelStartOffs = 1; // after the first bullet
+    Data.SelEnd = 2;
+    Data.SelEndOffs = 0; // before the last one
+    EXPECT_EQ(Body(Data, true, a), "\r\n<P>text</P>");
+    Data.SelStartOffs = 0;
+    Data.SelEndOffs = 1;
+    EXPECT_EQ(Body(Data, true, a), "\r\n<P><IMG src=\"img1.jpg\">text<IMG src=\"img2.jpg\"></P>");
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+TEST(HTMLFiles, PagesWithPicturesBesideThem)
+{
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    int Counter = 0;
+    const AnsiString FileName = Dir.File("page.html");
+    ASSERT_TRUE(Doc.Data.SaveHTML(FileName, "t", "pics", {}, clWhite, Counter, 0, 0, 0, 0, nullptr));
+    EXPECT_EQ(Dir.Read(FileName).rfind("<HTML><HEAD><TITLE>t</TITLE>", 0), 0u);
+    EXPECT_FALSE(Dir.Read("pics1.jpg").empty());
+    TColor FileColor = clNone;
+    ASSERT_TRUE(Doc.Data.SaveHTMLEx(Dir.File("css.html"), "t", "pics", "", "", "", {}, clWhite, FileColor,
+                                    Counter, 0, 0, 0, 0, nullptr));
+    EXPECT_TRUE(Contains(Dir.Read("css.html"), "<STYLE type=\"text/css\">"));
+    EXPECT_GT(Counter, 3);
+
+    // A folder that does not exist, and a document without a style sheet:
+    // false, and an existing page stays as it was.
+    EXPECT_FALSE(Doc.Data.SaveHTML(Dir.Path() + "/none/page.html", "t", "p", {}, clNone, Counter, 0, 0, 0, 0,
+                                   nullptr));
+    const AnsiString Before = Dir.Read(FileName);
+    THTMLData Unstyled(nullptr);
+    EXPECT_FALSE(Unstyled.SaveHTML(FileName, "t", "p", {}, clNone, Counter, 0, 0, 0, 0, nullptr));
+    EXPECT_FALSE(Unstyled.SaveHTMLEx(FileName, "t", "p", "", "", "", {}, clNone, FileColor, Counter, 0, 0, 0,
+                                     0, nullptr));
+    EXPECT_EQ(Dir.Read(FileName), Before);
+}
+
+// ---------------------------------------------------------------------------
+// Real programs
+
+namespace {
+
+// The page written into a folder with its pictures.
+std::string WritePage(const TempDir& Dir, TDocument& Doc, bool CSS, const AnsiString& Name,
+                      TRVSaveOptions Options = {})
+{
+    TPageArgs a;
+    a.Options = Options;
+    a.Path = Dir.Path() + "/";
+    a.Title = "Check <page> & title";
+    a.Color = clWhite;
+    return Dir.Write(Name, CSS ? WithCSS(Doc.Data, a) : Plain(Doc.Data, a));
+}
+
+// A python3 that has html5lib (the system's own, where another comes first
+// on the path); empty when there is none.
+std::string PythonWithHTML5Lib()
+{
+    for (const char* Python : {"python3", "/usr/bin/python3"}) {
+        int Status = 0;
+        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
+        if (Status == 0)
+            return Python;
+    }
+    return std::string();
+}
+
+} // namespace
+
+TEST(HTMLRealPrograms, TidyFindsNoErrors)
+{
+    if (!ProgramAvailable("/usr/bin/tidy"))
+        GTEST_SKIP() << "tidy is not installed";
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    for (int Form = 0; Form < 4; ++Form) {
+        const bool CSS = Form & 1;
+        const TRVSaveOptions Options = Form & 2 ? TRVSaveOptions{rvsoMarkersAsText} : TRVSaveOptions{};
+        const std::string Page = WritePage(Dir, Doc, CSS, "page" + std::to_string(Form) + ".html", Options);
+        int Status = 0;
+        const std::string Report = RunCommand("tidy -errors -q '" + Page + "' 2>&1", Status);
+        // tidy exits with 2 for errors, 1 for warnings only (old-style markup).
+        EXPECT_LT(Status, 2) << Report;
+        EXPECT_EQ(Report.find("Error:"), std::string::npos) << Report;
+    }
+}
+
+TEST(HTMLRealPrograms, Html5libParsesWithoutErrors)
+{
+    const std::string Python = PythonWithHTML5Lib();
+    if (Python.empty())
+        GTEST_SKIP() << "python3 with html5lib is not installed";
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    const std::string Script =
+        Dir.Write("check.py", "import sys, html5lib\n"
+                              "p = html5lib.HTMLParser(strict=False)\n"
+                              "p.parse(open(sys.argv[1], 'rb').read())\n"
+                              "# Pages carry no DOCTYPE: browsers show them in quirks mode.\n"
+                              "for pos, code, args in p.errors:\n"
+                              "    if code != 'expected-doctype-but-got-start-tag':\n"
+                              "        print(pos, code, args)\n");
+    for (int Form = 0; Form < 4; ++Form) {
+        const bool CSS = Form & 1;
+        const TRVSaveOptions Options = Form & 2 ? TRVSaveOptions{rvsoMarkersAsText} : TRVSaveOptions{};
+        const std::string Page = WritePage(Dir, Doc, CSS, "page" + std::to_string(Form) + ".html", Options);
+        int Status = 0;
+        const std::string Errors = RunCommand(Python + " '" + Script + "' '" + Page + "' 2>&1", Status);
+        EXPECT_EQ(Status, 0) << Errors;
+        EXPECT_EQ(Errors, "") << "form " << Form;
+    }
+}
+
+TEST(HTMLRealPrograms, PicturesOpenInImageMagick)
+{
+    if (!ProgramAvailable("/usr/bin/identify"))
+        GTEST_SKIP() << "ImageMagick is not installed";
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    TTestBackground Background(2);
+    TPageArgs a;
+    a.Path = Dir.Path() + "/";
+    a.Background = &Background;
+    int Counter = 0;
+    Dir.Write("page.html", WithCSS(Doc.Data, a, &Counter));
+    ASSERT_GE(Counter, 4);
+    int Checked = 0;
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) {
+        if (Entry.path().extension() != ".jpg")
+            continue;
+        int Status = 0;
+        const std::string Info = RunCommand("identify '" + Entry.path().string() + "' 2>&1", Status);
+        EXPECT_EQ(Status, 0) << Info;
+        EXPECT_NE(Info.find(" JPEG "), std::string::npos) << Info;
+        ++Checked;
+    }
+    EXPECT_EQ(Checked, Counter);
+}
+
+namespace {
+
+AnsiString RGB(TColor c)
+{
+    const TColor rgb = ColorToRGB(c == clWindowText ? clBlack : c);
+    return Format("rgb(%d, %d, %d)", {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)});
+}
+
+// The page's script: computed styles of every element of a text style class
+// ("RVTSn.property=value"), declarations of inline styles that the browser
+// dropped ("dropped=..."), and the body's margin and colour. A page without a
+// DOCTYPE is read in quirks mode, which lets lengths without units pass, so
+// each declaration is also tried in a standards-mode document.
+const char* const ProbeScript =
+    "<pre id=\"out\"></pre><script>\n"
+    "const out = [];\n"
+    "const strict = document.implementation.createHTMLDocument('').createElement('div');\n"
+    "const props = ['color', 'font-family', 'font-size', 'font-style', 'font-weight', 'background-color'];\n"
+    "for (const el of document.querySelectorAll('span[class], a[class]')) {\n"
+    "  const cs = getComputedStyle(el);\n"
+    "  for (const p of props) out.push(el.className + '.' + p + '=' + cs.getPropertyValue(p));\n"
+    "}\n"
+    "for (const el of document.querySelectorAll('[style]')) {\n"
+    "  out.push('inline=' + el.tagName);\n"
+    "  for (const decl of el.getAttribute('style').split(';')) {\n"
+    "    if (decl.trim() === '') continue;\n"
+    "    const name = decl.split(':')[0].trim();\n"
+    "    strict.setAttribute('style', decl);\n"
+    "    if (el.style.getPropertyValue(name) === '' || strict.style.getPropertyValue(name) === '')\n"
+    "      out.push('dropped=' + el.tagName + ' ' + decl);\n"
+    "  }\n"
+    "}\n"
+    "const body = getComputedStyle(document.body);\n"
+    "out.push('body.margin=' + body.marginTop + ' ' + body.marginRight + ' ' + body.marginBottom + ' ' +\n"
+    "         body.marginLeft);\n"
+    "out.push('body.background=' + body.backgroundColor);\n"
+    "document.getElementById('out').textContent = out.join('\\n');\n"
+    "</script>";
+
+} // namespace
+
+TEST(HTMLRealPrograms, ChromiumShowsTheStyleSheetAndKeepsInlineStyles)
+{
+    if (!ChromiumAvailable())
+        GTEST_SKIP() << "headless Chromium is not installed";
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    Doc.Data.Extra[rv_thms_End] = ProbeScript;
+    const std::string Page = WritePage(Dir, Doc, true, "page.html");
+    const auto Results = ParseKeyValueLines(ChromiumRunPage(Page, Dir.Path()));
+    ASSERT_FALSE(Results.empty()) << "Chromium gave no results";
+
+    EXPECT_EQ(Results.count("dropped"), 0u) << "inline CSS the browser dropped: " << Results.at("dropped");
+    // The rule, the raised bullet and the list item of pictures carry inline styles.
+    ASSERT_EQ(Results.count("inline"), 1u);
+    EXPECT_NE(Results.at("inline").find("HR"), std::string::npos) << Results.at("inline");
+    EXPECT_NE(Results.at("inline").find("IMG"), std::string::npos) << Results.at("inline");
+    EXPECT_NE(Results.at("inline").find("LI"), std::string::npos) << Results.at("inline");
+    EXPECT_EQ(Results.at("body.margin"), "2px 3px 4px 1px");
+    EXPECT_EQ(Results.at("body.background"), RGB(clWhite));
+
+    // Every styled span and link shows its style's colours and font.
+    int Checked = 0;
+    for (int i = 1; i < Doc.Style.TextStyles()->Count(); ++i) {
+        const std::string Key = "RVTS" + std::to_string(i);
+        if (Results.count(Key + ".color") == 0)
+            continue;
+        const TFontInfo* ts = Doc.Style.TextStyles()->Items(i);
+        auto Value = [&](const char* Prop) {
+            const std::string v = Results.at(Key + "." + Prop);
+            return v.substr(0, v.find('|')); // every element of the class is the same
+        };
+        EXPECT_EQ(Value("color"), RGB(ts->Color())) << Key;
+        EXPECT_EQ(StringReplace(Value("font-family"), "\"", "", rfReplaceAll), ts->FontName()) << Key;
+        EXPECT_NEAR(std::atof(Value("font-size").c_str()), ts->Size() * 96.0 / 72.0, 0.01) << Key;
+        EXPECT_EQ(Value("font-weight"), ts->Style().Contains(fsBold) ? "700" : "400") << Key;
+        EXPECT_EQ(Value("font-style"), ts->Style().Contains(fsItalic) ? "italic" : "normal") << Key;
+        EXPECT_EQ(Value("background-color"),
+                  ts->BackColor() == clNone ? AnsiString("rgba(0, 0, 0, 0)") : RGB(ts->BackColor()))
+            << Key;
+        ++Checked;
+    }
+    // Heading, keywords, link, Unicode, HTML code, raised.
+    EXPECT_GE(Checked, 6);
+}
+
+TEST(HTMLRealPrograms, ChromiumKeepsTheInlineStylesOfMarkersAsText)
+{
+    if (!ChromiumAvailable())
+        GTEST_SKIP() << "headless Chromium is not installed";
+    TempDir Dir;
+    TDocument Doc;
+    Doc.Build();
+    Doc.Data.Extra[rv_thms_End] = ProbeScript;
+    const std::string Page = WritePage(Dir, Doc, true, "page.html", {rvsoMarkersAsText});
+    const auto Results = ParseKeyValueLines(ChromiumRunPage(Page, Dir.Path()));
+    ASSERT_FALSE(Results.empty()) << "Chromium gave no results";
+    EXPECT_EQ(Results.count("dropped"), 0u) << "inline CSS the browser dropped: " << Results.at("dropped");
+    // Numbered paragraphs as P elements with their indents, marker texts in SPANs with their font.
+    ASSERT_EQ(Results.count("inline"), 1u);
+    EXPECT_NE(Results.at("inline").find("P"), std::string::npos) << Results.at("inline");
+    EXPECT_NE(Results.at("inline").find("SPAN"), std::string::npos) << Results.at("inline");
+}

@@ -1,0 +1,840 @@
+// The RTF writer: escaping, Unicode, units, the header and its tables, list
+// tables, bookmarks, hyperlinks, selections, a golden document with every item
+// kind, and documents read back by real RTF readers when they are installed.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "document/crvdata.h"
+#include "document/crvdata_rtfsave.h"
+#include "document/rvitem.h"
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "document/rvuni.h"
+#include "platform/controls/controls.h"
+#include "platform/core/codepages.h"
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/imagelist.h"
+#include "tests/document/rvformats_test_helpers.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
+
+namespace {
+
+AnsiString Contains(const AnsiString& Text, const AnsiString& Part)
+{
+    return Text.find(Part) != AnsiString::npos ? AnsiString() : "missing: " + Part + "\nin: " + Text;
+}
+#define EXPECT_CONTAINS(Text, Part) EXPECT_EQ(Contains(Text, Part), "")
+
+int CountOf(const AnsiString& Text, const AnsiString& Part)
+{
+    int Count = 0;
+    for (size_t p = Text.find(Part); p != AnsiString::npos; p = Text.find(Part, p + 1))
+        ++Count;
+    return Count;
+}
+
+AnsiString Utf16(const char16_t* s)
+{
+    return RVU_GetRawUnicode(WideString(s));
+}
+
+// A style sheet with fixed fonts, so that output does not depend on defaults.
+void SetUpStyles(TRVStyle& Style)
+{
+    TFontInfos* Text = Style.TextStyles();
+    for (int i = 0; i < Text->Count(); ++i) {
+        Text->Items(i)->SetFontName("Arial");
+        Text->Items(i)->SetSize(10);
+        Text->Items(i)->SetCharset(DEFAULT_CHARSET);
+    }
+}
+
+class RTFWriterTest : public ::testing::Test {
+protected:
+    RTFWriterTest() : Data(&Style)
+    {
+        SetUpStyles(Style);
+        RV_SeedRTFListIds(1);
+    }
+    ~RTFWriterTest() override { RollViewPixelsPerInch = 0; }
+
+    AnsiString Save(bool SelectionOnly = false)
+    {
+        TMemoryStream Stream;
+        EXPECT_TRUE(Data.SaveRTFToStream(Stream, SelectionOnly, 0, clWindow, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, 0));
+        return StreamBytes(Stream);
+    }
+
+    TRVStyle Style{nullptr};
+    TFormatsTestRVData Data;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Escaping and units
+
+TEST(RTFEscaping, TextBytesAndNames)
+{
+    EXPECT_EQ(RVMakeRTFStr("{a}", false), "\\{a\\}");
+    EXPECT_EQ(RVMakeRTFStr("a\\b", false), "a\\\\b");
+    EXPECT_EQ(RVMakeRTFStr("{\\b a}", true), "{\\b a}") << "RTF code passes unchanged";
+    EXPECT_EQ(RVMakeRTFStr("caf\xE9", false), "caf\\'e9");
+    EXPECT_EQ(RVMakeRTFStr("a\tb\r\n", false), "a\\'09b\\'0d\\'0a");
+    EXPECT_EQ(RVMakeRTFStr(AnsiString("\x19\x1A", 2), false), "\\'19\x1A") << "bytes below 26";
+
+    EXPECT_EQ(RVMakeRTFFontName("Times New Roman"), "Times New Roman");
+    EXPECT_EQ(RVMakeRTFFontName("A{b};c\\"), "A\\{b\\}\\'3bc\\\\");
+    EXPECT_EQ(RVMakeRTFStyleName("H{1}\\x;y"), "H_1__x\\'3by");
+    EXPECT_EQ(RVMakeRTFBookmarkName("a b-c\xE9"
+                                    "9"),
+              "a_b_c_9");
+}
+
+TEST(RTFEscaping, UnicodeUnits)
+{
+    const auto Write = [](const AnsiString& s, unsigned CodePage, bool Duplicate, bool Special) {
+        TMemoryStream Stream;
+        RVWriteUnicodeRTFStr(Stream, s, CodePage, Duplicate, Special);
+        return StreamBytes(Stream);
+    };
+    EXPECT_EQ(Write(Utf16(u"\u4E2D"), 1252, false, false), "\\u20013 ");
+    EXPECT_EQ(Write(Utf16(u"\uFF21"), 1252, false, false), "\\u-223 ");
+    EXPECT_EQ(Write(Utf16(u"{x}\u00E9"), 1252, false, false), "\\{x\\}\\u233 ");
+    EXPECT_EQ(Write(Utf16(u"{x}"), 1252, false, true), "{x}");
+    // With the ANSI text after each character: one byte needs no skip count.
+    EXPECT_EQ(Write(Utf16(u"\u00E9"), 1252, true, false), "\\u233 \\'e9");
+    // Two bytes in a double-byte code page: the skip count around them.
+    EXPECT_EQ(Write(Utf16(u"\u4E2D"), 936, true, false), "\\uc2\\u20013 \\'d6\\'d0\\uc1 ");
+    EXPECT_EQ(Write(AnsiString("A\0B", 3), 1252, false, false), "A") << "an odd last byte is ignored";
+}
+
+TEST(RTFEscaping, TwipsFollowThePixelsPerInch)
+{
+    EXPECT_DOUBLE_EQ(RV_GetRTFTwipsPerPixel(), 15.0);
+    EXPECT_EQ(RV_PixelsToTwips(10, 15), 150);
+    RollViewPixelsPerInch = 120;
+    EXPECT_DOUBLE_EQ(RV_GetRTFTwipsPerPixel(), 12.0);
+    RollViewPixelsPerInch = 0;
+    // Halves to even.
+    EXPECT_EQ(RV_PixelsToTwips(1, 2.5), 2);
+    EXPECT_EQ(RV_PixelsToTwips(1, 3.5), 4);
+}
+
+TEST(RTFEscaping, SeededListIdsRepeatAndStayInRange)
+{
+    RV_SeedRTFListIds(77);
+    std::vector<int> First;
+    for (int i = 0; i < 50; ++i)
+        First.push_back(RV_NextRTFListId());
+    RV_SeedRTFListIds(77);
+    for (int i = 0; i < 50; ++i) {
+        const int Id = RV_NextRTFListId();
+        EXPECT_EQ(Id, First[static_cast<size_t>(i)]);
+        EXPECT_GE(Id, 0);
+        EXPECT_LE(Id, 2147483646);
+    }
+    RV_SeedRTFListIds(78);
+    EXPECT_NE(RV_NextRTFListId(), First[0]);
+}
+
+// ---------------------------------------------------------------------------
+// Header, styles and paragraphs
+
+TEST_F(RTFWriterTest, EmptyDocumentOrRangeWritesNothing)
+{
+    EXPECT_EQ(Save(), "");
+    class TEmptySelection : public TFormatsTestRVData {
+    public:
+        using TFormatsTestRVData::TFormatsTestRVData;
+        void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                          TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override
+        {
+            TFormatsTestRVData::RVFGetLimits(Scope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
+                                             EndPart);
+            if (Scope == rvfss_Selection)
+                StartItemNo = EndItemNo = -1;
+        }
+    };
+    TEmptySelection Selection(&Style);
+    Selection.AddNL("text", 0, 0);
+    TMemoryStream Stream;
+    EXPECT_TRUE(Selection.SaveRTFToStream(Stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr, 0));
+    EXPECT_EQ(Stream.Size(), 0);
+}
+
+TEST_F(RTFWriterTest, HeaderCarriesCodePageLanguageFontsAndColours)
+{
+    Style.TextStyles()->Items(0)->SetCharset(204);
+    Style.TextStyles()->Items(1)->SetFontName("Odd{Font};Name");
+    Style.TextStyles()->Items(1)->SetColor(TColor(0x123456));
+    Data.AddNL("x", 0, 0);
+    const AnsiString RTF = Save();
+    EXPECT_EQ(RTF.find("{\\rtf1\\ansi\\ansicpg0\\uc1\\deff0\\deflang1049\\deflangfe1049{\\fonttbl"), 0u);
+    EXPECT_CONTAINS(
+        RTF, "{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}{\\f1\\fnil\\fcharset1 Odd\\{Font\\}\\'3bName;}"
+             "{\\f2\\fnil\\fcharset1 Arial;}}");
+    // The automatic colour, the sixteen standard ones, then those of the styles.
+    EXPECT_CONTAINS(RTF,
+                    "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red0\\green255\\blue255;");
+    EXPECT_CONTAINS(RTF, "\\red192\\green192\\blue192;");
+    EXPECT_CONTAINS(RTF, "\\red86\\green52\\blue18;");
+    EXPECT_EQ(CountOf(RTF, "{\\stylesheet"), 0);
+    EXPECT_CONTAINS(RTF, "}\r\n\\uc0\r\n\\pard\\fi0\\li0\\ql\\ri0\\sb0\\sa0\\itap0 \\plain \\f0");
+    EXPECT_EQ(RTF.substr(RTF.size() - 2), "x}");
+
+    Data.RTFOptions = TRVRTFOptions{rvrtfDuplicateUnicode};
+    EXPECT_CONTAINS(Save(), "\r\n\\uc1\r\n");
+}
+
+TEST_F(RTFWriterTest, SizesShiftsAndIndentsInTwips)
+{
+    Style.TextStyles()->Items(1)->SetVShift(30);
+    Style.TextStyles()->Items(2)->SetVShift(-30);
+    Style.TextStyles()->Items(3)->SetStyle(TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut});
+    Style.TextStyles()->Items(3)->SetCharScale(150);
+    Style.TextStyles()->Items(3)->SetCharSpacing(2);
+    Style.TextStyles()->Items(3)->SetStyleEx(TRVFontStyles{rvfsAllCaps});
+    Style.TextStyles()->Items(3)->SetBackColor(clYellow);
+    Style.ParaStyles()->Items(0)->SetLeftIndent(10);
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("sup", 1, -1);
+    Data.AddNL("sub", 2, -1);
+    Data.AddNL("bold", 3, -1);
+    AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF, "\\f0\\fs20 a");
+    EXPECT_CONTAINS(RTF, "\\f0\\b\\super\\fs40\\cf2 sup") << "shifted sizes are doubled";
+    EXPECT_CONTAINS(RTF, "\\f0\\b\\sub\\fs40\\cf9 sub");
+    EXPECT_CONTAINS(RTF, "\\f0\\b\\i\\ul\\strike\\charscalex150\\expndtw30\\caps\\fs20\\chcbpat7\\cf13 bold");
+    EXPECT_CONTAINS(RTF, "\\fi0\\li150\\ql");
+    RollViewPixelsPerInch = 120;
+    RTF = Save();
+    EXPECT_CONTAINS(RTF, "\\fi0\\li120\\ql");
+}
+
+TEST_F(RTFWriterTest, StyleSheetParagraphFormattingAndBorders)
+{
+    TParaInfo* Para = Style.ParaStyles()->Items(1);
+    Para->SetAlignment(rvaJustify);
+    Para->SetRightIndent(2);
+    Para->SetSpaceBefore(4);
+    Para->SetSpaceAfter(6);
+    Para->SetLineSpacing(150);
+    Para->SetStyleName("Body {main}");
+    TRVBorder Border;
+    Border.SetStyle(rvbThickInside);
+    Border.SetColor(clRed);
+    Border.SetWidth(1);
+    TRVRect Offsets;
+    Offsets.SetAll(2);
+    Border.SetBorderOffsets(&Offsets);
+    TRVBooleanRect Sides;
+    Sides.SetValues(true, false, true, false);
+    Border.SetVisibleBorders(&Sides);
+    Para->SetBorder(&Border);
+    TRVBackgroundRect Back;
+    Back.SetColor(clYellow);
+    Para->SetBackground(&Back);
+    Data.RTFOptions = TRVRTFOptions{rvrtfSaveStyleSheet};
+    Data.AddNL("p", 0, 1);
+    const AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF, "{\\stylesheet{\\s0\\fi0\\li0\\ql\\ri0\\sb0\\sa0 Paragraph Style;}");
+    // Thick lines inside: thick-thin on the left, thin-thick on the right, twice as wide.
+    EXPECT_CONTAINS(
+        RTF, "{\\s1\\sl360\\slmult1\\fi0\\li0\\qj\\ri30\\sb60\\sa90\\cbpat7\\brdrbtw"
+             "\\brdrl\\brsp30\\brdrthtnmg\\brdrcf6\\brdrw30\\brdrr\\brsp30\\brdrtnthmg\\brdrcf6\\brdrw30 "
+             "Body _main_;}");
+    EXPECT_CONTAINS(RTF, "{\\*\\cs2\\f0\\fs20 Normal text;}{\\*\\cs3\\f0\\b\\fs20\\cf2 Heading;}");
+    EXPECT_CONTAINS(RTF, "\\pard\\s1\\sl360");
+    EXPECT_CONTAINS(RTF, "\\itap0 \\plain \\cs2\\f0\\fs20 p}");
+}
+
+TEST_F(RTFWriterTest, ExtraCodeGoesToItsAreas)
+{
+    Data.ExtraRTFCode = [](TRVRTFSaveArea Area, bool InStyleSheet) -> AnsiString {
+        if (InStyleSheet)
+            return AnsiString();
+        switch (Area) {
+        case rv_rtfs_Doc:
+            return "\\doc";
+        case rv_rtfs_ParaStyle:
+            return "\\para";
+        case rv_rtfs_TextStyle:
+            return "\\text";
+        default:
+            return AnsiString();
+        }
+    };
+    Data.AddNL("x", 0, 0);
+    const AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF, "\\deflangfe1024\\doc{\\fonttbl");
+    EXPECT_CONTAINS(RTF, "\\itap0\\para \\plain \\f0\\fs20\\text x");
+}
+
+// ---------------------------------------------------------------------------
+// Lists
+
+namespace {
+
+void AddNumberedList(TRVStyle& Style, int Levels)
+{
+    TRVListInfo* List = Style.ListStyles()->Add();
+    for (int i = 0; i < Levels; ++i) {
+        TRVListLevel* Level = List->Levels()->Add();
+        Level->SetListType(rvlstDecimal);
+        Level->SetFormatString(i == 0 ? "%0:s." : "%0:s.%1:s.");
+        Level->SetLeftIndent(24 * (i + 1));
+        Level->SetMarkerIndent(24 * i);
+        Level->SetFirstIndent(0);
+    }
+}
+
+} // namespace
+
+TEST_F(RTFWriterTest, ListTablesLevelsAndOverrides)
+{
+    AddNumberedList(Style, 3);
+    AddNumberedList(Style, 1);
+    TRVListLevel* Bullet = Style.ListStyles()->Add()->Levels()->Add();
+    Bullet->SetListType(rvlstBullet);
+    Data.AddNL("one", 0, 0);
+    Data.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+    Data.AddNL("two", 0, 0);
+    Data.SetListMarkerInfo(2, 0, 1, 1, 0, false);
+    Data.AddNL("again", 0, 0);
+    Data.SetListMarkerInfo(4, 0, 0, 5, 0, true);
+    const AnsiString RTF = Save();
+    // Three levels are written as nine; one level as one, marked simple.
+    const size_t Second = RTF.find("{\\list\\listtemplateid", RTF.find("{\\list\\listtemplateid") + 1);
+    EXPECT_EQ(CountOf(RTF.substr(0, Second), "{\\listlevel"), 9);
+    EXPECT_EQ(CountOf(RTF.substr(0, Second), "\\levelnfc0\\leveljc0\\li1080\\fi-360\\jclisttab\\tx1080"), 7);
+    EXPECT_CONTAINS(RTF, "\\listsimple1\r\n{\\listlevel\\levelnfc0");
+    EXPECT_CONTAINS(RTF, "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}");
+    EXPECT_CONTAINS(RTF, "{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}");
+    EXPECT_CONTAINS(RTF, "\\levelnfc23\\leveljc0\\li0\\fi0\\jclisttab\\tx150{\\leveltext\\'01\\'b7;}"
+                         "{\\levelnumbers;}\\f0\\fs16}");
+    // The restarting marker has its own override entry: list 0 takes \ls1 and
+    // \ls2, so list 1 starts at \ls3.
+    EXPECT_CONTAINS(RTF, "\\listoverridecount0\\ls1}\r\n{\\listoverride\\listid");
+    EXPECT_CONTAINS(RTF, "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}\r\n");
+    EXPECT_CONTAINS(RTF, "\\listoverridecount0\\ls3}");
+    EXPECT_CONTAINS(RTF, "\\listoverridecount0\\ls4}");
+    // Markers write their list text and entry.
+    EXPECT_CONTAINS(RTF, "{\\listtext\\pard\\plain\\f0\\fs16 1.\\tab}\\ls1\\ilvl0");
+    EXPECT_CONTAINS(RTF, "{\\listtext\\pard\\plain\\f0\\fs16 1.1.\\tab}\\ls1\\ilvl1");
+    EXPECT_CONTAINS(RTF, "{\\listtext\\pard\\plain\\f0\\fs16 5.\\tab}\\ls2\\ilvl0");
+    // A numbered paragraph takes its indents from the level; after it "\plain" comes before "\par".
+    EXPECT_CONTAINS(RTF, "\\pard\\li360\\fi-360\\jclisttab\\tx360\\ql");
+    EXPECT_CONTAINS(RTF, "\\plain\\par\\pard");
+
+    // The same seed gives the same ids.
+    RV_SeedRTFListIds(1);
+    EXPECT_EQ(Save(), RTF);
+}
+
+// ---------------------------------------------------------------------------
+// Bookmarks, hyperlinks, breaks, selections
+
+TEST_F(RTFWriterTest, CheckpointsBecomeBookmarks)
+{
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("a", 0, 0);
+    Data.AddNamedCheckpointExTag("", false, TRVTag());
+    Data.AddNL("b", 0, 0);
+    Data.AddNamedCheckpointExTag("end here", false, TRVTag());
+    const AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF, "{\\*\\bkmkstart RollViewCheckpoint0}{\\*\\bkmkend RollViewCheckpoint0}\\plain");
+    EXPECT_CONTAINS(RTF, "{\\*\\bkmkstart RollViewCheckpoint1}{\\*\\bkmkend RollViewCheckpoint1}\\plain");
+    EXPECT_CONTAINS(RTF, "b{\\*\\bkmkstart end_here}{\\*\\bkmkend end_here}}");
+}
+
+TEST_F(RTFWriterTest, HyperlinksLineBreaksAndPageBreaks)
+{
+    Style.TextStyles()->Items(4)->SetJump(true);
+    Data.AddNL("see ", 0, 0);
+    Data.AddNL("here", 4, -1);
+    Data.GetItem(1)->JumpID = 3;
+    Data.URLs[3] = "http://x/?a=\"b\"&c={d}";
+    Data.AddNL("nowhere", 4, -1);
+    Data.AddTextBlockNL("line 1\nline 2", 0, 0);
+    Data.AddNL("new page", 0, 0);
+    Data.SetPageBreaksBeforeItems(Data.GetItemCount() - 1, true);
+    const AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF,
+                    "{\\field{\\*\\fldinst HYPERLINK \"http://x/?a=%22b%22&c=\\{d\\}\"}{\\fldrslt\\plain "
+                    "\\f0\\ul\\fs20\\cf11 here}}");
+    EXPECT_EQ(CountOf(RTF, "HYPERLINK"), 1) << "no target, no field";
+    EXPECT_CONTAINS(RTF, "line 1\r\n\\line\\plain \\f0\\fs20 line 2");
+    EXPECT_CONTAINS(RTF, "\\par\\pard\\page\\fi0");
+}
+
+TEST_F(RTFWriterTest, TextInAMultiByteCodePageIsWrittenAsUnicode)
+{
+    // Style 0 is in the ANSI code page, which is UTF-8 here; style 1 in 1251.
+    SetACP(65001);
+    Style.TextStyles()->Items(1)->SetCharset(204);
+    Data.AddNL("caf\xC3\xA9 \xE4\xB8\xAD", 0, 0);
+    Data.AddNL("\xEF\xF0\xE8", 1, -1);
+    const AnsiString RTF = Save();
+    SetACP(0);
+    EXPECT_CONTAINS(RTF, "caf\\u233  \\u20013 ") << "a blank ends the control word, a blank follows";
+    EXPECT_CONTAINS(RTF, "\\lang1049\\fs20\\cf2 \\'ef\\'f0\\'e8")
+        << "a single-byte code page keeps its bytes";
+}
+
+TEST_F(RTFWriterTest, TrailingEmptyParagraphAndUnicodeItems)
+{
+    const int Unicode = Style.AddTextStyle();
+    Style.TextStyles()->Items(Unicode)->SetUnicode(true);
+    Style.TextStyles()->Items(Unicode)->SetCharset(ANSI_CHARSET);
+    Data.AddNLWTag(u"Gr\u00FC\u00DFe \u4E2D", Unicode, 0, TRVTag());
+    Data.AddNL("", 0, 0);
+    AnsiString RTF = Save();
+    EXPECT_CONTAINS(RTF, "Gr\\u252 \\u223 e \\u20013 ");
+    EXPECT_EQ(RTF.substr(RTF.size() - 5), "\\par}") << RTF;
+    Data.RTFOptions = TRVRTFOptions{rvrtfDuplicateUnicode};
+    RTF = Save();
+    EXPECT_CONTAINS(RTF, "Gr\\u252 \\'fc\\u223 \\'dfe \\u20013 ?");
+}
+
+TEST_F(RTFWriterTest, SelectionWritesItsPartAndTheMarkerOfItsParagraph)
+{
+    class TSelecting : public TFormatsTestRVData {
+    public:
+        using TFormatsTestRVData::TFormatsTestRVData;
+        void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                          TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override
+        {
+            TFormatsTestRVData::RVFGetLimits(Scope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
+                                             EndPart);
+            if (Scope == rvfss_Selection) {
+                StartItemNo = 1;
+                StartOffs = 3;
+                EndItemNo = 3;
+                EndOffs = 1; // touches the last item only
+            }
+        }
+    };
+    AddNumberedList(Style, 1);
+    TSelecting Selecting(&Style);
+    Selecting.AddNL("first", 0, 0);
+    Selecting.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+    Selecting.AddNL(" and more", 0, -1);
+    Selecting.AddNL("next", 0, 0);
+    ASSERT_EQ(Selecting.GetItemCount(), 4); // the marker, "first", " and more", "next"
+    TMemoryStream Stream;
+    ASSERT_TRUE(Selecting.SaveRTFToStream(Stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr, 0));
+    const AnsiString RTF = StreamBytes(Stream);
+    EXPECT_CONTAINS(
+        RTF, "\\uc0{\\listtext\\pard\\plain\\f0\\fs16 1.\\tab}\\ls1\\ilvl0\\plain \\f0\\fs20 rst\\plain "
+             "\\f0\\fs20  and more}");
+    EXPECT_EQ(CountOf(RTF, "next"), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+TEST_F(RTFWriterTest, SaveRTFWritesWholeFilesOrNothing)
+{
+    TempDir Dir;
+    Data.AddNL("file", 0, 0);
+    ASSERT_TRUE(Data.SaveRTF(Dir.File("a.rtf"), false, clWindow, nullptr));
+    EXPECT_EQ(Dir.Read("a.rtf"), Save());
+    EXPECT_FALSE(Data.SaveRTF(Dir.File("missing/a.rtf"), false, clWindow, nullptr));
+
+    // A store without a style sheet cannot write RTF; the old file stays.
+    TFormatsTestRVData NoStyle;
+    NoStyle.AddNL("x", 0, 0);
+    EXPECT_FALSE(NoStyle.SaveRTF(Dir.File("a.rtf"), false, clWindow, nullptr));
+    EXPECT_EQ(Dir.Read("a.rtf"), Save());
+}
+
+// ---------------------------------------------------------------------------
+// A document with every item kind
+
+namespace {
+
+TBitmap* SmallBitmap(TColor Color)
+{
+    auto* Bitmap = new TBitmap;
+    Bitmap->SetSize(2, 2);
+    Bitmap->Canvas()->Brush()->SetColor(Color);
+    Bitmap->Canvas()->FillRect(Rect(0, 0, 2, 2));
+    return Bitmap;
+}
+
+// Fills Data with one item of every kind the document model has.
+void BuildEverything(TRVStyle& Style, TFormatsTestRVData& Data, TCustomImageList& Images)
+{
+    SetUpStyles(Style);
+    Style.TextStyles()->Items(1)->SetSize(16);
+    Style.TextStyles()->Items(1)->SetStyle(TFontStyles{fsBold});
+    Style.TextStyles()->Items(4)->SetJump(true);
+    Style.TextStyles()->Items(4)->SetColor(clBlue);
+    const int Unicode = Style.AddTextStyle();
+    Style.TextStyles()->Items(Unicode)->SetFontName("Times New Roman");
+    Style.TextStyles()->Items(Unicode)->SetSize(12);
+    Style.TextStyles()->Items(Unicode)->SetUnicode(true);
+    const int Super = Style.AddTextStyle();
+    Style.TextStyles()->Items(Super)->SetFontName("Arial");
+    Style.TextStyles()->Items(Super)->SetSize(10);
+    Style.TextStyles()->Items(Super)->SetVShift(33);
+    AddNumberedList(Style, 2);
+    TRVListLevel* Bullet = Style.ListStyles()->Add()->Levels()->Add();
+    Bullet->SetListType(rvlstBullet);
+    Bullet->SetLeftIndent(24);
+    Bullet->SetFirstIndent(-12);
+
+    TPixelBuffer Pixels(4, 4, 0xFF00FF00u);
+    Images.AddPixels(Pixels);
+    Images.AddPixels(TPixelBuffer(4, 4, 0xFFFF0000u));
+
+    Data.RTFOptions = TRVRTFOptions{rvrtfSaveStyleSheet, rvrtfSaveBitmapDefault};
+    Data.ComponentText = [](const AnsiString&, TComponent*, TRVSaveFormat Format) {
+        return Format == rvsfRTF ? AnsiString("{\\i control}") : AnsiString();
+    };
+
+    Data.AddNamedCheckpointExTag("top", false, TRVTag());
+    Data.AddNL("Kelvor {log} \\ viewer", 1, 1);
+    Data.AddNL("Plain text, a tab\there, ", 0, 0);
+    Data.AddNL("a link", 4, -1);
+    Data.GetItem(Data.GetItemCount() - 1)->JumpID = 0;
+    Data.URLs[0] = "https://example.org/log?id=1";
+    Data.AddNL(" and x", 0, -1);
+    Data.AddNL("2", Super, -1);
+    Data.AddNLWTag(u"Unicode: Gr\u00FC\u00DFe \u2013 \u4E2D\u6587 \u0395\u03BB\u03BB\u03AC\u03B4\u03B1",
+                   Unicode, 0, TRVTag());
+    Data.AddTextBlockNL("First line\nSecond line", 0, 0);
+    Data.AddBreakEx(2, rvbsLine, clRed);
+    Data.AddNL("one", 0, 0);
+    Data.SetListMarkerInfo(Data.GetItemCount() - 1, 0, 0, 1, 0, false);
+    Data.AddNL("two", 0, 0);
+    Data.SetListMarkerInfo(Data.GetItemCount() - 1, 0, 0, 1, 0, false);
+    Data.AddNL("two, nested", 0, 0);
+    Data.SetListMarkerInfo(Data.GetItemCount() - 1, 0, 1, 1, 0, false);
+    Data.AddNL("restarted at five", 0, 0);
+    Data.SetListMarkerInfo(Data.GetItemCount() - 1, 0, 0, 5, 0, true);
+    Data.AddNL("a bullet", 0, 0);
+    Data.SetListMarkerInfo(Data.GetItemCount() - 1, 1, 0, 1, 0, false);
+    Data.AddNL("Pictures: ", 0, 0);
+    Data.AddPictureEx("picture", SmallBitmap(clRed), -1, rvvaBaseline);
+    Data.AddHotPicture("hot picture", SmallBitmap(clBlue), -1, rvvaMiddle);
+    Data.GetItem(Data.GetItemCount() - 1)->JumpID = 1;
+    Data.URLs[1] = "https://example.org/picture";
+    Data.AddBulletEx("bullet", 0, &Images, -1);
+    Data.AddHotspotEx("hot spot", 0, 1, &Images, -1);
+    Data.AddControlEx("control", new TWinControl(nullptr), -1, rvvaBaseline);
+    Data.AddNL("After a page break", 0, 1);
+    Data.SetPageBreaksBeforeItems(Data.GetItemCount() - 1, true);
+    Data.AddNL("", 0, 0);
+    Data.AddNamedCheckpointExTag("end", false, TRVTag());
+}
+
+} // namespace
+
+TEST_F(RTFWriterTest, GoldenDocumentWithEveryItemKind)
+{
+    TImageList Images(nullptr, 4, 4);
+    BuildEverything(Style, Data, Images);
+    RV_SeedRTFListIds(2024);
+    const AnsiString RTF = Save();
+    const std::string Golden = TestDataPath("fixtures/rtf/everything.rtf");
+    if (std::getenv("KELVOR_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream(Golden, std::ios::binary) << RTF;
+        GTEST_SKIP() << "golden file written";
+    }
+    std::ifstream In(Golden, std::ios::binary);
+    ASSERT_TRUE(In.good()) << Golden;
+    std::stringstream Expected;
+    Expected << In.rdbuf();
+    EXPECT_EQ(RTF, Expected.str());
+    // Every kind is there.
+    for (const char* Part : {"\\pict", "\\field", "{\\listtext", "\\bkmkstart top", "\\bkmkstart end",
+                             "{\\i control}", "\\u20013 ", "\\line", "\\page", "\\brdrb"})
+        EXPECT_CONTAINS(RTF, Part);
+}
+
+// ---------------------------------------------------------------------------
+// Read back by real RTF readers (skipped when they are not installed)
+
+namespace {
+
+bool HaveProgram(const char* Name)
+{
+    return std::system((std::string("command -v ") + Name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Tabs and runs of blanks as one blank, no blanks at the ends.
+std::string Squeeze(const std::string& s)
+{
+    std::string Out;
+    for (char c : s) {
+        const bool Blank = c == ' ' || c == '\t' || c == '\r' || c == '\xA0';
+        if (Blank) {
+            if (!Out.empty() && Out.back() != ' ')
+                Out += ' ';
+        } else {
+            Out += c;
+        }
+    }
+    while (!Out.empty() && Out.back() == ' ')
+        Out.pop_back();
+    return Out;
+}
+
+// The non-empty lines of a text, squeezed. A byte-order mark is dropped.
+std::vector<std::string> Lines(std::string Text)
+{
+    if (Text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        Text.erase(0, 3);
+    std::vector<std::string> Out;
+    std::istringstream In(Text);
+    for (std::string Line; std::getline(In, Line);) {
+        // A no-break space (U+00A0) counts as a blank.
+        for (size_t p; (p = Line.find("\xC2\xA0")) != std::string::npos;)
+            Line.replace(p, 2, " ");
+        Line = Squeeze(Line);
+        if (!Line.empty())
+            Out.push_back(Line);
+    }
+    return Out;
+}
+
+std::string Utf8Of(char32_t c)
+{
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+// The text of an HTML page: block ends become line ends, other tags go,
+// character references are decoded (numeric ones and the named ones the test
+// documents can produce).
+std::string HTMLText(const std::string& Html)
+{
+    std::string Body = Html;
+    const size_t HeadEnd = Body.find("</head>");
+    if (HeadEnd == std::string::npos)
+        Body.erase(0, std::min(Body.find("<body"), Body.size()));
+    else
+        Body.erase(0, HeadEnd);
+    std::string Out;
+    for (size_t i = 0; i < Body.size();) {
+        if (Body[i] == '<') {
+            const size_t End = Body.find('>', i);
+            std::string Tag = Body.substr(i + 1, End - i - 1);
+            for (char& c : Tag)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const std::string Name = Tag.substr(0, Tag.find_first_of(" \t\r\n/", 1));
+            for (const char* Block : {"p", "/p", "br", "li", "/li", "div", "/div", "h1", "/h1", "h2", "/h2",
+                                      "tr", "/ol", "/ul", "hr"})
+                if (Name == Block)
+                    Out += '\n';
+            i = End == std::string::npos ? Body.size() : End + 1;
+        } else if (Body[i] == '&') {
+            const size_t End = Body.find(';', i);
+            const std::string Ref = Body.substr(i + 1, End - i - 1);
+            static const std::map<std::string, char32_t> Named = {
+                {"amp", '&'},     {"lt", '<'},     {"gt", '>'},        {"quot", '"'},     {"nbsp", 0xA0},
+                {"eacute", 0xE9}, {"uuml", 0xFC},  {"szlig", 0xDF},    {"ndash", 0x2013}, {"middot", 0xB7},
+                {"bull", 0x2022}, {"apos", '\''},  {"Epsilon", 0x395}, {"lambda", 0x3BB}, {"eta", 0x3B7},
+                {"nu", 0x3BD},    {"iota", 0x3B9}, {"kappa", 0x3BA}};
+            if (!Ref.empty() && Ref[0] == '#')
+                Out += Utf8Of(static_cast<char32_t>(Ref[1] == 'x' || Ref[1] == 'X'
+                                                        ? std::stoul(Ref.substr(2), nullptr, 16)
+                                                        : std::stoul(Ref.substr(1))));
+            else if (Named.count(Ref))
+                Out += Utf8Of(Named.at(Ref));
+            else
+                Out += "&" + Ref + ";";
+            i = End + 1;
+        } else {
+            Out += Body[i] == '\n' ? ' ' : Body[i];
+            ++i;
+        }
+    }
+    return Out;
+}
+
+// Runs a shell command; true when it ended with status 0.
+bool RunCommand(const std::string& Command)
+{
+    return std::system(Command.c_str()) == 0;
+}
+
+std::string ReadFile(const std::string& Name)
+{
+    std::ifstream In(Name, std::ios::binary);
+    std::stringstream s;
+    s << In.rdbuf();
+    return s.str();
+}
+
+// A document of paragraphs, text beyond ASCII in 8-bit and Unicode items, and
+// numbered paragraphs with a nested level and a restart.
+class RealReaderTest : public ::testing::Test {
+protected:
+    RealReaderTest() : Data(&Style)
+    {
+        SetUpStyles(Style);
+        Style.SetDefCodePage(1252);
+        Style.TextStyles()->Items(0)->SetCharset(ANSI_CHARSET);
+        const int Unicode = Style.AddTextStyle();
+        Style.TextStyles()->Items(Unicode)->SetFontName("Arial");
+        Style.TextStyles()->Items(Unicode)->SetSize(10);
+        Style.TextStyles()->Items(Unicode)->SetCharset(ANSI_CHARSET);
+        Style.TextStyles()->Items(Unicode)->SetUnicode(true);
+        AddNumberedList(Style, 2);
+        RV_SeedRTFListIds(5);
+
+        Data.AddNL("Kelvor log monitor", 0, 0);
+        Data.AddNL("Plain {braces}, a \\ backslash and caf\xE9", 0, 0);
+        Data.AddNLWTag(
+            u"Gr\u00FC\u00DFe \u2013 \u4E2D\u6587 \u2013 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC",
+            Unicode, 0, TRVTag());
+        // No marker restarts its numbering here: LibreOffice applies a restart
+        // of a list-override entry one paragraph late (the golden document has one).
+        const char* Numbered[] = {"first", "second", "nested", "third"};
+        const int Levels[] = {0, 0, 1, 0};
+        for (int i = 0; i < 4; ++i) {
+            Data.AddNL(Numbered[i], 0, 0);
+            Data.SetListMarkerInfo(Data.GetItemCount() - 1, 0, Levels[i], 1, 0, false);
+        }
+        Data.AddNL("Last line", 0, 0);
+        Expected = {"Kelvor log monitor",
+                    "Plain {braces}, a \\ backslash and caf\xC3\xA9",
+                    "Gr\xC3\xBC\xC3\x9F"
+                    "e \xE2\x80\x93 \xE4\xB8\xAD\xE6\x96\x87 \xE2\x80\x93 "
+                    "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
+                    "1. first",
+                    "2. second",
+                    "2.1. nested",
+                    "3. third",
+                    "Last line"};
+    }
+
+    // Our own plain text of the document, as UTF-8 lines.
+    std::vector<std::string> OurLines()
+    {
+        TMemoryStream Stream;
+        EXPECT_TRUE(Data.SaveTextToStream("", Stream, 80, false, false, true));
+        return Lines(UTF8Encode(RVU_RawUnicodeToWideString(StreamBytes(Stream))));
+    }
+
+    std::string SaveFile()
+    {
+        const std::string Name = Dir.File("doc.rtf");
+        EXPECT_TRUE(Data.SaveRTF(Name, false, clWindow, nullptr));
+        return Name;
+    }
+
+    std::string LibreOffice(const std::string& File, const std::string& Filter, const std::string& Ext)
+    {
+        const std::string Command = "cd '" + Dir.Path() +
+                                    "' && timeout 300 soffice -env:UserInstallation=file://" + Dir.Path() +
+                                    "/profile --headless --convert-to '" + Filter + "' --outdir '" +
+                                    Dir.Path() + "/out' '" + File + "' >/dev/null 2>&1";
+        EXPECT_TRUE(RunCommand(Command)) << Command;
+        return ReadFile(Dir.Path() + "/out/doc." + Ext);
+    }
+
+    TempDir Dir;
+    TRVStyle Style{nullptr};
+    TFormatsTestRVData Data;
+    std::vector<std::string> Expected;
+};
+
+} // namespace
+
+TEST_F(RealReaderTest, OurOwnPlainTextIsTheReference)
+{
+    EXPECT_EQ(OurLines(), Expected);
+}
+
+TEST_F(RealReaderTest, LibreOfficeReadsTheSameText)
+{
+    if (!HaveProgram("soffice"))
+        GTEST_SKIP() << "LibreOffice is not installed";
+    const std::string File = SaveFile();
+    const std::vector<std::string> Ours = OurLines();
+    EXPECT_EQ(Lines(LibreOffice(File, "txt:Text (encoded):UTF8", "txt")), Ours);
+
+    // The HTML it makes holds every paragraph's text, in order (list numbers
+    // become list markup there).
+    const std::vector<std::string> Html = Lines(HTMLText(LibreOffice(File, "html", "html")));
+    size_t At = 0;
+    for (std::string Paragraph : Ours) {
+        Paragraph =
+            Paragraph.substr(Paragraph[0] >= '0' && Paragraph[0] <= '9' ? Paragraph.find(' ') + 1 : 0);
+        while (At < Html.size() && Html[At].find(Paragraph) == std::string::npos)
+            ++At;
+        EXPECT_LT(At, Html.size()) << "not found in order: " << Paragraph;
+    }
+}
+
+TEST_F(RealReaderTest, UnrtfReadsTheSameText)
+{
+    if (!HaveProgram("unrtf"))
+        GTEST_SKIP() << "unrtf is not installed";
+    // unrtf does not honour \uc0 (it always skips what follows a \u
+    // character), so it is given the form with the ANSI text after each one.
+    Data.RTFOptions = TRVRTFOptions{rvrtfDuplicateUnicode};
+    const std::string File = SaveFile();
+    ASSERT_TRUE(RunCommand("unrtf --html '" + File + "' > '" + Dir.File("unrtf.html") + "' 2>/dev/null"));
+    EXPECT_EQ(Lines(HTMLText(ReadFile(Dir.File("unrtf.html")))), OurLines());
+}
+
+TEST_F(RealReaderTest, LibreOfficeOpensTheDocumentWithEveryItemKind)
+{
+    if (!HaveProgram("soffice"))
+        GTEST_SKIP() << "LibreOffice is not installed";
+    TFormatsTestRVData Everything(&Style);
+    TImageList Images(nullptr, 4, 4);
+    TRVStyle EveryStyle(nullptr);
+    Everything.Style = &EveryStyle;
+    BuildEverything(EveryStyle, Everything, Images);
+    const std::string File = Dir.File("doc.rtf");
+    ASSERT_TRUE(Everything.SaveRTF(File, false, clWindow, nullptr));
+    const std::vector<std::string> Text = Lines(LibreOffice(File, "txt:Text (encoded):UTF8", "txt"));
+    const std::string All = [&] {
+        std::string s;
+        for (const std::string& Line : Text)
+            s += Line + "\n";
+        return s;
+    }();
+    for (const char* Part :
+         {"Kelvor {log} \\ viewer\n", "a link and x2\n", "First line\nSecond line\n", "1. one\n", "2. two\n",
+          "2.1. two, nested\n", "restarted at five\n", "Pictures:", "control", "After a page break\n",
+          "Gr\xC3\xBC\xC3\x9F"
+          "e \xE2\x80\x93 \xE4\xB8\xAD\xE6\x96\x87"})
+        EXPECT_NE(All.find(Part), std::string::npos) << Part << "\nin:\n" << All;
+}

@@ -1,0 +1,705 @@
+// Pictures and hypertext pictures: sizes, capabilities, painting on the
+// recording canvas, printing at 600 ppi, palette copies, the store's picture
+// operations, and RVF, RTF and HTML output.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/crvdata.h"
+#include "document/crvdata_rtfsave.h"
+#include "document/rvfmisc.h"
+#include "document/rvitem.h"
+#include "document/rvprintsvc.h"
+#include "document/rvstr.h"
+#include "document/rvstyle.h"
+#include "platform/core/colors.h"
+#include "platform/core/numbers.h"
+#include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/picture.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/document/rvformats_test_helpers.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+TBitmap* NewBitmap(int Width, int Height, TColor Color = clRed)
+{
+    auto* Bitmap = new TBitmap;
+    Bitmap->SetSize(Width, Height);
+    Bitmap->Canvas()->Brush()->SetColor(Color);
+    Bitmap->Canvas()->FillRect(Rect(0, 0, Width, Height));
+    return Bitmap;
+}
+
+// A metafile drawn by the library's own writer, in either format.
+TMetafile* NewMetafile(int Width, int Height, bool Enhanced)
+{
+    auto* Metafile = new TMetafile;
+    Metafile->SetEnhanced(Enhanced);
+    Metafile->SetWidth(Width);
+    Metafile->SetHeight(Height);
+    {
+        TMetafileCanvas Canvas(Metafile);
+        Canvas.Canvas()->Brush()->SetColor(clBlue);
+        Canvas.Canvas()->FillRect(Rect(0, 0, Width, Height));
+    }
+    return Metafile;
+}
+
+TJPEGImage* NewJpeg(int Width, int Height)
+{
+    std::unique_ptr<TBitmap> Bitmap(NewBitmap(Width, Height, clGreen));
+    auto* Jpeg = new TJPEGImage;
+    Jpeg->Assign(Bitmap.get());
+    // Made into bytes now, as a picture read from a file holds them.
+    TMemoryStream Stream;
+    Jpeg->SaveToStream(Stream);
+    Stream.SetPosition(0);
+    Jpeg->LoadFromStream(Stream);
+    return Jpeg;
+}
+
+AnsiString RTFOf(TGraphic* Graphic, int Width, int Height, TRVRTFOptions Options, double TwipsPerPixel = 15)
+{
+    TMemoryStream Stream;
+    RVSaveImageToRTF(Stream, TwipsPerPixel, Graphic, Width, Height, Options);
+    return StreamBytes(Stream);
+}
+
+TRVScreenAndDevice Resolutions(int Device)
+{
+    TRVScreenAndDevice sad;
+    sad.ScreenPpiX = sad.ScreenPpiY = 96;
+    sad.DevicePpiX = sad.DevicePpiY = Device;
+    return sad;
+}
+
+class PictureItemTest : public ::testing::Test {
+protected:
+    PictureItemTest() : Data(&Style) {}
+    TRVStyle Style{nullptr};
+    TFormatsTestRVData Data;
+};
+
+} // namespace
+
+TEST_F(PictureItemTest, FactoryMakesThePictureAndControlClasses)
+{
+    std::unique_ptr<TCustomRVItemInfo> Picture(CreateRollViewItem(rvsPicture, &Data));
+    std::unique_ptr<TCustomRVItemInfo> Hot(CreateRollViewItem(rvsHotPicture, &Data));
+    std::unique_ptr<TCustomRVItemInfo> Control(CreateRollViewItem(rvsComponent, &Data));
+    ASSERT_NE(dynamic_cast<TRVGraphicItemInfo*>(Picture.get()), nullptr);
+    EXPECT_EQ(Picture->StyleNo, rvsPicture);
+    ASSERT_NE(dynamic_cast<TRVHotGraphicItemInfo*>(Hot.get()), nullptr);
+    EXPECT_EQ(Hot->StyleNo, rvsHotPicture);
+    ASSERT_NE(dynamic_cast<TRVControlItemInfo*>(Control.get()), nullptr);
+    EXPECT_EQ(Control->StyleNo, rvsComponent);
+    // Made empty, as the RVF reader makes them before reading their records.
+    EXPECT_FALSE(Picture->GetBoolValue(rvbpValid));
+    EXPECT_FALSE(Control->GetBoolValue(rvbpValid));
+    EXPECT_EQ(static_cast<TRVRectItemInfo*>(Picture.get())->Spacing, 1);
+}
+
+TEST_F(PictureItemTest, SizesFollowTheDisplayedSizeAndSpacing)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 8), rvvaBaseline);
+    EXPECT_EQ(Item.StyleNo, rvsPicture);
+    EXPECT_EQ(Item.GetImageWidth(&Style), 10);
+    EXPECT_EQ(Item.GetImageHeight(&Style), 8);
+    EXPECT_EQ(Item.GetWidth(), 12);
+    EXPECT_EQ(Item.GetHeight(), 10);
+    Item.ImageWidth = 50;
+    Item.ImageHeight = -3; // below 1: the picture's own
+    EXPECT_EQ(Item.GetImageWidth(&Style), 50);
+    EXPECT_EQ(Item.GetImageHeight(&Style), 8);
+    EXPECT_EQ(Item.GetMinWidth(nullptr, nullptr, &Data), 52);
+    const TRVScreenAndDevice sad = Resolutions(600);
+    EXPECT_EQ(Item.GetMinWidth(&sad, nullptr, &Data), MulDiv(52, 600, 96));
+    EXPECT_EQ(Item.AsImage(), Item.Image());
+}
+
+TEST_F(PictureItemTest, CapabilitiesDependOnThePictureClass)
+{
+    TRVGraphicItemInfo Bitmap(&Data, NewBitmap(4, 4), rvvaBaseline);
+    EXPECT_TRUE(Bitmap.GetBoolValue(rvbpValid));
+    EXPECT_TRUE(Bitmap.GetBoolValue(rvbpResizable));
+    EXPECT_TRUE(Bitmap.GetBoolValue(rvbpDrawingChangesFont));
+    EXPECT_TRUE(Bitmap.GetBoolValueEx(rvbpPrintToBMP, &Style));
+    EXPECT_FALSE(Bitmap.GetBoolValueEx(rvbpJump, &Style));
+
+    auto* IconGraphic = new TIcon;
+    TPixelBuffer Pixels(16, 16);
+    IconGraphic->SetPixels(Pixels);
+    TRVGraphicItemInfo Icon(&Data, IconGraphic, rvvaBaseline);
+    EXPECT_FALSE(Icon.GetBoolValue(rvbpResizable)) << "an icon keeps its size";
+
+    TRVGraphicItemInfo Metafile(&Data, NewMetafile(20, 20, true), rvvaBaseline);
+    EXPECT_FALSE(Metafile.GetBoolValueEx(rvbpPrintToBMP, &Style)) << "never printed through a bitmap";
+
+    TRVHotGraphicItemInfo Hot(&Data, NewBitmap(4, 4), rvvaMiddle);
+    EXPECT_EQ(Hot.StyleNo, rvsHotPicture);
+    EXPECT_TRUE(Hot.GetBoolValueEx(rvbpJump, &Style));
+    EXPECT_TRUE(Hot.GetBoolValueEx(rvbpAllowsFocus, &Style));
+    EXPECT_TRUE(Hot.GetBoolValueEx(rvbpXORFocus, &Style));
+    EXPECT_TRUE(Hot.GetBoolValueEx(rvbpPrintToBMP, &Style));
+}
+
+TEST_F(PictureItemTest, PaintDrawsThePictureInsideItsSpacingWithFrames)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 10), rvvaBaseline);
+    Item.Spacing = 2;
+    TRecordingCanvas Canvas;
+    Item.Paint(100, 50, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    auto Pictures = Canvas.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(Pictures.size(), 1u);
+    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 112, 62));
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty()) << "no frame without a state";
+
+    // Stretched to the displayed size; hover and selection frames around it.
+    Canvas.Clear();
+    Item.ImageWidth = 30;
+    Style.SetHoverColor(clLime);
+    Style.SetSelColor(clBlue);
+    Style.SetInactiveSelColor(clGray);
+    Item.Paint(100, 50, &Canvas, TRVItemDrawStates{rvidsCurrent, rvidsSelected, rvidsControlFocused}, &Style,
+               nullptr);
+    Pictures = Canvas.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(Pictures.size(), 1u);
+    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 132, 62));
+    const auto Frames = Canvas.RecordsOf(TCanvasOp::Rectangle);
+    ASSERT_EQ(Frames.size(), 2u);
+    EXPECT_EQ(Frames[0]->Rect, Rect(99, 49, 135, 65));
+    EXPECT_EQ(Frames[0]->Pen.Color, clLime);
+    EXPECT_EQ(Frames[0]->Brush.Style, bsClear) << "a frame must not cover the picture";
+    EXPECT_EQ(Frames[1]->Rect, Rect(100, 50, 134, 64));
+    EXPECT_EQ(Frames[1]->Pen.Color, clBlue);
+    EXPECT_EQ(Frames[1]->Pen.Width, 1);
+
+    // An unfocused selection uses the inactive colour; clNone draws nothing.
+    Canvas.Clear();
+    Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
+    ASSERT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle).size(), 1u);
+    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle)[0]->Pen.Color, clGray);
+    Canvas.Clear();
+    Style.SetInactiveSelColor(clNone);
+    Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty());
+}
+
+TEST_F(PictureItemTest, PaletteCopiesAreMadeAndDroppedByThePaletteMode)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(6, 4), rvvaBaseline);
+    TLogPalette Palette;
+    Palette.palPalEntry.resize(2);
+    const HPALETTE Handle = CreatePalette(&Palette);
+
+    Item.UpdatePaletteInfo(rvpaCreateCopies, false, Handle, &Palette);
+    auto* Copy = dynamic_cast<TBitmap*>(Item.ImageCopy());
+    ASSERT_NE(Copy, nullptr);
+    EXPECT_TRUE(Copy->IgnorePalette());
+    EXPECT_EQ(Copy->Width(), 6);
+    // The copy is what is painted, pixel for pixel.
+    TRecordingCanvas Canvas;
+    Item.Paint(0, 0, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+    ASSERT_EQ(Canvas.RecordsOf(TCanvasOp::CopyRect).size(), 1u);
+    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::CopyRect)[0]->Rect, Rect(1, 1, 7, 5));
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Graphic).empty());
+
+    // The same copy stays unless a new one is forced; other modes drop it.
+    Item.UpdatePaletteInfo(rvpaCreateCopies, false, Handle, &Palette);
+    EXPECT_EQ(Item.ImageCopy(), Copy);
+    Item.UpdatePaletteInfo(rvpaDoNothing, false, Handle, &Palette);
+    EXPECT_EQ(Item.ImageCopy(), nullptr);
+
+    // A JPEG picture's copy for rvpaCreateCopiesEx is a bitmap.
+    TRVGraphicItemInfo Jpeg(&Data, NewJpeg(8, 8), rvvaBaseline);
+    Jpeg.UpdatePaletteInfo(rvpaCreateCopiesEx, false, Handle, &Palette);
+    EXPECT_NE(dynamic_cast<TBitmap*>(Jpeg.ImageCopy()), nullptr);
+    Jpeg.UpdatePaletteInfo(rvpaCreateCopies, true, Handle, &Palette);
+    EXPECT_NE(dynamic_cast<TJPEGImage*>(Jpeg.ImageCopy()), nullptr);
+    // Moving to an undo list frees the copy.
+    Jpeg.MovingToUndoList(0, &Data, nullptr);
+    EXPECT_EQ(Jpeg.ImageCopy(), nullptr);
+    DeletePalette(Handle);
+}
+
+TEST_F(PictureItemTest, PrintedAt600PpiScalesPositionSpacingAndSize)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 10), rvvaBaseline);
+    Item.ImageWidth = 20;
+    TRecordingCanvas Printer(5000, 7000, 600);
+    Item.Print(&Printer, 300, 400, 4000, false, false, Resolutions(600), nullptr, nullptr, -1, rvcmColor,
+               &Data);
+    const auto Pictures = Printer.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(Pictures.size(), 1u);
+    // Spacing 1 -> 6 device pixels; 20 x 10 screen pixels -> 125 x 63.
+    EXPECT_EQ(Pictures[0]->Rect, Bounds(306, 406, 125, 63));
+    EXPECT_EQ(Printer.RecordsOf(TCanvasOp::Graphic)[0]->GraphicClass, "TBitmap");
+}
+
+TEST_F(PictureItemTest, PrintingDrawItemIsSplittableOnlyAtTheOwnHeight)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(40, 120), rvvaBaseline);
+    const TRVScreenAndDevice sad = Resolutions(600);
+    std::unique_ptr<TRVDrawLineInfo> Plain(Item.CreatePrintingDrawItem(&Data, sad));
+    EXPECT_EQ(dynamic_cast<TRVMultiImagePrintInfo*>(Plain.get()), nullptr) << "MinHeightOnPage 0";
+
+    Item.MinHeightOnPage = 50;
+    std::unique_ptr<TRVDrawLineInfo> Split(Item.CreatePrintingDrawItem(&Data, sad));
+    auto* Multi = dynamic_cast<TRVMultiImagePrintInfo*>(Split.get());
+    ASSERT_NE(Multi, nullptr);
+    EXPECT_EQ(Multi->Width, MulDiv(42, 600, 96));
+    EXPECT_EQ(Multi->Height, MulDiv(122, 600, 96));
+    EXPECT_EQ(Multi->sad.DevicePpiY, 600);
+    EXPECT_EQ(Multi->Item, &Item);
+    // Cut into two parts, the second is drawn shifted up by its top.
+    ASSERT_TRUE(Multi->InitSplit());
+    ASSERT_TRUE(Multi->SplitAt(MulDiv(60, 600, 96)));
+    EXPECT_EQ(RVGetPrintPartOffset(Multi, 1), -60);
+    EXPECT_EQ(RVGetPrintPartOffset(Multi, 0), 0);
+    EXPECT_EQ(RVGetPrintPartOffset(Multi, 7), 0);
+    EXPECT_EQ(RVGetPrintPartOffset(Plain.get(), 1), 0);
+
+    TBitmap Page;
+    Page.SetSize(40, 60);
+    TRecordingCanvas Unused;
+    ASSERT_TRUE(Item.PrintToBitmap(&Page, false, nullptr, Multi, 1, rvcmColor));
+
+    Item.ImageHeight = 100; // shown at another height: never split
+    std::unique_ptr<TRVDrawLineInfo> Stretched(Item.CreatePrintingDrawItem(&Data, sad));
+    EXPECT_EQ(dynamic_cast<TRVMultiImagePrintInfo*>(Stretched.get()), nullptr);
+    Item.ImageHeight = 120; // its own height again
+    std::unique_ptr<TRVDrawLineInfo> Own(Item.CreatePrintingDrawItem(&Data, sad));
+    EXPECT_NE(dynamic_cast<TRVMultiImagePrintInfo*>(Own.get()), nullptr);
+
+    TRVGraphicItemInfo Metafile(&Data, NewMetafile(40, 120, false), rvvaBaseline);
+    Metafile.MinHeightOnPage = 50;
+    std::unique_ptr<TRVDrawLineInfo> Vector(Metafile.CreatePrintingDrawItem(&Data, sad));
+    EXPECT_EQ(dynamic_cast<TRVMultiImagePrintInfo*>(Vector.get()), nullptr);
+}
+
+TEST_F(PictureItemTest, PrintToBitmapResizesForAnotherDisplayedSize)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 6, clBlue), rvvaBaseline);
+    TBitmap Natural;
+    Natural.SetSize(12, 8);
+    EXPECT_TRUE(Item.PrintToBitmap(&Natural, false, nullptr, nullptr, -1, rvcmColor));
+    EXPECT_EQ(Natural.Width(), 12) << "drawn at its own size into the bitmap as given";
+    EXPECT_EQ(Natural.Pixels().At(0, 0), 0xFF0000FFu);
+
+    Item.ImageWidth = 30;
+    Item.ImageHeight = 20;
+    TBitmap Shown;
+    Shown.SetSize(30, 20);
+    EXPECT_TRUE(Item.PrintToBitmap(&Shown, false, nullptr, nullptr, -1, rvcmColor));
+    EXPECT_EQ(Shown.Width(), 10);
+    EXPECT_EQ(Shown.Height(), 6);
+    EXPECT_EQ(Shown.Pixels().At(9, 5), 0xFF0000FFu);
+
+    TRVGraphicItemInfo Empty(&Data);
+    EXPECT_FALSE(Empty.PrintToBitmap(&Shown, false, nullptr, nullptr, -1, rvcmColor));
+}
+
+TEST_F(PictureItemTest, AssignMakesItsOwnCopies)
+{
+    TRVGraphicItemInfo Source(&Data, NewJpeg(8, 6), rvvaMiddle);
+    Source.ImageWidth = 16;
+    Source.Spacing = 3;
+    TRVGraphicItemInfo Copy(&Data, NewBitmap(2, 2), rvvaBaseline);
+    Copy.Assign(&Source);
+    ASSERT_NE(dynamic_cast<TJPEGImage*>(Copy.Image()), nullptr);
+    EXPECT_NE(Copy.Image(), Source.Image());
+    EXPECT_TRUE(Copy.Image()->Equals(Source.Image()));
+    EXPECT_EQ(Copy.ImageWidth, 16);
+    EXPECT_EQ(Copy.Spacing, 3);
+    EXPECT_EQ(Copy.VAlign, rvvaMiddle);
+    Copy.Assign(&Copy);
+    EXPECT_TRUE(Copy.GetBoolValue(rvbpValid)) << "assigning itself keeps its picture";
+
+    std::unique_ptr<TCustomRVItemInfo> Duplicate(RV_DuplicateItem(&Source, &Data));
+    auto* Picture = dynamic_cast<TRVGraphicItemInfo*>(Duplicate.get());
+    ASSERT_NE(Picture, nullptr);
+    EXPECT_NE(Picture->Image(), Source.Image());
+}
+
+TEST_F(PictureItemTest, TransparencyPropertiesBelongToBitmapsOnly)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(4, 4), rvvaBaseline);
+    int Value = -1;
+    EXPECT_TRUE(Item.GetExtraIntProperty(rvepTransparent, Value));
+    EXPECT_EQ(Value, 0);
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepTransparent, 1));
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepTransparentMode, 1));
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepTransparentColor, 0x123456));
+    EXPECT_TRUE(Item.Image()->Transparent());
+    EXPECT_TRUE(Item.GetExtraIntProperty(rvepTransparentColor, Value));
+    EXPECT_EQ(Value, 0x123456);
+    EXPECT_TRUE(Item.SetExtraIntProperty(rvepMinHeightOnPage, 30));
+    EXPECT_EQ(Item.MinHeightOnPage, 30);
+    EXPECT_FALSE(Item.SetExtraIntProperty(rvepResizable, 1)) << "controls only";
+
+    TRVGraphicItemInfo Jpeg(&Data, NewJpeg(4, 4), rvvaBaseline);
+    EXPECT_FALSE(Jpeg.SetExtraIntProperty(rvepTransparent, 1));
+    EXPECT_FALSE(Jpeg.GetExtraIntProperty(rvepTransparentMode, Value));
+}
+
+// ---------------------------------------------------------------------------
+// The store's operations
+
+TEST_F(PictureItemTest, StoreAddsAndChangesPictures)
+{
+    Data.AddPictureExTag("logo", NewBitmap(10, 10), 0, rvvaMiddle, TRVTag(7));
+    Data.AddHotPicture("link", NewBitmap(5, 5), -1, rvvaBaseline);
+    ASSERT_EQ(Data.GetItemCount(), 2);
+    EXPECT_EQ(Data.GetItemStyle(0), rvsPicture);
+    EXPECT_EQ(Data.GetItemStyle(1), rvsHotPicture);
+    EXPECT_TRUE(Data.GetItem(1)->GetSameAsPrev());
+
+    AnsiString Name;
+    TGraphic* Graphic = nullptr;
+    TRVVAlign VAlign = rvvaBaseline;
+    TRVTag Tag;
+    Data.GetPictureInfo(0, Name, Graphic, VAlign, Tag);
+    EXPECT_EQ(Name, "logo");
+    EXPECT_EQ(Graphic->Width(), 10);
+    EXPECT_EQ(VAlign, rvvaMiddle);
+    EXPECT_EQ(Tag, TRVTag(7));
+    // A hypertext picture answers as a picture.
+    Data.GetPictureInfo(1, Name, Graphic, VAlign, Tag);
+    EXPECT_EQ(Name, "link");
+
+    // Same size and alignment: no new layout needed, but the picture is replaced (the old one freed).
+    EXPECT_FALSE(Data.SetPictureInfo(0, "logo2", NewBitmap(10, 10, clBlue), rvvaMiddle, TRVTag(8)));
+    Data.GetPictureInfo(0, Name, Graphic, VAlign, Tag);
+    EXPECT_EQ(Name, "logo2");
+    EXPECT_EQ(static_cast<TBitmap*>(Graphic)->Pixels().At(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(Tag, TRVTag(8));
+    EXPECT_TRUE(Data.SetPictureInfo(0, "logo2", NewBitmap(11, 10), rvvaMiddle, TRVTag(8)));
+    EXPECT_TRUE(Data.SetPictureInfo(0, "logo2", NewBitmap(11, 10), rvvaBaseline, TRVTag(8)));
+    // The item's own picture given back changes nothing else.
+    Data.GetPictureInfo(0, Name, Graphic, VAlign, Tag);
+    EXPECT_FALSE(Data.SetPictureInfo(0, "logo3", Graphic, rvvaBaseline, TRVTag(8)));
+
+    // No picture: an error, nothing changed.
+    try {
+        Data.SetPictureInfo(0, "none", nullptr, rvvaMiddle, TRVTag(1));
+        FAIL() << "no error";
+    } catch (const ERollViewError& e) {
+        EXPECT_STREQ(e.what(), errRVNilParameter);
+    }
+    Data.GetPictureInfo(0, Name, Graphic, VAlign, Tag);
+    EXPECT_EQ(Name, "logo3");
+    EXPECT_NE(Graphic, nullptr);
+    EXPECT_THROW(Data.AddPictureEx("none", nullptr, 0, rvvaBaseline), ERollViewError);
+    EXPECT_EQ(Data.GetItemCount(), 2);
+
+    Data.AddNL("text", 0, 0);
+    EXPECT_THROW(Data.GetPictureInfo(2, Name, Graphic, VAlign, Tag), ERollViewError);
+}
+
+TEST_F(PictureItemTest, HotPictureJumpsThroughALaidOutDocument)
+{
+    class TJumpingData : public TFormatsTestRVData, public TRVJumpHandler {
+    public:
+        using TFormatsTestRVData::TFormatsTestRVData;
+        void DoJump(int ID) override { Jumps.push_back(ID); }
+        std::vector<int> Jumps;
+    };
+    TJumpingData Laid(&Style);
+    Laid.FirstJumpNo = 10;
+    TRVHotGraphicItemInfo Hot(&Laid, NewBitmap(3, 3), rvvaBaseline);
+    Hot.JumpID = 2;
+    Hot.Execute(&Laid);
+    Hot.Execute(&Data); // not laid out: nothing
+    EXPECT_EQ(Laid.Jumps, std::vector<int>{12});
+}
+
+// ---------------------------------------------------------------------------
+// RVF
+
+namespace {
+
+// Reads a saved record back into a new item the way the RVF reader does.
+std::unique_ptr<TRVGraphicItemInfo> ReadBack(const AnsiString& Bytes, TCustomRVData* RVData, bool& Accepted,
+                                             AnsiString& Name)
+{
+    const TRVFRecord Record = SplitRVFRecord(Bytes);
+    int StyleNo = 0, LineCount = 0, Options = 0, ReadType = 0;
+    char Para[32] = {0}, TagText[64] = {0};
+    std::sscanf(Record.Header.c_str(), "%d %d %31s %d %d %63s", &StyleNo, &LineCount, Para, &Options,
+                &ReadType, TagText);
+    auto Item = std::unique_ptr<TRVGraphicItemInfo>(
+        static_cast<TRVGraphicItemInfo*>(CreateRollViewItem(StyleNo, RVData)));
+    Item->Tag = TRVTag(std::atoi(TagText));
+    TRVFReadMode Mode = rmText;
+    TRVFReadState State = rstData;
+    Accepted = true;
+    for (int i = 0; i < static_cast<int>(Record.Lines.size()) && Accepted; ++i)
+        Accepted = Item->ReadRVFLine(Record.Lines[i], RVData, ReadType, i, LineCount, Name, Mode, State);
+    return Item;
+}
+
+} // namespace
+
+TEST_F(PictureItemTest, RVFRecordWithAndWithoutBody)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(3, 2), rvvaMiddle);
+    Item.Tag = TRVTag(5);
+    TMemoryStream Stream;
+    Item.SaveRVF(Stream, &Data, 0, 0, "pic", nullptr, false);
+    // Without rvfoSavePicturesBody: read mode 1, the name only (no width or height lines).
+    EXPECT_EQ(StreamBytes(Stream), "-3 1 0 0 1 5 1\r\npic\r\n");
+
+    Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    Item.ImageWidth = 50;
+    Item.Spacing = 0;
+    static_cast<TBitmap*>(Item.Image())->SetTransparent(true);
+    static_cast<TBitmap*>(Item.Image())->SetTransparentColor(clRed);
+    TMemoryStream Body;
+    Item.SaveRVF(Body, &Data, 0, 1, "pic", nullptr, true);
+    const TRVFRecord Record = SplitRVFRecord(StreamBytes(Body));
+    EXPECT_EQ(Record.Header, "-3 8 -1 1 0 5 1");
+    const std::vector<AnsiString> Expected = {"pic",           "TBitmap", "spacing=0", "width=50",
+                                              "transparent=1", "tmode=1", "tcolor=255"};
+    ASSERT_EQ(Record.Lines.size(), 8u);
+    EXPECT_EQ(std::vector<AnsiString>(Record.Lines.begin(), Record.Lines.begin() + 7), Expected);
+    EXPECT_EQ(Record.Lines[7], RVFSavePicture(Item.Image()));
+
+    bool Accepted = false;
+    AnsiString Name;
+    auto Back = ReadBack(StreamBytes(Body), &Data, Accepted, Name);
+    ASSERT_TRUE(Accepted);
+    EXPECT_EQ(Name, "pic");
+    ASSERT_NE(dynamic_cast<TBitmap*>(Back->Image()), nullptr);
+    EXPECT_TRUE(Back->Image()->Equals(Item.Image()));
+    EXPECT_EQ(Back->ImageWidth, 50);
+    EXPECT_EQ(Back->Spacing, 0);
+    EXPECT_TRUE(Back->Image()->Transparent());
+    EXPECT_EQ(static_cast<TBitmap*>(Back->Image())->TransparentColor(), clRed);
+}
+
+TEST_F(PictureItemTest, RVFBinaryBodyArrivesAsABlock)
+{
+    Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody, rvfoSaveBinary};
+    TRVHotGraphicItemInfo Item(&Data, NewJpeg(5, 5), rvvaBaseline);
+    TMemoryStream Stream;
+    Item.SaveRVF(Stream, &Data, 0, 0, "j", nullptr, false);
+    const AnsiString Bytes = StreamBytes(Stream);
+    EXPECT_EQ(Bytes.substr(0, Bytes.find("\r\n")), "-10 3 0 0 2 0 0");
+
+    const TRVFRecord Record = SplitRVFRecord(Bytes);
+    // The line before the block switches the reader to binary mode.
+    TRVHotGraphicItemInfo Back(&Data);
+    TRVFReadMode Mode = rmText;
+    TRVFReadState State = rstData;
+    AnsiString Name;
+    ASSERT_TRUE(Back.ReadRVFLine(Record.Lines[0], &Data, 2, 0, 3, Name, Mode, State));
+    EXPECT_EQ(Mode, rmText);
+    ASSERT_TRUE(Back.ReadRVFLine(Record.Lines[1], &Data, 2, 1, 3, Name, Mode, State));
+    EXPECT_EQ(Mode, rmBeforeBinary);
+    ASSERT_TRUE(Back.ReadRVFLine(Record.Lines[2], &Data, 2, 2, 3, Name, Mode, State));
+    EXPECT_EQ(State, rstSkip);
+    ASSERT_NE(dynamic_cast<TJPEGImage*>(Back.Image()), nullptr);
+    EXPECT_TRUE(Back.Image()->Equals(Item.Image()));
+}
+
+TEST_F(PictureItemTest, RVFDamagedDataBecomesTheInvalidPicture)
+{
+    Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    TRVGraphicItemInfo Item(&Data, NewBitmap(4, 4), rvvaBaseline);
+    TMemoryStream Stream;
+    Item.SaveRVF(Stream, &Data, 0, 0, "x", nullptr, false);
+    AnsiString Bytes = StreamBytes(Stream);
+    // Damage the data line a little way in.
+    const size_t DataLine = Bytes.find("TBitmap\r\n") + 9;
+    Bytes[DataLine + 10] = 'Z';
+    bool Accepted = false;
+    AnsiString Name;
+    auto Back = ReadBack(Bytes, &Data, Accepted, Name);
+    EXPECT_TRUE(Accepted) << "the load goes on";
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
+    ASSERT_NE(Back->Image(), nullptr);
+    EXPECT_TRUE(Back->Image()->Equals(Style.InvalidPicture()->Graphic()));
+}
+
+TEST_F(PictureItemTest, RVFUnknownPictureClassFailsUnlessIgnored)
+{
+    const AnsiString Record = "-3 3 0 0 0 0 0\r\np\r\nTNoSuchGraphic\r\n00\r\n";
+    bool Accepted = true;
+    AnsiString Name;
+    auto Back = ReadBack(Record, &Data, Accepted, Name);
+    EXPECT_FALSE(Accepted);
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwUnknownPicFmt));
+
+    Data.Warnings = TRVFWarnings();
+    Data.RVFOptions = TRVFOptions{rvfoIgnoreUnknownPicFmt};
+    Back = ReadBack(Record, &Data, Accepted, Name);
+    EXPECT_TRUE(Accepted);
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwUnknownPicFmt));
+    EXPECT_FALSE(Back->GetBoolValue(rvbpValid));
+
+    // A record too short to hold a body is damaged.
+    Back = ReadBack("-3 2 0 0 0 0 0\r\np\r\nTBitmap\r\n", &Data, Accepted, Name);
+    EXPECT_FALSE(Accepted);
+}
+
+TEST_F(PictureItemTest, RVFWithoutBodyAsksTheDocumentAndFixesOldMetafiles)
+{
+    AnsiString Asked;
+    Data.PictureNeeded = [&](const AnsiString& Name, const TRVTag& Tag) -> TGraphic* {
+        Asked = Name + "/" + IntToStr(Tag.AsInteger());
+        return NewBitmap(7, 7);
+    };
+    bool Accepted = false;
+    AnsiString Name;
+    auto Back = ReadBack("-3 2 0 0 1 9 0\r\nsun\r\nheight=20\r\n", &Data, Accepted, Name);
+    ASSERT_TRUE(Accepted);
+    EXPECT_EQ(Asked, "sun/9");
+    EXPECT_EQ(Back->Image()->Width(), 7);
+    EXPECT_EQ(Back->ImageHeight, 20);
+
+    // An old-format metafile whose header gives no resolution is read in twips.
+    std::unique_ptr<TMetafile> Old(NewMetafile(20, 10, false));
+    TMemoryStream Bytes;
+    Old->SaveToStream(Bytes);
+    // The placeable header's units per inch (bytes 14-15) set to 0, its checksum renewed.
+    auto* Header = static_cast<uint8_t*>(Bytes.Memory());
+    Header[14] = Header[15] = 0;
+    uint16_t Sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        Sum ^= static_cast<uint16_t>(Header[i] | (Header[i + 1] << 8));
+    Header[20] = static_cast<uint8_t>(Sum);
+    Header[21] = static_cast<uint8_t>(Sum >> 8);
+    const AnsiString Record = "-3 3 0 0 0 0 0\r\nm\r\nTMetafile\r\n" + RVFStream2TextString(Bytes) + "\r\n";
+    Back = ReadBack(Record, &Data, Accepted, Name);
+    ASSERT_TRUE(Accepted);
+    auto* Metafile = dynamic_cast<TMetafile*>(Back->Image());
+    ASSERT_NE(Metafile, nullptr);
+    EXPECT_EQ(Metafile->Inch(), 1440);
+}
+
+// ---------------------------------------------------------------------------
+// RTF
+
+TEST(PictureRTF, BitmapShownLargerWritesScalesBeforeTheBody)
+{
+    std::unique_ptr<TBitmap> Bitmap(NewBitmap(10, 10));
+    const AnsiString RTF = RTFOf(Bitmap.get(), 20, 20, TRVRTFOptions());
+    // A 24-bit row of 10 pixels is 30 bytes, padded to 32.
+    EXPECT_EQ(RTF.substr(0, RTF.find(' ') + 1),
+              "{\\pict\\picscalex200\\picscaley200\\dibitmap0\\wbmwidthbytes32\\picw10\\pich10"
+              "\\picwgoal150\\pichgoal150 ");
+    // The body is the bitmap without its 14-byte file header.
+    const AnsiString Hex = RVFSavePicture(Bitmap.get());
+    EXPECT_EQ(RTF.substr(RTF.find(' ') + 1), Hex.substr(28) + "}");
+    EXPECT_EQ(RTFOf(Bitmap.get(), 0, 0, TRVRTFOptions()).find("picscale"), AnsiString::npos);
+    EXPECT_EQ(RTFOf(nullptr, 0, 0, TRVRTFOptions()), "");
+}
+
+TEST(PictureRTF, MetafilesByFormatAndOption)
+{
+    std::unique_ptr<TMetafile> Old(NewMetafile(20, 10, false));
+    AnsiString RTF = RTFOf(Old.get(), 0, 0, TRVRTFOptions());
+    EXPECT_EQ(RTF.find(Format("{\\pict\\wmetafile8\\picw%d\\pich%d ", {Old->MMWidth(), Old->MMHeight()})),
+              0u);
+
+    // An enhanced metafile made here can be written in the old format...
+    std::unique_ptr<TMetafile> Made(NewMetafile(20, 10, true));
+    EXPECT_EQ(RTFOf(Made.get(), 0, 0, TRVRTFOptions()).find("{\\pict\\emfblip"), 0u);
+    RTF = RTFOf(Made.get(), 0, 0, TRVRTFOptions{rvrtfSaveEMFAsWMF});
+    EXPECT_EQ(RTF.find("{\\pict\\wmetafile8"), 0u);
+    EXPECT_TRUE(Made->Enhanced()) << "converted in a temporary copy";
+
+    // ...one read from bytes cannot, and keeps its own format.
+    TMemoryStream Bytes;
+    Made->SaveToStream(Bytes);
+    Bytes.SetPosition(0);
+    TMetafile Foreign;
+    Foreign.LoadFromStream(Bytes);
+    RTF = RTFOf(&Foreign, 0, 0, TRVRTFOptions{rvrtfSaveEMFAsWMF});
+    EXPECT_EQ(RTF.find("{\\pict\\emfblip"), 0u);
+    EXPECT_EQ(RTF.substr(RTF.find(' ') + 1), RVFSavePicture(&Foreign) + "}");
+
+    // The natural size of a metafile comes from its size in 0.01 mm.
+    RTF = RTFOf(Old.get(), 40, 0, TRVRTFOptions());
+    EXPECT_EQ(RTF.find("{\\pict\\picscalex200\\wmetafile8"), 0u);
+}
+
+TEST(PictureRTF, JpegAsJpegBitmapOrMetafile)
+{
+    std::unique_ptr<TJPEGImage> Jpeg(NewJpeg(6, 4));
+    AnsiString RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveJpegAsJpeg});
+    EXPECT_EQ(RTF, "{\\pict\\jpegblip\\picw6\\pich4 " + RVFSavePicture(Jpeg.get()) + "}");
+    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveBitmapDefault});
+    EXPECT_EQ(RTF.find("{\\pict\\dibitmap0\\wbmwidthbytes20\\picw6\\pich4\\picwgoal90\\pichgoal60 "), 0u);
+    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions());
+    EXPECT_EQ(RTF.find("{\\pict\\wmetafile1\\picw6\\pich4 "), 0u);
+    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveEMFDefault});
+    EXPECT_EQ(RTF.find("{\\pict\\emfblip"), 0u);
+}
+
+TEST_F(PictureItemTest, ItemWritesItsPictureWithTheDocumentsOptions)
+{
+    Data.RTFOptions = TRVRTFOptions{rvrtfSaveJpegAsJpeg};
+    TRVGraphicItemInfo Item(&Data, NewJpeg(4, 4), rvvaBaseline);
+    Item.ImageWidth = 8;
+    TMemoryStream Stream;
+    Item.SaveRTF(Stream, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(StreamBytes(Stream).find("{\\pict\\picscalex200\\jpegblip"), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// HTML
+
+TEST_F(PictureItemTest, HTMLWritesThePictureBesideThePage)
+{
+    TempDir Dir;
+    const AnsiString Path = Dir.Path() + "/";
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 6), rvvaMiddle);
+    Item.ImageWidth = 50;
+    int Counter = 0;
+    TMemoryStream Stream;
+    Item.SaveToHTML(Stream, &Data, 0, "", Path, "img", Counter, clWhite, TRVSaveOptions(), false, nullptr);
+    // The alignment first, then the displayed size even without rvsoImageSizes.
+    EXPECT_EQ(StreamBytes(Stream), "<IMG align=middle width=50 height=6 src=\"img1.jpg\">");
+    EXPECT_EQ(Counter, 1);
+    TJPEGImage Written;
+    Written.LoadFromFile(Dir.File("img1.jpg"));
+    EXPECT_EQ(Written.Width(), 10);
+
+    // The document may give the location itself; it is written escaped, with slashes.
+    Data.HTMLLocations[0] = "pics\\a\"b<c>.png";
+    TMemoryStream Given;
+    Item.ImageWidth = 0;
+    Item.VAlign = rvvaBaseline;
+    Item.SaveToHTML(Given, &Data, 0, "", Path, "img", Counter, clWhite,
+                    TRVSaveOptions{rvsoNoHypertextImageBorders}, false, nullptr);
+    EXPECT_EQ(StreamBytes(Given), "<IMG border=0 src=\"pics/a&quot;b&lt;c&gt;.png\">");
+    EXPECT_EQ(Counter, 1);
+
+    // An empty location writes nothing.
+    Data.HTMLLocations[0] = "";
+    TMemoryStream None;
+    Item.SaveToHTML(None, &Data, 0, "", Path, "img", Counter, clWhite, TRVSaveOptions(), false, nullptr);
+    EXPECT_EQ(StreamBytes(None), "");
+}
+
+TEST_F(PictureItemTest, HTMLShiftIsValidCSS)
+{
+    TRVGraphicItemInfo Item(&Data, NewBitmap(10, 20), rvvaBaseline);
+    Item.VShift = 50;
+    Data.HTMLLocations[0] = "p.png";
+    int Counter = 0;
+    TMemoryStream Stream;
+    Item.SaveToHTML(Stream, &Data, 0, "", "", "", Counter, clWhite, TRVSaveOptions{rvsoImageSizes}, true,
+                    nullptr);
+    EXPECT_EQ(StreamBytes(Stream), "<IMG width=10 height=20 style=\"vertical-align: 10px\" src=\"p.png\">");
+    TMemoryStream Plain;
+    Item.SaveToHTML(Plain, &Data, 0, "", "", "", Counter, clWhite, TRVSaveOptions(), false, nullptr);
+    EXPECT_EQ(StreamBytes(Plain), "<IMG src=\"p.png\">");
+}

@@ -1,0 +1,110 @@
+// Headless Chromium and other real programs for the tests (see the header).
+#include "tests/support/headlessbrowser.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const ChromiumPath = "/usr/bin/chromium";
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to)
+{
+    for (size_t pos = 0; (pos = s.find(from, pos)) != std::string::npos; pos += to.size())
+        s.replace(pos, from.size(), to);
+    return s;
+}
+
+// The entities Chromium writes when it serialises text.
+std::string DecodeEntities(std::string s)
+{
+    s = ReplaceAll(s, "&lt;", "<");
+    s = ReplaceAll(s, "&gt;", ">");
+    s = ReplaceAll(s, "&quot;", "\"");
+    s = ReplaceAll(s, "&#39;", "'");
+    s = ReplaceAll(s, "&nbsp;", "\xC2\xA0");
+    return ReplaceAll(s, "&amp;", "&");
+}
+
+// The text in single quotes for the shell.
+std::string Quoted(const std::string& s)
+{
+    return "'" + ReplaceAll(s, "'", "'\\''") + "'";
+}
+
+} // namespace
+
+bool ProgramAvailable(const std::string& Path)
+{
+    return access(Path.c_str(), X_OK) == 0;
+}
+
+bool ChromiumAvailable()
+{
+    return ProgramAvailable(ChromiumPath);
+}
+
+std::string RunCommand(const std::string& Command, int& ExitStatus)
+{
+    ExitStatus = -1;
+    std::string output;
+    FILE* pipe = popen(Command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    if (status != -1 && WIFEXITED(status))
+        ExitStatus = WEXITSTATUS(status);
+    return output;
+}
+
+std::string ChromiumRunPage(const std::string& PageFile, const std::string& WorkDir)
+{
+    // A profile folder of its own for every run: nothing of an earlier run
+    // (or of a user's browser) can change what the page shows.
+    std::string profile = WorkDir + "/chromium-profile-XXXXXX";
+    if (!mkdtemp(profile.data()))
+        return std::string();
+    const std::string command = "timeout 120 " + std::string(ChromiumPath) +
+                                " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                                " --disable-background-networking --disable-component-update --disable-sync"
+                                " --disable-dev-shm-usage --user-data-dir=" +
+                                Quoted(profile) + " --dump-dom " + Quoted("file://" + PageFile) +
+                                " 2>/dev/null";
+    int status = 0;
+    const std::string dom = RunCommand(command, status);
+    const std::string open = "<pre id=\"out\">";
+    const size_t start = dom.find(open);
+    if (start == std::string::npos)
+        return std::string();
+    const size_t end = dom.find("</pre>", start);
+    if (end == std::string::npos)
+        return std::string();
+    return DecodeEntities(dom.substr(start + open.size(), end - start - open.size()));
+}
+
+std::map<std::string, std::string> ParseKeyValueLines(const std::string& Text)
+{
+    std::map<std::string, std::string> results;
+    std::istringstream lines(Text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        auto it = results.find(key);
+        if (it == results.end())
+            results[key] = line.substr(eq + 1);
+        else
+            it->second += "|" + line.substr(eq + 1);
+    }
+    return results;
+}
