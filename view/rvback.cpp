@@ -73,44 +73,12 @@ void PutPicture(TCanvas* Canvas, TGraphic* Picture, const TRect& Dest)
         Canvas->StretchDraw(Dest, Picture);
 }
 
-// A new, empty graphic of Graphic's class; null for a class that is not registered.
+// A new, empty graphic of Graphic's class, made through the program's hook;
+// null for a class that is not registered.
 std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic* Graphic)
 {
     RegisterGraphicClasses();
-    return std::unique_ptr<TGraphic>(CreateGraphic(GraphicClassOf(Graphic)));
-}
-
-// Gives the picture a palette made from LogPalette. A graphic that keeps no
-// palette leaves the handle with us, and it is freed.
-void SetPaletteToPicture(TGraphic* Graphic, const TLogPalette* LogPalette)
-{
-    if (!Graphic || !LogPalette)
-        return;
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(Graphic))
-        jpeg->SetPixelFormat(jf8Bit);
-    const HPALETTE palette = CreatePalette(LogPalette);
-    Graphic->SetPalette(palette);
-    if (Graphic->Palette() != palette)
-        DeletePalette(palette);
-}
-
-// Puts a picture made at screen resolution on the device at (x, y), scaled by
-// the device's resolution. On a device other than the screen only bitmaps are
-// drawn; the device is true-colour, so no halftone palette is needed.
-void PictureToDevice(TCanvas* Canvas, int x, int y, int Width, int Height, const TRVScreenAndDevice& sad,
-                     TGraphic* Graphic, bool ToScreen)
-{
-    if (Width < 0)
-        Width = Graphic->Width();
-    if (Height < 0)
-        Height = Graphic->Height();
-    if (!ToScreen && !dynamic_cast<TBitmap*>(Graphic))
-        return;
-    const int w = MulDiv(Width, sad.DevicePpiX, sad.ScreenPpiX);
-    const int h = MulDiv(Height, sad.DevicePpiY, sad.ScreenPpiY);
-    if (w <= 0 || h <= 0)
-        return;
-    Canvas->StretchDraw(Bounds(x, y, w, h), Graphic);
+    return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(Graphic)));
 }
 
 } // namespace
@@ -216,7 +184,7 @@ void TRVBackground::UpdatePaletted(TRVPaletteAction Action, ::HPALETTE, PLogPale
         return;
     switch (Action) {
     case rvpaAssignPallette:
-        SetPaletteToPicture(FImage.get(), LogPalette);
+        RV_SetPaletteToPicture(FImage.get(), LogPalette);
         break;
     case rvpaCreateCopies:
     case rvpaCreateCopiesEx: {
@@ -228,7 +196,7 @@ void TRVBackground::UpdatePaletted(TRVPaletteAction Action, ::HPALETTE, PLogPale
         if (!copy)
             break;
         copy->Assign(FImage.get());
-        SetPaletteToPicture(copy.get(), LogPalette);
+        RV_SetPaletteToPicture(copy.get(), LogPalette);
         if (auto* bitmap = dynamic_cast<TBitmap*>(copy.get()))
             bitmap->SetIgnorePalette(true);
         FImageCopy = std::move(copy);
@@ -352,7 +320,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
             fillUnder(x, y);
             tile.Canvas()->Draw(0, 0, picture);
         }
-        PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
+        RV_PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
                         ToScreen);
     };
 
@@ -369,7 +337,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
             fillUnder(x, y);
             tile.Canvas()->StretchDraw(Rect(0, 0, screenW, screenH), picture);
         }
-        PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), screenW, screenH, sad, &tile, ToScreen);
+        RV_PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), screenW, screenH, sad, &tile, ToScreen);
         break;
     }
     case bsTiled:
@@ -400,4 +368,11 @@ std::unique_ptr<TBitmap> DrawControl(TControl* Control)
     if (auto* window = dynamic_cast<TWinControl*>(Control))
         window->PaintTo(bitmap->Canvas(), 0, 0);
     return bitmap;
+}
+
+void TRVBackground::SetRVFBackgroundStyle(int Style)
+{
+    // The value comes from a file: anything that is not a placement is none.
+    FBackgroundStyle = Style >= bsNoBitmap && Style <= bsCentered ? static_cast<TBackgroundStyle>(Style)
+                                                                   : bsNoBitmap;
 }

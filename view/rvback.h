@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "document/rvfmisc.h"
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
 #include "platform/core/object.h"
@@ -27,7 +28,9 @@ enum TRVItemBackgroundStyle { rvbsColor, rvbsStretched, rvbsTiled, rvbsCentered 
 // which constructs it with CreateBitmap so that the picture always exists) and
 // the palette-adjusted copy of it (ImageCopy), which is drawn instead of the
 // picture while it exists. Drawing restores the canvas's state on every way out.
-class TRVBackground : public TObject {
+// It is also the document format's view of a background (TRVFBackground), so
+// RVF, HTML and RTF output and RVF input can reach it from the document layer.
+class TRVBackground : public TObject, public TRVFBackground {
 public:
     explicit TRVBackground(bool CreateBitmap);
     ~TRVBackground() override;
@@ -39,6 +42,12 @@ public:
     TGraphic* ImageCopy() const { return FImageCopy.get(); }
     // The picture as a bitmap; null when it is none or another class.
     TBitmap* GetBitmap() const;
+
+    // TRVFBackground: the style as its ordinal, and the picture taken over.
+    int GetRVFBackgroundStyle() const override { return static_cast<int>(FBackgroundStyle); }
+    void SetRVFBackgroundStyle(int Style) override;
+    TGraphic* GetRVFBackgroundImage() const override { return FImage.get(); }
+    void SetRVFBackgroundImage(TGraphic* Image) override { AssignImage(Image, nullptr, false); }
 
     // Scrolling must repaint everything: a picture that does not move with the
     // document (stretched, tiled to the area, centred).

@@ -345,14 +345,14 @@ TEST(RVBackgroundPrintTest, TilesAndCentreAtDeviceResolution)
     const TRect area = Rect(100, 100, 150, 140);
     back->Print(&canvas, area, area, sad, clNone, false, nullptr, nullptr, 0);
     // 10 screen pixels are 20 device pixels: 3 columns by 2 rows.
-    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::Graphic);
+    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::Pixels);
     const std::set<std::pair<int, int>> expected = {{100, 100}, {120, 100}, {140, 100},
                                                     {100, 120}, {120, 120}, {140, 120}};
     EXPECT_EQ(TopLefts(tiles), expected);
     ASSERT_EQ(tiles.size(), 6u);
     EXPECT_EQ(tiles[0].Width(), 20);
     EXPECT_EQ(tiles[0].Height(), 20);
-    for (const TCanvasRecord* r : canvas.RecordsOf(TCanvasOp::Graphic))
+    for (const TCanvasRecord* r : canvas.RecordsOf(TCanvasOp::Pixels))
         EXPECT_EQ(r->Clip, area);
     EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 1000, 1000)) << "restored";
 
@@ -361,7 +361,7 @@ TEST(RVBackgroundPrintTest, TilesAndCentreAtDeviceResolution)
     back->Print(&canvas, area, area, sad, clRed, false, nullptr, nullptr, 0);
     ASSERT_EQ(canvas.RecordsOf(TCanvasOp::FillRect).size(), 1u);
     EXPECT_EQ(canvas.RecordsOf(TCanvasOp::FillRect)[0]->Rect, area);
-    EXPECT_EQ(RectsOf(canvas, TCanvasOp::Graphic), std::vector<TRect>{Rect(115, 110, 135, 130)});
+    EXPECT_EQ(RectsOf(canvas, TCanvasOp::Pixels), std::vector<TRect>{Rect(115, 110, 135, 130)});
 }
 
 TEST(RVBackgroundPrintTest, StretchedOverTheWholeArea)
@@ -403,7 +403,7 @@ TEST(RVBackgroundPrintTest, TransparentPictureOverWhatThePageShows)
         EXPECT_EQ(c.Layer, 3);
         EXPECT_TRUE(c.Relative);
     }
-    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Graphic).size(), 2u);
+    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Pixels).size(), 2u);
 
     // With a colour the page is not asked: the colour is under the picture.
     page.Calls.clear();
@@ -434,9 +434,8 @@ TEST(RVBackgroundPrintTest, OnlyBitmapsReachAPrinter)
     back.AssignImage(meta, nullptr, false);
     back.SetBackgroundStyle(bsCentered);
     back.Print(&canvas, Rect(0, 0, 40, 40), Rect(0, 0, 40, 40), sad, clNone, false, nullptr, nullptr, 0);
-    const auto pictures = canvas.RecordsOf(TCanvasOp::Graphic);
-    ASSERT_EQ(pictures.size(), 1u);
-    EXPECT_EQ(pictures[0]->GraphicClass, "TBitmap");
+    const auto pictures = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pictures.size(), 1u) << "the bitmap's pixels, stretched onto the device";
     EXPECT_EQ(pictures[0]->Rect, Rect(10, 10, 30, 30));
 }
 

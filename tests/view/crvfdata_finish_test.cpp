@@ -1,0 +1,198 @@
+// Line finishing: alignment, justification, line spacing and right-to-left
+// order, through whole layouts on the recording canvas (7 px a character).
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "document/rvstyle.h"
+#include "tests/support/testrvfdata.h"
+
+namespace {
+
+class LineFinishing : public ::testing::Test {
+protected:
+    LineFinishing() : Style(nullptr) { Para = Style.ParaStyles()->Items(0); }
+
+    std::vector<int> Lefts()
+    {
+        std::vector<int> v;
+        for (int i = 0; i < Data.DrawItems.Count(); ++i)
+            v.push_back(Data.DI(i)->Left);
+        return v;
+    }
+
+    TRVStyle Style;
+    TParaInfo* Para;
+    TTestRVFData Data{&Style};
+};
+
+TEST_F(LineFinishing, JustificationSharesThreeThreeFourForTenFreePixels)
+{
+    Para->SetAlignment(rvaJustify);
+    Data.Width = 77 + 10; // "aa bb cc dd" is 77 px
+    Data.AddNL("aa bb cc dd eeeeeeeeeeee", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 5);
+    EXPECT_EQ(Data.DI(0)->SpaceBefore, 0);
+    EXPECT_EQ(Data.DI(1)->SpaceBefore, 3);
+    EXPECT_EQ(Data.DI(2)->SpaceBefore, 3);
+    EXPECT_EQ(Data.DI(3)->SpaceBefore, 4);
+    EXPECT_EQ(Lefts(), (std::vector<int>{0, 14, 38, 62, 0}));
+    EXPECT_EQ(Data.DI(3)->Left + Data.DI(3)->Width, 87);
+    // The last line of the paragraph is left as it is.
+    EXPECT_EQ(Data.DI(4)->SpaceBefore, 0);
+    EXPECT_EQ(Data.DI(4)->Width, 84);
+}
+
+TEST_F(LineFinishing, JustifiedLineOfOnePieceAndBidiParagraphsStayLeft)
+{
+    Para->SetAlignment(rvaJustify);
+    Data.Width = 50;
+    Data.AddNL("abcdefghijklmnop", 0, 0); // one long word: lines of one piece
+    Data.FormatAll();
+    for (int i = 0; i < Data.DrawItems.Count(); ++i) {
+        EXPECT_EQ(Data.DI(i)->Left, 0);
+        EXPECT_EQ(Data.DI(i)->SpaceBefore, 0);
+    }
+    Data.Clear();
+    Para->SetBiDiMode(rvbdLeftToRight);
+    Data.Width = 87;
+    Data.AddNL("aa bb cc dd eeeeeeeeeeee", 0, 0);
+    Data.FormatAll();
+    EXPECT_EQ(Lefts(), (std::vector<int>{0, 14, 35, 56, 0}));
+}
+
+TEST_F(LineFinishing, RightAndCentreAlignment)
+{
+    Data.Width = 100;
+    Para->SetAlignment(rvaRight);
+    Data.AddNL("abc", 0, 0);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->Left, 79);
+    Para->SetAlignment(rvaCenter);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->Left, 39); // 79 div 2
+
+    // A line wider than its area (one character of 30 px on a 20 px line):
+    // centred it starts at its left edge, right-aligned it moves left.
+    Data.Canvas.MetricsForFont = [](const TFont&) {
+        TRecordingMetrics m;
+        m.CharWidth = 30;
+        return m;
+    };
+    Data.Width = 10; // the document keeps its minimum width of 20
+    Data.FormatAll();
+    ASSERT_EQ(Data.DocumentWidth, 20);
+    EXPECT_EQ(Data.DI(0)->Left, 0);
+    Para->SetAlignment(rvaRight);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->Left, -10);
+}
+
+TEST_F(LineFinishing, RightToLeftOrderIsCBA)
+{
+    Para->SetBiDiMode(rvbdRightToLeft);
+    Data.Width = 200;
+    Data.AddNL("A", 0, 0);
+    Data.AddNL("BB", 1, -1);
+    Data.AddNL("CCC", 0, -1);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    // A, B, C were at 0, 7, 21: C, B, A from the line's left edge.
+    EXPECT_EQ(Data.DI(2)->Left, 0);
+    EXPECT_EQ(Data.DI(1)->Left, 21);
+    EXPECT_EQ(Data.DI(0)->Left, 35);
+}
+
+TEST_F(LineFinishing, RightToLeftFirstIndentMovesToTheRight)
+{
+    Para->SetBiDiMode(rvbdRightToLeft);
+    Para->SetFirstIndent(10);
+    Data.Width = 200;
+    Data.AddNL("ab", 0, 0);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->Left, 0);
+}
+
+TEST_F(LineFinishing, PercentLineSpacing)
+{
+    Data.Canvas.MetricsForFont = [](const TFont&) {
+        TRecordingMetrics m;
+        m.Ascent = 15;
+        m.Descent = 5;
+        return m;
+    };
+    Para->SetLineSpacing(150);
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, 0);
+    Data.FormatAll();
+    // Pieces span 20 px: 10 px more below each line.
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 10);
+    EXPECT_EQ(Data.DI(1)->Top, 30);
+    EXPECT_EQ(Data.DocumentHeight, 60);
+}
+
+TEST_F(LineFinishing, SpaceBetweenLines)
+{
+    Para->SetLineSpacingType(rvlsSpaceBetween);
+    Para->SetLineSpacing(0);
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, 0);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 0);
+    EXPECT_EQ(Data.DI(1)->Top, 13);
+    Para->SetLineSpacing(-5);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(1)->Top, 13);
+    Para->SetLineSpacing(5);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 5);
+    EXPECT_EQ(Data.DI(1)->Top, 18);
+}
+
+TEST_F(LineFinishing, ALineOfBoxesOnlyGetsNoPercentSpacingAndARuleNoAlignment)
+{
+    class TBox : public TRVRectItemInfo {
+    public:
+        TBox() : TRVRectItemInfo(nullptr) { StyleNo = rvsPicture; }
+        int GetWidth() const override { return 20; }
+        int GetHeight() const override { return 20; }
+    };
+    Para->SetLineSpacing(200);
+    Para->SetAlignment(rvaCenter);
+    Data.Width = 100;
+    Data.AddItem("box", new TBox());
+    Data.AddBreak();
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 0);
+    EXPECT_EQ(Data.DI(0)->Left, 40);
+    EXPECT_EQ(Data.DI(1)->Left, 0);
+    EXPECT_EQ(Data.DI(1)->ExtraSpaceBelow, 0);
+}
+
+TEST_F(LineFinishing, TheSpacingOfALineClosedByARuleStaysBelowIt)
+{
+    Para->SetLineSpacingType(rvlsSpaceBetween);
+    Para->SetLineSpacing(8);
+    Data.AddNL("a", 0, 0);
+    Data.AddBreak();
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 8);
+    EXPECT_EQ(Data.DI(1)->Top, 13 + 8);
+}
+
+TEST_F(LineFinishing, FinishScreenLineWithNoLineDoesNothing)
+{
+    int Extra = 7;
+    bool NoLineYet = true;
+    TRVScreenAndDevice sad{96, 96, 96, 96, 0, 0};
+    Data.FinishScreenLine(sad, 100, 0, true, Extra, NoLineYet);
+    EXPECT_EQ(Extra, 0);
+    EXPECT_FALSE(NoLineYet);
+    Data.FinishScreenLine(sad, 100, 0, true, Extra, NoLineYet);
+    EXPECT_EQ(Extra, 0);
+}
+
+} // namespace

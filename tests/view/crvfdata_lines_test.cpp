@@ -1,0 +1,398 @@
+// Line building: word wrap and long words, trimming, line heights of mixed
+// sizes, hyperlink rectangles, inline and whole-line items, indents, list
+// markers, multi-byte and Unicode text, and the fit search on very long lines.
+// The recording canvas measures every character 7 px wide and 13 px high
+// (ascent 10, descent 3) unless a test says otherwise.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "document/rvuni.h"
+#include "platform/core/codepages.h"
+#include "tests/support/testrvfdata.h"
+
+namespace {
+
+// An inline box of a fixed size.
+class TBoxItem : public TRVRectItemInfo {
+public:
+    TBoxItem(int AWidth, int AHeight) : TRVRectItemInfo(nullptr), W(AWidth), H(AHeight)
+    {
+        StyleNo = rvsPicture;
+    }
+    int GetWidth() const override { return W; }
+    int GetHeight() const override { return H; }
+    int W, H;
+};
+
+class LineBuilding : public ::testing::Test {
+protected:
+    LineBuilding() : Style(nullptr)
+    {
+        Style.TextStyles()->Add()->SetSize(20); // style 6: ascent 20, descent 6, 12 px a character
+        Data.Canvas.MetricsForFont = [](const TFont& Font) {
+            TRecordingMetrics m;
+            if (Font.Size() >= 20) {
+                m.CharWidth = 12;
+                m.Ascent = 20;
+                m.Descent = 6;
+            }
+            return m;
+        };
+    }
+
+    // Text of draw item i.
+    std::string Text(int i) { return Data.DrawItems.GetString(i, Data.Items); }
+
+    TRVStyle Style;
+    TTestRVFData Data{&Style};
+};
+
+TEST_F(LineBuilding, WordsWrapAtSpacesAndTheBreakSpaceIsDropped)
+{
+    Data.Width = 56; // 8 characters
+    Data.AddNL("hello world again", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    EXPECT_EQ(Text(0), "hello");
+    EXPECT_EQ(Text(1), "world");
+    EXPECT_EQ(Text(2), "again");
+    EXPECT_EQ(Data.DI(1)->Offs, 7);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Data.DI(i)->FromNewLine);
+        EXPECT_EQ(Data.DI(i)->Top, 13 * i);
+        EXPECT_EQ(Data.DI(i)->Width, 35);
+    }
+    EXPECT_EQ(Data.DocumentHeight, 39);
+    EXPECT_EQ(Data.GetItem(0)->DrawItemNo, 0);
+}
+
+TEST_F(LineBuilding, ALongWordSplitsOnAnEmptyLineAndMovesWholeOtherwise)
+{
+    Data.Width = 70; // 10 characters
+    Data.AddNL("abcdefghijklmnopqrstuvw", 0, 0);
+    Data.AddNL("xy", 0, 0);
+    Data.AddNL("abcdefghi", 0, -1); // 9 characters after 2: does not fit, moves whole
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 5);
+    EXPECT_EQ(Text(0), "abcdefghij");
+    EXPECT_EQ(Text(1), "klmnopqrst");
+    EXPECT_EQ(Text(2), "uvw");
+    EXPECT_EQ(Text(3), "xy");
+    EXPECT_EQ(Text(4), "abcdefghi");
+    EXPECT_TRUE(Data.DI(4)->FromNewLine);
+    EXPECT_EQ(Data.DI(4)->Left, 0);
+}
+
+TEST_F(LineBuilding, AtLeastOneCharacterGoesOnEveryLine)
+{
+    // Characters wider than the line (and than the 20 px minimum width).
+    Data.Canvas.MetricsForFont = [](const TFont&) {
+        TRecordingMetrics m;
+        m.CharWidth = 30;
+        return m;
+    };
+    Data.Width = 3;
+    Data.AddNL("abc", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Data.DI(i)->Length, 1);
+}
+
+TEST_F(LineBuilding, TrimmingOn)
+{
+    Data.Width = 56;
+    Data.AddNL("abcdefgh", 0, 0);
+    Data.AddNL(" xyz", 0, -1); // continues the full line: goes down and loses its space
+    Data.AddNL("abcd efgh", 0, 0);
+    Data.Width = 28;
+    Data.FormatAll();
+    // "abcdefgh" is split at 4 characters now; check the continuation and the
+    // space exactly at the overflow.
+    std::vector<std::string> Pieces;
+    for (int i = 0; i < Data.DrawItems.Count(); ++i)
+        Pieces.push_back(Text(i));
+    EXPECT_EQ(Pieces, (std::vector<std::string>{"abcd", "efgh", "xyz", "abcd", "efgh"}));
+    EXPECT_EQ(Data.DI(2)->Offs, 2);
+}
+
+TEST_F(LineBuilding, TrimmingOff)
+{
+    Data.Flags.Exclude(rvflTrim);
+    Data.Width = 56;
+    Data.AddNL("hello world", 0, 0);
+    Data.AddNL("ab", 0, 0);
+    Data.AddNL("cd efghijk", 0, -1);
+    Data.AddNL("abcdefgh", 0, 0);
+    Data.AddNL(" xyz", 0, -1);
+    Data.FormatAll();
+    std::vector<std::string> Pieces;
+    for (int i = 0; i < Data.DrawItems.Count(); ++i)
+        Pieces.push_back(Text(i));
+    // The break space stays in a piece that starts its line; a piece after
+    // another on its line loses it when the line closes; a continuation keeps
+    // its leading space.
+    EXPECT_EQ(Pieces,
+              (std::vector<std::string>{"hello ", "world", "ab", "cd", "efghijk", "abcdefgh", " xyz"}));
+    EXPECT_EQ(Data.DI(3)->Width, 14);
+}
+
+TEST_F(LineBuilding, MixedFontSizesOnOneLineMoveEarlierPiecesDown)
+{
+    Data.AddNL("small ", 0, 0);
+    Data.AddNL("BIG", 6, -1);
+    Data.AddNL("next", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    // Baseline at 20: the small piece (ascent 10) moved down by 10.
+    EXPECT_EQ(Data.DI(0)->Top, 10);
+    EXPECT_EQ(Data.DI(1)->Top, 0);
+    EXPECT_EQ(Data.DI(1)->Left, 42);
+    EXPECT_EQ(Data.DI(1)->Height, 26);
+    // The next line starts below the deeper descent.
+    EXPECT_EQ(Data.DI(2)->Top, 26);
+    EXPECT_EQ(Data.DocumentHeight, 39);
+}
+
+TEST_F(LineBuilding, AHyperlinkOverThreeLinesGivesThreeRectanglesWithOneId)
+{
+    Data.Width = 70;
+    Data.AddNL("aaaaaaa bbbbbbb ccccccc", 4, 0);
+    Data.AddNL("other", 5, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 4);
+    ASSERT_EQ(Data.Jumps.Count(), 4);
+    for (int i = 0; i < 3; ++i) {
+        const auto* j = static_cast<const TRVJumpInfo*>(Data.Jumps.Get(i));
+        EXPECT_EQ(j->Id, 0);
+        EXPECT_EQ(j->DrawItemNo, i);
+        EXPECT_EQ(j->Top, Data.DI(i)->Top);
+        EXPECT_EQ(j->Width, 49);
+        EXPECT_EQ(j->RVData, &Data);
+    }
+    EXPECT_EQ(static_cast<const TRVJumpInfo*>(Data.Jumps.Get(3))->Id, 1);
+    EXPECT_EQ(Data.GetItem(0)->JumpID, 0);
+    EXPECT_EQ(Data.GetItem(1)->JumpID, 1);
+    EXPECT_EQ(Data.JumpCount, 2);
+}
+
+TEST_F(LineBuilding, JustifiedHyperlinkWordsShareOneId)
+{
+    Style.ParaStyles()->Items(0)->SetAlignment(rvaJustify);
+    Data.Width = 70;
+    Data.AddNL("aa bb cc dd ee ff gg", 4, 0);
+    Data.FormatAll();
+    // One rectangle per piece, also where a space piece was dropped at a line end.
+    ASSERT_EQ(Data.Jumps.Count(), Data.DrawItems.Count());
+    for (int i = 0; i < Data.Jumps.Count(); ++i) {
+        const auto* j = static_cast<const TRVJumpInfo*>(Data.Jumps.Get(i));
+        EXPECT_EQ(j->Id, 0);
+        EXPECT_EQ(j->DrawItemNo, i);
+        EXPECT_EQ(j->Left, Data.DI(i)->Left);
+    }
+    EXPECT_EQ(Data.JumpCount, 1);
+}
+
+TEST_F(LineBuilding, ATrailingSpaceDroppedAtALineEndTakesItsRectangleAlong)
+{
+    Data.Flags.Exclude(rvflTrim);
+    Data.Width = 56;
+    Data.AddNL("ab", 0, 0);
+    Data.AddNL("cd efghijk", 4, -1);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    ASSERT_EQ(Data.Jumps.Count(), 2);
+    const auto* j = static_cast<const TRVJumpInfo*>(Data.Jumps.Get(0));
+    EXPECT_EQ(j->DrawItemNo, 1);
+    EXPECT_EQ(j->Width, 14); // "cd" without its space
+}
+
+TEST_F(LineBuilding, EmptyTextRulesAndBoxes)
+{
+    Data.Width = 100;
+    Data.AddNL("", 0, 0);
+    Data.AddNL("", 4, 0); // an empty hyperlink gets no rectangle
+    Data.AddBreak();
+    Data.AddNL("ab", 0, 0);
+    auto* Box25 = new TBoxItem(30, 25);
+    Box25->ParaNo = -1; // continues the line
+    Data.AddItem("box", Box25);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 5);
+    EXPECT_EQ(Data.DI(0)->Width, 0);
+    EXPECT_EQ(Data.DI(0)->Height, 13);
+    EXPECT_EQ(Data.DI(0)->Offs, 1);
+    EXPECT_EQ(Data.GetItem(1)->JumpID, -3);
+    EXPECT_EQ(Data.Jumps.Count(), 0);
+    const TRVDrawLineInfo* Rule = Data.DI(2);
+    EXPECT_EQ(Rule->Height, 11);
+    EXPECT_EQ(Rule->Width, 100);
+    EXPECT_EQ(Rule->Left, 0);
+    EXPECT_EQ(Rule->Top, 26);
+    // The box continues the line of "ab" on its baseline (descent 1).
+    const TRVDrawLineInfo* Text2 = Data.DI(3);
+    const TRVDrawLineInfo* Box = Data.DI(4);
+    // Below the rule and its half-height descent; moved down by 14 when the
+    // box raised the line's ascent from 10 to 24.
+    EXPECT_EQ(Text2->Top, 26 + 11 + 14);
+    EXPECT_EQ(Box->Left, 14);
+    EXPECT_EQ(Box->Top + Box->Height - 1, Text2->Top + 10);
+    EXPECT_EQ(Data.GetItem(4)->DrawItemNo, 4);
+}
+
+TEST_F(LineBuilding, BoxesWrapAndTakeTheirOwnLine)
+{
+    Data.Width = 50;
+    Data.AddNL("abcd", 0, 0);
+    auto* Box = new TBoxItem(30, 5);
+    Box->ParaNo = -1;
+    Data.AddItem("box", Box);
+    auto* Tall = new TBoxItem(10, 40);
+    Tall->VAlign = rvvaMiddle;
+    Tall->ParaNo = -1;
+    Data.AddItem("tall", Tall);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    EXPECT_TRUE(Data.DI(1)->FromNewLine);
+    EXPECT_EQ(Data.DI(1)->Left, 0);
+    EXPECT_FALSE(Data.DI(2)->FromNewLine);
+    EXPECT_EQ(Data.DI(2)->Left, 30);
+    // The middle-aligned box raises the line: ascent 20, the first box moves down.
+    EXPECT_EQ(Data.DI(2)->Top, 13);
+    EXPECT_EQ(Data.DI(1)->Top, 13 + 20 - 4);
+}
+
+TEST_F(LineBuilding, IndentsGiveLineLeftAndWidth)
+{
+    TParaInfo* Para = Style.ParaStyles()->Items(0);
+    Para->SetLeftIndent(14);
+    Para->SetFirstIndent(7);
+    Para->SetRightIndent(7);
+    Para->SetSpaceBefore(3);
+    Data.LeftMargin = 5;
+    Data.Width = 5 + 14 + 56 + 7; // 8 characters per line after the indents
+    Data.AddNL("aaaaaa bbbbbbbb", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_EQ(Data.DI(0)->Left, 5 + 14 + 7);
+    EXPECT_EQ(Data.DI(0)->Top, 3);
+    EXPECT_EQ(Data.DI(1)->Left, 5 + 14);
+    EXPECT_EQ(Data.DI(1)->Length, 8);
+}
+
+TEST_F(LineBuilding, ListMarkerIndentsAndTextSplitAfterIt)
+{
+    TRVListInfo* List = Style.ListStyles()->Add();
+    TRVListLevel* Level = List->Levels()->Add();
+    Level->SetListType(rvlstDecimal);
+    Level->SetMarkerIndent(7);
+    Level->SetLeftIndent(35);
+    Level->SetFirstIndent(0);
+    Data.Width = 35 + 28;
+    const int MarkerNo = Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    ASSERT_EQ(MarkerNo, 0);
+    Data.AddNL("xxxxxxxxxxxx", 0, -1); // longer than the rest of the line
+    Data.FormatAll();
+    ASSERT_GE(Data.DrawItems.Count(), 3);
+    const TRVDrawLineInfo* Marker = Data.DI(0);
+    EXPECT_EQ(Data.GetItemStyle(Marker->ItemNo), rvsListMarker);
+    EXPECT_EQ(Marker->Left, 7);
+    // The text after the marker is split on the marker's line, not moved.
+    EXPECT_FALSE(Data.DI(1)->FromNewLine);
+    EXPECT_GT(Data.DI(1)->Length, 0);
+    // The next lines start at the level's left indent.
+    EXPECT_EQ(Data.DI(2)->Left, 35);
+}
+
+TEST_F(LineBuilding, MultiByteAnsiTextIsNeverCutInsideACharacter)
+{
+    const unsigned OldACP = GetACP();
+    SetACP(65001);
+    Data.Width = 14;                                              // two characters
+    Data.AddNL("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 0, 0); // five e-acute
+    Data.FormatAll();
+    SetACP(OldACP);
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    EXPECT_EQ(Data.DI(0)->Length, 4);
+    EXPECT_EQ(Data.DI(1)->Offs, 5);
+    EXPECT_EQ(Data.DI(2)->Length, 2);
+}
+
+TEST_F(LineBuilding, UnicodeTextBreaksByTheLineBreakRulesAndKeepsPairsWhole)
+{
+    TFontInfo* Uni = Style.TextStyles()->Add();
+    Uni->SetUnicode(true);
+    const int UniStyle = Style.TextStyles()->Count() - 1;
+    Data.Canvas.MetricsForFont = [](const TFont&) {
+        TRecordingMetrics m;
+        m.CharWidth = 10;
+        return m;
+    };
+    Data.Width = 30; // three characters
+    // "ab-cd" breaks after the hyphen.
+    Data.AddNLWTag(WideString(u"ab-cd"), UniStyle, 0, TRVTag());
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_EQ(Data.DI(0)->Length, 3); // "ab-"
+    EXPECT_EQ(Data.DI(1)->Offs, 4);
+
+    // The fit search lands between the two halves of the pair (units 3 and
+    // 4: "xy" and a lone half measure 30 px); the piece takes the whole pair.
+    Data.Clear();
+    Data.AddNLWTag(WideString(u"xy\xD83D\xDE00zz"), UniStyle, 0, TRVTag());
+    Data.FormatAll();
+    std::vector<int> Lengths;
+    for (int i = 0; i < Data.DrawItems.Count(); ++i)
+        Lengths.push_back(Data.DI(i)->Length);
+    EXPECT_EQ(Lengths, (std::vector<int>{4, 2}));
+}
+
+TEST_F(LineBuilding, TheFitSearchHoldsOnVeryLongLines)
+{
+    // Characters times pixels go past 32 bits here: 120000 x 20000.
+    const int Length = 120000;
+    Data.Width = 20000;
+    Data.AddNL(std::string(Length, 'a'), 0, 0);
+    Data.FormatAll();
+    const int PerLine = 20000 / 7;
+    const int Lines = (Length + PerLine - 1) / PerLine;
+    ASSERT_EQ(Data.DrawItems.Count(), Lines);
+    for (int i = 0; i + 1 < Data.DrawItems.Count(); ++i)
+        EXPECT_EQ(Data.DI(i)->Length, PerLine) << i;
+    // Each line measures what is left once and interpolates in a few more
+    // steps; a search thrown off by an overflow steps through the line.
+    int64_t Left = 0;
+    for (int i = 0; i < Lines; ++i)
+        Left += Length - int64_t(i) * PerLine;
+    EXPECT_LT(Data.Canvas.CharsMeasured, Left + int64_t(Lines) * 8 * PerLine);
+    EXPECT_LT(Data.Canvas.MetricsCalls, Lines * 8);
+}
+
+TEST_F(LineBuilding, ExternalLeadingAndVerticalShift)
+{
+    Data.Canvas.MetricsForFont = [](const TFont&) {
+        TRecordingMetrics m;
+        m.ExternalLeading = 2;
+        return m;
+    };
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, 0);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(1)->Top, 15);
+    Data.Flags.Exclude(rvflUseExternalLeading);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(1)->Top, 13);
+
+    // A raised style: its piece ascends further by the shift.
+    Style.TextStyles()->Items(1)->SetVShift(100);
+    Data.AddNL("up", 1, -1);
+    Data.FormatAll();
+    EXPECT_EQ(Data.DI(2)->Top, 13);
+    EXPECT_EQ(Data.DI(1)->Top, 26);
+}
+
+} // namespace

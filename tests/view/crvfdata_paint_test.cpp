@@ -1,0 +1,468 @@
+// Painting: text with its selection (from inside a draw item, over several,
+// the whole document), pictures at the edges of a selection, only the visible
+// lines of a long document, paragraph backgrounds and borders, checkpoints and
+// page breaks through the style sheet's hooks, hyperlink hover colours, text
+// replaced after the layout, and the repaint requests of hyperlinks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/rvstyle.h"
+#include "platform/controls/controls.h"
+#include "tests/view/crvfdata_test_helpers.h"
+#include "view/rvback.h"
+
+namespace {
+
+constexpr TColor TextColor = 0x00112233;
+constexpr TColor SelBack = 0x00808080; // the inactive selection: no control has the focus
+constexpr TColor SelText = 0x000000FF;
+constexpr TColor LinkColor = 0x00FF0000;
+constexpr TColor LinkHover = 0x0000FF00;
+
+// A text record: its text, left, top, font colour, and whether its cells were
+// filled with the selection colour.
+struct TText {
+    std::string Text;
+    int X;
+    int Y;
+    TColor Color;
+    bool SelectedBack;
+    bool operator==(const TText& o) const
+    {
+        return Text == o.Text && X == o.X && Y == o.Y && Color == o.Color && SelectedBack == o.SelectedBack;
+    }
+};
+
+void PrintTo(const TText& t, std::ostream* os)
+{
+    *os << "{\"" << t.Text << "\", " << t.X << ", " << t.Y << ", " << std::hex << t.Color << std::dec << ", "
+        << t.SelectedBack << "}";
+}
+
+class PaintTest : public ::testing::Test {
+protected:
+    PaintTest() : Style(nullptr), Data(&Style)
+    {
+        for (int i = 0; i < Style.TextStyles()->Count(); ++i)
+            Style.TextStyles()->Items(i)->SetColor(TextColor);
+        Style.SetInactiveSelColor(SelBack);
+        Style.SetInactiveSelTextColor(SelText);
+        TFontInfo* Link = Style.TextStyles()->Items(4);
+        EXPECT_TRUE(Link->Jump());
+        Link->SetColor(LinkColor);
+        Link->SetHoverColor(LinkHover);
+    }
+
+    void Paint(int Width = 300, int Height = 200)
+    {
+        Canvas.Clear();
+        Data.PaintTo(&Canvas, Rect(0, 0, Width, Height));
+    }
+
+    std::vector<TText> Texts() const
+    {
+        std::vector<TText> r;
+        for (const TCanvasRecord* t : Canvas.RecordsOf(TCanvasOp::Text))
+            r.push_back({t->TextUtf8(), t->X, t->Y, t->Font.Color, t->Opaque && t->Brush.Color == SelBack});
+        return r;
+    }
+
+    void Select(int StartNo, int StartOffs, int EndNo, int EndOffs)
+    {
+        Data.SelStartNo = StartNo;
+        Data.SelStartOffs = StartOffs;
+        Data.SelEndNo = EndNo;
+        Data.SelEndOffs = EndOffs;
+    }
+
+    TRVStyle Style;
+    TTestRVFData Data;
+    TRecordingCanvas Canvas{300, 200, 96};
+};
+
+// A full-width item that logs the span it is painted over.
+class TTestRuleItem : public TRVFullLineItemInfo {
+public:
+    explicit TTestRuleItem(TCustomRVData* RVData) : TRVFullLineItemInfo(RVData) { StyleNo = rvsBreak; }
+    void PaintFullWidth(int Left, int Right, int Top, TCanvas*, TRVItemDrawStates, TRVStyle*,
+                        const TRect& Clip, TRVDrawLineInfo*) override
+    {
+        Spans.push_back({Left, Right, Top, Clip.Right, Clip.Bottom});
+    }
+    std::vector<std::vector<int>> Spans;
+};
+
+TEST_F(PaintTest, PieceSelectedFromItsThirdCharacter)
+{
+    Data.AddNL("abcdef", 0, 0);
+    AddDrawItem(Data, 0, 10, 5, 42, 13, 1, 6, true);
+    Select(0, 3, 0, 7);
+    Paint();
+    // The whole draw item unselected, then "cdef" over it after the width of "ab".
+    EXPECT_EQ(Texts(),
+              (std::vector<TText>{{"abcdef", 10, 5, TextColor, false}, {"cdef", 24, 5, SelText, true}}));
+
+    // Selected backwards the same way.
+    Select(0, 7, 0, 3);
+    Paint();
+    EXPECT_EQ(Texts()[1], (TText{"cdef", 24, 5, SelText, true}));
+}
+
+TEST_F(PaintTest, SelectionOverSeveralDrawItems)
+{
+    Data.AddNL("abcdef", 0, 0);
+    Data.AddNL("ghij", 0, 0);
+    Data.AddNL("klm", 0, 0);
+    AddDrawItem(Data, 0, 0, 0, 42, 13, 1, 6, true);
+    AddDrawItem(Data, 1, 0, 13, 28, 13, 1, 4, true);
+    AddDrawItem(Data, 2, 0, 26, 21, 13, 1, 3, true);
+    Select(2, 2, 0, 5); // made backwards: from "k|lm" up to "abcd|ef"
+    Paint();
+    EXPECT_EQ(Texts(), (std::vector<TText>{{"abcdef", 0, 0, TextColor, false},
+                                           {"ef", 28, 0, SelText, true},
+                                           {"ghij", 0, 13, SelText, true},
+                                           {"klm", 0, 26, TextColor, false},
+                                           {"k", 0, 26, SelText, true}}));
+
+    // The whole document counts as selected, whatever the bounds.
+    Select(-1, 0, -1, 0);
+    Data.State.Include(rvstCompletelySelected);
+    Paint();
+    EXPECT_EQ(Texts(), (std::vector<TText>{{"abcdef", 0, 0, SelText, true},
+                                           {"ghij", 0, 13, SelText, true},
+                                           {"klm", 0, 26, SelText, true}}));
+}
+
+TEST_F(PaintTest, SelectionInTextWithADirectionIsDrawnByItsVisualStretches)
+{
+    Style.TextStyles()->Items(0)->SetBiDiMode(rvbdLeftToRight);
+    Data.AddNL("abcdef", 0, 0);
+    AddDrawItem(Data, 0, 10, 5, 42, 13, 1, 6, true);
+    Select(0, 3, 0, 7);
+    Paint();
+    // The whole text again, clipped to the selected characters "cdef".
+    const std::vector<const TCanvasRecord*> t = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[1]->TextUtf8(), "abcdef");
+    EXPECT_EQ(t[1]->X, 10);
+    EXPECT_EQ(t[1]->Rect, Rect(24, 5, 52, 18));
+    EXPECT_EQ(t[1]->Font.Color, SelText);
+    EXPECT_EQ(t[1]->Brush.Color, SelBack);
+}
+
+TEST_F(PaintTest, PicturesAtTheEdgesOfASelection)
+{
+    Data.AddNL("abc", 0, 0);
+    auto* Box = new TTestBoxItem(&Data, 20, 13);
+    Box->ParaNo = -1;
+    Data.AddItem("", Box);
+    Data.AddNL("def", 0, -1);
+    AddDrawItem(Data, 0, 0, 0, 21, 13, 1, 3, true);
+    AddDrawItem(Data, 1, 21, 0, 20, 13, 1, 0, false);
+    AddDrawItem(Data, 2, 41, 0, 21, 13, 1, 3, false);
+    auto State = [&] { return Box->Paints.back().State; };
+
+    Select(0, 1, 1, 0); // ends before the picture
+    Paint();
+    EXPECT_FALSE(State().Contains(rvidsSelected));
+    Select(1, 1, 2, 3); // starts after it
+    Paint();
+    EXPECT_FALSE(State().Contains(rvidsSelected));
+    Select(0, 2, 2, 2);
+    Paint();
+    EXPECT_TRUE(State().Contains(rvidsSelected));
+    EXPECT_EQ(Box->Paints.back().X, 21);
+
+    Select(-1, 0, -1, 0);
+    Data.CurrentItem = Box;
+    Paint();
+    EXPECT_FALSE(State().Contains(rvidsSelected));
+    EXPECT_TRUE(State().Contains(rvidsCurrent));
+    EXPECT_FALSE(State().Contains(rvidsControlFocused));
+}
+
+TEST_F(PaintTest, OnlyTheVisibleLinesOfALongDocumentArePainted)
+{
+    Data.Width = 300;
+    Data.Height = 130;
+    for (int i = 0; i < 100000; ++i)
+        Data.AddNL("line " + std::to_string(i), 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 100000);
+    ASSERT_EQ(Data.DrawItems[50000]->Top, 50000 * 13);
+    Data.VOffs = 50000 * 13;
+    Paint(300, 130);
+    // Two lines above the view (lines of uneven height may reach into it),
+    // the ten lines in it, and the line that starts below it.
+    const std::vector<TText> t = Texts();
+    ASSERT_EQ(t.size(), 15u);
+    EXPECT_EQ(Canvas.Count(), 15);
+    EXPECT_EQ(t.front(), (TText{"line 49998", 0, -26, TextColor, false}));
+    EXPECT_EQ(t[2], (TText{"line 50000", 0, 0, TextColor, false}));
+    EXPECT_EQ(t.back(), (TText{"line 50012", 0, 156, TextColor, false}));
+
+    // The end of the document.
+    Data.VOffs = 100000 * 13 - 130;
+    Paint(300, 130);
+    EXPECT_EQ(Texts().size(), 12u);
+    EXPECT_EQ(Texts().back().Text, "line 99999");
+}
+
+TEST_F(PaintTest, TheTextStyleIsAppliedOnlyWhenItChanges)
+{
+    int Applied = 0;
+    Style.OnApplyStyle = [&](TRVStyle*, TCanvas*, int, bool&) { ++Applied; };
+    for (int i = 0; i < 4; ++i)
+        Data.AddNL("x", i < 3 ? 0 : 1, 0);
+    for (int i = 0; i < 4; ++i)
+        AddDrawItem(Data, i, 0, i * 13, 7, 13, 1, 1, true);
+    Paint();
+    EXPECT_EQ(Applied, 2);
+}
+
+TEST_F(PaintTest, ParagraphBackgroundAndBorderAroundAMultiLineParagraph)
+{
+    TParaInfo* Boxed = Style.ParaStyles()->Add(); // paragraph 2
+    Boxed->Background()->SetColor(0x000000FF);
+    Boxed->Border()->SetStyle(rvbSingle);
+    Boxed->Border()->SetColor(0x00FF0000);
+    Boxed->Border()->SetWidth(1);
+    Boxed->SetLeftIndent(2);
+    Boxed->SetFirstIndent(-1);
+    Boxed->SetRightIndent(3);
+    Data.LeftMargin = 5;
+    Data.AddNL("one paragraph over three lines", 0, 2);
+    Data.AddNL("plain", 0, 0);
+    AddDrawItem(Data, 0, 6, 0, 70, 13, 1, 10, true);
+    AddDrawItem(Data, 0, 7, 13, 63, 13, 12, 9, true);
+    AddDrawItem(Data, 0, 7, 26, 70, 13, 22, 9, true);
+    AddDrawItem(Data, 1, 5, 39, 35, 13, 1, 5, true);
+    Data.VOffs = 10;
+    Paint();
+
+    // From the left margin and indents to the area's right edge less the
+    // indent, over the three lines, moved by the scroll offset.
+    const std::vector<const TCanvasRecord*> Fills = Canvas.RecordsOf(TCanvasOp::FillRect);
+    ASSERT_EQ(Fills.size(), 1u);
+    EXPECT_EQ(Fills[0]->Brush.Color, 0x000000FFu);
+    EXPECT_EQ(Fills[0]->Rect, Rect(6, -10, 298, 30)); // background rectangles include their far edges
+    std::vector<TPoint> Corners;
+    for (const TCanvasRecord* l : Canvas.RecordsOf(TCanvasOp::Line)) {
+        EXPECT_EQ(l->Pen.Color, 0x00FF0000u);
+        Corners.push_back(l->Points[0]);
+    }
+    for (const TPoint& p : {Point(6, -10), Point(297, -10), Point(297, 29), Point(6, 29)})
+        EXPECT_NE(std::find(Corners.begin(), Corners.end(), p), Corners.end()) << p.X << ", " << p.Y;
+    // The fill comes before the text.
+    EXPECT_EQ(Canvas[0].Op, TCanvasOp::FillRect);
+
+    // A paragraph without border and background gets nothing, unless the
+    // style sheet's paragraph event wants it.
+    std::vector<std::pair<int, TRect>> Events;
+    Style.OnDrawParaBack = [&](TRVStyle*, TCanvas*, int ParaNo, const TRect& R, bool& DoDefault) {
+        Events.push_back({ParaNo, R});
+        DoDefault = false;
+    };
+    Paint();
+    ASSERT_EQ(Events.size(), 2u);
+    EXPECT_EQ(Events[0], std::make_pair(2, Rect(6, -10, 297, 29)));
+    EXPECT_EQ(Events[1], std::make_pair(0, Rect(5, 29, 300, 42)));
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::FillRect).empty());
+}
+
+TEST_F(PaintTest, CheckpointsAndPageBreaksThroughTheStyleSheet)
+{
+    Data.Options = {rvoShowCheckpoints, rvoShowPageBreaks};
+    Data.AddNamedCheckpointExTag("top", true, TRVTag());
+    Data.AddNL("an item over three lines", 0, 0);
+    Data.GetItem(0)->SetPageBreakBefore(true);
+    Data.AddNL("next", 0, 0);
+    Data.AddNamedCheckpointExTag("pending", false, TRVTag());
+    AddDrawItem(Data, 0, 4, 0, 56, 13, 1, 8, true);
+    AddDrawItem(Data, 0, 4, 13, 42, 13, 10, 6, true);
+    AddDrawItem(Data, 0, 4, 26, 56, 13, 17, 8, true);
+    AddDrawItem(Data, 1, 0, 39, 28, 13, 1, 4, true);
+    Data.DocumentHeight = 60;
+    Data.VOffs = 2;
+    Data.HOffs = 1;
+
+    std::vector<std::vector<int>> Checkpoints;
+    std::vector<std::vector<int>> Breaks;
+    bool Default = false;
+    Style.OnDrawCheckpoint = [&](TRVStyle*, TCanvas*, int X, int Y, int ItemNo, int XShift, bool RaiseEvent,
+                                 TComponent*, bool& DoDefault) {
+        Checkpoints.push_back({X, Y, ItemNo, XShift, RaiseEvent ? 1 : 0});
+        DoDefault = Default;
+    };
+    Style.OnDrawPageBreak = [&](TRVStyle*, TCanvas*, int Y, int XShift, TRVPageBreakType Type, TComponent*,
+                                bool& DoDefault) {
+        Breaks.push_back({Y, XShift, Type});
+        DoDefault = Default;
+    };
+    Paint();
+    // Once for the item over three lines, at its first draw item; the pending
+    // checkpoint at the document's bottom.
+    EXPECT_EQ(Checkpoints, (std::vector<std::vector<int>>{{3, -2, 0, 1, 1}, {-1, 58, -1, 1, 0}}));
+    EXPECT_EQ(Breaks, (std::vector<std::vector<int>>{{-3, 1, rvpbPageBreak}}));
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Ellipse).empty());
+    EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Polygon).empty());
+
+    // Left to their default, the style sheet draws the marks itself.
+    Default = true;
+    Paint();
+    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Ellipse).size(), 1u); // no circle for the pending one
+    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Polygon).size(), 1u);
+
+    // Soft page breaks: one at the very start (not drawn), one before item 1.
+    Default = false;
+    Checkpoints.clear();
+    Breaks.clear();
+    Data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>();
+    for (int ItemNo : {0, 1}) {
+        auto* Break = new TRVSoftPageBreakInfo;
+        Break->ItemNo = ItemNo;
+        Break->OffsetInItem = 1;
+        Data.SoftPageBreaks->Add(Break);
+    }
+    Paint();
+    EXPECT_EQ(Breaks, (std::vector<std::vector<int>>{{36, 1, rvpbSoftPageBreak}, {-3, 1, rvpbPageBreak}}));
+    // Not shown without the option.
+    Data.Options = {};
+    Breaks.clear();
+    Checkpoints.clear();
+    Paint();
+    EXPECT_TRUE(Breaks.empty());
+    EXPECT_TRUE(Checkpoints.empty());
+}
+
+TEST_F(PaintTest, HyperlinkHoverColours)
+{
+    Data.AddNL("link", 4, 0);
+    Data.AddNL("text", 0, -1);
+    Data.GetItem(0)->JumpID = 0;
+    Data.GetItem(1)->JumpID = 0; // not a hyperlink: never hovered
+    AddDrawItem(Data, 0, 0, 0, 28, 13, 1, 4, true);
+    AddDrawItem(Data, 1, 28, 0, 28, 13, 1, 4, false);
+    std::vector<TRVTextDrawStates> Backs;
+    Style.OnDrawTextBack = [&](TRVStyle*, TCanvas*, int, int, int, int, int, TRVTextDrawStates State, bool&) {
+        Backs.push_back(State);
+    };
+
+    Paint();
+    EXPECT_EQ(Texts()[0].Color, LinkColor);
+    Data.State.Include(rvstDrawHover);
+    Data.HoverJumpId = 0;
+    Paint();
+    EXPECT_EQ(Texts()[0].Color, LinkHover);
+    EXPECT_EQ(Texts()[1].Color, TextColor);
+    ASSERT_EQ(Backs.size(), 4u);
+    EXPECT_FALSE(Backs[0].Contains(rvtsHover));
+    EXPECT_TRUE(Backs[2].Contains(rvtsHover));
+    EXPECT_FALSE(Backs[3].Contains(rvtsHover));
+    // Another hyperlink hovered.
+    Data.HoverJumpId = 1;
+    Paint();
+    EXPECT_EQ(Texts()[0].Color, LinkColor);
+}
+
+TEST_F(PaintTest, TextReplacedAfterTheLayoutIsCutToWhatIsThere)
+{
+    Data.AddNL("abcdefghij", 0, 0);
+    AddDrawItem(Data, 0, 0, 0, 70, 13, 1, 10, true);
+    Data.SetItemText(0, "abc");
+    Select(0, 2, 0, 9);
+    Paint();
+    EXPECT_EQ(Texts(), (std::vector<TText>{{"abc", 0, 0, TextColor, false}, {"bc", 7, 0, SelText, true}}));
+}
+
+TEST_F(PaintTest, FullWidthItemsSpanTheTextArea)
+{
+    auto* Rule = new TTestRuleItem(&Data);
+    Data.AddItem("", Rule);
+    AddDrawItem(Data, 0, 4, 20, 200, 11, 1, 0, true);
+    Data.RightMargin = 6;
+    Data.HOffs = 3;
+    Paint(250, 100);
+    EXPECT_EQ(Rule->Spans, (std::vector<std::vector<int>>{{1, 300 - 6 - 3, 20, 250, 100}}));
+    // A maximal text width narrower than the area limits it.
+    Data.MaxTextWidth = 100;
+    Paint(250, 100);
+    EXPECT_EQ(Rule->Spans.back()[1], 100 + 6 - 6 - 3);
+}
+
+// ---------------------------------------------------------------------------
+// Repaint requests
+
+class TCountingControl : public TWinControl {
+public:
+    TCountingControl() : TWinControl(nullptr) {}
+    void Invalidate() override { ++Invalidates; }
+    void Update() override { ++Updates; }
+    int Invalidates = 0;
+    int Updates = 0;
+};
+
+class TControlledData : public TTestRVFData {
+public:
+    explicit TControlledData(TRVStyle* AStyle) : TTestRVFData(AStyle) {}
+    TWinControl* GetParentControl() override { return &Control; }
+    TCountingControl Control;
+};
+
+class TBackgroundData : public TTestRVFData {
+public:
+    explicit TBackgroundData(TRVStyle* AStyle) : TTestRVFData(AStyle) {}
+    TRVBackground* GetBackground() override { return &Back; }
+    TRVBackground Back{false};
+};
+
+TEST(PaintRequests, BackgroundInTheDocumentsColour)
+{
+    TRVStyle Style(nullptr);
+    TBackgroundData Data(&Style);
+    Data.Color = 0x00445566;
+    TRecordingCanvas Canvas(100, 100, 96);
+    Data.DrawBackground(&Canvas, Rect(0, 0, 50, 40));
+    const std::vector<const TCanvasRecord*> Fills = Canvas.RecordsOf(TCanvasOp::FillRect);
+    ASSERT_FALSE(Fills.empty());
+    EXPECT_EQ(Fills[0]->Brush.Color, 0x00445566u);
+    EXPECT_EQ(Fills[0]->Rect, Rect(0, 0, 50, 40));
+}
+
+TEST(PaintRequests, HyperlinkRepaintsAndTheMouseLeaving)
+{
+    TRVStyle Style(nullptr);
+    TControlledData Data(&Style);
+    Style.SetFullRedraw(true);
+    Data.InvalidateJumpRect(0);
+    EXPECT_EQ(Data.Control.Invalidates, 1);
+    EXPECT_EQ(Data.Control.Updates, 1);
+    // Without a window there is nothing to invalidate a rectangle of.
+    Style.SetFullRedraw(false);
+    Data.InvalidateJumpRect(0);
+    EXPECT_EQ(Data.Control.Invalidates, 1);
+    EXPECT_EQ(Data.Control.Updates, 2);
+
+    Style.SetFullRedraw(true);
+    Data.State.Include(rvstDrawHover);
+    Data.HoverJumpId = 2;
+    Data.HoverJumpData = &Data;
+    Data.MouseLeave();
+    EXPECT_EQ(Data.HoverJumpId, -1);
+    EXPECT_EQ(Data.HoverJumpData, nullptr);
+    EXPECT_FALSE(Data.State.Contains(rvstDrawHover));
+    EXPECT_EQ(Data.MouseMoveEvents, std::vector<int>{-1});
+    EXPECT_EQ(Data.Control.Invalidates, 2);
+    // Nothing hovered: nothing to repaint.
+    Data.MouseLeave();
+    EXPECT_EQ(Data.Control.Invalidates, 2);
+
+    Data.Invalidate();
+    Data.UpdateView();
+    EXPECT_EQ(Data.Control.Invalidates, 3);
+    EXPECT_EQ(Data.Control.Updates, 4);
+}
+
+} // namespace

@@ -1,0 +1,280 @@
+// The services of a laid-out document after its view changed: checkpoints
+// reported while scrolling in both modes, scrolling a rectangle into view,
+// Tab order among the items, the XOR overlay, mouse capture by an item, the
+// partially selected item and the page starts of a print job.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "document/rvprintsvc.h"
+#include "document/rvstyle.h"
+#include "tests/support/testrvfdata.h"
+#include "tests/view/crvfdata_test_helpers.h"
+
+namespace {
+
+// Records the checkpoint-visible events.
+class TCheckpointData : public TTestRVFData {
+public:
+    using TTestRVFData::TTestRVFData;
+    TCPEventKind Kind = cpeWhenVisible;
+    std::vector<TRVCPInfo*> Reported;
+    bool IsAssignedCheckpointVisible() override { return true; }
+    void DoCheckpointVisible(TRVCPInfo* cp) override { Reported.push_back(cp); }
+    TCPEventKind GetCPEventKind() override { return Kind; }
+};
+
+// 40 lines of 13 pixels; checkpoints that raise the event on lines 5, 15 and
+// 30, and a silent one on line 10. The view is 100 pixels high.
+class CheckpointEvents : public ::testing::Test {
+protected:
+    CheckpointEvents()
+    {
+        D.Height = 100;
+        for (int i = 0; i < 40; ++i) {
+            if (i == 5 || i == 15 || i == 30)
+                D.AddNamedCheckpointExTag("cp" + std::to_string(i), true, TRVTag());
+            if (i == 10)
+                D.AddNamedCheckpointExTag("silent", false, TRVTag());
+            D.AddNL("line " + std::to_string(i), 0, 0);
+        }
+        D.FormatAll();
+    }
+    TRVCPInfo* CP(int Line) { return D.GetItemCheckpoint(Line); }
+    void ScrollTo(int Y)
+    {
+        D.VOffs = Y;
+        D.AfterVScroll();
+    }
+
+    TRVStyle Style{nullptr};
+    TCheckpointData D{&Style};
+};
+
+TEST_F(CheckpointEvents, WhenVisibleReportsEachCheckpointAsItEntersAndNoneOnceWhenNoneShows)
+{
+    ScrollTo(0); // line 5 at 65
+    ScrollTo(10);
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5)}));
+    ScrollTo(70); // 65 above, 195 below the view: none
+    ScrollTo(80);
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5), nullptr}));
+    ScrollTo(100); // 195 in view
+    ScrollTo(130); // the silent one at 130 does not count
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5), nullptr, CP(15)}));
+    ScrollTo(10);
+    EXPECT_EQ(D.Reported.back(), CP(5));
+    // Past every checkpoint: none, reported once.
+    ScrollTo(420);
+    ScrollTo(430);
+    EXPECT_EQ(D.Reported.back(), nullptr);
+    EXPECT_EQ(D.Reported.size(), 5u);
+}
+
+TEST_F(CheckpointEvents, AsSectionStartReportsTheCheckpointWhoseSectionTheViewShows)
+{
+    D.Kind = cpeAsSectionStart;
+    ScrollTo(0);
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5)}));
+    // Between the checkpoints of lines 5 and 15: the one above.
+    ScrollTo(70);
+    ScrollTo(90);
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5)}));
+    ScrollTo(100);
+    EXPECT_EQ(D.Reported.back(), CP(15));
+    ScrollTo(250);
+    EXPECT_EQ(D.Reported.back(), CP(15));
+    // Below the last one: the last one.
+    ScrollTo(400);
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({CP(5), CP(15), CP(30)}));
+    // Above the first one with none above it: nothing new.
+    D.Reported.clear();
+    D.LastReportedCP = nullptr;
+    D.Height = 20;
+    ScrollTo(0);
+    EXPECT_TRUE(D.Reported.empty());
+}
+
+TEST_F(CheckpointEvents, ThePendingEndCheckpointCountsWhenTheDocumentEndShows)
+{
+    D.AddNamedCheckpointExTag("end", true, TRVTag());
+    ScrollTo(470); // the document ends at 520, inside the view
+    EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({D.NotAddedCP}));
+}
+
+TEST_F(CheckpointEvents, NothingWithoutAKindOrForAnItemNotLaidOut)
+{
+    D.Kind = cpeNone;
+    ScrollTo(0);
+    EXPECT_TRUE(D.Reported.empty());
+    D.Kind = cpeWhenVisible;
+    D.AddNamedCheckpointExTag("late", true, TRVTag());
+    D.AddNL("not laid out", 0, 0);
+    ScrollTo(430);
+    EXPECT_TRUE(D.Reported.empty());
+}
+
+// ---------------------------------------------------------------------------
+
+class ViewServices : public ::testing::Test {
+protected:
+    ViewServices()
+    {
+        D.AddNL("plain", 0, 0);
+        D.AddNL("link", 4, 0);
+        D.AddNL("plain", 0, 0);
+        D.AddNL("link", 5, 0);
+        D.FormatAll();
+    }
+    TRVStyle Style{nullptr};
+    TTestRVFData D{&Style};
+};
+
+TEST_F(ViewServices, ShowRectangleScrollsOnlyWhenNeeded)
+{
+    D.ShowRectangle(0, 500, 10, 20);
+    EXPECT_EQ(D.VOffs, 500 + 20 - 200 + 10);
+    D.ShowRectangle(0, 100, 10, 20); // above the view
+    EXPECT_EQ(D.VOffs, 100);
+    D.ShowRectangle(0, 150, 10, 20); // inside
+    EXPECT_EQ(D.VOffs, 100);
+    D.ShowRectangle(0, 50, 10, 400); // taller than the view and covering it
+    EXPECT_EQ(D.VOffs, 100);
+    D.ShowRectangle(400, 150, 10, 10);
+    EXPECT_EQ(D.HOffs, 400 - 300 / 4);
+}
+
+TEST_F(ViewServices, FocusMovesAmongItemsThatTakeIt)
+{
+    TCustomRVData* Top = nullptr;
+    int TopItem = -1;
+    EXPECT_EQ(D.GetNextFocusedItem(-1, true, Top, TopItem), 1);
+    EXPECT_EQ(Top, &D);
+    EXPECT_EQ(TopItem, 1);
+    EXPECT_EQ(D.GetNextFocusedItem(1, true, Top, TopItem), 3);
+    EXPECT_EQ(D.GetNextFocusedItem(3, true, Top, TopItem), -1);
+    // Backwards from no item starts at the last one.
+    EXPECT_EQ(D.GetNextFocusedItem(-1, false, Top, TopItem), 3);
+    EXPECT_EQ(D.GetNextFocusedItem(3, false, Top, TopItem), 1);
+    EXPECT_EQ(D.GetNextFocusedItem(1, false, Top, TopItem), -1);
+    // From a plain item the scan starts at it.
+    EXPECT_EQ(D.GetNextFocusedItem(2, false, Top, TopItem), 1);
+
+    D.AdjustFocus(3, &D, 3);
+    EXPECT_EQ(D.FocusedItemNo, 3);
+    D.FocusedItemNo = 17;
+    D.GetNextFocusedItem(0, true, Top, TopItem);
+    EXPECT_EQ(D.FocusedItemNo, -1);
+    D.FocusedItemNo = 17;
+    D.ClearFocus();
+    EXPECT_EQ(D.FocusedItemNo, -1);
+}
+
+TEST_F(ViewServices, XorOverlayIsDrawnAndErasedByItsOwner)
+{
+    std::vector<std::array<int, 2>> Calls;
+    int OwnerA = 0, OwnerB = 0;
+    D.AssignXorDrawing([&](TObject*, TShiftState, int X, int Y) { Calls.push_back({X, Y}); }, &OwnerA);
+    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
+    EXPECT_FALSE(D.UsingThisXorDrawing(&OwnerB));
+    D.XorDrawingEx(3, 4);
+    EXPECT_TRUE(D.XorDrawn);
+    // A mouse move erases the overlay and draws it again at the new point.
+    D.MouseMove({}, 7, 8);
+    EXPECT_EQ(Calls, (std::vector<std::array<int, 2>>{{3, 4}, {3, 4}, {7, 8}}));
+    EXPECT_TRUE(D.XorDrawn);
+    EXPECT_TRUE(D.ClearXorDrawing());
+    EXPECT_FALSE(D.ClearXorDrawing());
+    EXPECT_EQ(Calls.size(), 4u);
+    D.XorDrawingEx(1, 1);
+    D.UnAssignXorDrawing(&OwnerB); // not the installed one
+    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
+    D.UnAssignXorDrawing(&OwnerA);
+    EXPECT_FALSE(D.XorDrawn);
+    EXPECT_EQ(Calls.size(), 6u);
+    D.XorDrawingEx(2, 2);
+    EXPECT_EQ(Calls.size(), 6u);
+}
+
+// An inline item that keeps the mouse input it gets.
+class TMouseBox : public TTestBoxItem {
+public:
+    using TTestBoxItem::TTestBoxItem;
+    bool MouseMove(TShiftState, int X, int Y, int ItemNo, TCustomRVData*) override
+    {
+        Moves.push_back({X, Y, ItemNo});
+        return true;
+    }
+    std::vector<std::array<int, 3>> Moves;
+};
+
+TEST_F(ViewServices, AnItemThatCapturesTheMouseGetsEveryMove)
+{
+    auto* Box = new TMouseBox(&D, 20, 10);
+    D.AddItem("box", Box);
+    D.FormatAll();
+    const TRVDrawLineInfo* dli = D.DI(D.GetItem(4)->DrawItemNo);
+    int Left = -1, Top = -1;
+    D.SetMouseCapture(Box, Left, Top);
+    EXPECT_EQ(D.MouseCaptureItem, Box);
+    EXPECT_EQ(Left, dli->Left);
+    EXPECT_EQ(Top, dli->Top);
+    D.MouseMove({}, 2, 3); // over the first line, far from the box
+    ASSERT_EQ(Box->Moves.size(), 1u);
+    EXPECT_EQ(Box->Moves[0], (std::array<int, 3>{2 - dli->Left, 3 - dli->Top, 4}));
+    D.ReleaseMouseCapture(D.GetItem(0));
+    EXPECT_EQ(D.MouseCaptureItem, Box);
+    D.ReleaseMouseCapture(Box);
+    EXPECT_EQ(D.MouseCaptureItem, nullptr);
+    D.MouseMove({}, 2, 3);
+    EXPECT_EQ(Box->Moves.size(), 1u);
+}
+
+TEST_F(ViewServices, APartiallySelectedItemReplacesTheSelection)
+{
+    D.SetSelectionBounds(0, 1, 2, 3);
+    const int Events = D.SelectEvents;
+    D.SetPartialSelectedItem(D.GetItem(1));
+    EXPECT_EQ(D.PartialSelectedItem, D.GetItem(1));
+    EXPECT_EQ(D.SelStartNo, -1);
+    EXPECT_EQ(D.SelectEvents, Events + 2);
+    D.SetPartialSelectedItem(D.GetItem(1));
+    EXPECT_EQ(D.SelectEvents, Events + 2);
+}
+
+class TFakePrint : public TRVPrintServices {
+public:
+    std::vector<std::array<int, 3>> Pages;
+    int GetPagesCount() const override { return static_cast<int>(Pages.size()); }
+    void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) override
+    {
+        const auto& p = Pages.at(static_cast<size_t>(PageNo - 1));
+        ItemNo = p[0];
+        OffsetInItem = p[1];
+        ExtraData = p[2];
+    }
+};
+
+TEST_F(ViewServices, SoftPageBreaksComeFromThePrintJobsPages)
+{
+    TFakePrint Print;
+    Print.Pages = {{0, 1, -1}, {2, 3, -1}, {3, 0, 7}, {99, 1, -1}};
+    D.AssignSoftPageBreaks(&Print);
+    ASSERT_NE(D.SoftPageBreaks, nullptr);
+    // The page that starts outside this document is left out.
+    ASSERT_EQ(D.SoftPageBreaks->Count(), 3);
+    EXPECT_EQ(D.SoftPageBreaks->Get(1)->ItemNo, 2);
+    EXPECT_EQ(D.SoftPageBreaks->Get(1)->OffsetInItem, 3);
+    EXPECT_EQ(D.SoftPageBreaks->Get(2)->ExtraData, 7);
+    EXPECT_EQ(D.SoftPageBreaks->FindItem(3), 2);
+    Print.Pages.clear();
+    D.AssignSoftPageBreaks(&Print);
+    EXPECT_EQ(D.SoftPageBreaks->Count(), 0);
+    D.ClearSoftPageBreaks();
+    EXPECT_EQ(D.SoftPageBreaks, nullptr);
+    EXPECT_THROW(D.AssignSoftPageBreaks(nullptr), ERollViewError);
+}
+
+} // namespace

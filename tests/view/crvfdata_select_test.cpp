@@ -1,0 +1,332 @@
+// Selection bounds and position mapping: normalising, item and draw-item
+// positions (a dropped line-end space, non-text items, stale draw items), hits
+// for selecting on both sides of a line, inside text and on each half of a
+// picture, right-to-left lines, list markers, the draw items at the top and
+// bottom of the view, and hyperlink rectangles following their draw items.
+#include <gtest/gtest.h>
+
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "tests/view/crvfdata_test_helpers.h"
+
+namespace {
+
+class SelectTest : public ::testing::Test {
+protected:
+    SelectTest() : Style(nullptr), Data(&Style) {}
+
+    // Two lines: "abc" + "def" on the first (items 0 and 1), "ghij" on the
+    // second (item 2), and a 20 x 20 picture on a third (item 3).
+    void BuildLines()
+    {
+        Data.AddNL("abc", 0, 0);
+        Data.AddNL("def", 0, -1);
+        Data.AddNL("ghij", 0, 0);
+        Data.AddItem("", new TTestBoxItem(&Data, 20, 20));
+        AddDrawItem(Data, 0, 10, 0, 21, 13, 1, 3, true);
+        AddDrawItem(Data, 1, 31, 0, 21, 13, 1, 3, false);
+        AddDrawItem(Data, 2, 10, 13, 28, 13, 1, 4, true);
+        AddDrawItem(Data, 3, 10, 26, 20, 20, 1, 0, true);
+    }
+
+    void Hit(int X, int Y, bool Strict, int& DrawItemNo, int& DrawOffs)
+    {
+        Data.FindDrawItemForSel(X, Y, DrawItemNo, DrawOffs, Strict);
+    }
+
+    TRVStyle Style;
+    TTestRVFData Data;
+};
+
+TEST_F(SelectTest, BackwardSelectionNormalises)
+{
+    Data.SelStartNo = 5;
+    Data.SelStartOffs = 3;
+    Data.SelEndNo = 2;
+    Data.SelEndOffs = 4;
+    int s, e, so, eo;
+    Data.GetSelBounds(s, e, so, eo, false);
+    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{5, 2, 3, 4}));
+    Data.GetSelBounds(s, e, so, eo, true);
+    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{2, 5, 4, 3}));
+
+    // Backwards inside one draw item: only the offsets are exchanged.
+    Data.SelStartNo = Data.SelEndNo = 1;
+    Data.SelStartOffs = 6;
+    Data.SelEndOffs = 2;
+    Data.GetSelBounds(s, e, so, eo, true);
+    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{1, 1, 2, 6}));
+}
+
+TEST_F(SelectTest, TextPositionsMapBothWays)
+{
+    // "hello world" wrapped after "hello": the space is dropped.
+    Data.AddNL("hello world", 0, 0);
+    AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
+    AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
+    int d, o;
+    Data.Item2DrawItem(0, 1, d, o);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 1);
+    Data.Item2DrawItem(0, 6, d, o); // after "hello"
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 6);
+    Data.Item2DrawItem(0, 7, d, o); // before "world"
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 1);
+    Data.Item2DrawItem(0, 12, d, o);
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 6);
+
+    int i, io;
+    Data.DrawItem2Item(1, 1, i, io);
+    EXPECT_EQ(i, 0);
+    EXPECT_EQ(io, 7);
+    Data.DrawItem2Item(0, 6, i, io);
+    EXPECT_EQ(io, 6);
+}
+
+TEST_F(SelectTest, PositionAfterDroppedSpaceMapsToNextLine)
+{
+    // "aaaa " ends its line with a space that was dropped; "bbbb" (same
+    // paragraph) starts the next line.
+    Data.AddNL("aaaa ", 0, 0);
+    Data.AddNL("bbbb", 0, -1);
+    AddDrawItem(Data, 0, 0, 0, 28, 13, 1, 4, true);
+    AddDrawItem(Data, 1, 0, 13, 28, 13, 1, 4, true);
+    int d, o;
+    Data.Item2DrawItem(0, 6, d, o);
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 1);
+    Data.Item2DrawItem(0, 5, d, o);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 5);
+}
+
+TEST_F(SelectTest, NonTextAndMissingPositions)
+{
+    BuildLines();
+    int d, o, i, io;
+    Data.Item2DrawItem(3, 1, d, o);
+    EXPECT_EQ(d, 3);
+    EXPECT_EQ(o, 1);
+    Data.DrawItem2Item(3, 0, i, io);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(io, 0);
+
+    Data.Item2DrawItem(-1, 5, d, o);
+    EXPECT_EQ(d, -1);
+    Data.DrawItem2Item(-1, 0, i, io);
+    EXPECT_EQ(i, -1);
+    Data.Item2FirstDrawItem(-1, d);
+    EXPECT_EQ(d, -1);
+
+    // An item that is not laid out has no draw item.
+    Data.AddNL("new", 0, 0);
+    Data.Item2DrawItem(4, 1, d, o);
+    EXPECT_EQ(d, -1);
+    EXPECT_EQ(Data.FindDrawItemByItem(4), -1);
+    EXPECT_EQ(Data.FindDrawItemByItem(1), 1);
+    // A wrong note of the first draw item falls back to the search.
+    Data.GetItem(2)->DrawItemNo = 0;
+    EXPECT_EQ(Data.FindDrawItemByItem(2), 2);
+}
+
+TEST_F(SelectTest, DrawItemsOfAReplacedTextAreCutToIt)
+{
+    Data.AddNL("hello world", 0, 0);
+    AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
+    AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
+    Data.SetItemText(0, "hel");
+    int i, io, d, o;
+    Data.DrawItem2Item(1, 3, i, io);
+    EXPECT_EQ(i, 0);
+    EXPECT_EQ(io, 4); // after the last character there is
+    Data.Item2DrawItem(0, 9, d, o);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 4);
+}
+
+TEST_F(SelectTest, SelectionSurvivesALayoutAtAnotherWidth)
+{
+    Data.AddNL("the quick brown fox jumps over the lazy dog", 0, 0);
+    Data.AddNL("second paragraph", 0, 0);
+    Data.Width = 100;
+    Data.FormatAll();
+    ASSERT_GT(Data.DrawItems.Count(), 3);
+    Data.RestoreSelBounds(0, 1, 12, 4);
+    EXPECT_NE(Data.SelStartNo, Data.DrawItems.Count() - 1);
+    int s, e, so, eo;
+    Data.StoreSelBounds(s, e, so, eo, true);
+    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{0, 1, 12, 4}));
+
+    Data.Width = 400;
+    Data.FormatAll();
+    Data.RestoreSelBounds(0, 1, 12, 4);
+    Data.StoreSelBounds(s, e, so, eo, true);
+    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{0, 1, 12, 4}));
+}
+
+TEST_F(SelectTest, HitsOnBothSidesOfALineAndInsideText)
+{
+    BuildLines();
+    int d, o;
+    Hit(0, 5, false, d, o); // left of the line: its first draw item, at its start
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 1);
+    Hit(200, 5, false, d, o); // right of it: its last draw item, at its end
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 4);
+    // Caret places of "abc" lie at 10, 17, 24 and 31: the nearest wins.
+    Hit(20, 5, false, d, o);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 2);
+    Hit(21, 5, false, d, o);
+    EXPECT_EQ(o, 3);
+    Hit(31, 5, false, d, o); // the next draw item starts here
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 1);
+    Hit(12, 20, false, d, o); // the second line
+    EXPECT_EQ(d, 2);
+    EXPECT_EQ(o, 1);
+    Hit(15, 5000, false, d, o); // below the document: the last line
+    EXPECT_EQ(d, 3);
+
+    // Strict: only a point inside a draw item.
+    Hit(5, 5, true, d, o);
+    EXPECT_EQ(d, -1);
+    Hit(60, 5, true, d, o);
+    EXPECT_EQ(d, -1);
+    Hit(15, 5, true, d, o);
+    EXPECT_EQ(d, 0);
+}
+
+TEST_F(SelectTest, HitsOnEachHalfOfAPicture)
+{
+    BuildLines();
+    int d, o;
+    Hit(15, 30, false, d, o);
+    EXPECT_EQ(d, 3);
+    EXPECT_EQ(o, 0);
+    Hit(20, 30, false, d, o); // the middle itself is the left half
+    EXPECT_EQ(o, 0);
+    Hit(25, 30, false, d, o);
+    EXPECT_EQ(o, 1);
+    Hit(25, 30, true, d, o);
+    EXPECT_EQ(d, 3);
+    EXPECT_EQ(o, 1);
+}
+
+TEST_F(SelectTest, RightToLeftLinesAreMirrored)
+{
+    TParaInfo* Rtl = Style.ParaStyles()->Add();
+    Rtl->SetBiDiMode(rvbdRightToLeft);
+    // Pictures A and B on one line, laid out right to left: B shows on the left.
+    Data.AddItem("", new TTestBoxItem(&Data, 20, 20));
+    Data.GetItem(0)->ParaNo = 2;
+    auto* B = new TTestBoxItem(&Data, 20, 20);
+    B->ParaNo = -1;
+    Data.AddItem("", B);
+    ASSERT_TRUE(B->GetSameAsPrev());
+    AddDrawItem(Data, 0, 30, 0, 20, 20, 1, 0, true);
+    AddDrawItem(Data, 1, 10, 0, 20, 20, 1, 0, false);
+    int d, o;
+    // Left of the line is the end of the line in reading order: after B.
+    Data.FindDrawItemForSel(0, 5, d, o, false);
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 1);
+    // Right of it is the start: before A.
+    Data.FindDrawItemForSel(100, 5, d, o, false);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 0);
+    // The halves of a picture are mirrored too.
+    Data.FindDrawItemForSel(35, 5, d, o, false);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 1);
+    Data.FindDrawItemForSel(45, 5, d, o, false);
+    EXPECT_EQ(o, 0);
+}
+
+TEST_F(SelectTest, AClickOnAListMarkerSelectsTheTextAfterIt)
+{
+    auto* Marker = new TRVMarkerItemInfo(&Data, 0, 0, 0, false);
+    Data.AddItem("", Marker);
+    Data.GetMarkers(true)->InsertAfter(Marker, nullptr);
+    Data.AddNL("xyz", 0, -1);
+    AddDrawItem(Data, 0, 0, 0, 10, 13, 1, 0, true);
+    AddDrawItem(Data, 1, 10, 0, 21, 13, 1, 3, false);
+    int d, o;
+    Data.FindDrawItemForSel(3, 5, d, o, false);
+    EXPECT_EQ(d, 1);
+    EXPECT_EQ(o, 1);
+    Data.FindDrawItemForSel(3, 5, d, o, true);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(o, 0);
+}
+
+TEST_F(SelectTest, EmptyDocument)
+{
+    int d = 0, o = 0;
+    Data.FindDrawItemForSel(10, 10, d, o, false);
+    EXPECT_EQ(d, -1);
+    EXPECT_EQ(o, -1);
+    EXPECT_EQ(Data.FindDrawItemAtPos(10, 10), -1);
+    EXPECT_EQ(Data.GetFirstItemVisible(), -1);
+    EXPECT_EQ(Data.GetLastItemVisible(), -1);
+    EXPECT_EQ(Data.GetFirstVisible(100), 0);
+}
+
+TEST_F(SelectTest, DrawItemAtAPointInLinesOfUnevenHeight)
+{
+    // Line 2 holds text and a taller picture that starts above the text.
+    Data.AddNL("abc", 0, 0);
+    Data.AddNL("def", 0, 0);
+    auto* Tall = new TTestBoxItem(&Data, 20, 30);
+    Tall->ParaNo = -1;
+    Data.AddItem("", Tall);
+    AddDrawItem(Data, 0, 10, 0, 21, 13, 1, 3, true);
+    AddDrawItem(Data, 1, 10, 30, 21, 13, 1, 3, true);
+    AddDrawItem(Data, 2, 31, 13, 20, 30, 1, 0, false);
+    EXPECT_EQ(Data.FindDrawItemAtPos(15, 5), 0);
+    EXPECT_EQ(Data.FindDrawItemAtPos(5, 5), -1);
+    EXPECT_EQ(Data.FindDrawItemAtPos(35, 20), 2);
+    EXPECT_EQ(Data.FindDrawItemAtPos(15, 35), 1);
+    EXPECT_EQ(Data.FindDrawItemAtPos(15, 20), -1);
+    EXPECT_EQ(Data.FindDrawItemAtPos(15, 500), -1);
+}
+
+TEST_F(SelectTest, DrawItemsAtTheTopAndBottomOfTheView)
+{
+    for (int i = 0; i < 100; ++i) {
+        Data.AddNL("line", 0, 0);
+        AddDrawItem(Data, i, 0, i * 13, 28, 13, 1, 4, true);
+    }
+    // Mode 1 starts two lines above the line at Y, so that painting misses nothing.
+    EXPECT_EQ(Data.GetDrawItemNo(130, 1), 8);
+    EXPECT_EQ(Data.GetDrawItemNo(131, 1), 9);
+    EXPECT_EQ(Data.GetDrawItemNo(0, 1), 0);
+    // Mode 3: the first draw item at or below Y.
+    EXPECT_EQ(Data.GetDrawItemNo(130, 3), 10);
+    EXPECT_EQ(Data.GetDrawItemNo(131, 3), 11);
+    EXPECT_EQ(Data.GetDrawItemNo(100000, 3), 99);
+    Data.VOffs = 130;
+    Data.Height = 65;
+    EXPECT_EQ(Data.GetFirstItemVisible(), 8);
+    EXPECT_EQ(Data.GetLastItemVisible(), 15);
+}
+
+TEST_F(SelectTest, HyperlinkRectanglesFollowTheirDrawItems)
+{
+    BuildLines();
+    auto* Jump = new TRVJumpInfo;
+    Jump->RVData = &Data;
+    Jump->DrawItemNo = 2;
+    Data.Jumps.Add(Jump);
+    Data.DrawItems[2]->Left = 44;
+    Data.DrawItems[2]->Top = 55;
+    Data.AdjustJumpsCoords();
+    EXPECT_EQ(Jump->Left, 44);
+    EXPECT_EQ(Jump->Top, 55);
+}
+
+} // namespace

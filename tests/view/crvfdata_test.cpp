@@ -1,0 +1,140 @@
+// The formatted-data core: selecting all, deselecting, clearing, the hover
+// reset, joining items and the offsets around draw items.
+#include <gtest/gtest.h>
+
+#include "document/rvstyle.h"
+#include "tests/support/testrvfdata.h"
+
+namespace {
+
+class FormattedDataCore : public ::testing::Test {
+protected:
+    FormattedDataCore() : Style(nullptr) {}
+    TRVStyle Style;
+    TTestRVFData Data{&Style};
+};
+
+TEST_F(FormattedDataCore, ConstructionState)
+{
+    EXPECT_EQ(Data.LastFormattedItem, -1);
+    EXPECT_EQ(Data.TextWidth, -1);
+    EXPECT_EQ(Data.DocumentWidth, -1);
+    EXPECT_EQ(Data.SelStartNo, -1);
+    EXPECT_EQ(Data.HoverJumpId, -1);
+    EXPECT_EQ(Data.PressedDrawItemNo, 0);
+    EXPECT_EQ(Data.DrawItems.Count(), 0);
+    int ListNo = 0, Level = 0;
+    EXPECT_FALSE(Data.GetFirstItemMarker(ListNo, Level));
+    EXPECT_EQ(ListNo, -1);
+}
+
+TEST_F(FormattedDataCore, SelectAll)
+{
+    Data.SelectAll();
+    EXPECT_EQ(Data.SelStartNo, -1);
+    EXPECT_EQ(Data.SelectEvents, 0);
+
+    Data.AddBreak();
+    Data.AddNL("abc", 0, 0);
+    Data.FormatAll();
+    Data.SelectAll();
+    EXPECT_EQ(Data.SelStartNo, 0);
+    EXPECT_EQ(Data.SelStartOffs, 0); // before the rule
+    EXPECT_EQ(Data.SelEndNo, 1);
+    EXPECT_EQ(Data.SelEndOffs, 4);
+    EXPECT_EQ(Data.SelectEvents, 1);
+    EXPECT_EQ(Data.GetOffsBeforeDrawItem(1), 1);
+    EXPECT_EQ(Data.GetOffsAfterDrawItem(0), 1);
+
+    Data.Deselect(nullptr, true);
+    EXPECT_EQ(Data.SelStartNo, -1);
+    EXPECT_EQ(Data.SelEndOffs, 0);
+    EXPECT_EQ(Data.SelectEvents, 2);
+    EXPECT_FALSE(Data.State.Contains(rvstDeselecting));
+}
+
+TEST_F(FormattedDataCore, ClearingForgetsTheLayoutAndTheHover)
+{
+    Data.AddNL("link", 4, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.Jumps.Count(), 1);
+    Data.HoverJumpData = &Data;
+    Data.HoverJumpId = 0;
+    Data.State.Include(rvstDrawHover);
+    Data.ClearTemporal();
+    // The hyperlink-leave event fires once, for the data that had the hover.
+    EXPECT_EQ(Data.MouseMoveEvents, std::vector<int>{-1});
+    EXPECT_EQ(Data.DrawItems.Count(), 0);
+    EXPECT_EQ(Data.Jumps.Count(), 0);
+    EXPECT_EQ(Data.JumpCount, 0);
+    EXPECT_EQ(Data.HoverJumpId, -1);
+    EXPECT_FALSE(Data.State.Contains(rvstDrawHover));
+    EXPECT_EQ(Data.PressedDrawItemNo, -1);
+    EXPECT_EQ(Data.GetItemCount(), 1);
+
+    Data.FormatAll();
+    Data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>();
+    Data.Clear();
+    EXPECT_EQ(Data.GetItemCount(), 0);
+    EXPECT_EQ(Data.DrawItems.Count(), 0);
+    EXPECT_EQ(Data.LastFormattedItem, -1);
+    EXPECT_EQ(Data.SoftPageBreaks, nullptr);
+    EXPECT_FALSE(Data.State.Contains(rvstClearing));
+}
+
+TEST_F(FormattedDataCore, DeletedItemsMakeTheNextTailLayoutFull)
+{
+    for (const char* s : {"one", "two", "three"})
+        Data.AddNL(s, 0, 0);
+    Data.FormatAll();
+    Data.DeleteItems(0, 1);
+    Data.AddNL("four", 0, 0);
+    Data.FormatTail();
+    ASSERT_EQ(Data.DrawItems.Count(), 3);
+    EXPECT_EQ(Data.DI(0)->ItemNo, 0);
+    EXPECT_EQ(Data.DrawItems.GetString(0, Data.Items), "two");
+    EXPECT_EQ(Data.DI(2)->Top, 26);
+}
+
+TEST_F(FormattedDataCore, ConcateItemsOfTwoEncodingsKeepsTheUnicodeItem)
+{
+    TFontInfo* Uni = Style.TextStyles()->Add();
+    Uni->SetUnicode(true);
+    Data.AddNL("ab", 0, 0);
+    Data.AddNLWTag(WideString(u"cd"), Style.TextStyles()->Count() - 1, -1, TRVTag());
+    Data.GetItem(0)->SetBR(true);
+    Data.ConcateItems(0);
+    ASSERT_EQ(Data.GetItemCount(), 1);
+    EXPECT_TRUE(Data.GetItem(0)->ItemOptions.Contains(rvioUnicode));
+    EXPECT_TRUE(Data.GetItem(0)->GetBR());
+    EXPECT_FALSE(Data.GetItem(0)->GetSameAsPrev());
+}
+
+TEST_F(FormattedDataCore, NormalizeJoinsNeighboursFromTheEnd)
+{
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, -1);
+    Data.AddNL("c", 0, -1);
+    Data.AddNL("d", 1, -1);
+    Data.AddNL("e", 0, 0);
+    Data.Normalize();
+    ASSERT_EQ(Data.GetItemCount(), 3);
+    EXPECT_EQ(Data.GetItemText(0), "abc");
+    EXPECT_EQ(Data.GetItemText(1), "d");
+    EXPECT_EQ(Data.GetItemText(2), "e");
+}
+
+TEST_F(FormattedDataCore, DrawItemsAfterAListMarkerCountAsLineStarts)
+{
+    TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
+    Level->SetListType(rvlstDecimal);
+    Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    Data.AddNL("text", 0, -1);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_TRUE(Data.IsDrawItemFromNewLine(0));
+    EXPECT_FALSE(Data.DI(1)->FromNewLine);
+    EXPECT_TRUE(Data.IsDrawItemFromNewLine(1));
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+// The draw-item list: deferred deletion, text of draw items cut to the item
+// texts, and the page-start search.
+#include <gtest/gtest.h>
+
+#include "document/rvitem.h"
+#include "platform/core/stringlist.h"
+#include "view/dlines.h"
+
+namespace {
+
+TRVDrawLineInfo* Piece(int ItemNo, int Offs, int Length)
+{
+    auto* dli = new TRVDrawLineInfo();
+    dli->ItemNo = ItemNo;
+    dli->Offs = Offs;
+    dli->Length = Length;
+    return dli;
+}
+
+TEST(DrawLines, MarkedSlotsAreReusedWithoutMovingTheRest)
+{
+    TRVDrawLines Lines;
+    for (int i = 0; i < 8; ++i)
+        Lines.Add(Piece(i, 1, 1));
+    TRVDrawLineInfo* Tail = Lines[6];
+    Lines.MarkForDelete(3, 5);
+    EXPECT_EQ(Lines.MarkedFirst, 3);
+    EXPECT_EQ(Lines.MarkedCount, 3);
+    EXPECT_EQ(Lines.Count(), 8);
+    Lines.Insert(3, Piece(30, 1, 1));
+    Lines.Insert(4, Piece(40, 1, 1));
+    Lines.Insert(5, Piece(50, 1, 1));
+    EXPECT_EQ(Lines.Count(), 8);
+    EXPECT_EQ(Lines[6], Tail);
+    EXPECT_EQ(Lines[4]->ItemNo, 40);
+    Lines.DeleteMarked(); // nothing left to remove
+    EXPECT_EQ(Lines.Count(), 8);
+}
+
+TEST(DrawLines, UnusedMarkedSlotsAndDeletesBeforeTheRangeGoAtTheEnd)
+{
+    TRVDrawLines Lines;
+    for (int i = 0; i < 6; ++i)
+        Lines.Add(Piece(i, 1, 1));
+    Lines.MarkForDelete(3, 4);
+    Lines.Delete(2); // joins the marked range
+    EXPECT_EQ(Lines.MarkedFirst, 2);
+    EXPECT_EQ(Lines.MarkedCount, 3);
+    Lines.Insert(2, Piece(20, 1, 1));
+    Lines.DeleteMarked();
+    ASSERT_EQ(Lines.Count(), 4);
+    EXPECT_EQ(Lines[2]->ItemNo, 20);
+    EXPECT_EQ(Lines[3]->ItemNo, 5);
+    // Without a marked range: ordinary list operations.
+    Lines.Insert(0, Piece(99, 1, 1));
+    Lines.Delete(1);
+    EXPECT_EQ(Lines[0]->ItemNo, 99);
+    EXPECT_EQ(Lines[1]->ItemNo, 1);
+    Lines.DeleteFrom(2);
+    EXPECT_EQ(Lines.Count(), 2);
+}
+
+class DrawLinesText : public ::testing::Test {
+protected:
+    DrawLinesText()
+    {
+        Ansi.ItemOptions = TRVItemOptions();
+        Uni.ItemOptions = {rvioUnicode};
+        Items.AddObject("hello world", &Ansi);
+        Items.AddObject(AnsiString("a\0b\0c\0d\0", 8), &Uni);
+        Lines.Add(Piece(0, 7, 5)); // "world"
+        Lines.Add(Piece(1, 2, 3)); // "bcd"
+    }
+    ~DrawLinesText() override { Items.Clear(); }
+
+    TRVTextItemInfo Ansi{nullptr};
+    TRVTextItemInfo Uni{nullptr};
+    TStringList Items;
+    TRVDrawLines Lines;
+};
+
+TEST_F(DrawLinesText, StringsCountCharactersOfTheItemsOptions)
+{
+    EXPECT_EQ(Lines.GetString(0, &Items), "world");
+    EXPECT_EQ(Lines.GetSubString(0, &Items, 3, 10), "rld");
+    EXPECT_EQ(Lines.GetRightString(0, &Items, 2), "orld");
+    EXPECT_EQ(Lines.GetString(1, &Items), AnsiString("b\0c\0d\0", 6));
+    EXPECT_EQ(Lines.GetSubString(1, &Items, 2, 1), AnsiString("c\0", 2));
+}
+
+TEST_F(DrawLinesText, TextShorterThanTheDrawItemIsNeverReadPast)
+{
+    Items.Put(0, "hello wo");
+    EXPECT_EQ(Lines.GetString(0, &Items), "wo");
+    Items.Put(0, "hi");
+    EXPECT_EQ(Lines.GetString(0, &Items), "");
+    EXPECT_EQ(Lines.GetRightString(0, &Items, 1), "");
+    EXPECT_EQ(Lines.GetSubString(0, &Items, 0, 3), "");
+    Items.Put(1, AnsiString("a\0b\0", 4));
+    EXPECT_EQ(Lines.GetString(1, &Items), AnsiString("b\0", 2));
+    // An item that is gone reads as nothing.
+    Lines[0]->ItemNo = 5;
+    EXPECT_EQ(Lines.GetString(0, &Items), "");
+}
+
+TEST(SoftPageBreaks, FindItemGivesTheFirstPageOfTheItem)
+{
+    TRVSoftPageBreakList List;
+    EXPECT_EQ(List.FindItem(7), -1);
+    for (int ItemNo : {2, 7, 7, 7, 9}) {
+        auto* pb = new TRVSoftPageBreakInfo();
+        pb->ItemNo = ItemNo;
+        List.Add(pb);
+    }
+    EXPECT_EQ(List.FindItem(7), 1);
+    EXPECT_EQ(List.FindItem(8), -1);
+    EXPECT_EQ(List.FindItem(2), 0);
+    EXPECT_EQ(List.FindItem(9), 4);
+    EXPECT_EQ(List.FindItem(1), -1);
+    EXPECT_EQ(List.FindItem(10), -1);
+}
+
+TEST(DrawLineInfo, StaysCompactAndKeepsMarkerOffsetsInRange)
+{
+    EXPECT_LE(sizeof(TRVDrawLineInfo), 48u);
+    TRVDrawLineInfo dli;
+    dli.MarkerOffset = -14;
+    EXPECT_EQ(static_cast<int>(dli.MarkerOffset), -14);
+    dli.MarkerOffset = 100000;
+    EXPECT_EQ(static_cast<int>(dli.MarkerOffset), 32767);
+    dli.MarkerOffset = -100000;
+    EXPECT_EQ(static_cast<int>(dli.MarkerOffset), -32768);
+}
+
+} // namespace

@@ -1,0 +1,598 @@
+// TCustomRVFormattedData: the item store laid out into draw items for a width,
+// painted, hit-tested and selected. The base of the viewer's root data, the
+// editor's data, the printable data and the table cells' data.
+//
+// Its implementation is split by concern:
+//   crvfdata.cpp         construction, clearing, the small selection operations, joining items
+//   crvfdata_format.cpp  Format_: the whole document, its new tail, a resize
+//   crvfdata_lines.cpp   line building: word wrap, indents, list markers, line heights, hyperlinks
+//   crvfdata_finish.cpp  line finishing: alignment, justification, spacing, right-to-left order
+//   crvfdata_select.cpp  selection bounds, position mapping, minimum widths
+//   crvfdata_paint.cpp   painting
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "document/crvdata.h"
+#include "document/rvfuncs.h"
+#include "document/rvitem.h"
+#include "platform/controls/messages.h"
+#include "platform/graphics/canvas.h"
+#include "view/dlines.h"
+
+class TRVBackground;
+class TRVStyle;
+class TWinControl;
+
+// Layout and behaviour flags of a document data (bits 0 to 8 in this order),
+// read and written through GetFlags/SetFlags.
+enum TRVFlag {
+    rvflUseJumps,
+    rvflTrim,
+    rvflShareContents,
+    rvflUseExternalLeading,
+    rvflMouseXYAlwaysCorrect,
+    rvflAllowCustomDrawItems,
+    rvflPrinting,
+    rvflRootEditor,
+    rvflRoot,
+};
+using TRVFlags = TRVSet<TRVFlag, uint16_t>;
+
+// When true, line building fits text character by character instead of by
+// interpolation (false).
+extern bool RollViewSafeFormatting;
+
+// Draws the overlay that tables show while a border is dragged.
+using TRVXorDrawingEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
+// ==== h25: types of the mouse, scroll-event and print-job services below
+class TRVPrintServices;
+// When the viewer reports the checkpoints that scrolling brings into view
+// (AfterVScroll): never, the checkpoint whose section the view shows, or each
+// checkpoint as it enters the view. The viewer's CPEventKind holds one.
+enum TCPEventKind { cpeNone, cpeAsSectionStart, cpeWhenVisible };
+// ==== end of h25's types
+
+// The running state of line building, carried from item to item and from line
+// to line by Format_ (and by partial re-layout) through FormatLine and
+// FormatWords. Lengths are device pixels.
+struct TRVFormatLineState {
+    int X = 0;           // x of the next piece, from the line's left edge
+    int BaseLine = 0;    // y of the current line's baseline
+    int LineDescent = 0; // depth of the current line below its baseline, paragraph spacing added later
+    int LineAscent = 0;  // height of the current line above its baseline
+    TCanvas* Canvas = nullptr;
+    TRVScreenAndDevice sad;
+    bool NewParagraph = true; // the item placed starts a paragraph or a forced line
+    int LineWidth = 0;        // usable width of the current line
+    int LineLeft = 0;         // x of the current line's left edge
+    int LineEnd = 0;          // where the next draw item goes: one past the current line's last
+    int TextVShift = 0;       // vertical shift of the current text style, upward
+    bool NoLineYet = true;    // no line started yet: the first FinishScreenLine only clears this
+    int CurStyleNo = -1;      // text style applied to the canvas; -1: apply again
+    TTextMetric TextMetric;   // metrics of the current text style
+    int ParaStartItem = -1;   // first item of the current paragraph, -1 until found
+    bool Reformat = false;    // passed to the items' OnDocWidthChange
+    // Set by Format_ only: note where each paragraph starts, so that a later
+    // tail layout can lay the last paragraph out again (see FLastParaStart).
+    bool NoteParaStarts = false;
+};
+
+// The laid-out document. Owns its draw items, its hyperlink rectangles and its
+// soft page breaks (besides the items, owned by the store). Draw items are in
+// document order, with document coordinates (device pixels when laid out for
+// a printer); DrawItemNo of every item is its first draw item. Offsets in a
+// text draw item count from 1 (1 before its first character, Length + 1
+// after its last); a non-text draw item has offset 0 before it and 1 after it.
+//
+// Layout is lazy: adding items lays nothing out. Format_ lays out the whole
+// document, or only the items after LastFormattedItem (its tail), and keeps
+// what a tail layout needs so that appending costs the new items and the last
+// paragraph, never the whole document: the state at the start of the last
+// paragraph (reopened when the first new item continues its line), whether
+// the layout so far depends on the text width, and the document's minimum
+// width. A change to the items other than appending (Clear, deletion, a new
+// item text, partial re-layout) must call InvalidateTailLayout, after which a
+// tail layout lays out the whole document.
+//
+// Subclasses supply the abstract operations: the area and margins, scrolling,
+// the flags and the viewer's events (the viewer's root data from its control,
+// cells and printable data from their own geometry). The destructor frees the
+// draw items and the items without raising any event: a subclass calls Clear
+// in its own destructor.
+class TCustomRVFormattedData : public TCustomRVData, public TRVJumpHandler {
+public:
+    TCustomRVFormattedData();
+    ~TCustomRVFormattedData() override;
+    const char* ClassName() const override { return "TCustomRVFormattedData"; }
+
+    // ---- Geometry and environment, supplied by subclasses
+    // The list and level of the marker of a first paragraph begun elsewhere
+    // (a printed page continuing one); false and -1, -1 here.
+    virtual bool GetFirstItemMarker(int& ListNo, int& Level);
+    // Screen and device resolutions of the canvas (margins left 0).
+    virtual void GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad);
+    // Position of this document inside the one that holds it; 0, 0 here.
+    virtual void GetOrigin(int& X, int& Y);
+    void GetOriginEx(int& X, int& Y) { GetOrigin(X, Y); }
+    virtual TRVFlags GetFlags() = 0;
+    virtual void SetFlags(TRVFlags Value) = 0;
+    // Width of the area the document is laid out in.
+    virtual int GetAreaWidth() = 0;
+    virtual int GetLeftMargin() = 0;
+    virtual int GetRightMargin() = 0;
+    virtual int GetTopMargin() = 0;
+    virtual int GetBottomMargin() = 0;
+    virtual int GetMinTextWidth() = 0;
+    virtual int GetMaxTextWidth() = 0;
+    virtual TRVBackground* GetBackground() = 0;
+    // Chooses the vertical scroll unit for DocumentHeight.
+    virtual void AdjustVScrollUnits() = 0;
+    // Reports the laid-out size (scroll ranges of a viewer).
+    virtual void SetDocumentAreaSize(int Width, int Height, bool UpdateH) = 0;
+    // Scroll offsets; 0 here.
+    virtual int GetHOffs();
+    virtual int GetVOffs();
+    // Visible size.
+    virtual int GetWidth() = 0;
+    virtual int GetHeight() = 0;
+    // The canvas to measure and paint on: the root data's (null here at a root).
+    virtual TCanvas* GetCanvas();
+    virtual void ScrollTo(int Y, bool Redraw) = 0;
+    virtual void HScrollTo(int X) = 0;
+    // Pixels per vertical scroll unit.
+    virtual int GetVSmallStep() = 0;
+    virtual TColor GetColor() = 0;
+
+    // ---- The viewer's events (the root data raises them)
+    virtual bool IsAssignedRVMouseUp() = 0;
+    virtual bool IsAssignedRVMouseDown() = 0;
+    virtual bool IsAssignedJump() = 0;
+    virtual bool IsAssignedCheckpointVisible() = 0;
+    virtual void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) = 0;
+    virtual void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) = 0;
+    // DoJump (hyperlink number) comes from TRVJumpHandler.
+    // The hyperlink under the mouse changed (-1: none).
+    virtual void DoRVMouseMove(int Id) = 0;
+    virtual void DoCheckpointVisible(TRVCPInfo* CheckpointData) = 0;
+    virtual TCursor GetNormalCursor() = 0;
+    // The selection changed: the root data's event (nothing at a root here).
+    virtual void DoSelect();
+    virtual void DoOnSelection() {}
+    virtual void DestroyInplaceEditor() {}
+
+    // ---- Clearing
+    // Frees the draw items and hyperlinks and resets the hover, capture and
+    // mouse state; the items stay.
+    virtual void ClearTemporal();
+    // Also deletes the items.
+    void Clear() override;
+    // Deselects, then deletes; the layout is stale afterwards.
+    void DeleteItems(int FirstItemNo, int Count) override;
+    // A new text for an item, read by the next layout; draw items laid out
+    // for the old text stay usable (their text is cut to what is there) until
+    // the next Format, which lays out the whole document.
+    void SetItemText(int ItemNo, const AnsiString& s);
+    void SetItemTextA(int ItemNo, const AnsiString& s);
+    void SetItemTextW(int ItemNo, const WideString& s);
+    // Forgets what a tail layout relies on: the next one lays out everything.
+    void InvalidateTailLayout();
+    void ClearLastJump();
+    void ClearJumps();
+
+    // ---- Selection
+    virtual void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent);
+    void SelectAll();
+    // Clears the selection inside another item than NewItem, and releases the
+    // chosen sub-document unless it is NewItem's.
+    virtual void DeselectPartiallySelectedItem(TCustomRVItemInfo* NewItem);
+    // The chosen sub-document goes away.
+    virtual void UnassignChosenRVData(TCustomRVData* RVData);
+    int GetOffsBeforeDrawItem(int DrawItemNo) const;
+    int GetOffsAfterDrawItem(int DrawItemNo) const;
+
+    // ---- Joining items
+    // Joins item ItemNo with the next one.
+    void ConcateItems(int ItemNo);
+    // Joins every pair of neighbours that may be one item, from the end backwards.
+    void Normalize();
+
+    // ---- Layout (crvfdata_format.cpp, crvfdata_lines.cpp, crvfdata_finish.cpp)
+    void StartFormatting();
+    void EndFormatting();
+    // Lays out the whole document.
+    void Format(bool Reformat);
+    // Resized: after a change of the area's size (keeps the top line and the
+    // selection; skipped when neither width changed). Force: lay out even when
+    // the widths did not change. NoScroll: keep the scroll position. Depth: 0,
+    // or 1 for the one repetition after a scroll bar appeared or went. Canvas:
+    // null for GetCanvas. Tail: only the items after LastFormattedItem.
+    // Reformat: passed to the items.
+    virtual void Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas, bool Tail,
+                         bool Reformat);
+    // After a layout of items First..Last (Partial: a partial re-layout); nothing here.
+    virtual void Formatted(int FirstItemNo, int LastItemNo, bool Partial);
+    // Places Len characters of Text from the 0-based character Offs (text
+    // items), or the whole item (non-text items: Text empty, Len ignored).
+    void FormatLine(const AnsiString& Text, int Offs, int Len, int ItemNo, TRVFormatLineState& State);
+    // Places a text item of a justified paragraph word by word.
+    void FormatWords(int ItemNo, TRVFormatLineState& State);
+    // Closes the screen line that ends before LineEnd: alignment, line
+    // spacing (Extra, pixels below the line) and right-to-left order.
+    void FinishScreenLine(const TRVScreenAndDevice& sad, int RightEdge, int LineEnd, bool LastLine,
+                          int& Extra, bool& NoLineYet);
+    // The unscaled indents of a line of item ItemNo's paragraph.
+    void GetIndents(int ItemNo, bool IsFirstLine, int& ParaStartItem, int& LeftIndent, int& RightIndent);
+    // The draw item starts a line, or follows a list marker's draw item.
+    bool IsDrawItemFromNewLine(int DrawItemNo) const;
+    // Zoom hooks; nothing here.
+    virtual void ApplyZoom(TCanvas* Canvas) { (void)Canvas; }
+    virtual void RestoreZoom(TCanvas* Canvas) { (void)Canvas; }
+    virtual void ZoomRectDown(TRect& R) { (void)R; }
+    virtual void ZoomInt(int& V) { (void)V; }
+    // The document's minimum width for a layout (the largest minimum width of
+    // its paragraph sections, device pixels with sad): computed in full, or,
+    // with Incremental, from the cache for the sections that were closed at
+    // the last computation plus the sections from there on.
+    int GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* Canvas, bool Incremental);
+
+    // ---- Selection bounds, mapping and minimum widths that the layout calls
+    // (defined in crvfdata_select.cpp with the rest of that block).
+    void StoreSelBounds(int& StartItemNo, int& EndItemNo, int& StartItemOffs, int& EndItemOffs,
+                        bool Normalize);
+    void RestoreSelBounds(int StartItemNo, int EndItemNo, int StartItemOffs, int EndItemOffs);
+    // A draw item near y; modes 1 (the first to paint from) and 3.
+    int GetDrawItemNo(int Y, int Mode);
+    int FindDrawItemByItem(int ItemNo);
+    // The minimum width of the paragraph section holding ItemNo. sad null: screen pixels.
+    int CalculateParaSectionMinWidth(int ItemNo, int& ParaStartItem, const TRVScreenAndDevice* sad,
+                                     TCanvas* Canvas);
+    int CalculateMinDocWidthPlus(const TRVScreenAndDevice* sad, TCanvas* Canvas);
+    void AdjustJumpsCoords();
+    void AdjustChildrenCoords();
+
+    // ---- Fields
+    TRVCPInfo* LastReportedCP = nullptr;
+    TRVXorDrawingEvent XorDrawingHandler;
+    TCustomRVItemInfo* MouseCaptureItem = nullptr;
+    bool XorDrawn = false;
+    int XorX = 0;
+    int XorY = 0;
+    // TRVJumpInfo records, owned (ClearJumps frees them).
+    TList Jumps;
+    int JumpCount = 0;
+    int LastFormattedItem = -1;
+    int HoverJumpId = -1;
+    int HotDrawItemNo = -1;
+    TCustomRVFormattedData* HoverJumpData = nullptr;
+    int PressedJumpId = -1;
+    TCustomRVItemInfo* PartialSelectedItem = nullptr;
+    bool AreaResizing = false;
+    std::unique_ptr<TRVSoftPageBreakList> SoftPageBreaks;
+    int PressedDrawItemNo = 0;
+    TCustomRVItemInfo* CurrentItem = nullptr;
+    int TextWidth = -1;
+    int DocumentHeight = 0;
+    int DocumentWidth = -1;
+    int FocusedItemNo = -1;
+    TRVDrawLines DrawItems;
+    int SelStartNo = -1;
+    int SelEndNo = -1;
+    int SelStartOffs = 0;
+    int SelEndOffs = 0;
+    // Set while SetDocumentAreaSize reports the laid-out size: a layout it
+    // causes does nothing.
+    bool SettingAreaSize = false;
+
+    // ==== Selection bounds, position mapping, minimum widths and painting
+    // (crvfdata_select.cpp, crvfdata_minwidth.cpp, crvfdata_paint.cpp). The
+    // members the layout calls are declared with the layout above. The layout
+    // keeps the document's minimum width from CalculateParaSectionMinWidth,
+    // section by section (GetMinDocWidth); the minimum-width functions stay
+    // pure computations.
+
+    // ---- Selection bounds and position mapping (crvfdata_select.cpp). Offsets
+    // in draw items and items as described above the class; -1 passes through.
+    // The selection as draw-item positions; with Normalize in document order.
+    void GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize);
+    void DrawItem2Item(int DrawItemNo, int DrawOffs, int& ItemNo, int& Offs);
+    // -1 when the item has no draw item.
+    void Item2DrawItem(int ItemNo, int Offs, int& DrawItemNo, int& DrawOffs);
+    void Item2FirstDrawItem(int ItemNo, int& DrawItemNo);
+    // The draw items First..Last of the screen line that holds DrawItemNo.
+    void GetScreenLineBounds(int DrawItemNo, int& First, int& Last);
+    // The draw item and the offset in it at a document point, for selecting
+    // (Strict: only a point inside a draw item hits); -1, -1 without draw items.
+    void FindDrawItemForSel(int X, int Y, int& DrawItemNo, int& DrawOffs, bool Strict);
+    // The draw item whose rectangle holds the document point; -1 when none.
+    int FindDrawItemAtPos(int X, int Y);
+    // The draw item to start painting from for a view whose top is Y.
+    int GetFirstVisible(int Y);
+    // The items at the top and the bottom of the view; -1 without draw items.
+    int GetFirstItemVisible();
+    int GetLastItemVisible();
+
+    // ---- Minimum widths (crvfdata_minwidth.cpp): pure computations over the
+    // items and styles that change nothing but the canvas's font. sad given:
+    // device pixels, else screen pixels; a null canvas is GetCanvas.
+    // ParaStartItem is the running first item of the current paragraph (-1: find it).
+    int CalculateParaSectionsMinWidth(int First, int Last, int& ParaStartItem, const TRVScreenAndDevice* sad,
+                                      TCanvas* Canvas);
+    // The indents of the section that holds ItemNo.
+    int CalculatePureParaSectionWidth(int ItemNo, int& ParaStartItem, const TRVScreenAndDevice* sad,
+                                      TCanvas* Canvas);
+    // The largest item minimum width plus its section's indents over First..Last.
+    int CalculateMinItemsWidthPlus(int First, int Last, int& ParaStartItem, const TRVScreenAndDevice* sad,
+                                   TCanvas* Canvas);
+    // The item's own minimum width (with a list marker it follows on its line).
+    int CalculateMinItemWidthPlus_WithoutPSWidth(int ItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas);
+    // The same in screen pixels on GetCanvas, the paragraph start found.
+    int CalculateParaSectionsMinWidthDef(int First, int Last);
+    int CalculateParaSectionMinWidthDef(int ItemNo);
+    int CalculateMinItemWidthPlusEx(int ItemNo);
+    // The minimum width the items First..Last need (whole sections between them).
+    int CalculateMinItemsWidthPlusEx(int First, int Last);
+    // The minimum width Item needs when inserted as item ItemNo.
+    int CalculateMinWidthAfterInsert(TCustomRVItemInfo* Item, int ItemNo);
+    // The unscaled sum of the indents of ItemNo's paragraph.
+    int GetMaxIndent(int ItemNo, int& ParaStartItem);
+
+    // ---- Painting and repainting (crvfdata_paint.cpp)
+    // Paints the part of the document in ClipRect (client coordinates) into
+    // Canvas, whose (0, 0) stands for ClipRect's top-left corner. Costs a
+    // search and the draw items of the visible lines.
+    void PaintTo(TCanvas* Canvas, const TRect& ClipRect);
+    // Called last by PaintTo with the draw items it painted; nothing here.
+    virtual void PostPaintTo(TCanvas* Canvas, int XShift, int YShift, int FirstDrawItem, int LastDrawItem);
+    // The background (GetBackground) under Rect of the canvas.
+    virtual void DrawBackground(TCanvas* Canvas, const TRect& Rect);
+    // Ask the parent control to repaint: all of it later, now, what is invalid now, one rectangle.
+    void Invalidate();
+    void Refresh();
+    void UpdateView();
+    void InvalidateRect(const TRect& R);
+    // Repaints the rectangles of hyperlink JumpID (or everything with the
+    // style sheet's FullRedraw), at once.
+    void InvalidateJumpRect(int JumpID);
+    // The mouse left the control: no hyperlink is hovered any more.
+    void MouseLeave();
+
+    // ==== h25: mouse, hyperlinks and selection (crvfdata_mouse.cpp,
+    // crvfdata_words.cpp); partial re-layout and hyperlink numbering
+    // (crvfdata_partial.cpp); scroll events, focus, overlay, capture and page
+    // breaks (crvfdata_scroll.cpp). Client coordinates are relative to the
+    // visible area; document coordinates add GetZHOffs/GetZVOffs. The viewer's
+    // root data overrides the event hooks, the in-place editor and chosen-data
+    // hooks, AdjustFocus and FocusesClickedItems; its tail layout brackets
+    // Format_ with SaveMouseState/RestoreMouseState. SetCursor sets the parent
+    // control's Cursor: GetNormalCursor answers the viewer's own cursor.
+
+    // ---- Event hooks and sub-document hooks. The event hooks pass to the root
+    // data (nothing, false, cpeNone at a root that does not override them).
+    virtual bool IsAssignedRVDblClick();
+    virtual bool IsAssignedRVRightClick();
+    // ClickedWord: the word as text: ANSI items' bytes as they are, a Unicode
+    // item's word in UTF-8 (never through a lossy code page).
+    virtual void DoRVDblClick(const AnsiString& ClickedWord, int StyleNo);
+    // X, Y: screen coordinates.
+    virtual void DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y);
+    virtual TCPEventKind GetCPEventKind();
+    virtual bool IsAssignedCopy();
+    virtual void DoCopy();
+    // The in-place editor shown over this document (a table cell's), the editor
+    // of a sub-document: none here.
+    virtual TWinControl* GetInplaceEditor() { return nullptr; }
+    virtual TWinControl* GetEditor() { return nullptr; }
+    virtual void ResetSubCoords() {}
+    virtual void AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item);
+    virtual void SilentReplaceChosenRVData(TCustomRVData* RVData);
+    // At the end of a drag selection; nothing here.
+    virtual void AdjustMouseUpSelection() {}
+    // The auto-scroll timer moved the view; nothing here.
+    virtual void OnTimerScroll() {}
+    // A click on an item that takes the focus moves the focus to it: the
+    // viewer's root data (TRVControlData) answers true.
+    virtual bool FocusesClickedItems() { return false; }
+
+    // ---- Mouse (client coordinates, passed through ZoomInt first)
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // Selects the word under the pointer (GetCursorPos) and fires OnRVDblClick.
+    void DblClick();
+    // HotDrawItemNo := the draw item at the client point moved by the offsets.
+    void SearchHotItem(int X, int Y, int HOffs, int VOffs);
+    int GetZHOffs();
+    int GetZVOffs();
+    virtual void SetCursor(TCursor Cursor);
+    virtual TPoint ClientToScreen(const TPoint& P);
+    virtual TPoint ScreenToClient(const TPoint& P);
+
+    // ---- Words, hits and selection. Item offsets as above the class.
+    // The word at a client point, in the data that holds it (RVData, possibly a
+    // sub-document): Word is in the item's own form (UTF-16 bytes for a
+    // Unicode item), Offs its first character; on a delimiter Word is empty and
+    // Offs the delimiter's position; a non-text item gives its name. False
+    // when no draw item lies under the point.
+    bool FindWordAt(AnsiString& Word, int X, int Y, int& StyleNo, int& ItemNo, int& Offs,
+                    TCustomRVFormattedData*& RVData);
+    // The word as text (as DoRVDblClick gets it); ItemNo -1 when none.
+    void GetWordAt(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo, AnsiString& Word);
+    // The word under the client point, or the whole non-text item, selected.
+    void SelectWordAt(int X, int Y);
+    // The screen line holding an item position selected.
+    void SelectLine(int ItemNo, int Offs);
+    // The control item owning AControl (here or in a sub-document) selected.
+    bool SelectControl(TControl* AControl);
+    // The item position at a document point (a strict hit); ItemNo -1 when none.
+    void GetItemAt(int X, int Y, int& ItemNo, int& Offs);
+    void GetItemAtEx(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo, int& Offs, bool Strict);
+    // A non-empty selection exists; Collapse removes an empty one (not while a
+    // drag selection runs); UsePartial counts a selection inside an item.
+    bool SelectionExists(bool Collapse, bool UsePartial);
+    // The fixed end of the selection (an empty one collapsed first).
+    virtual void GetSelStart(int& DrawItemNo, int& Offs);
+    bool InsideSelection(int DrawItemNo, int Offs);
+    void GetSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
+    void GetSelectionBoundsEx(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
+    void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+    // The selection's rectangle in client coordinates (the whole area without
+    // a selection) and on the screen.
+    TRect GetClientSelectionRect();
+    TRect GetSelectionRect();
+    // Document positions. ERollViewError "Parameter can't be NIL" for a null
+    // checkpoint, "RollView must be formatted for this operation" for one whose
+    // item is not laid out; the pending checkpoint lies at (0, DocumentHeight).
+    void GetCheckpointXY(TRVCPInfo* CheckpointData, int& X, int& Y);
+    int GetCheckpointYEx(TRVCPInfo* CheckpointData);
+    // Where hyperlink Id (FirstJumpNo + its number) lies: 0, -1, null and -1 when none.
+    int GetJumpPointY(int Id);
+    int GetJumpPointItemNo(int Id);
+    void GetJumpPointLocation(int Id, TCustomRVFormattedData*& RVData, int& ItemNo);
+    // The position of an item's first draw item; false when it has none.
+    bool GetItemCoords(int ItemNo, int& Left, int& Top);
+    bool GetItemClientCoords(int ItemNo, int& Left, int& Top);
+
+    // ---- The drag, hover and pressed-hyperlink state across a layout
+    // A full layout rebuilds draw items and hyperlinks and so forgets them;
+    // SaveMouseState notes them by item position (changing nothing) and
+    // RestoreMouseState puts them back on the new draw items: the hover of a
+    // hyperlink that is still there without an event, one that is gone is
+    // reported left. The layout's clearing must not report the leave itself
+    // (the root data's ClearTemporal forgets HoverJumpData first).
+    struct TRVMouseStateNote {
+        bool Valid = false;
+        int SelItems[4] = {-1, -1, 0, 0}; // start item, end item, start offs, end offs (not normalized)
+        bool MakingSelection = false;
+        TCustomRVFormattedData* HoverData = nullptr;
+        int HoverJumpId = -1;
+        bool DrawHover = false;
+        int PressedJumpId = -1;
+        int PressedItemNo = -1; // the item of PressedDrawItemNo
+        TCustomRVItemInfo* CaptureItem = nullptr;
+        TCustomRVItemInfo* Current = nullptr;
+    };
+    void SaveMouseState(TRVMouseStateNote& Note);
+    void RestoreMouseState(TRVMouseStateNote& Note);
+
+    // ---- Partial re-layout (crvfdata_partial.cpp). The draw items still
+    // describe the document before an edit; ItemsInserted items were added
+    // (negative: removed), so that old item N is item N + ItemsInserted after
+    // the edited range. The lines of the range (widened to whole lines) are laid
+    // out again, the draw items below move and are renumbered, the document
+    // height, scroll range and hyperlink rectangles follow. A selection end
+    // inside the range is dropped (the caller sets the selection anew).
+    void FormatParas(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted);
+    void FormatParasExact(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool Reformat);
+    // The range widened to whole paragraphs plus one paragraph on each side.
+    void GetParaBounds(int StartDrawItemNo, int EndDrawItemNo, int& ParaStart, int& ParaEnd);
+    // Deletes whole paragraphs and lays out what is left around them.
+    void DeleteParas(int FirstItemNo, int LastItemNo);
+    // The checkpoint-visible event after the view moved vertically.
+    void AfterVScroll();
+    // Numbers the hyperlinks from StartJumpNo (which grows by their count) and
+    // rebuilds their rectangles into AJumps (null: the data's own list).
+    void BuildJumpsCoords(int& StartJumpNo, TList* AJumps);
+    // Scrolls so that a document rectangle shows.
+    virtual void ShowRectangle(int Left, int Top, int Width, int Height);
+    // The 1-based screen line of an item position.
+    int GetLineNo(int ItemNo, int Offs);
+
+    // ---- Keyboard focus among the items
+    // The next item from ItemNo that takes the focus (itself or inside it:
+    // TopFocusedRVData, TopFocusedItemNo); -1 when none.
+    int GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVData*& TopFocusedRVData,
+                           int& TopFocusedItemNo);
+    void ClearFocus();
+    virtual void AdjustFocus(int NewFocusedItemNo, TCustomRVData* TopFocusedRVData, int TopFocusedItemNo);
+
+    // ---- The XOR overlay. A std::function has no identity: the handler is
+    // known by the object that installs it (Owner).
+    virtual void XorDrawing();
+    void XorDrawingEx(int X, int Y);
+    void AssignXorDrawing(const TRVXorDrawingEvent& Handler, const void* Owner);
+    void UnAssignXorDrawing(const void* Owner);
+    bool UsingThisXorDrawing(const void* Owner) const;
+    // Erases a drawn overlay; whether one was drawn.
+    bool ClearXorDrawing();
+    const void* XorDrawingOwner = nullptr;
+
+    // ---- Mouse capture by items, the partially selected item, palettes, page breaks
+    // Left and Top: the document position of the item's draw item.
+    void SetMouseCapture(TCustomRVItemInfo* Item, int& Left, int& Top);
+    void ReleaseMouseCapture(TCustomRVItemInfo* Item);
+    virtual void SetPartialSelectedItem(TCustomRVItemInfo* Item);
+    void UpdateBackgroundPaletteInfo(TRVBackground* Background);
+    bool UpdatingBackgroundPalette() const { return State.Contains(rvstChangingBkPalette); }
+    // The first position of every page of the print job's last pagination.
+    void AssignSoftPageBreaks(TRVPrintServices* PrintServices);
+    void ClearSoftPageBreaks();
+    // Styles were deleted: an in-place editor that is a viewer renumbers its own
+    // document too.
+    void AfterDeleteStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
+                           TRVIntegerList* ListStylesShift) override;
+    // ==== end of h25's block
+
+protected:
+    // Frees the item (forgetting it as the mouse-capturing item) through the store.
+    void InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing) override;
+
+private:
+    // The state at the start of the last paragraph laid out, noted by the
+    // line builder at the paragraph's first line, before its spacing: BaseLine
+    // with the previous line's extra spacing added, LineDescent without the
+    // paragraph spacing, the draw item and hyperlink counts, and whether the
+    // layout before it depends on the text width.
+    struct TRVParaStartNote {
+        bool Valid = false;
+        int ItemNo = -1;
+        int DrawItemNo = 0;
+        int BaseLine = 0;
+        int LineDescent = 0;
+        int JumpCount = 0;
+        int JumpsCount = 0;
+        bool UsesWidth = false;
+    };
+    // The minimum widths of the paragraph sections before OpenSection (the
+    // first item of the last section at the last computation), for the
+    // resolution it was computed at.
+    struct TRVMinWidthCache {
+        bool Valid = false;
+        int ClosedWidth = 0;
+        int OpenSection = 0;
+        int DevicePpiX = 0;
+        int ScreenPpiX = 0;
+    };
+
+    // crvfdata_format.cpp
+    bool CanFormatTail(bool& Reopen) const;
+    void LayoutItems(int FirstItemNo, TRVFormatLineState& st);
+    void NoteItemWidthUse(int ItemNo);
+    // crvfdata_lines.cpp
+    void FormatTextLine(const AnsiString& Text, int Offs, int Len, int ItemNo, TRVFormatLineState& st);
+    void FormatInlineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st);
+    void FormatFullLineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st);
+    // Closes the current line and prepares the next; true when a trailing
+    // space was dropped from the closed line. Extra: its spacing.
+    bool StartNewLine(int ItemNo, bool SoftBreak, TRVFormatLineState& st, int& Extra);
+    void RaiseLineAscent(int Ascent, TRVFormatLineState& st);
+    void ApplyTextStyle(int StyleNo, int ItemNo, TRVFormatLineState& st);
+    void InsertDrawItem(TRVDrawLineInfo* dli, int ItemNo, bool BuildItemJumps, TRVFormatLineState& st);
+    void AddJump(TRVDrawLineInfo* dli, int Id, int DrawItemNo, TCursor Cursor);
+    void NoteParaStart(int ItemNo, int BaseLine, int LineDescent, const TRVFormatLineState& st);
+    // crvfdata_finish.cpp
+    void ReorderRightToLeft(const TRVScreenAndDevice& sad, int Last);
+
+    TRVParaStartNote FLastParaStart;
+    TRVMinWidthCache FMinWidthCache;
+    // Whether the draw items laid out so far depend on the text or document
+    // width (wrapped or aligned paragraphs, non-text items): a tail layout at
+    // another width must then lay out everything.
+    bool FLayoutUsesWidth = false;
+    // The items changed other than by appending since the last full layout.
+    bool FLayoutStale = false;
+    // Resolutions and margins of the last layout: a tail layout needs the same.
+    TRVScreenAndDevice FLayoutSad;
+};

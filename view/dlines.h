@@ -1,0 +1,106 @@
+// The records of a laid-out document: the list of draw items (TRVDrawLines)
+// with the deferred deletion that partial re-layout uses, the hyperlink
+// rectangle TRVJumpInfo, and the page starts taken from a print job
+// (TRVSoftPageBreakInfo, TRVSoftPageBreakList). The draw item itself,
+// TRVDrawLineInfo, is shared with the items in document/rvdrawline.h.
+#pragma once
+
+#include "document/rvclasses.h"
+#include "document/rvdrawline.h"
+#include "document/rvitem.h"
+#include "platform/core/lists.h"
+
+class TCustomRVFormattedData;
+class TStringList;
+
+// The draw items of a document in document order. It owns them: Delete,
+// Clear and the destructor free them.
+//
+// Deferred deletion: MarkForDelete frees a range of draw items but keeps
+// their slots (null) as the marked range MarkedFirst .. MarkedFirst +
+// MarkedCount - 1; Insert then reuses the marked slots in order (callers
+// insert at MarkedFirst) and Delete just before the range widens it, so that
+// laying out a few lines again moves nothing below them. DeleteMarked removes
+// the slots that are left.
+class TRVDrawLines : public TList {
+public:
+    TRVDrawLines() = default;
+    ~TRVDrawLines() override;
+    const char* ClassName() const override { return "TRVDrawLines"; }
+
+    TRVDrawLineInfo* Get(int Index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(Index)); }
+    TRVDrawLineInfo* operator[](int Index) const { return Get(Index); }
+    TRVDrawLineInfo* Last() const { return static_cast<TRVDrawLineInfo*>(TList::Last()); }
+    // Replaces the draw item at Index (the old one is not freed: the caller owns it then).
+    void Put(int Index, TRVDrawLineInfo* Item) { TList::Put(Index, Item); }
+    void Add(TRVDrawLineInfo* Item) { TList::Add(Item); }
+    // Reuses the next marked slot when a range is marked; else a list insert.
+    void Insert(int Index, TRVDrawLineInfo* Item);
+    // Frees the draw item; with a marked range its slot joins the range.
+    void Delete(int Index);
+    // Removes the slots First..Last without freeing what they hold (already freed).
+    void DeleteRange(int First, int Last);
+    // Frees the draw items First..Last and marks their slots for reuse.
+    void MarkForDelete(int First, int Last);
+    // Removes the marked slots that were not reused.
+    void DeleteMarked();
+    // Frees the draw items from First to the end and shortens the list.
+    void DeleteFrom(int First);
+    void Clear() override;
+
+    // Text of draw item Index, from the texts of the items (the store's Items):
+    // its characters (bytes, or two-byte units for Unicode text). Offsets count
+    // from 1 within the draw item. Every range is cut to what the item's text
+    // holds now, so a draw item left over from before a text change never
+    // reads past the text.
+    AnsiString GetString(int Index, TStringList* AItems) const;
+    // Count characters from Start; Count is cut so that Start + Count <= Length + 1.
+    AnsiString GetSubString(int Index, TStringList* AItems, int Start, int Count) const;
+    // The characters from Start to the end of the draw item.
+    AnsiString GetRightString(int Index, TStringList* AItems, int Start) const;
+
+    int MarkedFirst = -1;
+    int MarkedCount = 0;
+};
+
+// One hyperlink rectangle of a laid-out document, in document coordinates.
+// RVData is the document data that owns the hyperlink (a nested document's,
+// for hyperlinks inside table cells); not owned. Every rectangle of one
+// hyperlink item shares its Id.
+class TRVJumpInfo : public TObject {
+public:
+    const char* ClassName() const override { return "TRVJumpInfo"; }
+
+    TCustomRVFormattedData* RVData = nullptr;
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    int Id = 0;
+    int DrawItemNo = 0;
+    TCursor Cursor = 0;
+};
+
+// The first position of a printed page: an item, the offset in it, and for an
+// item split over pages the data of its part (-1: none).
+class TRVSoftPageBreakInfo : public TObject {
+public:
+    const char* ClassName() const override { return "TRVSoftPageBreakInfo"; }
+
+    int ItemNo = 0;
+    int OffsetInItem = 0;
+    int ExtraData = -1;
+};
+
+// The page starts of a print job, ordered by ItemNo; owns them.
+class TRVSoftPageBreakList : public TRVList {
+public:
+    const char* ClassName() const override { return "TRVSoftPageBreakList"; }
+
+    TRVSoftPageBreakInfo* Get(int Index) const
+    {
+        return static_cast<TRVSoftPageBreakInfo*>(TRVList::Get(Index));
+    }
+    // The index of the first page start in item ItemNo (binary search); -1 when none.
+    int FindItem(int ItemNo) const;
+};

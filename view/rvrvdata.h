@@ -1,0 +1,218 @@
+// The viewer's root document data: TRVControlData (keyboard focus among the
+// focusable items of a document, Tab navigation, the focus rectangle, painting
+// through an off-screen bitmap) and TRollViewRVData (every setting, size,
+// colour, scroll operation and event taken from the viewer control that owns it).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "view/crvfdata.h"
+#include "view/rvviewtypes.h"
+
+class TCustomRollView;
+class TRVIntegerList;
+class TRVMarkerList;
+class TRVScroller;
+
+// The vertical scroll unit that keeps a document of Height pixels within
+// MaxUnits positions: CurrentStep while it does; else the smallest step that
+// does; back to the normal step 10 once that fits again. Never below 1.
+int RV_AdjustedVSmallStep(int64_t Height, int CurrentStep, int64_t MaxUnits);
+
+// A formatted document with keyboard focus among its focusable items
+// (hyperlinks, controls, items inside table cells). The top focus is the item
+// TopFocusedItemNo of TopFocusedRVData, which may be this data or a
+// sub-document (not owned); -1 and null when no item has the focus.
+class TRVControlData : public TCustomRVFormattedData {
+public:
+    TRVControlData();
+    const char* ClassName() const override { return "TRVControlData"; }
+
+    // Records the top focus besides the focused item.
+    void AdjustFocus(int NewFocusedItemNo, TCustomRVData* ATopFocusedRVData, int ATopFocusedItemNo) override;
+    bool FocusesClickedItems() override { return true; }
+    // Frees the draw items; the top focus goes with them.
+    void ClearTemporal() override;
+    // Also takes the focus from the focused item.
+    void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) override;
+    // The focus rectangle is taken away while the release is handled.
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+    // Moves the focus to the next (or previous) focusable item, or out of the
+    // document to the next control of the form in tab order. PrevControl is
+    // the control the focus comes from (the viewer itself when Tab is pressed
+    // in it), or null.
+    void DoTabNavigation(bool GoForward, TWinControl* PrevControl);
+    // The dotted rectangle around the focused item (XOR: drawing it twice
+    // removes it); nothing unless the item asks for one.
+    void DrawFocusedRect(TCanvas* Canvas);
+    // Enter on the focused item: its hypertext action.
+    void ExecuteFocused();
+    // Paints the canvas's clip rectangle of the parent control: background and
+    // document into an off-screen bitmap, then copied at once. An exception
+    // raised while painting is drawn as "Error:" and its message at the top
+    // left of Canvas (null: the parent control's canvas); it never escapes.
+    void PaintBuffered(TCanvas* Canvas = nullptr);
+
+    TRVTabNavigationType TabNavigation = rvtnTab;
+    int TopFocusedItemNo = -1;
+    TCustomRVData* TopFocusedRVData = nullptr;
+
+private:
+    // The next control of the form in tab order after (or before) Control,
+    // skipping this document's control and everything inside it; null when none.
+    TWinControl* FindNextFormControl(TWinControl* Control, bool GoForward);
+};
+
+// The root document data of a viewer. It keeps no settings of its own:
+// options, margins, sizes, colours, scroll offsets and the style sheet are
+// the control's; every event hook fires the control's handler when it is
+// assigned, with the control as sender. The control owns this data and
+// outlives it. Owns the list-marker list of the document (created on demand)
+// and the style maps of an RVF read in progress.
+class TRollViewRVData : public TRVControlData {
+public:
+    explicit TRollViewRVData(TCustomRollView* ARollView);
+    ~TRollViewRVData() override;
+    const char* ClassName() const override { return "TRollViewRVData"; }
+
+    // A class reference: makes the data of a viewer (the editor has its own).
+    static TRollViewRVData* Create(TCustomRollView* ARollView) { return new TRollViewRVData(ARollView); }
+
+    TCustomRollView* RollView() const { return FRollView; }
+
+    // ---- Settings of the control
+    TRVOptions GetOptions() override;
+    void SetOptions(TRVOptions Value) override;
+    TRVFOptions GetRVFOptions() override;
+    void SetRVFOptions(TRVFOptions Value) override;
+    TRVRTFOptions GetRTFOptions() override;
+    void SetRTFOptions(TRVRTFOptions Value) override;
+    TRVFWarnings GetRVFWarnings() override;
+    void SetRVFWarnings(TRVFWarnings Value) override;
+    TRVFReaderStyleMode GetRVFTextStylesReadMode() override;
+    TRVFReaderStyleMode GetRVFParaStylesReadMode() override;
+    TRVFlags GetFlags() override;
+    void SetFlags(TRVFlags Value) override;
+    TRVPaletteAction GetDoInPaletteMode() override;
+    HPALETTE GetRVPalette() override;
+    PLogPalette GetRVLogPalette() override;
+    TRVBiDiMode GetBiDiMode() override;
+    TRVStyle* GetRVStyle() override;
+    TWinControl* GetParentControl() override;
+    AnsiString GetDelimiters() override;
+    TRVRTFReaderProperties* GetRTFProperties() override;
+    bool CanLoadLayout() const override { return true; }
+    TCPEventKind GetCPEventKind() override;
+
+    // ---- Geometry of the control
+    TCanvas* GetCanvas() override;
+    int GetWidth() override;
+    int GetHeight() override;
+    int GetAreaWidth() override;
+    int GetHOffs() override;
+    // VPos x VSmallStep, computed in 64 bits (kept within 32).
+    int GetVOffs() override;
+    int GetLeftMargin() override;
+    int GetRightMargin() override;
+    int GetTopMargin() override;
+    int GetBottomMargin() override;
+    int GetMinTextWidth() override;
+    int GetMaxTextWidth() override;
+    TRVBackground* GetBackground() override;
+    TColor GetColor() override;
+    TCursor GetNormalCursor() override;
+    int GetVSmallStep() override;
+
+    // ---- Scrolling
+    // Nothing while rvstNoScroll is set.
+    void ScrollTo(int Y, bool Redraw) override;
+    void HScrollTo(int X) override;
+    // The height in units, rounded up in 64 bits.
+    void SetDocumentAreaSize(int Width, int Height, bool UpdateH) override;
+    // Chooses the step so that DocumentHeight fits the 32-bit scroll positions
+    // (RV_AdjustedVSmallStep): the normal step 10 for every document whose
+    // height in units of 10 fits, a larger one only beyond that.
+    void AdjustVScrollUnits() override;
+    static constexpr int64_t MaxVScrollUnits = INT32_MAX;
+
+    // ---- Clearing and tail layouts
+    void ClearTemporal() override;
+    // Lays out the items appended since the last layout (the whole document
+    // when the engine cannot continue the last one). Either way the selection,
+    // a drag selection in progress, the hovered and the pressed hyperlink and
+    // the keyboard focus stay as they were: a pane that is appended to while
+    // the user drags keeps the drag.
+    void FormatTailKeepingState(TCanvas* Canvas);
+
+    // ---- Style maps of an RVF read and list markers
+    void InitStyleMappings(TRVIntegerList*& PTextStylesMapping, TRVIntegerList*& PParaStylesMapping,
+                           TRVIntegerList*& PListStylesMapping) override;
+    void DoneStyleMappings(TRVIntegerList* PTextStylesMapping, TRVIntegerList* PParaStylesMapping,
+                           TRVIntegerList* PListStylesMapping) override;
+    TRVMarkerList* GetMarkers(bool AllowCreate) override;
+    void DestroyMarkers() override;
+
+    // ---- The chosen sub-document and its in-place editor (the scroller's)
+    TCustomRVData* GetChosenRVData() override;
+    TCustomRVItemInfo* GetChosenItem() override;
+    void AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item) override;
+    void SilentReplaceChosenRVData(TCustomRVData* RVData) override;
+    void UnassignChosenRVData(TCustomRVData* RVData) override;
+    TWinControl* GetInplaceEditor() override;
+    void DestroyInplaceEditor() override;
+
+    // ---- Event hooks: the control's handlers
+    AnsiString GetURL(int Id) override;
+    AnsiString GetExtraRTFCode(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
+                               bool InStyleSheet) override;
+    AnsiString GetExtraHTMLCode(TRVHTMLSaveArea Area, bool CSSVersion) override;
+    // A bullet read as a hyperlink becomes a hot spot, a picture a hypertext
+    // picture, before the handler sees it.
+    void ReadHyperlink(const AnsiString& Target, const AnsiString& Extras, TRVLoadFormat DocFormat,
+                       int& StyleNo, TRVTag& ItemTag, AnsiString& ItemName) override;
+    TGraphic* RVFPictureNeeded(const AnsiString& ItemName, const TRVTag& ItemTag) override;
+    TControl* RVFControlNeeded(const AnsiString& ItemName, const TRVTag& ItemTag) override;
+    TCustomImageList* RVFImageListNeeded(int ImageListTag) override;
+    AnsiString SaveComponentToFile(const AnsiString& Path, TComponent* SaveMe,
+                                   TRVSaveFormat SaveFormat) override;
+    void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path, TColor BackgroundColor,
+                       AnsiString& Location, bool& DoDefault) override;
+    void ControlAction2(TRVControlAction ControlAction, int ItemNo, TControl*& Ctrl) override;
+    void ItemAction(TRVItemAction ItemAction, TCustomRVItemInfo* Item, AnsiString& Text,
+                    TCustomRVData* RVData) override;
+    void DoJump(int Id) override;
+    bool IsAssignedJump() override;
+    void DoRVMouseMove(int Id) override;
+    void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) override;
+    void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) override;
+    bool IsAssignedRVMouseDown() override;
+    bool IsAssignedRVMouseUp() override;
+    void DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y) override;
+    bool IsAssignedRVRightClick() override;
+    void DoRVDblClick(const AnsiString& ClickedWord, int StyleNo) override;
+    bool IsAssignedRVDblClick() override;
+    void DoCheckpointVisible(TRVCPInfo* CheckpointData) override;
+    bool IsAssignedCheckpointVisible() override;
+    void DoCopy() override;
+    bool IsAssignedCopy() override;
+    // OnSelect, only while the control is not being destroyed and its window exists.
+    void DoSelect() override;
+
+    // The style maps of the RVF read in progress (null outside one).
+    TRVIntegerList* TextStylesMapping = nullptr;
+    TRVIntegerList* ParaStylesMapping = nullptr;
+    TRVIntegerList* ListStylesMapping = nullptr;
+
+    // ==== h25's block (mouse, hyperlinks, selection, partial re-layout,
+    // scroll events): members h25 adds to the root data go here.
+    // ==== end of h25's block
+
+private:
+    TCustomRollView* FRollView;
+    std::unique_ptr<TRVMarkerList> FMarkers;
+    // Set while a tail layout runs: ClearTemporal then keeps the mouse state.
+    bool FKeepingState = false;
+    bool FClearedDuringTail = false;
+};
