@@ -1,7 +1,68 @@
-// Entry of the Kelvor log monitor. For now it only starts and exits; the main
-// window, the file monitor and the settings file come with the application layer.
+// Entry of the Kelvor log monitor: kelvor [settings-file]. Creates the main
+// window and runs the message loop until it closes. A termination signal
+// (SIGTERM, SIGINT, SIGHUP) closes the main window the normal way, so the
+// settings are written as at any other exit.
+#include <csignal>
+#include <vector>
 
-int main(int, char**)
+#include "app/U_kelvor.h"
+#include "platform/controls/forms.h"
+
+// In sanitizer builds: the font configuration and message bus libraries keep
+// blocks of their caches until the process ends; they are not ours.
+extern "C" const char* __lsan_default_suppressions()
 {
+    return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
+
+namespace {
+
+volatile std::sig_atomic_t CloseRequested = 0;
+
+void RequestClose(int)
+{
+    CloseRequested = 1;
+}
+
+void InstallSignalHandlers()
+{
+    struct sigaction action = {};
+    action.sa_handler = RequestClose;
+    sigemptyset(&action.sa_mask);
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(number, &action, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<AnsiString> args;
+    for (int i = 0; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    // ParamStr(0) is the program file itself, wherever it was started from.
+    if (!args.empty())
+        args[0].clear();
+    SetCommandLine(args);
+    InstallSignalHandlers();
+
+    try {
+        Application->Initialize();
+        Application->CreateForm(Form1);
+        // A signal cannot touch the windows itself: it leaves a note that
+        // this timer picks up in the message loop.
+        TTimer closer(nullptr);
+        closer.SetInterval(200);
+        closer.OnTimer = [](TObject*) {
+            if (CloseRequested && Form1) {
+                CloseRequested = 0;
+                Form1->Close();
+            }
+        };
+        closer.SetEnabled(true);
+        Application->Run();
+    } catch (const Exception& E) {
+        Application->ShowException(E);
+    }
     return 0;
 }

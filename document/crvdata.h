@@ -805,6 +805,10 @@ protected:
     // Destroys an item: takes a marker out of the markers list, frees its
     // checkpoint (unlinked, counted) and the item itself.
     virtual void InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing);
+    // Called after the text of item ItemNo was replaced: SetItemText and its A/W
+    // forms, the Set...Info calls (the name is the item's text) and the merging
+    // of two text items. Nothing here; a laid-out document forgets its layout.
+    virtual void ItemTextChanged(int ItemNo);
     bool TagsArePChars() { return GetOptions().Contains(rvoTagsArePChars); }
 
 private:

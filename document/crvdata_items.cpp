@@ -70,6 +70,12 @@ void TCustomRVData::SetItemText(int ItemNo, const AnsiString& s)
     if (GetItem(ItemNo)->ItemOptions.Contains(rvioUnicode))
         RVCheckUni(static_cast<int64_t>(s.size()));
     Items->Put(ItemNo, s);
+    ItemTextChanged(ItemNo);
+}
+
+void TCustomRVData::ItemTextChanged(int ItemNo)
+{
+    (void)ItemNo;
 }
 
 AnsiString TCustomRVData::GetTextInItemFormatA(int ItemNo, const AnsiString& s)
@@ -203,6 +209,7 @@ void TCustomRVData::SetBulletInfo(int ItemNo, const AnsiString& AName, int AImag
     Item->ImageIndex = AImageIndex;
     SetItemTag(ItemNo, ATag);
     Items->Put(ItemNo, AName);
+    ItemTextChanged(ItemNo);
 }
 
 void TCustomRVData::GetHotspotInfo(int ItemNo, AnsiString& AName, int& AImageIndex, int& AHotImageIndex,
@@ -224,6 +231,7 @@ void TCustomRVData::SetHotspotInfo(int ItemNo, const AnsiString& AName, int AIma
     Item->HotImageIndex = AHotImageIndex;
     SetItemTag(ItemNo, ATag);
     Items->Put(ItemNo, AName);
+    ItemTextChanged(ItemNo);
 }
 
 // ---------------------------------------------------------------------------

@@ -197,9 +197,22 @@ void TCustomRVData::AddMarkerInList(int ItemNo)
     if (!Marker)
         return;
     TRVMarkerList* List = GetMarkers(true);
-    if (!List || Marker->GetIndexInList(List) >= 0)
+    if (!List)
         return;
-    List->InsertAfter(Marker, FindPreviousMarker(ItemNo - 1));
+    TRVMarkerItemInfo* Previous = FindPreviousMarker(ItemNo - 1);
+    const int Count = List->Count();
+    const TRVMarkerItemInfo* Last = Count > 0 ? List->Marker(Count - 1) : nullptr;
+    if (Previous == Last && Marker != Last) {
+        // Appended after the last marker of the document (a load, an append):
+        // it cannot be in the list yet, and it is numbered alone, so that
+        // adding markers one after another costs no search of the list.
+        List->Append(Marker);
+        List->RecalcCounters(Count, GetRVStyle());
+        return;
+    }
+    if (Marker->GetIndexInList(List) >= 0)
+        return;
+    List->InsertAfter(Marker, Previous);
     List->RecalcCounters(Marker->GetIndexInList(List), GetRVStyle());
 }
 

@@ -140,9 +140,12 @@ void TCustomRVData::SimpleConcate(int FirstItemNo, TCustomRVItemInfo* Item1, TCu
         Item1->Checkpoint->ItemInfo = Item1;
         Item2->Checkpoint = nullptr;
     }
+    const bool TextReplaced = !S2.empty();
     Items->PutObject(FirstItemNo + 1, nullptr);
     InternalFreeItem(Item2, false);
     Items->Delete(FirstItemNo + 1);
+    if (TextReplaced)
+        ItemTextChanged(FirstItemNo);
 }
 
 void TCustomRVData::MassSimpleConcate(int FirstItemNo, int LastItemNo)

@@ -70,6 +70,7 @@ bool TCustomRVData::SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic
     Item->VAlign = AVAlign;
     SetItemTag(ItemNo, ATag);
     Items->Put(ItemNo, AName);
+    ItemTextChanged(ItemNo);
     Item->UpdatePaletteInfo(GetDoInPaletteMode(), true, GetRVPalette(), GetRVLogPalette());
     return !SameLayout;
 }
@@ -91,5 +92,6 @@ bool TCustomRVData::SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlig
     Item->VAlign = AVAlign;
     SetItemTag(ItemNo, ATag);
     Items->Put(ItemNo, AName);
+    ItemTextChanged(ItemNo);
     return Changed;
 }

@@ -1,9 +1,6 @@
 // Records the writers share: the RTF font table, the layout block of the
 // document format, the registered HTML picture formats, and the picture files
 // written beside an HTML page.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <memory>
 #include <vector>
@@ -11,6 +8,7 @@
 #include "document/crvdata.h"
 #include "document/rvfmisc.h"
 #include "platform/core/streams.h"
+#include "platform/core/sysutils.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/jpeg.h"
@@ -186,16 +184,6 @@ std::vector<TGraphicClass>& HTMLGraphicFormats()
 {
     static std::vector<TGraphicClass> Formats;
     return Formats;
-}
-
-// Read-only as the file's permission bits say, and not writable for this
-// process; root passes every access check, so the bits decide for it.
-bool FileIsReadOnly(const AnsiString& FileName)
-{
-    struct stat St;
-    if (stat(FileName.c_str(), &St) != 0)
-        return false;
-    return (St.st_mode & S_IWUSR) == 0 || access(FileName.c_str(), W_OK) != 0;
 }
 
 } // namespace

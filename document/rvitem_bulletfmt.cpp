@@ -45,12 +45,10 @@ void RVSaveImageListImageToRTF(TStream& Stream, double TwipsPerPixel, const TCus
     if (RTFOptions.Contains(rvrtfSaveBitmapDefault)) {
         TBitmap Bitmap;
         ImageList->GetBitmap(ImageIndex, &Bitmap);
-        // The byte width of a row is positive: rows are stored bottom-up, but
-        // RTF readers take the width of a row, not a signed distance.
-        const int RowSize = Bitmap.Height() < 2 ? Bitmap.Width() : Bitmap.BytesPerScanLine();
+        // The bytes of one stored row, whatever the number of rows.
         RVWrite(&Stream, Format("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d ",
-                                {RowSize, Bitmap.Width(), Bitmap.Height(), Bitmap.Width() * 15,
-                                 Bitmap.Height() * 15}));
+                                {Bitmap.BytesPerScanLine(), Bitmap.Width(), Bitmap.Height(),
+                                 Bitmap.Width() * 15, Bitmap.Height() * 15}));
         // Without the 14-byte file header.
         RVWrite(&Stream, HexAfter(PictureHex(Bitmap), 28));
     } else {

@@ -105,7 +105,7 @@ int TRVMarkerItemInfo::GetIndexInList(TRVMarkerList* List)
     if (FCachedIndexInList >= 0 && FCachedIndexInList < List->Count() &&
         List->Get(FCachedIndexInList) == this)
         return FCachedIndexInList;
-    FCachedIndexInList = List->IndexOf(this);
+    FCachedIndexInList = List->IndexOfMarker(this);
     return FCachedIndexInList;
 }
 
@@ -354,6 +354,26 @@ bool TRVMarkerItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
     StartFrom = AStartFrom;
     Reset = AReset != 0;
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Undo: a marker in the undo list is no part of the numbering
+
+void TRVMarkerItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem)
+{
+    TRVRectItemInfo::MovingToUndoList(ItemNo, RVData, AContainerUndoItem);
+    // The markers after it are numbered without it.
+    if (RVData != nullptr)
+        RVData->DeleteMarkerFromList(this, false);
+}
+
+void TRVMarkerItemInfo::MovingFromUndoList(int ItemNo, TCustomRVData* RVData)
+{
+    TRVRectItemInfo::MovingFromUndoList(ItemNo, RVData);
+    // Back at ItemNo, it takes its place in document order and counts again.
+    if (RVData != nullptr && ItemNo >= 0 && ItemNo < RVData->GetItemCount() &&
+        RVData->GetItem(ItemNo) == this)
+        RVData->AddMarkerInList(ItemNo);
 }
 
 void TRVMarkerItemInfo::MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,

@@ -3,6 +3,8 @@
 // gives every marker its counter and its display string.
 #pragma once
 
+#include <cstdint>
+
 #include "document/rvitem.h"
 #include "document/rvstyle_list.h"
 #include "platform/core/lists.h"
@@ -107,6 +109,11 @@ public:
     // item's own option bits, tag and tail.
     void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
                  TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    // Undo: the marker leaves the document's markers list (the markers after it
+    // renumbered) when it goes to the undo list, and takes its place in it again
+    // when it comes back as item ItemNo of RVData.
+    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
+    void MovingFromUndoList(int ItemNo, TCustomRVData* RVData) override;
     void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
                          TRVIntegerList* UsedListStyles) override;
     void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
@@ -166,6 +173,16 @@ public:
     // Inserts Marker right after InsertAfter (at 0 when that is null or not in
     // the list) and caches its index.
     void InsertAfter(TRVMarkerItemInfo* Marker, TRVMarkerItemInfo* InsertAfter);
+    // Adds Marker at the end and caches its index (no search).
+    void Append(TRVMarkerItemInfo* Marker);
     // Renumbers the markers of the list of the marker at StartIndex, from there on.
     void RecalcCounters(int StartIndex, TRVStyle* RVStyle);
+    // The index of Marker; -1 when it is not in the list.
+    int IndexOfMarker(const TRVMarkerItemInfo* Marker) const;
+    // Entries looked at so far by searches and renumbering: tests read it to see
+    // that markers appended one after another cost no search of the list.
+    int64_t WorkDone() const { return FWorkDone; }
+
+private:
+    mutable int64_t FWorkDone = 0;
 };

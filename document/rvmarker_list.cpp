@@ -202,6 +202,7 @@ int TRVMarkerList::FindParentMarker(int Index) const
 {
     const TRVMarkerItemInfo* Marker0 = Marker(Index);
     for (int i = Index - 1; i >= 0; --i) {
+        ++FWorkDone;
         const TRVMarkerItemInfo* Other = Marker(i);
         if (Other->ListNo == Marker0->ListNo && Other->Level < Marker0->Level)
             return i;
@@ -211,9 +212,24 @@ int TRVMarkerList::FindParentMarker(int Index) const
 
 void TRVMarkerList::InsertAfter(TRVMarkerItemInfo* AMarker, TRVMarkerItemInfo* After)
 {
-    const int Index = After != nullptr ? IndexOf(After) + 1 : 0;
+    const int Index = After != nullptr ? IndexOfMarker(After) + 1 : 0;
     Insert(Index, AMarker);
     AMarker->FCachedIndexInList = Index;
+}
+
+void TRVMarkerList::Append(TRVMarkerItemInfo* AMarker)
+{
+    AMarker->FCachedIndexInList = Add(AMarker);
+}
+
+int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* AMarker) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        ++FWorkDone;
+        if (Get(i) == AMarker)
+            return i;
+    }
+    return -1;
 }
 
 void TRVMarkerList::RecalcCounters(int StartIndex, TRVStyle* RVStyle)
@@ -222,6 +238,7 @@ void TRVMarkerList::RecalcCounters(int StartIndex, TRVStyle* RVStyle)
         return;
     const int ListNo = Marker(StartIndex)->ListNo;
     for (int i = StartIndex; i < Count(); ++i) {
+        ++FWorkDone;
         TRVMarkerItemInfo* M = Marker(i);
         if (M->ListNo != ListNo)
             continue;
@@ -233,6 +250,7 @@ void TRVMarkerList::RecalcCounters(int StartIndex, TRVStyle* RVStyle)
             const bool LevelReset = LevelInfo != nullptr && LevelInfo->Options().Contains(rvloLevelReset);
             M->Counter = Start;
             for (int j = i - 1; j >= 0; --j) {
+                ++FWorkDone;
                 const TRVMarkerItemInfo* Other = Marker(j);
                 if (Other->ListNo != ListNo)
                     continue;

@@ -15,6 +15,7 @@ kelvor_test_packages=(
   chromium tidy python3-html5lib imagemagick poppler-utils
   unrtf libreoffice-writer-nogui
   xdotool xclip x11-utils x11-apps
+  clang libclang-rt-14-dev
 )
 
 # kelvor_install_missing [extra packages...]

@@ -168,20 +168,10 @@ void TCustomRVFormattedData::DeleteItems(int FirstItemNo, int Count)
     InvalidateTailLayout();
 }
 
-void TCustomRVFormattedData::SetItemText(int ItemNo, const AnsiString& s)
+void TCustomRVFormattedData::ItemTextChanged(int ItemNo)
 {
-    TCustomRVData::SetItemText(ItemNo, s);
+    (void)ItemNo;
     InvalidateTailLayout();
-}
-
-void TCustomRVFormattedData::SetItemTextA(int ItemNo, const AnsiString& s)
-{
-    SetItemText(ItemNo, GetTextInItemFormatA(ItemNo, s));
-}
-
-void TCustomRVFormattedData::SetItemTextW(int ItemNo, const WideString& s)
-{
-    SetItemText(ItemNo, GetTextInItemFormatW(ItemNo, s));
 }
 
 void TCustomRVFormattedData::InvalidateTailLayout()

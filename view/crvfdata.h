@@ -171,12 +171,6 @@ public:
     void Clear() override;
     // Deselects, then deletes; the layout is stale afterwards.
     void DeleteItems(int FirstItemNo, int Count) override;
-    // A new text for an item, read by the next layout; draw items laid out
-    // for the old text stay usable (their text is cut to what is there) until
-    // the next Format, which lays out the whole document.
-    void SetItemText(int ItemNo, const AnsiString& s);
-    void SetItemTextA(int ItemNo, const AnsiString& s);
-    void SetItemTextW(int ItemNo, const WideString& s);
     // Forgets what a tail layout relies on: the next one lays out everything.
     void InvalidateTailLayout();
     void ClearLastJump();
@@ -535,9 +529,80 @@ public:
                            TRVIntegerList* ListStylesShift) override;
     // ==== end of h25's block
 
+    // ==== h26: search, selected text and clipboard (crvfdata_search.cpp,
+    // crvfdata_clipboard.cpp). Item offsets as described above the class. While
+    // a sub-document is chosen (a table cell being edited), GetSelText,
+    // GetSelectedImage and the copy operations without a trailing underscore
+    // answer for it; the search descends into sub-documents by itself.
+
+    // ---- Search (crvfdata_search.cpp)
+    // Finds the next occurrence of Text from the moving end of the selection
+    // (without one: from the first visible item down, or the last one up) and
+    // selects it, the moving end on the side the next search continues from,
+    // so that repeating a search finds the next occurrence and a search up
+    // right after one down finds the same text again. Text is in the document's
+    // default code page; it is compared with every item in UTF-16 (ANSI items
+    // converted with their style's code page, character by character, so that
+    // nothing is lost and the selection falls on their own bytes). Without
+    // MatchCase both sides are upper-cased with Unicode's simple mapping. With
+    // WholeWord an occurrence counts only between delimiters (or item ends) of
+    // the item's whole text. False for an empty text or when nothing is found
+    // (the selection stays).
+    bool SearchText(bool Down, bool MatchCase, bool WholeWord, const AnsiString& Text);
+    // The item position a search starts from; ItemNo never below 0.
+    virtual void SrchStart(bool Down, int& ItemNo, int& Offs);
+    // Selects Length characters from Offs in item ItemNo (from the end back to
+    // Offs for Up), scrolls the selection's fixed end into view and raises the
+    // selection events. True.
+    virtual bool SrchSelectIt(int ItemNo, int Offs, int Length, bool Up);
+
+    // ---- The selection as text or picture, and the clipboard (crvfdata_clipboard.cpp)
+    // The selection as plain text (the plain-text writer, lines of 80, text
+    // only): ANSI in the default code page, or with Unicode UTF-16 bytes.
+    // Empty without a selection or when writing failed.
+    AnsiString GetSelText(bool Unicode);
+    WideString GetSelTextW();
+    // The picture of a selection that is one item with a picture (zero-width
+    // ends in the neighbouring items allowed); null otherwise. The item's.
+    TGraphic* GetSelectedImage();
+    // One clipboard format each, added to what the clipboard holds (between
+    // the clipboard's Open and Close they join the other formats written):
+    // ANSI text, UTF-16 text, the picture (nothing for a selection that is
+    // not one picture), "Rich Text Format", and "RollView Format" (a 32-bit
+    // little-endian length, then the selection as RVF without layout). A
+    // writer that fails puts nothing.
+    void CopyText_();
+    void CopyTextW_();
+    void CopyImage_();
+    void CopyRTF_(TColor Color, TRVBackground* Background);
+    void CopyRVF_(TColor Color, TRVBackground* Background);
+    // With a selection: the clipboard emptied, then the one format written.
+    void CopyText();
+    void CopyTextW();
+    void CopyImage();
+    void CopyRTF(TColor Color, TRVBackground* Background);
+    void CopyRVF(TColor Color, TRVBackground* Background);
+    // With a selection: the clipboard emptied, OnCopy, then RVF, text, the
+    // picture, Unicode text and RTF, published together (also when a writer raises).
+    void Copy(TColor Color, TRVBackground* Background);
+    // The same with the formats the rvoAutoCopy... options choose (ANSI text
+    // not with Unicode text as well). Whether copying is wanted at all (an
+    // option or OnCopy), with or without a selection.
+    bool CopyDef(TColor Color, TRVBackground* Background);
+    // For rvfss_Selection the normalized selection in item coordinates (no
+    // parts; item -1 without a selection), so that every writer can save the
+    // selection alone; the other scopes as the store answers them.
+    void RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
+                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override;
+    // ==== end of h26's block
+
 protected:
     // Frees the item (forgetting it as the mouse-capturing item) through the store.
     void InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing) override;
+    // A new text for an item is read by the next layout, which lays out the
+    // whole document; draw items laid out for the old text stay usable (their
+    // text is cut to what is there) until then.
+    void ItemTextChanged(int ItemNo) override;
 
 private:
     // The state at the start of the last paragraph laid out, noted by the

@@ -534,6 +534,74 @@ public:
     // scroll events): members h25 adds to the viewer go here.
     // ==== end of h25's block
 
+    // ==== h26: search, selected text, the clipboard, loading and saving
+    // (rollview_files.cpp). Each passes to the root data with the viewer's
+    // Color (clNone: the style sheet's colour is used) and Background; the
+    // clipboard gets GetColor. Loading lays nothing out: Format afterwards.
+    // Saving to a file replaces it only once every byte is written.
+
+    // ---- Search and the selection
+    // The root data's SearchText with rvsroDown, rvsroMatchCase and rvsroWholeWord.
+    bool SearchText(const AnsiString& s, TRVSearchOptions SrchOptions);
+    // The selection as ANSI text (the default code page) and as UTF-16.
+    AnsiString GetSelText();
+    WideString GetSelTextW();
+    // The picture of a selection that is one picture; the document's.
+    TGraphic* GetSelectedImage();
+
+    // ---- The clipboard: with a selection, the clipboard emptied, then the
+    // formats written (Copy: all of them; CopyDef: the rvoAutoCopy... ones,
+    // true when copying is wanted at all).
+    void Copy();
+    bool CopyDef();
+    void CopyText();
+    void CopyTextW();
+    void CopyImage();
+    void CopyRTF();
+    void CopyRVF();
+
+    // ---- RVF. Loading replaces the document, its styles, Color and, as the
+    // RVF options allow, the background and the layout (margins, text widths,
+    // reading direction). Saving writes the background and the layout as the
+    // RVF options ask (a selection neither). False on any failure; what was
+    // read before it stays.
+    bool LoadRVF(const AnsiString& FileName);
+    bool LoadRVFFromStream(TStream* Stream);
+    // Inserts before item Index / appends (ParaNo: the first item's paragraph,
+    // -1 by its place), the styles merged or mapped by the read modes.
+    bool InsertRVFFromStream(TStream* Stream, int Index);
+    bool AppendRVFFromStream(TStream* Stream, int ParaNo);
+    bool SaveRVF(const AnsiString& FileName, bool SelectionOnly);
+    bool SaveRVFToStream(TStream* Stream, bool SelectionOnly);
+
+    // ---- RTF. Loading appends through the RTF import settings
+    // (GetRTFReadProperties); false unless the import reports success, what
+    // was read before a failure staying in the document.
+    bool LoadRTF(const AnsiString& FileName);
+    bool LoadRTFFromStream(TStream* Stream);
+    bool SaveRTF(const AnsiString& FileName, bool SelectionOnly);
+    bool SaveRTFToStream(TStream* Stream, bool SelectionOnly);
+
+    // ---- HTML, plain or with a style sheet, pictures written beside the page
+    // (Path: the page's folder) and counted by ImagesCounter. The stream
+    // forms share HTMLBullets between the calls that write one page; a call
+    // that writes a page's head starts the list afresh.
+    bool SaveHTML(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
+                  TRVSaveOptions Options);
+    bool SaveHTMLToStream(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
+                          const AnsiString& ImagesPrefix, TRVSaveOptions Options);
+    bool SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
+                    const AnsiString& ExtraStyles, const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
+                    TRVSaveOptions Options);
+    bool SaveHTMLToStreamEx(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
+                            const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
+                            const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
+                            TRVSaveOptions Options);
+    // Writes a picture into Path named ImagesPrefix + the next ImagesCounter
+    // (overwriting files with OverrideImages) and returns its location.
+    virtual AnsiString SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& Path, TGraphic* gr);
+    // ==== end of h26's block
+
 protected:
     TCustomRollView(TComponent* AOwner, TRollViewRVDataClass DataClass);
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -105,12 +105,15 @@ void TCustomRollView::WMGetDlgCode(TMessage& Message)
 
 void TCustomRollView::WMCopy(TMessage&)
 {
-    // A cell being edited copies its own selection. The document's own copy
-    // (CopyDef) belongs to the formatted data's clipboard operations, which
-    // this layer does not have yet: nothing is copied then.
+    // A cell being edited copies its own selection; otherwise the document
+    // copies in the formats its options choose.
     TWinControl* Editor = GetInplaceEditor();
-    if (Editor && Editor->HandleAllocated())
-        PostMessage(Editor->Handle(), WM_COPY, 0, 0);
+    if (Editor) {
+        if (Editor->HandleAllocated())
+            PostMessage(Editor->Handle(), WM_COPY, 0, 0);
+        return;
+    }
+    CopyDef();
 }
 
 void TCustomRollView::WMSetFocus(TMessage& Message)

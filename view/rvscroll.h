@@ -111,7 +111,7 @@ public:
     // screen and a palette handle changes no pixel (see graphic.h).
     TRVPaletteAction DoInPaletteMode() const { return FDoInPaletteMode; }
     void SetDoInPaletteMode(TRVPaletteAction Value);
-    ::HPALETTE GetPalette() const { return FPalette; }
+    ::HPALETTE GetPalette() override { return FPalette; }
     PLogPalette GetLogPalette() const { return FLogPalette.get(); }
     // Makes the palette for a palette-based screen, or frees it.
     virtual void UpdatePaletteInfo();

@@ -451,7 +451,12 @@ private:
     void SetChildOrder(TControl* Child, int Order);
 
     HWND FHandle = nullptr;
+    // The canvas of the window's pixels: made with the first window and kept for
+    // the control's life, so that pointers to it survive resizes and new windows.
+    std::unique_ptr<TCanvas> FCanvas;
     std::unique_ptr<TWindowData> FWindow;
+    // DragAcceptFiles was given true: every window made for the control accepts files.
+    bool FAcceptsFiles = false;
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FShowing = false;

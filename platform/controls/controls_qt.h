@@ -20,6 +20,7 @@
 class QPainter;
 class QScrollBar;
 class TCanvas;
+class TQtCanvas;
 
 // The frame: border and scroll bars around the client area; for a form, the
 // top-level window. Control is null once the control has let go of it.
@@ -75,9 +76,10 @@ struct TWindowData {
     TScrollBarData Bars[2]; // SB_HORZ, SB_VERT
     TRect ClientInFrame;    // the client area in the frame's coordinates
 
-    // The client area's pixels, the canvas over them, and the update region.
+    // The client area's pixels, the canvas over them (the control's, which
+    // outlives the window), and the update region.
     QImage Buffer;
-    std::unique_ptr<TCanvas> BufferCanvas;
+    TQtCanvas* BufferCanvas = nullptr;
     QRegion Invalid;
     bool EraseNeeded = false;
     bool Painting = false;
@@ -89,7 +91,8 @@ struct TWindowData {
 
     // Places the client area, the bars and the corner inside the frame.
     void Layout();
-    // Makes the buffer the client area's size; a new size invalidates it all.
+    // Makes the buffer the client area's size, with the control's canvas on it;
+    // a new size invalidates it all.
     void ResizeBuffer();
     // Paints the update region into the buffer: WM_ERASEBKGND when asked for, then WM_PAINT.
     void PaintInvalid();
@@ -110,6 +113,8 @@ public:
     static TCanvas* PaintCanvas(const TWinControl* Control) { return Control->FPaintCanvas; }
     static void SetPaintCanvas(TWinControl* Control, TCanvas* Canvas) { Control->FPaintCanvas = Canvas; }
     static void ClientSizeMayHaveChanged(TWinControl* Control) { Control->ClientSizeMayHaveChanged(); }
+    // Whether the control's windows accept dropped files (DragAcceptFiles).
+    static void SetAcceptsFiles(TWinControl* Control, bool Value) { Control->FAcceptsFiles = Value; }
     // The user (or the window manager) moved or resized a top-level window.
     static void FrameMoved(TWinControl* Control, int Left, int Top);
     static void FrameResized(TWinControl* Control, int Width, int Height);

@@ -206,9 +206,11 @@ std::vector<AnsiString> DecodeUriList(const AnsiString& UriList)
 
 void DragAcceptFiles(HWND Wnd, bool Accept)
 {
-    QWidget* client = ClientOfHandle(Wnd);
+    TWinControl* control = FindControl(Wnd);
+    QWidget* client = control ? ClientWidgetOf(control) : nullptr;
     if (!client)
         return;
+    TWindowAdapter::SetAcceptsFiles(control, Accept);
     TDropFilter* filter = FilterOf(client);
     if (Accept && !filter)
         client->installEventFilter(new TDropFilter(client));

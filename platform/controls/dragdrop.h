@@ -27,8 +27,8 @@ inline HDROP DropHandleOf(const TMessage& Message)
     return reinterpret_cast<HDROP>(Message.WParam);
 }
 
-// Makes the window accept dropped files, or stop accepting them. A window that
-// is made again (RecreateWnd) has to be registered again.
+// Makes the window accept dropped files, or stop accepting them. The control
+// remembers it: a window made again for it (RecreateWnd) accepts files too.
 void DragAcceptFiles(HWND Wnd, bool Accept);
 // The number of names dropped; 0 for a null handle.
 UINT DragQueryFileCount(HDROP Drop);

@@ -216,6 +216,7 @@ public:
     bool HandleAllocated() const { return FHandle != nullptr; }
     TCustomForm* MainForm() const { return FMainForm; }
     const AnsiString& Title() const { return FTitle; }
+    // Also what the toolkit's boxes given no caption show (DefaultBoxCaption).
     void SetTitle(const AnsiString& Value) { FTitle = Value; }
     const AnsiString& Hint() const { return FHint; }
     void SetHint(const AnsiString& Value);

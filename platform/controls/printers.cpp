@@ -50,51 +50,6 @@ void TPrinterCanvas::SetMetrics(const TPrinterMetrics& Metrics)
     Font()->SetPixelsPerInch(Metrics.PixelsPerInchY);
 }
 
-void TPrinterCanvas::DoLine(const TPoint& From, const TPoint& To)
-{
-    DoPolyline({From, To});
-}
-
-void TPrinterCanvas::DoPolyline(const std::vector<TPoint>& Points)
-{
-    const TPen* pen = Pen();
-    const bool solidThin = (pen->Style() == psSolid || pen->Style() == psInsideFrame) && pen->Width() <= 1 &&
-                           pen->Mode() == pmCopy;
-    if (!solidThin) {
-        TQtCanvas::DoPolyline(Points);
-        return;
-    }
-    // The span of a segment leaves out its end point, as a line does; the brush
-    // lends its fill for the span and gets its own state back.
-    const TColor brushColor = Brush()->Color();
-    const TBrushStyle brushStyle = Brush()->Style();
-    bool brushLent = false;
-    auto span = [&](const TRect& r) {
-        if (!brushLent) {
-            Brush()->SetColor(pen->Color());
-            Brush()->SetStyle(bsSolid);
-            brushLent = true;
-        }
-        TQtCanvas::DoFillRect(r);
-    };
-    for (size_t i = 0; i + 1 < Points.size(); ++i) {
-        const TPoint& a = Points[i];
-        const TPoint& b = Points[i + 1];
-        if (a == b)
-            continue;
-        if (a.Y == b.Y)
-            span(a.X < b.X ? TRect{a.X, a.Y, b.X, a.Y + 1} : TRect{b.X + 1, a.Y, a.X + 1, a.Y + 1});
-        else if (a.X == b.X)
-            span(a.Y < b.Y ? TRect{a.X, a.Y, a.X + 1, b.Y} : TRect{a.X, b.Y + 1, a.X + 1, a.Y + 1});
-        else
-            TQtCanvas::DoPolyline({a, b});
-    }
-    if (brushLent) {
-        Brush()->SetColor(brushColor);
-        Brush()->SetStyle(brushStyle);
-    }
-}
-
 // ---- TPrinter
 
 TPrinter::TPrinter() = default;

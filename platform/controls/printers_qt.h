@@ -9,9 +9,8 @@
 // text is measured at the printer's resolution, nothing is drawn). The device
 // covers the printable area; the canvas reports the printer's geometry, which a
 // measuring canvas takes on again with SetMetrics when the printer's settings change.
-// Thin solid lines that run straight across or down are drawn as filled spans
-// (the same pixels): the Qt canvas draws thin lines pixel by pixel, which on a
-// vector device at printer resolution makes one mark per pixel.
+// Thin lines reach the device as the Qt canvas draws them on any device that is
+// not an image: one filled strip per straight run of pixels.
 class TPrinterCanvas : public TQtCanvas
 {
 public:
@@ -24,8 +23,6 @@ public:
 protected:
     // The printable area, also when there is no device (so that clip boxes agree).
     TRect DeviceBounds() const override { return TRect{0, 0, FMetrics.PageWidth, FMetrics.PageHeight}; }
-    void DoLine(const TPoint& From, const TPoint& To) override;
-    void DoPolyline(const std::vector<TPoint>& Points) override;
 
 private:
     TPrinterMetrics FMetrics;

@@ -149,15 +149,18 @@ void ConnectScrollBar(TWindowData* Data, int Which)
         if (!control)
             return;
         TEventScope scope(frame);
-        TScrollBarData& state = WindowDataOf(control)->Bars[Which];
-        const int track = state.TrackPos;
-        state.Tracking = false;
+        // The drag ends after SB_THUMBPOSITION: while the window handles it,
+        // SIF_TRACKPOS still gives the full position the thumb was let go at.
+        const int track = WindowDataOf(control)->Bars[Which].TrackPos;
         SendScroll(frame, Which, SB_THUMBPOSITION, track);
-        SendScroll(frame, Which, SB_ENDSCROLL, 0);
+        // The handler may have destroyed the window.
         if (TWindowData* data = WindowDataOf(frame->Control)) {
+            data->Bars[Which].Tracking = false;
             data->Bars[Which].TrackPos = data->Bars[Which].Pos;
-            ApplyScrollBarState(data, Which);
         }
+        SendScroll(frame, Which, SB_ENDSCROLL, 0);
+        if (TWindowData* data = WindowDataOf(frame->Control))
+            ApplyScrollBarState(data, Which);
     });
 }
 
@@ -193,9 +196,15 @@ int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO* Info, bool)
     if (Info->fMask & SIF_POS)
         bar.Pos = Info->nPos;
     Normalize(bar);
+    const int pos = bar.Pos;
+    // Only a new range or page (or SIF_DISABLENOSCROLL) decides whether the bar
+    // shows: a position alone leaves a bar kept shown, disabled, as it is.
+    if (!(Info->fMask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL))) {
+        ApplyScrollBarState(data, Bar);
+        return pos;
+    }
     const bool scrollable = Scrollable(bar);
     bar.Disabled = !scrollable;
-    const int pos = bar.Pos;
     SetShown(data, Bar, scrollable || (Info->fMask & SIF_DISABLENOSCROLL));
     return pos;
 }

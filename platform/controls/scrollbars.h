@@ -3,10 +3,13 @@
 // [nMin, nMax], a page and a position. The position is kept within
 // [nMin, nMax - (nPage - 1)]; a bar shows while its page is smaller than its range
 // and hides otherwise, unless SIF_DISABLENOSCROLL asks to keep it shown,
-// disabled. Showing or hiding a bar changes the client area at once: WM_SIZE
-// arrives before the function returns. Using a bar sends WM_VSCROLL or
-// WM_HSCROLL (SB_LINEUP ... SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL) with a
-// 16-bit position; GetScrollInfo with SIF_TRACKPOS gives the full 32-bit one.
+// disabled; this is decided when a range or a page is set (or
+// SIF_DISABLENOSCROLL given), never by a position alone. Showing or hiding a bar
+// changes the client area at once: WM_SIZE arrives before the function returns.
+// Using a bar sends WM_VSCROLL or WM_HSCROLL (SB_LINEUP ... SB_THUMBTRACK,
+// SB_THUMBPOSITION, SB_ENDSCROLL) with a 16-bit position; while SB_THUMBTRACK
+// and SB_THUMBPOSITION are handled, GetScrollInfo with SIF_TRACKPOS gives the
+// full 32-bit one (afterwards, the position).
 // A window's bars start hidden with an empty range. WS_EX_LEFTSCROLLBAR puts the
 // vertical bar on the left.
 #pragma once

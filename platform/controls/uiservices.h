@@ -100,3 +100,6 @@ TUIServices& UIServices();
 TUIServices* SetUIServices(TUIServices* Services);
 // The toolkit's implementation, made on first use and kept for the process.
 TUIServices& QtUIServices();
+// The caption the toolkit's boxes show when given none: the application's title
+// (TApplication::SetTitle), else the program's name.
+AnsiString DefaultBoxCaption();

@@ -20,6 +20,7 @@
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
 #include "platform/controls/trayicon.h"
 #include "platform/controls/uiservices.h"
 #include "platform/core/codepages.h"
@@ -161,7 +162,7 @@ public:
     {
         EnsureQtApplication();
         QMessageBox box(IconOfFlags(Flags),
-                        Caption.empty() ? QApplication::applicationDisplayName() : ToQString(Caption),
+                        ToQString(Caption.empty() ? DefaultBoxCaption() : Caption),
                         ToQString(Text), QMessageBox::NoButton, QApplication::activeWindow());
         // Texts are shown as they stand: a file name with '<' is no markup.
         box.setTextFormat(Qt::PlainText);
@@ -401,6 +402,16 @@ private:
 };
 
 } // namespace
+
+AnsiString DefaultBoxCaption()
+{
+    // The title is not made the toolkit's display name: that would be added to
+    // the title of every window ("Open - Kelvor").
+    if (Application && !Application->Title().empty())
+        return Application->Title();
+    EnsureQtApplication();
+    return FromQString(QApplication::applicationDisplayName());
+}
 
 TUIServices& QtUIServices()
 {

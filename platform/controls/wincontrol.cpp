@@ -8,9 +8,11 @@
 #include <algorithm>
 
 #include "platform/controls/controls_qt.h"
+#include "platform/controls/dragdrop.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/canvas.h"
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
@@ -100,6 +102,9 @@ void TWinControl::CreateWnd()
         FWindow->Frame->setVisible(Visible());
     }
     Perform(CM_CURSORCHANGED, 0, 0);
+    // A window made again accepts files as the one before did.
+    if (FAcceptsFiles)
+        DragAcceptFiles(FHandle, true);
     FLastClientSize = TSize{-1, -1};
     ClientSizeMayHaveChanged();
 }

@@ -9,7 +9,7 @@
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/colors.h"
-#include "platform/graphics/canvas.h"
+#include "platform/graphics/qtcanvas_qt.h"
 
 void TWinControl::Invalidate()
 {
@@ -73,7 +73,7 @@ TCanvas* TWinControl::WindowCanvas()
     // Drawing outside a paint goes straight into the window's pixels: show them.
     if (FWindow->Client)
         FWindow->Client->update();
-    return FWindow->BufferCanvas.get();
+    return FWindow->BufferCanvas;
 }
 
 void TWinControl::PaintWindow(TCanvas*) {}

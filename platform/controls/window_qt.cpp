@@ -440,26 +440,18 @@ void TWindowData::ResizeBuffer()
     const QSize size(std::max(ClientInFrame.Width(), 1), std::max(ClientInFrame.Height(), 1));
     if (!Buffer.isNull() && Buffer.size() == size)
         return;
-    // The canvas's drawing objects outlive the pixels they draw on.
-    TFont font;
-    TPen pen;
-    TBrush brush;
-    const bool keep = BufferCanvas != nullptr;
-    if (keep) {
-        font.Assign(BufferCanvas->Font());
-        pen.Assign(BufferCanvas->Pen());
-        brush.Assign(BufferCanvas->Brush());
-    }
-    BufferCanvas.reset();
+    // One canvas for the control's life: it lets go of the old pixels and
+    // paints on the new ones, so that a pointer to it held across a resize (or
+    // a new window) stays good, with its font, pen and brush.
+    std::unique_ptr<TCanvas>& owned = Control->FCanvas;
+    if (!owned)
+        owned = std::make_unique<TQtCanvas>(nullptr, 96, 96);
+    BufferCanvas = static_cast<TQtCanvas*>(owned.get());
+    BufferCanvas->SetDevice(nullptr);
     Buffer = QImage(size, QImage::Format_ARGB32_Premultiplied);
     const TColor color = Control->Color();
     Buffer.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
-    BufferCanvas = std::make_unique<TQtCanvas>(&Buffer, 96, 96);
-    if (keep) {
-        BufferCanvas->SetFont(&font);
-        BufferCanvas->SetPen(&pen);
-        BufferCanvas->SetBrush(&brush);
-    }
+    BufferCanvas->SetDevice(&Buffer);
     // A new size repaints the whole client area.
     Invalid = QRegion(0, 0, ClientInFrame.Width(), ClientInFrame.Height());
     EraseNeeded = true;
@@ -479,7 +471,7 @@ void TWindowData::PaintInvalid()
         return;
     TWinControl* control = Control;
     const HWND wnd = TWindowAdapter::HandleOf(control);
-    TCanvas* canvas = BufferCanvas.get();
+    TCanvas* canvas = BufferCanvas;
     canvas->SetWindowOrgEx(0, 0);
     canvas->SetViewportOrgEx(0, 0);
     const TRect clip{bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1};
@@ -502,7 +494,11 @@ void TWindowData::PaintInvalid()
 
 void TWindowData::ReleaseWidgets()
 {
-    BufferCanvas.reset();
+    // The control keeps its canvas; it paints on nothing until the next window.
+    if (BufferCanvas) {
+        BufferCanvas->SetDevice(nullptr);
+        BufferCanvas = nullptr;
+    }
     if (!Frame)
         return;
     for (auto& timer : Timers)

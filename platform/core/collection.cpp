@@ -126,7 +126,9 @@ TCollectionItem* TCollection::Insert(int index)
     TCollectionItem* item = nullptr;
     try {
         item = NewItem();
-        if (item)
+        // A new item arrives last; only an insertion elsewhere moves it (finding
+        // its place is a search, which appending must not pay for).
+        if (item && !(FItems.back() == item && index == Count() - 1))
             item->SetIndex(index);
     } catch (...) {
         EndUpdate();

@@ -180,6 +180,9 @@ AnsiString ExpandFileName(const AnsiString& fileName);
 
 bool FileExists(const AnsiString& fileName);       // a regular file (or a link to one)
 bool DirectoryExists(const AnsiString& dirName);
+// The file exists and may not be written: its owner-write bit is clear (also for
+// root, whom every access check lets through), or this process may not write it.
+bool FileIsReadOnly(const AnsiString& fileName);
 bool DeleteFile(const AnsiString& fileName);
 // Replaces an existing file of the new name (POSIX rename).
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);

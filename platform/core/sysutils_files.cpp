@@ -122,6 +122,15 @@ bool FileExists(const AnsiString& fileName) { return StatIs(fileName, S_IFREG); 
 
 bool DirectoryExists(const AnsiString& dirName) { return StatIs(dirName, S_IFDIR); }
 
+bool FileIsReadOnly(const AnsiString& fileName)
+{
+    struct stat st;
+    if (fileName.empty() || stat(fileName.c_str(), &st) != 0)
+        return false;
+    // access() alone would call every file writable for root: the mode bits decide for it.
+    return (st.st_mode & S_IWUSR) == 0 || access(fileName.c_str(), W_OK) != 0;
+}
+
 bool DeleteFile(const AnsiString& fileName)
 {
     return !fileName.empty() && unlink(fileName.c_str()) == 0;

@@ -39,33 +39,19 @@ TBitmap::TBitmap() : FTransparentColor(clDefault) {}
 
 TBitmap::~TBitmap()
 {
-    DropCanvas();
+    // The canvas paints into the pixels' storage: it goes first.
+    FCanvas.reset();
     if (FPalette)
         DeletePalette(FPalette);
 }
 
-void TBitmap::DropCanvas()
-{
-    FCanvas.reset();
-}
-
 void TBitmap::ReplacePixels(TPixelBuffer&& Pixels)
 {
-    // The canvas paints into the buffer's storage: it goes before the storage
-    // does, and its drawing objects carry over to the next one.
     if (FCanvas && (Pixels.Width != FPixels.Width || Pixels.Height != FPixels.Height)) {
-        TFont font;
-        TPen pen;
-        TBrush brush;
-        font.Assign(FCanvas->Font());
-        pen.Assign(FCanvas->Pen());
-        brush.Assign(FCanvas->Brush());
-        DropCanvas();
+        // The one canvas moves to the new pixels; the old storage lives until it has let go.
+        TPixelBuffer old = std::move(FPixels);
         FPixels = std::move(Pixels);
-        Canvas();
-        FCanvas->SetFont(&font);
-        FCanvas->SetPen(&pen);
-        FCanvas->SetBrush(&brush);
+        RebindBufferCanvas(*FCanvas, FPixels);
     } else {
         // Same size: the storage is copied over in place, so the canvas stays valid.
         if (FCanvas)
@@ -178,8 +164,13 @@ void TBitmap::SetPalette(HPALETTE Value)
 
 TCanvas* TBitmap::Canvas()
 {
-    if (!FCanvas)
+    if (!FCanvas) {
         FCanvas = CreateBufferCanvas(FPixels);
+        // Drawing changes the picture: every drawing marks it modified; the class
+        // library's drawing methods also raise OnChange, as the class library does.
+        FCanvas->OnDrawn = [this](TObject*) { FModified = true; };
+        FCanvas->OnChange = [this](TObject*) { Changed(this); };
+    }
     return FCanvas.get();
 }
 

@@ -11,7 +11,8 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 enum TTransparentMode { tmAuto, tmFixed };
 
 // A bitmap owns its pixels (a TPixelBuffer: premultiplied 0xAARRGGBB, rows top
-// down) and a canvas that paints into them, made on first use.
+// down) and one canvas that paints into them, made on first use and kept for the
+// bitmap's life.
 //
 // BMP files of 1, 4, 8, 16, 24 and 32 bits per pixel are read (core and info
 // headers up to the fifth version, RLE4 and RLE8, bit fields, bottom-up and
@@ -64,9 +65,10 @@ public:
     // Takes over the handle (freeing the one held before).
     void SetPalette(HPALETTE Value) override;
 
-    // The canvas painting into the pixels. The pointer stays valid until the
-    // bitmap's size changes; its font, pen and brush carry over to the canvas
-    // that replaces it then.
+    // The canvas painting into the pixels: one object for the bitmap's life
+    // (a new size or new pixels only move it to them; its font, pen, brush and
+    // origins stay, a clip is removed). Drawing on it sets Modified; the class
+    // library's drawing methods (TCanvas::OnChange) also raise OnChange.
     TCanvas* Canvas();
 
     const TPixelBuffer& Pixels() const { return FPixels; }
@@ -82,7 +84,6 @@ public:
     void Draw(TCanvas* ACanvas, const TRect& Rect) override;
 
 private:
-    void DropCanvas();
     void ReplacePixels(TPixelBuffer&& Pixels);
 
     TPixelBuffer FPixels;

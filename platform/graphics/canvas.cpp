@@ -104,6 +104,16 @@ bool TCanvas::RestoreDC(int Level)
     return true;
 }
 
+void TCanvas::Drawn(bool ClassMethod)
+{
+    if (FDrawDepth > 0)
+        return;
+    if (OnDrawn)
+        OnDrawn(this);
+    if (ClassMethod && OnChange)
+        OnChange(this);
+}
+
 void TCanvas::MoveTo(int X, int Y)
 {
     FPenPos = {X, Y};
@@ -113,6 +123,7 @@ void TCanvas::LineTo(int X, int Y)
 {
     DoLine(ToDevice(FPenPos), ToDevice(TPoint{X, Y}));
     FPenPos = {X, Y};
+    Drawn(true);
 }
 
 void TCanvas::Polyline(const std::vector<TPoint>& Points)
@@ -124,6 +135,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points)
     for (const TPoint& p : Points)
         device.push_back(ToDevice(p));
     DoPolyline(device);
+    Drawn(true);
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& Points)
@@ -135,6 +147,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& Points)
     for (const TPoint& p : Points)
         device.push_back(ToDevice(p));
     DoPolygon(device);
+    Drawn(true);
 }
 
 // Shapes accept their corners in any order, as the platform does.
@@ -146,11 +159,13 @@ static TRect Normalized(int X1, int Y1, int X2, int Y2)
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
 {
     DoRectangle(ToDevice(Normalized(X1, Y1, X2, Y2)));
+    Drawn(true);
 }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
 {
     DoEllipse(ToDevice(Normalized(X1, Y1, X2, Y2)));
+    Drawn(true);
 }
 
 void TCanvas::FillRect(const TRect& R)
@@ -159,6 +174,7 @@ void TCanvas::FillRect(const TRect& R)
     if (R.IsEmpty())
         return;
     DoFillRect(ToDevice(R));
+    Drawn(true);
 }
 
 void TCanvas::FrameRect(const TRect& R)
@@ -166,6 +182,7 @@ void TCanvas::FrameRect(const TRect& R)
     if (R.IsEmpty())
         return;
     DoFrameRect(ToDevice(R));
+    Drawn(true);
 }
 
 void TCanvas::DrawFocusRect(const TRect& R)
@@ -173,6 +190,7 @@ void TCanvas::DrawFocusRect(const TRect& R)
     if (R.IsEmpty())
         return;
     DoFocusRect(ToDevice(R));
+    Drawn(true);
 }
 
 void TCanvas::DrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source)
@@ -197,6 +215,7 @@ void TCanvas::DrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TR
             return;
     }
     DoDrawPixels(ToDevice(dest), Pixels, src);
+    Drawn(false);
 }
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect)
@@ -204,6 +223,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     if (!Source || Dest.IsEmpty() || SourceRect.IsEmpty())
         return;
     DoCopyRect(ToDevice(Dest), Source, Source->ToDevice(SourceRect));
+    Drawn(true);
 }
 
 int GetDeviceCaps(TCanvas* Canvas, int Index)

@@ -280,6 +280,15 @@ public:
     // The code page ANSI text goes through with the current font.
     unsigned FontCodePage() const { return CharsetToCodePage(FFont->Charset()); }
 
+    // ---- Drawing notifications (each when set, once per call, after it)
+    // OnChange: after a drawing with the class library's methods (LineTo,
+    // Polyline, Polygon, Rectangle, Ellipse, FillRect, FrameRect,
+    // DrawFocusRect, Draw, StretchDraw, CopyRect, TextOut, TextRect), as the
+    // class library raises it. OnDrawn: after every drawing, the platform-style
+    // functions (TextOutA/W, ExtTextOutA/W, DrawTextA/W) and DrawPixels included.
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDrawn;
+
 protected:
     TPoint ToDevice(const TPoint& P) const;
     TRect ToDevice(const TRect& R) const;
@@ -309,6 +318,17 @@ protected:
 
 private:
     struct TSavedState;
+    // Marks a drawing that is made of other drawing calls, so that only the
+    // outermost one notifies.
+    struct TDrawScope {
+        explicit TDrawScope(TCanvas& Canvas) : FCanvas(Canvas) { ++FCanvas.FDrawDepth; }
+        ~TDrawScope() { --FCanvas.FDrawDepth; }
+        TDrawScope(const TDrawScope&) = delete;
+        TDrawScope& operator=(const TDrawScope&) = delete;
+        TCanvas& FCanvas;
+    };
+    // The notifications after a drawing (ClassMethod: OnChange too), unless inside another.
+    void Drawn(bool ClassMethod);
     // ANSI text converted for measuring and drawing.
     struct TAnsiText {
         WideString Wide;
@@ -337,6 +357,7 @@ private:
     unsigned FTextAlign = TA_LEFT | TA_TOP;
     int FCharExtra = 0;
     std::vector<TSavedState> FSaved;
+    int FDrawDepth = 0;
 };
 
 // The platform's device query on a canvas: LOGPIXELSX/Y, HORZRES/VERTRES (pixels),

@@ -91,7 +91,10 @@ int TCanvas::DrawTextW(const WideChar* Str, int Count, TRect& Rect, unsigned For
         while (Str[Count])
             ++Count;
     }
-    return DrawTextInternal(WideString(Str, static_cast<size_t>(Count)), Rect, Format);
+    const int height = DrawTextInternal(WideString(Str, static_cast<size_t>(Count)), Rect, Format);
+    if (!(Format & DT_CALCRECT))
+        Drawn(false);
+    return height;
 }
 
 int TCanvas::DrawTextA(const char* Str, int Count, TRect& Rect, unsigned Format)
@@ -102,7 +105,10 @@ int TCanvas::DrawTextA(const char* Str, int Count, TRect& Rect, unsigned Format)
         Count = static_cast<int>(std::strlen(Str));
     TAnsiText text;
     ConvertAnsi(Str, Count, text);
-    return DrawTextInternal(text.Wide, Rect, Format);
+    const int height = DrawTextInternal(text.Wide, Rect, Format);
+    if (!(Format & DT_CALCRECT))
+        Drawn(false);
+    return height;
 }
 
 int TCanvas::DrawTextInternal(const WideString& Source, TRect& Rect, unsigned Format)

@@ -7,14 +7,22 @@ void TCanvas::Draw(int X, int Y, TGraphic* Graphic)
 {
     if (!Graphic || Graphic->Empty())
         return;
-    DoDrawGraphic(Bounds(X, Y, Graphic->Width(), Graphic->Height()), Graphic);
+    {
+        TDrawScope scope(*this);
+        DoDrawGraphic(Bounds(X, Y, Graphic->Width(), Graphic->Height()), Graphic);
+    }
+    Drawn(true);
 }
 
 void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic)
 {
     if (!Graphic || Graphic->Empty())
         return;
-    DoDrawGraphic(Rect, Graphic);
+    {
+        TDrawScope scope(*this);
+        DoDrawGraphic(Rect, Graphic);
+    }
+    Drawn(true);
 }
 
 void TCanvas::DoDrawGraphic(const TRect& Rect, TGraphic* Graphic)

@@ -380,7 +380,10 @@ bool TCanvas::OutputRun(TTextRun& Run, int X, int Y, const TRect* Rect)
 bool TCanvas::ExtTextOutW(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
                           const int* Dx)
 {
-    return ExtTextOutInternal(X, Y, Options, Rect, Str, Count, Dx, nullptr);
+    const bool done = ExtTextOutInternal(X, Y, Options, Rect, Str, Count, Dx, nullptr);
+    if (done)
+        Drawn(false);
+    return done;
 }
 
 bool TCanvas::ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, const char* Str, int Count,
@@ -392,17 +395,22 @@ bool TCanvas::ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, con
     ConvertAnsi(Str, Count, text);
     const AnsiString ansi(Str, static_cast<size_t>(Count));
     const int units = static_cast<int>(text.Wide.size());
-    if (!Dx)
-        return ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units, nullptr, &ansi);
     // Per-byte advances become per-unit ones: a character's bytes together give
     // its advance, placed on its first code unit.
-    std::vector<int> unitDx(static_cast<size_t>(units), 0);
-    for (int i = 0; i < Count; ++i) {
-        const int u = text.ByteUnit[static_cast<size_t>(i)];
-        if (u < units)
-            unitDx[static_cast<size_t>(u)] += Dx[i];
+    std::vector<int> unitDx;
+    if (Dx) {
+        unitDx.assign(static_cast<size_t>(units), 0);
+        for (int i = 0; i < Count; ++i) {
+            const int u = text.ByteUnit[static_cast<size_t>(i)];
+            if (u < units)
+                unitDx[static_cast<size_t>(u)] += Dx[i];
+        }
     }
-    return ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units, unitDx.data(), &ansi);
+    const bool done = ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units,
+                                         Dx ? unitDx.data() : nullptr, &ansi);
+    if (done)
+        Drawn(false);
+    return done;
 }
 
 bool TCanvas::TextOutW(int X, int Y, const WideChar* Str, int Count)
@@ -417,8 +425,12 @@ bool TCanvas::TextOutA(int X, int Y, const char* Str, int Count)
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text)
 {
-    TextOutA(X, Y, Text.data(), static_cast<int>(Text.size()));
+    {
+        TDrawScope scope(*this);
+        TextOutA(X, Y, Text.data(), static_cast<int>(Text.size()));
+    }
     MoveTo(X + TextWidth(Text), Y);
+    Drawn(true);
 }
 
 void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text)
@@ -426,7 +438,11 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text)
     unsigned options = ETO_CLIPPED;
     if (FBrush->Style() == bsSolid)
         options |= ETO_OPAQUE;
-    ExtTextOutA(X, Y, options, &Rect, Text.data(), static_cast<int>(Text.size()), nullptr);
+    {
+        TDrawScope scope(*this);
+        ExtTextOutA(X, Y, options, &Rect, Text.data(), static_cast<int>(Text.size()), nullptr);
+    }
+    Drawn(true);
 }
 
 // ---- Character placement

@@ -90,6 +90,19 @@ TQtCanvas::~TQtCanvas()
         FPainter.end();
 }
 
+void TQtCanvas::SetDevice(QPaintDevice* Device, std::unique_ptr<QPaintDevice> Owned)
+{
+    // The painter lets go of the old device while it still exists.
+    if (FPainter.isActive())
+        FPainter.end();
+    FOwned = std::move(Owned);
+    FDevice = Device;
+    FImage = dynamic_cast<QImage*>(Device);
+    SelectClipRect(nullptr);
+    if (FDevice && FDevice->width() > 0 && FDevice->height() > 0)
+        FPainter.begin(FDevice);
+}
+
 int TQtCanvas::DeviceCaps(int Index) const
 {
     const int w = FDevice ? FDevice->width() : 0;
@@ -232,14 +245,35 @@ void TQtCanvas::PlotPixels(const std::vector<TPoint>& Pixels, bool Patterned)
         else
             points.push_back(QPoint(px.X, px.Y));
     }
-    if (points.empty())
-        return;
+    if (!points.empty())
+        FillPixelRuns(points);
+}
+
+// Pixels in the order drawn, filled as strips: the pixels that follow each
+// other in one row or one column make one rectangle of exactly those pixels.
+void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& Points)
+{
     QPainter& p = Painter();
     if (!p.isActive())
         return;
     SetPenMode();
-    p.setPen(QPen(ToQColor(Pen()->Color()), 1));
-    p.drawPoints(points.data(), static_cast<int>(points.size()));
+    const QColor color = ToQColor(Pen()->Color());
+    size_t i = 0;
+    while (i < Points.size()) {
+        size_t j = i + 1;
+        if (j < Points.size()) {
+            const QPoint step = Points[j] - Points[i];
+            if (step.manhattanLength() == 1)
+                while (j < Points.size() && Points[j] - Points[j - 1] == step)
+                    ++j;
+        }
+        const QPoint& a = Points[i];
+        const QPoint& b = Points[j - 1];
+        p.fillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                         QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
+                   color);
+        i = j;
+    }
 }
 
 // The pixels of a line from From to To, without To (Bresenham).
@@ -475,17 +509,30 @@ void TQtCanvas::DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& Sour
     p.drawImage(ToQRect(Dest), part, QRect(0, 0, part.width(), part.height()));
 }
 
+// An image over the buffer's pixels (an empty one for an empty or short buffer).
+static std::unique_ptr<QPaintDevice> BufferImage(TPixelBuffer& Buffer)
+{
+    if (!Buffer.Empty() &&
+        Buffer.Pixels.size() >= static_cast<size_t>(Buffer.Width) * static_cast<size_t>(Buffer.Height))
+        return std::make_unique<QImage>(reinterpret_cast<uchar*>(Buffer.Pixels.data()), Buffer.Width,
+                                        Buffer.Height, Buffer.Width * 4, QImage::Format_ARGB32_Premultiplied);
+    return std::make_unique<QImage>();
+}
+
 std::unique_ptr<TCanvas> CreateBufferCanvas(TPixelBuffer& Buffer)
 {
     EnsureQtApplication();
-    std::unique_ptr<QPaintDevice> image;
-    if (!Buffer.Empty() &&
-        Buffer.Pixels.size() >= static_cast<size_t>(Buffer.Width) * static_cast<size_t>(Buffer.Height))
-        image =
-            std::make_unique<QImage>(reinterpret_cast<uchar*>(Buffer.Pixels.data()), Buffer.Width,
-                                     Buffer.Height, Buffer.Width * 4, QImage::Format_ARGB32_Premultiplied);
-    else
-        image = std::make_unique<QImage>();
+    std::unique_ptr<QPaintDevice> image = BufferImage(Buffer);
     QPaintDevice* device = image.get();
     return std::make_unique<TQtCanvas>(device, 96, 96, std::move(image));
+}
+
+void RebindBufferCanvas(TCanvas& Canvas, TPixelBuffer& Buffer)
+{
+    auto* canvas = dynamic_cast<TQtCanvas*>(&Canvas);
+    if (!canvas)
+        return;
+    std::unique_ptr<QPaintDevice> image = BufferImage(Buffer);
+    QPaintDevice* device = image.get();
+    canvas->SetDevice(device, std::move(image));
 }

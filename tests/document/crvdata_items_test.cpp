@@ -2,6 +2,8 @@
 // information, page-break flags, code pages and word delimiters.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
@@ -28,7 +30,40 @@ void ExpectKindError(const std::function<void()>& Call)
     }
 }
 
+// Notes the items whose text the store reports as replaced.
+class TTextWatchData : public TTestRVData
+{
+public:
+    using TTestRVData::TTestRVData;
+    std::vector<int> Changed;
+
+protected:
+    void ItemTextChanged(int ItemNo) override { Changed.push_back(ItemNo); }
+};
+
 } // namespace
+
+TEST(ItemTextChanged, EveryReplacementOfAnItemTextIsReported)
+{
+    TRVStyle Style(nullptr);
+    TTextWatchData Watch(&Style);
+    TCustomRVData& Data = Watch;
+    Data.AddNL("one", 0, 0);
+    Data.AddBulletEx("bullet", 0, nullptr, 0);
+    Data.AddNL("two", 0, 0);
+    EXPECT_TRUE(Watch.Changed.empty()); // adding is no replacement
+    Data.SetItemText(0, "1");
+    Data.SetItemTextA(2, "2");
+    Data.SetItemTextW(0, u"one");
+    Data.SetBulletInfo(1, "renamed", 0, nullptr, 0);
+    EXPECT_EQ(Watch.Changed, (std::vector<int>{0, 2, 0, 1}));
+    // Two text items of one line merged: the first has the text of both.
+    Watch.Changed.clear();
+    Data.AddNL("three", 0, -1);
+    Data.MassSimpleConcate(2, 3);
+    EXPECT_EQ(Data.GetItemText(2), "2three");
+    EXPECT_EQ(Watch.Changed, (std::vector<int>{2}));
+}
 
 TEST_F(ItemsTest, ReadsWhatWasAdded)
 {

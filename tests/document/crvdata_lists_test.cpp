@@ -65,14 +65,15 @@ protected:
         Level->SetFormatString(Format);
     }
     // The display strings of the markers list, in its order.
-    std::vector<AnsiString> Shown() const
+    static std::vector<AnsiString> ShownBy(const TTestRVData& Store)
     {
         std::vector<AnsiString> s;
-        if (Data.Markers)
-            for (int i = 0; i < Data.Markers->Count(); ++i)
-                s.push_back(Data.Markers->Marker(i)->DisplayString);
+        if (Store.Markers)
+            for (int i = 0; i < Store.Markers->Count(); ++i)
+                s.push_back(Store.Markers->Marker(i)->DisplayString);
         return s;
     }
+    std::vector<AnsiString> Shown() const { return ShownBy(Data); }
     TRVMarkerItemInfo* Marker(int ItemNo) const { return dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(ItemNo)); }
     void Paragraphs(int Count)
     {
@@ -245,4 +246,101 @@ TEST_F(ListsTest, AMarkerInANestedDocumentCountsInDocumentOrder)
     // Deleting the cell's marker renumbers the document's markers after it.
     Cell->DeleteItems(0, 1);
     EXPECT_EQ(Shown(), (Strings{"1.", "2."}));
+}
+
+TEST_F(ListsTest, MarkersAppendedInOrderAreNumberedAsMarkersInsertedBeforeOthers)
+{
+    // Two lists, two levels, one restart: the list, level, restart of paragraph i.
+    struct TPara {
+        int ListNo, Level;
+        bool Reset;
+    };
+    std::vector<TPara> Paras;
+    for (int i = 0; i < 60; ++i)
+        Paras.push_back({i % 5 == 4 ? 1 : 0, i % 3 == 2 ? 1 : 0, i == 20});
+    // Appended one after the other, as a load does.
+    for (const TPara& p : Paras) {
+        Data.SetListMarkerInfo(-1, p.ListNo, p.Level, 7, 0, p.Reset);
+        Data.AddNL("text", 0, -1);
+    }
+    // The same document numbered from its last paragraph to its first: every
+    // marker goes in before the others.
+    TTestRVData Backwards(&Style);
+    for (size_t i = 0; i < Paras.size(); ++i)
+        Backwards.AddNL("text", 0, 0);
+    for (int i = static_cast<int>(Paras.size()) - 1; i >= 0; --i) {
+        const TPara& p = Paras[static_cast<size_t>(i)];
+        ASSERT_EQ(Backwards.SetListMarkerInfo(i, p.ListNo, p.Level, 7, 0, p.Reset), i);
+    }
+    const Strings Appended = Shown();
+    EXPECT_EQ(Appended, ShownBy(Backwards));
+    ASSERT_EQ(Appended.size(), Paras.size());
+    EXPECT_EQ(Appended[0], "1.");
+    EXPECT_EQ(Appended[2], "2.1.");
+    EXPECT_EQ(Appended[4], "A)");
+    EXPECT_EQ(Appended[20], "11.7."); // the restart, under the eleventh of level 0
+    EXPECT_EQ(Appended[23], "13.1.");
+    // Every marker finds itself in the list where it stands.
+    for (int i = 0; i < Data.Markers->Count(); ++i)
+        ASSERT_EQ(Data.Markers->Marker(i)->GetIndexInList(Data.Markers.get()), i);
+}
+
+TEST_F(ListsTest, ManyListParagraphsAreAppendedWithoutSearchingTheList)
+{
+    const int Count = 20000;
+    for (int i = 0; i < Count; ++i) {
+        Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+        Data.AddNL("item", 0, -1);
+    }
+    ASSERT_NE(Data.Markers, nullptr);
+    ASSERT_EQ(Data.Markers->Count(), Count);
+    EXPECT_EQ(Data.Markers->Marker(0)->DisplayString, "1.");
+    EXPECT_EQ(Data.Markers->Marker(Count - 1)->DisplayString, "20000.");
+    // Each marker looked at a few others, not at the whole list.
+    EXPECT_LT(Data.Markers->WorkDone(), 4 * int64_t{Count});
+
+    // A copy appended to a store that has markers already goes on counting.
+    TTestRVData Copy(&Style);
+    Copy.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    Copy.AddNL("first", 0, -1);
+    Copy.AppendFrom(&Data);
+    ASSERT_EQ(Copy.Markers->Count(), Count + 1);
+    EXPECT_EQ(Copy.Markers->Marker(Count)->DisplayString, "20001.");
+    EXPECT_EQ(Copy.Markers->Marker(Count)->GetIndexInList(Copy.Markers.get()), Count);
+    EXPECT_LT(Copy.Markers->WorkDone(), 4 * int64_t{Count});
+}
+
+TEST_F(ListsTest, AMarkerInTheUndoListLeavesTheNumbering)
+{
+    Paragraphs(3);
+    Data.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+    Data.SetListMarkerInfo(2, 0, 0, 1, 0, false);
+    Data.SetListMarkerInfo(4, 0, 0, 1, 0, false); // items: M a M b M c
+    TRVMarkerItemInfo* Middle = Marker(2);
+
+    // What the editor does when the paragraph is deleted: the item goes to the undo list.
+    Data.Actions.clear();
+    Middle->MovingToUndoList(2, &Data, nullptr);
+    ASSERT_EQ(Data.Actions.size(), 1u); // the base behaviour first
+    EXPECT_EQ(Data.Actions[0].Action, rviaMovingToUndoList);
+    Data.Items->Delete(2);
+    EXPECT_EQ(Shown(), (Strings{"1.", "2."}));
+    EXPECT_EQ(Marker(3)->DisplayString, "2.");
+
+    // Only where it stands again does it count again.
+    Data.Items->InsertObject(2, "", Middle);
+    Middle->MovingFromUndoList(1, &Data);
+    EXPECT_EQ(Shown(), (Strings{"1.", "2."}));
+    Middle->MovingFromUndoList(2, &Data);
+    EXPECT_EQ(Shown(), (Strings{"1.", "2.", "3."}));
+    EXPECT_EQ(Middle->DisplayString, "2.");
+    EXPECT_EQ(Marker(4)->DisplayString, "3.");
+
+    // The only marker of a document takes the list with it, and brings it back.
+    Marker(0)->MovingToUndoList(0, &Data, nullptr);
+    Marker(4)->MovingToUndoList(4, &Data, nullptr);
+    Middle->MovingToUndoList(2, &Data, nullptr);
+    EXPECT_EQ(Data.Markers, nullptr);
+    Middle->MovingFromUndoList(2, &Data);
+    EXPECT_EQ(Shown(), (Strings{"1."}));
 }

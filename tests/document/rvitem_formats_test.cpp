@@ -234,6 +234,25 @@ TEST(BulletRTF, BitmapPicture)
     EXPECT_EQ(RTF.substr(Body, 8), "28000000");
 }
 
+TEST(BulletRTF, RowBytesOfTheWrittenBitmap)
+{
+    // 24-bit rows padded to 4 bytes, also for a picture of one row.
+    auto Head = [](int Width, int Height) {
+        TImageList Images(nullptr);
+        Images.SetWidth(Width);
+        Images.SetHeight(Height);
+        Images.AddPixels(TPixelBuffer(Width, Height));
+        TRVRTFOptions Options;
+        Options.Include(rvrtfSaveBitmapDefault);
+        const AnsiString RTF =
+            Written([&](TStream& s) { RVSaveImageListImageToRTF(s, 15, &Images, 0, Options); });
+        return RTF.substr(0, RTF.find(' '));
+    };
+    EXPECT_EQ(Head(5, 1), "{\\pict\\dibitmap0\\wbmwidthbytes16\\picw5\\pich1\\picwgoal75\\pichgoal15");
+    EXPECT_EQ(Head(5, 3), "{\\pict\\dibitmap0\\wbmwidthbytes16\\picw5\\pich3\\picwgoal75\\pichgoal45");
+    EXPECT_EQ(Head(16, 16), "{\\pict\\dibitmap0\\wbmwidthbytes48\\picw16\\pich16\\picwgoal240\\pichgoal240");
+}
+
 TEST(BulletRTF, MetafilePictureAndNothingForBadImages)
 {
     TRTFData Data;

@@ -332,6 +332,24 @@ TEST_F(DocumentLayout, ChangedItemTextMakesTheTailLayoutEverything)
     ExpectSameLayout(A, B);
 }
 
+TEST_F(DocumentLayout, TextChangedThroughTheStoreMakesTheTailLayoutEverything)
+{
+    for (TTestRVFData* d : {&A, &B})
+        for (int i = 0; i < 3; ++i)
+            AddPara(*d, i);
+    A.FormatAll();
+    // The store's own calls, through a pointer to the store, reach the layout.
+    for (TCustomRVData* d : {static_cast<TCustomRVData*>(&A), static_cast<TCustomRVData*>(&B)}) {
+        d->SetItemTextW(0, u"wide");
+        d->SetItemTextA(1, "narrow but longer than it was before, so that it wraps differently");
+        d->SetItemText(2, "plain");
+    }
+    A.FormatTail();
+    B.FormatAll();
+    ExpectSameLayout(A, B);
+    EXPECT_EQ(A.DrawItems.GetString(0, A.Items), "wide");
+}
+
 TEST_F(DocumentLayout, DocumentHeightAndWidths)
 {
     A.TopMargin = 5;

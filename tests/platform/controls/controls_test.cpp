@@ -387,6 +387,37 @@ TEST_F(ControlsTest, DrawingOutsidePaintShowsUntilTheAreaIsPainted)
     EXPECT_EQ(pixels.At(50, 40), 0xFFFF0000u);
 }
 
+TEST_F(ControlsTest, TheCanvasOfAControlOutlivesResizesAndNewWindows)
+{
+    TCanvas* canvas = A->Canvas();
+    canvas->Font()->SetName("DejaVu Serif");
+    A->SetBounds(10, 10, 140, 90);
+    EXPECT_EQ(A->Canvas(), canvas);
+    EXPECT_EQ(canvas->ClipRect(), Rect(0, 0, 140, 90)) << "the whole new client area";
+    A->Update(); // Paint draws on it too
+    canvas->Brush()->SetColor(clYellow);
+    canvas->FillRect(Rect(120, 70, 140, 90)); // only in the grown part
+    TPixelBuffer pixels;
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    ASSERT_EQ(pixels.Width, 140);
+    EXPECT_EQ(pixels.At(130, 80), 0xFFFFFF00u);
+
+    // Paint draws on the same object, and so does the next window.
+    A->RecreateWnd();
+    EXPECT_EQ(A->Canvas(), canvas);
+    EXPECT_EQ(canvas->Font()->Name(), "DejaVu Serif");
+    A->Fill = clBlue;
+    A->Invalidate();
+    A->Update();
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    EXPECT_EQ(pixels.At(130, 80), 0xFF0000FFu);
+    // Without a window it draws nothing, and the control's window comes back on use.
+    A->DestroyHandle();
+    canvas->FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(A->Canvas(), canvas);
+    EXPECT_TRUE(A->HandleAllocated());
+}
+
 TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
 {
     TPixelBuffer pixels;

@@ -119,6 +119,23 @@ TEST_F(DropTest, AWindowThatDoesNotAcceptFilesTakesNoDrop)
     EXPECT_TRUE(form->Dropped.empty());
 }
 
+TEST_F(DropTest, AWindowMadeAgainStillAcceptsFiles)
+{
+    DragAcceptFiles(form->Handle(), true);
+    const HWND first = form->Handle();
+    form->RecreateWnd();
+    ASSERT_NE(form->Handle(), first);
+    EXPECT_TRUE(GetWindowLong(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    ASSERT_TRUE(SimulateFileDrop(form->Handle(), "file:///a.log", Point(5, 5)));
+    Application->ProcessMessages();
+    EXPECT_EQ(form->Dropped.size(), 1u);
+    // Refusing is remembered just the same.
+    DragAcceptFiles(form->Handle(), false);
+    form->RecreateWnd();
+    EXPECT_FALSE(GetWindowLong(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_FALSE(SimulateFileDrop(form->Handle(), "file:///a.log", Point(5, 5)));
+}
+
 TEST_F(DropTest, ADragWithoutLocalFilesIsRefused)
 {
     DragAcceptFiles(form->Handle(), true);

@@ -376,7 +376,7 @@ TEST(RecordingPrinterTest, ThinLinesKeepThePlatformsPixels)
     canvas->Polyline({{30, 10}, {30, 20}, {40, 20}}); // down, then right; the last point stays out
     canvas->MoveTo(50, 50);
     canvas->LineTo(54, 54); // a slanting line, pixel by pixel
-    // The brush lent to the spans is the caller's again.
+    // Lines leave the brush as it was.
     EXPECT_EQ(canvas->Brush()->Color(), clBlue);
     EXPECT_EQ(canvas->Brush()->Style(), bsClear);
     printer.EndDoc();
@@ -507,6 +507,82 @@ TEST_F(PdfPrinterTest, RuledLinesStaySmall)
     }
     printer.EndDoc();
     EXPECT_LT(dir.Read(file).size(), 50000u);
+}
+
+// Thin lines of every direction, solid and dashed, in a 200 x 100 area.
+static void DrawThinLines(TCanvas* canvas)
+{
+    canvas->Pen()->SetColor(clBlack);
+    const std::vector<std::vector<TPoint>> lines{
+        {{10, 10}, {190, 10}}, {{190, 14}, {10, 14}},  {{20, 20}, {20, 90}},
+        {{24, 90}, {24, 20}},  {{30, 20}, {180, 35}},  {{30, 40}, {45, 95}},
+        {{60, 40}, {110, 90}}, {{180, 40}, {120, 95}}, {{130, 50}, {170, 50}, {170, 70}, {130, 88}},
+    };
+    for (const auto& points : lines)
+        canvas->Polyline(points);
+    canvas->Pen()->SetStyle(psDash);
+    canvas->MoveTo(10, 97);
+    canvas->LineTo(190, 97);
+    canvas->MoveTo(195, 5);
+    canvas->LineTo(195, 95);
+}
+
+TEST_F(PdfPrinterTest, ThinLinesMarkTheSamePixelsOnThePage)
+{
+    // At 72 pixels per inch a device pixel is a point of the page.
+    printer.SetResolution(72);
+    printer.BeginDoc();
+    DrawThinLines(printer.Canvas());
+    printer.EndDoc();
+    TRecordingPrinter recording;
+    recording.SetResolution(72, 72);
+    recording.BeginDoc();
+    DrawThinLines(recording.Canvas());
+    recording.EndDoc();
+    const TPixelBuffer& expected = recording.Pages()[0];
+    if (!ToolInstalled("pdftoppm"))
+        GTEST_SKIP() << "pdftoppm is not installed";
+    // Without smoothing, the top left 200 x 100 points as a grey map.
+    const std::string pgm = RunCommand("pdftoppm -r 72 -aa no -aaVector no -gray -x 0 -y 0 -W 200 -H 100 '" +
+                                       file + "' 2>/dev/null");
+    std::istringstream in(pgm);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    ASSERT_EQ(magic, "P5");
+    ASSERT_EQ(width, 200);
+    ASSERT_EQ(height, 100);
+    const std::string pixels = pgm.substr(static_cast<size_t>(in.tellg()));
+    ASSERT_EQ(pixels.size(), 200u * 100u);
+    int inked = 0;
+    std::string wrong;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const bool dark = static_cast<unsigned char>(pixels[size_t(y) * 200 + x]) < 128;
+            inked += dark;
+            if (dark != (expected.At(x, y) != kWhite))
+                wrong += " " + std::to_string(x) + "," + std::to_string(y) + (dark ? "+" : "-");
+        }
+    EXPECT_EQ(wrong, "");
+    EXPECT_GT(inked, 900);
+}
+
+TEST_F(PdfPrinterTest, SlantingAndDashedLinesStaySmall)
+{
+    // A strip for each straight run of pixels, not a mark for each pixel.
+    printer.BeginDoc();
+    TCanvas* canvas = printer.Canvas();
+    for (int i = 0; i < 100; ++i) {
+        canvas->Pen()->SetStyle(psSolid);
+        canvas->MoveTo(0, 100 + i * 60);
+        canvas->LineTo(4900, 150 + i * 60);
+        canvas->Pen()->SetStyle(psDash);
+        canvas->MoveTo(100 + i * 40, 0);
+        canvas->LineTo(100 + i * 40, 7000);
+    }
+    printer.EndDoc();
+    EXPECT_LT(dir.Read(file).size(), 200000u);
 }
 
 TEST_F(PdfPrinterTest, AbortLeavesTheEarlierFile)

@@ -18,6 +18,7 @@ struct TScrollRecord {
     UINT Msg;
     int Code;
     int Pos;
+    int TrackPos; // what SIF_TRACKPOS gave while the message was handled
 };
 
 // A window that shows a document Height units high, a page at a time, and
@@ -79,7 +80,10 @@ private:
     {
         const int code = LOWORD(Message.WParam);
         const int pos = static_cast<int16_t>(HIWORD(Message.WParam));
-        Scrolls.push_back({Message.Msg, code, pos});
+        SCROLLINFO track;
+        track.fMask = SIF_TRACKPOS;
+        GetScrollInfo(Handle(), Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, &track);
+        Scrolls.push_back({Message.Msg, code, pos, track.nTrackPos});
         if (!Respond || Message.Msg != WM_VSCROLL)
             return;
         int target = Pos();
@@ -261,6 +265,49 @@ TEST_F(ScrollBarsTest, PositionsAreThirtyTwoBit)
     GetScrollInfo(wnd, SB_VERT, &info);
     EXPECT_EQ(info.nTrackPos, 80000123);
     EXPECT_EQ(GetScrollPos(wnd, SB_VERT), 70000000) << "the window did not move";
+}
+
+TEST_F(ScrollBarsTest, TheTrackPositionHoldsUntilTheThumbPositionIsHandled)
+{
+    const HWND wnd = View->Handle();
+    SetRange(0, 100000000, 1000);
+    SetScrollPos(wnd, SB_VERT, 70000000, true);
+    // A window that moves only when the thumb is let go.
+    View->Respond = false;
+    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_THUMBTRACK, 80000123));
+    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_THUMBPOSITION, 80000500));
+    ASSERT_EQ(View->Scrolls.size(), 4u);
+    EXPECT_EQ(View->Scrolls[0].TrackPos, 80000123);
+    EXPECT_EQ(View->Scrolls[1].TrackPos, 80000500);
+    EXPECT_EQ(View->Scrolls[2].Code, SB_THUMBPOSITION);
+    EXPECT_EQ(View->Scrolls[2].TrackPos, 80000500) << "the full position the thumb was let go at";
+    // The drag is over when SB_ENDSCROLL comes: the track position is the position again.
+    EXPECT_EQ(View->Scrolls[3].Code, SB_ENDSCROLL);
+    EXPECT_EQ(View->Scrolls[3].TrackPos, 70000000);
+    EXPECT_EQ(Info(wnd).nTrackPos, 70000000);
+}
+
+TEST_F(ScrollBarsTest, APositionAloneNeitherShowsNorHidesABar)
+{
+    const HWND wnd = View->Handle();
+    SetRange(0, 49, 100, SIF_DISABLENOSCROLL);
+    ASSERT_TRUE(VBarShown());
+    const size_t sizes = View->Sizes.size();
+    SetScrollPos(wnd, SB_VERT, 10, true);
+    EXPECT_TRUE(VBarShown()) << "kept shown, disabled";
+    EXPECT_EQ(View->Sizes.size(), sizes) << "no WM_SIZE";
+    EXPECT_EQ(GetScrollPos(wnd, SB_VERT), 0) << "clamped to the range";
+    // Shown by ShowScrollBar without a range: a position keeps it.
+    EXPECT_TRUE(ShowScrollBar(wnd, SB_HORZ, true));
+    SetScrollPos(wnd, SB_HORZ, 5, true);
+    EXPECT_TRUE(GetWindowLong(wnd, GWL_STYLE) & WS_HSCROLL);
+    // A hidden bar stays hidden; a range decides again.
+    SetRange(0, 49, 100);
+    ASSERT_FALSE(VBarShown());
+    SetScrollPos(wnd, SB_VERT, 3, true);
+    EXPECT_FALSE(VBarShown());
+    SetRange(0, 499, 100);
+    EXPECT_TRUE(VBarShown());
 }
 
 TEST_F(ScrollBarsTest, UsingTheBarSendsTheRequestsAndTheWindowDecides)

@@ -83,6 +83,18 @@ TEST(ScriptedUI, ShowMessageIsAnOkBoxWithTheApplicationsTitle)
     EXPECT_EQ(call.Flags, MB_OK);
 }
 
+TEST(QtUI, BoxesWithoutACaptionShowTheApplicationsTitle)
+{
+    const AnsiString title = Application->Title();
+    Application->SetTitle("Kelvor");
+    EXPECT_EQ(DefaultBoxCaption(), "Kelvor");
+    // Without a title: the program's name, as before any was set.
+    Application->SetTitle("");
+    EXPECT_FALSE(DefaultBoxCaption().empty());
+    EXPECT_NE(DefaultBoxCaption(), "Kelvor");
+    Application->SetTitle(title);
+}
+
 TEST(ScriptedUI, AnUnexpectedBoxFailsTheTestAndGetsTheCancellingAnswer)
 {
     TScriptedUI ui;

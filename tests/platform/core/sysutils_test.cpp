@@ -377,6 +377,21 @@ TEST(Files, FileExistsIsForFilesOnly)
     EXPECT_FALSE(FileExists(dir.File("fifo")));
 }
 
+TEST(Files, FileIsReadOnlyFollowsTheOwnerWriteBit)
+{
+    TempDir dir;
+    const AnsiString file = dir.Write("f.txt", "x");
+    EXPECT_FALSE(FileIsReadOnly(file));
+    // Clear for the owner but set for others: read-only, whoever runs this (root too).
+    ASSERT_EQ(chmod(file.c_str(), 0466), 0);
+    EXPECT_TRUE(FileIsReadOnly(file));
+    ASSERT_EQ(chmod(file.c_str(), 0200), 0);
+    EXPECT_FALSE(FileIsReadOnly(file));
+    // What does not exist is not read-only: it can be created.
+    EXPECT_FALSE(FileIsReadOnly(dir.File("missing")));
+    EXPECT_FALSE(FileIsReadOnly(""));
+}
+
 TEST(Files, CreateWriteSeekRead)
 {
     TempDir dir;

@@ -484,6 +484,72 @@ TEST(BitmapCanvas, DrawsIntoThePixelsAndSurvivesResizing)
     EXPECT_EQ(Px(bitmap, 1, 0), 0xFF0000FFu);
 }
 
+TEST(BitmapCanvas, OneCanvasForTheBitmapsLife)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    TCanvas* canvas = bitmap.Canvas();
+    canvas->Font()->SetName("DejaVu Serif");
+    canvas->Pen()->SetColor(clRed);
+    canvas->SetWindowOrgEx(-1, -1);
+    const TRect clip = Rect(0, 0, 1, 1);
+    canvas->SelectClipRect(&clip);
+    // New sizes, new pixels and an empty bitmap keep the object a caller holds.
+    bitmap.SetSize(9, 7);
+    EXPECT_EQ(bitmap.Canvas(), canvas);
+    EXPECT_EQ(canvas->Font()->Name(), "DejaVu Serif");
+    EXPECT_EQ(canvas->WindowOrg(), Point(-1, -1));
+    EXPECT_EQ(canvas->ClipRect(), Rect(-1, -1, 8, 6)); // the clip of the old pixels is gone
+    canvas->MoveTo(7, 5);
+    canvas->LineTo(9, 5); // device 8 .. 9
+    EXPECT_EQ(Px(bitmap, 8, 6), 0xFFFF0000u);
+    bitmap.Assign(nullptr);
+    bitmap.SetPixels(TPixelBuffer(3, 2, 0xFF0000FFu));
+    EXPECT_EQ(bitmap.Canvas(), canvas);
+    canvas->SetWindowOrgEx(0, 0);
+    canvas->MoveTo(0, 1);
+    canvas->LineTo(3, 1);
+    EXPECT_EQ(Px(bitmap, 2, 1), 0xFFFF0000u);
+    EXPECT_EQ(Px(bitmap, 2, 0), 0xFF0000FFu);
+}
+
+TEST(BitmapCanvas, DrawingMarksTheBitmapModified)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(8, 8);
+    int changes = 0;
+    bitmap.OnChange = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, &bitmap);
+        ++changes;
+    };
+    bitmap.SetModified(false);
+    TCanvas* canvas = bitmap.Canvas();
+    // The platform-style functions change the pixels without the event.
+    const WideString text = u"ab";
+    canvas->TextOutW(0, 0, text.data(), 2);
+    EXPECT_TRUE(bitmap.Modified());
+    EXPECT_EQ(changes, 0);
+    // The class library's methods raise it once each, also when made of other calls.
+    canvas->FillRect(Rect(0, 0, 2, 2));
+    EXPECT_EQ(changes, 1);
+    canvas->TextOut(0, 0, "x");
+    EXPECT_EQ(changes, 2);
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    canvas->Draw(1, 1, &picture);
+    canvas->StretchDraw(Rect(0, 0, 8, 8), &picture);
+    EXPECT_EQ(changes, 4);
+    // Measuring and moving the pen change nothing.
+    bitmap.SetModified(false);
+    changes = 0;
+    canvas->TextWidth("abc");
+    TRect box = Rect(0, 0, 8, 8);
+    canvas->DrawTextA("abc", -1, box, DT_CALCRECT);
+    canvas->MoveTo(3, 3);
+    EXPECT_FALSE(bitmap.Modified());
+    EXPECT_EQ(changes, 0);
+}
+
 TEST(BitmapCanvas, EmptyBitmapsHaveACanvasToo)
 {
     TBitmap bitmap;

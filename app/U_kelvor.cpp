@@ -1,0 +1,436 @@
+// The main window's construction (its layout, components and popup menu), the
+// program's command line, and the settings file: read when the window is
+// created, written when it is destroyed.
+#include "app/U_kelvor.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "document/rvstyle.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/dragdrop.h"
+#include "platform/controls/menus.h"
+#include "platform/controls/monitors.h"
+#include "platform/core/inifiles.h"
+#include "platform/graphics/gdiobjects.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/imagelist.h"
+#include "platform/graphics/resources.h"
+
+TForm1* Form1 = nullptr;
+
+// ---------------------------------------------------------------------------
+// Command line
+
+namespace {
+
+std::vector<AnsiString>& CommandLine()
+{
+    static std::vector<AnsiString> args;
+    return args;
+}
+
+// The running program's file, from the kernel.
+AnsiString OwnExecutable()
+{
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
+    return n > 0 && static_cast<size_t>(n) < sizeof buffer ? AnsiString(buffer, static_cast<size_t>(n))
+                                                           : AnsiString();
+}
+
+bool StartsWith(const AnsiString& s, const AnsiString& prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The folder for per-user settings: $XDG_CONFIG_HOME when it is an absolute
+// path (relative ones are to be ignored), else ~/.config.
+AnsiString ConfigHome()
+{
+    const AnsiString xdg = GetEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg[0] == '/')
+        return xdg;
+    const AnsiString home = GetEnvironmentVariable("HOME");
+    return (home.empty() ? AnsiString("/tmp") : home) + "/.config";
+}
+
+const char* const OptionsSection = "Options";
+const char* const SpecialWordsSection = "SpecialWords";
+const char* const RecentFilesSection = "RecentFiles";
+const char* const TailFilesSection = "TailFiles";
+
+} // namespace
+
+void SetCommandLine(const std::vector<AnsiString>& Args)
+{
+    CommandLine() = Args;
+}
+
+AnsiString ParamStr(int Index)
+{
+    const std::vector<AnsiString>& args = CommandLine();
+    if (Index == 0 && (args.empty() || args[0].empty()))
+        return OwnExecutable();
+    return Index >= 0 && static_cast<size_t>(Index) < args.size() ? args[static_cast<size_t>(Index)]
+                                                                  : AnsiString();
+}
+
+AnsiString DefaultIniFileName(const AnsiString& ProgramFile)
+{
+    const AnsiString dir = ExtractFilePath(ProgramFile);
+    const AnsiString name = ExtractFileName(ProgramFile);
+    // A leading dot makes a hidden name, not an extension.
+    const size_t dot = name.rfind('.');
+    const AnsiString iniName = (dot == AnsiString::npos || dot == 0 ? name : name.substr(0, dot)) + ".ini";
+    if (!dir.empty() && access(dir.c_str(), W_OK) == 0)
+        return dir + iniName;
+    return ConfigHome() + "/kelvor/kelvor.ini";
+}
+
+// ---------------------------------------------------------------------------
+// Construction
+
+TObject* TForm1::SpecialWordStyleObject(int StyleNo)
+{
+    // The class library's habit of keeping a number in a list's object slot.
+    return reinterpret_cast<TObject*>(static_cast<intptr_t>(StyleNo));
+}
+
+int TForm1::SpecialWordStyleNo(const TObject* Object)
+{
+    return static_cast<int>(reinterpret_cast<intptr_t>(Object));
+}
+
+TForm1::TForm1(TComponent* Owner) : TForm(Owner)
+{
+    CreateLayout();
+
+    TrayTip.clear();
+    IniFileName.clear();
+    Tail = std::make_unique<CTail>();
+    Tail->OnNewText = [this](int Index, TTailFile* File) { TailNewText(Index, File); };
+    Tail->OnTruncate = [this](int Index, TTailFile* File) { TailFileTruncated(Index, File); };
+
+    LineSplitter = std::make_unique<TStringList>();
+    SpecialWords = std::make_unique<TStringList>();
+    RecentFiles = std::make_unique<TStringList>();
+    PurgeAtLine = 0;
+    TrayIconId = 100;
+
+    TrayIcon = std::make_unique<TIcon>();
+    ImageList->GetIcon(10, TrayIcon.get());
+
+    DragAcceptFiles(Handle(), true);
+
+    SetShowOnLogEvent(false);
+    SetBeepOnLogEvent(false);
+    SetSaveSettings(false);
+    SetAdjustSizeAutomaticly(true);
+    SetActive(true);
+    SetShowOnlyInSystemTray(false);
+}
+
+TForm1::~TForm1()
+{
+    // OnDestroy (settings written, monitor freed) while the window is whole,
+    // then the panes and the rest of the components, whose going may still
+    // reach this window's handlers.
+    BeforeDestruction();
+    DestroyComponents();
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::CreateLayout()
+{
+    SetBounds(512, 310, 487, 158);
+    SetCaption("Kelvor:");
+    SetColor(clBtnFace);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    Font()->SetCharset(DEFAULT_CHARSET);
+    Font()->SetColor(clWindowText);
+    SetFormStyle(fsStayOnTop);
+    SetKeyPreview(true);
+
+    OpenDlg = new TOpenDialog(this);
+    OpenDlg->SetFilter("Log Files (*.log)|*.log|All Files (*.*)|*.*");
+    OpenDlg->SetOptions({ofHideReadOnly, ofAllowMultiSelect, ofEnableSizing});
+
+    ImageList = new TImageList(this);
+    LoadMenuImages(ImageList);
+
+    OptionsPM = new TPopupMenu(this);
+    OptionsPM->SetImages(ImageList);
+    OptionsPM->OnPopup = [this](TObject* Sender) { OptionsPMPopup(Sender); };
+    CreateMenu();
+
+    // One text style and two paragraph styles; font name and size come from
+    // the settings file.
+    RVStyle = new TRVStyle(this);
+    TFontInfos* texts = RVStyle->TextStyles();
+    while (texts->Count() > 1)
+        texts->Delete(texts->Count() - 1);
+    TFontInfo* normal = texts->Items(0);
+    normal->SetStyleName("Normal text");
+    normal->SetFontName("Courier New");
+    normal->SetSize(8);
+    TParaInfos* paras = RVStyle->ParaStyles();
+    paras->Clear();
+    TParaInfo* plain = paras->Add();
+    plain->SetStyleName("Paragraph Style");
+    plain->SetOptions(TRVParaOptions{rvpaoNoWrap});
+    TParaInfo* centered = paras->Add();
+    centered->SetStyleName("Centered");
+    centered->SetAlignment(rvaCenter);
+    RVStyle->ListStyles()->Clear();
+
+    SaveDlg = new TSaveDialog(this);
+    SaveDlg->SetFilter("Text File (*.txt)|*.txt|All Files (*.*)|*.*");
+    SaveDlg->SetOptions({ofOverwritePrompt, ofHideReadOnly, ofEnableSizing});
+
+    ColorDlg = new TColorDialog(this);
+    ColorDlg->SetColor(6740850);
+
+    SetPopupMenu(OptionsPM);
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    OnResize = [this](TObject* Sender) { FormResize(Sender); };
+}
+
+TMenuItem* TForm1::NewMenuItem(TMenuItem* Parent, const AnsiString& Caption, int ImageIndex,
+                               void (TForm1::*Handler)(TObject*))
+{
+    TMenuItem* item = new TMenuItem(this);
+    item->SetCaption(Caption);
+    item->SetImageIndex(ImageIndex);
+    if (Handler)
+        item->OnClick = [this, Handler](TObject* Sender) { (this->*Handler)(Sender); };
+    Parent->Add(item);
+    return item;
+}
+
+void TForm1::CreateMenu()
+{
+    TMenuItem* root = OptionsPM->Items();
+    RecentFilePMI = NewMenuItem(root, "Recent Files", 0, nullptr);
+    AddFilePMI = NewMenuItem(root, "Add File ...", 1, &TForm1::AddFilePMIClick);
+    N2 = NewMenuItem(root, cLineCaption, -1, nullptr);
+    RemoveFilePMI = NewMenuItem(root, "Remove File", 2, &TForm1::RemoveFilePMIClick);
+    ResetFilePMI = NewMenuItem(root, "Reset File", 3, &TForm1::ResetFilePMIClick);
+    TextPMI = NewMenuItem(root, "Save/Copy Text", -1, nullptr);
+    CopySelectedTextPMI = NewMenuItem(TextPMI, "Copy Selected Text", 7, &TForm1::SaveSelectedTextPMIClick);
+    CopyCompleteTextPMI = NewMenuItem(TextPMI, "Copy Complete Text", 7, &TForm1::SaveSelectedTextPMIClick);
+    SaveSelectedTextPMI =
+        NewMenuItem(TextPMI, "Save Selected Text ...", 6, &TForm1::SaveSelectedTextPMIClick);
+    SaveCompleteTextPMI =
+        NewMenuItem(TextPMI, "Save Complete Text ...", 6, &TForm1::SaveSelectedTextPMIClick);
+    MaximizeFilePMI = NewMenuItem(root, "Maximize", -1, &TForm1::MaximizeFilePMIClick);
+    N1 = NewMenuItem(root, cLineCaption, -1, nullptr);
+    ActivePMI = NewMenuItem(root, "Active", -1, &TForm1::ActivePMIClick);
+    MonitorSettings1 = NewMenuItem(root, "Monitor Settings", -1, nullptr);
+    PurgeAtLinePMI = NewMenuItem(MonitorSettings1, "Purge At Line ...", 8, &TForm1::PurgeAtLinePMIClick);
+    MonitorIntervalPMI =
+        NewMenuItem(MonitorSettings1, "Monitor Interval ...", 9, &TForm1::MonitorIntervalPMIClick);
+    ShowOnlySpecialWordLogsPMI = NewMenuItem(MonitorSettings1, "Show only \"Special Word\" Logs", -1,
+                                             &TForm1::ShowOnlySpecialWordLogsPMIClick);
+    VisualSettingsPM = NewMenuItem(root, "Visual Settings", -1, nullptr);
+    AlwaysOnTopPMI = NewMenuItem(VisualSettingsPM, "Always On Top", -1, &TForm1::AlwaysOnTopPMIClick);
+    AlwaysOnTopPMI->SetChecked(true);
+    ShowOnLogEventPMI =
+        NewMenuItem(VisualSettingsPM, "Show on log event", -1, &TForm1::ShowOnLogEventPMIClick);
+    BeepOnLogEventPMI =
+        NewMenuItem(VisualSettingsPM, "Beep on log event", -1, &TForm1::BeepOnLogEventPMIClick);
+    AdjustSizePMI = NewMenuItem(VisualSettingsPM, "Adjust Size (equally)", 4, &TForm1::AdjustSizePMIClick);
+    AdjustSizeAutomaticlyPMI =
+        NewMenuItem(VisualSettingsPM, "Adjust Size automaticly", -1, &TForm1::AdjustSizeAutomaticlyPMIClick);
+    FontSizePMI = NewMenuItem(VisualSettingsPM, "Font Size ...", -1, &TForm1::FontSizePMIClick);
+    MonitorBackgroundColorPMI = NewMenuItem(VisualSettingsPM, "Monitor Background Color ...", 11,
+                                            &TForm1::MonitorBackgroundColorPMIClick);
+    ShowFileNameImagePMI =
+        NewMenuItem(VisualSettingsPM, "Show File Name Image", -1, &TForm1::ShowFileNameImagePMIClick);
+    SaveSettingsPMI = NewMenuItem(root, "Save Settings", -1, &TForm1::SaveSettingsPMIClick);
+    N3 = NewMenuItem(root, cLineCaption, -1, nullptr);
+    About1 = NewMenuItem(root, "About", -1, &TForm1::About1Click);
+    ExitPMI = NewMenuItem(root, "Exit", -1, &TForm1::ExitPMIClick);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void TForm1::FormCreate(TObject* Sender)
+{
+    (void)Sender;
+    if (!FindSettingsFile())
+        return;
+    ReadSettings();
+}
+
+bool TForm1::FindSettingsFile()
+{
+    const AnsiString argument = ParamStr(1);
+    if (argument.empty()) {
+        IniFileName = DefaultIniFileName(ParamStr(0));
+        return true;
+    }
+    // A relative path is taken from the working directory.
+    IniFileName = ExpandFileName(argument);
+    if (FileExists(IniFileName))
+        return true;
+    MessageBox("Ini-File not found:\n\n" + IniFileName, "Error", MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void TForm1::ReadSettings()
+{
+    TIniFile ini(IniFileName);
+    const bool active = ini.ReadBool(OptionsSection, "Active", false);
+
+    TFontInfo* normal = RVStyle->TextStyles()->Items(0);
+    normal->SetFontName(ini.ReadString(OptionsSection, "FontName", "Small Fonts"));
+    // A size below 1 names no font size: the default stays.
+    const int fontSize = ini.ReadInteger(OptionsSection, "FontSize", 7);
+    normal->SetSize(fontSize > 0 ? fontSize : 7);
+
+    PurgeAtLine = ini.ReadInteger(OptionsSection, "PurgeAtLine", 250);
+    const int interval = ini.ReadInteger(OptionsSection, "MonitorInterval", 500);
+
+    SetShowOnLogEvent(ini.ReadBool(OptionsSection, "ShowOnLogEvent", false));
+    SetBeepOnLogEvent(ini.ReadBool(OptionsSection, "BeepOnLogEvent", false));
+    SetShowOnlySpecialWordLogs(ini.ReadBool(OptionsSection, "ShowOnlySpecialWordLogs", false));
+    SetMonitorBackgroundColor(ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", 16766935));
+    SetShowFileNameImage(ini.ReadBool(OptionsSection, "ShowFileNameImage", false));
+    SetAlwaysOnTop(ini.ReadBool(OptionsSection, "AlwaysOnTop", false));
+    SetSaveSettings(ini.ReadBool(OptionsSection, "SaveSettings", false));
+    // Written at exit, so read back as well: a run starts as the last one ended.
+    SetAdjustSizeAutomaticly(ini.ReadBool(OptionsSection, "AdjustSizeAutomaticly", true));
+
+    if (interval > 0)
+        Tail->SetInterval(interval);
+
+    SetShowOnlyInSystemTray(ini.ReadBool(OptionsSection, "ShowOnlyInSystemTray", false));
+
+    const int left = ini.ReadInteger(OptionsSection, "Left", Left());
+    const int top = ini.ReadInteger(OptionsSection, "Top", Top());
+    const int width = ini.ReadInteger(OptionsSection, "Width", Width());
+    const int height = ini.ReadInteger(OptionsSection, "Height", Height());
+    SetBounds(left, top, width, height);
+    KeepOnScreen();
+
+    ReadSpecialWords(ini);
+
+    TStringList keys;
+    ini.ReadSection(RecentFilesSection, keys);
+    for (int i = 0; i < keys.Count(); ++i)
+        if (StartsWith(keys[i], "File"))
+            RecentFiles->Add(ini.ReadString(RecentFilesSection, keys[i], ""));
+
+    ini.ReadSection(TailFilesSection, keys);
+    for (int i = 0; i < keys.Count(); ++i)
+        if (StartsWith(keys[i], "File"))
+            OpenTailFile(ini.ReadString(TailFilesSection, keys[i], ""));
+
+    SetActive(active);
+    if (Tail->GetCount() > 0)
+        AdjustSizePMIClick(this);
+}
+
+void TForm1::ReadSpecialWords(TCustomIniFile& Ini)
+{
+    static const AnsiString wordPrefix = "SpecialWord";
+    TStringList keys;
+    Ini.ReadSection(SpecialWordsSection, keys);
+    TFontInfos* texts = RVStyle->TextStyles();
+    for (int i = 0; i < keys.Count(); ++i) {
+        const AnsiString& key = keys[i];
+        if (!StartsWith(key, wordPrefix))
+            continue;
+        const AnsiString suffix = key.substr(wordPrefix.size());
+        const int color = Ini.ReadInteger(SpecialWordsSection, "SpecialColor" + suffix, -1);
+        const AnsiString word = Ini.ReadString(SpecialWordsSection, key, "");
+        // 0 (black) is refused as well: the colour must be above 0.
+        if (color <= 0 || word.empty())
+            continue;
+        TFontInfo* style = texts->Add();
+        style->Assign(texts->Items(0));
+        style->SetColor(color);
+        SpecialWords->AddObject(word, SpecialWordStyleObject(texts->Count() - 1));
+    }
+}
+
+void TForm1::KeepOnScreen()
+{
+    if (RectOnAnyMonitor(BoundsRect()))
+        return;
+    const std::vector<TRect> monitors = MonitorBoundsList();
+    const TRect& screen = monitors.front();
+    const int left = std::max(screen.Left, std::min(Left(), screen.Right - Width()));
+    const int top = std::max(screen.Top, std::min(Top(), screen.Bottom - Height()));
+    SetBounds(left, top, Width(), Height());
+}
+
+// ---------------------------------------------------------------------------
+// Exit
+
+void TForm1::FormDestroy(TObject* Sender)
+{
+    (void)Sender;
+    WriteSettings();
+    Tail.reset();
+    LineSplitter.reset();
+    SpecialWords.reset();
+    RecentFiles.reset();
+    RemoveTrayIcon();
+    TrayIcon.reset();
+}
+
+void TForm1::WriteSettings()
+{
+    if (!SaveSettings || IniFileName.empty())
+        return;
+    const bool existed = FileExists(IniFileName);
+    // The per-user folder of the fallback name may not exist yet.
+    ForceDirectories(ExtractFileDir(IniFileName));
+    try {
+        TIniFile ini(IniFileName);
+        ini.EraseSection(TailFilesSection);
+        for (int i = 0; i < Tail->GetCount(); ++i)
+            ini.WriteString(TailFilesSection, "File" + IntToStr(i), Tail->GetFile(i)->FileName);
+
+        ini.EraseSection(OptionsSection);
+        const TFontInfo* normal = RVStyle->TextStyles()->Items(0);
+        ini.WriteBool(OptionsSection, "Active", Active);
+        ini.WriteInteger(OptionsSection, "FontSize", normal->Size());
+        ini.WriteString(OptionsSection, "FontName", normal->FontName());
+        ini.WriteInteger(OptionsSection, "PurgeAtLine", PurgeAtLine);
+        ini.WriteInteger(OptionsSection, "MonitorInterval", Tail->GetInterval());
+        ini.WriteBool(OptionsSection, "ShowOnlyInSystemTray", ShowOnlyInSystemTray);
+        ini.WriteBool(OptionsSection, "ShowOnLogEvent", ShowOnLogEvent);
+        ini.WriteBool(OptionsSection, "BeepOnLogEvent", BeepOnLogEvent);
+        ini.WriteBool(OptionsSection, "ShowOnlySpecialWordLogs", ShowOnlySpecialWordLogs);
+        ini.WriteInteger(OptionsSection, "MonitorBackgroundColor", MonitorBackgroundColor);
+        ini.WriteBool(OptionsSection, "ShowFileNameImage", ShowFileNameImage);
+        ini.WriteBool(OptionsSection, "AlwaysOnTop", AlwaysOnTop);
+        ini.WriteBool(OptionsSection, "AdjustSizeAutomaticly", AdjustSizeAutomaticly);
+        ini.WriteInteger(OptionsSection, "Left", Left());
+        ini.WriteInteger(OptionsSection, "Top", Top());
+        ini.WriteInteger(OptionsSection, "Width", Width());
+        ini.WriteInteger(OptionsSection, "Height", Height());
+        ini.WriteBool(OptionsSection, "SaveSettings", SaveSettings);
+
+        ini.EraseSection(RecentFilesSection);
+        for (int i = 0; i < RecentFiles->Count(); ++i)
+            ini.WriteString(RecentFilesSection, "File" + IntToStr(i), (*RecentFiles)[i]);
+        // [SpecialWords] belongs to the user: never written.
+        ini.UpdateFile();
+    } catch (const Exception&) {
+        MessageBox("Unable to write the ini file:\n\n" + IniFileName, "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!existed && FileExists(IniFileName))
+        MessageBox("The program has created an ini file:\n" + IniFileName, "Confirmation",
+                   MB_OK | MB_ICONINFORMATION);
+}

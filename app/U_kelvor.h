@@ -1,0 +1,247 @@
+// The main window of Kelvor, TForm1: one viewer pane (with its splitter) per
+// watched file, the file monitor, the special words, the popup menu, the tray
+// icon and the settings file.
+//
+// The window's code is split by concern:
+//   U_kelvor.cpp          construction (the window's layout and popup menu), the
+//                         settings file read at start-up and written at exit
+//   U_kelvor_display.cpp  the monitor's callbacks: new text shown line by line
+//                         in the colour of its first special word, truncation
+//   U_kelvor_*.cpp        (h28) the menu commands, recent files, pane heights,
+//                         the tray icon, window messages and dropped files
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/Tail.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/messages.h"
+#include "platform/core/stringlist.h"
+#include "platform/core/sysutils.h"
+
+class TColorDialog;
+class TCustomIniFile;
+class TIcon;
+class TImageList;
+class TMenuItem;
+class TOpenDialog;
+class TPopupMenu;
+class TRollView;
+class TRVStyle;
+class TSaveDialog;
+
+// The tray icon's callback message.
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
+
+// The program's command line as main() received it: ParamStr(0) is the program
+// file (a full path), ParamStr(1) the settings file named by the user. Empty for
+// an index beyond the arguments.
+void SetCommandLine(const std::vector<AnsiString>& Args);
+AnsiString ParamStr(int Index);
+
+// The settings file used when none is named on the command line: the program
+// file with the extension ".ini" (replacing its extension, or appended when it
+// has none), next to the program; when that folder cannot be written,
+// ConfigHome + "/kelvor/kelvor.ini" (ConfigHome: $XDG_CONFIG_HOME, else
+// ~/.config).
+AnsiString DefaultIniFileName(const AnsiString& ProgramFile);
+
+// The main window. Its single instance Form1 lives for the whole run.
+//
+// Ownership: the window owns (as components) its dialogs, the popup menu and its
+// items, the style sheet RVStyle, the image list, and every pane and splitter;
+// it owns Tail, the string lists and TrayIcon directly. FormDestroy (OnDestroy)
+// writes the settings and frees Tail, the lists and TrayIcon: after it they are
+// null. The destructor runs FormDestroy when Free did not, then frees the
+// components while the window is still whole.
+//
+// A pane is a TRollView whose file is found with Tail->FindByViewer; the display
+// keeps a little state of its own per pane (owned by the pane).
+class TForm1 : public TForm {
+public:
+    explicit TForm1(TComponent* Owner);
+    ~TForm1() override;
+    const char* ClassName() const override { return "TForm1"; }
+
+    // ---- Components of the window's layout, in their order.
+    TOpenDialog* OpenDlg = nullptr;
+    TPopupMenu* OptionsPM = nullptr;
+    TRVStyle* RVStyle = nullptr;
+    TImageList* ImageList = nullptr;
+    TSaveDialog* SaveDlg = nullptr;
+    TColorDialog* ColorDlg = nullptr;
+
+    // ---- The popup menu's items. The window's construction (U_kelvor.cpp)
+    // makes every item with its caption, image, tick and place in the menu, and
+    // sets each OnClick to the handler named beside it and OptionsPM->OnPopup to
+    // OptionsPMPopup; the handlers are the commands' (h28).
+    TMenuItem* RecentFilePMI = nullptr;               // submenu, rebuilt by OptionsPMPopup
+    TMenuItem* AddFilePMI = nullptr;                  // AddFilePMIClick
+    TMenuItem* N2 = nullptr;                          // separator
+    TMenuItem* RemoveFilePMI = nullptr;               // RemoveFilePMIClick
+    TMenuItem* ResetFilePMI = nullptr;                // ResetFilePMIClick
+    TMenuItem* TextPMI = nullptr;                     // submenu
+    TMenuItem* CopySelectedTextPMI = nullptr;         // SaveSelectedTextPMIClick
+    TMenuItem* CopyCompleteTextPMI = nullptr;         // SaveSelectedTextPMIClick
+    TMenuItem* SaveSelectedTextPMI = nullptr;         // SaveSelectedTextPMIClick
+    TMenuItem* SaveCompleteTextPMI = nullptr;         // SaveSelectedTextPMIClick
+    TMenuItem* MaximizeFilePMI = nullptr;             // MaximizeFilePMIClick
+    TMenuItem* N1 = nullptr;                          // separator
+    TMenuItem* ActivePMI = nullptr;                   // ActivePMIClick
+    TMenuItem* MonitorSettings1 = nullptr;            // submenu
+    TMenuItem* PurgeAtLinePMI = nullptr;              // PurgeAtLinePMIClick
+    TMenuItem* MonitorIntervalPMI = nullptr;          // MonitorIntervalPMIClick
+    TMenuItem* ShowOnlySpecialWordLogsPMI = nullptr;  // ShowOnlySpecialWordLogsPMIClick
+    TMenuItem* VisualSettingsPM = nullptr;            // submenu
+    TMenuItem* AlwaysOnTopPMI = nullptr;              // AlwaysOnTopPMIClick (ticked by the layout)
+    TMenuItem* ShowOnLogEventPMI = nullptr;           // ShowOnLogEventPMIClick
+    TMenuItem* BeepOnLogEventPMI = nullptr;           // BeepOnLogEventPMIClick
+    TMenuItem* AdjustSizePMI = nullptr;               // AdjustSizePMIClick
+    TMenuItem* AdjustSizeAutomaticlyPMI = nullptr;    // AdjustSizeAutomaticlyPMIClick
+    TMenuItem* FontSizePMI = nullptr;                 // FontSizePMIClick
+    TMenuItem* MonitorBackgroundColorPMI = nullptr;   // MonitorBackgroundColorPMIClick
+    TMenuItem* ShowFileNameImagePMI = nullptr;        // ShowFileNameImagePMIClick
+    TMenuItem* SaveSettingsPMI = nullptr;             // SaveSettingsPMIClick
+    TMenuItem* N3 = nullptr;                          // separator
+    TMenuItem* About1 = nullptr;                      // About1Click
+    TMenuItem* ExitPMI = nullptr;                     // ExitPMIClick
+
+    // ---- Fields. (Active hides TCustomForm::Active(), the form's activation:
+    // here it is whether monitoring is switched on.)
+    std::unique_ptr<TStringList> LineSplitter;  // the lines of the chunk being shown
+    // Special words in the settings file's order; each entry's object is the
+    // number of its text style (see SpecialWordStyleObject).
+    std::unique_ptr<TStringList> SpecialWords;
+    bool SaveSettings = false;           // write the settings file at exit
+    bool AdjustSizeAutomaticly = true;   // equal pane heights whenever the window is resized
+    bool Active = true;                  // monitoring switched on
+    bool ShowOnlyInSystemTray = false;   // tray-only mode
+    bool ShowOnLogEvent = false;         // bring the window up when new text arrives
+    bool BeepOnLogEvent = false;         // beep when new text arrives
+    bool ShowOnlySpecialWordLogs = false; // show only lines holding a special word
+    TColor MonitorBackgroundColor = 0;   // background of active panes
+    bool ShowFileNameImage = false;      // the file name drawn behind each pane's text
+    bool AlwaysOnTop = false;            // kept above all other windows
+    std::unique_ptr<TIcon> TrayIcon;     // image 10 of ImageList
+    AnsiString TrayTip;                  // "Kelvor: active" / "Kelvor: inactive"
+    int TrayIconId = 100;
+    std::unique_ptr<TStringList> RecentFiles; // oldest first
+    int PurgeAtLine = 0;                 // a pane is cleared past this many lines; 0 never
+    std::unique_ptr<CTail> Tail;         // the file monitor
+    AnsiString IniFileName;              // the settings file (a full path)
+
+    // The object stored with a special word for a text style number, and back.
+    static TObject* SpecialWordStyleObject(int StyleNo);
+    static int SpecialWordStyleNo(const TObject* Object);
+
+    // ---- Start-up and exit (U_kelvor.cpp)
+    // OnCreate: finds the settings file (ParamStr(1), else DefaultIniFileName)
+    // and reads it, opens the files watched at the last run.
+    void FormCreate(TObject* Sender);
+    // OnDestroy: writes the settings when SaveSettings is on (a failed write
+    // shows an "Error" box with the file's path), then frees the monitor, the
+    // lists and the tray icon.
+    void FormDestroy(TObject* Sender);
+
+    // ---- Display of new text (U_kelvor_display.cpp)
+    // The monitor's OnNewText and OnTruncate. Both ignore a record without a
+    // pane. Neither runs the event loop: the pane is repainted directly.
+    void TailNewText(int Index, TTailFile* File);
+    void TailFileTruncated(int Index, TTailFile* File);
+    // The text style of the first special word (in SpecialWords' order) that
+    // occurs in Line, case-sensitively; -1 when none does. Empty words never match.
+    int GetSpecialWordStyle(const AnsiString& Line) const;
+
+    // ---- Commands, recent files and pane layout (h28, U_kelvor_*.cpp)
+    TTailFile* OpenTailFile(const AnsiString& Name);
+    void AddRecentFile(const AnsiString& Name);
+    void RecentFileClick(TObject* Sender);
+    void OptionsPMPopup(TObject* Sender);
+    void TailViewClick(TObject* Sender);
+    void TailViewDblClick(TObject* Sender);
+    void FormResize(TObject* Sender);
+    void DrawFileNameImage(TTailFile* File);
+    void AddFilePMIClick(TObject* Sender);
+    void RemoveFilePMIClick(TObject* Sender);
+    void ResetFilePMIClick(TObject* Sender);
+    void SaveSelectedTextPMIClick(TObject* Sender);
+    void MaximizeFilePMIClick(TObject* Sender);
+    void ActivePMIClick(TObject* Sender);
+    void PurgeAtLinePMIClick(TObject* Sender);
+    void MonitorIntervalPMIClick(TObject* Sender);
+    void ShowOnlySpecialWordLogsPMIClick(TObject* Sender);
+    void AlwaysOnTopPMIClick(TObject* Sender);
+    void ShowOnLogEventPMIClick(TObject* Sender);
+    void BeepOnLogEventPMIClick(TObject* Sender);
+    void AdjustSizePMIClick(TObject* Sender);
+    void AdjustSizeAutomaticlyPMIClick(TObject* Sender);
+    void FontSizePMIClick(TObject* Sender);
+    void MonitorBackgroundColorPMIClick(TObject* Sender);
+    void ShowFileNameImagePMIClick(TObject* Sender);
+    void SaveSettingsPMIClick(TObject* Sender);
+    void About1Click(TObject* Sender);
+    void ExitPMIClick(TObject* Sender);
+    // Each setter stores its flag and ticks or unticks its menu item (and does
+    // what its command says besides).
+    void SetActive(bool Value);
+    void SetMonitorBackgroundColor(TColor Value);
+    void SetAlwaysOnTop(bool Value);
+    void SetShowOnLogEvent(bool Value);
+    void SetBeepOnLogEvent(bool Value);
+    void SetShowOnlySpecialWordLogs(bool Value);
+    void SetAdjustSizeAutomaticly(bool Value);
+    void SetSaveSettings(bool Value);
+    void SetShowFileNameImage(bool Value);
+
+    // ---- Tray icon, window messages and dropped files (h28, U_kelvor_*.cpp)
+    void WndProc(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+    // WM_TRAYNOTIFY; the display calls it with LParam WM_LBUTTONDBLCLK to bring
+    // the window to the front.
+    void TrayIconMessage(TMessage& Message);
+    void WMDropFiles(TMessage& Message);
+    void AddTrayIcon();
+    bool RemoveTrayIcon();
+    bool GetShowOnlyInSystemTray() const { return ShowOnlyInSystemTray; }
+    void SetShowOnlyInSystemTray(bool On);
+
+    // ==== h28's block (commands, recent files, pane layout, tray icon, window
+    // messages, dropped files): members h28 adds to the window go here.
+    // The file whose pane the popup menu was last opened over, or null.
+    TTailFile* FileUnderPopup() const;
+    // File is still one of the monitor's records.
+    bool IsWatched(const TTailFile* File) const;
+    // Destroys the file's pane, then its splitter, then the record (which
+    // closes the file).
+    void RemoveTailFile(TTailFile* File);
+    // A fresh handle at the file's current end and an empty pane; raises what
+    // TTailFile::Reopen raises.
+    void ResetTailFile(TTailFile* File);
+    // Sends TrayTip to the icon when it is shown.
+    void UpdateTrayTip();
+    // The tray icon is on the desktop (the last AddTrayIcon succeeded). Without
+    // it tray-only mode keeps the taskbar button and minimises normally.
+    bool TrayIconShown() const { return FTrayIconShown; }
+    // The paths behind the recent-files submenu's entries, by the entries'
+    // Tag: an entry opens its path, never its caption.
+    std::vector<AnsiString> FRecentFilePaths;
+    bool FTrayIconShown = false;
+    // ==== end of h28's block
+
+private:
+    // The window's layout: its properties, components and popup menu.
+    void CreateLayout();
+    void CreateMenu();
+    TMenuItem* NewMenuItem(TMenuItem* Parent, const AnsiString& Caption, int ImageIndex,
+                           void (TForm1::*Handler)(TObject*));
+    // Start-up steps of FormCreate.
+    bool FindSettingsFile();
+    void ReadSettings();
+    void ReadSpecialWords(TCustomIniFile& Ini);
+    // Moves the window onto the screen when no part of it lies on the screen.
+    void KeepOnScreen();
+    void WriteSettings();
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,205 @@
+// The display of new text: the file monitor's two callbacks turn a chunk of a
+// watched file into lines of its pane, each in the colour of its first special
+// word, and mark a file that became shorter with a break line.
+#include "app/U_kelvor.h"
+
+#include <cstdint>
+
+#include "platform/controls/dialogs.h"
+#include "platform/core/codepages.h"
+#include "view/rollview.h"
+
+namespace {
+
+// What the display remembers of a pane between two chunks of its file. Owned
+// by the pane, so it goes with it.
+class TPaneDisplayState : public TComponent {
+public:
+    using TComponent::TComponent;
+    const char* ClassName() const override { return "TPaneDisplayState"; }
+
+    // The line a continuation piece would join is not the pane's last
+    // paragraph (it was not shown, or the file was reopened): the next
+    // continuation starts a paragraph of its own.
+    bool StartNewLine = false;
+    // The start of a UTF-8 character that the end of the last chunk cut off,
+    // kept for the next chunk; and whether the text before it ended a line.
+    AnsiString HeldBytes;
+    bool HeldLineComplete = false;
+    // The file's name and line count when its last chunk was shown: when
+    // either changed, the file was reopened (reset, or another file dropped
+    // on the pane) and what is kept belongs to the file before.
+    AnsiString FileName;
+    int LineCount = 0;
+};
+
+// The pane's state, made for File the first time the pane is shown text.
+TPaneDisplayState* PaneState(TRollView* View, const TTailFile* File)
+{
+    for (int i = 0; i < View->ComponentCount(); ++i)
+        if (auto* state = dynamic_cast<TPaneDisplayState*>(View->Components(i)))
+            return state;
+    auto* state = new TPaneDisplayState(View);
+    state->FileName = File->FileName;
+    state->LineCount = File->LineCount;
+    return state;
+}
+
+// The length of Text without the start of a UTF-8 character cut off by its
+// end: Text's whole length when it ends on a whole character, or on bytes that
+// are no UTF-8 lead at all (those stay as they are).
+size_t CompleteUtf8Length(const AnsiString& Text)
+{
+    const size_t n = Text.size();
+    size_t i = n;
+    while (i > 0 && n - i < 3 && (static_cast<uint8_t>(Text[i - 1]) & 0xC0) == 0x80)
+        --i;
+    if (i == 0)
+        return n;
+    const uint8_t lead = static_cast<uint8_t>(Text[i - 1]);
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    return length > n - (i - 1) ? i - 1 : n;
+}
+
+} // namespace
+
+int TForm1::GetSpecialWordStyle(const AnsiString& Line) const
+{
+    if (!SpecialWords)
+        return -1;
+    for (int i = 0; i < SpecialWords->Count(); ++i) {
+        const AnsiString& word = (*SpecialWords)[i];
+        if (!word.empty() && Line.find(word) != AnsiString::npos)
+            return SpecialWordStyleNo(SpecialWords->GetObject(i));
+    }
+    return -1;
+}
+
+void TForm1::TailNewText(int Index, TTailFile* File)
+{
+    (void)Index;
+    // A record whose pane is still being built or already gone shows nothing.
+    if (!File || !File->View || !LineSplitter)
+        return;
+    TRollView* view = File->View;
+    TPaneDisplayState* state = PaneState(view, File);
+    if (state->FileName != File->FileName || state->LineCount != File->LineCount) {
+        state->StartNewLine = true;
+        state->HeldBytes.clear();
+    }
+
+    // The chunk as shown: the bytes held from the last chunk first (unless the
+    // file skipped ahead meanwhile, which completes its line), NUL as '?', and
+    // the start of a character cut off by the end kept for the next chunk.
+    bool lineComplete = File->LineComplete;
+    AnsiString text;
+    if (!state->HeldBytes.empty() && !File->LineComplete) {
+        text = state->HeldBytes;
+        lineComplete = state->HeldLineComplete;
+    }
+    state->HeldBytes.clear();
+    text += File->NewText;
+    for (char& c : text)
+        if (c == '\0')
+            c = '?';
+    if (GetACP() == CP_UTF8) {
+        const size_t whole = CompleteUtf8Length(text);
+        if (whole < text.size()) {
+            state->HeldBytes = text.substr(whole);
+            state->HeldLineComplete = whole == 0 ? lineComplete : text[whole - 1] == '\n';
+            text.resize(whole);
+        }
+    }
+    LineSplitter->SetText(text);
+
+    // Purging is decided once, before any line of the chunk is added.
+    bool cleared = false;
+    if (PurgeAtLine > 0 && File->LineCount > PurgeAtLine) {
+        view->Clear();
+        File->LineCount = 0;
+        state->StartNewLine = false;
+        cleared = true;
+    }
+
+    bool added = false;
+    int first = 0;
+    if (!lineComplete && LineSplitter->Count() > 0) {
+        // The rest of a line begun in an earlier chunk; not counted again.
+        first = 1;
+        const AnsiString& piece = (*LineSplitter)[0];
+        const int style = GetSpecialWordStyle(piece);
+        if (style > 0 || !ShowOnlySpecialWordLogs) {
+            const int styleNo = style > 0 ? style : 0;
+            if (!state->StartNewLine) {
+                view->AddTextNL(piece, styleNo, -1, 0);
+                added = true;
+            } else if (!piece.empty()) {
+                view->AddTextNL(piece, styleNo, 0, 0);
+                state->StartNewLine = false;
+                added = true;
+            }
+        }
+    }
+    for (int i = first; i < LineSplitter->Count(); ++i) {
+        // Every line counts for the purge, shown or not.
+        ++File->LineCount;
+        const AnsiString& line = (*LineSplitter)[i];
+        const int style = GetSpecialWordStyle(line);
+        if (style > 0 || !ShowOnlySpecialWordLogs) {
+            // A paragraph of its own (paragraph style 0).
+            view->AddTextNL(line, style > 0 ? style : 0, 0, 0);
+            state->StartNewLine = false;
+            added = true;
+        } else {
+            state->StartNewLine = true;
+        }
+    }
+    state->FileName = File->FileName;
+    state->LineCount = File->LineCount;
+
+    if (!added && !cleared)
+        return;
+    // Only the new tail is laid out (the result equals a whole layout); a
+    // cleared pane holds no more than this chunk.
+    if (cleared)
+        view->Format();
+    else
+        view->FormatTail();
+    view->SetVScrollPos(view->GetVScrollMax());
+    // Painted now, without running the event loop inside the poll.
+    view->Repaint();
+    if (!added)
+        return;
+
+    // The record is not read after this point: the window's reactions may run
+    // handlers of their own.
+    const AnsiString fileName = File->FileName;
+    if (ShowOnLogEvent) {
+        if (!Visible())
+            SetCaption("Kelvor:" + fileName);
+        TMessage message;
+        message.Msg = WM_TRAYNOTIFY;
+        message.WParam = static_cast<WPARAM>(TrayIconId);
+        message.LParam = WM_LBUTTONDBLCLK;
+        TrayIconMessage(message);
+    }
+    if (BeepOnLogEvent)
+        Beep(480, 250);
+}
+
+void TForm1::TailFileTruncated(int Index, TTailFile* File)
+{
+    (void)Index;
+    if (!File || !File->View)
+        return;
+    TRollView* view = File->View;
+    // The file starts again from its beginning: a character cut off before is
+    // never completed.
+    PaneState(view, File)->HeldBytes.clear();
+    view->AddBreak();
+    view->FormatTail();
+    view->Invalidate();
+}

@@ -1,0 +1,36 @@
+// The screens of the desktop, read from the toolkit.
+#include "platform/controls/monitors.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/graphics/qtsupport.h"
+
+std::vector<TRect> MonitorBoundsList()
+{
+    EnsureQtApplication();
+    std::vector<TRect> result;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary) {
+        const QRect g = primary->geometry();
+        result.push_back(Bounds(g.x(), g.y(), g.width(), g.height()));
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen == primary)
+            continue;
+        const QRect g = screen->geometry();
+        result.push_back(Bounds(g.x(), g.y(), g.width(), g.height()));
+    }
+    return result;
+}
+
+bool RectOnAnyMonitor(const TRect& Rect)
+{
+    const std::vector<TRect> monitors = MonitorBoundsList();
+    if (monitors.empty())
+        return true;
+    for (const TRect& m : monitors)
+        if (Rect.Left < m.Right && m.Left < Rect.Right && Rect.Top < m.Bottom && m.Top < Rect.Bottom)
+            return true;
+    return false;
+}

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a build for a bounded time each.
+#   scripts/fuzz.sh <build dir> <seconds per target>
+# New inputs go to a temporary corpus; the seeds in tests/fuzz/corpus/ are only
+# read. A crash, leak or timeout fails the run and leaves its input in
+# <build dir>/fuzz-artifacts/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$1
+seconds=$2
+artifacts="$build/fuzz-artifacts"
+mkdir -p "$artifacts"
+shopt -s nullglob
+targets=("$build"/tests/fuzz/fuzz_*)
+found=0
+for target in "${targets[@]}"; do
+  case "$target" in *_replay) continue ;; esac
+  [ -x "$target" ] || continue
+  found=1
+  name=$(basename "$target")
+  reader=${name#fuzz_}
+  scratch=$(mktemp -d)
+  echo "fuzzing $reader for ${seconds}s"
+  if ! "$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -print_final_stats=0 \
+       -artifact_prefix="$artifacts/$reader-" "$scratch" "tests/fuzz/corpus/$reader" >"$artifacts/$reader.log" 2>&1; then
+    tail -n 40 "$artifacts/$reader.log"
+    rm -rf "$scratch"
+    echo "fuzz target $reader failed; its input is in $artifacts/"
+    exit 1
+  fi
+  rm -rf "$scratch"
+done
+[ "$found" = 1 ] || echo "no fuzz targets in $build (they need clang)"

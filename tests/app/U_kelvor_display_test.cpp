@@ -1,0 +1,250 @@
+// The display of new text in a real pane (offscreen): chunks are handed to the
+// window's callbacks as the monitor hands them (LineComplete changing after the
+// call), and the pane's items are inspected.
+#include "app/U_kelvor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/rvstyle.h"
+#include "platform/core/codepages.h"
+#include "tests/support/scriptedui.h"
+#include "tests/support/tempdir.h"
+#include "view/rollview.h"
+
+namespace {
+
+// ERROR is style 1 (red), WARN style 2 (green).
+const char* const Settings = "[Options]\nPurgeAtLine=0\nWidth=400\nHeight=300\n"
+                             "[SpecialWords]\nSpecialWord1=ERROR\nSpecialColor1=255\n"
+                             "SpecialWord2=WARN\nSpecialColor2=$FF00\n";
+
+struct TShownItem {
+    std::string Text;
+    int Style;
+    bool ParaStart;
+    bool operator==(const TShownItem& o) const
+    {
+        return Text == o.Text && Style == o.Style && ParaStart == o.ParaStart;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const TShownItem& i)
+{
+    return os << "{\"" << i.Text << "\", " << i.Style << (i.ParaStart ? ", para" : ", cont") << "}";
+}
+
+class KelvorDisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir.Write("k.ini", Settings);
+        SetCommandLine({Dir.File("kelvor"), Dir.File("k.ini")});
+        Form = new TForm1(nullptr);
+        Form->AfterConstruction();
+        Form->Show();
+        File = Form->OpenTailFile(Dir.Write("a.log", ""));
+        ASSERT_NE(File, nullptr);
+        File->LineComplete = true;
+        View = File->View;
+    }
+    void TearDown() override
+    {
+        Form->Free();
+        SetCommandLine({});
+    }
+
+    // One poll's delivery of Text, as the monitor makes it.
+    void Feed(const std::string& Text, TTailFile* To = nullptr)
+    {
+        TTailFile* file = To ? To : File;
+        file->NewText = Text;
+        Form->TailNewText(0, file);
+        if (!Text.empty())
+            file->LineComplete = Text.back() == '\n';
+    }
+
+    std::vector<TShownItem> Shown() const
+    {
+        std::vector<TShownItem> items;
+        for (int i = 0; i < View->GetLineCount(); ++i)
+            items.push_back({View->GetItemText(i), View->GetItemStyle(i), View->IsParaStart(i)});
+        return items;
+    }
+
+    TScriptedUI UI;
+    TempDir Dir;
+    TForm1* Form = nullptr;
+    TTailFile* File = nullptr;
+    TRollView* View = nullptr;
+};
+
+using TItems = std::vector<TShownItem>;
+
+TEST_F(KelvorDisplayTest, SpecialWordsColourWholeLinesAndTheFirstListedWins)
+{
+    EXPECT_EQ(Form->GetSpecialWordStyle("a WARN and an ERROR"), 1);
+    EXPECT_EQ(Form->GetSpecialWordStyle("WARNING"), 2);
+    EXPECT_EQ(Form->GetSpecialWordStyle("error"), -1);
+    Feed("plain\nWARN then ERROR\nsome WARNING\n");
+    EXPECT_EQ(Shown(), (TItems{{"plain", 0, true}, {"WARN then ERROR", 1, true}, {"some WARNING", 2, true}}));
+    EXPECT_EQ(File->LineCount, 3);
+}
+
+TEST_F(KelvorDisplayTest, ALineInPiecesContinuesItsParagraphEachPieceInItsOwnStyle)
+{
+    Feed("start ERR");
+    Feed("OR end WARN");
+    Feed("\nnext\n");
+    EXPECT_EQ(Shown(), (TItems{{"start ERR", 0, true}, {"OR end WARN", 2, false}, {"next", 0, true}}));
+    // A line is counted once, when it starts.
+    EXPECT_EQ(File->LineCount, 2);
+}
+
+TEST_F(KelvorDisplayTest, NulBytesShowAsQuestionMarksAndCutNothing)
+{
+    Feed(std::string("a\0b\n\0\nc\n", 8));
+    EXPECT_EQ(Shown(), (TItems{{"a?b", 0, true}, {"?", 0, true}, {"c", 0, true}}));
+}
+
+TEST_F(KelvorDisplayTest, APaneIsPurgedWhenAChunkArrivesAfterTheLimitWasPassed)
+{
+    Form->PurgeAtLine = 3;
+    Feed("1\n2\n3\n");
+    Feed("4\n5\n"); // passes the limit: shown in full
+    EXPECT_EQ(View->GetLineCount(), 5);
+    EXPECT_EQ(File->LineCount, 5);
+    Feed("6\n");
+    EXPECT_EQ(Shown(), (TItems{{"6", 0, true}}));
+    EXPECT_EQ(File->LineCount, 1);
+}
+
+TEST_F(KelvorDisplayTest, HiddenLinesStillCountAndTheirContinuationStartsAParagraph)
+{
+    Form->SetShowOnlySpecialWordLogs(true);
+    Form->PurgeAtLine = 4;
+    Feed("first ERROR\nplain\nhidden start");
+    EXPECT_EQ(Shown(), (TItems{{"first ERROR", 1, true}}));
+    EXPECT_EQ(File->LineCount, 3);
+    // The rest of the hidden line has a special word: shown, but not glued to
+    // the line before it.
+    Feed(" with WARN\n");
+    EXPECT_EQ(Shown(), (TItems{{"first ERROR", 1, true}, {" with WARN", 2, true}}));
+    Feed("x\ny\nz\n");
+    EXPECT_EQ(File->LineCount, 6);
+    EXPECT_EQ(View->GetLineCount(), 2);
+    Feed("ERROR after purge\n");
+    EXPECT_EQ(Shown(), (TItems{{"ERROR after purge", 1, true}}));
+}
+
+TEST_F(KelvorDisplayTest, BeepsOncePerChunkThatShowedSomething)
+{
+    Form->SetBeepOnLogEvent(true);
+    Feed("one\ntwo\nthree\n");
+    auto beeps = UI.CallsOf(TUICallKind::Beep);
+    ASSERT_EQ(beeps.size(), 1u);
+    EXPECT_EQ(beeps[0].Frequency, 480u);
+    EXPECT_EQ(beeps[0].Duration, 250u);
+    Feed(""); // carriage returns only
+    Form->SetShowOnlySpecialWordLogs(true);
+    Feed("nothing special\n");
+    EXPECT_EQ(UI.CallsOf(TUICallKind::Beep).size(), 1u);
+}
+
+TEST_F(KelvorDisplayTest, ABreakMarksATruncationAndTheContinuationStartsBelowIt)
+{
+    Feed("line\nhalf");
+    Form->TailFileTruncated(0, File);
+    EXPECT_EQ(File->LineCount, 2);
+    Feed(" rest\nnew\n");
+    const TItems items = Shown();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(View->GetItemStyle(2), rvsBreak);
+    EXPECT_EQ(items[3], (TShownItem{" rest", 0, true}));
+    EXPECT_EQ(items[4], (TShownItem{"new", 0, true}));
+}
+
+TEST_F(KelvorDisplayTest, ACharacterCutByTheChunksEndWaitsForTheNextChunk)
+{
+    SetACP(CP_UTF8);
+    Feed("caf\xC3");
+    EXPECT_EQ(Shown(), (TItems{{"caf", 0, true}}));
+    Feed("\xA9 ok\nline\n\xE2");
+    Feed("\x82\xAC\n");
+    EXPECT_EQ(
+        Shown(),
+        (TItems{{"caf", 0, true}, {"\xC3\xA9 ok", 0, false}, {"line", 0, true}, {"\xE2\x82\xAC", 0, true}}));
+    EXPECT_EQ(File->LineCount, 3);
+    // Bytes that are no start of a character are shown as they come.
+    Feed("x\xA9\n");
+    EXPECT_EQ(Shown().back(), (TShownItem{"x\xA9", 0, true}));
+    SetACP(0);
+}
+
+TEST_F(KelvorDisplayTest, RecordsWithoutAPaneAreIgnored)
+{
+    TTailFile bare(Form->Tail.get());
+    bare.NewText = "text\n";
+    Form->TailNewText(0, &bare);
+    Form->TailFileTruncated(0, &bare);
+    EXPECT_EQ(View->GetLineCount(), 0);
+}
+
+TEST_F(KelvorDisplayTest, TheTailLayoutEqualsAWholeLayoutAndThePaneShowsItsEnd)
+{
+    for (int i = 0; i < 40; ++i)
+        Feed("line " + std::to_string(i) + (i % 3 ? " ERROR\n" : "\nmore "));
+    TRollViewRVData* data = View->RVData;
+    struct TDraw {
+        int Left, Top, Width, Height, ItemNo, Offs, Length;
+        bool FromNewLine;
+        bool operator==(const TDraw& o) const
+        {
+            return Left == o.Left && Top == o.Top && Width == o.Width && Height == o.Height &&
+                   ItemNo == o.ItemNo && Offs == o.Offs && Length == o.Length && FromNewLine == o.FromNewLine;
+        }
+    };
+    auto draws = [&] {
+        std::vector<TDraw> result;
+        for (int i = 0; i < data->DrawItems.Count(); ++i) {
+            const TRVDrawLineInfo* d = data->DrawItems.Get(i);
+            result.push_back(
+                {d->Left, d->Top, d->Width, d->Height, d->ItemNo, d->Offs, d->Length, d->FromNewLine});
+        }
+        return result;
+    };
+    EXPECT_GT(View->GetVScrollMax(), 0);
+    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
+    const std::vector<TDraw> tail = draws();
+    const int height = data->DocumentHeight;
+    const int range = View->VRange();
+    View->Format();
+    EXPECT_TRUE(tail == draws());
+    EXPECT_EQ(height, data->DocumentHeight);
+    EXPECT_EQ(range, View->VRange());
+}
+
+TEST_F(KelvorDisplayTest, ShowOnLogEventBringsAHiddenWindowUpWithTheFilesName)
+{
+    Form->SetShowOnLogEvent(true);
+    Form->Hide();
+    Feed("wake up\n");
+    EXPECT_TRUE(Form->Visible());
+    EXPECT_EQ(Form->Caption(), "Kelvor:" + File->FileName);
+}
+
+TEST_F(KelvorDisplayTest, TheMonitorsPollReachesThePane)
+{
+    // The whole road: the monitor reads the appended bytes and calls the window.
+    Form->SetActive(true);
+    FILE* f = fopen(Dir.File("a.log").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    fputs("polled ERROR\r\n", f);
+    fclose(f);
+    Form->Tail->TimerTimer(nullptr);
+    EXPECT_EQ(Shown(), (TItems{{"polled ERROR", 1, true}}));
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+// The main window made as the program makes it, with the scripted UI services
+// answering its boxes and dialogs, a settings file of the test's own in a
+// temporary folder, and helpers to write log files and to poll them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/U_kelvor.h"
+#include "platform/controls/menus.h"
+#include "platform/controls/messages.h"
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
+#include "tests/support/scriptedui.h"
+#include "tests/support/tempdir.h"
+#include "view/rollview.h"
+
+class KelvorFormTest : public ::testing::Test {
+protected:
+    // Settings read at start-up: [Options] and further sections, as ini text.
+    virtual std::string Settings() const { return "[Options]\nActive=0\n"; }
+
+    void SetUp() override
+    {
+        const std::string ini = Dir.Write("kelvor.ini", Settings());
+        SetCommandLine({"kelvor", ini});
+        Application->CreateForm(Form1);
+        Form = Form1;
+        Form->SetClientHeight(100);
+        Form->Show();
+    }
+
+    void TearDown() override
+    {
+        // Ctrl or Shift left down by a test would reach the next one.
+        SimulateKeyUp(Form, VK_CONTROL);
+        SimulateKeyUp(Form, VK_SHIFT);
+        Form->Free();
+        UI.ExpectNoPendingAnswers();
+    }
+
+    // A log file of the temporary folder with these bytes.
+    std::string Log(const std::string& name, const std::string& bytes = "") { return Dir.Write(name, bytes); }
+
+    // Appends bytes as another program would.
+    static void Append(const std::string& path, const std::string& bytes)
+    {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        close(fd);
+    }
+
+    // A file opened in a new pane; fails the test when it was not.
+    TTailFile* Open(const std::string& path)
+    {
+        TTailFile* file = Form->OpenTailFile(path);
+        EXPECT_NE(file, nullptr) << path;
+        return file;
+    }
+
+    void Poll() { Form->Tail->TimerTimer(nullptr); }
+
+    // The popup menu as opened over Component (null: the window outside the panes).
+    void PopupOver(TComponent* Component)
+    {
+        Form->OptionsPM->SetPopupComponent(Component ? Component : Form);
+        Form->OptionsPM->OnPopup(Form->OptionsPM);
+    }
+
+    std::vector<int> PaneHeights() const
+    {
+        std::vector<int> heights;
+        for (int i = 0; i < Form->Tail->GetCount(); ++i)
+            heights.push_back(Form->Tail->GetFile(i)->View->Height());
+        return heights;
+    }
+
+    std::vector<AnsiString> RecentFiles() const
+    {
+        std::vector<AnsiString> files;
+        for (int i = 0; i < Form->RecentFiles->Count(); ++i)
+            files.push_back(Form->RecentFiles->Get(i));
+        return files;
+    }
+
+    // Ctrl (or Shift) held while Run runs.
+    void WithKey(WORD Key, const std::function<void()>& Run)
+    {
+        SimulateKeyDown(Form, Key, Key == VK_CONTROL ? TShiftState{ssCtrl} : TShiftState{ssShift});
+        ASSERT_LT(GetKeyState(Key), 0);
+        Run();
+        SimulateKeyUp(Form, Key);
+    }
+
+    std::vector<TUICall> ErrorBoxes() const
+    {
+        std::vector<TUICall> boxes;
+        for (const TUICall& call : UI.CallsOf(TUICallKind::MessageBox))
+            if (call.Caption == "Error")
+                boxes.push_back(call);
+        return boxes;
+    }
+
+    TScriptedUI UI;
+    TempDir Dir;
+    TForm1* Form = nullptr;
+};
