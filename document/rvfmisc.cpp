@@ -41,17 +41,6 @@ namespace {
 
 const char HexDigits[] = "0123456789ABCDEF";
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 AnsiString EncodeBytes(const uint8_t* data, size_t size)
 {
     AnsiString result;
@@ -69,8 +58,8 @@ size_t DecodeBytes(const AnsiString& s, uint8_t* out)
 {
     const size_t pairs = s.size() / 2;
     for (size_t i = 0; i < pairs; ++i) {
-        const int high = HexValue(s[2 * i]);
-        const int low = HexValue(s[2 * i + 1]);
+        const int high = HexDigitValue(s[2 * i]);
+        const int low = HexDigitValue(s[2 * i + 1]);
         if (high < 0 || low < 0)
             return i;
         out[i] = static_cast<uint8_t>(high << 4 | low);
@@ -143,7 +132,7 @@ WideString RVDecodeWideString(const AnsiString& s)
     for (size_t i = 0; i < s.size(); i += 4) {
         unsigned unit = 0;
         for (size_t d = 0; d < 4; ++d) {
-            const int v = HexValue(s[i + d]);
+            const int v = HexDigitValue(s[i + d]);
             if (v < 0)
                 return result;
             unit = unit << 4 | static_cast<unsigned>(v);

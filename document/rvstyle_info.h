@@ -113,6 +113,48 @@ protected:
     // Into a string list: the StyleName of every entry in index order.
     void AssignTo(TPersistent* Dest) const override;
 
+    // A new entry of the item class outside the collection (an Info when the
+    // item class makes something else), a copy of entry 0 when there is one.
+    // The caller owns it.
+    template <class Info> Info* NewDetachedEntry() const
+    {
+        TCollectionItem* item = ItemClass()(nullptr);
+        Info* result = dynamic_cast<Info*>(item);
+        if (result == nullptr) {
+            delete item;
+            result = new Info(nullptr);
+        }
+        if (Count() > 0)
+            result->Assign(GetItem(0));
+        return result;
+    }
+    // Replaces every entry with NewCount new ones of class Info, LoadEntry(entry,
+    // index) filling each, inside one update that ends also when a load raises.
+    template <class Info, class Load> void ReplaceEntries(int NewCount, Load LoadEntry)
+    {
+        BeginUpdate();
+        try {
+            Clear();
+            for (int i = 0; i < NewCount; ++i)
+                LoadEntry(static_cast<Info*>(Add()), i);
+        } catch (...) {
+            EndUpdate();
+            throw;
+        }
+        EndUpdate();
+    }
+    // BaseStyle when Matches(BaseStyle), else the lowest other index that
+    // matches; -1 when none does.
+    template <class Match> int FindFromBase(int BaseStyle, Match Matches) const
+    {
+        if (Matches(BaseStyle))
+            return BaseStyle;
+        for (int i = 0; i < Count(); ++i)
+            if (i != BaseStyle && Matches(i))
+                return i;
+        return -1;
+    }
+
 private:
     void SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);
     void MapMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);

@@ -161,14 +161,7 @@ void TRVListInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
 {
     CheckINICounts(ini, Section);
     const int count = RVReadIniCount(ini, Section, "ListCount", 0);
-    BeginUpdate();
-    try {
-        Clear();
-        for (int i = 0; i < count; ++i)
-            Add()->LoadFromINI(ini, Section, "List%s" + IntToStr(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ReplaceEntries<TRVListInfo>(count, [&](TRVListInfo* info, int i) {
+        info->LoadFromINI(ini, Section, "List%s" + IntToStr(i));
+    });
 }

@@ -503,14 +503,7 @@ void TParaInfos::SetItem(int Index, const TParaInfo* Value) { GetItem(Index)->As
 TParaInfo* TParaInfos::InvalidItem() const
 {
     if (FInvalidItem == nullptr) {
-        TCollectionItem* item = ItemClass()(nullptr);
-        FInvalidItem = dynamic_cast<TParaInfo*>(item);
-        if (FInvalidItem == nullptr) {
-            delete item;
-            FInvalidItem = new TParaInfo(nullptr);
-        }
-        if (Count() > 0)
-            FInvalidItem->Assign(GetItem(0));
+        FInvalidItem = NewDetachedEntry<TParaInfo>();
         FInvalidItem->SetSpaceBefore(1);
         FInvalidItem->SetSpaceAfter(1);
         FInvalidItem->SetLeftIndent(1);
@@ -533,41 +526,27 @@ void TParaInfos::SetInvalidItem(const TParaInfo* Value)
 
 int TParaInfos::FindStyleWithAlignment(int BaseStyle, TRVAlignment Alignment) const
 {
+    // Another style must equal the base style in everything but the alignment.
     const TParaInfo* base = Items(BaseStyle);
-    if (base->Alignment() == Alignment)
-        return BaseStyle;
-    for (int i = 0; i < Count(); ++i) {
+    return FindFromBase(BaseStyle, [&](int i) {
         const TParaInfo* candidate = Items(i);
-        if (i != BaseStyle && candidate->Alignment() == Alignment && base->IsEqual(candidate, {rvpiAlignment}))
-            return i;
-    }
-    return -1;
+        return candidate->Alignment() == Alignment &&
+               (i == BaseStyle || base->IsEqual(candidate, {rvpiAlignment}));
+    });
 }
 
 int TParaInfos::FindSuchStyle(int BaseStyle, const TParaInfo* Style, TRVParaInfoProperties Mask) const
 {
     const TRVParaInfoProperties ignore = RVAllParaInfoProperties - Mask;
-    if (Style->IsEqual(Items(BaseStyle), ignore))
-        return BaseStyle;
-    for (int i = 0; i < Count(); ++i)
-        if (i != BaseStyle && Style->IsEqual(Items(i), ignore))
-            return i;
-    return -1;
+    return FindFromBase(BaseStyle, [&](int i) { return Style->IsEqual(Items(i), ignore); });
 }
 
 void TParaInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
 {
     const int count = RVReadIniCount(ini, Section, "ParasCount", 2);
-    BeginUpdate();
-    try {
-        Clear();
-        for (int i = 0; i < count; ++i)
-            Add()->LoadFromINI(ini, Section, "Para%s" + IntToStr(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ReplaceEntries<TParaInfo>(count, [&](TParaInfo* info, int i) {
+        info->LoadFromINI(ini, Section, "Para%s" + IntToStr(i));
+    });
 }
 
 void TParaInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const

@@ -297,15 +297,7 @@ void TFontInfos::SetItem(int Index, const TFontInfo* Value) { GetItem(Index)->As
 TFontInfo* TFontInfos::InvalidItem() const
 {
     if (FInvalidItem == nullptr) {
-        // An entry of the collection's own class, outside the collection.
-        TCollectionItem* item = ItemClass()(nullptr);
-        FInvalidItem = dynamic_cast<TFontInfo*>(item);
-        if (FInvalidItem == nullptr) {
-            delete item;
-            FInvalidItem = new TFontInfo(nullptr);
-        }
-        if (Count() > 0)
-            FInvalidItem->Assign(GetItem(0));
+        FInvalidItem = NewDetachedEntry<TFontInfo>();
         FInvalidItem->SetColor(clWhite);
         FInvalidItem->SetBackColor(clRed);
     }
@@ -322,17 +314,12 @@ void TFontInfos::SetInvalidItem(const TFontInfo* Value)
 template <class Filter>
 int TFontInfos::FindStyle(int BaseStyle, TRVFontInfoProperties IgnoreList, Filter Passes) const
 {
+    // Another style must equal the base style in everything the filter does not look at.
     const TFontInfo* base = Items(BaseStyle);
-    if (Passes(base))
-        return BaseStyle;
-    for (int i = 0; i < Count(); ++i) {
-        if (i == BaseStyle)
-            continue;
+    return FindFromBase(BaseStyle, [&](int i) {
         const TFontInfo* candidate = Items(i);
-        if (Passes(candidate) && base->IsEqual(candidate, IgnoreList))
-            return i;
-    }
-    return -1;
+        return Passes(candidate) && (i == BaseStyle || base->IsEqual(candidate, IgnoreList));
+    });
 }
 
 int TFontInfos::FindStyleWithFont(int BaseStyle, const TFont* Font) const
@@ -387,12 +374,7 @@ int TFontInfos::FindStyleWithFontStyle(int BaseStyle, TFontStyles Value, TFontSt
 int TFontInfos::FindSuchStyle(int BaseStyle, const TFontInfo* Style, TRVFontInfoProperties Mask) const
 {
     const TRVFontInfoProperties ignore = RVAllFontInfoProperties - Mask;
-    if (Style->IsEqual(Items(BaseStyle), ignore))
-        return BaseStyle;
-    for (int i = 0; i < Count(); ++i)
-        if (i != BaseStyle && Style->IsEqual(Items(i), ignore))
-            return i;
-    return -1;
+    return FindFromBase(BaseStyle, [&](int i) { return Style->IsEqual(Items(i), ignore); });
 }
 
 void TFontInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, TCursor DefJumpCursor)
@@ -400,16 +382,9 @@ void TFontInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, TCu
     // The count is checked before anything changes, so a corrupt section
     // leaves the styles as they were.
     const int count = RVReadIniCount(ini, Section, "FontsCount", 6);
-    BeginUpdate();
-    try {
-        Clear();
-        for (int i = 0; i < count; ++i)
-            Add()->LoadFromINI(ini, Section, "Font%s" + IntToStr(i), i == 4 || i == 5, DefJumpCursor);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ReplaceEntries<TFontInfo>(count, [&](TFontInfo* info, int i) {
+        info->LoadFromINI(ini, Section, "Font%s" + IntToStr(i), i == 4 || i == 5, DefJumpCursor);
+    });
 }
 
 void TFontInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const

@@ -11,10 +11,12 @@
 
 #include "platform/controls/uiservices.h"
 #include "platform/core/codepages.h"
+#include "platform/core/sysutils.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 
 namespace
 {
@@ -68,17 +70,6 @@ AnsiString EscapeName(const AnsiString& name)
     return out;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The name behind an escaped MIME suffix; false when it is not one we write.
 bool UnescapeName(const AnsiString& escaped, AnsiString& name)
 {
@@ -91,8 +82,8 @@ bool UnescapeName(const AnsiString& escaped, AnsiString& name)
         }
         if (c != '_' || i + 2 >= escaped.size())
             return false;
-        int hi = HexValue(escaped[i + 1]);
-        int lo = HexValue(escaped[i + 2]);
+        int hi = HexDigitValue(escaped[i + 1]);
+        int lo = HexDigitValue(escaped[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         name += static_cast<char>(hi * 16 + lo);
@@ -149,14 +140,10 @@ WideString WideFromBytes(const void* buffer, size_t size)
 
 AnsiString PngFromPixels(const TPixelBuffer& pixels)
 {
-    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < pixels.Height; ++y)
-        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
-                    static_cast<size_t>(pixels.Width) * 4);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    ImageOfPixels(pixels).save(&buffer, "PNG");
     return AnsiString(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
@@ -170,12 +157,7 @@ TPixelBuffer PixelsFromImageData(const AnsiString& data)
     if (image.width() > GraphicMaxSide || image.height() > GraphicMaxSide ||
         int64_t(image.width()) * image.height() > GraphicMaxPixels)
         return TPixelBuffer();
-    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    TPixelBuffer pixels(image.width(), image.height());
-    for (int y = 0; y < pixels.Height; ++y)
-        std::memcpy(&pixels.Pixels[static_cast<size_t>(y) * pixels.Width], image.constScanLine(y),
-                    static_cast<size_t>(pixels.Width) * 4);
-    return pixels;
+    return PixelsOfImage(image);
 }
 
 // The pixels a graphic shows: its own for bitmaps and icons, else drawn on white.

@@ -5,13 +5,13 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <cstring>
 #include <map>
 #include <memory>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/cursors.h"
 #include "platform/controls/forms.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 #include "platform/graphics/qtsupport.h"
 #include "platform/graphics/resources.h"
 
@@ -118,11 +118,8 @@ HCURSOR LoadCursor(HINSTANCE Instance, const char* Name)
     TCursorImage image;
     if (!LoadCursorResource(Name, image) || image.Image.Empty())
         return nullptr;
-    QImage pixels(image.Image.Width, image.Image.Height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < image.Image.Height; ++y)
-        std::memcpy(pixels.scanLine(y), &image.Image.Pixels[static_cast<size_t>(y) * image.Image.Width],
-                    static_cast<size_t>(image.Image.Width) * 4);
-    return MakeHandle(QCursor(QPixmap::fromImage(pixels), image.HotSpot.X, image.HotSpot.Y));
+    const QPixmap pixmap = QPixmap::fromImage(ImageOfPixels(image.Image));
+    return MakeHandle(QCursor(pixmap, image.HotSpot.X, image.HotSpot.Y));
 }
 
 // The shapes of the class library's built-in cursor numbers.

@@ -17,22 +17,12 @@
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/winapi.h"
+#include "platform/core/sysutils.h"
 
 namespace
 {
 
 const char* const kUriListMime = "text/uri-list";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool StartsWithNoCase(const AnsiString& s, size_t at, const char* prefix)
 {
@@ -88,8 +78,8 @@ AnsiString DecodeFileUri(const AnsiString& uri)
     AnsiString path;
     for (size_t i = at; i < end; ++i) {
         char c = uri[i];
-        if (c == '%' && i + 2 < end && HexValue(uri[i + 1]) >= 0 && HexValue(uri[i + 2]) >= 0) {
-            c = static_cast<char>(HexValue(uri[i + 1]) * 16 + HexValue(uri[i + 2]));
+        if (c == '%' && i + 2 < end && HexDigitValue(uri[i + 1]) >= 0 && HexDigitValue(uri[i + 2]) >= 0) {
+            c = static_cast<char>(HexDigitValue(uri[i + 1]) * 16 + HexDigitValue(uri[i + 2]));
             i += 2;
         }
         if (c == '\0')

@@ -9,13 +9,13 @@
 #include <QPixmap>
 #include <QPointer>
 
-#include <cstring>
 #include <unordered_map>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/menus.h"
 #include "platform/core/codepages.h"
 #include "platform/graphics/imagelist.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 #include "platform/graphics/qtsupport.h"
 
 struct TPopupMenuQt {
@@ -74,12 +74,7 @@ QIcon IconOfImage(const TCustomImageList* images, int index)
 {
     if (!images || index < 0 || index >= images->Count())
         return QIcon();
-    const TPixelBuffer& pixels = images->Image(index);
-    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < pixels.Height; ++y)
-        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
-                    static_cast<size_t>(pixels.Width) * 4);
-    return QIcon(QPixmap::fromImage(image));
+    return QIcon(QPixmap::fromImage(ImageOfPixels(images->Image(index))));
 }
 
 void ApplyState(QAction* action, const TMenuItem* item, const TCustomImageList* images)

@@ -13,38 +13,40 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/scrollbars.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/pixelbuffer.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 
 namespace {
 
+// The toolkit's flags of the members of Shift that Map names.
+template <typename TFlags, typename TFlag, size_t N>
+TFlags FlagsOf(TShiftState Shift, const std::pair<TShiftStateItem, TFlag> (&Map)[N])
+{
+    TFlags flags;
+    for (const auto& item : Map)
+        if (Shift.Contains(item.first))
+            flags |= item.second;
+    return flags;
+}
+
 Qt::KeyboardModifiers Modifiers(TShiftState Shift)
 {
-    Qt::KeyboardModifiers modifiers;
-    if (Shift.Contains(ssShift))
-        modifiers |= Qt::ShiftModifier;
-    if (Shift.Contains(ssCtrl))
-        modifiers |= Qt::ControlModifier;
-    if (Shift.Contains(ssAlt))
-        modifiers |= Qt::AltModifier;
-    return modifiers;
+    static const std::pair<TShiftStateItem, Qt::KeyboardModifier> map[] = {
+        {ssShift, Qt::ShiftModifier}, {ssCtrl, Qt::ControlModifier}, {ssAlt, Qt::AltModifier}};
+    return FlagsOf<Qt::KeyboardModifiers>(Shift, map);
 }
 
 Qt::MouseButtons Buttons(TShiftState Shift)
 {
-    Qt::MouseButtons buttons;
-    if (Shift.Contains(ssLeft))
-        buttons |= Qt::LeftButton;
-    if (Shift.Contains(ssRight))
-        buttons |= Qt::RightButton;
-    if (Shift.Contains(ssMiddle))
-        buttons |= Qt::MiddleButton;
-    return buttons;
+    static const std::pair<TShiftStateItem, Qt::MouseButton> map[] = {
+        {ssLeft, Qt::LeftButton}, {ssRight, Qt::RightButton}, {ssMiddle, Qt::MiddleButton}};
+    return FlagsOf<Qt::MouseButtons>(Shift, map);
 }
 
 Qt::MouseButton QtButton(TMouseButton Button)
@@ -59,17 +61,31 @@ Qt::MouseButton QtButton(TMouseButton Button)
     }
 }
 
-void SendMouse(TWinControl* Control, QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Held, int X,
-               int Y, TShiftState Shift)
+QString ToQString(const WideString& Text)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(Text.data()), Text.size());
+}
+
+// The widget that takes pointer input at client point Local of Control (its
+// window made when missing); Local on the screen becomes the pointer's position.
+QWidget* PointerTarget(TWinControl* Control, const QPointF& Local, QPointF& Global)
 {
     QWidget* client = ClientWidgetOf(Control);
     if (!client) {
         Control->HandleNeeded();
         client = ClientWidgetOf(Control);
     }
+    Global = client->mapToGlobal(Local);
+    NoteSimulatedCursorPos(TPoint{static_cast<int>(Global.x()), static_cast<int>(Global.y())});
+    return client;
+}
+
+void SendMouse(TWinControl* Control, QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Held, int X,
+               int Y, TShiftState Shift)
+{
     const QPointF local(X, Y);
-    const QPointF global = client->mapToGlobal(local);
-    NoteSimulatedCursorPos(TPoint{static_cast<int>(global.x()), static_cast<int>(global.y())});
+    QPointF global;
+    QWidget* client = PointerTarget(Control, local, global);
     QMouseEvent event(Type, local, global, Button, Held, Modifiers(Shift));
     QCoreApplication::sendEvent(client, &event);
 }
@@ -147,10 +163,9 @@ void SimulateClick(TWinControl* Control, TMouseButton Button, int X, int Y, TShi
 
 void SimulateDoubleClick(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
 {
+    // Each step only while the control lives: a handler may free it.
     const HWND wnd = Control->Handle();
-    SimulateMouseDown(Control, Button, X, Y, Shift);
-    if (FindControl(wnd) == Control)
-        SimulateMouseUp(Control, Button, X, Y, Shift);
+    SimulateClick(Control, Button, X, Y, Shift);
     if (FindControl(wnd) == Control)
         SimulateMouseDblClick(Control, Button, X, Y, Shift);
     if (FindControl(wnd) == Control)
@@ -175,20 +190,15 @@ void SimulateMouseLeave(TWinControl* Control)
 void SimulateInputMethodCommit(TWinControl* Control, const WideString& Text)
 {
     QInputMethodEvent event;
-    event.setCommitString(QString::fromUtf16(reinterpret_cast<const char16_t*>(Text.data()), Text.size()));
+    event.setCommitString(ToQString(Text));
     QCoreApplication::sendEvent(KeyTarget(Control), &event);
 }
 
 void SimulateWheel(TWinControl* Control, int Delta, int X, int Y, TShiftState Shift)
 {
-    QWidget* client = ClientWidgetOf(Control);
-    if (!client) {
-        Control->HandleNeeded();
-        client = ClientWidgetOf(Control);
-    }
     const QPointF local(X, Y);
-    const QPointF global = client->mapToGlobal(local);
-    NoteSimulatedCursorPos(TPoint{static_cast<int>(global.x()), static_cast<int>(global.y())});
+    QPointF global;
+    QWidget* client = PointerTarget(Control, local, global);
     QWheelEvent event(local, global, QPoint(), QPoint(0, Delta), Buttons(Shift), Modifiers(Shift),
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(client, &event);
@@ -198,9 +208,7 @@ void SimulateKeyDown(TWinControl* Control, WORD Key, TShiftState Shift, const Wi
                      bool AutoRepeat)
 {
     QWidget* target = KeyTarget(Control);
-    const QString text =
-        Text.empty() ? DefaultText(Key, Shift)
-                     : QString::fromUtf16(reinterpret_cast<const char16_t*>(Text.data()), Text.size());
+    const QString text = Text.empty() ? DefaultText(Key, Shift) : ToQString(Text);
     Qt::KeyboardModifiers modifiers = Modifiers(Shift);
     if (Key >= VK_NUMPAD0 && Key <= VK_DIVIDE)
         modifiers |= Qt::KeypadModifier;
@@ -272,11 +280,7 @@ bool GrabWindow(TWinControl* Control, TPixelBuffer& Pixels)
     frame = FrameWidgetOf(Control);
     if (!frame)
         return false;
-    const QImage image = frame->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    Pixels = TPixelBuffer(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(&Pixels.Pixels[static_cast<size_t>(y) * Pixels.Width], image.constScanLine(y),
-                    static_cast<size_t>(image.width()) * 4);
+    Pixels = PixelsOfImage(frame->grab().toImage());
     return true;
 }
 

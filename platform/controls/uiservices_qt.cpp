@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QSystemTrayIcon>
 
-#include <cstring>
 #include <map>
 
 #include "platform/controls/controls_qt.h"
@@ -24,6 +23,7 @@
 #include "platform/controls/trayicon.h"
 #include "platform/controls/uiservices.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 #include "platform/graphics/qtsupport.h"
 
 namespace
@@ -121,11 +121,7 @@ QStringList NameFilters(const AnsiString& filter)
 
 QPixmap PixmapOf(const TPixelBuffer& pixels)
 {
-    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < pixels.Height; ++y)
-        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
-                    static_cast<size_t>(pixels.Width) * 4);
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(ImageOfPixels(pixels));
 }
 
 unsigned ButtonDownMessage(QSystemTrayIcon::ActivationReason reason, unsigned& up)

@@ -6,44 +6,23 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <type_traits>
 
 #include "platform/core/streams.h"
 
 namespace {
 
-AnsiString QuoteBytes(const AnsiString& s)
-{
-    // Printable runs go between quotes (a quote doubled), control characters
-    // become #n, as the class library's text form writes them.
-    AnsiString out;
-    bool quoted = false;
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 32) {
-            if (quoted)
-                out += '\'';
-            quoted = false;
-            out += "#" + IntToStr(c);
-        } else {
-            if (!quoted)
-                out += '\'';
-            quoted = true;
-            out += ch;
-            if (ch == '\'')
-                out += '\'';
-        }
-    }
-    if (quoted)
-        out += '\'';
-    return out.empty() ? AnsiString("''") : out;
-}
-
-AnsiString QuoteWide(const WideString& s)
+// Printable runs go between quotes (a quote doubled), other characters become
+// #n, as the class library's text form writes them. The printable characters
+// are those from 32 to LastPrintable.
+template <typename Char> AnsiString QuoteText(const std::basic_string<Char>& s, unsigned LastPrintable)
 {
     AnsiString out;
     bool quoted = false;
-    for (WideChar c : s) {
-        if (c < 32 || c > 126) {
+    for (Char ch : s) {
+        const auto c = static_cast<std::make_unsigned_t<Char>>(ch);
+        if (c < 32 || c > LastPrintable) {
             if (quoted)
                 out += '\'';
             quoted = false;
@@ -53,7 +32,7 @@ AnsiString QuoteWide(const WideString& s)
                 out += '\'';
             quoted = true;
             out += static_cast<char>(c);
-            if (c == u'\'')
+            if (c == '\'')
                 out += '\'';
         }
     }
@@ -61,6 +40,11 @@ AnsiString QuoteWide(const WideString& s)
         out += '\'';
     return out.empty() ? AnsiString("''") : out;
 }
+
+// Bytes are written as they are, control characters apart.
+AnsiString QuoteBytes(const AnsiString& s) { return QuoteText(s, 255); }
+// Wide text keeps only ASCII between quotes.
+AnsiString QuoteWide(const WideString& s) { return QuoteText(s, 126); }
 
 AnsiString FloatText(double value)
 {

@@ -100,12 +100,14 @@ void BufferSetSize(Buffer& data, int64_t& position, int64_t newSize)
 // ---------------------------------------------------------------------------
 // POSIX handles, shared by TFileStream and the temporary file of SafeWriteFile.
 
-int64_t HandleRead(int handle, void* buffer, int64_t count)
+// Moves count bytes in chunks through Transfer(offset, size) (a read() or a
+// write() at that offset of the buffer), again after a signal, until all have
+// moved, the file ends or an error stops it; the bytes moved.
+template <typename TTransfer> int64_t TransferAll(int64_t count, TTransfer Transfer)
 {
     int64_t done = 0;
-    auto* out = static_cast<char*>(buffer);
     while (done < count) {
-        ssize_t n = ::read(handle, out + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        ssize_t n = Transfer(done, static_cast<size_t>(std::min(count - done, MaxChunk)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -115,19 +117,16 @@ int64_t HandleRead(int handle, void* buffer, int64_t count)
     return done;
 }
 
+int64_t HandleRead(int handle, void* buffer, int64_t count)
+{
+    auto* out = static_cast<char*>(buffer);
+    return TransferAll(count, [&](int64_t at, size_t size) { return ::read(handle, out + at, size); });
+}
+
 int64_t HandleWrite(int handle, const void* buffer, int64_t count)
 {
-    int64_t done = 0;
     const auto* in = static_cast<const char*>(buffer);
-    while (done < count) {
-        ssize_t n = ::write(handle, in + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return TransferAll(count, [&](int64_t at, size_t size) { return ::write(handle, in + at, size); });
 }
 
 int64_t HandleSeek(int handle, int64_t offset, TSeekOrigin origin)

@@ -29,17 +29,6 @@ int CompareBytes(const AnsiString& a, const AnsiString& b, Fold fold)
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads an integer whose magnitude must not exceed `maxPositive` (decimal,
 // positive), `maxNegative` (any base, after '-') or `maxHex` (hexadecimal
 // without '-', read as a bit pattern of the target width, so "$FFFFFFFF" is -1
@@ -86,6 +75,17 @@ bool ParseInteger(const AnsiString& s, uint64_t maxPositive, uint64_t maxNegativ
 }
 
 } // namespace
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 // ---------------------------------------------------------------------------
 // 1-based substrings

@@ -162,6 +162,8 @@ int StrToInt(const AnsiString& s);  // raises EConvertError
 int64_t StrToInt64(const AnsiString& s);
 int StrToIntDef(const AnsiString& s, int def);
 int64_t StrToInt64Def(const AnsiString& s, int64_t def);
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
 
 // ---------------------------------------------------------------------------
 // File names ('/' separates folders) and files.

@@ -34,6 +34,15 @@ TRect TCanvas::ToDevice(const TRect& R) const
     return {R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy};
 }
 
+std::vector<TPoint> TCanvas::ToDevice(const std::vector<TPoint>& Points) const
+{
+    std::vector<TPoint> device;
+    device.reserve(Points.size());
+    for (const TPoint& p : Points)
+        device.push_back(ToDevice(p));
+    return device;
+}
+
 void TCanvas::SetWindowOrgEx(int X, int Y, TPoint* Old)
 {
     if (Old)
@@ -130,11 +139,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points)
 {
     if (Points.size() < 2)
         return;
-    std::vector<TPoint> device;
-    device.reserve(Points.size());
-    for (const TPoint& p : Points)
-        device.push_back(ToDevice(p));
-    DoPolyline(device);
+    DoPolyline(ToDevice(Points));
     Drawn(true);
 }
 
@@ -142,11 +147,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& Points)
 {
     if (Points.size() < 2)
         return;
-    std::vector<TPoint> device;
-    device.reserve(Points.size());
-    for (const TPoint& p : Points)
-        device.push_back(ToDevice(p));
-    DoPolygon(device);
+    DoPolygon(ToDevice(Points));
     Drawn(true);
 }
 
@@ -229,4 +230,30 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
 int GetDeviceCaps(TCanvas* Canvas, int Index)
 {
     return Canvas ? Canvas->DeviceCaps(Index) : 0;
+}
+
+int SurfaceDeviceCaps(int Index, int Width, int Height, int PixelsPerInchX, int PixelsPerInchY)
+{
+    switch (Index) {
+    case LOGPIXELSX:
+        return PixelsPerInchX;
+    case LOGPIXELSY:
+        return PixelsPerInchY;
+    case HORZRES:
+    case PHYSICALWIDTH:
+        return Width;
+    case VERTRES:
+    case PHYSICALHEIGHT:
+        return Height;
+    case HORZSIZE:
+        return Width * 254 / (PixelsPerInchX * 10);
+    case VERTSIZE:
+        return Height * 254 / (PixelsPerInchY * 10);
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
+    default:
+        return 0;
+    }
 }

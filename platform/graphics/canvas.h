@@ -292,6 +292,7 @@ public:
 protected:
     TPoint ToDevice(const TPoint& P) const;
     TRect ToDevice(const TRect& R) const;
+    std::vector<TPoint> ToDevice(const std::vector<TPoint>& Points) const;
     // The clip in device coordinates, always within DeviceBounds().
     TRect DeviceClip() const { return FHasClip ? FClip : DeviceBounds(); }
     bool HasClip() const { return FHasClip; }
@@ -364,3 +365,8 @@ private:
 // HORZSIZE/VERTSIZE (millimetres), PHYSICALWIDTH/HEIGHT and PHYSICALOFFSETX/Y,
 // BITSPIXEL, PLANES; 0 for other indexes or a null canvas.
 int GetDeviceCaps(TCanvas* Canvas, int Index);
+// The device query of a surface of Width x Height pixels with the given
+// resolution: LOGPIXELSX/Y, HORZRES/VERTRES and PHYSICALWIDTH/HEIGHT (pixels),
+// HORZSIZE/VERTSIZE (millimetres, rounded down), BITSPIXEL 32, PLANES 1; 0 for
+// other indexes. The canvases of screen-like devices answer with it.
+int SurfaceDeviceCaps(int Index, int Width, int Height, int PixelsPerInchX, int PixelsPerInchY);

@@ -11,6 +11,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/dibcodec.h"
 #include "platform/graphics/graphicio.h"
+#include "platform/graphics/pixelbuffer_qt.h"
 
 using namespace graphicio;
 
@@ -53,10 +54,7 @@ bool DecodePng(const uint8_t* p, size_t n, TPixelBuffer& out)
     if (!image.loadFromData(p, static_cast<int>(n), "PNG") || image.width() != static_cast<int>(width) ||
         image.height() != static_cast<int>(height))
         return false;
-    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    out = TPixelBuffer(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(&out.At(0, y), image.constScanLine(y), static_cast<size_t>(image.width()) * 4);
+    out = PixelsOfImage(image);
     return true;
 }
 

@@ -19,27 +19,7 @@ TRecordingCanvas::TRecordingCanvas(int Width, int Height, int PixelsPerInch)
 
 int TRecordingCanvas::DeviceCaps(int Index) const
 {
-    switch (Index) {
-    case LOGPIXELSX:
-    case LOGPIXELSY:
-        return FPixelsPerInch;
-    case HORZRES:
-    case PHYSICALWIDTH:
-        return FWidth;
-    case VERTRES:
-    case PHYSICALHEIGHT:
-        return FHeight;
-    case HORZSIZE:
-        return FWidth * 254 / (FPixelsPerInch * 10);
-    case VERTSIZE:
-        return FHeight * 254 / (FPixelsPerInch * 10);
-    case BITSPIXEL:
-        return 32;
-    case PLANES:
-        return 1;
-    default:
-        return 0;
-    }
+    return SurfaceDeviceCaps(Index, FWidth, FHeight, FPixelsPerInch, FPixelsPerInch);
 }
 
 std::vector<const TCanvasRecord*> TRecordingCanvas::RecordsOf(TCanvasOp Op) const

@@ -4,9 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/controls/dialogs.h"
 #include "platform/controls/trayicon.h"
+
+namespace
+{
+
+// Takes the next answer of Queue into Answer. Without one, the call is marked
+// unanswered and the test fails with Unexpected, the call described.
+template <class T>
+bool NextAnswer(std::deque<T>& Queue, T& Answer, TUICall& Call, const std::string& Unexpected)
+{
+    if (Queue.empty()) {
+        ADD_FAILURE() << Unexpected << " (no answer queued)";
+        Call.Answered = false;
+        return false;
+    }
+    Answer = Queue.front();
+    Queue.pop_front();
+    return true;
+}
+
+} // namespace
 
 TScriptedUI::TScriptedUI() : FPrevious(SetUIServices(this)) {}
 
@@ -88,14 +109,10 @@ int TScriptedUI::MessageBox(const AnsiString& Text, const AnsiString& Caption, u
     call.Text = Text;
     call.Flags = Flags;
     int cancel = MessageBoxCancelAnswer(Flags);
-    if (FMessageBoxResults.empty()) {
-        ADD_FAILURE() << "Unexpected message box \"" << Caption << "\": \"" << Text
-                      << "\" (no answer queued)";
-        call.Answered = false;
+    if (!NextAnswer(FMessageBoxResults, call.Result, call,
+                    "Unexpected message box \"" + Caption + "\": \"" + Text + "\"")) {
         call.Result = cancel;
     } else {
-        call.Result = FMessageBoxResults.front();
-        FMessageBoxResults.pop_front();
         std::vector<int> buttons = MessageBoxButtons(Flags);
         if (std::find(buttons.begin(), buttons.end(), call.Result) == buttons.end()) {
             ADD_FAILURE() << "Queued answer " << call.Result << " is no button of message box \"" << Caption
@@ -114,13 +131,9 @@ bool TScriptedUI::InputQuery(const AnsiString& Caption, const AnsiString& Prompt
     call.Caption = Caption;
     call.Text = Prompt;
     call.Value = Value;
-    if (FInputAnswers.empty()) {
-        ADD_FAILURE() << "Unexpected input box \"" << Caption << "\": \"" << Prompt
-                      << "\" (no answer queued)";
-        call.Answered = false;
-    } else {
-        TInputAnswer answer = FInputAnswers.front();
-        FInputAnswers.pop_front();
+    TInputAnswer answer{};
+    if (NextAnswer(FInputAnswers, answer, call,
+                   "Unexpected input box \"" + Caption + "\": \"" + Prompt + "\"")) {
         call.Confirmed = answer.Confirmed;
         if (answer.Confirmed)
             Value = answer.Text;
@@ -135,13 +148,9 @@ bool TScriptedUI::FileDialog(const TFileDialogRequest& Request, TFileDialogResul
     call.Kind = TUICallKind::FileDialog;
     call.Caption = Request.Title;
     call.FileRequest = Request;
-    if (FFileAnswers.empty()) {
-        ADD_FAILURE() << "Unexpected " << (Request.Save ? "save" : "open") << " dialog \"" << Request.Title
-                      << "\" (no answer queued)";
-        call.Answered = false;
-    } else {
-        TFileAnswer answer = FFileAnswers.front();
-        FFileAnswers.pop_front();
+    TFileAnswer answer{};
+    const std::string kind = Request.Save ? "save" : "open";
+    if (NextAnswer(FFileAnswers, answer, call, "Unexpected " + kind + " dialog \"" + Request.Title + "\"")) {
         call.Confirmed = answer.Confirmed && !answer.Files.empty();
         if (call.Confirmed) {
             Result.Files = answer.Files;
@@ -157,12 +166,8 @@ bool TScriptedUI::ColorDialog(TColor& Color)
     TUICall call;
     call.Kind = TUICallKind::ColorDialog;
     call.Color = Color;
-    if (FColorAnswers.empty()) {
-        ADD_FAILURE() << "Unexpected colour dialog (no answer queued)";
-        call.Answered = false;
-    } else {
-        TColorAnswer answer = FColorAnswers.front();
-        FColorAnswers.pop_front();
+    TColorAnswer answer{};
+    if (NextAnswer(FColorAnswers, answer, call, "Unexpected colour dialog")) {
         call.Confirmed = answer.Confirmed;
         if (answer.Confirmed)
             Color = answer.Color;

@@ -5,96 +5,19 @@
 // Xvfb is not installed.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <fstream>
+#include <cstdint>
 #include <string>
-#include <thread>
 
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/pixelbuffer.h"
+#include "tests/support/xvfbchild.h"
 #include "view/rollview.h"
 
 namespace {
-
-const char* const ChildVariable = "KELVOR_ROLLVIEW_XVFB_CHILD";
-// The child writes "shown" here when the pixels were right.
-const char* const ResultVariable = "KELVOR_ROLLVIEW_XVFB_RESULT";
-
-bool Exists(const std::string& Path)
-{
-    struct stat info;
-    return stat(Path.c_str(), &info) == 0;
-}
-
-std::string FindProgram(const std::string& Name)
-{
-    const char* path = std::getenv("PATH");
-    const std::string dirs = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        const size_t end = dirs.find(':', start);
-        const std::string dir =
-            dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        const std::string candidate = (dir.empty() ? "." : dir) + "/" + Name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return std::string();
-}
-
-template <typename F> bool WaitFor(F Done, int TimeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return Done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-bool Running(pid_t Pid)
-{
-    int status = 0;
-    return waitpid(Pid, &status, WNOHANG) == 0;
-}
-
-// Starts Xvfb on the first free display from 170 on; its number, or -1.
-int StartServer(const std::string& Xvfb, pid_t& Pid)
-{
-    for (int display = 170; display < 240; ++display) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(display) + "-lock"))
-            continue;
-        Pid = fork();
-        if (Pid == 0) {
-            const std::string name = ":" + std::to_string(display);
-            execl(Xvfb.c_str(), "Xvfb", name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (Pid < 0)
-            return -1;
-        if (WaitFor([&] { return Exists(socket) || !Running(Pid); }, 10000) && Exists(socket))
-            return display;
-        kill(Pid, SIGTERM);
-        waitpid(Pid, nullptr, 0);
-    }
-    return -1;
-}
 
 bool IsRed(uint32_t Pixel)
 {
@@ -108,50 +31,19 @@ bool IsRed(uint32_t Pixel)
 
 TEST(RollViewXvfbTest, TextInItsColourShowsWhereTheLayoutPutsIt)
 {
-    if (std::getenv(ChildVariable))
+    if (InXvfbChild())
         GTEST_SKIP() << "inside the server already";
-    const std::string xvfb = FindProgram("Xvfb");
-    if (xvfb.empty())
+    // The child reports "shown" when the pixels were right.
+    const TXvfbRun run = RunUnderXvfb("RollViewXvfbChildTest.*", 170);
+    if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
-    pid_t server = -1;
-    const int display = StartServer(xvfb, server);
-    ASSERT_GE(display, 0) << "no display could be started";
-    const std::string resultFile = "/tmp/kelvor-rollview-xvfb-" + std::to_string(getpid()) + ".result";
-    unlink(resultFile.c_str());
-    const pid_t child = fork();
-    if (child == 0) {
-        const std::string name = ":" + std::to_string(display);
-        setenv("DISPLAY", name.c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        setenv(ChildVariable, "1", 1);
-        setenv(ResultVariable, resultFile.c_str(), 1);
-        // The X libraries keep caches for the process's life; leaks are checked offscreen.
-        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-        execl("/proc/self/exe", "rollview_xvfb_test", "--gtest_filter=RollViewXvfbChildTest.*",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(child, 0);
-    int status = -1;
-    const bool ended = WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 60000);
-    if (!ended) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-    }
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
-    std::string result;
-    std::getline(std::ifstream(resultFile), result);
-    unlink(resultFile.c_str());
-    ASSERT_TRUE(ended) << "the program under Xvfb did not finish";
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the program under Xvfb failed";
-    EXPECT_EQ(result, "shown");
+    ASSERT_TRUE(ChildSucceeded(run));
+    EXPECT_EQ(run.Result, "shown");
 }
 
 TEST(RollViewXvfbChildTest, ColouredLineShowsInItsDrawItem)
 {
-    if (!std::getenv(ChildVariable))
+    if (!InXvfbChild())
         GTEST_SKIP() << "runs under the Xvfb test";
     TForm Form(nullptr);
     Form.SetBounds(40, 40, 360, 260);
@@ -206,6 +98,5 @@ TEST(RollViewXvfbChildTest, ColouredLineShowsInItsDrawItem)
     EXPECT_LT(Bottom, dli->Top - VOffs + dli->Height);
     EXPECT_GT(Right - Left, dli->Width / 2);
     if (!::testing::Test::HasFailure())
-        if (const char* path = std::getenv(ResultVariable))
-            std::ofstream(path) << "shown";
+        WriteXvfbResult("shown");
 }

@@ -1,0 +1,55 @@
+// Tests on a real X server: the test program starts Xvfb on a free display and
+// runs itself again under it, on the toolkit's X11 platform, with a filter that
+// names the tests meant for the server. The child reports how far it got in a
+// result file that the parent reads once the child has ended.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+// The full name of an executable file found on PATH; empty when there is none.
+std::string FindProgram(const std::string& Name);
+
+// Polls Done every few milliseconds until it holds or the time is up; Done's last answer.
+template <typename F> bool WaitFor(F Done, int TimeoutMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return Done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// Starts the Xvfb program on the first free display of FirstDisplay and the 69
+// after it; the display's number (and the server's process in Pid), or -1.
+int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid);
+
+// What became of the program run again under Xvfb.
+struct TXvfbRun {
+    bool XvfbInstalled = false;
+    int Display = -1;   // the server's display; -1 when none could be started
+    bool Ended = false; // the child finished within a minute (else it was killed)
+    int Status = -1;    // the child's wait status
+    std::string Result; // the first line the child reported (empty: none)
+};
+
+// Starts Xvfb when it is installed on a free display from FirstDisplay on, runs
+// this test program under it with --gtest_filter=Filter, waits for it for a
+// minute at most and stops the server. The child sees InXvfbChild() true and
+// reports through WriteXvfbResult; leak checks are off in it (the X libraries
+// keep caches for the process's life; leaks are checked offscreen).
+TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay);
+
+// Success when a display started and the child ran to its end with exit code 0.
+::testing::AssertionResult ChildSucceeded(const TXvfbRun& Run);
+
+// True in the program that RunUnderXvfb runs.
+bool InXvfbChild();
+// The child's report to the parent: one line, replacing any earlier report.
+void WriteXvfbResult(const std::string& Result);
