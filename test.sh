@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 kelvor_install_missing "${kelvor_test_packages[@]}"
 
 dir=build
-config=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+config=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 sanitize=0
 fuzz_seconds=0
 ctest_args=()
@@ -28,7 +28,7 @@ done
 
 if [ "$sanitize" = 1 ]; then
   dir=build-asan
-  config=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DKELVOR_SANITIZE=ON -DKELVOR_BENCH=OFF)
+  config=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1 -O1" -DKELVOR_SANITIZE=ON -DKELVOR_BENCH=OFF)
   if command -v clang++ >/dev/null; then
     export CC=clang CXX=clang++
     config+=(-DKELVOR_FUZZ=ON)

@@ -39,6 +39,8 @@ bool RV_PointInRect(int X, int Y, int Left, int Top, int Width, int Height);
 // or the screen itself when laying out for the screen), and the document's
 // margins in device pixels, which the layout engine fills before each layout
 // pass. Copied whole, passed by reference.
+class TCanvas;
+
 struct TRVScreenAndDevice {
     int ScreenPpiX = 0;
     int ScreenPpiY = 0;
@@ -49,6 +51,10 @@ struct TRVScreenAndDevice {
 };
 
 // Screen lengths to device lengths and back, by MulDiv (-1 for a zero resolution).
+// Fills the resolutions: the device's from the canvas (LOGPIXELSX/Y), the
+// screen's from the screen (96 pixels per inch unless the screen says
+// otherwise). The margins are left as they are.
+void RV_InfoAboutSaD(TRVScreenAndDevice& sad, TCanvas* Canvas);
 int RV_XToDevice(int X, const TRVScreenAndDevice& sad);
 int RV_YToDevice(int Y, const TRVScreenAndDevice& sad);
 int RV_XToScreen(int X, const TRVScreenAndDevice& sad);
@@ -126,7 +132,6 @@ AnsiString RV_EscapeCSSComment(const AnsiString& s);
 // Pictures: drawing on devices, palettes and the replaceable creation hooks
 // (rvfuncs_graphics.cpp)
 
-class TCanvas;
 class TGraphic;
 struct TLogPalette;
 struct TPersistentClassInfo;

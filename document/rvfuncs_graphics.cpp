@@ -5,6 +5,7 @@
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
@@ -76,4 +77,13 @@ TGraphic* RV_CreateGraphicsDefault(TRVGraphicClass GraphicClass)
 void RV_AfterImportGraphicDefault(TGraphic* Graphic)
 {
     (void)Graphic;
+}
+
+void RV_InfoAboutSaD(TRVScreenAndDevice& sad, TCanvas* Canvas)
+{
+    sad.ScreenPpiX = ScreenPixelsPerInch();
+    sad.ScreenPpiY = ScreenPixelsPerInch();
+    // Without a canvas the device is the screen.
+    sad.DevicePpiX = Canvas ? GetDeviceCaps(Canvas, LOGPIXELSX) : sad.ScreenPpiX;
+    sad.DevicePpiY = Canvas ? GetDeviceCaps(Canvas, LOGPIXELSY) : sad.ScreenPpiY;
 }

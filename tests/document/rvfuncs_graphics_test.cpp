@@ -114,3 +114,17 @@ TEST(RVGraphicHooks, DefaultsMakePicturesByClassAndCanBeReplaced)
     EXPECT_STREQ(Graphic->ClassName(), "TBitmap");
     RV_AfterImportGraphic(Graphic.get());
 }
+
+TEST(RVInfoAboutSaDTest, DeviceFromTheCanvasScreenFromTheScreen)
+{
+    TRecordingCanvas printer(100, 100, 600);
+    TRVScreenAndDevice sad;
+    sad.DevLeftMargin = 7;
+    RV_InfoAboutSaD(sad, &printer);
+    EXPECT_EQ(sad.DevicePpiX, 600);
+    EXPECT_EQ(sad.DevicePpiY, 600);
+    EXPECT_EQ(sad.ScreenPpiX, 96);
+    EXPECT_EQ(sad.ScreenPpiY, 96);
+    EXPECT_EQ(sad.DevLeftMargin, 7) << "margins are the layout's";
+    EXPECT_EQ(RV_XToDevice(10, sad), 63);
+}
