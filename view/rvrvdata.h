@@ -10,6 +10,7 @@
 #include "view/crvfdata.h"
 #include "view/rvviewtypes.h"
 
+class TBitmap;
 class TCustomRollView;
 class TRVIntegerList;
 class TRVMarkerList;
@@ -23,10 +24,12 @@ int RV_AdjustedVSmallStep(int64_t Height, int CurrentStep, int64_t MaxUnits);
 // A formatted document with keyboard focus among its focusable items
 // (hyperlinks, controls, items inside table cells). The top focus is the item
 // TopFocusedItemNo of TopFocusedRVData, which may be this data or a
-// sub-document (not owned); -1 and null when no item has the focus.
+// sub-document (not owned); -1 and null when no item has the focus. Owns the
+// off-screen bitmap that painting keeps from one paint to the next.
 class TRVControlData : public TCustomRVFormattedData {
 public:
     TRVControlData();
+    ~TRVControlData() override;
     const char* ClassName() const override { return "TRVControlData"; }
 
     // Records the top focus besides the focused item.
@@ -63,6 +66,11 @@ private:
     // The next control of the form in tab order after (or before) Control,
     // skipping this document's control and everything inside it; null when none.
     TWinControl* FindNextFormControl(TWinControl* Control, bool GoForward);
+
+    // The off-screen bitmap of PaintBuffered, made on the first paint; a
+    // paint nested in another (while FPainting) uses a bitmap of its own.
+    std::unique_ptr<TBitmap> FPaintBuffer;
+    bool FPainting = false;
 };
 
 // The root document data of a viewer. It keeps no settings of its own:

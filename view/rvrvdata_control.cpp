@@ -17,6 +17,22 @@ TCustomRVFormattedData* AsFormatted(TCustomRVData* Data)
     return dynamic_cast<TCustomRVFormattedData*>(Data);
 }
 
+// Brings the kept off-screen canvas back to what a new bitmap's canvas is:
+// white pixels, the default font, pen and brush, the pen at the origin.
+void ResetPaintBuffer(TCanvas* Canvas, int Width, int Height)
+{
+    const TFont DefaultFont;
+    const TPen DefaultPen;
+    const TBrush DefaultBrush;
+    Canvas->Brush()->SetColor(clWhite);
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->FillRect(Bounds(0, 0, Width, Height));
+    Canvas->Font()->Assign(&DefaultFont);
+    Canvas->Pen()->Assign(&DefaultPen);
+    Canvas->Brush()->Assign(&DefaultBrush);
+    Canvas->SetPenPos(TPoint{0, 0});
+}
+
 // Control is Container or lies inside it.
 bool IsInside(const TControl* Control, const TControl* Container)
 {
@@ -29,6 +45,8 @@ bool IsInside(const TControl* Control, const TControl* Container)
 } // namespace
 
 TRVControlData::TRVControlData() = default;
+
+TRVControlData::~TRVControlData() = default;
 
 void TRVControlData::AdjustFocus(int NewFocusedItemNo, TCustomRVData* ATopFocusedRVData,
                                  int ATopFocusedItemNo)
@@ -228,9 +246,26 @@ void TRVControlData::PaintBuffered(TCanvas* Canvas)
     AnsiString Error;
     bool Failed = false;
     {
-        TBitmap Buffer;
-        Buffer.SetSize(Clip.Width(), Clip.Height());
-        TCanvas* BufferCanvas = Buffer.Canvas();
+        // The bitmap is kept from paint to paint: making a new one for every
+        // paint costs more than the painting. Each paint gets it as a new one
+        // would be (ResetPaintBuffer).
+        std::unique_ptr<TBitmap> Nested;
+        TBitmap* Buffer;
+        if (FPainting) {
+            Nested = std::make_unique<TBitmap>();
+            Buffer = Nested.get();
+        } else {
+            if (!FPaintBuffer)
+                FPaintBuffer = std::make_unique<TBitmap>();
+            Buffer = FPaintBuffer.get();
+        }
+        Buffer->SetSize(Clip.Width(), Clip.Height());
+        TCanvas* BufferCanvas = Buffer->Canvas();
+        if (!Nested)
+            ResetPaintBuffer(BufferCanvas, Clip.Width(), Clip.Height());
+        const int Saved = BufferCanvas->SaveDC();
+        const bool WasPainting = FPainting;
+        FPainting = true;
         try {
             DrawBackground(BufferCanvas, Clip);
             ApplyZoom(BufferCanvas);
@@ -248,6 +283,8 @@ void TRVControlData::PaintBuffered(TCanvas* Canvas)
         } catch (...) {
             Failed = true;
         }
+        FPainting = WasPainting;
+        BufferCanvas->RestoreDC(Saved);
         Canvas->CopyRect(Clip, BufferCanvas, Bounds(0, 0, Clip.Width(), Clip.Height()));
     }
     if (Failed) {

@@ -107,28 +107,7 @@ int TQtCanvas::DeviceCaps(int Index) const
 {
     const int w = FDevice ? FDevice->width() : 0;
     const int h = FDevice ? FDevice->height() : 0;
-    switch (Index) {
-    case LOGPIXELSX:
-        return FPixelsPerInchX;
-    case LOGPIXELSY:
-        return FPixelsPerInchY;
-    case HORZRES:
-    case PHYSICALWIDTH:
-        return w;
-    case VERTRES:
-    case PHYSICALHEIGHT:
-        return h;
-    case HORZSIZE:
-        return w * 254 / (FPixelsPerInchX * 10);
-    case VERTSIZE:
-        return h * 254 / (FPixelsPerInchY * 10);
-    case BITSPIXEL:
-        return 32;
-    case PLANES:
-        return 1;
-    default:
-        return 0;
-    }
+    return SurfaceDeviceCaps(Index, w, h, FPixelsPerInchX, FPixelsPerInchY);
 }
 
 TRect TQtCanvas::DeviceBounds() const
@@ -503,9 +482,17 @@ void TQtCanvas::DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& Sour
     QPainter& p = Painter();
     if (!p.isActive())
         return;
-    // A copy first: the source may be this very image.
-    const QImage part = source->FImage->copy(ToQRect(SourceRect));
     p.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRect from = ToQRect(SourceRect);
+    if (source != this && Dest.Width() == SourceRect.Width() && Dest.Height() == SourceRect.Height() &&
+        source->FImage->rect().contains(from)) {
+        // Pixel for pixel from another image: straight from it, no copy on the way.
+        p.drawImage(QPoint(Dest.Left, Dest.Top), *source->FImage, from);
+        return;
+    }
+    // A copy first: the rectangles may overlap within this very image, and
+    // what lies outside the source comes out transparent.
+    const QImage part = source->FImage->copy(ToQRect(SourceRect));
     p.drawImage(ToQRect(Dest), part, QRect(0, 0, part.width(), part.height()));
 }
 

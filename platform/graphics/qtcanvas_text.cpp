@@ -7,6 +7,7 @@
 
 #include <unicode/uchar.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <set>
@@ -25,11 +26,25 @@ struct TQtGlyphs {
 };
 
 // A font realised once: the toolkit font, its metrics, and the advances and
-// glyphs of every character met so far.
+// glyphs of every character met so far. Characters of one code unit below
+// 0x100 (most of a log's text) are also found through a table, without a
+// string or a hash; entries of the map never move, so the table points at them.
 struct TQtFontData {
     QFont Font;
     TOutlineTextMetric Metrics;
     std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
+    std::array<const TQtGlyphs*, 0x100> Latin{};
+
+    const TQtGlyphs& GlyphsOf(const WideChar* Text, int Count)
+    {
+        if (Count == 1 && Text[0] < 0x100) {
+            const TQtGlyphs*& known = Latin[Text[0]];
+            if (!known)
+                known = &GlyphsOf(std::u16string(Text, 1));
+            return *known;
+        }
+        return GlyphsOf(std::u16string(Text, static_cast<size_t>(Count)));
+    }
 
     const TQtGlyphs& GlyphsOf(const std::u16string& text)
     {
@@ -201,7 +216,7 @@ TQtFontData& TQtCanvas::CurrentFont()
 
 int TQtCanvas::CharAdvance(const WideChar* Char, int Count)
 {
-    return CurrentFont().GlyphsOf(std::u16string(Char, static_cast<size_t>(Count))).Advance;
+    return CurrentFont().GlyphsOf(Char, Count).Advance;
 }
 
 void TQtCanvas::FontMetrics(TOutlineTextMetric& Metrics)
@@ -232,13 +247,37 @@ void TQtCanvas::DoTextRun(const TTextRun& Run)
     const TColor fore = ColorToRGB(Font()->Color());
     const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
     p.setPen(color);
+    // Each character's glyphs at the place the measuring gave it, gathered into
+    // one run per font in drawing order, so that a line is a few draw calls
+    // rather than one per character.
+    struct TMergedRun {
+        QRawFont Font;
+        QGlyphRun::GlyphRunFlags Flags;
+        QList<quint32> Indexes;
+        QList<QPointF> Positions;
+    };
+    std::vector<TMergedRun> runs;
     for (const TTextRun::TCluster& c : Run.Clusters) {
-        std::u16string text = Run.Text.substr(static_cast<size_t>(c.Start), static_cast<size_t>(c.Count));
-        if (c.Mirrored)
-            text = Mirrored(text);
-        const TQtGlyphs& g = font.GlyphsOf(text);
-        for (const QGlyphRun& run : g.Runs)
-            p.drawGlyphRun(QPointF(Run.X + c.Offset, Run.Y + g.BaselineShift), run);
+        const WideChar* text = Run.Text.data() + c.Start;
+        const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
+                                        : font.GlyphsOf(text, c.Count);
+        const QPointF origin(Run.X + c.Offset, Run.Y + g.BaselineShift);
+        for (const QGlyphRun& run : g.Runs) {
+            if (runs.empty() || runs.back().Font != run.rawFont() || runs.back().Flags != run.flags())
+                runs.push_back({run.rawFont(), run.flags(), {}, {}});
+            TMergedRun& to = runs.back();
+            to.Indexes.append(run.glyphIndexes());
+            for (const QPointF& at : run.positions())
+                to.Positions.append(at + origin);
+        }
+    }
+    for (const TMergedRun& merged : runs) {
+        QGlyphRun run;
+        run.setRawFont(merged.Font);
+        run.setFlags(merged.Flags);
+        run.setGlyphIndexes(merged.Indexes);
+        run.setPositions(merged.Positions);
+        p.drawGlyphRun(QPointF(0, 0), run);
     }
     const TOutlineTextMetric& m = font.Metrics;
     const int baseline = Run.Y + m.otmTextMetrics.tmAscent;

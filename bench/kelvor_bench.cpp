@@ -1,0 +1,310 @@
+// kelvor_bench: new log lines shown by Kelvor's own road against QPlainTextEdit,
+// side by side in one process on the offscreen platform. A plain timing program
+// (its output is read by people and scripts, line by line); built with the
+// project, not run by CI.
+//
+// Kelvor's road is the one a poll takes: TForm1::TailNewText with the chunk as
+// the monitor delivers it, which splits it into lines, appends them to a real
+// pane, lays the pane out, scrolls it to its end and repaints it at once. The
+// other side gets the same chunk through QPlainTextEdit::appendPlainText (one
+// call per chunk, its cheapest use), is scrolled to its end and repainted at
+// once with QWidget::repaint, which paints the widget and its children (frame,
+// viewport, scroll bars) synchronously. Both widgets are shown top-level
+// windows of the same outer size, read-only, unwrapped, in the same font at
+// the same pixel size; after every chunk both sides let the event loop run
+// (processEvents inside the timing), so that no deferred work escapes it.
+//
+// Memory is the growth of the heap in use (mallinfo2) while lines are added,
+// less their text: the allocator's own overhead and the containers' spare
+// capacity are counted.
+#include <malloc.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Tail.h"
+#include "app/U_kelvor.h"
+#include "document/rvstyle.h"
+#include "platform/controls/forms.h"
+#include "platform/graphics/gdiobjects.h"
+#include "view/rollview.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point From)
+{
+    return std::chrono::duration<double>(Clock::now() - From).count();
+}
+
+double Median(std::vector<double> Values)
+{
+    std::sort(Values.begin(), Values.end());
+    return Values[Values.size() / 2];
+}
+
+// Small blocks in use plus the large ones the allocator maps apart.
+size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Line Index of a made-up service log, exactly Length characters long: a time
+// stamp, a level, a thread, a message, then words up to the length.
+std::string LogLine(long Index, int Length)
+{
+    static const char* const Levels[] = {"INFO ", "DEBUG", "INFO ", "WARN ", "INFO "};
+    static const char* const Words[] = {"request", "served", "cache", "miss", "for", "user",
+                                        "session", "token", "refreshed", "upstream", "latency", "ok"};
+    char head[96];
+    std::snprintf(head, sizeof head, "2024-05-01 %02ld:%02ld:%02ld.%03ld %s [worker-%02ld] id=%07ld ",
+                  (Index / 3600000) % 24, (Index / 60000) % 60, (Index / 1000) % 60, Index % 1000,
+                  Levels[Index % 5], Index % 16, Index);
+    std::string line = head;
+    for (unsigned long w = static_cast<unsigned long>(Index); static_cast<int>(line.size()) < Length; w = w * 7 + 3)
+        line += std::string(Words[w % 12]) + ' ';
+    line.resize(static_cast<size_t>(Length));
+    return line;
+}
+
+// Lines Count of length Length from First on, as chunks of ChunkLines lines,
+// each line ended by a line feed (as the monitor delivers complete lines).
+std::vector<std::string> Chunks(long First, long Count, int Length, long ChunkLines)
+{
+    std::vector<std::string> chunks;
+    for (long i = 0; i < Count; i += ChunkLines) {
+        std::string chunk;
+        for (long j = i; j < std::min(Count, i + ChunkLines); ++j)
+            chunk += LogLine(First + j, Length) + '\n';
+        chunks.push_back(std::move(chunk));
+    }
+    return chunks;
+}
+
+// Kelvor's window with one pane following a file; the pane is fed directly.
+class TKelvorSide {
+public:
+    TKelvorSide(TTailFile* AFile) : File(AFile) {}
+
+    void Feed(const std::string& Chunk)
+    {
+        File->NewText = Chunk;
+        Form1->TailNewText(0, File);
+        File->LineComplete = Chunk.empty() || Chunk.back() == '\n';
+        QCoreApplication::processEvents();
+    }
+    void Clear()
+    {
+        File->View->Clear();
+        File->View->Format();
+        File->View->Repaint();
+        QCoreApplication::processEvents();
+    }
+    long Lines() const { return File->View->GetLineCount(); }
+
+    TTailFile* File;
+};
+
+// QPlainTextEdit as a log view: read-only, unwrapped, no undo history.
+class TPlainSide {
+public:
+    TPlainSide(const QFont& Font, int Width, int Height)
+    {
+        Edit.setReadOnly(true);
+        Edit.setUndoRedoEnabled(false);
+        Edit.setLineWrapMode(QPlainTextEdit::NoWrap);
+        Edit.setFont(Font);
+        Edit.resize(Width, Height);
+        Edit.setWindowTitle("QPlainTextEdit");
+        Edit.show();
+        QCoreApplication::processEvents();
+    }
+
+    void Feed(const std::string& Chunk)
+    {
+        // appendPlainText adds a paragraph: the chunk without its last line feed.
+        const size_t n = !Chunk.empty() && Chunk.back() == '\n' ? Chunk.size() - 1 : Chunk.size();
+        Edit.appendPlainText(QString::fromUtf8(Chunk.data(), static_cast<qsizetype>(n)));
+        QScrollBar* bar = Edit.verticalScrollBar();
+        bar->setValue(bar->maximum());
+        Edit.repaint();
+        QCoreApplication::processEvents();
+    }
+    void Clear()
+    {
+        Edit.clear();
+        Edit.repaint();
+        QCoreApplication::processEvents();
+    }
+    long Lines() const { return Edit.document()->blockCount(); }
+
+    QPlainTextEdit Edit;
+};
+
+template <class Side> double FeedAll(Side& S, const std::vector<std::string>& Chunks)
+{
+    const Clock::time_point start = Clock::now();
+    for (const std::string& chunk : Chunks)
+        S.Feed(chunk);
+    return Seconds(start);
+}
+
+// Fills a side up to Lines lines (untimed), in chunks of 10,000.
+template <class Side> void FillTo(Side& S, long Lines, int Length)
+{
+    const long have = S.Lines();
+    for (const std::string& chunk : Chunks(have, Lines - have, Length, 10000))
+        S.Feed(chunk);
+}
+
+// The median time of appending 1,000 lines in chunks of 100 to a side that
+// holds Lines lines; the empty side is emptied before each round.
+template <class Side> double TailCost(Side& S, long Lines, int Length)
+{
+    std::vector<double> rounds;
+    for (int r = 0; r < 7; ++r) {
+        if (Lines == 0)
+            S.Clear();
+        else
+            FillTo(S, Lines, Length);
+        rounds.push_back(FeedAll(S, Chunks(Lines + 1000 * r, 1000, Length, 100)));
+    }
+    return Median(rounds);
+}
+
+// Heap bytes per line of Length characters beyond the text, over Lines lines
+// added to the side from empty in chunks of 1,000.
+template <class Side> double BytesPerLine(Side& S, long Lines, int Length)
+{
+    S.Clear();
+    const size_t before = HeapInUse();
+    for (const std::string& chunk : Chunks(0, Lines, Length, 1000))
+        S.Feed(chunk);
+    // An empty chunk: the window's line splitter lets go of the last chunk's lines.
+    S.Feed(std::string());
+    const double grown = static_cast<double>(HeapInUse()) - static_cast<double>(before);
+    return grown / Lines - Length;
+}
+
+std::string TempFolder()
+{
+    char pattern[] = "/tmp/kelvor_bench.XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return dir;
+}
+
+} // namespace
+
+int main()
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string dir = TempFolder();
+    const std::string ini = dir + "/kelvor.ini";
+    const std::string log = dir + "/bench.log";
+    std::ofstream(log) << "";
+    // One pane, opened at start-up and sized by the window as the program does.
+    std::ofstream(ini) << "[Options]\nActive=0\nPurgeAtLine=0\nFontName=DejaVu Sans Mono\nFontSize=9\n"
+                          "Left=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\nFile1="
+                       << log << "\n";
+    SetCommandLine({AnsiString(), ini});
+
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    Form1->Show();
+    TTailFile* file = Form1->Tail->GetCount() == 1 ? Form1->Tail->GetFile(0) : nullptr;
+    if (!file || !file->View) {
+        std::fprintf(stderr, "kelvor_bench: the pane could not be opened\n");
+        return 1;
+    }
+    file->LineComplete = true;
+    QCoreApplication::processEvents();
+    TRollView* view = file->View;
+
+    // The pane's font at the pane's pixel size, for both.
+    const TFontInfo* normal = Form1->RVStyle->TextStyles()->Items(0);
+    TFont paneFont;
+    paneFont.SetSize(normal->Size());
+    QFont font(QString::fromStdString(normal->FontName()));
+    font.setPixelSize(-paneFont.Height());
+    font.setKerning(false);
+
+    TKelvorSide kelvor(file);
+    TPlainSide plain(font, view->Width(), view->Height());
+    std::printf("kelvor_bench: pane %dx%d, %s %d px, QPlainTextEdit %dx%d\n", view->Width(), view->Height(),
+                normal->FontName().c_str(), -paneFont.Height(), plain.Edit.width(), plain.Edit.height());
+
+    // Warm both up (fonts, glyph caches, first layouts), then start empty.
+    FeedAll(kelvor, Chunks(0, 200, 200, 100));
+    FeedAll(plain, Chunks(0, 200, 200, 100));
+
+    // Memory first, from fresh containers.
+    const long memoryLines = 100000;
+    const double kelvorBytes = BytesPerLine(kelvor, memoryLines, 100);
+    const double plainBytes = BytesPerLine(plain, memoryLines, 100);
+    std::printf("memory, %ld lines of 100 characters, heap bytes per line beyond the text: "
+                "kelvor %.1f, qplaintextedit %.1f\n",
+                memoryLines, kelvorBytes, plainBytes);
+
+    // Throughput: the same chunks to both, each starting empty.
+    double headlineRatio = 0;
+    for (int length : {80, 200}) {
+        for (long chunkLines : {1L, 100L, 10000L}) {
+            const long total = chunkLines == 1 ? 5000 : chunkLines == 100 ? 50000 : 100000;
+            const std::vector<std::string> chunks = Chunks(0, total, length, chunkLines);
+            kelvor.Clear();
+            const double k = total / FeedAll(kelvor, chunks);
+            plain.Clear();
+            const double p = total / FeedAll(plain, chunks);
+            std::printf("%3d-character lines, chunks of %5ld, %6ld lines: kelvor %9.0f lines/s, "
+                        "qplaintextedit %9.0f lines/s, ratio %.2f\n",
+                        length, chunkLines, total, k, p, k / p);
+            if (length == 80 && chunkLines == 100)
+                headlineRatio = k / p;
+        }
+    }
+
+    // The cost of 1,000 new lines (chunks of 100) as the pane grows.
+    kelvor.Clear();
+    plain.Clear();
+    double kelvorEmpty = 0;
+    double kelvorMillion = 0;
+    for (long lines : {0L, 100000L, 1000000L}) {
+        const double k = TailCost(kelvor, lines, 80);
+        const double p = TailCost(plain, lines, 80);
+        std::printf("1,000 80-character lines in chunks of 100 into a pane of %7ld lines: "
+                    "kelvor %7.2f ms, qplaintextedit %7.2f ms\n",
+                    lines, k * 1000, p * 1000);
+        if (lines == 0)
+            kelvorEmpty = k;
+        if (lines == 1000000)
+            kelvorMillion = k;
+    }
+
+    std::printf("append ratio kelvor/qplaintextedit: %.2f\n", headlineRatio);
+    std::printf("tail cost 1M/empty: %.2f\n", kelvorMillion / kelvorEmpty);
+    std::printf("bytes per line: %.0f\n", kelvorBytes);
+    std::fflush(stdout);
+
+    Form1->Free();
+    Form1 = nullptr;
+    unlink(log.c_str());
+    unlink(ini.c_str());
+    rmdir(dir.c_str());
+    return 0;
+}
