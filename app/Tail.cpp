@@ -227,7 +227,7 @@ void CTail::SetActive(bool On)
         for (int i = 0; i < FFiles.Count(); ++i) {
             TTailFile* file = GetFile(i);
             int64_t length;
-            if (FileLength(file->Handle, length))
+            if (QueryLength(file, length))
                 file->Position = length;
         }
     }
@@ -259,11 +259,17 @@ void CTail::TimerTimer(TObject*)
     FPollFile = nullptr;
 }
 
+bool CTail::QueryLength(const TTailFile* File, int64_t& Length)
+{
+    ++FSizeQueries;
+    return FileLength(File->Handle, Length);
+}
+
 bool CTail::PollFile(TTailFile* File)
 {
     File->NewText.clear();
     int64_t length;
-    if (!FileLength(File->Handle, length))
+    if (!QueryLength(File, length))
         return true; // unknown this time: nothing changes, the next poll tries again
     if (!File->Active) {
         File->Position = length;

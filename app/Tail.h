@@ -104,6 +104,9 @@ public:
     // An unchanged file costs one size query. A failed size query or read
     // delivers nothing and keeps Position.
     void TimerTimer(TObject* Sender);
+    // The size queries made on the watched files so far (by polls and by switching
+    // on): what following the files costs while nothing is written to them.
+    int64_t GetSizeQueryCount() const { return FSizeQueries; }
 
     TTailFileEvent OnNewText;
     TTailFileEvent OnTruncate;
@@ -111,6 +114,8 @@ public:
 private:
     // Polls one record; false when a callback destroyed the monitor.
     bool PollFile(TTailFile* File);
+    // The current length of the record's open file (one counted size query).
+    bool QueryLength(const TTailFile* File, int64_t& Length);
 
     TList FFiles; // TTailFile*, in the order they were added
     std::unique_ptr<TTimer> FTimer;
@@ -122,4 +127,5 @@ private:
     // Cleared by the destructor, so that a poll whose callback destroyed the
     // monitor returns without touching it.
     std::shared_ptr<bool> FAlive;
+    int64_t FSizeQueries = 0;
 };

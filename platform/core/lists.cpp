@@ -76,6 +76,7 @@ void* TList::Last() const { return Get(Count() - 1); }
 
 int TList::Add(void* item)
 {
+    GrowListForOne(FItems);
     FItems.push_back(item);
     return Count() - 1;
 }
@@ -84,6 +85,7 @@ void TList::Insert(int index, void* item)
 {
     if (index < 0 || index > Count())
         Error(SysConst::SListIndexError, index);
+    GrowListForOne(FItems);
     FItems.insert(FItems.begin() + index, item);
 }
 
@@ -191,6 +193,7 @@ TObject* TObjectList::Last() const { return Get(Count() - 1); }
 
 int TObjectList::Add(TObject* item)
 {
+    GrowListForOne(FItems);
     FItems.push_back(item);
     return Count() - 1;
 }
@@ -199,6 +202,7 @@ void TObjectList::Insert(int index, TObject* item)
 {
     if (index < 0 || index > Count())
         ListError(SysConst::SListIndexError, index);
+    GrowListForOne(FItems);
     FItems.insert(FItems.begin() + index, item);
 }
 

@@ -13,6 +13,19 @@
 using TListSortCompare = std::function<int(void* Item1, void* Item2)>;
 
 // Holds pointers and owns nothing.
+// Makes room for one more entry when Items is full, growing as the class
+// library's lists grow: by a quarter past 64 entries, by 16 past 8, else by 4.
+// A long list (a document's items, one per line of a log) then keeps at most a
+// quarter of its size spare, where doubling would keep up to as much again.
+template <class T> void GrowListForOne(std::vector<T>& Items)
+{
+    const size_t capacity = Items.capacity();
+    if (Items.size() < capacity)
+        return;
+    const size_t delta = capacity > 64 ? capacity / 4 : capacity > 8 ? 16 : 4;
+    Items.reserve(capacity + delta);
+}
+
 class TList : public TObject {
 public:
     TList() = default;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/core/lists.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
@@ -189,6 +190,7 @@ void TStringList::InsertObject(int index, const AnsiString& s, TObject* object)
 
 void TStringList::InsertItem(int index, const AnsiString& s, TObject* object)
 {
+    GrowListForOne(FItems);
     FItems.insert(FItems.begin() + index, TStringItem{s, object});
     Changed();
 }

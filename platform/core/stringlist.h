@@ -37,6 +37,8 @@ public:
     void Assign(const TPersistent* Source) override;
 
     int Count() const { return static_cast<int>(FItems.size()); }
+    // The entries there is room for before the list must grow.
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
     const AnsiString& Get(int index) const;
     void Put(int index, const AnsiString& s);
     const AnsiString& operator[](int index) const { return Get(index); }

@@ -41,11 +41,17 @@ TRecordingMetrics TRecordingCanvas::CurrentMetrics() const
 
 int TRecordingCanvas::CharAdvance(const WideChar*, int)
 {
+    FAdvancesAsked = true;
     return CurrentMetrics().CharWidth;
 }
 
 void TRecordingCanvas::FontMetrics(TOutlineTextMetric& otm)
 {
+    // The metrics query that ends a text call closes the text's run of advances.
+    if (FAdvancesAsked) {
+        ++FTextsMeasured;
+        FAdvancesAsked = false;
+    }
     const TRecordingMetrics m = CurrentMetrics();
     otm = TOutlineTextMetric{};
     TTextMetric& tm = otm.otmTextMetrics;

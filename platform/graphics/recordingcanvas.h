@@ -3,6 +3,7 @@
 // in force, so that layout and painting can be tested headless on numbers.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -18,6 +19,8 @@
 //   underline 1 px thick at 1 px below the baseline (the row 11 px below the top of
 //   the text), strike-out 1 px thick at 4 px above the baseline.
 // A test that needs fonts of different heights sets MetricsForFont.
+// The canvas also counts the texts it measured (TextsMeasured), so that tests
+// can hold layout to a cost.
 struct TRecordingMetrics {
     int CharWidth = 7;
     int Ascent = 10;
@@ -119,6 +122,15 @@ public:
     std::vector<const TCanvasRecord*> RecordsOf(TCanvasOp Op) const;
     void Clear() { FRecords.clear(); }
 
+    // The texts measured since construction or the last ResetTextsMeasured: every
+    // text of at least one character that a text call measured (the extents, the
+    // character placements, DrawText, and the drawing calls, which measure what they
+    // draw unless given the advances). Each of these asks for the advances of the
+    // text's characters and then for the font's metrics once, so a run of advances
+    // that a metrics query closes is one text; a metrics query alone is none.
+    int64_t TextsMeasured() const { return FTextsMeasured; }
+    void ResetTextsMeasured() { FTextsMeasured = 0; }
+
 protected:
     TRect DeviceBounds() const override { return {0, 0, FWidth, FHeight}; }
     int CharAdvance(const WideChar* Char, int Count) override;
@@ -144,4 +156,6 @@ private:
     int FHeight;
     int FPixelsPerInch;
     std::vector<TCanvasRecord> FRecords;
+    bool FAdvancesAsked = false; // advances were asked for since the last metrics query
+    int64_t FTextsMeasured = 0;
 };

@@ -240,3 +240,26 @@ TEST(TObjectListTest, BadIndexesLeaveTheEntriesAlone)
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(list.Count(), 1);
 }
+
+TEST(TListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
+{
+    // Adding and inserting grow the room by a quarter once past 64 entries
+    // (by 16 past 8, by 4 before), so a long list never holds much spare room.
+    TList list;
+    TObjectList objects(false);
+    int value = 0;
+    std::vector<int> seen;
+    for (int i = 0; i < 100000; ++i) {
+        if (i % 2)
+            list.Add(&value);
+        else
+            list.Insert(list.Count(), &value);
+        objects.Add(nullptr);
+        if (list.Capacity() != (seen.empty() ? 0 : seen.back()))
+            seen.push_back(list.Capacity());
+        ASSERT_LE(list.Capacity(), list.Count() + list.Count() / 4 + 16) << "at " << i;
+        ASSERT_LE(objects.Capacity(), objects.Count() + objects.Count() / 4 + 16) << "at " << i;
+    }
+    ASSERT_GE(seen.size(), 8u);
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 8), (std::vector<int>{4, 8, 12, 28, 44, 60, 76, 95}));
+}

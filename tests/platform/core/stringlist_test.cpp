@@ -464,3 +464,14 @@ TEST(TStringListStreamTest, FilesRoundTripAndAFailedSaveLeavesNoFile)
     EXPECT_THROW(back.SaveToFile(dir.File("no-such-folder/list.txt")), EStreamError);
     EXPECT_EQ(Entries(back), (Strings{"short"}));
 }
+
+TEST(TStringListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
+{
+    // The room for entries grows by a quarter, not by doubling: a document
+    // keeps one entry per line of a log, and spare room is memory per line.
+    TStringList list;
+    for (int i = 0; i < 50000; ++i)
+        list.Add("x");
+    EXPECT_LE(list.Capacity(), list.Count() + list.Count() / 4 + 16);
+    EXPECT_GE(list.Capacity(), list.Count());
+}
