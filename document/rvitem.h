@@ -243,14 +243,15 @@ public:
     // The item's own class reference. Every item class overrides it.
     virtual TRVItemClass GetItemClass() const;
 
-    // ---- Fields
+    // ---- Fields (the widest first: a document holds one item per line of a
+    // log, and the padding between narrow and wide fields would add to each)
+    TRVCPInfo* Checkpoint = nullptr;
+    TRVTag Tag;
     int StyleNo = 0;
     int ParaNo = 0;
-    TRVItemOptions ItemOptions;
-    TRVCPInfo* Checkpoint = nullptr;
     int JumpID = 0;
-    TRVTag Tag;
     int DrawItemNo = -1;
+    TRVItemOptions ItemOptions;
 
     // ---- Item options
     bool GetSameAsPrev() const { return ItemOptions.Contains(rvioSameAsPrev); }

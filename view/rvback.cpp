@@ -211,6 +211,14 @@ void TRVBackground::UpdatePaletted(TRVPaletteAction Action, ::HPALETTE, PLogPale
 // ---------------------------------------------------------------------------
 // Screen
 
+bool TRVBackground::FillsWithColor(TColor Color) const
+{
+    const TGraphic* picture = Picture();
+    const bool hasPicture = picture && !picture->Empty();
+    return Color != clNone && (!hasPicture || picture->Transparent() || FBackgroundStyle == bsNoBitmap ||
+                               FBackgroundStyle == bsCentered);
+}
+
 void TRVBackground::Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOffs, int AreaLeft, int AreaTop,
                          int AreaWidth, int AreaHeight, TColor Color, bool Clip)
 {
@@ -225,8 +233,7 @@ void TRVBackground::Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOff
     TGraphic* picture = Picture();
     const bool hasPicture = picture && !picture->Empty();
 
-    if (Color != clNone && (!hasPicture || picture->Transparent() || FBackgroundStyle == bsNoBitmap ||
-                            FBackgroundStyle == bsCentered))
+    if (FillsWithColor(Color))
         FillColor(Canvas, ::Rect(0, 0, r.Width(), r.Height()), Color);
     if (!hasPicture)
         return;

@@ -56,6 +56,8 @@ public:
     bool Empty() const;
     // Lets what lies under it show through: a transparent or a centred picture.
     bool IsSemitransparent() const;
+    // Draw fills the whole rectangle with Color before any picture.
+    bool FillsWithColor(TColor Color) const;
     TRVItemBackgroundStyle GetItemBackStyle() const;
     void SetItemBackStyle(TRVItemBackgroundStyle Value);
 

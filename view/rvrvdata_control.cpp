@@ -8,6 +8,7 @@
 #include "platform/core/lists.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "view/rvback.h"
 #include "view/rvrvdata.h"
 
 namespace {
@@ -18,15 +19,18 @@ TCustomRVFormattedData* AsFormatted(TCustomRVData* Data)
 }
 
 // Brings the kept off-screen canvas back to what a new bitmap's canvas is:
-// white pixels, the default font, pen and brush, the pen at the origin.
-void ResetPaintBuffer(TCanvas* Canvas, int Width, int Height)
+// white pixels (unless the background is about to cover them all), the
+// default font, pen and brush, the pen at the origin.
+void ResetPaintBuffer(TCanvas* Canvas, int Width, int Height, bool Covered)
 {
     const TFont DefaultFont;
     const TPen DefaultPen;
     const TBrush DefaultBrush;
-    Canvas->Brush()->SetColor(clWhite);
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->FillRect(Bounds(0, 0, Width, Height));
+    if (!Covered) {
+        Canvas->Brush()->SetColor(clWhite);
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->FillRect(Bounds(0, 0, Width, Height));
+    }
     Canvas->Font()->Assign(&DefaultFont);
     Canvas->Pen()->Assign(&DefaultPen);
     Canvas->Brush()->Assign(&DefaultBrush);
@@ -245,7 +249,58 @@ void TRVControlData::PaintBuffered(TCanvas* Canvas)
     DrawFocusedRect(Canvas);
     AnsiString Error;
     bool Failed = false;
-    {
+    const TRVBackground* Background = GetBackground();
+    const bool Covered = Background && Background->FillsWithColor(GetColor());
+    // Background and document on Target, whose origin is the clip's top-left;
+    // an exception stops the painting and is reported below.
+    auto PaintLayers = [&](TCanvas* Target) {
+        const bool WasPainting = FPainting;
+        FPainting = true;
+        try {
+            DrawBackground(Target, Clip);
+            ApplyZoom(Target);
+            try {
+                PaintTo(Target, Clip);
+            } catch (...) {
+                RestoreZoom(Target);
+                throw;
+            }
+            RestoreZoom(Target);
+        } catch (const std::exception& E) {
+            // What was drawn is shown; the message follows.
+            Failed = true;
+            Error = E.what();
+        } catch (...) {
+            Failed = true;
+        }
+        FPainting = WasPainting;
+    };
+    if (Canvas->DrawsOffscreen() && !FPainting) {
+        // The window's canvas is off-screen already: painting on it directly
+        // gives what the copy of a bitmap would, without the bitmap. Its
+        // origin moves to the clip's top-left and it starts from a new
+        // bitmap's state; everything is put back afterwards.
+        TFont SavedFont;
+        TPen SavedPen;
+        TBrush SavedBrush;
+        SavedFont.Assign(Canvas->Font());
+        SavedPen.Assign(Canvas->Pen());
+        SavedBrush.Assign(Canvas->Brush());
+        const TPoint SavedPenPos = Canvas->PenPos();
+        const int Saved = Canvas->SaveDC();
+        const TPoint Org = Canvas->ViewportOrg();
+        const TPoint WindowOrg = Canvas->WindowOrg();
+        Canvas->SetViewportOrgEx(Org.X + Clip.Left - WindowOrg.X, Org.Y + Clip.Top - WindowOrg.Y);
+        Canvas->SetWindowOrgEx(0, 0);
+        Canvas->IntersectClipRect(0, 0, Clip.Width(), Clip.Height());
+        ResetPaintBuffer(Canvas, Clip.Width(), Clip.Height(), Covered);
+        PaintLayers(Canvas);
+        Canvas->RestoreDC(Saved);
+        Canvas->Font()->Assign(&SavedFont);
+        Canvas->Pen()->Assign(&SavedPen);
+        Canvas->Brush()->Assign(&SavedBrush);
+        Canvas->SetPenPos(SavedPenPos);
+    } else {
         // The bitmap is kept from paint to paint: making a new one for every
         // paint costs more than the painting. Each paint gets it as a new one
         // would be (ResetPaintBuffer).
@@ -262,28 +317,9 @@ void TRVControlData::PaintBuffered(TCanvas* Canvas)
         Buffer->SetSize(Clip.Width(), Clip.Height());
         TCanvas* BufferCanvas = Buffer->Canvas();
         if (!Nested)
-            ResetPaintBuffer(BufferCanvas, Clip.Width(), Clip.Height());
+            ResetPaintBuffer(BufferCanvas, Clip.Width(), Clip.Height(), Covered);
         const int Saved = BufferCanvas->SaveDC();
-        const bool WasPainting = FPainting;
-        FPainting = true;
-        try {
-            DrawBackground(BufferCanvas, Clip);
-            ApplyZoom(BufferCanvas);
-            try {
-                PaintTo(BufferCanvas, Clip);
-            } catch (...) {
-                RestoreZoom(BufferCanvas);
-                throw;
-            }
-            RestoreZoom(BufferCanvas);
-        } catch (const std::exception& E) {
-            // What was drawn is shown; the message follows.
-            Failed = true;
-            Error = E.what();
-        } catch (...) {
-            Failed = true;
-        }
-        FPainting = WasPainting;
+        PaintLayers(BufferCanvas);
         BufferCanvas->RestoreDC(Saved);
         Canvas->CopyRect(Clip, BufferCanvas, Bounds(0, 0, Clip.Width(), Clip.Height()));
     }

@@ -2,6 +2,8 @@
 // toolkit scroll bars in the window's frame that only display it and report
 // their use as WM_VSCROLL and WM_HSCROLL.
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -36,6 +38,52 @@ protected:
             RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
         return true;
     }
+};
+
+// A toolkit scroll bar that repaints on a new range, page or position only
+// when the thumb moves or changes size on screen, or reaches or leaves an end
+// (the arrows show it). A log's pane gains lines all the time; once it holds
+// more than a few screens, most new lines move the thumb by less than a pixel.
+class TScrollBarWidget : public QScrollBar
+{
+public:
+    TScrollBarWidget(Qt::Orientation Orientation, QWidget* Parent) : QScrollBar(Orientation, Parent) {}
+
+protected:
+    void sliderChange(SliderChange Change) override
+    {
+        if (Change != SliderOrientationChange && Appearance() == FPainted)
+            return;
+        QScrollBar::sliderChange(Change);
+    }
+    void paintEvent(QPaintEvent* Event) override
+    {
+        FPainted = Appearance();
+        QScrollBar::paintEvent(Event);
+    }
+
+private:
+    struct TAppearance {
+        QRect Thumb;
+        bool AtMinimum = false;
+        bool AtMaximum = false;
+        bool operator==(const TAppearance& Other) const
+        {
+            return Thumb == Other.Thumb && AtMinimum == Other.AtMinimum && AtMaximum == Other.AtMaximum;
+        }
+    };
+    TAppearance Appearance() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        TAppearance result;
+        result.Thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+        result.AtMinimum = value() == minimum();
+        result.AtMaximum = value() == maximum();
+        return result;
+    }
+
+    TAppearance FPainted; // as last painted; an empty thumb before the first paint
 };
 
 // Keeps the position within the range and the page, as the platform does.
@@ -88,7 +136,7 @@ QScrollBar* TWindowData::EnsureBar(int Which)
 {
     TScrollBarData& bar = Bars[Which];
     if (!bar.Bar) {
-        bar.Bar = new QScrollBar(Which == SB_VERT ? Qt::Vertical : Qt::Horizontal, Frame);
+        bar.Bar = new TScrollBarWidget(Which == SB_VERT ? Qt::Vertical : Qt::Horizontal, Frame);
         bar.Bar->setFocusPolicy(Qt::NoFocus);
         bar.Bar->hide();
         ConnectScrollBar(this, Which);

@@ -444,8 +444,10 @@ void TWindowData::ResizeBuffer()
     // paints on the new ones, so that a pointer to it held across a resize (or
     // a new window) stays good, with its font, pen and brush.
     std::unique_ptr<TCanvas>& owned = Control->FCanvas;
-    if (!owned)
+    if (!owned) {
         owned = std::make_unique<TQtCanvas>(nullptr, 96, 96);
+        owned->SetDrawsOffscreen(true);
+    }
     BufferCanvas = static_cast<TQtCanvas*>(owned.get());
     BufferCanvas->SetDevice(nullptr);
     Buffer = QImage(size, QImage::Format_ARGB32_Premultiplied);

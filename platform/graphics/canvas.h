@@ -190,6 +190,11 @@ public:
     void SetBrush(const TBrush* Value) { FBrush->Assign(Value); }
 
     // ---- Device
+    // True for a window's canvas: it draws into the window's own off-screen
+    // image, which reaches the screen only when the paint has ended, so that
+    // painting straight on it never shows a half-drawn state.
+    bool DrawsOffscreen() const { return FDrawsOffscreen; }
+    void SetDrawsOffscreen(bool Value) { FDrawsOffscreen = Value; }
     int PixelsPerInchX() const { return DeviceCaps(LOGPIXELSX); }
     int PixelsPerInchY() const { return DeviceCaps(LOGPIXELSY); }
     virtual int DeviceCaps(int Index) const = 0;
@@ -301,6 +306,9 @@ protected:
     virtual TRect DeviceBounds() const = 0;
     // The advance of one character (Count code units) in the current font, without the extra.
     virtual int CharAdvance(const WideChar* Char, int Count) = 0;
+    // The advances of Count characters of one code unit each (no surrogates, no
+    // combining marks): CharAdvance of each, which a canvas may answer faster.
+    virtual void UnitAdvances(const WideChar* Str, int Count, int* Advances);
     virtual void FontMetrics(TOutlineTextMetric& Metrics) = 0;
     virtual void DoLine(const TPoint& From, const TPoint& To) = 0;
     virtual void DoPolyline(const std::vector<TPoint>& Points) = 0;
@@ -357,6 +365,7 @@ private:
     bool FHasClip = false;
     unsigned FTextAlign = TA_LEFT | TA_TOP;
     int FCharExtra = 0;
+    bool FDrawsOffscreen = false;
     std::vector<TSavedState> FSaved;
     int FDrawDepth = 0;
 };

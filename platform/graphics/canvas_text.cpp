@@ -35,6 +35,10 @@ UChar32 CodePointAt(const WideChar* s, int n, int i, int& units)
 
 bool IsCombining(UChar32 c)
 {
+    // No mark lies below the combining diacritics' block: most text is
+    // answered without asking the character database.
+    if (c < 0x300)
+        return false;
     const int8_t type = u_charType(c);
     return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK;
 }
@@ -42,6 +46,9 @@ bool IsCombining(UChar32 c)
 // The end of the character that starts at i: a code point and the combining marks after it.
 int ClusterEnd(const WideChar* s, int n, int i)
 {
+    // A character below the combining marks followed by another: alone.
+    if (s[i] < 0x300 && (i + 1 >= n || s[i + 1] < 0x300))
+        return i + 1;
     int units = 1;
     CodePointAt(s, n, i, units);
     i += units;
@@ -135,9 +142,22 @@ std::vector<TClusterInfo> VisualClusters(const WideChar* s, int n, bool rightToL
 
 // ---- Characters and advances
 
+void TCanvas::UnitAdvances(const WideChar* Str, int Count, int* Advances)
+{
+    for (int i = 0; i < Count; ++i)
+        Advances[i] = CharAdvance(Str + i, 1);
+}
+
 void TCanvas::MeasureUnits(const WideChar* Str, int Count, std::vector<int>& Advances)
 {
     Advances.assign(static_cast<size_t>(Count), 0);
+    if (std::all_of(Str, Str + Count, [](WideChar c) { return c < 0x300; })) {
+        // Below the combining marks every code unit is a character of its own.
+        UnitAdvances(Str, Count, Advances.data());
+        for (int& a : Advances)
+            a += FCharExtra;
+        return;
+    }
     for (int i = 0; i < Count;) {
         const int end = ClusterEnd(Str, Count, i);
         Advances[static_cast<size_t>(i)] = CharAdvance(Str + i, end - i) + FCharExtra;
@@ -166,7 +186,19 @@ void TCanvas::ConvertAnsi(const char* Str, int Count, TAnsiText& Out)
         Out.Wide.clear();
     }
     const char* end = Str + Count;
+    // In UTF-8 a byte below 0x80 is a character of its own: runs of them are
+    // widened without asking the converter where each character ends.
+    const bool asciiAlone = cp == CP_UTF8;
+    Out.Wide.reserve(static_cast<size_t>(Count));
     for (const char* p = Str; p < end;) {
+        if (asciiAlone && static_cast<unsigned char>(*p) < 0x80) {
+            const size_t at = static_cast<size_t>(p - Str);
+            Out.ByteUnit[at] = static_cast<int>(Out.Wide.size());
+            Out.LastByte[at] = 1;
+            Out.Wide.push_back(static_cast<unsigned char>(*p));
+            ++p;
+            continue;
+        }
         const char* next = CharNextExA(cp, p, end);
         if (next <= p)
             next = p + 1;
@@ -214,6 +246,27 @@ bool TCanvas::GetTextExtentPoint32W(const WideChar* Str, int Count, TSize& Size)
 
 bool TCanvas::GetTextExtentPoint32A(const char* Str, int Count, TSize& Size)
 {
+    if (Count > 0 && Str && FontCodePage() == CP_UTF8 &&
+        std::all_of(Str, Str + Count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
+        // of its own, so the advances add up without converting the text.
+        WideChar units[256];
+        int advances[256];
+        int sum = 0;
+        for (int done = 0; done < Count;) {
+            const int n = std::min(Count - done, 256);
+            for (int i = 0; i < n; ++i)
+                units[i] = static_cast<unsigned char>(Str[done + i]);
+            UnitAdvances(units, n, advances);
+            for (int i = 0; i < n; ++i)
+                sum += advances[i] + FCharExtra;
+            done += n;
+        }
+        TOutlineTextMetric otm;
+        FontMetrics(otm);
+        Size = {sum, otm.otmTextMetrics.tmHeight};
+        return true;
+    }
     return GetTextExtentExPointA(Str, Count, 0, nullptr, nullptr, Size);
 }
 
@@ -345,6 +398,19 @@ void TCanvas::BuildClusters(TTextRun& Run)
 {
     int offset = 0;
     Run.Clusters.clear();
+    const WideChar* text = Run.Text.data();
+    const int count = static_cast<int>(Run.Text.size());
+    if (!Run.RightToLeft && !HasRightToLeft(text, count)) {
+        // Left to right throughout (most text): the logical order is the visual one.
+        Run.Clusters.reserve(Run.Text.size());
+        for (int i = 0; i < count;) {
+            const int end = ClusterEnd(text, count, i);
+            Run.Clusters.push_back({i, end - i, offset, false});
+            for (; i < end; ++i)
+                offset += Run.Advances[static_cast<size_t>(i)];
+        }
+        return;
+    }
     for (const TClusterInfo& c :
          VisualClusters(Run.Text.data(), static_cast<int>(Run.Text.size()), Run.RightToLeft)) {
         Run.Clusters.push_back({c.Start, c.Count, offset, (c.Level & 1) != 0});

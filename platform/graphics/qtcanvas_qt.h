@@ -41,6 +41,7 @@ public:
 protected:
     TRect DeviceBounds() const override;
     int CharAdvance(const WideChar* Char, int Count) override;
+    void UnitAdvances(const WideChar* Str, int Count, int* Advances) override;
     void FontMetrics(TOutlineTextMetric& Metrics) override;
     void DoLine(const TPoint& From, const TPoint& To) override;
     void DoPolyline(const std::vector<TPoint>& Points) override;

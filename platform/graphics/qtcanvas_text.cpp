@@ -19,10 +19,26 @@
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtsupport.h"
 
+// One glyph of a character: which of the font's faces draws it (an index into
+// TQtFontData::Faces), its index in that face and its place from the
+// character's origin.
+struct TQtGlyph {
+    int Face;
+    quint32 Index;
+    QPointF At;
+};
+
 struct TQtGlyphs {
     int Advance = 0;
     qreal BaselineShift = 0; // from the layout's baseline to the font's
-    QList<QGlyphRun> Runs;
+    std::vector<TQtGlyph> Glyphs;
+};
+
+// A face that draws glyphs of a realised font (the font itself or a fallback),
+// with the flags its runs carry.
+struct TQtFace {
+    QRawFont Font;
+    QGlyphRun::GlyphRunFlags Flags;
 };
 
 // A font realised once: the toolkit font, its metrics, and the advances and
@@ -34,6 +50,7 @@ struct TQtFontData {
     TOutlineTextMetric Metrics;
     std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
     std::array<const TQtGlyphs*, 0x100> Latin{};
+    std::vector<TQtFace> Faces;
 
     const TQtGlyphs& GlyphsOf(const WideChar* Text, int Count)
     {
@@ -65,11 +82,27 @@ struct TQtFontData {
             layout.endLayout();
             g.Advance = static_cast<int>(std::lround(line.horizontalAdvance()));
             g.BaselineShift = Metrics.otmTextMetrics.tmAscent - line.ascent();
-            g.Runs = layout.glyphRuns();
+            for (const QGlyphRun& run : layout.glyphRuns()) {
+                const int face = FaceOf(run);
+                const QList<quint32> indexes = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                    g.Glyphs.push_back({face, indexes[i], positions[i]});
+            }
         } else {
             layout.endLayout();
         }
         return Glyphs.emplace(text, std::move(g)).first->second;
+    }
+
+    int FaceOf(const QGlyphRun& Run)
+    {
+        const QRawFont font = Run.rawFont();
+        for (size_t i = 0; i < Faces.size(); ++i)
+            if (Faces[i].Font == font && Faces[i].Flags == Run.flags())
+                return static_cast<int>(i);
+        Faces.push_back({font, Run.flags()});
+        return static_cast<int>(Faces.size()) - 1;
     }
 };
 
@@ -219,6 +252,13 @@ int TQtCanvas::CharAdvance(const WideChar* Char, int Count)
     return CurrentFont().GlyphsOf(Char, Count).Advance;
 }
 
+void TQtCanvas::UnitAdvances(const WideChar* Str, int Count, int* Advances)
+{
+    TQtFontData& font = CurrentFont();
+    for (int i = 0; i < Count; ++i)
+        Advances[i] = font.GlyphsOf(Str + i, 1).Advance;
+}
+
 void TQtCanvas::FontMetrics(TOutlineTextMetric& Metrics)
 {
     Metrics = CurrentFont().Metrics;
@@ -248,37 +288,40 @@ void TQtCanvas::DoTextRun(const TTextRun& Run)
     const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
     p.setPen(color);
     // Each character's glyphs at the place the measuring gave it, gathered into
-    // one run per font in drawing order, so that a line is a few draw calls
+    // one run per face in drawing order, so that a line is a few draw calls
     // rather than one per character.
-    struct TMergedRun {
-        QRawFont Font;
-        QGlyphRun::GlyphRunFlags Flags;
-        QList<quint32> Indexes;
-        QList<QPointF> Positions;
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(static_cast<qsizetype>(Run.Text.size()));
+    positions.reserve(static_cast<qsizetype>(Run.Text.size()));
+    int face = -1;
+    auto flush = [&] {
+        if (indexes.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
+        run.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        p.drawGlyphRun(QPointF(0, 0), run);
+        indexes.clear();
+        positions.clear();
     };
-    std::vector<TMergedRun> runs;
     for (const TTextRun::TCluster& c : Run.Clusters) {
         const WideChar* text = Run.Text.data() + c.Start;
         const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                                         : font.GlyphsOf(text, c.Count);
         const QPointF origin(Run.X + c.Offset, Run.Y + g.BaselineShift);
-        for (const QGlyphRun& run : g.Runs) {
-            if (runs.empty() || runs.back().Font != run.rawFont() || runs.back().Flags != run.flags())
-                runs.push_back({run.rawFont(), run.flags(), {}, {}});
-            TMergedRun& to = runs.back();
-            to.Indexes.append(run.glyphIndexes());
-            for (const QPointF& at : run.positions())
-                to.Positions.append(at + origin);
+        for (const TQtGlyph& glyph : g.Glyphs) {
+            if (glyph.Face != face) {
+                flush();
+                face = glyph.Face;
+            }
+            indexes.append(glyph.Index);
+            positions.append(glyph.At + origin);
         }
     }
-    for (const TMergedRun& merged : runs) {
-        QGlyphRun run;
-        run.setRawFont(merged.Font);
-        run.setFlags(merged.Flags);
-        run.setGlyphIndexes(merged.Indexes);
-        run.setPositions(merged.Positions);
-        p.drawGlyphRun(QPointF(0, 0), run);
-    }
+    flush();
     const TOutlineTextMetric& m = font.Metrics;
     const int baseline = Run.Y + m.otmTextMetrics.tmAscent;
     if (Font()->Style().Contains(fsUnderline))

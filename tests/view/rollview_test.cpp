@@ -572,6 +572,47 @@ TEST_F(RollViewTest, ASoundDocumentPaintsNoErrorText)
     EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Text).empty());
 }
 
+TEST_F(RollViewTest, PaintingStraightOnAnOffscreenCanvasGivesTheBitmapCopysPixels)
+{
+    // A window's canvas is painted on directly; any other through a bitmap.
+    // Both must show the same, wherever the clip lies, and the direct paint
+    // must leave the canvas's state as it found it.
+    Style->TextStyles()->Items(0)->SetColor(clRed);
+    Style->TextStyles()->Items(0)->SetBackColor(clYellow);
+    AddLines(40);
+    View->Format();
+    View->ScrollTo(View->RVData->DrawItems[5]->Top + 3);
+    auto Paint = [&](bool Offscreen, TBitmap& Target) {
+        Target.SetSize(300, 200);
+        TCanvas* Canvas = Target.Canvas();
+        Canvas->SetDrawsOffscreen(Offscreen);
+        Canvas->Brush()->SetColor(clBlue);
+        Canvas->FillRect(Rect(0, 0, 300, 200));
+        Canvas->Font()->SetName("Arial");
+        Canvas->Pen()->SetColor(clLime);
+        Canvas->SetPenPos(TPoint{7, 9});
+        const TRect Clip = Rect(30, 25, 260, 170);
+        Canvas->SelectClipRect(&Clip);
+        View->RVData->PaintBuffered(Canvas);
+        EXPECT_EQ(Canvas->ClipRect(), Clip);
+        EXPECT_EQ(Canvas->ViewportOrg(), (TPoint{0, 0}));
+        EXPECT_EQ(Canvas->Font()->Name(), "Arial");
+        EXPECT_EQ(Canvas->Pen()->Color(), clLime);
+        EXPECT_EQ(Canvas->Brush()->Color(), clBlue);
+        EXPECT_EQ(Canvas->PenPos(), (TPoint{7, 9}));
+    };
+    TBitmap Direct;
+    TBitmap Copied;
+    Paint(true, Direct);
+    Paint(false, Copied);
+    ASSERT_EQ(Direct.Pixels().Pixels.size(), Copied.Pixels().Pixels.size());
+    EXPECT_TRUE(Direct.Pixels().Pixels == Copied.Pixels().Pixels);
+    // Something was painted inside the clip, nothing outside it.
+    const TPixelBuffer& Pixels = Direct.Pixels();
+    EXPECT_NE(Pixels.Pixels[static_cast<size_t>(100 * 300 + 100)], Pixels.Pixels[0]);
+    EXPECT_EQ(Pixels.Pixels[static_cast<size_t>(180 * 300 + 280)], Pixels.Pixels[0]);
+}
+
 TEST_F(RollViewTest, WithoutAStyleSheetTheWindowShowsTheMessage)
 {
     View->SetStyle(nullptr);

@@ -377,3 +377,48 @@ TEST(QtTextTest, Utf8AnsiTextDrawsLikeItsCharacters)
     EXPECT_EQ(dx.back(), size.cx);
     SetACP(0);
 }
+
+TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
+{
+    // Plain ASCII in UTF-8 takes a shorter road through measuring and drawing;
+    // it must give what the general road gives for the same characters, with
+    // the character extra, next to a combining mark and a non-ASCII character.
+    SetACP(65001);
+    TPixelBuffer a(200, 20), b(200, 20);
+    auto ca = CreateBufferCanvas(a);
+    auto cb = CreateBufferCanvas(b);
+    for (TCanvas* c : {ca.get(), cb.get()}) {
+        c->Font()->SetName("DejaVu Sans");
+        c->Font()->SetSize(9);
+        c->SetTextCharacterExtra(1);
+    }
+    const AnsiString ascii = "[worker-07] id=42 ok";
+    const WideString wide = u"[worker-07] id=42 ok";
+    TSize fast, general;
+    ASSERT_TRUE(ca->GetTextExtentPoint32A(ascii.data(), static_cast<int>(ascii.size()), fast));
+    std::vector<int> dx(ascii.size());
+    ASSERT_TRUE(cb->GetTextExtentExPointA(ascii.data(), static_cast<int>(ascii.size()), 1000, nullptr, dx.data(),
+                                          general));
+    EXPECT_EQ(fast.cx, general.cx);
+    EXPECT_EQ(fast.cx, dx.back());
+    EXPECT_EQ(fast.cy, general.cy);
+    TSize widened;
+    ASSERT_TRUE(cb->GetTextExtentPoint32W(wide.data(), static_cast<int>(wide.size()), widened));
+    EXPECT_EQ(fast.cx, widened.cx);
+    ca->TextOutA(2, 2, ascii.data(), static_cast<int>(ascii.size()));
+    cb->TextOutW(2, 2, wide.data(), static_cast<int>(wide.size()));
+    EXPECT_EQ(a.Pixels, b.Pixels);
+
+    // A combining acute after "e" adds nothing to the width: the advance of
+    // the pair lies on the "e".
+    const AnsiString combining = "e\xCC\x81x";
+    std::vector<int> cdx(combining.size());
+    TSize csize;
+    ASSERT_TRUE(ca->GetTextExtentExPointA(combining.data(), static_cast<int>(combining.size()), 1000, nullptr,
+                                          cdx.data(), csize));
+    EXPECT_GT(cdx[0], 1);      // the "e" with its extra
+    EXPECT_EQ(cdx[1], cdx[0]); // first byte of the mark: where it starts
+    EXPECT_EQ(cdx[2], cdx[0]); // its last byte: it adds nothing
+    EXPECT_GT(cdx[3], cdx[2]); // then the "x"
+    SetACP(0);
+}
