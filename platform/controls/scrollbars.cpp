@@ -43,19 +43,37 @@ protected:
 // A toolkit scroll bar that repaints on a new range, page or position only
 // when the thumb moves or changes size on screen, or reaches or leaves an end
 // (the arrows show it). A log's pane gains lines all the time; once it holds
-// more than a few screens, most new lines move the thumb by less than a pixel.
+// more than a few screens, most new lines move the thumb by less than a pixel,
+// and a scroll bar costs as much to paint as a screenful of text.
 class TScrollBarWidget : public QScrollBar
 {
 public:
     TScrollBarWidget(Qt::Orientation Orientation, QWidget* Parent) : QScrollBar(Orientation, Parent) {}
 
-protected:
-    void sliderChange(SliderChange Change) override
+    // Applies Change (which sets the range, steps and position) without the
+    // repaint each of them asks for. Whether the bar looks different is decided
+    // once the event loop runs again: a window often sets a new range and then
+    // a new position, and the thumb may end where it was.
+    template <typename F> void ChangeQuietly(F Change)
     {
-        if (Change != SliderOrientationChange && Appearance() == FPainted)
+        const bool wasDisabled = testAttribute(Qt::WA_UpdatesDisabled);
+        setAttribute(Qt::WA_UpdatesDisabled, true);
+        Change();
+        setAttribute(Qt::WA_UpdatesDisabled, wasDisabled);
+        if (FCheckPosted)
             return;
-        QScrollBar::sliderChange(Change);
+        FCheckPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                FCheckPosted = false;
+                if (!(Appearance() == FPainted))
+                    update();
+            },
+            Qt::QueuedConnection);
     }
+
+protected:
     void paintEvent(QPaintEvent* Event) override
     {
         FPainted = Appearance();
@@ -84,6 +102,7 @@ private:
     }
 
     TAppearance FPainted; // as last painted; an empty thumb before the first paint
+    bool FCheckPosted = false;
 };
 
 // Keeps the position within the range and the page, as the platform does.
@@ -221,11 +240,13 @@ void ApplyScrollBarState(TWindowData* Data, int Which)
     const QSignalBlocker blocker(bar);
     const int page = std::max(state.Page, 1);
     const long long last = static_cast<long long>(state.Max) - page + 1;
-    bar->setRange(state.Min, static_cast<int>(std::max<long long>(last, state.Min)));
-    bar->setPageStep(page);
-    bar->setSingleStep(1);
-    if (!state.Tracking)
-        bar->setValue(state.Pos);
+    static_cast<TScrollBarWidget*>(bar)->ChangeQuietly([&] {
+        bar->setRange(state.Min, static_cast<int>(std::max<long long>(last, state.Min)));
+        bar->setPageStep(page);
+        bar->setSingleStep(1);
+        if (!state.Tracking)
+            bar->setValue(state.Pos);
+    });
     bar->setEnabled(!state.Disabled);
 }
 

@@ -1,17 +1,23 @@
-// A smoke test on a real X server: when Xvfb is installed, it runs on a free
+// Smoke tests on a real X server: when Xvfb is installed, it runs on a free
 // display and this program runs again under it on the toolkit's X11 platform,
-// where a window must map and take a click made through the XTEST extension.
-// Skipped when Xvfb is not installed.
+// where a window must map and take a click made through the XTEST extension,
+// and a scroll bar on the screen must show every move of its thumb. Skipped
+// when Xvfb is not installed.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/controls/forms.h"
+#include "platform/controls/scrollbars.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixelbuffer.h"
+#include "tests/support/tempdir.h"
 #include "tests/support/xvfbchild.h"
 
 namespace
@@ -27,6 +33,20 @@ protected:
     void MouseDown(TMouseButton, TShiftState, int, int) override { Events.push_back("down"); }
     void MouseUp(TMouseButton, TShiftState, int, int) override { Events.push_back("up"); }
     void Click() override { Events.push_back("click"); }
+};
+
+// A window with a vertical scroll bar and nothing else.
+class TBarWindow : public TCustomControl
+{
+public:
+    explicit TBarWindow(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+protected:
+    void CreateParams(TCreateParams& Params) override
+    {
+        TCustomControl::CreateParams(Params);
+        Params.Style |= WS_VSCROLL;
+    }
 };
 
 // The XTEST functions, loaded by name so that no X11 development files are needed.
@@ -102,4 +122,88 @@ TEST(XvfbChildTest, WindowMapsAndTakesAClick)
     EXPECT_EQ(target->Events, (std::vector<std::string>{"down", "click", "up"}));
     if (!::testing::Test::HasFailure())
         WriteXvfbResult("clicked");
+}
+
+TEST(XvfbSmokeTest, AScrollBarOnTheScreenShowsEveryMoveOfItsThumb)
+{
+    if (InXvfbChild())
+        GTEST_SKIP() << "inside the server already";
+    const TXvfbRun run = RunUnderXvfb("XvfbScrollChildTest.*", 120);
+    if (!run.XvfbInstalled)
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(ChildSucceeded(run));
+    if (run.Result == "no import")
+        GTEST_SKIP() << "ImageMagick's import, which takes the screenshots, is not installed";
+    EXPECT_EQ(run.Result, "current");
+}
+
+TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
+{
+    if (!InXvfbChild())
+        GTEST_SKIP() << "runs under the Xvfb smoke test";
+    const std::string import = FindProgram("import");
+    if (import.empty()) {
+        WriteXvfbResult("no import");
+        GTEST_SKIP() << "import is not installed";
+    }
+    TForm form(nullptr);
+    form.SetBounds(40, 40, 240, 340);
+    auto* window = new TBarWindow(&form);
+    window->SetBounds(10, 10, 200, 300);
+    window->SetParent(&form);
+    form.Show();
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, 10000)) << "the window did not map";
+    TempDir dir;
+    int shots = 0;
+    // The window as the screen shows it, after the event loop has run a while,
+    // against the window drawn afresh from what its bar holds now.
+    auto ScreenShowsTheBar = [&](const char* Step) -> ::testing::AssertionResult {
+        ProcessMessagesUntil([] { return false; }, 300);
+        const std::string file = dir.File("shot" + std::to_string(++shots) + ".bmp");
+        if (std::system((import + " -window root bmp3:" + file).c_str()) != 0)
+            return ::testing::AssertionFailure() << Step << ": import failed";
+        TBitmap screen;
+        screen.LoadFromFile(file);
+        TPixelBuffer fresh;
+        if (!GrabWindow(window, fresh))
+            return ::testing::AssertionFailure() << Step << ": no grab";
+        TRect bounds;
+        GetWindowRect(window->Handle(), bounds);
+        int differing = 0;
+        for (int y = 0; y < fresh.Height; ++y)
+            for (int x = 0; x < fresh.Width; ++x) {
+                const int sx = bounds.Left + x, sy = bounds.Top + y;
+                if (sx >= screen.Width() || sy >= screen.Height())
+                    return ::testing::AssertionFailure() << Step << ": the window is off the screen";
+                differing += (screen.Pixels().At(sx, sy) & 0xFFFFFF) != (fresh.At(x, y) & 0xFFFFFF);
+            }
+        if (differing > 0)
+            return ::testing::AssertionFailure() << Step << ": " << differing << " pixels differ";
+        return ::testing::AssertionSuccess();
+    };
+    auto Set = [&](UINT Mask, int Max, int Page, int Pos) {
+        SCROLLINFO info;
+        info.fMask = Mask;
+        info.nMin = 0;
+        info.nMax = Max;
+        info.nPage = static_cast<UINT>(Page);
+        info.nPos = Pos;
+        SetScrollInfo(window->Handle(), SB_VERT, &info, true);
+    };
+    Set(SIF_RANGE | SIF_PAGE | SIF_POS, 999, 100, 0);
+    EXPECT_TRUE(ScreenShowsTheBar("thumb at the top"));
+    // A new range, then a new position, as a viewer sets them after new lines.
+    Set(SIF_RANGE | SIF_PAGE, 99999, 100, 0);
+    Set(SIF_POS, 0, 0, 99900);
+    EXPECT_TRUE(ScreenShowsTheBar("thumb at the bottom"));
+    // A little more document: the thumb stays where it is.
+    Set(SIF_RANGE | SIF_PAGE, 100099, 100, 0);
+    Set(SIF_POS, 0, 0, 100000);
+    EXPECT_TRUE(ScreenShowsTheBar("thumb still at the bottom"));
+    Set(SIF_POS, 0, 0, 50000);
+    EXPECT_TRUE(ScreenShowsTheBar("thumb in the middle"));
+    Set(SIF_RANGE | SIF_PAGE, 99, 100, 0);
+    EXPECT_TRUE(ScreenShowsTheBar("nothing to scroll"));
+    if (!::testing::Test::HasFailure())
+        WriteXvfbResult("current");
 }
