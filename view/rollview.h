@@ -634,9 +634,10 @@ protected:
 
 private:
     void Init();
-    // The canvas layouts measure on when none is given: one that lives as long
-    // as the viewer (the window's own canvas is replaced when its size changes,
-    // which a layout may cause halfway through by showing a scroll bar).
+    // The canvas layouts measure on when none is given: a bitmap's, kept as
+    // long as the viewer, so that a layout (which sets fonts as it measures)
+    // never changes the state of the window's canvas, also when it runs
+    // halfway through a paint of the window.
     TCanvas* LayoutCanvas();
 
     TRollViewRVDataClass FDataClass;

@@ -13,7 +13,7 @@
 TCanvas* TCustomRollView::LayoutCanvas()
 {
     // Text measures the same on it as in the window: both are screen canvases
-    // of 96 pixels per inch, and the window paints through a bitmap anyway.
+    // of 96 pixels per inch.
     if (!FLayoutBitmap) {
         FLayoutBitmap = std::make_unique<TBitmap>();
         FLayoutBitmap->SetSize(1, 1);
