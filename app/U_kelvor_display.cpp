@@ -163,14 +163,15 @@ void TForm1::TailNewText(int Index, TTailFile* File)
     if (!added && !cleared)
         return;
     // Only the new tail is laid out (the result equals a whole layout); a
-    // cleared pane holds no more than this chunk.
+    // cleared pane holds no more than this chunk. The layout marks for
+    // painting what it changed, and scrolling to the end moves what stays.
     if (cleared)
         view->Format();
     else
         view->FormatTail();
     view->SetVScrollPos(view->GetVScrollMax());
     // Painted now, without running the event loop inside the poll.
-    view->Repaint();
+    view->Update();
     if (!added)
         return;
 

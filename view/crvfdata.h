@@ -206,6 +206,10 @@ public:
     // Reformat: passed to the items.
     virtual void Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas, bool Tail,
                          bool Reformat);
+    // The first draw item the last Format_ made: 0 after a whole layout (or
+    // none), the old count or the start of the reopened last paragraph after a
+    // tail layout. The draw items before it were kept as they were.
+    int FirstNewDrawItem() const { return FFirstNewDrawItem; }
     // After a layout of items First..Last (Partial: a partial re-layout); nothing here.
     virtual void Formatted(int FirstItemNo, int LastItemNo, bool Partial);
     // Places Len characters of Text from the 0-based character Offs (text
@@ -652,6 +656,7 @@ private:
 
     TRVParaStartNote FLastParaStart;
     TRVMinWidthCache FMinWidthCache;
+    int FFirstNewDrawItem = 0;
     // Whether the draw items laid out so far depend on the text or document
     // width (wrapped or aligned paragraphs, non-text items): a tail layout at
     // another width must then lay out everything.

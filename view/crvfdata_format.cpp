@@ -146,6 +146,7 @@ void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, in
         StartFormatting();
         if (Resized)
             State.Include(rvstResizing);
+        FFirstNewDrawItem = 0;
     }
     auto Finish = [&]() {
         if (Depth != 0)
@@ -241,6 +242,7 @@ void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, in
                 FLayoutStale = false;
             }
             st.LineEnd = DrawItems.Count();
+            FFirstNewDrawItem = st.LineEnd;
             try {
                 LayoutItems(FirstItemNo, st);
             } catch (...) {

@@ -1,6 +1,9 @@
 // TCustomRollView's document API: layout (whole, tail, after a resize),
 // clearing and selecting, adding items, and the queries and changes that pass
 // to the root document data and its item store.
+#include <algorithm>
+#include <cstdlib>
+
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 #include "platform/controls/winapi.h"
@@ -36,12 +39,72 @@ void TCustomRollView::Format()
         Invalidate();
 }
 
+namespace {
+
+// What the pixels of a laid-out view depend on besides its draw items and
+// its vertical offset.
+struct TViewPlacement {
+    int HOffs, VSmallStep, DocumentWidth, ClientWidth, ClientHeight;
+    bool operator==(const TViewPlacement& Other) const
+    {
+        return HOffs == Other.HOffs && VSmallStep == Other.VSmallStep && DocumentWidth == Other.DocumentWidth &&
+               ClientWidth == Other.ClientWidth && ClientHeight == Other.ClientHeight;
+    }
+};
+
+// Paragraph borders and backgrounds join neighbouring paragraphs: a new
+// paragraph may change how the one before it is drawn.
+bool HasParagraphDecorations(const TRVStyle* Style)
+{
+    const TParaInfos* Paras = Style->ParaStyles();
+    for (int i = 0; i < Paras->Count(); ++i) {
+        const TParaInfo* Para = Paras->Items(i);
+        if (Para->Border()->Style() != rvbNone || Para->Background()->Color() != clNone)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void TCustomRollView::FormatTail()
 {
-    if (HandleAllocated() && !(ComponentState() & csDesigning))
-        RVData->FormatTailKeepingState(LayoutCanvas());
-    if (FOptions.Contains(rvoFormatInvalidate))
+    if (!HandleAllocated() || (ComponentState() & csDesigning)) {
+        if (FOptions.Contains(rvoFormatInvalidate))
+            Invalidate();
+        return;
+    }
+    auto Placement = [this] {
+        return TViewPlacement{RVData->GetZHOffs(), VSmallStep(), RVData->DocumentWidth, ClientWidth(),
+                              ClientHeight()};
+    };
+    const TViewPlacement Before = Placement();
+    const int VOffsBefore = RVData->GetZVOffs();
+    RVData->FormatTailKeepingState(LayoutCanvas());
+    if (!FOptions.Contains(rvoFormatInvalidate))
+        return;
+    // When the tail layout kept the draw items before the new ones and the
+    // view at most moved up or down (following the end), what the window
+    // shows of the kept ones is moved with it, and only the window from the
+    // first new draw item down is painted again; else everything is.
+    const int First = RVData->FirstNewDrawItem();
+    const TRVStyle* Style = this->Style();
+    const int Shift = VOffsBefore - RVData->GetZVOffs();
+    const bool KeptAbove = First > 0 && First < RVData->DrawItems.Count() && Placement() == Before &&
+                           Style != nullptr && !HasParagraphDecorations(Style) &&
+                           !(FBackground && FBackground->ScrollRequiresFullRedraw()) &&
+                           std::abs(Shift) < ClientHeight();
+    if (!KeptAbove) {
         Invalidate();
+        return;
+    }
+    if (Shift != 0) {
+        const TRect Client = ClientRect();
+        ScrollWindowEx(Handle(), 0, Shift, nullptr, &Client, nullptr, nullptr, SW_INVALIDATE);
+    }
+    const int Top = RVData->DrawItems[First]->Top - RVData->GetZVOffs();
+    if (Top < ClientHeight())
+        InvalidateRect(Rect(0, std::max(Top, 0), ClientWidth(), ClientHeight()), false);
 }
 
 void TCustomRollView::WMSize(TMessage& Message)

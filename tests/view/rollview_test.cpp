@@ -6,6 +6,7 @@
 // user's drag alone.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/controls/winapi.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "view/rollview.h"
 
@@ -611,6 +613,55 @@ TEST_F(RollViewTest, PaintingStraightOnAnOffscreenCanvasGivesTheBitmapCopysPixel
     const TPixelBuffer& Pixels = Direct.Pixels();
     EXPECT_NE(Pixels.Pixels[static_cast<size_t>(100 * 300 + 100)], Pixels.Pixels[0]);
     EXPECT_EQ(Pixels.Pixels[static_cast<size_t>(180 * 300 + 280)], Pixels.Pixels[0]);
+}
+
+TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShows)
+{
+    // After a tail layout the window moves the pixels of the kept lines and
+    // paints from the first new draw item down; what it then shows must be
+    // what painting the whole window shows, in every way a log grows.
+    TFontInfo* Red = Style->TextStyles()->Add();
+    Red->SetColor(clRed);
+    const int RedStyle = Style->TextStyles()->Count() - 1;
+    AddLines(30);
+    View->Format();
+    View->SetVScrollPos(View->GetVScrollMax());
+    View->Update();
+    auto Shown = [&] {
+        TPixelBuffer Pixels;
+        EXPECT_TRUE(GrabWindow(View, Pixels));
+        return Pixels;
+    };
+    auto Grow = [&](const char* Step, const std::function<void()>& Add, bool Partial) {
+        SCOPED_TRACE(Step);
+        Add();
+        View->FormatTail();
+        View->SetVScrollPos(View->GetVScrollMax());
+        TRect Waiting;
+        const bool Any = GetUpdateRect(View->Handle(), &Waiting, false);
+        if (Partial) {
+            EXPECT_TRUE(Any);
+            EXPECT_GT(Waiting.Top, View->ClientHeight() / 2) << "more than the new lines waits to be painted";
+        }
+        View->Update();
+        const TPixelBuffer AfterTail = Shown();
+        View->Invalidate();
+        View->Update();
+        const TPixelBuffer Whole = Shown();
+        EXPECT_TRUE(AfterTail.Pixels == Whole.Pixels);
+    };
+    Grow("a new line at the end", [&] { View->AddNL("line 30", 0, 0); }, true);
+    Grow("the last line continued", [&] { View->AddTextNL(" continued", RedStyle, -1, 0); }, true);
+    Grow("three lines, one coloured", [&] {
+        View->AddNL("line 31", RedStyle, 0);
+        View->AddNL("line 32", 0, 0);
+        View->AddNL("line 33", 0, 0);
+    }, true);
+    Grow("a line wider than the window", [&] { View->AddNL(std::string(120, 'w'), 0, 0); }, false);
+    View->SetVScrollPos(0);
+    View->Update();
+    Grow("lines below the view", [&] { View->AddNL("line 34", 0, 0); }, false);
+    Grow("a screenful at once", [&] { AddLines(40, 100); }, false);
 }
 
 TEST_F(RollViewTest, WithoutAStyleSheetTheWindowShowsTheMessage)
