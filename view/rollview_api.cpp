@@ -90,8 +90,10 @@ void TCustomRollView::FormatTail()
     const int First = RVData->FirstNewDrawItem();
     const TRVStyle* Style = this->Style();
     const int Shift = VOffsBefore - RVData->GetZVOffs();
+    // A pending checkpoint is drawn at the end of the document, which moved.
     const bool KeptAbove = First > 0 && First < RVData->DrawItems.Count() && Placement() == Before &&
                            Style != nullptr && !HasParagraphDecorations(Style) &&
+                           !(RVData->NotAddedCP && FOptions.Contains(rvoShowCheckpoints)) &&
                            !(FBackground && FBackground->ScrollRequiresFullRedraw()) &&
                            std::abs(Shift) < ClientHeight();
     if (!KeptAbove) {
