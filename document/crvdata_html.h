@@ -8,6 +8,8 @@
 
 #include "document/crvdata.h"
 
+class TRVListLevel;
+class TRVMarkerItemInfo;
 class TRVStyle;
 
 // The prefix of numbered checkpoint anchors when the caller gives none.
@@ -55,8 +57,6 @@ struct TRVHTMLParts {
 };
 TRVHTMLParts RVHTMLGetParts(TRVSaveOptions Options);
 
-// & < > as entities: text inside an element (the title).
-AnsiString RVHTMLEscapeText(const AnsiString& s);
 // The title line and, when the character set of text style 0 has a name, the
 // META line that declares it.
 void RVHTMLWriteTitleAndCharset(TStream& Stream, const AnsiString& Title, TRVStyle* Style);
@@ -79,3 +79,29 @@ void RVHTMLWriteItemCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHT
 // reaches the end of the document.
 void RVHTMLWritePendingCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
                                   int& CPIndex, const AnsiString& CPPrefix, TRVSaveOptions Options);
+
+// What both dialects' body writers keep while they write: the document, the
+// stream, the range and the style sheet, and the list that is open (its
+// marker) with whether one of its items is open.
+class TRVHTMLBodyWriter {
+protected:
+    // CSS: the list tags of the CSS dialect.
+    TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, bool CSS);
+
+    // Ends the open list item, if any.
+    void CloseListItem();
+    // Ends the open list, if any.
+    void CloseList();
+    // Starts an item of Marker's list (at Level of it), first opening that
+    // list when it is not the open one: "<LI" with the item's number when the
+    // level is numbered. The caller ends the tag.
+    void OpenListItem(TRVMarkerItemInfo* Marker, const TRVListLevel* Level);
+
+    TCustomRVData& FData;
+    TStream& FStream;
+    const TRVHTMLRange& FRange;
+    TRVStyle* FStyle;
+    const bool FCSS;
+    TRVMarkerItemInfo* FListMarker = nullptr; // the marker of the current list
+    bool FListItemOpen = false;
+};

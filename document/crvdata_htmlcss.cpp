@@ -30,10 +30,10 @@ void WriteBackgroundPlacement(TStream& Stream, int BackgroundStyle)
 // style's class, numbered paragraphs as list items, text in SPANs of its
 // style's class (none for style 0 when it is the body's look), hyperlinks as A
 // elements of their style's class.
-class TCSSBodyWriter {
+class TCSSBodyWriter : private TRVHTMLBodyWriter {
 public:
     TCSSBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range)
-        : FData(Data), FStream(Stream), FRange(Range), FStyle(Data.GetRVStyle())
+        : TRVHTMLBodyWriter(Data, Stream, Range, true)
     {}
 
     void Write(const AnsiString& Path, const AnsiString& ImagesPrefix, const AnsiString& CPPrefix,
@@ -82,8 +82,7 @@ public:
                 CloseSpan();
         }
         CloseSpan();
-        if (FListItemOpen)
-            RVWriteLn(&FStream, "</LI>");
+        CloseListItem();
         CloseList();
         if (FParaOpen)
             RVWrite(&FStream, "</P>");
@@ -104,10 +103,7 @@ private:
             RVWrite(&FStream, "<BR>");
             return;
         }
-        if (FListItemOpen) {
-            RVWriteLn(&FStream, "</LI>");
-            FListItemOpen = false;
-        }
+        CloseListItem();
         if (FParaOpen) {
             RVWriteLn(&FStream, "</P>");
             FParaOpen = false;
@@ -126,13 +122,7 @@ private:
                 RVWrite(&FStream, Format("<P class=RVPS%d style=\"%s\">", {Item->ParaNo, Indent}));
             FParaOpen = true;
         } else if (Level) {
-            Marker->SaveHTMLSpecial(FStream, FListMarker, FStyle, true);
-            FListMarker = Marker;
-            FListItemOpen = true;
-            if (Level->HasNumbering())
-                RVWrite(&FStream, Format("<LI value=%d", {Marker->Counter}));
-            else
-                RVWrite(&FStream, "<LI");
+            OpenListItem(Marker, Level);
             if (Item->ParaNo > 0)
                 RVWrite(&FStream, Format(" class=RVPS%d", {Item->ParaNo}));
             RVWrite(&FStream, Marker->GetLICSS(&FData, Path, ImagesPrefix, ImagesCounter, CurrentFileColor,
@@ -156,22 +146,8 @@ private:
         FOpenSpan = -1;
     }
 
-    void CloseList()
-    {
-        if (!FListMarker)
-            return;
-        FListMarker->HTMLOpenOrCloseTags(FStream, FListMarker->Level, -1, FStyle, true);
-        FListMarker = nullptr;
-    }
-
-    TCustomRVData& FData;
-    TStream& FStream;
-    const TRVHTMLRange& FRange;
-    TRVStyle* FStyle;
     bool FParaOpen = false;
-    int FOpenSpan = -1;                       // the text style of the open SPAN
-    TRVMarkerItemInfo* FListMarker = nullptr; // the marker of the current list
-    bool FListItemOpen = false;
+    int FOpenSpan = -1; // the text style of the open SPAN
 };
 
 } // namespace

@@ -81,23 +81,6 @@ AnsiString RV_CharSet2HTMLLang(int Charset)
     }
 }
 
-AnsiString RVHTMLEscapeText(const AnsiString& s)
-{
-    AnsiString Result;
-    Result.reserve(s.size());
-    for (char c : s) {
-        if (c == '&')
-            Result += "&amp;";
-        else if (c == '<')
-            Result += "&lt;";
-        else if (c == '>')
-            Result += "&gt;";
-        else
-            Result += c;
-    }
-    return Result;
-}
-
 // ---------------------------------------------------------------------------
 // The range of items written
 
@@ -195,7 +178,7 @@ TRVHTMLParts RVHTMLGetParts(TRVSaveOptions Options)
 
 void RVHTMLWriteTitleAndCharset(TStream& Stream, const AnsiString& Title, TRVStyle* Style)
 {
-    RVWriteLn(&Stream, "<HTML><HEAD><TITLE>" + RVHTMLEscapeText(Title) + "</TITLE>");
+    RVWriteLn(&Stream, "<HTML><HEAD><TITLE>" + RV_EscapeHTMLText(Title) + "</TITLE>");
     const AnsiString Charset = RV_CharSet2HTMLLang(Style->TextStyles()->Items(0)->Charset());
     if (!Charset.empty())
         RVWriteLn(&Stream,
@@ -302,6 +285,40 @@ AnsiString TCustomRVData::SaveBackgroundToHTML(TGraphic* Picture, TColor Color, 
 }
 
 // ---------------------------------------------------------------------------
+// Body writers
+
+TRVHTMLBodyWriter::TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, bool CSS)
+    : FData(Data), FStream(Stream), FRange(Range), FStyle(Data.GetRVStyle()), FCSS(CSS)
+{}
+
+void TRVHTMLBodyWriter::CloseListItem()
+{
+    if (!FListItemOpen)
+        return;
+    RVWriteLn(&FStream, "</LI>");
+    FListItemOpen = false;
+}
+
+void TRVHTMLBodyWriter::CloseList()
+{
+    if (!FListMarker)
+        return;
+    FListMarker->HTMLOpenOrCloseTags(FStream, FListMarker->Level, -1, FStyle, FCSS);
+    FListMarker = nullptr;
+}
+
+void TRVHTMLBodyWriter::OpenListItem(TRVMarkerItemInfo* Marker, const TRVListLevel* Level)
+{
+    Marker->SaveHTMLSpecial(FStream, FListMarker, FStyle, FCSS);
+    FListMarker = Marker;
+    FListItemOpen = true;
+    if (Level->HasNumbering())
+        RVWrite(&FStream, Format("<LI value=%d", {Marker->Counter}));
+    else
+        RVWrite(&FStream, "<LI");
+}
+
+// ---------------------------------------------------------------------------
 // The plain dialect
 
 namespace {
@@ -333,10 +350,10 @@ const char* AlignedDiv(TRVAlignment Alignment)
 // The body of a plain page: paragraphs as DIVs, numbered paragraphs as list
 // items, text styles as FONT and style tags relative to style 0, whose look
 // encloses the whole body.
-class TPlainBodyWriter {
+class TPlainBodyWriter : private TRVHTMLBodyWriter {
 public:
     TPlainBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range)
-        : FData(Data), FStream(Stream), FRange(Range), FStyle(Data.GetRVStyle())
+        : TRVHTMLBodyWriter(Data, Stream, Range, false)
     {}
 
     void Write(const AnsiString& Path, const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
@@ -374,8 +391,7 @@ public:
             if (!Target.empty())
                 RVWrite(&FStream, "</A>");
         }
-        if (FListItemOpen)
-            RVWriteLn(&FStream, "</LI>");
+        CloseListItem();
         CloseList();
         if (FDivOpen)
             RVWriteLn(&FStream, "</DIV>");
@@ -391,10 +407,7 @@ private:
             RVWriteLn(&FStream, "<BR>");
             return;
         }
-        if (FListItemOpen) {
-            RVWriteLn(&FStream, "</LI>");
-            FListItemOpen = false;
-        }
+        CloseListItem();
         if (FDivOpen) {
             RVWriteLn(&FStream, "</DIV>");
             FDivOpen = false;
@@ -402,13 +415,8 @@ private:
         auto* Marker = Item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(Item) : nullptr;
         TRVListLevel* Level = Marker ? Marker->GetLevelInfo(FStyle) : nullptr;
         if (Level && !Options.Contains(rvsoMarkersAsText)) {
-            Marker->SaveHTMLSpecial(FStream, FListMarker, FStyle, false);
-            FListMarker = Marker;
-            FListItemOpen = true;
-            if (Level->HasNumbering())
-                RVWrite(&FStream, Format("<LI value=%d>", {Marker->Counter}));
-            else
-                RVWrite(&FStream, "<LI>");
+            OpenListItem(Marker, Level);
+            RVWrite(&FStream, ">");
             return;
         }
         // A rule between two items of a list keeps the list open.
@@ -420,21 +428,7 @@ private:
         FDivOpen = true;
     }
 
-    void CloseList()
-    {
-        if (!FListMarker)
-            return;
-        FListMarker->HTMLOpenOrCloseTags(FStream, FListMarker->Level, -1, FStyle, false);
-        FListMarker = nullptr;
-    }
-
-    TCustomRVData& FData;
-    TStream& FStream;
-    const TRVHTMLRange& FRange;
-    TRVStyle* FStyle;
     bool FDivOpen = false;
-    TRVMarkerItemInfo* FListMarker = nullptr; // the marker of the current list
-    bool FListItemOpen = false;
 };
 
 } // namespace

@@ -120,6 +120,8 @@ AnsiString RV_HTMLCloseFontTag2(const TFont* Font, const TFontInfo* normalts);
 // are written; ordinary names come back unchanged.
 // In a double-quoted HTML attribute: & " < > become entities.
 AnsiString RV_EscapeHTMLAttribute(const AnsiString& s);
+// Inside an element (a title, a marker's text): & < > become entities.
+AnsiString RV_EscapeHTMLText(const AnsiString& s);
 // In a CSS string, single- or double-quoted, in a style sheet or a style
 // attribute: quotes, backslash, < > & and control characters become CSS
 // escapes ("\22 ").
@@ -136,6 +138,10 @@ class TGraphic;
 struct TLogPalette;
 struct TPersistentClassInfo;
 
+// A 1-pixel frame in Color around [Left, Right) x [Top, Bottom) that leaves
+// what lies inside it (and the brush style) as they were: the hover and focus
+// frames of pictures and controls.
+void RV_DrawFrame(TCanvas* Canvas, TColor Color, int Left, int Top, int Right, int Bottom);
 // Puts a picture made at screen resolution on a device at (x, y), scaled from
 // screen to device pixels (a negative Width or Height means the picture's own).
 // With ToScreen any picture is stretched into the place; otherwise only bitmaps

@@ -79,6 +79,17 @@ void RV_AfterImportGraphicDefault(TGraphic* Graphic)
     (void)Graphic;
 }
 
+void RV_DrawFrame(TCanvas* Canvas, TColor Color, int Left, int Top, int Right, int Bottom)
+{
+    const TBrushStyle OldBrushStyle = Canvas->Brush()->Style();
+    Canvas->Pen()->SetWidth(1);
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetColor(Color);
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->Rectangle(Left, Top, Right, Bottom);
+    Canvas->Brush()->SetStyle(OldBrushStyle);
+}
+
 void RV_InfoAboutSaD(TRVScreenAndDevice& sad, TCanvas* Canvas)
 {
     sad.ScreenPpiX = ScreenPixelsPerInch();

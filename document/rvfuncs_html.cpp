@@ -183,6 +183,21 @@ AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
     return result;
 }
 
+AnsiString RV_EscapeHTMLText(const AnsiString& s)
+{
+    AnsiString result;
+    result.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+        case '&': result += "&amp;"; break;
+        case '<': result += "&lt;"; break;
+        case '>': result += "&gt;"; break;
+        default: result += c; break;
+        }
+    }
+    return result;
+}
+
 AnsiString RV_EscapeCSSString(const AnsiString& s)
 {
     AnsiString result;

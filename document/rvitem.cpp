@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "document/crvdata.h"
 #include "document/rvfmisc.h"
 #include "document/rvstyle.h"
 #include "platform/core/numbers.h"
@@ -604,6 +605,32 @@ AnsiString TRVRectItemInfo::GetVShiftCSS(TRVStyle* RVStyle) const
 
 // ---------------------------------------------------------------------------
 // Helpers of the item writers
+
+void TCustomRVItemInfo::WriteRVFHeader(TStream& Stream, TCustomRVData* RVData, int ParaNo, int LineCount,
+                                       int ReadMode, bool ForceSameAsPrev)
+{
+    const bool TagsArePChars = RVData->GetOptions().Contains(rvoTagsArePChars);
+    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
+                                {StyleNo, LineCount, RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
+                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), ReadMode,
+                                 RVFSaveTag(TagsArePChars, Tag), SaveRVFHeaderTail(RVData)}));
+}
+
+bool TCustomRVItemInfo::WriteRVFBodyHead(TStream& Stream, TCustomRVData* RVData, int ParaNo,
+                                         const AnsiString& Name, bool ForceSameAsPrev, const char* BodyClass,
+                                         bool& Binary)
+{
+    const bool Body = BodyClass != nullptr;
+    Binary = RVData->GetRVFOptions().Contains(rvfoSaveBinary);
+    const int ReadMode = !Body ? 1 : Binary ? 2 : 0;
+    WriteRVFHeader(Stream, RVData, ParaNo, GetRVFExtraPropertyCount() + (Body ? 3 : 1), ReadMode,
+                   ForceSameAsPrev);
+    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
+    if (Body)
+        RVFWriteLine(Stream, BodyClass);
+    SaveRVFExtraProperties(Stream);
+    return Body;
+}
 
 int RVFGetItemOptions(TRVItemOptions ItemOptions, bool ForceSameAsPrev)
 {

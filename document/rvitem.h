@@ -401,6 +401,19 @@ public:
     virtual bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const;
     // The vertical offset of a soft page break inside the item for the data stored with it.
     virtual int GetSoftPageBreakDY(int Data);
+
+protected:
+    // Writes the item's RVF header line: style, the count of lines that
+    // follow, paragraph, options, how the body is stored, tag and the item's
+    // own tail (SaveRVFHeaderTail).
+    void WriteRVFHeader(TStream& Stream, TCustomRVData* RVData, int ParaNo, int LineCount, int ReadMode,
+                        bool ForceSameAsPrev);
+    // The lines of an item with a stored body (a picture, a control) before
+    // the body: the header, the name, the body's class (BodyClass; null when
+    // no body is stored) and the extra properties. True when the body is to
+    // follow, Binary telling whether it goes in binary form.
+    bool WriteRVFBodyHead(TStream& Stream, TCustomRVData* RVData, int ParaNo, const AnsiString& Name,
+                          bool ForceSameAsPrev, const char* BodyClass, bool& Binary);
 };
 
 // ---------------------------------------------------------------------------

@@ -130,11 +130,7 @@ AnsiString TRVBreakItemInfo::SaveRVFHeaderTail(TCustomRVData*)
 void TRVBreakItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
                                TRVMultiDrawItemPart*, bool)
 {
-    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, 0, RVFItemSavePara(ParaNo, RVData, false),
-                                 RVFGetItemOptions(ItemOptions, false), 0, RVFSaveTag(TagsPC, Tag),
-                                 SaveRVFHeaderTail(RVData)}));
+    WriteRVFHeader(Stream, RVData, ParaNo, 0, 0, false);
 }
 
 bool TRVBreakItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)

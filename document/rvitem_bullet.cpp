@@ -137,12 +137,7 @@ AnsiString TRVBulletItemInfo::SaveRVFHeaderTail(TCustomRVData*)
 void TRVBulletItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo,
                                 const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
 {
-    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, GetRVFExtraPropertyCount() + 1,
-                                 RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
-                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), 0, RVFSaveTag(TagsPC, Tag),
-                                 SaveRVFHeaderTail(RVData)}));
+    WriteRVFHeader(Stream, RVData, ParaNo, GetRVFExtraPropertyCount() + 1, 0, ForceSameAsPrev);
     RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
     SaveRVFExtraProperties(Stream);
 }

@@ -4,6 +4,7 @@
 
 #include "document/crvdata.h"
 #include "document/rvfmisc.h"
+#include "document/rvfuncs.h"
 #include "document/rvitem.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
@@ -19,17 +20,6 @@ namespace {
 // A control's Top follows its true vertical position (kept in its Tag) within
 // the range a window position can take.
 constexpr int ControlYLimit = 10000;
-
-void DrawFrame(TCanvas* Canvas, TColor Color, int Left, int Top, int Right, int Bottom)
-{
-    const TBrushStyle OldBrushStyle = Canvas->Brush()->Style();
-    Canvas->Pen()->SetWidth(1);
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Pen()->SetColor(Color);
-    Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Rectangle(Left, Top, Right, Bottom);
-    Canvas->Brush()->SetStyle(OldBrushStyle);
-}
 
 } // namespace
 
@@ -195,13 +185,13 @@ void TRVControlItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates 
     const int w = GetImageWidth(Style);
     const int h = GetImageHeight(Style);
     if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
-        DrawFrame(Canvas, Style->HoverColor(), X - 1, Y - 1, X + w + 2 * Spacing + 1,
+        RV_DrawFrame(Canvas, Style->HoverColor(), X - 1, Y - 1, X + w + 2 * Spacing + 1,
                   Y + h + 2 * Spacing + 1);
     if (State.Contains(rvidsSelected)) {
         const TColor Color =
             State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
         if (Color != clNone)
-            DrawFrame(Canvas, Color, X, Y, X + w + 2 * Spacing, Y + h + 2 * Spacing);
+            RV_DrawFrame(Canvas, Color, X, Y, X + w + 2 * Spacing, Y + h + 2 * Spacing);
     }
 }
 
@@ -298,21 +288,10 @@ void TRVControlItemInfo::SaveRVFExtraProperties(TStream& Stream)
 void TRVControlItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo,
                                  const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
 {
-    const TRVFOptions Options = RVData->GetRVFOptions();
-    const bool Body = Options.Contains(rvfoSaveControlsBody) && FControl != nullptr;
-    const bool Binary = Options.Contains(rvfoSaveBinary);
-    const int ReadMode = !Body ? 1 : Binary ? 2 : 0;
-    const int LineCount = GetRVFExtraPropertyCount() + (Body ? 3 : 1);
-    const bool TagsArePChars = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, LineCount, RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
-                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), ReadMode,
-                                 RVFSaveTag(TagsArePChars, Tag), SaveRVFHeaderTail(RVData)}));
-    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
-    if (Body)
-        RVFWriteLine(Stream, FControl->ClassName());
-    SaveRVFExtraProperties(Stream);
-    if (!Body)
+    const bool Body = RVData->GetRVFOptions().Contains(rvfoSaveControlsBody) && FControl != nullptr;
+    bool Binary = false;
+    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev, Body ? FControl->ClassName() : nullptr,
+                          Binary))
         return;
     RVData->ControlAction(rvcaBeforeRVFSave, ItemNo, this);
     if (Binary)

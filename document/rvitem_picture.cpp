@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/crvdata.h"
+#include "document/rvfuncs.h"
 #include "document/rvitem.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
@@ -23,19 +24,6 @@ std::unique_ptr<TGraphic> NewGraphicOfClass(const TGraphic* Graphic)
         return nullptr;
     RegisterGraphicClasses();
     return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(Graphic)));
-}
-
-// Draws a 1-pixel frame in Color around [Left, Right) x [Top, Bottom) without
-// covering what lies inside it.
-void DrawFrame(TCanvas* Canvas, TColor Color, int Left, int Top, int Right, int Bottom)
-{
-    const TBrushStyle OldBrushStyle = Canvas->Brush()->Style();
-    Canvas->Pen()->SetWidth(1);
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Pen()->SetColor(Color);
-    Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Rectangle(Left, Top, Right, Bottom);
-    Canvas->Brush()->SetStyle(OldBrushStyle);
 }
 
 } // namespace
@@ -160,13 +148,13 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates 
     if (Style == nullptr)
         return;
     if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
-        DrawFrame(Canvas, Style->HoverColor(), X - Spacing - 1, Y - Spacing - 1, X + w + Spacing + 1,
+        RV_DrawFrame(Canvas, Style->HoverColor(), X - Spacing - 1, Y - Spacing - 1, X + w + Spacing + 1,
                   Y + h + Spacing + 1);
     if (State.Contains(rvidsSelected)) {
         const TColor Color =
             State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
         if (Color != clNone)
-            DrawFrame(Canvas, Color, X - Spacing, Y - Spacing, X + w + Spacing, Y + h + Spacing);
+            RV_DrawFrame(Canvas, Color, X - Spacing, Y - Spacing, X + w + Spacing, Y + h + Spacing);
     }
 }
 

@@ -183,22 +183,11 @@ void TRVGraphicItemInfo::SaveRVFExtraProperties(TStream& Stream)
 void TRVGraphicItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo,
                                  const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
 {
-    const TRVFOptions Options = RVData->GetRVFOptions();
     // Without a picture there is no class to name: the record asks for it again when read.
-    const bool Body = Options.Contains(rvfoSavePicturesBody) && FImage != nullptr;
-    const bool Binary = Options.Contains(rvfoSaveBinary);
-    const int ReadMode = !Body ? 1 : Binary ? 2 : 0;
-    const int LineCount = GetRVFExtraPropertyCount() + (Body ? 3 : 1);
-    const bool TagsArePChars = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, LineCount, RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
-                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), ReadMode,
-                                 RVFSaveTag(TagsArePChars, Tag), SaveRVFHeaderTail(RVData)}));
-    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
-    if (Body)
-        RVFWriteLine(Stream, FImage->ClassName());
-    SaveRVFExtraProperties(Stream);
-    if (!Body)
+    const bool Body = RVData->GetRVFOptions().Contains(rvfoSavePicturesBody) && FImage != nullptr;
+    bool Binary = false;
+    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev, Body ? FImage->ClassName() : nullptr,
+                          Binary))
         return;
     if (Binary)
         RVFSavePictureBinary(Stream, FImage.get());

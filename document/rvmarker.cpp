@@ -336,11 +336,7 @@ AnsiString TRVMarkerItemInfo::SaveRVFHeaderTail(TCustomRVData*)
 void TRVMarkerItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
                                 TRVMultiDrawItemPart*, bool)
 {
-    const bool TagsPC = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, 0, RVFItemSavePara(ParaNo, RVData, false),
-                                 RVFGetItemOptions(ItemOptions, false), 0, RVFSaveTag(TagsPC, Tag),
-                                 SaveRVFHeaderTail(RVData)}));
+    WriteRVFHeader(Stream, RVData, ParaNo, 0, 0, false);
 }
 
 bool TRVMarkerItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)

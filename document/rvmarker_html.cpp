@@ -17,23 +17,6 @@ namespace {
 // must not make millions of tags.
 constexpr int MaxHTMLLevel = 255;
 
-// Text of a marker in HTML: the characters that would start markup escaped.
-AnsiString EscapeHTMLText(const AnsiString& s)
-{
-    AnsiString Result;
-    for (char c : s) {
-        if (c == '&')
-            Result += "&amp;";
-        else if (c == '<')
-            Result += "&lt;";
-        else if (c == '>')
-            Result += "&gt;";
-        else
-            Result += c;
-    }
-    return Result;
-}
-
 bool IsImageLevel(TRVListType ListType)
 {
     return ListType == rvlstPicture || ListType == rvlstImageList || ListType == rvlstImageListCounter;
@@ -141,7 +124,7 @@ void TRVMarkerItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int I
     const AnsiString MarkerText =
         LevelInfo->ListType() == rvlstUnicodeBullet
             ? RVU_GetHTMLEncodedUnicode(RVU_GetRawUnicode(LevelInfo->FormatStringW()), false, false)
-            : EscapeHTMLText(DisplayString);
+            : RV_EscapeHTMLText(DisplayString);
     if (UseCSS) {
         AnsiString CSS = RV_GetHTMLFontCSS(LevelInfo->Font());
         if (WidthSet)
