@@ -61,6 +61,16 @@ int ClusterEnd(const WideChar* s, int n, int i)
     return i;
 }
 
+// Calls Visit(start, count) for each character of the text in logical order.
+template <typename F> void ForEachCluster(const WideChar* s, int n, F Visit)
+{
+    for (int i = 0; i < n;) {
+        const int end = ClusterEnd(s, n, i);
+        Visit(i, end - i);
+        i = end;
+    }
+}
+
 char ClassOf(UChar32 c)
 {
     switch (u_charDirection(c)) {
@@ -109,11 +119,7 @@ struct TClusterInfo {
 std::vector<TClusterInfo> VisualClusters(const WideChar* s, int n, bool rightToLeft)
 {
     std::vector<TClusterInfo> clusters;
-    for (int i = 0; i < n;) {
-        const int end = ClusterEnd(s, n, i);
-        clusters.push_back({i, end - i, 0});
-        i = end;
-    }
+    ForEachCluster(s, n, [&](int start, int count) { clusters.push_back({start, count, 0}); });
     if (clusters.empty() || (!rightToLeft && !HasRightToLeft(s, n)))
         return clusters;
     UErrorCode status = U_ZERO_ERROR;
@@ -158,11 +164,9 @@ void TCanvas::MeasureUnits(const WideChar* Str, int Count, std::vector<int>& Adv
             a += FCharExtra;
         return;
     }
-    for (int i = 0; i < Count;) {
-        const int end = ClusterEnd(Str, Count, i);
-        Advances[static_cast<size_t>(i)] = CharAdvance(Str + i, end - i) + FCharExtra;
-        i = end;
-    }
+    ForEachCluster(Str, Count, [&](int start, int count) {
+        Advances[static_cast<size_t>(start)] = CharAdvance(Str + start, count) + FCharExtra;
+    });
 }
 
 void TCanvas::ConvertAnsi(const char* Str, int Count, TAnsiText& Out)
@@ -400,23 +404,20 @@ void TCanvas::BuildClusters(TTextRun& Run)
     Run.Clusters.clear();
     const WideChar* text = Run.Text.data();
     const int count = static_cast<int>(Run.Text.size());
+    auto Place = [&](int Start, int Count, bool Mirrored) {
+        Run.Clusters.push_back({Start, Count, offset, Mirrored});
+        for (int u = Start; u < Start + Count; ++u)
+            offset += Run.Advances[static_cast<size_t>(u)];
+    };
     if (!Run.RightToLeft && !HasRightToLeft(text, count)) {
-        // Left to right throughout (most text): the logical order is the visual one.
+        // Left to right throughout (most text): the logical order is the
+        // visual one, without the reordering's copies.
         Run.Clusters.reserve(Run.Text.size());
-        for (int i = 0; i < count;) {
-            const int end = ClusterEnd(text, count, i);
-            Run.Clusters.push_back({i, end - i, offset, false});
-            for (; i < end; ++i)
-                offset += Run.Advances[static_cast<size_t>(i)];
-        }
+        ForEachCluster(text, count, [&](int start, int n) { Place(start, n, false); });
         return;
     }
-    for (const TClusterInfo& c :
-         VisualClusters(Run.Text.data(), static_cast<int>(Run.Text.size()), Run.RightToLeft)) {
-        Run.Clusters.push_back({c.Start, c.Count, offset, (c.Level & 1) != 0});
-        for (int u = c.Start; u < c.Start + c.Count; ++u)
-            offset += Run.Advances[static_cast<size_t>(u)];
-    }
+    for (const TClusterInfo& c : VisualClusters(text, count, Run.RightToLeft))
+        Place(c.Start, c.Count, (c.Level & 1) != 0);
 }
 
 bool TCanvas::OutputRun(TTextRun& Run, int X, int Y, const TRect* Rect)
