@@ -76,60 +76,60 @@ public:
     // makes every item with its caption, image, tick and place in the menu, and
     // sets each OnClick to the handler named beside it and OptionsPM->OnPopup to
     // OptionsPMPopup; the handlers are the commands' (h28).
-    TMenuItem* RecentFilePMI = nullptr;               // submenu, rebuilt by OptionsPMPopup
-    TMenuItem* AddFilePMI = nullptr;                  // AddFilePMIClick
-    TMenuItem* N2 = nullptr;                          // separator
-    TMenuItem* RemoveFilePMI = nullptr;               // RemoveFilePMIClick
-    TMenuItem* ResetFilePMI = nullptr;                // ResetFilePMIClick
-    TMenuItem* TextPMI = nullptr;                     // submenu
-    TMenuItem* CopySelectedTextPMI = nullptr;         // SaveSelectedTextPMIClick
-    TMenuItem* CopyCompleteTextPMI = nullptr;         // SaveSelectedTextPMIClick
-    TMenuItem* SaveSelectedTextPMI = nullptr;         // SaveSelectedTextPMIClick
-    TMenuItem* SaveCompleteTextPMI = nullptr;         // SaveSelectedTextPMIClick
-    TMenuItem* MaximizeFilePMI = nullptr;             // MaximizeFilePMIClick
-    TMenuItem* N1 = nullptr;                          // separator
-    TMenuItem* ActivePMI = nullptr;                   // ActivePMIClick
-    TMenuItem* MonitorSettings1 = nullptr;            // submenu
-    TMenuItem* PurgeAtLinePMI = nullptr;              // PurgeAtLinePMIClick
-    TMenuItem* MonitorIntervalPMI = nullptr;          // MonitorIntervalPMIClick
-    TMenuItem* ShowOnlySpecialWordLogsPMI = nullptr;  // ShowOnlySpecialWordLogsPMIClick
-    TMenuItem* VisualSettingsPM = nullptr;            // submenu
-    TMenuItem* AlwaysOnTopPMI = nullptr;              // AlwaysOnTopPMIClick (ticked by the layout)
-    TMenuItem* ShowOnLogEventPMI = nullptr;           // ShowOnLogEventPMIClick
-    TMenuItem* BeepOnLogEventPMI = nullptr;           // BeepOnLogEventPMIClick
-    TMenuItem* AdjustSizePMI = nullptr;               // AdjustSizePMIClick
-    TMenuItem* AdjustSizeAutomaticlyPMI = nullptr;    // AdjustSizeAutomaticlyPMIClick
-    TMenuItem* FontSizePMI = nullptr;                 // FontSizePMIClick
-    TMenuItem* MonitorBackgroundColorPMI = nullptr;   // MonitorBackgroundColorPMIClick
-    TMenuItem* ShowFileNameImagePMI = nullptr;        // ShowFileNameImagePMIClick
-    TMenuItem* SaveSettingsPMI = nullptr;             // SaveSettingsPMIClick
-    TMenuItem* N3 = nullptr;                          // separator
-    TMenuItem* About1 = nullptr;                      // About1Click
-    TMenuItem* ExitPMI = nullptr;                     // ExitPMIClick
+    TMenuItem* RecentFilePMI = nullptr;              // submenu, rebuilt by OptionsPMPopup
+    TMenuItem* AddFilePMI = nullptr;                 // AddFilePMIClick
+    TMenuItem* N2 = nullptr;                         // separator
+    TMenuItem* RemoveFilePMI = nullptr;              // RemoveFilePMIClick
+    TMenuItem* ResetFilePMI = nullptr;               // ResetFilePMIClick
+    TMenuItem* TextPMI = nullptr;                    // submenu
+    TMenuItem* CopySelectedTextPMI = nullptr;        // SaveSelectedTextPMIClick
+    TMenuItem* CopyCompleteTextPMI = nullptr;        // SaveSelectedTextPMIClick
+    TMenuItem* SaveSelectedTextPMI = nullptr;        // SaveSelectedTextPMIClick
+    TMenuItem* SaveCompleteTextPMI = nullptr;        // SaveSelectedTextPMIClick
+    TMenuItem* MaximizeFilePMI = nullptr;            // MaximizeFilePMIClick
+    TMenuItem* N1 = nullptr;                         // separator
+    TMenuItem* ActivePMI = nullptr;                  // ActivePMIClick
+    TMenuItem* MonitorSettings1 = nullptr;           // submenu
+    TMenuItem* PurgeAtLinePMI = nullptr;             // PurgeAtLinePMIClick
+    TMenuItem* MonitorIntervalPMI = nullptr;         // MonitorIntervalPMIClick
+    TMenuItem* ShowOnlySpecialWordLogsPMI = nullptr; // ShowOnlySpecialWordLogsPMIClick
+    TMenuItem* VisualSettingsPM = nullptr;           // submenu
+    TMenuItem* AlwaysOnTopPMI = nullptr;             // AlwaysOnTopPMIClick (ticked by the layout)
+    TMenuItem* ShowOnLogEventPMI = nullptr;          // ShowOnLogEventPMIClick
+    TMenuItem* BeepOnLogEventPMI = nullptr;          // BeepOnLogEventPMIClick
+    TMenuItem* AdjustSizePMI = nullptr;              // AdjustSizePMIClick
+    TMenuItem* AdjustSizeAutomaticlyPMI = nullptr;   // AdjustSizeAutomaticlyPMIClick
+    TMenuItem* FontSizePMI = nullptr;                // FontSizePMIClick
+    TMenuItem* MonitorBackgroundColorPMI = nullptr;  // MonitorBackgroundColorPMIClick
+    TMenuItem* ShowFileNameImagePMI = nullptr;       // ShowFileNameImagePMIClick
+    TMenuItem* SaveSettingsPMI = nullptr;            // SaveSettingsPMIClick
+    TMenuItem* N3 = nullptr;                         // separator
+    TMenuItem* About1 = nullptr;                     // About1Click
+    TMenuItem* ExitPMI = nullptr;                    // ExitPMIClick
 
     // ---- Fields. (Active hides TCustomForm::Active(), the form's activation:
     // here it is whether monitoring is switched on.)
-    std::unique_ptr<TStringList> LineSplitter;  // the lines of the chunk being shown
+    std::unique_ptr<TStringList> LineSplitter; // the lines of the chunk being shown
     // Special words in the settings file's order; each entry's object is the
     // number of its text style (see SpecialWordStyleObject).
     std::unique_ptr<TStringList> SpecialWords;
-    bool SaveSettings = false;           // write the settings file at exit
-    bool AdjustSizeAutomaticly = true;   // equal pane heights whenever the window is resized
-    bool Active = true;                  // monitoring switched on
-    bool ShowOnlyInSystemTray = false;   // tray-only mode
-    bool ShowOnLogEvent = false;         // bring the window up when new text arrives
-    bool BeepOnLogEvent = false;         // beep when new text arrives
+    bool SaveSettings = false;            // write the settings file at exit
+    bool AdjustSizeAutomaticly = true;    // equal pane heights whenever the window is resized
+    bool Active = true;                   // monitoring switched on
+    bool ShowOnlyInSystemTray = false;    // tray-only mode
+    bool ShowOnLogEvent = false;          // bring the window up when new text arrives
+    bool BeepOnLogEvent = false;          // beep when new text arrives
     bool ShowOnlySpecialWordLogs = false; // show only lines holding a special word
-    TColor MonitorBackgroundColor = 0;   // background of active panes
-    bool ShowFileNameImage = false;      // the file name drawn behind each pane's text
-    bool AlwaysOnTop = false;            // kept above all other windows
-    std::unique_ptr<TIcon> TrayIcon;     // image 10 of ImageList
-    AnsiString TrayTip;                  // "Kelvor: active" / "Kelvor: inactive"
+    TColor MonitorBackgroundColor = 0;    // background of active panes
+    bool ShowFileNameImage = false;       // the file name drawn behind each pane's text
+    bool AlwaysOnTop = false;             // kept above all other windows
+    std::unique_ptr<TIcon> TrayIcon;      // image 10 of ImageList
+    AnsiString TrayTip;                   // "Kelvor: active" / "Kelvor: inactive"
     int TrayIconId = 100;
     std::unique_ptr<TStringList> RecentFiles; // oldest first
-    int PurgeAtLine = 0;                 // a pane is cleared past this many lines; 0 never
-    std::unique_ptr<CTail> Tail;         // the file monitor
-    AnsiString IniFileName;              // the settings file (a full path)
+    int PurgeAtLine = 0;                      // a pane is cleared past this many lines; 0 never
+    std::unique_ptr<CTail> Tail;              // the file monitor
+    AnsiString IniFileName;                   // the settings file (a full path)
 
     // The object stored with a special word for a text style number, and back.
     static TObject* SpecialWordStyleObject(int StyleNo);

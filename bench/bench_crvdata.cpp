@@ -5,11 +5,9 @@
 #include "document/crvdata.h"
 #include "document/rvstyle.h"
 
-namespace
-{
+namespace {
 
-class TBenchRVData : public TCustomRVData
-{
+class TBenchRVData : public TCustomRVData {
 public:
     explicit TBenchRVData(TRVStyle* AStyle) : FStyle(AStyle) {}
     TRVStyle* GetRVStyle() override { return FStyle; }

@@ -66,14 +66,15 @@ size_t HeapInUse()
 std::string LogLine(long Index, int Length)
 {
     static const char* const Levels[] = {"INFO ", "DEBUG", "INFO ", "WARN ", "INFO "};
-    static const char* const Words[] = {"request", "served", "cache", "miss", "for", "user",
-                                        "session", "token", "refreshed", "upstream", "latency", "ok"};
+    static const char* const Words[] = {"request", "served", "cache",     "miss",     "for",     "user",
+                                        "session", "token",  "refreshed", "upstream", "latency", "ok"};
     char head[96];
     std::snprintf(head, sizeof head, "2024-05-01 %02ld:%02ld:%02ld.%03ld %s [worker-%02ld] id=%07ld ",
                   (Index / 3600000) % 24, (Index / 60000) % 60, (Index / 1000) % 60, Index % 1000,
                   Levels[Index % 5], Index % 16, Index);
     std::string line = head;
-    for (unsigned long w = static_cast<unsigned long>(Index); static_cast<int>(line.size()) < Length; w = w * 7 + 3)
+    for (unsigned long w = static_cast<unsigned long>(Index); static_cast<int>(line.size()) < Length;
+         w = w * 7 + 3)
         line += std::string(Words[w % 12]) + ' ';
     line.resize(static_cast<size_t>(Length));
     return line;

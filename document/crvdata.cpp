@@ -4,12 +4,10 @@
 
 #include "document/rvmarker.h"
 
-namespace
-{
+namespace {
 
 // Runs EndUpdate on a string list however the block is left.
-class TUpdateGuard
-{
+class TUpdateGuard {
 public:
     explicit TUpdateGuard(TStringList* List) : FList(List) { FList->BeginUpdate(); }
     ~TUpdateGuard() { FList->EndUpdate(); }

@@ -156,8 +156,7 @@ enum TRVControlAction {
 // Records shared by the writers
 
 // One font of an RTF font table; its index in the table is its RTF font number.
-class TRVRTFFontTableItem : public TObject
-{
+class TRVRTFFontTableItem : public TObject {
 public:
     const char* ClassName() const override { return "TRVRTFFontTableItem"; }
     AnsiString FontName;
@@ -165,8 +164,7 @@ public:
 };
 
 // The fonts an RTF writer has met, in order; owns its entries.
-class TRVRTFFontTable : public TRVList
-{
+class TRVRTFFontTable : public TRVList {
 public:
     const char* ClassName() const override { return "TRVRTFFontTable"; }
     // The first entry of this name (compared ignoring case) and charset; -1 when none.
@@ -179,8 +177,7 @@ public:
 
 // The layout of a document as the document format carries it: margins, text
 // width limits and reading direction, and the state of a printed page.
-class TRVLayoutInfo : public TObject
-{
+class TRVLayoutInfo : public TObject {
 public:
     const char* ClassName() const override { return "TRVLayoutInfo"; }
 
@@ -217,8 +214,7 @@ public:
 // A picture file already written beside an HTML page, so that the same bullet
 // or hot-spot image is written once. Refers to its image list and graphic
 // without owning them.
-class TRVHTMLBulletInfo : public TObject
-{
+class TRVHTMLBulletInfo : public TObject {
 public:
     const char* ClassName() const override { return "TRVHTMLBulletInfo"; }
     AnsiString FileName;
@@ -269,8 +265,7 @@ AnsiString RV_CharSet2HTMLLang(int Charset);
 // items (through this class's Clear: a subclass that overrides Clear calls it
 // in its own destructor) and the list, which it never does for a list it
 // merely shares.
-class TCustomRVData : public TPersistent
-{
+class TCustomRVData : public TPersistent {
 public:
     TCustomRVData();
     ~TCustomRVData() override;

@@ -7,8 +7,7 @@
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 
-namespace
-{
+namespace {
 
 // Calls Line(first, length) for every line of s. A line ends at CR LF, at a
 // lone CR or at a lone LF (the same lines as after turning every line end into
@@ -28,8 +27,7 @@ template <class Fn> void ForEachLine(const AnsiString& s, Fn&& Line)
 }
 
 // Restores the store's paragraph mode however the block is left.
-class TParagraphModeGuard
-{
+class TParagraphModeGuard {
 public:
     explicit TParagraphModeGuard(TCustomRVData* Data) : FData(Data), FSaved(Data->AddParagraphMode) {}
     ~TParagraphModeGuard() { FData->AddParagraphMode = FSaved; }

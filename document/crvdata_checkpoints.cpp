@@ -2,8 +2,7 @@
 // lookup by name and tag, creation, change and removal on items.
 #include "document/crvdata.h"
 
-namespace
-{
+namespace {
 
 void CheckNotNull(const TRVCPInfo* cp)
 {

@@ -287,7 +287,8 @@ AnsiString TCustomRVData::SaveBackgroundToHTML(TGraphic* Picture, TColor Color, 
 // ---------------------------------------------------------------------------
 // Body writers
 
-TRVHTMLBodyWriter::TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, bool CSS)
+TRVHTMLBodyWriter::TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
+                                     bool CSS)
     : FData(Data), FStream(Stream), FRange(Range), FStyle(Data.GetRVStyle()), FCSS(CSS)
 {}
 

@@ -5,8 +5,7 @@
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 
-namespace
-{
+namespace {
 
 bool IsUnicodeTextItem(const TCustomRVItemInfo* Item)
 {

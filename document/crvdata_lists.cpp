@@ -10,8 +10,7 @@
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 
-namespace
-{
+namespace {
 
 TRVMarkerItemInfo* AsMarker(TCustomRVItemInfo* Item)
 {
@@ -117,7 +116,8 @@ int TCustomRVData::SetListMarkerInfo(int ItemNo, int ListNo, int Level, int Star
         ItemNo = Items->Count();
     }
 
-    std::unique_ptr<TRVMarkerItemInfo> Marker(new TRVMarkerItemInfo(this, ListNo, Level, StartFrom, UseStartFrom));
+    std::unique_ptr<TRVMarkerItemInfo> Marker(
+        new TRVMarkerItemInfo(this, ListNo, Level, StartFrom, UseStartFrom));
     AnsiString Text;
     Marker->Inserting(this, Text, false);
     if (ItemNo < Items->Count()) {

@@ -50,8 +50,7 @@ void TRVRTFFontTable::Put(int Index, TRVRTFFontTableItem* Value)
 // ---------------------------------------------------------------------------
 // Layout block
 
-namespace
-{
+namespace {
 
 constexpr int LayoutBaseSize = 25;  // six 32-bit values and the reading direction
 constexpr int LayoutExtraSize = 16; // the paragraph flags and the first marker
@@ -177,8 +176,7 @@ void TRVLayoutInfo::LoadBinary(const AnsiString& s)
 // ---------------------------------------------------------------------------
 // HTML picture formats
 
-namespace
-{
+namespace {
 
 std::vector<TGraphicClass>& HTMLGraphicFormats()
 {

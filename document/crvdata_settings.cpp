@@ -46,8 +46,9 @@ TRVFSaveScope TCustomRVData::GetRVFSaveScope(bool SelectionOnly)
     return SelectionOnly ? rvfss_Selection : rvfss_Full;
 }
 
-void TCustomRVData::RVFGetLimits(TRVFSaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
-                                 TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart)
+void TCustomRVData::RVFGetLimits(TRVFSaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs,
+                                 int& EndOffs, TRVMultiDrawItemPart*& StartPart,
+                                 TRVMultiDrawItemPart*& EndPart)
 {
     StartItemNo = 0;
     EndItemNo = Items->Count() - 1;

@@ -5,8 +5,7 @@
 #include "document/crvdata.h"
 #include "document/rvstyle.h"
 
-namespace
-{
+namespace {
 
 // The number a style has after the deletion, by its shift entry; -1 for a
 // number outside the map or a style that was deleted.

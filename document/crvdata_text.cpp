@@ -16,14 +16,12 @@
 #include "platform/core/codepages.h"
 #include "platform/core/streams.h"
 
-namespace
-{
+namespace {
 
 constexpr int64_t ChunkSize = 64 * 1024;
 
 // Restores the store's paragraph mode however the block is left.
-class TParagraphModeKeeper
-{
+class TParagraphModeKeeper {
 public:
     explicit TParagraphModeKeeper(TCustomRVData* Data) : FData(Data), FSaved(Data->AddParagraphMode) {}
     ~TParagraphModeKeeper() { FData->AddParagraphMode = FSaved; }
@@ -66,15 +64,13 @@ size_t AnsiCutPosition(const AnsiString& s, size_t Max, unsigned CodePage)
 // CR LF; a NUL byte becomes '?'; where the document supports page breaks a form
 // feed ends a piece of the line and puts a page break before the next line
 // added; a Ctrl-Z that is the last byte of all ends the input.
-class TAnsiTextLoader
-{
+class TAnsiTextLoader {
 public:
     TAnsiTextLoader(TCustomRVData* Data, int StyleNo, int ParaNo, bool AsSingleParagraph)
         : FData(Data), FStyleNo(StyleNo), FParaNo(ParaNo), FAsSingleParagraph(AsSingleParagraph),
           FCodePage(Data->GetStyleCodePage(StyleNo)), FToUnicode(IsUnicodeStyle(Data, StyleNo)),
           FPageBreaks(Data->SupportsPageBreaks())
-    {
-    }
+    {}
 
     void Feed(const char* Bytes, size_t Count)
     {
@@ -208,14 +204,14 @@ inline bool IsHighSurrogate(WideChar c)
 // describes. Each separator sets the paragraph mode for the piece it ends;
 // after a piece is added (or an empty one skipped) in paragraph mode, the
 // next one takes OtherParaNo.
-class TUnicodeTextLoader
-{
+class TUnicodeTextLoader {
 public:
     TUnicodeTextLoader(TCustomRVData* Data, int StyleNo, int FirstParaNo, int OtherParaNo,
                        bool AsSingleParagraph)
         : FData(Data), FStyleNo(StyleNo), FOtherParaNo(OtherParaNo), FParaNo(FirstParaNo),
           FLineMode(!AsSingleParagraph), FCodePage(Data->GetStyleCodePage(StyleNo)),
-          FToAnsi(Data->GetRVStyle() && !IsUnicodeStyle(Data, StyleNo)), FPageBreaks(Data->SupportsPageBreaks())
+          FToAnsi(Data->GetRVStyle() && !IsUnicodeStyle(Data, StyleNo)),
+          FPageBreaks(Data->SupportsPageBreaks())
     {
         FData->AddParagraphMode = FLineMode;
     }
@@ -327,7 +323,7 @@ private:
     TCustomRVData* FData;
     int FStyleNo;
     int FOtherParaNo;
-    int FParaNo; // of the next piece
+    int FParaNo;    // of the next piece
     bool FLineMode; // the paragraph mode of CR, LF and form feed
     unsigned FCodePage;
     bool FToAnsi;
@@ -344,8 +340,8 @@ private:
 // ---------------------------------------------------------------------------
 // Writing
 
-bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, int LineWidth, bool SelectionOnly,
-                                     bool TextOnly, bool Unicode)
+bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, int LineWidth,
+                                     bool SelectionOnly, bool TextOnly, bool Unicode)
 {
     try {
         int StartItemNo = 0, EndItemNo = 0, StartOffs = 0, EndOffs = 0;
@@ -359,7 +355,9 @@ bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, in
             return true;
         const unsigned DefCodePage = GetDefaultCodePage();
 
-        auto WriteLineEnd = [&] { RVFWrite(Stream, Unicode ? AnsiString("\r\0\n\0", 4) : AnsiString("\r\n")); };
+        auto WriteLineEnd = [&] {
+            RVFWrite(Stream, Unicode ? AnsiString("\r\0\n\0", 4) : AnsiString("\r\n"));
+        };
         // Characters From .. From + Count - 1 of a text item, in the output's encoding.
         auto WriteText = [&](int ItemNo, int From, int Count) {
             const TCustomRVItemInfo* Item = GetItem(ItemNo);
@@ -377,13 +375,16 @@ bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, in
             if (TextOnly && !Item->GetBoolValue(rvbpAlwaysInText))
                 return;
             const bool CanUnicode = Item->GetBoolValue(rvbpCanSaveUnicode);
-            AnsiString s = Item->AsText(LineWidth, this, Items->Get(ItemNo), Path, TextOnly, Unicode && CanUnicode);
+            AnsiString s =
+                Item->AsText(LineWidth, this, Items->Get(ItemNo), Path, TextOnly, Unicode && CanUnicode);
             if (Unicode && !CanUnicode)
                 s = RVU_AnsiToUnicode(DefCodePage, s);
             RVFWrite(Stream, s);
         };
         auto IsText = [&](int ItemNo) { return GetItem(ItemNo)->StyleNo >= 0; };
-        auto Length = [&](int ItemNo) { return RVU_Length(Items->Get(ItemNo), GetItem(ItemNo)->ItemOptions); };
+        auto Length = [&](int ItemNo) {
+            return RVU_Length(Items->Get(ItemNo), GetItem(ItemNo)->ItemOptions);
+        };
 
         // A selection that begins inside a numbered line keeps the line's
         // number, unless the marker is selected itself and written below.
@@ -491,7 +492,8 @@ bool TCustomRVData::LoadTextW(const AnsiString& FileName, int StyleNo, int ParaN
             const size_t Units = (Bytes - Start) / 2;
             if (Units > 0) {
                 if (!Loader)
-                    Loader = std::make_unique<TUnicodeTextLoader>(this, StyleNo, ParaNo, ParaNo, AsSingleParagraph);
+                    Loader = std::make_unique<TUnicodeTextLoader>(this, StyleNo, ParaNo, ParaNo,
+                                                                  AsSingleParagraph);
                 Loader->Feed(Buffer.data() + Start, Units, BigEndian);
             }
             Carried = (Bytes - Start) % 2;

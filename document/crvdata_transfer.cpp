@@ -7,8 +7,7 @@
 #include "document/rvmarker.h"
 #include "document/rvstr.h"
 
-namespace
-{
+namespace {
 
 // Renumbers every list of the markers list from its first marker.
 void RecalcAllLists(TRVMarkerList* List, TRVStyle* Style)

@@ -27,14 +27,14 @@ public:
     const char* ClassName() const override { return "TRVIntegerList"; }
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    int Add(int Value);  // the new index
+    int Add(int Value); // the new index
     void Insert(int Index, int Value);
     void Delete(int Index);
     void Clear() { FItems.clear(); }
     int Get(int Index) const;
     void Put(int Index, int Value);
     int operator[](int Index) const { return Get(Index); }
-    int IndexOf(int Value) const;  // -1 when absent
+    int IndexOf(int Value) const; // -1 when absent
     // The index of the first entry equal to Value; appends it when there is none.
     int AddUnique(int Value);
     void Assign(const TRVIntegerList* Source);

@@ -29,7 +29,7 @@ void RVFWriteLineX(TStream& Stream, const AnsiString& s, bool Unicode)
 {
     RVFWrite(Stream, s);
     if (Unicode)
-        Stream.WriteBuffer("\x29\x20", 2);  // U+2029, little-endian
+        Stream.WriteBuffer("\x29\x20", 2); // U+2029, little-endian
     else
         Stream.WriteBuffer("\r\n", 2);
 }

@@ -3,7 +3,7 @@
 // mode and the colour and font-size fragments of HTML output.
 #pragma once
 
-#include "document/rvtag.h"  // RV_CopyTag and RV_CompareTags come with the tag type
+#include "document/rvtag.h" // RV_CopyTag and RV_CompareTags come with the tag type
 #include "platform/core/types.h"
 
 // ---------------------------------------------------------------------------

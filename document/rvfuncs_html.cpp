@@ -15,8 +15,14 @@ struct TFontLook {
     TFontStyles Style;
 };
 
-TFontLook LookOf(const TFontInfo* ts) { return {ts->Size(), ts->Color(), ts->FontName(), ts->Style()}; }
-TFontLook LookOf(const TFont* Font) { return {Font->Size(), Font->Color(), Font->Name(), Font->Style()}; }
+TFontLook LookOf(const TFontInfo* ts)
+{
+    return {ts->Size(), ts->Color(), ts->FontName(), ts->Style()};
+}
+TFontLook LookOf(const TFont* Font)
+{
+    return {Font->Size(), Font->Color(), Font->Name(), Font->Style()};
+}
 
 // The attributes of the FONT tag; empty when no tag is due.
 AnsiString FontAttributes(const TFontLook& ts, const TFontLook& normal, bool Relative)
@@ -38,10 +44,14 @@ const TFontStyle CloseOrder[] = {fsStrikeOut, fsUnderline, fsItalic, fsBold};
 const char* OpenTag(TFontStyle s)
 {
     switch (s) {
-    case fsBold: return "<B>";
-    case fsItalic: return "<I>";
-    case fsUnderline: return "<U>";
-    case fsStrikeOut: return "<S>";
+    case fsBold:
+        return "<B>";
+    case fsItalic:
+        return "<I>";
+    case fsUnderline:
+        return "<U>";
+    case fsStrikeOut:
+        return "<S>";
     }
     return "";
 }
@@ -49,10 +59,14 @@ const char* OpenTag(TFontStyle s)
 const char* CloseTag(TFontStyle s)
 {
     switch (s) {
-    case fsBold: return "</B>";
-    case fsItalic: return "</I>";
-    case fsUnderline: return "</U>";
-    case fsStrikeOut: return "</S>";
+    case fsBold:
+        return "</B>";
+    case fsItalic:
+        return "</I>";
+    case fsUnderline:
+        return "</U>";
+    case fsStrikeOut:
+        return "</S>";
     }
     return "";
 }
@@ -173,11 +187,21 @@ AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
     result.reserve(s.size());
     for (char c : s) {
         switch (c) {
-        case '&': result += "&amp;"; break;
-        case '"': result += "&quot;"; break;
-        case '<': result += "&lt;"; break;
-        case '>': result += "&gt;"; break;
-        default: result += c; break;
+        case '&':
+            result += "&amp;";
+            break;
+        case '"':
+            result += "&quot;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        default:
+            result += c;
+            break;
         }
     }
     return result;
@@ -189,10 +213,18 @@ AnsiString RV_EscapeHTMLText(const AnsiString& s)
     result.reserve(s.size());
     for (char c : s) {
         switch (c) {
-        case '&': result += "&amp;"; break;
-        case '<': result += "&lt;"; break;
-        case '>': result += "&gt;"; break;
-        default: result += c; break;
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        default:
+            result += c;
+            break;
         }
     }
     return result;

@@ -202,8 +202,7 @@ void TRVBreakItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int It
     (void)Bullets;
     const int Size = LineWidth;
     if ((UseCSS || SaveOptions.Contains(rvsoForceNonTextCSS)) && Color != clNone)
-        RVWrite(&Stream,
-                Format("<HR noshade size=%d style=\"color: %s\">", {Size, RV_GetHTMLRGBStr(Color)}));
+        RVWrite(&Stream, Format("<HR noshade size=%d style=\"color: %s\">", {Size, RV_GetHTMLRGBStr(Color)}));
     else
         RVWrite(&Stream, Format("<HR noshade size=%d>", {Size}));
 }

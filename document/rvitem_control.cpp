@@ -186,7 +186,7 @@ void TRVControlItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates 
     const int h = GetImageHeight(Style);
     if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
         RV_DrawFrame(Canvas, Style->HoverColor(), X - 1, Y - 1, X + w + 2 * Spacing + 1,
-                  Y + h + 2 * Spacing + 1);
+                     Y + h + 2 * Spacing + 1);
     if (State.Contains(rvidsSelected)) {
         const TColor Color =
             State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
@@ -290,8 +290,8 @@ void TRVControlItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int Ite
 {
     const bool Body = RVData->GetRVFOptions().Contains(rvfoSaveControlsBody) && FControl != nullptr;
     bool Binary = false;
-    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev, Body ? FControl->ClassName() : nullptr,
-                          Binary))
+    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev,
+                          Body ? FControl->ClassName() : nullptr, Binary))
         return;
     RVData->ControlAction(rvcaBeforeRVFSave, ItemNo, this);
     if (Binary)

@@ -149,7 +149,7 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates 
         return;
     if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
         RV_DrawFrame(Canvas, Style->HoverColor(), X - Spacing - 1, Y - Spacing - 1, X + w + Spacing + 1,
-                  Y + h + Spacing + 1);
+                     Y + h + Spacing + 1);
     if (State.Contains(rvidsSelected)) {
         const TColor Color =
             State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();

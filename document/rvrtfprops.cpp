@@ -5,8 +5,7 @@
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
-namespace
-{
+namespace {
 
 TRVRTFConverterFactory& ConverterFactory()
 {

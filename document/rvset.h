@@ -8,8 +8,7 @@
 
 // A set of members of the enumeration E, stored in the unsigned integer B.
 // Members must have values below the bit count of B.
-template <class E, class B = uint32_t>
-struct TRVSet {
+template <class E, class B = uint32_t> struct TRVSet {
     B Bits = 0;
 
     constexpr TRVSet() = default;

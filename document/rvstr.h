@@ -14,7 +14,8 @@ inline constexpr const char* errRVCheckpointIndex = "Invalid checkpoint index - 
 inline constexpr const char* errRVNilParameter = "Parameter can't be NIL";
 inline constexpr const char* errRVCheckpointData = "Invalid checkpoint data";
 inline constexpr const char* errRVCheckpointExists = "Checkpoint already exists";
-inline constexpr const char* errRVTagsTypesMismatch = "Can't assign RollView to RollView - tags types mismatch";
+inline constexpr const char* errRVTagsTypesMismatch =
+    "Can't assign RollView to RollView - tags types mismatch";
 inline constexpr const char* errRVNotFormatted = "RollView must be formatted for this operation";
 inline constexpr const char* errRVNoMemory = "No memory";
 

@@ -34,16 +34,16 @@ using TRVApplyStyleEvent =
     std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo, bool& DoDefault)>;
 using TRVApplyStyleColorEvent = std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo,
                                                    TRVTextDrawStates DrawState, bool& DoDefault)>;
-using TRVDrawStyleTextEvent =
-    std::function<void(TRVStyle* Sender, const AnsiString& s, TCanvas* Canvas, int StyleNo, int SpaceBefore,
-                       int Left, int Top, int Width, int Height, TRVTextDrawStates DrawState, bool& DoDefault)>;
+using TRVDrawStyleTextEvent = std::function<void(TRVStyle* Sender, const AnsiString& s, TCanvas* Canvas,
+                                                 int StyleNo, int SpaceBefore, int Left, int Top, int Width,
+                                                 int Height, TRVTextDrawStates DrawState, bool& DoDefault)>;
 using TRVStyleHoverSensitiveEvent = std::function<void(TRVStyle* Sender, int StyleNo, bool& Sensitive)>;
 using TRVDrawTextBackEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo, int Left, int Top, int Width, int Height,
-                       TRVTextDrawStates DrawState, bool& DoDefault)>;
+    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo, int Left, int Top, int Width,
+                       int Height, TRVTextDrawStates DrawState, bool& DoDefault)>;
 using TRVDrawCheckpointEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int X, int Y, int ItemNo, int XShift, bool RaiseEvent,
-                       TComponent* Control, bool& DoDefault)>;
+    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int X, int Y, int ItemNo, int XShift,
+                       bool RaiseEvent, TComponent* Control, bool& DoDefault)>;
 using TRVDrawPageBreakEvent =
     std::function<void(TRVStyle* Sender, TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType,
                        TComponent* Control, bool& DoDefault)>;
@@ -140,16 +140,16 @@ public:
     // s is passed through RV_ReturnCapitalized first.
     void DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, int AOffsetInItem, int StyleNo,
                        TPersistent* ARVData, int SpaceBefore, int Left, int Top, int Width, int Height,
-                       TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection, TRVColorMode ColorMode,
-                       TRVBiDiMode DefBiDiMode);
+                       TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection,
+                       TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode);
     // Only the event: text backgrounds are filled by the text drawing itself.
     void DrawTextBack(TCanvas* Canvas, int AItemNo, int StyleNo, TPersistent* ARVData, int Left, int Top,
                       int Width, int Height, TRVTextDrawStates DrawState);
     // ControlWidth: the (client) width of Control, where the mark's dotted line ends.
     void DrawCheckpoint(TCanvas* Canvas, int X, int Y, int AItemNo, int XShift, bool RaiseEvent,
                         TComponent* Control, int ControlWidth);
-    void DrawPageBreak(TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType, TComponent* Control,
-                       int ControlWidth);
+    void DrawPageBreak(TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType,
+                       TComponent* Control, int ControlWidth);
     void DrawParaBack(TCanvas* Canvas, int ParaNo, const TRect& Rect, bool Printing, TRVColorMode ColorMode);
     // Whether hovering over a hyperlink of the style changes how it looks.
     bool StyleHoverSensitive(int StyleNo);

@@ -7,7 +7,10 @@
 
 namespace {
 
-AnsiString ColorOrTransparent(TColor Color) { return Color == clNone ? "transparent" : RV_GetHTMLRGBStr(Color); }
+AnsiString ColorOrTransparent(TColor Color)
+{
+    return Color == clNone ? "transparent" : RV_GetHTMLRGBStr(Color);
+}
 
 AnsiString StyleComment(const TCustomRVInfo* Info)
 {
@@ -42,7 +45,10 @@ const char* VerticalAlign(const TFontInfo* ts)
 
 // The line height in percent that a paragraph style shows: its own for
 // percent spacing, else the normal (100 percent) height.
-int PercentLineHeight(const TParaInfo* ps) { return ps->LineSpacingType() == rvlsPercent ? ps->LineSpacing() : 100; }
+int PercentLineHeight(const TParaInfo* ps)
+{
+    return ps->LineSpacingType() == rvlsPercent ? ps->LineSpacing() : 100;
+}
 
 int CSSBorderWidth(const TRVBorder* b)
 {
@@ -62,7 +68,10 @@ int CSSBorderWidth(const TRVBorder* b)
     return 0;
 }
 
-bool HasCSSBorder(const TRVBorder* b) { return b->Style() != rvbNone && b->Color() != clNone; }
+bool HasCSSBorder(const TRVBorder* b)
+{
+    return b->Style() != rvbNone && b->Color() != clNone;
+}
 
 } // namespace
 
@@ -187,7 +196,8 @@ void TRVStyle::SaveParaStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) co
         const TRVBorder* border = ps->Border();
         if (HasCSSBorder(border)) {
             RVWriteLn(Stream, Format("  border-color: %s;", {RV_GetHTMLRGBStr(border->Color())}));
-            RVWriteLn(Stream, Format("  border-style: %s;", {border->Style() == rvbSingle ? "solid" : "double"}));
+            RVWriteLn(Stream,
+                      Format("  border-style: %s;", {border->Style() == rvbSingle ? "solid" : "double"}));
             RVWriteLn(Stream, Format("  border-width: %dpx;", {CSSBorderWidth(border)}));
             const TRVBooleanRect* visible = border->VisibleBorders();
             if (!visible->Top())

@@ -67,8 +67,7 @@ void TCustomRVInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, co
 
 TCustomRVInfos::TCustomRVInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
     : TCollection(std::move(ItemClass), Owner)
-{
-}
+{}
 
 void TCustomRVInfos::AssignTo(TPersistent* Dest) const
 {

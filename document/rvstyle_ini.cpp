@@ -13,7 +13,10 @@ namespace {
 
 const int LongStringPiece = 500;
 
-bool IsIniBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsIniBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // A font name that the comma-separated font text would cut, or whose quotes
 // would be taken for ours, is enclosed in double quotes with inner quotes doubled.
@@ -62,14 +65,17 @@ std::vector<AnsiString> FontFields(const AnsiString& s)
         fields.push_back(field);
         if (i >= s.size())
             break;
-        ++i;  // the comma
+        ++i; // the comma
     }
     return fields;
 }
 
 } // namespace
 
-AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name) { return Format(fs, {Name}); }
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name)
+{
+    return Format(fs, {Name});
+}
 
 void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int Value,
                        int DefValue)
@@ -156,9 +162,9 @@ AnsiString RVFontToString(const TFont* Font)
         styles += 'U';
     if (st.Contains(fsStrikeOut))
         styles += 'S';
-    return Format("%s,%d,%s,%d,%s,%d", {QuoteFontName(Font->Name()), Font->Height(), styles,
-                                        static_cast<int>(Font->Pitch()), ColorToString(Font->Color()),
-                                        static_cast<int>(Font->Charset())});
+    return Format("%s,%d,%s,%d,%s,%d",
+                  {QuoteFontName(Font->Name()), Font->Height(), styles, static_cast<int>(Font->Pitch()),
+                   ColorToString(Font->Color()), static_cast<int>(Font->Charset())});
 }
 
 void RVStringToFont(const AnsiString& s, TFont* Font)
@@ -174,11 +180,24 @@ void RVStringToFont(const AnsiString& s, TFont* Font)
         TFontStyles styles;
         for (char c : fields[2]) {
             switch (c) {
-            case 'B': case 'b': styles.Include(fsBold); break;
-            case 'I': case 'i': styles.Include(fsItalic); break;
-            case 'U': case 'u': styles.Include(fsUnderline); break;
-            case 'S': case 's': styles.Include(fsStrikeOut); break;
-            default: break;
+            case 'B':
+            case 'b':
+                styles.Include(fsBold);
+                break;
+            case 'I':
+            case 'i':
+                styles.Include(fsItalic);
+                break;
+            case 'U':
+            case 'u':
+                styles.Include(fsUnderline);
+                break;
+            case 'S':
+            case 's':
+                styles.Include(fsStrikeOut);
+                break;
+            default:
+                break;
             }
         }
         Font->SetStyle(styles);

@@ -58,7 +58,10 @@ void TRVListLevel::Assign(const TPersistent* Source)
     TCollectionItem::Assign(Source);
 }
 
-AnsiString TRVListLevel::DisplayName() const { return Format("List Level %d", {Index()}); }
+AnsiString TRVListLevel::DisplayName() const
+{
+    return Format("List Level %d", {Index()});
+}
 
 void TRVListLevel::SetImageList(TCustomImageList* Value)
 {
@@ -121,7 +124,10 @@ bool TRVListLevel::HasNumbering() const
     return (FListType >= rvlstDecimal && FListType <= rvlstUpperRoman) || FListType == rvlstImageListCounter;
 }
 
-bool TRVListLevel::HasVariableWidth() const { return FListType >= rvlstDecimal && FListType <= rvlstUpperRoman; }
+bool TRVListLevel::HasVariableWidth() const
+{
+    return FListType >= rvlstDecimal && FListType <= rvlstUpperRoman;
+}
 
 bool TRVListLevel::UsesFont() const
 {
@@ -129,7 +135,10 @@ bool TRVListLevel::UsesFont() const
            FListType == rvlstUnicodeBullet;
 }
 
-bool TRVListLevel::HasPicture() const { return FPicture && FPicture->Graphic() != nullptr; }
+bool TRVListLevel::HasPicture() const
+{
+    return FPicture && FPicture->Graphic() != nullptr;
+}
 
 bool TRVListLevel::SameFont(const TRVListLevel* Value) const
 {
@@ -155,12 +164,12 @@ bool TRVListLevel::SamePicture(const TRVListLevel* Value) const
 
 bool TRVListLevel::IsSimpleEqual(const TRVListLevel* Value) const
 {
-    return FListType == Value->FListType && FStartFrom == Value->FStartFrom && FImageList == Value->FImageList &&
-           FImageIndex == Value->FImageIndex && FFormatString == Value->FFormatString &&
-           FFormatStringW == Value->FFormatStringW && FLeftIndent == Value->FLeftIndent &&
-           FFirstIndent == Value->FFirstIndent && FMarkerIndent == Value->FMarkerIndent &&
-           FMarkerAlignment == Value->FMarkerAlignment && SameFont(Value) && FOptions == Value->FOptions &&
-           SamePicture(Value);
+    return FListType == Value->FListType && FStartFrom == Value->FStartFrom &&
+           FImageList == Value->FImageList && FImageIndex == Value->FImageIndex &&
+           FFormatString == Value->FFormatString && FFormatStringW == Value->FFormatStringW &&
+           FLeftIndent == Value->FLeftIndent && FFirstIndent == Value->FFirstIndent &&
+           FMarkerIndent == Value->FMarkerIndent && FMarkerAlignment == Value->FMarkerAlignment &&
+           SameFont(Value) && FOptions == Value->FOptions && SamePicture(Value);
 }
 
 int TRVListLevel::SimilarityValue(const TRVListLevel* Value) const
@@ -186,7 +195,10 @@ int TRVListLevel::SimilarityValue(const TRVListLevel* Value) const
     return r;
 }
 
-AnsiString TRVListLevel::GetHTMLOpenTagForCSS() const { return HasNumbering() ? "OL" : "UL"; }
+AnsiString TRVListLevel::GetHTMLOpenTagForCSS() const
+{
+    return HasNumbering() ? "OL" : "UL";
+}
 
 AnsiString TRVListLevel::GetIndentCSSForTextVersion() const
 {
@@ -197,21 +209,30 @@ void TRVListLevel::HTMLOpenTag(TStream* Stream, bool UseCSS) const
 {
     AnsiString style;
     if (UseCSS) {
-        const AnsiString css =
-            FMarkerIndent < FLeftIndent
-                ? Format("text-indent: %dpx; margin-left: %dpx; list-style:outside;", {FFirstIndent, FLeftIndent})
-                : Format("text-indent: %dpx; margin-left: %dpx; list-style:inside;",
-                         {FMarkerIndent - FLeftIndent, FLeftIndent});
+        const AnsiString css = FMarkerIndent < FLeftIndent
+                                   ? Format("text-indent: %dpx; margin-left: %dpx; list-style:outside;",
+                                            {FFirstIndent, FLeftIndent})
+                                   : Format("text-indent: %dpx; margin-left: %dpx; list-style:inside;",
+                                            {FMarkerIndent - FLeftIndent, FLeftIndent});
         style = " style=\"" + css + "\"";
     }
     if (HasNumbering()) {
         AnsiString type;
         switch (FListType) {
-        case rvlstLowerAlpha: type = " type=a"; break;
-        case rvlstUpperAlpha: type = " type=A"; break;
-        case rvlstLowerRoman: type = " type=i"; break;
-        case rvlstUpperRoman: type = " type=I"; break;
-        default: break;
+        case rvlstLowerAlpha:
+            type = " type=a";
+            break;
+        case rvlstUpperAlpha:
+            type = " type=A";
+            break;
+        case rvlstLowerRoman:
+            type = " type=i";
+            break;
+        case rvlstUpperRoman:
+            type = " type=I";
+            break;
+        default:
+            break;
         }
         RVWrite(Stream, Format("<OL%s%s>", {type, style}));
     } else {
@@ -229,8 +250,7 @@ void TRVListLevel::HTMLCloseTag(TStream* Stream, bool) const
 
 TRVListLevelCollection::TRVListLevelCollection(TPersistent* Owner)
     : TCollection([](TCollection* c) -> TCollectionItem* { return new TRVListLevel(c); }, Owner)
-{
-}
+{}
 
 bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* Value) const
 {
@@ -315,8 +335,7 @@ int TRVListInfo::SimilarityValue(const TCustomRVInfo* Value) const
 
 TRVListInfos::TRVListInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
     : TCustomRVInfos(std::move(ItemClass), Owner)
-{
-}
+{}
 
 void TRVListInfos::RemoveImageList(const TCustomImageList* ImageList)
 {
@@ -352,8 +371,8 @@ int TRVListInfos::FindSuchStyle(const TRVListInfo* Style, bool AddIfNotFound)
     return Count() - 1;
 }
 
-int TRVListInfos::FindStyleWithLevels(const TRVListLevelCollection* Levels, const AnsiString& StyleNameForAdding,
-                                      bool AddIfNotFound)
+int TRVListInfos::FindStyleWithLevels(const TRVListLevelCollection* Levels,
+                                      const AnsiString& StyleNameForAdding, bool AddIfNotFound)
 {
     for (int i = 0; i < Count(); ++i)
         if (Items(i)->Levels()->IsSimpleEqual(Levels))

@@ -11,7 +11,10 @@
 namespace {
 
 // The key pattern of level j of a list saved with the pattern fs.
-AnsiString LevelPattern(const AnsiString& fs, int j) { return RVIniKey(fs, "") + "Lvl%s" + IntToStr(j); }
+AnsiString LevelPattern(const AnsiString& fs, int j)
+{
+    return RVIniKey(fs, "") + "Lvl%s" + IntToStr(j);
+}
 
 // The picture read from its class name and hexadecimal bytes; null when the
 // name is not that of a picture class or the bytes do not make a picture of it.
@@ -75,7 +78,7 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, c
 {
     const int listType = ini->ReadInteger(Section, RVIniKey(fs, "ListType"), rvlstBullet);
     FListType = listType >= rvlstBullet && listType <= rvlstUnicodeBullet ? static_cast<TRVListType>(listType)
-                                                                           : rvlstBullet;
+                                                                          : rvlstBullet;
     FImageIndex = ini->ReadInteger(Section, RVIniKey(fs, "ImageIndex"), 0);
     FFormatString = ReadLongStringFromINI(ini, Section, RVIniKey(fs, "FormatString"));
     FLeftIndent = ini->ReadInteger(Section, RVIniKey(fs, "LeftIndent"), 0);
@@ -83,7 +86,8 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, c
     FMarkerIndent = ini->ReadInteger(Section, RVIniKey(fs, "MarkerIndent"), 0);
     const int alignment = ini->ReadInteger(Section, RVIniKey(fs, "MarkerAlignment"), rvmaLeft);
     FMarkerAlignment = alignment >= rvmaLeft && alignment <= rvmaCenter
-                           ? static_cast<TRVMarkerAlignment>(alignment) : rvmaLeft;
+                           ? static_cast<TRVMarkerAlignment>(alignment)
+                           : rvmaLeft;
 
     // A picture that cannot be read leaves the level without one; the rest of
     // the level still loads.
@@ -106,10 +110,12 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, c
     FOptions = TRVListLevelOptions();
     FOptions.Set(rvloContinuous, IniReadBool(ini, Section, RVIniKey(fs, "Continuous"), true));
     FOptions.Set(rvloLevelReset, IniReadBool(ini, Section, RVIniKey(fs, "LevelReset"), true));
-    FOptions.Set(rvloLegalStyleNumbering, IniReadBool(ini, Section, RVIniKey(fs, "LegalStyleNumbering"), false));
+    FOptions.Set(rvloLegalStyleNumbering,
+                 IniReadBool(ini, Section, RVIniKey(fs, "LegalStyleNumbering"), false));
     FStartFrom = ini->ReadInteger(Section, RVIniKey(fs, "StartFrom"), 1);
 
-    const AnsiString bytes = RVDecodeString(ReadLongStringFromINI(ini, Section, RVIniKey(fs, "FormatStringW")));
+    const AnsiString bytes =
+        RVDecodeString(ReadLongStringFromINI(ini, Section, RVIniKey(fs, "FormatStringW")));
     FFormatStringW.assign(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < FFormatStringW.size(); ++i)
         FFormatStringW[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -161,7 +167,6 @@ void TRVListInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
 {
     CheckINICounts(ini, Section);
     const int count = RVReadIniCount(ini, Section, "ListCount", 0);
-    ReplaceEntries<TRVListInfo>(count, [&](TRVListInfo* info, int i) {
-        info->LoadFromINI(ini, Section, "List%s" + IntToStr(i));
-    });
+    ReplaceEntries<TRVListInfo>(
+        count, [&](TRVListInfo* info, int i) { info->LoadFromINI(ini, Section, "List%s" + IntToStr(i)); });
 }

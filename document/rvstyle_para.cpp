@@ -35,9 +35,15 @@ void TRVRect::Assign(const TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
-void TRVRect::SetAll(int Value) { FTop = FLeft = FRight = FBottom = Value; }
+void TRVRect::SetAll(int Value)
+{
+    FTop = FLeft = FRight = FBottom = Value;
+}
 
-void TRVRect::AssignToRect(TRect& Rect) const { Rect = {FLeft, FTop, FRight, FBottom}; }
+void TRVRect::AssignToRect(TRect& Rect) const
+{
+    Rect = {FLeft, FTop, FRight, FBottom};
+}
 
 void TRVRect::AssignToRectIfGreater(TRect& Rect) const
 {
@@ -69,7 +75,8 @@ void TRVRect::InflateRectSaD(TRect& Rect, const TRVScreenAndDevice& sad) const
 
 bool TRVRect::IsEqual(const TRVRect* Value) const
 {
-    return FLeft == Value->FLeft && FTop == Value->FTop && FRight == Value->FRight && FBottom == Value->FBottom;
+    return FLeft == Value->FLeft && FTop == Value->FTop && FRight == Value->FRight &&
+           FBottom == Value->FBottom;
 }
 
 bool TRVRect::IsEqualEx(const TRVRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const
@@ -80,9 +87,9 @@ bool TRVRect::IsEqualEx(const TRVRect* Value, bool IgnL, bool IgnT, bool IgnR, b
 
 int TRVRect::SimilarityValue(const TRVRect* Value, int Weight) const
 {
-    return ClampScore(int64_t(RV_CompareInts(FLeft, Value->FLeft, Weight)) +
-                      RV_CompareInts(FTop, Value->FTop, Weight) + RV_CompareInts(FRight, Value->FRight, Weight) +
-                      RV_CompareInts(FBottom, Value->FBottom, Weight));
+    return ClampScore(
+        int64_t(RV_CompareInts(FLeft, Value->FLeft, Weight)) + RV_CompareInts(FTop, Value->FTop, Weight) +
+        RV_CompareInts(FRight, Value->FRight, Weight) + RV_CompareInts(FBottom, Value->FBottom, Weight));
 }
 
 void TRVRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
@@ -106,8 +113,7 @@ void TRVRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const An
 
 TRVBooleanRect::TRVBooleanRect(bool DefValue)
     : FTop(DefValue), FLeft(DefValue), FRight(DefValue), FBottom(DefValue)
-{
-}
+{}
 
 void TRVBooleanRect::Assign(const TPersistent* Source)
 {
@@ -118,7 +124,10 @@ void TRVBooleanRect::Assign(const TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
-void TRVBooleanRect::SetAll(bool Value) { FTop = FLeft = FRight = FBottom = Value; }
+void TRVBooleanRect::SetAll(bool Value)
+{
+    FTop = FLeft = FRight = FBottom = Value;
+}
 
 void TRVBooleanRect::SetValues(bool ALeft, bool ATop, bool ARight, bool ABottom)
 {
@@ -138,7 +147,10 @@ bool TRVBooleanRect::IsEqual2(bool ALeft, bool ATop, bool ARight, bool ABottom) 
     return FLeft == ALeft && FTop == ATop && FRight == ARight && FBottom == ABottom;
 }
 
-bool TRVBooleanRect::IsAllEqual(bool Value) const { return IsEqual2(Value, Value, Value, Value); }
+bool TRVBooleanRect::IsAllEqual(bool Value) const
+{
+    return IsEqual2(Value, Value, Value, Value);
+}
 
 bool TRVBooleanRect::IsEqualEx(const TRVBooleanRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const
 {
@@ -209,11 +221,13 @@ bool TRVBorder::IsEqual(const TRVBorder* Value) const
 bool TRVBorder::IsEqual_Para(const TRVBorder* Value, TRVParaInfoProperties IgnoreList) const
 {
     auto same = [IgnoreList](TRVParaInfoProperty p, bool equal) { return equal || IgnoreList.Contains(p); };
-    return same(rvpiBorder_Style, FStyle == Value->FStyle) && same(rvpiBorder_Color, FColor == Value->FColor) &&
+    return same(rvpiBorder_Style, FStyle == Value->FStyle) &&
+           same(rvpiBorder_Color, FColor == Value->FColor) &&
            same(rvpiBorder_Width, FWidth == Value->FWidth) &&
            same(rvpiBorder_InternalWidth, FInternalWidth == Value->FInternalWidth) &&
            FBorderOffsets.IsEqualEx(&Value->FBorderOffsets, IgnoreList.Contains(rvpiBorder_BO_Left),
-                                    IgnoreList.Contains(rvpiBorder_BO_Top), IgnoreList.Contains(rvpiBorder_BO_Right),
+                                    IgnoreList.Contains(rvpiBorder_BO_Top),
+                                    IgnoreList.Contains(rvpiBorder_BO_Right),
                                     IgnoreList.Contains(rvpiBorder_BO_Bottom)) &&
            FVisibleBorders.IsEqualEx(&Value->FVisibleBorders, IgnoreList.Contains(rvpiBorder_Vis_Left),
                                      IgnoreList.Contains(rvpiBorder_Vis_Top),
@@ -295,7 +309,10 @@ void TRVBackgroundRect::Assign(const TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
-void TRVBackgroundRect::PrepareDraw(TRect& Rect) const { FBorderOffsets.InflateRect(Rect); }
+void TRVBackgroundRect::PrepareDraw(TRect& Rect) const
+{
+    FBorderOffsets.InflateRect(Rect);
+}
 
 void TRVBackgroundRect::PrepareDrawSaD(TRect& Rect, const TRVScreenAndDevice& sad) const
 {
@@ -337,7 +354,10 @@ void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section
 // ---------------------------------------------------------------------------
 // TParaInfo
 
-TParaInfo::TParaInfo(TCollection* Collection) : TCustomRVInfo(Collection) { SetStyleName("Paragraph Style"); }
+TParaInfo::TParaInfo(TCollection* Collection) : TCustomRVInfo(Collection)
+{
+    SetStyleName("Paragraph Style");
+}
 
 void TParaInfo::Assign(const TPersistent* Source)
 {
@@ -371,10 +391,11 @@ bool TParaInfo::IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const
     if (v == nullptr)
         return false;
     return FAlignment == v->FAlignment && FFirstIndent == v->FFirstIndent && FLeftIndent == v->FLeftIndent &&
-           FRightIndent == v->FRightIndent && FSpaceBefore == v->FSpaceBefore && FSpaceAfter == v->FSpaceAfter &&
-           FLineSpacing == v->FLineSpacing && FLineSpacingType == v->FLineSpacingType &&
-           FOptions == v->FOptions && FBiDiMode == v->FBiDiMode && (IgnoreID || FNextParaNo == v->FNextParaNo) &&
-           FBackground.IsEqual(&v->FBackground) && FBorder.IsEqual(&v->FBorder);
+           FRightIndent == v->FRightIndent && FSpaceBefore == v->FSpaceBefore &&
+           FSpaceAfter == v->FSpaceAfter && FLineSpacing == v->FLineSpacing &&
+           FLineSpacingType == v->FLineSpacingType && FOptions == v->FOptions && FBiDiMode == v->FBiDiMode &&
+           (IgnoreID || FNextParaNo == v->FNextParaNo) && FBackground.IsEqual(&v->FBackground) &&
+           FBorder.IsEqual(&v->FBorder);
 }
 
 bool TParaInfo::IsEqual(const TParaInfo* Value, TRVParaInfoProperties IgnoreList) const
@@ -409,8 +430,8 @@ int TParaInfo::SimilarityValue(const TCustomRVInfo* Value) const
                 RV_CompareInts(FLeftIndent, v->FLeftIndent, 1000) +
                 RV_CompareInts(FRightIndent, v->FRightIndent, 1000) +
                 RV_CompareInts(FSpaceBefore, v->FSpaceBefore, 1000) +
-                RV_CompareInts(FSpaceAfter, v->FSpaceAfter, 1000) + FBackground.SimilarityValue(&v->FBackground) +
-                FBorder.SimilarityValue(&v->FBorder);
+                RV_CompareInts(FSpaceAfter, v->FSpaceAfter, 1000) +
+                FBackground.SimilarityValue(&v->FBackground) + FBorder.SimilarityValue(&v->FBorder);
     if (FAlignment == v->FAlignment)
         r += 50000;
     if (FBiDiMode == v->FBiDiMode)
@@ -444,10 +465,11 @@ void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, cons
     FLineSpacingType = lsType == rvlsSpaceBetween ? rvlsSpaceBetween : rvlsPercent;
     FNextParaNo = ini->ReadInteger(Section, RVIniKey(fs, "NextParaNo"), -1);
     const int alignment = ini->ReadInteger(Section, RVIniKey(fs, "Alignment"), rvaLeft);
-    FAlignment = alignment >= rvaLeft && alignment <= rvaJustify ? static_cast<TRVAlignment>(alignment) : rvaLeft;
+    FAlignment =
+        alignment >= rvaLeft && alignment <= rvaJustify ? static_cast<TRVAlignment>(alignment) : rvaLeft;
     const int bidi = ini->ReadInteger(Section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
-    FBiDiMode = bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi)
-                                                                    : rvbdUnspecified;
+    FBiDiMode =
+        bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FOptions = TRVParaOptions();
     FOptions.Set(rvpaoNoWrap, IniReadBool(ini, Section, RVIniKey(fs, "NoWrap"), false));
     FOptions.Set(rvpaoReadOnly, IniReadBool(ini, Section, RVIniKey(fs, "ReadOnly"), false));
@@ -472,9 +494,10 @@ void TParaInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const 
     WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
     WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "NoWrap"), FOptions.Contains(rvpaoNoWrap), false);
     WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "ReadOnly"), FOptions.Contains(rvpaoReadOnly), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "StyleProtect"), FOptions.Contains(rvpaoStyleProtect), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "DoNotWantReturns"), FOptions.Contains(rvpaoDoNotWantReturns),
+    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "StyleProtect"), FOptions.Contains(rvpaoStyleProtect),
                        false);
+    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "DoNotWantReturns"),
+                       FOptions.Contains(rvpaoDoNotWantReturns), false);
     FBorder.SaveToINI(ini, Section, RVIniKey(fs, "Border%s"));
     FBackground.SaveToINI(ini, Section, RVIniKey(fs, "Background%s"));
 }
@@ -484,12 +507,17 @@ void TParaInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const 
 
 TParaInfos::TParaInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
     : TCustomRVInfos(std::move(ItemClass), Owner)
+{}
+
+TParaInfos::~TParaInfos()
 {
+    delete FInvalidItem;
 }
 
-TParaInfos::~TParaInfos() { delete FInvalidItem; }
-
-TParaInfo* TParaInfos::Add() { return static_cast<TParaInfo*>(TCollection::Add()); }
+TParaInfo* TParaInfos::Add()
+{
+    return static_cast<TParaInfo*>(TCollection::Add());
+}
 
 TParaInfo* TParaInfos::Items(int Index) const
 {
@@ -498,7 +526,10 @@ TParaInfo* TParaInfos::Items(int Index) const
     return static_cast<TParaInfo*>(GetItem(Index));
 }
 
-void TParaInfos::SetItem(int Index, const TParaInfo* Value) { GetItem(Index)->Assign(Value); }
+void TParaInfos::SetItem(int Index, const TParaInfo* Value)
+{
+    GetItem(Index)->Assign(Value);
+}
 
 TParaInfo* TParaInfos::InvalidItem() const
 {
@@ -544,9 +575,8 @@ int TParaInfos::FindSuchStyle(int BaseStyle, const TParaInfo* Style, TRVParaInfo
 void TParaInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
 {
     const int count = RVReadIniCount(ini, Section, "ParasCount", 2);
-    ReplaceEntries<TParaInfo>(count, [&](TParaInfo* info, int i) {
-        info->LoadFromINI(ini, Section, "Para%s" + IntToStr(i));
-    });
+    ReplaceEntries<TParaInfo>(
+        count, [&](TParaInfo* info, int i) { info->LoadFromINI(ini, Section, "Para%s" + IntToStr(i)); });
 }
 
 void TParaInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const

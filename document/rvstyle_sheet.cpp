@@ -15,12 +15,12 @@ TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner)
 {
     // The collections ask for the entry class each time they make an entry,
     // so that a derived style sheet's classes are used once it is constructed.
-    FTextStyles = std::make_unique<TFontInfos>(
-        [this](TCollection* c) { return GetTextStyleClass()(c); }, this);
-    FParaStyles = std::make_unique<TParaInfos>(
-        [this](TCollection* c) { return GetParaStyleClass()(c); }, this);
-    FListStyles = std::make_unique<TRVListInfos>(
-        [this](TCollection* c) { return GetListStyleClass()(c); }, this);
+    FTextStyles =
+        std::make_unique<TFontInfos>([this](TCollection* c) { return GetTextStyleClass()(c); }, this);
+    FParaStyles =
+        std::make_unique<TParaInfos>([this](TCollection* c) { return GetParaStyleClass()(c); }, this);
+    FListStyles =
+        std::make_unique<TRVListInfos>([this](TCollection* c) { return GetListStyleClass()(c); }, this);
     ResetParaStyles();
     ResetTextStyles();
 }
@@ -113,9 +113,9 @@ void TRVStyle::ApplyStyleColor(TCanvas* Canvas, int StyleNo, TRVTextDrawStates D
         FTextStyles->Items(StyleNo)->ApplyColor(Canvas, this, DrawState, Printing, ColorMode);
 }
 
-void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, int AOffsetInItem, int StyleNo,
-                             TPersistent* ARVData, int SpaceBefore, int Left, int Top, int Width, int Height,
-                             TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection,
+void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, int AOffsetInItem,
+                             int StyleNo, TPersistent* ARVData, int SpaceBefore, int Left, int Top, int Width,
+                             int Height, TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection,
                              TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode)
 {
     const TFontInfo* style = FTextStyles->Items(StyleNo);
@@ -125,15 +125,16 @@ void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, 
         ItemNo = AItemNo;
         RVData = ARVData;
         OffsetInItem = AOffsetInItem;
-        OnDrawStyleText(this, text, Canvas, StyleNo, SpaceBefore, Left, Top, Width, Height, DrawState, doDefault);
+        OnDrawStyleText(this, text, Canvas, StyleNo, SpaceBefore, Left, Top, Width, Height, DrawState,
+                        doDefault);
     }
     if (doDefault)
         style->Draw(text, Canvas, StyleNo, SpaceBefore, Left, Top, Width, Height, this, DrawState, Printing,
                     PreviewCorrection, ColorMode, DefBiDiMode);
 }
 
-void TRVStyle::DrawTextBack(TCanvas* Canvas, int AItemNo, int StyleNo, TPersistent* ARVData, int Left, int Top,
-                            int Width, int Height, TRVTextDrawStates DrawState)
+void TRVStyle::DrawTextBack(TCanvas* Canvas, int AItemNo, int StyleNo, TPersistent* ARVData, int Left,
+                            int Top, int Width, int Height, TRVTextDrawStates DrawState)
 {
     if (!OnDrawTextBack)
         return;
@@ -196,7 +197,10 @@ void TRVStyle::DrawParaBack(TCanvas* Canvas, int ParaNo, const TRect& Rect, bool
         FParaStyles->Items(ParaNo)->Background()->Draw(Rect, Canvas, Printing, ColorMode);
 }
 
-TColor TRVStyle::GetHoverColorByColor(TColor Color) const { return Color != clNone ? Color : FHoverColor; }
+TColor TRVStyle::GetHoverColorByColor(TColor Color) const
+{
+    return Color != clNone ? Color : FHoverColor;
+}
 
 TColor TRVStyle::GetHoverColor(int StyleNo) const
 {
@@ -221,7 +225,10 @@ int TRVStyle::AddTextStyle()
     return FTextStyles->Count() - 1;
 }
 
-void TRVStyle::DeleteTextStyle(int Index) { FTextStyles->Delete(Index); }
+void TRVStyle::DeleteTextStyle(int Index)
+{
+    FTextStyles->Delete(Index);
+}
 
 void TRVStyle::ResetTextStyles()
 {

@@ -19,25 +19,33 @@ struct TIdentEntry {
 };
 
 const TIdentEntry CharsetIdents[] = {
-    {ANSI_CHARSET, "ANSI_CHARSET"},          {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
-    {SYMBOL_CHARSET, "SYMBOL_CHARSET"},      {MAC_CHARSET, "MAC_CHARSET"},
-    {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"},  {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
-    {JOHAB_CHARSET, "JOHAB_CHARSET"},        {GB2312_CHARSET, "GB2312_CHARSET"},
-    {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"}, {GREEK_CHARSET, "GREEK_CHARSET"},
-    {TURKISH_CHARSET, "TURKISH_CHARSET"},    {VIETNAMESE_CHARSET, "VIETNAMESE_CHARSET"},
-    {HEBREW_CHARSET, "HEBREW_CHARSET"},      {ARABIC_CHARSET, "ARABIC_CHARSET"},
-    {BALTIC_CHARSET, "BALTIC_CHARSET"},      {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"},
-    {THAI_CHARSET, "THAI_CHARSET"},          {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
+    {ANSI_CHARSET, "ANSI_CHARSET"},
+    {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, "SYMBOL_CHARSET"},
+    {MAC_CHARSET, "MAC_CHARSET"},
+    {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"},
+    {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
+    {JOHAB_CHARSET, "JOHAB_CHARSET"},
+    {GB2312_CHARSET, "GB2312_CHARSET"},
+    {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
+    {GREEK_CHARSET, "GREEK_CHARSET"},
+    {TURKISH_CHARSET, "TURKISH_CHARSET"},
+    {VIETNAMESE_CHARSET, "VIETNAMESE_CHARSET"},
+    {HEBREW_CHARSET, "HEBREW_CHARSET"},
+    {ARABIC_CHARSET, "ARABIC_CHARSET"},
+    {BALTIC_CHARSET, "BALTIC_CHARSET"},
+    {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"},
+    {THAI_CHARSET, "THAI_CHARSET"},
+    {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
     {OEM_CHARSET, "OEM_CHARSET"},
 };
 
 // The class library's standard cursors; the hyperlink cursor 101 has no name.
 const TIdentEntry CursorIdents[] = {
-    {0, "crDefault"},     {-1, "crNone"},       {-2, "crArrow"},      {-3, "crCross"},
-    {-4, "crIBeam"},      {-6, "crSizeNESW"},   {-7, "crSizeNS"},     {-8, "crSizeNWSE"},
-    {-9, "crSizeWE"},     {-10, "crUpArrow"},   {-11, "crHourGlass"}, {-12, "crDrag"},
-    {-13, "crNoDrop"},    {-14, "crHSplit"},    {-15, "crVSplit"},    {-16, "crMultiDrag"},
-    {-17, "crSQLWait"},   {-18, "crNo"},        {-19, "crAppStart"},  {-20, "crHelp"},
+    {0, "crDefault"},     {-1, "crNone"},     {-2, "crArrow"},    {-3, "crCross"},     {-4, "crIBeam"},
+    {-6, "crSizeNESW"},   {-7, "crSizeNS"},   {-8, "crSizeNWSE"}, {-9, "crSizeWE"},    {-10, "crUpArrow"},
+    {-11, "crHourGlass"}, {-12, "crDrag"},    {-13, "crNoDrop"},  {-14, "crHSplit"},   {-15, "crVSplit"},
+    {-16, "crMultiDrag"}, {-17, "crSQLWait"}, {-18, "crNo"},      {-19, "crAppStart"}, {-20, "crHelp"},
     {-21, "crHandPoint"}, {-22, "crSizeAll"},
 };
 
@@ -61,10 +69,22 @@ template <size_t N> bool FromIdent(const TIdentEntry (&table)[N], const AnsiStri
     return false;
 }
 
-bool CharsetToIdent(int Value, AnsiString& Ident) { return ToIdent(CharsetIdents, Value, Ident); }
-bool IdentToCharset(const AnsiString& Ident, int& Value) { return FromIdent(CharsetIdents, Ident, Value); }
-bool CursorToIdent(int Value, AnsiString& Ident) { return ToIdent(CursorIdents, Value, Ident); }
-bool IdentToCursor(const AnsiString& Ident, int& Value) { return FromIdent(CursorIdents, Ident, Value); }
+bool CharsetToIdent(int Value, AnsiString& Ident)
+{
+    return ToIdent(CharsetIdents, Value, Ident);
+}
+bool IdentToCharset(const AnsiString& Ident, int& Value)
+{
+    return FromIdent(CharsetIdents, Ident, Value);
+}
+bool CursorToIdent(int Value, AnsiString& Ident)
+{
+    return ToIdent(CursorIdents, Value, Ident);
+}
+bool IdentToCursor(const AnsiString& Ident, int& Value)
+{
+    return FromIdent(CursorIdents, Ident, Value);
+}
 
 const std::vector<AnsiString> BiDiModeNames = {"rvbdUnspecified", "rvbdLeftToRight", "rvbdRightToLeft"};
 const std::vector<AnsiString> FontStyleNames = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
@@ -94,11 +114,13 @@ const TPropertyTable* TFontInfo::PropertyTable() const
             .Int("Size", &F::FSize, &F::FSize, 10)
             .Int("Charset", &F::FCharset, &F::FCharset, DEFAULT_CHARSET)
             .WithIdents(CharsetToIdent, IdentToCharset)
-            .Set("Style", [](const F* f) { return f->FStyle.Bits; },
-                 [](F* f, int64_t v) { f->FStyle.Bits = static_cast<uint8_t>(v & 0x0F); }, FontStyleNames, 0u)
-            .Set("StyleEx", [](const F* f) { return f->FStyleEx.Bits; },
-                 [](F* f, int64_t v) { f->FStyleEx.Bits = static_cast<uint8_t>(v & 0x03); },
-                 {"rvfsOverline", "rvfsAllCaps"}, 0u)
+            .Set(
+                "Style", [](const F* f) { return f->FStyle.Bits; },
+                [](F* f, int64_t v) { f->FStyle.Bits = static_cast<uint8_t>(v & 0x0F); }, FontStyleNames, 0u)
+            .Set(
+                "StyleEx", [](const F* f) { return f->FStyleEx.Bits; },
+                [](F* f, int64_t v) { f->FStyleEx.Bits = static_cast<uint8_t>(v & 0x03); },
+                {"rvfsOverline", "rvfsAllCaps"}, 0u)
             .Int("VShift", &F::FVShift, &F::FVShift, 0)
             .Color("Color", &F::FColor, &F::FColor, clWindowText)
             .Color("BackColor", &F::FBackColor, &F::FBackColor, clNone)
@@ -112,14 +134,16 @@ const TPropertyTable* TFontInfo::PropertyTable() const
             .Int("NextStyleNo", &F::FNextStyleNo, &F::FNextStyleNo, -1)
             .Enum("BiDiMode", &F::FBiDiMode, &F::FBiDiMode, BiDiModeNames, rvbdUnspecified)
             .Bool("Unicode", &F::FUnicode, &F::FUnicode, false)
-            .Set("Protection", [](const F* f) { return f->FProtection.Bits; },
-                 [](F* f, int64_t v) { f->FProtection.Bits = static_cast<uint8_t>(v); },
-                 {"rvprStyleProtect", "rvprModifyProtect", "rvprDeleteProtect", "rvprConcateProtect",
-                  "rvprRVFInsertProtect", "rvprDoNotAutoSwitch", "rvprParaStartProtect", "rvprSticking"},
-                 0u)
-            .Set("Options", [](const F* f) { return f->FOptions.Bits; },
-                 [](F* f, int64_t v) { f->FOptions.Bits = static_cast<uint8_t>(v & 0x03); },
-                 {"rvteoHTMLCode", "rvteoRTFCode"}, 0u)
+            .Set(
+                "Protection", [](const F* f) { return f->FProtection.Bits; },
+                [](F* f, int64_t v) { f->FProtection.Bits = static_cast<uint8_t>(v); },
+                {"rvprStyleProtect", "rvprModifyProtect", "rvprDeleteProtect", "rvprConcateProtect",
+                 "rvprRVFInsertProtect", "rvprDoNotAutoSwitch", "rvprParaStartProtect", "rvprSticking"},
+                0u)
+            .Set(
+                "Options", [](const F* f) { return f->FOptions.Bits; },
+                [](F* f, int64_t v) { f->FOptions.Bits = static_cast<uint8_t>(v & 0x03); },
+                {"rvteoHTMLCode", "rvteoRTFCode"}, 0u)
             .Build();
     return &table;
 }
@@ -128,8 +152,9 @@ void TFontInfo::DefineProperties(TFiler* Filer)
 {
     TCustomRVInfo::DefineProperties(Filer);
     // Written by older versions only: read, never written.
-    Filer->DefineProperty("SingleSymbols", [this](TReader* Reader) { SetSingleSymbols(Reader->ReadBoolean()); },
-                          nullptr, false);
+    Filer->DefineProperty(
+        "SingleSymbols", [this](TReader* Reader) { SetSingleSymbols(Reader->ReadBoolean()); }, nullptr,
+        false);
 }
 
 // ---------------------------------------------------------------------------
@@ -166,7 +191,8 @@ const TPropertyTable* TRVBorder::PropertyTable() const
         TPropTableBuilder<B>("TRVBorder", nullptr)
             .Int("Width", &B::FWidth, &B::FWidth, 1)
             .Enum("Style", &B::FStyle, &B::FStyle,
-                  {"rvbNone", "rvbSingle", "rvbDouble", "rvbTriple", "rvbThickInside", "rvbThickOutside"}, rvbNone)
+                  {"rvbNone", "rvbSingle", "rvbDouble", "rvbTriple", "rvbThickInside", "rvbThickOutside"},
+                  rvbNone)
             .Color("Color", &B::FColor, &B::FColor, clWindowText)
             .Int("InternalWidth", &B::FInternalWidth, &B::FInternalWidth, 1)
             .Object("VisibleBorders", &B::FVisibleBorders)
@@ -198,14 +224,15 @@ const TPropertyTable* TParaInfo::PropertyTable() const
             .Int("LineSpacing", &P::FLineSpacing, &P::FLineSpacing, 100)
             .Enum("LineSpacingType", &P::FLineSpacingType, &P::FLineSpacingType,
                   {"rvlsPercent", "rvlsSpaceBetween"}, rvlsPercent)
-            .Enum("Alignment", &P::FAlignment, &P::FAlignment, {"rvaLeft", "rvaRight", "rvaCenter", "rvaJustify"},
-                  rvaLeft)
+            .Enum("Alignment", &P::FAlignment, &P::FAlignment,
+                  {"rvaLeft", "rvaRight", "rvaCenter", "rvaJustify"}, rvaLeft)
             .Object("Border", &P::FBorder)
             .Int("NextParaNo", &P::FNextParaNo, &P::FNextParaNo, -1)
             .Object("Background", &P::FBackground)
-            .Set("Options", [](const P* p) { return p->FOptions.Bits; },
-                 [](P* p, int64_t v) { p->FOptions.Bits = static_cast<uint8_t>(v & 0x0F); },
-                 {"rvpaoNoWrap", "rvpaoReadOnly", "rvpaoStyleProtect", "rvpaoDoNotWantReturns"}, 0u)
+            .Set(
+                "Options", [](const P* p) { return p->FOptions.Bits; },
+                [](P* p, int64_t v) { p->FOptions.Bits = static_cast<uint8_t>(v & 0x0F); },
+                {"rvpaoNoWrap", "rvpaoReadOnly", "rvpaoStyleProtect", "rvpaoDoNotWantReturns"}, 0u)
             .Enum("BiDiMode", &P::FBiDiMode, &P::FBiDiMode, BiDiModeNames, rvbdUnspecified)
             .Build();
     return &table;
@@ -219,8 +246,9 @@ const TPropertyTable* TRVMarkerFont::PropertyTable() const
     using M = TRVMarkerFont;
     static const TPropertyTable table =
         TPropTableBuilder<M>("TRVMarkerFont", nullptr)
-            .Int("Charset", [](const M* m) { return m->Charset(); },
-                 [](M* m, int64_t v) { m->SetCharset(static_cast<TFontCharset>(v)); }, DEFAULT_CHARSET)
+            .Int(
+                "Charset", [](const M* m) { return m->Charset(); },
+                [](M* m, int64_t v) { m->SetCharset(static_cast<TFontCharset>(v)); }, DEFAULT_CHARSET)
             .WithIdents(CharsetToIdent, IdentToCharset)
             .Color("Color", &TFont::Color, &TFont::SetColor, clWindowText)
             .Int("Height", &TFont::Height, &TFont::SetHeight)
@@ -228,13 +256,14 @@ const TPropertyTable* TRVMarkerFont::PropertyTable() const
             .Str("Name", &TFont::Name, &TFont::SetName)
             .StoredWhen([](const M* m) { return m->Name() != "Arial"; })
             .Enum("Pitch", &TFont::Pitch, &TFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"}, fpDefault)
-            .Set("Style", [](const M* m) { return m->Style().Bits; },
-                 [](M* m, int64_t v) {
-                     TFontStyles s;
-                     s.Bits = static_cast<uint8_t>(v & 0x0F);
-                     m->SetStyle(s);
-                 },
-                 FontStyleNames, 0u)
+            .Set(
+                "Style", [](const M* m) { return m->Style().Bits; },
+                [](M* m, int64_t v) {
+                    TFontStyles s;
+                    s.Bits = static_cast<uint8_t>(v & 0x0F);
+                    m->SetStyle(s);
+                },
+                FontStyleNames, 0u)
             .Build();
     return &table;
 }
@@ -254,16 +283,17 @@ const TPropertyTable* TRVListLevel::PropertyTable() const
             .Int("LeftIndent", &L::FLeftIndent, &L::FLeftIndent, 0)
             .Int("FirstIndent", &L::FFirstIndent, &L::FFirstIndent, 10)
             .Int("MarkerIndent", &L::FMarkerIndent, &L::FMarkerIndent, 0)
-            .Enum("MarkerAlignment", &L::FMarkerAlignment, &L::FMarkerAlignment, {"rvmaLeft", "rvmaRight", "rvmaCenter"},
-                  rvmaLeft)
+            .Enum("MarkerAlignment", &L::FMarkerAlignment, &L::FMarkerAlignment,
+                  {"rvmaLeft", "rvmaRight", "rvmaCenter"}, rvmaLeft)
             .Object("Picture", [](L* l) { return l->Picture(); })
             .StoredWhen([](const L* l) { return l->FPicture != nullptr; })
             .Object("Font", [](L* l) { return l->Font(); })
             .StoredWhen([](const L* l) { return l->FFont != nullptr; })
-            .Set("Options", [](const L* l) { return l->FOptions.Bits; },
-                 [](L* l, int64_t v) { l->FOptions.Bits = static_cast<uint8_t>(v & 0x07); },
-                 {"rvloContinuous", "rvloLevelReset", "rvloLegalStyleNumbering"},
-                 TRVListLevelOptions{rvloContinuous, rvloLevelReset}.Bits)
+            .Set(
+                "Options", [](const L* l) { return l->FOptions.Bits; },
+                [](L* l, int64_t v) { l->FOptions.Bits = static_cast<uint8_t>(v & 0x07); },
+                {"rvloContinuous", "rvloLevelReset", "rvloLegalStyleNumbering"},
+                TRVListLevelOptions{rvloContinuous, rvloLevelReset}.Bits)
             .Build();
     return &table;
 }
@@ -286,7 +316,8 @@ void TRVListLevel::DefineProperties(TFiler* Filer)
     }
     Filer->DefineProperty(
         "FormatStringCode", [this](TReader* Reader) { FFormatString = RVDecodeString(Reader->ReadString()); },
-        [this](TWriter* Writer) { Writer->WriteString(RVEncodeString(FFormatString)); }, FFormatString != "\xB7");
+        [this](TWriter* Writer) { Writer->WriteString(RVEncodeString(FFormatString)); },
+        FFormatString != "\xB7");
     Filer->DefineProperty(
         "FormatStringWCode",
         [this](TReader* Reader) { FFormatStringW = RVDecodeWideString(Reader->ReadString()); },
@@ -326,7 +357,8 @@ const TPropertyTable* TRVStyle::PropertyTable() const
             .Color("SelColor", &S::FSelColor, &S::FSelColor, clHighlight)
             .Color("SelTextColor", &S::FSelTextColor, &S::FSelTextColor, clHighlightText)
             .Color("InactiveSelColor", &S::FInactiveSelColor, &S::FInactiveSelColor, clHighlight)
-            .Color("InactiveSelTextColor", &S::FInactiveSelTextColor, &S::FInactiveSelTextColor, clHighlightText)
+            .Color("InactiveSelTextColor", &S::FInactiveSelTextColor, &S::FInactiveSelTextColor,
+                   clHighlightText)
             .Color("CheckpointColor", &S::FCheckpointColor, &S::FCheckpointColor, clGreen)
             .Color("CheckpointEvColor", &S::FCheckpointEvColor, &S::FCheckpointEvColor, clLime)
             .Color("PageBreakColor", &S::FPageBreakColor, &S::FPageBreakColor, clBtnShadow)

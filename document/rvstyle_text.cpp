@@ -11,7 +11,10 @@
 // ---------------------------------------------------------------------------
 // TFontInfo
 
-TFontInfo::TFontInfo(TCollection* Collection) : TCustomRVInfo(Collection) { SetStyleName("Font Style"); }
+TFontInfo::TFontInfo(TCollection* Collection) : TCustomRVInfo(Collection)
+{
+    SetStyleName("Font Style");
+}
 
 void TFontInfo::Assign(const TPersistent* Source)
 {
@@ -110,15 +113,15 @@ bool TFontInfo::IsEqual(const TFontInfo* Value, TRVFontInfoProperties IgnoreList
                   differs(rvfiHoverBackColor, FHoverBackColor != Value->FHoverBackColor) ||
                   differs(rvfiJumpCursor, FJumpCursor != Value->FJumpCursor)))
         return false;
-    return !(differs(rvfiNextStyleNo, FNextStyleNo != Value->FNextStyleNo) ||
-             differs(rvfiProtection, FProtection != Value->FProtection) ||
-             differs(rvfiRTFCode, FOptions.Contains(rvteoRTFCode) != Value->FOptions.Contains(rvteoRTFCode)) ||
-             differs(rvfiHTMLCode,
-                     FOptions.Contains(rvteoHTMLCode) != Value->FOptions.Contains(rvteoHTMLCode)) ||
-             differs(rvfiCharScale, FCharScale != Value->FCharScale) ||
-             differs(rvfiCharSpacing, FCharSpacing != Value->FCharSpacing) ||
-             differs(rvfiBiDiMode, FBiDiMode != Value->FBiDiMode) ||
-             differs(rvfiBaseStyleNo, BaseStyleNo() != Value->BaseStyleNo()));
+    return !(
+        differs(rvfiNextStyleNo, FNextStyleNo != Value->FNextStyleNo) ||
+        differs(rvfiProtection, FProtection != Value->FProtection) ||
+        differs(rvfiRTFCode, FOptions.Contains(rvteoRTFCode) != Value->FOptions.Contains(rvteoRTFCode)) ||
+        differs(rvfiHTMLCode, FOptions.Contains(rvteoHTMLCode) != Value->FOptions.Contains(rvteoHTMLCode)) ||
+        differs(rvfiCharScale, FCharScale != Value->FCharScale) ||
+        differs(rvfiCharSpacing, FCharSpacing != Value->FCharSpacing) ||
+        differs(rvfiBiDiMode, FBiDiMode != Value->FBiDiMode) ||
+        differs(rvfiBaseStyleNo, BaseStyleNo() != Value->BaseStyleNo()));
 }
 
 int TFontInfo::SimilarityValue(const TCustomRVInfo* Value) const
@@ -193,8 +196,8 @@ void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, cons
     FCharScale = ini->ReadInteger(Section, RVIniKey(fs, "CharScale"), 100);
     FCharSpacing = ini->ReadInteger(Section, RVIniKey(fs, "CharSpacing"), 0);
     const int bidi = ini->ReadInteger(Section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
-    FBiDiMode = bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi)
-                                                                    : rvbdUnspecified;
+    FBiDiMode =
+        bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FStyle = TFontStyles();
     auto readStyle = [&](const char* key, TFontStyle s) {
         if (IniReadBool(ini, Section, RVIniKey(fs, key), false))
@@ -258,12 +261,17 @@ int TFontInfo::PixelsPerInch() const
 
 TFontInfos::TFontInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
     : TCustomRVInfos(std::move(ItemClass), Owner)
+{}
+
+TFontInfos::~TFontInfos()
 {
+    delete FInvalidItem;
 }
 
-TFontInfos::~TFontInfos() { delete FInvalidItem; }
-
-TFontInfo* TFontInfos::Add() { return static_cast<TFontInfo*>(TCollection::Add()); }
+TFontInfo* TFontInfos::Add()
+{
+    return static_cast<TFontInfo*>(TCollection::Add());
+}
 
 TFontInfo* TFontInfos::AddFont(const AnsiString& Name, int Size, TColor Color, TColor BackColor,
                                TFontStyles Style)
@@ -292,7 +300,10 @@ TFontInfo* TFontInfos::Items(int Index) const
     return static_cast<TFontInfo*>(GetItem(Index));
 }
 
-void TFontInfos::SetItem(int Index, const TFontInfo* Value) { GetItem(Index)->Assign(Value); }
+void TFontInfos::SetItem(int Index, const TFontInfo* Value)
+{
+    GetItem(Index)->Assign(Value);
+}
 
 TFontInfo* TFontInfos::InvalidItem() const
 {
@@ -324,14 +335,14 @@ int TFontInfos::FindStyle(int BaseStyle, TRVFontInfoProperties IgnoreList, Filte
 
 int TFontInfos::FindStyleWithFont(int BaseStyle, const TFont* Font) const
 {
-    return FindStyle(BaseStyle,
-                     {rvfiFontName, rvfiSize, rvfiCharset, rvfiBold, rvfiItalic, rvfiUnderline, rvfiStrikeout,
-                      rvfiColor},
-                     [Font](const TFontInfo* f) {
-                         return f->Size() == Font->Size() && f->Style() == Font->Style() &&
-                                f->FontName() == Font->Name() && f->Charset() == Font->Charset() &&
-                                f->Color() == Font->Color();
-                     });
+    return FindStyle(
+        BaseStyle,
+        {rvfiFontName, rvfiSize, rvfiCharset, rvfiBold, rvfiItalic, rvfiUnderline, rvfiStrikeout, rvfiColor},
+        [Font](const TFontInfo* f) {
+            return f->Size() == Font->Size() && f->Style() == Font->Style() &&
+                   f->FontName() == Font->Name() && f->Charset() == Font->Charset() &&
+                   f->Color() == Font->Color();
+        });
 }
 
 int TFontInfos::FindStyleWithFontSize(int BaseStyle, int Size) const
@@ -361,8 +372,10 @@ int TFontInfos::FindStyleWithCharset(int BaseStyle, TFontCharset Charset) const
 int TFontInfos::FindStyleWithFontStyle(int BaseStyle, TFontStyles Value, TFontStyles Mask) const
 {
     TRVFontInfoProperties ignore;
-    const std::pair<TFontStyle, TRVFontInfoProperty> styles[] = {
-        {fsBold, rvfiBold}, {fsItalic, rvfiItalic}, {fsUnderline, rvfiUnderline}, {fsStrikeOut, rvfiStrikeout}};
+    const std::pair<TFontStyle, TRVFontInfoProperty> styles[] = {{fsBold, rvfiBold},
+                                                                 {fsItalic, rvfiItalic},
+                                                                 {fsUnderline, rvfiUnderline},
+                                                                 {fsStrikeOut, rvfiStrikeout}};
     for (const auto& s : styles)
         if (Mask.Contains(s.first))
             ignore.Include(s.second);

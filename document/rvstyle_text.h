@@ -34,10 +34,31 @@ enum TRVTextDrawState {
 using TRVTextDrawStates = TRVSet<TRVTextDrawState, uint8_t>;
 
 enum TRVFontInfoProperty {
-    rvfiFontName, rvfiSize, rvfiCharset, rvfiUnicode, rvfiBold, rvfiItalic, rvfiUnderline, rvfiStrikeout,
-    rvfiOverline, rvfiAllCaps, rvfiVShift, rvfiColor, rvfiBackColor, rvfiJump, rvfiHoverBackColor,
-    rvfiHoverColor, rvfiJumpCursor, rvfiNextStyleNo, rvfiProtection, rvfiCharScale, rvfiBaseStyleNo,
-    rvfiBiDiMode, rvfiCharSpacing, rvfiHTMLCode, rvfiRTFCode,
+    rvfiFontName,
+    rvfiSize,
+    rvfiCharset,
+    rvfiUnicode,
+    rvfiBold,
+    rvfiItalic,
+    rvfiUnderline,
+    rvfiStrikeout,
+    rvfiOverline,
+    rvfiAllCaps,
+    rvfiVShift,
+    rvfiColor,
+    rvfiBackColor,
+    rvfiJump,
+    rvfiHoverBackColor,
+    rvfiHoverColor,
+    rvfiJumpCursor,
+    rvfiNextStyleNo,
+    rvfiProtection,
+    rvfiCharScale,
+    rvfiBaseStyleNo,
+    rvfiBiDiMode,
+    rvfiCharSpacing,
+    rvfiHTMLCode,
+    rvfiRTFCode,
 };
 using TRVFontInfoProperties = TRVSet<TRVFontInfoProperty, uint32_t>;
 inline constexpr TRVFontInfoProperties RVAllFontInfoProperties =
@@ -131,8 +152,8 @@ public:
     void Draw(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left, int Top,
               int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState, bool Printing,
               bool PreviewCorrection, TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode) const;
-    void DrawVertical(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left, int Top,
-                      int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState) const;
+    void DrawVertical(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left,
+                      int Top, int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState) const;
 
 protected:
     // To a TFont: name, size, colour and style, and the character set unless Unicode.

@@ -95,8 +95,8 @@ void TFontInfo::Apply(TCanvas* Canvas, TRVBiDiMode DefBiDiMode) const
     }
 }
 
-void TFontInfo::ApplyColor(TCanvas* Canvas, const TRVStyle* RVStyle, TRVTextDrawStates DrawState, bool Printing,
-                           TRVColorMode ColorMode) const
+void TFontInfo::ApplyColor(TCanvas* Canvas, const TRVStyle* RVStyle, TRVTextDrawStates DrawState,
+                           bool Printing, TRVColorMode ColorMode) const
 {
     TColor fontColor = FColor;
     TColor brushColor = FBackColor;
@@ -207,9 +207,10 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* Canvas, int Left, in
     return true;
 }
 
-void TFontInfo::Draw(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left, int Top,
-                     int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState, bool Printing,
-                     bool PreviewCorrection, TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode) const
+void TFontInfo::Draw(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left,
+                     int Top, int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState,
+                     bool Printing, bool PreviewCorrection, TRVColorMode ColorMode,
+                     TRVBiDiMode DefBiDiMode) const
 {
     const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : DefBiDiMode;
     bool drawn = false;

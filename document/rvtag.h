@@ -22,8 +22,7 @@ public:
     explicit TRVTag(AnsiString Text) : FText(std::make_unique<AnsiString>(std::move(Text))) {}
     TRVTag(const TRVTag& Other)
         : FText(Other.FText ? std::make_unique<AnsiString>(*Other.FText) : nullptr), FValue(Other.FValue)
-    {
-    }
+    {}
     TRVTag(TRVTag&& Other) noexcept = default;
     TRVTag& operator=(const TRVTag& Other)
     {
@@ -47,7 +46,7 @@ public:
     bool operator!=(const TRVTag& Other) const { return !(*this == Other); }
 
 private:
-    std::unique_ptr<AnsiString> FText;  // null for an integer tag
+    std::unique_ptr<AnsiString> FText; // null for an integer tag
     int32_t FValue = 0;
 };
 

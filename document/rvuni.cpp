@@ -12,8 +12,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/gdiobjects.h"
 
-namespace
-{
+namespace {
 
 bool IsUnicode(TRVItemOptions ItemOptions)
 {
@@ -181,8 +180,7 @@ AnsiString RVU_KeyToUnicode(const AnsiString& s)
     return RVU_AnsiToUnicode(RVU_GetKeyboardCodePage(), s);
 }
 
-namespace
-{
+namespace {
 
 struct TCharsetValue {
     int Charset;

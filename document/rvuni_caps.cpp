@@ -7,8 +7,7 @@
 #include "platform/core/codepages.h"
 #include "platform/core/unicase.h"
 
-namespace
-{
+namespace {
 
 int ClampedSize(size_t n)
 {

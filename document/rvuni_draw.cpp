@@ -6,8 +6,7 @@
 
 #include "platform/graphics/canvas.h"
 
-namespace
-{
+namespace {
 
 bool IsUnicode(TRVItemOptions ItemOptions)
 {

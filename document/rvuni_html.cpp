@@ -10,8 +10,7 @@
 // ---------------------------------------------------------------------------
 // UTF-8
 
-namespace
-{
+namespace {
 
 bool IsContinuation(unsigned char b)
 {
@@ -119,8 +118,7 @@ WideString Utf8Decode(const AnsiString& s)
 // ---------------------------------------------------------------------------
 // HTML
 
-namespace
-{
+namespace {
 
 // Encodes the units of raw Unicode text piece by piece into Out.
 void EncodeHTML(const AnsiString& s, bool NoEmptyLines, bool SpecialCode,

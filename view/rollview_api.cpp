@@ -47,8 +47,9 @@ struct TViewPlacement {
     int HOffs, VSmallStep, DocumentWidth, ClientWidth, ClientHeight;
     bool operator==(const TViewPlacement& Other) const
     {
-        return HOffs == Other.HOffs && VSmallStep == Other.VSmallStep && DocumentWidth == Other.DocumentWidth &&
-               ClientWidth == Other.ClientWidth && ClientHeight == Other.ClientHeight;
+        return HOffs == Other.HOffs && VSmallStep == Other.VSmallStep &&
+               DocumentWidth == Other.DocumentWidth && ClientWidth == Other.ClientWidth &&
+               ClientHeight == Other.ClientHeight;
     }
 };
 
@@ -91,11 +92,10 @@ void TCustomRollView::FormatTail()
     const TRVStyle* Style = this->Style();
     const int Shift = VOffsBefore - RVData->GetZVOffs();
     // A pending checkpoint is drawn at the end of the document, which moved.
-    const bool KeptAbove = First > 0 && First < RVData->DrawItems.Count() && Placement() == Before &&
-                           Style != nullptr && !HasParagraphDecorations(Style) &&
-                           !(RVData->NotAddedCP && FOptions.Contains(rvoShowCheckpoints)) &&
-                           !(FBackground && FBackground->ScrollRequiresFullRedraw()) &&
-                           std::abs(Shift) < ClientHeight();
+    const bool KeptAbove =
+        First > 0 && First < RVData->DrawItems.Count() && Placement() == Before && Style != nullptr &&
+        !HasParagraphDecorations(Style) && !(RVData->NotAddedCP && FOptions.Contains(rvoShowCheckpoints)) &&
+        !(FBackground && FBackground->ScrollRequiresFullRedraw()) && std::abs(Shift) < ClientHeight();
     if (!KeptAbove) {
         Invalidate();
         return;

@@ -328,7 +328,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
             tile.Canvas()->Draw(0, 0, picture);
         }
         RV_PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
-                        ToScreen);
+                           ToScreen);
     };
 
     switch (FBackgroundStyle) {
@@ -380,6 +380,6 @@ std::unique_ptr<TBitmap> DrawControl(TControl* Control)
 void TRVBackground::SetRVFBackgroundStyle(int Style)
 {
     // The value comes from a file: anything that is not a placement is none.
-    FBackgroundStyle = Style >= bsNoBitmap && Style <= bsCentered ? static_cast<TBackgroundStyle>(Style)
-                                                                   : bsNoBitmap;
+    FBackgroundStyle =
+        Style >= bsNoBitmap && Style <= bsCentered ? static_cast<TBackgroundStyle>(Style) : bsNoBitmap;
 }

@@ -15,15 +15,13 @@
 
 TApplication* Application = new TApplication(nullptr);
 
-namespace
-{
+namespace {
 
 LONG GExStyle = 0;
 bool GWindowVisible = true;
 
 // Receives the messages posted to the application's handle.
-class TApplicationReceiver : public QObject
-{
+class TApplicationReceiver : public QObject {
 protected:
     bool event(QEvent* Event) override
     {

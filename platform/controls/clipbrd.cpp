@@ -18,8 +18,7 @@
 #include "platform/graphics/picture.h"
 #include "platform/graphics/pixelbuffer_qt.h"
 
-namespace
-{
+namespace {
 
 const char* const kTextMime = "text/plain";
 const char* const kPngMime = "image/png";

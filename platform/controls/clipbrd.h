@@ -47,8 +47,7 @@ AnsiString ClipboardFormatMime(unsigned Format);
 // UTF-16 (little-endian bytes); either is cut at its first zero character and
 // published as UTF-8 text/plain, which both read back. Byte blocks of the other
 // formats go out and come back unchanged.
-class TClipboard : public TPersistent
-{
+class TClipboard : public TPersistent {
 public:
     const char* ClassName() const override { return "TClipboard"; }
 

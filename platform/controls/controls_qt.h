@@ -24,8 +24,7 @@ class TQtCanvas;
 
 // The frame: border and scroll bars around the client area; for a form, the
 // top-level window. Control is null once the control has let go of it.
-class TFrameWidget : public QWidget
-{
+class TFrameWidget : public QWidget {
 public:
     TFrameWidget(TWinControl* AControl, QWidget* AParent);
     TWinControl* Control;
@@ -36,8 +35,7 @@ protected:
 };
 
 // The client area: input, focus, timers, posted messages and painting.
-class TClientWidget : public QWidget
-{
+class TClientWidget : public QWidget {
 public:
     TClientWidget(TWinControl* AControl, QWidget* AParent);
     TWinControl* Control;
@@ -105,8 +103,7 @@ struct TWindowData {
 };
 
 // Access to the window side of a control for the widgets and the window functions.
-class TWindowAdapter
-{
+class TWindowAdapter {
 public:
     static TWindowData* Data(const TWinControl* Control) { return Control->FWindow.get(); }
     static HWND HandleOf(const TWinControl* Control) { return Control->FHandle; }
@@ -148,8 +145,7 @@ template <typename F> void RunGuarded(TObject* Sender, F&& Fn)
 
 // Marks a widget as handling an event while the guard lives, so that a window
 // destroyed from inside its own event is deleted only afterwards.
-class TEventScope
-{
+class TEventScope {
 public:
     explicit TEventScope(QObject* Object);
     ~TEventScope();

@@ -94,8 +94,7 @@ enum TOpenOption {
 };
 
 // A set of TOpenOption, one bit per member.
-class TOpenOptions
-{
+class TOpenOptions {
 public:
     TOpenOptions() = default;
     TOpenOptions(std::initializer_list<TOpenOption> Members)
@@ -125,8 +124,7 @@ private:
 // The open dialog as a component. Execute shows it; when it is confirmed,
 // FileName holds the first file chosen and Files every file chosen (one unless
 // ofAllowMultiSelect), each a full path, and FilterIndex the filter in use.
-class TOpenDialog : public TComponent
-{
+class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* AOwner);
     ~TOpenDialog() override;
@@ -167,8 +165,7 @@ private:
 };
 
 // The save dialog: the open dialog asking for a name to write.
-class TSaveDialog : public TOpenDialog
-{
+class TSaveDialog : public TOpenDialog {
 public:
     using TOpenDialog::TOpenDialog;
     const char* ClassName() const override { return "TSaveDialog"; }
@@ -177,8 +174,7 @@ public:
 
 // The colour dialog: Execute starts at Color and, when confirmed, sets it to the
 // colour chosen. A system colour (clBtnFace, ...) starts as its resolved value.
-class TColorDialog : public TComponent
-{
+class TColorDialog : public TComponent {
 public:
     using TComponent::TComponent;
     const char* ClassName() const override { return "TColorDialog"; }

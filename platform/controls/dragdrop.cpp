@@ -19,8 +19,7 @@
 #include "platform/controls/winapi.h"
 #include "platform/core/sysutils.h"
 
-namespace
-{
+namespace {
 
 const char* const kUriListMime = "text/uri-list";
 
@@ -110,8 +109,7 @@ std::vector<AnsiString> DroppedFiles(const QMimeData* data)
 }
 
 // Takes drags of files on a client widget (its parent, which it dies with).
-class TDropFilter : public QObject
-{
+class TDropFilter : public QObject {
 public:
     explicit TDropFilter(QWidget* Client) : QObject(Client) {}
 

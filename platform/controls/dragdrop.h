@@ -11,8 +11,7 @@
 
 // The payload of WM_DROPFILES. The message owns it: it is freed after the
 // handler returns, so DragFinish has nothing to do.
-class TDropFiles : public TObject
-{
+class TDropFiles : public TObject {
 public:
     const char* ClassName() const override { return "TDropFiles"; }
     std::vector<AnsiString> Files; // full paths, in the order the file manager gave them

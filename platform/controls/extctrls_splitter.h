@@ -20,8 +20,7 @@ using TCanResizeEvent = std::function<void(TObject* Sender, int& NewSize, bool& 
 // of the control's size by a drag. A splitter with another alignment does
 // nothing. A new splitter is aligned left, 3 pixels wide, with MinSize 30; its
 // cursor follows its alignment (crVSplit across, crHSplit along).
-class TSplitter : public TCustomControl
-{
+class TSplitter : public TCustomControl {
 public:
     explicit TSplitter(TComponent* AOwner);
     const char* ClassName() const override { return "TSplitter"; }

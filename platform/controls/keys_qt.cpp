@@ -5,8 +5,7 @@
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/winapi.h"
 
-namespace
-{
+namespace {
 
 struct TKeyPair {
     int QtKey;

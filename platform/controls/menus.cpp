@@ -7,8 +7,7 @@
 #include "platform/core/stringlist.h"
 #include "platform/graphics/imagelist.h"
 
-namespace
-{
+namespace {
 
 const char* const SMenuReinserted = "Menu inserted twice";
 const char* const SMenuIntoItself = "Menu inserted into itself";

@@ -41,8 +41,7 @@ AnsiString StripHotkey(const AnsiString& Caption);
 // A caption marks its accelerator with '&' and shows "&&" as '&'; the caption
 // "-" makes a separator. Changes to an item of a menu on screen show at once;
 // adding or removing items closes such a menu.
-class TMenuItem : public TComponent
-{
+class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* AOwner);
     ~TMenuItem() override;
@@ -138,8 +137,7 @@ struct TShownMenuEntry {
 // for this opening, then builds the menu from the items and shows it; it
 // returns at once (the menu runs in the program's event loop) and a chosen item
 // gets its Click after the menu has closed.
-class TPopupMenu : public TComponent
-{
+class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* AOwner);
     ~TPopupMenu() override;

@@ -25,8 +25,7 @@ struct TPopupMenuQt {
     void Discard();
 };
 
-namespace
-{
+namespace {
 
 // How many menu actions are running their item's Click now; a menu is deleted
 // only later while one is, since its action is still on the call stack.

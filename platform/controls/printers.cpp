@@ -41,8 +41,7 @@ int PrinterDeviceCaps(const TPrinterMetrics& Metrics, int Index)
 
 TPrinterCanvas::TPrinterCanvas(QPaintDevice* Device, const TPrinterMetrics& Metrics)
     : TQtCanvas(Device, Metrics.PixelsPerInchX, Metrics.PixelsPerInchY), FMetrics(Metrics)
-{
-}
+{}
 
 void TPrinterCanvas::SetMetrics(const TPrinterMetrics& Metrics)
 {
@@ -144,8 +143,7 @@ std::unique_ptr<TCanvas> TPrinter::CreateMeasuringCanvas() const
 
 // ---- The current printer
 
-namespace
-{
+namespace {
 
 std::unique_ptr<TPrinter>& CurrentPrinter()
 {

@@ -14,8 +14,7 @@
 // Misuse of a printer (a job call out of turn, a printer that does not exist).
 KELVOR_EXCEPTION(EPrinter, Exception)
 
-namespace PrinterConst
-{
+namespace PrinterConst {
 inline constexpr const char* SPrinting = "Printing in progress";
 inline constexpr const char* SNotPrinting = "Printer is not currently printing";
 inline constexpr const char* SInvalidPrinter = "Printer selected is not valid";
@@ -87,8 +86,7 @@ struct TPrinterCapabilities {
 // own, for laying out at printer resolution before a job starts.
 // Title and Copies are read when a job begins. Settings that change the page
 // (resolution, paper) and Copies cannot change while a job runs (EPrinter).
-class TPrinter
-{
+class TPrinter {
 public:
     virtual ~TPrinter();
     TPrinter(const TPrinter&) = delete;
@@ -154,8 +152,7 @@ private:
 // an aborted or failed job leaves any earlier file as it was). The whole sheet is
 // printable. The device makes no copies: several copies are several passes of
 // the pages. Defaults: 600 pixels per inch, A4.
-class TPdfPrinter : public TPrinter
-{
+class TPdfPrinter : public TPrinter {
 public:
     explicit TPdfPrinter(const AnsiString& FileName = AnsiString());
     ~TPdfPrinter() override;
@@ -198,8 +195,7 @@ struct TPrintLogEntry {
 // with the job's title and copy count. Whether the device makes copies is
 // settable; it keeps one image per page either way. Defaults: 150 pixels per
 // inch, A4, the whole sheet printable, no copies by the device.
-class TRecordingPrinter : public TPrinter
-{
+class TRecordingPrinter : public TPrinter {
 public:
     TRecordingPrinter();
     ~TRecordingPrinter() override;
@@ -245,8 +241,7 @@ private:
 // A printer of the system (through the toolkit's print support), chosen by name;
 // an empty name is the system's default printer. Raises EPrinter with
 // SInvalidPrinter when there is no such printer.
-class TSystemPrinter : public TPrinter
-{
+class TSystemPrinter : public TPrinter {
 public:
     explicit TSystemPrinter(const AnsiString& Name = AnsiString());
     ~TSystemPrinter() override;

@@ -12,8 +12,7 @@
 #include "platform/core/codepages.h"
 #include "platform/graphics/qtsupport.h"
 
-namespace
-{
+namespace {
 
 // The page as the writer lays it out: the paper, upright, no margins. The writer
 // keeps paper sizes in whole points, so the pixel sizes follow from those (A4 is

@@ -10,8 +10,7 @@
 #include "platform/core/codepages.h"
 #include "platform/graphics/qtsupport.h"
 
-namespace
-{
+namespace {
 
 AnsiString ToAnsi(const QString& s)
 {

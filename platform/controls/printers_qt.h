@@ -11,8 +11,7 @@
 // measuring canvas takes on again with SetMetrics when the printer's settings change.
 // Thin lines reach the device as the Qt canvas draws them on any device that is
 // not an image: one filled strip per straight run of pixels.
-class TPrinterCanvas : public TQtCanvas
-{
+class TPrinterCanvas : public TQtCanvas {
 public:
     TPrinterCanvas(QPaintDevice* Device, const TPrinterMetrics& Metrics);
     const char* ClassName() const override { return "TPrinterCanvas"; }

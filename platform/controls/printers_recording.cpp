@@ -9,8 +9,7 @@
 #include "platform/core/numbers.h"
 #include "platform/graphics/qtsupport.h"
 
-namespace
-{
+namespace {
 
 // Pages beyond this many pixels are refused rather than allocated (A4 at 600
 // pixels per inch is about 35 million).
@@ -45,8 +44,7 @@ struct TRecordingPrinter::TJob {
         : Pixels(Width, Height, kWhite), Image(reinterpret_cast<uchar*>(Pixels.Pixels.data()), Width, Height,
                                                Width * 4, QImage::Format_ARGB32_Premultiplied),
           Canvas(std::make_unique<TPrinterCanvas>(&Image, Metrics))
-    {
-    }
+    {}
 };
 
 TRecordingPrinter::TRecordingPrinter() = default;

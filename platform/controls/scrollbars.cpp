@@ -13,8 +13,7 @@
 #include "platform/controls/scrollbars.h"
 #include "platform/controls/winapi.h"
 
-namespace
-{
+namespace {
 
 TWindowData* DataOf(HWND Wnd)
 {
@@ -27,8 +26,7 @@ bool ValidBar(int Bar)
 }
 
 // Wheel turns over a bar scroll the window, as over its client area.
-class TWheelRedirect : public QObject
-{
+class TWheelRedirect : public QObject {
 protected:
     bool eventFilter(QObject* Object, QEvent* Event) override
     {
@@ -45,8 +43,7 @@ protected:
 // (the arrows show it). A log's pane gains lines all the time; once it holds
 // more than a few screens, most new lines move the thumb by less than a pixel,
 // and a scroll bar costs as much to paint as a screenful of text.
-class TScrollBarWidget : public QScrollBar
-{
+class TScrollBarWidget : public QScrollBar {
 public:
     TScrollBarWidget(Qt::Orientation Orientation, QWidget* Parent) : QScrollBar(Orientation, Parent) {}
 
@@ -95,7 +92,8 @@ private:
         QStyleOptionSlider option;
         initStyleOption(&option);
         TAppearance result;
-        result.Thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+        result.Thumb =
+            style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
         result.AtMinimum = value() == minimum();
         result.AtMaximum = value() == maximum();
         return result;

@@ -9,8 +9,7 @@
 #include "platform/core/codepages.h"
 #include "platform/graphics/icon.h"
 
-namespace
-{
+namespace {
 
 struct TTrayEntry {
     TTrayIconKey Key;

@@ -1,8 +1,7 @@
 // Which UI services are in force.
 #include "platform/controls/uiservices.h"
 
-namespace
-{
+namespace {
 TUIServices* installed = nullptr;
 }
 

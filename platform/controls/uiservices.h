@@ -47,8 +47,7 @@ struct TTrayIconKey {
 
 // The interface. Texts are in the ANSI code page; file names are the bytes of the
 // file system. Implementations answer on the calling thread.
-class TUIServices
-{
+class TUIServices {
 public:
     virtual ~TUIServices() = default;
 

@@ -26,8 +26,7 @@
 #include "platform/graphics/pixelbuffer_qt.h"
 #include "platform/graphics/qtsupport.h"
 
-namespace
-{
+namespace {
 
 QString ToQString(const AnsiString& text)
 {
@@ -145,8 +144,7 @@ unsigned ButtonDownMessage(QSystemTrayIcon::ActivationReason reason, unsigned& u
     }
 }
 
-class TQtUIServices : public TUIServices
-{
+class TQtUIServices : public TUIServices {
 public:
     ~TQtUIServices() override
     {
@@ -157,8 +155,7 @@ public:
     int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) override
     {
         EnsureQtApplication();
-        QMessageBox box(IconOfFlags(Flags),
-                        ToQString(Caption.empty() ? DefaultBoxCaption() : Caption),
+        QMessageBox box(IconOfFlags(Flags), ToQString(Caption.empty() ? DefaultBoxCaption() : Caption),
                         ToQString(Text), QMessageBox::NoButton, QApplication::activeWindow());
         // Texts are shown as they stand: a file name with '<' is no markup.
         box.setTextFormat(Qt::PlainText);

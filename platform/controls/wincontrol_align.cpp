@@ -6,8 +6,7 @@
 
 #include "platform/controls/controls.h"
 
-namespace
-{
+namespace {
 
 // True when C1 comes before C2 among the controls of one alignment.
 bool InsertBefore(const TControl* C1, const TControl* C2, TAlign Align)

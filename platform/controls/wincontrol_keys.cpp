@@ -9,8 +9,7 @@
 #include "platform/controls/winapi.h"
 #include "platform/core/lists.h"
 
-namespace
-{
+namespace {
 
 TShiftState KeyDataToShiftState(LPARAM KeyData)
 {

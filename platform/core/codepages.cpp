@@ -23,7 +23,7 @@ namespace {
 // Locale and settings
 
 std::atomic<unsigned> ACPOverride{0};
-std::atomic<unsigned> LocaleACP{0};  // 0 until the locale has been read
+std::atomic<unsigned> LocaleACP{0}; // 0 until the locale has been read
 std::atomic<unsigned> OEMCP{0};
 std::atomic<unsigned> MacCP{0};
 
@@ -83,14 +83,14 @@ unsigned CodePageOfCharset(const AnsiString& charset)
         const char* Name;
         unsigned CodePage;
     } names[] = {
-        {"UTF8", CP_UTF8},       {"ISO88591", 1252},      {"ISO88592", 28592},   {"ISO88593", 28593},
-        {"ISO88594", 28594},     {"ISO88595", 28595},     {"ISO88596", 28596},   {"ISO88597", 28597},
-        {"ISO88598", 28598},     {"ISO88599", 28599},     {"ISO885911", 874},    {"ISO885913", 28603},
-        {"ISO885915", 28605},    {"TIS620", 874},         {"KOI8R", 20866},      {"KOI8U", 21866},
-        {"SJIS", 932},           {"SHIFTJIS", 932},       {"WINDOWS31J", 932},   {"MSKANJI", 932},
-        {"GB2312", 936},         {"EUCCN", 936},          {"GBK", 936},          {"GB18030", 936},
-        {"BIG5", 950},           {"BIG5HKSCS", 950},      {"EUCKR", 949},        {"UHC", 949},
-        {"MACINTOSH", 10000},    {"MACROMAN", 10000},
+        {"UTF8", CP_UTF8},    {"ISO88591", 1252},  {"ISO88592", 28592}, {"ISO88593", 28593},
+        {"ISO88594", 28594},  {"ISO88595", 28595}, {"ISO88596", 28596}, {"ISO88597", 28597},
+        {"ISO88598", 28598},  {"ISO88599", 28599}, {"ISO885911", 874},  {"ISO885913", 28603},
+        {"ISO885915", 28605}, {"TIS620", 874},     {"KOI8R", 20866},    {"KOI8U", 21866},
+        {"SJIS", 932},        {"SHIFTJIS", 932},   {"WINDOWS31J", 932}, {"MSKANJI", 932},
+        {"GB2312", 936},      {"EUCCN", 936},      {"GBK", 936},        {"GB18030", 936},
+        {"BIG5", 950},        {"BIG5HKSCS", 950},  {"EUCKR", 949},      {"UHC", 949},
+        {"MACINTOSH", 10000}, {"MACROMAN", 10000},
     };
     unsigned codePage = CP_UTF8;
     for (const auto& entry : names)
@@ -133,9 +133,18 @@ TConverter FindConverter(unsigned codePage)
     return cnv.Kind != TKind::None ? cnv : ConverterOf(GetACP());
 }
 
-bool IsHighSurrogate(unsigned u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(unsigned u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsHighSurrogate(unsigned u)
+{
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(unsigned u)
+{
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+bool IsContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 // Length of the well-formed UTF-8 sequence at p (1 to 4 bytes, none of them past
 // end), or 0 when p does not start one: overlong forms, surrogates and values
@@ -238,10 +247,17 @@ void Decode(const TConverter& cnv, const char* bytes, size_t count, WideString& 
     WideChar* first = &out[0] + start;
     WideChar* last = first;
     switch (cnv.Kind) {
-    case TKind::Utf8: last = DecodeUtf8(p, p + count, first); break;
-    case TKind::Symbol: last = DecodeSymbol(p, p + count, first); break;
-    case TKind::Table: last = DecodeTable(*cnv.Table, p, p + count, first); break;
-    case TKind::None: break;
+    case TKind::Utf8:
+        last = DecodeUtf8(p, p + count, first);
+        break;
+    case TKind::Symbol:
+        last = DecodeSymbol(p, p + count, first);
+        break;
+    case TKind::Table:
+        last = DecodeTable(*cnv.Table, p, p + count, first);
+        break;
+    case TKind::None:
+        break;
     }
     out.resize(start + static_cast<size_t>(last - first));
 }
@@ -333,7 +349,7 @@ char* EncodeTable(const TCodePageTable& table, const WideChar* s, const WideChar
             continue;
         }
         if (IsHighSurrogate(u) && s < end && IsLowSurrogate(*s))
-            ++s;  // one default character for the whole character
+            ++s; // one default character for the whole character
         *out++ = defaultChar;
         usedDefault = true;
     }
@@ -353,10 +369,17 @@ bool Encode(const TConverter& cnv, const WideChar* units, size_t count, const ch
     char* last = first;
     bool usedDefault = false;
     switch (cnv.Kind) {
-    case TKind::Utf8: last = EncodeUtf8(units, units + count, first); break;
-    case TKind::Symbol: last = EncodeSymbol(units, units + count, first, def, usedDefault); break;
-    case TKind::Table: last = EncodeTable(*cnv.Table, units, units + count, first, def, usedDefault); break;
-    case TKind::None: break;
+    case TKind::Utf8:
+        last = EncodeUtf8(units, units + count, first);
+        break;
+    case TKind::Symbol:
+        last = EncodeSymbol(units, units + count, first, def, usedDefault);
+        break;
+    case TKind::Table:
+        last = EncodeTable(*cnv.Table, units, units + count, first, def, usedDefault);
+        break;
+    case TKind::None:
+        break;
     }
     out.resize(start + static_cast<size_t>(last - first));
     return usedDefault;
@@ -365,7 +388,10 @@ bool Encode(const TConverter& cnv, const WideChar* units, size_t count, const ch
 // ---------------------------------------------------------------------------
 // Stepping
 
-const unsigned char* Bytes(const char* p) { return reinterpret_cast<const unsigned char*>(p); }
+const unsigned char* Bytes(const char* p)
+{
+    return reinterpret_cast<const unsigned char*>(p);
+}
 
 const char* NextChar(const TConverter& cnv, const char* current, const char* end)
 {
@@ -405,8 +431,7 @@ const char* PrevChar(const TConverter& cnv, const char* start, const char* curre
     return prev;
 }
 
-template <typename Char>
-bool CountArgument(const Char* text, int count, size_t& length)
+template <typename Char> bool CountArgument(const Char* text, int count, size_t& length)
 {
     if (!text || count == 0 || count < -1)
         return false;
@@ -414,7 +439,7 @@ bool CountArgument(const Char* text, int count, size_t& length)
         length = 0;
         while (text[length] != 0)
             ++length;
-        ++length;  // the terminating zero is converted too
+        ++length; // the terminating zero is converted too
     } else {
         length = static_cast<size_t>(count);
     }
@@ -423,8 +448,7 @@ bool CountArgument(const Char* text, int count, size_t& length)
 
 // Copies a converted text out in the Windows manner: its length when no output
 // is given, 0 when it does not fit, else the number of elements written.
-template <typename String, typename Char>
-int CopyOut(const String& converted, Char* out, int outSize)
+template <typename String, typename Char> int CopyOut(const String& converted, Char* out, int outSize)
 {
     if (converted.size() > static_cast<size_t>(INT_MAX))
         return 0;
@@ -467,7 +491,10 @@ unsigned GetOEMCP()
     return codePage ? codePage : DefaultOEMCP;
 }
 
-void SetOEMCP(unsigned CodePage) { OEMCP.store(CodePage); }
+void SetOEMCP(unsigned CodePage)
+{
+    OEMCP.store(CodePage);
+}
 
 unsigned GetMacCP()
 {
@@ -475,28 +502,41 @@ unsigned GetMacCP()
     return codePage ? codePage : DefaultMacCP;
 }
 
-void SetMacCP(unsigned CodePage) { MacCP.store(CodePage); }
+void SetMacCP(unsigned CodePage)
+{
+    MacCP.store(CodePage);
+}
 
 unsigned ResolveCodePage(unsigned CodePage)
 {
     switch (CodePage) {
     case CP_ACP:
-    case CP_THREAD_ACP: return GetACP();
-    case CP_OEMCP: return GetOEMCP();
-    case CP_MACCP: return GetMacCP();
-    default: return CodePage;
+    case CP_THREAD_ACP:
+        return GetACP();
+    case CP_OEMCP:
+        return GetOEMCP();
+    case CP_MACCP:
+        return GetMacCP();
+    default:
+        return CodePage;
     }
 }
 
-bool IsValidCodePage(unsigned CodePage) { return ConverterOf(ResolveCodePage(CodePage)).Kind != TKind::None; }
+bool IsValidCodePage(unsigned CodePage)
+{
+    return ConverterOf(ResolveCodePage(CodePage)).Kind != TKind::None;
+}
 
 int CodePageMaxCharSize(unsigned CodePage)
 {
     TConverter cnv = FindConverter(CodePage);
     switch (cnv.Kind) {
-    case TKind::Utf8: return 4;
-    case TKind::Table: return cnv.Table->MaxCharSize;
-    default: return 1;
+    case TKind::Utf8:
+        return 4;
+    case TKind::Table:
+        return cnv.Table->MaxCharSize;
+    default:
+        return 1;
     }
 }
 
@@ -596,6 +636,12 @@ const char* CharPrevExA(unsigned CodePage, const char* Start, const char* Curren
     return PrevChar(FindConverter(CodePage), Start, Current);
 }
 
-const char* CharNext(const char* Current, const char* End) { return CharNextExA(CP_ACP, Current, End); }
+const char* CharNext(const char* Current, const char* End)
+{
+    return CharNextExA(CP_ACP, Current, End);
+}
 
-const char* CharPrev(const char* Start, const char* Current) { return CharPrevExA(CP_ACP, Start, Current); }
+const char* CharPrev(const char* Start, const char* Current)
+{
+    return CharPrevExA(CP_ACP, Start, Current);
+}

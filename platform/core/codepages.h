@@ -16,11 +16,11 @@
 
 // Code-page identifiers with a meaning of their own.
 enum : unsigned {
-    CP_ACP = 0,         // the ANSI code page
-    CP_OEMCP = 1,       // the OEM code page
-    CP_MACCP = 2,       // the Macintosh code page
-    CP_THREAD_ACP = 3,  // the ANSI code page
-    CP_SYMBOL = 42,     // bytes map to U+F000 + byte
+    CP_ACP = 0,        // the ANSI code page
+    CP_OEMCP = 1,      // the OEM code page
+    CP_MACCP = 2,      // the Macintosh code page
+    CP_THREAD_ACP = 3, // the ANSI code page
+    CP_SYMBOL = 42,    // bytes map to U+F000 + byte
     CP_UTF7 = 65000,
     CP_UTF8 = 65001,
 };
@@ -34,10 +34,10 @@ enum : unsigned {
 // UTF-8 whatever their locale says. The locale is read once; SetACP overrides
 // it (tests, settings), and SetACP(0) reads the locale again.
 unsigned GetACP();
-void SetACP(unsigned CodePage);  // 0 returns to the locale's
-unsigned GetOEMCP();             // 437 unless set
+void SetACP(unsigned CodePage); // 0 returns to the locale's
+unsigned GetOEMCP();            // 437 unless set
 void SetOEMCP(unsigned CodePage);
-unsigned GetMacCP();             // 10000 unless set
+unsigned GetMacCP(); // 10000 unless set
 void SetMacCP(unsigned CodePage);
 // CP_ACP, CP_OEMCP, CP_MACCP, CP_THREAD_ACP become the code page they stand for.
 unsigned ResolveCodePage(unsigned CodePage);

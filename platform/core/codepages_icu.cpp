@@ -21,17 +21,17 @@ struct TCodePageName {
 
 // The code pages converted through tables, by ICU's name for the Windows form.
 const TCodePageName CodePageNames[] = {
-    {437, "ibm-437"},         {720, "ibm-720"},         {737, "ibm-737"},         {775, "ibm-775"},
-    {850, "ibm-850"},         {852, "ibm-852"},         {855, "ibm-855"},         {857, "ibm-857"},
-    {858, "ibm-858"},         {860, "ibm-860"},         {861, "ibm-861"},         {862, "ibm-862"},
-    {863, "ibm-863"},         {865, "ibm-865"},         {866, "ibm-866"},         {869, "ibm-869"},
-    {874, "windows-874"},     {932, "windows-31j"},     {936, "windows-936"},     {949, "windows-949"},
-    {950, "windows-950"},     {1250, "windows-1250"},   {1251, "windows-1251"},   {1252, "windows-1252"},
-    {1253, "windows-1253"},   {1254, "windows-1254"},   {1255, "windows-1255"},   {1256, "windows-1256"},
-    {1257, "windows-1257"},   {1258, "windows-1258"},   {10000, "macintosh"},     {20127, "US-ASCII"},
-    {20866, "KOI8-R"},        {21866, "KOI8-U"},        {28591, "ISO-8859-1"},    {28592, "ISO-8859-2"},
-    {28593, "ISO-8859-3"},    {28594, "ISO-8859-4"},    {28595, "ISO-8859-5"},    {28596, "ISO-8859-6"},
-    {28597, "ISO-8859-7"},    {28598, "ISO-8859-8"},    {28599, "ISO-8859-9"},    {28603, "ISO-8859-13"},
+    {437, "ibm-437"},       {720, "ibm-720"},       {737, "ibm-737"},       {775, "ibm-775"},
+    {850, "ibm-850"},       {852, "ibm-852"},       {855, "ibm-855"},       {857, "ibm-857"},
+    {858, "ibm-858"},       {860, "ibm-860"},       {861, "ibm-861"},       {862, "ibm-862"},
+    {863, "ibm-863"},       {865, "ibm-865"},       {866, "ibm-866"},       {869, "ibm-869"},
+    {874, "windows-874"},   {932, "windows-31j"},   {936, "windows-936"},   {949, "windows-949"},
+    {950, "windows-950"},   {1250, "windows-1250"}, {1251, "windows-1251"}, {1252, "windows-1252"},
+    {1253, "windows-1253"}, {1254, "windows-1254"}, {1255, "windows-1255"}, {1256, "windows-1256"},
+    {1257, "windows-1257"}, {1258, "windows-1258"}, {10000, "macintosh"},   {20127, "US-ASCII"},
+    {20866, "KOI8-R"},      {21866, "KOI8-U"},      {28591, "ISO-8859-1"},  {28592, "ISO-8859-2"},
+    {28593, "ISO-8859-3"},  {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},  {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},  {28599, "ISO-8859-9"},  {28603, "ISO-8859-13"},
     {28605, "ISO-8859-15"},
 };
 
@@ -194,7 +194,8 @@ void BuildReverse(TIcuConverter& cnv, TCodePageTable& table, const bool defined[
             add(table.Single[b], static_cast<uint16_t>(b));
     for (unsigned lead = 0; lead < 256; ++lead)
         for (unsigned trail = 0; trail < 256 && table.Lead[lead]; ++trail)
-            if (WideChar unit = table.Pair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
+            if (WideChar unit =
+                    table.Pair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
                 add(unit, static_cast<uint16_t>(lead << 8 | trail));
     // An undefined byte and a lead byte alone decode to the code point of their
     // own value; that code point encodes back to the byte unless a character of

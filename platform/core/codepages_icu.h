@@ -18,11 +18,11 @@ namespace codepages_detail {
 // is not followed by a trail byte completing a defined character.
 struct TCodePageTable {
     unsigned CodePage = 0;
-    int MaxCharSize = 1;             // 1, or 2 for a double-byte code page
-    WideChar Single[256] = {};       // a byte alone
-    bool Lead[256] = {};             // starts a double-byte character
-    int16_t LeadSlot[256] = {};      // lead byte -> its row in Pairs, -1 for none
-    std::vector<WideChar> Pairs;     // row * 256 + trail byte; 0 where the pair is not defined
+    int MaxCharSize = 1;         // 1, or 2 for a double-byte code page
+    WideChar Single[256] = {};   // a byte alone
+    bool Lead[256] = {};         // starts a double-byte character
+    int16_t LeadSlot[256] = {};  // lead byte -> its row in Pairs, -1 for none
+    std::vector<WideChar> Pairs; // row * 256 + trail byte; 0 where the pair is not defined
     // UTF-16 unit -> bytes: 0 for none, below 0x100 one byte, else lead << 8 | trail.
     // U+0000 is byte 0 and is not stored here.
     std::vector<uint16_t> Reverse;

@@ -9,9 +9,15 @@
 // ---------------------------------------------------------------------------
 // TCollectionItem
 
-TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+TCollectionItem::TCollectionItem(TCollection* Collection)
+{
+    SetCollection(Collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem()
+{
+    SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* value)
 {
@@ -49,7 +55,10 @@ void TCollectionItem::SetIndex(int value)
     Changed(true);
 }
 
-AnsiString TCollectionItem::DisplayName() const { return ClassName(); }
+AnsiString TCollectionItem::DisplayName() const
+{
+    return ClassName();
+}
 
 void TCollectionItem::Changed(bool AllItems)
 {
@@ -57,15 +66,17 @@ void TCollectionItem::Changed(bool AllItems)
         FCollection->Update(AllItems ? nullptr : this);
 }
 
-TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+TPersistent* TCollectionItem::GetOwner() const
+{
+    return FCollection;
+}
 
 // ---------------------------------------------------------------------------
 // TCollection
 
 TCollection::TCollection(TCollectionItemClass ItemClass, TPersistent* Owner)
     : FItemClass(std::move(ItemClass)), FOwner(Owner)
-{
-}
+{}
 
 TCollection::~TCollection()
 {
@@ -115,7 +126,10 @@ TCollectionItem* TCollection::NewItem()
     return item;
 }
 
-TCollectionItem* TCollection::Add() { return Insert(Count()); }
+TCollectionItem* TCollection::Add()
+{
+    return Insert(Count());
+}
 
 TCollectionItem* TCollection::Insert(int index)
 {
@@ -138,7 +152,10 @@ TCollectionItem* TCollection::Insert(int index)
     return item;
 }
 
-void TCollection::Delete(int index) { delete GetItem(index); }
+void TCollection::Delete(int index)
+{
+    delete GetItem(index);
+}
 
 void TCollection::Clear()
 {
@@ -158,7 +175,10 @@ TCollectionItem* TCollection::FindItemID(int id) const
     return nullptr;
 }
 
-void TCollection::BeginUpdate() { ++FUpdateCount; }
+void TCollection::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TCollection::EndUpdate()
 {

@@ -24,11 +24,11 @@ public:
     // Moves the item to the end of another collection (where it gets a new ID), or
     // out of any with null; the collection it is in owns it.
     void SetCollection(TCollection* value);
-    int Index() const;                 // -1 outside a collection
+    int Index() const; // -1 outside a collection
     // Moves the item within its collection; EListError for an index outside it.
     void SetIndex(int value);
-    int ID() const { return FID; }     // unique within the collection, never reused
-    virtual AnsiString DisplayName() const;  // the class name unless overridden
+    int ID() const { return FID; }          // unique within the collection, never reused
+    virtual AnsiString DisplayName() const; // the class name unless overridden
 
 protected:
     // Tells the collection that this item (or, with AllItems, every item) changed.
@@ -56,7 +56,7 @@ using TCollectionItemClass = std::function<TCollectionItem*(TCollection*)>;
 class TCollection : public TPersistent {
 public:
     explicit TCollection(TCollectionItemClass ItemClass, TPersistent* Owner = nullptr);
-    ~TCollection() override;  // frees every item, without calling Update
+    ~TCollection() override; // frees every item, without calling Update
     const char* ClassName() const override { return "TCollection"; }
 
     // From another collection: clears, then adds one item per item of Source, each
@@ -65,16 +65,16 @@ public:
     void Assign(const TPersistent* Source) override;
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    TCollectionItem* GetItem(int index) const;  // EListError for a bad index
+    TCollectionItem* GetItem(int index) const; // EListError for a bad index
     TCollectionItem* operator[](int index) const { return GetItem(index); }
-    TCollectionItem* Add();             // a new item of the item class, at the end
-    TCollectionItem* Insert(int index); // the same at index (0..Count)
-    void Delete(int index);  // frees the item
-    void Clear();            // frees every item, the last first
-    TCollectionItem* FindItemID(int id) const;  // null when no item has the ID
+    TCollectionItem* Add();                    // a new item of the item class, at the end
+    TCollectionItem* Insert(int index);        // the same at index (0..Count)
+    void Delete(int index);                    // frees the item
+    void Clear();                              // frees every item, the last first
+    TCollectionItem* FindItemID(int id) const; // null when no item has the ID
 
     void BeginUpdate();
-    void EndUpdate();  // calls Update(null) when the outermost update ends
+    void EndUpdate(); // calls Update(null) when the outermost update ends
     int UpdateCount() const { return FUpdateCount; }
 
 protected:

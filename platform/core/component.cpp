@@ -10,9 +10,15 @@
 
 namespace {
 
-bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentStart(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
 
-bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsIdentChar(char c)
+{
+    return IsIdentStart(c) || (c >= '0' && c <= '9');
+}
 
 void Erase(std::vector<TComponent*>& list, TComponent* component)
 {
@@ -172,7 +178,10 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent)
     AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) { Erase(FFreeNotifies, AComponent); }
+void TComponent::RemoveNotification(TComponent* AComponent)
+{
+    Erase(FFreeNotifies, AComponent);
+}
 
 void TComponent::Destroying()
 {
@@ -183,9 +192,15 @@ void TComponent::Destroying()
         component->Destroying();
 }
 
-void TComponent::Loaded() { Exclude(csLoading); }
+void TComponent::Loaded()
+{
+    Exclude(csLoading);
+}
 
-const TPropertyTable* TComponent::PropertyTable() const { return &ComponentPropertyTable(); }
+const TPropertyTable* TComponent::PropertyTable() const
+{
+    return &ComponentPropertyTable();
+}
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -56,9 +56,9 @@ public:
     TComponentState ComponentState() const { return FComponentState; }
 
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    TComponent* Components(int index) const;  // EListError for a bad index
-    int ComponentIndex() const;  // index among the owner's components, -1 without owner
-    TComponent* FindComponent(const AnsiString& AName) const;  // name ignoring case; null for ""
+    TComponent* Components(int index) const; // EListError for a bad index
+    int ComponentIndex() const;              // index among the owner's components, -1 without owner
+    TComponent* FindComponent(const AnsiString& AName) const; // name ignoring case; null for ""
     // Takes over ownership, from a previous owner too. Raises the duplicate-name
     // error (and changes nothing) when AComponent's name is taken here.
     void InsertComponent(TComponent* AComponent);

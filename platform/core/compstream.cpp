@@ -11,7 +11,10 @@
 #include "platform/core/component.h"
 #include "platform/core/streams.h"
 
-TFiler::TFiler(TStream& Stream, int BufSize) : FStream(Stream) { (void)BufSize; }
+TFiler::TFiler(TStream& Stream, int BufSize) : FStream(Stream)
+{
+    (void)BufSize;
+}
 
 // ---------------------------------------------------------------------------
 // 80-bit extended floats.
@@ -80,9 +83,15 @@ double ExtendedToDouble(const uint8_t Bytes[10])
 
 TWriter::TWriter(TStream& Stream, int BufSize) : TFiler(Stream, BufSize) {}
 
-int64_t TWriter::Position() const { return FStream.Position(); }
+int64_t TWriter::Position() const
+{
+    return FStream.Position();
+}
 
-void TWriter::Write(const void* Buffer, int64_t Count) { FStream.WriteBuffer(Buffer, Count); }
+void TWriter::Write(const void* Buffer, int64_t Count)
+{
+    FStream.WriteBuffer(Buffer, Count);
+}
 
 void TWriter::WriteUInt32(uint32_t Value)
 {
@@ -118,7 +127,10 @@ void TWriter::WriteInteger(int64_t Value)
     }
 }
 
-void TWriter::WriteBoolean(bool Value) { WriteValue(Value ? vaTrue : vaFalse); }
+void TWriter::WriteBoolean(bool Value)
+{
+    WriteValue(Value ? vaTrue : vaFalse);
+}
 
 void TWriter::WriteFloat(double Value)
 {
@@ -212,7 +224,10 @@ void TWriter::WriteBinary(const void* Data, int64_t Count)
     Write(Data, Count);
 }
 
-void TWriter::WriteSignature() { Write(FilerConst::Signature, 4); }
+void TWriter::WriteSignature()
+{
+    Write(FilerConst::Signature, 4);
+}
 
 void TWriter::WritePrefix(TFilerFlags Flags, int ChildPos)
 {
@@ -252,10 +267,13 @@ private:
 
 } // namespace
 
-void TWriter::WritePropName(const AnsiString& Name) { WriteStr(FPropPath + Name); }
+void TWriter::WritePropName(const AnsiString& Name)
+{
+    WriteStr(FPropPath + Name);
+}
 
-void TWriter::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
-                             bool HasData)
+void TWriter::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
+                             const TWriterProc& WriteData, bool HasData)
 {
     (void)ReadData;
     if (!HasData || !WriteData)
@@ -322,7 +340,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop)
         break;
     case pkEnumeration: {
         const AnsiString name = GetEnumName(Prop, Prop.GetOrd(Instance));
-        if (name.empty())  // an ordinal outside the enumeration has no name to be written by
+        if (name.empty()) // an ordinal outside the enumeration has no name to be written by
             throw EWriteError(FilerConst::SInvalidPropertyValue);
         WriteIdent(name);
         break;

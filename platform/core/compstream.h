@@ -19,29 +19,29 @@ class TWriter;
 
 // The tag in front of every value.
 enum TValueType : uint8_t {
-    vaNull = 0,         // end of a list (or a null value)
-    vaList = 1,         // values up to vaNull
+    vaNull = 0, // end of a list (or a null value)
+    vaList = 1, // values up to vaNull
     vaInt8 = 2,
     vaInt16 = 3,
     vaInt32 = 4,
-    vaExtended = 5,     // 80-bit float
-    vaString = 6,       // length byte, bytes
-    vaIdent = 7,        // length byte, identifier
+    vaExtended = 5, // 80-bit float
+    vaString = 6,   // length byte, bytes
+    vaIdent = 7,    // length byte, identifier
     vaFalse = 8,
     vaTrue = 9,
-    vaBinary = 10,      // 32-bit length, bytes
-    vaSet = 11,         // identifiers (length byte each) ended by an empty one
-    vaLString = 12,     // 32-bit length, bytes
+    vaBinary = 10,  // 32-bit length, bytes
+    vaSet = 11,     // identifiers (length byte each) ended by an empty one
+    vaLString = 12, // 32-bit length, bytes
     vaNil = 13,
-    vaCollection = 14,  // items up to vaNull: [order integer] vaList properties vaNull
-    vaSingle = 15,      // 32-bit float
-    vaCurrency = 16,    // 64-bit integer in units of 1/10000
-    vaDate = 17,        // 64-bit float
-    vaWString = 18,     // 32-bit count, UTF-16 code units
+    vaCollection = 14, // items up to vaNull: [order integer] vaList properties vaNull
+    vaSingle = 15,     // 32-bit float
+    vaCurrency = 16,   // 64-bit integer in units of 1/10000
+    vaDate = 17,       // 64-bit float
+    vaWString = 18,    // 32-bit count, UTF-16 code units
     vaInt64 = 19,
-    vaUTF8String = 20,  // 32-bit length, UTF-8 bytes
-    vaUString = 21,     // 32-bit count, UTF-16 code units
-    vaQWord = 22,       // unsigned 64-bit integer
+    vaUTF8String = 20, // 32-bit length, UTF-8 bytes
+    vaUString = 21,    // 32-bit count, UTF-16 code units
+    vaQWord = 22,      // unsigned 64-bit integer
 };
 
 // The prefix byte 0xF0 | flags of a component record, followed by the child
@@ -77,8 +77,8 @@ public:
     TComponent* Root() const { return FRoot; }
     void SetRoot(TComponent* Value) { FRoot = Value; }
 
-    virtual void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
-                                bool HasData) = 0;
+    virtual void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
+                                const TWriterProc& WriteData, bool HasData) = 0;
     // The value is a vaBinary block; ReadData gets it as a stream positioned at
     // its start, WriteData fills an empty stream.
     virtual void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
@@ -100,8 +100,8 @@ public:
 
     void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
                         bool HasData) override;
-    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData, const TStreamProc& WriteData,
-                              bool HasData) override;
+    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
+                              const TStreamProc& WriteData, bool HasData) override;
 
     void WriteValue(TValueType Value);
     void WriteListBegin() { WriteValue(vaList); }
@@ -109,11 +109,11 @@ public:
     // The smallest form that holds the value: vaInt8, vaInt16, vaInt32, else vaInt64.
     void WriteInteger(int64_t Value);
     void WriteBoolean(bool Value);
-    void WriteFloat(double Value);  // vaExtended
+    void WriteFloat(double Value); // vaExtended
     // vaString up to 255 bytes, vaLString beyond.
     void WriteString(const AnsiString& Value);
-    void WriteWideString(const WideString& Value);  // vaWString
-    void WriteUTF8String(const AnsiString& Value);  // vaUTF8String
+    void WriteWideString(const WideString& Value); // vaWString
+    void WriteUTF8String(const AnsiString& Value); // vaUTF8String
     // "False", "True", "nil" and "Null" (any case) become their own tags.
     void WriteIdent(const AnsiString& Ident);
     // The members of bit mask Value by their names in Names.
@@ -140,7 +140,7 @@ private:
     void WritePropName(const AnsiString& Name);
     void WriteProperty(TPersistent* Instance, const TPropInfo& Prop);
 
-    AnsiString FPropPath;  // "Font." while a sub-object's properties are written
+    AnsiString FPropPath; // "Font." while a sub-object's properties are written
     int FNesting = 0;
 };
 
@@ -158,8 +158,8 @@ public:
 
     void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
                         bool HasData) override;
-    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData, const TStreamProc& WriteData,
-                              bool HasData) override;
+    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
+                              const TStreamProc& WriteData, bool HasData) override;
 
     // The tag of the next value without taking it.
     TValueType NextValue();
@@ -170,15 +170,15 @@ public:
     void ReadListBegin() { CheckValue(vaList); }
     void ReadListEnd() { CheckValue(vaNull); }
 
-    int ReadInteger();      // vaInt8/16/32 (and vaInt64 within 32 bits)
-    int64_t ReadInt64();    // any integer form
-    bool ReadBoolean();     // vaFalse/vaTrue
-    double ReadFloat();     // vaExtended, vaSingle, vaDate, vaCurrency or an integer
-    AnsiString ReadString();    // any string form; wide forms in the ANSI code page
+    int ReadInteger();       // vaInt8/16/32 (and vaInt64 within 32 bits)
+    int64_t ReadInt64();     // any integer form
+    bool ReadBoolean();      // vaFalse/vaTrue
+    double ReadFloat();      // vaExtended, vaSingle, vaDate, vaCurrency or an integer
+    AnsiString ReadString(); // any string form; wide forms in the ANSI code page
     WideString ReadWideString();
-    AnsiString ReadIdent();     // vaIdent, or "False", "True", "nil", "Null" for their tags
-    uint32_t ReadSet(const std::vector<AnsiString>& Names);  // unknown names are errors
-    AnsiString ReadBinary();    // vaBinary
+    AnsiString ReadIdent(); // vaIdent, or "False", "True", "nil", "Null" for their tags
+    uint32_t ReadSet(const std::vector<AnsiString>& Names); // unknown names are errors
+    AnsiString ReadBinary();                                // vaBinary
 
     // The items of a collection, after its vaCollection tag (taken here when it
     // has not been taken already). Items that follow replace the collection's
@@ -220,9 +220,9 @@ private:
     int64_t FEnd = 0;
     int FNesting = 0;
     int FComponentDepth = 0;
-    AnsiString FPropName;      // the defined property looked for
-    bool FPropFound = false;   // ... and whether a DefineProperty call took it
-    std::vector<TComponent*> FLoaded;  // components read, to hear Loaded at the end
+    AnsiString FPropName;             // the defined property looked for
+    bool FPropFound = false;          // ... and whether a DefineProperty call took it
+    std::vector<TComponent*> FLoaded; // components read, to hear Loaded at the end
 };
 
 // The 80-bit extended form of the format (little-endian: 64-bit mantissa with

@@ -15,8 +15,14 @@
 
 namespace {
 
-[[noreturn]] void InvalidImage() { throw EReadError(FilerConst::SInvalidImage); }
-[[noreturn]] void InvalidValue() { throw EReadError(FilerConst::SInvalidPropertyValue); }
+[[noreturn]] void InvalidImage()
+{
+    throw EReadError(FilerConst::SInvalidImage);
+}
+[[noreturn]] void InvalidValue()
+{
+    throw EReadError(FilerConst::SInvalidPropertyValue);
+}
 
 // Counts one level of nesting for as long as it lives.
 class TNesting {
@@ -78,8 +84,8 @@ uint32_t TReader::ReadUInt32()
 {
     uint8_t b[4];
     Read(b, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
 int64_t TReader::ReadLength(int64_t UnitSize)
@@ -100,7 +106,10 @@ TValueType TReader::NextValue()
     return static_cast<TValueType>(tag);
 }
 
-TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
+TValueType TReader::ReadValue()
+{
+    return static_cast<TValueType>(ReadByte());
+}
 
 void TReader::CheckValue(TValueType Value)
 {
@@ -366,8 +375,8 @@ void TReader::SkipValue()
 // ---------------------------------------------------------------------------
 // Properties and collections
 
-void TReader::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
-                             bool HasData)
+void TReader::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
+                             const TWriterProc& WriteData, bool HasData)
 {
     (void)WriteData;
     (void)HasData;

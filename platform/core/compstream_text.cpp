@@ -42,9 +42,15 @@ template <typename Char> AnsiString QuoteText(const std::basic_string<Char>& s, 
 }
 
 // Bytes are written as they are, control characters apart.
-AnsiString QuoteBytes(const AnsiString& s) { return QuoteText(s, 255); }
+AnsiString QuoteBytes(const AnsiString& s)
+{
+    return QuoteText(s, 255);
+}
 // Wide text keeps only ASCII between quotes.
-AnsiString QuoteWide(const WideString& s) { return QuoteText(s, 126); }
+AnsiString QuoteWide(const WideString& s)
+{
+    return QuoteText(s, 126);
+}
 
 AnsiString FloatText(double value)
 {
@@ -133,7 +139,7 @@ private:
         case vaInt16:
         case vaInt32:
         case vaInt64:
-        case vaQWord:  // beyond the signed 64-bit range the reader refuses it
+        case vaQWord: // beyond the signed 64-bit range the reader refuses it
             return Line(indent, lead + IntToStr(FReader.ReadInt64()));
         case vaExtended:
             return Line(indent, lead + FloatText(FReader.ReadFloat()));

@@ -140,9 +140,9 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             // A negative 32-bit value shows its 32-bit pattern, a wider one its 64 bits;
             // unsigned arguments are shown as they are.
             const bool signedArg = a.GetKind() == TFormatArg::Kind::Int;
-            uint64_t bits = (signedArg && v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v)
-                                                                    : static_cast<uint64_t>(v);
-            text = Digits(bits, 16, true, precision);  // the class library writes upper case
+            uint64_t bits =
+                (signedArg && v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
+            text = Digits(bits, 16, true, precision); // the class library writes upper case
             break;
         }
         case 's':
@@ -170,11 +170,10 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
         case 'G': {
             if (a.GetKind() != TFormatArg::Kind::Float && !isInt)
                 FormatError(format);
-            const long double v = a.GetKind() == TFormatArg::Kind::Float
-                                      ? a.AsFloat()
-                                      : a.GetKind() == TFormatArg::Kind::UInt
-                                            ? static_cast<long double>(static_cast<uint64_t>(a.AsInt()))
-                                            : static_cast<long double>(a.AsInt());
+            const long double v = a.GetKind() == TFormatArg::Kind::Float ? a.AsFloat()
+                                  : a.GetKind() == TFormatArg::Kind::UInt
+                                      ? static_cast<long double>(static_cast<uint64_t>(a.AsInt()))
+                                      : static_cast<long double>(a.AsInt());
             const char lower = static_cast<char>(type | 0x20);
             const std::chars_format form = lower == 'f'   ? std::chars_format::fixed
                                            : lower == 'e' ? std::chars_format::scientific
@@ -182,7 +181,7 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             // %g defaults to 15 significant digits, %f and %e to 2 decimals.
             const int prec = precision >= 0 ? precision : (lower == 'g' ? 15 : 2);
             text = FloatText(v, form, prec);
-            if (type != lower)  // %E, %G, %F: "E", "INF", "NAN"
+            if (type != lower) // %E, %G, %F: "E", "INF", "NAN"
                 for (char& ch : text)
                     if (ch >= 'a' && ch <= 'z')
                         ch = static_cast<char>(ch - ('a' - 'A'));

@@ -13,7 +13,10 @@ namespace {
 
 const char Bom[] = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiString::npos)
 {
@@ -52,15 +55,24 @@ AnsiString OneLine(const AnsiString& s)
 }
 
 // A section or key name as given by a caller, in the form it is written.
-AnsiString CleanName(const AnsiString& name) { return TrimBlanks(OneLine(name)); }
+AnsiString CleanName(const AnsiString& name)
+{
+    return TrimBlanks(OneLine(name));
+}
 
 // What names are matched by: ASCII case and line breaks (written as blanks) do
 // not count, so that a name read from the file, the name a caller gives and the
 // name as written all find the same entry.
-AnsiString NameKey(const AnsiString& name) { return LowerAscii(CleanName(name)); }
+AnsiString NameKey(const AnsiString& name)
+{
+    return LowerAscii(CleanName(name));
+}
 
 // The key name of a key line: the text before the first '=', trimmed.
-AnsiString KeyName(const AnsiString& line) { return TrimBlanks(line, 0, line.find('=')); }
+AnsiString KeyName(const AnsiString& line)
+{
+    return TrimBlanks(line, 0, line.find('='));
+}
 
 // The value of a key line: after the first '=', trimmed, without one pair of
 // matching quotes around it.
@@ -115,14 +127,17 @@ TIniLoadResult LoadIniText(const AnsiString& FileName, AnsiString& Text)
 // ---------------------------------------------------------------------------
 // TIniData
 
-TIniData::TIniData() { SetText(AnsiString()); }
+TIniData::TIniData()
+{
+    SetText(AnsiString());
+}
 
 TIniData::~TIniData() = default;
 
 void TIniData::TSection::AddLine(TLine line)
 {
     if (line.Kind == lkKey) {
-        Keys.emplace(NameKey(KeyName(line.Text)), Lines.size());  // the first key of a name wins
+        Keys.emplace(NameKey(KeyName(line.Text)), Lines.size()); // the first key of a name wins
         LastKeyLine = Lines.size();
     }
     Lines.push_back(std::move(line));
@@ -201,7 +216,10 @@ void TIniData::IndexSections()
             FSectionIndex.emplace(NameKey(section->Name), section.get());
 }
 
-const char* TIniData::LineBreak() const { return FBreak == brCRLF ? "\r\n" : "\n"; }
+const char* TIniData::LineBreak() const
+{
+    return FBreak == brCRLF ? "\r\n" : "\n";
+}
 
 AnsiString TIniData::Text() const
 {

@@ -54,15 +54,15 @@ public:
     // Removes every line of the key in the section that is read.
     bool DeleteKey(const AnsiString& Section, const AnsiString& Ident);
 
-    std::vector<AnsiString> SectionNames() const;  // as written, each name once, file order
-    std::vector<AnsiString> SectionKeys(const AnsiString& Section) const;  // each key once, file order
+    std::vector<AnsiString> SectionNames() const; // as written, each name once, file order
+    std::vector<AnsiString> SectionKeys(const AnsiString& Section) const; // each key once, file order
     std::vector<std::pair<AnsiString, AnsiString>> SectionValues(const AnsiString& Section) const;
 
 private:
     enum TBreak : uint8_t { brNone, brLF, brCRLF };
     enum TKind : uint8_t { lkOther, lkBlank, lkComment, lkKey, lkHeader };
     struct TLine {
-        AnsiString Text;  // without the line break
+        AnsiString Text; // without the line break
         TBreak Break;
         TKind Kind;
     };
@@ -72,8 +72,8 @@ private:
         AnsiString Name;
         bool HasHeader = false;
         std::vector<TLine> Lines;
-        std::unordered_map<AnsiString, size_t> Keys;  // lower-case name -> line of its first key
-        size_t LastKeyLine = 0;                       // 0 when the section has no key line
+        std::unordered_map<AnsiString, size_t> Keys; // lower-case name -> line of its first key
+        size_t LastKeyLine = 0;                      // 0 when the section has no key line
         void AddLine(TLine line);
         void IndexKeys();
     };
@@ -85,6 +85,6 @@ private:
 
     AnsiString FBom;
     TBreak FBreak = brLF;
-    std::vector<std::unique_ptr<TSection>> FSections;  // FSections[0] is the headerless start
-    std::unordered_map<AnsiString, TSection*> FSectionIndex;  // lower-case name -> first section
+    std::vector<std::unique_ptr<TSection>> FSections;        // FSections[0] is the headerless start
+    std::unordered_map<AnsiString, TSection*> FSectionIndex; // lower-case name -> first section
 };

@@ -160,9 +160,15 @@ void TIniFile::UpdateFile()
     const AnsiString before = current->Text();
     for (const TIniChange& change : FChanges) {
         switch (change.Kind) {
-        case TIniChange::ckWrite: current->WriteValue(change.Section, change.Ident, change.Value); break;
-        case TIniChange::ckEraseSection: current->EraseSection(change.Section); break;
-        case TIniChange::ckDeleteKey: current->DeleteKey(change.Section, change.Ident); break;
+        case TIniChange::ckWrite:
+            current->WriteValue(change.Section, change.Ident, change.Value);
+            break;
+        case TIniChange::ckEraseSection:
+            current->EraseSection(change.Section);
+            break;
+        case TIniChange::ckDeleteKey:
+            current->DeleteKey(change.Section, change.Ident);
+            break;
         }
     }
     const AnsiString after = current->Text();

@@ -31,12 +31,12 @@ public:
     virtual void WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value);
     // "0" is false, any other integer true; Default for anything else.
     virtual bool ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default);
-    virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);  // "1" / "0"
+    virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value); // "1" / "0"
 
     // These clear Strings first.
-    virtual void ReadSection(const AnsiString& Section, TStrings& Strings) = 0;  // keys, in file order
+    virtual void ReadSection(const AnsiString& Section, TStrings& Strings) = 0; // keys, in file order
     virtual void ReadSections(TStrings& Strings) = 0;
-    virtual void ReadSectionValues(const AnsiString& Section, TStrings& Strings) = 0;  // "key=value"
+    virtual void ReadSectionValues(const AnsiString& Section, TStrings& Strings) = 0; // "key=value"
     virtual void EraseSection(const AnsiString& Section) = 0;
     virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident) = 0;
     // A section exists when it holds a key.
@@ -92,7 +92,7 @@ protected:
     void WriteFile(const AnsiString& Text);
 
     std::unique_ptr<TIniData> FData;
-    std::vector<TIniChange> FChanges;  // the edits since the file was last read or written
+    std::vector<TIniChange> FChanges; // the edits since the file was last read or written
     bool FRecordChanges = true;
     bool FModified = false;
 };
@@ -102,7 +102,7 @@ protected:
 class TMemIniFile : public TIniFile {
 public:
     explicit TMemIniFile(const AnsiString& FileName);
-    ~TMemIniFile() override;  // drops unwritten changes
+    ~TMemIniFile() override; // drops unwritten changes
     const char* ClassName() const override { return "TMemIniFile"; }
     void UpdateFile() override;
     // Replaces the whole content with ini text, one line per entry (as if read from the file).

@@ -45,7 +45,10 @@ template <class T> void MoveEntry(std::vector<T>& items, int curIndex, int newIn
 // ---------------------------------------------------------------------------
 // TList
 
-void TList::Error(const char* message, int data) { ListError(message, data); }
+void TList::Error(const char* message, int data)
+{
+    ListError(message, data);
+}
 
 void TList::SetCount(int newCount)
 {
@@ -54,7 +57,10 @@ void TList::SetCount(int newCount)
     FItems.resize(static_cast<size_t>(newCount), nullptr);
 }
 
-void TList::SetCapacity(int newCapacity) { ResizeCapacity(FItems, newCapacity); }
+void TList::SetCapacity(int newCapacity)
+{
+    ResizeCapacity(FItems, newCapacity);
+}
 
 void* TList::Get(int index) const
 {
@@ -70,9 +76,15 @@ void TList::Put(int index, void* item)
     FItems[static_cast<size_t>(index)] = item;
 }
 
-void* TList::First() const { return Get(0); }
+void* TList::First() const
+{
+    return Get(0);
+}
 
-void* TList::Last() const { return Get(Count() - 1); }
+void* TList::Last() const
+{
+    return Get(Count() - 1);
+}
 
 int TList::Add(void* item)
 {
@@ -140,7 +152,10 @@ void TList::Move(int curIndex, int newIndex)
     MoveEntry(FItems, curIndex, newIndex);
 }
 
-void TList::Pack() { FItems.erase(std::remove(FItems.begin(), FItems.end(), nullptr), FItems.end()); }
+void TList::Pack()
+{
+    FItems.erase(std::remove(FItems.begin(), FItems.end(), nullptr), FItems.end());
+}
 
 void TList::Sort(const TListSortCompare& compare)
 {
@@ -169,7 +184,10 @@ void TObjectList::CheckIndex(int index) const
         ListError(SysConst::SListIndexError, index);
 }
 
-void TObjectList::SetCapacity(int newCapacity) { ResizeCapacity(FItems, newCapacity); }
+void TObjectList::SetCapacity(int newCapacity)
+{
+    ResizeCapacity(FItems, newCapacity);
+}
 
 TObject* TObjectList::Get(int index) const
 {
@@ -187,9 +205,15 @@ void TObjectList::Put(int index, TObject* item)
         delete old;
 }
 
-TObject* TObjectList::First() const { return Get(0); }
+TObject* TObjectList::First() const
+{
+    return Get(0);
+}
 
-TObject* TObjectList::Last() const { return Get(Count() - 1); }
+TObject* TObjectList::Last() const
+{
+    return Get(Count() - 1);
+}
 
 int TObjectList::Add(TObject* item)
 {

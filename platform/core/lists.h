@@ -33,7 +33,7 @@ public:
     const char* ClassName() const override { return "TList"; }
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    void SetCount(int newCount);  // new entries are null
+    void SetCount(int newCount); // new entries are null
     int Capacity() const { return static_cast<int>(FItems.capacity()); }
     void SetCapacity(int newCapacity);
 
@@ -46,12 +46,12 @@ public:
     int Add(void* item);
     void Insert(int index, void* item);
     void Delete(int index);
-    int Remove(void* item);      // index it had, or -1
-    void* Extract(void* item);   // removes the first occurrence; returns it, or null
+    int Remove(void* item);    // index it had, or -1
+    void* Extract(void* item); // removes the first occurrence; returns it, or null
     int IndexOf(void* item) const;
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);
-    void Pack();                 // removes null entries
+    void Pack(); // removes null entries
     void Sort(const TListSortCompare& compare);
     virtual void Clear();
 
@@ -90,7 +90,7 @@ public:
     void Delete(int index);
     int Remove(TObject* item);
     TObject* Extract(TObject* item);
-    TObject* ExtractAt(int index);  // removes the entry without freeing it
+    TObject* ExtractAt(int index); // removes the entry without freeing it
     int IndexOf(const TObject* item) const;
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);

@@ -49,11 +49,11 @@ int64_t Round(long double x)
     if (!std::isfinite(x))
         return SaturateToInt64(x);
     const long double below = std::floor(x);
-    const long double fraction = x - below;  // exact: 0 <= fraction < 1
+    const long double fraction = x - below; // exact: 0 <= fraction < 1
     long double result = below;
     if (fraction > 0.5L)
         result = below + 1;
-    else if (fraction == 0.5L && std::fmod(below, 2.0L) != 0)  // a half goes to the even neighbour
+    else if (fraction == 0.5L && std::fmod(below, 2.0L) != 0) // a half goes to the even neighbour
         result = below + 1;
     return SaturateToInt64(result);
 }

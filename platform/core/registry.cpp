@@ -52,8 +52,7 @@ AnsiString RegistryStoreFileName()
 
 TRegistryIniFile::TRegistryIniFile(const AnsiString& Key)
     : TCustomIniFile(Key), FKey(NormalKey(Key)), FStore(std::make_unique<TIniFile>(RegistryStoreFileName()))
-{
-}
+{}
 
 TRegistryIniFile::~TRegistryIniFile()
 {
@@ -95,7 +94,7 @@ void TRegistryIniFile::ReadSections(TStrings& Strings)
     TStringList all;
     FStore->ReadSections(all);
     const AnsiString prefix = FKey.empty() ? AnsiString() : FKey + "\\";
-    std::unordered_set<AnsiString> seen;  // ASCII lower case, as sections match
+    std::unordered_set<AnsiString> seen; // ASCII lower case, as sections match
     Strings.BeginUpdate();
     Strings.Clear();
     for (int i = 0; i < all.Count(); ++i) {

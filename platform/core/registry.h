@@ -13,14 +13,14 @@ class TRegistryIniFile : public TCustomIniFile {
 public:
     // Key is a path below the current user's root, '\\' separating its parts.
     explicit TRegistryIniFile(const AnsiString& Key);
-    ~TRegistryIniFile() override;  // writes pending changes
+    ~TRegistryIniFile() override; // writes pending changes
     const char* ClassName() const override { return "TRegistryIniFile"; }
 
     AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident,
                           const AnsiString& Default) override;
     void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) override;
     void ReadSection(const AnsiString& Section, TStrings& Strings) override;
-    void ReadSections(TStrings& Strings) override;  // the subkeys of Key
+    void ReadSections(TStrings& Strings) override; // the subkeys of Key
     void ReadSectionValues(const AnsiString& Section, TStrings& Strings) override;
     void EraseSection(const AnsiString& Section) override;
     void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;

@@ -31,10 +31,17 @@ int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin o
 {
     int64_t base;
     switch (origin) {
-    case soBeginning: base = 0; break;
-    case soCurrent: base = position; break;
-    case soEnd: base = size; break;
-    default: return -1;
+    case soBeginning:
+        base = 0;
+        break;
+    case soCurrent:
+        base = position;
+        break;
+    case soEnd:
+        base = size;
+        break;
+    default:
+        return -1;
     }
     int64_t target;
     if (__builtin_add_overflow(base, offset, &target) || target < 0)
@@ -42,8 +49,7 @@ int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin o
     return target;
 }
 
-template <class Buffer>
-int64_t BufferRead(const Buffer& data, int64_t& position, void* out, int64_t count)
+template <class Buffer> int64_t BufferRead(const Buffer& data, int64_t& position, void* out, int64_t count)
 {
     const auto size = static_cast<int64_t>(data.size());
     if (count <= 0 || position >= size)
@@ -55,8 +61,7 @@ int64_t BufferRead(const Buffer& data, int64_t& position, void* out, int64_t cou
 }
 
 // Makes room for [0, newSize); false when the size is refused or memory runs out.
-template <class Buffer>
-bool BufferGrow(Buffer& data, int64_t newSize)
+template <class Buffer> bool BufferGrow(Buffer& data, int64_t newSize)
 {
     if (newSize > MaxMemoryStreamSize || static_cast<uint64_t>(newSize) > data.max_size())
         return false;
@@ -70,8 +75,7 @@ bool BufferGrow(Buffer& data, int64_t newSize)
     return true;
 }
 
-template <class Buffer>
-int64_t BufferWrite(Buffer& data, int64_t& position, const void* in, int64_t count)
+template <class Buffer> int64_t BufferWrite(Buffer& data, int64_t& position, const void* in, int64_t count)
 {
     if (count <= 0)
         return 0;
@@ -86,8 +90,7 @@ int64_t BufferWrite(Buffer& data, int64_t& position, const void* in, int64_t cou
     return count;
 }
 
-template <class Buffer>
-void BufferSetSize(Buffer& data, int64_t& position, int64_t newSize)
+template <class Buffer> void BufferSetSize(Buffer& data, int64_t& position, int64_t newSize)
 {
     if (newSize < 0)
         throw EStreamError("Invalid stream size");
@@ -133,10 +136,17 @@ int64_t HandleSeek(int handle, int64_t offset, TSeekOrigin origin)
 {
     int whence;
     switch (origin) {
-    case soBeginning: whence = SEEK_SET; break;
-    case soCurrent: whence = SEEK_CUR; break;
-    case soEnd: whence = SEEK_END; break;
-    default: return -1;
+    case soBeginning:
+        whence = SEEK_SET;
+        break;
+    case soCurrent:
+        whence = SEEK_CUR;
+        break;
+    case soEnd:
+        whence = SEEK_END;
+        break;
+    default:
+        return -1;
     }
     static_assert(sizeof(off_t) == 8, "file offsets must be 64-bit");
     return ::lseek(handle, static_cast<off_t>(offset), whence);
@@ -248,7 +258,10 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin)
     return target;
 }
 
-void TMemoryStream::SetSize(int64_t NewSize) { BufferSetSize(FData, FPosition, NewSize); }
+void TMemoryStream::SetSize(int64_t NewSize)
+{
+    BufferSetSize(FData, FPosition, NewSize);
+}
 
 void TMemoryStream::Clear()
 {
@@ -308,7 +321,10 @@ int64_t TStringStream::Seek(int64_t Offset, TSeekOrigin Origin)
     return target;
 }
 
-void TStringStream::SetSize(int64_t NewSize) { BufferSetSize(FDataString, FPosition, NewSize); }
+void TStringStream::SetSize(int64_t NewSize)
+{
+    BufferSetSize(FDataString, FPosition, NewSize);
+}
 
 AnsiString TStringStream::ReadString(int64_t Count)
 {
@@ -333,10 +349,17 @@ TFileStream::TFileStream(const AnsiString& FileName, unsigned Mode) : FFileName(
         flags |= O_RDWR | O_CREAT | O_TRUNC;
     } else {
         switch (Mode & 3) {
-        case fmOpenRead: flags |= O_RDONLY; break;
-        case fmOpenWrite: flags |= O_WRONLY; break;
-        case fmOpenReadWrite: flags |= O_RDWR; break;
-        default: throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(EINVAL)}));
+        case fmOpenRead:
+            flags |= O_RDONLY;
+            break;
+        case fmOpenWrite:
+            flags |= O_WRONLY;
+            break;
+        case fmOpenReadWrite:
+            flags |= O_RDWR;
+            break;
+        default:
+            throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(EINVAL)}));
         }
     }
     int handle;
@@ -365,11 +388,20 @@ TFileStream::~TFileStream()
         ::close(FHandle);
 }
 
-int64_t TFileStream::Read(void* Buffer, int64_t Count) { return HandleRead(FHandle, Buffer, Count); }
+int64_t TFileStream::Read(void* Buffer, int64_t Count)
+{
+    return HandleRead(FHandle, Buffer, Count);
+}
 
-int64_t TFileStream::Write(const void* Buffer, int64_t Count) { return HandleWrite(FHandle, Buffer, Count); }
+int64_t TFileStream::Write(const void* Buffer, int64_t Count)
+{
+    return HandleWrite(FHandle, Buffer, Count);
+}
 
-int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) { return HandleSeek(FHandle, Offset, Origin); }
+int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin)
+{
+    return HandleSeek(FHandle, Offset, Origin);
+}
 
 void TFileStream::SetSize(int64_t NewSize)
 {
@@ -393,7 +425,7 @@ AnsiString WriteTarget(const AnsiString& fileName)
         return fileName;
     char* resolved = ::realpath(fileName.c_str(), nullptr);
     if (!resolved)
-        return fileName;  // a dangling link: replace the link itself
+        return fileName; // a dangling link: replace the link itself
     AnsiString result(resolved);
     std::free(resolved);
     return result;

@@ -73,7 +73,7 @@ public:
     void Clear();
     // All of Stream, from its start; on a failed read the stream is unchanged.
     void LoadFromStream(TStream& Stream);
-    void SaveToStream(TStream& Stream) const;  // all bytes, at Stream's position
+    void SaveToStream(TStream& Stream) const; // all bytes, at Stream's position
     void LoadFromFile(const AnsiString& FileName);
     // Replaces the file only once every byte is written.
     void SaveToFile(const AnsiString& FileName) const;

@@ -11,7 +11,10 @@
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 bool NeedsQuotes(const AnsiString& s)
 {
@@ -153,7 +156,10 @@ void TStringList::PutObject(int index, TObject* object)
     Changed();
 }
 
-int TStringList::Add(const AnsiString& s) { return AddObject(s, nullptr); }
+int TStringList::Add(const AnsiString& s)
+{
+    return AddObject(s, nullptr);
+}
 
 int TStringList::AddObject(const AnsiString& s, TObject* object)
 {
@@ -178,7 +184,10 @@ void TStringList::AddStrings(const TStringList& strings)
     });
 }
 
-void TStringList::Insert(int index, const AnsiString& s) { InsertObject(index, s, nullptr); }
+void TStringList::Insert(int index, const AnsiString& s)
+{
+    InsertObject(index, s, nullptr);
+}
 
 void TStringList::InsertObject(int index, const AnsiString& s, TObject* object)
 {

@@ -30,7 +30,7 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 class TStringList : public TPersistent {
 public:
     TStringList() = default;
-    ~TStringList() override;  // OnChange is not called
+    ~TStringList() override; // OnChange is not called
     const char* ClassName() const override { return "TStringList"; }
     // Strings and objects of another list (replacing these); any other source
     // goes through TPersistent::Assign.
@@ -79,7 +79,7 @@ public:
     // there is none), the value the text after it. Names match by CompareStrings.
     AnsiString Names(int index) const;
     AnsiString ValueFromIndex(int index) const;
-    AnsiString Values(const AnsiString& name) const;  // empty when there is no such name
+    AnsiString Values(const AnsiString& name) const; // empty when there is no such name
     // Replaces the entry's value, or appends "name=value"; an empty value deletes the entry.
     void SetValue(const AnsiString& name, const AnsiString& value);
     int IndexOfName(const AnsiString& name) const;
@@ -97,11 +97,11 @@ public:
     void SetCommaText(const AnsiString& text);
 
     bool Sorted() const { return FSorted; }
-    void SetSorted(bool value);  // sorting an unsorted list sorts it now
+    void SetSorted(bool value); // sorting an unsorted list sorts it now
     TDuplicates Duplicates() const { return FDuplicates; }
     void SetDuplicates(TDuplicates value) { FDuplicates = value; }
     bool CaseSensitive() const { return FCaseSensitive; }
-    void SetCaseSensitive(bool value);  // a sorted list is sorted again by the new rule
+    void SetCaseSensitive(bool value); // a sorted list is sorted again by the new rule
     bool OwnsObjects() const { return FOwnsObjects; }
     void SetOwnsObjects(bool value) { FOwnsObjects = value; }
 

@@ -7,15 +7,23 @@
 
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
-int Sign(int difference) { return (difference > 0) - (difference < 0); }
+int Sign(int difference)
+{
+    return (difference > 0) - (difference < 0);
+}
 
 // -1, 0 or 1 after comparing bytes as unsigned values through `fold`; a string
 // that is a prefix of the other is the smaller.
-template <typename Fold>
-int CompareBytes(const AnsiString& a, const AnsiString& b, Fold fold)
+template <typename Fold> int CompareBytes(const AnsiString& a, const AnsiString& b, Fold fold)
 {
     const size_t common = std::min(a.size(), b.size());
     for (size_t i = 0; i < common; ++i) {
@@ -27,7 +35,10 @@ int CompareBytes(const AnsiString& a, const AnsiString& b, Fold fold)
     return (a.size() > b.size()) - (a.size() < b.size());
 }
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 // Reads an integer whose magnitude must not exceed `maxPositive` (decimal,
 // positive), `maxNegative` (any base, after '-') or `maxHex` (hexadecimal
@@ -100,7 +111,10 @@ AnsiString Copy(const AnsiString& s, int64_t index, int64_t count)
     return s.substr(static_cast<size_t>(index - 1), static_cast<size_t>(std::min(count, length - index + 1)));
 }
 
-int Pos(const AnsiString& sub, const AnsiString& s) { return PosEx(sub, s, 1); }
+int Pos(const AnsiString& sub, const AnsiString& s)
+{
+    return PosEx(sub, s, 1);
+}
 
 int PosEx(const AnsiString& sub, const AnsiString& s, int offset)
 {
@@ -156,7 +170,10 @@ int CompareStr(const AnsiString& a, const AnsiString& b)
 }
 
 // Letters are compared as upper case, so '_' sorts after the letters as in the class library.
-int CompareText(const AnsiString& a, const AnsiString& b) { return CompareBytes(a, b, AsciiUpper); }
+int CompareText(const AnsiString& a, const AnsiString& b)
+{
+    return CompareBytes(a, b, AsciiUpper);
+}
 
 bool SameText(const AnsiString& a, const AnsiString& b)
 {
@@ -196,7 +213,10 @@ AnsiString TrimRight(const AnsiString& s)
 // ---------------------------------------------------------------------------
 // Integers as text
 
-AnsiString IntToStr(int64_t value) { return std::to_string(value); }
+AnsiString IntToStr(int64_t value)
+{
+    return std::to_string(value);
+}
 
 AnsiString IntToHex(int64_t value, int digits)
 {

@@ -23,24 +23,24 @@ private:
     AnsiString FMessage;
 };
 
-#define KELVOR_EXCEPTION(Name, Base)                                                                        \
+#define KELVOR_EXCEPTION(Name, Base)                                                                         \
     class Name : public Base {                                                                               \
     public:                                                                                                  \
         using Base::Base;                                                                                    \
     };
 
-KELVOR_EXCEPTION(EListError, Exception)           // bad list index, sorted-list misuse, duplicates
+KELVOR_EXCEPTION(EListError, Exception) // bad list index, sorted-list misuse, duplicates
 KELVOR_EXCEPTION(EStringListError, EListError)
-KELVOR_EXCEPTION(EConvertError, Exception)        // text that is not a number, bad Format, bad Assign
+KELVOR_EXCEPTION(EConvertError, Exception) // text that is not a number, bad Format, bad Assign
 KELVOR_EXCEPTION(EStreamError, Exception)
 KELVOR_EXCEPTION(EFileStreamError, EStreamError)
 KELVOR_EXCEPTION(EFCreateError, EFileStreamError) // a file that cannot be created
 KELVOR_EXCEPTION(EFOpenError, EFileStreamError)   // a file that cannot be opened
 KELVOR_EXCEPTION(EReadError, EStreamError)        // a read past the end or a failed read
 KELVOR_EXCEPTION(EWriteError, EStreamError)
-KELVOR_EXCEPTION(EClassNotFound, Exception)       // a class name that is not registered
-KELVOR_EXCEPTION(EComponentError, Exception)      // duplicate or invalid component names
-KELVOR_EXCEPTION(EIniFileException, Exception)    // an ini file that cannot be written
+KELVOR_EXCEPTION(EClassNotFound, Exception)    // a class name that is not registered
+KELVOR_EXCEPTION(EComponentError, Exception)   // duplicate or invalid component names
+KELVOR_EXCEPTION(EIniFileException, Exception) // an ini file that cannot be written
 KELVOR_EXCEPTION(EInvalidOperation, Exception)
 KELVOR_EXCEPTION(EOutOfMemory, Exception)
 
@@ -158,7 +158,7 @@ AnsiString IntToStr(int64_t value);
 AnsiString IntToHex(int64_t value, int digits);
 bool TryStrToInt(const AnsiString& s, int& value);
 bool TryStrToInt64(const AnsiString& s, int64_t& value);
-int StrToInt(const AnsiString& s);  // raises EConvertError
+int StrToInt(const AnsiString& s); // raises EConvertError
 int64_t StrToInt64(const AnsiString& s);
 int StrToIntDef(const AnsiString& s, int def);
 int64_t StrToInt64Def(const AnsiString& s, int64_t def);
@@ -169,10 +169,10 @@ int HexDigitValue(char c);
 // File names ('/' separates folders) and files.
 
 inline constexpr char PathDelim = '/';
-AnsiString ExtractFilePath(const AnsiString& fileName);  // with the final '/'
-AnsiString ExtractFileDir(const AnsiString& fileName);   // without it
+AnsiString ExtractFilePath(const AnsiString& fileName); // with the final '/'
+AnsiString ExtractFileDir(const AnsiString& fileName);  // without it
 AnsiString ExtractFileName(const AnsiString& fileName);
-AnsiString ExtractFileExt(const AnsiString& fileName);   // with the '.', or empty
+AnsiString ExtractFileExt(const AnsiString& fileName); // with the '.', or empty
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 
@@ -180,7 +180,7 @@ AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 // are resolved by the name alone (no links followed). Empty when there is no name.
 AnsiString ExpandFileName(const AnsiString& fileName);
 
-bool FileExists(const AnsiString& fileName);       // a regular file (or a link to one)
+bool FileExists(const AnsiString& fileName); // a regular file (or a link to one)
 bool DirectoryExists(const AnsiString& dirName);
 // The file exists and may not be written: its owner-write bit is clear (also for
 // root, whom every access check lets through), or this process may not write it.
@@ -217,5 +217,5 @@ int FileOpen(const AnsiString& fileName, unsigned mode);
 int FileCreate(const AnsiString& fileName);
 int64_t FileRead(int handle, void* buffer, int64_t count);
 int64_t FileWrite(int handle, const void* buffer, int64_t count);
-int64_t FileSeek(int handle, int64_t offset, int origin);  // origin 0 start, 1 current, 2 end
+int64_t FileSeek(int handle, int64_t offset, int origin); // origin 0 start, 1 current, 2 end
 void FileClose(int handle);

@@ -16,14 +16,20 @@ enum class TCaseMap { Upper, Lower };
 
 constexpr size_t NoBoundary = static_cast<size_t>(-1);
 
-UChar32 MapCodePoint(UChar32 c, TCaseMap map) { return map == TCaseMap::Upper ? u_toupper(c) : u_tolower(c); }
+UChar32 MapCodePoint(UChar32 c, TCaseMap map)
+{
+    return map == TCaseMap::Upper ? u_toupper(c) : u_tolower(c);
+}
 
 // ---------------------------------------------------------------------------
 // UTF-8, read strictly: overlong forms, surrogates and values past U+10FFFF are
 // not characters. Returns the length of the character at s[i] (1 to 4) and its
 // code point, or 0 when the bytes there do not start a valid character.
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 size_t DecodeUtf8(const AnsiString& s, size_t i, char32_t& c)
 {
@@ -44,7 +50,7 @@ size_t DecodeUtf8(const AnsiString& s, size_t i, char32_t& c)
         if (left < 3 || !IsContinuation(byte(i + 1)) || !IsContinuation(byte(i + 2)))
             return 0;
         const unsigned char b1 = byte(i + 1);
-        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 > 0x9F))  // overlong, surrogate
+        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 > 0x9F)) // overlong, surrogate
             return 0;
         c = (char32_t(b0 & 0x0F) << 12) | (char32_t(b1 & 0x3F) << 6) | (byte(i + 2) & 0x3F);
         return 3;
@@ -54,7 +60,7 @@ size_t DecodeUtf8(const AnsiString& s, size_t i, char32_t& c)
             !IsContinuation(byte(i + 3)))
             return 0;
         const unsigned char b1 = byte(i + 1);
-        if ((b0 == 0xF0 && b1 < 0x90) || (b0 == 0xF4 && b1 > 0x8F))  // overlong, past U+10FFFF
+        if ((b0 == 0xF0 && b1 < 0x90) || (b0 == 0xF4 && b1 > 0x8F)) // overlong, past U+10FFFF
             return 0;
         c = (char32_t(b0 & 0x07) << 18) | (char32_t(b1 & 0x3F) << 12) | (char32_t(byte(i + 2) & 0x3F) << 6) |
             (byte(i + 3) & 0x3F);
@@ -184,7 +190,7 @@ AnsiString MapAnsiCase(const AnsiString& s, TCaseMap map, std::vector<size_t>* b
             char32_t c;
             size_t length = DecodeUtf8(s, i, c);
             if (length == 0) {
-                out += s[i];  // not UTF-8: the byte stays as it is
+                out += s[i]; // not UTF-8: the byte stays as it is
                 length = 1;
             } else {
                 const char32_t mapped = static_cast<char32_t>(MapCodePoint(static_cast<UChar32>(c), map));
@@ -208,7 +214,7 @@ AnsiString MapAnsiCase(const AnsiString& s, TCaseMap map, std::vector<size_t>* b
         const char* const end = begin + s.size();
         for (const char* p = begin; p < end;) {
             const char* next = CharNextExA(cp, p, end);
-            if (next <= p)  // never stall on a stepping function that does not advance
+            if (next <= p) // never stall on a stepping function that does not advance
                 next = p + 1;
             const size_t start = out.size();
             const size_t length = static_cast<size_t>(next - p);
@@ -283,9 +289,15 @@ std::vector<size_t> BorderTable(const AnsiString& pattern)
 
 } // namespace
 
-AnsiString AnsiUpperCase(const AnsiString& s) { return MapAnsiCase(s, TCaseMap::Upper, nullptr); }
+AnsiString AnsiUpperCase(const AnsiString& s)
+{
+    return MapAnsiCase(s, TCaseMap::Upper, nullptr);
+}
 
-AnsiString AnsiLowerCase(const AnsiString& s) { return MapAnsiCase(s, TCaseMap::Lower, nullptr); }
+AnsiString AnsiLowerCase(const AnsiString& s)
+{
+    return MapAnsiCase(s, TCaseMap::Lower, nullptr);
+}
 
 // The platform compares with the locale's collation; code-point order is a
 // stable, locale-free stand-in that agrees with it on equality.
@@ -305,7 +317,10 @@ int AnsiCompareText(const AnsiString& a, const AnsiString& b)
     return CompareCodePoints(pa, pb);
 }
 
-bool AnsiSameText(const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) == 0; }
+bool AnsiSameText(const AnsiString& a, const AnsiString& b)
+{
+    return AnsiCompareText(a, b) == 0;
+}
 
 AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, const AnsiString& newPattern,
                          int flags)
@@ -328,7 +343,7 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, cons
     const size_t m = pattern.size();
     AnsiString out;
     out.reserve(s.size());
-    size_t copied = 0;  // source bytes up to here are in `out` or replaced
+    size_t copied = 0; // source bytes up to here are in `out` or replaced
     size_t k = 0;
     for (size_t i = 0; i < haystack.size(); ++i) {
         while (k > 0 && haystack[i] != pattern[k])
@@ -340,13 +355,13 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, cons
         const size_t from = sourceOffset(i + 1 - m);
         const size_t to = sourceOffset(i + 1);
         if (from == NoBoundary || to == NoBoundary) {
-            k = fail[m - 1];  // not on character boundaries: keep looking
+            k = fail[m - 1]; // not on character boundaries: keep looking
             continue;
         }
         out.append(s, copied, from - copied);
         out += newPattern;
         copied = to;
-        k = 0;  // matches do not overlap
+        k = 0; // matches do not overlap
         if (!replaceAll)
             break;
     }

@@ -50,7 +50,7 @@ AnsiString ExtractFilePath(const AnsiString& fileName)
 AnsiString ExtractFileDir(const AnsiString& fileName)
 {
     AnsiString dir = ExtractFilePath(fileName);
-    if (dir.size() > 1)  // the root keeps its '/'
+    if (dir.size() > 1) // the root keeps its '/'
         dir.pop_back();
     return dir;
 }
@@ -88,7 +88,7 @@ AnsiString ExpandFileName(const AnsiString& fileName)
     if (full[0] != PathDelim) {
         const AnsiString cwd = CurrentDirectory();
         if (cwd.empty())
-            return AnsiString();  // no current folder to stand on
+            return AnsiString(); // no current folder to stand on
         full = IncludeTrailingPathDelimiter(cwd) + full;
     }
     std::vector<AnsiString> parts;
@@ -118,9 +118,15 @@ AnsiString ExpandFileName(const AnsiString& fileName)
 // The file system
 
 // A regular file, or a link to one; folders, devices and pipes are not files here.
-bool FileExists(const AnsiString& fileName) { return StatIs(fileName, S_IFREG); }
+bool FileExists(const AnsiString& fileName)
+{
+    return StatIs(fileName, S_IFREG);
+}
 
-bool DirectoryExists(const AnsiString& dirName) { return StatIs(dirName, S_IFDIR); }
+bool DirectoryExists(const AnsiString& dirName)
+{
+    return StatIs(dirName, S_IFDIR);
+}
 
 bool FileIsReadOnly(const AnsiString& fileName)
 {
@@ -180,10 +186,18 @@ int FileOpen(const AnsiString& fileName, unsigned mode)
 {
     int flags;
     switch (mode & 3) {
-    case fmOpenRead: flags = O_RDONLY; break;
-    case fmOpenWrite: flags = O_WRONLY; break;
-    case fmOpenReadWrite: flags = O_RDWR; break;
-    default: errno = EINVAL; return -1;
+    case fmOpenRead:
+        flags = O_RDONLY;
+        break;
+    case fmOpenWrite:
+        flags = O_WRONLY;
+        break;
+    case fmOpenReadWrite:
+        flags = O_RDWR;
+        break;
+    default:
+        errno = EINVAL;
+        return -1;
     }
     // Share modes have no POSIX counterpart that binds other programs; they are
     // accepted and not enforced. O_NONBLOCK keeps the open itself from waiting
@@ -199,7 +213,7 @@ int FileOpen(const AnsiString& fileName, unsigned mode)
     if (fstat(handle, &info) != 0)
         error = errno;
     else if (S_ISDIR(info.st_mode))
-        error = EISDIR;  // a folder is not a file to read or write
+        error = EISDIR; // a folder is not a file to read or write
     if (error) {
         close(handle);
         errno = error;
@@ -260,10 +274,18 @@ int64_t FileSeek(int handle, int64_t offset, int origin)
 {
     int whence;
     switch (origin) {
-    case 0: whence = SEEK_SET; break;
-    case 1: whence = SEEK_CUR; break;
-    case 2: whence = SEEK_END; break;
-    default: errno = EINVAL; return -1;
+    case 0:
+        whence = SEEK_SET;
+        break;
+    case 1:
+        whence = SEEK_CUR;
+        break;
+    case 2:
+        whence = SEEK_END;
+        break;
+    default:
+        errno = EINVAL;
+        return -1;
     }
     return lseek(handle, static_cast<off_t>(offset), whence);
 }

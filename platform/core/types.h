@@ -57,8 +57,14 @@ struct TRect {
     bool operator!=(const TRect& o) const { return !(*this == o); }
 };
 
-inline TPoint Point(int x, int y) { return {x, y}; }
-inline TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
+inline TPoint Point(int x, int y)
+{
+    return {x, y};
+}
+inline TRect Rect(int left, int top, int right, int bottom)
+{
+    return {left, top, right, bottom};
+}
 inline TRect Bounds(int left, int top, int width, int height)
 {
     return {left, top, WrapAdd(left, width), WrapAdd(top, height)};
@@ -78,11 +84,23 @@ using TCursor = int16_t;
 // 0x00BBGGRR. 0x1FFFFFFF (clNone) is no colour; 0x80000000 + n is system colour n.
 using TColor = int32_t;
 
-constexpr TColor TColorOf(uint32_t v) { return static_cast<TColor>(v); }
+constexpr TColor TColorOf(uint32_t v)
+{
+    return static_cast<TColor>(v);
+}
 constexpr TColor RGB(int r, int g, int b)
 {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int GetRValue(TColor c)
+{
+    return c & 0xFF;
+}
+constexpr int GetGValue(TColor c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor c)
+{
+    return (c >> 16) & 0xFF;
+}

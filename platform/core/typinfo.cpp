@@ -5,7 +5,8 @@
 #include "platform/core/colors.h"
 #include "platform/core/component.h"
 
-TPropertyTable::TPropertyTable(AnsiString ClassName, const TPropertyTable* Parent, std::vector<TPropInfo> Props)
+TPropertyTable::TPropertyTable(AnsiString ClassName, const TPropertyTable* Parent,
+                               std::vector<TPropInfo> Props)
     : FClassName(std::move(ClassName)), FParent(Parent), FProps(std::move(Props))
 {
     // The parent's properties first, in their order, then the own ones; a name
@@ -34,12 +35,11 @@ const TPropInfo* TPropertyTable::Find(const AnsiString& Name) const
 
 const TPropertyTable& ComponentPropertyTable()
 {
-    static const TPropertyTable table =
-        TPropTableBuilder<TComponent>("TComponent", nullptr)
-            .Str("Name", &TComponent::Name, &TComponent::SetName)
-            .NotStored()
-            .Int("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
-            .Build();
+    static const TPropertyTable table = TPropTableBuilder<TComponent>("TComponent", nullptr)
+                                            .Str("Name", &TComponent::Name, &TComponent::SetName)
+                                            .NotStored()
+                                            .Int("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
+                                            .Build();
     return table;
 }
 
@@ -48,7 +48,10 @@ const TPropertyTable* GetPropertyTable(const TPersistent* Instance)
     return Instance ? Instance->PropertyTable() : nullptr;
 }
 
-bool TypInfoColorToIdent(int Color, AnsiString& Ident) { return ColorToIdent(Color, Ident); }
+bool TypInfoColorToIdent(int Color, AnsiString& Ident)
+{
+    return ColorToIdent(Color, Ident);
+}
 
 bool TypInfoIdentToColor(const AnsiString& Ident, int& Color)
 {

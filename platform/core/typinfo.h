@@ -19,7 +19,7 @@ class TComponent;
 class TFiler;
 class TPropertyTable;
 
-KELVOR_EXCEPTION(EPropertyError, Exception)  // an unknown property name, or the wrong kind of access
+KELVOR_EXCEPTION(EPropertyError, Exception) // an unknown property name, or the wrong kind of access
 
 namespace TypInfoConst {
 inline constexpr const char* SUnknownProperty = "Property %s does not exist";
@@ -28,18 +28,18 @@ inline constexpr const char* SInvalidPropertyType = "Invalid property type: %s";
 
 // What a property holds, and so how it is streamed.
 enum TPropKind {
-    pkInteger,      // 32-bit integer (or a smaller one); written as an identifier when it has one
-    pkInt64,        // 64-bit integer
-    pkColor,        // TColor: written as its identifier (clWindow, ...) when it has one
-    pkEnumeration,  // ordinal of a list of identifiers, written by name
+    pkInteger,     // 32-bit integer (or a smaller one); written as an identifier when it has one
+    pkInt64,       // 64-bit integer
+    pkColor,       // TColor: written as its identifier (clWindow, ...) when it has one
+    pkEnumeration, // ordinal of a list of identifiers, written by name
     pkBoolean,
-    pkSet,          // bit n for member n of a list of identifiers (at most 32), written by names
-    pkString,       // byte string
-    pkWideString,   // UTF-16 string
+    pkSet,        // bit n for member n of a list of identifiers (at most 32), written by names
+    pkString,     // byte string
+    pkWideString, // UTF-16 string
     pkFloat,
-    pkObject,       // an owned sub-object (TPersistent): its properties are written as Name.Prop
-    pkCollection,   // an owned TCollection
-    pkBinary,       // bytes
+    pkObject,     // an owned sub-object (TPersistent): its properties are written as Name.Prop
+    pkCollection, // an owned TCollection
+    pkBinary,     // bytes
 };
 
 // Maps between integers and identifiers (colours, character sets, cursors).
@@ -53,8 +53,8 @@ using TIdentToInt = bool (*)(const AnsiString& Ident, int& Value);
 struct TPropInfo {
     AnsiString Name;
     TPropKind Kind = pkInteger;
-    std::vector<AnsiString> EnumNames;  // enumerations and sets: the identifier of each ordinal
-    TIntToIdent IntToIdent = nullptr;   // integers and colours with identifiers
+    std::vector<AnsiString> EnumNames; // enumerations and sets: the identifier of each ordinal
+    TIntToIdent IntToIdent = nullptr;  // integers and colours with identifiers
     TIdentToInt IdentToInt = nullptr;
 
     // The value that is not written. Ordinal kinds without a default are always
@@ -118,7 +118,7 @@ const TPropertyTable& ComponentPropertyTable();
 // "Property <name> does not exist", an access that does not fit the property's
 // kind EPropertyError "Invalid property type: <name>".
 
-const TPropInfo* GetPropInfo(const TPersistent* Instance, const AnsiString& PropName);  // null when none
+const TPropInfo* GetPropInfo(const TPersistent* Instance, const AnsiString& PropName); // null when none
 const TPropInfo& FindPropInfo(const TPersistent* Instance, const AnsiString& PropName);
 bool IsPublishedProp(const TPersistent* Instance, const AnsiString& PropName);
 bool IsStoredProp(const TPersistent* Instance, const TPropInfo& Prop);
@@ -162,13 +162,21 @@ int GetEnumValue(const TPropInfo& Prop, const AnsiString& Name);
 namespace typinfo_detail {
 
 template <class S> struct SetterArg : SetterArg<decltype(&S::operator())> {};
-template <class C, class R, class A> struct SetterArg<R (C::*)(A)> { using type = std::decay_t<A>; };
-template <class C, class R, class A> struct SetterArg<R (C::*)(A) noexcept> { using type = std::decay_t<A>; };
+template <class C, class R, class A> struct SetterArg<R (C::*)(A)> {
+    using type = std::decay_t<A>;
+};
+template <class C, class R, class A> struct SetterArg<R (C::*)(A) noexcept> {
+    using type = std::decay_t<A>;
+};
 template <class L, class R, class O, class A> struct SetterArg<R (L::*)(O, A) const> {
     using type = std::decay_t<A>;
 };
-template <class L, class R, class O, class A> struct SetterArg<R (L::*)(O, A)> { using type = std::decay_t<A>; };
-template <class R, class O, class A> struct SetterArg<R (*)(O, A)> { using type = std::decay_t<A>; };
+template <class L, class R, class O, class A> struct SetterArg<R (L::*)(O, A)> {
+    using type = std::decay_t<A>;
+};
+template <class R, class O, class A> struct SetterArg<R (*)(O, A)> {
+    using type = std::decay_t<A>;
+};
 
 template <class T, class V, class G> std::function<V(const TPersistent*)> Getter(G get)
 {
@@ -212,8 +220,7 @@ template <class T> class TPropTableBuilder {
 public:
     TPropTableBuilder(AnsiString ClassName, const TPropertyTable* Parent)
         : FClassName(std::move(ClassName)), FParent(Parent)
-    {
-    }
+    {}
 
     template <class G, class S>
     TPropTableBuilder& Int(const char* Name, G Read, S Write, std::optional<int64_t> Default = std::nullopt)
@@ -227,7 +234,8 @@ public:
     }
     // Written as its colour identifier when it has one (ColorToIdent).
     template <class G, class S>
-    TPropTableBuilder& Color(const char* Name, G Read, S Write, std::optional<int64_t> Default = std::nullopt);
+    TPropTableBuilder& Color(const char* Name, G Read, S Write,
+                             std::optional<int64_t> Default = std::nullopt);
     template <class G, class S>
     TPropTableBuilder& Bool(const char* Name, G Read, S Write, std::optional<bool> Default = std::nullopt)
     {
@@ -276,7 +284,8 @@ public:
         p.DefaultWide = std::move(Default);
         return *this;
     }
-    template <class G, class S> TPropTableBuilder& Float(const char* Name, G Read, S Write, double Default = 0)
+    template <class G, class S>
+    TPropTableBuilder& Float(const char* Name, G Read, S Write, double Default = 0)
     {
         TPropInfo& p = Add(Name, pkFloat);
         p.GetFloat = typinfo_detail::Getter<T, double>(Read);
@@ -345,7 +354,8 @@ private:
         return FProps.back();
     }
     template <class G, class S>
-    TPropTableBuilder& AddOrd(const char* Name, TPropKind Kind, G Read, S Write, std::optional<int64_t> Default)
+    TPropTableBuilder& AddOrd(const char* Name, TPropKind Kind, G Read, S Write,
+                              std::optional<int64_t> Default)
     {
         TPropInfo& p = Add(Name, Kind);
         p.GetOrd = typinfo_detail::Getter<T, int64_t>(Read);
@@ -366,7 +376,8 @@ bool TypInfoIdentToColor(const AnsiString& Ident, int& Color);
 
 template <class T>
 template <class G, class S>
-TPropTableBuilder<T>& TPropTableBuilder<T>::Color(const char* Name, G Read, S Write, std::optional<int64_t> Default)
+TPropTableBuilder<T>& TPropTableBuilder<T>::Color(const char* Name, G Read, S Write,
+                                                  std::optional<int64_t> Default)
 {
     AddOrd(Name, pkColor, Read, Write, Default);
     return WithIdents(TypInfoColorToIdent, TypInfoIdentToColor);

@@ -3,8 +3,7 @@
 
 #include <unicode/uchar.h>
 
-namespace
-{
+namespace {
 
 bool IsHighSurrogate(WideChar c)
 {

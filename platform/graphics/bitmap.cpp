@@ -12,8 +12,7 @@
 
 using namespace graphicio;
 
-namespace
-{
+namespace {
 
 [[noreturn]] void InvalidBitmap()
 {

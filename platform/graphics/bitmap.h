@@ -26,8 +26,7 @@ enum TTransparentMode { tmAuto, tmFixed };
 // A new or grown area of a bitmap is opaque white; resizing keeps the pixels of
 // the part that stays. Transparent drawing leaves out the pixels of
 // TransparentColor: with tmAuto, the colour of the bottom-left pixel.
-class TBitmap : public TGraphic
-{
+class TBitmap : public TGraphic {
 public:
     TBitmap();
     ~TBitmap() override;

@@ -17,8 +17,7 @@ struct TCanvas::TSavedState {
 
 TCanvas::TCanvas()
     : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>())
-{
-}
+{}
 
 TCanvas::~TCanvas() = default;
 

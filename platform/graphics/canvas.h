@@ -175,8 +175,7 @@ struct TTextRun {
 // (the class library's opaque background mode), else the text is transparent.
 // Mixed-direction text is reordered for display (Unicode bidirectional algorithm);
 // the base direction is right to left under TA_RTLREADING or ETO_RTLREADING.
-class TCanvas : public TPersistent
-{
+class TCanvas : public TPersistent {
 public:
     TCanvas();
     ~TCanvas() override;

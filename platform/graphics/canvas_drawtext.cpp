@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 struct TLine {
     int Start;

@@ -11,8 +11,7 @@
 
 #include "platform/core/codepages.h"
 
-namespace
-{
+namespace {
 
 bool IsHighSurrogate(WideChar c)
 {
@@ -473,8 +472,8 @@ bool TCanvas::ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, con
                 unitDx[static_cast<size_t>(u)] += Dx[i];
         }
     }
-    const bool done = ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units,
-                                         Dx ? unitDx.data() : nullptr, &ansi);
+    const bool done =
+        ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units, Dx ? unitDx.data() : nullptr, &ansi);
     if (done)
         Drawn(false);
     return done;

@@ -7,13 +7,11 @@
 
 #include "platform/graphics/graphic.h"
 
-namespace dib
-{
+namespace dib {
 
 using namespace graphicio;
 
-namespace
-{
+namespace {
 
 // One colour channel of a 16- or 32-bit pixel, taken out by its mask.
 struct TChannel {

@@ -10,8 +10,7 @@
 #include "platform/graphics/graphicio.h"
 #include "platform/graphics/pixelbuffer.h"
 
-namespace dib
-{
+namespace dib {
 
 enum : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
 

@@ -66,8 +66,7 @@ void TGraphicsObject::Changed()
 TFont::TFont()
     : FName("MS Sans Serif"), FHeight(-MulDiv(8, ScreenPixelsPerInch(), 72)), FColor(clWindowText),
       FPixelsPerInch(ScreenPixelsPerInch())
-{
-}
+{}
 
 void TFont::Assign(const TPersistent* Source)
 {

@@ -97,8 +97,7 @@ enum : int { DEFAULT_PITCH = 0, FIXED_PITCH = 1, VARIABLE_PITCH = 2 };
 // Base of fonts, pens and brushes: raises OnChange after every change of a
 // property, and counts changes so that a canvas can tell cheaply whether the
 // object it last realised is still current.
-class TGraphicsObject : public TPersistent
-{
+class TGraphicsObject : public TPersistent {
 public:
     const char* ClassName() const override { return "TGraphicsObject"; }
     TNotifyEvent OnChange;
@@ -121,8 +120,7 @@ private:
 // Defaults: "MS Sans Serif", 8 points (Height -11 at 96 ppi), clWindowText,
 // DEFAULT_CHARSET, fpDefault, no styles. Faces that this system does not have are
 // replaced when drawn (see qtcanvas.h); Name keeps what was set.
-class TFont : public TGraphicsObject
-{
+class TFont : public TGraphicsObject {
 public:
     TFont();
     const char* ClassName() const override { return "TFont"; }
@@ -169,8 +167,7 @@ enum TPenMode { pmCopy, pmNot, pmXor, pmNotXor };
 // A pen: defaults black, 1 pixel, solid, pmCopy. A width below 1 counts as 1 when
 // drawing. Dashed styles are drawn as dashes only at width 1, as on Windows;
 // wider pens draw them solid.
-class TPen : public TGraphicsObject
-{
+class TPen : public TGraphicsObject {
 public:
     const char* ClassName() const override { return "TPen"; }
     void Assign(const TPersistent* Source) override;
@@ -205,8 +202,7 @@ enum TBrushStyle {
 // A brush: defaults white, solid. As in the class library, giving a clear brush a
 // colour makes it solid. A solid brush paints text cells opaque; any other style
 // leaves the space between hatch lines and behind text untouched.
-class TBrush : public TGraphicsObject
-{
+class TBrush : public TGraphicsObject {
 public:
     const char* ClassName() const override { return "TBrush"; }
     void Assign(const TPersistent* Source) override;

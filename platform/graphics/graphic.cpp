@@ -7,8 +7,7 @@
 
 #include "platform/core/streams.h"
 
-namespace
-{
+namespace {
 
 struct TPaletteTable {
     std::map<HPALETTE, TLogPalette> Palettes;

@@ -21,8 +21,7 @@ KELVOR_EXCEPTION(EInvalidGraphicOperation, Exception)
 KELVOR_EXCEPTION(EOutOfResources, EOutOfMemory)
 
 // The class library's messages of the picture classes.
-namespace GraphicConst
-{
+namespace GraphicConst {
 inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 inline constexpr const char* SInvalidIcon = "Icon image is not valid";
 inline constexpr const char* SInvalidMetafile = "Metafile is not valid";
@@ -78,8 +77,7 @@ const TLogPalette* GetPaletteEntries(HPALETTE Palette);
 // at it). An empty graphic writes nothing and an empty rest of a stream loads
 // as an empty graphic, so that an empty picture survives a save and a load.
 // Changed() sets Modified and raises OnChange.
-class TGraphic : public TPersistent
-{
+class TGraphic : public TPersistent {
 public:
     TGraphic();
     ~TGraphic() override;

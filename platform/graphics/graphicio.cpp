@@ -6,8 +6,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/graphic.h"
 
-namespace graphicio
-{
+namespace graphicio {
 
 int64_t Remaining(TStream& Stream)
 {

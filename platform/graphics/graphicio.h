@@ -11,8 +11,7 @@
 
 class TStream;
 
-namespace graphicio
-{
+namespace graphicio {
 
 using Bytes = std::vector<uint8_t>;
 

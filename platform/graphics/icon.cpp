@@ -15,8 +15,7 @@
 
 using namespace graphicio;
 
-namespace
-{
+namespace {
 
 constexpr int64_t MaxIconFile = 32 << 20;
 constexpr int MaxIconSide = 1024;

@@ -14,8 +14,7 @@
 // with the most colours. Entries are device-independent bitmaps of 1 to 32 bits
 // (the AND mask makes the transparent pixels) or PNG images. An icon is always
 // transparent and its size cannot be set.
-class TIcon : public TGraphic
-{
+class TIcon : public TGraphic {
 public:
     TIcon();
     const char* ClassName() const override { return "TIcon"; }

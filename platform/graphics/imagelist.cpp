@@ -13,8 +13,7 @@
 
 using namespace graphicio;
 
-namespace
-{
+namespace {
 
 // An RGB colour (TColor, system colours resolved) as an opaque pixel.
 uint32_t PixelOf(TColor color)

@@ -15,8 +15,7 @@ class TIcon;
 // set), with their transparency (premultiplied alpha). Indexes count from 0.
 // Changing the size empties the list. The list's Tag (a component property)
 // identifies it in documents that refer to it.
-class TCustomImageList : public TComponent
-{
+class TCustomImageList : public TComponent {
 public:
     explicit TCustomImageList(TComponent* AOwner);
     TCustomImageList(TComponent* AOwner, int AWidth, int AHeight);
@@ -72,8 +71,7 @@ private:
     std::vector<TPixelBuffer> FImages;
 };
 
-class TImageList : public TCustomImageList
-{
+class TImageList : public TCustomImageList {
 public:
     using TCustomImageList::TCustomImageList;
     const char* ClassName() const override { return "TImageList"; }

@@ -8,8 +8,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/graphicio.h"
 
-namespace
-{
+namespace {
 
 // A JPEG file larger than this is refused before it is read.
 constexpr int64_t MaxJpegFile = int64_t(256) << 20;

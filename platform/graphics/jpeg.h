@@ -25,8 +25,7 @@ enum TJPEGPixelFormat { jf24Bit, jf8Bit };
 //
 // PixelFormat is kept for the callers that switch to jf8Bit for palette-based
 // screens; screens here are true-colour, so decoding always gives full colour.
-class TJPEGImage : public TGraphic
-{
+class TJPEGImage : public TGraphic {
 public:
     TJPEGImage();
     ~TJPEGImage() override;
@@ -80,8 +79,7 @@ private:
 // libjpeg under an error manager that never ends the program: false (with
 // libjpeg's message number in ErrorCode) when the data is not a JPEG file this
 // reader takes. Exposed for the tests and the fuzz target.
-namespace jpegcodec
-{
+namespace jpegcodec {
 // The frame size and colour kind of a JPEG file.
 bool ReadHeader(const uint8_t* Data, size_t Size, int& Width, int& Height, bool& Grayscale, int& ErrorCode);
 bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode);

@@ -14,11 +14,9 @@
 #include "platform/graphics/graphicio.h"
 #include "platform/graphics/jpeg.h"
 
-namespace jpegcodec
-{
+namespace jpegcodec {
 
-namespace
-{
+namespace {
 
 // Progressive files can hold any number of scans, each a pass over the whole
 // picture; damaged or hostile ones with thousands of them are refused.

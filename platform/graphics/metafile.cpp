@@ -13,8 +13,7 @@
 
 using namespace graphicio;
 
-namespace
-{
+namespace {
 
 constexpr uint32_t PlaceableKey = 0x9AC6CDD7u;
 constexpr uint32_t EmfSignature = 0x464D4520u; // " EMF"

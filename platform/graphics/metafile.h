@@ -34,8 +34,7 @@ class TBitmap;
 // converted (its records are not played here), so it keeps its bytes and
 // Enhanced keeps its value: a caller that needs one format checks Enhanced
 // afterwards. A new metafile is enhanced, as in the class library.
-class TMetafile : public TGraphic
-{
+class TMetafile : public TGraphic {
 public:
     TMetafile();
     ~TMetafile() override;
@@ -95,8 +94,7 @@ private:
 // cannot do: keep vector drawing or text as records (everything becomes
 // pixels at 96 per inch), keep transparency (the bitmap is opaque, on white),
 // or grow beyond the size set before it was made.
-class TMetafileCanvas
-{
+class TMetafileCanvas {
 public:
     explicit TMetafileCanvas(TMetafile* AMetafile);
     ~TMetafileCanvas();
@@ -113,8 +111,7 @@ private:
 // The bytes of a metafile that shows the pixels (opaque, on white) stretched
 // over a picture of MMWidth x MMHeight (0.01 mm): old format in units of which
 // there are Inch to the inch (96 for 0), enhanced in pixels at 96 per inch.
-namespace metafilewriter
-{
+namespace metafilewriter {
 std::vector<uint8_t> WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch);
 std::vector<uint8_t> WriteEmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight);
 // The 22-byte placeable header of an old-format metafile.

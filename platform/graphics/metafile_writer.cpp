@@ -9,11 +9,9 @@
 
 using namespace graphicio;
 
-namespace metafilewriter
-{
+namespace metafilewriter {
 
-namespace
-{
+namespace {
 
 constexpr uint32_t SRCCOPY = 0x00CC0020u;
 constexpr int MM_ANISOTROPIC = 8;

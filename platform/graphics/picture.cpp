@@ -6,8 +6,7 @@
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 
-namespace
-{
+namespace {
 
 struct TFileFormat {
     const char* Extension;

@@ -10,8 +10,7 @@ class TBitmap;
 
 // Owns its graphic (or none). Setting a graphic stores a copy of it, of the same
 // class. OnChange fires when the graphic is replaced or changes.
-class TPicture : public TPersistent
-{
+class TPicture : public TPersistent {
 public:
     TPicture();
     ~TPicture() override;

@@ -10,8 +10,7 @@
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtsupport.h"
 
-namespace
-{
+namespace {
 
 QColor ToQColor(TColor c)
 {

@@ -22,8 +22,7 @@ struct TQtFontData;
 // pixels are written straight into a 32-bit image; on any other device (a PDF
 // page) they go as filled strips, one per straight run of pixels in a row or a
 // column, so that a ruled line is one mark and not one per pixel.
-class TQtCanvas : public TCanvas
-{
+class TQtCanvas : public TCanvas {
 public:
     TQtCanvas(QPaintDevice* Device, int PixelsPerInchX, int PixelsPerInchY,
               std::unique_ptr<QPaintDevice> Owned = nullptr);

@@ -106,8 +106,7 @@ struct TQtFontData {
     }
 };
 
-namespace
-{
+namespace {
 
 constexpr int kMaxPixelSize = 2000;
 

@@ -103,8 +103,7 @@ struct TCanvasRecord {
 };
 
 // Owns its log. Device size and resolution are fixed at construction.
-class TRecordingCanvas : public TCanvas
-{
+class TRecordingCanvas : public TCanvas {
 public:
     explicit TRecordingCanvas(int Width = 1000, int Height = 1000, int PixelsPerInch = 96);
     const char* ClassName() const override { return "TRecordingCanvas"; }

@@ -11,8 +11,7 @@
 
 using namespace resources_tables;
 
-namespace
-{
+namespace {
 
 // The colour key of the art: '.' is transparent, every other character an opaque colour.
 uint32_t PixelOf(char c)

@@ -3,8 +3,7 @@
 // picture shown for a picture that cannot be shown.
 #include "platform/graphics/resources_tables.h"
 
-namespace resources_tables
-{
+namespace resources_tables {
 
 // One row of the art per line.
 // clang-format off

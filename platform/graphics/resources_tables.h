@@ -1,8 +1,7 @@
 // The pixel art of resources_tables.cpp, for resources.cpp.
 #pragma once
 
-namespace resources_tables
-{
+namespace resources_tables {
 
 // Rows of equal length, one character per pixel; a hot spot for cursors.
 struct TArt {

@@ -8,11 +8,9 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
-class AddTest : public ::testing::Test
-{
+class AddTest : public ::testing::Test {
 protected:
     TRVStyle Style{nullptr};
     TTestRVData Data{&Style};
@@ -24,8 +22,7 @@ protected:
 };
 
 // A store whose item-action handler can be made to fail while an item is inserted.
-class TFailingRVData : public TTestRVData
-{
+class TFailingRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,

@@ -5,11 +5,9 @@
 #include "document/crvdata.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
-class CheckpointTest : public ::testing::Test
-{
+class CheckpointTest : public ::testing::Test {
 protected:
     void SetUp() override
     {

@@ -10,11 +10,9 @@
 #include "platform/graphics/gdiobjects.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
-class ItemsTest : public ::testing::Test
-{
+class ItemsTest : public ::testing::Test {
 protected:
     TRVStyle Style{nullptr};
     TTestRVData Data{&Style};
@@ -31,8 +29,7 @@ void ExpectKindError(const std::function<void()>& Call)
 }
 
 // Notes the items whose text the store reports as replaced.
-class TTextWatchData : public TTestRVData
-{
+class TTextWatchData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     std::vector<int> Changed;

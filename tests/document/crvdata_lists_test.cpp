@@ -11,12 +11,10 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // A sub-document held by a test item of its parent store.
-class TCellData : public TTestSubRVData
-{
+class TCellData : public TTestSubRVData {
 public:
     using TTestSubRVData::TTestSubRVData;
     TCustomRVItemInfo* Holder = nullptr;
@@ -28,8 +26,7 @@ public:
 };
 
 // An inline item with one sub-document (a one-cell table, as far as markers go).
-class TCellItem : public TRVRectItemInfo
-{
+class TCellItem : public TRVRectItemInfo {
 public:
     explicit TCellItem(TCustomRVData* Parent) : TRVRectItemInfo(Parent), Cell(new TCellData(Parent))
     {
@@ -47,8 +44,7 @@ public:
     std::unique_ptr<TCellData> Cell;
 };
 
-class ListsTest : public ::testing::Test
-{
+class ListsTest : public ::testing::Test {
 protected:
     // List 0: decimal "%0:s.", level 1 "%0:s.%1:s."; list 1: upper alpha "%0:s)".
     void SetUp() override
@@ -74,7 +70,10 @@ protected:
         return s;
     }
     std::vector<AnsiString> Shown() const { return ShownBy(Data); }
-    TRVMarkerItemInfo* Marker(int ItemNo) const { return dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(ItemNo)); }
+    TRVMarkerItemInfo* Marker(int ItemNo) const
+    {
+        return dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(ItemNo));
+    }
     void Paragraphs(int Count)
     {
         for (int i = 0; i < Count; ++i)

@@ -6,11 +6,9 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
-class ParasTest : public ::testing::Test
-{
+class ParasTest : public ::testing::Test {
 protected:
     // Items: 0 "a" (paragraph start), 1 "b" (same line), 2 "c" (line break),
     // 3 "d" (paragraph start, style 1), 4 "e" (same line).

@@ -11,8 +11,7 @@
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // Fills Info with distinct values.
 TRVLayoutInfo& Sample(TRVLayoutInfo&& Info = TRVLayoutInfo())

@@ -7,11 +7,9 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
-class StylesTest : public ::testing::Test
-{
+class StylesTest : public ::testing::Test {
 protected:
     // Text styles "t0".."t4", paragraph styles "p0".."p3", list styles
     // "l0".."l2"; none of them standard.

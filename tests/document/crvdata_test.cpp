@@ -7,8 +7,7 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // A store of Count items "0", "1", ...; item i carries a checkpoint named
 // "cp<i>" for every i in Checkpoints.

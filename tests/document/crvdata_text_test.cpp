@@ -14,8 +14,7 @@
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // UTF-16 little-endian bytes of ASCII text.
 AnsiString U(const std::string& Ascii)
@@ -29,8 +28,7 @@ AnsiString U(const std::string& Ascii)
 }
 
 // A store whose selection is set by the test.
-class TSelectionRVData : public TTestRVData
-{
+class TSelectionRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
@@ -48,16 +46,14 @@ public:
 };
 
 // A store that does not take page breaks (a table cell, say).
-class TCellRVData : public TTestRVData
-{
+class TCellRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     bool SupportsPageBreaks() const override { return false; }
 };
 
 // A bullet whose text output fails.
-class TFailingTextItem : public TRVBulletItemInfo
-{
+class TFailingTextItem : public TRVBulletItemInfo {
 public:
     explicit TFailingTextItem(TCustomRVData* RVData) : TRVBulletItemInfo(RVData) { StyleNo = rvsBullet; }
     AnsiString AsText(int, TCustomRVData*, const AnsiString&, const AnsiString&, bool, bool) override
@@ -66,8 +62,7 @@ public:
     }
 };
 
-class PlainTextTest : public ::testing::Test
-{
+class PlainTextTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -77,8 +72,8 @@ protected:
     }
     void TearDown() override { SetACP(0); }
 
-    std::string Save(TCustomRVData& D, bool SelectionOnly = false, bool TextOnly = false, bool Unicode = false,
-                     int LineWidth = 3)
+    std::string Save(TCustomRVData& D, bool SelectionOnly = false, bool TextOnly = false,
+                     bool Unicode = false, int LineWidth = 3)
     {
         TStringStream Stream;
         EXPECT_TRUE(D.SaveTextToStream("", Stream, LineWidth, SelectionOnly, TextOnly, Unicode));
@@ -246,8 +241,10 @@ TEST_F(PlainTextTest, CtrlZEndsTheInputOnlyAsTheLastByte)
     EXPECT_EQ(Lines(), "a|b");
     Data.Clear();
     // An embedded Ctrl-Z is text, and what follows it is read too.
-    Load("a\x1A" "b\r\nc");
-    EXPECT_EQ(Lines(), "a\x1A" "b|c");
+    Load("a\x1A"
+         "b\r\nc");
+    EXPECT_EQ(Lines(), "a\x1A"
+                       "b|c");
 }
 
 TEST_F(PlainTextTest, NulBytesBecomeQuestionMarks)
@@ -304,9 +301,11 @@ TEST_F(PlainTextTest, ALineEndOrCtrlZSplitOverTwoChunksCountsOnce)
     EXPECT_EQ(Lines(), Head + "|b");
     Data.Clear();
     // The last byte of the first chunk is a Ctrl-Z that is not the file's last.
-    Load(Head + "\x1A" "b");
+    Load(Head + "\x1A"
+                "b");
     ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Text(0), Head + "\x1A" "b");
+    EXPECT_EQ(Text(0), Head + "\x1A"
+                              "b");
 }
 
 TEST_F(PlainTextTest, AMissingFileOrAFolderFails)
@@ -354,7 +353,8 @@ TEST_F(PlainTextTest, UTF16LittleEndianWithAndWithoutItsMark)
 
 TEST_F(PlainTextTest, UTF16BigEndianAfterItsMark)
 {
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10)), Uni, 0, false));
+    ASSERT_TRUE(
+        Data.LoadTextW(Dir.Write("be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10)), Uni, 0, false));
     EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
 }
 

@@ -11,15 +11,14 @@
 #include "document/rvstyle.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // A store that marks the texts of items inserted into it.
-class TRenamingRVData : public TTestRVData
-{
+class TRenamingRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
-    void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text, TCustomRVData* RVData) override
+    void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
+                    TCustomRVData* RVData) override
     {
         if (Action == rviaInserting)
             Text += "!";
@@ -28,15 +27,13 @@ public:
 };
 
 // A store that shows another store's items (a printable view, say).
-class TSharingRVData : public TTestRVData
-{
+class TSharingRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     bool ShareItems() const override { return true; }
 };
 
-class TransferTest : public ::testing::Test
-{
+class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override
     {

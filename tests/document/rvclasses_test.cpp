@@ -41,19 +41,19 @@ TEST(TRVListTest, OwnsItsEntries)
         EXPECT_EQ(list.Count(), 3);
 
         TObject* taken = list.Get(0);
-        list.DeleteAsPointer(0);  // the caller takes it over
+        list.DeleteAsPointer(0); // the caller takes it over
         EXPECT_EQ(freed, std::vector<int>({1}));
         EXPECT_EQ(list.Count(), 2);
         delete taken;
         EXPECT_EQ(freed, std::vector<int>({1, 0}));
 
         list.Add(new Tracked(freed, 7));
-        list.Clear();  // from index 0 upwards
+        list.Clear(); // from index 0 upwards
         EXPECT_EQ(freed, std::vector<int>({1, 0, 2, 3, 7}));
         EXPECT_EQ(list.Count(), 0);
         list.Add(new Tracked(freed, 9));
     }
-    EXPECT_EQ(freed.back(), 9);  // the destructor frees what is left
+    EXPECT_EQ(freed.back(), 9); // the destructor frees what is left
 }
 
 TEST(TRVListTest, BadIndexRaisesTheListError)
@@ -82,7 +82,7 @@ TEST(TRVIntegerListTest, ConstructionAndCopies)
 
     copy.Assign(&source);
     EXPECT_EQ(Items(copy), std::vector<int>({1, 8}));
-    copy.Assign(&copy);  // assigning a list to itself keeps it
+    copy.Assign(&copy); // assigning a list to itself keeps it
     EXPECT_EQ(Items(copy), std::vector<int>({1, 8}));
 }
 
@@ -92,7 +92,7 @@ TEST(TRVIntegerListTest, EditingEntries)
     EXPECT_EQ(list.Add(10), 0);
     EXPECT_EQ(list.Add(30), 1);
     list.Insert(1, 20);
-    list.Insert(3, 40);  // at the end
+    list.Insert(3, 40); // at the end
     EXPECT_EQ(Items(list), std::vector<int>({10, 20, 30, 40}));
 
     EXPECT_EQ(list.AddUnique(30), 2);

@@ -54,7 +54,7 @@ TEST(RVFHexTest, Streams)
 {
     TMemoryStream stream;
     Fill(stream, "\x01\xFE\x7F");
-    stream.SetPosition(2);  // the whole content counts, whatever the position
+    stream.SetPosition(2); // the whole content counts, whatever the position
     EXPECT_EQ(RVFStream2TextString(stream), "01FE7F");
 
     TMemoryStream decoded;
@@ -92,7 +92,7 @@ TEST(RVFBinaryBlockTest, WriteAndRead)
     RVFWrite(stream, "head");
     const AnsiString data(100, 'x');
     RVFWriteBinaryBlock(stream, [&](TStream& s) { RVFWrite(s, data); });
-    EXPECT_EQ(stream.Position(), 108);  // left at the end of the data
+    EXPECT_EQ(stream.Position(), 108); // left at the end of the data
     RVFWrite(stream, "tail");
     EXPECT_EQ(Content(stream), "head" + AnsiString("\x64\x00\x00\x00", 4) + data + "tail");
 
@@ -114,9 +114,9 @@ TEST(RVFBinaryBlockTest, WriteAndRead)
 TEST(RVFBinaryBlockTest, BadCountsFailWithoutReading)
 {
     const AnsiString cases[] = {
-        AnsiString("\xC8\x00\x00\x00", 4) + AnsiString(100, 'y'),  // 200 announced, 100 present
-        AnsiString("\xFF\xFF\xFF\xFF", 4) + "abc",                 // negative
-        AnsiString("\x05\x00", 2),                                  // count cut short
+        AnsiString("\xC8\x00\x00\x00", 4) + AnsiString(100, 'y'), // 200 announced, 100 present
+        AnsiString("\xFF\xFF\xFF\xFF", 4) + "abc",                // negative
+        AnsiString("\x05\x00", 2),                                // count cut short
         AnsiString(),
     };
     for (const AnsiString& bytes : cases) {
@@ -159,7 +159,7 @@ TEST(RVFReadTest, Strings)
     AnsiString s;
     EXPECT_TRUE(RVFReadString(p, s));
     EXPECT_EQ(s, "abc");
-    EXPECT_FALSE(RVFReadString(p, s));  // the second blank makes an empty token
+    EXPECT_FALSE(RVFReadString(p, s)); // the second blank makes an empty token
     EXPECT_EQ(s, "");
     EXPECT_TRUE(RVFReadString(p, s));
     EXPECT_EQ(s, "def");
@@ -244,7 +244,7 @@ TEST(RVFTagTest, ReadTags)
     EXPECT_EQ(tag, TRVTag(AnsiString("link#1")));
     ASSERT_TRUE(RVFReadTag(strings, true, tag));
     EXPECT_EQ(tag, TRVTag(AnsiString("-3")));
-    EXPECT_FALSE(RVFReadTag(strings, true, tag));  // no token left
+    EXPECT_FALSE(RVFReadTag(strings, true, tag)); // no token left
 
     TRVFLineCursor numbers("42 -7 abc - 4294967296");
     ASSERT_TRUE(RVFReadTag(numbers, false, tag));

@@ -19,8 +19,9 @@ TEST(RVFuncsHTMLTest, FontCSS)
     font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
     font.SetColor(clWindowText);
     font.SetName("Times New Roman");
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font),
-              "font: italic 10pt 'Times New Roman'; text-decoration: underline line-through; color: #000000;");
+    EXPECT_EQ(
+        RV_GetHTMLFontCSS(&font),
+        "font: italic 10pt 'Times New Roman'; text-decoration: underline line-through; color: #000000;");
 
     // Below 1 point the height in pixels is written.
     font.SetStyle({});
@@ -59,7 +60,7 @@ TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)
     EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "");
 
     ts.SetStyle({fsItalic, fsUnderline});
-    ts.SetFontName("ARIAL");  // names compare without regard to case
+    ts.SetFontName("ARIAL"); // names compare without regard to case
     EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true), "</B><U>");
     EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "</U><B>");
 

@@ -64,8 +64,8 @@ TEST(RVFuncsTextTest, ReplaceStrAgreesWithSearchingFromTheStart)
     EXPECT_EQ(Replaced("aXbX", "X", ""), "ab");
 
     // The pairs the writers use, on random text.
-    const std::pair<AnsiString, AnsiString> pairs[] = {
-        {">", "&gt;"}, {"<", "&lt;"}, {"  ", "&nbsp; "}, {"\xA7", "*"}, {"\xDB", "<=>"}, {"aa", "a"}};
+    const std::pair<AnsiString, AnsiString> pairs[] = {{">", "&gt;"}, {"<", "&lt;"},   {"  ", "&nbsp; "},
+                                                       {"\xA7", "*"}, {"\xDB", "<=>"}, {"aa", "a"}};
     std::mt19937 random(12345);
     const char alphabet[] = {' ', ' ', '<', '>', 'a', 'b', '\xA7', '\xDB'};
     for (int round = 0; round < 400; ++round) {
@@ -74,7 +74,8 @@ TEST(RVFuncsTextTest, ReplaceStrAgreesWithSearchingFromTheStart)
         for (int i = 0; i < length; ++i)
             text.push_back(alphabet[random() % sizeof alphabet]);
         for (const auto& pair : pairs)
-            EXPECT_EQ(Replaced(text, pair.first, pair.second), ReplaceFromStart(text, pair.first, pair.second))
+            EXPECT_EQ(Replaced(text, pair.first, pair.second),
+                      ReplaceFromStart(text, pair.first, pair.second))
                 << "text '" << text << "' replacing '" << pair.first << "'";
     }
 }
@@ -101,7 +102,7 @@ TEST(RVFuncsTextTest, CharPos)
 {
     const char text[] = "abcabc";
     EXPECT_EQ(RV_CharPos(text, 'c', 6), 3);
-    EXPECT_EQ(RV_CharPos(text, 'c', 2), 0);  // only the first Length bytes
+    EXPECT_EQ(RV_CharPos(text, 'c', 2), 0); // only the first Length bytes
     EXPECT_EQ(RV_CharPos(text, 'x', 6), 0);
     EXPECT_EQ(RV_CharPos(text, 'a', 0), 0);
     EXPECT_EQ(RV_CharPos(text, 'a', -1), 0);
@@ -129,7 +130,7 @@ TEST(RVFuncsScalingTest, ScreenAndDevice)
     sad.DevicePpiY = 300;
     EXPECT_EQ(RV_XToDevice(96, sad), 600);
     EXPECT_EQ(RV_YToDevice(96, sad), 300);
-    EXPECT_EQ(RV_XToDevice(1, sad), 6);  // 6.25
+    EXPECT_EQ(RV_XToDevice(1, sad), 6); // 6.25
     EXPECT_EQ(RV_XToScreen(600, sad), 96);
     EXPECT_EQ(RV_YToScreen(-300, sad), -96);
 
@@ -137,7 +138,7 @@ TEST(RVFuncsScalingTest, ScreenAndDevice)
     RV_RectToScreen(r, sad);
     EXPECT_EQ(r, Rect(96, 96, 192, 192));
 
-    TRVScreenAndDevice empty;  // a zero resolution gives MulDiv's -1
+    TRVScreenAndDevice empty; // a zero resolution gives MulDiv's -1
     EXPECT_EQ(RV_XToDevice(10, empty), -1);
 }
 
@@ -145,8 +146,8 @@ TEST(RVFuncsColorTest, LuminanceAndGray)
 {
     EXPECT_EQ(RV_GetLuminance(clWhite), 255);
     EXPECT_EQ(RV_GetLuminance(clBlack), 0);
-    EXPECT_EQ(RV_GetLuminance(clLime), 150);  // 150.45
-    EXPECT_EQ(RV_GetLuminance(clBlue), 28);   // 28.05
+    EXPECT_EQ(RV_GetLuminance(clLime), 150); // 150.45
+    EXPECT_EQ(RV_GetLuminance(clBlue), 28);  // 28.05
     // System colours are resolved first.
     EXPECT_EQ(RV_GetLuminance(clBtnFace), RV_GetLuminance(GetSysColor(COLOR_BTNFACE)));
 
@@ -167,7 +168,7 @@ TEST(RVFuncsColorTest, ColorModes)
     EXPECT_EQ(RV_GetColor(clLime, rvcmGrayScale), RGB(150, 150, 150));
     for (TRVColorMode mode : {rvcmBlackAndWhite, rvcmBlackOnWhite}) {
         EXPECT_EQ(RV_GetColor(clWhite, mode), clWhite);
-        EXPECT_EQ(RV_GetColor(clWindow, mode), clBlack);  // only exactly 0xFFFFFF stays white
+        EXPECT_EQ(RV_GetColor(clWindow, mode), clBlack); // only exactly 0xFFFFFF stays white
         EXPECT_EQ(RV_GetColor(clSilver, mode), clBlack);
         EXPECT_EQ(RV_GetBackColor(clBlack, mode), clWhite);
         EXPECT_EQ(RV_GetBackColor(clWindowText, mode), clWhite);
@@ -190,9 +191,9 @@ TEST(RVFuncsHTMLTest, Fragments)
 
     EXPECT_EQ(RV_GetHTMLPath("img\\sub\\a.png"), "img/sub/a.png");
 
-    const std::pair<int, int> sizes[] = {{-5, 1}, {0, 1},  {8, 1},  {9, 2},  {10, 2}, {11, 3}, {12, 3},
-                                         {13, 4}, {14, 4}, {15, 5}, {18, 5}, {19, 6}, {24, 6}, {25, 7},
-                                         {72, 7}};
+    const std::pair<int, int> sizes[] = {{-5, 1}, {0, 1},  {8, 1},  {9, 2},  {10, 2},
+                                         {11, 3}, {12, 3}, {13, 4}, {14, 4}, {15, 5},
+                                         {18, 5}, {19, 6}, {24, 6}, {25, 7}, {72, 7}};
     for (const auto& size : sizes)
         EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
 }

@@ -13,13 +13,11 @@
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
 
-namespace
-{
+namespace {
 
 // A converter for tests: appends the stream's bytes as one text item in style
 // 0 (continuing the last line), then answers Result or raises.
-class TFakeConverter : public TRVRTFConverter
-{
+class TFakeConverter : public TRVRTFConverter {
 public:
     TRVRTFErrorCode ReadFromStream(TRVRTFReaderProperties& Properties, TStream& Stream,
                                    TCustomRVData* RVData) override
@@ -39,8 +37,7 @@ public:
 };
 
 // Installs the fake converter for one test and puts back what was there.
-class RTFImportTest : public ::testing::Test
-{
+class RTFImportTest : public ::testing::Test {
 protected:
     void TearDown() override { RVSetRTFConverterFactory(std::move(Saved)); }
     void Install()
@@ -57,8 +54,7 @@ protected:
 };
 
 // A root store that owns RTF properties, as a viewer's data does.
-class TRTFRVData : public TTestRVData
-{
+class TRTFRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
     TRVRTFReaderProperties* GetRTFProperties() override { return &Properties; }

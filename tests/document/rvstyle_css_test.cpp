@@ -45,57 +45,56 @@ AnsiString Rule(const AnsiString& css, const AnsiString& selectorLine)
     return css.substr(start, end + 3 - start);
 }
 
-const char* const DefaultCSS =
-    "/*----------Text Styles----------*/\r\n"
-    "HR { color: #000000}\r\n"
-    "BODY, TABLE /* Normal text */\r\n"
-    "{\r\n"
-    "  font-size: 10pt;\r\n"
-    "  font-family: \"Arial\";\r\n"
-    "  font-style: normal;\r\n"
-    "  font-weight: normal;\r\n"
-    "  color: #000000;\r\n"
-    "  text-decoration: none;\r\n"
-    "}\r\n"
-    "SPAN.RVTS1 /* Heading */\r\n"
-    "{\r\n"
-    "  font-weight: bold;\r\n"
-    "  color: #0000FF;\r\n"
-    "}\r\n"
-    "SPAN.RVTS2 /* Subheading */\r\n"
-    "{\r\n"
-    "  font-weight: bold;\r\n"
-    "  color: #000080;\r\n"
-    "}\r\n"
-    "SPAN.RVTS3 /* Keywords */\r\n"
-    "{\r\n"
-    "  font-style: italic;\r\n"
-    "  color: #800000;\r\n"
-    "}\r\n"
-    "A.RVTS4, SPAN.RVTS4 /* Jump 1 */\r\n"
-    "{\r\n"
-    "  color: #008000;\r\n"
-    "  text-decoration: underline;\r\n"
-    "}\r\n"
-    "A.RVTS5, SPAN.RVTS5 /* Jump 2 */\r\n"
-    "{\r\n"
-    "  color: #008000;\r\n"
-    "  text-decoration: underline;\r\n"
-    "}\r\n"
-    "/*----------Para Styles----------*/\r\n"
-    "P,UL,OL /* Paragraph Style */\r\n"
-    "{\r\n"
-    "  text-align: left;\r\n"
-    "  text-indent: 0px;\r\n"
-    "  padding: 0px 0px 0px 0px;\r\n"
-    "  margin: 0px 0px 0px 0px;\r\n"
-    "}\r\n"
-    ".RVPS1 /* Centered */\r\n"
-    "{\r\n"
-    "  text-align: center;\r\n"
-    "  padding: 0px 0px 0px 0px;\r\n"
-    "  margin: 0px 0px 0px 0px;\r\n"
-    "}\r\n";
+const char* const DefaultCSS = "/*----------Text Styles----------*/\r\n"
+                               "HR { color: #000000}\r\n"
+                               "BODY, TABLE /* Normal text */\r\n"
+                               "{\r\n"
+                               "  font-size: 10pt;\r\n"
+                               "  font-family: \"Arial\";\r\n"
+                               "  font-style: normal;\r\n"
+                               "  font-weight: normal;\r\n"
+                               "  color: #000000;\r\n"
+                               "  text-decoration: none;\r\n"
+                               "}\r\n"
+                               "SPAN.RVTS1 /* Heading */\r\n"
+                               "{\r\n"
+                               "  font-weight: bold;\r\n"
+                               "  color: #0000FF;\r\n"
+                               "}\r\n"
+                               "SPAN.RVTS2 /* Subheading */\r\n"
+                               "{\r\n"
+                               "  font-weight: bold;\r\n"
+                               "  color: #000080;\r\n"
+                               "}\r\n"
+                               "SPAN.RVTS3 /* Keywords */\r\n"
+                               "{\r\n"
+                               "  font-style: italic;\r\n"
+                               "  color: #800000;\r\n"
+                               "}\r\n"
+                               "A.RVTS4, SPAN.RVTS4 /* Jump 1 */\r\n"
+                               "{\r\n"
+                               "  color: #008000;\r\n"
+                               "  text-decoration: underline;\r\n"
+                               "}\r\n"
+                               "A.RVTS5, SPAN.RVTS5 /* Jump 2 */\r\n"
+                               "{\r\n"
+                               "  color: #008000;\r\n"
+                               "  text-decoration: underline;\r\n"
+                               "}\r\n"
+                               "/*----------Para Styles----------*/\r\n"
+                               "P,UL,OL /* Paragraph Style */\r\n"
+                               "{\r\n"
+                               "  text-align: left;\r\n"
+                               "  text-indent: 0px;\r\n"
+                               "  padding: 0px 0px 0px 0px;\r\n"
+                               "  margin: 0px 0px 0px 0px;\r\n"
+                               "}\r\n"
+                               ".RVPS1 /* Centered */\r\n"
+                               "{\r\n"
+                               "  text-align: center;\r\n"
+                               "  padding: 0px 0px 0px 0px;\r\n"
+                               "  margin: 0px 0px 0px 0px;\r\n"
+                               "}\r\n";
 
 } // namespace
 
@@ -111,13 +110,13 @@ TEST(StyleCSSTest, OnlyDifferenceFromTheBaseStyle)
 {
     TRVStyle style(nullptr);
     TFontInfos* t = style.TextStyles();
-    t->Items(2)->SetBaseStyleNo(1);   // Subheading on Heading: only the colour differs
-    t->Items(5)->SetBaseStyleNo(4);   // the same as its base
-    t->Items(3)->SetBaseStyleNo(40);  // no such style: style 0 is the parent
+    t->Items(2)->SetBaseStyleNo(1);  // Subheading on Heading: only the colour differs
+    t->Items(5)->SetBaseStyleNo(4);  // the same as its base
+    t->Items(3)->SetBaseStyleNo(40); // no such style: style 0 is the parent
     style.ParaStyles()->Add()->SetBaseStyleNo(1);
     const AnsiString css = CSS(style, {rvcssOnlyDifference});
     EXPECT_EQ(Rule(css, "SPAN.RVTS2 /* Subheading */"), "SPAN.RVTS2 /* Subheading */\r\n{\r\n"
-                                                       "  color: #000080;\r\n}\r\n");
+                                                        "  color: #000080;\r\n}\r\n");
     // A hyperlink writes its colour always (browsers colour links themselves).
     EXPECT_EQ(Rule(css, "A.RVTS5, SPAN.RVTS5 /* Jump 2 */"),
               "A.RVTS5, SPAN.RVTS5 /* Jump 2 */\r\n{\r\n  color: #008000;\r\n}\r\n");
@@ -161,9 +160,11 @@ TEST(StyleCSSTest, DecorationsAreValidCSS)
               AnsiString::npos);
     EXPECT_NE(Rule(css, "A.RVTS5, SPAN.RVTS5 /* Jump 2 */").find("  text-decoration: overline;\r\n"),
               AnsiString::npos);
-    EXPECT_NE(Rule(css, "A.RVTS6, SPAN.RVTS6 /* Font Style */").find("  text-decoration: underline overline;"),
+    EXPECT_NE(
+        Rule(css, "A.RVTS6, SPAN.RVTS6 /* Font Style */").find("  text-decoration: underline overline;"),
+        AnsiString::npos);
+    EXPECT_NE(Rule(css, "SPAN.RVTS7 /* Font Style */").find("  text-decoration: overline;\r\n"),
               AnsiString::npos);
-    EXPECT_NE(Rule(css, "SPAN.RVTS7 /* Font Style */").find("  text-decoration: overline;\r\n"), AnsiString::npos);
     // A hyperlink without lines says so, against the browser's underline.
     EXPECT_NE(Rule(css, "A.RVTS8, SPAN.RVTS8 /* Font Style */").find("  text-decoration: none;\r\n"),
               AnsiString::npos);
@@ -175,7 +176,7 @@ TEST(StyleCSSTest, TextPropertiesAgainstTheParent)
 {
     TRVStyle style(nullptr);
     TFontInfos* t = style.TextStyles();
-    TFontInfo* rich = t->Add();  // 6
+    TFontInfo* rich = t->Add(); // 6
     rich->SetCharSpacing(2);
     rich->SetStyleEx({rvfsAllCaps});
     rich->SetVShift(30);
@@ -183,12 +184,12 @@ TEST(StyleCSSTest, TextPropertiesAgainstTheParent)
     rich->SetFontName("arial");
     rich->SetSize(12);
     rich->SetStandard(false);
-    TFontInfo* undo = t->Add();  // 7, based on 6 but plain again
+    TFontInfo* undo = t->Add(); // 7, based on 6 but plain again
     undo->SetBaseStyleNo(6);
     undo->SetStyleName("Undo");
-    TFontInfo* noColor = t->Add();  // 8
+    TFontInfo* noColor = t->Add(); // 8
     noColor->SetColor(clNone);
-    TFontInfo* sub = t->Add();  // 9
+    TFontInfo* sub = t->Add(); // 9
     sub->SetVShift(-2);
 
     const AnsiString css = CSS(style, {rvcssOnlyDifference});
@@ -197,7 +198,8 @@ TEST(StyleCSSTest, TextPropertiesAgainstTheParent)
                                        "  vertical-align: super;\r\n}\r\n");
     EXPECT_EQ(Rule(css, "SPAN.RVTS7 /* Undo */"),
               "SPAN.RVTS7 /* Undo */\r\n{\r\n  font-size: 10pt;\r\n  letter-spacing: 0px;\r\n"
-              "  text-transform: none;\r\n  background-color: transparent;\r\n  vertical-align: baseline;\r\n}\r\n");
+              "  text-transform: none;\r\n  background-color: transparent;\r\n  vertical-align: "
+              "baseline;\r\n}\r\n");
     // No colour: no colour line at all.
     EXPECT_EQ(Rule(css, "SPAN.RVTS8 /* Font Style */"), "SPAN.RVTS8 /* Font Style */\r\n{\r\n}\r\n");
     EXPECT_NE(Rule(css, "SPAN.RVTS9 /* Font Style */").find("  vertical-align: sub;\r\n"), AnsiString::npos);
@@ -228,10 +230,12 @@ TEST(StyleCSSTest, HoverColours)
     style.SetHoverColor(clBlue);
     t->Items(5)->SetBaseStyleNo(4);
     const AnsiString css = CSS(style, {rvcssOnlyDifference});
-    EXPECT_NE(css.find("}\r\nA.RVTS4:hover { color: #FF0000; background-color: #00FFFF; }\r\n"), AnsiString::npos);
+    EXPECT_NE(css.find("}\r\nA.RVTS4:hover { color: #FF0000; background-color: #00FFFF; }\r\n"),
+              AnsiString::npos);
     // Style 5 on style 4: its hover colour (the sheet's blue) differs, and its
     // hover background (none) differs from the parent's.
-    EXPECT_NE(css.find("A.RVTS5:hover { color: #0000FF; background-color: transparent; }\r\n"), AnsiString::npos);
+    EXPECT_NE(css.find("A.RVTS5:hover { color: #0000FF; background-color: transparent; }\r\n"),
+              AnsiString::npos);
     style.SetHoverColor(clNone);
     t->Items(4)->SetHoverColor(clNone);
     t->Items(4)->SetHoverBackColor(clNone);
@@ -242,7 +246,7 @@ TEST(StyleCSSTest, ParagraphBoxes)
 {
     TRVStyle style(nullptr);
     TParaInfos* p = style.ParaStyles();
-    TParaInfo* boxed = p->Add();  // 2
+    TParaInfo* boxed = p->Add(); // 2
     boxed->SetSpaceBefore(10);
     boxed->SetSpaceAfter(12);
     boxed->SetLeftIndent(20);
@@ -258,41 +262,40 @@ TEST(StyleCSSTest, ParagraphBoxes)
     boxed->Border()->BorderOffsets()->SetAll(4);
     boxed->Background()->SetColor(clYellow);
     SetOffsets(boxed->Background()->BorderOffsets(), 1, 5, 2, 9);
-    TParaInfo* child = p->Add();  // 3, based on 2
+    TParaInfo* child = p->Add(); // 3, based on 2
     child->SetBaseStyleNo(2);
     child->SetLineSpacingType(rvlsSpaceBetween);
     child->SetLineSpacing(4);
     const AnsiString css = CSS(style, {rvcssOnlyDifference});
-    EXPECT_EQ(Rule(css, ".RVPS2 /* Paragraph Style */"),
-              ".RVPS2 /* Paragraph Style */\r\n{\r\n"
-              "  text-indent: -8px;\r\n"
-              "  line-height: 150%;\r\n"
-              "  white-space: nowrap;\r\n"
-              "  border-color: #FF0000;\r\n"
-              "  border-style: double;\r\n"
-              "  border-width: 6px;\r\n"
-              "  border-bottom: none;\r\n"
-              "  border-left: none;\r\n"
-              "  background: #FFFF00;\r\n"
-              "  padding: 5px 4px 9px 4px;\r\n"
-              "  margin: 5px 2px 3px 16px;\r\n"
-              "}\r\n");
-    EXPECT_EQ(Rule(css, ".RVPS3 /* Paragraph Style */"),
-              ".RVPS3 /* Paragraph Style */\r\n{\r\n"
-              "  text-indent: 0px;\r\n"
-              "  line-height: normal;\r\n"
-              "  white-space: normal;\r\n"
-              "  border: none;\r\n"
-              "  background: transparent;\r\n"
-              "  padding: 0px 0px 0px 0px;\r\n"
-              "  margin: 0px 0px 0px 0px;\r\n"
-              "}\r\n");
+    EXPECT_EQ(Rule(css, ".RVPS2 /* Paragraph Style */"), ".RVPS2 /* Paragraph Style */\r\n{\r\n"
+                                                         "  text-indent: -8px;\r\n"
+                                                         "  line-height: 150%;\r\n"
+                                                         "  white-space: nowrap;\r\n"
+                                                         "  border-color: #FF0000;\r\n"
+                                                         "  border-style: double;\r\n"
+                                                         "  border-width: 6px;\r\n"
+                                                         "  border-bottom: none;\r\n"
+                                                         "  border-left: none;\r\n"
+                                                         "  background: #FFFF00;\r\n"
+                                                         "  padding: 5px 4px 9px 4px;\r\n"
+                                                         "  margin: 5px 2px 3px 16px;\r\n"
+                                                         "}\r\n");
+    EXPECT_EQ(Rule(css, ".RVPS3 /* Paragraph Style */"), ".RVPS3 /* Paragraph Style */\r\n{\r\n"
+                                                         "  text-indent: 0px;\r\n"
+                                                         "  line-height: normal;\r\n"
+                                                         "  white-space: normal;\r\n"
+                                                         "  border: none;\r\n"
+                                                         "  background: transparent;\r\n"
+                                                         "  padding: 0px 0px 0px 0px;\r\n"
+                                                         "  margin: 0px 0px 0px 0px;\r\n"
+                                                         "}\r\n");
     // A percentage under a parent without one is compared with the normal height.
     child->SetLineSpacingType(rvlsPercent);
     child->SetLineSpacing(120);
     boxed->SetLineSpacingType(rvlsSpaceBetween);
-    EXPECT_NE(Rule(CSS(style, {rvcssOnlyDifference}), ".RVPS3 /* Paragraph Style */").find("  line-height: 120%;"),
-              AnsiString::npos);
+    EXPECT_NE(
+        Rule(CSS(style, {rvcssOnlyDifference}), ".RVPS3 /* Paragraph Style */").find("  line-height: 120%;"),
+        AnsiString::npos);
 
     const std::pair<TRVBorderStyle, const char*> widths[] = {
         {rvbSingle, "solid;\r\n  border-width: 3px"},
@@ -347,12 +350,18 @@ AnsiString HexColor(TColor c)
 AnsiString Longhand(const AnsiString& prop)
 {
     static const std::map<AnsiString, AnsiString> longhands = {
-        {"border", "border-top-style"},         {"border-top", "border-top-style"},
-        {"border-right", "border-right-style"}, {"border-bottom", "border-bottom-style"},
-        {"border-left", "border-left-style"},   {"border-color", "border-top-color"},
-        {"border-style", "border-top-style"},   {"border-width", "border-top-width"},
-        {"padding", "padding-top"},             {"margin", "margin-top"},
-        {"background", "background-color"},     {"text-decoration", "text-decoration-line"},
+        {"border", "border-top-style"},
+        {"border-top", "border-top-style"},
+        {"border-right", "border-right-style"},
+        {"border-bottom", "border-bottom-style"},
+        {"border-left", "border-left-style"},
+        {"border-color", "border-top-color"},
+        {"border-style", "border-top-style"},
+        {"border-width", "border-top-width"},
+        {"padding", "padding-top"},
+        {"margin", "margin-top"},
+        {"background", "background-color"},
+        {"text-decoration", "text-decoration-line"},
     };
     const auto it = longhands.find(prop);
     return it == longhands.end() ? prop : it->second;
@@ -404,9 +413,9 @@ std::vector<std::vector<AnsiString>> Declarations(const AnsiString& css)
 }
 
 struct Probe {
-    AnsiString Key;       // name of the element in the results
-    AnsiString Markup;    // the element, with data-k = Key
-    std::map<AnsiString, AnsiString> Expected;  // computed property -> value
+    AnsiString Key;                            // name of the element in the results
+    AnsiString Markup;                         // the element, with data-k = Key
+    std::map<AnsiString, AnsiString> Expected; // computed property -> value
 };
 
 AnsiString JsonList(const std::vector<std::vector<AnsiString>>& rules)
@@ -454,7 +463,9 @@ std::map<AnsiString, AnsiString> TextExpectation(const TFontInfo* f)
         {"background-color", f->BackColor() == clNone ? "rgba(0, 0, 0, 0)" : HexColor(f->BackColor())},
         {"letter-spacing", f->CharSpacing() == 0 ? "normal" : Px(f->CharSpacing())},
         {"text-transform", f->StyleEx().Contains(rvfsAllCaps) ? "uppercase" : "none"},
-        {"vertical-align", f->VShift() > 0 ? "super" : f->VShift() < 0 ? "sub" : "baseline"},
+        {"vertical-align", f->VShift() > 0   ? "super"
+                           : f->VShift() < 0 ? "sub"
+                                             : "baseline"},
         {"text-decoration-line", lines.empty() ? AnsiString("none") : lines},
     };
 }
@@ -509,11 +520,11 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
 
     TRVStyle style(nullptr);
     TFontInfos* t = style.TextStyles();
-    t->Items(4)->SetStyle({fsStrikeOut});              // a struck-out hyperlink
+    t->Items(4)->SetStyle({fsStrikeOut}); // a struck-out hyperlink
     t->Items(4)->SetHoverColor(clRed);
-    t->Items(5)->SetColor(clWindowText);               // a hyperlink in the body's colour
+    t->Items(5)->SetColor(clWindowText); // a hyperlink in the body's colour
     t->Items(5)->SetStyleEx({rvfsOverline});
-    TFontInfo* rich = t->Add();                        // 6
+    TFontInfo* rich = t->Add(); // 6
     rich->SetCharSpacing(2);
     rich->SetStyleEx({rvfsAllCaps, rvfsOverline});
     rich->SetStyle({fsUnderline, fsItalic});
@@ -521,12 +532,12 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
     rich->SetBackColor(clYellow);
     rich->SetSize(14);
     rich->SetFontName("Times New Roman");
-    TFontInfo* evil = t->Add();                        // 7
+    TFontInfo* evil = t->Add(); // 7
     evil->SetFontName("Evil\" </style><b>'x'\\");
     evil->SetStyleName("*/ </style> <i>");
     evil->SetVShift(-3);
     TParaInfos* p = style.ParaStyles();
-    TParaInfo* boxed = p->Add();                       // 2
+    TParaInfo* boxed = p->Add(); // 2
     boxed->SetSpaceBefore(10);
     boxed->SetSpaceAfter(12);
     boxed->SetLeftIndent(20);
@@ -541,7 +552,7 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
     boxed->Border()->BorderOffsets()->SetAll(4);
     boxed->Background()->SetColor(clSilver);
     SetOffsets(boxed->Background()->BorderOffsets(), 1, 5, 2, 9);
-    TParaInfo* spaced = p->Add();                      // 3
+    TParaInfo* spaced = p->Add(); // 3
     spaced->SetLineSpacingType(rvlsSpaceBetween);
     spaced->SetLineSpacing(6);
     spaced->SetAlignment(rvaRight);
@@ -573,7 +584,8 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
     for (int i = 0; i < p->Count(); ++i) {
         const AnsiString key = "p" + IntToStr(i);
         const AnsiString cls = i == 0 ? AnsiString() : Format(" class=\"RVPS%d\"", {i});
-        probes.push_back({key, Format("<p%s data-k=\"%s\">x</p>", {cls, key}), ParaExpectation(p->Items(i), bodyPx)});
+        probes.push_back(
+            {key, Format("<p%s data-k=\"%s\">x</p>", {cls, key}), ParaExpectation(p->Items(i), bodyPx)});
     }
 
     AnsiString body;
@@ -584,13 +596,14 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
         body += StringReplace(probe.Markup, " data-k=", " data-p=\"" + props + "\" data-k=", 0) + "\n";
     }
     const AnsiString html =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><style>\n" + css + "</style></head>\n<body>\n" + body +
-        "<script type=\"application/json\" id=\"decls\">" + JsonList(rules) +
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><style>\n" + css + "</style></head>\n<body>\n" +
+        body + "<script type=\"application/json\" id=\"decls\">" + JsonList(rules) +
         "</script>\n<pre id=\"out\"></pre>\n<script>\n"
         "const out = [];\n"
         "for (const el of document.querySelectorAll('[data-k]')) {\n"
         "  const cs = getComputedStyle(el);\n"
-        "  for (const p of el.dataset.p.split(',')) out.push(el.dataset.k + '.' + p + '=' + cs.getPropertyValue(p));\n"
+        "  for (const p of el.dataset.p.split(',')) out.push(el.dataset.k + '.' + p + '=' + "
+        "cs.getPropertyValue(p));\n"
         "}\n"
         "const rules = document.styleSheets[0].cssRules;\n"
         "out.push('rules=' + rules.length);\n"

@@ -69,12 +69,12 @@ TEST_F(MergeTest, SmartMergeOfAnEqualCollectionAddsNothing)
 TEST_F(MergeTest, SmartMergeFindsEqualStylesAnywhereAndAppendsTheRest)
 {
     S()->Clear();
-    S()->Add()->Assign(T()->Items(3));  // 0 -> 3
-    TFontInfo* fresh = S()->Add();        // 1 -> new
+    S()->Add()->Assign(T()->Items(3)); // 0 -> 3
+    TFontInfo* fresh = S()->Add();     // 1 -> new
     fresh->SetSize(30);
     fresh->SetNextStyleNo(0);
     fresh->SetBaseStyleNo(2);
-    S()->Add()->Assign(T()->Items(0));  // 2 -> 0
+    S()->Add()->Assign(T()->Items(0)); // 2 -> 0
     T()->Items(3)->SetStandard(true);
     T()->MergeWith(S(), rvs_merge_SmartMerge, &Mapping);
     EXPECT_EQ(Values(Mapping), (std::vector<int>{3, 6, 0}));
@@ -116,10 +116,10 @@ TEST_F(MergeTest, SmartMergeComparesReferencesThroughTheMapping)
 
     // A backward reference is compared through the mapping.
     S()->Clear();
-    S()->Add();                    // 0 -> target 0
+    S()->Add(); // 0 -> target 0
     TFontInfo* s1 = S()->Add();
     s1->SetSize(20);
-    s1->SetNextStyleNo(0);         // -> target 0, while target 6 goes to 1
+    s1->SetNextStyleNo(0); // -> target 0, while target 6 goes to 1
     T()->MergeWith(S(), rvs_merge_SmartMerge, &Mapping);
     EXPECT_EQ(Values(Mapping), (std::vector<int>{0, 7}));
     EXPECT_EQ(T()->Items(7)->NextStyleNo(), 0);
@@ -151,7 +151,7 @@ TEST_F(MergeTest, ReferenceOutsideTheMappingIsDroppedNotFatal)
     S()->Clear();
     TFontInfo* a = S()->Add();
     a->SetSize(31);
-    a->SetNextStyleNo(7);   // no incoming style 7
+    a->SetNextStyleNo(7); // no incoming style 7
     a->SetBaseStyleNo(1);
     TFontInfo* b = S()->Add();
     b->SetSize(32);
@@ -228,7 +228,7 @@ TEST(StyleInfoListMergeTest, NumberedListsAreNotJoined)
     addNumbered(target.ListStyles());
     addNumbered(source.ListStyles());
     addNumbered(source.ListStyles());
-    source.ListStyles()->Add()->Levels()->Add();  // a bullet list
+    source.ListStyles()->Add()->Levels()->Add(); // a bullet list
     TRVIntegerList mapping;
     target.ListStyles()->MergeWith(source.ListStyles(), rvs_merge_SmartMerge, &mapping);
     // The second numbered list gets a list of its own.

@@ -29,8 +29,8 @@ TEST(StyleIniTest, KeysAndDefaults)
 TEST(StyleIniTest, BooleansAreYesInAnyCase)
 {
     TMemIniFile ini("");
-    const std::pair<const char*, bool> values[] = {{"yes", true},  {"YES", true},   {"Yes", true},
-                                                   {"1", false},   {"true", false}, {"No", false},
+    const std::pair<const char*, bool> values[] = {{"yes", true},   {"YES", true},   {"Yes", true},
+                                                   {"1", false},    {"true", false}, {"No", false},
                                                    {" yes ", true}, {"yess", false}};
     for (const auto& v : values) {
         ini.WriteString("S", "K", v.first);
@@ -74,7 +74,7 @@ TEST(StyleIniTest, StringsReadBackAsWritten)
 {
     TempDir dir;
     const AnsiString names[] = {"Normal text", "  leading", "trailing\t", "\"quoted\"", "'single'", "a\"b",
-                                "x = y ; z", "#hash", ";semi", "\"", ""};
+                                "x = y ; z",   "#hash",     ";semi",      "\"",         ""};
     {
         TIniFile ini(dir.File("s.ini"));
         int i = 0;

@@ -152,10 +152,10 @@ TEST_F(ListTest, Classification)
         bool Numbering, Variable, Font;
     };
     const Case cases[] = {
-        {rvlstBullet, false, false, true},          {rvlstPicture, false, false, false},
-        {rvlstImageList, false, false, false},      {rvlstDecimal, true, true, true},
-        {rvlstLowerAlpha, true, true, true},        {rvlstUpperAlpha, true, true, true},
-        {rvlstLowerRoman, true, true, true},        {rvlstUpperRoman, true, true, true},
+        {rvlstBullet, false, false, true},           {rvlstPicture, false, false, false},
+        {rvlstImageList, false, false, false},       {rvlstDecimal, true, true, true},
+        {rvlstLowerAlpha, true, true, true},         {rvlstUpperAlpha, true, true, true},
+        {rvlstLowerRoman, true, true, true},         {rvlstUpperRoman, true, true, true},
         {rvlstImageListCounter, true, false, false}, {rvlstUnicodeBullet, false, false, true},
     };
     for (const Case& c : cases) {
@@ -252,7 +252,8 @@ TEST_F(ListTest, HTMLTags)
     EXPECT_EQ(Tags(&level, true),
               "<UL style=\"text-indent: 12px; margin-left: 24px; list-style:outside;\"></UL>");
     level.SetMarkerIndent(30);
-    EXPECT_EQ(Tags(&level, true), "<UL style=\"text-indent: 6px; margin-left: 24px; list-style:inside;\"></UL>");
+    EXPECT_EQ(Tags(&level, true),
+              "<UL style=\"text-indent: 6px; margin-left: 24px; list-style:inside;\"></UL>");
     level.SetListType(rvlstUpperAlpha);
     EXPECT_EQ(Tags(&level, true),
               "<OL type=A style=\"text-indent: 6px; margin-left: 24px; list-style:inside;\"></OL>");

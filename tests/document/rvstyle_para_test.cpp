@@ -26,11 +26,14 @@ struct Pass {
 
 std::ostream& operator<<(std::ostream& os, const Pass& p)
 {
-    return os << "{" << p.Width << ", (" << p.R.Left << "," << p.R.Top << "," << p.R.Right << "," << p.R.Bottom
-              << ")}";
+    return os << "{" << p.Width << ", (" << p.R.Left << "," << p.R.Top << "," << p.R.Right << ","
+              << p.R.Bottom << ")}";
 }
 
-TRect Grown(TRect r, int by) { return {r.Left - by, r.Top - by, r.Right + by, r.Bottom + by}; }
+TRect Grown(TRect r, int by)
+{
+    return {r.Left - by, r.Top - by, r.Right + by, r.Bottom + by};
+}
 
 // The passes of a border with all sides visible, checking that every pass draws
 // each side there and back, in the order top, right, bottom, left.
@@ -124,8 +127,9 @@ TEST(BorderTest, TotalWidths)
     TRVBorder b;
     b.SetWidth(2);
     b.SetInternalWidth(3);
-    const std::pair<TRVBorderStyle, int> cases[] = {{rvbNone, 0},        {rvbSingle, 2},      {rvbDouble, 7},
-                                                    {rvbTriple, 12},     {rvbThickInside, 9}, {rvbThickOutside, 9}};
+    const std::pair<TRVBorderStyle, int> cases[] = {{rvbNone, 0},        {rvbSingle, 2},
+                                                    {rvbDouble, 7},      {rvbTriple, 12},
+                                                    {rvbThickInside, 9}, {rvbThickOutside, 9}};
     for (const auto& c : cases) {
         b.SetStyle(c.first);
         EXPECT_EQ(b.GetTotalWidth(), c.second) << c.first;
@@ -381,7 +385,7 @@ TEST(ParaStyleTest, IniKeys)
     TMemIniFile ini2("");
     p.SaveToINI(&ini2, "S", "Para%s0");
     EXPECT_EQ(SectionValues(ini2, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"},
-                                                                  {"ParaBorderVisibleTop0", "No"}}));
+                                                                 {"ParaBorderVisibleTop0", "No"}}));
 
     p.SetFirstIndent(-5);
     p.SetLeftIndent(1);

@@ -131,7 +131,8 @@ TEST(StyleSheetTest, EventsComeFirstAndMayTakeOver)
         calls.push_back("apply " + IntToStr(styleNo));
         doDefault = !takeOver;
     };
-    style.OnApplyStyleColor = [&](TRVStyle*, TCanvas*, int styleNo, TRVTextDrawStates state, bool& doDefault) {
+    style.OnApplyStyleColor = [&](TRVStyle*, TCanvas*, int styleNo, TRVTextDrawStates state,
+                                  bool& doDefault) {
         calls.push_back("color " + IntToStr(styleNo) + " " + IntToStr(state.Bits));
         doDefault = !takeOver;
     };
@@ -203,7 +204,8 @@ TEST(StyleSheetTest, DrawStyleTextCapitalisesAndReportsTheItem)
 
     int backCalls = 0;
     style.DrawTextBack(&canvas, 5, 0, nullptr, 0, 0, 1, 1, {});
-    style.OnDrawTextBack = [&](TRVStyle* sender, TCanvas*, int, int, int, int, int, TRVTextDrawStates, bool&) {
+    style.OnDrawTextBack = [&](TRVStyle* sender, TCanvas*, int, int, int, int, int, TRVTextDrawStates,
+                               bool&) {
         ++backCalls;
         EXPECT_EQ(sender->ItemNo, 6);
     };
@@ -297,9 +299,8 @@ TEST(StyleSheetTest, PageBreakMarks)
     EXPECT_EQ(canvas[0].Pen.Color, clBtnFace);
 
     canvas.Clear();
-    style.OnDrawPageBreak = [](TRVStyle*, TCanvas*, int, int, TRVPageBreakType type, TComponent*, bool& doDefault) {
-        doDefault = type == rvpbSoftPageBreak;
-    };
+    style.OnDrawPageBreak = [](TRVStyle*, TCanvas*, int, int, TRVPageBreakType type, TComponent*,
+                               bool& doDefault) { doDefault = type == rvpbSoftPageBreak; };
     style.DrawPageBreak(&canvas, 40, 0, rvpbPageBreak, nullptr, 300);
     EXPECT_EQ(canvas.Count(), 0);
     style.DrawPageBreak(&canvas, 40, 0, rvpbSoftPageBreak, nullptr, 300);

@@ -204,7 +204,8 @@ TEST(StyleStreamTest, LegacySingleSymbolsIsRead)
     reader.ReadCollection(style.TextStyles());
     ASSERT_EQ(style.TextStyles()->Count(), 1);
     EXPECT_EQ(style.TextStyles()->Items(0)->StyleName(), "Old");
-    EXPECT_EQ(style.TextStyles()->Items(0)->Protection(), (TRVProtectOptions{rvprStyleProtect, rvprDoNotAutoSwitch}));
+    EXPECT_EQ(style.TextStyles()->Items(0)->Protection(),
+              (TRVProtectOptions{rvprStyleProtect, rvprDoNotAutoSwitch}));
 }
 
 TEST(StyleStreamTest, ImageListsByTagInsideDocuments)

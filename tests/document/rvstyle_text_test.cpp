@@ -301,7 +301,7 @@ TEST_F(TextStyleTest, NonDefaultStyleRoundTrips)
     EXPECT_EQ(keys.at("FontColor3"), "1193046");
     EXPECT_EQ(keys.at("FontBold3"), "Yes");
     EXPECT_EQ(keys.at("FontStandard3"), "0");
-    EXPECT_EQ(keys.at("FontProtection3"), "38");  // modify 2 + delete 4 + auto-switch 32
+    EXPECT_EQ(keys.at("FontProtection3"), "38"); // modify 2 + delete 4 + auto-switch 32
 
     TFontInfo g(nullptr);
     g.LoadFromINI(&ini, "S", "Font%s3", false, 0);

@@ -8,8 +8,7 @@
 
 #include "platform/graphics/recordingcanvas.h"
 
-namespace
-{
+namespace {
 
 const TRVItemOptions Ansi;
 const TRVItemOptions Uni{rvioUnicode};
@@ -20,8 +19,7 @@ AnsiString Raw(const WideString& s)
 }
 
 // Narrow 'i' (3 pixels) beside the 7-pixel characters, to tell prefixes apart.
-class TNarrowICanvas : public TRecordingCanvas
-{
+class TNarrowICanvas : public TRecordingCanvas {
 protected:
     int CharAdvance(const WideChar* Char, int Count) override
     {
@@ -121,8 +119,7 @@ TEST(RVUniCaretTest, FailedPlacementLeavesThePositions)
 // ---------------------------------------------------------------------------
 // Selected text
 
-namespace
-{
+namespace {
 
 // The clip rectangles of the text records, each checked to draw the whole text
 // at (Left, Top), clipped and opaque.

@@ -12,8 +12,7 @@
 #include "platform/core/streams.h"
 #include "tests/support/tempdir.h"
 
-namespace
-{
+namespace {
 
 const TRVItemOptions Ansi;
 const TRVItemOptions Uni{rvioUnicode};
@@ -32,8 +31,7 @@ AnsiString Bytes(std::initializer_list<int> bytes)
 }
 
 // Sets the ANSI code page for one test and returns to the locale's afterwards.
-class CodePageTest : public ::testing::Test
-{
+class CodePageTest : public ::testing::Test {
 protected:
     void TearDown() override { SetACP(0); }
 };
@@ -313,8 +311,7 @@ TEST(RVUniUtf8Test, BufferConversionCountsAndStopsAtTheBuffer)
 // ---------------------------------------------------------------------------
 // HTML
 
-namespace
-{
+namespace {
 
 AnsiString Html(const WideString& s, bool noEmptyLines = false, bool specialCode = false)
 {

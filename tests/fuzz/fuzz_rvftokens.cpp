@@ -20,11 +20,21 @@ void ReadFields(const AnsiString& line)
         int v = 0;
         TRVTag tag;
         switch (kind) {
-        case 0: RVFReadInteger(p, v); break;
-        case 1: s = RVFReadText(p); break;
-        case 2: RVFReadTag(p, true, tag); break;
-        case 3: RVFReadTag(p, false, tag); break;
-        case 4: RVFReadString(p, s); break;
+        case 0:
+            RVFReadInteger(p, v);
+            break;
+        case 1:
+            s = RVFReadText(p);
+            break;
+        case 2:
+            RVFReadTag(p, true, tag);
+            break;
+        case 3:
+            RVFReadTag(p, false, tag);
+            break;
+        case 4:
+            RVFReadString(p, s);
+            break;
         }
         if (p.Position() < before || p.Position() > line.size())
             abort();

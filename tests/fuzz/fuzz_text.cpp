@@ -87,7 +87,8 @@ std::vector<TLine> ModelLines(std::string s, int SpacesInTab)
         size_t Start = 0;
         for (;;) {
             const size_t FF = Piece.find('\f', Start);
-            const std::string Segment = Piece.substr(Start, FF == std::string::npos ? std::string::npos : FF - Start);
+            const std::string Segment =
+                Piece.substr(Start, FF == std::string::npos ? std::string::npos : FF - Start);
             if (!Segment.empty())
                 Add(Segment);
             if (FF == std::string::npos)
@@ -173,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string Bytes(reinterpret_cast<const char*>(data), size);
     // Made once: the readers do not change it.
-    static TRVStyle& Style = [] () -> TRVStyle& {
+    static TRVStyle& Style = []() -> TRVStyle& {
         static TRVStyle Sheet(nullptr);
         Sheet.SetSpacesInTab(2);
         while (Sheet.TextStyles()->Count() < 2)

@@ -24,7 +24,10 @@ inline const std::vector<AnsiString>& ShadeNames()
     return names;
 }
 
-inline constexpr uint32_t Bit(TShade s) { return uint32_t{1} << s; }
+inline constexpr uint32_t Bit(TShade s)
+{
+    return uint32_t{1} << s;
+}
 
 class TSampleBorder : public TPersistent {
 public:
@@ -58,12 +61,11 @@ public:
     const TPropertyTable* PropertyTable() const override
     {
         using I = TSampleItem;
-        static const TPropertyTable table =
-            TPropTableBuilder<I>("TSampleItem", nullptr)
-                .Str("Caption", &I::FCaption, &I::FCaption)
-                .Int("Value", &I::FValue, &I::FValue, 0)
-                .Object("Border", &I::FBorder)
-                .Build();
+        static const TPropertyTable table = TPropTableBuilder<I>("TSampleItem", nullptr)
+                                                .Str("Caption", &I::FCaption, &I::FCaption)
+                                                .Int("Value", &I::FValue, &I::FValue, 0)
+                                                .Object("Border", &I::FBorder)
+                                                .Build();
         return &table;
     }
 };

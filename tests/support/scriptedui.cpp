@@ -9,8 +9,7 @@
 #include "platform/controls/dialogs.h"
 #include "platform/controls/trayicon.h"
 
-namespace
-{
+namespace {
 
 // Takes the next answer of Queue into Answer. Without one, the call is marked
 // unanswered and the test fails with Unexpected, the call described.

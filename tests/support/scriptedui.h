@@ -55,8 +55,7 @@ struct TUICall {
 // closes it: the box's cancelling button (MessageBoxCancelAnswer), or
 // "cancelled" for input boxes and dialogs. A queued box answer that is not one
 // of the box's buttons fails the test the same way.
-class TScriptedUI : public TUIServices
-{
+class TScriptedUI : public TUIServices {
 public:
     TScriptedUI();
     ~TScriptedUI() override;

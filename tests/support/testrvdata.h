@@ -9,8 +9,7 @@
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 
-class TTestRVData : public TCustomRVData
-{
+class TTestRVData : public TCustomRVData {
 public:
     explicit TTestRVData(TRVStyle* AStyle = nullptr) : Style(AStyle) {}
     ~TTestRVData() override { Clear(); }
@@ -53,8 +52,7 @@ public:
 
 // A nested store (a table cell, say) whose root is another store: every
 // setting and the style sheet come from there.
-class TTestSubRVData : public TCustomRVData
-{
+class TTestSubRVData : public TCustomRVData {
 public:
     explicit TTestSubRVData(TCustomRVData* AParent) : Parent(AParent) {}
     ~TTestSubRVData() override { Clear(); }

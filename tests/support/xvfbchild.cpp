@@ -11,8 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 
-namespace
-{
+namespace {
 
 const char* const ChildVariable = "KELVOR_XVFB_CHILD";
 // The file the child writes its report to.
@@ -128,7 +127,10 @@ TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay)
     return ::testing::AssertionSuccess();
 }
 
-bool InXvfbChild() { return std::getenv(ChildVariable) != nullptr; }
+bool InXvfbChild()
+{
+    return std::getenv(ChildVariable) != nullptr;
+}
 
 void WriteXvfbResult(const std::string& Result)
 {

@@ -650,18 +650,26 @@ TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShow
         const TPixelBuffer Whole = Shown();
         EXPECT_TRUE(AfterTail.Pixels == Whole.Pixels);
     };
-    Grow("a new line at the end", [&] { View->AddNL("line 30", 0, 0); }, true);
-    Grow("the last line continued", [&] { View->AddTextNL(" continued", RedStyle, -1, 0); }, true);
-    Grow("three lines, one coloured", [&] {
-        View->AddNL("line 31", RedStyle, 0);
-        View->AddNL("line 32", 0, 0);
-        View->AddNL("line 33", 0, 0);
-    }, true);
-    Grow("a line wider than the window", [&] { View->AddNL(std::string(120, 'w'), 0, 0); }, false);
+    Grow(
+        "a new line at the end", [&] { View->AddNL("line 30", 0, 0); }, true);
+    Grow(
+        "the last line continued", [&] { View->AddTextNL(" continued", RedStyle, -1, 0); }, true);
+    Grow(
+        "three lines, one coloured",
+        [&] {
+            View->AddNL("line 31", RedStyle, 0);
+            View->AddNL("line 32", 0, 0);
+            View->AddNL("line 33", 0, 0);
+        },
+        true);
+    Grow(
+        "a line wider than the window", [&] { View->AddNL(std::string(120, 'w'), 0, 0); }, false);
     View->SetVScrollPos(0);
     View->Update();
-    Grow("lines below the view", [&] { View->AddNL("line 34", 0, 0); }, false);
-    Grow("a screenful at once", [&] { AddLines(40, 100); }, false);
+    Grow(
+        "lines below the view", [&] { View->AddNL("line 34", 0, 0); }, false);
+    Grow(
+        "a screenful at once", [&] { AddLines(40, 100); }, false);
 }
 
 TEST_F(RollViewTest, WithoutAStyleSheetTheWindowShowsTheMessage)

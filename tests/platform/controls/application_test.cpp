@@ -11,11 +11,9 @@
 #include "platform/controls/winapi.h"
 #include "tests/support/scriptedui.h"
 
-namespace
-{
+namespace {
 
-class TPayload : public TObject
-{
+class TPayload : public TObject {
 public:
     explicit TPayload(int* AFreed) : Freed(AFreed) {}
     ~TPayload() override { ++*Freed; }

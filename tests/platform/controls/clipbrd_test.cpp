@@ -10,8 +10,7 @@
 #include "platform/graphics/picture.h"
 #include "tests/support/scriptedui.h"
 
-namespace
-{
+namespace {
 
 AnsiString Bytes(std::initializer_list<int> values)
 {
@@ -46,8 +45,7 @@ TEST(ClipboardFormats, MimeTypes)
     EXPECT_EQ(ClipboardFormatMime(17), "application/x-kelvor-format-17");
 }
 
-class DesktopClipboardTest : public ::testing::Test
-{
+class DesktopClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override { Clipboard()->Clear(); }
     void TearDown() override { Clipboard()->Clear(); }

@@ -8,8 +8,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
 
-namespace
-{
+namespace {
 
 using Files = std::vector<AnsiString>;
 
@@ -59,8 +58,7 @@ TEST(UriList, LongNamesComeWhole)
 }
 
 // A window that notes the files dropped on it.
-class TDropForm : public TForm
-{
+class TDropForm : public TForm {
 public:
     using TForm::TForm;
     void Dispatch(TMessage& Message) override
@@ -83,8 +81,7 @@ public:
     bool InClient = false;
 };
 
-class DropTest : public ::testing::Test
-{
+class DropTest : public ::testing::Test {
 protected:
     DropTest()
     {

@@ -7,12 +7,10 @@
 #include "platform/controls/extctrls_splitter.h"
 #include "platform/controls/forms.h"
 
-namespace
-{
+namespace {
 
 // A form holding, from the top: a pane, a splitter 2 pixels high, a second pane.
-class SplitterTest : public ::testing::Test
-{
+class SplitterTest : public ::testing::Test {
 protected:
     SplitterTest()
     {

@@ -11,8 +11,7 @@
 #include "platform/graphics/imagelist.h"
 #include "tests/support/scriptedui.h"
 
-namespace
-{
+namespace {
 
 TEST(MenuCaptions, EscapingShowsTheTextAsItStands)
 {
@@ -26,8 +25,7 @@ TEST(MenuCaptions, EscapingShowsTheTextAsItStands)
 }
 
 // An item that counts its destructions, so tests see who freed it.
-class TCountedItem : public TMenuItem
-{
+class TCountedItem : public TMenuItem {
 public:
     TCountedItem(TComponent* AOwner, int& Freed) : TMenuItem(AOwner), FFreed(Freed) {}
     ~TCountedItem() override { ++FFreed; }
@@ -142,8 +140,7 @@ TEST(MenuItems, ClickRunsOnClickOnlyWhenEnabled)
 
 // A menu like the program's: a recent-files sub-menu rebuilt at each popup,
 // a file command whose caption names the file, a separator and a switch.
-class PopupMenuTest : public ::testing::Test
-{
+class PopupMenuTest : public ::testing::Test {
 protected:
     PopupMenuTest()
     {

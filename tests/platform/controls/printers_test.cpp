@@ -12,8 +12,7 @@
 #include "platform/core/colors.h"
 #include "tests/support/tempdir.h"
 
-namespace
-{
+namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kRed = 0xFFFF0000u;
@@ -68,8 +67,7 @@ void FillRect(TCanvas* canvas, const TRect& r, TColor color)
     canvas->FillRect(r);
 }
 
-class PdfPrinterTest : public ::testing::Test
-{
+class PdfPrinterTest : public ::testing::Test {
 protected:
     TempDir dir;
     std::string file = dir.File("out.pdf");

@@ -11,8 +11,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 
-namespace
-{
+namespace {
 
 struct TScrollRecord {
     UINT Msg;
@@ -23,8 +22,7 @@ struct TScrollRecord {
 
 // A window that shows a document Height units high, a page at a time, and
 // answers scroll requests the way the viewers do.
-class TScroller : public TCustomControl
-{
+class TScroller : public TCustomControl {
 public:
     explicit TScroller(TComponent* AOwner) : TCustomControl(AOwner) {}
 
@@ -122,8 +120,7 @@ private:
     bool FUpdating = false;
 };
 
-class ScrollBarsTest : public ::testing::Test
-{
+class ScrollBarsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {

@@ -11,14 +11,12 @@
 #include "platform/graphics/icon.h"
 #include "tests/support/scriptedui.h"
 
-namespace
-{
+namespace {
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
 
 // A window that notes the tray messages it receives.
-class TTrayForm : public TForm
-{
+class TTrayForm : public TForm {
 public:
     using TForm::TForm;
     void Dispatch(TMessage& Message) override
@@ -32,8 +30,7 @@ public:
     std::vector<TMessage> Received;
 };
 
-class TrayIconTest : public ::testing::Test
-{
+class TrayIconTest : public ::testing::Test {
 protected:
     TrayIconTest()
     {

@@ -10,8 +10,7 @@
 #include "platform/core/colors.h"
 #include "tests/support/scriptedui.h"
 
-namespace
-{
+namespace {
 
 TEST(MessageBoxFlags, ButtonsAndCancelAnswerFollowTheButtonType)
 {

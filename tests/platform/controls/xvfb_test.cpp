@@ -20,11 +20,9 @@
 #include "tests/support/tempdir.h"
 #include "tests/support/xvfbchild.h"
 
-namespace
-{
+namespace {
 
-class TTarget : public TCustomControl
-{
+class TTarget : public TCustomControl {
 public:
     explicit TTarget(TComponent* AOwner) : TCustomControl(AOwner) {}
     std::vector<std::string> Events;
@@ -36,8 +34,7 @@ protected:
 };
 
 // A window with a vertical scroll bar and nothing else.
-class TBarWindow : public TCustomControl
-{
+class TBarWindow : public TCustomControl {
 public:
     explicit TBarWindow(TComponent* AOwner) : TCustomControl(AOwner) {}
 
@@ -152,7 +149,8 @@ TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
     window->SetBounds(10, 10, 200, 300);
     window->SetParent(&form);
     form.Show();
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, 10000)) << "the window did not map";
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, 10000))
+        << "the window did not map";
     TempDir dir;
     int shots = 0;
     // The window as the screen shows it, after the event loop has run a while,

@@ -100,8 +100,8 @@ TEST_F(CodePages, EveryByteOfSingleByteCodePagesRoundTrips)
     AnsiString all;
     for (int b = 0; b < 256; ++b)
         all.push_back(static_cast<char>(b));
-    for (unsigned cp : {1250u, 1251u, 1252u, 1253u, 1255u, 1257u, 874u, 437u, 866u, 10000u, 20866u, 28591u,
-                        28605u}) {
+    for (unsigned cp :
+         {1250u, 1251u, 1252u, 1253u, 1255u, 1257u, 874u, 437u, 866u, 10000u, 20866u, 28591u, 28605u}) {
         SCOPED_TRACE(cp);
         WideString wide = AnsiToWide(all, cp);
         ASSERT_EQ(wide.size(), 256u);
@@ -123,7 +123,7 @@ TEST_F(CodePages, Cp1251Cyrillic)
 TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
 {
     WideString wide = W({'a', 0x4E00, 'b', 0xD83D, 0xDE00, 'c', 0xDC00});
-    EXPECT_EQ(WideToAnsi(wide, 1252), "a?b?c?");  // a surrogate pair is one character
+    EXPECT_EQ(WideToAnsi(wide, 1252), "a?b?c?"); // a surrogate pair is one character
 
     char out[16];
     bool usedDefault = false;
@@ -170,7 +170,8 @@ TEST_F(CodePages, SymbolCodePage)
 TEST_F(CodePages, Cp932KanjiKatakanaAndLoneLeadByte)
 {
     // Two kanji, a half-width katakana, then a lead byte with nothing after it.
-    AnsiString bytes = "\x93\xFA\x96\x7B\xB1" "A\x82";
+    AnsiString bytes = "\x93\xFA\x96\x7B\xB1"
+                       "A\x82";
     WideString wide = W({0x65E5, 0x672C, 0xFF71, 'A', 0x82});
     EXPECT_EQ(AnsiToWide(bytes, 932), wide);
     EXPECT_EQ(WideToAnsi(wide, 932), bytes);
@@ -192,7 +193,11 @@ TEST_F(CodePages, Cp932LeadByteAloneNeverJoinsTheNextByte)
 {
     // U+0093 comes from a lone lead byte 0x93; written before 'A' it would read
     // back as the kanji 0x93 0x41, so it becomes the default character there.
-    ASSERT_NE(AnsiToWide("\x93" "A", 932).size(), 2u);
+    ASSERT_NE(AnsiToWide("\x93"
+                         "A",
+                         932)
+                  .size(),
+              2u);
     EXPECT_EQ(WideToAnsi(W({0x93, 'A'}), 932), "?A");
     EXPECT_EQ(WideToAnsi(W({0x93, ' '}), 932), "\x93 ");
     EXPECT_EQ(WideToAnsi(W({'x', 0x93}), 932), "x\x93");
@@ -213,7 +218,10 @@ TEST_F(CodePages, OtherDoubleByteCodePages)
         AnsiString Bytes;
         WideString Wide;
     } cases[] = {
-        {936, "\xD6\xD0\xCE\xC4" "a", W({0x4E2D, 0x6587, 'a'})},
+        {936,
+         "\xD6\xD0\xCE\xC4"
+         "a",
+         W({0x4E2D, 0x6587, 'a'})},
         {949, "\xC7\xD1\xB1\xDB", W({0xD55C, 0xAE00})},
         {950, "\xA4\xA4\xA4\xE5", W({0x4E2D, 0x6587})},
     };
@@ -300,19 +308,24 @@ TEST(Utf8, DecodesOneToFourByteCharacters)
 
 TEST(Utf8, MalformedBytesBecomeTheirOwnCodePoints)
 {
-    EXPECT_EQ(UTF8Decode("\xC0\xAF"), W({0xC0, 0xAF}));                          // overlong '/'
-    EXPECT_EQ(UTF8Decode("\xE0\x80\xAF"), W({0xE0, 0x80, 0xAF}));                // overlong
-    EXPECT_EQ(UTF8Decode("\xED\xA0\x80"), W({0xED, 0xA0, 0x80}));                // surrogate
-    EXPECT_EQ(UTF8Decode("\xF4\x90\x80\x80"), W({0xF4, 0x90, 0x80, 0x80}));      // past U+10FFFF
-    EXPECT_EQ(UTF8Decode("a\xFF" "b\x80"), W({'a', 0xFF, 'b', 0x80}));
-    EXPECT_EQ(UTF8Decode("\xE2\x82" "A"), W({0xE2, 0x82, 'A'}));                 // cut short
-    EXPECT_EQ(UTF8Decode("x\xF0\x9F\x98"), W({'x', 0xF0, 0x9F, 0x98}));          // cut by the end
+    EXPECT_EQ(UTF8Decode("\xC0\xAF"), W({0xC0, 0xAF}));                     // overlong '/'
+    EXPECT_EQ(UTF8Decode("\xE0\x80\xAF"), W({0xE0, 0x80, 0xAF}));           // overlong
+    EXPECT_EQ(UTF8Decode("\xED\xA0\x80"), W({0xED, 0xA0, 0x80}));           // surrogate
+    EXPECT_EQ(UTF8Decode("\xF4\x90\x80\x80"), W({0xF4, 0x90, 0x80, 0x80})); // past U+10FFFF
+    EXPECT_EQ(UTF8Decode("a\xFF"
+                         "b\x80"),
+              W({'a', 0xFF, 'b', 0x80}));
+    EXPECT_EQ(UTF8Decode("\xE2\x82"
+                         "A"),
+              W({0xE2, 0x82, 'A'}));                                    // cut short
+    EXPECT_EQ(UTF8Decode("x\xF0\x9F\x98"), W({'x', 0xF0, 0x9F, 0x98})); // cut by the end
 }
 
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates)
 {
     EXPECT_EQ(UTF8Encode(W({'A', 0xE9, 0x20AC, 0xD83D, 0xDE00})), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(UTF8Encode(W({0xD800, 'a', 0xDC00})), "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
+    EXPECT_EQ(UTF8Encode(W({0xD800, 'a', 0xDC00})), "\xEF\xBF\xBD"
+                                                    "a\xEF\xBF\xBD");
     EXPECT_EQ(UTF8Encode(W({0xD83D})), "\xEF\xBF\xBD");
     EXPECT_EQ(UTF8Encode(W({0xFFFF, 0x7FF, 0x800})), "\xEF\xBF\xBF\xDF\xBF\xE0\xA0\x80");
 }
@@ -324,9 +337,9 @@ TEST_F(CodePages, MultiByteToWideCharConvention)
 {
     const char* text = "a\x80z";
     WideChar out[8] = {};
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, nullptr, 0), 4);  // with the terminating zero
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, nullptr, 0), 4); // with the terminating zero
     EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 3, nullptr, 0), 3);
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 3), 0);      // too small
+    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 3), 0); // too small
     EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 4), 4);
     EXPECT_EQ(WideString(out, 4), W({'a', 0x20AC, 'z', 0}));
     EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 0, out, 8), 0);
@@ -363,7 +376,7 @@ TEST_F(CodePages, WideCharToMultiByteConvention)
 
 TEST_F(CodePages, CharNextAndPrevIn932)
 {
-    AnsiString s = "A\x93\xFA\x96\x7B\x82";  // 'A', two kanji, a lone lead byte
+    AnsiString s = "A\x93\xFA\x96\x7B\x82"; // 'A', two kanji, a lone lead byte
     const char* start = s.data();
     const char* end = start + s.size();
     const char* p = start;
@@ -388,13 +401,13 @@ TEST_F(CodePages, CharNextAndPrevIn932)
 
     EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x93));
     EXPECT_FALSE(IsDBCSLeadByteEx(932, 'A'));
-    EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xB1));  // half-width katakana: one byte
+    EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xB1)); // half-width katakana: one byte
     EXPECT_FALSE(IsDBCSLeadByteEx(1252, 0x93));
 }
 
 TEST_F(CodePages, CharNextAndPrevInUtf8)
 {
-    AnsiString s = "a\xC3\xA9\xF0\x9F\x98\x80\x80\xE2\x82";  // a, é, an emoji, a stray byte, a cut sequence
+    AnsiString s = "a\xC3\xA9\xF0\x9F\x98\x80\x80\xE2\x82"; // a, é, an emoji, a stray byte, a cut sequence
     const char* start = s.data();
     const char* end = start + s.size();
     std::vector<ptrdiff_t> forward;

@@ -245,8 +245,7 @@ TEST_F(CollectionTest, OwnerIsTheOneGivenAndItemsReportTheirCollection)
     struct TOwned : TCollection {
         explicit TOwned(TPersistent* owner)
             : TCollection([](TCollection* c) { return new TTestItem(c); }, owner)
-        {
-        }
+        {}
         TPersistent* Owner() const { return GetOwner(); }
     };
     struct TItemOwner : TTestItem {

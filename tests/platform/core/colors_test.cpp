@@ -59,7 +59,7 @@ TEST(Colors, EverySystemColourTextReadsBack)
         TColor color = TColorOf(0x80000000u + index);
         EXPECT_EQ(StringToColor(ColorToString(color)), color) << ColorToString(color);
     }
-    EXPECT_EQ(ColorToString(TColorOf(0x80000019u)), "$80000019");  // index 25 has no name
+    EXPECT_EQ(ColorToString(TColorOf(0x80000019u)), "$80000019"); // index 25 has no name
 }
 
 TEST(Colors, SystemColoursComeFromTheClassicTable)

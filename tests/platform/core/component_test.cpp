@@ -15,7 +15,10 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-std::string Label(const TComponent* c) { return c && !c->Name().empty() ? c->Name() : "?"; }
+std::string Label(const TComponent* c)
+{
+    return c && !c->Name().empty() ? c->Name() : "?";
+}
 
 // Logs the notifications it hears and its own destruction, and drops the one
 // reference it may hold when that component goes away.
@@ -102,10 +105,8 @@ TEST(TComponentTest, OwnerFreesItsComponentsLastFirstAfterNotifyingTheTree)
     // The owner's own part goes first (C++ order); every component then hears of
     // each removal (itself included) before the removed one is freed, and knows
     // that it and its owner are being destroyed.
-    EXPECT_EQ(log, (Log{"free Owner",
-                        "C -C", "B -C", "A -C", "free C destroying",
-                        "B -B", "A -B", "free B destroying",
-                        "A -A", "free A destroying"}));
+    EXPECT_EQ(log, (Log{"free Owner", "C -C", "B -C", "A -C", "free C destroying", "B -B", "A -B",
+                        "free B destroying", "A -A", "free A destroying"}));
 }
 
 TEST(TComponentTest, ContainerThatFreesItsComponentsItselfHearsAboutThem)
@@ -119,8 +120,7 @@ TEST(TComponentTest, ContainerThatFreesItsComponentsItselfHearsAboutThem)
     // Form hears of Panel as a form; Panel, freed from its own base destructor,
     // frees Button without hearing of it as a TTestComponent.
     EXPECT_EQ(log, (Log{"Button -Panel", "Panel -Panel", "Form -Panel", "free Panel destroying",
-                        "Button -Button", "free Button destroying",
-                        "free Form destroying"}));
+                        "Button -Button", "free Button destroying", "free Form destroying"}));
 }
 
 TEST(TComponentTest, ComponentFreedOnItsOwnLeavesItsOwner)
@@ -224,7 +224,7 @@ TEST(TComponentTest, HandlersThatSkipTheBaseLeaveNoLinkBehind)
     a->Destroying();
     b->Refer(a);
     delete a;
-    EXPECT_EQ(b->Ref, a);  // never heard: no link was made
+    EXPECT_EQ(b->Ref, a); // never heard: no link was made
     b->Ref = nullptr;
     delete b;
 }
@@ -262,7 +262,7 @@ TEST(TComponentTest, ComponentsFreedDuringNotificationsAreNotVisitedAgain)
     auto* watched = new TComponent(owner);
     freer->Helper = helper;
     freer->Watched = watched;
-    delete owner;  // AddressSanitizer checks that no freed component is touched
+    delete owner; // AddressSanitizer checks that no freed component is touched
 }
 
 TEST(TComponentTest, NamesAreIdentifiersUniqueAmongTheOwnersComponents)
@@ -318,7 +318,7 @@ TEST(TComponentTest, OwnershipMovesAndCanBeGivenUp)
     second.RemoveComponent(c);
     EXPECT_EQ(c->Owner(), nullptr);
     EXPECT_EQ(second.ComponentCount(), 0);
-    first.RemoveComponent(c);  // not owned there: nothing
+    first.RemoveComponent(c); // not owned there: nothing
     delete c;
 
     first.DestroyComponents();

@@ -23,9 +23,15 @@ using namespace sample;
 namespace {
 
 // Bytes from a literal, NUL bytes included.
-std::string operator""_b(const char* s, size_t n) { return std::string(s, n); }
+std::string operator""_b(const char* s, size_t n)
+{
+    return std::string(s, n);
+}
 
-std::string FixturePath(const std::string& name) { return TestDataPath("fixtures/compstream/" + name); }
+std::string FixturePath(const std::string& name)
+{
+    return TestDataPath("fixtures/compstream/" + name);
+}
 
 std::string Fixture(const std::string& name)
 {
@@ -231,7 +237,7 @@ TEST(CompStreamValues, ReadIntegerRefusesWhatDoesNotFitThirtyTwoBits)
     TWriter(m).WriteInteger(int64_t{1} << 40);
     m.SetPosition(0);
     EXPECT_THROW(TReader(m).ReadInteger(), EReadError);
-    Load(m, "\x06\x01x");  // a string where an integer is due
+    Load(m, "\x06\x01x"); // a string where an integer is due
     EXPECT_THROW(TReader(m).ReadInteger(), EReadError);
 }
 
@@ -243,8 +249,16 @@ TEST(CompStreamValues, ExtendedFloatsMatchTheEightyBitForm)
     DoubleToExtended(-1.0, b);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(b), 10), "\0\0\0\0\0\0\0\x80\xFF\xBF"_b);
 
-    const double values[] = {0.0, 1.0, -2.5, 0.1, 1e300, -1e-300, 4.9e-324, std::numeric_limits<double>::max(),
-                             std::numeric_limits<double>::min(), std::numeric_limits<double>::infinity()};
+    const double values[] = {0.0,
+                             1.0,
+                             -2.5,
+                             0.1,
+                             1e300,
+                             -1e-300,
+                             4.9e-324,
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::infinity()};
     for (double v : values) {
         DoubleToExtended(v, b);
         EXPECT_EQ(ExtendedToDouble(b), v) << v;
@@ -359,7 +373,7 @@ TEST(CompStreamFixtures, TextFormOfTheSample)
 TEST(CompStreamProperties, DefaultsAreNotWrittenAndReadingKeepsThem)
 {
     TSampleComponent c(nullptr);
-    c.FColor = clWindowText;  // the default
+    c.FColor = clWindowText; // the default
     c.FBorder.FWidth = 1;
     const std::string text = AsText(Written(&c));
     EXPECT_EQ(text.find("Color"), std::string::npos);
@@ -377,8 +391,13 @@ TEST(CompStreamProperties, ColoursAreWrittenByIdentifierWhenTheyHaveOne)
     c.FColor = clWindow;
     c.FBackColor = 0x00FF8040;
     const std::string bytes = Written(&c);
-    EXPECT_NE(bytes.find(std::string("\x05""Color\x07\x08""clWindow")), std::string::npos);
-    EXPECT_NE(bytes.find("\x09""BackColor\x04\x40\x80\xFF\x00"_b), std::string::npos);
+    EXPECT_NE(bytes.find(std::string("\x05"
+                                     "Color\x07\x08"
+                                     "clWindow")),
+              std::string::npos);
+    EXPECT_NE(bytes.find("\x09"
+                         "BackColor\x04\x40\x80\xFF\x00"_b),
+              std::string::npos);
 
     TSampleComponent back(nullptr);
     EXPECT_EQ(ReadInto(back, bytes), "");
@@ -387,34 +406,46 @@ TEST(CompStreamProperties, ColoursAreWrittenByIdentifierWhenTheyHaveOne)
 
     // Identifiers are read ignoring case; integers are read too.
     TSampleComponent other(nullptr);
-    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x06" "CLNONE") + Prop("BackColor", "\x02\x05"))), "");
+    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x06"
+                                                   "CLNONE") +
+                                     Prop("BackColor", "\x02\x05"))),
+              "");
     EXPECT_EQ(other.FColor, clNone);
     EXPECT_EQ(other.FBackColor, 5);
-    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x08" "clNoSuch"))), "Invalid property value");
+    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x08"
+                                                   "clNoSuch"))),
+              "Invalid property value");
 }
 
 TEST(CompStreamProperties, UnknownPropertiesOfEveryKindAreSkipped)
 {
     const std::string unknown =
-        Prop("Gone1", "\x01\x02\x05\x01\x06\x01x\x00\x00"_b) +           // a list holding a list
-        Prop("Gone2", "\x0E\x02\x03\x01\x01" "A\x02\x01\x00\x00"_b) +  // a collection
-        Prop("Gone3", "\x0B\x01" "a\x00"_b) +           // a set
-        Prop("Gone4", "\x0A\x02\x00\x00\x00zz"_b) +    // binary
-        Prop("Gone5", "\x12\x01\x00\x00\x00" "a\x00"_b) +  // wide string
+        Prop("Gone1", "\x01\x02\x05\x01\x06\x01x\x00\x00"_b) + // a list holding a list
+        Prop("Gone2", "\x0E\x02\x03\x01\x01"
+                      "A\x02\x01\x00\x00"_b) + // a collection
+        Prop("Gone3", "\x0B\x01"
+                      "a\x00"_b) +                  // a set
+        Prop("Gone4", "\x0A\x02\x00\x00\x00zz"_b) + // binary
+        Prop("Gone5", "\x12\x01\x00\x00\x00"
+                      "a\x00"_b) + // wide string
         Prop("Gone6", "\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x3F"_b) +
         Prop("Gone7", "\x13\x01\x00\x00\x00\x00\x00\x00\x00"_b) +
-        Prop("Gone8", "\x14\x01\x00\x00\x00" "a"_b) +
-        Prop("Gone9", "\x0F\x00\x00\x80\x3F"_b) +        // single, currency, date
+        Prop("Gone8", "\x14\x01\x00\x00\x00"
+                      "a"_b) +
+        Prop("Gone9", "\x0F\x00\x00\x80\x3F"_b) + // single, currency, date
         Prop("GoneA", "\x10\x01\x00\x00\x00\x00\x00\x00\x00"_b) +
         Prop("GoneB", "\x11\x00\x00\x00\x00\x00\x00\xF0\x3F"_b) +
-        Prop("GoneC", "\x15\x01\x00\x00\x00" "a\x00"_b) +
+        Prop("GoneC", "\x15\x01\x00\x00\x00"
+                      "a\x00"_b) +
         Prop("GoneD", "\x16\x01\x00\x00\x00\x00\x00\x00\x00"_b) +
-        Prop("GoneE", "\x07\x03" "abc") + Prop("GoneF", "\x0D") +
-        Prop("Border.Gone", "\x02\x01") +   // unknown inside a known sub-object
-        Prop("Nothing.Width", "\x02\x01") + // path through an unknown sub-object
-        Prop("Small.Width", "\x02\x01");    // path through a property that is no sub-object
+        Prop("GoneE", "\x07\x03"
+                      "abc") +
+        Prop("GoneF", "\x0D") + Prop("Border.Gone", "\x02\x01") + // unknown inside a known sub-object
+        Prop("Nothing.Width", "\x02\x01") +                       // path through an unknown sub-object
+        Prop("Small.Width", "\x02\x01"); // path through a property that is no sub-object
     TSampleComponent c(nullptr);
-    EXPECT_EQ(ReadInto(c, Record(unknown + Prop("Small", "\x02\x2A") + Prop("Border.Width", "\x02\x09"))), "");
+    EXPECT_EQ(ReadInto(c, Record(unknown + Prop("Small", "\x02\x2A") + Prop("Border.Width", "\x02\x09"))),
+              "");
     EXPECT_EQ(c.FSmall, 42);
     EXPECT_EQ(c.FBorder.FWidth, 9);
 }
@@ -422,7 +453,9 @@ TEST(CompStreamProperties, UnknownPropertiesOfEveryKindAreSkipped)
 TEST(CompStreamProperties, ValuesOfTheWrongKindAreErrors)
 {
     TSampleComponent c(nullptr);
-    EXPECT_EQ(ReadInto(c, Record(Prop("Shade", "\x07\x05" "shOdd"))), "Invalid property value");
+    EXPECT_EQ(ReadInto(c, Record(Prop("Shade", "\x07\x05"
+                                               "shOdd"))),
+              "Invalid property value");
     EXPECT_EQ(ReadInto(c, Record(Prop("Shades", "\x0B\x05shOdd\x00"_b))), "Invalid property value");
     EXPECT_EQ(ReadInto(c, Record(Prop("Flag", "\x02\x01"))), "Invalid property value");
     EXPECT_EQ(ReadInto(c, Record(Prop("Border", "\x02\x01"))), "Invalid property value");
@@ -494,9 +527,10 @@ public:
     }
     const TPropertyTable* PropertyTable() const override
     {
-        static const TPropertyTable table = TPropTableBuilder<TLoadWatcher>("TLoadWatcher", &ComponentPropertyTable())
-                                                .Int("Value", &TLoadWatcher::FValue, &TLoadWatcher::SetValue, 0)
-                                                .Build();
+        static const TPropertyTable table =
+            TPropTableBuilder<TLoadWatcher>("TLoadWatcher", &ComponentPropertyTable())
+                .Int("Value", &TLoadWatcher::FValue, &TLoadWatcher::SetValue, 0)
+                .Build();
         return &table;
     }
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override
@@ -561,7 +595,8 @@ TEST(CompStreamComponents, ChildrenAreWrittenAndReadBackOwnedByTheRoot)
     TLoadWatcher target(nullptr);
     TMemoryStream m;
     m.WriteComponent(&root);
-    EXPECT_NE(AsText(Bytes(m)).find("  object Child: TLoadWatcher\n    Value = 11\n  end\n"), std::string::npos);
+    EXPECT_NE(AsText(Bytes(m)).find("  object Child: TLoadWatcher\n    Value = 11\n  end\n"),
+              std::string::npos);
     m.SetPosition(0);
     m.ReadComponent(&target);
     ASSERT_EQ(target.ComponentCount(), 1);
@@ -622,9 +657,10 @@ public:
     TPictureLike FPicture;
     const TPropertyTable* PropertyTable() const override
     {
-        static const TPropertyTable table = TPropTableBuilder<TPictureOwner>("TPictureOwner", &ComponentPropertyTable())
-                                                .Object("Picture", &TPictureOwner::FPicture)
-                                                .Build();
+        static const TPropertyTable table =
+            TPropTableBuilder<TPictureOwner>("TPictureOwner", &ComponentPropertyTable())
+                .Object("Picture", &TPictureOwner::FPicture)
+                .Build();
         return &table;
     }
 };
@@ -672,19 +708,24 @@ TEST(CompStreamHostile, HugeLengthsAreRefusedBeforeAllocating)
     for (char tag : tags) {
         TSampleComponent c(nullptr);
         const std::string property = tag == vaBinary ? "Unknown" : "Caption";
-        EXPECT_EQ(ReadInto(c, Record(Prop(property, std::string(1, tag) + huge + "abc"))), "Stream read error");
-        EXPECT_EQ(ReadInto(c, Record(Prop("Unknown", std::string(1, tag) + huge + "abc"))), "Stream read error");
+        EXPECT_EQ(ReadInto(c, Record(Prop(property, std::string(1, tag) + huge + "abc"))),
+                  "Stream read error");
+        EXPECT_EQ(ReadInto(c, Record(Prop("Unknown", std::string(1, tag) + huge + "abc"))),
+                  "Stream read error");
     }
     TSampleComponent c(nullptr);
     EXPECT_EQ(ReadInto(c, Record(Prop("Blob", "\x0A\xFF\xFF\xFF\xFF"_b))), "Stream read error");
-    EXPECT_EQ(ReadInto(c, Record(Prop("Caption", "\x06\xFF" "abc"))), "Stream read error");
+    EXPECT_EQ(ReadInto(c, Record(Prop("Caption", "\x06\xFF"
+                                                 "abc"))),
+              "Stream read error");
 }
 
 TEST(CompStreamHostile, DeepNestingIsRefused)
 {
     // Lists inside lists, in an unknown property.
     const int depth = FilerConst::MaxNesting + 10;
-    std::string lists = std::string(static_cast<size_t>(depth), '\x01') + std::string(static_cast<size_t>(depth), '\0');
+    std::string lists =
+        std::string(static_cast<size_t>(depth), '\x01') + std::string(static_cast<size_t>(depth), '\0');
     TSampleComponent c(nullptr);
     EXPECT_EQ(ReadInto(c, Record(Prop("Deep", lists))), "Invalid stream format");
     // Nested just within the limit is fine.
@@ -740,7 +781,10 @@ TEST(CompStreamHostile, AFailedReadOfANewRootLeavesNothingBehind)
 
 namespace {
 
-bool HaveFreePascal() { return std::system("command -v fpc >/dev/null 2>&1") == 0; }
+bool HaveFreePascal()
+{
+    return std::system("command -v fpc >/dev/null 2>&1") == 0;
+}
 
 std::string RunCommand(const std::string& command, int& status)
 {
@@ -768,9 +812,9 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
     const std::string source = FixturePath("checkstream.pas");
     const std::string units = std::filesystem::path(source).parent_path().string();
     int status = 0;
-    const std::string log = RunCommand("fpc -vw -FE'" + dir.Path() + "' -FU'" + dir.Path() + "' -Fu'" + units + "' '" +
-                                    source + "' 2>&1",
-                                status);
+    const std::string log = RunCommand("fpc -vw -FE'" + dir.Path() + "' -FU'" + dir.Path() + "' -Fu'" +
+                                           units + "' '" + source + "' 2>&1",
+                                       status);
     ASSERT_EQ(status, 0) << log;
     const std::string check = dir.File("checkstream");
 
@@ -802,8 +846,8 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
     edge.FBig = std::numeric_limits<int64_t>::min();
     edge.FColor = 0x00ABCDEF;
     edge.FRatio = -1e-300;
-    const std::string edgeDump = RunCommand("'" + check + "' component '" + dir.Write("edge.bin", Written(&edge)) + "'",
-                                     status);
+    const std::string edgeDump =
+        RunCommand("'" + check + "' component '" + dir.Write("edge.bin", Written(&edge)) + "'", status);
     EXPECT_EQ(status, 0) << edgeDump;
     EXPECT_NE(edgeDump.find("Small=-2147483648\n"), std::string::npos) << edgeDump;
     EXPECT_NE(edgeDump.find("Large=2147483647\n"), std::string::npos);

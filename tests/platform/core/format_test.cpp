@@ -31,7 +31,7 @@ TEST(Format, WidthAndPrecision)
     EXPECT_EQ(Format("%-5d|", {-3}), "-3   |");
     EXPECT_EQ(Format("%.3d", {-5}), "-005");
     EXPECT_EQ(Format("%.2s", {"abcdef"}), "ab");
-    EXPECT_EQ(Format("%2s", {"toolong"}), "toolong");  // width never cuts
+    EXPECT_EQ(Format("%2s", {"toolong"}), "toolong"); // width never cuts
 }
 
 TEST(Format, StarTakesWidthAndPrecisionFromTheArguments)
@@ -40,7 +40,7 @@ TEST(Format, StarTakesWidthAndPrecisionFromTheArguments)
     EXPECT_EQ(Format("%.*x", {4, 10}), "000A");
     EXPECT_EQ(Format("%-*s|", {3, "a"}), "a  |");
     EXPECT_THROW(Format("%*d", {"x", 1}), EConvertError);
-    EXPECT_THROW(Format("%*d", {2000000000, 1}), EConvertError);  // no gigabyte of blanks
+    EXPECT_THROW(Format("%*d", {2000000000, 1}), EConvertError); // no gigabyte of blanks
 }
 
 TEST(Format, NegativeHexIsTheThirtyTwoBitPatternInUpperCase)
@@ -49,7 +49,7 @@ TEST(Format, NegativeHexIsTheThirtyTwoBitPatternInUpperCase)
     EXPECT_EQ(Format("%x", {INT_MIN}), "80000000");
     EXPECT_EQ(Format("%X", {-2}), "FFFFFFFE");
     EXPECT_EQ(Format("%x", {static_cast<int64_t>(-4294967296LL)}), "FFFFFFFF00000000");
-    EXPECT_EQ(Format("%x", {0xFFFFFFFF80000000ULL}), "FFFFFFFF80000000");  // unsigned stays as it is
+    EXPECT_EQ(Format("%x", {0xFFFFFFFF80000000ULL}), "FFFFFFFF80000000"); // unsigned stays as it is
     EXPECT_EQ(Format("%u", {-1}), "4294967295");
 }
 
@@ -76,14 +76,14 @@ TEST(Format, MismatchedOrMissingArgumentsRaise)
 TEST(Format, Floats)
 {
     EXPECT_EQ(Format("%f", {1.5}), "1.50");
-    EXPECT_EQ(Format("%.1f", {2.25}), "2.2");  // exact binary half: to even
+    EXPECT_EQ(Format("%.1f", {2.25}), "2.2"); // exact binary half: to even
     EXPECT_EQ(Format("%.3f", {-0.5}), "-0.500");
     EXPECT_EQ(Format("%.0f", {1e20}), "100000000000000000000");
     EXPECT_EQ(Format("%g", {0.1}), "0.1");
     EXPECT_EQ(Format("%e", {12345.0}), "1.23e+04");
     EXPECT_EQ(Format("%E", {12345.0}), "1.23E+04");
     EXPECT_EQ(Format("%7.2f|", {3.14159}), "   3.14|");
-    EXPECT_EQ(Format("%f", {3}), "3.00");  // an integer is accepted for a float
+    EXPECT_EQ(Format("%f", {3}), "3.00"); // an integer is accepted for a float
     EXPECT_EQ(Format("%.2f", {1e300}).size(), 304u);
 }
 
@@ -97,7 +97,8 @@ bool UseDecimalCommaLocale(const TempDir& dir)
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
         if (std::setlocale(LC_NUMERIC, name) && comma())
             return true;
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
+    const std::string command =
+        "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         return false;
     setenv("LOCPATH", dir.Path().c_str(), 1);
@@ -118,7 +119,7 @@ TEST(Format, FloatsIgnoreTheProcessLocale)
         GTEST_SKIP() << "no locale with a decimal comma can be had here";
     char check[16];
     std::snprintf(check, sizeof check, "%.1f", 1.5);
-    EXPECT_STREQ(check, "1,5");  // the locale is in force for the C library
+    EXPECT_STREQ(check, "1,5"); // the locale is in force for the C library
     EXPECT_EQ(Format("%.1f", {1.5}), "1.5");
     EXPECT_EQ(Format("%g", {2.75}), "2.75");
     EXPECT_EQ(Format("%e", {1.5}), "1.50e+00");

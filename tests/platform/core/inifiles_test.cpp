@@ -16,8 +16,7 @@
 namespace {
 
 // The text a TMemIniFile over Text holds after Edit, as UpdateFile writes it.
-template <class Edit>
-std::string Rewritten(const std::string& text, Edit edit)
+template <class Edit> std::string Rewritten(const std::string& text, Edit edit)
 {
     TempDir dir;
     std::string name = dir.Write("t.ini", text);
@@ -45,17 +44,16 @@ using Strings = std::vector<std::string>;
 TEST(IniRead, ValuesAreTrimmedAndLoseOnePairOfMatchingQuotes)
 {
     TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini",
-                              "[S]\n"
-                              "plain =  \t spaced value\t \n"
-                              "double=\"quoted\"\n"
-                              "single=  'quoted'  \n"
-                              "inner=\"  blanks kept  \"\n"
-                              "mixed=\"not'\n"
-                              "one=\"\n"
-                              "twice=\"\"x\"\"\n"
-                              "empty=\n"
-                              "eq=a=b\n"));
+    TMemIniFile ini(dir.Write("t.ini", "[S]\n"
+                                       "plain =  \t spaced value\t \n"
+                                       "double=\"quoted\"\n"
+                                       "single=  'quoted'  \n"
+                                       "inner=\"  blanks kept  \"\n"
+                                       "mixed=\"not'\n"
+                                       "one=\"\n"
+                                       "twice=\"\"x\"\"\n"
+                                       "empty=\n"
+                                       "eq=a=b\n"));
     EXPECT_EQ(ini.ReadString("S", "plain", "-"), "spaced value");
     EXPECT_EQ(ini.ReadString("S", "double", "-"), "quoted");
     EXPECT_EQ(ini.ReadString("S", "single", "-"), "quoted");
@@ -85,19 +83,18 @@ TEST(IniRead, SectionsAndKeysMatchIgnoringCaseAndSurroundingBlanks)
 TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
 {
     TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini",
-                              "[B]\n"
-                              "z=1\n"
-                              "a=2\n"
-                              "Z=3\n"
-                              "m=4\n"
-                              "[A]\n"
-                              "x=5\n"
-                              "[b]\n"
-                              "z=6\n"
-                              "new=7\n"));
+    TMemIniFile ini(dir.Write("t.ini", "[B]\n"
+                                       "z=1\n"
+                                       "a=2\n"
+                                       "Z=3\n"
+                                       "m=4\n"
+                                       "[A]\n"
+                                       "x=5\n"
+                                       "[b]\n"
+                                       "z=6\n"
+                                       "new=7\n"));
     EXPECT_EQ(ini.ReadString("B", "z", "-"), "1");
-    EXPECT_EQ(ini.ReadString("B", "new", "-"), "-");  // only the first [B] is read
+    EXPECT_EQ(ini.ReadString("B", "new", "-"), "-"); // only the first [B] is read
     TStringList list;
     ini.ReadSections(list);
     EXPECT_EQ(Entries(list), (Strings{"B", "A"}));
@@ -110,15 +107,14 @@ TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
 TEST(IniRead, CommentsBlankAndOddLinesAreNoKeys)
 {
     TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini",
-                              "orphan=before any section\n"
-                              "[S]\n"
-                              "; a=1\n"
-                              "  # b=2\n"
-                              "\n"
-                              "no equals sign here\n"
-                              "[broken header\n"
-                              "c = 3\n"));
+    TMemIniFile ini(dir.Write("t.ini", "orphan=before any section\n"
+                                       "[S]\n"
+                                       "; a=1\n"
+                                       "  # b=2\n"
+                                       "\n"
+                                       "no equals sign here\n"
+                                       "[broken header\n"
+                                       "c = 3\n"));
     TStringList list;
     ini.ReadSection("S", list);
     EXPECT_EQ(Entries(list), Strings{"c"});
@@ -148,18 +144,17 @@ TEST(IniRead, LineBreaksByteOrderMarkAndAFinalLineWithoutBreak)
 TEST(IniRead, TypedValues)
 {
     TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini",
-                              "[N]\n"
-                              "dec=-42\n"
-                              "dollar=$1F\n"
-                              "hex=0x10\n"
-                              "HEX=0X20\n"
-                              "big=4294967296\n"
-                              "text=12abc\n"
-                              "quoted=\"7\"\n"
-                              "zero=0\n"
-                              "yes=Yes\n"
-                              "empty=\n"));
+    TMemIniFile ini(dir.Write("t.ini", "[N]\n"
+                                       "dec=-42\n"
+                                       "dollar=$1F\n"
+                                       "hex=0x10\n"
+                                       "HEX=0X20\n"
+                                       "big=4294967296\n"
+                                       "text=12abc\n"
+                                       "quoted=\"7\"\n"
+                                       "zero=0\n"
+                                       "yes=Yes\n"
+                                       "empty=\n"));
     EXPECT_EQ(ini.ReadInteger("N", "dec", 0), -42);
     EXPECT_EQ(ini.ReadInteger("N", "dollar", 0), 31);
     EXPECT_EQ(ini.ReadInteger("N", "hex", 0), 16);
@@ -170,7 +165,7 @@ TEST(IniRead, TypedValues)
 
     EXPECT_FALSE(ini.ReadBool("N", "zero", true));
     EXPECT_TRUE(ini.ReadBool("N", "dec", false));
-    EXPECT_TRUE(ini.ReadBool("N", "yes", true));  // not an integer: the default
+    EXPECT_TRUE(ini.ReadBool("N", "yes", true)); // not an integer: the default
     EXPECT_FALSE(ini.ReadBool("N", "yes", false));
     EXPECT_FALSE(ini.ReadBool("N", "empty", false));
     EXPECT_TRUE(ini.ReadBool("N", "missing", true));
@@ -194,7 +189,7 @@ TEST(IniRead, MissingFolderOrUnreadableFilesReadAsEmpty)
     folder.ReadSections(list);
     EXPECT_EQ(list.Count(), 0);
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    TMemIniFile fifo(dir.File("fifo"));  // must not wait for a writer
+    TMemIniFile fifo(dir.File("fifo")); // must not wait for a writer
     fifo.ReadSections(list);
     EXPECT_EQ(list.Count(), 0);
 }
@@ -237,7 +232,7 @@ TEST(IniRewrite, UntouchedLinesStayByteForByte)
                               "k=v\n";
     EXPECT_EQ(Rewritten(before,
                         [](TMemIniFile& ini) {
-                            ini.WriteInteger("main", "WIDTH", 640);  // keeps the file's spelling
+                            ini.WriteInteger("main", "WIDTH", 640); // keeps the file's spelling
                             ini.WriteInteger("Main", "Left", 5);
                             ini.WriteString("New", "k", "v");
                         }),
@@ -356,7 +351,7 @@ TEST(IniUpdate, WritesOnlyWhenSomethingChanged)
     std::string name = dir.Write("t.ini", "[S]\nk='v'\n");
     {
         TIniFile ini(name);
-        ini.WriteString("S", "k", "v");  // reads the same: no change
+        ini.WriteString("S", "k", "v"); // reads the same: no change
         ini.DeleteKey("S", "absent");
         ini.EraseSection("Absent");
         EXPECT_FALSE(ini.Modified());
@@ -393,7 +388,7 @@ TEST(IniUpdate, TIniFileKeepsEditsThatOthersMadeMeanwhile)
     second.DeleteKey("S", "a");
     second.UpdateFile();
     EXPECT_EQ(dir.Read("t.ini"), "[S]\nb=2\nc=3\n");
-    EXPECT_EQ(second.ReadString("S", "b", "-"), "2");  // reads the file as written
+    EXPECT_EQ(second.ReadString("S", "b", "-"), "2"); // reads the file as written
 }
 
 TEST(IniUpdate, FailuresRaiseUnableToWrite)
@@ -408,7 +403,7 @@ TEST(IniUpdate, FailuresRaiseUnableToWrite)
     } catch (const EIniFileException& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + name);
     }
-    EXPECT_TRUE(ini.Modified());  // the change is still there to write
+    EXPECT_TRUE(ini.Modified()); // the change is still there to write
 
     // A name that is a folder: read as empty, never replaced.
     TMemIniFile folder(dir.Path());

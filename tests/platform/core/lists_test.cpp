@@ -33,7 +33,10 @@ private:
     std::string FName;
 };
 
-int* P(int& v) { return &v; }
+int* P(int& v)
+{
+    return &v;
+}
 
 } // namespace
 
@@ -65,10 +68,10 @@ TEST(TListTest, MoveExchangePackAndStableSort)
     TList list;
     for (int& x : v)
         list.Add(&x);
-    list.Move(0, 4);  // 1 2 1 0 3
+    list.Move(0, 4); // 1 2 1 0 3
     EXPECT_EQ(list[4], &v[0]);
     EXPECT_EQ(list[0], &v[1]);
-    list.Move(4, 1);  // 1 3 2 1 0
+    list.Move(4, 1); // 1 3 2 1 0
     EXPECT_EQ(list[1], &v[0]);
     EXPECT_EQ(list[2], &v[2]);
 
@@ -261,5 +264,6 @@ TEST(TListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
         ASSERT_LE(objects.Capacity(), objects.Count() + objects.Count() / 4 + 16) << "at " << i;
     }
     ASSERT_GE(seen.size(), 8u);
-    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 8), (std::vector<int>{4, 8, 12, 28, 44, 60, 76, 95}));
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 8),
+              (std::vector<int>{4, 8, 12, 28, 44, 60, 76, 95}));
 }

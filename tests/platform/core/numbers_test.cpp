@@ -13,8 +13,8 @@ TEST(MulDiv, RoundsHalvesAwayFromZero)
     EXPECT_EQ(MulDiv(-5, 1, 2), -3);
     EXPECT_EQ(MulDiv(5, 1, -2), -3);
     EXPECT_EQ(MulDiv(-5, -1, -2), -3);
-    EXPECT_EQ(MulDiv(7, 1, 3), 2);    // 2.33
-    EXPECT_EQ(MulDiv(8, 1, 3), 3);    // 2.67
+    EXPECT_EQ(MulDiv(7, 1, 3), 2); // 2.33
+    EXPECT_EQ(MulDiv(8, 1, 3), 3); // 2.67
     EXPECT_EQ(MulDiv(-8, 1, 3), -3);
     EXPECT_EQ(MulDiv(96, 144, 96), 144);
 }
@@ -36,7 +36,7 @@ TEST(MulDiv, ProductIsSixtyFourBits)
 TEST(MulDiv, ResultOutsideThirtyTwoBitsGivesMinusOne)
 {
     EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1);
-    EXPECT_EQ(MulDiv(INT_MIN, -1, 1), -1);   // 2^31
+    EXPECT_EQ(MulDiv(INT_MIN, -1, 1), -1); // 2^31
     EXPECT_EQ(MulDiv(INT_MIN, 1, -1), -1);
     EXPECT_EQ(MulDiv(INT_MIN, INT_MIN, 1), -1);
     EXPECT_EQ(MulDiv(INT_MAX, 3, 2), -1);

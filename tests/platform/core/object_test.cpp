@@ -115,7 +115,7 @@ TEST(ClassRegistryTest, ComponentsAreMadeWithTheirOwner)
     auto* component = dynamic_cast<TRegisteredComponent*>(made);
     ASSERT_NE(component, nullptr);
     EXPECT_EQ(component->Owner(), &owner);
-    EXPECT_EQ(owner.ComponentCount(), 1);  // the owner frees it
+    EXPECT_EQ(owner.ComponentCount(), 1); // the owner frees it
 }
 
 TEST(ClassRegistryTest, ReferencesStayValidAcrossReRegistration)

@@ -62,7 +62,7 @@ TEST_F(RegistryTest, StoreFileFollowsXdgConfigHomeThenHome)
     EXPECT_EQ(RegistryStoreFileName(), "/home/someone/.config/kelvor/registry.ini");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(RegistryStoreFileName(), "/home/someone/.config/kelvor/registry.ini");
-    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);  // not absolute: ignored
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // not absolute: ignored
     EXPECT_EQ(RegistryStoreFileName(), "/home/someone/.config/kelvor/registry.ini");
 }
 
@@ -72,16 +72,15 @@ TEST_F(RegistryTest, KeysAreSectionsAndTheFolderIsMadeOnTheFirstWrite)
         TRegistryIniFile reg("Software\\Kelvor");
         EXPECT_EQ(reg.ReadString("RVStyle", "Color", "none"), "none");
     }
-    EXPECT_FALSE(DirectoryExists(FDir.File("kelvor")));  // nothing written, nothing made
+    EXPECT_FALSE(DirectoryExists(FDir.File("kelvor"))); // nothing written, nothing made
     {
         TRegistryIniFile reg("\\Software\\Kelvor\\");
         reg.WriteInteger("RVStyle", "Color", 255);
         reg.WriteBool("RVStyle", "UseSound", false);
         reg.WriteString("", "Top", "value of the key itself");
     }
-    EXPECT_EQ(StoreText(),
-              "[Software\\Kelvor\\RVStyle]\nColor=255\nUseSound=0\n"
-              "[Software\\Kelvor]\nTop=value of the key itself\n");
+    EXPECT_EQ(StoreText(), "[Software\\Kelvor\\RVStyle]\nColor=255\nUseSound=0\n"
+                           "[Software\\Kelvor]\nTop=value of the key itself\n");
     TRegistryIniFile reg("software\\KELVOR");
     EXPECT_EQ(reg.ReadInteger("rvstyle", "color", 0), 255);
     EXPECT_FALSE(reg.ReadBool("RVStyle", "UseSound", true));
@@ -93,13 +92,12 @@ TEST_F(RegistryTest, KeysAreSectionsAndTheFolderIsMadeOnTheFirstWrite)
 TEST_F(RegistryTest, ReadSectionsListsTheSubkeysDirectlyUnderTheKey)
 {
     ForceDirectories(FDir.File("kelvor"));
-    FDir.Write("kelvor/registry.ini",
-               "[Software\\Kelvor\\B]\nx=1\n"
-               "[Software\\Kelvor\\A\\Deep]\nx=1\n"
-               "[software\\kelvor\\b\\Deeper]\nx=1\n"
-               "[Software\\KelvorOther\\C]\nx=1\n"
-               "[Software\\Kelvor]\nx=1\n"
-               "[Other]\nx=1\n");
+    FDir.Write("kelvor/registry.ini", "[Software\\Kelvor\\B]\nx=1\n"
+                                      "[Software\\Kelvor\\A\\Deep]\nx=1\n"
+                                      "[software\\kelvor\\b\\Deeper]\nx=1\n"
+                                      "[Software\\KelvorOther\\C]\nx=1\n"
+                                      "[Software\\Kelvor]\nx=1\n"
+                                      "[Other]\nx=1\n");
     TRegistryIniFile reg("Software\\Kelvor");
     TStringList keys;
     reg.ReadSections(keys);
@@ -112,11 +110,10 @@ TEST_F(RegistryTest, ReadSectionsListsTheSubkeysDirectlyUnderTheKey)
 TEST_F(RegistryTest, EraseSectionRemovesTheSubkeyWithItsSubkeysAndNothingElse)
 {
     ForceDirectories(FDir.File("kelvor"));
-    FDir.Write("kelvor/registry.ini",
-               "; kept\n"
-               "[Software\\Kelvor\\Style]\nx=1\n"
-               "[Software\\Kelvor\\Style\\Inner]\ny=2\n"
-               "[Software\\Kelvor\\Styles]\nz=3\n");
+    FDir.Write("kelvor/registry.ini", "; kept\n"
+                                      "[Software\\Kelvor\\Style]\nx=1\n"
+                                      "[Software\\Kelvor\\Style\\Inner]\ny=2\n"
+                                      "[Software\\Kelvor\\Styles]\nz=3\n");
     {
         TRegistryIniFile reg("Software\\Kelvor");
         reg.EraseSection("style");

@@ -81,7 +81,7 @@ TEST(MemoryStream, PositionPastTheEndReadsNothingAndWritingThereZeroFills)
     EXPECT_EQ(stream.Seek(5, soEnd), 8);
     char byte = 'q';
     EXPECT_EQ(stream.Read(&byte, 1), 0);
-    EXPECT_EQ(stream.Size(), 3);  // seeking alone does not grow
+    EXPECT_EQ(stream.Size(), 3); // seeking alone does not grow
 
     stream.WriteBuffer("Z", 1);
     EXPECT_EQ(stream.Size(), 9);
@@ -160,7 +160,7 @@ TEST(MemoryStream, CopyFromWithCountZeroCopiesAllOfTheSourceFromItsStart)
     EXPECT_EQ(source.Position(), 7);
 
     TMemoryStream tooMuch;
-    EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError);  // only 3 bytes remain
+    EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError); // only 3 bytes remain
 }
 
 TEST(MemoryStream, CopyFromCopiesMoreThanOneBuffer)
@@ -178,7 +178,7 @@ TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
 {
     TMemoryStream stream;
     stream.WriteBuffer("keep", 4);
-    TShortStream source;  // says 10 bytes, gives 5
+    TShortStream source; // says 10 bytes, gives 5
     EXPECT_THROW(stream.LoadFromStream(source), EReadError);
     EXPECT_EQ(ReadAll(stream), "keep");
 
@@ -243,7 +243,7 @@ TEST(FileStream, CreateTruncatesAndOpenModesReadAndWrite)
         TFileStream stream(name, fmOpenRead);
         EXPECT_EQ(ReadAll(stream), "newer");
         EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
-        EXPECT_THROW(stream.SetSize(0), EWriteError);  // not on a file opened for reading
+        EXPECT_THROW(stream.SetSize(0), EWriteError); // not on a file opened for reading
     }
 }
 
@@ -276,7 +276,7 @@ TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
         EXPECT_EQ(std::string(e.what()),
                   "Cannot create file \"" + dir.File("no/such/folder") + "\". " + SysErrorMessage(ENOENT));
     }
-    EXPECT_THROW(TFileStream(dir.Path(), fmOpenRead), EFOpenError);  // a folder
+    EXPECT_THROW(TFileStream(dir.Path(), fmOpenRead), EFOpenError); // a folder
     EXPECT_THROW(TFileStream(dir.Path(), fmCreate), EFCreateError);
 }
 
@@ -284,14 +284,14 @@ TEST(FileStream, AFifoOpensAndReadsWithoutWaiting)
 {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    EXPECT_THROW(TFileStream(dir.File("fifo"), fmOpenWrite), EFOpenError);  // no reader
-    TFileStream reader(dir.File("fifo"), fmOpenRead);  // no writer: must not wait for one
+    EXPECT_THROW(TFileStream(dir.File("fifo"), fmOpenWrite), EFOpenError); // no reader
+    TFileStream reader(dir.File("fifo"), fmOpenRead);                      // no writer: must not wait for one
     char buffer[4];
     EXPECT_EQ(reader.Read(buffer, 4), 0);
-    EXPECT_EQ(reader.Size(), -1);  // cannot be measured
+    EXPECT_EQ(reader.Size(), -1); // cannot be measured
     TFileStream writer(dir.File("fifo"), fmOpenWrite);
     writer.WriteBuffer("ab", 2);
-    EXPECT_EQ(reader.Read(buffer, 4), 2);  // what is there, without waiting for more
+    EXPECT_EQ(reader.Read(buffer, 4), 2); // what is there, without waiting for more
     EXPECT_EQ(std::string(buffer, 2), "ab");
 }
 

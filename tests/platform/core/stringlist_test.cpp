@@ -150,7 +150,7 @@ TEST(TStringListSortedTest, AddInsertsAtTheSortedPlace)
     EXPECT_EQ(list.Add("m"), 0);
     EXPECT_EQ(list.Add("c"), 0);
     EXPECT_EQ(list.Add("x"), 2);
-    EXPECT_EQ(list.Add("D"), 1);  // ignoring case: c < D < m
+    EXPECT_EQ(list.Add("D"), 1); // ignoring case: c < D < m
     EXPECT_EQ(Entries(list), (Strings{"c", "D", "m", "x"}));
 
     int index = -1;
@@ -249,8 +249,9 @@ TEST(TStringListTest, DefaultComparisonIgnoresTheCaseOfNonAsciiLetters)
         ~TUtf8() { SetACP(0); }
     } utf8;
     TStringList list;
-    ListOf(list, {"\xC3\xA4pfel", "stra\xC3\x9F" "e"});  // äpfel, straße
-    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), 0);              // ÄPFEL
+    ListOf(list, {"\xC3\xA4pfel", "stra\xC3\x9F"
+                                  "e"});        // äpfel, straße
+    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), 0); // ÄPFEL
     list.SetSorted(true);
     ASSERT_GE(list.IndexOf("\xC3\x84PFEL"), 0);
     EXPECT_EQ(list[list.IndexOf("\xC3\x84PFEL")], "\xC3\xA4pfel");

@@ -20,9 +20,9 @@
 TEST(Strings, CopyClamps)
 {
     EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
-    EXPECT_EQ(Copy("abcdef", 0, 2), "ab");      // below 1 counts from 1
+    EXPECT_EQ(Copy("abcdef", 0, 2), "ab"); // below 1 counts from 1
     EXPECT_EQ(Copy("abcdef", -5, 2), "ab");
-    EXPECT_EQ(Copy("abcdef", 5, 100), "ef");    // past the end stops there
+    EXPECT_EQ(Copy("abcdef", 5, 100), "ef"); // past the end stops there
     EXPECT_EQ(Copy("abcdef", 6, 1), "f");
     EXPECT_EQ(Copy("abcdef", 7, 1), "");
     EXPECT_EQ(Copy("abcdef", 2, 0), "");
@@ -54,7 +54,7 @@ TEST(Strings, DeleteAndInsert)
     EXPECT_EQ(s, "adef");
     Delete(s, 3, 100);
     EXPECT_EQ(s, "ad");
-    Delete(s, 0, 1);  // outside: nothing
+    Delete(s, 0, 1); // outside: nothing
     EXPECT_EQ(s, "ad");
     Delete(s, 3, 1);
     EXPECT_EQ(s, "ad");
@@ -66,9 +66,9 @@ TEST(Strings, DeleteAndInsert)
     s = "ad";
     Insert("bc", s, 2);
     EXPECT_EQ(s, "abcd");
-    Insert("<", s, -3);  // below 1: in front
+    Insert("<", s, -3); // below 1: in front
     EXPECT_EQ(s, "<abcd");
-    Insert(">", s, 100);  // past the end: appended
+    Insert(">", s, 100); // past the end: appended
     EXPECT_EQ(s, "<abcd>");
     Insert("!", s, 7);
     EXPECT_EQ(s, "<abcd>!");
@@ -90,11 +90,11 @@ TEST(Strings, Comparisons)
     EXPECT_LT(CompareText("", "a"), 0);
     // Letters compare as upper case: '_' (0x5F) sorts after every letter.
     EXPECT_GT(CompareText("_", "z"), 0);
-    EXPECT_NE(CompareText("\xE9", "\xC9"), 0);  // not an ASCII letter
+    EXPECT_NE(CompareText("\xE9", "\xC9"), 0); // not an ASCII letter
     EXPECT_TRUE(SameText("Hello", "hELLO"));
     EXPECT_FALSE(SameText("Hello", "Hell"));
     EXPECT_LT(CompareStr("A", "a"), 0);
-    EXPECT_GT(CompareStr("\x80", "a"), 0);  // bytes compare unsigned
+    EXPECT_GT(CompareStr("\x80", "a"), 0); // bytes compare unsigned
     EXPECT_EQ(CompareStr(AnsiString("a\0b", 3), AnsiString("a\0b", 3)), 0);
     EXPECT_LT(CompareStr(AnsiString("a\0a", 3), AnsiString("a\0b", 3)), 0);
 }
@@ -106,7 +106,7 @@ TEST(Strings, Trim)
     EXPECT_EQ(TrimRight("  a b  "), "  a b");
     EXPECT_EQ(Trim("   "), "");
     EXPECT_EQ(Trim(""), "");
-    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0");  // only control characters and spaces
+    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0"); // only control characters and spaces
 }
 
 // ---------------------------------------------------------------------------
@@ -127,7 +127,7 @@ TEST(StringReplace, ReplacementHoldingThePatternIsNotSearchedAgain)
 {
     EXPECT_EQ(StringReplace("a\tb\t", "\t", "\t\t", rfReplaceAll), "a\t\tb\t\t");
     EXPECT_EQ(StringReplace("aaa", "a", "aa", rfReplaceAll), "aaaaaa");
-    EXPECT_EQ(StringReplace("aaa", "aa", "a", rfReplaceAll), "aa");  // matches do not overlap
+    EXPECT_EQ(StringReplace("aaa", "aa", "a", rfReplaceAll), "aa"); // matches do not overlap
     const AnsiString big(100000, 'x');
     EXPECT_EQ(StringReplace(big, "x", "xx", rfReplaceAll).size(), 200000u);
 }
@@ -150,7 +150,8 @@ TEST_F(AnsiCodePageTest, ReplaceIgnoringCase)
     SetACP(65001);
     EXPECT_EQ(StringReplace("Hello HELLO hello", "hello", "bye", rfReplaceAll | rfIgnoreCase), "bye bye bye");
     EXPECT_EQ(StringReplace("Hello HELLO", "hello", "bye", rfIgnoreCase), "bye HELLO");
-    EXPECT_EQ(StringReplace("Caf\xC3\xA9 CAF\xC3\x89", "caf\xC3\xA9", "x", rfReplaceAll | rfIgnoreCase), "x x");
+    EXPECT_EQ(StringReplace("Caf\xC3\xA9 CAF\xC3\x89", "caf\xC3\xA9", "x", rfReplaceAll | rfIgnoreCase),
+              "x x");
     // The upper case of U+0131 (dotless i, two bytes) is 'I' (one byte): positions
     // in the source are kept, not those of the upper-cased copy.
     EXPECT_EQ(StringReplace("\xC4\xB1x-ix", "ix", "Y", rfReplaceAll | rfIgnoreCase), "Y-Y");
@@ -166,23 +167,41 @@ TEST_F(AnsiCodePageTest, Utf8UpperAndLowerCase)
     SetACP(65001);
     ASSERT_EQ(GetACP(), 65001u);
     // Simple case mapping: sharp s stays, the dz digraph becomes its capital form.
-    EXPECT_EQ(AnsiUpperCase("stra\xC3\x9F" "e \xC3\xA9 \xC7\x86"), "STRA\xC3\x9F" "E \xC3\x89 \xC7\x84");
+    EXPECT_EQ(AnsiUpperCase("stra\xC3\x9F"
+                            "e \xC3\xA9 \xC7\x86"),
+              "STRA\xC3\x9F"
+              "E \xC3\x89 \xC7\x84");
     EXPECT_EQ(AnsiLowerCase("STRASSE \xC3\x89 \xC7\x84 \xCE\xA3"), "strasse \xC3\xA9 \xC7\x86 \xCF\x83");
-    EXPECT_EQ(AnsiUpperCase("i"), "I");  // no language rules (no dotted capital I)
-    EXPECT_EQ(AnsiUpperCase("\xF0\x90\x90\xA8"), "\xF0\x90\x90\x80");  // outside the BMP: U+10428 -> U+10400
+    EXPECT_EQ(AnsiUpperCase("i"), "I"); // no language rules (no dotted capital I)
+    EXPECT_EQ(AnsiUpperCase("\xF0\x90\x90\xA8"), "\xF0\x90\x90\x80"); // outside the BMP: U+10428 -> U+10400
     EXPECT_EQ(AnsiUpperCase(""), "");
 }
 
 TEST_F(AnsiCodePageTest, InvalidUtf8StaysAsItIs)
 {
     SetACP(65001);
-    EXPECT_EQ(AnsiUpperCase("a\xFF" "b\xC3"), "A\xFF" "B\xC3");
-    EXPECT_EQ(AnsiUpperCase("\xC0\xAF" "a"), "\xC0\xAF" "A");          // overlong
-    EXPECT_EQ(AnsiUpperCase("\xED\xA0\x80" "a"), "\xED\xA0\x80" "A");  // surrogate
-    EXPECT_EQ(AnsiUpperCase("\xF0\x80\x81\xA1" "a"), "\xF0\x80\x81\xA1" "A");  // overlong 'a'
-    EXPECT_EQ(AnsiUpperCase("\xF4\x90\x80\x80" "a"), "\xF4\x90\x80\x80" "A");  // past U+10FFFF
-    EXPECT_EQ(AnsiUpperCase("a\xE2\x82"), "A\xE2\x82");                            // cut at the end
-    EXPECT_EQ(AnsiUpperCase("\xE9t\xE9"), "\xE9T\xE9");                // Latin-1 bytes in UTF-8
+    EXPECT_EQ(AnsiUpperCase("a\xFF"
+                            "b\xC3"),
+              "A\xFF"
+              "B\xC3");
+    EXPECT_EQ(AnsiUpperCase("\xC0\xAF"
+                            "a"),
+              "\xC0\xAF"
+              "A"); // overlong
+    EXPECT_EQ(AnsiUpperCase("\xED\xA0\x80"
+                            "a"),
+              "\xED\xA0\x80"
+              "A"); // surrogate
+    EXPECT_EQ(AnsiUpperCase("\xF0\x80\x81\xA1"
+                            "a"),
+              "\xF0\x80\x81\xA1"
+              "A"); // overlong 'a'
+    EXPECT_EQ(AnsiUpperCase("\xF4\x90\x80\x80"
+                            "a"),
+              "\xF4\x90\x80\x80"
+              "A");                                     // past U+10FFFF
+    EXPECT_EQ(AnsiUpperCase("a\xE2\x82"), "A\xE2\x82"); // cut at the end
+    EXPECT_EQ(AnsiUpperCase("\xE9t\xE9"), "\xE9T\xE9"); // Latin-1 bytes in UTF-8
     EXPECT_EQ(AnsiLowerCase("\xC3\x89\xC3"), "\xC3\xA9\xC3");
     const AnsiString withNul("a\0b", 3);
     EXPECT_EQ(AnsiUpperCase(withNul), AnsiString("A\0B", 3));
@@ -191,17 +210,30 @@ TEST_F(AnsiCodePageTest, InvalidUtf8StaysAsItIs)
 TEST_F(AnsiCodePageTest, Utf8Comparisons)
 {
     SetACP(65001);
-    EXPECT_TRUE(AnsiSameText("\xC3\x89" "COLE", "\xC3\xA9" "cole"));
-    EXPECT_EQ(AnsiCompareText("Stra\xC3\x9F" "e", "STRA\xE1\xBA\x9E" "E"), 0);  // capital sharp s folds to sharp s
-    EXPECT_NE(AnsiCompareText("Stra\xC3\x9F" "e", "STRASSE"), 0);               // simple folding only
+    EXPECT_TRUE(AnsiSameText("\xC3\x89"
+                             "COLE",
+                             "\xC3\xA9"
+                             "cole"));
+    EXPECT_EQ(AnsiCompareText("Stra\xC3\x9F"
+                              "e",
+                              "STRA\xE1\xBA\x9E"
+                              "E"),
+              0); // capital sharp s folds to sharp s
+    EXPECT_NE(AnsiCompareText("Stra\xC3\x9F"
+                              "e",
+                              "STRASSE"),
+              0); // simple folding only
     EXPECT_LT(AnsiCompareText("abc", "ABD"), 0);
     EXPECT_GT(AnsiCompareText("abcd", "ABC"), 0);
     EXPECT_EQ(AnsiCompareStr("\xC3\xA9", "\xC3\xA9"), 0);
     EXPECT_NE(AnsiCompareStr("\xC3\xA9", "\xC3\x89"), 0);
-    EXPECT_GT(AnsiCompareStr("\xC3\xA9", "z"), 0);  // by code point
+    EXPECT_GT(AnsiCompareStr("\xC3\xA9", "z"), 0); // by code point
     // Bytes that are not UTF-8 equal only themselves and have no case.
     EXPECT_FALSE(AnsiSameText("\xE9", "\xC9"));
-    EXPECT_TRUE(AnsiSameText("\xE9" "a", "\xE9" "A"));
+    EXPECT_TRUE(AnsiSameText("\xE9"
+                             "a",
+                             "\xE9"
+                             "A"));
     EXPECT_FALSE(AnsiSameText("\xC3", "\xC3\x83"));
 }
 
@@ -210,10 +242,10 @@ TEST_F(AnsiCodePageTest, SingleByteCodePage)
     SetACP(1252);
     ASSERT_EQ(GetACP(), 1252u);
     EXPECT_EQ(AnsiUpperCase("caf\xE9"), "CAF\xC9");
-    EXPECT_EQ(AnsiUpperCase("\xFF"), "\x9F");          // y diaeresis -> its capital, at 0x9F in 1252
-    EXPECT_EQ(AnsiLowerCase("\x8A"), "\x9A");          // S caron
-    EXPECT_EQ(AnsiUpperCase("\xB5"), "\xB5");          // micro sign: its capital (Greek Mu) is not in 1252
-    EXPECT_EQ(AnsiUpperCase("\x81\xDF"), "\x81\xDF");  // undefined byte, sharp s
+    EXPECT_EQ(AnsiUpperCase("\xFF"), "\x9F");         // y diaeresis -> its capital, at 0x9F in 1252
+    EXPECT_EQ(AnsiLowerCase("\x8A"), "\x9A");         // S caron
+    EXPECT_EQ(AnsiUpperCase("\xB5"), "\xB5");         // micro sign: its capital (Greek Mu) is not in 1252
+    EXPECT_EQ(AnsiUpperCase("\x81\xDF"), "\x81\xDF"); // undefined byte, sharp s
     EXPECT_TRUE(AnsiSameText("\xE9t\xE9", "\xC9T\xC9"));
     EXPECT_FALSE(AnsiSameText("\xE9", "e"));
 }
@@ -223,9 +255,15 @@ TEST_F(AnsiCodePageTest, MultiByteCodePageKeepsTrailBytes)
     SetACP(932);
     ASSERT_EQ(GetACP(), 932u);
     // Full-width a becomes full-width A; a trail byte that looks like 'a' is not a letter.
-    EXPECT_EQ(AnsiUpperCase("\x82\x81" "a"), "\x82\x60" "A");
+    EXPECT_EQ(AnsiUpperCase("\x82\x81"
+                            "a"),
+              "\x82\x60"
+              "A");
     EXPECT_EQ(AnsiUpperCase("\x83\x61"), "\x83\x61");
-    EXPECT_EQ(AnsiLowerCase("\x83\x61" "A"), "\x83\x61" "a");
+    EXPECT_EQ(AnsiLowerCase("\x83\x61"
+                            "A"),
+              "\x83\x61"
+              "a");
     EXPECT_TRUE(AnsiSameText("\x82\x81", "\x82\x60"));
 }
 
@@ -238,7 +276,7 @@ TEST(IntegerText, IntToStrAndIntToHex)
     EXPECT_EQ(IntToStr(-42), "-42");
     EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
-    EXPECT_EQ(IntToHex(0xABCDEF, 2), "ABCDEF");  // at least, never cut
+    EXPECT_EQ(IntToHex(0xABCDEF, 2), "ABCDEF"); // at least, never cut
     EXPECT_EQ(IntToHex(0, 0), "0");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
     EXPECT_EQ(IntToHex(INT_MIN, 1), "80000000");
@@ -325,7 +363,7 @@ TEST(FileNames, Parts)
     EXPECT_EQ(ExtractFilePath("b.txt"), "");
     EXPECT_EQ(ExtractFileName("b.txt"), "b.txt");
     EXPECT_EQ(ExtractFileName("/a/"), "");
-    EXPECT_EQ(ExtractFileExt("/a.b/c"), "");   // the dot is in a folder's name
+    EXPECT_EQ(ExtractFileExt("/a.b/c"), ""); // the dot is in a folder's name
     EXPECT_EQ(ExtractFileExt("/a/b.tar.gz"), ".gz");
     EXPECT_EQ(ExtractFileExt("/a/b."), ".");
     EXPECT_EQ(ExtractFileExt(""), "");
@@ -404,7 +442,7 @@ TEST(Files, CreateWriteSeekRead)
     char buffer[16] = {};
     EXPECT_EQ(FileRead(h, buffer, sizeof buffer), 5);
     EXPECT_STREQ(buffer, "world");
-    EXPECT_EQ(FileRead(h, buffer, sizeof buffer), 0);  // at the end
+    EXPECT_EQ(FileRead(h, buffer, sizeof buffer), 0); // at the end
     EXPECT_EQ(FileSeek(h, -5, 2), 6);
     EXPECT_EQ(FileSeek(h, 1, 1), 7);
     EXPECT_EQ(FileSeek(h, 0, 3), -1);
@@ -437,7 +475,7 @@ TEST(Files, OpenModes)
     EXPECT_EQ(FileRead(h, &c, 1), -1);
     EXPECT_EQ(FileWrite(h, "X", 1), 1);
     FileClose(h);
-    EXPECT_EQ(dir.Read("f.txt"), "Xbc");  // opening for writing does not empty the file
+    EXPECT_EQ(dir.Read("f.txt"), "Xbc"); // opening for writing does not empty the file
 
     h = FileOpen(name, fmOpenReadWrite | fmShareExclusive);
     ASSERT_GE(h, 0);
@@ -455,14 +493,14 @@ TEST(Files, OpenFailures)
     TempDir dir;
     EXPECT_EQ(FileOpen(dir.File("missing"), fmOpenRead), -1);
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(FileOpen(dir.Path(), fmOpenRead), -1);  // a folder is not a file
+    EXPECT_EQ(FileOpen(dir.Path(), fmOpenRead), -1); // a folder is not a file
     EXPECT_EQ(errno, EISDIR);
-    EXPECT_EQ(FileOpen(dir.Write("f", "x"), 3), -1);  // no such access mode
+    EXPECT_EQ(FileOpen(dir.Write("f", "x"), 3), -1); // no such access mode
     EXPECT_EQ(FileCreate(dir.File("no/such/folder")), -1);
     char c;
     EXPECT_EQ(FileRead(-1, &c, 1), -1);
     EXPECT_EQ(FileWrite(-1, &c, 1), -1);
-    FileClose(-1);  // harmless
+    FileClose(-1); // harmless
 }
 
 TEST(Files, OpeningANamedPipeDoesNotWait)
@@ -472,11 +510,11 @@ TEST(Files, OpeningANamedPipeDoesNotWait)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int h = FileOpen(fifo, fmOpenRead);
     ASSERT_GE(h, 0);
-    EXPECT_EQ(fcntl(h, F_GETFL) & O_NONBLOCK, 0);  // reads block again as usual
+    EXPECT_EQ(fcntl(h, F_GETFL) & O_NONBLOCK, 0); // reads block again as usual
     char c;
-    EXPECT_EQ(FileRead(h, &c, 1), 0);  // no writer: the end
+    EXPECT_EQ(FileRead(h, &c, 1), 0); // no writer: the end
     FileClose(h);
-    EXPECT_EQ(FileOpen(fifo, fmOpenWrite), -1);  // no reader
+    EXPECT_EQ(FileOpen(fifo, fmOpenWrite), -1); // no reader
 }
 
 TEST(Files, OffsetsBeyondFourGigabytes)
@@ -501,19 +539,19 @@ TEST(Files, FolderOperations)
     const AnsiString deep = dir.File("a/b/c");
     EXPECT_TRUE(ForceDirectories(deep));
     EXPECT_TRUE(DirectoryExists(deep));
-    EXPECT_TRUE(ForceDirectories(deep + "/"));  // exists already
+    EXPECT_TRUE(ForceDirectories(deep + "/")); // exists already
     const AnsiString file = dir.Write("plain", "x");
     EXPECT_FALSE(ForceDirectories(file + "/sub"));
     EXPECT_FALSE(ForceDirectories(""));
 
     const AnsiString other = dir.Write("other", "y");
-    EXPECT_TRUE(RenameFile(file, other));  // replaces
+    EXPECT_TRUE(RenameFile(file, other)); // replaces
     EXPECT_FALSE(FileExists(file));
     EXPECT_EQ(dir.Read("other"), "x");
     EXPECT_FALSE(RenameFile(file, other));
     EXPECT_TRUE(DeleteFile(other));
     EXPECT_FALSE(DeleteFile(other));
-    EXPECT_FALSE(DeleteFile(dir.File("a")));  // not a folder
+    EXPECT_FALSE(DeleteFile(dir.File("a"))); // not a folder
 }
 
 TEST(System, EnvironmentAndErrorMessages)

@@ -11,8 +11,8 @@ TEST(TRect, EdgesAndContains)
     EXPECT_EQ(r.Width(), 20);
     EXPECT_EQ(r.Height(), 30);
     EXPECT_TRUE(r.Contains(Point(10, 20)));
-    EXPECT_FALSE(r.Contains(Point(30, 20)));   // right edge is outside
-    EXPECT_FALSE(r.Contains(Point(10, 50)));   // bottom edge is outside
+    EXPECT_FALSE(r.Contains(Point(30, 20))); // right edge is outside
+    EXPECT_FALSE(r.Contains(Point(10, 50))); // bottom edge is outside
     EXPECT_TRUE(r.Contains(Point(29, 49)));
     EXPECT_TRUE(Rect(5, 5, 5, 10).IsEmpty());
     EXPECT_TRUE(Rect(5, 5, 4, 10).IsEmpty());
@@ -55,7 +55,7 @@ TEST(TRect, OffsetAndInflate)
 TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
 {
     const TRect wide = Rect(INT_MIN, 0, INT_MAX, 1);
-    EXPECT_EQ(wide.Width(), -1);  // 2^32 - 1 wraps, as in 32-bit arithmetic
+    EXPECT_EQ(wide.Width(), -1); // 2^32 - 1 wraps, as in 32-bit arithmetic
     TRect r = Rect(0, 0, INT_MAX, 10);
     OffsetRect(r, 1, 0);
     EXPECT_EQ(r.Right, INT_MIN);

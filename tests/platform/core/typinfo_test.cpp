@@ -18,7 +18,7 @@ public:
     TColor FColor = clNone;
     AnsiString FText = "Arial";
     int GetWidth() const { return FWidth; }
-    void SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value; }  // a setter with a rule of its own
+    void SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value; } // a setter with a rule of its own
 
     const TPropertyTable* PropertyTable() const override { return &Table(); }
     static const TPropertyTable& Table()
@@ -49,10 +49,12 @@ public:
     {
         static const TPropertyTable table =
             TPropTableBuilder<TDerived>("TDerived", &TBase::Table())
-                .Enum("Align", &TDerived::FAlign, &TDerived::FAlign, {"alLeft", "alRight", "alCenter"}, alLeft)
+                .Enum("Align", &TDerived::FAlign, &TDerived::FAlign, {"alLeft", "alRight", "alCenter"},
+                      alLeft)
                 .Set("Options", &TDerived::FOptions, &TDerived::FOptions, {"opA", "opB"}, 0u)
-                .Bool("Visible", [](const TDerived* d) { return d->FVisible; },
-                      [](TDerived* d, bool v) { d->FVisible = v; }, true)
+                .Bool(
+                    "Visible", [](const TDerived* d) { return d->FVisible; },
+                    [](TDerived* d, bool v) { d->FVisible = v; }, true)
                 .Int64("Size", &TDerived::FSize, &TDerived::FSize)
                 .Float("Ratio", &TDerived::FRatio, &TDerived::FRatio)
                 .StoredWhen([](const TDerived* d) { return d->FStoreRatio; })
@@ -77,8 +79,8 @@ TEST(TypInfo, TablesInheritAndListParentPropertiesFirst)
     std::vector<AnsiString> names;
     for (const TPropInfo* p : table->AllProps())
         names.push_back(p->Name);
-    EXPECT_EQ(names, (std::vector<AnsiString>{"Color", "Text", "Align", "Options", "Visible", "Size", "Ratio", "Wide",
-                                              "Sub", "Width"}));
+    EXPECT_EQ(names, (std::vector<AnsiString>{"Color", "Text", "Align", "Options", "Visible", "Size", "Ratio",
+                                              "Wide", "Sub", "Width"}));
     EXPECT_EQ(table->Find("WIDTH")->DefaultOrd, 5);
     EXPECT_EQ(TBase::Table().Find("width")->DefaultOrd, 1);
     EXPECT_EQ(table->Find("Nothing"), nullptr);
@@ -96,7 +98,7 @@ TEST(TypInfo, OrdinalPropertiesByNameIgnoringCase)
     TDerived d;
     SetOrdProp(&d, "width", 40);
     EXPECT_EQ(d.FWidth, 40);
-    SetOrdProp(&d, "Width", -3);  // through the setter, which keeps its own rule
+    SetOrdProp(&d, "Width", -3); // through the setter, which keeps its own rule
     EXPECT_EQ(GetOrdProp(&d, "WIDTH"), 0);
     SetOrdProp(&d, "Color", clRed);
     EXPECT_EQ(GetOrdProp(&d, "color"), clRed);
@@ -160,17 +162,17 @@ TEST(TypInfo, DefaultsAndStoredWhen)
     auto isDefault = [&](const char* name) { return IsDefaultPropValue(&d, *table->Find(name)); };
     d.FWidth = 5;
     EXPECT_TRUE(isDefault("Width"));
-    d.FWidth = 1;  // the parent's default, but this class declared 5
+    d.FWidth = 1; // the parent's default, but this class declared 5
     EXPECT_FALSE(isDefault("Width"));
     EXPECT_TRUE(isDefault("Color"));
     EXPECT_TRUE(isDefault("Text"));
-    d.FText.clear();  // an empty string differs from a default of "Arial"
+    d.FText.clear(); // an empty string differs from a default of "Arial"
     EXPECT_FALSE(isDefault("Text"));
     EXPECT_TRUE(isDefault("Visible"));
-    EXPECT_FALSE(isDefault("Size"));  // no default: always written
+    EXPECT_FALSE(isDefault("Size")); // no default: always written
     EXPECT_TRUE(isDefault("Ratio"));
     EXPECT_TRUE(isDefault("Wide"));
-    EXPECT_FALSE(isDefault("Sub"));   // sub-objects are always visited
+    EXPECT_FALSE(isDefault("Sub")); // sub-objects are always visited
 
     EXPECT_TRUE(IsStoredProp(&d, *table->Find("Ratio")));
     d.FStoreRatio = false;

@@ -16,8 +16,7 @@
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/tempdir.h"
 
-namespace
-{
+namespace {
 
 using Bytes = std::string;
 

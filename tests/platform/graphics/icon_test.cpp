@@ -12,8 +12,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/qtcanvas.h"
 
-namespace
-{
+namespace {
 
 using Bytes = std::string;
 

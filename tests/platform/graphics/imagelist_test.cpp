@@ -14,8 +14,7 @@
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/recordingcanvas.h"
 
-namespace
-{
+namespace {
 
 std::unique_ptr<TBitmap> Strip(int w, int h, std::initializer_list<uint32_t> colours)
 {

@@ -11,8 +11,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
 
-namespace
-{
+namespace {
 
 using Bytes = std::string;
 

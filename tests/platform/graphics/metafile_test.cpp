@@ -14,8 +14,7 @@
 #include "platform/graphics/dibcodec.h"
 #include "platform/graphics/recordingcanvas.h"
 
-namespace
-{
+namespace {
 
 using Bytes = std::string;
 

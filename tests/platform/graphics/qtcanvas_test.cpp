@@ -7,16 +7,14 @@
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/qtcanvas.h"
 
-namespace
-{
+namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
 
-class QtCanvasTest : public ::testing::Test
-{
+class QtCanvasTest : public ::testing::Test {
 protected:
     TPixelBuffer buffer{40, 30};
     std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
@@ -397,8 +395,8 @@ TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
     TSize fast, general;
     ASSERT_TRUE(ca->GetTextExtentPoint32A(ascii.data(), static_cast<int>(ascii.size()), fast));
     std::vector<int> dx(ascii.size());
-    ASSERT_TRUE(cb->GetTextExtentExPointA(ascii.data(), static_cast<int>(ascii.size()), 1000, nullptr, dx.data(),
-                                          general));
+    ASSERT_TRUE(cb->GetTextExtentExPointA(ascii.data(), static_cast<int>(ascii.size()), 1000, nullptr,
+                                          dx.data(), general));
     EXPECT_EQ(fast.cx, general.cx);
     EXPECT_EQ(fast.cx, dx.back());
     EXPECT_EQ(fast.cy, general.cy);

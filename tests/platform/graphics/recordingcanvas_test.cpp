@@ -9,11 +9,9 @@
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/recordingcanvas.h"
 
-namespace
-{
+namespace {
 
-class RecordingCanvasTest : public ::testing::Test
-{
+class RecordingCanvasTest : public ::testing::Test {
 protected:
     void TearDown() override { SetACP(0); }
     TRecordingCanvas canvas{200, 100};
