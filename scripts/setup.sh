@@ -2,7 +2,7 @@
 # machine lacks. Sourced by run.sh and test.sh; does nothing when all is present.
 
 kelvor_packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config ccache
   qt6-base-dev qt6-qpa-plugins
   libjpeg-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
