@@ -43,34 +43,6 @@ protected:
 
 } // namespace
 
-TEST_F(ListTest, NewLevelDefaults)
-{
-    TRVListInfo* list = Lists()->Add();
-    EXPECT_EQ(list->StyleName(), "List Style");
-    EXPECT_FALSE(list->OneLevelPreview());
-    TRVListLevel* a = list->Levels()->Add();
-    EXPECT_EQ(a->ListType(), rvlstBullet);
-    EXPECT_EQ(a->FirstIndent(), 10);
-    EXPECT_EQ(a->StartFrom(), 1);
-    EXPECT_EQ(a->Options(), (TRVListLevelOptions{rvloContinuous, rvloLevelReset}));
-    EXPECT_EQ(a->Options().Bits, 3);
-    EXPECT_EQ(a->FormatString(), "\xB7");
-    EXPECT_TRUE(a->FormatStringW().empty());
-    EXPECT_FALSE(a->HasFontObject());
-    EXPECT_FALSE(a->HasPictureObject());
-    EXPECT_EQ(a->DisplayName(), "List Level 0");
-    TRVListLevel* b = list->Levels()->Add();
-    EXPECT_EQ(b->DisplayName(), "List Level 1");
-    EXPECT_TRUE(a->IsSimpleEqual(b));
-    EXPECT_EQ(a->SimilarityValue(b), 6200);
-    // Asking for the font and picture makes them; defaults still compare equal.
-    a->Font();
-    a->Picture();
-    EXPECT_TRUE(a->HasFontObject());
-    EXPECT_FALSE(a->HasPicture());
-    EXPECT_TRUE(a->IsSimpleEqual(b));
-}
-
 TEST_F(ListTest, MarkerFonts)
 {
     TRVMarkerFont font;

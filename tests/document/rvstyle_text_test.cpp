@@ -48,33 +48,6 @@ void MakeNonDefault(TFontInfo* f)
 
 } // namespace
 
-TEST_F(TextStyleTest, DefaultsOfANewStyle)
-{
-    TFontInfo* f = Fonts()->Add();
-    EXPECT_EQ(f->StyleName(), "Font Style");
-    EXPECT_EQ(f->BaseStyleNo(), -1);
-    EXPECT_TRUE(f->Standard());
-    EXPECT_EQ(f->FontName(), "Arial");
-    EXPECT_EQ(f->Size(), 10);
-    EXPECT_EQ(f->Charset(), DEFAULT_CHARSET);
-    EXPECT_TRUE(f->Style().Empty());
-    EXPECT_TRUE(f->StyleEx().Empty());
-    EXPECT_EQ(f->Color(), clWindowText);
-    EXPECT_EQ(f->BackColor(), clNone);
-    EXPECT_EQ(f->HoverColor(), clNone);
-    EXPECT_EQ(f->HoverBackColor(), clNone);
-    EXPECT_FALSE(f->Jump());
-    EXPECT_EQ(f->JumpCursor(), crJump);
-    EXPECT_EQ(f->CharScale(), 100);
-    EXPECT_EQ(f->CharSpacing(), 0);
-    EXPECT_EQ(f->NextStyleNo(), -1);
-    EXPECT_EQ(f->BiDiMode(), rvbdUnspecified);
-    EXPECT_FALSE(f->Unicode());
-    EXPECT_TRUE(f->Protection().Empty());
-    EXPECT_TRUE(f->Options().Empty());
-    EXPECT_EQ(f->DisplayName(), "Font Style");
-}
-
 TEST_F(TextStyleTest, AssignCopiesEveryPropertyAndRefusesStrangers)
 {
     TFontInfo* a = Fonts()->Add();
@@ -218,20 +191,6 @@ TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
     EXPECT_EQ(empty.Items(5)->Size(), 40);
     empty.SetInvalidItem(empty.InvalidItem());
     EXPECT_EQ(empty.Items(5)->Size(), 40);
-}
-
-TEST_F(TextStyleTest, AddFontSetsTheGivenProperties)
-{
-    TFontInfo* f = Fonts()->AddFontEx("Tahoma", 12, clBlue, clYellow, {fsBold}, 161);
-    EXPECT_EQ(Fonts()->Count(), 7);
-    EXPECT_EQ(f->FontName(), "Tahoma");
-    EXPECT_EQ(f->Size(), 12);
-    EXPECT_EQ(f->Color(), clBlue);
-    EXPECT_EQ(f->BackColor(), clYellow);
-    EXPECT_EQ(f->Style(), TFontStyles{fsBold});
-    EXPECT_EQ(f->Charset(), 161);
-    Fonts()->SetItem(0, f);
-    EXPECT_EQ(Fonts()->Items(0)->FontName(), "Tahoma");
 }
 
 TEST_F(TextStyleTest, Searches)

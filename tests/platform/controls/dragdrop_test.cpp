@@ -150,13 +150,4 @@ TEST_F(DropTest, ADropForAWindowThatGoesIsFreedUndelivered)
     EXPECT_FALSE(SimulateFileDrop(nullptr, "file:///a.log", Point(5, 5)));
 }
 
-TEST(DropHandles, NullHandlesAnswerNothing)
-{
-    EXPECT_EQ(DragQueryFileCount(nullptr), 0u);
-    EXPECT_EQ(DragQueryFile(nullptr, 0), "");
-    TPoint p;
-    EXPECT_FALSE(DragQueryPoint(nullptr, p));
-    DragAcceptFiles(nullptr, true); // no window: nothing happens
-}
-
 } // namespace

@@ -43,15 +43,6 @@ TEST(TRect, UnionRectIgnoresEmptyRectangles)
     EXPECT_EQ(result, TRect{});
 }
 
-TEST(TRect, OffsetAndInflate)
-{
-    TRect r = Rect(10, 20, 30, 40);
-    OffsetRect(r, -5, 7);
-    EXPECT_EQ(r, Rect(5, 27, 25, 47));
-    InflateRect(r, 2, -3);
-    EXPECT_EQ(r, Rect(3, 30, 27, 44));
-}
-
 TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
 {
     const TRect wide = Rect(INT_MIN, 0, INT_MAX, 1);

@@ -33,11 +33,3 @@ TEST(UniCaseTest, LengthNeverChanges)
     EXPECT_EQ(CharUpperBuffW(cut.data(), 1), 1); // half of the pair is not a code point
     EXPECT_EQ(cut, u"\U00010428");
 }
-
-TEST(UniCaseTest, NothingToDo)
-{
-    EXPECT_EQ(CharUpperBuffW(nullptr, 5), 0);
-    WideChar c = u'a';
-    EXPECT_EQ(CharUpperBuffW(&c, 0), 0);
-    EXPECT_EQ(c, u'a');
-}
