@@ -11,8 +11,9 @@
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
-#include "tests/support/testrvdata.h"
 
 namespace {
 
@@ -26,24 +27,6 @@ AnsiString U(const std::string& Ascii)
     }
     return s;
 }
-
-// A store whose selection is set by the test.
-class TSelectionRVData : public TTestRVData {
-public:
-    using TTestRVData::TTestRVData;
-    void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
-                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override
-    {
-        TTestRVData::RVFGetLimits(Scope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart, EndPart);
-        if (Scope == rvfss_Selection) {
-            StartItemNo = SelStart;
-            StartOffs = SelStartOffs;
-            EndItemNo = SelEnd;
-            EndOffs = SelEndOffs;
-        }
-    }
-    int SelStart = -1, SelStartOffs = 0, SelEnd = -1, SelEndOffs = 0;
-};
 
 // A store that does not take page breaks (a table cell, say).
 class TCellRVData : public TTestRVData {
@@ -59,6 +42,16 @@ public:
     AnsiString AsText(int, TCustomRVData*, const AnsiString&, const AnsiString&, bool, bool) override
     {
         throw EWriteError("no room");
+    }
+};
+
+// A picture whose plain text is a placeholder, so that leaving it out shows.
+class TNamedPicture : public TRVGraphicItemInfo {
+public:
+    explicit TNamedPicture(TCustomRVData* rvData) : TRVGraphicItemInfo(rvData, new TBitmap, rvvaBaseline) {}
+    AnsiString AsText(int, TCustomRVData*, const AnsiString&, const AnsiString&, bool, bool) override
+    {
+        return "[picture]";
     }
 };
 
@@ -110,8 +103,9 @@ protected:
 TEST_F(PlainTextTest, EmptyDocumentAndEmptySelectionWriteNothing)
 {
     EXPECT_EQ(Save(Data), "");
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("abc", 0, 0);
+    Sel.Select(-1, 0, -1, 0);
     EXPECT_EQ(Save(Sel, true), "");
 }
 
@@ -136,6 +130,26 @@ TEST_F(PlainTextTest, ABreakIsAnEmptyLineInTextOnlyModeAndARowOtherwise)
     EXPECT_EQ(Save(Data, false, false, false, 4), "a\r\n----\r\nb");
 }
 
+TEST_F(PlainTextTest, APictureAloneOnItsLineLeavesAnEmptyLineInTextOnlyMode)
+{
+    Data.AddNL("a", 0, 0);
+    Data.AddItem("picture", new TNamedPicture(&Data));
+    Data.AddNL("b", 0, 0);
+    Data.AddItem("inline", new TNamedPicture(&Data));
+    Data.GetItem(3)->SetSameAsPrev(true);
+    ASSERT_TRUE(Data.IsParaStart(1));
+    EXPECT_EQ(Save(Data, false, true), "a\r\n\r\nb");
+    EXPECT_EQ(Save(Data, false, true, true), std::string("a\0\r\0\n\0\r\0\n\0b\0", 12));
+    EXPECT_EQ(Save(Data), "a\r\n[picture]\r\nb[picture]");
+    // A picture of the picture class itself has no text: its line stays, empty, either way.
+    TTestRVData Plain(&Style);
+    Plain.AddNL("a", 0, 0);
+    Plain.AddPictureEx("p", new TBitmap, 0, rvvaBaseline);
+    Plain.AddNL("b", 0, 0);
+    EXPECT_EQ(Save(Plain, false, true), "a\r\n\r\nb");
+    EXPECT_EQ(Save(Plain), "a\r\n\r\nb");
+}
+
 TEST_F(PlainTextTest, UnicodeOutputHasTwoBytesPerCharacterAndNoMark)
 {
     Data.AddNL("ab", 0, 0);
@@ -150,18 +164,14 @@ TEST_F(PlainTextTest, UnicodeOutputHasTwoBytesPerCharacterAndNoMark)
 
 TEST_F(PlainTextTest, SelectionFromInsideOneItemToInsideALaterOne)
 {
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("abcd", 0, 0);
     Sel.AddNL("ef", 0, -1);
     Sel.AddNL("ghij", 0, 0);
-    Sel.SelStart = 0;
-    Sel.SelStartOffs = 3;
-    Sel.SelEnd = 2;
-    Sel.SelEndOffs = 2;
+    Sel.Select(0, 3, 2, 2);
     EXPECT_EQ(Save(Sel, true), "cdef\r\ng");
     // Within one item: up to, not including, the end offset.
-    Sel.SelEnd = 0;
-    Sel.SelEndOffs = 4;
+    Sel.Select(0, 3, 0, 4);
     EXPECT_EQ(Save(Sel, true), "c");
 }
 
@@ -170,18 +180,14 @@ TEST_F(PlainTextTest, ASelectionInsideANumberedLineKeepsItsNumberOnce)
     TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
     Level->SetListType(rvlstDecimal);
     Level->SetFormatString("%0:s.");
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("one", 0, 0);
     Sel.AddNL("two", 0, 0);
     ASSERT_EQ(Sel.SetListMarkerInfo(1, 0, 0, 1, 0, false), 1); // items: one, marker, two
-    Sel.SelStart = 2;
-    Sel.SelStartOffs = 2;
-    Sel.SelEnd = 2;
-    Sel.SelEndOffs = 4;
+    Sel.Select(2, 2, 2, 4);
     EXPECT_EQ(Save(Sel, true), "1. wo");
     // A selection that starts with the marker itself writes it once.
-    Sel.SelStart = 1;
-    Sel.SelStartOffs = 0;
+    Sel.Select(1, 0, 2, 4);
     EXPECT_EQ(Save(Sel, true), "1. two");
 }
 
