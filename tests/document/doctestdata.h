@@ -294,3 +294,65 @@ inline std::string DumpItems(TCustomRVData& data)
     out << "cps=" << data.CPCount << '\n';
     return out.str();
 }
+
+// A store's items on one line: "P<para>:" before an item that starts a
+// paragraph, "/<para>:" before one that starts a line inside it, "+" before
+// one that continues a line ("+<para>:" when its paragraph style differs); "{name}" for the item's
+// checkpoint; the text ("u" before Unicode text, shown by its ASCII units) with "@<style>" when the style is
+// not 0; other items by their kind ("<marker 1.>", "<break>"); a pending checkpoint last as " {name}".
+inline std::string Shape(TCustomRVData& data)
+{
+    std::string out;
+    for (int i = 0; i < data.GetItemCount(); ++i) {
+        TCustomRVItemInfo* item = data.GetItem(i);
+        out += i ? " " : "";
+        const std::string para = std::to_string(item->ParaNo) + ":";
+        if (data.IsParaStart(i))
+            out += "P" + para;
+        else if (data.IsFromNewLine(i))
+            out += "/" + para;
+        else
+            out += i > 0 && data.GetItem(i - 1)->ParaNo != item->ParaNo ? "+" + para : "+";
+        if (item->Checkpoint)
+            out += "{" + std::string(item->Checkpoint->Name) + "}";
+        const AnsiString& text = data.GetItemText(i);
+        switch (item->StyleNo) {
+        case rvsListMarker:
+            out += "<marker " + std::string(static_cast<TRVMarkerItemInfo*>(item)->DisplayString) + ">";
+            break;
+        case rvsBreak:
+            out += "<break>";
+            break;
+        case rvsPicture:
+            out += "<picture>";
+            break;
+        case rvsHotPicture:
+            out += "<hotpicture>";
+            break;
+        case rvsBullet:
+            out += "<bullet>";
+            break;
+        case rvsHotspot:
+            out += "<hotspot>";
+            break;
+        case rvsComponent:
+            out += "<control>";
+            break;
+        default:
+            if (item->StyleNo < 0) {
+                out += "<" + std::to_string(item->StyleNo) + ">";
+            } else if (item->ItemOptions.Contains(rvioUnicode)) {
+                out += "u";
+                for (size_t j = 0; j + 1 < text.size(); j += 2)
+                    out += text[j + 1] == 0 && text[j] > 0 ? text[j] : '?';
+            } else {
+                out += text;
+            }
+            if (item->StyleNo > 0)
+                out += "@" + std::to_string(item->StyleNo);
+        }
+    }
+    if (data.NotAddedCP)
+        out += " {" + std::string(data.NotAddedCP->Name) + "}";
+    return out;
+}
