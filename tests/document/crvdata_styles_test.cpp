@@ -41,12 +41,14 @@ std::string Sheet(TRVStyle& style)
     std::string s;
     for (int i = 0; i < style.TextStyles()->Count(); ++i) {
         const TFontInfo* f = style.TextStyles()->Items(i);
-        s += std::string(f->StyleName()) + (f->NextStyleNo() >= 0 ? ">" + std::to_string(f->NextStyleNo()) : "") +
+        s += std::string(f->StyleName()) +
+             (f->NextStyleNo() >= 0 ? ">" + std::to_string(f->NextStyleNo()) : "") +
              (f->BaseStyleNo() >= 0 ? "^" + std::to_string(f->BaseStyleNo()) : "") + " ";
     }
     for (int i = 0; i < style.ParaStyles()->Count(); ++i) {
         const TParaInfo* p = style.ParaStyles()->Items(i);
-        s += std::string(p->StyleName()) + (p->NextParaNo() >= 0 ? ">" + std::to_string(p->NextParaNo()) : "") + " ";
+        s += std::string(p->StyleName()) +
+             (p->NextParaNo() >= 0 ? ">" + std::to_string(p->NextParaNo()) : "") + " ";
     }
     for (int i = 0; i < style.ListStyles()->Count(); ++i)
         s += std::string(style.ListStyles()->Items(i)->StyleName()) + " ";
@@ -68,8 +70,12 @@ TEST(StylesTest, UnusedStylesGoAndEveryReferenceIsRenumbered)
     const TStylesCase cases[] = {
         {"nothing flagged", [](TRVStyle&, TTestRVData& d) { d.AddNL("a", 3, 2); }, false, false, false,
          "t0 t1 t2 t3 t4 p0 p1 p2 p3 l0 l1 l2 ", "P2:a@3"},
-        {"unused text styles", [](TRVStyle&, TTestRVData& d) { d.AddNL("a", 0, 0); d.AddNL("b", 3, 0); }, true,
-         false, false, "t0 t3 p0 p1 p2 p3 l0 l1 l2 ", "P0:a P0:b@1"},
+        {"unused text styles",
+         [](TRVStyle&, TTestRVData& d) {
+             d.AddNL("a", 0, 0);
+             d.AddNL("b", 3, 0);
+         },
+         true, false, false, "t0 t3 p0 p1 p2 p3 l0 l1 l2 ", "P0:a P0:b@1"},
         // Style 1 is unused, so 3 is not kept by it.
         {"chains and cycles keep styles",
          [](TRVStyle& s, TTestRVData& d) {

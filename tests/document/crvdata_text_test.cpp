@@ -75,7 +75,6 @@ protected:
     std::string Text(int i) const { return Data.GetItemText(i); }
     bool Starts(int i) const { return Data.IsParaStart(i); }
     bool NewLine(int i) const { return Data.IsFromNewLine(i); }
-    bool PageBreak(int i) const { return Data.GetItem(i)->GetPageBreakBefore(); }
     std::string Load(const std::string& Bytes, bool AsSingleParagraph = false)
     {
         EXPECT_TRUE(Data.LoadText(Dir.Write("in.txt", Bytes), 0, 0, AsSingleParagraph));
@@ -216,88 +215,89 @@ TEST_F(PlainTextTest, SaveTextReplacesAFileOnlyWhenEverythingIsWritten)
 }
 
 // ---------------------------------------------------------------------------
-// Reading 8-bit files
+// Reading
 
-TEST_F(PlainTextTest, EveryKindOfLineEndEndsOneLine)
+TEST_F(PlainTextTest, FilesAndTextBecomeLinesPageBreaksAndCharacters)
 {
-    EXPECT_EQ(Load("a\r\nb\rc\nd"), "a\r\nb\r\nc\r\nd");
-    EXPECT_EQ(Data.GetItemCount(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Starts(i));
+    // How: 'A' an 8-bit file into style 0, 'S' the same as one paragraph, 'W' a
+    // UTF-16 file into the Unicode style, 'w' one into style 0, 'T' UTF-16 text
+    // into the Unicode style with paragraph styles 3 and 4.
+    struct TCase {
+        char How;
+        std::string Bytes;
+        const char* Shape;
+    };
+    const TCase cases[] = {
+        // Every kind of line end ends one line; a final one adds no empty line.
+        {'A', "a\r\nb\rc\nd", "P0:a P0:b P0:c P0:d"},
+        {'A', "a\r\nb\r\n", "P0:a P0:b"},
+        {'A', "a\nb\n", "P0:a P0:b"},
+        {'A', "a\n\r\n\r\r\n", "P0:a P0: P0: P0:"},
+        {'A', "", ""},
+        // Ctrl-Z ends the input only as the last byte; NUL bytes become question marks.
+        {'A', "a\r\nb\x1A", "P0:a P0:b"},
+        {'A',
+         "a\x1A"
+         "b\r\nc",
+         "P0:a\x1A"
+         "b P0:c"},
+        {'A', std::string("a\0b\r\n\0", 6), "P0:a?b P0:?"},
+        // A form feed puts a page break before the next line; one pending at the end is dropped.
+        {'A', "a\r\n\f\r\nb\fc\r\nd\f", "P0:a ~P0:b ~P0:c P0:d"},
+        {'A', "\xFF\xC3(\xE2\x82\r\n\x80", "P0:\xFF\xC3(\xE2\x82 P0:\x80"}, // invalid UTF-8 byte for byte
+        {'S', "a\r\nb\r\nc", "P0:a /0:b /0:c"},
+        {'W', "\xFF\xFE" + U("a\r\nb"), "P0:ua@6 P0:ub@6"},
+        {'W', U("c\r\nd"), "P0:uc@6 P0:ud@6"},
+        {'W', std::string("\xFE\xFF\0a\0\r\0\n\0b", 10), "P0:ua@6 P0:ub@6"},
+        {'W', "\xFF\xFE", "P0:u@6"}, // an empty file is one empty line
+        {'w', std::string("\xE9\0\n\0", 4), "P0:\xC3\xA9 P0:"},
+        {'T', U("a\r\nb"), "P3:ua@6 P4:ub@6"},
+        {'T', U("a\r\rb"), "P3:ua@6 P4:u@6 P4:ub@6"},
+        {'T', U("a\rb\nc"), "P3:ua@6 P4:ub@6 P4:uc@6"},
+        {'T', U("a\r\n\r\nb\r\n"), "P3:ua@6 P4:u@6 P4:ub@6 P4:u@6"},
+        // U+2028 makes the piece it ends a line of the paragraph; U+2029 a paragraph.
+        {'T', U("a") + "\x28\x20" + U("b") + "\x29\x20" + U("c"), "/3:ua@6 P3:ub@6 P4:uc@6"},
+        {'T', U("a\f\fb"), "P3:ua@6 ~P4:ub@6"},
+        {'T', "", "P3:u@6"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Bytes));
+        TTestRVData data(&Style);
+        const std::string file = Dir.Write("in.txt", c.Bytes);
+        switch (c.How) {
+        case 'A':
+        case 'S':
+            EXPECT_TRUE(data.LoadText(file, 0, 0, c.How == 'S'));
+            break;
+        case 'W':
+            EXPECT_TRUE(data.LoadTextW(file, Uni, 0, false));
+            break;
+        case 'w':
+            EXPECT_TRUE(data.LoadTextW(file, 0, 0, false));
+            break;
+        case 'T':
+            data.AddTextNLW(c.Bytes, Uni, 3, 4, false);
+            break;
+        }
+        EXPECT_EQ(Shape(data), c.Shape);
+        EXPECT_TRUE(data.AddParagraphMode) << "restored";
+    }
 }
 
-TEST_F(PlainTextTest, AFinalLineEndAddsNoEmptyLine)
+TEST_F(PlainTextTest, WhatCannotBeReadAddsNothing)
 {
-    Load("a\r\nb\r\n");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    Load("a\nb\n");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    Load("a\n\r\n\r\r\n");
-    EXPECT_EQ(Lines(), "a|||");
-    Data.Clear();
-    EXPECT_TRUE(Data.LoadText(Dir.Write("empty.txt", ""), 0, 0, false));
+    EXPECT_FALSE(Data.LoadText(Dir.File("none.txt"), 0, 0, false));
+    EXPECT_FALSE(Data.LoadText(Dir.Path(), 0, 0, false));
+    EXPECT_FALSE(Data.LoadTextW(Dir.File("none.txt"), 0, 0, false));
+    EXPECT_FALSE(Data.LoadTextW(Dir.Write("odd.txt", std::string("a\0b", 3)), Uni, 0, false));
+    Data.AddTextNLW("", Uni, -1, 0, false);
+    EXPECT_THROW(Data.AddTextNLW("abc", Uni, 0, 0, false), ERollViewError);
     EXPECT_EQ(Data.GetItemCount(), 0);
-}
 
-TEST_F(PlainTextTest, CtrlZEndsTheInputOnlyAsTheLastByte)
-{
-    Load("a\r\nb\x1A");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    // An embedded Ctrl-Z is text, and what follows it is read too.
-    Load("a\x1A"
-         "b\r\nc");
-    EXPECT_EQ(Lines(), "a\x1A"
-                       "b|c");
-}
-
-TEST_F(PlainTextTest, NulBytesBecomeQuestionMarks)
-{
-    Load(std::string("a\0b\r\n\0", 6));
-    EXPECT_EQ(Lines(), "a?b|?");
-}
-
-TEST_F(PlainTextTest, AFormFeedPutsAPageBreakBeforeTheNextLine)
-{
-    Load("a\r\n\f\r\nb\fc\r\nd\f");
-    EXPECT_EQ(Lines(), "a|b|c|d");
-    EXPECT_FALSE(PageBreak(0));
-    EXPECT_TRUE(PageBreak(1));  // after the lone form feed
-    EXPECT_TRUE(PageBreak(2));  // after the one inside the line
-    EXPECT_FALSE(PageBreak(3)); // a page break pending at the end is dropped
-
-    TCellRVData Cell(&Style);
-    ASSERT_TRUE(Cell.LoadText(Dir.Write("ff.txt", "a\fb"), 0, 0, false));
-    ASSERT_EQ(Cell.GetItemCount(), 1);
-    EXPECT_EQ(Cell.GetItemText(0), "a\fb");
-}
-
-TEST_F(PlainTextTest, AsOneParagraphEveryLaterLineIsALineBreak)
-{
-    Data.AddNL("before", 0, 0);
-    Load("a\r\nb\r\nc", true);
-    ASSERT_EQ(Data.GetItemCount(), 4);
-    EXPECT_TRUE(Starts(1));
-    EXPECT_TRUE(NewLine(2) && !Starts(2));
-    EXPECT_TRUE(NewLine(3) && !Starts(3));
-    EXPECT_TRUE(Data.AddParagraphMode); // restored
-}
-
-TEST_F(PlainTextTest, LinesGoToAUnicodeStyleAsUTF16)
-{
-    ASSERT_TRUE(Data.LoadText(Dir.Write("u.txt", "\xC3\xA9\r\nb"), Uni, 0, false));
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_TRUE(Data.GetItemOptions(0).Contains(rvioUnicode));
-    EXPECT_EQ(Text(0), std::string("\xE9\0", 2));
-    EXPECT_EQ(Text(1), U("b"));
-}
-
-TEST_F(PlainTextTest, InvalidUTF8IsKeptByteForByte)
-{
-    const std::string Bytes = "\xFF\xC3(\xE2\x82\r\n\x80";
-    EXPECT_EQ(Load(Bytes), Bytes);
+    // A store without page breaks keeps the form feed as text.
+    TCellRVData cell(&Style);
+    ASSERT_TRUE(cell.LoadText(Dir.Write("ff.txt", "a\fb"), 0, 0, false));
+    EXPECT_EQ(Shape(cell), "P0:a\fb");
 }
 
 TEST_F(PlainTextTest, ALineEndOrCtrlZSplitOverTwoChunksCountsOnce)
@@ -312,14 +312,6 @@ TEST_F(PlainTextTest, ALineEndOrCtrlZSplitOverTwoChunksCountsOnce)
     ASSERT_EQ(Data.GetItemCount(), 1);
     EXPECT_EQ(Text(0), Head + "\x1A"
                               "b");
-}
-
-TEST_F(PlainTextTest, AMissingFileOrAFolderFails)
-{
-    EXPECT_FALSE(Data.LoadText(Dir.File("none.txt"), 0, 0, false));
-    EXPECT_FALSE(Data.LoadText(Dir.Path(), 0, 0, false));
-    EXPECT_FALSE(Data.LoadTextW(Dir.File("none.txt"), 0, 0, false));
-    EXPECT_EQ(Data.GetItemCount(), 0);
 }
 
 TEST_F(PlainTextTest, AnOverlongLineBecomesItemsOfOneLineCutOnWholeCharacters)
@@ -341,42 +333,6 @@ TEST_F(PlainTextTest, AnOverlongLineBecomesItemsOfOneLineCutOnWholeCharacters)
     EXPECT_EQ(Save(Data), "a\r\n" + Line + "\r\nb");
 }
 
-// ---------------------------------------------------------------------------
-// Reading UTF-16 files and text
-
-TEST_F(PlainTextTest, UTF16LittleEndianWithAndWithoutItsMark)
-{
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("le.txt", "\xFF\xFE" + U("a\r\nb")), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    Data.Clear();
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("nomark.txt", U("c\r\nd")), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("c") + "|" + U("d"));
-    // Into an ANSI style the text is converted.
-    Data.Clear();
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("e.txt", std::string("\xE9\0\n\0", 4)), 0, 0, false));
-    EXPECT_EQ(Lines(), "\xC3\xA9|");
-}
-
-TEST_F(PlainTextTest, UTF16BigEndianAfterItsMark)
-{
-    ASSERT_TRUE(
-        Data.LoadTextW(Dir.Write("be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10)), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-}
-
-TEST_F(PlainTextTest, AnOddUTF16FileFailsAndAddsNothing)
-{
-    EXPECT_FALSE(Data.LoadTextW(Dir.Write("odd.txt", std::string("a\0b", 3)), Uni, 0, false));
-    EXPECT_EQ(Data.GetItemCount(), 0);
-}
-
-TEST_F(PlainTextTest, AnEmptyUTF16FileGivesOneEmptyLine)
-{
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("e.txt", "\xFF\xFE"), Uni, 0, false));
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Text(0), "");
-}
-
 TEST_F(PlainTextTest, AnOverlongUTF16LineIsNeverCutInsideASurrogatePair)
 {
     const size_t MaxUnits = TCustomRVData::MaxLoadedTextItemLength / 2;
@@ -390,51 +346,6 @@ TEST_F(PlainTextTest, AnOverlongUTF16LineIsNeverCutInsideASurrogatePair)
     EXPECT_FALSE(NewLine(1));
     EXPECT_EQ(Text(0) + Text(1), Line);
     EXPECT_EQ(Text(2), ""); // the text ended in a line end
-}
-
-TEST_F(PlainTextTest, AddTextNLWSeparators)
-{
-    Data.AddTextNLW(U("a\r\nb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\r\rb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "||" + U("b"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\rb\nc"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b") + "|" + U("c"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\r\n\r\nb\r\n"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "||" + U("b") + "|");
-}
-
-TEST_F(PlainTextTest, AddTextNLWParagraphAndLineSeparators)
-{
-    // U+2028 makes the piece it ends a line of the paragraph; U+2029 a paragraph.
-    Data.AddTextNLW(U("a") + "\x28\x20" + U("b") + "\x29\x20" + U("c"), Uni, 3, 4, false);
-    // The kind of a separator governs the piece it ends; the next piece after
-    // a paragraph takes the other paragraph style.
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_TRUE(NewLine(0) && Data.GetItem(0)->GetBR());
-    EXPECT_EQ(Data.GetItemPara(0), 3);
-    EXPECT_TRUE(Starts(1));
-    EXPECT_EQ(Data.GetItemPara(1), 3);
-    EXPECT_TRUE(Starts(2));
-    EXPECT_EQ(Data.GetItemPara(2), 4);
-    EXPECT_TRUE(Data.AddParagraphMode);
-}
-
-TEST_F(PlainTextTest, AddTextNLWFormFeedsAndEmptyText)
-{
-    Data.AddTextNLW(U("a\f\fb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    EXPECT_TRUE(PageBreak(1));
-    Data.Clear();
-    Data.AddTextNLW("", Uni, -1, 0, false);
-    EXPECT_EQ(Data.GetItemCount(), 0);
-    Data.AddTextNLW("", Uni, 0, 0, false);
-    EXPECT_EQ(Data.GetItemCount(), 1);
-    EXPECT_THROW(Data.AddTextNLW("abc", Uni, 0, 0, false), ERollViewError);
-    EXPECT_EQ(Data.GetItemCount(), 1);
 }
 
 TEST_F(PlainTextTest, TextLoadedAndSavedComesBackUnchanged)

@@ -297,7 +297,8 @@ inline std::string DumpItems(TCustomRVData& data)
 
 // A store's items on one line: "P<para>:" before an item that starts a
 // paragraph, "/<para>:" before one that starts a line inside it, "+" before
-// one that continues a line ("+<para>:" when its paragraph style differs); "{name}" for the item's
+// one that continues a line ("+<para>:" when its paragraph style differs),
+// each after "~" when a page break comes before the item; "{name}" for the item's
 // checkpoint; the text ("u" before Unicode text, shown by its ASCII units) with "@<style>" when the style is
 // not 0; other items by their kind ("<marker 1.>", "<break>"); a pending checkpoint last as " {name}".
 inline std::string Shape(TCustomRVData& data)
@@ -307,6 +308,8 @@ inline std::string Shape(TCustomRVData& data)
         TCustomRVItemInfo* item = data.GetItem(i);
         out += i ? " " : "";
         const std::string para = std::to_string(item->ParaNo) + ":";
+        if (item->GetPageBreakBefore())
+            out += "~";
         if (data.IsParaStart(i))
             out += "P" + para;
         else if (data.IsFromNewLine(i))
