@@ -142,8 +142,9 @@ TEST(StylesTest, UnusedStylesGoAndEveryReferenceIsRenumbered)
         data.DeleteUnusedStyles(c.Text, c.Paras, c.Lists);
         EXPECT_EQ(Sheet(style), c.Sheet);
         EXPECT_EQ(Shape(data), c.Shape);
-        if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(data.GetItem(0)))
+        if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(data.GetItem(0))) {
             EXPECT_EQ(marker->ListNo, 0);
+        }
     }
 }
 
