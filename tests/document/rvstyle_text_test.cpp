@@ -140,32 +140,6 @@ TEST_F(TextStyleTest, IsEqualSkipsTheIgnoredProperties)
     EXPECT_TRUE(a->IsEqual(b, RVAllFontInfoProperties));
 }
 
-TEST_F(TextStyleTest, SimilarityCountsEveryTerm)
-{
-    TFontInfo* a = Fonts()->Add();
-    // With itself, a non-hyperlink style: size 10000, shift 1000, scale 300,
-    // spacing 1000, colour 3000, background 3*10000+50000, direction and name
-    // 10000 each, six style bits and "both plain" 50000 each, two options
-    // 50000 each, equal charset 50000.
-    const int self = 10000 + 1000 + 300 + 1000 + 3000 + 80000 + 20000 + 7 * 50000 + 2 * 50000 + 50000;
-    EXPECT_EQ(a->SimilarityValue(a), self);
-
-    TFontInfo* b = Fonts()->Add();
-    b->SetCharset(204);
-    EXPECT_EQ(a->SimilarityValue(b), self - 50000 + 12500);
-    a->SetCharset(0);
-    EXPECT_EQ(a->SimilarityValue(b), self - 50000);
-
-    // Hyperlinks add the cursor and half the hover colour scores.
-    TFontInfo* j1 = Fonts()->Add();
-    TFontInfo* j2 = Fonts()->Add();
-    j1->SetJump(true);
-    j2->SetJump(true);
-    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2);
-    j2->SetProtection({rvprDeleteProtect});
-    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2 - 100000);
-}
-
 TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
 {
     Fonts()->Items(0)->SetSize(17);
