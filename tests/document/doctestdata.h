@@ -3,8 +3,8 @@
 // component text, extra RTF and HTML code, picture locations and missing
 // pictures and controls, can be given a selection or a page to save, and logs
 // control actions. Also a page background, the RVF tests' style sheet, the
-// bytes of streams, an RVF record split into its lines and a dump of a
-// store's items for comparisons.
+// bytes of streams, an RVF record split into its lines, dumps of a store's
+// items for comparisons, and the keys and values of an ini section.
 #pragma once
 
 #include <cstdio>
@@ -20,7 +20,9 @@
 #include "document/rvfmisc.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
+#include "platform/core/inifiles.h"
 #include "platform/core/streams.h"
+#include "platform/core/stringlist.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/imagelist.h"
 #include "tests/support/testrvdata.h"
@@ -358,4 +360,25 @@ inline std::string Shape(TCustomRVData& data)
     if (data.NotAddedCP)
         out += " {" + std::string(data.NotAddedCP->Name) + "}";
     return out;
+}
+
+using KeyValues = std::vector<std::pair<AnsiString, AnsiString>>;
+
+// The keys of an ini section in file order, with their values.
+inline KeyValues SectionValues(TCustomIniFile& ini, const AnsiString& section)
+{
+    TStringList keys;
+    ini.ReadSection(section, keys);
+    KeyValues result;
+    for (int i = 0; i < keys.Count(); ++i)
+        result.emplace_back(keys[i], ini.ReadString(section, keys[i], "?"));
+    return result;
+}
+
+inline std::map<AnsiString, AnsiString> SectionMap(TCustomIniFile& ini, const AnsiString& section)
+{
+    std::map<AnsiString, AnsiString> result;
+    for (const auto& kv : SectionValues(ini, section))
+        result[kv.first] = kv.second;
+    return result;
 }

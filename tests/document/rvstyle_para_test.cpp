@@ -10,10 +10,7 @@
 #include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvstyle_test_helpers.h"
-
-using rvstyle_test::SectionMap;
-using rvstyle_test::SectionValues;
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -298,12 +295,12 @@ TEST(ParaStyleTest, IniKeys)
     TMemIniFile ini("");
     TParaInfo p(nullptr);
     p.SaveToINI(&ini, "S", "Para%s0");
-    EXPECT_EQ(SectionValues(ini, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"}}));
+    EXPECT_EQ(SectionValues(ini, "S"), (KeyValues{{"ParaStyleName0", "Paragraph Style"}}));
     p.Border()->VisibleBorders()->SetTop(false);
     TMemIniFile ini2("");
     p.SaveToINI(&ini2, "S", "Para%s0");
-    EXPECT_EQ(SectionValues(ini2, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"},
-                                                                 {"ParaBorderVisibleTop0", "No"}}));
+    EXPECT_EQ(SectionValues(ini2, "S"),
+              (KeyValues{{"ParaStyleName0", "Paragraph Style"}, {"ParaBorderVisibleTop0", "No"}}));
 
     p.SetFirstIndent(-5);
     p.SetLeftIndent(1);

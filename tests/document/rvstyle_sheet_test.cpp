@@ -14,10 +14,8 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvstyle_test_helpers.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
-
-using rvstyle_test::SectionValues;
 
 namespace {
 

@@ -6,10 +6,7 @@
 
 #include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
-#include "tests/document/rvstyle_test_helpers.h"
-
-using rvstyle_test::SectionMap;
-using rvstyle_test::SectionValues;
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -219,7 +216,7 @@ TEST_F(TextStyleTest, DefaultStyleWritesThreeKeys)
     TMemIniFile ini("");
     TFontInfo f(nullptr);
     f.SaveToINI(&ini, "S", "Font%s0");
-    const rvstyle_test::KeyValues expected = {
+    const KeyValues expected = {
         {"FontStyleName0", "Font Style"}, {"FontName0", "Arial"}, {"FontJump0", "No"}};
     EXPECT_EQ(SectionValues(ini, "S"), expected);
 }
