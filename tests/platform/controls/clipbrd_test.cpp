@@ -222,3 +222,17 @@ TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 }
 
 } // namespace
+
+TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
+{
+    Clipboard()->SetAsText("no picture");
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+
+    // Bytes that are no picture under the picture's format.
+    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+}

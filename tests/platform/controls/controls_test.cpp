@@ -566,3 +566,31 @@ TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
     EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
     EXPECT_EQ(ImmGetContext(nullptr), nullptr);
 }
+
+TEST_F(ControlsTest, ClickGivesDownClickUp)
+{
+    SimulateClick(A, mbLeft, 5, 6);
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
+}
+
+TEST_F(ControlsTest, HiddenControlsCannotTakeTheFocus)
+{
+    B->Hide();
+    EXPECT_FALSE(B->CanFocus());
+    EXPECT_THROW(B->SetFocus(), EInvalidOperation);
+}
+
+TEST_F(ControlsTest, ResizingSendsSizeAtOnce)
+{
+    int resizes = 0;
+    A->OnResize = [&](TObject*) { ++resizes; };
+    A->Messages.clear();
+    A->SetBounds(10, 10, 60, 40);
+    const auto sizes = Only(A->Messages, WM_SIZE);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(LOWORD(sizes[0].LParam), 60);
+    EXPECT_EQ(HIWORD(sizes[0].LParam), 40);
+    EXPECT_EQ(resizes, 1);
+    A->SetBounds(20, 20, 60, 40);
+    EXPECT_EQ(Only(A->Messages, WM_SIZE).size(), 1u) << "a move keeps the client size";
+}

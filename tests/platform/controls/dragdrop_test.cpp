@@ -151,3 +151,12 @@ TEST_F(DropTest, ADropForAWindowThatGoesIsFreedUndelivered)
 }
 
 } // namespace
+
+TEST(DropHandles, NullHandlesAnswerNothing)
+{
+    EXPECT_EQ(DragQueryFileCount(nullptr), 0u);
+    EXPECT_EQ(DragQueryFile(nullptr, 0), "");
+    TPoint p;
+    EXPECT_FALSE(DragQueryPoint(nullptr, p));
+    DragAcceptFiles(nullptr, true); // no window: nothing happens
+}

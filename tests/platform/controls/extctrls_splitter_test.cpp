@@ -132,3 +132,28 @@ TEST_F(SplitterTest, TheResizedControlMayGoDuringTheDrag)
 }
 
 } // namespace
+
+TEST_F(SplitterTest, OnlyTheLeftButtonDrags)
+{
+    splitter->Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(5, 1));
+    splitter->Perform(WM_MOUSEMOVE, MK_RBUTTON, PointToLParam(5, 30));
+    splitter->Perform(WM_RBUTTONUP, 0, PointToLParam(5, 30));
+    EXPECT_EQ(upper->Height(), 100);
+    EXPECT_EQ(moved, 0);
+}
+
+TEST(Splitter, MinSizeAndCursorFollowingTheAlignment)
+{
+    TForm form(nullptr);
+    auto* splitter = new TSplitter(&form);
+    EXPECT_EQ(splitter->Cursor(), crHSplit);
+    splitter->SetMinSize(0);
+    EXPECT_EQ(splitter->MinSize(), 1);
+    splitter->SetParent(&form);
+    splitter->SetAlign(alBottom);
+    splitter->Perform(WM_MOUSEMOVE, 0, PointToLParam(1, 1));
+    EXPECT_EQ(splitter->Cursor(), crVSplit);
+    splitter->SetCursor(crHandPoint);
+    splitter->Perform(WM_MOUSEMOVE, 0, PointToLParam(1, 1));
+    EXPECT_EQ(splitter->Cursor(), crHandPoint);
+}

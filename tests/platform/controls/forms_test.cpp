@@ -304,3 +304,21 @@ TEST(ApplicationTest, RunEndsWithTheMainFormAndDropsWhatWasNeverDelivered)
     // Without a main form Run has nothing to do.
     Application->Run();
 }
+
+TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
+{
+    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
+    EXPECT_EQ(Screen->Cursors(101), nullptr);
+    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
+    ASSERT_NE(hand, nullptr);
+    Screen->SetCursors(101, hand);
+    EXPECT_EQ(Screen->Cursors(101), hand);
+    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
+    EXPECT_NE(rows, nullptr);
+    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
+    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}

@@ -662,3 +662,22 @@ TEST(CurrentPrinterTest, DefaultAndReplacement)
     EXPECT_NE(Printer(), nullptr);
     SetPrinter(nullptr);
 }
+
+TEST(RecordingPrinterTest, DeviceCopiesAreSettable)
+{
+    TRecordingPrinter printer;
+    EXPECT_FALSE(printer.Capabilities().Contains(pcCopies));
+    printer.SetMakesCopies(true);
+    EXPECT_TRUE(printer.Capabilities().Contains(pcCopies));
+}
+
+TEST(PrinterJobTest, CopiesBelowOneMeanOne)
+{
+    TRecordingPrinter printer;
+    printer.SetCopies(3);
+    EXPECT_EQ(printer.Copies(), 3);
+    printer.SetCopies(0);
+    EXPECT_EQ(printer.Copies(), 1);
+    printer.SetCopies(-7);
+    EXPECT_EQ(printer.Copies(), 1);
+}

@@ -208,3 +208,44 @@ TEST(ColorDialogs, ASystemColourStartsAsItsValue)
 }
 
 } // namespace
+
+TEST(MessageBoxFlags, ButtonsAndCancelAnswerFollowTheButtonType)
+{
+    EXPECT_EQ(MessageBoxButtons(MB_OK | MB_ICONERROR), (std::vector<int>{IDOK}));
+    EXPECT_EQ(MessageBoxButtons(MB_YESNO | MB_ICONQUESTION), (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(MessageBoxButtons(MB_YESNOCANCEL), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    EXPECT_EQ(MessageBoxButtons(MB_ABORTRETRYIGNORE), (std::vector<int>{IDABORT, IDRETRY, IDIGNORE}));
+    EXPECT_EQ(MessageBoxButtons(0xE), (std::vector<int>{IDOK})); // no such button type
+
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_OK), IDOK);
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_YESNOCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_ABORTRETRYIGNORE), IDABORT);
+    EXPECT_EQ(MessageBoxCancelAnswer(MB_RETRYCANCEL), IDCANCEL);
+}
+
+TEST(ScriptedUI, ShowMessageIsAnOkBoxWithTheApplicationsTitle)
+{
+    TScriptedUI ui;
+    AnsiString title = Application->Title();
+    Application->SetTitle("Kelvor");
+    ui.QueueMessageBoxResult(IDOK);
+    ShowMessage("Saved.");
+    Application->SetTitle(title);
+    ASSERT_EQ(ui.CallsOf(TUICallKind::MessageBox).size(), 1u);
+    const TUICall call = ui.CallsOf(TUICallKind::MessageBox)[0];
+    EXPECT_EQ(call.Text, "Saved.");
+    EXPECT_EQ(call.Caption, "Kelvor");
+    EXPECT_EQ(call.Flags, MB_OK);
+}
+
+TEST(FileDialogs, WithoutMultiSelectOnlyTheFirstFileCounts)
+{
+    TScriptedUI ui;
+    TOpenDialog dialog(nullptr);
+    ui.QueueFileNames({"/a.log", "/b.log"});
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Files()->Count(), 1);
+    EXPECT_EQ(dialog.FileName(), "/a.log");
+}

@@ -498,3 +498,42 @@ TEST(UniCaseTest, LengthNeverChanges)
     EXPECT_EQ(CharUpperBuffW(cut.data(), 1), 1); // half of the pair is not a code point
     EXPECT_EQ(cut, u"\U00010428");
 }
+
+TEST(UniCaseTest, NothingToDo)
+{
+    EXPECT_EQ(CharUpperBuffW(nullptr, 5), 0);
+    WideChar c = u'a';
+    EXPECT_EQ(CharUpperBuffW(&c, 0), 0);
+    EXPECT_EQ(c, u'a');
+}
+
+TEST_F(CodePages, Cp1251Cyrillic)
+{
+    AnsiString bytes = "\xCF\xF0\xE8\xE2\xE5\xF2 \x88";
+    WideString wide = W({0x41F, 0x440, 0x438, 0x432, 0x435, 0x442, 0x20, 0x20AC});
+    EXPECT_EQ(AnsiToWide(bytes, 1251), wide);
+    EXPECT_EQ(WideToAnsi(wide, 1251), bytes);
+}
+
+TEST_F(CodePages, OemAndMacCodePagesAreSettings)
+{
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(GetMacCP(), 10000u);
+    EXPECT_EQ(AnsiToWide("\xB3", CP_OEMCP), W({0x2502}));
+    EXPECT_EQ(AnsiToWide("\x80", CP_MACCP), W({0xC4}));
+    SetOEMCP(866);
+    EXPECT_EQ(ResolveCodePage(CP_OEMCP), 866u);
+    EXPECT_EQ(AnsiToWide("\x80", CP_OEMCP), W({0x410}));
+    SetOEMCP(0);
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(ResolveCodePage(CP_ACP), 1252u);
+    EXPECT_EQ(ResolveCodePage(CP_THREAD_ACP), 1252u);
+}
+
+TEST_F(CodePages, UnconvertibleAnsiCodePageGivesQuestionMarks)
+{
+    SetACP(12345);
+    EXPECT_EQ(AnsiToWide("ab", 54321), u"??");
+    EXPECT_EQ(WideToAnsi(u"abc", 54321), "???");
+    EXPECT_EQ(MultiByteToWideChar(54321, 0, "ab", 2, nullptr, 0), 0);
+}

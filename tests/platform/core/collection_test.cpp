@@ -239,3 +239,23 @@ TEST_F(CollectionTest, AssignClearsAndCopiesItemByItem)
     }
     EXPECT_EQ(dest.Item(0)->DisplayName(), "TTestItem");
 }
+
+TEST_F(CollectionTest, OwnerIsTheOneGivenAndItemsReportTheirCollection)
+{
+    struct TOwned : TCollection {
+        explicit TOwned(TPersistent* owner)
+            : TCollection([](TCollection* c) { return new TTestItem(c); }, owner)
+        {}
+        TPersistent* Owner() const { return GetOwner(); }
+    };
+    struct TItemOwner : TTestItem {
+        using TTestItem::TTestItem;
+        TPersistent* Owner() const { return GetOwner(); }
+    };
+    TStringList owner;
+    TOwned c(&owner);
+    EXPECT_EQ(c.Owner(), &owner);
+    auto* item = new TItemOwner(&c);
+    EXPECT_EQ(item->Owner(), &c);
+    EXPECT_EQ(c.GetItem(0), item);
+}

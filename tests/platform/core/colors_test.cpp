@@ -63,3 +63,13 @@ TEST(Colors, EverySystemColourTextReadsBack)
 }
 
 } // namespace
+
+TEST(Colors, ColorToRGB)
+{
+    EXPECT_EQ(ColorToRGB(clBtnFace), RGB(212, 208, 200));
+    EXPECT_EQ(ColorToRGB(clWindowText), RGB(0, 0, 0));
+    EXPECT_EQ(ColorToRGB(clInfoBk), RGB(255, 255, 225));
+    EXPECT_EQ(ColorToRGB(clRed), clRed);
+    EXPECT_EQ(ColorToRGB(clNone), TColorOf(0xFFFFFFu));
+    EXPECT_EQ(ColorToRGB(TColorOf(0x02123456u)), TColorOf(0x123456u));
+}

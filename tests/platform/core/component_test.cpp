@@ -324,3 +324,17 @@ TEST(TComponentTest, OwnershipMovesAndCanBeGivenUp)
     first.DestroyComponents();
     EXPECT_EQ(first.ComponentCount(), 0);
 }
+
+TEST(TComponentTest, StateFlags)
+{
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    owner.Quiet = true;
+    auto* child = new TTestComponent(&owner, "Child", log);
+    child->SetLoading();
+    EXPECT_TRUE(child->ComponentState() & csLoading);
+    child->Loaded();
+    EXPECT_FALSE(child->ComponentState() & csLoading);
+    owner.Destroying();
+    EXPECT_TRUE(child->ComponentState() & csDestroying);
+}

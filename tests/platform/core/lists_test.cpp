@@ -232,3 +232,31 @@ TEST(TListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
         ASSERT_LE(objects.Capacity(), objects.Count() + objects.Count() / 4 + 16) << "at " << i;
     }
 }
+
+TEST(TObjectListTest, ClearFreesFromIndexZeroUpwards)
+{
+    std::vector<std::string> log;
+    TObjectList list;
+    for (const char* name : {"0", "1", "2", "3"})
+        list.Add(new TTracked(log, name));
+    list.Clear();
+    EXPECT_EQ(log, (std::vector<std::string>{"0", "1", "2", "3"}));
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(TObjectListTest, ListThatDoesNotOwnFreesNothing)
+{
+    std::vector<std::string> log;
+    TTracked a(log, "a");
+    TTracked b(log, "b");
+    {
+        TObjectList list(false);
+        list.Add(&a);
+        list.Add(&b);
+        list.Delete(0);
+        list.Put(0, &a);
+        list.Clear();
+        list.Add(&b);
+    }
+    EXPECT_TRUE(log.empty());
+}

@@ -133,3 +133,25 @@ TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, INT_MIN + 1);
 }
+
+TEST(TRect, OffsetAndInflate)
+{
+    TRect r = Rect(10, 20, 30, 40);
+    OffsetRect(r, -5, 7);
+    EXPECT_EQ(r, Rect(5, 27, 25, 47));
+    InflateRect(r, 2, -3);
+    EXPECT_EQ(r, Rect(3, 30, 27, 44));
+}
+
+TEST(Trunc, GoesTowardZero)
+{
+    EXPECT_EQ(Trunc(2.9L), 2);
+    EXPECT_EQ(Trunc(-2.9L), -2);
+    EXPECT_EQ(Trunc(1e30L), std::numeric_limits<int64_t>::max());
+}
+
+TEST(MulDiv, ZeroDivisorGivesMinusOne)
+{
+    EXPECT_EQ(MulDiv(5, 1, 0), -1);
+    EXPECT_EQ(MulDiv(0, 0, 0), -1);
+}

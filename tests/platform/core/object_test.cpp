@@ -305,3 +305,47 @@ TEST(TypInfo, DefaultsAndStoredWhen)
     EXPECT_TRUE(IsStoredProp(&d, *table->Find("Width")));
     EXPECT_FALSE(IsStoredProp(&d, *ComponentPropertyTable().Find("Name")));
 }
+
+TEST(TypInfo, EnumerationNames)
+{
+    TDerived d;
+    const TPropInfo& align = *d.PropertyTable()->Find("Align");
+    EXPECT_EQ(GetEnumName(align, 1), "alRight");
+    EXPECT_EQ(GetEnumName(align, 3), "");
+    EXPECT_EQ(GetEnumName(align, -1), "");
+    EXPECT_EQ(GetEnumValue(align, "ALCENTER"), 2);
+    EXPECT_EQ(GetEnumValue(align, "alMiddle"), -1);
+}
+
+TEST(TypInfo, OtherKindsByName)
+{
+    TDerived d;
+    SetStrProp(&d, "Text", "Courier");
+    EXPECT_EQ(GetStrProp(&d, "text"), "Courier");
+    SetWideStrProp(&d, "Wide", u"\u20AC");
+    EXPECT_EQ(GetWideStrProp(&d, "Wide"), u"\u20AC");
+    SetFloatProp(&d, "Ratio", 0.25);
+    EXPECT_EQ(GetFloatProp(&d, "Ratio"), 0.25);
+    EXPECT_EQ(GetObjectProp(&d, "Sub"), &d.FSub);
+    SetOrdProp(GetObjectProp(&d, "Sub"), "Width", 9);
+    EXPECT_EQ(d.FSub.FWidth, 9);
+}
+
+TEST(TypInfo, BuilderRefusesSetsThatCannotBeStreamed)
+{
+    auto tooMany = [] {
+        std::vector<AnsiString> names;
+        for (int i = 0; i < 33; ++i)
+            names.push_back("m" + IntToStr(i));
+        return TPropTableBuilder<TDerived>("TBad", nullptr)
+            .Set("Options", &TDerived::FOptions, &TDerived::FOptions, names)
+            .Build();
+    };
+    EXPECT_THROW(tooMany(), EPropertyError);
+    auto unnamed = [] {
+        return TPropTableBuilder<TDerived>("TBad", nullptr)
+            .Enum("Align", &TDerived::FAlign, &TDerived::FAlign, {"alLeft", ""})
+            .Build();
+    };
+    EXPECT_THROW(unnamed(), EPropertyError);
+}

@@ -387,3 +387,172 @@ TEST(Files, OffsetsBeyondFourGigabytes)
     EXPECT_EQ(c, 'z');
     FileClose(h);
 }
+
+TEST(Strings, AsciiCaseLeavesOtherBytesAlone)
+{
+    EXPECT_EQ(UpperCase("abz AZ \xE9\xC3\xA9_"), "ABZ AZ \xE9\xC3\xA9_");
+    EXPECT_EQ(LowerCase("ABZ az \xC9"), "abz az \xC9");
+}
+
+TEST(Strings, Trim)
+{
+    EXPECT_EQ(Trim(" \t\r\n abc \x01"), "abc");
+    EXPECT_EQ(TrimLeft("  a b  "), "a b  ");
+    EXPECT_EQ(TrimRight("  a b  "), "  a b");
+    EXPECT_EQ(Trim("   "), "");
+    EXPECT_EQ(Trim(""), "");
+    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0"); // only control characters and spaces
+}
+
+TEST(FileNames, ChangeFileExt)
+{
+    EXPECT_EQ(ChangeFileExt("/a/b.txt", ".log"), "/a/b.log");
+    EXPECT_EQ(ChangeFileExt("/a.b/c", ".txt"), "/a.b/c.txt");
+    EXPECT_EQ(ChangeFileExt("/a/b.tar.gz", ""), "/a/b.tar");
+    EXPECT_EQ(ChangeFileExt("b", ".x"), "b.x");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+}
+
+TEST(System, EnvironmentAndErrorMessages)
+{
+    setenv("KELVOR_TEST_VALUE", "v=1", 1);
+    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "v=1");
+    unsetenv("KELVOR_TEST_VALUE");
+    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "");
+    EXPECT_EQ(SysErrorMessage(ENOENT), std::strerror(ENOENT));
+    EXPECT_FALSE(SysErrorMessage(EACCES).empty());
+    EXPECT_FALSE(SysErrorMessage(123456).empty());
+}
+
+TEST(IntegerText, StrToIntRaisesTheClassLibraryMessage)
+{
+    try {
+        StrToInt("12x");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'12x' is not a valid integer value");
+    }
+    EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+}
+
+TEST(Strings, DeleteAndInsert)
+{
+    AnsiString s = "abcdef";
+    Delete(s, 2, 2);
+    EXPECT_EQ(s, "adef");
+    Delete(s, 3, 100);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 0, 1); // outside: nothing
+    EXPECT_EQ(s, "ad");
+    Delete(s, 3, 1);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 1, 0);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 1, INT64_MAX);
+    EXPECT_EQ(s, "");
+
+    s = "ad";
+    Insert("bc", s, 2);
+    EXPECT_EQ(s, "abcd");
+    Insert("<", s, -3); // below 1: in front
+    EXPECT_EQ(s, "<abcd");
+    Insert(">", s, 100); // past the end: appended
+    EXPECT_EQ(s, "<abcd>");
+    Insert("!", s, 7);
+    EXPECT_EQ(s, "<abcd>!");
+    EXPECT_EQ(StringOfChar('x', 3), "xxx");
+    EXPECT_EQ(StringOfChar('x', -1), "");
+}
+
+TEST(StringReplace, FirstOrAll)
+{
+    EXPECT_EQ(StringReplace("a-b-c", "-", "+", 0), "a+b-c");
+    EXPECT_EQ(StringReplace("a-b-c", "-", "+", rfReplaceAll), "a+b+c");
+    EXPECT_EQ(StringReplace("a-b-c", "-", "", rfReplaceAll), "abc");
+    EXPECT_EQ(StringReplace("abc", "", "x", rfReplaceAll), "abc");
+    EXPECT_EQ(StringReplace("", "a", "x", rfReplaceAll), "");
+    EXPECT_EQ(StringReplace("abc", "abc", "", rfReplaceAll), "");
+    EXPECT_EQ(StringReplace("abc", "abcd", "x", rfReplaceAll), "abc");
+}
+
+TEST(IntegerText, IntToStrAndIntToHex)
+{
+    EXPECT_EQ(IntToStr(0), "0");
+    EXPECT_EQ(IntToStr(-42), "-42");
+    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
+    EXPECT_EQ(IntToHex(255, 4), "00FF");
+    EXPECT_EQ(IntToHex(0xABCDEF, 2), "ABCDEF"); // at least, never cut
+    EXPECT_EQ(IntToHex(0, 0), "0");
+    EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
+    EXPECT_EQ(IntToHex(INT_MIN, 1), "80000000");
+    EXPECT_EQ(IntToHex(INT64_MIN, 1), "8000000000000000");
+    EXPECT_EQ(IntToHex(0x1FFFFFFFF, 10), "01FFFFFFFF");
+}
+
+TEST(IntegerText, DecimalAndHexadecimal)
+{
+    EXPECT_EQ(StrToInt("123"), 123);
+    EXPECT_EQ(StrToInt("  -17"), -17);
+    EXPECT_EQ(StrToInt("+5"), 5);
+    EXPECT_EQ(StrToInt("$1F"), 31);
+    EXPECT_EQ(StrToInt("0x1f"), 31);
+    EXPECT_EQ(StrToInt("0X1F"), 31);
+    EXPECT_EQ(StrToInt("-$10"), -16);
+    EXPECT_EQ(StrToInt("-0x10"), -16);
+    EXPECT_EQ(StrToInt("007"), 7);
+    EXPECT_EQ(StrToInt("0"), 0);
+}
+
+TEST(Files, OpenModes)
+{
+    TempDir dir;
+    const AnsiString name = dir.Write("f.txt", "abc");
+    char c = 0;
+
+    int h = FileOpen(name, fmOpenRead | fmShareDenyNone);
+    ASSERT_GE(h, 0);
+    EXPECT_NE(fcntl(h, F_GETFD) & FD_CLOEXEC, 0);
+    EXPECT_EQ(FileRead(h, &c, 1), 1);
+    EXPECT_EQ(c, 'a');
+    EXPECT_EQ(FileWrite(h, "x", 1), -1);
+    FileClose(h);
+
+    h = FileOpen(name, fmOpenWrite);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(FileRead(h, &c, 1), -1);
+    EXPECT_EQ(FileWrite(h, "X", 1), 1);
+    FileClose(h);
+    EXPECT_EQ(dir.Read("f.txt"), "Xbc"); // opening for writing does not empty the file
+
+    h = FileOpen(name, fmOpenReadWrite | fmShareExclusive);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(FileSeek(h, 2, 0), 2);
+    EXPECT_EQ(FileWrite(h, "Z", 1), 1);
+    EXPECT_EQ(FileSeek(h, 0, 0), 0);
+    EXPECT_EQ(FileRead(h, &c, 1), 1);
+    EXPECT_EQ(c, 'X');
+    FileClose(h);
+    EXPECT_EQ(dir.Read("f.txt"), "XbZ");
+}
+
+TEST(Files, FolderOperations)
+{
+    TempDir dir;
+    const AnsiString deep = dir.File("a/b/c");
+    EXPECT_TRUE(ForceDirectories(deep));
+    EXPECT_TRUE(DirectoryExists(deep));
+    EXPECT_TRUE(ForceDirectories(deep + "/")); // exists already
+    const AnsiString file = dir.Write("plain", "x");
+    EXPECT_FALSE(ForceDirectories(file + "/sub"));
+    EXPECT_FALSE(ForceDirectories(""));
+
+    const AnsiString other = dir.Write("other", "y");
+    EXPECT_TRUE(RenameFile(file, other)); // replaces
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(dir.Read("other"), "x");
+    EXPECT_FALSE(RenameFile(file, other));
+    EXPECT_TRUE(DeleteFile(other));
+    EXPECT_FALSE(DeleteFile(other));
+    EXPECT_FALSE(DeleteFile(dir.File("a"))); // not a folder
+}

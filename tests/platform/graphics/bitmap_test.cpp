@@ -555,3 +555,71 @@ TEST(BitmapAssign, CopiesPixelsSettingsAndPalette)
     EXPECT_EQ(copy.Palette(), 0u);
     EXPECT_FALSE(copy.Equals(&source));
 }
+
+TEST(BitmapCanvas, EmptyBitmapsHaveACanvasToo)
+{
+    TBitmap bitmap;
+    bitmap.Canvas()->Brush()->SetColor(clLime);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5)); // nothing to paint on
+    bitmap.SetSize(2, 2);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFF00FF00u);
+    bitmap.Assign(nullptr);
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+}
+
+TEST(BitmapFiles, OffsetOfThePixelData)
+{
+    Bytes bits("\x01\x02\x03\x00", 4);
+    // A zero offset (as bitmaps taken from RTF have) means "right after the header".
+    TBitmap zero;
+    Load(zero, MakeBmp(1, 1, 24, 0, "", bits, 40, 0));
+    EXPECT_EQ(Px(zero, 0, 0), 0xFF030201u);
+    // A gap before the data is skipped.
+    Bytes gapped = MakeBmp(1, 1, 24, 0, "", Bytes("GAP!", 4) + bits, 40, 14 + 40 + 4);
+    TBitmap gap;
+    Load(gap, gapped);
+    EXPECT_EQ(Px(gap, 0, 0), 0xFF030201u);
+}
+
+TEST(BitmapSize, LeavingThirtyTwoBitsDropsAlpha)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetPixels(TPixelBuffer(1, 1, 0x80402010u));
+    bitmap.SetPixelFormat(pf8bit); // palette formats are kept as 24 bits
+    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
+    EXPECT_EQ(Px(bitmap, 0, 0), 0xFF804020u);
+}
+
+TEST(BitmapCanvas, DrawnThroughDrawPixels)
+{
+    TRecordingCanvas canvas;
+    TBitmap bitmap;
+    bitmap.SetSize(10, 5);
+    canvas.StretchDraw(Rect(3, 4, 23, 14), &bitmap);
+    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0]->Rect, Rect(3, 4, 23, 14));
+    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 10, 5));
+    EXPECT_EQ(pixels[0]->SourceWidth, 10);
+    // An empty bitmap draws nothing.
+    canvas.Clear();
+    TBitmap empty;
+    canvas.Draw(0, 0, &empty);
+    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::Pixels).empty());
+}
+
+TEST(BitmapAssign, OtherGraphicsRaiseTheAssignError)
+{
+    // Writers fall back to drawing such a graphic on a white bitmap.
+    TMetafile metafile;
+    TBitmap bitmap;
+    try {
+        bitmap.Assign(&metafile);
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TMetafile to a TBitmap");
+    }
+}

@@ -263,3 +263,29 @@ TEST(IconDrawing, BlendsOverWhatIsThere)
     EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
     EXPECT_EQ(target.At(1, 0), 0xFF0000FFu);
 }
+
+TEST(IconProperties, FixedSizeAlwaysTransparentAssignable)
+{
+    TIcon icon;
+    icon.SetPixels(TPixelBuffer(2, 2, 0xFF000000u));
+    EXPECT_TRUE(icon.Transparent());
+    icon.SetTransparent(false);
+    EXPECT_TRUE(icon.Transparent());
+    try {
+        icon.SetWidth(5);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_EQ(e.Message(), "Cannot change the size of an icon");
+    }
+    EXPECT_THROW(icon.SetPixels(TPixelBuffer(300, 2)), EInvalidGraphicOperation);
+    TIcon copy;
+    copy.Assign(&icon);
+    EXPECT_TRUE(copy.Equals(&icon));
+    EXPECT_EQ(Save(copy), Save(icon));
+    copy.Assign(nullptr);
+    EXPECT_TRUE(copy.Empty());
+    EXPECT_EQ(Save(copy), "");
+    TIcon fromNothing;
+    Load(fromNothing, "");
+    EXPECT_TRUE(fromNothing.Empty());
+}

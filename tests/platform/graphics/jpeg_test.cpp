@@ -173,3 +173,44 @@ TEST(JpegFiles, CorruptDataDecodesWithoutHarm)
     TRecordingCanvas canvas;
     canvas.Draw(0, 0, &jpeg); // never raises
 }
+
+TEST(JpegProperties, SizeIsFixed)
+{
+    TJPEGImage jpeg;
+    try {
+        jpeg.SetWidth(3);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_EQ(e.Message(), "Cannot change the size of a JPEG image");
+    }
+    jpeg.SetCompressionQuality(500);
+    EXPECT_EQ(jpeg.CompressionQuality(), 100);
+    jpeg.SetPixelFormat(jf8Bit);
+    EXPECT_EQ(jpeg.PixelFormat(), jf8Bit);
+}
+
+TEST(JpegFiles, EmptyPictures)
+{
+    TJPEGImage jpeg;
+    EXPECT_TRUE(jpeg.Empty());
+    EXPECT_EQ(Save(jpeg), "");
+    Load(jpeg, EncodeBitmap(Quadrants(8, 8)));
+    Load(jpeg, "");
+    EXPECT_TRUE(jpeg.Empty());
+    TRecordingCanvas canvas;
+    canvas.Draw(0, 0, &jpeg);
+    EXPECT_EQ(canvas.Count(), 0);
+}
+
+TEST(JpegDrawing, DrawsItsPixels)
+{
+    TJPEGImage jpeg;
+    Load(jpeg, EncodeBitmap(Quadrants(10, 6)));
+    TRecordingCanvas canvas;
+    canvas.StretchDraw(Rect(0, 0, 20, 12), &jpeg);
+    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0]->Rect, Rect(0, 0, 20, 12));
+    EXPECT_EQ(pixels[0]->SourceWidth, 10);
+    EXPECT_EQ(pixels[0]->SourceHeight, 6);
+}

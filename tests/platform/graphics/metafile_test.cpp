@@ -267,3 +267,41 @@ TEST(MetafileFiles, ReadsOnlyItsOwnBytesAndEmptyRoundTrips)
     Load(second, "");
     EXPECT_TRUE(second.Empty());
 }
+
+TEST(MetafileDrawing, DrawnAsItsFrame)
+{
+    TMetafile metafile;
+    DrawHalfRed(metafile, 30, 20);
+    TRecordingCanvas canvas;
+    canvas.Pen()->SetColor(clRed);
+    canvas.Brush()->SetColor(clBlue);
+    canvas.StretchDraw(Rect(5, 5, 65, 45), &metafile);
+    auto frames = canvas.RecordsOf(TCanvasOp::Rectangle);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]->Rect, Rect(5, 5, 65, 45));
+    EXPECT_EQ(frames[0]->Pen.Color, 0x808080);
+    EXPECT_EQ(frames[0]->Brush.Style, bsClear);
+    // The canvas's own pen and brush come back.
+    EXPECT_EQ(canvas.Pen()->Color(), clRed);
+    EXPECT_EQ(canvas.Brush()->Color(), clBlue);
+    EXPECT_EQ(canvas.Brush()->Style(), bsSolid);
+    EXPECT_TRUE(metafile.Transparent());
+}
+
+TEST(MetafileProperties, SizesInHundredthsOfMillimetres)
+{
+    TMetafile metafile;
+    metafile.SetWidth(96);
+    EXPECT_EQ(metafile.MMWidth(), 2540);
+    metafile.SetMMHeight(1270);
+    EXPECT_EQ(metafile.Height(), 48);
+    EXPECT_TRUE(metafile.Empty());
+    metafile.SetWidth(-3);
+    EXPECT_EQ(metafile.Width(), 0);
+    TMetafile copy;
+    DrawHalfRed(metafile, 7, 7);
+    copy.Assign(&metafile);
+    EXPECT_TRUE(copy.Equals(&metafile));
+    copy.SetEnhanced(false); // a copy of our own drawing converts too
+    EXPECT_FALSE(copy.Enhanced());
+}

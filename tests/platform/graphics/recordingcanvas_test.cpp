@@ -335,3 +335,11 @@ TEST_F(RecordingCanvasTest, PicturesAreNotedThenDrawThemselves)
     EXPECT_EQ(pixels[1]->Rect, Rect(-1, -1, 7, 5));
     EXPECT_EQ(pixels[1]->SourceRect, Rect(0, 0, 4, 3));
 }
+
+TEST_F(RecordingCanvasTest, SingleByteCodePageFromFontCharset)
+{
+    canvas.Font()->SetCharset(RUSSIAN_CHARSET);
+    canvas.TextOutA(0, 0, "\xC0\xE1", 2); // Cyrillic A, be in 1251
+    EXPECT_EQ(canvas[0].Text, u"\u0410\u0431");
+    EXPECT_EQ(canvas[0].CharX, (std::vector<int>{0, 7}));
+}
