@@ -110,6 +110,9 @@ TEST_F(AddTest, LinesBecomeParagraphsOrLinesAsTheModeAndStylesSay)
         TTestRVData data(&Style);
         c.Add(data);
         EXPECT_EQ(Shape(data), c.Shape);
+        if (std::string(c.Name).find("line mode") == std::string::npos) {
+            EXPECT_TRUE(data.AddParagraphMode) << "restored";
+        }
         for (int i = 0; i < data.GetItemCount(); ++i)
             EXPECT_FALSE(data.GetItem(i)->GetBR() && data.GetItem(i)->GetBoolValue(rvbpFullWidth)) << i;
     }

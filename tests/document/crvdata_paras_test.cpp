@@ -105,6 +105,13 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.AddNL("b", 1, -1);
          },
          "P0:a@1 +b@1"},
+        {"an empty item after concatenation-protected text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
+             d.AddNL("a", 1, 0);
+             d.AddNL("", 1, -1);
+         },
+         "P0:a@1"},
         {"modify-protected text",
          [](TTestRVData& d, TRVStyle& s) {
              s.TextStyles()->Items(2)->SetProtection(TRVProtectOptions{rvprModifyProtect});

@@ -315,3 +315,52 @@ TEST(ItemStyles, RenumberingKeepsNumbersOutsideTheMaps)
     EXPECT_EQ(Text.StyleNo, 99);
     EXPECT_EQ(Text.ParaNo, 5);
 }
+
+TEST(ItemBase, ConstructionAndCapabilities)
+{
+    TRVTextItemInfo Text(nullptr);
+    EXPECT_EQ(Text.StyleNo, 0);
+    EXPECT_EQ(Text.DrawItemNo, -1);
+    EXPECT_EQ(Text.Checkpoint, nullptr);
+    EXPECT_FALSE(Text.GetBoolValue(rvbpFullWidth));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpValid));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Text.GetBoolValue(rvbpResizable));
+    EXPECT_TRUE(Text.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+    EXPECT_FALSE(Text.GetBoolValueEx(rvbpJump, nullptr));
+
+    TRVBreakItemInfo Break(nullptr);
+    EXPECT_TRUE(Break.GetBoolValue(rvbpFullWidth));
+    EXPECT_FALSE(Break.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Break.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+
+    TRVRectItemInfo Rect(nullptr);
+    EXPECT_EQ(Rect.Spacing, 1);
+    EXPECT_EQ(Rect.GetBorderWidth(), 1);
+    EXPECT_EQ(Rect.GetBorderHeight(), 1);
+}
+
+TEST(ExtraProperties, NamesAreTheRVFNames)
+{
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShift), "vshift");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShiftAbs), "vshiftabs");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepImageWidth), "width");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepTransparentMode), "tmode");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepMinHeightOnPage), "minheightonpage");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepDeleteProtect), "unremovable");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepUnknown), "");
+    EXPECT_EQ(RVGetExtraItemProperty("spacing"), rvepSpacing);
+    EXPECT_EQ(RVGetExtraItemProperty("Spacing"), rvepUnknown);
+    EXPECT_EQ(RVGetExtraItemProperty(""), rvepUnknown);
+}
+
+TEST(WriterHelpers, ItemOptionsAndImageAttributes)
+{
+    TRVItemOptions Options{rvioBR, rvioPageBreakBefore, rvioUnicode};
+    EXPECT_EQ(RVFGetItemOptions(Options, false), 2 + 4 + 8);
+    EXPECT_EQ(RVFGetItemOptions(Options, true), 1 + 8);
+
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions(), 16, 16), " ");
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoNoHypertextImageBorders}, 16, 16), " border=0 ");
+    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoImageSizes}, 16, 16), " width=16 height=16 ");
+}

@@ -136,3 +136,29 @@ TEST_F(RTFImportTest, FailuresKeepWhatWasAppended)
     EXPECT_EQ(Data.GetItemText(0), "partmore");
     EXPECT_EQ(Data.Properties.ReadFromStream(Stream2, nullptr), rtf_ec_Assertion);
 }
+
+TEST(RTFReaderProperties, AssignCopiesAllButTheViewersPath)
+{
+    TRVRTFReaderProperties P;
+    TRVRTFReaderProperties Q;
+    Q.SetUnicodeMode(rvruOnlyUnicode);
+    Q.SetParaStyleMode(rvrsAddIfNeeded);
+    Q.SetTextStyleNo(3);
+    Q.SetParaStyleNo(2);
+    Q.SetSkipHiddenText(false);
+    Q.SetLineBreaksAsParagraphs(true);
+    Q.SetConvertHighlight(rtfhlIgnore);
+    Q.BasePath = "/docs/";
+    P.Assign(&Q);
+    EXPECT_EQ(P.UnicodeMode(), rvruOnlyUnicode);
+    EXPECT_EQ(P.ParaStyleMode(), rvrsAddIfNeeded);
+    EXPECT_EQ(P.TextStyleNo(), 3);
+    EXPECT_EQ(P.ParaStyleNo(), 2);
+    EXPECT_FALSE(P.SkipHiddenText());
+    EXPECT_TRUE(P.LineBreaksAsParagraphs());
+    EXPECT_EQ(P.ConvertHighlight(), rtfhlIgnore);
+    EXPECT_EQ(P.BasePath, ""); // the viewer's own
+
+    TRVStyle Other(nullptr);
+    EXPECT_THROW(P.Assign(&Other), EConvertError);
+}

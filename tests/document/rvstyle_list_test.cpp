@@ -368,3 +368,21 @@ TEST_F(ListTest, ImageListsAreClearedWhenTheyGo)
     Lists()->RemoveImageList(&other);
     EXPECT_EQ(level->ImageList(), nullptr);
 }
+
+TEST_F(ListTest, NewLevelsNamesAndObjectsMadeOnDemand)
+{
+    TRVListInfo* list = Lists()->Add();
+    TRVListLevel* a = list->Levels()->Add();
+    EXPECT_FALSE(a->HasFontObject());
+    EXPECT_FALSE(a->HasPictureObject());
+    EXPECT_EQ(a->DisplayName(), "List Level 0");
+    TRVListLevel* b = list->Levels()->Add();
+    EXPECT_EQ(b->DisplayName(), "List Level 1");
+    EXPECT_TRUE(a->IsSimpleEqual(b));
+    // Asking for the font and picture makes them; defaults still compare equal.
+    a->Font();
+    a->Picture();
+    EXPECT_TRUE(a->HasFontObject());
+    EXPECT_FALSE(a->HasPicture());
+    EXPECT_TRUE(a->IsSimpleEqual(b));
+}

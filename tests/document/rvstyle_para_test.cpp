@@ -366,3 +366,50 @@ TEST(ParaStyleTest, CollectionIni)
     EXPECT_THROW(other.ParaStyles()->LoadFromINI(&ini, "S"), ERollViewError);
     EXPECT_EQ(other.ParaStyles()->Count(), 2);
 }
+
+TEST(ParaRectTest, Operations)
+{
+    TRVRect r;
+    r.SetLeft(1);
+    r.SetTop(2);
+    r.SetRight(3);
+    r.SetBottom(4);
+    TRect rect = {10, 10, 20, 20};
+    r.InflateRect(rect);
+    EXPECT_EQ(rect, (TRect{9, 8, 23, 24}));
+    r.AssignToRect(rect);
+    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
+    rect = {5, 0, 1, 9};
+    r.AssignToRectIfGreater(rect);
+    EXPECT_EQ(rect, (TRect{5, 2, 3, 9}));
+
+    TRVScreenAndDevice sad{96, 96, 600, 300, 0, 0};
+    rect = {100, 100, 200, 200};
+    r.InflateRectSaD(rect, sad);
+    // 1 * 600/96 = 6.25 -> 6; 2 * 300/96 = 6.25 -> 6; 3 * 600/96 = 18.75 -> 19; 4 * 300/96 = 12.5 -> 13.
+    EXPECT_EQ(rect, (TRect{94, 94, 219, 213}));
+
+    TRVRect o;
+    o.Assign(&r);
+    EXPECT_TRUE(o.IsEqual(&r));
+    o.SetTop(9);
+    EXPECT_FALSE(o.IsEqual(&r));
+    EXPECT_TRUE(o.IsEqualEx(&r, false, true, false, false));
+    EXPECT_FALSE(o.IsEqualEx(&r, true, false, true, true));
+    EXPECT_EQ(r.SimilarityValue(&r, 100), 400);
+    o.SetAll(0);
+    EXPECT_EQ(o.SimilarityValue(&o, 100), 400);
+    EXPECT_THROW(o.Assign(nullptr), EConvertError);
+
+    TRVBooleanRect b(true);
+    EXPECT_TRUE(b.IsAllEqual(true));
+    b.SetValues(true, false, true, true);
+    EXPECT_TRUE(b.IsEqual2(true, false, true, true));
+    EXPECT_FALSE(b.IsAllEqual(true));
+    TRVBooleanRect c(false);
+    EXPECT_TRUE(c.IsAllEqual(false));
+    EXPECT_FALSE(c.IsEqual(&b));
+    EXPECT_TRUE(c.IsEqualEx(&b, true, false, true, true));
+    c.Assign(&b);
+    EXPECT_TRUE(c.IsEqual(&b));
+}

@@ -318,3 +318,17 @@ TEST_F(TextStyleTest, CorruptCountLeavesTheStylesAlone)
     EXPECT_EQ(RVReadIniCount(&ini, "S", "FontsCount", 6), 65536);
     EXPECT_EQ(RVReadIniCount(&ini, "S", "Missing", 6), 6);
 }
+
+TEST_F(TextStyleTest, AddFontSetsTheGivenProperties)
+{
+    TFontInfo* f = Fonts()->AddFontEx("Tahoma", 12, clBlue, clYellow, {fsBold}, 161);
+    EXPECT_EQ(Fonts()->Count(), 7);
+    EXPECT_EQ(f->FontName(), "Tahoma");
+    EXPECT_EQ(f->Size(), 12);
+    EXPECT_EQ(f->Color(), clBlue);
+    EXPECT_EQ(f->BackColor(), clYellow);
+    EXPECT_EQ(f->Style(), TFontStyles{fsBold});
+    EXPECT_EQ(f->Charset(), 161);
+    Fonts()->SetItem(0, f);
+    EXPECT_EQ(Fonts()->Items(0)->FontName(), "Tahoma");
+}
