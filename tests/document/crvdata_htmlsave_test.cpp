@@ -256,17 +256,17 @@ TEST(HTMLText, CharsetNames)
 
 TEST(HTMLDocument, EveryItemKindPlain)
 {
-    TempDir Dir;
-    TDocument Doc;
-    Doc.Build();
+    TempDir dir;
+    TDocument doc;
+    doc.Build();
     TPageArgs a;
-    a.Path = Dir.Path() + "/";
+    a.Path = dir.Path() + "/";
     a.Title = "Every <item> & kind";
     a.Color = clWhite;
     a.Options = {rvsoImageSizes};
-    int Counter = 0;
+    int counter = 0;
     ExpectParts(
-        Plain(Doc.Data, a, &Counter),
+        Plain(doc.Data, a, &counter),
         {"<TITLE>Every &lt;item&gt; &amp; kind</TITLE>", "<BODY bgcolor=#FFFFFF leftmargin=1",
          "<DIV align=center>\r\n<A name=RollViewCheckpoint0></A>\r\n<FONT color=#0000FF><B>Title&nbsp; "
          "&lt;&amp;&gt; text</B></FONT></DIV>",
@@ -283,25 +283,25 @@ TEST(HTMLDocument, EveryItemKindPlain)
          "<DIV>after the lists</DIV>\r\n</FONT>\r\n<A name=RollViewCheckpoint2></A>\r\n</BODY></HTML>"});
     // The bullet, the hot spot and the two pictures (list items of pictures
     // show theirs only with CSS).
-    EXPECT_EQ(Counter, 4);
-    for (const char* Name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg"})
-        EXPECT_FALSE(Dir.Read(Name).empty()) << Name;
+    EXPECT_EQ(counter, 4);
+    for (const char* name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg"})
+        EXPECT_FALSE(dir.Read(name).empty()) << name;
 }
 
 TEST(HTMLDocument, EveryItemKindWithCSS)
 {
-    TempDir Dir;
-    TDocument Doc;
-    Doc.Build();
+    TempDir dir;
+    TDocument doc;
+    doc.Build();
     TPageArgs a;
-    a.Path = Dir.Path() + "/";
+    a.Path = dir.Path() + "/";
     a.Title = "Every <item> & kind";
     a.Color = clWhite;
     a.ExtraCSS = "P.extra { color: #123456; }";
     a.Options = {rvsoUseCheckpointsNames};
-    int Counter = 0;
+    int counter = 0;
     ExpectParts(
-        WithCSS(Doc.Data, a, &Counter),
+        WithCSS(doc.Data, a, &counter),
         {"SPAN.RVTS8 /* Font Style */", ".RVPS2 /* Paragraph Style */", "P.extra { color: #123456; }\r\n-->",
          "<P class=RVPS1><A name=\"top\"></A>\r\n<SPAN class=RVTS1>Title&nbsp; &lt;&amp;&gt; text</SPAN></P>",
          "<SPAN class=RVTS1>bold&nbsp;and more</SPAN>",
@@ -312,9 +312,9 @@ TEST(HTMLDocument, EveryItemKindWithCSS)
          "<LI style=\"list-style: url('img5.jpg')\">pictured</LI>",
          "<P>after the lists</P><A name=\"end\"></A>"});
     // The bullet, the hot spot, the two pictures and the list item's picture.
-    EXPECT_EQ(Counter, 5);
-    for (const char* Name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "img5.jpg"})
-        EXPECT_FALSE(Dir.Read(Name).empty()) << Name;
+    EXPECT_EQ(counter, 5);
+    for (const char* name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "img5.jpg"})
+        EXPECT_FALSE(dir.Read(name).empty()) << name;
 }
 
 // ---------------------------------------------------------------------------

@@ -522,19 +522,19 @@ void BuildEverything(TRVStyle& Style, TDocTestData& Data, TCustomImageList& Imag
 
 TEST_F(RTFWriterTest, DocumentWithEveryItemKind)
 {
-    TImageList Images(nullptr, 4, 4);
-    BuildEverything(Style, Data, Images);
+    TImageList images(nullptr, 4, 4);
+    BuildEverything(Style, Data, images);
     RV_SeedRTFListIds(2024);
-    const AnsiString RTF = Save();
+    const AnsiString rtf = Save();
     RV_SeedRTFListIds(2024);
-    EXPECT_EQ(Save(), RTF) << "the same document writes the same bytes";
+    EXPECT_EQ(Save(), rtf) << "the same document writes the same bytes";
     // Every kind is there (real readers check what they make of it below).
-    for (const char* Part :
+    for (const char* part :
          {"\\pict", "{\\field{\\*\\fldinst HYPERLINK \"https://example.org/log?id=1\"}", "{\\listtext",
           "\\bkmkstart top", "\\bkmkstart end", "{\\i control}", "\\u20013 ", "\\line", "\\page", "\\brdrb",
           "Kelvor \\{log\\} \\\\ viewer", "\\super", "\\listoverridestartat\\levelstartat5"})
-        EXPECT_CONTAINS(RTF, Part);
-    EXPECT_EQ(CountOf(RTF, "{"), CountOf(RTF, "}") + CountOf(RTF, "\\{") - CountOf(RTF, "\\}"));
+        EXPECT_CONTAINS(rtf, part);
+    EXPECT_EQ(CountOf(rtf, "{"), CountOf(rtf, "}") + CountOf(rtf, "\\{") - CountOf(rtf, "\\}"));
 }
 
 // ---------------------------------------------------------------------------

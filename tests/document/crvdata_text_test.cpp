@@ -141,12 +141,12 @@ TEST_F(PlainTextTest, APictureAloneOnItsLineLeavesAnEmptyLineInTextOnlyMode)
     EXPECT_EQ(Save(Data, false, true, true), std::string("a\0\r\0\n\0\r\0\n\0b\0", 12));
     EXPECT_EQ(Save(Data), "a\r\n[picture]\r\nb[picture]");
     // A picture of the picture class itself has no text: its line stays, empty, either way.
-    TTestRVData Plain(&Style);
-    Plain.AddNL("a", 0, 0);
-    Plain.AddPictureEx("p", new TBitmap, 0, rvvaBaseline);
-    Plain.AddNL("b", 0, 0);
-    EXPECT_EQ(Save(Plain, false, true), "a\r\n\r\nb");
-    EXPECT_EQ(Save(Plain), "a\r\n\r\nb");
+    TTestRVData plain(&Style);
+    plain.AddNL("a", 0, 0);
+    plain.AddPictureEx("p", new TBitmap, 0, rvvaBaseline);
+    plain.AddNL("b", 0, 0);
+    EXPECT_EQ(Save(plain, false, true), "a\r\n\r\nb");
+    EXPECT_EQ(Save(plain), "a\r\n\r\nb");
 }
 
 TEST_F(PlainTextTest, UnicodeOutputHasTwoBytesPerCharacterAndNoMark)
