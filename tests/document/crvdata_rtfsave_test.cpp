@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -26,6 +25,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/imagelist.h"
 #include "tests/document/doctestdata.h"
+#include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -542,11 +542,6 @@ TEST_F(RTFWriterTest, DocumentWithEveryItemKind)
 
 namespace {
 
-bool HaveProgram(const char* Name)
-{
-    return std::system((std::string("command -v ") + Name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // Tabs and runs of blanks as one blank, no blanks at the ends.
 std::string Squeeze(const std::string& s)
 {
@@ -653,20 +648,6 @@ std::string HTMLText(const std::string& Html)
     return Out;
 }
 
-// Runs a shell command; true when it ended with status 0.
-bool RunCommand(const std::string& Command)
-{
-    return std::system(Command.c_str()) == 0;
-}
-
-std::string ReadFile(const std::string& Name)
-{
-    std::ifstream In(Name, std::ios::binary);
-    std::stringstream s;
-    s << In.rdbuf();
-    return s.str();
-}
-
 // A document of paragraphs, text beyond ASCII in 8-bit and Unicode items, and
 // numbered paragraphs with a nested level and a restart.
 class RealReaderTest : public ::testing::Test {
@@ -731,8 +712,10 @@ protected:
                                     "' && timeout 300 soffice -env:UserInstallation=file://" + Dir.Path() +
                                     "/profile --headless --convert-to '" + Filter + "' --outdir '" +
                                     Dir.Path() + "/out' '" + File + "' >/dev/null 2>&1";
-        EXPECT_TRUE(RunCommand(Command)) << Command;
-        return ReadFile(Dir.Path() + "/out/doc." + Ext);
+        int status = 0;
+        RunCommand(Command, status);
+        EXPECT_EQ(status, 0) << Command;
+        return Dir.Read(Dir.Path() + "/out/doc." + Ext);
     }
 
     TempDir Dir;
@@ -750,7 +733,7 @@ TEST_F(RealReaderTest, OurOwnPlainTextIsTheReference)
 
 TEST_F(RealReaderTest, LibreOfficeReadsTheSameText)
 {
-    if (!HaveProgram("soffice"))
+    if (!ProgramAvailable("/usr/bin/soffice"))
         GTEST_SKIP() << "LibreOffice is not installed";
     const std::string File = SaveFile();
     const std::vector<std::string> Ours = OurLines();
@@ -771,19 +754,21 @@ TEST_F(RealReaderTest, LibreOfficeReadsTheSameText)
 
 TEST_F(RealReaderTest, UnrtfReadsTheSameText)
 {
-    if (!HaveProgram("unrtf"))
+    if (!ProgramAvailable("/usr/bin/unrtf"))
         GTEST_SKIP() << "unrtf is not installed";
     // unrtf does not honour \uc0 (it always skips what follows a \u
     // character), so it is given the form with the ANSI text after each one.
     Data.RTFOptions = TRVRTFOptions{rvrtfDuplicateUnicode};
     const std::string File = SaveFile();
-    ASSERT_TRUE(RunCommand("unrtf --html '" + File + "' > '" + Dir.File("unrtf.html") + "' 2>/dev/null"));
-    EXPECT_EQ(Lines(HTMLText(ReadFile(Dir.File("unrtf.html")))), OurLines());
+    int status = 0;
+    const std::string html = RunCommand("unrtf --html '" + File + "' 2>/dev/null", status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Lines(HTMLText(html)), OurLines());
 }
 
 TEST_F(RealReaderTest, LibreOfficeOpensTheDocumentWithEveryItemKind)
 {
-    if (!HaveProgram("soffice"))
+    if (!ProgramAvailable("/usr/bin/soffice"))
         GTEST_SKIP() << "LibreOffice is not installed";
     TDocTestData Everything(&Style);
     TImageList Images(nullptr, 4, 4);
