@@ -15,8 +15,11 @@ TCustomRVData* TRVDataList::GetParentRVData()
 
 TRVItemFormattedData::TRVItemFormattedData(TRVDataList* AList) : List(AList) {}
 
+// Detached first: a sub-document going away raises no event in the document
+// that holds its item.
 TRVItemFormattedData::~TRVItemFormattedData()
 {
+    List = nullptr;
     Clear();
 }
 

@@ -15,6 +15,8 @@ class TRVDataList : public TRVList {
 public:
     // Flags start as rvflTrim and rvflMouseXYAlwaysCorrect. RVData is not kept here.
     explicit TRVDataList(TCustomRVData* RVData);
+    // Frees the sub-documents while the list still answers for them.
+    ~TRVDataList() override { Clear(); }
     const char* ClassName() const override { return "TRVDataList"; }
     // The document that holds the item the list belongs to; none here.
     virtual TCustomRVData* GetParentRVData();

@@ -49,6 +49,8 @@ TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData* RV
 TRVTableItemInfo::~TRVTableItemInfo()
 {
     ClearTemporal();
+    // The cells go while the table is whole: they reach it through their rows.
+    Rows.reset();
 }
 
 TRVItemClass TRVTableItemInfo::GetItemClass() const

@@ -197,6 +197,8 @@ private:
 class TRVTableRow : public TRVDataList {
 public:
     TRVTableRow(int ColCount, TRVTableRows* ARows, TCustomRVData* MainRVData);
+    // Frees the cells while they can still reach their table.
+    ~TRVTableRow() override { Clear(); }
     const char* ClassName() const override { return "TRVTableRow"; }
 
     TRVCellVAlign VAlign = rvcTop;
@@ -222,6 +224,7 @@ public:
 class TRVTableRows : public TRVList {
 public:
     TRVTableRows(int RowCount, int ColCount, TCustomRVData* AMainRVData, TRVTableItemInfo* ATable);
+    ~TRVTableRows() override { Clear(); }
     const char* ClassName() const override { return "TRVTableRows"; }
 
     TCustomRVData* MainRVData;
@@ -362,7 +365,7 @@ public:
     TRVItemBackgroundStyle GetBackgroundStyle() const;
     void SetBackgroundStyle(TRVItemBackgroundStyle Value);
     // The document that holds the table (the row list's).
-    TCustomRVData* GetRVData() const { return Rows->MainRVData; }
+    TCustomRVData* GetRVData() const { return Rows ? Rows->MainRVData : nullptr; }
 
     // ---- Sizes and layout (rvtable_layout.cpp)
     int GetHeight() const override;
