@@ -178,6 +178,26 @@ public:
     TRVMarkerList* GetMarkers(bool AllowCreate) override;
     void DoSelect() override {}
 
+    // ---- Selection, the chosen nested document and undo (rvtable_cellstate.cpp)
+    // A nested document of this cell that is chosen (active), and its item.
+    TCustomRVFormattedData* ChosenRVData = nullptr;
+    TCustomRVItemInfo* ChosenItem = nullptr;
+    TCustomRVData* GetChosenRVData() override { return ChosenRVData; }
+    TCustomRVItemInfo* GetChosenItem() override { return ChosenItem; }
+    // Also drops the cell as the chosen document of the table's document.
+    void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) override;
+    void UnassignChosenRVData(TCustomRVData* RVData) override;
+    // The table's item number and a new TRVTableStoreSubRVData (the caller's) with this cell's slot.
+    void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) override;
+    void ResetSubCoords() override;
+    // This cell's slot in its table; -1, -1 when it has none.
+    void GetPosition(int& Row, int& Col) const;
+    // Whether the cell may be cleared: none of its items is protected from deletion.
+    bool CanClear();
+    // The cell leaves its table for an undo record, and comes back.
+    void MovingToUndoList(TObject* AUndoInfo);
+    void MovingFromUndoList();
+
     // The background picture in its stored form: 32-bit length of the class
     // name, the name, the picture's binary block. Empty without a picture.
     AnsiString SaveBackgroundImg() const;
@@ -252,6 +272,19 @@ public:
     bool IsPercentWidthColumn(int Col) const;
     int GetPercentColWidth(int Col, int TableWidth) const;
     int GetPixelColWidth(int Col) const;
+    // The cells of a block leave their rows for an undo record, and come back.
+    void MovingToUndoList(int Row, int Col, int ColCount, int RowCount, TObject* UndoInfo);
+    void MovingFromUndoList(int Row, int Col, int ColCount, int RowCount);
+};
+
+// The slot of a cell as a sub-document position.
+class TRVTableStoreSubRVData : public TRVStoreSubRVData {
+public:
+    TRVTableStoreSubRVData(int ARow, int ACol) : Row(ARow), Col(ACol) {}
+    const char* ClassName() const override { return "TRVTableStoreSubRVData"; }
+    TRVStoreSubRVData* Duplicate() const override { return new TRVTableStoreSubRVData(Row, Col); }
+    int Row;
+    int Col;
 };
 
 // The result of a layout: column content widths and left edges, row content

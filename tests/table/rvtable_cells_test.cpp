@@ -292,6 +292,60 @@ TEST_F(TableCellsTest, TableDefaultsArePublished)
     EXPECT_EQ(Table->Rows->GetColCount(), 1);
 }
 
+TEST_F(TableCellsTest, CellsLeaveTheirTableForUndoAndComeBack)
+{
+    TRVTableItemInfo* t = Doc.AddTable(2, 3);
+    TRVTableCellData* c = t->GetCells(1, 2);
+    int ItemNo = -2;
+    TRVStoreSubRVData* Where = nullptr;
+    c->GetParentInfo(ItemNo, Where);
+    std::unique_ptr<TRVStoreSubRVData> Owned(Where);
+    auto* Slot = dynamic_cast<TRVTableStoreSubRVData*>(Where);
+    ASSERT_NE(Slot, nullptr);
+    EXPECT_EQ(ItemNo, 0);
+    EXPECT_EQ(Slot->Row, 1);
+    EXPECT_EQ(Slot->Col, 2);
+    std::unique_ptr<TRVStoreSubRVData> Copy(Slot->Duplicate());
+    EXPECT_EQ(static_cast<TRVTableStoreSubRVData*>(Copy.get())->Col, 2);
+
+    TObject Record;
+    t->Rows->MovingToUndoList(1, 1, 2, 1, &Record);
+    EXPECT_EQ(c->GetTable(), nullptr);
+    EXPECT_EQ(t->GetCells(1, 1)->UndoInfo, &Record);
+    EXPECT_EQ(t->GetCells(1, 0)->UndoInfo, nullptr);
+    EXPECT_EQ(c->GetMarkers(true), nullptr);
+    t->Rows->MovingFromUndoList(1, 1, 2, 1);
+    EXPECT_EQ(c->GetTable(), t);
+    EXPECT_EQ(c->UndoInfo, nullptr);
+}
+
+TEST_F(TableCellsTest, ProtectedContentCannotBeCleared)
+{
+    TRVTableCellData* c = Doc.AddTable(1, 1)->GetCells(0, 0);
+    EXPECT_TRUE(c->CanClear());
+    Doc.Style.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprDeleteProtect});
+    c->AddNL("kept", 1, 0);
+    EXPECT_FALSE(c->CanClear());
+}
+
+TEST_F(TableCellsTest, UnassigningTheChosenDocumentDeselectsIt)
+{
+    TRVTableItemInfo* Outer = Doc.AddTable(1, 1);
+    TRVTableCellData* c = Outer->GetCells(0, 0);
+    auto* Inner = new TRVTableItemInfo(1, 1, c);
+    c->AddItem(AnsiString(), Inner);
+    TRVTableCellData* InnerCell = Inner->GetCells(0, 0);
+    InnerCell->SelStartNo = InnerCell->SelEndNo = 0;
+    c->ChosenRVData = InnerCell;
+    c->ChosenItem = Inner;
+    EXPECT_EQ(InnerCell->GetRootData(), &Doc.Data);
+    c->UnassignChosenRVData(InnerCell);
+    EXPECT_EQ(c->ChosenRVData, nullptr);
+    EXPECT_EQ(c->ChosenItem, nullptr);
+    EXPECT_EQ(InnerCell->SelStartNo, -1);
+    EXPECT_FALSE(c->State.Contains(rvstUnAssigningChosen));
+}
+
 TEST(TableDataListTest, SubDocumentsShareTheListsFlags)
 {
     TRVDataList List(nullptr);
