@@ -14,6 +14,16 @@ int PercentOf(int BestWidth, int TableWidth)
     return static_cast<int>(Percent * TableWidth / 100);
 }
 
+// The slot (Row, Col), or null outside a row: a grid read from a file may
+// hold rows of different lengths, which no measure may index past.
+TRVTableCellData* SlotOf(const TRVTableRows* Rows, int Row, int Col)
+{
+    if (Row < 0 || Row >= Rows->Count())
+        return nullptr;
+    const TRVTableRow* R = Rows->Get(Row);
+    return Col >= 0 && Col < R->Count() ? R->Get(Col) : nullptr;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -152,7 +162,7 @@ TRVTableCellData* TRVTableRows::GetMainCell(int Row, int Col, int& MRow, int& MC
 {
     MRow = Row;
     MCol = Col;
-    if (TRVTableCellData* Cell = Get(Row)->Get(Col))
+    if (TRVTableCellData* Cell = SlotOf(this, Row, Col))
         return Cell;
     // Left along the row first, then one row up; a grid that breaks the
     // invariants ends at row 0 with no cell rather than reading outside it.
@@ -224,9 +234,9 @@ bool TRVTableRows::IsEmptyRows(int Row1, int FirstCol, int ColCount, int Count1,
     for (int c = FirstCol; c < FirstCol + ColCount && c < GetColCount(); ++c) {
         bool Empty = true;
         for (int r = Row1; Empty && r < Row1 + Count1 && r < Count(); ++r)
-            Empty = Get(r)->Get(c) == nullptr;
+            Empty = SlotOf(this, r, c) == nullptr;
         for (int r = Row2; Empty && r < Row2 + Count2 && r < Count(); ++r)
-            Empty = Get(r)->Get(c) == nullptr;
+            Empty = SlotOf(this, r, c) == nullptr;
         if (Empty)
             return true;
     }
@@ -237,7 +247,7 @@ int TRVTableRows::GetMinColWidth(int Col, const TRVScreenAndDevice* sad, TCanvas
 {
     int Result = 0;
     for (int r = 0; r < Count(); ++r)
-        if (TRVTableCellData* Cell = Get(r)->Get(Col); Cell != nullptr && Cell->ColSpan < 2)
+        if (TRVTableCellData* Cell = SlotOf(this, r, Col); Cell != nullptr && Cell->ColSpan < 2)
             Result = std::max(Result, Cell->GetMinWidth(sad, Canvas));
     return Result;
 }
@@ -246,7 +256,7 @@ int TRVTableRows::GetPixelColWidth(int Col) const
 {
     int Result = 0;
     for (int r = 0; r < Count(); ++r) {
-        const TRVTableCellData* Cell = Get(r)->Get(Col);
+        const TRVTableCellData* Cell = SlotOf(this, r, Col);
         if (Cell == nullptr || Cell->ColSpan >= 2)
             continue;
         if (Cell->BestWidth < 0)
@@ -260,7 +270,7 @@ int TRVTableRows::GetPercentColWidth(int Col, int TableWidth) const
 {
     int Result = 0;
     for (int r = 0; r < Count(); ++r) {
-        const TRVTableCellData* Cell = Get(r)->Get(Col);
+        const TRVTableCellData* Cell = SlotOf(this, r, Col);
         if (Cell != nullptr && Cell->ColSpan < 2 && Cell->BestWidth < 0)
             Result = std::max(Result, PercentOf(Cell->BestWidth, TableWidth));
     }

@@ -233,4 +233,19 @@ TEST_F(TableLayoutTest, TablesWithoutCellsAreTheirBorder)
     }
 }
 
+TEST_F(TableLayoutTest, RowsOfDifferentLengthsAreLaidOutAndPaintedWithoutIndexingPastThem)
+{
+    TRVTableItemInfo* t = Doc.AddTable(3, 3);
+    t->VRuleWidth = 1;
+    t->HRuleWidth = 1;
+    t->GetCells(2, 2)->BestWidth = -20;
+    t->Rows->Get(1)->Delete(2);
+    t->Rows->Get(2)->Delete(0);
+    EXPECT_NO_THROW(Doc.Format());
+    EXPECT_NO_THROW(t->IsFixedWidthTable());
+    EXPECT_NO_THROW(t->Rows->IsPercentWidthColumn(2));
+    Doc.Data.Canvas.Clear();
+    EXPECT_NO_THROW(Doc.Data.PaintTo(&Doc.Data.Canvas, Rect(0, 0, 400, 200)));
+}
+
 } // namespace
