@@ -425,6 +425,9 @@ public:
                     TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool DrawGrid,
                     bool Printing, const TRect& Clip, TRVBooleanRect* VisibleBorders, int Row, int Col,
                     TRVColorMode ColorMode);
+    // Paints what lies under the content of Cell into R (the in-place editor's
+    // background): the table's picture placed as over the whole table, else its colour.
+    void DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& R);
     bool IsSemiTransparentBackground() const;
     // Whether the table's cell selection holds the cell; none in a viewer.
     virtual bool IsCellSelected(int Row, int Col) const;

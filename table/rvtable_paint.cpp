@@ -318,3 +318,16 @@ void TRVTableItemInfo::PaintCell(int Row, int Col, int X, int Y, TCanvas* Canvas
                Cell->BorderColor != clNone ? Cell->BorderColor : CellBorderColor, Color, CellBorderStyle,
                DrawGrid, Printing, Clip, Cell->VisibleBorders, Row, Col, ColorMode);
 }
+
+void TRVTableItemInfo::DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& R)
+{
+    const TColor Back = Color == clNone ? clNone : RV_GetBackColor(Color, rvcmColor);
+    if (Background && Background->Image() != nullptr) {
+        Background->Draw(Canvas, R, 0, 0, -Cell->Left, -(Cell->Top + Cell->GetExtraVOffs()),
+                         FormattingInfo->Width, FormattingInfo->Height, Back, false);
+    } else if (Back != clNone) {
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->Brush()->SetColor(Back);
+        Canvas->FillRect(Rect(0, 0, R.Width(), R.Height()));
+    }
+}

@@ -330,4 +330,77 @@ TEST_F(TablePaintTest, CellContentIsPaintedInsideItsCellThroughTheViewer)
     EXPECT_EQ(Doc.Data.DI(1)->Top, t->GetHeight());
 }
 
+// A printable cell document of a fixed height that notes how it is used.
+class TFakePrintCell : public TRVTablePrintCell {
+public:
+    explicit TFakePrintCell(int AHeight) : DocHeight(AHeight) {}
+    int GetDocumentHeight() override { return DocHeight; }
+    void FormatCell(bool) override { ++Formats; }
+    void DrawCell(TCanvas*, int X, int Y, TRVItemDrawStates) override { Drawn.push_back({X, Y}); }
+    int DocHeight;
+    int Formats = 0;
+    std::vector<TPoint> Drawn;
+};
+
+TEST_F(TablePaintTest, PrintLayoutScalesToTheDeviceAndPaintsThePrintableCells)
+{
+    TRVTableItemInfo* t = Laid(2, 2);
+    const int ScreenWidth = t->GetWidth();
+    t->GetCells(0, 0)->BestWidth = 50;
+    t->GetCells(1, 1)->BestWidth = 70;
+    TRVTablePrintDrawItem Item;
+    Item.Sad = TRVScreenAndDevice{96, 96, 192, 192, 0, 0};
+    std::vector<TFakePrintCell*> Cells;
+    for (int i = 0; i < 4; ++i) {
+        Cells.push_back(new TFakePrintCell(i < 2 ? 40 : 6));
+        Item.Fmt.PrintCells->Add(Cells.back());
+    }
+    int HShift = -1;
+    int Desc = -1;
+    t->OnDocWidthChange(800, &Item, true, &Canvas, &Doc.Data, &Item.Sad, HShift, Desc, false);
+    EXPECT_EQ(t->Device, nullptr);
+    EXPECT_EQ(HShift, 0);
+    EXPECT_EQ(Desc, 0);
+    // A fixed-width table: every length doubled.
+    EXPECT_EQ(Item.Fmt.ColWidths[0], 100);
+    EXPECT_EQ(Item.Fmt.ColWidths[1], 140);
+    EXPECT_EQ(Item.Fmt.Width, 100 + 140 + 2 * (4 + 2 + 4));
+    EXPECT_EQ(Item.Width, Item.Fmt.Width);
+    // Rows are as high as their printable documents, at least 10 screen pixels.
+    EXPECT_EQ(Item.Fmt.RowHeights[0], 40);
+    EXPECT_EQ(Item.Fmt.RowHeights[1], 20);
+    EXPECT_EQ(Cells[1]->Left, Item.Fmt.ColStarts[1] + 2);
+    EXPECT_EQ(Cells[1]->Width, 140);
+    EXPECT_EQ(Cells[2]->Top, Item.Fmt.RowStarts[1] + 2);
+    EXPECT_EQ(Cells[3]->Formats, 1);
+    // The screen layout is left alone.
+    EXPECT_EQ(t->GetWidth(), ScreenWidth);
+
+    t->Device = &Item.Sad;
+    Canvas.Clear();
+    t->PaintTo(10, 800, 20, 0, 2, &Canvas, {rvidsPrinting}, nullptr, &Item.Fmt, false, Rect(0, 0, 400, 2000),
+               rvcmColor);
+    t->Device = nullptr;
+    ASSERT_EQ(Cells[3]->Drawn.size(), 1u);
+    // Top-aligned rows: the document stands at the cell's padding.
+    EXPECT_EQ(Cells[3]->Drawn[0].X, 10 + Item.Fmt.ColStarts[1] + 2);
+    EXPECT_EQ(Cells[3]->Drawn[0].Y, 20 + Item.Fmt.RowStarts[1] + 2);
+}
+
+TEST_F(TablePaintTest, BackgroundUnderACellIsTheTablesColour)
+{
+    TRVTableItemInfo* t = Laid(1, 1);
+    for (TColor c : {clNone, clYellow}) {
+        t->Color = c;
+        Canvas.Clear();
+        t->DrawBackgroundUnderCell(&Canvas, t->GetCells(0, 0), Rect(30, 40, 60, 50));
+        const auto Fills = Canvas.RecordsOf(TCanvasOp::FillRect);
+        ASSERT_EQ(Fills.size(), c == clNone ? 0u : 1u);
+        if (!Fills.empty()) {
+            EXPECT_EQ(Fills[0]->Rect, Rect(0, 0, 30, 10));
+            EXPECT_EQ(Fills[0]->Brush.Color, clYellow);
+        }
+    }
+}
+
 } // namespace
