@@ -4,6 +4,7 @@
 //
 // The implementation is split by concern:
 //   rvtable_cells.cpp    the cell: defaults, measures, background, stored properties
+//   rvtable_cellstate.cpp  the cell's slot, deselection, the chosen document, undo moves
 //   rvtable_rows.cpp     rows and the row list: main cells, column measures, emptiness
 //   rvtable.cpp          the table item: construction, defaults, properties, registration
 //   rvtable_layout.cpp   minimum width, column widths, row heights, cell placement
