@@ -292,6 +292,34 @@ TEST_F(TableCellsTest, TableDefaultsArePublished)
     EXPECT_EQ(Table->Rows->GetColCount(), 1);
 }
 
+TEST_F(TableCellsTest, AttributesAreCopiedWithDividedSizes)
+{
+    TRVTableItemInfo* t = Doc.AddTable(1, 2);
+    TRVTableCellData* From = t->GetCells(0, 0);
+    From->Color = clAqua;
+    From->BorderColor = clRed;
+    From->VAlign = rvcMiddle;
+    From->VisibleBorders->SetTop(false);
+    From->BestWidth = -5;
+    From->BestHeight = 31;
+    From->SetBackgroundStyle(rvbsCentered);
+    TRVTableCellData* To = t->GetCells(0, 1);
+    To->AssignAttributesFrom(From, true, 2, 3);
+    EXPECT_EQ(To->Color, clAqua);
+    EXPECT_EQ(To->BorderColor, clRed);
+    EXPECT_EQ(To->VAlign, rvcMiddle);
+    EXPECT_FALSE(To->VisibleBorders->Top());
+    EXPECT_EQ(To->GetBackgroundStyle(), rvbsCentered);
+    EXPECT_EQ(To->BestWidth, -2); // toward zero
+    EXPECT_EQ(To->BestHeight, 10);
+    // Through the slot: the same copy, sizes undivided; a covered slot takes nothing.
+    TRVTableItemInfo* m = Doc.AddTable(1, 2);
+    t->SetCells(0, 1, From);
+    EXPECT_EQ(To->BestWidth, -5);
+    MergeBlock(m, 0, 0, 2, 1);
+    EXPECT_NO_THROW(m->SetCells(0, 1, From));
+}
+
 TEST_F(TableCellsTest, CellsLeaveTheirTableForUndoAndComeBack)
 {
     TRVTableItemInfo* t = Doc.AddTable(2, 3);
