@@ -333,6 +333,9 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
     const TRTFrds destination = FState->Destination;
     if (destination != saved.Destination && (ec = EndGroupAction(destination)) != rtf_ec_OK)
         return ec;
+    // Level defaults read in a \pnseclvl group belong to the section around it.
+    if (destination == rdsPNSecLvl && saved.Destination != rdsPNSecLvl)
+        saved.SectionProps.TakeListDefaults(FState->SectionProps);
     if (FState->HFType != saved.HFType && FState->HFType != rtf_hf_MainText && OnHeaderFooter)
         OnHeaderFooter(this, FState->HFType, false);
     FState->Assign(saved);

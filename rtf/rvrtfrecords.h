@@ -258,6 +258,8 @@ public:
     const TRVRTFLevelDefaults* ListDefaults() const { return FListDefaults.get(); }
     // Level 1..11; creates the defaults when missing and unshares them.
     TRVRTFMarkerProperties& GetListDefault(int level);
+    // Takes over the level defaults of another section (shared until changed).
+    void TakeListDefaults(const TRVRTFSectionProperties& source) { FListDefaults = source.FListDefaults; }
 
     int Columns;
     TRVRTFSectionBreakType SectionBreak;
