@@ -249,9 +249,13 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
         inside(rdsList, rdsListName);
         break;
     case idestListLevel:
-        if (current == rdsList)
+        // A list table emptied inside the list group leaves no list to add to.
+        if (current == rdsList && FListTable.GetLastList()) {
             FListTable.GetLastList()->AddNew();
-        inside(rdsList, rdsListLevel);
+            state.Destination = rdsListLevel;
+        } else {
+            state.Destination = rdsSkip;
+        }
         break;
     case idestLevelText:
         inside(rdsListLevel, rdsListLevelText);
@@ -269,9 +273,12 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
         inside(rdsLOTable, rdsLO);
         break;
     case idestLOLevel:
-        if (current == rdsLO)
+        if (current == rdsLO && FListOverrideTable.GetLastListOverride()) {
             FListOverrideTable.GetLastListOverride()->AddNew();
-        inside(rdsLO, rdsLOLevel);
+            state.Destination = rdsLOLevel;
+        } else {
+            state.Destination = rdsSkip;
+        }
         break;
     default:
         state.Destination = rdsSkip;

@@ -165,6 +165,13 @@ const TPropCase PropCases[] = {
          EXPECT_EQ(r.ListOverrideTable().Items[0]->ListIndex, 0);
          EXPECT_EQ(Para(r).ListLevel, 1);
      }},
+    {"ListTableEmptiedInsideList",
+     "{\\*\\listtable{\\list{\\listtable}{\\listlevel\\levelnfc23{\\leveltext x;}}}}"
+     "{\\*\\listoverridetable{\\listoverride{\\listoverridetable}{\\lfolevel\\levelstartat3}}}",
+     [](TRVRTFReader& r) {
+         EXPECT_TRUE(r.ListTable().Items.empty());
+         EXPECT_TRUE(r.ListOverrideTable().Items.empty());
+     }},
     {"UnicodeInFontTable", "{\\fonttbl{\\f0 A\\u66 ?C;}}",
      [](TRVRTFReader& r) { EXPECT_EQ(r.FontTable().Items[0]->Name, "ABC"); }},
     {"CodePage", "\\ansicpg1251", [](TRVRTFReader& r) { EXPECT_EQ(r.CodePage(), 1251u); }},
