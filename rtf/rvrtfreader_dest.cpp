@@ -126,13 +126,18 @@ bool MakeDIBFile(TMemoryStream& data)
     return true;
 }
 
-// An old-format metafile's bytes behind a placeable header of the given box.
+// An old-format metafile's bytes behind a placeable header: the box is
+// \picw x \pich in the units of the mapping mode, at that mode's units per inch.
 void LoadWinMetafile(TMetafile& metafile, TRVRTFPicture& picture)
 {
+    // Units per inch of MM_TEXT (pixels), MM_LOMETRIC, MM_HIMETRIC, MM_LOENGLISH,
+    // MM_HIENGLISH, MM_TWIPS, MM_ISOTROPIC and MM_ANISOTROPIC (0.01 mm).
+    static constexpr uint32_t UnitsPerInch[9] = {0, 96, 254, 2540, 100, 1000, 1440, 2540, 2540};
+    const uint32_t inch = UnitsPerInch[RVRTFClamp(picture.MetafileMapMode, 1, 8)];
     std::string file;
     const int right = RVRTFClamp(picture.PicW, 0, 32767), bottom = RVRTFClamp(picture.PicH, 0, 32767);
     const uint32_t words[] = {
-        0xCDD7, 0x9AC6, 0, 0, 0, static_cast<uint32_t>(right), static_cast<uint32_t>(bottom), 2540, 0, 0};
+        0xCDD7, 0x9AC6, 0, 0, 0, static_cast<uint32_t>(right), static_cast<uint32_t>(bottom), inch, 0, 0};
     uint32_t checksum = 0;
     for (uint32_t word : words) {
         PutLE(file, word, 2);

@@ -46,6 +46,13 @@ std::string PackedDIB(int width, int height, int planes = 1, int bits = 24, size
     return dib;
 }
 
+// A metafile of a header and the end record only.
+std::string MinimalWMF()
+{
+    return LE(1, 2) + LE(9, 2) + LE(0x300, 2) + LE(12, 4) + LE(0, 2) + LE(3, 4) + LE(0, 2) + LE(3, 4) +
+           LE(0, 2);
+}
+
 std::string Pict(const std::string& words, const std::string& data)
 {
     return "{\\rtf1{\\pict" + words + " " + data + "}}";
@@ -142,6 +149,11 @@ std::vector<TPictureCase> PictureCases()
          rtf_ec_InvalidPicture, 0, false, 0, 0},
         {"DDBWrongPlanes", Pict("\\wbitmap\\picw8\\pich1\\wbmplanes3", "ff00"), rtf_ec_InvalidPicture, 0,
          false, 0, 0},
+        {"MetafileAnisotropic", Pict("\\wmetafile8\\picw2540\\pich1270", Hex(MinimalWMF())), rtf_ec_OK, 1,
+         true, 96, 48},
+        {"MetafilePixels", Pict("\\wmetafile\\picw30\\pich20", Hex(MinimalWMF())), rtf_ec_OK, 1, true, 30,
+         20},
+        {"MetafileBroken", Pict("\\wmetafile8\\picw10\\pich10", "0100"), rtf_ec_Exception, 0, false, 0, 0},
         {"PNGHasNoGraphic", Pict("\\pngblip", "89504e47"), rtf_ec_OK, 1, false, 0, 0},
         {"BinaryData", "{\\rtf1{\\pict\\pngblip\\bin4 {}}\\}}", rtf_ec_OK, 1, false, 0, 0},
         {"NotHex", Pict("\\pngblip", "89zz"), rtf_ec_InvalidPicture, 0, false, 0, 0},
@@ -182,6 +194,7 @@ TEST(RTFInput, PictureRecordFields)
     EXPECT_EQ(goals.Pictures[0].SuggestedHeight, 48);
     // The file header carries the real offset of the pixels: 14 + 40.
     EXPECT_EQ(goals.Pictures[0].DataSize, 14 + 40 + 16);
+    EXPECT_EQ(goals.Pictures[0].DataStart, "BM" + LE(70, 4) + LE(0, 4) + LE(54, 4));
 }
 
 // INCLUDEPICTURE reads only files inside the document's folder, and only when

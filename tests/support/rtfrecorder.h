@@ -53,6 +53,7 @@ struct TRTFPictureSeen {
     int Width, Height;
     int SuggestedWidth, SuggestedHeight;
     int64_t DataSize;
+    std::string DataStart; // the first 14 bytes of the data
 };
 
 class TRTFRecorder {
@@ -77,7 +78,7 @@ public:
                                     graphic ? graphic->Width() : 0, graphic ? graphic->Height() : 0,
                                     picture ? picture->SuggestedWidth : 0,
                                     picture ? picture->SuggestedHeight : 0,
-                                    picture ? picture->Data.Size() : -1});
+                                    picture ? picture->Data.Size() : -1, Start(picture)});
                 Events.push_back("Picture");
             };
         if (listeners.HeaderFooter)
@@ -130,6 +131,14 @@ public:
     std::vector<TRTFPictureSeen> Pictures;
 
 private:
+    static std::string Start(TRVRTFPicture* picture)
+    {
+        if (!picture)
+            return std::string();
+        std::string bytes(static_cast<size_t>(std::min<int64_t>(picture->Data.Size(), 14)), '\0');
+        std::copy_n(static_cast<const char*>(picture->Data.Memory()), bytes.size(), bytes.begin());
+        return bytes;
+    }
     void AddRun(TRVRTFReader* r, const std::string& text, TRVRTFPosition pos)
     {
         static const char positions[] = {'C', 'L', 'P'};
