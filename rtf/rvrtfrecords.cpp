@@ -27,6 +27,11 @@ int RVRTFHalfRoundEven(int value)
     return static_cast<int>(q);
 }
 
+int RVRTFFontSize(int halfPoints)
+{
+    return RVRTFClamp(RVRTFHalfRoundEven(halfPoints), 1, rtfMaxFontSize);
+}
+
 TColor RVRTFShadingMix(TColor back, TColor fore, int shading)
 {
     uint32_t b = static_cast<uint32_t>(ColorToRGB(back));

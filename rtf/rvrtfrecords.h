@@ -126,6 +126,8 @@ int RVRTFClamp(int value, int lo, int hi);
 int RVRTFClampLength(int value);
 // value / 2 rounded to the nearest integer, halves to even.
 int RVRTFHalfRoundEven(int value);
+// A font size in points from half-points: halved to even, within 1…rtfMaxFontSize.
+int RVRTFFontSize(int halfPoints);
 // The shading mix of a background and a foreground at Shading hundredths of a percent.
 TColor RVRTFShadingMix(TColor back, TColor fore, int shading);
 
