@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -109,33 +111,46 @@ bool RVRTFParseSymbolField(const AnsiString& instruction, int& code, AnsiString&
     return hasFont && hasSize;
 }
 
-AnsiString RVRTFResolveIncludedFile(const AnsiString& basePath, const AnsiString& name, int64_t maxSize)
+bool RVRTFReadIncludedFile(const AnsiString& basePath, const AnsiString& name, int64_t maxSize,
+                           std::string& bytes)
 {
+    bytes.clear();
     if (basePath.empty() || name.empty() || name[0] == '/' || name.find('\0') != AnsiString::npos)
-        return AnsiString();
+        return false;
     // No component may be "..".
-    size_t start = 0;
-    while (start <= name.size()) {
+    for (size_t start = 0; start <= name.size();) {
         size_t end = name.find_first_of("/\\", start);
         if (end == AnsiString::npos)
             end = name.size();
         if (name.compare(start, end - start, "..") == 0)
-            return AnsiString();
+            return false;
         start = end + 1;
     }
     char baseReal[PATH_MAX], fileReal[PATH_MAX];
     if (!realpath(basePath.c_str(), baseReal))
-        return AnsiString();
-    const AnsiString joined = AnsiString(baseReal) + "/" + name;
-    if (!realpath(joined.c_str(), fileReal))
-        return AnsiString();
-    const AnsiString base = AnsiString(baseReal) + (std::strcmp(baseReal, "/") == 0 ? "" : "/");
-    const AnsiString file = fileReal;
+        return false;
+    if (!realpath((AnsiString(baseReal) + "/" + name).c_str(), fileReal))
+        return false;
     // A link out of the folder is refused like "..".
-    if (file.compare(0, base.size(), base) != 0)
-        return AnsiString();
+    const AnsiString base = AnsiString(baseReal) + (std::strcmp(baseReal, "/") == 0 ? "" : "/");
+    if (std::strncmp(fileReal, base.c_str(), base.size()) != 0)
+        return false;
+    const int fd = open(fileReal, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
     struct stat info;
-    if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxSize)
-        return AnsiString();
-    return file;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= maxSize;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = read(fd, &bytes[done], bytes.size() - done);
+            if (got <= 0)
+                break;
+            done += static_cast<size_t>(got);
+        }
+        bytes.resize(done);
+    }
+    close(fd);
+    return ok;
 }

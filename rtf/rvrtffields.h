@@ -1,6 +1,9 @@
 // Reading the instructions of RTF fields (INCLUDEPICTURE, HYPERLINK, SYMBOL).
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "platform/core/types.h"
 
 // When the trimmed instruction begins with fieldName, its first argument: the
@@ -13,7 +16,9 @@ bool RVRTFFieldArgument(const AnsiString& instruction, const char* fieldName, An
 // hexadecimal after 0x. False unless code, font and size are all present and valid.
 bool RVRTFParseSymbolField(const AnsiString& instruction, int& code, AnsiString& fontName, int& size);
 
-// The file of an INCLUDEPICTURE field, when it is safe to read: name relative,
-// without "..", resolved inside basePath, a regular file of at most maxSize bytes.
-// Empty otherwise.
-AnsiString RVRTFResolveIncludedFile(const AnsiString& basePath, const AnsiString& name, int64_t maxSize);
+// The bytes of the file an INCLUDEPICTURE field names, when it is safe to
+// read: the name relative and without "..", resolved (links followed) inside
+// basePath, a regular file of at most maxSize bytes, opened without waiting
+// on a FIFO or device. False otherwise.
+bool RVRTFReadIncludedFile(const AnsiString& basePath, const AnsiString& name, int64_t maxSize,
+                           std::string& bytes);

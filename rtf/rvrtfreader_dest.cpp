@@ -13,7 +13,6 @@
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
-#include "platform/graphics/picture.h"
 #include "rtf/rvrtffields.h"
 #include "rtf/rvrtfreader.h"
 
@@ -413,21 +412,26 @@ void TRVRTFReader::InsertExternalPicture()
     if (!OnNewPicture || !ReadExternalPictures ||
         !RVRTFFieldArgument(FState->FieldInstruction, "INCLUDEPICTURE", name))
         return;
-    const AnsiString file = RVRTFResolveIncludedFile(BasePath, name, MaxExternalPictureSize);
-    if (file.empty())
+    RegisterGraphicClasses();
+    const size_t dot = name.find_last_of('.');
+    const TGraphicClass graphicClass =
+        dot == AnsiString::npos ? nullptr : GraphicClassOfExtension(name.substr(dot + 1));
+    std::string bytes;
+    if (!graphicClass || !RVRTFReadIncludedFile(BasePath, name, MaxExternalPictureSize, bytes))
         return;
-    TPicture loaded;
+    std::unique_ptr<TGraphic> graphic(RV_CreateGraphics(graphicClass));
+    if (!graphic)
+        return;
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
     try {
-        loaded.LoadFromFile(file);
+        graphic->LoadFromStream(stream);
     } catch (const std::exception&) {
         return; // an unreadable picture is left out
     }
-    if (!loaded.Graphic() || loaded.Graphic()->Empty())
+    if (graphic->Empty())
         return;
-    std::unique_ptr<TGraphic> graphic(RV_CreateGraphics(GraphicClassOf(loaded.Graphic())));
-    if (!graphic)
-        return;
-    graphic->Assign(loaded.Graphic());
     RV_AfterImportGraphic(graphic.get());
     DoNewPicture(nullptr, std::move(graphic));
     FState->FieldPictureInserted = true;

@@ -2,6 +2,9 @@
 // pictures whose headers lie, files named by fields, streams that cannot seek.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/graphics/dibcodec.h"
 #include "rtf/rvrtffields.h"
 #include "rtf/rvrtfreader.h"
@@ -206,12 +209,17 @@ protected:
         TPixelBuffer pixels(3, 2, 0xFF00FF00u);
         const graphicio::Bytes bmp = dib::EncodeFile(pixels, 24);
         Dir.Write("pic.bmp", std::string(bmp.begin(), bmp.end()));
+        Dir.Write("big.bmp", std::string(bmp.begin(), bmp.end()) + std::string(100, '\0'));
+        ASSERT_EQ(mkfifo(Dir.File("fifo.bmp").c_str(), 0600), 0);
+        ASSERT_EQ(symlink("/etc/hostname", Dir.File("out.bmp").c_str()), 0);
+        ASSERT_EQ(symlink("pic.bmp", Dir.File("in.bmp").c_str()), 0);
     }
     int Pictures(const std::string& name, bool fromFile)
     {
         TRTFRecorder recorder(WithPictures());
         recorder.Reader.BasePath = Dir.Path();
         recorder.Reader.ReadExternalPictures = fromFile;
+        recorder.Reader.MaxExternalPictureSize = 120; // pic.bmp has 78 bytes, big.bmp 178
         const std::string rtf =
             "{\\rtf1{\\field{\\*\\fldinst INCLUDEPICTURE \"" + name + "\" \\\\* MERGEFORMAT}{\\fldrslt x}}}";
         EXPECT_EQ(recorder.Read(rtf), rtf_ec_OK);
@@ -228,6 +236,10 @@ TEST_F(RTFIncludePicture, OnlyRegularFilesInsideTheFolder)
     EXPECT_EQ(Pictures("../../x.png", true), 0);
     EXPECT_EQ(Pictures("missing.bmp", true), 0);
     EXPECT_EQ(Pictures(".", true), 0);
+    EXPECT_EQ(Pictures("fifo.bmp", true), 0); // refused without waiting for a writer
+    EXPECT_EQ(Pictures("out.bmp", true), 0);  // a link out of the folder
+    EXPECT_EQ(Pictures("in.bmp", true), 1);   // a link inside it
+    EXPECT_EQ(Pictures("big.bmp", true), 0);  // above the size cap
 }
 
 TEST(RTFFields, ArgumentsHonourQuotes)
