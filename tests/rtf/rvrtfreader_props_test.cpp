@@ -92,6 +92,12 @@ const TPropCase PropCases[] = {
          EXPECT_EQ(Row(r).Cell(1).Color, 0x0000FF);
          EXPECT_EQ(Row(r).Cell(2).RightBoundary, rtfMaxLength);
      }},
+    {"RowOfThreeCells", FOUR_COLORS "\\trowd\\cellx1000\\clcbpat1\\cellx2000\\cellx3000\\row",
+     [](TRVRTFReader& r) {
+         ASSERT_EQ(Row(r).CellCount(), 3);
+         EXPECT_EQ(Row(r).Cell(1).Color, 0x0000FF);
+         EXPECT_EQ(Row(r).Cell(2).RightBoundary, 3000);
+     }},
     {"CellWordsWithoutRowRecord", "\\clcbpat1\\clbrdrt\\brdrs\\clvmgf",
      [](TRVRTFReader& r) {
          ASSERT_EQ(Row(r).CellCount(), 1);

@@ -27,6 +27,13 @@ TRTFListeners NoUnicode()
     return l;
 }
 
+TRTFListeners WithMarkers()
+{
+    TRTFListeners l;
+    l.Markers = true;
+    return l;
+}
+
 TRTFListeners WithHeaders()
 {
     TRTFListeners l;
@@ -84,6 +91,12 @@ const TEventCase EventCases[] = {
     {"HiddenStartFlushesEmpty", "{\\rtf1 a\\par\\v b}", rtf_ec_OK, {"TP:a", "TP:", "TC:b"}},
     {"StarredKnownDestinationRead", "{\\rtf1{\\*\\fldinst x}y}", rtf_ec_OK, {"TP:y"}},
     {"ListNameOutsideListSkipped", "{\\rtf1{\\listname n}y}", rtf_ec_OK, {"TP:y"}},
+    {"MarkerUpdates",
+     "{\\rtf1{\\pn\\pnlvlblt}a\\par b}",
+     rtf_ec_OK,
+     {"Marker", "TP:a", "Marker", "Marker", "TP:b"},
+     WithMarkers()},
+    {"NoMarkerNoUpdates", "{\\rtf1 a\\par b}", rtf_ec_OK, {"TP:a", "TP:b"}, WithMarkers()},
     {"LeadingBlanksAccepted", " \r\n\t{\\rtf1 a}", rtf_ec_OK, {"TP:a"}},
     {"NotRtfRefused", "hello {\\rtf1 a}", rtf_ec_FileOpenError, {}},
     {"EmptyRefused", "", rtf_ec_FileOpenError, {}},
