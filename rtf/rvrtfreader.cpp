@@ -133,6 +133,8 @@ int TRVRTFReader::GetC()
         FPushedBack = false;
         return FLastChar;
     }
+    if (FBufPos < FBuffer.size())
+        return FLastChar = static_cast<unsigned char>(FBuffer[FBufPos++]);
     if (!Fill(1))
         return FLastChar = -1;
     FLastChar = static_cast<unsigned char>(FBuffer[FBufPos++]);
@@ -141,7 +143,7 @@ int TRVRTFReader::GetC()
 
 bool TRVRTFReader::IsEOF()
 {
-    return !FPushedBack && !Fill(1);
+    return !FPushedBack && FBufPos >= FBuffer.size() && !Fill(1);
 }
 
 // "{\rtf" after optional white space; nothing is consumed but the white space.

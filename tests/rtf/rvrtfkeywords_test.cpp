@@ -73,6 +73,8 @@ TEST(RTFKeywords, FindsEveryRowAndNothingElse)
         EXPECT_EQ(RVRTFFindKeyword(KeywordOf(i)), i) << KeywordOf(i);
     for (const char* missing : {"trwwidth", "B", "", "zzzz", "\x01", "\xff", "bb", "pardx"})
         EXPECT_EQ(RVRTFFindKeyword(missing), -1) << missing;
+    for (const std::string& withNul : {std::string(1, '\0'), std::string("b\0", 2), std::string("par\0x", 5)})
+        EXPECT_EQ(RVRTFFindKeyword(withNul), -1);
 }
 
 TEST(RTFKeywords, RowsWithFixedValues)
