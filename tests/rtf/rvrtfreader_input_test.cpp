@@ -156,6 +156,8 @@ std::vector<TPictureCase> PictureCases()
          true, 96, 48},
         {"MetafilePixels", Pict("\\wmetafile\\picw30\\pich20", Hex(MinimalWMF())), rtf_ec_OK, 1, true, 30,
          20},
+        {"MetafileModeOutOfRange", Pict("\\wmetafile9\\picw30\\pich20", Hex(MinimalWMF())), rtf_ec_OK, 1,
+         true, 30, 20},
         {"MetafileBroken", Pict("\\wmetafile8\\picw10\\pich10", "0100"), rtf_ec_Exception, 0, false, 0, 0},
         {"PNGHasNoGraphic", Pict("\\pngblip", "89504e47"), rtf_ec_OK, 1, false, 0, 0},
         {"BinaryData", "{\\rtf1{\\pict\\pngblip\\bin4 {}}\\}}", rtf_ec_OK, 1, false, 0, 0},

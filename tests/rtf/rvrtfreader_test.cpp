@@ -174,6 +174,18 @@ TEST(RTFReader, ReadsAgainAfterClear)
     EXPECT_TRUE(recorder.Reader.FontTable().Items.empty());
 }
 
+TEST(RTFReader, DefaultCodePageUntilTheDocumentNamesOne)
+{
+    TRTFRecorder recorder;
+    recorder.Reader.DefCodePage = 1251;
+    ASSERT_EQ(recorder.Read("{\\rtf1 \\'c0"), rtf_ec_UnmatchedBrace);
+    EXPECT_EQ(recorder.Reader.CodePage(), 1251u);
+    EXPECT_EQ(recorder.Text(), "\xD0\x90");
+    ASSERT_EQ(recorder.Read("{\\rtf1\\ansicpg1252 \\'c0"), rtf_ec_UnmatchedBrace);
+    EXPECT_EQ(recorder.Reader.CodePage(), 1252u);
+    EXPECT_EQ(recorder.Runs.back().Text, "\xC3\x80");
+}
+
 TEST(RTFReader, ListenerExceptionGivesException)
 {
     TRVRTFReader reader(nullptr);
