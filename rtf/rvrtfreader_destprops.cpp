@@ -1,5 +1,5 @@
 // The RTF parser's property words inside the special destinations: style
-// sheet entries, pictures, old-style numbering, Word 97 lists and overrides.
+// sheet entries, pictures, old-style numbering, the list table and the list overrides.
 #include <climits>
 
 #include "rtf/rvrtfreader.h"
