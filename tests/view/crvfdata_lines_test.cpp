@@ -141,6 +141,34 @@ TEST_F(LineBuilding, TrimmingOff)
     EXPECT_EQ(Data.DI(3)->Width, 14);
 }
 
+TEST_F(LineBuilding, ATabInsideTextIsMeasuredLikeAnyOtherCharacter)
+{
+    // Text added through the add operations has its TABs turned into the
+    // style sheet's spaces; a TAB that is in an item's text (set, read or
+    // typed) has no tab stops: it is one character of the text's width, in an
+    // ANSI item and in a Unicode one, and no place to break a line.
+    const int uni = Style.AddTextStyle();
+    Style.TextStyles()->Items(uni)->SetUnicode(true);
+    Data.AddNL("col1\tcol2", 0, 0);
+    EXPECT_EQ(Data.GetItemText(0), "col1        col2");
+    Data.AddNL("", 0, 0);
+    Data.SetItemText(1, "col1\tcol2");
+    Data.AddNL("col1xcol2", 0, 0);
+    Data.AddNLWTag(WideString(u"x"), uni, 0, TRVTag());
+    Data.SetItemTextW(3, u"col1\tcol2");
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 4);
+    EXPECT_EQ(Data.DI(0)->Width, 16 * 7);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(Data.DI(i)->Width, 9 * 7) << "draw item " << i;
+    Data.Clear();
+    Data.Width = 56; // 8 characters
+    Data.AddNL("", 0, 0);
+    Data.SetItemText(0, "ab\tcdefghij");
+    Data.FormatAll();
+    EXPECT_EQ(Text(0), "ab\tcdefg") << "the long word is split where it fills the line";
+}
+
 TEST_F(LineBuilding, MixedFontSizesOnOneLineMoveEarlierPiecesDown)
 {
     Data.AddNL("small ", 0, 0);
