@@ -161,24 +161,6 @@ TEST(RollViewDataTest, HyperlinkedBulletsAndPicturesAreReadAsTheirHypertextKinds
     EXPECT_EQ(calls, 2);
 }
 
-TEST(RollViewDataTest, HTMLPictureRequestsStartWithTheDefaultAnswer)
-{
-    TRollView view(nullptr);
-    AnsiString location = "old";
-    bool doDefault = false;
-    view.RVData->HTMLSaveImage(view.RVData, 0, "/tmp/", clWhite, location, doDefault);
-    EXPECT_EQ(location, "");
-    EXPECT_TRUE(doDefault);
-    view.OnHTMLSaveImage = [](TObject*, TCustomRVData*, int itemNo, const AnsiString&, TColor,
-                              AnsiString& loc, bool& useDefault) {
-        loc = "img" + std::to_string(itemNo) + ".png";
-        useDefault = false;
-    };
-    view.RVData->HTMLSaveImage(view.RVData, 3, "/tmp/", clWhite, location, doDefault);
-    EXPECT_EQ(location, "img3.png");
-    EXPECT_FALSE(doDefault);
-}
-
 // ---------------------------------------------------------------------------
 // Adding items
 
@@ -416,25 +398,6 @@ TEST_F(RollViewTest, ScrollingIsIgnoredWhileTheDocumentAsksForNoScroll)
     View->RVData->State.Exclude(rvstNoScroll);
     View->RVData->ScrollTo(500, false);
     EXPECT_EQ(View->RVData->GetVOffs(), 500);
-}
-
-TEST_F(RollViewTest, ScrollingReportsTheCheckpointsThatComeIntoView)
-{
-    for (int i = 0; i < 100; ++i) {
-        if (i == 50)
-            View->AddNamedCheckpointEx("middle", true);
-        View->AddNL("line " + std::to_string(i), 0, 0);
-    }
-    View->Format();
-    std::vector<std::string> reported;
-    View->OnCheckpointVisible = [&](TObject*, TRVCPInfo* cp) { reported.push_back(cp ? cp->Name : "none"); };
-    View->ScrollTo(View->RVData->DrawItems[45]->Top); // without an event kind: nothing
-    View->ScrollTo(0);
-    View->SetCPEventKind(cpeWhenVisible);
-    View->ScrollTo(View->RVData->DrawItems[45]->Top);
-    View->ScrollTo(View->RVData->DrawItems[46]->Top); // still in view: nothing new
-    View->ScrollTo(0);
-    EXPECT_EQ(reported, (std::vector<std::string>{"middle", "none"}));
 }
 
 // ---------------------------------------------------------------------------

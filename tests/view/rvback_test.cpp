@@ -259,129 +259,72 @@ TEST(RVBackgroundDrawTest, ThePictureIsPlacedByItsStyle)
             ops.push_back({TCanvasOp::CopyRect, Bounds(x, y, w, h)});
         return ops;
     };
-    const TCase cases[] = {
-        {"stretched over the whole area; an opaque picture covers the colour",
-         bsStretched,
-         10,
-         10,
-         false,
-         Rect(0, 20, 100, 50),
-         0,
-         0,
-         0,
-         0,
-         100,
-         200,
-         clYellow,
-         false,
-         {{copy, Rect(0, -20, 100, 180)}}},
-        {"stretched, clipped",
-         bsStretched,
-         10,
-         10,
-         false,
-         Rect(0, 20, 100, 50),
-         0,
-         0,
-         0,
-         0,
-         100,
-         200,
-         clYellow,
-         true,
-         {{copy, Rect(0, 0, 100, 200)}}},
-        {"a transparent picture over the colour, drawn by the picture itself",
-         bsStretched,
-         10,
-         10,
-         true,
-         Rect(0, 0, 50, 40),
-         0,
-         0,
-         0,
-         0,
-         50,
-         40,
-         clYellow,
-         false,
-         {{fill, Rect(0, 0, 50, 40)}, {TCanvasOp::Graphic, Rect(0, 0, 50, 40)}}},
-        {"tiled to the area; the scroll offsets do not move the tiles", bsTiled, 30, 20, false,
-         Rect(15, 20, 75, 50), 0, 999, 5, 5, 400, 400, clNone, false,
-         tiles({{-10, -15}, {20, -15}, {50, -15}, {-10, 5}, {20, 5}, {50, 5}, {-10, 25}, {20, 25}, {50, 25}},
-               30, 20)},
-        {"tiled from before the area leaves no gap", bsTiled, 10, 10, false, Rect(0, 0, 10, 10), 0, 0, 5, 5,
-         100, 100, clNone, false, tiles({{-5, -5}, {5, -5}, {-5, 5}, {5, 5}}, 10, 10)},
-        {"tiled and scrolled vertically", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 20), 0, 15, 0, 0,
-         20, 20, clNone, false, tiles({{0, -5}, {0, 5}, {0, 15}}, 20, 10)},
-        {"tiled and scrolled horizontally", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 10), 7, 0, 0, 0,
-         20, 10, clNone, false, tiles({{-7, 0}, {13, 0}}, 20, 10)},
-        {"centred leaves room for the colour and does not scroll",
-         bsCentered,
-         20,
-         10,
-         false,
-         Rect(0, 0, 100, 50),
-         0,
-         500,
-         0,
-         0,
-         100,
-         50,
-         clAqua,
-         false,
-         {{fill, Rect(0, 0, 100, 50)}, {copy, Rect(40, 20, 60, 30)}}},
-        {"centred and larger than the area: its middle shown",
-         bsCentered,
-         100,
-         61,
-         false,
-         Rect(0, 0, 40, 40),
-         0,
-         0,
-         0,
-         0,
-         40,
-         40,
-         clNone,
-         false,
-         {{copy, Bounds(-30, -10, 100, 61)}}},
-        {"no placement draws only the colour",
-         bsNoBitmap,
-         20,
-         10,
-         false,
-         Rect(0, 0, 30, 30),
-         0,
-         0,
-         0,
-         0,
-         30,
-         30,
-         clGreen,
-         false,
-         {{fill, Rect(0, 0, 30, 30)}}},
+    const auto c = [](const char* name, TBackgroundStyle style, int w, int h, bool transparent, TRect part,
+                      std::vector<int> offsAndArea, TColor color, bool clip, TOps expected) {
+        return TCase{name,
+                     style,
+                     w,
+                     h,
+                     transparent,
+                     part,
+                     offsAndArea[0],
+                     offsAndArea[1],
+                     offsAndArea[2],
+                     offsAndArea[3],
+                     offsAndArea[4],
+                     offsAndArea[5],
+                     color,
+                     clip,
+                     expected};
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+    // Scroll offsets, the area's origin and size: {h, v, left, top, width, height}.
+    const TCase cases[] = {
+        c("stretched over the whole area; an opaque picture covers the colour", bsStretched, 10, 10, false,
+          Rect(0, 20, 100, 50), {0, 0, 0, 0, 100, 200}, clYellow, false, {{copy, Rect(0, -20, 100, 180)}}),
+        c("stretched, clipped", bsStretched, 10, 10, false, Rect(0, 20, 100, 50), {0, 0, 0, 0, 100, 200},
+          clYellow, true, {{copy, Rect(0, 0, 100, 200)}}),
+        c("a transparent picture over the colour, drawn by the picture itself", bsStretched, 10, 10, true,
+          Rect(0, 0, 50, 40), {0, 0, 0, 0, 50, 40}, clYellow, false,
+          {{fill, Rect(0, 0, 50, 40)}, {TCanvasOp::Graphic, Rect(0, 0, 50, 40)}}),
+        c("tiled to the area; the scroll offsets do not move the tiles", bsTiled, 30, 20, false,
+          Rect(15, 20, 75, 50), {0, 999, 5, 5, 400, 400}, clNone, false,
+          tiles({{-10, -15}, {20, -15}, {50, -15}, {-10, 5}, {20, 5}, {50, 5}, {-10, 25}, {20, 25}, {50, 25}},
+                30, 20)),
+        c("tiled from before the area leaves no gap", bsTiled, 10, 10, false, Rect(0, 0, 10, 10),
+          {0, 0, 5, 5, 100, 100}, clNone, false, tiles({{-5, -5}, {5, -5}, {-5, 5}, {5, 5}}, 10, 10)),
+        c("tiled and scrolled vertically", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 20),
+          {0, 15, 0, 0, 20, 20}, clNone, false, tiles({{0, -5}, {0, 5}, {0, 15}}, 20, 10)),
+        c("tiled and scrolled horizontally", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 10),
+          {7, 0, 0, 0, 20, 10}, clNone, false, tiles({{-7, 0}, {13, 0}}, 20, 10)),
+        c("centred leaves room for the colour and does not scroll", bsCentered, 20, 10, false,
+          Rect(0, 0, 100, 50), {0, 500, 0, 0, 100, 50}, clAqua, false,
+          {{fill, Rect(0, 0, 100, 50)}, {copy, Rect(40, 20, 60, 30)}}),
+        c("centred and larger than the area: its middle shown", bsCentered, 100, 61, false,
+          Rect(0, 0, 40, 40), {0, 0, 0, 0, 40, 40}, clNone, false, {{copy, Bounds(-30, -10, 100, 61)}}),
+        c("no placement draws only the colour", bsNoBitmap, 20, 10, false, Rect(0, 0, 30, 30),
+          {0, 0, 0, 0, 30, 30}, clGreen, false, {{fill, Rect(0, 0, 30, 30)}}),
+    };
+    for (const TCase& k : cases) {
+        SCOPED_TRACE(k.Name);
         TRecordingCanvas canvas(300, 300);
-        auto back = MakeBackground(c.Style, c.W, c.H, c.Transparent);
-        back->Draw(&canvas, c.Part, c.HOffs, c.VOffs, c.AreaLeft, c.AreaTop, c.AreaWidth, c.AreaHeight,
-                   c.Color, c.Clip);
+        auto back = MakeBackground(k.Style, k.W, k.H, k.Transparent);
+        back->Draw(&canvas, k.Part, k.HOffs, k.VOffs, k.AreaLeft, k.AreaTop, k.AreaWidth, k.AreaHeight,
+                   k.Color, k.Clip);
         TOps got;
         for (int i = 0; i < canvas.Count(); ++i)
             if (canvas[i].Op == fill || canvas[i].Op == copy || canvas[i].Op == TCanvasOp::Graphic)
                 got.push_back({canvas[i].Op, canvas[i].Rect});
-        auto expected = c.Expected;
+        auto expected = k.Expected;
         auto byPlace = [](const auto& a, const auto& b) {
             return std::tie(a.second.Left, a.second.Top) < std::tie(b.second.Left, b.second.Top);
         };
-        if (c.Style == bsTiled || c.Style == bsTiledAndScrolled) {
+        if (k.Style == bsTiled || k.Style == bsTiledAndScrolled) {
             std::sort(got.begin(), got.end(), byPlace);
             std::sort(expected.begin(), expected.end(), byPlace);
         }
         EXPECT_EQ(got, expected);
-        if (c.Clip) {
-            EXPECT_EQ(canvas[0].Clip, c.Part);
+        if (k.Clip) {
+            EXPECT_EQ(canvas[0].Clip, k.Part);
         }
     }
 }
