@@ -17,8 +17,8 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/core/object.h"
 #include "platform/core/sysutils.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/tempdir.h"
-#include "tests/support/waituntil.h"
 
 namespace {
 

@@ -27,12 +27,3 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = WaitDea
     }
     return true;
 }
-
-// For tests of windows in this process: the toolkit's events run between two
-// asks (the platform's pump returns as soon as an event was handled).
-#include "platform/controls/syntheticinput.h"
-
-inline void PumpEvents()
-{
-    ProcessMessagesUntil([] { return false; }, 10);
-}

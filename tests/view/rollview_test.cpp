@@ -20,7 +20,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/support/waituntil.h"
+#include "tests/support/pumpevents.h"
 #include "view/rollview.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/testrvfdata.h"
-#include "tests/support/waituntil.h"
 #include "view/rollview.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/pixelbuffer.h"
-#include "tests/support/waituntil.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/xvfbchild.h"
 #include "view/rollview.h"
 
