@@ -186,50 +186,34 @@ TEST_F(DocumentMouse, DoubleClickSelectsTheWordAndTheFollowingReleaseKeepsIt)
 {
     DoubleClick(At(0, 8));
     EXPECT_EQ(Selection(), (TSel{0, 7, 0, 11}));
-    EXPECT_TRUE(D.SelectionExists(false, false));
     EXPECT_FALSE(D.State.Contains(rvstIgnoreNextMouseDown));
     EXPECT_FALSE(D.State.Contains(rvstMakingSelection));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "beta");
-    EXPECT_EQ(D.DblClicks[0].second, 0);
-    // The next press is an ordinary one again.
-    Click(At(0, 2));
+    EXPECT_EQ(D.DblClicks, (std::vector<std::pair<AnsiString, int>>{{"beta", 0}}));
+    Click(At(0, 2)); // the next press is an ordinary one again
     EXPECT_FALSE(D.SelectionExists(false, false));
-}
-
-TEST_F(DocumentMouse, DoubleClickOnAHyperlinkSelectsItsWordAndFiresNoJump)
-{
+    // On a hyperlink: its word; the first click of the two was a click on it.
     DoubleClick(At(3, 8));
     EXPECT_EQ(Selection(), (TSel{3, 7, 3, 11}));
-    // The first click of the two was a click on the hyperlink.
     EXPECT_EQ(D.JumpEvents, std::vector<int>({1}));
 }
 
-TEST_F(DocumentMouse, DoubleClickWithoutWordSelectionOnlyReportsTheWord)
+TEST_F(DocumentMouse, WithoutWordSelectionOnlyTheWordIsReportedAndWithSingleClickOnEveryClick)
 {
     D.Options.Exclude(rvoDblClickSelectsWord);
     DoubleClick(At(0, 13));
     EXPECT_FALSE(D.SelectionExists(false, false));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "gamma");
-    // Nobody listens: nothing at all.
-    D.DblClickAssigned = false;
+    EXPECT_EQ(D.DblClicks.back().first, "gamma");
+    D.Options.Include(rvoSingleClick);
+    Click(At(0, 2));
+    EXPECT_EQ(D.DblClicks.back().first, "alpha");
+    SetCursorPos(At(0, 2).X, At(0, 2).Y);
+    D.DblClick(); // the double click then adds nothing of its own
+    EXPECT_EQ(D.DblClicks.size(), 2u);
+    D.Options.Exclude(rvoSingleClick);
+    D.DblClickAssigned = false; // nobody listens: nothing at all
     SetCursorPos(At(0, 13).X, At(0, 13).Y);
     D.DblClick();
-    EXPECT_EQ(D.DblClicks.size(), 1u);
-}
-
-TEST_F(DocumentMouse, SingleClickOptionReportsTheWordOfEveryClick)
-{
-    D.Options.Include(rvoSingleClick);
-    D.Options.Exclude(rvoDblClickSelectsWord);
-    Click(At(0, 2));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "alpha");
-    // The double click then adds nothing of its own.
-    SetCursorPos(At(0, 2).X, At(0, 2).Y);
-    D.DblClick();
-    EXPECT_EQ(D.DblClicks.size(), 1u);
+    EXPECT_EQ(D.DblClicks.size(), 2u);
 }
 
 TEST_F(DocumentMouse, AClickOnADelimiterGivesAnEmptyWordAtItsPosition)
@@ -261,41 +245,32 @@ TEST_F(DocumentMouse, RightClickInsideTheSelectionKeepsItOutsideCollapsesIt)
     EXPECT_EQ(D.RightClicks.back().StyleNo, 5);
 }
 
-TEST_F(DocumentMouse, HoverReportsEachHyperlinkOnceAndTheLeave)
+TEST_F(DocumentMouse, HoverReportsEachHyperlinkOnceAndChangesOnlyHoverLooks)
 {
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    auto move = [&](int itemNo) { D.MouseMove({}, At(itemNo, 2).X, At(itemNo, 2).Y); };
+    move(2);
     D.MouseMove({}, At(2, 5).X, At(2, 5).Y);
     EXPECT_EQ(D.MouseMoveEvents, std::vector<int>({0}));
     EXPECT_EQ(D.HoverJumpData, &D);
-    EXPECT_EQ(D.HoverJumpId, 0);
-    D.MouseMove({}, At(3, 2).X, At(3, 2).Y);
-    D.MouseMove({}, At(0, 2).X, At(0, 2).Y);
+    EXPECT_FALSE(D.State.Contains(rvstDrawHover)) << "style 4 has no hover look yet";
+    move(3);
+    move(0);
     EXPECT_EQ(D.MouseMoveEvents, std::vector<int>({0, 1, -1}));
     EXPECT_EQ(D.HoverJumpData, nullptr);
-    // The draw item under the pointer is the plain text again.
-    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(0)->DrawItemNo);
-}
-
-TEST_F(DocumentMouse, HoverLooksChangeOnlyForHyperlinksWithAHoverLook)
-{
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
-    EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(0, 2).X, At(0, 2).Y);
+    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(0)->DrawItemNo) << "the plain text is under the pointer again";
     Style.TextStyles()->Items(4)->SetHoverColor(clRed);
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     EXPECT_TRUE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(3, 2).X, At(3, 2).Y);
+    move(3);
     EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     D.MouseLeave();
     EXPECT_FALSE(D.State.Contains(rvstDrawHover));
     EXPECT_EQ(D.MouseMoveEvents.back(), -1);
-}
-
-TEST_F(DocumentMouse, HoverIsNotTrackedWithoutHyperlinkUse)
-{
+    // Without hyperlink use nothing is tracked.
+    D.MouseMoveEvents.clear();
     D.Flags.Exclude(rvflUseJumps);
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     EXPECT_TRUE(D.MouseMoveEvents.empty());
     EXPECT_EQ(D.HotDrawItemNo, D.GetItem(2)->DrawItemNo);
 }
