@@ -599,36 +599,29 @@ TEST_F(RollViewTest, DeferredEventsReachTheirHandlers)
     View->OnEndDrag = [&](TObject*, TObject* obj, int, int) {
         log.push_back(std::string("enddrag ") + (obj == &source ? "target" : "?"));
     };
-    auto jump = std::make_unique<TRVJumpMessageData>();
-    jump->Id = 7;
-    EXPECT_TRUE(View->PostRVEvent(std::move(jump)));
-    auto dbl = std::make_unique<TRVDblClickMessageData>();
-    dbl->ClickedWord = "word";
-    dbl->StyleNo = 3;
-    View->PostRVEvent(std::move(dbl));
-    auto up = std::make_unique<TRVMouseUpDownMessageData>(rvetRVMouseUp);
-    up->Button = mbRight;
-    up->Shift = TShiftState{ssShift};
-    up->ItemNo = 2;
-    up->X = 10;
-    up->Y = 20;
-    View->PostRVEvent(std::move(up));
-    auto down = std::make_unique<TRVMouseUpDownMessageData>(rvetRVMouseDown);
-    down->ItemNo = 4;
-    View->PostRVEvent(std::move(down));
-    View->PostRVEvent(std::make_unique<TRVClickMessageData>());
-    auto move = std::make_unique<TRVMouseMoveMessageData>();
-    move->X = 3;
-    move->Y = 4;
-    View->PostRVEvent(std::move(move));
-    auto drop = std::make_unique<TRVDNDMessageData>(rvetDragDrop);
-    drop->Obj = &source;
-    drop->X = 1;
-    drop->Y = 2;
-    View->PostRVEvent(std::move(drop));
-    auto end = std::make_unique<TRVDNDMessageData>(rvetEndDrag);
-    end->Obj = &source;
-    View->PostRVEvent(std::move(end));
+    // Posts the record once fill has set its fields.
+    auto post = [&](auto record, auto fill) {
+        fill(*record);
+        EXPECT_TRUE(View->PostRVEvent(std::move(record)));
+    };
+    post(std::make_unique<TRVJumpMessageData>(), [](auto& r) { r.Id = 7; });
+    post(std::make_unique<TRVDblClickMessageData>(), [](auto& r) {
+        r.ClickedWord = "word";
+        r.StyleNo = 3;
+    });
+    post(std::make_unique<TRVMouseUpDownMessageData>(rvetRVMouseUp), [](auto& r) {
+        r.Button = mbRight;
+        r.Shift = TShiftState{ssShift};
+        r.ItemNo = 2;
+        r.X = 10;
+        r.Y = 20;
+    });
+    post(std::make_unique<TRVMouseUpDownMessageData>(rvetRVMouseDown), [](auto& r) { r.ItemNo = 4; });
+    post(std::make_unique<TRVClickMessageData>(), [](auto&) {});
+    post(std::make_unique<TRVMouseMoveMessageData>(), [](auto& r) { r.X = 3, r.Y = 4; });
+    post(std::make_unique<TRVDNDMessageData>(rvetDragDrop),
+         [&](auto& r) { r.Obj = &source, r.X = 1, r.Y = 2; });
+    post(std::make_unique<TRVDNDMessageData>(rvetEndDrag), [&](auto& r) { r.Obj = &source; });
     EXPECT_TRUE(log.empty()) << "nothing happens before the message loop delivers them";
     ASSERT_TRUE(WaitUntil([&] { return log.size() >= 8; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(log, (std::vector<std::string>{"jump 7", "dblclick word 3", "up 1 1 2 10,20", "down 4", "click",
