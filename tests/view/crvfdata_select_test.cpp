@@ -58,49 +58,50 @@ TEST_F(SelectTest, BackwardSelectionNormalises)
     EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{1, 1, 2, 6}));
 }
 
-TEST_F(SelectTest, TextPositionsMapBothWays)
+// Item positions to draw-item positions and back: {item, offset} <-> {draw item, offset}.
+struct TMapping {
+    int Item, ItemOffs, DrawItem, DrawOffs;
+    bool ToDrawItem, ToItem; // which directions hold
+};
+
+void ExpectMappings(TTestRVFData& data, const std::vector<TMapping>& mappings)
+{
+    for (const TMapping& m : mappings) {
+        SCOPED_TRACE(testing::Message()
+                     << m.Item << ":" << m.ItemOffs << " <-> " << m.DrawItem << ":" << m.DrawOffs);
+        int a = -2, b = -2;
+        if (m.ToDrawItem) {
+            data.Item2DrawItem(m.Item, m.ItemOffs, a, b);
+            EXPECT_EQ((std::vector<int>{a, b}), (std::vector<int>{m.DrawItem, m.DrawOffs}));
+        }
+        if (m.ToItem) {
+            data.DrawItem2Item(m.DrawItem, m.DrawOffs, a, b);
+            EXPECT_EQ((std::vector<int>{a, b}), (std::vector<int>{m.Item, m.ItemOffs}));
+        }
+    }
+}
+
+TEST_F(SelectTest, TextPositionsMapBothWaysAcrossADroppedSpace)
 {
     // "hello world" wrapped after "hello": the space is dropped.
     Data.AddNL("hello world", 0, 0);
     AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
     AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
-    int d, o;
-    Data.Item2DrawItem(0, 1, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 6, d, o); // after "hello"
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 6);
-    Data.Item2DrawItem(0, 7, d, o); // before "world"
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 12, d, o);
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 6);
-
-    int i, io;
-    Data.DrawItem2Item(1, 1, i, io);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(io, 7);
-    Data.DrawItem2Item(0, 6, i, io);
-    EXPECT_EQ(io, 6);
-}
-
-TEST_F(SelectTest, PositionAfterDroppedSpaceMapsToNextLine)
-{
-    // "aaaa " ends its line with a space that was dropped; "bbbb" (same
-    // paragraph) starts the next line.
+    ExpectMappings(Data, {{0, 1, 0, 1, true, true},
+                          {0, 6, 0, 6, true, true}, // after "hello"
+                          {0, 7, 1, 1, true, true}, // before "world"
+                          {0, 12, 1, 6, true, false}});
+    // Text replaced after the layout: the draw items are cut to it.
+    Data.SetItemText(0, "hel");
+    ExpectMappings(Data, {{0, 4, 1, 3, false, true}, {0, 9, 0, 4, true, false}});
+    // "aaaa " ends its line with a dropped space; "bbbb" (same paragraph)
+    // starts the next line: the place after the space is the next line's start.
+    Data.Clear();
     Data.AddNL("aaaa ", 0, 0);
     Data.AddNL("bbbb", 0, -1);
     AddDrawItem(Data, 0, 0, 0, 28, 13, 1, 4, true);
     AddDrawItem(Data, 1, 0, 13, 28, 13, 1, 4, true);
-    int d, o;
-    Data.Item2DrawItem(0, 6, d, o);
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 5, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 5);
+    ExpectMappings(Data, {{0, 6, 1, 1, true, false}, {0, 5, 0, 5, true, false}});
 }
 
 TEST_F(SelectTest, NonTextAndMissingPositions)
@@ -130,21 +131,6 @@ TEST_F(SelectTest, NonTextAndMissingPositions)
     // A wrong note of the first draw item falls back to the search.
     Data.GetItem(2)->DrawItemNo = 0;
     EXPECT_EQ(Data.FindDrawItemByItem(2), 2);
-}
-
-TEST_F(SelectTest, DrawItemsOfAReplacedTextAreCutToIt)
-{
-    Data.AddNL("hello world", 0, 0);
-    AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
-    AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
-    Data.SetItemText(0, "hel");
-    int i, io, d, o;
-    Data.DrawItem2Item(1, 3, i, io);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(io, 4); // after the last character there is
-    Data.Item2DrawItem(0, 9, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 4);
 }
 
 TEST_F(SelectTest, SelectionSurvivesALayoutAtAnotherWidth)
