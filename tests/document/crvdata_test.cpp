@@ -216,8 +216,9 @@ protected:
         for (TRVCPInfo* cp = Data.GetFirstCheckpoint(); cp; cp = Data.GetNextCheckpoint(cp), ++no) {
             EXPECT_EQ(Data.GetCheckpointNo(cp), no);
             EXPECT_EQ(Data.GetCheckpointByNo(no), cp);
-            if (no > 0)
+            if (no > 0) {
                 EXPECT_NE(Data.GetPrevCheckpoint(cp), nullptr);
+            }
             s += (no ? " " : "") + std::to_string(Data.GetCheckpointItemNo(cp)) + ":" + std::string(cp->Name);
         }
         EXPECT_EQ(Data.CPCount, no);
