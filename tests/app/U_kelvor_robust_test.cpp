@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/rvstyle.h"
+#include "platform/controls/dialogs.h"
 #include "platform/controls/monitors.h"
 #include "platform/core/inifiles.h"
 #include "tests/app/U_kelvor_fixture.h"

@@ -157,8 +157,14 @@ protected:
                 continue;
             const std::string key = line.substr(0, eq);
             const int value = std::atoi(line.c_str() + eq + 1);
-            (key == "X" ? left : key == "Y" ? top : key == "WIDTH" ? width : key == "HEIGHT" ? height : value) =
-                value;
+            if (key == "X")
+                left = value;
+            else if (key == "Y")
+                top = value;
+            else if (key == "WIDTH")
+                width = value;
+            else if (key == "HEIGHT")
+                height = value;
         }
     }
 
