@@ -24,8 +24,8 @@
 // longest time one poll kept the event loop waiting), and one line of 5 MB
 // without a line end (the heap it costs per byte once shown).
 #include <malloc.h>
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -354,7 +354,8 @@ int main()
     std::printf("burst of %lld MB into a pane purged at %ld lines: pane heap %.1f MB at the purge line, "
                 "%.1f MB at the peak, longest block %.1f ms\n",
                 static_cast<long long>(burstBytes >> 20), purgeLines, purgeHeap / 1e6,
-                (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / 1e6, burstBlockSeconds * 1000);
+                (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / 1e6,
+                burstBlockSeconds * 1000);
     Form1->PurgeAtLine = 0;
 
     // One line of 5 MB without a line end, through the monitor.
@@ -377,7 +378,8 @@ int main()
     double longBlockSeconds = 0;
     size_t longPeak = 0;
     PollToEnd(file, longBytes, longBlockSeconds, longPeak);
-    const double longPerByte = (static_cast<double>(HeapInUse()) - static_cast<double>(beforeLong)) / longBytes;
+    const double longPerByte =
+        (static_cast<double>(HeapInUse()) - static_cast<double>(beforeLong)) / longBytes;
     std::printf("one line of %lld bytes without a line end: heap %.1f bytes per byte shown, "
                 "longest block %.1f ms\n",
                 static_cast<long long>(longBytes), longPerByte, longBlockSeconds * 1000);

@@ -89,7 +89,10 @@ struct TSettingsCase {
 
 class KelvorSettingsValueTest : public KelvorFormTest, public ::testing::WithParamInterface<TSettingsCase> {
 protected:
-    std::string Settings() const override { return std::string("[Options]\nActive=0\n") + GetParam().Options; }
+    std::string Settings() const override
+    {
+        return std::string("[Options]\nActive=0\n") + GetParam().Options;
+    }
 };
 
 TEST_P(KelvorSettingsValueTest, EachValueIsKeptWithinWhatItsInputBoxAccepts)
@@ -103,8 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
     Values, KelvorSettingsValueTest,
     ::testing::Values(
         TSettingsCase{"InRange", "PurgeAtLine=100\nMonitorInterval=250\nFontSize=9\n", 100, 250, 9},
-        TSettingsCase{"AboveTheLimits", "PurgeAtLine=2147483647\nMonitorInterval=2147483647\nFontSize=99999\n",
-                      MaxPurgeAtLine, MaxMonitorInterval, MaxFontSize},
+        TSettingsCase{"AboveTheLimits",
+                      "PurgeAtLine=2147483647\nMonitorInterval=2147483647\nFontSize=99999\n", MaxPurgeAtLine,
+                      MaxMonitorInterval, MaxFontSize},
         TSettingsCase{"BelowTheLimits", "PurgeAtLine=-5\nMonitorInterval=-1\nFontSize=-3\n", 0, 500, 7},
         TSettingsCase{"AtTheLimits", "PurgeAtLine=0\nMonitorInterval=1\nFontSize=1\n", 0, 1, 1}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -143,7 +147,7 @@ protected:
 
 TEST_P(KelvorWindowBoundsTest, TheWindowFitsTheScreenAndIsWhollyVisible)
 {
-    const std::vector<TRect> screens = MonitorBoundsList();
+    const std::vector<TRect> screens = MonitorWorkAreaList();
     ASSERT_FALSE(screens.empty());
     const TRect screen = screens.front();
     EXPECT_GE(Form->Left(), screen.Left);

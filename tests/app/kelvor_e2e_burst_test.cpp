@@ -127,8 +127,8 @@ protected:
             execl(KelvorProgram().c_str(), KelvorProgram().c_str(), ini.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        ASSERT_TRUE(WaitUntil([] { return !Capture("xdotool search --onlyvisible --name '^Kelvor:'").empty(); },
-                              30000))
+        ASSERT_TRUE(WaitUntil(
+            [] { return !Capture("xdotool search --onlyvisible --name '^Kelvor:'").empty(); }, 30000))
             << Dir.Read("kelvor.out");
         FWindow = Capture("xdotool search --onlyvisible --name '^Kelvor:' | head -n 1");
     }
@@ -184,7 +184,8 @@ TEST_F(KelvorE2EBurstTest, TheWindowAnswersAClickWhileABurstIsShown)
     // 80 MB at once, as a service that dumps its buffers.
     std::string block;
     for (int i = 0; block.size() < (size_t{1} << 20); ++i)
-        block += "2024-05-01 12:00:00 INFO [worker] a line of a burst written in one go " + std::to_string(i) + "\n";
+        block += "2024-05-01 12:00:00 INFO [worker] a line of a burst written in one go " +
+                 std::to_string(i) + "\n";
     const int fd = open(log.c_str(), O_WRONLY | O_APPEND);
     ASSERT_GE(fd, 0);
     for (int i = 0; i < 80; ++i)
