@@ -82,22 +82,6 @@ protected:
         Tail->TimerTimer(nullptr);
     }
 
-    // Polls until a poll delivers nothing; everything delivered, in order.
-    std::string Drain(int& polls)
-    {
-        std::string all;
-        polls = 0;
-        for (;;) {
-            Poll();
-            if (Kinds.empty())
-                return all;
-            ++polls;
-            all += Text;
-            if (polls > 10000)
-                return all;
-        }
-    }
-
     TempDir Dir;
     std::unique_ptr<CTail> Tail;
     std::string Kinds; // 'N' and 'T' in the order of the calls
@@ -108,49 +92,32 @@ protected:
 
 TEST_F(TailRobustTest, ABurstArrivesInBoundedPiecesAndTheNextTickFollowsAtOnce)
 {
-    const std::string path = Dir.Write("burst.log", "");
-    TTailFile* file = Tail->AddFile(path);
     Tail->SetInterval(700);
-    const std::string burst = Lines("burst line %07d of a writer that does not stop\n", 90000);
-    ASSERT_GT(burst.size(), 3 * CTail::PieceLimit);
-    Append(path, burst);
-
-    Poll();
-    ASSERT_EQ(Pieces.size(), 1u);
-    EXPECT_LE(Pieces[0], CTail::PieceLimit);
-    EXPECT_GT(Pieces[0], CTail::PieceLimit / 2);
-    EXPECT_EQ(Tail->GetTickDelay(), 1) << "more is waiting: the next tick follows at once";
-    EXPECT_EQ(Tail->GetInterval(), 700) << "the interval the user chose stays";
-    const std::string first = Text;
-
-    int polls = 0;
-    const std::string rest = Drain(polls);
-    EXPECT_GE(polls, 3);
-    EXPECT_EQ(Tail->GetTickDelay(), 700) << "once everything was read the interval applies again";
-    EXPECT_EQ(file->Position, static_cast<int64_t>(burst.size()));
-    EXPECT_TRUE(file->LineComplete);
-    EXPECT_TRUE(first + rest == burst) << "nothing lost, nothing twice, in order";
-}
-
-TEST_F(TailRobustTest, EachPieceOfABurstHoldsAtMostTheLimit)
-{
-    const std::string path = Dir.Write("pieces.log", "");
-    Tail->AddFile(path);
-    const std::string burst(5 * CTail::PieceLimit / 2, 'x');
-    Append(path, burst);
-    std::vector<size_t> sizes;
-    std::string all;
-    for (int i = 0; i < 10; ++i) {
-        Poll();
-        if (Pieces.empty())
-            break;
-        sizes.push_back(Pieces[0]);
-        all += Text;
+    const std::vector<std::string> bursts = {
+        Lines("burst line %07d of a writer that does not stop\n", 90000),
+        std::string(5 * CTail::PieceLimit / 2, 'x'), // one line without an end
+    };
+    for (size_t i = 0; i < bursts.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string path = Dir.Write("burst" + std::to_string(i) + ".log", "");
+        TTailFile* file = Tail->AddFile(path);
+        Append(path, bursts[i]);
+        std::string all;
+        int polls = 0;
+        for (Poll(); !Pieces.empty() && polls < 100; Poll()) {
+            EXPECT_LE(Pieces[0], CTail::PieceLimit);
+            if (++polls == 1) {
+                EXPECT_EQ(Tail->GetTickDelay(), 1) << "more is waiting: the next tick follows at once";
+            }
+            all += Text;
+        }
+        EXPECT_GE(polls, 3);
+        EXPECT_EQ(Tail->GetInterval(), 700) << "the interval the user chose stays";
+        EXPECT_EQ(Tail->GetTickDelay(), 700) << "once everything was read the interval applies again";
+        EXPECT_EQ(file->Position, static_cast<int64_t>(bursts[i].size()));
+        EXPECT_TRUE(all == bursts[i]) << "nothing lost, nothing twice, in order";
+        delete file;
     }
-    ASSERT_EQ(sizes.size(), 3u);
-    for (size_t size : sizes)
-        EXPECT_LE(size, CTail::PieceLimit);
-    EXPECT_EQ(all, burst) << "a line without end arrives in pieces, every byte once";
 }
 
 struct TRewriteCase {
