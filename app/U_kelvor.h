@@ -258,9 +258,10 @@ private:
     bool FindSettingsFile();
     void ReadSettings();
     void ReadSpecialWords(TCustomIniFile& ini);
-    // Fits the window into the screen it is on most (the first one when it is
-    // on none): no larger than it, at least the minimum size, wholly visible.
-    void FitOnScreen();
+    // Gives the window these bounds fitted into the screen they lie on most
+    // (the first one when they lie on none): no larger than its work area, at
+    // least the minimum size, wholly visible.
+    void PlaceOnScreen(int left, int top, int width, int height);
     void WriteSettings();
 
     // Names in [TailFiles] that could not be opened at start: written back with

@@ -137,12 +137,12 @@ void TForm1::ReadSettings()
 
     SetShowOnlyInSystemTray(ini.ReadBool(OptionsSection, "ShowOnlyInSystemTray", false));
 
-    const int left = ini.ReadInteger(OptionsSection, "Left", Left());
-    const int top = ini.ReadInteger(OptionsSection, "Top", Top());
-    const int width = ini.ReadInteger(OptionsSection, "Width", Width());
-    const int height = ini.ReadInteger(OptionsSection, "Height", Height());
-    SetBounds(left, top, width, height);
-    FitOnScreen();
+    // Fitted to the screen before the window takes it: a window of the size
+    // read could take more memory than there is.
+    PlaceOnScreen(ini.ReadInteger(OptionsSection, "Left", Left()),
+                  ini.ReadInteger(OptionsSection, "Top", Top()),
+                  ini.ReadInteger(OptionsSection, "Width", Width()),
+                  ini.ReadInteger(OptionsSection, "Height", Height()));
 
     ReadSpecialWords(ini);
 
@@ -189,18 +189,22 @@ void TForm1::ReadSpecialWords(TCustomIniFile& ini)
     }
 }
 
-void TForm1::FitOnScreen()
+void TForm1::PlaceOnScreen(int left, int top, int width, int height)
 {
     const std::vector<TRect> monitors = MonitorWorkAreaList();
-    if (monitors.empty())
+    if (monitors.empty()) {
+        SetBounds(left, top, std::max(width, MinWindowWidth), std::max(height, MinWindowHeight));
         return;
-    // The screen that holds most of the window.
-    const TRect window = BoundsRect();
+    }
+    // The screen that holds most of the window (64 bits: the values read may
+    // be anything).
+    const int64_t right = int64_t{left} + std::max(width, 0);
+    const int64_t bottom = int64_t{top} + std::max(height, 0);
     TRect screen = monitors.front();
     int64_t best = 0;
     for (const TRect& m : monitors) {
-        const int64_t w = std::min(window.Right, m.Right) - std::max(window.Left, m.Left);
-        const int64_t h = std::min(window.Bottom, m.Bottom) - std::max(window.Top, m.Top);
+        const int64_t w = std::min<int64_t>(right, m.Right) - std::max<int64_t>(left, m.Left);
+        const int64_t h = std::min<int64_t>(bottom, m.Bottom) - std::max<int64_t>(top, m.Top);
         if (w > 0 && h > 0 && w * h > best) {
             best = w * h;
             screen = m;
@@ -208,11 +212,10 @@ void TForm1::FitOnScreen()
     }
     const int screenWidth = screen.Right - screen.Left;
     const int screenHeight = screen.Bottom - screen.Top;
-    const int width = std::clamp(Width(), std::min(MinWindowWidth, screenWidth), screenWidth);
-    const int height = std::clamp(Height(), std::min(MinWindowHeight, screenHeight), screenHeight);
-    const int left = std::clamp(Left(), screen.Left, screen.Right - width);
-    const int top = std::clamp(Top(), screen.Top, screen.Bottom - height);
-    SetBounds(left, top, width, height);
+    const int fittedWidth = std::clamp(width, std::min(MinWindowWidth, screenWidth), screenWidth);
+    const int fittedHeight = std::clamp(height, std::min(MinWindowHeight, screenHeight), screenHeight);
+    SetBounds(std::clamp(left, screen.Left, screen.Right - fittedWidth),
+              std::clamp(top, screen.Top, screen.Bottom - fittedHeight), fittedWidth, fittedHeight);
 }
 
 // ---------------------------------------------------------------------------

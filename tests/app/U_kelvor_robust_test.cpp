@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(Bounds, KelvorWindowBoundsTest,
                                            TBoundsCase{"Empty", 10, 10, 0, 0},
                                            TBoundsCase{"FromALargerScreen", 3000, 2000, 500, 300},
                                            TBoundsCase{"TitleBarAbove", 20, -100, 400, 200},
-                                           TBoundsCase{"PartlyLeft", -300, 20, 400, 200}),
+                                           TBoundsCase{"PartlyLeft", -300, 20, 400, 200},
+                                           TBoundsCase{"FarAway", 2147483000, 2147483000, 400, 200}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Settings files that cannot be read or written.
