@@ -77,7 +77,7 @@ public:
     // The most bytes of one file a poll reads and delivers: showing them keeps
     // the window busy for well under a tenth of a second. The rest comes at
     // the next tick, which then follows at once.
-    static constexpr size_t PieceLimit = size_t{1} << 20;
+    static constexpr size_t PieceLimit = size_t{1} << 19;
 
     CTail();
     // Destroys the timer, then every record (closing its file).
