@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <new>
 
 #include "platform/controls/forms.h"
 #include "platform/core/sysutils.h"
@@ -58,37 +60,139 @@ int OpenRegularFile(const AnsiString& name, int64_t& length)
     return handle;
 }
 
-// Reads up to count bytes from offset on. Carriage returns are dropped from text;
-// consumed counts every byte read. Stops early at the end of the file (which may
-// have shrunk meanwhile). False when a read fails: then nothing is to be used.
-bool ReadAppended(int handle, int64_t offset, int64_t count, AnsiString& text, int64_t& consumed)
+// The bytes remembered before the read position, read again with new bytes.
+const size_t KeptBytes = 64;
+
+// Keeps the last KeptBytes of kept followed by count bytes of data (null: zeros).
+void KeepLast(AnsiString& kept, const char* data, int64_t count)
+{
+    if (count >= static_cast<int64_t>(KeptBytes)) {
+        kept = data ? AnsiString(data + count - KeptBytes, KeptBytes) : AnsiString(KeptBytes, '\0');
+        return;
+    }
+    if (data)
+        kept.append(data, static_cast<size_t>(count));
+    else
+        kept.append(static_cast<size_t>(count), '\0');
+    if (kept.size() > KeptBytes)
+        kept.erase(0, kept.size() - KeptBytes);
+}
+
+// Appends bytes as delivered: carriage returns dropped, a run of NUL bytes as
+// one NUL (nul: the text delivered so far ends with one).
+void AppendDelivered(AnsiString& text, const char* data, size_t count, bool& nul)
+{
+    const char* run = data;
+    const char* end = data + count;
+    for (const char* p = data; p < end; ++p) {
+        const char c = *p;
+        if (c != '\r' && c != '\0')
+            continue;
+        text.append(run, p);
+        if (p > run)
+            nul = false;
+        run = p + 1;
+        if (c == '\0' && !nul) {
+            text += '\0';
+            nul = true;
+        }
+    }
+    if (end > run) {
+        text.append(run, end);
+        nul = false;
+    }
+}
+
+// Where the next data lies at or after pos, before limit: pos when there is no
+// hole there (or the file system cannot say), limit when only a hole is left.
+int64_t NextData(int handle, int64_t pos, int64_t limit)
+{
+    const off_t data = lseek(handle, static_cast<off_t>(pos), SEEK_DATA);
+    if (data < 0)
+        return errno == ENXIO ? limit : pos;
+    return std::min<int64_t>(data, limit);
+}
+
+// The end of the data that starts at pos, before limit.
+int64_t DataEnd(int handle, int64_t pos, int64_t limit)
+{
+    const off_t hole = lseek(handle, static_cast<off_t>(pos), SEEK_HOLE);
+    return hole > pos ? std::min<int64_t>(hole, limit) : limit;
+}
+
+enum class TReadOutcome { Read, Failed, Rewritten };
+
+// Reads what was appended at offset (available bytes, of which at most
+// PieceLimit are read; holes are skipped and cost nothing). The first system
+// call also reads the remembered bytes before offset again: when they differ,
+// the file was rewritten and nothing is to be used. On success text holds the
+// bytes as delivered, consumed counts every byte passed (holes included), and
+// kept and nul are brought up to date.
+TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString& text, int64_t& consumed,
+                       AnsiString& kept, bool& nul)
 {
     text.clear();
     consumed = 0;
-    AnsiString block(static_cast<size_t>(std::min(count, ReadBlock)), '\0');
-    while (consumed < count) {
-        const size_t want = static_cast<size_t>(std::min<int64_t>(count - consumed, ReadBlock));
-        const ssize_t got = pread(handle, &block[0], want, static_cast<off_t>(offset + consumed));
+    const int64_t budget = std::min<int64_t>(available, static_cast<int64_t>(CTail::PieceLimit));
+    text.reserve(static_cast<size_t>(budget));
+    const size_t check = std::min<size_t>(kept.size(), static_cast<size_t>(offset));
+    AnsiString block(static_cast<size_t>(std::min(budget, ReadBlock)) + check, '\0');
+    int64_t dataRead = 0;
+    bool first = true;
+    const int64_t limit = offset + available;
+    while (consumed < available && dataRead < budget) {
+        const int64_t pos = offset + consumed;
+        int64_t want = std::min({ReadBlock, budget - dataRead, available - consumed});
+        if (!first) {
+            const int64_t data = NextData(handle, pos, limit);
+            if (data > pos) {
+                // A hole reads as zeros: one NUL stands for all of it.
+                if (!nul) {
+                    text += '\0';
+                    nul = true;
+                }
+                KeepLast(kept, nullptr, data - pos);
+                consumed += data - pos;
+                continue;
+            }
+            want = std::min(want, DataEnd(handle, pos, limit) - pos);
+        }
+        const size_t extra = first ? check : 0;
+        const ssize_t got = pread(handle, &block[0], static_cast<size_t>(want) + extra,
+                                  static_cast<off_t>(pos - static_cast<int64_t>(extra)));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            text.clear();
-            consumed = 0;
-            return false;
+            return TReadOutcome::Failed;
         }
-        if (got == 0)
+        if (first) {
+            first = false;
+            if (static_cast<size_t>(got) < extra ||
+                std::memcmp(block.data(), kept.data() + kept.size() - extra, extra) != 0)
+                return TReadOutcome::Rewritten;
+        }
+        const int64_t fresh = got - static_cast<int64_t>(extra);
+        if (fresh == 0)
             break;
-        // Copy the runs between carriage returns.
-        const char* run = block.data();
-        const char* end = run + got;
-        while (run < end) {
-            const char* cr = static_cast<const char*>(std::memchr(run, '\r', static_cast<size_t>(end - run)));
-            text.append(run, cr ? cr : end);
-            run = cr ? cr + 1 : end;
-        }
-        consumed += got;
+        AppendDelivered(text, block.data() + extra, static_cast<size_t>(fresh), nul);
+        KeepLast(kept, block.data() + extra, fresh);
+        consumed += fresh;
+        dataRead += fresh;
     }
-    return true;
+    return TReadOutcome::Read;
+}
+
+// Reads the bytes just before position into kept (empty when they cannot be read).
+void ReadKept(int handle, int64_t position, AnsiString& kept)
+{
+    const size_t count = static_cast<size_t>(std::min<int64_t>(position, KeptBytes));
+    kept.assign(count, '\0');
+    ssize_t got;
+    do
+        got = pread(handle, &kept[0], count, static_cast<off_t>(position - static_cast<int64_t>(count)));
+    while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(count))
+        kept.clear();
 }
 
 } // namespace
@@ -120,12 +224,16 @@ void TTailFile::Reopen(const AnsiString& name)
     Position = length;
     LineComplete = false;
     LineCount = 0;
+    EndsInNul = false;
+    ReadKept(Handle, Position, LastBytes);
 }
 
 // ---------------------------------------------------------------------------
 // CTail
 
-CTail::CTail() : FTimer(std::make_unique<TTimer>(nullptr)), FAlive(std::make_shared<bool>(true))
+CTail::CTail()
+    : FTimer(std::make_unique<TTimer>(nullptr)), FAlive(std::make_shared<bool>(true)),
+      FInterval(DefaultInterval)
 {
     FTimer->SetEnabled(false);
     FTimer->SetInterval(DefaultInterval);
@@ -155,6 +263,7 @@ TTailFile* CTail::AddFile(const AnsiString& name)
     file->Handle = handle;
     file->FileName = name;
     file->Position = length;
+    ReadKept(handle, length, file->LastBytes);
     FFiles.Add(file);
     return file;
 }
@@ -207,13 +316,21 @@ bool CTail::IsOpen(const AnsiString& name) const
 
 int CTail::GetInterval() const
 {
-    return static_cast<int>(FTimer->Interval());
+    return static_cast<int>(FInterval);
 }
 
 void CTail::SetInterval(int milliseconds)
 {
-    if (milliseconds > 0)
-        FTimer->SetInterval(static_cast<unsigned>(milliseconds));
+    if (milliseconds <= 0)
+        return;
+    FInterval = static_cast<unsigned>(milliseconds);
+    if (!FMoreWaiting)
+        FTimer->SetInterval(FInterval);
+}
+
+int CTail::GetTickDelay() const
+{
+    return static_cast<int>(FTimer->Interval());
 }
 
 bool CTail::GetActive() const
@@ -227,8 +344,11 @@ void CTail::SetActive(bool on)
         for (int i = 0; i < FFiles.Count(); ++i) {
             TTailFile* file = GetFile(i);
             int64_t length;
-            if (QueryLength(file, length))
+            if (QueryLength(file, length) && length != file->Position) {
                 file->Position = length;
+                file->EndsInNul = false;
+                ReadKept(file->Handle, length, file->LastBytes);
+            }
         }
     }
     FTimer->SetEnabled(on);
@@ -239,6 +359,7 @@ void CTail::TimerTimer(TObject*)
     if (FPolling)
         return;
     FPolling = true;
+    FMoreWaiting = false;
     const std::shared_ptr<bool> alive = FAlive;
     try {
         // The count is read again before every record: callbacks add and remove
@@ -257,6 +378,9 @@ void CTail::TimerTimer(TObject*)
     }
     FPolling = false;
     FPollFile = nullptr;
+    // While a file has more waiting, the next tick follows at once; the event
+    // loop still runs in between.
+    FTimer->SetInterval(FMoreWaiting ? 1 : FInterval);
 }
 
 bool CTail::QueryLength(const TTailFile* file, int64_t& length)
@@ -267,12 +391,41 @@ bool CTail::QueryLength(const TTailFile* file, int64_t& length)
 
 bool CTail::PollFile(TTailFile* file)
 {
+    if (!OnError)
+        return ReadAndDeliver(file);
+    const std::shared_ptr<bool> alive = FAlive;
+    AnsiString reason;
+    try {
+        return ReadAndDeliver(file);
+    } catch (const std::bad_alloc&) {
+        reason = "Not enough memory to read and show the new text.";
+    } catch (const std::exception& error) {
+        reason = error.what();
+    }
+    if (!*alive)
+        return false;
+    if (FPollFile != file)
+        return true; // the record went while it failed
+    // Paused, so that the failure is reported once rather than at every tick;
+    // what it held is let go.
+    file->Active = false;
+    AnsiString().swap(file->NewText);
+    OnError(FPollIndex, file, reason);
+    return *alive;
+}
+
+bool CTail::ReadAndDeliver(TTailFile* file)
+{
     file->NewText.clear();
     int64_t length;
     if (!QueryLength(file, length))
         return true; // unknown this time: nothing changes, the next poll tries again
     if (!file->Active) {
-        file->Position = length;
+        if (length != file->Position) {
+            file->Position = length;
+            file->EndsInNul = false;
+            file->LastBytes.clear();
+        }
         file->LineComplete = true;
         return true;
     }
@@ -280,21 +433,32 @@ bool CTail::PollFile(TTailFile* file)
         return true;
 
     const std::shared_ptr<bool> alive = FAlive;
-    if (length < file->Position) {
+    AnsiString text;
+    int64_t consumed = 0;
+    AnsiString kept = file->LastBytes;
+    bool nul = file->EndsInNul;
+    const TReadOutcome outcome =
+        length < file->Position
+            ? TReadOutcome::Rewritten
+            : ReadPiece(file->Handle, file->Position, length - file->Position, text, consumed, kept, nul);
+    if (outcome == TReadOutcome::Rewritten) {
         // The file was cut short or rewritten: what it holds now was written
         // after that, so the next poll reads it from the start.
         file->Position = 0;
+        file->LastBytes.clear();
+        file->EndsInNul = false;
+        FMoreWaiting = FMoreWaiting || length > 0;
         if (OnTruncate)
             OnTruncate(FPollIndex, file);
         return *alive;
     }
-
-    AnsiString text;
-    int64_t consumed = 0;
-    if (!ReadAppended(file->Handle, file->Position, length - file->Position, text, consumed) || consumed == 0)
+    if (outcome == TReadOutcome::Failed || consumed == 0)
         return true; // a failed read delivers nothing; Position stays for the next poll
     file->Position += consumed;
+    file->LastBytes = std::move(kept);
+    file->EndsInNul = nul;
     file->NewText = std::move(text);
+    FMoreWaiting = FMoreWaiting || file->Position < length;
     // LineComplete tells the callback about the text before this chunk; it is
     // brought up to date afterwards, even when the callback throws.
     const bool appended = !file->NewText.empty();

@@ -3,6 +3,7 @@
 // that a file became shorter, to its owner through two callbacks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +21,8 @@ class TTailFile;
 // A callback of the monitor: the index of the record in the monitor's list and
 // the record itself.
 using TTailFileEvent = std::function<void(int index, TTailFile* file)>;
+// A poll that failed for a record: its index, the record and the reason.
+using TTailFileErrorEvent = std::function<void(int index, TTailFile* file, const AnsiString& reason)>;
 
 // One watched file: a regular file kept open for reading for the whole life of the
 // record. Only bytes appended after the file was added, reopened or switched on
@@ -49,9 +52,16 @@ public:
     bool LineComplete = false; // the text consumed so far ended with a line feed
     bool Active = true;        // while false the file is followed but nothing is delivered
     AnsiString NewText;        // the bytes read in the current poll, carriage returns dropped
+                               // and each run of NUL bytes (or hole) as one NUL
     int LineCount = 0;         // lines shown since the pane was opened, reset or purged (the display's)
     TRollView* View = nullptr;
     TSplitter* Splitter = nullptr;
+    // The last bytes of the file before Position (at most 64), as they were
+    // consumed: read again with the next new bytes, they tell a file that was
+    // rewritten within one poll from one that grew. Empty: nothing to compare.
+    AnsiString LastBytes;
+    // The last byte consumed was a NUL: a run of them going on is not delivered again.
+    bool EndsInNul = false;
 };
 
 // The monitor: owns its records (and through them their open files) and a timer
@@ -64,6 +74,11 @@ public:
 // that arrives while a poll is under way is skipped.
 class CTail {
 public:
+    // The most bytes of one file a poll reads and delivers: showing them keeps
+    // the window busy for well under a tenth of a second. The rest comes at
+    // the next tick, which then follows at once.
+    static constexpr size_t PieceLimit = size_t{1} << 19;
+
     CTail();
     // Destroys the timer, then every record (closing its file).
     ~CTail();
@@ -91,18 +106,25 @@ public:
     // The poll interval in milliseconds; values below 1 are ignored.
     int GetInterval() const;
     void SetInterval(int milliseconds);
+    // The time to the next tick: 1 ms while a file has more waiting than the
+    // last poll read, else the interval.
+    int GetTickDelay() const;
     // Whether the timer runs. Switching on also moves every record to its file's
     // current end, so that text appended while the monitor was off is skipped.
     bool GetActive() const;
     void SetActive(bool on);
 
     // The poll: visits the records in list order. An inactive record is moved to
-    // its file's end. A longer file is read from Position to its end and the bytes
-    // (carriage returns dropped, everything else kept, NUL included) go to
-    // OnNewText; LineComplete changes only after that call. A shorter file starts
-    // again from 0 and OnTruncate is called; its text arrives at the next poll.
-    // An unchanged file costs one size query. A failed size query or read
-    // delivers nothing and keeps Position.
+    // its file's end. A longer file is read from Position on, at most PieceLimit
+    // bytes, holes skipped, and the bytes (carriage returns dropped, a run of NUL
+    // bytes as one NUL, everything else kept) go to OnNewText; LineComplete
+    // changes only after that call. A file that is shorter, or whose LastBytes
+    // read differently (rewritten since), starts again from 0 and OnTruncate is
+    // called; its text arrives at the next poll. An unchanged file costs one
+    // size query. A failed size query or read delivers nothing and keeps
+    // Position. When OnError is set, an exception while polling a record (its
+    // reading or its callbacks) pauses the record (Active false) and goes to
+    // OnError once; otherwise it passes to the caller.
     void TimerTimer(TObject* sender);
     // The size queries made on the watched files so far (by polls and by switching
     // on): what following the files costs while nothing is written to them.
@@ -110,10 +132,12 @@ public:
 
     TTailFileEvent OnNewText;
     TTailFileEvent OnTruncate;
+    TTailFileErrorEvent OnError;
 
 private:
     // Polls one record; false when a callback destroyed the monitor.
     bool PollFile(TTailFile* file);
+    bool ReadAndDeliver(TTailFile* file);
     // The current length of the record's open file (one counted size query).
     bool QueryLength(const TTailFile* file, int64_t& length);
 
@@ -128,4 +152,7 @@ private:
     // monitor returns without touching it.
     std::shared_ptr<bool> FAlive;
     int64_t FSizeQueries = 0;
+    unsigned FInterval;
+    // A file had more than one piece waiting at the last poll.
+    bool FMoreWaiting = false;
 };

@@ -1,19 +1,17 @@
 // The main window's construction (its layout, components and popup menu), the
-// program's command line, and the settings file: read when the window is
-// created, written when it is destroyed.
+// program's command line, and the start and end of a run: the settings file is
+// found at start and written at exit (its reading and writing are in
+// U_kelvor_settings.cpp).
 #include "app/U_kelvor.h"
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/dragdrop.h"
 #include "platform/controls/menus.h"
-#include "platform/controls/monitors.h"
-#include "platform/core/inifiles.h"
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/imagelist.h"
@@ -41,11 +39,6 @@ AnsiString OwnExecutable()
                                                            : AnsiString();
 }
 
-bool StartsWith(const AnsiString& s, const AnsiString& prefix)
-{
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The folder for per-user settings: $XDG_CONFIG_HOME when it is an absolute
 // path (relative ones are to be ignored), else ~/.config.
 AnsiString ConfigHome()
@@ -56,11 +49,6 @@ AnsiString ConfigHome()
     const AnsiString home = GetEnvironmentVariable("HOME");
     return (home.empty() ? AnsiString("/tmp") : home) + "/.config";
 }
-
-const char* const OptionsSection = "Options";
-const char* const SpecialWordsSection = "SpecialWords";
-const char* const RecentFilesSection = "RecentFiles";
-const char* const TailFilesSection = "TailFiles";
 
 } // namespace
 
@@ -113,6 +101,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     Tail = std::make_unique<CTail>();
     Tail->OnNewText = [this](int index, TTailFile* file) { TailNewText(index, file); };
     Tail->OnTruncate = [this](int index, TTailFile* file) { TailFileTruncated(index, file); };
+    Tail->OnError = [this](int index, TTailFile* file, const AnsiString& reason) {
+        TailFileFailed(index, file, reason);
+    };
 
     LineSplitter = std::make_unique<TStringList>();
     SpecialWords = std::make_unique<TStringList>();
@@ -284,94 +275,6 @@ bool TForm1::FindSettingsFile()
     return false;
 }
 
-void TForm1::ReadSettings()
-{
-    TIniFile ini(IniFileName);
-    const bool active = ini.ReadBool(OptionsSection, "Active", false);
-
-    TFontInfo* normal = RVStyle->TextStyles()->Items(0);
-    normal->SetFontName(ini.ReadString(OptionsSection, "FontName", "Small Fonts"));
-    // A size below 1 names no font size: the default stays.
-    const int fontSize = ini.ReadInteger(OptionsSection, "FontSize", 7);
-    normal->SetSize(fontSize > 0 ? fontSize : 7);
-
-    PurgeAtLine = ini.ReadInteger(OptionsSection, "PurgeAtLine", 250);
-    const int interval = ini.ReadInteger(OptionsSection, "MonitorInterval", 500);
-
-    SetShowOnLogEvent(ini.ReadBool(OptionsSection, "ShowOnLogEvent", false));
-    SetBeepOnLogEvent(ini.ReadBool(OptionsSection, "BeepOnLogEvent", false));
-    SetShowOnlySpecialWordLogs(ini.ReadBool(OptionsSection, "ShowOnlySpecialWordLogs", false));
-    SetMonitorBackgroundColor(ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", 16766935));
-    SetShowFileNameImage(ini.ReadBool(OptionsSection, "ShowFileNameImage", false));
-    SetAlwaysOnTop(ini.ReadBool(OptionsSection, "AlwaysOnTop", false));
-    SetSaveSettings(ini.ReadBool(OptionsSection, "SaveSettings", false));
-    // Written at exit, so read back as well: a run starts as the last one ended.
-    SetAdjustSizeAutomaticly(ini.ReadBool(OptionsSection, "AdjustSizeAutomaticly", true));
-
-    if (interval > 0)
-        Tail->SetInterval(interval);
-
-    SetShowOnlyInSystemTray(ini.ReadBool(OptionsSection, "ShowOnlyInSystemTray", false));
-
-    const int left = ini.ReadInteger(OptionsSection, "Left", Left());
-    const int top = ini.ReadInteger(OptionsSection, "Top", Top());
-    const int width = ini.ReadInteger(OptionsSection, "Width", Width());
-    const int height = ini.ReadInteger(OptionsSection, "Height", Height());
-    SetBounds(left, top, width, height);
-    KeepOnScreen();
-
-    ReadSpecialWords(ini);
-
-    TStringList keys;
-    ini.ReadSection(RecentFilesSection, keys);
-    for (int i = 0; i < keys.Count(); ++i)
-        if (StartsWith(keys[i], "File"))
-            RecentFiles->Add(ini.ReadString(RecentFilesSection, keys[i], ""));
-
-    ini.ReadSection(TailFilesSection, keys);
-    for (int i = 0; i < keys.Count(); ++i)
-        if (StartsWith(keys[i], "File"))
-            OpenTailFile(ini.ReadString(TailFilesSection, keys[i], ""));
-
-    SetActive(active);
-    if (Tail->GetCount() > 0)
-        AdjustSizePMIClick(this);
-}
-
-void TForm1::ReadSpecialWords(TCustomIniFile& ini)
-{
-    static const AnsiString wordPrefix = "SpecialWord";
-    TStringList keys;
-    ini.ReadSection(SpecialWordsSection, keys);
-    TFontInfos* texts = RVStyle->TextStyles();
-    for (int i = 0; i < keys.Count(); ++i) {
-        const AnsiString& key = keys[i];
-        if (!StartsWith(key, wordPrefix))
-            continue;
-        const AnsiString suffix = key.substr(wordPrefix.size());
-        const int color = ini.ReadInteger(SpecialWordsSection, "SpecialColor" + suffix, -1);
-        const AnsiString word = ini.ReadString(SpecialWordsSection, key, "");
-        // 0 (black) is refused as well: the colour must be above 0.
-        if (color <= 0 || word.empty())
-            continue;
-        TFontInfo* style = texts->Add();
-        style->Assign(texts->Items(0));
-        style->SetColor(color);
-        SpecialWords->AddObject(word, SpecialWordStyleObject(texts->Count() - 1));
-    }
-}
-
-void TForm1::KeepOnScreen()
-{
-    if (RectOnAnyMonitor(BoundsRect()))
-        return;
-    const std::vector<TRect> monitors = MonitorBoundsList();
-    const TRect& screen = monitors.front();
-    const int left = std::max(screen.Left, std::min(Left(), screen.Right - Width()));
-    const int top = std::max(screen.Top, std::min(Top(), screen.Bottom - Height()));
-    SetBounds(left, top, Width(), Height());
-}
-
 // ---------------------------------------------------------------------------
 // Exit
 
@@ -385,52 +288,4 @@ void TForm1::FormDestroy(TObject* sender)
     RecentFiles.reset();
     RemoveTrayIcon();
     TrayIcon.reset();
-}
-
-void TForm1::WriteSettings()
-{
-    if (!SaveSettings || IniFileName.empty())
-        return;
-    const bool existed = FileExists(IniFileName);
-    // The per-user folder of the fallback name may not exist yet.
-    ForceDirectories(ExtractFileDir(IniFileName));
-    try {
-        TIniFile ini(IniFileName);
-        ini.EraseSection(TailFilesSection);
-        for (int i = 0; i < Tail->GetCount(); ++i)
-            ini.WriteString(TailFilesSection, "File" + IntToStr(i), Tail->GetFile(i)->FileName);
-
-        ini.EraseSection(OptionsSection);
-        const TFontInfo* normal = RVStyle->TextStyles()->Items(0);
-        ini.WriteBool(OptionsSection, "Active", Active);
-        ini.WriteInteger(OptionsSection, "FontSize", normal->Size());
-        ini.WriteString(OptionsSection, "FontName", normal->FontName());
-        ini.WriteInteger(OptionsSection, "PurgeAtLine", PurgeAtLine);
-        ini.WriteInteger(OptionsSection, "MonitorInterval", Tail->GetInterval());
-        ini.WriteBool(OptionsSection, "ShowOnlyInSystemTray", ShowOnlyInSystemTray);
-        ini.WriteBool(OptionsSection, "ShowOnLogEvent", ShowOnLogEvent);
-        ini.WriteBool(OptionsSection, "BeepOnLogEvent", BeepOnLogEvent);
-        ini.WriteBool(OptionsSection, "ShowOnlySpecialWordLogs", ShowOnlySpecialWordLogs);
-        ini.WriteInteger(OptionsSection, "MonitorBackgroundColor", MonitorBackgroundColor);
-        ini.WriteBool(OptionsSection, "ShowFileNameImage", ShowFileNameImage);
-        ini.WriteBool(OptionsSection, "AlwaysOnTop", AlwaysOnTop);
-        ini.WriteBool(OptionsSection, "AdjustSizeAutomaticly", AdjustSizeAutomaticly);
-        ini.WriteInteger(OptionsSection, "Left", Left());
-        ini.WriteInteger(OptionsSection, "Top", Top());
-        ini.WriteInteger(OptionsSection, "Width", Width());
-        ini.WriteInteger(OptionsSection, "Height", Height());
-        ini.WriteBool(OptionsSection, "SaveSettings", SaveSettings);
-
-        ini.EraseSection(RecentFilesSection);
-        for (int i = 0; i < RecentFiles->Count(); ++i)
-            ini.WriteString(RecentFilesSection, "File" + IntToStr(i), (*RecentFiles)[i]);
-        // [SpecialWords] belongs to the user: never written.
-        ini.UpdateFile();
-    } catch (const Exception&) {
-        MessageBox("Unable to write the ini file:\n\n" + IniFileName, "Error", MB_OK | MB_ICONERROR);
-        return;
-    }
-    if (!existed && FileExists(IniFileName))
-        MessageBox("The program has created an ini file:\n" + IniFileName, "Confirmation",
-                   MB_OK | MB_ICONINFORMATION);
 }

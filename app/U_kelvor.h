@@ -3,8 +3,9 @@
 // icon and the settings file.
 //
 // The window's code is split by concern:
-//   U_kelvor.cpp          construction (the window's layout and popup menu), the
-//                         settings file read at start-up and written at exit
+//   U_kelvor.cpp          construction (the window's layout and popup menu),
+//                         start-up and exit
+//   U_kelvor_settings.cpp the settings file, read at start-up and written at exit
 //   U_kelvor_display.cpp  the monitor's callbacks: new text shown line by line
 //                         in the colour of its first special word, truncation
 //   U_kelvor_*.cpp        (h28) the menu commands, recent files, pane heights,
@@ -33,6 +34,18 @@ class TSaveDialog;
 
 // The tray icon's callback message.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
+
+// The largest values the input boxes accept (and the settings file is held to):
+// beyond them a pane would outgrow memory, the monitor would seem to stop, or
+// one line would not fit the screen.
+inline constexpr int MaxPurgeAtLine = 10000000;
+inline constexpr int MaxMonitorInterval = 60000;
+inline constexpr int MaxFontSize = 100;
+// The smallest window the settings file may give, where the screen allows it.
+inline constexpr int MinWindowWidth = 200;
+inline constexpr int MinWindowHeight = 100;
+// The background of a pane whose file is paused.
+inline constexpr TColor InactivePaneColor = 0xC0C0C0; // silver
 
 // The program's command line as main() received it: ParamStr(0) is the program
 // file (a full path), ParamStr(1) the settings file named by the user. Empty for
@@ -130,6 +143,9 @@ public:
     int PurgeAtLine = 0;                      // a pane is cleared past this many lines; 0 never
     std::unique_ptr<CTail> Tail;              // the file monitor
     AnsiString IniFileName;                   // the settings file (a full path)
+    // The program closes because of a termination signal: a failed settings
+    // save is reported on standard error instead of in a box that waits.
+    bool ClosingOnSignal = false;
 
     // The object stored with a special word for a text style number, and back.
     static TObject* SpecialWordStyleObject(int styleNo);
@@ -140,8 +156,8 @@ public:
     // and reads it, opens the files watched at the last run.
     void FormCreate(TObject* sender);
     // OnDestroy: writes the settings when SaveSettings is on (a failed write
-    // shows an "Error" box with the file's path), then frees the monitor, the
-    // lists and the tray icon.
+    // shows an "Error" box with the file's path and the reason), then frees the
+    // monitor, the lists and the tray icon.
     void FormDestroy(TObject* sender);
 
     // ---- Display of new text (U_kelvor_display.cpp)
@@ -149,6 +165,9 @@ public:
     // pane. Neither runs the event loop: the pane is repainted directly.
     void TailNewText(int index, TTailFile* file);
     void TailFileTruncated(int index, TTailFile* file);
+    // The monitor's OnError: the file is paused (its pane silver) and one
+    // "Error" box names it and the reason.
+    void TailFileFailed(int index, TTailFile* file, const AnsiString& reason);
     // The text style of the first special word (in SpecialWords' order) that
     // occurs in Line, case-sensitively; -1 when none does. Empty words never match.
     int GetSpecialWordStyle(const AnsiString& line) const;
@@ -239,9 +258,17 @@ private:
     bool FindSettingsFile();
     void ReadSettings();
     void ReadSpecialWords(TCustomIniFile& ini);
-    // Moves the window onto the screen when no part of it lies on the screen.
-    void KeepOnScreen();
+    // Gives the window these bounds fitted into the screen they lie on most
+    // (the first one when they lie on none): no larger than its work area, at
+    // least the minimum size, wholly visible.
+    void PlaceOnScreen(int left, int top, int width, int height);
     void WriteSettings();
+
+    // Names in [TailFiles] that could not be opened at start: written back with
+    // the settings, so that the next start tries them again.
+    std::vector<AnsiString> FMissingTailFiles;
+    // The settings file could not be read at start: it is never written.
+    bool FSettingsUnreadable = false;
 };
 
 extern TForm1* Form1;

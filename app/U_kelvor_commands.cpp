@@ -303,14 +303,15 @@ void TForm1::ActivePMIClick(TObject*)
 void TForm1::PurgeAtLinePMIClick(TObject*)
 {
     int value = 0;
-    if (AskNumber("Change 'Purge At Line'", PurgeAtLine, value) && value >= 0)
+    if (AskNumber("Change 'Purge At Line'", PurgeAtLine, value) && value >= 0 && value <= MaxPurgeAtLine)
         PurgeAtLine = value;
 }
 
 void TForm1::MonitorIntervalPMIClick(TObject*)
 {
     int value = 0;
-    if (AskNumber("Change 'Monitor Interval'", Tail->GetInterval(), value) && value > 0)
+    if (AskNumber("Change 'Monitor Interval'", Tail->GetInterval(), value) && value > 0 &&
+        value <= MaxMonitorInterval)
         Tail->SetInterval(value);
 }
 
@@ -319,7 +320,8 @@ void TForm1::FontSizePMIClick(TObject*)
     TFontInfos* styles = RVStyle->TextStyles();
     int value = 0;
     // A font has no size 0: 0 keeps the size as it is.
-    if (!AskNumber("Change 'Font Size'", styles->Items(0)->Size(), value) || value <= 0)
+    if (!AskNumber("Change 'Font Size'", styles->Items(0)->Size(), value) || value <= 0 ||
+        value > MaxFontSize)
         return;
     for (int i = 0; i < styles->Count(); ++i)
         styles->Items(i)->SetSize(value);

@@ -3,6 +3,8 @@
 // word, and mark a file that became shorter with a break line.
 #include "app/U_kelvor.h"
 
+#include <malloc.h>
+
 #include <cstdint>
 
 #include "platform/controls/dialogs.h"
@@ -115,13 +117,16 @@ void TForm1::TailNewText(int index, TTailFile* file)
     }
     LineSplitter->SetText(text);
 
-    // Purging is decided once, before any line of the chunk is added.
+    // Purging is decided once per piece, before any of its lines is added: a
+    // piece is bounded, so the pane holds at most the purge line and one piece.
     bool cleared = false;
     if (PurgeAtLine > 0 && file->LineCount > PurgeAtLine) {
         view->Clear();
         file->LineCount = 0;
         state->StartNewLine = false;
         cleared = true;
+        // The lines let go are given back to the system, not kept for good.
+        malloc_trim(0);
     }
 
     bool added = false;
@@ -159,6 +164,7 @@ void TForm1::TailNewText(int index, TTailFile* file)
     }
     state->FileName = file->FileName;
     state->LineCount = file->LineCount;
+    LineSplitter->Clear();
 
     if (!added && !cleared)
         return;
@@ -189,6 +195,23 @@ void TForm1::TailNewText(int index, TTailFile* file)
     }
     if (BeepOnLogEvent)
         Beep(480, 250);
+}
+
+void TForm1::TailFileFailed(int index, TTailFile* file, const AnsiString& reason)
+{
+    (void)index;
+    if (!file)
+        return;
+    file->Active = false;
+    if (file->View) {
+        file->View->SetColor(InactivePaneColor);
+        DrawFileNameImage(file);
+    }
+    // The box runs the event loop: the record may go meanwhile.
+    const AnsiString fileName = file->FileName;
+    MessageBox("Unable to follow the file:\n\n" + fileName + "\n\n" + reason +
+                   "\n\nThe file is paused: double-click its pane to follow it again.",
+               "Error", MB_OK | MB_ICONERROR);
 }
 
 void TForm1::TailFileTruncated(int index, TTailFile* file)

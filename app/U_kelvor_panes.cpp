@@ -11,7 +11,6 @@
 namespace {
 
 const char* const kCaptionPrefix = "Kelvor: ";
-constexpr TColor kInactivePaneColor = 0xC0C0C0; // silver: the file is switched off
 constexpr int kSplitterHeight = 2;
 constexpr int kMinimisedPaneHeight = 18; // the other panes' height when one is maximised
 constexpr TColor kFileNameColor = 0x66DB72;
@@ -85,7 +84,7 @@ void TForm1::TailViewDblClick(TObject* sender)
     } else {
         file->Active = !file->Active;
         SetCaption(kCaptionPrefix + file->FileName);
-        file->View->SetColor(file->Active ? MonitorBackgroundColor : kInactivePaneColor);
+        file->View->SetColor(file->Active ? MonitorBackgroundColor : InactivePaneColor);
         DrawFileNameImage(file);
     }
 }

@@ -56,6 +56,7 @@ int main(int argc, char** argv)
         closer.OnTimer = [](TObject*) {
             if (CloseRequested && Form1) {
                 CloseRequested = 0;
+                Form1->ClosingOnSignal = true;
                 Form1->Close();
             }
         };

@@ -17,8 +17,15 @@
 // Memory is the growth of the heap in use (mallinfo2) while lines are added,
 // less their text: the allocator's own overhead and the containers' spare
 // capacity are counted.
+//
+// Two runs go through the monitor itself, one poll after another as the timer
+// would run them: a burst of 200 MB into a pane purged at 100,000 lines (its
+// highest heap against that of a pane holding 100,000 such lines, and the
+// longest time one poll kept the event loop waiting), and one line of 5 MB
+// without a line end (the heap it costs per byte once shown).
 #include <malloc.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -210,6 +217,28 @@ std::string TempFolder()
     return dir;
 }
 
+// Appends Bytes to the file at Path, as a writer that dumps its buffers does.
+void AppendToFile(const std::string& Path, const std::string& Bytes)
+{
+    std::ofstream(Path, std::ios::app | std::ios::binary) << Bytes;
+}
+
+// Runs the monitor's poll until the file's record has read everything; the
+// longest time one poll (with the events it left) kept the event loop from
+// running, and the highest heap in use after any poll.
+void PollToEnd(TTailFile* File, int64_t Length, double& LongestBlock, size_t& PeakHeap)
+{
+    LongestBlock = 0;
+    PeakHeap = HeapInUse();
+    while (File->Position < Length) {
+        const Clock::time_point start = Clock::now();
+        Form1->Tail->TimerTimer(nullptr);
+        QCoreApplication::processEvents();
+        LongestBlock = std::max(LongestBlock, Seconds(start));
+        PeakHeap = std::max(PeakHeap, HeapInUse());
+    }
+}
+
 } // namespace
 
 int main()
@@ -297,9 +326,70 @@ int main()
             kelvorMillion = k;
     }
 
+    // A burst of 200 MB of 100-character lines into a pane that is purged at
+    // 100,000 lines, through the monitor as the timer would run it; against the
+    // heap of a pane that holds 100,000 such lines.
+    kelvor.Clear();
+    plain.Clear();
+    malloc_trim(0);
+    const long purgeLines = 100000;
+    const size_t emptyHeap = HeapInUse();
+    FillTo(kelvor, purgeLines, 100);
+    const double purgeHeap = static_cast<double>(HeapInUse()) - static_cast<double>(emptyHeap);
+    kelvor.Clear();
+    Form1->PurgeAtLine = purgeLines;
+    file->LineCount = 0;
+    std::string burstBlock;
+    for (long i = 0; burstBlock.size() < (size_t{1} << 20); ++i)
+        burstBlock += LogLine(i, 100) + '\n';
+    const int64_t burstBytes = int64_t{200} << 20;
+    for (int64_t written = 0; written < burstBytes; written += static_cast<int64_t>(burstBlock.size()))
+        AppendToFile(log, burstBlock);
+    struct stat logInfo;
+    stat(log.c_str(), &logInfo);
+    double burstBlockSeconds = 0;
+    size_t burstPeak = 0;
+    PollToEnd(file, static_cast<int64_t>(logInfo.st_size), burstBlockSeconds, burstPeak);
+    const double burstRatio = (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / purgeHeap;
+    std::printf("burst of %lld MB into a pane purged at %ld lines: pane heap %.1f MB at the purge line, "
+                "%.1f MB at the peak, longest block %.1f ms\n",
+                static_cast<long long>(burstBytes >> 20), purgeLines, purgeHeap / 1e6,
+                (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / 1e6,
+                burstBlockSeconds * 1000);
+    Form1->PurgeAtLine = 0;
+
+    // One line of 5 MB without a line end, through the monitor.
+    kelvor.Clear();
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
+    // What the burst left in the line splitter and the record goes first.
+    kelvor.Feed(std::string());
+    AnsiString().swap(file->NewText);
+    file->LineComplete = true;
+    malloc_trim(0);
+    const size_t beforeLong = HeapInUse();
+    const int64_t longBytes = 5000000;
+    std::string longLine;
+    for (long i = 0; static_cast<int64_t>(longLine.size()) < longBytes; ++i)
+        longLine += LogLine(i, 100) + ' ';
+    longLine.resize(static_cast<size_t>(longBytes));
+    AppendToFile(log, longLine);
+    longLine = std::string();
+    double longBlockSeconds = 0;
+    size_t longPeak = 0;
+    PollToEnd(file, longBytes, longBlockSeconds, longPeak);
+    const double longPerByte =
+        (static_cast<double>(HeapInUse()) - static_cast<double>(beforeLong)) / longBytes;
+    std::printf("one line of %lld bytes without a line end: heap %.1f bytes per byte shown, "
+                "longest block %.1f ms\n",
+                static_cast<long long>(longBytes), longPerByte, longBlockSeconds * 1000);
+
     std::printf("append ratio kelvor/qplaintextedit: %.2f\n", headlineRatio);
     std::printf("tail cost 1M/empty: %.2f\n", kelvorMillion / kelvorEmpty);
     std::printf("bytes per line: %.0f\n", kelvorBytes);
+    std::printf("burst peak heap / purge-line heap: %.2f\n", burstRatio);
+    std::printf("burst longest block ms: %.0f\n", burstBlockSeconds * 1000);
+    std::printf("long line bytes per byte: %.1f\n", longPerByte);
     std::fflush(stdout);
 
     Form1->Free();

@@ -6,22 +6,36 @@
 
 #include "platform/graphics/qtsupport.h"
 
-std::vector<TRect> MonitorBoundsList()
+namespace {
+
+// Every screen's whole area, or the part windows may use, the primary first.
+std::vector<TRect> ScreenRects(bool available)
 {
     EnsureQtApplication();
     std::vector<TRect> result;
+    const auto add = [&](const QScreen* screen) {
+        const QRect g = available ? screen->availableGeometry() : screen->geometry();
+        result.push_back(Bounds(g.x(), g.y(), g.width(), g.height()));
+    };
     const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary) {
-        const QRect g = primary->geometry();
-        result.push_back(Bounds(g.x(), g.y(), g.width(), g.height()));
-    }
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen == primary)
-            continue;
-        const QRect g = screen->geometry();
-        result.push_back(Bounds(g.x(), g.y(), g.width(), g.height()));
-    }
+    if (primary)
+        add(primary);
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            add(screen);
     return result;
+}
+
+} // namespace
+
+std::vector<TRect> MonitorBoundsList()
+{
+    return ScreenRects(false);
+}
+
+std::vector<TRect> MonitorWorkAreaList()
+{
+    return ScreenRects(true);
 }
 
 bool RectOnAnyMonitor(const TRect& rect)

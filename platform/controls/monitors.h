@@ -10,6 +10,10 @@
 // empty when the toolkit knows of no screen.
 std::vector<TRect> MonitorBoundsList();
 
+// The part of every screen that windows may use (without the desktop's panels
+// and docks), in the order of MonitorBoundsList.
+std::vector<TRect> MonitorWorkAreaList();
+
 // Whether some part of Rect lies on a screen. True when no screen is known, as
 // nothing can be said then.
 bool RectOnAnyMonitor(const TRect& rect);

@@ -1,0 +1,293 @@
+// The settings file: read when the window is created (values held to what the
+// input boxes accept, the window fitted to the screen, watched files opened)
+// and written when it is destroyed (beside the file and put in its place, or in
+// place when the folder takes no new file).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
+#include "app/U_kelvor.h"
+#include "document/rvstyle.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/monitors.h"
+#include "platform/core/inidata.h"
+#include "platform/core/inifiles.h"
+#include "platform/core/streams.h"
+
+namespace {
+
+const char* const OptionsSection = "Options";
+const char* const SpecialWordsSection = "SpecialWords";
+const char* const RecentFilesSection = "RecentFiles";
+const char* const TailFilesSection = "TailFiles";
+
+bool StartsWith(const AnsiString& s, const AnsiString& prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Why a settings file that exists cannot be read.
+AnsiString UnreadableReason(const AnsiString& fileName)
+{
+    const int handle = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (handle < 0)
+        return SysErrorMessage(errno);
+    AnsiString reason = "It could not be read.";
+    struct stat info;
+    if (fstat(handle, &info) != 0)
+        reason = SysErrorMessage(errno);
+    else if (!S_ISREG(info.st_mode))
+        reason = "It is not a regular file.";
+    else if (info.st_size > MaxIniFileSize)
+        reason = "It is larger than " + IntToStr(static_cast<int>(MaxIniFileSize >> 20)) + " MiB.";
+    close(handle);
+    return reason;
+}
+
+// Writes all of text to handle, then forces it to the disk; false with errno set.
+bool WriteAllAndSync(int handle, const AnsiString& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(handle, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = EIO;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return fsync(handle) == 0;
+}
+
+// Writes the settings file: beside it first and then put in its place, so that
+// it is never left half written; when its folder takes no new file but the
+// file itself may be written, in place (written, then synced). The reason of a
+// failure, empty on success.
+AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
+{
+    try {
+        SafeWriteFile(fileName, [&text](TStream& stream) {
+            stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+        });
+        return AnsiString();
+    } catch (const EFCreateError& error) {
+        if (access(fileName.c_str(), W_OK) != 0)
+            return error.Message();
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    const int handle = open(fileName.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (handle < 0)
+        return SysErrorMessage(errno);
+    AnsiString reason;
+    if (!WriteAllAndSync(handle, text))
+        reason = SysErrorMessage(errno);
+    if (close(handle) != 0 && reason.empty())
+        reason = SysErrorMessage(errno);
+    return reason;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Reading
+
+void TForm1::ReadSettings()
+{
+    AnsiString text;
+    if (LoadIniText(IniFileName, text) == TIniLoadResult::Unreadable) {
+        FSettingsUnreadable = true;
+        MessageBox("Unable to read the ini file:\n\n" + IniFileName + "\n\n" + UnreadableReason(IniFileName) +
+                       "\nThe default settings are used and the file is left as it is.",
+                   "Error", MB_OK | MB_ICONERROR);
+    }
+    TIniFile ini(IniFileName);
+    const bool active = ini.ReadBool(OptionsSection, "Active", false);
+
+    TFontInfo* normal = RVStyle->TextStyles()->Items(0);
+    normal->SetFontName(ini.ReadString(OptionsSection, "FontName", "Small Fonts"));
+    // A size below 1 names no font size: the default stays. Values beyond what
+    // the input boxes accept are held to their limits.
+    const int fontSize = ini.ReadInteger(OptionsSection, "FontSize", 7);
+    normal->SetSize(fontSize > 0 ? std::min(fontSize, MaxFontSize) : 7);
+
+    PurgeAtLine = std::clamp(ini.ReadInteger(OptionsSection, "PurgeAtLine", 250), 0, MaxPurgeAtLine);
+    const int interval =
+        std::min(ini.ReadInteger(OptionsSection, "MonitorInterval", 500), MaxMonitorInterval);
+
+    SetShowOnLogEvent(ini.ReadBool(OptionsSection, "ShowOnLogEvent", false));
+    SetBeepOnLogEvent(ini.ReadBool(OptionsSection, "BeepOnLogEvent", false));
+    SetShowOnlySpecialWordLogs(ini.ReadBool(OptionsSection, "ShowOnlySpecialWordLogs", false));
+    SetMonitorBackgroundColor(ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", 16766935));
+    SetShowFileNameImage(ini.ReadBool(OptionsSection, "ShowFileNameImage", false));
+    SetAlwaysOnTop(ini.ReadBool(OptionsSection, "AlwaysOnTop", false));
+    SetSaveSettings(ini.ReadBool(OptionsSection, "SaveSettings", false));
+    // Written at exit, so read back as well: a run starts as the last one ended.
+    SetAdjustSizeAutomaticly(ini.ReadBool(OptionsSection, "AdjustSizeAutomaticly", true));
+
+    if (interval > 0)
+        Tail->SetInterval(interval);
+
+    SetShowOnlyInSystemTray(ini.ReadBool(OptionsSection, "ShowOnlyInSystemTray", false));
+
+    // Fitted to the screen before the window takes it: a window of the size
+    // read could take more memory than there is.
+    PlaceOnScreen(ini.ReadInteger(OptionsSection, "Left", Left()),
+                  ini.ReadInteger(OptionsSection, "Top", Top()),
+                  ini.ReadInteger(OptionsSection, "Width", Width()),
+                  ini.ReadInteger(OptionsSection, "Height", Height()));
+
+    ReadSpecialWords(ini);
+
+    TStringList keys;
+    ini.ReadSection(RecentFilesSection, keys);
+    for (int i = 0; i < keys.Count(); ++i)
+        if (StartsWith(keys[i], "File"))
+            RecentFiles->Add(ini.ReadString(RecentFilesSection, keys[i], ""));
+
+    ini.ReadSection(TailFilesSection, keys);
+    for (int i = 0; i < keys.Count(); ++i) {
+        if (!StartsWith(keys[i], "File"))
+            continue;
+        const AnsiString name = ini.ReadString(TailFilesSection, keys[i], "");
+        if (!OpenTailFile(name) && !name.empty() && !Tail->IsOpen(name))
+            FMissingTailFiles.push_back(name);
+    }
+
+    SetActive(active);
+    if (Tail->GetCount() > 0)
+        AdjustSizePMIClick(this);
+}
+
+void TForm1::ReadSpecialWords(TCustomIniFile& ini)
+{
+    static const AnsiString wordPrefix = "SpecialWord";
+    TStringList keys;
+    ini.ReadSection(SpecialWordsSection, keys);
+    TFontInfos* texts = RVStyle->TextStyles();
+    for (int i = 0; i < keys.Count(); ++i) {
+        const AnsiString& key = keys[i];
+        if (!StartsWith(key, wordPrefix))
+            continue;
+        const AnsiString suffix = key.substr(wordPrefix.size());
+        const int color = ini.ReadInteger(SpecialWordsSection, "SpecialColor" + suffix, -1);
+        const AnsiString word = ini.ReadString(SpecialWordsSection, key, "");
+        // 0 (black) is refused as well: the colour must be above 0.
+        if (color <= 0 || word.empty())
+            continue;
+        TFontInfo* style = texts->Add();
+        style->Assign(texts->Items(0));
+        style->SetColor(color);
+        SpecialWords->AddObject(word, SpecialWordStyleObject(texts->Count() - 1));
+    }
+}
+
+void TForm1::PlaceOnScreen(int left, int top, int width, int height)
+{
+    const std::vector<TRect> monitors = MonitorWorkAreaList();
+    if (monitors.empty()) {
+        SetBounds(left, top, std::max(width, MinWindowWidth), std::max(height, MinWindowHeight));
+        return;
+    }
+    // The screen that holds most of the window (64 bits: the values read may
+    // be anything).
+    const int64_t right = int64_t{left} + std::max(width, 0);
+    const int64_t bottom = int64_t{top} + std::max(height, 0);
+    TRect screen = monitors.front();
+    int64_t best = 0;
+    for (const TRect& m : monitors) {
+        const int64_t w = std::min<int64_t>(right, m.Right) - std::max<int64_t>(left, m.Left);
+        const int64_t h = std::min<int64_t>(bottom, m.Bottom) - std::max<int64_t>(top, m.Top);
+        if (w > 0 && h > 0 && w * h > best) {
+            best = w * h;
+            screen = m;
+        }
+    }
+    const int screenWidth = screen.Right - screen.Left;
+    const int screenHeight = screen.Bottom - screen.Top;
+    const int fittedWidth = std::clamp(width, std::min(MinWindowWidth, screenWidth), screenWidth);
+    const int fittedHeight = std::clamp(height, std::min(MinWindowHeight, screenHeight), screenHeight);
+    SetBounds(std::clamp(left, screen.Left, screen.Right - fittedWidth),
+              std::clamp(top, screen.Top, screen.Bottom - fittedHeight), fittedWidth, fittedHeight);
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+void TForm1::WriteSettings()
+{
+    if (!SaveSettings || IniFileName.empty() || FSettingsUnreadable)
+        return;
+    const bool existed = FileExists(IniFileName);
+    // The per-user folder of the fallback name may not exist yet.
+    ForceDirectories(ExtractFileDir(IniFileName));
+    AnsiString reason;
+    AnsiString before;
+    if (LoadIniText(IniFileName, before) == TIniLoadResult::Unreadable) {
+        reason = UnreadableReason(IniFileName);
+    } else {
+        TMemIniFile ini(IniFileName);
+        ini.EraseSection(TailFilesSection);
+        int number = 0;
+        for (int i = 0; i < Tail->GetCount(); ++i)
+            ini.WriteString(TailFilesSection, "File" + IntToStr(number++), Tail->GetFile(i)->FileName);
+        for (const AnsiString& name : FMissingTailFiles)
+            if (!Tail->IsOpen(name))
+                ini.WriteString(TailFilesSection, "File" + IntToStr(number++), name);
+
+        ini.EraseSection(OptionsSection);
+        const TFontInfo* normal = RVStyle->TextStyles()->Items(0);
+        ini.WriteBool(OptionsSection, "Active", Active);
+        ini.WriteInteger(OptionsSection, "FontSize", normal->Size());
+        ini.WriteString(OptionsSection, "FontName", normal->FontName());
+        ini.WriteInteger(OptionsSection, "PurgeAtLine", PurgeAtLine);
+        ini.WriteInteger(OptionsSection, "MonitorInterval", Tail->GetInterval());
+        ini.WriteBool(OptionsSection, "ShowOnlyInSystemTray", ShowOnlyInSystemTray);
+        ini.WriteBool(OptionsSection, "ShowOnLogEvent", ShowOnLogEvent);
+        ini.WriteBool(OptionsSection, "BeepOnLogEvent", BeepOnLogEvent);
+        ini.WriteBool(OptionsSection, "ShowOnlySpecialWordLogs", ShowOnlySpecialWordLogs);
+        ini.WriteInteger(OptionsSection, "MonitorBackgroundColor", MonitorBackgroundColor);
+        ini.WriteBool(OptionsSection, "ShowFileNameImage", ShowFileNameImage);
+        ini.WriteBool(OptionsSection, "AlwaysOnTop", AlwaysOnTop);
+        ini.WriteBool(OptionsSection, "AdjustSizeAutomaticly", AdjustSizeAutomaticly);
+        ini.WriteInteger(OptionsSection, "Left", Left());
+        ini.WriteInteger(OptionsSection, "Top", Top());
+        ini.WriteInteger(OptionsSection, "Width", Width());
+        ini.WriteInteger(OptionsSection, "Height", Height());
+        ini.WriteBool(OptionsSection, "SaveSettings", SaveSettings);
+
+        ini.EraseSection(RecentFilesSection);
+        for (int i = 0; i < RecentFiles->Count(); ++i)
+            ini.WriteString(RecentFilesSection, "File" + IntToStr(i), (*RecentFiles)[i]);
+        // [SpecialWords] belongs to the user: never written.
+
+        // The file's own line breaks are kept.
+        const AnsiString lineBreak = before.find("\r\n") != AnsiString::npos ? "\r\n" : "\n";
+        TStringList lines;
+        ini.GetStrings(lines);
+        AnsiString text;
+        for (int i = 0; i < lines.Count(); ++i)
+            text += lines[i] + lineBreak;
+        if (!existed || text != before)
+            reason = WriteSettingsText(IniFileName, text);
+    }
+    if (!reason.empty()) {
+        const AnsiString message = "Unable to write the ini file:\n\n" + IniFileName + "\n\n" + reason;
+        if (ClosingOnSignal)
+            std::fprintf(stderr, "kelvor: unable to write the ini file %s: %s\n", IniFileName.c_str(),
+                         reason.c_str());
+        else
+            MessageBox(message, "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!existed && FileExists(IniFileName) && !ClosingOnSignal)
+        MessageBox("The program has created an ini file:\n" + IniFileName, "Confirmation",
+                   MB_OK | MB_ICONINFORMATION);
+}
