@@ -60,7 +60,7 @@ AnsiString Join(const AnsiString& A, const AnsiString& B)
         return B;
     if (B.empty())
         return A;
-    return A + " " + B;
+    return A[A.size() - 1] == ' ' ? A + B : A + " " + B;
 }
 
 bool IsPlacedPicture(TRVItemBackgroundStyle Style)

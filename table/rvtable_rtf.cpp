@@ -125,9 +125,9 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
     }
     const int ColCount = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
-        AnsiString s = Nested ? "{\\*\\nesttableprops" : "{";
-        s += Format("\\trowd%s\\trgaph%d\\trleft0\\itap%d",
-                    {Align, HalfTwips((CellPadding + CellBorderWidth) * 2 + CellHSpacing), Level + 1});
+        AnsiString s =
+            Format("\\trowd%s\\trgaph%d\\trleft0\\itap%d",
+                   {Align, HalfTwips((CellPadding + CellBorderWidth) * 2 + CellHSpacing), Level + 1});
         if (r < HeadingRowCount)
             s += "\\trhdr";
         if (const int BestHeight = Rows->Get(r)->GetBestHeight(); BestHeight > 0)
@@ -211,8 +211,11 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
             s += Format("\\cellx%d", {static_cast<int>(Round(static_cast<long double>(Right) * TwipsPerPixel +
                                                              CellHSpacing * TwipsPerPixel / 2))});
         }
-        s += Format("\\pard\\intbl\\itap%d{", {Level + 1});
-        RVFWrite(Stream, s);
+        // A row of the outermost table: its definition, then its cells. A
+        // nested row: its cells first, then its definition in a group that
+        // readers without nested tables skip, so that they keep the text.
+        const AnsiString Cells = Format("\\pard\\intbl\\itap%d{", {Level + 1});
+        RVFWrite(Stream, Nested ? "{" + Cells : "{" + s + Cells);
         for (int c = 0; c < ColCount; ++c) {
             RVFWrite(Stream, "{");
             if (TRVTableCellData* Cell = GetCells(r, c))
@@ -221,7 +224,11 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
                                                    ListOverrideOffsetsList2, FontTable, TwipsPerPixel);
             RVFWrite(Stream, Format("\\%scell}", {Nest}));
         }
-        RVFWrite(Stream, Format("}\\pard\\intbl\\itap%d\\%srow}", {Level + 1, Nest}));
+        if (Nested)
+            RVFWrite(Stream,
+                     Format("}\\pard\\intbl\\itap%d{\\*\\nesttableprops%s\\nestrow}}", {Level + 1, s}));
+        else
+            RVFWrite(Stream, Format("}\\pard\\intbl\\itap%d\\row}", {Level + 1}));
     }
     if (RVData != nullptr)
         RVData->State.Include(rvstRTFSkipPar);
