@@ -174,6 +174,9 @@ public:
     void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
                     TCustomRVData* RVData) override;
     void GetOrigin(int& X, int& Y) override;
+    // As GetOrigin through the shown origins of the documents around, plus the
+    // vertical offset of the content in the cell.
+    void GetOriginEx(int& X, int& Y) override;
     int GetAreaWidth() override { return GetWidth(); }
     TRVBackground* GetBackground() override { return Background.get(); }
     int GetHOffs() override;

@@ -254,6 +254,26 @@ void TRVTableCellData::GetOrigin(int& X, int& Y)
     Y += ItemTop + Top + Table->CellPadding;
 }
 
+void TRVTableCellData::GetOriginEx(int& X, int& Y)
+{
+    X = 0;
+    Y = 0;
+    TRVTableItemInfo* Table = GetTable();
+    if (Table == nullptr)
+        return;
+    auto* Main = dynamic_cast<TCustomRVFormattedData*>(Table->GetRVData());
+    if (Main == nullptr)
+        return;
+    Main->GetOriginEx(X, Y);
+    int ItemLeft = 0;
+    int ItemTop = 0;
+    const int ItemNo = Main->GetItemNo(Table);
+    if (ItemNo >= 0)
+        Main->GetItemCoords(ItemNo, ItemLeft, ItemTop);
+    X += ItemLeft + Left + Table->CellPadding;
+    Y += ItemTop + Top + Table->CellPadding + GetExtraVOffs();
+}
+
 int TRVTableCellData::GetHOffs()
 {
     TRVTableItemInfo* Table = GetTable();

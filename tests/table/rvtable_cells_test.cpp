@@ -228,7 +228,8 @@ TEST_F(TableCellsTest, BackgroundOfAnUnknownClassIsSkipped)
     Bytes += static_cast<char>(Name.size());
     Bytes += AnsiString(3, '\0');
     Bytes += Name;
-    Bytes += "\x01\x02\x03";
+    // The picture: a block of three bytes, stepped over by its size.
+    Bytes += AnsiString("\x03\0\0\0\x01\x02\x03", 7);
     TMemoryStream Stream;
     Stream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     Stream.SetPosition(0);
@@ -396,3 +397,35 @@ TEST(TableDataListTest, SubDocumentsShareTheListsFlags)
 }
 
 } // namespace
+
+// Through the base class, as the viewer asks: a cell shows whole, and its
+// shown origin is lowered by the offset of bottom-aligned content.
+TEST_F(TableCellsTest, SubDocumentVisibleItemsAndShownOrigin)
+{
+    TRVTableItemInfo* Table = Doc.AddTable(1, 2);
+    TRVTableCellData* Tall = Table->GetCells(0, 0);
+    Tall->Clear();
+    for (const char* Line : {"one", "two", "three"})
+        Tall->AddNL(Line, 0, 0);
+    TRVTableCellData* Low = Table->GetCells(0, 1);
+    Low->VAlign = rvcBottom;
+    Doc.Format();
+
+    TCustomRVFormattedData* AsDoc = Tall;
+    EXPECT_EQ(AsDoc->GetFirstItemVisible(), 0);
+    EXPECT_EQ(AsDoc->GetLastItemVisible(), 2);
+    int X = 0, Y = 0, XEx = 0, YEx = 0;
+    AsDoc = Low;
+    AsDoc->GetOrigin(X, Y);
+    AsDoc->GetOriginEx(XEx, YEx);
+    EXPECT_GT(Low->GetExtraVOffs(), 0);
+    EXPECT_EQ(XEx, X);
+    EXPECT_EQ(YEx, Y + Low->GetExtraVOffs());
+    Tall->GetOrigin(X, Y);
+    Tall->GetOriginEx(XEx, YEx);
+    EXPECT_EQ(YEx, Y);
+
+    Low->Clear();
+    EXPECT_EQ(AsDoc->GetFirstItemVisible(), -1);
+    EXPECT_EQ(AsDoc->GetLastItemVisible(), -1);
+}
