@@ -173,7 +173,8 @@ struct THTMLTableWriter {
         return "<TABLE" + Attr("width", LengthValue(T.BestWidth)) +
                Attr("bgcolor", RV_GetHTMLRGBStr(T.Color)) + Border +
                Attr("cellpadding", IntToStr(T.CellPadding), "1") + Colors +
-               Attr("cellspacing", IntToStr((T.CellVSpacing + T.CellHSpacing) / 2), "2") +
+               Attr("cellspacing", IntToStr((static_cast<int64_t>(T.CellVSpacing) + T.CellHSpacing) / 2),
+                    "2") +
                BackgroundAttr(T.Background.get(), T.Color, ItemNo) + StyleAttr(Style) + ">";
     }
 

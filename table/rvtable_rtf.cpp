@@ -2,6 +2,10 @@
 // definition (spacing, padding, width, borders), the cell definitions with
 // their merges, widths, borders, colours and right edges, and the cells'
 // documents one nesting level deeper.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "document/crvdata_rtfformat.h"
 #include "document/crvdata_rtfsave.h"
 #include "document/rvfmisc.h"
@@ -109,11 +113,19 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
     if (FormattingInfo->Width == 0)
         InternalOnDocWidthChange(600, FormattingInfo.get(), nullptr, false);
     const TRVTableItemFormattingInfo& Fmt = *FormattingInfo;
-    const auto Twips = [TwipsPerPixel](int Pixels) { return RV_PixelsToTwips(Pixels, TwipsPerPixel); };
-    // Half a pixel length in twips, halved before rounding.
-    const auto HalfTwips = [TwipsPerPixel](int Pixels) {
-        return static_cast<int>(Round(static_cast<long double>(Pixels) * TwipsPerPixel / 2));
+    // Lengths are summed in 64 bits and the twips clamped to 32 bits: the
+    // properties of a table read from a file may hold any values.
+    const auto ToInt = [](long double Value) {
+        return static_cast<int>(std::clamp<int64_t>(Round(Value), INT32_MIN, INT32_MAX));
     };
+    const auto Twips = [&](int64_t Pixels) {
+        return ToInt(static_cast<long double>(Pixels) * TwipsPerPixel);
+    };
+    // Half a pixel length in twips, halved before rounding.
+    const auto HalfTwips = [&](int64_t Pixels) {
+        return ToInt(static_cast<long double>(Pixels) * TwipsPerPixel / 2);
+    };
+    const auto Fiftieths = [&](int Percent) { return ToInt(-static_cast<long double>(Percent) * 50); };
     const bool Nested = Level > 0;
     const AnsiString Nest = Nested ? "nest" : "";
 
@@ -125,9 +137,10 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
     }
     const int ColCount = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
-        AnsiString s =
-            Format("\\trowd%s\\trgaph%d\\trleft0\\itap%d",
-                   {Align, HalfTwips((CellPadding + CellBorderWidth) * 2 + CellHSpacing), Level + 1});
+        AnsiString s = Format(
+            "\\trowd%s\\trgaph%d\\trleft0\\itap%d",
+            {Align, HalfTwips((static_cast<int64_t>(CellPadding) + CellBorderWidth) * 2 + CellHSpacing),
+             Level + 1});
         if (r < HeadingRowCount)
             s += "\\trhdr";
         if (const int BestHeight = Rows->Get(r)->GetBestHeight(); BestHeight > 0)
@@ -141,10 +154,10 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
                     {HalfTwips(r == 0 ? BorderVSpacing : CellVSpacing),
                      HalfTwips(r == Rows->Count() - 1 ? BorderVSpacing : CellVSpacing)});
         if (BestWidth > 0)
-            s += Format("\\trwWidth%d\\trftsWidth3", {Twips(BestWidth + 2 * BorderWidth)});
+            s += Format("\\trwWidth%d\\trftsWidth3",
+                        {Twips(BestWidth + 2 * static_cast<int64_t>(BorderWidth))});
         else if (BestWidth < 0)
-            s += Format("\\trwWidth%d\\trftsWidth2",
-                        {static_cast<int>(-static_cast<int64_t>(BestWidth) * 50)});
+            s += Format("\\trwWidth%d\\trftsWidth2", {Fiftieths(BestWidth)});
         else
             s += "\\trftsWidth1";
         if (Options.Contains(rvtoRTFAllowAutofit))
@@ -183,8 +196,7 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
                              ? Format("\\clwWidth%d\\clftsWidth3", {Twips(Main->BestWidth)})
                              : AnsiString("\\clwWidth0");
                 else if (Main->BestWidth < 0)
-                    s += Format("\\clwWidth%d\\clftsWidth2",
-                                {static_cast<int>(-static_cast<int64_t>(Main->BestWidth) * 50)});
+                    s += Format("\\clwWidth%d\\clftsWidth2", {Fiftieths(Main->BestWidth)});
                 else
                     s += "\\clftsWidth1";
                 s += Format("\\rollviewcbw%d\\rollviewcbh%d", {Main->BestWidth, Main->BestHeight});
@@ -205,11 +217,11 @@ void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemN
                 s += "\\clvertalb";
             if (RVData != nullptr)
                 s += RVData->GetExtraRTFCode(rv_rtfs_CellProps, this, c, r, false);
-            const int Right = c < Fmt.ColStarts.Count() && c < Fmt.ColWidths.Count()
-                                  ? Fmt.ColStarts.Get(c) + Fmt.ColWidths.Get(c)
-                                  : 0;
-            s += Format("\\cellx%d", {static_cast<int>(Round(static_cast<long double>(Right) * TwipsPerPixel +
-                                                             CellHSpacing * TwipsPerPixel / 2))});
+            const int64_t Right = c < Fmt.ColStarts.Count() && c < Fmt.ColWidths.Count()
+                                      ? static_cast<int64_t>(Fmt.ColStarts.Get(c)) + Fmt.ColWidths.Get(c)
+                                      : 0;
+            s += Format("\\cellx%d", {ToInt(static_cast<long double>(Right) * TwipsPerPixel +
+                                            static_cast<long double>(CellHSpacing) * TwipsPerPixel / 2)});
         }
         // A row of the outermost table: its definition, then its cells. A
         // nested row: its cells first, then its definition in a group that

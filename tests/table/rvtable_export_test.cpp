@@ -4,6 +4,8 @@
 // html5lib and headless Chromium where they are installed.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "document/crvdata_rtfsave.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/headlessbrowser.h"
@@ -144,6 +146,18 @@ const TWordsCase RTFCases[] = {
          Table2x2(D)->CellHSpacing = 3;
      },
      {"\\trspdl8\\trspdr8", "\\trspdl22\\trspdr22"},
+     {}},
+    // Values a file may hold: lengths clamped, never overflowing.
+    {"HostileLengths",
+     [](TTableDoc& D) {
+         TRVTableItemInfo* T = Table2x2(D);
+         T->BestWidth = INT_MAX;
+         T->BorderWidth = INT_MAX;
+         T->CellPadding = INT_MAX;
+         T->CellHSpacing = INT_MAX;
+         Table2x2(D)->BestWidth = -INT_MAX;
+     },
+     {"\\trwWidth2147483647\\trftsWidth3", "\\trwWidth2147483647\\trftsWidth2", "\\trpaddl2147483647"},
      {}},
     {"HeadingRowAndAlignment",
      [](TTableDoc& D) {
