@@ -474,6 +474,10 @@ public:
     // Replaces the grid and properties by a component stream; EReadError when it is malformed.
     void LoadFromStream(TStream& Stream);
     void BeforeLoading(TRVLoadFormat FileFormat) override;
+    // Every item of every cell: its list marker is registered and it hears AfterLoading.
+    void AfterLoading(TRVLoadFormat FileFormat) override;
+    // A table just made binds its cells' markers and items once.
+    void Inserted(TCustomRVData* RVData, int ItemNo) override;
     void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe) override;
     void StartExport() override { ++ExportDepth; }
     void EndExport() override { --ExportDepth; }

@@ -347,6 +347,33 @@ void TRVTableItemInfo::BeforeLoading(TRVLoadFormat FileFormat)
         State.Exclude(rvtsJustCreated);
 }
 
+void TRVTableItemInfo::AfterLoading(TRVLoadFormat FileFormat)
+{
+    TRVFullLineItemInfo::AfterLoading(FileFormat);
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* Cell = GetCells(r, c))
+                for (int i = 0; i < Cell->GetItemCount(); ++i) {
+                    Cell->AddMarkerInList(i);
+                    Cell->GetItem(i)->AfterLoading(FileFormat);
+                }
+}
+
+void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo)
+{
+    TRVFullLineItemInfo::Inserted(RVData, ItemNo);
+    if (!State.Contains(rvtsJustCreated))
+        return;
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* Cell = GetCells(r, c))
+                for (int i = 0; i < Cell->GetItemCount(); ++i) {
+                    Cell->AddMarkerInList(i);
+                    Cell->GetItem(i)->Inserted(Cell, i);
+                }
+    State.Exclude(rvtsJustCreated);
+}
+
 void TRVTableItemInfo::Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe)
 {
     TRVFullLineItemInfo::Inserting(RVData, Text, Safe);

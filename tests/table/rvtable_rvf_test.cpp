@@ -325,3 +325,30 @@ TEST(TableRVF, MalformedTableRecordsFailTheReadInBothForms)
 }
 
 } // namespace
+
+namespace {
+
+// A numbered paragraph in a cell joins the document's list markers once the
+// table is read, as it does when the table is made in place.
+TEST(TableRVF, ListMarkersInCellsJoinTheDocumentsList)
+{
+    const auto Build = [](TTableDoc& D) {
+        D.Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstDecimal);
+    };
+    TTableDoc Source;
+    Build(Source);
+    TRVTableItemInfo* Table = Source.AddTable(1, 2);
+    for (int c = 0; c < 2; ++c)
+        Table->GetCells(0, c)->SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        TTableDoc Copy;
+        Build(Copy);
+        ASSERT_TRUE(LoadDocRVF(Copy, SaveDocRVF(Source, Binary)));
+        TRVMarkerList* Markers = Copy.Data.GetMarkers(false);
+        ASSERT_NE(Markers, nullptr);
+        EXPECT_EQ(Markers->Count(), 2);
+    }
+}
+
+} // namespace
