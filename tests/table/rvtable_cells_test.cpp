@@ -236,19 +236,30 @@ TEST_F(TableCellsTest, BackgroundOfAnUnknownClassIsSkipped)
     c->LoadBackgroundImg(Stream);
     EXPECT_EQ(c->GetBackgroundImage(), nullptr);
     EXPECT_EQ(Stream.Position(), Stream.Size());
-    // A class name longer than what is left is refused.
-    TMemoryStream Short;
-    const char Long[] = {'\x50', 0, 0, 0, 'T'};
-    Short.WriteBuffer(Long, sizeof Long);
-    Short.SetPosition(0);
-    EXPECT_THROW(c->LoadBackgroundImg(Short), EReadError);
+    // A class name longer than what is left, or than any class name, is refused.
+    const struct {
+        uint32_t Length;
+        size_t Left;
+    } Names[] = {{80, 1}, {256, 300}};
+    for (const auto& Name : Names) {
+        TMemoryStream Short;
+        const unsigned char Len[4] = {static_cast<unsigned char>(Name.Length),
+                                      static_cast<unsigned char>(Name.Length >> 8), 0, 0};
+        Short.WriteBuffer(Len, 4);
+        const AnsiString Rest(Name.Left, 'T');
+        Short.WriteBuffer(Rest.data(), static_cast<int64_t>(Rest.size()));
+        Short.SetPosition(0);
+        EXPECT_THROW(c->LoadBackgroundImg(Short), EReadError) << Name.Length;
+    }
 }
 
 TEST_F(TableCellsTest, TableDefaultsArePublished)
 {
     TRVTableItemInfo* t = Doc.AddTable(1, 1);
     EXPECT_EQ(t->StyleNo, rvsTable);
-    EXPECT_TRUE(t->State.Contains(rvtsJustCreated));
+    // Just made until inserted into a document.
+    EXPECT_TRUE(TRVTableItemInfo(1, 1, &Doc.Data).State.Contains(rvtsJustCreated));
+    EXPECT_FALSE(t->State.Contains(rvtsJustCreated));
     struct Case {
         const char* Name;
         int64_t Value;

@@ -123,7 +123,7 @@ TEST(TableStream, BandHoldsOnlyItsRowsAndZeroRowsWriteOnlyTheCount)
     EXPECT_EQ(Band->Rows->Count(), 0);
 }
 
-TEST(TableStream, BackgroundPictureRoundTripsAndUnknownClassIsSkipped)
+TEST(TableStream, BackgroundPictureRoundTrips)
 {
     TTableDoc Doc;
     TRVTableItemInfo* Table = Doc.AddTable(1, 1);
@@ -136,34 +136,6 @@ TEST(TableStream, BackgroundPictureRoundTripsAndUnknownClassIsSkipped)
     auto* T = dynamic_cast<TRVTableItemInfo*>(Copy.Data.GetItem(0));
     ASSERT_NE(T->GetBackgroundImage(), nullptr);
     EXPECT_EQ(T->GetBackgroundImage()->Width(), 2);
-
-    // The stored form with a class nobody registered: the picture's block is
-    // stepped over and the table keeps no picture.
-    TMemoryStream Stored;
-    const AnsiString Name = "TNoSuchPicture";
-    const unsigned char Len[4] = {static_cast<unsigned char>(Name.size()), 0, 0, 0};
-    Stored.WriteBuffer(Len, 4);
-    Stored.WriteBuffer(Name.data(), static_cast<int64_t>(Name.size()));
-    RVFSavePictureBinary(Stored, &Picture);
-    const int64_t End = Stored.Size();
-    Stored.SetPosition(0);
-    EXPECT_EQ(RVTableLoadBackgroundImg(Stored), nullptr);
-    EXPECT_EQ(Stored.Position(), End);
-}
-
-TEST(TableStream, OverlongOrTruncatedPictureClassNameIsAReadError)
-{
-    for (uint32_t N : {256u, 100000u}) {
-        SCOPED_TRACE(N);
-        TMemoryStream Stored;
-        const unsigned char Len[4] = {static_cast<unsigned char>(N), static_cast<unsigned char>(N >> 8),
-                                      static_cast<unsigned char>(N >> 16), 0};
-        Stored.WriteBuffer(Len, 4);
-        const std::string Filler(300, 'T');
-        Stored.WriteBuffer(Filler.data(), static_cast<int64_t>(Filler.size()));
-        Stored.SetPosition(0);
-        EXPECT_THROW(RVTableLoadBackgroundImg(Stored), EReadError);
-    }
 }
 
 TEST(TableStream, RowVAlignListIsReadToItsEnd)
