@@ -1,6 +1,7 @@
 // The table cell: its defaults, how it reaches its table, its measures, its
 // background and its stored properties.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "document/rvstyle.h"
@@ -286,16 +287,20 @@ int TRVTableCellData::GetVOffs()
     return Table != nullptr ? -(GetExtraVOffs() + Table->CurTop + Table->CellPadding + Top) : -Top;
 }
 
+// The content size without the padding, in 64 bits: a table read from a file
+// may hold any padding.
 int TRVTableCellData::GetWidth()
 {
     TRVTableItemInfo* Table = GetTable();
-    return Width - 2 * (Table != nullptr ? Table->CellPadding : 0);
+    const int64_t Size = Width - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
 }
 
 int TRVTableCellData::GetHeight()
 {
     TRVTableItemInfo* Table = GetTable();
-    return Height - 2 * (Table != nullptr ? Table->CellPadding : 0);
+    const int64_t Size = Height - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
 }
 
 void TRVTableCellData::ControlAction2(TRVControlAction Action, int ItemNo, TControl*& Ctrl)
