@@ -6,6 +6,9 @@
 
 #include "document/rvfmisc.h"
 #include "platform/graphics/bitmap.h"
+#include "tests/support/headlessbrowser.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 #include "tests/support/testtablestore.h"
 
 namespace {
@@ -321,6 +324,42 @@ TEST(TableRVF, ListMarkersInCellsJoinTheDocumentsList)
         ASSERT_NE(Markers, nullptr);
         EXPECT_EQ(Markers->Count(), 2);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The class library's own reader (Free Pascal's) reads the table's stream:
+// the table's properties, one entry per cell with its spans, the cells'
+// properties and documents, and the rows' alignment.
+TEST(TableStream, FreePascalsReaderListsTheExpectedProperties)
+{
+    int Status = 0;
+    RunCommand("command -v fpc", Status);
+    if (Status != 0)
+        GTEST_SKIP() << "fpc is not installed";
+    TempDir Dir;
+    const std::string Source = TestDataPath("fixtures/table/checktable.pas");
+    const std::string Log =
+        RunCommand("fpc -vw -FE'" + Dir.Path() + "' -FU'" + Dir.Path() + "' '" + Source + "' 2>&1", Status);
+    ASSERT_EQ(Status, 0) << Log;
+    TTableDoc Doc;
+    TRVTableItemInfo* Table = AddMergedTable(Doc);
+    TBitmap Picture;
+    Picture.SetSize(2, 2);
+    Table->SetBackgroundImage(&Picture);
+    TMemoryStream Stream;
+    Table->SaveToStream(Stream);
+    const std::string File = Dir.Write("table.bin", StreamBytes(Stream));
+    EXPECT_EQ(RunCommand("'" + Dir.File("checktable") + "' '" + File + "' 2>&1", Status),
+              "T.BestWidth\nT.HeadingRowCount\nT.BorderWidth\nT.BackgroundImg\n"
+              "rows=3 cols=3\n"
+              "cell 2 1 Data\ncell 1 1 Data\n"
+              "cell 1 1 Data\ncell 1 1 Data\ncell 1 2 Data\n"
+              "cell 1 1 Color Data\ncell 1 1 Data\n"
+              "RowVAlign 0 1 0\n");
+    EXPECT_EQ(Status, 0);
 }
 
 } // namespace
