@@ -545,7 +545,7 @@ public:
 
 // The largest grid (rows x columns) read from a stored table: every slot
 // costs memory before its cell is read, whatever the file's size.
-inline constexpr int64_t RVTableMaxStoredSlots = int64_t(1) << 22;
+inline constexpr int64_t RVTableMaxStoredSlots = int64_t(1) << 20;
 
 // A background picture in its stored form: 32-bit little-endian length of the
 // class name, the name, then the picture as a binary block. Empty for none.

@@ -278,6 +278,31 @@ TEST(TableStream, MalformedCellsListsAreReadErrorsThatLeaveAValidGrid)
     }
 }
 
+// The largest grid a file may describe is read; one more row is refused.
+TEST(TableStream, GridSizeLimit)
+{
+    for (int Rows : {1024, 1025}) {
+        SCOPED_TRACE(Rows);
+        const std::string Bytes = TableStream([Rows](TWriter& W) {
+            Counts(W, Rows, 1024);
+            W.WriteListBegin();
+            WriteCellEntry(W, 1024, Rows);
+            W.WriteListEnd();
+        });
+        TTableDoc Doc;
+        TRVTableItemInfo* Table = Doc.AddTable(1, 1);
+        TMemoryStream In;
+        In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+        In.SetPosition(0);
+        if (Rows * int64_t(1024) <= RVTableMaxStoredSlots) {
+            Table->LoadFromStream(In);
+            EXPECT_EQ(Table->GetCells(0, 0)->RowSpan, Rows);
+        } else {
+            EXPECT_THROW(Table->LoadFromStream(In), EReadError);
+        }
+    }
+}
+
 TEST(TableRVF, MalformedTableRecordsFailTheReadInBothForms)
 {
     for (const TBadCells& Bad : BadCells)
