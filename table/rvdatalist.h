@@ -57,6 +57,9 @@ public:
     void HScrollTo(int) override {}
     int GetVSmallStep() override { return 0; }
 
+    // A sub-document shows whole: its first item and its last; -1 when empty.
+    int GetFirstItemVisible() override { return GetItemCount() > 0 ? 0 : -1; }
+    int GetLastItemVisible() override { return GetItemCount() - 1; }
     // Scrolls the root so that a rectangle of this sub-document shows.
     void ShowRectangle(int Left, int Top, int Width, int Height) override;
     AnsiString GetURL(int Id) override;

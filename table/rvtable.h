@@ -10,6 +10,9 @@
 //   rvtable_layout.cpp   minimum width, column widths, row heights, cell placement
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
+//   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
+//   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
+//   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
 #pragma once
 
 #include <cstdint>
@@ -19,6 +22,7 @@
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
 #include "document/rvstyle_para.h"
+#include "platform/core/component.h"
 #include "table/rvdatalist.h"
 #include "view/rvback.h"
 
@@ -26,6 +30,9 @@ class TRVTableItemInfo;
 class TRVTableRow;
 class TRVTableRows;
 class TRVTableCellData;
+class TD;
+class TReader;
+class TWriter;
 
 // A wanted width: above 0 pixels, below 0 a percentage (-50 is 50 %), 0 automatic.
 using TRVHTMLLength = int;
@@ -167,6 +174,9 @@ public:
     void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
                     TCustomRVData* RVData) override;
     void GetOrigin(int& X, int& Y) override;
+    // As GetOrigin through the shown origins of the documents around, plus the
+    // vertical offset of the content in the cell.
+    void GetOriginEx(int& X, int& Y) override;
     int GetAreaWidth() override { return GetWidth(); }
     TRVBackground* GetBackground() override { return Background.get(); }
     int GetHOffs() override;
@@ -320,6 +330,16 @@ public:
     TRVScreenAndDevice Sad;
 };
 
+// One page band of a table cut by rows for printing.
+class TRVTablePrintPart : public TRVMultiDrawItemPart {
+public:
+    const char* ClassName() const override { return "TRVTablePrintPart"; }
+    // A soft page break before this band stores its first row.
+    int GetSoftPageBreakInfo() const override { return FirstRow; }
+    int FirstRow = 0;
+    int RowCount = 0;
+};
+
 // The border drawing hook: DoDefault false suppresses the border and its grid.
 using TRVTableDrawBorderEvent = std::function<void(
     TRVTableItemInfo* Sender, TCanvas* Canvas, int Left, int Top, int Right, int Bottom, int Width,
@@ -432,6 +452,56 @@ public:
     bool IsSemiTransparentBackground() const;
     // Whether the table's cell selection holds the cell; none in a viewer.
     virtual bool IsCellSelected(int Row, int Col) const;
+    // The colour a cell is painted with: its own, else the table's, else the
+    // colour of the document holding the table (clNone when it has none).
+    TColor GetCellColor(const TRVTableCellData* Cell) const;
+
+    // ---- Stored form (rvtable_rvf.cpp)
+    // The band of rows the next write stores.
+    int SavedFirstRow = 0;
+    int SavedRowCount = 0;
+    // Raised while the table's cells are written out.
+    int ExportDepth = 0;
+    // "BackgroundImg": the background picture, when there is one.
+    void DefineProperties(TFiler* Filer) override;
+    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
+                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
+                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    // The component stream of Count rows from Index (band of a printed page).
+    void SaveRowsToStream(TStream& Stream, int Index, int Count);
+    void SaveToStream(TStream& Stream);
+    // Replaces the grid and properties by a component stream; EReadError when it is malformed.
+    void LoadFromStream(TStream& Stream);
+    void BeforeLoading(TRVLoadFormat FileFormat) override;
+    // Every item of every cell: its list marker is registered and it hears AfterLoading.
+    void AfterLoading(TRVLoadFormat FileFormat) override;
+    // A table just made binds its cells' markers and items once.
+    void Inserted(TCustomRVData* RVData, int ItemNo) override;
+    void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe) override;
+    void StartExport() override { ++ExportDepth; }
+    void EndExport() override { --ExportDepth; }
+    // The "C" property: row count, column count, then a list of
+    // (ColSpan, RowSpan, cell) entries, one per cell of the saved band.
+    void CellsWriter(TWriter* Writer);
+    void CellsReader(TReader* Reader, TD* CellReader);
+    void RowVAlignWriter(TWriter* Writer);
+    void RowVAlignReader(TReader* Reader);
+    bool HasRowVAlign() const;
+
+    // ---- Export (rvtable_rtf.cpp, rvtable_html.cpp)
+    void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
+                       TCustomRVData* RVData) override;
+    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
+                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
+                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
+                 TRVRTFFontTable* FontTable) override;
+    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
+                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
+                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+                    TRVList* Bullets) override;
+    AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
+                      bool TextOnly, bool Unicode) override;
 
 private:
     struct TLayoutPass;
@@ -443,6 +513,47 @@ private:
                    TRVColorMode ColorMode, bool Printing, bool DrawGrid);
     bool GridOverlapped(TRVBooleanRect* VisibleBorders, int Row, int Col, int Side) const;
 };
+
+// The table's stored form: a component whose published T is the table and
+// whose defined properties are "C" (the cells list) and "RowVAlign". The
+// writer saves the rows from the table's SavedFirstRow, SavedRowCount of them.
+class TRVTableSW : public TComponent {
+public:
+    explicit TRVTableSW(TRVTableItemInfo* ATable);
+    ~TRVTableSW() override;
+    const char* ClassName() const override { return "TRVTableSW"; }
+    const TPropertyTable* PropertyTable() const override;
+    void DefineProperties(TFiler* Filer) override;
+
+    TRVTableItemInfo* T;
+    // The component each cell is written and read through.
+    TD* CellWriter;
+};
+
+// One cell of the cells list, streamed as a component whose published C is the cell.
+class TD : public TComponent {
+public:
+    explicit TD(TRVTableSW* AOwner) : TComponent(nullptr), SW(AOwner) {}
+    const char* ClassName() const override { return "TD"; }
+    const TPropertyTable* PropertyTable() const override;
+
+    TRVTableCellData* C = nullptr;
+    // The cells read through this component.
+    int CellsRead = 0;
+    TRVTableSW* SW;
+};
+
+// The largest grid (rows x columns) read from a stored table: every slot
+// costs memory before its cell is read, whatever the file's size.
+inline constexpr int64_t RVTableMaxStoredSlots = int64_t(1) << 20;
+
+// A background picture in its stored form: 32-bit little-endian length of the
+// class name, the name, then the picture as a binary block. Empty for none.
+AnsiString RVTableSaveBackgroundImg(TGraphic* Image);
+// Reads the stored form. A name longer than 255 bytes or than the bytes left
+// raises EReadError; an unknown class (or one that makes no picture) skips
+// the picture's block and answers null.
+std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& Stream);
 
 // The smallest index whose start lies before Value in a list of ascending starts.
 int RV_GetCrossed(int Value, const TRVIntegerList& List);

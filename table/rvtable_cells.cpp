@@ -1,6 +1,7 @@
 // The table cell: its defaults, how it reaches its table, its measures, its
 // background and its stored properties.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "document/rvstyle.h"
@@ -254,6 +255,26 @@ void TRVTableCellData::GetOrigin(int& X, int& Y)
     Y += ItemTop + Top + Table->CellPadding;
 }
 
+void TRVTableCellData::GetOriginEx(int& X, int& Y)
+{
+    X = 0;
+    Y = 0;
+    TRVTableItemInfo* Table = GetTable();
+    if (Table == nullptr)
+        return;
+    auto* Main = dynamic_cast<TCustomRVFormattedData*>(Table->GetRVData());
+    if (Main == nullptr)
+        return;
+    Main->GetOriginEx(X, Y);
+    int ItemLeft = 0;
+    int ItemTop = 0;
+    const int ItemNo = Main->GetItemNo(Table);
+    if (ItemNo >= 0)
+        Main->GetItemCoords(ItemNo, ItemLeft, ItemTop);
+    X += ItemLeft + Left + Table->CellPadding;
+    Y += ItemTop + Top + Table->CellPadding + GetExtraVOffs();
+}
+
 int TRVTableCellData::GetHOffs()
 {
     TRVTableItemInfo* Table = GetTable();
@@ -266,16 +287,20 @@ int TRVTableCellData::GetVOffs()
     return Table != nullptr ? -(GetExtraVOffs() + Table->CurTop + Table->CellPadding + Top) : -Top;
 }
 
+// The content size without the padding, in 64 bits: a table read from a file
+// may hold any padding.
 int TRVTableCellData::GetWidth()
 {
     TRVTableItemInfo* Table = GetTable();
-    return Width - 2 * (Table != nullptr ? Table->CellPadding : 0);
+    const int64_t Size = Width - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
 }
 
 int TRVTableCellData::GetHeight()
 {
     TRVTableItemInfo* Table = GetTable();
-    return Height - 2 * (Table != nullptr ? Table->CellPadding : 0);
+    const int64_t Size = Height - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
 }
 
 void TRVTableCellData::ControlAction2(TRVControlAction Action, int ItemNo, TControl*& Ctrl)
@@ -326,7 +351,12 @@ void TRVTableCellData::DefineProperties(TFiler* Filer)
 {
     TRVItemFormattedData::DefineProperties(Filer);
     Filer->DefineBinaryProperty(
-        "Data", [this](TStream& Stream) { DataReader(Stream); },
+        "Data",
+        [this](TStream& Stream) {
+            // The stored document replaces the cell's, not follows it.
+            Clear();
+            DataReader(Stream);
+        },
         [this](TStream& Stream) { DataWriter(Stream); }, HasData(true));
     Filer->DefineBinaryProperty(
         "BackgroundImg", [this](TStream& Stream) { LoadBackgroundImg(Stream); },
@@ -339,38 +369,11 @@ void TRVTableCellData::DefineProperties(TFiler* Filer)
 
 AnsiString TRVTableCellData::SaveBackgroundImg() const
 {
-    TGraphic* Image = GetBackgroundImage();
-    if (Image == nullptr)
-        return AnsiString();
-    TMemoryStream Stream;
-    const AnsiString Name = Image->ClassName();
-    const uint32_t N = static_cast<uint32_t>(Name.size());
-    const unsigned char Len[4] = {static_cast<unsigned char>(N), static_cast<unsigned char>(N >> 8),
-                                  static_cast<unsigned char>(N >> 16), static_cast<unsigned char>(N >> 24)};
-    Stream.WriteBuffer(Len, 4);
-    Stream.WriteBuffer(Name.data(), static_cast<int64_t>(Name.size()));
-    RVFSavePictureBinary(Stream, Image);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return RVTableSaveBackgroundImg(GetBackgroundImage());
 }
 
 void TRVTableCellData::LoadBackgroundImg(TStream& Stream)
 {
-    unsigned char Len[4];
-    Stream.ReadBuffer(Len, 4);
-    const uint32_t N = Len[0] | (Len[1] << 8) | (Len[2] << 16) | (static_cast<uint32_t>(Len[3]) << 24);
-    // The name cannot be longer than what is left.
-    if (N > static_cast<uint64_t>(Stream.Size() - Stream.Position()))
-        throw EReadError("Stream read error");
-    AnsiString Name(N, '\0');
-    if (N > 0)
-        Stream.ReadBuffer(Name.data(), N);
-    TPersistentClass Class = GetClass(Name);
-    std::unique_ptr<TGraphic> Graphic(Class != nullptr ? RV_CreateGraphics(Class) : nullptr);
-    if (!Graphic) {
-        // An unknown class: the picture is skipped, the rest of the cell stays.
-        Stream.Seek(0, soEnd);
-        return;
-    }
-    RVFLoadPictureBinary2(Stream, Graphic.get());
-    SetBackgroundImage_(Graphic.get(), true);
+    if (std::unique_ptr<TGraphic> Graphic = RVTableLoadBackgroundImg(Stream))
+        SetBackgroundImage_(Graphic.get(), true);
 }

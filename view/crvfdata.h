@@ -116,7 +116,8 @@ public:
     virtual void GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad);
     // Position of this document inside the one that holds it; 0, 0 here.
     virtual void GetOrigin(int& x, int& y);
-    void GetOriginEx(int& x, int& y) { GetOrigin(x, y); }
+    // The origin of the content as shown (a table cell adds its vertical offset).
+    virtual void GetOriginEx(int& x, int& y) { GetOrigin(x, y); }
     virtual TRVFlags GetFlags() = 0;
     virtual void SetFlags(TRVFlags value) = 0;
     // Width of the area the document is laid out in.
@@ -309,8 +310,8 @@ public:
     // The draw item to start painting from for a view whose top is Y.
     int GetFirstVisible(int y);
     // The items at the top and the bottom of the view; -1 without draw items.
-    int GetFirstItemVisible();
-    int GetLastItemVisible();
+    virtual int GetFirstItemVisible();
+    virtual int GetLastItemVisible();
 
     // ---- Minimum widths (crvfdata_minwidth.cpp): pure computations over the
     // items and styles that change nothing but the canvas's font. sad given:

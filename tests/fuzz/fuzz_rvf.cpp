@@ -2,7 +2,7 @@
 // bit 0 loads it (replacing the style sheet's collections), else it is
 // inserted into the middle of a small document (styles merged, or mapped with
 // bit 1); bit 2 keeps tags as strings; bit 3 converts unknown styles to style
-// 0; bit 4 keeps the style maps at the root. Any input must give true or
+// 0; bit 4 keeps the style maps at the root. Tables are known items. Any input must give true or
 // false; whatever was read must then save in both forms and read back whole.
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +16,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
+#include "table/rvtable.h"
 
 namespace {
 
@@ -140,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const uint8_t Mode = data[0];
+    RV_RegisterTableItem();
     auto Style = MakeStyle();
     TImageList Images(nullptr);
     Images.SetTag(1);

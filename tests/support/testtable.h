@@ -13,6 +13,26 @@
 #include "table/rvtable.h"
 #include "tests/support/testrvfdata.h"
 
+// The document of the table tests: keeps its RVF options as a viewer does,
+// and answers the HTML picture request with a fixed location when one is set.
+class TTableTestData : public TTestRVFData {
+public:
+    using TTestRVFData::TTestRVFData;
+    TRVFOptions GetRVFOptions() override { return RVFOptions; }
+    void SetRVFOptions(TRVFOptions Value) override { RVFOptions = Value; }
+    void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString& Location,
+                       bool& DoDefault) override
+    {
+        if (ImageLocation.empty())
+            return;
+        Location = ImageLocation;
+        DoDefault = false;
+    }
+
+    TRVFOptions RVFOptions;
+    AnsiString ImageLocation;
+};
+
 // A document (400 pixels wide, no margins) that owns the tables added to it.
 class TTableDoc {
 public:
@@ -32,7 +52,7 @@ public:
     void Format() { Data.FormatAll(); }
 
     TRVStyle Style;
-    TTestRVFData Data;
+    TTableTestData Data;
 };
 
 // Merges the block of ColSpan x RowSpan slots from (Row, Col) into the cell

@@ -228,26 +228,38 @@ TEST_F(TableCellsTest, BackgroundOfAnUnknownClassIsSkipped)
     Bytes += static_cast<char>(Name.size());
     Bytes += AnsiString(3, '\0');
     Bytes += Name;
-    Bytes += "\x01\x02\x03";
+    // The picture: a block of three bytes, stepped over by its size.
+    Bytes += AnsiString("\x03\0\0\0\x01\x02\x03", 7);
     TMemoryStream Stream;
     Stream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     Stream.SetPosition(0);
     c->LoadBackgroundImg(Stream);
     EXPECT_EQ(c->GetBackgroundImage(), nullptr);
     EXPECT_EQ(Stream.Position(), Stream.Size());
-    // A class name longer than what is left is refused.
-    TMemoryStream Short;
-    const char Long[] = {'\x50', 0, 0, 0, 'T'};
-    Short.WriteBuffer(Long, sizeof Long);
-    Short.SetPosition(0);
-    EXPECT_THROW(c->LoadBackgroundImg(Short), EReadError);
+    // A class name longer than what is left, or than any class name, is refused.
+    const struct {
+        uint32_t Length;
+        size_t Left;
+    } Names[] = {{80, 1}, {256, 300}};
+    for (const auto& Name : Names) {
+        TMemoryStream Short;
+        const unsigned char Len[4] = {static_cast<unsigned char>(Name.Length),
+                                      static_cast<unsigned char>(Name.Length >> 8), 0, 0};
+        Short.WriteBuffer(Len, 4);
+        const AnsiString Rest(Name.Left, 'T');
+        Short.WriteBuffer(Rest.data(), static_cast<int64_t>(Rest.size()));
+        Short.SetPosition(0);
+        EXPECT_THROW(c->LoadBackgroundImg(Short), EReadError) << Name.Length;
+    }
 }
 
 TEST_F(TableCellsTest, TableDefaultsArePublished)
 {
     TRVTableItemInfo* t = Doc.AddTable(1, 1);
     EXPECT_EQ(t->StyleNo, rvsTable);
-    EXPECT_TRUE(t->State.Contains(rvtsJustCreated));
+    // Just made until inserted into a document.
+    EXPECT_TRUE(TRVTableItemInfo(1, 1, &Doc.Data).State.Contains(rvtsJustCreated));
+    EXPECT_FALSE(t->State.Contains(rvtsJustCreated));
     struct Case {
         const char* Name;
         int64_t Value;
@@ -396,3 +408,35 @@ TEST(TableDataListTest, SubDocumentsShareTheListsFlags)
 }
 
 } // namespace
+
+// Through the base class, as the viewer asks: a cell shows whole, and its
+// shown origin is lowered by the offset of bottom-aligned content.
+TEST_F(TableCellsTest, SubDocumentVisibleItemsAndShownOrigin)
+{
+    TRVTableItemInfo* Table = Doc.AddTable(1, 2);
+    TRVTableCellData* Tall = Table->GetCells(0, 0);
+    Tall->Clear();
+    for (const char* Line : {"one", "two", "three"})
+        Tall->AddNL(Line, 0, 0);
+    TRVTableCellData* Low = Table->GetCells(0, 1);
+    Low->VAlign = rvcBottom;
+    Doc.Format();
+
+    TCustomRVFormattedData* AsDoc = Tall;
+    EXPECT_EQ(AsDoc->GetFirstItemVisible(), 0);
+    EXPECT_EQ(AsDoc->GetLastItemVisible(), 2);
+    int X = 0, Y = 0, XEx = 0, YEx = 0;
+    AsDoc = Low;
+    AsDoc->GetOrigin(X, Y);
+    AsDoc->GetOriginEx(XEx, YEx);
+    EXPECT_GT(Low->GetExtraVOffs(), 0);
+    EXPECT_EQ(XEx, X);
+    EXPECT_EQ(YEx, Y + Low->GetExtraVOffs());
+    Tall->GetOrigin(X, Y);
+    Tall->GetOriginEx(XEx, YEx);
+    EXPECT_EQ(YEx, Y);
+
+    Low->Clear();
+    EXPECT_EQ(AsDoc->GetFirstItemVisible(), -1);
+    EXPECT_EQ(AsDoc->GetLastItemVisible(), -1);
+}
