@@ -189,8 +189,12 @@ public:
     // Takes Checkpoint; ItemNo -1: the document's end.
     void Do_AddCP(int ItemNo, TRVCPInfo* Checkpoint);
     void Do_DeleteCP(int ItemNo);
-    void Do_Concate(int ItemNo);
+    // True when the document's minimum width may have changed.
+    bool Do_Concate(int ItemNo);
     void SetParaStyle(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat);
+    // Makes item ItemNo continue the line before it (Do_NewLine), or, after a
+    // full-width item, which nothing continues, start a paragraph.
+    void JoinLine(int ItemNo, bool& FullReformat);
     // Frees an item that no list keeps, telling the document first.
     void DisposeItem(TCustomRVItemInfo* Item);
     void DisposeCheckpoint(TRVCPInfo* Checkpoint);

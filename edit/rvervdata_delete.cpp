@@ -111,7 +111,7 @@ void TRVEditRVData::DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int 
     int CaretOffsInItem = GetOffsAfterItem(CaretItem);
     if (ItemNo < GetItemCount() && RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(ItemNo), false)) {
         CaretOffsInItem = ItemLength(CaretItem) + 1;
-        Do_Concate(CaretItem);
+        Full = Do_Concate(CaretItem) || Full;
         --Added;
     }
     ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, Added, CaretItem, CaretOffsInItem, false);
@@ -151,7 +151,7 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Do_DeleteItem(I, Flag);
         Full = Flag;
         if (I < GetItemCount() && GetItem(I)->GetSameAsPrev()) {
-            Do_NewLine(I, true, -1, Flag);
+            JoinLine(I, Flag);
             Full = Full || Flag;
         }
         ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsAfterItem(I - 1), true);
@@ -176,15 +176,15 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
     }
     if (RV_CanConcateItems(I - 1, GetItem(I - 1), GetItem(I), true)) {
         const int OldLength = ItemLength(I - 1);
-        Do_Concate(I - 1);
+        Full = Do_Concate(I - 1) || Full;
         if (I < GetItemCount() && GetItem(I)->GetSameAsPrev()) {
-            Do_NewLine(I, true, -1, Flag);
+            JoinLine(I, Flag);
             Full = Full || Flag;
         }
         ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, OldLength + 1, true);
         return;
     }
-    Do_NewLine(I, true, -1, Flag);
+    JoinLine(I, Flag);
     ReformatAndPlace(Flag, ParaFirstDI, ParaLastDI, 0, I, GetOffsBeforeItem(I), true);
 }
 
@@ -282,7 +282,7 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
             return;
         }
         if (J < GetItemCount() && GetItem(J)->GetSameAsPrev()) {
-            Do_NewLine(J, true, -1, Flag);
+            JoinLine(J, Flag);
             Full = Full || Flag;
         }
         ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I), true);
@@ -294,15 +294,15 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
     }
     if (RV_CanConcateItems(I, GetItem(I), GetItem(J), true)) {
         const int OldEnd = GetOffsAfterItem(I);
-        Do_Concate(I);
+        Full = Do_Concate(I) || Full;
         if (J < GetItemCount() && GetItem(J)->GetSameAsPrev()) {
-            Do_NewLine(J, true, -1, Flag);
+            JoinLine(J, Flag);
             Full = Full || Flag;
         }
         ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I, OldEnd, true);
         return;
     }
-    Do_NewLine(J, true, -1, Flag);
+    JoinLine(J, Flag);
     ReformatAndPlace(Flag, ParaFirstDI, ParaLastDI, 0, I, GetOffsAfterItem(I), true);
 }
 

@@ -320,6 +320,15 @@ void TRVEditRVData::Do_NewLine(int ItemNo, bool SameAsPrev, int ParaNo, bool& Fu
     InvalidateTailLayout();
 }
 
+void TRVEditRVData::JoinLine(int ItemNo, bool& FullReformat)
+{
+    FullReformat = false;
+    if (ItemNo <= 0 || ItemNo >= GetItemCount())
+        return;
+    const bool AfterFullWidth = GetItem(ItemNo - 1)->GetBoolValue(rvbpFullWidth);
+    Do_NewLine(ItemNo, !AfterFullWidth, -1, FullReformat);
+}
+
 void TRVEditRVData::Do_BR(int ItemNo, bool BR, bool& FullReformat)
 {
     FullReformat = false;
@@ -498,7 +507,7 @@ void TRVEditRVData::Do_DeleteCP(int ItemNo)
         GetItem(ItemNo)->Checkpoint = nullptr;
 }
 
-void TRVEditRVData::Do_Concate(int ItemNo)
+bool TRVEditRVData::Do_Concate(int ItemNo)
 {
     TCustomRVItemInfo* First = GetItem(ItemNo);
     TCustomRVItemInfo* Next = GetItem(ItemNo + 1);
@@ -507,18 +516,25 @@ void TRVEditRVData::Do_Concate(int ItemNo)
     const bool FirstEmpty = ItemLength(ItemNo) == 0;
     const bool NextEmpty = ItemLength(ItemNo + 1) == 0;
     bool Flag = false;
+    bool Full = false;
+    auto Note = [&]() { Full = Full || Flag; };
     if (FirstUnicode != NextUnicode && !NextEmpty) {
         // Texts of two encodings never join: only an empty first item gives way.
         if (!FirstEmpty)
-            return;
-        if (!First->GetSameAsPrev())
+            return false;
+        if (!First->GetSameAsPrev()) {
             Do_NewLine(ItemNo + 1, false, First->ParaNo, Flag);
-        if (First->GetBR())
+            Note();
+        }
+        if (First->GetBR()) {
             Do_BR(ItemNo + 1, true, Flag);
+            Note();
+        }
         if (First->Checkpoint && !Next->Checkpoint)
             Do_AddCP(ItemNo + 1, First->Checkpoint->CreateCopy(TagsArePChars()));
         Do_DeleteItem(ItemNo, Flag);
-        return;
+        Note();
+        return Full;
     }
     const bool TakeStyle = FirstEmpty;
     const int NextStyle = Next->StyleNo;
@@ -528,6 +544,8 @@ void TRVEditRVData::Do_Concate(int ItemNo)
     if (Next->Checkpoint && !First->Checkpoint)
         Do_AddCP(ItemNo, Next->Checkpoint->CreateCopy(TagsArePChars()));
     Do_DeleteItem(ItemNo + 1, Flag);
+    Note();
     if (TakeStyle)
         Do_StyleNo(ItemNo, NextStyle);
+    return Full || CalculateMinItemWidthPlusEx(ItemNo) > DocumentMinWidth;
 }

@@ -67,8 +67,21 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
         Host->Invalidate();
         return;
     }
-    const bool ReachesEnd = EndDrawItemNo >= DrawItems.Count() - 1;
+    const int OldCount = DrawItems.Count();
+    const bool ReachesEnd = EndDrawItemNo >= OldCount - 1;
     FormatParas(StartDrawItemNo, EndDrawItemNo, ItemsAdded);
+    // What the range holds now can only have widened the document: then the
+    // whole document is laid out for its new minimum width.
+    const int Count = DrawItems.Count();
+    if (Count > 0 && GetItemCount() > 0) {
+        const int First = DrawItems[std::clamp(StartDrawItemNo, 0, Count - 1)]->ItemNo;
+        const int Last = DrawItems[std::clamp(EndDrawItemNo + Count - OldCount, 0, Count - 1)]->ItemNo;
+        if (CalculateMinItemsWidthPlusEx(std::min(First, Last), std::max(First, Last)) > DocumentMinWidth) {
+            Format_(false, true, false, 0, GetCanvas(), false, false);
+            Host->Invalidate();
+            return;
+        }
+    }
     // A partial layout that reaches the document's end keeps the old height
     // when no draw item count changed: the height follows the last line here.
     if (ReachesEnd && DrawItems.Count() > 0 && GetItemCount() > 0) {
@@ -340,7 +353,7 @@ bool TRVEditRVData::CanDelete()
 
 bool TRVEditRVData::DeleteSelection_()
 {
-    if (!SelectionExists(false, false)) {
+    if (!SelectionExists(true, false)) {
         if (!PartialSelectedItem)
             return true;
         const bool Can = PartialSelectedItem->CanDeletePartiallySelected();
@@ -387,6 +400,12 @@ bool TRVEditRVData::DeleteSelection_()
     int CaretItem = StartNo;
     int CaretOffsInItem = StartOffs;
     auto Note = [&]() { FullReformat = FullReformat || Flag; };
+    // The rest of the end item joins the start's line, unless that ends with
+    // a full-width item, which nothing continues.
+    auto JoinAt = [&](int ItemNo) {
+        JoinLine(ItemNo, Flag);
+        Note();
+    };
 
     auto CutStart = [&](int I, int From, int To) {
         MaxWidth = std::max(MaxWidth, CalculateMinItemWidthPlusEx(I));
@@ -420,10 +439,8 @@ bool TRVEditRVData::DeleteSelection_()
             } else {
                 CaretItem = I - 1;
                 CaretOffsInItem = GetOffsAfterItem(I - 1);
-                if (JoinNext && I < GetItemCount()) {
-                    Do_NewLine(I, true, -1, Flag);
-                    Note();
-                }
+                if (JoinNext)
+                    JoinAt(I);
             }
             return;
         }
@@ -432,10 +449,8 @@ bool TRVEditRVData::DeleteSelection_()
         }
         CaretItem = I;
         CaretOffsInItem = From;
-        if (JoinNext && I + 1 < GetItemCount()) {
-            Do_NewLine(I + 1, true, -1, Flag);
-            Note();
-        }
+        if (JoinNext)
+            JoinAt(I + 1);
     };
 
     if (StartNo == EndNo) {
@@ -462,9 +477,16 @@ bool TRVEditRVData::DeleteSelection_()
         }
         CutStart(StartNo, StartOffs, GetOffsAfterItem(StartNo));
     }
+    // An item left right after a full-width one starts a paragraph.
+    for (int i = StartNo; i <= StartNo + 1; ++i)
+        if (i > 0 && i < GetItemCount() && GetItem(i)->GetSameAsPrev() &&
+            GetItem(i - 1)->GetBoolValue(rvbpFullWidth)) {
+            JoinLine(i, Flag);
+            Note();
+        }
     if (CaretItem >= 0 && CaretItem + 1 < GetItemCount() &&
         RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(CaretItem + 1), false)) {
-        Do_Concate(CaretItem);
+        FullReformat = Do_Concate(CaretItem) || FullReformat;
         ++Deleted;
     }
     if (CaretItem < 0) {

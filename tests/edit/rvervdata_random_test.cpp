@@ -98,7 +98,7 @@ protected:
             InsertItem(*d, NewPicture(10 + Pick(300), 8));
             return "picture";
         case 11:
-            InsertItem(*d, new TRVBreakItemInfo(d.get()));
+            InsertItem(*d, new TRVBreakItemInfo(d.get(), 1, rvbsLine, clNone));
             return "break";
         case 12:
             if (d->GetItemOptions(d->GetCurItemNo()).Contains(rvioUnicode))
@@ -153,12 +153,22 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
         BuildDocument();
         for (int n = 0; n < 25; ++n) {
             std::string Label;
+            try {
             if (std::getenv("DBG")) {
                 for (auto& t : Texts()) fprintf(stderr, "[%s]", t.c_str());
                 fprintf(stderr, " caret %d:%d\n", CaretPos().first, CaretPos().second);
             }
             editinvariant::Run(*d, "seed " + std::to_string(Seed) + " step " + std::to_string(n),
                                [&] { Label = Step(); });
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "exception " << e.what();
+            }
+            if (std::getenv("DBG")) {
+                for (int i = 0; i < d->GetItemCount(); ++i)
+                    fprintf(stderr, "(%d %d %d)", d->GetItemStyle(i), d->GetItem(i)->GetSameAsPrev(),
+                            d->GetItem(i)->GetBoolValue(rvbpFullWidth));
+                fprintf(stderr, " sel %d %d count %d %s\n", d->SelStartNo, d->SelEndNo, d->DrawItems.Count(), Label.c_str());
+            }
             if (HasFailure()) {
                 ADD_FAILURE() << "last command: " << Label << "; replay with KELVOR_EDIT_SEED=" << Seed
                               << " KELVOR_EDIT_SEEDS=1";

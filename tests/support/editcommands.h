@@ -69,7 +69,11 @@ inline bool InsertItem(TRVEditRVData& d, TCustomRVItemInfo* Item)
 inline bool DeleteRange(TRVEditRVData& d, int StartItemNo, int StartOffs, int EndItemNo, int EndOffs)
 {
     d.SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
-    return d.DeleteSelection_();
+    const bool Deleted = d.DeleteSelection_();
+    // A refused deletion leaves the selection; the keys below work at the caret.
+    if (!Deleted)
+        d.Deselect(nullptr, false);
+    return Deleted;
 }
 
 } // namespace editcommands

@@ -82,6 +82,9 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     const int Offs = d.GetOffsetInCurItem();
     EXPECT_GE(Offs, d.GetOffsBeforeItem(ItemNo));
     EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
+    for (int i = 1; i < d.GetItemCount(); ++i)
+        EXPECT_FALSE(d.GetItem(i - 1)->GetBoolValue(rvbpFullWidth) && d.GetItem(i)->GetSameAsPrev())
+            << "item " << i << " continues the line of a full-width item";
     for (int i = 0; i < d.GetItemCount(); ++i) {
         if (!d.GetItemOptions(i).Contains(rvioUnicode))
             continue;
