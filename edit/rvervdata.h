@@ -195,6 +195,10 @@ public:
     // Makes item ItemNo continue the line before it (Do_NewLine), or, after a
     // full-width item, which nothing continues, start a paragraph.
     void JoinLine(int ItemNo, bool& FullReformat);
+    // After items were removed before ItemNo: the item that moved up keeps
+    // the document sound (the first item and an item after a full-width one
+    // start a paragraph; an item continuing a paragraph takes its style).
+    void SettleAfterRemoval(int ItemNo, bool& FullReformat);
     // Frees an item that no list keeps, telling the document first.
     void DisposeItem(TCustomRVItemInfo* Item);
     void DisposeCheckpoint(TRVCPInfo* Checkpoint);
@@ -256,6 +260,9 @@ public:
 
 private:
     void AddRecord(std::unique_ptr<TRVUndoInfo> Info);
+    // The document's minimum width differs from the one of its last layout
+    // (measured over the whole document: for joins of paragraphs only).
+    bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
     void MoveCaretTo(int DrawItemNo, int DrawOffs);
     void ChangeItemText(int ItemNo, const AnsiString& s);
     int RemovableCharsBefore(int ItemNo, int Index, bool Ctrl, bool FromDelete);

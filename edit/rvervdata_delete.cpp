@@ -140,7 +140,7 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Full = Flag;
         Do_NewLine(I - 1, false, -1, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
         return;
     }
     if (IsEmptyText(*this, I)) {
@@ -150,11 +150,9 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         }
         Do_DeleteItem(I, Flag);
         Full = Flag;
-        if (I < GetItemCount() && GetItem(I)->GetSameAsPrev()) {
-            JoinLine(I, Flag);
-            Full = Full || Flag;
-        }
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsAfterItem(I - 1), true);
+        SettleAfterRemoval(I, Flag);
+        Full = Full || Flag;
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsAfterItem(I - 1), true);
         return;
     }
     if (IsEmptyText(*this, I - 1)) {
@@ -167,7 +165,9 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Full = Flag;
         Do_DeleteItem(I - 1, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
+        SettleAfterRemoval(I - 1, Flag);
+        Full = Full || Flag;
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
         return;
     }
     if (ProtectedParas || IsProtected(I, rvprParaStartProtect)) {
@@ -177,15 +177,13 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
     if (RV_CanConcateItems(I - 1, GetItem(I - 1), GetItem(I), true)) {
         const int OldLength = ItemLength(I - 1);
         Full = Do_Concate(I - 1) || Full;
-        if (I < GetItemCount() && GetItem(I)->GetSameAsPrev()) {
-            JoinLine(I, Flag);
-            Full = Full || Flag;
-        }
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I - 1, OldLength + 1, true);
+        SettleAfterRemoval(I, Flag);
+        Full = Full || Flag;
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, OldLength + 1, true);
         return;
     }
     JoinLine(I, Flag);
-    ReformatAndPlace(Flag, ParaFirstDI, ParaLastDI, 0, I, GetOffsBeforeItem(I), true);
+    ReformatAndPlace(Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, 0, I, GetOffsBeforeItem(I), true);
 }
 
 void TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool FromDelete, bool Retry)
@@ -278,14 +276,12 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
         Do_DeleteItem(E, Flag);
         Full = Full || Flag;
         if (E == I) {
-            ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I, GetOffsBeforeItem(I), false);
+            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsBeforeItem(I), false);
             return;
         }
-        if (J < GetItemCount() && GetItem(J)->GetSameAsPrev()) {
-            JoinLine(J, Flag);
-            Full = Full || Flag;
-        }
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I), true);
+        SettleAfterRemoval(J, Flag);
+        Full = Full || Flag;
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I), true);
         return;
     }
     if (ProtectedParas || IsProtected(J, rvprParaStartProtect)) {
@@ -295,15 +291,13 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
     if (RV_CanConcateItems(I, GetItem(I), GetItem(J), true)) {
         const int OldEnd = GetOffsAfterItem(I);
         Full = Do_Concate(I) || Full;
-        if (J < GetItemCount() && GetItem(J)->GetSameAsPrev()) {
-            JoinLine(J, Flag);
-            Full = Full || Flag;
-        }
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, -1, I, OldEnd, true);
+        SettleAfterRemoval(J, Flag);
+        Full = Full || Flag;
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, OldEnd, true);
         return;
     }
     JoinLine(J, Flag);
-    ReformatAndPlace(Flag, ParaFirstDI, ParaLastDI, 0, I, GetOffsAfterItem(I), true);
+    ReformatAndPlace(Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, 0, I, GetOffsAfterItem(I), true);
 }
 
 void TRVEditRVData::OnDeletePress_(bool Ctrl, bool Inner)

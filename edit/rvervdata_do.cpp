@@ -329,6 +329,22 @@ void TRVEditRVData::JoinLine(int ItemNo, bool& FullReformat)
     Do_NewLine(ItemNo, !AfterFullWidth, -1, FullReformat);
 }
 
+void TRVEditRVData::SettleAfterRemoval(int ItemNo, bool& FullReformat)
+{
+    FullReformat = false;
+    if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItem(ItemNo)->CanBeBorderStart())
+        return;
+    bool Flag = false;
+    if (ItemNo == 0 || GetItem(ItemNo - 1)->GetBoolValue(rvbpFullWidth)) {
+        Do_BR(ItemNo, false, Flag);
+        FullReformat = Flag;
+        Do_NewLine(ItemNo, false, -1, Flag);
+        FullReformat = FullReformat || Flag;
+    } else if (GetItemPara(ItemNo) != GetItemPara(ItemNo - 1)) {
+        Do_Para(ItemNo, GetParaEndItemNo(ItemNo), GetItemPara(ItemNo - 1), FullReformat);
+    }
+}
+
 void TRVEditRVData::Do_BR(int ItemNo, bool BR, bool& FullReformat)
 {
     FullReformat = false;

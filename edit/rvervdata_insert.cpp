@@ -477,13 +477,10 @@ bool TRVEditRVData::DeleteSelection_()
         }
         CutStart(StartNo, StartOffs, GetOffsAfterItem(StartNo));
     }
-    // An item left right after a full-width one starts a paragraph.
-    for (int i = StartNo; i <= StartNo + 1; ++i)
-        if (i > 0 && i < GetItemCount() && GetItem(i)->GetSameAsPrev() &&
-            GetItem(i - 1)->GetBoolValue(rvbpFullWidth)) {
-            JoinLine(i, Flag);
-            Note();
-        }
+    for (int i = StartNo; i <= StartNo + 1; ++i) {
+        SettleAfterRemoval(i, Flag);
+        Note();
+    }
     if (CaretItem >= 0 && CaretItem + 1 < GetItemCount() &&
         RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(CaretItem + 1), false)) {
         FullReformat = Do_Concate(CaretItem) || FullReformat;
@@ -493,7 +490,9 @@ bool TRVEditRVData::DeleteSelection_()
         CaretItem = 0;
         CaretOffsInItem = GetOffsBeforeItem(0);
     }
-    Reformat_(FullReformat || DocumentMinWidth <= MaxWidth, ParaStartDI, ParaEndDI, -Deleted);
+    // A deletion across paragraphs may move items into another paragraph style.
+    Reformat_(FullReformat || DocumentMinWidth <= MaxWidth || (StartNo != EndNo && MinWidthChanged()),
+              ParaStartDI, ParaEndDI, -Deleted);
     SetCaretAtItem(CaretItem, CaretOffsInItem, true);
     DoSelect();
     return true;
@@ -515,8 +514,9 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
     int ParaFirst = 0;
     int ParaLast = 0;
     GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, ParaFirst, ParaLast);
-    const bool AtStart = CaretAtTheBeginningOfParaSection();
-    const bool AtEnd = !AtStart && CaretAtTheEndOfParaSection();
+    // On an empty line the caret is at both edges: the new line goes after it.
+    const bool AtEnd = CaretAtTheEndOfParaSection();
+    const bool AtStart = !AtEnd && CaretAtTheBeginningOfParaSection();
     bool Full = false;
     bool Flag = false;
     int CaretItem = I;

@@ -65,6 +65,8 @@ protected:
         const int b = a + Pick(std::min(3, d->GetItemCount() - a));
         const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
         const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
+        if (std::getenv("DBG"))
+            fprintf(stderr, "range %d:%d %d:%d\n", a, oa, b, ob);
         editcommands::DeleteRange(*d, a, oa, b, ob);
     }
 
@@ -165,8 +167,8 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
             }
             if (std::getenv("DBG")) {
                 for (int i = 0; i < d->GetItemCount(); ++i)
-                    fprintf(stderr, "(%d %d %d)", d->GetItemStyle(i), d->GetItem(i)->GetSameAsPrev(),
-                            d->GetItem(i)->GetBoolValue(rvbpFullWidth));
+                    fprintf(stderr, "(%d %d %d p%d)", d->GetItemStyle(i), d->GetItem(i)->GetSameAsPrev(),
+                            d->GetItem(i)->GetBR(), d->GetItemPara(i));
                 fprintf(stderr, " sel %d %d count %d %s\n", d->SelStartNo, d->SelEndNo, d->DrawItems.Count(), Label.c_str());
             }
             if (HasFailure()) {

@@ -83,6 +83,9 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     EXPECT_GE(Offs, d.GetOffsBeforeItem(ItemNo));
     EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
     for (int i = 1; i < d.GetItemCount(); ++i)
+        if (!d.GetItem(i)->CanBeBorderStart())
+            EXPECT_EQ(d.GetItemPara(i), d.GetItemPara(i - 1)) << "item " << i << " leaves its paragraph's style";
+    for (int i = 1; i < d.GetItemCount(); ++i)
         EXPECT_FALSE(d.GetItem(i - 1)->GetBoolValue(rvbpFullWidth) && d.GetItem(i)->GetSameAsPrev())
             << "item " << i << " continues the line of a full-width item";
     for (int i = 0; i < d.GetItemCount(); ++i) {
@@ -130,7 +133,10 @@ inline bool Run(TRVEditRVData& d, const std::string& Name, const std::function<v
         return true;
     d.Undo();
     CheckState(d, Name + ": undone");
-    EXPECT_TRUE(SaveRVF(d) == S0) << Name << ": undo does not restore the document";
+    const AnsiString Undone = SaveRVF(d);
+    EXPECT_TRUE(Undone == S0) << Name << ": undo does not restore the document\nbefore:\n"
+                              << S0 << "\nundone:\n"
+                              << Undone;
     d.Redo();
     CheckState(d, Name + ": redone");
     EXPECT_TRUE(SaveRVF(d) == S1) << Name << ": redo does not repeat the change";
