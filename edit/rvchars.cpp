@@ -3,6 +3,7 @@
 
 #include "document/rvuni.h"
 #include "platform/core/charnextw.h"
+#include "platform/core/codepages.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ std::vector<int> RVE_CharBoundaries(const AnsiString& Text, bool Unicode, unsign
 {
     std::vector<int> Result;
     if (!Unicode) {
+        CodePage = ResolveCodePage(CodePage);
         const int Count = static_cast<int>(Text.size());
         for (int i = 1; i < Count; ++i)
             if (CodePage != CodePageUtf8 || !IsUtf8Continuation(static_cast<unsigned char>(Text[i])))

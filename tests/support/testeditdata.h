@@ -4,6 +4,7 @@
 // editing tests use and an editor data on that host.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -98,7 +99,10 @@ protected:
         std::vector<WideChar> Buffer(Text.size() + 1);
         const int n = RVU_Utf8ToUnicodeBuf(Buffer.data(), static_cast<int>(Buffer.size()), Text.data(),
                                            static_cast<int>(Text.size()));
-        return WideString(Buffer.data(), static_cast<size_t>(n));
+        WideString w(Buffer.data(), static_cast<size_t>(std::max(n, 0)));
+        while (!w.empty() && w.back() == 0)
+            w.pop_back();
+        return w;
     }
     TCustomRVItemInfo* NewPicture(int Width = 20, int Height = 10)
     {
