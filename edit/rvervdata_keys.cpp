@@ -252,9 +252,9 @@ int TRVEditRVData::BuildJumpsCoords(bool Force)
         return 0;
     ClearJumps();
     HotDrawItemNo = -1;
+    Flags.Include(rvflUseJumps);
     int StartJumpNo = FirstJumpNo;
     TCustomRVFormattedData::BuildJumpsCoords(StartJumpNo, nullptr);
-    Flags.Include(rvflUseJumps);
     State.Exclude(rvstDrawHover);
     HotDrawItemNo = -1;
     Host->Invalidate();
