@@ -89,7 +89,8 @@ void TRVEditRVData::BeginUndoSequence(TRVUndoType UndoType, bool AllowFinalize)
     BeginNamedUndoSequence(UndoType, AnsiString(), AllowFinalize);
 }
 
-void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType UndoType, const AnsiString& Caption, bool AllowFinalize)
+void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType UndoType, const AnsiString& Caption,
+                                           bool AllowFinalize)
 {
     if (AllowFinalize && !State.Contains(rvstFinalizingUndo)) {
         State.Include(rvstFinalizingUndo);

@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "edit/rvedithost.h"
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
+#include "edit/rvedithost.h"
 #include "edit/rvundo.h"
 #include "view/crvfdata.h"
 
@@ -269,7 +269,8 @@ private:
     void DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int ParaLastDI);
     void JoinWithPreviousPara(int ItemNo, int ParaFirstDI, int ParaLastDI);
     void JoinWithNextPara(int ItemNo, int ParaFirstDI, int ParaLastDI);
-    void ReformatAndPlace(bool Full, int FirstDI, int LastDI, int Added, int ItemNo, int Offs, bool ApplyPara);
+    void ReformatAndPlace(bool Full, int FirstDI, int LastDI, int Added, int ItemNo, int Offs,
+                          bool ApplyPara);
     bool InsertAtNonText(TCustomRVItemInfo*& Item, int CaretItem, bool After, int& InsertPoint,
                          int& WantedPara, bool& FullReformat);
     bool FindDrawItemAt(int X, int Y, int& DrawItemNo, int& DrawOffs);

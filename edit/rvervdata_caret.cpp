@@ -68,7 +68,8 @@ void TRVEditRVData::OnChangeCaretLine(int DIOffs)
             for (int b : RVE_CharBoundaries(s, Unicode, GetStyleCodePage(GetItemStyle(ItemNo)))) {
                 if (IsCaretItem && Units > 0 && Units < b && CaretOffs < 0 && !CharPos.empty())
                     CaretOffs = static_cast<int>(CharPos.size()) - 1;
-                const int i = Add(Extents[static_cast<size_t>(b - 1)] + dli->Left + dli->SpaceBefore, d, b + 1, 1);
+                const int i =
+                    Add(Extents[static_cast<size_t>(b - 1)] + dli->Left + dli->SpaceBefore, d, b + 1, 1);
                 if (IsCaretItem && Units == b)
                     CaretOffs = i;
             }
@@ -121,8 +122,7 @@ void TRVEditRVData::ChangeCaret(bool, bool ScrollToCaret, bool KeepStyles, bool)
     } else {
         CaretRect = TRect();
     }
-    const bool Show = h != 0 && Host->Focused() &&
-                      !(Host->ReadOnly() && HideReadOnlyCaret);
+    const bool Show = h != 0 && Host->Focused() && !(Host->ReadOnly() && HideReadOnlyCaret);
     TRect Client = CaretRect;
     Client.Left -= GetHOffs();
     Client.Right -= GetHOffs();

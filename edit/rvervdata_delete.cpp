@@ -70,14 +70,15 @@ void TRVEditRVData::DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int 
     const bool StartsLine = !Item->GetSameAsPrev();
     const bool NextContinues = ItemNo + 1 < GetItemCount() && GetItem(ItemNo + 1)->GetSameAsPrev();
     const bool AfterMarker = ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker;
-    const int MaxWidth = std::max(CalculateMinItemWidthPlusEx(ItemNo), CalculateParaSectionMinWidthDef(ItemNo));
+    const int MaxWidth =
+        std::max(CalculateMinItemWidthPlusEx(ItemNo), CalculateParaSectionMinWidthDef(ItemNo));
     bool Full = false;
     bool Flag = false;
     if ((StartsLine || AfterMarker) && !NextContinues) {
         // The paragraph keeps an empty line in the current styles.
-        TCustomRVItemInfo* Empty = CreateTextItem(IsText ? RV_CopyTag(Item->Tag, TagsArePChars()) : TRVTag(),
-                                                  Item->ParaNo, CurTextStyleNo, Item->GetSameAsPrev(),
-                                                  Item->GetBR());
+        TCustomRVItemInfo* Empty =
+            CreateTextItem(IsText ? RV_CopyTag(Item->Tag, TagsArePChars()) : TRVTag(), Item->ParaNo,
+                           CurTextStyleNo, Item->GetSameAsPrev(), Item->GetBR());
         if (Item->GetPageBreakBefore())
             Empty->SetPageBreakBefore(true);
         if (Item->Checkpoint)
@@ -109,7 +110,8 @@ void TRVEditRVData::DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int 
     }
     int CaretItem = ItemNo - 1;
     int CaretOffsInItem = GetOffsAfterItem(CaretItem);
-    if (ItemNo < GetItemCount() && RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(ItemNo), false)) {
+    if (ItemNo < GetItemCount() &&
+        RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(ItemNo), false)) {
         CaretOffsInItem = ItemLength(CaretItem) + 1;
         Full = Do_Concate(CaretItem) || Full;
         --Added;
@@ -140,7 +142,8 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Full = Flag;
         Do_NewLine(I - 1, false, -1, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
+                         GetOffsBeforeItem(I - 1), false);
         return;
     }
     if (IsEmptyText(*this, I)) {
@@ -152,7 +155,8 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Full = Flag;
         SettleAfterRemoval(I, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsAfterItem(I - 1), true);
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
+                         GetOffsAfterItem(I - 1), true);
         return;
     }
     if (IsEmptyText(*this, I - 1)) {
@@ -167,7 +171,8 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
         Full = Full || Flag;
         SettleAfterRemoval(I - 1, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, GetOffsBeforeItem(I - 1), false);
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
+                         GetOffsBeforeItem(I - 1), false);
         return;
     }
     if (ProtectedParas || IsProtected(I, rvprParaStartProtect)) {
@@ -276,12 +281,14 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
         Do_DeleteItem(E, Flag);
         Full = Full || Flag;
         if (E == I) {
-            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsBeforeItem(I), false);
+            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsBeforeItem(I),
+                             false);
             return;
         }
         SettleAfterRemoval(J, Flag);
         Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I), true);
+        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I),
+                         true);
         return;
     }
     if (ProtectedParas || IsProtected(J, rvprParaStartProtect)) {

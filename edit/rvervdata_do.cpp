@@ -11,6 +11,7 @@
 #include "document/rvuni.h"
 #include "edit/rvervdata.h"
 #include "edit/rvundorecords.h"
+#include "platform/core/stringlist.h"
 
 namespace {
 
@@ -28,6 +29,36 @@ template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction Action)
     auto Record = std::make_unique<T>();
     Record->Action = Action;
     return Record;
+}
+
+// Removes the entries First..Last of a list in one pass: the entries after
+// them move down once, whatever the count removed.
+void EraseEntries(TStringList& List, int First, int Last)
+{
+    const int Count = List.Count();
+    const int Removed = Last - First + 1;
+    List.BeginUpdate();
+    for (int i = Last + 1; i < Count; ++i) {
+        List.Put(i - Removed, List.Get(i));
+        List.PutObject(i - Removed, List.GetObject(i));
+    }
+    for (int i = Count - 1; i >= Count - Removed; --i)
+        List.Delete(i);
+    List.EndUpdate();
+}
+
+// Opens Count empty entries at Index in one pass.
+void OpenEntries(TStringList& List, int Index, int Count)
+{
+    const int Old = List.Count();
+    List.BeginUpdate();
+    for (int i = 0; i < Count; ++i)
+        List.AddObject(AnsiString(), nullptr);
+    for (int i = Old - 1; i >= Index; --i) {
+        List.Put(i + Count, List.Get(i));
+        List.PutObject(i + Count, List.GetObject(i));
+    }
+    List.EndUpdate();
 }
 
 } // namespace
@@ -113,14 +144,13 @@ void TRVEditRVData::Do_DeleteItems(int FirstItemNo, int LastItemNo, bool& FullRe
             Item->MovingToUndoList(i, this, nullptr);
             DeleteMarkerFromList(Item, false);
             Raw->Kept.emplace_back(Items->Get(i), Item);
-            Items->Delete(i);
+            Items->PutObject(i, nullptr);
         }
     } else {
-        for (int i = LastItemNo; i >= FirstItemNo; --i) {
+        for (int i = LastItemNo; i >= FirstItemNo; --i)
             FreeItem(i, false);
-            Items->Delete(i);
-        }
     }
+    EraseEntries(*Items, FirstItemNo, LastItemNo);
     InvalidateTailLayout();
 }
 
@@ -178,15 +208,24 @@ void TRVEditRVData::Do_InsertItems(int ItemNo, TRVItemList& List, bool FromUndo,
         return;
     const int Count = static_cast<int>(List.size());
     TRVUndoInfo* Record = Do_InsertItems_1(ItemNo, Count);
-    for (auto& Entry : List) {
-        TCustomRVItemInfo* Item = Entry.second;
-        Entry.second = nullptr;
-        Item->Inserting(this, Entry.first, false);
-        Items->InsertObject(ItemNo, Entry.first, Item);
-        Item->Inserted(this, ItemNo);
-        AddMarkerInList(ItemNo);
+    // The list is last-first: entry k goes to ItemNo + Count - 1 - k.
+    OpenEntries(*Items, ItemNo, Count);
+    for (int k = 0; k < Count; ++k) {
+        const int At = ItemNo + Count - 1 - k;
+        Items->Put(At, List[static_cast<size_t>(k)].first);
+        Items->PutObject(At, List[static_cast<size_t>(k)].second);
+    }
+    for (int k = Count - 1; k >= 0; --k) {
+        const int At = ItemNo + Count - 1 - k;
+        TCustomRVItemInfo* Item = List[static_cast<size_t>(k)].second;
+        List[static_cast<size_t>(k)].second = nullptr;
+        AnsiString Text = Items->Get(At);
+        Item->Inserting(this, Text, false);
+        Items->Put(At, Text);
+        Item->Inserted(this, At);
+        AddMarkerInList(At);
         if (FromUndo)
-            Item->MovingFromUndoList(ItemNo, this);
+            Item->MovingFromUndoList(At, this);
         Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     }
     List.clear();

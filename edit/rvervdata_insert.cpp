@@ -90,9 +90,11 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
         GetScreenLineBounds(DrawItems.Count() - 1, First, Last);
         int Bottom = 0;
         for (int i = First; i <= Last; ++i)
-            Bottom = std::max(Bottom, DrawItems[i]->Top + DrawItems[i]->Height + DrawItems[i]->ExtraSpaceBelow);
-        const int Height =
-            Bottom + Style->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter() + GetBottomMargin();
+            Bottom =
+                std::max(Bottom, DrawItems[i]->Top + DrawItems[i]->Height + DrawItems[i]->ExtraSpaceBelow);
+        const int Height = Bottom +
+                           Style->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter() +
+                           GetBottomMargin();
         if (Height != DocumentHeight) {
             DocumentHeight = Height;
             SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
@@ -536,7 +538,8 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
             if (IsItemParaProtected(I) || (AtLineEnd && Next != -1))
                 CurParaStyleNo = Next == -1 ? 0 : Next;
         }
-        const int NewStyle = IsProtected(I, rvprModifyProtect) && StyleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
+        const int NewStyle =
+            IsProtected(I, rvprModifyProtect) && StyleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
         TCustomRVItemInfo* N = CreateTextItem(TRVTag(), CurParaStyleNo, NewStyle, false, false);
         if (Shift) {
             N->ParaNo = GetItemPara(I);

@@ -147,12 +147,13 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* RVData, bool Reformat)
     // items between paragraphs may change the document's minimum width
     // without any of them seeing it, so the width is measured once here.
     if (Reformat && NeedFormat)
-        RVData->Reformat_(FullReformat || RVData->CalculateMinDocWidthPlus(nullptr, nullptr) !=
-                                              RVData->DocumentMinWidth,
+        RVData->Reformat_(FullReformat ||
+                              RVData->CalculateMinDocWidthPlus(nullptr, nullptr) != RVData->DocumentMinWidth,
                           FirstDI, LastDI, Added);
     if (RVData->GetItemCount() > 0) {
         const int ItemNo = std::clamp(CaretItemNo, 0, RVData->GetItemCount() - 1);
-        const int Offs = std::clamp(CaretOffs, RVData->GetOffsBeforeItem(ItemNo), RVData->GetOffsAfterItem(ItemNo));
+        const int Offs =
+            std::clamp(CaretOffs, RVData->GetOffsBeforeItem(ItemNo), RVData->GetOffsAfterItem(ItemNo));
         if (Reformat && RVData->DrawItems.Count() > 0)
             RVData->SetCaretAtItem(ItemNo, Offs, false);
     }

@@ -34,7 +34,8 @@ bool TRVUndoItemNoInfo::SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditR
 
 void TRVUndoWidthInfo::StoreOldWidth(TRVEditRVData* RVData)
 {
-    OldWidth = ItemNo >= 0 && ItemNo < RVData->GetItemCount() ? RVData->CalculateMinItemWidthPlusEx(ItemNo) : 0;
+    OldWidth =
+        ItemNo >= 0 && ItemNo < RVData->GetItemCount() ? RVData->CalculateMinItemWidthPlusEx(ItemNo) : 0;
 }
 
 bool TRVUndoWidthInfo::RequiresFullReformat2(TRVEditRVData* RVData)
@@ -141,7 +142,8 @@ int TRVUndoDeleteItemsInfo::ItemsAdded()
 
 bool TRVUndoDeleteItemsInfo::RequiresFullReformat2(TRVEditRVData* RVData)
 {
-    return FullReformat || RVData->CalculateMinItemsWidthPlusEx(StartItemNo, EndItemNo) > RVData->DocumentMinWidth;
+    return FullReformat ||
+           RVData->CalculateMinItemsWidthPlusEx(StartItemNo, EndItemNo) > RVData->DocumentMinWidth;
 }
 
 void TRVUndoInsertItemInfo::Undo(TRVEditRVData* RVData)

@@ -127,9 +127,8 @@ TEST_P(WordMoves, CtrlArrowsStopAtWordStarts)
     AddText("abc def");
     d->FormatAll();
     Caret(0, GetParam().From);
-    Move("ctrl+arrow", [&] {
-        GetParam().Right ? d->OnRightPress(false, true) : d->OnLeftPress(false, true);
-    });
+    Move("ctrl+arrow",
+         [&] { GetParam().Right ? d->OnRightPress(false, true) : d->OnLeftPress(false, true); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, GetParam().To));
 }
 

@@ -22,7 +22,10 @@ protected:
     {
         Key("backspace", [&] { d->OnBackSpacePress_(Ctrl, false, false); });
     }
-    void Delete() { Key("delete", [&] { d->OnDeletePress_(false, false); }); }
+    void Delete()
+    {
+        Key("delete", [&] { d->OnDeletePress_(false, false); });
+    }
 };
 
 TEST_F(Editing, PictureInsertedMidTextSplitsTheItemAndOneUndoJoinsIt)
@@ -125,13 +128,13 @@ TEST_P(WholeCharacters, BothKeysRemoveTheWholeCharacter)
     SetACP(0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WholeCharacters,
-                         ::testing::Values(TCharCase{"SurrogatePair", "a\xF0\x9F\x98\x80z", 1, 4, "az"},
-                                           TCharCase{"JoinedEmoji", "a\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBBz",
-                                                     1, 7, "az"},
-                                           TCharCase{"CombiningMark", "ae\xCC\x81z", 1, 4, "az"},
-                                           TCharCase{"Utf8In8BitItem", "a\xC3\xA9z", 0, 4, "az"}),
-                         [](const auto& i) { return std::string(i.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WholeCharacters,
+    ::testing::Values(TCharCase{"SurrogatePair", "a\xF0\x9F\x98\x80z", 1, 4, "az"},
+                      TCharCase{"JoinedEmoji", "a\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBBz", 1, 7, "az"},
+                      TCharCase{"CombiningMark", "ae\xCC\x81z", 1, 4, "az"},
+                      TCharCase{"Utf8In8BitItem", "a\xC3\xA9z", 0, 4, "az"}),
+    [](const auto& i) { return std::string(i.param.Name); });
 
 struct TWordCase {
     const char* Text;
@@ -259,9 +262,18 @@ auto Sel(int a, int oa, int b, int ob)
 {
     return [=](Editing& e) { editcommands::DeleteRange(*static_cast<Protection&>(e).d, a, oa, b, ob); };
 }
-void Bs(TRVEditRVData& d) { d.OnBackSpacePress_(false, false, false); }
-void Del(TRVEditRVData& d) { d.OnDeletePress_(false, false); }
-void Ent(TRVEditRVData& d) { d.OnEnterPress_(false); }
+void Bs(TRVEditRVData& d)
+{
+    d.OnBackSpacePress_(false, false, false);
+}
+void Del(TRVEditRVData& d)
+{
+    d.OnDeletePress_(false, false);
+}
+void Ent(TRVEditRVData& d)
+{
+    d.OnEnterPress_(false);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Protection,

@@ -65,8 +65,6 @@ protected:
         const int b = a + Pick(std::min(3, d->GetItemCount() - a));
         const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
         const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
-        if (std::getenv("DBG"))
-            fprintf(stderr, "range %d:%d %d:%d\n", a, oa, b, ob);
         editcommands::DeleteRange(*d, a, oa, b, ob);
     }
 
@@ -156,20 +154,10 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
         for (int n = 0; n < 25; ++n) {
             std::string Label;
             try {
-            if (std::getenv("DBG")) {
-                for (auto& t : Texts()) fprintf(stderr, "[%s]", t.c_str());
-                fprintf(stderr, " caret %d:%d\n", CaretPos().first, CaretPos().second);
-            }
-            editinvariant::Run(*d, "seed " + std::to_string(Seed) + " step " + std::to_string(n),
-                               [&] { Label = Step(); });
+                editinvariant::Run(*d, "seed " + std::to_string(Seed) + " step " + std::to_string(n),
+                                   [&] { Label = Step(); });
             } catch (const std::exception& e) {
                 ADD_FAILURE() << "exception " << e.what();
-            }
-            if (std::getenv("DBG")) {
-                for (int i = 0; i < d->GetItemCount(); ++i)
-                    fprintf(stderr, "(%d %d %d p%d)", d->GetItemStyle(i), d->GetItem(i)->GetSameAsPrev(),
-                            d->GetItem(i)->GetBR(), d->GetItemPara(i));
-                fprintf(stderr, " sel %d %d count %d %s\n", d->SelStartNo, d->SelEndNo, d->DrawItems.Count(), Label.c_str());
             }
             if (HasFailure()) {
                 ADD_FAILURE() << "last command: " << Label << "; replay with KELVOR_EDIT_SEED=" << Seed

@@ -26,16 +26,20 @@ inline bool TypeChar(TRVEditRVData& d, unsigned Unit)
         return false;
     const TRVItemOptions Options = d.GetItemOptions(ItemNo);
     const bool Unicode = Options.Contains(rvioUnicode);
-    const AnsiString Ch = Unicode ? AnsiString{char(Unit & 0xFF), char(Unit >> 8)} : AnsiString(1, char(Unit));
+    const AnsiString Ch =
+        Unicode ? AnsiString{char(Unit & 0xFF), char(Unit >> 8)} : AnsiString(1, char(Unit));
     int First = 0;
     int Last = 0;
     CaretParaBounds(d, First, Last);
+    const int W0 = d.CalculateMinItemWidthPlusEx(ItemNo);
     AnsiString Text = d.GetItemText(ItemNo);
     RVU_Insert(Ch, Text, Pos, Options);
     d.Items->Put(ItemNo, Text);
     d.InvalidateTailLayout();
     d.UndoList->AddTyping(ItemNo, Pos, Unicode);
-    d.Reformat_(d.CalculateMinItemWidthPlusEx(ItemNo) >= d.DocumentMinWidth, First, Last, 0);
+    // The width rule: only a changed width that reaches the document's asks for more.
+    const int W1 = d.CalculateMinItemWidthPlusEx(ItemNo);
+    d.Reformat_(W0 != W1 && (W1 > d.DocumentMinWidth || W0 >= d.DocumentMinWidth), First, Last, 0);
     d.SetCaretAtItem(ItemNo, Pos + 1, false);
     return true;
 }

@@ -42,8 +42,9 @@ inline TLayout LayoutOf(TRVEditRVData& d)
     TLayout r;
     for (int i = 0; i < d.DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = d.DrawItems[i];
-        r.DrawItems.push_back({dli->Left, dli->Top, dli->Width, dli->Height, dli->ItemNo, dli->Offs, dli->Length,
-                               dli->SpaceBefore, dli->ExtraSpaceBelow, dli->FromNewLine ? 1 : 0});
+        r.DrawItems.push_back({dli->Left, dli->Top, dli->Width, dli->Height, dli->ItemNo, dli->Offs,
+                               dli->Length, dli->SpaceBefore, dli->ExtraSpaceBelow,
+                               dli->FromNewLine ? 1 : 0});
     }
     for (int i = 0; i < d.GetItemCount(); ++i)
         r.ItemDrawItems.push_back(d.GetItem(i)->DrawItemNo);
@@ -82,9 +83,12 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     const int Offs = d.GetOffsetInCurItem();
     EXPECT_GE(Offs, d.GetOffsBeforeItem(ItemNo));
     EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
-    for (int i = 1; i < d.GetItemCount(); ++i)
-        if (!d.GetItem(i)->CanBeBorderStart())
-            EXPECT_EQ(d.GetItemPara(i), d.GetItemPara(i - 1)) << "item " << i << " leaves its paragraph's style";
+    for (int i = 1; i < d.GetItemCount(); ++i) {
+        if (!d.GetItem(i)->CanBeBorderStart()) {
+            EXPECT_EQ(d.GetItemPara(i), d.GetItemPara(i - 1))
+                << "item " << i << " leaves its paragraph's style";
+        }
+    }
     for (int i = 1; i < d.GetItemCount(); ++i)
         EXPECT_FALSE(d.GetItem(i - 1)->GetBoolValue(rvbpFullWidth) && d.GetItem(i)->GetSameAsPrev())
             << "item " << i << " continues the line of a full-width item";
@@ -97,9 +101,10 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
             const unsigned u = static_cast<unsigned char>(t[k]) | (static_cast<unsigned char>(t[k + 1]) << 8);
             const bool High = u >= 0xD800 && u < 0xDC00;
             const bool Low = u >= 0xDC00 && u < 0xE000;
-            const unsigned Next = k + 3 < t.size() ? (static_cast<unsigned char>(t[k + 2]) |
-                                                      (static_cast<unsigned char>(t[k + 3]) << 8))
-                                                   : 0;
+            const unsigned Next =
+                k + 3 < t.size()
+                    ? (static_cast<unsigned char>(t[k + 2]) | (static_cast<unsigned char>(t[k + 3]) << 8))
+                    : 0;
             if (High) {
                 ASSERT_TRUE(Next >= 0xDC00 && Next < 0xE000) << "lone high surrogate in item " << i;
                 k += 2;
@@ -112,7 +117,9 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);
     const TLayout Full = LayoutOf(d);
-    EXPECT_TRUE(Incremental == Full) << "incremental:\n" << Describe(Incremental) << "full:\n" << Describe(Full);
+    EXPECT_TRUE(Incremental == Full) << "incremental:\n"
+                                     << Describe(Incremental) << "full:\n"
+                                     << Describe(Full);
     EXPECT_EQ(d.GetCurItemNo(), ItemNo);
     EXPECT_EQ(d.GetOffsetInCurItem(), Offs);
 }

@@ -66,9 +66,12 @@ protected:
     TEditFixture()
     {
         Uni = AddText([](TFontInfo* f) { f->SetUnicode(true); });
-        ModifyProtected = AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprModifyProtect}); });
-        DeleteProtected = AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprDeleteProtect}); });
-        StartProtected = AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprParaStartProtect}); });
+        ModifyProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprModifyProtect}); });
+        DeleteProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprDeleteProtect}); });
+        StartProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprParaStartProtect}); });
         ReadOnlyPara = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoReadOnly}); });
         Indented = AddPara([](TParaInfo* p) { p->SetFirstIndent(14); });
         NoReturns = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoDoNotWantReturns}); });
