@@ -157,6 +157,10 @@ public:
     bool IsItemParaProtected(int ItemNo);
     // Beeps when it answers true.
     bool IsSticking(int ItemNo);
+    // Inserts at InsertItemNo a copy of the list marker that starts the
+    // paragraph of ReferenceItemNo (numbering on, not restarting); false when
+    // that paragraph has none.
+    bool ReplicateMarker(int ReferenceItemNo, int InsertItemNo, bool& FullReformat);
     // Moves an item position off a list marker.
     void AdjustMarkerPos(int& ItemNo, int& Offs);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).

@@ -265,6 +265,28 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
     const int J = I + 1;
     bool Flag = false;
     bool Full = false;
+    if (GetItemStyle(J) == rvsListMarker) {
+        // The next paragraph loses its numbering and joins this one.
+        if (IsItemParaProtected(I) || IsItemParaProtected(J)) {
+            EditBeep();
+            return;
+        }
+        const int OldEnd = GetOffsAfterItem(I);
+        Do_DeleteItem(J, Flag);
+        Full = Flag;
+        int Added = -1;
+        if (J < GetItemCount() && GetItemStyle(J) >= 0 &&
+            RV_CanConcateItems(I, GetItem(I), GetItem(J), true)) {
+            Full = Do_Concate(I) || Full;
+            --Added;
+            SettleAfterRemoval(J, Flag);
+        } else {
+            // The text after the marker continues this line.
+            JoinLine(J, Flag);
+        }
+        ReformatAndPlace(Full || Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, I, OldEnd, true);
+        return;
+    }
     const bool ProtectedParas = IsItemParaProtected(I) || IsItemParaProtected(J);
     if (IsEmptyText(*this, I) || IsEmptyText(*this, J)) {
         const int E = IsEmptyText(*this, I) ? I : J;

@@ -362,7 +362,8 @@ void TRVEditRVData::Do_NewLine(int ItemNo, bool SameAsPrev, int ParaNo, bool& Fu
 void TRVEditRVData::JoinLine(int ItemNo, bool& FullReformat)
 {
     FullReformat = false;
-    if (ItemNo <= 0 || ItemNo >= GetItemCount())
+    // A list marker always starts its paragraph.
+    if (ItemNo <= 0 || ItemNo >= GetItemCount() || GetItemStyle(ItemNo) == rvsListMarker)
         return;
     const bool AfterFullWidth = GetItem(ItemNo - 1)->GetBoolValue(rvbpFullWidth);
     Do_NewLine(ItemNo, !AfterFullWidth, -1, FullReformat);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "document/rvitem.h"
+#include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
@@ -55,6 +56,22 @@ TCustomRVItemInfo* TRVEditRVData::InsEmptyString(int Index, const TRVTag& Tag, i
 {
     bool Dropped = false;
     return InsString(AnsiString(), Index, Tag, ParaNo, StyleNo, SameAsPrev, BR, Dropped);
+}
+
+bool TRVEditRVData::ReplicateMarker(int ReferenceItemNo, int InsertItemNo, bool& FullReformat)
+{
+    FullReformat = false;
+    if (ReferenceItemNo < 0 || ReferenceItemNo >= GetItemCount())
+        return false;
+    const int First = GetFirstParaItem(ReferenceItemNo);
+    if (GetItemStyle(First) != rvsListMarker)
+        return false;
+    auto* Marker = static_cast<TRVMarkerItemInfo*>(RV_DuplicateItem(GetItem(First), this));
+    Marker->Reset = false;
+    Marker->SetPageBreakBefore(false);
+    AnsiString Text = Items->Get(First);
+    Do_InsertItem(InsertItemNo, Text, Marker, false, FullReformat);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -128,7 +145,10 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& Item, AnsiString& s, boo
     int ParaFirst = 0;
     int ParaLast = 0;
     GetParaBounds(FirstDI, LastDI, ParaFirst, ParaLast);
-    const bool Full = FullReformat || CalculateMinItemWidthPlusEx(InsertPoint) > DocumentMinWidth;
+    // An insertion may split or regroup paragraph sections (and list indents):
+    // the document's width is measured once.
+    const bool Full = FullReformat || CalculateMinItemWidthPlusEx(InsertPoint) > DocumentMinWidth ||
+                      MinWidthChanged();
     Reformat_(Full, ParaFirst, ParaLast, ItemsAdded);
     int Offs;
     if (CaretBefore)
@@ -202,6 +222,9 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool A
             return Drop(true);
         InsertAtNonText(Item, I, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, InsertPoint, WantedPara,
                         FullReformat);
+    } else if (ItemLength(I) == 0 && FullWidth && I > 0 && GetItemStyle(I - 1) == rvsListMarker) {
+        // The empty line after a marker stays: the full-width item goes after it.
+        InsertPoint = I + 1;
     } else if (ItemLength(I) == 0) {
         if (IsSticking(I - 1) || IsSticking(I))
             return Drop(false);
@@ -224,7 +247,8 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool A
             return Drop(true);
         const int P = dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1;
         TCustomRVItemInfo* Text = GetItem(I);
-        if (P <= 1) {
+        const bool FullWidthAfterMarker = FullWidth && I > 0 && GetItemStyle(I - 1) == rvsListMarker;
+        if (P <= 1 && !FullWidthAfterMarker) {
             InsertPoint = I;
             if (IsSticking(I - 1))
                 return Drop(false);
@@ -255,6 +279,12 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool A
         if (AutoTag && AutoTagFrom && Item->StyleNo >= 0 && Item->Tag == TRVTag() &&
             Item->StyleNo == Text->StyleNo)
             Item->Tag = RV_CopyTag(*AutoTagFrom, TagsArePChars());
+    }
+    if (FullWidth && InsertPoint > 0 && GetItemStyle(InsertPoint - 1) == rvsListMarker) {
+        // A marker is never followed by a full-width item: its line keeps an empty text.
+        InsEmptyString(InsertPoint, TRVTag(), GetItemPara(InsertPoint - 1), CurTextStyleNo, true, false);
+        ++InsertPoint;
+        ++ItemsAdded;
     }
     if (FullWidth && InsertPoint < GetItemCount()) {
         Do_NewLine(InsertPoint, false, -1, Flag);
@@ -492,6 +522,14 @@ bool TRVEditRVData::DeleteSelection_()
         CaretItem = 0;
         CaretOffsInItem = GetOffsBeforeItem(0);
     }
+    // A marker keeps a line to number: an empty text when nothing follows it.
+    if (GetItemStyle(CaretItem) == rvsListMarker &&
+        (CaretItem + 1 >= GetItemCount() || GetItem(CaretItem + 1)->CanBeBorderStart())) {
+        InsEmptyString(CaretItem + 1, TRVTag(), GetItemPara(CaretItem), CurTextStyleNo, true, false);
+        --Deleted;
+        ++CaretItem;
+        CaretOffsInItem = 1;
+    }
     // A deletion across paragraphs may move items into another paragraph style.
     Reformat_(FullReformat || DocumentMinWidth <= MaxWidth || (StartNo != EndNo && MinWidthChanged()),
               ParaStartDI, ParaEndDI, -Deleted);
@@ -554,15 +592,35 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
         if (StyleNo == N->StyleNo)
             N->Tag = RV_CopyTag(GetItem(I)->Tag, TagsArePChars());
         AnsiString Empty;
+        const bool AfterMarker = I > 0 && GetItemStyle(I - 1) == rvsListMarker;
+        Added = 1;
         if (AtStart) {
-            Do_InsertItem(I, Empty, N, false, Flag);
-            CaretItem = I + 1;
+            if (AfterMarker && !Shift) {
+                // The new empty line keeps the marker; the old text gets a copy of it.
+                N->SetSameAsPrev(true);
+                N->ParaNo = GetItemPara(I - 1);
+                Do_InsertItem(I, Empty, N, false, Flag);
+                Full = Full || Flag;
+                ReplicateMarker(I, I + 1, Flag);
+                Added = 2;
+                CaretItem = I + 2;
+            } else {
+                Do_InsertItem(I, Empty, N, false, Flag);
+                CaretItem = I + 1;
+            }
         } else {
-            Do_InsertItem(I + 1, Empty, N, false, Flag);
-            CaretItem = I + 1;
+            int At = I + 1;
+            if (!Shift && ReplicateMarker(I, At, Flag)) {
+                Full = Full || Flag;
+                N->SetSameAsPrev(true);
+                N->ParaNo = GetItemPara(At);
+                ++At;
+                Added = 2;
+            }
+            Do_InsertItem(At, Empty, N, false, Flag);
+            CaretItem = At;
         }
         Full = Full || Flag;
-        Added = 1;
     } else {
         if (IsItemParaProtected(I)) {
             EditBeep();
@@ -584,14 +642,21 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
             AnsiString Tail = RVU_Copy(Items->Get(I), P, ItemLength(I) - P + 1, GetItemOptions(I));
             Do_DeleteSubstring(I, P, -1);
             TCustomRVItemInfo* NewItem = CreateTextItemLike(I, false);
+            int At = I + 1;
+            Added = 1;
             if (Shift) {
                 NewItem->SetBR(true);
+            } else if (ReplicateMarker(I, At, Flag)) {
+                Full = Full || Flag;
+                NewItem->SetSameAsPrev(true);
+                NewItem->ParaNo = GetItemPara(At);
+                ++At;
+                Added = 2;
             }
-            Do_InsertItem(I + 1, Tail, NewItem, false, Flag);
+            Do_InsertItem(At, Tail, NewItem, false, Flag);
             Full = Full || Flag;
             Target = -1;
-            CaretItem = I + 1;
-            Added = 1;
+            CaretItem = At;
         } else {
             Target = I + 1;
         }
@@ -600,16 +665,24 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
                 EditBeep();
                 return;
             }
-            Do_NewLine(Target, false, -1, Flag);
-            Full = Full || Flag;
             if (Shift) {
+                Do_NewLine(Target, false, -1, Flag);
+                Full = Full || Flag;
                 Do_BR(Target, true, Flag);
                 Full = Full || Flag;
+            } else if (ReplicateMarker(Target - 1, Target, Flag)) {
+                // The item continues a copy of its paragraph's marker.
+                ++Target;
+                ++Added;
+            } else {
+                Do_NewLine(Target, false, -1, Flag);
             }
+            Full = Full || Flag;
             CaretItem = Target;
         }
         Full = Full || (NoWrap && DocumentMinWidth <= W);
     }
-    Reformat_(Full, ParaFirst, ParaLast, Added);
+    // A new paragraph (or a copied marker) regroups the paragraph sections.
+    Reformat_(Full || MinWidthChanged(), ParaFirst, ParaLast, Added);
     SetCaretAtItem(CaretItem, GetOffsBeforeItem(CaretItem), false);
 }

@@ -90,9 +90,11 @@ bool TRVEditRVData::OnLeftPress(bool Shift, bool Ctrl)
         AdjustMarkerCaret(false, DrawOffs);
         OnChangeCaretLine(DrawOffs - 2);
     } else if (CaretAtTheBeginningOfLine()) {
-        const int First = CharPos.front().DrawItemNo;
-        const bool MarkerFirst = First == 1 && GetItemStyle(DrawItems[0]->ItemNo) == rvsListMarker;
-        if (First == 0 || MarkerFirst)
+        // A list marker is no stop: it belongs to this line.
+        int First = CharPos.front().DrawItemNo;
+        if (First > 0 && GetItemStyle(DrawItems[First - 1]->ItemNo) == rvsListMarker)
+            --First;
+        if (First == 0)
             return true;
         CaretDrawItemNo = First - 1;
         int Offs = GetOffsAfterDrawItem(CaretDrawItemNo);

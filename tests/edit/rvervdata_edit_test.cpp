@@ -90,6 +90,29 @@ TEST_F(Editing, EnterAndShiftEnter)
     EXPECT_EQ(CaretPos(), std::make_pair(2, 1));
 }
 
+TEST_F(Editing, EnterInANumberedParagraphCopiesItsMarker)
+{
+    AddNumbered("first");
+    d->FormatAll();
+    Caret(1, 6);
+    Key("enter at the end", [&] { d->OnEnterPress_(false); });
+    ASSERT_EQ(Texts(), (Items{"<-11>", "first", "<-11>", ""}));
+    EXPECT_EQ(CaretPos(), std::make_pair(3, 1));
+    Caret(1, 3);
+    Key("enter inside", [&] { d->OnEnterPress_(false); });
+    ASSERT_EQ(Texts(), (Items{"<-11>", "fi", "<-11>", "rst", "<-11>", ""}));
+    EXPECT_TRUE(d->GetItem(3)->GetSameAsPrev());
+    // Backspace at the start of a numbered paragraph removes its marker only.
+    Caret(3, 1);
+    Key("backspace", [&] { d->OnBackSpacePress_(false, false, false); });
+    EXPECT_EQ(Texts(), (Items{"<-11>", "fi", "rst", "<-11>", ""}));
+    EXPECT_TRUE(d->GetItem(2)->CanBeBorderStart());
+    // Delete at the end of a paragraph before a numbered one joins its text.
+    Caret(2, 4);
+    Key("delete", [&] { d->OnDeletePress_(false, false); });
+    EXPECT_EQ(Texts(), (Items{"<-11>", "fi", "rst"}));
+}
+
 TEST_F(Editing, EnterRefusedWhereTheParagraphWantsNoReturns)
 {
     AddText("abc", 0, NoReturns);

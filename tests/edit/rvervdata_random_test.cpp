@@ -4,6 +4,7 @@
 // failing seed is printed; KELVOR_EDIT_SEEDS sets how many run.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -36,7 +37,10 @@ protected:
         const int Paras = 1 + Pick(6);
         for (int p = 0; p < Paras; ++p) {
             const int ParaNo = Pick(4) == 0 ? Indented : 0;
-            switch (Pick(6)) {
+            switch (Pick(7)) {
+            case 5:
+                AddNumbered(Words(1 + Pick(8)), ParaNo);
+                break;
             case 0:
                 AddPicture(ParaNo);
                 AddText(Words(1 + Pick(3)), 0, -1);
@@ -66,6 +70,16 @@ protected:
         const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
         const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
         editcommands::DeleteRange(*d, a, oa, b, ob);
+    }
+
+    // The items after a failure, for replaying it.
+    void Dump()
+    {
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            std::fprintf(stderr, "%d: style %d para %d sap %d br %d [%s]\n", i, d->GetItemStyle(i),
+                         d->GetItemPara(i), d->GetItem(i)->GetSameAsPrev(), d->GetItem(i)->GetBR(),
+                         Text(i).c_str());
+        std::fprintf(stderr, "caret %d:%d\n", d->GetCurItemNo(), d->GetOffsetInCurItem());
     }
 
     std::string Step()
@@ -151,6 +165,7 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
         Host.Height = Seed % 7 == 0 ? 1 : 200;
         Rng.seed(static_cast<unsigned>(Seed));
         BuildDocument();
+        editinvariant::CheckState(*d, "seed " + std::to_string(Seed) + " document");
         for (int n = 0; n < 25; ++n) {
             std::string Label;
             try {
@@ -160,6 +175,7 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
                 ADD_FAILURE() << "exception " << e.what();
             }
             if (HasFailure()) {
+                Dump();
                 ADD_FAILURE() << "last command: " << Label << "; replay with KELVOR_EDIT_SEED=" << Seed
                               << " KELVOR_EDIT_SEEDS=1";
                 return;

@@ -13,6 +13,7 @@
 
 #include "document/rvitem.h"
 #include "document/rvstyle.h"
+#include "document/rvstyle_list.h"
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
@@ -75,7 +76,18 @@ protected:
         ReadOnlyPara = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoReadOnly}); });
         Indented = AddPara([](TParaInfo* p) { p->SetFirstIndent(14); });
         NoReturns = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoDoNotWantReturns}); });
+        TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
+        Level->SetListType(rvlstDecimal);
+        Level->SetLeftIndent(24);
+        Level->SetFirstIndent(0);
         d = std::make_unique<TRVEditRVData>(&Style, &Host);
+    }
+    // A numbered paragraph (list 0): its marker and text.
+    void AddNumbered(const AnsiString& Text, int ParaNo = 0)
+    {
+        d->SetListMarkerInfo(-1, 0, 0, 1, ParaNo, false);
+        d->AddNL(Text, 0, -1);
+        d->GetItem(d->GetItemCount() - 1)->ParaNo = ParaNo;
     }
 
     int AddText(const std::function<void(TFontInfo*)>& Set)
