@@ -164,8 +164,12 @@ void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
             EditBeep();
             return;
         }
-        const bool PrevBR = GetItem(I - 1)->GetBR();
-        Do_BR(I, PrevBR, Flag);
+        if (I > 1 && GetItemStyle(I - 2) == rvsListMarker) {
+            // The line of the marker takes this item in place of the empty one.
+            Do_NewLine(I, true, -1, Flag);
+        } else {
+            Do_BR(I, GetItem(I - 1)->GetBR(), Flag);
+        }
         Full = Flag;
         Do_DeleteItem(I - 1, Flag);
         Full = Full || Flag;
@@ -303,7 +307,19 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
         Do_DeleteItem(E, Flag);
         Full = Full || Flag;
         if (E == I) {
-            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsBeforeItem(I),
+            int Added = -1;
+            int At = I;
+            // The list marker of the emptied line goes with it.
+            if (I > 0 && GetItemStyle(I - 1) == rvsListMarker) {
+                Do_DeleteItem(I - 1, Flag);
+                Full = Full || Flag;
+                SettleAfterRemoval(I - 1, Flag);
+                Full = Full || Flag;
+                --Added;
+                --At;
+            }
+            At = std::min(At, GetItemCount() - 1);
+            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, At, GetOffsBeforeItem(At),
                              false);
             return;
         }

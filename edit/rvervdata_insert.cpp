@@ -86,6 +86,18 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
     }
     const int OldCount = DrawItems.Count();
     const bool ReachesEnd = EndDrawItemNo >= OldCount - 1;
+    // The range starts at a paragraph's start, so that a line of a numbered
+    // paragraph that begins with a line break keeps the list's indent. The
+    // items before the range are as they were.
+    if (StartDrawItemNo > 0 && StartDrawItemNo < OldCount) {
+        int ItemNo = DrawItems[StartDrawItemNo]->ItemNo;
+        while (ItemNo > 0 && ItemNo < GetItemCount() && !GetItem(ItemNo)->CanBeBorderStart())
+            --ItemNo;
+        while (StartDrawItemNo > 0 && DrawItems[StartDrawItemNo]->ItemNo > ItemNo)
+            --StartDrawItemNo;
+        while (StartDrawItemNo > 0 && DrawItems[StartDrawItemNo - 1]->ItemNo == ItemNo)
+            --StartDrawItemNo;
+    }
     FormatParas(StartDrawItemNo, EndDrawItemNo, ItemsAdded);
     // What the range holds now can only have widened the document: then the
     // whole document is laid out for its new minimum width.
@@ -579,7 +591,12 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
         const int NewStyle =
             IsProtected(I, rvprModifyProtect) && StyleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
         TCustomRVItemInfo* N = CreateTextItem(TRVTag(), CurParaStyleNo, NewStyle, false, false);
-        if (Shift) {
+        const bool AfterMarker = I > 0 && GetItemStyle(I - 1) == rvsListMarker;
+        if (Shift && AtStart && AfterMarker) {
+            // The marker's line keeps the new empty text; the old one goes on a new line.
+            N->ParaNo = GetItemPara(I - 1);
+            N->SetSameAsPrev(true);
+        } else if (Shift) {
             N->ParaNo = GetItemPara(I);
             if (AtStart && CharPos.size() > 1) {
                 N->SetBR(GetItem(I)->GetBR());
@@ -592,9 +609,15 @@ void TRVEditRVData::OnEnterPress_(bool Shift)
         if (StyleNo == N->StyleNo)
             N->Tag = RV_CopyTag(GetItem(I)->Tag, TagsArePChars());
         AnsiString Empty;
-        const bool AfterMarker = I > 0 && GetItemStyle(I - 1) == rvsListMarker;
         Added = 1;
-        if (AtStart) {
+        if (AtStart && Shift && AfterMarker) {
+            Do_InsertItem(I, Empty, N, false, Flag);
+            Full = Full || Flag;
+            Do_NewLine(I + 1, false, -1, Flag);
+            Full = Full || Flag;
+            Do_BR(I + 1, true, Flag);
+            CaretItem = I + 1;
+        } else if (AtStart) {
             if (AfterMarker && !Shift) {
                 // The new empty line keeps the marker; the old text gets a copy of it.
                 N->SetSameAsPrev(true);

@@ -168,6 +168,8 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
         editinvariant::CheckState(*d, "seed " + std::to_string(Seed) + " document");
         for (int n = 0; n < 25; ++n) {
             std::string Label;
+            if (std::getenv("KELVOR_EDIT_TRACE"))
+                Dump();
             try {
                 editinvariant::Run(*d, "seed " + std::to_string(Seed) + " step " + std::to_string(n),
                                    [&] { Label = Step(); });

@@ -83,6 +83,13 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     const int Offs = d.GetOffsetInCurItem();
     EXPECT_GE(Offs, d.GetOffsBeforeItem(ItemNo));
     EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
+    for (int i = 0; i < d.GetItemCount(); ++i) {
+        if (d.GetItemStyle(i) == rvsListMarker) {
+            EXPECT_TRUE(d.GetItem(i)->CanBeBorderStart()) << "marker " << i << " does not start its paragraph";
+            EXPECT_TRUE(i + 1 < d.GetItemCount() && d.GetItem(i + 1)->GetSameAsPrev())
+                << "marker " << i << " is not followed by its paragraph's text";
+        }
+    }
     for (int i = 1; i < d.GetItemCount(); ++i) {
         if (!d.GetItem(i)->CanBeBorderStart()) {
             EXPECT_EQ(d.GetItemPara(i), d.GetItemPara(i - 1))
