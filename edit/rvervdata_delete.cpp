@@ -319,8 +319,8 @@ void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
                 --At;
             }
             At = std::min(At, GetItemCount() - 1);
-            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, At, GetOffsBeforeItem(At),
-                             false);
+            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, At,
+                             GetOffsBeforeItem(At), false);
             return;
         }
         SettleAfterRemoval(J, Flag);

@@ -85,6 +85,17 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
         return;
     }
     const int OldCount = DrawItems.Count();
+    // The range ends at a paragraph's end: lines that continue the changed
+    // paragraph (line breaks inside it) follow its new style and indents. The
+    // draw items after the range name their items before the change.
+    if (EndDrawItemNo >= 0) {
+        while (EndDrawItemNo + 1 < OldCount) {
+            const int Next = DrawItems[EndDrawItemNo + 1]->ItemNo + ItemsAdded;
+            if (Next < 0 || Next >= GetItemCount() || GetItem(Next)->CanBeBorderStart())
+                break;
+            ++EndDrawItemNo;
+        }
+    }
     const bool ReachesEnd = EndDrawItemNo >= OldCount - 1;
     // The range starts at a paragraph's start, so that a line of a numbered
     // paragraph that begins with a line break keeps the list's indent. The
@@ -159,8 +170,8 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& Item, AnsiString& s, boo
     GetParaBounds(FirstDI, LastDI, ParaFirst, ParaLast);
     // An insertion may split or regroup paragraph sections (and list indents):
     // the document's width is measured once.
-    const bool Full = FullReformat || CalculateMinItemWidthPlusEx(InsertPoint) > DocumentMinWidth ||
-                      MinWidthChanged();
+    const bool Full =
+        FullReformat || CalculateMinItemWidthPlusEx(InsertPoint) > DocumentMinWidth || MinWidthChanged();
     Reformat_(Full, ParaFirst, ParaLast, ItemsAdded);
     int Offs;
     if (CaretBefore)

@@ -85,7 +85,8 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
     EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
     for (int i = 0; i < d.GetItemCount(); ++i) {
         if (d.GetItemStyle(i) == rvsListMarker) {
-            EXPECT_TRUE(d.GetItem(i)->CanBeBorderStart()) << "marker " << i << " does not start its paragraph";
+            EXPECT_TRUE(d.GetItem(i)->CanBeBorderStart())
+                << "marker " << i << " does not start its paragraph";
             EXPECT_TRUE(i + 1 < d.GetItemCount() && d.GetItem(i + 1)->GetSameAsPrev())
                 << "marker " << i << " is not followed by its paragraph's text";
         }
