@@ -189,6 +189,19 @@ public:
     void Do_Para(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat);
     void Do_ParaList(int FirstItemNo, const std::vector<int>& List, bool& FullReformat);
     void Do_StyleNo(int ItemNo, int StyleNo);
+    // Exchanges the item object for NewItem (taken) with text s; NewItem
+    // takes the old one's paragraph, options, checkpoint and hyperlink number.
+    void Do_ModifyItem(int ItemNo, const AnsiString& s, TCustomRVItemInfo* NewItem);
+    // Exchanges the item object for NewItem (taken), keeping the text and
+    // every field but NewItem's style.
+    void Do_ReplaceItem(int ItemNo, TCustomRVItemInfo* NewItem);
+    // A rectangular item's vertical alignment (ERollViewError for other items).
+    void Do_ChangeVAlign(int ItemNo, TRVVAlign VAlign);
+    void Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
+    // Nothing now: undoing lays out items StartItemNo..EndItemNo (and the root document).
+    void Do_ReformateRange(int StartItemNo, int EndItemNo, bool SuperReformat);
+    // Nothing now: a bracket around changes of an item's properties.
+    void Do_ItemModifyTerminator(int ItemNo, bool Opening);
     void Do_Tag(int ItemNo, const TRVTag& Tag);
     // Takes Checkpoint; ItemNo -1: the document's end.
     void Do_AddCP(int ItemNo, TRVCPInfo* Checkpoint);

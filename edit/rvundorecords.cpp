@@ -89,7 +89,7 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData* RVData)
     RVData->UndoList->AddTyping(ItemNo, Index - N, Unicode);
 }
 
-TRVUndoDeleteItemInfo::~TRVUndoDeleteItemInfo()
+TRVUndoItemInfo::~TRVUndoItemInfo()
 {
     if (Item && List)
         List->DisposeItem(Item);
@@ -97,11 +97,59 @@ TRVUndoDeleteItemInfo::~TRVUndoDeleteItemInfo()
         delete Item;
 }
 
-void TRVUndoDeleteItemInfo::Undo(TRVEditRVData* RVData)
+TCustomRVItemInfo* TRVUndoItemInfo::TakeItem()
 {
     TCustomRVItemInfo* Back = Item;
     Item = nullptr;
-    RVData->Do_InsertItem(ItemNo, s, Back, true, FullReformat);
+    return Back;
+}
+
+void TRVUndoDeleteItemInfo::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_InsertItem(ItemNo, s, TakeItem(), true, FullReformat);
+}
+
+void TRVUndoModifyItemInfo::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_ModifyItem(ItemNo, s, TakeItem());
+}
+
+bool TRVUndoModifyItemInfo::RequiresFullReformat1(TRVEditRVData* RVData)
+{
+    if (!Item)
+        return false;
+    const int Cur = RVData->CalculateMinItemWidthPlusEx(ItemNo);
+    const int Projected = Cur - RVData->GetItem(ItemNo)->GetMinWidth(nullptr, nullptr, RVData) +
+                          Item->GetMinWidth(nullptr, nullptr, RVData);
+    if (Projected == Cur)
+        return false;
+    return Projected > RVData->DocumentMinWidth || Cur >= RVData->DocumentMinWidth;
+}
+
+void TRVUndoReplaceItemInfo::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_ReplaceItem(ItemNo, TakeItem());
+}
+
+void TRVUndoReformateRange::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_ReformateRange(ItemNo, LastAffectedItemNo, SuperReformat);
+}
+
+void TRVUndoChangeVAlignInfo::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_ChangeVAlign(ItemNo, VAlign);
+}
+
+void TRVUndoExtraIntProperty::Undo(TRVEditRVData* RVData)
+{
+    StoreOldWidth(RVData);
+    RVData->Do_ExtraIntProperty(ItemNo, Prop, Value);
+}
+
+void TRVUndoModifyItemTerminator::Undo(TRVEditRVData* RVData)
+{
+    RVData->Do_ItemModifyTerminator(ItemNo, !Opening);
 }
 
 bool TRVUndoDeleteItemInfo::RequiresFullReformat2(TRVEditRVData* RVData)

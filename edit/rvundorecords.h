@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/rvitem.h"
 #include "edit/rvundo.h"
 
 // A record about item ItemNo; LastAffectedItemNo: the last item whose paragraph
@@ -69,16 +70,67 @@ public:
     void Undo(TRVEditRVData* RVData) override;
 };
 
-// A deleted item (kept) with its text.
-class TRVUndoDeleteItemInfo : public TRVUndoItemNoInfo {
+// A record that keeps an item object (owned until Undo hands it back) and its text.
+class TRVUndoItemInfo : public TRVUndoItemNoInfo {
 public:
-    ~TRVUndoDeleteItemInfo() override;
+    ~TRVUndoItemInfo() override;
     AnsiString s;
     TCustomRVItemInfo* Item = nullptr; // owned
+
+protected:
+    // Hands the kept item over (the record no longer frees it).
+    TCustomRVItemInfo* TakeItem();
+};
+
+// A deleted item (kept) with its text.
+class TRVUndoDeleteItemInfo : public TRVUndoItemInfo {
+public:
     bool FullReformat = false;
     void Undo(TRVEditRVData* RVData) override;
     int ItemsAdded() override { return 1; }
     bool RequiresFullReformat2(TRVEditRVData* RVData) override;
+};
+
+// The item object exchanged for another (with its text).
+class TRVUndoModifyItemInfo : public TRVUndoItemInfo {
+public:
+    void Undo(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat1(TRVEditRVData* RVData) override;
+};
+
+// The item object exchanged for another, the text kept.
+class TRVUndoReplaceItemInfo : public TRVUndoItemInfo {
+public:
+    void Undo(TRVEditRVData* RVData) override;
+    bool RequiresFormat() override { return false; }
+};
+
+// Asks for a layout of items ItemNo..LastAffectedItemNo when played.
+class TRVUndoReformateRange : public TRVUndoItemNoInfo {
+public:
+    bool SuperReformat = false;
+    void Undo(TRVEditRVData* RVData) override;
+    bool RequiresSuperFormat() override { return SuperReformat; }
+};
+
+class TRVUndoChangeVAlignInfo : public TRVUndoItemNoInfo {
+public:
+    TRVVAlign VAlign = rvvaBaseline;
+    void Undo(TRVEditRVData* RVData) override;
+};
+
+class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {
+public:
+    int Value = 0;
+    TRVExtraItemProperty Prop = rvepUnknown;
+    void Undo(TRVEditRVData* RVData) override;
+};
+
+// A bracket around the changes of an item's properties (Opening: the first).
+class TRVUndoModifyItemTerminator : public TRVUndoItemNoInfo {
+public:
+    bool Opening = false;
+    void Undo(TRVEditRVData* RVData) override;
 };
 
 // Deleted items StartItemNo.. kept last-first with their texts.

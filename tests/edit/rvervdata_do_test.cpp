@@ -200,4 +200,86 @@ TEST_F(Primitives, TextsOfTwoEncodingsNeverJoin)
     EXPECT_EQ(Texts(), (Items{"narrow", "wide"}));
 }
 
+// Changes of item objects and properties, each undone and redone exactly.
+struct TItemChange {
+    const char* Name;
+    std::function<void(Primitives&)> Change;
+    std::function<void(Primitives&)> Check;
+};
+
+class ItemChanges : public Primitives, public ::testing::WithParamInterface<TItemChange> {
+public:
+    using Primitives::d;
+    using Primitives::Flag;
+    using Primitives::NewPicture;
+};
+
+TEST_P(ItemChanges, AreRecordedAndPlayedBack)
+{
+    AddText("ab");
+    AddPicture(-1);
+    AddText("cd", 0, -1);
+    d->FormatAll();
+    d->InsertCheckpoint(1, TRVTag(), "cp", false);
+    Do(GetParam().Name, [&] { GetParam().Change(*this); });
+    GetParam().Check(*this);
+    ASSERT_NE(d->GetItemCheckpoint(1), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ItemChanges,
+    ::testing::Values(
+        TItemChange{
+            "VAlign", [](Primitives& p) { static_cast<ItemChanges&>(p).d->Do_ChangeVAlign(1, rvvaMiddle); },
+            [](Primitives& p) {
+                EXPECT_EQ(static_cast<TRVRectItemInfo*>(static_cast<ItemChanges&>(p).d->GetItem(1))->VAlign,
+                          rvvaMiddle);
+            }},
+        TItemChange{"ImageWidth",
+                    [](Primitives& p) {
+                        static_cast<ItemChanges&>(p).d->Do_ExtraIntProperty(1, rvepImageWidth, 150);
+                    },
+                    [](Primitives& p) {
+                        int Width = 0;
+                        static_cast<ItemChanges&>(p).d->GetItem(1)->GetExtraIntProperty(rvepImageWidth,
+                                                                                        Width);
+                        EXPECT_EQ(Width, 150);
+                    }},
+        TItemChange{
+            "ModifyItem",
+            [](Primitives& p) {
+                auto& q = static_cast<ItemChanges&>(p);
+                q.d->Do_ModifyItem(1, AnsiString(), q.NewPicture(40, 30));
+            },
+            [](Primitives& p) { EXPECT_EQ(static_cast<ItemChanges&>(p).d->DrawItems[1]->Width, 40 + 2); }},
+        TItemChange{"ReplaceItem",
+                    [](Primitives& p) {
+                        auto& q = static_cast<ItemChanges&>(p);
+                        q.d->Do_ReplaceItem(1, q.NewPicture(40, 30));
+                    },
+                    [](Primitives& p) {
+                        // The new object takes the old one's fields, its picture included.
+                        EXPECT_TRUE(static_cast<ItemChanges&>(p).d->GetItem(1)->GetSameAsPrev());
+                        EXPECT_EQ(static_cast<ItemChanges&>(p).d->DrawItems[1]->Width, 20 + 2);
+                    }},
+        TItemChange{"ReformateRangeAndBrackets",
+                    [](Primitives& p) {
+                        auto& q = static_cast<ItemChanges&>(p);
+                        q.d->Do_ItemModifyTerminator(1, true);
+                        q.d->Do_ExtraIntProperty(1, rvepImageHeight, 44);
+                        q.d->Do_ItemModifyTerminator(1, false);
+                        q.d->Do_ReformateRange(0, 2, false);
+                    },
+                    [](Primitives& p) {
+                        EXPECT_EQ(static_cast<ItemChanges&>(p).d->UndoList->Last()->Records.size(), 4u);
+                    }}),
+    [](const auto& i) { return std::string(i.param.Name); });
+
+TEST_F(Primitives, VerticalAlignmentOfATextItemIsRefused)
+{
+    AddText("ab");
+    d->FormatAll();
+    EXPECT_THROW(d->Do_ChangeVAlign(0, rvvaMiddle), ERollViewError);
+}
+
 } // namespace

@@ -130,8 +130,12 @@ protected:
     {
         TCustomRVItemInfo* Item = NewPicture();
         Item->ParaNo = ParaNo < 0 ? 0 : ParaNo;
-        Item->SetSameAsPrev(ParaNo < 0);
         d->AddItem(AnsiString(), Item);
+        // Appending starts a paragraph: a picture continuing the line says so afterwards.
+        if (ParaNo < 0 && d->GetItemCount() > 1) {
+            Item->SetSameAsPrev(true);
+            Item->ParaNo = d->GetItemPara(d->GetItemCount() - 2);
+        }
     }
 
     // The item's text as UTF-8 (Unicode items converted).
