@@ -306,9 +306,16 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         }
         MoveDrawItemRef(PressedDrawItemNo, startDi, endDi, moved);
 
+        // Hyperlinks are numbered again over the whole document only when there
+        // are any: a document without them (and a range without them) has
+        // nothing to number, so that an edit costs its paragraph alone.
+        bool numberJumps = JumpCount > 0 || GetFlags().Contains(rvflUseJumps);
+        for (int i = firstItem; !numberJumps && i <= lastItem && i < itemCount; ++i)
+            numberJumps = GetItem(i)->GetBoolValueEx(rvbpJump, rvStyle);
         int jumpNo = 0;
         ClearJumps();
-        BuildJumpsCoords(jumpNo, nullptr);
+        if (numberJumps)
+            BuildJumpsCoords(jumpNo, nullptr);
         AdjustChildrenCoords();
         LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.
