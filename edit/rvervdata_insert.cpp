@@ -96,7 +96,6 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
             ++EndDrawItemNo;
         }
     }
-    const bool ReachesEnd = EndDrawItemNo >= OldCount - 1;
     // The range starts at a paragraph's start, so that a line of a numbered
     // paragraph that begins with a line break keeps the list's indent. The
     // items before the range are as they were.
@@ -120,24 +119,6 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
             Format_(false, true, false, 0, GetCanvas(), false, false);
             Host->Invalidate();
             return;
-        }
-    }
-    // A partial layout that reaches the document's end keeps the old height
-    // when no draw item count changed: the height follows the last line here.
-    if (ReachesEnd && DrawItems.Count() > 0 && GetItemCount() > 0) {
-        int First = 0;
-        int Last = 0;
-        GetScreenLineBounds(DrawItems.Count() - 1, First, Last);
-        int Bottom = 0;
-        for (int i = First; i <= Last; ++i)
-            Bottom =
-                std::max(Bottom, DrawItems[i]->Top + DrawItems[i]->Height + DrawItems[i]->ExtraSpaceBelow);
-        const int Height = Bottom +
-                           Style->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter() +
-                           GetBottomMargin();
-        if (Height != DocumentHeight) {
-            DocumentHeight = Height;
-            SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
         }
     }
     Host->Invalidate();

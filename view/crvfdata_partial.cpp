@@ -261,7 +261,9 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         repaint.Bottom = newBottom + 10 - GetVOffs();
 
         const int delta = nextTop >= 0 ? newBottom - nextTop : 0;
-        if (itemsInserted != 0 || newCount != oldCount || delta != 0) {
+        // A range that reaches the end decides the height itself, also when
+        // nothing moved (a last line that grew or shrank in place).
+        if (itemsInserted != 0 || newCount != oldCount || delta != 0 || nextTop < 0) {
             int maxBottom = newBottom;
             for (int i = firstBelow; i < newCount; ++i) {
                 TRVDrawLineInfo* dli = DrawItems[i];
