@@ -159,6 +159,15 @@ INSTANTIATE_TEST_SUITE_P(
                       TCharCase{"Utf8In8BitItem", "a\xC3\xA9z", 0, 4, "az"}),
     [](const auto& i) { return std::string(i.param.Name); });
 
+TEST_F(Editing, ASelectionEndingInsideACharacterDeletesItWhole)
+{
+    AddText("a\xF0\x9F\x98\x80z\xF0\x9F\x98\x80", Uni);
+    d->FormatAll();
+    // From inside the first pair to inside the second: both pairs go whole.
+    Key("delete selection", [&] { editcommands::DeleteRange(*d, 0, 3, 0, 6); });
+    EXPECT_EQ(Text(0), "a");
+}
+
 struct TWordCase {
     const char* Text;
     const char* Left;
