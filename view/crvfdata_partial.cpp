@@ -261,7 +261,9 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         repaint.Bottom = newBottom + 10 - GetVOffs();
 
         const int delta = nextTop >= 0 ? newBottom - nextTop : 0;
-        if (itemsInserted != 0 || newCount != oldCount || delta != 0) {
+        // A range that reaches the end decides the height itself, also when
+        // nothing moved (a last line that grew or shrank in place).
+        if (itemsInserted != 0 || newCount != oldCount || delta != 0 || nextTop < 0) {
             int maxBottom = newBottom;
             for (int i = firstBelow; i < newCount; ++i) {
                 TRVDrawLineInfo* dli = DrawItems[i];
@@ -306,9 +308,16 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         }
         MoveDrawItemRef(PressedDrawItemNo, startDi, endDi, moved);
 
+        // Hyperlinks are numbered again over the whole document only when there
+        // are any: a document without them (and a range without them) has
+        // nothing to number, so that an edit costs its paragraph alone.
+        bool numberJumps = JumpCount > 0 || GetFlags().Contains(rvflUseJumps);
+        for (int i = firstItem; !numberJumps && i <= lastItem && i < itemCount; ++i)
+            numberJumps = GetItem(i)->GetBoolValueEx(rvbpJump, rvStyle);
         int jumpNo = 0;
         ClearJumps();
-        BuildJumpsCoords(jumpNo, nullptr);
+        if (numberJumps)
+            BuildJumpsCoords(jumpNo, nullptr);
         AdjustChildrenCoords();
         LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.

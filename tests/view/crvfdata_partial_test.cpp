@@ -113,6 +113,22 @@ TEST_F(PartialLayout, InsertingAParagraphGivesWhatAFullLayoutGives)
     EXPECT_FALSE(A.State.Contains(rvstFormatParas));
 }
 
+TEST_F(PartialLayout, ALastLineThatGrowsInPlaceMovesTheDocumentsEnd)
+{
+    // The last item takes the large style: no draw item is added or moved,
+    // only the last line is taller.
+    const int Last = A.GetItemCount() - 1;
+    Edit([&](TTestRVFData& d) {
+        d.AddNL("x", 0, 0);
+        d.FormatAll();
+    });
+    const int DI = A.DrawItems.Count() - 1;
+    Edit([&](TTestRVFData& d) { d.GetItem(Last + 1)->StyleNo = 6; });
+    A.FormatParasExact(DI, DI, 0, false);
+    B.FormatAll();
+    ExpectSameLayout(A, B);
+}
+
 TEST_F(PartialLayout, InsertingAtTheStartAndAtTheEnd)
 {
     Edit([](TTestRVFData& d) { InsertText(d, 0, "first ", 6, 0, false); });

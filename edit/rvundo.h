@@ -1,0 +1,148 @@
+// The editor's undo and redo lists: groups of undo records, each of which
+// reverses one primitive change of the document by calling the matching
+// primitive of TRVEditRVData, which records the opposite record into the
+// group open in the other list. Redo is therefore undo of the redo list.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "document/rvtag.h"
+#include "platform/core/types.h"
+
+class TCustomRVItemInfo;
+class TRVCPInfo;
+class TRVEditRVData;
+class TRVUndoList;
+
+// The kind of a group.
+enum TRVUndoType : uint8_t {
+    rvutNone,
+    rvutDelete,
+    rvutInsert,
+    rvutPara,
+    rvutMiscTyping,
+    rvutInsertPageBreak,
+    rvutRemovePageBreak,
+    rvutTyping,
+    rvutTag,
+    rvutStyleNo,
+    rvutAddCheckpoint,
+    rvutRemoveCheckpoint,
+    rvutModifyCheckpoint,
+    rvutModifyItem,
+    rvutList,
+    rvutCustom,
+};
+
+// The kind of a record.
+enum TRVUndoAction : uint8_t {
+    rvuMisc,
+    rvuDeleteItem,
+    rvuDeleteItems,
+    rvuDeleteSubstring,
+    rvuInsertItem,
+    rvuInsertItems,
+    rvuInsertSubstring,
+    rvuNewLine,
+    rvuBR,
+    rvuPara,
+    rvuPageBreak,
+    rvuTyping,
+    rvuTag,
+    rvuStyleNo,
+    rvuCheckpoint,
+    rvuModifyItem,
+    rvuChangeText,
+    rvuChangeVAlign,
+    rvuChangeListMarker,
+};
+
+// Base of all records. List is the list whose group holds the record (not owned).
+class TRVUndoInfo {
+public:
+    virtual ~TRVUndoInfo() = default;
+    TRVUndoAction Action = rvuMisc;
+    TRVUndoList* List = nullptr;
+
+    // Asked before and after Undo: does undoing need the whole document laid out?
+    virtual bool RequiresFullReformat1(TRVEditRVData* RVData);
+    virtual bool RequiresFullReformat2(TRVEditRVData* RVData);
+    virtual bool RequiresFormat() { return true; }
+    virtual bool RequiresSuperFormat() { return false; }
+    virtual void Undo(TRVEditRVData* RVData);
+    // The item range undoing touches; false when the record reports none.
+    virtual bool SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData* RVData);
+    // Items undoing adds (negative: removes).
+    virtual int ItemsAdded() { return 0; }
+    TRVEditRVData* GetUndoListOwnerRVData() const;
+};
+
+// One group: the records of one command (first = oldest), its kind, caption
+// and the caret (item, caret offset) to restore. Owns its records.
+class TRVUndoInfos {
+public:
+    std::vector<std::unique_ptr<TRVUndoInfo>> Records;
+    AnsiString Caption;
+    TRVUndoType UndoType = rvutNone;
+    int CaretItemNo = -1;
+    int CaretOffs = -1;
+
+    bool CanDelete() const;
+    void ChangeUndoList(TRVUndoList* List);
+    void Undo(TRVEditRVData* RVData, bool Reformat);
+    void Redo(TRVEditRVData* RVData, bool Reformat);
+    void PerformUndo(TRVEditRVData* RVData, bool Reformat);
+};
+
+// A stack of groups, the last on top. Limit: -1 unlimited, 0 records
+// nothing, N at most N groups. While GroupModeCount is 1 or more new groups
+// join the last one (a single typing record always keeps its own group).
+class TRVUndoList {
+public:
+    explicit TRVUndoList(TRVEditRVData* ARVData) : RVData(ARVData) {}
+    ~TRVUndoList();
+    TRVUndoList(const TRVUndoList&) = delete;
+    TRVUndoList& operator=(const TRVUndoList&) = delete;
+
+    TRVEditRVData* RVData;
+    int Limit = -1;
+    int GroupModeCount = 0;
+    int ReformatLock = 0;
+
+    int Count() const { return static_cast<int>(FGroups.size()); }
+    TRVUndoInfos* Group(int Index) const { return FGroups[Index].get(); }
+    TRVUndoInfos* Last() const { return FGroups.empty() ? nullptr : FGroups.back().get(); }
+
+    // Opens a group; false when the list records nothing.
+    bool BeginItem(TRVUndoType UndoType, const AnsiString& Caption, int CaretItemNo, int CaretOffs);
+    // Drops the last group when it is empty.
+    void EndItem();
+    // Appends a record to the last group (which must exist and not be a typing group).
+    void AddInfo(std::unique_ptr<TRVUndoInfo> Info);
+    // Appends a whole group.
+    void AddInfos(std::unique_ptr<TRVUndoInfos> Infos);
+    // One character typed at caret offset Offset of item ItemNo.
+    void AddTyping(int ItemNo, int Offset, bool Unicode);
+    // Characters s removed by undoing typing, to be typed again at Offset.
+    void AddUntyping(const AnsiString& s, int ItemNo, int Offset);
+    TRVUndoType CurrentUndoType() const;
+    AnsiString CurrentUndoCaption() const;
+    void PopIfEmpty();
+    void Pop();
+    void Undo(TRVEditRVData* AData);
+    void Redo(TRVEditRVData* AData);
+    void LockRFR() { ++ReformatLock; }
+    void UnlockRFR() { --ReformatLock; }
+    // Frees every group and record with what they keep.
+    void Clear();
+    // Frees an item that a record keeps, telling the owning document first.
+    void DisposeItem(TCustomRVItemInfo* Item);
+
+private:
+    bool LastIsTyping() const;
+    void DropEmptyLast();
+    std::vector<std::unique_ptr<TRVUndoInfos>> FGroups;
+};

@@ -1,0 +1,197 @@
+// The caret: its stops on a line, the rectangle the host paints, the caret
+// keys, the editor's own layout (an empty editor's first line, a width change)
+// and hyperlink mode.
+#include <gtest/gtest.h>
+
+#include "tests/support/editcommands.h"
+#include "tests/support/editinvariant.h"
+#include "tests/support/testeditdata.h"
+
+namespace {
+
+class CaretTest : public TEditFixture {
+protected:
+    std::vector<std::vector<int>> Stops() const
+    {
+        std::vector<std::vector<int>> r;
+        for (const TRVCharPos& p : d->CharPos)
+            r.push_back({p.X, p.DrawItemNo, p.Offset});
+        return r;
+    }
+    void Move(const std::string& Name, const std::function<void()>& Key)
+    {
+        editinvariant::Run(*d, Name, Key);
+    }
+};
+
+TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
+{
+    AddText("abc");
+    AddText("de", 0, -1);
+    d->FormatAll();
+    Caret(1, 2);
+    // Margin 5, characters 7 pixels wide; one stop between the two items.
+    EXPECT_EQ(Stops(), (std::vector<std::vector<int>>{
+                           {5, 0, 1}, {12, 0, 2}, {19, 0, 3}, {26, 0, 4}, {33, 1, 2}, {40, 1, 3}}));
+    EXPECT_EQ(d->CaretOffs, 4);
+    EXPECT_TRUE(Host.CaretVisible);
+    EXPECT_EQ(Host.Caret.Left, 33);
+    EXPECT_EQ(Host.Caret.Width(), 1);
+    EXPECT_EQ(Host.Caret.Height(), 13 + 2);
+    EXPECT_EQ(Host.Caret.Bottom, d->DrawItems[1]->Top + d->DrawItems[1]->Height);
+    Host.HasFocus = false;
+    d->ChangeCaret(false, false, false, false);
+    EXPECT_FALSE(Host.CaretVisible);
+}
+
+TEST_F(CaretTest, AnEmptyEditorLaidOutHasACaretOnOneEmptyLine)
+{
+    d->CurTextStyleNo = Uni;
+    d->CurParaStyleNo = Indented;
+    d->FormatAll();
+    ASSERT_EQ(d->GetItemCount(), 1);
+    EXPECT_EQ(d->GetItemStyle(0), Uni);
+    EXPECT_EQ(d->GetItemPara(0), Indented);
+    EXPECT_TRUE(d->GetItemOptions(0).Contains(rvioUnicode));
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
+    EXPECT_TRUE(Host.CaretVisible);
+    editinvariant::CheckState(*d, "empty editor");
+}
+
+TEST_F(CaretTest, AWidthChangeKeepsTheCaretsItemAndOffset)
+{
+    AddText("a rather long line of words that wraps over several lines at a narrow width");
+    d->FormatAll();
+    Caret(0, 60);
+    for (int Width : {120, 60, 400}) {
+        Host.Width = Width;
+        d->Format_(true, false, false, 0, nullptr, false, false);
+        EXPECT_EQ(CaretPos(), std::make_pair(0, 60)) << Width;
+    }
+}
+
+TEST_F(CaretTest, AnInvalidStopIsResetQuietly)
+{
+    AddText("abc");
+    AddText("def");
+    d->FormatAll();
+    Caret(1, 3);
+    d->CaretOffs = 100000;
+    EXPECT_NO_THROW(d->ChangeCaret(false, false, false, false));
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
+}
+
+TEST_F(CaretTest, LinesLongerThanAHundredThousandCharactersKeepExactCarets)
+{
+    const int NoWrap = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoNoWrap}); });
+    AddText(AnsiString(100005, 'x'), 0, NoWrap);
+    d->FormatAll();
+    for (int Offs : {100001, 100006, 3}) {
+        Caret(0, Offs);
+        EXPECT_EQ(CaretPos(), std::make_pair(0, Offs));
+    }
+}
+
+TEST_F(CaretTest, LeftAndRightAtTheDocumentsEdgesStayAndReportLeaving)
+{
+    AddText("ab");
+    AddText("cd");
+    d->FormatAll();
+    Caret(0, 1);
+    EXPECT_TRUE(d->OnLeftPress(false, false));
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
+    Caret(1, 3);
+    const int Moves = Host.CaretMoves;
+    EXPECT_TRUE(d->OnRightPress(false, false));
+    EXPECT_TRUE(d->OnRightPress(false, true));
+    EXPECT_EQ(Host.CaretMoves, Moves);
+    EXPECT_EQ(CaretPos(), std::make_pair(1, 3));
+    // Across the paragraph boundary and back.
+    Caret(0, 3);
+    EXPECT_FALSE(d->OnRightPress(false, false));
+    EXPECT_EQ(CaretPos(), std::make_pair(1, 1));
+    EXPECT_FALSE(d->OnLeftPress(false, false));
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 3));
+}
+
+struct TWordMove {
+    bool Right;
+    int From;
+    int To;
+};
+
+class WordMoves : public CaretTest, public ::testing::WithParamInterface<TWordMove> {};
+
+TEST_P(WordMoves, CtrlArrowsStopAtWordStarts)
+{
+    AddText("abc def");
+    d->FormatAll();
+    Caret(0, GetParam().From);
+    Move("ctrl+arrow",
+         [&] { GetParam().Right ? d->OnRightPress(false, true) : d->OnLeftPress(false, true); });
+    EXPECT_EQ(CaretPos(), std::make_pair(0, GetParam().To));
+}
+
+INSTANTIATE_TEST_SUITE_P(AbcDef, WordMoves,
+                         ::testing::Values(TWordMove{false, 8, 5}, TWordMove{false, 5, 1},
+                                           TWordMove{true, 1, 5}, TWordMove{true, 5, 8}));
+
+class Pages : public CaretTest, public ::testing::WithParamInterface<int> {};
+
+// Page Down near the end goes where Ctrl+End goes, Page Up near the top where
+// Ctrl+Home goes, whatever the visible height (0 and 1 included).
+TEST_P(Pages, PageKeysEndAtTheDocumentsEdges)
+{
+    for (int i = 0; i < 30; ++i)
+        AddText("line " + std::to_string(i));
+    d->FormatAll();
+    Host.Height = GetParam();
+    Caret(27, 2);
+    for (int i = 0; i < 40 && CaretPos() != std::make_pair(29, 8); ++i)
+        Move("page down", [&] { d->OnPgDownPress(); });
+    EXPECT_EQ(CaretPos(), std::make_pair(29, 8));
+    Caret(2, 2);
+    Host.VOffs = 0;
+    for (int i = 0; i < 40 && CaretPos() != std::make_pair(0, 1); ++i)
+        Move("page up", [&] { d->OnPgUpPress(); });
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Heights, Pages, ::testing::Values(0, 1, 60, 200));
+
+TEST_F(CaretTest, UpAndDownKeepTheCaretsX)
+{
+    AddText("abcdef");
+    AddText("ghijkl");
+    AddText("mn");
+    d->FormatAll();
+    Caret(0, 4);
+    Move("down", [&] { d->OnDownPress(false, false); });
+    EXPECT_EQ(CaretPos(), std::make_pair(1, 4));
+    Move("down", [&] { d->OnDownPress(false, false); });
+    EXPECT_EQ(CaretPos(), std::make_pair(2, 3));
+    EXPECT_TRUE(d->OnDownPress(false, false));
+    Move("up", [&] { d->OnUpPress(false, false); });
+    EXPECT_EQ(d->GetCurItemNo(), 1);
+    Caret(0, 2);
+    EXPECT_TRUE(d->OnUpPress(false, false));
+}
+
+TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)
+{
+    const int Link = AddText([](TFontInfo* f) { f->SetJump(true); });
+    AddText("see ");
+    AddText("here", Link, -1);
+    d->FormatAll();
+    EXPECT_FALSE(d->GetFlags().Contains(rvflUseJumps));
+    EXPECT_EQ(d->BuildJumpsCoords(false), 1);
+    EXPECT_TRUE(d->GetFlags().Contains(rvflUseJumps));
+    d->ClearJumpsCoords();
+    EXPECT_FALSE(d->GetFlags().Contains(rvflUseJumps));
+    EXPECT_EQ(d->Jumps.Count(), 0);
+    Host.IsReadOnly = true;
+    EXPECT_EQ(d->BuildJumpsCoords(false), 0);
+    EXPECT_EQ(d->BuildJumpsCoords(true), 1);
+}
+
+} // namespace

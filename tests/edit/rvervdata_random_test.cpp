@@ -1,0 +1,189 @@
+// Seeded random command sequences on random documents: after every command
+// the editing invariant holds (undo and redo restore the saved documents byte
+// for byte, incremental layout equals a full one, the caret is valid). A
+// failing seed is printed; KELVOR_EDIT_SEEDS sets how many run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "tests/support/editcommands.h"
+#include "tests/support/editinvariant.h"
+#include "tests/support/testeditdata.h"
+
+namespace {
+
+class RandomEditing : public TEditFixture {
+protected:
+    std::mt19937 Rng;
+    int Pick(int n) { return static_cast<int>(Rng() % static_cast<unsigned>(n)); }
+
+    AnsiString Words(int Count)
+    {
+        static const char* const Pool[] = {"abc", "def", "log", "line", "x", "wrapping", "  ", "q.", "error"};
+        AnsiString s;
+        for (int i = 0; i < Count; ++i) {
+            if (i)
+                s += ' ';
+            s += Pool[Pick(9)];
+        }
+        return s;
+    }
+
+    void BuildDocument()
+    {
+        const int Paras = 1 + Pick(6);
+        for (int p = 0; p < Paras; ++p) {
+            const int ParaNo = Pick(4) == 0 ? Indented : 0;
+            switch (Pick(7)) {
+            case 5:
+                AddNumbered(Words(1 + Pick(8)), ParaNo);
+                break;
+            case 0:
+                AddPicture(ParaNo);
+                AddText(Words(1 + Pick(3)), 0, -1);
+                break;
+            case 1:
+                AddText(Words(1 + Pick(4)) + " \xF0\x9F\x98\x80 e\xCC\x81", Uni, ParaNo);
+                break;
+            case 2:
+                d->AddBreak();
+                break;
+            case 3:
+                AddText(Words(1 + Pick(12)), 0, ParaNo);
+                AddText(Words(1 + Pick(3)), Uni, -1);
+                break;
+            default:
+                AddText(Words(Pick(14)), 0, ParaNo);
+                break;
+            }
+        }
+        d->FormatAll();
+    }
+
+    void RandomSelectionDelete()
+    {
+        const int a = Pick(d->GetItemCount());
+        const int b = a + Pick(std::min(3, d->GetItemCount() - a));
+        const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
+        const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
+        editcommands::DeleteRange(*d, a, oa, b, ob);
+    }
+
+    // The items after a failure, for replaying it.
+    void Dump()
+    {
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            std::fprintf(stderr, "%d: style %d para %d sap %d br %d [%s]\n", i, d->GetItemStyle(i),
+                         d->GetItemPara(i), d->GetItem(i)->GetSameAsPrev(), d->GetItem(i)->GetBR(),
+                         Text(i).c_str());
+        std::fprintf(stderr, "caret %d:%d\n", d->GetCurItemNo(), d->GetOffsetInCurItem());
+    }
+
+    std::string Step()
+    {
+        using namespace editcommands;
+        switch (Pick(22)) {
+        case 0:
+        case 1:
+        case 2:
+            TypeChar(*d, static_cast<unsigned>("ab c"[Pick(4)]));
+            return "type";
+        case 3:
+            d->OnEnterPress_(false);
+            return "enter";
+        case 4:
+            d->OnEnterPress_(true);
+            return "shift+enter";
+        case 5:
+        case 6:
+            d->OnDeletePress_(false, false);
+            return "delete";
+        case 7:
+        case 8:
+            d->OnBackSpacePress_(false, false, false);
+            return "backspace";
+        case 9:
+            d->OnBackSpacePress_(true, false, false);
+            return "ctrl+backspace";
+        case 10:
+            InsertItem(*d, NewPicture(10 + Pick(300), 8));
+            return "picture";
+        case 11:
+            InsertItem(*d, new TRVBreakItemInfo(d.get(), 1, rvbsLine, clNone));
+            return "break";
+        case 12:
+            if (d->GetItemOptions(d->GetCurItemNo()).Contains(rvioUnicode))
+                InsertChars(*d, AnsiString("\x3D\xD8\x00\xDE\x0D\x20\x3D\xD8\x25\xDE", 10));
+            else
+                InsertChars(*d, "xyz ");
+            return "insert text";
+        case 13:
+            RandomSelectionDelete();
+            return "delete selection";
+        case 14:
+            d->OnLeftPress(false, Pick(2) == 0);
+            return "left";
+        case 15:
+            d->OnRightPress(false, Pick(2) == 0);
+            return "right";
+        case 16:
+            d->OnUpPress(false, false);
+            return "up";
+        case 17:
+            d->OnDownPress(false, false);
+            return "down";
+        case 18:
+            Pick(2) ? d->OnHomePress(Pick(2) == 0) : d->OnEndPress(Pick(2) == 0);
+            return "home/end";
+        case 19:
+            Pick(2) ? d->OnPgUpPress() : d->OnPgDownPress();
+            return "page";
+        default: {
+            // Caret to a random item position.
+            const int i = Pick(d->GetItemCount());
+            Caret(i, d->GetOffsBeforeItem(i) + Pick(d->GetOffsAfterItem(i) - d->GetOffsBeforeItem(i) + 1));
+            return "place caret";
+        }
+        }
+    }
+};
+
+TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
+{
+    int Seeds = 2000;
+    if (const char* e = std::getenv("KELVOR_EDIT_SEEDS"))
+        Seeds = std::atoi(e);
+    int FirstSeed = 0;
+    if (const char* e = std::getenv("KELVOR_EDIT_SEED"))
+        FirstSeed = std::atoi(e);
+    for (int Seed = FirstSeed; Seed < FirstSeed + Seeds; ++Seed) {
+        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        Host.VOffs = 0;
+        Host.Height = Seed % 7 == 0 ? 1 : 200;
+        Rng.seed(static_cast<unsigned>(Seed));
+        BuildDocument();
+        editinvariant::CheckState(*d, "seed " + std::to_string(Seed) + " document");
+        for (int n = 0; n < 25; ++n) {
+            std::string Label;
+            if (std::getenv("KELVOR_EDIT_TRACE"))
+                Dump();
+            try {
+                editinvariant::Run(*d, "seed " + std::to_string(Seed) + " step " + std::to_string(n),
+                                   [&] { Label = Step(); });
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "exception " << e.what();
+            }
+            if (HasFailure()) {
+                Dump();
+                ADD_FAILURE() << "last command: " << Label << "; replay with KELVOR_EDIT_SEED=" << Seed
+                              << " KELVOR_EDIT_SEEDS=1";
+                return;
+            }
+        }
+    }
+}
+
+} // namespace

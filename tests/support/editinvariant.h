@@ -1,0 +1,161 @@
+// The invariant every editing test checks after every command on a laid-out
+// editor: undo gives back the document saved before the command byte for
+// byte, redo the one saved after it; the incremental layout equals a fresh
+// full layout (draw items, heights, minimum width); the caret stands on a
+// valid stop of a valid item, never on a list marker; Unicode text stays
+// valid UTF-16.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "document/rvitem.h"
+#include "edit/rvervdata.h"
+#include "platform/core/streams.h"
+
+namespace editinvariant {
+
+inline AnsiString SaveRVF(TRVEditRVData& d)
+{
+    TMemoryStream Stream;
+    d.SaveRVFToStream(Stream, false, clWindow, nullptr, nullptr);
+    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+}
+
+struct TLayout {
+    std::vector<std::vector<int>> DrawItems;
+    std::vector<int> ItemDrawItems;
+    int Height = 0;
+    int MinWidth = 0;
+    bool operator==(const TLayout& o) const
+    {
+        return DrawItems == o.DrawItems && ItemDrawItems == o.ItemDrawItems && Height == o.Height &&
+               MinWidth == o.MinWidth;
+    }
+};
+
+inline TLayout LayoutOf(TRVEditRVData& d)
+{
+    TLayout r;
+    for (int i = 0; i < d.DrawItems.Count(); ++i) {
+        const TRVDrawLineInfo* dli = d.DrawItems[i];
+        r.DrawItems.push_back({dli->Left, dli->Top, dli->Width, dli->Height, dli->ItemNo, dli->Offs,
+                               dli->Length, dli->SpaceBefore, dli->ExtraSpaceBelow,
+                               dli->FromNewLine ? 1 : 0});
+    }
+    for (int i = 0; i < d.GetItemCount(); ++i)
+        r.ItemDrawItems.push_back(d.GetItem(i)->DrawItemNo);
+    r.Height = d.DocumentHeight;
+    r.MinWidth = d.DocumentMinWidth;
+    return r;
+}
+
+inline std::string Describe(const TLayout& l)
+{
+    std::string s = "height " + std::to_string(l.Height) + " min " + std::to_string(l.MinWidth) + "\n";
+    for (const auto& di : l.DrawItems) {
+        for (int v : di)
+            s += std::to_string(v) + " ";
+        s += "\n";
+    }
+    return s;
+}
+
+// The state checks, without the undo round trip. Lays the document out in
+// full to compare (keeping the caret's item position).
+inline void CheckState(TRVEditRVData& d, const std::string& Where)
+{
+    SCOPED_TRACE(Where);
+    ASSERT_GT(d.GetItemCount(), 0);
+    ASSERT_GT(d.DrawItems.Count(), 0);
+    ASSERT_GE(d.CaretDrawItemNo, 0);
+    ASSERT_LT(d.CaretDrawItemNo, d.DrawItems.Count());
+    ASSERT_GE(d.CaretOffs, 0);
+    ASSERT_LT(d.CaretOffs, static_cast<int>(d.CharPos.size()));
+    EXPECT_EQ(d.CharPos[static_cast<size_t>(d.CaretOffs)].DrawItemNo, d.CaretDrawItemNo);
+    const int ItemNo = d.GetCurItemNo();
+    ASSERT_GE(ItemNo, 0);
+    ASSERT_LT(ItemNo, d.GetItemCount());
+    EXPECT_NE(d.GetItemStyle(ItemNo), rvsListMarker);
+    const int Offs = d.GetOffsetInCurItem();
+    EXPECT_GE(Offs, d.GetOffsBeforeItem(ItemNo));
+    EXPECT_LE(Offs, d.GetOffsAfterItem(ItemNo));
+    for (int i = 0; i < d.GetItemCount(); ++i) {
+        if (d.GetItemStyle(i) == rvsListMarker) {
+            EXPECT_TRUE(d.GetItem(i)->CanBeBorderStart())
+                << "marker " << i << " does not start its paragraph";
+            EXPECT_TRUE(i + 1 < d.GetItemCount() && d.GetItem(i + 1)->GetSameAsPrev())
+                << "marker " << i << " is not followed by its paragraph's text";
+        }
+    }
+    for (int i = 1; i < d.GetItemCount(); ++i) {
+        if (!d.GetItem(i)->CanBeBorderStart()) {
+            EXPECT_EQ(d.GetItemPara(i), d.GetItemPara(i - 1))
+                << "item " << i << " leaves its paragraph's style";
+        }
+    }
+    for (int i = 1; i < d.GetItemCount(); ++i)
+        EXPECT_FALSE(d.GetItem(i - 1)->GetBoolValue(rvbpFullWidth) && d.GetItem(i)->GetSameAsPrev())
+            << "item " << i << " continues the line of a full-width item";
+    for (int i = 0; i < d.GetItemCount(); ++i) {
+        if (!d.GetItemOptions(i).Contains(rvioUnicode))
+            continue;
+        const AnsiString& t = d.GetItemText(i);
+        ASSERT_EQ(t.size() % 2, 0u) << "item " << i;
+        for (size_t k = 0; k + 1 < t.size(); k += 2) {
+            const unsigned u = static_cast<unsigned char>(t[k]) | (static_cast<unsigned char>(t[k + 1]) << 8);
+            const bool High = u >= 0xD800 && u < 0xDC00;
+            const bool Low = u >= 0xDC00 && u < 0xE000;
+            const unsigned Next =
+                k + 3 < t.size()
+                    ? (static_cast<unsigned char>(t[k + 2]) | (static_cast<unsigned char>(t[k + 3]) << 8))
+                    : 0;
+            if (High) {
+                ASSERT_TRUE(Next >= 0xDC00 && Next < 0xE000) << "lone high surrogate in item " << i;
+                k += 2;
+            } else {
+                ASSERT_FALSE(Low) << "lone low surrogate in item " << i;
+            }
+        }
+    }
+    const TLayout Incremental = LayoutOf(d);
+    EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
+    d.Format_(true, true, true, 0, nullptr, false, false);
+    const TLayout Full = LayoutOf(d);
+    EXPECT_TRUE(Incremental == Full) << "incremental:\n"
+                                     << Describe(Incremental) << "full:\n"
+                                     << Describe(Full);
+    EXPECT_EQ(d.GetCurItemNo(), ItemNo);
+    EXPECT_EQ(d.GetOffsetInCurItem(), Offs);
+}
+
+// Runs one command as the editor control does (the command, then Change) and
+// checks the invariant around it. Returns whether the command changed the document.
+inline bool Run(TRVEditRVData& d, const std::string& Name, const std::function<void()>& Command)
+{
+    const AnsiString S0 = SaveRVF(d);
+    Command();
+    d.Change();
+    CheckState(d, Name + ": after");
+    const AnsiString S1 = SaveRVF(d);
+    if (S0 == S1)
+        return false;
+    EXPECT_NE(d.UndoList->CurrentUndoType(), rvutNone) << Name << ": a change left nothing to undo";
+    if (d.UndoList->CurrentUndoType() == rvutNone)
+        return true;
+    d.Undo();
+    CheckState(d, Name + ": undone");
+    const AnsiString Undone = SaveRVF(d);
+    EXPECT_TRUE(Undone == S0) << Name << ": undo does not restore the document\nbefore:\n"
+                              << S0 << "\nundone:\n"
+                              << Undone;
+    d.Redo();
+    CheckState(d, Name + ": redone");
+    EXPECT_TRUE(SaveRVF(d) == S1) << Name << ": redo does not repeat the change";
+    return true;
+}
+
+} // namespace editinvariant

@@ -1,0 +1,193 @@
+// A headless editor: TTestEditHost answers the editor data's host with fixed
+// geometry and the recording canvas's metrics and logs what it is told;
+// TEditFixture holds a style sheet with the text and paragraph styles the
+// editing tests use and an editor data on that host.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "document/rvitem.h"
+#include "document/rvstyle.h"
+#include "document/rvstyle_list.h"
+#include "document/rvstyle_para.h"
+#include "document/rvstyle_text.h"
+#include "document/rvuni.h"
+#include "edit/rvedithost.h"
+#include "edit/rvervdata.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/recordingcanvas.h"
+
+class TTestEditHost : public TRVEditHost {
+public:
+    int Beeps = 0;
+    TRect Caret;
+    bool CaretVisible = false;
+    bool HasFocus = true;
+    bool IsReadOnly = false;
+    int HOffs = 0;
+    int VOffs = 0;
+    int Width = 300;
+    int Height = 200;
+    int Invalidations = 0;
+    int CaretMoves = 0;
+    std::vector<std::function<void()>> Deferred;
+    TRecordingCanvas Canvas{1000, 1000, 96};
+
+    void Beep() override { ++Beeps; }
+    void SetCaret(const TRect& Rect, bool Visible) override
+    {
+        Caret = Rect;
+        CaretVisible = Visible;
+    }
+    bool Focused() override { return HasFocus; }
+    bool ReadOnly() override { return IsReadOnly; }
+    void Defer(std::function<void()> Call) override { Deferred.push_back(std::move(Call)); }
+    void SetCursor(TCursor) override {}
+    void Invalidate() override { ++Invalidations; }
+    int GetHOffs() override { return HOffs; }
+    int GetVOffs() override { return VOffs; }
+    int GetWidth() override { return Width; }
+    int GetHeight() override { return Height; }
+    void ScrollTo(int Y) override { VOffs = std::max(Y, 0); }
+    void HScrollTo(int X) override { HOffs = std::max(X, 0); }
+    void SetDocumentAreaSize(int, int) override {}
+    TCanvas* GetCanvas() override { return &Canvas; }
+    void CaretMoved() override { ++CaretMoves; }
+};
+
+// Text styles: 0 the default (8-bit), and the ones added below. Paragraph
+// styles: 0 the default, and the ones added below.
+class TEditFixture : public ::testing::Test {
+protected:
+    TEditFixture()
+    {
+        Uni = AddText([](TFontInfo* f) { f->SetUnicode(true); });
+        ModifyProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprModifyProtect}); });
+        DeleteProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprDeleteProtect}); });
+        StartProtected =
+            AddText([](TFontInfo* f) { f->SetProtection(TRVProtectOptions{rvprParaStartProtect}); });
+        ReadOnlyPara = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoReadOnly}); });
+        Indented = AddPara([](TParaInfo* p) { p->SetFirstIndent(14); });
+        NoReturns = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoDoNotWantReturns}); });
+        TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
+        Level->SetListType(rvlstDecimal);
+        Level->SetLeftIndent(24);
+        Level->SetFirstIndent(0);
+        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+    }
+    // A numbered paragraph (list 0): its marker and text.
+    void AddNumbered(const AnsiString& Text, int ParaNo = 0)
+    {
+        d->SetListMarkerInfo(-1, 0, 0, 1, ParaNo, false);
+        d->AddNL(Text, 0, -1);
+        d->GetItem(d->GetItemCount() - 1)->ParaNo = ParaNo;
+    }
+
+    int AddText(const std::function<void(TFontInfo*)>& Set)
+    {
+        Set(Style.TextStyles()->Add());
+        return Style.TextStyles()->Count() - 1;
+    }
+    int AddPara(const std::function<void(TParaInfo*)>& Set)
+    {
+        Set(Style.ParaStyles()->Add());
+        return Style.ParaStyles()->Count() - 1;
+    }
+
+    // A paragraph (ParaNo 0 unless given) or, with ParaNo -1, a text item continuing the line.
+    void AddText(const AnsiString& Text, int StyleNo = 0, int ParaNo = 0)
+    {
+        if (Style.TextStyles()->Items(StyleNo)->Unicode())
+            d->AddNLWTag(WideFromUtf8(Text), StyleNo, ParaNo, TRVTag());
+        else
+            d->AddNL(Text, StyleNo, ParaNo);
+    }
+    static WideString WideFromUtf8(const AnsiString& Text)
+    {
+        std::vector<WideChar> Buffer(Text.size() + 1);
+        const int n = RVU_Utf8ToUnicodeBuf(Buffer.data(), static_cast<int>(Buffer.size()), Text.data(),
+                                           static_cast<int>(Text.size()));
+        WideString w(Buffer.data(), static_cast<size_t>(std::max(n, 0)));
+        while (!w.empty() && w.back() == 0)
+            w.pop_back();
+        return w;
+    }
+    TCustomRVItemInfo* NewPicture(int Width = 20, int Height = 10)
+    {
+        auto* Bitmap = new TBitmap;
+        Bitmap->SetPixelFormat(pf24bit);
+        Bitmap->SetSize(Width, Height);
+        return new TRVGraphicItemInfo(d.get(), Bitmap, rvvaBaseline);
+    }
+    void AddPicture(int ParaNo)
+    {
+        TCustomRVItemInfo* Item = NewPicture();
+        Item->ParaNo = ParaNo < 0 ? 0 : ParaNo;
+        d->AddItem(AnsiString(), Item);
+        // Appending starts a paragraph: a picture continuing the line says so afterwards.
+        if (ParaNo < 0 && d->GetItemCount() > 1) {
+            Item->SetSameAsPrev(true);
+            Item->ParaNo = d->GetItemPara(d->GetItemCount() - 2);
+        }
+    }
+
+    // The item's text as UTF-8 (Unicode items converted).
+    AnsiString Text(int ItemNo) const
+    {
+        if (d->GetItemStyle(ItemNo) < 0)
+            return AnsiString();
+        if (!d->GetItemOptions(ItemNo).Contains(rvioUnicode))
+            return d->GetItemText(ItemNo);
+        const WideString w = RVU_RawUnicodeToWideString(d->GetItemText(ItemNo));
+        AnsiString Out;
+        for (size_t i = 0; i < w.size(); ++i) {
+            unsigned c = w[i];
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size())
+                c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
+            if (c < 0x80) {
+                Out += char(c);
+            } else if (c < 0x800) {
+                Out += char(0xC0 | (c >> 6));
+                Out += char(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                Out += char(0xE0 | (c >> 12));
+                Out += char(0x80 | ((c >> 6) & 0x3F));
+                Out += char(0x80 | (c & 0x3F));
+            } else {
+                Out += char(0xF0 | (c >> 18));
+                Out += char(0x80 | ((c >> 12) & 0x3F));
+                Out += char(0x80 | ((c >> 6) & 0x3F));
+                Out += char(0x80 | (c & 0x3F));
+            }
+        }
+        return Out;
+    }
+    std::vector<AnsiString> Texts() const
+    {
+        std::vector<AnsiString> r;
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            r.push_back(d->GetItemStyle(i) < 0 ? AnsiString("<") + std::to_string(d->GetItemStyle(i)) + ">"
+                                               : Text(i));
+        return r;
+    }
+    void Caret(int ItemNo, int Offs) { d->SetCaretAtItem(ItemNo, Offs, false); }
+    std::pair<int, int> CaretPos() { return {d->GetCurItemNo(), d->GetOffsetInCurItem()}; }
+
+    TRVStyle Style{nullptr};
+    TTestEditHost Host;
+    std::unique_ptr<TRVEditRVData> d;
+    int Uni = 0;
+    int ModifyProtected = 0;
+    int DeleteProtected = 0;
+    int StartProtected = 0;
+    int ReadOnlyPara = 0;
+    int Indented = 0;
+    int NoReturns = 0;
+};
