@@ -65,6 +65,7 @@ TCustomPrintableRV::TCustomPrintableRV(TComponent* AOwner, TRollViewRVDataClass 
     TRVFlags F = Flags();
     F.Include(rvflPrinting);
     F.Include(rvflShareContents);
+    F.Include(rvflAllowCustomDrawItems);
     SetFlags(F);
 }
 

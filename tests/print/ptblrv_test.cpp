@@ -1,0 +1,234 @@
+// The print component: copies and collation on the recording printer, a
+// device that makes copies itself, a job that fails part-way, Ready after the
+// source changed or went away, and what a page paints on a canvas (letter
+// spacing per run, the caller's canvas state kept, split parts, paragraph
+// colour around a picture).
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "document/rvstr.h"
+#include "platform/graphics/bitmap.h"
+#include "tests/support/testprint.h"
+
+namespace {
+
+class PrintComponentTest : public TPrintFixture {
+protected:
+    void SetUp() override
+    {
+        TPrintFixture::SetUp();
+        Recording->SetResolution(96, 96);
+        Print->OnSendingToPrinter = [this](TCustomRollView*, int Page, TRVPrintingStep Step) {
+            if (Step == rvpsProceeding)
+                Sent.push_back(Page);
+        };
+    }
+    // Two pages of ten lines each.
+    void TwoPages()
+    {
+        AddLines(20);
+        ASSERT_EQ(Format(300, 140), 2);
+    }
+    std::vector<int> Sent;
+};
+
+struct TCopiesCase {
+    bool Collate;
+    bool DeviceCopies;
+    std::vector<int> Order; // pages sent, in order
+    const char* Log;
+};
+
+TEST_F(PrintComponentTest, CopiesAndCollation)
+{
+    const TCopiesCase Cases[] = {
+        {true, false, {1, 2, 1, 2, 1, 2}, "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
+        {false, false, {1, 1, 1, 2, 2, 2}, "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
+        // The device copies: one pass, its count set for the job.
+        {true, true, {1, 2}, "BeginDoc 1 copies=3 title=T\nNewPage 2\nEndDoc 2\n"},
+    };
+    TwoPages();
+    for (const TCopiesCase& c : Cases) {
+        SCOPED_TRACE(std::string(c.Collate ? "collated" : "not collated") + (c.DeviceCopies ? ", device" : ""));
+        Sent.clear();
+        Recording->ClearLog();
+        Recording->SetMakesCopies(c.DeviceCopies);
+        Recording->SetCopies(2);
+        Print->Print("T", 3, c.Collate);
+        EXPECT_EQ(Sent, c.Order);
+        EXPECT_EQ(Recording->LogText(), c.Log);
+        EXPECT_EQ(Recording->Copies(), 2); // given back
+        // The sheets show what was sent: equal pages, different pages.
+        const auto& Sheets = Recording->Pages();
+        ASSERT_EQ(Sheets.size(), c.Order.size());
+        for (size_t i = 1; i < Sheets.size(); ++i)
+            EXPECT_EQ(Sheets[i].Pixels == Sheets[0].Pixels, c.Order[i] == c.Order[0]) << i;
+    }
+}
+
+TEST_F(PrintComponentTest, AJobThatFailsIsAbortedAndTheCopyCountRestored)
+{
+    TwoPages();
+    for (bool DeviceCopies : {false, true}) {
+        SCOPED_TRACE(DeviceCopies);
+        Recording->ClearLog();
+        Recording->SetMakesCopies(DeviceCopies);
+        Recording->SetCopies(2);
+        Print->OnPagePrepaint = [](TRVPrint*, int PageNo, TCanvas*, bool, const TRect&, const TRect&) {
+            if (PageNo == 2)
+                throw std::runtime_error("stop");
+        };
+        EXPECT_THROW(Print->Print("T", 3, true), std::runtime_error);
+        EXPECT_FALSE(Printer()->Printing());
+        EXPECT_EQ(Recording->Copies(), 2);
+        EXPECT_NE(Recording->LogText().find("Abort 2"), AnsiString::npos);
+        EXPECT_EQ(Recording->LogText().find("EndDoc"), AnsiString::npos);
+        Print->OnPagePrepaint = nullptr;
+    }
+}
+
+TEST_F(PrintComponentTest, AChangedOrDestroyedSourceIsNotReady)
+{
+    TwoPages();
+    TRecordingCanvas Canvas(300, 300);
+    EXPECT_TRUE(Print->Ready());
+    EXPECT_TRUE(Print->DrawPreview(1, &Canvas, Rect(0, 0, 300, 300)));
+    Source->SetItemText(3, "changed");
+    EXPECT_FALSE(Print->Ready());
+    Canvas.Clear();
+    EXPECT_FALSE(Print->DrawPreview(1, &Canvas, Rect(0, 0, 300, 300)));
+    EXPECT_EQ(Canvas.Count(), 0);
+    EXPECT_THROW(Print->Print("T", 1, true), ERollViewError);
+    Print->FormatPages();
+    EXPECT_TRUE(Print->Ready());
+    Source->AddNL("more", 0, 0);
+    EXPECT_FALSE(Print->Ready());
+    Print->FormatPages();
+    delete Source;
+    Source = nullptr;
+    EXPECT_FALSE(Print->Ready());
+    EXPECT_FALSE(Print->DrawPreview(1, &Canvas, Rect(0, 0, 300, 300)));
+    EXPECT_EQ(Print->GetPagesCount(), 0);
+}
+
+TEST_F(PrintComponentTest, ADestroyedFooterSourceIsNotReady)
+{
+    TwoPages();
+    TRollView* Foot = new TRollView(Root.get());
+    Foot->SetStyle(Style);
+    Foot->AddNL("foot", 0, 0);
+    Print->SetFooter(Foot->RVData);
+    Print->FormatPages();
+    EXPECT_TRUE(Print->Ready());
+    Print->SetFooter(nullptr);
+    delete Foot;
+    EXPECT_FALSE(Print->Ready());
+}
+
+TEST_F(PrintComponentTest, EveryTextRunSetsItsOwnLetterSpacing)
+{
+    TFontInfo* Spaced = Style->TextStyles()->Add();
+    Spaced->SetCharSpacing(2);
+    Source->AddNL("ab", Spaced->Index(), 0);
+    Source->Add("cd", 0);
+    Source->AddNL("ef", 0, 0);
+    Format(300, 140);
+    TRecordingCanvas Canvas(300, 300);
+    Canvas.SetTextCharacterExtra(5);
+    Print->rv->DrawPage(1, &Canvas, false, false);
+    const auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 3u);
+    EXPECT_EQ(Texts[0]->CharX, (std::vector<int>{0, 9}));
+    EXPECT_EQ(Texts[1]->CharX, (std::vector<int>{0, 7}));
+    EXPECT_EQ(Texts[2]->CharX, (std::vector<int>{0, 7}));
+    // The caller's canvas is as it was.
+    EXPECT_EQ(Canvas.GetTextCharacterExtra(), 5);
+}
+
+TEST_F(PrintComponentTest, DrawingAPageKeepsTheCallersClipAndFont)
+{
+    TwoPages();
+    Print->ClipMargins = true;
+    TRecordingCanvas Canvas(300, 300);
+    Canvas.Font()->SetPixelsPerInch(72);
+    Canvas.Font()->SetName("Keep");
+    const TRect Clip = Canvas.ClipRect();
+    Print->rv->DrawPage(1, &Canvas, false, false);
+    EXPECT_EQ(Canvas.ClipRect(), Clip);
+    EXPECT_EQ(Canvas.Font()->PixelsPerInch(), 72);
+    EXPECT_EQ(Canvas.Font()->Name(), "Keep");
+}
+
+TEST_F(PrintComponentTest, NothingPaintedAfterThePrepaintLeavesTheMarginsWithClipMargins)
+{
+    Print->SetLeftMarginMM(10);
+    Print->SetTopMarginMM(10);
+    AddLines(20);
+    Format(300, 240);
+    Print->ClipMargins = true;
+    TRect Area;
+    Print->OnPagePostpaint = [&](TRVPrint*, int, TCanvas* Canvas, bool, const TRect&, const TRect& PrintArea) {
+        Area = PrintArea;
+        Canvas->Brush()->SetColor(clRed);
+        Canvas->FillRect(Rect(0, 0, 300, 300)); // the whole sheet, clipped to the area
+    };
+    TRecordingCanvas Canvas(300, 300);
+    Print->rv->DrawPage(1, &Canvas, false, false);
+    const auto Fills = Canvas.RecordsOf(TCanvasOp::FillRect);
+    ASSERT_FALSE(Fills.empty());
+    EXPECT_EQ(Fills.back()->Clip, Area);
+    EXPECT_EQ(Area.Left, 38); // 10 mm at 96 ppi
+}
+
+TEST_F(PrintComponentTest, APageOfASplitPicturePaintsItsPartAtTheTop)
+{
+    AddLines(5);
+    auto* Bitmap = new TBitmap;
+    Bitmap->SetSize(40, 300);
+    Source->AddPictureEx("p", Bitmap, 0, rvvaBaseline);
+    Source->SetItemExtraIntProperty(5, rvepMinHeightOnPage, 10);
+    ASSERT_EQ(Format(300, 140), 3);
+    TRecordingCanvas Canvas(300, 300);
+    Print->rv->DrawPage(2, &Canvas, false, false);
+    const auto Pictures = Canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(Pictures.size(), 1u);
+    // The part sits at the top of the page's text (the source's 5 px margin),
+    // inside the picture's 1 px spacing.
+    EXPECT_EQ(Pictures[0]->Rect.Top, 5 + 1);
+    EXPECT_EQ(Pictures[0]->Rect.Bottom - Pictures[0]->Rect.Top, 130);
+}
+
+TEST_F(PrintComponentTest, APictureOnAColouredParagraphHasThatColourAroundIt)
+{
+    TParaInfo* Coloured = Style->ParaStyles()->Add();
+    Coloured->Background()->SetColor(clRed);
+    auto* Bitmap = new TBitmap;
+    Bitmap->SetSize(20, 20);
+    Bitmap->Canvas()->Brush()->SetColor(clBlue);
+    Bitmap->Canvas()->FillRect(Rect(0, 0, 20, 20));
+    Source->AddPictureEx("p", Bitmap, Coloured->Index(), rvvaBaseline);
+    Source->SetItemExtraIntProperty(0, rvepSpacing, 4);
+    Format(300, 140);
+    Print->Print("T", 1, true);
+    ASSERT_EQ(Recording->Pages().size(), 1u);
+    const TPixelBuffer& Sheet = Recording->Pages()[0];
+    const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
+    const int X = dli->Left;
+    const int Y = dli->Top + 5; // below the source's top margin
+    EXPECT_EQ(Sheet.At(X + 1, Y + 1) & 0xFFFFFF, 0xFF0000u);  // the spacing: the paragraph's red
+    EXPECT_EQ(Sheet.At(X + 10, Y + 10) & 0xFFFFFF, 0x0000FFu); // the picture
+}
+
+TEST_F(PrintComponentTest, PaintingWithoutAStyleSheetIsRefused)
+{
+    TwoPages();
+    Print->rv->SetStyle(nullptr);
+    TRecordingCanvas Canvas(300, 300);
+    EXPECT_THROW(Print->PrintableData()->TCustomPrintableRVData::DrawPage(1, &Canvas, false, false),
+                 ERollViewError);
+    EXPECT_EQ(Canvas.Count(), 0);
+}
+
+} // namespace
