@@ -42,8 +42,9 @@ double Seconds(Clock::time_point From)
 std::string LogLine(int i)
 {
     char Line[128];
-    std::snprintf(Line, sizeof Line, "2024-05-01 12:%02d:%02d.%03d INFO  worker-%d request %06d handled in %d ms",
-                  (i / 60) % 60, i % 60, i % 1000, i % 8, i, i % 97);
+    std::snprintf(Line, sizeof Line,
+                  "2024-05-01 12:%02d:%02d.%03d INFO  worker-%d request %06d handled in %d ms", (i / 60) % 60,
+                  i % 60, i % 1000, i % 8, i, i % 97);
     return Line;
 }
 

@@ -357,16 +357,16 @@ void TRVPrint::SetHeader(TCustomRVFormattedData* Data)
 {
     FHeaderSource = Data;
     SetReady(false);
-    PrintableData()->SetHeader(
-        Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData()) : nullptr);
+    PrintableData()->SetHeader(Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData())
+                                    : nullptr);
 }
 
 void TRVPrint::SetFooter(TCustomRVFormattedData* Data)
 {
     FFooterSource = Data;
     SetReady(false);
-    PrintableData()->SetFooter(
-        Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData()) : nullptr);
+    PrintableData()->SetFooter(Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData())
+                                    : nullptr);
 }
 
 namespace {

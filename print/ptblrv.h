@@ -23,13 +23,16 @@ class TRVPrint;
 
 using TRVPrintComponentEvent =
     std::function<void(TCustomRVPrint* Sender, TControl* PrintMe, std::unique_ptr<TBitmap>& ComponentImage)>;
-using TRVPrintingEvent = std::function<void(TCustomRollView* Sender, int PageCompleted, TRVPrintingStep Step)>;
+using TRVPrintingEvent =
+    std::function<void(TCustomRollView* Sender, int PageCompleted, TRVPrintingStep Step)>;
 using TRVPagePrepaintEvent = std::function<void(TRVPrint* Sender, int PageNo, TCanvas* Canvas, bool Preview,
                                                 const TRect& PageRect, const TRect& PrintAreaRect)>;
 
 // The hidden viewer of a print component: invisible, no selection, no
 // vertical margins, no border; its data is printable data.
-class TCustomPrintableRV : public TCustomRollView, public TRVPrintingViewer, public TRVControlPrintImageSource {
+class TCustomPrintableRV : public TCustomRollView,
+                           public TRVPrintingViewer,
+                           public TRVControlPrintImageSource {
 public:
     TCustomPrintableRV(TComponent* AOwner, TRollViewRVDataClass DataClass);
     const char* ClassName() const override { return "TCustomPrintableRV"; }

@@ -16,7 +16,8 @@ void TPrintableRV::Print(const AnsiString& Title, int Copies, bool Collate)
     PrintPages(1, PrintData()->PagesCount(), Title, Copies, Collate);
 }
 
-void TPrintableRV::PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies, bool Collate)
+void TPrintableRV::PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies,
+                              bool Collate)
 {
     if (RVPrint)
         RVPrint->StartAt = 0;
@@ -132,8 +133,9 @@ void TCustomRVPrint::DrawMarginsRect(TCanvas* Canvas, const TRect& PageRect, int
     const int L = Data->GetPrintableAreaLeft(PageNo);
     const int pw = PageRect.Right - PageRect.Left;
     const int ph = PageRect.Bottom - PageRect.Top;
-    TRect R = Rect(MulDiv(L, pw, W), MulDiv(Data->TopMarginPix, ph, H), MulDiv(Data->ClientWidth() + L, pw, W),
-                   MulDiv(Data->ClientHeight() + Data->TopMarginPix, ph, H));
+    TRect R =
+        Rect(MulDiv(L, pw, W), MulDiv(Data->TopMarginPix, ph, H), MulDiv(Data->ClientWidth() + L, pw, W),
+             MulDiv(Data->ClientHeight() + Data->TopMarginPix, ph, H));
     OffsetRect(R, PageRect.Left, PageRect.Top);
     Canvas->Rectangle(R);
 }

@@ -60,7 +60,8 @@ void TCustomPrintableRVData::CheckPageNo(int) {}
 
 // ---- TCustomMainPtblRVData
 
-TCustomMainPtblRVData::TCustomMainPtblRVData(TCustomRollView* ARollView) : TCustomPrintableRVData(ARollView) {}
+TCustomMainPtblRVData::TCustomMainPtblRVData(TCustomRollView* ARollView) : TCustomPrintableRVData(ARollView)
+{}
 
 TCustomMainPtblRVData::~TCustomMainPtblRVData() = default;
 

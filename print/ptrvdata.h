@@ -25,7 +25,8 @@ enum TRVPrintingStep { rvpsStarting, rvpsProceeding, rvpsFinished };
 
 // ERollViewError messages of printing.
 inline constexpr const char* errRVInvalidPageNo = "Invalid page number is specified for printing";
-inline constexpr const char* errRVNoStyleForPrinting = "Style of printable TRollView component is not assigned";
+inline constexpr const char* errRVNoStyleForPrinting =
+    "Style of printable TRollView component is not assigned";
 inline constexpr const char* errRVPrintableAreaEmpty = "The printable area of the page is empty";
 
 // Where one page starts. StartY is the document Y shown at the top of the
@@ -94,8 +95,8 @@ private:
                             bool Correction);
     void DrawParaBackAndBorder(TCanvas* Canvas, int i, int EndNo, int Part, int StartNo, int TopCoord,
                                int AreaLeft, const TRVScreenAndDevice& sad);
-    void DrawTextItem(TCanvas* Canvas, int i, int TopCoord, int AreaLeft,
-                      const TRVScreenAndDevice& sad, bool Preview, bool Correction);
+    void DrawTextItem(TCanvas* Canvas, int i, int TopCoord, int AreaLeft, const TRVScreenAndDevice& sad,
+                      bool Preview, bool Correction);
     void DrawNonTextItem(TCanvas* Canvas, TRVDrawLineInfo* dli, int i, int StartNo, int& Part, int& TopCoord,
                          int AreaLeft, const TRVScreenAndDevice& sad, TBitmap* Work, bool Preview,
                          bool Correction);

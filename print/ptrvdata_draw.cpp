@@ -147,8 +147,8 @@ void TCustomPrintableRVData::DrawPageBackground(TCanvas* Canvas, int PageNo, con
             throw;
         }
         Back->SetBackgroundStyle(OldStyle);
-        RV_PictureToDevice(Canvas, GetPrintableAreaLeft(PageNo), GetPrintableAreaTop(), -1, -1, sad, BackBitmap,
-                           false);
+        RV_PictureToDevice(Canvas, GetPrintableAreaLeft(PageNo), GetPrintableAreaTop(), -1, -1, sad,
+                           BackBitmap, false);
     } else if (!NoBackColor && GetColor() != clNone) {
         Canvas->Pen()->SetStyle(psClear);
         Canvas->Brush()->SetStyle(bsSolid);
@@ -193,7 +193,8 @@ void TCustomPrintableRVData::DrawParaBackAndBorder(TCanvas* Canvas, int i, int E
     int Bottom = 0;
     Extent(i, Top, Bottom);
     for (int j = i + 1; j <= EndNo; ++j) {
-        if (DrawItems[j]->ItemNo != DrawItems[j - 1]->ItemNo && GetItem(DrawItems[j]->ItemNo)->CanBeBorderStart())
+        if (DrawItems[j]->ItemNo != DrawItems[j - 1]->ItemNo &&
+            GetItem(DrawItems[j]->ItemNo)->CanBeBorderStart())
             break;
         int T = 0;
         int B = 0;
@@ -230,8 +231,8 @@ void TCustomPrintableRVData::DrawTextItem(TCanvas* Canvas, int i, int TopCoord, 
     Style->DrawTextBack(Canvas, dli->ItemNo, Item->StyleNo, this, Left, Top, dli->Width, dli->Height,
                         TRVTextDrawStates());
     const AnsiString Text = DrawItems.GetString(i, Items);
-    Style->DrawStyleText(Text, Canvas, dli->ItemNo, dli->Offs, Item->StyleNo, this, dli->SpaceBefore, Left, Top,
-                         dli->Width, dli->Height, TRVTextDrawStates(), true, Preview && Correction,
+    Style->DrawStyleText(Text, Canvas, dli->ItemNo, dli->Offs, Item->StyleNo, this, dli->SpaceBefore, Left,
+                         Top, dli->Width, dli->Height, TRVTextDrawStates(), true, Preview && Correction,
                          GetColorMode(), GetItemBiDiMode(dli->ItemNo));
 }
 
@@ -254,17 +255,18 @@ void TCustomPrintableRVData::DrawNonTextItem(TCanvas* Canvas, TRVDrawLineInfo* d
         if (W > 0 && H > 0) {
             Work->SetSize(W, H);
             DrawBackToBitmap(RV_XToScreen(dli->Left, sad) + Item->GetBorderWidth(),
-                             RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad) + Item->GetBorderHeight(),
+                             RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad) +
+                                 Item->GetBorderHeight(),
                              Work, sad, -1, false);
             if (Item->PrintToBitmap(Work, Preview, Viewer, dli, Part, GetColorMode()))
                 RV_PictureToDevice(Canvas, dli->Left + AreaLeft + RV_XToDevice(Item->GetBorderWidth(), sad),
-                                   CurrentItemTop + RV_YToDevice(Item->GetBorderHeight(), sad), -1, -1, sad, Work,
-                                   false);
+                                   CurrentItemTop + RV_YToDevice(Item->GetBorderHeight(), sad), -1, -1, sad,
+                                   Work, false);
         }
     } else {
         Item->Print(Canvas, dli->Left + AreaLeft, CurrentItemTop,
-                    GetWidth() + AreaLeft - RV_XToDevice(GetRightMargin(), sad), Preview, Correction, sad, Viewer,
-                    dli, Part, GetColorMode(), this);
+                    GetWidth() + AreaLeft - RV_XToDevice(GetRightMargin(), sad), Preview, Correction, sad,
+                    Viewer, dli, Part, GetColorMode(), this);
     }
     if (Part != -1) {
         if (i == StartNo)
@@ -273,8 +275,9 @@ void TCustomPrintableRVData::DrawNonTextItem(TCanvas* Canvas, TRVDrawLineInfo* d
     }
 }
 
-void TCustomPrintableRVData::DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap, const TRVScreenAndDevice& sad,
-                                              int ItemBackgroundLayer, bool RelativeToItem)
+void TCustomPrintableRVData::DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap,
+                                              const TRVScreenAndDevice& sad, int ItemBackgroundLayer,
+                                              bool RelativeToItem)
 {
     const TCustomRVItemInfo* Item = CurrentDrawItem ? GetItem(CurrentDrawItem->ItemNo) : nullptr;
     if (RelativeToItem && CurrentDrawItem) {

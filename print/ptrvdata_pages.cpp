@@ -12,15 +12,15 @@
 int TCustomMainPtblRVData::SpaceBeforeOf(int DrawItemNo)
 {
     const TCustomRVItemInfo* Item = GetItem(DrawItems[DrawItemNo]->ItemNo);
-    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceBefore(),
-                  PrnSaD.DevicePpiY, PrnSaD.ScreenPpiY);
+    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceBefore(), PrnSaD.DevicePpiY,
+                  PrnSaD.ScreenPpiY);
 }
 
 int TCustomMainPtblRVData::SpaceAfterOf(int DrawItemNo)
 {
     const TCustomRVItemInfo* Item = GetItem(DrawItems[DrawItemNo]->ItemNo);
-    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceAfter(),
-                  PrnSaD.DevicePpiY, PrnSaD.ScreenPpiY);
+    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceAfter(), PrnSaD.DevicePpiY,
+                  PrnSaD.ScreenPpiY);
 }
 
 void TCustomMainPtblRVData::AddPage(int StartY, int StartDrawItemNo, int StartPart, bool Report)
@@ -57,12 +57,12 @@ int TCustomMainPtblRVData::FormatPages()
     Prepare();
     // A page that shows nothing, or lines of no width, would never end.
     const int PageHeight = GetHeight() - (TmpTMPix + TmpBMPix);
-    const int TextWidthPix = GetWidth() - MulDiv(GetLeftMargin() + GetRightMargin(), PrnSaD.DevicePpiX,
-                                                 PrnSaD.ScreenPpiX);
+    const int TextWidthPix =
+        GetWidth() - MulDiv(GetLeftMargin() + GetRightMargin(), PrnSaD.DevicePpiX, PrnSaD.ScreenPpiX);
     if (GetWidth() <= 0 || PageHeight <= 0 || TextWidthPix <= 0)
         throw ERollViewError(errRVPrintableAreaEmpty);
-    RollView()->SetMaxTextWidth(std::max(
-        1, MulDiv(GetWidth(), PrnSaD.ScreenPpiX, PrnSaD.DevicePpiX) - GetLeftMargin() - GetRightMargin()));
+    RollView()->SetMaxTextWidth(std::max(1, MulDiv(GetWidth(), PrnSaD.ScreenPpiX, PrnSaD.DevicePpiX) -
+                                                GetLeftMargin() - GetRightMargin()));
     Format_(false, true, false, 0, PrinterCanvas, false, false);
     PrinterCanvas = nullptr;
     FLayoutCanvas = nullptr;
@@ -83,8 +83,8 @@ int TCustomMainPtblRVData::FormatPages()
     return Count;
 }
 
-void TCustomMainPtblRVData::FormatNextPage(int& DrawItemNo, int& StartAt, int& StartY, int& Y, bool& Splitting,
-                                           int PageHeight)
+void TCustomMainPtblRVData::FormatNextPage(int& DrawItemNo, int& StartAt, int& StartY, int& Y,
+                                           bool& Splitting, int PageHeight)
 {
     if (Pages.empty()) {
         AddPage(0, 0, 0, false);
@@ -215,8 +215,8 @@ void TCustomMainPtblRVData::GetDrawItemsRange(int PageNo, int& StartNo, int& End
     }
 }
 
-bool TCustomMainPtblRVData::SavePageAsRVF(TStream& Stream, int PageNo, TColor Color, TRVFBackground* Background,
-                                          TRVLayoutInfo* Layout)
+bool TCustomMainPtblRVData::SavePageAsRVF(TStream& Stream, int PageNo, TColor Color,
+                                          TRVFBackground* Background, TRVLayoutInfo* Layout)
 {
     CheckPageNo(PageNo);
     PageNoToSave = PageNo;

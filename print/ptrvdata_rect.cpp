@@ -66,7 +66,8 @@ void TRectPtblRVData::DrawBackToBitmap(int ALeft, int ATop, TBitmap* Bitmap, con
     const bool ParaColored =
         Item && GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->Background()->Color() != clNone;
     if (ParaColored || !Transparent || ParentPrintData == nullptr) {
-        TCustomPrintableRVData::DrawBackToBitmap(ALeft, ATop, Bitmap, sad, ItemBackgroundLayer, RelativeToItem);
+        TCustomPrintableRVData::DrawBackToBitmap(ALeft, ATop, Bitmap, sad, ItemBackgroundLayer,
+                                                 RelativeToItem);
         return;
     }
     if (RelativeToItem && CurrentDrawItem) {

@@ -212,7 +212,8 @@ TEST_F(PdfPrintTest, ColourModesPrintGreyAndWhite)
         bool Grey;
         bool WhiteBackground;
     };
-    const TCase Cases[] = {{rvcmGrayScale, true, false}, {rvcmBlackAndWhite, true, true}, {rvcmColor, false, false}};
+    const TCase Cases[] = {
+        {rvcmGrayScale, true, false}, {rvcmBlackAndWhite, true, true}, {rvcmColor, false, false}};
     for (const TCase& c : Cases) {
         SCOPED_TRACE(static_cast<int>(c.Mode));
         Print->SetColorMode(c.Mode);

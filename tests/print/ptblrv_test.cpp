@@ -44,14 +44,21 @@ struct TCopiesCase {
 TEST_F(PrintComponentTest, CopiesAndCollation)
 {
     const TCopiesCase Cases[] = {
-        {true, false, {1, 2, 1, 2, 1, 2}, "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
-        {false, false, {1, 1, 1, 2, 2, 2}, "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
+        {true,
+         false,
+         {1, 2, 1, 2, 1, 2},
+         "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
+        {false,
+         false,
+         {1, 1, 1, 2, 2, 2},
+         "BeginDoc 1 copies=1 title=T\nNewPage 2\nNewPage 3\nNewPage 4\nNewPage 5\nNewPage 6\nEndDoc 6\n"},
         // The device copies: one pass, its count set for the job.
         {true, true, {1, 2}, "BeginDoc 1 copies=3 title=T\nNewPage 2\nEndDoc 2\n"},
     };
     TwoPages();
     for (const TCopiesCase& c : Cases) {
-        SCOPED_TRACE(std::string(c.Collate ? "collated" : "not collated") + (c.DeviceCopies ? ", device" : ""));
+        SCOPED_TRACE(std::string(c.Collate ? "collated" : "not collated") +
+                     (c.DeviceCopies ? ", device" : ""));
         Sent.clear();
         Recording->ClearLog();
         Recording->SetMakesCopies(c.DeviceCopies);
@@ -169,7 +176,8 @@ TEST_F(PrintComponentTest, NothingPaintedAfterThePrepaintLeavesTheMarginsWithCli
     Format(300, 240);
     Print->ClipMargins = true;
     TRect Area;
-    Print->OnPagePostpaint = [&](TRVPrint*, int, TCanvas* Canvas, bool, const TRect&, const TRect& PrintArea) {
+    Print->OnPagePostpaint = [&](TRVPrint*, int, TCanvas* Canvas, bool, const TRect&,
+                                 const TRect& PrintArea) {
         Area = PrintArea;
         Canvas->Brush()->SetColor(clRed);
         Canvas->FillRect(Rect(0, 0, 300, 300)); // the whole sheet, clipped to the area
@@ -216,8 +224,8 @@ TEST_F(PrintComponentTest, APictureOnAColouredParagraphHasThatColourAroundIt)
     const TPixelBuffer& Sheet = Recording->Pages()[0];
     const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
     const int X = dli->Left;
-    const int Y = dli->Top + 5; // below the source's top margin
-    EXPECT_EQ(Sheet.At(X + 1, Y + 1) & 0xFFFFFF, 0xFF0000u);  // the spacing: the paragraph's red
+    const int Y = dli->Top + 5;                                // below the source's top margin
+    EXPECT_EQ(Sheet.At(X + 1, Y + 1) & 0xFFFFFF, 0xFF0000u);   // the spacing: the paragraph's red
     EXPECT_EQ(Sheet.At(X + 10, Y + 10) & 0xFFFFFF, 0x0000FFu); // the picture
 }
 

@@ -39,11 +39,10 @@ struct TEdgeCase {
 TEST_F(PaginationTest, ALineEndingOnThePageEdgeFitsAndOnePixelMoreDoesNot)
 {
     const TEdgeCase Cases[] = {
-        {140, 25, "0 10 20"}, // 130 pixels: ten lines end exactly at the edge
-        {139, 25, "0 9 18"},  // one pixel less: the tenth line moves on
-        {141, 20, "0 10"},
-        {23, 3, "0 1 2"}, // one line per page
-        {22, 3, "0 1 2"}, // a line higher than the page still stands alone
+        {140, 25, "0 10 20"},                   // 130 pixels: ten lines end exactly at the edge
+        {139, 25, "0 9 18"},                    // one pixel less: the tenth line moves on
+        {141, 20, "0 10"},    {23, 3, "0 1 2"}, // one line per page
+        {22, 3, "0 1 2"},                       // a line higher than the page still stands alone
     };
     for (const TEdgeCase& c : Cases) {
         SCOPED_TRACE(c.Height);

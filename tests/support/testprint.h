@@ -20,7 +20,8 @@
 class TTestPrinterCanvas : public TRecordingCanvas {
 public:
     explicit TTestPrinterCanvas(const TPrinterMetrics& AMetrics)
-        : TRecordingCanvas(AMetrics.PageWidth, AMetrics.PageHeight, AMetrics.PixelsPerInchX), FMetrics(AMetrics)
+        : TRecordingCanvas(AMetrics.PageWidth, AMetrics.PageHeight, AMetrics.PixelsPerInchX),
+          FMetrics(AMetrics)
     {
         Font()->SetPixelsPerInch(AMetrics.PixelsPerInchY);
     }
@@ -56,7 +57,10 @@ protected:
         explicit TCountedCanvas(const TPrinterMetrics& M) : TTestPrinterCanvas(M) { ++CanvasesAlive; }
         ~TCountedCanvas() override { --CanvasesAlive; }
     };
-    std::unique_ptr<TCanvas> InitPrinterCanvas() override { return std::make_unique<TCountedCanvas>(Metrics); }
+    std::unique_ptr<TCanvas> InitPrinterCanvas() override
+    {
+        return std::make_unique<TCountedCanvas>(Metrics);
+    }
     int GetPageWidth() override { return Metrics.PageWidth; }
     int GetPageHeight() override { return Metrics.PageHeight; }
 };
