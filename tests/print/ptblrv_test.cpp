@@ -239,4 +239,21 @@ TEST_F(PrintComponentTest, PaintingWithoutAStyleSheetIsRefused)
     EXPECT_EQ(Canvas.Count(), 0);
 }
 
+TEST_F(PrintComponentTest, TheMarginsRectangleFollowsMirroredMargins)
+{
+    Print->SetLeftMarginMM(10);  // 38 pixels at 96 ppi
+    Print->SetRightMarginMM(20); // 76 pixels
+    Print->SetMirrorMargins(true);
+    TwoPages();
+    TRecordingCanvas Canvas(400, 400);
+    // The sheet (300 x 140) at half its size, 10 pixels right and 20 down.
+    const TRect PageRect = Rect(10, 20, 160, 90);
+    Print->DrawMarginsRect(&Canvas, PageRect, 1);
+    Print->DrawMarginsRect(&Canvas, PageRect, 2);
+    const auto Rects = Canvas.RecordsOf(TCanvasOp::Rectangle);
+    ASSERT_EQ(Rects.size(), 2u);
+    EXPECT_EQ(Rects[0]->Rect, Rect(10 + 19, 20, 10 + 112, 20 + 70)); // left margin 38 on odd pages
+    EXPECT_EQ(Rects[1]->Rect, Rect(10 + 38, 20, 10 + 131, 20 + 70)); // 76 on even ones
+}
+
 } // namespace
