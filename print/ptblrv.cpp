@@ -137,7 +137,7 @@ TCustomRVPrint::~TCustomRVPrint()
     for (TSourceNote& Note : FNotes)
         if (Note.Owner && !Note.Gone)
             RemoveFreeNotification(Note.Owner);
-    // The viewer shares the empty store's list: it goes first.
+    // The viewer may share the empty viewer's items: it goes first.
     delete rv;
     rv = nullptr;
     FEmptySource.reset();
@@ -215,8 +215,8 @@ void TCustomRVPrint::SourceGone(TComponent* Source)
     FSource = nullptr;
     // The shared list went with the source: the viewer takes an empty one.
     if (!FEmptySource)
-        FEmptySource = std::make_unique<TRollViewRVData>(rv);
-    rv->RVData->ShareItemsFrom(FEmptySource.get());
+        FEmptySource = std::make_unique<TRollView>(nullptr);
+    rv->RVData->ShareItemsFrom(FEmptySource->RVData);
     rv->PrintData()->Pages.clear();
 }
 

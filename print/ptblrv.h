@@ -130,8 +130,9 @@ private:
     bool FReady = false;
     struct TSourceNote;
     std::vector<TSourceNote> FNotes;
-    // An empty store the viewer shares once its source is gone.
-    std::unique_ptr<TRollViewRVData> FEmptySource;
+    // A viewer with an empty document, whose items the hidden viewer shares
+    // once its source is gone; it outlives the hidden viewer.
+    std::unique_ptr<TCustomRollView> FEmptySource;
 };
 
 // The print component.
