@@ -256,4 +256,25 @@ TEST_F(PrintComponentTest, TheMarginsRectangleFollowsMirroredMargins)
     EXPECT_EQ(Rects[1]->Rect, Rect(10 + 38, 20, 10 + 131, 20 + 70)); // 76 on even ones
 }
 
+TEST_F(PrintComponentTest, AControlPrintsAsThePictureTheEventGives)
+{
+    auto* Control = new TCustomControl(nullptr); // the item owns it
+    Control->SetBounds(0, 0, 30, 20);
+    Source->AddControlEx("c", Control, 0, rvvaBaseline);
+    Format(300, 140);
+    TControl* Asked = nullptr;
+    Print->OnPrintComponent = [&](TCustomRVPrint*, TControl* PrintMe, std::unique_ptr<TBitmap>& Image) {
+        Asked = PrintMe;
+        Image = std::make_unique<TBitmap>();
+        Image->SetSize(30, 20);
+        Image->Canvas()->Brush()->SetColor(clRed);
+        Image->Canvas()->FillRect(Rect(0, 0, 30, 20));
+    };
+    Print->Print("T", 1, true);
+    EXPECT_EQ(Asked, Control);
+    const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
+    const TPixelBuffer& Sheet = Recording->Pages().at(0);
+    EXPECT_EQ(Sheet.At(dli->Left + 15, dli->Top + 5 + 10) & 0xFFFFFF, 0xFF0000u);
+}
+
 } // namespace
