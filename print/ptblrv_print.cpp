@@ -82,8 +82,6 @@ void TPrintableRV::ContinuousPrint()
 }
 
 // ---- Previews
-#define PREVIEW_MAP_TEXT
-#define PREVIEW_MAP_ANISO
 
 int TCustomRVPrint::GetPreview100PercentWidth() const
 {
@@ -104,24 +102,38 @@ bool TCustomRVPrint::DrawPreview(int PageNo, TCanvas* Canvas, const TRect& PageR
     if (!Ready())
         return false;
     TCustomMainPtblRVData* Data = rv->PrintData();
-    const int Level = Canvas->SaveDC();
-    const int OldPpi = Canvas->Font()->PixelsPerInch();
-    try {
-        PREVIEW_MAP_TEXT
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(clWhite);
-        Canvas->Pen()->SetColor(clWhite);
-        Canvas->FillRect(PageRect);
-        PREVIEW_MAP_ANISO
-        Canvas->Font()->SetPixelsPerInch(std::min(Data->PrnSaD.DevicePpiX, Data->PrnSaD.DevicePpiY));
-        rv->DrawPage(PageNo, Canvas, true, PreviewCorrection);
-    } catch (...) {
-        Canvas->RestoreDC(Level);
-        Canvas->Font()->SetPixelsPerInch(OldPpi);
-        throw;
-    }
-    Canvas->RestoreDC(Level);
-    Canvas->Font()->SetPixelsPerInch(OldPpi);
+    // The caller's mapping, clip, font resolution, brush and pen come back on every way out.
+    struct TKeep {
+        TCanvas* Canvas;
+        int Level;
+        int Ppi;
+        TBrush Brush;
+        TPen Pen;
+        explicit TKeep(TCanvas* C) : Canvas(C), Level(C->SaveDC()), Ppi(C->Font()->PixelsPerInch())
+        {
+            Brush.Assign(C->Brush());
+            Pen.Assign(C->Pen());
+        }
+        ~TKeep()
+        {
+            Canvas->RestoreDC(Level);
+            Canvas->Font()->SetPixelsPerInch(Ppi);
+            Canvas->SetBrush(&Brush);
+            Canvas->SetPen(&Pen);
+        }
+    } Keep(Canvas);
+    Canvas->SetMapMode(MM_TEXT);
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(clWhite);
+    Canvas->Pen()->SetColor(clWhite);
+    Canvas->FillRect(PageRect);
+    Canvas->SetMapMode(MM_ANISOTROPIC);
+    Canvas->SetWindowExtEx(Data->ClientWidth() + Data->LeftMarginPix + Data->RightMarginPix,
+                           Data->ClientHeight() + Data->TopMarginPix + Data->BottomMarginPix);
+    Canvas->SetViewportExtEx(PageRect.Right - PageRect.Left, PageRect.Bottom - PageRect.Top);
+    Canvas->SetViewportOrgEx(PageRect.Left, PageRect.Top);
+    Canvas->Font()->SetPixelsPerInch(std::min(Data->PrnSaD.DevicePpiX, Data->PrnSaD.DevicePpiY));
+    rv->DrawPage(PageNo, Canvas, true, PreviewCorrection);
     return true;
 }
 
@@ -144,10 +156,8 @@ bool TRVPrint::MakePreview(int PageNo, TBitmap* Bitmap)
 {
     const int W = GetPreview100PercentWidth();
     const int H = GetPreview100PercentHeight();
-    if (Bitmap->Width() != W)
-        Bitmap->SetWidth(W);
-    if (Bitmap->Height() != H)
-        Bitmap->SetHeight(H);
+    if (Bitmap->Width() != W || Bitmap->Height() != H)
+        Bitmap->SetSize(W, H);
     return MakeScaledPreview(PageNo, Bitmap);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/rvstr.h"
+#include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/testprint.h"
 
@@ -275,6 +276,39 @@ TEST_F(PrintComponentTest, AControlPrintsAsThePictureTheEventGives)
     const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
     const TPixelBuffer& Sheet = Recording->Pages().at(0);
     EXPECT_EQ(Sheet.At(dli->Left + 15, dli->Top + 5 + 10) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(PrintComponentTest, APreviewIsTheSheetScaledIntoThePageRectangle)
+{
+    TwoPages();
+    TRecordingCanvas Canvas(400, 400);
+    Canvas.Font()->SetPixelsPerInch(72);
+    Canvas.IntersectClipRect(0, 0, 390, 390);
+    // The 300 x 140 sheet at half its size, 10 pixels right and 20 down.
+    ASSERT_TRUE(Print->DrawPreview(1, &Canvas, Rect(10, 20, 160, 90)));
+    const auto Fills = Canvas.RecordsOf(TCanvasOp::FillRect);
+    ASSERT_FALSE(Fills.empty());
+    EXPECT_EQ(Fills[0]->Rect, Rect(10, 20, 160, 90)); // the white sheet
+    const auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 10u);
+    const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[1];
+    EXPECT_EQ(Texts[1]->X, 10 + MulDiv(dli->Left, 1, 2));
+    EXPECT_EQ(Texts[1]->Y, 20 + MulDiv(dli->Top + 5, 1, 2));
+    // The caller's canvas is as it was.
+    EXPECT_EQ(Canvas.GetMapMode(), MM_TEXT);
+    EXPECT_EQ(Canvas.ViewportOrg(), (TPoint{0, 0}));
+    EXPECT_EQ(Canvas.ClipRect(), Rect(0, 0, 390, 390));
+    EXPECT_EQ(Canvas.Font()->PixelsPerInch(), 72);
+}
+
+TEST_F(PrintComponentTest, APreviewAt100PercentIsTheSheetAtScreenResolution)
+{
+    AddLines(3);
+    Format(4960, 7016, 600); // A4 at 600 ppi
+    TBitmap Preview;
+    ASSERT_TRUE(Print->MakePreview(1, &Preview));
+    EXPECT_EQ(Preview.Width(), MulDiv(4960, 96, 600));
+    EXPECT_EQ(Preview.Height(), MulDiv(7016, 96, 600));
 }
 
 } // namespace
