@@ -11,6 +11,7 @@
 #include "document/rvstr.h"
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/imagelist.h"
 #include "tests/support/testprint.h"
 
 namespace {
@@ -309,6 +310,82 @@ TEST_F(PrintComponentTest, APreviewAt100PercentIsTheSheetAtScreenResolution)
     ASSERT_TRUE(Print->MakePreview(1, &Preview));
     EXPECT_EQ(Preview.Width(), MulDiv(4960, 96, 600));
     EXPECT_EQ(Preview.Height(), MulDiv(7016, 96, 600));
+}
+
+TEST_F(PrintComponentTest, EveryItemKindPrints)
+{
+    TImageList Images(nullptr, 8, 8);
+    Images.AddPixels(TPixelBuffer(8, 8, 0xFF0000FFu));
+    auto Square = [] {
+        auto* Bitmap = new TBitmap;
+        Bitmap->SetSize(12, 12);
+        Bitmap->Canvas()->Brush()->SetColor(clGreen);
+        Bitmap->Canvas()->FillRect(Rect(0, 0, 12, 12));
+        return Bitmap;
+    };
+    TRVListLevel* Level = Style->ListStyles()->Add()->Levels()->Add();
+    Level->SetListType(rvlstDecimal);
+    Level->SetFormatString("%0:s.");
+    Source->AddNL("text", 0, 0);
+    Source->AddBreak();
+    Source->AddBulletEx("bullet", 0, &Images, 0);
+    Source->AddHotspotEx("hot spot", 0, 0, &Images, 0);
+    Source->AddPictureEx("picture", Square(), 0, rvvaBaseline);
+    Source->AddHotPicture("hot picture", Square(), 0, rvvaBaseline);
+    auto* Control = new TCustomControl(nullptr); // the item owns it
+    Control->SetBounds(0, 0, 10, 10);
+    Source->AddControlEx("control", Control, 0, rvvaBaseline);
+    Source->AddNL("listed", 0, 0);
+    ASSERT_EQ(Source->SetListMarkerInfo(-1, 0, 0, 1, 0, false), 8);
+    Print->OnPrintComponent = [](TCustomRVPrint*, TControl*, std::unique_ptr<TBitmap>& Image) {
+        Image = std::make_unique<TBitmap>();
+        Image->SetSize(10, 10);
+        Image->Canvas()->Brush()->SetColor(clRed);
+        Image->Canvas()->FillRect(Rect(0, 0, 10, 10));
+    };
+    ASSERT_EQ(Format(300, 240), 1);
+    Print->Print("T", 1, true);
+    const TPixelBuffer& Sheet = Recording->Pages().at(0);
+    const TRVDrawLines& Items = Print->PrintableData()->DrawItems;
+    std::vector<int> Printed(Source->GetLineCount(), 0);
+    for (int i = 0; i < Items.Count(); ++i) {
+        const TRVDrawLineInfo* dli = Items[i];
+        for (int y = dli->Top + 5; y < dli->Top + 5 + dli->Height; ++y)
+            for (int x = std::max(0, dli->Left); x < std::min(300, dli->Left + std::max(dli->Width, 1)); ++x)
+                Printed[dli->ItemNo] += (Sheet.At(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    }
+    for (int ItemNo = 0; ItemNo < Source->GetLineCount(); ++ItemNo)
+        EXPECT_GT(Printed[ItemNo], 0) << "item " << ItemNo << " style " << Source->GetItemStyle(ItemNo);
+}
+
+TEST_F(PrintComponentTest, ContinuousOutputPrintsInsideTheCallersJob)
+{
+    TwoPages();
+    Printer()->BeginDoc();
+    Print->ContinuousPrint();
+    Printer()->EndDoc();
+    EXPECT_EQ(Recording->LogText(), "BeginDoc 1 copies=1 title=\nNewPage 2\nEndDoc 2\n");
+    EXPECT_TRUE(Sent.empty());
+    EXPECT_NE(Recording->Pages()[0].Pixels, Recording->Pages()[1].Pixels);
+}
+
+TEST_F(PrintComponentTest, ABackgroundPictureFillsThePrintableArea)
+{
+    TBitmap Back; // copied by the viewer
+    Back.SetSize(10, 10);
+    Back.Canvas()->Brush()->SetColor(clRed);
+    Back.Canvas()->FillRect(Rect(0, 0, 10, 10));
+    Source->SetBackBitmap(&Back);
+    Source->SetBackgroundStyle(bsTiled);
+    Print->SetLeftMarginMM(10); // 38 pixels at 96 ppi
+    AddLines(3);
+    Format(300, 140);
+    TRecordingCanvas Canvas(300, 300);
+    Print->rv->DrawPage(1, &Canvas, false, false);
+    const auto Pictures = Canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_FALSE(Pictures.empty());
+    EXPECT_EQ(Pictures[0]->Rect, Rect(38, 0, 300, 140)); // the area, drawn before the text
+    EXPECT_EQ(Canvas.Records()[0].Op, TCanvasOp::Pixels);
 }
 
 } // namespace
