@@ -53,6 +53,8 @@ int TCustomMainPtblRVData::FormatPages()
     PrinterCanvas = Canvas.get();
     FLayoutCanvas = PrinterCanvas;
     Pages.clear();
+    if (GetRVStyle() == nullptr)
+        throw ERollViewError(errRVNoStyleForPrinting);
     ClearTemporal();
     Prepare();
     // A page that shows nothing, or lines of no width, would never end.

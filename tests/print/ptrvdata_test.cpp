@@ -146,7 +146,7 @@ TEST_F(PaginationTest, SpacingThatFillsThePageStillEnds)
     EXPECT_LT(Pages, 400); // one pixel or more per part
 }
 
-TEST_F(PaginationTest, AnAreaWithNoRoomIsRefusedAndItsCanvasReleased)
+TEST_F(PaginationTest, AnAreaWithNoRoomOrNoStyleSheetIsRefusedAndItsCanvasReleased)
 {
     AddLines(3);
     const int Heights[] = {10, 5}; // page height 0 and below
@@ -158,6 +158,10 @@ TEST_F(PaginationTest, AnAreaWithNoRoomIsRefusedAndItsCanvasReleased)
     }
     // A text width of 0 (the source's 5 + 5 pixel margins fill the sheet).
     EXPECT_THROW(Format(10, 140), ERollViewError);
+    EXPECT_EQ(TTestPrintData::CanvasesAlive, 0);
+    // No style sheet.
+    Source->SetStyle(nullptr);
+    EXPECT_THROW(Format(300, 140), ERollViewError);
     EXPECT_EQ(TTestPrintData::CanvasesAlive, 0);
 }
 
@@ -245,6 +249,7 @@ TEST_F(PaginationTest, ABadPageNumberIsRefused)
 
 TEST_F(PaginationTest, FormattingIDWrapsAfter9999)
 {
+    Print->AssignSource(Source);
     for (int i = 0; i < 9999; ++i)
         Print->FormatPages();
     EXPECT_EQ(Print->FormattingID, 9999);
