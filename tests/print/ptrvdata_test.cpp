@@ -53,6 +53,18 @@ TEST_F(PaginationTest, ALineEndingOnThePageEdgeFitsAndOnePixelMoreDoesNot)
     }
 }
 
+TEST_F(PaginationTest, TheSourceShowsThePageStartsAsSoftPageBreaks)
+{
+    AddLines(25);
+    Format(300, 140);
+    Source->AssignSoftPageBreaks(Print);
+    const TRVSoftPageBreakList* Breaks = Source->RVData->SoftPageBreaks.get();
+    ASSERT_EQ(Breaks->Count(), 3);
+    EXPECT_EQ(Breaks->Get(1)->ItemNo, 10);
+    EXPECT_EQ(Breaks->Get(1)->OffsetInItem, 1);
+    EXPECT_EQ(Breaks->Get(2)->ItemNo, 20);
+}
+
 TEST_F(PaginationTest, AnEmptyDocumentHasNoPagesAndOnlyStartsFormatting)
 {
     std::vector<TRVPrintingStep> Steps;
