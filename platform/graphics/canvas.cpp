@@ -4,9 +4,13 @@
 
 #include <algorithm>
 
+#include "platform/core/numbers.h"
 #include "platform/graphics/pixelbuffer.h"
 
 struct TCanvas::TSavedState {
+    int MapMode;
+    TSize WindowExt;
+    TSize ViewportExt;
     TPoint WindowOrg;
     TPoint ViewportOrg;
     TRect Clip;
@@ -21,13 +25,28 @@ TCanvas::TCanvas()
 
 TCanvas::~TCanvas() = default;
 
+bool TCanvas::Scaled() const
+{
+    return FMapMode == MM_ANISOTROPIC &&
+           (FWindowExt.cx != FViewportExt.cx || FWindowExt.cy != FViewportExt.cy);
+}
+
 TPoint TCanvas::ToDevice(const TPoint& p) const
 {
-    return {p.X - FWindowOrg.X + FViewportOrg.X, p.Y - FWindowOrg.Y + FViewportOrg.Y};
+    if (!Scaled())
+        return {p.X - FWindowOrg.X + FViewportOrg.X, p.Y - FWindowOrg.Y + FViewportOrg.Y};
+    return {MulDiv(p.X - FWindowOrg.X, FViewportExt.cx, FWindowExt.cx) + FViewportOrg.X,
+            MulDiv(p.Y - FWindowOrg.Y, FViewportExt.cy, FWindowExt.cy) + FViewportOrg.Y};
 }
 
 TRect TCanvas::ToDevice(const TRect& r) const
 {
+    if (Scaled()) {
+        const TPoint a = ToDevice(TPoint{r.Left, r.Top});
+        const TPoint b = ToDevice(TPoint{r.Right, r.Bottom});
+        // A negative extent mirrors: the rectangle keeps its corners in order.
+        return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
+    }
     const int dx = FViewportOrg.X - FWindowOrg.X;
     const int dy = FViewportOrg.Y - FWindowOrg.Y;
     return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
@@ -56,9 +75,49 @@ void TCanvas::SetViewportOrgEx(int x, int y, TPoint* old)
     FViewportOrg = {x, y};
 }
 
+int TCanvas::SetMapMode(int mode)
+{
+    if (mode != MM_TEXT && mode != MM_ANISOTROPIC)
+        return 0;
+    const int old = FMapMode;
+    FMapMode = mode;
+    return old;
+}
+
+bool TCanvas::SetWindowExtEx(int x, int y, TSize* old)
+{
+    if (old)
+        *old = FWindowExt;
+    if (FMapMode != MM_ANISOTROPIC || x == 0 || y == 0)
+        return false;
+    FWindowExt = {x, y};
+    return true;
+}
+
+bool TCanvas::SetViewportExtEx(int x, int y, TSize* old)
+{
+    if (old)
+        *old = FViewportExt;
+    if (FMapMode != MM_ANISOTROPIC || x == 0 || y == 0)
+        return false;
+    FViewportExt = {x, y};
+    return true;
+}
+
 TRect TCanvas::ClipRect() const
 {
     TRect r = DeviceClip();
+    if (Scaled()) {
+        // Back to logical units: the device clip divided by the scale.
+        auto back = [](int v, int org, int from, int to, int worg) {
+            return MulDiv(v - org, to, from) + worg;
+        };
+        const int l = back(r.Left, FViewportOrg.X, FViewportExt.cx, FWindowExt.cx, FWindowOrg.X);
+        const int t = back(r.Top, FViewportOrg.Y, FViewportExt.cy, FWindowExt.cy, FWindowOrg.Y);
+        const int rr = back(r.Right, FViewportOrg.X, FViewportExt.cx, FWindowExt.cx, FWindowOrg.X);
+        const int b = back(r.Bottom, FViewportOrg.Y, FViewportExt.cy, FWindowExt.cy, FWindowOrg.Y);
+        return {std::min(l, rr), std::min(t, b), std::max(l, rr), std::max(t, b)};
+    }
     const int dx = FWindowOrg.X - FViewportOrg.X;
     const int dy = FWindowOrg.Y - FViewportOrg.Y;
     return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
@@ -90,7 +149,8 @@ void TCanvas::SelectClipRect(const TRect* rect)
 
 int TCanvas::SaveDC()
 {
-    FSaved.push_back({FWindowOrg, FViewportOrg, FClip, FHasClip, FTextAlign, FCharExtra});
+    FSaved.push_back({FMapMode, FWindowExt, FViewportExt, FWindowOrg, FViewportOrg, FClip, FHasClip,
+                      FTextAlign, FCharExtra});
     return static_cast<int>(FSaved.size());
 }
 
@@ -103,6 +163,9 @@ bool TCanvas::RestoreDC(int level)
         return false;
     const TSavedState s = FSaved[static_cast<size_t>(level - 1)];
     FSaved.resize(static_cast<size_t>(level - 1));
+    FMapMode = s.MapMode;
+    FWindowExt = s.WindowExt;
+    FViewportExt = s.ViewportExt;
     FWindowOrg = s.WindowOrg;
     FViewportOrg = s.ViewportOrg;
     FClip = s.Clip;

@@ -62,6 +62,9 @@ enum : unsigned {
     DT_NOPREFIX = 0x800,
     DT_EDITCONTROL = 0x2000,
 };
+// Mapping modes (SetMapMode): logical units are device pixels, or the window
+// extent is mapped onto the viewport extent.
+enum : int { MM_TEXT = 1, MM_ANISOTROPIC = 8 };
 // GetDeviceCaps indexes.
 enum : int {
     HORZSIZE = 4,
@@ -130,6 +133,11 @@ struct TGCPResults {
 struct TTextRun {
     int X = 0; // left of the text, top of its cells
     int Y = 0;
+    // Under a scaling mapping mode: the scale from the run's own lengths
+    // (Width, Ascent, Height, Advances, cluster offsets, the font, all in
+    // logical units) to the device; X, Y and Rect are device coordinates.
+    double ScaleX = 1.0;
+    double ScaleY = 1.0;
     int Width = 0;        // sum of Advances
     int Ascent = 0;       // of the font, for the baseline
     int Height = 0;       // tmHeight of the font
@@ -154,10 +162,14 @@ struct TTextRun {
 
 // The abstract canvas. It owns its Font, Pen and Brush; the Set... calls assign
 // into them. Coordinates given to it are logical; the device point is
-// logical - window origin + viewport origin. The clip region is a rectangle in
-// device coordinates (none: the whole device). SaveDC/RestoreDC save and restore
-// the origins, the clip, the text alignment and the character extra; the Font,
-// Pen and Brush objects are the canvas's own state and are not part of it.
+// logical - window origin + viewport origin (MM_TEXT), or, in MM_ANISOTROPIC,
+// (logical - window origin) * viewport extent / window extent + viewport
+// origin, rounded (previews draw a printer's page scaled this way). Text is
+// measured in logical units and drawn scaled. The clip region is a rectangle
+// in device coordinates (none: the whole device). SaveDC/RestoreDC save and
+// restore the mapping mode, the extents, the origins, the clip, the text
+// alignment and the character extra; the Font, Pen and Brush objects are the
+// canvas's own state and are not part of it.
 //
 // Text. The text functions are canvas members named after the platform's
 // (TextOutA/TextOutW, ExtTextOutA/W, GetTextExtentPoint32A/W, GetTextExtentExPointA/W,
@@ -203,6 +215,14 @@ public:
     void SetWindowOrgEx(int x, int y, TPoint* old = nullptr);
     TPoint ViewportOrg() const { return FViewportOrg; }
     void SetViewportOrgEx(int x, int y, TPoint* old = nullptr);
+    int GetMapMode() const { return FMapMode; }
+    // MM_TEXT or MM_ANISOTROPIC (another value is refused: 0); the previous mode.
+    int SetMapMode(int mode);
+    TSize WindowExt() const { return FWindowExt; }
+    TSize ViewportExt() const { return FViewportExt; }
+    // The extents count in MM_ANISOTROPIC only; false in MM_TEXT or for a zero extent.
+    bool SetWindowExtEx(int x, int y, TSize* old = nullptr);
+    bool SetViewportExtEx(int x, int y, TSize* old = nullptr);
     // The clip box in logical coordinates (the device bounds when nothing clips).
     TRect ClipRect() const;
     // Narrows the clip to the rectangle (logical coordinates).
@@ -294,6 +314,8 @@ public:
     TNotifyEvent OnDrawn;
 
 protected:
+    // Whether the mapping scales (MM_ANISOTROPIC with extents that differ).
+    bool Scaled() const;
     TPoint ToDevice(const TPoint& p) const;
     TRect ToDevice(const TRect& r) const;
     std::vector<TPoint> ToDevice(const std::vector<TPoint>& points) const;
@@ -360,6 +382,9 @@ private:
     TPoint FPenPos;
     TPoint FWindowOrg;
     TPoint FViewportOrg;
+    int FMapMode = MM_TEXT;
+    TSize FWindowExt{1, 1};
+    TSize FViewportExt{1, 1};
     TRect FClip;
     bool FHasClip = false;
     unsigned FTextAlign = TA_LEFT | TA_TOP;

@@ -433,6 +433,10 @@ bool TCanvas::OutputRun(TTextRun& run, int x, int y, const TRect* rect)
     const TPoint p = ToDevice(TPoint{x, y});
     run.X = p.X;
     run.Y = p.Y;
+    if (Scaled()) {
+        run.ScaleX = double(FViewportExt.cx) / FWindowExt.cx;
+        run.ScaleY = double(FViewportExt.cy) / FWindowExt.cy;
+    }
     if (rect) {
         run.Rect = ToDevice(*rect);
         run.HasRect = true;

@@ -124,6 +124,7 @@ QPainter& TQtCanvas::Painter(const TRect* extraClip)
         FPainter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         FPainter.setBackgroundMode(Qt::TransparentMode);
+        FPainter.resetTransform();
         FPainter.setClipRect(ToQRect(clip));
     }
     return FPainter;

@@ -279,9 +279,20 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     QPainter& p = Painter(clipped ? &clipRect : nullptr);
     if (!p.isActive())
         return;
+    // Under a scaling mapping the run is drawn at its own size and scaled onto
+    // the device around its place there; the clip stays in device pixels.
+    int x0 = run.X;
+    int y0 = run.Y;
+    const bool scaled = run.ScaleX != 1.0 || run.ScaleY != 1.0;
+    if (scaled) {
+        p.translate(run.X, run.Y);
+        p.scale(run.ScaleX, run.ScaleY);
+        x0 = 0;
+        y0 = 0;
+    }
     const TColor back = ColorToRGB(Brush()->Color());
     if (Brush()->Style() == bsSolid && run.Width > 0)
-        p.fillRect(QRect(run.X, run.Y, run.Width, run.Height),
+        p.fillRect(QRect(x0, y0, run.Width, run.Height),
                    QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
     const TColor fore = ColorToRGB(Font()->Color());
     const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
@@ -310,7 +321,7 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         const WideChar* text = run.Text.data() + c.Start;
         const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                                         : font.GlyphsOf(text, c.Count);
-        const QPointF origin(run.X + c.Offset, run.Y + g.BaselineShift);
+        const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
         for (const TQtGlyph& glyph : g.Glyphs) {
             if (glyph.Face != face) {
                 flush();
@@ -322,20 +333,21 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     }
     flush();
     const TOutlineTextMetric& m = font.Metrics;
-    const int baseline = run.Y + m.otmTextMetrics.tmAscent;
+    const int baseline = y0 + m.otmTextMetrics.tmAscent;
     if (Font()->Style().Contains(fsUnderline))
-        p.fillRect(QRect(run.X, baseline - m.otmsUnderscorePosition, run.Width, m.otmsUnderscoreSize), color);
+        p.fillRect(QRect(x0, baseline - m.otmsUnderscorePosition, run.Width, m.otmsUnderscoreSize), color);
     if (Font()->Style().Contains(fsStrikeOut))
-        p.fillRect(QRect(run.X, baseline - m.otmsStrikeoutPosition, run.Width, m.otmsStrikeoutSize), color);
+        p.fillRect(QRect(x0, baseline - m.otmsStrikeoutPosition, run.Width, m.otmsStrikeoutSize), color);
     if (run.PrefixUnit >= 0) {
         for (const TTextRun::TCluster& c : run.Clusters)
             if (run.PrefixUnit >= c.Start && run.PrefixUnit < c.Start + c.Count) {
                 int w = 0;
                 for (int u = c.Start; u < c.Start + c.Count; ++u)
                     w += run.Advances[static_cast<size_t>(u)];
-                p.fillRect(
-                    QRect(run.X + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
-                    color);
+                p.fillRect(QRect(x0 + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
+                           color);
             }
     }
+    if (scaled)
+        p.resetTransform();
 }
