@@ -10,53 +10,53 @@ namespace {
 constexpr WideChar ZeroWidthJoiner = 0x200D;
 constexpr unsigned CodePageUtf8 = 65001;
 
-bool IsUtf8Continuation(unsigned char Byte)
+bool IsUtf8Continuation(unsigned char byte)
 {
-    return (Byte & 0xC0) == 0x80;
+    return (byte & 0xC0) == 0x80;
 }
 
 } // namespace
 
-std::vector<int> RVE_CharBoundaries(const AnsiString& Text, bool Unicode, unsigned CodePage)
+std::vector<int> RVE_CharBoundaries(const AnsiString& text, bool unicode, unsigned codePage)
 {
-    std::vector<int> Result;
-    if (!Unicode) {
-        CodePage = ResolveCodePage(CodePage);
-        const int Count = static_cast<int>(Text.size());
-        for (int i = 1; i < Count; ++i)
-            if (CodePage != CodePageUtf8 || !IsUtf8Continuation(static_cast<unsigned char>(Text[i])))
-                Result.push_back(i);
-        return Result;
+    std::vector<int> result;
+    if (!unicode) {
+        codePage = ResolveCodePage(codePage);
+        const int count = static_cast<int>(text.size());
+        for (int i = 1; i < count; ++i)
+            if (codePage != CodePageUtf8 || !IsUtf8Continuation(static_cast<unsigned char>(text[i])))
+                result.push_back(i);
+        return result;
     }
-    const WideString w = RVU_RawUnicodeToWideString(Text.substr(0, Text.size() / 2 * 2));
-    const WideChar* Start = w.c_str();
-    const WideChar* End = Start + w.size();
-    const WideChar* p = Start;
-    while (p < End) {
-        const WideChar* Next = CharNextW(p);
+    const WideString w = RVU_RawUnicodeToWideString(text.substr(0, text.size() / 2 * 2));
+    const WideChar* start = w.c_str();
+    const WideChar* end = start + w.size();
+    const WideChar* p = start;
+    while (p < end) {
+        const WideChar* next = CharNextW(p);
         // A joiner and the character it joins stay with the one before.
-        while (Next < End && *Next == ZeroWidthJoiner) {
-            Next = CharNextW(Next);
-            if (Next < End)
-                Next = CharNextW(Next);
+        while (next < end && *next == ZeroWidthJoiner) {
+            next = CharNextW(next);
+            if (next < end)
+                next = CharNextW(next);
         }
-        if (Next >= End || Next == p)
+        if (next >= end || next == p)
             break;
-        Result.push_back(static_cast<int>(Next - Start));
-        p = Next;
+        result.push_back(static_cast<int>(next - start));
+        p = next;
     }
-    return Result;
+    return result;
 }
 
-int RVE_PrevCharUnits(const AnsiString& Text, bool Unicode, unsigned CodePage, int Index)
+int RVE_PrevCharUnits(const AnsiString& text, bool unicode, unsigned codePage, int index)
 {
-    if (Index <= 0)
+    if (index <= 0)
         return 0;
-    int Prev = 0;
-    for (int b : RVE_CharBoundaries(Text, Unicode, CodePage)) {
-        if (b >= Index)
+    int prev = 0;
+    for (int b : RVE_CharBoundaries(text, unicode, codePage)) {
+        if (b >= index)
             break;
-        Prev = b;
+        prev = b;
     }
-    return Index - Prev;
+    return index - prev;
 }

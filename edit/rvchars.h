@@ -11,7 +11,7 @@
 
 // The boundaries strictly inside Text (a count of units before each: UTF-16
 // code units for Unicode, bytes otherwise), in increasing order.
-std::vector<int> RVE_CharBoundaries(const AnsiString& Text, bool Unicode, unsigned CodePage);
+std::vector<int> RVE_CharBoundaries(const AnsiString& text, bool unicode, unsigned codePage);
 // The number of units of the character that ends before unit Index (0-based
 // count of units before the caret); 0 at the start.
-int RVE_PrevCharUnits(const AnsiString& Text, bool Unicode, unsigned CodePage, int Index);
+int RVE_PrevCharUnits(const AnsiString& text, bool unicode, unsigned codePage, int index);

@@ -11,7 +11,7 @@
 #include "document/rvstyle_text.h"
 #include "edit/rvundorecords.h"
 
-TRVEditRVData::TRVEditRVData(TRVStyle* AStyle, TRVEditHost* AHost) : Style(AStyle), Host(AHost)
+TRVEditRVData::TRVEditRVData(TRVStyle* aStyle, TRVEditHost* aHost) : Style(aStyle), Host(aHost)
 {
     UndoList = std::make_unique<TRVUndoList>(this);
     RedoList = std::make_unique<TRVUndoList>(this);
@@ -26,9 +26,9 @@ TRVEditRVData::~TRVEditRVData()
     Clear();
 }
 
-TRVMarkerList* TRVEditRVData::GetMarkers(bool AllowCreate)
+TRVMarkerList* TRVEditRVData::GetMarkers(bool allowCreate)
 {
-    if (!FMarkers && AllowCreate)
+    if (!FMarkers && allowCreate)
         FMarkers = std::make_unique<TRVMarkerList>();
     return FMarkers.get();
 }
@@ -38,10 +38,10 @@ void TRVEditRVData::DestroyMarkers()
     FMarkers.reset();
 }
 
-void TRVEditRVData::SetDocumentAreaSize(int Width, int Height, bool)
+void TRVEditRVData::SetDocumentAreaSize(int width, int height, bool)
 {
-    FAreaWidth = Width;
-    Host->SetDocumentAreaSize(Width, Height);
+    FAreaWidth = width;
+    Host->SetDocumentAreaSize(width, height);
 }
 
 void TRVEditRVData::Clear()
@@ -78,41 +78,41 @@ TRVUndoList* TRVEditRVData::GetUndoList()
     return nullptr;
 }
 
-void TRVEditRVData::AddRecord(std::unique_ptr<TRVUndoInfo> Info)
+void TRVEditRVData::AddRecord(std::unique_ptr<TRVUndoInfo> info)
 {
-    if (TRVUndoList* List = GetUndoList())
-        List->AddInfo(std::move(Info));
+    if (TRVUndoList* list = GetUndoList())
+        list->AddInfo(std::move(info));
 }
 
-void TRVEditRVData::BeginUndoSequence(TRVUndoType UndoType, bool AllowFinalize)
+void TRVEditRVData::BeginUndoSequence(TRVUndoType undoType, bool allowFinalize)
 {
-    BeginNamedUndoSequence(UndoType, AnsiString(), AllowFinalize);
+    BeginNamedUndoSequence(undoType, AnsiString(), allowFinalize);
 }
 
-void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType UndoType, const AnsiString& Caption,
-                                           bool AllowFinalize)
+void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption,
+                                           bool allowFinalize)
 {
-    if (AllowFinalize && !State.Contains(rvstFinalizingUndo)) {
+    if (allowFinalize && !State.Contains(rvstFinalizingUndo)) {
         State.Include(rvstFinalizingUndo);
         try {
             if (PartialSelectedItem)
                 PartialSelectedItem->FinalizeUndoGroup();
-            else if (TCustomRVItemInfo* Chosen = GetChosenItem())
-                Chosen->FinalizeUndoGroup();
+            else if (TCustomRVItemInfo* chosen = GetChosenItem())
+                chosen->FinalizeUndoGroup();
         } catch (...) {
             State.Exclude(rvstFinalizingUndo);
             throw;
         }
         State.Exclude(rvstFinalizingUndo);
     }
-    const bool Accepted = UndoList->BeginItem(UndoType, Caption, GetCurItemNo(), GetOffsetInCurItem());
-    UndoDest = Accepted ? udUndo : udNone;
+    const bool accepted = UndoList->BeginItem(undoType, caption, GetCurItemNo(), GetOffsetInCurItem());
+    UndoDest = accepted ? udUndo : udNone;
 }
 
-void TRVEditRVData::BeginRedoSequence(TRVUndoType UndoType, const AnsiString& Caption)
+void TRVEditRVData::BeginRedoSequence(TRVUndoType undoType, const AnsiString& caption)
 {
-    const bool Accepted = RedoList->BeginItem(UndoType, Caption, GetCurItemNo(), GetOffsetInCurItem());
-    UndoDest = Accepted ? udRedo : udNone;
+    const bool accepted = RedoList->BeginItem(undoType, caption, GetCurItemNo(), GetOffsetInCurItem());
+    UndoDest = accepted ? udRedo : udNone;
 }
 
 void TRVEditRVData::EndUndoSequence()
@@ -120,9 +120,9 @@ void TRVEditRVData::EndUndoSequence()
     UndoList->EndItem();
 }
 
-void TRVEditRVData::SetUndoGroupMode(bool GroupUndo)
+void TRVEditRVData::SetUndoGroupMode(bool groupUndo)
 {
-    UndoList->GroupModeCount += GroupUndo ? 1 : -1;
+    UndoList->GroupModeCount += groupUndo ? 1 : -1;
 }
 
 void TRVEditRVData::ClearUndo()
@@ -170,10 +170,10 @@ void TRVEditRVData::Redo()
     ChangeEx(false);
 }
 
-void TRVEditRVData::ChangeEx(bool ClearRedo)
+void TRVEditRVData::ChangeEx(bool clearRedo)
 {
     Modified = true;
-    if (ClearRedo && !FPlaying)
+    if (clearRedo && !FPlaying)
         RedoList->Clear();
     UndoList->PopIfEmpty();
     UndoDest = udNone;
@@ -207,11 +207,11 @@ int TRVEditRVData::GetOffsetInCurItem()
     return CharPos[CaretOffs].Offset;
 }
 
-int TRVEditRVData::GetParaEndItemNo(int ItemNo) const
+int TRVEditRVData::GetParaEndItemNo(int itemNo) const
 {
-    while (ItemNo + 1 < GetItemCount() && !GetItem(ItemNo + 1)->CanBeBorderStart())
-        ++ItemNo;
-    return ItemNo;
+    while (itemNo + 1 < GetItemCount() && !GetItem(itemNo + 1)->CanBeBorderStart())
+        ++itemNo;
+    return itemNo;
 }
 
 bool TRVEditRVData::CaretAtTheBeginningOfLine() const
@@ -237,10 +237,10 @@ bool TRVEditRVData::CaretAtTheBeginningOfParaSection()
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
     if (dli->Offs > 1 && GetItemStyle(dli->ItemNo) >= 0)
         return false;
-    const int ItemNo = dli->ItemNo;
-    if (GetItemStyle(ItemNo) >= 0 && CharPos[CaretOffs].Offset > 1)
+    const int itemNo = dli->ItemNo;
+    if (GetItemStyle(itemNo) >= 0 && CharPos[CaretOffs].Offset > 1)
         return false;
-    return !GetItem(ItemNo)->GetSameAsPrev() || (ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker);
+    return !GetItem(itemNo)->GetSameAsPrev() || (itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker);
 }
 
 bool TRVEditRVData::CaretAtTheEndOfParaSection()
@@ -249,73 +249,73 @@ bool TRVEditRVData::CaretAtTheEndOfParaSection()
     if (!CaretAtTheEndOfLine())
         return false;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    const int ItemNo = dli->ItemNo;
-    if (ItemNo + 1 < GetItemCount() && GetItem(ItemNo + 1)->GetSameAsPrev())
+    const int itemNo = dli->ItemNo;
+    if (itemNo + 1 < GetItemCount() && GetItem(itemNo + 1)->GetSameAsPrev())
         return false;
-    return GetItemStyle(ItemNo) < 0 || dli->Offs + CharPos[CaretOffs].Offset - 1 > ItemLength(ItemNo);
+    return GetItemStyle(itemNo) < 0 || dli->Offs + CharPos[CaretOffs].Offset - 1 > ItemLength(itemNo);
 }
 
 // ---------------------------------------------------------------------------
 // Protection and markers
 
-bool TRVEditRVData::IsProtected(int ItemNo, TRVProtectOption Option)
+bool TRVEditRVData::IsProtected(int itemNo, TRVProtectOption option)
 {
-    const int StyleNo = GetItemStyle(ItemNo);
-    if (StyleNo >= 0)
-        return Style->TextStyles()->Items(StyleNo)->Protection().Contains(Option);
-    const auto* NonText = dynamic_cast<const TRVNonTextItemInfo*>(GetItem(ItemNo));
-    return Option == rvprDeleteProtect && NonText && NonText->DeleteProtect;
+    const int styleNo = GetItemStyle(itemNo);
+    if (styleNo >= 0)
+        return Style->TextStyles()->Items(styleNo)->Protection().Contains(option);
+    const auto* nonText = dynamic_cast<const TRVNonTextItemInfo*>(GetItem(itemNo));
+    return option == rvprDeleteProtect && nonText && nonText->DeleteProtect;
 }
 
-bool TRVEditRVData::IsParaProtected(int ParaNo, TRVParaOption Option)
+bool TRVEditRVData::IsParaProtected(int paraNo, TRVParaOption option)
 {
-    return ParaNo >= 0 && ParaNo < Style->ParaStyles()->Count() &&
-           Style->ParaStyles()->Items(ParaNo)->Options().Contains(Option);
+    return paraNo >= 0 && paraNo < Style->ParaStyles()->Count() &&
+           Style->ParaStyles()->Items(paraNo)->Options().Contains(option);
 }
 
-bool TRVEditRVData::IsItemParaProtected(int ItemNo)
+bool TRVEditRVData::IsItemParaProtected(int itemNo)
 {
-    return IsParaProtected(GetItemPara(ItemNo), rvpaoReadOnly);
+    return IsParaProtected(GetItemPara(itemNo), rvpaoReadOnly);
 }
 
-bool TRVEditRVData::IsSticking(int ItemNo)
+bool TRVEditRVData::IsSticking(int itemNo)
 {
-    bool Result;
-    if (ItemNo < 0)
-        Result = GetItemCount() > 0 && IsProtected(0, rvprSticking);
-    else if (ItemNo >= GetItemCount() - 1)
-        Result = IsProtected(ItemNo, rvprSticking);
+    bool result;
+    if (itemNo < 0)
+        result = GetItemCount() > 0 && IsProtected(0, rvprSticking);
+    else if (itemNo >= GetItemCount() - 1)
+        result = IsProtected(itemNo, rvprSticking);
     else
-        Result = IsProtected(ItemNo, rvprSticking) && IsProtected(ItemNo + 1, rvprSticking);
-    if (Result)
+        result = IsProtected(itemNo, rvprSticking) && IsProtected(itemNo + 1, rvprSticking);
+    if (result)
         EditBeep();
-    return Result;
+    return result;
 }
 
-void TRVEditRVData::AdjustMarkerPos(int& ItemNo, int& Offs)
+void TRVEditRVData::AdjustMarkerPos(int& itemNo, int& offs)
 {
-    if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItemStyle(ItemNo) != rvsListMarker)
+    if (itemNo < 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) != rvsListMarker)
         return;
-    if ((ItemNo == 0 || Offs == 1) && ItemNo + 1 < GetItemCount()) {
-        ++ItemNo;
-        Offs = GetOffsBeforeItem(ItemNo);
-    } else if (ItemNo > 0) {
-        --ItemNo;
-        Offs = GetOffsAfterItem(ItemNo);
+    if ((itemNo == 0 || offs == 1) && itemNo + 1 < GetItemCount()) {
+        ++itemNo;
+        offs = GetOffsBeforeItem(itemNo);
+    } else if (itemNo > 0) {
+        --itemNo;
+        offs = GetOffsAfterItem(itemNo);
     }
 }
 
-void TRVEditRVData::AdjustMarkerCaret(bool Right, int& Offs)
+void TRVEditRVData::AdjustMarkerCaret(bool right, int& offs)
 {
     if (CaretDrawItemNo < 0 || CaretDrawItemNo >= DrawItems.Count() ||
         GetItemStyle(DrawItems[CaretDrawItemNo]->ItemNo) != rvsListMarker)
         return;
-    if ((CaretDrawItemNo == 0 || Right) && CaretDrawItemNo + 1 < DrawItems.Count()) {
+    if ((CaretDrawItemNo == 0 || right) && CaretDrawItemNo + 1 < DrawItems.Count()) {
         ++CaretDrawItemNo;
-        Offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
+        offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
     } else if (CaretDrawItemNo > 0) {
         --CaretDrawItemNo;
-        Offs = GetOffsAfterDrawItem(CaretDrawItemNo);
+        offs = GetOffsAfterDrawItem(CaretDrawItemNo);
     }
 }
 

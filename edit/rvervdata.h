@@ -50,7 +50,7 @@ using TRVItemList = std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>;
 // Unicode item); a non-text item has the offsets 0 (before) and 1 (after).
 class TRVEditRVData : public TCustomRVFormattedData {
 public:
-    TRVEditRVData(TRVStyle* AStyle, TRVEditHost* AHost);
+    TRVEditRVData(TRVStyle* aStyle, TRVEditHost* aHost);
     ~TRVEditRVData() override;
     const char* ClassName() const override { return "TRVEditRVData"; }
 
@@ -74,14 +74,14 @@ public:
     // ---- The store's and the layout's environment
     TRVStyle* GetRVStyle() override { return Style; }
     TRVOptions GetOptions() override { return Options; }
-    void SetOptions(TRVOptions Value) override { Options = Value; }
-    TRVMarkerList* GetMarkers(bool AllowCreate) override;
+    void SetOptions(TRVOptions value) override { Options = value; }
+    TRVMarkerList* GetMarkers(bool allowCreate) override;
     void DestroyMarkers() override;
     AnsiString GetURL(int) override { return AnsiString(); }
     void ControlAction2(TRVControlAction, int, TControl*&) override {}
     void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString&, bool&) override {}
     TRVFlags GetFlags() override { return Flags; }
-    void SetFlags(TRVFlags Value) override { Flags = Value; }
+    void SetFlags(TRVFlags value) override { Flags = value; }
     int GetAreaWidth() override { return FAreaWidth >= 0 ? FAreaWidth : GetWidth(); }
     int GetLeftMargin() override { return LeftMargin; }
     int GetRightMargin() override { return RightMargin; }
@@ -91,14 +91,14 @@ public:
     int GetMaxTextWidth() override { return 0; }
     TRVBackground* GetBackground() override { return nullptr; }
     void AdjustVScrollUnits() override {}
-    void SetDocumentAreaSize(int Width, int Height, bool UpdateH) override;
+    void SetDocumentAreaSize(int width, int height, bool updateH) override;
     int GetHOffs() override { return Host->GetHOffs(); }
     int GetVOffs() override { return Host->GetVOffs(); }
     int GetWidth() override { return Host->GetWidth(); }
     int GetHeight() override { return Host->GetHeight(); }
     TCanvas* GetCanvas() override { return Host->GetCanvas(); }
-    void ScrollTo(int Y, bool) override { Host->ScrollTo(Y); }
-    void HScrollTo(int X) override { Host->HScrollTo(X); }
+    void ScrollTo(int y, bool) override { Host->ScrollTo(y); }
+    void HScrollTo(int x) override { Host->HScrollTo(x); }
     int GetVSmallStep() override { return 10; }
     TColor GetColor() override { return Color; }
     bool IsAssignedRVMouseUp() override { return false; }
@@ -111,7 +111,7 @@ public:
     void DoRVMouseMove(int) override {}
     void DoCheckpointVisible(TRVCPInfo*) override {}
     TCursor GetNormalCursor() override { return 0; }
-    void SetCursor(TCursor Cursor) override { Host->SetCursor(Cursor); }
+    void SetCursor(TCursor cursor) override { Host->SetCursor(cursor); }
 
     // ---- Clearing
     // Also empties both lists, resets the current styles and Modified.
@@ -125,11 +125,11 @@ public:
     TRVUndoDest UndoDest = udNone;
     // The list the primitives record into, or null.
     TRVUndoList* GetUndoList();
-    void BeginUndoSequence(TRVUndoType UndoType, bool AllowFinalize);
-    void BeginNamedUndoSequence(TRVUndoType UndoType, const AnsiString& Caption, bool AllowFinalize);
-    void BeginRedoSequence(TRVUndoType UndoType, const AnsiString& Caption);
+    void BeginUndoSequence(TRVUndoType undoType, bool allowFinalize);
+    void BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption, bool allowFinalize);
+    void BeginRedoSequence(TRVUndoType undoType, const AnsiString& caption);
     void EndUndoSequence();
-    void SetUndoGroupMode(bool GroupUndo);
+    void SetUndoGroupMode(bool groupUndo);
     // Plays the top group of the undo (redo) list; nothing when it is empty.
     // When a record fails, both lists are cleared, the document is laid out
     // in full and the exception passes on.
@@ -139,102 +139,102 @@ public:
     // undoing or redoing (ClearRedo false), the recording destination reset,
     // OnChange.
     void Change() { ChangeEx(true); }
-    void ChangeEx(bool ClearRedo);
+    void ChangeEx(bool clearRedo);
     // Both lists emptied.
     void ClearUndo();
 
     // ---- Positions and protection
     int GetCurItemNo();
     int GetOffsetInCurItem();
-    int GetParaEndItemNo(int ItemNo) const;
+    int GetParaEndItemNo(int itemNo) const;
     bool CaretAtTheBeginningOfLine() const;
     bool CaretAtTheEndOfLine() const;
     bool CaretInTheLastLine() const;
     bool CaretAtTheBeginningOfParaSection();
     bool CaretAtTheEndOfParaSection();
-    bool IsProtected(int ItemNo, TRVProtectOption Option);
-    bool IsParaProtected(int ParaNo, TRVParaOption Option);
-    bool IsItemParaProtected(int ItemNo);
+    bool IsProtected(int itemNo, TRVProtectOption option);
+    bool IsParaProtected(int paraNo, TRVParaOption option);
+    bool IsItemParaProtected(int itemNo);
     // Beeps when it answers true.
-    bool IsSticking(int ItemNo);
+    bool IsSticking(int itemNo);
     // Inserts at InsertItemNo a copy of the list marker that starts the
     // paragraph of ReferenceItemNo (numbering on, not restarting); false when
     // that paragraph has none.
-    bool ReplicateMarker(int ReferenceItemNo, int InsertItemNo, bool& FullReformat);
+    bool ReplicateMarker(int referenceItemNo, int insertItemNo, bool& fullReformat);
     // Moves an item position off a list marker.
-    void AdjustMarkerPos(int& ItemNo, int& Offs);
+    void AdjustMarkerPos(int& itemNo, int& offs);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
-    void AdjustMarkerCaret(bool Right, int& Offs);
+    void AdjustMarkerCaret(bool right, int& offs);
     // A refusal: the host beeps when the style sheet's UseSound is on.
     void EditBeep();
 
     // ---- Primitives (rvervdata_do.cpp). FullReformat: whether the document's
     // minimum width may have changed.
-    void Do_DeleteItem(int ItemNo, bool& FullReformat);
-    void Do_DeleteItems(int FirstItemNo, int LastItemNo, bool& FullReformat);
+    void Do_DeleteItem(int itemNo, bool& fullReformat);
+    void Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullReformat);
     // Takes Item; s may be adjusted by the item.
-    void Do_InsertItem(int ItemNo, AnsiString& s, TCustomRVItemInfo* Item, bool FromUndo, bool& FullReformat);
+    void Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* item, bool fromUndo, bool& fullReformat);
     // Takes the items of List (last-first, as Do_DeleteItems keeps them).
-    void Do_InsertItems(int ItemNo, TRVItemList& List, bool FromUndo, bool& FullReformat);
-    TRVUndoInfo* Do_InsertItems_1(int ItemNo, int Count);
-    void Do_InsertItems_2(int ItemNo, int Count, TRVUndoInfo* UndoInfo, bool& FullReformat);
+    void Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo, bool& fullReformat);
+    TRVUndoInfo* Do_InsertItems_1(int itemNo, int count);
+    void Do_InsertItems_2(int itemNo, int count, TRVUndoInfo* undoInfo, bool& fullReformat);
     // Index 1 .. length + 1 (else ERollViewError "Undo error").
-    void Do_InsertSubstring(int ItemNo, int Index, const AnsiString& s);
+    void Do_InsertSubstring(int itemNo, int index, const AnsiString& s);
     // Count -1: to the end; the count is cut to the text.
-    void Do_DeleteSubstring(int ItemNo, int Index, int Count);
-    void Do_ChangeText(int ItemNo, const AnsiString& s);
-    void Do_NewLine(int ItemNo, bool SameAsPrev, int ParaNo, bool& FullReformat);
-    void Do_BR(int ItemNo, bool BR, bool& FullReformat);
-    void Do_PageBreak(int ItemNo, bool PageBreak);
-    void Do_Para(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat);
-    void Do_ParaList(int FirstItemNo, const std::vector<int>& List, bool& FullReformat);
-    void Do_StyleNo(int ItemNo, int StyleNo);
+    void Do_DeleteSubstring(int itemNo, int index, int count);
+    void Do_ChangeText(int itemNo, const AnsiString& s);
+    void Do_NewLine(int itemNo, bool sameAsPrev, int paraNo, bool& fullReformat);
+    void Do_BR(int itemNo, bool br, bool& fullReformat);
+    void Do_PageBreak(int itemNo, bool pageBreak);
+    void Do_Para(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat);
+    void Do_ParaList(int firstItemNo, const std::vector<int>& list, bool& fullReformat);
+    void Do_StyleNo(int itemNo, int styleNo);
     // Exchanges the item object for NewItem (taken) with text s; NewItem
     // takes the old one's paragraph, options, checkpoint and hyperlink number.
-    void Do_ModifyItem(int ItemNo, const AnsiString& s, TCustomRVItemInfo* NewItem);
+    void Do_ModifyItem(int itemNo, const AnsiString& s, TCustomRVItemInfo* newItem);
     // Exchanges the item object for NewItem (taken), keeping the text and
     // every field but NewItem's style.
-    void Do_ReplaceItem(int ItemNo, TCustomRVItemInfo* NewItem);
+    void Do_ReplaceItem(int itemNo, TCustomRVItemInfo* newItem);
     // A rectangular item's vertical alignment (ERollViewError for other items).
-    void Do_ChangeVAlign(int ItemNo, TRVVAlign VAlign);
-    void Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
+    void Do_ChangeVAlign(int itemNo, TRVVAlign vAlign);
+    void Do_ExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value);
     // Nothing now: undoing lays out items StartItemNo..EndItemNo (and the root document).
-    void Do_ReformateRange(int StartItemNo, int EndItemNo, bool SuperReformat);
+    void Do_ReformateRange(int startItemNo, int endItemNo, bool superReformat);
     // Nothing now: a bracket around changes of an item's properties.
-    void Do_ItemModifyTerminator(int ItemNo, bool Opening);
-    void Do_Tag(int ItemNo, const TRVTag& Tag);
+    void Do_ItemModifyTerminator(int itemNo, bool opening);
+    void Do_Tag(int itemNo, const TRVTag& tag);
     // Takes Checkpoint; ItemNo -1: the document's end.
-    void Do_AddCP(int ItemNo, TRVCPInfo* Checkpoint);
-    void Do_DeleteCP(int ItemNo);
+    void Do_AddCP(int itemNo, TRVCPInfo* checkpoint);
+    void Do_DeleteCP(int itemNo);
     // True when the document's minimum width may have changed.
-    bool Do_Concate(int ItemNo);
-    void SetParaStyle(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat);
+    bool Do_Concate(int itemNo);
+    void SetParaStyle(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat);
     // Makes item ItemNo continue the line before it (Do_NewLine), or, after a
     // full-width item, which nothing continues, start a paragraph.
-    void JoinLine(int ItemNo, bool& FullReformat);
+    void JoinLine(int itemNo, bool& fullReformat);
     // After items were removed before ItemNo: the item that moved up keeps
     // the document sound (the first item and an item after a full-width one
     // start a paragraph; an item continuing a paragraph takes its style).
-    void SettleAfterRemoval(int ItemNo, bool& FullReformat);
+    void SettleAfterRemoval(int itemNo, bool& fullReformat);
     // Frees an item that no list keeps, telling the document first.
-    void DisposeItem(TCustomRVItemInfo* Item);
-    void DisposeCheckpoint(TRVCPInfo* Checkpoint);
+    void DisposeItem(TCustomRVItemInfo* item);
+    void DisposeCheckpoint(TRVCPInfo* checkpoint);
 
     // ---- Commands (rvervdata_insert.cpp)
-    TCustomRVItemInfo* CreateTextItem(const TRVTag& Tag, int ParaNo, int StyleNo, bool SameAsPrev, bool BR);
+    TCustomRVItemInfo* CreateTextItem(const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev, bool br);
     // A text item like Source (its tag copied, no checkpoint).
-    TCustomRVItemInfo* CreateTextItemLike(int SourceItemNo, bool SameAsPrev);
-    TCustomRVItemInfo* InsString(const AnsiString& s, int Index, const TRVTag& Tag, int ParaNo, int StyleNo,
-                                 bool SameAsPrev, bool BR, bool& FullReformat);
-    TCustomRVItemInfo* InsEmptyString(int Index, const TRVTag& Tag, int ParaNo, int StyleNo, bool SameAsPrev,
-                                      bool BR);
-    bool InsertSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool AutoTag, bool CaretBefore);
-    bool InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool AutoTag, int& InsertPoint,
-                      int& ItemsAdded, bool& FullReformat);
+    TCustomRVItemInfo* CreateTextItemLike(int sourceItemNo, bool sameAsPrev);
+    TCustomRVItemInfo* InsString(const AnsiString& s, int index, const TRVTag& tag, int paraNo, int styleNo,
+                                 bool sameAsPrev, bool br, bool& fullReformat);
+    TCustomRVItemInfo* InsEmptyString(int index, const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev,
+                                      bool br);
+    bool InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, bool caretBefore);
+    bool InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, int& insertPoint,
+                      int& itemsAdded, bool& fullReformat);
     bool CanDelete();
     bool DeleteSelection_();
-    void Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsAdded);
-    void OnEnterPress_(bool Shift);
+    void Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded);
+    void OnEnterPress_(bool shift);
 
     // ---- The caret (rvervdata_caret.cpp)
     std::vector<TRVCharPos> CharPos;
@@ -248,49 +248,49 @@ public:
     int LastAutoTextStyleNo = 0;
     // The document's minimum width at its last layout.
     int DocumentMinWidth = 0;
-    void OnChangeCaretLine(int DIOffs);
-    void ChangeCaret(bool ForceCreate, bool ScrollToCaret, bool KeepStyles, bool RefreshFirst);
+    void OnChangeCaretLine(int diOffs);
+    void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
     // The caret at an item position (marker-adjusted), placed and shown.
-    void SetCaretAtItem(int ItemNo, int Offs, bool ApplyPara);
+    void SetCaretAtItem(int itemNo, int offs, bool applyPara);
     void PrepareForEdit();
-    void Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas, bool Tail,
-                 bool Reformat) override;
+    void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
+                 bool reformat) override;
     // The whole document laid out on the host's canvas.
     void FormatAll() { Format_(false, true, false, 0, nullptr, false, false); }
 
     // ---- Delete and Backspace (rvervdata_delete.cpp)
-    void OnDeletePress_(bool Ctrl, bool Inner);
-    void OnBackSpacePress_(bool Ctrl, bool FromDelete, bool Retry);
+    void OnDeletePress_(bool ctrl, bool inner);
+    void OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry);
 
     // ---- Caret keys (rvervdata_keys.cpp); true: the caret wanted to leave the document.
-    bool OnHomePress(bool Ctrl);
-    bool OnEndPress(bool Ctrl);
-    bool OnLeftPress(bool Shift, bool Ctrl);
-    bool OnRightPress(bool Shift, bool Ctrl);
-    bool OnUpPress(bool Shift, bool Ctrl);
-    bool OnDownPress(bool Shift, bool Ctrl);
+    bool OnHomePress(bool ctrl);
+    bool OnEndPress(bool ctrl);
+    bool OnLeftPress(bool shift, bool ctrl);
+    bool OnRightPress(bool shift, bool ctrl);
+    bool OnUpPress(bool shift, bool ctrl);
+    bool OnDownPress(bool shift, bool ctrl);
     bool OnPgUpPress();
     bool OnPgDownPress();
     using TCustomRVFormattedData::BuildJumpsCoords;
-    int BuildJumpsCoords(bool Force);
+    int BuildJumpsCoords(bool force);
     void ClearJumpsCoords();
 
 private:
-    void AddRecord(std::unique_ptr<TRVUndoInfo> Info);
+    void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     // The document's minimum width differs from the one of its last layout
     // (measured over the whole document: for joins of paragraphs only).
     bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
-    void MoveCaretTo(int DrawItemNo, int DrawOffs);
-    void ChangeItemText(int ItemNo, const AnsiString& s);
-    int RemovableCharsBefore(int ItemNo, int Index, bool Ctrl, bool FromDelete);
-    void DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int ParaLastDI);
-    void JoinWithPreviousPara(int ItemNo, int ParaFirstDI, int ParaLastDI);
-    void JoinWithNextPara(int ItemNo, int ParaFirstDI, int ParaLastDI);
-    void ReformatAndPlace(bool Full, int FirstDI, int LastDI, int Added, int ItemNo, int Offs,
-                          bool ApplyPara);
-    bool InsertAtNonText(TCustomRVItemInfo*& Item, int CaretItem, bool After, int& InsertPoint,
-                         int& WantedPara, bool& FullReformat);
-    bool FindDrawItemAt(int X, int Y, int& DrawItemNo, int& DrawOffs);
+    void MoveCaretTo(int drawItemNo, int drawOffs);
+    void ChangeItemText(int itemNo, const AnsiString& s);
+    int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
+    void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
+    void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
+    void JoinWithNextPara(int itemNo, int paraFirstDi, int paraLastDi);
+    void ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
+                          bool applyPara);
+    bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
+                         int& wantedPara, bool& fullReformat);
+    bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
     std::unique_ptr<TRVMarkerList> FMarkers;
     int FAreaWidth = -1;

@@ -18,7 +18,7 @@ constexpr int MaxCaretHeight = 1000;
 
 } // namespace
 
-void TRVEditRVData::OnChangeCaretLine(int DIOffs)
+void TRVEditRVData::OnChangeCaretLine(int diOffs)
 {
     CharPos.clear();
     if (CaretDrawItemNo < 0 || CaretDrawItemNo >= DrawItems.Count()) {
@@ -28,64 +28,64 @@ void TRVEditRVData::OnChangeCaretLine(int DIOffs)
     }
     // No match yet: -1 never collides with a stop index.
     CaretOffs = -1;
-    int First = 0;
-    int Last = 0;
-    GetScreenLineBounds(CaretDrawItemNo, First, Last);
-    if (GetItemStyle(DrawItems[First]->ItemNo) == rvsListMarker && First < Last) {
-        if (First == CaretDrawItemNo) {
-            CaretDrawItemNo = First + 1;
-            DIOffs = GetOffsBeforeDrawItem(CaretDrawItemNo) - 2;
+    int first = 0;
+    int last = 0;
+    GetScreenLineBounds(CaretDrawItemNo, first, last);
+    if (GetItemStyle(DrawItems[first]->ItemNo) == rvsListMarker && first < last) {
+        if (first == CaretDrawItemNo) {
+            CaretDrawItemNo = first + 1;
+            diOffs = GetOffsBeforeDrawItem(CaretDrawItemNo) - 2;
         }
-        ++First;
+        ++first;
     }
-    TCanvas* Canvas = GetCanvas();
-    auto Add = [&](int X, int DrawItemNo, int Offset, int XShift) {
-        CharPos.push_back({X, DrawItemNo, Offset, XShift});
+    TCanvas* canvas = GetCanvas();
+    auto add = [&](int x, int drawItemNo, int offset, int xShift) {
+        CharPos.push_back({x, drawItemNo, offset, xShift});
         return static_cast<int>(CharPos.size()) - 1;
     };
-    for (int d = First; d <= Last; ++d) {
+    for (int d = first; d <= last; ++d) {
         const TRVDrawLineInfo* dli = DrawItems[d];
-        const int ItemNo = dli->ItemNo;
-        const bool IsText = GetItemStyle(ItemNo) >= 0;
-        const bool IsCaretItem = d == CaretDrawItemNo;
-        const AnsiString s = IsText ? DrawItems.GetString(d, Items) : AnsiString();
-        if (d == First && (!IsText || !s.empty())) {
-            const int i = Add(dli->Left, d, IsText ? 1 : 0, 1);
-            if (IsCaretItem && DIOffs < 0)
+        const int itemNo = dli->ItemNo;
+        const bool isText = GetItemStyle(itemNo) >= 0;
+        const bool isCaretItem = d == CaretDrawItemNo;
+        const AnsiString s = isText ? DrawItems.GetString(d, Items) : AnsiString();
+        if (d == first && (!isText || !s.empty())) {
+            const int i = add(dli->Left, d, isText ? 1 : 0, 1);
+            if (isCaretItem && diOffs < 0)
                 CaretOffs = i;
         }
-        if (IsText && !s.empty() && Canvas) {
-            const TRVItemOptions Options = GetItemOptions(ItemNo);
-            const bool Unicode = Options.Contains(rvioUnicode);
-            Style->ApplyStyle(Canvas, GetItemStyle(ItemNo), GetParaBiDiMode(GetItemPara(ItemNo)));
-            const int n = RVU_Length(s, Options);
-            std::vector<int> Extents(static_cast<size_t>(n) + 1, 0);
-            int Fit = 0;
-            RVU_GetTextExtentExPoint(Canvas, s, std::max(dli->Width, 1) * 10, Fit, Extents.data(), Options);
+        if (isText && !s.empty() && canvas) {
+            const TRVItemOptions options = GetItemOptions(itemNo);
+            const bool unicode = options.Contains(rvioUnicode);
+            Style->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
+            const int n = RVU_Length(s, options);
+            std::vector<int> extents(static_cast<size_t>(n) + 1, 0);
+            int fit = 0;
+            RVU_GetTextExtentExPoint(canvas, s, std::max(dli->Width, 1) * 10, fit, extents.data(), options);
             // Units before the caret in this draw item; a position inside a
             // character selects the stop before it.
-            const int Units = DIOffs + 1;
-            for (int b : RVE_CharBoundaries(s, Unicode, GetStyleCodePage(GetItemStyle(ItemNo)))) {
-                if (IsCaretItem && Units > 0 && Units < b && CaretOffs < 0 && !CharPos.empty())
+            const int units = diOffs + 1;
+            for (int b : RVE_CharBoundaries(s, unicode, GetStyleCodePage(GetItemStyle(itemNo)))) {
+                if (isCaretItem && units > 0 && units < b && CaretOffs < 0 && !CharPos.empty())
                     CaretOffs = static_cast<int>(CharPos.size()) - 1;
                 const int i =
-                    Add(Extents[static_cast<size_t>(b - 1)] + dli->Left + dli->SpaceBefore, d, b + 1, 1);
-                if (IsCaretItem && Units == b)
+                    add(extents[static_cast<size_t>(b - 1)] + dli->Left + dli->SpaceBefore, d, b + 1, 1);
+                if (isCaretItem && units == b)
                     CaretOffs = i;
             }
-            if (IsCaretItem && Units > 0 && Units < n && CaretOffs < 0 && !CharPos.empty())
+            if (isCaretItem && units > 0 && units < n && CaretOffs < 0 && !CharPos.empty())
                 CaretOffs = static_cast<int>(CharPos.size()) - 1;
         }
-        const int End = Add(dli->Left + dli->Width, d, GetOffsAfterDrawItem(d), IsText ? 1 : 2);
-        const bool PastEnd = IsText ? DIOffs > dli->Length - 2 : DIOffs >= -1;
-        if ((d + 1 == CaretDrawItemNo && DIOffs < 0) || (IsCaretItem && PastEnd))
-            CaretOffs = End;
+        const int end = add(dli->Left + dli->Width, d, GetOffsAfterDrawItem(d), isText ? 1 : 2);
+        const bool pastEnd = isText ? diOffs > dli->Length - 2 : diOffs >= -1;
+        if ((d + 1 == CaretDrawItemNo && diOffs < 0) || (isCaretItem && pastEnd))
+            CaretOffs = end;
     }
     if (CaretOffs < 0 && !CharPos.empty())
         CaretOffs = 0;
 }
 
-void TRVEditRVData::ChangeCaret(bool, bool ScrollToCaret, bool KeepStyles, bool)
+void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
 {
     if (State.Contains(rvstSkipFormatting))
         return;
@@ -95,77 +95,77 @@ void TRVEditRVData::ChangeCaret(bool, bool ScrollToCaret, bool KeepStyles, bool)
         return;
     }
     int h = 0;
-    int CaretX = 0;
-    int CaretY = 0;
+    int caretX = 0;
+    int caretY = 0;
     const TRVDrawLineInfo* dli = nullptr;
     if (CaretDrawItemNo >= 0 && DrawItems.Count() > 0) {
         if (CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size())) {
             // A caret that lost its stop goes back to the document's start,
             // quietly: the edit before it has been made and must be reported.
             CaretDrawItemNo = 0;
-            int Offs = GetOffsBeforeDrawItem(0);
-            AdjustMarkerCaret(true, Offs);
-            OnChangeCaretLine(Offs - 2);
+            int offs = GetOffsBeforeDrawItem(0);
+            AdjustMarkerCaret(true, offs);
+            OnChangeCaretLine(offs - 2);
         }
         if (CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size())) {
-            const TRVCharPos& Stop = CharPos[static_cast<size_t>(CaretOffs)];
-            CaretDrawItemNo = Stop.DrawItemNo;
+            const TRVCharPos& stop = CharPos[static_cast<size_t>(CaretOffs)];
+            CaretDrawItemNo = stop.DrawItemNo;
             dli = DrawItems[CaretDrawItemNo];
             h = std::min(dli->Height + 2, MaxCaretHeight);
-            CaretX = Stop.X - 1 + Stop.XShift;
-            CaretY = dli->Top - 1;
+            caretX = stop.X - 1 + stop.XShift;
+            caretY = dli->Top - 1;
         }
     }
     if (dli) {
-        const int Top = dli->Top + dli->Height - h;
-        CaretRect = TRect{CaretX - CaretWidth / 2, Top, CaretX - CaretWidth / 2 + CaretWidth, Top + h};
+        const int top = dli->Top + dli->Height - h;
+        CaretRect = TRect{caretX - CaretWidth / 2, top, caretX - CaretWidth / 2 + CaretWidth, top + h};
     } else {
         CaretRect = TRect();
     }
-    const bool Show = h != 0 && Host->Focused() && !(Host->ReadOnly() && HideReadOnlyCaret);
-    TRect Client = CaretRect;
-    Client.Left -= GetHOffs();
-    Client.Right -= GetHOffs();
-    Client.Top -= GetVOffs();
-    Client.Bottom -= GetVOffs();
-    Host->SetCaret(Client, Show);
+    const bool show = h != 0 && Host->Focused() && !(Host->ReadOnly() && HideReadOnlyCaret);
+    TRect client = CaretRect;
+    client.Left -= GetHOffs();
+    client.Right -= GetHOffs();
+    client.Top -= GetVOffs();
+    client.Bottom -= GetVOffs();
+    Host->SetCaret(client, show);
     CaretHeight = h;
     if (dli) {
-        const int ItemNo = dli->ItemNo;
-        if (!KeepStyles)
-            CurParaStyleNo = GetItemPara(ItemNo);
-        const int StyleNo = GetItemStyle(ItemNo);
-        if (StyleNo >= 0 && !KeepStyles) {
-            if (Style->TextStyles()->Items(StyleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
+        const int itemNo = dli->ItemNo;
+        if (!keepStyles)
+            CurParaStyleNo = GetItemPara(itemNo);
+        const int styleNo = GetItemStyle(itemNo);
+        if (styleNo >= 0 && !keepStyles) {
+            if (Style->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
                 CurTextStyleNo = LastAutoTextStyleNo;
             } else {
-                CurTextStyleNo = StyleNo;
-                LastAutoTextStyleNo = StyleNo;
+                CurTextStyleNo = styleNo;
+                LastAutoTextStyleNo = styleNo;
             }
         }
     }
-    if (ScrollToCaret && h != 0 && !MouseCaptureItem)
-        ShowRectangle(CaretX, CaretY, 5, h);
+    if (scrollToCaret && h != 0 && !MouseCaptureItem)
+        ShowRectangle(caretX, caretY, 5, h);
     Host->CaretMoved();
 }
 
-void TRVEditRVData::SetCaretAtItem(int ItemNo, int Offs, bool)
+void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
 {
-    int DrawOffs = 0;
-    Item2DrawItem(ItemNo, Offs, CaretDrawItemNo, DrawOffs);
+    int drawOffs = 0;
+    Item2DrawItem(itemNo, offs, CaretDrawItemNo, drawOffs);
     if (CaretDrawItemNo < 0) {
         CaretDrawItemNo = DrawItems.Count() > 0 ? 0 : -1;
-        DrawOffs = CaretDrawItemNo >= 0 ? GetOffsBeforeDrawItem(0) : 0;
+        drawOffs = CaretDrawItemNo >= 0 ? GetOffsBeforeDrawItem(0) : 0;
     }
-    AdjustMarkerCaret(true, DrawOffs);
-    OnChangeCaretLine(DrawOffs - 2);
+    AdjustMarkerCaret(true, drawOffs);
+    OnChangeCaretLine(drawOffs - 2);
     ChangeCaret(false, true, false, true);
 }
 
-void TRVEditRVData::MoveCaretTo(int DrawItemNo, int DrawOffs)
+void TRVEditRVData::MoveCaretTo(int drawItemNo, int drawOffs)
 {
-    CaretDrawItemNo = DrawItemNo;
-    OnChangeCaretLine(DrawOffs - 2);
+    CaretDrawItemNo = drawItemNo;
+    OnChangeCaretLine(drawOffs - 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -185,30 +185,30 @@ void TRVEditRVData::PrepareForEdit()
     }
 }
 
-void TRVEditRVData::Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas, bool Tail,
-                            bool Reformat)
+void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
+                            bool reformat)
 {
     PrepareForEdit();
-    const bool Place = Depth == 0 && Style && !State.Contains(rvstSkipFormatting);
-    int SavedItem = -1;
-    int SavedOffs = 0;
-    if (Place && (Resized || Tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
+    const bool place = depth == 0 && Style && !State.Contains(rvstSkipFormatting);
+    int savedItem = -1;
+    int savedOffs = 0;
+    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
         DrawItem2Item(CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo,
-                      CharPos[static_cast<size_t>(CaretOffs)].Offset, SavedItem, SavedOffs);
-    TCustomRVFormattedData::Format_(Resized, Force, NoScroll, Depth, Canvas, Tail, Reformat);
-    if (Depth == 0)
+                      CharPos[static_cast<size_t>(CaretOffs)].Offset, savedItem, savedOffs);
+    TCustomRVFormattedData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
+    if (depth == 0)
         DocumentMinWidth = CalculateMinDocWidthPlus(nullptr, nullptr);
-    if (!Place)
+    if (!place)
         return;
-    if (SavedItem >= 0 && SavedItem < GetItemCount()) {
-        int DrawOffs = 0;
-        Item2DrawItem(SavedItem, SavedOffs, CaretDrawItemNo, DrawOffs);
-        OnChangeCaretLine(DrawOffs - 2);
+    if (savedItem >= 0 && savedItem < GetItemCount()) {
+        int drawOffs = 0;
+        Item2DrawItem(savedItem, savedOffs, CaretDrawItemNo, drawOffs);
+        OnChangeCaretLine(drawOffs - 2);
     } else if (DrawItems.Count() > 0) {
         CaretDrawItemNo = 0;
-        int Offs = GetOffsBeforeDrawItem(0);
-        AdjustMarkerCaret(true, Offs);
-        OnChangeCaretLine(Offs - 2);
+        int offs = GetOffsBeforeDrawItem(0);
+        AdjustMarkerCaret(true, offs);
+        OnChangeCaretLine(offs - 2);
     } else {
         CharPos.clear();
         CaretDrawItemNo = -1;

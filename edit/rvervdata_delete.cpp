@@ -13,396 +13,396 @@
 namespace {
 
 // The caret's position in its item (a caret offset).
-int CaretPosInItem(TRVEditRVData& d, const TRVCharPos& Stop)
+int CaretPosInItem(TRVEditRVData& d, const TRVCharPos& stop)
 {
-    const TRVDrawLineInfo* dli = d.DrawItems[Stop.DrawItemNo];
-    return d.GetItemStyle(dli->ItemNo) >= 0 ? dli->Offs + Stop.Offset - 1 : Stop.Offset;
+    const TRVDrawLineInfo* dli = d.DrawItems[stop.DrawItemNo];
+    return d.GetItemStyle(dli->ItemNo) >= 0 ? dli->Offs + stop.Offset - 1 : stop.Offset;
 }
 
-bool IsEmptyText(TRVEditRVData& d, int ItemNo)
+bool IsEmptyText(TRVEditRVData& d, int itemNo)
 {
-    return d.GetItemStyle(ItemNo) >= 0 && d.ItemLength(ItemNo) == 0;
+    return d.GetItemStyle(itemNo) >= 0 && d.ItemLength(itemNo) == 0;
 }
 
-bool IsFullWidth(TRVEditRVData& d, int ItemNo)
+bool IsFullWidth(TRVEditRVData& d, int itemNo)
 {
-    return d.GetItem(ItemNo)->GetBoolValue(rvbpFullWidth);
+    return d.GetItem(itemNo)->GetBoolValue(rvbpFullWidth);
 }
 
 } // namespace
 
-void TRVEditRVData::ReformatAndPlace(bool Full, int FirstDI, int LastDI, int Added, int ItemNo, int Offs,
-                                     bool ApplyPara)
+void TRVEditRVData::ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
+                                     bool applyPara)
 {
-    Reformat_(Full, FirstDI, LastDI, Added);
-    ItemNo = std::clamp(ItemNo, 0, GetItemCount() - 1);
-    Offs = std::clamp(Offs, GetOffsBeforeItem(ItemNo), GetOffsAfterItem(ItemNo));
-    SetCaretAtItem(ItemNo, Offs, ApplyPara);
+    Reformat_(full, firstDi, lastDi, added);
+    itemNo = std::clamp(itemNo, 0, GetItemCount() - 1);
+    offs = std::clamp(offs, GetOffsBeforeItem(itemNo), GetOffsAfterItem(itemNo));
+    SetCaretAtItem(itemNo, offs, applyPara);
 }
 
-int TRVEditRVData::RemovableCharsBefore(int ItemNo, int Index, bool Ctrl, bool)
+int TRVEditRVData::RemovableCharsBefore(int itemNo, int index, bool ctrl, bool)
 {
-    const AnsiString& Text = Items->Get(ItemNo);
-    const TRVItemOptions Options = GetItemOptions(ItemNo);
-    if (Ctrl) {
+    const AnsiString& text = Items->Get(itemNo);
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    if (ctrl) {
         // Back to the start of the word before the caret; a space run after a
         // word goes with it.
-        int j = Index - 1;
-        int N = 1;
-        while (j - 1 >= 1 && !(RVU_IsSpace(Text, j - 1, Options) && !RVU_IsSpace(Text, j, Options))) {
+        int j = index - 1;
+        int n = 1;
+        while (j - 1 >= 1 && !(RVU_IsSpace(text, j - 1, options) && !RVU_IsSpace(text, j, options))) {
             --j;
-            ++N;
+            ++n;
         }
-        return N;
+        return n;
     }
-    return RVE_PrevCharUnits(Text, Options.Contains(rvioUnicode), GetStyleCodePage(GetItemStyle(ItemNo)),
-                             Index - 1);
+    return RVE_PrevCharUnits(text, options.Contains(rvioUnicode), GetStyleCodePage(GetItemStyle(itemNo)),
+                             index - 1);
 }
 
-void TRVEditRVData::DeleteWholeItemOnBackspace(int ItemNo, int ParaFirstDI, int ParaLastDI)
+void TRVEditRVData::DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi)
 {
-    if (IsItemParaProtected(ItemNo) || IsProtected(ItemNo, rvprDeleteProtect)) {
+    if (IsItemParaProtected(itemNo) || IsProtected(itemNo, rvprDeleteProtect)) {
         EditBeep();
         return;
     }
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const bool IsText = Item->StyleNo >= 0;
-    const bool StartsLine = !Item->GetSameAsPrev();
-    const bool NextContinues = ItemNo + 1 < GetItemCount() && GetItem(ItemNo + 1)->GetSameAsPrev();
-    const bool AfterMarker = ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker;
-    const int MaxWidth =
-        std::max(CalculateMinItemWidthPlusEx(ItemNo), CalculateParaSectionMinWidthDef(ItemNo));
-    bool Full = false;
-    bool Flag = false;
-    if ((StartsLine || AfterMarker) && !NextContinues) {
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    const bool isText = item->StyleNo >= 0;
+    const bool startsLine = !item->GetSameAsPrev();
+    const bool nextContinues = itemNo + 1 < GetItemCount() && GetItem(itemNo + 1)->GetSameAsPrev();
+    const bool afterMarker = itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker;
+    const int maxWidth =
+        std::max(CalculateMinItemWidthPlusEx(itemNo), CalculateParaSectionMinWidthDef(itemNo));
+    bool full = false;
+    bool flag = false;
+    if ((startsLine || afterMarker) && !nextContinues) {
         // The paragraph keeps an empty line in the current styles.
-        TCustomRVItemInfo* Empty =
-            CreateTextItem(IsText ? RV_CopyTag(Item->Tag, TagsArePChars()) : TRVTag(), Item->ParaNo,
-                           CurTextStyleNo, Item->GetSameAsPrev(), Item->GetBR());
-        if (Item->GetPageBreakBefore())
-            Empty->SetPageBreakBefore(true);
-        if (Item->Checkpoint)
-            Empty->Checkpoint = Item->Checkpoint->CreateCopy(TagsArePChars());
-        Do_DeleteItem(ItemNo, Flag);
-        Full = Flag;
-        AnsiString Text;
-        Do_InsertItem(ItemNo, Text, Empty, false, Flag);
-        Full = Full || Flag || DocumentMinWidth <= MaxWidth;
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, 0, ItemNo, 1, false);
+        TCustomRVItemInfo* empty =
+            CreateTextItem(isText ? RV_CopyTag(item->Tag, TagsArePChars()) : TRVTag(), item->ParaNo,
+                           CurTextStyleNo, item->GetSameAsPrev(), item->GetBR());
+        if (item->GetPageBreakBefore())
+            empty->SetPageBreakBefore(true);
+        if (item->Checkpoint)
+            empty->Checkpoint = item->Checkpoint->CreateCopy(TagsArePChars());
+        Do_DeleteItem(itemNo, flag);
+        full = flag;
+        AnsiString text;
+        Do_InsertItem(itemNo, text, empty, false, flag);
+        full = full || flag || DocumentMinWidth <= maxWidth;
+        ReformatAndPlace(full, paraFirstDi, paraLastDi, 0, itemNo, 1, false);
         return;
     }
-    const bool BR = Item->GetBR();
-    const bool PageBreak = Item->GetPageBreakBefore();
-    Do_DeleteItem(ItemNo, Flag);
-    Full = Flag || DocumentMinWidth <= MaxWidth;
-    int Added = -1;
-    if (StartsLine && NextContinues) {
-        Do_NewLine(ItemNo, false, -1, Flag);
-        Full = Full || Flag;
-        if (BR) {
-            Do_BR(ItemNo, true, Flag);
-            Full = Full || Flag;
+    const bool br = item->GetBR();
+    const bool pageBreak = item->GetPageBreakBefore();
+    Do_DeleteItem(itemNo, flag);
+    full = flag || DocumentMinWidth <= maxWidth;
+    int added = -1;
+    if (startsLine && nextContinues) {
+        Do_NewLine(itemNo, false, -1, flag);
+        full = full || flag;
+        if (br) {
+            Do_BR(itemNo, true, flag);
+            full = full || flag;
         }
-        if (PageBreak)
-            Do_PageBreak(ItemNo, true);
-        ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, Added, ItemNo, GetOffsBeforeItem(ItemNo), false);
+        if (pageBreak)
+            Do_PageBreak(itemNo, true);
+        ReformatAndPlace(full, paraFirstDi, paraLastDi, added, itemNo, GetOffsBeforeItem(itemNo), false);
         return;
     }
-    int CaretItem = ItemNo - 1;
-    int CaretOffsInItem = GetOffsAfterItem(CaretItem);
-    if (ItemNo < GetItemCount() &&
-        RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(ItemNo), false)) {
-        CaretOffsInItem = ItemLength(CaretItem) + 1;
-        Full = Do_Concate(CaretItem) || Full;
-        --Added;
+    int caretItem = itemNo - 1;
+    int caretOffsInItem = GetOffsAfterItem(caretItem);
+    if (itemNo < GetItemCount() &&
+        RV_CanConcateItems(caretItem, GetItem(caretItem), GetItem(itemNo), false)) {
+        caretOffsInItem = ItemLength(caretItem) + 1;
+        full = Do_Concate(caretItem) || full;
+        --added;
     }
-    ReformatAndPlace(Full, ParaFirstDI, ParaLastDI, Added, CaretItem, CaretOffsInItem, false);
+    ReformatAndPlace(full, paraFirstDi, paraLastDi, added, caretItem, caretOffsInItem, false);
 }
 
-void TRVEditRVData::JoinWithPreviousPara(int I, int ParaFirstDI, int ParaLastDI)
+void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
 {
-    bool Flag = false;
-    bool Full = false;
-    const bool MarkerBefore = I > 0 && GetItemStyle(I - 1) == rvsListMarker;
-    if (GetItem(MarkerBefore ? I - 1 : I)->GetPageBreakBefore()) {
-        Do_PageBreak(I, false);
+    bool flag = false;
+    bool full = false;
+    const bool markerBefore = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
+    if (GetItem(markerBefore ? i - 1 : i)->GetPageBreakBefore()) {
+        Do_PageBreak(i, false);
         Host->Invalidate();
         return;
     }
-    if (I == 0)
+    if (i == 0)
         return;
-    const bool ProtectedParas = IsItemParaProtected(I - 1) || IsItemParaProtected(I);
-    if (MarkerBefore) {
+    const bool protectedParas = IsItemParaProtected(i - 1) || IsItemParaProtected(i);
+    if (markerBefore) {
         // The paragraph loses its numbering and keeps its text.
-        if (ProtectedParas) {
+        if (protectedParas) {
             EditBeep();
             return;
         }
-        Do_DeleteItem(I - 1, Flag);
-        Full = Flag;
-        Do_NewLine(I - 1, false, -1, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
-                         GetOffsBeforeItem(I - 1), false);
+        Do_DeleteItem(i - 1, flag);
+        full = flag;
+        Do_NewLine(i - 1, false, -1, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
+                         GetOffsBeforeItem(i - 1), false);
         return;
     }
-    if (IsEmptyText(*this, I)) {
-        if (IsProtected(I, rvprDeleteProtect) || IsItemParaProtected(I)) {
+    if (IsEmptyText(*this, i)) {
+        if (IsProtected(i, rvprDeleteProtect) || IsItemParaProtected(i)) {
             EditBeep();
             return;
         }
-        Do_DeleteItem(I, Flag);
-        Full = Flag;
-        SettleAfterRemoval(I, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
-                         GetOffsAfterItem(I - 1), true);
+        Do_DeleteItem(i, flag);
+        full = flag;
+        SettleAfterRemoval(i, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
+                         GetOffsAfterItem(i - 1), true);
         return;
     }
-    if (IsEmptyText(*this, I - 1)) {
-        if (ProtectedParas || IsProtected(I - 1, rvprDeleteProtect)) {
+    if (IsEmptyText(*this, i - 1)) {
+        if (protectedParas || IsProtected(i - 1, rvprDeleteProtect)) {
             EditBeep();
             return;
         }
-        if (I > 1 && GetItemStyle(I - 2) == rvsListMarker) {
+        if (i > 1 && GetItemStyle(i - 2) == rvsListMarker) {
             // The line of the marker takes this item in place of the empty one.
-            Do_NewLine(I, true, -1, Flag);
+            Do_NewLine(i, true, -1, flag);
         } else {
-            Do_BR(I, GetItem(I - 1)->GetBR(), Flag);
+            Do_BR(i, GetItem(i - 1)->GetBR(), flag);
         }
-        Full = Flag;
-        Do_DeleteItem(I - 1, Flag);
-        Full = Full || Flag;
-        SettleAfterRemoval(I - 1, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1,
-                         GetOffsBeforeItem(I - 1), false);
+        full = flag;
+        Do_DeleteItem(i - 1, flag);
+        full = full || flag;
+        SettleAfterRemoval(i - 1, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
+                         GetOffsBeforeItem(i - 1), false);
         return;
     }
-    if (ProtectedParas || IsProtected(I, rvprParaStartProtect)) {
+    if (protectedParas || IsProtected(i, rvprParaStartProtect)) {
         EditBeep();
         return;
     }
-    if (RV_CanConcateItems(I - 1, GetItem(I - 1), GetItem(I), true)) {
-        const int OldLength = ItemLength(I - 1);
-        Full = Do_Concate(I - 1) || Full;
-        SettleAfterRemoval(I, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I - 1, OldLength + 1, true);
+    if (RV_CanConcateItems(i - 1, GetItem(i - 1), GetItem(i), true)) {
+        const int oldLength = ItemLength(i - 1);
+        full = Do_Concate(i - 1) || full;
+        SettleAfterRemoval(i, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1, oldLength + 1, true);
         return;
     }
-    JoinLine(I, Flag);
-    ReformatAndPlace(Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, 0, I, GetOffsBeforeItem(I), true);
+    JoinLine(i, flag);
+    ReformatAndPlace(flag || MinWidthChanged(), paraFirstDi, paraLastDi, 0, i, GetOffsBeforeItem(i), true);
 }
 
-void TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool FromDelete, bool Retry)
+void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
 {
     if (CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size()))
         return;
-    const TRVCharPos Stop = CharPos[static_cast<size_t>(CaretOffs)];
-    CaretDrawItemNo = Stop.DrawItemNo;
+    const TRVCharPos stop = CharPos[static_cast<size_t>(CaretOffs)];
+    CaretDrawItemNo = stop.DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    const int I = dli->ItemNo;
-    const bool IsText = GetItemStyle(I) >= 0;
-    int Pos = CaretPosInItem(*this, Stop);
-    if (Retry && CaretDrawItemNo + 1 < DrawItems.Count() && DrawItems[CaretDrawItemNo + 1]->ItemNo != I)
-        Pos = GetOffsAfterItem(I);
-    if (IsItemParaProtected(I)) {
+    const int i = dli->ItemNo;
+    const bool isText = GetItemStyle(i) >= 0;
+    int pos = CaretPosInItem(*this, stop);
+    if (retry && CaretDrawItemNo + 1 < DrawItems.Count() && DrawItems[CaretDrawItemNo + 1]->ItemNo != i)
+        pos = GetOffsAfterItem(i);
+    if (IsItemParaProtected(i)) {
         EditBeep();
         return;
     }
-    const bool AtItemStart = Pos <= GetOffsBeforeItem(I);
-    if (CaretOffs == 0 && AtItemStart) {
-        if (I == 0 && !GetItem(I)->GetPageBreakBefore())
+    const bool atItemStart = pos <= GetOffsBeforeItem(i);
+    if (CaretOffs == 0 && atItemStart) {
+        if (i == 0 && !GetItem(i)->GetPageBreakBefore())
             return;
-        if (I > 0 && (IsFullWidth(*this, I) || (IsFullWidth(*this, I - 1) && !IsEmptyText(*this, I)))) {
+        if (i > 0 && (IsFullWidth(*this, i) || (IsFullWidth(*this, i - 1) && !IsEmptyText(*this, i)))) {
             OnLeftPress(false, false);
             return;
         }
     }
-    int ParaFirst = 0;
-    int ParaLast = 0;
-    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, ParaFirst, ParaLast);
-    if (CaretOffs == 0 && AtItemStart && GetItem(I)->GetSameAsPrev() &&
-        !(I > 0 && GetItemStyle(I - 1) == rvsListMarker) && CaretDrawItemNo > 0) {
+    int paraFirst = 0;
+    int paraLast = 0;
+    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
+    if (CaretOffs == 0 && atItemStart && GetItem(i)->GetSameAsPrev() &&
+        !(i > 0 && GetItemStyle(i - 1) == rvsListMarker) && CaretDrawItemNo > 0) {
         // The line before ends inside this paragraph: delete there.
         --CaretDrawItemNo;
         OnChangeCaretLine(GetOffsAfterDrawItem(CaretDrawItemNo) - 2);
         CaretOffs = static_cast<int>(CharPos.size()) - 1;
-        OnBackSpacePress_(Ctrl, FromDelete, true);
+        OnBackSpacePress_(ctrl, fromDelete, true);
         ChangeCaret(false, true, false, false);
         return;
     }
     BeginUndoSequence(rvutDelete, true);
-    if (CaretAtTheBeginningOfParaSection() && AtItemStart) {
-        JoinWithPreviousPara(I, ParaFirst, ParaLast);
+    if (CaretAtTheBeginningOfParaSection() && atItemStart) {
+        JoinWithPreviousPara(i, paraFirst, paraLast);
         return;
     }
-    if (!IsText || Pos <= 1) {
-        if (IsText) {
+    if (!isText || pos <= 1) {
+        if (isText) {
             // At the start of a text item that continues its line: the item before loses its end.
-            if (I == 0)
+            if (i == 0)
                 return;
             CaretDrawItemNo = std::max(CaretDrawItemNo - 1, 0);
         }
-        if (!IsText && Pos == 0)
+        if (!isText && pos == 0)
             return;
-        DeleteWholeItemOnBackspace(IsText ? I - 1 : I, ParaFirst, ParaLast);
+        DeleteWholeItemOnBackspace(isText ? i - 1 : i, paraFirst, paraLast);
         return;
     }
-    const int N = RemovableCharsBefore(I, Pos, Ctrl, FromDelete);
-    if (N >= ItemLength(I)) {
-        DeleteWholeItemOnBackspace(I, ParaFirst, ParaLast);
+    const int n = RemovableCharsBefore(i, pos, ctrl, fromDelete);
+    if (n >= ItemLength(i)) {
+        DeleteWholeItemOnBackspace(i, paraFirst, paraLast);
         return;
     }
-    if (IsProtected(I, rvprModifyProtect)) {
+    if (IsProtected(i, rvprModifyProtect)) {
         EditBeep();
         return;
     }
-    const int Width = CalculateMinItemWidthPlusEx(I);
-    Do_DeleteSubstring(I, Pos - N, N);
-    ReformatAndPlace(DocumentMinWidth <= Width, ParaFirst, ParaLast, 0, I, Pos - N, false);
+    const int width = CalculateMinItemWidthPlusEx(i);
+    Do_DeleteSubstring(i, pos - n, n);
+    ReformatAndPlace(DocumentMinWidth <= width, paraFirst, paraLast, 0, i, pos - n, false);
 }
 
-void TRVEditRVData::JoinWithNextPara(int I, int ParaFirstDI, int ParaLastDI)
+void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
 {
-    const int J = I + 1;
-    bool Flag = false;
-    bool Full = false;
-    if (GetItemStyle(J) == rvsListMarker) {
+    const int j = i + 1;
+    bool flag = false;
+    bool full = false;
+    if (GetItemStyle(j) == rvsListMarker) {
         // The next paragraph loses its numbering and joins this one.
-        if (IsItemParaProtected(I) || IsItemParaProtected(J)) {
+        if (IsItemParaProtected(i) || IsItemParaProtected(j)) {
             EditBeep();
             return;
         }
-        const int OldEnd = GetOffsAfterItem(I);
-        Do_DeleteItem(J, Flag);
-        Full = Flag;
-        int Added = -1;
-        if (J < GetItemCount() && GetItemStyle(J) >= 0 &&
-            RV_CanConcateItems(I, GetItem(I), GetItem(J), true)) {
-            Full = Do_Concate(I) || Full;
-            --Added;
-            SettleAfterRemoval(J, Flag);
+        const int oldEnd = GetOffsAfterItem(i);
+        Do_DeleteItem(j, flag);
+        full = flag;
+        int added = -1;
+        if (j < GetItemCount() && GetItemStyle(j) >= 0 &&
+            RV_CanConcateItems(i, GetItem(i), GetItem(j), true)) {
+            full = Do_Concate(i) || full;
+            --added;
+            SettleAfterRemoval(j, flag);
         } else {
             // The text after the marker continues this line.
-            JoinLine(J, Flag);
+            JoinLine(j, flag);
         }
-        ReformatAndPlace(Full || Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, I, OldEnd, true);
+        ReformatAndPlace(full || flag || MinWidthChanged(), paraFirstDi, paraLastDi, added, i, oldEnd, true);
         return;
     }
-    const bool ProtectedParas = IsItemParaProtected(I) || IsItemParaProtected(J);
-    if (IsEmptyText(*this, I) || IsEmptyText(*this, J)) {
-        const int E = IsEmptyText(*this, I) ? I : J;
-        if (IsProtected(E, rvprDeleteProtect) || IsItemParaProtected(E)) {
+    const bool protectedParas = IsItemParaProtected(i) || IsItemParaProtected(j);
+    if (IsEmptyText(*this, i) || IsEmptyText(*this, j)) {
+        const int e = IsEmptyText(*this, i) ? i : j;
+        if (IsProtected(e, rvprDeleteProtect) || IsItemParaProtected(e)) {
             EditBeep();
             return;
         }
-        if (E == I && !GetItem(I)->GetBR()) {
-            Do_BR(J, false, Flag);
-            Full = Flag;
-            if (GetItem(I)->GetPageBreakBefore())
-                Do_PageBreak(J, true);
+        if (e == i && !GetItem(i)->GetBR()) {
+            Do_BR(j, false, flag);
+            full = flag;
+            if (GetItem(i)->GetPageBreakBefore())
+                Do_PageBreak(j, true);
         }
-        Do_DeleteItem(E, Flag);
-        Full = Full || Flag;
-        if (E == I) {
-            int Added = -1;
-            int At = I;
+        Do_DeleteItem(e, flag);
+        full = full || flag;
+        if (e == i) {
+            int added = -1;
+            int at = i;
             // The list marker of the emptied line goes with it.
-            if (I > 0 && GetItemStyle(I - 1) == rvsListMarker) {
-                Do_DeleteItem(I - 1, Flag);
-                Full = Full || Flag;
-                SettleAfterRemoval(I - 1, Flag);
-                Full = Full || Flag;
-                --Added;
-                --At;
+            if (i > 0 && GetItemStyle(i - 1) == rvsListMarker) {
+                Do_DeleteItem(i - 1, flag);
+                full = full || flag;
+                SettleAfterRemoval(i - 1, flag);
+                full = full || flag;
+                --added;
+                --at;
             }
-            At = std::min(At, GetItemCount() - 1);
-            ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, Added, At,
-                             GetOffsBeforeItem(At), false);
+            at = std::min(at, GetItemCount() - 1);
+            ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, added, at,
+                             GetOffsBeforeItem(at), false);
             return;
         }
-        SettleAfterRemoval(J, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, GetOffsAfterItem(I),
+        SettleAfterRemoval(j, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i, GetOffsAfterItem(i),
                          true);
         return;
     }
-    if (ProtectedParas || IsProtected(J, rvprParaStartProtect)) {
+    if (protectedParas || IsProtected(j, rvprParaStartProtect)) {
         EditBeep();
         return;
     }
-    if (RV_CanConcateItems(I, GetItem(I), GetItem(J), true)) {
-        const int OldEnd = GetOffsAfterItem(I);
-        Full = Do_Concate(I) || Full;
-        SettleAfterRemoval(J, Flag);
-        Full = Full || Flag;
-        ReformatAndPlace(Full || MinWidthChanged(), ParaFirstDI, ParaLastDI, -1, I, OldEnd, true);
+    if (RV_CanConcateItems(i, GetItem(i), GetItem(j), true)) {
+        const int oldEnd = GetOffsAfterItem(i);
+        full = Do_Concate(i) || full;
+        SettleAfterRemoval(j, flag);
+        full = full || flag;
+        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i, oldEnd, true);
         return;
     }
-    JoinLine(J, Flag);
-    ReformatAndPlace(Flag || MinWidthChanged(), ParaFirstDI, ParaLastDI, 0, I, GetOffsAfterItem(I), true);
+    JoinLine(j, flag);
+    ReformatAndPlace(flag || MinWidthChanged(), paraFirstDi, paraLastDi, 0, i, GetOffsAfterItem(i), true);
 }
 
-void TRVEditRVData::OnDeletePress_(bool Ctrl, bool Inner)
+void TRVEditRVData::OnDeletePress_(bool ctrl, bool inner)
 {
     if (CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size()))
         return;
-    const TRVCharPos Stop = CharPos[static_cast<size_t>(CaretOffs)];
-    CaretDrawItemNo = Stop.DrawItemNo;
-    const int I = DrawItems[CaretDrawItemNo]->ItemNo;
-    if (IsItemParaProtected(I)) {
+    const TRVCharPos stop = CharPos[static_cast<size_t>(CaretOffs)];
+    CaretDrawItemNo = stop.DrawItemNo;
+    const int i = DrawItems[CaretDrawItemNo]->ItemNo;
+    if (IsItemParaProtected(i)) {
         EditBeep();
         return;
     }
-    const bool IsText = GetItemStyle(I) >= 0;
-    const int Pos = CaretPosInItem(*this, Stop);
-    const bool AtLineEnd = CaretAtTheEndOfLine() && (!IsText || Pos > ItemLength(I));
-    if (AtLineEnd) {
-        if (IsFullWidth(*this, I)) {
+    const bool isText = GetItemStyle(i) >= 0;
+    const int pos = CaretPosInItem(*this, stop);
+    const bool atLineEnd = CaretAtTheEndOfLine() && (!isText || pos > ItemLength(i));
+    if (atLineEnd) {
+        if (IsFullWidth(*this, i)) {
             OnRightPress(false, false);
             return;
         }
-        if (I + 1 < GetItemCount() && IsFullWidth(*this, I + 1) && !IsEmptyText(*this, I)) {
+        if (i + 1 < GetItemCount() && IsFullWidth(*this, i + 1) && !IsEmptyText(*this, i)) {
             OnRightPress(false, false);
             return;
         }
-        if (I == GetItemCount() - 1) {
-            if (IsEmptyText(*this, I) && I > 0)
-                OnBackSpacePress_(Ctrl, false, false);
+        if (i == GetItemCount() - 1) {
+            if (IsEmptyText(*this, i) && i > 0)
+                OnBackSpacePress_(ctrl, false, false);
             return;
         }
     }
-    int ParaFirst = 0;
-    int ParaLast = 0;
-    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, ParaFirst, ParaLast);
-    if (AtLineEnd && GetItem(I + 1)->GetSameAsPrev()) {
+    int paraFirst = 0;
+    int paraLast = 0;
+    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
+    if (atLineEnd && GetItem(i + 1)->GetSameAsPrev()) {
         // The line ends between two items of one paragraph: delete on the next line.
         MoveCaretTo(CaretDrawItemNo + 1, GetOffsBeforeDrawItem(CaretDrawItemNo + 1));
         CaretOffs = 0;
-        OnDeletePress_(Ctrl, true);
+        OnDeletePress_(ctrl, true);
         ChangeCaret(false, true, false, false);
         return;
     }
     BeginUndoSequence(rvutDelete, true);
-    if (AtLineEnd) {
-        JoinWithNextPara(I, ParaFirst, ParaLast);
+    if (atLineEnd) {
+        JoinWithNextPara(i, paraFirst, paraLast);
         return;
     }
     if (CaretOffs + 1 < static_cast<int>(CharPos.size())) {
         ++CaretOffs;
         OnBackSpacePress_(false, true, false);
     } else {
-        const int Next = Stop.DrawItemNo + 1;
-        const bool SameItem = DrawItems[Next]->ItemNo == I;
-        MoveCaretTo(Next, GetOffsBeforeDrawItem(Next));
+        const int next = stop.DrawItemNo + 1;
+        const bool sameItem = DrawItems[next]->ItemNo == i;
+        MoveCaretTo(next, GetOffsBeforeDrawItem(next));
         CaretOffs = 0;
-        if (SameItem)
-            OnDeletePress_(Ctrl, true);
+        if (sameItem)
+            OnDeletePress_(ctrl, true);
         else
             OnBackSpacePress_(false, true, false);
     }
-    (void)Inner;
+    (void)inner;
     ChangeCaret(false, true, false, false);
 }

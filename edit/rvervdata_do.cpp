@@ -19,237 +19,237 @@ constexpr const char* errUndo = "Undo error";
 constexpr const char* errCheckpoint = "Checkpoint error";
 
 // The changed-width rule.
-bool WidthChangeNeedsFull(int W0, int W1, int DocMinWidth)
+bool WidthChangeNeedsFull(int w0, int w1, int docMinWidth)
 {
-    return W0 != W1 && (W1 > DocMinWidth || W0 >= DocMinWidth);
+    return w0 != w1 && (w1 > docMinWidth || w0 >= docMinWidth);
 }
 
-template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction Action)
+template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction action)
 {
-    auto Record = std::make_unique<T>();
-    Record->Action = Action;
-    return Record;
+    auto record = std::make_unique<T>();
+    record->Action = action;
+    return record;
 }
 
 // Removes the entries First..Last of a list in one pass: the entries after
 // them move down once, whatever the count removed.
-void EraseEntries(TStringList& List, int First, int Last)
+void EraseEntries(TStringList& list, int first, int last)
 {
-    const int Count = List.Count();
-    const int Removed = Last - First + 1;
-    List.BeginUpdate();
-    for (int i = Last + 1; i < Count; ++i) {
-        List.Put(i - Removed, List.Get(i));
-        List.PutObject(i - Removed, List.GetObject(i));
+    const int count = list.Count();
+    const int removed = last - first + 1;
+    list.BeginUpdate();
+    for (int i = last + 1; i < count; ++i) {
+        list.Put(i - removed, list.Get(i));
+        list.PutObject(i - removed, list.GetObject(i));
     }
-    for (int i = Count - 1; i >= Count - Removed; --i)
-        List.Delete(i);
-    List.EndUpdate();
+    for (int i = count - 1; i >= count - removed; --i)
+        list.Delete(i);
+    list.EndUpdate();
 }
 
 // Opens Count empty entries at Index in one pass.
-void OpenEntries(TStringList& List, int Index, int Count)
+void OpenEntries(TStringList& list, int index, int count)
 {
-    const int Old = List.Count();
-    List.BeginUpdate();
-    for (int i = 0; i < Count; ++i)
-        List.AddObject(AnsiString(), nullptr);
-    for (int i = Old - 1; i >= Index; --i) {
-        List.Put(i + Count, List.Get(i));
-        List.PutObject(i + Count, List.GetObject(i));
+    const int old = list.Count();
+    list.BeginUpdate();
+    for (int i = 0; i < count; ++i)
+        list.AddObject(AnsiString(), nullptr);
+    for (int i = old - 1; i >= index; --i) {
+        list.Put(i + count, list.Get(i));
+        list.PutObject(i + count, list.GetObject(i));
     }
-    List.EndUpdate();
+    list.EndUpdate();
 }
 
 } // namespace
 
-void TRVEditRVData::ChangeItemText(int ItemNo, const AnsiString& s)
+void TRVEditRVData::ChangeItemText(int itemNo, const AnsiString& s)
 {
-    AnsiString Text = s;
-    ItemAction(rviaTextModifying, GetItem(ItemNo), Text, this);
-    Items->Put(ItemNo, Text);
+    AnsiString text = s;
+    ItemAction(rviaTextModifying, GetItem(itemNo), text, this);
+    Items->Put(itemNo, text);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::DisposeItem(TCustomRVItemInfo* Item)
+void TRVEditRVData::DisposeItem(TCustomRVItemInfo* item)
 {
-    if (!Item)
+    if (!item)
         return;
-    AnsiString Empty;
-    ItemAction(rviaDestroying, Item, Empty, this);
-    ControlAction(rvcaDestroyInUndoList, -1, Item);
-    Item->Tag = TRVTag();
-    if (TRVCPInfo* cp = Item->Checkpoint) {
-        Item->Checkpoint = nullptr;
-        if (cp->ItemInfo == Item)
+    AnsiString empty;
+    ItemAction(rviaDestroying, item, empty, this);
+    ControlAction(rvcaDestroyInUndoList, -1, item);
+    item->Tag = TRVTag();
+    if (TRVCPInfo* cp = item->Checkpoint) {
+        item->Checkpoint = nullptr;
+        if (cp->ItemInfo == item)
             cp->ItemInfo = nullptr;
         delete cp;
     }
-    InternalFreeItem(Item, false);
+    InternalFreeItem(item, false);
 }
 
-void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* Checkpoint)
+void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* checkpoint)
 {
-    delete Checkpoint;
+    delete checkpoint;
 }
 
 // ---------------------------------------------------------------------------
 // Removing and inserting items
 
-void TRVEditRVData::Do_DeleteItem(int ItemNo, bool& FullReformat)
+void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 {
-    FullReformat = false;
-    if (ItemNo < 0 || ItemNo >= GetItemCount())
+    fullReformat = false;
+    if (itemNo < 0 || itemNo >= GetItemCount())
         return;
-    FullReformat = CalculateMinItemWidthPlusEx(ItemNo) >= DocumentMinWidth;
-    if (GetItem(ItemNo)->Checkpoint)
-        Do_DeleteCP(ItemNo);
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoDeleteItemInfo>(rvuDeleteItem);
-        Record->ItemNo = ItemNo;
-        Record->s = Items->Get(ItemNo);
-        TRVUndoDeleteItemInfo* Raw = Record.get();
-        List->AddInfo(std::move(Record));
-        Item->MovingToUndoList(ItemNo, this, nullptr);
-        DeleteMarkerFromList(Item, false);
-        Raw->Item = Item;
+    fullReformat = CalculateMinItemWidthPlusEx(itemNo) >= DocumentMinWidth;
+    if (GetItem(itemNo)->Checkpoint)
+        Do_DeleteCP(itemNo);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoDeleteItemInfo>(rvuDeleteItem);
+        record->ItemNo = itemNo;
+        record->s = Items->Get(itemNo);
+        TRVUndoDeleteItemInfo* raw = record.get();
+        list->AddInfo(std::move(record));
+        item->MovingToUndoList(itemNo, this, nullptr);
+        DeleteMarkerFromList(item, false);
+        raw->Item = item;
     } else {
-        FreeItem(ItemNo, false);
+        FreeItem(itemNo, false);
     }
-    Items->Delete(ItemNo);
+    Items->Delete(itemNo);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_DeleteItems(int FirstItemNo, int LastItemNo, bool& FullReformat)
+void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullReformat)
 {
-    FullReformat = false;
-    FirstItemNo = std::max(FirstItemNo, 0);
-    LastItemNo = std::min(LastItemNo, GetItemCount() - 1);
-    if (FirstItemNo > LastItemNo)
+    fullReformat = false;
+    firstItemNo = std::max(firstItemNo, 0);
+    lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
+    if (firstItemNo > lastItemNo)
         return;
-    FullReformat = CalculateMinItemsWidthPlusEx(FirstItemNo, LastItemNo) >= DocumentMinWidth;
-    for (int i = LastItemNo; i >= FirstItemNo; --i)
+    fullReformat = CalculateMinItemsWidthPlusEx(firstItemNo, lastItemNo) >= DocumentMinWidth;
+    for (int i = lastItemNo; i >= firstItemNo; --i)
         if (GetItem(i)->Checkpoint)
             Do_DeleteCP(i);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoDeleteItemsInfo>(rvuDeleteItems);
-        Record->StartItemNo = FirstItemNo;
-        Record->EndItemNo = LastItemNo;
-        TRVUndoDeleteItemsInfo* Raw = Record.get();
-        List->AddInfo(std::move(Record));
-        Raw->Kept.reserve(static_cast<size_t>(LastItemNo - FirstItemNo + 1));
-        for (int i = LastItemNo; i >= FirstItemNo; --i) {
-            TCustomRVItemInfo* Item = GetItem(i);
-            Item->MovingToUndoList(i, this, nullptr);
-            DeleteMarkerFromList(Item, false);
-            Raw->Kept.emplace_back(Items->Get(i), Item);
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoDeleteItemsInfo>(rvuDeleteItems);
+        record->StartItemNo = firstItemNo;
+        record->EndItemNo = lastItemNo;
+        TRVUndoDeleteItemsInfo* raw = record.get();
+        list->AddInfo(std::move(record));
+        raw->Kept.reserve(static_cast<size_t>(lastItemNo - firstItemNo + 1));
+        for (int i = lastItemNo; i >= firstItemNo; --i) {
+            TCustomRVItemInfo* item = GetItem(i);
+            item->MovingToUndoList(i, this, nullptr);
+            DeleteMarkerFromList(item, false);
+            raw->Kept.emplace_back(Items->Get(i), item);
             Items->PutObject(i, nullptr);
         }
     } else {
-        for (int i = LastItemNo; i >= FirstItemNo; --i)
+        for (int i = lastItemNo; i >= firstItemNo; --i)
             FreeItem(i, false);
     }
-    EraseEntries(*Items, FirstItemNo, LastItemNo);
+    EraseEntries(*Items, firstItemNo, lastItemNo);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_InsertItem(int ItemNo, AnsiString& s, TCustomRVItemInfo* Item, bool FromUndo,
-                                  bool& FullReformat)
+void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* item, bool fromUndo,
+                                  bool& fullReformat)
 {
-    FullReformat = false;
-    ItemNo = std::clamp(ItemNo, 0, GetItemCount());
-    int ParaEnd = -1;
-    if (Item->CanBeBorderStart() && ItemNo < GetItemCount() && !GetItem(ItemNo)->CanBeBorderStart())
-        ParaEnd = GetParaEndItemNo(ItemNo);
-    TRVCPInfo* cp = Item->Checkpoint;
-    Item->Checkpoint = nullptr;
+    fullReformat = false;
+    itemNo = std::clamp(itemNo, 0, GetItemCount());
+    int paraEnd = -1;
+    if (item->CanBeBorderStart() && itemNo < GetItemCount() && !GetItem(itemNo)->CanBeBorderStart())
+        paraEnd = GetParaEndItemNo(itemNo);
+    TRVCPInfo* cp = item->Checkpoint;
+    item->Checkpoint = nullptr;
     if (cp)
         cp->ItemInfo = nullptr;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoInsertItemInfo>(rvuInsertItem);
-        Record->ItemNo = ItemNo;
-        Record->LastAffectedItemNo = ParaEnd;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoInsertItemInfo>(rvuInsertItem);
+        record->ItemNo = itemNo;
+        record->LastAffectedItemNo = paraEnd;
+        list->AddInfo(std::move(record));
     }
-    Item->Inserting(this, s, false);
-    Items->InsertObject(ItemNo, s, Item);
-    Item->Inserted(this, ItemNo);
-    AddMarkerInList(ItemNo);
-    if (FromUndo)
-        Item->MovingFromUndoList(ItemNo, this);
-    Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
+    item->Inserting(this, s, false);
+    Items->InsertObject(itemNo, s, item);
+    item->Inserted(this, itemNo);
+    AddMarkerInList(itemNo);
+    if (fromUndo)
+        item->MovingFromUndoList(itemNo, this);
+    item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     InvalidateTailLayout();
-    if (ParaEnd != -1)
-        Do_Para(ItemNo + 1, ParaEnd + 1, Item->ParaNo, FullReformat);
+    if (paraEnd != -1)
+        Do_Para(itemNo + 1, paraEnd + 1, item->ParaNo, fullReformat);
     if (cp)
-        Do_AddCP(ItemNo, cp);
+        Do_AddCP(itemNo, cp);
 }
 
-TRVUndoInfo* TRVEditRVData::Do_InsertItems_1(int ItemNo, int Count)
+TRVUndoInfo* TRVEditRVData::Do_InsertItems_1(int itemNo, int count)
 {
-    if (Count == 0)
+    if (count == 0)
         return nullptr;
-    TRVUndoList* List = GetUndoList();
-    if (!List)
+    TRVUndoList* list = GetUndoList();
+    if (!list)
         return nullptr;
-    auto Record = MakeRecord<TRVUndoInsertItemsInfo>(rvuInsertItems);
-    Record->ItemNo = ItemNo;
-    Record->Count = Count;
-    TRVUndoInfo* Raw = Record.get();
-    List->AddInfo(std::move(Record));
-    return Raw;
+    auto record = MakeRecord<TRVUndoInsertItemsInfo>(rvuInsertItems);
+    record->ItemNo = itemNo;
+    record->Count = count;
+    TRVUndoInfo* raw = record.get();
+    list->AddInfo(std::move(record));
+    return raw;
 }
 
-void TRVEditRVData::Do_InsertItems(int ItemNo, TRVItemList& List, bool FromUndo, bool& FullReformat)
+void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo, bool& fullReformat)
 {
-    FullReformat = false;
-    if (List.empty())
+    fullReformat = false;
+    if (list.empty())
         return;
-    const int Count = static_cast<int>(List.size());
-    TRVUndoInfo* Record = Do_InsertItems_1(ItemNo, Count);
+    const int count = static_cast<int>(list.size());
+    TRVUndoInfo* record = Do_InsertItems_1(itemNo, count);
     // The list is last-first: entry k goes to ItemNo + Count - 1 - k.
-    OpenEntries(*Items, ItemNo, Count);
-    for (int k = 0; k < Count; ++k) {
-        const int At = ItemNo + Count - 1 - k;
-        Items->Put(At, List[static_cast<size_t>(k)].first);
-        Items->PutObject(At, List[static_cast<size_t>(k)].second);
+    OpenEntries(*Items, itemNo, count);
+    for (int k = 0; k < count; ++k) {
+        const int at = itemNo + count - 1 - k;
+        Items->Put(at, list[static_cast<size_t>(k)].first);
+        Items->PutObject(at, list[static_cast<size_t>(k)].second);
     }
-    for (int k = Count - 1; k >= 0; --k) {
-        const int At = ItemNo + Count - 1 - k;
-        TCustomRVItemInfo* Item = List[static_cast<size_t>(k)].second;
-        List[static_cast<size_t>(k)].second = nullptr;
-        AnsiString Text = Items->Get(At);
-        Item->Inserting(this, Text, false);
-        Items->Put(At, Text);
-        Item->Inserted(this, At);
-        AddMarkerInList(At);
-        if (FromUndo)
-            Item->MovingFromUndoList(At, this);
-        Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
+    for (int k = count - 1; k >= 0; --k) {
+        const int at = itemNo + count - 1 - k;
+        TCustomRVItemInfo* item = list[static_cast<size_t>(k)].second;
+        list[static_cast<size_t>(k)].second = nullptr;
+        AnsiString text = Items->Get(at);
+        item->Inserting(this, text, false);
+        Items->Put(at, text);
+        item->Inserted(this, at);
+        AddMarkerInList(at);
+        if (fromUndo)
+            item->MovingFromUndoList(at, this);
+        item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     }
-    List.clear();
+    list.clear();
     InvalidateTailLayout();
-    Do_InsertItems_2(ItemNo, Count, Record, FullReformat);
+    Do_InsertItems_2(itemNo, count, record, fullReformat);
 }
 
-void TRVEditRVData::Do_InsertItems_2(int ItemNo, int Count, TRVUndoInfo* UndoInfo, bool& FullReformat)
+void TRVEditRVData::Do_InsertItems_2(int itemNo, int count, TRVUndoInfo* undoInfo, bool& fullReformat)
 {
-    FullReformat = false;
-    if (Count == 0)
+    fullReformat = false;
+    if (count == 0)
         return;
-    const int Last = ItemNo + Count - 1;
-    int ParaEnd = -1;
-    if (Last + 1 < GetItemCount() && !GetItem(Last + 1)->CanBeBorderStart())
-        ParaEnd = GetParaEndItemNo(Last);
-    if (auto* Info = dynamic_cast<TRVUndoItemNoInfo*>(UndoInfo))
-        Info->LastAffectedItemNo = ParaEnd;
-    if (ParaEnd != -1)
-        Do_Para(Last, ParaEnd, GetItemPara(Last), FullReformat);
-    for (int i = ItemNo; i <= Last; ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (TRVCPInfo* cp = Item->Checkpoint) {
-            Item->Checkpoint = nullptr;
+    const int last = itemNo + count - 1;
+    int paraEnd = -1;
+    if (last + 1 < GetItemCount() && !GetItem(last + 1)->CanBeBorderStart())
+        paraEnd = GetParaEndItemNo(last);
+    if (auto* info = dynamic_cast<TRVUndoItemNoInfo*>(undoInfo))
+        info->LastAffectedItemNo = paraEnd;
+    if (paraEnd != -1)
+        Do_Para(last, paraEnd, GetItemPara(last), fullReformat);
+    for (int i = itemNo; i <= last; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (TRVCPInfo* cp = item->Checkpoint) {
+            item->Checkpoint = nullptr;
             cp->ItemInfo = nullptr;
             Do_AddCP(i, cp);
         }
@@ -259,349 +259,349 @@ void TRVEditRVData::Do_InsertItems_2(int ItemNo, int Count, TRVUndoInfo* UndoInf
 // ---------------------------------------------------------------------------
 // Text
 
-void TRVEditRVData::Do_InsertSubstring(int ItemNo, int Index, const AnsiString& s)
+void TRVEditRVData::Do_InsertSubstring(int itemNo, int index, const AnsiString& s)
 {
     if (s.empty())
         return;
-    if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItemStyle(ItemNo) < 0)
+    if (itemNo < 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) < 0)
         throw ERollViewError(errUndo);
-    const TRVItemOptions Options = GetItemOptions(ItemNo);
-    AnsiString Text = Items->Get(ItemNo);
-    if (Index < 1 || Index > RVU_Length(Text, Options) + 1)
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    AnsiString text = Items->Get(itemNo);
+    if (index < 1 || index > RVU_Length(text, options) + 1)
         throw ERollViewError(errUndo);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoInsertSubstringInfo>(rvuInsertSubstring);
-        Record->ItemNo = ItemNo;
-        Record->Index = Index;
-        Record->Length = RVU_Length(s, Options);
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoInsertSubstringInfo>(rvuInsertSubstring);
+        record->ItemNo = itemNo;
+        record->Index = index;
+        record->Length = RVU_Length(s, options);
+        list->AddInfo(std::move(record));
     }
-    RVU_Insert(s, Text, Index, Options);
-    ChangeItemText(ItemNo, Text);
+    RVU_Insert(s, text, index, options);
+    ChangeItemText(itemNo, text);
 }
 
-void TRVEditRVData::Do_DeleteSubstring(int ItemNo, int Index, int Count)
+void TRVEditRVData::Do_DeleteSubstring(int itemNo, int index, int count)
 {
-    if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItemStyle(ItemNo) < 0)
+    if (itemNo < 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) < 0)
         throw ERollViewError(errUndo);
-    const TRVItemOptions Options = GetItemOptions(ItemNo);
-    AnsiString Text = Items->Get(ItemNo);
-    const int Length = RVU_Length(Text, Options);
-    if (Index < 1 || Index > Length + 1)
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    AnsiString text = Items->Get(itemNo);
+    const int length = RVU_Length(text, options);
+    if (index < 1 || index > length + 1)
         throw ERollViewError(errUndo);
-    if (Count < 0)
-        Count = Length - Index + 1;
-    Count = std::min(Count, Length - Index + 1);
-    if (Count <= 0)
+    if (count < 0)
+        count = length - index + 1;
+    count = std::min(count, length - index + 1);
+    if (count <= 0)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoDeleteSubstringInfo>(rvuDeleteSubstring);
-        Record->ItemNo = ItemNo;
-        Record->Index = Index;
-        Record->s = RVU_Copy(Text, Index, Count, Options);
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoDeleteSubstringInfo>(rvuDeleteSubstring);
+        record->ItemNo = itemNo;
+        record->Index = index;
+        record->s = RVU_Copy(text, index, count, options);
+        list->AddInfo(std::move(record));
     }
-    RVU_Delete(Text, Index, Count, Options);
-    ChangeItemText(ItemNo, Text);
+    RVU_Delete(text, index, count, options);
+    ChangeItemText(itemNo, text);
 }
 
-void TRVEditRVData::Do_ChangeText(int ItemNo, const AnsiString& s)
+void TRVEditRVData::Do_ChangeText(int itemNo, const AnsiString& s)
 {
-    if (Items->Get(ItemNo) == s)
+    if (Items->Get(itemNo) == s)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoChangeTextInfo>(rvuChangeText);
-        Record->ItemNo = ItemNo;
-        Record->s = Items->Get(ItemNo);
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoChangeTextInfo>(rvuChangeText);
+        record->ItemNo = itemNo;
+        record->s = Items->Get(itemNo);
+        list->AddInfo(std::move(record));
     }
-    ChangeItemText(ItemNo, s);
+    ChangeItemText(itemNo, s);
 }
 
 // ---------------------------------------------------------------------------
 // Paragraph and line starts, paragraph styles
 
-void TRVEditRVData::Do_NewLine(int ItemNo, bool SameAsPrev, int ParaNo, bool& FullReformat)
+void TRVEditRVData::Do_NewLine(int itemNo, bool sameAsPrev, int paraNo, bool& fullReformat)
 {
-    FullReformat = false;
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->GetBoolValue(rvbpFullWidth))
+    fullReformat = false;
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->GetBoolValue(rvbpFullWidth))
         return;
-    if (!SameAsPrev && Item->CanBeBorderStart())
+    if (!sameAsPrev && item->CanBeBorderStart())
         return;
-    bool Flag = false;
-    if (SameAsPrev) {
-        Do_BR(ItemNo, false, Flag);
-        FullReformat = FullReformat || Flag;
-        Do_PageBreak(ItemNo, false);
+    bool flag = false;
+    if (sameAsPrev) {
+        Do_BR(itemNo, false, flag);
+        fullReformat = fullReformat || flag;
+        Do_PageBreak(itemNo, false);
     }
-    int ParaEnd = -1;
-    if (ItemNo + 1 < GetItemCount() && !GetItem(ItemNo + 1)->CanBeBorderStart())
-        ParaEnd = GetParaEndItemNo(ItemNo + 1);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoNewLineInfo>(rvuNewLine);
-        Record->ItemNo = ItemNo;
-        Record->SameAsPrev = Item->GetSameAsPrev();
-        Record->ParaNo = Item->ParaNo;
-        Record->LastAffectedItemNo = ParaEnd;
-        List->AddInfo(std::move(Record));
+    int paraEnd = -1;
+    if (itemNo + 1 < GetItemCount() && !GetItem(itemNo + 1)->CanBeBorderStart())
+        paraEnd = GetParaEndItemNo(itemNo + 1);
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoNewLineInfo>(rvuNewLine);
+        record->ItemNo = itemNo;
+        record->SameAsPrev = item->GetSameAsPrev();
+        record->ParaNo = item->ParaNo;
+        record->LastAffectedItemNo = paraEnd;
+        list->AddInfo(std::move(record));
     }
-    if (ParaEnd == -1)
-        ParaEnd = ItemNo;
-    if (!SameAsPrev) {
-        if (ParaNo != -1)
-            Do_Para(ItemNo, ParaEnd, ParaNo, Flag);
-    } else if (ItemNo > 0) {
-        Do_Para(ItemNo, ParaEnd, GetItemPara(ItemNo - 1), Flag);
+    if (paraEnd == -1)
+        paraEnd = itemNo;
+    if (!sameAsPrev) {
+        if (paraNo != -1)
+            Do_Para(itemNo, paraEnd, paraNo, flag);
+    } else if (itemNo > 0) {
+        Do_Para(itemNo, paraEnd, GetItemPara(itemNo - 1), flag);
     }
-    FullReformat = FullReformat || Flag;
-    Item->SetSameAsPrev(SameAsPrev);
+    fullReformat = fullReformat || flag;
+    item->SetSameAsPrev(sameAsPrev);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::JoinLine(int ItemNo, bool& FullReformat)
+void TRVEditRVData::JoinLine(int itemNo, bool& fullReformat)
 {
-    FullReformat = false;
+    fullReformat = false;
     // A list marker always starts its paragraph.
-    if (ItemNo <= 0 || ItemNo >= GetItemCount() || GetItemStyle(ItemNo) == rvsListMarker)
+    if (itemNo <= 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) == rvsListMarker)
         return;
-    const bool AfterFullWidth = GetItem(ItemNo - 1)->GetBoolValue(rvbpFullWidth);
-    Do_NewLine(ItemNo, !AfterFullWidth, -1, FullReformat);
+    const bool afterFullWidth = GetItem(itemNo - 1)->GetBoolValue(rvbpFullWidth);
+    Do_NewLine(itemNo, !afterFullWidth, -1, fullReformat);
 }
 
-void TRVEditRVData::SettleAfterRemoval(int ItemNo, bool& FullReformat)
+void TRVEditRVData::SettleAfterRemoval(int itemNo, bool& fullReformat)
 {
-    FullReformat = false;
-    if (ItemNo < 0 || ItemNo >= GetItemCount() || GetItem(ItemNo)->CanBeBorderStart())
+    fullReformat = false;
+    if (itemNo < 0 || itemNo >= GetItemCount() || GetItem(itemNo)->CanBeBorderStart())
         return;
-    bool Flag = false;
-    if (ItemNo == 0 || GetItem(ItemNo - 1)->GetBoolValue(rvbpFullWidth)) {
-        Do_BR(ItemNo, false, Flag);
-        FullReformat = Flag;
-        Do_NewLine(ItemNo, false, -1, Flag);
-        FullReformat = FullReformat || Flag;
-    } else if (GetItemPara(ItemNo) != GetItemPara(ItemNo - 1)) {
-        Do_Para(ItemNo, GetParaEndItemNo(ItemNo), GetItemPara(ItemNo - 1), FullReformat);
+    bool flag = false;
+    if (itemNo == 0 || GetItem(itemNo - 1)->GetBoolValue(rvbpFullWidth)) {
+        Do_BR(itemNo, false, flag);
+        fullReformat = flag;
+        Do_NewLine(itemNo, false, -1, flag);
+        fullReformat = fullReformat || flag;
+    } else if (GetItemPara(itemNo) != GetItemPara(itemNo - 1)) {
+        Do_Para(itemNo, GetParaEndItemNo(itemNo), GetItemPara(itemNo - 1), fullReformat);
     }
 }
 
-void TRVEditRVData::Do_BR(int ItemNo, bool BR, bool& FullReformat)
+void TRVEditRVData::Do_BR(int itemNo, bool br, bool& fullReformat)
 {
-    FullReformat = false;
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const bool Current = Item->GetSameAsPrev() || Item->GetBR();
-    if (Current == BR)
+    fullReformat = false;
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    const bool current = item->GetSameAsPrev() || item->GetBR();
+    if (current == br)
         return;
-    const int W0 = CalculateMinItemWidthPlusEx(ItemNo);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoBRInfo>(rvuBR);
-        Record->ItemNo = ItemNo;
-        Record->BR = Item->GetBR();
-        List->AddInfo(std::move(Record));
+    const int w0 = CalculateMinItemWidthPlusEx(itemNo);
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoBRInfo>(rvuBR);
+        record->ItemNo = itemNo;
+        record->BR = item->GetBR();
+        list->AddInfo(std::move(record));
     }
-    Item->SetBR(BR);
+    item->SetBR(br);
     InvalidateTailLayout();
-    FullReformat = WidthChangeNeedsFull(W0, CalculateMinItemWidthPlusEx(ItemNo), DocumentMinWidth);
+    fullReformat = WidthChangeNeedsFull(w0, CalculateMinItemWidthPlusEx(itemNo), DocumentMinWidth);
 }
 
-void TRVEditRVData::Do_PageBreak(int ItemNo, bool PageBreak)
+void TRVEditRVData::Do_PageBreak(int itemNo, bool pageBreak)
 {
-    if (ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker)
-        --ItemNo;
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const bool Current = Item->GetSameAsPrev() || Item->GetPageBreakBefore();
-    if (Current == PageBreak)
+    if (itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker)
+        --itemNo;
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    const bool current = item->GetSameAsPrev() || item->GetPageBreakBefore();
+    if (current == pageBreak)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoPageBreakInfo>(rvuPageBreak);
-        Record->ItemNo = ItemNo;
-        Record->PageBreak = Item->GetPageBreakBefore();
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoPageBreakInfo>(rvuPageBreak);
+        record->ItemNo = itemNo;
+        record->PageBreak = item->GetPageBreakBefore();
+        list->AddInfo(std::move(record));
     }
-    Item->SetPageBreakBefore(PageBreak);
+    item->SetPageBreakBefore(pageBreak);
 }
 
-void TRVEditRVData::Do_Para(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat)
+void TRVEditRVData::Do_Para(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat)
 {
-    FullReformat = false;
-    LastItemNo = std::min(LastItemNo, GetItemCount() - 1);
-    if (LastItemNo < FirstItemNo)
+    fullReformat = false;
+    lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
+    if (lastItemNo < firstItemNo)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
-        Record->StartItemNo = FirstItemNo;
-        for (int i = FirstItemNo; i <= LastItemNo; ++i)
-            Record->Styles.push_back(GetItemPara(i));
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
+        record->StartItemNo = firstItemNo;
+        for (int i = firstItemNo; i <= lastItemNo; ++i)
+            record->Styles.push_back(GetItemPara(i));
+        list->AddInfo(std::move(record));
     }
-    SetParaStyle(FirstItemNo, LastItemNo, ParaNo, FullReformat);
+    SetParaStyle(firstItemNo, lastItemNo, paraNo, fullReformat);
 }
 
-void TRVEditRVData::Do_ParaList(int FirstItemNo, const std::vector<int>& List, bool& FullReformat)
+void TRVEditRVData::Do_ParaList(int firstItemNo, const std::vector<int>& list, bool& fullReformat)
 {
-    FullReformat = false;
-    const int Last = std::min(FirstItemNo + static_cast<int>(List.size()), GetItemCount()) - 1;
-    if (Last < FirstItemNo)
+    fullReformat = false;
+    const int last = std::min(firstItemNo + static_cast<int>(list.size()), GetItemCount()) - 1;
+    if (last < firstItemNo)
         return;
     // Every item keeps its own style in the record, so that undoing a change
     // that left several styles restores each of them.
-    if (TRVUndoList* UndoTo = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
-        Record->StartItemNo = FirstItemNo;
-        for (int i = FirstItemNo; i <= Last; ++i)
-            Record->Styles.push_back(GetItemPara(i));
-        UndoTo->AddInfo(std::move(Record));
+    if (TRVUndoList* undoTo = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
+        record->StartItemNo = firstItemNo;
+        for (int i = firstItemNo; i <= last; ++i)
+            record->Styles.push_back(GetItemPara(i));
+        undoTo->AddInfo(std::move(record));
     }
-    const int W0 = CalculateParaSectionsMinWidthDef(FirstItemNo, Last);
-    for (int i = FirstItemNo; i <= Last; ++i)
-        GetItem(i)->ParaNo = List[static_cast<size_t>(i - FirstItemNo)];
+    const int w0 = CalculateParaSectionsMinWidthDef(firstItemNo, last);
+    for (int i = firstItemNo; i <= last; ++i)
+        GetItem(i)->ParaNo = list[static_cast<size_t>(i - firstItemNo)];
     InvalidateTailLayout();
-    FullReformat =
-        WidthChangeNeedsFull(W0, CalculateParaSectionsMinWidthDef(FirstItemNo, Last), DocumentMinWidth);
+    fullReformat =
+        WidthChangeNeedsFull(w0, CalculateParaSectionsMinWidthDef(firstItemNo, last), DocumentMinWidth);
 }
 
-void TRVEditRVData::SetParaStyle(int FirstItemNo, int LastItemNo, int ParaNo, bool& FullReformat)
+void TRVEditRVData::SetParaStyle(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat)
 {
-    const int W0 = CalculateParaSectionsMinWidthDef(FirstItemNo, LastItemNo);
-    for (int i = FirstItemNo; i <= LastItemNo; ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (IsParaProtected(Item->ParaNo, rvpaoStyleProtect) &&
-            !(i > 0 && !Item->CanBeBorderStart() && GetItemPara(i - 1) == ParaNo))
+    const int w0 = CalculateParaSectionsMinWidthDef(firstItemNo, lastItemNo);
+    for (int i = firstItemNo; i <= lastItemNo; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (IsParaProtected(item->ParaNo, rvpaoStyleProtect) &&
+            !(i > 0 && !item->CanBeBorderStart() && GetItemPara(i - 1) == paraNo))
             continue;
-        Item->ParaNo = ParaNo;
+        item->ParaNo = paraNo;
     }
     InvalidateTailLayout();
-    const int W1 = CalculateParaSectionsMinWidthDef(FirstItemNo, LastItemNo);
-    FullReformat = W1 > DocumentMinWidth || W0 >= DocumentMinWidth;
+    const int w1 = CalculateParaSectionsMinWidthDef(firstItemNo, lastItemNo);
+    fullReformat = w1 > DocumentMinWidth || w0 >= DocumentMinWidth;
 }
 
 // ---------------------------------------------------------------------------
 // Other item fields
 
-void TRVEditRVData::Do_StyleNo(int ItemNo, int StyleNo)
+void TRVEditRVData::Do_StyleNo(int itemNo, int styleNo)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo < 0 || Item->StyleNo == StyleNo)
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo < 0 || item->StyleNo == styleNo)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoStyleNoInfo>(rvuStyleNo);
-        Record->ItemNo = ItemNo;
-        Record->StyleNo = Item->StyleNo;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoStyleNoInfo>(rvuStyleNo);
+        record->ItemNo = itemNo;
+        record->StyleNo = item->StyleNo;
+        list->AddInfo(std::move(record));
     }
-    const bool OldUnicode = Style->TextStyles()->Items(Item->StyleNo)->Unicode();
-    const bool NewUnicode = Style->TextStyles()->Items(StyleNo)->Unicode();
-    if (OldUnicode && !NewUnicode)
-        Item->ItemOptions.Exclude(rvioUnicode);
-    else if (!OldUnicode && NewUnicode)
-        Item->ItemOptions.Include(rvioUnicode);
-    Item->StyleNo = StyleNo;
+    const bool oldUnicode = Style->TextStyles()->Items(item->StyleNo)->Unicode();
+    const bool newUnicode = Style->TextStyles()->Items(styleNo)->Unicode();
+    if (oldUnicode && !newUnicode)
+        item->ItemOptions.Exclude(rvioUnicode);
+    else if (!oldUnicode && newUnicode)
+        item->ItemOptions.Include(rvioUnicode);
+    item->StyleNo = styleNo;
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_Tag(int ItemNo, const TRVTag& Tag)
+void TRVEditRVData::Do_Tag(int itemNo, const TRVTag& tag)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->Tag == Tag)
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->Tag == tag)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoTagInfo>(rvuTag);
-        Record->ItemNo = ItemNo;
-        Record->Tag = Item->Tag;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoTagInfo>(rvuTag);
+        record->ItemNo = itemNo;
+        record->Tag = item->Tag;
+        list->AddInfo(std::move(record));
     }
-    Item->Tag = Tag;
+    item->Tag = tag;
 }
 
-void TRVEditRVData::Do_AddCP(int ItemNo, TRVCPInfo* Checkpoint)
+void TRVEditRVData::Do_AddCP(int itemNo, TRVCPInfo* checkpoint)
 {
-    TRVCPInfo* Present = ItemNo == -1 ? NotAddedCP : GetItem(ItemNo)->Checkpoint;
-    if (Present) {
-        delete Checkpoint;
+    TRVCPInfo* present = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->Checkpoint;
+    if (present) {
+        delete checkpoint;
         throw ERollViewError(errCheckpoint);
     }
-    if (!Checkpoint)
+    if (!checkpoint)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoAddCPInfo>(rvuCheckpoint);
-        Record->ItemNo = ItemNo;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoAddCPInfo>(rvuCheckpoint);
+        record->ItemNo = itemNo;
+        list->AddInfo(std::move(record));
     }
     ++CPCount;
-    if (ItemNo == -1) {
-        Checkpoint->ItemInfo = nullptr;
-        NotAddedCP = Checkpoint;
+    if (itemNo == -1) {
+        checkpoint->ItemInfo = nullptr;
+        NotAddedCP = checkpoint;
         return;
     }
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    Item->Checkpoint = Checkpoint;
-    Checkpoint->ItemInfo = Item;
-    UpdateCPPos(Checkpoint, ItemNo);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    item->Checkpoint = checkpoint;
+    checkpoint->ItemInfo = item;
+    UpdateCPPos(checkpoint, itemNo);
 }
 
-void TRVEditRVData::Do_DeleteCP(int ItemNo)
+void TRVEditRVData::Do_DeleteCP(int itemNo)
 {
-    TRVCPInfo* cp = ItemNo == -1 ? NotAddedCP : GetItem(ItemNo)->Checkpoint;
+    TRVCPInfo* cp = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->Checkpoint;
     if (!cp)
         throw ERollViewError(errCheckpoint);
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = MakeRecord<TRVUndoDeleteCPInfo>(rvuCheckpoint);
-        Record->ItemNo = ItemNo;
-        TRVUndoDeleteCPInfo* Raw = Record.get();
-        List->AddInfo(std::move(Record));
-        if (ItemNo == -1)
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = MakeRecord<TRVUndoDeleteCPInfo>(rvuCheckpoint);
+        record->ItemNo = itemNo;
+        TRVUndoDeleteCPInfo* raw = record.get();
+        list->AddInfo(std::move(record));
+        if (itemNo == -1)
             --CPCount;
         else
             UnlinkCheckpoint(cp, true);
-        Raw->Checkpoint = cp;
+        raw->Checkpoint = cp;
     } else {
-        FreeCheckpoint(cp, ItemNo != -1, true);
+        FreeCheckpoint(cp, itemNo != -1, true);
     }
-    if (ItemNo == -1)
+    if (itemNo == -1)
         NotAddedCP = nullptr;
     else
-        GetItem(ItemNo)->Checkpoint = nullptr;
+        GetItem(itemNo)->Checkpoint = nullptr;
 }
 
-bool TRVEditRVData::Do_Concate(int ItemNo)
+bool TRVEditRVData::Do_Concate(int itemNo)
 {
-    TCustomRVItemInfo* First = GetItem(ItemNo);
-    TCustomRVItemInfo* Next = GetItem(ItemNo + 1);
-    const bool FirstUnicode = First->ItemOptions.Contains(rvioUnicode);
-    const bool NextUnicode = Next->ItemOptions.Contains(rvioUnicode);
-    const bool FirstEmpty = ItemLength(ItemNo) == 0;
-    const bool NextEmpty = ItemLength(ItemNo + 1) == 0;
-    bool Flag = false;
+    TCustomRVItemInfo* first = GetItem(itemNo);
+    TCustomRVItemInfo* next = GetItem(itemNo + 1);
+    const bool firstUnicode = first->ItemOptions.Contains(rvioUnicode);
+    const bool nextUnicode = next->ItemOptions.Contains(rvioUnicode);
+    const bool firstEmpty = ItemLength(itemNo) == 0;
+    const bool nextEmpty = ItemLength(itemNo + 1) == 0;
+    bool flag = false;
     bool Full = false;
-    auto Note = [&]() { Full = Full || Flag; };
-    if (FirstUnicode != NextUnicode && !NextEmpty) {
+    auto note = [&]() { Full = Full || flag; };
+    if (firstUnicode != nextUnicode && !nextEmpty) {
         // Texts of two encodings never join: only an empty first item gives way.
-        if (!FirstEmpty)
+        if (!firstEmpty)
             return false;
-        if (!First->GetSameAsPrev()) {
-            Do_NewLine(ItemNo + 1, false, First->ParaNo, Flag);
-            Note();
+        if (!first->GetSameAsPrev()) {
+            Do_NewLine(itemNo + 1, false, first->ParaNo, flag);
+            note();
         }
-        if (First->GetBR()) {
-            Do_BR(ItemNo + 1, true, Flag);
-            Note();
+        if (first->GetBR()) {
+            Do_BR(itemNo + 1, true, flag);
+            note();
         }
-        if (First->Checkpoint && !Next->Checkpoint)
-            Do_AddCP(ItemNo + 1, First->Checkpoint->CreateCopy(TagsArePChars()));
-        Do_DeleteItem(ItemNo, Flag);
-        Note();
+        if (first->Checkpoint && !next->Checkpoint)
+            Do_AddCP(itemNo + 1, first->Checkpoint->CreateCopy(TagsArePChars()));
+        Do_DeleteItem(itemNo, flag);
+        note();
         return Full;
     }
-    const bool TakeStyle = FirstEmpty;
-    const int NextStyle = Next->StyleNo;
-    if (TakeStyle)
-        Do_Tag(ItemNo, Next->Tag);
-    Do_InsertSubstring(ItemNo, ItemLength(ItemNo) + 1, Items->Get(ItemNo + 1));
-    if (Next->Checkpoint && !First->Checkpoint)
-        Do_AddCP(ItemNo, Next->Checkpoint->CreateCopy(TagsArePChars()));
-    Do_DeleteItem(ItemNo + 1, Flag);
-    Note();
-    if (TakeStyle)
-        Do_StyleNo(ItemNo, NextStyle);
-    return Full || CalculateMinItemWidthPlusEx(ItemNo) > DocumentMinWidth;
+    const bool takeStyle = firstEmpty;
+    const int nextStyle = next->StyleNo;
+    if (takeStyle)
+        Do_Tag(itemNo, next->Tag);
+    Do_InsertSubstring(itemNo, ItemLength(itemNo) + 1, Items->Get(itemNo + 1));
+    if (next->Checkpoint && !first->Checkpoint)
+        Do_AddCP(itemNo, next->Checkpoint->CreateCopy(TagsArePChars()));
+    Do_DeleteItem(itemNo + 1, flag);
+    note();
+    if (takeStyle)
+        Do_StyleNo(itemNo, nextStyle);
+    return Full || CalculateMinItemWidthPlusEx(itemNo) > DocumentMinWidth;
 }

@@ -15,107 +15,107 @@
 // ---------------------------------------------------------------------------
 // Text items
 
-TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& Tag, int ParaNo, int StyleNo, bool SameAsPrev,
-                                                 bool BR)
+TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev,
+                                                 bool br)
 {
-    auto* Item = new TRVTextItemInfo(this);
-    Item->StyleNo = StyleNo;
-    Item->ParaNo = ParaNo;
-    Item->SetSameAsPrev(SameAsPrev);
-    Item->SetBR(BR);
-    if (Style->TextStyles()->Items(StyleNo)->Unicode())
-        Item->ItemOptions.Include(rvioUnicode);
-    Item->Tag = Tag;
-    return Item;
+    auto* item = new TRVTextItemInfo(this);
+    item->StyleNo = styleNo;
+    item->ParaNo = paraNo;
+    item->SetSameAsPrev(sameAsPrev);
+    item->SetBR(br);
+    if (Style->TextStyles()->Items(styleNo)->Unicode())
+        item->ItemOptions.Include(rvioUnicode);
+    item->Tag = tag;
+    return item;
 }
 
-TCustomRVItemInfo* TRVEditRVData::CreateTextItemLike(int SourceItemNo, bool SameAsPrev)
+TCustomRVItemInfo* TRVEditRVData::CreateTextItemLike(int sourceItemNo, bool sameAsPrev)
 {
-    const TCustomRVItemInfo* Source = GetItem(SourceItemNo);
-    auto* Item = new TRVTextItemInfo(this);
-    Item->Assign(Source);
-    Item->ItemOptions = TRVItemOptions();
-    if (Source->ItemOptions.Contains(rvioUnicode))
-        Item->ItemOptions.Include(rvioUnicode);
-    Item->SetSameAsPrev(SameAsPrev);
-    Item->Tag = RV_CopyTag(Source->Tag, TagsArePChars());
-    return Item;
+    const TCustomRVItemInfo* source = GetItem(sourceItemNo);
+    auto* item = new TRVTextItemInfo(this);
+    item->Assign(source);
+    item->ItemOptions = TRVItemOptions();
+    if (source->ItemOptions.Contains(rvioUnicode))
+        item->ItemOptions.Include(rvioUnicode);
+    item->SetSameAsPrev(sameAsPrev);
+    item->Tag = RV_CopyTag(source->Tag, TagsArePChars());
+    return item;
 }
 
-TCustomRVItemInfo* TRVEditRVData::InsString(const AnsiString& s, int Index, const TRVTag& Tag, int ParaNo,
-                                            int StyleNo, bool SameAsPrev, bool BR, bool& FullReformat)
+TCustomRVItemInfo* TRVEditRVData::InsString(const AnsiString& s, int index, const TRVTag& tag, int paraNo,
+                                            int styleNo, bool sameAsPrev, bool br, bool& fullReformat)
 {
-    TCustomRVItemInfo* Item = CreateTextItem(Tag, ParaNo, StyleNo, SameAsPrev, BR);
-    AnsiString Text = s;
-    Do_InsertItem(Index, Text, Item, false, FullReformat);
-    return Item;
+    TCustomRVItemInfo* item = CreateTextItem(tag, paraNo, styleNo, sameAsPrev, br);
+    AnsiString text = s;
+    Do_InsertItem(index, text, item, false, fullReformat);
+    return item;
 }
 
-TCustomRVItemInfo* TRVEditRVData::InsEmptyString(int Index, const TRVTag& Tag, int ParaNo, int StyleNo,
-                                                 bool SameAsPrev, bool BR)
+TCustomRVItemInfo* TRVEditRVData::InsEmptyString(int index, const TRVTag& tag, int paraNo, int styleNo,
+                                                 bool sameAsPrev, bool br)
 {
-    bool Dropped = false;
-    return InsString(AnsiString(), Index, Tag, ParaNo, StyleNo, SameAsPrev, BR, Dropped);
+    bool dropped = false;
+    return InsString(AnsiString(), index, tag, paraNo, styleNo, sameAsPrev, br, dropped);
 }
 
-bool TRVEditRVData::ReplicateMarker(int ReferenceItemNo, int InsertItemNo, bool& FullReformat)
+bool TRVEditRVData::ReplicateMarker(int referenceItemNo, int insertItemNo, bool& fullReformat)
 {
-    FullReformat = false;
-    if (ReferenceItemNo < 0 || ReferenceItemNo >= GetItemCount())
+    fullReformat = false;
+    if (referenceItemNo < 0 || referenceItemNo >= GetItemCount())
         return false;
-    const int First = GetFirstParaItem(ReferenceItemNo);
-    if (GetItemStyle(First) != rvsListMarker)
+    const int first = GetFirstParaItem(referenceItemNo);
+    if (GetItemStyle(first) != rvsListMarker)
         return false;
-    auto* Marker = static_cast<TRVMarkerItemInfo*>(RV_DuplicateItem(GetItem(First), this));
-    Marker->Reset = false;
-    Marker->SetPageBreakBefore(false);
-    AnsiString Text = Items->Get(First);
-    Do_InsertItem(InsertItemNo, Text, Marker, false, FullReformat);
+    auto* marker = static_cast<TRVMarkerItemInfo*>(RV_DuplicateItem(GetItem(first), this));
+    marker->Reset = false;
+    marker->SetPageBreakBefore(false);
+    AnsiString text = Items->Get(first);
+    Do_InsertItem(insertItemNo, text, marker, false, fullReformat);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Layout after a command
 
-void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsAdded)
+void TRVEditRVData::Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded)
 {
-    if (FullFormat && CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth) {
+    if (fullFormat && CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth) {
         Format_(false, true, false, 0, GetCanvas(), false, false);
         Host->Invalidate();
         return;
     }
-    const int OldCount = DrawItems.Count();
+    const int oldCount = DrawItems.Count();
     // The range ends at a paragraph's end: lines that continue the changed
     // paragraph (line breaks inside it) follow its new style and indents. The
     // draw items after the range name their items before the change.
-    if (EndDrawItemNo >= 0) {
-        while (EndDrawItemNo + 1 < OldCount) {
-            const int Next = DrawItems[EndDrawItemNo + 1]->ItemNo + ItemsAdded;
-            if (Next < 0 || Next >= GetItemCount() || GetItem(Next)->CanBeBorderStart())
+    if (endDrawItemNo >= 0) {
+        while (endDrawItemNo + 1 < oldCount) {
+            const int next = DrawItems[endDrawItemNo + 1]->ItemNo + itemsAdded;
+            if (next < 0 || next >= GetItemCount() || GetItem(next)->CanBeBorderStart())
                 break;
-            ++EndDrawItemNo;
+            ++endDrawItemNo;
         }
     }
     // The range starts at a paragraph's start, so that a line of a numbered
     // paragraph that begins with a line break keeps the list's indent. The
     // items before the range are as they were.
-    if (StartDrawItemNo > 0 && StartDrawItemNo < OldCount) {
-        int ItemNo = DrawItems[StartDrawItemNo]->ItemNo;
-        while (ItemNo > 0 && ItemNo < GetItemCount() && !GetItem(ItemNo)->CanBeBorderStart())
-            --ItemNo;
-        while (StartDrawItemNo > 0 && DrawItems[StartDrawItemNo]->ItemNo > ItemNo)
-            --StartDrawItemNo;
-        while (StartDrawItemNo > 0 && DrawItems[StartDrawItemNo - 1]->ItemNo == ItemNo)
-            --StartDrawItemNo;
+    if (startDrawItemNo > 0 && startDrawItemNo < oldCount) {
+        int itemNo = DrawItems[startDrawItemNo]->ItemNo;
+        while (itemNo > 0 && itemNo < GetItemCount() && !GetItem(itemNo)->CanBeBorderStart())
+            --itemNo;
+        while (startDrawItemNo > 0 && DrawItems[startDrawItemNo]->ItemNo > itemNo)
+            --startDrawItemNo;
+        while (startDrawItemNo > 0 && DrawItems[startDrawItemNo - 1]->ItemNo == itemNo)
+            --startDrawItemNo;
     }
-    FormatParas(StartDrawItemNo, EndDrawItemNo, ItemsAdded);
+    FormatParas(startDrawItemNo, endDrawItemNo, itemsAdded);
     // What the range holds now can only have widened the document: then the
     // whole document is laid out for its new minimum width.
-    const int Count = DrawItems.Count();
-    if (Count > 0 && GetItemCount() > 0) {
-        const int First = DrawItems[std::clamp(StartDrawItemNo, 0, Count - 1)]->ItemNo;
-        const int Last = DrawItems[std::clamp(EndDrawItemNo + Count - OldCount, 0, Count - 1)]->ItemNo;
-        if (CalculateMinItemsWidthPlusEx(std::min(First, Last), std::max(First, Last)) > DocumentMinWidth) {
+    const int count = DrawItems.Count();
+    if (count > 0 && GetItemCount() > 0) {
+        const int first = DrawItems[std::clamp(startDrawItemNo, 0, count - 1)]->ItemNo;
+        const int last = DrawItems[std::clamp(endDrawItemNo + count - oldCount, 0, count - 1)]->ItemNo;
+        if (CalculateMinItemsWidthPlusEx(std::min(first, last), std::max(first, last)) > DocumentMinWidth) {
             Format_(false, true, false, 0, GetCanvas(), false, false);
             Host->Invalidate();
             return;
@@ -127,185 +127,185 @@ void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawI
 // ---------------------------------------------------------------------------
 // Inserting one item
 
-bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool AutoTag, bool CaretBefore)
+bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, bool caretBefore)
 {
-    if (Item->StyleNo != rvsBreak)
-        Item->ParaNo = CurParaStyleNo;
+    if (item->StyleNo != rvsBreak)
+        item->ParaNo = CurParaStyleNo;
     if (PartialSelectedItem) {
         EditBeep();
         return false;
     }
-    int InsertPoint = 0;
-    int ItemsAdded = 0;
-    bool FullReformat = false;
-    const int FirstDI = CharPos.front().DrawItemNo;
-    const int LastDI = CharPos.back().DrawItemNo;
-    if (!InsSomething(Item, s, AutoTag, InsertPoint, ItemsAdded, FullReformat)) {
+    int insertPoint = 0;
+    int itemsAdded = 0;
+    bool fullReformat = false;
+    const int firstDi = CharPos.front().DrawItemNo;
+    const int lastDi = CharPos.back().DrawItemNo;
+    if (!InsSomething(item, s, autoTag, insertPoint, itemsAdded, fullReformat)) {
         EditBeep();
         return false;
     }
-    if (!Item)
+    if (!item)
         return true;
-    int ParaFirst = 0;
-    int ParaLast = 0;
-    GetParaBounds(FirstDI, LastDI, ParaFirst, ParaLast);
+    int paraFirst = 0;
+    int paraLast = 0;
+    GetParaBounds(firstDi, lastDi, paraFirst, paraLast);
     // An insertion may split or regroup paragraph sections (and list indents):
     // the document's width is measured once.
-    const bool Full =
-        FullReformat || CalculateMinItemWidthPlusEx(InsertPoint) > DocumentMinWidth || MinWidthChanged();
-    Reformat_(Full, ParaFirst, ParaLast, ItemsAdded);
-    int Offs;
-    if (CaretBefore)
-        Offs = GetOffsBeforeItem(InsertPoint);
+    const bool full =
+        fullReformat || CalculateMinItemWidthPlusEx(insertPoint) > DocumentMinWidth || MinWidthChanged();
+    Reformat_(full, paraFirst, paraLast, itemsAdded);
+    int offs;
+    if (caretBefore)
+        offs = GetOffsBeforeItem(insertPoint);
     else
-        Offs = GetOffsAfterItem(InsertPoint);
-    SetCaretAtItem(InsertPoint, Offs, false);
+        offs = GetOffsAfterItem(insertPoint);
+    SetCaretAtItem(insertPoint, offs, false);
     return true;
 }
 
-bool TRVEditRVData::InsertAtNonText(TCustomRVItemInfo*& Item, int CaretItem, bool After, int& InsertPoint,
-                                    int& WantedPara, bool& FullReformat)
+bool TRVEditRVData::InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
+                                    int& wantedPara, bool& fullReformat)
 {
-    TCustomRVItemInfo* At = GetItem(CaretItem);
-    bool Flag = false;
-    if (After) {
-        InsertPoint = CaretItem + 1;
-        WantedPara = -1;
-        if (At->GetBoolValue(rvbpFullWidth))
-            Item->SetSameAsPrev(false);
+    TCustomRVItemInfo* at = GetItem(caretItem);
+    bool flag = false;
+    if (after) {
+        insertPoint = caretItem + 1;
+        wantedPara = -1;
+        if (at->GetBoolValue(rvbpFullWidth))
+            item->SetSameAsPrev(false);
         return true;
     }
-    InsertPoint = CaretItem;
-    if (At->GetSameAsPrev()) {
-        WantedPara = -1;
+    insertPoint = caretItem;
+    if (at->GetSameAsPrev()) {
+        wantedPara = -1;
         return true;
     }
     // The new item takes over the start of the line.
-    Item->SetSameAsPrev(false);
-    Item->SetBR(At->GetBR());
-    if (At->GetBR())
-        WantedPara = -1;
-    if (At->GetPageBreakBefore()) {
-        Do_PageBreak(CaretItem, false);
-        Item->SetPageBreakBefore(true);
+    item->SetSameAsPrev(false);
+    item->SetBR(at->GetBR());
+    if (at->GetBR())
+        wantedPara = -1;
+    if (at->GetPageBreakBefore()) {
+        Do_PageBreak(caretItem, false);
+        item->SetPageBreakBefore(true);
     }
-    Do_NewLine(CaretItem, true, -1, Flag);
-    FullReformat = FullReformat || Flag;
+    Do_NewLine(caretItem, true, -1, flag);
+    fullReformat = fullReformat || flag;
     return true;
 }
 
-bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool AutoTag, int& InsertPoint,
-                                 int& ItemsAdded, bool& FullReformat)
+bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, int& insertPoint,
+                                 int& itemsAdded, bool& fullReformat)
 {
-    FullReformat = false;
-    ItemsAdded = 1;
-    int WantedPara = Item->ParaNo >= 0 && Item->ParaNo < Style->ParaStyles()->Count() ? Item->ParaNo : -1;
-    const bool FullWidth = Item->GetBoolValue(rvbpFullWidth);
-    const bool Marker = Item->StyleNo == rvsListMarker;
-    auto Drop = [&](bool Result) {
-        delete Item;
-        Item = nullptr;
-        return Result;
+    fullReformat = false;
+    itemsAdded = 1;
+    int wantedPara = item->ParaNo >= 0 && item->ParaNo < Style->ParaStyles()->Count() ? item->ParaNo : -1;
+    const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
+    const bool marker = item->StyleNo == rvsListMarker;
+    auto drop = [&](bool result) {
+        delete item;
+        item = nullptr;
+        return result;
     };
     CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    const int I = dli->ItemNo;
-    if (DrawItems.Count() > 0 && !FullWidth && !Marker) {
-        Item->SetSameAsPrev(true);
-        Item->ParaNo = GetItemPara(I);
+    const int i = dli->ItemNo;
+    if (DrawItems.Count() > 0 && !fullWidth && !marker) {
+        item->SetSameAsPrev(true);
+        item->ParaNo = GetItemPara(i);
     } else {
-        Item->SetSameAsPrev(false);
-        Item->ParaNo = CurParaStyleNo;
+        item->SetSameAsPrev(false);
+        item->ParaNo = CurParaStyleNo;
     }
-    if (IsParaProtected(Item->ParaNo, rvpaoReadOnly))
-        return Drop(false);
-    bool Flag = false;
-    const TRVTag* AutoTagFrom = nullptr;
-    if (GetItemStyle(I) < 0) {
-        if (Marker)
-            return Drop(true);
-        InsertAtNonText(Item, I, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, InsertPoint, WantedPara,
-                        FullReformat);
-    } else if (ItemLength(I) == 0 && FullWidth && I > 0 && GetItemStyle(I - 1) == rvsListMarker) {
+    if (IsParaProtected(item->ParaNo, rvpaoReadOnly))
+        return drop(false);
+    bool flag = false;
+    const TRVTag* autoTagFrom = nullptr;
+    if (GetItemStyle(i) < 0) {
+        if (marker)
+            return drop(true);
+        InsertAtNonText(item, i, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, insertPoint, wantedPara,
+                        fullReformat);
+    } else if (ItemLength(i) == 0 && fullWidth && i > 0 && GetItemStyle(i - 1) == rvsListMarker) {
         // The empty line after a marker stays: the full-width item goes after it.
-        InsertPoint = I + 1;
-    } else if (ItemLength(I) == 0) {
-        if (IsSticking(I - 1) || IsSticking(I))
-            return Drop(false);
-        TCustomRVItemInfo* Empty = GetItem(I);
-        if (!Empty->GetSameAsPrev()) {
-            Item->SetSameAsPrev(false);
-            Item->SetBR(Empty->GetBR());
-            if (Empty->GetBR())
-                WantedPara = -1;
+        insertPoint = i + 1;
+    } else if (ItemLength(i) == 0) {
+        if (IsSticking(i - 1) || IsSticking(i))
+            return drop(false);
+        TCustomRVItemInfo* empty = GetItem(i);
+        if (!empty->GetSameAsPrev()) {
+            item->SetSameAsPrev(false);
+            item->SetBR(empty->GetBR());
+            if (empty->GetBR())
+                wantedPara = -1;
         }
-        if (Empty->GetPageBreakBefore())
-            Item->SetPageBreakBefore(true);
-        Do_DeleteItem(I, Flag);
-        FullReformat = FullReformat || Flag;
-        InsertPoint = I;
-        --ItemsAdded;
-        Item->ParaNo = CurParaStyleNo;
+        if (empty->GetPageBreakBefore())
+            item->SetPageBreakBefore(true);
+        Do_DeleteItem(i, flag);
+        fullReformat = fullReformat || flag;
+        insertPoint = i;
+        --itemsAdded;
+        item->ParaNo = CurParaStyleNo;
     } else {
-        if (Marker)
-            return Drop(true);
-        const int P = dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1;
-        TCustomRVItemInfo* Text = GetItem(I);
-        const bool FullWidthAfterMarker = FullWidth && I > 0 && GetItemStyle(I - 1) == rvsListMarker;
-        if (P <= 1 && !FullWidthAfterMarker) {
-            InsertPoint = I;
-            if (IsSticking(I - 1))
-                return Drop(false);
-            if (!FullWidth && !Text->GetSameAsPrev()) {
-                InsertAtNonText(Item, I, false, InsertPoint, WantedPara, FullReformat);
+        if (marker)
+            return drop(true);
+        const int p = dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1;
+        TCustomRVItemInfo* text = GetItem(i);
+        const bool fullWidthAfterMarker = fullWidth && i > 0 && GetItemStyle(i - 1) == rvsListMarker;
+        if (p <= 1 && !fullWidthAfterMarker) {
+            insertPoint = i;
+            if (IsSticking(i - 1))
+                return drop(false);
+            if (!fullWidth && !text->GetSameAsPrev()) {
+                InsertAtNonText(item, i, false, insertPoint, wantedPara, fullReformat);
             } else {
-                WantedPara = -1;
+                wantedPara = -1;
             }
-            AutoTagFrom = &Text->Tag;
-        } else if (P <= ItemLength(I)) {
-            if (IsProtected(I, rvprModifyProtect))
-                return Drop(false);
-            WantedPara = -1;
-            ++ItemsAdded;
-            InsertPoint = I + 1;
-            AnsiString Tail = RVU_Copy(Items->Get(I), P, ItemLength(I) - P + 1, GetItemOptions(I));
-            Do_DeleteSubstring(I, P, -1);
-            Do_InsertItem(I + 1, Tail, CreateTextItemLike(I, true), false, Flag);
-            FullReformat = FullReformat || Flag;
-            AutoTagFrom = &GetItem(I + 1)->Tag;
+            autoTagFrom = &text->Tag;
+        } else if (p <= ItemLength(i)) {
+            if (IsProtected(i, rvprModifyProtect))
+                return drop(false);
+            wantedPara = -1;
+            ++itemsAdded;
+            insertPoint = i + 1;
+            AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
+            Do_DeleteSubstring(i, p, -1);
+            Do_InsertItem(i + 1, tail, CreateTextItemLike(i, true), false, flag);
+            fullReformat = fullReformat || flag;
+            autoTagFrom = &GetItem(i + 1)->Tag;
         } else {
-            WantedPara = -1;
-            InsertPoint = I + 1;
-            if (IsSticking(I))
-                return Drop(false);
-            AutoTagFrom = &Text->Tag;
+            wantedPara = -1;
+            insertPoint = i + 1;
+            if (IsSticking(i))
+                return drop(false);
+            autoTagFrom = &text->Tag;
         }
-        if (AutoTag && AutoTagFrom && Item->StyleNo >= 0 && Item->Tag == TRVTag() &&
-            Item->StyleNo == Text->StyleNo)
-            Item->Tag = RV_CopyTag(*AutoTagFrom, TagsArePChars());
+        if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->Tag == TRVTag() &&
+            item->StyleNo == text->StyleNo)
+            item->Tag = RV_CopyTag(*autoTagFrom, TagsArePChars());
     }
-    if (FullWidth && InsertPoint > 0 && GetItemStyle(InsertPoint - 1) == rvsListMarker) {
+    if (fullWidth && insertPoint > 0 && GetItemStyle(insertPoint - 1) == rvsListMarker) {
         // A marker is never followed by a full-width item: its line keeps an empty text.
-        InsEmptyString(InsertPoint, TRVTag(), GetItemPara(InsertPoint - 1), CurTextStyleNo, true, false);
-        ++InsertPoint;
-        ++ItemsAdded;
+        InsEmptyString(insertPoint, TRVTag(), GetItemPara(insertPoint - 1), CurTextStyleNo, true, false);
+        ++insertPoint;
+        ++itemsAdded;
     }
-    if (FullWidth && InsertPoint < GetItemCount()) {
-        Do_NewLine(InsertPoint, false, -1, Flag);
-        FullReformat = FullReformat || Flag;
-        Do_BR(InsertPoint, false, Flag);
-        FullReformat = FullReformat || Flag;
-        if (Item->StyleNo == rvsBreak)
-            Item->ParaNo = 0;
+    if (fullWidth && insertPoint < GetItemCount()) {
+        Do_NewLine(insertPoint, false, -1, flag);
+        fullReformat = fullReformat || flag;
+        Do_BR(insertPoint, false, flag);
+        fullReformat = fullReformat || flag;
+        if (item->StyleNo == rvsBreak)
+            item->ParaNo = 0;
     }
-    Do_InsertItem(InsertPoint, s, Item, false, Flag);
-    FullReformat = FullReformat || Flag;
-    if (WantedPara >= 0 && WantedPara != Item->ParaNo && Item->StyleNo != rvsBreak) {
-        int ParaStart = 0;
-        int ParaEnd = 0;
-        ExpandToPara(InsertPoint, InsertPoint, ParaStart, ParaEnd);
-        Do_Para(ParaStart, ParaEnd, WantedPara, Flag);
-        FullReformat = FullReformat || Flag;
+    Do_InsertItem(insertPoint, s, item, false, flag);
+    fullReformat = fullReformat || flag;
+    if (wantedPara >= 0 && wantedPara != item->ParaNo && item->StyleNo != rvsBreak) {
+        int paraStart = 0;
+        int paraEnd = 0;
+        ExpandToPara(insertPoint, insertPoint, paraStart, paraEnd);
+        Do_Para(paraStart, paraEnd, wantedPara, flag);
+        fullReformat = fullReformat || flag;
     }
     return true;
 }
@@ -316,44 +316,44 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& Item, AnsiString& s, bool A
 namespace {
 
 // Whether a text item may lose the piece From..To of its offsets.
-bool PieceDeletable(TRVEditRVData& d, int ItemNo, int From, int To)
+bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 {
-    if (d.GetItemStyle(ItemNo) < 0)
+    if (d.GetItemStyle(itemNo) < 0)
         return true;
-    const int Before = d.GetOffsBeforeItem(ItemNo);
-    const int After = d.GetOffsAfterItem(ItemNo);
-    From = std::max(From, Before);
-    To = std::min(To, After);
-    if (From >= To)
+    const int before = d.GetOffsBeforeItem(itemNo);
+    const int after = d.GetOffsAfterItem(itemNo);
+    from = std::max(from, before);
+    to = std::min(to, after);
+    if (from >= to)
         return true;
-    const bool Whole = From <= Before && To >= After;
-    if (d.IsProtected(ItemNo, rvprDeleteProtect) && Whole)
+    const bool whole = from <= before && to >= after;
+    if (d.IsProtected(itemNo, rvprDeleteProtect) && whole)
         return false;
-    if (!d.IsProtected(ItemNo, rvprModifyProtect))
+    if (!d.IsProtected(itemNo, rvprModifyProtect))
         return true;
-    return Whole;
+    return whole;
 }
 
 // A selection end inside a character moves to the character's edge (back for
 // the start, forward for the end): a deletion never cuts a character.
-int SnapToCharacter(TRVEditRVData& d, int ItemNo, int Offs, bool Forward)
+int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
 {
-    if (d.GetItemStyle(ItemNo) < 0)
-        return Offs;
-    const TRVItemOptions Options = d.GetItemOptions(ItemNo);
-    const std::vector<int> Bounds = RVE_CharBoundaries(d.GetItemText(ItemNo), Options.Contains(rvioUnicode),
-                                                       d.GetStyleCodePage(d.GetItemStyle(ItemNo)));
-    const int Units = Offs - 1;
-    int Prev = 0;
-    for (int b : Bounds) {
-        if (b == Units)
-            return Offs;
-        if (b > Units)
-            return (Forward ? b : Prev) + 1;
-        Prev = b;
+    if (d.GetItemStyle(itemNo) < 0)
+        return offs;
+    const TRVItemOptions options = d.GetItemOptions(itemNo);
+    const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
+                                                       d.GetStyleCodePage(d.GetItemStyle(itemNo)));
+    const int units = offs - 1;
+    int prev = 0;
+    for (int b : bounds) {
+        if (b == units)
+            return offs;
+        if (b > units)
+            return (forward ? b : prev) + 1;
+        prev = b;
     }
-    const int Length = d.ItemLength(ItemNo);
-    return Units <= 0 || Units >= Length ? Offs : (Forward ? Length : Prev) + 1;
+    const int length = d.ItemLength(itemNo);
+    return units <= 0 || units >= length ? offs : (forward ? length : prev) + 1;
 }
 
 } // namespace
@@ -362,27 +362,27 @@ bool TRVEditRVData::CanDelete()
 {
     if (!SelectionExists(false, false))
         return PartialSelectedItem ? PartialSelectedItem->CanDeletePartiallySelected() : true;
-    int StartNo = 0;
-    int EndNo = 0;
-    int StartOffs = 0;
-    int EndOffs = 0;
-    StoreSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-    for (int i = StartNo + 1; i < EndNo; ++i)
+    int startNo = 0;
+    int endNo = 0;
+    int startOffs = 0;
+    int endOffs = 0;
+    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    for (int i = startNo + 1; i < endNo; ++i)
         if (IsProtected(i, rvprDeleteProtect))
             return false;
-    if (StartNo == EndNo) {
-        if (!PieceDeletable(*this, StartNo, StartOffs, EndOffs))
+    if (startNo == endNo) {
+        if (!PieceDeletable(*this, startNo, startOffs, endOffs))
             return false;
-    } else if (!PieceDeletable(*this, StartNo, StartOffs, GetOffsAfterItem(StartNo)) ||
-               !PieceDeletable(*this, EndNo, GetOffsBeforeItem(EndNo), EndOffs)) {
+    } else if (!PieceDeletable(*this, startNo, startOffs, GetOffsAfterItem(startNo)) ||
+               !PieceDeletable(*this, endNo, GetOffsBeforeItem(endNo), endOffs)) {
         return false;
     }
-    if (IsItemParaProtected(StartNo) &&
-        !(GetItem(StartNo)->CanBeBorderStart() && StartOffs <= GetOffsBeforeItem(StartNo)))
+    if (IsItemParaProtected(startNo) &&
+        !(GetItem(startNo)->CanBeBorderStart() && startOffs <= GetOffsBeforeItem(startNo)))
         return false;
-    if (IsItemParaProtected(EndNo) &&
-        !(EndOffs >= GetOffsAfterItem(EndNo) &&
-          (EndNo == GetItemCount() - 1 || GetItem(EndNo + 1)->CanBeBorderStart())))
+    if (IsItemParaProtected(endNo) &&
+        !(endOffs >= GetOffsAfterItem(endNo) &&
+          (endNo == GetItemCount() - 1 || GetItem(endNo + 1)->CanBeBorderStart())))
         return false;
     return !IsParaProtected(CurParaStyleNo, rvpaoReadOnly);
 }
@@ -392,152 +392,152 @@ bool TRVEditRVData::DeleteSelection_()
     if (!SelectionExists(true, false)) {
         if (!PartialSelectedItem)
             return true;
-        const bool Can = PartialSelectedItem->CanDeletePartiallySelected();
-        if (Can)
+        const bool can = PartialSelectedItem->CanDeletePartiallySelected();
+        if (can)
             PartialSelectedItem->DeletePartiallySelected();
         else
             EditBeep();
-        return Can;
+        return can;
     }
     if (!CanDelete() || GetChosenRVData()) {
         EditBeep();
         return false;
     }
     BeginUndoSequence(rvutDelete, true);
-    int StartDI = 0;
-    int EndDI = 0;
-    int StartDOffs = 0;
-    int EndDOffs = 0;
-    GetSelBounds(StartDI, EndDI, StartDOffs, EndDOffs, true);
-    int ParaStartDI = 0;
-    int ParaEndDI = 0;
-    GetParaBounds(StartDI, EndDI, ParaStartDI, ParaEndDI);
-    int StartNo = 0;
-    int EndNo = 0;
-    int StartOffs = 0;
-    int EndOffs = 0;
-    StoreSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
+    int startDi = 0;
+    int endDi = 0;
+    int startDOffs = 0;
+    int endDOffs = 0;
+    GetSelBounds(startDi, endDi, startDOffs, endDOffs, true);
+    int paraStartDi = 0;
+    int paraEndDi = 0;
+    GetParaBounds(startDi, endDi, paraStartDi, paraEndDi);
+    int startNo = 0;
+    int endNo = 0;
+    int startOffs = 0;
+    int endOffs = 0;
+    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
     Deselect(nullptr, false);
-    if (StartNo > 0 && GetItem(StartNo)->GetSameAsPrev() && StartOffs <= GetOffsBeforeItem(StartNo)) {
-        --StartNo;
-        StartOffs = GetOffsAfterItem(StartNo);
+    if (startNo > 0 && GetItem(startNo)->GetSameAsPrev() && startOffs <= GetOffsBeforeItem(startNo)) {
+        --startNo;
+        startOffs = GetOffsAfterItem(startNo);
     }
-    AdjustMarkerPos(StartNo, StartOffs);
-    AdjustMarkerPos(EndNo, EndOffs);
-    StartOffs = SnapToCharacter(*this, StartNo, StartOffs, false);
-    EndOffs = SnapToCharacter(*this, EndNo, EndOffs, true);
+    AdjustMarkerPos(startNo, startOffs);
+    AdjustMarkerPos(endNo, endOffs);
+    startOffs = SnapToCharacter(*this, startNo, startOffs, false);
+    endOffs = SnapToCharacter(*this, endNo, endOffs, true);
 
     int Deleted = 0;
     int MaxWidth = 0;
-    bool FullReformat = false;
+    bool fullReformat = false;
     bool NextStartsPara = true;
     bool JoinNext = false;
     bool Flag = false;
-    int CaretItem = StartNo;
-    int CaretOffsInItem = StartOffs;
-    auto Note = [&]() { FullReformat = FullReformat || Flag; };
+    int caretItem = startNo;
+    int CaretOffsInItem = startOffs;
+    auto Note = [&]() { fullReformat = fullReformat || Flag; };
     // The rest of the end item joins the start's line, unless that ends with
     // a full-width item, which nothing continues.
-    auto JoinAt = [&](int ItemNo) {
-        JoinLine(ItemNo, Flag);
+    auto JoinAt = [&](int itemNo) {
+        JoinLine(itemNo, Flag);
         Note();
     };
 
-    auto CutStart = [&](int I, int From, int To) {
-        MaxWidth = std::max(MaxWidth, CalculateMinItemWidthPlusEx(I));
-        if (From <= GetOffsBeforeItem(I) && To >= GetOffsAfterItem(I)) {
-            TCustomRVItemInfo* Item = GetItem(I);
-            const bool StartsPara = !Item->GetSameAsPrev();
+    auto cutStart = [&](int i, int from, int to) {
+        MaxWidth = std::max(MaxWidth, CalculateMinItemWidthPlusEx(i));
+        if (from <= GetOffsBeforeItem(i) && to >= GetOffsAfterItem(i)) {
+            TCustomRVItemInfo* item = GetItem(i);
+            const bool startsPara = !item->GetSameAsPrev();
             if (NextStartsPara)
-                NextStartsPara = StartsPara || (I > 0 && GetItemStyle(I - 1) == rvsListMarker);
-            const bool BR = Item->GetBR();
-            const bool SameAsPrev = Item->GetSameAsPrev();
-            const int ParaNo = Item->ParaNo;
-            Do_DeleteItem(I, Flag);
+                NextStartsPara = startsPara || (i > 0 && GetItemStyle(i - 1) == rvsListMarker);
+            const bool br = item->GetBR();
+            const bool sameAsPrev = item->GetSameAsPrev();
+            const int paraNo = item->ParaNo;
+            Do_DeleteItem(i, Flag);
             Note();
             ++Deleted;
             if (NextStartsPara) {
-                InsEmptyString(I, TRVTag(), ParaNo, CurTextStyleNo, SameAsPrev, BR);
+                InsEmptyString(i, TRVTag(), paraNo, CurTextStyleNo, sameAsPrev, br);
                 --Deleted;
-                CaretItem = I;
+                caretItem = i;
                 CaretOffsInItem = 1;
-            } else if (StartsPara && I < GetItemCount()) {
-                if (!(I > 0 && IsProtected(I, rvprParaStartProtect))) {
-                    Do_NewLine(I, false, -1, Flag);
+            } else if (startsPara && i < GetItemCount()) {
+                if (!(i > 0 && IsProtected(i, rvprParaStartProtect))) {
+                    Do_NewLine(i, false, -1, Flag);
                     Note();
-                    if (BR) {
-                        Do_BR(I, true, Flag);
+                    if (br) {
+                        Do_BR(i, true, Flag);
                         Note();
                     }
                 }
-                CaretItem = I;
-                CaretOffsInItem = GetOffsBeforeItem(I);
+                caretItem = i;
+                CaretOffsInItem = GetOffsBeforeItem(i);
             } else {
-                CaretItem = I - 1;
-                CaretOffsInItem = GetOffsAfterItem(I - 1);
+                caretItem = i - 1;
+                CaretOffsInItem = GetOffsAfterItem(i - 1);
                 if (JoinNext)
-                    JoinAt(I);
+                    JoinAt(i);
             }
             return;
         }
-        if (GetItemStyle(I) >= 0 && To > From) {
-            Do_DeleteSubstring(I, From, To - From);
+        if (GetItemStyle(i) >= 0 && to > from) {
+            Do_DeleteSubstring(i, from, to - from);
         }
-        CaretItem = I;
-        CaretOffsInItem = From;
+        caretItem = i;
+        CaretOffsInItem = from;
         if (JoinNext)
-            JoinAt(I + 1);
+            JoinAt(i + 1);
     };
 
-    if (StartNo == EndNo) {
-        NextStartsPara = StartNo + 1 >= GetItemCount() || !GetItem(StartNo + 1)->GetSameAsPrev();
-        CutStart(StartNo, StartOffs, EndOffs);
+    if (startNo == endNo) {
+        NextStartsPara = startNo + 1 >= GetItemCount() || !GetItem(startNo + 1)->GetSameAsPrev();
+        cutStart(startNo, startOffs, endOffs);
     } else {
-        MaxWidth = CalculateMinItemWidthPlusEx(EndNo);
-        if (EndOffs < GetOffsAfterItem(EndNo)) {
-            if (GetItemStyle(EndNo) >= 0 && EndOffs > 1)
-                Do_DeleteSubstring(EndNo, 1, EndOffs - 1);
+        MaxWidth = CalculateMinItemWidthPlusEx(endNo);
+        if (endOffs < GetOffsAfterItem(endNo)) {
+            if (GetItemStyle(endNo) >= 0 && endOffs > 1)
+                Do_DeleteSubstring(endNo, 1, endOffs - 1);
             JoinNext = true;
             NextStartsPara = false;
         } else {
-            NextStartsPara = EndNo + 1 >= GetItemCount() || !GetItem(EndNo + 1)->GetSameAsPrev();
-            Do_DeleteItem(EndNo, Flag);
+            NextStartsPara = endNo + 1 >= GetItemCount() || !GetItem(endNo + 1)->GetSameAsPrev();
+            Do_DeleteItem(endNo, Flag);
             Note();
             ++Deleted;
         }
-        if (EndNo - 1 >= StartNo + 1) {
-            MaxWidth = std::max(MaxWidth, CalculateMinItemsWidthPlusEx(StartNo + 1, EndNo - 1));
-            Deleted += EndNo - 1 - StartNo;
-            Do_DeleteItems(StartNo + 1, EndNo - 1, Flag);
+        if (endNo - 1 >= startNo + 1) {
+            MaxWidth = std::max(MaxWidth, CalculateMinItemsWidthPlusEx(startNo + 1, endNo - 1));
+            Deleted += endNo - 1 - startNo;
+            Do_DeleteItems(startNo + 1, endNo - 1, Flag);
             Note();
         }
-        CutStart(StartNo, StartOffs, GetOffsAfterItem(StartNo));
+        cutStart(startNo, startOffs, GetOffsAfterItem(startNo));
     }
-    for (int i = StartNo; i <= StartNo + 1; ++i) {
+    for (int i = startNo; i <= startNo + 1; ++i) {
         SettleAfterRemoval(i, Flag);
         Note();
     }
-    if (CaretItem >= 0 && CaretItem + 1 < GetItemCount() &&
-        RV_CanConcateItems(CaretItem, GetItem(CaretItem), GetItem(CaretItem + 1), false)) {
-        FullReformat = Do_Concate(CaretItem) || FullReformat;
+    if (caretItem >= 0 && caretItem + 1 < GetItemCount() &&
+        RV_CanConcateItems(caretItem, GetItem(caretItem), GetItem(caretItem + 1), false)) {
+        fullReformat = Do_Concate(caretItem) || fullReformat;
         ++Deleted;
     }
-    if (CaretItem < 0) {
-        CaretItem = 0;
+    if (caretItem < 0) {
+        caretItem = 0;
         CaretOffsInItem = GetOffsBeforeItem(0);
     }
     // A marker keeps a line to number: an empty text when nothing follows it.
-    if (GetItemStyle(CaretItem) == rvsListMarker &&
-        (CaretItem + 1 >= GetItemCount() || GetItem(CaretItem + 1)->CanBeBorderStart())) {
-        InsEmptyString(CaretItem + 1, TRVTag(), GetItemPara(CaretItem), CurTextStyleNo, true, false);
+    if (GetItemStyle(caretItem) == rvsListMarker &&
+        (caretItem + 1 >= GetItemCount() || GetItem(caretItem + 1)->CanBeBorderStart())) {
+        InsEmptyString(caretItem + 1, TRVTag(), GetItemPara(caretItem), CurTextStyleNo, true, false);
         --Deleted;
-        ++CaretItem;
+        ++caretItem;
         CaretOffsInItem = 1;
     }
     // A deletion across paragraphs may move items into another paragraph style.
-    Reformat_(FullReformat || DocumentMinWidth <= MaxWidth || (StartNo != EndNo && MinWidthChanged()),
-              ParaStartDI, ParaEndDI, -Deleted);
-    SetCaretAtItem(CaretItem, CaretOffsInItem, true);
+    Reformat_(fullReformat || DocumentMinWidth <= MaxWidth || (startNo != endNo && MinWidthChanged()),
+              paraStartDi, paraEndDi, -Deleted);
+    SetCaretAtItem(caretItem, CaretOffsInItem, true);
     DoSelect();
     return true;
 }
@@ -545,159 +545,159 @@ bool TRVEditRVData::DeleteSelection_()
 // ---------------------------------------------------------------------------
 // Enter
 
-void TRVEditRVData::OnEnterPress_(bool Shift)
+void TRVEditRVData::OnEnterPress_(bool shift)
 {
     CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    const int I = dli->ItemNo;
-    if (IsParaProtected(GetItemPara(I), rvpaoDoNotWantReturns)) {
+    const int i = dli->ItemNo;
+    if (IsParaProtected(GetItemPara(i), rvpaoDoNotWantReturns)) {
         EditBeep();
         return;
     }
     BeginUndoSequence(rvutMiscTyping, true);
-    int ParaFirst = 0;
-    int ParaLast = 0;
-    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, ParaFirst, ParaLast);
+    int paraFirst = 0;
+    int paraLast = 0;
+    GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
     // On an empty line the caret is at both edges: the new line goes after it.
-    const bool AtEnd = CaretAtTheEndOfParaSection();
-    const bool AtStart = !AtEnd && CaretAtTheBeginningOfParaSection();
-    bool Full = false;
-    bool Flag = false;
-    int CaretItem = I;
-    int Added = 0;
-    if (AtStart || AtEnd) {
-        if (IsProtected(I, rvprParaStartProtect)) {
+    const bool atEnd = CaretAtTheEndOfParaSection();
+    const bool atStart = !atEnd && CaretAtTheBeginningOfParaSection();
+    bool full = false;
+    bool flag = false;
+    int caretItem = i;
+    int added = 0;
+    if (atStart || atEnd) {
+        if (IsProtected(i, rvprParaStartProtect)) {
             EditBeep();
             return;
         }
-        const bool AtLineEnd = CaretAtTheEndOfLine();
-        const int StyleNo = GetItemStyle(I);
-        if (AtLineEnd && StyleNo == CurTextStyleNo && StyleNo >= 0 &&
-            Style->TextStyles()->Items(StyleNo)->NextStyleNo() != -1)
-            CurTextStyleNo = Style->TextStyles()->Items(StyleNo)->NextStyleNo();
-        if (!Shift && !(I + 1 < GetItemCount() && GetItem(I + 1)->GetBR())) {
-            const int Next = Style->ParaStyles()->Items(GetItemPara(I))->NextParaNo();
-            if (IsItemParaProtected(I) || (AtLineEnd && Next != -1))
-                CurParaStyleNo = Next == -1 ? 0 : Next;
+        const bool atLineEnd = CaretAtTheEndOfLine();
+        const int styleNo = GetItemStyle(i);
+        if (atLineEnd && styleNo == CurTextStyleNo && styleNo >= 0 &&
+            Style->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
+            CurTextStyleNo = Style->TextStyles()->Items(styleNo)->NextStyleNo();
+        if (!shift && !(i + 1 < GetItemCount() && GetItem(i + 1)->GetBR())) {
+            const int next = Style->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
+            if (IsItemParaProtected(i) || (atLineEnd && next != -1))
+                CurParaStyleNo = next == -1 ? 0 : next;
         }
-        const int NewStyle =
-            IsProtected(I, rvprModifyProtect) && StyleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
-        TCustomRVItemInfo* N = CreateTextItem(TRVTag(), CurParaStyleNo, NewStyle, false, false);
-        const bool AfterMarker = I > 0 && GetItemStyle(I - 1) == rvsListMarker;
-        if (Shift && AtStart && AfterMarker) {
+        const int newStyle =
+            IsProtected(i, rvprModifyProtect) && styleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
+        TCustomRVItemInfo* n = CreateTextItem(TRVTag(), CurParaStyleNo, newStyle, false, false);
+        const bool afterMarker = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
+        if (shift && atStart && afterMarker) {
             // The marker's line keeps the new empty text; the old one goes on a new line.
-            N->ParaNo = GetItemPara(I - 1);
-            N->SetSameAsPrev(true);
-        } else if (Shift) {
-            N->ParaNo = GetItemPara(I);
-            if (AtStart && CharPos.size() > 1) {
-                N->SetBR(GetItem(I)->GetBR());
-                Do_BR(I, true, Flag);
-                Full = Full || Flag;
+            n->ParaNo = GetItemPara(i - 1);
+            n->SetSameAsPrev(true);
+        } else if (shift) {
+            n->ParaNo = GetItemPara(i);
+            if (atStart && CharPos.size() > 1) {
+                n->SetBR(GetItem(i)->GetBR());
+                Do_BR(i, true, flag);
+                full = full || flag;
             } else {
-                N->SetBR(true);
+                n->SetBR(true);
             }
         }
-        if (StyleNo == N->StyleNo)
-            N->Tag = RV_CopyTag(GetItem(I)->Tag, TagsArePChars());
-        AnsiString Empty;
-        Added = 1;
-        if (AtStart && Shift && AfterMarker) {
-            Do_InsertItem(I, Empty, N, false, Flag);
-            Full = Full || Flag;
-            Do_NewLine(I + 1, false, -1, Flag);
-            Full = Full || Flag;
-            Do_BR(I + 1, true, Flag);
-            CaretItem = I + 1;
-        } else if (AtStart) {
-            if (AfterMarker && !Shift) {
+        if (styleNo == n->StyleNo)
+            n->Tag = RV_CopyTag(GetItem(i)->Tag, TagsArePChars());
+        AnsiString empty;
+        added = 1;
+        if (atStart && shift && afterMarker) {
+            Do_InsertItem(i, empty, n, false, flag);
+            full = full || flag;
+            Do_NewLine(i + 1, false, -1, flag);
+            full = full || flag;
+            Do_BR(i + 1, true, flag);
+            caretItem = i + 1;
+        } else if (atStart) {
+            if (afterMarker && !shift) {
                 // The new empty line keeps the marker; the old text gets a copy of it.
-                N->SetSameAsPrev(true);
-                N->ParaNo = GetItemPara(I - 1);
-                Do_InsertItem(I, Empty, N, false, Flag);
-                Full = Full || Flag;
-                ReplicateMarker(I, I + 1, Flag);
-                Added = 2;
-                CaretItem = I + 2;
+                n->SetSameAsPrev(true);
+                n->ParaNo = GetItemPara(i - 1);
+                Do_InsertItem(i, empty, n, false, flag);
+                full = full || flag;
+                ReplicateMarker(i, i + 1, flag);
+                added = 2;
+                caretItem = i + 2;
             } else {
-                Do_InsertItem(I, Empty, N, false, Flag);
-                CaretItem = I + 1;
+                Do_InsertItem(i, empty, n, false, flag);
+                caretItem = i + 1;
             }
         } else {
-            int At = I + 1;
-            if (!Shift && ReplicateMarker(I, At, Flag)) {
-                Full = Full || Flag;
-                N->SetSameAsPrev(true);
-                N->ParaNo = GetItemPara(At);
-                ++At;
-                Added = 2;
+            int at = i + 1;
+            if (!shift && ReplicateMarker(i, at, flag)) {
+                full = full || flag;
+                n->SetSameAsPrev(true);
+                n->ParaNo = GetItemPara(at);
+                ++at;
+                added = 2;
             }
-            Do_InsertItem(At, Empty, N, false, Flag);
-            CaretItem = At;
+            Do_InsertItem(at, empty, n, false, flag);
+            caretItem = at;
         }
-        Full = Full || Flag;
+        full = full || flag;
     } else {
-        if (IsItemParaProtected(I)) {
+        if (IsItemParaProtected(i)) {
             EditBeep();
             return;
         }
-        const int W = CalculateParaSectionMinWidthDef(I);
-        const bool NoWrap = IsParaProtected(GetItemPara(I), rvpaoNoWrap);
-        const bool IsText = GetItemStyle(I) >= 0;
-        const int P = IsText ? dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1
+        const int w = CalculateParaSectionMinWidthDef(i);
+        const bool noWrap = IsParaProtected(GetItemPara(i), rvpaoNoWrap);
+        const bool isText = GetItemStyle(i) >= 0;
+        const int p = isText ? dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1
                              : CharPos[static_cast<size_t>(CaretOffs)].Offset;
-        int Target = I;
-        if ((!IsText && P == 0) || (IsText && P <= 1)) {
-            Target = I;
-        } else if (IsText && P <= ItemLength(I)) {
-            if (IsProtected(I, rvprParaStartProtect) || IsProtected(I, rvprModifyProtect)) {
+        int target = i;
+        if ((!isText && p == 0) || (isText && p <= 1)) {
+            target = i;
+        } else if (isText && p <= ItemLength(i)) {
+            if (IsProtected(i, rvprParaStartProtect) || IsProtected(i, rvprModifyProtect)) {
                 EditBeep();
                 return;
             }
-            AnsiString Tail = RVU_Copy(Items->Get(I), P, ItemLength(I) - P + 1, GetItemOptions(I));
-            Do_DeleteSubstring(I, P, -1);
-            TCustomRVItemInfo* NewItem = CreateTextItemLike(I, false);
-            int At = I + 1;
-            Added = 1;
-            if (Shift) {
-                NewItem->SetBR(true);
-            } else if (ReplicateMarker(I, At, Flag)) {
-                Full = Full || Flag;
-                NewItem->SetSameAsPrev(true);
-                NewItem->ParaNo = GetItemPara(At);
-                ++At;
-                Added = 2;
+            AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
+            Do_DeleteSubstring(i, p, -1);
+            TCustomRVItemInfo* newItem = CreateTextItemLike(i, false);
+            int at = i + 1;
+            added = 1;
+            if (shift) {
+                newItem->SetBR(true);
+            } else if (ReplicateMarker(i, at, flag)) {
+                full = full || flag;
+                newItem->SetSameAsPrev(true);
+                newItem->ParaNo = GetItemPara(at);
+                ++at;
+                added = 2;
             }
-            Do_InsertItem(At, Tail, NewItem, false, Flag);
-            Full = Full || Flag;
-            Target = -1;
-            CaretItem = At;
+            Do_InsertItem(at, tail, newItem, false, flag);
+            full = full || flag;
+            target = -1;
+            caretItem = at;
         } else {
-            Target = I + 1;
+            target = i + 1;
         }
-        if (Target >= 0) {
-            if (IsProtected(Target, rvprParaStartProtect)) {
+        if (target >= 0) {
+            if (IsProtected(target, rvprParaStartProtect)) {
                 EditBeep();
                 return;
             }
-            if (Shift) {
-                Do_NewLine(Target, false, -1, Flag);
-                Full = Full || Flag;
-                Do_BR(Target, true, Flag);
-                Full = Full || Flag;
-            } else if (ReplicateMarker(Target - 1, Target, Flag)) {
+            if (shift) {
+                Do_NewLine(target, false, -1, flag);
+                full = full || flag;
+                Do_BR(target, true, flag);
+                full = full || flag;
+            } else if (ReplicateMarker(target - 1, target, flag)) {
                 // The item continues a copy of its paragraph's marker.
-                ++Target;
-                ++Added;
+                ++target;
+                ++added;
             } else {
-                Do_NewLine(Target, false, -1, Flag);
+                Do_NewLine(target, false, -1, flag);
             }
-            Full = Full || Flag;
-            CaretItem = Target;
+            full = full || flag;
+            caretItem = target;
         }
-        Full = Full || (NoWrap && DocumentMinWidth <= W);
+        full = full || (noWrap && DocumentMinWidth <= w);
     }
     // A new paragraph (or a copied marker) regroups the paragraph sections.
-    Reformat_(Full || MinWidthChanged(), ParaFirst, ParaLast, Added);
-    SetCaretAtItem(CaretItem, GetOffsBeforeItem(CaretItem), false);
+    Reformat_(full || MinWidthChanged(), paraFirst, paraLast, added);
+    SetCaretAtItem(caretItem, GetOffsBeforeItem(caretItem), false);
 }

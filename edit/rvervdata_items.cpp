@@ -5,131 +5,131 @@
 #include "edit/rvervdata.h"
 #include "edit/rvundorecords.h"
 
-void TRVEditRVData::Do_ModifyItem(int ItemNo, const AnsiString& s, TCustomRVItemInfo* NewItem)
+void TRVEditRVData::Do_ModifyItem(int itemNo, const AnsiString& s, TCustomRVItemInfo* newItem)
 {
-    TCustomRVItemInfo* Old = GetItem(ItemNo);
-    if (TRVCPInfo* cp = Old->Checkpoint) {
-        Old->Checkpoint = nullptr;
-        NewItem->Checkpoint = cp;
-        cp->ItemInfo = NewItem;
+    TCustomRVItemInfo* old = GetItem(itemNo);
+    if (TRVCPInfo* cp = old->Checkpoint) {
+        old->Checkpoint = nullptr;
+        newItem->Checkpoint = cp;
+        cp->ItemInfo = newItem;
     }
-    NewItem->ParaNo = Old->ParaNo;
-    NewItem->ItemOptions = Old->ItemOptions;
-    NewItem->JumpID = Old->JumpID;
-    NewItem->DrawItemNo = Old->DrawItemNo;
-    if (PartialSelectedItem == Old)
-        PartialSelectedItem = NewItem;
-    if (CurrentItem == Old)
-        CurrentItem = NewItem;
-    if (MouseCaptureItem == Old)
+    newItem->ParaNo = old->ParaNo;
+    newItem->ItemOptions = old->ItemOptions;
+    newItem->JumpID = old->JumpID;
+    newItem->DrawItemNo = old->DrawItemNo;
+    if (PartialSelectedItem == old)
+        PartialSelectedItem = newItem;
+    if (CurrentItem == old)
+        CurrentItem = newItem;
+    if (MouseCaptureItem == old)
         MouseCaptureItem = nullptr;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoModifyItemInfo>();
-        Record->Action = rvuModifyItem;
-        Record->ItemNo = ItemNo;
-        Record->s = Items->Get(ItemNo);
-        TRVUndoModifyItemInfo* Raw = Record.get();
-        List->AddInfo(std::move(Record));
-        Raw->Item = Old;
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoModifyItemInfo>();
+        record->Action = rvuModifyItem;
+        record->ItemNo = itemNo;
+        record->s = Items->Get(itemNo);
+        TRVUndoModifyItemInfo* raw = record.get();
+        list->AddInfo(std::move(record));
+        raw->Item = old;
     } else {
-        InternalFreeItem(Old, false);
+        InternalFreeItem(old, false);
     }
-    Items->Put(ItemNo, s);
-    Items->PutObject(ItemNo, NewItem);
+    Items->Put(itemNo, s);
+    Items->PutObject(itemNo, newItem);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_ReplaceItem(int ItemNo, TCustomRVItemInfo* NewItem)
+void TRVEditRVData::Do_ReplaceItem(int itemNo, TCustomRVItemInfo* newItem)
 {
-    TCustomRVItemInfo* Old = GetItem(ItemNo);
-    const int StyleNo = NewItem->StyleNo;
-    NewItem->Assign(Old);
-    NewItem->StyleNo = StyleNo;
-    NewItem->ItemOptions = Old->ItemOptions;
-    NewItem->JumpID = Old->JumpID;
-    NewItem->Tag = Old->Tag;
-    NewItem->DrawItemNo = Old->DrawItemNo;
-    Old->Tag = TRVTag();
-    if (TRVCPInfo* cp = Old->Checkpoint) {
-        Old->Checkpoint = nullptr;
-        NewItem->Checkpoint = cp;
-        cp->ItemInfo = NewItem;
+    TCustomRVItemInfo* old = GetItem(itemNo);
+    const int styleNo = newItem->StyleNo;
+    newItem->Assign(old);
+    newItem->StyleNo = styleNo;
+    newItem->ItemOptions = old->ItemOptions;
+    newItem->JumpID = old->JumpID;
+    newItem->Tag = old->Tag;
+    newItem->DrawItemNo = old->DrawItemNo;
+    old->Tag = TRVTag();
+    if (TRVCPInfo* cp = old->Checkpoint) {
+        old->Checkpoint = nullptr;
+        newItem->Checkpoint = cp;
+        cp->ItemInfo = newItem;
     }
-    if (MouseCaptureItem == Old)
-        ReleaseMouseCapture(Old);
-    if (CurrentItem == Old)
-        CurrentItem = NewItem;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoReplaceItemInfo>();
-        Record->Action = rvuModifyItem;
-        Record->ItemNo = ItemNo;
-        TRVUndoReplaceItemInfo* Raw = Record.get();
-        List->AddInfo(std::move(Record));
-        Old->MovingToUndoList(ItemNo, this, nullptr);
-        Raw->Item = Old;
+    if (MouseCaptureItem == old)
+        ReleaseMouseCapture(old);
+    if (CurrentItem == old)
+        CurrentItem = newItem;
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoReplaceItemInfo>();
+        record->Action = rvuModifyItem;
+        record->ItemNo = itemNo;
+        TRVUndoReplaceItemInfo* raw = record.get();
+        list->AddInfo(std::move(record));
+        old->MovingToUndoList(itemNo, this, nullptr);
+        raw->Item = old;
     } else {
-        FreeItem(ItemNo, false);
+        FreeItem(itemNo, false);
     }
-    AnsiString Text = Items->Get(ItemNo);
-    NewItem->Inserting(this, Text, false);
-    Items->PutObject(ItemNo, NewItem);
-    NewItem->Inserted(this, ItemNo);
+    AnsiString text = Items->Get(itemNo);
+    newItem->Inserting(this, text, false);
+    Items->PutObject(itemNo, newItem);
+    newItem->Inserted(this, itemNo);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_ChangeVAlign(int ItemNo, TRVVAlign VAlign)
+void TRVEditRVData::Do_ChangeVAlign(int itemNo, TRVVAlign vAlign)
 {
-    auto* Item = CheckItemClass<TRVRectItemInfo>(ItemNo);
-    if (Item->VAlign == VAlign)
+    auto* item = CheckItemClass<TRVRectItemInfo>(itemNo);
+    if (item->VAlign == vAlign)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoChangeVAlignInfo>();
-        Record->Action = rvuChangeVAlign;
-        Record->ItemNo = ItemNo;
-        Record->VAlign = Item->VAlign;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoChangeVAlignInfo>();
+        record->Action = rvuChangeVAlign;
+        record->ItemNo = itemNo;
+        record->VAlign = item->VAlign;
+        list->AddInfo(std::move(record));
     }
-    Item->VAlign = VAlign;
+    item->VAlign = vAlign;
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value)
+void TRVEditRVData::Do_ExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    int Old = 0;
-    if (!Item->GetExtraIntProperty(Prop, Old) || Old == Value)
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    int old = 0;
+    if (!item->GetExtraIntProperty(prop, old) || old == value)
         return;
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoExtraIntProperty>();
-        Record->Action = rvuModifyItem;
-        Record->ItemNo = ItemNo;
-        Record->Value = Old;
-        Record->Prop = Prop;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoExtraIntProperty>();
+        record->Action = rvuModifyItem;
+        record->ItemNo = itemNo;
+        record->Value = old;
+        record->Prop = prop;
+        list->AddInfo(std::move(record));
     }
-    Item->SetExtraIntProperty(Prop, Value);
+    item->SetExtraIntProperty(prop, value);
     InvalidateTailLayout();
 }
 
-void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool SuperReformat)
+void TRVEditRVData::Do_ReformateRange(int startItemNo, int endItemNo, bool superReformat)
 {
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoReformateRange>();
-        Record->Action = rvuMisc;
-        Record->ItemNo = StartItemNo;
-        Record->LastAffectedItemNo = EndItemNo;
-        Record->SuperReformat = SuperReformat;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoReformateRange>();
+        record->Action = rvuMisc;
+        record->ItemNo = startItemNo;
+        record->LastAffectedItemNo = endItemNo;
+        record->SuperReformat = superReformat;
+        list->AddInfo(std::move(record));
     }
 }
 
-void TRVEditRVData::Do_ItemModifyTerminator(int ItemNo, bool Opening)
+void TRVEditRVData::Do_ItemModifyTerminator(int itemNo, bool opening)
 {
-    if (TRVUndoList* List = GetUndoList()) {
-        auto Record = std::make_unique<TRVUndoModifyItemTerminator>();
-        Record->Action = rvuModifyItem;
-        Record->ItemNo = ItemNo;
-        Record->Opening = Opening;
-        List->AddInfo(std::move(Record));
+    if (TRVUndoList* list = GetUndoList()) {
+        auto record = std::make_unique<TRVUndoModifyItemTerminator>();
+        record->Action = rvuModifyItem;
+        record->ItemNo = itemNo;
+        record->Opening = opening;
+        list->AddInfo(std::move(record));
     }
 }

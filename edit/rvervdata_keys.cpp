@@ -12,138 +12,138 @@ namespace {
 
 // Counts forward or back over a word from the 1-based character Index; a
 // word ends after the spaces that follow it.
-int WordBack(const AnsiString& Text, int Index, TRVItemOptions Options)
+int WordBack(const AnsiString& text, int index, TRVItemOptions options)
 {
-    int j = Index;
-    int N = 1;
-    while (j - 1 >= 1 && !(RVU_IsSpace(Text, j - 1, Options) && !RVU_IsSpace(Text, j, Options))) {
+    int j = index;
+    int n = 1;
+    while (j - 1 >= 1 && !(RVU_IsSpace(text, j - 1, options) && !RVU_IsSpace(text, j, options))) {
         --j;
-        ++N;
+        ++n;
     }
-    return N;
+    return n;
 }
 
-int WordForward(const AnsiString& Text, int Index, TRVItemOptions Options)
+int WordForward(const AnsiString& text, int index, TRVItemOptions options)
 {
-    const int Length = RVU_Length(Text, Options);
-    int j = Index;
-    int N = 0;
-    while (j < Length && !(RVU_IsSpace(Text, j, Options) && !RVU_IsSpace(Text, j + 1, Options))) {
+    const int length = RVU_Length(text, options);
+    int j = index;
+    int n = 0;
+    while (j < length && !(RVU_IsSpace(text, j, options) && !RVU_IsSpace(text, j + 1, options))) {
         ++j;
-        ++N;
+        ++n;
     }
-    return N;
+    return n;
 }
 
 } // namespace
 
-bool TRVEditRVData::FindDrawItemAt(int X, int Y, int& DrawItemNo, int& DrawOffs)
+bool TRVEditRVData::FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs)
 {
-    FindDrawItemForSel(X, Y, DrawItemNo, DrawOffs, false);
-    return DrawItemNo >= 0;
+    FindDrawItemForSel(x, y, drawItemNo, drawOffs, false);
+    return drawItemNo >= 0;
 }
 
-bool TRVEditRVData::OnHomePress(bool Ctrl)
+bool TRVEditRVData::OnHomePress(bool ctrl)
 {
     if (CharPos.empty())
-        return Ctrl;
-    if (Ctrl) {
+        return ctrl;
+    if (ctrl) {
         CaretDrawItemNo = 0;
-        int Offs = GetOffsBeforeDrawItem(0);
-        AdjustMarkerCaret(true, Offs);
-        OnChangeCaretLine(Offs - 2);
+        int offs = GetOffsBeforeDrawItem(0);
+        AdjustMarkerCaret(true, offs);
+        OnChangeCaretLine(offs - 2);
         CaretOffs = 0;
     } else {
         CaretOffs = 0;
         CaretDrawItemNo = CharPos[0].DrawItemNo;
     }
     ChangeCaret(false, true, false, false);
-    return Ctrl;
+    return ctrl;
 }
 
-bool TRVEditRVData::OnEndPress(bool Ctrl)
+bool TRVEditRVData::OnEndPress(bool ctrl)
 {
     if (CharPos.empty())
-        return Ctrl;
-    if (Ctrl) {
+        return ctrl;
+    if (ctrl) {
         CaretDrawItemNo = DrawItems.Count() - 1;
         OnChangeCaretLine(GetOffsAfterDrawItem(CaretDrawItemNo) - 2);
     }
     CaretOffs = static_cast<int>(CharPos.size()) - 1;
     CaretDrawItemNo = CharPos.back().DrawItemNo;
     ChangeCaret(false, true, false, false);
-    return Ctrl;
+    return ctrl;
 }
 
-bool TRVEditRVData::OnLeftPress(bool Shift, bool Ctrl)
+bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
 {
-    const TRVCharPos Stop = CharPos[static_cast<size_t>(CaretOffs)];
-    const TRVDrawLineInfo* dli = DrawItems[Stop.DrawItemNo];
-    const int ItemNo = dli->ItemNo;
-    const int K = Stop.Offset + dli->Offs - 2;
-    if (Ctrl && GetItemStyle(ItemNo) >= 0 && K > 0) {
-        const int N = WordBack(Items->Get(ItemNo), K, GetItemOptions(ItemNo));
-        int DrawItemNo = 0;
-        int DrawOffs = 0;
-        Item2DrawItem(ItemNo, K - N + 1, DrawItemNo, DrawOffs);
-        CaretDrawItemNo = DrawItemNo;
-        AdjustMarkerCaret(false, DrawOffs);
-        OnChangeCaretLine(DrawOffs - 2);
+    const TRVCharPos stop = CharPos[static_cast<size_t>(CaretOffs)];
+    const TRVDrawLineInfo* dli = DrawItems[stop.DrawItemNo];
+    const int itemNo = dli->ItemNo;
+    const int k = stop.Offset + dli->Offs - 2;
+    if (ctrl && GetItemStyle(itemNo) >= 0 && k > 0) {
+        const int n = WordBack(Items->Get(itemNo), k, GetItemOptions(itemNo));
+        int drawItemNo = 0;
+        int drawOffs = 0;
+        Item2DrawItem(itemNo, k - n + 1, drawItemNo, drawOffs);
+        CaretDrawItemNo = drawItemNo;
+        AdjustMarkerCaret(false, drawOffs);
+        OnChangeCaretLine(drawOffs - 2);
     } else if (CaretAtTheBeginningOfLine()) {
         // A list marker is no stop: it belongs to this line.
-        int First = CharPos.front().DrawItemNo;
-        if (First > 0 && GetItemStyle(DrawItems[First - 1]->ItemNo) == rvsListMarker)
-            --First;
-        if (First == 0)
+        int first = CharPos.front().DrawItemNo;
+        if (first > 0 && GetItemStyle(DrawItems[first - 1]->ItemNo) == rvsListMarker)
+            --first;
+        if (first == 0)
             return true;
-        CaretDrawItemNo = First - 1;
-        int Offs = GetOffsAfterDrawItem(CaretDrawItemNo);
-        AdjustMarkerCaret(false, Offs);
-        OnChangeCaretLine(Offs - 2);
+        CaretDrawItemNo = first - 1;
+        int offs = GetOffsAfterDrawItem(CaretDrawItemNo);
+        AdjustMarkerCaret(false, offs);
+        OnChangeCaretLine(offs - 2);
     } else {
-        (void)Shift;
+        (void)shift;
         --CaretOffs;
     }
     ChangeCaret(false, true, false, false);
     return false;
 }
 
-bool TRVEditRVData::OnRightPress(bool Shift, bool Ctrl)
+bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
 {
-    (void)Shift;
-    const int LastStop = static_cast<int>(CharPos.size()) - 1;
-    const bool OnLastDrawItem = CharPos.back().DrawItemNo == DrawItems.Count() - 1;
-    if (Ctrl) {
-        if (CaretOffs + 1 > LastStop) {
-            if (OnLastDrawItem)
+    (void)shift;
+    const int lastStop = static_cast<int>(CharPos.size()) - 1;
+    const bool onLastDrawItem = CharPos.back().DrawItemNo == DrawItems.Count() - 1;
+    if (ctrl) {
+        if (CaretOffs + 1 > lastStop) {
+            if (onLastDrawItem)
                 return true;
             CaretDrawItemNo = CharPos.back().DrawItemNo + 1;
-            int Offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
-            AdjustMarkerCaret(true, Offs);
-            OnChangeCaretLine(Offs - 2);
+            int offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
+            AdjustMarkerCaret(true, offs);
+            OnChangeCaretLine(offs - 2);
         } else {
             ++CaretOffs;
         }
-        const TRVCharPos Stop = CharPos[static_cast<size_t>(CaretOffs)];
-        const TRVDrawLineInfo* dli = DrawItems[Stop.DrawItemNo];
-        const int ItemNo = dli->ItemNo;
-        if (GetItemStyle(ItemNo) >= 0) {
-            const int K = Stop.Offset + dli->Offs - 1;
-            const int N = WordForward(Items->Get(ItemNo), K, GetItemOptions(ItemNo));
-            const int Target = std::min(K + N + 1, GetOffsAfterItem(ItemNo));
-            int DrawItemNo = 0;
-            int DrawOffs = 0;
-            Item2DrawItem(ItemNo, Target, DrawItemNo, DrawOffs);
-            CaretDrawItemNo = DrawItemNo;
-            OnChangeCaretLine(DrawOffs - 2);
+        const TRVCharPos stop = CharPos[static_cast<size_t>(CaretOffs)];
+        const TRVDrawLineInfo* dli = DrawItems[stop.DrawItemNo];
+        const int itemNo = dli->ItemNo;
+        if (GetItemStyle(itemNo) >= 0) {
+            const int k = stop.Offset + dli->Offs - 1;
+            const int n = WordForward(Items->Get(itemNo), k, GetItemOptions(itemNo));
+            const int target = std::min(k + n + 1, GetOffsAfterItem(itemNo));
+            int drawItemNo = 0;
+            int drawOffs = 0;
+            Item2DrawItem(itemNo, target, drawItemNo, drawOffs);
+            CaretDrawItemNo = drawItemNo;
+            OnChangeCaretLine(drawOffs - 2);
         }
-    } else if (CaretOffs == LastStop) {
-        if (OnLastDrawItem)
+    } else if (CaretOffs == lastStop) {
+        if (onLastDrawItem)
             return true;
         CaretDrawItemNo = CharPos.back().DrawItemNo + 1;
-        int Offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
-        AdjustMarkerCaret(true, Offs);
-        OnChangeCaretLine(Offs - 2);
+        int offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
+        AdjustMarkerCaret(true, offs);
+        OnChangeCaretLine(offs - 2);
     } else {
         ++CaretOffs;
     }
@@ -151,70 +151,70 @@ bool TRVEditRVData::OnRightPress(bool Shift, bool Ctrl)
     return false;
 }
 
-bool TRVEditRVData::OnUpPress(bool Shift, bool Ctrl)
+bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
 {
-    (void)Ctrl;
-    int F = CharPos.front().DrawItemNo;
-    if (F > 0 && GetItemStyle(DrawItems[F - 1]->ItemNo) == rvsListMarker)
-        --F;
-    if (F == 0) {
-        if (Shift && CaretOffs != 0) {
+    (void)ctrl;
+    int f = CharPos.front().DrawItemNo;
+    if (f > 0 && GetItemStyle(DrawItems[f - 1]->ItemNo) == rvsListMarker)
+        --f;
+    if (f == 0) {
+        if (shift && CaretOffs != 0) {
             CaretOffs = 0;
             return true;
         }
         ScrollTo(0, true);
         return true;
     }
-    const int X = CharPos[static_cast<size_t>(CaretOffs)].X;
-    int DrawItemNo = 0;
-    int DrawOffs = 0;
-    if (!FindDrawItemAt(X, DrawItems[F - 1]->Top + 1, DrawItemNo, DrawOffs))
+    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    int drawItemNo = 0;
+    int drawOffs = 0;
+    if (!FindDrawItemAt(x, DrawItems[f - 1]->Top + 1, drawItemNo, drawOffs))
         return false;
-    CaretDrawItemNo = DrawItemNo;
-    AdjustMarkerCaret(true, DrawOffs);
-    OnChangeCaretLine(DrawOffs - 2);
+    CaretDrawItemNo = drawItemNo;
+    AdjustMarkerCaret(true, drawOffs);
+    OnChangeCaretLine(drawOffs - 2);
     ChangeCaret(false, true, false, false);
     return false;
 }
 
-bool TRVEditRVData::OnDownPress(bool Shift, bool Ctrl)
+bool TRVEditRVData::OnDownPress(bool shift, bool ctrl)
 {
-    (void)Ctrl;
+    (void)ctrl;
     if (CaretInTheLastLine()) {
-        if (Shift && !CaretAtTheEndOfLine()) {
+        if (shift && !CaretAtTheEndOfLine()) {
             CaretOffs = static_cast<int>(CharPos.size()) - 1;
             return true;
         }
         ScrollTo(DocumentHeight, true);
         return true;
     }
-    const int X = CharPos[static_cast<size_t>(CaretOffs)].X;
-    const int Next = CharPos.back().DrawItemNo + 1;
-    int DrawItemNo = 0;
-    int DrawOffs = 0;
-    if (!FindDrawItemAt(X, DrawItems[Next]->Top + 1, DrawItemNo, DrawOffs))
+    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int next = CharPos.back().DrawItemNo + 1;
+    int drawItemNo = 0;
+    int drawOffs = 0;
+    if (!FindDrawItemAt(x, DrawItems[next]->Top + 1, drawItemNo, drawOffs))
         return false;
-    CaretDrawItemNo = DrawItemNo;
-    AdjustMarkerCaret(true, DrawOffs);
-    OnChangeCaretLine(DrawOffs - 2);
+    CaretDrawItemNo = drawItemNo;
+    AdjustMarkerCaret(true, drawOffs);
+    OnChangeCaretLine(drawOffs - 2);
     ChangeCaret(false, true, false, false);
     return false;
 }
 
 bool TRVEditRVData::OnPgUpPress()
 {
-    const int X = CharPos[static_cast<size_t>(CaretOffs)].X;
-    const int H = GetHeight();
+    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int h = GetHeight();
     // A step of at least one pixel, so that a tiny view still ends.
-    const int Step = std::max(1, H / 2);
-    const int LineFirst = CharPos.front().DrawItemNo;
-    for (int Y = GetVOffs() - (2 * H) / 3; Y > 0; Y -= Step) {
-        int DrawItemNo = 0;
-        int DrawOffs = 0;
-        if (FindDrawItemAt(X, Y, DrawItemNo, DrawOffs) && DrawItemNo < LineFirst) {
-            CaretDrawItemNo = DrawItemNo;
-            AdjustMarkerCaret(true, DrawOffs);
-            OnChangeCaretLine(DrawOffs - 2);
+    const int step = std::max(1, h / 2);
+    const int lineFirst = CharPos.front().DrawItemNo;
+    for (int y = GetVOffs() - (2 * h) / 3; y > 0; y -= step) {
+        int drawItemNo = 0;
+        int drawOffs = 0;
+        if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo < lineFirst) {
+            CaretDrawItemNo = drawItemNo;
+            AdjustMarkerCaret(true, drawOffs);
+            OnChangeCaretLine(drawOffs - 2);
             ChangeCaret(false, true, false, false);
             return false;
         }
@@ -225,17 +225,17 @@ bool TRVEditRVData::OnPgUpPress()
 
 bool TRVEditRVData::OnPgDownPress()
 {
-    const int X = CharPos[static_cast<size_t>(CaretOffs)].X;
-    const int H = GetHeight();
-    const int Step = std::max(1, H / 2);
-    const int LineLast = CharPos.back().DrawItemNo;
-    for (int Y = GetVOffs() + (2 * H) / 3; Y < DocumentHeight; Y += Step) {
-        int DrawItemNo = 0;
-        int DrawOffs = 0;
-        if (FindDrawItemAt(X, Y, DrawItemNo, DrawOffs) && DrawItemNo > LineLast) {
-            CaretDrawItemNo = DrawItemNo;
-            AdjustMarkerCaret(true, DrawOffs);
-            OnChangeCaretLine(DrawOffs - 2);
+    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int h = GetHeight();
+    const int step = std::max(1, h / 2);
+    const int lineLast = CharPos.back().DrawItemNo;
+    for (int y = GetVOffs() + (2 * h) / 3; y < DocumentHeight; y += step) {
+        int drawItemNo = 0;
+        int drawOffs = 0;
+        if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo > lineLast) {
+            CaretDrawItemNo = drawItemNo;
+            AdjustMarkerCaret(true, drawOffs);
+            OnChangeCaretLine(drawOffs - 2);
             ChangeCaret(false, false, false, false);
             ScrollTo(DrawItems[CaretDrawItemNo]->Top, true);
             return false;
@@ -248,15 +248,15 @@ bool TRVEditRVData::OnPgDownPress()
 // ---------------------------------------------------------------------------
 // Hyperlink mode
 
-int TRVEditRVData::BuildJumpsCoords(bool Force)
+int TRVEditRVData::BuildJumpsCoords(bool force)
 {
-    if ((!Force && Host->ReadOnly()) || MouseCaptureItem)
+    if ((!force && Host->ReadOnly()) || MouseCaptureItem)
         return 0;
     ClearJumps();
     HotDrawItemNo = -1;
     Flags.Include(rvflUseJumps);
-    int StartJumpNo = FirstJumpNo;
-    TCustomRVFormattedData::BuildJumpsCoords(StartJumpNo, nullptr);
+    int startJumpNo = FirstJumpNo;
+    TCustomRVFormattedData::BuildJumpsCoords(startJumpNo, nullptr);
     State.Exclude(rvstDrawHover);
     HotDrawItemNo = -1;
     Host->Invalidate();

@@ -15,9 +15,9 @@ constexpr const char* errEmptyUndoList = "Can't modify empty undo list";
 constexpr const char* errTypingGroup = "Incorrect adding into undo list";
 constexpr const char* errUndoEmpty = "Undo buffer is empty";
 
-bool IsTypingGroup(const TRVUndoInfos& Group)
+bool IsTypingGroup(const TRVUndoInfos& group)
 {
-    return Group.Records.size() == 1 && Group.Records[0]->Action == rvuTyping;
+    return group.Records.size() == 1 && group.Records[0]->Action == rvuTyping;
 }
 
 } // namespace
@@ -54,112 +54,112 @@ bool TRVUndoInfos::CanDelete() const
 {
     if (Records.empty())
         return true;
-    const TRVUndoInfo* First = Records.front().get();
-    if (auto* Typing = dynamic_cast<const TRVUndoTypingInfo*>(First))
-        return Typing->Length == 0;
-    if (auto* Redo = dynamic_cast<const TRVRedoTypingInfo*>(First))
-        return Redo->s.empty();
+    const TRVUndoInfo* first = Records.front().get();
+    if (auto* typing = dynamic_cast<const TRVUndoTypingInfo*>(first))
+        return typing->Length == 0;
+    if (auto* redo = dynamic_cast<const TRVRedoTypingInfo*>(first))
+        return redo->s.empty();
     return true;
 }
 
-void TRVUndoInfos::ChangeUndoList(TRVUndoList* List)
+void TRVUndoInfos::ChangeUndoList(TRVUndoList* list)
 {
-    for (auto& Record : Records)
-        Record->List = List;
+    for (auto& record : Records)
+        record->List = list;
 }
 
-void TRVUndoInfos::Undo(TRVEditRVData* RVData, bool Reformat)
+void TRVUndoInfos::Undo(TRVEditRVData* rvData, bool reformat)
 {
-    RVData->BeginRedoSequence(UndoType, Caption);
-    PerformUndo(RVData, Reformat);
+    rvData->BeginRedoSequence(UndoType, Caption);
+    PerformUndo(rvData, reformat);
 }
 
-void TRVUndoInfos::Redo(TRVEditRVData* RVData, bool Reformat)
+void TRVUndoInfos::Redo(TRVEditRVData* rvData, bool reformat)
 {
-    RVData->BeginNamedUndoSequence(UndoType, Caption, true);
-    PerformUndo(RVData, Reformat);
+    rvData->BeginNamedUndoSequence(UndoType, Caption, true);
+    PerformUndo(rvData, reformat);
 }
 
-void TRVUndoInfos::PerformUndo(TRVEditRVData* RVData, bool Reformat)
+void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
 {
     if (Records.empty())
         return;
-    RVData->Deselect(nullptr, true);
+    rvData->Deselect(nullptr, true);
     // The item range the records touch, counted in the items after undoing.
-    int MinItem = RVData->GetItemCount() - 1;
-    int MaxItem = 0;
-    int Added = 0;
-    bool NeedFormat = false;
-    bool NeedSuper = false;
-    int Start = 0;
-    int End = 0;
-    bool HaveRange = false;
-    for (auto It = Records.rbegin(); It != Records.rend(); ++It) {
-        TRVUndoInfo* Record = It->get();
-        NeedFormat = NeedFormat || Record->RequiresFormat();
-        NeedSuper = NeedSuper || Record->RequiresSuperFormat();
-        if (Record->SetItemsRange(Start, End, RVData))
-            HaveRange = true;
-        if (!HaveRange)
+    int minItem = rvData->GetItemCount() - 1;
+    int maxItem = 0;
+    int added = 0;
+    bool needFormat = false;
+    bool needSuper = false;
+    int start = 0;
+    int end = 0;
+    bool haveRange = false;
+    for (auto it = Records.rbegin(); it != Records.rend(); ++it) {
+        TRVUndoInfo* record = it->get();
+        needFormat = needFormat || record->RequiresFormat();
+        needSuper = needSuper || record->RequiresSuperFormat();
+        if (record->SetItemsRange(start, end, rvData))
+            haveRange = true;
+        if (!haveRange)
             continue;
-        if (Added > 0)
-            End += Added;
-        const int A = Record->ItemsAdded();
-        if (A > 0)
-            End += A;
-        Added += A;
-        MinItem = std::min(MinItem, Start);
-        MaxItem = std::max(MaxItem, End);
+        if (added > 0)
+            end += added;
+        const int a = record->ItemsAdded();
+        if (a > 0)
+            end += a;
+        added += a;
+        minItem = std::min(minItem, start);
+        maxItem = std::max(maxItem, end);
     }
-    if (MaxItem < MinItem)
-        std::swap(MinItem, MaxItem);
-    MinItem = std::max(MinItem, 0);
-    MaxItem = std::max(MaxItem, MinItem);
-    if (MaxItem + Added < MinItem)
-        MaxItem = MinItem - Added;
-    if (MaxItem >= RVData->GetItemCount())
-        MaxItem = RVData->GetItemCount() - 1;
+    if (maxItem < minItem)
+        std::swap(minItem, maxItem);
+    minItem = std::max(minItem, 0);
+    maxItem = std::max(maxItem, minItem);
+    if (maxItem + added < minItem)
+        maxItem = minItem - added;
+    if (maxItem >= rvData->GetItemCount())
+        maxItem = rvData->GetItemCount() - 1;
 
-    int FirstDI = 0;
-    int LastDI = RVData->DrawItems.Count() - 1;
-    if (RVData->DrawItems.Count() > 0 && RVData->GetItemCount() > 0) {
-        int Offs = 0;
-        RVData->Item2DrawItem(MinItem, 1, FirstDI, Offs);
-        RVData->Item2DrawItem(MaxItem, 1, LastDI, Offs);
-        if (FirstDI < 0)
-            FirstDI = 0;
-        if (LastDI < 0)
-            LastDI = RVData->DrawItems.Count() - 1;
-        RVData->GetParaBounds(FirstDI, LastDI, FirstDI, LastDI);
+    int firstDi = 0;
+    int lastDi = rvData->DrawItems.Count() - 1;
+    if (rvData->DrawItems.Count() > 0 && rvData->GetItemCount() > 0) {
+        int offs = 0;
+        rvData->Item2DrawItem(minItem, 1, firstDi, offs);
+        rvData->Item2DrawItem(maxItem, 1, lastDi, offs);
+        if (firstDi < 0)
+            firstDi = 0;
+        if (lastDi < 0)
+            lastDi = rvData->DrawItems.Count() - 1;
+        rvData->GetParaBounds(firstDi, lastDi, firstDi, lastDi);
     }
 
-    bool FullReformat = false;
-    for (auto It = Records.rbegin(); It != Records.rend(); ++It) {
-        TRVUndoInfo* Record = It->get();
-        if (NeedFormat)
-            FullReformat = FullReformat || Record->RequiresFullReformat1(RVData);
-        Record->Undo(RVData);
-        if (NeedFormat)
-            FullReformat = FullReformat || Record->RequiresFullReformat2(RVData);
+    bool fullReformat = false;
+    for (auto it = Records.rbegin(); it != Records.rend(); ++it) {
+        TRVUndoInfo* record = it->get();
+        if (needFormat)
+            fullReformat = fullReformat || record->RequiresFullReformat1(rvData);
+        record->Undo(rvData);
+        if (needFormat)
+            fullReformat = fullReformat || record->RequiresFullReformat2(rvData);
     }
 
     // The records' width rules look at single items; a group that moved
     // items between paragraphs may change the document's minimum width
     // without any of them seeing it, so the width is measured once here.
-    if (Reformat && NeedFormat)
-        RVData->Reformat_(FullReformat ||
-                              RVData->CalculateMinDocWidthPlus(nullptr, nullptr) != RVData->DocumentMinWidth,
-                          FirstDI, LastDI, Added);
-    if (RVData->GetItemCount() > 0) {
-        const int ItemNo = std::clamp(CaretItemNo, 0, RVData->GetItemCount() - 1);
-        const int Offs =
-            std::clamp(CaretOffs, RVData->GetOffsBeforeItem(ItemNo), RVData->GetOffsAfterItem(ItemNo));
-        if (Reformat && RVData->DrawItems.Count() > 0)
-            RVData->SetCaretAtItem(ItemNo, Offs, false);
+    if (reformat && needFormat)
+        rvData->Reformat_(fullReformat ||
+                              rvData->CalculateMinDocWidthPlus(nullptr, nullptr) != rvData->DocumentMinWidth,
+                          firstDi, lastDi, added);
+    if (rvData->GetItemCount() > 0) {
+        const int itemNo = std::clamp(CaretItemNo, 0, rvData->GetItemCount() - 1);
+        const int offs =
+            std::clamp(CaretOffs, rvData->GetOffsBeforeItem(itemNo), rvData->GetOffsAfterItem(itemNo));
+        if (reformat && rvData->DrawItems.Count() > 0)
+            rvData->SetCaretAtItem(itemNo, offs, false);
     }
-    RVData->Host->Invalidate();
-    if (NeedSuper && Reformat)
-        RVData->FormatAll();
+    rvData->Host->Invalidate();
+    if (needSuper && reformat)
+        rvData->FormatAll();
 }
 
 // ---------------------------------------------------------------------------
@@ -188,7 +188,7 @@ void TRVUndoList::DropEmptyLast()
         FGroups.pop_back();
 }
 
-bool TRVUndoList::BeginItem(TRVUndoType UndoType, const AnsiString& Caption, int CaretItemNo, int CaretOffs)
+bool TRVUndoList::BeginItem(TRVUndoType undoType, const AnsiString& caption, int caretItemNo, int caretOffs)
 {
     if (Limit == 0)
         return false;
@@ -197,18 +197,18 @@ bool TRVUndoList::BeginItem(TRVUndoType UndoType, const AnsiString& Caption, int
     // Evicts while at or over the limit, so that a lowered limit takes effect.
     while (Limit > 0 && Count() >= Limit && !FGroups.empty())
         FGroups.erase(FGroups.begin());
-    auto Group = std::make_unique<TRVUndoInfos>();
-    Group->UndoType = UndoType;
-    Group->Caption = Caption;
-    Group->CaretItemNo = CaretItemNo;
-    Group->CaretOffs = CaretOffs;
+    auto group = std::make_unique<TRVUndoInfos>();
+    group->UndoType = undoType;
+    group->Caption = caption;
+    group->CaretItemNo = caretItemNo;
+    group->CaretOffs = caretOffs;
     if (!FGroups.empty() && FGroups.back()->Records.empty()) {
-        Group->Caption = FGroups.back()->Caption;
-        Group->CaretItemNo = FGroups.back()->CaretItemNo;
-        Group->CaretOffs = FGroups.back()->CaretOffs;
+        group->Caption = FGroups.back()->Caption;
+        group->CaretItemNo = FGroups.back()->CaretItemNo;
+        group->CaretOffs = FGroups.back()->CaretOffs;
         FGroups.pop_back();
     }
-    FGroups.push_back(std::move(Group));
+    FGroups.push_back(std::move(group));
     return true;
 }
 
@@ -217,67 +217,67 @@ void TRVUndoList::EndItem()
     DropEmptyLast();
 }
 
-void TRVUndoList::AddInfo(std::unique_ptr<TRVUndoInfo> Info)
+void TRVUndoList::AddInfo(std::unique_ptr<TRVUndoInfo> info)
 {
     if (FGroups.empty())
         throw ERollViewError(errEmptyUndoList);
     if (LastIsTyping())
         throw ERollViewError(errTypingGroup);
-    Info->List = this;
-    FGroups.back()->Records.push_back(std::move(Info));
+    info->List = this;
+    FGroups.back()->Records.push_back(std::move(info));
 }
 
-void TRVUndoList::AddInfos(std::unique_ptr<TRVUndoInfos> Infos)
+void TRVUndoList::AddInfos(std::unique_ptr<TRVUndoInfos> infos)
 {
-    Infos->ChangeUndoList(this);
-    FGroups.push_back(std::move(Infos));
+    infos->ChangeUndoList(this);
+    FGroups.push_back(std::move(infos));
 }
 
-void TRVUndoList::AddTyping(int ItemNo, int Offset, bool Unicode)
+void TRVUndoList::AddTyping(int itemNo, int offset, bool unicode)
 {
     if (Limit == 0)
         return;
     DropEmptyLast();
     if (!FGroups.empty() && !FGroups.back()->Records.empty()) {
-        auto* Typing = dynamic_cast<TRVUndoTypingInfo*>(FGroups.back()->Records.front().get());
-        if (Typing && Typing->ItemNo == ItemNo && Typing->Index + Typing->Length == Offset) {
-            ++Typing->Length;
+        auto* typing = dynamic_cast<TRVUndoTypingInfo*>(FGroups.back()->Records.front().get());
+        if (typing && typing->ItemNo == itemNo && typing->Index + typing->Length == offset) {
+            ++typing->Length;
             ++FGroups.back()->CaretOffs;
             return;
         }
     }
-    if (!BeginItem(rvutTyping, AnsiString(), ItemNo, Offset))
+    if (!BeginItem(rvutTyping, AnsiString(), itemNo, offset))
         return;
-    auto Info = std::make_unique<TRVUndoTypingInfo>();
-    Info->Action = rvuTyping;
-    Info->ItemNo = ItemNo;
-    Info->Index = Offset;
-    Info->Length = 1;
-    Info->Unicode = Unicode;
-    AddInfo(std::move(Info));
+    auto info = std::make_unique<TRVUndoTypingInfo>();
+    info->Action = rvuTyping;
+    info->ItemNo = itemNo;
+    info->Index = offset;
+    info->Length = 1;
+    info->Unicode = unicode;
+    AddInfo(std::move(info));
 }
 
-void TRVUndoList::AddUntyping(const AnsiString& s, int ItemNo, int Offset)
+void TRVUndoList::AddUntyping(const AnsiString& s, int itemNo, int offset)
 {
-    const bool Unicode = s.size() > 1;
+    const bool unicode = s.size() > 1;
     DropEmptyLast();
     if (!FGroups.empty() && !FGroups.back()->Records.empty()) {
-        auto* Redo = dynamic_cast<TRVRedoTypingInfo*>(FGroups.back()->Records.front().get());
-        if (Redo && Redo->ItemNo == ItemNo && Redo->Index - Redo->CharCount() == Offset) {
-            Redo->s += s;
+        auto* redo = dynamic_cast<TRVRedoTypingInfo*>(FGroups.back()->Records.front().get());
+        if (redo && redo->ItemNo == itemNo && redo->Index - redo->CharCount() == offset) {
+            redo->s += s;
             --FGroups.back()->CaretOffs;
             return;
         }
     }
-    if (!BeginItem(rvutTyping, AnsiString(), ItemNo, Offset))
+    if (!BeginItem(rvutTyping, AnsiString(), itemNo, offset))
         return;
-    auto Info = std::make_unique<TRVRedoTypingInfo>();
-    Info->Action = rvuTyping;
-    Info->ItemNo = ItemNo;
-    Info->Index = Offset;
-    Info->s = s;
-    Info->Unicode = Unicode;
-    AddInfo(std::move(Info));
+    auto info = std::make_unique<TRVRedoTypingInfo>();
+    info->Action = rvuTyping;
+    info->ItemNo = itemNo;
+    info->Index = offset;
+    info->s = s;
+    info->Unicode = unicode;
+    AddInfo(std::move(info));
 }
 
 TRVUndoType TRVUndoList::CurrentUndoType() const
@@ -300,38 +300,38 @@ void TRVUndoList::Pop()
 {
     if (FGroups.empty())
         return;
-    TRVUndoInfos* Group = FGroups.back().get();
-    if (Group->CanDelete()) {
+    TRVUndoInfos* group = FGroups.back().get();
+    if (group->CanDelete()) {
         FGroups.pop_back();
         return;
     }
-    if (dynamic_cast<TRVUndoTypingInfo*>(Group->Records.front().get()))
-        --Group->CaretOffs;
+    if (dynamic_cast<TRVUndoTypingInfo*>(group->Records.front().get()))
+        --group->CaretOffs;
     else
-        ++Group->CaretOffs;
+        ++group->CaretOffs;
 }
 
-void TRVUndoList::Undo(TRVEditRVData* AData)
+void TRVUndoList::Undo(TRVEditRVData* aData)
 {
     if (FGroups.empty())
         throw ERollViewError(errUndoEmpty);
-    TRVUndoInfos* Group = FGroups.back().get();
-    if (this == AData->RedoList.get())
-        Group->Redo(AData, ReformatLock < 1);
+    TRVUndoInfos* group = FGroups.back().get();
+    if (this == aData->RedoList.get())
+        group->Redo(aData, ReformatLock < 1);
     else
-        Group->Undo(AData, ReformatLock < 1);
+        group->Undo(aData, ReformatLock < 1);
     Pop();
 }
 
-void TRVUndoList::Redo(TRVEditRVData* AData)
+void TRVUndoList::Redo(TRVEditRVData* aData)
 {
-    Undo(AData);
+    Undo(aData);
 }
 
-void TRVUndoList::DisposeItem(TCustomRVItemInfo* Item)
+void TRVUndoList::DisposeItem(TCustomRVItemInfo* item)
 {
     if (RVData)
-        RVData->DisposeItem(Item);
+        RVData->DisposeItem(item);
     else
-        delete Item;
+        delete item;
 }

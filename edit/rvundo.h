@@ -68,13 +68,13 @@ public:
     TRVUndoList* List = nullptr;
 
     // Asked before and after Undo: does undoing need the whole document laid out?
-    virtual bool RequiresFullReformat1(TRVEditRVData* RVData);
-    virtual bool RequiresFullReformat2(TRVEditRVData* RVData);
+    virtual bool RequiresFullReformat1(TRVEditRVData* rvData);
+    virtual bool RequiresFullReformat2(TRVEditRVData* rvData);
     virtual bool RequiresFormat() { return true; }
     virtual bool RequiresSuperFormat() { return false; }
-    virtual void Undo(TRVEditRVData* RVData);
+    virtual void Undo(TRVEditRVData* rvData);
     // The item range undoing touches; false when the record reports none.
-    virtual bool SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData* RVData);
+    virtual bool SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData);
     // Items undoing adds (negative: removes).
     virtual int ItemsAdded() { return 0; }
     TRVEditRVData* GetUndoListOwnerRVData() const;
@@ -91,10 +91,10 @@ public:
     int CaretOffs = -1;
 
     bool CanDelete() const;
-    void ChangeUndoList(TRVUndoList* List);
-    void Undo(TRVEditRVData* RVData, bool Reformat);
-    void Redo(TRVEditRVData* RVData, bool Reformat);
-    void PerformUndo(TRVEditRVData* RVData, bool Reformat);
+    void ChangeUndoList(TRVUndoList* list);
+    void Undo(TRVEditRVData* rvData, bool reformat);
+    void Redo(TRVEditRVData* rvData, bool reformat);
+    void PerformUndo(TRVEditRVData* rvData, bool reformat);
 };
 
 // A stack of groups, the last on top. Limit: -1 unlimited, 0 records
@@ -102,7 +102,7 @@ public:
 // join the last one (a single typing record always keeps its own group).
 class TRVUndoList {
 public:
-    explicit TRVUndoList(TRVEditRVData* ARVData) : RVData(ARVData) {}
+    explicit TRVUndoList(TRVEditRVData* arvData) : RVData(arvData) {}
     ~TRVUndoList();
     TRVUndoList(const TRVUndoList&) = delete;
     TRVUndoList& operator=(const TRVUndoList&) = delete;
@@ -113,33 +113,33 @@ public:
     int ReformatLock = 0;
 
     int Count() const { return static_cast<int>(FGroups.size()); }
-    TRVUndoInfos* Group(int Index) const { return FGroups[Index].get(); }
+    TRVUndoInfos* Group(int index) const { return FGroups[index].get(); }
     TRVUndoInfos* Last() const { return FGroups.empty() ? nullptr : FGroups.back().get(); }
 
     // Opens a group; false when the list records nothing.
-    bool BeginItem(TRVUndoType UndoType, const AnsiString& Caption, int CaretItemNo, int CaretOffs);
+    bool BeginItem(TRVUndoType undoType, const AnsiString& caption, int caretItemNo, int caretOffs);
     // Drops the last group when it is empty.
     void EndItem();
     // Appends a record to the last group (which must exist and not be a typing group).
-    void AddInfo(std::unique_ptr<TRVUndoInfo> Info);
+    void AddInfo(std::unique_ptr<TRVUndoInfo> info);
     // Appends a whole group.
-    void AddInfos(std::unique_ptr<TRVUndoInfos> Infos);
+    void AddInfos(std::unique_ptr<TRVUndoInfos> infos);
     // One character typed at caret offset Offset of item ItemNo.
-    void AddTyping(int ItemNo, int Offset, bool Unicode);
+    void AddTyping(int itemNo, int offset, bool unicode);
     // Characters s removed by undoing typing, to be typed again at Offset.
-    void AddUntyping(const AnsiString& s, int ItemNo, int Offset);
+    void AddUntyping(const AnsiString& s, int itemNo, int offset);
     TRVUndoType CurrentUndoType() const;
     AnsiString CurrentUndoCaption() const;
     void PopIfEmpty();
     void Pop();
-    void Undo(TRVEditRVData* AData);
-    void Redo(TRVEditRVData* AData);
+    void Undo(TRVEditRVData* aData);
+    void Redo(TRVEditRVData* aData);
     void LockRFR() { ++ReformatLock; }
     void UnlockRFR() { --ReformatLock; }
     // Frees every group and record with what they keep.
     void Clear();
     // Frees an item that a record keeps, telling the owning document first.
-    void DisposeItem(TCustomRVItemInfo* Item);
+    void DisposeItem(TCustomRVItemInfo* item);
 
 private:
     bool LastIsTyping() const;

@@ -11,82 +11,82 @@ namespace {
 
 // The width rule: after a change of an item from OldWidth, does the whole
 // document need laying out?
-bool WidthRequiresFull(TRVEditRVData* RVData, int ItemNo, int OldWidth)
+bool WidthRequiresFull(TRVEditRVData* rvData, int itemNo, int oldWidth)
 {
-    if (ItemNo < 0 || ItemNo >= RVData->GetItemCount())
+    if (itemNo < 0 || itemNo >= rvData->GetItemCount())
         return false;
-    const int New = RVData->CalculateMinItemWidthPlusEx(ItemNo);
-    if (New == OldWidth)
+    const int New = rvData->CalculateMinItemWidthPlusEx(itemNo);
+    if (New == oldWidth)
         return false;
-    return OldWidth >= RVData->DocumentMinWidth || New > RVData->DocumentMinWidth;
+    return oldWidth >= rvData->DocumentMinWidth || New > rvData->DocumentMinWidth;
 }
 
 } // namespace
 
-bool TRVUndoItemNoInfo::SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData*)
+bool TRVUndoItemNoInfo::SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData*)
 {
     if (ItemNo < 0)
         return false;
-    StartItemNo = ItemNo;
-    EndItemNo = LastAffectedItemNo == -1 ? ItemNo : LastAffectedItemNo;
+    startItemNo = ItemNo;
+    endItemNo = LastAffectedItemNo == -1 ? ItemNo : LastAffectedItemNo;
     return true;
 }
 
-void TRVUndoWidthInfo::StoreOldWidth(TRVEditRVData* RVData)
+void TRVUndoWidthInfo::StoreOldWidth(TRVEditRVData* rvData)
 {
     OldWidth =
-        ItemNo >= 0 && ItemNo < RVData->GetItemCount() ? RVData->CalculateMinItemWidthPlusEx(ItemNo) : 0;
+        ItemNo >= 0 && ItemNo < rvData->GetItemCount() ? rvData->CalculateMinItemWidthPlusEx(ItemNo) : 0;
 }
 
-bool TRVUndoWidthInfo::RequiresFullReformat2(TRVEditRVData* RVData)
+bool TRVUndoWidthInfo::RequiresFullReformat2(TRVEditRVData* rvData)
 {
-    return WidthRequiresFull(RVData, ItemNo, OldWidth);
+    return WidthRequiresFull(rvData, ItemNo, OldWidth);
 }
 
-void TRVUndoChangeTextInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoChangeTextInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    RVData->Do_ChangeText(ItemNo, s);
+    StoreOldWidth(rvData);
+    rvData->Do_ChangeText(ItemNo, s);
 }
 
-void TRVUndoDeleteSubstringInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoDeleteSubstringInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    RVData->Do_InsertSubstring(ItemNo, Index, s);
+    StoreOldWidth(rvData);
+    rvData->Do_InsertSubstring(ItemNo, Index, s);
 }
 
-void TRVUndoInsertSubstringInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoInsertSubstringInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    RVData->Do_DeleteSubstring(ItemNo, Index, Length);
+    StoreOldWidth(rvData);
+    rvData->Do_DeleteSubstring(ItemNo, Index, Length);
 }
 
-void TRVUndoTypingInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoTypingInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    AnsiString Text = RVData->GetItemText(ItemNo);
-    const size_t Unit = Unicode ? 2 : 1;
-    const size_t Pos = static_cast<size_t>(Index + Length - 2) * Unit;
-    const AnsiString Removed = Text.substr(Pos, Unit);
-    Text.erase(Pos, Unit);
+    StoreOldWidth(rvData);
+    AnsiString text = rvData->GetItemText(ItemNo);
+    const size_t unit = Unicode ? 2 : 1;
+    const size_t pos = static_cast<size_t>(Index + Length - 2) * unit;
+    const AnsiString removed = text.substr(pos, unit);
+    text.erase(pos, unit);
     --Length;
-    RVData->Items->Put(ItemNo, Text);
-    RVData->InvalidateTailLayout();
-    RVData->RedoList->AddUntyping(Removed, ItemNo, Index + Length + 1);
+    rvData->Items->Put(ItemNo, text);
+    rvData->InvalidateTailLayout();
+    rvData->RedoList->AddUntyping(removed, ItemNo, Index + Length + 1);
 }
 
-void TRVRedoTypingInfo::Undo(TRVEditRVData* RVData)
+void TRVRedoTypingInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    AnsiString Text = RVData->GetItemText(ItemNo);
-    const size_t Unit = Unicode ? 2 : 1;
-    const int N = CharCount();
-    const size_t Pos = static_cast<size_t>(Index - N - 1) * Unit;
-    Text.insert(Pos, s.substr(s.size() - Unit));
-    s.erase(s.size() - Unit);
-    RVData->Items->Put(ItemNo, Text);
-    RVData->InvalidateTailLayout();
-    RVData->UndoList->AddTyping(ItemNo, Index - N, Unicode);
+    StoreOldWidth(rvData);
+    AnsiString text = rvData->GetItemText(ItemNo);
+    const size_t unit = Unicode ? 2 : 1;
+    const int n = CharCount();
+    const size_t pos = static_cast<size_t>(Index - n - 1) * unit;
+    text.insert(pos, s.substr(s.size() - unit));
+    s.erase(s.size() - unit);
+    rvData->Items->Put(ItemNo, text);
+    rvData->InvalidateTailLayout();
+    rvData->UndoList->AddTyping(ItemNo, Index - n, Unicode);
 }
 
 TRVUndoItemInfo::~TRVUndoItemInfo()
@@ -99,87 +99,87 @@ TRVUndoItemInfo::~TRVUndoItemInfo()
 
 TCustomRVItemInfo* TRVUndoItemInfo::TakeItem()
 {
-    TCustomRVItemInfo* Back = Item;
+    TCustomRVItemInfo* back = Item;
     Item = nullptr;
-    return Back;
+    return back;
 }
 
-void TRVUndoDeleteItemInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoDeleteItemInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_InsertItem(ItemNo, s, TakeItem(), true, FullReformat);
+    rvData->Do_InsertItem(ItemNo, s, TakeItem(), true, FullReformat);
 }
 
-void TRVUndoModifyItemInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoModifyItemInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ModifyItem(ItemNo, s, TakeItem());
+    rvData->Do_ModifyItem(ItemNo, s, TakeItem());
 }
 
-bool TRVUndoModifyItemInfo::RequiresFullReformat1(TRVEditRVData* RVData)
+bool TRVUndoModifyItemInfo::RequiresFullReformat1(TRVEditRVData* rvData)
 {
     if (!Item)
         return false;
-    const int Cur = RVData->CalculateMinItemWidthPlusEx(ItemNo);
-    const int Projected = Cur - RVData->GetItem(ItemNo)->GetMinWidth(nullptr, nullptr, RVData) +
-                          Item->GetMinWidth(nullptr, nullptr, RVData);
-    if (Projected == Cur)
+    const int cur = rvData->CalculateMinItemWidthPlusEx(ItemNo);
+    const int projected = cur - rvData->GetItem(ItemNo)->GetMinWidth(nullptr, nullptr, rvData) +
+                          Item->GetMinWidth(nullptr, nullptr, rvData);
+    if (projected == cur)
         return false;
-    return Projected > RVData->DocumentMinWidth || Cur >= RVData->DocumentMinWidth;
+    return projected > rvData->DocumentMinWidth || cur >= rvData->DocumentMinWidth;
 }
 
-void TRVUndoReplaceItemInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoReplaceItemInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ReplaceItem(ItemNo, TakeItem());
+    rvData->Do_ReplaceItem(ItemNo, TakeItem());
 }
 
-void TRVUndoReformateRange::Undo(TRVEditRVData* RVData)
+void TRVUndoReformateRange::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ReformateRange(ItemNo, LastAffectedItemNo, SuperReformat);
+    rvData->Do_ReformateRange(ItemNo, LastAffectedItemNo, SuperReformat);
 }
 
-void TRVUndoChangeVAlignInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoChangeVAlignInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ChangeVAlign(ItemNo, VAlign);
+    rvData->Do_ChangeVAlign(ItemNo, VAlign);
 }
 
-void TRVUndoExtraIntProperty::Undo(TRVEditRVData* RVData)
+void TRVUndoExtraIntProperty::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    RVData->Do_ExtraIntProperty(ItemNo, Prop, Value);
+    StoreOldWidth(rvData);
+    rvData->Do_ExtraIntProperty(ItemNo, Prop, Value);
 }
 
-void TRVUndoModifyItemTerminator::Undo(TRVEditRVData* RVData)
+void TRVUndoModifyItemTerminator::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ItemModifyTerminator(ItemNo, !Opening);
+    rvData->Do_ItemModifyTerminator(ItemNo, !Opening);
 }
 
-bool TRVUndoDeleteItemInfo::RequiresFullReformat2(TRVEditRVData* RVData)
+bool TRVUndoDeleteItemInfo::RequiresFullReformat2(TRVEditRVData* rvData)
 {
-    return FullReformat || RVData->CalculateMinItemWidthPlusEx(ItemNo) > RVData->DocumentMinWidth;
+    return FullReformat || rvData->CalculateMinItemWidthPlusEx(ItemNo) > rvData->DocumentMinWidth;
 }
 
 TRVUndoDeleteItemsInfo::~TRVUndoDeleteItemsInfo()
 {
-    for (auto& Entry : Kept) {
+    for (auto& entry : Kept) {
         if (List)
-            List->DisposeItem(Entry.second);
+            List->DisposeItem(entry.second);
         else
-            delete Entry.second;
+            delete entry.second;
     }
 }
 
-void TRVUndoDeleteItemsInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoDeleteItemsInfo::Undo(TRVEditRVData* rvData)
 {
     FAdded = static_cast<int>(Kept.size());
-    TRVItemList Back;
-    Back.swap(Kept);
-    RVData->Do_InsertItems(StartItemNo, Back, true, FullReformat);
+    TRVItemList back;
+    back.swap(Kept);
+    rvData->Do_InsertItems(StartItemNo, back, true, FullReformat);
     EndItemNo = StartItemNo + FAdded - 1;
 }
 
-bool TRVUndoDeleteItemsInfo::SetItemsRange(int& AStartItemNo, int& AEndItemNo, TRVEditRVData*)
+bool TRVUndoDeleteItemsInfo::SetItemsRange(int& aStartItemNo, int& aEndItemNo, TRVEditRVData*)
 {
-    AStartItemNo = StartItemNo;
-    AEndItemNo = LastAffectedItemNo == -1 ? StartItemNo + static_cast<int>(Kept.size()) : LastAffectedItemNo;
+    aStartItemNo = StartItemNo;
+    aEndItemNo = LastAffectedItemNo == -1 ? StartItemNo + static_cast<int>(Kept.size()) : LastAffectedItemNo;
     return true;
 }
 
@@ -188,74 +188,74 @@ int TRVUndoDeleteItemsInfo::ItemsAdded()
     return Kept.empty() ? FAdded : static_cast<int>(Kept.size());
 }
 
-bool TRVUndoDeleteItemsInfo::RequiresFullReformat2(TRVEditRVData* RVData)
+bool TRVUndoDeleteItemsInfo::RequiresFullReformat2(TRVEditRVData* rvData)
 {
     return FullReformat ||
-           RVData->CalculateMinItemsWidthPlusEx(StartItemNo, EndItemNo) > RVData->DocumentMinWidth;
+           rvData->CalculateMinItemsWidthPlusEx(StartItemNo, EndItemNo) > rvData->DocumentMinWidth;
 }
 
-void TRVUndoInsertItemInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoInsertItemInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_DeleteItem(ItemNo, FullReformat);
+    rvData->Do_DeleteItem(ItemNo, FullReformat);
 }
 
-bool TRVUndoInsertItemInfo::RequiresFullReformat1(TRVEditRVData* RVData)
+bool TRVUndoInsertItemInfo::RequiresFullReformat1(TRVEditRVData* rvData)
 {
-    return RVData->CalculateMinItemWidthPlusEx(ItemNo) >= RVData->DocumentMinWidth;
+    return rvData->CalculateMinItemWidthPlusEx(ItemNo) >= rvData->DocumentMinWidth;
 }
 
-void TRVUndoInsertItemsInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoInsertItemsInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_DeleteItems(ItemNo, ItemNo + Count - 1, FullReformat);
+    rvData->Do_DeleteItems(ItemNo, ItemNo + Count - 1, FullReformat);
 }
 
-bool TRVUndoInsertItemsInfo::RequiresFullReformat1(TRVEditRVData* RVData)
+bool TRVUndoInsertItemsInfo::RequiresFullReformat1(TRVEditRVData* rvData)
 {
-    return RVData->CalculateMinItemsWidthPlusEx(ItemNo, ItemNo + Count - 1) >= RVData->DocumentMinWidth;
+    return rvData->CalculateMinItemsWidthPlusEx(ItemNo, ItemNo + Count - 1) >= rvData->DocumentMinWidth;
 }
 
-void TRVUndoNewLineInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoNewLineInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_NewLine(ItemNo, SameAsPrev, ParaNo, FullReformat);
+    rvData->Do_NewLine(ItemNo, SameAsPrev, ParaNo, FullReformat);
 }
 
-void TRVUndoBRInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoBRInfo::Undo(TRVEditRVData* rvData)
 {
-    bool Full = false;
-    RVData->Do_BR(ItemNo, BR, Full);
+    bool full = false;
+    rvData->Do_BR(ItemNo, BR, full);
 }
 
-void TRVUndoPageBreakInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoPageBreakInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_PageBreak(ItemNo, PageBreak);
+    rvData->Do_PageBreak(ItemNo, PageBreak);
 }
 
-void TRVUndoParaListInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoParaListInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_ParaList(StartItemNo, Styles, FullReformat);
+    rvData->Do_ParaList(StartItemNo, Styles, FullReformat);
 }
 
-bool TRVUndoParaListInfo::SetItemsRange(int& AStartItemNo, int& AEndItemNo, TRVEditRVData*)
+bool TRVUndoParaListInfo::SetItemsRange(int& aStartItemNo, int& aEndItemNo, TRVEditRVData*)
 {
-    AStartItemNo = StartItemNo;
-    AEndItemNo = StartItemNo + static_cast<int>(Styles.size());
+    aStartItemNo = StartItemNo;
+    aEndItemNo = StartItemNo + static_cast<int>(Styles.size());
     return true;
 }
 
-void TRVUndoStyleNoInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoStyleNoInfo::Undo(TRVEditRVData* rvData)
 {
-    StoreOldWidth(RVData);
-    RVData->Do_StyleNo(ItemNo, StyleNo);
+    StoreOldWidth(rvData);
+    rvData->Do_StyleNo(ItemNo, StyleNo);
 }
 
-void TRVUndoTagInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoTagInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_Tag(ItemNo, Tag);
+    rvData->Do_Tag(ItemNo, Tag);
 }
 
-void TRVUndoAddCPInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoAddCPInfo::Undo(TRVEditRVData* rvData)
 {
-    RVData->Do_DeleteCP(ItemNo);
+    rvData->Do_DeleteCP(ItemNo);
 }
 
 TRVUndoDeleteCPInfo::~TRVUndoDeleteCPInfo()
@@ -266,9 +266,9 @@ TRVUndoDeleteCPInfo::~TRVUndoDeleteCPInfo()
         delete Checkpoint;
 }
 
-void TRVUndoDeleteCPInfo::Undo(TRVEditRVData* RVData)
+void TRVUndoDeleteCPInfo::Undo(TRVEditRVData* rvData)
 {
-    TRVCPInfo* Back = Checkpoint;
+    TRVCPInfo* back = Checkpoint;
     Checkpoint = nullptr;
-    RVData->Do_AddCP(ItemNo, Back);
+    rvData->Do_AddCP(ItemNo, back);
 }

@@ -17,7 +17,7 @@ class TRVUndoItemNoInfo : public TRVUndoInfo {
 public:
     int ItemNo = -1;
     int LastAffectedItemNo = -1;
-    bool SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData* RVData) override;
+    bool SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData) override;
 };
 
 // A record whose Undo changes the width of item ItemNo: RequiresFullReformat2
@@ -25,16 +25,16 @@ public:
 class TRVUndoWidthInfo : public TRVUndoItemNoInfo {
 public:
     int OldWidth = 0;
-    bool RequiresFullReformat2(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
 
 protected:
-    void StoreOldWidth(TRVEditRVData* RVData);
+    void StoreOldWidth(TRVEditRVData* rvData);
 };
 
 class TRVUndoChangeTextInfo : public TRVUndoWidthInfo {
 public:
     AnsiString s;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // Characters s deleted at Index (1-based).
@@ -42,7 +42,7 @@ class TRVUndoDeleteSubstringInfo : public TRVUndoWidthInfo {
 public:
     AnsiString s;
     int Index = 0;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // Length characters inserted at Index.
@@ -50,14 +50,14 @@ class TRVUndoInsertSubstringInfo : public TRVUndoWidthInfo {
 public:
     int Index = 0;
     int Length = 0;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // Typed characters: Undo removes the last of them, one per call.
 class TRVUndoTypingInfo : public TRVUndoInsertSubstringInfo {
 public:
     bool Unicode = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // Characters removed by undoing typing (last removed last): Undo types the last again.
@@ -67,7 +67,7 @@ public:
     int Index = 0;
     bool Unicode = false;
     int CharCount() const { return static_cast<int>(Unicode ? s.size() / 2 : s.size()); }
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // A record that keeps an item object (owned until Undo hands it back) and its text.
@@ -86,22 +86,22 @@ protected:
 class TRVUndoDeleteItemInfo : public TRVUndoItemInfo {
 public:
     bool FullReformat = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     int ItemsAdded() override { return 1; }
-    bool RequiresFullReformat2(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
 };
 
 // The item object exchanged for another (with its text).
 class TRVUndoModifyItemInfo : public TRVUndoItemInfo {
 public:
-    void Undo(TRVEditRVData* RVData) override;
-    bool RequiresFullReformat1(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
 };
 
 // The item object exchanged for another, the text kept.
 class TRVUndoReplaceItemInfo : public TRVUndoItemInfo {
 public:
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     bool RequiresFormat() override { return false; }
 };
 
@@ -109,28 +109,28 @@ public:
 class TRVUndoReformateRange : public TRVUndoItemNoInfo {
 public:
     bool SuperReformat = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     bool RequiresSuperFormat() override { return SuperReformat; }
 };
 
 class TRVUndoChangeVAlignInfo : public TRVUndoItemNoInfo {
 public:
     TRVVAlign VAlign = rvvaBaseline;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {
 public:
     int Value = 0;
     TRVExtraItemProperty Prop = rvepUnknown;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // A bracket around the changes of an item's properties (Opening: the first).
 class TRVUndoModifyItemTerminator : public TRVUndoItemNoInfo {
 public:
     bool Opening = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // Deleted items StartItemNo.. kept last-first with their texts.
@@ -142,10 +142,10 @@ public:
     int EndItemNo = 0;
     int LastAffectedItemNo = -1;
     bool FullReformat = false;
-    void Undo(TRVEditRVData* RVData) override;
-    bool SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
+    bool SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData) override;
     int ItemsAdded() override;
-    bool RequiresFullReformat2(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
 
 private:
     int FAdded = 0;
@@ -154,9 +154,9 @@ private:
 class TRVUndoInsertItemInfo : public TRVUndoItemNoInfo {
 public:
     bool FullReformat = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     int ItemsAdded() override { return -1; }
-    bool RequiresFullReformat1(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
     bool RequiresFullReformat2(TRVEditRVData*) override { return FullReformat; }
 };
 
@@ -164,9 +164,9 @@ class TRVUndoInsertItemsInfo : public TRVUndoItemNoInfo {
 public:
     bool FullReformat = false;
     int Count = 0;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     int ItemsAdded() override { return -Count; }
-    bool RequiresFullReformat1(TRVEditRVData* RVData) override;
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
     bool RequiresFullReformat2(TRVEditRVData*) override { return FullReformat; }
 };
 
@@ -175,20 +175,20 @@ public:
     bool FullReformat = false;
     bool SameAsPrev = false;
     int ParaNo = 0;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     bool RequiresFullReformat2(TRVEditRVData*) override { return FullReformat; }
 };
 
 class TRVUndoBRInfo : public TRVUndoItemNoInfo {
 public:
     bool BR = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 class TRVUndoPageBreakInfo : public TRVUndoItemNoInfo {
 public:
     bool PageBreak = false;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // One paragraph style per item from StartItemNo on: every item keeps its own.
@@ -197,33 +197,33 @@ public:
     std::vector<int> Styles;
     int StartItemNo = 0;
     bool FullReformat = false;
-    void Undo(TRVEditRVData* RVData) override;
-    bool SetItemsRange(int& StartItemNo, int& EndItemNo, TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
+    bool SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData) override;
     bool RequiresFullReformat2(TRVEditRVData*) override { return FullReformat; }
 };
 
 class TRVUndoStyleNoInfo : public TRVUndoWidthInfo {
 public:
     int StyleNo = 0;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 // The old tag, a value of its own.
 class TRVUndoTagInfo : public TRVUndoItemNoInfo {
 public:
     TRVTag Tag;
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
     bool RequiresFormat() override { return false; }
 };
 
 class TRVUndoAddCPInfo : public TRVUndoItemNoInfo {
 public:
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };
 
 class TRVUndoDeleteCPInfo : public TRVUndoItemNoInfo {
 public:
     ~TRVUndoDeleteCPInfo() override;
     TRVCPInfo* Checkpoint = nullptr; // owned
-    void Undo(TRVEditRVData* RVData) override;
+    void Undo(TRVEditRVData* rvData) override;
 };

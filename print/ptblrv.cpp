@@ -14,24 +14,24 @@ namespace {
 
 // A fingerprint of a store's items: their objects, styles, paragraphs and
 // texts, so that any change made to the document since a pagination shows.
-uint64_t ItemsFingerprint(TCustomRVData* Data)
+uint64_t ItemsFingerprint(TCustomRVData* data)
 {
     uint64_t h = 1469598103934665603ull;
-    auto Mix = [&h](uint64_t v) {
+    auto mix = [&h](uint64_t v) {
         h ^= v;
         h *= 1099511628211ull;
     };
-    Mix(reinterpret_cast<uintptr_t>(Data->Items));
-    Mix(reinterpret_cast<uintptr_t>(Data->GetRVStyle()));
-    const int Count = Data->GetItemCount();
-    Mix(static_cast<uint64_t>(Count));
-    for (int i = 0; i < Count; ++i) {
-        const TCustomRVItemInfo* Item = Data->GetItem(i);
-        Mix(reinterpret_cast<uintptr_t>(Item));
-        Mix(static_cast<uint64_t>(static_cast<uint32_t>(Item->StyleNo)));
-        Mix(static_cast<uint64_t>(static_cast<uint32_t>(Item->ParaNo)));
-        for (unsigned char c : Data->Items->Get(i))
-            Mix(c);
+    mix(reinterpret_cast<uintptr_t>(data->Items));
+    mix(reinterpret_cast<uintptr_t>(data->GetRVStyle()));
+    const int count = data->GetItemCount();
+    mix(static_cast<uint64_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TCustomRVItemInfo* item = data->GetItem(i);
+        mix(reinterpret_cast<uintptr_t>(item));
+        mix(static_cast<uint64_t>(static_cast<uint32_t>(item->StyleNo)));
+        mix(static_cast<uint64_t>(static_cast<uint32_t>(item->ParaNo)));
+        for (unsigned char c : data->Items->Get(i))
+            mix(c);
     }
     return h;
 }
@@ -49,24 +49,24 @@ struct TCustomRVPrint::TSourceNote {
 
 // ---- TCustomPrintableRV
 
-TCustomPrintableRV::TCustomPrintableRV(TComponent* AOwner, TRollViewRVDataClass DataClass)
-    : TCustomRollView(AOwner, DataClass)
+TCustomPrintableRV::TCustomPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TCustomRollView(aOwner, dataClass)
 {
     SetVisible(false);
-    TRVOptions Opts = Options();
-    Opts.Exclude(rvoAllowSelection);
-    Opts.Include(rvoScrollToEnd);
-    Opts.Include(rvoShowPageBreaks);
-    Opts.Include(rvoTagsArePChars);
-    SetOptions(Opts);
+    TRVOptions opts = Options();
+    opts.Exclude(rvoAllowSelection);
+    opts.Include(rvoScrollToEnd);
+    opts.Include(rvoShowPageBreaks);
+    opts.Include(rvoTagsArePChars);
+    SetOptions(opts);
     SetTopMargin(0);
     SetBottomMargin(0);
     SetBorderStyle(bsNone);
-    TRVFlags F = Flags();
-    F.Include(rvflPrinting);
-    F.Include(rvflShareContents);
-    F.Include(rvflAllowCustomDrawItems);
-    SetFlags(F);
+    TRVFlags f = Flags();
+    f.Include(rvflPrinting);
+    f.Include(rvflShareContents);
+    f.Include(rvflAllowCustomDrawItems);
+    SetFlags(f);
 }
 
 int TCustomPrintableRV::FormatPages()
@@ -74,69 +74,69 @@ int TCustomPrintableRV::FormatPages()
     return PrintData()->FormatPages();
 }
 
-void TCustomPrintableRV::DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction)
+void TCustomPrintableRV::DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction)
 {
-    PrintData()->DrawPage(PageNo, Canvas, Preview, Correction);
+    PrintData()->DrawPage(pageNo, canvas, preview, correction);
 }
 
-void TCustomPrintableRV::ApplyLayoutInfo(TRVLayoutInfo* Layout)
+void TCustomPrintableRV::ApplyLayoutInfo(TRVLayoutInfo* layout)
 {
-    TCustomRollView::ApplyLayoutInfo(Layout);
-    if (!Layout)
+    TCustomRollView::ApplyLayoutInfo(layout);
+    if (!layout)
         return;
-    TCustomMainPtblRVData* Data = PrintData();
-    if (Layout->FirstParaAborted != 0) {
-        Data->State.Include(rvstFirstParaAborted);
-        Data->FirstMarkerListNo = Layout->FirstMarkerListNo;
-        Data->FirstMarkerLevel = Layout->FirstMarkerLevel;
+    TCustomMainPtblRVData* data = PrintData();
+    if (layout->FirstParaAborted != 0) {
+        data->State.Include(rvstFirstParaAborted);
+        data->FirstMarkerListNo = layout->FirstMarkerListNo;
+        data->FirstMarkerLevel = layout->FirstMarkerLevel;
     } else {
-        Data->State.Exclude(rvstFirstParaAborted);
-        Data->FirstMarkerListNo = -1;
-        Data->FirstMarkerLevel = -1;
+        data->State.Exclude(rvstFirstParaAborted);
+        data->FirstMarkerListNo = -1;
+        data->FirstMarkerLevel = -1;
     }
-    if (Layout->LastParaAborted != 0)
-        Data->State.Include(rvstLastParaAborted);
+    if (layout->LastParaAborted != 0)
+        data->State.Include(rvstLastParaAborted);
     else
-        Data->State.Exclude(rvstLastParaAborted);
+        data->State.Exclude(rvstLastParaAborted);
 }
 
-std::unique_ptr<TBitmap> TCustomPrintableRV::GetControlPrintImage(TControl* Control)
+std::unique_ptr<TBitmap> TCustomPrintableRV::GetControlPrintImage(TControl* control)
 {
     if (RVPrint && RVPrint->OnPrintComponent) {
-        std::unique_ptr<TBitmap> Image;
-        RVPrint->OnPrintComponent(RVPrint, Control, Image);
-        if (Image)
-            return Image;
+        std::unique_ptr<TBitmap> image;
+        RVPrint->OnPrintComponent(RVPrint, control, image);
+        if (image)
+            return image;
     }
     // Every control prints as the platform's picture of it.
-    return DrawControl(Control);
+    return DrawControl(control);
 }
 
 // ---- TPrintableRV
 
-TPrintableRV::TPrintableRV(TComponent* AOwner) : TCustomPrintableRV(AOwner, &TPrintableRVData::Create) {}
+TPrintableRV::TPrintableRV(TComponent* aOwner) : TCustomPrintableRV(aOwner, &TPrintableRVData::Create) {}
 
-TPrintableRV::TPrintableRV(TComponent* AOwner, TRollViewRVDataClass DataClass)
-    : TCustomPrintableRV(AOwner, DataClass ? DataClass : &TPrintableRVData::Create)
+TPrintableRV::TPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TCustomPrintableRV(aOwner, dataClass ? dataClass : &TPrintableRVData::Create)
 {}
 
-void TPrintableRV::DoOnPrinting(int PageCompleted, TRVPrintingStep Step)
+void TPrintableRV::DoOnPrinting(int pageCompleted, TRVPrintingStep step)
 {
-    auto* Print = dynamic_cast<TRVPrint*>(RVPrint);
-    if (Print && Print->OnSendingToPrinter)
-        Print->OnSendingToPrinter(this, PageCompleted, Step);
+    auto* print = dynamic_cast<TRVPrint*>(RVPrint);
+    if (print && print->OnSendingToPrinter)
+        print->OnSendingToPrinter(this, pageCompleted, step);
 }
 
 // ---- TCustomRVPrint
 
-TCustomRVPrint::TCustomRVPrint(TComponent* AOwner) : TComponent(AOwner) {}
+TCustomRVPrint::TCustomRVPrint(TComponent* aOwner) : TComponent(aOwner) {}
 
 TCustomRVPrint::~TCustomRVPrint()
 {
     Destroying();
-    for (TSourceNote& Note : FNotes)
-        if (Note.Owner && !Note.Gone)
-            RemoveFreeNotification(Note.Owner);
+    for (TSourceNote& note : FNotes)
+        if (note.Owner && !note.Gone)
+            RemoveFreeNotification(note.Owner);
     // The viewer may share the empty viewer's items: it goes first.
     delete rv;
     rv = nullptr;
@@ -156,28 +156,28 @@ void TCustomRVPrint::Clear()
     SetReady(false);
 }
 
-void TCustomRVPrint::SetReady(bool Value)
+void TCustomRVPrint::SetReady(bool value)
 {
-    FReady = Value;
+    FReady = value;
 }
 
-void TCustomRVPrint::NoteSources(std::initializer_list<TCustomRVData*> Sources)
+void TCustomRVPrint::NoteSources(std::initializer_list<TCustomRVData*> sources)
 {
-    for (TSourceNote& Note : FNotes)
-        if (Note.Owner && !Note.Gone)
-            RemoveFreeNotification(Note.Owner);
+    for (TSourceNote& note : FNotes)
+        if (note.Owner && !note.Gone)
+            RemoveFreeNotification(note.Owner);
     FNotes.clear();
-    for (TCustomRVData* Data : Sources) {
-        if (!Data)
+    for (TCustomRVData* data : sources) {
+        if (!data)
             continue;
-        TSourceNote Note;
-        Note.Data = Data;
-        if (auto* Root = dynamic_cast<TRollViewRVData*>(Data))
-            Note.Owner = Root->RollView();
-        Note.Fingerprint = ItemsFingerprint(Data);
-        if (Note.Owner)
-            FreeNotification(Note.Owner);
-        FNotes.push_back(Note);
+        TSourceNote note;
+        note.Data = data;
+        if (auto* root = dynamic_cast<TRollViewRVData*>(data))
+            note.Owner = root->RollView();
+        note.Fingerprint = ItemsFingerprint(data);
+        if (note.Owner)
+            FreeNotification(note.Owner);
+        FNotes.push_back(note);
     }
 }
 
@@ -185,32 +185,32 @@ bool TCustomRVPrint::Ready() const
 {
     if (!FReady)
         return false;
-    for (const TSourceNote& Note : FNotes)
-        if (Note.Gone || ItemsFingerprint(Note.Data) != Note.Fingerprint)
+    for (const TSourceNote& note : FNotes)
+        if (note.Gone || ItemsFingerprint(note.Data) != note.Fingerprint)
             return false;
     return true;
 }
 
-void TCustomRVPrint::Notification(TComponent* AComponent, TOperation Operation)
+void TCustomRVPrint::Notification(TComponent* aComponent, TOperation operation)
 {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation != opRemove)
+    TComponent::Notification(aComponent, operation);
+    if (operation != opRemove)
         return;
-    bool Lost = false;
-    for (TSourceNote& Note : FNotes)
-        if (Note.Owner == AComponent) {
-            Note.Gone = true;
-            Lost = true;
+    bool lost = false;
+    for (TSourceNote& note : FNotes)
+        if (note.Owner == aComponent) {
+            note.Gone = true;
+            lost = true;
         }
-    if (!Lost)
+    if (!lost)
         return;
     FReady = false;
-    SourceGone(AComponent);
+    SourceGone(aComponent);
 }
 
-void TCustomRVPrint::SourceGone(TComponent* Source)
+void TCustomRVPrint::SourceGone(TComponent* source)
 {
-    if (Source != FSource || !rv)
+    if (source != FSource || !rv)
         return;
     FSource = nullptr;
     // The shared list went with the source: the viewer takes an empty one.
@@ -225,32 +225,32 @@ int TCustomRVPrint::GetPagesCount() const
     return rv ? rv->PrintData()->PagesCount() : 0;
 }
 
-void TCustomRVPrint::GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData)
+void TCustomRVPrint::GetFirstItemOnPageEx(int pageNo, int& itemNo, int& offsetInItem, int& extraData)
 {
-    TCustomMainPtblRVData* Data = rv->PrintData();
-    Data->CheckPageNo(PageNo);
-    const TRVPageInfo& R = Data->Pages[PageNo - 1];
-    const int DrawItemNo = R.StartDrawItemNo;
-    TRVDrawLineInfo* D = Data->DrawItems[DrawItemNo];
-    ExtraData = -1;
-    if (R.StartPart >= 1)
-        if (auto* Multi = dynamic_cast<TRVMultiDrawItemInfo*>(D))
-            if (R.StartPart - 1 < Multi->PartsList.Count())
-                ExtraData = Multi->GetPart(R.StartPart - 1)->GetSoftPageBreakInfo();
-    const int Offs = Data->GetItem(D->ItemNo)->StyleNo >= 0 ? 1 : 0;
-    Data->DrawItem2Item(DrawItemNo, Offs, ItemNo, OffsetInItem);
+    TCustomMainPtblRVData* data = rv->PrintData();
+    data->CheckPageNo(pageNo);
+    const TRVPageInfo& r = data->Pages[pageNo - 1];
+    const int drawItemNo = r.StartDrawItemNo;
+    TRVDrawLineInfo* d = data->DrawItems[drawItemNo];
+    extraData = -1;
+    if (r.StartPart >= 1)
+        if (auto* multi = dynamic_cast<TRVMultiDrawItemInfo*>(d))
+            if (r.StartPart - 1 < multi->PartsList.Count())
+                extraData = multi->GetPart(r.StartPart - 1)->GetSoftPageBreakInfo();
+    const int offs = data->GetItem(d->ItemNo)->StyleNo >= 0 ? 1 : 0;
+    data->DrawItem2Item(drawItemNo, offs, itemNo, offsetInItem);
 }
 
-void TCustomRVPrint::GetFirstItemOnPage(int PageNo, int& ItemNo, int& OffsetInItem)
+void TCustomRVPrint::GetFirstItemOnPage(int pageNo, int& itemNo, int& offsetInItem)
 {
-    int Extra = 0;
-    GetFirstItemOnPageEx(PageNo, ItemNo, OffsetInItem, Extra);
+    int extra = 0;
+    GetFirstItemOnPageEx(pageNo, itemNo, offsetInItem, extra);
 }
 
-bool TCustomRVPrint::SavePageAsRVF(TStream& Stream, int PageNo)
+bool TCustomRVPrint::SavePageAsRVF(TStream& stream, int pageNo)
 {
-    std::unique_ptr<TRVLayoutInfo> Layout(rv->CreateLayoutInfo());
-    return rv->PrintData()->SavePageAsRVF(Stream, PageNo, rv->Color(), rv->Background(), Layout.get());
+    std::unique_ptr<TRVLayoutInfo> layout(rv->CreateLayoutInfo());
+    return rv->PrintData()->SavePageAsRVF(stream, pageNo, rv->Color(), rv->Background(), layout.get());
 }
 
 bool TCustomRVPrint::TransparentBackground() const
@@ -258,9 +258,9 @@ bool TCustomRVPrint::TransparentBackground() const
     return rv->PrintData()->Transparent;
 }
 
-void TCustomRVPrint::SetTransparentBackground(bool Value)
+void TCustomRVPrint::SetTransparentBackground(bool value)
 {
-    rv->PrintData()->Transparent = Value;
+    rv->PrintData()->Transparent = value;
 }
 
 TRVColorMode TCustomRVPrint::ColorMode() const
@@ -268,18 +268,18 @@ TRVColorMode TCustomRVPrint::ColorMode() const
     return rv->PrintData()->ColorMode;
 }
 
-void TCustomRVPrint::SetColorMode(TRVColorMode Value)
+void TCustomRVPrint::SetColorMode(TRVColorMode value)
 {
-    rv->PrintData()->ColorMode = Value;
+    rv->PrintData()->ColorMode = value;
 }
 
 // ---- TRVPrint
 
-TRVPrint::TRVPrint(TComponent* AOwner) : TRVPrint(AOwner, &TPrintableRVData::Create) {}
+TRVPrint::TRVPrint(TComponent* aOwner) : TRVPrint(aOwner, &TPrintableRVData::Create) {}
 
-TRVPrint::TRVPrint(TComponent* AOwner, TRollViewRVDataClass DataClass) : TCustomRVPrint(AOwner)
+TRVPrint::TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRVPrint(aOwner)
 {
-    rv = new TPrintableRV(this, DataClass);
+    rv = new TPrintableRV(this, dataClass);
     rv->RVPrint = this;
     SetColorMode(rvcmPrinterColor);
     SetLeftMarginMM(20);
@@ -288,33 +288,33 @@ TRVPrint::TRVPrint(TComponent* AOwner, TRollViewRVDataClass DataClass) : TCustom
     SetBottomMarginMM(20);
 }
 
-void TRVPrint::AssignSource(TCustomRollView* Source)
+void TRVPrint::AssignSource(TCustomRollView* source)
 {
-    TCustomMainPtblRVData* Data = rv->PrintData();
-    Data->State.Include(rvstSkipFormatting);
+    TCustomMainPtblRVData* data = rv->PrintData();
+    data->State.Include(rvstSkipFormatting);
     try {
         SetReady(false);
-        if (FSource && FSource != Source)
+        if (FSource && FSource != source)
             RemoveFreeNotification(FSource);
-        Data->ShareItemsFrom(Source->RVData);
-        FSource = Source;
-        FreeNotification(Source);
-        rv->SetLeftMargin(Source->LeftMargin());
-        rv->SetRightMargin(Source->RightMargin());
+        data->ShareItemsFrom(source->RVData);
+        FSource = source;
+        FreeNotification(source);
+        rv->SetLeftMargin(source->LeftMargin());
+        rv->SetRightMargin(source->RightMargin());
         rv->SetTopMargin(0);
         rv->SetBottomMargin(0);
-        Data->TmpTM = Source->TopMargin();
-        Data->TmpBM = Source->BottomMargin();
-        rv->SetStyle(Source->Style());
-        rv->SetBackgroundStyle(Source->GetBackgroundStyle());
-        rv->SetBackBitmap(Source->GetBackBitmap());
-        rv->SetColor(Source->Color());
-        rv->SetBiDiModeRV(Source->BiDiMode());
+        data->TmpTM = source->TopMargin();
+        data->TmpBM = source->BottomMargin();
+        rv->SetStyle(source->Style());
+        rv->SetBackgroundStyle(source->GetBackgroundStyle());
+        rv->SetBackBitmap(source->GetBackBitmap());
+        rv->SetColor(source->Color());
+        rv->SetBiDiModeRV(source->BiDiMode());
     } catch (...) {
-        Data->State.Exclude(rvstSkipFormatting);
+        data->State.Exclude(rvstSkipFormatting);
         throw;
     }
-    Data->State.Exclude(rvstSkipFormatting);
+    data->State.Exclude(rvstSkipFormatting);
 }
 
 int TRVPrint::FormatPages()
@@ -323,22 +323,22 @@ int TRVPrint::FormatPages()
     if (FormattingID >= 10000)
         FormattingID = 0;
     SetReady(false);
-    const int Result = rv->FormatPages();
+    const int result = rv->FormatPages();
     NoteSources({FSource ? FSource->RVData : nullptr, FHeaderSource, FFooterSource});
     SetReady(true);
-    return Result;
+    return result;
 }
 
-void TRVPrint::Print(const AnsiString& Title, int Copies, bool Collate)
+void TRVPrint::Print(const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->Print(Title, Copies, Collate);
+    PrintableRV()->Print(title, copies, collate);
 }
 
-void TRVPrint::PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies, bool Collate)
+void TRVPrint::PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->PrintPages(FirstPageNo, LastPageNo, Title, Copies, Collate);
+    PrintableRV()->PrintPages(firstPageNo, lastPageNo, title, copies, collate);
 }
 
 void TRVPrint::ContinuousPrint()
@@ -353,31 +353,31 @@ void TCustomRVPrint::CheckReady() const
         throw ERollViewError(errRVNotFormatted);
 }
 
-void TRVPrint::SetHeader(TCustomRVFormattedData* Data)
+void TRVPrint::SetHeader(TCustomRVFormattedData* data)
 {
-    FHeaderSource = Data;
+    FHeaderSource = data;
     SetReady(false);
-    PrintableData()->SetHeader(Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData())
+    PrintableData()->SetHeader(data ? std::make_unique<TRVHeaderFooterRVData>(rv, data, PrintableData())
                                     : nullptr);
 }
 
-void TRVPrint::SetFooter(TCustomRVFormattedData* Data)
+void TRVPrint::SetFooter(TCustomRVFormattedData* data)
 {
-    FFooterSource = Data;
+    FFooterSource = data;
     SetReady(false);
-    PrintableData()->SetFooter(Data ? std::make_unique<TRVHeaderFooterRVData>(rv, Data, PrintableData())
+    PrintableData()->SetFooter(data ? std::make_unique<TRVHeaderFooterRVData>(rv, data, PrintableData())
                                     : nullptr);
 }
 
 namespace {
 
-TRect RectOf(const TRVHeaderFooterRVData* Data)
+TRect RectOf(const TRVHeaderFooterRVData* data)
 {
-    if (!Data)
+    if (!data)
         return Rect(0, 0, 0, 0);
-    const int L = Data->Left + Data->DX;
-    const int T = Data->Top + Data->DY;
-    return Rect(L, T, L + Data->Width, T + Data->DocumentHeight);
+    const int l = data->Left + data->DX;
+    const int t = data->Top + data->DY;
+    return Rect(l, t, l + data->Width, t + data->DocumentHeight);
 }
 
 } // namespace

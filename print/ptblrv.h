@@ -22,11 +22,11 @@ class TCustomRVPrint;
 class TRVPrint;
 
 using TRVPrintComponentEvent =
-    std::function<void(TCustomRVPrint* Sender, TControl* PrintMe, std::unique_ptr<TBitmap>& ComponentImage)>;
+    std::function<void(TCustomRVPrint* sender, TControl* printMe, std::unique_ptr<TBitmap>& componentImage)>;
 using TRVPrintingEvent =
-    std::function<void(TCustomRollView* Sender, int PageCompleted, TRVPrintingStep Step)>;
-using TRVPagePrepaintEvent = std::function<void(TRVPrint* Sender, int PageNo, TCanvas* Canvas, bool Preview,
-                                                const TRect& PageRect, const TRect& PrintAreaRect)>;
+    std::function<void(TCustomRollView* sender, int pageCompleted, TRVPrintingStep step)>;
+using TRVPagePrepaintEvent = std::function<void(TRVPrint* sender, int pageNo, TCanvas* canvas, bool preview,
+                                                const TRect& pageRect, const TRect& printAreaRect)>;
 
 // The hidden viewer of a print component: invisible, no selection, no
 // vertical margins, no border; its data is printable data.
@@ -34,17 +34,17 @@ class TCustomPrintableRV : public TCustomRollView,
                            public TRVPrintingViewer,
                            public TRVControlPrintImageSource {
 public:
-    TCustomPrintableRV(TComponent* AOwner, TRollViewRVDataClass DataClass);
+    TCustomPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass);
     const char* ClassName() const override { return "TCustomPrintableRV"; }
 
     TCustomMainPtblRVData* PrintData() const { return static_cast<TCustomMainPtblRVData*>(RVData); }
     int FormatPages();
-    void DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction);
-    void ApplyLayoutInfo(TRVLayoutInfo* Layout) override;
+    void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction);
+    void ApplyLayoutInfo(TRVLayoutInfo* layout) override;
 
     // TRVPrintingViewer and TRVControlPrintImageSource
     TRVStyle* GetPrintRVStyle() const override { return Style(); }
-    std::unique_ptr<TBitmap> GetControlPrintImage(TControl* Control) override;
+    std::unique_ptr<TBitmap> GetControlPrintImage(TControl* control) override;
 
     TCustomRVPrint* RVPrint = nullptr;
 };
@@ -52,20 +52,20 @@ public:
 // The print component's viewer with millimetre margins.
 class TPrintableRV : public TCustomPrintableRV {
 public:
-    explicit TPrintableRV(TComponent* AOwner);
+    explicit TPrintableRV(TComponent* aOwner);
     // With a data class of its own (a descendant of TPrintableRVData).
-    TPrintableRV(TComponent* AOwner, TRollViewRVDataClass DataClass);
+    TPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass);
     const char* ClassName() const override { return "TPrintableRV"; }
 
     TPrintableRVData* PrintableData() const { return static_cast<TPrintableRVData*>(RVData); }
-    void Print(const AnsiString& Title, int Copies, bool Collate);
+    void Print(const AnsiString& title, int copies, bool collate);
     // Pages FirstPageNo..LastPageNo, Copies times, collated or not. When
     // drawing raises, the job is aborted and the printer's copy count restored
     // before the exception goes on.
-    void PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies, bool Collate);
+    void PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
     // Every page on the printer's running job (the caller opened it).
     void ContinuousPrint();
-    void DoOnPrinting(int PageCompleted, TRVPrintingStep Step);
+    void DoOnPrinting(int pageCompleted, TRVPrintingStep step);
 
     bool MirrorMargins = false;
     int LeftMarginMM = 0;
@@ -80,7 +80,7 @@ public:
 // makes it not ready, and painting a page then paints nothing.
 class TCustomRVPrint : public TComponent, public TRVPrintServices {
 public:
-    explicit TCustomRVPrint(TComponent* AOwner);
+    explicit TCustomRVPrint(TComponent* aOwner);
     ~TCustomRVPrint() override;
     const char* ClassName() const override { return "TCustomRVPrint"; }
 
@@ -89,14 +89,14 @@ public:
     bool Ready() const;
     int GetPagesCount() const override;
     // PageNo must lie in 1..GetPagesCount (ERollViewError otherwise).
-    void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) override;
-    void GetFirstItemOnPage(int PageNo, int& ItemNo, int& OffsetInItem);
-    bool SavePageAsRVF(TStream& Stream, int PageNo);
+    void GetFirstItemOnPageEx(int pageNo, int& itemNo, int& offsetInItem, int& extraData) override;
+    void GetFirstItemOnPage(int pageNo, int& itemNo, int& offsetInItem);
+    bool SavePageAsRVF(TStream& stream, int pageNo);
 
     bool TransparentBackground() const;
-    void SetTransparentBackground(bool Value);
+    void SetTransparentBackground(bool value);
     TRVColorMode ColorMode() const;
-    void SetColorMode(TRVColorMode Value);
+    void SetColorMode(TRVColorMode value);
 
     // The size of a whole sheet at 100 % on the screen, screen pixels.
     int GetPreview100PercentWidth() const;
@@ -104,9 +104,9 @@ public:
     // Page PageNo scaled into PageRect of Canvas; the canvas's mapping, clip
     // and font resolution are as they were afterwards. False when nothing
     // was painted because the component is not ready.
-    bool DrawPreview(int PageNo, TCanvas* Canvas, const TRect& PageRect);
+    bool DrawPreview(int pageNo, TCanvas* canvas, const TRect& pageRect);
     // The printable area of PageNo scaled into PageRect, with the canvas's pen and brush.
-    void DrawMarginsRect(TCanvas* Canvas, const TRect& PageRect, int PageNo);
+    void DrawMarginsRect(TCanvas* canvas, const TRect& pageRect, int pageNo);
 
     TCustomPrintableRV* rv = nullptr;
     bool PreviewCorrection = true;
@@ -116,16 +116,16 @@ public:
     int FormattingID = 0;
 
 protected:
-    void SetReady(bool Value);
+    void SetReady(bool value);
     // Notes the documents the pages were made from, for Ready.
-    void NoteSources(std::initializer_list<TCustomRVData*> Sources);
+    void NoteSources(std::initializer_list<TCustomRVData*> sources);
     // ERollViewError unless Ready.
     void CheckReady() const;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Notification(TComponent* aComponent, TOperation operation) override;
     TCustomRollView* FSource = nullptr;
 
 private:
-    void SourceGone(TComponent* Source);
+    void SourceGone(TComponent* source);
 
     bool FReady = false;
     struct TSourceNote;
@@ -138,42 +138,42 @@ private:
 // The print component.
 class TRVPrint : public TCustomRVPrint {
 public:
-    explicit TRVPrint(TComponent* AOwner);
+    explicit TRVPrint(TComponent* aOwner);
     const char* ClassName() const override { return "TRVPrint"; }
 
     TPrintableRV* PrintableRV() const { return static_cast<TPrintableRV*>(rv); }
     TPrintableRVData* PrintableData() const { return PrintableRV()->PrintableData(); }
 
     // The viewer to print: its items, style sheet, margins and background.
-    void AssignSource(TCustomRollView* Source);
+    void AssignSource(TCustomRollView* source);
     int FormatPages();
-    void Print(const AnsiString& Title, int Copies, bool Collate);
-    void PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies, bool Collate);
+    void Print(const AnsiString& title, int copies, bool collate);
+    void PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
     void ContinuousPrint();
     // Bitmap sized to the 100 % preview, then MakeScaledPreview.
-    bool MakePreview(int PageNo, TBitmap* Bitmap);
-    bool MakeScaledPreview(int PageNo, TBitmap* Bitmap);
+    bool MakePreview(int pageNo, TBitmap* bitmap);
+    bool MakeScaledPreview(int pageNo, TBitmap* bitmap);
     // Header and footer documents (null: none); they must outlive the
     // printing and are laid out again by every FormatPages.
-    void SetHeader(TCustomRVFormattedData* Data);
-    void SetFooter(TCustomRVFormattedData* Data);
+    void SetHeader(TCustomRVFormattedData* data);
+    void SetFooter(TCustomRVFormattedData* data);
     TRect GetHeaderRect() const;
     TRect GetFooterRect() const;
 
     bool MirrorMargins() const { return PrintableRV()->MirrorMargins; }
-    void SetMirrorMargins(bool Value) { PrintableRV()->MirrorMargins = Value; }
+    void SetMirrorMargins(bool value) { PrintableRV()->MirrorMargins = value; }
     int LeftMarginMM() const { return PrintableRV()->LeftMarginMM; }
-    void SetLeftMarginMM(int Value) { PrintableRV()->LeftMarginMM = Value; }
+    void SetLeftMarginMM(int value) { PrintableRV()->LeftMarginMM = value; }
     int RightMarginMM() const { return PrintableRV()->RightMarginMM; }
-    void SetRightMarginMM(int Value) { PrintableRV()->RightMarginMM = Value; }
+    void SetRightMarginMM(int value) { PrintableRV()->RightMarginMM = value; }
     int TopMarginMM() const { return PrintableRV()->TopMarginMM; }
-    void SetTopMarginMM(int Value) { PrintableRV()->TopMarginMM = Value; }
+    void SetTopMarginMM(int value) { PrintableRV()->TopMarginMM = value; }
     int BottomMarginMM() const { return PrintableRV()->BottomMarginMM; }
-    void SetBottomMarginMM(int Value) { PrintableRV()->BottomMarginMM = Value; }
+    void SetBottomMarginMM(int value) { PrintableRV()->BottomMarginMM = value; }
     int HeaderYMM() const { return PrintableData()->HeaderYMM; }
-    void SetHeaderYMM(int Value) { PrintableData()->HeaderYMM = Value; }
+    void SetHeaderYMM(int value) { PrintableData()->HeaderYMM = value; }
     int FooterYMM() const { return PrintableData()->FooterYMM; }
-    void SetFooterYMM(int Value) { PrintableData()->FooterYMM = Value; }
+    void SetFooterYMM(int value) { PrintableData()->FooterYMM = value; }
 
     TRVPrintingEvent OnFormatting;
     TRVPrintingEvent OnSendingToPrinter;
@@ -183,7 +183,7 @@ public:
 
 protected:
     // The viewer's data made by DataClass (a descendant of TPrintableRVData).
-    TRVPrint(TComponent* AOwner, TRollViewRVDataClass DataClass);
+    TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass);
 
 private:
     TCustomRVFormattedData* FHeaderSource = nullptr;

@@ -11,73 +11,73 @@
 
 // ---- TPrintableRV
 
-void TPrintableRV::Print(const AnsiString& Title, int Copies, bool Collate)
+void TPrintableRV::Print(const AnsiString& title, int copies, bool collate)
 {
-    PrintPages(1, PrintData()->PagesCount(), Title, Copies, Collate);
+    PrintPages(1, PrintData()->PagesCount(), title, copies, collate);
 }
 
-void TPrintableRV::PrintPages(int FirstPageNo, int LastPageNo, const AnsiString& Title, int Copies,
-                              bool Collate)
+void TPrintableRV::PrintPages(int firstPageNo, int LastPageNo, const AnsiString& title, int Copies,
+                              bool collate)
 {
     if (RVPrint)
         RVPrint->StartAt = 0;
     DoOnPrinting(0, rvpsStarting);
-    TPrinter* Device = Printer();
-    Device->SetTitle(Title);
-    const int OldCopies = Device->Copies();
+    TPrinter* device = Printer();
+    device->SetTitle(title);
+    const int oldCopies = device->Copies();
     if (Copies < 1)
         Copies = 1;
-    if (Device->Capabilities().Contains(pcCopies)) {
-        Device->SetCopies(Copies);
+    if (device->Capabilities().Contains(pcCopies)) {
+        device->SetCopies(Copies);
         Copies = 1;
     } else {
-        Device->SetCopies(1);
+        device->SetCopies(1);
     }
     try {
-        Device->BeginDoc();
+        device->BeginDoc();
     } catch (...) {
-        Device->SetCopies(OldCopies);
+        device->SetCopies(oldCopies);
         throw;
     }
     try {
-        auto Step = [&](int p, int c) {
-            DrawPage(p, Device->Canvas(), false, false);
+        auto step = [&](int p, int c) {
+            DrawPage(p, device->Canvas(), false, false);
             DoOnPrinting(p, rvpsProceeding);
             if (!(p == LastPageNo && c == Copies))
-                Device->NewPage();
+                device->NewPage();
         };
-        if (Collate) {
+        if (collate) {
             for (int c = 1; c <= Copies; ++c)
-                for (int p = FirstPageNo; p <= LastPageNo; ++p)
-                    Step(p, c);
+                for (int p = firstPageNo; p <= LastPageNo; ++p)
+                    step(p, c);
         } else {
-            for (int p = FirstPageNo; p <= LastPageNo; ++p)
+            for (int p = firstPageNo; p <= LastPageNo; ++p)
                 for (int c = 1; c <= Copies; ++c)
-                    Step(p, c);
+                    step(p, c);
         }
-        Device->EndDoc();
+        device->EndDoc();
     } catch (...) {
-        if (Device->Printing()) {
+        if (device->Printing()) {
             try {
-                Device->Abort();
+                device->Abort();
             } catch (...) {
             }
         }
-        Device->SetCopies(OldCopies);
+        device->SetCopies(oldCopies);
         throw;
     }
-    Device->SetCopies(OldCopies);
+    device->SetCopies(oldCopies);
     DoOnPrinting(0, rvpsFinished);
 }
 
 void TPrintableRV::ContinuousPrint()
 {
-    TPrinter* Device = Printer();
-    const int Count = PrintData()->PagesCount();
-    for (int p = 1; p <= Count; ++p) {
+    TPrinter* device = Printer();
+    const int count = PrintData()->PagesCount();
+    for (int p = 1; p <= count; ++p) {
         if (p > 1)
-            Device->NewPage();
-        DrawPage(p, Device->Canvas(), false, false);
+            device->NewPage();
+        DrawPage(p, device->Canvas(), false, false);
     }
 }
 
@@ -85,23 +85,23 @@ void TPrintableRV::ContinuousPrint()
 
 int TCustomRVPrint::GetPreview100PercentWidth() const
 {
-    const TCustomMainPtblRVData* Data = rv->PrintData();
-    return MulDiv(Data->ClientWidth() + Data->LeftMarginPix + Data->RightMarginPix, Data->PrnSaD.ScreenPpiX,
-                  Data->PrnSaD.DevicePpiX);
+    const TCustomMainPtblRVData* data = rv->PrintData();
+    return MulDiv(data->ClientWidth() + data->LeftMarginPix + data->RightMarginPix, data->PrnSaD.ScreenPpiX,
+                  data->PrnSaD.DevicePpiX);
 }
 
 int TCustomRVPrint::GetPreview100PercentHeight() const
 {
-    const TCustomMainPtblRVData* Data = rv->PrintData();
-    return MulDiv(Data->ClientHeight() + Data->TopMarginPix + Data->BottomMarginPix, Data->PrnSaD.ScreenPpiY,
-                  Data->PrnSaD.DevicePpiY);
+    const TCustomMainPtblRVData* data = rv->PrintData();
+    return MulDiv(data->ClientHeight() + data->TopMarginPix + data->BottomMarginPix, data->PrnSaD.ScreenPpiY,
+                  data->PrnSaD.DevicePpiY);
 }
 
-bool TCustomRVPrint::DrawPreview(int PageNo, TCanvas* Canvas, const TRect& PageRect)
+bool TCustomRVPrint::DrawPreview(int pageNo, TCanvas* canvas, const TRect& pageRect)
 {
     if (!Ready())
         return false;
-    TCustomMainPtblRVData* Data = rv->PrintData();
+    TCustomMainPtblRVData* data = rv->PrintData();
     // The caller's mapping, clip, font resolution, brush and pen come back on every way out.
     struct TKeep {
         TCanvas* Canvas;
@@ -109,10 +109,10 @@ bool TCustomRVPrint::DrawPreview(int PageNo, TCanvas* Canvas, const TRect& PageR
         int Ppi;
         TBrush Brush;
         TPen Pen;
-        explicit TKeep(TCanvas* C) : Canvas(C), Level(C->SaveDC()), Ppi(C->Font()->PixelsPerInch())
+        explicit TKeep(TCanvas* c) : Canvas(c), Level(c->SaveDC()), Ppi(c->Font()->PixelsPerInch())
         {
-            Brush.Assign(C->Brush());
-            Pen.Assign(C->Pen());
+            Brush.Assign(c->Brush());
+            Pen.Assign(c->Pen());
         }
         ~TKeep()
         {
@@ -121,47 +121,47 @@ bool TCustomRVPrint::DrawPreview(int PageNo, TCanvas* Canvas, const TRect& PageR
             Canvas->SetBrush(&Brush);
             Canvas->SetPen(&Pen);
         }
-    } Keep(Canvas);
-    Canvas->SetMapMode(MM_TEXT);
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(clWhite);
-    Canvas->Pen()->SetColor(clWhite);
-    Canvas->FillRect(PageRect);
-    Canvas->SetMapMode(MM_ANISOTROPIC);
-    Canvas->SetWindowExtEx(Data->ClientWidth() + Data->LeftMarginPix + Data->RightMarginPix,
-                           Data->ClientHeight() + Data->TopMarginPix + Data->BottomMarginPix);
-    Canvas->SetViewportExtEx(PageRect.Right - PageRect.Left, PageRect.Bottom - PageRect.Top);
-    Canvas->SetViewportOrgEx(PageRect.Left, PageRect.Top);
-    Canvas->Font()->SetPixelsPerInch(std::min(Data->PrnSaD.DevicePpiX, Data->PrnSaD.DevicePpiY));
-    rv->DrawPage(PageNo, Canvas, true, PreviewCorrection);
+    } keep(canvas);
+    canvas->SetMapMode(MM_TEXT);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clWhite);
+    canvas->Pen()->SetColor(clWhite);
+    canvas->FillRect(pageRect);
+    canvas->SetMapMode(MM_ANISOTROPIC);
+    canvas->SetWindowExtEx(data->ClientWidth() + data->LeftMarginPix + data->RightMarginPix,
+                           data->ClientHeight() + data->TopMarginPix + data->BottomMarginPix);
+    canvas->SetViewportExtEx(pageRect.Right - pageRect.Left, pageRect.Bottom - pageRect.Top);
+    canvas->SetViewportOrgEx(pageRect.Left, pageRect.Top);
+    canvas->Font()->SetPixelsPerInch(std::min(data->PrnSaD.DevicePpiX, data->PrnSaD.DevicePpiY));
+    rv->DrawPage(pageNo, canvas, true, PreviewCorrection);
     return true;
 }
 
-void TCustomRVPrint::DrawMarginsRect(TCanvas* Canvas, const TRect& PageRect, int PageNo)
+void TCustomRVPrint::DrawMarginsRect(TCanvas* canvas, const TRect& pageRect, int pageNo)
 {
-    TCustomMainPtblRVData* Data = rv->PrintData();
-    const int W = Data->ClientWidth() + Data->LeftMarginPix + Data->RightMarginPix;
-    const int H = Data->ClientHeight() + Data->TopMarginPix + Data->BottomMarginPix;
-    const int L = Data->GetPrintableAreaLeft(PageNo);
-    const int pw = PageRect.Right - PageRect.Left;
-    const int ph = PageRect.Bottom - PageRect.Top;
-    TRect R =
-        Rect(MulDiv(L, pw, W), MulDiv(Data->TopMarginPix, ph, H), MulDiv(Data->ClientWidth() + L, pw, W),
-             MulDiv(Data->ClientHeight() + Data->TopMarginPix, ph, H));
-    OffsetRect(R, PageRect.Left, PageRect.Top);
-    Canvas->Rectangle(R);
+    TCustomMainPtblRVData* data = rv->PrintData();
+    const int w = data->ClientWidth() + data->LeftMarginPix + data->RightMarginPix;
+    const int h = data->ClientHeight() + data->TopMarginPix + data->BottomMarginPix;
+    const int l = data->GetPrintableAreaLeft(pageNo);
+    const int pw = pageRect.Right - pageRect.Left;
+    const int ph = pageRect.Bottom - pageRect.Top;
+    TRect r =
+        Rect(MulDiv(l, pw, w), MulDiv(data->TopMarginPix, ph, h), MulDiv(data->ClientWidth() + l, pw, w),
+             MulDiv(data->ClientHeight() + data->TopMarginPix, ph, h));
+    OffsetRect(r, pageRect.Left, pageRect.Top);
+    canvas->Rectangle(r);
 }
 
-bool TRVPrint::MakePreview(int PageNo, TBitmap* Bitmap)
+bool TRVPrint::MakePreview(int pageNo, TBitmap* bitmap)
 {
-    const int W = GetPreview100PercentWidth();
-    const int H = GetPreview100PercentHeight();
-    if (Bitmap->Width() != W || Bitmap->Height() != H)
-        Bitmap->SetSize(W, H);
-    return MakeScaledPreview(PageNo, Bitmap);
+    const int w = GetPreview100PercentWidth();
+    const int h = GetPreview100PercentHeight();
+    if (bitmap->Width() != w || bitmap->Height() != h)
+        bitmap->SetSize(w, h);
+    return MakeScaledPreview(pageNo, bitmap);
 }
 
-bool TRVPrint::MakeScaledPreview(int PageNo, TBitmap* Bitmap)
+bool TRVPrint::MakeScaledPreview(int pageNo, TBitmap* bitmap)
 {
-    return DrawPreview(PageNo, Bitmap->Canvas(), Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
+    return DrawPreview(pageNo, bitmap->Canvas(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
 }

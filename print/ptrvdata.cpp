@@ -22,7 +22,7 @@ int MMToPix(int mm, int ppi)
 
 // ---- TCustomPrintableRVData
 
-TCustomPrintableRVData::TCustomPrintableRVData(TCustomRollView* ARollView) : TRollViewRVData(ARollView) {}
+TCustomPrintableRVData::TCustomPrintableRVData(TCustomRollView* aRollView) : TRollViewRVData(aRollView) {}
 
 TCustomPrintableRVData::~TCustomPrintableRVData()
 {
@@ -49,18 +49,18 @@ void TCustomPrintableRVData::DoPagePrepaint(TCanvas*, int, bool, bool) {}
 
 void TCustomPrintableRVData::DoPagePostpaint(TCanvas*, int, bool) {}
 
-void TCustomPrintableRVData::GetDrawItemsRange(int, int& StartNo, int& EndNo, int& Part)
+void TCustomPrintableRVData::GetDrawItemsRange(int, int& startNo, int& endNo, int& part)
 {
-    StartNo = 0;
-    EndNo = DrawItems.Count() - 1;
-    Part = -1;
+    startNo = 0;
+    endNo = DrawItems.Count() - 1;
+    part = -1;
 }
 
 void TCustomPrintableRVData::CheckPageNo(int) {}
 
 // ---- TCustomMainPtblRVData
 
-TCustomMainPtblRVData::TCustomMainPtblRVData(TCustomRollView* ARollView) : TCustomPrintableRVData(ARollView)
+TCustomMainPtblRVData::TCustomMainPtblRVData(TCustomRollView* aRollView) : TCustomPrintableRVData(aRollView)
 {}
 
 TCustomMainPtblRVData::~TCustomMainPtblRVData() = default;
@@ -73,13 +73,13 @@ void TCustomMainPtblRVData::Clear()
     FirstMarkerLevel = -1;
 }
 
-bool TCustomMainPtblRVData::GetFirstItemMarker(int& ListNo, int& Level)
+bool TCustomMainPtblRVData::GetFirstItemMarker(int& listNo, int& level)
 {
     if (!State.Contains(rvstFirstParaAborted))
-        return TCustomPrintableRVData::GetFirstItemMarker(ListNo, Level);
-    ListNo = FirstMarkerListNo;
-    Level = FirstMarkerLevel;
-    return ListNo >= 0;
+        return TCustomPrintableRVData::GetFirstItemMarker(listNo, level);
+    listNo = FirstMarkerListNo;
+    level = FirstMarkerLevel;
+    return listNo >= 0;
 }
 
 void TCustomMainPtblRVData::GetSADForFormatting(TCanvas*, TRVScreenAndDevice& sad)
@@ -97,20 +97,20 @@ TRVBackground* TCustomMainPtblRVData::GetBack()
     return RollView()->Background();
 }
 
-int TCustomMainPtblRVData::GetTopCoord(int PageNo)
+int TCustomMainPtblRVData::GetTopCoord(int pageNo)
 {
-    int Result = Pages[PageNo - 1].StartY - TopMarginPix - TmpTMPix;
-    if (PageNo == 1)
-        Result -= GetStartAt();
-    return Result;
+    int result = Pages[pageNo - 1].StartY - TopMarginPix - TmpTMPix;
+    if (pageNo == 1)
+        result -= GetStartAt();
+    return result;
 }
 
-int TCustomMainPtblRVData::GetTopCoord2(int PageNo)
+int TCustomMainPtblRVData::GetTopCoord2(int pageNo)
 {
-    int Result = Pages[PageNo - 1].StartY2 - TopMarginPix - TmpTMPix;
-    if (PageNo == 1)
-        Result -= GetStartAt();
-    return Result;
+    int result = Pages[pageNo - 1].StartY2 - TopMarginPix - TmpTMPix;
+    if (pageNo == 1)
+        result -= GetStartAt();
+    return result;
 }
 
 int TCustomMainPtblRVData::GetPrintableAreaLeft(int)
@@ -118,25 +118,25 @@ int TCustomMainPtblRVData::GetPrintableAreaLeft(int)
     return LeftMarginPix;
 }
 
-void TCustomMainPtblRVData::CheckPageNo(int PageNo)
+void TCustomMainPtblRVData::CheckPageNo(int pageNo)
 {
-    if (PageNo < 1 || PageNo > PagesCount())
+    if (pageNo < 1 || pageNo > PagesCount())
         throw ERollViewError(errRVInvalidPageNo);
 }
 
-void TCustomMainPtblRVData::DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction)
+void TCustomMainPtblRVData::DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction)
 {
-    if (PageNo < 1 || PageNo > PagesCount())
+    if (pageNo < 1 || pageNo > PagesCount())
         return;
-    TCustomPrintableRVData::DrawPage(PageNo, Canvas, Preview, Correction);
+    TCustomPrintableRVData::DrawPage(pageNo, canvas, preview, correction);
 }
 
 void TCustomMainPtblRVData::DoFormatting(int, TRVPrintingStep) {}
 
-void TCustomMainPtblRVData::SetClientSize(int Width, int Height)
+void TCustomMainPtblRVData::SetClientSize(int width, int height)
 {
-    FClientWidth = Width;
-    FClientHeight = Height;
+    FClientWidth = width;
+    FClientHeight = height;
 }
 
 void TCustomMainPtblRVData::Prepare()
@@ -150,7 +150,7 @@ void TCustomMainPtblRVData::Prepare()
 
 // ---- TPrintableRVData
 
-TPrintableRVData::TPrintableRVData(TCustomRollView* ARollView) : TCustomMainPtblRVData(ARollView) {}
+TPrintableRVData::TPrintableRVData(TCustomRollView* aRollView) : TCustomMainPtblRVData(aRollView) {}
 
 TPrintableRVData::~TPrintableRVData() = default;
 
@@ -159,19 +159,19 @@ TCustomPrintableRV* TPrintableRVData::PrintableRV() const
     return static_cast<TCustomPrintableRV*>(RollView());
 }
 
-void TPrintableRVData::SetHeader(std::unique_ptr<TRVHeaderFooterRVData> Value)
+void TPrintableRVData::SetHeader(std::unique_ptr<TRVHeaderFooterRVData> value)
 {
-    FHeader = std::move(Value);
+    FHeader = std::move(value);
 }
 
-void TPrintableRVData::SetFooter(std::unique_ptr<TRVHeaderFooterRVData> Value)
+void TPrintableRVData::SetFooter(std::unique_ptr<TRVHeaderFooterRVData> value)
 {
-    FFooter = std::move(Value);
+    FFooter = std::move(value);
 }
 
-int TPrintableRVData::GetPrintableAreaLeft(int PageNo)
+int TPrintableRVData::GetPrintableAreaLeft(int pageNo)
 {
-    if (PageNo % 2 == 0 && static_cast<TPrintableRV*>(PrintableRV())->MirrorMargins)
+    if (pageNo % 2 == 0 && static_cast<TPrintableRV*>(PrintableRV())->MirrorMargins)
         return MirroredLeftMarginPix;
     return LeftMarginPix;
 }
@@ -181,12 +181,12 @@ std::unique_ptr<TCanvas> TPrintableRVData::InitPrinterCanvas()
     return Printer()->CreateMeasuringCanvas();
 }
 
-void TPrintableRVData::DoFormatting(int PageCompleted, TRVPrintingStep Step)
+void TPrintableRVData::DoFormatting(int pageCompleted, TRVPrintingStep step)
 {
-    TCustomRVPrint* Print = PrintableRV()->RVPrint;
-    auto* RVPrint = dynamic_cast<TRVPrint*>(Print);
-    if (RVPrint && RVPrint->OnFormatting)
-        RVPrint->OnFormatting(PrintableRV(), PageCompleted, Step);
+    TCustomRVPrint* print = PrintableRV()->RVPrint;
+    auto* rvPrint = dynamic_cast<TRVPrint*>(print);
+    if (rvPrint && rvPrint->OnFormatting)
+        rvPrint->OnFormatting(PrintableRV(), pageCompleted, step);
 }
 
 int TPrintableRVData::GetPageWidth()
@@ -201,14 +201,14 @@ int TPrintableRVData::GetPageHeight()
 
 int TPrintableRVData::GetStartAt()
 {
-    TCustomRVPrint* Print = PrintableRV()->RVPrint;
-    return Print ? Print->StartAt : 0;
+    TCustomRVPrint* print = PrintableRV()->RVPrint;
+    return print ? print->StartAt : 0;
 }
 
-void TPrintableRVData::SetEndAt(int Value)
+void TPrintableRVData::SetEndAt(int value)
 {
-    if (TCustomRVPrint* Print = PrintableRV()->RVPrint)
-        Print->EndAt = Value;
+    if (TCustomRVPrint* print = PrintableRV()->RVPrint)
+        print->EndAt = value;
 }
 
 void TPrintableRVData::Prepare()
@@ -221,17 +221,17 @@ void TPrintableRVData::Prepare()
     const int offY = GetDeviceCaps(PrinterCanvas, PHYSICALOFFSETY);
     const int paperW = GetDeviceCaps(PrinterCanvas, PHYSICALWIDTH);
     const int paperH = GetDeviceCaps(PrinterCanvas, PHYSICALHEIGHT);
-    const int PW = GetPageWidth();
-    const int PH = GetPageHeight();
-    const auto* View = static_cast<TPrintableRV*>(PrintableRV());
-    LeftMarginPix = std::max(0, MMToPix(View->LeftMarginMM, ppiX) - offX);
-    TopMarginPix = std::max(0, MMToPix(View->TopMarginMM, ppiY) - offY);
-    RightMarginPix = std::max(0, MMToPix(View->RightMarginMM, ppiX) - (paperW - (PW + offX)));
-    BottomMarginPix = std::max(0, MMToPix(View->BottomMarginMM, ppiY) - (paperH - (PH + offY)));
-    MirroredLeftMarginPix = std::max(0, MMToPix(View->RightMarginMM, ppiX) - offX);
+    const int pw = GetPageWidth();
+    const int ph = GetPageHeight();
+    const auto* view = static_cast<TPrintableRV*>(PrintableRV());
+    LeftMarginPix = std::max(0, MMToPix(view->LeftMarginMM, ppiX) - offX);
+    TopMarginPix = std::max(0, MMToPix(view->TopMarginMM, ppiY) - offY);
+    RightMarginPix = std::max(0, MMToPix(view->RightMarginMM, ppiX) - (paperW - (pw + offX)));
+    BottomMarginPix = std::max(0, MMToPix(view->BottomMarginMM, ppiY) - (paperH - (ph + offY)));
+    MirroredLeftMarginPix = std::max(0, MMToPix(view->RightMarginMM, ppiX) - offX);
     if (FHeader) {
         FHeader->Left = LeftMarginPix;
-        FHeader->Width = PW - (LeftMarginPix + RightMarginPix);
+        FHeader->Width = pw - (LeftMarginPix + RightMarginPix);
         FHeader->Top = std::max(0, MMToPix(HeaderYMM, ppiY) - offY);
         FHeader->Height = 1;
         FHeader->FormatOn(PrinterCanvas);
@@ -239,15 +239,15 @@ void TPrintableRVData::Prepare()
     }
     if (FFooter) {
         FFooter->Left = LeftMarginPix;
-        FFooter->Width = PW - (LeftMarginPix + RightMarginPix);
+        FFooter->Width = pw - (LeftMarginPix + RightMarginPix);
         FFooter->Top = 0;
         FFooter->Height = 1;
         FFooter->FormatOn(PrinterCanvas);
-        const int FooterSpace = MMToPix(FooterYMM, ppiY) - (paperH - (PH + offY)) + FFooter->DocumentHeight;
-        FFooter->Top = PH - FooterSpace;
-        BottomMarginPix = std::max(BottomMarginPix, FooterSpace);
+        const int footerSpace = MMToPix(FooterYMM, ppiY) - (paperH - (ph + offY)) + FFooter->DocumentHeight;
+        FFooter->Top = ph - footerSpace;
+        BottomMarginPix = std::max(BottomMarginPix, footerSpace);
     }
-    SetClientSize(PW - (LeftMarginPix + RightMarginPix), PH - (TopMarginPix + BottomMarginPix));
+    SetClientSize(pw - (LeftMarginPix + RightMarginPix), ph - (TopMarginPix + BottomMarginPix));
 }
 
 TRect TPrintableRVData::PageRect() const

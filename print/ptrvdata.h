@@ -45,7 +45,7 @@ struct TRVPageInfo {
 // CurrentDrawItem exist only while DrawPage runs.
 class TCustomPrintableRVData : public TRollViewRVData, public TRVPrintableDataServices {
 public:
-    explicit TCustomPrintableRVData(TCustomRollView* ARollView);
+    explicit TCustomPrintableRVData(TCustomRollView* aRollView);
     ~TCustomPrintableRVData() override;
     const char* ClassName() const override { return "TCustomPrintableRVData"; }
 
@@ -53,23 +53,23 @@ public:
 
     // ---- Page queries (device pixels)
     virtual TRVBackground* GetBack() { return nullptr; }
-    virtual int GetTopCoord(int PageNo);
-    virtual int GetTopCoord2(int PageNo);
+    virtual int GetTopCoord(int pageNo);
+    virtual int GetTopCoord2(int pageNo);
     virtual int GetPrintableAreaTop() { return 0; }
-    virtual int GetPrintableAreaLeft(int PageNo);
-    virtual void DoPagePrepaint(TCanvas* Canvas, int PageNo, bool Preview, bool Correction);
-    virtual void DoPagePostpaint(TCanvas* Canvas, int PageNo, bool Preview);
+    virtual int GetPrintableAreaLeft(int pageNo);
+    virtual void DoPagePrepaint(TCanvas* canvas, int pageNo, bool preview, bool correction);
+    virtual void DoPagePostpaint(TCanvas* canvas, int pageNo, bool preview);
     // The draw items page PageNo shows, and the part its first one starts with (-1: whole).
-    virtual void GetDrawItemsRange(int PageNo, int& StartNo, int& EndNo, int& Part);
-    virtual void CheckPageNo(int PageNo);
+    virtual void GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part);
+    virtual void CheckPageNo(int pageNo);
     virtual TRVColorMode GetColorMode() { return rvcmPrinterColor; }
 
     // Paints one page. Preview: painting a preview; with Correction too, text
     // is drawn with the preview width correction. ERollViewError without a
     // style sheet, before anything is painted.
-    virtual void DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction);
-    void DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap, const TRVScreenAndDevice& sad,
-                          int ItemBackgroundLayer, bool RelativeToItem) override;
+    virtual void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction);
+    void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
+                          int itemBackgroundLayer, bool relativeToItem) override;
 
     // ---- The layout happens on a measuring canvas, never on a window
     TCanvas* GetCanvas() override { return FLayoutCanvas; }
@@ -91,41 +91,41 @@ protected:
     TCanvas* FLayoutCanvas = nullptr;
 
 private:
-    void DrawPageBackground(TCanvas* Canvas, int PageNo, const TRVScreenAndDevice& sad, bool Preview,
-                            bool Correction);
-    void DrawParaBackAndBorder(TCanvas* Canvas, int i, int EndNo, int Part, int StartNo, int TopCoord,
-                               int AreaLeft, const TRVScreenAndDevice& sad);
-    void DrawTextItem(TCanvas* Canvas, int i, int TopCoord, int AreaLeft, const TRVScreenAndDevice& sad,
-                      bool Preview, bool Correction);
-    void DrawNonTextItem(TCanvas* Canvas, TRVDrawLineInfo* dli, int i, int StartNo, int& Part, int& TopCoord,
-                         int AreaLeft, const TRVScreenAndDevice& sad, TBitmap* Work, bool Preview,
-                         bool Correction);
+    void DrawPageBackground(TCanvas* canvas, int pageNo, const TRVScreenAndDevice& sad, bool preview,
+                            bool correction);
+    void DrawParaBackAndBorder(TCanvas* canvas, int i, int endNo, int part, int startNo, int topCoord,
+                               int areaLeft, const TRVScreenAndDevice& sad);
+    void DrawTextItem(TCanvas* canvas, int i, int topCoord, int areaLeft, const TRVScreenAndDevice& sad,
+                      bool preview, bool correction);
+    void DrawNonTextItem(TCanvas* canvas, TRVDrawLineInfo* dli, int i, int startNo, int& part, int& topCoord,
+                         int areaLeft, const TRVScreenAndDevice& sad, TBitmap* work, bool preview,
+                         bool correction);
 };
 
 // Printable data cut into pages. Pages are rebuilt by every FormatPages.
 class TCustomMainPtblRVData : public TCustomPrintableRVData {
 public:
-    explicit TCustomMainPtblRVData(TCustomRollView* ARollView);
+    explicit TCustomMainPtblRVData(TCustomRollView* aRollView);
     ~TCustomMainPtblRVData() override;
     const char* ClassName() const override { return "TCustomMainPtblRVData"; }
 
     void Clear() override;
-    bool GetFirstItemMarker(int& ListNo, int& Level) override;
-    void GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad) override;
+    bool GetFirstItemMarker(int& listNo, int& level) override;
+    void GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad) override;
     TColor GetColor() override;
     int GetWidth() override { return FClientWidth; }
     int GetHeight() override { return FClientHeight; }
     int GetAreaWidth() override { return FClientWidth; }
 
     TRVBackground* GetBack() override;
-    int GetTopCoord(int PageNo) override;
-    int GetTopCoord2(int PageNo) override;
+    int GetTopCoord(int pageNo) override;
+    int GetTopCoord2(int pageNo) override;
     int GetPrintableAreaTop() override { return TopMarginPix; }
-    int GetPrintableAreaLeft(int PageNo) override;
-    void GetDrawItemsRange(int PageNo, int& StartNo, int& EndNo, int& Part) override;
-    void CheckPageNo(int PageNo) override;
+    int GetPrintableAreaLeft(int pageNo) override;
+    void GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part) override;
+    void CheckPageNo(int pageNo) override;
     TRVColorMode GetColorMode() override { return ColorMode; }
-    void DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction) override;
+    void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction) override;
 
     // Lays the items out for the printer and cuts them into pages; the page
     // count (0 without draw items). ERollViewError when the printable area or
@@ -133,13 +133,13 @@ public:
     int FormatPages();
     // One step of pagination (the state persists between calls; the first
     // call, with no pages yet, initialises it).
-    void FormatNextPage(int& DrawItemNo, int& StartAt, int& StartY, int& Y, bool& Splitting, int PageHeight);
+    void FormatNextPage(int& drawItemNo, int& startAt, int& startY, int& y, bool& splitting, int pageHeight);
     int PagesCount() const { return static_cast<int>(Pages.size()); }
 
-    bool SavePageAsRVF(TStream& Stream, int PageNo, TColor Color, TRVFBackground* Background,
-                       TRVLayoutInfo* Layout);
-    void RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
-                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override;
+    bool SavePageAsRVF(TStream& stream, int pageNo, TColor color, TRVFBackground* background,
+                       TRVLayoutInfo* layout);
+    void RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo, int& startOffs, int& endOffs,
+                      TRVMultiDrawItemPart*& startPart, TRVMultiDrawItemPart*& endPart) override;
 
     // The size of the printable area (the viewer's client area), device pixels.
     int ClientWidth() const { return FClientWidth; }
@@ -165,21 +165,21 @@ public:
 protected:
     // The measuring canvas for the layout (owned by the caller of FormatPages).
     virtual std::unique_ptr<TCanvas> InitPrinterCanvas() { return nullptr; }
-    virtual void DoFormatting(int PageCompleted, TRVPrintingStep Step);
+    virtual void DoFormatting(int pageCompleted, TRVPrintingStep step);
     virtual int GetPageWidth() { return 0; }
     virtual int GetPageHeight() { return 0; }
     // The print component's StartAt, and where its EndAt is written.
     virtual int GetStartAt() { return 0; }
-    virtual void SetEndAt(int Value) { (void)Value; }
+    virtual void SetEndAt(int value) { (void)value; }
     virtual void Prepare();
     // Sets the client area (the printable area) without laying anything out.
-    void SetClientSize(int Width, int Height);
+    void SetClientSize(int width, int height);
 
 private:
-    int SpaceBeforeOf(int DrawItemNo);
-    int SpaceAfterOf(int DrawItemNo);
-    void AddPage(int StartY, int StartDrawItemNo, int StartPart, bool Report);
-    void FinishPagination(int DrawItemNo);
+    int SpaceBeforeOf(int drawItemNo);
+    int SpaceAfterOf(int drawItemNo);
+    void AddPage(int startY, int startDrawItemNo, int startPart, bool report);
+    void FinishPagination(int drawItemNo);
 
     int FClientWidth = 0;
     int FClientHeight = 0;
@@ -191,18 +191,18 @@ class TRVHeaderFooterRVData;
 // margins, header and footer (owned).
 class TPrintableRVData : public TCustomMainPtblRVData {
 public:
-    explicit TPrintableRVData(TCustomRollView* ARollView);
+    explicit TPrintableRVData(TCustomRollView* aRollView);
     ~TPrintableRVData() override;
     const char* ClassName() const override { return "TPrintableRVData"; }
-    static TRollViewRVData* Create(TCustomRollView* ARollView) { return new TPrintableRVData(ARollView); }
+    static TRollViewRVData* Create(TCustomRollView* aRollView) { return new TPrintableRVData(aRollView); }
 
-    int GetPrintableAreaLeft(int PageNo) override;
-    void DoPagePrepaint(TCanvas* Canvas, int PageNo, bool Preview, bool Correction) override;
-    void DoPagePostpaint(TCanvas* Canvas, int PageNo, bool Preview) override;
+    int GetPrintableAreaLeft(int pageNo) override;
+    void DoPagePrepaint(TCanvas* canvas, int pageNo, bool preview, bool correction) override;
+    void DoPagePostpaint(TCanvas* canvas, int pageNo, bool preview) override;
 
     // Replaces the header or footer (null: none).
-    void SetHeader(std::unique_ptr<TRVHeaderFooterRVData> Value);
-    void SetFooter(std::unique_ptr<TRVHeaderFooterRVData> Value);
+    void SetHeader(std::unique_ptr<TRVHeaderFooterRVData> value);
+    void SetFooter(std::unique_ptr<TRVHeaderFooterRVData> value);
     TRVHeaderFooterRVData* Header() const { return FHeader.get(); }
     TRVHeaderFooterRVData* Footer() const { return FFooter.get(); }
 
@@ -212,17 +212,17 @@ public:
 
 protected:
     std::unique_ptr<TCanvas> InitPrinterCanvas() override;
-    void DoFormatting(int PageCompleted, TRVPrintingStep Step) override;
+    void DoFormatting(int pageCompleted, TRVPrintingStep step) override;
     int GetPageWidth() override;
     int GetPageHeight() override;
     int GetStartAt() override;
-    void SetEndAt(int Value) override;
+    void SetEndAt(int value) override;
     void Prepare() override;
 
 private:
     TCustomPrintableRV* PrintableRV() const;
     TRect PageRect() const;
-    TRect PrintArea(int PageNo);
+    TRect PrintArea(int pageNo);
 
     std::unique_ptr<TRVHeaderFooterRVData> FHeader;
     std::unique_ptr<TRVHeaderFooterRVData> FFooter;
@@ -232,18 +232,18 @@ private:
 // sharing the items of SourceDataForPrinting (neither is owned).
 class TRectPtblRVData : public TCustomPrintableRVData {
 public:
-    TRectPtblRVData(TCustomRollView* ARollView, TCustomRVFormattedData* SourceData,
-                    TCustomPrintableRVData* ParentData);
+    TRectPtblRVData(TCustomRollView* aRollView, TCustomRVFormattedData* sourceData,
+                    TCustomPrintableRVData* parentData);
     const char* ClassName() const override { return "TRectPtblRVData"; }
 
-    int GetTopCoord(int PageNo) override;
+    int GetTopCoord(int pageNo) override;
     int GetPrintableAreaTop() override { return Top + DY; }
-    int GetPrintableAreaLeft(int PageNo) override;
+    int GetPrintableAreaLeft(int pageNo) override;
     TRVColorMode GetColorMode() override;
-    void DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap, const TRVScreenAndDevice& sad,
-                          int ItemBackgroundLayer, bool RelativeToItem) override;
+    void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
+                          int itemBackgroundLayer, bool relativeToItem) override;
 
-    void GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad) override;
+    void GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad) override;
     TColor GetColor() override { return Color; }
     int GetWidth() override { return Width; }
     int GetHeight() override { return Height; }
@@ -256,7 +256,7 @@ public:
     TCustomRVData* GetRootData() override { return ParentPrintData->GetRootData(); }
 
     // Lays the shared items out on the root printable data's measuring canvas.
-    void FormatOn(TCanvas* Canvas);
+    void FormatOn(TCanvas* canvas);
 
     TCustomRVFormattedData* SourceDataForPrinting;
     TCustomPrintableRVData* ParentPrintData;
@@ -277,8 +277,8 @@ protected:
 // no text width limit.
 class TRVHeaderFooterRVData : public TRectPtblRVData {
 public:
-    TRVHeaderFooterRVData(TCustomRollView* ARollView, TCustomRVFormattedData* SourceData,
-                          TCustomPrintableRVData* ParentData);
+    TRVHeaderFooterRVData(TCustomRollView* aRollView, TCustomRVFormattedData* sourceData,
+                          TCustomPrintableRVData* parentData);
     const char* ClassName() const override { return "TRVHeaderFooterRVData"; }
     TRVStyle* GetRVStyle() override { return SourceDataForPrinting->GetRVStyle(); }
     int GetMaxTextWidth() override { return 0; }

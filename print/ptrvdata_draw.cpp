@@ -18,12 +18,12 @@ namespace {
 // The canvas's state that painting a page changes, put back on every way out.
 class TCanvasStateKeeper {
 public:
-    explicit TCanvasStateKeeper(TCanvas* Canvas) : FCanvas(Canvas), FFont(std::make_unique<TFont>())
+    explicit TCanvasStateKeeper(TCanvas* canvas) : FCanvas(canvas), FFont(std::make_unique<TFont>())
     {
-        FFont->Assign(Canvas->Font());
-        FBrush.Assign(Canvas->Brush());
-        FPen.Assign(Canvas->Pen());
-        FLevel = Canvas->SaveDC();
+        FFont->Assign(canvas->Font());
+        FBrush.Assign(canvas->Brush());
+        FPen.Assign(canvas->Pen());
+        FLevel = canvas->SaveDC();
     }
     ~TCanvasStateKeeper()
     {
@@ -43,15 +43,15 @@ private:
     int FLevel;
 };
 
-TColor PageColorByMode(TColor Color, TRVColorMode Mode)
+TColor PageColorByMode(TColor color, TRVColorMode mode)
 {
-    switch (Mode) {
+    switch (mode) {
     case rvcmColor:
-        return Color;
+        return color;
     case rvcmPrinterColor:
-        return RV_GetPrnColor(Color);
+        return RV_GetPrnColor(color);
     case rvcmGrayScale:
-        return RV_GetGray(RV_GetPrnColor(Color));
+        return RV_GetGray(RV_GetPrnColor(color));
     case rvcmBlackAndWhite:
     case rvcmBlackOnWhite:
         break;
@@ -60,30 +60,30 @@ TColor PageColorByMode(TColor Color, TRVColorMode Mode)
 }
 
 // The height of a split draw item's part, or of the whole draw item.
-int PartHeight(const TRVDrawLineInfo* dli, int Part)
+int PartHeight(const TRVDrawLineInfo* dli, int part)
 {
-    auto* Multi = dynamic_cast<const TRVMultiDrawItemInfo*>(dli);
-    if (Multi && Part >= 0 && Part < Multi->PartsList.Count())
-        return Multi->GetPart(Part)->Height;
+    auto* multi = dynamic_cast<const TRVMultiDrawItemInfo*>(dli);
+    if (multi && part >= 0 && part < multi->PartsList.Count())
+        return multi->GetPart(part)->Height;
     return dli->Height;
 }
 
 bool IsSplit(const TRVDrawLineInfo* dli)
 {
-    auto* Multi = dynamic_cast<const TRVMultiDrawItemInfo*>(dli);
-    return Multi && Multi->PartsList.Count() > 0;
+    auto* multi = dynamic_cast<const TRVMultiDrawItemInfo*>(dli);
+    return multi && multi->PartsList.Count() > 0;
 }
 
 } // namespace
 
-void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas* Canvas, bool Preview, bool Correction)
+void TCustomPrintableRVData::DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction)
 {
-    CurrentPageNo = PageNo;
-    TRVStyle* Style = GetRVStyle();
-    if (Style == nullptr)
+    CurrentPageNo = pageNo;
+    TRVStyle* style = GetRVStyle();
+    if (style == nullptr)
         throw ERollViewError(errRVNoStyleForPrinting);
-    TCanvasStateKeeper Keeper(Canvas);
-    std::unique_ptr<TBitmap> Work;
+    TCanvasStateKeeper keeper(canvas);
+    std::unique_ptr<TBitmap> work;
     struct TCleanup {
         TCustomPrintableRVData& Data;
         ~TCleanup()
@@ -92,216 +92,216 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas* Canvas, bool Preview,
             Data.BackBitmap = nullptr;
             Data.CurrentDrawItem = nullptr;
         }
-    } Cleanup{*this};
+    } cleanup{*this};
 
     TRVScreenAndDevice sad;
-    GetSADForFormatting(Canvas, sad);
-    int StartNo = 0;
-    int EndNo = -1;
-    int Part = -1;
-    GetDrawItemsRange(PageNo, StartNo, EndNo, Part);
-    int TopCoord = GetTopCoord(PageNo);
-    const int AreaLeft = GetPrintableAreaLeft(PageNo);
-    Canvas->Brush()->SetStyle(bsClear);
+    GetSADForFormatting(canvas, sad);
+    int startNo = 0;
+    int endNo = -1;
+    int part = -1;
+    GetDrawItemsRange(pageNo, startNo, endNo, part);
+    int topCoord = GetTopCoord(pageNo);
+    const int areaLeft = GetPrintableAreaLeft(pageNo);
+    canvas->Brush()->SetStyle(bsClear);
 
-    DrawPageBackground(Canvas, PageNo, sad, Preview, Correction);
-    Work = std::make_unique<TBitmap>();
+    DrawPageBackground(canvas, pageNo, sad, preview, correction);
+    work = std::make_unique<TBitmap>();
 
-    for (int i = StartNo; i <= EndNo; ++i) {
+    for (int i = startNo; i <= endNo; ++i) {
         TRVDrawLineInfo* dli = DrawItems[i];
-        TCustomRVItemInfo* Item = GetItem(dli->ItemNo);
+        TCustomRVItemInfo* item = GetItem(dli->ItemNo);
         CurrentDrawItem = dli;
-        if (i == EndNo && EndNo != StartNo && IsSplit(dli))
-            Part = 0;
-        const bool BlockStart =
-            i == StartNo || (DrawItems[i - 1]->ItemNo != dli->ItemNo && Item->CanBeBorderStart());
-        if (BlockStart && Item->StyleNo != rvsBreak)
-            DrawParaBackAndBorder(Canvas, i, EndNo, Part, StartNo, TopCoord, AreaLeft, sad);
-        if (Item->StyleNo >= 0)
-            DrawTextItem(Canvas, i, TopCoord, AreaLeft, sad, Preview, Correction);
+        if (i == endNo && endNo != startNo && IsSplit(dli))
+            part = 0;
+        const bool blockStart =
+            i == startNo || (DrawItems[i - 1]->ItemNo != dli->ItemNo && item->CanBeBorderStart());
+        if (blockStart && item->StyleNo != rvsBreak)
+            DrawParaBackAndBorder(canvas, i, endNo, part, startNo, topCoord, areaLeft, sad);
+        if (item->StyleNo >= 0)
+            DrawTextItem(canvas, i, topCoord, areaLeft, sad, preview, correction);
         else
-            DrawNonTextItem(Canvas, dli, i, StartNo, Part, TopCoord, AreaLeft, sad, Work.get(), Preview,
-                            Correction);
+            DrawNonTextItem(canvas, dli, i, startNo, part, topCoord, areaLeft, sad, work.get(), preview,
+                            correction);
     }
-    DoPagePostpaint(Canvas, PageNo, Preview);
+    DoPagePostpaint(canvas, pageNo, preview);
 }
 
-void TCustomPrintableRVData::DrawPageBackground(TCanvas* Canvas, int PageNo, const TRVScreenAndDevice& sad,
-                                                bool Preview, bool Correction)
+void TCustomPrintableRVData::DrawPageBackground(TCanvas* canvas, int pageNo, const TRVScreenAndDevice& sad,
+                                                bool preview, bool correction)
 {
-    const int W = RV_XToScreen(GetWidth(), sad);
-    const int H = RV_YToScreen(GetHeight(), sad);
-    TRVBackground* Back = GetBack();
-    if (Back && Back->BackgroundStyle() != bsNoBitmap && Back->Image() && !Back->Image()->Empty() && W > 0 &&
-        H > 0) {
-        const TBackgroundStyle OldStyle = Back->BackgroundStyle();
-        if (OldStyle == bsTiledAndScrolled)
-            Back->SetBackgroundStyle(bsTiled);
+    const int w = RV_XToScreen(GetWidth(), sad);
+    const int h = RV_YToScreen(GetHeight(), sad);
+    TRVBackground* back = GetBack();
+    if (back && back->BackgroundStyle() != bsNoBitmap && back->Image() && !back->Image()->Empty() && w > 0 &&
+        h > 0) {
+        const TBackgroundStyle oldStyle = back->BackgroundStyle();
+        if (oldStyle == bsTiledAndScrolled)
+            back->SetBackgroundStyle(bsTiled);
         BackBitmap = new TBitmap;
-        BackBitmap->SetSize(W, H);
+        BackBitmap->SetSize(w, h);
         try {
-            Back->Draw(BackBitmap->Canvas(), Rect(0, 0, W, H), 0, 0, 0, 0, W, H,
+            back->Draw(BackBitmap->Canvas(), Rect(0, 0, w, h), 0, 0, 0, 0, w, h,
                        PageColorByMode(GetColor(), GetColorMode()), false);
         } catch (...) {
-            Back->SetBackgroundStyle(OldStyle);
+            back->SetBackgroundStyle(oldStyle);
             throw;
         }
-        Back->SetBackgroundStyle(OldStyle);
-        RV_PictureToDevice(Canvas, GetPrintableAreaLeft(PageNo), GetPrintableAreaTop(), -1, -1, sad,
+        back->SetBackgroundStyle(oldStyle);
+        RV_PictureToDevice(canvas, GetPrintableAreaLeft(pageNo), GetPrintableAreaTop(), -1, -1, sad,
                            BackBitmap, false);
     } else if (!NoBackColor && GetColor() != clNone) {
-        Canvas->Pen()->SetStyle(psClear);
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(PageColorByMode(GetColor(), GetColorMode()));
-        const int L = GetPrintableAreaLeft(PageNo);
-        const int T = GetPrintableAreaTop();
-        Canvas->FillRect(Rect(L, T, L + GetWidth(), T + GetHeight()));
-        Canvas->Brush()->SetStyle(bsClear);
-        Canvas->Pen()->SetStyle(psSolid);
+        canvas->Pen()->SetStyle(psClear);
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(PageColorByMode(GetColor(), GetColorMode()));
+        const int l = GetPrintableAreaLeft(pageNo);
+        const int t = GetPrintableAreaTop();
+        canvas->FillRect(Rect(l, t, l + GetWidth(), t + GetHeight()));
+        canvas->Brush()->SetStyle(bsClear);
+        canvas->Pen()->SetStyle(psSolid);
     }
-    DoPagePrepaint(Canvas, PageNo, Preview, Correction);
+    DoPagePrepaint(canvas, pageNo, preview, correction);
 }
 
-void TCustomPrintableRVData::DrawParaBackAndBorder(TCanvas* Canvas, int i, int EndNo, int Part, int StartNo,
-                                                   int TopCoord, int AreaLeft, const TRVScreenAndDevice& sad)
+void TCustomPrintableRVData::DrawParaBackAndBorder(TCanvas* canvas, int i, int EndNo, int Part, int startNo,
+                                                   int topCoord, int areaLeft, const TRVScreenAndDevice& sad)
 {
-    TRVStyle* Style = GetRVStyle();
+    TRVStyle* style = GetRVStyle();
     const TRVDrawLineInfo* dli = DrawItems[i];
-    const TCustomRVItemInfo* Item = GetItem(dli->ItemNo);
-    const TParaInfo* Para = Style->ParaStyles()->Items(Item->ParaNo);
-    if (Para->Border()->Style() == rvbNone && Para->Background()->Color() == clNone && !Style->OnDrawParaBack)
+    const TCustomRVItemInfo* item = GetItem(dli->ItemNo);
+    const TParaInfo* para = style->ParaStyles()->Items(item->ParaNo);
+    if (para->Border()->Style() == rvbNone && para->Background()->Color() == clNone && !style->OnDrawParaBack)
         return;
     // The extent of a draw item on this page: a leading part fills the top.
-    auto Extent = [&](int j, int& Top, int& Bottom) {
+    auto extent = [&](int j, int& top, int& bottom) {
         const TRVDrawLineInfo* d = DrawItems[j];
-        if (j == StartNo && Part >= 0) {
-            Top = 0;
-            Bottom = PartHeight(d, Part);
-        } else if (j == EndNo && j != StartNo && IsSplit(d)) {
-            Top = d->Top;
-            Bottom = d->Top + PartHeight(d, 0);
+        if (j == startNo && Part >= 0) {
+            top = 0;
+            bottom = PartHeight(d, Part);
+        } else if (j == EndNo && j != startNo && IsSplit(d)) {
+            top = d->Top;
+            bottom = d->Top + PartHeight(d, 0);
         } else {
-            Top = d->Top;
-            Bottom = d->Top + d->Height + d->ExtraSpaceBelow;
+            top = d->Top;
+            bottom = d->Top + d->Height + d->ExtraSpaceBelow;
         }
     };
-    int Left = AreaLeft + RV_XToDevice(GetLeftMargin() + Para->LeftIndent(), sad);
-    if (Para->FirstIndent() < 0)
-        Left += RV_XToDevice(Para->FirstIndent(), sad);
-    const int Right = AreaLeft + GetWidth() - RV_XToDevice(GetRightMargin() + Para->RightIndent(), sad);
-    int Top = 0;
-    int Bottom = 0;
-    Extent(i, Top, Bottom);
+    int left = areaLeft + RV_XToDevice(GetLeftMargin() + para->LeftIndent(), sad);
+    if (para->FirstIndent() < 0)
+        left += RV_XToDevice(para->FirstIndent(), sad);
+    const int right = areaLeft + GetWidth() - RV_XToDevice(GetRightMargin() + para->RightIndent(), sad);
+    int top = 0;
+    int bottom = 0;
+    extent(i, top, bottom);
     for (int j = i + 1; j <= EndNo; ++j) {
         if (DrawItems[j]->ItemNo != DrawItems[j - 1]->ItemNo &&
             GetItem(DrawItems[j]->ItemNo)->CanBeBorderStart())
             break;
-        int T = 0;
-        int B = 0;
-        Extent(j, T, B);
-        Top = std::min(Top, T);
-        Bottom = std::max(Bottom, B);
+        int t = 0;
+        int b = 0;
+        extent(j, t, b);
+        top = std::min(top, t);
+        bottom = std::max(bottom, b);
     }
-    const TRect R = Rect(Left, Top - TopCoord, Right, Bottom - TopCoord);
-    TRect BackRect = R;
-    Para->Background()->PrepareDrawSaD(BackRect, sad);
-    Style->DrawParaBack(Canvas, Item->ParaNo, BackRect, true, GetColorMode());
-    Para->Border()->DrawSaD(R, Canvas, sad, GetColorMode());
+    const TRect r = Rect(left, top - topCoord, right, bottom - topCoord);
+    TRect backRect = r;
+    para->Background()->PrepareDrawSaD(backRect, sad);
+    style->DrawParaBack(canvas, item->ParaNo, backRect, true, GetColorMode());
+    para->Border()->DrawSaD(r, canvas, sad, GetColorMode());
 }
 
-void TCustomPrintableRVData::DrawTextItem(TCanvas* Canvas, int i, int TopCoord, int AreaLeft,
-                                          const TRVScreenAndDevice& sad, bool Preview, bool Correction)
+void TCustomPrintableRVData::DrawTextItem(TCanvas* canvas, int i, int topCoord, int areaLeft,
+                                          const TRVScreenAndDevice& sad, bool preview, bool correction)
 {
-    TRVStyle* Style = GetRVStyle();
+    TRVStyle* style = GetRVStyle();
     const TRVDrawLineInfo* dli = DrawItems[i];
-    const TCustomRVItemInfo* Item = GetItem(dli->ItemNo);
-    const TFontInfo* TextStyle = Style->TextStyles()->Items(Item->StyleNo);
-    const TRVBiDiMode ParaBiDi = GetParaBiDiMode(Item->ParaNo);
-    Style->ApplyStyleColor(Canvas, Item->StyleNo, TRVTextDrawStates(), true, GetColorMode());
-    Style->ApplyStyle(Canvas, Item->StyleNo, ParaBiDi);
-    TRVBiDiMode BiDi = TextStyle->BiDiMode();
-    if (BiDi == rvbdUnspecified)
-        BiDi = ParaBiDi;
+    const TCustomRVItemInfo* item = GetItem(dli->ItemNo);
+    const TFontInfo* textStyle = style->TextStyles()->Items(item->StyleNo);
+    const TRVBiDiMode paraBiDi = GetParaBiDiMode(item->ParaNo);
+    style->ApplyStyleColor(canvas, item->StyleNo, TRVTextDrawStates(), true, GetColorMode());
+    style->ApplyStyle(canvas, item->StyleNo, paraBiDi);
+    TRVBiDiMode biDi = textStyle->BiDiMode();
+    if (biDi == rvbdUnspecified)
+        biDi = paraBiDi;
     // Every run sets its own spacing, so that none inherits the last one's.
-    Canvas->SetTextCharacterExtra(BiDi == rvbdUnspecified && TextStyle->CharSpacing() != 0
-                                      ? RV_XToDevice(TextStyle->CharSpacing(), sad)
+    canvas->SetTextCharacterExtra(biDi == rvbdUnspecified && textStyle->CharSpacing() != 0
+                                      ? RV_XToDevice(textStyle->CharSpacing(), sad)
                                       : 0);
-    const int Left = dli->Left + AreaLeft;
-    const int Top = dli->Top - TopCoord;
-    Style->DrawTextBack(Canvas, dli->ItemNo, Item->StyleNo, this, Left, Top, dli->Width, dli->Height,
+    const int left = dli->Left + areaLeft;
+    const int top = dli->Top - topCoord;
+    style->DrawTextBack(canvas, dli->ItemNo, item->StyleNo, this, left, top, dli->Width, dli->Height,
                         TRVTextDrawStates());
-    const AnsiString Text = DrawItems.GetString(i, Items);
-    Style->DrawStyleText(Text, Canvas, dli->ItemNo, dli->Offs, Item->StyleNo, this, dli->SpaceBefore, Left,
-                         Top, dli->Width, dli->Height, TRVTextDrawStates(), true, Preview && Correction,
+    const AnsiString text = DrawItems.GetString(i, Items);
+    style->DrawStyleText(text, canvas, dli->ItemNo, dli->Offs, item->StyleNo, this, dli->SpaceBefore, left,
+                         top, dli->Width, dli->Height, TRVTextDrawStates(), true, preview && correction,
                          GetColorMode(), GetItemBiDiMode(dli->ItemNo));
 }
 
-void TCustomPrintableRVData::DrawNonTextItem(TCanvas* Canvas, TRVDrawLineInfo* dli, int i, int StartNo,
-                                             int& Part, int& TopCoord, int AreaLeft,
-                                             const TRVScreenAndDevice& sad, TBitmap* Work, bool Preview,
-                                             bool Correction)
+void TCustomPrintableRVData::DrawNonTextItem(TCanvas* canvas, TRVDrawLineInfo* dli, int i, int startNo,
+                                             int& part, int& topCoord, int areaLeft,
+                                             const TRVScreenAndDevice& sad, TBitmap* work, bool preview,
+                                             bool correction)
 {
-    TRVStyle* Style = GetRVStyle();
-    TCustomRVItemInfo* Item = GetItem(dli->ItemNo);
-    CurrentItemTop = (Part > 0 || (Part == 0 && i == StartNo)) ? -TopCoord : dli->Top - TopCoord;
-    auto* Viewer = dynamic_cast<TRVPrintingViewer*>(RollView());
-    if (Item->GetBoolValueEx(rvbpPrintToBMP, Style)) {
-        int W;
-        if (Item->GetBoolValue(rvbpFullWidth))
-            W = RV_XToScreen(GetWidth() - RV_XToDevice(GetRightMargin(), sad) - dli->Left, sad);
+    TRVStyle* style = GetRVStyle();
+    TCustomRVItemInfo* item = GetItem(dli->ItemNo);
+    CurrentItemTop = (part > 0 || (part == 0 && i == startNo)) ? -topCoord : dli->Top - topCoord;
+    auto* viewer = dynamic_cast<TRVPrintingViewer*>(RollView());
+    if (item->GetBoolValueEx(rvbpPrintToBMP, style)) {
+        int w;
+        if (item->GetBoolValue(rvbpFullWidth))
+            w = RV_XToScreen(GetWidth() - RV_XToDevice(GetRightMargin(), sad) - dli->Left, sad);
         else
-            W = Item->GetImageWidth(Style);
-        const int H = Part >= 0 ? RV_YToScreen(PartHeight(dli, Part), sad) : Item->GetImageHeight(Style);
-        if (W > 0 && H > 0) {
-            Work->SetSize(W, H);
-            DrawBackToBitmap(RV_XToScreen(dli->Left, sad) + Item->GetBorderWidth(),
+            w = item->GetImageWidth(style);
+        const int h = part >= 0 ? RV_YToScreen(PartHeight(dli, part), sad) : item->GetImageHeight(style);
+        if (w > 0 && h > 0) {
+            work->SetSize(w, h);
+            DrawBackToBitmap(RV_XToScreen(dli->Left, sad) + item->GetBorderWidth(),
                              RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad) +
-                                 Item->GetBorderHeight(),
-                             Work, sad, -1, false);
-            if (Item->PrintToBitmap(Work, Preview, Viewer, dli, Part, GetColorMode()))
-                RV_PictureToDevice(Canvas, dli->Left + AreaLeft + RV_XToDevice(Item->GetBorderWidth(), sad),
-                                   CurrentItemTop + RV_YToDevice(Item->GetBorderHeight(), sad), -1, -1, sad,
-                                   Work, false);
+                                 item->GetBorderHeight(),
+                             work, sad, -1, false);
+            if (item->PrintToBitmap(work, preview, viewer, dli, part, GetColorMode()))
+                RV_PictureToDevice(canvas, dli->Left + areaLeft + RV_XToDevice(item->GetBorderWidth(), sad),
+                                   CurrentItemTop + RV_YToDevice(item->GetBorderHeight(), sad), -1, -1, sad,
+                                   work, false);
         }
     } else {
-        Item->Print(Canvas, dli->Left + AreaLeft, CurrentItemTop,
-                    GetWidth() + AreaLeft - RV_XToDevice(GetRightMargin(), sad), Preview, Correction, sad,
-                    Viewer, dli, Part, GetColorMode(), this);
+        item->Print(canvas, dli->Left + areaLeft, CurrentItemTop,
+                    GetWidth() + areaLeft - RV_XToDevice(GetRightMargin(), sad), preview, correction, sad,
+                    viewer, dli, part, GetColorMode(), this);
     }
-    if (Part != -1) {
-        if (i == StartNo)
-            TopCoord = GetTopCoord2(CurrentPageNo);
-        Part = -1;
+    if (part != -1) {
+        if (i == startNo)
+            topCoord = GetTopCoord2(CurrentPageNo);
+        part = -1;
     }
 }
 
-void TCustomPrintableRVData::DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap,
-                                              const TRVScreenAndDevice& sad, int ItemBackgroundLayer,
-                                              bool RelativeToItem)
+void TCustomPrintableRVData::DrawBackToBitmap(int left, int top, TBitmap* bitmap,
+                                              const TRVScreenAndDevice& sad, int itemBackgroundLayer,
+                                              bool relativeToItem)
 {
-    const TCustomRVItemInfo* Item = CurrentDrawItem ? GetItem(CurrentDrawItem->ItemNo) : nullptr;
-    if (RelativeToItem && CurrentDrawItem) {
-        Left += RV_XToScreen(CurrentDrawItem->Left, sad);
-        Top += RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad);
+    const TCustomRVItemInfo* item = CurrentDrawItem ? GetItem(CurrentDrawItem->ItemNo) : nullptr;
+    if (relativeToItem && CurrentDrawItem) {
+        left += RV_XToScreen(CurrentDrawItem->Left, sad);
+        top += RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad);
     }
-    TColor ParaColor = clNone;
-    if (Item)
-        ParaColor = GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->Background()->Color();
-    TCanvas* C = Bitmap->Canvas();
-    if (ParaColor != clNone || BackBitmap == nullptr) {
-        TColor Color = ParaColor != clNone ? ParaColor : GetColor();
-        if (Color == clNone)
-            Color = clWhite;
-        C->Brush()->SetStyle(bsSolid);
-        C->Brush()->SetColor(PageColorByMode(Color, GetColorMode()));
-        C->FillRect(Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
+    TColor paraColor = clNone;
+    if (item)
+        paraColor = GetRVStyle()->ParaStyles()->Items(item->ParaNo)->Background()->Color();
+    TCanvas* c = bitmap->Canvas();
+    if (paraColor != clNone || BackBitmap == nullptr) {
+        TColor color = paraColor != clNone ? paraColor : GetColor();
+        if (color == clNone)
+            color = clWhite;
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(PageColorByMode(color, GetColorMode()));
+        c->FillRect(Rect(0, 0, bitmap->Width(), bitmap->Height()));
     } else {
-        C->CopyRect(Rect(0, 0, Bitmap->Width(), Bitmap->Height()), BackBitmap->Canvas(),
-                    Rect(Left, Top, Left + Bitmap->Width(), Top + Bitmap->Height()));
+        c->CopyRect(Rect(0, 0, bitmap->Width(), bitmap->Height()), BackBitmap->Canvas(),
+                    Rect(left, top, left + bitmap->Width(), top + bitmap->Height()));
     }
-    if (ItemBackgroundLayer != 0 && CurrentDrawItem)
+    if (itemBackgroundLayer != 0 && CurrentDrawItem)
         GetItem(CurrentDrawItem->ItemNo)
-            ->DrawBackgroundForPrinting(C, Rect(0, 0, Bitmap->Width(), Bitmap->Height()),
-                                        Rect(0, 0, Bitmap->Width(), Bitmap->Height()), GetColorMode(),
-                                        ItemBackgroundLayer);
+            ->DrawBackgroundForPrinting(c, Rect(0, 0, bitmap->Width(), bitmap->Height()),
+                                        Rect(0, 0, bitmap->Width(), bitmap->Height()), GetColorMode(),
+                                        itemBackgroundLayer);
 }

@@ -9,38 +9,38 @@
 #include "print/ptrvdata.h"
 #include "view/rollview.h"
 
-int TCustomMainPtblRVData::SpaceBeforeOf(int DrawItemNo)
+int TCustomMainPtblRVData::SpaceBeforeOf(int drawItemNo)
 {
-    const TCustomRVItemInfo* Item = GetItem(DrawItems[DrawItemNo]->ItemNo);
-    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceBefore(), PrnSaD.DevicePpiY,
+    const TCustomRVItemInfo* item = GetItem(DrawItems[drawItemNo]->ItemNo);
+    return MulDiv(GetRVStyle()->ParaStyles()->Items(item->ParaNo)->SpaceBefore(), PrnSaD.DevicePpiY,
                   PrnSaD.ScreenPpiY);
 }
 
-int TCustomMainPtblRVData::SpaceAfterOf(int DrawItemNo)
+int TCustomMainPtblRVData::SpaceAfterOf(int drawItemNo)
 {
-    const TCustomRVItemInfo* Item = GetItem(DrawItems[DrawItemNo]->ItemNo);
-    return MulDiv(GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->SpaceAfter(), PrnSaD.DevicePpiY,
+    const TCustomRVItemInfo* item = GetItem(DrawItems[drawItemNo]->ItemNo);
+    return MulDiv(GetRVStyle()->ParaStyles()->Items(item->ParaNo)->SpaceAfter(), PrnSaD.DevicePpiY,
                   PrnSaD.ScreenPpiY);
 }
 
-void TCustomMainPtblRVData::AddPage(int StartY, int StartDrawItemNo, int StartPart, bool Report)
+void TCustomMainPtblRVData::AddPage(int startY, int startDrawItemNo, int startPart, bool report)
 {
-    const int N = PagesCount();
-    TRVPageInfo Page;
-    Page.StartY = StartY;
-    Page.StartDrawItemNo = StartDrawItemNo;
-    Page.StartPart = StartPart;
-    Pages.push_back(Page);
-    if (Report)
-        DoFormatting(N, rvpsProceeding);
+    const int n = PagesCount();
+    TRVPageInfo page;
+    page.StartY = startY;
+    page.StartDrawItemNo = startDrawItemNo;
+    page.StartPart = startPart;
+    Pages.push_back(page);
+    if (report)
+        DoFormatting(n, rvpsProceeding);
 }
 
 int TCustomMainPtblRVData::FormatPages()
 {
     DoFormatting(0, rvpsStarting);
     // The measuring canvas lives for the layout alone, whatever happens in it.
-    std::unique_ptr<TCanvas> Canvas = InitPrinterCanvas();
-    if (!Canvas)
+    std::unique_ptr<TCanvas> canvas = InitPrinterCanvas();
+    if (!canvas)
         throw ERollViewError(errRVInternalPrinting);
     struct TCanvasScope {
         TCustomMainPtblRVData& Data;
@@ -49,8 +49,8 @@ int TCustomMainPtblRVData::FormatPages()
             Data.PrinterCanvas = nullptr;
             Data.FLayoutCanvas = nullptr;
         }
-    } Scope{*this};
-    PrinterCanvas = Canvas.get();
+    } scope{*this};
+    PrinterCanvas = canvas.get();
     FLayoutCanvas = PrinterCanvas;
     Pages.clear();
     if (GetRVStyle() == nullptr)
@@ -58,200 +58,200 @@ int TCustomMainPtblRVData::FormatPages()
     ClearTemporal();
     Prepare();
     // A page that shows nothing, or lines of no width, would never end.
-    const int PageHeight = GetHeight() - (TmpTMPix + TmpBMPix);
-    const int TextWidthPix =
+    const int pageHeight = GetHeight() - (TmpTMPix + TmpBMPix);
+    const int textWidthPix =
         GetWidth() - MulDiv(GetLeftMargin() + GetRightMargin(), PrnSaD.DevicePpiX, PrnSaD.ScreenPpiX);
-    if (GetWidth() <= 0 || PageHeight <= 0 || TextWidthPix <= 0)
+    if (GetWidth() <= 0 || pageHeight <= 0 || textWidthPix <= 0)
         throw ERollViewError(errRVPrintableAreaEmpty);
     RollView()->SetMaxTextWidth(std::max(1, MulDiv(GetWidth(), PrnSaD.ScreenPpiX, PrnSaD.DevicePpiX) -
                                                 GetLeftMargin() - GetRightMargin()));
     Format_(false, true, false, 0, PrinterCanvas, false, false);
     PrinterCanvas = nullptr;
     FLayoutCanvas = nullptr;
-    Canvas.reset();
+    canvas.reset();
 
     if (DrawItems.Count() == 0)
         return 0;
     DoFormatting(0, rvpsProceeding);
-    int DrawItemNo = 0;
-    int StartAt = 0;
-    int StartY = 0;
-    int Y = 0;
-    bool Splitting = false;
-    while (DrawItemNo < DrawItems.Count())
-        FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, PageHeight);
-    const int Count = PagesCount();
-    DoFormatting(Count, rvpsFinished);
-    return Count;
+    int drawItemNo = 0;
+    int startAt = 0;
+    int startY = 0;
+    int y = 0;
+    bool splitting = false;
+    while (drawItemNo < DrawItems.Count())
+        FormatNextPage(drawItemNo, startAt, startY, y, splitting, pageHeight);
+    const int count = PagesCount();
+    DoFormatting(count, rvpsFinished);
+    return count;
 }
 
-void TCustomMainPtblRVData::FormatNextPage(int& DrawItemNo, int& StartAt, int& StartY, int& Y,
-                                           bool& Splitting, int PageHeight)
+void TCustomMainPtblRVData::FormatNextPage(int& drawItemNo, int& startAt, int& startY, int& y,
+                                           bool& splitting, int pageHeight)
 {
     if (Pages.empty()) {
         AddPage(0, 0, 0, false);
-        StartY = 0;
-        DrawItemNo = 0;
-        StartAt = GetStartAt();
-        Splitting = false;
+        startY = 0;
+        drawItemNo = 0;
+        startAt = GetStartAt();
+        splitting = false;
     }
-    const int Count = DrawItems.Count();
-    if (Splitting) {
-        auto* D = static_cast<TRVMultiDrawItemInfo*>(DrawItems[DrawItemNo]);
-        const int SpaceBefore = SpaceBeforeOf(DrawItemNo);
-        const int SpaceAfter = SpaceAfterOf(DrawItemNo);
+    const int count = DrawItems.Count();
+    if (splitting) {
+        auto* d = static_cast<TRVMultiDrawItemInfo*>(DrawItems[drawItemNo]);
+        const int spaceBefore = SpaceBeforeOf(drawItemNo);
+        const int spaceAfter = SpaceAfterOf(drawItemNo);
         // A part is never cut at less than one pixel: the rest then moves on.
-        if (Y > 0 && D->SplitAt(Y)) {
-            const int Parts = D->PartsList.Count();
-            AddPage(-SpaceBefore, DrawItemNo, Parts, true);
-            TRVPageInfo& Ended = Pages[Pages.size() - 2];
-            if (Ended.StartDrawItemNo == DrawItemNo)
-                Ended.StartY2 = D->Top + D->Height - D->GetPart(Parts - 2)->Height - SpaceBefore;
-            StartAt = 0;
-            StartY = 0;
-            Y = PageHeight + Pages.back().StartY - SpaceAfter;
+        if (y > 0 && d->SplitAt(y)) {
+            const int parts = d->PartsList.Count();
+            AddPage(-spaceBefore, drawItemNo, parts, true);
+            TRVPageInfo& ended = Pages[Pages.size() - 2];
+            if (ended.StartDrawItemNo == drawItemNo)
+                ended.StartY2 = d->Top + d->Height - d->GetPart(parts - 2)->Height - spaceBefore;
+            startAt = 0;
+            startY = 0;
+            y = pageHeight + Pages.back().StartY - spaceAfter;
             // Spacing that leaves no room still leaves one pixel per part.
-            Y = std::max(Y, 1);
+            y = std::max(y, 1);
             return;
         }
-        TRVPageInfo& Last = Pages.back();
-        if (Last.StartDrawItemNo == DrawItemNo) {
-            StartY = D->Top + D->Height - D->GetPart(D->PartsList.Count() - 1)->Height - SpaceBefore;
-            Last.StartY2 = StartY;
+        TRVPageInfo& last = Pages.back();
+        if (last.StartDrawItemNo == drawItemNo) {
+            startY = d->Top + d->Height - d->GetPart(d->PartsList.Count() - 1)->Height - spaceBefore;
+            last.StartY2 = startY;
         }
-        ++DrawItemNo;
-        Splitting = false;
+        ++drawItemNo;
+        splitting = false;
     }
-    while (DrawItemNo < Count) {
-        TRVDrawLineInfo* D = DrawItems[DrawItemNo];
-        TRVPageInfo& Last = Pages.back();
-        const bool StartsLast = Last.StartDrawItemNo == DrawItemNo;
-        const bool PageBreak = DrawItemNo > 0 && DrawItems[DrawItemNo - 1]->ItemNo != D->ItemNo &&
-                               GetItem(D->ItemNo)->GetPageBreakBefore() && !StartsLast;
-        auto* Multi = dynamic_cast<TRVMultiDrawItemInfo*>(D);
-        if (Multi && Multi->InitSplit()) {
-            const int SpaceBefore = SpaceBeforeOf(DrawItemNo);
-            const int SpaceAfter = SpaceAfterOf(DrawItemNo);
-            if (StartsLast) {
-                Last.StartPart = 1;
-                Last.StartY = -SpaceBefore;
+    while (drawItemNo < count) {
+        TRVDrawLineInfo* d = DrawItems[drawItemNo];
+        TRVPageInfo& last = Pages.back();
+        const bool startsLast = last.StartDrawItemNo == drawItemNo;
+        const bool pageBreak = drawItemNo > 0 && DrawItems[drawItemNo - 1]->ItemNo != d->ItemNo &&
+                               GetItem(d->ItemNo)->GetPageBreakBefore() && !startsLast;
+        auto* multi = dynamic_cast<TRVMultiDrawItemInfo*>(d);
+        if (multi && multi->InitSplit()) {
+            const int spaceBefore = SpaceBeforeOf(drawItemNo);
+            const int spaceAfter = SpaceAfterOf(drawItemNo);
+            if (startsLast) {
+                last.StartPart = 1;
+                last.StartY = -spaceBefore;
             }
-            Y = StartY + PageHeight - StartAt - D->Top - SpaceAfter;
-            if (!PageBreak && (StartsLast || (Y > 0 && Multi->CanSplitFirst(Y)))) {
-                Splitting = true;
-                Y = std::max(Y, 1);
-                FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, PageHeight);
+            y = startY + pageHeight - startAt - d->Top - spaceAfter;
+            if (!pageBreak && (startsLast || (y > 0 && multi->CanSplitFirst(y)))) {
+                splitting = true;
+                y = std::max(y, 1);
+                FormatNextPage(drawItemNo, startAt, startY, y, splitting, pageHeight);
                 return;
             }
-            AddPage(-SpaceBefore, DrawItemNo, 1, true);
-            StartY = 0;
-            StartAt = 0;
-            Y = std::max(PageHeight - SpaceBefore - SpaceAfter, 1);
-            Splitting = true;
+            AddPage(-spaceBefore, drawItemNo, 1, true);
+            startY = 0;
+            startAt = 0;
+            y = std::max(pageHeight - spaceBefore - spaceAfter, 1);
+            splitting = true;
             return;
         }
-        Y = D->Top + D->Height + SpaceAfterOf(DrawItemNo);
-        if (Y > StartY + PageHeight - StartAt || PageBreak) {
-            int LineStart = DrawItemNo;
-            while (LineStart > 0 && !DrawItems[LineStart]->FromNewLine)
-                --LineStart;
-            if (!DrawItems[LineStart]->FromNewLine)
-                LineStart = DrawItemNo;
+        y = d->Top + d->Height + SpaceAfterOf(drawItemNo);
+        if (y > startY + pageHeight - startAt || pageBreak) {
+            int lineStart = drawItemNo;
+            while (lineStart > 0 && !DrawItems[lineStart]->FromNewLine)
+                --lineStart;
+            if (!DrawItems[lineStart]->FromNewLine)
+                lineStart = drawItemNo;
             // A page that begins inside a line (after a split part) is not left again.
-            LineStart = std::max(LineStart, Last.StartDrawItemNo);
-            if (StartAt <= 0 && Last.StartDrawItemNo == LineStart) {
+            lineStart = std::max(lineStart, last.StartDrawItemNo);
+            if (startAt <= 0 && last.StartDrawItemNo == lineStart) {
                 // The line is alone on its page and still does not fit: it stays.
-                int Next = LineStart + 1;
-                while (Next < Count && !DrawItems[Next]->FromNewLine)
-                    ++Next;
-                LineStart = Next;
+                int next = lineStart + 1;
+                while (next < count && !DrawItems[next]->FromNewLine)
+                    ++next;
+                lineStart = next;
             }
-            if (LineStart < Count) {
-                int Top = DrawItems[LineStart]->Top;
-                for (int j = LineStart + 1; j < Count && !DrawItems[j]->FromNewLine; ++j)
-                    Top = std::min(Top, DrawItems[j]->Top);
-                StartY = Top - SpaceBeforeOf(LineStart);
-                AddPage(StartY, LineStart, 0, true);
-                StartAt = 0;
+            if (lineStart < count) {
+                int top = DrawItems[lineStart]->Top;
+                for (int j = lineStart + 1; j < count && !DrawItems[j]->FromNewLine; ++j)
+                    top = std::min(top, DrawItems[j]->Top);
+                startY = top - SpaceBeforeOf(lineStart);
+                AddPage(startY, lineStart, 0, true);
+                startAt = 0;
             }
-            DrawItemNo = LineStart;
-            if (DrawItemNo >= Count)
-                FinishPagination(DrawItemNo);
+            drawItemNo = lineStart;
+            if (drawItemNo >= count)
+                FinishPagination(drawItemNo);
             return;
         }
-        ++DrawItemNo;
+        ++drawItemNo;
     }
-    FinishPagination(DrawItemNo);
+    FinishPagination(drawItemNo);
 }
 
 void TCustomMainPtblRVData::FinishPagination(int)
 {
-    const int Count = DrawItems.Count();
-    int Bottom = 0;
-    for (int j = Count - 1; j >= 0; --j) {
-        Bottom = std::max(Bottom, DrawItems[j]->Top + DrawItems[j]->Height);
+    const int count = DrawItems.Count();
+    int bottom = 0;
+    for (int j = count - 1; j >= 0; --j) {
+        bottom = std::max(bottom, DrawItems[j]->Top + DrawItems[j]->Height);
         if (DrawItems[j]->FromNewLine)
             break;
     }
-    Bottom += SpaceAfterOf(Count - 1);
-    const TRVPageInfo& Last = Pages.back();
-    int EndAt = Last.StartPart == 0 ? Bottom - Last.StartY : Bottom - Last.StartY2;
+    bottom += SpaceAfterOf(count - 1);
+    const TRVPageInfo& last = Pages.back();
+    int endAt = last.StartPart == 0 ? bottom - last.StartY : bottom - last.StartY2;
     if (PagesCount() == 1)
-        EndAt += GetStartAt();
-    SetEndAt(EndAt);
+        endAt += GetStartAt();
+    SetEndAt(endAt);
     DoFormatting(PagesCount(), rvpsProceeding);
 }
 
-void TCustomMainPtblRVData::GetDrawItemsRange(int PageNo, int& StartNo, int& EndNo, int& Part)
+void TCustomMainPtblRVData::GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part)
 {
-    const TRVPageInfo& R = Pages[PageNo - 1];
-    StartNo = R.StartDrawItemNo;
-    Part = R.StartPart - 1;
-    if (PageNo == PagesCount()) {
-        EndNo = DrawItems.Count() - 1;
+    const TRVPageInfo& r = Pages[pageNo - 1];
+    startNo = r.StartDrawItemNo;
+    part = r.StartPart - 1;
+    if (pageNo == PagesCount()) {
+        endNo = DrawItems.Count() - 1;
     } else {
-        const TRVPageInfo& Next = Pages[PageNo];
-        EndNo = Next.StartDrawItemNo - 1;
-        if (Next.StartPart > 1)
-            ++EndNo;
+        const TRVPageInfo& next = Pages[pageNo];
+        endNo = next.StartDrawItemNo - 1;
+        if (next.StartPart > 1)
+            ++endNo;
     }
 }
 
-bool TCustomMainPtblRVData::SavePageAsRVF(TStream& Stream, int PageNo, TColor Color,
-                                          TRVFBackground* Background, TRVLayoutInfo* Layout)
+bool TCustomMainPtblRVData::SavePageAsRVF(TStream& stream, int pageNo, TColor color,
+                                          TRVFBackground* background, TRVLayoutInfo* layout)
 {
-    CheckPageNo(PageNo);
-    PageNoToSave = PageNo;
-    return SaveRVFToStreamEx(Stream, rvfss_Page, Color, Background, Layout);
+    CheckPageNo(pageNo);
+    PageNoToSave = pageNo;
+    return SaveRVFToStreamEx(stream, rvfss_Page, color, background, layout);
 }
 
-void TCustomMainPtblRVData::RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo,
-                                         int& StartOffs, int& EndOffs, TRVMultiDrawItemPart*& StartPart,
-                                         TRVMultiDrawItemPart*& EndPart)
+void TCustomMainPtblRVData::RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo,
+                                         int& startOffs, int& endOffs, TRVMultiDrawItemPart*& startPart,
+                                         TRVMultiDrawItemPart*& endPart)
 {
-    if (SaveScope != rvfss_Page) {
-        TCustomPrintableRVData::RVFGetLimits(SaveScope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
-                                             EndPart);
+    if (saveScope != rvfss_Page) {
+        TCustomPrintableRVData::RVFGetLimits(saveScope, startItemNo, endItemNo, startOffs, endOffs, startPart,
+                                             endPart);
         return;
     }
     const int p = PageNoToSave;
-    int StartItem = 0;
-    int EndItem = 0;
-    int StartPartNo = -1;
-    int EndPartNo = -1;
-    GetDrawItemsRange(p, StartItem, EndItem, StartPartNo);
-    const int StartDrawOffs = GetOffsBeforeDrawItem(StartItem);
-    const int EndDrawOffs = GetOffsAfterDrawItem(EndItem);
-    if (EndItem > StartItem && p < PagesCount() && Pages[p].StartPart > 1)
-        EndPartNo = 0;
-    auto PartOf = [&](int DrawItemNo, int PartNo) -> TRVMultiDrawItemPart* {
-        auto* Multi = dynamic_cast<TRVMultiDrawItemInfo*>(DrawItems[DrawItemNo]);
-        if (PartNo < 0 || Multi == nullptr || PartNo >= Multi->PartsList.Count())
+    int startItem = 0;
+    int endItem = 0;
+    int startPartNo = -1;
+    int endPartNo = -1;
+    GetDrawItemsRange(p, startItem, endItem, startPartNo);
+    const int startDrawOffs = GetOffsBeforeDrawItem(startItem);
+    const int endDrawOffs = GetOffsAfterDrawItem(endItem);
+    if (endItem > startItem && p < PagesCount() && Pages[p].StartPart > 1)
+        endPartNo = 0;
+    auto partOf = [&](int drawItemNo, int partNo) -> TRVMultiDrawItemPart* {
+        auto* multi = dynamic_cast<TRVMultiDrawItemInfo*>(DrawItems[drawItemNo]);
+        if (partNo < 0 || multi == nullptr || partNo >= multi->PartsList.Count())
             return nullptr;
-        return Multi->GetPart(PartNo);
+        return multi->GetPart(partNo);
     };
-    StartPart = PartOf(StartItem, StartPartNo);
-    EndPart = PartOf(EndItem, EndPartNo);
-    DrawItem2Item(StartItem, StartDrawOffs, StartItemNo, StartOffs);
-    DrawItem2Item(EndItem, EndDrawOffs, EndItemNo, EndOffs);
+    startPart = partOf(startItem, startPartNo);
+    endPart = partOf(endItem, endPartNo);
+    DrawItem2Item(startItem, startDrawOffs, startItemNo, startOffs);
+    DrawItem2Item(endItem, endDrawOffs, endItemNo, endOffs);
 }

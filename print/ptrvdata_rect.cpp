@@ -8,19 +8,19 @@
 
 // ---- TRectPtblRVData
 
-TRectPtblRVData::TRectPtblRVData(TCustomRollView* ARollView, TCustomRVFormattedData* SourceData,
-                                 TCustomPrintableRVData* ParentData)
-    : TCustomPrintableRVData(ARollView), SourceDataForPrinting(SourceData), ParentPrintData(ParentData)
+TRectPtblRVData::TRectPtblRVData(TCustomRollView* aRollView, TCustomRVFormattedData* sourceData,
+                                 TCustomPrintableRVData* parentData)
+    : TCustomPrintableRVData(aRollView), SourceDataForPrinting(sourceData), ParentPrintData(parentData)
 {
-    ShareItemsFrom(SourceData);
+    ShareItemsFrom(sourceData);
 }
 
 TCustomMainPtblRVData* TRectPtblRVData::RootPrintData() const
 {
-    TCustomPrintableRVData* Data = ParentPrintData;
-    while (auto* Rect = dynamic_cast<TRectPtblRVData*>(Data))
-        Data = Rect->ParentPrintData;
-    return dynamic_cast<TCustomMainPtblRVData*>(Data);
+    TCustomPrintableRVData* data = ParentPrintData;
+    while (auto* rect = dynamic_cast<TRectPtblRVData*>(data))
+        data = rect->ParentPrintData;
+    return dynamic_cast<TCustomMainPtblRVData*>(data);
 }
 
 int TRectPtblRVData::GetTopCoord(int)
@@ -35,23 +35,23 @@ int TRectPtblRVData::GetPrintableAreaLeft(int)
 
 TRVColorMode TRectPtblRVData::GetColorMode()
 {
-    TCustomMainPtblRVData* Root = RootPrintData();
-    return Root ? Root->ColorMode : rvcmPrinterColor;
+    TCustomMainPtblRVData* root = RootPrintData();
+    return root ? root->ColorMode : rvcmPrinterColor;
 }
 
-void TRectPtblRVData::GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad)
+void TRectPtblRVData::GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad)
 {
-    if (TCustomMainPtblRVData* Root = RootPrintData())
-        sad = Root->PrnSaD;
+    if (TCustomMainPtblRVData* root = RootPrintData())
+        sad = root->PrnSaD;
     else
-        TCustomPrintableRVData::GetSADForFormatting(Canvas, sad);
+        TCustomPrintableRVData::GetSADForFormatting(canvas, sad);
 }
 
-void TRectPtblRVData::FormatOn(TCanvas* Canvas)
+void TRectPtblRVData::FormatOn(TCanvas* canvas)
 {
-    FLayoutCanvas = Canvas;
+    FLayoutCanvas = canvas;
     try {
-        Format_(false, true, false, 0, Canvas, false, false);
+        Format_(false, true, false, 0, canvas, false, false);
     } catch (...) {
         FLayoutCanvas = nullptr;
         throw;
@@ -59,67 +59,67 @@ void TRectPtblRVData::FormatOn(TCanvas* Canvas)
     FLayoutCanvas = nullptr;
 }
 
-void TRectPtblRVData::DrawBackToBitmap(int ALeft, int ATop, TBitmap* Bitmap, const TRVScreenAndDevice& sad,
-                                       int ItemBackgroundLayer, bool RelativeToItem)
+void TRectPtblRVData::DrawBackToBitmap(int aLeft, int aTop, TBitmap* bitmap, const TRVScreenAndDevice& sad,
+                                       int itemBackgroundLayer, bool relativeToItem)
 {
-    const TCustomRVItemInfo* Item = CurrentDrawItem ? GetItem(CurrentDrawItem->ItemNo) : nullptr;
-    const bool ParaColored =
-        Item && GetRVStyle()->ParaStyles()->Items(Item->ParaNo)->Background()->Color() != clNone;
-    if (ParaColored || !Transparent || ParentPrintData == nullptr) {
-        TCustomPrintableRVData::DrawBackToBitmap(ALeft, ATop, Bitmap, sad, ItemBackgroundLayer,
-                                                 RelativeToItem);
+    const TCustomRVItemInfo* item = CurrentDrawItem ? GetItem(CurrentDrawItem->ItemNo) : nullptr;
+    const bool paraColored =
+        item && GetRVStyle()->ParaStyles()->Items(item->ParaNo)->Background()->Color() != clNone;
+    if (paraColored || !Transparent || ParentPrintData == nullptr) {
+        TCustomPrintableRVData::DrawBackToBitmap(aLeft, aTop, bitmap, sad, itemBackgroundLayer,
+                                                 relativeToItem);
         return;
     }
-    if (RelativeToItem && CurrentDrawItem) {
-        ALeft += RV_XToScreen(CurrentDrawItem->Left, sad);
-        ATop += RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad);
+    if (relativeToItem && CurrentDrawItem) {
+        aLeft += RV_XToScreen(CurrentDrawItem->Left, sad);
+        aTop += RV_YToScreen(CurrentItemTop - GetPrintableAreaTop(), sad);
     }
-    const int Page = ParentPrintData->CurrentPageNo;
-    ALeft += RV_XToScreen(GetPrintableAreaLeft(Page) - ParentPrintData->GetPrintableAreaLeft(Page), sad);
-    ATop += RV_YToScreen(GetPrintableAreaTop() - ParentPrintData->GetPrintableAreaTop(), sad);
-    ParentPrintData->DrawBackToBitmap(ALeft, ATop, Bitmap, sad, 0, false);
-    if (ItemBackgroundLayer != 0 && Item)
+    const int page = ParentPrintData->CurrentPageNo;
+    aLeft += RV_XToScreen(GetPrintableAreaLeft(page) - ParentPrintData->GetPrintableAreaLeft(page), sad);
+    aTop += RV_YToScreen(GetPrintableAreaTop() - ParentPrintData->GetPrintableAreaTop(), sad);
+    ParentPrintData->DrawBackToBitmap(aLeft, aTop, bitmap, sad, 0, false);
+    if (itemBackgroundLayer != 0 && item)
         GetItem(CurrentDrawItem->ItemNo)
-            ->DrawBackgroundForPrinting(Bitmap->Canvas(), Rect(0, 0, Bitmap->Width(), Bitmap->Height()),
-                                        Rect(0, 0, Bitmap->Width(), Bitmap->Height()), GetColorMode(),
-                                        ItemBackgroundLayer);
+            ->DrawBackgroundForPrinting(bitmap->Canvas(), Rect(0, 0, bitmap->Width(), bitmap->Height()),
+                                        Rect(0, 0, bitmap->Width(), bitmap->Height()), GetColorMode(),
+                                        itemBackgroundLayer);
 }
 
 // ---- TRVHeaderFooterRVData
 
-TRVHeaderFooterRVData::TRVHeaderFooterRVData(TCustomRollView* ARollView, TCustomRVFormattedData* SourceData,
-                                             TCustomPrintableRVData* ParentData)
-    : TRectPtblRVData(ARollView, SourceData, ParentData)
+TRVHeaderFooterRVData::TRVHeaderFooterRVData(TCustomRollView* aRollView, TCustomRVFormattedData* sourceData,
+                                             TCustomPrintableRVData* parentData)
+    : TRectPtblRVData(aRollView, sourceData, parentData)
 {
     Color = clNone;
 }
 
 // ---- The print component's page events
 
-TRect TPrintableRVData::PrintArea(int PageNo)
+TRect TPrintableRVData::PrintArea(int pageNo)
 {
-    const int L = GetPrintableAreaLeft(PageNo);
-    const int T = GetPrintableAreaTop();
-    return Rect(L, T, L + GetWidth(), T + GetHeight());
+    const int l = GetPrintableAreaLeft(pageNo);
+    const int t = GetPrintableAreaTop();
+    return Rect(l, t, l + GetWidth(), t + GetHeight());
 }
 
-void TPrintableRVData::DoPagePrepaint(TCanvas* Canvas, int PageNo, bool Preview, bool Correction)
+void TPrintableRVData::DoPagePrepaint(TCanvas* canvas, int pageNo, bool preview, bool correction)
 {
-    const TRect Area = PrintArea(PageNo);
-    auto* Print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
-    if (Print && Print->OnPagePrepaint)
-        Print->OnPagePrepaint(Print, PageNo, Canvas, Preview, PageRect(), Area);
+    const TRect area = PrintArea(pageNo);
+    auto* print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
+    if (print && print->OnPagePrepaint)
+        print->OnPagePrepaint(print, pageNo, canvas, preview, PageRect(), area);
     if (FHeader)
-        FHeader->DrawPage(PageNo, Canvas, Preview, Correction);
+        FHeader->DrawPage(pageNo, canvas, preview, correction);
     if (FFooter)
-        FFooter->DrawPage(PageNo, Canvas, Preview, Correction);
-    if (Print && Print->ClipMargins)
-        Canvas->IntersectClipRect(Area.Left, Area.Top, Area.Right, Area.Bottom);
+        FFooter->DrawPage(pageNo, canvas, preview, correction);
+    if (print && print->ClipMargins)
+        canvas->IntersectClipRect(area.Left, area.Top, area.Right, area.Bottom);
 }
 
-void TPrintableRVData::DoPagePostpaint(TCanvas* Canvas, int PageNo, bool Preview)
+void TPrintableRVData::DoPagePostpaint(TCanvas* canvas, int pageNo, bool preview)
 {
-    auto* Print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
-    if (Print && Print->OnPagePostpaint)
-        Print->OnPagePostpaint(Print, PageNo, Canvas, Preview, PageRect(), PrintArea(PageNo));
+    auto* print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
+    if (print && print->OnPagePostpaint)
+        print->OnPagePostpaint(print, pageNo, canvas, preview, PageRect(), PrintArea(pageNo));
 }

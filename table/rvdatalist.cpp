@@ -3,9 +3,9 @@
 
 #include "document/rvtypes.h"
 
-TRVDataList::TRVDataList(TCustomRVData* RVData) : Flags{rvflTrim, rvflMouseXYAlwaysCorrect}
+TRVDataList::TRVDataList(TCustomRVData* rvData) : Flags{rvflTrim, rvflMouseXYAlwaysCorrect}
 {
-    (void)RVData;
+    (void)rvData;
 }
 
 TCustomRVData* TRVDataList::GetParentRVData()
@@ -13,7 +13,7 @@ TCustomRVData* TRVDataList::GetParentRVData()
     return nullptr;
 }
 
-TRVItemFormattedData::TRVItemFormattedData(TRVDataList* AList) : List(AList) {}
+TRVItemFormattedData::TRVItemFormattedData(TRVDataList* aList) : List(aList) {}
 
 // Detached first: a sub-document going away raises no event in the document
 // that holds its item.
@@ -30,8 +30,8 @@ TCustomRVData* TRVItemFormattedData::GetParentData()
 
 TCustomRVData* TRVItemFormattedData::GetRootData()
 {
-    TCustomRVData* Parent = GetParentData();
-    return Parent != nullptr ? Parent->GetRootData() : this;
+    TCustomRVData* parent = GetParentData();
+    return parent != nullptr ? parent->GetRootData() : this;
 }
 
 TCustomRVData* TRVItemFormattedData::GetAbsoluteParentData()
@@ -41,8 +41,8 @@ TCustomRVData* TRVItemFormattedData::GetAbsoluteParentData()
 
 TCustomRVData* TRVItemFormattedData::GetAbsoluteRootData()
 {
-    TCustomRVData* Parent = GetAbsoluteParentData();
-    return Parent != nullptr ? Parent->GetAbsoluteRootData() : this;
+    TCustomRVData* parent = GetAbsoluteParentData();
+    return parent != nullptr ? parent->GetAbsoluteRootData() : this;
 }
 
 TRVFlags TRVItemFormattedData::GetFlags()
@@ -50,40 +50,40 @@ TRVFlags TRVItemFormattedData::GetFlags()
     return List != nullptr ? List->Flags : TRVFlags();
 }
 
-void TRVItemFormattedData::SetFlags(TRVFlags Value)
+void TRVItemFormattedData::SetFlags(TRVFlags value)
 {
-    (void)Value;
+    (void)value;
     throw ERollViewError("This method is not supported for TRVItemFormattedData");
 }
 
-void TRVItemFormattedData::ShowRectangle(int Left, int Top, int Width, int Height)
+void TRVItemFormattedData::ShowRectangle(int left, int top, int width, int height)
 {
-    TCustomRVData* Root = GetRootData();
-    auto* FRoot = dynamic_cast<TCustomRVFormattedData*>(Root);
-    if (FRoot == nullptr || Root == this)
+    TCustomRVData* root = GetRootData();
+    auto* fRoot = dynamic_cast<TCustomRVFormattedData*>(root);
+    if (fRoot == nullptr || root == this)
         return;
-    int X = 0;
-    int Y = 0;
-    GetOriginEx(X, Y);
-    FRoot->ShowRectangle(Left + X, Top + Y, Width, Height);
+    int x = 0;
+    int y = 0;
+    GetOriginEx(x, y);
+    fRoot->ShowRectangle(left + x, top + y, width, height);
 }
 
-AnsiString TRVItemFormattedData::GetURL(int Id)
+AnsiString TRVItemFormattedData::GetURL(int id)
 {
-    TCustomRVData* Root = GetRootData();
-    return Root != this ? Root->GetURL(Id) : AnsiString();
+    TCustomRVData* root = GetRootData();
+    return root != this ? root->GetURL(id) : AnsiString();
 }
 
-void TRVItemFormattedData::HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path,
-                                         TColor BackgroundColor, AnsiString& Location, bool& DoDefault)
+void TRVItemFormattedData::HTMLSaveImage(TCustomRVData* rvData, int itemNo, const AnsiString& path,
+                                         TColor backgroundColor, AnsiString& location, bool& doDefault)
 {
-    TCustomRVData* Root = GetRootData();
-    if (Root != this)
-        Root->HTMLSaveImage(RVData, ItemNo, Path, BackgroundColor, Location, DoDefault);
+    TCustomRVData* root = GetRootData();
+    if (root != this)
+        root->HTMLSaveImage(rvData, itemNo, path, backgroundColor, location, doDefault);
 }
 
 TCursor TRVItemFormattedData::GetNormalCursor()
 {
-    auto* Root = dynamic_cast<TCustomRVFormattedData*>(GetRootData());
-    return Root != nullptr && Root != this ? Root->GetNormalCursor() : TCursor(0);
+    auto* root = dynamic_cast<TCustomRVFormattedData*>(GetRootData());
+    return root != nullptr && root != this ? root->GetNormalCursor() : TCursor(0);
 }

@@ -14,7 +14,7 @@ class TCustomRVData;
 class TRVDataList : public TRVList {
 public:
     // Flags start as rvflTrim and rvflMouseXYAlwaysCorrect. RVData is not kept here.
-    explicit TRVDataList(TCustomRVData* RVData);
+    explicit TRVDataList(TCustomRVData* rvData);
     // Frees the sub-documents while the list still answers for them.
     ~TRVDataList() override { Clear(); }
     const char* ClassName() const override { return "TRVDataList"; }
@@ -30,7 +30,7 @@ public:
 // of the document holding the owner item. The creator adds it to the list.
 class TRVItemFormattedData : public TCustomRVFormattedData {
 public:
-    explicit TRVItemFormattedData(TRVDataList* AList);
+    explicit TRVItemFormattedData(TRVDataList* aList);
     ~TRVItemFormattedData() override;
     const char* ClassName() const override { return "TRVItemFormattedData"; }
 
@@ -42,7 +42,7 @@ public:
     TCustomRVData* GetAbsoluteRootData() override;
     TRVFlags GetFlags() override;
     // ERollViewError: flags are set on the list only.
-    void SetFlags(TRVFlags Value) override;
+    void SetFlags(TRVFlags value) override;
     int GetAreaWidth() override { return 0; }
     int GetLeftMargin() override { return 0; }
     int GetRightMargin() override { return 0; }
@@ -61,8 +61,8 @@ public:
     int GetFirstItemVisible() override { return GetItemCount() > 0 ? 0 : -1; }
     int GetLastItemVisible() override { return GetItemCount() - 1; }
     // Scrolls the root so that a rectangle of this sub-document shows.
-    void ShowRectangle(int Left, int Top, int Width, int Height) override;
-    AnsiString GetURL(int Id) override;
+    void ShowRectangle(int left, int top, int width, int height) override;
+    AnsiString GetURL(int id) override;
     bool IsAssignedRVMouseDown() override { return false; }
     bool IsAssignedRVMouseUp() override { return false; }
     bool IsAssignedJump() override { return false; }
@@ -74,7 +74,7 @@ public:
     void DoJump(int) override {}
     void ControlAction2(TRVControlAction, int, TControl*&) override {}
     // Pictures inside sub-documents are saved by the root's HTML image event.
-    void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path, TColor BackgroundColor,
-                       AnsiString& Location, bool& DoDefault) override;
+    void HTMLSaveImage(TCustomRVData* rvData, int itemNo, const AnsiString& path, TColor backgroundColor,
+                       AnsiString& location, bool& doDefault) override;
     TCursor GetNormalCursor() override;
 };

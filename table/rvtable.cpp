@@ -9,9 +9,9 @@ TPenStyle RollViewTableGridStyle = psDot;
 // ---------------------------------------------------------------------------
 // TRVTableItemFormattingInfo
 
-TRVTableItemFormattingInfo::TRVTableItemFormattingInfo(bool CreatePrintCells)
+TRVTableItemFormattingInfo::TRVTableItemFormattingInfo(bool createPrintCells)
 {
-    if (CreatePrintCells)
+    if (createPrintCells)
         PrintCells = std::make_unique<TRVList>();
 }
 
@@ -23,26 +23,26 @@ void TRVTableItemFormattingInfo::Clear()
     RowStarts.Clear();
 }
 
-TRVTablePrintCell* TRVTableItemFormattingInfo::PrintCell(int Index) const
+TRVTablePrintCell* TRVTableItemFormattingInfo::PrintCell(int index) const
 {
-    if (!PrintCells || Index < 0 || Index >= PrintCells->Count())
+    if (!PrintCells || index < 0 || index >= PrintCells->Count())
         return nullptr;
-    return static_cast<TRVTablePrintCell*>(PrintCells->Get(Index));
+    return static_cast<TRVTablePrintCell*>(PrintCells->Get(index));
 }
 
 // ---------------------------------------------------------------------------
 // Construction
 
-TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* RVData) : TRVFullLineItemInfo(RVData)
+TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* rvData) : TRVFullLineItemInfo(rvData)
 {
-    Init(1, 1, RVData);
+    Init(1, 1, rvData);
     State.Include(rvtsJustCreated);
 }
 
-TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData* RVData)
-    : TRVFullLineItemInfo(RVData)
+TRVTableItemInfo::TRVTableItemInfo(int rowCount, int colCount, TCustomRVData* rvData)
+    : TRVFullLineItemInfo(rvData)
 {
-    Init(RowCount, ColCount, RVData);
+    Init(rowCount, colCount, rvData);
     State.Include(rvtsJustCreated);
 }
 
@@ -60,11 +60,11 @@ TRVItemClass TRVTableItemInfo::GetItemClass() const
 
 // No cursor is loaded here: building a table needs no window; the mouse
 // handling loads its cursors when a control first asks.
-void TRVTableItemInfo::Init(int RowCount, int ColCount, TCustomRVData* RVData)
+void TRVTableItemInfo::Init(int rowCount, int colCount, TCustomRVData* rvData)
 {
     FormattingInfo = std::make_unique<TRVTableItemFormattingInfo>(false);
     StyleNo = rvsTable;
-    Rows = std::make_unique<TRVTableRows>(RowCount, ColCount, RVData, this);
+    Rows = std::make_unique<TRVTableRows>(rowCount, colCount, rvData, this);
     Options = TRVTableOptions{rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect};
     PrintOptions = TRVTablePrintOptions{rvtoHalftoneBorders, rvtoRowsSplit};
     BestWidth = 0;
@@ -98,9 +98,9 @@ void TRVTableItemInfo::Init(int RowCount, int ColCount, TCustomRVData* RVData)
 void TRVTableItemInfo::ClearTemporal()
 {
     if (Rows && Rows->MainRVData != nullptr) {
-        if (auto* Main = dynamic_cast<TCustomRVFormattedData*>(Rows->MainRVData)) {
-            Main->UnAssignXorDrawing(this);
-            Main->ReleaseMouseCapture(this);
+        if (auto* main = dynamic_cast<TCustomRVFormattedData*>(Rows->MainRVData)) {
+            main->UnAssignXorDrawing(this);
+            main->ReleaseMouseCapture(this);
         }
     }
     if (FormattingInfo)
@@ -109,11 +109,11 @@ void TRVTableItemInfo::ClearTemporal()
 
 // The cell class has no copy of its own: a write through the slot copies the
 // attributes (sizes included) and leaves the content; a covered slot is refused.
-void TRVTableItemInfo::SetCells(int Row, int Col, const TRVTableCellData* Value)
+void TRVTableItemInfo::SetCells(int row, int col, const TRVTableCellData* value)
 {
-    TRVTableCellData* Cell = GetCells(Row, Col);
-    if (Cell != nullptr && Value != nullptr && Value != Cell)
-        Cell->AssignAttributesFrom(Value, true, 1, 1);
+    TRVTableCellData* cell = GetCells(row, col);
+    if (cell != nullptr && value != nullptr && value != cell)
+        cell->AssignAttributesFrom(value, true, 1, 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -124,14 +124,14 @@ TGraphic* TRVTableItemInfo::GetBackgroundImage() const
     return Background ? Background->Image() : nullptr;
 }
 
-void TRVTableItemInfo::SetBackgroundImage(TGraphic* Graphic)
+void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 {
-    if (Graphic == GetBackgroundImage())
+    if (graphic == GetBackgroundImage())
         return;
-    if (!Background && Graphic != nullptr && !Graphic->Empty())
+    if (!Background && graphic != nullptr && !graphic->Empty())
         Background = std::make_unique<TRVBackground>(false);
     if (Background) {
-        Background->AssignImage(Graphic, GetRVData(), true);
+        Background->AssignImage(graphic, GetRVData(), true);
         if (Background->Empty())
             Background.reset();
     }
@@ -142,14 +142,14 @@ TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const
     return Background ? Background->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value)
+void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (Value == GetBackgroundStyle())
+    if (value == GetBackgroundStyle())
         return;
-    if (!Background && Value != rvbsColor)
+    if (!Background && value != rvbsColor)
         Background = std::make_unique<TRVBackground>(false);
     if (Background) {
-        Background->SetItemBackStyle(Value);
+        Background->SetItemBackStyle(value);
         if (Background->Empty())
             Background.reset();
     }
@@ -160,10 +160,10 @@ bool TRVTableItemInfo::IsSemiTransparentBackground() const
     return Color == clNone && Background && Background->IsSemitransparent();
 }
 
-bool TRVTableItemInfo::IsCellSelected(int Row, int Col) const
+bool TRVTableItemInfo::IsCellSelected(int row, int col) const
 {
-    (void)Row;
-    (void)Col;
+    (void)row;
+    (void)col;
     return false;
 }
 
@@ -184,7 +184,7 @@ const std::vector<AnsiString>& BorderStyleNames()
 const TPropertyTable* TRVTableItemInfo::PropertyTable() const
 {
     using T = TRVTableItemInfo;
-    const std::vector<AnsiString>& Styles = BorderStyleNames();
+    const std::vector<AnsiString>& styles = BorderStyleNames();
     static const TPropertyTable table =
         TPropTableBuilder<T>("TRVTableItemInfo", nullptr)
             .Set(
@@ -210,14 +210,14 @@ const TPropertyTable* TRVTableItemInfo::PropertyTable() const
             .Int("BorderWidth", &T::BorderWidth, &T::BorderWidth, 0)
             .Color("BorderColor", &T::BorderColor, &T::BorderColor, clWindowText)
             .Color("BorderLightColor", &T::BorderLightColor, &T::BorderLightColor, clBtnHighlight)
-            .Enum("BorderStyle", &T::BorderStyle, &T::BorderStyle, Styles, rvtbRaised)
+            .Enum("BorderStyle", &T::BorderStyle, &T::BorderStyle, styles, rvtbRaised)
             .Int("BorderVSpacing", &T::BorderVSpacing, &T::BorderVSpacing, 2)
             .Int("BorderHSpacing", &T::BorderHSpacing, &T::BorderHSpacing, 2)
             .Int("CellBorderWidth", &T::CellBorderWidth, &T::CellBorderWidth, 0)
             .Color("CellBorderColor", &T::CellBorderColor, &T::CellBorderColor, clWindowText)
             .Color("CellBorderLightColor", &T::CellBorderLightColor, &T::CellBorderLightColor, clBtnHighlight)
             .Int("CellPadding", &T::CellPadding, &T::CellPadding, 1)
-            .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, Styles, rvtbLowered)
+            .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, styles, rvtbLowered)
             .Int("VRuleWidth", &T::VRuleWidth, &T::VRuleWidth, 0)
             .Color("VRuleColor", &T::VRuleColor, &T::VRuleColor, clWindowText)
             .Int("HRuleWidth", &T::HRuleWidth, &T::HRuleWidth, 0)

@@ -87,7 +87,7 @@ public:
     // The document being edited in place of the cell's own.
     virtual TCustomRVFormattedData* GetEditorData() = 0;
     // The cell was laid out to a new width.
-    virtual void SetEditorWidth(int Width) = 0;
+    virtual void SetEditorWidth(int width) = 0;
 };
 
 // A cell's document laid out for a printer, one per slot of a print layout. The
@@ -103,9 +103,9 @@ public:
     // The height of the laid-out document.
     virtual int GetDocumentHeight() = 0;
     // Lays the document out at Width.
-    virtual void FormatCell(bool Force) = 0;
+    virtual void FormatCell(bool force) = 0;
     // Paints the document with its top-left corner at (Left, Top + the vertical offset).
-    virtual void DrawCell(TCanvas* Canvas, int Left, int Top, TRVItemDrawStates State) = 0;
+    virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
 };
 
 // One cell: a sub-document owned by its row. Left, Top, Width and Height are
@@ -114,12 +114,12 @@ public:
 // slots are null. A new cell holds one empty text line.
 class TRVTableCellData : public TRVItemFormattedData {
 public:
-    explicit TRVTableCellData(TRVTableRow* ARow);
+    explicit TRVTableCellData(TRVTableRow* aRow);
     ~TRVTableCellData() override;
     const char* ClassName() const override { return "TRVTableCellData"; }
     const TPropertyTable* PropertyTable() const override;
     // "Data" (the document as RVF) and "BackgroundImg" (class name and picture).
-    void DefineProperties(TFiler* Filer) override;
+    void DefineProperties(TFiler* filer) override;
 
     TColor Color = clNone;
     TRVCellVAlign VAlign = rvcVDefault;
@@ -146,37 +146,37 @@ public:
     TCustomRVFormattedData* GetFormattedRVData();
     bool IsTransparent() const { return Color == clNone; }
 
-    void SetColor(TColor Value) { Color = Value; }
-    void SetBestWidth(TRVHTMLLength Value) { BestWidth = Value; }
-    void SetBestHeight(int Value) { BestHeight = Value; }
-    void SetVisibleBorders(const TRVBooleanRect* Value) { VisibleBorders->Assign(Value); }
+    void SetColor(TColor value) { Color = value; }
+    void SetBestWidth(TRVHTMLLength value) { BestWidth = value; }
+    void SetBestHeight(int value) { BestHeight = value; }
+    void SetVisibleBorders(const TRVBooleanRect* value) { VisibleBorders->Assign(value); }
     TGraphic* GetBackgroundImage() const;
     TRVItemBackgroundStyle GetBackgroundStyle() const;
-    void SetBackgroundImage(TGraphic* Graphic) { SetBackgroundImage_(Graphic, true); }
+    void SetBackgroundImage(TGraphic* graphic) { SetBackgroundImage_(graphic, true); }
     // Copy: the cell keeps a copy; else it takes the picture over.
-    void SetBackgroundImage_(TGraphic* Graphic, bool Copy);
-    void SetBackgroundStyle(TRVItemBackgroundStyle Value);
-    void AssignAttributesFrom(const TRVTableCellData* Source, bool IncludeSize, int DivColSpan,
-                              int DivRowSpan);
-    void AssignSizeFrom(const TRVTableCellData* Source);
+    void SetBackgroundImage_(TGraphic* graphic, bool copy);
+    void SetBackgroundStyle(TRVItemBackgroundStyle value);
+    void AssignAttributesFrom(const TRVTableCellData* source, bool includeSize, int divColSpan,
+                              int divRowSpan);
+    void AssignSizeFrom(const TRVTableCellData* source);
 
     TRVCellVAlign GetRealVAlign() const;
     int GetExtraVOffs();
     int GetCellHeight();
     // The narrowest content width; cached until the content or the units change.
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas);
-    bool HasData(bool CheckStyles);
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas);
+    bool HasData(bool checkStyles);
     // The cached minimum width is stale: the content changed.
     void ContentChanged() { FMinWidthValid = false; }
 
     // ---- Sub-document answers
     TRVOptions GetOptions() override;
-    void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
-                    TCustomRVData* RVData) override;
-    void GetOrigin(int& X, int& Y) override;
+    void ItemAction(TRVItemAction action, TCustomRVItemInfo* item, AnsiString& text,
+                    TCustomRVData* rvData) override;
+    void GetOrigin(int& x, int& y) override;
     // As GetOrigin through the shown origins of the documents around, plus the
     // vertical offset of the content in the cell.
-    void GetOriginEx(int& X, int& Y) override;
+    void GetOriginEx(int& x, int& y) override;
     int GetAreaWidth() override { return GetWidth(); }
     TRVBackground* GetBackground() override { return Background.get(); }
     int GetHOffs() override;
@@ -185,8 +185,8 @@ public:
     int GetHeight() override;
     TColor GetColor() override { return clNone; }
     bool SupportsPageBreaks() const override { return false; }
-    void ControlAction2(TRVControlAction Action, int ItemNo, TControl*& Ctrl) override;
-    TRVMarkerList* GetMarkers(bool AllowCreate) override;
+    void ControlAction2(TRVControlAction action, int itemNo, TControl*& ctrl) override;
+    TRVMarkerList* GetMarkers(bool allowCreate) override;
     void DoSelect() override {}
 
     // ---- Selection, the chosen nested document and undo (rvtable_cellstate.cpp)
@@ -196,17 +196,17 @@ public:
     TCustomRVData* GetChosenRVData() override { return ChosenRVData; }
     TCustomRVItemInfo* GetChosenItem() override { return ChosenItem; }
     // Also drops the cell as the chosen document of the table's document.
-    void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) override;
-    void UnassignChosenRVData(TCustomRVData* RVData) override;
+    void Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent) override;
+    void UnassignChosenRVData(TCustomRVData* rvData) override;
     // The table's item number and a new TRVTableStoreSubRVData (the caller's) with this cell's slot.
-    void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) override;
+    void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location) override;
     void ResetSubCoords() override;
     // This cell's slot in its table; -1, -1 when it has none.
-    void GetPosition(int& Row, int& Col) const;
+    void GetPosition(int& row, int& col) const;
     // Whether the cell may be cleared: none of its items is protected from deletion.
     bool CanClear();
     // The cell leaves its table for an undo record, and comes back.
-    void MovingToUndoList(TObject* AUndoInfo);
+    void MovingToUndoList(TObject* aUndoInfo);
     void MovingFromUndoList();
 
     // The background picture in its stored form: 32-bit length of the class
@@ -214,7 +214,7 @@ public:
     AnsiString SaveBackgroundImg() const;
     // Reads the stored form; a class that is not registered or makes no picture
     // leaves the cell without a background picture.
-    void LoadBackgroundImg(TStream& Stream);
+    void LoadBackgroundImg(TStream& stream);
 
 private:
     int FMinWidth = 0;
@@ -227,7 +227,7 @@ private:
 // One row: a slot per column, each a cell or null (covered by a merged cell).
 class TRVTableRow : public TRVDataList {
 public:
-    TRVTableRow(int ColCount, TRVTableRows* ARows, TCustomRVData* MainRVData);
+    TRVTableRow(int colCount, TRVTableRows* aRows, TCustomRVData* mainRvData);
     // Frees the cells while they can still reach their table.
     ~TRVTableRow() override { Clear(); }
     const char* ClassName() const override { return "TRVTableRow"; }
@@ -237,61 +237,61 @@ public:
 
     TCustomRVData* GetParentRVData() override;
     TRVTableCellData* Add();
-    TRVTableCellData* Insert(int Index);
-    void InsertEmpty(int Index);
-    void InsertPointer(int Index, TRVTableCellData* Cell);
-    TRVTableCellData* Get(int Index) const { return static_cast<TRVTableCellData*>(TRVList::Get(Index)); }
-    TRVTableCellData* operator[](int Index) const { return Get(Index); }
-    void Put(int Index, TRVTableCellData* Cell);
+    TRVTableCellData* Insert(int index);
+    void InsertEmpty(int index);
+    void InsertPointer(int index, TRVTableCellData* cell);
+    TRVTableCellData* Get(int index) const { return static_cast<TRVTableCellData*>(TRVList::Get(index)); }
+    TRVTableCellData* operator[](int index) const { return Get(index); }
+    void Put(int index, TRVTableCellData* cell);
     // The largest BestHeight among the cells that do not span rows; 0 when none.
     int GetBestHeight() const;
     // The largest cell height among the cells that do not span rows; 10 when 0.
     int GetHeight() const;
     // Whether a cell of this row (row Index) ends within RangeStart..RangeStart+Count-1.
-    bool HasCellsInRange(int Index, int RangeStart, int Count) const;
+    bool HasCellsInRange(int index, int rangeStart, int count) const;
 };
 
 // The rows, top to bottom; owns them (a row owns its cells).
 class TRVTableRows : public TRVList {
 public:
-    TRVTableRows(int RowCount, int ColCount, TCustomRVData* AMainRVData, TRVTableItemInfo* ATable);
+    TRVTableRows(int rowCount, int colCount, TCustomRVData* aMainRvData, TRVTableItemInfo* aTable);
     ~TRVTableRows() override { Clear(); }
     const char* ClassName() const override { return "TRVTableRows"; }
 
     TCustomRVData* MainRVData;
     TRVTableItemInfo* Table;
 
-    void Reset(int RowCount, int ColCount);
+    void Reset(int rowCount, int colCount);
     // No rows, or rows without slots.
     bool Empty() const;
-    TRVTableRow* Add(int ColCount);
-    TRVTableRow* Insert(int Index, int ColCount);
-    void InsertPointer(int Index, TRVTableRow* Row);
-    TRVTableRow* Get(int Index) const { return static_cast<TRVTableRow*>(TRVList::Get(Index)); }
-    TRVTableRow* operator[](int Index) const { return Get(Index); }
-    void Put(int Index, TRVTableRow* Row);
+    TRVTableRow* Add(int colCount);
+    TRVTableRow* Insert(int index, int colCount);
+    void InsertPointer(int index, TRVTableRow* row);
+    TRVTableRow* Get(int index) const { return static_cast<TRVTableRow*>(TRVList::Get(index)); }
+    TRVTableRow* operator[](int index) const { return Get(index); }
+    void Put(int index, TRVTableRow* row);
 
     int GetColCount() const;
     // The cell whose block holds slot (Row, Col), and its slot; null (and -1, -1)
     // only for a grid that breaks the invariants.
-    TRVTableCellData* GetMainCell(int Row, int Col, int& MRow, int& MCol) const;
+    TRVTableCellData* GetMainCell(int row, int col, int& mRow, int& mCol) const;
     // The wanted width of a block; percentages win over pixels.
-    int GetBestWidth(int TopRow, int LeftCol, int ColSpan, int RowSpan) const;
-    bool IsEmptyCols(int FirstRow, int Col1, int Count1, int RowCount, int Col2, int Count2) const;
-    bool IsEmptyRows(int Row1, int FirstCol, int ColCount, int Count1, int Row2, int Count2) const;
-    int GetMinColWidth(int Col, const TRVScreenAndDevice* sad, TCanvas* Canvas) const;
-    bool IsPercentWidthColumn(int Col) const;
-    int GetPercentColWidth(int Col, int TableWidth) const;
-    int GetPixelColWidth(int Col) const;
+    int GetBestWidth(int topRow, int leftCol, int colSpan, int rowSpan) const;
+    bool IsEmptyCols(int firstRow, int col1, int count1, int rowCount, int col2, int count2) const;
+    bool IsEmptyRows(int row1, int firstCol, int colCount, int count1, int row2, int count2) const;
+    int GetMinColWidth(int col, const TRVScreenAndDevice* sad, TCanvas* canvas) const;
+    bool IsPercentWidthColumn(int col) const;
+    int GetPercentColWidth(int col, int tableWidth) const;
+    int GetPixelColWidth(int col) const;
     // The cells of a block leave their rows for an undo record, and come back.
-    void MovingToUndoList(int Row, int Col, int ColCount, int RowCount, TObject* UndoInfo);
-    void MovingFromUndoList(int Row, int Col, int ColCount, int RowCount);
+    void MovingToUndoList(int row, int col, int colCount, int rowCount, TObject* undoInfo);
+    void MovingFromUndoList(int row, int col, int colCount, int rowCount);
 };
 
 // The slot of a cell as a sub-document position.
 class TRVTableStoreSubRVData : public TRVStoreSubRVData {
 public:
-    TRVTableStoreSubRVData(int ARow, int ACol) : Row(ARow), Col(ACol) {}
+    TRVTableStoreSubRVData(int aRow, int aCol) : Row(aRow), Col(aCol) {}
     const char* ClassName() const override { return "TRVTableStoreSubRVData"; }
     TRVStoreSubRVData* Duplicate() const override { return new TRVTableStoreSubRVData(Row, Col); }
     int Row;
@@ -303,7 +303,7 @@ public:
 // print layout the printable cell documents (row * column count + column).
 class TRVTableItemFormattingInfo : public TObject {
 public:
-    explicit TRVTableItemFormattingInfo(bool CreatePrintCells);
+    explicit TRVTableItemFormattingInfo(bool createPrintCells);
     const char* ClassName() const override { return "TRVTableItemFormattingInfo"; }
 
     TRVIntegerList ColWidths;
@@ -316,7 +316,7 @@ public:
 
     void Clear();
     void QuickClear() { Clear(); }
-    TRVTablePrintCell* PrintCell(int Index) const;
+    TRVTablePrintCell* PrintCell(int index) const;
 };
 
 // The draw item of a table laid out for a device: the printing layer makes it
@@ -342,12 +342,12 @@ public:
 
 // The border drawing hook: DoDefault false suppresses the border and its grid.
 using TRVTableDrawBorderEvent = std::function<void(
-    TRVTableItemInfo* Sender, TCanvas* Canvas, int Left, int Top, int Right, int Bottom, int Width,
-    TColor LightColor, TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool Printing,
-    TRVBooleanRect* VisibleBorders, int Row, int Col, bool& DoDefault)>;
+    TRVTableItemInfo* sender, TCanvas* canvas, int left, int top, int right, int bottom, int width,
+    TColor lightColor, TColor color, TColor backgroundColor, TRVTableBorderStyle style, bool printing,
+    TRVBooleanRect* visibleBorders, int row, int col, bool& doDefault)>;
 using TRVCellEditingEvent =
-    std::function<void(TRVTableItemInfo* Sender, int Row, int Col, bool Automatic, bool& AllowEdit)>;
-using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo* Sender, int Row, int Col, bool Clearing)>;
+    std::function<void(TRVTableItemInfo* sender, int row, int col, bool automatic, bool& allowEdit)>;
+using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo* sender, int row, int col, bool clearing)>;
 
 // The table item (item-type code -60): a whole-line item that owns its grid,
 // its screen layout and its background. Lengths in the properties are screen
@@ -355,8 +355,8 @@ using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo* Sender, int Row
 class TRVTableItemInfo : public TRVFullLineItemInfo {
 public:
     // The registry's constructor: a 1 x 1 table.
-    explicit TRVTableItemInfo(TCustomRVData* RVData);
-    TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData* RVData);
+    explicit TRVTableItemInfo(TCustomRVData* rvData);
+    TRVTableItemInfo(int rowCount, int colCount, TCustomRVData* rvData);
     ~TRVTableItemInfo() override;
     const char* ClassName() const override { return "TRVTableItemInfo"; }
     TRVItemClass GetItemClass() const override;
@@ -409,15 +409,15 @@ public:
     int CurLeft = 0;
     int CurTop = 0;
 
-    void Init(int RowCount, int ColCount, TCustomRVData* RVData);
+    void Init(int rowCount, int colCount, TCustomRVData* rvData);
     void ClearTemporal();
-    TRVTableCellData* GetCells(int Row, int Col) const { return Rows->Get(Row)->Get(Col); }
+    TRVTableCellData* GetCells(int row, int col) const { return Rows->Get(row)->Get(col); }
     // Copies the attributes of Value into the cell of the slot; nothing for a covered slot.
-    void SetCells(int Row, int Col, const TRVTableCellData* Value);
+    void SetCells(int row, int col, const TRVTableCellData* value);
     TGraphic* GetBackgroundImage() const;
-    void SetBackgroundImage(TGraphic* Graphic);
+    void SetBackgroundImage(TGraphic* graphic);
     TRVItemBackgroundStyle GetBackgroundStyle() const;
-    void SetBackgroundStyle(TRVItemBackgroundStyle Value);
+    void SetBackgroundStyle(TRVItemBackgroundStyle value);
     // The document that holds the table (the row list's).
     TCustomRVData* GetRVData() const { return Rows ? Rows->MainRVData : nullptr; }
 
@@ -425,36 +425,36 @@ public:
     int GetHeight() const override;
     int GetWidth() const override;
     int GetHorzExtra() const;
-    int GetDevX(int X) const;
-    int GetDevY(int Y) const;
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    int GetDevX(int x) const;
+    int GetDevY(int y) const;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData) override;
     bool IsFixedWidthTable() const;
-    void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                          TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift, int& Desc,
-                          bool Reformat) override;
-    void InternalOnDocWidthChange(int DocWidth, TRVTableItemFormattingInfo* Fmt, TCanvas* Canvas, bool Force);
-    void UpdateCellXCoords(TRVTableItemFormattingInfo* Fmt, bool Force);
-    void UpdateCellYCoords(TRVTableItemFormattingInfo* Fmt);
+    void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                          TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift, int& desc,
+                          bool reformat) override;
+    void InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt, TCanvas* canvas, bool force);
+    void UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force);
+    void UpdateCellYCoords(TRVTableItemFormattingInfo* fmt);
 
     // ---- Painting (rvtable_paint.cpp, rvtable_border.cpp)
-    void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
-                        TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli) override;
-    void PaintTo(int Left, int Right, int Top, int FirstRow, int RowCount, TCanvas* Canvas,
-                 TRVItemDrawStates DrawState, TRVStyle* Style, TRVTableItemFormattingInfo* Fmt,
-                 bool PaintHeadings, const TRect& Clip, TRVColorMode ColorMode);
-    void DrawBorder(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, int Width, TColor LightColor,
-                    TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool DrawGrid,
-                    bool Printing, const TRect& Clip, TRVBooleanRect* VisibleBorders, int Row, int Col,
-                    TRVColorMode ColorMode);
+    void PaintFullWidth(int left, int right, int top, TCanvas* canvas, TRVItemDrawStates state,
+                        TRVStyle* style, const TRect& clipRect, TRVDrawLineInfo* dli) override;
+    void PaintTo(int left, int right, int top, int firstRow, int rowCount, TCanvas* canvas,
+                 TRVItemDrawStates drawState, TRVStyle* style, TRVTableItemFormattingInfo* fmt,
+                 bool paintHeadings, const TRect& clip, TRVColorMode colorMode);
+    void DrawBorder(TCanvas* canvas, int left, int top, int right, int bottom, int width, TColor lightColor,
+                    TColor color, TColor backgroundColor, TRVTableBorderStyle style, bool drawGrid,
+                    bool printing, const TRect& clip, TRVBooleanRect* visibleBorders, int row, int col,
+                    TRVColorMode colorMode);
     // Paints what lies under the content of Cell into R (the in-place editor's
     // background): the table's picture placed as over the whole table, else its colour.
-    void DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& R);
+    void DrawBackgroundUnderCell(TCanvas* canvas, TRVTableCellData* cell, const TRect& r);
     bool IsSemiTransparentBackground() const;
     // Whether the table's cell selection holds the cell; none in a viewer.
-    virtual bool IsCellSelected(int Row, int Col) const;
+    virtual bool IsCellSelected(int row, int col) const;
     // The colour a cell is painted with: its own, else the table's, else the
     // colour of the document holding the table (clNone when it has none).
-    TColor GetCellColor(const TRVTableCellData* Cell) const;
+    TColor GetCellColor(const TRVTableCellData* cell) const;
 
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.
@@ -463,55 +463,55 @@ public:
     // Raised while the table's cells are written out.
     int ExportDepth = 0;
     // "BackgroundImg": the background picture, when there is one.
-    void DefineProperties(TFiler* Filer) override;
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
-    bool ReadRVFLine(const AnsiString& S, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    void DefineProperties(TFiler* filer) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo, int lineCount,
+                     AnsiString& name, TRVFReadMode& readMode, TRVFReadState& readState) override;
     // The component stream of Count rows from Index (band of a printed page).
-    void SaveRowsToStream(TStream& Stream, int Index, int Count);
-    void SaveToStream(TStream& Stream);
+    void SaveRowsToStream(TStream& stream, int index, int count);
+    void SaveToStream(TStream& stream);
     // Replaces the grid and properties by a component stream; EReadError when it is malformed.
-    void LoadFromStream(TStream& Stream);
-    void BeforeLoading(TRVLoadFormat FileFormat) override;
+    void LoadFromStream(TStream& stream);
+    void BeforeLoading(TRVLoadFormat fileFormat) override;
     // Every item of every cell: its list marker is registered and it hears AfterLoading.
-    void AfterLoading(TRVLoadFormat FileFormat) override;
+    void AfterLoading(TRVLoadFormat fileFormat) override;
     // A table just made binds its cells' markers and items once.
-    void Inserted(TCustomRVData* RVData, int ItemNo) override;
-    void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe) override;
+    void Inserted(TCustomRVData* rvData, int itemNo) override;
+    void Inserting(TCustomRVData* rvData, AnsiString& text, bool safe) override;
     void StartExport() override { ++ExportDepth; }
     void EndExport() override { --ExportDepth; }
     // The "C" property: row count, column count, then a list of
     // (ColSpan, RowSpan, cell) entries, one per cell of the saved band.
-    void CellsWriter(TWriter* Writer);
-    void CellsReader(TReader* Reader, TD* CellReader);
-    void RowVAlignWriter(TWriter* Writer);
-    void RowVAlignReader(TReader* Reader);
+    void CellsWriter(TWriter* writer);
+    void CellsReader(TReader* reader, TD* cellReader);
+    void RowVAlignWriter(TWriter* writer);
+    void RowVAlignReader(TReader* reader);
     bool HasRowVAlign() const;
 
     // ---- Export (rvtable_rtf.cpp, rvtable_html.cpp)
-    void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                       TCustomRVData* RVData) override;
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
-    AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
-                      bool TextOnly, bool Unicode) override;
+    void FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                       TCustomRVData* rvData) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int level, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
+    AnsiString AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text, const AnsiString& path,
+                      bool textOnly, bool unicode) override;
 
 private:
     struct TLayoutPass;
-    void WidenSpan(TLayoutPass& Pass, int Row, int Col, int Wanted, bool MinMode, int MaxKind);
-    void DistributeRest(TLayoutPass& Pass, int Content);
-    void LayOutRows(TRVTableItemFormattingInfo* Fmt);
-    void PaintCell(int Row, int Col, int X, int Y, TCanvas* Canvas, const TRect& Clip,
-                   TRVTableItemFormattingInfo* Fmt, TRVItemDrawStates DrawState, TColor SelColor,
-                   TRVColorMode ColorMode, bool Printing, bool DrawGrid);
-    bool GridOverlapped(TRVBooleanRect* VisibleBorders, int Row, int Col, int Side) const;
+    void WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind);
+    void DistributeRest(TLayoutPass& pass, int content);
+    void LayOutRows(TRVTableItemFormattingInfo* fmt);
+    void PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
+                   TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState, TColor selColor,
+                   TRVColorMode colorMode, bool printing, bool drawGrid);
+    bool GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const;
 };
 
 // The table's stored form: a component whose published T is the table and
@@ -519,11 +519,11 @@ private:
 // writer saves the rows from the table's SavedFirstRow, SavedRowCount of them.
 class TRVTableSW : public TComponent {
 public:
-    explicit TRVTableSW(TRVTableItemInfo* ATable);
+    explicit TRVTableSW(TRVTableItemInfo* aTable);
     ~TRVTableSW() override;
     const char* ClassName() const override { return "TRVTableSW"; }
     const TPropertyTable* PropertyTable() const override;
-    void DefineProperties(TFiler* Filer) override;
+    void DefineProperties(TFiler* filer) override;
 
     TRVTableItemInfo* T;
     // The component each cell is written and read through.
@@ -533,7 +533,7 @@ public:
 // One cell of the cells list, streamed as a component whose published C is the cell.
 class TD : public TComponent {
 public:
-    explicit TD(TRVTableSW* AOwner) : TComponent(nullptr), SW(AOwner) {}
+    explicit TD(TRVTableSW* aOwner) : TComponent(nullptr), SW(aOwner) {}
     const char* ClassName() const override { return "TD"; }
     const TPropertyTable* PropertyTable() const override;
 
@@ -549,13 +549,13 @@ inline constexpr int64_t RVTableMaxStoredSlots = int64_t(1) << 20;
 
 // A background picture in its stored form: 32-bit little-endian length of the
 // class name, the name, then the picture as a binary block. Empty for none.
-AnsiString RVTableSaveBackgroundImg(TGraphic* Image);
+AnsiString RVTableSaveBackgroundImg(TGraphic* image);
 // Reads the stored form. A name longer than 255 bytes or than the bytes left
 // raises EReadError; an unknown class (or one that makes no picture) skips
 // the picture's block and answers null.
-std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& Stream);
+std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream);
 
 // The smallest index whose start lies before Value in a list of ascending starts.
-int RV_GetCrossed(int Value, const TRVIntegerList& List);
+int RV_GetCrossed(int value, const TRVIntegerList& list);
 // Registers the table item under its item-type code (also done at start-up).
 void RV_RegisterTableItem();

@@ -12,253 +12,253 @@ namespace {
 
 enum TSide { sdLeft, sdTop, sdRight, sdBottom };
 
-bool SideVisible(const TRVBooleanRect* Visible, TSide Side)
+bool SideVisible(const TRVBooleanRect* visible, TSide side)
 {
-    if (Visible == nullptr)
+    if (visible == nullptr)
         return true;
-    switch (Side) {
+    switch (side) {
     case sdLeft:
-        return Visible->Left();
+        return visible->Left();
     case sdTop:
-        return Visible->Top();
+        return visible->Top();
     case sdRight:
-        return Visible->Right();
+        return visible->Right();
     default:
-        return Visible->Bottom();
+        return visible->Bottom();
     }
 }
 
-void Line(TCanvas* Canvas, int X1, int Y1, int X2, int Y2)
+void Line(TCanvas* canvas, int x1, int y1, int x2, int y2)
 {
-    Canvas->MoveTo(X1, Y1);
-    Canvas->LineTo(X2, Y2);
+    canvas->MoveTo(x1, y1);
+    canvas->LineTo(x2, y2);
 }
 
 // A vertical line from Y1 to Y2, its extent cut to just beyond the clip.
-void ClippedVLine(TCanvas* Canvas, int X, int Y1, int Y2, const TRect& Clip)
+void ClippedVLine(TCanvas* canvas, int x, int y1, int y2, const TRect& clip)
 {
-    Line(Canvas, X, std::max(Y1, Clip.Top - 1), X, std::min(Y2, Clip.Bottom + 1));
+    Line(canvas, x, std::max(y1, clip.Top - 1), x, std::min(y2, clip.Bottom + 1));
 }
 
 } // namespace
 
 // Whether the border of a neighbour (or of the table) covers the hidden side
 // of a cell, so that no grid line is needed there.
-bool TRVTableItemInfo::GridOverlapped(TRVBooleanRect* VisibleBorders, int Row, int Col, int Side) const
+bool TRVTableItemInfo::GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const
 {
-    (void)VisibleBorders;
-    if (Row < 0 || Col < 0 || Row >= Rows->Count() || Col >= Rows->Get(Row)->Count())
+    (void)visibleBorders;
+    if (row < 0 || col < 0 || row >= Rows->Count() || col >= Rows->Get(row)->Count())
         return false;
-    const TRVTableCellData* Cell = Rows->Get(Row)->Get(Col);
-    if (Cell == nullptr)
+    const TRVTableCellData* cell = Rows->Get(row)->Get(col);
+    if (cell == nullptr)
         return false;
-    const int LastRow = Row + Cell->RowSpan - 1;
-    const int LastCol = Col + Cell->ColSpan - 1;
+    const int lastRow = row + cell->RowSpan - 1;
+    const int lastCol = col + cell->ColSpan - 1;
     int MRow = 0;
     int MCol = 0;
-    auto Neighbour = [&](int r, int c) { return Rows->GetMainCell(r, c, MRow, MCol); };
-    switch (Side) {
+    auto neighbour = [&](int r, int c) { return Rows->GetMainCell(r, c, MRow, MCol); };
+    switch (side) {
     case sdTop:
-        if (Row == 0)
+        if (row == 0)
             return BorderVSpacing < 0 && BorderWidth > 0;
-        if (const TRVTableCellData* N = Neighbour(Row - 1, Col))
-            return CellVSpacing < 0 && N->VisibleBorders->Bottom();
+        if (const TRVTableCellData* n = neighbour(row - 1, col))
+            return CellVSpacing < 0 && n->VisibleBorders->Bottom();
         return false;
     case sdBottom:
-        if (LastRow >= Rows->Count() - 1)
+        if (lastRow >= Rows->Count() - 1)
             return BorderVSpacing < 0 && BorderWidth > 0;
-        if (const TRVTableCellData* N = Neighbour(LastRow + 1, Col))
-            return CellVSpacing < 0 && N->VisibleBorders->Top();
+        if (const TRVTableCellData* n = neighbour(lastRow + 1, col))
+            return CellVSpacing < 0 && n->VisibleBorders->Top();
         return false;
     case sdLeft:
-        if (Col == 0)
+        if (col == 0)
             return BorderHSpacing < 0 && BorderWidth > 0;
-        if (const TRVTableCellData* N = Neighbour(Row, Col - 1))
-            return CellHSpacing < 0 && N->VisibleBorders->Right();
+        if (const TRVTableCellData* n = neighbour(row, col - 1))
+            return CellHSpacing < 0 && n->VisibleBorders->Right();
         return false;
     default:
-        if (LastCol >= Rows->Get(Row)->Count() - 1)
+        if (lastCol >= Rows->Get(row)->Count() - 1)
             return BorderHSpacing < 0 && BorderWidth > 0;
-        if (const TRVTableCellData* N = Neighbour(Row, LastCol + 1))
-            return CellHSpacing < 0 && N->VisibleBorders->Left();
+        if (const TRVTableCellData* n = neighbour(row, lastCol + 1))
+            return CellHSpacing < 0 && n->VisibleBorders->Left();
         return false;
     }
 }
 
-void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, int Width,
-                                  TColor LightColor, TColor Color_, TColor BackgroundColor,
-                                  TRVTableBorderStyle Style, bool DrawGrid, bool Printing, const TRect& Clip,
-                                  TRVBooleanRect* VisibleBorders, int Row, int Col, TRVColorMode ColorMode)
+void TRVTableItemInfo::DrawBorder(TCanvas* canvas, int left, int top, int right, int bottom, int width,
+                                  TColor lightColor, TColor color, TColor backgroundColor,
+                                  TRVTableBorderStyle style, bool drawGrid, bool printing, const TRect& clip,
+                                  TRVBooleanRect* visibleBorders, int row, int col, TRVColorMode colorMode)
 {
-    if (Clip.Left > Right || Clip.Right < Left || Clip.Top > Bottom || Clip.Bottom < Top)
+    if (clip.Left > right || clip.Right < left || clip.Top > bottom || clip.Bottom < top)
         return;
     if (OnDrawBorder) {
-        bool DoDefault = true;
-        OnDrawBorder(this, Canvas, Left, Top, Right, Bottom, Width, LightColor, Color_, BackgroundColor,
-                     Style, Printing, VisibleBorders, Row, Col, DoDefault);
-        if (!DoDefault)
+        bool doDefault = true;
+        OnDrawBorder(this, canvas, left, top, right, bottom, width, lightColor, color, backgroundColor, style,
+                     printing, visibleBorders, row, col, doDefault);
+        if (!doDefault)
             return;
     }
-    TPen* Pen = Canvas->Pen();
-    const bool Grid = DrawGrid && !Printing && RollViewTableGridStyle != psClear;
-    auto GridPen = [&]() {
-        Pen->SetWidth(1);
-        Pen->SetStyle(RollViewTableGridStyle);
-        Pen->SetColor(clBtnFace);
+    TPen* pen = canvas->Pen();
+    const bool grid = drawGrid && !printing && RollViewTableGridStyle != psClear;
+    auto gridPen = [&]() {
+        pen->SetWidth(1);
+        pen->SetStyle(RollViewTableGridStyle);
+        pen->SetColor(clBtnFace);
     };
-    if (Width == 0) {
-        if (Grid) {
-            GridPen();
-            Canvas->Brush()->SetColor(clNone);
-            Canvas->Brush()->SetStyle(bsClear);
-            Canvas->Rectangle(Left, Top, Right, Bottom);
-            Pen->SetMode(pmCopy);
-            Pen->SetStyle(psSolid);
+    if (width == 0) {
+        if (grid) {
+            gridPen();
+            canvas->Brush()->SetColor(clNone);
+            canvas->Brush()->SetStyle(bsClear);
+            canvas->Rectangle(left, top, right, bottom);
+            pen->SetMode(pmCopy);
+            pen->SetStyle(psSolid);
         }
         return;
     }
-    const bool AllVisible = VisibleBorders == nullptr || VisibleBorders->IsAllEqual(true);
-    if (Grid && !AllVisible) {
-        GridPen();
-        if (!VisibleBorders->Top() && !GridOverlapped(VisibleBorders, Row, Col, sdTop))
-            Line(Canvas, Left, Top, Right, Top);
-        if (!VisibleBorders->Bottom() && !GridOverlapped(VisibleBorders, Row, Col, sdBottom))
-            Line(Canvas, Left, Bottom, Right, Bottom);
-        if (!VisibleBorders->Left() && !GridOverlapped(VisibleBorders, Row, Col, sdLeft))
-            ClippedVLine(Canvas, Left, Top, Bottom, Clip);
-        if (!VisibleBorders->Right() && !GridOverlapped(VisibleBorders, Row, Col, sdRight))
-            ClippedVLine(Canvas, Right, Top, Bottom, Clip);
-        Pen->SetMode(pmCopy);
-        Pen->SetStyle(psSolid);
+    const bool allVisible = visibleBorders == nullptr || visibleBorders->IsAllEqual(true);
+    if (grid && !allVisible) {
+        gridPen();
+        if (!visibleBorders->Top() && !GridOverlapped(visibleBorders, row, col, sdTop))
+            Line(canvas, left, top, right, top);
+        if (!visibleBorders->Bottom() && !GridOverlapped(visibleBorders, row, col, sdBottom))
+            Line(canvas, left, bottom, right, bottom);
+        if (!visibleBorders->Left() && !GridOverlapped(visibleBorders, row, col, sdLeft))
+            ClippedVLine(canvas, left, top, bottom, clip);
+        if (!visibleBorders->Right() && !GridOverlapped(visibleBorders, row, col, sdRight))
+            ClippedVLine(canvas, right, top, bottom, clip);
+        pen->SetMode(pmCopy);
+        pen->SetStyle(psSolid);
     }
-    Canvas->Brush()->SetStyle(bsClear);
-    const bool Halftone = Printing && PrintOptions.Contains(rvtoHalftoneBorders);
-    const bool FinerDevice = Printing && Device != nullptr && Device->DevicePpiY > Device->ScreenPpiY;
-    int W = GetDevY(Width);
+    canvas->Brush()->SetStyle(bsClear);
+    const bool halftone = printing && PrintOptions.Contains(rvtoHalftoneBorders);
+    const bool finerDevice = printing && Device != nullptr && Device->DevicePpiY > Device->ScreenPpiY;
+    int w = GetDevY(width);
 
-    if (Style != rvtbColor) {
-        --Right;
-        --Bottom;
-        const bool HighlightIsBack = ColorToRGB(BackgroundColor) == ColorToRGB(clBtnHighlight);
-        const TColor Highlight = HighlightIsBack ? clBtnFace : clBtnHighlight;
-        TColor First = clBtnShadow;
-        TColor Second = clBtnShadow;
-        switch (Style) {
+    if (style != rvtbColor) {
+        --right;
+        --bottom;
+        const bool highlightIsBack = ColorToRGB(backgroundColor) == ColorToRGB(clBtnHighlight);
+        const TColor highlight = highlightIsBack ? clBtnFace : clBtnHighlight;
+        TColor first = clBtnShadow;
+        TColor second = clBtnShadow;
+        switch (style) {
         case rvtbRaised:
-            First = Highlight;
+            first = highlight;
             break;
         case rvtbLowered:
-            Second = Highlight;
+            second = highlight;
             break;
         case rvtbRaisedColor:
-            First = LightColor;
-            Second = Color_;
+            first = lightColor;
+            second = color;
             break;
         default:
-            First = Color_;
-            Second = LightColor;
+            first = color;
+            second = lightColor;
             break;
         }
-        First = RV_GetColor(First, ColorMode);
-        Second = RV_GetColor(Second, ColorMode);
-        int Passes = W;
-        int Extra = 1;
-        if (Halftone) {
-            if (FinerDevice) {
-                ++W;
-                --Left;
-                --Top;
+        first = RV_GetColor(first, colorMode);
+        second = RV_GetColor(second, colorMode);
+        int passes = w;
+        int extra = 1;
+        if (halftone) {
+            if (finerDevice) {
+                ++w;
+                --left;
+                --top;
             }
-            Pen->SetWidth(W);
-            Pen->SetStyle(psInsideFrame);
-            Left += W / 2;
-            Top += W / 2;
-            Right -= W / 2;
-            Bottom -= W / 2;
-            Passes = 1;
-            Extra = 0;
+            pen->SetWidth(w);
+            pen->SetStyle(psInsideFrame);
+            left += w / 2;
+            top += w / 2;
+            right -= w / 2;
+            bottom -= w / 2;
+            passes = 1;
+            extra = 0;
         } else {
-            Pen->SetWidth(1);
-            Pen->SetStyle(psSolid);
+            pen->SetWidth(1);
+            pen->SetStyle(psSolid);
         }
-        for (int i = 0; i < Passes; ++i) {
-            Pen->SetColor(First);
-            if (SideVisible(VisibleBorders, sdTop))
-                Line(Canvas, Left + i, Top + i, Right - i + Extra, Top + i);
-            if (SideVisible(VisibleBorders, sdLeft))
-                ClippedVLine(Canvas, Left + i, Top + i, Bottom - i + Extra, Clip);
-            Pen->SetColor(Second);
-            if (SideVisible(VisibleBorders, sdBottom))
-                Line(Canvas, Left + i, Bottom - i, Right - i + Extra, Bottom - i);
-            if (SideVisible(VisibleBorders, sdRight))
-                ClippedVLine(Canvas, Right - i, Top + i, Bottom - i + Extra, Clip);
+        for (int i = 0; i < passes; ++i) {
+            pen->SetColor(first);
+            if (SideVisible(visibleBorders, sdTop))
+                Line(canvas, left + i, top + i, right - i + extra, top + i);
+            if (SideVisible(visibleBorders, sdLeft))
+                ClippedVLine(canvas, left + i, top + i, bottom - i + extra, clip);
+            pen->SetColor(second);
+            if (SideVisible(visibleBorders, sdBottom))
+                Line(canvas, left + i, bottom - i, right - i + extra, bottom - i);
+            if (SideVisible(visibleBorders, sdRight))
+                ClippedVLine(canvas, right - i, top + i, bottom - i + extra, clip);
         }
-        Pen->SetWidth(1);
-        Pen->SetStyle(psSolid);
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
         return;
     }
 
-    if (Color_ == clNone)
+    if (color == clNone)
         return;
-    Pen->SetColor(RV_GetColor(Color_, ColorMode));
-    if (AllVisible && (RVNT || Bottom - Top < 32000)) {
-        if (FinerDevice) {
-            ++W;
-            --Left;
-            --Top;
+    pen->SetColor(RV_GetColor(color, colorMode));
+    if (allVisible && (RVNT || bottom - top < 32000)) {
+        if (finerDevice) {
+            ++w;
+            --left;
+            --top;
         }
-        Pen->SetWidth(W);
-        Pen->SetStyle(psInsideFrame);
-        Canvas->Rectangle(Left, Top, Right, Bottom);
-        Pen->SetWidth(1);
-        Pen->SetStyle(psSolid);
+        pen->SetWidth(w);
+        pen->SetStyle(psInsideFrame);
+        canvas->Rectangle(left, top, right, bottom);
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
         return;
     }
-    if (FinerDevice) {
-        ++W;
-        --Left;
-        --Top;
+    if (finerDevice) {
+        ++w;
+        --left;
+        --top;
     }
-    int Passes = W;
-    if (Halftone) {
-        Pen->SetWidth(W);
-        Pen->SetStyle(psInsideFrame);
-        Left += W / 2;
-        Top += W / 2;
-        Right -= W / 2;
-        Bottom -= W / 2;
-        Passes = 1;
+    int passes = w;
+    if (halftone) {
+        pen->SetWidth(w);
+        pen->SetStyle(psInsideFrame);
+        left += w / 2;
+        top += w / 2;
+        right -= w / 2;
+        bottom -= w / 2;
+        passes = 1;
     } else {
-        Pen->SetWidth(1);
-        Pen->SetStyle(psSolid);
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
     }
-    --Right;
-    --Bottom;
-    const bool Overlapping = Options.Contains(rvtoOverlappingCorners);
-    for (int i = 0; i < Passes; ++i) {
-        const int L = Overlapping ? Left + i : Left;
-        const int T = Overlapping ? Top + i : Top;
-        const int R = Overlapping ? Right - i : Right;
-        const int B = Overlapping ? Bottom - i : Bottom;
-        const int VTop = Overlapping ? Top : T;
-        const int VBottom = Overlapping ? Bottom : B;
-        const int HLeft = Overlapping ? Left : L;
-        const int HRight = Overlapping ? Right : R;
-        if (SideVisible(VisibleBorders, sdLeft))
-            ClippedVLine(Canvas, L, VTop, VBottom + 1, Clip);
-        if (SideVisible(VisibleBorders, sdRight))
-            ClippedVLine(Canvas, R, VTop, VBottom + 1, Clip);
-        if (SideVisible(VisibleBorders, sdTop))
-            Line(Canvas, HLeft, T, HRight + 1, T);
-        if (SideVisible(VisibleBorders, sdBottom))
-            Line(Canvas, HLeft, B, HRight + 1, B);
-        if (!Overlapping) {
-            ++Left;
-            ++Top;
-            --Right;
-            --Bottom;
+    --right;
+    --bottom;
+    const bool overlapping = Options.Contains(rvtoOverlappingCorners);
+    for (int i = 0; i < passes; ++i) {
+        const int l = overlapping ? left + i : left;
+        const int t = overlapping ? top + i : top;
+        const int r = overlapping ? right - i : right;
+        const int b = overlapping ? bottom - i : bottom;
+        const int vTop = overlapping ? top : t;
+        const int vBottom = overlapping ? bottom : b;
+        const int hLeft = overlapping ? left : l;
+        const int hRight = overlapping ? right : r;
+        if (SideVisible(visibleBorders, sdLeft))
+            ClippedVLine(canvas, l, vTop, vBottom + 1, clip);
+        if (SideVisible(visibleBorders, sdRight))
+            ClippedVLine(canvas, r, vTop, vBottom + 1, clip);
+        if (SideVisible(visibleBorders, sdTop))
+            Line(canvas, hLeft, t, hRight + 1, t);
+        if (SideVisible(visibleBorders, sdBottom))
+            Line(canvas, hLeft, b, hRight + 1, b);
+        if (!overlapping) {
+            ++left;
+            ++top;
+            --right;
+            --bottom;
         }
     }
-    Pen->SetWidth(1);
-    Pen->SetStyle(psSolid);
+    pen->SetWidth(1);
+    pen->SetStyle(psSolid);
 }

@@ -11,8 +11,8 @@
 #include "platform/core/typinfo.h"
 #include "table/rvtable.h"
 
-TRVTableCellData::TRVTableCellData(TRVTableRow* ARow)
-    : TRVItemFormattedData(ARow), VisibleBorders(new TRVBooleanRect(true))
+TRVTableCellData::TRVTableCellData(TRVTableRow* aRow)
+    : TRVItemFormattedData(aRow), VisibleBorders(new TRVBooleanRect(true))
 {
     State = TRVStates();
     AddNL(AnsiString(), 0, 0);
@@ -33,25 +33,25 @@ TRVTableItemInfo* TRVTableCellData::GetTable() const
 {
     if (UndoInfo != nullptr)
         return nullptr;
-    TRVTableRow* Row = GetRow();
-    if (Row == nullptr || Row->Rows == nullptr)
+    TRVTableRow* row = GetRow();
+    if (row == nullptr || row->Rows == nullptr)
         return nullptr;
-    return Row->Rows->Table;
+    return row->Rows->Table;
 }
 
 TCustomRVData* TRVTableCellData::GetRVData()
 {
-    TRVTableItemInfo* Table = GetTable();
-    if (Table != nullptr && Table->InplaceEditor != nullptr && Table->InplaceEditor->GetEditedCell() == this)
-        if (TCustomRVFormattedData* Data = Table->InplaceEditor->GetEditorData())
-            return Data;
+    TRVTableItemInfo* table = GetTable();
+    if (table != nullptr && table->InplaceEditor != nullptr && table->InplaceEditor->GetEditedCell() == this)
+        if (TCustomRVFormattedData* data = table->InplaceEditor->GetEditorData())
+            return data;
     return this;
 }
 
 TCustomRVFormattedData* TRVTableCellData::GetFormattedRVData()
 {
-    auto* Data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    return Data != nullptr ? Data : this;
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    return data != nullptr ? data : this;
 }
 
 // ---------------------------------------------------------------------------
@@ -67,57 +67,57 @@ TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const
     return Background ? Background->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableCellData::SetBackgroundImage_(TGraphic* Graphic, bool Copy)
+void TRVTableCellData::SetBackgroundImage_(TGraphic* graphic, bool copy)
 {
-    if (Graphic == GetBackgroundImage())
+    if (graphic == GetBackgroundImage())
         return;
-    if (!Background && Graphic != nullptr && !Graphic->Empty())
+    if (!Background && graphic != nullptr && !graphic->Empty())
         Background = std::make_unique<TRVBackground>(false);
     if (Background) {
-        TRVTableItemInfo* Table = GetTable();
-        Background->AssignImage(Graphic, Table != nullptr ? Table->GetRVData() : nullptr, Copy);
+        TRVTableItemInfo* table = GetTable();
+        Background->AssignImage(graphic, table != nullptr ? table->GetRVData() : nullptr, copy);
         if (Background->Empty())
             Background.reset();
-    } else if (!Copy) {
-        delete Graphic;
+    } else if (!copy) {
+        delete graphic;
     }
 }
 
-void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value)
+void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (Value == GetBackgroundStyle())
+    if (value == GetBackgroundStyle())
         return;
-    if (!Background && Value != rvbsColor)
+    if (!Background && value != rvbsColor)
         Background = std::make_unique<TRVBackground>(false);
     if (Background) {
-        Background->SetItemBackStyle(Value);
+        Background->SetItemBackStyle(value);
         if (Background->Empty())
             Background.reset();
     }
 }
 
-void TRVTableCellData::AssignAttributesFrom(const TRVTableCellData* Source, bool IncludeSize, int DivColSpan,
-                                            int DivRowSpan)
+void TRVTableCellData::AssignAttributesFrom(const TRVTableCellData* source, bool includeSize, int divColSpan,
+                                            int divRowSpan)
 {
-    Color = Source->Color;
-    BorderColor = Source->BorderColor;
-    BorderLightColor = Source->BorderLightColor;
-    VisibleBorders->Assign(Source->VisibleBorders);
-    VAlign = Source->VAlign;
-    SetBackgroundImage_(Source->GetBackgroundImage(), true);
-    SetBackgroundStyle(Source->GetBackgroundStyle());
-    if (IncludeSize) {
-        BestWidth = DivColSpan != 0 ? Source->BestWidth / DivColSpan : Source->BestWidth;
-        BestHeight = DivRowSpan != 0 ? Source->BestHeight / DivRowSpan : Source->BestHeight;
+    Color = source->Color;
+    BorderColor = source->BorderColor;
+    BorderLightColor = source->BorderLightColor;
+    VisibleBorders->Assign(source->VisibleBorders);
+    VAlign = source->VAlign;
+    SetBackgroundImage_(source->GetBackgroundImage(), true);
+    SetBackgroundStyle(source->GetBackgroundStyle());
+    if (includeSize) {
+        BestWidth = divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth;
+        BestHeight = divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight;
     }
 }
 
-void TRVTableCellData::AssignSizeFrom(const TRVTableCellData* Source)
+void TRVTableCellData::AssignSizeFrom(const TRVTableCellData* source)
 {
-    Left = Source->Left;
-    Top = Source->Top;
-    Width = Source->Width;
-    Height = Source->Height;
+    Left = source->Left;
+    Top = source->Top;
+    Width = source->Width;
+    Height = source->Height;
 }
 
 // ---------------------------------------------------------------------------
@@ -127,22 +127,22 @@ TRVCellVAlign TRVTableCellData::GetRealVAlign() const
 {
     if (VAlign != rvcVDefault)
         return VAlign;
-    const TRVTableRow* Row = GetRow();
-    const TRVCellVAlign RowAlign = Row != nullptr ? Row->VAlign : rvcTop;
-    return RowAlign == rvcVDefault ? rvcMiddle : RowAlign;
+    const TRVTableRow* row = GetRow();
+    const TRVCellVAlign rowAlign = row != nullptr ? row->VAlign : rvcTop;
+    return rowAlign == rvcVDefault ? rvcMiddle : rowAlign;
 }
 
 int TRVTableCellData::GetExtraVOffs()
 {
-    TRVTableItemInfo* Table = GetTable();
-    const int Padding = Table != nullptr ? Table->CellPadding : 0;
-    TCustomRVFormattedData* D = GetFormattedRVData();
-    const bool Own = D == this;
+    TRVTableItemInfo* table = GetTable();
+    const int padding = table != nullptr ? table->CellPadding : 0;
+    TCustomRVFormattedData* d = GetFormattedRVData();
+    const bool own = d == this;
     switch (GetRealVAlign()) {
     case rvcMiddle:
-        return (Height - D->DocumentHeight) / 2 - (Own ? Padding : 0);
+        return (Height - d->DocumentHeight) / 2 - (own ? padding : 0);
     case rvcBottom:
-        return Height - D->DocumentHeight - (Own ? 2 * Padding : 0);
+        return Height - d->DocumentHeight - (own ? 2 * padding : 0);
     default:
         return 0;
     }
@@ -150,66 +150,66 @@ int TRVTableCellData::GetExtraVOffs()
 
 int TRVTableCellData::GetCellHeight()
 {
-    TCustomRVFormattedData* D = GetFormattedRVData();
-    if (D != this) {
-        TRVTableItemInfo* Table = GetTable();
-        return std::max(BestHeight, D->DocumentHeight - 2 * (Table != nullptr ? Table->CellPadding : 0));
+    TCustomRVFormattedData* d = GetFormattedRVData();
+    if (d != this) {
+        TRVTableItemInfo* table = GetTable();
+        return std::max(BestHeight, d->DocumentHeight - 2 * (table != nullptr ? table->CellPadding : 0));
     }
     return std::max(BestHeight, DocumentHeight);
 }
 
-int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    TCustomRVFormattedData* D = GetFormattedRVData();
-    const int Count = D->GetItemCount();
-    if (Count == 0)
+    TCustomRVFormattedData* d = GetFormattedRVData();
+    const int count = d->GetItemCount();
+    if (count == 0)
         return 0;
-    if (Count == 1 && D->GetItemStyle(0) >= 0 && D->GetItemText(0).empty()) {
-        TRVStyle* Style = D->GetRVStyle();
-        if (Style == nullptr)
+    if (count == 1 && d->GetItemStyle(0) >= 0 && d->GetItemText(0).empty()) {
+        TRVStyle* style = d->GetRVStyle();
+        if (style == nullptr)
             return 0;
-        const int ParaNo = std::min(D->GetItemPara(0), Style->ParaStyles()->Count() - 1);
-        const TParaInfo* Para = Style->ParaStyles()->Items(std::max(ParaNo, 0));
-        const int W = Para->FirstIndent() + Para->LeftIndent() + Para->RightIndent();
-        return sad != nullptr ? RV_XToDevice(W, *sad) : W;
+        const int paraNo = std::min(d->GetItemPara(0), style->ParaStyles()->Count() - 1);
+        const TParaInfo* para = style->ParaStyles()->Items(std::max(paraNo, 0));
+        const int w = para->FirstIndent() + para->LeftIndent() + para->RightIndent();
+        return sad != nullptr ? RV_XToDevice(w, *sad) : w;
     }
-    if (D != this)
-        return D->CalculateMinDocWidthPlus(sad, Canvas);
+    if (d != this)
+        return d->CalculateMinDocWidthPlus(sad, canvas);
     // The cache is keyed on the units and on a cheap fingerprint of the items
     // (their count, styles and text lengths), so that an edit that goes past
     // ContentChanged still measures again.
-    int Fingerprint = Count;
-    for (int i = 0; i < Count; ++i)
-        Fingerprint = Fingerprint * 31 + GetItemStyle(i) * 7 + GetItemPara(i) * 3 +
+    int fingerprint = count;
+    for (int i = 0; i < count; ++i)
+        fingerprint = fingerprint * 31 + GetItemStyle(i) * 7 + GetItemPara(i) * 3 +
                       static_cast<int>(GetItemText(i).size());
-    const bool SameUnits = (sad == nullptr && !FMinWidthHasSad) ||
+    const bool sameUnits = (sad == nullptr && !FMinWidthHasSad) ||
                            (sad != nullptr && FMinWidthHasSad && sad->DevicePpiX == FMinWidthSad.DevicePpiX &&
                             sad->ScreenPpiX == FMinWidthSad.ScreenPpiX);
-    if (FMinWidthValid && SameUnits && FMinWidthItems == Fingerprint)
+    if (FMinWidthValid && sameUnits && FMinWidthItems == fingerprint)
         return FMinWidth;
-    int W = CalculateMinDocWidthPlus(sad, Canvas);
-    if (W == 0)
-        W = 10;
-    FMinWidth = W;
+    int w = CalculateMinDocWidthPlus(sad, canvas);
+    if (w == 0)
+        w = 10;
+    FMinWidth = w;
     FMinWidthValid = true;
     FMinWidthHasSad = sad != nullptr;
     if (sad != nullptr)
         FMinWidthSad = *sad;
-    FMinWidthItems = Fingerprint;
-    return W;
+    FMinWidthItems = fingerprint;
+    return w;
 }
 
-bool TRVTableCellData::HasData(bool CheckStyles)
+bool TRVTableCellData::HasData(bool checkStyles)
 {
-    TCustomRVData* D = GetRVData();
-    const int Count = D->GetItemCount();
-    if (Count != 1)
-        return Count > 1;
-    const int StyleNo = D->GetItemStyle(0);
-    if (StyleNo < 0 || !D->GetItemText(0).empty())
+    TCustomRVData* d = GetRVData();
+    const int count = d->GetItemCount();
+    if (count != 1)
+        return count > 1;
+    const int styleNo = d->GetItemStyle(0);
+    if (styleNo < 0 || !d->GetItemText(0).empty())
         return true;
-    if (CheckStyles)
-        return StyleNo != 0 || D->GetItemPara(0) != 0;
+    if (checkStyles)
+        return styleNo != 0 || d->GetItemPara(0) != 0;
     return false;
 }
 
@@ -218,111 +218,111 @@ bool TRVTableCellData::HasData(bool CheckStyles)
 
 TRVOptions TRVTableCellData::GetOptions()
 {
-    TCustomRVData* Main = nullptr;
-    if (TRVTableItemInfo* Table = GetTable())
-        Main = Table->GetRVData();
-    TRVOptions Result = Main != nullptr ? Main->GetOptions() : TRVOptions();
-    Result.Exclude(rvoClientTextWidth);
-    return Result;
+    TCustomRVData* main = nullptr;
+    if (TRVTableItemInfo* table = GetTable())
+        main = table->GetRVData();
+    TRVOptions result = main != nullptr ? main->GetOptions() : TRVOptions();
+    result.Exclude(rvoClientTextWidth);
+    return result;
 }
 
-void TRVTableCellData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
-                                  TCustomRVData* RVData)
+void TRVTableCellData::ItemAction(TRVItemAction action, TCustomRVItemInfo* item, AnsiString& text,
+                                  TCustomRVData* rvData)
 {
     FMinWidthValid = false;
-    if (TRVTableItemInfo* Table = GetTable())
-        if (TCustomRVData* Main = Table->GetRVData())
-            Main->ItemAction(Action, Item, Text, RVData);
+    if (TRVTableItemInfo* table = GetTable())
+        if (TCustomRVData* main = table->GetRVData())
+            main->ItemAction(action, item, text, rvData);
 }
 
-void TRVTableCellData::GetOrigin(int& X, int& Y)
+void TRVTableCellData::GetOrigin(int& x, int& y)
 {
-    X = 0;
-    Y = 0;
-    TRVTableItemInfo* Table = GetTable();
-    if (Table == nullptr)
+    x = 0;
+    y = 0;
+    TRVTableItemInfo* table = GetTable();
+    if (table == nullptr)
         return;
-    auto* Main = dynamic_cast<TCustomRVFormattedData*>(Table->GetRVData());
-    if (Main == nullptr)
+    auto* main = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+    if (main == nullptr)
         return;
-    Main->GetOrigin(X, Y);
-    int ItemLeft = 0;
-    int ItemTop = 0;
-    const int ItemNo = Main->GetItemNo(Table);
-    if (ItemNo >= 0)
-        Main->GetItemCoords(ItemNo, ItemLeft, ItemTop);
-    X += ItemLeft + Left + Table->CellPadding;
-    Y += ItemTop + Top + Table->CellPadding;
+    main->GetOrigin(x, y);
+    int itemLeft = 0;
+    int itemTop = 0;
+    const int itemNo = main->GetItemNo(table);
+    if (itemNo >= 0)
+        main->GetItemCoords(itemNo, itemLeft, itemTop);
+    x += itemLeft + Left + table->CellPadding;
+    y += itemTop + Top + table->CellPadding;
 }
 
-void TRVTableCellData::GetOriginEx(int& X, int& Y)
+void TRVTableCellData::GetOriginEx(int& x, int& y)
 {
-    X = 0;
-    Y = 0;
-    TRVTableItemInfo* Table = GetTable();
-    if (Table == nullptr)
+    x = 0;
+    y = 0;
+    TRVTableItemInfo* table = GetTable();
+    if (table == nullptr)
         return;
-    auto* Main = dynamic_cast<TCustomRVFormattedData*>(Table->GetRVData());
-    if (Main == nullptr)
+    auto* main = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+    if (main == nullptr)
         return;
-    Main->GetOriginEx(X, Y);
-    int ItemLeft = 0;
-    int ItemTop = 0;
-    const int ItemNo = Main->GetItemNo(Table);
-    if (ItemNo >= 0)
-        Main->GetItemCoords(ItemNo, ItemLeft, ItemTop);
-    X += ItemLeft + Left + Table->CellPadding;
-    Y += ItemTop + Top + Table->CellPadding + GetExtraVOffs();
+    main->GetOriginEx(x, y);
+    int itemLeft = 0;
+    int itemTop = 0;
+    const int itemNo = main->GetItemNo(table);
+    if (itemNo >= 0)
+        main->GetItemCoords(itemNo, itemLeft, itemTop);
+    x += itemLeft + Left + table->CellPadding;
+    y += itemTop + Top + table->CellPadding + GetExtraVOffs();
 }
 
 int TRVTableCellData::GetHOffs()
 {
-    TRVTableItemInfo* Table = GetTable();
-    return Table != nullptr ? -(Table->CurLeft + Table->CellPadding + Left) : -Left;
+    TRVTableItemInfo* table = GetTable();
+    return table != nullptr ? -(table->CurLeft + table->CellPadding + Left) : -Left;
 }
 
 int TRVTableCellData::GetVOffs()
 {
-    TRVTableItemInfo* Table = GetTable();
-    return Table != nullptr ? -(GetExtraVOffs() + Table->CurTop + Table->CellPadding + Top) : -Top;
+    TRVTableItemInfo* table = GetTable();
+    return table != nullptr ? -(GetExtraVOffs() + table->CurTop + table->CellPadding + Top) : -Top;
 }
 
 // The content size without the padding, in 64 bits: a table read from a file
 // may hold any padding.
 int TRVTableCellData::GetWidth()
 {
-    TRVTableItemInfo* Table = GetTable();
-    const int64_t Size = Width - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
+    TRVTableItemInfo* table = GetTable();
+    const int64_t size = Width - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
 }
 
 int TRVTableCellData::GetHeight()
 {
-    TRVTableItemInfo* Table = GetTable();
-    const int64_t Size = Height - 2 * static_cast<int64_t>(Table != nullptr ? Table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(Size, INT_MIN, INT_MAX));
+    TRVTableItemInfo* table = GetTable();
+    const int64_t size = Height - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
+    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
 }
 
-void TRVTableCellData::ControlAction2(TRVControlAction Action, int ItemNo, TControl*& Ctrl)
+void TRVTableCellData::ControlAction2(TRVControlAction action, int itemNo, TControl*& ctrl)
 {
-    (void)ItemNo;
-    TRVTableItemInfo* Table = GetTable();
-    if (Table == nullptr)
+    (void)itemNo;
+    TRVTableItemInfo* table = GetTable();
+    if (table == nullptr)
         return;
-    TCustomRVData* Main = Table->GetRVData();
-    if (Main != nullptr)
-        Main->ControlAction2(Action, Main->GetItemNo(Table), Ctrl);
+    TCustomRVData* main = table->GetRVData();
+    if (main != nullptr)
+        main->ControlAction2(action, main->GetItemNo(table), ctrl);
 }
 
-TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate)
+TRVMarkerList* TRVTableCellData::GetMarkers(bool allowCreate)
 {
-    TRVTableItemInfo* Table = GetTable();
-    if (Table == nullptr)
+    TRVTableItemInfo* table = GetTable();
+    if (table == nullptr)
         return nullptr;
-    TCustomRVData* Main = Table->GetRVData();
-    if ((Main == nullptr || Main->GetItemNo(Table) < 0) && !State.Contains(rvstMarkersBadlyNeeded))
+    TCustomRVData* main = table->GetRVData();
+    if ((main == nullptr || main->GetItemNo(table) < 0) && !State.Contains(rvstMarkersBadlyNeeded))
         return nullptr;
-    return TRVItemFormattedData::GetMarkers(AllowCreate);
+    return TRVItemFormattedData::GetMarkers(allowCreate);
 }
 
 // ---------------------------------------------------------------------------
@@ -347,22 +347,22 @@ const TPropertyTable* TRVTableCellData::PropertyTable() const
     return &table;
 }
 
-void TRVTableCellData::DefineProperties(TFiler* Filer)
+void TRVTableCellData::DefineProperties(TFiler* filer)
 {
-    TRVItemFormattedData::DefineProperties(Filer);
-    Filer->DefineBinaryProperty(
+    TRVItemFormattedData::DefineProperties(filer);
+    filer->DefineBinaryProperty(
         "Data",
-        [this](TStream& Stream) {
+        [this](TStream& stream) {
             // The stored document replaces the cell's, not follows it.
             Clear();
-            DataReader(Stream);
+            DataReader(stream);
         },
-        [this](TStream& Stream) { DataWriter(Stream); }, HasData(true));
-    Filer->DefineBinaryProperty(
-        "BackgroundImg", [this](TStream& Stream) { LoadBackgroundImg(Stream); },
-        [this](TStream& Stream) {
-            const AnsiString Bytes = SaveBackgroundImg();
-            Stream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+        [this](TStream& stream) { DataWriter(stream); }, HasData(true));
+    filer->DefineBinaryProperty(
+        "BackgroundImg", [this](TStream& stream) { LoadBackgroundImg(stream); },
+        [this](TStream& stream) {
+            const AnsiString bytes = SaveBackgroundImg();
+            stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
         },
         Background && !Background->Empty() && GetBackgroundImage() != nullptr);
 }
@@ -372,8 +372,8 @@ AnsiString TRVTableCellData::SaveBackgroundImg() const
     return RVTableSaveBackgroundImg(GetBackgroundImage());
 }
 
-void TRVTableCellData::LoadBackgroundImg(TStream& Stream)
+void TRVTableCellData::LoadBackgroundImg(TStream& stream)
 {
-    if (std::unique_ptr<TGraphic> Graphic = RVTableLoadBackgroundImg(Stream))
-        SetBackgroundImage_(Graphic.get(), true);
+    if (std::unique_ptr<TGraphic> graphic = RVTableLoadBackgroundImg(stream))
+        SetBackgroundImage_(graphic.get(), true);
 }

@@ -9,8 +9,8 @@ namespace {
 // Adds a state flag for the duration of a scope, also when an exception passes.
 class TStateFlag {
 public:
-    TStateFlag(TCustomRVData* A, TCustomRVData* B, TRVState Flag)
-        : FA(A), FB(B != A ? B : nullptr), FFlag(Flag)
+    TStateFlag(TCustomRVData* a, TCustomRVData* b, TRVState flag)
+        : FA(a), FB(b != a ? b : nullptr), FFlag(flag)
     {
         FA->State.Include(FFlag);
         if (FB != nullptr)
@@ -33,98 +33,98 @@ private:
 
 } // namespace
 
-void TRVTableCellData::GetPosition(int& Row, int& Col) const
+void TRVTableCellData::GetPosition(int& row, int& col) const
 {
-    Row = -1;
-    Col = -1;
-    TRVTableRow* R = GetRow();
-    if (R == nullptr || R->Rows == nullptr)
+    row = -1;
+    col = -1;
+    TRVTableRow* r = GetRow();
+    if (r == nullptr || r->Rows == nullptr)
         return;
-    const int r = R->Rows->IndexOf(R);
-    const int c = R->IndexOf(this);
-    if (r >= 0 && c >= 0) {
-        Row = r;
-        Col = c;
+    const int rowIndex = r->Rows->IndexOf(r);
+    const int colIndex = r->IndexOf(this);
+    if (rowIndex >= 0 && colIndex >= 0) {
+        row = rowIndex;
+        col = colIndex;
     }
 }
 
-void TRVTableCellData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent)
+void TRVTableCellData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
-    TRVItemFormattedData::Deselect(NewPartiallySelected, MakeEvent);
+    TRVItemFormattedData::Deselect(newPartiallySelected, makeEvent);
     if (UndoInfo != nullptr || State.Contains(rvstDeselecting))
         return;
-    auto* Edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    TStateFlag Guard(this, Edited != nullptr ? Edited : this, rvstDeselecting);
-    TRVTableItemInfo* Table = GetTable();
-    if (NewPartiallySelected == nullptr && Table != nullptr)
-        if (auto* Main = dynamic_cast<TCustomRVFormattedData*>(Table->GetRVData()))
-            Main->UnassignChosenRVData(this);
+    auto* edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TStateFlag guard(this, edited != nullptr ? edited : this, rvstDeselecting);
+    TRVTableItemInfo* table = GetTable();
+    if (newPartiallySelected == nullptr && table != nullptr)
+        if (auto* main = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData()))
+            main->UnassignChosenRVData(this);
 }
 
-void TRVTableCellData::UnassignChosenRVData(TCustomRVData* RVData)
+void TRVTableCellData::UnassignChosenRVData(TCustomRVData* rvData)
 {
-    TRVItemFormattedData::UnassignChosenRVData(RVData);
+    TRVItemFormattedData::UnassignChosenRVData(rvData);
     if (State.Contains(rvstUnAssigningChosen))
         return;
-    auto* Edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    TStateFlag Guard(this, Edited != nullptr ? Edited : this, rvstUnAssigningChosen);
-    if (ChosenRVData == nullptr || (ChosenRVData != RVData && ChosenRVData->GetRVData() != RVData))
+    auto* edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TStateFlag guard(this, edited != nullptr ? edited : this, rvstUnAssigningChosen);
+    if (ChosenRVData == nullptr || (ChosenRVData != rvData && ChosenRVData->GetRVData() != rvData))
         return;
-    if (auto* Chosen = dynamic_cast<TCustomRVFormattedData*>(ChosenRVData->GetRVData()))
-        Chosen->Deselect(nullptr, false);
+    if (auto* chosen = dynamic_cast<TCustomRVFormattedData*>(ChosenRVData->GetRVData()))
+        chosen->Deselect(nullptr, false);
     ChosenRVData = nullptr;
     if (ChosenItem != nullptr) {
-        TCustomRVItemInfo* Item = ChosenItem;
+        TCustomRVItemInfo* item = ChosenItem;
         ChosenItem = nullptr;
-        Item->CleanUpChosen();
+        item->CleanUpChosen();
     }
 }
 
-void TRVTableCellData::GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location)
+void TRVTableCellData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location)
 {
-    ParentItemNo = -1;
-    Location = nullptr;
-    TRVTableItemInfo* Table = GetTable();
-    if (Table == nullptr || Table->GetRVData() == nullptr)
+    parentItemNo = -1;
+    location = nullptr;
+    TRVTableItemInfo* table = GetTable();
+    if (table == nullptr || table->GetRVData() == nullptr)
         return;
-    ParentItemNo = Table->GetRVData()->GetItemNo(Table);
-    int Row = 0;
-    int Col = 0;
-    GetPosition(Row, Col);
-    Location = new TRVTableStoreSubRVData(Row, Col);
+    parentItemNo = table->GetRVData()->GetItemNo(table);
+    int row = 0;
+    int col = 0;
+    GetPosition(row, col);
+    location = new TRVTableStoreSubRVData(row, col);
 }
 
 void TRVTableCellData::ResetSubCoords()
 {
     TRVItemFormattedData::ResetSubCoords();
-    if (TRVTableItemInfo* Table = GetTable())
-        Table->ResetSubCoords();
+    if (TRVTableItemInfo* table = GetTable())
+        table->ResetSubCoords();
 }
 
 bool TRVTableCellData::CanClear()
 {
-    TRVStyle* Style = GetRVStyle();
-    if (Style == nullptr)
+    TRVStyle* style = GetRVStyle();
+    if (style == nullptr)
         return true;
     for (int i = 0; i < GetItemCount(); ++i) {
-        const TCustomRVItemInfo* Item = GetItem(i);
-        if (Item->StyleNo >= 0) {
-            if (Item->StyleNo < Style->TextStyles()->Count() &&
-                Style->TextStyles()->Items(Item->StyleNo)->Protection().Contains(rvprDeleteProtect))
+        const TCustomRVItemInfo* item = GetItem(i);
+        if (item->StyleNo >= 0) {
+            if (item->StyleNo < style->TextStyles()->Count() &&
+                style->TextStyles()->Items(item->StyleNo)->Protection().Contains(rvprDeleteProtect))
                 return false;
-        } else if (const auto* NonText = dynamic_cast<const TRVNonTextItemInfo*>(Item);
-                   NonText != nullptr && NonText->DeleteProtect) {
+        } else if (const auto* nonText = dynamic_cast<const TRVNonTextItemInfo*>(item);
+                   nonText != nullptr && nonText->DeleteProtect) {
             return false;
         }
     }
     return true;
 }
 
-void TRVTableCellData::MovingToUndoList(TObject* AUndoInfo)
+void TRVTableCellData::MovingToUndoList(TObject* aUndoInfo)
 {
     for (int i = 0; i < GetItemCount(); ++i)
-        GetItem(i)->MovingToUndoList(i, this, AUndoInfo);
-    UndoInfo = AUndoInfo;
+        GetItem(i)->MovingToUndoList(i, this, aUndoInfo);
+    UndoInfo = aUndoInfo;
     List = nullptr;
 }
 
@@ -135,20 +135,20 @@ void TRVTableCellData::MovingFromUndoList()
         GetItem(i)->MovingFromUndoList(i, this);
 }
 
-void TRVTableRows::MovingToUndoList(int Row, int Col, int ColCount, int RowCount, TObject* UndoInfo)
+void TRVTableRows::MovingToUndoList(int row, int col, int colCount, int rowCount, TObject* undoInfo)
 {
-    for (int r = Row; r < Row + RowCount && r < Count(); ++r)
-        for (int c = Col; c < Col + ColCount && c < Get(r)->Count(); ++c)
-            if (TRVTableCellData* Cell = Get(r)->Get(c))
-                Cell->MovingToUndoList(UndoInfo);
+    for (int r = row; r < row + rowCount && r < Count(); ++r)
+        for (int c = col; c < col + colCount && c < Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = Get(r)->Get(c))
+                cell->MovingToUndoList(undoInfo);
 }
 
-void TRVTableRows::MovingFromUndoList(int Row, int Col, int ColCount, int RowCount)
+void TRVTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCount)
 {
-    for (int r = Row; r < Row + RowCount && r < Count(); ++r)
-        for (int c = Col; c < Col + ColCount && c < Get(r)->Count(); ++c)
-            if (TRVTableCellData* Cell = Get(r)->Get(c)) {
-                Cell->List = Get(r);
-                Cell->MovingFromUndoList();
+    for (int r = row; r < row + rowCount && r < Count(); ++r)
+        for (int c = col; c < col + colCount && c < Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = Get(r)->Get(c)) {
+                cell->List = Get(r);
+                cell->MovingFromUndoList();
             }
 }

@@ -15,26 +15,26 @@ AnsiString RVU_AnsiToUnicode(unsigned codePage, const AnsiString& s);
 namespace {
 
 // " name=value", nothing for an empty value or the attribute's default.
-AnsiString Attr(const char* Name, const AnsiString& Value, const char* Default = "")
+AnsiString Attr(const char* name, const AnsiString& value, const char* Default = "")
 {
-    if (Value.empty() || Value == Default)
+    if (value.empty() || value == Default)
         return AnsiString();
-    return Format(" %s=%s", {AnsiString(Name), Value});
+    return Format(" %s=%s", {AnsiString(name), value});
 }
 
 // A wanted width or height: pixels as a number, a percentage with "%", none for 0.
-AnsiString LengthValue(TRVHTMLLength Value)
+AnsiString LengthValue(TRVHTMLLength value)
 {
-    if (Value > 0)
-        return IntToStr(Value);
-    if (Value < 0)
-        return IntToStr(-static_cast<int64_t>(Value)) + "%";
+    if (value > 0)
+        return IntToStr(value);
+    if (value < 0)
+        return IntToStr(-static_cast<int64_t>(value)) + "%";
     return AnsiString();
 }
 
-AnsiString VAlignValue(TRVCellVAlign VAlign)
+AnsiString VAlignValue(TRVCellVAlign vAlign)
 {
-    switch (VAlign) {
+    switch (vAlign) {
     case rvcTop:
         return "top";
     case rvcMiddle:
@@ -47,25 +47,25 @@ AnsiString VAlignValue(TRVCellVAlign VAlign)
 }
 
 // Declarations as a style attribute (double-quoted, escaped); none when empty.
-AnsiString StyleAttr(const AnsiString& Declarations)
+AnsiString StyleAttr(const AnsiString& declarations)
 {
-    if (Declarations.empty())
+    if (declarations.empty())
         return AnsiString();
-    return " style=\"" + RV_EscapeHTMLAttribute(Declarations) + "\"";
+    return " style=\"" + RV_EscapeHTMLAttribute(declarations) + "\"";
 }
 
-AnsiString Join(const AnsiString& A, const AnsiString& B)
+AnsiString Join(const AnsiString& a, const AnsiString& b)
 {
-    if (A.empty())
-        return B;
-    if (B.empty())
-        return A;
-    return A[A.size() - 1] == ' ' ? A + B : A + " " + B;
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    return a[a.size() - 1] == ' ' ? a + b : a + " " + b;
 }
 
-bool IsPlacedPicture(TRVItemBackgroundStyle Style)
+bool IsPlacedPicture(TRVItemBackgroundStyle style)
 {
-    return Style == rvbsStretched || Style == rvbsCentered;
+    return style == rvbsStretched || style == rvbsCentered;
 }
 
 const char* const CenteredBackground = "background-position: center center; background-repeat: no-repeat;";
@@ -85,155 +85,155 @@ struct THTMLTableWriter {
     TRVList* Bullets;
 
     // The borders of the cells (of Cell, or of the table's cells for null).
-    AnsiString CellBorderStyle(const TRVTableCellData* Cell) const
+    AnsiString CellBorderStyle(const TRVTableCellData* cell) const
     {
-        const TRVTableItemInfo& T = *Table;
-        const TColor D =
-            Cell != nullptr && Cell->BorderColor != clNone ? Cell->BorderColor : T.CellBorderColor;
-        const TColor L = Cell != nullptr && Cell->BorderLightColor != clNone ? Cell->BorderLightColor
-                                                                             : T.CellBorderLightColor;
+        const TRVTableItemInfo& t = *Table;
+        const TColor d =
+            cell != nullptr && cell->BorderColor != clNone ? cell->BorderColor : t.CellBorderColor;
+        const TColor l = cell != nullptr && cell->BorderLightColor != clNone ? cell->BorderLightColor
+                                                                             : t.CellBorderLightColor;
         AnsiString s;
-        if (!(T.CellBorderWidth == T.BorderWidth && T.BorderWidth < 2) &&
-            !(T.CellBorderWidth == 1 && T.BorderWidth > 1))
-            s = Format("border-width : %dpx; ", {T.CellBorderWidth});
-        if (T.CellBorderWidth <= 0)
+        if (!(t.CellBorderWidth == t.BorderWidth && t.BorderWidth < 2) &&
+            !(t.CellBorderWidth == 1 && t.BorderWidth > 1))
+            s = Format("border-width : %dpx; ", {t.CellBorderWidth});
+        if (t.CellBorderWidth <= 0)
             return s;
-        const AnsiString DS = RV_GetHTMLRGBStr(D);
-        const AnsiString LS = RV_GetHTMLRGBStr(L);
-        switch (T.CellBorderStyle) {
+        const AnsiString ds = RV_GetHTMLRGBStr(d);
+        const AnsiString ls = RV_GetHTMLRGBStr(l);
+        switch (t.CellBorderStyle) {
         case rvtbRaised:
             s += "border-style: outset";
             break;
         case rvtbLowered:
             break;
         case rvtbColor:
-            if (!(T.BorderStyle == rvtbColor && T.BorderColor == D))
-                s += "border-color : " + DS + "; border-style: solid";
+            if (!(t.BorderStyle == rvtbColor && t.BorderColor == d))
+                s += "border-color : " + ds + "; border-style: solid";
             break;
         case rvtbRaisedColor:
-            s += "border-color : " + LS + " " + DS + " " + DS + " " + LS + "; border-style: solid";
+            s += "border-color : " + ls + " " + ds + " " + ds + " " + ls + "; border-style: solid";
             break;
         case rvtbLoweredColor:
-            if (!((T.BorderStyle == rvtbRaisedColor || T.BorderStyle == rvtbLoweredColor) &&
-                  T.BorderColor == D && T.BorderLightColor == L))
-                s += "border-color : " + DS + " " + LS + " " + LS + " " + DS + "; border-style: solid";
+            if (!((t.BorderStyle == rvtbRaisedColor || t.BorderStyle == rvtbLoweredColor) &&
+                  t.BorderColor == d && t.BorderLightColor == l))
+                s += "border-color : " + ds + " " + ls + " " + ls + " " + ds + "; border-style: solid";
             break;
         }
         return s;
     }
 
     // " background=..." for a background picture saved beside the page.
-    AnsiString BackgroundAttr(TRVBackground* Background, TColor Color, int PictureItemNo) const
+    AnsiString BackgroundAttr(TRVBackground* background, TColor color, int pictureItemNo) const
     {
-        if (Background == nullptr || Background->Empty() || Background->Image() == nullptr ||
+        if (background == nullptr || background->Empty() || background->Image() == nullptr ||
             RVData == nullptr)
             return AnsiString();
-        if (Color == clNone)
-            Color = CurrentFileColor;
-        AnsiString Location;
-        bool DoDefault = true;
-        RVData->HTMLSaveImage(RVData, PictureItemNo, Path, Color, Location, DoDefault);
-        if (DoDefault)
-            Location =
+        if (color == clNone)
+            color = CurrentFileColor;
+        AnsiString location;
+        bool doDefault = true;
+        RVData->HTMLSaveImage(RVData, pictureItemNo, Path, color, location, doDefault);
+        if (doDefault)
+            location =
                 RVData->SavePicture(rvsfHTML, ImagesPrefix, Path, ImageCounter,
-                                    SaveOptions.Contains(rvsoOverrideImages), Color, Background->Image());
-        if (Location.empty())
+                                    SaveOptions.Contains(rvsoOverrideImages), color, background->Image());
+        if (location.empty())
             return AnsiString();
-        return " background=\"" + RV_EscapeHTMLAttribute(RV_GetHTMLPath(Location)) + "\"";
+        return " background=\"" + RV_EscapeHTMLAttribute(RV_GetHTMLPath(location)) + "\"";
     }
 
     AnsiString TableTag() const
     {
-        const TRVTableItemInfo& T = *Table;
-        AnsiString BorderPart;
-        AnsiString Border = Format(" border=%d", {T.BorderWidth});
-        if (CSS && T.BorderWidth < 1 && T.CellBorderWidth != 0) {
+        const TRVTableItemInfo& t = *Table;
+        AnsiString borderPart;
+        AnsiString border = Format(" border=%d", {t.BorderWidth});
+        if (CSS && t.BorderWidth < 1 && t.CellBorderWidth != 0) {
             // The cells' borders show only inside a bordered table; its own
             // border is then drawn 0 pixels wide.
-            Border = " border=1";
-            BorderPart = "border-width : 0px;";
+            border = " border=1";
+            borderPart = "border-width : 0px;";
         }
-        AnsiString Colors;
-        if (T.BorderStyle == rvtbColor)
-            Colors = Attr("bordercolor", RV_GetHTMLRGBStr(T.BorderColor));
-        else if (T.BorderStyle == rvtbRaisedColor || T.BorderStyle == rvtbLoweredColor)
-            Colors = Attr("bordercolordark", RV_GetHTMLRGBStr(T.BorderColor)) +
-                     Attr("bordercolorlight", RV_GetHTMLRGBStr(T.BorderLightColor));
-        AnsiString Style;
+        AnsiString colors;
+        if (t.BorderStyle == rvtbColor)
+            colors = Attr("bordercolor", RV_GetHTMLRGBStr(t.BorderColor));
+        else if (t.BorderStyle == rvtbRaisedColor || t.BorderStyle == rvtbLoweredColor)
+            colors = Attr("bordercolordark", RV_GetHTMLRGBStr(t.BorderColor)) +
+                     Attr("bordercolorlight", RV_GetHTMLRGBStr(t.BorderLightColor));
+        AnsiString style;
         if (CSS) {
-            if (T.BorderStyle == rvtbLowered)
-                BorderPart = Join(BorderPart, "border-style: inset;");
-            else if (T.BorderStyle == rvtbLoweredColor)
-                BorderPart = Join(BorderPart, "border-color : " + RV_GetHTMLRGBStr(T.BorderColor) + " " +
-                                                  RV_GetHTMLRGBStr(T.BorderLightColor) + " " +
-                                                  RV_GetHTMLRGBStr(T.BorderLightColor) + " " +
-                                                  RV_GetHTMLRGBStr(T.BorderColor) + "; border-style: solid;");
-            Style = Join(BorderPart, IsPlacedPicture(T.GetBackgroundStyle()) ? CenteredBackground : "");
+            if (t.BorderStyle == rvtbLowered)
+                borderPart = Join(borderPart, "border-style: inset;");
+            else if (t.BorderStyle == rvtbLoweredColor)
+                borderPart = Join(borderPart, "border-color : " + RV_GetHTMLRGBStr(t.BorderColor) + " " +
+                                                  RV_GetHTMLRGBStr(t.BorderLightColor) + " " +
+                                                  RV_GetHTMLRGBStr(t.BorderLightColor) + " " +
+                                                  RV_GetHTMLRGBStr(t.BorderColor) + "; border-style: solid;");
+            style = Join(borderPart, IsPlacedPicture(t.GetBackgroundStyle()) ? CenteredBackground : "");
         }
-        return "<TABLE" + Attr("width", LengthValue(T.BestWidth)) +
-               Attr("bgcolor", RV_GetHTMLRGBStr(T.Color)) + Border +
-               Attr("cellpadding", IntToStr(T.CellPadding), "1") + Colors +
-               Attr("cellspacing", IntToStr((static_cast<int64_t>(T.CellVSpacing) + T.CellHSpacing) / 2),
+        return "<TABLE" + Attr("width", LengthValue(t.BestWidth)) +
+               Attr("bgcolor", RV_GetHTMLRGBStr(t.Color)) + border +
+               Attr("cellpadding", IntToStr(t.CellPadding), "1") + colors +
+               Attr("cellspacing", IntToStr((static_cast<int64_t>(t.CellVSpacing) + t.CellHSpacing) / 2),
                     "2") +
-               BackgroundAttr(T.Background.get(), T.Color, ItemNo) + StyleAttr(Style) + ">";
+               BackgroundAttr(t.Background.get(), t.Color, ItemNo) + StyleAttr(style) + ">";
     }
 
-    AnsiString CellStyle(const TRVTableCellData* Cell, const AnsiString& TableCellBorder) const
+    AnsiString CellStyle(const TRVTableCellData* cell, const AnsiString& tableCellBorder) const
     {
         if (!CSS)
             return AnsiString();
-        const TRVTableItemInfo& T = *Table;
-        AnsiString s = Cell->BorderColor == clNone && Cell->BorderLightColor == clNone
-                           ? TableCellBorder
-                           : CellBorderStyle(Cell);
+        const TRVTableItemInfo& t = *Table;
+        AnsiString s = cell->BorderColor == clNone && cell->BorderLightColor == clNone
+                           ? tableCellBorder
+                           : CellBorderStyle(cell);
         if (s.size() >= 2 && s[s.size() - 1] != ';' && s[s.size() - 2] != ';')
             s += "; ";
-        if (IsPlacedPicture(Cell->GetBackgroundStyle()))
+        if (IsPlacedPicture(cell->GetBackgroundStyle()))
             s = Join(s, CenteredBackground);
-        else if (IsPlacedPicture(T.GetBackgroundStyle()))
+        else if (IsPlacedPicture(t.GetBackgroundStyle()))
             s = Join(s, "background-position: left top; background-repeat: repeat;");
-        if (T.CellBorderWidth > 0) {
-            const TRVBooleanRect* V = Cell->VisibleBorders;
-            if (!V->Top())
+        if (t.CellBorderWidth > 0) {
+            const TRVBooleanRect* v = cell->VisibleBorders;
+            if (!v->Top())
                 s += "border-top: none; ";
-            if (!V->Right())
+            if (!v->Right())
                 s += "border-right: none; ";
-            if (!V->Bottom())
+            if (!v->Bottom())
                 s += "border-bottom: none; ";
-            if (!V->Left())
+            if (!v->Left())
                 s += "border-left: none; ";
         }
         return StyleAttr(s);
     }
 
-    void WriteCell(TRVTableCellData* Cell, const AnsiString& TableCellBorder)
+    void WriteCell(TRVTableCellData* cell, const AnsiString& tableCellBorder)
     {
-        const TRVTableItemInfo& T = *Table;
-        const AnsiString TableColor = RV_GetHTMLRGBStr(T.Color);
-        AnsiString CellColor = RV_GetHTMLRGBStr(Cell->Color);
-        if (CellColor == TableColor)
-            CellColor.clear();
-        const TColor PaintColor = T.GetCellColor(Cell);
-        RVFWrite(Stream, "<TD" + Attr("colspan", IntToStr(Cell->ColSpan), "1") +
-                             Attr("rowspan", IntToStr(Cell->RowSpan), "1") +
-                             Attr("width", LengthValue(Cell->BestWidth)) +
-                             Attr("height", LengthValue(Cell->BestHeight)) + Attr("bgcolor", CellColor) +
-                             Attr("valign", VAlignValue(Cell->VAlign)) +
-                             BackgroundAttr(Cell->Background.get(), PaintColor, -1) +
-                             CellStyle(Cell, TableCellBorder) + ">");
-        if (Cell->HasData(false)) {
-            TRVSaveOptions Options = SaveOptions;
-            Options.Include(rvsoMiddleOnly);
-            Options.Exclude(rvsoFirstOnly);
-            Options.Exclude(rvsoLastOnly);
-            TCustomRVData* Doc = Cell->GetRVData();
+        const TRVTableItemInfo& t = *Table;
+        const AnsiString tableColor = RV_GetHTMLRGBStr(t.Color);
+        AnsiString cellColor = RV_GetHTMLRGBStr(cell->Color);
+        if (cellColor == tableColor)
+            cellColor.clear();
+        const TColor paintColor = t.GetCellColor(cell);
+        RVFWrite(Stream, "<TD" + Attr("colspan", IntToStr(cell->ColSpan), "1") +
+                             Attr("rowspan", IntToStr(cell->RowSpan), "1") +
+                             Attr("width", LengthValue(cell->BestWidth)) +
+                             Attr("height", LengthValue(cell->BestHeight)) + Attr("bgcolor", cellColor) +
+                             Attr("valign", VAlignValue(cell->VAlign)) +
+                             BackgroundAttr(cell->Background.get(), paintColor, -1) +
+                             CellStyle(cell, tableCellBorder) + ">");
+        if (cell->HasData(false)) {
+            TRVSaveOptions options = SaveOptions;
+            options.Include(rvsoMiddleOnly);
+            options.Exclude(rvsoFirstOnly);
+            options.Exclude(rvsoLastOnly);
+            TCustomRVData* doc = cell->GetRVData();
             if (CSS) {
-                TColor FileColor = PaintColor;
-                Doc->SaveHTMLToStreamEx(Stream, Path, AnsiString(), ImagesPrefix, AnsiString(), AnsiString(),
-                                        AnsiString(), Options, PaintColor, FileColor, ImageCounter, 0, 0, 0,
+                TColor fileColor = paintColor;
+                doc->SaveHTMLToStreamEx(Stream, Path, AnsiString(), ImagesPrefix, AnsiString(), AnsiString(),
+                                        AnsiString(), options, paintColor, fileColor, ImageCounter, 0, 0, 0,
                                         0, nullptr, Bullets);
             } else {
-                Doc->SaveHTMLToStream(Stream, Path, AnsiString(), ImagesPrefix, Options, PaintColor,
+                doc->SaveHTMLToStream(Stream, Path, AnsiString(), ImagesPrefix, options, paintColor,
                                       ImageCounter, 0, 0, 0, 0, nullptr, Bullets);
             }
         } else {
@@ -244,14 +244,14 @@ struct THTMLTableWriter {
 
     void Write()
     {
-        const AnsiString TableCellBorder = CSS ? CellBorderStyle(nullptr) : AnsiString();
+        const AnsiString tableCellBorder = CSS ? CellBorderStyle(nullptr) : AnsiString();
         RVFWriteLine(Stream, TableTag());
         for (int r = 0; r < Table->Rows->Count(); ++r) {
-            TRVTableRow* Row = Table->Rows->Get(r);
-            RVFWriteLine(Stream, "<TR" + Attr("valign", VAlignValue(Row->VAlign)) + ">");
-            for (int c = 0; c < Row->Count(); ++c)
-                if (TRVTableCellData* Cell = Row->Get(c))
-                    WriteCell(Cell, TableCellBorder);
+            TRVTableRow* row = Table->Rows->Get(r);
+            RVFWriteLine(Stream, "<TR" + Attr("valign", VAlignValue(row->VAlign)) + ">");
+            for (int c = 0; c < row->Count(); ++c)
+                if (TRVTableCellData* cell = row->Get(c))
+                    WriteCell(cell, tableCellBorder);
             RVFWriteLine(Stream, "</TR>");
         }
         RVFWriteLine(Stream, "</TABLE>");
@@ -260,43 +260,43 @@ struct THTMLTableWriter {
 
 } // namespace
 
-void TRVTableItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                                  const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                                  TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                                  TRVList* Bullets)
+void TRVTableItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                                  const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                                  TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                                  TRVList* bullets)
 {
-    (void)Text;
-    THTMLTableWriter Writer{this,         Stream,
-                            RVData,       ItemNo,
-                            Path,         ImagesPrefix,
-                            ImageCounter, CurrentFileColor,
-                            SaveOptions,  UseCSS || SaveOptions.Contains(rvsoForceNonTextCSS),
-                            Bullets};
-    Writer.Write();
+    (void)text;
+    THTMLTableWriter writer{this,         stream,
+                            rvData,       itemNo,
+                            path,         imagesPrefix,
+                            imageCounter, currentFileColor,
+                            saveOptions,  useCss || saveOptions.Contains(rvsoForceNonTextCSS),
+                            bullets};
+    writer.Write();
 }
 
-AnsiString TRVTableItemInfo::AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text,
-                                    const AnsiString& Path, bool TextOnly, bool Unicode)
+AnsiString TRVTableItemInfo::AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text,
+                                    const AnsiString& path, bool textOnly, bool unicode)
 {
-    (void)Text;
-    AnsiString RowSep = TextRowSeparator;
-    AnsiString ColSep = TextColSeparator;
-    if (Unicode) {
-        TRVStyle* Style = RVData != nullptr ? RVData->GetRVStyle() : nullptr;
-        const unsigned CodePage = Style != nullptr ? Style->DefCodePage() : 0;
-        RowSep = RVU_AnsiToUnicode(CodePage, RowSep);
-        ColSep = RVU_AnsiToUnicode(CodePage, ColSep);
+    (void)text;
+    AnsiString rowSep = TextRowSeparator;
+    AnsiString colSep = TextColSeparator;
+    if (unicode) {
+        TRVStyle* style = rvData != nullptr ? rvData->GetRVStyle() : nullptr;
+        const unsigned codePage = style != nullptr ? style->DefCodePage() : 0;
+        rowSep = RVU_AnsiToUnicode(codePage, rowSep);
+        colSep = RVU_AnsiToUnicode(codePage, colSep);
     }
-    TMemoryStream Out;
+    TMemoryStream out;
     for (int r = 0; r < Rows->Count(); ++r) {
-        TRVTableRow* Row = Rows->Get(r);
-        for (int c = 0; c < Row->Count(); ++c) {
-            if (TRVTableCellData* Cell = Row->Get(c))
-                Cell->GetRVData()->SaveTextToStream(Path, Out, LineWidth, false, TextOnly, Unicode);
-            if (c < Row->Count() - 1)
-                RVFWrite(Out, ColSep);
+        TRVTableRow* row = Rows->Get(r);
+        for (int c = 0; c < row->Count(); ++c) {
+            if (TRVTableCellData* cell = row->Get(c))
+                cell->GetRVData()->SaveTextToStream(path, out, lineWidth, false, textOnly, unicode);
+            if (c < row->Count() - 1)
+                RVFWrite(out, colSep);
         }
-        RVFWrite(Out, RowSep);
+        RVFWrite(out, rowSep);
     }
-    return AnsiString(static_cast<const char*>(Out.Memory()), static_cast<size_t>(Out.Size()));
+    return AnsiString(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
 }

@@ -12,9 +12,9 @@
 
 namespace {
 
-int Clamp32(int64_t Value)
+int Clamp32(int64_t value)
 {
-    return static_cast<int>(std::clamp<int64_t>(Value, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
 // MulDiv that reports its overflow as the nearest bound instead of -1.
@@ -47,18 +47,18 @@ struct TRVTableItemInfo::TLayoutPass {
     int PixelCount = 0;
 };
 
-int TRVTableItemInfo::GetDevX(int X) const
+int TRVTableItemInfo::GetDevX(int x) const
 {
     if (Device == nullptr)
-        return X;
-    return ScaleSafe(X, Device->DevicePpiX, Device->ScreenPpiX);
+        return x;
+    return ScaleSafe(x, Device->DevicePpiX, Device->ScreenPpiX);
 }
 
-int TRVTableItemInfo::GetDevY(int Y) const
+int TRVTableItemInfo::GetDevY(int y) const
 {
     if (Device == nullptr)
-        return Y;
-    return ScaleSafe(Y, Device->DevicePpiY, Device->ScreenPpiY);
+        return y;
+    return ScaleSafe(y, Device->DevicePpiY, Device->ScreenPpiY);
 }
 
 int TRVTableItemInfo::GetHeight() const
@@ -73,121 +73,121 @@ int TRVTableItemInfo::GetWidth() const
 
 int TRVTableItemInfo::GetHorzExtra() const
 {
-    const int64_t Cols = Rows->GetColCount();
-    return GetDevX(Clamp32((Cols - 1) * CellHSpacing +
+    const int64_t cols = Rows->GetColCount();
+    return GetDevX(Clamp32((cols - 1) * CellHSpacing +
                            2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing) +
-                           2 * Cols * CellBorderWidth));
+                           2 * cols * CellBorderWidth));
 }
 
 // ---------------------------------------------------------------------------
 // Widening a span of columns for a cell that covers several
 
-void TRVTableItemInfo::WidenSpan(TLayoutPass& Pass, int Row, int Col, int Wanted, bool MinMode, int MaxKind)
+void TRVTableItemInfo::WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind)
 {
-    const TRVTableCellData* Cell = Rows->Get(Row)->Get(Col);
-    const int Last = std::min(Col + Cell->ColSpan, static_cast<int>(Pass.Widths.size()));
-    const int64_t Pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    const int64_t Need = static_cast<int64_t>(Wanted) + Pad2;
-    const int64_t Gap = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellHSpacing +
+    const TRVTableCellData* cell = Rows->Get(row)->Get(col);
+    const int last = std::min(col + cell->ColSpan, static_cast<int>(pass.Widths.size()));
+    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t need = static_cast<int64_t>(wanted) + pad2;
+    const int64_t gap = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellHSpacing +
                                         2 * static_cast<int64_t>(CellBorderWidth)));
-    int64_t Have =
+    int64_t have =
         GetDevX(Clamp32(-static_cast<int64_t>(CellHSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
-    for (int c = Col; c < Last; ++c)
-        Have += Pass.Widths[c] + Gap;
-    std::vector<int> Candidates;
-    for (int Limit = 0; Limit <= (MinMode ? 0 : MaxKind) && Candidates.empty(); ++Limit)
-        for (int c = Col; c < Last; ++c)
-            if (MinMode || Pass.Kinds[c] <= Limit)
-                Candidates.push_back(c);
-    if (Have >= Need || Candidates.empty())
+    for (int c = col; c < last; ++c)
+        have += pass.Widths[c] + gap;
+    std::vector<int> candidates;
+    for (int limit = 0; limit <= (minMode ? 0 : maxKind) && candidates.empty(); ++limit)
+        for (int c = col; c < last; ++c)
+            if (minMode || pass.Kinds[c] <= limit)
+                candidates.push_back(c);
+    if (have >= need || candidates.empty())
         return;
-    int64_t Extra = Need - Have;
-    if (!MinMode && !Pass.Fixed) {
-        Extra = std::min(Extra, std::max<int64_t>(Pass.Left, 0));
-        Pass.Left -= Extra;
+    int64_t extra = need - have;
+    if (!minMode && !pass.Fixed) {
+        extra = std::min(extra, std::max<int64_t>(pass.Left, 0));
+        pass.Left -= extra;
     }
-    if (Extra <= 0)
+    if (extra <= 0)
         return;
-    int64_t S = 0;
-    for (int c : Candidates)
-        S += Pass.Widths[c] + Pad2;
-    int64_t T = S + Extra;
-    const int n = static_cast<int>(Candidates.size());
+    int64_t s = 0;
+    for (int c : candidates)
+        s += pass.Widths[c] + pad2;
+    int64_t t = s + extra;
+    const int n = static_cast<int>(candidates.size());
     for (int i = 0; i < n; ++i) {
-        const int c = Candidates[i];
-        const int64_t W = Pass.Widths[c] + Pad2;
+        const int c = candidates[i];
+        const int64_t w = pass.Widths[c] + pad2;
         // Columns that weigh nothing share the extra evenly.
-        const int64_t W2 = S > 0 ? ScaleSafe(W, T, S) : W + (T - S) / (n - i);
-        Pass.Widths[c] = Clamp32(W2 - Pad2);
-        if (MinMode)
-            Pass.MinSum += W2 - W;
-        S -= W;
-        T -= W2;
+        const int64_t w2 = s > 0 ? ScaleSafe(w, t, s) : w + (t - s) / (n - i);
+        pass.Widths[c] = Clamp32(w2 - pad2);
+        if (minMode)
+            pass.MinSum += w2 - w;
+        s -= w;
+        t -= w2;
     }
 }
 
 // ---------------------------------------------------------------------------
 // Minimum width and the fixed-width test
 
-int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData)
+int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData)
 {
-    (void)RVData;
-    const TRVScreenAndDevice* OldDevice = Device;
+    (void)rvData;
+    const TRVScreenAndDevice* oldDevice = Device;
     Device = sad;
-    int Result = 0;
+    int result = 0;
     if (Rows->Empty()) {
-        Result = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
+        result = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
     } else {
-        const int Cols = Rows->GetColCount();
-        const int64_t Extra =
-            static_cast<int64_t>(GetDevX(Clamp32(2 * static_cast<int64_t>(Cols) * CellPadding))) +
+        const int cols = Rows->GetColCount();
+        const int64_t extra =
+            static_cast<int64_t>(GetDevX(Clamp32(2 * static_cast<int64_t>(cols) * CellPadding))) +
             GetHorzExtra();
-        TLayoutPass Pass;
-        Pass.Widths.assign(Cols, 0);
-        Pass.Kinds.assign(Cols, ckAuto);
-        for (int c = 0; c < Cols; ++c) {
-            int W = Rows->GetMinColWidth(c, sad, Canvas);
+        TLayoutPass pass;
+        pass.Widths.assign(cols, 0);
+        pass.Kinds.assign(cols, ckAuto);
+        for (int c = 0; c < cols; ++c) {
+            int w = Rows->GetMinColWidth(c, sad, canvas);
             if (BestWidth == 0)
-                W = std::max(W, GetDevX(Rows->GetPixelColWidth(c)));
-            Pass.Widths[c] = W;
-            Pass.MinSum += W;
+                w = std::max(w, GetDevX(Rows->GetPixelColWidth(c)));
+            pass.Widths[c] = w;
+            pass.MinSum += w;
         }
         for (int r = 0; r < Rows->Count(); ++r)
             for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-                TRVTableCellData* Cell = Rows->Get(r)->Get(c);
-                if (Cell == nullptr || Cell->ColSpan <= 1)
+                TRVTableCellData* cell = Rows->Get(r)->Get(c);
+                if (cell == nullptr || cell->ColSpan <= 1)
                     continue;
-                int M = Cell->GetMinWidth(sad, Canvas);
+                int m = cell->GetMinWidth(sad, canvas);
                 if (BestWidth == 0)
-                    M = std::max(M, GetDevX(Cell->BestWidth));
-                WidenSpan(Pass, r, c, M, true, 0);
+                    m = std::max(m, GetDevX(cell->BestWidth));
+                WidenSpan(pass, r, c, m, true, 0);
             }
-        Result = Clamp32(Extra + Pass.MinSum);
-        Result = std::max(Result, GetDevX(BestWidth));
+        result = Clamp32(extra + pass.MinSum);
+        result = std::max(result, GetDevX(BestWidth));
     }
-    Device = OldDevice;
-    return Result;
+    Device = oldDevice;
+    return result;
 }
 
 bool TRVTableItemInfo::IsFixedWidthTable() const
 {
-    const int Cols = Rows->GetColCount();
-    if (Rows->IsEmptyRows(0, 0, Cols, Rows->Count(), 0, 0))
+    const int cols = Rows->GetColCount();
+    if (Rows->IsEmptyRows(0, 0, cols, Rows->Count(), 0, 0))
         return false;
-    for (int c = 0; c < Cols; ++c) {
-        bool HasPixel = false;
+    for (int c = 0; c < cols; ++c) {
+        bool hasPixel = false;
         for (int r = 0; r < Rows->Count(); ++r) {
-            int MRow = 0;
-            int MCol = 0;
-            const TRVTableCellData* Main = Rows->GetMainCell(r, c, MRow, MCol);
-            if (Main == nullptr)
+            int mRow = 0;
+            int mCol = 0;
+            const TRVTableCellData* main = Rows->GetMainCell(r, c, mRow, mCol);
+            if (main == nullptr)
                 continue;
-            if (Main->BestWidth < 0)
+            if (main->BestWidth < 0)
                 return false;
-            if (Main->BestWidth > 0 && MCol + Main->ColSpan - 1 == c)
-                HasPixel = true;
+            if (main->BestWidth > 0 && mCol + main->ColSpan - 1 == c)
+                hasPixel = true;
         }
-        if (!HasPixel)
+        if (!hasPixel)
             return false;
     }
     return true;
@@ -196,22 +196,22 @@ bool TRVTableItemInfo::IsFixedWidthTable() const
 // ---------------------------------------------------------------------------
 // Layout
 
-void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                                        TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift,
-                                        int& Desc, bool Reformat)
+void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                                        TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
+                                        int& desc, bool reformat)
 {
-    (void)RVData;
+    (void)rvData;
     (void)sad;
-    HShift = 0;
-    Desc = 0;
-    if (Printing) {
+    hShift = 0;
+    desc = 0;
+    if (printing) {
         // Only a draw item made by the printing layer carries a print layout.
-        auto* PrintItem = dynamic_cast<TRVTablePrintDrawItem*>(dli);
-        if (PrintItem == nullptr)
+        auto* printItem = dynamic_cast<TRVTablePrintDrawItem*>(dli);
+        if (printItem == nullptr)
             return;
-        Device = &PrintItem->Sad;
-        InternalOnDocWidthChange(DocWidth, &PrintItem->Fmt, Canvas, false);
-        PrintItem->SetSize(PrintItem->Fmt.Width, PrintItem->Fmt.Height);
+        Device = &printItem->Sad;
+        InternalOnDocWidthChange(docWidth, &printItem->Fmt, canvas, false);
+        printItem->SetSize(printItem->Fmt.Width, printItem->Fmt.Height);
         Device = nullptr;
         return;
     }
@@ -219,365 +219,365 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool
         State.Exclude(rvtsModified);
         FormattingInfo->Width = 0;
     }
-    InternalOnDocWidthChange(DocWidth, FormattingInfo.get(), Canvas, Reformat);
+    InternalOnDocWidthChange(docWidth, FormattingInfo.get(), canvas, reformat);
 }
 
-void TRVTableItemInfo::InternalOnDocWidthChange(int DocWidth, TRVTableItemFormattingInfo* Fmt,
-                                                TCanvas* Canvas, bool Force)
+void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt,
+                                                TCanvas* Canvas, bool force)
 {
     if (Rows->Empty()) {
-        Fmt->Clear();
-        Fmt->Width = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
-        Fmt->Height = GetDevY(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderVSpacing)));
+        fmt->Clear();
+        fmt->Width = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
+        fmt->Height = GetDevY(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderVSpacing)));
         return;
     }
     const int Cols = Rows->GetColCount();
-    const int64_t Extra = GetHorzExtra();
+    const int64_t extra = GetHorzExtra();
     const int64_t Pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    TLayoutPass Pass;
-    int64_t W = 0;
+    TLayoutPass pass;
+    int64_t tableWidth = 0;
     if (BestWidth > 0)
-        W = GetDevX(BestWidth);
+        tableWidth = GetDevX(BestWidth);
     else if (BestWidth < 0)
-        W = std::clamp<int64_t>(-static_cast<int64_t>(BestWidth), 1, 100) * DocWidth / 100;
+        tableWidth = std::clamp<int64_t>(-static_cast<int64_t>(BestWidth), 1, 100) * docWidth / 100;
     else if (IsFixedWidthTable())
-        Pass.Fixed = true;
+        pass.Fixed = true;
     else
-        W = DocWidth;
-    if (W != 0 && W == Fmt->Width && !Force && Fmt->ColWidths.Count() == Cols)
+        tableWidth = docWidth;
+    if (tableWidth != 0 && tableWidth == fmt->Width && !force && fmt->ColWidths.Count() == Cols)
         return;
-    Fmt->Width = Clamp32(W);
+    fmt->Width = Clamp32(tableWidth);
     int64_t Content = 0;
-    int64_t Free = 0;
-    if (!Pass.Fixed) {
-        Content = W - Extra;
-        Free = Content - GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding));
+    int64_t free = 0;
+    if (!pass.Fixed) {
+        Content = tableWidth - extra;
+        free = Content - GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding));
     }
-    Fmt->QuickClear();
+    fmt->QuickClear();
 
     // Minimum widths.
-    Pass.Widths.assign(Cols, 0);
-    Pass.Kinds.assign(Cols, ckAuto);
+    pass.Widths.assign(Cols, 0);
+    pass.Kinds.assign(Cols, ckAuto);
     for (int c = 0; c < Cols; ++c) {
-        Pass.Widths[c] = Rows->GetMinColWidth(c, Device, Canvas);
-        Pass.MinSum += Pass.Widths[c];
+        pass.Widths[c] = Rows->GetMinColWidth(c, Device, Canvas);
+        pass.MinSum += pass.Widths[c];
     }
-    auto ForEachSpanning = [this](auto&& Fn) {
+    auto forEachSpanning = [this](auto&& fn) {
         for (int r = 0; r < Rows->Count(); ++r)
             for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-                if (TRVTableCellData* Cell = Rows->Get(r)->Get(c); Cell != nullptr && Cell->ColSpan > 1)
-                    Fn(r, c, Cell);
+                if (TRVTableCellData* cell = Rows->Get(r)->Get(c); cell != nullptr && cell->ColSpan > 1)
+                    fn(r, c, cell);
     };
-    ForEachSpanning([&](int r, int c, TRVTableCellData* Cell) {
-        WidenSpan(Pass, r, c, Cell->GetMinWidth(Device, Canvas), true, 0);
+    forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
+        WidenSpan(pass, r, c, cell->GetMinWidth(Device, Canvas), true, 0);
     });
 
-    if (!Pass.Fixed && Pass.MinSum >= Free) {
-        Fmt->Width = Clamp32(W - Free + Pass.MinSum);
+    if (!pass.Fixed && pass.MinSum >= free) {
+        fmt->Width = Clamp32(tableWidth - free + pass.MinSum);
     } else {
-        Pass.Left = Free - Pass.MinSum;
-        if (!Pass.Fixed) {
+        pass.Left = free - pass.MinSum;
+        if (!pass.Fixed) {
             // Percentage columns.
-            std::vector<int64_t> P(Cols);
-            int64_t PSum = 0;
+            std::vector<int64_t> p(Cols);
+            int64_t pSum = 0;
             for (int c = 0; c < Cols; ++c) {
-                P[c] = Rows->GetPercentColWidth(c, Clamp32(Content)) - Pad2;
-                PSum += P[c];
+                p[c] = Rows->GetPercentColWidth(c, Clamp32(Content)) - Pad2;
+                pSum += p[c];
             }
-            if (PSum != 0 && Pass.Left > 0) {
-                const int64_t A = Pass.Left;
-                PSum = std::max(PSum, A);
-                for (int c = 0; c < Cols && Pass.Left > 0; ++c) {
-                    int64_t s = ScaleSafe(P[c], A, PSum);
+            if (pSum != 0 && pass.Left > 0) {
+                const int64_t a = pass.Left;
+                pSum = std::max(pSum, a);
+                for (int c = 0; c < Cols && pass.Left > 0; ++c) {
+                    int64_t s = ScaleSafe(p[c], a, pSum);
                     if (s <= 0)
                         continue;
-                    Pass.Kinds[c] = ckPercent;
-                    ++Pass.KindCount;
-                    if (Pass.Widths[c] < s) {
-                        Pass.Left += Pass.Widths[c];
-                        s = std::min(s, Pass.Left);
-                        Pass.Widths[c] = Clamp32(s);
-                        Pass.Left -= s;
+                    pass.Kinds[c] = ckPercent;
+                    ++pass.KindCount;
+                    if (pass.Widths[c] < s) {
+                        pass.Left += pass.Widths[c];
+                        s = std::min(s, pass.Left);
+                        pass.Widths[c] = Clamp32(s);
+                        pass.Left -= s;
                     }
                 }
             }
-            if (Pass.Left > 0) {
-                ForEachSpanning([&](int r, int c, TRVTableCellData* Cell) {
-                    if (Cell->BestWidth >= 0)
+            if (pass.Left > 0) {
+                forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
+                    if (cell->BestWidth >= 0)
                         return;
-                    const int Percent =
-                        static_cast<int>(std::clamp<int64_t>(-static_cast<int64_t>(Cell->BestWidth), 1, 100));
-                    WidenSpan(Pass, r, c, Clamp32(ScaleSafe(Percent, Content, 100) - Pad2), false, ckPercent);
-                    for (int k = c; k < std::min(c + Cell->ColSpan, Cols); ++k)
-                        if (Pass.Kinds[k] == ckAuto) {
-                            Pass.Kinds[k] = ckPercent;
-                            ++Pass.KindCount;
+                    const int percent =
+                        static_cast<int>(std::clamp<int64_t>(-static_cast<int64_t>(cell->BestWidth), 1, 100));
+                    WidenSpan(pass, r, c, Clamp32(ScaleSafe(percent, Content, 100) - Pad2), false, ckPercent);
+                    for (int k = c; k < std::min(c + cell->ColSpan, Cols); ++k)
+                        if (pass.Kinds[k] == ckAuto) {
+                            pass.Kinds[k] = ckPercent;
+                            ++pass.KindCount;
                         }
                 });
             }
         }
         // Pixel columns.
-        for (int c = 0; c < Cols && (Pass.Fixed || Pass.Left > 0); ++c) {
-            if (Pass.Kinds[c] != ckAuto)
+        for (int c = 0; c < Cols && (pass.Fixed || pass.Left > 0); ++c) {
+            if (pass.Kinds[c] != ckAuto)
                 continue;
             int64_t q = GetDevX(Rows->GetPixelColWidth(c));
             if (q <= 0)
                 continue;
-            Pass.Kinds[c] = ckPixel;
-            ++Pass.KindCount;
-            ++Pass.PixelCount;
-            if (Pass.Widths[c] < q) {
-                if (!Pass.Fixed) {
-                    Pass.Left += Pass.Widths[c];
-                    q = std::min(q, Pass.Left);
-                    Pass.Left -= q;
+            pass.Kinds[c] = ckPixel;
+            ++pass.KindCount;
+            ++pass.PixelCount;
+            if (pass.Widths[c] < q) {
+                if (!pass.Fixed) {
+                    pass.Left += pass.Widths[c];
+                    q = std::min(q, pass.Left);
+                    pass.Left -= q;
                 }
-                Pass.Widths[c] = Clamp32(q);
+                pass.Widths[c] = Clamp32(q);
             }
         }
-        if (Pass.Fixed || Pass.Left > 0) {
-            ForEachSpanning([&](int r, int c, TRVTableCellData* Cell) {
-                if (Cell->BestWidth <= 0)
+        if (pass.Fixed || pass.Left > 0) {
+            forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
+                if (cell->BestWidth <= 0)
                     return;
-                WidenSpan(Pass, r, c, GetDevX(Cell->BestWidth), false, ckPixel);
-                for (int k = c; k < std::min(c + Cell->ColSpan, Cols); ++k)
-                    if (Pass.Kinds[k] == ckAuto) {
-                        Pass.Kinds[k] = ckPixel;
-                        ++Pass.KindCount;
-                        ++Pass.PixelCount;
+                WidenSpan(pass, r, c, GetDevX(cell->BestWidth), false, ckPixel);
+                for (int k = c; k < std::min(c + cell->ColSpan, Cols); ++k)
+                    if (pass.Kinds[k] == ckAuto) {
+                        pass.Kinds[k] = ckPixel;
+                        ++pass.KindCount;
+                        ++pass.PixelCount;
                     }
             });
         }
         // The rest.
-        if (Pass.Fixed) {
-            int64_t Sum = 0;
-            for (int w : Pass.Widths)
-                Sum += w;
-            Fmt->Width =
-                Clamp32(GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding)) + Extra + Sum);
-        } else if (Pass.Left > 0) {
-            DistributeRest(Pass, Clamp32(Content));
+        if (pass.Fixed) {
+            int64_t sum = 0;
+            for (int w : pass.Widths)
+                sum += w;
+            fmt->Width =
+                Clamp32(GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding)) + extra + sum);
+        } else if (pass.Left > 0) {
+            DistributeRest(pass, Clamp32(Content));
         }
     }
-    Fmt->ColWidths.Clear();
-    for (int w : Pass.Widths)
-        Fmt->ColWidths.Add(w);
-    UpdateCellXCoords(Fmt, Force);
-    LayOutRows(Fmt);
-    UpdateCellYCoords(Fmt);
+    fmt->ColWidths.Clear();
+    for (int w : pass.Widths)
+        fmt->ColWidths.Add(w);
+    UpdateCellXCoords(fmt, force);
+    LayOutRows(fmt);
+    UpdateCellYCoords(fmt);
 }
 
 // Gives the width left over to the automatic columns evenly, else to the
 // pixel columns by their widths, else to the percentage columns by theirs.
-void TRVTableItemInfo::DistributeRest(TLayoutPass& Pass, int Content)
+void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, int content)
 {
-    const int Cols = static_cast<int>(Pass.Widths.size());
-    const int64_t Pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int cols = static_cast<int>(pass.Widths.size());
+    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
     int Auto = 0;
-    for (int k : Pass.Kinds)
+    for (int k : pass.Kinds)
         Auto += k == ckAuto ? 1 : 0;
     if (Auto > 0) {
-        for (int c = 0; c < Cols && Pass.Left > 0; ++c) {
-            if (Pass.Kinds[c] != ckAuto)
+        for (int c = 0; c < cols && pass.Left > 0; ++c) {
+            if (pass.Kinds[c] != ckAuto)
                 continue;
-            const int64_t Give = Pass.Left / Auto--;
-            Pass.Widths[c] = Clamp32(Pass.Widths[c] + Give);
-            Pass.Left -= Give;
+            const int64_t give = pass.Left / Auto--;
+            pass.Widths[c] = Clamp32(pass.Widths[c] + give);
+            pass.Left -= give;
         }
         return;
     }
-    std::vector<int64_t> Weights(Cols, 0);
-    int64_t T = 0;
-    for (int c = 0; c < Cols; ++c) {
-        const bool Percent = Rows->IsPercentWidthColumn(c);
-        if (Pass.PixelCount > 0 && !Percent) {
-            const int Px = Rows->GetPixelColWidth(c);
-            Weights[c] = Px == 0 ? 1 : Px;
-        } else if (Pass.PixelCount == 0 && Percent) {
-            Weights[c] = std::max<int64_t>(Rows->GetPercentColWidth(c, Content) - Pad2, 1);
+    std::vector<int64_t> weights(cols, 0);
+    int64_t t = 0;
+    for (int c = 0; c < cols; ++c) {
+        const bool percent = Rows->IsPercentWidthColumn(c);
+        if (pass.PixelCount > 0 && !percent) {
+            const int px = Rows->GetPixelColWidth(c);
+            weights[c] = px == 0 ? 1 : px;
+        } else if (pass.PixelCount == 0 && percent) {
+            weights[c] = std::max<int64_t>(Rows->GetPercentColWidth(c, content) - pad2, 1);
         }
-        T += Weights[c];
+        t += weights[c];
     }
-    for (int c = 0; c < Cols && Pass.Left > 0 && T > 0; ++c) {
-        if (Weights[c] == 0)
+    for (int c = 0; c < cols && pass.Left > 0 && t > 0; ++c) {
+        if (weights[c] == 0)
             continue;
-        const int64_t Give = std::min<int64_t>(ScaleSafe(Pass.Left, Weights[c], T), Pass.Left);
-        Pass.Widths[c] = Clamp32(Pass.Widths[c] + Give);
-        Pass.Left -= Give;
-        T -= Weights[c];
+        const int64_t give = std::min<int64_t>(ScaleSafe(pass.Left, weights[c], t), pass.Left);
+        pass.Widths[c] = Clamp32(pass.Widths[c] + give);
+        pass.Left -= give;
+        t -= weights[c];
     }
 }
 
 // Row heights from the cells' contents, then the rows under a cell that spans
 // several grown for it.
-void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* Fmt)
+void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
 {
-    const int RowCount = Rows->Count();
-    const int Cols = Rows->GetColCount();
-    const bool Printing = Fmt->PrintCells != nullptr;
-    int64_t Height =
-        GetDevY(Clamp32(2 * (static_cast<int64_t>(RowCount) * CellPadding + BorderWidth + BorderVSpacing) +
-                        (static_cast<int64_t>(RowCount) - 1) * CellVSpacing +
-                        2 * static_cast<int64_t>(RowCount) * CellBorderWidth));
-    std::vector<int64_t> H(RowCount);
-    for (int r = 0; r < RowCount; ++r) {
-        const TRVTableRow* Row = Rows->Get(r);
-        if (!Printing) {
-            H[r] = GetDevY(Row->GetHeight());
+    const int rowCount = Rows->Count();
+    const int cols = Rows->GetColCount();
+    const bool printing = fmt->PrintCells != nullptr;
+    int64_t height =
+        GetDevY(Clamp32(2 * (static_cast<int64_t>(rowCount) * CellPadding + BorderWidth + BorderVSpacing) +
+                        (static_cast<int64_t>(rowCount) - 1) * CellVSpacing +
+                        2 * static_cast<int64_t>(rowCount) * CellBorderWidth));
+    std::vector<int64_t> heights(rowCount);
+    for (int r = 0; r < rowCount; ++r) {
+        const TRVTableRow* row = Rows->Get(r);
+        if (!printing) {
+            heights[r] = GetDevY(row->GetHeight());
         } else {
-            H[r] = GetDevY(Row->GetBestHeight());
-            for (int c = 0; c < Row->Count(); ++c)
-                if (TRVTableCellData* Cell = Row->Get(c); Cell != nullptr && Cell->RowSpan == 1)
-                    if (TRVTablePrintCell* P = Fmt->PrintCell(r * Cols + c))
-                        H[r] = std::max<int64_t>(H[r], P->GetDocumentHeight());
-            H[r] = std::max<int64_t>(H[r], GetDevY(10));
+            heights[r] = GetDevY(row->GetBestHeight());
+            for (int c = 0; c < row->Count(); ++c)
+                if (TRVTableCellData* cell = row->Get(c); cell != nullptr && cell->RowSpan == 1)
+                    if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c))
+                        heights[r] = std::max<int64_t>(heights[r], p->GetDocumentHeight());
+            heights[r] = std::max<int64_t>(heights[r], GetDevY(10));
         }
-        Height += H[r];
+        height += heights[r];
     }
-    const int64_t Pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    const int64_t Gap = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellVSpacing +
+    const int64_t pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t gap = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellVSpacing +
                                         2 * static_cast<int64_t>(CellBorderWidth)));
-    for (int r = 0; r < RowCount; ++r)
+    for (int r = 0; r < rowCount; ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-            TRVTableCellData* Cell = Rows->Get(r)->Get(c);
-            if (Cell == nullptr || Cell->RowSpan <= 1)
+            TRVTableCellData* cell = Rows->Get(r)->Get(c);
+            if (cell == nullptr || cell->RowSpan <= 1)
                 continue;
-            const int Span = std::min(Cell->RowSpan, RowCount - r);
-            int64_t Need = 0;
-            if (!Printing) {
-                Need = GetDevY(Clamp32(static_cast<int64_t>(Cell->GetCellHeight()) + 2 * CellPadding));
+            const int span = std::min(cell->RowSpan, rowCount - r);
+            int64_t need = 0;
+            if (!printing) {
+                need = GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
             } else {
-                Need = GetDevY(std::max(Cell->BestHeight, 10));
-                if (TRVTablePrintCell* P = Fmt->PrintCell(r * Cols + c))
-                    Need = std::max<int64_t>(Need, P->GetDocumentHeight());
-                Need += Pad2;
+                need = GetDevY(std::max(cell->BestHeight, 10));
+                if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c))
+                    need = std::max<int64_t>(need, p->GetDocumentHeight());
+                need += pad2;
             }
-            int64_t Have = GetDevY(
+            int64_t have = GetDevY(
                 Clamp32(-static_cast<int64_t>(CellVSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
-            for (int k = r; k < r + Span; ++k)
-                Have += H[k] + Gap;
-            if (Have >= Need)
+            for (int k = r; k < r + span; ++k)
+                have += heights[k] + gap;
+            if (have >= need)
                 continue;
-            std::vector<int> Taking;
-            for (int k = r; k < r + Span; ++k)
-                if (!Rows->Get(k)->HasCellsInRange(k, r, Span))
-                    Taking.push_back(k);
-            if (Taking.empty())
-                for (int k = r; k < r + Span; ++k)
-                    Taking.push_back(k);
-            int64_t S = 0;
-            for (int k : Taking)
-                S += H[k];
-            int64_t Extra = Need - Have;
-            Height += Extra;
-            const int n = static_cast<int>(Taking.size());
+            std::vector<int> taking;
+            for (int k = r; k < r + span; ++k)
+                if (!Rows->Get(k)->HasCellsInRange(k, r, span))
+                    taking.push_back(k);
+            if (taking.empty())
+                for (int k = r; k < r + span; ++k)
+                    taking.push_back(k);
+            int64_t s = 0;
+            for (int k : taking)
+                s += heights[k];
+            int64_t extra = need - have;
+            height += extra;
+            const int n = static_cast<int>(taking.size());
             for (int i = 0; i < n; ++i) {
-                const int k = Taking[i];
+                const int k = taking[i];
                 // Rows of no height share the growth evenly.
-                const int64_t Grow = S > 0 ? ScaleSafe(H[k], Extra, S) : Extra / (n - i);
-                S -= H[k];
-                H[k] += Grow;
-                Extra -= Grow;
+                const int64_t grow = s > 0 ? ScaleSafe(heights[k], extra, s) : extra / (n - i);
+                s -= heights[k];
+                heights[k] += grow;
+                extra -= grow;
             }
         }
-    Fmt->RowHeights.Clear();
-    for (int64_t h : H)
-        Fmt->RowHeights.Add(Clamp32(h));
-    Fmt->Height = Clamp32(Height);
+    fmt->RowHeights.Clear();
+    for (int64_t h : heights)
+        fmt->RowHeights.Add(Clamp32(h));
+    fmt->Height = Clamp32(height);
 }
 
 // ---------------------------------------------------------------------------
 // Cell placement
 
-void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* Fmt, bool Force)
+void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force)
 {
-    const int Cols = Rows->GetColCount();
-    const bool Printing = Fmt->PrintCells != nullptr;
-    const int64_t G =
-        GetDevX(Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellHSpacing) * Cols));
-    int64_t X = GetDevX(Clamp32(static_cast<int64_t>(BorderWidth) + BorderHSpacing + CellBorderWidth));
-    int64_t GapsLeft = G;
-    Fmt->ColStarts.Clear();
-    for (int c = 0; c < Cols; ++c) {
-        Fmt->ColStarts.Add(Clamp32(X));
-        const int64_t g = GapsLeft / (Cols - c);
-        GapsLeft -= g;
-        X += Fmt->ColWidths[c] + g;
+    const int cols = Rows->GetColCount();
+    const bool printing = fmt->PrintCells != nullptr;
+    const int64_t gaps =
+        GetDevX(Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellHSpacing) * cols));
+    int64_t x = GetDevX(Clamp32(static_cast<int64_t>(BorderWidth) + BorderHSpacing + CellBorderWidth));
+    int64_t gapsLeft = gaps;
+    fmt->ColStarts.Clear();
+    for (int c = 0; c < cols; ++c) {
+        fmt->ColStarts.Add(Clamp32(x));
+        const int64_t g = gapsLeft / (cols - c);
+        gapsLeft -= g;
+        x += fmt->ColWidths[c] + g;
     }
-    const int64_t Pad = GetDevX(CellPadding);
-    const int64_t Pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t pad = GetDevX(CellPadding);
+    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
     for (int r = 0; r < Rows->Count(); ++r) {
-        const TRVTableRow* Row = Rows->Get(r);
-        for (int c = 0; c < std::min(Row->Count(), Cols); ++c) {
-            TRVTableCellData* Cell = Row->Get(c);
-            if (Cell == nullptr)
+        const TRVTableRow* row = Rows->Get(r);
+        for (int c = 0; c < std::min(row->Count(), cols); ++c) {
+            TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr)
                 continue;
-            const int Span = std::clamp(Cell->ColSpan, 1, Cols - c);
-            int64_t Width = Pad2 + ScaleSafe(G, Span - 1, Cols);
-            for (int k = c; k < c + Span; ++k)
-                Width += Fmt->ColWidths[k];
-            if (!Printing) {
-                Cell->Left = Fmt->ColStarts[c];
-                Cell->Width = Clamp32(Width);
-            } else if (TRVTablePrintCell* P = Fmt->PrintCell(r * Cols + c)) {
-                P->Left = Clamp32(Fmt->ColStarts[c] + Pad);
-                P->Width = Clamp32(Width - 2 * Pad);
+            const int span = std::clamp(cell->ColSpan, 1, cols - c);
+            int64_t width = pad2 + ScaleSafe(gaps, span - 1, cols);
+            for (int k = c; k < c + span; ++k)
+                width += fmt->ColWidths[k];
+            if (!printing) {
+                cell->Left = fmt->ColStarts[c];
+                cell->Width = Clamp32(width);
+            } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
+                p->Left = Clamp32(fmt->ColStarts[c] + pad);
+                p->Width = Clamp32(width - 2 * pad);
             }
         }
     }
-    if (Printing) {
-        for (int i = 0; i < Fmt->PrintCells->Count(); ++i)
-            if (TRVTablePrintCell* P = Fmt->PrintCell(i))
-                P->FormatCell(Force);
+    if (printing) {
+        for (int i = 0; i < fmt->PrintCells->Count(); ++i)
+            if (TRVTablePrintCell* p = fmt->PrintCell(i))
+                p->FormatCell(force);
         return;
     }
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* Cell = Rows->Get(r)->Get(c)) {
-                const bool Had = Cell->State.Contains(rvstDoNotMoveChildren);
-                Cell->State.Include(rvstDoNotMoveChildren);
-                Cell->Format(Force);
-                if (!Had)
-                    Cell->State.Exclude(rvstDoNotMoveChildren);
+            if (TRVTableCellData* cell = Rows->Get(r)->Get(c)) {
+                const bool had = cell->State.Contains(rvstDoNotMoveChildren);
+                cell->State.Include(rvstDoNotMoveChildren);
+                cell->Format(force);
+                if (!had)
+                    cell->State.Exclude(rvstDoNotMoveChildren);
             }
     if (InplaceEditor != nullptr)
-        if (TRVTableCellData* Edited = InplaceEditor->GetEditedCell())
-            InplaceEditor->SetEditorWidth(Edited->Width);
+        if (TRVTableCellData* edited = InplaceEditor->GetEditedCell())
+            InplaceEditor->SetEditorWidth(edited->Width);
 }
 
-void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* Fmt)
+void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* fmt)
 {
-    const int RowCount = Rows->Count();
-    const int Cols = Rows->GetColCount();
-    const bool Printing = Fmt->PrintCells != nullptr;
-    const int64_t G = GetDevY(
-        Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellVSpacing) * RowCount));
-    int64_t Y = GetDevY(Clamp32(static_cast<int64_t>(BorderWidth) + BorderVSpacing + CellBorderWidth));
-    int64_t GapsLeft = G;
-    const int64_t Pad = GetDevY(CellPadding);
-    const int64_t Pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    Fmt->RowStarts.Clear();
-    for (int r = 0; r < RowCount; ++r) {
-        Fmt->RowStarts.Add(Clamp32(Y));
-        const TRVTableRow* Row = Rows->Get(r);
-        for (int c = 0; c < Row->Count(); ++c) {
-            TRVTableCellData* Cell = Row->Get(c);
-            if (Cell == nullptr)
+    const int rowCount = Rows->Count();
+    const int cols = Rows->GetColCount();
+    const bool printing = fmt->PrintCells != nullptr;
+    const int64_t gaps = GetDevY(
+        Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellVSpacing) * rowCount));
+    int64_t y = GetDevY(Clamp32(static_cast<int64_t>(BorderWidth) + BorderVSpacing + CellBorderWidth));
+    int64_t gapsLeft = gaps;
+    const int64_t pad = GetDevY(CellPadding);
+    const int64_t pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    fmt->RowStarts.Clear();
+    for (int r = 0; r < rowCount; ++r) {
+        fmt->RowStarts.Add(Clamp32(y));
+        const TRVTableRow* row = Rows->Get(r);
+        for (int c = 0; c < row->Count(); ++c) {
+            TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr)
                 continue;
-            const int Span = std::clamp(Cell->RowSpan, 1, RowCount - r);
-            int64_t Height = Pad2 + ScaleSafe(G, Span - 1, RowCount);
-            for (int k = r; k < r + Span; ++k)
-                Height += Fmt->RowHeights[k];
-            if (!Printing) {
-                Cell->Top = Clamp32(Y);
-                Cell->Height = Clamp32(Height);
-            } else if (TRVTablePrintCell* P = Fmt->PrintCell(r * Cols + c)) {
-                P->Top = Clamp32(Y + Pad);
-                P->Height = Clamp32(Height - 2 * Pad);
+            const int span = std::clamp(cell->RowSpan, 1, rowCount - r);
+            int64_t height = pad2 + ScaleSafe(gaps, span - 1, rowCount);
+            for (int k = r; k < r + span; ++k)
+                height += fmt->RowHeights[k];
+            if (!printing) {
+                cell->Top = Clamp32(y);
+                cell->Height = Clamp32(height);
+            } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
+                p->Top = Clamp32(y + pad);
+                p->Height = Clamp32(height - 2 * pad);
             }
         }
-        const int64_t g = GapsLeft / (RowCount - r);
-        GapsLeft -= g;
-        Y += Fmt->RowHeights[r] + g;
+        const int64_t g = gapsLeft / (rowCount - r);
+        gapsLeft -= g;
+        y += fmt->RowHeights[r] + g;
     }
 }

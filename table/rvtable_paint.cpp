@@ -7,327 +7,327 @@
 #include "table/rvtable.h"
 #include "view/rvscroll.h"
 
-int RV_GetCrossed(int Value, const TRVIntegerList& List)
+int RV_GetCrossed(int value, const TRVIntegerList& list)
 {
-    const int Count = List.Count();
-    if (Count < 2)
+    const int count = list.Count();
+    if (count < 2)
         return 0;
-    if (List[Count - 1] <= Value)
-        return Count - 1;
-    int Lo = 0;
-    int Hi = Count - 1;
-    while (Hi - Lo > 1) {
-        const int Mid = (Lo + Hi) / 2;
-        if (List[Mid] >= Value)
-            Hi = Mid;
+    if (list[count - 1] <= value)
+        return count - 1;
+    int lo = 0;
+    int hi = count - 1;
+    while (hi - lo > 1) {
+        const int mid = (lo + hi) / 2;
+        if (list[mid] >= value)
+            hi = mid;
         else
-            Lo = Mid;
+            lo = mid;
     }
-    return Lo;
+    return lo;
 }
 
-void TRVTableItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas,
-                                      TRVItemDrawStates DrawState, TRVStyle* Style, const TRect& ClipRect,
+void TRVTableItemInfo::PaintFullWidth(int left, int right, int top, TCanvas* canvas,
+                                      TRVItemDrawStates drawState, TRVStyle* style, const TRect& clipRect,
                                       TRVDrawLineInfo* dli)
 {
     (void)dli;
-    PaintTo(Left, Right, Top, 0, Rows->Count(), Canvas, DrawState, Style, FormattingInfo.get(), false,
-            ClipRect, rvcmColor);
+    PaintTo(left, right, top, 0, Rows->Count(), canvas, drawState, style, FormattingInfo.get(), false,
+            clipRect, rvcmColor);
 }
 
 namespace {
 
 // One rule drawn as Width one-pixel lines starting Width div 2 before Pos.
-void VerticalRule(TCanvas* Canvas, int X, int Width, int Y1, int Y2)
+void VerticalRule(TCanvas* canvas, int x, int width, int y1, int y2)
 {
-    for (int i = 0; i < Width; ++i) {
-        Canvas->MoveTo(X - Width / 2 + i, Y1);
-        Canvas->LineTo(X - Width / 2 + i, Y2);
+    for (int i = 0; i < width; ++i) {
+        canvas->MoveTo(x - width / 2 + i, y1);
+        canvas->LineTo(x - width / 2 + i, y2);
     }
 }
 
-void HorizontalRule(TCanvas* Canvas, int Y, int Width, int X1, int X2)
+void HorizontalRule(TCanvas* canvas, int y, int width, int x1, int x2)
 {
-    for (int i = 0; i < Width; ++i) {
-        Canvas->MoveTo(X1, Y - Width / 2 + i);
-        Canvas->LineTo(X2, Y - Width / 2 + i);
+    for (int i = 0; i < width; ++i) {
+        canvas->MoveTo(x1, y - width / 2 + i);
+        canvas->LineTo(x2, y - width / 2 + i);
     }
 }
 
 } // namespace
 
-void TRVTableItemInfo::PaintTo(int Left, int Right, int Top, int FirstRow, int RowCount, TCanvas* Canvas,
-                               TRVItemDrawStates DrawState, TRVStyle* Style, TRVTableItemFormattingInfo* Fmt,
-                               bool PaintHeadings, const TRect& Clip, TRVColorMode ColorMode)
+void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int rowCount, TCanvas* canvas,
+                               TRVItemDrawStates DrawState, TRVStyle* style, TRVTableItemFormattingInfo* Fmt,
+                               bool paintHeadings, const TRect& Clip, TRVColorMode ColorMode)
 {
-    (void)Right;
+    (void)right;
     CurLeft = Left;
-    CurTop = Top;
-    if (Style == nullptr && GetRVData() != nullptr)
-        Style = GetRVData()->GetRVStyle();
+    CurTop = top;
+    if (style == nullptr && GetRVData() != nullptr)
+        style = GetRVData()->GetRVStyle();
     TColor SelColor = clNone;
-    if (Style != nullptr) {
-        bool Focused = false;
+    if (style != nullptr) {
+        bool focused = false;
         if (GetRVData() != nullptr)
-            if (auto* Scroller =
+            if (auto* scroller =
                     dynamic_cast<TRVScroller*>(GetRVData()->GetAbsoluteRootData()->GetParentControl()))
-                Focused = Scroller->FocusedEx();
-        SelColor = Focused ? Style->SelColor() : Style->InactiveSelColor();
+                focused = scroller->FocusedEx();
+        SelColor = focused ? style->SelColor() : style->InactiveSelColor();
     }
     const bool Printing = DrawState.Contains(rvidsPrinting);
     // A grid without rows or slots has no row or column to index: only its
     // background and border are painted.
-    const bool NoCells = Rows->Empty() || Fmt->RowStarts.Count() != Rows->Count() ||
+    const bool noCells = Rows->Empty() || Fmt->RowStarts.Count() != Rows->Count() ||
                          Fmt->ColStarts.Count() != Rows->GetColCount();
-    const bool VRules = VRuleWidth != 0 && VRuleColor != clNone && !NoCells;
-    const bool HRules = HRuleWidth != 0 && HRuleColor != clNone && !NoCells;
+    const bool vRules = VRuleWidth != 0 && VRuleColor != clNone && !noCells;
+    const bool hRules = HRuleWidth != 0 && HRuleColor != clNone && !noCells;
     const int BW = GetDevY(CellBorderWidth);
 
     // Rows to paint and the table's rectangle.
-    int First = 0;
-    int Last = -1;
-    int Headings = 0;
-    TRect TableRect = Rect(Left, Top, Left + Fmt->Width, Top + Fmt->Height);
-    if (!NoCells) {
-        const TRVIntegerList& RS = Fmt->RowStarts;
-        const TRVIntegerList& RH = Fmt->RowHeights;
+    int first = 0;
+    int last = -1;
+    int headings = 0;
+    TRect tableRect = Rect(Left, top, Left + Fmt->Width, top + Fmt->Height);
+    if (!noCells) {
+        const TRVIntegerList& rs = Fmt->RowStarts;
+        const TRVIntegerList& rh = Fmt->RowHeights;
         if (!Printing) {
-            First = RV_GetCrossed(Clip.Top - Top - GetDevY(BorderWidth), RS);
-            Last = Rows->Count() - 1;
+            first = RV_GetCrossed(Clip.Top - top - GetDevY(BorderWidth), rs);
+            last = Rows->Count() - 1;
         } else {
-            const int LastRow = Rows->Count() - 1;
-            First = std::clamp(FirstRow, 0, LastRow + 1);
-            Last = std::min(FirstRow + RowCount - 1, LastRow);
-            Headings = PaintHeadings ? std::clamp(std::min(HeadingRowCount, First), 0, LastRow + 1) : 0;
-            int H = Fmt->Height - (RS[LastRow] + RH[LastRow] - RS[0]);
-            if (First <= Last)
-                H += RS[Last] + RH[Last] - RS[First];
-            if (Headings > 0) {
-                H += RS[Headings - 1] + RH[Headings - 1] - RS[0];
-                if (First <= Last)
-                    H += RS[Headings] - (RS[Headings - 1] + RH[Headings - 1]);
+            const int lastRow = Rows->Count() - 1;
+            first = std::clamp(firstRow, 0, lastRow + 1);
+            last = std::min(firstRow + rowCount - 1, lastRow);
+            headings = paintHeadings ? std::clamp(std::min(HeadingRowCount, first), 0, lastRow + 1) : 0;
+            int h = Fmt->Height - (rs[lastRow] + rh[lastRow] - rs[0]);
+            if (first <= last)
+                h += rs[last] + rh[last] - rs[first];
+            if (headings > 0) {
+                h += rs[headings - 1] + rh[headings - 1] - rs[0];
+                if (first <= last)
+                    h += rs[headings] - (rs[headings - 1] + rh[headings - 1]);
             }
-            TableRect.Bottom = Top + H;
+            tableRect.Bottom = top + h;
         }
     }
 
     // Background.
-    TRect Under;
-    if (IntersectRect(Under, TableRect, Clip)) {
-        TColor Back = clNone;
+    TRect under;
+    if (IntersectRect(under, tableRect, Clip)) {
+        TColor back = clNone;
         if (Color != clNone)
-            Back = Printing && PrintOptions.Contains(rvtoWhiteBackground) ? clWhite
+            back = Printing && PrintOptions.Contains(rvtoWhiteBackground) ? clWhite
                                                                           : RV_GetBackColor(Color, ColorMode);
         if (Background && Background->Image() != nullptr && !Printing) {
-            Background->Draw(Canvas, Under, 0, 0, TableRect.Left, TableRect.Top, TableRect.Width(),
-                             TableRect.Height(), Back, true);
+            Background->Draw(canvas, under, 0, 0, tableRect.Left, tableRect.Top, tableRect.Width(),
+                             tableRect.Height(), back, true);
         } else if (Background && Background->Image() != nullptr && Device != nullptr) {
-            Background->Print(Canvas, Under, TableRect, *Device, Back, false, nullptr, nullptr, 0);
-        } else if (Back != clNone) {
-            Canvas->Brush()->SetStyle(bsSolid);
-            Canvas->Brush()->SetColor(Back);
-            Canvas->FillRect(Under);
+            Background->Print(canvas, under, tableRect, *Device, back, false, nullptr, nullptr, 0);
+        } else if (back != clNone) {
+            canvas->Brush()->SetStyle(bsSolid);
+            canvas->Brush()->SetColor(back);
+            canvas->FillRect(under);
         }
     }
-    Canvas->Pen()->SetWidth(1);
-    Canvas->Pen()->SetStyle(psSolid);
+    canvas->Pen()->SetWidth(1);
+    canvas->Pen()->SetStyle(psSolid);
 
-    int BodyTop = Top;
-    if (Printing && !NoCells && First <= Last)
-        BodyTop = Top - (Fmt->RowStarts[First] - Fmt->RowStarts[Headings]);
+    int bodyTop = top;
+    if (Printing && !noCells && first <= last)
+        bodyTop = top - (Fmt->RowStarts[first] - Fmt->RowStarts[headings]);
 
-    if (VRules) {
-        const int W = GetDevX(VRuleWidth);
-        const int Half = (GetDevX(CellHSpacing + 2 * CellBorderWidth) + 1) / 2;
-        const int Inset = HRules && HOutermostRule ? GetDevX(BorderWidth + BorderVSpacing / 2) : 0;
-        const int Y1 = std::max(TableRect.Top + Inset, Clip.Top - 1);
-        const int Y2 = std::min(TableRect.Bottom - Inset, Clip.Bottom + 1);
-        const int C0 = RV_GetCrossed(Clip.Left - Left - GetDevX(BorderWidth + CellHSpacing + BorderHSpacing),
+    if (vRules) {
+        const int w = GetDevX(VRuleWidth);
+        const int half = (GetDevX(CellHSpacing + 2 * CellBorderWidth) + 1) / 2;
+        const int inset = hRules && HOutermostRule ? GetDevX(BorderWidth + BorderVSpacing / 2) : 0;
+        const int y1 = std::max(tableRect.Top + inset, Clip.Top - 1);
+        const int y2 = std::min(tableRect.Bottom - inset, Clip.Bottom + 1);
+        const int c0 = RV_GetCrossed(Clip.Left - Left - GetDevX(BorderWidth + CellHSpacing + BorderHSpacing),
                                      Fmt->ColStarts);
-        Canvas->Pen()->SetColor(VRuleColor);
-        if (VOutermostRule && C0 == 0)
-            VerticalRule(Canvas, Left + GetDevX(BorderWidth + BorderHSpacing / 2), W, Y1, Y2);
-        for (int c = C0; c <= Rows->Get(0)->Count() - 2; ++c) {
-            const int X = Left + Fmt->ColStarts[c + 1] - Half;
-            if (X - W > Clip.Right)
+        canvas->Pen()->SetColor(VRuleColor);
+        if (VOutermostRule && c0 == 0)
+            VerticalRule(canvas, Left + GetDevX(BorderWidth + BorderHSpacing / 2), w, y1, y2);
+        for (int c = c0; c <= Rows->Get(0)->Count() - 2; ++c) {
+            const int x = Left + Fmt->ColStarts[c + 1] - half;
+            if (x - w > Clip.Right)
                 break;
-            VerticalRule(Canvas, X, W, Y1, Y2);
+            VerticalRule(canvas, x, w, y1, y2);
         }
         if (VOutermostRule)
-            VerticalRule(Canvas,
+            VerticalRule(canvas,
                          Left + Fmt->Width - GetDevX(BorderWidth + BorderHSpacing / 2) - 1 +
-                             (W % 2 == 0 ? 1 : 0),
-                         W, Y1, Y2);
+                             (w % 2 == 0 ? 1 : 0),
+                         w, y1, y2);
     }
-    if (HRules) {
-        const int W = GetDevY(HRuleWidth);
-        const int Half = (GetDevY(CellVSpacing + 2 * CellBorderWidth) + 1) / 2;
-        const int Inset = VRules && VOutermostRule ? GetDevY(BorderWidth + BorderHSpacing / 2) : 0;
-        const int X1 = Left + Inset;
-        const int X2 = Left + Fmt->Width - Inset;
-        Canvas->Pen()->SetColor(HRuleColor);
-        if (HOutermostRule && (First < 2 || Printing))
-            HorizontalRule(Canvas, TableRect.Top + GetDevY(BorderWidth + BorderVSpacing / 2), W, X1, X2);
-        for (int i = 0; i <= Headings - 2; ++i) {
-            const int Y = Top + Fmt->RowStarts[i + 1] - Half;
-            if (Y - W > Clip.Bottom)
+    if (hRules) {
+        const int w = GetDevY(HRuleWidth);
+        const int half = (GetDevY(CellVSpacing + 2 * CellBorderWidth) + 1) / 2;
+        const int inset = vRules && VOutermostRule ? GetDevY(BorderWidth + BorderHSpacing / 2) : 0;
+        const int x1 = Left + inset;
+        const int x2 = Left + Fmt->Width - inset;
+        canvas->Pen()->SetColor(HRuleColor);
+        if (HOutermostRule && (first < 2 || Printing))
+            HorizontalRule(canvas, tableRect.Top + GetDevY(BorderWidth + BorderVSpacing / 2), w, x1, x2);
+        for (int i = 0; i <= headings - 2; ++i) {
+            const int y = top + Fmt->RowStarts[i + 1] - half;
+            if (y - w > Clip.Bottom)
                 break;
-            HorizontalRule(Canvas, Y, W, X1, X2);
+            HorizontalRule(canvas, y, w, x1, x2);
         }
-        for (int r = std::max(First - 1, 0); First <= Last && r <= Last - 1; ++r) {
-            const int Y = BodyTop + Fmt->RowStarts[r + 1] - Half;
-            if (Y - W > Clip.Bottom)
+        for (int r = std::max(first - 1, 0); first <= last && r <= last - 1; ++r) {
+            const int y = bodyTop + Fmt->RowStarts[r + 1] - half;
+            if (y - w > Clip.Bottom)
                 break;
-            HorizontalRule(Canvas, Y, W, X1, X2);
+            HorizontalRule(canvas, y, w, x1, x2);
         }
         if (HOutermostRule)
-            HorizontalRule(Canvas,
-                           TableRect.Bottom - GetDevY(BorderWidth + BorderVSpacing / 2) - 1 +
-                               (W % 2 == 0 ? 1 : 0),
-                           W, X1, X2);
+            HorizontalRule(canvas,
+                           tableRect.Bottom - GetDevY(BorderWidth + BorderVSpacing / 2) - 1 +
+                               (w % 2 == 0 ? 1 : 0),
+                           w, x1, x2);
     }
 
-    TColor DocColor = clNone;
-    if (auto* Doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
-        DocColor = Doc->GetColor();
+    TColor docColor = clNone;
+    if (auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
+        docColor = doc->GetColor();
     const bool DrawGrid = State.Contains(rvtsEditMode) && !Options.Contains(rvtoHideGridLines);
-    DrawBorder(Canvas, TableRect.Left, TableRect.Top, TableRect.Right, TableRect.Bottom, BorderWidth,
-               BorderLightColor, BorderColor, DocColor, BorderStyle, DrawGrid, Printing, Clip, nullptr, -1,
+    DrawBorder(canvas, tableRect.Left, tableRect.Top, tableRect.Right, tableRect.Bottom, BorderWidth,
+               BorderLightColor, BorderColor, docColor, BorderStyle, DrawGrid, Printing, Clip, nullptr, -1,
                -1, ColorMode);
-    if (NoCells) {
-        Canvas->Pen()->SetWidth(1);
+    if (noCells) {
+        canvas->Pen()->SetWidth(1);
         return;
     }
 
-    auto Paint = [&](int r, int c, int X, int Y) {
-        PaintCell(r, c, X, Y, Canvas, Clip, Fmt, DrawState, SelColor, ColorMode, Printing, DrawGrid);
+    auto Paint = [&](int r, int c, int x, int y) {
+        PaintCell(r, c, x, y, canvas, Clip, Fmt, DrawState, SelColor, ColorMode, Printing, DrawGrid);
     };
     // Cells that reach into the first row from above.
-    if (First > 0 && First < Rows->Count()) {
-        for (int c = Rows->Get(First)->Count() - 1; c >= 0;) {
-            int MRow = 0;
-            int MCol = 0;
-            if (Rows->GetMainCell(First, c, MRow, MCol) == nullptr) {
+    if (first > 0 && first < Rows->Count()) {
+        for (int c = Rows->Get(first)->Count() - 1; c >= 0;) {
+            int mRow = 0;
+            int mCol = 0;
+            if (Rows->GetMainCell(first, c, mRow, mCol) == nullptr) {
                 --c;
                 continue;
             }
-            if (MRow < First)
-                Paint(MRow, MCol, Left + Fmt->ColStarts[MCol], BodyTop + Fmt->RowStarts[MRow]);
-            c = MCol - 1;
+            if (mRow < first)
+                Paint(mRow, mCol, Left + Fmt->ColStarts[mCol], bodyTop + Fmt->RowStarts[mRow]);
+            c = mCol - 1;
         }
     }
-    auto PaintRow = [&](int r, int RowTop) {
-        const int Y = RowTop + Fmt->RowStarts[r];
-        if (Y - BW > Clip.Bottom)
+    auto paintRow = [&](int r, int rowTop) {
+        const int y = rowTop + Fmt->RowStarts[r];
+        if (y - BW > Clip.Bottom)
             return false;
-        const TRVTableRow* Row = Rows->Get(r);
-        for (int c = 0; c < Row->Count() && c < Fmt->ColStarts.Count(); ++c) {
-            const int X = Left + Fmt->ColStarts[c];
-            if (X - BW > Clip.Right)
+        const TRVTableRow* row = Rows->Get(r);
+        for (int c = 0; c < row->Count() && c < Fmt->ColStarts.Count(); ++c) {
+            const int x = Left + Fmt->ColStarts[c];
+            if (x - BW > Clip.Right)
                 break;
-            if (Row->Get(c) != nullptr)
-                Paint(r, c, X, Y);
+            if (row->Get(c) != nullptr)
+                Paint(r, c, x, y);
         }
         return true;
     };
-    for (int r = 0; r < Headings; ++r)
-        if (!PaintRow(r, Top))
+    for (int r = 0; r < headings; ++r)
+        if (!paintRow(r, top))
             break;
-    for (int r = First; r <= Last; ++r)
-        if (!PaintRow(r, BodyTop))
+    for (int r = first; r <= last; ++r)
+        if (!paintRow(r, bodyTop))
             break;
-    Canvas->Pen()->SetWidth(1);
+    canvas->Pen()->SetWidth(1);
 }
 
-void TRVTableItemInfo::PaintCell(int Row, int Col, int X, int Y, TCanvas* Canvas, const TRect& Clip,
-                                 TRVTableItemFormattingInfo* Fmt, TRVItemDrawStates DrawState,
-                                 TColor SelColor, TRVColorMode ColorMode, bool Printing, bool DrawGrid)
+void TRVTableItemInfo::PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
+                                 TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState,
+                                 TColor selColor, TRVColorMode colorMode, bool printing, bool drawGrid)
 {
-    TRVTableCellData* Cell = Rows->Get(Row)->Get(Col);
-    const int Cols = Rows->GetColCount();
-    TRVTablePrintCell* PrintCell = Printing ? Fmt->PrintCell(Row * Cols + Col) : nullptr;
-    int W = Cell->Width;
-    int H = Cell->Height;
-    if (Printing) {
-        if (PrintCell != nullptr) {
-            W = PrintCell->Width + GetDevX(2 * CellPadding);
-            H = PrintCell->Height + GetDevY(2 * CellPadding);
+    TRVTableCellData* cell = Rows->Get(row)->Get(col);
+    const int cols = Rows->GetColCount();
+    TRVTablePrintCell* printCell = printing ? fmt->PrintCell(row * cols + col) : nullptr;
+    int w = cell->Width;
+    int h = cell->Height;
+    if (printing) {
+        if (printCell != nullptr) {
+            w = printCell->Width + GetDevX(2 * CellPadding);
+            h = printCell->Height + GetDevY(2 * CellPadding);
         } else {
-            const int ExtraX = GetDevX(2 * CellPadding + CellHSpacing + 2 * CellBorderWidth);
-            const int ExtraY = GetDevY(2 * CellPadding + CellVSpacing + 2 * CellBorderWidth);
-            W = Fmt->ColWidths[Col] + GetDevX(2 * CellPadding);
-            for (int c = Col + 1; c < std::min(Col + Cell->ColSpan, Cols); ++c)
-                W += Fmt->ColWidths[c] + ExtraX;
-            H = Fmt->RowHeights[Row] + GetDevY(2 * CellPadding);
-            for (int r = Row + 1; r < std::min(Row + Cell->RowSpan, Rows->Count()); ++r)
-                H += Fmt->RowHeights[r] + ExtraY;
+            const int extraX = GetDevX(2 * CellPadding + CellHSpacing + 2 * CellBorderWidth);
+            const int extraY = GetDevY(2 * CellPadding + CellVSpacing + 2 * CellBorderWidth);
+            w = fmt->ColWidths[col] + GetDevX(2 * CellPadding);
+            for (int c = col + 1; c < std::min(col + cell->ColSpan, cols); ++c)
+                w += fmt->ColWidths[c] + extraX;
+            h = fmt->RowHeights[row] + GetDevY(2 * CellPadding);
+            for (int r = row + 1; r < std::min(row + cell->RowSpan, Rows->Count()); ++r)
+                h += fmt->RowHeights[r] + extraY;
         }
     }
 
-    bool Selected = false;
-    const bool HadCompletely = Cell->State.Contains(rvstCompletelySelected);
-    if (SelColor != clNone) {
-        if (DrawState.Contains(rvidsSelected)) {
-            Selected = true;
-            Cell->State.Include(rvstCompletelySelected);
-        } else if (!Printing && IsCellSelected(Row, Col)) {
-            Selected = true;
+    bool selected = false;
+    const bool hadCompletely = cell->State.Contains(rvstCompletelySelected);
+    if (selColor != clNone) {
+        if (drawState.Contains(rvidsSelected)) {
+            selected = true;
+            cell->State.Include(rvstCompletelySelected);
+        } else if (!printing && IsCellSelected(row, col)) {
+            selected = true;
         }
     }
-    TColor CellColor = Selected ? SelColor : Cell->Color;
-    const bool HasBackground = Cell->Background && !Cell->Background->Empty();
-    if (CellColor != clNone || HasBackground) {
-        if (Printing && PrintOptions.Contains(rvtoWhiteBackground))
-            CellColor = clWhite;
-        const TColor Back = CellColor == clNone ? clNone : RV_GetBackColor(CellColor, ColorMode);
-        TRect R = Rect(X, Y, X + W, Y + H);
+    TColor cellColor = selected ? selColor : cell->Color;
+    const bool hasBackground = cell->Background && !cell->Background->Empty();
+    if (cellColor != clNone || hasBackground) {
+        if (printing && PrintOptions.Contains(rvtoWhiteBackground))
+            cellColor = clWhite;
+        const TColor back = cellColor == clNone ? clNone : RV_GetBackColor(cellColor, colorMode);
+        TRect r = Rect(x, y, x + w, y + h);
         if (Options.Contains(rvtoCellBelowBorders))
-            R = Rect(R.Left - GetDevX(CellBorderWidth), R.Top - GetDevY(CellBorderWidth),
-                     R.Right + GetDevX(CellBorderWidth), R.Bottom + GetDevY(CellBorderWidth));
-        if (!Selected && HasBackground) {
-            if (!Printing)
-                Cell->Background->Draw(Canvas, R, 0, 0, R.Left, R.Top, R.Width(), R.Height(), Back, true);
+            r = Rect(r.Left - GetDevX(CellBorderWidth), r.Top - GetDevY(CellBorderWidth),
+                     r.Right + GetDevX(CellBorderWidth), r.Bottom + GetDevY(CellBorderWidth));
+        if (!selected && hasBackground) {
+            if (!printing)
+                cell->Background->Draw(canvas, r, 0, 0, r.Left, r.Top, r.Width(), r.Height(), back, true);
             else if (Device != nullptr)
-                Cell->Background->Print(Canvas, R, R, *Device, Back, false, nullptr, nullptr, 0);
-        } else if (Back != clNone) {
-            Canvas->Brush()->SetStyle(bsSolid);
-            Canvas->Brush()->SetColor(Back);
-            Canvas->Pen()->SetColor(Back);
-            Canvas->FillRect(R);
+                cell->Background->Print(canvas, r, r, *Device, back, false, nullptr, nullptr, 0);
+        } else if (back != clNone) {
+            canvas->Brush()->SetStyle(bsSolid);
+            canvas->Brush()->SetColor(back);
+            canvas->Pen()->SetColor(back);
+            canvas->FillRect(r);
         }
-        Canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetStyle(bsSolid);
     }
 
-    if (!Printing) {
-        Cell->PaintTo(Canvas, Clip);
-    } else if (PrintCell != nullptr) {
-        int VOffs = 0;
-        const int DocH = PrintCell->GetDocumentHeight();
-        if (Cell->GetRealVAlign() == rvcMiddle)
-            VOffs = (PrintCell->Height - DocH) / 2;
-        else if (Cell->GetRealVAlign() == rvcBottom)
-            VOffs = PrintCell->Height - DocH;
-        PrintCell->DrawCell(Canvas, X + GetDevX(CellPadding), Y + GetDevY(CellPadding) + VOffs, DrawState);
+    if (!printing) {
+        cell->PaintTo(canvas, clip);
+    } else if (printCell != nullptr) {
+        int vOffs = 0;
+        const int docH = printCell->GetDocumentHeight();
+        if (cell->GetRealVAlign() == rvcMiddle)
+            vOffs = (printCell->Height - docH) / 2;
+        else if (cell->GetRealVAlign() == rvcBottom)
+            vOffs = printCell->Height - docH;
+        printCell->DrawCell(canvas, x + GetDevX(CellPadding), y + GetDevY(CellPadding) + vOffs, drawState);
     }
-    if (Selected && DrawState.Contains(rvidsSelected) && !HadCompletely)
-        Cell->State.Exclude(rvstCompletelySelected);
+    if (selected && drawState.Contains(rvidsSelected) && !hadCompletely)
+        cell->State.Exclude(rvstCompletelySelected);
 
-    const int BW = GetDevY(CellBorderWidth);
-    DrawBorder(Canvas, X - BW, Y - BW, X + W + BW, Y + H + BW, CellBorderWidth,
-               Cell->BorderLightColor != clNone ? Cell->BorderLightColor : CellBorderLightColor,
-               Cell->BorderColor != clNone ? Cell->BorderColor : CellBorderColor, Color, CellBorderStyle,
-               DrawGrid, Printing, Clip, Cell->VisibleBorders, Row, Col, ColorMode);
+    const int bw = GetDevY(CellBorderWidth);
+    DrawBorder(canvas, x - bw, y - bw, x + w + bw, y + h + bw, CellBorderWidth,
+               cell->BorderLightColor != clNone ? cell->BorderLightColor : CellBorderLightColor,
+               cell->BorderColor != clNone ? cell->BorderColor : CellBorderColor, Color, CellBorderStyle,
+               drawGrid, printing, clip, cell->VisibleBorders, row, col, colorMode);
 }
 
-void TRVTableItemInfo::DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& R)
+void TRVTableItemInfo::DrawBackgroundUnderCell(TCanvas* canvas, TRVTableCellData* cell, const TRect& r)
 {
-    const TColor Back = Color == clNone ? clNone : RV_GetBackColor(Color, rvcmColor);
+    const TColor back = Color == clNone ? clNone : RV_GetBackColor(Color, rvcmColor);
     if (Background && Background->Image() != nullptr) {
-        Background->Draw(Canvas, R, 0, 0, -Cell->Left, -(Cell->Top + Cell->GetExtraVOffs()),
-                         FormattingInfo->Width, FormattingInfo->Height, Back, false);
-    } else if (Back != clNone) {
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(Back);
-        Canvas->FillRect(Rect(0, 0, R.Width(), R.Height()));
+        Background->Draw(canvas, r, 0, 0, -cell->Left, -(cell->Top + cell->GetExtraVOffs()),
+                         FormattingInfo->Width, FormattingInfo->Height, back, false);
+    } else if (back != clNone) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(back);
+        canvas->FillRect(Rect(0, 0, r.Width(), r.Height()));
     }
 }

@@ -8,20 +8,20 @@ namespace {
 
 // -(BestWidth * TableWidth) div 100 with a 64-bit product, the percentage
 // clamped to 1..100 so that a hostile value cannot overflow or turn negative.
-int PercentOf(int BestWidth, int TableWidth)
+int PercentOf(int bestWidth, int tableWidth)
 {
-    const int64_t Percent = std::clamp<int64_t>(-static_cast<int64_t>(BestWidth), 1, 100);
-    return static_cast<int>(Percent * TableWidth / 100);
+    const int64_t percent = std::clamp<int64_t>(-static_cast<int64_t>(bestWidth), 1, 100);
+    return static_cast<int>(percent * tableWidth / 100);
 }
 
 // The slot (Row, Col), or null outside a row: a grid read from a file may
 // hold rows of different lengths, which no measure may index past.
-TRVTableCellData* SlotOf(const TRVTableRows* Rows, int Row, int Col)
+TRVTableCellData* SlotOf(const TRVTableRows* rows, int row, int col)
 {
-    if (Row < 0 || Row >= Rows->Count())
+    if (row < 0 || row >= rows->Count())
         return nullptr;
-    const TRVTableRow* R = Rows->Get(Row);
-    return Col >= 0 && Col < R->Count() ? R->Get(Col) : nullptr;
+    const TRVTableRow* r = rows->Get(row);
+    return col >= 0 && col < r->Count() ? r->Get(col) : nullptr;
 }
 
 } // namespace
@@ -29,11 +29,11 @@ TRVTableCellData* SlotOf(const TRVTableRows* Rows, int Row, int Col)
 // ---------------------------------------------------------------------------
 // TRVTableRow
 
-TRVTableRow::TRVTableRow(int ColCount, TRVTableRows* ARows, TCustomRVData* MainRVData)
-    : TRVDataList(MainRVData), Rows(ARows)
+TRVTableRow::TRVTableRow(int colCount, TRVTableRows* aRows, TCustomRVData* mainRvData)
+    : TRVDataList(mainRvData), Rows(aRows)
 {
-    SetCapacity(std::max(ColCount, 0));
-    for (int i = 0; i < ColCount; ++i)
+    SetCapacity(std::max(colCount, 0));
+    for (int i = 0; i < colCount; ++i)
         Add();
 }
 
@@ -44,62 +44,62 @@ TCustomRVData* TRVTableRow::GetParentRVData()
 
 TRVTableCellData* TRVTableRow::Add()
 {
-    auto* Cell = new TRVTableCellData(this);
-    TRVList::Add(Cell);
-    return Cell;
+    auto* cell = new TRVTableCellData(this);
+    TRVList::Add(cell);
+    return cell;
 }
 
-TRVTableCellData* TRVTableRow::Insert(int Index)
+TRVTableCellData* TRVTableRow::Insert(int index)
 {
-    auto* Cell = new TRVTableCellData(this);
-    TRVList::Insert(Index, Cell);
-    return Cell;
+    auto* cell = new TRVTableCellData(this);
+    TRVList::Insert(index, cell);
+    return cell;
 }
 
-void TRVTableRow::InsertEmpty(int Index)
+void TRVTableRow::InsertEmpty(int index)
 {
-    TRVList::Insert(Index, nullptr);
+    TRVList::Insert(index, nullptr);
 }
 
-void TRVTableRow::InsertPointer(int Index, TRVTableCellData* Cell)
+void TRVTableRow::InsertPointer(int index, TRVTableCellData* cell)
 {
-    if (Cell != nullptr)
-        Cell->List = this;
-    TRVList::Insert(Index, Cell);
+    if (cell != nullptr)
+        cell->List = this;
+    TRVList::Insert(index, cell);
 }
 
-void TRVTableRow::Put(int Index, TRVTableCellData* Cell)
+void TRVTableRow::Put(int index, TRVTableCellData* cell)
 {
-    if (Cell != nullptr)
-        Cell->List = this;
-    TRVList::Put(Index, Cell);
+    if (cell != nullptr)
+        cell->List = this;
+    TRVList::Put(index, cell);
 }
 
 int TRVTableRow::GetBestHeight() const
 {
-    int Result = 0;
+    int result = 0;
     for (int c = 0; c < Count(); ++c)
-        if (TRVTableCellData* Cell = Get(c); Cell != nullptr && Cell->RowSpan < 2)
-            Result = std::max(Result, Cell->BestHeight);
-    return Result;
+        if (TRVTableCellData* cell = Get(c); cell != nullptr && cell->RowSpan < 2)
+            result = std::max(result, cell->BestHeight);
+    return result;
 }
 
 int TRVTableRow::GetHeight() const
 {
-    int Result = 0;
+    int result = 0;
     for (int c = 0; c < Count(); ++c)
-        if (TRVTableCellData* Cell = Get(c); Cell != nullptr && Cell->RowSpan < 2)
-            Result = std::max(Result, Cell->GetCellHeight());
-    return Result == 0 ? 10 : Result;
+        if (TRVTableCellData* cell = Get(c); cell != nullptr && cell->RowSpan < 2)
+            result = std::max(result, cell->GetCellHeight());
+    return result == 0 ? 10 : result;
 }
 
-bool TRVTableRow::HasCellsInRange(int Index, int RangeStart, int Count_) const
+bool TRVTableRow::HasCellsInRange(int index, int rangeStart, int count) const
 {
-    if (RangeStart > Index)
+    if (rangeStart > index)
         return false;
     for (int c = 0; c < Count(); ++c)
-        if (TRVTableCellData* Cell = Get(c);
-            Cell != nullptr && Index + Cell->RowSpan - 1 <= RangeStart + Count_ - 1)
+        if (TRVTableCellData* cell = Get(c);
+            cell != nullptr && index + cell->RowSpan - 1 <= rangeStart + count - 1)
             return true;
     return false;
 }
@@ -107,18 +107,18 @@ bool TRVTableRow::HasCellsInRange(int Index, int RangeStart, int Count_) const
 // ---------------------------------------------------------------------------
 // TRVTableRows
 
-TRVTableRows::TRVTableRows(int RowCount, int ColCount, TCustomRVData* AMainRVData, TRVTableItemInfo* ATable)
-    : MainRVData(AMainRVData), Table(ATable)
+TRVTableRows::TRVTableRows(int rowCount, int colCount, TCustomRVData* aMainRvData, TRVTableItemInfo* aTable)
+    : MainRVData(aMainRvData), Table(aTable)
 {
-    Reset(RowCount, ColCount);
+    Reset(rowCount, colCount);
 }
 
-void TRVTableRows::Reset(int RowCount, int ColCount)
+void TRVTableRows::Reset(int rowCount, int colCount)
 {
     Clear();
-    SetCapacity(std::max(RowCount, 0));
-    for (int r = 0; r < RowCount; ++r)
-        Add(ColCount);
+    SetCapacity(std::max(rowCount, 0));
+    for (int r = 0; r < rowCount; ++r)
+        Add(colCount);
 }
 
 bool TRVTableRows::Empty() const
@@ -126,31 +126,31 @@ bool TRVTableRows::Empty() const
     return Count() == 0 || Get(0)->Count() == 0;
 }
 
-TRVTableRow* TRVTableRows::Add(int ColCount)
+TRVTableRow* TRVTableRows::Add(int colCount)
 {
-    auto* Row = new TRVTableRow(ColCount, this, MainRVData);
-    TRVList::Add(Row);
-    return Row;
+    auto* row = new TRVTableRow(colCount, this, MainRVData);
+    TRVList::Add(row);
+    return row;
 }
 
-TRVTableRow* TRVTableRows::Insert(int Index, int ColCount)
+TRVTableRow* TRVTableRows::Insert(int index, int colCount)
 {
-    auto* Row = new TRVTableRow(ColCount, this, MainRVData);
-    TRVList::Insert(Index, Row);
-    return Row;
+    auto* row = new TRVTableRow(colCount, this, MainRVData);
+    TRVList::Insert(index, row);
+    return row;
 }
 
-void TRVTableRows::InsertPointer(int Index, TRVTableRow* Row)
+void TRVTableRows::InsertPointer(int index, TRVTableRow* row)
 {
-    Row->Rows = this;
-    TRVList::Insert(Index, Row);
+    row->Rows = this;
+    TRVList::Insert(index, row);
 }
 
-void TRVTableRows::Put(int Index, TRVTableRow* Row)
+void TRVTableRows::Put(int index, TRVTableRow* row)
 {
-    if (Row != nullptr)
-        Row->Rows = this;
-    TRVList::Put(Index, Row);
+    if (row != nullptr)
+        row->Rows = this;
+    TRVList::Put(index, row);
 }
 
 int TRVTableRows::GetColCount() const
@@ -158,148 +158,148 @@ int TRVTableRows::GetColCount() const
     return Count() == 0 ? 0 : Get(0)->Count();
 }
 
-TRVTableCellData* TRVTableRows::GetMainCell(int Row, int Col, int& MRow, int& MCol) const
+TRVTableCellData* TRVTableRows::GetMainCell(int row, int col, int& mRow, int& mCol) const
 {
-    MRow = Row;
-    MCol = Col;
-    if (TRVTableCellData* Cell = SlotOf(this, Row, Col))
-        return Cell;
+    mRow = row;
+    mCol = col;
+    if (TRVTableCellData* cell = SlotOf(this, row, col))
+        return cell;
     // Left along the row first, then one row up; a grid that breaks the
     // invariants ends at row 0 with no cell rather than reading outside it.
-    while (MRow >= 0) {
-        const TRVTableRow* R = Get(MRow);
-        MCol = std::min(Col, R->Count() - 1);
-        while (MCol >= 1 && R->Get(MCol) == nullptr)
-            --MCol;
-        if (MCol >= 0) {
-            TRVTableCellData* Cell = R->Get(MCol);
-            if (Cell != nullptr && Cell->ColSpan > Col - MCol && Cell->RowSpan > Row - MRow)
-                return Cell;
+    while (mRow >= 0) {
+        const TRVTableRow* r = Get(mRow);
+        mCol = std::min(col, r->Count() - 1);
+        while (mCol >= 1 && r->Get(mCol) == nullptr)
+            --mCol;
+        if (mCol >= 0) {
+            TRVTableCellData* cell = r->Get(mCol);
+            if (cell != nullptr && cell->ColSpan > col - mCol && cell->RowSpan > row - mRow)
+                return cell;
         }
-        --MRow;
+        --mRow;
     }
-    MRow = -1;
-    MCol = -1;
+    mRow = -1;
+    mCol = -1;
     return nullptr;
 }
 
-int TRVTableRows::GetBestWidth(int TopRow, int LeftCol, int ColSpan, int RowSpan) const
+int TRVTableRows::GetBestWidth(int topRow, int leftCol, int colSpan, int rowSpan) const
 {
-    int Result = 0;
-    for (int r = TopRow; r < TopRow + RowSpan && r < Count(); ++r) {
-        int64_t Sum = 0;
-        const TRVTableRow* Row = Get(r);
-        for (int c = LeftCol; c < LeftCol + ColSpan && c < Row->Count(); ++c) {
-            const TRVTableCellData* Cell = Row->Get(c);
-            if (Cell == nullptr || Cell->BestWidth == 0)
+    int result = 0;
+    for (int r = topRow; r < topRow + rowSpan && r < Count(); ++r) {
+        int64_t sum = 0;
+        const TRVTableRow* row = Get(r);
+        for (int c = leftCol; c < leftCol + colSpan && c < row->Count(); ++c) {
+            const TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr || cell->BestWidth == 0)
                 continue;
-            if (Cell->BestWidth > 0) {
-                if (Sum >= 0)
-                    Sum += Cell->BestWidth;
+            if (cell->BestWidth > 0) {
+                if (sum >= 0)
+                    sum += cell->BestWidth;
             } else {
-                if (Sum > 0)
-                    Sum = 0;
-                Sum += Cell->BestWidth;
+                if (sum > 0)
+                    sum = 0;
+                sum += cell->BestWidth;
             }
         }
         // Percentages saturate at the whole table; pixels at the 32-bit range.
-        Sum = std::clamp<int64_t>(Sum, -100, INT32_MAX);
-        if (Result >= 0) {
-            if (Sum < 0 || Sum > Result)
-                Result = static_cast<int>(Sum);
-        } else if (Sum < Result) {
-            Result = static_cast<int>(Sum);
+        sum = std::clamp<int64_t>(sum, -100, INT32_MAX);
+        if (result >= 0) {
+            if (sum < 0 || sum > result)
+                result = static_cast<int>(sum);
+        } else if (sum < result) {
+            result = static_cast<int>(sum);
         }
     }
-    return Result;
+    return result;
 }
 
-bool TRVTableRows::IsEmptyCols(int FirstRow, int Col1, int Count1, int RowCount, int Col2, int Count2) const
+bool TRVTableRows::IsEmptyCols(int firstRow, int col1, int count1, int rowCount, int col2, int count2) const
 {
-    for (int r = FirstRow; r < FirstRow + RowCount && r < Count(); ++r) {
-        const TRVTableRow* Row = Get(r);
-        bool Empty = true;
-        for (int c = Col1; Empty && c < Col1 + Count1 && c < Row->Count(); ++c)
-            Empty = Row->Get(c) == nullptr;
-        for (int c = Col2; Empty && c < Col2 + Count2 && c < Row->Count(); ++c)
-            Empty = Row->Get(c) == nullptr;
-        if (Empty)
+    for (int r = firstRow; r < firstRow + rowCount && r < Count(); ++r) {
+        const TRVTableRow* row = Get(r);
+        bool empty = true;
+        for (int c = col1; empty && c < col1 + count1 && c < row->Count(); ++c)
+            empty = row->Get(c) == nullptr;
+        for (int c = col2; empty && c < col2 + count2 && c < row->Count(); ++c)
+            empty = row->Get(c) == nullptr;
+        if (empty)
             return true;
     }
     return false;
 }
 
-bool TRVTableRows::IsEmptyRows(int Row1, int FirstCol, int ColCount, int Count1, int Row2, int Count2) const
+bool TRVTableRows::IsEmptyRows(int row1, int firstCol, int colCount, int count1, int row2, int count2) const
 {
-    for (int c = FirstCol; c < FirstCol + ColCount && c < GetColCount(); ++c) {
-        bool Empty = true;
-        for (int r = Row1; Empty && r < Row1 + Count1 && r < Count(); ++r)
-            Empty = SlotOf(this, r, c) == nullptr;
-        for (int r = Row2; Empty && r < Row2 + Count2 && r < Count(); ++r)
-            Empty = SlotOf(this, r, c) == nullptr;
-        if (Empty)
+    for (int c = firstCol; c < firstCol + colCount && c < GetColCount(); ++c) {
+        bool empty = true;
+        for (int r = row1; empty && r < row1 + count1 && r < Count(); ++r)
+            empty = SlotOf(this, r, c) == nullptr;
+        for (int r = row2; empty && r < row2 + count2 && r < Count(); ++r)
+            empty = SlotOf(this, r, c) == nullptr;
+        if (empty)
             return true;
     }
     return false;
 }
 
-int TRVTableRows::GetMinColWidth(int Col, const TRVScreenAndDevice* sad, TCanvas* Canvas) const
+int TRVTableRows::GetMinColWidth(int col, const TRVScreenAndDevice* sad, TCanvas* canvas) const
 {
-    int Result = 0;
+    int result = 0;
     for (int r = 0; r < Count(); ++r)
-        if (TRVTableCellData* Cell = SlotOf(this, r, Col); Cell != nullptr && Cell->ColSpan < 2)
-            Result = std::max(Result, Cell->GetMinWidth(sad, Canvas));
-    return Result;
+        if (TRVTableCellData* cell = SlotOf(this, r, col); cell != nullptr && cell->ColSpan < 2)
+            result = std::max(result, cell->GetMinWidth(sad, canvas));
+    return result;
 }
 
-int TRVTableRows::GetPixelColWidth(int Col) const
+int TRVTableRows::GetPixelColWidth(int col) const
 {
-    int Result = 0;
+    int result = 0;
     for (int r = 0; r < Count(); ++r) {
-        const TRVTableCellData* Cell = SlotOf(this, r, Col);
-        if (Cell == nullptr || Cell->ColSpan >= 2)
+        const TRVTableCellData* cell = SlotOf(this, r, col);
+        if (cell == nullptr || cell->ColSpan >= 2)
             continue;
-        if (Cell->BestWidth < 0)
+        if (cell->BestWidth < 0)
             return 0;
-        Result = std::max(Result, Cell->BestWidth);
+        result = std::max(result, cell->BestWidth);
     }
-    return Result;
+    return result;
 }
 
-int TRVTableRows::GetPercentColWidth(int Col, int TableWidth) const
+int TRVTableRows::GetPercentColWidth(int col, int tableWidth) const
 {
-    int Result = 0;
+    int result = 0;
     for (int r = 0; r < Count(); ++r) {
-        const TRVTableCellData* Cell = SlotOf(this, r, Col);
-        if (Cell != nullptr && Cell->ColSpan < 2 && Cell->BestWidth < 0)
-            Result = std::max(Result, PercentOf(Cell->BestWidth, TableWidth));
+        const TRVTableCellData* cell = SlotOf(this, r, col);
+        if (cell != nullptr && cell->ColSpan < 2 && cell->BestWidth < 0)
+            result = std::max(result, PercentOf(cell->BestWidth, tableWidth));
     }
-    return Result;
+    return result;
 }
 
-bool TRVTableRows::IsPercentWidthColumn(int Col) const
+bool TRVTableRows::IsPercentWidthColumn(int col) const
 {
     for (int r = 0; r < Count(); ++r) {
-        const TRVTableRow* Row = Get(r);
-        if (Col >= Row->Count())
+        const TRVTableRow* row = Get(r);
+        if (col >= row->Count())
             continue;
-        if (const TRVTableCellData* Cell = Row->Get(Col)) {
-            if (Cell->ColSpan < 2 && Cell->BestWidth < 0)
+        if (const TRVTableCellData* cell = row->Get(col)) {
+            if (cell->ColSpan < 2 && cell->BestWidth < 0)
                 return true;
             continue;
         }
-        int MRow = 0;
-        int MCol = 0;
-        const TRVTableCellData* Main = GetMainCell(r, Col, MRow, MCol);
-        if (Main == nullptr || Main->BestWidth >= 0)
+        int mRow = 0;
+        int mCol = 0;
+        const TRVTableCellData* main = GetMainCell(r, col, mRow, mCol);
+        if (main == nullptr || main->BestWidth >= 0)
             continue;
-        bool EndsHere = Col == Row->Count() - 1 || Row->Get(Col + 1) != nullptr;
-        if (!EndsHere) {
-            int NRow = 0;
-            int NCol = 0;
-            EndsHere = GetMainCell(r, Col + 1, NRow, NCol) != Main;
+        bool endsHere = col == row->Count() - 1 || row->Get(col + 1) != nullptr;
+        if (!endsHere) {
+            int nRow = 0;
+            int nCol = 0;
+            endsHere = GetMainCell(r, col + 1, nRow, nCol) != main;
         }
-        if (EndsHere)
+        if (endsHere)
             return true;
     }
     return false;

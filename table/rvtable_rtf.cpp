@@ -15,233 +15,233 @@
 
 namespace {
 
-void AddBorderColors(TRVColorList* ColorList, TRVTableBorderStyle Style, TColor Color, TColor LightColor)
+void AddBorderColors(TRVColorList* colorList, TRVTableBorderStyle style, TColor color, TColor lightColor)
 {
-    switch (Style) {
+    switch (style) {
     case rvtbRaised:
     case rvtbLowered:
-        ColorList->AddUnique(clBtnHighlight);
-        ColorList->AddUnique(clBtnShadow);
-        ColorList->AddUnique(clBtnFace);
+        colorList->AddUnique(clBtnHighlight);
+        colorList->AddUnique(clBtnShadow);
+        colorList->AddUnique(clBtnFace);
         break;
     case rvtbColor:
-        ColorList->AddUnique(Color);
+        colorList->AddUnique(color);
         break;
     case rvtbRaisedColor:
     case rvtbLoweredColor:
-        ColorList->AddUnique(Color);
-        ColorList->AddUnique(LightColor);
+        colorList->AddUnique(color);
+        colorList->AddUnique(lightColor);
         break;
     }
 }
 
 // The border control words of the table (prefix "tr") or of a cell ("cl"):
 // nothing for a width of 0 or less; otherwise one group per visible side.
-AnsiString BorderWords(const char* Prefix, TRVTableBorderStyle Style, int Width, TColor Color,
-                       TColor LightColor, const TRVBooleanRect* Visible, double TwipsPerPixel,
+AnsiString BorderWords(const char* prefix, TRVTableBorderStyle style, int width, TColor color,
+                       TColor lightColor, const TRVBooleanRect* visible, double twipsPerPixel,
                        const TRVColorList* ColorList)
 {
-    if (Width <= 0)
+    if (width <= 0)
         return AnsiString();
-    const int W = RV_PixelsToTwips(Width, TwipsPerPixel);
-    TColor LeftTop = Color;
-    TColor RightBottom = Color;
-    if (Style == rvtbRaisedColor) {
-        LeftTop = LightColor;
-        RightBottom = Color;
-    } else if (Style == rvtbLoweredColor) {
-        LeftTop = Color;
-        RightBottom = LightColor;
+    const int W = RV_PixelsToTwips(width, twipsPerPixel);
+    TColor leftTop = color;
+    TColor rightBottom = color;
+    if (style == rvtbRaisedColor) {
+        leftTop = lightColor;
+        rightBottom = color;
+    } else if (style == rvtbLoweredColor) {
+        leftTop = color;
+        rightBottom = lightColor;
     }
-    const auto Kind = [&](TColor SideColor) -> AnsiString {
-        switch (Style) {
+    const auto kind = [&](TColor sideColor) -> AnsiString {
+        switch (style) {
         case rvtbRaised:
             return Format("\\brdroutset\\brdrw%d", {W});
         case rvtbLowered:
             return Format("\\brdrinset\\brdrw%d", {W});
         default: {
             AnsiString s = Format("\\brdrs\\brdrw%d", {W});
-            const int Index = RVRTFColorIndex(ColorList, SideColor);
-            if (Index >= 0)
-                s += Format("\\brdrcf%d", {Index});
+            const int index = RVRTFColorIndex(ColorList, sideColor);
+            if (index >= 0)
+                s += Format("\\brdrcf%d", {index});
             return s;
         }
         }
     };
-    const bool Sides[4] = {Visible == nullptr || Visible->Left(), Visible == nullptr || Visible->Top(),
-                           Visible == nullptr || Visible->Right(), Visible == nullptr || Visible->Bottom()};
-    const char* const Names[4] = {"brdrl", "brdrt", "brdrr", "brdrb"};
-    AnsiString Result;
+    const bool sides[4] = {visible == nullptr || visible->Left(), visible == nullptr || visible->Top(),
+                           visible == nullptr || visible->Right(), visible == nullptr || visible->Bottom()};
+    const char* const names[4] = {"brdrl", "brdrt", "brdrr", "brdrb"};
+    AnsiString result;
     for (int i = 0; i < 4; ++i)
-        if (Sides[i])
-            Result += AnsiString("\\") + Prefix + Names[i] + Kind(i < 2 ? LeftTop : RightBottom);
-    return Result;
+        if (sides[i])
+            result += AnsiString("\\") + prefix + names[i] + kind(i < 2 ? leftTop : rightBottom);
+    return result;
 }
 
 } // namespace
 
-void TRVTableItemInfo::FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                                     TCustomRVData* RVData)
+void TRVTableItemInfo::FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                                     TCustomRVData* rvData)
 {
-    (void)RVData;
-    ColorList->AddUnique(Color);
-    AddBorderColors(ColorList, BorderStyle, BorderColor, BorderLightColor);
-    AddBorderColors(ColorList, CellBorderStyle, CellBorderColor, CellBorderLightColor);
+    (void)rvData;
+    colorList->AddUnique(Color);
+    AddBorderColors(colorList, BorderStyle, BorderColor, BorderLightColor);
+    AddBorderColors(colorList, CellBorderStyle, CellBorderColor, CellBorderLightColor);
     if (VRuleWidth > 0)
-        ColorList->AddUnique(VRuleColor);
+        colorList->AddUnique(VRuleColor);
     if (HRuleWidth > 0)
-        ColorList->AddUnique(HRuleColor);
+        colorList->AddUnique(HRuleColor);
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-            TRVTableCellData* Cell = GetCells(r, c);
-            if (Cell == nullptr)
+            TRVTableCellData* cell = GetCells(r, c);
+            if (cell == nullptr)
                 continue;
-            ColorList->AddUnique(Cell->Color);
-            ColorList->AddUnique(Cell->BorderColor);
-            ColorList->AddUnique(Cell->BorderLightColor);
-            Cell->GetRVData()->MakeRTFTables(ColorList, ListOverrideCountList, false);
+            colorList->AddUnique(cell->Color);
+            colorList->AddUnique(cell->BorderColor);
+            colorList->AddUnique(cell->BorderLightColor);
+            cell->GetRVData()->MakeRTFTables(colorList, listOverrideCountList, false);
         }
 }
 
-void TRVTableItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                               double TwipsPerPixel, int Level, TRVColorList* ColorList,
-                               TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                               TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable)
+void TRVTableItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                               double twipsPerPixel, int level, TRVColorList* colorList,
+                               TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                               TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable)
 {
-    (void)ItemNo;
-    (void)Name;
+    (void)itemNo;
+    (void)name;
     if (FormattingInfo->Width == 0)
         InternalOnDocWidthChange(600, FormattingInfo.get(), nullptr, false);
-    const TRVTableItemFormattingInfo& Fmt = *FormattingInfo;
+    const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
     // Lengths are summed in 64 bits and the twips clamped to 32 bits: the
     // properties of a table read from a file may hold any values.
-    const auto ToInt = [](long double Value) {
-        return static_cast<int>(std::clamp<int64_t>(Round(Value), INT32_MIN, INT32_MAX));
+    const auto ToInt = [](long double value) {
+        return static_cast<int>(std::clamp<int64_t>(Round(value), INT32_MIN, INT32_MAX));
     };
-    const auto Twips = [&](int64_t Pixels) {
-        return ToInt(static_cast<long double>(Pixels) * TwipsPerPixel);
+    const auto twips = [&](int64_t pixels) {
+        return ToInt(static_cast<long double>(pixels) * twipsPerPixel);
     };
     // Half a pixel length in twips, halved before rounding.
-    const auto HalfTwips = [&](int64_t Pixels) {
-        return ToInt(static_cast<long double>(Pixels) * TwipsPerPixel / 2);
+    const auto halfTwips = [&](int64_t pixels) {
+        return ToInt(static_cast<long double>(pixels) * twipsPerPixel / 2);
     };
-    const auto Fiftieths = [&](int Percent) { return ToInt(-static_cast<long double>(Percent) * 50); };
-    const bool Nested = Level > 0;
-    const AnsiString Nest = Nested ? "nest" : "";
+    const auto fiftieths = [&](int percent) { return ToInt(-static_cast<long double>(percent) * 50); };
+    const bool nested = level > 0;
+    const AnsiString nest = nested ? "nest" : "";
 
-    AnsiString Align;
-    if (TRVStyle* Style = RVData != nullptr ? RVData->GetRVStyle() : nullptr;
-        Style != nullptr && ParaNo >= 0 && ParaNo < Style->ParaStyles()->Count()) {
-        const TRVAlignment A = Style->ParaStyles()->Items(ParaNo)->Alignment();
-        Align = A == rvaRight ? "\\trqr" : A == rvaCenter ? "\\trqc" : "";
+    AnsiString align;
+    if (TRVStyle* style = rvData != nullptr ? rvData->GetRVStyle() : nullptr;
+        style != nullptr && ParaNo >= 0 && ParaNo < style->ParaStyles()->Count()) {
+        const TRVAlignment a = style->ParaStyles()->Items(ParaNo)->Alignment();
+        align = a == rvaRight ? "\\trqr" : a == rvaCenter ? "\\trqc" : "";
     }
-    const int ColCount = Rows->GetColCount();
+    const int colCount = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
         AnsiString s = Format(
             "\\trowd%s\\trgaph%d\\trleft0\\itap%d",
-            {Align, HalfTwips((static_cast<int64_t>(CellPadding) + CellBorderWidth) * 2 + CellHSpacing),
-             Level + 1});
+            {align, halfTwips((static_cast<int64_t>(CellPadding) + CellBorderWidth) * 2 + CellHSpacing),
+             level + 1});
         if (r < HeadingRowCount)
             s += "\\trhdr";
-        if (const int BestHeight = Rows->Get(r)->GetBestHeight(); BestHeight > 0)
-            s += Format("\\trrh%d", {Twips(BestHeight)});
-        const int Pad = Twips(CellPadding);
-        s += Format("\\trpaddl%d\\trpaddt%d\\trpaddr%d\\trpaddb%d", {Pad, Pad, Pad, Pad});
+        if (const int bestHeight = Rows->Get(r)->GetBestHeight(); bestHeight > 0)
+            s += Format("\\trrh%d", {twips(bestHeight)});
+        const int pad = twips(CellPadding);
+        s += Format("\\trpaddl%d\\trpaddt%d\\trpaddr%d\\trpaddb%d", {pad, pad, pad, pad});
         s += "\\trpaddfl3\\trpaddft3\\trpaddfr3\\trpaddfb3";
-        const int HSpace = HalfTwips(CellHSpacing);
-        s += Format("\\trspdl%d\\trspdr%d\\trspdfl3\\trspdfr3", {HSpace, HSpace});
+        const int hSpace = halfTwips(CellHSpacing);
+        s += Format("\\trspdl%d\\trspdr%d\\trspdfl3\\trspdfr3", {hSpace, hSpace});
         s += Format("\\trspdt%d\\trspdb%d\\trspdft3\\trspdfb3",
-                    {HalfTwips(r == 0 ? BorderVSpacing : CellVSpacing),
-                     HalfTwips(r == Rows->Count() - 1 ? BorderVSpacing : CellVSpacing)});
+                    {halfTwips(r == 0 ? BorderVSpacing : CellVSpacing),
+                     halfTwips(r == Rows->Count() - 1 ? BorderVSpacing : CellVSpacing)});
         if (BestWidth > 0)
             s += Format("\\trwWidth%d\\trftsWidth3",
-                        {Twips(BestWidth + 2 * static_cast<int64_t>(BorderWidth))});
+                        {twips(BestWidth + 2 * static_cast<int64_t>(BorderWidth))});
         else if (BestWidth < 0)
-            s += Format("\\trwWidth%d\\trftsWidth2", {Fiftieths(BestWidth)});
+            s += Format("\\trwWidth%d\\trftsWidth2", {fiftieths(BestWidth)});
         else
             s += "\\trftsWidth1";
         if (Options.Contains(rvtoRTFAllowAutofit))
             s += "\\trautofit1";
         s += Format("\\rollviewtbw%d", {BestWidth});
         s += BorderWords("tr", BorderStyle, BorderWidth, BorderColor, BorderLightColor, nullptr,
-                         TwipsPerPixel, ColorList);
-        if (RVData != nullptr)
-            s += RVData->GetExtraRTFCode(rv_rtfs_RowProps, this, r, -1, false);
+                         twipsPerPixel, colorList);
+        if (rvData != nullptr)
+            s += rvData->GetExtraRTFCode(rv_rtfs_RowProps, this, r, -1, false);
 
-        for (int c = 0; c < ColCount; ++c) {
-            int MRow = r;
-            int MCol = c;
-            TRVTableCellData* Main = Rows->GetMainCell(r, c, MRow, MCol);
-            if (Main == nullptr)
+        for (int c = 0; c < colCount; ++c) {
+            int mRow = r;
+            int mCol = c;
+            TRVTableCellData* main = Rows->GetMainCell(r, c, mRow, mCol);
+            if (main == nullptr)
                 continue;
-            const bool Own = MRow == r && MCol == c;
-            if (!Own) {
-                if (r > MRow) {
+            const bool own = mRow == r && mCol == c;
+            if (!own) {
+                if (r > mRow) {
                     s += "\\clvmrg";
-                    if (c == MCol && Main->ColSpan > 1)
+                    if (c == mCol && main->ColSpan > 1)
                         s += "\\clmgf";
                 }
-                if (c > MCol) {
+                if (c > mCol) {
                     s += "\\clmrg";
-                    if (r == MRow && Main->RowSpan > 1)
+                    if (r == mRow && main->RowSpan > 1)
                         s += "\\clvmgf";
                 }
             } else {
-                if (Main->RowSpan > 1)
+                if (main->RowSpan > 1)
                     s += "\\clvmgf";
-                if (Main->ColSpan > 1)
+                if (main->ColSpan > 1)
                     s += "\\clmgf";
-                if (Main->BestWidth > 0)
+                if (main->BestWidth > 0)
                     s += Options.Contains(rvtoRTFSaveCellPixelBestWidth)
-                             ? Format("\\clwWidth%d\\clftsWidth3", {Twips(Main->BestWidth)})
+                             ? Format("\\clwWidth%d\\clftsWidth3", {twips(main->BestWidth)})
                              : AnsiString("\\clwWidth0");
-                else if (Main->BestWidth < 0)
-                    s += Format("\\clwWidth%d\\clftsWidth2", {Fiftieths(Main->BestWidth)});
+                else if (main->BestWidth < 0)
+                    s += Format("\\clwWidth%d\\clftsWidth2", {fiftieths(main->BestWidth)});
                 else
                     s += "\\clftsWidth1";
-                s += Format("\\rollviewcbw%d\\rollviewcbh%d", {Main->BestWidth, Main->BestHeight});
+                s += Format("\\rollviewcbw%d\\rollviewcbh%d", {main->BestWidth, main->BestHeight});
             }
             s += BorderWords("cl", CellBorderStyle, CellBorderWidth,
-                             Main->BorderColor != clNone ? Main->BorderColor : CellBorderColor,
-                             Main->BorderLightColor != clNone ? Main->BorderLightColor : CellBorderLightColor,
-                             Main->VisibleBorders, TwipsPerPixel, ColorList);
-            if (const TColor CellColor = GetCellColor(Main); CellColor != clNone) {
-                const int Index = RVRTFColorIndex(ColorList, CellColor);
-                if (Index >= 0)
-                    s += Format("\\clcbpat%d", {Index});
+                             main->BorderColor != clNone ? main->BorderColor : CellBorderColor,
+                             main->BorderLightColor != clNone ? main->BorderLightColor : CellBorderLightColor,
+                             main->VisibleBorders, twipsPerPixel, colorList);
+            if (const TColor cellColor = GetCellColor(main); cellColor != clNone) {
+                const int index = RVRTFColorIndex(colorList, cellColor);
+                if (index >= 0)
+                    s += Format("\\clcbpat%d", {index});
             }
-            const TRVCellVAlign VA = Main->GetRealVAlign();
-            if (VA == rvcMiddle)
+            const TRVCellVAlign va = main->GetRealVAlign();
+            if (va == rvcMiddle)
                 s += "\\clvertalc";
-            else if (VA == rvcBottom)
+            else if (va == rvcBottom)
                 s += "\\clvertalb";
-            if (RVData != nullptr)
-                s += RVData->GetExtraRTFCode(rv_rtfs_CellProps, this, c, r, false);
-            const int64_t Right = c < Fmt.ColStarts.Count() && c < Fmt.ColWidths.Count()
-                                      ? static_cast<int64_t>(Fmt.ColStarts.Get(c)) + Fmt.ColWidths.Get(c)
+            if (rvData != nullptr)
+                s += rvData->GetExtraRTFCode(rv_rtfs_CellProps, this, c, r, false);
+            const int64_t right = c < fmt.ColStarts.Count() && c < fmt.ColWidths.Count()
+                                      ? static_cast<int64_t>(fmt.ColStarts.Get(c)) + fmt.ColWidths.Get(c)
                                       : 0;
-            s += Format("\\cellx%d", {ToInt(static_cast<long double>(Right) * TwipsPerPixel +
-                                            static_cast<long double>(CellHSpacing) * TwipsPerPixel / 2)});
+            s += Format("\\cellx%d", {ToInt(static_cast<long double>(right) * twipsPerPixel +
+                                            static_cast<long double>(CellHSpacing) * twipsPerPixel / 2)});
         }
         // A row of the outermost table: its definition, then its cells. A
         // nested row: its cells first, then its definition in a group that
         // readers without nested tables skip, so that they keep the text.
-        const AnsiString Cells = Format("\\pard\\intbl\\itap%d{", {Level + 1});
-        RVFWrite(Stream, Nested ? "{" + Cells : "{" + s + Cells);
-        for (int c = 0; c < ColCount; ++c) {
-            RVFWrite(Stream, "{");
-            if (TRVTableCellData* Cell = GetCells(r, c))
-                Cell->GetRVData()->SaveRTFToStream(Stream, false, Level + 1, clNone, nullptr, ColorList,
-                                                   StyleToFont, ListOverrideOffsetsList1,
-                                                   ListOverrideOffsetsList2, FontTable, TwipsPerPixel);
-            RVFWrite(Stream, Format("\\%scell}", {Nest}));
+        const AnsiString cells = Format("\\pard\\intbl\\itap%d{", {level + 1});
+        RVFWrite(stream, nested ? "{" + cells : "{" + s + cells);
+        for (int c = 0; c < colCount; ++c) {
+            RVFWrite(stream, "{");
+            if (TRVTableCellData* cell = GetCells(r, c))
+                cell->GetRVData()->SaveRTFToStream(stream, false, level + 1, clNone, nullptr, colorList,
+                                                   styleToFont, listOverrideOffsetsList1,
+                                                   listOverrideOffsetsList2, fontTable, twipsPerPixel);
+            RVFWrite(stream, Format("\\%scell}", {nest}));
         }
-        if (Nested)
-            RVFWrite(Stream,
-                     Format("}\\pard\\intbl\\itap%d{\\*\\nesttableprops%s\\nestrow}}", {Level + 1, s}));
+        if (nested)
+            RVFWrite(stream,
+                     Format("}\\pard\\intbl\\itap%d{\\*\\nesttableprops%s\\nestrow}}", {level + 1, s}));
         else
-            RVFWrite(Stream, Format("}\\pard\\intbl\\itap%d\\row}", {Level + 1}));
+            RVFWrite(stream, Format("}\\pard\\intbl\\itap%d\\row}", {level + 1}));
     }
-    if (RVData != nullptr)
-        RVData->State.Include(rvstRTFSkipPar);
+    if (rvData != nullptr)
+        rvData->State.Include(rvstRTFSkipPar);
 }

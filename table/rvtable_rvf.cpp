@@ -24,13 +24,13 @@ constexpr uint32_t MaxGraphicClassName = 255;
 
 // Every slot of a grid read so far that no cell covers gets a fresh cell, so
 // that a grid left by a failed read still keeps the grid's invariants.
-void FillUncovered(TRVTableRows* Rows, const std::vector<bool>& Covered, int ColCount)
+void FillUncovered(TRVTableRows* rows, const std::vector<bool>& covered, int colCount)
 {
-    for (int r = 0; r < Rows->Count(); ++r)
-        for (int c = 0; c < ColCount; ++c)
-            if (!Covered[static_cast<size_t>(r) * ColCount + c]) {
-                TRVTableRow* Row = Rows->Get(r);
-                Row->Put(c, new TRVTableCellData(Row));
+    for (int r = 0; r < rows->Count(); ++r)
+        for (int c = 0; c < colCount; ++c)
+            if (!covered[static_cast<size_t>(r) * colCount + c]) {
+                TRVTableRow* row = rows->Get(r);
+                row->Put(c, new TRVTableCellData(row));
             }
 }
 
@@ -39,48 +39,48 @@ void FillUncovered(TRVTableRows* Rows, const std::vector<bool>& Covered, int Col
 // ---------------------------------------------------------------------------
 // Background pictures
 
-AnsiString RVTableSaveBackgroundImg(TGraphic* Image)
+AnsiString RVTableSaveBackgroundImg(TGraphic* image)
 {
-    if (Image == nullptr)
+    if (image == nullptr)
         return AnsiString();
-    TMemoryStream Stream;
-    const AnsiString Name = Image->ClassName();
-    const uint32_t N = static_cast<uint32_t>(Name.size());
-    const unsigned char Len[4] = {static_cast<unsigned char>(N), static_cast<unsigned char>(N >> 8),
-                                  static_cast<unsigned char>(N >> 16), static_cast<unsigned char>(N >> 24)};
-    Stream.WriteBuffer(Len, 4);
-    Stream.WriteBuffer(Name.data(), static_cast<int64_t>(Name.size()));
-    RVFSavePictureBinary(Stream, Image);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    TMemoryStream stream;
+    const AnsiString name = image->ClassName();
+    const uint32_t n = static_cast<uint32_t>(name.size());
+    const unsigned char len[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                                  static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+    stream.WriteBuffer(len, 4);
+    stream.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
+    RVFSavePictureBinary(stream, image);
+    return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
-std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& Stream)
+std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream)
 {
-    unsigned char Len[4];
-    Stream.ReadBuffer(Len, 4);
-    const uint32_t N = Len[0] | (Len[1] << 8) | (Len[2] << 16) | (static_cast<uint32_t>(Len[3]) << 24);
-    if (N > MaxGraphicClassName || N > static_cast<uint64_t>(Stream.Size() - Stream.Position()))
+    unsigned char len[4];
+    stream.ReadBuffer(len, 4);
+    const uint32_t n = len[0] | (len[1] << 8) | (len[2] << 16) | (static_cast<uint32_t>(len[3]) << 24);
+    if (n > MaxGraphicClassName || n > static_cast<uint64_t>(stream.Size() - stream.Position()))
         throw EReadError("Stream read error");
-    AnsiString Name(N, '\0');
-    if (N > 0)
-        Stream.ReadBuffer(Name.data(), N);
-    TPersistentClass Class = GetClass(Name);
-    std::unique_ptr<TGraphic> Graphic(Class != nullptr ? RV_CreateGraphics(Class) : nullptr);
-    if (!Graphic) {
+    AnsiString name(n, '\0');
+    if (n > 0)
+        stream.ReadBuffer(name.data(), n);
+    TPersistentClass Class = GetClass(name);
+    std::unique_ptr<TGraphic> graphic(Class != nullptr ? RV_CreateGraphics(Class) : nullptr);
+    if (!graphic) {
         // Not a picture class known here: the picture's block is stepped over.
-        TMemoryStream Skipped;
-        if (!RVFReadBinaryBlock(Stream, Skipped))
+        TMemoryStream skipped;
+        if (!RVFReadBinaryBlock(stream, skipped))
             throw EReadError("Stream read error");
         return nullptr;
     }
-    RVFLoadPictureBinary2(Stream, Graphic.get());
-    return Graphic;
+    RVFLoadPictureBinary2(stream, graphic.get());
+    return graphic;
 }
 
 // ---------------------------------------------------------------------------
 // The streaming components
 
-TRVTableSW::TRVTableSW(TRVTableItemInfo* ATable) : TComponent(nullptr), T(ATable), CellWriter(new TD(this)) {}
+TRVTableSW::TRVTableSW(TRVTableItemInfo* aTable) : TComponent(nullptr), T(aTable), CellWriter(new TD(this)) {}
 
 TRVTableSW::~TRVTableSW()
 {
@@ -95,15 +95,15 @@ const TPropertyTable* TRVTableSW::PropertyTable() const
     return &table;
 }
 
-void TRVTableSW::DefineProperties(TFiler* Filer)
+void TRVTableSW::DefineProperties(TFiler* filer)
 {
-    TComponent::DefineProperties(Filer);
-    Filer->DefineProperty(
-        "C", [this](TReader* Reader) { T->CellsReader(Reader, CellWriter); },
-        [this](TWriter* Writer) { T->CellsWriter(Writer); }, true);
-    Filer->DefineProperty(
-        "RowVAlign", [this](TReader* Reader) { T->RowVAlignReader(Reader); },
-        [this](TWriter* Writer) { T->RowVAlignWriter(Writer); }, T->HasRowVAlign());
+    TComponent::DefineProperties(filer);
+    filer->DefineProperty(
+        "C", [this](TReader* reader) { T->CellsReader(reader, CellWriter); },
+        [this](TWriter* writer) { T->CellsWriter(writer); }, true);
+    filer->DefineProperty(
+        "RowVAlign", [this](TReader* reader) { T->RowVAlignReader(reader); },
+        [this](TWriter* writer) { T->RowVAlignWriter(writer); }, T->HasRowVAlign());
 }
 
 const TPropertyTable* TD::PropertyTable() const
@@ -116,29 +116,29 @@ const TPropertyTable* TD::PropertyTable() const
 // ---------------------------------------------------------------------------
 // The cells list and the rows' alignment
 
-void TRVTableItemInfo::CellsWriter(TWriter* Writer)
+void TRVTableItemInfo::CellsWriter(TWriter* writer)
 {
     StartExport();
     try {
-        const int First = std::clamp(SavedFirstRow, 0, Rows->Count());
-        const int Count = std::clamp(SavedRowCount, 0, Rows->Count() - First);
-        Writer->WriteInteger(Count);
-        if (Count > 0) {
-            const int ColCount = Rows->GetColCount();
-            Writer->WriteInteger(ColCount);
-            Writer->WriteListBegin();
-            TD Cell(nullptr);
-            for (int r = First; r < First + Count; ++r)
-                for (int c = 0; c < ColCount; ++c) {
-                    TRVTableCellData* Data = GetCells(r, c);
-                    if (Data == nullptr)
+        const int first = std::clamp(SavedFirstRow, 0, Rows->Count());
+        const int count = std::clamp(SavedRowCount, 0, Rows->Count() - first);
+        writer->WriteInteger(count);
+        if (count > 0) {
+            const int colCount = Rows->GetColCount();
+            writer->WriteInteger(colCount);
+            writer->WriteListBegin();
+            TD cell(nullptr);
+            for (int r = first; r < first + count; ++r)
+                for (int c = 0; c < colCount; ++c) {
+                    TRVTableCellData* data = GetCells(r, c);
+                    if (data == nullptr)
                         continue;
-                    Writer->WriteInteger(Data->ColSpan);
-                    Writer->WriteInteger(Data->RowSpan);
-                    Cell.C = Data;
-                    Writer->WriteComponent(&Cell);
+                    writer->WriteInteger(data->ColSpan);
+                    writer->WriteInteger(data->RowSpan);
+                    cell.C = data;
+                    writer->WriteComponent(&cell);
                 }
-            Writer->WriteListEnd();
+            writer->WriteListEnd();
         }
     } catch (...) {
         EndExport();
@@ -147,115 +147,115 @@ void TRVTableItemInfo::CellsWriter(TWriter* Writer)
     EndExport();
 }
 
-void TRVTableItemInfo::CellsReader(TReader* Reader, TD* CellReader)
+void TRVTableItemInfo::CellsReader(TReader* reader, TD* cellReader)
 {
     ClearTemporal();
-    const int RowCount = Reader->ReadInteger();
-    if (RowCount == 0) {
+    const int rowCount = reader->ReadInteger();
+    if (rowCount == 0) {
         Rows->Reset(0, 0);
         return;
     }
-    const int ColCount = Reader->ReadInteger();
+    const int colCount = reader->ReadInteger();
     // Counts are checked before anything is allocated: every slot is a
     // pointer before its cell is read, and the list (one entry per cell) must
     // still be there.
-    const int64_t Slots = static_cast<int64_t>(RowCount) * ColCount;
-    if (RowCount < 0 || ColCount <= 0 || Slots > RVTableMaxStoredSlots || Reader->Remaining() < 2)
+    const int64_t slots = static_cast<int64_t>(rowCount) * colCount;
+    if (rowCount < 0 || colCount <= 0 || slots > RVTableMaxStoredSlots || reader->Remaining() < 2)
         throw EReadError(SWrongCellsCount);
     Rows->Reset(0, 0);
-    Rows->SetCapacity(RowCount);
-    for (int r = 0; r < RowCount; ++r) {
-        TRVTableRow* Row = Rows->Add(0);
-        Row->SetCapacity(ColCount);
-        for (int c = 0; c < ColCount; ++c)
-            Row->InsertEmpty(c);
+    Rows->SetCapacity(rowCount);
+    for (int r = 0; r < rowCount; ++r) {
+        TRVTableRow* row = Rows->Add(0);
+        row->SetCapacity(colCount);
+        for (int c = 0; c < colCount; ++c)
+            row->InsertEmpty(c);
     }
-    std::vector<bool> Covered(static_cast<size_t>(Slots), false);
+    std::vector<bool> covered(static_cast<size_t>(slots), false);
     try {
-        Reader->ReadListBegin();
-        for (int r = 0; r < RowCount; ++r)
-            for (int c = 0; c < ColCount; ++c) {
-                if (Covered[static_cast<size_t>(r) * ColCount + c])
+        reader->ReadListBegin();
+        for (int r = 0; r < rowCount; ++r)
+            for (int c = 0; c < colCount; ++c) {
+                if (covered[static_cast<size_t>(r) * colCount + c])
                     continue;
-                if (Reader->EndOfList())
+                if (reader->EndOfList())
                     throw EReadError(SWrongEndOfCells);
-                const int ColSpan = Reader->ReadInteger();
-                const int RowSpan = Reader->ReadInteger();
+                const int colSpan = reader->ReadInteger();
+                const int rowSpan = reader->ReadInteger();
                 // A block must be at least one slot, lie inside the grid and
                 // cover no slot another cell covers.
-                if (ColSpan < 1 || RowSpan < 1 || ColSpan > ColCount - c || RowSpan > RowCount - r)
+                if (colSpan < 1 || rowSpan < 1 || colSpan > colCount - c || rowSpan > rowCount - r)
                     throw EReadError(SWrongSpan);
-                for (int br = r; br < r + RowSpan; ++br)
-                    for (int bc = c; bc < c + ColSpan; ++bc)
-                        if (Covered[static_cast<size_t>(br) * ColCount + bc])
+                for (int br = r; br < r + rowSpan; ++br)
+                    for (int bc = c; bc < c + colSpan; ++bc)
+                        if (covered[static_cast<size_t>(br) * colCount + bc])
                             throw EReadError(SWrongSpan);
-                for (int br = r; br < r + RowSpan; ++br)
-                    for (int bc = c; bc < c + ColSpan; ++bc)
-                        Covered[static_cast<size_t>(br) * ColCount + bc] = true;
-                TRVTableRow* Row = Rows->Get(r);
-                auto* Cell = new TRVTableCellData(Row);
-                Row->Put(c, Cell);
-                Cell->ColSpan = ColSpan;
-                Cell->RowSpan = RowSpan;
-                CellReader->C = Cell;
-                Reader->ReadComponent(CellReader);
-                ++CellReader->CellsRead;
+                for (int br = r; br < r + rowSpan; ++br)
+                    for (int bc = c; bc < c + colSpan; ++bc)
+                        covered[static_cast<size_t>(br) * colCount + bc] = true;
+                TRVTableRow* row = Rows->Get(r);
+                auto* cell = new TRVTableCellData(row);
+                row->Put(c, cell);
+                cell->ColSpan = colSpan;
+                cell->RowSpan = rowSpan;
+                cellReader->C = cell;
+                reader->ReadComponent(cellReader);
+                ++cellReader->CellsRead;
             }
-        if (!Reader->EndOfList())
+        if (!reader->EndOfList())
             throw EReadError(SWrongEndOfCells);
-        Reader->ReadListEnd();
+        reader->ReadListEnd();
     } catch (...) {
-        FillUncovered(Rows.get(), Covered, ColCount);
+        FillUncovered(Rows.get(), covered, colCount);
         throw;
     }
 }
 
 bool TRVTableItemInfo::HasRowVAlign() const
 {
-    const int First = std::clamp(SavedFirstRow, 0, Rows->Count());
-    const int Count = std::clamp(SavedRowCount, 0, Rows->Count() - First);
-    for (int r = First; r < First + Count; ++r)
+    const int first = std::clamp(SavedFirstRow, 0, Rows->Count());
+    const int count = std::clamp(SavedRowCount, 0, Rows->Count() - first);
+    for (int r = first; r < first + count; ++r)
         if (Rows->Get(r)->VAlign != rvcTop)
             return true;
     return false;
 }
 
-void TRVTableItemInfo::RowVAlignWriter(TWriter* Writer)
+void TRVTableItemInfo::RowVAlignWriter(TWriter* writer)
 {
-    const int First = std::clamp(SavedFirstRow, 0, Rows->Count());
-    const int Count = std::clamp(SavedRowCount, 0, Rows->Count() - First);
-    Writer->WriteListBegin();
-    for (int r = First; r < First + Count; ++r)
-        Writer->WriteInteger(Rows->Get(r)->VAlign);
-    Writer->WriteListEnd();
+    const int first = std::clamp(SavedFirstRow, 0, Rows->Count());
+    const int count = std::clamp(SavedRowCount, 0, Rows->Count() - first);
+    writer->WriteListBegin();
+    for (int r = first; r < first + count; ++r)
+        writer->WriteInteger(Rows->Get(r)->VAlign);
+    writer->WriteListEnd();
 }
 
 // The list is read to its end: values past the last row are ignored and a
 // value that names no alignment stands for the top.
-void TRVTableItemInfo::RowVAlignReader(TReader* Reader)
+void TRVTableItemInfo::RowVAlignReader(TReader* reader)
 {
-    Reader->ReadListBegin();
-    for (int r = 0; !Reader->EndOfList(); ++r) {
-        const int Value = Reader->ReadInteger();
+    reader->ReadListBegin();
+    for (int r = 0; !reader->EndOfList(); ++r) {
+        const int value = reader->ReadInteger();
         if (r < Rows->Count())
             Rows->Get(r)->VAlign =
-                Value >= rvcTop && Value <= rvcVDefault ? static_cast<TRVCellVAlign>(Value) : rvcTop;
+                value >= rvcTop && value <= rvcVDefault ? static_cast<TRVCellVAlign>(value) : rvcTop;
     }
-    Reader->ReadListEnd();
+    reader->ReadListEnd();
 }
 
-void TRVTableItemInfo::DefineProperties(TFiler* Filer)
+void TRVTableItemInfo::DefineProperties(TFiler* filer)
 {
-    TRVFullLineItemInfo::DefineProperties(Filer);
-    Filer->DefineBinaryProperty(
+    TRVFullLineItemInfo::DefineProperties(filer);
+    filer->DefineBinaryProperty(
         "BackgroundImg",
-        [this](TStream& Stream) {
-            if (std::unique_ptr<TGraphic> Graphic = RVTableLoadBackgroundImg(Stream))
-                SetBackgroundImage(Graphic.get());
+        [this](TStream& stream) {
+            if (std::unique_ptr<TGraphic> graphic = RVTableLoadBackgroundImg(stream))
+                SetBackgroundImage(graphic.get());
         },
-        [this](TStream& Stream) {
-            const AnsiString Bytes = RVTableSaveBackgroundImg(GetBackgroundImage());
-            Stream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+        [this](TStream& stream) {
+            const AnsiString bytes = RVTableSaveBackgroundImg(GetBackgroundImage());
+            stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
         },
         GetBackgroundImage() != nullptr && !GetBackgroundImage()->Empty());
 }
@@ -263,135 +263,135 @@ void TRVTableItemInfo::DefineProperties(TFiler* Filer)
 // ---------------------------------------------------------------------------
 // Plain streams
 
-void TRVTableItemInfo::SaveRowsToStream(TStream& Stream, int Index, int Count)
+void TRVTableItemInfo::SaveRowsToStream(TStream& stream, int index, int count)
 {
-    SavedFirstRow = Index;
-    SavedRowCount = Count;
-    TRVTableSW SW(this);
-    Stream.WriteComponent(&SW);
+    SavedFirstRow = index;
+    SavedRowCount = count;
+    TRVTableSW sw(this);
+    stream.WriteComponent(&sw);
 }
 
-void TRVTableItemInfo::SaveToStream(TStream& Stream)
+void TRVTableItemInfo::SaveToStream(TStream& stream)
 {
-    SaveRowsToStream(Stream, 0, Rows->Count());
+    SaveRowsToStream(stream, 0, Rows->Count());
 }
 
-void TRVTableItemInfo::LoadFromStream(TStream& Stream)
+void TRVTableItemInfo::LoadFromStream(TStream& stream)
 {
-    TRVTableSW SW(this);
-    Stream.ReadComponent(&SW);
+    TRVTableSW sw(this);
+    stream.ReadComponent(&sw);
 }
 
 // ---------------------------------------------------------------------------
 // RVF
 
-void TRVTableItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo,
-                               const AnsiString& Name, TRVMultiDrawItemPart* Part, bool ForceSameAsPrev)
+void TRVTableItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo,
+                               const AnsiString& name, TRVMultiDrawItemPart* part, bool forceSameAsPrev)
 {
-    (void)ItemNo;
-    (void)ForceSameAsPrev;
-    const bool Binary = RVData->GetRVFOptions().Contains(rvfoSaveBinary);
-    WriteRVFHeader(Stream, RVData, ParaNo, GetRVFExtraPropertyCount() + 3, Binary ? 2 : 0, false);
-    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
-    SaveRVFExtraProperties(Stream);
-    RVFWriteLine(Stream, "1");
-    if (auto* Band = dynamic_cast<TRVTablePrintPart*>(Part)) {
-        SavedFirstRow = Band->FirstRow;
-        SavedRowCount = Band->RowCount;
+    (void)itemNo;
+    (void)forceSameAsPrev;
+    const bool binary = rvData->GetRVFOptions().Contains(rvfoSaveBinary);
+    WriteRVFHeader(stream, rvData, paraNo, GetRVFExtraPropertyCount() + 3, binary ? 2 : 0, false);
+    RVFWriteLine(stream, RVFMakeLineSafe(name, false));
+    SaveRVFExtraProperties(stream);
+    RVFWriteLine(stream, "1");
+    if (auto* band = dynamic_cast<TRVTablePrintPart*>(part)) {
+        SavedFirstRow = band->FirstRow;
+        SavedRowCount = band->RowCount;
     } else {
         SavedFirstRow = 0;
         SavedRowCount = Rows->Count();
     }
-    TRVTableSW SW(this);
-    if (Binary)
-        RVFSaveControlBinary(Stream, &SW);
+    TRVTableSW sw(this);
+    if (binary)
+        RVFSaveControlBinary(stream, &sw);
     else
-        RVFWriteLine(Stream, RVFSaveControl(&SW));
+        RVFWriteLine(stream, RVFSaveControl(&sw));
 }
 
-bool TRVTableItemInfo::ReadRVFLine(const AnsiString& S, TCustomRVData* RVData, int ReadType, int LineNo,
-                                   int LineCount, AnsiString& Name, TRVFReadMode& ReadMode,
-                                   TRVFReadState& ReadState)
+bool TRVTableItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo,
+                                   int lineCount, AnsiString& name, TRVFReadMode& readMode,
+                                   TRVFReadState& readState)
 {
-    (void)RVData;
+    (void)rvData;
     // A record without its stream holds no table.
-    if (LineCount < 2)
+    if (lineCount < 2)
         return false;
-    if (LineNo == 0) {
-        Name = S;
-    } else if (LineCount - LineNo == 1) {
+    if (lineNo == 0) {
+        name = s;
+    } else if (lineCount - lineNo == 1) {
         // The loaders free the component when it cannot be read and leave null.
-        TComponent* Loaded = new TRVTableSW(this);
-        bool Result = true;
-        if (ReadType == 2)
-            RVFLoadControlBinary(S, Loaded, AnsiString(), nullptr);
+        TComponent* loaded = new TRVTableSW(this);
+        bool result = true;
+        if (readType == 2)
+            RVFLoadControlBinary(s, loaded, AnsiString(), nullptr);
         else
-            Result = RVFLoadControl(S, Loaded, AnsiString(), nullptr);
-        Result = Result && Loaded != nullptr;
-        delete Loaded;
-        ReadState = rstSkip;
-        return Result;
+            result = RVFLoadControl(s, loaded, AnsiString(), nullptr);
+        result = result && loaded != nullptr;
+        delete loaded;
+        readState = rstSkip;
+        return result;
     }
-    if (LineCount - LineNo == 2 && ReadType == 2)
-        ReadMode = rmBeforeBinary;
+    if (lineCount - lineNo == 2 && readType == 2)
+        readMode = rmBeforeBinary;
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Loading hooks
 
-void TRVTableItemInfo::BeforeLoading(TRVLoadFormat FileFormat)
+void TRVTableItemInfo::BeforeLoading(TRVLoadFormat fileFormat)
 {
-    TRVFullLineItemInfo::BeforeLoading(FileFormat);
-    if (FileFormat == rvlfRTF || FileFormat == rvlfRVF || FileFormat == rvlfOther)
+    TRVFullLineItemInfo::BeforeLoading(fileFormat);
+    if (fileFormat == rvlfRTF || fileFormat == rvlfRVF || fileFormat == rvlfOther)
         State.Exclude(rvtsJustCreated);
 }
 
-void TRVTableItemInfo::AfterLoading(TRVLoadFormat FileFormat)
+void TRVTableItemInfo::AfterLoading(TRVLoadFormat fileFormat)
 {
-    TRVFullLineItemInfo::AfterLoading(FileFormat);
+    TRVFullLineItemInfo::AfterLoading(fileFormat);
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* Cell = GetCells(r, c))
-                for (int i = 0; i < Cell->GetItemCount(); ++i) {
-                    Cell->AddMarkerInList(i);
-                    Cell->GetItem(i)->AfterLoading(FileFormat);
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i) {
+                    cell->AddMarkerInList(i);
+                    cell->GetItem(i)->AfterLoading(fileFormat);
                 }
 }
 
-void TRVTableItemInfo::Inserted(TCustomRVData* RVData, int ItemNo)
+void TRVTableItemInfo::Inserted(TCustomRVData* rvData, int itemNo)
 {
-    TRVFullLineItemInfo::Inserted(RVData, ItemNo);
+    TRVFullLineItemInfo::Inserted(rvData, itemNo);
     if (!State.Contains(rvtsJustCreated))
         return;
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* Cell = GetCells(r, c))
-                for (int i = 0; i < Cell->GetItemCount(); ++i) {
-                    Cell->AddMarkerInList(i);
-                    Cell->GetItem(i)->Inserted(Cell, i);
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i) {
+                    cell->AddMarkerInList(i);
+                    cell->GetItem(i)->Inserted(cell, i);
                 }
     State.Exclude(rvtsJustCreated);
 }
 
-void TRVTableItemInfo::Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe)
+void TRVTableItemInfo::Inserting(TCustomRVData* rvData, AnsiString& text, bool safe)
 {
-    TRVFullLineItemInfo::Inserting(RVData, Text, Safe);
-    if (RVData != nullptr) {
-        Rows->MainRVData = RVData;
+    TRVFullLineItemInfo::Inserting(rvData, text, safe);
+    if (rvData != nullptr) {
+        Rows->MainRVData = rvData;
         State.Include(rvtsInserted);
     } else {
         State.Exclude(rvtsInserted);
     }
     for (int r = 0; r < Rows->Count(); ++r) {
-        TRVTableRow* Row = Rows->Get(r);
-        for (int c = 0; c < Row->Count(); ++c) {
-            TRVTableCellData* Cell = Row->Get(c);
-            if (Cell == nullptr)
+        TRVTableRow* row = Rows->Get(r);
+        for (int c = 0; c < row->Count(); ++c) {
+            TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr)
                 continue;
-            if (Cell->GetItemCount() == 0)
-                Cell->AddNL(AnsiString(), 0, 0);
-            Cell->List = Row;
+            if (cell->GetItemCount() == 0)
+                cell->AddNL(AnsiString(), 0, 0);
+            cell->List = row;
         }
     }
 }
@@ -399,13 +399,13 @@ void TRVTableItemInfo::Inserting(TCustomRVData* RVData, AnsiString& Text, bool S
 // ---------------------------------------------------------------------------
 // Colours
 
-TColor TRVTableItemInfo::GetCellColor(const TRVTableCellData* Cell) const
+TColor TRVTableItemInfo::GetCellColor(const TRVTableCellData* cell) const
 {
-    if (Cell != nullptr && Cell->Color != clNone)
-        return Cell->Color;
+    if (cell != nullptr && cell->Color != clNone)
+        return cell->Color;
     if (Color != clNone)
         return Color;
-    if (auto* Doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
-        return Doc->GetColor();
+    if (auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
+        return doc->GetColor();
     return clNone;
 }
