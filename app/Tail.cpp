@@ -96,7 +96,7 @@ bool ReadAppended(int handle, int64_t offset, int64_t count, AnsiString& text, i
 // ---------------------------------------------------------------------------
 // TTailFile
 
-TTailFile::TTailFile(CTail* AOwner) : Owner(AOwner) {}
+TTailFile::TTailFile(CTail* aOwner) : Owner(aOwner) {}
 
 TTailFile::~TTailFile()
 {
@@ -107,13 +107,13 @@ TTailFile::~TTailFile()
         Owner->RemoveFile(this);
 }
 
-void TTailFile::Reopen(const AnsiString& Name)
+void TTailFile::Reopen(const AnsiString& name)
 {
     // Everything that can fail comes first, so that a failure changes nothing.
     int64_t length = 0;
-    const int handle = OpenRegularFile(Name.empty() ? FileName : Name, length);
-    if (!Name.empty())
-        FileName = Name;
+    const int handle = OpenRegularFile(name.empty() ? FileName : name, length);
+    if (!name.empty())
+        FileName = name;
     if (Handle >= 0)
         FileClose(Handle);
     Handle = handle;
@@ -129,7 +129,7 @@ CTail::CTail() : FTimer(std::make_unique<TTimer>(nullptr)), FAlive(std::make_sha
 {
     FTimer->SetEnabled(false);
     FTimer->SetInterval(DefaultInterval);
-    FTimer->OnTimer = [this](TObject* Sender) { TimerTimer(Sender); };
+    FTimer->OnTimer = [this](TObject* sender) { TimerTimer(sender); };
 }
 
 CTail::~CTail()
@@ -141,32 +141,32 @@ CTail::~CTail()
         delete static_cast<TTailFile*>(FFiles.Get(0));
 }
 
-int CTail::OpenFile(const AnsiString& Name)
+int CTail::OpenFile(const AnsiString& name)
 {
     int64_t length = 0;
-    return OpenRegularFile(Name, length);
+    return OpenRegularFile(name, length);
 }
 
-TTailFile* CTail::AddFile(const AnsiString& Name)
+TTailFile* CTail::AddFile(const AnsiString& name)
 {
     int64_t length = 0;
-    const int handle = OpenRegularFile(Name, length);
+    const int handle = OpenRegularFile(name, length);
     auto* file = new TTailFile(this);
     file->Handle = handle;
-    file->FileName = Name;
+    file->FileName = name;
     file->Position = length;
     FFiles.Add(file);
     return file;
 }
 
-TTailFile* CTail::GetFile(int Index) const
+TTailFile* CTail::GetFile(int index) const
 {
-    return static_cast<TTailFile*>(FFiles.Get(Index));
+    return static_cast<TTailFile*>(FFiles.Get(index));
 }
 
-void CTail::RemoveFile(TTailFile* File)
+void CTail::RemoveFile(TTailFile* file)
 {
-    const int index = FFiles.IndexOf(File);
+    const int index = FFiles.IndexOf(file);
     if (index < 0)
         return;
     FFiles.Delete(index);
@@ -183,24 +183,24 @@ void CTail::RemoveFile(TTailFile* File)
     }
 }
 
-TTailFile* CTail::FindByViewer(const TObject* Control) const
+TTailFile* CTail::FindByViewer(const TObject* control) const
 {
-    if (!Control)
+    if (!control)
         return nullptr;
     // The pane is only declared here. A viewer derives from TObject along a
     // single line of classes, so its address is the address of its TObject part.
     for (int i = 0; i < FFiles.Count(); ++i) {
         TTailFile* file = GetFile(i);
-        if (static_cast<const void*>(file->View) == static_cast<const void*>(Control))
+        if (static_cast<const void*>(file->View) == static_cast<const void*>(control))
             return file;
     }
     return nullptr;
 }
 
-bool CTail::IsOpen(const AnsiString& Name) const
+bool CTail::IsOpen(const AnsiString& name) const
 {
     for (int i = 0; i < FFiles.Count(); ++i)
-        if (GetFile(i)->FileName == Name)
+        if (GetFile(i)->FileName == name)
             return true;
     return false;
 }
@@ -210,10 +210,10 @@ int CTail::GetInterval() const
     return static_cast<int>(FTimer->Interval());
 }
 
-void CTail::SetInterval(int Milliseconds)
+void CTail::SetInterval(int milliseconds)
 {
-    if (Milliseconds > 0)
-        FTimer->SetInterval(static_cast<unsigned>(Milliseconds));
+    if (milliseconds > 0)
+        FTimer->SetInterval(static_cast<unsigned>(milliseconds));
 }
 
 bool CTail::GetActive() const
@@ -221,9 +221,9 @@ bool CTail::GetActive() const
     return FTimer->Enabled();
 }
 
-void CTail::SetActive(bool On)
+void CTail::SetActive(bool on)
 {
-    if (On) {
+    if (on) {
         for (int i = 0; i < FFiles.Count(); ++i) {
             TTailFile* file = GetFile(i);
             int64_t length;
@@ -231,7 +231,7 @@ void CTail::SetActive(bool On)
                 file->Position = length;
         }
     }
-    FTimer->SetEnabled(On);
+    FTimer->SetEnabled(on);
 }
 
 void CTail::TimerTimer(TObject*)
@@ -259,53 +259,53 @@ void CTail::TimerTimer(TObject*)
     FPollFile = nullptr;
 }
 
-bool CTail::QueryLength(const TTailFile* File, int64_t& Length)
+bool CTail::QueryLength(const TTailFile* file, int64_t& length)
 {
     ++FSizeQueries;
-    return FileLength(File->Handle, Length);
+    return FileLength(file->Handle, length);
 }
 
-bool CTail::PollFile(TTailFile* File)
+bool CTail::PollFile(TTailFile* file)
 {
-    File->NewText.clear();
+    file->NewText.clear();
     int64_t length;
-    if (!QueryLength(File, length))
+    if (!QueryLength(file, length))
         return true; // unknown this time: nothing changes, the next poll tries again
-    if (!File->Active) {
-        File->Position = length;
-        File->LineComplete = true;
+    if (!file->Active) {
+        file->Position = length;
+        file->LineComplete = true;
         return true;
     }
-    if (length == File->Position)
+    if (length == file->Position)
         return true;
 
     const std::shared_ptr<bool> alive = FAlive;
-    if (length < File->Position) {
+    if (length < file->Position) {
         // The file was cut short or rewritten: what it holds now was written
         // after that, so the next poll reads it from the start.
-        File->Position = 0;
+        file->Position = 0;
         if (OnTruncate)
-            OnTruncate(FPollIndex, File);
+            OnTruncate(FPollIndex, file);
         return *alive;
     }
 
     AnsiString text;
     int64_t consumed = 0;
-    if (!ReadAppended(File->Handle, File->Position, length - File->Position, text, consumed) || consumed == 0)
+    if (!ReadAppended(file->Handle, file->Position, length - file->Position, text, consumed) || consumed == 0)
         return true; // a failed read delivers nothing; Position stays for the next poll
-    File->Position += consumed;
-    File->NewText = std::move(text);
+    file->Position += consumed;
+    file->NewText = std::move(text);
     // LineComplete tells the callback about the text before this chunk; it is
     // brought up to date afterwards, even when the callback throws.
-    const bool appended = !File->NewText.empty();
-    const bool endsLine = appended && File->NewText.back() == '\n';
+    const bool appended = !file->NewText.empty();
+    const bool endsLine = appended && file->NewText.back() == '\n';
     auto finish = [&] {
-        if (*alive && FPollFile == File && appended)
-            File->LineComplete = endsLine;
+        if (*alive && FPollFile == file && appended)
+            file->LineComplete = endsLine;
     };
     try {
         if (OnNewText)
-            OnNewText(FPollIndex, File);
+            OnNewText(FPollIndex, file);
     } catch (...) {
         finish();
         throw;

@@ -19,7 +19,7 @@ class TTailFile;
 
 // A callback of the monitor: the index of the record in the monitor's list and
 // the record itself.
-using TTailFileEvent = std::function<void(int Index, TTailFile* File)>;
+using TTailFileEvent = std::function<void(int index, TTailFile* file)>;
 
 // One watched file: a regular file kept open for reading for the whole life of the
 // record. Only bytes appended after the file was added, reopened or switched on
@@ -31,7 +31,7 @@ using TTailFileEvent = std::function<void(int Index, TTailFile* File)>;
 class TTailFile {
 public:
     // Opens nothing and does not add itself to Owner's list (CTail::AddFile does).
-    explicit TTailFile(CTail* AOwner);
+    explicit TTailFile(CTail* aOwner);
     ~TTailFile();
     TTailFile(const TTailFile&) = delete;
     TTailFile& operator=(const TTailFile&) = delete;
@@ -40,7 +40,7 @@ public:
     // when Name is empty, positioned at that file's current end, with LineCount 0
     // and LineComplete false. Raises what CTail::OpenFile raises, and then the
     // record is exactly as it was.
-    void Reopen(const AnsiString& Name);
+    void Reopen(const AnsiString& name);
 
     int Handle = -1;           // the open file, -1 for none
     int64_t Position = 0;      // bytes of the file already consumed; the next poll reads from here
@@ -74,27 +74,27 @@ public:
     // Exception "File '<Name>' not exists." when nothing of that name exists, and
     // "Unable to open file '<Name>'." when it cannot be opened or is not a
     // regular file (a folder, a named pipe, a device: refused without waiting).
-    static int OpenFile(const AnsiString& Name);
+    static int OpenFile(const AnsiString& name);
     // Opens the file and appends a record positioned at the file's current end.
     // An exception from the opening passes to the caller and nothing is added.
-    TTailFile* AddFile(const AnsiString& Name);
+    TTailFile* AddFile(const AnsiString& name);
     int GetCount() const { return FFiles.Count(); }
     // EListError "List index out of bounds (%d)" outside 0 .. GetCount() - 1.
-    TTailFile* GetFile(int Index) const;
+    TTailFile* GetFile(int index) const;
     // Takes the record out of the list when it is there; does not destroy it.
-    void RemoveFile(TTailFile* File);
+    void RemoveFile(TTailFile* file);
     // The first record whose View is that very object, or null.
-    TTailFile* FindByViewer(const TObject* Control) const;
+    TTailFile* FindByViewer(const TObject* control) const;
     // Some record's FileName equals Name exactly (file names are case-sensitive).
-    bool IsOpen(const AnsiString& Name) const;
+    bool IsOpen(const AnsiString& name) const;
 
     // The poll interval in milliseconds; values below 1 are ignored.
     int GetInterval() const;
-    void SetInterval(int Milliseconds);
+    void SetInterval(int milliseconds);
     // Whether the timer runs. Switching on also moves every record to its file's
     // current end, so that text appended while the monitor was off is skipped.
     bool GetActive() const;
-    void SetActive(bool On);
+    void SetActive(bool on);
 
     // The poll: visits the records in list order. An inactive record is moved to
     // its file's end. A longer file is read from Position to its end and the bytes
@@ -103,7 +103,7 @@ public:
     // again from 0 and OnTruncate is called; its text arrives at the next poll.
     // An unchanged file costs one size query. A failed size query or read
     // delivers nothing and keeps Position.
-    void TimerTimer(TObject* Sender);
+    void TimerTimer(TObject* sender);
     // The size queries made on the watched files so far (by polls and by switching
     // on): what following the files costs while nothing is written to them.
     int64_t GetSizeQueryCount() const { return FSizeQueries; }
@@ -113,9 +113,9 @@ public:
 
 private:
     // Polls one record; false when a callback destroyed the monitor.
-    bool PollFile(TTailFile* File);
+    bool PollFile(TTailFile* file);
     // The current length of the record's open file (one counted size query).
-    bool QueryLength(const TTailFile* File, int64_t& Length);
+    bool QueryLength(const TTailFile* file, int64_t& length);
 
     TList FFiles; // TTailFile*, in the order they were added
     std::unique_ptr<TTimer> FTimer;

@@ -64,24 +64,24 @@ const char* const TailFilesSection = "TailFiles";
 
 } // namespace
 
-void SetCommandLine(const std::vector<AnsiString>& Args)
+void SetCommandLine(const std::vector<AnsiString>& args)
 {
-    CommandLine() = Args;
+    CommandLine() = args;
 }
 
-AnsiString ParamStr(int Index)
+AnsiString ParamStr(int index)
 {
     const std::vector<AnsiString>& args = CommandLine();
-    if (Index == 0 && (args.empty() || args[0].empty()))
+    if (index == 0 && (args.empty() || args[0].empty()))
         return OwnExecutable();
-    return Index >= 0 && static_cast<size_t>(Index) < args.size() ? args[static_cast<size_t>(Index)]
+    return index >= 0 && static_cast<size_t>(index) < args.size() ? args[static_cast<size_t>(index)]
                                                                   : AnsiString();
 }
 
-AnsiString DefaultIniFileName(const AnsiString& ProgramFile)
+AnsiString DefaultIniFileName(const AnsiString& programFile)
 {
-    const AnsiString dir = ExtractFilePath(ProgramFile);
-    const AnsiString name = ExtractFileName(ProgramFile);
+    const AnsiString dir = ExtractFilePath(programFile);
+    const AnsiString name = ExtractFileName(programFile);
     // A leading dot makes a hidden name, not an extension.
     const size_t dot = name.rfind('.');
     const AnsiString iniName = (dot == AnsiString::npos || dot == 0 ? name : name.substr(0, dot)) + ".ini";
@@ -93,26 +93,26 @@ AnsiString DefaultIniFileName(const AnsiString& ProgramFile)
 // ---------------------------------------------------------------------------
 // Construction
 
-TObject* TForm1::SpecialWordStyleObject(int StyleNo)
+TObject* TForm1::SpecialWordStyleObject(int styleNo)
 {
     // The class library's habit of keeping a number in a list's object slot.
-    return reinterpret_cast<TObject*>(static_cast<intptr_t>(StyleNo));
+    return reinterpret_cast<TObject*>(static_cast<intptr_t>(styleNo));
 }
 
-int TForm1::SpecialWordStyleNo(const TObject* Object)
+int TForm1::SpecialWordStyleNo(const TObject* object)
 {
-    return static_cast<int>(reinterpret_cast<intptr_t>(Object));
+    return static_cast<int>(reinterpret_cast<intptr_t>(object));
 }
 
-TForm1::TForm1(TComponent* Owner) : TForm(Owner)
+TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
     CreateLayout();
 
     TrayTip.clear();
     IniFileName.clear();
     Tail = std::make_unique<CTail>();
-    Tail->OnNewText = [this](int Index, TTailFile* File) { TailNewText(Index, File); };
-    Tail->OnTruncate = [this](int Index, TTailFile* File) { TailFileTruncated(Index, File); };
+    Tail->OnNewText = [this](int index, TTailFile* file) { TailNewText(index, file); };
+    Tail->OnTruncate = [this](int index, TTailFile* file) { TailFileTruncated(index, file); };
 
     LineSplitter = std::make_unique<TStringList>();
     SpecialWords = std::make_unique<TStringList>();
@@ -165,7 +165,7 @@ void TForm1::CreateLayout()
 
     OptionsPM = new TPopupMenu(this);
     OptionsPM->SetImages(ImageList);
-    OptionsPM->OnPopup = [this](TObject* Sender) { OptionsPMPopup(Sender); };
+    OptionsPM->OnPopup = [this](TObject* sender) { OptionsPMPopup(sender); };
     CreateMenu();
 
     // One text style and two paragraph styles; font name and size come from
@@ -196,20 +196,20 @@ void TForm1::CreateLayout()
     ColorDlg->SetColor(6740850);
 
     SetPopupMenu(OptionsPM);
-    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
-    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
-    OnResize = [this](TObject* Sender) { FormResize(Sender); };
+    OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
+    OnResize = [this](TObject* sender) { FormResize(sender); };
 }
 
-TMenuItem* TForm1::NewMenuItem(TMenuItem* Parent, const AnsiString& Caption, int ImageIndex,
-                               void (TForm1::*Handler)(TObject*))
+TMenuItem* TForm1::NewMenuItem(TMenuItem* parent, const AnsiString& caption, int imageIndex,
+                               void (TForm1::*handler)(TObject*))
 {
     TMenuItem* item = new TMenuItem(this);
-    item->SetCaption(Caption);
-    item->SetImageIndex(ImageIndex);
-    if (Handler)
-        item->OnClick = [this, Handler](TObject* Sender) { (this->*Handler)(Sender); };
-    Parent->Add(item);
+    item->SetCaption(caption);
+    item->SetImageIndex(imageIndex);
+    if (handler)
+        item->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+    parent->Add(item);
     return item;
 }
 
@@ -261,9 +261,9 @@ void TForm1::CreateMenu()
 // ---------------------------------------------------------------------------
 // Start-up
 
-void TForm1::FormCreate(TObject* Sender)
+void TForm1::FormCreate(TObject* sender)
 {
-    (void)Sender;
+    (void)sender;
     if (!FindSettingsFile())
         return;
     ReadSettings();
@@ -338,19 +338,19 @@ void TForm1::ReadSettings()
         AdjustSizePMIClick(this);
 }
 
-void TForm1::ReadSpecialWords(TCustomIniFile& Ini)
+void TForm1::ReadSpecialWords(TCustomIniFile& ini)
 {
     static const AnsiString wordPrefix = "SpecialWord";
     TStringList keys;
-    Ini.ReadSection(SpecialWordsSection, keys);
+    ini.ReadSection(SpecialWordsSection, keys);
     TFontInfos* texts = RVStyle->TextStyles();
     for (int i = 0; i < keys.Count(); ++i) {
         const AnsiString& key = keys[i];
         if (!StartsWith(key, wordPrefix))
             continue;
         const AnsiString suffix = key.substr(wordPrefix.size());
-        const int color = Ini.ReadInteger(SpecialWordsSection, "SpecialColor" + suffix, -1);
-        const AnsiString word = Ini.ReadString(SpecialWordsSection, key, "");
+        const int color = ini.ReadInteger(SpecialWordsSection, "SpecialColor" + suffix, -1);
+        const AnsiString word = ini.ReadString(SpecialWordsSection, key, "");
         // 0 (black) is refused as well: the colour must be above 0.
         if (color <= 0 || word.empty())
             continue;
@@ -375,9 +375,9 @@ void TForm1::KeepOnScreen()
 // ---------------------------------------------------------------------------
 // Exit
 
-void TForm1::FormDestroy(TObject* Sender)
+void TForm1::FormDestroy(TObject* sender)
 {
-    (void)Sender;
+    (void)sender;
     WriteSettings();
     Tail.reset();
     LineSplitter.reset();

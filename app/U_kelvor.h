@@ -37,15 +37,15 @@ inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
 // The program's command line as main() received it: ParamStr(0) is the program
 // file (a full path), ParamStr(1) the settings file named by the user. Empty for
 // an index beyond the arguments.
-void SetCommandLine(const std::vector<AnsiString>& Args);
-AnsiString ParamStr(int Index);
+void SetCommandLine(const std::vector<AnsiString>& args);
+AnsiString ParamStr(int index);
 
 // The settings file used when none is named on the command line: the program
 // file with the extension ".ini" (replacing its extension, or appended when it
 // has none), next to the program; when that folder cannot be written,
 // ConfigHome + "/kelvor/kelvor.ini" (ConfigHome: $XDG_CONFIG_HOME, else
 // ~/.config).
-AnsiString DefaultIniFileName(const AnsiString& ProgramFile);
+AnsiString DefaultIniFileName(const AnsiString& programFile);
 
 // The main window. Its single instance Form1 lives for the whole run.
 //
@@ -60,7 +60,7 @@ AnsiString DefaultIniFileName(const AnsiString& ProgramFile);
 // keeps a little state of its own per pane (owned by the pane).
 class TForm1 : public TForm {
 public:
-    explicit TForm1(TComponent* Owner);
+    explicit TForm1(TComponent* owner);
     ~TForm1() override;
     const char* ClassName() const override { return "TForm1"; }
 
@@ -132,92 +132,92 @@ public:
     AnsiString IniFileName;                   // the settings file (a full path)
 
     // The object stored with a special word for a text style number, and back.
-    static TObject* SpecialWordStyleObject(int StyleNo);
-    static int SpecialWordStyleNo(const TObject* Object);
+    static TObject* SpecialWordStyleObject(int styleNo);
+    static int SpecialWordStyleNo(const TObject* object);
 
     // ---- Start-up and exit (U_kelvor.cpp)
     // OnCreate: finds the settings file (ParamStr(1), else DefaultIniFileName)
     // and reads it, opens the files watched at the last run.
-    void FormCreate(TObject* Sender);
+    void FormCreate(TObject* sender);
     // OnDestroy: writes the settings when SaveSettings is on (a failed write
     // shows an "Error" box with the file's path), then frees the monitor, the
     // lists and the tray icon.
-    void FormDestroy(TObject* Sender);
+    void FormDestroy(TObject* sender);
 
     // ---- Display of new text (U_kelvor_display.cpp)
     // The monitor's OnNewText and OnTruncate. Both ignore a record without a
     // pane. Neither runs the event loop: the pane is repainted directly.
-    void TailNewText(int Index, TTailFile* File);
-    void TailFileTruncated(int Index, TTailFile* File);
+    void TailNewText(int index, TTailFile* file);
+    void TailFileTruncated(int index, TTailFile* file);
     // The text style of the first special word (in SpecialWords' order) that
     // occurs in Line, case-sensitively; -1 when none does. Empty words never match.
-    int GetSpecialWordStyle(const AnsiString& Line) const;
+    int GetSpecialWordStyle(const AnsiString& line) const;
 
     // ---- Commands, recent files and pane layout (h28, U_kelvor_*.cpp)
-    TTailFile* OpenTailFile(const AnsiString& Name);
-    void AddRecentFile(const AnsiString& Name);
-    void RecentFileClick(TObject* Sender);
-    void OptionsPMPopup(TObject* Sender);
-    void TailViewClick(TObject* Sender);
-    void TailViewDblClick(TObject* Sender);
-    void FormResize(TObject* Sender);
-    void DrawFileNameImage(TTailFile* File);
-    void AddFilePMIClick(TObject* Sender);
-    void RemoveFilePMIClick(TObject* Sender);
-    void ResetFilePMIClick(TObject* Sender);
-    void SaveSelectedTextPMIClick(TObject* Sender);
-    void MaximizeFilePMIClick(TObject* Sender);
-    void ActivePMIClick(TObject* Sender);
-    void PurgeAtLinePMIClick(TObject* Sender);
-    void MonitorIntervalPMIClick(TObject* Sender);
-    void ShowOnlySpecialWordLogsPMIClick(TObject* Sender);
-    void AlwaysOnTopPMIClick(TObject* Sender);
-    void ShowOnLogEventPMIClick(TObject* Sender);
-    void BeepOnLogEventPMIClick(TObject* Sender);
-    void AdjustSizePMIClick(TObject* Sender);
-    void AdjustSizeAutomaticlyPMIClick(TObject* Sender);
-    void FontSizePMIClick(TObject* Sender);
-    void MonitorBackgroundColorPMIClick(TObject* Sender);
-    void ShowFileNameImagePMIClick(TObject* Sender);
-    void SaveSettingsPMIClick(TObject* Sender);
-    void About1Click(TObject* Sender);
-    void ExitPMIClick(TObject* Sender);
+    TTailFile* OpenTailFile(const AnsiString& name);
+    void AddRecentFile(const AnsiString& name);
+    void RecentFileClick(TObject* sender);
+    void OptionsPMPopup(TObject* sender);
+    void TailViewClick(TObject* sender);
+    void TailViewDblClick(TObject* sender);
+    void FormResize(TObject* sender);
+    void DrawFileNameImage(TTailFile* file);
+    void AddFilePMIClick(TObject* sender);
+    void RemoveFilePMIClick(TObject* sender);
+    void ResetFilePMIClick(TObject* sender);
+    void SaveSelectedTextPMIClick(TObject* sender);
+    void MaximizeFilePMIClick(TObject* sender);
+    void ActivePMIClick(TObject* sender);
+    void PurgeAtLinePMIClick(TObject* sender);
+    void MonitorIntervalPMIClick(TObject* sender);
+    void ShowOnlySpecialWordLogsPMIClick(TObject* sender);
+    void AlwaysOnTopPMIClick(TObject* sender);
+    void ShowOnLogEventPMIClick(TObject* sender);
+    void BeepOnLogEventPMIClick(TObject* sender);
+    void AdjustSizePMIClick(TObject* sender);
+    void AdjustSizeAutomaticlyPMIClick(TObject* sender);
+    void FontSizePMIClick(TObject* sender);
+    void MonitorBackgroundColorPMIClick(TObject* sender);
+    void ShowFileNameImagePMIClick(TObject* sender);
+    void SaveSettingsPMIClick(TObject* sender);
+    void About1Click(TObject* sender);
+    void ExitPMIClick(TObject* sender);
     // Each setter stores its flag and ticks or unticks its menu item (and does
     // what its command says besides).
-    void SetActive(bool Value);
-    void SetMonitorBackgroundColor(TColor Value);
-    void SetAlwaysOnTop(bool Value);
-    void SetShowOnLogEvent(bool Value);
-    void SetBeepOnLogEvent(bool Value);
-    void SetShowOnlySpecialWordLogs(bool Value);
-    void SetAdjustSizeAutomaticly(bool Value);
-    void SetSaveSettings(bool Value);
-    void SetShowFileNameImage(bool Value);
+    void SetActive(bool value);
+    void SetMonitorBackgroundColor(TColor value);
+    void SetAlwaysOnTop(bool value);
+    void SetShowOnLogEvent(bool value);
+    void SetBeepOnLogEvent(bool value);
+    void SetShowOnlySpecialWordLogs(bool value);
+    void SetAdjustSizeAutomaticly(bool value);
+    void SetSaveSettings(bool value);
+    void SetShowFileNameImage(bool value);
 
     // ---- Tray icon, window messages and dropped files (h28, U_kelvor_*.cpp)
-    void WndProc(TMessage& Message) override;
-    void Dispatch(TMessage& Message) override;
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
     // WM_TRAYNOTIFY; the display calls it with LParam WM_LBUTTONDBLCLK to bring
     // the window to the front.
-    void TrayIconMessage(TMessage& Message);
-    void WMDropFiles(TMessage& Message);
+    void TrayIconMessage(TMessage& message);
+    void WMDropFiles(TMessage& message);
     void AddTrayIcon();
     bool RemoveTrayIcon();
     bool GetShowOnlyInSystemTray() const { return ShowOnlyInSystemTray; }
-    void SetShowOnlyInSystemTray(bool On);
+    void SetShowOnlyInSystemTray(bool on);
 
     // ==== h28's block (commands, recent files, pane layout, tray icon, window
     // messages, dropped files): members h28 adds to the window go here.
     // The file whose pane the popup menu was last opened over, or null.
     TTailFile* FileUnderPopup() const;
     // File is still one of the monitor's records.
-    bool IsWatched(const TTailFile* File) const;
+    bool IsWatched(const TTailFile* file) const;
     // Destroys the file's pane, then its splitter, then the record (which
     // closes the file).
-    void RemoveTailFile(TTailFile* File);
+    void RemoveTailFile(TTailFile* file);
     // A fresh handle at the file's current end and an empty pane; raises what
     // TTailFile::Reopen raises.
-    void ResetTailFile(TTailFile* File);
+    void ResetTailFile(TTailFile* file);
     // Sends TrayTip to the icon when it is shown.
     void UpdateTrayTip();
     // The tray icon is on the desktop (the last AddTrayIcon succeeded). Without
@@ -233,12 +233,12 @@ private:
     // The window's layout: its properties, components and popup menu.
     void CreateLayout();
     void CreateMenu();
-    TMenuItem* NewMenuItem(TMenuItem* Parent, const AnsiString& Caption, int ImageIndex,
-                           void (TForm1::*Handler)(TObject*));
+    TMenuItem* NewMenuItem(TMenuItem* parent, const AnsiString& caption, int imageIndex,
+                           void (TForm1::*handler)(TObject*));
     // Start-up steps of FormCreate.
     bool FindSettingsFile();
     void ReadSettings();
-    void ReadSpecialWords(TCustomIniFile& Ini);
+    void ReadSpecialWords(TCustomIniFile& ini);
     // Moves the window onto the screen when no part of it lies on the screen.
     void KeepOnScreen();
     void WriteSettings();

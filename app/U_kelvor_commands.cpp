@@ -18,14 +18,14 @@ const char* const kCaptionPrefix = "Kelvor: ";
 // Recent files kept once a file has been opened in the run.
 constexpr int kMaxRecentFiles = 10;
 
-void ShowErrorBox(const AnsiString& Text)
+void ShowErrorBox(const AnsiString& text)
 {
-    MessageBox(Text, "Error", MB_OK | MB_ICONERROR);
+    MessageBox(text, "Error", MB_OK | MB_ICONERROR);
 }
 
-bool Confirmed(const AnsiString& Question)
+bool Confirmed(const AnsiString& question)
 {
-    return MessageBox(Question, "Confirmation", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBox(question, "Confirmation", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool CtrlHeld()
@@ -35,12 +35,12 @@ bool CtrlHeld()
 
 // Asks for a number in an input box that starts with Current. False when the
 // box was cancelled; text that is no integer gives -1.
-bool AskNumber(const AnsiString& Title, int Current, int& Value)
+bool AskNumber(const AnsiString& title, int current, int& value)
 {
-    AnsiString text = IntToStr(Current);
-    if (!InputQuery(Title, "Select a new value:", text))
+    AnsiString text = IntToStr(current);
+    if (!InputQuery(title, "Select a new value:", text))
         return false;
-    Value = StrToIntDef(Trim(text), -1);
+    value = StrToIntDef(Trim(text), -1);
     return true;
 }
 
@@ -56,92 +56,92 @@ TTailFile* TForm1::FileUnderPopup() const
     return Tail->FindByViewer(OptionsPM->PopupComponent());
 }
 
-bool TForm1::IsWatched(const TTailFile* File) const
+bool TForm1::IsWatched(const TTailFile* file) const
 {
-    if (!Tail || !File)
+    if (!Tail || !file)
         return false;
     for (int i = 0; i < Tail->GetCount(); ++i)
-        if (Tail->GetFile(i) == File)
+        if (Tail->GetFile(i) == file)
             return true;
     return false;
 }
 
-TTailFile* TForm1::OpenTailFile(const AnsiString& Name)
+TTailFile* TForm1::OpenTailFile(const AnsiString& name)
 {
     if (!Tail)
         return nullptr;
-    if (Tail->IsOpen(Name) &&
-        !Confirmed("File is already opened:\n" + Name + "\n\nContinue and open the file?"))
+    if (Tail->IsOpen(name) &&
+        !Confirmed("File is already opened:\n" + name + "\n\nContinue and open the file?"))
         return nullptr;
     // The panes are laid out by the callers; a resize while the pane is being
     // built would size a half-made pane.
     OnResize = nullptr;
-    TTailFile* File = nullptr;
+    TTailFile* file = nullptr;
     // Nothing half-built stays behind: no poll may find a record without its
     // pane while the error box is up.
-    auto Discard = [&] {
-        RemoveTailFile(File);
-        File = nullptr;
-        OnResize = [this](TObject* Sender) { FormResize(Sender); };
+    auto discard = [&] {
+        RemoveTailFile(file);
+        file = nullptr;
+        OnResize = [this](TObject* sender) { FormResize(sender); };
     };
     try {
-        File = Tail->AddFile(Name);
-        auto* Splitter = new TSplitter(this);
-        File->Splitter = Splitter;
-        Splitter->SetAlign(alTop);
-        Splitter->SetParent(this);
-        Splitter->SetHeight(2);
-        Splitter->SetColor(0x808080);
-        Splitter->SetMinSize(1);
+        file = Tail->AddFile(name);
+        auto* splitter = new TSplitter(this);
+        file->Splitter = splitter;
+        splitter->SetAlign(alTop);
+        splitter->SetParent(this);
+        splitter->SetHeight(2);
+        splitter->SetColor(0x808080);
+        splitter->SetMinSize(1);
 
-        auto* View = new TRollView(this);
-        File->View = View;
-        View->SetStyle(RVStyle);
-        View->SetPopupMenu(OptionsPM);
-        View->SetParent(this);
-        View->SetColor(MonitorBackgroundColor);
-        View->SetCtl3D(false);
-        View->SetAlign(alTop);
-        View->SetBorderStyle(bsNone);
-        View->OnClick = [this](TObject* Sender) { TailViewClick(Sender); };
-        View->OnDblClick = [this](TObject* Sender) { TailViewDblClick(Sender); };
-        View->Constraints()->SetMinHeight(10);
-        TRVOptions Options = View->Options();
-        Options.Exclude(rvoRClickDeselects);
-        View->SetOptions(Options);
-        View->SetBackgroundStyle(bsCentered);
+        auto* view = new TRollView(this);
+        file->View = view;
+        view->SetStyle(RVStyle);
+        view->SetPopupMenu(OptionsPM);
+        view->SetParent(this);
+        view->SetColor(MonitorBackgroundColor);
+        view->SetCtl3D(false);
+        view->SetAlign(alTop);
+        view->SetBorderStyle(bsNone);
+        view->OnClick = [this](TObject* sender) { TailViewClick(sender); };
+        view->OnDblClick = [this](TObject* sender) { TailViewDblClick(sender); };
+        view->Constraints()->SetMinHeight(10);
+        TRVOptions options = view->Options();
+        options.Exclude(rvoRClickDeselects);
+        view->SetOptions(options);
+        view->SetBackgroundStyle(bsCentered);
 
-        DrawFileNameImage(File);
-        AddRecentFile(Name);
-    } catch (const Exception& E) {
-        Discard();
-        ShowErrorBox(E.Message());
+        DrawFileNameImage(file);
+        AddRecentFile(name);
+    } catch (const Exception& e) {
+        discard();
+        ShowErrorBox(e.Message());
         return nullptr;
     } catch (...) {
-        Discard();
+        discard();
         throw;
     }
-    OnResize = [this](TObject* Sender) { FormResize(Sender); };
-    return File;
+    OnResize = [this](TObject* sender) { FormResize(sender); };
+    return file;
 }
 
-void TForm1::RemoveTailFile(TTailFile* File)
+void TForm1::RemoveTailFile(TTailFile* file)
 {
-    if (!File)
+    if (!file)
         return;
-    delete File->View;
-    File->View = nullptr;
-    delete File->Splitter;
-    File->Splitter = nullptr;
-    delete File; // closes the file and leaves the monitor's list
+    delete file->View;
+    file->View = nullptr;
+    delete file->Splitter;
+    file->Splitter = nullptr;
+    delete file; // closes the file and leaves the monitor's list
 }
 
-void TForm1::ResetTailFile(TTailFile* File)
+void TForm1::ResetTailFile(TTailFile* file)
 {
-    File->Reopen(AnsiString());
-    if (File->View) {
-        File->View->Clear();
-        File->View->Format();
+    file->Reopen(AnsiString());
+    if (file->View) {
+        file->View->Clear();
+        file->View->Format();
     }
 }
 
@@ -175,35 +175,35 @@ void TForm1::ResetFilePMIClick(TObject*)
             return;
         for (int i = 0; i < Tail->GetCount(); ++i)
             ResetTailFile(Tail->GetFile(i));
-    } else if (TTailFile* File = FileUnderPopup()) {
-        ResetTailFile(File);
+    } else if (TTailFile* file = FileUnderPopup()) {
+        ResetTailFile(file);
     }
 }
 
 // ---------------------------------------------------------------------------
 // Recent files
 
-void TForm1::AddRecentFile(const AnsiString& Name)
+void TForm1::AddRecentFile(const AnsiString& name)
 {
     // File names are compared exactly: two names that differ in case are two files.
     for (int i = 0; i < RecentFiles->Count(); ++i)
-        if (RecentFiles->Get(i) == Name) {
+        if (RecentFiles->Get(i) == name) {
             RecentFiles->Delete(i);
             break;
         }
-    RecentFiles->Add(Name);
+    RecentFiles->Add(name);
     while (RecentFiles->Count() > kMaxRecentFiles)
         RecentFiles->Delete(0);
 }
 
-void TForm1::RecentFileClick(TObject* Sender)
+void TForm1::RecentFileClick(TObject* sender)
 {
     // The path kept for the entry, never its caption (which shows '&' doubled).
-    const auto* Item = dynamic_cast<const TMenuItem*>(Sender);
-    if (!Item || Item->Tag() < 0 || Item->Tag() >= static_cast<int>(FRecentFilePaths.size()))
+    const auto* item = dynamic_cast<const TMenuItem*>(sender);
+    if (!item || item->Tag() < 0 || item->Tag() >= static_cast<int>(FRecentFilePaths.size()))
         return;
-    const AnsiString Path = FRecentFilePaths[static_cast<size_t>(Item->Tag())];
-    OpenTailFile(Path);
+    const AnsiString path = FRecentFilePaths[static_cast<size_t>(item->Tag())];
+    OpenTailFile(path);
 }
 
 // ---------------------------------------------------------------------------
@@ -213,35 +213,35 @@ void TForm1::OptionsPMPopup(TObject*)
 {
     RemoveFilePMI->SetCaption("Remove File");
     ResetFilePMI->SetCaption("Reset File");
-    for (TMenuItem* Item :
+    for (TMenuItem* item :
          {RemoveFilePMI, ResetFilePMI, TextPMI, CopySelectedTextPMI, SaveSelectedTextPMI, MaximizeFilePMI})
-        Item->SetEnabled(false);
+        item->SetEnabled(false);
     ActivePMI->SetChecked(Tail && Tail->GetActive());
     PurgeAtLinePMI->SetCaption("Purge At Line " + IntToStr(PurgeAtLine) + "...");
     MonitorIntervalPMI->SetCaption("Monitor Interval = " + IntToStr(Tail ? Tail->GetInterval() : 0) +
                                    " ms ...");
     AdjustSizePMI->SetEnabled(Tail && Tail->GetCount() > 0);
 
-    if (TTailFile* File = FileUnderPopup()) {
-        const AnsiString Name = EscapeMenuCaption(File->FileName);
-        RemoveFilePMI->SetCaption("Remove File '" + Name + "'");
-        ResetFilePMI->SetCaption("Reset File '" + Name + "'");
-        for (TMenuItem* Item : {RemoveFilePMI, ResetFilePMI, TextPMI, MaximizeFilePMI})
-            Item->SetEnabled(true);
-        const bool Selection = File->View && File->View->SelectionExists();
-        CopySelectedTextPMI->SetEnabled(Selection);
-        SaveSelectedTextPMI->SetEnabled(Selection);
+    if (TTailFile* file = FileUnderPopup()) {
+        const AnsiString name = EscapeMenuCaption(file->FileName);
+        RemoveFilePMI->SetCaption("Remove File '" + name + "'");
+        ResetFilePMI->SetCaption("Reset File '" + name + "'");
+        for (TMenuItem* item : {RemoveFilePMI, ResetFilePMI, TextPMI, MaximizeFilePMI})
+            item->SetEnabled(true);
+        const bool selection = file->View && file->View->SelectionExists();
+        CopySelectedTextPMI->SetEnabled(selection);
+        SaveSelectedTextPMI->SetEnabled(selection);
     }
 
     RecentFilePMI->Clear();
     FRecentFilePaths.clear();
     for (int i = 0; i < RecentFiles->Count(); ++i) {
         FRecentFilePaths.push_back(RecentFiles->Get(i));
-        auto* Item = new TMenuItem(nullptr); // owned by the submenu
-        Item->SetCaption(EscapeMenuCaption(RecentFiles->Get(i)));
-        Item->SetTag(i);
-        Item->OnClick = [this](TObject* Sender) { RecentFileClick(Sender); };
-        RecentFilePMI->Add(Item);
+        auto* item = new TMenuItem(nullptr); // owned by the submenu
+        item->SetCaption(EscapeMenuCaption(RecentFiles->Get(i)));
+        item->SetTag(i);
+        item->OnClick = [this](TObject* sender) { RecentFileClick(sender); };
+        RecentFilePMI->Add(item);
     }
     RecentFilePMI->SetEnabled(RecentFiles->Count() > 0);
 }
@@ -249,50 +249,50 @@ void TForm1::OptionsPMPopup(TObject*)
 // ---------------------------------------------------------------------------
 // Copying and saving a pane's text
 
-void TForm1::SaveSelectedTextPMIClick(TObject* Sender)
+void TForm1::SaveSelectedTextPMIClick(TObject* sender)
 {
-    TTailFile* File = FileUnderPopup();
-    if (!File || !File->View)
+    TTailFile* file = FileUnderPopup();
+    if (!file || !file->View)
         return;
-    const bool Save = Sender == SaveSelectedTextPMI || Sender == SaveCompleteTextPMI;
-    const bool SelectionOnly = Sender == CopySelectedTextPMI || Sender == SaveSelectedTextPMI;
-    if (Save) {
+    const bool save = sender == SaveSelectedTextPMI || sender == SaveCompleteTextPMI;
+    const bool selectionOnly = sender == CopySelectedTextPMI || sender == SaveSelectedTextPMI;
+    if (save) {
         if (!SaveDlg->Execute())
             return;
         // The dialog ran the event loop: the pane may have gone meanwhile.
-        if (!IsWatched(File) || !File->View)
+        if (!IsWatched(file) || !file->View)
             return;
     }
     try {
-        TMemoryStream Stream;
-        if (!File->View->SaveTextToStream(AnsiString(), &Stream, -1, SelectionOnly, true))
+        TMemoryStream stream;
+        if (!file->View->SaveTextToStream(AnsiString(), &stream, -1, selectionOnly, true))
             throw EWriteError(SysConst::SWriteError);
-        if (Save) {
-            Stream.SaveToFile(SaveDlg->FileName());
+        if (save) {
+            stream.SaveToFile(SaveDlg->FileName());
         } else {
-            const char Zero = 0;
-            Stream.Write(&Zero, 1);
-            Clipboard()->SetBuffer(CF_TEXT, Stream.Memory(), static_cast<size_t>(Stream.Size()));
+            const char zero = 0;
+            stream.Write(&zero, 1);
+            Clipboard()->SetBuffer(CF_TEXT, stream.Memory(), static_cast<size_t>(stream.Size()));
         }
-    } catch (const Exception& E) {
-        ShowErrorBox(E.Message());
+    } catch (const Exception& e) {
+        ShowErrorBox(e.Message());
     }
 }
 
 // ---------------------------------------------------------------------------
 // Monitoring, numbers, switches, colour
 
-void TForm1::SetActive(bool Value)
+void TForm1::SetActive(bool value)
 {
     if (!Tail)
         return;
     if (ActivePMI)
-        ActivePMI->SetChecked(Value);
-    Tail->SetActive(Value);
-    TrayTip = Value ? "Kelvor: active" : "Kelvor: inactive";
+        ActivePMI->SetChecked(value);
+    Tail->SetActive(value);
+    TrayTip = value ? "Kelvor: active" : "Kelvor: inactive";
     if (ShowOnlyInSystemTray)
         UpdateTrayTip();
-    Active = Value;
+    Active = value;
 }
 
 void TForm1::ActivePMIClick(TObject*)
@@ -302,86 +302,86 @@ void TForm1::ActivePMIClick(TObject*)
 
 void TForm1::PurgeAtLinePMIClick(TObject*)
 {
-    int Value = 0;
-    if (AskNumber("Change 'Purge At Line'", PurgeAtLine, Value) && Value >= 0)
-        PurgeAtLine = Value;
+    int value = 0;
+    if (AskNumber("Change 'Purge At Line'", PurgeAtLine, value) && value >= 0)
+        PurgeAtLine = value;
 }
 
 void TForm1::MonitorIntervalPMIClick(TObject*)
 {
-    int Value = 0;
-    if (AskNumber("Change 'Monitor Interval'", Tail->GetInterval(), Value) && Value > 0)
-        Tail->SetInterval(Value);
+    int value = 0;
+    if (AskNumber("Change 'Monitor Interval'", Tail->GetInterval(), value) && value > 0)
+        Tail->SetInterval(value);
 }
 
 void TForm1::FontSizePMIClick(TObject*)
 {
-    TFontInfos* Styles = RVStyle->TextStyles();
-    int Value = 0;
+    TFontInfos* styles = RVStyle->TextStyles();
+    int value = 0;
     // A font has no size 0: 0 keeps the size as it is.
-    if (!AskNumber("Change 'Font Size'", Styles->Items(0)->Size(), Value) || Value <= 0)
+    if (!AskNumber("Change 'Font Size'", styles->Items(0)->Size(), value) || value <= 0)
         return;
-    for (int i = 0; i < Styles->Count(); ++i)
-        Styles->Items(i)->SetSize(Value);
+    for (int i = 0; i < styles->Count(); ++i)
+        styles->Items(i)->SetSize(value);
     for (int i = 0; i < Tail->GetCount(); ++i)
-        if (TRollView* View = Tail->GetFile(i)->View) {
-            View->Format();
-            View->Repaint();
+        if (TRollView* view = Tail->GetFile(i)->View) {
+            view->Format();
+            view->Repaint();
         }
 }
 
-void TForm1::SetShowOnLogEvent(bool Value)
+void TForm1::SetShowOnLogEvent(bool value)
 {
-    ShowOnLogEvent = Value;
+    ShowOnLogEvent = value;
     if (ShowOnLogEventPMI)
-        ShowOnLogEventPMI->SetChecked(Value);
+        ShowOnLogEventPMI->SetChecked(value);
 }
 
-void TForm1::SetBeepOnLogEvent(bool Value)
+void TForm1::SetBeepOnLogEvent(bool value)
 {
-    BeepOnLogEvent = Value;
+    BeepOnLogEvent = value;
     if (BeepOnLogEventPMI)
-        BeepOnLogEventPMI->SetChecked(Value);
+        BeepOnLogEventPMI->SetChecked(value);
 }
 
-void TForm1::SetShowOnlySpecialWordLogs(bool Value)
+void TForm1::SetShowOnlySpecialWordLogs(bool value)
 {
-    ShowOnlySpecialWordLogs = Value;
+    ShowOnlySpecialWordLogs = value;
     if (ShowOnlySpecialWordLogsPMI)
-        ShowOnlySpecialWordLogsPMI->SetChecked(Value);
+        ShowOnlySpecialWordLogsPMI->SetChecked(value);
 }
 
-void TForm1::SetAdjustSizeAutomaticly(bool Value)
+void TForm1::SetAdjustSizeAutomaticly(bool value)
 {
-    AdjustSizeAutomaticly = Value;
+    AdjustSizeAutomaticly = value;
     if (AdjustSizeAutomaticlyPMI)
-        AdjustSizeAutomaticlyPMI->SetChecked(Value);
+        AdjustSizeAutomaticlyPMI->SetChecked(value);
 }
 
 // Switches saving only: tray-only mode is the settings file's to set.
-void TForm1::SetSaveSettings(bool Value)
+void TForm1::SetSaveSettings(bool value)
 {
-    SaveSettings = Value;
+    SaveSettings = value;
     if (SaveSettingsPMI)
-        SaveSettingsPMI->SetChecked(Value);
+        SaveSettingsPMI->SetChecked(value);
 }
 
-void TForm1::SetShowFileNameImage(bool Value)
+void TForm1::SetShowFileNameImage(bool value)
 {
-    ShowFileNameImage = Value;
+    ShowFileNameImage = value;
     if (ShowFileNameImagePMI)
-        ShowFileNameImagePMI->SetChecked(Value);
+        ShowFileNameImagePMI->SetChecked(value);
     if (Tail)
         for (int i = 0; i < Tail->GetCount(); ++i)
             DrawFileNameImage(Tail->GetFile(i));
 }
 
-void TForm1::SetAlwaysOnTop(bool Value)
+void TForm1::SetAlwaysOnTop(bool value)
 {
-    AlwaysOnTop = Value;
+    AlwaysOnTop = value;
     if (AlwaysOnTopPMI)
-        AlwaysOnTopPMI->SetChecked(Value);
-    SetWindowPos(Handle(), Value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        AlwaysOnTopPMI->SetChecked(value);
+    SetWindowPos(Handle(), value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void TForm1::ShowOnLogEventPMIClick(TObject*)

@@ -34,29 +34,29 @@ public:
 };
 
 // The pane's state, made for File the first time the pane is shown text.
-TPaneDisplayState* PaneState(TRollView* View, const TTailFile* File)
+TPaneDisplayState* PaneState(TRollView* view, const TTailFile* file)
 {
-    for (int i = 0; i < View->ComponentCount(); ++i)
-        if (auto* state = dynamic_cast<TPaneDisplayState*>(View->Components(i)))
+    for (int i = 0; i < view->ComponentCount(); ++i)
+        if (auto* state = dynamic_cast<TPaneDisplayState*>(view->Components(i)))
             return state;
-    auto* state = new TPaneDisplayState(View);
-    state->FileName = File->FileName;
-    state->LineCount = File->LineCount;
+    auto* state = new TPaneDisplayState(view);
+    state->FileName = file->FileName;
+    state->LineCount = file->LineCount;
     return state;
 }
 
 // The length of Text without the start of a UTF-8 character cut off by its
 // end: Text's whole length when it ends on a whole character, or on bytes that
 // are no UTF-8 lead at all (those stay as they are).
-size_t CompleteUtf8Length(const AnsiString& Text)
+size_t CompleteUtf8Length(const AnsiString& text)
 {
-    const size_t n = Text.size();
+    const size_t n = text.size();
     size_t i = n;
-    while (i > 0 && n - i < 3 && (static_cast<uint8_t>(Text[i - 1]) & 0xC0) == 0x80)
+    while (i > 0 && n - i < 3 && (static_cast<uint8_t>(text[i - 1]) & 0xC0) == 0x80)
         --i;
     if (i == 0)
         return n;
-    const uint8_t lead = static_cast<uint8_t>(Text[i - 1]);
+    const uint8_t lead = static_cast<uint8_t>(text[i - 1]);
     const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
                           : lead >= 0xE0 && lead <= 0xEF ? 3
                           : lead >= 0xF0 && lead <= 0xF4 ? 4
@@ -66,27 +66,27 @@ size_t CompleteUtf8Length(const AnsiString& Text)
 
 } // namespace
 
-int TForm1::GetSpecialWordStyle(const AnsiString& Line) const
+int TForm1::GetSpecialWordStyle(const AnsiString& line) const
 {
     if (!SpecialWords)
         return -1;
     for (int i = 0; i < SpecialWords->Count(); ++i) {
         const AnsiString& word = (*SpecialWords)[i];
-        if (!word.empty() && Line.find(word) != AnsiString::npos)
+        if (!word.empty() && line.find(word) != AnsiString::npos)
             return SpecialWordStyleNo(SpecialWords->GetObject(i));
     }
     return -1;
 }
 
-void TForm1::TailNewText(int Index, TTailFile* File)
+void TForm1::TailNewText(int index, TTailFile* file)
 {
-    (void)Index;
+    (void)index;
     // A record whose pane is still being built or already gone shows nothing.
-    if (!File || !File->View || !LineSplitter)
+    if (!file || !file->View || !LineSplitter)
         return;
-    TRollView* view = File->View;
-    TPaneDisplayState* state = PaneState(view, File);
-    if (state->FileName != File->FileName || state->LineCount != File->LineCount) {
+    TRollView* view = file->View;
+    TPaneDisplayState* state = PaneState(view, file);
+    if (state->FileName != file->FileName || state->LineCount != file->LineCount) {
         state->StartNewLine = true;
         state->HeldBytes.clear();
     }
@@ -94,14 +94,14 @@ void TForm1::TailNewText(int Index, TTailFile* File)
     // The chunk as shown: the bytes held from the last chunk first (unless the
     // file skipped ahead meanwhile, which completes its line), NUL as '?', and
     // the start of a character cut off by the end kept for the next chunk.
-    bool lineComplete = File->LineComplete;
+    bool lineComplete = file->LineComplete;
     AnsiString text;
-    if (!state->HeldBytes.empty() && !File->LineComplete) {
+    if (!state->HeldBytes.empty() && !file->LineComplete) {
         text = state->HeldBytes;
         lineComplete = state->HeldLineComplete;
     }
     state->HeldBytes.clear();
-    text += File->NewText;
+    text += file->NewText;
     for (char& c : text)
         if (c == '\0')
             c = '?';
@@ -117,9 +117,9 @@ void TForm1::TailNewText(int Index, TTailFile* File)
 
     // Purging is decided once, before any line of the chunk is added.
     bool cleared = false;
-    if (PurgeAtLine > 0 && File->LineCount > PurgeAtLine) {
+    if (PurgeAtLine > 0 && file->LineCount > PurgeAtLine) {
         view->Clear();
-        File->LineCount = 0;
+        file->LineCount = 0;
         state->StartNewLine = false;
         cleared = true;
     }
@@ -145,7 +145,7 @@ void TForm1::TailNewText(int Index, TTailFile* File)
     }
     for (int i = first; i < LineSplitter->Count(); ++i) {
         // Every line counts for the purge, shown or not.
-        ++File->LineCount;
+        ++file->LineCount;
         const AnsiString& line = (*LineSplitter)[i];
         const int style = GetSpecialWordStyle(line);
         if (style > 0 || !ShowOnlySpecialWordLogs) {
@@ -157,8 +157,8 @@ void TForm1::TailNewText(int Index, TTailFile* File)
             state->StartNewLine = true;
         }
     }
-    state->FileName = File->FileName;
-    state->LineCount = File->LineCount;
+    state->FileName = file->FileName;
+    state->LineCount = file->LineCount;
 
     if (!added && !cleared)
         return;
@@ -177,7 +177,7 @@ void TForm1::TailNewText(int Index, TTailFile* File)
 
     // The record is not read after this point: the window's reactions may run
     // handlers of their own.
-    const AnsiString fileName = File->FileName;
+    const AnsiString fileName = file->FileName;
     if (ShowOnLogEvent) {
         if (!Visible())
             SetCaption("Kelvor:" + fileName);
@@ -191,15 +191,15 @@ void TForm1::TailNewText(int Index, TTailFile* File)
         Beep(480, 250);
 }
 
-void TForm1::TailFileTruncated(int Index, TTailFile* File)
+void TForm1::TailFileTruncated(int index, TTailFile* file)
 {
-    (void)Index;
-    if (!File || !File->View)
+    (void)index;
+    if (!file || !file->View)
         return;
-    TRollView* view = File->View;
+    TRollView* view = file->View;
     // The file starts again from its beginning: a character cut off before is
     // never completed.
-    PaneState(view, File)->HeldBytes.clear();
+    PaneState(view, file)->HeldBytes.clear();
     view->AddBreak();
     view->FormatTail();
     view->Invalidate();

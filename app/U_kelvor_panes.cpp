@@ -27,27 +27,27 @@ void TForm1::AdjustSizePMIClick(TObject*)
     const int n = Tail ? Tail->GetCount() : 0;
     if (n == 0)
         return;
-    const int H = ClientHeight();
-    const int h = (H - kSplitterHeight * n) / n;
+    const int h = ClientHeight();
+    const int paneHeight = (h - kSplitterHeight * n) / n;
     // The last pane takes what the division leaves, so that panes and splitters
     // fill the client area exactly.
     DisableAlign();
     for (int i = 0; i < n; ++i)
-        if (TRollView* View = Tail->GetFile(i)->View)
-            View->SetHeight(i < n - 1 ? h : h + H % n);
+        if (TRollView* view = Tail->GetFile(i)->View)
+            view->SetHeight(i < n - 1 ? paneHeight : paneHeight + h % n);
     EnableAlign();
 }
 
-void TForm1::FormResize(TObject* Sender)
+void TForm1::FormResize(TObject* sender)
 {
     if (AdjustSizeAutomaticly)
-        AdjustSizePMIClick(Sender);
+        AdjustSizePMIClick(sender);
 }
 
 void TForm1::MaximizeFilePMIClick(TObject*)
 {
-    TTailFile* File = FileUnderPopup();
-    if (!File || !File->View)
+    TTailFile* file = FileUnderPopup();
+    if (!file || !file->View)
         return;
     const int n = Tail->GetCount();
     // What is left of the client area when every other pane is 18 high and
@@ -57,86 +57,86 @@ void TForm1::MaximizeFilePMIClick(TObject*)
         return;
     DisableAlign();
     for (int i = 0; i < n; ++i)
-        if (TRollView* View = Tail->GetFile(i)->View)
-            View->SetHeight(kMinimisedPaneHeight);
-    File->View->SetHeight(h);
+        if (TRollView* view = Tail->GetFile(i)->View)
+            view->SetHeight(kMinimisedPaneHeight);
+    file->View->SetHeight(h);
     EnableAlign();
 }
 
 // ---------------------------------------------------------------------------
 // Clicks on a pane
 
-void TForm1::TailViewClick(TObject* Sender)
+void TForm1::TailViewClick(TObject* sender)
 {
-    if (TTailFile* File = Tail ? Tail->FindByViewer(Sender) : nullptr)
-        SetCaption(kCaptionPrefix + File->FileName);
+    if (TTailFile* file = Tail ? Tail->FindByViewer(sender) : nullptr)
+        SetCaption(kCaptionPrefix + file->FileName);
 }
 
-void TForm1::TailViewDblClick(TObject* Sender)
+void TForm1::TailViewDblClick(TObject* sender)
 {
-    TTailFile* File = Tail ? Tail->FindByViewer(Sender) : nullptr;
-    if (!File)
+    TTailFile* file = Tail ? Tail->FindByViewer(sender) : nullptr;
+    if (!file)
         return;
     if (GetKeyState(VK_CONTROL) < 0) {
-        OptionsPM->SetPopupComponent(File->View);
-        MaximizeFilePMIClick(Sender);
+        OptionsPM->SetPopupComponent(file->View);
+        MaximizeFilePMIClick(sender);
     } else if (GetKeyState(VK_SHIFT) < 0) {
-        AdjustSizePMIClick(Sender);
+        AdjustSizePMIClick(sender);
     } else {
-        File->Active = !File->Active;
-        SetCaption(kCaptionPrefix + File->FileName);
-        File->View->SetColor(File->Active ? MonitorBackgroundColor : kInactivePaneColor);
-        DrawFileNameImage(File);
+        file->Active = !file->Active;
+        SetCaption(kCaptionPrefix + file->FileName);
+        file->View->SetColor(file->Active ? MonitorBackgroundColor : kInactivePaneColor);
+        DrawFileNameImage(file);
     }
 }
 
 // ---------------------------------------------------------------------------
 // Colour and the file-name picture
 
-void TForm1::SetMonitorBackgroundColor(TColor Value)
+void TForm1::SetMonitorBackgroundColor(TColor value)
 {
-    MonitorBackgroundColor = Value;
+    MonitorBackgroundColor = value;
     if (!Tail)
         return;
     // Every pane, those of switched-off files too.
     for (int i = 0; i < Tail->GetCount(); ++i) {
-        TTailFile* File = Tail->GetFile(i);
-        if (!File->View)
+        TTailFile* file = Tail->GetFile(i);
+        if (!file->View)
             continue;
-        File->View->SetColor(Value);
-        if (TBitmap* Picture = File->View->GetBackBitmap())
-            Picture->Canvas()->Brush()->SetColor(Value);
-        DrawFileNameImage(File);
+        file->View->SetColor(value);
+        if (TBitmap* picture = file->View->GetBackBitmap())
+            picture->Canvas()->Brush()->SetColor(value);
+        DrawFileNameImage(file);
     }
 }
 
-void TForm1::DrawFileNameImage(TTailFile* File)
+void TForm1::DrawFileNameImage(TTailFile* file)
 {
-    TRollView* View = File ? File->View : nullptr;
-    if (!View)
+    TRollView* view = file ? file->View : nullptr;
+    if (!view)
         return;
     if (!ShowFileNameImage) {
-        View->SetBackgroundStyle(bsNoBitmap);
+        view->SetBackgroundStyle(bsNoBitmap);
         return;
     }
-    View->SetBackgroundStyle(bsCentered);
-    TBitmap* Picture = View->GetBackBitmap();
-    if (!Picture)
+    view->SetBackgroundStyle(bsCentered);
+    TBitmap* picture = view->GetBackBitmap();
+    if (!picture)
         return;
-    TFont* Font = Picture->Canvas()->Font();
-    Font->SetColor(kFileNameColor);
-    TFontStyles Style = Font->Style();
-    Font->SetStyle(Style.Include(fsBold));
-    Font->SetSize(kFileNameFontSize);
-    const AnsiString Name = ExtractFileName(File->FileName);
-    const int Width = Picture->Canvas()->TextWidth(Name);
-    const int Height = Picture->Canvas()->TextHeight("W");
-    Picture->SetSize(Width, Height);
+    TFont* font = picture->Canvas()->Font();
+    font->SetColor(kFileNameColor);
+    TFontStyles style = font->Style();
+    font->SetStyle(style.Include(fsBold));
+    font->SetSize(kFileNameFontSize);
+    const AnsiString name = ExtractFileName(file->FileName);
+    const int width = picture->Canvas()->TextWidth(name);
+    const int height = picture->Canvas()->TextHeight("W");
+    picture->SetSize(width, height);
     // A new size gives a new canvas (the font and brush carry over).
-    TCanvas* Canvas = Picture->Canvas();
-    Canvas->Brush()->SetColor(View->Color());
-    Canvas->FillRect(Rect(0, 0, Width, Height));
-    Canvas->TextOut(0, 0, Name);
-    View->DoOnBackBitmapChange(Picture);
-    View->Invalidate();
+    TCanvas* canvas = picture->Canvas();
+    canvas->Brush()->SetColor(view->Color());
+    canvas->FillRect(Rect(0, 0, width, height));
+    canvas->TextOut(0, 0, name);
+    view->DoOnBackBitmapChange(picture);
+    view->Invalidate();
 }

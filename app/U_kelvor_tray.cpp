@@ -15,19 +15,19 @@ namespace {
 
 // The record that names the window's icon; Full adds the callback message,
 // the picture and the tip.
-NOTIFYICONDATA TrayIconData(TForm1& Form, bool Full)
+NOTIFYICONDATA TrayIconData(TForm1& form, bool full)
 {
-    NOTIFYICONDATA Data;
-    Data.cbSize = 88;
-    Data.hWnd = Form.Handle();
-    Data.uID = static_cast<UINT>(Form.TrayIconId);
-    if (Full) {
-        Data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-        Data.uCallbackMessage = WM_TRAYNOTIFY;
-        Data.hIcon = Form.TrayIcon.get();
-        Data.szTip = Form.TrayTip; // the platform cuts it to 63 bytes
+    NOTIFYICONDATA data;
+    data.cbSize = 88;
+    data.hWnd = form.Handle();
+    data.uID = static_cast<UINT>(form.TrayIconId);
+    if (full) {
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = WM_TRAYNOTIFY;
+        data.hIcon = form.TrayIcon.get();
+        data.szTip = form.TrayTip; // the platform cuts it to 63 bytes
     }
-    return Data;
+    return data;
 }
 
 } // namespace
@@ -37,8 +37,8 @@ NOTIFYICONDATA TrayIconData(TForm1& Form, bool Full)
 
 void TForm1::AddTrayIcon()
 {
-    const NOTIFYICONDATA Data = TrayIconData(*this, true);
-    if (Shell_NotifyIcon(NIM_ADD, &Data))
+    const NOTIFYICONDATA data = TrayIconData(*this, true);
+    if (Shell_NotifyIcon(NIM_ADD, &data))
         FTrayIconShown = true;
 }
 
@@ -47,41 +47,41 @@ bool TForm1::RemoveTrayIcon()
     FTrayIconShown = false;
     if (!HandleAllocated())
         return false;
-    const NOTIFYICONDATA Data = TrayIconData(*this, false);
-    return Shell_NotifyIcon(NIM_DELETE, &Data);
+    const NOTIFYICONDATA data = TrayIconData(*this, false);
+    return Shell_NotifyIcon(NIM_DELETE, &data);
 }
 
 void TForm1::UpdateTrayTip()
 {
     if (!FTrayIconShown)
         return;
-    const NOTIFYICONDATA Data = TrayIconData(*this, true);
-    Shell_NotifyIcon(NIM_MODIFY, &Data);
+    const NOTIFYICONDATA data = TrayIconData(*this, true);
+    Shell_NotifyIcon(NIM_MODIFY, &data);
 }
 
-void TForm1::SetShowOnlyInSystemTray(bool On)
+void TForm1::SetShowOnlyInSystemTray(bool on)
 {
-    const HWND App = Application->Handle();
-    const LONG ExStyle = GetWindowLong(App, GWL_EXSTYLE);
-    if (On) {
+    const HWND app = Application->Handle();
+    const LONG exStyle = GetWindowLong(app, GWL_EXSTYLE);
+    if (on) {
         AddTrayIcon();
         // Off the taskbar only when the icon is there to bring the window
         // back: a desktop without a tray keeps the taskbar button.
         if (FTrayIconShown)
-            SetWindowLong(App, GWL_EXSTYLE, ExStyle | static_cast<LONG>(WS_EX_TOOLWINDOW));
+            SetWindowLong(app, GWL_EXSTYLE, exStyle | static_cast<LONG>(WS_EX_TOOLWINDOW));
     } else {
         RemoveTrayIcon();
-        SetWindowLong(App, GWL_EXSTYLE, ExStyle & ~static_cast<LONG>(WS_EX_TOOLWINDOW));
+        SetWindowLong(app, GWL_EXSTYLE, exStyle & ~static_cast<LONG>(WS_EX_TOOLWINDOW));
     }
-    ShowOnlyInSystemTray = On;
+    ShowOnlyInSystemTray = on;
 }
 
 // ---------------------------------------------------------------------------
 // Window messages
 
-void TForm1::WndProc(TMessage& Message)
+void TForm1::WndProc(TMessage& message)
 {
-    if (Message.Msg == WM_SYSCOMMAND && Message.WParam == SC_MINIMIZE) {
+    if (message.Msg == WM_SYSCOMMAND && message.WParam == SC_MINIMIZE) {
         // Hidden for good only while the tray icon can bring the window back.
         if (ShowOnlyInSystemTray && FTrayIconShown && IsSystemTrayAvailable()) {
             ShowWindow(Application->Handle(), SW_HIDE);
@@ -91,27 +91,27 @@ void TForm1::WndProc(TMessage& Message)
         }
         return;
     }
-    TForm::WndProc(Message);
+    TForm::WndProc(message);
 }
 
-void TForm1::Dispatch(TMessage& Message)
+void TForm1::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_DROPFILES:
-        WMDropFiles(Message);
+        WMDropFiles(message);
         break;
     case WM_TRAYNOTIFY:
-        TrayIconMessage(Message);
+        TrayIconMessage(message);
         break;
     default:
-        TForm::Dispatch(Message);
+        TForm::Dispatch(message);
         break;
     }
 }
 
-void TForm1::TrayIconMessage(TMessage& Message)
+void TForm1::TrayIconMessage(TMessage& message)
 {
-    if (Message.LParam != WM_LBUTTONDOWN && Message.LParam != WM_LBUTTONDBLCLK)
+    if (message.LParam != WM_LBUTTONDOWN && message.LParam != WM_LBUTTONDBLCLK)
         return;
     SetVisible(true);
     ShowWindow(Application->Handle(), SW_SHOWNORMAL);
@@ -124,45 +124,45 @@ void TForm1::TrayIconMessage(TMessage& Message)
 // ---------------------------------------------------------------------------
 // Dropped files
 
-void TForm1::WMDropFiles(TMessage& Message)
+void TForm1::WMDropFiles(TMessage& message)
 {
-    const HDROP Drop = DropHandleOf(Message);
+    const HDROP drop = DropHandleOf(message);
     // The pane under the drop point, if any.
-    TTailFile* Target = nullptr;
-    TPoint Point;
-    if (DragQueryPoint(Drop, Point) && Tail)
-        if (TControl* Control = ControlAtPos(Point, true))
-            Target = Tail->FindByViewer(Control);
+    TTailFile* target = nullptr;
+    TPoint point;
+    if (DragQueryPoint(drop, point) && Tail)
+        if (TControl* control = ControlAtPos(point, true))
+            target = Tail->FindByViewer(control);
 
-    std::vector<AnsiString> Names;
-    const UINT Count = DragQueryFileCount(Drop);
-    for (UINT i = 0; i < Count; ++i)
-        Names.push_back(DragQueryFile(Drop, i));
-    DragFinish(Drop);
+    std::vector<AnsiString> names;
+    const UINT count = DragQueryFileCount(drop);
+    for (UINT i = 0; i < count; ++i)
+        names.push_back(DragQueryFile(drop, i));
+    DragFinish(drop);
 
-    for (const AnsiString& Name : Names) {
+    for (const AnsiString& name : names) {
         // Only local files arrive as absolute paths; anything else is no file.
-        if (Name.empty() || Name[0] != '/') {
-            MessageBox("Unable to open file '" + Name + "'.", "Error", MB_OK | MB_ICONERROR);
+        if (name.empty() || name[0] != '/') {
+            MessageBox("Unable to open file '" + name + "'.", "Error", MB_OK | MB_ICONERROR);
             continue;
         }
-        TTailFile* File = nullptr;
-        if (Names.size() == 1 && Target) {
+        TTailFile* file = nullptr;
+        if (names.size() == 1 && target) {
             // The pane keeps its text and follows the new file from its end.
             try {
-                Target->Reopen(Name);
-            } catch (const Exception& E) {
-                MessageBox(E.Message(), "Error", MB_OK | MB_ICONERROR);
+                target->Reopen(name);
+            } catch (const Exception& e) {
+                MessageBox(e.Message(), "Error", MB_OK | MB_ICONERROR);
                 continue;
             }
-            File = Target;
-            DrawFileNameImage(File);
+            file = target;
+            DrawFileNameImage(file);
         } else {
-            File = OpenTailFile(Name);
+            file = OpenTailFile(name);
         }
-        if (File && IsWatched(File)) {
-            AddRecentFile(Name);
-            TailViewClick(File->View);
+        if (file && IsWatched(file)) {
+            AddRecentFile(name);
+            TailViewClick(file->View);
         }
     }
 }

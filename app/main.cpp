@@ -61,8 +61,8 @@ int main(int argc, char** argv)
         };
         closer.SetEnabled(true);
         Application->Run();
-    } catch (const Exception& E) {
-        Application->ShowException(E);
+    } catch (const Exception& e) {
+        Application->ShowException(e);
     }
     return 0;
 }

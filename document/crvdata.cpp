@@ -9,7 +9,7 @@ namespace {
 // Runs EndUpdate on a string list however the block is left.
 class TUpdateGuard {
 public:
-    explicit TUpdateGuard(TStringList* List) : FList(List) { FList->BeginUpdate(); }
+    explicit TUpdateGuard(TStringList* list) : FList(list) { FList->BeginUpdate(); }
     ~TUpdateGuard() { FList->EndUpdate(); }
     TUpdateGuard(const TUpdateGuard&) = delete;
     TUpdateGuard& operator=(const TUpdateGuard&) = delete;
@@ -39,10 +39,10 @@ TRVOptions TCustomRVData::GetOptions()
     return IsRoot() ? TRVOptions() : GetRootData()->GetOptions();
 }
 
-void TCustomRVData::SetOptions(TRVOptions Value)
+void TCustomRVData::SetOptions(TRVOptions value)
 {
     if (!IsRoot())
-        GetRootData()->SetOptions(Value);
+        GetRootData()->SetOptions(value);
 }
 
 TRVFOptions TCustomRVData::GetRVFOptions()
@@ -50,10 +50,10 @@ TRVFOptions TCustomRVData::GetRVFOptions()
     return IsRoot() ? TRVFOptions() : GetRootData()->GetRVFOptions();
 }
 
-void TCustomRVData::SetRVFOptions(TRVFOptions Value)
+void TCustomRVData::SetRVFOptions(TRVFOptions value)
 {
     if (!IsRoot())
-        GetRootData()->SetRVFOptions(Value);
+        GetRootData()->SetRVFOptions(value);
 }
 
 TRVRTFOptions TCustomRVData::GetRTFOptions()
@@ -61,10 +61,10 @@ TRVRTFOptions TCustomRVData::GetRTFOptions()
     return IsRoot() ? TRVRTFOptions() : GetRootData()->GetRTFOptions();
 }
 
-void TCustomRVData::SetRTFOptions(TRVRTFOptions Value)
+void TCustomRVData::SetRTFOptions(TRVRTFOptions value)
 {
     if (!IsRoot())
-        GetRootData()->SetRTFOptions(Value);
+        GetRootData()->SetRTFOptions(value);
 }
 
 TRVFWarnings TCustomRVData::GetRVFWarnings()
@@ -72,10 +72,10 @@ TRVFWarnings TCustomRVData::GetRVFWarnings()
     return IsRoot() ? TRVFWarnings() : GetRootData()->GetRVFWarnings();
 }
 
-void TCustomRVData::SetRVFWarnings(TRVFWarnings Value)
+void TCustomRVData::SetRVFWarnings(TRVFWarnings value)
 {
     if (!IsRoot())
-        GetRootData()->SetRVFWarnings(Value);
+        GetRootData()->SetRVFWarnings(value);
 }
 
 TRVFReaderStyleMode TCustomRVData::GetRVFTextStylesReadMode()
@@ -118,43 +118,43 @@ TRVRTFReaderProperties* TCustomRVData::GetRTFProperties()
     return IsRoot() ? nullptr : GetRootData()->GetRTFProperties();
 }
 
-AnsiString TCustomRVData::GetExtraRTFCode(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
-                                          bool InStyleSheet)
+AnsiString TCustomRVData::GetExtraRTFCode(TRVRTFSaveArea area, TObject* obj, int index1, int index2,
+                                          bool inStyleSheet)
 {
-    return IsRoot() ? AnsiString() : GetRootData()->GetExtraRTFCode(Area, Obj, Index1, Index2, InStyleSheet);
+    return IsRoot() ? AnsiString() : GetRootData()->GetExtraRTFCode(area, obj, index1, index2, inStyleSheet);
 }
 
-AnsiString TCustomRVData::GetExtraHTMLCode(TRVHTMLSaveArea Area, bool CSSVersion)
+AnsiString TCustomRVData::GetExtraHTMLCode(TRVHTMLSaveArea area, bool cssVersion)
 {
-    return IsRoot() ? AnsiString() : GetRootData()->GetExtraHTMLCode(Area, CSSVersion);
+    return IsRoot() ? AnsiString() : GetRootData()->GetExtraHTMLCode(area, cssVersion);
 }
 
-AnsiString TCustomRVData::SaveComponentToFile(const AnsiString& Path, TComponent* SaveMe,
-                                              TRVSaveFormat SaveFormat)
+AnsiString TCustomRVData::SaveComponentToFile(const AnsiString& path, TComponent* saveMe,
+                                              TRVSaveFormat saveFormat)
 {
-    return IsRoot() ? AnsiString() : GetRootData()->SaveComponentToFile(Path, SaveMe, SaveFormat);
+    return IsRoot() ? AnsiString() : GetRootData()->SaveComponentToFile(path, saveMe, saveFormat);
 }
 
-void TCustomRVData::ReadHyperlink(const AnsiString& Target, const AnsiString& Extras, TRVLoadFormat DocFormat,
-                                  int& StyleNo, TRVTag& ItemTag, AnsiString& ItemName)
+void TCustomRVData::ReadHyperlink(const AnsiString& target, const AnsiString& extras, TRVLoadFormat docFormat,
+                                  int& styleNo, TRVTag& itemTag, AnsiString& itemName)
 {
     if (!IsRoot())
-        GetRootData()->ReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+        GetRootData()->ReadHyperlink(target, extras, docFormat, styleNo, itemTag, itemName);
 }
 
-TGraphic* TCustomRVData::RVFPictureNeeded(const AnsiString& ItemName, const TRVTag& ItemTag)
+TGraphic* TCustomRVData::RVFPictureNeeded(const AnsiString& itemName, const TRVTag& itemTag)
 {
-    return IsRoot() ? nullptr : GetRootData()->RVFPictureNeeded(ItemName, ItemTag);
+    return IsRoot() ? nullptr : GetRootData()->RVFPictureNeeded(itemName, itemTag);
 }
 
-TControl* TCustomRVData::RVFControlNeeded(const AnsiString& ItemName, const TRVTag& ItemTag)
+TControl* TCustomRVData::RVFControlNeeded(const AnsiString& itemName, const TRVTag& itemTag)
 {
-    return IsRoot() ? nullptr : GetRootData()->RVFControlNeeded(ItemName, ItemTag);
+    return IsRoot() ? nullptr : GetRootData()->RVFControlNeeded(itemName, itemTag);
 }
 
-TCustomImageList* TCustomRVData::RVFImageListNeeded(int ImageListTag)
+TCustomImageList* TCustomRVData::RVFImageListNeeded(int imageListTag)
 {
-    return IsRoot() ? nullptr : GetRootData()->RVFImageListNeeded(ImageListTag);
+    return IsRoot() ? nullptr : GetRootData()->RVFImageListNeeded(imageListTag);
 }
 
 TWinControl* TCustomRVData::GetParentControl()
@@ -162,31 +162,31 @@ TWinControl* TCustomRVData::GetParentControl()
     return IsRoot() ? nullptr : GetRootData()->GetParentControl();
 }
 
-void TCustomRVData::InitStyleMappings(TRVIntegerList*& PTextStylesMapping,
-                                      TRVIntegerList*& PParaStylesMapping,
-                                      TRVIntegerList*& PListStylesMapping)
+void TCustomRVData::InitStyleMappings(TRVIntegerList*& pTextStylesMapping,
+                                      TRVIntegerList*& pParaStylesMapping,
+                                      TRVIntegerList*& pListStylesMapping)
 {
     if (IsRoot()) {
-        PTextStylesMapping = nullptr;
-        PParaStylesMapping = nullptr;
-        PListStylesMapping = nullptr;
+        pTextStylesMapping = nullptr;
+        pParaStylesMapping = nullptr;
+        pListStylesMapping = nullptr;
         return;
     }
-    GetRootData()->InitStyleMappings(PTextStylesMapping, PParaStylesMapping, PListStylesMapping);
+    GetRootData()->InitStyleMappings(pTextStylesMapping, pParaStylesMapping, pListStylesMapping);
 }
 
 void TCustomRVData::DoneStyleMappings(TRVIntegerList*, TRVIntegerList*, TRVIntegerList*) {}
 
 TRVStyle* TCustomRVData::GetRVStyle()
 {
-    TCustomRVData* Parent = GetParentData();
-    return Parent ? Parent->GetRVStyle() : nullptr;
+    TCustomRVData* parent = GetParentData();
+    return parent ? parent->GetRVStyle() : nullptr;
 }
 
-void TCustomRVData::GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location)
+void TCustomRVData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location)
 {
-    ParentItemNo = -1;
-    Location = nullptr;
+    parentItemNo = -1;
+    location = nullptr;
 }
 
 void TCustomRVData::ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, TCustomRVData*) {}
@@ -198,42 +198,42 @@ void TCustomRVData::ControlAction(TRVControlAction, int, TCustomRVItemInfo*) {}
 // ---------------------------------------------------------------------------
 // List markers
 
-TRVMarkerList* TCustomRVData::GetMarkers(bool AllowCreate)
+TRVMarkerList* TCustomRVData::GetMarkers(bool allowCreate)
 {
-    TCustomRVData* Root = GetAbsoluteRootData();
-    return Root == this ? nullptr : Root->GetMarkers(AllowCreate);
+    TCustomRVData* root = GetAbsoluteRootData();
+    return root == this ? nullptr : root->GetMarkers(allowCreate);
 }
 
 void TCustomRVData::DestroyMarkers()
 {
-    TCustomRVData* Root = GetAbsoluteRootData();
-    if (Root != this)
-        Root->DestroyMarkers();
+    TCustomRVData* root = GetAbsoluteRootData();
+    if (root != this)
+        root->DestroyMarkers();
 }
 
-void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing)
+void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* item, bool clearing)
 {
-    if (!Item || Item->StyleNo != rvsListMarker)
+    if (!item || item->StyleNo != rvsListMarker)
         return;
-    TRVMarkerList* List = GetMarkers(false);
-    if (!List)
+    TRVMarkerList* list = GetMarkers(false);
+    if (!list)
         return;
-    const auto* Marker = dynamic_cast<const TRVMarkerItemInfo*>(Item);
-    const int ListNo = Marker ? Marker->ListNo : -1;
-    const int Index = List->Remove(Item);
-    if (Index < 0)
+    const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(item);
+    const int listNo = marker ? marker->ListNo : -1;
+    const int index = list->Remove(item);
+    if (index < 0)
         return;
-    if (List->Count() == 0) {
+    if (list->Count() == 0) {
         DestroyMarkers();
         return;
     }
-    if (Clearing)
+    if (clearing)
         return;
     // Renumber the removed marker's own list from where it stood: the marker
     // that now stands there may belong to another list.
-    for (int i = Index; i < List->Count(); ++i)
-        if (List->Marker(i)->ListNo == ListNo) {
-            List->RecalcCounters(i, GetRVStyle());
+    for (int i = index; i < list->Count(); ++i)
+        if (list->Marker(i)->ListNo == listNo) {
+            list->RecalcCounters(i, GetRVStyle());
             break;
         }
 }
@@ -241,81 +241,81 @@ void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing)
 // ---------------------------------------------------------------------------
 // Freeing and deleting
 
-void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing)
+void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
 {
-    if (!Item)
+    if (!item)
         return;
-    DeleteMarkerFromList(Item, Clearing);
-    if (Item->Checkpoint && Item->Checkpoint->ItemInfo == Item) {
-        TRVCPInfo* cp = Item->Checkpoint;
-        Item->Checkpoint = nullptr;
+    DeleteMarkerFromList(item, clearing);
+    if (item->Checkpoint && item->Checkpoint->ItemInfo == item) {
+        TRVCPInfo* cp = item->Checkpoint;
+        item->Checkpoint = nullptr;
         FreeCheckpoint(cp, true, true);
     }
-    delete Item; // with a checkpoint it carries unattached, which no chain counts
+    delete item; // with a checkpoint it carries unattached, which no chain counts
 }
 
-void TCustomRVData::FreeItem(int ItemNo, bool Clearing)
+void TCustomRVData::FreeItem(int itemNo, bool clearing)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    AnsiString s = Items->Get(ItemNo);
-    ItemAction(rviaDestroying, Item, s, this);
-    ControlAction(rvcaDestroy, ItemNo, Item);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    AnsiString s = Items->Get(itemNo);
+    ItemAction(rviaDestroying, item, s, this);
+    ControlAction(rvcaDestroy, itemNo, item);
     // The entry stays for the caller to delete; it no longer names the item.
-    Items->PutObject(ItemNo, nullptr);
-    InternalFreeItem(Item, Clearing);
+    Items->PutObject(itemNo, nullptr);
+    InternalFreeItem(item, clearing);
 }
 
-void TCustomRVData::DeleteItems(int FirstItemNo, int Count)
+void TCustomRVData::DeleteItems(int firstItemNo, int count)
 {
     if (ShareItems() || !FOwnsItems)
         return;
-    if (FirstItemNo < 0) {
-        Count += FirstItemNo;
-        FirstItemNo = 0;
+    if (firstItemNo < 0) {
+        count += firstItemNo;
+        firstItemNo = 0;
     }
-    const int ItemCount = Items->Count();
-    if (FirstItemNo >= ItemCount || Count <= 0)
+    const int itemCount = Items->Count();
+    if (firstItemNo >= itemCount || count <= 0)
         return;
-    if (Count > ItemCount - FirstItemNo)
-        Count = ItemCount - FirstItemNo;
-    TUpdateGuard Guard(Items);
-    for (int i = FirstItemNo; i < FirstItemNo + Count; ++i)
+    if (count > itemCount - firstItemNo)
+        count = itemCount - firstItemNo;
+    TUpdateGuard guard(Items);
+    for (int i = firstItemNo; i < firstItemNo + count; ++i)
         FreeItem(i, false);
     // From the end of the range, so that each deletion moves only what follows it.
-    for (int i = FirstItemNo + Count - 1; i >= FirstItemNo; --i)
+    for (int i = firstItemNo + count - 1; i >= firstItemNo; --i)
         Items->Delete(i);
 }
 
-void TCustomRVData::DeleteSection(const AnsiString& CpName)
+void TCustomRVData::DeleteSection(const AnsiString& cpName)
 {
     if (ShareItems())
         return;
     TRVCPInfo* cp = FirstCP;
-    while (cp && cp->Name != CpName)
+    while (cp && cp->Name != cpName)
         cp = cp->Next;
     if (!cp)
         return;
-    const int StartNo = GetItemNo(cp->ItemInfo);
-    if (StartNo < 0)
+    const int startNo = GetItemNo(cp->ItemInfo);
+    if (startNo < 0)
         return;
-    int EndNo = Items->Count() - 1;
+    int endNo = Items->Count() - 1;
     // Unnamed checkpoints inside the section go with it.
-    for (TRVCPInfo* Next = cp->Next; Next; Next = Next->Next)
-        if (!Next->Name.empty()) {
-            EndNo = GetItemNo(Next->ItemInfo) - 1;
+    for (TRVCPInfo* next = cp->Next; next; next = next->Next)
+        if (!next->Name.empty()) {
+            endNo = GetItemNo(next->ItemInfo) - 1;
             break;
         }
-    DeleteItems(StartNo, EndNo - StartNo + 1);
+    DeleteItems(startNo, endNo - startNo + 1);
 }
 
 void TCustomRVData::Clear()
 {
-    const bool WasClearing = State.Contains(rvstClearing);
+    const bool wasClearing = State.Contains(rvstClearing);
     State.Include(rvstClearing);
     State.Exclude(rvstFirstParaAborted);
     State.Exclude(rvstLastParaAborted);
     if (!ShareItems() && FOwnsItems) {
-        TUpdateGuard Guard(Items);
+        TUpdateGuard guard(Items);
         for (int i = 0; i < Items->Count(); ++i)
             FreeItem(i, true);
         Items->Clear();
@@ -324,20 +324,20 @@ void TCustomRVData::Clear()
     FirstCP = nullptr;
     LastCP = nullptr;
     CPCount = 0;
-    if (!WasClearing)
+    if (!wasClearing)
         State.Exclude(rvstClearing);
 }
 
 // ---------------------------------------------------------------------------
 // Links of the checkpoint chain
 
-void TCustomRVData::SetCP(TCustomRVItemInfo* Item, TRVCPInfo* Prev, TRVCPInfo*& cp)
+void TCustomRVData::SetCP(TCustomRVItemInfo* item, TRVCPInfo* prev, TRVCPInfo*& cp)
 {
     if (!cp)
         return;
-    cp->Prev = Prev;
-    cp->ItemInfo = Item;
-    if (!Prev) {
+    cp->Prev = prev;
+    cp->ItemInfo = item;
+    if (!prev) {
         cp->Next = FirstCP;
         if (FirstCP)
             FirstCP->Prev = cp;
@@ -345,18 +345,18 @@ void TCustomRVData::SetCP(TCustomRVItemInfo* Item, TRVCPInfo* Prev, TRVCPInfo*& 
         if (!LastCP)
             LastCP = cp;
     } else {
-        cp->Next = Prev->Next;
-        Prev->Next = cp;
+        cp->Next = prev->Next;
+        prev->Next = cp;
         if (cp->Next)
             cp->Next->Prev = cp;
-        if (Prev == LastCP)
+        if (prev == LastCP)
             LastCP = cp;
     }
-    Item->Checkpoint = cp;
+    item->Checkpoint = cp;
     cp = nullptr;
 }
 
-void TCustomRVData::UnlinkCheckpoint(TRVCPInfo* cp, bool DecreaseCPCount)
+void TCustomRVData::UnlinkCheckpoint(TRVCPInfo* cp, bool decreaseCpCount)
 {
     if (!cp)
         return;
@@ -371,19 +371,19 @@ void TCustomRVData::UnlinkCheckpoint(TRVCPInfo* cp, bool DecreaseCPCount)
         cp->Next->Prev = cp->Prev;
     cp->Prev = nullptr;
     cp->Next = nullptr;
-    if (DecreaseCPCount)
+    if (decreaseCpCount)
         --CPCount;
 }
 
-void TCustomRVData::FreeCheckpoint(TRVCPInfo*& cp, bool AdjustLinks, bool DecreaseCPCount)
+void TCustomRVData::FreeCheckpoint(TRVCPInfo*& cp, bool adjustLinks, bool decreaseCpCount)
 {
     if (!cp)
         return;
-    if (AdjustLinks)
+    if (adjustLinks)
         UnlinkCheckpoint(cp, false);
     delete cp; // its tag goes with it
     cp = nullptr;
-    if (DecreaseCPCount)
+    if (decreaseCpCount)
         --CPCount;
 }
 
@@ -392,6 +392,6 @@ void TCustomRVData::FreeCheckpoint(TRVCPInfo*& cp, bool AdjustLinks, bool Decrea
 
 TCustomRVItemInfo* TCustomRVData::LastItem() const
 {
-    const int Count = Items->Count();
-    return Count ? GetItem(Count - 1) : nullptr;
+    const int count = Items->Count();
+    return count ? GetItem(count - 1) : nullptr;
 }

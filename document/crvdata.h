@@ -168,11 +168,11 @@ class TRVRTFFontTable : public TRVList {
 public:
     const char* ClassName() const override { return "TRVRTFFontTable"; }
     // The first entry of this name (compared ignoring case) and charset; -1 when none.
-    int Find(const AnsiString& FontName, uint8_t Charset) const;
+    int Find(const AnsiString& fontName, uint8_t charset) const;
     // Find, else a new entry at the end; the entry's index.
-    int AddUnique(const AnsiString& FontName, uint8_t Charset);
-    TRVRTFFontTableItem* Get(int Index) const;
-    void Put(int Index, TRVRTFFontTableItem* Value); // frees the entry it replaces
+    int AddUnique(const AnsiString& fontName, uint8_t charset);
+    TRVRTFFontTableItem* Get(int index) const;
+    void Put(int index, TRVRTFFontTableItem* value); // frees the entry it replaces
 };
 
 // The layout of a document as the document format carries it: margins, text
@@ -185,14 +185,14 @@ public:
     // widths, the reading direction byte (L = 25), then, when either paragraph
     // flag is set, the two flags and the first marker's list and level (L = 41).
     // All integers 32-bit little-endian.
-    void SaveToStream(TStream& Stream, bool IncludeSize) const;
+    void SaveToStream(TStream& stream, bool includeSize) const;
     // Reads a block written by SaveToStream and sets Loaded. ERollViewError
     // "Invalid RVF format" when L is below 25 or the block is longer than what
     // remains of the stream; nothing is changed then. Bytes of a longer block
     // that this version does not know are skipped.
-    void LoadFromStream(TStream& Stream, bool IncludeSize);
+    void LoadFromStream(TStream& stream, bool includeSize);
     // The block (without the size prefix) as hexadecimal text, and back.
-    void SaveTextToStream(TStream& Stream) const;
+    void SaveTextToStream(TStream& stream) const;
     void LoadText(const AnsiString& s);
     // The raw bytes of a binary record (without the size prefix).
     void LoadBinary(const AnsiString& s);
@@ -226,10 +226,10 @@ public:
 
 // Whether pictures of the graphic's class are written to HTML pages in their own
 // format (see RV_RegisterHTMLGraphicFormat); false before any registration.
-bool RV_IsHTMLGraphicFormat(const TGraphic* Graphic);
+bool RV_IsHTMLGraphicFormat(const TGraphic* graphic);
 // Adds the class to the process-wide list of HTML picture formats when it is not
 // there yet; the class's index in the list (-1 for no class).
-int RV_RegisterHTMLGraphicFormat(TGraphicClass GraphicClass);
+int RV_RegisterHTMLGraphicFormat(TGraphicClass graphicClass);
 
 // ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
 
@@ -237,10 +237,10 @@ int RV_RegisterHTMLGraphicFormat(TGraphicClass GraphicClass);
 // blanks as "&nbsp;" and blanks (a leading and a trailing blank too); an empty
 // text gives "&nbsp;" with NoEmptyLines. With SpecialCode (a style that holds
 // HTML code) the text comes back unchanged.
-AnsiString RV_MakeHTMLStr(const AnsiString& str, bool NoEmptyLines, bool SpecialCode);
+AnsiString RV_MakeHTMLStr(const AnsiString& str, bool noEmptyLines, bool specialCode);
 // The HTML character-set name of a font character set; empty for the sets
 // that have none (ANSI and default among them).
-AnsiString RV_CharSet2HTMLLang(int Charset);
+AnsiString RV_CharSet2HTMLLang(int charset);
 
 // ---------------------------------------------------------------------------
 // The item store
@@ -273,13 +273,13 @@ public:
 
     // ---- Settings asked of the root data
     virtual TRVOptions GetOptions();
-    virtual void SetOptions(TRVOptions Value);
+    virtual void SetOptions(TRVOptions value);
     virtual TRVFOptions GetRVFOptions();
-    virtual void SetRVFOptions(TRVFOptions Value);
+    virtual void SetRVFOptions(TRVFOptions value);
     virtual TRVRTFOptions GetRTFOptions();
-    virtual void SetRTFOptions(TRVRTFOptions Value);
+    virtual void SetRTFOptions(TRVRTFOptions value);
     virtual TRVFWarnings GetRVFWarnings();
-    virtual void SetRVFWarnings(TRVFWarnings Value);
+    virtual void SetRVFWarnings(TRVFWarnings value);
     virtual TRVFReaderStyleMode GetRVFTextStylesReadMode();
     virtual TRVFReaderStyleMode GetRVFParaStylesReadMode();
     virtual HPALETTE GetRVPalette();
@@ -289,23 +289,23 @@ public:
     virtual TRVBiDiMode GetBiDiMode();
     virtual AnsiString GetDelimiters();
     virtual TRVRTFReaderProperties* GetRTFProperties();
-    virtual AnsiString GetExtraRTFCode(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
-                                       bool InStyleSheet);
-    virtual AnsiString GetExtraHTMLCode(TRVHTMLSaveArea Area, bool CSSVersion);
-    virtual AnsiString SaveComponentToFile(const AnsiString& Path, TComponent* SaveMe,
-                                           TRVSaveFormat SaveFormat);
-    virtual void ReadHyperlink(const AnsiString& Target, const AnsiString& Extras, TRVLoadFormat DocFormat,
-                               int& StyleNo, TRVTag& ItemTag, AnsiString& ItemName);
-    virtual TGraphic* RVFPictureNeeded(const AnsiString& ItemName, const TRVTag& ItemTag);
-    virtual TControl* RVFControlNeeded(const AnsiString& ItemName, const TRVTag& ItemTag);
-    virtual TCustomImageList* RVFImageListNeeded(int ImageListTag);
+    virtual AnsiString GetExtraRTFCode(TRVRTFSaveArea area, TObject* obj, int index1, int index2,
+                                       bool inStyleSheet);
+    virtual AnsiString GetExtraHTMLCode(TRVHTMLSaveArea area, bool cssVersion);
+    virtual AnsiString SaveComponentToFile(const AnsiString& path, TComponent* saveMe,
+                                           TRVSaveFormat saveFormat);
+    virtual void ReadHyperlink(const AnsiString& target, const AnsiString& extras, TRVLoadFormat docFormat,
+                               int& styleNo, TRVTag& itemTag, AnsiString& itemName);
+    virtual TGraphic* RVFPictureNeeded(const AnsiString& itemName, const TRVTag& itemTag);
+    virtual TControl* RVFControlNeeded(const AnsiString& itemName, const TRVTag& itemTag);
+    virtual TCustomImageList* RVFImageListNeeded(int imageListTag);
     virtual TWinControl* GetParentControl();
     // Creates the maps of style numbers of an inserted document (the root's; all
     // null at a root that keeps none).
-    virtual void InitStyleMappings(TRVIntegerList*& PTextStylesMapping, TRVIntegerList*& PParaStylesMapping,
-                                   TRVIntegerList*& PListStylesMapping);
-    virtual void DoneStyleMappings(TRVIntegerList* PTextStylesMapping, TRVIntegerList* PParaStylesMapping,
-                                   TRVIntegerList* PListStylesMapping);
+    virtual void InitStyleMappings(TRVIntegerList*& pTextStylesMapping, TRVIntegerList*& pParaStylesMapping,
+                                   TRVIntegerList*& pListStylesMapping);
+    virtual void DoneStyleMappings(TRVIntegerList* pTextStylesMapping, TRVIntegerList* pParaStylesMapping,
+                                   TRVIntegerList* pListStylesMapping);
 
     // ---- The documents around this one
     virtual TCustomRVData* GetRVData() { return this; }
@@ -316,7 +316,7 @@ public:
     virtual TCustomRVData* GetRootData() { return this; }
     virtual TCustomRVData* GetAbsoluteParentData() { return nullptr; }
     virtual TCustomRVData* GetAbsoluteRootData() { return this; }
-    virtual void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location);
+    virtual void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location);
     virtual TCustomRVData* GetChosenRVData() { return nullptr; }
     virtual TCustomRVItemInfo* GetChosenItem() { return nullptr; }
     virtual void Edit() {}
@@ -325,221 +325,221 @@ public:
     virtual bool SupportsPageBreaks() const { return true; }
 
     // ---- Supplied by the root data
-    virtual AnsiString GetURL(int ItemNo) = 0;
-    virtual void ControlAction2(TRVControlAction ControlAction, int ItemNo, TControl*& Ctrl) = 0;
-    virtual void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path,
-                               TColor BackgroundColor, AnsiString& Location, bool& DoDefault) = 0;
+    virtual AnsiString GetURL(int itemNo) = 0;
+    virtual void ControlAction2(TRVControlAction controlAction, int itemNo, TControl*& ctrl) = 0;
+    virtual void HTMLSaveImage(TCustomRVData* rvData, int itemNo, const AnsiString& path,
+                               TColor backgroundColor, AnsiString& location, bool& doDefault) = 0;
 
     // ---- Notifications
     // An item is inserted, destroyed, ... (nothing here; the viewer's data raises its event).
-    virtual void ItemAction(TRVItemAction ItemAction, TCustomRVItemInfo* Item, AnsiString& Text,
-                            TCustomRVData* RVData);
+    virtual void ItemAction(TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
+                            TCustomRVData* rvData);
     // The control of a control item is destroyed, moved, saved or loaded.
-    virtual void ControlAction(TRVControlAction ControlAction, int ItemNo, TCustomRVItemInfo* Item);
+    virtual void ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item);
 
     // ---- List markers (the list belongs to the outermost root data)
     // The document's markers list; null when there is none and AllowCreate is
     // false, or when no root data keeps one.
-    virtual TRVMarkerList* GetMarkers(bool AllowCreate);
+    virtual TRVMarkerList* GetMarkers(bool allowCreate);
     virtual void DestroyMarkers();
     // Takes a marker item out of the markers list (nothing for other items).
-    void DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing);
+    void DeleteMarkerFromList(TCustomRVItemInfo* item, bool clearing);
 
     // ---- Adding items. Every Add ends in AddItem; nothing is laid out.
-    void SetAddParagraphMode(bool Value) { AddParagraphMode = Value; }
+    void SetAddParagraphMode(bool value) { AddParagraphMode = value; }
     // Appends an item (owned by the store from then on) with its text. An item
     // of ParaNo -1 continues the last paragraph's line unless the store is empty
     // or ends with a full-width item; then it starts a paragraph of style 0.
-    void AddItem(const AnsiString& Text, TCustomRVItemInfo* Item);
+    void AddItem(const AnsiString& text, TCustomRVItemInfo* item);
     // A text item of style StyleNo; tabs become spaces. ERollViewError "Can't
     // perform Unicode operation" for text of odd length in a Unicode style.
-    void AddNLTag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
-    void AddNL(const AnsiString& s, int StyleNo, int ParaNo) { AddNLTag(s, StyleNo, ParaNo, TRVTag()); }
-    void AddFmt(const AnsiString& FormatStr, std::initializer_list<TFormatArg> Args, int StyleNo, int ParaNo);
+    void AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
+    void AddNL(const AnsiString& s, int styleNo, int paraNo) { AddNLTag(s, styleNo, paraNo, TRVTag()); }
+    void AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo, int paraNo);
     // ANSI text, converted to UTF-16 for a Unicode style (the style's code page).
-    void AddNLATag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
+    void AddNLATag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
     // Wide text, converted to ANSI for a style that is not Unicode.
-    void AddNLWTag(const WideString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
+    void AddNLWTag(const WideString& s, int styleNo, int paraNo, const TRVTag& tag);
     // One text item per line (lone CR and LF count as line ends): the first in
     // paragraph style FirstParaNo, the others in OtherParaNo (in paragraph mode).
     // An empty line of paragraph -1 is skipped.
-    void AddTextNL(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
-                   const TRVTag& Tag = TRVTag());
+    void AddTextNL(const AnsiString& s, int styleNo, int firstParaNo, int otherParaNo,
+                   const TRVTag& tag = TRVTag());
     // One paragraph: the first line starts it, every other line is a line break in it.
-    void AddTextBlockNL(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag = TRVTag());
+    void AddTextBlockNL(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag = TRVTag());
     // A pending checkpoint for the next item; its index. When one is pending
     // already, nothing changes and its index is returned.
-    int AddNamedCheckpointExTag(const AnsiString& CpName, bool RaiseEvent, const TRVTag& Tag);
-    void AddBreakExTag(uint8_t Width, TRVBreakStyle Style, TColor Color, const TRVTag& Tag);
-    void AddBreakEx(uint8_t Width, TRVBreakStyle Style, TColor Color)
+    int AddNamedCheckpointExTag(const AnsiString& cpName, bool raiseEvent, const TRVTag& tag);
+    void AddBreakExTag(uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag);
+    void AddBreakEx(uint8_t width, TRVBreakStyle style, TColor color)
     {
-        AddBreakExTag(Width, Style, Color, TRVTag());
+        AddBreakExTag(width, style, color, TRVTag());
     }
-    void AddBreakTag(const TRVTag& Tag) { AddBreakExTag(1, rvbsLine, clNone, Tag); }
+    void AddBreakTag(const TRVTag& tag) { AddBreakExTag(1, rvbsLine, clNone, tag); }
     void AddBreak() { AddBreakTag(TRVTag()); }
-    void AddHotspotExTag(const AnsiString& Name, int ImageIndex, int HotImageIndex,
-                         TCustomImageList* ImageList, int ParaNo, const TRVTag& Tag);
-    void AddHotspotEx(const AnsiString& Name, int ImageIndex, int HotImageIndex, TCustomImageList* ImageList,
-                      int ParaNo)
+    void AddHotspotExTag(const AnsiString& name, int imageIndex, int hotImageIndex,
+                         TCustomImageList* imageList, int paraNo, const TRVTag& tag);
+    void AddHotspotEx(const AnsiString& name, int imageIndex, int hotImageIndex, TCustomImageList* imageList,
+                      int paraNo)
     {
-        AddHotspotExTag(Name, ImageIndex, HotImageIndex, ImageList, ParaNo, TRVTag());
+        AddHotspotExTag(name, imageIndex, hotImageIndex, imageList, paraNo, TRVTag());
     }
-    void AddBulletExTag(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList, int ParaNo,
-                        const TRVTag& Tag);
-    void AddBulletEx(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList, int ParaNo)
+    void AddBulletExTag(const AnsiString& name, int imageIndex, TCustomImageList* imageList, int paraNo,
+                        const TRVTag& tag);
+    void AddBulletEx(const AnsiString& name, int imageIndex, TCustomImageList* imageList, int paraNo)
     {
-        AddBulletExTag(Name, ImageIndex, ImageList, ParaNo, TRVTag());
+        AddBulletExTag(name, imageIndex, imageList, paraNo, TRVTag());
     }
     // Tabs replaced by the style sheet's SpacesInTab blanks (8 without a style
     // sheet); in the wide form when Unicode is set without a style sheet, or
     // when text style StyleNo is Unicode.
-    AnsiString ReplaceTabs(const AnsiString& s, int StyleNo, bool Unicode);
+    AnsiString ReplaceTabs(const AnsiString& s, int styleNo, bool unicode);
 
     // ---- Deleting
     // Frees items FirstItemNo .. FirstItemNo + Count - 1 (cut to the items that
     // exist) and removes their entries.
-    virtual void DeleteItems(int FirstItemNo, int Count);
+    virtual void DeleteItems(int firstItemNo, int count);
     // Deletes from the item of the checkpoint named CpName up to the item of the
     // next checkpoint with a name, or to the end.
-    void DeleteSection(const AnsiString& CpName);
+    void DeleteSection(const AnsiString& cpName);
     // Destroys the item of entry ItemNo (the entry stays: the caller deletes it).
-    void FreeItem(int ItemNo, bool Clearing);
+    void FreeItem(int itemNo, bool clearing);
     // Frees every item and checkpoint.
     virtual void Clear();
 
     // ---- Items
-    TCustomRVItemInfo* GetItem(int ItemNo) const;
-    int GetItemNo(const TCustomRVItemInfo* Item) const;
+    TCustomRVItemInfo* GetItem(int itemNo) const;
+    int GetItemNo(const TCustomRVItemInfo* item) const;
     int GetItemCount() const;
-    int GetItemStyle(int ItemNo) const;
-    int GetItemPara(int ItemNo) const;
-    TRVItemOptions GetItemOptions(int ItemNo) const;
-    const TRVTag& GetItemTag(int ItemNo) const;
-    void SetItemTag(int ItemNo, const TRVTag& Tag);
-    const AnsiString& GetItemText(int ItemNo) const;
+    int GetItemStyle(int itemNo) const;
+    int GetItemPara(int itemNo) const;
+    TRVItemOptions GetItemOptions(int itemNo) const;
+    const TRVTag& GetItemTag(int itemNo) const;
+    void SetItemTag(int itemNo, const TRVTag& tag);
+    const AnsiString& GetItemText(int itemNo) const;
     // ERollViewError "Can't perform Unicode operation" for text of odd length in a Unicode item.
-    void SetItemText(int ItemNo, const AnsiString& s);
-    AnsiString GetItemTextA(int ItemNo);
-    WideString GetItemTextW(int ItemNo);
-    void SetItemTextA(int ItemNo, const AnsiString& s);
-    void SetItemTextW(int ItemNo, const WideString& s);
+    void SetItemText(int itemNo, const AnsiString& s);
+    AnsiString GetItemTextA(int itemNo);
+    WideString GetItemTextW(int itemNo);
+    void SetItemTextA(int itemNo, const AnsiString& s);
+    void SetItemTextW(int itemNo, const WideString& s);
     // Text converted to the form item ItemNo keeps (UTF-16 bytes for a Unicode item).
-    AnsiString GetTextInItemFormatA(int ItemNo, const AnsiString& s);
-    AnsiString GetTextInItemFormatW(int ItemNo, const WideString& s);
+    AnsiString GetTextInItemFormatA(int itemNo, const AnsiString& s);
+    AnsiString GetTextInItemFormatW(int itemNo, const WideString& s);
     // Characters of the item (bytes, or UTF-16 units); 1 for a non-text item.
-    int ItemLength(int ItemNo) const;
-    int GetOffsBeforeItem(int ItemNo) const;
-    int GetOffsAfterItem(int ItemNo) const;
-    bool SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
-    bool GetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int& Value);
-    int FindControlItemNo(TControl* ActualCtrl) const;
+    int ItemLength(int itemNo) const;
+    int GetOffsBeforeItem(int itemNo) const;
+    int GetOffsAfterItem(int itemNo) const;
+    bool SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value);
+    bool GetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int& value);
+    int FindControlItemNo(TControl* actualCtrl) const;
     // Item ItemNo as a T (the class or one derived from it); ERollViewError "Can't
     // get or set this kind of information for this item" when it is not one.
-    template <class T> T* CheckItemClass(int ItemNo) const;
+    template <class T> T* CheckItemClass(int itemNo) const;
 
     // ---- Per-kind information (the name of a non-text item is its string)
-    void GetTextInfo(int ItemNo, AnsiString& AText, TRVTag& ATag) const;
-    void GetBreakInfo(int ItemNo, uint8_t& ALineWidth, TRVBreakStyle& AStyle, TColor& AColor,
-                      TRVTag& ATag) const;
-    void SetBreakInfo(int ItemNo, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor,
-                      const TRVTag& ATag);
-    void GetBulletInfo(int ItemNo, AnsiString& AName, int& AImageIndex, TCustomImageList*& AImageList,
-                       TRVTag& ATag) const;
-    void SetBulletInfo(int ItemNo, const AnsiString& AName, int AImageIndex, TCustomImageList* AImageList,
-                       const TRVTag& ATag);
-    void GetHotspotInfo(int ItemNo, AnsiString& AName, int& AImageIndex, int& AHotImageIndex,
-                        TCustomImageList*& AImageList, TRVTag& ATag) const;
-    void SetHotspotInfo(int ItemNo, const AnsiString& AName, int AImageIndex, int AHotImageIndex,
-                        TCustomImageList* AImageList, const TRVTag& ATag);
+    void GetTextInfo(int itemNo, AnsiString& aText, TRVTag& aTag) const;
+    void GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle& aStyle, TColor& aColor,
+                      TRVTag& aTag) const;
+    void SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
+                      const TRVTag& aTag);
+    void GetBulletInfo(int itemNo, AnsiString& aName, int& aImageIndex, TCustomImageList*& aImageList,
+                       TRVTag& aTag) const;
+    void SetBulletInfo(int itemNo, const AnsiString& aName, int aImageIndex, TCustomImageList* aImageList,
+                       const TRVTag& aTag);
+    void GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageIndex, int& aHotImageIndex,
+                        TCustomImageList*& aImageList, TRVTag& aTag) const;
+    void SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,
+                        TCustomImageList* aImageList, const TRVTag& aTag);
 
     // ---- Page breaks. ERollViewError "Item index is out of bounds" outside the items.
     // A paragraph that starts with a list marker keeps its flag on the marker.
-    bool GetPageBreaksBeforeItems(int ItemNo) const;
-    void SetPageBreaksBeforeItems(int ItemNo, bool Value);
+    bool GetPageBreaksBeforeItems(int itemNo) const;
+    void SetPageBreaksBeforeItems(int itemNo, bool value);
 
     // ---- Checkpoints. A checkpoint is handed out as the TRVCPInfo itself.
     TRVCPInfo* GetFirstCheckpoint() const;
     TRVCPInfo* GetLastCheckpoint() const;
-    TRVCPInfo* GetNextCheckpoint(const TRVCPInfo* CheckpointData) const;
-    TRVCPInfo* GetPrevCheckpoint(const TRVCPInfo* CheckpointData) const;
-    TRVCPInfo* GetItemCheckpoint(int ItemNo) const;
-    int GetCheckpointItemNo(const TRVCPInfo* CheckpointData) const;
-    int GetCheckpointNo(const TRVCPInfo* CheckpointData) const;
-    TRVCPInfo* GetCheckpointByNo(int No) const;
-    void GetCheckpointInfo(const TRVCPInfo* CheckpointData, TRVTag& Tag, AnsiString& Name,
-                           bool& RaiseEvent) const;
-    TRVCPInfo* FindCheckpointByName(const AnsiString& Name) const;
-    TRVCPInfo* FindCheckpointByTag(const TRVTag& Tag);
-    TRVCPInfo* FindCPBeforeItem(int ItemNo);
-    void InsertCheckpoint(int ItemNo, const TRVTag& Tag, const AnsiString& Name, bool RaiseEvent);
-    void SetCheckpointInfo(int ItemNo, const TRVTag& ATag, const AnsiString& AName, bool ARaiseEvent);
-    bool RemoveCheckpoint(int ItemNo);
+    TRVCPInfo* GetNextCheckpoint(const TRVCPInfo* checkpointData) const;
+    TRVCPInfo* GetPrevCheckpoint(const TRVCPInfo* checkpointData) const;
+    TRVCPInfo* GetItemCheckpoint(int itemNo) const;
+    int GetCheckpointItemNo(const TRVCPInfo* checkpointData) const;
+    int GetCheckpointNo(const TRVCPInfo* checkpointData) const;
+    TRVCPInfo* GetCheckpointByNo(int no) const;
+    void GetCheckpointInfo(const TRVCPInfo* checkpointData, TRVTag& tag, AnsiString& name,
+                           bool& raiseEvent) const;
+    TRVCPInfo* FindCheckpointByName(const AnsiString& name) const;
+    TRVCPInfo* FindCheckpointByTag(const TRVTag& tag);
+    TRVCPInfo* FindCPBeforeItem(int itemNo);
+    void InsertCheckpoint(int itemNo, const TRVTag& tag, const AnsiString& name, bool raiseEvent);
+    void SetCheckpointInfo(int itemNo, const TRVTag& aTag, const AnsiString& aName, bool aRaiseEvent);
+    bool RemoveCheckpoint(int itemNo);
     void UpdateCPItemNo();
-    void UpdateCPPos(TRVCPInfo* cp, int ItemNo);
+    void UpdateCPPos(TRVCPInfo* cp, int itemNo);
     // Links cp into the chain after Prev (at the head for null) and attaches it
     // to Item; cp is set to null.
-    void SetCP(TCustomRVItemInfo* Item, TRVCPInfo* Prev, TRVCPInfo*& cp);
-    void UnlinkCheckpoint(TRVCPInfo* cp, bool DecreaseCPCount);
-    void FreeCheckpoint(TRVCPInfo*& cp, bool AdjustLinks, bool DecreaseCPCount);
+    void SetCP(TCustomRVItemInfo* item, TRVCPInfo* prev, TRVCPInfo*& cp);
+    void UnlinkCheckpoint(TRVCPInfo* cp, bool decreaseCpCount);
+    void FreeCheckpoint(TRVCPInfo*& cp, bool adjustLinks, bool decreaseCpCount);
 
     // ---- Code pages and delimiters
-    unsigned GetStyleCodePage(int StyleNo);
+    unsigned GetStyleCodePage(int styleNo);
     unsigned GetDefaultCodePage();
     // Whether character Index (from 1) of an item's text is a word delimiter.
-    bool IsDelimiter(const AnsiString& s, int Index, TRVItemOptions ItemOptions);
-    bool IsDelimiterA(char Ch);
-    bool IsDelimiterW(WideChar Ch);
+    bool IsDelimiter(const AnsiString& s, int index, TRVItemOptions itemOptions);
+    bool IsDelimiterA(char ch);
+    bool IsDelimiterW(WideChar ch);
     // Every NUL byte becomes '?'.
     static void Replace0(AnsiString& s);
 
     // ---- Paragraphs and navigation
-    bool IsFromNewLine(int ItemNo) const;
-    bool IsParaStart(int ItemNo) const;
-    int GetFirstParaItem(int ItemNo) const;
-    int GetFirstParaSectionItem(int ItemNo) const;
-    void ExpandToPara(int StartItemNo, int EndItemNo, int& ParaStart, int& ParaEnd) const;
-    void ExpandToParaSection(int StartItemNo, int EndItemNo, int& ParaStart, int& ParaEnd) const;
-    void AdjustInItemsRange(int& ItemNo) const;
-    void NormalizeParas(int StartItemNo);
-    void SetParagraphStyleToAll(int ParaNo);
+    bool IsFromNewLine(int itemNo) const;
+    bool IsParaStart(int itemNo) const;
+    int GetFirstParaItem(int itemNo) const;
+    int GetFirstParaSectionItem(int itemNo) const;
+    void ExpandToPara(int startItemNo, int endItemNo, int& paraStart, int& paraEnd) const;
+    void ExpandToParaSection(int startItemNo, int endItemNo, int& paraStart, int& paraEnd) const;
+    void AdjustInItemsRange(int& itemNo) const;
+    void NormalizeParas(int startItemNo);
+    void SetParagraphStyleToAll(int paraNo);
     // Whether item FirstItemNo and the next one (Item1, Item2) can be one text
     // item. Never for non-empty items whose Unicode flags differ.
-    bool RV_CanConcateItems(int FirstItemNo, const TCustomRVItemInfo* Item1, const TCustomRVItemInfo* Item2,
-                            bool IgnorePara);
+    bool RV_CanConcateItems(int firstItemNo, const TCustomRVItemInfo* item1, const TCustomRVItemInfo* item2,
+                            bool ignorePara);
     // Merges item FirstItemNo + 1 into item FirstItemNo.
-    void SimpleConcate(int FirstItemNo, TCustomRVItemInfo* Item1, TCustomRVItemInfo* Item2);
-    void MassSimpleConcate(int FirstItemNo, int LastItemNo);
-    int NextChar(int ItemNo, int Index) const;
-    int PrevChar(int ItemNo, int Index) const;
-    int NextCharStr(const AnsiString& s, int ItemNo, int Index) const;
-    int PrevCharStr(const AnsiString& s, int ItemNo, int Index) const;
-    TRVBiDiMode GetItemBiDiMode(int ItemNo);
-    TRVBiDiMode GetParaBiDiMode(int ParaNo);
+    void SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
+    void MassSimpleConcate(int firstItemNo, int lastItemNo);
+    int NextChar(int itemNo, int index) const;
+    int PrevChar(int itemNo, int index) const;
+    int NextCharStr(const AnsiString& s, int itemNo, int index) const;
+    int PrevCharStr(const AnsiString& s, int itemNo, int index) const;
+    TRVBiDiMode GetItemBiDiMode(int itemNo);
+    TRVBiDiMode GetParaBiDiMode(int paraNo);
 
     // ---- Style usage
     // Deletes the styles of the flagged collections that nothing uses and
     // renumbers every reference to the others (style sheet and items).
-    void DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles);
+    void DeleteUnusedStyles(bool textStyles, bool paraStyles, bool listStyles);
     // Every item marks the styles it uses (entries set to 1).
-    virtual void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                                 TRVIntegerList* UsedListStyles);
+    virtual void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                                 TRVIntegerList* usedListStyles);
     // Every item renumbers its style numbers by the shift maps.
-    void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                      TRVIntegerList* ListStylesShift);
-    virtual void AfterDeleteStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                                   TRVIntegerList* ListStylesShift);
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift);
+    virtual void AfterDeleteStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                                   TRVIntegerList* listStylesShift);
 
     // ---- Pictures written beside HTML pages
     // The name of the next picture file path + prefix + number + Extension that
     // does not exist (with OverrideFiles: or is not read-only); ImageNo is raised
     // to the number used.
-    virtual AnsiString GetNextFileName(const AnsiString& ImagesPrefix, const AnsiString& Path,
-                                       const AnsiString& Ext, int& ImageNo, bool OverrideFiles);
+    virtual AnsiString GetNextFileName(const AnsiString& imagesPrefix, const AnsiString& path,
+                                       const AnsiString& ext, int& imageNo, bool overrideFiles);
     // Writes the picture beside an HTML page (or as a bitmap for other formats)
     // and returns the location to write into the page.
-    virtual AnsiString SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& ImagesPrefix,
-                                   const AnsiString& Path, int& ImageNo, bool OverrideImages,
-                                   TColor BackgroundColor, TGraphic* gr);
+    virtual AnsiString SavePicture(TRVSaveFormat documentSaveFormat, const AnsiString& imagesPrefix,
+                                   const AnsiString& path, int& imageNo, bool overrideImages,
+                                   TColor backgroundColor, TGraphic* gr);
 
     // ---- Plain text, list markers, transfers, RTF loading and services
     // (crvdata_text.cpp, crvdata_lists.cpp, crvdata_transfer.cpp, crvdata_settings.cpp)
@@ -549,23 +549,23 @@ public:
     // byte-order mark when Unicode is set. LineWidth goes to the AsText of
     // non-text items; with TextOnly only items that are always text contribute.
     // False when writing raised (the bytes written stay in the stream).
-    bool SaveTextToStream(const AnsiString& Path, TStream& Stream, int LineWidth, bool SelectionOnly,
-                          bool TextOnly, bool Unicode);
+    bool SaveTextToStream(const AnsiString& path, TStream& stream, int lineWidth, bool selectionOnly,
+                          bool textOnly, bool unicode);
     // The whole document into a file, replaced only when every byte is written.
-    bool SaveText(const AnsiString& FileName, int LineWidth, bool Unicode);
+    bool SaveText(const AnsiString& fileName, int lineWidth, bool unicode);
     // Appends an 8-bit text file, one text item of StyleNo per line (CR LF, CR
     // or LF ends a line; Ctrl-Z ends the input only as the file's last byte).
     // With AsSingleParagraph every line after the first is a line break in the
     // first one's paragraph. False on any failure, keeping the lines added.
-    bool LoadText(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
+    bool LoadText(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph);
     // The same for a UTF-16 file (little-endian, or big-endian after FE FF);
     // false for a file of odd length.
-    bool LoadTextW(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
+    bool LoadTextW(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph);
     // Appends UTF-16 text held in a byte string, one text item per piece between
     // separators (CR, LF, CR LF, U+2028, U+2029, VT, NUL, form feed).
     // ERollViewError "Can't perform Unicode operation" for an odd byte length.
-    void AddTextNLW(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
-                    bool AsSingleParagraph);
+    void AddTextNLW(const AnsiString& s, int styleNo, int firstParaNo, int otherParaNo,
+                    bool asSingleParagraph);
     // The readers cut a line longer than this many bytes of item text into
     // several items of one line, each ending on a whole character.
     static constexpr int MaxLoadedTextItemLength = 16 * 1024 * 1024;
@@ -575,53 +575,53 @@ public:
     // Creates or changes the marker of item ItemNo's paragraph (a new one at the
     // end for an ItemNo outside the items); the marker's item number, -1 when
     // the paragraph starts with a full-width item.
-    int SetListMarkerInfo(int ItemNo, int ListNo, int Level, int StartFrom, int ParaNo, bool UseStartFrom);
-    void RemoveListMarker(int ItemNo);
+    int SetListMarkerInfo(int itemNo, int listNo, int level, int startFrom, int paraNo, bool useStartFrom);
+    void RemoveListMarker(int itemNo);
     // The marker of item ItemNo's paragraph: its item number, -1 when none.
-    int GetListMarkerInfo(int ItemNo, int& ListNo, int& Level, int& StartFrom, bool& UseStartFrom);
-    void RecalcMarker(int ItemNo, bool AllowCreate);
+    int GetListMarkerInfo(int itemNo, int& listNo, int& level, int& startFrom, bool& useStartFrom);
+    void RecalcMarker(int itemNo, bool allowCreate);
     // Enters the marker item ItemNo into the markers list at its document position.
-    void AddMarkerInList(int ItemNo);
+    void AddMarkerInList(int itemNo);
     // The last marker at or before item ItemNo in document order, nested
     // documents and the documents around this one included; null when none.
-    TRVMarkerItemInfo* FindPreviousMarker(int ItemNo);
+    TRVMarkerItemInfo* FindPreviousMarker(int itemNo);
     // The first item from StartItemNo on that is Marker or holds it in a
     // sub-document; -1 when none.
-    int FindMarkerLocalLocationFrom(int StartItemNo, TRVMarkerItemInfo* Marker);
+    int FindMarkerLocalLocationFrom(int startItemNo, TRVMarkerItemInfo* marker);
     // The highest index of the markers list, From or above, whose marker's list
     // number is in ListNos; -1 when none.
-    int FindLastMarkerIndex(int From, TRVIntegerList* ListNos);
+    int FindLastMarkerIndex(int from, TRVIntegerList* listNos);
 
     // Transfers. ERollViewError "Can't assign RollView to RollView - tags types
     // mismatch" when the stores disagree on rvoTagsArePChars (nothing moved).
     // Appends copies of Source's valid items, checkpoints and markers included.
-    void AppendFrom(TCustomRVData* Source);
+    void AppendFrom(TCustomRVData* source);
     // Moves all of Victim's items, with their checkpoints and markers, to the
     // end of this store; Victim is left empty. Nothing for a Victim that does
     // not own its items.
-    void DrainFrom(TCustomRVData* Victim);
+    void DrainFrom(TCustomRVData* victim);
     // A store whose ShareItems answers true shows Source's item list from now
     // on, without owning it; its own items are freed first.
-    void ShareItemsFrom(TCustomRVData* Source);
+    void ShareItemsFrom(TCustomRVData* source);
     // Tells every item that it is being inserted into RVData (texts may change).
-    void Inserting(TCustomRVData* RVData, bool Safe);
+    void Inserting(TCustomRVData* rvData, bool safe);
     void UpdateItemsPaletteInfo();
 
     // RTF loading through the root's RTF properties (rtf_ec_Assertion without
     // them); what is appended is merged with the old last item where it can be.
-    TRVRTFErrorCode LoadRTF(const AnsiString& FileName);
-    TRVRTFErrorCode LoadRTFFromStream(TStream& Stream);
+    TRVRTFErrorCode LoadRTF(const AnsiString& fileName);
+    TRVRTFErrorCode LoadRTFFromStream(TStream& stream);
 
     // Services: the platform's beep when the style sheet's UseSound is on; the
     // scope and item range that the writers save.
     void Beep();
-    virtual TRVFSaveScope GetRVFSaveScope(bool SelectionOnly);
+    virtual TRVFSaveScope GetRVFSaveScope(bool selectionOnly);
     // The whole document whatever the scope: items 0 to Count - 1 with the
     // offsets before the first and after the last (items 0 to -1 with offsets 0
     // for an empty store), no page parts. The formatted data gives the selection
     // or a page.
-    virtual void RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs,
-                              int& EndOffs, TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart);
+    virtual void RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo, int& startOffs,
+                              int& endOffs, TRVMultiDrawItemPart*& startPart, TRVMultiDrawItemPart*& endPart);
 
     // ---- The document format RVF (crvdata_rvfsave.cpp, crvdata_rvfload.cpp)
     // Background and Layout may be null; the view layer adapts its background
@@ -631,20 +631,20 @@ public:
     // options ask, the background, style and layout records. False when
     // writing failed; what was written stays in the stream. An empty document
     // writes nothing.
-    bool SaveRVFToStreamEx(TStream& Stream, TRVFSaveScope SaveScope, TColor Color, TRVFBackground* Background,
-                           TRVLayoutInfo* Layout);
-    bool SaveRVFToStream(TStream& Stream, bool SelectionOnly, TColor Color, TRVFBackground* Background,
-                         TRVLayoutInfo* Layout);
+    bool SaveRVFToStreamEx(TStream& stream, TRVFSaveScope saveScope, TColor color, TRVFBackground* background,
+                           TRVLayoutInfo* layout);
+    bool SaveRVFToStream(TStream& stream, bool selectionOnly, TColor color, TRVFBackground* background,
+                         TRVLayoutInfo* layout);
     // Writes a temporary file that replaces FileName only once every byte is
     // written: on failure the old file stays as it was.
-    bool SaveRVF(const AnsiString& FileName, bool SelectionOnly, TColor Color, TRVFBackground* Background,
-                 TRVLayoutInfo* Layout);
+    bool SaveRVF(const AnsiString& fileName, bool selectionOnly, TColor color, TRVFBackground* background,
+                 TRVLayoutInfo* layout);
     // The binary component property "Data" of a table cell: a binary block
     // holding GetRVData's document saved in full, without the background.
     // EWriteError when it cannot be written; ERollViewError "Invalid RVF
     // format" when the block cannot be read whole.
-    void DataWriter(TStream& Stream);
-    void DataReader(TStream& Stream);
+    void DataWriter(TStream& stream);
+    void DataReader(TStream& stream);
 
     // Reads RVF from the stream's position into the store at Index (raised to
     // at most the item count; afterwards the index of the first item read).
@@ -657,22 +657,22 @@ public:
     // Reading is false once the data was read to its end, and stays true when
     // InsertFirstRVFItem stopped the reading. Nested reads (the documents of
     // table cells) are refused beyond RVFMaxNesting levels.
-    bool InsertRVFFromStream_(TStream& Stream, int& Index, int AParaNo, bool AllowReplaceStyles,
-                              bool AppendMode, bool EditFlag, TColor& Color, TRVFBackground* Background,
-                              TRVLayoutInfo* Layout, int& NonFirstItemsAdded, bool& Reading,
-                              bool& FullReformat);
-    bool InsertRVFFromStream(TStream& Stream, int Index, TColor& Color, TRVFBackground* Background,
-                             TRVLayoutInfo* Layout, bool AllowReplaceStyles);
-    bool AppendRVFFromStream(TStream& Stream, int ParaNo, TColor& Color, TRVFBackground* Background);
+    bool InsertRVFFromStream_(TStream& stream, int& index, int aParaNo, bool allowReplaceStyles,
+                              bool appendMode, bool editFlag, TColor& color, TRVFBackground* background,
+                              TRVLayoutInfo* layout, int& nonFirstItemsAdded, bool& reading,
+                              bool& fullReformat);
+    bool InsertRVFFromStream(TStream& stream, int index, TColor& color, TRVFBackground* background,
+                             TRVLayoutInfo* layout, bool allowReplaceStyles);
+    bool AppendRVFFromStream(TStream& stream, int paraNo, TColor& color, TRVFBackground* background);
     // Clear, then InsertRVFFromStream at 0 replacing the styles.
-    bool LoadRVFFromStream(TStream& Stream, TColor& Color, TRVFBackground* Background, TRVLayoutInfo* Layout);
-    bool LoadRVF(const AnsiString& FileName, TColor& Color, TRVFBackground* Background,
-                 TRVLayoutInfo* Layout);
+    bool LoadRVFFromStream(TStream& stream, TColor& color, TRVFBackground* background, TRVLayoutInfo* layout);
+    bool LoadRVF(const AnsiString& fileName, TColor& color, TRVFBackground* background,
+                 TRVLayoutInfo* layout);
     // Places the first item read: here like every other item, at Index (the
     // editor merges it into the item at the caret and may take it, setting li
     // to null). False stops the reading.
-    virtual bool InsertFirstRVFItem(int& Index, AnsiString& s, TCustomRVItemInfo*& li, bool EditFlag,
-                                    bool& FullReformat, int& NewListNo);
+    virtual bool InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemInfo*& li, bool editFlag,
+                                    bool& fullReformat, int& newListNo);
     static constexpr int RVFMaxNesting = 32;
 
     // ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
@@ -685,106 +685,106 @@ public:
     // already written for the page (null: a list of the call's own). With
     // SelectionOnly only the selection (RVFGetLimits) is written. False without
     // a style sheet or when writing raised; what was written stays in Stream.
-    virtual bool SaveHTMLToStream(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
-                                  const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
-                                  int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
-                                  int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
-                                  bool SelectionOnly = false);
+    virtual bool SaveHTMLToStream(TStream& stream, const AnsiString& path, const AnsiString& title,
+                                  const AnsiString& imagesPrefix, TRVSaveOptions options, TColor color,
+                                  int& imagesCounter, int leftMargin, int topMargin, int rightMargin,
+                                  int bottomMargin, TRVFBackground* background, TRVList* bullets,
+                                  bool selectionOnly = false);
     // The style-sheet dialect. ExtraStyles is CSS added to the page's style
     // sheet; with ExternalCSS the page links that file instead of embedding the
     // style sheet; CPPrefix names numbered anchors ("RollViewCheckpoint" when
     // empty). CurrentFileColor is set to Color, then follows the background of
     // each paragraph written.
-    virtual bool SaveHTMLToStreamEx(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
-                                    const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
-                                    const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                                    TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor,
-                                    int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
-                                    int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
-                                    bool SelectionOnly = false);
+    virtual bool SaveHTMLToStreamEx(TStream& stream, const AnsiString& path, const AnsiString& title,
+                                    const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                                    const AnsiString& externalCss, const AnsiString& cpPrefix,
+                                    TRVSaveOptions options, TColor color, TColor& currentFileColor,
+                                    int& imagesCounter, int leftMargin, int topMargin, int rightMargin,
+                                    int bottomMargin, TRVFBackground* background, TRVList* bullets,
+                                    bool selectionOnly = false);
     // The stream writers into a file, pictures beside it; the file is replaced
     // only when the whole page was written. False on any failure.
-    bool SaveHTML(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
-                  TRVSaveOptions Options, TColor Color, int& ImagesCounter, int LeftMargin, int TopMargin,
-                  int RightMargin, int BottomMargin, TRVFBackground* Background);
-    bool SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
-                    const AnsiString& ExtraStyles, const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                    TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor, int& ImagesCounter,
-                    int LeftMargin, int TopMargin, int RightMargin, int BottomMargin,
-                    TRVFBackground* Background);
+    bool SaveHTML(const AnsiString& fileName, const AnsiString& title, const AnsiString& imagesPrefix,
+                  TRVSaveOptions options, TColor color, int& imagesCounter, int leftMargin, int topMargin,
+                  int rightMargin, int bottomMargin, TRVFBackground* background);
+    bool SaveHTMLEx(const AnsiString& fileName, const AnsiString& title, const AnsiString& imagesPrefix,
+                    const AnsiString& extraStyles, const AnsiString& externalCss, const AnsiString& cpPrefix,
+                    TRVSaveOptions options, TColor color, TColor& currentFileColor, int& imagesCounter,
+                    int leftMargin, int topMargin, int rightMargin, int bottomMargin,
+                    TRVFBackground* background);
     // The anchor of a checkpoint (nothing for null): its quoted name with
     // rvsoUseCheckpointsNames, else CPPrefix and CPIndex. CPIndex grows by one
     // either way; FromNewLine writes an empty line first.
-    void SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, int& CPIndex,
-                            const AnsiString& CPPrefix, bool FromNewLine, TRVSaveOptions Options);
+    void SaveHTMLCheckpoint(TStream& stream, const TRVCPInfo* checkpoint, int& cpIndex,
+                            const AnsiString& cpPrefix, bool fromNewLine, TRVSaveOptions options);
     // The background picture as a file beside the page (or where the root's
     // image-save request puts it); its location for the page, empty when none.
-    AnsiString SaveBackgroundToHTML(TGraphic* Picture, TColor Color, const AnsiString& Path,
-                                    const AnsiString& ImagesPrefix, int& ImagesCounter, bool OverrideImages);
+    AnsiString SaveBackgroundToHTML(TGraphic* picture, TColor color, const AnsiString& path,
+                                    const AnsiString& imagesPrefix, int& imagesCounter, bool overrideImages);
 
     // ---- Pictures and controls (crvdata_pictures.cpp)
     // A picture item owning Graphic, of paragraph style ParaNo (-1: continuing
     // the line). ERollViewError "Parameter can't be NIL" for no graphic.
-    void AddPictureExTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                         const TRVTag& Tag);
-    void AddPictureEx(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+    void AddPictureExTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                         const TRVTag& tag);
+    void AddPictureEx(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign)
     {
-        AddPictureExTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+        AddPictureExTag(name, graphic, paraNo, vAlign, TRVTag());
     }
     // The same as a hypertext picture.
-    void AddHotPictureTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                          const TRVTag& Tag);
-    void AddHotPicture(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+    void AddHotPictureTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                          const TRVTag& tag);
+    void AddHotPicture(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign)
     {
-        AddHotPictureTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+        AddHotPictureTag(name, graphic, paraNo, vAlign, TRVTag());
     }
     // A control item owning Control, which then belongs to the document's
     // parent control. ERollViewError "Parameter can't be NIL" for no control.
-    void AddControlExTag(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign,
-                         const TRVTag& Tag);
-    void AddControlEx(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign)
+    void AddControlExTag(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign,
+                         const TRVTag& tag);
+    void AddControlEx(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign)
     {
-        AddControlExTag(Name, Control, ParaNo, VAlign, TRVTag());
+        AddControlExTag(name, control, paraNo, vAlign, TRVTag());
     }
     // A picture (or hypertext picture) item's name, picture (still the item's),
     // vertical alignment and tag.
-    void GetPictureInfo(int ItemNo, AnsiString& AName, TGraphic*& AGraphic, TRVVAlign& AVAlign,
-                        TRVTag& ATag) const;
+    void GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGraphic, TRVVAlign& avAlign,
+                        TRVTag& aTag) const;
     // Replaces the picture (freeing the old one; the item owns the new one),
     // the alignment, tag and name, and renews the palette copy. True unless the
     // new picture has the old one's size and the alignment is unchanged (then
     // the document needs no new layout). ERollViewError "Parameter can't be
     // NIL" for no graphic, with nothing changed.
-    bool SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic* AGraphic, TRVVAlign AVAlign,
-                        const TRVTag& ATag);
-    void GetControlInfo(int ItemNo, AnsiString& AName, TControl*& AControl, TRVVAlign& AVAlign,
-                        TRVTag& ATag) const;
+    bool SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic, TRVVAlign avAlign,
+                        const TRVTag& aTag);
+    void GetControlInfo(int itemNo, AnsiString& aName, TControl*& aControl, TRVVAlign& avAlign,
+                        TRVTag& aTag) const;
     // The alignment, tag and name (the control stays); true when the alignment changed.
-    bool SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlign AVAlign, const TRVTag& ATag);
+    bool SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign, const TRVTag& aTag);
 
     // ---- RTF output (crvdata_rtfsave.cpp, crvdata_rtftables.cpp)
     // The document, or its selection, into a file (replaced only once every
     // byte is written). False on any failure.
-    bool SaveRTF(const AnsiString& FileName, bool SelectionOnly, TColor Color, TRVFBackground* Background);
+    bool SaveRTF(const AnsiString& fileName, bool selectionOnly, TColor color, TRVFBackground* background);
     // Writes the document or its selection. Level 0 is the outermost call: it
     // makes the shared tables (the arguments are then ignored), the twips per
     // pixel and the header, and closes the group. Deeper levels (table cells)
     // write only their paragraphs, with the outermost call's tables. False when
     // anything raised; what was written stays in the stream.
-    virtual bool SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
-                                 TRVFBackground* Background, TRVColorList* ColorList,
-                                 TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                                 TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable,
-                                 double TwipsPerPixel);
+    virtual bool SaveRTFToStream(TStream& stream, bool selectionOnly, int level, TColor color,
+                                 TRVFBackground* background, TRVColorList* colorList,
+                                 TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                                 TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable,
+                                 double twipsPerPixel);
     // The colour table (17 fixed colours, then those of the styles; with Init
     // only) and one list-override count per list style, then what the
     // document's non-text items add.
-    void MakeRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList, bool Init);
+    void MakeRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList, bool init);
     // The list table and the list-override table. ListOverrideOffsetsList holds
     // one entry count per list style before, the \ls number of each list's
     // first entry after.
-    void SaveRTFListTable97(TStream& Stream, TRVColorList* ColorList, TRVIntegerList* ListOverrideOffsetsList,
-                            TRVRTFFontTable* FontTable, double TwipsPerPixel);
+    void SaveRTFListTable97(TStream& stream, TRVColorList* colorList, TRVIntegerList* listOverrideOffsetsList,
+                            TRVRTFFontTable* fontTable, double twipsPerPixel);
 
     // ---- Fields
     int FirstJumpNo = 0;          // the number of the document's first hyperlink
@@ -799,11 +799,11 @@ public:
 protected:
     // Destroys an item: takes a marker out of the markers list, frees its
     // checkpoint (unlinked, counted) and the item itself.
-    virtual void InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing);
+    virtual void InternalFreeItem(TCustomRVItemInfo* item, bool clearing);
     // Called after the text of item ItemNo was replaced: SetItemText and its A/W
     // forms, the Set...Info calls (the name is the item's text) and the merging
     // of two text items. Nothing here; a laid-out document forgets its layout.
-    virtual void ItemTextChanged(int ItemNo);
+    virtual void ItemTextChanged(int itemNo);
     bool TagsArePChars() { return GetOptions().Contains(rvoTagsArePChars); }
 
 private:
@@ -811,16 +811,16 @@ private:
     TCustomRVData& operator=(const TCustomRVData&) = delete;
     TCustomRVItemInfo* LastItem() const;
     bool IsRoot() { return GetRootData() == this; }
-    bool HasUnicodeStyle(int StyleNo);
+    bool HasUnicodeStyle(int styleNo);
 
     // Whether Items is this store's own list (freed with the store).
     bool FOwnsItems = false;
 };
 
-template <class T> T* TCustomRVData::CheckItemClass(int ItemNo) const
+template <class T> T* TCustomRVData::CheckItemClass(int itemNo) const
 {
-    T* Item = dynamic_cast<T*>(GetItem(ItemNo));
-    if (!Item)
+    T* item = dynamic_cast<T*>(GetItem(itemNo));
+    if (!item)
         throw ERollViewError(errRVItemInfoKind);
-    return Item;
+    return item;
 }

@@ -13,23 +13,23 @@ namespace {
 // lone CR or at a lone LF (the same lines as after turning every line end into
 // CR LF); the text after the last line end is the last line, empty when s ends
 // with a line end.
-template <class Fn> void ForEachLine(const AnsiString& s, Fn&& Line)
+template <class Fn> void ForEachLine(const AnsiString& s, Fn&& line)
 {
-    size_t Pos = 0;
+    size_t pos = 0;
     for (;;) {
-        const size_t Brk = s.find_first_of("\r\n", Pos);
-        if (Brk == AnsiString::npos)
+        const size_t brk = s.find_first_of("\r\n", pos);
+        if (brk == AnsiString::npos)
             break;
-        Line(Pos, Brk - Pos);
-        Pos = Brk + (s[Brk] == '\r' && Brk + 1 < s.size() && s[Brk + 1] == '\n' ? 2 : 1);
+        line(pos, brk - pos);
+        pos = brk + (s[brk] == '\r' && brk + 1 < s.size() && s[brk + 1] == '\n' ? 2 : 1);
     }
-    Line(Pos, s.size() - Pos);
+    line(pos, s.size() - pos);
 }
 
 // Restores the store's paragraph mode however the block is left.
 class TParagraphModeGuard {
 public:
-    explicit TParagraphModeGuard(TCustomRVData* Data) : FData(Data), FSaved(Data->AddParagraphMode) {}
+    explicit TParagraphModeGuard(TCustomRVData* data) : FData(data), FSaved(data->AddParagraphMode) {}
     ~TParagraphModeGuard() { FData->AddParagraphMode = FSaved; }
     TParagraphModeGuard(const TParagraphModeGuard&) = delete;
     TParagraphModeGuard& operator=(const TParagraphModeGuard&) = delete;
@@ -41,174 +41,174 @@ private:
 
 } // namespace
 
-void TCustomRVData::AddItem(const AnsiString& Text, TCustomRVItemInfo* Item)
+void TCustomRVData::AddItem(const AnsiString& text, TCustomRVItemInfo* item)
 {
-    TCustomRVItemInfo* Last = LastItem();
-    if (Item->ParaNo == -1 && Last && !Last->GetBoolValue(rvbpFullWidth)) {
+    TCustomRVItemInfo* last = LastItem();
+    if (item->ParaNo == -1 && last && !last->GetBoolValue(rvbpFullWidth)) {
         // Continue the line of the last item.
-        Item->SetSameAsPrev(true);
-        Item->ParaNo = Last->ParaNo;
+        item->SetSameAsPrev(true);
+        item->ParaNo = last->ParaNo;
     } else {
         // A marker is never followed directly by the first item of a new
         // paragraph: an empty text item joins the marker's line first.
-        if (Last && Last->StyleNo == rvsListMarker)
+        if (last && last->StyleNo == rvsListMarker)
             AddNL(AnsiString(), 0, -1);
-        const bool FullWidth = Item->GetBoolValue(rvbpFullWidth);
-        const bool BR = Item->GetBR();
-        Item->SetSameAsPrev(false);
-        Item->SetBR((BR || !AddParagraphMode) && !FullWidth);
-        if (Item->ParaNo == -1)
-            Item->ParaNo = 0;
+        const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
+        const bool br = item->GetBR();
+        item->SetSameAsPrev(false);
+        item->SetBR((br || !AddParagraphMode) && !fullWidth);
+        if (item->ParaNo == -1)
+            item->ParaNo = 0;
     }
 
     // A checkpoint the item brings along becomes the pending one, unless one is
     // pending already; either way its record is not needed any more.
-    if (Item->Checkpoint) {
-        std::unique_ptr<TRVCPInfo> Carried(Item->Checkpoint);
-        Item->Checkpoint = nullptr;
+    if (item->Checkpoint) {
+        std::unique_ptr<TRVCPInfo> carried(item->Checkpoint);
+        item->Checkpoint = nullptr;
         if (!NotAddedCP)
-            AddNamedCheckpointExTag(Carried->Name, Carried->RaiseEvent, Carried->Tag);
+            AddNamedCheckpointExTag(carried->Name, carried->RaiseEvent, carried->Tag);
     }
 
-    TRVCPInfo* Attached = NotAddedCP;
-    SetCP(Item, LastCP, NotAddedCP);
+    TRVCPInfo* attached = NotAddedCP;
+    SetCP(item, LastCP, NotAddedCP);
     try {
-        Item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
-        AnsiString s = Text;
-        Item->Inserting(this, s, false);
-        Items->AddObject(s, Item);
+        item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
+        AnsiString s = text;
+        item->Inserting(this, s, false);
+        Items->AddObject(s, item);
     } catch (...) {
         // The item stays the caller's: give the checkpoint back as the pending one.
-        if (Attached) {
-            Item->Checkpoint = nullptr;
-            UnlinkCheckpoint(Attached, false);
-            NotAddedCP = Attached;
+        if (attached) {
+            item->Checkpoint = nullptr;
+            UnlinkCheckpoint(attached, false);
+            NotAddedCP = attached;
         }
         throw;
     }
-    Item->Inserted(this, Items->Count() - 1);
+    item->Inserted(this, Items->Count() - 1);
 }
 
-bool TCustomRVData::HasUnicodeStyle(int StyleNo)
+bool TCustomRVData::HasUnicodeStyle(int styleNo)
 {
-    TRVStyle* Style = GetRVStyle();
-    return Style && Style->TextStyles()->Items(StyleNo)->Unicode();
+    TRVStyle* style = GetRVStyle();
+    return style && style->TextStyles()->Items(styleNo)->Unicode();
 }
 
-AnsiString TCustomRVData::ReplaceTabs(const AnsiString& s, int StyleNo, bool Unicode)
+AnsiString TCustomRVData::ReplaceTabs(const AnsiString& s, int styleNo, bool unicode)
 {
     if (s.find('\t') == AnsiString::npos)
         return s;
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
-        return Unicode ? RV_ReplaceTabsW(s, 8) : RV_ReplaceTabsA(s, 8);
-    if (Style->TextStyles()->Items(StyleNo)->Unicode())
-        return RV_ReplaceTabsW(s, Style->SpacesInTab());
-    return RV_ReplaceTabsA(s, Style->SpacesInTab());
+    TRVStyle* style = GetRVStyle();
+    if (!style)
+        return unicode ? RV_ReplaceTabsW(s, 8) : RV_ReplaceTabsA(s, 8);
+    if (style->TextStyles()->Items(styleNo)->Unicode())
+        return RV_ReplaceTabsW(s, style->SpacesInTab());
+    return RV_ReplaceTabsA(s, style->SpacesInTab());
 }
 
-void TCustomRVData::AddNLTag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    const bool Unicode = HasUnicodeStyle(StyleNo);
+    const bool unicode = HasUnicodeStyle(styleNo);
     // Text for a Unicode style is UTF-16: half a code unit cannot be stored.
-    if (Unicode)
+    if (unicode)
         RVCheckUni(static_cast<int64_t>(s.size()));
-    std::unique_ptr<TCustomRVItemInfo> Item(RollViewTextItemClass->Create(this));
-    Item->StyleNo = StyleNo;
-    Item->ParaNo = ParaNo;
-    Item->Tag = Tag;
-    if (Unicode)
-        Item->ItemOptions.Include(rvioUnicode);
-    AddItem(ReplaceTabs(s, StyleNo, false), Item.get());
-    Item.release();
+    std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(this));
+    item->StyleNo = styleNo;
+    item->ParaNo = paraNo;
+    item->Tag = tag;
+    if (unicode)
+        item->ItemOptions.Include(rvioUnicode);
+    AddItem(ReplaceTabs(s, styleNo, false), item.get());
+    item.release();
 }
 
-void TCustomRVData::AddFmt(const AnsiString& FormatStr, std::initializer_list<TFormatArg> Args, int StyleNo,
-                           int ParaNo)
+void TCustomRVData::AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo,
+                           int paraNo)
 {
-    AddNL(Format(FormatStr, Args), StyleNo, ParaNo);
+    AddNL(Format(formatStr, args), styleNo, paraNo);
 }
 
-void TCustomRVData::AddNLATag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddNLATag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    if (HasUnicodeStyle(StyleNo))
-        AddNLTag(RVU_AnsiToUnicode(GetStyleCodePage(StyleNo), s), StyleNo, ParaNo, Tag);
+    if (HasUnicodeStyle(styleNo))
+        AddNLTag(RVU_AnsiToUnicode(GetStyleCodePage(styleNo), s), styleNo, paraNo, tag);
     else
-        AddNLTag(s, StyleNo, ParaNo, Tag);
+        AddNLTag(s, styleNo, paraNo, tag);
 }
 
-void TCustomRVData::AddNLWTag(const WideString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddNLWTag(const WideString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    AnsiString Raw = RVU_GetRawUnicode(s);
-    if (GetRVStyle() && !HasUnicodeStyle(StyleNo))
-        Raw = RVU_UnicodeToAnsi(GetStyleCodePage(StyleNo), Raw);
-    AddNLTag(Raw, StyleNo, ParaNo, Tag);
+    AnsiString raw = RVU_GetRawUnicode(s);
+    if (GetRVStyle() && !HasUnicodeStyle(styleNo))
+        raw = RVU_UnicodeToAnsi(GetStyleCodePage(styleNo), raw);
+    AddNLTag(raw, styleNo, paraNo, tag);
 }
 
-void TCustomRVData::AddTextNL(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
+void TCustomRVData::AddTextNL(const AnsiString& s, int StyleNo, int firstParaNo, int OtherParaNo,
                               const TRVTag& Tag)
 {
     const bool TagsPC = TagsArePChars();
-    int ParaNo = FirstParaNo;
-    ForEachLine(s, [&](size_t First, size_t Length) {
+    int paraNo = firstParaNo;
+    ForEachLine(s, [&](size_t first, size_t length) {
         // An empty line that would only continue the last line adds nothing.
-        if (!(ParaNo == -1 && Length == 0))
-            AddNLTag(s.substr(First, Length), StyleNo, ParaNo, RV_CopyTag(Tag, TagsPC));
+        if (!(paraNo == -1 && length == 0))
+            AddNLTag(s.substr(first, length), StyleNo, paraNo, RV_CopyTag(Tag, TagsPC));
         if (AddParagraphMode)
-            ParaNo = OtherParaNo;
+            paraNo = OtherParaNo;
     });
 }
 
-void TCustomRVData::AddTextBlockNL(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddTextBlockNL(const AnsiString& s, int styleNo, int ParaNo, const TRVTag& Tag)
 {
     const bool TagsPC = TagsArePChars();
-    TParagraphModeGuard Guard(this);
+    TParagraphModeGuard guard(this);
     AddParagraphMode = true;
-    ForEachLine(s, [&](size_t First, size_t Length) {
-        AddNLTag(s.substr(First, Length), StyleNo, ParaNo, RV_CopyTag(Tag, TagsPC));
+    ForEachLine(s, [&](size_t first, size_t length) {
+        AddNLTag(s.substr(first, length), styleNo, ParaNo, RV_CopyTag(Tag, TagsPC));
         AddParagraphMode = false;
     });
 }
 
-int TCustomRVData::AddNamedCheckpointExTag(const AnsiString& CpName, bool RaiseEvent, const TRVTag& Tag)
+int TCustomRVData::AddNamedCheckpointExTag(const AnsiString& cpName, bool raiseEvent, const TRVTag& tag)
 {
     if (NotAddedCP)
         return CPCount - 1;
     TRVCPInfo* cp = new TRVCPInfo;
-    cp->Name = CpName;
-    cp->Tag = Tag;
-    cp->RaiseEvent = RaiseEvent;
+    cp->Name = cpName;
+    cp->Tag = tag;
+    cp->RaiseEvent = raiseEvent;
     NotAddedCP = cp;
     return CPCount++;
 }
 
-void TCustomRVData::AddBreakExTag(uint8_t Width, TRVBreakStyle Style, TColor Color, const TRVTag& Tag)
+void TCustomRVData::AddBreakExTag(uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag)
 {
-    std::unique_ptr<TRVBreakItemInfo> Item(new TRVBreakItemInfo(this, Width, Style, Color));
-    Item->SetSameAsPrev(false);
-    Item->ParaNo = 0;
-    Item->Tag = Tag;
-    AddItem(AnsiString(), Item.get());
-    Item.release();
+    std::unique_ptr<TRVBreakItemInfo> item(new TRVBreakItemInfo(this, width, style, color));
+    item->SetSameAsPrev(false);
+    item->ParaNo = 0;
+    item->Tag = tag;
+    AddItem(AnsiString(), item.get());
+    item.release();
 }
 
-void TCustomRVData::AddHotspotExTag(const AnsiString& Name, int ImageIndex, int HotImageIndex,
-                                    TCustomImageList* ImageList, int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddHotspotExTag(const AnsiString& name, int imageIndex, int hotImageIndex,
+                                    TCustomImageList* imageList, int paraNo, const TRVTag& tag)
 {
-    std::unique_ptr<TRVHotspotItemInfo> Item(
-        new TRVHotspotItemInfo(this, ImageIndex, HotImageIndex, ImageList, rvvaBaseline));
-    Item->ParaNo = ParaNo;
-    Item->Tag = Tag;
-    AddItem(Name, Item.get());
-    Item.release();
+    std::unique_ptr<TRVHotspotItemInfo> item(
+        new TRVHotspotItemInfo(this, imageIndex, hotImageIndex, imageList, rvvaBaseline));
+    item->ParaNo = paraNo;
+    item->Tag = tag;
+    AddItem(name, item.get());
+    item.release();
 }
 
-void TCustomRVData::AddBulletExTag(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList,
-                                   int ParaNo, const TRVTag& Tag)
+void TCustomRVData::AddBulletExTag(const AnsiString& name, int imageIndex, TCustomImageList* imageList,
+                                   int paraNo, const TRVTag& tag)
 {
-    std::unique_ptr<TRVBulletItemInfo> Item(new TRVBulletItemInfo(this, ImageIndex, ImageList, rvvaBaseline));
-    Item->ParaNo = ParaNo;
-    Item->Tag = Tag;
-    AddItem(Name, Item.get());
-    Item.release();
+    std::unique_ptr<TRVBulletItemInfo> item(new TRVBulletItemInfo(this, imageIndex, imageList, rvvaBaseline));
+    item->ParaNo = paraNo;
+    item->Tag = tag;
+    AddItem(name, item.get());
+    item.release();
 }

@@ -22,138 +22,138 @@ TRVCPInfo* TCustomRVData::GetLastCheckpoint() const
     return NotAddedCP ? NotAddedCP : LastCP;
 }
 
-TRVCPInfo* TCustomRVData::GetNextCheckpoint(const TRVCPInfo* CheckpointData) const
+TRVCPInfo* TCustomRVData::GetNextCheckpoint(const TRVCPInfo* checkpointData) const
 {
-    CheckNotNull(CheckpointData);
-    if (CheckpointData == NotAddedCP)
+    CheckNotNull(checkpointData);
+    if (checkpointData == NotAddedCP)
         return nullptr;
-    return CheckpointData->Next ? CheckpointData->Next : NotAddedCP;
+    return checkpointData->Next ? checkpointData->Next : NotAddedCP;
 }
 
-TRVCPInfo* TCustomRVData::GetPrevCheckpoint(const TRVCPInfo* CheckpointData) const
+TRVCPInfo* TCustomRVData::GetPrevCheckpoint(const TRVCPInfo* checkpointData) const
 {
-    CheckNotNull(CheckpointData);
-    if (CheckpointData == NotAddedCP)
+    CheckNotNull(checkpointData);
+    if (checkpointData == NotAddedCP)
         return LastCP;
-    return CheckpointData->Prev;
+    return checkpointData->Prev;
 }
 
-TRVCPInfo* TCustomRVData::GetItemCheckpoint(int ItemNo) const
+TRVCPInfo* TCustomRVData::GetItemCheckpoint(int itemNo) const
 {
-    return GetItem(ItemNo)->Checkpoint;
+    return GetItem(itemNo)->Checkpoint;
 }
 
-int TCustomRVData::GetCheckpointItemNo(const TRVCPInfo* CheckpointData) const
+int TCustomRVData::GetCheckpointItemNo(const TRVCPInfo* checkpointData) const
 {
-    CheckNotNull(CheckpointData);
-    if (CheckpointData == NotAddedCP)
+    CheckNotNull(checkpointData);
+    if (checkpointData == NotAddedCP)
         return -1;
-    const int ItemNo = CheckpointData->ItemInfo ? GetItemNo(CheckpointData->ItemInfo) : -1;
-    if (ItemNo < 0)
+    const int itemNo = checkpointData->ItemInfo ? GetItemNo(checkpointData->ItemInfo) : -1;
+    if (itemNo < 0)
         throw ERollViewError(errRVCheckpointData);
-    return ItemNo;
+    return itemNo;
 }
 
-int TCustomRVData::GetCheckpointNo(const TRVCPInfo* CheckpointData) const
+int TCustomRVData::GetCheckpointNo(const TRVCPInfo* checkpointData) const
 {
-    CheckNotNull(CheckpointData);
-    int No = 0;
-    for (const TRVCPInfo* cp = FirstCP; cp; cp = cp->Next, ++No)
-        if (cp == CheckpointData)
-            return No;
-    if (CheckpointData == NotAddedCP)
-        return No;
+    CheckNotNull(checkpointData);
+    int no = 0;
+    for (const TRVCPInfo* cp = FirstCP; cp; cp = cp->Next, ++no)
+        if (cp == checkpointData)
+            return no;
+    if (checkpointData == NotAddedCP)
+        return no;
     throw ERollViewError(errRVCheckpointData);
 }
 
-TRVCPInfo* TCustomRVData::GetCheckpointByNo(int No) const
+TRVCPInfo* TCustomRVData::GetCheckpointByNo(int no) const
 {
-    if (No < 0 || No >= CPCount)
-        throw ERollViewError(Format(errRVCheckpointIndex, {No}));
-    if (No == CPCount - 1 && NotAddedCP)
+    if (no < 0 || no >= CPCount)
+        throw ERollViewError(Format(errRVCheckpointIndex, {no}));
+    if (no == CPCount - 1 && NotAddedCP)
         return NotAddedCP;
     TRVCPInfo* cp = FirstCP;
-    for (int i = 0; i < No && cp; ++i)
+    for (int i = 0; i < no && cp; ++i)
         cp = cp->Next;
     return cp;
 }
 
-void TCustomRVData::GetCheckpointInfo(const TRVCPInfo* CheckpointData, TRVTag& Tag, AnsiString& Name,
-                                      bool& RaiseEvent) const
+void TCustomRVData::GetCheckpointInfo(const TRVCPInfo* checkpointData, TRVTag& tag, AnsiString& name,
+                                      bool& raiseEvent) const
 {
-    CheckNotNull(CheckpointData);
-    Tag = CheckpointData->Tag;
-    Name = CheckpointData->Name;
-    RaiseEvent = CheckpointData->RaiseEvent;
+    CheckNotNull(checkpointData);
+    tag = checkpointData->Tag;
+    name = checkpointData->Name;
+    raiseEvent = checkpointData->RaiseEvent;
 }
 
-TRVCPInfo* TCustomRVData::FindCheckpointByName(const AnsiString& Name) const
+TRVCPInfo* TCustomRVData::FindCheckpointByName(const AnsiString& name) const
 {
     for (TRVCPInfo* cp = FirstCP; cp; cp = cp->Next)
-        if (cp->Name == Name)
+        if (cp->Name == name)
             return cp;
-    if (NotAddedCP && NotAddedCP->Name == Name)
+    if (NotAddedCP && NotAddedCP->Name == name)
         return NotAddedCP;
     return nullptr;
 }
 
-TRVCPInfo* TCustomRVData::FindCheckpointByTag(const TRVTag& Tag)
+TRVCPInfo* TCustomRVData::FindCheckpointByTag(const TRVTag& tag)
 {
-    const bool TagsPC = TagsArePChars();
+    const bool tagsPc = TagsArePChars();
     for (TRVCPInfo* cp = FirstCP; cp; cp = cp->Next)
-        if (RV_CompareTags(cp->Tag, Tag, TagsPC))
+        if (RV_CompareTags(cp->Tag, tag, tagsPc))
             return cp;
-    if (NotAddedCP && RV_CompareTags(NotAddedCP->Tag, Tag, TagsPC))
+    if (NotAddedCP && RV_CompareTags(NotAddedCP->Tag, tag, tagsPc))
         return NotAddedCP;
     return nullptr;
 }
 
-TRVCPInfo* TCustomRVData::FindCPBeforeItem(int ItemNo)
+TRVCPInfo* TCustomRVData::FindCPBeforeItem(int itemNo)
 {
     UpdateCPItemNo();
-    if (!FirstCP || FirstCP->ItemNo >= ItemNo)
+    if (!FirstCP || FirstCP->ItemNo >= itemNo)
         return nullptr;
     TRVCPInfo* cp = FirstCP;
-    while (cp->Next && cp->Next->ItemNo < ItemNo)
+    while (cp->Next && cp->Next->ItemNo < itemNo)
         cp = cp->Next;
     return cp;
 }
 
-void TCustomRVData::InsertCheckpoint(int ItemNo, const TRVTag& Tag, const AnsiString& Name, bool RaiseEvent)
+void TCustomRVData::InsertCheckpoint(int itemNo, const TRVTag& tag, const AnsiString& name, bool raiseEvent)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->Checkpoint)
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->Checkpoint)
         throw ERollViewError(errRVCheckpointExists);
     TRVCPInfo* cp = new TRVCPInfo;
-    cp->Tag = Tag;
-    cp->Name = Name;
-    cp->RaiseEvent = RaiseEvent;
-    cp->ItemInfo = Item;
-    Item->Checkpoint = cp;
+    cp->Tag = tag;
+    cp->Name = name;
+    cp->RaiseEvent = raiseEvent;
+    cp->ItemInfo = item;
+    item->Checkpoint = cp;
     ++CPCount;
-    UpdateCPPos(cp, ItemNo);
+    UpdateCPPos(cp, itemNo);
 }
 
-void TCustomRVData::SetCheckpointInfo(int ItemNo, const TRVTag& ATag, const AnsiString& AName,
-                                      bool ARaiseEvent)
+void TCustomRVData::SetCheckpointInfo(int itemNo, const TRVTag& aTag, const AnsiString& aName,
+                                      bool aRaiseEvent)
 {
-    TRVCPInfo* cp = GetItem(ItemNo)->Checkpoint;
+    TRVCPInfo* cp = GetItem(itemNo)->Checkpoint;
     if (!cp) {
-        InsertCheckpoint(ItemNo, ATag, AName, ARaiseEvent);
+        InsertCheckpoint(itemNo, aTag, aName, aRaiseEvent);
         return;
     }
-    cp->Tag = ATag;
-    cp->Name = AName;
-    cp->RaiseEvent = ARaiseEvent;
+    cp->Tag = aTag;
+    cp->Name = aName;
+    cp->RaiseEvent = aRaiseEvent;
 }
 
-bool TCustomRVData::RemoveCheckpoint(int ItemNo)
+bool TCustomRVData::RemoveCheckpoint(int itemNo)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    TRVCPInfo* cp = Item->Checkpoint;
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    TRVCPInfo* cp = item->Checkpoint;
     if (!cp)
         return false;
-    Item->Checkpoint = nullptr;
+    item->Checkpoint = nullptr;
     FreeCheckpoint(cp, true, true);
     return true;
 }
@@ -161,39 +161,39 @@ bool TCustomRVData::RemoveCheckpoint(int ItemNo)
 void TCustomRVData::UpdateCPItemNo()
 {
     // Only attached checkpoints are numbered: the pending one has no item.
-    const int Chained = CPCount - (NotAddedCP ? 1 : 0);
-    int Numbered = 0;
-    for (int i = 0; i < Items->Count() && Numbered < Chained; ++i) {
+    const int chained = CPCount - (NotAddedCP ? 1 : 0);
+    int numbered = 0;
+    for (int i = 0; i < Items->Count() && numbered < chained; ++i) {
         TRVCPInfo* cp = GetItem(i)->Checkpoint;
         if (cp) {
             cp->ItemNo = i;
-            ++Numbered;
+            ++numbered;
         }
     }
 }
 
-void TCustomRVData::UpdateCPPos(TRVCPInfo* cp, int ItemNo)
+void TCustomRVData::UpdateCPPos(TRVCPInfo* cp, int itemNo)
 {
-    if (ItemNo == -1 || !cp)
+    if (itemNo == -1 || !cp)
         return;
     // A checkpoint already in the chain leaves its old place first.
     if (cp->Prev || cp->Next || FirstCP == cp) {
-        TCustomRVItemInfo* Item = cp->ItemInfo;
+        TCustomRVItemInfo* item = cp->ItemInfo;
         UnlinkCheckpoint(cp, false);
-        cp->ItemInfo = Item;
+        cp->ItemInfo = item;
     }
     UpdateCPItemNo();
-    cp->ItemNo = ItemNo;
-    TRVCPInfo* Prev = nullptr;
+    cp->ItemNo = itemNo;
+    TRVCPInfo* prev = nullptr;
     if (!FirstCP || FirstCP->ItemNo > cp->ItemNo)
-        Prev = nullptr;
+        prev = nullptr;
     else if (LastCP->ItemNo <= cp->ItemNo)
-        Prev = LastCP;
+        prev = LastCP;
     else {
-        Prev = FirstCP;
-        while (Prev->Next && Prev->Next->ItemNo <= cp->ItemNo)
-            Prev = Prev->Next;
+        prev = FirstCP;
+        while (prev->Next && prev->Next->ItemNo <= cp->ItemNo)
+            prev = prev->Next;
     }
-    TRVCPInfo* Linked = cp;
-    SetCP(cp->ItemInfo ? cp->ItemInfo : GetItem(ItemNo), Prev, Linked);
+    TRVCPInfo* linked = cp;
+    SetCP(cp->ItemInfo ? cp->ItemInfo : GetItem(itemNo), prev, linked);
 }

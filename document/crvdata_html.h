@@ -23,9 +23,9 @@ struct TRVHTMLPiece {
     AnsiString Part;
 
     // The text written: the part, else the item's text in the store.
-    const AnsiString& Text(const TCustomRVData& Data) const
+    const AnsiString& Text(const TCustomRVData& data) const
     {
-        return Partial ? Part : Data.GetItemText(ItemNo);
+        return Partial ? Part : data.GetItemText(ItemNo);
     }
 };
 
@@ -41,13 +41,13 @@ struct TRVHTMLRange {
     bool Selection = false;
 
     // Piece Index starts a paragraph or a line: the first piece always does.
-    bool StartsLine(const TCustomRVData& Data, size_t Index) const;
+    bool StartsLine(const TCustomRVData& data, size_t index) const;
     // Piece Index starts a line inside a paragraph (never the first piece).
-    bool IsLineBreak(const TCustomRVData& Data, size_t Index) const;
+    bool IsLineBreak(const TCustomRVData& data, size_t index) const;
     // The piece after Index continues its line with the same text style.
-    bool NextContinuesStyle(const TCustomRVData& Data, size_t Index) const;
+    bool NextContinuesStyle(const TCustomRVData& data, size_t index) const;
 };
-TRVHTMLRange RVHTMLGetRange(TCustomRVData& Data, bool SelectionOnly);
+TRVHTMLRange RVHTMLGetRange(TCustomRVData& data, bool selectionOnly);
 
 // Which of head, body and end the options ask for.
 struct TRVHTMLParts {
@@ -55,30 +55,30 @@ struct TRVHTMLParts {
     bool Body = true;
     bool End = true;
 };
-TRVHTMLParts RVHTMLGetParts(TRVSaveOptions Options);
+TRVHTMLParts RVHTMLGetParts(TRVSaveOptions options);
 
 // The title line and, when the character set of text style 0 has a name, the
 // META line that declares it.
-void RVHTMLWriteTitleAndCharset(TStream& Stream, const AnsiString& Title, TRVStyle* Style);
+void RVHTMLWriteTitleAndCharset(TStream& stream, const AnsiString& title, TRVStyle* style);
 // The extra code of an area from the root data; written (with a line end when
 // AsLine) only when there is some. Before is written in front of it.
-void RVHTMLWriteExtra(TStream& Stream, TCustomRVData& Data, TRVHTMLSaveArea Area, bool CSSVersion,
-                      bool AsLine, const char* Before = "");
+void RVHTMLWriteExtra(TStream& stream, TCustomRVData& data, TRVHTMLSaveArea area, bool cssVersion,
+                      bool asLine, const char* before = "");
 // The escaped text of a text piece: Unicode items through the Unicode
 // encoder, the others by RV_MakeHTMLStr; raw for a style with rvteoHTMLCode.
-AnsiString RVHTMLPieceText(TCustomRVData& Data, const TRVHTMLPiece& Piece, TRVStyle* Style);
+AnsiString RVHTMLPieceText(TCustomRVData& data, const TRVHTMLPiece& piece, TRVStyle* style);
 // The target of a hyperlink item asked of the document; empty for other items
 // and for a hyperlink without one. Already escaped for an attribute.
-AnsiString RVHTMLGetTarget(TCustomRVData& Data, int ItemNo, TRVStyle* Style);
+AnsiString RVHTMLGetTarget(TCustomRVData& data, int itemNo, TRVStyle* style);
 // The checkpoint of a piece with the number it has in the document: counted
 // from 0 by the writer for a whole document, looked up for a selection.
-void RVHTMLWriteItemCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, int ItemNo,
-                               int& CPIndex, const AnsiString& CPPrefix, bool FromNewLine,
-                               TRVSaveOptions Options);
+void RVHTMLWriteItemCheckpoint(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range, int itemNo,
+                               int& cpIndex, const AnsiString& cpPrefix, bool fromNewLine,
+                               TRVSaveOptions options);
 // The document's pending checkpoint after the last piece, when the range
 // reaches the end of the document.
-void RVHTMLWritePendingCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
-                                  int& CPIndex, const AnsiString& CPPrefix, TRVSaveOptions Options);
+void RVHTMLWritePendingCheckpoint(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range,
+                                  int& cpIndex, const AnsiString& cpPrefix, TRVSaveOptions options);
 
 // What both dialects' body writers keep while they write: the document, the
 // stream, the range and the style sheet, and the list that is open (its
@@ -86,7 +86,7 @@ void RVHTMLWritePendingCheckpoint(TCustomRVData& Data, TStream& Stream, const TR
 class TRVHTMLBodyWriter {
 protected:
     // CSS: the list tags of the CSS dialect.
-    TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, bool CSS);
+    TRVHTMLBodyWriter(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range, bool css);
 
     // Ends the open list item, if any.
     void CloseListItem();
@@ -95,7 +95,7 @@ protected:
     // Starts an item of Marker's list (at Level of it), first opening that
     // list when it is not the open one: "<LI" with the item's number when the
     // level is numbered. The caller ends the tag.
-    void OpenListItem(TRVMarkerItemInfo* Marker, const TRVListLevel* Level);
+    void OpenListItem(TRVMarkerItemInfo* marker, const TRVListLevel* level);
 
     TCustomRVData& FData;
     TStream& FStream;

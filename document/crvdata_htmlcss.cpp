@@ -17,13 +17,13 @@ namespace {
 // The BODY rule's placement of a background picture, by the background style
 // (the view layer's TBackgroundStyle: 1 stretched, 2 tiled, 3 tiled and
 // scrolled, 4 centred).
-void WriteBackgroundPlacement(TStream& Stream, int BackgroundStyle)
+void WriteBackgroundPlacement(TStream& stream, int backgroundStyle)
 {
-    const bool Repeat = BackgroundStyle == 2 || BackgroundStyle == 3;
-    RVWriteLn(&Stream, Format("  background-repeat: %s;", {Repeat ? "repeat" : "no-repeat"}));
-    RVWriteLn(&Stream, Format("  background-attachment: %s;", {BackgroundStyle == 3 ? "scroll" : "fixed"}));
-    if (BackgroundStyle == 1 || BackgroundStyle == 4)
-        RVWriteLn(&Stream, "  background-position: center center;");
+    const bool repeat = backgroundStyle == 2 || backgroundStyle == 3;
+    RVWriteLn(&stream, Format("  background-repeat: %s;", {repeat ? "repeat" : "no-repeat"}));
+    RVWriteLn(&stream, Format("  background-attachment: %s;", {backgroundStyle == 3 ? "scroll" : "fixed"}));
+    if (backgroundStyle == 1 || backgroundStyle == 4)
+        RVWriteLn(&stream, "  background-position: center center;");
 }
 
 // The body of a page with a style sheet: paragraphs as P elements of their
@@ -32,52 +32,52 @@ void WriteBackgroundPlacement(TStream& Stream, int BackgroundStyle)
 // elements of their style's class.
 class TCSSBodyWriter : private TRVHTMLBodyWriter {
 public:
-    TCSSBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range)
-        : TRVHTMLBodyWriter(Data, Stream, Range, true)
+    TCSSBodyWriter(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range)
+        : TRVHTMLBodyWriter(data, stream, range, true)
     {}
 
-    void Write(const AnsiString& Path, const AnsiString& ImagesPrefix, const AnsiString& CPPrefix,
-               TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor, int& ImagesCounter,
-               TRVList* Bullets)
+    void Write(const AnsiString& path, const AnsiString& imagesPrefix, const AnsiString& cpPrefix,
+               TRVSaveOptions options, TColor color, TColor& currentFileColor, int& imagesCounter,
+               TRVList* bullets)
     {
-        const TFontInfo* Normal = FStyle->TextStyles()->Items(0);
+        const TFontInfo* normal = FStyle->TextStyles()->Items(0);
         // Style 0 is the body's own look unless it needs an element of its own.
-        const bool SpanForNormal = Normal->Jump() || Normal->BackColor() != clNone;
-        int CPIndex = 0;
+        const bool spanForNormal = normal->Jump() || normal->BackColor() != clNone;
+        int cpIndex = 0;
         for (size_t i = 0; i < FRange.Pieces.size(); ++i) {
-            const TRVHTMLPiece& Piece = FRange.Pieces[i];
-            TCustomRVItemInfo* Item = FData.GetItem(Piece.ItemNo);
+            const TRVHTMLPiece& piece = FRange.Pieces[i];
+            TCustomRVItemInfo* item = FData.GetItem(piece.ItemNo);
             if (FRange.StartsLine(FData, i))
-                StartLine(i, Item, Path, ImagesPrefix, Options, Color, CurrentFileColor, ImagesCounter,
-                          Bullets);
-            RVHTMLWriteItemCheckpoint(FData, FStream, FRange, Piece.ItemNo, CPIndex, CPPrefix, false,
-                                      Options);
-            const AnsiString Target = RVHTMLGetTarget(FData, Piece.ItemNo, FStyle);
-            if (Item->StyleNo < 0) {
-                if (!Target.empty())
-                    RVWrite(&FStream, "<A href=\"" + Target + "\">");
-                Item->SaveToHTML(FStream, &FData, Piece.ItemNo, Piece.Text(FData), Path, ImagesPrefix,
-                                 ImagesCounter, CurrentFileColor, Options, true, Bullets);
-                if (!Target.empty())
+                StartLine(i, item, path, imagesPrefix, options, color, currentFileColor, imagesCounter,
+                          bullets);
+            RVHTMLWriteItemCheckpoint(FData, FStream, FRange, piece.ItemNo, cpIndex, cpPrefix, false,
+                                      options);
+            const AnsiString target = RVHTMLGetTarget(FData, piece.ItemNo, FStyle);
+            if (item->StyleNo < 0) {
+                if (!target.empty())
+                    RVWrite(&FStream, "<A href=\"" + target + "\">");
+                item->SaveToHTML(FStream, &FData, piece.ItemNo, piece.Text(FData), path, imagesPrefix,
+                                 imagesCounter, currentFileColor, options, true, bullets);
+                if (!target.empty())
                     RVWrite(&FStream, "</A>");
                 continue;
             }
-            const AnsiString Text = RVHTMLPieceText(FData, Piece, FStyle);
-            if (!Target.empty()) {
+            const AnsiString text = RVHTMLPieceText(FData, piece, FStyle);
+            if (!target.empty()) {
                 // A link is an element of its own, never inside a SPAN of its style.
                 CloseSpan();
                 RVWrite(&FStream,
-                        Format("<A class=RVTS%d href=\"%s\">", {Item->StyleNo, Target}) + Text + "</A>");
+                        Format("<A class=RVTS%d href=\"%s\">", {item->StyleNo, target}) + text + "</A>");
                 continue;
             }
-            if (Item->StyleNo != FOpenSpan) {
+            if (item->StyleNo != FOpenSpan) {
                 CloseSpan();
-                if (Item->StyleNo != 0 || SpanForNormal) {
-                    RVWrite(&FStream, Format("<SPAN class=RVTS%d>", {Item->StyleNo}));
-                    FOpenSpan = Item->StyleNo;
+                if (item->StyleNo != 0 || spanForNormal) {
+                    RVWrite(&FStream, Format("<SPAN class=RVTS%d>", {item->StyleNo}));
+                    FOpenSpan = item->StyleNo;
                 }
             }
-            RVWrite(&FStream, Text);
+            RVWrite(&FStream, text);
             if (!FRange.NextContinuesStyle(FData, i))
                 CloseSpan();
         }
@@ -86,20 +86,20 @@ public:
         CloseList();
         if (FParaOpen)
             RVWrite(&FStream, "</P>");
-        RVHTMLWritePendingCheckpoint(FData, FStream, FRange, CPIndex, CPPrefix, Options);
+        RVHTMLWritePendingCheckpoint(FData, FStream, FRange, cpIndex, cpPrefix, options);
     }
 
 private:
     // A line break, or the end of the open paragraph or list item and the
     // start of the paragraph or list item of piece Index.
-    void StartLine(size_t Index, TCustomRVItemInfo* Item, const AnsiString& Path,
-                   const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
-                   TColor& CurrentFileColor, int& ImagesCounter, TRVList* Bullets)
+    void StartLine(size_t index, TCustomRVItemInfo* item, const AnsiString& path,
+                   const AnsiString& imagesPrefix, TRVSaveOptions options, TColor color,
+                   TColor& currentFileColor, int& imagesCounter, TRVList* bullets)
     {
-        const bool LineBreak = FRange.IsLineBreak(FData, Index);
-        if (LineBreak || (!FParaOpen && !FListMarker))
+        const bool lineBreak = FRange.IsLineBreak(FData, index);
+        if (lineBreak || (!FParaOpen && !FListMarker))
             RVWriteLn(&FStream, "");
-        if (LineBreak) {
+        if (lineBreak) {
             RVWrite(&FStream, "<BR>");
             return;
         }
@@ -108,32 +108,32 @@ private:
             RVWriteLn(&FStream, "</P>");
             FParaOpen = false;
         }
-        const TParaInfo* Para = FStyle->ParaStyles()->Items(Item->ParaNo);
-        CurrentFileColor = Para->Background()->Color() != clNone ? Para->Background()->Color() : Color;
+        const TParaInfo* para = FStyle->ParaStyles()->Items(item->ParaNo);
+        currentFileColor = para->Background()->Color() != clNone ? para->Background()->Color() : color;
 
-        auto* Marker = Item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(Item) : nullptr;
-        TRVListLevel* Level = Marker ? Marker->GetLevelInfo(FStyle) : nullptr;
-        if (Level && Options.Contains(rvsoMarkersAsText)) {
+        auto* marker = item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item) : nullptr;
+        TRVListLevel* level = marker ? marker->GetLevelInfo(FStyle) : nullptr;
+        if (level && options.Contains(rvsoMarkersAsText)) {
             CloseList();
-            const AnsiString Indent = Level->GetIndentCSSForTextVersion();
-            if (Item->ParaNo == 0)
-                RVWrite(&FStream, Format("<P style=\"%s\">", {Indent}));
+            const AnsiString indent = level->GetIndentCSSForTextVersion();
+            if (item->ParaNo == 0)
+                RVWrite(&FStream, Format("<P style=\"%s\">", {indent}));
             else
-                RVWrite(&FStream, Format("<P class=RVPS%d style=\"%s\">", {Item->ParaNo, Indent}));
+                RVWrite(&FStream, Format("<P class=RVPS%d style=\"%s\">", {item->ParaNo, indent}));
             FParaOpen = true;
-        } else if (Level) {
-            OpenListItem(Marker, Level);
-            if (Item->ParaNo > 0)
-                RVWrite(&FStream, Format(" class=RVPS%d", {Item->ParaNo}));
-            RVWrite(&FStream, Marker->GetLICSS(&FData, Path, ImagesPrefix, ImagesCounter, CurrentFileColor,
-                                               Options, Bullets));
+        } else if (level) {
+            OpenListItem(marker, level);
+            if (item->ParaNo > 0)
+                RVWrite(&FStream, Format(" class=RVPS%d", {item->ParaNo}));
+            RVWrite(&FStream, marker->GetLICSS(&FData, path, imagesPrefix, imagesCounter, currentFileColor,
+                                               options, bullets));
             RVWrite(&FStream, ">");
-        } else if (Item->StyleNo != rvsBreak) {
+        } else if (item->StyleNo != rvsBreak) {
             CloseList();
-            if (Item->ParaNo == 0)
+            if (item->ParaNo == 0)
                 RVWrite(&FStream, "<P>");
             else
-                RVWrite(&FStream, Format("<P class=RVPS%d>", {Item->ParaNo}));
+                RVWrite(&FStream, Format("<P class=RVPS%d>", {item->ParaNo}));
             FParaOpen = true;
         }
     }
@@ -152,71 +152,71 @@ private:
 
 } // namespace
 
-bool TCustomRVData::SaveHTMLToStreamEx(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
-                                       const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
-                                       const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                                       TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor,
-                                       int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
-                                       int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
-                                       bool SelectionOnly)
+bool TCustomRVData::SaveHTMLToStreamEx(TStream& stream, const AnsiString& path, const AnsiString& title,
+                                       const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                                       const AnsiString& externalCss, const AnsiString& cpPrefix,
+                                       TRVSaveOptions options, TColor color, TColor& currentFileColor,
+                                       int& imagesCounter, int leftMargin, int topMargin, int rightMargin,
+                                       int bottomMargin, TRVFBackground* background, TRVList* bullets,
+                                       bool selectionOnly)
 {
-    CurrentFileColor = Color;
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
+    currentFileColor = color;
+    TRVStyle* style = GetRVStyle();
+    if (!style)
         return false;
     try {
-        const TRVHTMLParts Parts = RVHTMLGetParts(Options);
-        if (Parts.Head) {
-            RVHTMLWriteTitleAndCharset(Stream, Title, Style);
-            RVWriteLn(&Stream, "<STYLE type=\"text/css\"><!--");
-            RVWriteLn(&Stream, "BODY {");
-            RVWriteLn(&Stream, Format("  margin: %dpx %dpx %dpx %dpx;",
-                                      {TopMargin, RightMargin, BottomMargin, LeftMargin}));
-            if (Color != clNone)
-                RVWriteLn(&Stream, "  background-color: " + RV_GetHTMLRGBStr(Color) + ";");
-            TGraphic* Picture = nullptr;
-            if (Background && Background->GetRVFBackgroundStyle() != 0)
-                Picture = Background->GetRVFBackgroundImage();
-            if (Picture && !Picture->Empty()) {
-                const AnsiString Location = SaveBackgroundToHTML(
-                    Picture, Color, Path, ImagesPrefix, ImagesCounter, Options.Contains(rvsoOverrideImages));
-                if (!Location.empty()) {
+        const TRVHTMLParts parts = RVHTMLGetParts(options);
+        if (parts.Head) {
+            RVHTMLWriteTitleAndCharset(stream, title, style);
+            RVWriteLn(&stream, "<STYLE type=\"text/css\"><!--");
+            RVWriteLn(&stream, "BODY {");
+            RVWriteLn(&stream, Format("  margin: %dpx %dpx %dpx %dpx;",
+                                      {topMargin, rightMargin, bottomMargin, leftMargin}));
+            if (color != clNone)
+                RVWriteLn(&stream, "  background-color: " + RV_GetHTMLRGBStr(color) + ";");
+            TGraphic* picture = nullptr;
+            if (background && background->GetRVFBackgroundStyle() != 0)
+                picture = background->GetRVFBackgroundImage();
+            if (picture && !picture->Empty()) {
+                const AnsiString location = SaveBackgroundToHTML(
+                    picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
+                if (!location.empty()) {
                     // A quoted CSS string: the location cannot end the rule or the STYLE element.
-                    RVWriteLn(&Stream,
-                              Format("  background-image: url(\"%s\");", {RV_EscapeCSSString(Location)}));
-                    WriteBackgroundPlacement(Stream, Background->GetRVFBackgroundStyle());
+                    RVWriteLn(&stream,
+                              Format("  background-image: url(\"%s\");", {RV_EscapeCSSString(location)}));
+                    WriteBackgroundPlacement(stream, background->GetRVFBackgroundStyle());
                 }
             }
-            RVWriteLn(&Stream, "}");
-            if (ExternalCSS.empty())
-                Style->SaveCSSToStream(&Stream, {});
-            RVWriteLn(&Stream, ExtraStyles);
-            RVWriteLn(&Stream, "--></STYLE>");
-            if (!ExternalCSS.empty())
-                RVWriteLn(&Stream, "<LINK type=\"text/css\" href=\"" + RV_EscapeHTMLAttribute(ExternalCSS) +
+            RVWriteLn(&stream, "}");
+            if (externalCss.empty())
+                style->SaveCSSToStream(&stream, {});
+            RVWriteLn(&stream, extraStyles);
+            RVWriteLn(&stream, "--></STYLE>");
+            if (!externalCss.empty())
+                RVWriteLn(&stream, "<LINK type=\"text/css\" href=\"" + RV_EscapeHTMLAttribute(externalCss) +
                                        "\" rel=STYLESHEET>");
-            RVHTMLWriteExtra(Stream, *this, rv_thms_Head, true, true);
-            RVWriteLn(&Stream, "</HEAD>");
-            RVWrite(&Stream, "<BODY");
-            RVHTMLWriteExtra(Stream, *this, rv_thms_BodyAttribute, true, false, " ");
-            RVWriteLn(&Stream, ">");
-            RVHTMLWriteExtra(Stream, *this, rv_thms_Body, true, false);
+            RVHTMLWriteExtra(stream, *this, rv_thms_Head, true, true);
+            RVWriteLn(&stream, "</HEAD>");
+            RVWrite(&stream, "<BODY");
+            RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, true, false, " ");
+            RVWriteLn(&stream, ">");
+            RVHTMLWriteExtra(stream, *this, rv_thms_Body, true, false);
         }
-        if (Parts.Body) {
-            std::unique_ptr<TRVList> OwnBullets;
-            if (!Bullets) {
-                OwnBullets = std::make_unique<TRVList>();
-                Bullets = OwnBullets.get();
+        if (parts.Body) {
+            std::unique_ptr<TRVList> ownBullets;
+            if (!bullets) {
+                ownBullets = std::make_unique<TRVList>();
+                bullets = ownBullets.get();
             }
-            const TRVHTMLRange Range = RVHTMLGetRange(*this, SelectionOnly);
-            TCSSBodyWriter(*this, Stream, Range)
-                .Write(Path, ImagesPrefix, CPPrefix.empty() ? AnsiString(RVHTMLDefaultCPPrefix) : CPPrefix,
-                       Options, Color, CurrentFileColor, ImagesCounter, Bullets);
+            const TRVHTMLRange range = RVHTMLGetRange(*this, selectionOnly);
+            TCSSBodyWriter(*this, stream, range)
+                .Write(path, imagesPrefix, cpPrefix.empty() ? AnsiString(RVHTMLDefaultCPPrefix) : cpPrefix,
+                       options, color, currentFileColor, imagesCounter, bullets);
         }
-        if (Parts.End) {
-            RVWriteLn(&Stream, "");
-            RVHTMLWriteExtra(Stream, *this, rv_thms_End, true, true);
-            RVWriteLn(&Stream, "</BODY></HTML>");
+        if (parts.End) {
+            RVWriteLn(&stream, "");
+            RVHTMLWriteExtra(stream, *this, rv_thms_End, true, true);
+            RVWriteLn(&stream, "</BODY></HTML>");
         }
         return true;
     } catch (const std::exception&) {

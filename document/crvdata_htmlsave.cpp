@@ -19,9 +19,9 @@
 // ---------------------------------------------------------------------------
 // Text
 
-AnsiString RV_MakeHTMLStr(const AnsiString& str, bool NoEmptyLines, bool SpecialCode)
+AnsiString RV_MakeHTMLStr(const AnsiString& str, bool noEmptyLines, bool specialCode)
 {
-    if (SpecialCode)
+    if (specialCode)
         return str;
     AnsiString s;
     s.reserve(str.size());
@@ -42,14 +42,14 @@ AnsiString RV_MakeHTMLStr(const AnsiString& str, bool NoEmptyLines, bool Special
         s.replace(s.size() - 1, 1, "&nbsp;");
     if (!s.empty() && s.front() == ' ')
         s.replace(0, 1, "&nbsp;");
-    if (s.empty() && NoEmptyLines)
+    if (s.empty() && noEmptyLines)
         s = "&nbsp;";
     return s;
 }
 
-AnsiString RV_CharSet2HTMLLang(int Charset)
+AnsiString RV_CharSet2HTMLLang(int charset)
 {
-    switch (Charset) {
+    switch (charset) {
     case 128:
         return "shift_jis";
     case 134:
@@ -84,157 +84,157 @@ AnsiString RV_CharSet2HTMLLang(int Charset)
 // ---------------------------------------------------------------------------
 // The range of items written
 
-bool TRVHTMLRange::StartsLine(const TCustomRVData& Data, size_t Index) const
+bool TRVHTMLRange::StartsLine(const TCustomRVData& data, size_t index) const
 {
-    return Index == 0 || !Data.GetItem(Pieces[Index].ItemNo)->GetSameAsPrev();
+    return index == 0 || !data.GetItem(Pieces[index].ItemNo)->GetSameAsPrev();
 }
 
-bool TRVHTMLRange::IsLineBreak(const TCustomRVData& Data, size_t Index) const
+bool TRVHTMLRange::IsLineBreak(const TCustomRVData& data, size_t index) const
 {
-    if (Index == 0)
+    if (index == 0)
         return false;
-    const TCustomRVItemInfo* Item = Data.GetItem(Pieces[Index].ItemNo);
-    return !Item->GetSameAsPrev() && Item->GetBR();
+    const TCustomRVItemInfo* item = data.GetItem(Pieces[index].ItemNo);
+    return !item->GetSameAsPrev() && item->GetBR();
 }
 
-bool TRVHTMLRange::NextContinuesStyle(const TCustomRVData& Data, size_t Index) const
+bool TRVHTMLRange::NextContinuesStyle(const TCustomRVData& data, size_t index) const
 {
-    if (Index + 1 >= Pieces.size() || StartsLine(Data, Index + 1))
+    if (index + 1 >= Pieces.size() || StartsLine(data, index + 1))
         return false;
-    return Data.GetItem(Pieces[Index + 1].ItemNo)->StyleNo == Data.GetItem(Pieces[Index].ItemNo)->StyleNo;
+    return data.GetItem(Pieces[index + 1].ItemNo)->StyleNo == data.GetItem(Pieces[index].ItemNo)->StyleNo;
 }
 
-TRVHTMLRange RVHTMLGetRange(TCustomRVData& Data, bool SelectionOnly)
+TRVHTMLRange RVHTMLGetRange(TCustomRVData& data, bool selectionOnly)
 {
-    TRVHTMLRange Range;
-    Range.Selection = SelectionOnly;
-    const int Count = Data.GetItemCount();
-    if (!SelectionOnly) {
-        Range.Pieces.reserve(static_cast<size_t>(Count));
-        for (int i = 0; i < Count; ++i)
-            Range.Pieces.push_back({i, false, AnsiString()});
-        Range.WithPendingCP = true;
-        return Range;
+    TRVHTMLRange range;
+    range.Selection = selectionOnly;
+    const int count = data.GetItemCount();
+    if (!selectionOnly) {
+        range.Pieces.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            range.Pieces.push_back({i, false, AnsiString()});
+        range.WithPendingCP = true;
+        return range;
     }
 
-    int StartNo = -1, EndNo = -1, StartOffs = 0, EndOffs = 0;
-    TRVMultiDrawItemPart* StartPart = nullptr;
-    TRVMultiDrawItemPart* EndPart = nullptr;
-    Data.RVFGetLimits(Data.GetRVFSaveScope(true), StartNo, EndNo, StartOffs, EndOffs, StartPart, EndPart);
+    int startNo = -1, endNo = -1, startOffs = 0, endOffs = 0;
+    TRVMultiDrawItemPart* startPart = nullptr;
+    TRVMultiDrawItemPart* endPart = nullptr;
+    data.RVFGetLimits(data.GetRVFSaveScope(true), startNo, endNo, startOffs, endOffs, startPart, endPart);
     // No selection, or limits that do not name items of this document.
-    if (StartNo < 0 || EndNo < StartNo || EndNo >= Count)
-        return Range;
-    for (int i = StartNo; i <= EndNo; ++i) {
-        const TCustomRVItemInfo* Item = Data.GetItem(i);
-        const AnsiString& Text = Data.GetItemText(i);
-        if (Item->StyleNo >= 0) {
+    if (startNo < 0 || endNo < startNo || endNo >= count)
+        return range;
+    for (int i = startNo; i <= endNo; ++i) {
+        const TCustomRVItemInfo* item = data.GetItem(i);
+        const AnsiString& text = data.GetItemText(i);
+        if (item->StyleNo >= 0) {
             // Offsets count characters from 1; a piece is what lies between them.
-            const int Length = RVU_Length(Text, Item->ItemOptions);
-            const int From = i == StartNo ? std::max(StartOffs, 1) : 1;
-            const int To = i == EndNo ? std::min(EndOffs, Length + 1) : Length + 1;
+            const int length = RVU_Length(text, item->ItemOptions);
+            const int from = i == startNo ? std::max(startOffs, 1) : 1;
+            const int to = i == endNo ? std::min(endOffs, length + 1) : length + 1;
             // An end item of which nothing is selected is left out; an empty
             // item inside the selection stays (an empty line).
-            if (To <= From && (i == StartNo || i == EndNo) && Length > 0)
+            if (to <= from && (i == startNo || i == endNo) && length > 0)
                 continue;
-            if (From == 1 && To == Length + 1)
-                Range.Pieces.push_back({i, false, AnsiString()});
+            if (from == 1 && to == length + 1)
+                range.Pieces.push_back({i, false, AnsiString()});
             else
-                Range.Pieces.push_back(
-                    {i, true, RVU_Copy(Text, From, std::max(To - From, 0), Item->ItemOptions)});
+                range.Pieces.push_back(
+                    {i, true, RVU_Copy(text, from, std::max(to - from, 0), item->ItemOptions)});
         } else {
             // A non-text item is selected unless the selection starts after it
             // or ends before it.
-            if ((i == StartNo && StartOffs > 0) || (i == EndNo && EndOffs < 1))
+            if ((i == startNo && startOffs > 0) || (i == endNo && endOffs < 1))
                 continue;
-            Range.Pieces.push_back({i, false, AnsiString()});
+            range.Pieces.push_back({i, false, AnsiString()});
         }
     }
-    if (Range.Pieces.empty())
-        return Range;
+    if (range.Pieces.empty())
+        return range;
     // A selection that starts inside a numbered paragraph keeps its marker.
-    const int First = Range.Pieces.front().ItemNo;
-    const int ParaFirst = Data.GetFirstParaItem(First);
-    if (ParaFirst != First && Data.GetItemStyle(ParaFirst) == rvsListMarker)
-        Range.Pieces.insert(Range.Pieces.begin(), {ParaFirst, false, AnsiString()});
-    const int Last = Range.Pieces.back().ItemNo;
-    Range.WithPendingCP = Last == Count - 1 && EndOffs >= Data.GetOffsAfterItem(Last);
-    return Range;
+    const int first = range.Pieces.front().ItemNo;
+    const int paraFirst = data.GetFirstParaItem(first);
+    if (paraFirst != first && data.GetItemStyle(paraFirst) == rvsListMarker)
+        range.Pieces.insert(range.Pieces.begin(), {paraFirst, false, AnsiString()});
+    const int last = range.Pieces.back().ItemNo;
+    range.WithPendingCP = last == count - 1 && endOffs >= data.GetOffsAfterItem(last);
+    return range;
 }
 
-TRVHTMLParts RVHTMLGetParts(TRVSaveOptions Options)
+TRVHTMLParts RVHTMLGetParts(TRVSaveOptions options)
 {
-    const bool First = Options.Contains(rvsoFirstOnly);
-    const bool Middle = Options.Contains(rvsoMiddleOnly);
-    const bool Last = Options.Contains(rvsoLastOnly);
-    TRVHTMLParts Parts;
-    Parts.Head = !Middle && !Last;
-    Parts.Body = !First && !Last;
-    Parts.End = !First && !Middle;
-    return Parts;
+    const bool first = options.Contains(rvsoFirstOnly);
+    const bool middle = options.Contains(rvsoMiddleOnly);
+    const bool last = options.Contains(rvsoLastOnly);
+    TRVHTMLParts parts;
+    parts.Head = !middle && !last;
+    parts.Body = !first && !last;
+    parts.End = !first && !middle;
+    return parts;
 }
 
 // ---------------------------------------------------------------------------
 // Pieces of the page that both dialects write
 
-void RVHTMLWriteTitleAndCharset(TStream& Stream, const AnsiString& Title, TRVStyle* Style)
+void RVHTMLWriteTitleAndCharset(TStream& stream, const AnsiString& title, TRVStyle* style)
 {
-    RVWriteLn(&Stream, "<HTML><HEAD><TITLE>" + RV_EscapeHTMLText(Title) + "</TITLE>");
-    const AnsiString Charset = RV_CharSet2HTMLLang(Style->TextStyles()->Items(0)->Charset());
-    if (!Charset.empty())
-        RVWriteLn(&Stream,
-                  Format("<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=%s\">", {Charset}));
+    RVWriteLn(&stream, "<HTML><HEAD><TITLE>" + RV_EscapeHTMLText(title) + "</TITLE>");
+    const AnsiString charset = RV_CharSet2HTMLLang(style->TextStyles()->Items(0)->Charset());
+    if (!charset.empty())
+        RVWriteLn(&stream,
+                  Format("<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=%s\">", {charset}));
 }
 
-void RVHTMLWriteExtra(TStream& Stream, TCustomRVData& Data, TRVHTMLSaveArea Area, bool CSSVersion,
-                      bool AsLine, const char* Before)
+void RVHTMLWriteExtra(TStream& stream, TCustomRVData& data, TRVHTMLSaveArea area, bool cssVersion,
+                      bool asLine, const char* before)
 {
-    const AnsiString Code = Data.GetExtraHTMLCode(Area, CSSVersion);
-    if (Code.empty())
+    const AnsiString code = data.GetExtraHTMLCode(area, cssVersion);
+    if (code.empty())
         return;
-    if (AsLine)
-        RVWriteLn(&Stream, Before + Code);
+    if (asLine)
+        RVWriteLn(&stream, before + code);
     else
-        RVWrite(&Stream, Before + Code);
+        RVWrite(&stream, before + code);
 }
 
-AnsiString RVHTMLPieceText(TCustomRVData& Data, const TRVHTMLPiece& Piece, TRVStyle* Style)
+AnsiString RVHTMLPieceText(TCustomRVData& data, const TRVHTMLPiece& piece, TRVStyle* style)
 {
-    const TCustomRVItemInfo* Item = Data.GetItem(Piece.ItemNo);
-    const bool Raw = Style->TextStyles()->Items(Item->StyleNo)->Options().Contains(rvteoHTMLCode);
-    if (Item->ItemOptions.Contains(rvioUnicode))
-        return RVU_GetHTMLEncodedUnicode(Piece.Text(Data), true, Raw);
-    return RV_MakeHTMLStr(Piece.Text(Data), true, Raw);
+    const TCustomRVItemInfo* item = data.GetItem(piece.ItemNo);
+    const bool raw = style->TextStyles()->Items(item->StyleNo)->Options().Contains(rvteoHTMLCode);
+    if (item->ItemOptions.Contains(rvioUnicode))
+        return RVU_GetHTMLEncodedUnicode(piece.Text(data), true, raw);
+    return RV_MakeHTMLStr(piece.Text(data), true, raw);
 }
 
-AnsiString RVHTMLGetTarget(TCustomRVData& Data, int ItemNo, TRVStyle* Style)
+AnsiString RVHTMLGetTarget(TCustomRVData& data, int itemNo, TRVStyle* style)
 {
-    const TCustomRVItemInfo* Item = Data.GetItem(ItemNo);
-    if (!Item->GetBoolValueEx(rvbpJump, Style))
+    const TCustomRVItemInfo* item = data.GetItem(itemNo);
+    if (!item->GetBoolValueEx(rvbpJump, style))
         return AnsiString();
-    return RV_EscapeHTMLAttribute(Data.GetURL(Item->JumpID + Data.FirstJumpNo));
+    return RV_EscapeHTMLAttribute(data.GetURL(item->JumpID + data.FirstJumpNo));
 }
 
-void RVHTMLWriteItemCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range, int ItemNo,
-                               int& CPIndex, const AnsiString& CPPrefix, bool FromNewLine,
-                               TRVSaveOptions Options)
+void RVHTMLWriteItemCheckpoint(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range, int itemNo,
+                               int& cpIndex, const AnsiString& cpPrefix, bool fromNewLine,
+                               TRVSaveOptions options)
 {
-    const TRVCPInfo* Checkpoint = Data.GetItem(ItemNo)->Checkpoint;
-    if (!Checkpoint)
+    const TRVCPInfo* checkpoint = data.GetItem(itemNo)->Checkpoint;
+    if (!checkpoint)
         return;
     // A selection's anchors keep the numbers they have in the whole document.
-    if (Range.Selection)
-        CPIndex = Data.GetCheckpointNo(Checkpoint);
-    Data.SaveHTMLCheckpoint(Stream, Checkpoint, CPIndex, CPPrefix, FromNewLine, Options);
+    if (range.Selection)
+        cpIndex = data.GetCheckpointNo(checkpoint);
+    data.SaveHTMLCheckpoint(stream, checkpoint, cpIndex, cpPrefix, fromNewLine, options);
 }
 
-void RVHTMLWritePendingCheckpoint(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
-                                  int& CPIndex, const AnsiString& CPPrefix, TRVSaveOptions Options)
+void RVHTMLWritePendingCheckpoint(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range,
+                                  int& cpIndex, const AnsiString& cpPrefix, TRVSaveOptions options)
 {
-    if (!Range.WithPendingCP || !Data.NotAddedCP)
+    if (!range.WithPendingCP || !data.NotAddedCP)
         return;
-    if (Range.Selection)
-        CPIndex = Data.GetCheckpointNo(Data.NotAddedCP);
-    Data.SaveHTMLCheckpoint(Stream, Data.NotAddedCP, CPIndex, CPPrefix, false, Options);
+    if (range.Selection)
+        cpIndex = data.GetCheckpointNo(data.NotAddedCP);
+    data.SaveHTMLCheckpoint(stream, data.NotAddedCP, cpIndex, cpPrefix, false, options);
 }
 
 namespace {
@@ -252,44 +252,44 @@ bool IsPlainAttributeValue(const AnsiString& s)
 
 } // namespace
 
-void TCustomRVData::SaveHTMLCheckpoint(TStream& Stream, const TRVCPInfo* Checkpoint, int& CPIndex,
-                                       const AnsiString& CPPrefix, bool FromNewLine, TRVSaveOptions Options)
+void TCustomRVData::SaveHTMLCheckpoint(TStream& stream, const TRVCPInfo* checkpoint, int& cpIndex,
+                                       const AnsiString& cpPrefix, bool fromNewLine, TRVSaveOptions options)
 {
-    if (!Checkpoint)
+    if (!checkpoint)
         return;
-    if (FromNewLine)
-        RVWriteLn(&Stream, "");
-    if (Options.Contains(rvsoUseCheckpointsNames) && !Checkpoint->Name.empty()) {
-        RVWriteLn(&Stream, "<A name=\"" + RV_EscapeHTMLAttribute(Checkpoint->Name) + "\"></A>");
+    if (fromNewLine)
+        RVWriteLn(&stream, "");
+    if (options.Contains(rvsoUseCheckpointsNames) && !checkpoint->Name.empty()) {
+        RVWriteLn(&stream, "<A name=\"" + RV_EscapeHTMLAttribute(checkpoint->Name) + "\"></A>");
     } else {
-        const AnsiString Name = CPPrefix + IntToStr(CPIndex);
-        if (IsPlainAttributeValue(Name))
-            RVWriteLn(&Stream, "<A name=" + Name + "></A>");
+        const AnsiString name = cpPrefix + IntToStr(cpIndex);
+        if (IsPlainAttributeValue(name))
+            RVWriteLn(&stream, "<A name=" + name + "></A>");
         else
-            RVWriteLn(&Stream, "<A name=\"" + RV_EscapeHTMLAttribute(Name) + "\"></A>");
+            RVWriteLn(&stream, "<A name=\"" + RV_EscapeHTMLAttribute(name) + "\"></A>");
     }
-    ++CPIndex;
+    ++cpIndex;
 }
 
-AnsiString TCustomRVData::SaveBackgroundToHTML(TGraphic* Picture, TColor Color, const AnsiString& Path,
-                                               const AnsiString& ImagesPrefix, int& ImagesCounter,
-                                               bool OverrideImages)
+AnsiString TCustomRVData::SaveBackgroundToHTML(TGraphic* picture, TColor color, const AnsiString& path,
+                                               const AnsiString& imagesPrefix, int& imagesCounter,
+                                               bool overrideImages)
 {
-    AnsiString Location;
-    bool DoDefault = true;
-    HTMLSaveImage(this, -1, Path, Color, Location, DoDefault);
-    if (DoDefault && Picture && !Picture->Empty())
-        Location = RV_GetHTMLPath(
-            SavePicture(rvsfHTML, ImagesPrefix, Path, ImagesCounter, OverrideImages, Color, Picture));
-    return Location;
+    AnsiString location;
+    bool doDefault = true;
+    HTMLSaveImage(this, -1, path, color, location, doDefault);
+    if (doDefault && picture && !picture->Empty())
+        location = RV_GetHTMLPath(
+            SavePicture(rvsfHTML, imagesPrefix, path, imagesCounter, overrideImages, color, picture));
+    return location;
 }
 
 // ---------------------------------------------------------------------------
 // Body writers
 
-TRVHTMLBodyWriter::TRVHTMLBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range,
-                                     bool CSS)
-    : FData(Data), FStream(Stream), FRange(Range), FStyle(Data.GetRVStyle()), FCSS(CSS)
+TRVHTMLBodyWriter::TRVHTMLBodyWriter(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range,
+                                     bool css)
+    : FData(data), FStream(stream), FRange(range), FStyle(data.GetRVStyle()), FCSS(css)
 {}
 
 void TRVHTMLBodyWriter::CloseListItem()
@@ -308,13 +308,13 @@ void TRVHTMLBodyWriter::CloseList()
     FListMarker = nullptr;
 }
 
-void TRVHTMLBodyWriter::OpenListItem(TRVMarkerItemInfo* Marker, const TRVListLevel* Level)
+void TRVHTMLBodyWriter::OpenListItem(TRVMarkerItemInfo* marker, const TRVListLevel* level)
 {
-    Marker->SaveHTMLSpecial(FStream, FListMarker, FStyle, FCSS);
-    FListMarker = Marker;
+    marker->SaveHTMLSpecial(FStream, FListMarker, FStyle, FCSS);
+    FListMarker = marker;
     FListItemOpen = true;
-    if (Level->HasNumbering())
-        RVWrite(&FStream, Format("<LI value=%d", {Marker->Counter}));
+    if (level->HasNumbering())
+        RVWrite(&FStream, Format("<LI value=%d", {marker->Counter}));
     else
         RVWrite(&FStream, "<LI");
 }
@@ -325,17 +325,17 @@ void TRVHTMLBodyWriter::OpenListItem(TRVMarkerItemInfo* Marker, const TRVListLev
 namespace {
 
 // The picture of a background whose style shows one; null otherwise.
-TGraphic* BackgroundPicture(TRVFBackground* Background)
+TGraphic* BackgroundPicture(TRVFBackground* background)
 {
-    if (!Background || Background->GetRVFBackgroundStyle() == 0)
+    if (!background || background->GetRVFBackgroundStyle() == 0)
         return nullptr;
-    TGraphic* Picture = Background->GetRVFBackgroundImage();
-    return Picture && !Picture->Empty() ? Picture : nullptr;
+    TGraphic* picture = background->GetRVFBackgroundImage();
+    return picture && !picture->Empty() ? picture : nullptr;
 }
 
-const char* AlignedDiv(TRVAlignment Alignment)
+const char* AlignedDiv(TRVAlignment alignment)
 {
-    switch (Alignment) {
+    switch (alignment) {
     case rvaRight:
         return "<DIV align=right>";
     case rvaCenter:
@@ -353,58 +353,58 @@ const char* AlignedDiv(TRVAlignment Alignment)
 // encloses the whole body.
 class TPlainBodyWriter : private TRVHTMLBodyWriter {
 public:
-    TPlainBodyWriter(TCustomRVData& Data, TStream& Stream, const TRVHTMLRange& Range)
-        : TRVHTMLBodyWriter(Data, Stream, Range, false)
+    TPlainBodyWriter(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range)
+        : TRVHTMLBodyWriter(data, stream, range, false)
     {}
 
-    void Write(const AnsiString& Path, const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
-               int& ImagesCounter, TRVList* Bullets)
+    void Write(const AnsiString& path, const AnsiString& imagesPrefix, TRVSaveOptions options, TColor color,
+               int& imagesCounter, TRVList* bullets)
     {
-        const TFontInfo* Normal = FStyle->TextStyles()->Items(0);
-        if (!Options.Contains(rvsoDefault0Style))
-            RVWriteLn(&FStream, RV_HTMLOpenFontTag(Normal, Normal, false));
-        int CPIndex = 0;
+        const TFontInfo* normal = FStyle->TextStyles()->Items(0);
+        if (!options.Contains(rvsoDefault0Style))
+            RVWriteLn(&FStream, RV_HTMLOpenFontTag(normal, normal, false));
+        int cpIndex = 0;
         for (size_t i = 0; i < FRange.Pieces.size(); ++i) {
-            const TRVHTMLPiece& Piece = FRange.Pieces[i];
-            TCustomRVItemInfo* Item = FData.GetItem(Piece.ItemNo);
+            const TRVHTMLPiece& piece = FRange.Pieces[i];
+            TCustomRVItemInfo* item = FData.GetItem(piece.ItemNo);
             if (FRange.StartsLine(FData, i))
-                StartLine(i, Item, Options);
-            RVHTMLWriteItemCheckpoint(FData, FStream, FRange, Piece.ItemNo, CPIndex, RVHTMLDefaultCPPrefix,
-                                      true, Options);
-            const AnsiString Target = RVHTMLGetTarget(FData, Piece.ItemNo, FStyle);
-            if (!Target.empty())
-                RVWrite(&FStream, "<A href=\"" + Target + "\">");
-            if (Item->StyleNo < 0) {
-                Item->SaveToHTML(FStream, &FData, Piece.ItemNo, Piece.Text(FData), Path, ImagesPrefix,
-                                 ImagesCounter, Color, Options, false, Bullets);
-                if (Item->StyleNo == rvsBreak)
+                StartLine(i, item, options);
+            RVHTMLWriteItemCheckpoint(FData, FStream, FRange, piece.ItemNo, cpIndex, RVHTMLDefaultCPPrefix,
+                                      true, options);
+            const AnsiString target = RVHTMLGetTarget(FData, piece.ItemNo, FStyle);
+            if (!target.empty())
+                RVWrite(&FStream, "<A href=\"" + target + "\">");
+            if (item->StyleNo < 0) {
+                item->SaveToHTML(FStream, &FData, piece.ItemNo, piece.Text(FData), path, imagesPrefix,
+                                 imagesCounter, color, options, false, bullets);
+                if (item->StyleNo == rvsBreak)
                     RVWriteLn(&FStream, "");
             } else {
-                const AnsiString Text = RVHTMLPieceText(FData, Piece, FStyle);
-                if (Item->StyleNo == 0) {
-                    RVWrite(&FStream, Text);
+                const AnsiString text = RVHTMLPieceText(FData, piece, FStyle);
+                if (item->StyleNo == 0) {
+                    RVWrite(&FStream, text);
                 } else {
-                    const TFontInfo* ts = FStyle->TextStyles()->Items(Item->StyleNo);
-                    RVWrite(&FStream, RV_HTMLOpenFontTag(ts, Normal, true) + Text +
-                                          RV_HTMLCloseFontTag(ts, Normal, true));
+                    const TFontInfo* ts = FStyle->TextStyles()->Items(item->StyleNo);
+                    RVWrite(&FStream, RV_HTMLOpenFontTag(ts, normal, true) + text +
+                                          RV_HTMLCloseFontTag(ts, normal, true));
                 }
             }
-            if (!Target.empty())
+            if (!target.empty())
                 RVWrite(&FStream, "</A>");
         }
         CloseListItem();
         CloseList();
         if (FDivOpen)
             RVWriteLn(&FStream, "</DIV>");
-        if (!Options.Contains(rvsoDefault0Style))
-            RVWriteLn(&FStream, RV_HTMLCloseFontTag(Normal, Normal, false));
-        RVHTMLWritePendingCheckpoint(FData, FStream, FRange, CPIndex, RVHTMLDefaultCPPrefix, Options);
+        if (!options.Contains(rvsoDefault0Style))
+            RVWriteLn(&FStream, RV_HTMLCloseFontTag(normal, normal, false));
+        RVHTMLWritePendingCheckpoint(FData, FStream, FRange, cpIndex, RVHTMLDefaultCPPrefix, options);
     }
 
 private:
-    void StartLine(size_t Index, TCustomRVItemInfo* Item, TRVSaveOptions Options)
+    void StartLine(size_t index, TCustomRVItemInfo* item, TRVSaveOptions options)
     {
-        if (FRange.IsLineBreak(FData, Index)) {
+        if (FRange.IsLineBreak(FData, index)) {
             RVWriteLn(&FStream, "<BR>");
             return;
         }
@@ -413,19 +413,19 @@ private:
             RVWriteLn(&FStream, "</DIV>");
             FDivOpen = false;
         }
-        auto* Marker = Item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(Item) : nullptr;
-        TRVListLevel* Level = Marker ? Marker->GetLevelInfo(FStyle) : nullptr;
-        if (Level && !Options.Contains(rvsoMarkersAsText)) {
-            OpenListItem(Marker, Level);
+        auto* marker = item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item) : nullptr;
+        TRVListLevel* level = marker ? marker->GetLevelInfo(FStyle) : nullptr;
+        if (level && !options.Contains(rvsoMarkersAsText)) {
+            OpenListItem(marker, level);
             RVWrite(&FStream, ">");
             return;
         }
         // A rule between two items of a list keeps the list open.
-        if (Item->StyleNo == rvsBreak)
+        if (item->StyleNo == rvsBreak)
             return;
         // A DIV never stands inside a list: a current list ends first.
         CloseList();
-        RVWrite(&FStream, AlignedDiv(FStyle->ParaStyles()->Items(Item->ParaNo)->Alignment()));
+        RVWrite(&FStream, AlignedDiv(FStyle->ParaStyles()->Items(item->ParaNo)->Alignment()));
         FDivOpen = true;
     }
 
@@ -434,52 +434,52 @@ private:
 
 } // namespace
 
-bool TCustomRVData::SaveHTMLToStream(TStream& Stream, const AnsiString& Path, const AnsiString& Title,
-                                     const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
-                                     int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
-                                     int BottomMargin, TRVFBackground* Background, TRVList* Bullets,
-                                     bool SelectionOnly)
+bool TCustomRVData::SaveHTMLToStream(TStream& stream, const AnsiString& path, const AnsiString& title,
+                                     const AnsiString& imagesPrefix, TRVSaveOptions options, TColor color,
+                                     int& imagesCounter, int leftMargin, int topMargin, int rightMargin,
+                                     int bottomMargin, TRVFBackground* background, TRVList* bullets,
+                                     bool selectionOnly)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
+    TRVStyle* style = GetRVStyle();
+    if (!style)
         return false;
     try {
-        const TRVHTMLParts Parts = RVHTMLGetParts(Options);
-        if (Parts.Head) {
-            RVHTMLWriteTitleAndCharset(Stream, Title, Style);
-            RVHTMLWriteExtra(Stream, *this, rv_thms_Head, false, true);
-            RVWriteLn(&Stream, "</HEAD>");
-            RVWrite(&Stream, "<BODY");
-            if (Color != clNone)
-                RVWrite(&Stream, " bgcolor=" + RV_GetHTMLRGBStr(Color));
-            if (TGraphic* Picture = BackgroundPicture(Background)) {
-                const AnsiString Location = SaveBackgroundToHTML(
-                    Picture, Color, Path, ImagesPrefix, ImagesCounter, Options.Contains(rvsoOverrideImages));
-                if (!Location.empty()) {
-                    RVWrite(&Stream, " background=\"" + RV_EscapeHTMLAttribute(Location) + "\"");
+        const TRVHTMLParts parts = RVHTMLGetParts(options);
+        if (parts.Head) {
+            RVHTMLWriteTitleAndCharset(stream, title, style);
+            RVHTMLWriteExtra(stream, *this, rv_thms_Head, false, true);
+            RVWriteLn(&stream, "</HEAD>");
+            RVWrite(&stream, "<BODY");
+            if (color != clNone)
+                RVWrite(&stream, " bgcolor=" + RV_GetHTMLRGBStr(color));
+            if (TGraphic* picture = BackgroundPicture(background)) {
+                const AnsiString location = SaveBackgroundToHTML(
+                    picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
+                if (!location.empty()) {
+                    RVWrite(&stream, " background=\"" + RV_EscapeHTMLAttribute(location) + "\"");
                     // Only a tiled picture that scrolls with the page moves.
-                    if (Background->GetRVFBackgroundStyle() != 3)
-                        RVWrite(&Stream, " bgproperties=fixed");
+                    if (background->GetRVFBackgroundStyle() != 3)
+                        RVWrite(&stream, " bgproperties=fixed");
                 }
             }
-            RVHTMLWriteExtra(Stream, *this, rv_thms_BodyAttribute, false, true, " ");
-            RVWriteLn(&Stream, Format(" leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
-                                      {LeftMargin, TopMargin, RightMargin, BottomMargin}));
-            RVHTMLWriteExtra(Stream, *this, rv_thms_Body, false, true);
+            RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, false, true, " ");
+            RVWriteLn(&stream, Format(" leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
+                                      {leftMargin, topMargin, rightMargin, bottomMargin}));
+            RVHTMLWriteExtra(stream, *this, rv_thms_Body, false, true);
         }
-        if (Parts.Body) {
-            std::unique_ptr<TRVList> OwnBullets;
-            if (!Bullets) {
-                OwnBullets = std::make_unique<TRVList>();
-                Bullets = OwnBullets.get();
+        if (parts.Body) {
+            std::unique_ptr<TRVList> ownBullets;
+            if (!bullets) {
+                ownBullets = std::make_unique<TRVList>();
+                bullets = ownBullets.get();
             }
-            const TRVHTMLRange Range = RVHTMLGetRange(*this, SelectionOnly);
-            TPlainBodyWriter(*this, Stream, Range)
-                .Write(Path, ImagesPrefix, Options, Color, ImagesCounter, Bullets);
+            const TRVHTMLRange range = RVHTMLGetRange(*this, selectionOnly);
+            TPlainBodyWriter(*this, stream, range)
+                .Write(path, imagesPrefix, options, color, imagesCounter, bullets);
         }
-        if (Parts.End) {
-            RVHTMLWriteExtra(Stream, *this, rv_thms_End, false, true);
-            RVWriteLn(&Stream, "</BODY></HTML>");
+        if (parts.End) {
+            RVHTMLWriteExtra(stream, *this, rv_thms_End, false, true);
+            RVWriteLn(&stream, "</BODY></HTML>");
         }
         return true;
     } catch (const std::exception&) {
@@ -494,12 +494,12 @@ namespace {
 
 // Writes a page through SafeWriteFile: a page that could not be written whole
 // leaves an existing file as it was.
-bool SaveHTMLFile(const AnsiString& FileName, const std::function<bool(TStream&, const AnsiString&)>& Writer)
+bool SaveHTMLFile(const AnsiString& fileName, const std::function<bool(TStream&, const AnsiString&)>& writer)
 {
     try {
-        const AnsiString Path = ExtractFilePath(FileName);
-        SafeWriteFile(FileName, [&](TStream& Stream) {
-            if (!Writer(Stream, Path))
+        const AnsiString Path = ExtractFilePath(fileName);
+        SafeWriteFile(fileName, [&](TStream& stream) {
+            if (!writer(stream, Path))
                 throw EWriteError("Stream write error");
         });
         return true;
@@ -510,27 +510,27 @@ bool SaveHTMLFile(const AnsiString& FileName, const std::function<bool(TStream&,
 
 } // namespace
 
-bool TCustomRVData::SaveHTML(const AnsiString& FileName, const AnsiString& Title,
+bool TCustomRVData::SaveHTML(const AnsiString& fileName, const AnsiString& Title,
                              const AnsiString& ImagesPrefix, TRVSaveOptions Options, TColor Color,
-                             int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
+                             int& imagesCounter, int LeftMargin, int TopMargin, int RightMargin,
                              int BottomMargin, TRVFBackground* Background)
 {
-    return SaveHTMLFile(FileName, [&](TStream& Stream, const AnsiString& Path) {
-        return SaveHTMLToStream(Stream, Path, Title, ImagesPrefix, Options, Color, ImagesCounter, LeftMargin,
+    return SaveHTMLFile(fileName, [&](TStream& stream, const AnsiString& path) {
+        return SaveHTMLToStream(stream, path, Title, ImagesPrefix, Options, Color, imagesCounter, LeftMargin,
                                 TopMargin, RightMargin, BottomMargin, Background, nullptr);
     });
 }
 
-bool TCustomRVData::SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title,
+bool TCustomRVData::SaveHTMLEx(const AnsiString& fileName, const AnsiString& Title,
                                const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
                                const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                               TRVSaveOptions Options, TColor Color, TColor& CurrentFileColor,
+                               TRVSaveOptions Options, TColor Color, TColor& currentFileColor,
                                int& ImagesCounter, int LeftMargin, int TopMargin, int RightMargin,
                                int BottomMargin, TRVFBackground* Background)
 {
-    return SaveHTMLFile(FileName, [&](TStream& Stream, const AnsiString& Path) {
-        return SaveHTMLToStreamEx(Stream, Path, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix,
-                                  Options, Color, CurrentFileColor, ImagesCounter, LeftMargin, TopMargin,
+    return SaveHTMLFile(fileName, [&](TStream& stream, const AnsiString& path) {
+        return SaveHTMLToStreamEx(stream, path, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix,
+                                  Options, Color, currentFileColor, ImagesCounter, LeftMargin, TopMargin,
                                   RightMargin, BottomMargin, Background, nullptr);
     });
 }

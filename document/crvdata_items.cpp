@@ -7,9 +7,9 @@
 
 namespace {
 
-bool IsUnicodeTextItem(const TCustomRVItemInfo* Item)
+bool IsUnicodeTextItem(const TCustomRVItemInfo* item)
 {
-    return Item->StyleNo >= 0 && Item->ItemOptions.Contains(rvioUnicode);
+    return item->StyleNo >= 0 && item->ItemOptions.Contains(rvioUnicode);
 }
 
 } // namespace
@@ -17,14 +17,14 @@ bool IsUnicodeTextItem(const TCustomRVItemInfo* Item)
 // ---------------------------------------------------------------------------
 // Items
 
-TCustomRVItemInfo* TCustomRVData::GetItem(int ItemNo) const
+TCustomRVItemInfo* TCustomRVData::GetItem(int itemNo) const
 {
-    return static_cast<TCustomRVItemInfo*>(Items->GetObject(ItemNo));
+    return static_cast<TCustomRVItemInfo*>(Items->GetObject(itemNo));
 }
 
-int TCustomRVData::GetItemNo(const TCustomRVItemInfo* Item) const
+int TCustomRVData::GetItemNo(const TCustomRVItemInfo* item) const
 {
-    return Items->IndexOfObject(Item);
+    return Items->IndexOfObject(item);
 }
 
 int TCustomRVData::GetItemCount() const
@@ -32,128 +32,128 @@ int TCustomRVData::GetItemCount() const
     return Items->Count();
 }
 
-int TCustomRVData::GetItemStyle(int ItemNo) const
+int TCustomRVData::GetItemStyle(int itemNo) const
 {
-    return GetItem(ItemNo)->StyleNo;
+    return GetItem(itemNo)->StyleNo;
 }
 
-int TCustomRVData::GetItemPara(int ItemNo) const
+int TCustomRVData::GetItemPara(int itemNo) const
 {
-    return GetItem(ItemNo)->ParaNo;
+    return GetItem(itemNo)->ParaNo;
 }
 
-TRVItemOptions TCustomRVData::GetItemOptions(int ItemNo) const
+TRVItemOptions TCustomRVData::GetItemOptions(int itemNo) const
 {
-    return GetItem(ItemNo)->ItemOptions;
+    return GetItem(itemNo)->ItemOptions;
 }
 
-const TRVTag& TCustomRVData::GetItemTag(int ItemNo) const
+const TRVTag& TCustomRVData::GetItemTag(int itemNo) const
 {
-    return GetItem(ItemNo)->Tag;
+    return GetItem(itemNo)->Tag;
 }
 
-void TCustomRVData::SetItemTag(int ItemNo, const TRVTag& Tag)
+void TCustomRVData::SetItemTag(int itemNo, const TRVTag& tag)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->Tag != Tag)
-        Item->Tag = Tag;
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->Tag != tag)
+        item->Tag = tag;
 }
 
-const AnsiString& TCustomRVData::GetItemText(int ItemNo) const
+const AnsiString& TCustomRVData::GetItemText(int itemNo) const
 {
-    return Items->Get(ItemNo);
+    return Items->Get(itemNo);
 }
 
-void TCustomRVData::SetItemText(int ItemNo, const AnsiString& s)
+void TCustomRVData::SetItemText(int itemNo, const AnsiString& s)
 {
-    if (GetItem(ItemNo)->ItemOptions.Contains(rvioUnicode))
+    if (GetItem(itemNo)->ItemOptions.Contains(rvioUnicode))
         RVCheckUni(static_cast<int64_t>(s.size()));
-    Items->Put(ItemNo, s);
-    ItemTextChanged(ItemNo);
+    Items->Put(itemNo, s);
+    ItemTextChanged(itemNo);
 }
 
-void TCustomRVData::ItemTextChanged(int ItemNo)
+void TCustomRVData::ItemTextChanged(int itemNo)
 {
-    (void)ItemNo;
+    (void)itemNo;
 }
 
-AnsiString TCustomRVData::GetTextInItemFormatA(int ItemNo, const AnsiString& s)
+AnsiString TCustomRVData::GetTextInItemFormatA(int itemNo, const AnsiString& s)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (IsUnicodeTextItem(Item))
-        return RVU_AnsiToUnicode(GetStyleCodePage(Item->StyleNo), s);
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (IsUnicodeTextItem(item))
+        return RVU_AnsiToUnicode(GetStyleCodePage(item->StyleNo), s);
     return s;
 }
 
-AnsiString TCustomRVData::GetTextInItemFormatW(int ItemNo, const WideString& s)
+AnsiString TCustomRVData::GetTextInItemFormatW(int itemNo, const WideString& s)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (IsUnicodeTextItem(Item))
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (IsUnicodeTextItem(item))
         return RVU_GetRawUnicode(s);
-    return RVU_UnicodeToAnsi(GetStyleCodePage(Item->StyleNo), RVU_GetRawUnicode(s));
+    return RVU_UnicodeToAnsi(GetStyleCodePage(item->StyleNo), RVU_GetRawUnicode(s));
 }
 
-AnsiString TCustomRVData::GetItemTextA(int ItemNo)
+AnsiString TCustomRVData::GetItemTextA(int itemNo)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (IsUnicodeTextItem(Item))
-        return RVU_UnicodeToAnsi(GetStyleCodePage(Item->StyleNo), Items->Get(ItemNo));
-    return Items->Get(ItemNo);
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (IsUnicodeTextItem(item))
+        return RVU_UnicodeToAnsi(GetStyleCodePage(item->StyleNo), Items->Get(itemNo));
+    return Items->Get(itemNo);
 }
 
-WideString TCustomRVData::GetItemTextW(int ItemNo)
+WideString TCustomRVData::GetItemTextW(int itemNo)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (IsUnicodeTextItem(Item))
-        return RVU_RawUnicodeToWideString(Items->Get(ItemNo));
-    return RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(GetStyleCodePage(Item->StyleNo), Items->Get(ItemNo)));
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (IsUnicodeTextItem(item))
+        return RVU_RawUnicodeToWideString(Items->Get(itemNo));
+    return RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(GetStyleCodePage(item->StyleNo), Items->Get(itemNo)));
 }
 
-void TCustomRVData::SetItemTextA(int ItemNo, const AnsiString& s)
+void TCustomRVData::SetItemTextA(int itemNo, const AnsiString& s)
 {
-    SetItemText(ItemNo, GetTextInItemFormatA(ItemNo, s));
+    SetItemText(itemNo, GetTextInItemFormatA(itemNo, s));
 }
 
-void TCustomRVData::SetItemTextW(int ItemNo, const WideString& s)
+void TCustomRVData::SetItemTextW(int itemNo, const WideString& s)
 {
-    SetItemText(ItemNo, GetTextInItemFormatW(ItemNo, s));
+    SetItemText(itemNo, GetTextInItemFormatW(itemNo, s));
 }
 
-int TCustomRVData::ItemLength(int ItemNo) const
+int TCustomRVData::ItemLength(int itemNo) const
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo < 0)
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo < 0)
         return 1;
-    return RVU_Length(Items->Get(ItemNo), Item->ItemOptions);
+    return RVU_Length(Items->Get(itemNo), item->ItemOptions);
 }
 
-int TCustomRVData::GetOffsBeforeItem(int ItemNo) const
+int TCustomRVData::GetOffsBeforeItem(int itemNo) const
 {
-    return GetItem(ItemNo)->StyleNo >= 0 ? 1 : 0;
+    return GetItem(itemNo)->StyleNo >= 0 ? 1 : 0;
 }
 
-int TCustomRVData::GetOffsAfterItem(int ItemNo) const
+int TCustomRVData::GetOffsAfterItem(int itemNo) const
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo < 0)
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo < 0)
         return 1;
-    return RVU_Length(Items->Get(ItemNo), Item->ItemOptions) + 1;
+    return RVU_Length(Items->Get(itemNo), item->ItemOptions) + 1;
 }
 
-bool TCustomRVData::SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value)
+bool TCustomRVData::SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value)
 {
-    return GetItem(ItemNo)->SetExtraIntProperty(Prop, Value);
+    return GetItem(itemNo)->SetExtraIntProperty(prop, value);
 }
 
-bool TCustomRVData::GetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int& Value)
+bool TCustomRVData::GetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int& value)
 {
-    return GetItem(ItemNo)->GetExtraIntProperty(Prop, Value);
+    return GetItem(itemNo)->GetExtraIntProperty(prop, value);
 }
 
-int TCustomRVData::FindControlItemNo(TControl* ActualCtrl) const
+int TCustomRVData::FindControlItemNo(TControl* actualCtrl) const
 {
     for (int i = 0; i < Items->Count(); ++i)
-        if (GetItem(i)->OwnsControl(ActualCtrl))
+        if (GetItem(i)->OwnsControl(actualCtrl))
             return i;
     return -1;
 }
@@ -161,138 +161,138 @@ int TCustomRVData::FindControlItemNo(TControl* ActualCtrl) const
 // ---------------------------------------------------------------------------
 // Per-kind information
 
-void TCustomRVData::GetTextInfo(int ItemNo, AnsiString& AText, TRVTag& ATag) const
+void TCustomRVData::GetTextInfo(int itemNo, AnsiString& aText, TRVTag& aTag) const
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo < 0)
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo < 0)
         throw ERollViewError(errRVItemInfoKind);
-    AText = Items->Get(ItemNo);
-    ATag = Item->Tag;
+    aText = Items->Get(itemNo);
+    aTag = item->Tag;
 }
 
-void TCustomRVData::GetBreakInfo(int ItemNo, uint8_t& ALineWidth, TRVBreakStyle& AStyle, TColor& AColor,
-                                 TRVTag& ATag) const
+void TCustomRVData::GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle& aStyle, TColor& aColor,
+                                 TRVTag& aTag) const
 {
-    const TRVBreakItemInfo* Item = CheckItemClass<TRVBreakItemInfo>(ItemNo);
-    ALineWidth = Item->LineWidth;
-    AStyle = Item->Style;
-    AColor = Item->Color;
-    ATag = Item->Tag;
+    const TRVBreakItemInfo* item = CheckItemClass<TRVBreakItemInfo>(itemNo);
+    aLineWidth = item->LineWidth;
+    aStyle = item->Style;
+    aColor = item->Color;
+    aTag = item->Tag;
 }
 
-void TCustomRVData::SetBreakInfo(int ItemNo, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor,
-                                 const TRVTag& ATag)
+void TCustomRVData::SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
+                                 const TRVTag& aTag)
 {
-    TRVBreakItemInfo* Item = CheckItemClass<TRVBreakItemInfo>(ItemNo);
-    Item->LineWidth = ALineWidth;
-    Item->Style = AStyle;
-    Item->Color = AColor;
-    SetItemTag(ItemNo, ATag);
+    TRVBreakItemInfo* item = CheckItemClass<TRVBreakItemInfo>(itemNo);
+    item->LineWidth = aLineWidth;
+    item->Style = aStyle;
+    item->Color = aColor;
+    SetItemTag(itemNo, aTag);
 }
 
-void TCustomRVData::GetBulletInfo(int ItemNo, AnsiString& AName, int& AImageIndex,
-                                  TCustomImageList*& AImageList, TRVTag& ATag) const
+void TCustomRVData::GetBulletInfo(int itemNo, AnsiString& aName, int& aImageIndex,
+                                  TCustomImageList*& aImageList, TRVTag& aTag) const
 {
-    const TRVBulletItemInfo* Item = CheckItemClass<TRVBulletItemInfo>(ItemNo);
-    AName = Items->Get(ItemNo);
-    AImageIndex = Item->ImageIndex;
-    AImageList = Item->ImageList;
-    ATag = Item->Tag;
+    const TRVBulletItemInfo* item = CheckItemClass<TRVBulletItemInfo>(itemNo);
+    aName = Items->Get(itemNo);
+    aImageIndex = item->ImageIndex;
+    aImageList = item->ImageList;
+    aTag = item->Tag;
 }
 
 // The image list stays the item's own: only the index, tag and name change.
-void TCustomRVData::SetBulletInfo(int ItemNo, const AnsiString& AName, int AImageIndex, TCustomImageList*,
-                                  const TRVTag& ATag)
+void TCustomRVData::SetBulletInfo(int itemNo, const AnsiString& aName, int aImageIndex, TCustomImageList*,
+                                  const TRVTag& aTag)
 {
-    TRVBulletItemInfo* Item = CheckItemClass<TRVBulletItemInfo>(ItemNo);
-    Item->ImageIndex = AImageIndex;
-    SetItemTag(ItemNo, ATag);
-    Items->Put(ItemNo, AName);
-    ItemTextChanged(ItemNo);
+    TRVBulletItemInfo* item = CheckItemClass<TRVBulletItemInfo>(itemNo);
+    item->ImageIndex = aImageIndex;
+    SetItemTag(itemNo, aTag);
+    Items->Put(itemNo, aName);
+    ItemTextChanged(itemNo);
 }
 
-void TCustomRVData::GetHotspotInfo(int ItemNo, AnsiString& AName, int& AImageIndex, int& AHotImageIndex,
-                                   TCustomImageList*& AImageList, TRVTag& ATag) const
+void TCustomRVData::GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageIndex, int& aHotImageIndex,
+                                   TCustomImageList*& aImageList, TRVTag& aTag) const
 {
-    const TRVHotspotItemInfo* Item = CheckItemClass<TRVHotspotItemInfo>(ItemNo);
-    AName = Items->Get(ItemNo);
-    AImageIndex = Item->ImageIndex;
-    AHotImageIndex = Item->HotImageIndex;
-    AImageList = Item->ImageList;
-    ATag = Item->Tag;
+    const TRVHotspotItemInfo* item = CheckItemClass<TRVHotspotItemInfo>(itemNo);
+    aName = Items->Get(itemNo);
+    aImageIndex = item->ImageIndex;
+    aHotImageIndex = item->HotImageIndex;
+    aImageList = item->ImageList;
+    aTag = item->Tag;
 }
 
-void TCustomRVData::SetHotspotInfo(int ItemNo, const AnsiString& AName, int AImageIndex, int AHotImageIndex,
-                                   TCustomImageList*, const TRVTag& ATag)
+void TCustomRVData::SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,
+                                   TCustomImageList*, const TRVTag& aTag)
 {
-    TRVHotspotItemInfo* Item = CheckItemClass<TRVHotspotItemInfo>(ItemNo);
-    Item->ImageIndex = AImageIndex;
-    Item->HotImageIndex = AHotImageIndex;
-    SetItemTag(ItemNo, ATag);
-    Items->Put(ItemNo, AName);
-    ItemTextChanged(ItemNo);
+    TRVHotspotItemInfo* item = CheckItemClass<TRVHotspotItemInfo>(itemNo);
+    item->ImageIndex = aImageIndex;
+    item->HotImageIndex = aHotImageIndex;
+    SetItemTag(itemNo, aTag);
+    Items->Put(itemNo, aName);
+    ItemTextChanged(itemNo);
 }
 
 // ---------------------------------------------------------------------------
 // Page breaks
 
-bool TCustomRVData::GetPageBreaksBeforeItems(int ItemNo) const
+bool TCustomRVData::GetPageBreaksBeforeItems(int itemNo) const
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         throw ERollViewError(errRVItemIndex);
     // The first item of a numbered paragraph follows its marker, which keeps the flag.
-    if (ItemNo > 0 && GetItem(ItemNo - 1)->StyleNo == rvsListMarker)
-        return GetItem(ItemNo - 1)->ItemOptions.Contains(rvioPageBreakBefore);
-    return GetItem(ItemNo)->ItemOptions.Contains(rvioPageBreakBefore);
+    if (itemNo > 0 && GetItem(itemNo - 1)->StyleNo == rvsListMarker)
+        return GetItem(itemNo - 1)->ItemOptions.Contains(rvioPageBreakBefore);
+    return GetItem(itemNo)->ItemOptions.Contains(rvioPageBreakBefore);
 }
 
-void TCustomRVData::SetPageBreaksBeforeItems(int ItemNo, bool Value)
+void TCustomRVData::SetPageBreaksBeforeItems(int itemNo, bool value)
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         throw ERollViewError(errRVItemIndex);
-    GetItem(ItemNo)->ItemOptions.Set(rvioPageBreakBefore, Value);
+    GetItem(itemNo)->ItemOptions.Set(rvioPageBreakBefore, value);
 }
 
 // ---------------------------------------------------------------------------
 // Code pages and delimiters
 
-unsigned TCustomRVData::GetStyleCodePage(int StyleNo)
+unsigned TCustomRVData::GetStyleCodePage(int styleNo)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
+    TRVStyle* style = GetRVStyle();
+    if (!style)
         return 0;
-    if (StyleNo < 0)
-        return Style->DefCodePage();
-    return RVU_Charset2CodePage(Style->TextStyles()->Items(StyleNo)->Charset());
+    if (styleNo < 0)
+        return style->DefCodePage();
+    return RVU_Charset2CodePage(style->TextStyles()->Items(styleNo)->Charset());
 }
 
 unsigned TCustomRVData::GetDefaultCodePage()
 {
-    TRVStyle* Style = GetRVStyle();
-    return Style ? Style->DefCodePage() : 0;
+    TRVStyle* style = GetRVStyle();
+    return style ? style->DefCodePage() : 0;
 }
 
-bool TCustomRVData::IsDelimiter(const AnsiString& s, int Index, TRVItemOptions ItemOptions)
+bool TCustomRVData::IsDelimiter(const AnsiString& s, int index, TRVItemOptions itemOptions)
 {
-    if (Index < 1 || Index > RVU_Length(s, ItemOptions))
+    if (index < 1 || index > RVU_Length(s, itemOptions))
         return false;
-    if (ItemOptions.Contains(rvioUnicode)) {
-        const size_t Offset = static_cast<size_t>(Index - 1) * 2;
-        const WideChar Ch = static_cast<WideChar>(static_cast<uint8_t>(s[Offset]) |
-                                                  (static_cast<uint8_t>(s[Offset + 1]) << 8));
-        return IsDelimiterW(Ch);
+    if (itemOptions.Contains(rvioUnicode)) {
+        const size_t offset = static_cast<size_t>(index - 1) * 2;
+        const WideChar ch = static_cast<WideChar>(static_cast<uint8_t>(s[offset]) |
+                                                  (static_cast<uint8_t>(s[offset + 1]) << 8));
+        return IsDelimiterW(ch);
     }
-    return IsDelimiterA(s[static_cast<size_t>(Index - 1)]);
+    return IsDelimiterA(s[static_cast<size_t>(index - 1)]);
 }
 
-bool TCustomRVData::IsDelimiterA(char Ch)
+bool TCustomRVData::IsDelimiterA(char ch)
 {
-    return GetDelimiters().find(Ch) != AnsiString::npos;
+    return GetDelimiters().find(ch) != AnsiString::npos;
 }
 
-bool TCustomRVData::IsDelimiterW(WideChar Ch)
+bool TCustomRVData::IsDelimiterW(WideChar ch)
 {
-    return Ch < 256 && IsDelimiterA(static_cast<char>(Ch));
+    return ch < 256 && IsDelimiterA(static_cast<char>(ch));
 }
 
 void TCustomRVData::Replace0(AnsiString& s)

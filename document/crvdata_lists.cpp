@@ -12,61 +12,61 @@
 
 namespace {
 
-TRVMarkerItemInfo* AsMarker(TCustomRVItemInfo* Item)
+TRVMarkerItemInfo* AsMarker(TCustomRVItemInfo* item)
 {
-    return Item && Item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(Item) : nullptr;
+    return item && item->StyleNo == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item) : nullptr;
 }
 
-TRVMarkerItemInfo* LastMarkerFrom(TCustomRVData* Data, int ItemNo);
+TRVMarkerItemInfo* LastMarkerFrom(TCustomRVData* data, int itemNo);
 
 // The last marker in the sub-documents of Item that GetSubRVData gives from
 // State on, stepping by Step.
-TRVMarkerItemInfo* LastMarkerInSubDocs(TCustomRVItemInfo* Item, TRVStoreSubRVData*& State,
-                                       TRVSubRVDataPos First, TRVSubRVDataPos Step)
+TRVMarkerItemInfo* LastMarkerInSubDocs(TCustomRVItemInfo* item, TRVStoreSubRVData*& state,
+                                       TRVSubRVDataPos first, TRVSubRVDataPos step)
 {
-    for (TCustomRVData* Sub = Item->GetSubRVData(State, First); Sub; Sub = Item->GetSubRVData(State, Step))
-        if (TRVMarkerItemInfo* Marker = LastMarkerFrom(Sub, Sub->GetItemCount() - 1))
-            return Marker;
+    for (TCustomRVData* sub = item->GetSubRVData(state, first); sub; sub = item->GetSubRVData(state, step))
+        if (TRVMarkerItemInfo* marker = LastMarkerFrom(sub, sub->GetItemCount() - 1))
+            return marker;
     return nullptr;
 }
 
 // The last marker of Data at or before item ItemNo, its sub-documents included.
-TRVMarkerItemInfo* LastMarkerFrom(TCustomRVData* Data, int ItemNo)
+TRVMarkerItemInfo* LastMarkerFrom(TCustomRVData* data, int itemNo)
 {
-    if (ItemNo >= Data->GetItemCount())
-        ItemNo = Data->GetItemCount() - 1;
-    for (int i = ItemNo; i >= 0; --i) {
-        TCustomRVItemInfo* Item = Data->GetItem(i);
-        if (TRVMarkerItemInfo* Marker = AsMarker(Item))
-            return Marker;
-        TRVStoreSubRVData* State = nullptr;
-        TRVMarkerItemInfo* Marker = LastMarkerInSubDocs(Item, State, rvdLast, rvdPrev);
-        delete State;
-        if (Marker)
-            return Marker;
+    if (itemNo >= data->GetItemCount())
+        itemNo = data->GetItemCount() - 1;
+    for (int i = itemNo; i >= 0; --i) {
+        TCustomRVItemInfo* item = data->GetItem(i);
+        if (TRVMarkerItemInfo* marker = AsMarker(item))
+            return marker;
+        TRVStoreSubRVData* state = nullptr;
+        TRVMarkerItemInfo* marker = LastMarkerInSubDocs(item, state, rvdLast, rvdPrev);
+        delete state;
+        if (marker)
+            return marker;
     }
     return nullptr;
 }
 
 // Whether Data or one of its sub-documents holds Marker.
-bool HoldsMarker(TCustomRVData* Data, const TRVMarkerItemInfo* Marker);
+bool HoldsMarker(TCustomRVData* data, const TRVMarkerItemInfo* marker);
 
-bool SubDocsHoldMarker(TCustomRVItemInfo* Item, const TRVMarkerItemInfo* Marker)
+bool SubDocsHoldMarker(TCustomRVItemInfo* item, const TRVMarkerItemInfo* marker)
 {
-    TRVStoreSubRVData* State = nullptr;
-    bool Found = false;
-    for (TCustomRVData* Sub = Item->GetSubRVData(State, rvdFirst); Sub && !Found;
-         Sub = Item->GetSubRVData(State, rvdNext))
-        Found = HoldsMarker(Sub, Marker);
-    delete State;
-    return Found;
+    TRVStoreSubRVData* state = nullptr;
+    bool found = false;
+    for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub && !found;
+         sub = item->GetSubRVData(state, rvdNext))
+        found = HoldsMarker(sub, marker);
+    delete state;
+    return found;
 }
 
-bool HoldsMarker(TCustomRVData* Data, const TRVMarkerItemInfo* Marker)
+bool HoldsMarker(TCustomRVData* data, const TRVMarkerItemInfo* marker)
 {
-    for (int i = 0; i < Data->GetItemCount(); ++i) {
-        TCustomRVItemInfo* Item = Data->GetItem(i);
-        if (Item == Marker || SubDocsHoldMarker(Item, Marker))
+    for (int i = 0; i < data->GetItemCount(); ++i) {
+        TCustomRVItemInfo* item = data->GetItem(i);
+        if (item == marker || SubDocsHoldMarker(item, marker))
             return true;
     }
     return false;
@@ -77,189 +77,189 @@ bool HoldsMarker(TCustomRVData* Data, const TRVMarkerItemInfo* Marker)
 // ---------------------------------------------------------------------------
 // Markers of paragraphs
 
-int TCustomRVData::SetListMarkerInfo(int ItemNo, int ListNo, int Level, int StartFrom, int ParaNo,
-                                     bool UseStartFrom)
+int TCustomRVData::SetListMarkerInfo(int itemNo, int listNo, int level, int startFrom, int paraNo,
+                                     bool useStartFrom)
 {
-    const int Count = Items->Count();
-    if (ItemNo >= 0 && ItemNo < Count) {
-        ItemNo = GetFirstParaItem(ItemNo);
+    const int count = Items->Count();
+    if (itemNo >= 0 && itemNo < count) {
+        itemNo = GetFirstParaItem(itemNo);
         // A horizontal rule or a table cannot be numbered.
-        if (GetItem(ItemNo)->GetBoolValue(rvbpFullWidth))
+        if (GetItem(itemNo)->GetBoolValue(rvbpFullWidth))
             return -1;
     } else {
-        ItemNo = Count;
+        itemNo = count;
     }
 
-    if (ItemNo < Count) {
-        if (TRVMarkerItemInfo* Marker = AsMarker(GetItem(ItemNo))) {
-            const int OldListNo = Marker->ListNo;
-            Marker->ListNo = ListNo;
-            Marker->Level = Level;
-            Marker->StartFrom = StartFrom;
-            Marker->Reset = UseStartFrom;
-            if (TRVMarkerList* List = GetMarkers(false)) {
-                const int Index = Marker->GetIndexInList(List);
-                List->RecalcCounters(Index, GetRVStyle());
+    if (itemNo < count) {
+        if (TRVMarkerItemInfo* marker = AsMarker(GetItem(itemNo))) {
+            const int oldListNo = marker->ListNo;
+            marker->ListNo = listNo;
+            marker->Level = level;
+            marker->StartFrom = startFrom;
+            marker->Reset = useStartFrom;
+            if (TRVMarkerList* list = GetMarkers(false)) {
+                const int index = marker->GetIndexInList(list);
+                list->RecalcCounters(index, GetRVStyle());
                 // A marker moved to another list leaves a gap in its old one.
-                if (OldListNo != ListNo && Index >= 0)
-                    for (int i = Index + 1; i < List->Count(); ++i)
-                        if (List->Marker(i)->ListNo == OldListNo) {
-                            List->RecalcCounters(i, GetRVStyle());
+                if (oldListNo != listNo && index >= 0)
+                    for (int i = index + 1; i < list->Count(); ++i)
+                        if (list->Marker(i)->ListNo == oldListNo) {
+                            list->RecalcCounters(i, GetRVStyle());
                             break;
                         }
             }
-            return ItemNo;
+            return itemNo;
         }
-    } else if (Count > 0 && GetItem(Count - 1)->StyleNo == rvsListMarker) {
+    } else if (count > 0 && GetItem(count - 1)->StyleNo == rvsListMarker) {
         // A marker is never followed directly by the start of a new paragraph.
         AddNL(AnsiString(), 0, -1);
-        ItemNo = Items->Count();
+        itemNo = Items->Count();
     }
 
-    std::unique_ptr<TRVMarkerItemInfo> Marker(
-        new TRVMarkerItemInfo(this, ListNo, Level, StartFrom, UseStartFrom));
-    AnsiString Text;
-    Marker->Inserting(this, Text, false);
-    if (ItemNo < Items->Count()) {
+    std::unique_ptr<TRVMarkerItemInfo> marker(
+        new TRVMarkerItemInfo(this, listNo, level, startFrom, useStartFrom));
+    AnsiString text;
+    marker->Inserting(this, text, false);
+    if (itemNo < Items->Count()) {
         // The paragraph's first item now continues the marker's line; the
         // paragraph's page break moves to the marker, which starts it.
-        TCustomRVItemInfo* First = GetItem(ItemNo);
-        const bool PageBreak = First->GetPageBreakBefore();
-        First->SetSameAsPrev(true);
-        Marker->ParaNo = First->ParaNo;
-        Marker->SetPageBreakBefore(PageBreak);
-    } else if (ParaNo >= 0) {
-        Marker->ParaNo = ParaNo;
+        TCustomRVItemInfo* first = GetItem(itemNo);
+        const bool pageBreak = first->GetPageBreakBefore();
+        first->SetSameAsPrev(true);
+        marker->ParaNo = first->ParaNo;
+        marker->SetPageBreakBefore(pageBreak);
+    } else if (paraNo >= 0) {
+        marker->ParaNo = paraNo;
     } else {
-        Marker->ParaNo = ItemNo > 0 ? GetItem(ItemNo - 1)->ParaNo : 0;
+        marker->ParaNo = itemNo > 0 ? GetItem(itemNo - 1)->ParaNo : 0;
     }
-    Items->InsertObject(ItemNo, Text, Marker.get());
-    TRVMarkerItemInfo* Inserted = Marker.release();
-    Inserted->Inserted(this, ItemNo);
-    AddMarkerInList(ItemNo);
-    return ItemNo;
+    Items->InsertObject(itemNo, text, marker.get());
+    TRVMarkerItemInfo* inserted = marker.release();
+    inserted->Inserted(this, itemNo);
+    AddMarkerInList(itemNo);
+    return itemNo;
 }
 
-void TCustomRVData::RemoveListMarker(int ItemNo)
+void TCustomRVData::RemoveListMarker(int itemNo)
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         return;
-    const int First = GetFirstParaItem(ItemNo);
-    TRVMarkerItemInfo* Marker = AsMarker(GetItem(First));
-    if (!Marker)
+    const int first = GetFirstParaItem(itemNo);
+    TRVMarkerItemInfo* marker = AsMarker(GetItem(first));
+    if (!marker)
         return;
-    const bool PageBreak = Marker->GetPageBreakBefore();
-    DeleteItems(First, 1);
+    const bool pageBreak = marker->GetPageBreakBefore();
+    DeleteItems(first, 1);
     // DeleteItems refuses in a store that does not own its items.
-    if (First < Items->Count() && GetItem(First) != Marker) {
-        TCustomRVItemInfo* Item = GetItem(First);
-        if (Item->GetSameAsPrev()) {
-            Item->SetSameAsPrev(false);
-            Item->SetPageBreakBefore(PageBreak);
+    if (first < Items->Count() && GetItem(first) != marker) {
+        TCustomRVItemInfo* item = GetItem(first);
+        if (item->GetSameAsPrev()) {
+            item->SetSameAsPrev(false);
+            item->SetPageBreakBefore(pageBreak);
         }
     }
 }
 
-int TCustomRVData::GetListMarkerInfo(int ItemNo, int& ListNo, int& Level, int& StartFrom, bool& UseStartFrom)
+int TCustomRVData::GetListMarkerInfo(int itemNo, int& listNo, int& level, int& startFrom, bool& useStartFrom)
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         return -1;
-    const int First = GetFirstParaItem(ItemNo);
-    const TRVMarkerItemInfo* Marker = AsMarker(GetItem(First));
-    if (!Marker)
+    const int first = GetFirstParaItem(itemNo);
+    const TRVMarkerItemInfo* marker = AsMarker(GetItem(first));
+    if (!marker)
         return -1;
-    ListNo = Marker->ListNo;
-    Level = Marker->Level;
-    StartFrom = Marker->StartFrom;
-    UseStartFrom = Marker->Reset;
-    return First;
+    listNo = marker->ListNo;
+    level = marker->Level;
+    startFrom = marker->StartFrom;
+    useStartFrom = marker->Reset;
+    return first;
 }
 
 // ---------------------------------------------------------------------------
 // The markers list
 
-void TCustomRVData::RecalcMarker(int ItemNo, bool AllowCreate)
+void TCustomRVData::RecalcMarker(int itemNo, bool allowCreate)
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         return;
-    TRVMarkerItemInfo* Marker = AsMarker(GetItem(ItemNo));
-    if (!Marker)
+    TRVMarkerItemInfo* marker = AsMarker(GetItem(itemNo));
+    if (!marker)
         return;
-    if (TRVMarkerList* List = GetMarkers(AllowCreate))
-        List->RecalcCounters(Marker->GetIndexInList(List), GetRVStyle());
+    if (TRVMarkerList* list = GetMarkers(allowCreate))
+        list->RecalcCounters(marker->GetIndexInList(list), GetRVStyle());
 }
 
-void TCustomRVData::AddMarkerInList(int ItemNo)
+void TCustomRVData::AddMarkerInList(int itemNo)
 {
-    if (ItemNo < 0 || ItemNo >= Items->Count())
+    if (itemNo < 0 || itemNo >= Items->Count())
         return;
-    TRVMarkerItemInfo* Marker = AsMarker(GetItem(ItemNo));
-    if (!Marker)
+    TRVMarkerItemInfo* marker = AsMarker(GetItem(itemNo));
+    if (!marker)
         return;
-    TRVMarkerList* List = GetMarkers(true);
-    if (!List)
+    TRVMarkerList* list = GetMarkers(true);
+    if (!list)
         return;
-    TRVMarkerItemInfo* Previous = FindPreviousMarker(ItemNo - 1);
-    const int Count = List->Count();
-    const TRVMarkerItemInfo* Last = Count > 0 ? List->Marker(Count - 1) : nullptr;
-    if (Previous == Last && Marker != Last) {
+    TRVMarkerItemInfo* previous = FindPreviousMarker(itemNo - 1);
+    const int count = list->Count();
+    const TRVMarkerItemInfo* last = count > 0 ? list->Marker(count - 1) : nullptr;
+    if (previous == last && marker != last) {
         // Appended after the last marker of the document (a load, an append):
         // it cannot be in the list yet, and it is numbered alone, so that
         // adding markers one after another costs no search of the list.
-        List->Append(Marker);
-        List->RecalcCounters(Count, GetRVStyle());
+        list->Append(marker);
+        list->RecalcCounters(count, GetRVStyle());
         return;
     }
-    if (Marker->GetIndexInList(List) >= 0)
+    if (marker->GetIndexInList(list) >= 0)
         return;
-    List->InsertAfter(Marker, Previous);
-    List->RecalcCounters(Marker->GetIndexInList(List), GetRVStyle());
+    list->InsertAfter(marker, previous);
+    list->RecalcCounters(marker->GetIndexInList(list), GetRVStyle());
 }
 
-TRVMarkerItemInfo* TCustomRVData::FindPreviousMarker(int ItemNo)
+TRVMarkerItemInfo* TCustomRVData::FindPreviousMarker(int itemNo)
 {
-    TCustomRVData* Data = this;
+    TCustomRVData* data = this;
     for (;;) {
-        if (TRVMarkerItemInfo* Marker = LastMarkerFrom(Data, ItemNo))
-            return Marker;
+        if (TRVMarkerItemInfo* marker = LastMarkerFrom(data, itemNo))
+            return marker;
         // Nothing before this place in this store: go on in the store around it,
         // first in the sub-documents of its item that come before this one.
-        int ParentItemNo = -1;
-        TRVStoreSubRVData* Location = nullptr;
-        Data->GetParentInfo(ParentItemNo, Location);
-        std::unique_ptr<TRVStoreSubRVData> LocationOwner(Location);
-        TCustomRVData* Parent = Data->GetAbsoluteParentData();
-        if (ParentItemNo < 0 || !Parent || ParentItemNo >= Parent->GetItemCount())
+        int parentItemNo = -1;
+        TRVStoreSubRVData* location = nullptr;
+        data->GetParentInfo(parentItemNo, location);
+        std::unique_ptr<TRVStoreSubRVData> locationOwner(location);
+        TCustomRVData* parent = data->GetAbsoluteParentData();
+        if (parentItemNo < 0 || !parent || parentItemNo >= parent->GetItemCount())
             return nullptr;
-        TRVStoreSubRVData* State = Location;
-        for (TCustomRVData* Sub = Parent->GetItem(ParentItemNo)->GetSubRVData(State, rvdPrev); Sub;
-             Sub = Parent->GetItem(ParentItemNo)->GetSubRVData(State, rvdPrev))
-            if (TRVMarkerItemInfo* Marker = LastMarkerFrom(Sub, Sub->GetItemCount() - 1))
-                return Marker;
-        Data = Parent;
-        ItemNo = ParentItemNo - 1;
+        TRVStoreSubRVData* state = location;
+        for (TCustomRVData* sub = parent->GetItem(parentItemNo)->GetSubRVData(state, rvdPrev); sub;
+             sub = parent->GetItem(parentItemNo)->GetSubRVData(state, rvdPrev))
+            if (TRVMarkerItemInfo* marker = LastMarkerFrom(sub, sub->GetItemCount() - 1))
+                return marker;
+        data = parent;
+        itemNo = parentItemNo - 1;
     }
 }
 
-int TCustomRVData::FindMarkerLocalLocationFrom(int StartItemNo, TRVMarkerItemInfo* Marker)
+int TCustomRVData::FindMarkerLocalLocationFrom(int startItemNo, TRVMarkerItemInfo* marker)
 {
-    if (!Marker)
+    if (!marker)
         return -1;
-    for (int i = StartItemNo < 0 ? 0 : StartItemNo; i < Items->Count(); ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (Item == Marker || SubDocsHoldMarker(Item, Marker))
+    for (int i = startItemNo < 0 ? 0 : startItemNo; i < Items->Count(); ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (item == marker || SubDocsHoldMarker(item, marker))
             return i;
     }
     return -1;
 }
 
-int TCustomRVData::FindLastMarkerIndex(int From, TRVIntegerList* ListNos)
+int TCustomRVData::FindLastMarkerIndex(int from, TRVIntegerList* listNos)
 {
-    TRVMarkerList* List = GetMarkers(false);
-    if (!List || !ListNos)
+    TRVMarkerList* list = GetMarkers(false);
+    if (!list || !listNos)
         return -1;
-    for (int i = List->Count() - 1; i >= 0 && i >= From; --i)
-        if (ListNos->IndexOf(List->Marker(i)->ListNo) >= 0)
+    for (int i = list->Count() - 1; i >= 0 && i >= from; --i)
+        if (listNos->IndexOf(list->Marker(i)->ListNo) >= 0)
             return i;
     return -1;
 }

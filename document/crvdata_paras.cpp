@@ -9,153 +9,153 @@
 // ---------------------------------------------------------------------------
 // Bounds
 
-bool TCustomRVData::IsFromNewLine(int ItemNo) const
+bool TCustomRVData::IsFromNewLine(int itemNo) const
 {
-    return !GetItem(ItemNo)->GetSameAsPrev();
+    return !GetItem(itemNo)->GetSameAsPrev();
 }
 
-bool TCustomRVData::IsParaStart(int ItemNo) const
+bool TCustomRVData::IsParaStart(int itemNo) const
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    return !Item->GetSameAsPrev() && !Item->GetBR();
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    return !item->GetSameAsPrev() && !item->GetBR();
 }
 
-int TCustomRVData::GetFirstParaItem(int ItemNo) const
+int TCustomRVData::GetFirstParaItem(int itemNo) const
 {
-    while (ItemNo > 0 && !IsParaStart(ItemNo))
-        --ItemNo;
-    return ItemNo;
+    while (itemNo > 0 && !IsParaStart(itemNo))
+        --itemNo;
+    return itemNo;
 }
 
-int TCustomRVData::GetFirstParaSectionItem(int ItemNo) const
+int TCustomRVData::GetFirstParaSectionItem(int itemNo) const
 {
-    while (ItemNo > 0 && !IsFromNewLine(ItemNo))
-        --ItemNo;
-    return ItemNo;
+    while (itemNo > 0 && !IsFromNewLine(itemNo))
+        --itemNo;
+    return itemNo;
 }
 
-void TCustomRVData::ExpandToPara(int StartItemNo, int EndItemNo, int& ParaStart, int& ParaEnd) const
+void TCustomRVData::ExpandToPara(int startItemNo, int endItemNo, int& paraStart, int& paraEnd) const
 {
-    ParaStart = GetFirstParaItem(StartItemNo);
-    ParaEnd = EndItemNo + 1;
-    while (ParaEnd < Items->Count() && !IsParaStart(ParaEnd))
-        ++ParaEnd;
-    --ParaEnd;
+    paraStart = GetFirstParaItem(startItemNo);
+    paraEnd = endItemNo + 1;
+    while (paraEnd < Items->Count() && !IsParaStart(paraEnd))
+        ++paraEnd;
+    --paraEnd;
 }
 
-void TCustomRVData::ExpandToParaSection(int StartItemNo, int EndItemNo, int& ParaStart, int& ParaEnd) const
+void TCustomRVData::ExpandToParaSection(int startItemNo, int endItemNo, int& paraStart, int& paraEnd) const
 {
-    ParaStart = GetFirstParaSectionItem(StartItemNo);
-    ParaEnd = EndItemNo + 1;
-    while (ParaEnd < Items->Count() && !IsFromNewLine(ParaEnd))
-        ++ParaEnd;
-    --ParaEnd;
+    paraStart = GetFirstParaSectionItem(startItemNo);
+    paraEnd = endItemNo + 1;
+    while (paraEnd < Items->Count() && !IsFromNewLine(paraEnd))
+        ++paraEnd;
+    --paraEnd;
 }
 
-void TCustomRVData::AdjustInItemsRange(int& ItemNo) const
+void TCustomRVData::AdjustInItemsRange(int& itemNo) const
 {
-    if (ItemNo >= Items->Count())
-        ItemNo = Items->Count() - 1;
-    if (ItemNo < 0)
-        ItemNo = 0;
+    if (itemNo >= Items->Count())
+        itemNo = Items->Count() - 1;
+    if (itemNo < 0)
+        itemNo = 0;
 }
 
 // ---------------------------------------------------------------------------
 // Paragraph styles
 
-void TCustomRVData::NormalizeParas(int StartItemNo)
+void TCustomRVData::NormalizeParas(int startItemNo)
 {
-    const int Count = Items->Count();
-    if (Count == 0)
+    const int count = Items->Count();
+    if (count == 0)
         return;
-    int i = StartItemNo;
+    int i = startItemNo;
     AdjustInItemsRange(i);
     while (i > 0 && !GetItem(i)->CanBeBorderStart())
         --i;
-    const int ParaNo = GetItem(i)->ParaNo;
-    for (++i; i < Count; ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (Item->CanBeBorderStart())
+    const int paraNo = GetItem(i)->ParaNo;
+    for (++i; i < count; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (item->CanBeBorderStart())
             break;
-        Item->ParaNo = ParaNo;
+        item->ParaNo = paraNo;
     }
 }
 
-void TCustomRVData::SetParagraphStyleToAll(int ParaNo)
+void TCustomRVData::SetParagraphStyleToAll(int paraNo)
 {
     for (int i = 0; i < Items->Count(); ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (Item->StyleNo != rvsBreak)
-            Item->ParaNo = ParaNo;
+        TCustomRVItemInfo* item = GetItem(i);
+        if (item->StyleNo != rvsBreak)
+            item->ParaNo = paraNo;
     }
 }
 
 // ---------------------------------------------------------------------------
 // Merging text items
 
-bool TCustomRVData::RV_CanConcateItems(int FirstItemNo, const TCustomRVItemInfo* Item1,
-                                       const TCustomRVItemInfo* Item2, bool IgnorePara)
+bool TCustomRVData::RV_CanConcateItems(int firstItemNo, const TCustomRVItemInfo* item1,
+                                       const TCustomRVItemInfo* item2, bool ignorePara)
 {
-    if (!Item1 || !Item2 || Item1->StyleNo < 0 || Item2->StyleNo < 0)
+    if (!item1 || !item2 || item1->StyleNo < 0 || item2->StyleNo < 0)
         return false;
-    if (FirstItemNo < 0 || FirstItemNo + 1 >= Items->Count())
+    if (firstItemNo < 0 || firstItemNo + 1 >= Items->Count())
         return false;
-    const AnsiString& S1 = Items->Get(FirstItemNo);
-    const AnsiString& S2 = Items->Get(FirstItemNo + 1);
-    const bool Continues = IgnorePara || Item2->GetSameAsPrev();
+    const AnsiString& s1 = Items->Get(firstItemNo);
+    const AnsiString& s2 = Items->Get(firstItemNo + 1);
+    const bool continues = ignorePara || item2->GetSameAsPrev();
     // An empty item merges with any neighbour on its line.
-    if (S1.empty() || S2.empty())
-        return Continues;
-    if (Item1->StyleNo != Item2->StyleNo || !Continues)
+    if (s1.empty() || s2.empty())
+        return continues;
+    if (item1->StyleNo != item2->StyleNo || !continues)
         return false;
-    if (!RV_CompareTags(Item1->Tag, Item2->Tag, TagsArePChars()) || Item2->Checkpoint)
+    if (!RV_CompareTags(item1->Tag, item2->Tag, TagsArePChars()) || item2->Checkpoint)
         return false;
     // UTF-16 and byte text cannot be joined as they are.
-    if (Item1->ItemOptions.Contains(rvioUnicode) != Item2->ItemOptions.Contains(rvioUnicode))
+    if (item1->ItemOptions.Contains(rvioUnicode) != item2->ItemOptions.Contains(rvioUnicode))
         return false;
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
+    TRVStyle* style = GetRVStyle();
+    if (!style)
         return true;
-    const TRVProtectOptions Protection = Style->TextStyles()->Items(Item1->StyleNo)->Protection();
-    return !Protection.Contains(rvprModifyProtect) && !Protection.Contains(rvprConcateProtect);
+    const TRVProtectOptions protection = style->TextStyles()->Items(item1->StyleNo)->Protection();
+    return !protection.Contains(rvprModifyProtect) && !protection.Contains(rvprConcateProtect);
 }
 
-void TCustomRVData::SimpleConcate(int FirstItemNo, TCustomRVItemInfo* Item1, TCustomRVItemInfo* Item2)
+void TCustomRVData::SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2)
 {
-    const AnsiString& S1 = Items->Get(FirstItemNo);
-    const AnsiString& S2 = Items->Get(FirstItemNo + 1);
-    if (S1.empty() && !S2.empty()) {
+    const AnsiString& s1 = Items->Get(firstItemNo);
+    const AnsiString& s2 = Items->Get(firstItemNo + 1);
+    if (s1.empty() && !s2.empty()) {
         // The text that remains keeps its own style and encoding; the line
         // options, tag and checkpoint stay the first item's.
-        Item1->StyleNo = Item2->StyleNo;
-        Item1->ItemOptions.Set(rvioUnicode, Item2->ItemOptions.Contains(rvioUnicode));
-        Items->Put(FirstItemNo, S2);
-    } else if (!S2.empty()) {
-        Items->Put(FirstItemNo, S1 + S2);
+        item1->StyleNo = item2->StyleNo;
+        item1->ItemOptions.Set(rvioUnicode, item2->ItemOptions.Contains(rvioUnicode));
+        Items->Put(firstItemNo, s2);
+    } else if (!s2.empty()) {
+        Items->Put(firstItemNo, s1 + s2);
     }
     // A checkpoint of the second item would be lost with it: when the first has
     // none, it moves over (its place in the chain stays right, as the two are neighbours).
-    if (!Item1->Checkpoint && Item2->Checkpoint && Item2->Checkpoint->ItemInfo == Item2) {
-        Item1->Checkpoint = Item2->Checkpoint;
-        Item1->Checkpoint->ItemInfo = Item1;
-        Item2->Checkpoint = nullptr;
+    if (!item1->Checkpoint && item2->Checkpoint && item2->Checkpoint->ItemInfo == item2) {
+        item1->Checkpoint = item2->Checkpoint;
+        item1->Checkpoint->ItemInfo = item1;
+        item2->Checkpoint = nullptr;
     }
-    const bool TextReplaced = !S2.empty();
-    Items->PutObject(FirstItemNo + 1, nullptr);
-    InternalFreeItem(Item2, false);
-    Items->Delete(FirstItemNo + 1);
-    if (TextReplaced)
-        ItemTextChanged(FirstItemNo);
+    const bool textReplaced = !s2.empty();
+    Items->PutObject(firstItemNo + 1, nullptr);
+    InternalFreeItem(item2, false);
+    Items->Delete(firstItemNo + 1);
+    if (textReplaced)
+        ItemTextChanged(firstItemNo);
 }
 
-void TCustomRVData::MassSimpleConcate(int FirstItemNo, int LastItemNo)
+void TCustomRVData::MassSimpleConcate(int firstItemNo, int lastItemNo)
 {
-    if (FirstItemNo < 0)
-        FirstItemNo = 0;
-    if (LastItemNo >= Items->Count())
-        LastItemNo = Items->Count() - 1;
+    if (firstItemNo < 0)
+        firstItemNo = 0;
+    if (lastItemNo >= Items->Count())
+        lastItemNo = Items->Count() - 1;
     // Downwards, so that a merge never moves an index still to be visited.
-    for (int i = LastItemNo; i > FirstItemNo; --i)
+    for (int i = lastItemNo; i > firstItemNo; --i)
         if (RV_CanConcateItems(i - 1, GetItem(i - 1), GetItem(i), false))
             SimpleConcate(i - 1, GetItem(i - 1), GetItem(i));
 }
@@ -163,60 +163,60 @@ void TCustomRVData::MassSimpleConcate(int FirstItemNo, int LastItemNo)
 // ---------------------------------------------------------------------------
 // Characters
 
-int TCustomRVData::NextCharStr(const AnsiString& s, int ItemNo, int Index) const
+int TCustomRVData::NextCharStr(const AnsiString& s, int itemNo, int index) const
 {
-    const int Length = static_cast<int>(s.size() / 2);
-    if (!RVNT || !GetItem(ItemNo)->ItemOptions.Contains(rvioUnicode) || Index < 1 || Index > Length)
-        return Index + 1;
-    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(Length) * 2));
-    const WideChar* Start = w.c_str();
-    return static_cast<int>(CharNextW(Start + Index - 1) - Start) + 1;
+    const int length = static_cast<int>(s.size() / 2);
+    if (!RVNT || !GetItem(itemNo)->ItemOptions.Contains(rvioUnicode) || index < 1 || index > length)
+        return index + 1;
+    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(length) * 2));
+    const WideChar* start = w.c_str();
+    return static_cast<int>(CharNextW(start + index - 1) - start) + 1;
 }
 
-int TCustomRVData::PrevCharStr(const AnsiString& s, int ItemNo, int Index) const
+int TCustomRVData::PrevCharStr(const AnsiString& s, int itemNo, int index) const
 {
-    const int Length = static_cast<int>(s.size() / 2);
-    if (!RVNT || !GetItem(ItemNo)->ItemOptions.Contains(rvioUnicode) || Index < 1 || Index > Length + 1)
-        return Index - 1;
-    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(Length) * 2));
-    const WideChar* Start = w.c_str();
-    return static_cast<int>(CharPrevW(Start, Start + Index - 1) - Start) + 1;
+    const int length = static_cast<int>(s.size() / 2);
+    if (!RVNT || !GetItem(itemNo)->ItemOptions.Contains(rvioUnicode) || index < 1 || index > length + 1)
+        return index - 1;
+    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(length) * 2));
+    const WideChar* start = w.c_str();
+    return static_cast<int>(CharPrevW(start, start + index - 1) - start) + 1;
 }
 
-int TCustomRVData::NextChar(int ItemNo, int Index) const
+int TCustomRVData::NextChar(int itemNo, int index) const
 {
-    return NextCharStr(Items->Get(ItemNo), ItemNo, Index);
+    return NextCharStr(Items->Get(itemNo), itemNo, index);
 }
 
-int TCustomRVData::PrevChar(int ItemNo, int Index) const
+int TCustomRVData::PrevChar(int itemNo, int index) const
 {
-    return PrevCharStr(Items->Get(ItemNo), ItemNo, Index);
+    return PrevCharStr(Items->Get(itemNo), itemNo, index);
 }
 
 // ---------------------------------------------------------------------------
 // Reading direction
 
-TRVBiDiMode TCustomRVData::GetItemBiDiMode(int ItemNo)
+TRVBiDiMode TCustomRVData::GetItemBiDiMode(int itemNo)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo >= 0) {
-        TRVStyle* Style = GetRVStyle();
-        if (Style) {
-            const TRVBiDiMode Mode = Style->TextStyles()->Items(Item->StyleNo)->BiDiMode();
-            if (Mode != rvbdUnspecified)
-                return Mode;
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo >= 0) {
+        TRVStyle* style = GetRVStyle();
+        if (style) {
+            const TRVBiDiMode mode = style->TextStyles()->Items(item->StyleNo)->BiDiMode();
+            if (mode != rvbdUnspecified)
+                return mode;
         }
     }
-    return GetParaBiDiMode(Item->ParaNo);
+    return GetParaBiDiMode(item->ParaNo);
 }
 
-TRVBiDiMode TCustomRVData::GetParaBiDiMode(int ParaNo)
+TRVBiDiMode TCustomRVData::GetParaBiDiMode(int paraNo)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (Style) {
-        const TRVBiDiMode Mode = Style->ParaStyles()->Items(ParaNo)->BiDiMode();
-        if (Mode != rvbdUnspecified)
-            return Mode;
+    TRVStyle* style = GetRVStyle();
+    if (style) {
+        const TRVBiDiMode mode = style->ParaStyles()->Items(paraNo)->BiDiMode();
+        if (mode != rvbdUnspecified)
+            return mode;
     }
     return GetBiDiMode();
 }

@@ -11,87 +11,87 @@ namespace {
 
 // Appends Item (which the store owns from then on) with its paragraph and tag.
 template <class T>
-void AddOwned(TCustomRVData* RVData, std::unique_ptr<T> Item, const AnsiString& Name, int ParaNo,
-              const TRVTag& Tag)
+void AddOwned(TCustomRVData* rvData, std::unique_ptr<T> item, const AnsiString& name, int paraNo,
+              const TRVTag& tag)
 {
-    Item->ParaNo = ParaNo;
-    Item->Tag = Tag;
-    RVData->AddItem(Name, Item.get());
-    Item.release();
+    item->ParaNo = paraNo;
+    item->Tag = tag;
+    rvData->AddItem(name, item.get());
+    item.release();
 }
 
 } // namespace
 
-void TCustomRVData::AddPictureExTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                                    const TRVTag& Tag)
+void TCustomRVData::AddPictureExTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                                    const TRVTag& tag)
 {
-    if (Graphic == nullptr)
+    if (graphic == nullptr)
         throw ERollViewError(errRVNilParameter);
-    AddOwned(this, std::make_unique<TRVGraphicItemInfo>(this, Graphic, VAlign), Name, ParaNo, Tag);
+    AddOwned(this, std::make_unique<TRVGraphicItemInfo>(this, graphic, vAlign), name, paraNo, tag);
 }
 
-void TCustomRVData::AddHotPictureTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                                     const TRVTag& Tag)
+void TCustomRVData::AddHotPictureTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                                     const TRVTag& tag)
 {
-    if (Graphic == nullptr)
+    if (graphic == nullptr)
         throw ERollViewError(errRVNilParameter);
-    AddOwned(this, std::make_unique<TRVHotGraphicItemInfo>(this, Graphic, VAlign), Name, ParaNo, Tag);
+    AddOwned(this, std::make_unique<TRVHotGraphicItemInfo>(this, graphic, vAlign), name, paraNo, tag);
 }
 
-void TCustomRVData::AddControlExTag(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign,
-                                    const TRVTag& Tag)
+void TCustomRVData::AddControlExTag(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign,
+                                    const TRVTag& tag)
 {
-    if (Control == nullptr)
+    if (control == nullptr)
         throw ERollViewError(errRVNilParameter);
-    AddOwned(this, std::make_unique<TRVControlItemInfo>(this, Control, VAlign), Name, ParaNo, Tag);
-    Control->SetParent(GetParentControl());
+    AddOwned(this, std::make_unique<TRVControlItemInfo>(this, control, vAlign), name, paraNo, tag);
+    control->SetParent(GetParentControl());
 }
 
-void TCustomRVData::GetPictureInfo(int ItemNo, AnsiString& AName, TGraphic*& AGraphic, TRVVAlign& AVAlign,
-                                   TRVTag& ATag) const
+void TCustomRVData::GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGraphic, TRVVAlign& avAlign,
+                                   TRVTag& aTag) const
 {
-    const TRVGraphicItemInfo* Item = CheckItemClass<TRVGraphicItemInfo>(ItemNo);
-    AName = Items->Get(ItemNo);
-    AGraphic = Item->Image();
-    AVAlign = Item->VAlign;
-    ATag = Item->Tag;
+    const TRVGraphicItemInfo* item = CheckItemClass<TRVGraphicItemInfo>(itemNo);
+    aName = Items->Get(itemNo);
+    aGraphic = item->Image();
+    avAlign = item->VAlign;
+    aTag = item->Tag;
 }
 
-bool TCustomRVData::SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic* AGraphic, TRVVAlign AVAlign,
-                                   const TRVTag& ATag)
+bool TCustomRVData::SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic, TRVVAlign avAlign,
+                                   const TRVTag& aTag)
 {
-    TRVGraphicItemInfo* Item = CheckItemClass<TRVGraphicItemInfo>(ItemNo);
-    if (AGraphic == nullptr)
+    TRVGraphicItemInfo* item = CheckItemClass<TRVGraphicItemInfo>(itemNo);
+    if (aGraphic == nullptr)
         throw ERollViewError(errRVNilParameter);
-    const TGraphic* Old = Item->Image();
-    const bool SameLayout = Old != nullptr && AGraphic->Width() == Old->Width() &&
-                            AGraphic->Height() == Old->Height() && AVAlign == Item->VAlign;
-    Item->SetImage(AGraphic);
-    Item->VAlign = AVAlign;
-    SetItemTag(ItemNo, ATag);
-    Items->Put(ItemNo, AName);
-    ItemTextChanged(ItemNo);
-    Item->UpdatePaletteInfo(GetDoInPaletteMode(), true, GetRVPalette(), GetRVLogPalette());
-    return !SameLayout;
+    const TGraphic* old = item->Image();
+    const bool sameLayout = old != nullptr && aGraphic->Width() == old->Width() &&
+                            aGraphic->Height() == old->Height() && avAlign == item->VAlign;
+    item->SetImage(aGraphic);
+    item->VAlign = avAlign;
+    SetItemTag(itemNo, aTag);
+    Items->Put(itemNo, aName);
+    ItemTextChanged(itemNo);
+    item->UpdatePaletteInfo(GetDoInPaletteMode(), true, GetRVPalette(), GetRVLogPalette());
+    return !sameLayout;
 }
 
-void TCustomRVData::GetControlInfo(int ItemNo, AnsiString& AName, TControl*& AControl, TRVVAlign& AVAlign,
-                                   TRVTag& ATag) const
+void TCustomRVData::GetControlInfo(int itemNo, AnsiString& aName, TControl*& aControl, TRVVAlign& avAlign,
+                                   TRVTag& aTag) const
 {
-    const TRVControlItemInfo* Item = CheckItemClass<TRVControlItemInfo>(ItemNo);
-    AName = Items->Get(ItemNo);
-    AControl = Item->Control();
-    AVAlign = Item->VAlign;
-    ATag = Item->Tag;
+    const TRVControlItemInfo* item = CheckItemClass<TRVControlItemInfo>(itemNo);
+    aName = Items->Get(itemNo);
+    aControl = item->Control();
+    avAlign = item->VAlign;
+    aTag = item->Tag;
 }
 
-bool TCustomRVData::SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlign AVAlign, const TRVTag& ATag)
+bool TCustomRVData::SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign, const TRVTag& aTag)
 {
-    TRVControlItemInfo* Item = CheckItemClass<TRVControlItemInfo>(ItemNo);
-    const bool Changed = Item->VAlign != AVAlign;
-    Item->VAlign = AVAlign;
-    SetItemTag(ItemNo, ATag);
-    Items->Put(ItemNo, AName);
-    ItemTextChanged(ItemNo);
-    return Changed;
+    TRVControlItemInfo* item = CheckItemClass<TRVControlItemInfo>(itemNo);
+    const bool changed = item->VAlign != avAlign;
+    item->VAlign = avAlign;
+    SetItemTag(itemNo, aTag);
+    Items->Put(itemNo, aName);
+    ItemTextChanged(itemNo);
+    return changed;
 }

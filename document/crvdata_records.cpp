@@ -16,35 +16,35 @@
 // ---------------------------------------------------------------------------
 // RTF font table
 
-int TRVRTFFontTable::Find(const AnsiString& FontName, uint8_t Charset) const
+int TRVRTFFontTable::Find(const AnsiString& fontName, uint8_t charset) const
 {
     for (int i = 0; i < Count(); ++i) {
-        const TRVRTFFontTableItem* Item = Get(i);
-        if (AnsiCompareText(Item->FontName, FontName) == 0 && Item->Charset == Charset)
+        const TRVRTFFontTableItem* item = Get(i);
+        if (AnsiCompareText(item->FontName, fontName) == 0 && item->Charset == charset)
             return i;
     }
     return -1;
 }
 
-int TRVRTFFontTable::AddUnique(const AnsiString& FontName, uint8_t Charset)
+int TRVRTFFontTable::AddUnique(const AnsiString& fontName, uint8_t charset)
 {
-    const int Index = Find(FontName, Charset);
-    if (Index >= 0)
-        return Index;
-    TRVRTFFontTableItem* Item = new TRVRTFFontTableItem;
-    Item->FontName = FontName;
-    Item->Charset = Charset;
-    return Add(Item);
+    const int index = Find(fontName, charset);
+    if (index >= 0)
+        return index;
+    TRVRTFFontTableItem* item = new TRVRTFFontTableItem;
+    item->FontName = fontName;
+    item->Charset = charset;
+    return Add(item);
 }
 
-TRVRTFFontTableItem* TRVRTFFontTable::Get(int Index) const
+TRVRTFFontTableItem* TRVRTFFontTable::Get(int index) const
 {
-    return static_cast<TRVRTFFontTableItem*>(TRVList::Get(Index));
+    return static_cast<TRVRTFFontTableItem*>(TRVList::Get(index));
 }
 
-void TRVRTFFontTable::Put(int Index, TRVRTFFontTableItem* Value)
+void TRVRTFFontTable::Put(int index, TRVRTFFontTableItem* value)
 {
-    TRVList::Put(Index, Value);
+    TRVList::Put(index, value);
 }
 
 // ---------------------------------------------------------------------------
@@ -55,20 +55,20 @@ namespace {
 constexpr int LayoutBaseSize = 25;  // six 32-bit values and the reading direction
 constexpr int LayoutExtraSize = 16; // the paragraph flags and the first marker
 
-void WriteInt(TStream& Stream, int32_t Value)
+void WriteInt(TStream& stream, int32_t value)
 {
-    const uint8_t Bytes[4] = {static_cast<uint8_t>(Value), static_cast<uint8_t>(Value >> 8),
-                              static_cast<uint8_t>(Value >> 16), static_cast<uint8_t>(Value >> 24)};
-    Stream.WriteBuffer(Bytes, 4);
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    stream.WriteBuffer(bytes, 4);
 }
 
-int32_t ReadInt(TStream& Stream)
+int32_t ReadInt(TStream& stream)
 {
-    uint8_t Bytes[4];
-    Stream.ReadBuffer(Bytes, 4);
-    return static_cast<int32_t>(static_cast<uint32_t>(Bytes[0]) | (static_cast<uint32_t>(Bytes[1]) << 8) |
-                                (static_cast<uint32_t>(Bytes[2]) << 16) |
-                                (static_cast<uint32_t>(Bytes[3]) << 24));
+    uint8_t bytes[4];
+    stream.ReadBuffer(bytes, 4);
+    return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+                                (static_cast<uint32_t>(bytes[2]) << 16) |
+                                (static_cast<uint32_t>(bytes[3]) << 24));
 }
 
 [[noreturn]] void InvalidRVF()
@@ -78,99 +78,99 @@ int32_t ReadInt(TStream& Stream)
 
 } // namespace
 
-void TRVLayoutInfo::SaveToStream(TStream& Stream, bool IncludeSize) const
+void TRVLayoutInfo::SaveToStream(TStream& stream, bool includeSize) const
 {
-    const bool Extra = FirstParaAborted != 0 || LastParaAborted != 0;
-    const int32_t Length = LayoutBaseSize + (Extra ? LayoutExtraSize : 0);
-    if (IncludeSize)
-        WriteInt(Stream, Length + 8);
-    WriteInt(Stream, 0);
-    WriteInt(Stream, Length);
-    WriteInt(Stream, LeftMargin);
-    WriteInt(Stream, RightMargin);
-    WriteInt(Stream, TopMargin);
-    WriteInt(Stream, BottomMargin);
-    WriteInt(Stream, MinTextWidth);
-    WriteInt(Stream, MaxTextWidth);
-    const uint8_t Mode = BiDiMode;
-    Stream.WriteBuffer(&Mode, 1);
-    if (Extra) {
-        WriteInt(Stream, FirstParaAborted);
-        WriteInt(Stream, LastParaAborted);
-        WriteInt(Stream, FirstMarkerListNo);
-        WriteInt(Stream, FirstMarkerLevel);
+    const bool extra = FirstParaAborted != 0 || LastParaAborted != 0;
+    const int32_t length = LayoutBaseSize + (extra ? LayoutExtraSize : 0);
+    if (includeSize)
+        WriteInt(stream, length + 8);
+    WriteInt(stream, 0);
+    WriteInt(stream, length);
+    WriteInt(stream, LeftMargin);
+    WriteInt(stream, RightMargin);
+    WriteInt(stream, TopMargin);
+    WriteInt(stream, BottomMargin);
+    WriteInt(stream, MinTextWidth);
+    WriteInt(stream, MaxTextWidth);
+    const uint8_t mode = BiDiMode;
+    stream.WriteBuffer(&mode, 1);
+    if (extra) {
+        WriteInt(stream, FirstParaAborted);
+        WriteInt(stream, LastParaAborted);
+        WriteInt(stream, FirstMarkerListNo);
+        WriteInt(stream, FirstMarkerLevel);
     }
 }
 
-void TRVLayoutInfo::LoadFromStream(TStream& Stream, bool IncludeSize)
+void TRVLayoutInfo::LoadFromStream(TStream& stream, bool includeSize)
 {
-    const auto Remaining = [&Stream] { return Stream.Size() - Stream.Position(); };
-    if (Remaining() < (IncludeSize ? 12 : 8))
+    const auto remaining = [&stream] { return stream.Size() - stream.Position(); };
+    if (remaining() < (includeSize ? 12 : 8))
         InvalidRVF();
-    if (IncludeSize)
-        ReadInt(Stream);
-    ReadInt(Stream);
-    const int32_t Length = ReadInt(Stream);
+    if (includeSize)
+        ReadInt(stream);
+    ReadInt(stream);
+    const int32_t length = ReadInt(stream);
     // The block must hold the known fields and lie within the stream.
-    if (Length < LayoutBaseSize || Length > Remaining())
+    if (length < LayoutBaseSize || length > remaining())
         InvalidRVF();
-    TRVLayoutInfo Read;
-    Read.LeftMargin = ReadInt(Stream);
-    Read.RightMargin = ReadInt(Stream);
-    Read.TopMargin = ReadInt(Stream);
-    Read.BottomMargin = ReadInt(Stream);
-    Read.MinTextWidth = ReadInt(Stream);
-    Read.MaxTextWidth = ReadInt(Stream);
-    uint8_t Mode = 0;
-    Stream.ReadBuffer(&Mode, 1);
-    Read.BiDiMode = Mode <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(Mode) : rvbdUnspecified;
-    int Consumed = LayoutBaseSize;
-    if (Length - LayoutBaseSize >= LayoutExtraSize) {
-        Read.FirstParaAborted = ReadInt(Stream);
-        Read.LastParaAborted = ReadInt(Stream);
-        Read.FirstMarkerListNo = ReadInt(Stream);
-        Read.FirstMarkerLevel = ReadInt(Stream);
-        Consumed += LayoutExtraSize;
+    TRVLayoutInfo read;
+    read.LeftMargin = ReadInt(stream);
+    read.RightMargin = ReadInt(stream);
+    read.TopMargin = ReadInt(stream);
+    read.BottomMargin = ReadInt(stream);
+    read.MinTextWidth = ReadInt(stream);
+    read.MaxTextWidth = ReadInt(stream);
+    uint8_t mode = 0;
+    stream.ReadBuffer(&mode, 1);
+    read.BiDiMode = mode <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(mode) : rvbdUnspecified;
+    int consumed = LayoutBaseSize;
+    if (length - LayoutBaseSize >= LayoutExtraSize) {
+        read.FirstParaAborted = ReadInt(stream);
+        read.LastParaAborted = ReadInt(stream);
+        read.FirstMarkerListNo = ReadInt(stream);
+        read.FirstMarkerLevel = ReadInt(stream);
+        consumed += LayoutExtraSize;
     }
     // What a later version adds is skipped.
-    Stream.Seek(Length - Consumed, soCurrent);
+    stream.Seek(length - consumed, soCurrent);
 
-    LeftMargin = Read.LeftMargin;
-    RightMargin = Read.RightMargin;
-    TopMargin = Read.TopMargin;
-    BottomMargin = Read.BottomMargin;
-    MinTextWidth = Read.MinTextWidth;
-    MaxTextWidth = Read.MaxTextWidth;
-    BiDiMode = Read.BiDiMode;
-    if (Consumed > LayoutBaseSize) {
-        FirstParaAborted = Read.FirstParaAborted;
-        LastParaAborted = Read.LastParaAborted;
-        FirstMarkerListNo = Read.FirstMarkerListNo;
-        FirstMarkerLevel = Read.FirstMarkerLevel;
+    LeftMargin = read.LeftMargin;
+    RightMargin = read.RightMargin;
+    TopMargin = read.TopMargin;
+    BottomMargin = read.BottomMargin;
+    MinTextWidth = read.MinTextWidth;
+    MaxTextWidth = read.MaxTextWidth;
+    BiDiMode = read.BiDiMode;
+    if (consumed > LayoutBaseSize) {
+        FirstParaAborted = read.FirstParaAborted;
+        LastParaAborted = read.LastParaAborted;
+        FirstMarkerListNo = read.FirstMarkerListNo;
+        FirstMarkerLevel = read.FirstMarkerLevel;
     }
     Loaded = true;
 }
 
-void TRVLayoutInfo::SaveTextToStream(TStream& Stream) const
+void TRVLayoutInfo::SaveTextToStream(TStream& stream) const
 {
-    TMemoryStream Block;
-    SaveToStream(Block, false);
-    RVFWriteLine(Stream, RVFStream2TextString(Block));
+    TMemoryStream block;
+    SaveToStream(block, false);
+    RVFWriteLine(stream, RVFStream2TextString(block));
 }
 
 void TRVLayoutInfo::LoadText(const AnsiString& s)
 {
-    TMemoryStream Block;
-    if (!RVFTextString2Stream(s, Block))
+    TMemoryStream block;
+    if (!RVFTextString2Stream(s, block))
         InvalidRVF();
-    LoadFromStream(Block, false);
+    LoadFromStream(block, false);
 }
 
 void TRVLayoutInfo::LoadBinary(const AnsiString& s)
 {
-    TMemoryStream Block;
-    RVFBytesToStream(s, Block);
-    LoadFromStream(Block, false);
+    TMemoryStream block;
+    RVFBytesToStream(s, block);
+    LoadFromStream(block, false);
 }
 
 // ---------------------------------------------------------------------------
@@ -180,89 +180,89 @@ namespace {
 
 std::vector<TGraphicClass>& HTMLGraphicFormats()
 {
-    static std::vector<TGraphicClass> Formats;
-    return Formats;
+    static std::vector<TGraphicClass> formats;
+    return formats;
 }
 
 } // namespace
 
-bool RV_IsHTMLGraphicFormat(const TGraphic* Graphic)
+bool RV_IsHTMLGraphicFormat(const TGraphic* graphic)
 {
-    if (!Graphic)
+    if (!graphic)
         return false;
-    const TGraphicClass Class = GraphicClassOf(Graphic);
+    const TGraphicClass Class = GraphicClassOf(graphic);
     if (!Class)
         return false;
-    for (TGraphicClass Registered : HTMLGraphicFormats())
-        if (Registered == Class)
+    for (TGraphicClass registered : HTMLGraphicFormats())
+        if (registered == Class)
             return true;
     return false;
 }
 
-int RV_RegisterHTMLGraphicFormat(TGraphicClass GraphicClass)
+int RV_RegisterHTMLGraphicFormat(TGraphicClass graphicClass)
 {
-    if (!GraphicClass)
+    if (!graphicClass)
         return -1;
-    std::vector<TGraphicClass>& Formats = HTMLGraphicFormats();
-    for (size_t i = 0; i < Formats.size(); ++i)
-        if (Formats[i] == GraphicClass)
+    std::vector<TGraphicClass>& formats = HTMLGraphicFormats();
+    for (size_t i = 0; i < formats.size(); ++i)
+        if (formats[i] == graphicClass)
             return static_cast<int>(i);
-    Formats.push_back(GraphicClass);
-    return static_cast<int>(Formats.size() - 1);
+    formats.push_back(graphicClass);
+    return static_cast<int>(formats.size() - 1);
 }
 
 // ---------------------------------------------------------------------------
 // Picture files beside an HTML page
 
-AnsiString TCustomRVData::GetNextFileName(const AnsiString& ImagesPrefix, const AnsiString& Path,
-                                          const AnsiString& Ext, int& ImageNo, bool OverrideFiles)
+AnsiString TCustomRVData::GetNextFileName(const AnsiString& imagesPrefix, const AnsiString& path,
+                                          const AnsiString& ext, int& imageNo, bool overrideFiles)
 {
     for (;;) {
-        if (ImageNo == INT_MAX)
-            ImageNo = 0;
-        ++ImageNo;
-        const AnsiString FileName = Path + ImagesPrefix + IntToStr(ImageNo) + Ext;
-        if (!FileExists(FileName))
-            return FileName;
-        if (OverrideFiles && !FileIsReadOnly(FileName))
-            return FileName;
+        if (imageNo == INT_MAX)
+            imageNo = 0;
+        ++imageNo;
+        const AnsiString fileName = path + imagesPrefix + IntToStr(imageNo) + ext;
+        if (!FileExists(fileName))
+            return fileName;
+        if (overrideFiles && !FileIsReadOnly(fileName))
+            return fileName;
     }
 }
 
-AnsiString TCustomRVData::SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& ImagesPrefix,
-                                      const AnsiString& Path, int& ImageNo, bool OverrideImages,
-                                      TColor BackgroundColor, TGraphic* gr)
+AnsiString TCustomRVData::SavePicture(TRVSaveFormat documentSaveFormat, const AnsiString& imagesPrefix,
+                                      const AnsiString& path, int& imageNo, bool overrideImages,
+                                      TColor backgroundColor, TGraphic* gr)
 {
     if (!gr)
         throw ERollViewError(errRVNilParameter);
-    const bool HTML = DocumentSaveFormat == rvsfHTML;
-    const bool OwnFormat = RV_IsHTMLGraphicFormat(gr);
-    AnsiString Ext = ".bmp";
-    if (HTML)
-        Ext = OwnFormat ? "." + GraphicExtension(GraphicClassOf(gr)) : AnsiString(".jpg");
-    const AnsiString FileName = GetNextFileName(ImagesPrefix, Path, Ext, ImageNo, OverrideImages);
+    const bool html = documentSaveFormat == rvsfHTML;
+    const bool ownFormat = RV_IsHTMLGraphicFormat(gr);
+    AnsiString ext = ".bmp";
+    if (html)
+        ext = ownFormat ? "." + GraphicExtension(GraphicClassOf(gr)) : AnsiString(".jpg");
+    const AnsiString fileName = GetNextFileName(imagesPrefix, path, ext, imageNo, overrideImages);
 
-    if (HTML && (OwnFormat || dynamic_cast<TJPEGImage*>(gr))) {
-        gr->SaveToFile(FileName);
+    if (html && (ownFormat || dynamic_cast<TJPEGImage*>(gr))) {
+        gr->SaveToFile(fileName);
     } else {
-        TBitmap Bitmap;
+        TBitmap bitmap;
         if (dynamic_cast<TBitmap*>(gr)) {
-            Bitmap.Assign(gr);
+            bitmap.Assign(gr);
         } else {
-            Bitmap.SetPixelFormat(pf32bit);
-            Bitmap.SetSize(gr->Width(), gr->Height());
-            Bitmap.Canvas()->Brush()->SetColor(BackgroundColor == clNone ? TColor(0xFFFFFF)
-                                                                         : BackgroundColor);
-            Bitmap.Canvas()->FillRect(Rect(0, 0, gr->Width(), gr->Height()));
-            Bitmap.Canvas()->Draw(0, 0, gr);
+            bitmap.SetPixelFormat(pf32bit);
+            bitmap.SetSize(gr->Width(), gr->Height());
+            bitmap.Canvas()->Brush()->SetColor(backgroundColor == clNone ? TColor(0xFFFFFF)
+                                                                         : backgroundColor);
+            bitmap.Canvas()->FillRect(Rect(0, 0, gr->Width(), gr->Height()));
+            bitmap.Canvas()->Draw(0, 0, gr);
         }
-        if (HTML) {
-            TJPEGImage Jpeg;
-            Jpeg.Assign(&Bitmap);
-            Jpeg.SaveToFile(FileName);
+        if (html) {
+            TJPEGImage jpeg;
+            jpeg.Assign(&bitmap);
+            jpeg.SaveToFile(fileName);
         } else {
-            Bitmap.SaveToFile(FileName);
+            bitmap.SaveToFile(fileName);
         }
     }
-    return ExtractFilePath(ImagesPrefix) + ExtractFileName(FileName);
+    return ExtractFilePath(imagesPrefix) + ExtractFileName(fileName);
 }

@@ -18,19 +18,19 @@ struct TRVRTFSaveTables {
 };
 
 // A colour's index in the colour table; -1 when it is not there.
-int RVRTFColorIndex(const TRVColorList* ColorList, TColor Color);
+int RVRTFColorIndex(const TRVColorList* colorList, TColor color);
 // Fills the font table and the style-to-font map from the text styles and the
 // fonts of list levels.
-void RVMakeRTFFontTable(TRVStyle* RVStyle, TRVRTFFontTable* FontTable, TRVIntegerList* StyleToFont);
+void RVMakeRTFFontTable(TRVStyle* rvStyle, TRVRTFFontTable* fontTable, TRVIntegerList* styleToFont);
 // The header up to the list tables and the Unicode skip count; the list
 // tables themselves come from the document (SaveRTFListTable97).
-void RVWriteRTFHeaderStart(TStream& Stream, TCustomRVData* RVData, const TRVRTFSaveTables& Tables);
+void RVWriteRTFHeaderStart(TStream& stream, TCustomRVData* rvData, const TRVRTFSaveTables& tables);
 // The character formatting of text style StyleNo, ended by a blank.
-void RVWriteRTFTextStyle(TStream& Stream, TCustomRVData* RVData, int StyleNo, const TRVRTFSaveTables& Tables,
-                         bool InStyleSheet);
+void RVWriteRTFTextStyle(TStream& stream, TCustomRVData* rvData, int styleNo, const TRVRTFSaveTables& tables,
+                         bool inStyleSheet);
 // The paragraph formatting of paragraph style ParaNo, ended by a blank.
 // FirstItem is the paragraph's first item (none in the style sheet); Level
 // the nesting level of the document (written outside the style sheet).
-void RVWriteRTFParaStyle(TStream& Stream, TCustomRVData* RVData, int ParaNo,
-                         const TCustomRVItemInfo* FirstItem, int Level, const TRVRTFSaveTables& Tables,
-                         bool InStyleSheet);
+void RVWriteRTFParaStyle(TStream& stream, TCustomRVData* rvData, int paraNo,
+                         const TCustomRVItemInfo* firstItem, int level, const TRVRTFSaveTables& tables,
+                         bool inStyleSheet);

@@ -28,8 +28,8 @@ struct TRTFListIdGenerator {
     uint64_t Next()
     {
         if (!Seeded) {
-            std::random_device Device;
-            State = (uint64_t(Device()) << 32) ^ Device();
+            std::random_device device;
+            State = (uint64_t(device()) << 32) ^ device();
             Seeded = true;
         }
         uint64_t z = (State += 0x9E3779B97F4A7C15ull);
@@ -41,24 +41,24 @@ struct TRTFListIdGenerator {
 
 TRTFListIdGenerator& ListIdGenerator()
 {
-    static TRTFListIdGenerator Generator;
-    return Generator;
+    static TRTFListIdGenerator generator;
+    return generator;
 }
 
 const char HexDigits[] = "0123456789abcdef";
 
-void AppendByteEscape(AnsiString& Out, unsigned char c)
+void AppendByteEscape(AnsiString& out, unsigned char c)
 {
-    Out += "\\'";
-    Out += HexDigits[c >> 4];
-    Out += HexDigits[c & 0x0F];
+    out += "\\'";
+    out += HexDigits[c >> 4];
+    out += HexDigits[c & 0x0F];
 }
 
 // Whether text of the code page needs more than one byte per character, so
 // that a reader could not decode its bytes one by one.
-bool IsMultiByteCodePage(unsigned CodePage)
+bool IsMultiByteCodePage(unsigned codePage)
 {
-    return CodePageMaxCharSize(ResolveCodePage(CodePage)) > 1;
+    return CodePageMaxCharSize(ResolveCodePage(codePage)) > 1;
 }
 
 bool HasHighBytes(const AnsiString& s)
@@ -69,20 +69,20 @@ bool HasHighBytes(const AnsiString& s)
 // What one RTF save of a document writes as it goes.
 class TRTFBodyWriter {
 public:
-    TRTFBodyWriter(TCustomRVData* RVData, TStream& Stream, int Level, const TRVRTFSaveTables& Tables,
-                   TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2)
-        : FRVData(RVData), FStream(Stream), FLevel(Level), FTables(Tables), FList1(ListOverrideOffsetsList1),
-          FList2(ListOverrideOffsetsList2), FStyle(RVData->GetRVStyle()), FOptions(RVData->GetRTFOptions())
+    TRTFBodyWriter(TCustomRVData* rvData, TStream& stream, int level, const TRVRTFSaveTables& tables,
+                   TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2)
+        : FRVData(rvData), FStream(stream), FLevel(level), FTables(tables), FList1(listOverrideOffsetsList1),
+          FList2(listOverrideOffsetsList2), FStyle(rvData->GetRVStyle()), FOptions(rvData->GetRTFOptions())
     {}
 
-    void WriteRange(int StartItemNo, int EndItemNo, int StartOffs, int EndOffs, bool SelectionOnly);
+    void WriteRange(int startItemNo, int endItemNo, int startOffs, int endOffs, bool selectionOnly);
 
 private:
-    bool Touched(int ItemNo, int StartItemNo, int EndItemNo, int StartOffs, int EndOffs) const;
-    void WriteItemStart(int ItemNo);
-    void WriteBookmark(const TRVCPInfo* Checkpoint);
-    void WriteNonText(int ItemNo);
-    void WriteText(int ItemNo, int From, int To);
+    bool Touched(int itemNo, int startItemNo, int endItemNo, int startOffs, int endOffs) const;
+    void WriteItemStart(int itemNo);
+    void WriteBookmark(const TRVCPInfo* checkpoint);
+    void WriteNonText(int itemNo);
+    void WriteText(int itemNo, int from, int to);
 
     TCustomRVData* FRVData;
     TStream& FStream;
@@ -99,22 +99,22 @@ private:
 // An item at an end of the range that the range only touches (it starts at
 // the item's end, or ends at its start) is left out, unless it is an empty
 // text item or the whole range.
-bool TRTFBodyWriter::Touched(int ItemNo, int StartItemNo, int EndItemNo, int StartOffs, int EndOffs) const
+bool TRTFBodyWriter::Touched(int itemNo, int startItemNo, int endItemNo, int startOffs, int endOffs) const
 {
-    const bool IsText = FRVData->GetItemStyle(ItemNo) >= 0;
-    if (StartItemNo == EndItemNo && IsText)
+    const bool isText = FRVData->GetItemStyle(itemNo) >= 0;
+    if (startItemNo == endItemNo && isText)
         return false;
-    if (IsText && FRVData->GetItemText(ItemNo).empty())
+    if (isText && FRVData->GetItemText(itemNo).empty())
         return false;
-    return (ItemNo == StartItemNo && StartOffs >= FRVData->GetOffsAfterItem(ItemNo)) ||
-           (ItemNo == EndItemNo && EndOffs <= FRVData->GetOffsBeforeItem(ItemNo));
+    return (itemNo == startItemNo && startOffs >= FRVData->GetOffsAfterItem(itemNo)) ||
+           (itemNo == endItemNo && endOffs <= FRVData->GetOffsBeforeItem(itemNo));
 }
 
-void TRTFBodyWriter::WriteItemStart(int ItemNo)
+void TRTFBodyWriter::WriteItemStart(int itemNo)
 {
-    const TCustomRVItemInfo* Item = FRVData->GetItem(ItemNo);
+    const TCustomRVItemInfo* item = FRVData->GetItem(itemNo);
     RVWriteLn(&FStream, "");
-    if (!Item->ParaStart(false)) {
+    if (!item->ParaStart(false)) {
         RVWrite(&FStream, "\\line");
         return;
     }
@@ -123,110 +123,110 @@ void TRTFBodyWriter::WriteItemStart(int ItemNo)
         s += FParaHasMarker ? "\\plain\\par" : "\\par";
     FRVData->State.Exclude(rvstRTFSkipPar);
     s += "\\pard";
-    if (Item->GetPageBreakBefore())
+    if (item->GetPageBreakBefore())
         s += "\\page";
     if (FOptions.Contains(rvrtfSaveStyleSheet))
-        s += Format("\\s%d", {Item->ParaNo});
+        s += Format("\\s%d", {item->ParaNo});
     RVWrite(&FStream, s);
-    RVWriteRTFParaStyle(FStream, FRVData, Item->ParaNo, Item, FLevel, FTables, false);
-    FParaHasMarker = Item->StyleNo == rvsListMarker;
+    RVWriteRTFParaStyle(FStream, FRVData, item->ParaNo, item, FLevel, FTables, false);
+    FParaHasMarker = item->StyleNo == rvsListMarker;
 }
 
-void TRTFBodyWriter::WriteBookmark(const TRVCPInfo* Checkpoint)
+void TRTFBodyWriter::WriteBookmark(const TRVCPInfo* checkpoint)
 {
-    AnsiString Name = RVMakeRTFBookmarkName(Checkpoint->Name);
-    if (Name.empty())
-        Name = "RollViewCheckpoint" + IntToStr(FCheckpointNo);
+    AnsiString name = RVMakeRTFBookmarkName(checkpoint->Name);
+    if (name.empty())
+        name = "RollViewCheckpoint" + IntToStr(FCheckpointNo);
     ++FCheckpointNo;
-    RVWrite(&FStream, "{\\*\\bkmkstart " + Name + "}{\\*\\bkmkend " + Name + "}");
+    RVWrite(&FStream, "{\\*\\bkmkstart " + name + "}{\\*\\bkmkend " + name + "}");
 }
 
-void TRTFBodyWriter::WriteNonText(int ItemNo)
+void TRTFBodyWriter::WriteNonText(int itemNo)
 {
-    FRVData->GetItem(ItemNo)->SaveRTF(FStream, FRVData, ItemNo, FRVData->GetItemText(ItemNo),
+    FRVData->GetItem(itemNo)->SaveRTF(FStream, FRVData, itemNo, FRVData->GetItemText(itemNo),
                                       FTables.TwipsPerPixel, FLevel, FTables.ColorList, FTables.StyleToFont,
                                       FList1, FList2, FTables.FontTable);
 }
 
-void TRTFBodyWriter::WriteText(int ItemNo, int From, int To)
+void TRTFBodyWriter::WriteText(int itemNo, int from, int to)
 {
-    const TCustomRVItemInfo* Item = FRVData->GetItem(ItemNo);
-    const int StyleNo = Item->StyleNo;
-    AnsiString Head = "\\plain ";
+    const TCustomRVItemInfo* item = FRVData->GetItem(itemNo);
+    const int styleNo = item->StyleNo;
+    AnsiString head = "\\plain ";
     if (FOptions.Contains(rvrtfSaveStyleSheet))
-        Head += Format("\\cs%d", {FStyle->ParaStyles()->Count() + StyleNo});
-    RVWrite(&FStream, Head);
-    RVWriteRTFTextStyle(FStream, FRVData, StyleNo, FTables, false);
+        head += Format("\\cs%d", {FStyle->ParaStyles()->Count() + styleNo});
+    RVWrite(&FStream, head);
+    RVWriteRTFTextStyle(FStream, FRVData, styleNo, FTables, false);
 
-    const AnsiString Text =
-        To > From ? RVU_Copy(FRVData->GetItemText(ItemNo), From, To - From, Item->ItemOptions) : AnsiString();
-    const bool SpecialCode = FStyle->TextStyles()->Items(StyleNo)->Options().Contains(rvteoRTFCode);
-    const unsigned CodePage = FRVData->GetStyleCodePage(StyleNo);
-    const bool Duplicate = FOptions.Contains(rvrtfDuplicateUnicode);
-    if (Item->ItemOptions.Contains(rvioUnicode)) {
-        RVWriteUnicodeRTFStr(FStream, Text, CodePage, Duplicate, SpecialCode);
-    } else if (!SpecialCode && HasHighBytes(Text) && IsMultiByteCodePage(CodePage)) {
+    const AnsiString text =
+        to > from ? RVU_Copy(FRVData->GetItemText(itemNo), from, to - from, item->ItemOptions) : AnsiString();
+    const bool specialCode = FStyle->TextStyles()->Items(styleNo)->Options().Contains(rvteoRTFCode);
+    const unsigned codePage = FRVData->GetStyleCodePage(styleNo);
+    const bool duplicate = FOptions.Contains(rvrtfDuplicateUnicode);
+    if (item->ItemOptions.Contains(rvioUnicode)) {
+        RVWriteUnicodeRTFStr(FStream, text, codePage, duplicate, specialCode);
+    } else if (!specialCode && HasHighBytes(text) && IsMultiByteCodePage(codePage)) {
         // Bytes of a multi-byte code page (UTF-8 above all) cannot be read
         // back one by one: such text goes out as Unicode characters.
-        RVWriteUnicodeRTFStr(FStream, RVU_AnsiToUnicode(CodePage, Text), CodePage, Duplicate, false);
+        RVWriteUnicodeRTFStr(FStream, RVU_AnsiToUnicode(codePage, text), codePage, duplicate, false);
     } else {
-        RVWrite(&FStream, RVMakeRTFStr(Text, SpecialCode));
+        RVWrite(&FStream, RVMakeRTFStr(text, specialCode));
     }
     // A shifted run is closed at once: some readers hold superscript text back
     // (looking for a footnote mark) until the shift ends, and lose it when a
     // paragraph ends first.
-    if (FStyle->TextStyles()->Items(StyleNo)->VShift() != 0)
+    if (FStyle->TextStyles()->Items(styleNo)->VShift() != 0)
         RVWrite(&FStream, "\\nosupersub");
 }
 
-void TRTFBodyWriter::WriteRange(int StartItemNo, int EndItemNo, int StartOffs, int EndOffs,
-                                bool SelectionOnly)
+void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, int endOffs,
+                                bool selectionOnly)
 {
     FRVData->State.Include(rvstRTFSkipPar);
-    const int FirstParaItem = FRVData->GetFirstParaItem(StartItemNo);
-    FParaHasMarker = FRVData->GetItemStyle(FirstParaItem) == rvsListMarker;
-    if (FLevel == 0 && SelectionOnly && FirstParaItem != StartItemNo && FParaHasMarker) {
+    const int firstParaItem = FRVData->GetFirstParaItem(startItemNo);
+    FParaHasMarker = FRVData->GetItemStyle(firstParaItem) == rvsListMarker;
+    if (FLevel == 0 && selectionOnly && firstParaItem != startItemNo && FParaHasMarker) {
         // A selection from inside a numbered paragraph keeps its number.
-        WriteNonText(FirstParaItem);
+        WriteNonText(firstParaItem);
         FRVData->State.Exclude(rvstRTFSkipPar);
     }
-    for (int i = StartItemNo; i <= EndItemNo; ++i) {
-        if ((i == StartItemNo || i == EndItemNo) && Touched(i, StartItemNo, EndItemNo, StartOffs, EndOffs))
+    for (int i = startItemNo; i <= endItemNo; ++i) {
+        if ((i == startItemNo || i == endItemNo) && Touched(i, startItemNo, endItemNo, startOffs, endOffs))
             continue;
-        TCustomRVItemInfo* Item = FRVData->GetItem(i);
-        if (!Item->GetSameAsPrev())
+        TCustomRVItemInfo* item = FRVData->GetItem(i);
+        if (!item->GetSameAsPrev())
             WriteItemStart(i);
-        if (Item->Checkpoint != nullptr)
-            WriteBookmark(Item->Checkpoint);
-        bool FieldOpen = false;
-        if (Item->GetBoolValueEx(rvbpJump, FStyle)) {
-            AnsiString Target = FRVData->GetURL(Item->JumpID);
-            if (!Target.empty()) {
+        if (item->Checkpoint != nullptr)
+            WriteBookmark(item->Checkpoint);
+        bool fieldOpen = false;
+        if (item->GetBoolValueEx(rvbpJump, FStyle)) {
+            AnsiString target = FRVData->GetURL(item->JumpID);
+            if (!target.empty()) {
                 // A quote would end the field's argument; in a URL it is "%22".
-                RV_ReplaceStr(Target, "\"", "%22");
+                RV_ReplaceStr(target, "\"", "%22");
                 RVWrite(&FStream,
-                        "{\\field{\\*\\fldinst HYPERLINK \"" + RVMakeRTFStr(Target, false) + "\"}{\\fldrslt");
-                FieldOpen = true;
+                        "{\\field{\\*\\fldinst HYPERLINK \"" + RVMakeRTFStr(target, false) + "\"}{\\fldrslt");
+                fieldOpen = true;
             }
         }
-        if (Item->StyleNo >= 0) {
-            const int From = i == StartItemNo ? std::max(StartOffs, 1) : 1;
-            const int To =
-                i == EndItemNo ? std::min(EndOffs, FRVData->ItemLength(i) + 1) : FRVData->ItemLength(i) + 1;
-            WriteText(i, From, To);
+        if (item->StyleNo >= 0) {
+            const int from = i == startItemNo ? std::max(startOffs, 1) : 1;
+            const int to =
+                i == endItemNo ? std::min(endOffs, FRVData->ItemLength(i) + 1) : FRVData->ItemLength(i) + 1;
+            WriteText(i, from, to);
         } else {
             WriteNonText(i);
         }
-        if (FieldOpen)
+        if (fieldOpen)
             RVWrite(&FStream, "}}");
     }
     // The checkpoint waiting after the last item belongs to the end of the document.
-    if (FRVData->NotAddedCP != nullptr && EndItemNo == FRVData->GetItemCount() - 1)
+    if (FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1)
         WriteBookmark(FRVData->NotAddedCP);
     if (FLevel == 0) {
-        const TCustomRVItemInfo* Last = FRVData->GetItem(EndItemNo);
-        if (EndItemNo > StartItemNo && Last->StyleNo >= 0 && FRVData->GetItemText(EndItemNo).empty() &&
-            Last->ParaStart(false))
+        const TCustomRVItemInfo* last = FRVData->GetItem(endItemNo);
+        if (endItemNo > startItemNo && last->StyleNo >= 0 && FRVData->GetItemText(endItemNo).empty() &&
+            last->ParaStart(false))
             RVWrite(&FStream, "\\par");
         RVWrite(&FStream, "}");
     }
@@ -239,21 +239,21 @@ void TRTFBodyWriter::WriteRange(int StartItemNo, int EndItemNo, int StartOffs, i
 
 double RV_GetRTFTwipsPerPixel()
 {
-    const int PixelsPerInch = RollViewPixelsPerInch >= 1 ? RollViewPixelsPerInch : ScreenPixelsPerInch();
-    return 1440.0 / PixelsPerInch;
+    const int pixelsPerInch = RollViewPixelsPerInch >= 1 ? RollViewPixelsPerInch : ScreenPixelsPerInch();
+    return 1440.0 / pixelsPerInch;
 }
 
-int RV_PixelsToTwips(int Pixels, double TwipsPerPixel)
+int RV_PixelsToTwips(int pixels, double twipsPerPixel)
 {
-    const int64_t Twips = Round(static_cast<long double>(Pixels) * TwipsPerPixel);
-    return static_cast<int>(std::clamp<int64_t>(Twips, INT32_MIN, INT32_MAX));
+    const int64_t twips = Round(static_cast<long double>(pixels) * twipsPerPixel);
+    return static_cast<int>(std::clamp<int64_t>(twips, INT32_MIN, INT32_MAX));
 }
 
-void RV_SeedRTFListIds(uint32_t Seed)
+void RV_SeedRTFListIds(uint32_t seed)
 {
-    TRTFListIdGenerator& Generator = ListIdGenerator();
-    Generator.State = Seed;
-    Generator.Seeded = true;
+    TRTFListIdGenerator& generator = ListIdGenerator();
+    generator.State = seed;
+    generator.Seeded = true;
 }
 
 int RV_NextRTFListId()
@@ -264,84 +264,84 @@ int RV_NextRTFListId()
 // ---------------------------------------------------------------------------
 // Escaping
 
-AnsiString RVMakeRTFStr(const AnsiString& s, bool SpecialCode)
+AnsiString RVMakeRTFStr(const AnsiString& s, bool specialCode)
 {
-    AnsiString Out;
-    Out.reserve(s.size());
+    AnsiString out;
+    out.reserve(s.size());
     for (const char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
-        if (!SpecialCode && (ch == '\\' || ch == '{' || ch == '}')) {
-            Out += '\\';
-            Out += ch;
+        if (!specialCode && (ch == '\\' || ch == '{' || ch == '}')) {
+            out += '\\';
+            out += ch;
         } else if (c < 26 || c >= 128) {
-            AppendByteEscape(Out, c);
+            AppendByteEscape(out, c);
         } else {
-            Out += ch;
+            out += ch;
         }
     }
-    return Out;
+    return out;
 }
 
 AnsiString RVMakeRTFFontName(const AnsiString& s)
 {
-    AnsiString Out = RVMakeRTFStr(s, false);
-    RV_ReplaceStr(Out, ";", "\\'3b");
-    return Out;
+    AnsiString out = RVMakeRTFStr(s, false);
+    RV_ReplaceStr(out, ";", "\\'3b");
+    return out;
 }
 
 AnsiString RVMakeRTFStyleName(const AnsiString& s)
 {
-    AnsiString Name = s;
+    AnsiString name = s;
     std::replace_if(
-        Name.begin(), Name.end(), [](char c) { return c == '\\' || c == '{' || c == '}'; }, '_');
-    return RVMakeRTFFontName(Name);
+        name.begin(), name.end(), [](char c) { return c == '\\' || c == '{' || c == '}'; }, '_');
+    return RVMakeRTFFontName(name);
 }
 
 AnsiString RVMakeRTFBookmarkName(const AnsiString& s)
 {
-    AnsiString Name = s;
-    for (char& c : Name)
+    AnsiString name = s;
+    for (char& c : name)
         if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
             c = '_';
-    return Name;
+    return name;
 }
 
-void RVWriteUnicodeRTFStr(TStream& Stream, const AnsiString& s, unsigned CodePage, bool DuplicateUnicode,
-                          bool SpecialCode)
+void RVWriteUnicodeRTFStr(TStream& stream, const AnsiString& s, unsigned codePage, bool duplicateUnicode,
+                          bool specialCode)
 {
-    AnsiString Out;
+    AnsiString out;
     for (size_t i = 0; i + 1 < s.size(); i += 2) {
-        const auto Unit = static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
+        const auto unit = static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
                                                 (static_cast<unsigned char>(s[i + 1]) << 8));
-        if (Unit >= 1 && Unit <= 127) {
-            Out += RVMakeRTFStr(AnsiString(1, static_cast<char>(Unit)), SpecialCode);
+        if (unit >= 1 && unit <= 127) {
+            out += RVMakeRTFStr(AnsiString(1, static_cast<char>(unit)), specialCode);
             continue;
         }
-        AnsiString Ansi;
-        if (DuplicateUnicode) {
-            Ansi = RVU_UnicodeToAnsi(CodePage, s.substr(i, 2));
-            if (Ansi.size() != 1)
-                Out += Format("\\uc%d", {static_cast<int>(Ansi.size())});
+        AnsiString ansi;
+        if (duplicateUnicode) {
+            ansi = RVU_UnicodeToAnsi(codePage, s.substr(i, 2));
+            if (ansi.size() != 1)
+                out += Format("\\uc%d", {static_cast<int>(ansi.size())});
         }
-        Out += Format("\\u%d ", {static_cast<int>(static_cast<int16_t>(Unit))});
-        if (DuplicateUnicode) {
-            Out += RVMakeRTFStr(Ansi, false);
-            if (Ansi.size() != 1)
-                Out += "\\uc1 ";
+        out += Format("\\u%d ", {static_cast<int>(static_cast<int16_t>(unit))});
+        if (duplicateUnicode) {
+            out += RVMakeRTFStr(ansi, false);
+            if (ansi.size() != 1)
+                out += "\\uc1 ";
         }
     }
-    RVWrite(&Stream, Out);
+    RVWrite(&stream, out);
 }
 
 // ---------------------------------------------------------------------------
 // The document
 
-bool TCustomRVData::SaveRTF(const AnsiString& FileName, bool SelectionOnly, TColor Color,
+bool TCustomRVData::SaveRTF(const AnsiString& fileName, bool selectionOnly, TColor Color,
                             TRVFBackground* Background)
 {
     try {
-        SafeWriteFile(FileName, [&](TStream& Stream) {
-            if (!SaveRTFToStream(Stream, SelectionOnly, 0, Color, Background, nullptr, nullptr, nullptr,
+        SafeWriteFile(fileName, [&](TStream& stream) {
+            if (!SaveRTFToStream(stream, selectionOnly, 0, Color, Background, nullptr, nullptr, nullptr,
                                  nullptr, nullptr, 0))
                 throw EWriteError("RTF output failed");
         });
@@ -351,63 +351,63 @@ bool TCustomRVData::SaveRTF(const AnsiString& FileName, bool SelectionOnly, TCol
     }
 }
 
-bool TCustomRVData::SaveRTFToStream(TStream& Stream, bool SelectionOnly, int Level, TColor Color,
-                                    TRVFBackground* Background, TRVColorList* ColorList,
-                                    TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                                    TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable,
-                                    double TwipsPerPixel)
+bool TCustomRVData::SaveRTFToStream(TStream& stream, bool selectionOnly, int level, TColor color,
+                                    TRVFBackground* background, TRVColorList* colorList,
+                                    TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                                    TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable,
+                                    double twipsPerPixel)
 {
-    (void)Background;
-    const bool WasSkipping = State.Contains(rvstRTFSkipPar);
+    (void)background;
+    const bool wasSkipping = State.Contains(rvstRTFSkipPar);
     try {
-        int StartItemNo = 0, EndItemNo = -1, StartOffs = 0, EndOffs = 0;
-        TRVMultiDrawItemPart* StartPart = nullptr;
-        TRVMultiDrawItemPart* EndPart = nullptr;
-        RVFGetLimits(GetRVFSaveScope(SelectionOnly), StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
-                     EndPart);
-        if (StartItemNo < 0 || EndItemNo < StartItemNo || EndItemNo >= GetItemCount())
+        int startItemNo = 0, endItemNo = -1, startOffs = 0, endOffs = 0;
+        TRVMultiDrawItemPart* startPart = nullptr;
+        TRVMultiDrawItemPart* endPart = nullptr;
+        RVFGetLimits(GetRVFSaveScope(selectionOnly), startItemNo, endItemNo, startOffs, endOffs, startPart,
+                     endPart);
+        if (startItemNo < 0 || endItemNo < startItemNo || endItemNo >= GetItemCount())
             return true;
         if (GetRVStyle() == nullptr)
             return false;
 
         // The outermost call owns the tables that nested documents share.
-        TRVColorList OwnColors;
-        TRVIntegerList OwnStyleToFont, OwnList1, OwnList2;
-        TRVRTFFontTable OwnFonts;
-        TRVRTFSaveTables Tables;
-        if (Level == 0) {
-            Tables.ColorList = &OwnColors;
-            Tables.StyleToFont = &OwnStyleToFont;
-            Tables.FontTable = &OwnFonts;
-            Tables.TwipsPerPixel = RV_GetRTFTwipsPerPixel();
-            ListOverrideOffsetsList1 = &OwnList1;
-            ListOverrideOffsetsList2 = &OwnList2;
-            MakeRTFTables(&OwnColors, &OwnList1, true);
-            RVMakeRTFFontTable(GetRVStyle(), &OwnFonts, &OwnStyleToFont);
-            if (Color != clWindow)
-                OwnColors.AddUnique(Color);
-            RVWriteRTFHeaderStart(Stream, this, Tables);
+        TRVColorList ownColors;
+        TRVIntegerList ownStyleToFont, ownList1, ownList2;
+        TRVRTFFontTable ownFonts;
+        TRVRTFSaveTables tables;
+        if (level == 0) {
+            tables.ColorList = &ownColors;
+            tables.StyleToFont = &ownStyleToFont;
+            tables.FontTable = &ownFonts;
+            tables.TwipsPerPixel = RV_GetRTFTwipsPerPixel();
+            listOverrideOffsetsList1 = &ownList1;
+            listOverrideOffsetsList2 = &ownList2;
+            MakeRTFTables(&ownColors, &ownList1, true);
+            RVMakeRTFFontTable(GetRVStyle(), &ownFonts, &ownStyleToFont);
+            if (color != clWindow)
+                ownColors.AddUnique(color);
+            RVWriteRTFHeaderStart(stream, this, tables);
             if (GetRVStyle()->ListStyles()->Count() > 0)
-                SaveRTFListTable97(Stream, &OwnColors, &OwnList1, &OwnFonts, Tables.TwipsPerPixel);
+                SaveRTFListTable97(stream, &ownColors, &ownList1, &ownFonts, tables.TwipsPerPixel);
             else
-                RVWriteLn(&Stream, "");
-            OwnList2.Assign(&OwnList1);
-            RVWrite(&Stream, GetRTFOptions().Contains(rvrtfDuplicateUnicode) ? "\\uc1" : "\\uc0");
+                RVWriteLn(&stream, "");
+            ownList2.Assign(&ownList1);
+            RVWrite(&stream, GetRTFOptions().Contains(rvrtfDuplicateUnicode) ? "\\uc1" : "\\uc0");
         } else {
-            if (ColorList == nullptr || StyleToFont == nullptr || FontTable == nullptr)
+            if (colorList == nullptr || styleToFont == nullptr || fontTable == nullptr)
                 return false;
-            Tables.ColorList = ColorList;
-            Tables.StyleToFont = StyleToFont;
-            Tables.FontTable = FontTable;
-            Tables.TwipsPerPixel = TwipsPerPixel;
+            tables.ColorList = colorList;
+            tables.StyleToFont = styleToFont;
+            tables.FontTable = fontTable;
+            tables.TwipsPerPixel = twipsPerPixel;
         }
-        TRTFBodyWriter Writer(this, Stream, Level, Tables, ListOverrideOffsetsList1,
-                              ListOverrideOffsetsList2);
-        Writer.WriteRange(StartItemNo, EndItemNo, StartOffs, EndOffs, SelectionOnly);
-        State.Set(rvstRTFSkipPar, WasSkipping);
+        TRTFBodyWriter writer(this, stream, level, tables, listOverrideOffsetsList1,
+                              listOverrideOffsetsList2);
+        writer.WriteRange(startItemNo, endItemNo, startOffs, endOffs, selectionOnly);
+        State.Set(rvstRTFSkipPar, wasSkipping);
         return true;
     } catch (...) {
-        State.Set(rvstRTFSkipPar, WasSkipping);
+        State.Set(rvstRTFSkipPar, wasSkipping);
         return false;
     }
 }

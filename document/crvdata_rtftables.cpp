@@ -19,90 +19,90 @@ namespace {
 // levels past the last repeating it.
 constexpr int RTFListLevels = 9;
 
-int Twips(int Pixels, const TRVRTFSaveTables& Tables)
+int Twips(int pixels, const TRVRTFSaveTables& tables)
 {
-    return RV_PixelsToTwips(Pixels, Tables.TwipsPerPixel);
+    return RV_PixelsToTwips(pixels, tables.TwipsPerPixel);
 }
 
 // The language of a character set, when it is neither the default set nor
 // that of text style 0 (whose language the header gives); 0 for none.
-unsigned ExtraLanguage(TRVStyle* RVStyle, int Charset)
+unsigned ExtraLanguage(TRVStyle* rvStyle, int charset)
 {
-    if (Charset == DEFAULT_CHARSET || Charset == RVStyle->TextStyles()->Items(0)->Charset())
+    if (charset == DEFAULT_CHARSET || charset == rvStyle->TextStyles()->Items(0)->Charset())
         return 0;
-    return RVU_Charset2Language(Charset);
+    return RVU_Charset2Language(charset);
 }
 
-void WriteFontStyles(AnsiString& s, TFontStyles Style)
+void WriteFontStyles(AnsiString& s, TFontStyles style)
 {
-    if (Style.Contains(fsBold))
+    if (style.Contains(fsBold))
         s += "\\b";
-    if (Style.Contains(fsItalic))
+    if (style.Contains(fsItalic))
         s += "\\i";
-    if (Style.Contains(fsUnderline))
+    if (style.Contains(fsUnderline))
         s += "\\ul";
-    if (Style.Contains(fsStrikeOut))
+    if (style.Contains(fsStrikeOut))
         s += "\\strike";
 }
 
 // The border keywords of the left and top sides, and of the right and bottom ones.
-void BorderKeywords(TRVBorderStyle Style, AnsiString& LeftTop, AnsiString& RightBottom)
+void BorderKeywords(TRVBorderStyle style, AnsiString& leftTop, AnsiString& rightBottom)
 {
-    switch (Style) {
+    switch (style) {
     case rvbSingle:
-        LeftTop = RightBottom = "\\brdrs";
+        leftTop = rightBottom = "\\brdrs";
         break;
     case rvbDouble:
-        LeftTop = RightBottom = "\\brdrth";
+        leftTop = rightBottom = "\\brdrth";
         break;
     case rvbTriple:
-        LeftTop = RightBottom = "\\brdrtriple";
+        leftTop = rightBottom = "\\brdrtriple";
         break;
     case rvbThickInside:
-        LeftTop = "\\brdrthtnmg";
-        RightBottom = "\\brdrtnthmg";
+        leftTop = "\\brdrthtnmg";
+        rightBottom = "\\brdrtnthmg";
         break;
     case rvbThickOutside:
-        LeftTop = "\\brdrtnthmg";
-        RightBottom = "\\brdrthtnmg";
+        leftTop = "\\brdrtnthmg";
+        rightBottom = "\\brdrthtnmg";
         break;
     default:
-        LeftTop = RightBottom = AnsiString();
+        leftTop = rightBottom = AnsiString();
         break;
     }
 }
 
-AnsiString ParaBorder(const TParaInfo* Para, const TRVRTFSaveTables& Tables)
+AnsiString ParaBorder(const TParaInfo* para, const TRVRTFSaveTables& tables)
 {
-    const TRVBorder* Border = Para->Border();
-    if (Border->Style() == rvbNone || Border->Color() == clNone)
+    const TRVBorder* border = para->Border();
+    if (border->Style() == rvbNone || border->Color() == clNone)
         return AnsiString();
-    AnsiString LeftTop, RightBottom;
-    BorderKeywords(Border->Style(), LeftTop, RightBottom);
-    const bool Thick = Border->Style() == rvbThickInside || Border->Style() == rvbThickOutside;
-    const AnsiString Common =
-        Format("\\brdrcf%d\\brdrw%d", {RVRTFColorIndex(Tables.ColorList, Border->Color()),
-                                       Twips(Border->Width(), Tables) * (Thick ? 2 : 1)});
-    LeftTop += Common;
-    RightBottom += Common;
-    const TRVBooleanRect* Visible = Border->VisibleBorders();
-    const TRVRect* Offsets = Border->BorderOffsets();
+    AnsiString leftTop, rightBottom;
+    BorderKeywords(border->Style(), leftTop, rightBottom);
+    const bool thick = border->Style() == rvbThickInside || border->Style() == rvbThickOutside;
+    const AnsiString common =
+        Format("\\brdrcf%d\\brdrw%d", {RVRTFColorIndex(tables.ColorList, border->Color()),
+                                       Twips(border->Width(), tables) * (thick ? 2 : 1)});
+    leftTop += common;
+    rightBottom += common;
+    const TRVBooleanRect* visible = border->VisibleBorders();
+    const TRVRect* offsets = border->BorderOffsets();
     AnsiString s = "\\brdrbtw";
-    if (Visible->Left())
-        s += Format("\\brdrl\\brsp%d", {Twips(Offsets->Left(), Tables)}) + LeftTop;
-    if (Visible->Top())
-        s += Format("\\brdrt\\brsp%d", {Twips(Offsets->Top(), Tables)}) + LeftTop;
-    if (Visible->Right())
-        s += Format("\\brdrr\\brsp%d", {Twips(Offsets->Right(), Tables)}) + RightBottom;
-    if (Visible->Bottom())
-        s += Format("\\brdrb\\brsp%d", {Twips(Offsets->Bottom(), Tables)}) + RightBottom;
+    if (visible->Left())
+        s += Format("\\brdrl\\brsp%d", {Twips(offsets->Left(), tables)}) + leftTop;
+    if (visible->Top())
+        s += Format("\\brdrt\\brsp%d", {Twips(offsets->Top(), tables)}) + leftTop;
+    if (visible->Right())
+        s += Format("\\brdrr\\brsp%d", {Twips(offsets->Right(), tables)}) + rightBottom;
+    if (visible->Bottom())
+        s += Format("\\brdrb\\brsp%d", {Twips(offsets->Bottom(), tables)}) + rightBottom;
     return s;
 }
 
 // The list number format of a level type.
-int LevelNumberFormat(TRVListType Type)
+int LevelNumberFormat(TRVListType type)
 {
-    switch (Type) {
+    switch (type) {
     case rvlstDecimal:
     case rvlstImageListCounter:
         return 0;
@@ -119,9 +119,9 @@ int LevelNumberFormat(TRVListType Type)
     }
 }
 
-int LevelAlignment(TRVMarkerAlignment Alignment)
+int LevelAlignment(TRVMarkerAlignment alignment)
 {
-    switch (Alignment) {
+    switch (alignment) {
     case rvmaCenter:
         return 1;
     case rvmaRight:
@@ -132,79 +132,79 @@ int LevelAlignment(TRVMarkerAlignment Alignment)
 }
 
 // The indents of a list level: "\li..\fi..\jclisttab\tx..".
-AnsiString LevelIndents(const TRVListLevel* Level, const TRVRTFSaveTables& Tables)
+AnsiString LevelIndents(const TRVListLevel* level, const TRVRTFSaveTables& tables)
 {
     return Format("\\li%d\\fi%d\\jclisttab\\tx%d",
-                  {Twips(Level->LeftIndent(), Tables),
-                   Twips(Level->MarkerIndent() - Level->LeftIndent(), Tables),
-                   Twips(Level->FirstIndent() + Level->LeftIndent(), Tables)});
+                  {Twips(level->LeftIndent(), tables),
+                   Twips(level->MarkerIndent() - level->LeftIndent(), tables),
+                   Twips(level->FirstIndent() + level->LeftIndent(), tables)});
 }
 
 // "\'" and two upper-case hexadecimal digits.
-AnsiString HexByte(int Value)
+AnsiString HexByte(int value)
 {
-    return "\\'" + IntToHex(std::clamp(Value, 0, 255), 2);
+    return "\\'" + IntToHex(std::clamp(value, 0, 255), 2);
 }
 
 // "{\leveltext...;}{\levelnumbers...;}" of a level.
-void WriteLevelText(TStream& Stream, TRVListLevel* Level, TCustomRVData* RVData)
+void WriteLevelText(TStream& stream, TRVListLevel* level, TCustomRVData* rvData)
 {
-    AnsiString Text, Numbers;
-    switch (Level->ListType()) {
+    AnsiString text, numbers;
+    switch (level->ListType()) {
     case rvlstBullet: {
-        const AnsiString Bullet = Level->FormatString().substr(0, 255);
-        Text = HexByte(static_cast<int>(Bullet.size())) + RVMakeRTFStr(Bullet, false);
+        const AnsiString bullet = level->FormatString().substr(0, 255);
+        text = HexByte(static_cast<int>(bullet.size())) + RVMakeRTFStr(bullet, false);
         break;
     }
     case rvlstUnicodeBullet: {
-        const WideString Bullet = Level->FormatStringW().substr(0, 255);
-        RVWrite(&Stream, "{\\leveltext" + HexByte(static_cast<int>(Bullet.size())));
-        TRVStyle* RVStyle = RVData->GetRVStyle();
-        RVWriteUnicodeRTFStr(Stream, RVU_GetRawUnicode(Bullet), RVStyle->DefCodePage(),
-                             RVData->GetRTFOptions().Contains(rvrtfDuplicateUnicode), false);
-        RVWrite(&Stream, ";}{\\levelnumbers;}");
+        const WideString bullet = level->FormatStringW().substr(0, 255);
+        RVWrite(&stream, "{\\leveltext" + HexByte(static_cast<int>(bullet.size())));
+        TRVStyle* rvStyle = rvData->GetRVStyle();
+        RVWriteUnicodeRTFStr(stream, RVU_GetRawUnicode(bullet), rvStyle->DefCodePage(),
+                             rvData->GetRTFOptions().Contains(rvrtfDuplicateUnicode), false);
+        RVWrite(&stream, ";}{\\levelnumbers;}");
         return;
     }
     case rvlstPicture:
     case rvlstImageList:
-        Text = "\\'00";
+        text = "\\'00";
         break;
     default: {
         // The placeholders become the bytes 0 to 8, which the escaping turns
         // into "\'00" to "\'08"; their places are the level numbers.
-        AnsiString Args[RTFListLevels];
+        AnsiString args[RTFListLevels];
         for (int i = 0; i < RTFListLevels; ++i)
-            Args[i] = AnsiString(1, static_cast<char>(i));
-        const AnsiString Plain =
-            RVFormatMarkerString(Level->FormatString(), Args, RTFListLevels).substr(0, 255);
-        Text = HexByte(static_cast<int>(Plain.size())) + RVMakeRTFStr(Plain, false);
-        for (size_t i = 0; i < Plain.size(); ++i)
-            if (static_cast<unsigned char>(Plain[i]) < RTFListLevels)
-                Numbers += HexByte(static_cast<int>(i) + 1);
+            args[i] = AnsiString(1, static_cast<char>(i));
+        const AnsiString plain =
+            RVFormatMarkerString(level->FormatString(), args, RTFListLevels).substr(0, 255);
+        text = HexByte(static_cast<int>(plain.size())) + RVMakeRTFStr(plain, false);
+        for (size_t i = 0; i < plain.size(); ++i)
+            if (static_cast<unsigned char>(plain[i]) < RTFListLevels)
+                numbers += HexByte(static_cast<int>(i) + 1);
         break;
     }
     }
-    RVWrite(&Stream, "{\\leveltext" + Text + ";}{\\levelnumbers" + Numbers + ";}");
+    RVWrite(&stream, "{\\leveltext" + text + ";}{\\levelnumbers" + numbers + ";}");
 }
 
-void WriteListLevel(TStream& Stream, TRVListLevel* Level, TCustomRVData* RVData,
-                    const TRVRTFSaveTables& Tables)
+void WriteListLevel(TStream& stream, TRVListLevel* level, TCustomRVData* rvData,
+                    const TRVRTFSaveTables& tables)
 {
-    const int NumberFormat = LevelNumberFormat(Level->ListType());
+    const int numberFormat = LevelNumberFormat(level->ListType());
     AnsiString s = Format("{\\listlevel\\levelnfc%d\\leveljc%d",
-                          {NumberFormat, LevelAlignment(Level->MarkerAlignment())});
-    s += LevelIndents(Level, Tables);
-    if (NumberFormat != 23)
-        s += Format("\\levelstartat%d", {Level->StartFrom()});
-    if (Level->Options().Contains(rvloLegalStyleNumbering))
+                          {numberFormat, LevelAlignment(level->MarkerAlignment())});
+    s += LevelIndents(level, tables);
+    if (numberFormat != 23)
+        s += Format("\\levelstartat%d", {level->StartFrom()});
+    if (level->Options().Contains(rvloLegalStyleNumbering))
         s += "\\levellegal1";
-    if (!Level->Options().Contains(rvloLevelReset))
+    if (!level->Options().Contains(rvloLevelReset))
         s += "\\levelnorestart1";
-    RVWrite(&Stream, s);
-    WriteLevelText(Stream, Level, RVData);
-    if (Level->UsesFont())
-        RVSaveFontToRTF(Stream, Level->Font(), Tables.ColorList, Tables.FontTable, RVData->GetRVStyle());
-    RVWriteLn(&Stream, "}");
+    RVWrite(&stream, s);
+    WriteLevelText(stream, level, rvData);
+    if (level->UsesFont())
+        RVSaveFontToRTF(stream, level->Font(), tables.ColorList, tables.FontTable, rvData->GetRVStyle());
+    RVWriteLn(&stream, "}");
 }
 
 } // namespace
@@ -212,277 +212,277 @@ void WriteListLevel(TStream& Stream, TRVListLevel* Level, TCustomRVData* RVData,
 // ---------------------------------------------------------------------------
 // Tables
 
-int RVRTFColorIndex(const TRVColorList* ColorList, TColor Color)
+int RVRTFColorIndex(const TRVColorList* colorList, TColor color)
 {
-    return ColorList != nullptr ? ColorList->IndexOf(Color) : -1;
+    return colorList != nullptr ? colorList->IndexOf(color) : -1;
 }
 
-void RVMakeRTFFontTable(TRVStyle* RVStyle, TRVRTFFontTable* FontTable, TRVIntegerList* StyleToFont)
+void RVMakeRTFFontTable(TRVStyle* rvStyle, TRVRTFFontTable* fontTable, TRVIntegerList* styleToFont)
 {
-    TFontInfos* TextStyles = RVStyle->TextStyles();
-    for (int i = 0; i < TextStyles->Count(); ++i)
-        StyleToFont->Add(
-            FontTable->AddUnique(TextStyles->Items(i)->FontName(), TextStyles->Items(i)->Charset()));
-    TRVListInfos* Lists = RVStyle->ListStyles();
-    for (int i = 0; i < Lists->Count(); ++i) {
-        TRVListLevelCollection* Levels = Lists->Items(i)->Levels();
-        for (int j = 0; j < Levels->Count(); ++j)
-            if (Levels->Items(j)->UsesFont())
-                FontTable->AddUnique(Levels->Items(j)->Font()->Name(), Levels->Items(j)->Font()->Charset());
+    TFontInfos* textStyles = rvStyle->TextStyles();
+    for (int i = 0; i < textStyles->Count(); ++i)
+        styleToFont->Add(
+            fontTable->AddUnique(textStyles->Items(i)->FontName(), textStyles->Items(i)->Charset()));
+    TRVListInfos* lists = rvStyle->ListStyles();
+    for (int i = 0; i < lists->Count(); ++i) {
+        TRVListLevelCollection* levels = lists->Items(i)->Levels();
+        for (int j = 0; j < levels->Count(); ++j)
+            if (levels->Items(j)->UsesFont())
+                fontTable->AddUnique(levels->Items(j)->Font()->Name(), levels->Items(j)->Font()->Charset());
     }
 }
 
-void TCustomRVData::MakeRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList, bool Init)
+void TCustomRVData::MakeRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList, bool init)
 {
-    if (Init) {
-        ColorList->Clear();
-        ListOverrideCountList->Clear();
-        static const TColor Standard[] = {clWindowText, 0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0xFF00FF,
+    if (init) {
+        colorList->Clear();
+        listOverrideCountList->Clear();
+        static const TColor standard[] = {clWindowText, 0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0xFF00FF,
                                           0x0000FF,     0x00FFFF, 0xFFFFFF, 0x800000, 0x808000, 0x008000,
                                           0x800080,     0x000080, 0x008080, 0x808080, 0xC0C0C0};
-        for (TColor Color : Standard)
-            ColorList->AddUnique(Color);
-        TRVStyle* RVStyle = GetRVStyle();
-        TFontInfos* TextStyles = RVStyle->TextStyles();
-        for (int i = 0; i < TextStyles->Count(); ++i) {
-            const TFontInfo* Style = TextStyles->Items(i);
-            ColorList->AddUnique(Style->Color());
-            ColorList->AddUnique(Style->BackColor());
-            ColorList->AddUnique(Style->HoverColor());
-            ColorList->AddUnique(Style->HoverBackColor());
+        for (TColor color : standard)
+            colorList->AddUnique(color);
+        TRVStyle* rvStyle = GetRVStyle();
+        TFontInfos* textStyles = rvStyle->TextStyles();
+        for (int i = 0; i < textStyles->Count(); ++i) {
+            const TFontInfo* style = textStyles->Items(i);
+            colorList->AddUnique(style->Color());
+            colorList->AddUnique(style->BackColor());
+            colorList->AddUnique(style->HoverColor());
+            colorList->AddUnique(style->HoverBackColor());
         }
-        TParaInfos* ParaStyles = RVStyle->ParaStyles();
-        for (int i = 0; i < ParaStyles->Count(); ++i) {
-            const TParaInfo* Para = ParaStyles->Items(i);
-            if (Para->Border()->Style() != rvbNone)
-                ColorList->AddUnique(Para->Border()->Color());
-            ColorList->AddUnique(Para->Background()->Color());
+        TParaInfos* paraStyles = rvStyle->ParaStyles();
+        for (int i = 0; i < paraStyles->Count(); ++i) {
+            const TParaInfo* para = paraStyles->Items(i);
+            if (para->Border()->Style() != rvbNone)
+                colorList->AddUnique(para->Border()->Color());
+            colorList->AddUnique(para->Background()->Color());
         }
-        TRVListInfos* Lists = RVStyle->ListStyles();
-        for (int i = 0; i < Lists->Count(); ++i) {
-            ListOverrideCountList->Add(1);
-            TRVListLevelCollection* Levels = Lists->Items(i)->Levels();
-            for (int j = 0; j < Levels->Count(); ++j)
-                if (Levels->Items(j)->UsesFont())
-                    ColorList->AddUnique(Levels->Items(j)->Font()->Color());
+        TRVListInfos* lists = rvStyle->ListStyles();
+        for (int i = 0; i < lists->Count(); ++i) {
+            listOverrideCountList->Add(1);
+            TRVListLevelCollection* levels = lists->Items(i)->Levels();
+            for (int j = 0; j < levels->Count(); ++j)
+                if (levels->Items(j)->UsesFont())
+                    colorList->AddUnique(levels->Items(j)->Font()->Color());
         }
     }
     for (int i = 0; i < GetItemCount(); ++i)
         if (GetItemStyle(i) < 0)
-            GetItem(i)->FillRTFTables(ColorList, ListOverrideCountList, this);
+            GetItem(i)->FillRTFTables(colorList, listOverrideCountList, this);
 }
 
 // ---------------------------------------------------------------------------
 // Formatting
 
-void RVWriteRTFTextStyle(TStream& Stream, TCustomRVData* RVData, int StyleNo, const TRVRTFSaveTables& Tables,
-                         bool InStyleSheet)
+void RVWriteRTFTextStyle(TStream& stream, TCustomRVData* rvData, int styleNo, const TRVRTFSaveTables& tables,
+                         bool inStyleSheet)
 {
-    TRVStyle* RVStyle = RVData->GetRVStyle();
-    const TFontInfo* Style = RVStyle->TextStyles()->Items(StyleNo);
-    const int FontNo =
-        StyleNo >= 0 && StyleNo < Tables.StyleToFont->Count() ? Tables.StyleToFont->Get(StyleNo) : 0;
-    AnsiString s = Format("\\f%d", {FontNo});
-    WriteFontStyles(s, Style->Style());
-    if (Style->VShift() < 0)
+    TRVStyle* rvStyle = rvData->GetRVStyle();
+    const TFontInfo* style = rvStyle->TextStyles()->Items(styleNo);
+    const int fontNo =
+        styleNo >= 0 && styleNo < tables.StyleToFont->Count() ? tables.StyleToFont->Get(styleNo) : 0;
+    AnsiString s = Format("\\f%d", {fontNo});
+    WriteFontStyles(s, style->Style());
+    if (style->VShift() < 0)
         s += "\\sub";
-    else if (Style->VShift() > 0)
+    else if (style->VShift() > 0)
         s += "\\super";
-    if (Style->CharScale() != 100)
-        s += Format("\\charscalex%d", {Style->CharScale()});
-    if (Style->CharSpacing() != 0)
-        s += Format("\\expndtw%d", {Twips(Style->CharSpacing(), Tables)});
-    if (Style->StyleEx().Contains(rvfsAllCaps))
+    if (style->CharScale() != 100)
+        s += Format("\\charscalex%d", {style->CharScale()});
+    if (style->CharSpacing() != 0)
+        s += Format("\\expndtw%d", {Twips(style->CharSpacing(), tables)});
+    if (style->StyleEx().Contains(rvfsAllCaps))
         s += "\\caps";
-    if (const unsigned Language = ExtraLanguage(RVStyle, Style->Charset()))
-        s += Format("\\lang%d", {Language});
+    if (const unsigned language = ExtraLanguage(rvStyle, style->Charset()))
+        s += Format("\\lang%d", {language});
     // A shifted style's size is written doubled; the library's reader halves it back.
-    s += Format("\\fs%d", {Style->Size() * (Style->VShift() != 0 ? 4 : 2)});
-    if (Style->BackColor() != clNone)
-        s += Format("\\chcbpat%d", {RVRTFColorIndex(Tables.ColorList, Style->BackColor())});
-    if (Style->Color() != clWindowText)
-        s += Format("\\cf%d", {RVRTFColorIndex(Tables.ColorList, Style->Color())});
-    s += RVData->GetExtraRTFCode(rv_rtfs_TextStyle, const_cast<TFontInfo*>(Style), StyleNo, -1, InStyleSheet);
-    RVWrite(&Stream, s + " ");
+    s += Format("\\fs%d", {style->Size() * (style->VShift() != 0 ? 4 : 2)});
+    if (style->BackColor() != clNone)
+        s += Format("\\chcbpat%d", {RVRTFColorIndex(tables.ColorList, style->BackColor())});
+    if (style->Color() != clWindowText)
+        s += Format("\\cf%d", {RVRTFColorIndex(tables.ColorList, style->Color())});
+    s += rvData->GetExtraRTFCode(rv_rtfs_TextStyle, const_cast<TFontInfo*>(style), styleNo, -1, inStyleSheet);
+    RVWrite(&stream, s + " ");
 }
 
-void RVWriteRTFParaStyle(TStream& Stream, TCustomRVData* RVData, int ParaNo,
-                         const TCustomRVItemInfo* FirstItem, int Level, const TRVRTFSaveTables& Tables,
-                         bool InStyleSheet)
+void RVWriteRTFParaStyle(TStream& stream, TCustomRVData* rvData, int paraNo,
+                         const TCustomRVItemInfo* firstItem, int level, const TRVRTFSaveTables& tables,
+                         bool inStyleSheet)
 {
-    TRVStyle* RVStyle = RVData->GetRVStyle();
-    const TParaInfo* Para = RVStyle->ParaStyles()->Items(ParaNo);
+    TRVStyle* rvStyle = rvData->GetRVStyle();
+    const TParaInfo* para = rvStyle->ParaStyles()->Items(paraNo);
     AnsiString s;
-    if (Para->LineSpacingType() == rvlsPercent && Para->LineSpacing() > 100)
-        s += Format("\\sl%d\\slmult1", {Para->LineSpacing() * 240 / 100});
-    const auto* Marker = dynamic_cast<const TRVMarkerItemInfo*>(FirstItem);
-    const TRVListLevel* ListLevel = Marker != nullptr ? Marker->GetLevelInfo(RVStyle) : nullptr;
-    if (ListLevel != nullptr)
-        s += LevelIndents(ListLevel, Tables);
+    if (para->LineSpacingType() == rvlsPercent && para->LineSpacing() > 100)
+        s += Format("\\sl%d\\slmult1", {para->LineSpacing() * 240 / 100});
+    const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(firstItem);
+    const TRVListLevel* listLevel = marker != nullptr ? marker->GetLevelInfo(rvStyle) : nullptr;
+    if (listLevel != nullptr)
+        s += LevelIndents(listLevel, tables);
     else
-        s += Format("\\fi%d\\li%d", {Twips(Para->FirstIndent(), Tables), Twips(Para->LeftIndent(), Tables)});
-    static const char* const AlignmentLetters[] = {"l", "r", "c", "j"};
-    const int Alignment = std::clamp(static_cast<int>(Para->Alignment()), 0, 3);
+        s += Format("\\fi%d\\li%d", {Twips(para->FirstIndent(), tables), Twips(para->LeftIndent(), tables)});
+    static const char* const alignmentLetters[] = {"l", "r", "c", "j"};
+    const int alignment = std::clamp(static_cast<int>(para->Alignment()), 0, 3);
     s += Format("\\q%s\\ri%d\\sb%d\\sa%d",
-                {AlignmentLetters[Alignment], Twips(Para->RightIndent(), Tables),
-                 Twips(Para->SpaceBefore(), Tables), Twips(Para->SpaceAfter(), Tables)});
-    if (Para->Background()->Color() != clNone)
-        s += Format("\\cbpat%d", {RVRTFColorIndex(Tables.ColorList, Para->Background()->Color())});
-    s += ParaBorder(Para, Tables);
-    if (!InStyleSheet) {
-        s += Format("\\itap%d", {Level});
-        if (Level == 1)
+                {alignmentLetters[alignment], Twips(para->RightIndent(), tables),
+                 Twips(para->SpaceBefore(), tables), Twips(para->SpaceAfter(), tables)});
+    if (para->Background()->Color() != clNone)
+        s += Format("\\cbpat%d", {RVRTFColorIndex(tables.ColorList, para->Background()->Color())});
+    s += ParaBorder(para, tables);
+    if (!inStyleSheet) {
+        s += Format("\\itap%d", {level});
+        if (level == 1)
             s += "\\intbl";
     }
-    s += RVData->GetExtraRTFCode(rv_rtfs_ParaStyle, const_cast<TParaInfo*>(Para), ParaNo, -1, InStyleSheet);
-    RVWrite(&Stream, s + " ");
+    s += rvData->GetExtraRTFCode(rv_rtfs_ParaStyle, const_cast<TParaInfo*>(para), paraNo, -1, inStyleSheet);
+    RVWrite(&stream, s + " ");
 }
 
-void RVSaveFontToRTF(TStream& Stream, const TFont* Font, TRVColorList* ColorList, TRVRTFFontTable* FontTable,
-                     TRVStyle* RVStyle)
+void RVSaveFontToRTF(TStream& stream, const TFont* font, TRVColorList* colorList, TRVRTFFontTable* fontTable,
+                     TRVStyle* rvStyle)
 {
     AnsiString s;
-    const int FontNo = FontTable != nullptr ? FontTable->Find(Font->Name(), Font->Charset()) : -1;
-    if (FontNo >= 0)
-        s += Format("\\f%d", {FontNo});
-    WriteFontStyles(s, Font->Style());
-    s += Format("\\fs%d", {Font->Size() * 2});
-    if (RVStyle != nullptr)
-        if (const unsigned Language = ExtraLanguage(RVStyle, Font->Charset()))
-            s += Format("\\lang%d", {Language});
-    if (Font->Color() != clWindowText) {
-        const int Index = RVRTFColorIndex(ColorList, Font->Color());
-        if (Index >= 0)
-            s += Format("\\cf%d", {Index});
+    const int fontNo = fontTable != nullptr ? fontTable->Find(font->Name(), font->Charset()) : -1;
+    if (fontNo >= 0)
+        s += Format("\\f%d", {fontNo});
+    WriteFontStyles(s, font->Style());
+    s += Format("\\fs%d", {font->Size() * 2});
+    if (rvStyle != nullptr)
+        if (const unsigned language = ExtraLanguage(rvStyle, font->Charset()))
+            s += Format("\\lang%d", {language});
+    if (font->Color() != clWindowText) {
+        const int index = RVRTFColorIndex(colorList, font->Color());
+        if (index >= 0)
+            s += Format("\\cf%d", {index});
     }
-    RVWrite(&Stream, s);
+    RVWrite(&stream, s);
 }
 
 // ---------------------------------------------------------------------------
 // Header and list tables
 
-void RVWriteRTFHeaderStart(TStream& Stream, TCustomRVData* RVData, const TRVRTFSaveTables& Tables)
+void RVWriteRTFHeaderStart(TStream& stream, TCustomRVData* rvData, const TRVRTFSaveTables& tables)
 {
-    TRVStyle* RVStyle = RVData->GetRVStyle();
+    TRVStyle* rvStyle = rvData->GetRVStyle();
     // Style 0 is read even when the collection is empty (its substitute then).
-    const unsigned Language = RVU_Charset2Language(RVStyle->TextStyles()->Items(0)->Charset());
-    RVWrite(&Stream, Format("{\\rtf1\\ansi\\ansicpg%d\\uc1\\deff0\\deflang%d\\deflangfe%d",
-                            {RVStyle->DefCodePage(), Language, Language}));
-    RVWrite(&Stream, RVData->GetExtraRTFCode(rv_rtfs_Doc, nullptr, -1, -1, false));
+    const unsigned language = RVU_Charset2Language(rvStyle->TextStyles()->Items(0)->Charset());
+    RVWrite(&stream, Format("{\\rtf1\\ansi\\ansicpg%d\\uc1\\deff0\\deflang%d\\deflangfe%d",
+                            {rvStyle->DefCodePage(), language, language}));
+    RVWrite(&stream, rvData->GetExtraRTFCode(rv_rtfs_Doc, nullptr, -1, -1, false));
 
     AnsiString s = "{\\fonttbl";
-    for (int i = 0; i < Tables.FontTable->Count(); ++i) {
-        const TRVRTFFontTableItem* Font = Tables.FontTable->Get(i);
-        s += Format("{\\f%d\\fnil\\fcharset%d %s;}", {i, Font->Charset, RVMakeRTFFontName(Font->FontName)});
+    for (int i = 0; i < tables.FontTable->Count(); ++i) {
+        const TRVRTFFontTableItem* font = tables.FontTable->Get(i);
+        s += Format("{\\f%d\\fnil\\fcharset%d %s;}", {i, font->Charset, RVMakeRTFFontName(font->FontName)});
     }
     s += "}{\\colortbl;";
     // Entry 0, the automatic colour, stays empty.
-    for (int i = 1; i < Tables.ColorList->Count(); ++i) {
-        const TColor Color = ColorToRGB(Tables.ColorList->Get(i));
-        s += Format("\\red%d\\green%d\\blue%d;", {GetRValue(Color), GetGValue(Color), GetBValue(Color)});
+    for (int i = 1; i < tables.ColorList->Count(); ++i) {
+        const TColor color = ColorToRGB(tables.ColorList->Get(i));
+        s += Format("\\red%d\\green%d\\blue%d;", {GetRValue(color), GetGValue(color), GetBValue(color)});
     }
     s += "}";
-    RVWrite(&Stream, s);
+    RVWrite(&stream, s);
 
-    if (!RVData->GetRTFOptions().Contains(rvrtfSaveStyleSheet))
+    if (!rvData->GetRTFOptions().Contains(rvrtfSaveStyleSheet))
         return;
-    RVWrite(&Stream, "{\\stylesheet");
-    TParaInfos* ParaStyles = RVStyle->ParaStyles();
-    for (int i = 0; i < ParaStyles->Count(); ++i) {
-        RVWrite(&Stream, Format("{\\s%d", {i}));
-        RVWriteRTFParaStyle(Stream, RVData, i, nullptr, 0, Tables, true);
-        RVWrite(&Stream, RVMakeRTFStyleName(ParaStyles->Items(i)->StyleName()) + ";}");
+    RVWrite(&stream, "{\\stylesheet");
+    TParaInfos* paraStyles = rvStyle->ParaStyles();
+    for (int i = 0; i < paraStyles->Count(); ++i) {
+        RVWrite(&stream, Format("{\\s%d", {i}));
+        RVWriteRTFParaStyle(stream, rvData, i, nullptr, 0, tables, true);
+        RVWrite(&stream, RVMakeRTFStyleName(paraStyles->Items(i)->StyleName()) + ";}");
     }
-    TFontInfos* TextStyles = RVStyle->TextStyles();
-    for (int j = 0; j < TextStyles->Count(); ++j) {
-        RVWrite(&Stream, Format("{\\*\\cs%d", {ParaStyles->Count() + j}));
-        RVWriteRTFTextStyle(Stream, RVData, j, Tables, true);
-        RVWrite(&Stream, RVMakeRTFStyleName(TextStyles->Items(j)->StyleName()) + ";}");
+    TFontInfos* textStyles = rvStyle->TextStyles();
+    for (int j = 0; j < textStyles->Count(); ++j) {
+        RVWrite(&stream, Format("{\\*\\cs%d", {paraStyles->Count() + j}));
+        RVWriteRTFTextStyle(stream, rvData, j, tables, true);
+        RVWrite(&stream, RVMakeRTFStyleName(textStyles->Items(j)->StyleName()) + ";}");
     }
-    RVWrite(&Stream, "}");
+    RVWrite(&stream, "}");
 }
 
-void TCustomRVData::SaveRTFListTable97(TStream& Stream, TRVColorList* ColorList,
-                                       TRVIntegerList* ListOverrideOffsetsList, TRVRTFFontTable* FontTable,
-                                       double TwipsPerPixel)
+void TCustomRVData::SaveRTFListTable97(TStream& stream, TRVColorList* colorList,
+                                       TRVIntegerList* listOverrideOffsetsList, TRVRTFFontTable* fontTable,
+                                       double twipsPerPixel)
 {
-    TRVStyle* RVStyle = GetRVStyle();
-    TRVListInfos* Lists = RVStyle->ListStyles();
-    TRVRTFSaveTables Tables;
-    Tables.ColorList = ColorList;
-    Tables.FontTable = FontTable;
-    Tables.TwipsPerPixel = TwipsPerPixel;
+    TRVStyle* rvStyle = GetRVStyle();
+    TRVListInfos* lists = rvStyle->ListStyles();
+    TRVRTFSaveTables tables;
+    tables.ColorList = colorList;
+    tables.FontTable = fontTable;
+    tables.TwipsPerPixel = twipsPerPixel;
 
     // Template ids never equal a list id, and list ids never equal a template id.
-    std::vector<int> TemplateIds, ListIds;
-    const auto Contains = [](const std::vector<int>& Ids, int Id) {
-        return std::find(Ids.begin(), Ids.end(), Id) != Ids.end();
+    std::vector<int> templateIds, listIds;
+    const auto contains = [](const std::vector<int>& ids, int id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
     };
-    RVWriteLn(&Stream, "{\\*\\listtable");
-    for (int i = 0; i < Lists->Count(); ++i) {
-        int TemplateId = RV_NextRTFListId();
-        while (Contains(ListIds, TemplateId))
-            TemplateId = RV_NextRTFListId();
-        TemplateIds.push_back(TemplateId);
-        int ListId = RV_NextRTFListId();
-        while (Contains(TemplateIds, ListId))
-            ListId = RV_NextRTFListId();
-        ListIds.push_back(ListId);
+    RVWriteLn(&stream, "{\\*\\listtable");
+    for (int i = 0; i < lists->Count(); ++i) {
+        int templateId = RV_NextRTFListId();
+        while (contains(listIds, templateId))
+            templateId = RV_NextRTFListId();
+        templateIds.push_back(templateId);
+        int listId = RV_NextRTFListId();
+        while (contains(templateIds, listId))
+            listId = RV_NextRTFListId();
+        listIds.push_back(listId);
 
-        TRVListLevelCollection* Levels = Lists->Items(i)->Levels();
-        const int LevelCount = Levels->Count();
-        RVWrite(&Stream, Format("{\\list\\listtemplateid%d", {TemplateId}));
-        if (LevelCount == 1)
-            RVWrite(&Stream, "\\listsimple1");
-        RVWriteLn(&Stream, "");
-        const int Written = LevelCount == 1 ? 1 : LevelCount > 1 ? RTFListLevels : 0;
-        for (int j = 0; j < Written; ++j)
-            WriteListLevel(Stream, Levels->Items(std::min(j, LevelCount - 1)), this, Tables);
-        RVWriteLn(&Stream, Format("\\listid%d}", {ListId}));
+        TRVListLevelCollection* levels = lists->Items(i)->Levels();
+        const int levelCount = levels->Count();
+        RVWrite(&stream, Format("{\\list\\listtemplateid%d", {templateId}));
+        if (levelCount == 1)
+            RVWrite(&stream, "\\listsimple1");
+        RVWriteLn(&stream, "");
+        const int written = levelCount == 1 ? 1 : levelCount > 1 ? RTFListLevels : 0;
+        for (int j = 0; j < written; ++j)
+            WriteListLevel(stream, levels->Items(std::min(j, levelCount - 1)), this, tables);
+        RVWriteLn(&stream, Format("\\listid%d}", {listId}));
     }
-    RVWriteLn(&Stream, "}");
+    RVWriteLn(&stream, "}");
 
-    RVWriteLn(&Stream, "{\\*\\listoverridetable");
+    RVWriteLn(&stream, "{\\*\\listoverridetable");
     // The \\ls numbers come from the counts: list i's entries are numbered from
     // 1 plus the counts of the lists before it, its restarting markers (in
     // document order, at most count - 1 of them) after its first entry.
-    TRVMarkerList* Markers = GetMarkers(false);
-    int First = 1;
-    for (int i = 0; i < Lists->Count(); ++i) {
-        const int Count =
-            i < ListOverrideOffsetsList->Count() ? std::max(ListOverrideOffsetsList->Get(i), 1) : 1;
-        RVWriteLn(&Stream,
-                  Format("{\\listoverride\\listid%d\\listoverridecount0\\ls%d}", {ListIds[i], First}));
-        int Written = 1;
-        const int LevelCount = Lists->Items(i)->Levels()->Count();
-        for (int m = 0; Markers != nullptr && m < Markers->Count() && Written < Count; ++m) {
-            const TRVMarkerItemInfo* Marker = Markers->Marker(m);
-            if (Marker->ListNo != i || !Marker->Reset || Marker->Level < 0)
+    TRVMarkerList* markers = GetMarkers(false);
+    int first = 1;
+    for (int i = 0; i < lists->Count(); ++i) {
+        const int count =
+            i < listOverrideOffsetsList->Count() ? std::max(listOverrideOffsetsList->Get(i), 1) : 1;
+        RVWriteLn(&stream,
+                  Format("{\\listoverride\\listid%d\\listoverridecount0\\ls%d}", {listIds[i], first}));
+        int written = 1;
+        const int levelCount = lists->Items(i)->Levels()->Count();
+        for (int m = 0; markers != nullptr && m < markers->Count() && written < count; ++m) {
+            const TRVMarkerItemInfo* marker = markers->Marker(m);
+            if (marker->ListNo != i || !marker->Reset || marker->Level < 0)
                 continue;
-            const TRVListLevel* Level = Marker->GetLevelInfo(RVStyle);
-            if (Level == nullptr || !Level->HasNumbering() || Level->ListType() == rvlstImageListCounter)
+            const TRVListLevel* level = marker->GetLevelInfo(rvStyle);
+            if (level == nullptr || !level->HasNumbering() || level->ListType() == rvlstImageListCounter)
                 continue;
             // The levels of a list in RTF are at most nine, and a marker of a
             // level past the list's last uses the last one.
-            const int MarkerLevel = std::min({Marker->Level, LevelCount - 1, RTFListLevels - 1});
+            const int markerLevel = std::min({marker->Level, levelCount - 1, RTFListLevels - 1});
             AnsiString s =
-                Format("{\\listoverride\\listid%d\\listoverridecount%d", {ListIds[i], MarkerLevel + 1});
-            for (int l = 0; l < MarkerLevel; ++l)
+                Format("{\\listoverride\\listid%d\\listoverridecount%d", {listIds[i], markerLevel + 1});
+            for (int l = 0; l < markerLevel; ++l)
                 s += "{\\lfolevel}";
             s += Format("{\\lfolevel\\listoverridestartat\\levelstartat%d}\\ls%d}",
-                        {Marker->StartFrom, First + Written});
-            RVWriteLn(&Stream, s);
-            ++Written;
+                        {marker->StartFrom, first + written});
+            RVWriteLn(&stream, s);
+            ++written;
         }
-        First += Count;
+        first += count;
     }
-    RVWriteLn(&Stream, "}");
+    RVWriteLn(&stream, "}");
 
     // From counts to the number of each list's first entry.
-    First = 1;
-    for (int i = 0; i < ListOverrideOffsetsList->Count(); ++i) {
-        const int Count = std::max(ListOverrideOffsetsList->Get(i), 1);
-        ListOverrideOffsetsList->Put(i, First);
-        First += Count;
+    first = 1;
+    for (int i = 0; i < listOverrideOffsetsList->Count(); ++i) {
+        const int count = std::max(listOverrideOffsetsList->Get(i), 1);
+        listOverrideOffsetsList->Put(i, first);
+        first += count;
     }
 }

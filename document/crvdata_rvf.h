@@ -11,11 +11,11 @@
 // to the document without owning it.
 class TRVFListDocument : public TPersistent, public TRVImageListProvider {
 public:
-    explicit TRVFListDocument(TCustomRVData* RVData) : FRVData(RVData) {}
+    explicit TRVFListDocument(TCustomRVData* rvData) : FRVData(rvData) {}
     const char* ClassName() const override { return "TRVFListDocument"; }
-    TCustomImageList* RVFImageListNeeded(int ImageListTag) override
+    TCustomImageList* RVFImageListNeeded(int imageListTag) override
     {
-        return FRVData->RVFImageListNeeded(ImageListTag);
+        return FRVData->RVFImageListNeeded(imageListTag);
     }
 
 private:
@@ -26,8 +26,8 @@ private:
 // and takes it back afterwards, however the block is left.
 class TRVFListDocumentGuard {
 public:
-    TRVFListDocumentGuard(TRVListInfos* Lists, TCustomRVData* RVData)
-        : FLists(Lists), FDocument(RVData), FOld(Lists->RVData())
+    TRVFListDocumentGuard(TRVListInfos* lists, TCustomRVData* rvData)
+        : FLists(lists), FDocument(rvData), FOld(lists->RVData())
     {
         FLists->SetRVData(&FDocument);
     }

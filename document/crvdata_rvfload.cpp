@@ -58,14 +58,14 @@ struct TRVFHeader {
 // One read of RVF data into a store; see TCustomRVData::InsertRVFFromStream_.
 class TRVFReader {
 public:
-    TRVFReader(TCustomRVData* Data, int Index, int AParaNo, bool AllowReplaceStyles, bool AppendMode,
-               bool EditFlag, TColor& Color, TRVFBackground* Background, TRVLayoutInfo* Layout);
+    TRVFReader(TCustomRVData* data, int index, int aParaNo, bool allowReplaceStyles, bool appendMode,
+               bool editFlag, TColor& color, TRVFBackground* background, TRVLayoutInfo* layout);
     ~TRVFReader();
     TRVFReader(const TRVFReader&) = delete;
     TRVFReader& operator=(const TRVFReader&) = delete;
 
     // Reads Bytes; true when they ended on a record boundary and nothing failed.
-    bool Run(const std::string& Bytes);
+    bool Run(const std::string& bytes);
 
     int FirstIndex; // the index of the first item read
     int NonFirstItemsAdded = 0;
@@ -74,27 +74,27 @@ public:
 
 private:
     int ItemCount() const { return FData->GetItemCount(); }
-    void Warn(TRVFWarning Warning) { FData->SetRVFWarnings(FData->GetRVFWarnings() + TRVFWarnings{Warning}); }
+    void Warn(TRVFWarning warning) { FData->SetRVFWarnings(FData->GetRVFWarnings() + TRVFWarnings{warning}); }
     size_t Remaining() const { return FBytes->size() - FPos; }
 
     AnsiString CutLine();
     void PassLineEnd();
     // False when the reading stops early (InsertFirstRVFItem refused).
-    bool HandleLine(const AnsiString& Line);
-    void ParseHeader(const AnsiString& Line);
-    int MapStyle(int StyleNo, TRVIntegerList* Map, int Count);
-    void StyleLine(const AnsiString& Line);
-    void ReadCollection(const AnsiString& Line);
-    void BackgroundLine(const AnsiString& Line);
+    bool HandleLine(const AnsiString& line);
+    void ParseHeader(const AnsiString& line);
+    int MapStyle(int styleNo, TRVIntegerList* map, int count);
+    void StyleLine(const AnsiString& line);
+    void ReadCollection(const AnsiString& line);
+    void BackgroundLine(const AnsiString& line);
     // The record's item, or a line of a text record; false to stop.
     bool InsertRecordItem();
-    bool InsertTextLine(const AnsiString& Line, bool NewLine);
-    bool InsertItem(std::unique_ptr<TCustomRVItemInfo> Item, AnsiString Text, bool NewLine);
-    void AttachPending(TCustomRVItemInfo* Item);
+    bool InsertTextLine(const AnsiString& line, bool newLine);
+    bool InsertItem(std::unique_ptr<TCustomRVItemInfo> item, AnsiString text, bool newLine);
+    void AttachPending(TCustomRVItemInfo* item);
     void DropPending();
-    void AfterInsert(int ItemNo, TCustomRVItemInfo* Item);
+    void AfterInsert(int itemNo, TCustomRVItemInfo* item);
     // Frees an item that did not reach the store, with a checkpoint attached to it.
-    void Discard(TCustomRVItemInfo* Item);
+    void Discard(TCustomRVItemInfo* item);
 
     TCustomRVData* FData;
     TRVStyle* FStyle;
@@ -127,20 +127,20 @@ private:
     TRVIntegerList* FMaps[3] = {nullptr, nullptr, nullptr}; // text, paragraph, list
 };
 
-TRVFReader::TRVFReader(TCustomRVData* Data, int Index, int AParaNo, bool AllowReplaceStyles, bool AppendMode,
-                       bool EditFlag, TColor& Color, TRVFBackground* Background, TRVLayoutInfo* Layout)
-    : FirstIndex(Index), FData(Data), FStyle(Data->GetRVStyle()),
-      FTagsPC(Data->GetOptions().Contains(rvoTagsArePChars)), FOptions(Data->GetRVFOptions()),
-      FParaNo(AParaNo), FReplaceStyles(AllowReplaceStyles), FAppend(AppendMode), FEdit(EditFlag),
-      FColor(Color), FBackground(Background), FLayout(Layout), FInsertPoint(Index)
+TRVFReader::TRVFReader(TCustomRVData* data, int index, int aParaNo, bool allowReplaceStyles, bool appendMode,
+                       bool editFlag, TColor& color, TRVFBackground* background, TRVLayoutInfo* layout)
+    : FirstIndex(index), FData(data), FStyle(data->GetRVStyle()),
+      FTagsPC(data->GetOptions().Contains(rvoTagsArePChars)), FOptions(data->GetRVFOptions()),
+      FParaNo(aParaNo), FReplaceStyles(allowReplaceStyles), FAppend(appendMode), FEdit(editFlag),
+      FColor(color), FBackground(background), FLayout(layout), FInsertPoint(index)
 {
-    if (Index == ItemCount()) {
-        FCPBefore = Data->LastCP;
-        FPending = EditFlag ? nullptr : Data->NotAddedCP;
+    if (index == ItemCount()) {
+        FCPBefore = data->LastCP;
+        FPending = editFlag ? nullptr : data->NotAddedCP;
     } else {
-        FCPBefore = Data->FindCPBeforeItem(Index);
+        FCPBefore = data->FindCPBeforeItem(index);
     }
-    Data->InitStyleMappings(FRootMaps[0], FRootMaps[1], FRootMaps[2]);
+    data->InitStyleMappings(FRootMaps[0], FRootMaps[1], FRootMaps[2]);
     for (int i = 0; i < 3; ++i) {
         if (!FRootMaps[i])
             FOwnMaps[i] = std::make_unique<TRVIntegerList>();
@@ -156,38 +156,38 @@ TRVFReader::~TRVFReader()
         delete FPending;
 }
 
-bool TRVFReader::Run(const std::string& Bytes)
+bool TRVFReader::Run(const std::string& bytes)
 {
-    FBytes = &Bytes;
-    bool Failed = false;
+    FBytes = &bytes;
+    bool failed = false;
     try {
-        while (FPos < Bytes.size()) {
-            const size_t Start = FPos;
-            const AnsiString Line = CutLine();
-            if (!HandleLine(Line))
+        while (FPos < bytes.size()) {
+            const size_t start = FPos;
+            const AnsiString line = CutLine();
+            if (!HandleLine(line))
                 return true; // stopped by InsertFirstRVFItem: the rest is not read
             PassLineEnd();
             // Every line moves on; a reader that would read one place again stops.
-            if (FPos == Start)
+            if (FPos == start)
                 Abort();
         }
     } catch (const TRVFAbort&) {
-        Failed = true;
+        failed = true;
     } catch (const std::exception&) {
-        Failed = true;
+        failed = true;
     }
-    const bool Result = !Failed && FState == rstHeader;
+    const bool result = !failed && FState == rstHeader;
     // The paragraphs where the new items meet the old ones, also after a
     // failure, so that no paragraph is left with mixed paragraph styles.
     if (!FEdit)
         FData->NormalizeParas(FirstIndex);
     Reading = false;
-    if (Result && FPending && FInsertPoint == ItemCount() && !FData->NotAddedCP) {
+    if (result && FPending && FInsertPoint == ItemCount() && !FData->NotAddedCP) {
         FData->NotAddedCP = FPending;
         ++FData->CPCount;
         FPending = nullptr;
     }
-    return Result;
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -199,48 +199,48 @@ AnsiString TRVFReader::CutLine()
     if (FMode == rmBinary) {
         if (Remaining() < 4)
             Abort();
-        const auto Byte = [&b, this](size_t i) {
+        const auto byte = [&b, this](size_t i) {
             return static_cast<uint32_t>(static_cast<uint8_t>(b[FPos + i]));
         };
-        const int32_t Count = static_cast<int32_t>(Byte(0) | Byte(1) << 8 | Byte(2) << 16 | Byte(3) << 24);
+        const int32_t count = static_cast<int32_t>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
         FPos += 4;
         // The block must lie within the data.
-        if (Count < 0 || static_cast<size_t>(Count) > Remaining())
+        if (count < 0 || static_cast<size_t>(count) > Remaining())
             Abort();
-        AnsiString Line = b.substr(FPos, static_cast<size_t>(Count));
-        FPos += static_cast<size_t>(Count);
-        return Line;
+        AnsiString line = b.substr(FPos, static_cast<size_t>(count));
+        FPos += static_cast<size_t>(count);
+        return line;
     }
     if (FMode == rmUnicode) {
-        AnsiString Line;
+        AnsiString line;
         while (Remaining() >= 2) {
-            const unsigned Unit = static_cast<uint8_t>(b[FPos]) | unsigned(static_cast<uint8_t>(b[FPos + 1]))
+            const unsigned unit = static_cast<uint8_t>(b[FPos]) | unsigned(static_cast<uint8_t>(b[FPos + 1]))
                                                                       << 8;
-            if (Unit == 0x2029)
+            if (unit == 0x2029)
                 break;
             // A zero unit never ends or stalls a line: it is read as "?".
-            Line.push_back(Unit == 0 ? '?' : b[FPos]);
-            Line.push_back(b[FPos + 1]);
+            line.push_back(unit == 0 ? '?' : b[FPos]);
+            line.push_back(b[FPos + 1]);
             FPos += 2;
         }
         if (Remaining() == 1)
             ++FPos; // half a unit at the end of the data
-        return Line;
+        return line;
     }
     // A line of text runs to CR or LF; a zero byte is an ordinary byte, so
     // that it can never stop the reading in place.
-    size_t End = FPos;
-    while (End < b.size() && b[End] != '\r' && b[End] != '\n')
-        ++End;
-    AnsiString Line = b.substr(FPos, End - FPos);
-    FPos = End;
-    return Line;
+    size_t end = FPos;
+    while (end < b.size() && b[end] != '\r' && b[end] != '\n')
+        ++end;
+    AnsiString line = b.substr(FPos, end - FPos);
+    FPos = end;
+    return line;
 }
 
 void TRVFReader::PassLineEnd()
 {
     const std::string& b = *FBytes;
-    const auto SkipParagraphSeparator = [&b, this] {
+    const auto skipParagraphSeparator = [&b, this] {
         if (Remaining() >= 2 && b[FPos] == '\x29' && b[FPos + 1] == '\x20')
             FPos += 2;
     };
@@ -263,70 +263,70 @@ void TRVFReader::PassLineEnd()
         FMode = rmText;
         break;
     case rmUnicode:
-        SkipParagraphSeparator();
+        skipParagraphSeparator();
         break;
     case rmAfterUnicode:
-        SkipParagraphSeparator();
+        skipParagraphSeparator();
         FMode = rmText;
         break;
     }
 }
 
-bool TRVFReader::HandleLine(const AnsiString& Line)
+bool TRVFReader::HandleLine(const AnsiString& line)
 {
-    TRVFHeader& H = FHeader;
+    TRVFHeader& h = FHeader;
     switch (FState) {
     case rstHeader:
-        ParseHeader(Line);
-        if (H.LineCount == 0)
+        ParseHeader(line);
+        if (h.LineCount == 0)
             return InsertRecordItem();
         // Every line takes at least one byte: a count beyond the data left is false.
-        if (static_cast<size_t>(H.LineCount) > Remaining())
+        if (static_cast<size_t>(h.LineCount) > Remaining())
             Abort();
-        if ((!H.Item && H.StyleNo != rvsCheckpoint && H.StyleNo != rvsBack && H.StyleNo != rvsDocProperty) ||
-            (H.Item && !H.Item->GetBoolValue(rvbpRequiresRVFLines))) {
+        if ((!h.Item && h.StyleNo != rvsCheckpoint && h.StyleNo != rvsBack && h.StyleNo != rvsDocProperty) ||
+            (h.Item && !h.Item->GetBoolValue(rvbpRequiresRVFLines))) {
             FState = rstSkip;
-            if (H.LineCount == 1 && H.ReadMode == 2)
+            if (h.LineCount == 1 && h.ReadMode == 2)
                 FMode = rmBeforeBinary;
         } else {
             FState = rstData;
         }
-        if (H.Item && H.StyleNo >= 0 && H.Item->ItemOptions.Contains(rvioUnicode))
+        if (h.Item && h.StyleNo >= 0 && h.Item->ItemOptions.Contains(rvioUnicode))
             FMode = rmBeforeUnicode;
         return true;
 
     case rstData: {
-        bool GoOn = true;
-        switch (H.StyleNo) {
+        bool goOn = true;
+        switch (h.StyleNo) {
         case rvsDocProperty:
-            StyleLine(Line);
+            StyleLine(line);
             break;
         case rvsBack:
-            BackgroundLine(Line);
+            BackgroundLine(line);
             break;
         case rvsCheckpoint:
             if (!FPending) {
                 FPending = new TRVCPInfo;
-                FPending->Name = Line;
-                FPending->Tag = H.CPTag;
-                FPending->RaiseEvent = H.RaiseEvent != 0;
+                FPending->Name = line;
+                FPending->Tag = h.CPTag;
+                FPending->RaiseEvent = h.RaiseEvent != 0;
             }
             break;
         default:
-            if (H.StyleNo >= 0) {
-                GoOn = InsertTextLine(Line, H.LinesRead > 0);
+            if (h.StyleNo >= 0) {
+                goOn = InsertTextLine(line, h.LinesRead > 0);
             } else {
-                if (!H.Item->ReadRVFLine(Line, FData, H.ReadMode, H.LinesRead, H.LineCount, H.Name, FMode,
+                if (!h.Item->ReadRVFLine(line, FData, h.ReadMode, h.LinesRead, h.LineCount, h.Name, FMode,
                                          FState))
                     Abort();
-                if (H.LinesRead == H.LineCount - 1)
-                    GoOn = InsertRecordItem();
+                if (h.LinesRead == h.LineCount - 1)
+                    goOn = InsertRecordItem();
             }
             break;
         }
-        if (!GoOn)
+        if (!goOn)
             return false;
-        if (++H.LinesRead >= H.LineCount) {
+        if (++h.LinesRead >= h.LineCount) {
             FState = rstHeader;
             if (FMode == rmUnicode)
                 FMode = rmAfterUnicode;
@@ -335,14 +335,14 @@ bool TRVFReader::HandleLine(const AnsiString& Line)
     }
 
     case rstSkip:
-        ++H.LinesRead;
-        if (H.LinesRead == H.LineCount - 1 && H.ReadMode == 2)
+        ++h.LinesRead;
+        if (h.LinesRead == h.LineCount - 1 && h.ReadMode == 2)
             FMode = rmBeforeBinary;
-        if (H.LinesRead >= H.LineCount) {
+        if (h.LinesRead >= h.LineCount) {
             FState = rstHeader;
             if (FMode == rmUnicode)
                 FMode = rmAfterUnicode;
-            if (H.Item && H.StyleNo < 0)
+            if (h.Item && h.StyleNo < 0)
                 return InsertRecordItem();
         }
         return true;
@@ -353,73 +353,73 @@ bool TRVFReader::HandleLine(const AnsiString& Line)
 // ---------------------------------------------------------------------------
 // Headers
 
-void TRVFReader::ParseHeader(const AnsiString& Line)
+void TRVFReader::ParseHeader(const AnsiString& line)
 {
     FHeader = TRVFHeader();
-    TRVFHeader& H = FHeader;
-    TRVFLineCursor P(Line);
-    if (!RVFReadTextStyle(P, H.StyleNo, FStyle))
+    TRVFHeader& h = FHeader;
+    TRVFLineCursor p(line);
+    if (!RVFReadTextStyle(p, h.StyleNo, FStyle))
         Abort();
-    if (H.StyleNo == rvsVersionInfo) {
-        if (!RVFReadInteger(P, FVersion) || !RVFReadInteger(P, FSubVersion))
+    if (h.StyleNo == rvsVersionInfo) {
+        if (!RVFReadInteger(p, FVersion) || !RVFReadInteger(p, FSubVersion))
             Abort();
         return;
     }
-    if (!RVFReadInteger(P, H.LineCount) || H.LineCount < 0)
+    if (!RVFReadInteger(p, h.LineCount) || h.LineCount < 0)
         Abort();
-    if (!RVFReadParaStyle(P, H.ParaNo, FStyle) || H.ParaNo < -1)
+    if (!RVFReadParaStyle(p, h.ParaNo, FStyle) || h.ParaNo < -1)
         Abort();
-    if (H.StyleNo != rvsBack && H.StyleNo != rvsCheckpoint && H.StyleNo != rvsDocProperty) {
-        H.Item.reset(CreateRollViewItem(H.StyleNo, FData));
-        if (H.Item)
-            H.Item->BeforeLoading(rvlfRVF);
+    if (h.StyleNo != rvsBack && h.StyleNo != rvsCheckpoint && h.StyleNo != rvsDocProperty) {
+        h.Item.reset(CreateRollViewItem(h.StyleNo, FData));
+        if (h.Item)
+            h.Item->BeforeLoading(rvlfRVF);
     }
     if (FVersion >= 1 && FSubVersion >= 2) {
-        int Options = 0;
-        if (!RVFReadInteger(P, Options))
+        int options = 0;
+        if (!RVFReadInteger(p, options))
             Abort();
         // Only the four option bits exist.
-        if (H.Item)
-            H.Item->ItemOptions = TRVItemOptions::FromBits(static_cast<uint8_t>(Options & 0x0F));
+        if (h.Item)
+            h.Item->ItemOptions = TRVItemOptions::FromBits(static_cast<uint8_t>(options & 0x0F));
     }
-    TRVTag Tag;
-    if (!RVFReadInteger(P, H.ReadMode) || !RVFReadTag(P, FTagsPC, Tag))
+    TRVTag tag;
+    if (!RVFReadInteger(p, h.ReadMode) || !RVFReadTag(p, FTagsPC, tag))
         Abort();
-    if (H.StyleNo == rvsDocProperty && !RVFReadInteger(P, H.Kind))
+    if (h.StyleNo == rvsDocProperty && !RVFReadInteger(p, h.Kind))
         Abort();
-    if (H.StyleNo == rvsCheckpoint)
-        H.CPTag = Tag;
-    else if (H.Item)
-        H.Item->Tag = Tag;
+    if (h.StyleNo == rvsCheckpoint)
+        h.CPTag = tag;
+    else if (h.Item)
+        h.Item->Tag = tag;
 
-    if (H.Item && H.StyleNo >= 0)
-        H.Item->StyleNo = H.StyleNo =
-            MapStyle(H.StyleNo, FMaps[0], FStyle ? FStyle->TextStyles()->Count() : -1);
-    if (H.Item && H.ParaNo >= 0)
-        H.ParaNo = MapStyle(H.ParaNo, FMaps[1], FStyle ? FStyle->ParaStyles()->Count() : -1);
+    if (h.Item && h.StyleNo >= 0)
+        h.Item->StyleNo = h.StyleNo =
+            MapStyle(h.StyleNo, FMaps[0], FStyle ? FStyle->TextStyles()->Count() : -1);
+    if (h.Item && h.ParaNo >= 0)
+        h.ParaNo = MapStyle(h.ParaNo, FMaps[1], FStyle ? FStyle->ParaStyles()->Count() : -1);
 
-    switch (H.StyleNo) {
+    switch (h.StyleNo) {
     case rvsBack: {
-        int Color = 0;
-        if (!RVFReadInteger(P, H.BackStyle) || !RVFReadInteger(P, Color))
+        int color = 0;
+        if (!RVFReadInteger(p, h.BackStyle) || !RVFReadInteger(p, color))
             Abort();
         if (FOptions.Contains(rvfoLoadBack)) {
-            FColor = static_cast<TColor>(Color);
+            FColor = static_cast<TColor>(color);
             if (FBackground) {
-                FBackground->SetRVFBackgroundStyle(H.BackStyle);
+                FBackground->SetRVFBackgroundStyle(h.BackStyle);
                 FBackground->SetRVFBackgroundImage(nullptr);
             }
         }
         break;
     }
     case rvsCheckpoint: {
-        const char c = P.Peek();
-        if (c != '\0' && c != '\r' && c != '\n' && !RVFReadInteger(P, H.RaiseEvent))
+        const char c = p.Peek();
+        if (c != '\0' && c != '\r' && c != '\n' && !RVFReadInteger(p, h.RaiseEvent))
             Abort();
         break;
     }
     default:
-        if (H.Item && !H.Item->ReadRVFHeader(P, FData))
+        if (h.Item && !h.Item->ReadRVFHeader(p, FData))
             Abort();
         break;
     }
@@ -427,117 +427,117 @@ void TRVFReader::ParseHeader(const AnsiString& Line)
 
 // A style number of the file as a number of the style sheet (Count -1: no
 // style sheet to check against).
-int TRVFReader::MapStyle(int StyleNo, TRVIntegerList* Map, int Count)
+int TRVFReader::MapStyle(int styleNo, TRVIntegerList* map, int count)
 {
-    if (Map->Count() > 0) {
-        if (StyleNo >= Map->Count() || Map->Get(StyleNo) < 0) {
+    if (map->Count() > 0) {
+        if (styleNo >= map->Count() || map->Get(styleNo) < 0) {
             Warn(rvfwConvUnknownStyles);
             Abort();
         }
-        StyleNo = Map->Get(StyleNo);
+        styleNo = map->Get(styleNo);
     }
-    if (Count >= 0 && StyleNo >= Count) {
+    if (count >= 0 && styleNo >= count) {
         Warn(rvfwConvUnknownStyles);
         if (!FOptions.Contains(rvfoConvUnknownStylesToZero))
             Abort();
-        StyleNo = 0;
+        styleNo = 0;
     }
-    return StyleNo;
+    return styleNo;
 }
 
 // ---------------------------------------------------------------------------
 // Style, layout and background records
 
-void TRVFReader::StyleLine(const AnsiString& Line)
+void TRVFReader::StyleLine(const AnsiString& line)
 {
-    const TRVFHeader& H = FHeader;
-    if (H.LinesRead == 0) {
+    const TRVFHeader& h = FHeader;
+    if (h.LinesRead == 0) {
         // The style sheet's name; the data follows.
-        if (H.ReadMode == 2)
+        if (h.ReadMode == 2)
             FMode = rmBeforeBinary;
         return;
     }
-    if (H.LinesRead != 1)
+    if (h.LinesRead != 1)
         return;
-    if (H.Kind == 1 || H.Kind == 2 || H.Kind == 4) {
-        ReadCollection(Line);
+    if (h.Kind == 1 || h.Kind == 2 || h.Kind == 4) {
+        ReadCollection(line);
         return;
     }
-    if (H.Kind != 3 || !FLayout || !FReplaceStyles || !FOptions.Contains(rvfoLoadLayout))
+    if (h.Kind != 3 || !FLayout || !FReplaceStyles || !FOptions.Contains(rvfoLoadLayout))
         return;
-    if (H.ReadMode == 2)
-        FLayout->LoadBinary(Line);
+    if (h.ReadMode == 2)
+        FLayout->LoadBinary(line);
     else
-        FLayout->LoadText(Line);
-    TRVIntegerList* ListMap = FMaps[2];
-    if (FLayout->FirstParaAborted && FLayout->FirstMarkerListNo >= 0 && ListMap->Count() > 0)
+        FLayout->LoadText(line);
+    TRVIntegerList* listMap = FMaps[2];
+    if (FLayout->FirstParaAborted && FLayout->FirstMarkerListNo >= 0 && listMap->Count() > 0)
         FLayout->FirstMarkerListNo =
-            FLayout->FirstMarkerListNo < ListMap->Count() ? ListMap->Get(FLayout->FirstMarkerListNo) : -1;
+            FLayout->FirstMarkerListNo < listMap->Count() ? listMap->Get(FLayout->FirstMarkerListNo) : -1;
 }
 
-void TRVFReader::ReadCollection(const AnsiString& Line)
+void TRVFReader::ReadCollection(const AnsiString& line)
 {
     if (!FStyle)
         return;
-    const int Kind = FHeader.Kind;
-    const TRVFReaderStyleMode Mode =
-        Kind == 1 ? FData->GetRVFTextStylesReadMode() : FData->GetRVFParaStylesReadMode();
-    if (Mode == rvf_sIgnore)
+    const int kind = FHeader.Kind;
+    const TRVFReaderStyleMode mode =
+        kind == 1 ? FData->GetRVFTextStylesReadMode() : FData->GetRVFParaStylesReadMode();
+    if (mode == rvf_sIgnore)
         return;
-    TMemoryStream Data;
+    TMemoryStream data;
     if (FHeader.ReadMode == 2)
-        RVFBytesToStream(Line, Data);
+        RVFBytesToStream(line, data);
     else
-        RVFTextString2Stream(Line, Data);
-    if (Data.Size() == 0)
+        RVFTextString2Stream(line, data);
+    if (data.Size() == 0)
         return;
-    if (static_cast<const uint8_t*>(Data.Memory())[0] != vaCollection)
+    if (static_cast<const uint8_t*>(data.Memory())[0] != vaCollection)
         Abort();
 
-    std::unique_ptr<TCustomRVInfos> Read;
-    if (Kind == 1)
-        Read = std::make_unique<TFontInfos>(FStyle->GetTextStyleClass(), FStyle);
-    else if (Kind == 2)
-        Read = std::make_unique<TParaInfos>(FStyle->GetParaStyleClass(), FStyle);
+    std::unique_ptr<TCustomRVInfos> read;
+    if (kind == 1)
+        read = std::make_unique<TFontInfos>(FStyle->GetTextStyleClass(), FStyle);
+    else if (kind == 2)
+        read = std::make_unique<TParaInfos>(FStyle->GetParaStyleClass(), FStyle);
     else
-        Read = std::make_unique<TRVListInfos>(FStyle->GetListStyleClass(), FStyle);
+        read = std::make_unique<TRVListInfos>(FStyle->GetListStyleClass(), FStyle);
     {
-        std::unique_ptr<TRVFListDocumentGuard> Guard;
-        if (Kind == 4)
-            Guard = std::make_unique<TRVFListDocumentGuard>(static_cast<TRVListInfos*>(Read.get()), FData);
-        TReader Reader(Data, 4096);
-        Reader.ReadCollection(Read.get());
+        std::unique_ptr<TRVFListDocumentGuard> guard;
+        if (kind == 4)
+            guard = std::make_unique<TRVFListDocumentGuard>(static_cast<TRVListInfos*>(read.get()), FData);
+        TReader reader(data, 4096);
+        reader.ReadCollection(read.get());
     }
 
-    TRVIntegerList* Map = FMaps[Kind == 1 ? 0 : Kind == 2 ? 1 : 2];
-    if (Read->Count() == 0 || Map->Count() > 0)
+    TRVIntegerList* map = FMaps[kind == 1 ? 0 : kind == 2 ? 1 : 2];
+    if (read->Count() == 0 || map->Count() > 0)
         return;
-    TCustomRVInfos* Target = Kind == 1   ? static_cast<TCustomRVInfos*>(FStyle->TextStyles())
-                             : Kind == 2 ? static_cast<TCustomRVInfos*>(FStyle->ParaStyles())
+    TCustomRVInfos* target = kind == 1   ? static_cast<TCustomRVInfos*>(FStyle->TextStyles())
+                             : kind == 2 ? static_cast<TCustomRVInfos*>(FStyle->ParaStyles())
                                          : static_cast<TCustomRVInfos*>(FStyle->ListStyles());
     if (FReplaceStyles)
-        Target->Assign(Read.get());
+        target->Assign(read.get());
     else
-        Target->MergeWith(Read.get(), Mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, Map);
+        target->MergeWith(read.get(), mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, map);
 }
 
-void TRVFReader::BackgroundLine(const AnsiString& Line)
+void TRVFReader::BackgroundLine(const AnsiString& line)
 {
-    const TRVFHeader& H = FHeader;
-    if (H.LinesRead == 0) {
+    const TRVFHeader& h = FHeader;
+    if (h.LinesRead == 0) {
         // The picture's class name: the background picture is a bitmap.
-        if (H.ReadMode == 2)
+        if (h.ReadMode == 2)
             FMode = rmBeforeBinary;
         return;
     }
     if (FOptions.Contains(rvfoLoadBack)) {
-        auto Bitmap = std::make_unique<TBitmap>();
-        if (H.ReadMode == 2)
-            RVFLoadPictureBinary(Line, Bitmap.get());
-        else if (!RVFLoadPicture(Line, Bitmap.get()))
+        auto bitmap = std::make_unique<TBitmap>();
+        if (h.ReadMode == 2)
+            RVFLoadPictureBinary(line, bitmap.get());
+        else if (!RVFLoadPicture(line, bitmap.get()))
             Abort();
         if (FBackground)
-            FBackground->SetRVFBackgroundImage(Bitmap.release());
+            FBackground->SetRVFBackgroundImage(bitmap.release());
     }
     FState = rstSkip;
 }
@@ -547,140 +547,140 @@ void TRVFReader::BackgroundLine(const AnsiString& Line)
 
 bool TRVFReader::InsertRecordItem()
 {
-    TRVFHeader& H = FHeader;
-    if (H.StyleNo == rvsBack || H.StyleNo == rvsVersionInfo)
+    TRVFHeader& h = FHeader;
+    if (h.StyleNo == rvsBack || h.StyleNo == rvsVersionInfo)
         return true;
-    if (!H.Item) {
+    if (!h.Item) {
         DropPending();
         return true;
     }
-    if (H.StyleNo >= 0)
+    if (h.StyleNo >= 0)
         return InsertTextLine(AnsiString(), false);
-    return InsertItem(std::move(H.Item), H.Name, false);
+    return InsertItem(std::move(h.Item), h.Name, false);
 }
 
-bool TRVFReader::InsertTextLine(const AnsiString& Line, bool NewLine)
+bool TRVFReader::InsertTextLine(const AnsiString& line, bool newLine)
 {
     const TCustomRVItemInfo* Template = FHeader.Item.get();
     if (FEdit && FStyle &&
         FStyle->TextStyles()->Items(Template->StyleNo)->Protection().Contains(rvprRVFInsertProtect))
         return true;
-    std::unique_ptr<TCustomRVItemInfo> Item(RollViewTextItemClass->Create(FData));
-    Item->BeforeLoading(rvlfRVF);
-    Item->Assign(Template);
-    Item->Tag = RV_CopyTag(Template->Tag, FTagsPC);
-    return InsertItem(std::move(Item), Line, NewLine);
+    std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FData));
+    item->BeforeLoading(rvlfRVF);
+    item->Assign(Template);
+    item->Tag = RV_CopyTag(Template->Tag, FTagsPC);
+    return InsertItem(std::move(item), line, newLine);
 }
 
-bool TRVFReader::InsertItem(std::unique_ptr<TCustomRVItemInfo> Item, AnsiString Text, bool NewLine)
+bool TRVFReader::InsertItem(std::unique_ptr<TCustomRVItemInfo> item, AnsiString text, bool newLine)
 {
-    if (!Item->GetBoolValue(rvbpValid))
+    if (!item->GetBoolValue(rvbpValid))
         return true;
 
     // A full-width item neither continues a line nor is continued.
-    const bool FullWidth = Item->GetBoolValue(rvbpFullWidth);
+    const bool FullWidth = item->GetBoolValue(rvbpFullWidth);
     const auto CanContinue = [&] {
         return !FullWidth && ItemCount() > 0 && FInsertPoint > 0 &&
                !FData->GetItem(FInsertPoint - 1)->GetBoolValue(rvbpFullWidth);
     };
-    const auto Place = [&](int ParaNo) {
-        if (ParaNo == -1 && CanContinue()) {
-            Item->SetSameAsPrev(true);
-            Item->ParaNo = FData->GetItem(FInsertPoint - 1)->ParaNo;
+    const auto place = [&](int paraNo) {
+        if (paraNo == -1 && CanContinue()) {
+            item->SetSameAsPrev(true);
+            item->ParaNo = FData->GetItem(FInsertPoint - 1)->ParaNo;
         } else {
-            Item->SetSameAsPrev(false);
-            Item->ParaNo = ParaNo < 0 ? 0 : ParaNo;
+            item->SetSameAsPrev(false);
+            item->ParaNo = paraNo < 0 ? 0 : paraNo;
         }
         if (FullWidth)
-            Item->SetBR(false);
+            item->SetBR(false);
     };
     // Lines of a text record after the first start lines of their own.
-    Place(NewLine && FHeader.ParaNo == -1 ? 0 : FHeader.ParaNo);
-    Item->UpdatePaletteInfo(FData->GetDoInPaletteMode(), false, FData->GetRVPalette(),
+    place(newLine && FHeader.ParaNo == -1 ? 0 : FHeader.ParaNo);
+    item->UpdatePaletteInfo(FData->GetDoInPaletteMode(), false, FData->GetRVPalette(),
                             FData->GetRVLogPalette());
 
-    if (Item->StyleNo >= 0) {
-        const bool Unicode = Item->ItemOptions.Contains(rvioUnicode);
+    if (item->StyleNo >= 0) {
+        const bool unicode = item->ItemOptions.Contains(rvioUnicode);
         if (FStyle) {
-            const bool StyleUnicode = FStyle->TextStyles()->Items(Item->StyleNo)->Unicode();
-            if (Unicode && !StyleUnicode) {
-                Text = RVU_UnicodeToAnsi(FData->GetStyleCodePage(Item->StyleNo), Text);
-                Item->ItemOptions.Exclude(rvioUnicode);
+            const bool styleUnicode = FStyle->TextStyles()->Items(item->StyleNo)->Unicode();
+            if (unicode && !styleUnicode) {
+                text = RVU_UnicodeToAnsi(FData->GetStyleCodePage(item->StyleNo), text);
+                item->ItemOptions.Exclude(rvioUnicode);
                 Warn(rvfwConvFromUnicode);
-            } else if (!Unicode && StyleUnicode) {
-                Text = RVU_AnsiToUnicode(FData->GetStyleCodePage(Item->StyleNo), Text);
-                Item->ItemOptions.Include(rvioUnicode);
+            } else if (!unicode && styleUnicode) {
+                text = RVU_AnsiToUnicode(FData->GetStyleCodePage(item->StyleNo), text);
+                item->ItemOptions.Include(rvioUnicode);
                 Warn(rvfwConvToUnicode);
             }
         }
-        if (!Item->ItemOptions.Contains(rvioUnicode))
-            TCustomRVData::Replace0(Text);
+        if (!item->ItemOptions.Contains(rvioUnicode))
+            TCustomRVData::Replace0(text);
     }
 
-    int OldListNo = -1;
-    if (auto* Marker = dynamic_cast<TRVMarkerItemInfo*>(Item.get())) {
-        if (Marker->ListNo >= 0) {
-            OldListNo = Marker->ListNo;
-            TRVIntegerList* ListMap = FMaps[2];
-            if (ListMap->Count() > 0)
-                Marker->ListNo = Marker->ListNo < ListMap->Count() ? ListMap->Get(Marker->ListNo) : -1;
+    int oldListNo = -1;
+    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item.get())) {
+        if (marker->ListNo >= 0) {
+            oldListNo = marker->ListNo;
+            TRVIntegerList* listMap = FMaps[2];
+            if (listMap->Count() > 0)
+                marker->ListNo = marker->ListNo < listMap->Count() ? listMap->Get(marker->ListNo) : -1;
             // A list the style sheet does not have: the marker shows no level.
-            if (Marker->ListNo < 0 || (FStyle && Marker->ListNo >= FStyle->ListStyles()->Count())) {
-                Marker->ListNo = -1;
+            if (marker->ListNo < 0 || (FStyle && marker->ListNo >= FStyle->ListStyles()->Count())) {
+                marker->ListNo = -1;
                 Warn(rvfwConvUnknownStyles);
             }
         }
     }
 
     if (!FFirst) {
-        TCustomRVItemInfo* Raw = Item.get();
-        Raw->Inserting(FData, Text, false);
-        FData->Items->InsertObject(FInsertPoint, Text, Raw);
-        Item.release();
-        AttachPending(Raw);
-        Raw->Inserted(FData, FInsertPoint);
+        TCustomRVItemInfo* raw = item.get();
+        raw->Inserting(FData, text, false);
+        FData->Items->InsertObject(FInsertPoint, text, raw);
+        item.release();
+        AttachPending(raw);
+        raw->Inserted(FData, FInsertPoint);
         FData->AddMarkerInList(FInsertPoint);
         ++FInsertPoint;
         ++NonFirstItemsAdded;
-        AfterInsert(FInsertPoint - 1, Raw);
+        AfterInsert(FInsertPoint - 1, raw);
         return true;
     }
 
     if (FAppend)
-        Place(FParaNo);
-    AttachPending(Item.get());
-    TCustomRVItemInfo* Raw = Item.release();
-    int Index = FInsertPoint;
-    int NewListNo = -1;
-    bool GoOn = false;
+        place(FParaNo);
+    AttachPending(item.get());
+    TCustomRVItemInfo* raw = item.release();
+    int index = FInsertPoint;
+    int newListNo = -1;
+    bool goOn = false;
     try {
-        GoOn = FData->InsertFirstRVFItem(Index, Text, Raw, FEdit, FullReformat, NewListNo);
+        goOn = FData->InsertFirstRVFItem(index, text, raw, FEdit, FullReformat, newListNo);
     } catch (...) {
-        if (Raw && FData->GetItemNo(Raw) < 0)
-            Discard(Raw);
+        if (raw && FData->GetItemNo(raw) < 0)
+            Discard(raw);
         throw;
     }
-    if (!GoOn) {
-        if (Raw && FData->GetItemNo(Raw) < 0)
-            Discard(Raw);
+    if (!goOn) {
+        if (raw && FData->GetItemNo(raw) < 0)
+            Discard(raw);
         return false;
     }
-    if (Raw) {
-        FInsertPoint = Index + 1;
-        FirstIndex = Index;
+    if (raw) {
+        FInsertPoint = index + 1;
+        FirstIndex = index;
         FFirst = false;
-        AfterInsert(Index, Raw);
+        AfterInsert(index, raw);
     } else if (FPending && FPending != FData->NotAddedCP) {
         delete FPending;
         FPending = nullptr;
     }
-    TRVIntegerList* ListMap = FMaps[2];
-    if (OldListNo >= 0 && NewListNo >= 0 && OldListNo < ListMap->Count())
-        ListMap->Put(OldListNo, NewListNo);
+    TRVIntegerList* listMap = FMaps[2];
+    if (oldListNo >= 0 && newListNo >= 0 && oldListNo < listMap->Count())
+        listMap->Put(oldListNo, newListNo);
     return true;
 }
 
-void TRVFReader::AttachPending(TCustomRVItemInfo* Item)
+void TRVFReader::AttachPending(TCustomRVItemInfo* item)
 {
     if (!FPending)
         return;
@@ -692,13 +692,13 @@ void TRVFReader::AttachPending(TCustomRVItemInfo* Item)
     }
     if (FEdit) {
         // The editor links it into the chain itself.
-        Item->Checkpoint = cp;
-        cp->ItemInfo = Item;
+        item->Checkpoint = cp;
+        cp->ItemInfo = item;
     } else {
         ++FData->CPCount;
-        FData->SetCP(Item, FCPBefore, cp);
+        FData->SetCP(item, FCPBefore, cp);
     }
-    FCPBefore = Item->Checkpoint;
+    FCPBefore = item->Checkpoint;
 }
 
 void TRVFReader::DropPending()
@@ -708,18 +708,18 @@ void TRVFReader::DropPending()
     FPending = nullptr;
 }
 
-void TRVFReader::AfterInsert(int ItemNo, TCustomRVItemInfo* Item)
+void TRVFReader::AfterInsert(int itemNo, TCustomRVItemInfo* item)
 {
-    FData->ControlAction(rvcaAfterRVFLoad, ItemNo, Item);
+    FData->ControlAction(rvcaAfterRVFLoad, itemNo, item);
     if (!FData->State.Contains(rvstLoadingAsPartOfItem))
-        Item->AfterLoading(rvlfRVF);
+        item->AfterLoading(rvlfRVF);
 }
 
-void TRVFReader::Discard(TCustomRVItemInfo* Item)
+void TRVFReader::Discard(TCustomRVItemInfo* item)
 {
-    TRVCPInfo* cp = Item->Checkpoint;
-    if (cp && cp->ItemInfo == Item) {
-        Item->Checkpoint = nullptr;
+    TRVCPInfo* cp = item->Checkpoint;
+    if (cp && cp->ItemInfo == item) {
+        item->Checkpoint = nullptr;
         if (FCPBefore == cp)
             FCPBefore = cp->Prev;
         if (FEdit)
@@ -727,120 +727,120 @@ void TRVFReader::Discard(TCustomRVItemInfo* Item)
         else
             FData->FreeCheckpoint(cp, true, true);
     }
-    delete Item;
+    delete item;
 }
 
 // Reads the whole rest of the stream.
-std::string ReadRest(TStream& Stream)
+std::string ReadRest(TStream& stream)
 {
-    const int64_t Size = Stream.Size() - Stream.Position();
-    std::string Bytes;
-    if (Size <= 0)
-        return Bytes;
-    Bytes.resize(static_cast<size_t>(Size));
-    Bytes.resize(static_cast<size_t>(Stream.Read(&Bytes[0], Size)));
-    return Bytes;
+    const int64_t size = stream.Size() - stream.Position();
+    std::string bytes;
+    if (size <= 0)
+        return bytes;
+    bytes.resize(static_cast<size_t>(size));
+    bytes.resize(static_cast<size_t>(stream.Read(&bytes[0], size)));
+    return bytes;
 }
 
 } // namespace
 
-bool TCustomRVData::InsertRVFFromStream_(TStream& Stream, int& Index, int AParaNo, bool AllowReplaceStyles,
-                                         bool AppendMode, bool EditFlag, TColor& Color,
-                                         TRVFBackground* Background, TRVLayoutInfo* Layout,
-                                         int& NonFirstItemsAdded, bool& Reading, bool& FullReformat)
+bool TCustomRVData::InsertRVFFromStream_(TStream& stream, int& index, int aParaNo, bool allowReplaceStyles,
+                                         bool appendMode, bool editFlag, TColor& color,
+                                         TRVFBackground* background, TRVLayoutInfo* layout,
+                                         int& nonFirstItemsAdded, bool& reading, bool& fullReformat)
 {
-    NonFirstItemsAdded = 0;
-    Reading = true;
-    FullReformat = false;
-    TNestingGuard Nesting;
+    nonFirstItemsAdded = 0;
+    reading = true;
+    fullReformat = false;
+    TNestingGuard nesting;
     if (RVFReadNesting > RVFMaxNesting) {
-        Reading = false;
+        reading = false;
         return false;
     }
-    if (Index > Items->Count())
-        Index = Items->Count();
-    if (Index < 0)
-        Index = 0;
+    if (index > Items->Count())
+        index = Items->Count();
+    if (index < 0)
+        index = 0;
     // Warnings belong to the whole read: nested documents add to them.
     if (RVFReadNesting == 1)
         SetRVFWarnings(TRVFWarnings());
     try {
-        const std::string Bytes = ReadRest(Stream);
-        TRVFReader Reader(this, Index, AParaNo, AllowReplaceStyles, AppendMode, EditFlag, Color, Background,
-                          Layout);
-        const bool Result = Reader.Run(Bytes);
-        Index = Reader.FirstIndex;
-        NonFirstItemsAdded = Reader.NonFirstItemsAdded;
-        Reading = Reader.Reading;
-        FullReformat = Reader.FullReformat;
-        return Result;
+        const std::string bytes = ReadRest(stream);
+        TRVFReader reader(this, index, aParaNo, allowReplaceStyles, appendMode, editFlag, color, background,
+                          layout);
+        const bool result = reader.Run(bytes);
+        index = reader.FirstIndex;
+        nonFirstItemsAdded = reader.NonFirstItemsAdded;
+        reading = reader.Reading;
+        fullReformat = reader.FullReformat;
+        return result;
     } catch (const std::exception&) {
-        Reading = false;
+        reading = false;
         return false;
     }
 }
 
-bool TCustomRVData::InsertRVFFromStream(TStream& Stream, int Index, TColor& Color, TRVFBackground* Background,
-                                        TRVLayoutInfo* Layout, bool AllowReplaceStyles)
+bool TCustomRVData::InsertRVFFromStream(TStream& stream, int index, TColor& color, TRVFBackground* background,
+                                        TRVLayoutInfo* layout, bool allowReplaceStyles)
 {
-    int NonFirstItemsAdded = 0;
-    bool Reading = false, FullReformat = false;
-    return InsertRVFFromStream_(Stream, Index, -1, AllowReplaceStyles, false, false, Color, Background,
-                                Layout, NonFirstItemsAdded, Reading, FullReformat);
+    int nonFirstItemsAdded = 0;
+    bool reading = false, fullReformat = false;
+    return InsertRVFFromStream_(stream, index, -1, allowReplaceStyles, false, false, color, background,
+                                layout, nonFirstItemsAdded, reading, fullReformat);
 }
 
-bool TCustomRVData::AppendRVFFromStream(TStream& Stream, int ParaNo, TColor& Color,
-                                        TRVFBackground* Background)
+bool TCustomRVData::AppendRVFFromStream(TStream& stream, int paraNo, TColor& color,
+                                        TRVFBackground* background)
 {
-    int Index = Items->Count();
-    int NonFirstItemsAdded = 0;
-    bool Reading = false, FullReformat = false;
-    return InsertRVFFromStream_(Stream, Index, ParaNo, false, true, false, Color, Background, nullptr,
-                                NonFirstItemsAdded, Reading, FullReformat);
+    int index = Items->Count();
+    int nonFirstItemsAdded = 0;
+    bool reading = false, fullReformat = false;
+    return InsertRVFFromStream_(stream, index, paraNo, false, true, false, color, background, nullptr,
+                                nonFirstItemsAdded, reading, fullReformat);
 }
 
-bool TCustomRVData::LoadRVFFromStream(TStream& Stream, TColor& Color, TRVFBackground* Background,
-                                      TRVLayoutInfo* Layout)
+bool TCustomRVData::LoadRVFFromStream(TStream& stream, TColor& color, TRVFBackground* background,
+                                      TRVLayoutInfo* layout)
 {
     Clear();
-    return InsertRVFFromStream(Stream, 0, Color, Background, Layout, true);
+    return InsertRVFFromStream(stream, 0, color, background, layout, true);
 }
 
-bool TCustomRVData::LoadRVF(const AnsiString& FileName, TColor& Color, TRVFBackground* Background,
-                            TRVLayoutInfo* Layout)
+bool TCustomRVData::LoadRVF(const AnsiString& fileName, TColor& color, TRVFBackground* background,
+                            TRVLayoutInfo* layout)
 {
     try {
-        TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
-        return LoadRVFFromStream(Stream, Color, Background, Layout);
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+        return LoadRVFFromStream(stream, color, background, layout);
     } catch (const std::exception&) {
         return false;
     }
 }
 
-bool TCustomRVData::InsertFirstRVFItem(int& Index, AnsiString& s, TCustomRVItemInfo*& li, bool,
-                                       bool& FullReformat, int& NewListNo)
+bool TCustomRVData::InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemInfo*& li, bool,
+                                       bool& fullReformat, int& newListNo)
 {
-    FullReformat = false;
-    NewListNo = -1;
+    fullReformat = false;
+    newListNo = -1;
     li->Inserting(this, s, false);
-    Items->InsertObject(Index, s, li);
-    li->Inserted(this, Index);
-    AddMarkerInList(Index);
+    Items->InsertObject(index, s, li);
+    li->Inserted(this, index);
+    AddMarkerInList(index);
     return true;
 }
 
-void TCustomRVData::DataReader(TStream& Stream)
+void TCustomRVData::DataReader(TStream& stream)
 {
-    TMemoryStream Data;
-    if (!RVFReadBinaryBlock(Stream, Data))
+    TMemoryStream data;
+    if (!RVFReadBinaryBlock(stream, data))
         throw ERollViewError(errRVInvalidRVF);
-    const bool WasLoadingAsPart = State.Contains(rvstLoadingAsPartOfItem);
+    const bool wasLoadingAsPart = State.Contains(rvstLoadingAsPartOfItem);
     State.Include(rvstLoadingAsPartOfItem);
-    TColor Color = clNone;
-    const bool Loaded = LoadRVFFromStream(Data, Color, nullptr, nullptr);
-    if (!WasLoadingAsPart)
+    TColor color = clNone;
+    const bool loaded = LoadRVFFromStream(data, color, nullptr, nullptr);
+    if (!wasLoadingAsPart)
         State.Exclude(rvstLoadingAsPartOfItem);
     // A cell that could not be read whole fails its table's record.
-    if (!Loaded)
+    if (!loaded)
         throw ERollViewError(errRVInvalidRVF);
 }

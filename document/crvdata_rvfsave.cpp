@@ -21,31 +21,31 @@ namespace {
 // they are written as one record of one line per item.
 class TRVFWriter {
 public:
-    TRVFWriter(TCustomRVData* Data, TStream& Stream)
-        : FData(Data), FStream(Stream), FStyle(Data->GetRVStyle()), FOptions(Data->GetRVFOptions()),
-          FTagsPC(Data->GetOptions().Contains(rvoTagsArePChars)),
+    TRVFWriter(TCustomRVData* data, TStream& stream)
+        : FData(data), FStream(stream), FStyle(data->GetRVStyle()), FOptions(data->GetRVFOptions()),
+          FTagsPC(data->GetOptions().Contains(rvoTagsArePChars)),
           FUseNames(FOptions.Contains(rvfoUseStyleNames)), FBinary(FOptions.Contains(rvfoSaveBinary))
     {}
 
-    bool Save(TRVFSaveScope Scope, TColor Color, TRVFBackground* Background, TRVLayoutInfo* Layout);
+    bool Save(TRVFSaveScope scope, TColor color, TRVFBackground* background, TRVLayoutInfo* layout);
 
 private:
     int ItemCount() const { return FData->GetItemCount(); }
-    TCustomRVItemInfo* Item(int ItemNo) const { return FData->GetItem(ItemNo); }
+    TCustomRVItemInfo* Item(int itemNo) const { return FData->GetItem(itemNo); }
     int ReadMode() const { return FBinary ? 2 : 0; }
 
-    void WriteBackground(TColor Color, TRVFBackground* Background);
-    void WriteCollection(int Kind, TCollection* Collection);
-    void WriteLayout(TRVLayoutInfo* Layout);
-    void SetPageFlags(TRVLayoutInfo* Layout);
+    void WriteBackground(TColor color, TRVFBackground* background);
+    void WriteCollection(int kind, TCollection* collection);
+    void WriteLayout(TRVLayoutInfo* layout);
+    void SetPageFlags(TRVLayoutInfo* layout);
     void WriteCheckpoint(const TRVCPInfo* cp);
-    void WriteTextRecord(int FirstItemNo, int Count, int ParaNo, int Options);
-    void WritePartial(int ItemNo, int StartOffs, int EndOffs, bool ForcePara);
-    void WriteNonText(int ItemNo, int ParaNo, TRVMultiDrawItemPart* Part);
-    bool CanJoinGroup(int ItemNo) const;
-    void OpenGroup(int ItemNo, int ParaNo);
+    void WriteTextRecord(int firstItemNo, int count, int paraNo, int options);
+    void WritePartial(int itemNo, int startOffs, int endOffs, bool forcePara);
+    void WriteNonText(int itemNo, int paraNo, TRVMultiDrawItemPart* part);
+    bool CanJoinGroup(int itemNo) const;
+    void OpenGroup(int itemNo, int paraNo);
     // Writes the group's items before item EndItemNo and closes the group.
-    void WriteGroup(int EndItemNo);
+    void WriteGroup(int endItemNo);
 
     TCustomRVData* FData;
     TStream& FStream;
@@ -62,13 +62,13 @@ private:
     int FGroupParaNo = 0;
 };
 
-bool TRVFWriter::Save(TRVFSaveScope Scope, TColor Color, TRVFBackground* Background, TRVLayoutInfo* Layout)
+bool TRVFWriter::Save(TRVFSaveScope scope, TColor color, TRVFBackground* background, TRVLayoutInfo* layout)
 {
     RVFWriteLine(FStream, Format("%d %d %d", {rvsVersionInfo, 1, 2}));
-    if (Scope != rvfss_Selection && FOptions.Contains(rvfoSaveBack))
-        WriteBackground(Color, Background);
-    const bool Root = FData->GetRootData() == FData;
-    if (Root && FStyle) {
+    if (scope != rvfss_Selection && FOptions.Contains(rvfoSaveBack))
+        WriteBackground(color, background);
+    const bool root = FData->GetRootData() == FData;
+    if (root && FStyle) {
         if (FOptions.Contains(rvfoSaveTextStyles))
             WriteCollection(1, FStyle->TextStyles());
         if (FOptions.Contains(rvfoSaveParaStyles)) {
@@ -76,50 +76,50 @@ bool TRVFWriter::Save(TRVFSaveScope Scope, TColor Color, TRVFBackground* Backgro
             WriteCollection(4, FStyle->ListStyles());
         }
     }
-    if (Scope == rvfss_Page && Layout)
-        SetPageFlags(Layout);
-    if (FOptions.Contains(rvfoSaveLayout) && Root && Layout && Scope != rvfss_Selection)
-        WriteLayout(Layout);
+    if (scope == rvfss_Page && layout)
+        SetPageFlags(layout);
+    if (FOptions.Contains(rvfoSaveLayout) && root && layout && scope != rvfss_Selection)
+        WriteLayout(layout);
 
-    if (Scope == rvfss_Selection)
-        if (TCustomRVData* Chosen = FData->GetChosenRVData())
-            return Chosen->SaveRVFToStreamEx(FStream, rvfss_Selection, clNone, nullptr, nullptr);
+    if (scope == rvfss_Selection)
+        if (TCustomRVData* chosen = FData->GetChosenRVData())
+            return chosen->SaveRVFToStreamEx(FStream, rvfss_Selection, clNone, nullptr, nullptr);
 
-    int Start = -1, End = -1, StartOffs = 0, EndOffs = 0;
-    TRVMultiDrawItemPart* StartPart = nullptr;
-    TRVMultiDrawItemPart* EndPart = nullptr;
-    FData->RVFGetLimits(Scope, Start, End, StartOffs, EndOffs, StartPart, EndPart);
-    if (End >= ItemCount())
-        End = ItemCount() - 1;
-    if (Start < 0 || Start > End)
+    int start = -1, end = -1, startOffs = 0, endOffs = 0;
+    TRVMultiDrawItemPart* startPart = nullptr;
+    TRVMultiDrawItemPart* endPart = nullptr;
+    FData->RVFGetLimits(scope, start, end, startOffs, endOffs, startPart, endPart);
+    if (end >= ItemCount())
+        end = ItemCount() - 1;
+    if (start < 0 || start > end)
         return true;
 
     // A part of one item: the text from StartOffs to EndOffs alone.
-    if (Start == End && !StartPart && !EndPart &&
-        (FData->GetOffsBeforeItem(Start) < StartOffs || FData->GetOffsAfterItem(Start) > EndOffs)) {
-        WritePartial(Start, StartOffs, EndOffs, Scope == rvfss_Page);
+    if (start == end && !startPart && !endPart &&
+        (FData->GetOffsBeforeItem(start) < startOffs || FData->GetOffsAfterItem(start) > endOffs)) {
+        WritePartial(start, startOffs, endOffs, scope == rvfss_Page);
         return true;
     }
 
-    int i = Start;
-    if (StartPart) {
-        WriteNonText(Start, Item(Start)->ParaNo, StartPart);
+    int i = start;
+    if (startPart) {
+        WriteNonText(start, Item(start)->ParaNo, startPart);
         ++i;
-    } else if (Scope == rvfss_Selection) {
-        const int First = FData->GetFirstParaItem(Start);
-        if (First != Start && Item(First)->StyleNo == rvsListMarker) {
-            WriteNonText(First, Item(First)->ParaNo, nullptr);
+    } else if (scope == rvfss_Selection) {
+        const int first = FData->GetFirstParaItem(start);
+        if (first != start && Item(first)->StyleNo == rvsListMarker) {
+            WriteNonText(first, Item(first)->ParaNo, nullptr);
             FForceSameAsPrev = true;
         }
     }
-    const bool SplitEnd = EndPart && !(StartPart && Start == End);
-    const int Last = SplitEnd ? End - 1 : End;
+    const bool splitEnd = endPart && !(startPart && start == end);
+    const int last = splitEnd ? end - 1 : end;
 
-    for (; i <= Last; ++i) {
-        TCustomRVItemInfo* Current = Item(i);
-        const bool Text = Current->StyleNo >= 0;
-        if (i == Start && (FData->GetOffsBeforeItem(i) < StartOffs || (Scope == rvfss_Page && Text))) {
-            WritePartial(i, StartOffs, FData->GetOffsAfterItem(i), Scope == rvfss_Page);
+    for (; i <= last; ++i) {
+        TCustomRVItemInfo* current = Item(i);
+        const bool text = current->StyleNo >= 0;
+        if (i == start && (FData->GetOffsBeforeItem(i) < startOffs || (scope == rvfss_Page && text))) {
+            WritePartial(i, startOffs, FData->GetOffsAfterItem(i), scope == rvfss_Page);
             FForceSameAsPrev = false;
             continue;
         }
@@ -129,107 +129,107 @@ bool TRVFWriter::Save(TRVFSaveScope Scope, TColor Color, TRVFBackground* Backgro
         }
         WriteGroup(i);
         // The first item of a page keeps its paragraph: nothing before it is saved.
-        const int ParaNo =
-            Current->GetSameAsPrev() && !(i == Start && Scope == rvfss_Page) ? -1 : Current->ParaNo;
-        if (Text)
-            OpenGroup(i, ParaNo);
-        else if (!(i == End && EndOffs < FData->GetOffsAfterItem(i)))
-            WriteNonText(i, ParaNo, nullptr);
+        const int paraNo =
+            current->GetSameAsPrev() && !(i == start && scope == rvfss_Page) ? -1 : current->ParaNo;
+        if (text)
+            OpenGroup(i, paraNo);
+        else if (!(i == end && endOffs < FData->GetOffsAfterItem(i)))
+            WriteNonText(i, paraNo, nullptr);
     }
 
-    if (!SplitEnd && FGroupCount > 0 && FGroupFirst + FGroupCount - 1 == End &&
-        FData->GetOffsAfterItem(End) > EndOffs) {
+    if (!splitEnd && FGroupCount > 0 && FGroupFirst + FGroupCount - 1 == end &&
+        FData->GetOffsAfterItem(end) > endOffs) {
         // The range ends inside the last text item: the group without it,
         // then the item's beginning.
-        WriteGroup(End);
-        WritePartial(End, FData->GetOffsBeforeItem(End), EndOffs, false);
+        WriteGroup(end);
+        WritePartial(end, FData->GetOffsBeforeItem(end), endOffs, false);
     } else {
-        WriteGroup(Last + 1);
+        WriteGroup(last + 1);
         // The checkpoint waiting for the next item belongs to the end of the
         // document: it goes with every save that reaches that end.
-        if (!SplitEnd && End == ItemCount() - 1 && EndOffs >= FData->GetOffsAfterItem(End) &&
+        if (!splitEnd && end == ItemCount() - 1 && endOffs >= FData->GetOffsAfterItem(end) &&
             FData->NotAddedCP)
             WriteCheckpoint(FData->NotAddedCP);
     }
-    if (SplitEnd)
-        WriteNonText(End, Item(End)->GetSameAsPrev() ? -1 : Item(End)->ParaNo, EndPart);
+    if (splitEnd)
+        WriteNonText(end, Item(end)->GetSameAsPrev() ? -1 : Item(end)->ParaNo, endPart);
     return true;
 }
 
-void TRVFWriter::WriteBackground(TColor Color, TRVFBackground* Background)
+void TRVFWriter::WriteBackground(TColor color, TRVFBackground* background)
 {
-    const int Style = Background ? Background->GetRVFBackgroundStyle() : 0;
-    const TGraphic* Image = Background ? Background->GetRVFBackgroundImage() : nullptr;
-    if (!Image || Image->Empty() || Style == 0) {
+    const int style = background ? background->GetRVFBackgroundStyle() : 0;
+    const TGraphic* image = background ? background->GetRVFBackgroundImage() : nullptr;
+    if (!image || image->Empty() || style == 0) {
         RVFWriteLine(FStream, Format("%d %d %d %d %d %d %d %d",
-                                     {rvsBack, 0, -1, 0, 0, 0, Style, static_cast<int>(Color)}));
+                                     {rvsBack, 0, -1, 0, 0, 0, style, static_cast<int>(color)}));
         return;
     }
     RVFWriteLine(FStream, Format("%d %d %d %d %d %d %d %d",
-                                 {rvsBack, 2, 0, 0, ReadMode(), 0, Style, static_cast<int>(Color)}));
-    RVFWriteLine(FStream, Image->ClassName());
+                                 {rvsBack, 2, 0, 0, ReadMode(), 0, style, static_cast<int>(color)}));
+    RVFWriteLine(FStream, image->ClassName());
     if (FBinary)
-        RVFSavePictureBinary(FStream, Image);
+        RVFSavePictureBinary(FStream, image);
     else
-        RVFWriteLine(FStream, RVFSavePicture(Image));
+        RVFWriteLine(FStream, RVFSavePicture(image));
 }
 
-void TRVFWriter::WriteCollection(int Kind, TCollection* Collection)
+void TRVFWriter::WriteCollection(int kind, TCollection* collection)
 {
-    RVFWriteLine(FStream, Format("%d %d %d %d %d %d %d", {rvsDocProperty, 2, 0, 0, ReadMode(), 0, Kind}));
+    RVFWriteLine(FStream, Format("%d %d %d %d %d %d %d", {rvsDocProperty, 2, 0, 0, ReadMode(), 0, kind}));
     RVFWriteLine(FStream, RVFMakeLineSafe(FStyle->Name(), false));
-    std::unique_ptr<TRVFListDocumentGuard> Guard;
-    if (auto* Lists = dynamic_cast<TRVListInfos*>(Collection))
-        Guard = std::make_unique<TRVFListDocumentGuard>(Lists, FData);
-    const auto Write = [Collection](TStream& Out) {
-        TWriter Writer(Out, 4096);
-        Writer.WriteCollection(Collection);
+    std::unique_ptr<TRVFListDocumentGuard> guard;
+    if (auto* lists = dynamic_cast<TRVListInfos*>(collection))
+        guard = std::make_unique<TRVFListDocumentGuard>(lists, FData);
+    const auto write = [collection](TStream& out) {
+        TWriter writer(out, 4096);
+        writer.WriteCollection(collection);
     };
     if (FBinary) {
-        RVFWriteBinaryBlock(FStream, Write);
+        RVFWriteBinaryBlock(FStream, write);
     } else {
-        TMemoryStream Data;
-        Write(Data);
-        RVFWriteLine(FStream, RVFStream2TextString(Data));
+        TMemoryStream data;
+        write(data);
+        RVFWriteLine(FStream, RVFStream2TextString(data));
     }
 }
 
-void TRVFWriter::WriteLayout(TRVLayoutInfo* Layout)
+void TRVFWriter::WriteLayout(TRVLayoutInfo* layout)
 {
     RVFWriteLine(FStream, Format("%d %d %d %d %d %d %d", {rvsDocProperty, 2, 0, 0, ReadMode(), 0, 3}));
     RVFWriteLine(FStream, AnsiString());
     if (FBinary)
-        Layout->SaveToStream(FStream, true);
+        layout->SaveToStream(FStream, true);
     else
-        Layout->SaveTextToStream(FStream);
+        layout->SaveTextToStream(FStream);
 }
 
-void TRVFWriter::SetPageFlags(TRVLayoutInfo* Layout)
+void TRVFWriter::SetPageFlags(TRVLayoutInfo* layout)
 {
-    int Start = -1, End = -1, StartOffs = 0, EndOffs = 0;
-    TRVMultiDrawItemPart* StartPart = nullptr;
-    TRVMultiDrawItemPart* EndPart = nullptr;
-    FData->RVFGetLimits(rvfss_Page, Start, End, StartOffs, EndOffs, StartPart, EndPart);
-    if (Start < 0 || Start >= ItemCount())
+    int start = -1, end = -1, startOffs = 0, endOffs = 0;
+    TRVMultiDrawItemPart* startPart = nullptr;
+    TRVMultiDrawItemPart* endPart = nullptr;
+    FData->RVFGetLimits(rvfss_Page, start, end, startOffs, endOffs, startPart, endPart);
+    if (start < 0 || start >= ItemCount())
         return;
-    if (End >= ItemCount())
-        End = ItemCount() - 1;
-    Layout->FirstParaAborted = 0;
-    Layout->FirstMarkerListNo = -1;
-    Layout->FirstMarkerLevel = 0;
-    if (FData->GetOffsBeforeItem(Start) < StartOffs || !FData->IsParaStart(Start)) {
-        Layout->FirstParaAborted = 1;
-        const int First = FData->GetFirstParaItem(Start);
-        if (First != Start && Item(First)->StyleNo == rvsListMarker) {
-            const auto* Marker = static_cast<TRVMarkerItemInfo*>(Item(First));
-            Layout->FirstMarkerListNo = Marker->ListNo;
-            Layout->FirstMarkerLevel = Marker->Level;
+    if (end >= ItemCount())
+        end = ItemCount() - 1;
+    layout->FirstParaAborted = 0;
+    layout->FirstMarkerListNo = -1;
+    layout->FirstMarkerLevel = 0;
+    if (FData->GetOffsBeforeItem(start) < startOffs || !FData->IsParaStart(start)) {
+        layout->FirstParaAborted = 1;
+        const int first = FData->GetFirstParaItem(start);
+        if (first != start && Item(first)->StyleNo == rvsListMarker) {
+            const auto* marker = static_cast<TRVMarkerItemInfo*>(Item(first));
+            layout->FirstMarkerListNo = marker->ListNo;
+            layout->FirstMarkerLevel = marker->Level;
         }
     }
-    Layout->LastParaAborted = 0;
-    if (End >= 0 &&
-        (FData->GetOffsAfterItem(End) > EndOffs || (End + 1 < ItemCount() && !FData->IsParaStart(End + 1))))
-        Layout->LastParaAborted = 1;
+    layout->LastParaAborted = 0;
+    if (end >= 0 &&
+        (FData->GetOffsAfterItem(end) > endOffs || (end + 1 < ItemCount() && !FData->IsParaStart(end + 1))))
+        layout->LastParaAborted = 1;
 }
 
 void TRVFWriter::WriteCheckpoint(const TRVCPInfo* cp)
@@ -240,136 +240,136 @@ void TRVFWriter::WriteCheckpoint(const TRVCPInfo* cp)
     RVFWriteLine(FStream, RVFMakeLineSafe(cp->Name, false));
 }
 
-void TRVFWriter::WriteTextRecord(int FirstItemNo, int Count, int ParaNo, int Options)
+void TRVFWriter::WriteTextRecord(int firstItemNo, int count, int paraNo, int options)
 {
-    const TCustomRVItemInfo* First = Item(FirstItemNo);
-    RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, First->StyleNo), Count,
-                                                       RVFSavePara(FStyle, FUseNames, ParaNo), Options, 0,
-                                                       RVFSaveTag(FTagsPC, First->Tag)}));
-    for (int i = FirstItemNo; i < FirstItemNo + Count; ++i) {
-        const bool Unicode = Item(i)->ItemOptions.Contains(rvioUnicode);
-        RVFWriteLineX(FStream, RVFMakeLineSafe(FData->GetItemText(i), Unicode), Unicode);
+    const TCustomRVItemInfo* first = Item(firstItemNo);
+    RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, first->StyleNo), count,
+                                                       RVFSavePara(FStyle, FUseNames, paraNo), options, 0,
+                                                       RVFSaveTag(FTagsPC, first->Tag)}));
+    for (int i = firstItemNo; i < firstItemNo + count; ++i) {
+        const bool unicode = Item(i)->ItemOptions.Contains(rvioUnicode);
+        RVFWriteLineX(FStream, RVFMakeLineSafe(FData->GetItemText(i), unicode), unicode);
     }
 }
 
-void TRVFWriter::WritePartial(int ItemNo, int StartOffs, int EndOffs, bool ForcePara)
+void TRVFWriter::WritePartial(int itemNo, int startOffs, int endOffs, bool forcePara)
 {
-    const TCustomRVItemInfo* Current = Item(ItemNo);
+    const TCustomRVItemInfo* current = Item(itemNo);
     // Only text can be cut; a part of another item is nothing.
-    if (Current->StyleNo < 0)
+    if (current->StyleNo < 0)
         return;
-    const bool AtStart = StartOffs <= FData->GetOffsBeforeItem(ItemNo);
-    const int ParaNo = (AtStart && !Current->GetSameAsPrev()) || ForcePara ? Current->ParaNo : -1;
-    if (AtStart && Current->Checkpoint)
-        WriteCheckpoint(Current->Checkpoint);
-    if (EndOffs < StartOffs || (ParaNo == -1 && StartOffs == EndOffs))
+    const bool atStart = startOffs <= FData->GetOffsBeforeItem(itemNo);
+    const int paraNo = (atStart && !current->GetSameAsPrev()) || forcePara ? current->ParaNo : -1;
+    if (atStart && current->Checkpoint)
+        WriteCheckpoint(current->Checkpoint);
+    if (endOffs < startOffs || (paraNo == -1 && startOffs == endOffs))
         return;
-    const bool Unicode = Current->ItemOptions.Contains(rvioUnicode);
-    RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, Current->StyleNo), 1,
-                                                       RVFSavePara(FStyle, FUseNames, ParaNo),
-                                                       RVFGetItemOptions(Current->ItemOptions, ParaNo == -1),
-                                                       0, RVFSaveTag(FTagsPC, Current->Tag)}));
-    const AnsiString Part =
-        RVU_Copy(FData->GetItemText(ItemNo), StartOffs, EndOffs - StartOffs, Current->ItemOptions);
-    RVFWriteLineX(FStream, RVFMakeLineSafe(Part, Unicode), Unicode);
+    const bool unicode = current->ItemOptions.Contains(rvioUnicode);
+    RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, current->StyleNo), 1,
+                                                       RVFSavePara(FStyle, FUseNames, paraNo),
+                                                       RVFGetItemOptions(current->ItemOptions, paraNo == -1),
+                                                       0, RVFSaveTag(FTagsPC, current->Tag)}));
+    const AnsiString part =
+        RVU_Copy(FData->GetItemText(itemNo), startOffs, endOffs - startOffs, current->ItemOptions);
+    RVFWriteLineX(FStream, RVFMakeLineSafe(part, unicode), unicode);
 }
 
-void TRVFWriter::WriteNonText(int ItemNo, int ParaNo, TRVMultiDrawItemPart* Part)
+void TRVFWriter::WriteNonText(int itemNo, int paraNo, TRVMultiDrawItemPart* part)
 {
-    TCustomRVItemInfo* Current = Item(ItemNo);
-    if (Current->Checkpoint)
-        WriteCheckpoint(Current->Checkpoint);
-    const bool Force = FForceSameAsPrev;
+    TCustomRVItemInfo* current = Item(itemNo);
+    if (current->Checkpoint)
+        WriteCheckpoint(current->Checkpoint);
+    const bool force = FForceSameAsPrev;
     FForceSameAsPrev = false;
-    auto* Marker = dynamic_cast<TRVMarkerItemInfo*>(Current);
-    if (!Marker) {
-        Current->SaveRVF(FStream, FData, ItemNo, ParaNo, FData->GetItemText(ItemNo), Part, Force);
+    auto* marker = dynamic_cast<TRVMarkerItemInfo*>(current);
+    if (!marker) {
+        current->SaveRVF(FStream, FData, itemNo, paraNo, FData->GetItemText(itemNo), part, force);
         return;
     }
     // A marker is saved with the number it shows, so that the document read
     // back numbers as it did.
-    const bool OldReset = Marker->Reset;
-    const int OldStartFrom = Marker->StartFrom;
-    Marker->Reset = true;
-    Marker->StartFrom = Marker->Counter;
+    const bool oldReset = marker->Reset;
+    const int oldStartFrom = marker->StartFrom;
+    marker->Reset = true;
+    marker->StartFrom = marker->Counter;
     try {
-        Marker->SaveRVF(FStream, FData, ItemNo, ParaNo, FData->GetItemText(ItemNo), Part, Force);
+        marker->SaveRVF(FStream, FData, itemNo, paraNo, FData->GetItemText(itemNo), part, force);
     } catch (...) {
-        Marker->Reset = OldReset;
-        Marker->StartFrom = OldStartFrom;
+        marker->Reset = oldReset;
+        marker->StartFrom = oldStartFrom;
         throw;
     }
-    Marker->Reset = OldReset;
-    Marker->StartFrom = OldStartFrom;
+    marker->Reset = oldReset;
+    marker->StartFrom = oldStartFrom;
 }
 
-bool TRVFWriter::CanJoinGroup(int ItemNo) const
+bool TRVFWriter::CanJoinGroup(int itemNo) const
 {
     if (FGroupCount == 0)
         return false;
-    const TCustomRVItemInfo* First = Item(FGroupFirst);
-    const TCustomRVItemInfo* Current = Item(ItemNo);
-    return Current->StyleNo >= 0 && !Current->GetSameAsPrev() && Current->StyleNo == First->StyleNo &&
-           Current->ParaNo == FGroupParaNo &&
-           (Current->ItemOptions.Bits & 0x0F) == (First->ItemOptions.Bits & 0x0F) &&
-           RV_CompareTags(Current->Tag, First->Tag, FTagsPC) && !Current->Checkpoint;
+    const TCustomRVItemInfo* first = Item(FGroupFirst);
+    const TCustomRVItemInfo* current = Item(itemNo);
+    return current->StyleNo >= 0 && !current->GetSameAsPrev() && current->StyleNo == first->StyleNo &&
+           current->ParaNo == FGroupParaNo &&
+           (current->ItemOptions.Bits & 0x0F) == (first->ItemOptions.Bits & 0x0F) &&
+           RV_CompareTags(current->Tag, first->Tag, FTagsPC) && !current->Checkpoint;
 }
 
-void TRVFWriter::OpenGroup(int ItemNo, int ParaNo)
+void TRVFWriter::OpenGroup(int itemNo, int paraNo)
 {
-    FGroupFirst = ItemNo;
+    FGroupFirst = itemNo;
     FGroupCount = 1;
-    FGroupParaNo = ParaNo;
+    FGroupParaNo = paraNo;
 }
 
-void TRVFWriter::WriteGroup(int EndItemNo)
+void TRVFWriter::WriteGroup(int endItemNo)
 {
-    const int First = FGroupFirst;
-    const int Count = FGroupCount == 0 ? 0 : EndItemNo - First;
+    const int first = FGroupFirst;
+    const int count = FGroupCount == 0 ? 0 : endItemNo - first;
     FGroupCount = 0;
-    if (Count <= 0)
+    if (count <= 0)
         return;
-    if (Item(First)->Checkpoint)
-        WriteCheckpoint(Item(First)->Checkpoint);
-    int From = First;
+    if (Item(first)->Checkpoint)
+        WriteCheckpoint(Item(first)->Checkpoint);
+    int from = first;
     if (FForceSameAsPrev) {
         FForceSameAsPrev = false;
-        WriteTextRecord(First, 1, -1, RVFGetItemOptions(Item(First)->ItemOptions, true));
-        ++From;
+        WriteTextRecord(first, 1, -1, RVFGetItemOptions(Item(first)->ItemOptions, true));
+        ++from;
     }
-    if (From < First + Count)
-        WriteTextRecord(From, First + Count - From, FGroupParaNo,
-                        RVFGetItemOptions(Item(First)->ItemOptions, false));
+    if (from < first + count)
+        WriteTextRecord(from, first + count - from, FGroupParaNo,
+                        RVFGetItemOptions(Item(first)->ItemOptions, false));
 }
 
 } // namespace
 
-bool TCustomRVData::SaveRVFToStreamEx(TStream& Stream, TRVFSaveScope SaveScope, TColor Color,
-                                      TRVFBackground* Background, TRVLayoutInfo* Layout)
+bool TCustomRVData::SaveRVFToStreamEx(TStream& stream, TRVFSaveScope saveScope, TColor color,
+                                      TRVFBackground* background, TRVLayoutInfo* layout)
 {
     if (Items->Count() == 0)
         return true;
     try {
-        TRVFWriter Writer(this, Stream);
-        return Writer.Save(SaveScope, Color, Background, Layout);
+        TRVFWriter writer(this, stream);
+        return writer.Save(saveScope, color, background, layout);
     } catch (const std::exception&) {
         return false;
     }
 }
 
-bool TCustomRVData::SaveRVFToStream(TStream& Stream, bool SelectionOnly, TColor Color,
-                                    TRVFBackground* Background, TRVLayoutInfo* Layout)
+bool TCustomRVData::SaveRVFToStream(TStream& stream, bool selectionOnly, TColor color,
+                                    TRVFBackground* background, TRVLayoutInfo* layout)
 {
-    return SaveRVFToStreamEx(Stream, GetRVFSaveScope(SelectionOnly), Color, Background, Layout);
+    return SaveRVFToStreamEx(stream, GetRVFSaveScope(selectionOnly), color, background, layout);
 }
 
-bool TCustomRVData::SaveRVF(const AnsiString& FileName, bool SelectionOnly, TColor Color,
+bool TCustomRVData::SaveRVF(const AnsiString& fileName, bool selectionOnly, TColor Color,
                             TRVFBackground* Background, TRVLayoutInfo* Layout)
 {
     try {
-        SafeWriteFile(FileName, [&](TStream& Stream) {
+        SafeWriteFile(fileName, [&](TStream& stream) {
             // A failed save must not replace the file.
-            if (!SaveRVFToStream(Stream, SelectionOnly, Color, Background, Layout))
+            if (!SaveRVFToStream(stream, selectionOnly, Color, Background, Layout))
                 throw EWriteError(SysConst::SWriteError);
         });
         return true;
@@ -378,21 +378,21 @@ bool TCustomRVData::SaveRVF(const AnsiString& FileName, bool SelectionOnly, TCol
     }
 }
 
-void TCustomRVData::DataWriter(TStream& Stream)
+void TCustomRVData::DataWriter(TStream& stream)
 {
-    TCustomRVData* Data = GetRVData();
-    const TRVFOptions Old = Data->GetRVFOptions();
-    Data->SetRVFOptions(Old - TRVFOptions{rvfoSaveBack});
-    bool Saved = false;
+    TCustomRVData* data = GetRVData();
+    const TRVFOptions old = data->GetRVFOptions();
+    data->SetRVFOptions(old - TRVFOptions{rvfoSaveBack});
+    bool saved = false;
     try {
-        RVFWriteBinaryBlock(Stream, [Data, &Saved](TStream& Out) {
-            Saved = Data->SaveRVFToStreamEx(Out, rvfss_Full, clNone, nullptr, nullptr);
+        RVFWriteBinaryBlock(stream, [data, &saved](TStream& out) {
+            saved = data->SaveRVFToStreamEx(out, rvfss_Full, clNone, nullptr, nullptr);
         });
     } catch (...) {
-        Data->SetRVFOptions(Old);
+        data->SetRVFOptions(old);
         throw;
     }
-    Data->SetRVFOptions(Old);
-    if (!Saved)
+    data->SetRVFOptions(old);
+    if (!saved)
         throw EWriteError(SysConst::SWriteError);
 }

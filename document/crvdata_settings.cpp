@@ -8,27 +8,27 @@
 // ---------------------------------------------------------------------------
 // RTF loading
 
-TRVRTFErrorCode TCustomRVData::LoadRTF(const AnsiString& FileName)
+TRVRTFErrorCode TCustomRVData::LoadRTF(const AnsiString& fileName)
 {
-    TRVRTFReaderProperties* Properties = GetRTFProperties();
-    if (!Properties)
+    TRVRTFReaderProperties* properties = GetRTFProperties();
+    if (!properties)
         return rtf_ec_Assertion;
-    const int First = Items->Count() - 1;
-    const TRVRTFErrorCode Result = Properties->ReadFromFile(FileName, this);
+    const int first = Items->Count() - 1;
+    const TRVRTFErrorCode result = properties->ReadFromFile(fileName, this);
     // The old last item and the first text read may be one item now.
-    MassSimpleConcate(First, Items->Count() - 1);
-    return Result;
+    MassSimpleConcate(first, Items->Count() - 1);
+    return result;
 }
 
-TRVRTFErrorCode TCustomRVData::LoadRTFFromStream(TStream& Stream)
+TRVRTFErrorCode TCustomRVData::LoadRTFFromStream(TStream& stream)
 {
-    TRVRTFReaderProperties* Properties = GetRTFProperties();
-    if (!Properties)
+    TRVRTFReaderProperties* properties = GetRTFProperties();
+    if (!properties)
         return rtf_ec_Assertion;
-    const int First = Items->Count() - 1;
-    const TRVRTFErrorCode Result = Properties->ReadFromStream(Stream, this);
-    MassSimpleConcate(First, Items->Count() - 1);
-    return Result;
+    const int first = Items->Count() - 1;
+    const TRVRTFErrorCode result = properties->ReadFromStream(stream, this);
+    MassSimpleConcate(first, Items->Count() - 1);
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -36,28 +36,28 @@ TRVRTFErrorCode TCustomRVData::LoadRTFFromStream(TStream& Stream)
 
 void TCustomRVData::Beep()
 {
-    TRVStyle* Style = GetRVStyle();
-    if (Style && Style->UseSound())
+    TRVStyle* style = GetRVStyle();
+    if (style && style->UseSound())
         MessageBeep(0);
 }
 
-TRVFSaveScope TCustomRVData::GetRVFSaveScope(bool SelectionOnly)
+TRVFSaveScope TCustomRVData::GetRVFSaveScope(bool selectionOnly)
 {
-    return SelectionOnly ? rvfss_Selection : rvfss_Full;
+    return selectionOnly ? rvfss_Selection : rvfss_Full;
 }
 
-void TCustomRVData::RVFGetLimits(TRVFSaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs,
-                                 int& EndOffs, TRVMultiDrawItemPart*& StartPart,
-                                 TRVMultiDrawItemPart*& EndPart)
+void TCustomRVData::RVFGetLimits(TRVFSaveScope, int& startItemNo, int& endItemNo, int& startOffs,
+                                 int& endOffs, TRVMultiDrawItemPart*& startPart,
+                                 TRVMultiDrawItemPart*& endPart)
 {
-    StartItemNo = 0;
-    EndItemNo = Items->Count() - 1;
-    StartOffs = 0;
-    EndOffs = 0;
-    if (EndItemNo >= 0) {
-        StartOffs = GetOffsBeforeItem(StartItemNo);
-        EndOffs = GetOffsAfterItem(EndItemNo);
+    startItemNo = 0;
+    endItemNo = Items->Count() - 1;
+    startOffs = 0;
+    endOffs = 0;
+    if (endItemNo >= 0) {
+        startOffs = GetOffsBeforeItem(startItemNo);
+        endOffs = GetOffsAfterItem(endItemNo);
     }
-    StartPart = nullptr;
-    EndPart = nullptr;
+    startPart = nullptr;
+    endPart = nullptr;
 }

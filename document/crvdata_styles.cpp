@@ -9,129 +9,129 @@ namespace {
 
 // The number a style has after the deletion, by its shift entry; -1 for a
 // number outside the map or a style that was deleted.
-int Renumbered(int StyleNo, const TRVIntegerList& Map)
+int Renumbered(int styleNo, const TRVIntegerList& map)
 {
-    if (StyleNo < 0 || StyleNo >= Map.Count() || Map[StyleNo] == 0)
+    if (styleNo < 0 || styleNo >= map.Count() || map[styleNo] == 0)
         return -1;
-    return StyleNo - Map[StyleNo] + 1;
+    return styleNo - map[styleNo] + 1;
 }
 
 // Marks as used every style that a used style refers to (its base style and
 // its next style), following the references to their end. A reference beyond
 // the collection becomes -1. Cycles end at styles already visited. The walk
 // keeps its own stack, so a long chain of references cannot exhaust the call stack.
-void CloseOverReferences(TCustomRVInfos* Styles, TRVIntegerList& Map)
+void CloseOverReferences(TCustomRVInfos* styles, TRVIntegerList& map)
 {
-    const int Count = Styles->Count();
-    std::vector<bool> Visited(static_cast<size_t>(Count), false);
-    std::vector<int> Stack;
-    for (int i = 0; i < Count; ++i)
-        if (Map[i] != 0)
-            Stack.push_back(i);
-    while (!Stack.empty()) {
-        const int i = Stack.back();
-        Stack.pop_back();
-        if (Visited[static_cast<size_t>(i)])
+    const int count = styles->Count();
+    std::vector<bool> visited(static_cast<size_t>(count), false);
+    std::vector<int> stack;
+    for (int i = 0; i < count; ++i)
+        if (map[i] != 0)
+            stack.push_back(i);
+    while (!stack.empty()) {
+        const int i = stack.back();
+        stack.pop_back();
+        if (visited[static_cast<size_t>(i)])
             continue;
-        Visited[static_cast<size_t>(i)] = true;
-        Map.Put(i, 1);
-        TCustomRVInfo* Info = Styles->Info(i);
-        const int Base = Info->BaseStyleNo();
-        if (Base >= 0) {
-            if (Base < Count)
-                Stack.push_back(Base);
+        visited[static_cast<size_t>(i)] = true;
+        map.Put(i, 1);
+        TCustomRVInfo* info = styles->Info(i);
+        const int base = info->BaseStyleNo();
+        if (base >= 0) {
+            if (base < count)
+                stack.push_back(base);
             else
-                Info->SetBaseStyleNo(-1);
+                info->SetBaseStyleNo(-1);
         }
-        int* Next = Info->NextStyleReference();
-        if (Next && *Next >= 0) {
-            if (*Next < Count)
-                Stack.push_back(*Next);
+        int* next = info->NextStyleReference();
+        if (next && *next >= 0) {
+            if (*next < count)
+                stack.push_back(*next);
             else
-                *Next = -1;
+                *next = -1;
         }
     }
 }
 
 // Turns the usage map into shift values, deletes the unused styles and
 // renumbers the references of those that remain.
-void DeleteAndRenumber(TCustomRVInfos* Styles, TRVIntegerList& Map)
+void DeleteAndRenumber(TCustomRVInfos* styles, TRVIntegerList& map)
 {
-    int Shift = 1;
-    for (int i = 0; i < Map.Count(); ++i) {
-        if (Map[i] != 0)
-            Map.Put(i, Shift);
+    int shift = 1;
+    for (int i = 0; i < map.Count(); ++i) {
+        if (map[i] != 0)
+            map.Put(i, shift);
         else
-            ++Shift;
+            ++shift;
     }
-    for (int i = Styles->Count() - 1; i >= 0; --i)
-        if (i < Map.Count() && Map[i] == 0)
-            Styles->Delete(i);
-    for (int i = 0; i < Styles->Count(); ++i) {
-        TCustomRVInfo* Info = Styles->Info(i);
-        if (Info->BaseStyleNo() >= 0)
-            Info->SetBaseStyleNo(Renumbered(Info->BaseStyleNo(), Map));
-        int* Next = Info->NextStyleReference();
-        if (Next && *Next >= 0)
-            *Next = Renumbered(*Next, Map);
+    for (int i = styles->Count() - 1; i >= 0; --i)
+        if (i < map.Count() && map[i] == 0)
+            styles->Delete(i);
+    for (int i = 0; i < styles->Count(); ++i) {
+        TCustomRVInfo* info = styles->Info(i);
+        if (info->BaseStyleNo() >= 0)
+            info->SetBaseStyleNo(Renumbered(info->BaseStyleNo(), map));
+        int* next = info->NextStyleReference();
+        if (next && *next >= 0)
+            *next = Renumbered(*next, map);
     }
 }
 
 } // namespace
 
-void TCustomRVData::DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles)
+void TCustomRVData::DeleteUnusedStyles(bool textStyles, bool paraStyles, bool listStyles)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (!Style)
+    TRVStyle* style = GetRVStyle();
+    if (!style)
         return;
-    TCustomRVInfos* const Collections[3] = {Style->TextStyles(), Style->ParaStyles(), Style->ListStyles()};
-    const bool Flags[3] = {TextStyles, ParaStyles, ListStyles};
+    TCustomRVInfos* const collections[3] = {style->TextStyles(), style->ParaStyles(), style->ListStyles()};
+    const bool flags[3] = {textStyles, paraStyles, listStyles};
 
     // A collection that is not cleaned counts as fully used: its map renumbers nothing.
-    TRVIntegerList Maps[3];
+    TRVIntegerList maps[3];
     for (int k = 0; k < 3; ++k)
-        Maps[k].InitWith(Flags[k] ? 0 : 1, Collections[k]->Count());
+        maps[k].InitWith(flags[k] ? 0 : 1, collections[k]->Count());
 
-    if (TextStyles && Style->DefUnicodeStyle() >= 0) {
-        if (Style->DefUnicodeStyle() < Maps[0].Count())
-            Maps[0].Put(Style->DefUnicodeStyle(), 1);
+    if (textStyles && style->DefUnicodeStyle() >= 0) {
+        if (style->DefUnicodeStyle() < maps[0].Count())
+            maps[0].Put(style->DefUnicodeStyle(), 1);
         else
-            Style->SetDefUnicodeStyle(-1);
+            style->SetDefUnicodeStyle(-1);
     }
     for (int k = 0; k < 3; ++k)
-        if (Flags[k])
-            for (int i = 0; i < Collections[k]->Count(); ++i)
-                if (Collections[k]->Info(i)->Standard())
-                    Maps[k].Put(i, 1);
+        if (flags[k])
+            for (int i = 0; i < collections[k]->Count(); ++i)
+                if (collections[k]->Info(i)->Standard())
+                    maps[k].Put(i, 1);
 
-    MarkStylesInUse(&Maps[0], &Maps[1], &Maps[2]);
+    MarkStylesInUse(&maps[0], &maps[1], &maps[2]);
 
     for (int k = 0; k < 3; ++k)
-        if (Flags[k])
-            CloseOverReferences(Collections[k], Maps[k]);
+        if (flags[k])
+            CloseOverReferences(collections[k], maps[k]);
     for (int k = 0; k < 3; ++k)
-        if (Flags[k])
-            DeleteAndRenumber(Collections[k], Maps[k]);
+        if (flags[k])
+            DeleteAndRenumber(collections[k], maps[k]);
 
-    if (TextStyles && Style->DefUnicodeStyle() >= 0)
-        Style->SetDefUnicodeStyle(Renumbered(Style->DefUnicodeStyle(), Maps[0]));
+    if (textStyles && style->DefUnicodeStyle() >= 0)
+        style->SetDefUnicodeStyle(Renumbered(style->DefUnicodeStyle(), maps[0]));
 
-    UpdateStyles(&Maps[0], &Maps[1], &Maps[2]);
-    AfterDeleteStyles(&Maps[0], &Maps[1], &Maps[2]);
+    UpdateStyles(&maps[0], &maps[1], &maps[2]);
+    AfterDeleteStyles(&maps[0], &maps[1], &maps[2]);
 }
 
-void TCustomRVData::MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                                    TRVIntegerList* UsedListStyles)
+void TCustomRVData::MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                                    TRVIntegerList* usedListStyles)
 {
     for (int i = 0; i < Items->Count(); ++i)
-        GetItem(i)->MarkStylesInUse(UsedTextStyles, UsedParaStyles, UsedListStyles);
+        GetItem(i)->MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles);
 }
 
-void TCustomRVData::UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                                 TRVIntegerList* ListStylesShift)
+void TCustomRVData::UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                                 TRVIntegerList* listStylesShift)
 {
     for (int i = 0; i < Items->Count(); ++i)
-        GetItem(i)->UpdateStyles(TextStylesShift, ParaStylesShift, ListStylesShift);
+        GetItem(i)->UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
 }
 
 void TCustomRVData::AfterDeleteStyles(TRVIntegerList*, TRVIntegerList*, TRVIntegerList*) {}

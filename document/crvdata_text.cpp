@@ -23,7 +23,7 @@ constexpr int64_t ChunkSize = 64 * 1024;
 // Restores the store's paragraph mode however the block is left.
 class TParagraphModeKeeper {
 public:
-    explicit TParagraphModeKeeper(TCustomRVData* Data) : FData(Data), FSaved(Data->AddParagraphMode) {}
+    explicit TParagraphModeKeeper(TCustomRVData* data) : FData(data), FSaved(data->AddParagraphMode) {}
     ~TParagraphModeKeeper() { FData->AddParagraphMode = FSaved; }
     TParagraphModeKeeper(const TParagraphModeKeeper&) = delete;
     TParagraphModeKeeper& operator=(const TParagraphModeKeeper&) = delete;
@@ -33,28 +33,28 @@ private:
     bool FSaved;
 };
 
-bool IsUnicodeStyle(TCustomRVData* Data, int StyleNo)
+bool IsUnicodeStyle(TCustomRVData* data, int styleNo)
 {
-    TRVStyle* Style = Data->GetRVStyle();
-    return Style && Style->TextStyles()->Items(StyleNo)->Unicode();
+    TRVStyle* style = data->GetRVStyle();
+    return style && style->TextStyles()->Items(styleNo)->Unicode();
 }
 
 // The longest head of s, at most Max bytes, that ends on a whole character of
 // the code page; at least one character, so that cutting always moves on.
-size_t AnsiCutPosition(const AnsiString& s, size_t Max, unsigned CodePage)
+size_t AnsiCutPosition(const AnsiString& s, size_t max, unsigned codePage)
 {
-    const char* Start = s.data();
-    const char* End = Start + s.size();
-    const char* Pos = Start;
+    const char* start = s.data();
+    const char* end = start + s.size();
+    const char* pos = start;
     for (;;) {
-        const char* Next = CharNextExA(CodePage, Pos, End);
-        if (Next == Pos || static_cast<size_t>(Next - Start) > Max)
+        const char* next = CharNextExA(codePage, pos, end);
+        if (next == pos || static_cast<size_t>(next - start) > max)
             break;
-        Pos = Next;
+        pos = next;
     }
-    if (Pos == Start)
-        Pos = CharNextExA(CodePage, Start, End);
-    return static_cast<size_t>(Pos - Start);
+    if (pos == start)
+        pos = CharNextExA(codePage, start, end);
+    return static_cast<size_t>(pos - start);
 }
 
 // ---------------------------------------------------------------------------
@@ -66,24 +66,24 @@ size_t AnsiCutPosition(const AnsiString& s, size_t Max, unsigned CodePage)
 // added; a Ctrl-Z that is the last byte of all ends the input.
 class TAnsiTextLoader {
 public:
-    TAnsiTextLoader(TCustomRVData* Data, int StyleNo, int ParaNo, bool AsSingleParagraph)
-        : FData(Data), FStyleNo(StyleNo), FParaNo(ParaNo), FAsSingleParagraph(AsSingleParagraph),
-          FCodePage(Data->GetStyleCodePage(StyleNo)), FToUnicode(IsUnicodeStyle(Data, StyleNo)),
-          FPageBreaks(Data->SupportsPageBreaks())
+    TAnsiTextLoader(TCustomRVData* data, int styleNo, int paraNo, bool asSingleParagraph)
+        : FData(data), FStyleNo(styleNo), FParaNo(paraNo), FAsSingleParagraph(asSingleParagraph),
+          FCodePage(data->GetStyleCodePage(styleNo)), FToUnicode(IsUnicodeStyle(data, styleNo)),
+          FPageBreaks(data->SupportsPageBreaks())
     {}
 
-    void Feed(const char* Bytes, size_t Count)
+    void Feed(const char* bytes, size_t count)
     {
-        for (size_t i = 0; i < Count; ++i) {
+        for (size_t i = 0; i < count; ++i) {
             if (FCtrlZWaiting) {
                 // It was not the last byte after all: an ordinary character.
                 FCtrlZWaiting = false;
                 Byte('\x1A');
             }
-            if (Bytes[i] == '\x1A' && i + 1 == Count)
+            if (bytes[i] == '\x1A' && i + 1 == count)
                 FCtrlZWaiting = true;
             else
-                Byte(Bytes[i]);
+                Byte(bytes[i]);
         }
     }
 
@@ -138,26 +138,26 @@ private:
     // character that could reach the end.
     void CutSegment()
     {
-        const size_t Room = static_cast<size_t>(CodePageMaxCharSize(FCodePage) - 1);
-        const size_t Cut = AnsiCutPosition(FSegment, FSegment.size() - Room, FCodePage);
-        AnsiString Head = FSegment.substr(0, Cut);
-        FSegment.erase(0, Cut);
-        AddPart(Head);
+        const size_t room = static_cast<size_t>(CodePageMaxCharSize(FCodePage) - 1);
+        const size_t cut = AnsiCutPosition(FSegment, FSegment.size() - room, FCodePage);
+        AnsiString head = FSegment.substr(0, cut);
+        FSegment.erase(0, cut);
+        AddPart(head);
     }
 
     void AddSegment()
     {
-        AnsiString Text;
-        Text.swap(FSegment);
-        AddPart(Text);
+        AnsiString text;
+        text.swap(FSegment);
+        AddPart(text);
         FSegmentStarted = false;
     }
 
     // Adds text of the current segment: its first part starts a line, the
     // others continue it.
-    void AddPart(const AnsiString& Part)
+    void AddPart(const AnsiString& part)
     {
-        const AnsiString s = FToUnicode ? RVU_AnsiToUnicode(FCodePage, Part) : Part;
+        const AnsiString s = FToUnicode ? RVU_AnsiToUnicode(FCodePage, part) : part;
         if (FSegmentStarted) {
             FData->AddNL(s, FStyleNo, -1);
             return;
@@ -206,23 +206,23 @@ inline bool IsHighSurrogate(WideChar c)
 // next one takes OtherParaNo.
 class TUnicodeTextLoader {
 public:
-    TUnicodeTextLoader(TCustomRVData* Data, int StyleNo, int FirstParaNo, int OtherParaNo,
-                       bool AsSingleParagraph)
-        : FData(Data), FStyleNo(StyleNo), FOtherParaNo(OtherParaNo), FParaNo(FirstParaNo),
-          FLineMode(!AsSingleParagraph), FCodePage(Data->GetStyleCodePage(StyleNo)),
-          FToAnsi(Data->GetRVStyle() && !IsUnicodeStyle(Data, StyleNo)),
-          FPageBreaks(Data->SupportsPageBreaks())
+    TUnicodeTextLoader(TCustomRVData* data, int styleNo, int firstParaNo, int otherParaNo,
+                       bool asSingleParagraph)
+        : FData(data), FStyleNo(styleNo), FOtherParaNo(otherParaNo), FParaNo(firstParaNo),
+          FLineMode(!asSingleParagraph), FCodePage(data->GetStyleCodePage(styleNo)),
+          FToAnsi(data->GetRVStyle() && !IsUnicodeStyle(data, styleNo)),
+          FPageBreaks(data->SupportsPageBreaks())
     {
         FData->AddParagraphMode = FLineMode;
     }
 
     // Count units, two bytes each, low byte first unless BigEndian.
-    void Feed(const char* Bytes, size_t Count, bool BigEndian)
+    void Feed(const char* bytes, size_t count, bool bigEndian)
     {
-        for (size_t i = 0; i < Count; ++i) {
-            const auto b0 = static_cast<unsigned char>(Bytes[2 * i]);
-            const auto b1 = static_cast<unsigned char>(Bytes[2 * i + 1]);
-            Unit(static_cast<WideChar>(BigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
+        for (size_t i = 0; i < count; ++i) {
+            const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+            const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+            Unit(static_cast<WideChar>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
         }
     }
 
@@ -234,9 +234,9 @@ private:
     void Unit(WideChar c)
     {
         if (FFirstHalf) {
-            const WideChar First = FFirstHalf;
+            const WideChar first = FFirstHalf;
             FFirstHalf = 0;
-            if ((First == 0x0D && c == 0x0A) || (First == 0x0A && c == 0x0D))
+            if ((first == 0x0D && c == 0x0A) || (first == 0x0A && c == 0x0D))
                 return;
         }
         switch (c) {
@@ -290,34 +290,34 @@ private:
     // A piece too long for one item: its head, up to a whole character.
     void CutPiece()
     {
-        size_t Cut = FPiece.size();
-        if (Cut > 1 && IsHighSurrogate(FPiece[Cut - 1]))
-            --Cut;
-        const WideString Head = FPiece.substr(0, Cut);
-        FPiece.erase(0, Cut);
+        size_t cut = FPiece.size();
+        if (cut > 1 && IsHighSurrogate(FPiece[cut - 1]))
+            --cut;
+        const WideString head = FPiece.substr(0, cut);
+        FPiece.erase(0, cut);
         if (FPieceStarted) {
-            AddText(Head, -1);
+            AddText(head, -1);
         } else {
-            AddFirstPart(Head);
+            AddFirstPart(head);
             FPieceStarted = true;
         }
     }
 
-    void AddFirstPart(const WideString& Text)
+    void AddFirstPart(const WideString& text)
     {
-        AddText(Text, FParaNo);
+        AddText(text, FParaNo);
         if (FPageBreakPending) {
             FData->SetPageBreaksBeforeItems(FData->GetItemCount() - 1, true);
             FPageBreakPending = false;
         }
     }
 
-    void AddText(const WideString& Text, int ParaNo)
+    void AddText(const WideString& text, int paraNo)
     {
-        AnsiString s = RVU_GetRawUnicode(Text);
+        AnsiString s = RVU_GetRawUnicode(text);
         if (FToAnsi)
             s = RVU_UnicodeToAnsi(FCodePage, s);
-        FData->AddNL(s, FStyleNo, ParaNo);
+        FData->AddNL(s, FStyleNo, paraNo);
     }
 
     TCustomRVData* FData;
@@ -341,82 +341,82 @@ private:
 // Writing
 
 bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, int LineWidth,
-                                     bool SelectionOnly, bool TextOnly, bool Unicode)
+                                     bool selectionOnly, bool TextOnly, bool unicode)
 {
     try {
-        int StartItemNo = 0, EndItemNo = 0, StartOffs = 0, EndOffs = 0;
-        TRVMultiDrawItemPart* StartPart = nullptr;
-        TRVMultiDrawItemPart* EndPart = nullptr;
-        RVFGetLimits(GetRVFSaveScope(SelectionOnly), StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
-                     EndPart);
-        if (EndItemNo >= Items->Count())
-            EndItemNo = Items->Count() - 1;
-        if (StartItemNo < 0 || StartItemNo > EndItemNo)
+        int startItemNo = 0, endItemNo = 0, startOffs = 0, endOffs = 0;
+        TRVMultiDrawItemPart* startPart = nullptr;
+        TRVMultiDrawItemPart* endPart = nullptr;
+        RVFGetLimits(GetRVFSaveScope(selectionOnly), startItemNo, endItemNo, startOffs, endOffs, startPart,
+                     endPart);
+        if (endItemNo >= Items->Count())
+            endItemNo = Items->Count() - 1;
+        if (startItemNo < 0 || startItemNo > endItemNo)
             return true;
         const unsigned DefCodePage = GetDefaultCodePage();
 
-        auto WriteLineEnd = [&] {
-            RVFWrite(Stream, Unicode ? AnsiString("\r\0\n\0", 4) : AnsiString("\r\n"));
+        auto writeLineEnd = [&] {
+            RVFWrite(Stream, unicode ? AnsiString("\r\0\n\0", 4) : AnsiString("\r\n"));
         };
         // Characters From .. From + Count - 1 of a text item, in the output's encoding.
-        auto WriteText = [&](int ItemNo, int From, int Count) {
-            const TCustomRVItemInfo* Item = GetItem(ItemNo);
-            const AnsiString s = RVU_Copy(Items->Get(ItemNo), From, Count, Item->ItemOptions);
-            const bool ItemUnicode = Item->ItemOptions.Contains(rvioUnicode);
-            if (ItemUnicode && !Unicode)
+        auto writeText = [&](int itemNo, int from, int count) {
+            const TCustomRVItemInfo* item = GetItem(itemNo);
+            const AnsiString s = RVU_Copy(Items->Get(itemNo), from, count, item->ItemOptions);
+            const bool itemUnicode = item->ItemOptions.Contains(rvioUnicode);
+            if (itemUnicode && !unicode)
                 RVFWrite(Stream, RVU_UnicodeToAnsi(DefCodePage, s));
-            else if (!ItemUnicode && Unicode)
-                RVFWrite(Stream, RVU_AnsiToUnicode(GetStyleCodePage(Item->StyleNo), s));
+            else if (!itemUnicode && unicode)
+                RVFWrite(Stream, RVU_AnsiToUnicode(GetStyleCodePage(item->StyleNo), s));
             else
                 RVFWrite(Stream, s);
         };
-        auto WriteNonText = [&](int ItemNo) {
-            TCustomRVItemInfo* Item = GetItem(ItemNo);
-            if (TextOnly && !Item->GetBoolValue(rvbpAlwaysInText))
+        auto writeNonText = [&](int itemNo) {
+            TCustomRVItemInfo* item = GetItem(itemNo);
+            if (TextOnly && !item->GetBoolValue(rvbpAlwaysInText))
                 return;
-            const bool CanUnicode = Item->GetBoolValue(rvbpCanSaveUnicode);
+            const bool canUnicode = item->GetBoolValue(rvbpCanSaveUnicode);
             AnsiString s =
-                Item->AsText(LineWidth, this, Items->Get(ItemNo), Path, TextOnly, Unicode && CanUnicode);
-            if (Unicode && !CanUnicode)
+                item->AsText(LineWidth, this, Items->Get(itemNo), Path, TextOnly, unicode && canUnicode);
+            if (unicode && !canUnicode)
                 s = RVU_AnsiToUnicode(DefCodePage, s);
             RVFWrite(Stream, s);
         };
-        auto IsText = [&](int ItemNo) { return GetItem(ItemNo)->StyleNo >= 0; };
-        auto Length = [&](int ItemNo) {
-            return RVU_Length(Items->Get(ItemNo), GetItem(ItemNo)->ItemOptions);
+        auto isText = [&](int itemNo) { return GetItem(itemNo)->StyleNo >= 0; };
+        auto length = [&](int itemNo) {
+            return RVU_Length(Items->Get(itemNo), GetItem(itemNo)->ItemOptions);
         };
 
         // A selection that begins inside a numbered line keeps the line's
         // number, unless the marker is selected itself and written below.
-        if (SelectionOnly) {
-            const int LineStart = GetFirstParaSectionItem(StartItemNo);
-            if (GetItem(LineStart)->StyleNo == rvsListMarker && !(LineStart == StartItemNo && StartOffs <= 0))
-                WriteNonText(LineStart);
+        if (selectionOnly) {
+            const int lineStart = GetFirstParaSectionItem(startItemNo);
+            if (GetItem(lineStart)->StyleNo == rvsListMarker && !(lineStart == startItemNo && startOffs <= 0))
+                writeNonText(lineStart);
         }
 
-        if (StartItemNo == EndItemNo) {
-            if (IsText(StartItemNo))
-                WriteText(StartItemNo, StartOffs, EndOffs - StartOffs);
-            else if (StartOffs < EndOffs)
-                WriteNonText(StartItemNo);
+        if (startItemNo == endItemNo) {
+            if (isText(startItemNo))
+                writeText(startItemNo, startOffs, endOffs - startOffs);
+            else if (startOffs < endOffs)
+                writeNonText(startItemNo);
             return true;
         }
-        if (IsText(StartItemNo))
-            WriteText(StartItemNo, StartOffs, Length(StartItemNo) - StartOffs + 1);
-        else if (StartOffs == 0)
-            WriteNonText(StartItemNo);
-        for (int i = StartItemNo + 1; i <= EndItemNo; ++i) {
+        if (isText(startItemNo))
+            writeText(startItemNo, startOffs, length(startItemNo) - startOffs + 1);
+        else if (startOffs == 0)
+            writeNonText(startItemNo);
+        for (int i = startItemNo + 1; i <= endItemNo; ++i) {
             if (!GetItem(i)->GetSameAsPrev())
-                WriteLineEnd();
-            if (i < EndItemNo) {
-                if (IsText(i))
-                    WriteText(i, 1, Length(i));
+                writeLineEnd();
+            if (i < endItemNo) {
+                if (isText(i))
+                    writeText(i, 1, length(i));
                 else
-                    WriteNonText(i);
-            } else if (IsText(i)) {
-                WriteText(i, 1, EndOffs - 1);
-            } else if (EndOffs > 0) {
-                WriteNonText(i);
+                    writeNonText(i);
+            } else if (isText(i)) {
+                writeText(i, 1, endOffs - 1);
+            } else if (endOffs > 0) {
+                writeNonText(i);
             }
         }
         return true;
@@ -425,12 +425,12 @@ bool TCustomRVData::SaveTextToStream(const AnsiString& Path, TStream& Stream, in
     }
 }
 
-bool TCustomRVData::SaveText(const AnsiString& FileName, int LineWidth, bool Unicode)
+bool TCustomRVData::SaveText(const AnsiString& fileName, int LineWidth, bool Unicode)
 {
     try {
-        SafeWriteFile(FileName, [&](TStream& Stream) {
+        SafeWriteFile(fileName, [&](TStream& stream) {
             // A failed write must not replace the file.
-            if (!SaveTextToStream(ExtractFilePath(FileName), Stream, LineWidth, false, false, Unicode))
+            if (!SaveTextToStream(ExtractFilePath(fileName), stream, LineWidth, false, false, Unicode))
                 throw EWriteError(SysConst::SWriteError);
         });
         return true;
@@ -442,87 +442,87 @@ bool TCustomRVData::SaveText(const AnsiString& FileName, int LineWidth, bool Uni
 // ---------------------------------------------------------------------------
 // Reading
 
-bool TCustomRVData::LoadText(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph)
+bool TCustomRVData::LoadText(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph)
 {
-    TParagraphModeKeeper Keeper(this);
+    TParagraphModeKeeper keeper(this);
     try {
-        TFileStream Stream(FileName, fmOpenRead | fmShareDenyNone);
-        TAnsiTextLoader Loader(this, StyleNo, ParaNo, AsSingleParagraph);
-        std::vector<char> Buffer(ChunkSize);
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
+        TAnsiTextLoader loader(this, styleNo, paraNo, asSingleParagraph);
+        std::vector<char> buffer(ChunkSize);
         for (;;) {
-            const int64_t Read = Stream.Read(Buffer.data(), ChunkSize);
-            if (Read <= 0)
+            const int64_t read = stream.Read(buffer.data(), ChunkSize);
+            if (read <= 0)
                 break;
-            Loader.Feed(Buffer.data(), static_cast<size_t>(Read));
+            loader.Feed(buffer.data(), static_cast<size_t>(read));
         }
-        Loader.Finish();
+        loader.Finish();
         return true;
     } catch (...) {
         return false;
     }
 }
 
-bool TCustomRVData::LoadTextW(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph)
+bool TCustomRVData::LoadTextW(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph)
 {
-    TParagraphModeKeeper Keeper(this);
+    TParagraphModeKeeper keeper(this);
     try {
-        TFileStream Stream(FileName, fmOpenRead | fmShareDenyNone);
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
         // Half a unit cannot be read: fail before anything is added.
-        RVCheckUni(Stream.Size());
-        std::unique_ptr<TUnicodeTextLoader> Loader;
-        bool BigEndian = false;
-        bool First = true;
-        std::vector<char> Buffer(ChunkSize + 1);
-        size_t Carried = 0; // a byte of a unit split over two reads
+        RVCheckUni(stream.Size());
+        std::unique_ptr<TUnicodeTextLoader> loader;
+        bool bigEndian = false;
+        bool first = true;
+        std::vector<char> buffer(ChunkSize + 1);
+        size_t carried = 0; // a byte of a unit split over two reads
         for (;;) {
-            const int64_t Read = Stream.Read(Buffer.data() + Carried, ChunkSize);
-            if (Read <= 0)
+            const int64_t read = stream.Read(buffer.data() + carried, ChunkSize);
+            if (read <= 0)
                 break;
-            const size_t Bytes = Carried + static_cast<size_t>(Read);
-            size_t Start = 0;
-            if (First && Bytes >= 2) {
-                First = false;
-                const auto b0 = static_cast<unsigned char>(Buffer[0]);
-                const auto b1 = static_cast<unsigned char>(Buffer[1]);
+            const size_t bytes = carried + static_cast<size_t>(read);
+            size_t start = 0;
+            if (first && bytes >= 2) {
+                first = false;
+                const auto b0 = static_cast<unsigned char>(buffer[0]);
+                const auto b1 = static_cast<unsigned char>(buffer[1]);
                 if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
-                    BigEndian = b0 == 0xFE;
-                    Start = 2;
+                    bigEndian = b0 == 0xFE;
+                    start = 2;
                 }
             }
-            const size_t Units = (Bytes - Start) / 2;
-            if (Units > 0) {
-                if (!Loader)
-                    Loader = std::make_unique<TUnicodeTextLoader>(this, StyleNo, ParaNo, ParaNo,
-                                                                  AsSingleParagraph);
-                Loader->Feed(Buffer.data() + Start, Units, BigEndian);
+            const size_t units = (bytes - start) / 2;
+            if (units > 0) {
+                if (!loader)
+                    loader = std::make_unique<TUnicodeTextLoader>(this, styleNo, paraNo, paraNo,
+                                                                  asSingleParagraph);
+                loader->Feed(buffer.data() + start, units, bigEndian);
             }
-            Carried = (Bytes - Start) % 2;
-            if (Carried)
-                Buffer[0] = Buffer[Bytes - 1];
+            carried = (bytes - start) % 2;
+            if (carried)
+                buffer[0] = buffer[bytes - 1];
         }
         // The file changed its length while it was read.
-        RVCheckUni(static_cast<int64_t>(Carried));
-        if (Loader)
-            Loader->Finish();
-        else if (ParaNo != -1)
-            AddNL(AnsiString(), StyleNo, ParaNo);
+        RVCheckUni(static_cast<int64_t>(carried));
+        if (loader)
+            loader->Finish();
+        else if (paraNo != -1)
+            AddNL(AnsiString(), styleNo, paraNo);
         return true;
     } catch (...) {
         return false;
     }
 }
 
-void TCustomRVData::AddTextNLW(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
-                               bool AsSingleParagraph)
+void TCustomRVData::AddTextNLW(const AnsiString& s, int styleNo, int firstParaNo, int otherParaNo,
+                               bool asSingleParagraph)
 {
-    TParagraphModeKeeper Keeper(this);
+    TParagraphModeKeeper keeper(this);
     if (s.empty()) {
-        if (FirstParaNo != -1)
-            AddNL(AnsiString(), StyleNo, FirstParaNo);
+        if (firstParaNo != -1)
+            AddNL(AnsiString(), styleNo, firstParaNo);
         return;
     }
     RVCheckUni(static_cast<int64_t>(s.size()));
-    TUnicodeTextLoader Loader(this, StyleNo, FirstParaNo, OtherParaNo, AsSingleParagraph);
-    Loader.Feed(s.data(), s.size() / 2, false);
-    Loader.Finish();
+    TUnicodeTextLoader loader(this, styleNo, firstParaNo, otherParaNo, asSingleParagraph);
+    loader.Feed(s.data(), s.size() / 2, false);
+    loader.Finish();
 }

@@ -10,56 +10,56 @@
 namespace {
 
 // Renumbers every list of the markers list from its first marker.
-void RecalcAllLists(TRVMarkerList* List, TRVStyle* Style)
+void RecalcAllLists(TRVMarkerList* list, TRVStyle* style)
 {
-    std::vector<int> Done;
-    for (int i = 0; i < List->Count(); ++i) {
-        const int ListNo = List->Marker(i)->ListNo;
-        bool Seen = false;
-        for (int d : Done)
-            Seen = Seen || d == ListNo;
-        if (!Seen) {
-            Done.push_back(ListNo);
-            List->RecalcCounters(i, Style);
+    std::vector<int> done;
+    for (int i = 0; i < list->Count(); ++i) {
+        const int listNo = list->Marker(i)->ListNo;
+        bool seen = false;
+        for (int d : done)
+            seen = seen || d == listNo;
+        if (!seen) {
+            done.push_back(listNo);
+            list->RecalcCounters(i, style);
         }
     }
 }
 
 } // namespace
 
-void TCustomRVData::AppendFrom(TCustomRVData* Source)
+void TCustomRVData::AppendFrom(TCustomRVData* source)
 {
-    if (!Source)
+    if (!source)
         return;
-    if (TagsArePChars() != Source->TagsArePChars())
+    if (TagsArePChars() != source->TagsArePChars())
         throw ERollViewError(errRVTagsTypesMismatch);
     // Counted first: appending a store to itself copies what it held.
-    const int Count = Source->Items->Count();
-    for (int i = 0; i < Count; ++i) {
-        std::unique_ptr<TCustomRVItemInfo> Copy(RV_DuplicateItem(Source->GetItem(i), this));
-        if (!Copy)
+    const int count = source->Items->Count();
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<TCustomRVItemInfo> copy(RV_DuplicateItem(source->GetItem(i), this));
+        if (!copy)
             continue;
-        if (!Copy->GetBoolValue(rvbpValid)) {
-            InternalFreeItem(Copy.release(), false);
+        if (!copy->GetBoolValue(rvbpValid)) {
+            InternalFreeItem(copy.release(), false);
             continue;
         }
         // An item that continued a line continues the line it is appended to.
-        if (Copy->GetSameAsPrev())
-            Copy->ParaNo = -1;
-        AddItem(Source->Items->Get(i), Copy.get());
-        Copy.release();
+        if (copy->GetSameAsPrev())
+            copy->ParaNo = -1;
+        AddItem(source->Items->Get(i), copy.get());
+        copy.release();
         AddMarkerInList(Items->Count() - 1);
     }
 }
 
-void TCustomRVData::DrainFrom(TCustomRVData* Victim)
+void TCustomRVData::DrainFrom(TCustomRVData* victim)
 {
-    if (!Victim || Victim == this)
+    if (!victim || victim == this)
         return;
-    if (TagsArePChars() != Victim->TagsArePChars())
+    if (TagsArePChars() != victim->TagsArePChars())
         throw ERollViewError(errRVTagsTypesMismatch);
     // Items the victim only shows belong to another store.
-    if (Victim->ShareItems() || !Victim->FOwnsItems)
+    if (victim->ShareItems() || !victim->FOwnsItems)
         return;
 
     // The entries leave the victim before anything is added here, so that no
@@ -70,31 +70,31 @@ void TCustomRVData::DrainFrom(TCustomRVData* Victim)
         AnsiString Text;
         TCustomRVItemInfo* Item;
     };
-    std::vector<TEntry> Moving;
-    Moving.reserve(static_cast<size_t>(Victim->Items->Count()));
-    for (int i = 0; i < Victim->Items->Count(); ++i)
-        Moving.push_back({Victim->Items->Get(i), Victim->GetItem(i)});
-    for (const TEntry& Entry : Moving) {
-        Victim->DeleteMarkerFromList(Entry.Item, true);
-        TRVCPInfo* cp = Entry.Item->Checkpoint;
-        if (cp && cp->ItemInfo == Entry.Item)
-            Victim->UnlinkCheckpoint(cp, true);
+    std::vector<TEntry> moving;
+    moving.reserve(static_cast<size_t>(victim->Items->Count()));
+    for (int i = 0; i < victim->Items->Count(); ++i)
+        moving.push_back({victim->Items->Get(i), victim->GetItem(i)});
+    for (const TEntry& entry : moving) {
+        victim->DeleteMarkerFromList(entry.Item, true);
+        TRVCPInfo* cp = entry.Item->Checkpoint;
+        if (cp && cp->ItemInfo == entry.Item)
+            victim->UnlinkCheckpoint(cp, true);
     }
-    Victim->Items->Clear();
+    victim->Items->Clear();
 
-    size_t Next = 0;
+    size_t next = 0;
     try {
-        for (; Next < Moving.size(); ++Next) {
-            TCustomRVItemInfo* Item = Moving[Next].Item;
-            const int SavedParaNo = Item->ParaNo;
-            const TRVItemOptions SavedOptions = Item->ItemOptions;
-            if (Item->GetSameAsPrev())
-                Item->ParaNo = -1;
+        for (; next < moving.size(); ++next) {
+            TCustomRVItemInfo* item = moving[next].Item;
+            const int savedParaNo = item->ParaNo;
+            const TRVItemOptions savedOptions = item->ItemOptions;
+            if (item->GetSameAsPrev())
+                item->ParaNo = -1;
             try {
-                AddItem(Moving[Next].Text, Item);
+                AddItem(moving[next].Text, item);
             } catch (...) {
-                Item->ParaNo = SavedParaNo;
-                Item->ItemOptions = SavedOptions;
+                item->ParaNo = savedParaNo;
+                item->ItemOptions = savedOptions;
                 throw;
             }
             AddMarkerInList(Items->Count() - 1);
@@ -102,39 +102,39 @@ void TCustomRVData::DrainFrom(TCustomRVData* Victim)
     } catch (...) {
         // What was not moved goes back to the victim, with its checkpoints
         // and markers.
-        for (size_t i = Next; i < Moving.size(); ++i) {
-            TCustomRVItemInfo* Item = Moving[i].Item;
-            Victim->Items->AddObject(Moving[i].Text, Item);
-            if (TRVCPInfo* cp = Item->Checkpoint) {
-                Item->Checkpoint = nullptr;
-                Victim->SetCP(Item, Victim->LastCP, cp);
-                ++Victim->CPCount;
+        for (size_t i = next; i < moving.size(); ++i) {
+            TCustomRVItemInfo* item = moving[i].Item;
+            victim->Items->AddObject(moving[i].Text, item);
+            if (TRVCPInfo* cp = item->Checkpoint) {
+                item->Checkpoint = nullptr;
+                victim->SetCP(item, victim->LastCP, cp);
+                ++victim->CPCount;
             }
-            Victim->AddMarkerInList(Victim->Items->Count() - 1);
+            victim->AddMarkerInList(victim->Items->Count() - 1);
         }
         throw;
     }
 
     // The victim's pending checkpoint waited for the item after its last one,
     // which is now the item after this store's last one.
-    if (Victim->NotAddedCP && !NotAddedCP) {
-        NotAddedCP = Victim->NotAddedCP;
-        Victim->NotAddedCP = nullptr;
-        --Victim->CPCount;
+    if (victim->NotAddedCP && !NotAddedCP) {
+        NotAddedCP = victim->NotAddedCP;
+        victim->NotAddedCP = nullptr;
+        --victim->CPCount;
         ++CPCount;
     }
     // Markers that stay in the victim's list (a list shared with other
     // documents) are numbered without the ones that left.
-    if (TRVMarkerList* List = Victim->GetMarkers(false))
-        RecalcAllLists(List, Victim->GetRVStyle());
-    Victim->FirstCP = nullptr;
-    Victim->LastCP = nullptr;
-    Victim->Clear();
+    if (TRVMarkerList* list = victim->GetMarkers(false))
+        RecalcAllLists(list, victim->GetRVStyle());
+    victim->FirstCP = nullptr;
+    victim->LastCP = nullptr;
+    victim->Clear();
 }
 
-void TCustomRVData::ShareItemsFrom(TCustomRVData* Source)
+void TCustomRVData::ShareItemsFrom(TCustomRVData* source)
 {
-    if (!Source || Source == this || !ShareItems())
+    if (!source || source == this || !ShareItems())
         return;
     if (FOwnsItems) {
         // Clear leaves the items of a sharing store alone: those in its own
@@ -146,15 +146,15 @@ void TCustomRVData::ShareItemsFrom(TCustomRVData* Source)
     Clear();
     if (FOwnsItems)
         delete Items;
-    Items = Source->Items;
+    Items = source->Items;
     FOwnsItems = false;
 }
 
-void TCustomRVData::Inserting(TCustomRVData* RVData, bool Safe)
+void TCustomRVData::Inserting(TCustomRVData* rvData, bool safe)
 {
     for (int i = 0; i < Items->Count(); ++i) {
         AnsiString s = Items->Get(i);
-        GetItem(i)->Inserting(RVData, s, Safe);
+        GetItem(i)->Inserting(rvData, s, safe);
         Items->Put(i, s);
     }
 }

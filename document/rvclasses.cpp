@@ -6,84 +6,84 @@
 #include "platform/core/colors.h"
 #include "platform/core/sysutils.h"
 
-TRVIntegerList::TRVIntegerList(int Count, int Value)
+TRVIntegerList::TRVIntegerList(int count, int value)
 {
-    if (Count > 0)
-        FItems.assign(static_cast<size_t>(Count), Value);
+    if (count > 0)
+        FItems.assign(static_cast<size_t>(count), value);
 }
 
-TRVIntegerList::TRVIntegerList(const TRVIntegerList* Source)
+TRVIntegerList::TRVIntegerList(const TRVIntegerList* source)
 {
-    Assign(Source);
+    Assign(source);
 }
 
-void TRVIntegerList::CheckIndex(int Index) const
+void TRVIntegerList::CheckIndex(int index) const
 {
-    if (Index < 0 || Index >= Count())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
+    if (index < 0 || index >= Count())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
 }
 
-int TRVIntegerList::Add(int Value)
+int TRVIntegerList::Add(int value)
 {
-    FItems.push_back(Value);
+    FItems.push_back(value);
     return Count() - 1;
 }
 
-void TRVIntegerList::Insert(int Index, int Value)
+void TRVIntegerList::Insert(int index, int value)
 {
-    if (Index < 0 || Index > Count())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    FItems.insert(FItems.begin() + Index, Value);
+    if (index < 0 || index > Count())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    FItems.insert(FItems.begin() + index, value);
 }
 
-void TRVIntegerList::Delete(int Index)
+void TRVIntegerList::Delete(int index)
 {
-    CheckIndex(Index);
-    FItems.erase(FItems.begin() + Index);
+    CheckIndex(index);
+    FItems.erase(FItems.begin() + index);
 }
 
-int TRVIntegerList::Get(int Index) const
+int TRVIntegerList::Get(int index) const
 {
-    CheckIndex(Index);
-    return FItems[static_cast<size_t>(Index)];
+    CheckIndex(index);
+    return FItems[static_cast<size_t>(index)];
 }
 
-void TRVIntegerList::Put(int Index, int Value)
+void TRVIntegerList::Put(int index, int value)
 {
-    CheckIndex(Index);
-    FItems[static_cast<size_t>(Index)] = Value;
+    CheckIndex(index);
+    FItems[static_cast<size_t>(index)] = value;
 }
 
-int TRVIntegerList::IndexOf(int Value) const
+int TRVIntegerList::IndexOf(int value) const
 {
-    auto it = std::find(FItems.begin(), FItems.end(), Value);
+    auto it = std::find(FItems.begin(), FItems.end(), value);
     return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
 
-int TRVIntegerList::AddUnique(int Value)
+int TRVIntegerList::AddUnique(int value)
 {
-    int index = IndexOf(Value);
-    return index >= 0 ? index : Add(Value);
+    int index = IndexOf(value);
+    return index >= 0 ? index : Add(value);
 }
 
-void TRVIntegerList::Assign(const TRVIntegerList* Source)
+void TRVIntegerList::Assign(const TRVIntegerList* source)
 {
     // Assigning a list to itself keeps it as it is (clearing first would empty it).
-    if (Source == this)
+    if (source == this)
         return;
     FItems.clear();
-    if (Source)
-        FItems = Source->FItems;
+    if (source)
+        FItems = source->FItems;
 }
 
-void TRVIntegerList::InitWith(int Value, int Count)
+void TRVIntegerList::InitWith(int value, int count)
 {
-    FItems.assign(static_cast<size_t>(std::max(Count, 0)), Value);
+    FItems.assign(static_cast<size_t>(std::max(count, 0)), value);
 }
 
-void TRVIntegerList::Fill(int Value)
+void TRVIntegerList::Fill(int value)
 {
-    std::fill(FItems.begin(), FItems.end(), Value);
+    std::fill(FItems.begin(), FItems.end(), value);
 }
 
 void TRVIntegerList::Sort()
@@ -91,8 +91,8 @@ void TRVIntegerList::Sort()
     std::sort(FItems.begin(), FItems.end());
 }
 
-void TRVColorList::AddUnique(int Color)
+void TRVColorList::AddUnique(int color)
 {
-    if (Color != clNone)
-        TRVIntegerList::AddUnique(Color);
+    if (color != clNone)
+        TRVIntegerList::AddUnique(color);
 }

@@ -13,7 +13,7 @@ class TRVList : public TObjectList {
 public:
     TRVList() : TObjectList(true) {}
     const char* ClassName() const override { return "TRVList"; }
-    void DeleteAsPointer(int Index) { ExtractAt(Index); }
+    void DeleteAsPointer(int index) { ExtractAt(index); }
 };
 
 // Signed 32-bit integers, stored inline. Indexes count from 0; a bad index
@@ -22,29 +22,29 @@ class TRVIntegerList : public TObject {
 public:
     TRVIntegerList() = default;
     // Count entries of Value (none when Count is 0 or less).
-    TRVIntegerList(int Count, int Value);
-    explicit TRVIntegerList(const TRVIntegerList* Source);
+    TRVIntegerList(int count, int value);
+    explicit TRVIntegerList(const TRVIntegerList* source);
     const char* ClassName() const override { return "TRVIntegerList"; }
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    int Add(int Value); // the new index
-    void Insert(int Index, int Value);
-    void Delete(int Index);
+    int Add(int value); // the new index
+    void Insert(int index, int value);
+    void Delete(int index);
     void Clear() { FItems.clear(); }
-    int Get(int Index) const;
-    void Put(int Index, int Value);
-    int operator[](int Index) const { return Get(Index); }
-    int IndexOf(int Value) const; // -1 when absent
+    int Get(int index) const;
+    void Put(int index, int value);
+    int operator[](int index) const { return Get(index); }
+    int IndexOf(int value) const; // -1 when absent
     // The index of the first entry equal to Value; appends it when there is none.
-    int AddUnique(int Value);
-    void Assign(const TRVIntegerList* Source);
-    void InitWith(int Value, int Count);
-    void Fill(int Value);
+    int AddUnique(int value);
+    void Assign(const TRVIntegerList* source);
+    void InitWith(int value, int count);
+    void Fill(int value);
     // Ascending, compared three-way (no subtraction that could overflow).
     void Sort();
 
 private:
-    void CheckIndex(int Index) const;
+    void CheckIndex(int index) const;
     std::vector<int32_t> FItems;
 };
 
@@ -53,5 +53,5 @@ class TRVColorList : public TRVIntegerList {
 public:
     using TRVIntegerList::TRVIntegerList;
     const char* ClassName() const override { return "TRVColorList"; }
-    void AddUnique(int Color);
+    void AddUnique(int color);
 };

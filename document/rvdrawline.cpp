@@ -1,24 +1,24 @@
 // The draw-item base: position and size, and no page splitting.
 #include "document/rvdrawline.h"
 
-TRVDrawLineInfo::TRVDrawLineInfo(int ALeft, int ATop, int AWidth, int AHeight, int AItemNo, bool AFromNewLine)
+TRVDrawLineInfo::TRVDrawLineInfo(int aLeft, int aTop, int aWidth, int aHeight, int aItemNo, bool aFromNewLine)
 {
-    SetData(ALeft, ATop, AItemNo, AFromNewLine);
-    SetSize(AWidth, AHeight);
+    SetData(aLeft, aTop, aItemNo, aFromNewLine);
+    SetSize(aWidth, aHeight);
 }
 
-void TRVDrawLineInfo::SetData(int ALeft, int ATop, int AItemNo, bool AFromNewLine)
+void TRVDrawLineInfo::SetData(int aLeft, int aTop, int aItemNo, bool aFromNewLine)
 {
-    Left = ALeft;
-    Top = ATop;
-    ItemNo = AItemNo;
-    FromNewLine = AFromNewLine;
+    Left = aLeft;
+    Top = aTop;
+    ItemNo = aItemNo;
+    FromNewLine = aFromNewLine;
 }
 
-void TRVDrawLineInfo::SetSize(int AWidth, int AHeight)
+void TRVDrawLineInfo::SetSize(int aWidth, int aHeight)
 {
-    Width = AWidth;
-    Height = AHeight;
+    Width = aWidth;
+    Height = aHeight;
 }
 
 bool TRVDrawLineInfo::InitSplit()
@@ -26,15 +26,15 @@ bool TRVDrawLineInfo::InitSplit()
     return false;
 }
 
-bool TRVDrawLineInfo::CanSplitFirst(int Height)
+bool TRVDrawLineInfo::CanSplitFirst(int height)
 {
-    (void)Height;
+    (void)height;
     return false;
 }
 
-bool TRVDrawLineInfo::SplitAt(int Height)
+bool TRVDrawLineInfo::SplitAt(int height)
 {
-    (void)Height;
+    (void)height;
     return false;
 }
 

@@ -16,13 +16,13 @@
 class TRVShortOffset {
 public:
     constexpr TRVShortOffset() = default;
-    constexpr TRVShortOffset(int Value) : FValue(Clamp(Value)) {}
+    constexpr TRVShortOffset(int value) : FValue(Clamp(value)) {}
     constexpr operator int() const { return FValue; }
 
 private:
-    static constexpr int16_t Clamp(int Value)
+    static constexpr int16_t Clamp(int value)
     {
-        return static_cast<int16_t>(Value < INT16_MIN ? INT16_MIN : Value > INT16_MAX ? INT16_MAX : Value);
+        return static_cast<int16_t>(value < INT16_MIN ? INT16_MIN : value > INT16_MAX ? INT16_MAX : value);
     }
     int16_t FValue = 0;
 };
@@ -36,18 +36,18 @@ class TRVDrawLineInfo : public TObject {
 public:
     TRVDrawLineInfo() = default;
     // SetData, then SetSize.
-    TRVDrawLineInfo(int ALeft, int ATop, int AWidth, int AHeight, int AItemNo, bool AFromNewLine);
+    TRVDrawLineInfo(int aLeft, int aTop, int aWidth, int aHeight, int aItemNo, bool aFromNewLine);
     const char* ClassName() const override { return "TRVDrawLineInfo"; }
 
-    virtual void SetData(int ALeft, int ATop, int AItemNo, bool AFromNewLine);
-    virtual void SetSize(int AWidth, int AHeight);
+    virtual void SetData(int aLeft, int aTop, int aItemNo, bool aFromNewLine);
+    virtual void SetSize(int aWidth, int aHeight);
 
     // Page splitting (printing): whether the draw item can be cut into page
     // parts, whether a first part fits in Height device pixels of the page, and
     // cutting the last part at Height. A plain draw item is never split.
     virtual bool InitSplit();
-    virtual bool CanSplitFirst(int Height);
-    virtual bool SplitAt(int Height);
+    virtual bool CanSplitFirst(int height);
+    virtual bool SplitAt(int height);
 
     int SpaceBefore = 0; // pixels left free before the text (justification), included in Width
     int Left = 0;
@@ -88,8 +88,8 @@ public:
     // Entries are TRVMultiDrawItemPart objects.
     TRVList PartsList;
 
-    TRVMultiDrawItemPart* GetPart(int Index) const
+    TRVMultiDrawItemPart* GetPart(int index) const
     {
-        return static_cast<TRVMultiDrawItemPart*>(PartsList.Get(Index));
+        return static_cast<TRVMultiDrawItemPart*>(PartsList.Get(index));
     }
 };

@@ -14,24 +14,24 @@
 // ---------------------------------------------------------------------------
 // Writing
 
-void RVFWrite(TStream& Stream, const AnsiString& s)
+void RVFWrite(TStream& stream, const AnsiString& s)
 {
-    Stream.WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+    stream.WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
 }
 
-void RVFWriteLine(TStream& Stream, const AnsiString& s)
+void RVFWriteLine(TStream& stream, const AnsiString& s)
 {
-    RVFWrite(Stream, s);
-    Stream.WriteBuffer("\r\n", 2);
+    RVFWrite(stream, s);
+    stream.WriteBuffer("\r\n", 2);
 }
 
-void RVFWriteLineX(TStream& Stream, const AnsiString& s, bool Unicode)
+void RVFWriteLineX(TStream& stream, const AnsiString& s, bool unicode)
 {
-    RVFWrite(Stream, s);
-    if (Unicode)
-        Stream.WriteBuffer("\x29\x20", 2); // U+2029, little-endian
+    RVFWrite(stream, s);
+    if (unicode)
+        stream.WriteBuffer("\x29\x20", 2); // U+2029, little-endian
     else
-        Stream.WriteBuffer("\r\n", 2);
+        stream.WriteBuffer("\r\n", 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -67,18 +67,18 @@ size_t DecodeBytes(const AnsiString& s, uint8_t* out)
     return pairs;
 }
 
-void WriteCount(TStream& Stream, uint32_t count)
+void WriteCount(TStream& stream, uint32_t count)
 {
     const uint8_t bytes[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
                               static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)};
-    Stream.WriteBuffer(bytes, 4);
+    stream.WriteBuffer(bytes, 4);
 }
 
 } // namespace
 
-AnsiString RVFStream2TextString(TMemoryStream& Stream)
+AnsiString RVFStream2TextString(TMemoryStream& stream)
 {
-    return EncodeBytes(static_cast<const uint8_t*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return EncodeBytes(static_cast<const uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
 AnsiString RVEncodeString(const AnsiString& s)
@@ -86,19 +86,19 @@ AnsiString RVEncodeString(const AnsiString& s)
     return EncodeBytes(reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
-bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& Stream)
+bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& stream)
 {
     if (s.size() % 2 != 0) {
-        Stream.Clear();
+        stream.Clear();
         return false;
     }
     const size_t size = s.size() / 2;
-    Stream.SetSize(static_cast<int64_t>(size));
-    const size_t decoded = size == 0 ? 0 : DecodeBytes(s, static_cast<uint8_t*>(Stream.Memory()));
+    stream.SetSize(static_cast<int64_t>(size));
+    const size_t decoded = size == 0 ? 0 : DecodeBytes(s, static_cast<uint8_t*>(stream.Memory()));
     // Bytes after a bad pair were never written: cut them off.
     if (decoded < size)
-        Stream.SetSize(static_cast<int64_t>(decoded));
-    Stream.SetPosition(0);
+        stream.SetSize(static_cast<int64_t>(decoded));
+    stream.SetPosition(0);
     return decoded == size;
 }
 
@@ -145,56 +145,56 @@ WideString RVDecodeWideString(const AnsiString& s)
 // ---------------------------------------------------------------------------
 // Binary blocks
 
-void RVFWriteBinaryBlock(TStream& Stream, const std::function<void(TStream& Stream)>& WriteData)
+void RVFWriteBinaryBlock(TStream& stream, const std::function<void(TStream& stream)>& writeData)
 {
-    const int64_t countPos = Stream.Position();
-    WriteCount(Stream, 0);
-    WriteData(Stream);
-    const int64_t end = Stream.Position();
+    const int64_t countPos = stream.Position();
+    WriteCount(stream, 0);
+    writeData(stream);
+    const int64_t end = stream.Position();
     const int64_t size = end - countPos - 4;
     if (size < 0 || size > std::numeric_limits<int32_t>::max())
         throw EWriteError(SysConst::SWriteError);
-    Stream.SetPosition(countPos);
-    WriteCount(Stream, static_cast<uint32_t>(size));
-    Stream.SetPosition(end);
+    stream.SetPosition(countPos);
+    WriteCount(stream, static_cast<uint32_t>(size));
+    stream.SetPosition(end);
 }
 
-bool RVFReadBinaryBlock(TStream& Stream, TMemoryStream& Data)
+bool RVFReadBinaryBlock(TStream& stream, TMemoryStream& data)
 {
-    const int64_t start = Stream.Position();
+    const int64_t start = stream.Position();
     uint8_t bytes[4];
-    if (Stream.Read(bytes, 4) != 4) {
-        Stream.SetPosition(start);
+    if (stream.Read(bytes, 4) != 4) {
+        stream.SetPosition(start);
         return false;
     }
     // Signed, as the count is written: a negative count is as bad as a long one.
     const int32_t count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
                                                uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
-    if (count < 0 || count > Stream.Size() - Stream.Position()) {
-        Stream.SetPosition(start);
+    if (count < 0 || count > stream.Size() - stream.Position()) {
+        stream.SetPosition(start);
         return false;
     }
     AnsiString block(static_cast<size_t>(count), '\0');
-    if (count > 0 && Stream.Read(&block[0], count) != count) {
-        Stream.SetPosition(start);
+    if (count > 0 && stream.Read(&block[0], count) != count) {
+        stream.SetPosition(start);
         return false;
     }
-    RVFBytesToStream(block, Data);
+    RVFBytesToStream(block, data);
     return true;
 }
 
-void RVFBytesToStream(const AnsiString& Bytes, TMemoryStream& Stream)
+void RVFBytesToStream(const AnsiString& bytes, TMemoryStream& stream)
 {
-    Stream.SetSize(static_cast<int64_t>(Bytes.size()));
-    if (!Bytes.empty())
-        std::copy(Bytes.begin(), Bytes.end(), static_cast<char*>(Stream.Memory()));
-    Stream.SetPosition(0);
+    stream.SetSize(static_cast<int64_t>(bytes.size()));
+    if (!bytes.empty())
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(stream.Memory()));
+    stream.SetPosition(0);
 }
 
 // ---------------------------------------------------------------------------
 // Reading header fields
 
-TRVFLineCursor::TRVFLineCursor(AnsiString Line) : FLine(std::move(Line))
+TRVFLineCursor::TRVFLineCursor(AnsiString line) : FLine(std::move(line))
 {
     // A zero byte ends the line, as it would end a zero-terminated buffer.
     const size_t zero = FLine.find('\0');
@@ -208,78 +208,78 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-void SkipBlank(TRVFLineCursor& P)
+void SkipBlank(TRVFLineCursor& p)
 {
-    if (P.Peek() == ' ')
-        P.Next();
+    if (p.Peek() == ' ')
+        p.Next();
 }
 
 } // namespace
 
-bool RVFReadString(TRVFLineCursor& P, AnsiString& Str)
+bool RVFReadString(TRVFLineCursor& p, AnsiString& str)
 {
-    Str.clear();
-    while (!P.AtEnd() && P.Peek() != ' ') {
-        Str.push_back(P.Peek());
-        P.Next();
+    str.clear();
+    while (!p.AtEnd() && p.Peek() != ' ') {
+        str.push_back(p.Peek());
+        p.Next();
     }
-    SkipBlank(P);
-    return !Str.empty();
+    SkipBlank(p);
+    return !str.empty();
 }
 
-bool RVFReadInteger(TRVFLineCursor& P, int& V)
+bool RVFReadInteger(TRVFLineCursor& p, int& v)
 {
-    const bool negative = P.Peek() == '-';
-    if (!negative && !IsDigit(P.Peek()))
+    const bool negative = p.Peek() == '-';
+    if (!negative && !IsDigit(p.Peek()))
         return false;
     if (negative)
-        P.Next();
+        p.Next();
     // The magnitude may reach 2^31 only for a negative number.
     const int64_t limit = negative ? int64_t(1) << 31 : std::numeric_limits<int32_t>::max();
     int64_t value = 0;
-    while (!P.AtEnd() && P.Peek() != ' ') {
-        if (!IsDigit(P.Peek()))
+    while (!p.AtEnd() && p.Peek() != ' ') {
+        if (!IsDigit(p.Peek()))
             return false;
-        value = value * 10 + (P.Peek() - '0');
+        value = value * 10 + (p.Peek() - '0');
         if (value > limit)
             return false;
-        P.Next();
+        p.Next();
     }
-    SkipBlank(P);
-    V = static_cast<int>(negative ? -value : value);
+    SkipBlank(p);
+    v = static_cast<int>(negative ? -value : value);
     return true;
 }
 
-AnsiString RVFReadText(TRVFLineCursor& P)
+AnsiString RVFReadText(TRVFLineCursor& p)
 {
     AnsiString result;
-    if (P.Peek() != '"')
+    if (p.Peek() != '"')
         return result;
-    P.Next();
-    while (!P.AtEnd()) {
-        const char c = P.Peek();
-        P.Next();
+    p.Next();
+    while (!p.AtEnd()) {
+        const char c = p.Peek();
+        p.Next();
         if (c != '"') {
             result.push_back(c);
             continue;
         }
         // A quote followed by another stands for one quote; alone it closes the string.
-        if (P.Peek() != '"')
+        if (p.Peek() != '"')
             break;
         result.push_back('"');
-        P.Next();
+        p.Next();
     }
-    SkipBlank(P);
+    SkipBlank(p);
     return result;
 }
 
-bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag)
+bool RVFReadTag(TRVFLineCursor& p, bool tagsArePChars, TRVTag& tag)
 {
     AnsiString token;
-    if (!RVFReadString(P, token))
+    if (!RVFReadString(p, token))
         return false;
-    if (TagsArePChars) {
-        Tag = token == "0" ? TRVTag() : TRVTag(token);
+    if (tagsArePChars) {
+        tag = token == "0" ? TRVTag() : TRVTag(token);
         return true;
     }
     // A token holds no blank, so RVFReadInteger reads all of it or fails.
@@ -287,32 +287,32 @@ bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag)
     int value = 0;
     if (token == "-" || !RVFReadInteger(number, value))
         return false;
-    Tag = TRVTag(value);
+    tag = TRVTag(value);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Writing header fields
 
-AnsiString RVFSaveTag(bool TagsArePChars, const TRVTag& Tag)
+AnsiString RVFSaveTag(bool tagsArePChars, const TRVTag& tag)
 {
-    if (TagsArePChars && Tag.IsString()) {
-        if (Tag.AsString().empty())
+    if (tagsArePChars && tag.IsString()) {
+        if (tag.AsString().empty())
             return "0";
         // The token must stay one field of one line.
-        AnsiString token = Tag.AsString();
+        AnsiString token = tag.AsString();
         for (char& c : token)
             if (c == ' ' || c == '\r' || c == '\n' || c == '\0')
                 c = '_';
         return token;
     }
-    return std::to_string(Tag.AsInteger());
+    return std::to_string(tag.AsInteger());
 }
 
-AnsiString RVFMakeLineSafe(const AnsiString& s, bool Unicode)
+AnsiString RVFMakeLineSafe(const AnsiString& s, bool unicode)
 {
     AnsiString result = s;
-    if (!Unicode) {
+    if (!unicode) {
         for (char& c : result)
             if (c == '\0')
                 c = '?';

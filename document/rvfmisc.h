@@ -24,12 +24,12 @@ class TWinControl;
 // Writing
 
 // The bytes of s, nothing added.
-void RVFWrite(TStream& Stream, const AnsiString& s);
+void RVFWrite(TStream& stream, const AnsiString& s);
 // s and CR LF.
-void RVFWriteLine(TStream& Stream, const AnsiString& s);
+void RVFWriteLine(TStream& stream, const AnsiString& s);
 // s, then the UTF-16 little-endian unit U+2029 (bytes 29 20) when Unicode is set,
 // which ends a line of a Unicode text item; else CR LF.
-void RVFWriteLineX(TStream& Stream, const AnsiString& s, bool Unicode);
+void RVFWriteLineX(TStream& stream, const AnsiString& s, bool unicode);
 
 // ---------------------------------------------------------------------------
 // Hexadecimal text: two digits per byte, high digit first, written in upper
@@ -39,11 +39,11 @@ void RVFWriteLineX(TStream& Stream, const AnsiString& s, bool Unicode);
 // that is not a multiple of 4) decodes to nothing.
 
 // All bytes of the stream (whatever its position) as hexadecimal text.
-AnsiString RVFStream2TextString(TMemoryStream& Stream);
+AnsiString RVFStream2TextString(TMemoryStream& stream);
 AnsiString RVEncodeString(const AnsiString& s);
 // The stream's content is replaced by the bytes decoded from s and the stream
 // is positioned at its start; true when all of s was decoded.
-bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& Stream);
+bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& stream);
 AnsiString RVDecodeString(const AnsiString& s);
 // Four digits per UTF-16 unit, most significant first (U+00E9 -> "00E9").
 AnsiString RVEncodeWideString(const WideString& s);
@@ -58,14 +58,14 @@ WideString RVDecodeWideString(const AnsiString& s);
 // WriteData writes, then the real count (the bytes written after the count
 // field); the stream is left at the end of the data. The stream must be able
 // to seek back. EWriteError when the data exceeds what the count can hold.
-void RVFWriteBinaryBlock(TStream& Stream, const std::function<void(TStream& Stream)>& WriteData);
+void RVFWriteBinaryBlock(TStream& stream, const std::function<void(TStream& stream)>& writeData);
 // Reads a block from the stream's position into Data (replacing its content,
 // positioned at its start). False, with the stream back where it was and Data
 // unchanged, when the count is missing, negative or runs past the end of the stream.
-bool RVFReadBinaryBlock(TStream& Stream, TMemoryStream& Data);
+bool RVFReadBinaryBlock(TStream& stream, TMemoryStream& data);
 // Replaces the stream's content by the raw bytes of a block already cut out of
 // an RVF line and positions it at its start.
-void RVFBytesToStream(const AnsiString& Bytes, TMemoryStream& Stream);
+void RVFBytesToStream(const AnsiString& bytes, TMemoryStream& stream);
 
 // ---------------------------------------------------------------------------
 // Reading header fields
@@ -78,7 +78,7 @@ void RVFBytesToStream(const AnsiString& Bytes, TMemoryStream& Stream);
 // remember a position.
 class TRVFLineCursor {
 public:
-    explicit TRVFLineCursor(AnsiString Line);
+    explicit TRVFLineCursor(AnsiString line);
 
     char Peek() const { return FPos < FEnd ? FLine[FPos] : '\0'; }
     bool AtEnd() const { return FPos >= FEnd; }
@@ -101,21 +101,21 @@ private:
 
 // The token (bytes up to the next blank or the end); one blank after it is
 // passed over. True when the token is not empty.
-bool RVFReadString(TRVFLineCursor& P, AnsiString& Str);
+bool RVFReadString(TRVFLineCursor& p, AnsiString& str);
 // A signed decimal integer token ("-" or a digit, then digits up to a blank or
 // the end; a lone "-" reads as 0), then one blank is passed over. False, with V
 // unchanged, when the first byte cannot start a number (the cursor does not
 // move), when a later byte is not a digit (the cursor stays on it) or when the
 // value does not fit 32 bits (the cursor stays on the digit that overflows).
-bool RVFReadInteger(TRVFLineCursor& P, int& V);
+bool RVFReadInteger(TRVFLineCursor& p, int& v);
 // A double-quoted string whose inner quotes are doubled; the cursor passes the
 // closing quote and one blank after it. A string that is not closed runs to the
 // end of the line. Not on a quote: empty, and the cursor does not move.
-AnsiString RVFReadText(TRVFLineCursor& P);
+AnsiString RVFReadText(TRVFLineCursor& p);
 // A tag token. With string tags, "0" is the integer tag 0 (no string) and any
 // other token a string tag; otherwise a decimal 32-bit integer. False when the
 // token is empty or, for integer tags, not a number (Tag unchanged).
-bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag);
+bool RVFReadTag(TRVFLineCursor& p, bool tagsArePChars, TRVTag& tag);
 
 // ---------------------------------------------------------------------------
 // Writing header fields
@@ -125,12 +125,12 @@ bool RVFReadTag(TRVFLineCursor& P, bool TagsArePChars, TRVTag& Tag);
 // zero byte of the text is written as "_", since it would end the field or the
 // header line. With integer tags: the integer in decimal (a string tag has no
 // integer and writes 0).
-AnsiString RVFSaveTag(bool TagsArePChars, const TRVTag& Tag);
+AnsiString RVFSaveTag(bool tagsArePChars, const TRVTag& tag);
 
 // Text made safe for one RVF data line. 8-bit text: a zero byte becomes "?",
 // CR and LF become blanks. UTF-16 text (Unicode set; an odd last byte is
 // dropped): U+0000 becomes "?" and U+2029, which ends a Unicode line, a blank.
-AnsiString RVFMakeLineSafe(const AnsiString& s, bool Unicode);
+AnsiString RVFMakeLineSafe(const AnsiString& s, bool unicode);
 
 // ---------------------------------------------------------------------------
 // Fields naming styles. A style is written as its number or, when the
@@ -141,46 +141,46 @@ AnsiString RVFMakeLineSafe(const AnsiString& s, bool Unicode);
 // A text style number: a number, or the index of the first text style whose
 // StyleName equals the quoted name exactly (0 when none does, or without a
 // style sheet). False when the field is neither a number nor a quoted name.
-bool RVFReadTextStyle(TRVFLineCursor& P, int& StyleNo, TRVStyle* RVStyle);
+bool RVFReadTextStyle(TRVFLineCursor& p, int& styleNo, TRVStyle* rvStyle);
 // The same with the paragraph styles.
-bool RVFReadParaStyle(TRVFLineCursor& P, int& ParaNo, TRVStyle* RVStyle);
+bool RVFReadParaStyle(TRVFLineCursor& p, int& paraNo, TRVStyle* rvStyle);
 // The quoted StyleName of text style StyleNo when UseStyleNames is set and the
 // style exists; else the number.
-AnsiString RVFSaveText(TRVStyle* RVStyle, bool UseStyleNames, int StyleNo);
-AnsiString RVFSavePara(TRVStyle* RVStyle, bool UseStyleNames, int ParaNo);
+AnsiString RVFSaveText(TRVStyle* rvStyle, bool useStyleNames, int styleNo);
+AnsiString RVFSavePara(TRVStyle* rvStyle, bool useStyleNames, int paraNo);
 // The paragraph field of an item's header: RVFSavePara with the document's
 // style sheet and rvfoUseStyleNames; -1 when ForceSameAsPrev is set.
-AnsiString RVFItemSavePara(int ParaNo, TCustomRVData* RVData, bool ForceSameAsPrev);
+AnsiString RVFItemSavePara(int paraNo, TCustomRVData* rvData, bool forceSameAsPrev);
 
 // ---------------------------------------------------------------------------
 // Pictures and controls. The picture or component is the caller's.
 
 // The picture's stream data (TGraphic::SaveToStream) as hexadecimal text.
-AnsiString RVFSavePicture(const TGraphic* Graphic);
+AnsiString RVFSavePicture(const TGraphic* graphic);
 // Decodes the text and has the picture load what was decoded; the result is
 // the decoding's (the picture's own loading may raise).
-bool RVFLoadPicture(const AnsiString& s, TGraphic* Graphic);
+bool RVFLoadPicture(const AnsiString& s, TGraphic* graphic);
 // A binary block holding the picture's stream data.
-void RVFSavePictureBinary(TStream& Stream, const TGraphic* Graphic);
+void RVFSavePictureBinary(TStream& stream, const TGraphic* graphic);
 // Has the picture load raw bytes (a binary block already cut out of a line).
-void RVFLoadPictureBinary(const AnsiString& Data, TGraphic* Graphic);
+void RVFLoadPictureBinary(const AnsiString& data, TGraphic* graphic);
 // Reads a binary block from the stream and has the picture load it.
 // EReadError "Stream read error" when the block is missing or runs past the end.
-void RVFLoadPictureBinary2(TStream& Stream, TGraphic* Graphic);
+void RVFLoadPictureBinary2(TStream& stream, TGraphic* graphic);
 // The component stream (TStream::WriteComponent) as hexadecimal text.
-AnsiString RVFSaveControl(TComponent* Control);
-void RVFSaveControlBinary(TStream& Stream, TComponent* Control);
+AnsiString RVFSaveControl(TComponent* control);
+void RVFSaveControlBinary(TStream& stream, TComponent* control);
 // Reads a component stream into Control. With a ClassName, Control becomes a
 // new component of that registered class with no owner (null when the name is
 // not registered or names no component class). A control gets Parent before
 // and after the reading. When the reading fails, the component is freed and
 // Control set to null. The caller owns what Control holds afterwards. The
 // result is the decoding's.
-bool RVFLoadControl(const AnsiString& s, TComponent*& Control, const AnsiString& ClassName,
-                    TWinControl* Parent);
+bool RVFLoadControl(const AnsiString& s, TComponent*& control, const AnsiString& className,
+                    TWinControl* parent);
 // The same from raw bytes.
-void RVFLoadControlBinary(const AnsiString& Data, TComponent*& Control, const AnsiString& ClassName,
-                          TWinControl* Parent);
+void RVFLoadControlBinary(const AnsiString& data, TComponent*& control, const AnsiString& className,
+                          TWinControl* parent);
 
 // ---------------------------------------------------------------------------
 // The document background as RVF reads and writes it: a style (the ordinal of
@@ -189,11 +189,11 @@ void RVFLoadControlBinary(const AnsiString& Data, TComponent*& Control, const An
 class TRVFBackground {
 public:
     virtual int GetRVFBackgroundStyle() const = 0;
-    virtual void SetRVFBackgroundStyle(int Style) = 0;
+    virtual void SetRVFBackgroundStyle(int style) = 0;
     // The picture; null when there is none.
     virtual TGraphic* GetRVFBackgroundImage() const = 0;
     // Takes Image over (null: no picture), freeing the old one.
-    virtual void SetRVFBackgroundImage(TGraphic* Image) = 0;
+    virtual void SetRVFBackgroundImage(TGraphic* image) = 0;
 
 protected:
     ~TRVFBackground() = default;

@@ -15,42 +15,42 @@
 // ---------------------------------------------------------------------------
 // Pictures
 
-AnsiString RVFSavePicture(const TGraphic* Graphic)
+AnsiString RVFSavePicture(const TGraphic* graphic)
 {
-    TMemoryStream Stream;
-    Graphic->SaveToStream(Stream);
-    return RVFStream2TextString(Stream);
+    TMemoryStream stream;
+    graphic->SaveToStream(stream);
+    return RVFStream2TextString(stream);
 }
 
-bool RVFLoadPicture(const AnsiString& s, TGraphic* Graphic)
+bool RVFLoadPicture(const AnsiString& s, TGraphic* graphic)
 {
-    TMemoryStream Stream;
+    TMemoryStream stream;
     // What was decoded is loaded even when the text was damaged: the picture
     // decides whether it can use it.
-    const bool Decoded = RVFTextString2Stream(s, Stream);
-    Stream.SetPosition(0);
-    Graphic->LoadFromStream(Stream);
-    return Decoded;
+    const bool decoded = RVFTextString2Stream(s, stream);
+    stream.SetPosition(0);
+    graphic->LoadFromStream(stream);
+    return decoded;
 }
 
-void RVFSavePictureBinary(TStream& Stream, const TGraphic* Graphic)
+void RVFSavePictureBinary(TStream& stream, const TGraphic* graphic)
 {
-    RVFWriteBinaryBlock(Stream, [Graphic](TStream& Out) { Graphic->SaveToStream(Out); });
+    RVFWriteBinaryBlock(stream, [graphic](TStream& out) { graphic->SaveToStream(out); });
 }
 
-void RVFLoadPictureBinary(const AnsiString& Data, TGraphic* Graphic)
+void RVFLoadPictureBinary(const AnsiString& data, TGraphic* graphic)
 {
-    TMemoryStream Stream;
-    RVFBytesToStream(Data, Stream);
-    Graphic->LoadFromStream(Stream);
+    TMemoryStream stream;
+    RVFBytesToStream(data, stream);
+    graphic->LoadFromStream(stream);
 }
 
-void RVFLoadPictureBinary2(TStream& Stream, TGraphic* Graphic)
+void RVFLoadPictureBinary2(TStream& stream, TGraphic* graphic)
 {
-    TMemoryStream Block;
-    if (!RVFReadBinaryBlock(Stream, Block))
+    TMemoryStream block;
+    if (!RVFReadBinaryBlock(stream, block))
         throw EReadError(SysConst::SReadError);
-    Graphic->LoadFromStream(Block);
+    graphic->LoadFromStream(block);
 }
 
 // ---------------------------------------------------------------------------
@@ -58,67 +58,67 @@ void RVFLoadPictureBinary2(TStream& Stream, TGraphic* Graphic)
 
 namespace {
 
-void LoadControlFromStream(TMemoryStream& Stream, TComponent*& Control, const AnsiString& ClassName,
-                           TWinControl* Parent)
+void LoadControlFromStream(TMemoryStream& stream, TComponent*& control, const AnsiString& className,
+                           TWinControl* parent)
 {
-    if (!ClassName.empty()) {
-        Control = nullptr;
-        TPersistentClass Class = GetClass(ClassName);
+    if (!className.empty()) {
+        control = nullptr;
+        TPersistentClass Class = GetClass(className);
         if (!Class)
             return;
-        TPersistent* Instance = Class->Create(nullptr);
-        Control = dynamic_cast<TComponent*>(Instance);
-        if (!Control) {
-            delete Instance;
+        TPersistent* instance = Class->Create(nullptr);
+        control = dynamic_cast<TComponent*>(instance);
+        if (!control) {
+            delete instance;
             return;
         }
     }
-    if (!Control)
+    if (!control)
         return;
-    TControl* AsControl = dynamic_cast<TControl*>(Control);
+    TControl* asControl = dynamic_cast<TControl*>(control);
     try {
-        if (AsControl)
-            AsControl->SetParent(Parent);
-        Stream.SetPosition(0);
-        Stream.ReadComponent(Control);
-        if (AsControl && Parent)
-            AsControl->SetParent(Parent);
+        if (asControl)
+            asControl->SetParent(parent);
+        stream.SetPosition(0);
+        stream.ReadComponent(control);
+        if (asControl && parent)
+            asControl->SetParent(parent);
     } catch (const std::exception&) {
         // A control that cannot be read is no control: the caller sees null.
-        delete Control;
-        Control = nullptr;
+        delete control;
+        control = nullptr;
     }
 }
 
 } // namespace
 
-AnsiString RVFSaveControl(TComponent* Control)
+AnsiString RVFSaveControl(TComponent* control)
 {
-    TMemoryStream Stream;
-    Stream.WriteComponent(Control);
-    return RVFStream2TextString(Stream);
+    TMemoryStream stream;
+    stream.WriteComponent(control);
+    return RVFStream2TextString(stream);
 }
 
-void RVFSaveControlBinary(TStream& Stream, TComponent* Control)
+void RVFSaveControlBinary(TStream& stream, TComponent* control)
 {
-    RVFWriteBinaryBlock(Stream, [Control](TStream& Out) { Out.WriteComponent(Control); });
+    RVFWriteBinaryBlock(stream, [control](TStream& out) { out.WriteComponent(control); });
 }
 
-bool RVFLoadControl(const AnsiString& s, TComponent*& Control, const AnsiString& ClassName,
-                    TWinControl* Parent)
+bool RVFLoadControl(const AnsiString& s, TComponent*& control, const AnsiString& className,
+                    TWinControl* parent)
 {
-    TMemoryStream Stream;
-    const bool Decoded = RVFTextString2Stream(s, Stream);
-    LoadControlFromStream(Stream, Control, ClassName, Parent);
-    return Decoded;
+    TMemoryStream stream;
+    const bool decoded = RVFTextString2Stream(s, stream);
+    LoadControlFromStream(stream, control, className, parent);
+    return decoded;
 }
 
-void RVFLoadControlBinary(const AnsiString& Data, TComponent*& Control, const AnsiString& ClassName,
-                          TWinControl* Parent)
+void RVFLoadControlBinary(const AnsiString& data, TComponent*& control, const AnsiString& className,
+                          TWinControl* parent)
 {
-    TMemoryStream Stream;
-    RVFBytesToStream(Data, Stream);
-    LoadControlFromStream(Stream, Control, ClassName, Parent);
+    TMemoryStream stream;
+    RVFBytesToStream(data, stream);
+    LoadControlFromStream(stream, control, className, parent);
 }
 
 // ---------------------------------------------------------------------------
@@ -127,30 +127,30 @@ void RVFLoadControlBinary(const AnsiString& Data, TComponent*& Control, const An
 namespace {
 
 // A number, or the quoted name looked up by Find; false for anything else.
-template <class TFind> bool ReadStyleField(TRVFLineCursor& P, int& StyleNo, TFind&& Find)
+template <class TFind> bool ReadStyleField(TRVFLineCursor& p, int& styleNo, TFind&& find)
 {
-    if (RVFReadInteger(P, StyleNo))
+    if (RVFReadInteger(p, styleNo))
         return true;
-    if (P.Peek() != '"')
+    if (p.Peek() != '"')
         return false;
-    StyleNo = Find(RVFReadText(P));
+    styleNo = find(RVFReadText(p));
     return true;
 }
 
-template <class TInfos> int FindStyleName(const TInfos* Styles, const AnsiString& Name)
+template <class TInfos> int FindStyleName(const TInfos* styles, const AnsiString& name)
 {
-    if (!Styles)
+    if (!styles)
         return 0;
-    for (int i = 0; i < Styles->Count(); ++i)
-        if (Styles->Items(i)->StyleName() == Name)
+    for (int i = 0; i < styles->Count(); ++i)
+        if (styles->Items(i)->StyleName() == name)
             return i;
     return 0;
 }
 
-AnsiString QuoteStyleName(const AnsiString& Name)
+AnsiString QuoteStyleName(const AnsiString& name)
 {
     AnsiString result = "\"";
-    for (char c : Name) {
+    for (char c : name) {
         if (c == '"')
             result += "\"\"";
         else if (c == '\r' || c == '\n' || c == '\0')
@@ -163,39 +163,39 @@ AnsiString QuoteStyleName(const AnsiString& Name)
 
 } // namespace
 
-bool RVFReadTextStyle(TRVFLineCursor& P, int& StyleNo, TRVStyle* RVStyle)
+bool RVFReadTextStyle(TRVFLineCursor& p, int& styleNo, TRVStyle* rvStyle)
 {
-    return ReadStyleField(P, StyleNo, [RVStyle](const AnsiString& Name) {
-        return FindStyleName(RVStyle ? RVStyle->TextStyles() : nullptr, Name);
+    return ReadStyleField(p, styleNo, [rvStyle](const AnsiString& name) {
+        return FindStyleName(rvStyle ? rvStyle->TextStyles() : nullptr, name);
     });
 }
 
-bool RVFReadParaStyle(TRVFLineCursor& P, int& ParaNo, TRVStyle* RVStyle)
+bool RVFReadParaStyle(TRVFLineCursor& p, int& paraNo, TRVStyle* rvStyle)
 {
-    return ReadStyleField(P, ParaNo, [RVStyle](const AnsiString& Name) {
-        return FindStyleName(RVStyle ? RVStyle->ParaStyles() : nullptr, Name);
+    return ReadStyleField(p, paraNo, [rvStyle](const AnsiString& name) {
+        return FindStyleName(rvStyle ? rvStyle->ParaStyles() : nullptr, name);
     });
 }
 
-AnsiString RVFSaveText(TRVStyle* RVStyle, bool UseStyleNames, int StyleNo)
+AnsiString RVFSaveText(TRVStyle* rvStyle, bool useStyleNames, int styleNo)
 {
-    if (UseStyleNames && RVStyle && StyleNo >= 0 && StyleNo < RVStyle->TextStyles()->Count())
-        return QuoteStyleName(RVStyle->TextStyles()->Items(StyleNo)->StyleName());
-    return IntToStr(StyleNo);
+    if (useStyleNames && rvStyle && styleNo >= 0 && styleNo < rvStyle->TextStyles()->Count())
+        return QuoteStyleName(rvStyle->TextStyles()->Items(styleNo)->StyleName());
+    return IntToStr(styleNo);
 }
 
-AnsiString RVFSavePara(TRVStyle* RVStyle, bool UseStyleNames, int ParaNo)
+AnsiString RVFSavePara(TRVStyle* rvStyle, bool useStyleNames, int paraNo)
 {
-    if (UseStyleNames && RVStyle && ParaNo >= 0 && ParaNo < RVStyle->ParaStyles()->Count())
-        return QuoteStyleName(RVStyle->ParaStyles()->Items(ParaNo)->StyleName());
-    return IntToStr(ParaNo);
+    if (useStyleNames && rvStyle && paraNo >= 0 && paraNo < rvStyle->ParaStyles()->Count())
+        return QuoteStyleName(rvStyle->ParaStyles()->Items(paraNo)->StyleName());
+    return IntToStr(paraNo);
 }
 
-AnsiString RVFItemSavePara(int ParaNo, TCustomRVData* RVData, bool ForceSameAsPrev)
+AnsiString RVFItemSavePara(int paraNo, TCustomRVData* rvData, bool forceSameAsPrev)
 {
-    if (ForceSameAsPrev)
+    if (forceSameAsPrev)
         return "-1";
-    if (!RVData)
-        return IntToStr(ParaNo);
-    return RVFSavePara(RVData->GetRVStyle(), RVData->GetRVFOptions().Contains(rvfoUseStyleNames), ParaNo);
+    if (!rvData)
+        return IntToStr(paraNo);
+    return RVFSavePara(rvData->GetRVStyle(), rvData->GetRVFOptions().Contains(rvfoUseStyleNames), paraNo);
 }

@@ -10,11 +10,11 @@
 // ---------------------------------------------------------------------------
 // Text
 
-AnsiString RV_ReplaceTabsA(const AnsiString& s, int SpacesInTab)
+AnsiString RV_ReplaceTabsA(const AnsiString& s, int spacesInTab)
 {
     if (s.find('\t') == AnsiString::npos)
         return s;
-    const size_t spaces = SpacesInTab > 0 ? static_cast<size_t>(SpacesInTab) : 0;
+    const size_t spaces = spacesInTab > 0 ? static_cast<size_t>(spacesInTab) : 0;
     AnsiString result;
     result.reserve(s.size());
     for (char c : s) {
@@ -26,9 +26,9 @@ AnsiString RV_ReplaceTabsA(const AnsiString& s, int SpacesInTab)
     return result;
 }
 
-AnsiString RV_ReplaceTabsW(const AnsiString& s, int SpacesInTab)
+AnsiString RV_ReplaceTabsW(const AnsiString& s, int spacesInTab)
 {
-    const int spaces = SpacesInTab > 0 ? SpacesInTab : 0;
+    const int spaces = spacesInTab > 0 ? spacesInTab : 0;
     AnsiString result;
     result.reserve(s.size());
     size_t i = 0;
@@ -46,10 +46,10 @@ AnsiString RV_ReplaceTabsW(const AnsiString& s, int SpacesInTab)
     return result;
 }
 
-void RV_ReplaceStr(AnsiString& Str, const AnsiString& SubStr, const AnsiString& NewStr)
+void RV_ReplaceStr(AnsiString& str, const AnsiString& subStr, const AnsiString& newStr)
 {
-    const size_t m = SubStr.size();
-    if (m == 0 || Str.find(SubStr) == AnsiString::npos)
+    const size_t m = subStr.size();
+    if (m == 0 || str.find(subStr) == AnsiString::npos)
         return;
 
     // A string-matching automaton (Knuth-Morris-Pratt) runs over the text as it
@@ -59,9 +59,9 @@ void RV_ReplaceStr(AnsiString& Str, const AnsiString& SubStr, const AnsiString& 
     // which keeps the whole pass linear.
     std::vector<size_t> fail(m, 0);
     for (size_t i = 1, k = 0; i < m; ++i) {
-        while (k > 0 && SubStr[i] != SubStr[k])
+        while (k > 0 && subStr[i] != subStr[k])
             k = fail[k - 1];
-        if (SubStr[i] == SubStr[k])
+        if (subStr[i] == subStr[k])
             ++k;
         fail[i] = k;
     }
@@ -69,17 +69,17 @@ void RV_ReplaceStr(AnsiString& Str, const AnsiString& SubStr, const AnsiString& 
         // State m (an occurrence that ended inside a replacement) continues as
         // its longest proper border.
         size_t k = state == m ? fail[m - 1] : state;
-        while (k > 0 && c != SubStr[k])
+        while (k > 0 && c != subStr[k])
             k = fail[k - 1];
-        return c == SubStr[k] ? k + 1 : k;
+        return c == subStr[k] ? k + 1 : k;
     };
 
     AnsiString out;
-    out.reserve(Str.size());
+    out.reserve(str.size());
     std::vector<size_t> states;
-    states.reserve(Str.size());
+    states.reserve(str.size());
     size_t state = 0;
-    for (char c : Str) {
+    for (char c : str) {
         state = next(state, c);
         out.push_back(c);
         states.push_back(state);
@@ -88,59 +88,59 @@ void RV_ReplaceStr(AnsiString& Str, const AnsiString& SubStr, const AnsiString& 
         out.resize(out.size() - m);
         states.resize(states.size() - m);
         state = states.empty() ? 0 : states.back();
-        for (char r : NewStr) {
+        for (char r : newStr) {
             state = next(state, r);
             out.push_back(r);
             states.push_back(state);
         }
     }
-    Str.swap(out);
+    str.swap(out);
 }
 
-int RV_CharPos(const char* Str, char Chr, int Length)
+int RV_CharPos(const char* str, char chr, int length)
 {
-    if (!Str)
+    if (!str)
         return 0;
-    for (int i = 0; i < Length; ++i)
-        if (Str[i] == Chr)
+    for (int i = 0; i < length; ++i)
+        if (str[i] == chr)
             return i + 1;
     return 0;
 }
 
-bool RV_PointInRect(int X, int Y, int Left, int Top, int Width, int Height)
+bool RV_PointInRect(int x, int y, int left, int top, int width, int height)
 {
-    return X >= Left && int64_t(X) < int64_t(Left) + Width && Y >= Top && int64_t(Y) < int64_t(Top) + Height;
+    return x >= left && int64_t(x) < int64_t(left) + width && y >= top && int64_t(y) < int64_t(top) + height;
 }
 
 // ---------------------------------------------------------------------------
 // Screen and device
 
-int RV_XToDevice(int X, const TRVScreenAndDevice& sad)
+int RV_XToDevice(int x, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(X, sad.DevicePpiX, sad.ScreenPpiX);
+    return MulDiv(x, sad.DevicePpiX, sad.ScreenPpiX);
 }
 
-int RV_YToDevice(int Y, const TRVScreenAndDevice& sad)
+int RV_YToDevice(int y, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(Y, sad.DevicePpiY, sad.ScreenPpiY);
+    return MulDiv(y, sad.DevicePpiY, sad.ScreenPpiY);
 }
 
-int RV_XToScreen(int X, const TRVScreenAndDevice& sad)
+int RV_XToScreen(int x, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(X, sad.ScreenPpiX, sad.DevicePpiX);
+    return MulDiv(x, sad.ScreenPpiX, sad.DevicePpiX);
 }
 
-int RV_YToScreen(int Y, const TRVScreenAndDevice& sad)
+int RV_YToScreen(int y, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(Y, sad.ScreenPpiY, sad.DevicePpiY);
+    return MulDiv(y, sad.ScreenPpiY, sad.DevicePpiY);
 }
 
-void RV_RectToScreen(TRect& R, const TRVScreenAndDevice& sad)
+void RV_RectToScreen(TRect& r, const TRVScreenAndDevice& sad)
 {
-    R.Left = RV_XToScreen(R.Left, sad);
-    R.Top = RV_YToScreen(R.Top, sad);
-    R.Right = RV_XToScreen(R.Right, sad);
-    R.Bottom = RV_YToScreen(R.Bottom, sad);
+    r.Left = RV_XToScreen(r.Left, sad);
+    r.Top = RV_YToScreen(r.Top, sad);
+    r.Right = RV_XToScreen(r.Right, sad);
+    r.Bottom = RV_YToScreen(r.Bottom, sad);
 }
 
 // ---------------------------------------------------------------------------
@@ -150,73 +150,73 @@ namespace {
 
 // The weighted sum of the channels in extended precision, as every grey and
 // luminance of the library is computed.
-int64_t Luminance(TColor Color)
+int64_t Luminance(TColor color)
 {
-    const TColor rgb = ColorToRGB(Color);
+    const TColor rgb = ColorToRGB(color);
     return Round(0.30L * GetRValue(rgb) + 0.59L * GetGValue(rgb) + 0.11L * GetBValue(rgb));
 }
 
 } // namespace
 
-int RV_GetLuminance(TColor Color)
+int RV_GetLuminance(TColor color)
 {
-    return static_cast<int>(Luminance(Color));
+    return static_cast<int>(Luminance(color));
 }
 
-TColor RV_GetGray(TColor Color)
+TColor RV_GetGray(TColor color)
 {
-    if (Color == clNone)
+    if (color == clNone)
         return clNone;
-    int64_t g = Luminance(Color);
+    int64_t g = Luminance(color);
     if (g > 255)
         g = 255;
     return RGB(static_cast<int>(g), static_cast<int>(g), static_cast<int>(g));
 }
 
-TColor RV_GetPrnColor(TColor Color)
+TColor RV_GetPrnColor(TColor color)
 {
-    if (Color == clWindowText)
+    if (color == clWindowText)
         return clBlack;
-    if (Color == clWindow)
+    if (color == clWindow)
         return clWhite;
-    return Color;
+    return color;
 }
 
-TColor RV_GetColor(TColor Color, TRVColorMode ColorMode)
+TColor RV_GetColor(TColor color, TRVColorMode colorMode)
 {
-    if (Color == clNone)
+    if (color == clNone)
         return clNone;
-    switch (ColorMode) {
+    switch (colorMode) {
     case rvcmColor:
-        return Color;
+        return color;
     case rvcmPrinterColor:
-        return RV_GetPrnColor(Color);
+        return RV_GetPrnColor(color);
     case rvcmGrayScale:
-        return RV_GetGray(RV_GetPrnColor(Color));
+        return RV_GetGray(RV_GetPrnColor(color));
     case rvcmBlackAndWhite:
     case rvcmBlackOnWhite:
-        return Color == clWhite ? clWhite : clBlack;
+        return color == clWhite ? clWhite : clBlack;
     }
-    return Color;
+    return color;
 }
 
-TColor RV_GetBackColor(TColor Color, TRVColorMode ColorMode)
+TColor RV_GetBackColor(TColor color, TRVColorMode colorMode)
 {
-    if (Color != clNone && (ColorMode == rvcmBlackAndWhite || ColorMode == rvcmBlackOnWhite))
+    if (color != clNone && (colorMode == rvcmBlackAndWhite || colorMode == rvcmBlackOnWhite))
         return clWhite;
-    return RV_GetColor(Color, ColorMode);
+    return RV_GetColor(color, colorMode);
 }
 
 // ---------------------------------------------------------------------------
 // HTML fragments
 
-AnsiString RV_GetHTMLRGBStr(TColor Color)
+AnsiString RV_GetHTMLRGBStr(TColor color)
 {
-    if (Color == clNone)
+    if (color == clNone)
         return AnsiString();
-    if (Color == clWindowText)
-        Color = clBlack;
-    const TColor rgb = ColorToRGB(Color);
+    if (color == clWindowText)
+        color = clBlack;
+    const TColor rgb = ColorToRGB(color);
     static const char digits[] = "0123456789ABCDEF";
     AnsiString result = "#";
     for (int channel : {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)}) {
@@ -226,28 +226,28 @@ AnsiString RV_GetHTMLRGBStr(TColor Color)
     return result;
 }
 
-AnsiString RV_GetHTMLPath(const AnsiString& Path)
+AnsiString RV_GetHTMLPath(const AnsiString& path)
 {
-    AnsiString result = Path;
+    AnsiString result = path;
     for (char& c : result)
         if (c == '\\')
             c = '/';
     return result;
 }
 
-int RV_HTMLGetFontSize(int PointSize)
+int RV_HTMLGetFontSize(int pointSize)
 {
-    if (PointSize <= 8)
+    if (pointSize <= 8)
         return 1;
-    if (PointSize <= 10)
+    if (pointSize <= 10)
         return 2;
-    if (PointSize <= 12)
+    if (pointSize <= 12)
         return 3;
-    if (PointSize <= 14)
+    if (pointSize <= 14)
         return 4;
-    if (PointSize <= 18)
+    if (pointSize <= 18)
         return 5;
-    if (PointSize <= 24)
+    if (pointSize <= 24)
         return 6;
     return 7;
 }

@@ -14,87 +14,87 @@
 TRVCreateGraphicsFunction RV_CreateGraphics = RV_CreateGraphicsDefault;
 TRVAfterImportGraphicsProc RV_AfterImportGraphic = RV_AfterImportGraphicDefault;
 
-void RV_PictureToDevice(TCanvas* Canvas, int x, int y, int Width, int Height, const TRVScreenAndDevice& sad,
-                        TGraphic* Graphic, bool ToScreen)
+void RV_PictureToDevice(TCanvas* canvas, int x, int y, int width, int height, const TRVScreenAndDevice& sad,
+                        TGraphic* graphic, bool toScreen)
 {
-    if (Canvas == nullptr || Graphic == nullptr)
+    if (canvas == nullptr || graphic == nullptr)
         return;
-    if (Width < 0)
-        Width = Graphic->Width();
-    if (Height < 0)
-        Height = Graphic->Height();
-    const int w = MulDiv(Width, sad.DevicePpiX, sad.ScreenPpiX);
-    const int h = MulDiv(Height, sad.DevicePpiY, sad.ScreenPpiY);
+    if (width < 0)
+        width = graphic->Width();
+    if (height < 0)
+        height = graphic->Height();
+    const int w = MulDiv(width, sad.DevicePpiX, sad.ScreenPpiX);
+    const int h = MulDiv(height, sad.DevicePpiY, sad.ScreenPpiY);
     if (w <= 0 || h <= 0)
         return;
-    const TRect Dest = Bounds(x, y, w, h);
-    if (ToScreen) {
-        Canvas->StretchDraw(Dest, Graphic);
+    const TRect dest = Bounds(x, y, w, h);
+    if (toScreen) {
+        canvas->StretchDraw(dest, graphic);
         return;
     }
     // A printer gets the bitmap's own pixels stretched over the place, as a
     // device-independent copy would give them; devices here are true-colour,
     // so no halftone palette is needed.
-    auto* Bitmap = dynamic_cast<TBitmap*>(Graphic);
-    if (Bitmap == nullptr || Bitmap->Empty())
+    auto* bitmap = dynamic_cast<TBitmap*>(graphic);
+    if (bitmap == nullptr || bitmap->Empty())
         return;
-    Canvas->DrawPixels(Dest, Bitmap->Pixels(), Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
+    canvas->DrawPixels(dest, bitmap->Pixels(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
 }
 
-void RV_SetPaletteToPicture(TGraphic* Graphic, const TLogPalette* LogPalette)
+void RV_SetPaletteToPicture(TGraphic* graphic, const TLogPalette* logPalette)
 {
-    if (Graphic == nullptr || LogPalette == nullptr)
+    if (graphic == nullptr || logPalette == nullptr)
         return;
-    if (auto* Jpeg = dynamic_cast<TJPEGImage*>(Graphic))
-        Jpeg->SetPixelFormat(jf8Bit);
-    const HPALETTE Palette = CreatePalette(LogPalette);
-    Graphic->SetPalette(Palette);
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic))
+        jpeg->SetPixelFormat(jf8Bit);
+    const HPALETTE palette = CreatePalette(logPalette);
+    graphic->SetPalette(palette);
     // A picture that keeps its own copy (or none) leaves our handle unused.
-    if (Graphic->Palette() != Palette)
-        DeletePalette(Palette);
+    if (graphic->Palette() != palette)
+        DeletePalette(palette);
 }
 
-bool RV_IsGraphicTransparent(const TGraphic* Graphic)
+bool RV_IsGraphicTransparent(const TGraphic* graphic)
 {
-    return Graphic != nullptr && Graphic->Transparent();
+    return graphic != nullptr && graphic->Transparent();
 }
 
-TGraphic* RV_CreateGraphicsDefault(TRVGraphicClass GraphicClass)
+TGraphic* RV_CreateGraphicsDefault(TRVGraphicClass graphicClass)
 {
-    if (GraphicClass == nullptr)
+    if (graphicClass == nullptr)
         return nullptr;
     // The three classes whose constructors take no arguments of their own are
     // made directly; any other registered class through its factory.
-    if (SameText(GraphicClass->Name, "TBitmap"))
+    if (SameText(graphicClass->Name, "TBitmap"))
         return new TBitmap;
-    if (SameText(GraphicClass->Name, "TMetafile"))
+    if (SameText(graphicClass->Name, "TMetafile"))
         return new TMetafile;
-    if (SameText(GraphicClass->Name, "TIcon"))
+    if (SameText(graphicClass->Name, "TIcon"))
         return new TIcon;
-    return CreateGraphic(GraphicClass);
+    return CreateGraphic(graphicClass);
 }
 
-void RV_AfterImportGraphicDefault(TGraphic* Graphic)
+void RV_AfterImportGraphicDefault(TGraphic* graphic)
 {
-    (void)Graphic;
+    (void)graphic;
 }
 
-void RV_DrawFrame(TCanvas* Canvas, TColor Color, int Left, int Top, int Right, int Bottom)
+void RV_DrawFrame(TCanvas* canvas, TColor color, int left, int top, int right, int bottom)
 {
-    const TBrushStyle OldBrushStyle = Canvas->Brush()->Style();
-    Canvas->Pen()->SetWidth(1);
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Pen()->SetColor(Color);
-    Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Rectangle(Left, Top, Right, Bottom);
-    Canvas->Brush()->SetStyle(OldBrushStyle);
+    const TBrushStyle oldBrushStyle = canvas->Brush()->Style();
+    canvas->Pen()->SetWidth(1);
+    canvas->Pen()->SetStyle(psSolid);
+    canvas->Pen()->SetColor(color);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Rectangle(left, top, right, bottom);
+    canvas->Brush()->SetStyle(oldBrushStyle);
 }
 
-void RV_InfoAboutSaD(TRVScreenAndDevice& sad, TCanvas* Canvas)
+void RV_InfoAboutSaD(TRVScreenAndDevice& sad, TCanvas* canvas)
 {
     sad.ScreenPpiX = ScreenPixelsPerInch();
     sad.ScreenPpiY = ScreenPixelsPerInch();
     // Without a canvas the device is the screen.
-    sad.DevicePpiX = Canvas ? GetDeviceCaps(Canvas, LOGPIXELSX) : sad.ScreenPpiX;
-    sad.DevicePpiY = Canvas ? GetDeviceCaps(Canvas, LOGPIXELSY) : sad.ScreenPpiY;
+    sad.DevicePpiX = canvas ? GetDeviceCaps(canvas, LOGPIXELSX) : sad.ScreenPpiX;
+    sad.DevicePpiY = canvas ? GetDeviceCaps(canvas, LOGPIXELSY) : sad.ScreenPpiY;
 }

@@ -19,21 +19,21 @@ TFontLook LookOf(const TFontInfo* ts)
 {
     return {ts->Size(), ts->Color(), ts->FontName(), ts->Style()};
 }
-TFontLook LookOf(const TFont* Font)
+TFontLook LookOf(const TFont* font)
 {
-    return {Font->Size(), Font->Color(), Font->Name(), Font->Style()};
+    return {font->Size(), font->Color(), font->Name(), font->Style()};
 }
 
 // The attributes of the FONT tag; empty when no tag is due.
-AnsiString FontAttributes(const TFontLook& ts, const TFontLook& normal, bool Relative)
+AnsiString FontAttributes(const TFontLook& ts, const TFontLook& normal, bool relative)
 {
     AnsiString attrs;
-    if (!Relative || ts.Size != normal.Size)
+    if (!relative || ts.Size != normal.Size)
         attrs += " size=" + IntToStr(RV_HTMLGetFontSize(ts.Size));
     // No colour, no colour attribute (an empty one is not a colour).
-    if ((!Relative || ts.Color != normal.Color) && ts.Color != clNone)
+    if ((!relative || ts.Color != normal.Color) && ts.Color != clNone)
         attrs += " color=" + RV_GetHTMLRGBStr(ts.Color);
-    if (!Relative || !SameText(ts.Name, normal.Name))
+    if (!relative || !SameText(ts.Name, normal.Name))
         attrs += " face=\"" + RV_EscapeHTMLAttribute(ts.Name) + "\"";
     return attrs;
 }
@@ -72,23 +72,23 @@ const char* CloseTag(TFontStyle s)
 }
 
 // Closing tags of the styles in A but not in B, then opening tags of those in B but not in A.
-AnsiString SwitchStyles(TFontStyles A, TFontStyles B)
+AnsiString SwitchStyles(TFontStyles a, TFontStyles b)
 {
     AnsiString result;
     for (TFontStyle s : CloseOrder)
-        if (A.Contains(s) && !B.Contains(s))
+        if (a.Contains(s) && !b.Contains(s))
             result += CloseTag(s);
     for (TFontStyle s : OpenOrder)
-        if (B.Contains(s) && !A.Contains(s))
+        if (b.Contains(s) && !a.Contains(s))
             result += OpenTag(s);
     return result;
 }
 
-AnsiString OpenTagOf(const TFontLook& ts, const TFontLook& normal, bool Relative)
+AnsiString OpenTagOf(const TFontLook& ts, const TFontLook& normal, bool relative)
 {
-    const AnsiString attrs = FontAttributes(ts, normal, Relative);
+    const AnsiString attrs = FontAttributes(ts, normal, relative);
     AnsiString result = attrs.empty() ? AnsiString() : "<FONT" + attrs + ">";
-    if (Relative) {
+    if (relative) {
         result += SwitchStyles(normal.Style, ts.Style);
     } else {
         for (TFontStyle s : OpenOrder)
@@ -98,17 +98,17 @@ AnsiString OpenTagOf(const TFontLook& ts, const TFontLook& normal, bool Relative
     return result;
 }
 
-AnsiString CloseTagOf(const TFontLook& ts, const TFontLook& normal, bool Relative)
+AnsiString CloseTagOf(const TFontLook& ts, const TFontLook& normal, bool relative)
 {
     AnsiString result;
-    if (Relative) {
+    if (relative) {
         result = SwitchStyles(ts.Style, normal.Style);
     } else {
         for (TFontStyle s : CloseOrder)
             if (ts.Style.Contains(s))
                 result += CloseTag(s);
     }
-    if (!FontAttributes(ts, normal, Relative).empty())
+    if (!FontAttributes(ts, normal, relative).empty())
         result += "</FONT>";
     return result;
 }
@@ -120,7 +120,7 @@ bool IsCSSSpecial(unsigned char c)
 
 } // namespace
 
-AnsiString RV_GetHTMLFontCSS(const TFont* Font)
+AnsiString RV_GetHTMLFontCSS(const TFont* font)
 {
     AnsiString words;
     auto add = [](AnsiString& list, const AnsiString& word) {
@@ -128,16 +128,16 @@ AnsiString RV_GetHTMLFontCSS(const TFont* Font)
             list += ' ';
         list += word;
     };
-    const TFontStyles style = Font->Style();
+    const TFontStyles style = font->Style();
     if (style.Contains(fsBold))
         add(words, "bold");
     if (style.Contains(fsItalic))
         add(words, "italic");
-    if (Font->Size() >= 1)
-        add(words, Format("%dpt", {Font->Size()}));
+    if (font->Size() >= 1)
+        add(words, Format("%dpt", {font->Size()}));
     else
-        add(words, Format("%dpx", {Font->Height()}));
-    add(words, Format("'%s'", {RV_EscapeCSSString(Font->Name())}));
+        add(words, Format("%dpx", {font->Height()}));
+    add(words, Format("'%s'", {RV_EscapeCSSString(font->Name())}));
     AnsiString result = Format("font: %s;", {words});
     AnsiString decoration;
     if (style.Contains(fsUnderline))
@@ -146,14 +146,14 @@ AnsiString RV_GetHTMLFontCSS(const TFont* Font)
         add(decoration, "line-through");
     if (!decoration.empty())
         result = Format("%s text-decoration: %s;", {result, decoration});
-    if (Font->Color() != clNone)
-        result = Format("%s color: %s;", {result, RV_GetHTMLRGBStr(Font->Color())});
+    if (font->Color() != clNone)
+        result = Format("%s color: %s;", {result, RV_GetHTMLRGBStr(font->Color())});
     return result;
 }
 
-AnsiString RV_HTMLOpenFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool Relative)
+AnsiString RV_HTMLOpenFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool relative)
 {
-    AnsiString result = OpenTagOf(LookOf(ts), LookOf(normalts), Relative);
+    AnsiString result = OpenTagOf(LookOf(ts), LookOf(normalts), relative);
     if (ts->VShift() < 0)
         result += "<SUB>";
     else if (ts->VShift() > 0)
@@ -161,24 +161,24 @@ AnsiString RV_HTMLOpenFontTag(const TFontInfo* ts, const TFontInfo* normalts, bo
     return result;
 }
 
-AnsiString RV_HTMLCloseFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool Relative)
+AnsiString RV_HTMLCloseFontTag(const TFontInfo* ts, const TFontInfo* normalts, bool relative)
 {
     AnsiString result;
     if (ts->VShift() < 0)
         result = "</SUB>";
     else if (ts->VShift() > 0)
         result = "</SUP>";
-    return result + CloseTagOf(LookOf(ts), LookOf(normalts), Relative);
+    return result + CloseTagOf(LookOf(ts), LookOf(normalts), relative);
 }
 
-AnsiString RV_HTMLOpenFontTag2(const TFont* Font, const TFontInfo* normalts)
+AnsiString RV_HTMLOpenFontTag2(const TFont* font, const TFontInfo* normalts)
 {
-    return OpenTagOf(LookOf(Font), LookOf(normalts), true);
+    return OpenTagOf(LookOf(font), LookOf(normalts), true);
 }
 
-AnsiString RV_HTMLCloseFontTag2(const TFont* Font, const TFontInfo* normalts)
+AnsiString RV_HTMLCloseFontTag2(const TFont* font, const TFontInfo* normalts)
 {
-    return CloseTagOf(LookOf(Font), LookOf(normalts), true);
+    return CloseTagOf(LookOf(font), LookOf(normalts), true);
 }
 
 AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)

@@ -31,25 +31,25 @@ const char* const ExtraPropertyNames[] = {
 static_assert(std::size(ExtraPropertyNames) == rvepDeleteProtect + 1, "one name per property");
 
 // Whether Index addresses an entry of List.
-bool InList(const TRVIntegerList* List, int Index)
+bool InList(const TRVIntegerList* list, int index)
 {
-    return List != nullptr && Index >= 0 && Index < List->Count();
+    return list != nullptr && index >= 0 && index < list->Count();
 }
 
 } // namespace
 
-AnsiString RVGetExtraItemPropertyName(TRVExtraItemProperty Prop)
+AnsiString RVGetExtraItemPropertyName(TRVExtraItemProperty prop)
 {
-    if (Prop < rvepUnknown || Prop > rvepDeleteProtect)
+    if (prop < rvepUnknown || prop > rvepDeleteProtect)
         return AnsiString();
-    return ExtraPropertyNames[Prop];
+    return ExtraPropertyNames[prop];
 }
 
-TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& Name)
+TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& name)
 {
     // rvepUnknown's empty name never matches a read name.
     for (int i = rvepVShift; i <= rvepDeleteProtect; ++i)
-        if (Name == ExtraPropertyNames[i])
+        if (name == ExtraPropertyNames[i])
             return static_cast<TRVExtraItemProperty>(i);
     return rvepUnknown;
 }
@@ -57,18 +57,18 @@ TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& Name)
 // ---------------------------------------------------------------------------
 // Checkpoints and sub-document positions
 
-void TRVCPInfo::Assign(const TRVCPInfo* Source, bool TagsArePChars)
+void TRVCPInfo::Assign(const TRVCPInfo* source, bool tagsArePChars)
 {
-    Name = Source->Name;
-    RaiseEvent = Source->RaiseEvent;
-    Tag = RV_CopyTag(Source->Tag, TagsArePChars);
+    Name = source->Name;
+    RaiseEvent = source->RaiseEvent;
+    Tag = RV_CopyTag(source->Tag, tagsArePChars);
 }
 
-TRVCPInfo* TRVCPInfo::CreateCopy(bool TagsArePChars) const
+TRVCPInfo* TRVCPInfo::CreateCopy(bool tagsArePChars) const
 {
-    auto* Copy = new TRVCPInfo;
-    Copy->Assign(this, TagsArePChars);
-    return Copy;
+    auto* copy = new TRVCPInfo;
+    copy->Assign(this, tagsArePChars);
+    return copy;
 }
 
 TRVStoreSubRVData* TRVStoreSubRVData::Duplicate() const
@@ -79,9 +79,9 @@ TRVStoreSubRVData* TRVStoreSubRVData::Duplicate() const
 // ---------------------------------------------------------------------------
 // TCustomRVItemInfo
 
-TCustomRVItemInfo::TCustomRVItemInfo(TCustomRVData* RVData)
+TCustomRVItemInfo::TCustomRVItemInfo(TCustomRVData* rvData)
 {
-    (void)RVData;
+    (void)rvData;
 }
 
 TCustomRVItemInfo::~TCustomRVItemInfo()
@@ -97,9 +97,9 @@ TRVItemClass TCustomRVItemInfo::GetItemClass() const
     return RVItemClassOf<TCustomRVItemInfo>();
 }
 
-void TCustomRVItemInfo::SetSameAsPrev(bool Value)
+void TCustomRVItemInfo::SetSameAsPrev(bool value)
 {
-    if (Value) {
+    if (value) {
         ItemOptions.Exclude(rvioPageBreakBefore);
         ItemOptions.Exclude(rvioBR);
         ItemOptions.Include(rvioSameAsPrev);
@@ -108,9 +108,9 @@ void TCustomRVItemInfo::SetSameAsPrev(bool Value)
     }
 }
 
-void TCustomRVItemInfo::SetBR(bool Value)
+void TCustomRVItemInfo::SetBR(bool value)
 {
-    if (GetBoolValue(rvbpFullWidth) || !Value) {
+    if (GetBoolValue(rvbpFullWidth) || !value) {
         ItemOptions.Exclude(rvioBR);
     } else {
         ItemOptions.Exclude(rvioSameAsPrev);
@@ -118,9 +118,9 @@ void TCustomRVItemInfo::SetBR(bool Value)
     }
 }
 
-void TCustomRVItemInfo::SetPageBreakBefore(bool Value)
+void TCustomRVItemInfo::SetPageBreakBefore(bool value)
 {
-    if (Value) {
+    if (value) {
         ItemOptions.Exclude(rvioSameAsPrev);
         ItemOptions.Exclude(rvioBR);
         ItemOptions.Include(rvioPageBreakBefore);
@@ -134,17 +134,17 @@ bool TCustomRVItemInfo::CanBeBorderStart() const
     return !ItemOptions.Contains(rvioSameAsPrev) && !ItemOptions.Contains(rvioBR);
 }
 
-bool TCustomRVItemInfo::ParaStart(bool CountBR) const
+bool TCustomRVItemInfo::ParaStart(bool countBr) const
 {
     if (ItemOptions.Contains(rvioSameAsPrev))
         return false;
-    return CountBR || !ItemOptions.Contains(rvioBR);
+    return countBr || !ItemOptions.Contains(rvioBR);
 }
 
-int TCustomRVItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData)
+int TCustomRVItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData)
 {
-    (void)Canvas;
-    (void)RVData;
+    (void)canvas;
+    (void)rvData;
     if (sad != nullptr)
         return MulDiv(20, sad->DevicePpiX, sad->ScreenPpiX);
     return 20;
@@ -155,15 +155,15 @@ TGraphic* TCustomRVItemInfo::AsImage()
     return nullptr;
 }
 
-bool TCustomRVItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TCustomRVItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    return Prop == rvbpValid || Prop == rvbpRequiresRVFLines;
+    return prop == rvbpValid || prop == rvbpRequiresRVFLines;
 }
 
-bool TCustomRVItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TCustomRVItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    (void)RVStyle;
-    return Prop == rvbpPrintToBMP;
+    (void)rvStyle;
+    return prop == rvbpPrintToBMP;
 }
 
 void TCustomRVItemInfo::PaintFullWidth(int, int, int, TCanvas*, TRVItemDrawStates, TRVStyle*, const TRect&,
@@ -207,23 +207,23 @@ TRVDrawLineInfo* TCustomRVItemInfo::CreatePrintingDrawItem(TCustomRVData*, const
 }
 
 void TCustomRVItemInfo::OnDocWidthChange(int, TRVDrawLineInfo*, bool, TCanvas*, TCustomRVData*,
-                                         const TRVScreenAndDevice*, int& HShift, int& Desc, bool)
+                                         const TRVScreenAndDevice*, int& hShift, int& desc, bool)
 {
-    HShift = 0;
-    Desc = 1;
+    hShift = 0;
+    desc = 1;
 }
 
 void TCustomRVItemInfo::DrawBackgroundForPrinting(TCanvas*, const TRect&, const TRect&, TRVColorMode, int) {}
 
-void TCustomRVItemInfo::Assign(const TPersistent* Source)
+void TCustomRVItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TCustomRVItemInfo*>(Source)) {
-        StyleNo = Item->StyleNo;
-        ParaNo = Item->ParaNo;
-        ItemOptions = Item->ItemOptions;
+    if (const auto* item = dynamic_cast<const TCustomRVItemInfo*>(source)) {
+        StyleNo = item->StyleNo;
+        ParaNo = item->ParaNo;
+        ItemOptions = item->ItemOptions;
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
 AnsiString TCustomRVItemInfo::SaveRVFHeaderTail(TCustomRVData*)
@@ -287,9 +287,9 @@ bool TCustomRVItemInfo::OwnsInplaceEditor(TControl*) const
     return false;
 }
 
-TCustomRVData* TCustomRVItemInfo::GetSubRVData(TRVStoreSubRVData*& StoreState, TRVSubRVDataPos)
+TCustomRVData* TCustomRVItemInfo::GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos)
 {
-    StoreState = nullptr;
+    storeState = nullptr;
     return nullptr;
 }
 
@@ -302,9 +302,9 @@ bool TCustomRVItemInfo::EnterItem(TRVEnterDirection, int)
     return false;
 }
 
-TCursor TCustomRVItemInfo::GetHypertextCursor(TRVStyle* RVStyle)
+TCursor TCustomRVItemInfo::GetHypertextCursor(TRVStyle* rvStyle)
 {
-    return RVStyle != nullptr ? RVStyle->JumpCursor() : crJump;
+    return rvStyle != nullptr ? rvStyle->JumpCursor() : crJump;
 }
 
 void TCustomRVItemInfo::BuildJumps(int, int, int&, TList*) {}
@@ -361,17 +361,17 @@ void TCustomRVItemInfo::ApplyStyleConversion(TCustomRVData*, int) {}
 void TCustomRVItemInfo::StartExport() {}
 void TCustomRVItemInfo::EndExport() {}
 
-void TCustomRVItemInfo::MarkStylesInUse(TRVIntegerList*, TRVIntegerList* UsedParaStyles, TRVIntegerList*)
+void TCustomRVItemInfo::MarkStylesInUse(TRVIntegerList*, TRVIntegerList* usedParaStyles, TRVIntegerList*)
 {
     // A paragraph number read from a file may lie outside the style sheet.
-    if (InList(UsedParaStyles, ParaNo))
-        UsedParaStyles->Put(ParaNo, 1);
+    if (InList(usedParaStyles, ParaNo))
+        usedParaStyles->Put(ParaNo, 1);
 }
 
-void TCustomRVItemInfo::UpdateStyles(TRVIntegerList*, TRVIntegerList* ParaStylesShift, TRVIntegerList*)
+void TCustomRVItemInfo::UpdateStyles(TRVIntegerList*, TRVIntegerList* paraStylesShift, TRVIntegerList*)
 {
-    if (InList(ParaStylesShift, ParaNo))
-        ParaNo -= ParaStylesShift->Get(ParaNo) - 1;
+    if (InList(paraStylesShift, ParaNo))
+        ParaNo -= paraStylesShift->Get(ParaNo) - 1;
 }
 
 bool TCustomRVItemInfo::SetExtraIntProperty(TRVExtraItemProperty, int)
@@ -384,15 +384,15 @@ bool TCustomRVItemInfo::GetExtraIntProperty(TRVExtraItemProperty, int&) const
     return false;
 }
 
-int TCustomRVItemInfo::GetSoftPageBreakDY(int Data)
+int TCustomRVItemInfo::GetSoftPageBreakDY(int data)
 {
-    return Data;
+    return data;
 }
 
 // ---------------------------------------------------------------------------
 // TRVNonTextItemInfo
 
-TRVNonTextItemInfo::TRVNonTextItemInfo(TCustomRVData* RVData) : TCustomRVItemInfo(RVData) {}
+TRVNonTextItemInfo::TRVNonTextItemInfo(TCustomRVData* rvData) : TCustomRVItemInfo(rvData) {}
 
 TRVItemClass TRVNonTextItemInfo::GetItemClass() const
 {
@@ -416,29 +416,29 @@ int TRVNonTextItemInfo::GetLeftOverhang() const
 
 void TRVNonTextItemInfo::AdjustInserted(int, int, bool) {}
 
-void TRVNonTextItemInfo::Assign(const TPersistent* Source)
+void TRVNonTextItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVNonTextItemInfo*>(Source))
-        DeleteProtect = Item->DeleteProtect;
-    TCustomRVItemInfo::Assign(Source);
+    if (const auto* item = dynamic_cast<const TRVNonTextItemInfo*>(source))
+        DeleteProtect = item->DeleteProtect;
+    TCustomRVItemInfo::Assign(source);
 }
 
-bool TRVNonTextItemInfo::SetExtraIntProperty(TRVExtraItemProperty Prop, int Value)
+bool TRVNonTextItemInfo::SetExtraIntProperty(TRVExtraItemProperty prop, int value)
 {
-    if (Prop == rvepDeleteProtect) {
-        DeleteProtect = Value != 0;
+    if (prop == rvepDeleteProtect) {
+        DeleteProtect = value != 0;
         return true;
     }
-    return TCustomRVItemInfo::SetExtraIntProperty(Prop, Value);
+    return TCustomRVItemInfo::SetExtraIntProperty(prop, value);
 }
 
-bool TRVNonTextItemInfo::GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const
+bool TRVNonTextItemInfo::GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const
 {
-    if (Prop == rvepDeleteProtect) {
-        Value = DeleteProtect ? 1 : 0;
+    if (prop == rvepDeleteProtect) {
+        value = DeleteProtect ? 1 : 0;
         return true;
     }
-    return TCustomRVItemInfo::GetExtraIntProperty(Prop, Value);
+    return TCustomRVItemInfo::GetExtraIntProperty(prop, value);
 }
 
 int TRVNonTextItemInfo::GetRVFExtraPropertyCount() const
@@ -446,26 +446,26 @@ int TRVNonTextItemInfo::GetRVFExtraPropertyCount() const
     return TCustomRVItemInfo::GetRVFExtraPropertyCount() + (DeleteProtect ? 1 : 0);
 }
 
-void TRVNonTextItemInfo::SaveRVFExtraProperties(TStream& Stream)
+void TRVNonTextItemInfo::SaveRVFExtraProperties(TStream& stream)
 {
-    TCustomRVItemInfo::SaveRVFExtraProperties(Stream);
+    TCustomRVItemInfo::SaveRVFExtraProperties(stream);
     if (DeleteProtect)
-        WriteExtraProperty(Stream, rvepDeleteProtect, 1);
+        WriteExtraProperty(stream, rvepDeleteProtect, 1);
 }
 
-void TRVNonTextItemInfo::SetExtraPropertyFromRVFStr(const AnsiString& Str)
+void TRVNonTextItemInfo::SetExtraPropertyFromRVFStr(const AnsiString& str)
 {
-    const size_t p = Str.find('=');
+    const size_t p = str.find('=');
     if (p == AnsiString::npos)
         return;
-    const TRVExtraItemProperty Prop = RVGetExtraItemProperty(Str.substr(0, p));
+    const TRVExtraItemProperty prop = RVGetExtraItemProperty(str.substr(0, p));
     // The answer does not matter: a property the item does not hold is skipped.
-    SetExtraIntProperty(Prop, StrToIntDef(Str.substr(p + 1), 0));
+    SetExtraIntProperty(prop, StrToIntDef(str.substr(p + 1), 0));
 }
 
-void TRVNonTextItemInfo::WriteExtraProperty(TStream& Stream, TRVExtraItemProperty Prop, int Value)
+void TRVNonTextItemInfo::WriteExtraProperty(TStream& stream, TRVExtraItemProperty prop, int value)
 {
-    RVFWriteLine(Stream, Format("%s=%d", {RVGetExtraItemPropertyName(Prop), Value}));
+    RVFWriteLine(stream, Format("%s=%d", {RVGetExtraItemPropertyName(prop), value}));
 }
 
 // ---------------------------------------------------------------------------
@@ -476,17 +476,17 @@ TRVItemClass TRVFullLineItemInfo::GetItemClass() const
     return RVItemClassOf<TRVFullLineItemInfo>();
 }
 
-bool TRVFullLineItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVFullLineItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    if (Prop == rvbpFullWidth)
+    if (prop == rvbpFullWidth)
         return true;
-    return TRVNonTextItemInfo::GetBoolValue(Prop);
+    return TRVNonTextItemInfo::GetBoolValue(prop);
 }
 
 // ---------------------------------------------------------------------------
 // TRVRectItemInfo
 
-TRVRectItemInfo::TRVRectItemInfo(TCustomRVData* RVData) : TRVNonTextItemInfo(RVData)
+TRVRectItemInfo::TRVRectItemInfo(TCustomRVData* rvData) : TRVNonTextItemInfo(rvData)
 {
     Spacing = 1;
 }
@@ -511,16 +511,16 @@ int TRVRectItemInfo::GetBorderHeight() const
     return Spacing;
 }
 
-void TRVRectItemInfo::Assign(const TPersistent* Source)
+void TRVRectItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVRectItemInfo*>(Source)) {
-        MinHeightOnPage = Item->MinHeightOnPage;
-        VAlign = Item->VAlign;
-        VShift = Item->VShift;
-        VShiftAbs = Item->VShiftAbs;
-        Spacing = Item->Spacing;
+    if (const auto* item = dynamic_cast<const TRVRectItemInfo*>(source)) {
+        MinHeightOnPage = item->MinHeightOnPage;
+        VAlign = item->VAlign;
+        VShift = item->VShift;
+        VShiftAbs = item->VShiftAbs;
+        Spacing = item->Spacing;
     }
-    TRVNonTextItemInfo::Assign(Source);
+    TRVNonTextItemInfo::Assign(source);
 }
 
 AnsiString TRVRectItemInfo::SaveRVFHeaderTail(TCustomRVData*)
@@ -528,51 +528,51 @@ AnsiString TRVRectItemInfo::SaveRVFHeaderTail(TCustomRVData*)
     return IntToStr(static_cast<int>(VAlign));
 }
 
-bool TRVRectItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
+bool TRVRectItemInfo::ReadRVFHeader(TRVFLineCursor& p, TCustomRVData*)
 {
-    const char c = P.Peek();
+    const char c = p.Peek();
     if (c == '\0' || c == '\n' || c == '\r') {
         VAlign = rvvaBaseline;
         return true;
     }
-    int Value = 0;
-    if (!RVFReadInteger(P, Value))
+    int value = 0;
+    if (!RVFReadInteger(p, value))
         return false;
-    VAlign = static_cast<TRVVAlign>(static_cast<uint8_t>(Value));
+    VAlign = static_cast<TRVVAlign>(static_cast<uint8_t>(value));
     return true;
 }
 
-bool TRVRectItemInfo::SetExtraIntProperty(TRVExtraItemProperty Prop, int Value)
+bool TRVRectItemInfo::SetExtraIntProperty(TRVExtraItemProperty prop, int value)
 {
-    switch (Prop) {
+    switch (prop) {
     case rvepVShift:
-        VShift = Value;
+        VShift = value;
         return true;
     case rvepVShiftAbs:
-        VShiftAbs = Value != 0;
+        VShiftAbs = value != 0;
         return true;
     case rvepSpacing:
-        Spacing = Value < 0 ? 0 : Value;
+        Spacing = value < 0 ? 0 : value;
         return true;
     default:
-        return TRVNonTextItemInfo::SetExtraIntProperty(Prop, Value);
+        return TRVNonTextItemInfo::SetExtraIntProperty(prop, value);
     }
 }
 
-bool TRVRectItemInfo::GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const
+bool TRVRectItemInfo::GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvepVShift:
-        Value = VShift;
+        value = VShift;
         return true;
     case rvepVShiftAbs:
-        Value = VShiftAbs ? 1 : 0;
+        value = VShiftAbs ? 1 : 0;
         return true;
     case rvepSpacing:
-        Value = Spacing;
+        value = Spacing;
         return true;
     default:
-        return TRVNonTextItemInfo::GetExtraIntProperty(Prop, Value);
+        return TRVNonTextItemInfo::GetExtraIntProperty(prop, value);
     }
 }
 
@@ -582,70 +582,70 @@ int TRVRectItemInfo::GetRVFExtraPropertyCount() const
            (Spacing != 1 ? 1 : 0);
 }
 
-void TRVRectItemInfo::SaveRVFExtraProperties(TStream& Stream)
+void TRVRectItemInfo::SaveRVFExtraProperties(TStream& stream)
 {
-    TRVNonTextItemInfo::SaveRVFExtraProperties(Stream);
+    TRVNonTextItemInfo::SaveRVFExtraProperties(stream);
     if (VShift != 0)
-        WriteExtraProperty(Stream, rvepVShift, VShift);
+        WriteExtraProperty(stream, rvepVShift, VShift);
     if (VShiftAbs)
-        WriteExtraProperty(Stream, rvepVShiftAbs, 1);
+        WriteExtraProperty(stream, rvepVShiftAbs, 1);
     if (Spacing != 1)
-        WriteExtraProperty(Stream, rvepSpacing, Spacing);
+        WriteExtraProperty(stream, rvepSpacing, Spacing);
 }
 
-AnsiString TRVRectItemInfo::GetVShiftCSS(TRVStyle* RVStyle) const
+AnsiString TRVRectItemInfo::GetVShiftCSS(TRVStyle* rvStyle) const
 {
-    const int ImageHeight = GetImageHeight(RVStyle);
-    if (VShift == 0 || ImageHeight == 0 || VAlign != rvvaBaseline)
+    const int imageHeight = GetImageHeight(rvStyle);
+    if (VShift == 0 || imageHeight == 0 || VAlign != rvvaBaseline)
         return AnsiString();
-    const int Shift = VShiftAbs ? VShift : MulDiv(ImageHeight, VShift, 100);
+    const int shift = VShiftAbs ? VShift : MulDiv(imageHeight, VShift, 100);
     // A length needs its unit: browsers drop "vertical-align : 8" whole.
-    return Format("vertical-align: %dpx", {Shift});
+    return Format("vertical-align: %dpx", {shift});
 }
 
 // ---------------------------------------------------------------------------
 // Helpers of the item writers
 
-void TCustomRVItemInfo::WriteRVFHeader(TStream& Stream, TCustomRVData* RVData, int ParaNo, int LineCount,
-                                       int ReadMode, bool ForceSameAsPrev)
+void TCustomRVItemInfo::WriteRVFHeader(TStream& stream, TCustomRVData* rvData, int paraNo, int lineCount,
+                                       int readMode, bool forceSameAsPrev)
 {
-    const bool TagsArePChars = RVData->GetOptions().Contains(rvoTagsArePChars);
-    RVFWriteLine(Stream, Format("%d %d %s %d %d %s %s",
-                                {StyleNo, LineCount, RVFItemSavePara(ParaNo, RVData, ForceSameAsPrev),
-                                 RVFGetItemOptions(ItemOptions, ForceSameAsPrev), ReadMode,
-                                 RVFSaveTag(TagsArePChars, Tag), SaveRVFHeaderTail(RVData)}));
+    const bool tagsArePChars = rvData->GetOptions().Contains(rvoTagsArePChars);
+    RVFWriteLine(stream, Format("%d %d %s %d %d %s %s",
+                                {StyleNo, lineCount, RVFItemSavePara(paraNo, rvData, forceSameAsPrev),
+                                 RVFGetItemOptions(ItemOptions, forceSameAsPrev), readMode,
+                                 RVFSaveTag(tagsArePChars, Tag), SaveRVFHeaderTail(rvData)}));
 }
 
-bool TCustomRVItemInfo::WriteRVFBodyHead(TStream& Stream, TCustomRVData* RVData, int ParaNo,
-                                         const AnsiString& Name, bool ForceSameAsPrev, const char* BodyClass,
-                                         bool& Binary)
+bool TCustomRVItemInfo::WriteRVFBodyHead(TStream& stream, TCustomRVData* rvData, int paraNo,
+                                         const AnsiString& name, bool forceSameAsPrev, const char* bodyClass,
+                                         bool& binary)
 {
-    const bool Body = BodyClass != nullptr;
-    Binary = RVData->GetRVFOptions().Contains(rvfoSaveBinary);
-    const int ReadMode = !Body ? 1 : Binary ? 2 : 0;
-    WriteRVFHeader(Stream, RVData, ParaNo, GetRVFExtraPropertyCount() + (Body ? 3 : 1), ReadMode,
-                   ForceSameAsPrev);
-    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
-    if (Body)
-        RVFWriteLine(Stream, BodyClass);
-    SaveRVFExtraProperties(Stream);
-    return Body;
+    const bool body = bodyClass != nullptr;
+    binary = rvData->GetRVFOptions().Contains(rvfoSaveBinary);
+    const int readMode = !body ? 1 : binary ? 2 : 0;
+    WriteRVFHeader(stream, rvData, paraNo, GetRVFExtraPropertyCount() + (body ? 3 : 1), readMode,
+                   forceSameAsPrev);
+    RVFWriteLine(stream, RVFMakeLineSafe(name, false));
+    if (body)
+        RVFWriteLine(stream, bodyClass);
+    SaveRVFExtraProperties(stream);
+    return body;
 }
 
-int RVFGetItemOptions(TRVItemOptions ItemOptions, bool ForceSameAsPrev)
+int RVFGetItemOptions(TRVItemOptions itemOptions, bool forceSameAsPrev)
 {
-    if (ForceSameAsPrev) {
-        ItemOptions.Include(rvioSameAsPrev);
-        ItemOptions.Exclude(rvioBR);
-        ItemOptions.Exclude(rvioPageBreakBefore);
+    if (forceSameAsPrev) {
+        itemOptions.Include(rvioSameAsPrev);
+        itemOptions.Exclude(rvioBR);
+        itemOptions.Exclude(rvioPageBreakBefore);
     }
-    return ItemOptions.Bits & 0x0F;
+    return itemOptions.Bits & 0x0F;
 }
 
-AnsiString RV_GetExtraIMGStr(TRVSaveOptions SaveOptions, int Width, int Height)
+AnsiString RV_GetExtraIMGStr(TRVSaveOptions saveOptions, int width, int height)
 {
-    AnsiString s = SaveOptions.Contains(rvsoNoHypertextImageBorders) ? " border=0 " : " ";
-    if (SaveOptions.Contains(rvsoImageSizes))
-        s += Format("width=%d height=%d ", {Width, Height});
+    AnsiString s = saveOptions.Contains(rvsoNoHypertextImageBorders) ? " border=0 " : " ";
+    if (saveOptions.Contains(rvsoImageSizes))
+        s += Format("width=%d height=%d ", {width, height});
     return s;
 }

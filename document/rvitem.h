@@ -120,9 +120,9 @@ enum TRVExtraItemProperty {
     rvepDeleteProtect,
 };
 // The RVF name of a property ("vshift", "unremovable", ...); empty for rvepUnknown.
-AnsiString RVGetExtraItemPropertyName(TRVExtraItemProperty Prop);
+AnsiString RVGetExtraItemPropertyName(TRVExtraItemProperty prop);
 // The property of an RVF name, compared case-sensitively; rvepUnknown when none has it.
-TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& Name);
+TRVExtraItemProperty RVGetExtraItemProperty(const AnsiString& name);
 
 enum TRVItemDrawState {
     rvidsSelected,
@@ -156,9 +156,9 @@ public:
     const char* ClassName() const override { return "TRVCPInfo"; }
 
     // Name, RaiseEvent and a copy of the tag (RV_CopyTag); not the links.
-    void Assign(const TRVCPInfo* Source, bool TagsArePChars);
+    void Assign(const TRVCPInfo* source, bool tagsArePChars);
     // A new unlinked checkpoint assigned from this one (owned by the caller).
-    TRVCPInfo* CreateCopy(bool TagsArePChars) const;
+    TRVCPInfo* CreateCopy(bool tagsArePChars) const;
 
     AnsiString Name;
     TRVCPInfo* Next = nullptr;
@@ -177,8 +177,8 @@ public:
 // item is of the class or derived from it. There is one reference per class,
 // so references compare by address.
 struct TRVItemClassInfo {
-    TCustomRVItemInfo* (*Create)(TCustomRVData* RVData);
-    bool (*IsInstance)(const TCustomRVItemInfo* Item);
+    TCustomRVItemInfo* (*Create)(TCustomRVData* rvData);
+    bool (*IsInstance)(const TCustomRVItemInfo* item);
 };
 using TRVItemClass = const TRVItemClassInfo*;
 
@@ -187,8 +187,8 @@ using TRVItemClass = const TRVItemClassInfo*;
 // the start-up of every unit.
 template <class T>
 inline constexpr TRVItemClassInfo RVItemClassInfoOf{
-    [](TCustomRVData* RVData) -> TCustomRVItemInfo* { return new T(RVData); },
-    [](const TCustomRVItemInfo* Item) { return dynamic_cast<const T*>(Item) != nullptr; }};
+    [](TCustomRVData* rvData) -> TCustomRVItemInfo* { return new T(rvData); },
+    [](const TCustomRVItemInfo* item) { return dynamic_cast<const T*>(item) != nullptr; }};
 template <class T> constexpr TRVItemClass RVItemClassOf()
 {
     return &RVItemClassInfoOf<T>;
@@ -214,7 +214,7 @@ public:
 // The hypertext action of an item (Execute) reaches it through the document.
 class TRVJumpHandler {
 public:
-    virtual void DoJump(int ID) = 0;
+    virtual void DoJump(int id) = 0;
 
 protected:
     ~TRVJumpHandler() = default;
@@ -237,7 +237,7 @@ class TCustomRVItemInfo : public TPersistent {
 public:
     // The overridable constructor: DrawItemNo -1, everything else zero. RVData
     // is the document the item is made for; it is not stored.
-    explicit TCustomRVItemInfo(TCustomRVData* RVData);
+    explicit TCustomRVItemInfo(TCustomRVData* rvData);
     ~TCustomRVItemInfo() override;
     const char* ClassName() const override { return "TCustomRVItemInfo"; }
     // The item's own class reference. Every item class overrides it.
@@ -258,121 +258,121 @@ public:
     bool GetBR() const { return ItemOptions.Contains(rvioBR); }
     bool GetPageBreakBefore() const { return ItemOptions.Contains(rvioPageBreakBefore); }
     // true: the item continues the previous item's line (no page break, no BR).
-    void SetSameAsPrev(bool Value);
+    void SetSameAsPrev(bool value);
     // true starts a new line inside the paragraph; refused (cleared) for full-width items.
-    void SetBR(bool Value);
-    void SetPageBreakBefore(bool Value);
+    void SetBR(bool value);
+    void SetPageBreakBefore(bool value);
     // Neither continuing the line nor a forced line start.
     bool CanBeBorderStart() const;
     // Whether the item starts a paragraph; with CountBR a forced line start counts too.
-    bool ParaStart(bool CountBR) const;
+    bool ParaStart(bool countBr) const;
 
     // ---- Layout, painting and printing
     // 20 pixels, scaled to the device horizontally when sad is given.
-    virtual int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData);
+    virtual int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData);
     virtual TGraphic* AsImage();
-    virtual bool GetBoolValue(TRVItemBoolProperty Prop) const;
-    virtual bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const;
+    virtual bool GetBoolValue(TRVItemBoolProperty prop) const;
+    virtual bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const;
     // Painting of a full-width item between Left and Right (client coordinates).
-    virtual void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
-                                TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli);
-    virtual void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+    virtual void PaintFullWidth(int left, int right, int top, TCanvas* canvas, TRVItemDrawStates state,
+                                TRVStyle* style, const TRect& clipRect, TRVDrawLineInfo* dli);
+    virtual void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                        TRVDrawLineInfo* dli);
     // Paints the item (or page part Part of it) into Bkgnd, in screen pixels;
     // false when the item has nothing to paint there.
-    virtual bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView,
-                               TRVDrawLineInfo* dli, int Part, TRVColorMode ColorMode);
+    virtual bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView,
+                               TRVDrawLineInfo* dli, int part, TRVColorMode colorMode);
     // Paints the item (or page part Part of it) on a device canvas at (X, Y); X2 is the right edge.
-    virtual void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-                       const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                       int Part, TRVColorMode ColorMode, TCustomRVData* RVData);
-    virtual int GetImageWidth(TRVStyle* RVStyle) const;
-    virtual int GetImageHeight(TRVStyle* RVStyle) const;
+    virtual void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+                       const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       int part, TRVColorMode colorMode, TCustomRVData* rvData);
+    virtual int GetImageWidth(TRVStyle* rvStyle) const;
+    virtual int GetImageHeight(TRVStyle* rvStyle) const;
     virtual int GetBorderWidth() const;
     virtual int GetBorderHeight() const;
     // A new draw item for printing (owned by the caller): a plain one here.
-    virtual TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad);
+    virtual TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad);
     // Before the item is added to RVData (null: to no document); Text may change.
-    virtual void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe);
-    virtual void Inserted(TCustomRVData* RVData, int ItemNo);
+    virtual void Inserting(TCustomRVData* rvData, AnsiString& text, bool safe);
+    virtual void Inserted(TCustomRVData* rvData, int itemNo);
     // The layout of an item that depends on the document width: HShift is added
     // to the item's left position, Desc is its descent. Here: 0 and 1.
-    virtual void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                                  TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift,
-                                  int& Desc, bool Reformat);
-    virtual void DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect,
-                                           TRVColorMode ColorMode, int ItemBackgroundLayer);
+    virtual void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                                  TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
+                                  int& desc, bool reformat);
+    virtual void DrawBackgroundForPrinting(TCanvas* canvas, const TRect& rect, const TRect& fullRect,
+                                           TRVColorMode colorMode, int itemBackgroundLayer);
 
     // ---- Persistence
     // From another item: StyleNo, ParaNo and ItemOptions (subclasses add their fields).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
     // The item's own fields at the end of its RVF header line.
-    virtual AnsiString SaveRVFHeaderTail(TCustomRVData* RVData);
+    virtual AnsiString SaveRVFHeaderTail(TCustomRVData* rvData);
     virtual int GetRVFExtraPropertyCount() const;
     // The extra-property lines ("name=value"), each ended by CR LF.
-    virtual void SaveRVFExtraProperties(TStream& Stream);
+    virtual void SaveRVFExtraProperties(TStream& stream);
     // Reads the item's fields from the rest of its header line; false rejects the record.
-    virtual bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData);
+    virtual bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData);
     // One data line (LineNo from 0 of LineCount) of the item's RVF record.
-    virtual bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo,
-                             int LineCount, AnsiString& Name, TRVFReadMode& ReadMode,
-                             TRVFReadState& ReadState);
+    virtual bool ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo,
+                             int lineCount, AnsiString& name, TRVFReadMode& readMode,
+                             TRVFReadState& readState);
     // The item's RVF record (header and data lines). Name is its text in the store.
-    virtual void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo,
-                         const AnsiString& Name, TRVMultiDrawItemPart* Part, bool ForceSameAsPrev);
-    virtual void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                         double TwipsPerPixel, int Level, TRVColorList* ColorList,
-                         TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                         TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable);
+    virtual void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo,
+                         const AnsiString& name, TRVMultiDrawItemPart* part, bool forceSameAsPrev);
+    virtual void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                         double twipsPerPixel, int level, TRVColorList* colorList,
+                         TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                         TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable);
     // Enters what the item's RTF needs into the colour table and the list-override counts.
-    virtual void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                               TCustomRVData* RVData);
+    virtual void FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                               TCustomRVData* rvData);
     // Bullets is the list of images already written for the page (TRVHTMLBulletInfo).
-    virtual void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                            const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                            TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                            TRVList* Bullets);
+    virtual void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                            const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                            TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                            TRVList* bullets);
     // The item as plain text (bytes, or UTF-16 bytes with Unicode); empty here.
-    virtual AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text,
-                              const AnsiString& Path, bool TextOnly, bool Unicode);
-    virtual void BeforeLoading(TRVLoadFormat FileFormat);
-    virtual void AfterLoading(TRVLoadFormat FileFormat);
+    virtual AnsiString AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text,
+                              const AnsiString& path, bool textOnly, bool unicode);
+    virtual void BeforeLoading(TRVLoadFormat fileFormat);
+    virtual void AfterLoading(TRVLoadFormat fileFormat);
 
     // ---- Palette
-    virtual void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
-                                   const TLogPalette* LogPalette);
+    virtual void UpdatePaletteInfo(TRVPaletteAction paletteAction, bool forceRecreateCopy, HPALETTE palette,
+                                   const TLogPalette* logPalette);
 
     // ---- Sub-documents, controls and focus
-    virtual TCustomRVData* GetSubRVDataAt(int X, int Y);
-    virtual bool OwnsControl(TControl* AControl) const;
-    virtual bool OwnsInplaceEditor(TControl* AEditor) const;
+    virtual TCustomRVData* GetSubRVDataAt(int x, int y);
+    virtual bool OwnsControl(TControl* aControl) const;
+    virtual bool OwnsInplaceEditor(TControl* aEditor) const;
     // The sub-document at Position; StoreState receives the position (null here).
-    virtual TCustomRVData* GetSubRVData(TRVStoreSubRVData*& StoreState, TRVSubRVDataPos Position);
-    virtual void ChooseSubRVData(TRVStoreSubRVData* StoreState);
+    virtual TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position);
+    virtual void ChooseSubRVData(TRVStoreSubRVData* storeState);
     virtual void CleanUpChosen();
     virtual void ResetSubCoords();
-    virtual bool EnterItem(TRVEnterDirection From, int Coord);
-    virtual TCursor GetHypertextCursor(TRVStyle* RVStyle);
+    virtual bool EnterItem(TRVEnterDirection from, int coord);
+    virtual TCursor GetHypertextCursor(TRVStyle* rvStyle);
     // Appends the item's own hyperlink rectangles to Jumps (view's TRVJumpInfo records).
-    virtual void BuildJumps(int Left, int Top, int& NextJumpNo, TList* Jumps);
+    virtual void BuildJumps(int left, int top, int& nextJumpNo, TList* jumps);
     virtual void Focusing();
-    virtual bool MoveFocus(bool GoForward, TCustomRVData*& TopFocusedRVData, int& TopFocusedItemNo);
+    virtual bool MoveFocus(bool goForward, TCustomRVData*& topFocusedRvData, int& topFocusedItemNo);
     virtual void ClearFocus();
     // The hypertext action of the item.
-    virtual void Execute(TCustomRVData* RVData);
-    virtual bool AdjustFocusToControl(TControl* AControl, TCustomRVData*& TopFocusedRVData,
-                                      int& TopFocusedItemNo);
+    virtual void Execute(TCustomRVData* rvData);
+    virtual bool AdjustFocusToControl(TControl* aControl, TCustomRVData*& topFocusedRvData,
+                                      int& topFocusedItemNo);
 
     // ---- Mouse
-    virtual bool MouseMove(TShiftState Shift, int X, int Y, int ItemNo, TCustomRVData* RVData);
-    virtual bool MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, int ItemNo,
-                           TCustomRVData* RVData);
-    virtual bool MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y, int ItemNo,
-                         TCustomRVData* RVData);
+    virtual bool MouseMove(TShiftState shift, int x, int y, int itemNo, TCustomRVData* rvData);
+    virtual bool MouseDown(TMouseButton button, TShiftState shift, int x, int y, int itemNo,
+                           TCustomRVData* rvData);
+    virtual bool MouseUp(TMouseButton button, TShiftState shift, int x, int y, int itemNo,
+                         TCustomRVData* rvData);
 
     // ---- Editing and undo
-    virtual void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem);
-    virtual void MovingFromUndoList(int ItemNo, TCustomRVData* RVData);
+    virtual void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem);
+    virtual void MovingFromUndoList(int itemNo, TCustomRVData* rvData);
     virtual void FinalizeUndoGroup();
     virtual void BeforeUndoChangeProperty();
     virtual void AfterUndoChangeProperty();
@@ -380,40 +380,40 @@ public:
     virtual bool PartiallySelected() const;
     virtual bool CanDeletePartiallySelected() const;
     virtual void DeletePartiallySelected();
-    virtual void ApplyParaStyleToPartiallySelected(int ParaNo);
-    virtual void ApplyParaStyleConversionToPartiallySelected(int UserData);
-    virtual void ApplyStyleConversionToPartiallySelected(int UserData);
-    virtual void ApplyStyleConversion(TCustomRVData* RVData, int UserData);
+    virtual void ApplyParaStyleToPartiallySelected(int paraNo);
+    virtual void ApplyParaStyleConversionToPartiallySelected(int userData);
+    virtual void ApplyStyleConversionToPartiallySelected(int userData);
+    virtual void ApplyStyleConversion(TCustomRVData* rvData, int userData);
     virtual void StartExport();
     virtual void EndExport();
 
     // ---- Styles in use. The lists are indexed by style number; numbers
     // outside a list are skipped when marking and kept when renumbering.
     // Marks the paragraph style as used (entry := 1).
-    virtual void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                                 TRVIntegerList* UsedListStyles);
+    virtual void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                                 TRVIntegerList* usedListStyles);
     // ParaNo := ParaNo - (ParaStylesShift[ParaNo] - 1).
-    virtual void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                              TRVIntegerList* ListStylesShift);
+    virtual void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                              TRVIntegerList* listStylesShift);
 
     // ---- Extra properties (true when the item holds the property)
-    virtual bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value);
-    virtual bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const;
+    virtual bool SetExtraIntProperty(TRVExtraItemProperty prop, int value);
+    virtual bool GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const;
     // The vertical offset of a soft page break inside the item for the data stored with it.
-    virtual int GetSoftPageBreakDY(int Data);
+    virtual int GetSoftPageBreakDY(int data);
 
 protected:
     // Writes the item's RVF header line: style, the count of lines that
     // follow, paragraph, options, how the body is stored, tag and the item's
     // own tail (SaveRVFHeaderTail).
-    void WriteRVFHeader(TStream& Stream, TCustomRVData* RVData, int ParaNo, int LineCount, int ReadMode,
-                        bool ForceSameAsPrev);
+    void WriteRVFHeader(TStream& stream, TCustomRVData* rvData, int paraNo, int lineCount, int readMode,
+                        bool forceSameAsPrev);
     // The lines of an item with a stored body (a picture, a control) before
     // the body: the header, the name, the body's class (BodyClass; null when
     // no body is stored) and the extra properties. True when the body is to
     // follow, Binary telling whether it goes in binary form.
-    bool WriteRVFBodyHead(TStream& Stream, TCustomRVData* RVData, int ParaNo, const AnsiString& Name,
-                          bool ForceSameAsPrev, const char* BodyClass, bool& Binary);
+    bool WriteRVFBodyHead(TStream& stream, TCustomRVData* rvData, int paraNo, const AnsiString& name,
+                          bool forceSameAsPrev, const char* bodyClass, bool& binary);
 };
 
 // ---------------------------------------------------------------------------
@@ -422,7 +422,7 @@ protected:
 // An item that is not text: it may be protected from deletion by editing.
 class TRVNonTextItemInfo : public TCustomRVItemInfo {
 public:
-    explicit TRVNonTextItemInfo(TCustomRVData* RVData);
+    explicit TRVNonTextItemInfo(TCustomRVData* rvData);
     const char* ClassName() const override { return "TRVNonTextItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
@@ -433,21 +433,21 @@ public:
     // How far the item reaches left of its position.
     virtual int GetLeftOverhang() const;
     // Places what the item shows outside the canvas (a control) after layout.
-    virtual void AdjustInserted(int X, int Y, bool AdjustY);
+    virtual void AdjustInserted(int x, int y, bool adjustY);
 
-    void Assign(const TPersistent* Source) override;
-    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
-    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    void Assign(const TPersistent* source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty prop, int value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const override;
     int GetRVFExtraPropertyCount() const override;
-    void SaveRVFExtraProperties(TStream& Stream) override;
+    void SaveRVFExtraProperties(TStream& stream) override;
     // One RVF property line "name=value": the property is set when the item
     // holds it; a line without "=", an unknown name or a property the item does
     // not hold is skipped; a value that is not a number counts as 0.
-    void SetExtraPropertyFromRVFStr(const AnsiString& Str);
+    void SetExtraPropertyFromRVFStr(const AnsiString& str);
 
 protected:
     // Writes one property line "name=value".
-    static void WriteExtraProperty(TStream& Stream, TRVExtraItemProperty Prop, int Value);
+    static void WriteExtraProperty(TStream& stream, TRVExtraItemProperty prop, int value);
 };
 
 // An item that always fills a whole line (horizontal rules, tables).
@@ -456,7 +456,7 @@ public:
     using TRVNonTextItemInfo::TRVNonTextItemInfo;
     const char* ClassName() const override { return "TRVFullLineItemInfo"; }
     TRVItemClass GetItemClass() const override;
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
 };
 
 // An inline item that occupies a rectangle in the line (pictures, controls,
@@ -464,7 +464,7 @@ public:
 // negative.
 class TRVRectItemInfo : public TRVNonTextItemInfo {
 public:
-    explicit TRVRectItemInfo(TCustomRVData* RVData);
+    explicit TRVRectItemInfo(TCustomRVData* rvData);
     const char* ClassName() const override { return "TRVRectItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
@@ -478,15 +478,15 @@ public:
     int GetBorderWidth() const override;
     int GetBorderHeight() const override;
 
-    void Assign(const TPersistent* Source) override;
-    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
-    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
-    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
-    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    void Assign(const TPersistent* source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
+    bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty prop, int value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const override;
     int GetRVFExtraPropertyCount() const override;
-    void SaveRVFExtraProperties(TStream& Stream) override;
+    void SaveRVFExtraProperties(TStream& stream) override;
     // "vertical-align: Npx" for a shifted baseline item with a height; else empty.
-    AnsiString GetVShiftCSS(TRVStyle* RVStyle) const;
+    AnsiString GetVShiftCSS(TRVStyle* rvStyle) const;
 };
 
 // ---------------------------------------------------------------------------
@@ -508,20 +508,20 @@ public:
 // when the draw item was made. Its size is fixed at creation.
 class TRVMultiImagePrintInfo : public TRVMultiDrawItemInfo {
 public:
-    explicit TRVMultiImagePrintInfo(TRVRectItemInfo* AItem);
+    explicit TRVMultiImagePrintInfo(TRVRectItemInfo* aItem);
     const char* ClassName() const override { return "TRVMultiImagePrintInfo"; }
 
-    void SetSize(int AWidth, int AHeight) override;
+    void SetSize(int aWidth, int aHeight) override;
     bool InitSplit() override;
-    bool CanSplitFirst(int Y) override;
-    bool SplitAt(int Y) override;
+    bool CanSplitFirst(int y) override;
+    bool SplitAt(int y) override;
 
     TRVScreenAndDevice sad;
     TRVRectItemInfo* Item;
 
 private:
-    int ToScreen(int Y) const;
-    int ToDevice(int Y) const;
+    int ToScreen(int y) const;
+    int ToDevice(int y) const;
 };
 
 // ---------------------------------------------------------------------------
@@ -537,20 +537,20 @@ public:
 
     // rvbpJump, rvbpAllowsFocus, rvbpXORFocus: the style is a hyperlink;
     // rvbpHotColdJump: a hyperlink whose look changes on hover.
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    void Execute(TCustomRVData* RVData) override;
-    void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                         TRVIntegerList* UsedListStyles) override;
-    void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                      TRVIntegerList* ListStylesShift) override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    void Execute(TCustomRVData* rvData) override;
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift) override;
 };
 
 // A horizontal rule across the text width: LineWidth pixels thick, in Color
 // (clNone: the colour of text style 0). Style is kept and saved only.
 class TRVBreakItemInfo : public TRVFullLineItemInfo {
 public:
-    explicit TRVBreakItemInfo(TCustomRVData* RVData);
-    TRVBreakItemInfo(TCustomRVData* RVData, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor);
+    explicit TRVBreakItemInfo(TCustomRVData* rvData);
+    TRVBreakItemInfo(TCustomRVData* rvData, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor);
     const char* ClassName() const override { return "TRVBreakItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
@@ -558,47 +558,47 @@ public:
     TRVBreakStyle Style = rvbsLine;
     TColor Color = 0;
 
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
-                        TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli) override;
-    void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli, int Part,
-               TRVColorMode ColorMode, TCustomRVData* RVData) override;
-    void Assign(const TPersistent* Source) override;
-    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    void PaintFullWidth(int left, int right, int top, TCanvas* canvas, TRVItemDrawStates state,
+                        TRVStyle* style, const TRect& clipRect, TRVDrawLineInfo* dli) override;
+    void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               TRVColorMode colorMode, TCustomRVData* rvData) override;
+    void Assign(const TPersistent* source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
     // Empty tail: a 1-pixel rvbsLine rule in clNone; otherwise Color, Style
     // and LineWidth are all required.
-    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData) override;
     // A header of no lines: the paragraph (never continuing a line), the
     // item's own option bits, tag, Color, Style and LineWidth.
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
-    void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                       TCustomRVData* RVData) override;
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int level, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
+    void FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                       TCustomRVData* rvData) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
     // A row of TextWidth characters (at least 1): "-" for thin rules, "=" from 2 pixels.
-    AnsiString AsText(int TextWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
-                      bool TextOnly, bool Unicode) override;
+    AnsiString AsText(int textWidth, TCustomRVData* rvData, const AnsiString& text, const AnsiString& path,
+                      bool textOnly, bool unicode) override;
 
 private:
     // Color, or the colour of text style 0 when it is clNone (and there is a style sheet).
-    TColor ActualColor(TRVStyle* RVStyle) const;
+    TColor ActualColor(TRVStyle* rvStyle) const;
 };
 
 // An image of an image list (not owned; may be none) shown inline.
 class TRVBulletItemInfo : public TRVRectItemInfo {
 public:
-    explicit TRVBulletItemInfo(TCustomRVData* RVData);
-    TRVBulletItemInfo(TCustomRVData* RVData, int AImageIndex, TCustomImageList* AImageList,
-                      TRVVAlign AVAlign);
+    explicit TRVBulletItemInfo(TCustomRVData* rvData);
+    TRVBulletItemInfo(TCustomRVData* rvData, int aImageIndex, TCustomImageList* aImageList,
+                      TRVVAlign avAlign);
     const char* ClassName() const override { return "TRVBulletItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
@@ -606,66 +606,66 @@ public:
     int ImageIndex = 0;
 
     // The image shown: ImageIndex (a hot spot's differs while hovered).
-    virtual int GetImageIndex(bool Hot) const;
+    virtual int GetImageIndex(bool hot) const;
 
-    int GetImageWidth(TRVStyle* RVStyle) const override;
-    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetImageWidth(TRVStyle* rvStyle) const override;
+    int GetImageHeight(TRVStyle* rvStyle) const override;
     int GetWidth() const override;
     int GetHeight() const override;
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
-    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData) override;
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
-    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                       int Part, TRVColorMode ColorMode) override;
-    void Assign(const TPersistent* Source) override;
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       int part, TRVColorMode colorMode) override;
+    void Assign(const TPersistent* source) override;
     // The image as an RTF picture (RVSaveImageListImageToRTF) with the document's RTF options.
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int level, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
     // An IMG tag of the image, written beside the page once per export and colour.
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
-    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
-    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
+    bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData) override;
     // The header, the name, then the extra-property lines (Spacing, VShift,
     // DeleteProtect); a hot spot writes the same record with its own tail.
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
     // Line 0 is the name; the others are extra-property lines. Always true.
-    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo, int lineCount,
+                     AnsiString& name, TRVFReadMode& readMode, TRVFReadState& readState) override;
 
 protected:
     // Reads the image-list tag and ImageIndex and asks the document for the list.
-    bool ReadBulletFields(TRVFLineCursor& P, TCustomRVData* RVData);
+    bool ReadBulletFields(TRVFLineCursor& p, TCustomRVData* rvData);
     // An image index read with a known image list must lie below the list's
     // count: otherwise the document notes a warning and the index becomes 0
     // when its RVF options allow it, else the record fails (false).
-    bool CheckImageIndex(TCustomRVData* RVData, int& Index) const;
+    bool CheckImageIndex(TCustomRVData* rvData, int& index) const;
 };
 
 // A bullet that is a hyperlink and shows HotImageIndex while hovered.
 class TRVHotspotItemInfo : public TRVBulletItemInfo {
 public:
-    explicit TRVHotspotItemInfo(TCustomRVData* RVData);
-    TRVHotspotItemInfo(TCustomRVData* RVData, int AImageIndex, int AHotImageIndex,
-                       TCustomImageList* AImageList, TRVVAlign AVAlign);
+    explicit TRVHotspotItemInfo(TCustomRVData* rvData);
+    TRVHotspotItemInfo(TCustomRVData* rvData, int aImageIndex, int aHotImageIndex,
+                       TCustomImageList* aImageList, TRVVAlign avAlign);
     const char* ClassName() const override { return "TRVHotspotItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
     int HotImageIndex = 0;
 
-    int GetImageIndex(bool Hot) const override;
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    void Execute(TCustomRVData* RVData) override;
-    void Assign(const TPersistent* Source) override;
-    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
+    int GetImageIndex(bool hot) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    void Execute(TCustomRVData* rvData) override;
+    void Assign(const TPersistent* source) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
     // The bullet's fields, then HotImageIndex (ImageIndex when the tail ends).
-    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData) override;
 };
 
 // ---------------------------------------------------------------------------
@@ -678,7 +678,7 @@ public:
 // items ask for it when they print, and print nothing without it.
 class TRVControlPrintImageSource {
 public:
-    virtual std::unique_ptr<TBitmap> GetControlPrintImage(TControl* Control) = 0;
+    virtual std::unique_ptr<TBitmap> GetControlPrintImage(TControl* control) = 0;
 
 protected:
     ~TRVControlPrintImageSource() = default;
@@ -687,7 +687,7 @@ protected:
 // Where a picture (or a control's image) is drawn in the bitmap of page part
 // Part of its printing draw item: -ImgTop of the part when dli is a
 // TRVMultiImagePrintInfo and Part one of its parts, else 0.
-int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int Part);
+int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int part);
 
 // A window control of the class library shown inside the text (item-type code
 // -5). The item owns its control and frees it with itself; the control should
@@ -695,8 +695,8 @@ int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int Part);
 // follow the document's width; it is never negative.
 class TRVControlItemInfo : public TRVRectItemInfo {
 public:
-    explicit TRVControlItemInfo(TCustomRVData* RVData);
-    TRVControlItemInfo(TCustomRVData* RVData, TControl* AControl, TRVVAlign AVAlign);
+    explicit TRVControlItemInfo(TCustomRVData* rvData);
+    TRVControlItemInfo(TCustomRVData* rvData, TControl* aControl, TRVVAlign avAlign);
     ~TRVControlItemInfo() override;
     const char* ClassName() const override { return "TRVControlItemInfo"; }
     TRVItemClass GetItemClass() const override;
@@ -705,66 +705,66 @@ public:
 
     TControl* Control() const { return FControl; }
     // Takes the control over, freeing the one held before (unless it is the same).
-    void SetControl(TControl* Value);
+    void SetControl(TControl* value);
     int PercentWidth() const { return FPercentWidth; }
     // A negative value is stored as 0.
-    void SetPercentWidth(int Value);
+    void SetPercentWidth(int value);
 
     // The control's size (0 without one); GetWidth and GetHeight add the spacing.
-    int GetImageWidth(TRVStyle* RVStyle) const override;
-    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetImageWidth(TRVStyle* rvStyle) const override;
+    int GetImageHeight(TRVStyle* rvStyle) const override;
     int GetWidth() const override;
     int GetHeight() const override;
     // 20 when the width follows the document, else the item's width; scaled to the device with sad.
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    bool OwnsControl(TControl* AControl) const override;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData) override;
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    bool OwnsControl(TControl* aControl) const override;
     // Places the control at (X, Y) plus the spacing: Left directly, the true
     // vertical position in its Tag (Top follows it with AdjustY); shows it.
-    void AdjustInserted(int X, int Y, bool AdjustY) override;
+    void AdjustInserted(int x, int y, bool adjustY) override;
     // Hides the control and gives it the document's parent control (none in safe mode).
-    void Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe) override;
-    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
-    void MovingFromUndoList(int ItemNo, TCustomRVData* RVData) override;
+    void Inserting(TCustomRVData* rvData, AnsiString& text, bool safe) override;
+    void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
+    void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
     void Focusing() override;
-    void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                          TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift, int& Desc,
-                          bool Reformat) override;
+    void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                          TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift, int& desc,
+                          bool reformat) override;
     // Only the hover and selection frames: the control paints itself.
-    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+    void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
-    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad) override;
+    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad) override;
     // The control's picture from the printing viewer (TRVControlPrintImageSource);
     // false when there is none.
-    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                       int Part, TRVColorMode ColorMode) override;
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       int part, TRVColorMode colorMode) override;
 
     // PercentWidth and Resizable, then the rectangle's fields; never the control.
-    void Assign(const TPersistent* Source) override;
-    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
-    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    void Assign(const TPersistent* source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty prop, int value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const override;
     int GetRVFExtraPropertyCount() const override;
-    void SaveRVFExtraProperties(TStream& Stream) override;
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
-    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    void SaveRVFExtraProperties(TStream& stream) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo, int lineCount,
+                     AnsiString& name, TRVFReadMode& readMode, TRVFReadState& readState) override;
     // What the document's SaveComponentToFile gives for the control, when not empty.
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
-    AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
-                      bool TextOnly, bool Unicode) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int level, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
+    AnsiString AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text, const AnsiString& path,
+                      bool textOnly, bool unicode) override;
 
 private:
     // Gives the control the document's parent control (none without a document).
-    void ParentTo(TCustomRVData* RVData);
+    void ParentTo(TCustomRVData* rvData);
 
     TControl* FControl = nullptr; // owned
     int FPercentWidth = 0;
@@ -776,8 +776,8 @@ private:
 // picture's own width or height.
 class TRVGraphicItemInfo : public TRVRectItemInfo {
 public:
-    explicit TRVGraphicItemInfo(TCustomRVData* RVData);
-    TRVGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign);
+    explicit TRVGraphicItemInfo(TCustomRVData* rvData);
+    TRVGraphicItemInfo(TCustomRVData* rvData, TGraphic* aImage, TRVVAlign avAlign);
     ~TRVGraphicItemInfo() override;
     const char* ClassName() const override { return "TRVGraphicItemInfo"; }
     TRVItemClass GetItemClass() const override;
@@ -788,58 +788,58 @@ public:
     TGraphic* Image() const { return FImage.get(); }
     // Takes the picture over, freeing the one held before (unless it is the
     // same) and the palette copy.
-    void SetImage(TGraphic* Value);
+    void SetImage(TGraphic* value);
     TGraphic* ImageCopy() const { return FImageCopy.get(); }
 
-    int GetImageWidth(TRVStyle* RVStyle) const override;
-    int GetImageHeight(TRVStyle* RVStyle) const override;
+    int GetImageWidth(TRVStyle* rvStyle) const override;
+    int GetImageHeight(TRVStyle* rvStyle) const override;
     int GetWidth() const override;
     int GetHeight() const override;
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData) override;
     TGraphic* AsImage() override;
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
     // Stretched on the device at device resolution.
-    void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli, int Part,
-               TRVColorMode ColorMode, TCustomRVData* RVData) override;
-    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                       int Part, TRVColorMode ColorMode) override;
+    void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               TRVColorMode colorMode, TCustomRVData* rvData) override;
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       int part, TRVColorMode colorMode) override;
     // A draw item that pagination may split when MinHeightOnPage is set and the
     // picture is shown at its own height.
-    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* RVData, const TRVScreenAndDevice& sad) override;
-    void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
-                           const TLogPalette* LogPalette) override;
-    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
+    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad) override;
+    void UpdatePaletteInfo(TRVPaletteAction paletteAction, bool forceRecreateCopy, HPALETTE palette,
+                           const TLogPalette* logPalette) override;
+    void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
 
     // The displayed size and new pictures of the source's classes, then the rectangle's fields.
-    void Assign(const TPersistent* Source) override;
-    bool SetExtraIntProperty(TRVExtraItemProperty Prop, int Value) override;
-    bool GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const override;
+    void Assign(const TPersistent* source) override;
+    bool SetExtraIntProperty(TRVExtraItemProperty prop, int value) override;
+    bool GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const override;
     int GetRVFExtraPropertyCount() const override;
-    void SaveRVFExtraProperties(TStream& Stream) override;
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
-    bool ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo, int LineCount,
-                     AnsiString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState) override;
+    void SaveRVFExtraProperties(TStream& stream) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
+    bool ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo, int lineCount,
+                     AnsiString& name, TRVFReadMode& readMode, TRVFReadState& readState) override;
     // RVSaveImageToRTF with the document's RTF options.
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int Level, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int level, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
     // An IMG tag of the picture written beside the page (or of the location the
     // document's HTMLSaveImage gives); nothing without a location.
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
 
 private:
     // The picture's RVF body arrives in Data (hex text or raw bytes): loaded,
     // or replaced by the invalid-picture graphic with a warning when it cannot be.
-    void LoadRVFImage(const AnsiString& Data, bool Binary, TCustomRVData* RVData);
+    void LoadRVFImage(const AnsiString& data, bool binary, TCustomRVData* rvData);
 
     std::unique_ptr<TGraphic> FImage;
     std::unique_ptr<TGraphic> FImageCopy;
@@ -848,14 +848,14 @@ private:
 // A picture that is a hyperlink (item-type code -10).
 class TRVHotGraphicItemInfo : public TRVGraphicItemInfo {
 public:
-    explicit TRVHotGraphicItemInfo(TCustomRVData* RVData);
-    TRVHotGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign);
+    explicit TRVHotGraphicItemInfo(TCustomRVData* rvData);
+    TRVHotGraphicItemInfo(TCustomRVData* rvData, TGraphic* aImage, TRVVAlign avAlign);
     const char* ClassName() const override { return "TRVHotGraphicItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
     // rvbpJump, rvbpAllowsFocus and rvbpXORFocus: true.
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
-    void Execute(TCustomRVData* RVData) override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    void Execute(TCustomRVData* rvData) override;
 };
 
 // ---------------------------------------------------------------------------
@@ -868,21 +868,21 @@ extern TRVItemClass RollViewTextItemClass;
 // "Can't register RollView item type - this StyleNo is already registered" for
 // a code of -9 or above or one registered for another class; registering the
 // same class again changes nothing.
-void RegisterRollViewItemClass(int StyleNo, TRVItemClass ItemClass);
+void RegisterRollViewItemClass(int styleNo, TRVItemClass itemClass);
 // A new item (owned by the caller) of the class of StyleNo with that StyleNo;
 // null for a reserved or unregistered code.
-TCustomRVItemInfo* CreateRollViewItem(int StyleNo, TCustomRVData* RVData);
+TCustomRVItemInfo* CreateRollViewItem(int styleNo, TCustomRVData* rvData);
 // A copy of Source of its own class (owned by the caller): its fields, its tag,
 // and a copy of its checkpoint that the copy carries unattached. Tags follow
 // RVData's rvoTagsArePChars.
-TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* Source, TCustomRVData* RVData);
+TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* source, TCustomRVData* rvData);
 
 // ---------------------------------------------------------------------------
 // Helpers of the item writers
 
 // The option bits written in an item's RVF header: the four low bits; with
 // ForceSameAsPrev, rvioSameAsPrev added and rvioBR and rvioPageBreakBefore removed.
-int RVFGetItemOptions(TRVItemOptions ItemOptions, bool ForceSameAsPrev);
+int RVFGetItemOptions(TRVItemOptions itemOptions, bool forceSameAsPrev);
 // The extra attributes of an HTML IMG tag: " border=0 " or " ", then, with
 // rvsoImageSizes, "width=W height=H ".
-AnsiString RV_GetExtraIMGStr(TRVSaveOptions SaveOptions, int Width, int Height);
+AnsiString RV_GetExtraIMGStr(TRVSaveOptions saveOptions, int width, int height);

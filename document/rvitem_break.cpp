@@ -16,25 +16,25 @@ namespace {
 
 // Value * Num div Den in integers; the value itself when Den is 0 (a device
 // record that was never filled in).
-int ScaleDiv(int Value, int Num, int Den)
+int ScaleDiv(int value, int num, int den)
 {
-    if (Den == 0)
-        return Value;
-    return static_cast<int>(static_cast<int64_t>(Value) * Num / Den);
+    if (den == 0)
+        return value;
+    return static_cast<int>(static_cast<int64_t>(value) * num / den);
 }
 
 } // namespace
 
-TRVBreakItemInfo::TRVBreakItemInfo(TCustomRVData* RVData) : TRVFullLineItemInfo(RVData) {}
+TRVBreakItemInfo::TRVBreakItemInfo(TCustomRVData* rvData) : TRVFullLineItemInfo(rvData) {}
 
-TRVBreakItemInfo::TRVBreakItemInfo(TCustomRVData* RVData, uint8_t ALineWidth, TRVBreakStyle AStyle,
-                                   TColor AColor)
-    : TRVFullLineItemInfo(RVData)
+TRVBreakItemInfo::TRVBreakItemInfo(TCustomRVData* rvData, uint8_t aLineWidth, TRVBreakStyle aStyle,
+                                   TColor aColor)
+    : TRVFullLineItemInfo(rvData)
 {
     StyleNo = rvsBreak;
-    LineWidth = ALineWidth;
-    Style = AStyle;
-    Color = AColor;
+    LineWidth = aLineWidth;
+    Style = aStyle;
+    Color = aColor;
 }
 
 TRVItemClass TRVBreakItemInfo::GetItemClass() const
@@ -42,83 +42,83 @@ TRVItemClass TRVBreakItemInfo::GetItemClass() const
     return RVItemClassOf<TRVBreakItemInfo>();
 }
 
-bool TRVBreakItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVBreakItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    if (Prop == rvbpRequiresRVFLines)
+    if (prop == rvbpRequiresRVFLines)
         return false;
-    return TRVFullLineItemInfo::GetBoolValue(Prop);
+    return TRVFullLineItemInfo::GetBoolValue(prop);
 }
 
-bool TRVBreakItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVBreakItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    if (Prop == rvbpPrintToBMP)
+    if (prop == rvbpPrintToBMP)
         return false;
-    return TRVFullLineItemInfo::GetBoolValueEx(Prop, RVStyle);
+    return TRVFullLineItemInfo::GetBoolValueEx(prop, rvStyle);
 }
 
-TColor TRVBreakItemInfo::ActualColor(TRVStyle* RVStyle) const
+TColor TRVBreakItemInfo::ActualColor(TRVStyle* rvStyle) const
 {
-    if (Color == clNone && RVStyle != nullptr)
-        return RVStyle->TextStyles()->Items(0)->Color();
+    if (Color == clNone && rvStyle != nullptr)
+        return rvStyle->TextStyles()->Items(0)->Color();
     return Color;
 }
 
-void TRVBreakItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, TRVItemDrawStates State,
-                                      TRVStyle* Style, const TRect& ClipRect, TRVDrawLineInfo* dli)
+void TRVBreakItemInfo::PaintFullWidth(int left, int right, int top, TCanvas* canvas, TRVItemDrawStates state,
+                                      TRVStyle* style, const TRect& clipRect, TRVDrawLineInfo* dli)
 {
-    (void)ClipRect;
+    (void)clipRect;
     (void)dli;
-    const int x1 = Left + 5;
-    const int x2 = Right - 5;
-    const int y = Top + 5;
-    Canvas->Pen()->SetColor(ActualColor(Style));
-    Canvas->Pen()->SetWidth(LineWidth);
-    Canvas->MoveTo(x1, y);
-    Canvas->LineTo(x2, y);
-    Canvas->Pen()->SetWidth(1);
-    if (State.Contains(rvidsSelected) && Style != nullptr) {
-        const TColor SelColor =
-            State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
-        if (SelColor != clNone) {
-            Canvas->Pen()->SetColor(SelColor);
-            Canvas->MoveTo(x1, y - 1);
-            Canvas->LineTo(x2, y - 1);
-            Canvas->MoveTo(x1, y + 1);
-            Canvas->LineTo(x2, y + 1);
+    const int x1 = left + 5;
+    const int x2 = right - 5;
+    const int y = top + 5;
+    canvas->Pen()->SetColor(ActualColor(style));
+    canvas->Pen()->SetWidth(LineWidth);
+    canvas->MoveTo(x1, y);
+    canvas->LineTo(x2, y);
+    canvas->Pen()->SetWidth(1);
+    if (state.Contains(rvidsSelected) && style != nullptr) {
+        const TColor selColor =
+            state.Contains(rvidsControlFocused) ? style->SelColor() : style->InactiveSelColor();
+        if (selColor != clNone) {
+            canvas->Pen()->SetColor(selColor);
+            canvas->MoveTo(x1, y - 1);
+            canvas->LineTo(x2, y - 1);
+            canvas->MoveTo(x1, y + 1);
+            canvas->LineTo(x2, y + 1);
         }
     }
 }
 
-void TRVBreakItemInfo::Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-                             const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                             int Part, TRVColorMode ColorMode, TCustomRVData* RVData)
+void TRVBreakItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+                             const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                             int part, TRVColorMode colorMode, TCustomRVData* rvData)
 {
-    (void)Preview;
-    (void)Correction;
+    (void)preview;
+    (void)correction;
     (void)dli;
-    (void)Part;
-    (void)RVData;
-    TPen* Pen = Canvas->Pen();
-    Pen->SetStyle(psInsideFrame);
-    Pen->SetMode(pmCopy);
-    Pen->SetColor(
-        RV_GetColor(ActualColor(RichView != nullptr ? RichView->GetPrintRVStyle() : nullptr), ColorMode));
-    Pen->SetWidth(ScaleDiv(LineWidth, sad.DevicePpiY, sad.ScreenPpiY));
+    (void)part;
+    (void)rvData;
+    TPen* pen = canvas->Pen();
+    pen->SetStyle(psInsideFrame);
+    pen->SetMode(pmCopy);
+    pen->SetColor(
+        RV_GetColor(ActualColor(richView != nullptr ? richView->GetPrintRVStyle() : nullptr), colorMode));
+    pen->SetWidth(ScaleDiv(LineWidth, sad.DevicePpiY, sad.ScreenPpiY));
     const int dy = ScaleDiv(5, sad.DevicePpiY, sad.ScreenPpiY);
     const int dx = ScaleDiv(5, sad.DevicePpiX, sad.ScreenPpiX);
-    Canvas->MoveTo(X + dx, Y + dy);
-    Canvas->LineTo(X2 - dx, Y + dy);
-    Pen->SetStyle(psSolid);
+    canvas->MoveTo(x + dx, y + dy);
+    canvas->LineTo(x2 - dx, y + dy);
+    pen->SetStyle(psSolid);
 }
 
-void TRVBreakItemInfo::Assign(const TPersistent* Source)
+void TRVBreakItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVBreakItemInfo*>(Source)) {
-        LineWidth = Item->LineWidth;
-        Style = Item->Style;
-        Color = Item->Color;
+    if (const auto* item = dynamic_cast<const TRVBreakItemInfo*>(source)) {
+        LineWidth = item->LineWidth;
+        Style = item->Style;
+        Color = item->Color;
     }
-    TRVFullLineItemInfo::Assign(Source);
+    TRVFullLineItemInfo::Assign(source);
 }
 
 AnsiString TRVBreakItemInfo::SaveRVFHeaderTail(TCustomRVData*)
@@ -127,93 +127,93 @@ AnsiString TRVBreakItemInfo::SaveRVFHeaderTail(TCustomRVData*)
                   {static_cast<int>(Color), static_cast<int>(Style), static_cast<int>(LineWidth)});
 }
 
-void TRVBreakItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
+void TRVBreakItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int, int paraNo, const AnsiString&,
                                TRVMultiDrawItemPart*, bool)
 {
-    WriteRVFHeader(Stream, RVData, ParaNo, 0, 0, false);
+    WriteRVFHeader(stream, rvData, paraNo, 0, 0, false);
 }
 
-bool TRVBreakItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
+bool TRVBreakItemInfo::ReadRVFHeader(TRVFLineCursor& p, TCustomRVData*)
 {
-    const char c = P.Peek();
+    const char c = p.Peek();
     if (c == '\0' || c == '\n' || c == '\r') {
         Color = clNone;
         Style = rvbsLine;
         LineWidth = 1;
         return true;
     }
-    int AColor = 0, AStyle = 0, AWidth = 0;
-    if (!RVFReadInteger(P, AColor) || !RVFReadInteger(P, AStyle) || !RVFReadInteger(P, AWidth))
+    int aColor = 0, aStyle = 0, aWidth = 0;
+    if (!RVFReadInteger(p, aColor) || !RVFReadInteger(p, aStyle) || !RVFReadInteger(p, aWidth))
         return false;
-    Color = AColor;
+    Color = aColor;
     // Both fields hold a byte, as the record was written; the style is kept as read.
-    Style = static_cast<TRVBreakStyle>(static_cast<uint8_t>(AStyle));
-    LineWidth = static_cast<uint8_t>(AWidth);
+    Style = static_cast<TRVBreakStyle>(static_cast<uint8_t>(aStyle));
+    LineWidth = static_cast<uint8_t>(aWidth);
     return true;
 }
 
-void TRVBreakItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                               double TwipsPerPixel, int Level, TRVColorList* ColorList,
-                               TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                               TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable)
+void TRVBreakItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                               double twipsPerPixel, int level, TRVColorList* colorList,
+                               TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                               TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable)
 {
-    (void)RVData;
-    (void)ItemNo;
-    (void)Name;
-    (void)StyleToFont;
-    (void)ListOverrideOffsetsList1;
-    (void)ListOverrideOffsetsList2;
-    (void)FontTable;
-    AnsiString Prefix;
-    if (Level == 1)
-        Prefix = "\\intbl\\itap1";
-    else if (Level > 1)
-        Prefix = Format("\\itap%d", {Level});
-    int ColorIndex = 0;
-    if (Color != clNone && ColorList != nullptr)
+    (void)rvData;
+    (void)itemNo;
+    (void)name;
+    (void)styleToFont;
+    (void)listOverrideOffsetsList1;
+    (void)listOverrideOffsetsList2;
+    (void)fontTable;
+    AnsiString prefix;
+    if (level == 1)
+        prefix = "\\intbl\\itap1";
+    else if (level > 1)
+        prefix = Format("\\itap%d", {level});
+    int colorIndex = 0;
+    if (Color != clNone && colorList != nullptr)
         // A colour the tables were not filled with has no entry: the default colour.
-        ColorIndex = std::max(ColorList->IndexOf(Color), 0);
-    const int Width = static_cast<int>(Round(static_cast<long double>(LineWidth) * TwipsPerPixel));
-    RVWrite(&Stream, Format("\\pard%s\\plain\\fs6\\brdrb\\brdrs\\brdrw%d\\brdrcf%d\\par\\pard%s",
-                            {Prefix, Width, ColorIndex, Prefix}));
+        colorIndex = std::max(colorList->IndexOf(Color), 0);
+    const int width = static_cast<int>(Round(static_cast<long double>(LineWidth) * twipsPerPixel));
+    RVWrite(&stream, Format("\\pard%s\\plain\\fs6\\brdrb\\brdrs\\brdrw%d\\brdrcf%d\\par\\pard%s",
+                            {prefix, width, colorIndex, prefix}));
 }
 
-void TRVBreakItemInfo::FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                                     TCustomRVData* RVData)
+void TRVBreakItemInfo::FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                                     TCustomRVData* rvData)
 {
-    (void)ListOverrideCountList;
-    (void)RVData;
-    if (ColorList != nullptr)
-        ColorList->AddUnique(Color);
+    (void)listOverrideCountList;
+    (void)rvData;
+    if (colorList != nullptr)
+        colorList->AddUnique(Color);
 }
 
-void TRVBreakItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                                  const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                                  TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                                  TRVList* Bullets)
+void TRVBreakItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                                  const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                                  TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                                  TRVList* bullets)
 {
-    (void)RVData;
-    (void)ItemNo;
-    (void)Text;
-    (void)Path;
-    (void)ImagesPrefix;
-    (void)ImageCounter;
-    (void)CurrentFileColor;
-    (void)Bullets;
-    const int Size = LineWidth;
-    if ((UseCSS || SaveOptions.Contains(rvsoForceNonTextCSS)) && Color != clNone)
-        RVWrite(&Stream, Format("<HR noshade size=%d style=\"color: %s\">", {Size, RV_GetHTMLRGBStr(Color)}));
+    (void)rvData;
+    (void)itemNo;
+    (void)text;
+    (void)path;
+    (void)imagesPrefix;
+    (void)imageCounter;
+    (void)currentFileColor;
+    (void)bullets;
+    const int size = LineWidth;
+    if ((useCss || saveOptions.Contains(rvsoForceNonTextCSS)) && Color != clNone)
+        RVWrite(&stream, Format("<HR noshade size=%d style=\"color: %s\">", {size, RV_GetHTMLRGBStr(Color)}));
     else
-        RVWrite(&Stream, Format("<HR noshade size=%d>", {Size}));
+        RVWrite(&stream, Format("<HR noshade size=%d>", {size}));
 }
 
-AnsiString TRVBreakItemInfo::AsText(int TextWidth, TCustomRVData* RVData, const AnsiString& Text,
-                                    const AnsiString& Path, bool TextOnly, bool Unicode)
+AnsiString TRVBreakItemInfo::AsText(int textWidth, TCustomRVData* rvData, const AnsiString& text,
+                                    const AnsiString& path, bool textOnly, bool unicode)
 {
-    (void)RVData;
-    (void)Text;
-    (void)Path;
-    (void)TextOnly;
-    (void)Unicode;
-    return AnsiString(static_cast<size_t>(std::max(TextWidth, 1)), LineWidth < 2 ? '-' : '=');
+    (void)rvData;
+    (void)text;
+    (void)path;
+    (void)textOnly;
+    (void)unicode;
+    return AnsiString(static_cast<size_t>(std::max(textWidth, 1)), LineWidth < 2 ? '-' : '=');
 }

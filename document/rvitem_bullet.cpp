@@ -13,9 +13,9 @@
 
 namespace {
 
-bool AtTailEnd(const TRVFLineCursor& P)
+bool AtTailEnd(const TRVFLineCursor& p)
 {
-    const char c = P.Peek();
+    const char c = p.Peek();
     return c == '\0' || c == '\n' || c == '\r';
 }
 
@@ -24,16 +24,16 @@ bool AtTailEnd(const TRVFLineCursor& P)
 // ---------------------------------------------------------------------------
 // TRVBulletItemInfo
 
-TRVBulletItemInfo::TRVBulletItemInfo(TCustomRVData* RVData) : TRVRectItemInfo(RVData) {}
+TRVBulletItemInfo::TRVBulletItemInfo(TCustomRVData* rvData) : TRVRectItemInfo(rvData) {}
 
-TRVBulletItemInfo::TRVBulletItemInfo(TCustomRVData* RVData, int AImageIndex, TCustomImageList* AImageList,
-                                     TRVVAlign AVAlign)
-    : TRVRectItemInfo(RVData)
+TRVBulletItemInfo::TRVBulletItemInfo(TCustomRVData* rvData, int aImageIndex, TCustomImageList* aImageList,
+                                     TRVVAlign avAlign)
+    : TRVRectItemInfo(rvData)
 {
     StyleNo = rvsBullet;
-    ImageIndex = AImageIndex;
-    ImageList = AImageList;
-    VAlign = AVAlign;
+    ImageIndex = aImageIndex;
+    ImageList = aImageList;
+    VAlign = avAlign;
 }
 
 TRVItemClass TRVBulletItemInfo::GetItemClass() const
@@ -41,9 +41,9 @@ TRVItemClass TRVBulletItemInfo::GetItemClass() const
     return RVItemClassOf<TRVBulletItemInfo>();
 }
 
-int TRVBulletItemInfo::GetImageIndex(bool Hot) const
+int TRVBulletItemInfo::GetImageIndex(bool hot) const
 {
-    (void)Hot;
+    (void)hot;
     return ImageIndex;
 }
 
@@ -69,110 +69,110 @@ int TRVBulletItemInfo::GetHeight() const
 
 int TRVBulletItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas*, TCustomRVData*)
 {
-    const int Width = GetWidth();
+    const int width = GetWidth();
     if (sad != nullptr)
-        return MulDiv(Width, sad->DevicePpiX, sad->ScreenPpiX);
-    return Width;
+        return MulDiv(width, sad->DevicePpiX, sad->ScreenPpiX);
+    return width;
 }
 
-bool TRVBulletItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVBulletItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpValid:
         return ImageList != nullptr;
     case rvbpDisplayActiveState:
         return true;
     default:
-        return TRVRectItemInfo::GetBoolValue(Prop);
+        return TRVRectItemInfo::GetBoolValue(prop);
     }
 }
 
-void TRVBulletItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+void TRVBulletItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                               TRVDrawLineInfo* dli)
 {
     (void)dli;
-    TColor Blend = clNone;
-    if (State.Contains(rvidsSelected) && Style != nullptr)
-        Blend = State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
-    const int Width = GetImageWidth(Style);
-    const int Height = GetImageHeight(Style);
-    if (Blend != clNone)
-        ImageList_DrawEx(ImageList, GetImageIndex(State.Contains(rvidsHover)), Canvas, X + Spacing,
-                         Y + Spacing, Width, Height, CLR_NONE, ColorToRGB(Blend),
+    TColor blend = clNone;
+    if (state.Contains(rvidsSelected) && style != nullptr)
+        blend = state.Contains(rvidsControlFocused) ? style->SelColor() : style->InactiveSelColor();
+    const int width = GetImageWidth(style);
+    const int height = GetImageHeight(style);
+    if (blend != clNone)
+        ImageList_DrawEx(ImageList, GetImageIndex(state.Contains(rvidsHover)), canvas, x + Spacing,
+                         y + Spacing, width, height, CLR_NONE, ColorToRGB(blend),
                          ILD_TRANSPARENT | ILD_BLEND50);
     else
-        ImageList_DrawEx(ImageList, GetImageIndex(State.Contains(rvidsHover)), Canvas, X + Spacing,
-                         Y + Spacing, Width, Height, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
-    if (State.Contains(rvidsCurrent) && Style != nullptr && Style->HoverColor() != clNone) {
+        ImageList_DrawEx(ImageList, GetImageIndex(state.Contains(rvidsHover)), canvas, x + Spacing,
+                         y + Spacing, width, height, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+    if (state.Contains(rvidsCurrent) && style != nullptr && style->HoverColor() != clNone) {
         // The frame is filled with whatever brush the canvas holds, as drawn before.
-        Canvas->Pen()->SetColor(Style->HoverColor());
-        Canvas->Rectangle(X, Y, X + Width + 2 * Spacing, Y + Height + 2 * Spacing);
+        canvas->Pen()->SetColor(style->HoverColor());
+        canvas->Rectangle(x, y, x + width + 2 * Spacing, y + height + 2 * Spacing);
     }
 }
 
-bool TRVBulletItemInfo::PrintToBitmap(TBitmap* Bkgnd, bool, TRVPrintingViewer*, TRVDrawLineInfo*, int,
+bool TRVBulletItemInfo::PrintToBitmap(TBitmap* bkgnd, bool, TRVPrintingViewer*, TRVDrawLineInfo*, int,
                                       TRVColorMode)
 {
     // Printing shows the plain image, never the hot one.
     if (ImageList != nullptr)
-        ImageList->Draw(Bkgnd->Canvas(), 0, 0, ImageIndex, true);
+        ImageList->Draw(bkgnd->Canvas(), 0, 0, ImageIndex, true);
     return true;
 }
 
-void TRVBulletItemInfo::Assign(const TPersistent* Source)
+void TRVBulletItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVBulletItemInfo*>(Source)) {
-        ImageList = Item->ImageList;
-        ImageIndex = Item->ImageIndex;
+    if (const auto* item = dynamic_cast<const TRVBulletItemInfo*>(source)) {
+        ImageList = item->ImageList;
+        ImageIndex = item->ImageIndex;
     }
-    TRVRectItemInfo::Assign(Source);
+    TRVRectItemInfo::Assign(source);
 }
 
 AnsiString TRVBulletItemInfo::SaveRVFHeaderTail(TCustomRVData*)
 {
-    const int ListTag = ImageList != nullptr ? ImageList->Tag() : 0;
-    return Format("%d %d", {ListTag, ImageIndex});
+    const int listTag = ImageList != nullptr ? ImageList->Tag() : 0;
+    return Format("%d %d", {listTag, ImageIndex});
 }
 
-void TRVBulletItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo,
-                                const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
+void TRVBulletItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int, int paraNo,
+                                const AnsiString& name, TRVMultiDrawItemPart*, bool forceSameAsPrev)
 {
-    WriteRVFHeader(Stream, RVData, ParaNo, GetRVFExtraPropertyCount() + 1, 0, ForceSameAsPrev);
-    RVFWriteLine(Stream, RVFMakeLineSafe(Name, false));
-    SaveRVFExtraProperties(Stream);
+    WriteRVFHeader(stream, rvData, paraNo, GetRVFExtraPropertyCount() + 1, 0, forceSameAsPrev);
+    RVFWriteLine(stream, RVFMakeLineSafe(name, false));
+    SaveRVFExtraProperties(stream);
 }
 
-bool TRVBulletItemInfo::CheckImageIndex(TCustomRVData* RVData, int& Index) const
+bool TRVBulletItemInfo::CheckImageIndex(TCustomRVData* rvData, int& index) const
 {
-    if (ImageList == nullptr || Index < ImageList->Count())
+    if (ImageList == nullptr || index < ImageList->Count())
         return true;
-    RVData->SetRVFWarnings(RVData->GetRVFWarnings() + TRVFWarnings{rvfwConvLargeImageIdx});
-    if (!RVData->GetRVFOptions().Contains(rvfoConvLargeImageIdxToZero))
+    rvData->SetRVFWarnings(rvData->GetRVFWarnings() + TRVFWarnings{rvfwConvLargeImageIdx});
+    if (!rvData->GetRVFOptions().Contains(rvfoConvLargeImageIdxToZero))
         return false;
-    Index = 0;
+    index = 0;
     return true;
 }
 
-bool TRVBulletItemInfo::ReadBulletFields(TRVFLineCursor& P, TCustomRVData* RVData)
+bool TRVBulletItemInfo::ReadBulletFields(TRVFLineCursor& p, TCustomRVData* rvData)
 {
-    int ListTag = 0, Index = 0;
-    if (!RVFReadInteger(P, ListTag) || !RVFReadInteger(P, Index))
+    int listTag = 0, index = 0;
+    if (!RVFReadInteger(p, listTag) || !RVFReadInteger(p, index))
         return false;
-    ImageList = RVData != nullptr ? RVData->RVFImageListNeeded(ListTag) : nullptr;
-    ImageIndex = Index;
-    return CheckImageIndex(RVData, ImageIndex);
+    ImageList = rvData != nullptr ? rvData->RVFImageListNeeded(listTag) : nullptr;
+    ImageIndex = index;
+    return CheckImageIndex(rvData, ImageIndex);
 }
 
-bool TRVBulletItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData)
+bool TRVBulletItemInfo::ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData)
 {
-    return ReadBulletFields(P, RVData);
+    return ReadBulletFields(p, rvData);
 }
 
-bool TRVBulletItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData*, int, int LineNo, int,
-                                    AnsiString& Name, TRVFReadMode&, TRVFReadState&)
+bool TRVBulletItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData*, int, int lineNo, int,
+                                    AnsiString& name, TRVFReadMode&, TRVFReadState&)
 {
-    if (LineNo == 0)
-        Name = s;
+    if (lineNo == 0)
+        name = s;
     else
         SetExtraPropertyFromRVFStr(s);
     return true;
@@ -181,14 +181,14 @@ bool TRVBulletItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData*, int, in
 // ---------------------------------------------------------------------------
 // TRVHotspotItemInfo
 
-TRVHotspotItemInfo::TRVHotspotItemInfo(TCustomRVData* RVData) : TRVBulletItemInfo(RVData) {}
+TRVHotspotItemInfo::TRVHotspotItemInfo(TCustomRVData* rvData) : TRVBulletItemInfo(rvData) {}
 
-TRVHotspotItemInfo::TRVHotspotItemInfo(TCustomRVData* RVData, int AImageIndex, int AHotImageIndex,
-                                       TCustomImageList* AImageList, TRVVAlign AVAlign)
-    : TRVBulletItemInfo(RVData, AImageIndex, AImageList, AVAlign)
+TRVHotspotItemInfo::TRVHotspotItemInfo(TCustomRVData* rvData, int aImageIndex, int aHotImageIndex,
+                                       TCustomImageList* aImageList, TRVVAlign avAlign)
+    : TRVBulletItemInfo(rvData, aImageIndex, aImageList, avAlign)
 {
     StyleNo = rvsHotspot;
-    HotImageIndex = AHotImageIndex;
+    HotImageIndex = aHotImageIndex;
 }
 
 TRVItemClass TRVHotspotItemInfo::GetItemClass() const
@@ -196,14 +196,14 @@ TRVItemClass TRVHotspotItemInfo::GetItemClass() const
     return RVItemClassOf<TRVHotspotItemInfo>();
 }
 
-int TRVHotspotItemInfo::GetImageIndex(bool Hot) const
+int TRVHotspotItemInfo::GetImageIndex(bool hot) const
 {
-    return Hot ? HotImageIndex : ImageIndex;
+    return hot ? HotImageIndex : ImageIndex;
 }
 
-bool TRVHotspotItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVHotspotItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
@@ -211,33 +211,33 @@ bool TRVHotspotItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RV
     case rvbpHotColdJump:
         return ImageIndex != HotImageIndex;
     default:
-        return TRVBulletItemInfo::GetBoolValueEx(Prop, RVStyle);
+        return TRVBulletItemInfo::GetBoolValueEx(prop, rvStyle);
     }
 }
 
-void TRVHotspotItemInfo::Assign(const TPersistent* Source)
+void TRVHotspotItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVHotspotItemInfo*>(Source))
-        HotImageIndex = Item->HotImageIndex;
-    TRVBulletItemInfo::Assign(Source);
+    if (const auto* item = dynamic_cast<const TRVHotspotItemInfo*>(source))
+        HotImageIndex = item->HotImageIndex;
+    TRVBulletItemInfo::Assign(source);
 }
 
-AnsiString TRVHotspotItemInfo::SaveRVFHeaderTail(TCustomRVData* RVData)
+AnsiString TRVHotspotItemInfo::SaveRVFHeaderTail(TCustomRVData* rvData)
 {
-    return Format("%s %d", {TRVBulletItemInfo::SaveRVFHeaderTail(RVData), HotImageIndex});
+    return Format("%s %d", {TRVBulletItemInfo::SaveRVFHeaderTail(rvData), HotImageIndex});
 }
 
-bool TRVHotspotItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData)
+bool TRVHotspotItemInfo::ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData)
 {
-    if (!ReadBulletFields(P, RVData))
+    if (!ReadBulletFields(p, rvData))
         return false;
-    if (AtTailEnd(P)) {
+    if (AtTailEnd(p)) {
         HotImageIndex = ImageIndex;
         return true;
     }
-    int Index = 0;
-    if (!RVFReadInteger(P, Index))
+    int index = 0;
+    if (!RVFReadInteger(p, index))
         return false;
-    HotImageIndex = Index;
-    return CheckImageIndex(RVData, HotImageIndex);
+    HotImageIndex = index;
+    return CheckImageIndex(rvData, HotImageIndex);
 }

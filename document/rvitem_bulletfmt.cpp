@@ -19,134 +19,134 @@
 namespace {
 
 // The picture's saved bytes as upper-case hexadecimal text.
-AnsiString PictureHex(const TGraphic& Graphic)
+AnsiString PictureHex(const TGraphic& graphic)
 {
-    TMemoryStream Stream;
-    Graphic.SaveToStream(Stream);
-    return RVFStream2TextString(Stream);
+    TMemoryStream stream;
+    graphic.SaveToStream(stream);
+    return RVFStream2TextString(stream);
 }
 
 // The hex text from character Skip on (a header of Skip / 2 bytes left out).
-AnsiString HexAfter(const AnsiString& Hex, size_t Skip)
+AnsiString HexAfter(const AnsiString& hex, size_t skip)
 {
-    return Hex.size() > Skip ? Hex.substr(Skip) : AnsiString();
+    return hex.size() > skip ? hex.substr(skip) : AnsiString();
 }
 
 } // namespace
 
-void RVSaveImageListImageToRTF(TStream& Stream, double TwipsPerPixel, const TCustomImageList* ImageList,
-                               int ImageIndex, TRVRTFOptions RTFOptions)
+void RVSaveImageListImageToRTF(TStream& stream, double twipsPerPixel, const TCustomImageList* imageList,
+                               int imageIndex, TRVRTFOptions rtfOptions)
 {
     // The goal sizes are given at 15 twips per pixel, whatever the document's scale.
-    (void)TwipsPerPixel;
-    if (ImageList == nullptr || ImageIndex < 0 || ImageIndex >= ImageList->Count())
+    (void)twipsPerPixel;
+    if (imageList == nullptr || imageIndex < 0 || imageIndex >= imageList->Count())
         return;
-    RVWrite(&Stream, "{\\pict");
-    if (RTFOptions.Contains(rvrtfSaveBitmapDefault)) {
-        TBitmap Bitmap;
-        ImageList->GetBitmap(ImageIndex, &Bitmap);
+    RVWrite(&stream, "{\\pict");
+    if (rtfOptions.Contains(rvrtfSaveBitmapDefault)) {
+        TBitmap bitmap;
+        imageList->GetBitmap(imageIndex, &bitmap);
         // The bytes of one stored row, whatever the number of rows.
-        RVWrite(&Stream, Format("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d ",
-                                {Bitmap.BytesPerScanLine(), Bitmap.Width(), Bitmap.Height(),
-                                 Bitmap.Width() * 15, Bitmap.Height() * 15}));
+        RVWrite(&stream, Format("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d ",
+                                {bitmap.BytesPerScanLine(), bitmap.Width(), bitmap.Height(),
+                                 bitmap.Width() * 15, bitmap.Height() * 15}));
         // Without the 14-byte file header.
-        RVWrite(&Stream, HexAfter(PictureHex(Bitmap), 28));
+        RVWrite(&stream, HexAfter(PictureHex(bitmap), 28));
     } else {
-        TMetafile Metafile;
-        Metafile.SetEnhanced(false);
-        Metafile.SetWidth(ImageList->Width());
-        Metafile.SetHeight(ImageList->Height());
+        TMetafile metafile;
+        metafile.SetEnhanced(false);
+        metafile.SetWidth(imageList->Width());
+        metafile.SetHeight(imageList->Height());
         {
-            TMetafileCanvas Canvas(&Metafile);
-            ImageList->Draw(Canvas.Canvas(), 0, 0, ImageIndex, true);
+            TMetafileCanvas canvas(&metafile);
+            imageList->Draw(canvas.Canvas(), 0, 0, imageIndex, true);
         }
-        RVWrite(&Stream, Format("\\wmetafile1\\picw%d\\pich%d ", {Metafile.Width(), Metafile.Height()}));
+        RVWrite(&stream, Format("\\wmetafile1\\picw%d\\pich%d ", {metafile.Width(), metafile.Height()}));
         // Without the 22-byte placeable header.
-        RVWrite(&Stream, HexAfter(PictureHex(Metafile), 44));
+        RVWrite(&stream, HexAfter(PictureHex(metafile), 44));
     }
-    RVWrite(&Stream, "}");
+    RVWrite(&stream, "}");
 }
 
-void RVSaveImageSharedImageInHTML(TCustomImageList* ImageList, int ImageIndex, TGraphic* Graphic,
-                                  AnsiString& Location, TCustomRVData* RVData, const AnsiString& Path,
-                                  const AnsiString& ImagesPrefix, int& ImageCounter, TColor BackgroundColor,
-                                  TRVSaveOptions SaveOptions, TRVList* Bullets)
+void RVSaveImageSharedImageInHTML(TCustomImageList* imageList, int imageIndex, TGraphic* graphic,
+                                  AnsiString& location, TCustomRVData* rvData, const AnsiString& path,
+                                  const AnsiString& imagesPrefix, int& imageCounter, TColor backgroundColor,
+                                  TRVSaveOptions saveOptions, TRVList* bullets)
 {
-    if (Bullets != nullptr)
-        for (int i = 0; i < Bullets->Count(); ++i) {
-            const auto* Info = static_cast<const TRVHTMLBulletInfo*>(Bullets->Get(i));
-            if (Info->ImageList == ImageList && Info->ImageIndex == ImageIndex && Info->Graphic == Graphic &&
-                Info->BackColor == BackgroundColor) {
-                Location = Info->FileName;
+    if (bullets != nullptr)
+        for (int i = 0; i < bullets->Count(); ++i) {
+            const auto* info = static_cast<const TRVHTMLBulletInfo*>(bullets->Get(i));
+            if (info->ImageList == imageList && info->ImageIndex == imageIndex && info->Graphic == graphic &&
+                info->BackColor == backgroundColor) {
+                location = info->FileName;
                 return;
             }
         }
-    if (ImageList == nullptr && Graphic == nullptr)
+    if (imageList == nullptr && graphic == nullptr)
         return;
-    TBitmap Bitmap;
-    if (ImageList != nullptr)
-        Bitmap.SetSize(ImageList->Width(), ImageList->Height());
+    TBitmap bitmap;
+    if (imageList != nullptr)
+        bitmap.SetSize(imageList->Width(), imageList->Height());
     else
-        Bitmap.SetSize(Graphic->Width(), Graphic->Height());
-    TCanvas* Canvas = Bitmap.Canvas();
+        bitmap.SetSize(graphic->Width(), graphic->Height());
+    TCanvas* canvas = bitmap.Canvas();
     // No background colour: the page's white.
-    const TColor Back = BackgroundColor == clNone ? TColor(0xFFFFFF) : BackgroundColor;
-    Canvas->Brush()->SetColor(Back);
-    Canvas->Pen()->SetColor(Back);
-    Canvas->FillRect(Rect(0, 0, Bitmap.Width(), Bitmap.Height()));
-    if (ImageList != nullptr)
-        ImageList->Draw(Canvas, 0, 0, ImageIndex, true);
+    const TColor back = backgroundColor == clNone ? TColor(0xFFFFFF) : backgroundColor;
+    canvas->Brush()->SetColor(back);
+    canvas->Pen()->SetColor(back);
+    canvas->FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
+    if (imageList != nullptr)
+        imageList->Draw(canvas, 0, 0, imageIndex, true);
     else
-        Canvas->Draw(0, 0, Graphic);
-    const AnsiString FileName =
-        RVData->SavePicture(rvsfHTML, ImagesPrefix, Path, ImageCounter,
-                            SaveOptions.Contains(rvsoOverrideImages), BackgroundColor, &Bitmap);
-    Location = RV_GetHTMLPath(FileName);
-    if (Bullets != nullptr) {
-        auto* Info = new TRVHTMLBulletInfo;
-        Info->FileName = Location;
-        Info->BackColor = BackgroundColor;
-        Info->ImageList = ImageList;
-        Info->ImageIndex = ImageIndex;
-        Info->Graphic = Graphic;
-        Bullets->Add(Info);
+        canvas->Draw(0, 0, graphic);
+    const AnsiString fileName =
+        rvData->SavePicture(rvsfHTML, imagesPrefix, path, imageCounter,
+                            saveOptions.Contains(rvsoOverrideImages), backgroundColor, &bitmap);
+    location = RV_GetHTMLPath(fileName);
+    if (bullets != nullptr) {
+        auto* info = new TRVHTMLBulletInfo;
+        info->FileName = location;
+        info->BackColor = backgroundColor;
+        info->ImageList = imageList;
+        info->ImageIndex = imageIndex;
+        info->Graphic = graphic;
+        bullets->Add(info);
     }
 }
 
-void TRVBulletItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                                double TwipsPerPixel, int Level, TRVColorList* ColorList,
-                                TRVIntegerList* StyleToFont, TRVIntegerList* ListOverrideOffsetsList1,
-                                TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable)
+void TRVBulletItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                                double twipsPerPixel, int level, TRVColorList* colorList,
+                                TRVIntegerList* styleToFont, TRVIntegerList* listOverrideOffsetsList1,
+                                TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable)
 {
-    (void)ItemNo;
-    (void)Name;
-    (void)Level;
-    (void)ColorList;
-    (void)StyleToFont;
-    (void)ListOverrideOffsetsList1;
-    (void)ListOverrideOffsetsList2;
-    (void)FontTable;
-    RVSaveImageListImageToRTF(Stream, TwipsPerPixel, ImageList, ImageIndex,
-                              RVData != nullptr ? RVData->GetRTFOptions() : TRVRTFOptions());
+    (void)itemNo;
+    (void)name;
+    (void)level;
+    (void)colorList;
+    (void)styleToFont;
+    (void)listOverrideOffsetsList1;
+    (void)listOverrideOffsetsList2;
+    (void)fontTable;
+    RVSaveImageListImageToRTF(stream, twipsPerPixel, ImageList, ImageIndex,
+                              rvData != nullptr ? rvData->GetRTFOptions() : TRVRTFOptions());
 }
 
-void TRVBulletItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                                   const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                                   TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                                   TRVList* Bullets)
+void TRVBulletItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                                   const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                                   TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                                   TRVList* bullets)
 {
-    (void)Text;
-    AnsiString Location;
-    bool DoDefault = true;
-    RVData->HTMLSaveImage(RVData, ItemNo, Path, CurrentFileColor, Location, DoDefault);
-    if (DoDefault)
-        RVSaveImageSharedImageInHTML(ImageList, ImageIndex, nullptr, Location, RVData, Path, ImagesPrefix,
-                                     ImageCounter, CurrentFileColor, SaveOptions, Bullets);
-    const AnsiString Extra = RV_GetExtraIMGStr(SaveOptions, GetImageWidth(nullptr), GetImageHeight(nullptr));
-    AnsiString StyleAttr;
-    const AnsiString CSS = UseCSS ? GetVShiftCSS(RVData->GetRVStyle()) : AnsiString();
+    (void)text;
+    AnsiString location;
+    bool doDefault = true;
+    rvData->HTMLSaveImage(rvData, itemNo, path, currentFileColor, location, doDefault);
+    if (doDefault)
+        RVSaveImageSharedImageInHTML(ImageList, ImageIndex, nullptr, location, rvData, path, imagesPrefix,
+                                     imageCounter, currentFileColor, saveOptions, bullets);
+    const AnsiString extra = RV_GetExtraIMGStr(saveOptions, GetImageWidth(nullptr), GetImageHeight(nullptr));
+    AnsiString styleAttr;
+    const AnsiString css = useCss ? GetVShiftCSS(rvData->GetRVStyle()) : AnsiString();
     // Declarations in a style attribute stand without braces, or browsers drop them.
-    if (!CSS.empty())
-        StyleAttr = "style=\"" + CSS + "\" ";
-    RVWrite(&Stream, "<IMG" + Extra + StyleAttr + "src=\"" + RV_EscapeHTMLAttribute(Location) + "\">");
+    if (!css.empty())
+        styleAttr = "style=\"" + css + "\" ";
+    RVWrite(&stream, "<IMG" + extra + styleAttr + "src=\"" + RV_EscapeHTMLAttribute(location) + "\">");
 }

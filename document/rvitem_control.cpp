@@ -23,13 +23,13 @@ constexpr int ControlYLimit = 10000;
 
 } // namespace
 
-TRVControlItemInfo::TRVControlItemInfo(TCustomRVData* RVData) : TRVRectItemInfo(RVData) {}
+TRVControlItemInfo::TRVControlItemInfo(TCustomRVData* rvData) : TRVRectItemInfo(rvData) {}
 
-TRVControlItemInfo::TRVControlItemInfo(TCustomRVData* RVData, TControl* AControl, TRVVAlign AVAlign)
-    : TRVRectItemInfo(RVData), FControl(AControl)
+TRVControlItemInfo::TRVControlItemInfo(TCustomRVData* rvData, TControl* aControl, TRVVAlign avAlign)
+    : TRVRectItemInfo(rvData), FControl(aControl)
 {
     StyleNo = rvsComponent;
-    VAlign = AVAlign;
+    VAlign = avAlign;
 }
 
 TRVControlItemInfo::~TRVControlItemInfo()
@@ -42,23 +42,23 @@ TRVItemClass TRVControlItemInfo::GetItemClass() const
     return RVItemClassOf<TRVControlItemInfo>();
 }
 
-void TRVControlItemInfo::SetControl(TControl* Value)
+void TRVControlItemInfo::SetControl(TControl* value)
 {
-    if (Value == FControl)
+    if (value == FControl)
         return;
     delete FControl;
-    FControl = Value;
+    FControl = value;
 }
 
-void TRVControlItemInfo::SetPercentWidth(int Value)
+void TRVControlItemInfo::SetPercentWidth(int value)
 {
-    FPercentWidth = std::max(Value, 0);
+    FPercentWidth = std::max(value, 0);
 }
 
-void TRVControlItemInfo::ParentTo(TCustomRVData* RVData)
+void TRVControlItemInfo::ParentTo(TCustomRVData* rvData)
 {
     if (FControl != nullptr)
-        FControl->SetParent(RVData != nullptr ? RVData->GetParentControl() : nullptr);
+        FControl->SetParent(rvData != nullptr ? rvData->GetParentControl() : nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -87,13 +87,13 @@ int TRVControlItemInfo::GetHeight() const
 int TRVControlItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas*, TCustomRVData*)
 {
     // A control whose width follows the document can become narrow.
-    const int Width = FPercentWidth != 0 ? 20 : GetWidth();
-    return sad != nullptr ? MulDiv(Width, sad->DevicePpiX, sad->ScreenPpiX) : Width;
+    const int width = FPercentWidth != 0 ? 20 : GetWidth();
+    return sad != nullptr ? MulDiv(width, sad->DevicePpiX, sad->ScreenPpiX) : width;
 }
 
-bool TRVControlItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVControlItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpValid:
         return FControl != nullptr;
     case rvbpDisplayActiveState:
@@ -103,95 +103,95 @@ bool TRVControlItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
     case rvbpResizable:
         return Resizable && FPercentWidth == 0;
     default:
-        return TRVRectItemInfo::GetBoolValue(Prop);
+        return TRVRectItemInfo::GetBoolValue(prop);
     }
 }
 
-bool TRVControlItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVControlItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpAllowsFocus: {
-        const auto* WinControl = dynamic_cast<const TWinControl*>(FControl);
-        return WinControl != nullptr && WinControl->TabStop() && WinControl->CanFocus();
+        const auto* winControl = dynamic_cast<const TWinControl*>(FControl);
+        return winControl != nullptr && winControl->TabStop() && winControl->CanFocus();
     }
     case rvbpXORFocus:
         return false;
     default:
-        return TRVRectItemInfo::GetBoolValueEx(Prop, RVStyle);
+        return TRVRectItemInfo::GetBoolValueEx(prop, rvStyle);
     }
 }
 
-bool TRVControlItemInfo::OwnsControl(TControl* AControl) const
+bool TRVControlItemInfo::OwnsControl(TControl* aControl) const
 {
-    return AControl != nullptr && AControl == FControl;
+    return aControl != nullptr && aControl == FControl;
 }
 
-void TRVControlItemInfo::AdjustInserted(int X, int Y, bool AdjustY)
+void TRVControlItemInfo::AdjustInserted(int x, int y, bool adjustY)
 {
     if (FControl == nullptr)
         return;
-    FControl->SetLeft(X + Spacing);
-    FControl->SetTag(Y + Spacing);
-    if (AdjustY)
+    FControl->SetLeft(x + Spacing);
+    FControl->SetTag(y + Spacing);
+    if (adjustY)
         FControl->SetTop(std::clamp(FControl->Tag(), -ControlYLimit, ControlYLimit));
     FControl->SetVisible(true);
 }
 
-void TRVControlItemInfo::Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe)
+void TRVControlItemInfo::Inserting(TCustomRVData* rvData, AnsiString& text, bool safe)
 {
     if (FControl != nullptr) {
         FControl->SetVisible(false);
         // In safe mode the control is not shown anywhere until it is placed.
-        ParentTo(Safe ? nullptr : RVData);
+        ParentTo(safe ? nullptr : rvData);
     }
-    TRVRectItemInfo::Inserting(RVData, Text, Safe);
+    TRVRectItemInfo::Inserting(rvData, text, safe);
 }
 
-void TRVControlItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem)
+void TRVControlItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
 {
     if (FControl != nullptr)
         FControl->SetParent(nullptr);
-    RVData->ControlAction(rvcaMoveToUndoList, ItemNo, this);
-    TRVRectItemInfo::MovingToUndoList(ItemNo, RVData, AContainerUndoItem);
+    rvData->ControlAction(rvcaMoveToUndoList, itemNo, this);
+    TRVRectItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
 }
 
-void TRVControlItemInfo::MovingFromUndoList(int ItemNo, TCustomRVData* RVData)
+void TRVControlItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
 {
-    RVData->ControlAction(rvcaMoveFromUndoList, ItemNo, this);
-    ParentTo(RVData);
+    rvData->ControlAction(rvcaMoveFromUndoList, itemNo, this);
+    ParentTo(rvData);
 }
 
 void TRVControlItemInfo::Focusing()
 {
-    auto* WinControl = dynamic_cast<TWinControl*>(FControl);
-    if (WinControl != nullptr && WinControl->CanFocus())
-        WinControl->SetFocus();
+    auto* winControl = dynamic_cast<TWinControl*>(FControl);
+    if (winControl != nullptr && winControl->CanFocus())
+        winControl->SetFocus();
 }
 
-void TRVControlItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo*, bool, TCanvas*, TCustomRVData*,
-                                          const TRVScreenAndDevice*, int& HShift, int& Desc, bool)
+void TRVControlItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo*, bool, TCanvas*, TCustomRVData*,
+                                          const TRVScreenAndDevice*, int& hShift, int& desc, bool)
 {
     if (FControl != nullptr && FPercentWidth >= 1 && FPercentWidth <= 100)
-        FControl->SetWidth(std::max(static_cast<int>(int64_t(DocWidth) * FPercentWidth / 100) - 2, 0));
-    HShift = 0;
-    Desc = GetDescent();
+        FControl->SetWidth(std::max(static_cast<int>(int64_t(docWidth) * FPercentWidth / 100) - 2, 0));
+    hShift = 0;
+    desc = GetDescent();
 }
 
-void TRVControlItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+void TRVControlItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                                TRVDrawLineInfo*)
 {
-    if (Style == nullptr)
+    if (style == nullptr)
         return;
-    const int w = GetImageWidth(Style);
-    const int h = GetImageHeight(Style);
-    if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
-        RV_DrawFrame(Canvas, Style->HoverColor(), X - 1, Y - 1, X + w + 2 * Spacing + 1,
-                     Y + h + 2 * Spacing + 1);
-    if (State.Contains(rvidsSelected)) {
-        const TColor Color =
-            State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
-        if (Color != clNone)
-            RV_DrawFrame(Canvas, Color, X, Y, X + w + 2 * Spacing, Y + h + 2 * Spacing);
+    const int w = GetImageWidth(style);
+    const int h = GetImageHeight(style);
+    if (state.Contains(rvidsCurrent) && style->HoverColor() != clNone)
+        RV_DrawFrame(canvas, style->HoverColor(), x - 1, y - 1, x + w + 2 * Spacing + 1,
+                     y + h + 2 * Spacing + 1);
+    if (state.Contains(rvidsSelected)) {
+        const TColor color =
+            state.Contains(rvidsControlFocused) ? style->SelColor() : style->InactiveSelColor();
+        if (color != clNone)
+            RV_DrawFrame(canvas, color, x, y, x + w + 2 * Spacing, y + h + 2 * Spacing);
     }
 }
 
@@ -209,62 +209,62 @@ TRVDrawLineInfo* TRVControlItemInfo::CreatePrintingDrawItem(TCustomRVData*, cons
     return dli;
 }
 
-bool TRVControlItemInfo::PrintToBitmap(TBitmap* Bkgnd, bool, TRVPrintingViewer* RichView,
-                                       TRVDrawLineInfo* dli, int Part, TRVColorMode)
+bool TRVControlItemInfo::PrintToBitmap(TBitmap* bkgnd, bool, TRVPrintingViewer* richView,
+                                       TRVDrawLineInfo* dli, int part, TRVColorMode)
 {
-    auto* Source = dynamic_cast<TRVControlPrintImageSource*>(RichView);
-    if (Source == nullptr || FControl == nullptr)
+    auto* source = dynamic_cast<TRVControlPrintImageSource*>(richView);
+    if (source == nullptr || FControl == nullptr)
         return false;
-    std::unique_ptr<TBitmap> Image = Source->GetControlPrintImage(FControl);
-    if (Image == nullptr)
+    std::unique_ptr<TBitmap> image = source->GetControlPrintImage(FControl);
+    if (image == nullptr)
         return false;
     if (MinHeightOnPage > 0) {
-        Bkgnd->Canvas()->Draw(0, RVGetPrintPartOffset(dli, Part), Image.get());
+        bkgnd->Canvas()->Draw(0, RVGetPrintPartOffset(dli, part), image.get());
         return true;
     }
-    Bkgnd->SetSize(std::max(Bkgnd->Width(), Image->Width()), std::max(Bkgnd->Height(), Image->Height()));
-    Bkgnd->Canvas()->Draw((Bkgnd->Width() - Image->Width()) / 2, (Bkgnd->Height() - Image->Height()) / 2,
-                          Image.get());
+    bkgnd->SetSize(std::max(bkgnd->Width(), image->Width()), std::max(bkgnd->Height(), image->Height()));
+    bkgnd->Canvas()->Draw((bkgnd->Width() - image->Width()) / 2, (bkgnd->Height() - image->Height()) / 2,
+                          image.get());
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Properties
 
-void TRVControlItemInfo::Assign(const TPersistent* Source)
+void TRVControlItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Item = dynamic_cast<const TRVControlItemInfo*>(Source)) {
-        FPercentWidth = Item->FPercentWidth;
-        Resizable = Item->Resizable;
+    if (const auto* item = dynamic_cast<const TRVControlItemInfo*>(source)) {
+        FPercentWidth = item->FPercentWidth;
+        Resizable = item->Resizable;
     }
-    TRVRectItemInfo::Assign(Source);
+    TRVRectItemInfo::Assign(source);
 }
 
-bool TRVControlItemInfo::SetExtraIntProperty(TRVExtraItemProperty Prop, int Value)
+bool TRVControlItemInfo::SetExtraIntProperty(TRVExtraItemProperty prop, int value)
 {
-    switch (Prop) {
+    switch (prop) {
     case rvepMinHeightOnPage:
-        MinHeightOnPage = Value;
+        MinHeightOnPage = value;
         return true;
     case rvepResizable:
-        Resizable = Value != 0;
+        Resizable = value != 0;
         return true;
     default:
-        return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
+        return TRVRectItemInfo::SetExtraIntProperty(prop, value);
     }
 }
 
-bool TRVControlItemInfo::GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const
+bool TRVControlItemInfo::GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvepMinHeightOnPage:
-        Value = MinHeightOnPage;
+        value = MinHeightOnPage;
         return true;
     case rvepResizable:
-        Value = Resizable ? 1 : 0;
+        value = Resizable ? 1 : 0;
         return true;
     default:
-        return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
+        return TRVRectItemInfo::GetExtraIntProperty(prop, value);
     }
 }
 
@@ -276,120 +276,120 @@ int TRVControlItemInfo::GetRVFExtraPropertyCount() const
     return TRVRectItemInfo::GetRVFExtraPropertyCount() + (MinHeightOnPage > 0 ? 1 : 0) + (Resizable ? 1 : 0);
 }
 
-void TRVControlItemInfo::SaveRVFExtraProperties(TStream& Stream)
+void TRVControlItemInfo::SaveRVFExtraProperties(TStream& stream)
 {
-    TRVRectItemInfo::SaveRVFExtraProperties(Stream);
+    TRVRectItemInfo::SaveRVFExtraProperties(stream);
     if (MinHeightOnPage > 0)
-        WriteExtraProperty(Stream, rvepMinHeightOnPage, MinHeightOnPage);
+        WriteExtraProperty(stream, rvepMinHeightOnPage, MinHeightOnPage);
     if (Resizable)
-        WriteExtraProperty(Stream, rvepResizable, 1);
+        WriteExtraProperty(stream, rvepResizable, 1);
 }
 
-void TRVControlItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo,
-                                 const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
+void TRVControlItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo,
+                                 const AnsiString& name, TRVMultiDrawItemPart*, bool forceSameAsPrev)
 {
-    const bool Body = RVData->GetRVFOptions().Contains(rvfoSaveControlsBody) && FControl != nullptr;
-    bool Binary = false;
-    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev,
-                          Body ? FControl->ClassName() : nullptr, Binary))
+    const bool body = rvData->GetRVFOptions().Contains(rvfoSaveControlsBody) && FControl != nullptr;
+    bool binary = false;
+    if (!WriteRVFBodyHead(stream, rvData, paraNo, name, forceSameAsPrev,
+                          body ? FControl->ClassName() : nullptr, binary))
         return;
-    RVData->ControlAction(rvcaBeforeRVFSave, ItemNo, this);
-    if (Binary)
-        RVFSaveControlBinary(Stream, FControl);
+    rvData->ControlAction(rvcaBeforeRVFSave, itemNo, this);
+    if (binary)
+        RVFSaveControlBinary(stream, FControl);
     else
-        RVFWriteLine(Stream, RVFSaveControl(FControl));
-    RVData->ControlAction(rvcaAfterRVFSave, ItemNo, this);
+        RVFWriteLine(stream, RVFSaveControl(FControl));
+    rvData->ControlAction(rvcaAfterRVFSave, itemNo, this);
 }
 
-bool TRVControlItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo,
-                                     int LineCount, AnsiString& Name, TRVFReadMode& ReadMode,
-                                     TRVFReadState& ReadState)
+bool TRVControlItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo,
+                                     int lineCount, AnsiString& name, TRVFReadMode& readMode,
+                                     TRVFReadState& readState)
 {
-    const auto Missing = [RVData] {
-        RVData->SetRVFWarnings(RVData->GetRVFWarnings() + TRVFWarnings{rvfwUnknownCtrls});
-        return RVData->GetRVFOptions().Contains(rvfoIgnoreUnknownCtrls);
+    const auto missing = [rvData] {
+        rvData->SetRVFWarnings(rvData->GetRVFWarnings() + TRVFWarnings{rvfwUnknownCtrls});
+        return rvData->GetRVFOptions().Contains(rvfoIgnoreUnknownCtrls);
     };
-    if (ReadType == 1) {
-        if (LineNo != 0) {
+    if (readType == 1) {
+        if (lineNo != 0) {
             SetExtraPropertyFromRVFStr(s);
             return true;
         }
         // The body was not saved: the document supplies the control by name.
-        Name = s;
-        SetControl(RVData->RVFControlNeeded(Name, Tag));
+        name = s;
+        SetControl(rvData->RVFControlNeeded(name, Tag));
         if (FControl == nullptr)
-            return Missing();
+            return missing();
         FControl->SetVisible(false);
-        ParentTo(RVData);
+        ParentTo(rvData);
         return true;
     }
-    if (LineCount < 3)
+    if (lineCount < 3)
         return false;
-    if (LineNo == 0) {
-        Name = s;
-    } else if (LineNo == 1) {
+    if (lineNo == 0) {
+        name = s;
+    } else if (lineNo == 1) {
         TPersistentClass Class = GetClass(s);
-        TPersistent* Made = Class != nullptr ? Class->Create(nullptr) : nullptr;
-        auto* Control = dynamic_cast<TControl*>(Made);
-        if (Control == nullptr)
-            delete Made;
-        SetControl(Control);
+        TPersistent* made = Class != nullptr ? Class->Create(nullptr) : nullptr;
+        auto* control = dynamic_cast<TControl*>(made);
+        if (control == nullptr)
+            delete made;
+        SetControl(control);
         if (FControl != nullptr) {
             FControl->SetVisible(false);
-            ParentTo(RVData);
+            ParentTo(rvData);
         }
-    } else if (LineNo == LineCount - 1) {
-        TComponent* Component = FControl;
+    } else if (lineNo == lineCount - 1) {
+        TComponent* component = FControl;
         FControl = nullptr;
-        TWinControl* Parent = RVData->GetParentControl();
+        TWinControl* parent = rvData->GetParentControl();
         // The loaders free the component when its data cannot be read.
-        if (Component != nullptr) {
-            if (ReadType == 2)
-                RVFLoadControlBinary(s, Component, AnsiString(), Parent);
+        if (component != nullptr) {
+            if (readType == 2)
+                RVFLoadControlBinary(s, component, AnsiString(), parent);
             else
-                RVFLoadControl(s, Component, AnsiString(), Parent);
+                RVFLoadControl(s, component, AnsiString(), parent);
         }
-        FControl = dynamic_cast<TControl*>(Component);
+        FControl = dynamic_cast<TControl*>(component);
         if (FControl == nullptr)
-            delete Component;
-        ReadState = rstSkip;
+            delete component;
+        readState = rstSkip;
         if (FControl == nullptr)
-            return Missing();
+            return missing();
         return true;
     } else {
         SetExtraPropertyFromRVFStr(s);
     }
-    if (ReadType == 2 && LineNo == LineCount - 2)
-        ReadMode = rmBeforeBinary;
+    if (readType == 2 && lineNo == lineCount - 2)
+        readMode = rmBeforeBinary;
     return true;
 }
 
-void TRVControlItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int, const AnsiString&, double, int,
+void TRVControlItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int, const AnsiString&, double, int,
                                  TRVColorList*, TRVIntegerList*, TRVIntegerList*, TRVIntegerList*,
                                  TRVRTFFontTable*)
 {
-    if (RVData == nullptr || FControl == nullptr)
+    if (rvData == nullptr || FControl == nullptr)
         return;
-    const AnsiString s = RVData->SaveComponentToFile(AnsiString(), FControl, rvsfRTF);
+    const AnsiString s = rvData->SaveComponentToFile(AnsiString(), FControl, rvsfRTF);
     if (!s.empty())
-        RVWrite(&Stream, s);
+        RVWrite(&stream, s);
 }
 
-void TRVControlItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int, const AnsiString&,
-                                    const AnsiString& Path, const AnsiString&, int&, TColor, TRVSaveOptions,
+void TRVControlItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int, const AnsiString&,
+                                    const AnsiString& path, const AnsiString&, int&, TColor, TRVSaveOptions,
                                     bool, TRVList*)
 {
-    if (RVData == nullptr || FControl == nullptr)
+    if (rvData == nullptr || FControl == nullptr)
         return;
-    const AnsiString s = RVData->SaveComponentToFile(Path, FControl, rvsfHTML);
+    const AnsiString s = rvData->SaveComponentToFile(path, FControl, rvsfHTML);
     if (!s.empty())
-        RVWrite(&Stream, s);
+        RVWrite(&stream, s);
 }
 
-AnsiString TRVControlItemInfo::AsText(int, TCustomRVData* RVData, const AnsiString&, const AnsiString& Path,
+AnsiString TRVControlItemInfo::AsText(int, TCustomRVData* rvData, const AnsiString&, const AnsiString& path,
                                       bool, bool)
 {
-    if (RVData == nullptr || FControl == nullptr)
+    if (rvData == nullptr || FControl == nullptr)
         return AnsiString();
-    return RVData->SaveComponentToFile(Path, FControl, rvsfText);
+    return rvData->SaveComponentToFile(path, FControl, rvsfText);
 }

@@ -18,35 +18,35 @@ namespace {
 
 // A new, empty picture of Graphic's class made through the creation hook;
 // null for no picture or a class the hook cannot make.
-std::unique_ptr<TGraphic> NewGraphicOfClass(const TGraphic* Graphic)
+std::unique_ptr<TGraphic> NewGraphicOfClass(const TGraphic* graphic)
 {
-    if (Graphic == nullptr)
+    if (graphic == nullptr)
         return nullptr;
     RegisterGraphicClasses();
-    return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(Graphic)));
+    return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(graphic)));
 }
 
 } // namespace
 
-int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int Part)
+int RVGetPrintPartOffset(const TRVDrawLineInfo* dli, int part)
 {
-    const auto* Multi = dynamic_cast<const TRVMultiImagePrintInfo*>(dli);
-    if (Multi == nullptr || Part < 0 || Part >= Multi->PartsList.Count())
+    const auto* multi = dynamic_cast<const TRVMultiImagePrintInfo*>(dli);
+    if (multi == nullptr || part < 0 || part >= multi->PartsList.Count())
         return 0;
-    const auto* ImagePart = dynamic_cast<const TRVImagePrintPart*>(Multi->GetPart(Part));
-    return ImagePart != nullptr ? -ImagePart->ImgTop : 0;
+    const auto* imagePart = dynamic_cast<const TRVImagePrintPart*>(multi->GetPart(part));
+    return imagePart != nullptr ? -imagePart->ImgTop : 0;
 }
 
 // ---------------------------------------------------------------------------
 // TRVGraphicItemInfo
 
-TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData* RVData) : TRVRectItemInfo(RVData) {}
+TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData* rvData) : TRVRectItemInfo(rvData) {}
 
-TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign)
-    : TRVRectItemInfo(RVData), FImage(AImage)
+TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData* rvData, TGraphic* aImage, TRVVAlign avAlign)
+    : TRVRectItemInfo(rvData), FImage(aImage)
 {
     StyleNo = rvsPicture;
-    VAlign = AVAlign;
+    VAlign = avAlign;
 }
 
 TRVGraphicItemInfo::~TRVGraphicItemInfo() = default;
@@ -56,12 +56,12 @@ TRVItemClass TRVGraphicItemInfo::GetItemClass() const
     return RVItemClassOf<TRVGraphicItemInfo>();
 }
 
-void TRVGraphicItemInfo::SetImage(TGraphic* Value)
+void TRVGraphicItemInfo::SetImage(TGraphic* value)
 {
-    if (Value == FImage.get())
+    if (value == FImage.get())
         return;
     FImageCopy.reset();
-    FImage.reset(Value);
+    FImage.reset(value);
 }
 
 int TRVGraphicItemInfo::GetImageWidth(TRVStyle*) const
@@ -90,8 +90,8 @@ int TRVGraphicItemInfo::GetHeight() const
 
 int TRVGraphicItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas*, TCustomRVData*)
 {
-    const int Width = GetWidth();
-    return sad != nullptr ? MulDiv(Width, sad->DevicePpiX, sad->ScreenPpiX) : Width;
+    const int width = GetWidth();
+    return sad != nullptr ? MulDiv(width, sad->DevicePpiX, sad->ScreenPpiX) : width;
 }
 
 TGraphic* TRVGraphicItemInfo::AsImage()
@@ -99,9 +99,9 @@ TGraphic* TRVGraphicItemInfo::AsImage()
     return FImage.get();
 }
 
-bool TRVGraphicItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVGraphicItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpValid:
         return FImage != nullptr;
     case rvbpDisplayActiveState:
@@ -110,116 +110,116 @@ bool TRVGraphicItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
     case rvbpResizable:
         return FImage != nullptr && dynamic_cast<const TIcon*>(FImage.get()) == nullptr;
     default:
-        return TRVRectItemInfo::GetBoolValue(Prop);
+        return TRVRectItemInfo::GetBoolValue(prop);
     }
 }
 
-bool TRVGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
     // A metafile prints as itself: a bitmap of it would lose its resolution.
-    if (Prop == rvbpPrintToBMP)
+    if (prop == rvbpPrintToBMP)
         return dynamic_cast<const TMetafile*>(FImage.get()) == nullptr;
-    return TRVRectItemInfo::GetBoolValueEx(Prop, RVStyle);
+    return TRVRectItemInfo::GetBoolValueEx(prop, rvStyle);
 }
 
-void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+void TRVGraphicItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                                TRVDrawLineInfo*)
 {
-    X += Spacing;
-    Y += Spacing;
-    const int w = GetImageWidth(Style);
-    const int h = GetImageHeight(Style);
-    const bool NaturalSize = ImageWidth < 1 && ImageHeight < 1;
-    TGraphic* Graphic = FImageCopy ? FImageCopy.get() : FImage.get();
-    if (auto* CopyBitmap = dynamic_cast<TBitmap*>(FImageCopy.get())) {
+    x += Spacing;
+    y += Spacing;
+    const int w = GetImageWidth(style);
+    const int h = GetImageHeight(style);
+    const bool naturalSize = ImageWidth < 1 && ImageHeight < 1;
+    TGraphic* graphic = FImageCopy ? FImageCopy.get() : FImage.get();
+    if (auto* copyBitmap = dynamic_cast<TBitmap*>(FImageCopy.get())) {
         // The palette copy is copied pixel for pixel, as the platform's block
         // transfer would, at its own size or stretched.
-        const TRect Source = Rect(0, 0, CopyBitmap->Width(), CopyBitmap->Height());
-        const TRect Dest =
-            NaturalSize ? Bounds(X, Y, CopyBitmap->Width(), CopyBitmap->Height()) : Bounds(X, Y, w, h);
-        if (!CopyBitmap->Empty())
-            Canvas->CopyRect(Dest, CopyBitmap->Canvas(), Source);
-    } else if (Graphic != nullptr) {
-        if (NaturalSize)
-            Canvas->Draw(X, Y, Graphic);
+        const TRect source = Rect(0, 0, copyBitmap->Width(), copyBitmap->Height());
+        const TRect dest =
+            naturalSize ? Bounds(x, y, copyBitmap->Width(), copyBitmap->Height()) : Bounds(x, y, w, h);
+        if (!copyBitmap->Empty())
+            canvas->CopyRect(dest, copyBitmap->Canvas(), source);
+    } else if (graphic != nullptr) {
+        if (naturalSize)
+            canvas->Draw(x, y, graphic);
         else
-            Canvas->StretchDraw(Bounds(X, Y, w, h), Graphic);
+            canvas->StretchDraw(Bounds(x, y, w, h), graphic);
     }
-    if (Style == nullptr)
+    if (style == nullptr)
         return;
-    if (State.Contains(rvidsCurrent) && Style->HoverColor() != clNone)
-        RV_DrawFrame(Canvas, Style->HoverColor(), X - Spacing - 1, Y - Spacing - 1, X + w + Spacing + 1,
-                     Y + h + Spacing + 1);
-    if (State.Contains(rvidsSelected)) {
-        const TColor Color =
-            State.Contains(rvidsControlFocused) ? Style->SelColor() : Style->InactiveSelColor();
-        if (Color != clNone)
-            RV_DrawFrame(Canvas, Color, X - Spacing, Y - Spacing, X + w + Spacing, Y + h + Spacing);
+    if (state.Contains(rvidsCurrent) && style->HoverColor() != clNone)
+        RV_DrawFrame(canvas, style->HoverColor(), x - Spacing - 1, y - Spacing - 1, x + w + Spacing + 1,
+                     y + h + Spacing + 1);
+    if (state.Contains(rvidsSelected)) {
+        const TColor color =
+            state.Contains(rvidsControlFocused) ? style->SelColor() : style->InactiveSelColor();
+        if (color != clNone)
+            RV_DrawFrame(canvas, color, x - Spacing, y - Spacing, x + w + Spacing, y + h + Spacing);
     }
 }
 
-void TRVGraphicItemInfo::Print(TCanvas* Canvas, int X, int Y, int, bool Preview, bool,
-                               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo*,
+void TRVGraphicItemInfo::Print(TCanvas* canvas, int x, int y, int, bool preview, bool,
+                               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo*,
                                int, TRVColorMode, TCustomRVData*)
 {
     if (FImage == nullptr)
         return;
-    TRVStyle* Style = RichView != nullptr ? RichView->GetPrintRVStyle() : nullptr;
-    const TRect Dest = Bounds(X + MulDiv(Spacing, sad.DevicePpiX, sad.ScreenPpiX),
-                              Y + MulDiv(Spacing, sad.DevicePpiY, sad.ScreenPpiY),
-                              MulDiv(GetImageWidth(Style), sad.DevicePpiX, sad.ScreenPpiX),
-                              MulDiv(GetImageHeight(Style), sad.DevicePpiY, sad.ScreenPpiY));
+    TRVStyle* style = richView != nullptr ? richView->GetPrintRVStyle() : nullptr;
+    const TRect dest = Bounds(x + MulDiv(Spacing, sad.DevicePpiX, sad.ScreenPpiX),
+                              y + MulDiv(Spacing, sad.DevicePpiY, sad.ScreenPpiY),
+                              MulDiv(GetImageWidth(style), sad.DevicePpiX, sad.ScreenPpiX),
+                              MulDiv(GetImageHeight(style), sad.DevicePpiY, sad.ScreenPpiY));
     // A printer's clip and origins are kept whatever the picture does to them.
-    const int SavedState = Preview ? 0 : Canvas->SaveDC();
-    Canvas->StretchDraw(Dest, FImage.get());
-    if (!Preview)
-        Canvas->RestoreDC(SavedState);
+    const int savedState = preview ? 0 : canvas->SaveDC();
+    canvas->StretchDraw(dest, FImage.get());
+    if (!preview)
+        canvas->RestoreDC(savedState);
 }
 
-bool TRVGraphicItemInfo::PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer*, TRVDrawLineInfo* dli,
-                                       int Part, TRVColorMode)
+bool TRVGraphicItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer*, TRVDrawLineInfo* dli,
+                                       int part, TRVColorMode)
 {
     if (FImage == nullptr)
         return false;
-    const int Offset = RVGetPrintPartOffset(dli, Part);
-    TCanvas* Canvas = Bkgnd->Canvas();
+    const int offset = RVGetPrintPartOffset(dli, part);
+    TCanvas* canvas = bkgnd->Canvas();
     if (ImageWidth < 1 && ImageHeight < 1) {
-        Canvas->Draw(0, Offset, Preview && FImageCopy ? FImageCopy.get() : FImage.get());
+        canvas->Draw(0, offset, preview && FImageCopy ? FImageCopy.get() : FImage.get());
         return true;
     }
-    if (Preview && FImageCopy) {
-        Canvas->StretchDraw(Rect(0, Offset, Bkgnd->Width(), Bkgnd->Height()), FImageCopy.get());
+    if (preview && FImageCopy) {
+        canvas->StretchDraw(Rect(0, offset, bkgnd->Width(), bkgnd->Height()), FImageCopy.get());
         return true;
     }
-    const bool OwnWidth = ImageWidth < 1 || ImageWidth == FImage->Width();
-    const bool OwnHeight = ImageHeight < 1 || ImageHeight == FImage->Height();
-    if (OwnWidth && OwnHeight) {
-        Canvas->StretchDraw(Rect(0, Offset, Bkgnd->Width(), Bkgnd->Height()), FImage.get());
+    const bool ownWidth = ImageWidth < 1 || ImageWidth == FImage->Width();
+    const bool ownHeight = ImageHeight < 1 || ImageHeight == FImage->Height();
+    if (ownWidth && ownHeight) {
+        canvas->StretchDraw(Rect(0, offset, bkgnd->Width(), bkgnd->Height()), FImage.get());
         return true;
     }
     // Shown at another size: the bitmap takes the picture's own size (the
     // printing code stretches it), keeping what lies under a transparent picture.
-    const bool Transparent = RV_IsGraphicTransparent(FImage.get());
-    std::unique_ptr<TBitmap> Under;
-    if (Transparent) {
-        Under = std::make_unique<TBitmap>();
-        Under->Assign(Bkgnd);
+    const bool transparent = RV_IsGraphicTransparent(FImage.get());
+    std::unique_ptr<TBitmap> under;
+    if (transparent) {
+        under = std::make_unique<TBitmap>();
+        under->Assign(bkgnd);
     }
-    Bkgnd->SetWidth(FImage->Width());
-    if (Part < 0)
-        Bkgnd->SetHeight(FImage->Height());
-    Canvas = Bkgnd->Canvas(); // a new size makes a new canvas
-    if (Under != nullptr && !Under->Empty())
-        Canvas->StretchDraw(Rect(0, 0, Bkgnd->Width(), Bkgnd->Height()), Under.get());
-    Canvas->Draw(0, Offset, FImage.get());
+    bkgnd->SetWidth(FImage->Width());
+    if (part < 0)
+        bkgnd->SetHeight(FImage->Height());
+    canvas = bkgnd->Canvas(); // a new size makes a new canvas
+    if (under != nullptr && !under->Empty())
+        canvas->StretchDraw(Rect(0, 0, bkgnd->Width(), bkgnd->Height()), under.get());
+    canvas->Draw(0, offset, FImage.get());
     return true;
 }
 
 TRVDrawLineInfo* TRVGraphicItemInfo::CreatePrintingDrawItem(TCustomRVData*, const TRVScreenAndDevice& sad)
 {
     // A picture shown at another height than its own is never split.
-    const bool OwnHeight = ImageHeight < 1 || (FImage && ImageHeight == FImage->Height());
-    if (!GetBoolValueEx(rvbpPrintToBMP, nullptr) || MinHeightOnPage == 0 || !OwnHeight)
+    const bool ownHeight = ImageHeight < 1 || (FImage && ImageHeight == FImage->Height());
+    if (!GetBoolValueEx(rvbpPrintToBMP, nullptr) || MinHeightOnPage == 0 || !ownHeight)
         return new TRVDrawLineInfo;
     auto* dli = new TRVMultiImagePrintInfo(this);
     dli->sad = sad;
@@ -228,129 +228,129 @@ TRVDrawLineInfo* TRVGraphicItemInfo::CreatePrintingDrawItem(TCustomRVData*, cons
     return dli;
 }
 
-void TRVGraphicItemInfo::UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy,
-                                           HPALETTE Palette, const TLogPalette* LogPalette)
+void TRVGraphicItemInfo::UpdatePaletteInfo(TRVPaletteAction paletteAction, bool forceRecreateCopy,
+                                           HPALETTE palette, const TLogPalette* logPalette)
 {
-    const bool MakesCopies = PaletteAction == rvpaCreateCopies || PaletteAction == rvpaCreateCopiesEx;
-    if (!MakesCopies || ForceRecreateCopy || Palette == 0)
+    const bool makesCopies = paletteAction == rvpaCreateCopies || paletteAction == rvpaCreateCopiesEx;
+    if (!makesCopies || forceRecreateCopy || palette == 0)
         FImageCopy.reset();
-    if (FImage == nullptr || LogPalette == nullptr)
+    if (FImage == nullptr || logPalette == nullptr)
         return;
-    if (PaletteAction == rvpaAssignPallette) {
-        RV_SetPaletteToPicture(FImage.get(), LogPalette);
+    if (paletteAction == rvpaAssignPallette) {
+        RV_SetPaletteToPicture(FImage.get(), logPalette);
         return;
     }
-    if (!MakesCopies || FImageCopy)
+    if (!makesCopies || FImageCopy)
         return;
-    if (PaletteAction == rvpaCreateCopiesEx && dynamic_cast<TJPEGImage*>(FImage.get()))
+    if (paletteAction == rvpaCreateCopiesEx && dynamic_cast<TJPEGImage*>(FImage.get()))
         FImageCopy = std::make_unique<TBitmap>();
     else
         FImageCopy = NewGraphicOfClass(FImage.get());
     if (FImageCopy == nullptr)
         return;
     FImageCopy->Assign(FImage.get());
-    RV_SetPaletteToPicture(FImageCopy.get(), LogPalette);
-    if (auto* Bitmap = dynamic_cast<TBitmap*>(FImageCopy.get()))
-        Bitmap->SetIgnorePalette(true);
+    RV_SetPaletteToPicture(FImageCopy.get(), logPalette);
+    if (auto* bitmap = dynamic_cast<TBitmap*>(FImageCopy.get()))
+        bitmap->SetIgnorePalette(true);
 }
 
-void TRVGraphicItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem)
+void TRVGraphicItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
 {
     FImageCopy.reset();
-    TRVRectItemInfo::MovingToUndoList(ItemNo, RVData, AContainerUndoItem);
+    TRVRectItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
 }
 
-void TRVGraphicItemInfo::Assign(const TPersistent* Source)
+void TRVGraphicItemInfo::Assign(const TPersistent* source)
 {
-    const auto* Item = dynamic_cast<const TRVGraphicItemInfo*>(Source);
-    if (Item != nullptr && Item != this) {
-        ImageWidth = Item->ImageWidth;
-        ImageHeight = Item->ImageHeight;
+    const auto* item = dynamic_cast<const TRVGraphicItemInfo*>(source);
+    if (item != nullptr && item != this) {
+        ImageWidth = item->ImageWidth;
+        ImageHeight = item->ImageHeight;
         FImage.reset();
         FImageCopy.reset();
-        FImage = NewGraphicOfClass(Item->FImage.get());
+        FImage = NewGraphicOfClass(item->FImage.get());
         if (FImage)
-            FImage->Assign(Item->FImage.get());
-        FImageCopy = NewGraphicOfClass(Item->FImageCopy.get());
+            FImage->Assign(item->FImage.get());
+        FImageCopy = NewGraphicOfClass(item->FImageCopy.get());
         if (FImageCopy)
-            FImageCopy->Assign(Item->FImageCopy.get());
+            FImageCopy->Assign(item->FImageCopy.get());
     }
-    TRVRectItemInfo::Assign(Source);
+    TRVRectItemInfo::Assign(source);
 }
 
-bool TRVGraphicItemInfo::SetExtraIntProperty(TRVExtraItemProperty Prop, int Value)
+bool TRVGraphicItemInfo::SetExtraIntProperty(TRVExtraItemProperty prop, int value)
 {
-    auto* Bitmap = dynamic_cast<TBitmap*>(FImage.get());
-    switch (Prop) {
+    auto* bitmap = dynamic_cast<TBitmap*>(FImage.get());
+    switch (prop) {
     case rvepMinHeightOnPage:
-        MinHeightOnPage = Value;
+        MinHeightOnPage = value;
         return true;
     case rvepImageWidth:
-        ImageWidth = Value;
+        ImageWidth = value;
         return true;
     case rvepImageHeight:
-        ImageHeight = Value;
+        ImageHeight = value;
         return true;
     case rvepTransparent:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Bitmap->SetTransparent(Value != 0);
+        bitmap->SetTransparent(value != 0);
         return true;
     case rvepTransparentMode:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Bitmap->SetTransparentMode(Value != 0 ? tmFixed : tmAuto);
+        bitmap->SetTransparentMode(value != 0 ? tmFixed : tmAuto);
         return true;
     case rvepTransparentColor:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Bitmap->SetTransparentColor(static_cast<TColor>(Value));
+        bitmap->SetTransparentColor(static_cast<TColor>(value));
         return true;
     default:
-        return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
+        return TRVRectItemInfo::SetExtraIntProperty(prop, value);
     }
 }
 
-bool TRVGraphicItemInfo::GetExtraIntProperty(TRVExtraItemProperty Prop, int& Value) const
+bool TRVGraphicItemInfo::GetExtraIntProperty(TRVExtraItemProperty prop, int& value) const
 {
-    const auto* Bitmap = dynamic_cast<const TBitmap*>(FImage.get());
-    switch (Prop) {
+    const auto* bitmap = dynamic_cast<const TBitmap*>(FImage.get());
+    switch (prop) {
     case rvepMinHeightOnPage:
-        Value = MinHeightOnPage;
+        value = MinHeightOnPage;
         return true;
     case rvepImageWidth:
-        Value = ImageWidth;
+        value = ImageWidth;
         return true;
     case rvepImageHeight:
-        Value = ImageHeight;
+        value = ImageHeight;
         return true;
     case rvepTransparent:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Value = Bitmap->Transparent() ? 1 : 0;
+        value = bitmap->Transparent() ? 1 : 0;
         return true;
     case rvepTransparentMode:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Value = static_cast<int>(Bitmap->TransparentMode());
+        value = static_cast<int>(bitmap->TransparentMode());
         return true;
     case rvepTransparentColor:
-        if (Bitmap == nullptr)
+        if (bitmap == nullptr)
             return false;
-        Value = static_cast<int>(Bitmap->TransparentColor());
+        value = static_cast<int>(bitmap->TransparentColor());
         return true;
     default:
-        return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
+        return TRVRectItemInfo::GetExtraIntProperty(prop, value);
     }
 }
 
 // ---------------------------------------------------------------------------
 // TRVHotGraphicItemInfo
 
-TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData* RVData) : TRVGraphicItemInfo(RVData) {}
+TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData* rvData) : TRVGraphicItemInfo(rvData) {}
 
-TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData* RVData, TGraphic* AImage, TRVVAlign AVAlign)
-    : TRVGraphicItemInfo(RVData, AImage, AVAlign)
+TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData* rvData, TGraphic* aImage, TRVVAlign avAlign)
+    : TRVGraphicItemInfo(rvData, aImage, avAlign)
 {
     StyleNo = rvsHotPicture;
 }
@@ -360,21 +360,21 @@ TRVItemClass TRVHotGraphicItemInfo::GetItemClass() const
     return RVItemClassOf<TRVHotGraphicItemInfo>();
 }
 
-bool TRVHotGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVHotGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    switch (Prop) {
+    switch (prop) {
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
         return true;
     default:
-        return TRVGraphicItemInfo::GetBoolValueEx(Prop, RVStyle);
+        return TRVGraphicItemInfo::GetBoolValueEx(prop, rvStyle);
     }
 }
 
-void TRVHotGraphicItemInfo::Execute(TCustomRVData* RVData)
+void TRVHotGraphicItemInfo::Execute(TCustomRVData* rvData)
 {
     // Only a laid-out document has hyperlink numbers and a handler for them.
-    if (auto* Handler = dynamic_cast<TRVJumpHandler*>(RVData))
-        Handler->DoJump(RVData->FirstJumpNo + JumpID);
+    if (auto* handler = dynamic_cast<TRVJumpHandler*>(rvData))
+        handler->DoJump(rvData->FirstJumpNo + JumpID);
 }

@@ -19,135 +19,135 @@
 namespace {
 
 // The hex text from character Skip on (a header of Skip / 2 bytes left out).
-AnsiString HexAfter(const AnsiString& Hex, size_t Skip)
+AnsiString HexAfter(const AnsiString& hex, size_t skip)
 {
-    return Hex.size() > Skip ? Hex.substr(Skip) : AnsiString();
+    return hex.size() > skip ? hex.substr(skip) : AnsiString();
 }
 
-void WriteBitmap(TStream& Stream, const TBitmap& Bitmap)
+void WriteBitmap(TStream& stream, const TBitmap& bitmap)
 {
     // Goal sizes at 15 twips per pixel whatever the document's scale. The row
     // size is that of the rows written, padded to 4 bytes.
-    RVWrite(&Stream, Format("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d ",
-                            {Bitmap.BytesPerScanLine(), Bitmap.Width(), Bitmap.Height(), Bitmap.Width() * 15,
-                             Bitmap.Height() * 15}));
+    RVWrite(&stream, Format("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d ",
+                            {bitmap.BytesPerScanLine(), bitmap.Width(), bitmap.Height(), bitmap.Width() * 15,
+                             bitmap.Height() * 15}));
     // Without the 14-byte file header.
-    RVWrite(&Stream, HexAfter(RVFSavePicture(&Bitmap), 28));
+    RVWrite(&stream, HexAfter(RVFSavePicture(&bitmap), 28));
 }
 
-void WriteOldMetafile(TStream& Stream, const TMetafile& Metafile, int MappingMode, int Width, int Height)
+void WriteOldMetafile(TStream& stream, const TMetafile& metafile, int mappingMode, int width, int height)
 {
-    RVWrite(&Stream, Format("\\wmetafile%d\\picw%d\\pich%d ", {MappingMode, Width, Height}));
+    RVWrite(&stream, Format("\\wmetafile%d\\picw%d\\pich%d ", {mappingMode, width, height}));
     // Without the 22-byte placeable header.
-    RVWrite(&Stream, HexAfter(RVFSavePicture(&Metafile), 44));
+    RVWrite(&stream, HexAfter(RVFSavePicture(&metafile), 44));
 }
 
-void WriteEnhancedMetafile(TStream& Stream, const TMetafile& Metafile)
+void WriteEnhancedMetafile(TStream& stream, const TMetafile& metafile)
 {
-    RVWrite(&Stream, Format("\\emfblip\\picw%d\\pich%d ", {Metafile.MMWidth(), Metafile.MMHeight()}));
-    RVWrite(&Stream, RVFSavePicture(&Metafile));
+    RVWrite(&stream, Format("\\emfblip\\picw%d\\pich%d ", {metafile.MMWidth(), metafile.MMHeight()}));
+    RVWrite(&stream, RVFSavePicture(&metafile));
 }
 
 // A metafile as RTF: old format as itself (anisotropic mapping); an enhanced
 // one as an EMF blip, or with AsWMF converted to the old format when it can
 // be (a metafile read from a file cannot: it is written as it is).
-void WriteMetafile(TStream& Stream, const TMetafile& Metafile, bool AsWMF)
+void WriteMetafile(TStream& stream, const TMetafile& metafile, bool asWmf)
 {
-    if (!Metafile.Enhanced()) {
-        WriteOldMetafile(Stream, Metafile, 8, Metafile.MMWidth(), Metafile.MMHeight());
+    if (!metafile.Enhanced()) {
+        WriteOldMetafile(stream, metafile, 8, metafile.MMWidth(), metafile.MMHeight());
         return;
     }
-    if (AsWMF) {
-        TMetafile Copy;
-        Copy.Assign(&Metafile);
-        Copy.SetEnhanced(false);
-        if (!Copy.Enhanced()) {
-            WriteOldMetafile(Stream, Copy, 8, Copy.MMWidth(), Copy.MMHeight());
+    if (asWmf) {
+        TMetafile copy;
+        copy.Assign(&metafile);
+        copy.SetEnhanced(false);
+        if (!copy.Enhanced()) {
+            WriteOldMetafile(stream, copy, 8, copy.MMWidth(), copy.MMHeight());
             return;
         }
     }
-    WriteEnhancedMetafile(Stream, Metafile);
+    WriteEnhancedMetafile(stream, metafile);
 }
 
 // Any other picture as a bitmap: copied when the picture can copy itself into
 // one, else drawn on white.
-void WriteAsBitmap(TStream& Stream, TGraphic* Graphic)
+void WriteAsBitmap(TStream& stream, TGraphic* graphic)
 {
-    TBitmap Bitmap;
+    TBitmap bitmap;
     try {
-        Bitmap.Assign(Graphic);
+        bitmap.Assign(graphic);
     } catch (const Exception&) {
-        Bitmap.SetSize(Graphic->Width(), Graphic->Height());
-        Bitmap.Canvas()->Brush()->SetColor(TColor(0xFFFFFF));
-        Bitmap.Canvas()->Brush()->SetStyle(bsSolid);
-        Bitmap.Canvas()->FillRect(Rect(0, 0, Bitmap.Width(), Bitmap.Height()));
-        Bitmap.Canvas()->Draw(0, 0, Graphic);
+        bitmap.SetSize(graphic->Width(), graphic->Height());
+        bitmap.Canvas()->Brush()->SetColor(TColor(0xFFFFFF));
+        bitmap.Canvas()->Brush()->SetStyle(bsSolid);
+        bitmap.Canvas()->FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
+        bitmap.Canvas()->Draw(0, 0, graphic);
     }
-    WriteBitmap(Stream, Bitmap);
+    WriteBitmap(stream, bitmap);
 }
 
 // Any other picture drawn into a new metafile.
-void WriteAsMetafile(TStream& Stream, TGraphic* Graphic, bool AsEMF)
+void WriteAsMetafile(TStream& stream, TGraphic* graphic, bool asEmf)
 {
-    TMetafile Metafile;
-    Metafile.SetEnhanced(false);
-    Metafile.SetWidth(Graphic->Width());
-    Metafile.SetHeight(Graphic->Height());
+    TMetafile metafile;
+    metafile.SetEnhanced(false);
+    metafile.SetWidth(graphic->Width());
+    metafile.SetHeight(graphic->Height());
     {
-        TMetafileCanvas Canvas(&Metafile);
-        Canvas.Canvas()->Draw(0, 0, Graphic);
+        TMetafileCanvas canvas(&metafile);
+        canvas.Canvas()->Draw(0, 0, graphic);
     }
-    if (AsEMF) {
-        Metafile.SetEnhanced(true);
-        WriteEnhancedMetafile(Stream, Metafile);
+    if (asEmf) {
+        metafile.SetEnhanced(true);
+        WriteEnhancedMetafile(stream, metafile);
     } else {
-        WriteOldMetafile(Stream, Metafile, 1, Metafile.Width(), Metafile.Height());
+        WriteOldMetafile(stream, metafile, 1, metafile.Width(), metafile.Height());
     }
 }
 
 // The picture's width (or height) at which it shows without scaling, in
 // pixels: a metafile's size in 0.01 mm converted at the twips per pixel.
-int NaturalSize(const TGraphic* Graphic, bool Horizontal, double TwipsPerPixel)
+int NaturalSize(const TGraphic* graphic, bool horizontal, double twipsPerPixel)
 {
-    if (const auto* Metafile = dynamic_cast<const TMetafile*>(Graphic)) {
-        const int MM = Horizontal ? Metafile->MMWidth() : Metafile->MMHeight();
-        if (MM >= 1 && TwipsPerPixel > 0)
-            return static_cast<int>(Round(MM / 2540.0L * 1440.0L / TwipsPerPixel));
+    if (const auto* metafile = dynamic_cast<const TMetafile*>(graphic)) {
+        const int mm = horizontal ? metafile->MMWidth() : metafile->MMHeight();
+        if (mm >= 1 && twipsPerPixel > 0)
+            return static_cast<int>(Round(mm / 2540.0L * 1440.0L / twipsPerPixel));
     }
-    return Horizontal ? Graphic->Width() : Graphic->Height();
+    return horizontal ? graphic->Width() : graphic->Height();
 }
 
 } // namespace
 
-void RVSaveImageToRTF(TStream& Stream, double TwipsPerPixel, TGraphic* Graphic, int Width, int Height,
-                      TRVRTFOptions Options)
+void RVSaveImageToRTF(TStream& stream, double twipsPerPixel, TGraphic* graphic, int width, int height,
+                      TRVRTFOptions options)
 {
-    if (Graphic == nullptr || Graphic->Empty())
+    if (graphic == nullptr || graphic->Empty())
         return;
-    RVWrite(&Stream, "{\\pict");
-    if (Width > 0 && Graphic->Width() > 0) {
-        const int Natural = NaturalSize(Graphic, true, TwipsPerPixel);
-        if (Natural > 0)
-            RVWrite(&Stream, Format("\\picscalex%d", {static_cast<int>(Round(Width * 100.0L / Natural))}));
+    RVWrite(&stream, "{\\pict");
+    if (width > 0 && graphic->Width() > 0) {
+        const int natural = NaturalSize(graphic, true, twipsPerPixel);
+        if (natural > 0)
+            RVWrite(&stream, Format("\\picscalex%d", {static_cast<int>(Round(width * 100.0L / natural))}));
     }
-    if (Height > 0 && Graphic->Height() > 0) {
-        const int Natural = NaturalSize(Graphic, false, TwipsPerPixel);
-        if (Natural > 0)
-            RVWrite(&Stream, Format("\\picscaley%d", {static_cast<int>(Round(Height * 100.0L / Natural))}));
+    if (height > 0 && graphic->Height() > 0) {
+        const int natural = NaturalSize(graphic, false, twipsPerPixel);
+        if (natural > 0)
+            RVWrite(&stream, Format("\\picscaley%d", {static_cast<int>(Round(height * 100.0L / natural))}));
     }
-    if (const auto* Bitmap = dynamic_cast<const TBitmap*>(Graphic)) {
-        WriteBitmap(Stream, *Bitmap);
-    } else if (const auto* Metafile = dynamic_cast<const TMetafile*>(Graphic)) {
-        WriteMetafile(Stream, *Metafile, Options.Contains(rvrtfSaveEMFAsWMF));
-    } else if (dynamic_cast<const TJPEGImage*>(Graphic) != nullptr && Options.Contains(rvrtfSaveJpegAsJpeg)) {
-        RVWrite(&Stream, Format("\\jpegblip\\picw%d\\pich%d ", {Graphic->Width(), Graphic->Height()}));
-        RVWrite(&Stream, RVFSavePicture(Graphic));
-    } else if (Options.Contains(rvrtfSaveBitmapDefault)) {
-        WriteAsBitmap(Stream, Graphic);
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) {
+        WriteBitmap(stream, *bitmap);
+    } else if (const auto* metafile = dynamic_cast<const TMetafile*>(graphic)) {
+        WriteMetafile(stream, *metafile, options.Contains(rvrtfSaveEMFAsWMF));
+    } else if (dynamic_cast<const TJPEGImage*>(graphic) != nullptr && options.Contains(rvrtfSaveJpegAsJpeg)) {
+        RVWrite(&stream, Format("\\jpegblip\\picw%d\\pich%d ", {graphic->Width(), graphic->Height()}));
+        RVWrite(&stream, RVFSavePicture(graphic));
+    } else if (options.Contains(rvrtfSaveBitmapDefault)) {
+        WriteAsBitmap(stream, graphic);
     } else {
-        WriteAsMetafile(Stream, Graphic, Options.Contains(rvrtfSaveEMFDefault));
+        WriteAsMetafile(stream, graphic, options.Contains(rvrtfSaveEMFDefault));
     }
-    RVWrite(&Stream, "}");
+    RVWrite(&stream, "}");
 }
 
 // ---------------------------------------------------------------------------
@@ -155,159 +155,159 @@ void RVSaveImageToRTF(TStream& Stream, double TwipsPerPixel, TGraphic* Graphic, 
 
 int TRVGraphicItemInfo::GetRVFExtraPropertyCount() const
 {
-    int Count = TRVRectItemInfo::GetRVFExtraPropertyCount();
-    Count += (ImageWidth > 0 ? 1 : 0) + (ImageHeight > 0 ? 1 : 0) + (MinHeightOnPage > 0 ? 1 : 0);
-    if (const auto* Bitmap = dynamic_cast<const TBitmap*>(FImage.get()); Bitmap && Bitmap->Transparent())
-        Count += Bitmap->TransparentMode() == tmFixed ? 3 : 2;
-    return Count;
+    int count = TRVRectItemInfo::GetRVFExtraPropertyCount();
+    count += (ImageWidth > 0 ? 1 : 0) + (ImageHeight > 0 ? 1 : 0) + (MinHeightOnPage > 0 ? 1 : 0);
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(FImage.get()); bitmap && bitmap->Transparent())
+        count += bitmap->TransparentMode() == tmFixed ? 3 : 2;
+    return count;
 }
 
-void TRVGraphicItemInfo::SaveRVFExtraProperties(TStream& Stream)
+void TRVGraphicItemInfo::SaveRVFExtraProperties(TStream& stream)
 {
-    TRVRectItemInfo::SaveRVFExtraProperties(Stream);
+    TRVRectItemInfo::SaveRVFExtraProperties(stream);
     if (ImageWidth > 0)
-        WriteExtraProperty(Stream, rvepImageWidth, ImageWidth);
+        WriteExtraProperty(stream, rvepImageWidth, ImageWidth);
     if (ImageHeight > 0)
-        WriteExtraProperty(Stream, rvepImageHeight, ImageHeight);
+        WriteExtraProperty(stream, rvepImageHeight, ImageHeight);
     if (MinHeightOnPage > 0)
-        WriteExtraProperty(Stream, rvepMinHeightOnPage, MinHeightOnPage);
-    const auto* Bitmap = dynamic_cast<const TBitmap*>(FImage.get());
-    if (Bitmap == nullptr || !Bitmap->Transparent())
+        WriteExtraProperty(stream, rvepMinHeightOnPage, MinHeightOnPage);
+    const auto* bitmap = dynamic_cast<const TBitmap*>(FImage.get());
+    if (bitmap == nullptr || !bitmap->Transparent())
         return;
-    WriteExtraProperty(Stream, rvepTransparent, 1);
-    WriteExtraProperty(Stream, rvepTransparentMode, static_cast<int>(Bitmap->TransparentMode()));
-    if (Bitmap->TransparentMode() == tmFixed)
-        WriteExtraProperty(Stream, rvepTransparentColor, static_cast<int>(Bitmap->TransparentColor()));
+    WriteExtraProperty(stream, rvepTransparent, 1);
+    WriteExtraProperty(stream, rvepTransparentMode, static_cast<int>(bitmap->TransparentMode()));
+    if (bitmap->TransparentMode() == tmFixed)
+        WriteExtraProperty(stream, rvepTransparentColor, static_cast<int>(bitmap->TransparentColor()));
 }
 
-void TRVGraphicItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo,
-                                 const AnsiString& Name, TRVMultiDrawItemPart*, bool ForceSameAsPrev)
+void TRVGraphicItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int, int paraNo,
+                                 const AnsiString& name, TRVMultiDrawItemPart*, bool forceSameAsPrev)
 {
     // Without a picture there is no class to name: the record asks for it again when read.
-    const bool Body = RVData->GetRVFOptions().Contains(rvfoSavePicturesBody) && FImage != nullptr;
-    bool Binary = false;
-    if (!WriteRVFBodyHead(Stream, RVData, ParaNo, Name, ForceSameAsPrev, Body ? FImage->ClassName() : nullptr,
-                          Binary))
+    const bool body = rvData->GetRVFOptions().Contains(rvfoSavePicturesBody) && FImage != nullptr;
+    bool binary = false;
+    if (!WriteRVFBodyHead(stream, rvData, paraNo, name, forceSameAsPrev, body ? FImage->ClassName() : nullptr,
+                          binary))
         return;
-    if (Binary)
-        RVFSavePictureBinary(Stream, FImage.get());
+    if (binary)
+        RVFSavePictureBinary(stream, FImage.get());
     else
-        RVFWriteLine(Stream, RVFSavePicture(FImage.get()));
+        RVFWriteLine(stream, RVFSavePicture(FImage.get()));
 }
 
-void TRVGraphicItemInfo::LoadRVFImage(const AnsiString& Data, bool Binary, TCustomRVData* RVData)
+void TRVGraphicItemInfo::LoadRVFImage(const AnsiString& data, bool binary, TCustomRVData* rvData)
 {
-    bool Loaded = false;
+    bool loaded = false;
     try {
-        if (Binary) {
-            RVFLoadPictureBinary(Data, FImage.get());
-            Loaded = true;
+        if (binary) {
+            RVFLoadPictureBinary(data, FImage.get());
+            loaded = true;
         } else {
             // Text that does not decode whole is damaged even when the part
             // before the damage happens to load.
-            Loaded = RVFLoadPicture(Data, FImage.get());
+            loaded = RVFLoadPicture(data, FImage.get());
         }
     } catch (const Exception&) {
-        Loaded = false;
+        loaded = false;
     }
-    if (!Loaded) {
-        RVData->SetRVFWarnings(RVData->GetRVFWarnings() + TRVFWarnings{rvfwInvalidPicture});
-        TRVStyle* Style = RVData->GetRVStyle();
-        TGraphic* Invalid = Style != nullptr ? Style->InvalidPicture()->Graphic() : nullptr;
-        std::unique_ptr<TGraphic> Copy;
-        if (Invalid != nullptr) {
+    if (!loaded) {
+        rvData->SetRVFWarnings(rvData->GetRVFWarnings() + TRVFWarnings{rvfwInvalidPicture});
+        TRVStyle* style = rvData->GetRVStyle();
+        TGraphic* invalid = style != nullptr ? style->InvalidPicture()->Graphic() : nullptr;
+        std::unique_ptr<TGraphic> copy;
+        if (invalid != nullptr) {
             RegisterGraphicClasses();
-            Copy.reset(RV_CreateGraphics(GraphicClassOf(Invalid)));
+            copy.reset(RV_CreateGraphics(GraphicClassOf(invalid)));
         }
-        if (Copy != nullptr) {
-            Copy->Assign(Invalid);
-            SetImage(Copy.release());
+        if (copy != nullptr) {
+            copy->Assign(invalid);
+            SetImage(copy.release());
         }
         // Without an invalid-picture graphic the picture stays as its loader
         // left it: unchanged, empty.
         return;
     }
     // Old-format metafiles whose header gives no resolution are in twips.
-    if (auto* Metafile = dynamic_cast<TMetafile*>(FImage.get());
-        Metafile && !Metafile->Enhanced() && Metafile->Inch() == 0)
-        Metafile->SetInch(1440);
+    if (auto* metafile = dynamic_cast<TMetafile*>(FImage.get());
+        metafile && !metafile->Enhanced() && metafile->Inch() == 0)
+        metafile->SetInch(1440);
 }
 
-bool TRVGraphicItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* RVData, int ReadType, int LineNo,
-                                     int LineCount, AnsiString& Name, TRVFReadMode& ReadMode,
-                                     TRVFReadState& ReadState)
+bool TRVGraphicItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* rvData, int readType, int lineNo,
+                                     int lineCount, AnsiString& name, TRVFReadMode& readMode,
+                                     TRVFReadState& readState)
 {
-    if (ReadType == 1) {
+    if (readType == 1) {
         // The body was not saved: the document supplies the picture by name.
-        if (LineNo == 0) {
-            Name = s;
-            SetImage(RVData->RVFPictureNeeded(Name, Tag));
+        if (lineNo == 0) {
+            name = s;
+            SetImage(rvData->RVFPictureNeeded(name, Tag));
         } else {
             SetExtraPropertyFromRVFStr(s);
         }
         return true;
     }
     // Name, class name, properties, data: a record of fewer lines is damaged.
-    if (LineCount < 3)
+    if (lineCount < 3)
         return false;
-    if (LineNo == 0) {
-        Name = s;
-    } else if (LineNo == 1) {
+    if (lineNo == 0) {
+        name = s;
+    } else if (lineNo == 1) {
         RegisterGraphicClasses();
         const TGraphicClass Class = GetClass(s);
         SetImage(Class != nullptr ? RV_CreateGraphics(Class) : nullptr);
         if (FImage == nullptr) {
-            RVData->SetRVFWarnings(RVData->GetRVFWarnings() + TRVFWarnings{rvfwUnknownPicFmt});
-            if (!RVData->GetRVFOptions().Contains(rvfoIgnoreUnknownPicFmt))
+            rvData->SetRVFWarnings(rvData->GetRVFWarnings() + TRVFWarnings{rvfwUnknownPicFmt});
+            if (!rvData->GetRVFOptions().Contains(rvfoIgnoreUnknownPicFmt))
                 return false;
         }
-    } else if (LineNo == LineCount - 1) {
+    } else if (lineNo == lineCount - 1) {
         if (FImage != nullptr)
-            LoadRVFImage(s, ReadType == 2, RVData);
-        ReadState = rstSkip;
+            LoadRVFImage(s, readType == 2, rvData);
+        readState = rstSkip;
         return true;
     } else {
         SetExtraPropertyFromRVFStr(s);
     }
     // The data of a binary record comes as a block after the line before it.
-    if (ReadType == 2 && LineNo == LineCount - 2)
-        ReadMode = rmBeforeBinary;
+    if (readType == 2 && lineNo == lineCount - 2)
+        readMode = rmBeforeBinary;
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // RTF and HTML
 
-void TRVGraphicItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int, const AnsiString&,
-                                 double TwipsPerPixel, int, TRVColorList*, TRVIntegerList*, TRVIntegerList*,
+void TRVGraphicItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int, const AnsiString&,
+                                 double twipsPerPixel, int, TRVColorList*, TRVIntegerList*, TRVIntegerList*,
                                  TRVIntegerList*, TRVRTFFontTable*)
 {
-    RVSaveImageToRTF(Stream, TwipsPerPixel, FImage.get(), ImageWidth, ImageHeight,
-                     RVData != nullptr ? RVData->GetRTFOptions() : TRVRTFOptions());
+    RVSaveImageToRTF(stream, twipsPerPixel, FImage.get(), ImageWidth, ImageHeight,
+                     rvData != nullptr ? rvData->GetRTFOptions() : TRVRTFOptions());
 }
 
-void TRVGraphicItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString&,
-                                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
+void TRVGraphicItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString&,
+                                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
                                     TRVList*)
 {
-    AnsiString Location;
-    bool DoDefault = true;
-    RVData->HTMLSaveImage(RVData, ItemNo, Path, CurrentFileColor, Location, DoDefault);
-    if (DoDefault && FImage != nullptr)
-        Location =
-            RVData->SavePicture(rvsfHTML, ImagesPrefix, Path, ImageCounter,
-                                SaveOptions.Contains(rvsoOverrideImages), CurrentFileColor, FImage.get());
-    if (Location.empty())
+    AnsiString location;
+    bool doDefault = true;
+    rvData->HTMLSaveImage(rvData, itemNo, path, currentFileColor, location, doDefault);
+    if (doDefault && FImage != nullptr)
+        location =
+            rvData->SavePicture(rvsfHTML, imagesPrefix, path, imageCounter,
+                                saveOptions.Contains(rvsoOverrideImages), currentFileColor, FImage.get());
+    if (location.empty())
         return;
-    const AnsiString Align = VAlign == rvvaMiddle ? " align=middle" : "";
-    AnsiString Extra = SaveOptions.Contains(rvsoNoHypertextImageBorders) ? " border=0 " : " ";
-    TRVStyle* Style = RVData->GetRVStyle();
-    if (SaveOptions.Contains(rvsoImageSizes) || ImageWidth >= 1 || ImageHeight >= 1)
-        Extra += Format("width=%d height=%d ", {GetImageWidth(Style), GetImageHeight(Style)});
-    const AnsiString ShiftCSS = UseCSS ? GetVShiftCSS(Style) : AnsiString();
-    if (!ShiftCSS.empty())
-        Extra += "style=\"" + ShiftCSS + "\" ";
-    RVWrite(&Stream,
-            "<IMG" + Align + Extra + "src=\"" + RV_EscapeHTMLAttribute(RV_GetHTMLPath(Location)) + "\">");
+    const AnsiString align = VAlign == rvvaMiddle ? " align=middle" : "";
+    AnsiString extra = saveOptions.Contains(rvsoNoHypertextImageBorders) ? " border=0 " : " ";
+    TRVStyle* style = rvData->GetRVStyle();
+    if (saveOptions.Contains(rvsoImageSizes) || ImageWidth >= 1 || ImageHeight >= 1)
+        extra += Format("width=%d height=%d ", {GetImageWidth(style), GetImageHeight(style)});
+    const AnsiString shiftCss = useCss ? GetVShiftCSS(style) : AnsiString();
+    if (!shiftCss.empty())
+        extra += "style=\"" + shiftCss + "\" ";
+    RVWrite(&stream,
+            "<IMG" + align + extra + "src=\"" + RV_EscapeHTMLAttribute(RV_GetHTMLPath(location)) + "\">");
 }

@@ -9,21 +9,21 @@ int TRVImagePrintPart::GetSoftPageBreakInfo() const
     return ImgTop;
 }
 
-TRVMultiImagePrintInfo::TRVMultiImagePrintInfo(TRVRectItemInfo* AItem) : Item(AItem) {}
+TRVMultiImagePrintInfo::TRVMultiImagePrintInfo(TRVRectItemInfo* aItem) : Item(aItem) {}
 
 void TRVMultiImagePrintInfo::SetSize(int, int)
 {
     // The size in device pixels was set when the draw item was made.
 }
 
-int TRVMultiImagePrintInfo::ToScreen(int Y) const
+int TRVMultiImagePrintInfo::ToScreen(int y) const
 {
-    return MulDiv(Y, sad.ScreenPpiY, sad.DevicePpiY);
+    return MulDiv(y, sad.ScreenPpiY, sad.DevicePpiY);
 }
 
-int TRVMultiImagePrintInfo::ToDevice(int Y) const
+int TRVMultiImagePrintInfo::ToDevice(int y) const
 {
-    return MulDiv(Y, sad.DevicePpiY, sad.ScreenPpiY);
+    return MulDiv(y, sad.DevicePpiY, sad.ScreenPpiY);
 }
 
 bool TRVMultiImagePrintInfo::InitSplit()
@@ -32,45 +32,45 @@ bool TRVMultiImagePrintInfo::InitSplit()
         return false;
     // Parts of an earlier pagination are stale: start again from the whole picture.
     PartsList.Clear();
-    auto* Part = new TRVImagePrintPart;
-    Part->ImgTop = 0;
-    Part->ImgHeight = Item->GetImageHeight(nullptr);
-    Part->Height = ToDevice(Part->ImgHeight);
-    PartsList.Add(Part);
+    auto* part = new TRVImagePrintPart;
+    part->ImgTop = 0;
+    part->ImgHeight = Item->GetImageHeight(nullptr);
+    part->Height = ToDevice(part->ImgHeight);
+    PartsList.Add(part);
     return true;
 }
 
-bool TRVMultiImagePrintInfo::CanSplitFirst(int Y)
+bool TRVMultiImagePrintInfo::CanSplitFirst(int y)
 {
-    const int S = ToScreen(Y);
-    const int MinHeight = Item->MinHeightOnPage;
-    if (S < 1 || !Item->GetBoolValueEx(rvbpPrintToBMP, nullptr) || MinHeight < 1 || MinHeight > S)
+    const int s = ToScreen(y);
+    const int minHeight = Item->MinHeightOnPage;
+    if (s < 1 || !Item->GetBoolValueEx(rvbpPrintToBMP, nullptr) || minHeight < 1 || minHeight > s)
         return false;
-    const int ImageHeight = Item->GetImageHeight(nullptr);
+    const int imageHeight = Item->GetImageHeight(nullptr);
     // Either a slice of at least MinHeight stays for the next page, or the whole picture fits.
-    return ImageHeight - S >= MinHeight || ImageHeight < S;
+    return imageHeight - s >= minHeight || imageHeight < s;
 }
 
-bool TRVMultiImagePrintInfo::SplitAt(int Y)
+bool TRVMultiImagePrintInfo::SplitAt(int y)
 {
-    const int MinHeight = Item->MinHeightOnPage;
-    if (MinHeight < 1)
+    const int minHeight = Item->MinHeightOnPage;
+    if (minHeight < 1)
         return false;
-    auto* Last = PartsList.Count() > 0 ? dynamic_cast<TRVImagePrintPart*>(PartsList.Last()) : nullptr;
-    if (Last == nullptr)
+    auto* last = PartsList.Count() > 0 ? dynamic_cast<TRVImagePrintPart*>(PartsList.Last()) : nullptr;
+    if (last == nullptr)
         throw ERollViewError(errRVInternalPrinting);
-    if (MinHeight >= Last->ImgHeight)
+    if (minHeight >= last->ImgHeight)
         return false;
-    const int S = ToScreen(Y);
-    const int Rest = Last->ImgHeight - S;
-    if (MinHeight > Rest || MinHeight > S)
+    const int s = ToScreen(y);
+    const int rest = last->ImgHeight - s;
+    if (minHeight > rest || minHeight > s)
         return false;
-    Last->ImgHeight = S;
-    Last->Height = ToDevice(S);
-    auto* Part = new TRVImagePrintPart;
-    Part->ImgTop = Last->ImgTop + S;
-    Part->ImgHeight = Rest;
-    Part->Height = ToDevice(Rest);
-    PartsList.Add(Part);
+    last->ImgHeight = s;
+    last->Height = ToDevice(s);
+    auto* part = new TRVImagePrintPart;
+    part->ImgTop = last->ImgTop + s;
+    part->ImgHeight = rest;
+    part->Height = ToDevice(rest);
+    PartsList.Add(part);
     return true;
 }

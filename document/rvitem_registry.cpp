@@ -22,14 +22,14 @@ struct TRollViewItemTypeInfo {
 // start-up code find it whatever the order of start-up.
 std::vector<TRollViewItemTypeInfo>& Registry()
 {
-    static std::vector<TRollViewItemTypeInfo> List;
-    return List;
+    static std::vector<TRollViewItemTypeInfo> list;
+    return list;
 }
 
 // The built-in class of a code from -11 to -1; null for the reserved codes.
-TRVItemClass BuiltInClass(int StyleNo)
+TRVItemClass BuiltInClass(int styleNo)
 {
-    switch (StyleNo) {
+    switch (styleNo) {
     case rvsBreak:
         return RVItemClassOf<TRVBreakItemInfo>();
     case rvsPicture:
@@ -51,49 +51,49 @@ TRVItemClass BuiltInClass(int StyleNo)
 
 } // namespace
 
-void RegisterRollViewItemClass(int StyleNo, TRVItemClass ItemClass)
+void RegisterRollViewItemClass(int styleNo, TRVItemClass itemClass)
 {
-    if (StyleNo >= -9)
+    if (styleNo >= -9)
         throw ERollViewError(errRVItemTypeRegistered);
-    auto& List = Registry();
-    for (const TRollViewItemTypeInfo& Info : List) {
-        if (Info.StyleNo != StyleNo)
+    auto& list = Registry();
+    for (const TRollViewItemTypeInfo& info : list) {
+        if (info.StyleNo != styleNo)
             continue;
-        if (Info.ItemClass == ItemClass)
+        if (info.ItemClass == itemClass)
             return;
         throw ERollViewError(errRVItemTypeRegistered);
     }
-    List.push_back({StyleNo, ItemClass});
+    list.push_back({styleNo, itemClass});
 }
 
-TCustomRVItemInfo* CreateRollViewItem(int StyleNo, TCustomRVData* RVData)
+TCustomRVItemInfo* CreateRollViewItem(int styleNo, TCustomRVData* rvData)
 {
-    TRVItemClass ItemClass = nullptr;
-    if (StyleNo >= 0)
-        ItemClass = RollViewTextItemClass;
-    else if (StyleNo >= -11)
-        ItemClass = BuiltInClass(StyleNo);
-    if (ItemClass == nullptr) {
-        for (const TRollViewItemTypeInfo& Info : Registry())
-            if (Info.StyleNo == StyleNo) {
-                ItemClass = Info.ItemClass;
+    TRVItemClass itemClass = nullptr;
+    if (styleNo >= 0)
+        itemClass = RollViewTextItemClass;
+    else if (styleNo >= -11)
+        itemClass = BuiltInClass(styleNo);
+    if (itemClass == nullptr) {
+        for (const TRollViewItemTypeInfo& info : Registry())
+            if (info.StyleNo == styleNo) {
+                itemClass = info.ItemClass;
                 break;
             }
     }
-    if (ItemClass == nullptr)
+    if (itemClass == nullptr)
         return nullptr;
-    TCustomRVItemInfo* Item = ItemClass->Create(RVData);
-    Item->StyleNo = StyleNo;
-    return Item;
+    TCustomRVItemInfo* item = itemClass->Create(rvData);
+    item->StyleNo = styleNo;
+    return item;
 }
 
-TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* Source, TCustomRVData* RVData)
+TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* source, TCustomRVData* rvData)
 {
-    const bool TagsArePChars = RVData != nullptr && RVData->GetOptions().Contains(rvoTagsArePChars);
-    std::unique_ptr<TCustomRVItemInfo> Copy(Source->GetItemClass()->Create(RVData));
-    Copy->Assign(Source);
-    if (Source->Checkpoint != nullptr)
-        Copy->Checkpoint = Source->Checkpoint->CreateCopy(TagsArePChars);
-    Copy->Tag = RV_CopyTag(Source->Tag, TagsArePChars);
-    return Copy.release();
+    const bool tagsArePChars = rvData != nullptr && rvData->GetOptions().Contains(rvoTagsArePChars);
+    std::unique_ptr<TCustomRVItemInfo> copy(source->GetItemClass()->Create(rvData));
+    copy->Assign(source);
+    if (source->Checkpoint != nullptr)
+        copy->Checkpoint = source->Checkpoint->CreateCopy(tagsArePChars);
+    copy->Tag = RV_CopyTag(source->Tag, tagsArePChars);
+    return copy.release();
 }

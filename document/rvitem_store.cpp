@@ -6,51 +6,51 @@
 namespace {
 
 // The document's jump handler, when the document is laid out (and so has one).
-void JumpThrough(TCustomRVData* RVData, const TCustomRVItemInfo* Item)
+void JumpThrough(TCustomRVData* rvData, const TCustomRVItemInfo* item)
 {
-    if (auto* Handler = dynamic_cast<TRVJumpHandler*>(RVData))
-        Handler->DoJump(RVData->FirstJumpNo + Item->JumpID);
+    if (auto* handler = dynamic_cast<TRVJumpHandler*>(rvData))
+        handler->DoJump(rvData->FirstJumpNo + item->JumpID);
 }
 
 } // namespace
 
-void TCustomRVItemInfo::Inserting(TCustomRVData* RVData, AnsiString& Text, bool Safe)
+void TCustomRVItemInfo::Inserting(TCustomRVData* rvData, AnsiString& text, bool safe)
 {
-    (void)Safe;
-    if (RVData != nullptr)
-        RVData->ItemAction(rviaInserting, this, Text, RVData);
+    (void)safe;
+    if (rvData != nullptr)
+        rvData->ItemAction(rviaInserting, this, text, rvData);
 }
 
-void TCustomRVItemInfo::Inserted(TCustomRVData* RVData, int ItemNo)
+void TCustomRVItemInfo::Inserted(TCustomRVData* rvData, int itemNo)
 {
-    (void)ItemNo;
-    if (RVData != nullptr) {
-        AnsiString Empty;
-        RVData->ItemAction(rviaInserted, this, Empty, RVData);
+    (void)itemNo;
+    if (rvData != nullptr) {
+        AnsiString empty;
+        rvData->ItemAction(rviaInserted, this, empty, rvData);
     }
 }
 
-void TCustomRVItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem)
+void TCustomRVItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
 {
-    (void)ItemNo;
-    (void)AContainerUndoItem;
-    AnsiString Empty;
-    RVData->ItemAction(rviaMovingToUndoList, this, Empty, RVData);
+    (void)itemNo;
+    (void)aContainerUndoItem;
+    AnsiString empty;
+    rvData->ItemAction(rviaMovingToUndoList, this, empty, rvData);
 }
 
-void TCustomRVItemInfo::Execute(TCustomRVData* RVData)
+void TCustomRVItemInfo::Execute(TCustomRVData* rvData)
 {
-    (void)RVData;
+    (void)rvData;
 }
 
-void TRVTextItemInfo::Execute(TCustomRVData* RVData)
+void TRVTextItemInfo::Execute(TCustomRVData* rvData)
 {
-    if (RVData != nullptr && GetBoolValueEx(rvbpJump, RVData->GetRVStyle()))
-        JumpThrough(RVData, this);
+    if (rvData != nullptr && GetBoolValueEx(rvbpJump, rvData->GetRVStyle()))
+        JumpThrough(rvData, this);
 }
 
-void TRVHotspotItemInfo::Execute(TCustomRVData* RVData)
+void TRVHotspotItemInfo::Execute(TCustomRVData* rvData)
 {
-    if (RVData != nullptr)
-        JumpThrough(RVData, this);
+    if (rvData != nullptr)
+        JumpThrough(rvData, this);
 }

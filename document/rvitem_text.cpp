@@ -9,35 +9,35 @@ TRVItemClass TRVTextItemInfo::GetItemClass() const
     return RVItemClassOf<TRVTextItemInfo>();
 }
 
-bool TRVTextItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVTextItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    if (RVStyle == nullptr)
-        return TCustomRVItemInfo::GetBoolValueEx(Prop, RVStyle);
-    switch (Prop) {
+    if (rvStyle == nullptr)
+        return TCustomRVItemInfo::GetBoolValueEx(prop, rvStyle);
+    switch (prop) {
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
         // The text styles answer every index (a substitute style outside the sheet).
-        return RVStyle->TextStyles()->Items(StyleNo)->Jump();
+        return rvStyle->TextStyles()->Items(StyleNo)->Jump();
     case rvbpHotColdJump:
-        return RVStyle->TextStyles()->Items(StyleNo)->Jump() && RVStyle->StyleHoverSensitive(StyleNo);
+        return rvStyle->TextStyles()->Items(StyleNo)->Jump() && rvStyle->StyleHoverSensitive(StyleNo);
     default:
-        return TCustomRVItemInfo::GetBoolValueEx(Prop, RVStyle);
+        return TCustomRVItemInfo::GetBoolValueEx(prop, rvStyle);
     }
 }
 
-void TRVTextItemInfo::MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                                      TRVIntegerList* UsedListStyles)
+void TRVTextItemInfo::MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                                      TRVIntegerList* usedListStyles)
 {
-    TCustomRVItemInfo::MarkStylesInUse(UsedTextStyles, UsedParaStyles, UsedListStyles);
-    if (UsedTextStyles != nullptr && StyleNo >= 0 && StyleNo < UsedTextStyles->Count())
-        UsedTextStyles->Put(StyleNo, 1);
+    TCustomRVItemInfo::MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles);
+    if (usedTextStyles != nullptr && StyleNo >= 0 && StyleNo < usedTextStyles->Count())
+        usedTextStyles->Put(StyleNo, 1);
 }
 
-void TRVTextItemInfo::UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                                   TRVIntegerList* ListStylesShift)
+void TRVTextItemInfo::UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                                   TRVIntegerList* listStylesShift)
 {
-    TCustomRVItemInfo::UpdateStyles(TextStylesShift, ParaStylesShift, ListStylesShift);
-    if (TextStylesShift != nullptr && StyleNo >= 0 && StyleNo < TextStylesShift->Count())
-        StyleNo -= TextStylesShift->Get(StyleNo) - 1;
+    TCustomRVItemInfo::UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
+    if (textStylesShift != nullptr && StyleNo >= 0 && StyleNo < textStylesShift->Count())
+        StyleNo -= textStylesShift->Get(StyleNo) - 1;
 }

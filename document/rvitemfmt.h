@@ -12,14 +12,14 @@ class TStream;
 // "{\pict ...}" of image ImageIndex of the list: a device-independent bitmap
 // with rvrtfSaveBitmapDefault, else an old-format metafile holding the image.
 // Nothing for a missing list or an index outside it.
-void RVSaveImageListImageToRTF(TStream& Stream, double TwipsPerPixel, const TCustomImageList* ImageList,
-                               int ImageIndex, TRVRTFOptions RTFOptions);
+void RVSaveImageListImageToRTF(TStream& stream, double twipsPerPixel, const TCustomImageList* imageList,
+                               int imageIndex, TRVRTFOptions rtfOptions);
 
 // The location of the picture file showing image ImageIndex of ImageList (or,
 // without a list, Graphic) on BackgroundColor: the file already written for
 // the same image and colour (listed in Bullets, TRVHTMLBulletInfo records),
 // else a new file saved through RVData's SavePicture and listed in Bullets.
-void RVSaveImageSharedImageInHTML(TCustomImageList* ImageList, int ImageIndex, TGraphic* Graphic,
-                                  AnsiString& Location, TCustomRVData* RVData, const AnsiString& Path,
-                                  const AnsiString& ImagesPrefix, int& ImageCounter, TColor BackgroundColor,
-                                  TRVSaveOptions SaveOptions, TRVList* Bullets);
+void RVSaveImageSharedImageInHTML(TCustomImageList* imageList, int imageIndex, TGraphic* graphic,
+                                  AnsiString& location, TCustomRVData* rvData, const AnsiString& path,
+                                  const AnsiString& imagesPrefix, int& imageCounter, TColor backgroundColor,
+                                  TRVSaveOptions saveOptions, TRVList* bullets);

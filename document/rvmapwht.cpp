@@ -21,15 +21,15 @@ int Clamp32(int64_t v)
 
 } // namespace
 
-int RV_CompareInts(int Value1, int Value2, int Weight)
+int RV_CompareInts(int value1, int value2, int weight)
 {
-    if (Value1 == 0)
-        return Clamp32((1 - std::llabs(int64_t(Value2))) * int64_t(Weight));
-    const long double diff = static_cast<long double>(std::llabs(int64_t(Value1) - int64_t(Value2)));
-    const long double base = static_cast<long double>(std::llabs(int64_t(Value1)));
+    if (value1 == 0)
+        return Clamp32((1 - std::llabs(int64_t(value2))) * int64_t(weight));
+    const long double diff = static_cast<long double>(std::llabs(int64_t(value1) - int64_t(value2)));
+    const long double base = static_cast<long double>(std::llabs(int64_t(value1)));
     // The same expression, in the same order, as for small values, so that sane
     // inputs keep their exact rounding ((1 - 5/6) * 3 is a hair above 0.5 here).
-    const long double score = (1.0L - diff / base) * Weight;
+    const long double score = (1.0L - diff / base) * weight;
     if (score >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
         return std::numeric_limits<int32_t>::max();
     if (score <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
@@ -37,15 +37,15 @@ int RV_CompareInts(int Value1, int Value2, int Weight)
     return Clamp32(Round(score));
 }
 
-int RV_CompareColors(TColor Color1, TColor Color2, int Weight1, int Weight2)
+int RV_CompareColors(TColor color1, TColor color2, int weight1, int weight2)
 {
-    if (Color1 == clNone || Color2 == clNone) {
-        if (Color1 == Color2)
-            return Clamp32(3 * int64_t(Weight1) + Weight2);
+    if (color1 == clNone || color2 == clNone) {
+        if (color1 == color2)
+            return Clamp32(3 * int64_t(weight1) + weight2);
         return 0;
     }
-    const TColor rgb1 = ColorToRGB(Color1);
-    const TColor rgb2 = ColorToRGB(Color2);
+    const TColor rgb1 = ColorToRGB(color1);
+    const TColor rgb2 = ColorToRGB(color2);
     int64_t score = 0;
     int bright1 = 0;
     int bright2 = 0;
@@ -57,9 +57,9 @@ int RV_CompareColors(TColor Color1, TColor Color2, int Weight1, int Weight2)
         if (b > 64)
             ++bright2;
         // Integer division truncates toward zero, as the score's definition asks.
-        score -= int64_t(std::abs(a - b)) * Weight1 / 255;
+        score -= int64_t(std::abs(a - b)) * weight1 / 255;
     }
     if ((bright1 == 0) == (bright2 == 0))
-        score += Weight2;
+        score += weight2;
     return Clamp32(score);
 }

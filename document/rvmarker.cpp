@@ -20,67 +20,67 @@
 
 namespace {
 
-bool IsImageListType(TRVListType ListType)
+bool IsImageListType(TRVListType listType)
 {
-    return ListType == rvlstImageList || ListType == rvlstImageListCounter;
+    return listType == rvlstImageList || listType == rvlstImageListCounter;
 }
 
 // The level's marker font on the canvas: height for the text styles'
 // PixelsPerInch when they have one, no character extra, left/top alignment.
-void ApplyLevelFont(TCanvas* Canvas, TRVListLevel* Level, TRVStyle* RVStyle)
+void ApplyLevelFont(TCanvas* canvas, TRVListLevel* level, TRVStyle* rvStyle)
 {
-    TRVMarkerFont* Font = Level->Font();
-    Canvas->SetFont(Font);
-    const int PixelsPerInch = RVStyle != nullptr ? RVStyle->TextStyles()->PixelsPerInch() : 0;
-    if (PixelsPerInch != 0 && Font->Size() > 0)
-        Canvas->Font()->SetHeight(-MulDiv(Font->Size(), PixelsPerInch, 72));
-    Canvas->SetTextCharacterExtra(0);
-    Canvas->SetTextAlign(0);
+    TRVMarkerFont* font = level->Font();
+    canvas->SetFont(font);
+    const int pixelsPerInch = rvStyle != nullptr ? rvStyle->TextStyles()->PixelsPerInch() : 0;
+    if (pixelsPerInch != 0 && font->Size() > 0)
+        canvas->Font()->SetHeight(-MulDiv(font->Size(), pixelsPerInch, 72));
+    canvas->SetTextCharacterExtra(0);
+    canvas->SetTextAlign(0);
 }
 
 // The image of an image-list level: ImageIndex, plus the counter for counting lists.
-int64_t LevelImageIndex(const TRVListLevel* Level, int Counter)
+int64_t LevelImageIndex(const TRVListLevel* level, int counter)
 {
-    int64_t Index = Level->ImageIndex();
-    if (Level->ListType() == rvlstImageListCounter)
-        Index += static_cast<int64_t>(Counter) - 1;
-    return Index;
+    int64_t index = level->ImageIndex();
+    if (level->ListType() == rvlstImageListCounter)
+        index += static_cast<int64_t>(counter) - 1;
+    return index;
 }
 
 } // namespace
 
-TRVListLevel* RVGetLevelInfo(TRVStyle* RVStyle, int ListNo, int Level)
+TRVListLevel* RVGetLevelInfo(TRVStyle* rvStyle, int listNo, int level)
 {
-    if (RVStyle == nullptr || ListNo < 0 || Level < 0)
+    if (rvStyle == nullptr || listNo < 0 || level < 0)
         return nullptr;
     // List numbers and levels come from documents: none outside the style sheet.
-    TRVListInfos* Lists = RVStyle->ListStyles();
-    if (ListNo >= Lists->Count())
+    TRVListInfos* lists = rvStyle->ListStyles();
+    if (listNo >= lists->Count())
         return nullptr;
-    TRVListLevelCollection* Levels = Lists->Items(ListNo)->Levels();
-    if (Levels->Count() == 0)
+    TRVListLevelCollection* levels = lists->Items(listNo)->Levels();
+    if (levels->Count() == 0)
         return nullptr;
-    return Levels->Items(std::min(Level, Levels->Count() - 1));
+    return levels->Items(std::min(level, levels->Count() - 1));
 }
 
 // ---------------------------------------------------------------------------
 // Construction and level
 
-TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData* RVData) : TRVRectItemInfo(RVData)
+TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData* rvData) : TRVRectItemInfo(rvData)
 {
     ItemOptions.Exclude(rvioSameAsPrev);
 }
 
-TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData* RVData, int AListNo, int ALevel, int AStartFrom,
-                                     bool AReset)
-    : TRVRectItemInfo(RVData)
+TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData* rvData, int aListNo, int aLevel, int aStartFrom,
+                                     bool aReset)
+    : TRVRectItemInfo(rvData)
 {
     StyleNo = rvsListMarker;
     ItemOptions.Exclude(rvioSameAsPrev);
-    ListNo = AListNo;
-    Level = ALevel;
-    StartFrom = AStartFrom;
-    Reset = AReset;
+    ListNo = aListNo;
+    Level = aLevel;
+    StartFrom = aStartFrom;
+    Reset = aReset;
 }
 
 TRVItemClass TRVMarkerItemInfo::GetItemClass() const
@@ -88,244 +88,244 @@ TRVItemClass TRVMarkerItemInfo::GetItemClass() const
     return RVItemClassOf<TRVMarkerItemInfo>();
 }
 
-TRVListLevel* TRVMarkerItemInfo::GetLevelInfo(TRVStyle* RVStyle) const
+TRVListLevel* TRVMarkerItemInfo::GetLevelInfo(TRVStyle* rvStyle) const
 {
-    return RVGetLevelInfo(RVStyle, ListNo, Level);
+    return RVGetLevelInfo(rvStyle, ListNo, Level);
 }
 
-TRVListLevel* TRVMarkerItemInfo::GetLevelInfoEx(TRVStyle* RVStyle, int ALevel) const
+TRVListLevel* TRVMarkerItemInfo::GetLevelInfoEx(TRVStyle* rvStyle, int aLevel) const
 {
-    return RVGetLevelInfo(RVStyle, ListNo, ALevel);
+    return RVGetLevelInfo(rvStyle, ListNo, aLevel);
 }
 
-int TRVMarkerItemInfo::GetIndexInList(TRVMarkerList* List)
+int TRVMarkerItemInfo::GetIndexInList(TRVMarkerList* list)
 {
-    if (List == nullptr)
+    if (list == nullptr)
         return -1;
-    if (FCachedIndexInList >= 0 && FCachedIndexInList < List->Count() &&
-        List->Get(FCachedIndexInList) == this)
+    if (FCachedIndexInList >= 0 && FCachedIndexInList < list->Count() &&
+        list->Get(FCachedIndexInList) == this)
         return FCachedIndexInList;
-    FCachedIndexInList = List->IndexOfMarker(this);
+    FCachedIndexInList = list->IndexOfMarker(this);
     return FCachedIndexInList;
 }
 
 // ---------------------------------------------------------------------------
 // Capabilities and sizes
 
-bool TRVMarkerItemInfo::GetBoolValue(TRVItemBoolProperty Prop) const
+bool TRVMarkerItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
-    if (Prop == rvbpDrawingChangesFont || Prop == rvbpCanSaveUnicode)
+    if (prop == rvbpDrawingChangesFont || prop == rvbpCanSaveUnicode)
         return true;
-    return TRVRectItemInfo::GetBoolValue(Prop);
+    return TRVRectItemInfo::GetBoolValue(prop);
 }
 
-bool TRVMarkerItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const
+bool TRVMarkerItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const
 {
-    if (Prop == rvbpPrintToBMP) {
-        TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-        if (LevelInfo == nullptr)
+    if (prop == rvbpPrintToBMP) {
+        TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+        if (levelInfo == nullptr)
             return false;
-        if (IsImageListType(LevelInfo->ListType()))
+        if (IsImageListType(levelInfo->ListType()))
             return true;
-        if (LevelInfo->ListType() == rvlstPicture && LevelInfo->HasPicture())
-            return dynamic_cast<const TMetafile*>(LevelInfo->Picture()->Graphic()) == nullptr;
+        if (levelInfo->ListType() == rvlstPicture && levelInfo->HasPicture())
+            return dynamic_cast<const TMetafile*>(levelInfo->Picture()->Graphic()) == nullptr;
         return false;
     }
-    if (Prop == rvbpActualPrintSize)
+    if (prop == rvbpActualPrintSize)
         return true;
-    return TRVRectItemInfo::GetBoolValueEx(Prop, RVStyle);
+    return TRVRectItemInfo::GetBoolValueEx(prop, rvStyle);
 }
 
-int TRVMarkerItemInfo::GetImageWidth(TRVStyle* RVStyle) const
+int TRVMarkerItemInfo::GetImageWidth(TRVStyle* rvStyle) const
 {
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr)
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr)
         return 0;
-    if (LevelInfo->ListType() == rvlstPicture)
-        return LevelInfo->HasPicture() ? LevelInfo->Picture()->Width() : 0;
-    if (IsImageListType(LevelInfo->ListType()) && LevelInfo->ImageList() != nullptr)
-        return LevelInfo->ImageList()->Width();
+    if (levelInfo->ListType() == rvlstPicture)
+        return levelInfo->HasPicture() ? levelInfo->Picture()->Width() : 0;
+    if (IsImageListType(levelInfo->ListType()) && levelInfo->ImageList() != nullptr)
+        return levelInfo->ImageList()->Width();
     return 0;
 }
 
-int TRVMarkerItemInfo::GetImageHeight(TRVStyle* RVStyle) const
+int TRVMarkerItemInfo::GetImageHeight(TRVStyle* rvStyle) const
 {
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr)
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr)
         return 0;
-    if (LevelInfo->ListType() == rvlstPicture)
-        return LevelInfo->HasPicture() ? LevelInfo->Picture()->Height() : 0;
-    if (IsImageListType(LevelInfo->ListType()) && LevelInfo->ImageList() != nullptr)
-        return LevelInfo->ImageList()->Height();
+    if (levelInfo->ListType() == rvlstPicture)
+        return levelInfo->HasPicture() ? levelInfo->Picture()->Height() : 0;
+    if (IsImageListType(levelInfo->ListType()) && levelInfo->ImageList() != nullptr)
+        return levelInfo->ImageList()->Height();
     return 0;
 }
 
-TRVMarkerItemInfo::TMarkerSize TRVMarkerItemInfo::CalcSize(TCanvas* Canvas, TRVStyle* RVStyle,
+TRVMarkerItemInfo::TMarkerSize TRVMarkerItemInfo::CalcSize(TCanvas* canvas, TRVStyle* rvStyle,
                                                            const TRVScreenAndDevice* sad,
-                                                           bool RightToLeft) const
+                                                           bool rightToLeft) const
 {
-    TMarkerSize Size;
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr)
-        return Size;
-    auto ScaleX = [sad](int v) { return sad != nullptr ? MulDiv(v, sad->DevicePpiX, sad->ScreenPpiX) : v; };
-    auto ScaleY = [sad](int v) { return sad != nullptr ? MulDiv(v, sad->DevicePpiY, sad->ScreenPpiY) : v; };
-    int W = 0;
-    const TRVListType ListType = LevelInfo->ListType();
-    if (ListType == rvlstPicture || IsImageListType(ListType)) {
-        W = ScaleX(GetImageWidth(RVStyle));
-        Size.Height = ScaleY(GetImageHeight(RVStyle));
-    } else if (Canvas != nullptr) {
-        ApplyLevelFont(Canvas, LevelInfo, RVStyle);
-        ::TSize Extent;
-        if (ListType == rvlstUnicodeBullet) {
-            const WideString& s = LevelInfo->FormatStringW();
-            Canvas->GetTextExtentPoint32W(s.data(), static_cast<int>(s.size()), Extent);
+    TMarkerSize size;
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr)
+        return size;
+    auto scaleX = [sad](int v) { return sad != nullptr ? MulDiv(v, sad->DevicePpiX, sad->ScreenPpiX) : v; };
+    auto scaleY = [sad](int v) { return sad != nullptr ? MulDiv(v, sad->DevicePpiY, sad->ScreenPpiY) : v; };
+    int w = 0;
+    const TRVListType listType = levelInfo->ListType();
+    if (listType == rvlstPicture || IsImageListType(listType)) {
+        w = scaleX(GetImageWidth(rvStyle));
+        size.Height = scaleY(GetImageHeight(rvStyle));
+    } else if (canvas != nullptr) {
+        ApplyLevelFont(canvas, levelInfo, rvStyle);
+        ::TSize extent;
+        if (listType == rvlstUnicodeBullet) {
+            const WideString& s = levelInfo->FormatStringW();
+            canvas->GetTextExtentPoint32W(s.data(), static_cast<int>(s.size()), extent);
         } else {
-            Canvas->GetTextExtentPoint32A(DisplayString.data(), static_cast<int>(DisplayString.size()),
-                                          Extent);
+            canvas->GetTextExtentPoint32A(DisplayString.data(), static_cast<int>(DisplayString.size()),
+                                          extent);
         }
-        W = Extent.cx;
-        Size.Height = Extent.cy;
-        TTextMetric Metrics;
-        if (Canvas->GetTextMetrics(Metrics))
-            Size.Descent = Metrics.tmDescent;
+        w = extent.cx;
+        size.Height = extent.cy;
+        TTextMetric metrics;
+        if (canvas->GetTextMetrics(metrics))
+            size.Descent = metrics.tmDescent;
     }
-    Size.ContentWidth = W;
+    size.ContentWidth = w;
     // a: the part of the content left of the marker position, b: right of it.
-    int a = 0, b = W;
-    if (LevelInfo->MarkerAlignment() == rvmaRight) {
-        a = W;
+    int a = 0, b = w;
+    if (levelInfo->MarkerAlignment() == rvmaRight) {
+        a = w;
         b = 0;
-    } else if (LevelInfo->MarkerAlignment() == rvmaCenter) {
-        b = W / 2;
-        a = W - b;
+    } else if (levelInfo->MarkerAlignment() == rvmaCenter) {
+        b = w / 2;
+        a = w - b;
     }
-    const int Room = ScaleX(LevelInfo->LeftIndent() + LevelInfo->FirstIndent() - LevelInfo->MarkerIndent());
-    b = std::max(b, Room);
-    Size.MinWidth = b;
-    Size.Width = a + b;
-    Size.Offset = RightToLeft ? a : -a;
-    Size.ContentShift = RightToLeft ? a + b - W : 0;
-    return Size;
+    const int room = scaleX(levelInfo->LeftIndent() + levelInfo->FirstIndent() - levelInfo->MarkerIndent());
+    b = std::max(b, room);
+    size.MinWidth = b;
+    size.Width = a + b;
+    size.Offset = rightToLeft ? a : -a;
+    size.ContentShift = rightToLeft ? a + b - w : 0;
+    return size;
 }
 
-int TRVMarkerItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData)
+int TRVMarkerItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData)
 {
-    TRVStyle* RVStyle = RVData != nullptr ? RVData->GetRVStyle() : nullptr;
-    return CalcSize(Canvas, RVStyle, sad, false).MinWidth;
+    TRVStyle* rvStyle = rvData != nullptr ? rvData->GetRVStyle() : nullptr;
+    return CalcSize(canvas, rvStyle, sad, false).MinWidth;
 }
 
-void TRVMarkerItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                                         TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift,
-                                         int& Desc, bool Reformat)
+void TRVMarkerItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                                         TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
+                                         int& desc, bool reformat)
 {
-    (void)DocWidth;
-    (void)Reformat;
-    TRVStyle* RVStyle = RVData != nullptr ? RVData->GetRVStyle() : nullptr;
-    const bool RightToLeft = RVData != nullptr && RVData->GetParaBiDiMode(ParaNo) == rvbdRightToLeft;
-    const TMarkerSize Size = CalcSize(Canvas, RVStyle, sad, RightToLeft);
+    (void)docWidth;
+    (void)reformat;
+    TRVStyle* rvStyle = rvData != nullptr ? rvData->GetRVStyle() : nullptr;
+    const bool rightToLeft = rvData != nullptr && rvData->GetParaBiDiMode(ParaNo) == rvbdRightToLeft;
+    const TMarkerSize size = CalcSize(canvas, rvStyle, sad, rightToLeft);
     if (dli != nullptr) {
-        dli->SetSize(Size.Width, Size.Height);
-        dli->MarkerOffset = Size.Offset;
+        dli->SetSize(size.Width, size.Height);
+        dli->MarkerOffset = size.Offset;
     }
-    HShift = Size.ContentShift;
-    Desc = Size.Descent;
+    hShift = size.ContentShift;
+    desc = size.Descent;
     // Printing lays the shared items out at the printer's resolution: the
     // marker keeps its screen size for the viewer.
-    if (!Printing) {
-        Width = Size.Width;
-        Height = Size.Height;
-        Descent = Size.Descent;
-        Overhang = Size.Offset;
+    if (!printing) {
+        Width = size.Width;
+        Height = size.Height;
+        Descent = size.Descent;
+        Overhang = size.Offset;
     }
 }
 
 // ---------------------------------------------------------------------------
 // Painting and printing
 
-void TRVMarkerItemInfo::DoPaint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
-                                TRVDrawLineInfo* dli, TRVColorMode ColorMode) const
+void TRVMarkerItemInfo::DoPaint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
+                                TRVDrawLineInfo* dli, TRVColorMode colorMode) const
 {
-    (void)State;
+    (void)state;
     if (ListNo < 0 || Level < 0)
         return;
     if (dli != nullptr)
-        X += dli->MarkerOffset;
-    TRVListLevel* LevelInfo = GetLevelInfo(Style);
-    if (LevelInfo == nullptr)
+        x += dli->MarkerOffset;
+    TRVListLevel* levelInfo = GetLevelInfo(style);
+    if (levelInfo == nullptr)
         return;
-    switch (LevelInfo->ListType()) {
+    switch (levelInfo->ListType()) {
     case rvlstPicture:
-        if (LevelInfo->HasPicture())
-            Canvas->Draw(X, Y, LevelInfo->Picture()->Graphic());
+        if (levelInfo->HasPicture())
+            canvas->Draw(x, y, levelInfo->Picture()->Graphic());
         return;
     case rvlstImageList:
     case rvlstImageListCounter: {
-        const TCustomImageList* List = LevelInfo->ImageList();
-        const int64_t Index = LevelImageIndex(LevelInfo, Counter);
-        if (List != nullptr && Index >= 0 && Index < List->Count())
-            List->Draw(Canvas, X, Y, static_cast<int>(Index));
+        const TCustomImageList* list = levelInfo->ImageList();
+        const int64_t index = LevelImageIndex(levelInfo, Counter);
+        if (list != nullptr && index >= 0 && index < list->Count())
+            list->Draw(canvas, x, y, static_cast<int>(index));
         return;
     }
     default:
         break;
     }
-    ApplyLevelFont(Canvas, LevelInfo, Style);
-    Canvas->Font()->SetColor(RV_GetColor(LevelInfo->Font()->Color(), ColorMode));
-    Canvas->Brush()->SetStyle(bsClear);
-    if (LevelInfo->ListType() == rvlstUnicodeBullet) {
-        const WideString& s = LevelInfo->FormatStringW();
-        Canvas->TextOutW(X, Y, s.data(), static_cast<int>(s.size()));
+    ApplyLevelFont(canvas, levelInfo, style);
+    canvas->Font()->SetColor(RV_GetColor(levelInfo->Font()->Color(), colorMode));
+    canvas->Brush()->SetStyle(bsClear);
+    if (levelInfo->ListType() == rvlstUnicodeBullet) {
+        const WideString& s = levelInfo->FormatStringW();
+        canvas->TextOutW(x, y, s.data(), static_cast<int>(s.size()));
     } else {
-        Canvas->TextOut(X, Y, DisplayString);
+        canvas->TextOut(x, y, DisplayString);
     }
 }
 
-void TRVMarkerItemInfo::Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+void TRVMarkerItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                               TRVDrawLineInfo* dli)
 {
-    DoPaint(X, Y, Canvas, State, Style, dli, rvcmColor);
+    DoPaint(x, y, canvas, state, style, dli, rvcmColor);
 }
 
-void TRVMarkerItemInfo::Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-                              const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView,
-                              TRVDrawLineInfo* dli, int Part, TRVColorMode ColorMode, TCustomRVData* RVData)
+void TRVMarkerItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+                              const TRVScreenAndDevice& sad, TRVPrintingViewer* richView,
+                              TRVDrawLineInfo* dli, int part, TRVColorMode colorMode, TCustomRVData* rvData)
 {
-    (void)X2;
-    (void)Preview;
-    (void)Correction;
+    (void)x2;
+    (void)preview;
+    (void)correction;
     (void)sad;
-    (void)Part;
-    (void)RVData;
-    DoPaint(X, Y, Canvas, TRVItemDrawStates{rvidsPrinting},
-            RichView != nullptr ? RichView->GetPrintRVStyle() : nullptr, dli, ColorMode);
+    (void)part;
+    (void)rvData;
+    DoPaint(x, y, canvas, TRVItemDrawStates{rvidsPrinting},
+            richView != nullptr ? richView->GetPrintRVStyle() : nullptr, dli, colorMode);
 }
 
-bool TRVMarkerItemInfo::PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView,
-                                      TRVDrawLineInfo* dli, int Part, TRVColorMode ColorMode)
+bool TRVMarkerItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView,
+                                      TRVDrawLineInfo* dli, int part, TRVColorMode colorMode)
 {
-    (void)Preview;
+    (void)preview;
     (void)dli;
-    (void)Part;
+    (void)part;
     // The bitmap is the marker's own picture: drawn at its corner.
-    DoPaint(0, 0, Bkgnd->Canvas(), TRVItemDrawStates{rvidsPrinting},
-            RichView != nullptr ? RichView->GetPrintRVStyle() : nullptr, nullptr, ColorMode);
+    DoPaint(0, 0, bkgnd->Canvas(), TRVItemDrawStates{rvidsPrinting},
+            richView != nullptr ? richView->GetPrintRVStyle() : nullptr, nullptr, colorMode);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Copying, RVF header, styles
 
-void TRVMarkerItemInfo::Assign(const TPersistent* Source)
+void TRVMarkerItemInfo::Assign(const TPersistent* source)
 {
-    if (const auto* Marker = dynamic_cast<const TRVMarkerItemInfo*>(Source)) {
-        ListNo = Marker->ListNo;
-        Level = Marker->Level;
-        StartFrom = Marker->StartFrom;
-        Reset = Marker->Reset;
+    if (const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(source)) {
+        ListNo = marker->ListNo;
+        Level = marker->Level;
+        StartFrom = marker->StartFrom;
+        Reset = marker->Reset;
     }
-    TRVRectItemInfo::Assign(Source);
+    TRVRectItemInfo::Assign(source);
 }
 
 AnsiString TRVMarkerItemInfo::SaveRVFHeaderTail(TCustomRVData*)
@@ -333,72 +333,72 @@ AnsiString TRVMarkerItemInfo::SaveRVFHeaderTail(TCustomRVData*)
     return Format("%d %d %d %d", {ListNo, Level, StartFrom, Reset ? 1 : 0});
 }
 
-void TRVMarkerItemInfo::SaveRVF(TStream& Stream, TCustomRVData* RVData, int, int ParaNo, const AnsiString&,
+void TRVMarkerItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int, int paraNo, const AnsiString&,
                                 TRVMultiDrawItemPart*, bool)
 {
-    WriteRVFHeader(Stream, RVData, ParaNo, 0, 0, false);
+    WriteRVFHeader(stream, rvData, paraNo, 0, 0, false);
 }
 
-bool TRVMarkerItemInfo::ReadRVFHeader(TRVFLineCursor& P, TCustomRVData*)
+bool TRVMarkerItemInfo::ReadRVFHeader(TRVFLineCursor& p, TCustomRVData*)
 {
-    int AListNo = 0, ALevel = 0, AStartFrom = 0, AReset = 0;
-    if (!RVFReadInteger(P, AListNo) || !RVFReadInteger(P, ALevel) || !RVFReadInteger(P, AStartFrom) ||
-        !RVFReadInteger(P, AReset))
+    int aListNo = 0, aLevel = 0, aStartFrom = 0, aReset = 0;
+    if (!RVFReadInteger(p, aListNo) || !RVFReadInteger(p, aLevel) || !RVFReadInteger(p, aStartFrom) ||
+        !RVFReadInteger(p, aReset))
         return false;
-    ListNo = AListNo;
-    Level = ALevel;
-    StartFrom = AStartFrom;
-    Reset = AReset != 0;
+    ListNo = aListNo;
+    Level = aLevel;
+    StartFrom = aStartFrom;
+    Reset = aReset != 0;
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Undo: a marker in the undo list is no part of the numbering
 
-void TRVMarkerItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem)
+void TRVMarkerItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
 {
-    TRVRectItemInfo::MovingToUndoList(ItemNo, RVData, AContainerUndoItem);
+    TRVRectItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
     // The markers after it are numbered without it.
-    if (RVData != nullptr)
-        RVData->DeleteMarkerFromList(this, false);
+    if (rvData != nullptr)
+        rvData->DeleteMarkerFromList(this, false);
 }
 
-void TRVMarkerItemInfo::MovingFromUndoList(int ItemNo, TCustomRVData* RVData)
+void TRVMarkerItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
 {
-    TRVRectItemInfo::MovingFromUndoList(ItemNo, RVData);
+    TRVRectItemInfo::MovingFromUndoList(itemNo, rvData);
     // Back at ItemNo, it takes its place in document order and counts again.
-    if (RVData != nullptr && ItemNo >= 0 && ItemNo < RVData->GetItemCount() &&
-        RVData->GetItem(ItemNo) == this)
-        RVData->AddMarkerInList(ItemNo);
+    if (rvData != nullptr && itemNo >= 0 && itemNo < rvData->GetItemCount() &&
+        rvData->GetItem(itemNo) == this)
+        rvData->AddMarkerInList(itemNo);
 }
 
-void TRVMarkerItemInfo::MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                                        TRVIntegerList* UsedListStyles)
+void TRVMarkerItemInfo::MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                                        TRVIntegerList* usedListStyles)
 {
-    TRVRectItemInfo::MarkStylesInUse(UsedTextStyles, UsedParaStyles, UsedListStyles);
-    if (UsedListStyles != nullptr && ListNo >= 0 && ListNo < UsedListStyles->Count())
-        UsedListStyles->Put(ListNo, 1);
+    TRVRectItemInfo::MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles);
+    if (usedListStyles != nullptr && ListNo >= 0 && ListNo < usedListStyles->Count())
+        usedListStyles->Put(ListNo, 1);
 }
 
-void TRVMarkerItemInfo::UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                                     TRVIntegerList* ListStylesShift)
+void TRVMarkerItemInfo::UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                                     TRVIntegerList* listStylesShift)
 {
-    TRVRectItemInfo::UpdateStyles(TextStylesShift, ParaStylesShift, ListStylesShift);
-    if (ListStylesShift != nullptr && ListNo >= 0 && ListNo < ListStylesShift->Count())
-        ListNo -= ListStylesShift->Get(ListNo) - 1;
+    TRVRectItemInfo::UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
+    if (listStylesShift != nullptr && ListNo >= 0 && ListNo < listStylesShift->Count())
+        ListNo -= listStylesShift->Get(ListNo) - 1;
 }
 
-void TRVMarkerItemInfo::FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                                      TCustomRVData* RVData)
+void TRVMarkerItemInfo::FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                                      TCustomRVData* rvData)
 {
-    (void)ColorList;
-    if (!Reset || ListNo < 0 || Level < 0 || ListOverrideCountList == nullptr || RVData == nullptr)
+    (void)colorList;
+    if (!Reset || ListNo < 0 || Level < 0 || listOverrideCountList == nullptr || rvData == nullptr)
         return;
-    const TRVListLevel* LevelInfo = GetLevelInfo(RVData->GetRVStyle());
-    if (LevelInfo == nullptr || !LevelInfo->HasNumbering() || LevelInfo->ListType() == rvlstImageListCounter)
+    const TRVListLevel* levelInfo = GetLevelInfo(rvData->GetRVStyle());
+    if (levelInfo == nullptr || !levelInfo->HasNumbering() || levelInfo->ListType() == rvlstImageListCounter)
         return;
-    if (ListNo < ListOverrideCountList->Count())
-        ListOverrideCountList->Put(ListNo, ListOverrideCountList->Get(ListNo) + 1);
+    if (ListNo < listOverrideCountList->Count())
+        listOverrideCountList->Put(ListNo, listOverrideCountList->Get(ListNo) + 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -412,10 +412,10 @@ AnsiString ReplaceSymbolChars(AnsiString s)
     static const struct {
         char Symbol;
         const char* Text;
-    } Replacements[] = {{'\xA7', "*"},   {'\xA8', "*"},  {'\xA9', "*"},   {'\xAA', "*"},  {'\xB7', "*"},
+    } replacements[] = {{'\xA7', "*"},   {'\xA8', "*"},  {'\xA9', "*"},   {'\xAA', "*"},  {'\xB7', "*"},
                         {'\xD7', "*"},   {'\xE0', "*"},  {'\xDB', "<=>"}, {'\xDC', "<="}, {'\xDE', "=>"},
                         {'\xAB', "<->"}, {'\xAC', "<-"}, {'\xAE', "->"}};
-    for (const auto& r : Replacements)
+    for (const auto& r : replacements)
         RV_ReplaceStr(s, AnsiString(1, r.Symbol), r.Text);
     return s;
 }
@@ -424,35 +424,35 @@ AnsiString ReplaceSymbolChars(AnsiString s)
 // cannot show ("?" where the source has none) written as "*".
 AnsiString UnicodeBulletToAnsi(const WideString& w)
 {
-    AnsiString Result;
+    AnsiString result;
     for (size_t i = 0; i < w.size(); ++i) {
         size_t n = 1;
         if (w[i] >= 0xD800 && w[i] <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF)
             n = 2;
-        const AnsiString Ansi = RVU_UnicodeToAnsi(0, RVU_GetRawUnicode(w.substr(i, n)));
-        Result += (Ansi == "?" && w[i] != u'?') ? AnsiString("*") : Ansi;
+        const AnsiString ansi = RVU_UnicodeToAnsi(0, RVU_GetRawUnicode(w.substr(i, n)));
+        result += (ansi == "?" && w[i] != u'?') ? AnsiString("*") : ansi;
         i += n - 1;
     }
-    return Result;
+    return result;
 }
 
 } // namespace
 
-AnsiString TRVMarkerItemInfo::AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text,
-                                     const AnsiString& Path, bool TextOnly, bool Unicode)
+AnsiString TRVMarkerItemInfo::AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text,
+                                     const AnsiString& path, bool textOnly, bool unicode)
 {
-    (void)LineWidth;
-    (void)Text;
-    (void)Path;
-    (void)TextOnly;
-    TRVListLevel* LevelInfo = GetLevelInfo(RVData != nullptr ? RVData->GetRVStyle() : nullptr);
-    if (LevelInfo == nullptr)
+    (void)lineWidth;
+    (void)text;
+    (void)path;
+    (void)textOnly;
+    TRVListLevel* levelInfo = GetLevelInfo(rvData != nullptr ? rvData->GetRVStyle() : nullptr);
+    if (levelInfo == nullptr)
         return AnsiString();
     AnsiString s;
-    switch (LevelInfo->ListType()) {
+    switch (levelInfo->ListType()) {
     case rvlstUnicodeBullet: {
-        const WideString w = LevelInfo->FormatStringW() + u" ";
-        return Unicode ? RVU_GetRawUnicode(w) : UnicodeBulletToAnsi(w);
+        const WideString w = levelInfo->FormatStringW() + u" ";
+        return unicode ? RVU_GetRawUnicode(w) : UnicodeBulletToAnsi(w);
     }
     case rvlstPicture:
     case rvlstImageList:
@@ -461,10 +461,10 @@ AnsiString TRVMarkerItemInfo::AsText(int LineWidth, TCustomRVData* RVData, const
         break;
     default:
         s = DisplayString;
-        if (CompareText(LevelInfo->Font()->Name(), "Symbol") == 0)
+        if (CompareText(levelInfo->Font()->Name(), "Symbol") == 0)
             s = ReplaceSymbolChars(s);
         s += " ";
         break;
     }
-    return Unicode ? RVU_AnsiToUnicode(0, s) : s;
+    return unicode ? RVU_AnsiToUnicode(0, s) : s;
 }

@@ -15,18 +15,18 @@ class TRVMarkerList;
 // when Level is beyond the list's levels. Null without a style sheet, for a
 // negative list number or level, a list number outside the style sheet, or a
 // list without levels.
-TRVListLevel* RVGetLevelInfo(TRVStyle* RVStyle, int ListNo, int Level);
+TRVListLevel* RVGetLevelInfo(TRVStyle* rvStyle, int listNo, int level);
 
 // The text of a counter in a list type: decimal, bijective base-26 letters,
 // or Roman numerals; empty for types without numbers. Roman numerals fall back
 // to decimal above 100000, so a counter read from a file cannot make a huge text.
-AnsiString RVGetListCounterText(int Counter, TRVListType ListType);
+AnsiString RVGetListCounterText(int counter, TRVListType listType);
 
 // A format string of a list level applied to the texts of the levels: "%s"
 // takes the next text, "%N:s" (N from 0 to 255, "s" in either case) text N,
 // "%%" is one "%"; anything else, and any placeholder naming a text that is
 // not there, is copied literally. Texts past the end of Args are empty.
-AnsiString RVFormatMarkerString(const AnsiString& FormatString, const AnsiString* Args, int ArgCount);
+AnsiString RVFormatMarkerString(const AnsiString& formatString, const AnsiString* args, int argCount);
 
 // The list marker (item-type code -11): it names list style ListNo and a level
 // of it, and shows that level's bullet, picture, image or number. Counter and
@@ -35,8 +35,8 @@ AnsiString RVFormatMarkerString(const AnsiString& FormatString, const AnsiString
 class TRVMarkerItemInfo : public TRVRectItemInfo {
 public:
     // The overridable constructor: Counter 1, the other fields zero.
-    explicit TRVMarkerItemInfo(TCustomRVData* RVData);
-    TRVMarkerItemInfo(TCustomRVData* RVData, int AListNo, int ALevel, int AStartFrom, bool AReset);
+    explicit TRVMarkerItemInfo(TCustomRVData* rvData);
+    TRVMarkerItemInfo(TCustomRVData* rvData, int aListNo, int aLevel, int aStartFrom, bool aReset);
     const char* ClassName() const override { return "TRVMarkerItemInfo"; }
     TRVItemClass GetItemClass() const override;
 
@@ -52,15 +52,15 @@ public:
     AnsiString DisplayString;
 
     // The level the marker uses (see RVGetLevelInfo); null when there is none.
-    TRVListLevel* GetLevelInfo(TRVStyle* RVStyle) const;
+    TRVListLevel* GetLevelInfo(TRVStyle* rvStyle) const;
     // The level ALevel of the marker's list, with the same clamping.
-    TRVListLevel* GetLevelInfoEx(TRVStyle* RVStyle, int ALevel) const;
+    TRVListLevel* GetLevelInfoEx(TRVStyle* rvStyle, int aLevel) const;
     // The marker's index in the list: the cached one when it still holds, else
     // searched (and cached); -1 without a list or when the marker is not in it.
-    int GetIndexInList(TRVMarkerList* List);
+    int GetIndexInList(TRVMarkerList* list);
     // Sets DisplayString from the counters of this marker (at ListIndex in
     // List) and of its parent levels.
-    void CalcDisplayString(TRVStyle* RVStyle, TRVMarkerList* List, int ListIndex);
+    void CalcDisplayString(TRVStyle* rvStyle, TRVMarkerList* list, int listIndex);
 
     // The marker's size and placement, in device pixels when sad is given
     // (pictures, images and indents scaled; text measured on Canvas).
@@ -73,91 +73,91 @@ public:
         int Offset = 0;       // of the content from the draw item's left (negative: left of it)
         int ContentShift = 0; // added to the draw item's position in right-to-left paragraphs
     };
-    TMarkerSize CalcSize(TCanvas* Canvas, TRVStyle* RVStyle, const TRVScreenAndDevice* sad,
-                         bool RightToLeft) const;
+    TMarkerSize CalcSize(TCanvas* canvas, TRVStyle* rvStyle, const TRVScreenAndDevice* sad,
+                         bool rightToLeft) const;
     // Draws the marker with its draw item's offset (when dli is given).
-    void DoPaint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
-                 TRVDrawLineInfo* dli, TRVColorMode ColorMode) const;
+    void DoPaint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
+                 TRVDrawLineInfo* dli, TRVColorMode colorMode) const;
 
-    bool GetBoolValue(TRVItemBoolProperty Prop) const override;
-    bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* RVStyle) const override;
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
     int GetWidth() const override { return Width; }
     int GetHeight() const override { return Height; }
     int GetDescent() const override { return Descent; }
     int GetLeftOverhang() const override { return Overhang; }
-    int GetImageWidth(TRVStyle* RVStyle) const override;
-    int GetImageHeight(TRVStyle* RVStyle) const override;
-    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+    int GetImageWidth(TRVStyle* rvStyle) const override;
+    int GetImageHeight(TRVStyle* rvStyle) const override;
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData) override;
     // Lays the marker out into dli and, unless Printing, keeps the size (screen
     // pixels) in the marker.
-    void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, bool Printing, TCanvas* Canvas,
-                          TCustomRVData* RVData, const TRVScreenAndDevice* sad, int& HShift, int& Desc,
-                          bool Reformat) override;
-    void Paint(int X, int Y, TCanvas* Canvas, TRVItemDrawStates State, TRVStyle* Style,
+    void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                          TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift, int& desc,
+                          bool reformat) override;
+    void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
-    void Print(TCanvas* Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli, int Part,
-               TRVColorMode ColorMode, TCustomRVData* RVData) override;
-    bool PrintToBitmap(TBitmap* Bkgnd, bool Preview, TRVPrintingViewer* RichView, TRVDrawLineInfo* dli,
-                       int Part, TRVColorMode ColorMode) override;
+    void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               TRVColorMode colorMode, TCustomRVData* rvData) override;
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       int part, TRVColorMode colorMode) override;
 
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
     // "ListNo Level StartFrom Reset".
-    AnsiString SaveRVFHeaderTail(TCustomRVData* RVData) override;
-    bool ReadRVFHeader(TRVFLineCursor& P, TCustomRVData* RVData) override;
+    AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
+    bool ReadRVFHeader(TRVFLineCursor& p, TCustomRVData* rvData) override;
     // A header of no lines: the paragraph (never continuing a line), the
     // item's own option bits, tag and tail.
-    void SaveRVF(TStream& Stream, TCustomRVData* RVData, int ItemNo, int ParaNo, const AnsiString& Name,
-                 TRVMultiDrawItemPart* Part, bool ForceSameAsPrev) override;
+    void SaveRVF(TStream& stream, TCustomRVData* rvData, int itemNo, int paraNo, const AnsiString& name,
+                 TRVMultiDrawItemPart* part, bool forceSameAsPrev) override;
     // Undo: the marker leaves the document's markers list (the markers after it
     // renumbered) when it goes to the undo list, and takes its place in it again
     // when it comes back as item ItemNo of RVData.
-    void MovingToUndoList(int ItemNo, TCustomRVData* RVData, TObject* AContainerUndoItem) override;
-    void MovingFromUndoList(int ItemNo, TCustomRVData* RVData) override;
-    void MarkStylesInUse(TRVIntegerList* UsedTextStyles, TRVIntegerList* UsedParaStyles,
-                         TRVIntegerList* UsedListStyles) override;
-    void UpdateStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                      TRVIntegerList* ListStylesShift) override;
+    void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
+    void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift) override;
     // The marker as text: bullets and numbers with the Symbol font's bullets
     // and arrows made readable, "* " for pictures and images, the Unicode bullet.
-    AnsiString AsText(int LineWidth, TCustomRVData* RVData, const AnsiString& Text, const AnsiString& Path,
-                      bool TextOnly, bool Unicode) override;
+    AnsiString AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text, const AnsiString& path,
+                      bool textOnly, bool unicode) override;
     // ---- HTML: list tags around markers, and the marker itself as text
     // Closes this marker's list levels from OldLevel down to NewLevel + 1 and
     // opens those from OldLevel + 1 up to NewLevel (-1: outside the list),
     // then an empty line when the levels differ. Levels from documents are
     // taken as at most 255.
-    void HTMLOpenOrCloseTags(TStream& Stream, int OldLevel, int NewLevel, TRVStyle* RVStyle,
-                             bool UseCSS) const;
+    void HTMLOpenOrCloseTags(TStream& stream, int oldLevel, int newLevel, TRVStyle* rvStyle,
+                             bool useCss) const;
     // The list tags between the previous marker of the page (or none) and this one.
-    void SaveHTMLSpecial(TStream& Stream, const TRVMarkerItemInfo* Prev, TRVStyle* RVStyle,
-                         bool UseCSS) const;
+    void SaveHTMLSpecial(TStream& stream, const TRVMarkerItemInfo* prev, TRVStyle* rvStyle,
+                         bool useCss) const;
     // The style attribute of the list item in CSS mode: the picture or image of
     // the level as its list-style; empty for other levels.
-    AnsiString GetLICSS(TCustomRVData* RVData, const AnsiString& Path, const AnsiString& ImagesPrefix,
-                        int& ImageCounter, TColor CurrentFileColor, TRVSaveOptions SaveOptions,
-                        TRVList* Bullets);
+    AnsiString GetLICSS(TCustomRVData* rvData, const AnsiString& path, const AnsiString& imagesPrefix,
+                        int& imageCounter, TColor currentFileColor, TRVSaveOptions saveOptions,
+                        TRVList* bullets);
     // With rvsoMarkersAsText: the marker's text in its font, or its picture.
-    void SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                    const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                    TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                    TRVList* Bullets) override;
+    void SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                    const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                    TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                    TRVList* bullets) override;
     // One more list-override entry for a restarting numbered marker.
-    void FillRTFTables(TRVColorList* ColorList, TRVIntegerList* ListOverrideCountList,
-                       TCustomRVData* RVData) override;
+    void FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
+                       TCustomRVData* rvData) override;
     // The level's picture or image as an RTF picture; for the other levels the
     // list text in the level's font and the list-override number (rvmarker_rtf.cpp).
-    void SaveRTF(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Name,
-                 double TwipsPerPixel, int NestingLevel, TRVColorList* ColorList, TRVIntegerList* StyleToFont,
-                 TRVIntegerList* ListOverrideOffsetsList1, TRVIntegerList* ListOverrideOffsetsList2,
-                 TRVRTFFontTable* FontTable) override;
+    void SaveRTF(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& name,
+                 double twipsPerPixel, int nestingLevel, TRVColorList* colorList, TRVIntegerList* styleToFont,
+                 TRVIntegerList* listOverrideOffsetsList1, TRVIntegerList* listOverrideOffsetsList2,
+                 TRVRTFFontTable* fontTable) override;
 
 private:
     friend class TRVMarkerList;
     // The picture file of a picture or image-list level; empty when there is none.
-    AnsiString SaveLevelImage(TRVListLevel* LevelInfo, TCustomRVData* RVData, const AnsiString& Path,
-                              const AnsiString& ImagesPrefix, int& ImageCounter, TColor CurrentFileColor,
-                              TRVSaveOptions SaveOptions, TRVList* Bullets) const;
+    AnsiString SaveLevelImage(TRVListLevel* levelInfo, TCustomRVData* rvData, const AnsiString& path,
+                              const AnsiString& imagesPrefix, int& imageCounter, TColor currentFileColor,
+                              TRVSaveOptions saveOptions, TRVList* bullets) const;
     int FCachedIndexInList = -1;
 };
 
@@ -167,18 +167,18 @@ class TRVMarkerList : public TList {
 public:
     const char* ClassName() const override { return "TRVMarkerList"; }
 
-    TRVMarkerItemInfo* Marker(int Index) const { return static_cast<TRVMarkerItemInfo*>(Get(Index)); }
+    TRVMarkerItemInfo* Marker(int index) const { return static_cast<TRVMarkerItemInfo*>(Get(index)); }
     // The nearest earlier marker of the same list with a smaller level; -1 if none.
-    int FindParentMarker(int Index) const;
+    int FindParentMarker(int index) const;
     // Inserts Marker right after InsertAfter (at 0 when that is null or not in
     // the list) and caches its index.
-    void InsertAfter(TRVMarkerItemInfo* Marker, TRVMarkerItemInfo* InsertAfter);
+    void InsertAfter(TRVMarkerItemInfo* marker, TRVMarkerItemInfo* insertAfter);
     // Adds Marker at the end and caches its index (no search).
-    void Append(TRVMarkerItemInfo* Marker);
+    void Append(TRVMarkerItemInfo* marker);
     // Renumbers the markers of the list of the marker at StartIndex, from there on.
-    void RecalcCounters(int StartIndex, TRVStyle* RVStyle);
+    void RecalcCounters(int startIndex, TRVStyle* rvStyle);
     // The index of Marker; -1 when it is not in the list.
-    int IndexOfMarker(const TRVMarkerItemInfo* Marker) const;
+    int IndexOfMarker(const TRVMarkerItemInfo* marker) const;
     // Entries looked at so far by searches and renumbering: tests read it to see
     // that markers appended one after another cost no search of the list.
     int64_t WorkDone() const { return FWorkDone; }

@@ -17,123 +17,123 @@ namespace {
 // must not make millions of tags.
 constexpr int MaxHTMLLevel = 255;
 
-bool IsImageLevel(TRVListType ListType)
+bool IsImageLevel(TRVListType listType)
 {
-    return ListType == rvlstPicture || ListType == rvlstImageList || ListType == rvlstImageListCounter;
+    return listType == rvlstPicture || listType == rvlstImageList || listType == rvlstImageListCounter;
 }
 
 } // namespace
 
-void TRVMarkerItemInfo::HTMLOpenOrCloseTags(TStream& Stream, int OldLevel, int NewLevel, TRVStyle* RVStyle,
-                                            bool UseCSS) const
+void TRVMarkerItemInfo::HTMLOpenOrCloseTags(TStream& stream, int oldLevel, int newLevel, TRVStyle* rvStyle,
+                                            bool useCss) const
 {
-    OldLevel = std::clamp(OldLevel, -1, MaxHTMLLevel);
-    NewLevel = std::clamp(NewLevel, -1, MaxHTMLLevel);
-    for (int l = OldLevel; l > NewLevel; --l)
-        if (const TRVListLevel* LevelInfo = GetLevelInfoEx(RVStyle, l))
-            LevelInfo->HTMLCloseTag(&Stream, UseCSS);
-    for (int l = OldLevel + 1; l <= NewLevel; ++l)
-        if (const TRVListLevel* LevelInfo = GetLevelInfoEx(RVStyle, l))
-            LevelInfo->HTMLOpenTag(&Stream, UseCSS);
-    if (OldLevel != NewLevel)
-        RVWriteLn(&Stream, "");
+    oldLevel = std::clamp(oldLevel, -1, MaxHTMLLevel);
+    newLevel = std::clamp(newLevel, -1, MaxHTMLLevel);
+    for (int l = oldLevel; l > newLevel; --l)
+        if (const TRVListLevel* levelInfo = GetLevelInfoEx(rvStyle, l))
+            levelInfo->HTMLCloseTag(&stream, useCss);
+    for (int l = oldLevel + 1; l <= newLevel; ++l)
+        if (const TRVListLevel* levelInfo = GetLevelInfoEx(rvStyle, l))
+            levelInfo->HTMLOpenTag(&stream, useCss);
+    if (oldLevel != newLevel)
+        RVWriteLn(&stream, "");
 }
 
-void TRVMarkerItemInfo::SaveHTMLSpecial(TStream& Stream, const TRVMarkerItemInfo* Prev, TRVStyle* RVStyle,
-                                        bool UseCSS) const
+void TRVMarkerItemInfo::SaveHTMLSpecial(TStream& stream, const TRVMarkerItemInfo* prev, TRVStyle* rvStyle,
+                                        bool useCss) const
 {
-    if (Prev == nullptr) {
-        HTMLOpenOrCloseTags(Stream, -1, Level, RVStyle, UseCSS);
-    } else if (Prev->ListNo != ListNo) {
-        Prev->HTMLOpenOrCloseTags(Stream, Prev->Level, -1, RVStyle, UseCSS);
-        HTMLOpenOrCloseTags(Stream, -1, Level, RVStyle, UseCSS);
+    if (prev == nullptr) {
+        HTMLOpenOrCloseTags(stream, -1, Level, rvStyle, useCss);
+    } else if (prev->ListNo != ListNo) {
+        prev->HTMLOpenOrCloseTags(stream, prev->Level, -1, rvStyle, useCss);
+        HTMLOpenOrCloseTags(stream, -1, Level, rvStyle, useCss);
     } else {
-        HTMLOpenOrCloseTags(Stream, Prev->Level, Level, RVStyle, UseCSS);
+        HTMLOpenOrCloseTags(stream, prev->Level, Level, rvStyle, useCss);
     }
 }
 
-AnsiString TRVMarkerItemInfo::SaveLevelImage(TRVListLevel* LevelInfo, TCustomRVData* RVData,
-                                             const AnsiString& Path, const AnsiString& ImagesPrefix,
-                                             int& ImageCounter, TColor CurrentFileColor,
-                                             TRVSaveOptions SaveOptions, TRVList* Bullets) const
+AnsiString TRVMarkerItemInfo::SaveLevelImage(TRVListLevel* levelInfo, TCustomRVData* rvData,
+                                             const AnsiString& path, const AnsiString& imagesPrefix,
+                                             int& imageCounter, TColor currentFileColor,
+                                             TRVSaveOptions saveOptions, TRVList* bullets) const
 {
-    AnsiString Location;
-    if (LevelInfo->ListType() == rvlstPicture) {
-        if (LevelInfo->HasPicture())
-            RVSaveImageSharedImageInHTML(nullptr, 0, LevelInfo->Picture()->Graphic(), Location, RVData, Path,
-                                         ImagesPrefix, ImageCounter, CurrentFileColor, SaveOptions, Bullets);
-        return Location;
+    AnsiString location;
+    if (levelInfo->ListType() == rvlstPicture) {
+        if (levelInfo->HasPicture())
+            RVSaveImageSharedImageInHTML(nullptr, 0, levelInfo->Picture()->Graphic(), location, rvData, path,
+                                         imagesPrefix, imageCounter, currentFileColor, saveOptions, bullets);
+        return location;
     }
-    TCustomImageList* List = LevelInfo->ImageList();
-    int64_t Index = LevelInfo->ImageIndex();
-    if (LevelInfo->ListType() == rvlstImageListCounter)
-        Index += static_cast<int64_t>(Counter) - 1;
-    if (List != nullptr && Index >= 0 && Index < List->Count())
-        RVSaveImageSharedImageInHTML(List, static_cast<int>(Index), nullptr, Location, RVData, Path,
-                                     ImagesPrefix, ImageCounter, CurrentFileColor, SaveOptions, Bullets);
-    return Location;
+    TCustomImageList* list = levelInfo->ImageList();
+    int64_t index = levelInfo->ImageIndex();
+    if (levelInfo->ListType() == rvlstImageListCounter)
+        index += static_cast<int64_t>(Counter) - 1;
+    if (list != nullptr && index >= 0 && index < list->Count())
+        RVSaveImageSharedImageInHTML(list, static_cast<int>(index), nullptr, location, rvData, path,
+                                     imagesPrefix, imageCounter, currentFileColor, saveOptions, bullets);
+    return location;
 }
 
-AnsiString TRVMarkerItemInfo::GetLICSS(TCustomRVData* RVData, const AnsiString& Path,
-                                       const AnsiString& ImagesPrefix, int& ImageCounter,
-                                       TColor CurrentFileColor, TRVSaveOptions SaveOptions, TRVList* Bullets)
+AnsiString TRVMarkerItemInfo::GetLICSS(TCustomRVData* rvData, const AnsiString& path,
+                                       const AnsiString& imagesPrefix, int& imageCounter,
+                                       TColor currentFileColor, TRVSaveOptions saveOptions, TRVList* bullets)
 {
-    TRVListLevel* LevelInfo = GetLevelInfo(RVData->GetRVStyle());
-    if (LevelInfo == nullptr || !IsImageLevel(LevelInfo->ListType()))
+    TRVListLevel* levelInfo = GetLevelInfo(rvData->GetRVStyle());
+    if (levelInfo == nullptr || !IsImageLevel(levelInfo->ListType()))
         return AnsiString();
-    const AnsiString Location = SaveLevelImage(LevelInfo, RVData, Path, ImagesPrefix, ImageCounter,
-                                               CurrentFileColor, SaveOptions, Bullets);
-    if (Location.empty())
+    const AnsiString location = SaveLevelImage(levelInfo, rvData, path, imagesPrefix, imageCounter,
+                                               currentFileColor, saveOptions, bullets);
+    if (location.empty())
         return AnsiString();
     // Declarations in a style attribute stand without braces, or browsers drop
     // them; the location is a CSS string inside an attribute value.
     return " style=\"" +
-           RV_EscapeHTMLAttribute(Format("list-style: url('%s')", {RV_EscapeCSSString(Location)})) + "\"";
+           RV_EscapeHTMLAttribute(Format("list-style: url('%s')", {RV_EscapeCSSString(location)})) + "\"";
 }
 
-void TRVMarkerItemInfo::SaveToHTML(TStream& Stream, TCustomRVData* RVData, int ItemNo, const AnsiString& Text,
-                                   const AnsiString& Path, const AnsiString& ImagesPrefix, int& ImageCounter,
-                                   TColor CurrentFileColor, TRVSaveOptions SaveOptions, bool UseCSS,
-                                   TRVList* Bullets)
+void TRVMarkerItemInfo::SaveToHTML(TStream& stream, TCustomRVData* rvData, int itemNo, const AnsiString& text,
+                                   const AnsiString& path, const AnsiString& imagesPrefix, int& imageCounter,
+                                   TColor currentFileColor, TRVSaveOptions saveOptions, bool useCss,
+                                   TRVList* bullets)
 {
-    (void)ItemNo;
-    (void)Text;
-    if (!SaveOptions.Contains(rvsoMarkersAsText))
+    (void)itemNo;
+    (void)text;
+    if (!saveOptions.Contains(rvsoMarkersAsText))
         return;
-    TRVStyle* RVStyle = RVData->GetRVStyle();
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr)
+    TRVStyle* rvStyle = rvData->GetRVStyle();
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr)
         return;
-    const bool WidthSet = LevelInfo->MarkerIndent() >= LevelInfo->LeftIndent();
-    const int SpanWidth = LevelInfo->LeftIndent() + LevelInfo->FirstIndent() - LevelInfo->MarkerIndent();
-    if (IsImageLevel(LevelInfo->ListType())) {
-        const AnsiString Location = SaveLevelImage(LevelInfo, RVData, Path, ImagesPrefix, ImageCounter,
-                                                   CurrentFileColor, SaveOptions, Bullets);
-        if (Location.empty())
+    const bool widthSet = levelInfo->MarkerIndent() >= levelInfo->LeftIndent();
+    const int spanWidth = levelInfo->LeftIndent() + levelInfo->FirstIndent() - levelInfo->MarkerIndent();
+    if (IsImageLevel(levelInfo->ListType())) {
+        const AnsiString location = SaveLevelImage(levelInfo, rvData, path, imagesPrefix, imageCounter,
+                                                   currentFileColor, saveOptions, bullets);
+        if (location.empty())
             return;
-        const bool Span = UseCSS && WidthSet && LevelInfo->ListType() != rvlstPicture;
-        if (Span)
-            RVWrite(&Stream, Format("<SPAN style=\"width: %dpx;\">", {SpanWidth}));
-        RVWrite(&Stream, "<IMG" +
-                             RV_GetExtraIMGStr(SaveOptions, GetImageWidth(RVStyle), GetImageHeight(RVStyle)) +
-                             "src=\"" + RV_EscapeHTMLAttribute(Location) + "\">");
-        if (Span)
-            RVWrite(&Stream, "</SPAN>");
+        const bool span = useCss && widthSet && levelInfo->ListType() != rvlstPicture;
+        if (span)
+            RVWrite(&stream, Format("<SPAN style=\"width: %dpx;\">", {spanWidth}));
+        RVWrite(&stream, "<IMG" +
+                             RV_GetExtraIMGStr(saveOptions, GetImageWidth(rvStyle), GetImageHeight(rvStyle)) +
+                             "src=\"" + RV_EscapeHTMLAttribute(location) + "\">");
+        if (span)
+            RVWrite(&stream, "</SPAN>");
         return;
     }
-    const AnsiString MarkerText =
-        LevelInfo->ListType() == rvlstUnicodeBullet
-            ? RVU_GetHTMLEncodedUnicode(RVU_GetRawUnicode(LevelInfo->FormatStringW()), false, false)
+    const AnsiString markerText =
+        levelInfo->ListType() == rvlstUnicodeBullet
+            ? RVU_GetHTMLEncodedUnicode(RVU_GetRawUnicode(levelInfo->FormatStringW()), false, false)
             : RV_EscapeHTMLText(DisplayString);
-    if (UseCSS) {
-        AnsiString CSS = RV_GetHTMLFontCSS(LevelInfo->Font());
-        if (WidthSet)
-            CSS += Format(" width: %dpx;", {SpanWidth});
-        RVWrite(&Stream, "<SPAN style=\"" + CSS + "\">" + MarkerText + "</SPAN>");
+    if (useCss) {
+        AnsiString css = RV_GetHTMLFontCSS(levelInfo->Font());
+        if (widthSet)
+            css += Format(" width: %dpx;", {spanWidth});
+        RVWrite(&stream, "<SPAN style=\"" + css + "\">" + markerText + "</SPAN>");
     } else {
-        const TFontInfo* Normal = RVStyle->TextStyles()->Items(0);
-        RVWrite(&Stream, RV_HTMLOpenFontTag2(LevelInfo->Font(), Normal) + MarkerText +
-                             RV_HTMLCloseFontTag2(LevelInfo->Font(), Normal));
+        const TFontInfo* normal = rvStyle->TextStyles()->Items(0);
+        RVWrite(&stream, RV_HTMLOpenFontTag2(levelInfo->Font(), normal) + markerText +
+                             RV_HTMLCloseFontTag2(levelInfo->Font(), normal));
     }
-    RVWriteLn(&Stream, "");
+    RVWriteLn(&stream, "");
 }

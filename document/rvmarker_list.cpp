@@ -17,21 +17,21 @@ constexpr int MaxLevelTexts = 256;
 // "M" per thousand, and counters come from files.
 constexpr int MaxRomanCounter = 100000;
 
-int SaturatedIncrement(int Value)
+int SaturatedIncrement(int value)
 {
-    return Value == INT_MAX ? Value : Value + 1;
+    return value == INT_MAX ? value : value + 1;
 }
 
-int ClampLevelText(int Level)
+int ClampLevelText(int level)
 {
-    return std::clamp(Level, 0, MaxLevelTexts - 1);
+    return std::clamp(level, 0, MaxLevelTexts - 1);
 }
 
-AnsiString AlphaText(int n, char First)
+AnsiString AlphaText(int n, char first)
 {
     AnsiString s;
     while (n > 0) {
-        s.insert(s.begin(), static_cast<char>(First + (n - 1) % 26));
+        s.insert(s.begin(), static_cast<char>(first + (n - 1) % 26));
         n = (n - 1) / 26;
     }
     return s;
@@ -42,116 +42,116 @@ AnsiString RomanText(int n)
     static const struct {
         int Value;
         const char* Letters;
-    } Numerals[] = {{1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"}, {90, "XC"}, {50, "L"},
+    } numerals[] = {{1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"}, {90, "XC"}, {50, "L"},
                     {40, "XL"},  {10, "X"},   {9, "IX"},  {5, "V"},    {4, "IV"},  {1, "I"}};
     if (n < 1)
         return "?";
     if (n > MaxRomanCounter)
         return IntToStr(n);
     AnsiString s;
-    for (const auto& Numeral : Numerals)
-        while (n >= Numeral.Value) {
-            s += Numeral.Letters;
-            n -= Numeral.Value;
+    for (const auto& numeral : numerals)
+        while (n >= numeral.Value) {
+            s += numeral.Letters;
+            n -= numeral.Value;
         }
     return s;
 }
 
-bool IsAlphaOrRoman(TRVListType ListType)
+bool IsAlphaOrRoman(TRVListType listType)
 {
-    return ListType == rvlstLowerAlpha || ListType == rvlstUpperAlpha || ListType == rvlstLowerRoman ||
-           ListType == rvlstUpperRoman;
+    return listType == rvlstLowerAlpha || listType == rvlstUpperAlpha || listType == rvlstLowerRoman ||
+           listType == rvlstUpperRoman;
 }
 
 // Reads "N:s" (N decimal, below MaxLevelTexts) after a "%" at Pos; the index
 // and the position after the "s", or false.
-bool ReadIndexedPlaceholder(const AnsiString& Format, size_t Pos, int& Index, size_t& End)
+bool ReadIndexedPlaceholder(const AnsiString& format, size_t pos, int& index, size_t& end)
 {
-    size_t i = Pos;
-    int Value = 0;
-    while (i < Format.size() && Format[i] >= '0' && Format[i] <= '9') {
-        Value = Value * 10 + (Format[i] - '0');
-        if (Value >= MaxLevelTexts)
+    size_t i = pos;
+    int value = 0;
+    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+        value = value * 10 + (format[i] - '0');
+        if (value >= MaxLevelTexts)
             return false;
         ++i;
     }
-    if (i == Pos || i + 1 >= Format.size() || Format[i] != ':' ||
-        (Format[i + 1] != 's' && Format[i + 1] != 'S'))
+    if (i == pos || i + 1 >= format.size() || format[i] != ':' ||
+        (format[i + 1] != 's' && format[i + 1] != 'S'))
         return false;
-    Index = Value;
-    End = i + 2;
+    index = value;
+    end = i + 2;
     return true;
 }
 
 } // namespace
 
-AnsiString RVGetListCounterText(int Counter, TRVListType ListType)
+AnsiString RVGetListCounterText(int counter, TRVListType listType)
 {
-    switch (ListType) {
+    switch (listType) {
     case rvlstDecimal:
     case rvlstImageListCounter:
-        return IntToStr(Counter);
+        return IntToStr(counter);
     case rvlstLowerAlpha:
-        return AlphaText(Counter, 'a');
+        return AlphaText(counter, 'a');
     case rvlstUpperAlpha:
-        return AlphaText(Counter, 'A');
+        return AlphaText(counter, 'A');
     case rvlstUpperRoman:
-        return RomanText(Counter);
+        return RomanText(counter);
     case rvlstLowerRoman:
-        return LowerCase(RomanText(Counter));
+        return LowerCase(RomanText(counter));
     default:
         return AnsiString();
     }
 }
 
-AnsiString RVFormatMarkerString(const AnsiString& FormatString, const AnsiString* Args, int ArgCount)
+AnsiString RVFormatMarkerString(const AnsiString& formatString, const AnsiString* Args, int argCount)
 {
-    auto Arg = [&](int Index) { return Index < ArgCount ? Args[Index] : AnsiString(); };
-    AnsiString Result;
-    int Next = 0; // the text a plain "%s" takes
+    auto arg = [&](int index) { return index < argCount ? Args[index] : AnsiString(); };
+    AnsiString result;
+    int next = 0; // the text a plain "%s" takes
     size_t i = 0;
-    while (i < FormatString.size()) {
-        const char c = FormatString[i];
-        const char d = i + 1 < FormatString.size() ? FormatString[i + 1] : '\0';
+    while (i < formatString.size()) {
+        const char c = formatString[i];
+        const char d = i + 1 < formatString.size() ? formatString[i + 1] : '\0';
         if (c != '%') {
-            Result += c;
+            result += c;
             ++i;
         } else if (d == '%') {
-            Result += '%';
+            result += '%';
             i += 2;
-        } else if ((d == 's' || d == 'S') && Next < MaxLevelTexts) {
-            Result += Arg(Next++);
+        } else if ((d == 's' || d == 'S') && next < MaxLevelTexts) {
+            result += arg(next++);
             i += 2;
         } else {
-            int Index = 0;
-            size_t End = 0;
-            if (ReadIndexedPlaceholder(FormatString, i + 1, Index, End)) {
-                Result += Arg(Index);
-                Next = Index + 1;
-                i = End;
+            int index = 0;
+            size_t end = 0;
+            if (ReadIndexedPlaceholder(formatString, i + 1, index, end)) {
+                result += arg(index);
+                next = index + 1;
+                i = end;
             } else {
                 // Not a placeholder of a marker text: kept as written.
-                Result += c;
+                result += c;
                 ++i;
             }
         }
     }
-    return Result;
+    return result;
 }
 
 // ---------------------------------------------------------------------------
 // Display strings
 
-void TRVMarkerItemInfo::CalcDisplayString(TRVStyle* RVStyle, TRVMarkerList* List, int ListIndex)
+void TRVMarkerItemInfo::CalcDisplayString(TRVStyle* rvStyle, TRVMarkerList* list, int listIndex)
 {
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr) {
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr) {
         DisplayString.clear();
         return;
     }
-    switch (LevelInfo->ListType()) {
+    switch (levelInfo->ListType()) {
     case rvlstBullet:
-        DisplayString = LevelInfo->FormatString();
+        DisplayString = levelInfo->FormatString();
         return;
     case rvlstPicture:
     case rvlstImageList:
@@ -162,112 +162,112 @@ void TRVMarkerItemInfo::CalcDisplayString(TRVStyle* RVStyle, TRVMarkerList* List
     default:
         break;
     }
-    std::vector<AnsiString> Texts(MaxLevelTexts);
-    const bool Legal = LevelInfo->Options().Contains(rvloLegalStyleNumbering);
-    const int OwnLevel = ClampLevelText(Level);
-    const TRVMarkerItemInfo* Current = this;
-    int CurrentIndex = ListIndex;
-    int L = OwnLevel;
+    std::vector<AnsiString> texts(MaxLevelTexts);
+    const bool legal = levelInfo->Options().Contains(rvloLegalStyleNumbering);
+    const int ownLevel = ClampLevelText(Level);
+    const TRVMarkerItemInfo* current = this;
+    int currentIndex = listIndex;
+    int l = ownLevel;
     for (;;) {
-        const TRVListLevel* CurrentLevel = Current->GetLevelInfo(RVStyle);
-        if (CurrentLevel == nullptr)
+        const TRVListLevel* currentLevel = current->GetLevelInfo(rvStyle);
+        if (currentLevel == nullptr)
             break;
-        TRVListType ListType = CurrentLevel->ListType();
-        if (L < OwnLevel && Legal && IsAlphaOrRoman(ListType))
-            ListType = rvlstDecimal;
-        Texts[L] = RVGetListCounterText(Current->Counter, ListType);
-        if (L == 0)
+        TRVListType listType = currentLevel->ListType();
+        if (l < ownLevel && legal && IsAlphaOrRoman(listType))
+            listType = rvlstDecimal;
+        texts[l] = RVGetListCounterText(current->Counter, listType);
+        if (l == 0)
             break;
-        const int Parent = List != nullptr && CurrentIndex >= 0 ? List->FindParentMarker(CurrentIndex) : -1;
+        const int parent = list != nullptr && currentIndex >= 0 ? list->FindParentMarker(currentIndex) : -1;
         // Levels between this one and the parent's show their start values.
-        const int ParentLevel = Parent >= 0 ? ClampLevelText(List->Marker(Parent)->Level) : -1;
-        for (int l = L - 1; l > ParentLevel; --l) {
-            const TRVListLevel* Between = GetLevelInfoEx(RVStyle, l);
-            if (Between != nullptr)
-                Texts[l] = RVGetListCounterText(Between->StartFrom(), Between->ListType());
+        const int parentLevel = parent >= 0 ? ClampLevelText(list->Marker(parent)->Level) : -1;
+        for (int k = l - 1; k > parentLevel; --k) {
+            const TRVListLevel* between = GetLevelInfoEx(rvStyle, k);
+            if (between != nullptr)
+                texts[k] = RVGetListCounterText(between->StartFrom(), between->ListType());
         }
-        if (Parent < 0)
+        if (parent < 0)
             break;
-        Current = List->Marker(Parent);
-        CurrentIndex = Parent;
-        L = ParentLevel;
+        current = list->Marker(parent);
+        currentIndex = parent;
+        l = parentLevel;
     }
-    DisplayString = RVFormatMarkerString(LevelInfo->FormatString(), Texts.data(), MaxLevelTexts);
+    DisplayString = RVFormatMarkerString(levelInfo->FormatString(), texts.data(), MaxLevelTexts);
 }
 
 // ---------------------------------------------------------------------------
 // TRVMarkerList
 
-int TRVMarkerList::FindParentMarker(int Index) const
+int TRVMarkerList::FindParentMarker(int index) const
 {
-    const TRVMarkerItemInfo* Marker0 = Marker(Index);
-    for (int i = Index - 1; i >= 0; --i) {
+    const TRVMarkerItemInfo* marker0 = Marker(index);
+    for (int i = index - 1; i >= 0; --i) {
         ++FWorkDone;
-        const TRVMarkerItemInfo* Other = Marker(i);
-        if (Other->ListNo == Marker0->ListNo && Other->Level < Marker0->Level)
+        const TRVMarkerItemInfo* other = Marker(i);
+        if (other->ListNo == marker0->ListNo && other->Level < marker0->Level)
             return i;
     }
     return -1;
 }
 
-void TRVMarkerList::InsertAfter(TRVMarkerItemInfo* AMarker, TRVMarkerItemInfo* After)
+void TRVMarkerList::InsertAfter(TRVMarkerItemInfo* aMarker, TRVMarkerItemInfo* after)
 {
-    const int Index = After != nullptr ? IndexOfMarker(After) + 1 : 0;
-    Insert(Index, AMarker);
-    AMarker->FCachedIndexInList = Index;
+    const int index = after != nullptr ? IndexOfMarker(after) + 1 : 0;
+    Insert(index, aMarker);
+    aMarker->FCachedIndexInList = index;
 }
 
-void TRVMarkerList::Append(TRVMarkerItemInfo* AMarker)
+void TRVMarkerList::Append(TRVMarkerItemInfo* aMarker)
 {
-    AMarker->FCachedIndexInList = Add(AMarker);
+    aMarker->FCachedIndexInList = Add(aMarker);
 }
 
-int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* AMarker) const
+int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* aMarker) const
 {
     for (int i = 0; i < Count(); ++i) {
         ++FWorkDone;
-        if (Get(i) == AMarker)
+        if (Get(i) == aMarker)
             return i;
     }
     return -1;
 }
 
-void TRVMarkerList::RecalcCounters(int StartIndex, TRVStyle* RVStyle)
+void TRVMarkerList::RecalcCounters(int startIndex, TRVStyle* rvStyle)
 {
-    if (StartIndex < 0 || StartIndex >= Count() || Marker(StartIndex)->ListNo < 0)
+    if (startIndex < 0 || startIndex >= Count() || Marker(startIndex)->ListNo < 0)
         return;
-    const int ListNo = Marker(StartIndex)->ListNo;
-    for (int i = StartIndex; i < Count(); ++i) {
+    const int listNo = Marker(startIndex)->ListNo;
+    for (int i = startIndex; i < Count(); ++i) {
         ++FWorkDone;
-        TRVMarkerItemInfo* M = Marker(i);
-        if (M->ListNo != ListNo)
+        TRVMarkerItemInfo* m = Marker(i);
+        if (m->ListNo != listNo)
             continue;
-        if (M->Reset) {
-            M->Counter = M->StartFrom;
+        if (m->Reset) {
+            m->Counter = m->StartFrom;
         } else {
-            const TRVListLevel* LevelInfo = M->GetLevelInfo(RVStyle);
-            const int Start = LevelInfo != nullptr ? LevelInfo->StartFrom() : 1;
-            const bool LevelReset = LevelInfo != nullptr && LevelInfo->Options().Contains(rvloLevelReset);
-            M->Counter = Start;
+            const TRVListLevel* levelInfo = m->GetLevelInfo(rvStyle);
+            const int start = levelInfo != nullptr ? levelInfo->StartFrom() : 1;
+            const bool levelReset = levelInfo != nullptr && levelInfo->Options().Contains(rvloLevelReset);
+            m->Counter = start;
             for (int j = i - 1; j >= 0; --j) {
                 ++FWorkDone;
-                const TRVMarkerItemInfo* Other = Marker(j);
-                if (Other->ListNo != ListNo)
+                const TRVMarkerItemInfo* other = Marker(j);
+                if (other->ListNo != listNo)
                     continue;
-                if (Other->Level == M->Level) {
-                    M->Counter = SaturatedIncrement(Other->Counter);
+                if (other->Level == m->Level) {
+                    m->Counter = SaturatedIncrement(other->Counter);
                     break;
                 }
-                if (Other->Level < M->Level) {
-                    if (LevelReset)
+                if (other->Level < m->Level) {
+                    if (levelReset)
                         break;
                 } else {
                     // Deeper markers without one of this level before them
                     // showed this level's start value: this marker is the next.
-                    M->Counter = SaturatedIncrement(Start);
+                    m->Counter = SaturatedIncrement(start);
                 }
             }
         }
-        M->CalcDisplayString(RVStyle, this, i);
+        m->CalcDisplayString(rvStyle, this, i);
     }
 }

@@ -16,61 +16,61 @@ namespace {
 // The \ls number of a marker of list ListNo. List1 holds the number of each
 // list's first entry, List2 the number last used by a restarting marker of
 // the list; a restarting marker takes the next one while the list has one.
-int ListOverrideNumber(TRVIntegerList* List1, TRVIntegerList* List2, int ListNo, bool Restarts)
+int ListOverrideNumber(TRVIntegerList* list1, TRVIntegerList* list2, int listNo, bool restarts)
 {
-    if (List1 == nullptr || ListNo < 0 || ListNo >= List1->Count())
+    if (list1 == nullptr || listNo < 0 || listNo >= list1->Count())
         return -1;
-    if (!Restarts || List2 == nullptr || ListNo >= List2->Count())
-        return List1->Get(ListNo);
-    const int Next = List2->Get(ListNo) + 1;
+    if (!restarts || list2 == nullptr || listNo >= list2->Count())
+        return list1->Get(listNo);
+    const int next = list2->Get(listNo) + 1;
     // Past the list's entries (the next list's first) the first entry serves.
-    if (ListNo + 1 < List1->Count() && Next >= List1->Get(ListNo + 1))
-        return List1->Get(ListNo);
-    List2->Put(ListNo, Next);
-    return Next;
+    if (listNo + 1 < list1->Count() && next >= list1->Get(listNo + 1))
+        return list1->Get(listNo);
+    list2->Put(listNo, next);
+    return next;
 }
 
 } // namespace
 
-void TRVMarkerItemInfo::SaveRTF(TStream& Stream, TCustomRVData* RVData, int, const AnsiString&,
-                                double TwipsPerPixel, int, TRVColorList* ColorList, TRVIntegerList*,
-                                TRVIntegerList* ListOverrideOffsetsList1,
-                                TRVIntegerList* ListOverrideOffsetsList2, TRVRTFFontTable* FontTable)
+void TRVMarkerItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int, const AnsiString&,
+                                double twipsPerPixel, int, TRVColorList* colorList, TRVIntegerList*,
+                                TRVIntegerList* listOverrideOffsetsList1,
+                                TRVIntegerList* listOverrideOffsetsList2, TRVRTFFontTable* fontTable)
 {
-    if (RVData == nullptr)
+    if (rvData == nullptr)
         return;
-    TRVStyle* RVStyle = RVData->GetRVStyle();
-    TRVListLevel* LevelInfo = GetLevelInfo(RVStyle);
-    if (LevelInfo == nullptr)
+    TRVStyle* rvStyle = rvData->GetRVStyle();
+    TRVListLevel* levelInfo = GetLevelInfo(rvStyle);
+    if (levelInfo == nullptr)
         return;
-    const TRVRTFOptions Options = RVData->GetRTFOptions();
-    switch (LevelInfo->ListType()) {
+    const TRVRTFOptions options = rvData->GetRTFOptions();
+    switch (levelInfo->ListType()) {
     case rvlstPicture:
-        if (LevelInfo->HasPicture())
-            RVSaveImageToRTF(Stream, TwipsPerPixel, LevelInfo->Picture()->Graphic(), 0, 0, Options);
+        if (levelInfo->HasPicture())
+            RVSaveImageToRTF(stream, twipsPerPixel, levelInfo->Picture()->Graphic(), 0, 0, options);
         return;
     case rvlstImageList:
-        RVSaveImageListImageToRTF(Stream, TwipsPerPixel, LevelInfo->ImageList(), LevelInfo->ImageIndex(),
-                                  Options);
+        RVSaveImageListImageToRTF(stream, twipsPerPixel, levelInfo->ImageList(), levelInfo->ImageIndex(),
+                                  options);
         return;
     case rvlstImageListCounter:
-        RVSaveImageListImageToRTF(Stream, TwipsPerPixel, LevelInfo->ImageList(),
-                                  LevelInfo->ImageIndex() + Counter - 1, Options);
+        RVSaveImageListImageToRTF(stream, twipsPerPixel, levelInfo->ImageList(),
+                                  levelInfo->ImageIndex() + Counter - 1, options);
         return;
     default:
         break;
     }
-    RVWrite(&Stream, "{\\listtext\\pard\\plain");
-    RVSaveFontToRTF(Stream, LevelInfo->Font(), ColorList, FontTable, RVStyle);
-    RVWrite(&Stream, " ");
-    if (LevelInfo->ListType() == rvlstUnicodeBullet)
-        RVWriteUnicodeRTFStr(Stream, RVU_GetRawUnicode(LevelInfo->FormatStringW()), RVStyle->DefCodePage(),
-                             Options.Contains(rvrtfDuplicateUnicode), false);
+    RVWrite(&stream, "{\\listtext\\pard\\plain");
+    RVSaveFontToRTF(stream, levelInfo->Font(), colorList, fontTable, rvStyle);
+    RVWrite(&stream, " ");
+    if (levelInfo->ListType() == rvlstUnicodeBullet)
+        RVWriteUnicodeRTFStr(stream, RVU_GetRawUnicode(levelInfo->FormatStringW()), rvStyle->DefCodePage(),
+                             options.Contains(rvrtfDuplicateUnicode), false);
     else
-        RVWrite(&Stream, RVMakeRTFStr(DisplayString, false));
-    RVWrite(&Stream, "\\tab}");
-    const int Number = ListOverrideNumber(ListOverrideOffsetsList1, ListOverrideOffsetsList2, ListNo,
-                                          Reset && LevelInfo->HasNumbering());
-    if (Number >= 0)
-        RVWrite(&Stream, Format("\\ls%d\\ilvl%d", {Number, std::clamp(Level, 0, 8)}));
+        RVWrite(&stream, RVMakeRTFStr(DisplayString, false));
+    RVWrite(&stream, "\\tab}");
+    const int number = ListOverrideNumber(listOverrideOffsetsList1, listOverrideOffsetsList2, ListNo,
+                                          Reset && levelInfo->HasNumbering());
+    if (number >= 0)
+        RVWrite(&stream, Format("\\ls%d\\ilvl%d", {number, std::clamp(Level, 0, 8)}));
 }

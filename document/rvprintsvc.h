@@ -31,8 +31,8 @@ public:
     // background when the paragraph has no colour. With ItemBackgroundLayer
     // not 0 the item then draws its own printing background over it. With
     // RelativeToItem, Left and Top count from the printed item's position.
-    virtual void DrawBackToBitmap(int Left, int Top, TBitmap* Bitmap, const TRVScreenAndDevice& sad,
-                                  int ItemBackgroundLayer, bool RelativeToItem) = 0;
+    virtual void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
+                                  int itemBackgroundLayer, bool relativeToItem) = 0;
 
 protected:
     ~TRVPrintableDataServices() = default;
@@ -47,7 +47,7 @@ public:
     // document: its item, the offset at the start of the page's first draw
     // item (1 for text, 0 for other items) and, when the page starts with a
     // part of a split draw item, that part's GetSoftPageBreakInfo (else -1).
-    virtual void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) = 0;
+    virtual void GetFirstItemOnPageEx(int pageNo, int& itemNo, int& offsetInItem, int& extraData) = 0;
 
 protected:
     ~TRVPrintServices() = default;

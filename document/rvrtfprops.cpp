@@ -9,17 +9,17 @@ namespace {
 
 TRVRTFConverterFactory& ConverterFactory()
 {
-    static TRVRTFConverterFactory Factory;
-    return Factory;
+    static TRVRTFConverterFactory factory;
+    return factory;
 }
 
 } // namespace
 
-TRVRTFConverterFactory RVSetRTFConverterFactory(TRVRTFConverterFactory Factory)
+TRVRTFConverterFactory RVSetRTFConverterFactory(TRVRTFConverterFactory factory)
 {
-    TRVRTFConverterFactory Previous = std::move(ConverterFactory());
-    ConverterFactory() = std::move(Factory);
-    return Previous;
+    TRVRTFConverterFactory previous = std::move(ConverterFactory());
+    ConverterFactory() = std::move(factory);
+    return previous;
 }
 
 bool RVRTFConverterInstalled()
@@ -29,67 +29,67 @@ bool RVRTFConverterInstalled()
 
 TRVRTFReaderProperties::TRVRTFReaderProperties() = default;
 
-void TRVRTFReaderProperties::Assign(const TPersistent* Source)
+void TRVRTFReaderProperties::Assign(const TPersistent* source)
 {
-    const auto* Other = dynamic_cast<const TRVRTFReaderProperties*>(Source);
-    if (!Other) {
-        TPersistent::Assign(Source);
+    const auto* other = dynamic_cast<const TRVRTFReaderProperties*>(source);
+    if (!other) {
+        TPersistent::Assign(source);
         return;
     }
-    FUnicodeMode = Other->FUnicodeMode;
-    FTextStyleMode = Other->FTextStyleMode;
-    FParaStyleMode = Other->FParaStyleMode;
-    FIgnorePictures = Other->FIgnorePictures;
-    FUseHypertextStyles = Other->FUseHypertextStyles;
-    FTextStyleNo = Other->FTextStyleNo;
-    FParaStyleNo = Other->FParaStyleNo;
-    FSkipHiddenText = Other->FSkipHiddenText;
-    FAutoHideTableGridLines = Other->FAutoHideTableGridLines;
-    FLineBreaksAsParagraphs = Other->FLineBreaksAsParagraphs;
-    FConvertHighlight = Other->FConvertHighlight;
+    FUnicodeMode = other->FUnicodeMode;
+    FTextStyleMode = other->FTextStyleMode;
+    FParaStyleMode = other->FParaStyleMode;
+    FIgnorePictures = other->FIgnorePictures;
+    FUseHypertextStyles = other->FUseHypertextStyles;
+    FTextStyleNo = other->FTextStyleNo;
+    FParaStyleNo = other->FParaStyleNo;
+    FSkipHiddenText = other->FSkipHiddenText;
+    FAutoHideTableGridLines = other->FAutoHideTableGridLines;
+    FLineBreaksAsParagraphs = other->FLineBreaksAsParagraphs;
+    FConvertHighlight = other->FConvertHighlight;
 }
 
-void TRVRTFReaderProperties::SetTextStyleNo(int Value)
+void TRVRTFReaderProperties::SetTextStyleNo(int value)
 {
-    if (Value < 0)
+    if (value < 0)
         throw Exception(errRVRTFNegativeValue);
-    FTextStyleNo = Value;
+    FTextStyleNo = value;
 }
 
-void TRVRTFReaderProperties::SetParaStyleNo(int Value)
+void TRVRTFReaderProperties::SetParaStyleNo(int value)
 {
-    if (Value < 0)
+    if (value < 0)
         throw Exception(errRVRTFNegativeValue);
-    FParaStyleNo = Value;
+    FParaStyleNo = value;
 }
 
-TRVRTFErrorCode TRVRTFReaderProperties::ReadFromFile(const AnsiString& FileName, TCustomRVData* RVData)
+TRVRTFErrorCode TRVRTFReaderProperties::ReadFromFile(const AnsiString& fileName, TCustomRVData* rvData)
 {
     // Nothing could be read anyway: the file is not even opened.
-    if (!RVData || !RVRTFConverterInstalled())
+    if (!rvData || !RVRTFConverterInstalled())
         return rtf_ec_Assertion;
-    std::unique_ptr<TFileStream> Stream;
+    std::unique_ptr<TFileStream> stream;
     try {
-        Stream = std::make_unique<TFileStream>(FileName, fmOpenRead | fmShareDenyNone);
+        stream = std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyNone);
     } catch (const Exception&) {
         return rtf_ec_FileOpenError;
     }
-    return ReadFromStream(*Stream, RVData);
+    return ReadFromStream(*stream, rvData);
 }
 
-TRVRTFErrorCode TRVRTFReaderProperties::ReadFromStream(TStream& Stream, TCustomRVData* RVData)
+TRVRTFErrorCode TRVRTFReaderProperties::ReadFromStream(TStream& stream, TCustomRVData* rvData)
 {
-    if (!RVData)
+    if (!rvData)
         return rtf_ec_Assertion;
     // A copy, so that a factory replaced during the load stays alive.
-    const TRVRTFConverterFactory Factory = ConverterFactory();
-    if (!Factory)
+    const TRVRTFConverterFactory factory = ConverterFactory();
+    if (!factory)
         return rtf_ec_Assertion;
     try {
-        std::unique_ptr<TRVRTFConverter> Converter = Factory();
-        if (!Converter)
+        std::unique_ptr<TRVRTFConverter> converter = factory();
+        if (!converter)
             return rtf_ec_Assertion;
-        return Converter->ReadFromStream(*this, Stream, RVData);
+        return converter->ReadFromStream(*this, stream, rvData);
     } catch (...) {
         // The converter catches what the parser raises; anything that still
         // gets here ends the load, keeping what it appended.

@@ -32,8 +32,8 @@ inline constexpr const char* errRVRTFNegativeValue = "Value must not be negative
 class TRVRTFConverter {
 public:
     virtual ~TRVRTFConverter() = default;
-    virtual TRVRTFErrorCode ReadFromStream(TRVRTFReaderProperties& Properties, TStream& Stream,
-                                           TCustomRVData* RVData) = 0;
+    virtual TRVRTFErrorCode ReadFromStream(TRVRTFReaderProperties& properties, TStream& stream,
+                                           TCustomRVData* rvData) = 0;
 };
 
 // Makes the converter of one load (owned by the caller).
@@ -41,7 +41,7 @@ using TRVRTFConverterFactory = std::function<std::unique_ptr<TRVRTFConverter>()>
 // Installs the factory every TRVRTFReaderProperties uses from then on (an
 // empty one removes it) and returns the one it replaces. The RTF import calls
 // it once at start-up; until then no RTF can be read.
-TRVRTFConverterFactory RVSetRTFConverterFactory(TRVRTFConverterFactory Factory);
+TRVRTFConverterFactory RVSetRTFConverterFactory(TRVRTFConverterFactory factory);
 // Whether a factory is installed.
 bool RVRTFConverterInstalled();
 
@@ -57,40 +57,40 @@ public:
     const char* ClassName() const override { return "TRVRTFReaderProperties"; }
     // Every setting of another TRVRTFReaderProperties (not BasePath, which
     // belongs to the viewer); other sources go to TPersistent::Assign.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     // rtf_ec_FileOpenError when the file cannot be opened; else ReadFromStream.
-    TRVRTFErrorCode ReadFromFile(const AnsiString& FileName, TCustomRVData* RVData);
+    TRVRTFErrorCode ReadFromFile(const AnsiString& fileName, TCustomRVData* rvData);
     // Appends the RTF read from the stream's position after RVData's last item;
     // the converter's result, rtf_ec_Exception when it raised.
-    TRVRTFErrorCode ReadFromStream(TStream& Stream, TCustomRVData* RVData);
+    TRVRTFErrorCode ReadFromStream(TStream& stream, TCustomRVData* rvData);
 
     // ---- Settings
     TRVReaderUnicode UnicodeMode() const { return FUnicodeMode; }
-    void SetUnicodeMode(TRVReaderUnicode Value) { FUnicodeMode = Value; }
+    void SetUnicodeMode(TRVReaderUnicode value) { FUnicodeMode = value; }
     TRVReaderStyleMode TextStyleMode() const { return FTextStyleMode; }
-    void SetTextStyleMode(TRVReaderStyleMode Value) { FTextStyleMode = Value; }
+    void SetTextStyleMode(TRVReaderStyleMode value) { FTextStyleMode = value; }
     // List markers are made only with rvrsAddIfNeeded.
     TRVReaderStyleMode ParaStyleMode() const { return FParaStyleMode; }
-    void SetParaStyleMode(TRVReaderStyleMode Value) { FParaStyleMode = Value; }
+    void SetParaStyleMode(TRVReaderStyleMode value) { FParaStyleMode = value; }
     bool IgnorePictures() const { return FIgnorePictures; }
-    void SetIgnorePictures(bool Value) { FIgnorePictures = Value; }
+    void SetIgnorePictures(bool value) { FIgnorePictures = value; }
     bool UseHypertextStyles() const { return FUseHypertextStyles; }
-    void SetUseHypertextStyles(bool Value) { FUseHypertextStyles = Value; }
+    void SetUseHypertextStyles(bool value) { FUseHypertextStyles = value; }
     // The styles used with rvrsUseSpecified; a negative value raises Exception
     // "Value must not be negative" and keeps the old one.
     int TextStyleNo() const { return FTextStyleNo; }
-    void SetTextStyleNo(int Value);
+    void SetTextStyleNo(int value);
     int ParaStyleNo() const { return FParaStyleNo; }
-    void SetParaStyleNo(int Value);
+    void SetParaStyleNo(int value);
     bool SkipHiddenText() const { return FSkipHiddenText; }
-    void SetSkipHiddenText(bool Value) { FSkipHiddenText = Value; }
+    void SetSkipHiddenText(bool value) { FSkipHiddenText = value; }
     bool AutoHideTableGridLines() const { return FAutoHideTableGridLines; }
-    void SetAutoHideTableGridLines(bool Value) { FAutoHideTableGridLines = Value; }
+    void SetAutoHideTableGridLines(bool value) { FAutoHideTableGridLines = value; }
     bool LineBreaksAsParagraphs() const { return FLineBreaksAsParagraphs; }
-    void SetLineBreaksAsParagraphs(bool Value) { FLineBreaksAsParagraphs = Value; }
+    void SetLineBreaksAsParagraphs(bool value) { FLineBreaksAsParagraphs = value; }
     TRVRTFHighlight ConvertHighlight() const { return FConvertHighlight; }
-    void SetConvertHighlight(TRVRTFHighlight Value) { FConvertHighlight = Value; }
+    void SetConvertHighlight(TRVRTFHighlight value) { FConvertHighlight = value; }
 
     // The folder of the document being read: relative picture and hyperlink
     // targets are taken from there. Set by the viewer.

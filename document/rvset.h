@@ -24,10 +24,10 @@ template <class E, class B = uint32_t> struct TRVSet {
         return s;
     }
     // Every member from First to Last (inclusive).
-    static constexpr TRVSet Range(E First, E Last)
+    static constexpr TRVSet Range(E first, E last)
     {
         TRVSet s;
-        for (int m = static_cast<int>(First); m <= static_cast<int>(Last); ++m)
+        for (int m = static_cast<int>(first); m <= static_cast<int>(last); ++m)
             s.Bits = static_cast<B>(s.Bits | Bit(static_cast<E>(m)));
         return s;
     }

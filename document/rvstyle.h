@@ -31,24 +31,24 @@ class TRVStyle;
 // The drawing events. Each handler gets DoDefault true; the built-in drawing
 // runs only while it stays true. Control is the control drawn on (a viewer).
 using TRVApplyStyleEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo, bool& DoDefault)>;
-using TRVApplyStyleColorEvent = std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo,
-                                                   TRVTextDrawStates DrawState, bool& DoDefault)>;
-using TRVDrawStyleTextEvent = std::function<void(TRVStyle* Sender, const AnsiString& s, TCanvas* Canvas,
-                                                 int StyleNo, int SpaceBefore, int Left, int Top, int Width,
-                                                 int Height, TRVTextDrawStates DrawState, bool& DoDefault)>;
-using TRVStyleHoverSensitiveEvent = std::function<void(TRVStyle* Sender, int StyleNo, bool& Sensitive)>;
+    std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo, bool& doDefault)>;
+using TRVApplyStyleColorEvent = std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo,
+                                                   TRVTextDrawStates drawState, bool& doDefault)>;
+using TRVDrawStyleTextEvent = std::function<void(TRVStyle* sender, const AnsiString& s, TCanvas* canvas,
+                                                 int styleNo, int spaceBefore, int left, int top, int width,
+                                                 int height, TRVTextDrawStates drawState, bool& doDefault)>;
+using TRVStyleHoverSensitiveEvent = std::function<void(TRVStyle* sender, int styleNo, bool& sensitive)>;
 using TRVDrawTextBackEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int StyleNo, int Left, int Top, int Width,
-                       int Height, TRVTextDrawStates DrawState, bool& DoDefault)>;
+    std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo, int left, int top, int width,
+                       int height, TRVTextDrawStates drawState, bool& doDefault)>;
 using TRVDrawCheckpointEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int X, int Y, int ItemNo, int XShift,
-                       bool RaiseEvent, TComponent* Control, bool& DoDefault)>;
+    std::function<void(TRVStyle* sender, TCanvas* canvas, int x, int y, int itemNo, int xShift,
+                       bool raiseEvent, TComponent* control, bool& doDefault)>;
 using TRVDrawPageBreakEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType,
-                       TComponent* Control, bool& DoDefault)>;
+    std::function<void(TRVStyle* sender, TCanvas* canvas, int y, int xShift, TRVPageBreakType pageBreakType,
+                       TComponent* control, bool& doDefault)>;
 using TRVDrawParaRectEvent =
-    std::function<void(TRVStyle* Sender, TCanvas* Canvas, int ParaNo, const TRect& ARect, bool& DoDefault)>;
+    std::function<void(TRVStyle* sender, TCanvas* canvas, int paraNo, const TRect& aRect, bool& doDefault)>;
 
 // The style sheet. It owns its three style collections and the invalid
 // picture; viewers refer to it without owning it and hear of its removal
@@ -61,7 +61,7 @@ using TRVDrawParaRectEvent =
 // defaults made while this constructor runs are of the base classes.
 class TRVStyle : public TComponent {
 public:
-    explicit TRVStyle(TComponent* AOwner);
+    explicit TRVStyle(TComponent* aOwner);
     ~TRVStyle() override;
     const char* ClassName() const override { return "TRVStyle"; }
     const TPropertyTable* PropertyTable() const override;
@@ -72,50 +72,50 @@ public:
 
     // ---- Collections (setting copies unless it is the same object)
     TFontInfos* TextStyles() const { return FTextStyles.get(); }
-    void SetTextStyles(const TFontInfos* Value);
+    void SetTextStyles(const TFontInfos* value);
     TParaInfos* ParaStyles() const { return FParaStyles.get(); }
-    void SetParaStyles(const TParaInfos* Value);
+    void SetParaStyles(const TParaInfos* value);
     TRVListInfos* ListStyles() const { return FListStyles.get(); }
-    void SetListStyles(const TRVListInfos* Value);
+    void SetListStyles(const TRVListInfos* value);
 
     // ---- Settings
     int SpacesInTab() const { return FSpacesInTab; }
-    void SetSpacesInTab(int Value) { FSpacesInTab = static_cast<int16_t>(Value); }
+    void SetSpacesInTab(int value) { FSpacesInTab = static_cast<int16_t>(value); }
     TCursor JumpCursor() const { return FJumpCursor; }
-    void SetJumpCursor(TCursor Value) { FJumpCursor = Value; }
+    void SetJumpCursor(TCursor value) { FJumpCursor = value; }
     bool FullRedraw() const { return FFullRedraw; }
-    void SetFullRedraw(bool Value) { FFullRedraw = Value; }
+    void SetFullRedraw(bool value) { FFullRedraw = value; }
     bool UseSound() const { return FUseSound; }
-    void SetUseSound(bool Value) { FUseSound = Value; }
+    void SetUseSound(bool value) { FUseSound = value; }
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
+    void SetColor(TColor value) { FColor = value; }
     TColor HoverColor() const { return FHoverColor; }
-    void SetHoverColor(TColor Value) { FHoverColor = Value; }
+    void SetHoverColor(TColor value) { FHoverColor = value; }
     TColor SelColor() const { return FSelColor; }
-    void SetSelColor(TColor Value) { FSelColor = Value; }
+    void SetSelColor(TColor value) { FSelColor = value; }
     TColor SelTextColor() const { return FSelTextColor; }
-    void SetSelTextColor(TColor Value) { FSelTextColor = Value; }
+    void SetSelTextColor(TColor value) { FSelTextColor = value; }
     TColor InactiveSelColor() const { return FInactiveSelColor; }
-    void SetInactiveSelColor(TColor Value) { FInactiveSelColor = Value; }
+    void SetInactiveSelColor(TColor value) { FInactiveSelColor = value; }
     TColor InactiveSelTextColor() const { return FInactiveSelTextColor; }
-    void SetInactiveSelTextColor(TColor Value) { FInactiveSelTextColor = Value; }
+    void SetInactiveSelTextColor(TColor value) { FInactiveSelTextColor = value; }
     TColor CheckpointColor() const { return FCheckpointColor; }
-    void SetCheckpointColor(TColor Value) { FCheckpointColor = Value; }
+    void SetCheckpointColor(TColor value) { FCheckpointColor = value; }
     TColor CheckpointEvColor() const { return FCheckpointEvColor; }
-    void SetCheckpointEvColor(TColor Value) { FCheckpointEvColor = Value; }
+    void SetCheckpointEvColor(TColor value) { FCheckpointEvColor = value; }
     TColor PageBreakColor() const { return FPageBreakColor; }
-    void SetPageBreakColor(TColor Value) { FPageBreakColor = Value; }
+    void SetPageBreakColor(TColor value) { FPageBreakColor = value; }
     TColor SoftPageBreakColor() const { return FSoftPageBreakColor; }
-    void SetSoftPageBreakColor(TColor Value) { FSoftPageBreakColor = Value; }
+    void SetSoftPageBreakColor(TColor value) { FSoftPageBreakColor = value; }
     int DefUnicodeStyle() const { return FDefUnicodeStyle; }
-    void SetDefUnicodeStyle(int Value) { FDefUnicodeStyle = Value; }
+    void SetDefUnicodeStyle(int value) { FDefUnicodeStyle = value; }
     TRVCodePage DefCodePage() const { return FDefCodePage; }
-    void SetDefCodePage(TRVCodePage Value) { FDefCodePage = Value; }
+    void SetDefCodePage(TRVCodePage value) { FDefCodePage = value; }
 
     // The picture drawn for a picture item that cannot be shown, made on first
     // read. Null frees it; another picture is copied in.
     TPicture* InvalidPicture();
-    void SetInvalidPicture(const TPicture* Value);
+    void SetInvalidPicture(const TPicture* value);
 
     // ---- Events
     TRVApplyStyleEvent OnApplyStyle;
@@ -134,32 +134,32 @@ public:
     TPersistent* RVData = nullptr;
 
     // ---- Drawing (each offers the job to its event first)
-    void ApplyStyle(TCanvas* Canvas, int StyleNo, TRVBiDiMode DefBiDiMode);
-    void ApplyStyleColor(TCanvas* Canvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing,
-                         TRVColorMode ColorMode);
+    void ApplyStyle(TCanvas* canvas, int styleNo, TRVBiDiMode defBiDiMode);
+    void ApplyStyleColor(TCanvas* canvas, int styleNo, TRVTextDrawStates drawState, bool printing,
+                         TRVColorMode colorMode);
     // s is passed through RV_ReturnCapitalized first.
-    void DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, int AOffsetInItem, int StyleNo,
-                       TPersistent* ARVData, int SpaceBefore, int Left, int Top, int Width, int Height,
-                       TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection,
-                       TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode);
+    void DrawStyleText(const AnsiString& s, TCanvas* canvas, int aItemNo, int aOffsetInItem, int styleNo,
+                       TPersistent* arvData, int spaceBefore, int left, int top, int width, int height,
+                       TRVTextDrawStates drawState, bool printing, bool previewCorrection,
+                       TRVColorMode colorMode, TRVBiDiMode defBiDiMode);
     // Only the event: text backgrounds are filled by the text drawing itself.
-    void DrawTextBack(TCanvas* Canvas, int AItemNo, int StyleNo, TPersistent* ARVData, int Left, int Top,
-                      int Width, int Height, TRVTextDrawStates DrawState);
+    void DrawTextBack(TCanvas* canvas, int aItemNo, int styleNo, TPersistent* arvData, int left, int top,
+                      int width, int height, TRVTextDrawStates drawState);
     // ControlWidth: the (client) width of Control, where the mark's dotted line ends.
-    void DrawCheckpoint(TCanvas* Canvas, int X, int Y, int AItemNo, int XShift, bool RaiseEvent,
-                        TComponent* Control, int ControlWidth);
-    void DrawPageBreak(TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType,
-                       TComponent* Control, int ControlWidth);
-    void DrawParaBack(TCanvas* Canvas, int ParaNo, const TRect& Rect, bool Printing, TRVColorMode ColorMode);
+    void DrawCheckpoint(TCanvas* canvas, int x, int y, int aItemNo, int xShift, bool raiseEvent,
+                        TComponent* control, int controlWidth);
+    void DrawPageBreak(TCanvas* canvas, int y, int xShift, TRVPageBreakType pageBreakType,
+                       TComponent* control, int controlWidth);
+    void DrawParaBack(TCanvas* canvas, int paraNo, const TRect& rect, bool printing, TRVColorMode colorMode);
     // Whether hovering over a hyperlink of the style changes how it looks.
-    bool StyleHoverSensitive(int StyleNo);
+    bool StyleHoverSensitive(int styleNo);
     // The style's hover colour, or the style sheet's when that is clNone.
-    TColor GetHoverColor(int StyleNo) const;
-    TColor GetHoverColorByColor(TColor Color) const;
+    TColor GetHoverColor(int styleNo) const;
+    TColor GetHoverColorByColor(TColor color) const;
 
     // ---- Styles
     int AddTextStyle();
-    void DeleteTextStyle(int Index);
+    void DeleteTextStyle(int index);
     // Six text styles: "Normal text", "Heading", "Subheading", "Keywords", "Jump 1", "Jump 2".
     void ResetTextStyles();
     // Two paragraph styles: the default one and "Centered".
@@ -168,26 +168,26 @@ public:
     // ---- Persistence. One section holds the whole style sheet; values equal
     // to their defaults are not written. Loading checks every count of the
     // section first and leaves the style sheet unchanged when one is corrupt.
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const;
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section);
-    void SaveINI(const AnsiString& FileName, const AnsiString& Section) const;
-    void LoadINI(const AnsiString& FileName, const AnsiString& Section);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section);
+    void SaveINI(const AnsiString& fileName, const AnsiString& section) const;
+    void LoadINI(const AnsiString& fileName, const AnsiString& section);
     // The per-user settings store under BaseKey, section "RVStyle".
-    void SaveReg(const AnsiString& BaseKey) const;
-    void LoadReg(const AnsiString& BaseKey);
+    void SaveReg(const AnsiString& baseKey) const;
+    void LoadReg(const AnsiString& baseKey);
 
     // ---- CSS (lines end with CR LF)
-    void SaveCSSToStream(TStream* Stream, TRVSaveCSSOptions AOptions) const;
+    void SaveCSSToStream(TStream* stream, TRVSaveCSSOptions aOptions) const;
     // False when the file cannot be created or written.
-    bool SaveCSS(const AnsiString& FileName, TRVSaveCSSOptions AOptions) const;
+    bool SaveCSS(const AnsiString& fileName, TRVSaveCSSOptions aOptions) const;
 
 protected:
     // Clears image lists that go away from the list styles.
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Notification(TComponent* aComponent, TOperation operation) override;
 
 private:
-    void SaveTextStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) const;
-    void SaveParaStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) const;
+    void SaveTextStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const;
+    void SaveParaStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const;
 
     std::unique_ptr<TFontInfos> FTextStyles;
     std::unique_ptr<TParaInfos> FParaStyles;

@@ -7,14 +7,14 @@
 
 namespace {
 
-AnsiString ColorOrTransparent(TColor Color)
+AnsiString ColorOrTransparent(TColor color)
 {
-    return Color == clNone ? "transparent" : RV_GetHTMLRGBStr(Color);
+    return color == clNone ? "transparent" : RV_GetHTMLRGBStr(color);
 }
 
-AnsiString StyleComment(const TCustomRVInfo* Info)
+AnsiString StyleComment(const TCustomRVInfo* info)
 {
-    return Info->Standard() ? Format(" /* %s */", {RV_EscapeCSSComment(Info->StyleName())}) : AnsiString();
+    return info->Standard() ? Format(" /* %s */", {RV_EscapeCSSComment(info->StyleName())}) : AnsiString();
 }
 
 // The decoration of a text style: underline wins over strike-out, overline
@@ -75,16 +75,16 @@ bool HasCSSBorder(const TRVBorder* b)
 
 } // namespace
 
-void TRVStyle::SaveTextStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) const
+void TRVStyle::SaveTextStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const
 {
-    RVWriteLn(Stream, "/*----------Text Styles----------*/");
+    RVWriteLn(stream, "/*----------Text Styles----------*/");
     const TFontInfos* styles = FTextStyles.get();
     const int count = styles->Count();
     if (count == 0)
         return;
     const TFontInfo* s0 = styles->Items(0);
     if (s0->Color() != clNone)
-        RVWriteLn(Stream, "HR { color: " + RV_GetHTMLRGBStr(s0->Color()) + "}");
+        RVWriteLn(stream, "HR { color: " + RV_GetHTMLRGBStr(s0->Color()) + "}");
     // Style 0 is the body's look unless it is a hyperlink or has a background.
     const bool bodyStyle = !s0->Jump() && s0->BackColor() == clNone;
 
@@ -92,50 +92,50 @@ void TRVStyle::SaveTextStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) co
         const TFontInfo* ts = styles->Items(i);
         const AnsiString comment = StyleComment(ts);
         if (i == 0 && bodyStyle)
-            RVWriteLn(Stream, Format("BODY, TABLE%s", {comment}));
+            RVWriteLn(stream, Format("BODY, TABLE%s", {comment}));
         else if (ts->Jump())
-            RVWriteLn(Stream, Format("A.RVTS%d, SPAN.RVTS%d%s", {i, i, comment}));
+            RVWriteLn(stream, Format("A.RVTS%d, SPAN.RVTS%d%s", {i, i, comment}));
         else
-            RVWriteLn(Stream, Format("SPAN.RVTS%d%s", {i, comment}));
-        RVWriteLn(Stream, "{");
+            RVWriteLn(stream, Format("SPAN.RVTS%d%s", {i, comment}));
+        RVWriteLn(stream, "{");
 
         const TFontInfo* p = nullptr;
-        if (AOptions.Contains(rvcssOnlyDifference) && ts->BaseStyleNo() >= 0 && ts->BaseStyleNo() < count)
+        if (aOptions.Contains(rvcssOnlyDifference) && ts->BaseStyleNo() >= 0 && ts->BaseStyleNo() < count)
             p = styles->Items(ts->BaseStyleNo());
         else if (i > 0 && bodyStyle)
             p = s0;
 
         if (!p || p->Size() != ts->Size())
-            RVWriteLn(Stream, Format("  font-size: %dpt;", {ts->Size()}));
+            RVWriteLn(stream, Format("  font-size: %dpt;", {ts->Size()}));
         if (!p || !SameText(p->FontName(), ts->FontName()))
-            RVWriteLn(Stream, Format("  font-family: \"%s\";", {RV_EscapeCSSString(ts->FontName())}));
+            RVWriteLn(stream, Format("  font-family: \"%s\";", {RV_EscapeCSSString(ts->FontName())}));
         const bool italic = ts->Style().Contains(fsItalic);
         if (!p || p->Style().Contains(fsItalic) != italic)
-            RVWriteLn(Stream, Format("  font-style: %s;", {italic ? "italic" : "normal"}));
+            RVWriteLn(stream, Format("  font-style: %s;", {italic ? "italic" : "normal"}));
         const bool bold = ts->Style().Contains(fsBold);
         if (!p || p->Style().Contains(fsBold) != bold)
-            RVWriteLn(Stream, Format("  font-weight: %s;", {bold ? "bold" : "normal"}));
+            RVWriteLn(stream, Format("  font-weight: %s;", {bold ? "bold" : "normal"}));
         // A style without a colour has no colour to write. A hyperlink always
         // writes its colour: browsers give links a colour of their own, so it
         // would not be inherited from the parent's rule.
         if ((!p || p->Color() != ts->Color() || ts->Jump()) && ts->Color() != clNone)
-            RVWriteLn(Stream, Format("  color: %s;", {RV_GetHTMLRGBStr(ts->Color())}));
+            RVWriteLn(stream, Format("  color: %s;", {RV_GetHTMLRGBStr(ts->Color())}));
         if ((!p && ts->CharSpacing() != 0) || (p && p->CharSpacing() != ts->CharSpacing()))
-            RVWriteLn(Stream, Format("  letter-spacing: %dpx;", {ts->CharSpacing()}));
+            RVWriteLn(stream, Format("  letter-spacing: %dpx;", {ts->CharSpacing()}));
         const bool caps = ts->StyleEx().Contains(rvfsAllCaps);
         if (caps && (!p || !p->StyleEx().Contains(rvfsAllCaps)))
-            RVWriteLn(Stream, "  text-transform: uppercase;");
+            RVWriteLn(stream, "  text-transform: uppercase;");
         else if (!caps && p && p->StyleEx().Contains(rvfsAllCaps))
-            RVWriteLn(Stream, "  text-transform: none;");
+            RVWriteLn(stream, "  text-transform: none;");
         if ((i > 0 && !p) || (!p && ts->BackColor() != clNone) || (p && p->BackColor() != ts->BackColor()))
-            RVWriteLn(Stream, Format("  background-color: %s;", {ColorOrTransparent(ts->BackColor())}));
+            RVWriteLn(stream, Format("  background-color: %s;", {ColorOrTransparent(ts->BackColor())}));
         const AnsiString valign = VerticalAlign(ts);
         if ((!p && ts->VShift() != 0) || (p && valign != VerticalAlign(p)))
-            RVWriteLn(Stream, Format("  vertical-align: %s;", {valign}));
+            RVWriteLn(stream, Format("  vertical-align: %s;", {valign}));
         const AnsiString decoration = Decoration(ts);
         if (!p || Decoration(p) != decoration || (ts->Jump() && decoration == "none"))
-            RVWriteLn(Stream, Format("  text-decoration: %s;", {decoration}));
-        RVWriteLn(Stream, "}");
+            RVWriteLn(stream, Format("  text-decoration: %s;", {decoration}));
+        RVWriteLn(stream, "}");
 
         if (!ts->Jump())
             continue;
@@ -144,98 +144,98 @@ void TRVStyle::SaveTextStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) co
         if (hover == clNone && hoverBack == clNone)
             continue;
         const TFontInfo* hp = p != nullptr && p->Jump() ? p : nullptr;
-        RVWrite(Stream, Format("A.RVTS%d:hover {", {i}));
+        RVWrite(stream, Format("A.RVTS%d:hover {", {i}));
         if (hover != clNone && (!hp || GetHoverColorByColor(hp->HoverColor()) != hover))
-            RVWrite(Stream, Format(" color: %s;", {RV_GetHTMLRGBStr(hover)}));
+            RVWrite(stream, Format(" color: %s;", {RV_GetHTMLRGBStr(hover)}));
         if ((!hp && hoverBack != clNone) || (hp && hp->HoverBackColor() != hoverBack))
-            RVWrite(Stream, Format(" background-color: %s;", {ColorOrTransparent(hoverBack)}));
-        RVWriteLn(Stream, " }");
+            RVWrite(stream, Format(" background-color: %s;", {ColorOrTransparent(hoverBack)}));
+        RVWriteLn(stream, " }");
     }
 }
 
-void TRVStyle::SaveParaStylesCSS(TStream* Stream, TRVSaveCSSOptions AOptions) const
+void TRVStyle::SaveParaStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const
 {
-    RVWriteLn(Stream, "/*----------Para Styles----------*/");
+    RVWriteLn(stream, "/*----------Para Styles----------*/");
     const TParaInfos* styles = FParaStyles.get();
     const int count = styles->Count();
     for (int i = 0; i < count; ++i) {
         const TParaInfo* ps = styles->Items(i);
         const AnsiString comment = StyleComment(ps);
         if (i == 0)
-            RVWriteLn(Stream, Format("P,UL,OL%s", {comment}));
+            RVWriteLn(stream, Format("P,UL,OL%s", {comment}));
         else
-            RVWriteLn(Stream, Format(".RVPS%d%s", {i, comment}));
-        RVWriteLn(Stream, "{");
+            RVWriteLn(stream, Format(".RVPS%d%s", {i, comment}));
+        RVWriteLn(stream, "{");
 
         const TParaInfo* p = nullptr;
-        if (AOptions.Contains(rvcssOnlyDifference) && ps->BaseStyleNo() >= 0 && ps->BaseStyleNo() < count)
+        if (aOptions.Contains(rvcssOnlyDifference) && ps->BaseStyleNo() >= 0 && ps->BaseStyleNo() < count)
             p = styles->Items(ps->BaseStyleNo());
         else if (i > 0)
             p = styles->Items(0);
 
         static const char* const alignments[] = {"left", "right", "center", "justify"};
-        if ((!p && !(AOptions.Contains(rvcssIgnoreLeftAlignment) && ps->Alignment() == rvaLeft)) ||
+        if ((!p && !(aOptions.Contains(rvcssIgnoreLeftAlignment) && ps->Alignment() == rvaLeft)) ||
             (p && p->Alignment() != ps->Alignment()))
-            RVWriteLn(Stream, Format("  text-align: %s;", {alignments[ps->Alignment()]}));
+            RVWriteLn(stream, Format("  text-align: %s;", {alignments[ps->Alignment()]}));
         if (!p || p->FirstIndent() != ps->FirstIndent())
-            RVWriteLn(Stream, Format("  text-indent: %dpx;", {ps->FirstIndent()}));
+            RVWriteLn(stream, Format("  text-indent: %dpx;", {ps->FirstIndent()}));
         // A parent without percent spacing shows the normal height, so a
         // child's percentage is compared with 100 then.
         if (ps->LineSpacingType() == rvlsPercent) {
             if ((!p && ps->LineSpacing() != 100) || (p && PercentLineHeight(p) != ps->LineSpacing()))
-                RVWriteLn(Stream, Format("  line-height: %d%%;", {ps->LineSpacing()}));
+                RVWriteLn(stream, Format("  line-height: %d%%;", {ps->LineSpacing()}));
         } else if (p && PercentLineHeight(p) != 100) {
-            RVWriteLn(Stream, "  line-height: normal;");
+            RVWriteLn(stream, "  line-height: normal;");
         }
         if (ps->Options().Contains(rvpaoNoWrap))
-            RVWriteLn(Stream, "  white-space: nowrap;");
+            RVWriteLn(stream, "  white-space: nowrap;");
         else if (p && p->Options().Contains(rvpaoNoWrap))
-            RVWriteLn(Stream, "  white-space: normal;");
+            RVWriteLn(stream, "  white-space: normal;");
 
         TRect r;
         const TRVBorder* border = ps->Border();
         if (HasCSSBorder(border)) {
-            RVWriteLn(Stream, Format("  border-color: %s;", {RV_GetHTMLRGBStr(border->Color())}));
-            RVWriteLn(Stream,
+            RVWriteLn(stream, Format("  border-color: %s;", {RV_GetHTMLRGBStr(border->Color())}));
+            RVWriteLn(stream,
                       Format("  border-style: %s;", {border->Style() == rvbSingle ? "solid" : "double"}));
-            RVWriteLn(Stream, Format("  border-width: %dpx;", {CSSBorderWidth(border)}));
+            RVWriteLn(stream, Format("  border-width: %dpx;", {CSSBorderWidth(border)}));
             const TRVBooleanRect* visible = border->VisibleBorders();
             if (!visible->Top())
-                RVWriteLn(Stream, "  border-top: none;");
+                RVWriteLn(stream, "  border-top: none;");
             if (!visible->Right())
-                RVWriteLn(Stream, "  border-right: none;");
+                RVWriteLn(stream, "  border-right: none;");
             if (!visible->Bottom())
-                RVWriteLn(Stream, "  border-bottom: none;");
+                RVWriteLn(stream, "  border-bottom: none;");
             if (!visible->Left())
-                RVWriteLn(Stream, "  border-left: none;");
+                RVWriteLn(stream, "  border-left: none;");
             border->BorderOffsets()->AssignToRect(r);
         } else if (p && HasCSSBorder(p->Border())) {
-            RVWriteLn(Stream, "  border: none;");
+            RVWriteLn(stream, "  border: none;");
         }
         const TColor back = ps->Background()->Color();
         if ((!p && back != clNone) || (p && p->Background()->Color() != back))
-            RVWriteLn(Stream, Format("  background: %s;", {ColorOrTransparent(back)}));
+            RVWriteLn(stream, Format("  background: %s;", {ColorOrTransparent(back)}));
         if (back != clNone)
             ps->Background()->BorderOffsets()->AssignToRectIfGreater(r);
-        RVWriteLn(Stream, Format("  padding: %dpx %dpx %dpx %dpx;", {r.Top, r.Right, r.Bottom, r.Left}));
-        RVWriteLn(Stream, Format("  margin: %dpx %dpx %dpx %dpx;",
+        RVWriteLn(stream, Format("  padding: %dpx %dpx %dpx %dpx;", {r.Top, r.Right, r.Bottom, r.Left}));
+        RVWriteLn(stream, Format("  margin: %dpx %dpx %dpx %dpx;",
                                  {WrapSub(ps->SpaceBefore(), r.Top), WrapSub(ps->RightIndent(), r.Right),
                                   WrapSub(ps->SpaceAfter(), r.Bottom), WrapSub(ps->LeftIndent(), r.Left)}));
-        RVWriteLn(Stream, "}");
+        RVWriteLn(stream, "}");
     }
 }
 
-void TRVStyle::SaveCSSToStream(TStream* Stream, TRVSaveCSSOptions AOptions) const
+void TRVStyle::SaveCSSToStream(TStream* stream, TRVSaveCSSOptions aOptions) const
 {
-    SaveTextStylesCSS(Stream, AOptions);
-    SaveParaStylesCSS(Stream, AOptions);
+    SaveTextStylesCSS(stream, aOptions);
+    SaveParaStylesCSS(stream, aOptions);
 }
 
-bool TRVStyle::SaveCSS(const AnsiString& FileName, TRVSaveCSSOptions AOptions) const
+bool TRVStyle::SaveCSS(const AnsiString& fileName, TRVSaveCSSOptions aOptions) const
 {
     try {
         // The file is replaced only once the whole style sheet is written.
-        SafeWriteFile(FileName, [&](TStream& Stream) { SaveCSSToStream(&Stream, AOptions); });
+        SafeWriteFile(fileName, [&](TStream& stream) { SaveCSSToStream(&stream, aOptions); });
         return true;
     } catch (const Exception&) {
         return false;

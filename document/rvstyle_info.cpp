@@ -16,27 +16,27 @@ bool RollViewResetStandardFlag = true;
 // ---------------------------------------------------------------------------
 // TCustomRVInfo
 
-TCustomRVInfo::TCustomRVInfo(TCollection* Collection) : TCollectionItem(Collection) {}
+TCustomRVInfo::TCustomRVInfo(TCollection* collection) : TCollectionItem(collection) {}
 
-void TCustomRVInfo::Assign(const TPersistent* Source)
+void TCustomRVInfo::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TCustomRVInfo*>(Source)) {
+    if (const auto* src = dynamic_cast<const TCustomRVInfo*>(source)) {
         FStyleName = src->FStyleName;
         FBaseStyleNo = src->FBaseStyleNo;
         FStandard = src->FStandard;
         return;
     }
-    TCollectionItem::Assign(Source);
+    TCollectionItem::Assign(source);
 }
 
-bool TCustomRVInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList* Mapping)
+bool TCustomRVInfo::IsSimpleEqualEx(TCustomRVInfo* value, const TRVIntegerList* mapping)
 {
-    if (!IsSimpleEqual(Value, true))
+    if (!IsSimpleEqual(value, true))
         return false;
-    int* ref = Value->NextStyleReference();
+    int* ref = value->NextStyleReference();
     if (ref == nullptr || *ref < 0)
         return true;
-    const int mapped = Mapping ? Mapping->Count() : 0;
+    const int mapped = mapping ? mapping->Count() : 0;
     if (*ref >= mapped) {
         // A reference forward to an incoming entry that has no target yet: it
         // cannot be checked, so it is dropped.
@@ -44,34 +44,34 @@ bool TCustomRVInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList* 
         return true;
     }
     const int* own = NextStyleReference();
-    return own != nullptr && Mapping->Get(*ref) == *own;
+    return own != nullptr && mapping->Get(*ref) == *own;
 }
 
-void TCustomRVInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs,
-                                const AnsiString& DefName)
+void TCustomRVInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
+                                const AnsiString& defName)
 {
-    FStyleName = ini->ReadString(Section, RVIniKey(fs, "StyleName"), DefName);
-    FBaseStyleNo = ini->ReadInteger(Section, RVIniKey(fs, "BaseStyleNo"), -1);
-    FStandard = ini->ReadInteger(Section, RVIniKey(fs, "Standard"), 1) != 0;
+    FStyleName = ini->ReadString(section, RVIniKey(fs, "StyleName"), defName);
+    FBaseStyleNo = ini->ReadInteger(section, RVIniKey(fs, "BaseStyleNo"), -1);
+    FStandard = ini->ReadInteger(section, RVIniKey(fs, "Standard"), 1) != 0;
 }
 
-void TCustomRVInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TCustomRVInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIniString(ini, Section, RVIniKey(fs, "StyleName"), FStyleName);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "BaseStyleNo"), FBaseStyleNo, -1);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Standard"), FStandard ? 1 : 0, 1);
+    WriteIniString(ini, section, RVIniKey(fs, "StyleName"), FStyleName);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BaseStyleNo"), FBaseStyleNo, -1);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Standard"), FStandard ? 1 : 0, 1);
 }
 
 // ---------------------------------------------------------------------------
 // TCustomRVInfos
 
-TCustomRVInfos::TCustomRVInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
-    : TCollection(std::move(ItemClass), Owner)
+TCustomRVInfos::TCustomRVInfos(TCollectionItemClass itemClass, TPersistent* owner)
+    : TCollection(std::move(itemClass), owner)
 {}
 
-void TCustomRVInfos::AssignTo(TPersistent* Dest) const
+void TCustomRVInfos::AssignTo(TPersistent* dest) const
 {
-    if (auto* strings = dynamic_cast<TStringList*>(Dest)) {
+    if (auto* strings = dynamic_cast<TStringList*>(dest)) {
         strings->BeginUpdate();
         strings->Clear();
         for (int i = 0; i < Count(); ++i)
@@ -79,25 +79,25 @@ void TCustomRVInfos::AssignTo(TPersistent* Dest) const
         strings->EndUpdate();
         return;
     }
-    TCollection::AssignTo(Dest);
+    TCollection::AssignTo(dest);
 }
 
-void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode, TRVIntegerList* Mapping)
+void TCustomRVInfos::MergeWith(TCustomRVInfos* styles, TRVStyleMergeMode mode, TRVIntegerList* mapping)
 {
-    Mapping->Clear();
+    mapping->Clear();
     const int oldCount = Count();
-    switch (Mode) {
+    switch (mode) {
     case rvs_merge_SmartMerge:
-        SmartMerge(Styles, Mapping);
+        SmartMerge(styles, mapping);
         break;
     case rvs_merge_Map:
-        MapMerge(Styles, Mapping);
+        MapMerge(styles, mapping);
         break;
     case rvs_merge_Append: {
-        const int n = Styles->Count();
+        const int n = styles->Count();
         for (int i = 0; i < n; ++i) {
-            Mapping->Add(Count());
-            static_cast<TCustomRVInfo*>(Add())->Assign(Styles->Info(i));
+            mapping->Add(Count());
+            static_cast<TCustomRVInfo*>(Add())->Assign(styles->Info(i));
         }
         break;
     }
@@ -107,10 +107,10 @@ void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode, T
     // indexes. A reference that no incoming entry answers (a damaged document)
     // is dropped rather than left pointing anywhere, and renumbering goes on,
     // so the collection is never left half renumbered.
-    auto remap = [Mapping](int ref) {
+    auto remap = [mapping](int ref) {
         if (ref < 0)
             return ref;
-        return ref < Mapping->Count() ? Mapping->Get(ref) : -1;
+        return ref < mapping->Count() ? mapping->Get(ref) : -1;
     };
     for (int i = oldCount; i < Count(); ++i) {
         TCustomRVInfo* info = Info(i);
@@ -122,7 +122,7 @@ void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode, T
     }
 }
 
-void TCustomRVInfos::SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping)
+void TCustomRVInfos::SmartMerge(TCustomRVInfos* styles, TRVIntegerList* mapping)
 {
     // A numbered list style of the target takes only one incoming numbered
     // list, so that two numberings are never joined into one.
@@ -130,15 +130,15 @@ void TCustomRVInfos::SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping)
     TRVIntegerList usedNumbered;
     auto usable = [&](int j) { return usedNumbered.IndexOf(j) < 0; };
 
-    const int n = Styles->Count();
+    const int n = styles->Count();
     for (int i = 0; i < n; ++i) {
-        TCustomRVInfo* value = Styles->Info(i);
+        TCustomRVInfo* value = styles->Info(i);
         int target = -1;
-        if (i < Count() && Info(i)->IsSimpleEqualEx(value, Mapping) && usable(i)) {
+        if (i < Count() && Info(i)->IsSimpleEqualEx(value, mapping) && usable(i)) {
             target = i;
         } else {
             for (int j = 0; j < Count(); ++j)
-                if (Info(j)->IsSimpleEqualEx(value, Mapping) && usable(j)) {
+                if (Info(j)->IsSimpleEqualEx(value, mapping) && usable(j)) {
                     target = j;
                     break;
                 }
@@ -147,7 +147,7 @@ void TCustomRVInfos::SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping)
             target = Count();
             static_cast<TCustomRVInfo*>(Add())->Assign(value);
         }
-        Mapping->Add(target);
+        mapping->Add(target);
         if (lists) {
             const auto* list = dynamic_cast<const TRVListInfo*>(value);
             if (list != nullptr && list->HasNumbering())
@@ -161,24 +161,24 @@ void TCustomRVInfos::SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping)
 // hyperlink kind (2), then the same Unicode kind (3); pass 4 takes every entry.
 // Returns the best candidate (the lowest index among equal scores), or -1 when
 // the pass has none.
-int TCustomRVInfos::BestMatch(const TCustomRVInfo* Value, int Pass) const
+int TCustomRVInfos::BestMatch(const TCustomRVInfo* value, int pass) const
 {
-    const auto* font = dynamic_cast<const TFontInfo*>(Value);
+    const auto* font = dynamic_cast<const TFontInfo*>(value);
     int best = -1;
     int bestScore = std::numeric_limits<int>::min();
     for (int j = 0; j < Count(); ++j) {
         const TCustomRVInfo* candidate = Info(j);
-        if (font != nullptr && Pass < 4) {
+        if (font != nullptr && pass < 4) {
             const auto* f = dynamic_cast<const TFontInfo*>(candidate);
             if (f == nullptr)
                 continue;
             const bool sameJump = f->Jump() == font->Jump();
             const bool sameUnicode = f->Unicode() == font->Unicode();
-            if ((Pass == 1 && !(sameJump && sameUnicode)) || (Pass == 2 && !sameJump) ||
-                (Pass == 3 && !sameUnicode))
+            if ((pass == 1 && !(sameJump && sameUnicode)) || (pass == 2 && !sameJump) ||
+                (pass == 3 && !sameUnicode))
                 continue;
         }
-        const int score = candidate->SimilarityValue(Value);
+        const int score = candidate->SimilarityValue(value);
         if (best < 0 || score > bestScore) {
             best = j;
             bestScore = score;
@@ -187,30 +187,30 @@ int TCustomRVInfos::BestMatch(const TCustomRVInfo* Value, int Pass) const
     return best;
 }
 
-void TCustomRVInfos::MapMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping)
+void TCustomRVInfos::MapMerge(TCustomRVInfos* styles, TRVIntegerList* mapping)
 {
-    const int n = Styles->Count();
+    const int n = styles->Count();
     for (int i = 0; i < n; ++i) {
-        const TCustomRVInfo* value = Styles->Info(i);
+        const TCustomRVInfo* value = styles->Info(i);
         int target = -1;
         const int firstPass = dynamic_cast<const TFontInfo*>(value) != nullptr ? 1 : 4;
         for (int pass = firstPass; pass <= 4 && target < 0; ++pass)
             target = BestMatch(value, pass);
-        Mapping->Add(target);
+        mapping->Add(target);
     }
 }
 
 // ---------------------------------------------------------------------------
 // Text output
 
-void RVWrite(TStream* Stream, const AnsiString& s)
+void RVWrite(TStream* stream, const AnsiString& s)
 {
     if (!s.empty())
-        Stream->WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+        stream->WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
 }
 
-void RVWriteLn(TStream* Stream, const AnsiString& s)
+void RVWriteLn(TStream* stream, const AnsiString& s)
 {
-    RVWrite(Stream, s);
-    Stream->WriteBuffer("\r\n", 2);
+    RVWrite(stream, s);
+    stream->WriteBuffer("\r\n", 2);
 }

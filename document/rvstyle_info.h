@@ -48,42 +48,42 @@ inline constexpr const char* errRVCorruptStyleSection = "Invalid style data in t
 // (NextStyleNo, NextParaNo), which merging renumbers.
 class TCustomRVInfo : public TCollectionItem {
 public:
-    explicit TCustomRVInfo(TCollection* Collection);
+    explicit TCustomRVInfo(TCollection* collection);
     const char* ClassName() const override { return "TCustomRVInfo"; }
 
     // From another style entry: StyleName, BaseStyleNo and Standard; anything
     // else raises the class library's conversion error.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
     AnsiString DisplayName() const override { return FStyleName; }
     // Component streaming: the published properties and the defined ones.
     const TPropertyTable* PropertyTable() const override;
 
     int BaseStyleNo() const { return FBaseStyleNo; }
-    void SetBaseStyleNo(int Value) { FBaseStyleNo = Value; }
+    void SetBaseStyleNo(int value) { FBaseStyleNo = value; }
     const AnsiString& StyleName() const { return FStyleName; }
-    void SetStyleName(const AnsiString& Value) { FStyleName = Value; }
+    void SetStyleName(const AnsiString& value) { FStyleName = value; }
     bool Standard() const { return FStandard; }
-    void SetStandard(bool Value) { FStandard = Value; }
+    void SetStandard(bool value) { FStandard = value; }
 
     // Equality of everything that matters for merging; with IgnoreID, the
     // reference to the next style is not compared.
-    virtual bool IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const = 0;
+    virtual bool IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const = 0;
     // IsSimpleEqual with the next-style reference compared through Mapping (the
     // target indexes of the incoming entries mapped so far). This entry is the
     // one already in the collection, Value the incoming one; a reference of
     // Value forward to an entry not mapped yet is set to -1 and counts as equal.
-    virtual bool IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList* Mapping);
+    virtual bool IsSimpleEqualEx(TCustomRVInfo* value, const TRVIntegerList* mapping);
     // How alike Value is to this entry; higher is more alike.
-    virtual int SimilarityValue(const TCustomRVInfo* Value) const = 0;
+    virtual int SimilarityValue(const TCustomRVInfo* value) const = 0;
 
     // The reference to another entry of the collection that merging renumbers
     // besides BaseStyleNo (NextStyleNo, NextParaNo); null when there is none.
     virtual int* NextStyleReference() { return nullptr; }
 
     // The base keys: "StyleName", "BaseStyleNo" and "Standard".
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs,
-                     const AnsiString& DefName);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
+                     const AnsiString& defName);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     int FBaseStyleNo = -1;
@@ -95,23 +95,23 @@ private:
 // collection's owner. Items are TCustomRVInfo of the collection's item class.
 class TCustomRVInfos : public TCollection {
 public:
-    TCustomRVInfos(TCollectionItemClass ItemClass, TPersistent* Owner);
+    TCustomRVInfos(TCollectionItemClass itemClass, TPersistent* owner);
     const char* ClassName() const override { return "TCustomRVInfos"; }
 
     TPersistent* Owner() const { return GetOwner(); }
     // The entry at Index; EListError for a bad index.
-    TCustomRVInfo* Info(int Index) const { return static_cast<TCustomRVInfo*>(GetItem(Index)); }
+    TCustomRVInfo* Info(int index) const { return static_cast<TCustomRVInfo*>(GetItem(index)); }
 
     // Merges the entries of Styles (a collection of the same kind) into this
     // one and fills Mapping (cleared first) with one target index per entry of
     // Styles (-1 when the mode maps into an empty collection). References of the
     // appended entries are renumbered through Mapping; a reference that lies
     // outside Mapping becomes -1.
-    void MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode, TRVIntegerList* Mapping);
+    void MergeWith(TCustomRVInfos* styles, TRVStyleMergeMode mode, TRVIntegerList* mapping);
 
 protected:
     // Into a string list: the StyleName of every entry in index order.
-    void AssignTo(TPersistent* Dest) const override;
+    void AssignTo(TPersistent* dest) const override;
 
     // A new entry of the item class outside the collection (an Info when the
     // item class makes something else), a copy of entry 0 when there is one.
@@ -130,13 +130,13 @@ protected:
     }
     // Replaces every entry with NewCount new ones of class Info, LoadEntry(entry,
     // index) filling each, inside one update that ends also when a load raises.
-    template <class Info, class Load> void ReplaceEntries(int NewCount, Load LoadEntry)
+    template <class Info, class Load> void ReplaceEntries(int newCount, Load loadEntry)
     {
         BeginUpdate();
         try {
             Clear();
-            for (int i = 0; i < NewCount; ++i)
-                LoadEntry(static_cast<Info*>(Add()), i);
+            for (int i = 0; i < newCount; ++i)
+                loadEntry(static_cast<Info*>(Add()), i);
         } catch (...) {
             EndUpdate();
             throw;
@@ -145,20 +145,20 @@ protected:
     }
     // BaseStyle when Matches(BaseStyle), else the lowest other index that
     // matches; -1 when none does.
-    template <class Match> int FindFromBase(int BaseStyle, Match Matches) const
+    template <class Match> int FindFromBase(int baseStyle, Match matches) const
     {
-        if (Matches(BaseStyle))
-            return BaseStyle;
+        if (matches(baseStyle))
+            return baseStyle;
         for (int i = 0; i < Count(); ++i)
-            if (i != BaseStyle && Matches(i))
+            if (i != baseStyle && matches(i))
                 return i;
         return -1;
     }
 
 private:
-    void SmartMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);
-    void MapMerge(TCustomRVInfos* Styles, TRVIntegerList* Mapping);
-    int BestMatch(const TCustomRVInfo* Value, int Pass) const;
+    void SmartMerge(TCustomRVInfos* styles, TRVIntegerList* mapping);
+    void MapMerge(TCustomRVInfos* styles, TRVIntegerList* mapping);
+    int BestMatch(const TCustomRVInfo* value, int pass) const;
 };
 
 // ---------------------------------------------------------------------------
@@ -168,45 +168,45 @@ private:
 // differ, and read as true exactly when the value is "YES" in any case.
 
 // The key: Format(fs, {Name}).
-AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name);
-void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int Value,
-                       int DefValue);
-void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool Value,
-                        bool DefValue);
-bool IniReadBool(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool DefValue);
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name);
+void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int value,
+                       int defValue);
+void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, bool value,
+                        bool defValue);
+bool IniReadBool(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, bool defValue);
 
 // Strings, names above all, are written so that they read back as they were:
 // line breaks and other control characters become blanks, and a value that
 // the ini rules would change on reading (blanks at either end, or surrounding
 // quotes) is enclosed in double quotes, which reading removes. Ordinary values
 // are written unchanged.
-AnsiString RVEscapeIniValue(const AnsiString& Value);
-void WriteIniString(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
-                    const AnsiString& Value);
+AnsiString RVEscapeIniValue(const AnsiString& value);
+void WriteIniString(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key,
+                    const AnsiString& value);
 // Strings longer than 500 characters go in pieces under Key + "_0", "_1", ...;
 // reading joins the pieces up to the first missing or empty one.
-void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
-                          const AnsiString& Value);
-AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key);
+void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key,
+                          const AnsiString& value);
+AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key);
 
 // A font as one text "name,height,styles,pitch,colour,charset": styles are the
 // letters B, I, U and S; the colour as the class library names colours.
-AnsiString RVFontToString(const TFont* Font);
+AnsiString RVFontToString(const TFont* font);
 // Reads the fields in order and stops where the text ends, so missing trailing
 // fields keep the font's values. Style letters count in any case and order;
 // other characters there are ignored. A field that cannot be read (a height
 // that is not a number, an unknown colour name) keeps the font's value.
-void RVStringToFont(const AnsiString& s, TFont* Font);
+void RVStringToFont(const AnsiString& s, TFont* font);
 
 // Reads a count key of a style section: DefValue when absent; ERollViewError
 // (errRVCorruptStyleSection) when the value is negative or above RVMaxIniStyleCount.
-int RVReadIniCount(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int DefValue);
+int RVReadIniCount(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int defValue);
 
 // ---------------------------------------------------------------------------
 // Text output of every writer
 
 class TStream;
 // The bytes of s; the stream's write error when they cannot all be written.
-void RVWrite(TStream* Stream, const AnsiString& s);
+void RVWrite(TStream* stream, const AnsiString& s);
 // s and then CR LF.
-void RVWriteLn(TStream* Stream, const AnsiString& s);
+void RVWriteLn(TStream* stream, const AnsiString& s);

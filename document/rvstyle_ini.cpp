@@ -20,12 +20,12 @@ bool IsIniBlank(char c)
 
 // A font name that the comma-separated font text would cut, or whose quotes
 // would be taken for ours, is enclosed in double quotes with inner quotes doubled.
-AnsiString QuoteFontName(const AnsiString& Name)
+AnsiString QuoteFontName(const AnsiString& name)
 {
-    if (Name.find(',') == AnsiString::npos && (Name.empty() || Name[0] != '"'))
-        return Name;
+    if (name.find(',') == AnsiString::npos && (name.empty() || name[0] != '"'))
+        return name;
     AnsiString result = "\"";
-    for (char c : Name) {
+    for (char c : name) {
         if (c == '"')
             result += '"';
         result += c;
@@ -72,33 +72,33 @@ std::vector<AnsiString> FontFields(const AnsiString& s)
 
 } // namespace
 
-AnsiString RVIniKey(const AnsiString& fs, const AnsiString& Name)
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name)
 {
-    return Format(fs, {Name});
+    return Format(fs, {name});
 }
 
-void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int Value,
-                       int DefValue)
+void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int value,
+                       int defValue)
 {
-    if (Value != DefValue)
-        ini->WriteInteger(Section, Key, Value);
+    if (value != defValue)
+        ini->WriteInteger(section, key, value);
 }
 
-void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool Value,
-                        bool DefValue)
+void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, bool value,
+                        bool defValue)
 {
-    if (Value != DefValue)
-        ini->WriteString(Section, Key, Value ? "Yes" : "No");
+    if (value != defValue)
+        ini->WriteString(section, key, value ? "Yes" : "No");
 }
 
-bool IniReadBool(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, bool DefValue)
+bool IniReadBool(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, bool defValue)
 {
-    return UpperCase(ini->ReadString(Section, Key, DefValue ? "Yes" : "No")) == "YES";
+    return UpperCase(ini->ReadString(section, key, defValue ? "Yes" : "No")) == "YES";
 }
 
-AnsiString RVEscapeIniValue(const AnsiString& Value)
+AnsiString RVEscapeIniValue(const AnsiString& value)
 {
-    AnsiString result = Value;
+    AnsiString result = value;
     for (char& c : result)
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
             c = ' ';
@@ -110,39 +110,39 @@ AnsiString RVEscapeIniValue(const AnsiString& Value)
     return result;
 }
 
-void WriteIniString(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
-                    const AnsiString& Value)
+void WriteIniString(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key,
+                    const AnsiString& value)
 {
-    ini->WriteString(Section, Key, RVEscapeIniValue(Value));
+    ini->WriteString(section, key, RVEscapeIniValue(value));
 }
 
-void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key,
-                          const AnsiString& Value)
+void WriteLongStringToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key,
+                          const AnsiString& value)
 {
     // A value saved before in the other form, or with more pieces, must not be
     // read back in place of this one: the plain key goes, and the pieces end
     // with a missing one.
-    if (Value.size() <= static_cast<size_t>(LongStringPiece)) {
-        WriteIniString(ini, Section, Key, Value);
-        ini->DeleteKey(Section, Key + "_0");
+    if (value.size() <= static_cast<size_t>(LongStringPiece)) {
+        WriteIniString(ini, section, key, value);
+        ini->DeleteKey(section, key + "_0");
         return;
     }
-    ini->DeleteKey(Section, Key);
+    ini->DeleteKey(section, key);
     int piece = 0;
-    for (size_t at = 0; at < Value.size(); at += LongStringPiece, ++piece)
-        WriteIniString(ini, Section, Key + "_" + IntToStr(piece), Value.substr(at, LongStringPiece));
-    ini->DeleteKey(Section, Key + "_" + IntToStr(piece));
+    for (size_t at = 0; at < value.size(); at += LongStringPiece, ++piece)
+        WriteIniString(ini, section, key + "_" + IntToStr(piece), value.substr(at, LongStringPiece));
+    ini->DeleteKey(section, key + "_" + IntToStr(piece));
 }
 
-AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key)
+AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key)
 {
-    AnsiString result = ini->ReadString(Section, Key, "");
+    AnsiString result = ini->ReadString(section, key, "");
     if (!result.empty())
         return result;
     // The pieces are read until the first missing or empty one; a section
     // cannot hold more of them than it has keys, so this ends.
     for (int piece = 0;; ++piece) {
-        const AnsiString s = ini->ReadString(Section, Key + "_" + IntToStr(piece), "");
+        const AnsiString s = ini->ReadString(section, key + "_" + IntToStr(piece), "");
         if (s.empty())
             break;
         result += s;
@@ -150,10 +150,10 @@ AnsiString ReadLongStringFromINI(TCustomIniFile* ini, const AnsiString& Section,
     return result;
 }
 
-AnsiString RVFontToString(const TFont* Font)
+AnsiString RVFontToString(const TFont* font)
 {
     AnsiString styles;
-    const TFontStyles st = Font->Style();
+    const TFontStyles st = font->Style();
     if (st.Contains(fsBold))
         styles += 'B';
     if (st.Contains(fsItalic))
@@ -163,19 +163,19 @@ AnsiString RVFontToString(const TFont* Font)
     if (st.Contains(fsStrikeOut))
         styles += 'S';
     return Format("%s,%d,%s,%d,%s,%d",
-                  {QuoteFontName(Font->Name()), Font->Height(), styles, static_cast<int>(Font->Pitch()),
-                   ColorToString(Font->Color()), static_cast<int>(Font->Charset())});
+                  {QuoteFontName(font->Name()), font->Height(), styles, static_cast<int>(font->Pitch()),
+                   ColorToString(font->Color()), static_cast<int>(font->Charset())});
 }
 
-void RVStringToFont(const AnsiString& s, TFont* Font)
+void RVStringToFont(const AnsiString& s, TFont* font)
 {
     const std::vector<AnsiString> fields = FontFields(s);
     const size_t n = fields.size();
     if (n > 0)
-        Font->SetName(fields[0]);
+        font->SetName(fields[0]);
     int v = 0;
     if (n > 1 && TryStrToInt(fields[1], v))
-        Font->SetHeight(v);
+        font->SetHeight(v);
     if (n > 2) {
         TFontStyles styles;
         for (char c : fields[2]) {
@@ -200,23 +200,23 @@ void RVStringToFont(const AnsiString& s, TFont* Font)
                 break;
             }
         }
-        Font->SetStyle(styles);
+        font->SetStyle(styles);
     }
     if (n > 3 && TryStrToInt(fields[3], v) && v >= fpDefault && v <= fpFixed)
-        Font->SetPitch(static_cast<TFontPitch>(v));
+        font->SetPitch(static_cast<TFontPitch>(v));
     if (n > 4) {
         TColor color = 0;
         if (IdentToColor(fields[4], color) || TryStrToInt(fields[4], color))
-            Font->SetColor(color);
+            font->SetColor(color);
     }
     if (n > 5 && TryStrToInt(fields[5], v) && v >= 0 && v <= 255)
-        Font->SetCharset(static_cast<TFontCharset>(v));
+        font->SetCharset(static_cast<TFontCharset>(v));
 }
 
-int RVReadIniCount(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& Key, int DefValue)
+int RVReadIniCount(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int defValue)
 {
-    const int count = ini->ReadInteger(Section, Key, DefValue);
+    const int count = ini->ReadInteger(section, key, defValue);
     if (count < 0 || count > RVMaxIniStyleCount)
-        throw ERollViewError(Format(errRVCorruptStyleSection, {Section}));
+        throw ERollViewError(Format(errRVCorruptStyleSection, {section}));
     return count;
 }

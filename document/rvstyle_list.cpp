@@ -22,22 +22,22 @@ bool TRVMarkerFont::IsDefault() const
            SameText(Name(), "Arial");
 }
 
-bool TRVMarkerFont::IsEqual(const TFont* Font) const
+bool TRVMarkerFont::IsEqual(const TFont* font) const
 {
-    return Height() == Font->Height() && Style() == Font->Style() && Color() == Font->Color() &&
-           Charset() == Font->Charset() && SameText(Name(), Font->Name());
+    return Height() == font->Height() && Style() == font->Style() && Color() == font->Color() &&
+           Charset() == font->Charset() && SameText(Name(), font->Name());
 }
 
 // ---------------------------------------------------------------------------
 // TRVListLevel
 
-TRVListLevel::TRVListLevel(TCollection* Collection) : TCollectionItem(Collection) {}
+TRVListLevel::TRVListLevel(TCollection* collection) : TCollectionItem(collection) {}
 
 TRVListLevel::~TRVListLevel() = default;
 
-void TRVListLevel::Assign(const TPersistent* Source)
+void TRVListLevel::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVListLevel*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVListLevel*>(source)) {
         if (src == this)
             return;
         FListType = src->FListType;
@@ -55,7 +55,7 @@ void TRVListLevel::Assign(const TPersistent* Source)
         FOptions = src->FOptions;
         return;
     }
-    TCollectionItem::Assign(Source);
+    TCollectionItem::Assign(source);
 }
 
 AnsiString TRVListLevel::DisplayName() const
@@ -63,15 +63,15 @@ AnsiString TRVListLevel::DisplayName() const
     return Format("List Level %d", {Index()});
 }
 
-void TRVListLevel::SetImageList(TCustomImageList* Value)
+void TRVListLevel::SetImageList(TCustomImageList* value)
 {
-    FImageList = Value;
-    FImageListComponent = Value;
-    if (Value == nullptr)
+    FImageList = value;
+    FImageListComponent = value;
+    if (value == nullptr)
         return;
     const TRVListInfos* lists = ListInfos();
     if (auto* styleSheet = lists ? dynamic_cast<TComponent*>(lists->Owner()) : nullptr)
-        Value->FreeNotification(styleSheet);
+        value->FreeNotification(styleSheet);
 }
 
 // level -> levels -> list -> list styles
@@ -89,12 +89,12 @@ TPicture* TRVListLevel::Picture()
     return FPicture.get();
 }
 
-void TRVListLevel::SetPicture(const TPicture* Value)
+void TRVListLevel::SetPicture(const TPicture* value)
 {
-    if (Value != nullptr && Value == FPicture.get())
+    if (value != nullptr && value == FPicture.get())
         return;
-    if (Value != nullptr && Value->Graphic() != nullptr) {
-        Picture()->Assign(Value);
+    if (value != nullptr && value->Graphic() != nullptr) {
+        Picture()->Assign(value);
         if (TGraphic* graphic = FPicture->Graphic())
             graphic->SetTransparent(true);
     } else {
@@ -109,14 +109,14 @@ TRVMarkerFont* TRVListLevel::Font()
     return FFont.get();
 }
 
-void TRVListLevel::SetFont(const TFont* Value)
+void TRVListLevel::SetFont(const TFont* value)
 {
-    if (Value != nullptr && Value == FFont.get())
+    if (value != nullptr && value == FFont.get())
         return;
-    if (Value == nullptr)
+    if (value == nullptr)
         FFont.reset();
     else
-        Font()->Assign(Value);
+        Font()->Assign(value);
 }
 
 bool TRVListLevel::HasNumbering() const
@@ -140,19 +140,19 @@ bool TRVListLevel::HasPicture() const
     return FPicture && FPicture->Graphic() != nullptr;
 }
 
-bool TRVListLevel::SameFont(const TRVListLevel* Value) const
+bool TRVListLevel::SameFont(const TRVListLevel* value) const
 {
     const bool ownDefault = !FFont || FFont->IsDefault();
-    const bool otherDefault = !Value->FFont || Value->FFont->IsDefault();
+    const bool otherDefault = !value->FFont || value->FFont->IsDefault();
     if (ownDefault && otherDefault)
         return true;
-    return FFont && Value->FFont && FFont->IsEqual(Value->FFont.get());
+    return FFont && value->FFont && FFont->IsEqual(value->FFont.get());
 }
 
-bool TRVListLevel::SamePicture(const TRVListLevel* Value) const
+bool TRVListLevel::SamePicture(const TRVListLevel* value) const
 {
     const TGraphic* own = FPicture ? FPicture->Graphic() : nullptr;
-    const TGraphic* other = Value->FPicture ? Value->FPicture->Graphic() : nullptr;
+    const TGraphic* other = value->FPicture ? value->FPicture->Graphic() : nullptr;
     if (own == nullptr || other == nullptr)
         return own == other;
     if (AnsiString(own->ClassName()) != other->ClassName() || own->Width() != other->Width() ||
@@ -162,33 +162,33 @@ bool TRVListLevel::SamePicture(const TRVListLevel* Value) const
     return own->Equals(other);
 }
 
-bool TRVListLevel::IsSimpleEqual(const TRVListLevel* Value) const
+bool TRVListLevel::IsSimpleEqual(const TRVListLevel* value) const
 {
-    return FListType == Value->FListType && FStartFrom == Value->FStartFrom &&
-           FImageList == Value->FImageList && FImageIndex == Value->FImageIndex &&
-           FFormatString == Value->FFormatString && FFormatStringW == Value->FFormatStringW &&
-           FLeftIndent == Value->FLeftIndent && FFirstIndent == Value->FFirstIndent &&
-           FMarkerIndent == Value->FMarkerIndent && FMarkerAlignment == Value->FMarkerAlignment &&
-           SameFont(Value) && FOptions == Value->FOptions && SamePicture(Value);
+    return FListType == value->FListType && FStartFrom == value->FStartFrom &&
+           FImageList == value->FImageList && FImageIndex == value->FImageIndex &&
+           FFormatString == value->FFormatString && FFormatStringW == value->FFormatStringW &&
+           FLeftIndent == value->FLeftIndent && FFirstIndent == value->FFirstIndent &&
+           FMarkerIndent == value->FMarkerIndent && FMarkerAlignment == value->FMarkerAlignment &&
+           SameFont(value) && FOptions == value->FOptions && SamePicture(value);
 }
 
-int TRVListLevel::SimilarityValue(const TRVListLevel* Value) const
+int TRVListLevel::SimilarityValue(const TRVListLevel* value) const
 {
     int r = 0;
-    if (FListType == Value->FListType)
+    if (FListType == value->FListType)
         r += 5000;
-    const bool same[] = {FStartFrom == Value->FStartFrom,
-                         FImageList == Value->FImageList,
-                         FImageIndex == Value->FImageIndex,
-                         FFormatString == Value->FFormatString,
-                         FFormatStringW == Value->FFormatStringW,
-                         FLeftIndent == Value->FLeftIndent,
-                         FFirstIndent == Value->FFirstIndent,
-                         FMarkerIndent == Value->FMarkerIndent,
-                         FMarkerAlignment == Value->FMarkerAlignment,
-                         FOptions == Value->FOptions,
-                         SameFont(Value),
-                         SamePicture(Value)};
+    const bool same[] = {FStartFrom == value->FStartFrom,
+                         FImageList == value->FImageList,
+                         FImageIndex == value->FImageIndex,
+                         FFormatString == value->FFormatString,
+                         FFormatStringW == value->FFormatStringW,
+                         FLeftIndent == value->FLeftIndent,
+                         FFirstIndent == value->FFirstIndent,
+                         FMarkerIndent == value->FMarkerIndent,
+                         FMarkerAlignment == value->FMarkerAlignment,
+                         FOptions == value->FOptions,
+                         SameFont(value),
+                         SamePicture(value)};
     for (bool s : same)
         if (s)
             r += 100;
@@ -205,10 +205,10 @@ AnsiString TRVListLevel::GetIndentCSSForTextVersion() const
     return Format("text-indent: %dpx; margin-left: %dpx;", {FMarkerIndent - FLeftIndent, FLeftIndent});
 }
 
-void TRVListLevel::HTMLOpenTag(TStream* Stream, bool UseCSS) const
+void TRVListLevel::HTMLOpenTag(TStream* stream, bool useCss) const
 {
     AnsiString style;
-    if (UseCSS) {
+    if (useCss) {
         const AnsiString css = FMarkerIndent < FLeftIndent
                                    ? Format("text-indent: %dpx; margin-left: %dpx; list-style:outside;",
                                             {FFirstIndent, FLeftIndent})
@@ -234,30 +234,30 @@ void TRVListLevel::HTMLOpenTag(TStream* Stream, bool UseCSS) const
         default:
             break;
         }
-        RVWrite(Stream, Format("<OL%s%s>", {type, style}));
+        RVWrite(stream, Format("<OL%s%s>", {type, style}));
     } else {
-        RVWrite(Stream, Format("<UL%s>", {style}));
+        RVWrite(stream, Format("<UL%s>", {style}));
     }
 }
 
-void TRVListLevel::HTMLCloseTag(TStream* Stream, bool) const
+void TRVListLevel::HTMLCloseTag(TStream* stream, bool) const
 {
-    RVWrite(Stream, HasNumbering() ? "</OL>" : "</UL>");
+    RVWrite(stream, HasNumbering() ? "</OL>" : "</UL>");
 }
 
 // ---------------------------------------------------------------------------
 // TRVListLevelCollection
 
-TRVListLevelCollection::TRVListLevelCollection(TPersistent* Owner)
-    : TCollection([](TCollection* c) -> TCollectionItem* { return new TRVListLevel(c); }, Owner)
+TRVListLevelCollection::TRVListLevelCollection(TPersistent* owner)
+    : TCollection([](TCollection* c) -> TCollectionItem* { return new TRVListLevel(c); }, owner)
 {}
 
-bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* Value) const
+bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* value) const
 {
-    if (Count() != Value->Count())
+    if (Count() != value->Count())
         return false;
     for (int i = 0; i < Count(); ++i)
-        if (!Items(i)->IsSimpleEqual(Value->Items(i)))
+        if (!Items(i)->IsSimpleEqual(value->Items(i)))
             return false;
     return true;
 }
@@ -265,19 +265,19 @@ bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* Value) 
 // ---------------------------------------------------------------------------
 // TRVListInfo
 
-TRVListInfo::TRVListInfo(TCollection* Collection) : TCustomRVInfo(Collection), FLevels(this)
+TRVListInfo::TRVListInfo(TCollection* collection) : TCustomRVInfo(collection), FLevels(this)
 {
     SetStyleName("List Style");
 }
 
-void TRVListInfo::Assign(const TPersistent* Source)
+void TRVListInfo::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVListInfo*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVListInfo*>(source)) {
         if (src != this)
             FLevels.Assign(&src->FLevels);
         FOneLevelPreview = src->FOneLevelPreview;
     }
-    TCustomRVInfo::Assign(Source);
+    TCustomRVInfo::Assign(source);
 }
 
 bool TRVListInfo::HasNumbering() const
@@ -304,20 +304,20 @@ bool TRVListInfo::HasVariableWidth() const
     return false;
 }
 
-bool TRVListInfo::IsSimpleEqual(const TCustomRVInfo* Value, bool) const
+bool TRVListInfo::IsSimpleEqual(const TCustomRVInfo* value, bool) const
 {
-    const auto* v = dynamic_cast<const TRVListInfo*>(Value);
+    const auto* v = dynamic_cast<const TRVListInfo*>(value);
     return v != nullptr && FOneLevelPreview == v->FOneLevelPreview && FLevels.IsSimpleEqual(&v->FLevels);
 }
 
-bool TRVListInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList*)
+bool TRVListInfo::IsSimpleEqualEx(TCustomRVInfo* value, const TRVIntegerList*)
 {
-    return IsSimpleEqual(Value, true);
+    return IsSimpleEqual(value, true);
 }
 
-int TRVListInfo::SimilarityValue(const TCustomRVInfo* Value) const
+int TRVListInfo::SimilarityValue(const TCustomRVInfo* value) const
 {
-    const auto* v = dynamic_cast<const TRVListInfo*>(Value);
+    const auto* v = dynamic_cast<const TRVListInfo*>(value);
     if (v == nullptr)
         return 0;
     int64_t r = FOneLevelPreview == v->FOneLevelPreview ? 100 : 0;
@@ -333,57 +333,57 @@ int TRVListInfo::SimilarityValue(const TCustomRVInfo* Value) const
 // ---------------------------------------------------------------------------
 // TRVListInfos
 
-TRVListInfos::TRVListInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
-    : TCustomRVInfos(std::move(ItemClass), Owner)
+TRVListInfos::TRVListInfos(TCollectionItemClass itemClass, TPersistent* owner)
+    : TCustomRVInfos(std::move(itemClass), owner)
 {}
 
-void TRVListInfos::RemoveImageList(const TCustomImageList* ImageList)
+void TRVListInfos::RemoveImageList(const TCustomImageList* imageList)
 {
     for (int i = 0; i < Count(); ++i) {
         TRVListLevelCollection* levels = Items(i)->Levels();
         for (int j = 0; j < levels->Count(); ++j)
-            if (levels->Items(j)->ImageList() == ImageList)
+            if (levels->Items(j)->ImageList() == imageList)
                 levels->Items(j)->SetImageList(nullptr);
     }
 }
 
-void TRVListInfos::RemoveImageListComponent(const TComponent* Component)
+void TRVListInfos::RemoveImageListComponent(const TComponent* component)
 {
     for (int i = 0; i < Count(); ++i) {
         TRVListLevelCollection* levels = Items(i)->Levels();
         for (int j = 0; j < levels->Count(); ++j)
-            if (levels->Items(j)->FImageListComponent == Component)
+            if (levels->Items(j)->FImageListComponent == component)
                 levels->Items(j)->SetImageList(nullptr);
     }
 }
 
-int TRVListInfos::FindSuchStyle(const TRVListInfo* Style, bool AddIfNotFound)
+int TRVListInfos::FindSuchStyle(const TRVListInfo* style, bool addIfNotFound)
 {
     for (int i = 0; i < Count(); ++i)
-        if (Items(i)->IsSimpleEqual(Style, true))
+        if (Items(i)->IsSimpleEqual(style, true))
             return i;
-    if (!AddIfNotFound)
+    if (!addIfNotFound)
         return -1;
     TRVListInfo* list = Add();
-    list->Assign(Style);
+    list->Assign(style);
     if (RollViewResetStandardFlag)
         list->SetStandard(false);
     return Count() - 1;
 }
 
-int TRVListInfos::FindStyleWithLevels(const TRVListLevelCollection* Levels,
-                                      const AnsiString& StyleNameForAdding, bool AddIfNotFound)
+int TRVListInfos::FindStyleWithLevels(const TRVListLevelCollection* levels,
+                                      const AnsiString& styleNameForAdding, bool addIfNotFound)
 {
     for (int i = 0; i < Count(); ++i)
-        if (Items(i)->Levels()->IsSimpleEqual(Levels))
+        if (Items(i)->Levels()->IsSimpleEqual(levels))
             return i;
-    if (!AddIfNotFound)
+    if (!addIfNotFound)
         return -1;
     TRVListInfo* list = Add();
     if (RollViewResetStandardFlag)
         list->SetStandard(false);
-    list->SetStyleName(StyleNameForAdding);
+    list->SetStyleName(styleNameForAdding);
     list->SetOneLevelPreview(true);
-    list->SetLevels(Levels);
+    list->SetLevels(levels);
     return Count() - 1;
 }

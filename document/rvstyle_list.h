@@ -24,7 +24,7 @@ public:
     // Arial (in any case) 8, clWindowText, the default character set, no styles.
     bool IsDefault() const;
     // Height, style, colour and character set equal, names equal ignoring case.
-    bool IsEqual(const TFont* Font) const;
+    bool IsEqual(const TFont* font) const;
 };
 
 enum TRVListType : uint8_t {
@@ -55,7 +55,7 @@ class TRVListInfos;
 // when there is none. The document data that streams list styles implements it.
 class TRVImageListProvider {
 public:
-    virtual TCustomImageList* RVFImageListNeeded(int ImageListTag) = 0;
+    virtual TCustomImageList* RVFImageListNeeded(int imageListTag) = 0;
 
 protected:
     ~TRVImageListProvider() = default;
@@ -65,52 +65,52 @@ protected:
 // only once asked for or assigned; the image list is not owned.
 class TRVListLevel : public TCollectionItem {
 public:
-    explicit TRVListLevel(TCollection* Collection);
+    explicit TRVListLevel(TCollection* collection);
     ~TRVListLevel() override;
     const char* ClassName() const override { return "TRVListLevel"; }
     // Component streaming. Besides the published properties: "FormatStringCode"
     // and "FormatStringWCode" (the marker texts encoded), and, while the list
     // styles are streamed inside a document, "ILTag" (the tag of the image list).
     const TPropertyTable* PropertyTable() const override;
-    void DefineProperties(TFiler* Filer) override;
-    void Assign(const TPersistent* Source) override;
+    void DefineProperties(TFiler* filer) override;
+    void Assign(const TPersistent* source) override;
     // "List Level %d" with the level's index.
     AnsiString DisplayName() const override;
 
     TRVListType ListType() const { return FListType; }
-    void SetListType(TRVListType Value) { FListType = Value; }
+    void SetListType(TRVListType value) { FListType = value; }
     int StartFrom() const { return FStartFrom; }
-    void SetStartFrom(int Value) { FStartFrom = Value; }
+    void SetStartFrom(int value) { FStartFrom = value; }
     TCustomImageList* ImageList() const { return FImageList; }
     // The style sheet that holds the level (when there is one) is told when the
     // image list goes away, and clears it from its levels.
-    void SetImageList(TCustomImageList* Value);
+    void SetImageList(TCustomImageList* value);
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int Value) { FImageIndex = Value; }
+    void SetImageIndex(int value) { FImageIndex = value; }
     const TRVMarkerFormatString& FormatString() const { return FFormatString; }
-    void SetFormatString(const TRVMarkerFormatString& Value) { FFormatString = Value; }
+    void SetFormatString(const TRVMarkerFormatString& value) { FFormatString = value; }
     const TRVMarkerFormatStringW& FormatStringW() const { return FFormatStringW; }
-    void SetFormatStringW(const TRVMarkerFormatStringW& Value) { FFormatStringW = Value; }
+    void SetFormatStringW(const TRVMarkerFormatStringW& value) { FFormatStringW = value; }
     int LeftIndent() const { return FLeftIndent; }
-    void SetLeftIndent(int Value) { FLeftIndent = Value; }
+    void SetLeftIndent(int value) { FLeftIndent = value; }
     int FirstIndent() const { return FFirstIndent; }
-    void SetFirstIndent(int Value) { FFirstIndent = Value; }
+    void SetFirstIndent(int value) { FFirstIndent = value; }
     int MarkerIndent() const { return FMarkerIndent; }
-    void SetMarkerIndent(int Value) { FMarkerIndent = Value; }
+    void SetMarkerIndent(int value) { FMarkerIndent = value; }
     TRVMarkerAlignment MarkerAlignment() const { return FMarkerAlignment; }
-    void SetMarkerAlignment(TRVMarkerAlignment Value) { FMarkerAlignment = Value; }
+    void SetMarkerAlignment(TRVMarkerAlignment value) { FMarkerAlignment = value; }
     TRVListLevelOptions Options() const { return FOptions; }
-    void SetOptions(TRVListLevelOptions Value) { FOptions = Value; }
+    void SetOptions(TRVListLevelOptions value) { FOptions = value; }
 
     // The picture, made empty on first use.
     TPicture* Picture();
     // A picture with a graphic is copied in (its graphic made transparent);
     // null or an empty picture frees the level's picture.
-    void SetPicture(const TPicture* Value);
+    void SetPicture(const TPicture* value);
     // The font, made with the defaults on first use.
     TRVMarkerFont* Font();
     // A font is copied in; null frees the level's font.
-    void SetFont(const TFont* Value);
+    void SetFont(const TFont* value);
     bool HasPictureObject() const { return FPicture != nullptr; }
     bool HasFontObject() const { return FFont != nullptr; }
 
@@ -119,23 +119,23 @@ public:
     bool UsesFont() const;
     bool HasPicture() const;
 
-    bool IsSimpleEqual(const TRVListLevel* Value) const;
-    int SimilarityValue(const TRVListLevel* Value) const;
+    bool IsSimpleEqual(const TRVListLevel* value) const;
+    int SimilarityValue(const TRVListLevel* value) const;
 
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
     // The list's HTML tags ("<OL ...>"/"<UL ...>" and their ends).
-    void HTMLOpenTag(TStream* Stream, bool UseCSS) const;
-    void HTMLCloseTag(TStream* Stream, bool UseCSS) const;
+    void HTMLOpenTag(TStream* stream, bool useCss) const;
+    void HTMLCloseTag(TStream* stream, bool useCss) const;
     AnsiString GetHTMLOpenTagForCSS() const;
     AnsiString GetIndentCSSForTextVersion() const;
 
 private:
-    bool SameFont(const TRVListLevel* Value) const;
+    bool SameFont(const TRVListLevel* value) const;
     // The list styles that hold the level, when it is in some.
     const TRVListInfos* ListInfos() const;
-    bool SamePicture(const TRVListLevel* Value) const;
+    bool SamePicture(const TRVListLevel* value) const;
 
     friend class TRVListInfos;
 
@@ -160,48 +160,48 @@ private:
 // The levels of a list style; its owner is the list.
 class TRVListLevelCollection : public TCollection {
 public:
-    explicit TRVListLevelCollection(TPersistent* Owner);
+    explicit TRVListLevelCollection(TPersistent* owner);
     const char* ClassName() const override { return "TRVListLevelCollection"; }
     // The list that owns the levels.
     TPersistent* Owner() const { return GetOwner(); }
 
     TRVListLevel* Add() { return static_cast<TRVListLevel*>(TCollection::Add()); }
-    TRVListLevel* Insert(int Index) { return static_cast<TRVListLevel*>(TCollection::Insert(Index)); }
+    TRVListLevel* Insert(int index) { return static_cast<TRVListLevel*>(TCollection::Insert(index)); }
     // EListError for a bad index.
-    TRVListLevel* Items(int Index) const { return static_cast<TRVListLevel*>(GetItem(Index)); }
-    TRVListLevel* operator[](int Index) const { return Items(Index); }
-    void SetItem(int Index, const TRVListLevel* Value) { Items(Index)->Assign(Value); }
+    TRVListLevel* Items(int index) const { return static_cast<TRVListLevel*>(GetItem(index)); }
+    TRVListLevel* operator[](int index) const { return Items(index); }
+    void SetItem(int index, const TRVListLevel* value) { Items(index)->Assign(value); }
     // Same count and levels equal pairwise.
-    bool IsSimpleEqual(const TRVListLevelCollection* Value) const;
+    bool IsSimpleEqual(const TRVListLevelCollection* value) const;
 };
 
 // One list style: its levels (owned) and whether a one-level preview is shown.
 class TRVListInfo : public TCustomRVInfo {
 public:
-    explicit TRVListInfo(TCollection* Collection);
+    explicit TRVListInfo(TCollection* collection);
     const char* ClassName() const override { return "TRVListInfo"; }
     const TPropertyTable* PropertyTable() const override;
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TRVListLevelCollection* Levels() { return &FLevels; }
     const TRVListLevelCollection* Levels() const { return &FLevels; }
-    void SetLevels(const TRVListLevelCollection* Value) { FLevels.Assign(Value); }
+    void SetLevels(const TRVListLevelCollection* value) { FLevels.Assign(value); }
     bool OneLevelPreview() const { return FOneLevelPreview; }
-    void SetOneLevelPreview(bool Value) { FOneLevelPreview = Value; }
+    void SetOneLevelPreview(bool value) { FOneLevelPreview = value; }
 
     bool HasNumbering() const;
     bool AllNumbered() const;
     bool HasVariableWidth() const;
 
-    bool IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const override;
-    bool IsSimpleEqualEx(TCustomRVInfo* Value, const TRVIntegerList* Mapping) override;
-    int SimilarityValue(const TCustomRVInfo* Value) const override;
+    bool IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const override;
+    bool IsSimpleEqualEx(TCustomRVInfo* value, const TRVIntegerList* mapping) override;
+    int SimilarityValue(const TCustomRVInfo* value) const override;
 
     // Besides the base keys and "LevelsCount", the flag goes under the list's own
     // key (the pattern with "OneLevelPreview"); a section that has only the
     // older key "OneLevelPreview", shared by all lists, is read through it.
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     TRVListLevelCollection FLevels;
@@ -211,38 +211,38 @@ private:
 // The list styles of a style sheet.
 class TRVListInfos : public TCustomRVInfos {
 public:
-    TRVListInfos(TCollectionItemClass ItemClass, TPersistent* Owner);
+    TRVListInfos(TCollectionItemClass itemClass, TPersistent* owner);
     const char* ClassName() const override { return "TRVListInfos"; }
 
     TRVListInfo* Add() { return static_cast<TRVListInfo*>(TCollection::Add()); }
-    TRVListInfo* Insert(int Index) { return static_cast<TRVListInfo*>(TCollection::Insert(Index)); }
+    TRVListInfo* Insert(int index) { return static_cast<TRVListInfo*>(TCollection::Insert(index)); }
     // EListError for a bad index.
-    TRVListInfo* Items(int Index) const { return static_cast<TRVListInfo*>(GetItem(Index)); }
-    TRVListInfo* operator[](int Index) const { return Items(Index); }
-    void SetItem(int Index, const TRVListInfo* Value) { Items(Index)->Assign(Value); }
+    TRVListInfo* Items(int index) const { return static_cast<TRVListInfo*>(GetItem(index)); }
+    TRVListInfo* operator[](int index) const { return Items(index); }
+    void SetItem(int index, const TRVListInfo* value) { Items(index)->Assign(value); }
 
     // Clears the image list from every level that refers to it.
-    void RemoveImageList(const TCustomImageList* ImageList);
+    void RemoveImageList(const TCustomImageList* imageList);
     // The same for a component that is going away (it may no longer be an image list).
-    void RemoveImageListComponent(const TComponent* Component);
+    void RemoveImageListComponent(const TComponent* component);
     // The first list equal to Style; -1 when none, unless AddIfNotFound adds a copy.
-    int FindSuchStyle(const TRVListInfo* Style, bool AddIfNotFound);
+    int FindSuchStyle(const TRVListInfo* style, bool addIfNotFound);
     // The first list whose levels equal Levels; -1 when none, unless
     // AddIfNotFound adds a list with those levels, named StyleNameForAdding.
-    int FindStyleWithLevels(const TRVListLevelCollection* Levels, const AnsiString& StyleNameForAdding,
-                            bool AddIfNotFound);
+    int FindStyleWithLevels(const TRVListLevelCollection* levels, const AnsiString& styleNameForAdding,
+                            bool addIfNotFound);
 
     // "ListCount" and the keys "List%s" + index. Every count of the section is
     // checked before the styles change.
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section) const;
     // Checks the list and level counts of a section; ERollViewError when one is corrupt.
-    static void CheckINICounts(TCustomIniFile* ini, const AnsiString& Section);
+    static void CheckINICounts(TCustomIniFile* ini, const AnsiString& section);
 
     // The document data while the list styles are streamed inside its RVF;
     // null otherwise. The levels then stream their image lists by tag.
     TPersistent* RVData() const { return FRVData; }
-    void SetRVData(TPersistent* Value) { FRVData = Value; }
+    void SetRVData(TPersistent* value) { FRVData = value; }
 
 private:
     TPersistent* FRVData = nullptr;

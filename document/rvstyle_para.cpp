@@ -23,155 +23,155 @@ int ClampScore(int64_t r)
 // ---------------------------------------------------------------------------
 // TRVRect
 
-void TRVRect::Assign(const TPersistent* Source)
+void TRVRect::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVRect*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVRect*>(source)) {
         FTop = src->FTop;
         FLeft = src->FLeft;
         FRight = src->FRight;
         FBottom = src->FBottom;
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TRVRect::SetAll(int Value)
+void TRVRect::SetAll(int value)
 {
-    FTop = FLeft = FRight = FBottom = Value;
+    FTop = FLeft = FRight = FBottom = value;
 }
 
-void TRVRect::AssignToRect(TRect& Rect) const
+void TRVRect::AssignToRect(TRect& rect) const
 {
-    Rect = {FLeft, FTop, FRight, FBottom};
+    rect = {FLeft, FTop, FRight, FBottom};
 }
 
-void TRVRect::AssignToRectIfGreater(TRect& Rect) const
+void TRVRect::AssignToRectIfGreater(TRect& rect) const
 {
-    if (FLeft > Rect.Left)
-        Rect.Left = FLeft;
-    if (FTop > Rect.Top)
-        Rect.Top = FTop;
-    if (FRight > Rect.Right)
-        Rect.Right = FRight;
-    if (FBottom > Rect.Bottom)
-        Rect.Bottom = FBottom;
+    if (FLeft > rect.Left)
+        rect.Left = FLeft;
+    if (FTop > rect.Top)
+        rect.Top = FTop;
+    if (FRight > rect.Right)
+        rect.Right = FRight;
+    if (FBottom > rect.Bottom)
+        rect.Bottom = FBottom;
 }
 
-void TRVRect::InflateRect(TRect& Rect) const
+void TRVRect::InflateRect(TRect& rect) const
 {
-    Rect.Left = WrapSub(Rect.Left, FLeft);
-    Rect.Top = WrapSub(Rect.Top, FTop);
-    Rect.Right = WrapAdd(Rect.Right, FRight);
-    Rect.Bottom = WrapAdd(Rect.Bottom, FBottom);
+    rect.Left = WrapSub(rect.Left, FLeft);
+    rect.Top = WrapSub(rect.Top, FTop);
+    rect.Right = WrapAdd(rect.Right, FRight);
+    rect.Bottom = WrapAdd(rect.Bottom, FBottom);
 }
 
-void TRVRect::InflateRectSaD(TRect& Rect, const TRVScreenAndDevice& sad) const
+void TRVRect::InflateRectSaD(TRect& rect, const TRVScreenAndDevice& sad) const
 {
-    Rect.Left = WrapSub(Rect.Left, RV_XToDevice(FLeft, sad));
-    Rect.Top = WrapSub(Rect.Top, RV_YToDevice(FTop, sad));
-    Rect.Right = WrapAdd(Rect.Right, RV_XToDevice(FRight, sad));
-    Rect.Bottom = WrapAdd(Rect.Bottom, RV_YToDevice(FBottom, sad));
+    rect.Left = WrapSub(rect.Left, RV_XToDevice(FLeft, sad));
+    rect.Top = WrapSub(rect.Top, RV_YToDevice(FTop, sad));
+    rect.Right = WrapAdd(rect.Right, RV_XToDevice(FRight, sad));
+    rect.Bottom = WrapAdd(rect.Bottom, RV_YToDevice(FBottom, sad));
 }
 
-bool TRVRect::IsEqual(const TRVRect* Value) const
+bool TRVRect::IsEqual(const TRVRect* value) const
 {
-    return FLeft == Value->FLeft && FTop == Value->FTop && FRight == Value->FRight &&
-           FBottom == Value->FBottom;
+    return FLeft == value->FLeft && FTop == value->FTop && FRight == value->FRight &&
+           FBottom == value->FBottom;
 }
 
-bool TRVRect::IsEqualEx(const TRVRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const
+bool TRVRect::IsEqualEx(const TRVRect* value, bool ignL, bool ignT, bool ignR, bool ignB) const
 {
-    return (IgnL || FLeft == Value->FLeft) && (IgnT || FTop == Value->FTop) &&
-           (IgnR || FRight == Value->FRight) && (IgnB || FBottom == Value->FBottom);
+    return (ignL || FLeft == value->FLeft) && (ignT || FTop == value->FTop) &&
+           (ignR || FRight == value->FRight) && (ignB || FBottom == value->FBottom);
 }
 
-int TRVRect::SimilarityValue(const TRVRect* Value, int Weight) const
+int TRVRect::SimilarityValue(const TRVRect* value, int weight) const
 {
     return ClampScore(
-        int64_t(RV_CompareInts(FLeft, Value->FLeft, Weight)) + RV_CompareInts(FTop, Value->FTop, Weight) +
-        RV_CompareInts(FRight, Value->FRight, Weight) + RV_CompareInts(FBottom, Value->FBottom, Weight));
+        int64_t(RV_CompareInts(FLeft, value->FLeft, weight)) + RV_CompareInts(FTop, value->FTop, weight) +
+        RV_CompareInts(FRight, value->FRight, weight) + RV_CompareInts(FBottom, value->FBottom, weight));
 }
 
-void TRVRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
+void TRVRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FLeft = ini->ReadInteger(Section, RVIniKey(fs, "Left"), 0);
-    FRight = ini->ReadInteger(Section, RVIniKey(fs, "Right"), 0);
-    FTop = ini->ReadInteger(Section, RVIniKey(fs, "Top"), 0);
-    FBottom = ini->ReadInteger(Section, RVIniKey(fs, "Bottom"), 0);
+    FLeft = ini->ReadInteger(section, RVIniKey(fs, "Left"), 0);
+    FRight = ini->ReadInteger(section, RVIniKey(fs, "Right"), 0);
+    FTop = ini->ReadInteger(section, RVIniKey(fs, "Top"), 0);
+    FBottom = ini->ReadInteger(section, RVIniKey(fs, "Bottom"), 0);
 }
 
-void TRVRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TRVRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Left"), FLeft, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Right"), FRight, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Top"), FTop, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Bottom"), FBottom, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Left"), FLeft, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Right"), FRight, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Top"), FTop, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Bottom"), FBottom, 0);
 }
 
 // ---------------------------------------------------------------------------
 // TRVBooleanRect
 
-TRVBooleanRect::TRVBooleanRect(bool DefValue)
-    : FTop(DefValue), FLeft(DefValue), FRight(DefValue), FBottom(DefValue)
+TRVBooleanRect::TRVBooleanRect(bool defValue)
+    : FTop(defValue), FLeft(defValue), FRight(defValue), FBottom(defValue)
 {}
 
-void TRVBooleanRect::Assign(const TPersistent* Source)
+void TRVBooleanRect::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVBooleanRect*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVBooleanRect*>(source)) {
         SetValues(src->FLeft, src->FTop, src->FRight, src->FBottom);
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TRVBooleanRect::SetAll(bool Value)
+void TRVBooleanRect::SetAll(bool value)
 {
-    FTop = FLeft = FRight = FBottom = Value;
+    FTop = FLeft = FRight = FBottom = value;
 }
 
-void TRVBooleanRect::SetValues(bool ALeft, bool ATop, bool ARight, bool ABottom)
+void TRVBooleanRect::SetValues(bool aLeft, bool aTop, bool aRight, bool aBottom)
 {
-    FLeft = ALeft;
-    FTop = ATop;
-    FRight = ARight;
-    FBottom = ABottom;
+    FLeft = aLeft;
+    FTop = aTop;
+    FRight = aRight;
+    FBottom = aBottom;
 }
 
-bool TRVBooleanRect::IsEqual(const TRVBooleanRect* Value) const
+bool TRVBooleanRect::IsEqual(const TRVBooleanRect* value) const
 {
-    return IsEqual2(Value->FLeft, Value->FTop, Value->FRight, Value->FBottom);
+    return IsEqual2(value->FLeft, value->FTop, value->FRight, value->FBottom);
 }
 
-bool TRVBooleanRect::IsEqual2(bool ALeft, bool ATop, bool ARight, bool ABottom) const
+bool TRVBooleanRect::IsEqual2(bool aLeft, bool aTop, bool aRight, bool aBottom) const
 {
-    return FLeft == ALeft && FTop == ATop && FRight == ARight && FBottom == ABottom;
+    return FLeft == aLeft && FTop == aTop && FRight == aRight && FBottom == aBottom;
 }
 
-bool TRVBooleanRect::IsAllEqual(bool Value) const
+bool TRVBooleanRect::IsAllEqual(bool value) const
 {
-    return IsEqual2(Value, Value, Value, Value);
+    return IsEqual2(value, value, value, value);
 }
 
-bool TRVBooleanRect::IsEqualEx(const TRVBooleanRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const
+bool TRVBooleanRect::IsEqualEx(const TRVBooleanRect* value, bool ignL, bool ignT, bool ignR, bool ignB) const
 {
-    return (IgnL || FLeft == Value->FLeft) && (IgnT || FTop == Value->FTop) &&
-           (IgnR || FRight == Value->FRight) && (IgnB || FBottom == Value->FBottom);
+    return (ignL || FLeft == value->FLeft) && (ignT || FTop == value->FTop) &&
+           (ignR || FRight == value->FRight) && (ignB || FBottom == value->FBottom);
 }
 
-void TRVBooleanRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
+void TRVBooleanRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FLeft = IniReadBool(ini, Section, RVIniKey(fs, "Left"), true);
-    FRight = IniReadBool(ini, Section, RVIniKey(fs, "Right"), true);
-    FTop = IniReadBool(ini, Section, RVIniKey(fs, "Top"), true);
-    FBottom = IniReadBool(ini, Section, RVIniKey(fs, "Bottom"), true);
+    FLeft = IniReadBool(ini, section, RVIniKey(fs, "Left"), true);
+    FRight = IniReadBool(ini, section, RVIniKey(fs, "Right"), true);
+    FTop = IniReadBool(ini, section, RVIniKey(fs, "Top"), true);
+    FBottom = IniReadBool(ini, section, RVIniKey(fs, "Bottom"), true);
 }
 
-void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Left"), FLeft, true);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Right"), FRight, true);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Top"), FTop, true);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Bottom"), FBottom, true);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Left"), FLeft, true);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Right"), FRight, true);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Top"), FTop, true);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Bottom"), FBottom, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -179,9 +179,9 @@ void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, c
 
 TRVBorder::TRVBorder() = default;
 
-void TRVBorder::Assign(const TPersistent* Source)
+void TRVBorder::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVBorder*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVBorder*>(source)) {
         FWidth = src->FWidth;
         FStyle = src->FStyle;
         FColor = src->FColor;
@@ -190,7 +190,7 @@ void TRVBorder::Assign(const TPersistent* Source)
         FBorderOffsets.Assign(&src->FBorderOffsets);
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
 int TRVBorder::GetTotalWidth() const
@@ -211,56 +211,56 @@ int TRVBorder::GetTotalWidth() const
     return 0;
 }
 
-bool TRVBorder::IsEqual(const TRVBorder* Value) const
+bool TRVBorder::IsEqual(const TRVBorder* value) const
 {
-    return FStyle == Value->FStyle && FColor == Value->FColor && FWidth == Value->FWidth &&
-           FInternalWidth == Value->FInternalWidth && FBorderOffsets.IsEqual(&Value->FBorderOffsets) &&
-           FVisibleBorders.IsEqual(&Value->FVisibleBorders);
+    return FStyle == value->FStyle && FColor == value->FColor && FWidth == value->FWidth &&
+           FInternalWidth == value->FInternalWidth && FBorderOffsets.IsEqual(&value->FBorderOffsets) &&
+           FVisibleBorders.IsEqual(&value->FVisibleBorders);
 }
 
-bool TRVBorder::IsEqual_Para(const TRVBorder* Value, TRVParaInfoProperties IgnoreList) const
+bool TRVBorder::IsEqual_Para(const TRVBorder* value, TRVParaInfoProperties ignoreList) const
 {
-    auto same = [IgnoreList](TRVParaInfoProperty p, bool equal) { return equal || IgnoreList.Contains(p); };
-    return same(rvpiBorder_Style, FStyle == Value->FStyle) &&
-           same(rvpiBorder_Color, FColor == Value->FColor) &&
-           same(rvpiBorder_Width, FWidth == Value->FWidth) &&
-           same(rvpiBorder_InternalWidth, FInternalWidth == Value->FInternalWidth) &&
-           FBorderOffsets.IsEqualEx(&Value->FBorderOffsets, IgnoreList.Contains(rvpiBorder_BO_Left),
-                                    IgnoreList.Contains(rvpiBorder_BO_Top),
-                                    IgnoreList.Contains(rvpiBorder_BO_Right),
-                                    IgnoreList.Contains(rvpiBorder_BO_Bottom)) &&
-           FVisibleBorders.IsEqualEx(&Value->FVisibleBorders, IgnoreList.Contains(rvpiBorder_Vis_Left),
-                                     IgnoreList.Contains(rvpiBorder_Vis_Top),
-                                     IgnoreList.Contains(rvpiBorder_Vis_Right),
-                                     IgnoreList.Contains(rvpiBorder_Vis_Bottom));
+    auto same = [ignoreList](TRVParaInfoProperty p, bool equal) { return equal || ignoreList.Contains(p); };
+    return same(rvpiBorder_Style, FStyle == value->FStyle) &&
+           same(rvpiBorder_Color, FColor == value->FColor) &&
+           same(rvpiBorder_Width, FWidth == value->FWidth) &&
+           same(rvpiBorder_InternalWidth, FInternalWidth == value->FInternalWidth) &&
+           FBorderOffsets.IsEqualEx(&value->FBorderOffsets, ignoreList.Contains(rvpiBorder_BO_Left),
+                                    ignoreList.Contains(rvpiBorder_BO_Top),
+                                    ignoreList.Contains(rvpiBorder_BO_Right),
+                                    ignoreList.Contains(rvpiBorder_BO_Bottom)) &&
+           FVisibleBorders.IsEqualEx(&value->FVisibleBorders, ignoreList.Contains(rvpiBorder_Vis_Left),
+                                     ignoreList.Contains(rvpiBorder_Vis_Top),
+                                     ignoreList.Contains(rvpiBorder_Vis_Right),
+                                     ignoreList.Contains(rvpiBorder_Vis_Bottom));
 }
 
-int TRVBorder::SimilarityValue(const TRVBorder* Value) const
+int TRVBorder::SimilarityValue(const TRVBorder* value) const
 {
     // The sides in the order left, top, right, bottom.
     const bool ownVisible[4] = {FVisibleBorders.Left(), FVisibleBorders.Top(), FVisibleBorders.Right(),
                                 FVisibleBorders.Bottom()};
-    const bool otherVisible[4] = {Value->FVisibleBorders.Left(), Value->FVisibleBorders.Top(),
-                                  Value->FVisibleBorders.Right(), Value->FVisibleBorders.Bottom()};
+    const bool otherVisible[4] = {value->FVisibleBorders.Left(), value->FVisibleBorders.Top(),
+                                  value->FVisibleBorders.Right(), value->FVisibleBorders.Bottom()};
     const int ownOffsets[4] = {FBorderOffsets.Left(), FBorderOffsets.Top(), FBorderOffsets.Right(),
                                FBorderOffsets.Bottom()};
-    const int otherOffsets[4] = {Value->FBorderOffsets.Left(), Value->FBorderOffsets.Top(),
-                                 Value->FBorderOffsets.Right(), Value->FBorderOffsets.Bottom()};
+    const int otherOffsets[4] = {value->FBorderOffsets.Left(), value->FBorderOffsets.Top(),
+                                 value->FBorderOffsets.Right(), value->FBorderOffsets.Bottom()};
     bool ownDraws[4];
     bool otherDraws[4];
     int both = 0;
     for (int side = 0; side < 4; ++side) {
         ownDraws[side] = FStyle != rvbNone && ownVisible[side];
-        otherDraws[side] = Value->FStyle != rvbNone && otherVisible[side];
+        otherDraws[side] = value->FStyle != rvbNone && otherVisible[side];
         if (ownDraws[side] && otherDraws[side])
             ++both;
     }
     int64_t r = 0;
     if (both > 0) {
-        int64_t lines = int64_t(RV_CompareColors(FColor, Value->FColor, 3333, 3000)) +
-                        RV_CompareInts(FWidth, Value->FWidth, 1000) +
-                        RV_CompareInts(FInternalWidth, Value->FInternalWidth, 1000);
-        if (FStyle == Value->FStyle)
+        int64_t lines = int64_t(RV_CompareColors(FColor, value->FColor, 3333, 3000)) +
+                        RV_CompareInts(FWidth, value->FWidth, 1000) +
+                        RV_CompareInts(FInternalWidth, value->FInternalWidth, 1000);
+        if (FStyle == value->FStyle)
             lines += 1000;
         r = lines * both;
     }
@@ -275,93 +275,93 @@ int TRVBorder::SimilarityValue(const TRVBorder* Value) const
     return ClampScore(r);
 }
 
-void TRVBorder::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
+void TRVBorder::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FWidth = ini->ReadInteger(Section, RVIniKey(fs, "Width"), 1);
-    const int style = ini->ReadInteger(Section, RVIniKey(fs, "Style"), rvbNone);
+    FWidth = ini->ReadInteger(section, RVIniKey(fs, "Width"), 1);
+    const int style = ini->ReadInteger(section, RVIniKey(fs, "Style"), rvbNone);
     FStyle = style >= rvbNone && style <= rvbThickOutside ? static_cast<TRVBorderStyle>(style) : rvbNone;
-    FColor = ini->ReadInteger(Section, RVIniKey(fs, "Color"), clWindowText);
-    FInternalWidth = ini->ReadInteger(Section, RVIniKey(fs, "InternalWidth"), 1);
-    FBorderOffsets.LoadFromINI(ini, Section, RVIniKey(fs, "Offsets%s"));
-    FVisibleBorders.LoadFromINI(ini, Section, RVIniKey(fs, "Visible%s"));
+    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clWindowText);
+    FInternalWidth = ini->ReadInteger(section, RVIniKey(fs, "InternalWidth"), 1);
+    FBorderOffsets.LoadFromINI(ini, section, RVIniKey(fs, "Offsets%s"));
+    FVisibleBorders.LoadFromINI(ini, section, RVIniKey(fs, "Visible%s"));
 }
 
-void TRVBorder::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TRVBorder::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Width"), FWidth, 1);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Style"), FStyle, rvbNone);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Color"), FColor, clWindowText);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "InternalWidth"), FInternalWidth, 1);
-    FBorderOffsets.SaveToINI(ini, Section, RVIniKey(fs, "Offsets%s"));
-    FVisibleBorders.SaveToINI(ini, Section, RVIniKey(fs, "Visible%s"));
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Width"), FWidth, 1);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Style"), FStyle, rvbNone);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clWindowText);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "InternalWidth"), FInternalWidth, 1);
+    FBorderOffsets.SaveToINI(ini, section, RVIniKey(fs, "Offsets%s"));
+    FVisibleBorders.SaveToINI(ini, section, RVIniKey(fs, "Visible%s"));
 }
 
 // ---------------------------------------------------------------------------
 // TRVBackgroundRect
 
-void TRVBackgroundRect::Assign(const TPersistent* Source)
+void TRVBackgroundRect::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TRVBackgroundRect*>(Source)) {
+    if (const auto* src = dynamic_cast<const TRVBackgroundRect*>(source)) {
         FColor = src->FColor;
         FBorderOffsets.Assign(&src->FBorderOffsets);
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TRVBackgroundRect::PrepareDraw(TRect& Rect) const
+void TRVBackgroundRect::PrepareDraw(TRect& rect) const
 {
-    FBorderOffsets.InflateRect(Rect);
+    FBorderOffsets.InflateRect(rect);
 }
 
-void TRVBackgroundRect::PrepareDrawSaD(TRect& Rect, const TRVScreenAndDevice& sad) const
+void TRVBackgroundRect::PrepareDrawSaD(TRect& rect, const TRVScreenAndDevice& sad) const
 {
-    FBorderOffsets.InflateRectSaD(Rect, sad);
+    FBorderOffsets.InflateRectSaD(rect, sad);
 }
 
-bool TRVBackgroundRect::IsEqual(const TRVBackgroundRect* Value) const
+bool TRVBackgroundRect::IsEqual(const TRVBackgroundRect* value) const
 {
-    return FColor == Value->FColor && FBorderOffsets.IsEqual(&Value->FBorderOffsets);
+    return FColor == value->FColor && FBorderOffsets.IsEqual(&value->FBorderOffsets);
 }
 
-bool TRVBackgroundRect::IsEqual_Para(const TRVBackgroundRect* Value, TRVParaInfoProperties IgnoreList) const
+bool TRVBackgroundRect::IsEqual_Para(const TRVBackgroundRect* value, TRVParaInfoProperties ignoreList) const
 {
-    return (FColor == Value->FColor || IgnoreList.Contains(rvpiBackground_Color)) &&
-           FBorderOffsets.IsEqualEx(&Value->FBorderOffsets, IgnoreList.Contains(rvpiBackground_BO_Left),
-                                    IgnoreList.Contains(rvpiBackground_BO_Top),
-                                    IgnoreList.Contains(rvpiBackground_BO_Right),
-                                    IgnoreList.Contains(rvpiBackground_BO_Bottom));
+    return (FColor == value->FColor || ignoreList.Contains(rvpiBackground_Color)) &&
+           FBorderOffsets.IsEqualEx(&value->FBorderOffsets, ignoreList.Contains(rvpiBackground_BO_Left),
+                                    ignoreList.Contains(rvpiBackground_BO_Top),
+                                    ignoreList.Contains(rvpiBackground_BO_Right),
+                                    ignoreList.Contains(rvpiBackground_BO_Bottom));
 }
 
-int TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect* Value) const
+int TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect* value) const
 {
-    return ClampScore(int64_t(RV_CompareColors(FColor, Value->FColor, 10000, 50000)) +
-                      FBorderOffsets.SimilarityValue(&Value->FBorderOffsets, 100));
+    return ClampScore(int64_t(RV_CompareColors(FColor, value->FColor, 10000, 50000)) +
+                      FBorderOffsets.SimilarityValue(&value->FBorderOffsets, 100));
 }
 
-void TRVBackgroundRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
+void TRVBackgroundRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FColor = ini->ReadInteger(Section, RVIniKey(fs, "Color"), clNone);
-    FBorderOffsets.LoadFromINI(ini, Section, RVIniKey(fs, "Offsets%s"));
+    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clNone);
+    FBorderOffsets.LoadFromINI(ini, section, RVIniKey(fs, "Offsets%s"));
 }
 
-void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Color"), FColor, clNone);
-    FBorderOffsets.SaveToINI(ini, Section, RVIniKey(fs, "Offsets%s"));
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clNone);
+    FBorderOffsets.SaveToINI(ini, section, RVIniKey(fs, "Offsets%s"));
 }
 
 // ---------------------------------------------------------------------------
 // TParaInfo
 
-TParaInfo::TParaInfo(TCollection* Collection) : TCustomRVInfo(Collection)
+TParaInfo::TParaInfo(TCollection* collection) : TCustomRVInfo(collection)
 {
     SetStyleName("Paragraph Style");
 }
 
-void TParaInfo::Assign(const TPersistent* Source)
+void TParaInfo::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TParaInfo*>(Source)) {
+    if (const auto* src = dynamic_cast<const TParaInfo*>(source)) {
         FFirstIndent = src->FFirstIndent;
         FLeftIndent = src->FLeftIndent;
         FRightIndent = src->FRightIndent;
@@ -376,7 +376,7 @@ void TParaInfo::Assign(const TPersistent* Source)
         FOptions = src->FOptions;
         FBiDiMode = src->FBiDiMode;
     }
-    TCustomRVInfo::Assign(Source);
+    TCustomRVInfo::Assign(source);
 }
 
 bool TParaInfo::ExtraLineSpacing() const
@@ -385,45 +385,45 @@ bool TParaInfo::ExtraLineSpacing() const
            (FLineSpacingType == rvlsSpaceBetween && FLineSpacing > 0);
 }
 
-bool TParaInfo::IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const
+bool TParaInfo::IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const
 {
-    const auto* v = dynamic_cast<const TParaInfo*>(Value);
+    const auto* v = dynamic_cast<const TParaInfo*>(value);
     if (v == nullptr)
         return false;
     return FAlignment == v->FAlignment && FFirstIndent == v->FFirstIndent && FLeftIndent == v->FLeftIndent &&
            FRightIndent == v->FRightIndent && FSpaceBefore == v->FSpaceBefore &&
            FSpaceAfter == v->FSpaceAfter && FLineSpacing == v->FLineSpacing &&
            FLineSpacingType == v->FLineSpacingType && FOptions == v->FOptions && FBiDiMode == v->FBiDiMode &&
-           (IgnoreID || FNextParaNo == v->FNextParaNo) && FBackground.IsEqual(&v->FBackground) &&
+           (ignoreId || FNextParaNo == v->FNextParaNo) && FBackground.IsEqual(&v->FBackground) &&
            FBorder.IsEqual(&v->FBorder);
 }
 
-bool TParaInfo::IsEqual(const TParaInfo* Value, TRVParaInfoProperties IgnoreList) const
+bool TParaInfo::IsEqual(const TParaInfo* value, TRVParaInfoProperties ignoreList) const
 {
-    auto same = [IgnoreList](TRVParaInfoProperty p, bool equal) { return equal || IgnoreList.Contains(p); };
+    auto same = [ignoreList](TRVParaInfoProperty p, bool equal) { return equal || ignoreList.Contains(p); };
     auto sameOption = [&](TRVParaInfoProperty p, TRVParaOption o) {
-        return same(p, FOptions.Contains(o) == Value->FOptions.Contains(o));
+        return same(p, FOptions.Contains(o) == value->FOptions.Contains(o));
     };
-    return same(rvpiAlignment, FAlignment == Value->FAlignment) &&
-           same(rvpiFirstIndent, FFirstIndent == Value->FFirstIndent) &&
-           same(rvpiLeftIndent, FLeftIndent == Value->FLeftIndent) &&
-           same(rvpiRightIndent, FRightIndent == Value->FRightIndent) &&
-           same(rvpiSpaceBefore, FSpaceBefore == Value->FSpaceBefore) &&
-           same(rvpiSpaceAfter, FSpaceAfter == Value->FSpaceAfter) &&
-           same(rvpiLineSpacing, FLineSpacing == Value->FLineSpacing) &&
-           same(rvpiLineSpacingType, FLineSpacingType == Value->FLineSpacingType) &&
+    return same(rvpiAlignment, FAlignment == value->FAlignment) &&
+           same(rvpiFirstIndent, FFirstIndent == value->FFirstIndent) &&
+           same(rvpiLeftIndent, FLeftIndent == value->FLeftIndent) &&
+           same(rvpiRightIndent, FRightIndent == value->FRightIndent) &&
+           same(rvpiSpaceBefore, FSpaceBefore == value->FSpaceBefore) &&
+           same(rvpiSpaceAfter, FSpaceAfter == value->FSpaceAfter) &&
+           same(rvpiLineSpacing, FLineSpacing == value->FLineSpacing) &&
+           same(rvpiLineSpacingType, FLineSpacingType == value->FLineSpacingType) &&
            sameOption(rvpiNoWrap, rvpaoNoWrap) && sameOption(rvpiReadOnly, rvpaoReadOnly) &&
            sameOption(rvpiStyleProtect, rvpaoStyleProtect) &&
            sameOption(rvpiDoNotWantReturns, rvpaoDoNotWantReturns) &&
-           same(rvpiBiDiMode, FBiDiMode == Value->FBiDiMode) &&
-           same(rvpiNextParaNo, FNextParaNo == Value->FNextParaNo) &&
-           FBackground.IsEqual_Para(&Value->FBackground, IgnoreList) &&
-           FBorder.IsEqual_Para(&Value->FBorder, IgnoreList);
+           same(rvpiBiDiMode, FBiDiMode == value->FBiDiMode) &&
+           same(rvpiNextParaNo, FNextParaNo == value->FNextParaNo) &&
+           FBackground.IsEqual_Para(&value->FBackground, ignoreList) &&
+           FBorder.IsEqual_Para(&value->FBorder, ignoreList);
 }
 
-int TParaInfo::SimilarityValue(const TCustomRVInfo* Value) const
+int TParaInfo::SimilarityValue(const TCustomRVInfo* value) const
 {
-    const auto* v = dynamic_cast<const TParaInfo*>(Value);
+    const auto* v = dynamic_cast<const TParaInfo*>(value);
     if (v == nullptr)
         return 0;
     int64_t r = int64_t(RV_CompareInts(FFirstIndent, v->FFirstIndent, 1000)) +
@@ -452,61 +452,61 @@ int TParaInfo::SimilarityValue(const TCustomRVInfo* Value) const
     return ClampScore(r);
 }
 
-void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs)
+void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    TCustomRVInfo::LoadFromINI(ini, Section, fs, "Paragraph Style");
-    FSpaceBefore = ini->ReadInteger(Section, RVIniKey(fs, "SpaceBefore"), 0);
-    FSpaceAfter = ini->ReadInteger(Section, RVIniKey(fs, "SpaceAfter"), 0);
-    FLeftIndent = ini->ReadInteger(Section, RVIniKey(fs, "LeftIndent"), 0);
-    FRightIndent = ini->ReadInteger(Section, RVIniKey(fs, "RightIndent"), 0);
-    FFirstIndent = ini->ReadInteger(Section, RVIniKey(fs, "FirstIndent"), 0);
-    FLineSpacing = ini->ReadInteger(Section, RVIniKey(fs, "LineSpacing"), 100);
-    const int lsType = ini->ReadInteger(Section, RVIniKey(fs, "LSType"), rvlsPercent);
+    TCustomRVInfo::LoadFromINI(ini, section, fs, "Paragraph Style");
+    FSpaceBefore = ini->ReadInteger(section, RVIniKey(fs, "SpaceBefore"), 0);
+    FSpaceAfter = ini->ReadInteger(section, RVIniKey(fs, "SpaceAfter"), 0);
+    FLeftIndent = ini->ReadInteger(section, RVIniKey(fs, "LeftIndent"), 0);
+    FRightIndent = ini->ReadInteger(section, RVIniKey(fs, "RightIndent"), 0);
+    FFirstIndent = ini->ReadInteger(section, RVIniKey(fs, "FirstIndent"), 0);
+    FLineSpacing = ini->ReadInteger(section, RVIniKey(fs, "LineSpacing"), 100);
+    const int lsType = ini->ReadInteger(section, RVIniKey(fs, "LSType"), rvlsPercent);
     FLineSpacingType = lsType == rvlsSpaceBetween ? rvlsSpaceBetween : rvlsPercent;
-    FNextParaNo = ini->ReadInteger(Section, RVIniKey(fs, "NextParaNo"), -1);
-    const int alignment = ini->ReadInteger(Section, RVIniKey(fs, "Alignment"), rvaLeft);
+    FNextParaNo = ini->ReadInteger(section, RVIniKey(fs, "NextParaNo"), -1);
+    const int alignment = ini->ReadInteger(section, RVIniKey(fs, "Alignment"), rvaLeft);
     FAlignment =
         alignment >= rvaLeft && alignment <= rvaJustify ? static_cast<TRVAlignment>(alignment) : rvaLeft;
-    const int bidi = ini->ReadInteger(Section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
+    const int bidi = ini->ReadInteger(section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
     FBiDiMode =
         bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FOptions = TRVParaOptions();
-    FOptions.Set(rvpaoNoWrap, IniReadBool(ini, Section, RVIniKey(fs, "NoWrap"), false));
-    FOptions.Set(rvpaoReadOnly, IniReadBool(ini, Section, RVIniKey(fs, "ReadOnly"), false));
-    FOptions.Set(rvpaoStyleProtect, IniReadBool(ini, Section, RVIniKey(fs, "StyleProtect"), false));
-    FOptions.Set(rvpaoDoNotWantReturns, IniReadBool(ini, Section, RVIniKey(fs, "DoNotWantReturns"), false));
-    FBorder.LoadFromINI(ini, Section, RVIniKey(fs, "Border%s"));
-    FBackground.LoadFromINI(ini, Section, RVIniKey(fs, "Background%s"));
+    FOptions.Set(rvpaoNoWrap, IniReadBool(ini, section, RVIniKey(fs, "NoWrap"), false));
+    FOptions.Set(rvpaoReadOnly, IniReadBool(ini, section, RVIniKey(fs, "ReadOnly"), false));
+    FOptions.Set(rvpaoStyleProtect, IniReadBool(ini, section, RVIniKey(fs, "StyleProtect"), false));
+    FOptions.Set(rvpaoDoNotWantReturns, IniReadBool(ini, section, RVIniKey(fs, "DoNotWantReturns"), false));
+    FBorder.LoadFromINI(ini, section, RVIniKey(fs, "Border%s"));
+    FBackground.LoadFromINI(ini, section, RVIniKey(fs, "Background%s"));
 }
 
-void TParaInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TParaInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    TCustomRVInfo::SaveToINI(ini, Section, fs);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "SpaceBefore"), FSpaceBefore, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "SpaceAfter"), FSpaceAfter, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "LeftIndent"), FLeftIndent, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "RightIndent"), FRightIndent, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "FirstIndent"), FFirstIndent, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "LineSpacing"), FLineSpacing, 100);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "LSType"), FLineSpacingType, rvlsPercent);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "NextParaNo"), FNextParaNo, -1);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Alignment"), FAlignment, rvaLeft);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "NoWrap"), FOptions.Contains(rvpaoNoWrap), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "ReadOnly"), FOptions.Contains(rvpaoReadOnly), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "StyleProtect"), FOptions.Contains(rvpaoStyleProtect),
+    TCustomRVInfo::SaveToINI(ini, section, fs);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "SpaceBefore"), FSpaceBefore, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "SpaceAfter"), FSpaceAfter, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LeftIndent"), FLeftIndent, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "RightIndent"), FRightIndent, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "FirstIndent"), FFirstIndent, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LineSpacing"), FLineSpacing, 100);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LSType"), FLineSpacingType, rvlsPercent);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "NextParaNo"), FNextParaNo, -1);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Alignment"), FAlignment, rvaLeft);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "NoWrap"), FOptions.Contains(rvpaoNoWrap), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "ReadOnly"), FOptions.Contains(rvpaoReadOnly), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "StyleProtect"), FOptions.Contains(rvpaoStyleProtect),
                        false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "DoNotWantReturns"),
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "DoNotWantReturns"),
                        FOptions.Contains(rvpaoDoNotWantReturns), false);
-    FBorder.SaveToINI(ini, Section, RVIniKey(fs, "Border%s"));
-    FBackground.SaveToINI(ini, Section, RVIniKey(fs, "Background%s"));
+    FBorder.SaveToINI(ini, section, RVIniKey(fs, "Border%s"));
+    FBackground.SaveToINI(ini, section, RVIniKey(fs, "Background%s"));
 }
 
 // ---------------------------------------------------------------------------
 // TParaInfos
 
-TParaInfos::TParaInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
-    : TCustomRVInfos(std::move(ItemClass), Owner)
+TParaInfos::TParaInfos(TCollectionItemClass itemClass, TPersistent* owner)
+    : TCustomRVInfos(std::move(itemClass), owner)
 {}
 
 TParaInfos::~TParaInfos()
@@ -519,16 +519,16 @@ TParaInfo* TParaInfos::Add()
     return static_cast<TParaInfo*>(TCollection::Add());
 }
 
-TParaInfo* TParaInfos::Items(int Index) const
+TParaInfo* TParaInfos::Items(int index) const
 {
-    if (Index < 0 || Index >= Count())
+    if (index < 0 || index >= Count())
         return InvalidItem();
-    return static_cast<TParaInfo*>(GetItem(Index));
+    return static_cast<TParaInfo*>(GetItem(index));
 }
 
-void TParaInfos::SetItem(int Index, const TParaInfo* Value)
+void TParaInfos::SetItem(int index, const TParaInfo* value)
 {
-    GetItem(Index)->Assign(Value);
+    GetItem(index)->Assign(value);
 }
 
 TParaInfo* TParaInfos::InvalidItem() const
@@ -548,40 +548,40 @@ TParaInfo* TParaInfos::InvalidItem() const
     return FInvalidItem;
 }
 
-void TParaInfos::SetInvalidItem(const TParaInfo* Value)
+void TParaInfos::SetInvalidItem(const TParaInfo* value)
 {
     TParaInfo* item = InvalidItem();
-    if (Value != item)
-        item->Assign(Value);
+    if (value != item)
+        item->Assign(value);
 }
 
-int TParaInfos::FindStyleWithAlignment(int BaseStyle, TRVAlignment Alignment) const
+int TParaInfos::FindStyleWithAlignment(int baseStyle, TRVAlignment Alignment) const
 {
     // Another style must equal the base style in everything but the alignment.
-    const TParaInfo* base = Items(BaseStyle);
-    return FindFromBase(BaseStyle, [&](int i) {
+    const TParaInfo* base = Items(baseStyle);
+    return FindFromBase(baseStyle, [&](int i) {
         const TParaInfo* candidate = Items(i);
         return candidate->Alignment() == Alignment &&
-               (i == BaseStyle || base->IsEqual(candidate, {rvpiAlignment}));
+               (i == baseStyle || base->IsEqual(candidate, {rvpiAlignment}));
     });
 }
 
-int TParaInfos::FindSuchStyle(int BaseStyle, const TParaInfo* Style, TRVParaInfoProperties Mask) const
+int TParaInfos::FindSuchStyle(int baseStyle, const TParaInfo* style, TRVParaInfoProperties mask) const
 {
-    const TRVParaInfoProperties ignore = RVAllParaInfoProperties - Mask;
-    return FindFromBase(BaseStyle, [&](int i) { return Style->IsEqual(Items(i), ignore); });
+    const TRVParaInfoProperties ignore = RVAllParaInfoProperties - mask;
+    return FindFromBase(baseStyle, [&](int i) { return style->IsEqual(Items(i), ignore); });
 }
 
-void TParaInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
+void TParaInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& section)
 {
-    const int count = RVReadIniCount(ini, Section, "ParasCount", 2);
+    const int count = RVReadIniCount(ini, section, "ParasCount", 2);
     ReplaceEntries<TParaInfo>(
-        count, [&](TParaInfo* info, int i) { info->LoadFromINI(ini, Section, "Para%s" + IntToStr(i)); });
+        count, [&](TParaInfo* info, int i) { info->LoadFromINI(ini, section, "Para%s" + IntToStr(i)); });
 }
 
-void TParaInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const
+void TParaInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& section) const
 {
-    ini->WriteInteger(Section, "ParasCount", Count());
+    ini->WriteInteger(section, "ParasCount", Count());
     for (int i = 0; i < Count(); ++i)
-        Items(i)->SaveToINI(ini, Section, "Para%s" + IntToStr(i));
+        Items(i)->SaveToINI(ini, section, "Para%s" + IntToStr(i));
 }

@@ -17,30 +17,30 @@ class TRVRect : public TPersistent {
 public:
     const char* ClassName() const override { return "TRVRect"; }
     const TPropertyTable* PropertyTable() const override;
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     int Left() const { return FLeft; }
-    void SetLeft(int Value) { FLeft = Value; }
+    void SetLeft(int value) { FLeft = value; }
     int Top() const { return FTop; }
-    void SetTop(int Value) { FTop = Value; }
+    void SetTop(int value) { FTop = value; }
     int Right() const { return FRight; }
-    void SetRight(int Value) { FRight = Value; }
+    void SetRight(int value) { FRight = value; }
     int Bottom() const { return FBottom; }
-    void SetBottom(int Value) { FBottom = Value; }
-    void SetAll(int Value);
+    void SetBottom(int value) { FBottom = value; }
+    void SetAll(int value);
 
     // The rectangle becomes (Left, Top, Right, Bottom).
-    void AssignToRect(TRect& Rect) const;
+    void AssignToRect(TRect& rect) const;
     // Each side of the rectangle is raised to this value where it is greater.
-    void AssignToRectIfGreater(TRect& Rect) const;
+    void AssignToRectIfGreater(TRect& rect) const;
     // Widens the rectangle by the offsets; the SaD form scales them to the device first.
-    void InflateRect(TRect& Rect) const;
-    void InflateRectSaD(TRect& Rect, const TRVScreenAndDevice& sad) const;
-    bool IsEqual(const TRVRect* Value) const;
-    bool IsEqualEx(const TRVRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const;
-    int SimilarityValue(const TRVRect* Value, int Weight) const;
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void InflateRect(TRect& rect) const;
+    void InflateRectSaD(TRect& rect, const TRVScreenAndDevice& sad) const;
+    bool IsEqual(const TRVRect* value) const;
+    bool IsEqualEx(const TRVRect* value, bool ignL, bool ignT, bool ignR, bool ignB) const;
+    int SimilarityValue(const TRVRect* value, int weight) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     int FTop = 0;
@@ -52,28 +52,28 @@ private:
 // Four flags: the visible sides of a border.
 class TRVBooleanRect : public TPersistent {
 public:
-    explicit TRVBooleanRect(bool DefValue = true);
+    explicit TRVBooleanRect(bool defValue = true);
     const char* ClassName() const override { return "TRVBooleanRect"; }
     const TPropertyTable* PropertyTable() const override;
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     bool Left() const { return FLeft; }
-    void SetLeft(bool Value) { FLeft = Value; }
+    void SetLeft(bool value) { FLeft = value; }
     bool Top() const { return FTop; }
-    void SetTop(bool Value) { FTop = Value; }
+    void SetTop(bool value) { FTop = value; }
     bool Right() const { return FRight; }
-    void SetRight(bool Value) { FRight = Value; }
+    void SetRight(bool value) { FRight = value; }
     bool Bottom() const { return FBottom; }
-    void SetBottom(bool Value) { FBottom = Value; }
-    void SetAll(bool Value);
-    void SetValues(bool ALeft, bool ATop, bool ARight, bool ABottom);
+    void SetBottom(bool value) { FBottom = value; }
+    void SetAll(bool value);
+    void SetValues(bool aLeft, bool aTop, bool aRight, bool aBottom);
 
-    bool IsEqual(const TRVBooleanRect* Value) const;
-    bool IsEqual2(bool ALeft, bool ATop, bool ARight, bool ABottom) const;
-    bool IsAllEqual(bool Value) const;
-    bool IsEqualEx(const TRVBooleanRect* Value, bool IgnL, bool IgnT, bool IgnR, bool IgnB) const;
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    bool IsEqual(const TRVBooleanRect* value) const;
+    bool IsEqual2(bool aLeft, bool aTop, bool aRight, bool aBottom) const;
+    bool IsAllEqual(bool value) const;
+    bool IsEqualEx(const TRVBooleanRect* value, bool ignL, bool ignT, bool ignR, bool ignB) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     bool FTop;
@@ -132,36 +132,36 @@ public:
     TRVBorder();
     const char* ClassName() const override { return "TRVBorder"; }
     const TPropertyTable* PropertyTable() const override;
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
+    void SetColor(TColor value) { FColor = value; }
     TRVBorderStyle Style() const { return FStyle; }
-    void SetStyle(TRVBorderStyle Value) { FStyle = Value; }
+    void SetStyle(TRVBorderStyle value) { FStyle = value; }
     int Width() const { return FWidth; }
-    void SetWidth(int Value) { FWidth = Value; }
+    void SetWidth(int value) { FWidth = value; }
     int InternalWidth() const { return FInternalWidth; }
-    void SetInternalWidth(int Value) { FInternalWidth = Value; }
+    void SetInternalWidth(int value) { FInternalWidth = value; }
     TRVBooleanRect* VisibleBorders() { return &FVisibleBorders; }
     const TRVBooleanRect* VisibleBorders() const { return &FVisibleBorders; }
-    void SetVisibleBorders(const TRVBooleanRect* Value) { FVisibleBorders.Assign(Value); }
+    void SetVisibleBorders(const TRVBooleanRect* value) { FVisibleBorders.Assign(value); }
     TRVRect* BorderOffsets() { return &FBorderOffsets; }
     const TRVRect* BorderOffsets() const { return &FBorderOffsets; }
-    void SetBorderOffsets(const TRVRect* Value) { FBorderOffsets.Assign(Value); }
+    void SetBorderOffsets(const TRVRect* value) { FBorderOffsets.Assign(value); }
 
     // Screen drawing around Rect (widened by the offsets).
-    void Draw(TRect Rect, TCanvas* Canvas) const;
+    void Draw(TRect rect, TCanvas* canvas) const;
     // Device drawing: Rect is in device pixels; offsets and widths are scaled.
-    void DrawSaD(TRect Rect, TCanvas* Canvas, const TRVScreenAndDevice& sad, TRVColorMode ColorMode) const;
+    void DrawSaD(TRect rect, TCanvas* canvas, const TRVScreenAndDevice& sad, TRVColorMode colorMode) const;
     // The lines around R with line width w, gap g and pixel size p.
-    void DoDraw(TRect R, TCanvas* Canvas, int w, int g, int p, TRVColorMode ColorMode) const;
+    void DoDraw(TRect r, TCanvas* canvas, int w, int g, int p, TRVColorMode colorMode) const;
     int GetTotalWidth() const;
 
-    bool IsEqual(const TRVBorder* Value) const;
-    bool IsEqual_Para(const TRVBorder* Value, TRVParaInfoProperties IgnoreList) const;
-    int SimilarityValue(const TRVBorder* Value) const;
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    bool IsEqual(const TRVBorder* value) const;
+    bool IsEqual_Para(const TRVBorder* value, TRVParaInfoProperties ignoreList) const;
+    int SimilarityValue(const TRVBorder* value) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     TColor FColor = clWindowText;
@@ -177,22 +177,22 @@ class TRVBackgroundRect : public TPersistent {
 public:
     const char* ClassName() const override { return "TRVBackgroundRect"; }
     const TPropertyTable* PropertyTable() const override;
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TRVRect* BorderOffsets() { return &FBorderOffsets; }
     const TRVRect* BorderOffsets() const { return &FBorderOffsets; }
-    void SetBorderOffsets(const TRVRect* Value) { FBorderOffsets.Assign(Value); }
+    void SetBorderOffsets(const TRVRect* value) { FBorderOffsets.Assign(value); }
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
+    void SetColor(TColor value) { FColor = value; }
 
-    void PrepareDraw(TRect& Rect) const;
-    void PrepareDrawSaD(TRect& Rect, const TRVScreenAndDevice& sad) const;
-    void Draw(TRect Rect, TCanvas* Canvas, bool Printing, TRVColorMode ColorMode) const;
-    bool IsEqual(const TRVBackgroundRect* Value) const;
-    bool IsEqual_Para(const TRVBackgroundRect* Value, TRVParaInfoProperties IgnoreList) const;
-    int SimilarityValue(const TRVBackgroundRect* Value) const;
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void PrepareDraw(TRect& rect) const;
+    void PrepareDrawSaD(TRect& rect, const TRVScreenAndDevice& sad) const;
+    void Draw(TRect rect, TCanvas* canvas, bool printing, TRVColorMode colorMode) const;
+    bool IsEqual(const TRVBackgroundRect* value) const;
+    bool IsEqual_Para(const TRVBackgroundRect* value, TRVParaInfoProperties ignoreList) const;
+    int SimilarityValue(const TRVBackgroundRect* value) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     TRVRect FBorderOffsets;
@@ -207,50 +207,50 @@ using TRVParaOptions = TRVSet<TRVParaOption, uint8_t>;
 // One paragraph style. Owns its border and background.
 class TParaInfo : public TCustomRVInfo {
 public:
-    explicit TParaInfo(TCollection* Collection);
+    explicit TParaInfo(TCollection* collection);
     const char* ClassName() const override { return "TParaInfo"; }
     const TPropertyTable* PropertyTable() const override;
     // From a TParaInfo every field; then, for any source, the base Assign.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     int FirstIndent() const { return FFirstIndent; }
-    void SetFirstIndent(int Value) { FFirstIndent = Value; }
+    void SetFirstIndent(int value) { FFirstIndent = value; }
     int LeftIndent() const { return FLeftIndent; }
-    void SetLeftIndent(int Value) { FLeftIndent = Value; }
+    void SetLeftIndent(int value) { FLeftIndent = value; }
     int RightIndent() const { return FRightIndent; }
-    void SetRightIndent(int Value) { FRightIndent = Value; }
+    void SetRightIndent(int value) { FRightIndent = value; }
     int SpaceBefore() const { return FSpaceBefore; }
-    void SetSpaceBefore(int Value) { FSpaceBefore = Value; }
+    void SetSpaceBefore(int value) { FSpaceBefore = value; }
     int SpaceAfter() const { return FSpaceAfter; }
-    void SetSpaceAfter(int Value) { FSpaceAfter = Value; }
+    void SetSpaceAfter(int value) { FSpaceAfter = value; }
     int LineSpacing() const { return FLineSpacing; }
-    void SetLineSpacing(int Value) { FLineSpacing = Value; }
+    void SetLineSpacing(int value) { FLineSpacing = value; }
     TRVLineSpacingType LineSpacingType() const { return FLineSpacingType; }
-    void SetLineSpacingType(TRVLineSpacingType Value) { FLineSpacingType = Value; }
+    void SetLineSpacingType(TRVLineSpacingType value) { FLineSpacingType = value; }
     TRVAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TRVAlignment Value) { FAlignment = Value; }
+    void SetAlignment(TRVAlignment value) { FAlignment = value; }
     TRVBorder* Border() { return &FBorder; }
     const TRVBorder* Border() const { return &FBorder; }
-    void SetBorder(const TRVBorder* Value) { FBorder.Assign(Value); }
+    void SetBorder(const TRVBorder* value) { FBorder.Assign(value); }
     int NextParaNo() const { return FNextParaNo; }
-    void SetNextParaNo(int Value) { FNextParaNo = Value; }
+    void SetNextParaNo(int value) { FNextParaNo = value; }
     TRVBackgroundRect* Background() { return &FBackground; }
     const TRVBackgroundRect* Background() const { return &FBackground; }
-    void SetBackground(const TRVBackgroundRect* Value) { FBackground.Assign(Value); }
+    void SetBackground(const TRVBackgroundRect* value) { FBackground.Assign(value); }
     TRVParaOptions Options() const { return FOptions; }
-    void SetOptions(TRVParaOptions Value) { FOptions = Value; }
+    void SetOptions(TRVParaOptions value) { FOptions = value; }
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
-    void SetBiDiMode(TRVBiDiMode Value) { FBiDiMode = Value; }
+    void SetBiDiMode(TRVBiDiMode value) { FBiDiMode = value; }
 
     // More than single spacing: over 100 percent, or over 0 pixels between lines.
     bool ExtraLineSpacing() const;
-    bool IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const override;
-    int SimilarityValue(const TCustomRVInfo* Value) const override;
+    bool IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const override;
+    int SimilarityValue(const TCustomRVInfo* value) const override;
     int* NextStyleReference() override { return &FNextParaNo; }
-    bool IsEqual(const TParaInfo* Value, TRVParaInfoProperties IgnoreList) const;
+    bool IsEqual(const TParaInfo* value, TRVParaInfoProperties ignoreList) const;
 
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
 private:
     int FFirstIndent = 0;
@@ -273,23 +273,23 @@ private:
 // red), made on first request and owned by the collection.
 class TParaInfos : public TCustomRVInfos {
 public:
-    TParaInfos(TCollectionItemClass ItemClass, TPersistent* Owner);
+    TParaInfos(TCollectionItemClass itemClass, TPersistent* owner);
     ~TParaInfos() override;
     const char* ClassName() const override { return "TParaInfos"; }
 
     TParaInfo* Add();
-    TParaInfo* Items(int Index) const;
-    TParaInfo* operator[](int Index) const { return Items(Index); }
-    void SetItem(int Index, const TParaInfo* Value);
+    TParaInfo* Items(int index) const;
+    TParaInfo* operator[](int index) const { return Items(index); }
+    void SetItem(int index, const TParaInfo* value);
     TParaInfo* InvalidItem() const;
-    void SetInvalidItem(const TParaInfo* Value);
+    void SetInvalidItem(const TParaInfo* value);
 
-    int FindStyleWithAlignment(int BaseStyle, TRVAlignment Alignment) const;
-    int FindSuchStyle(int BaseStyle, const TParaInfo* Style, TRVParaInfoProperties Mask) const;
+    int FindStyleWithAlignment(int baseStyle, TRVAlignment alignment) const;
+    int FindSuchStyle(int baseStyle, const TParaInfo* style, TRVParaInfoProperties mask) const;
 
     // "ParasCount" (default 2) and the keys "Para%s" + index; loading replaces every style.
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section) const;
 
 private:
     mutable TParaInfo* FInvalidItem = nullptr;

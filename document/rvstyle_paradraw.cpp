@@ -8,33 +8,33 @@
 // ---------------------------------------------------------------------------
 // TRVBorder
 
-void TRVBorder::Draw(TRect Rect, TCanvas* Canvas) const
+void TRVBorder::Draw(TRect rect, TCanvas* canvas) const
 {
     if (FStyle == rvbNone)
         return;
-    FBorderOffsets.InflateRect(Rect);
-    DoDraw(Rect, Canvas, FWidth, FInternalWidth, 1, rvcmColor);
+    FBorderOffsets.InflateRect(rect);
+    DoDraw(rect, canvas, FWidth, FInternalWidth, 1, rvcmColor);
 }
 
-void TRVBorder::DrawSaD(TRect Rect, TCanvas* Canvas, const TRVScreenAndDevice& sad,
-                        TRVColorMode ColorMode) const
+void TRVBorder::DrawSaD(TRect rect, TCanvas* canvas, const TRVScreenAndDevice& sad,
+                        TRVColorMode colorMode) const
 {
     if (FStyle == rvbNone)
         return;
-    FBorderOffsets.InflateRectSaD(Rect, sad);
+    FBorderOffsets.InflateRectSaD(rect, sad);
     // Line widths scale with the vertical resolution on both axes, so that
     // vertical and horizontal lines stay equally thick.
     const int w = MulDiv(FWidth, sad.DevicePpiY, sad.ScreenPpiY);
     const int g = MulDiv(FInternalWidth, sad.DevicePpiY, sad.ScreenPpiY);
     const int p = MulDiv(1, sad.DevicePpiY, sad.ScreenPpiY);
-    DoDraw(Rect, Canvas, w, g, p, ColorMode);
+    DoDraw(rect, canvas, w, g, p, colorMode);
 }
 
-void TRVBorder::DoDraw(TRect R, TCanvas* Canvas, int w, int g, int p, TRVColorMode ColorMode) const
+void TRVBorder::DoDraw(TRect r, TCanvas* canvas, int w, int g, int p, TRVColorMode colorMode) const
 {
-    TPen* pen = Canvas->Pen();
+    TPen* pen = canvas->Pen();
     pen->SetStyle(psInsideFrame);
-    switch (ColorMode) {
+    switch (colorMode) {
     case rvcmColor:
         pen->SetColor(FColor);
         break;
@@ -66,33 +66,33 @@ void TRVBorder::DoDraw(TRect R, TCanvas* Canvas, int w, int g, int p, TRVColorMo
 
     // Each side is drawn there and back, so that both of its end points are
     // painted (a line leaves out its last pixel). The first pass is the innermost line.
-    auto side = [Canvas](int x1, int y1, int x2, int y2) {
-        Canvas->MoveTo(x1, y1);
-        Canvas->LineTo(x2, y2);
-        Canvas->LineTo(x1, y1);
+    auto side = [canvas](int x1, int y1, int x2, int y2) {
+        canvas->MoveTo(x1, y1);
+        canvas->LineTo(x2, y2);
+        canvas->LineTo(x1, y1);
     };
     for (int k = passes; k >= 1; --k) {
         const bool thick = (k == 1 && FStyle == rvbThickOutside) || (k == 2 && FStyle == rvbThickInside);
         pen->SetWidth(thick ? 2 * w : w);
         if (FVisibleBorders.Top())
-            side(R.Left, R.Top, R.Right, R.Top);
+            side(r.Left, r.Top, r.Right, r.Top);
         if (FVisibleBorders.Right())
-            side(R.Right, R.Top, R.Right, R.Bottom);
+            side(r.Right, r.Top, r.Right, r.Bottom);
         if (FVisibleBorders.Bottom())
-            side(R.Right, R.Bottom, R.Left, R.Bottom);
+            side(r.Right, r.Bottom, r.Left, r.Bottom);
         if (FVisibleBorders.Left())
-            side(R.Left, R.Bottom, R.Left, R.Top);
+            side(r.Left, r.Bottom, r.Left, r.Top);
         const int grow = WrapAdd(g, p);
-        R = {WrapSub(R.Left, grow), WrapSub(R.Top, grow), WrapAdd(R.Right, grow), WrapAdd(R.Bottom, grow)};
+        r = {WrapSub(r.Left, grow), WrapSub(r.Top, grow), WrapAdd(r.Right, grow), WrapAdd(r.Bottom, grow)};
         // A 2-pixel line drawn inside its frame takes one more pixel on the
         // side away from the text when its nominal width is 1.
         if (w == 1) {
             if (FStyle == rvbThickOutside) {
-                R.Bottom = WrapAdd(R.Bottom, p);
-                R.Right = WrapAdd(R.Right, p);
+                r.Bottom = WrapAdd(r.Bottom, p);
+                r.Right = WrapAdd(r.Right, p);
             } else if (FStyle == rvbThickInside) {
-                R.Top = WrapSub(R.Top, p);
-                R.Left = WrapSub(R.Left, p);
+                r.Top = WrapSub(r.Top, p);
+                r.Left = WrapSub(r.Left, p);
             }
         }
     }
@@ -102,19 +102,19 @@ void TRVBorder::DoDraw(TRect R, TCanvas* Canvas, int w, int g, int p, TRVColorMo
 // ---------------------------------------------------------------------------
 // TRVBackgroundRect
 
-void TRVBackgroundRect::Draw(TRect Rect, TCanvas* Canvas, bool Printing, TRVColorMode ColorMode) const
+void TRVBackgroundRect::Draw(TRect rect, TCanvas* canvas, bool printing, TRVColorMode colorMode) const
 {
     if (FColor == clNone)
         return;
-    if (Printing && (ColorMode == rvcmBlackAndWhite || ColorMode == rvcmBlackOnWhite))
+    if (printing && (colorMode == rvcmBlackAndWhite || colorMode == rvcmBlackOnWhite))
         return;
-    TBrush* brush = Canvas->Brush();
+    TBrush* brush = canvas->Brush();
     brush->SetStyle(bsSolid);
-    brush->SetColor(ColorMode == rvcmGrayScale ? RV_GetGray(RV_GetPrnColor(FColor)) : RV_GetPrnColor(FColor));
-    Canvas->Pen()->SetStyle(psClear);
-    Rect.Right = WrapAdd(Rect.Right, 1);
-    Rect.Bottom = WrapAdd(Rect.Bottom, 1);
-    Canvas->FillRect(Rect);
-    Canvas->Pen()->SetStyle(psSolid);
+    brush->SetColor(colorMode == rvcmGrayScale ? RV_GetGray(RV_GetPrnColor(FColor)) : RV_GetPrnColor(FColor));
+    canvas->Pen()->SetStyle(psClear);
+    rect.Right = WrapAdd(rect.Right, 1);
+    rect.Bottom = WrapAdd(rect.Bottom, 1);
+    canvas->FillRect(rect);
+    canvas->Pen()->SetStyle(psSolid);
     brush->SetStyle(bsClear);
 }

@@ -11,7 +11,7 @@
 #include "platform/graphics/picture.h"
 #include "platform/graphics/resources.h"
 
-TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner)
+TRVStyle::TRVStyle(TComponent* aOwner) : TComponent(aOwner)
 {
     // The collections ask for the entry class each time they make an entry,
     // so that a derived style sheet's classes are used once it is constructed.
@@ -42,22 +42,22 @@ TCollectionItemClass TRVStyle::GetListStyleClass() const
     return [](TCollection* c) -> TCollectionItem* { return new TRVListInfo(c); };
 }
 
-void TRVStyle::SetTextStyles(const TFontInfos* Value)
+void TRVStyle::SetTextStyles(const TFontInfos* value)
 {
-    if (Value != FTextStyles.get())
-        FTextStyles->Assign(Value);
+    if (value != FTextStyles.get())
+        FTextStyles->Assign(value);
 }
 
-void TRVStyle::SetParaStyles(const TParaInfos* Value)
+void TRVStyle::SetParaStyles(const TParaInfos* value)
 {
-    if (Value != FParaStyles.get())
-        FParaStyles->Assign(Value);
+    if (value != FParaStyles.get())
+        FParaStyles->Assign(value);
 }
 
-void TRVStyle::SetListStyles(const TRVListInfos* Value)
+void TRVStyle::SetListStyles(const TRVListInfos* value)
 {
-    if (Value != FListStyles.get())
-        FListStyles->Assign(Value);
+    if (value != FListStyles.get())
+        FListStyles->Assign(value);
 }
 
 TPicture* TRVStyle::InvalidPicture()
@@ -69,150 +69,150 @@ TPicture* TRVStyle::InvalidPicture()
     return FInvalidPicture.get();
 }
 
-void TRVStyle::SetInvalidPicture(const TPicture* Value)
+void TRVStyle::SetInvalidPicture(const TPicture* value)
 {
-    if (Value == nullptr) {
+    if (value == nullptr) {
         FInvalidPicture.reset();
         return;
     }
-    if (Value == FInvalidPicture.get())
+    if (value == FInvalidPicture.get())
         return;
     if (!FInvalidPicture)
         FInvalidPicture = std::make_unique<TPicture>();
-    FInvalidPicture->Assign(Value);
+    FInvalidPicture->Assign(value);
 }
 
-void TRVStyle::Notification(TComponent* AComponent, TOperation Operation)
+void TRVStyle::Notification(TComponent* aComponent, TOperation operation)
 {
-    TComponent::Notification(AComponent, Operation);
+    TComponent::Notification(aComponent, operation);
     // A component that goes away is no longer of its own class here, so the
     // levels recognise their image list by its component address.
-    if (Operation == opRemove && FListStyles)
-        FListStyles->RemoveImageListComponent(AComponent);
+    if (operation == opRemove && FListStyles)
+        FListStyles->RemoveImageListComponent(aComponent);
 }
 
 // ---------------------------------------------------------------------------
 // Drawing
 
-void TRVStyle::ApplyStyle(TCanvas* Canvas, int StyleNo, TRVBiDiMode DefBiDiMode)
+void TRVStyle::ApplyStyle(TCanvas* canvas, int styleNo, TRVBiDiMode defBiDiMode)
 {
     bool doDefault = true;
     if (OnApplyStyle)
-        OnApplyStyle(this, Canvas, StyleNo, doDefault);
+        OnApplyStyle(this, canvas, styleNo, doDefault);
     if (doDefault)
-        FTextStyles->Items(StyleNo)->Apply(Canvas, DefBiDiMode);
+        FTextStyles->Items(styleNo)->Apply(canvas, defBiDiMode);
 }
 
-void TRVStyle::ApplyStyleColor(TCanvas* Canvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing,
-                               TRVColorMode ColorMode)
+void TRVStyle::ApplyStyleColor(TCanvas* canvas, int styleNo, TRVTextDrawStates drawState, bool printing,
+                               TRVColorMode colorMode)
 {
     bool doDefault = true;
     if (OnApplyStyleColor)
-        OnApplyStyleColor(this, Canvas, StyleNo, DrawState, doDefault);
+        OnApplyStyleColor(this, canvas, styleNo, drawState, doDefault);
     if (doDefault)
-        FTextStyles->Items(StyleNo)->ApplyColor(Canvas, this, DrawState, Printing, ColorMode);
+        FTextStyles->Items(styleNo)->ApplyColor(canvas, this, drawState, printing, colorMode);
 }
 
-void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* Canvas, int AItemNo, int AOffsetInItem,
-                             int StyleNo, TPersistent* ARVData, int SpaceBefore, int Left, int Top, int Width,
-                             int Height, TRVTextDrawStates DrawState, bool Printing, bool PreviewCorrection,
-                             TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode)
+void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* canvas, int aItemNo, int aOffsetInItem,
+                             int styleNo, TPersistent* arvData, int spaceBefore, int left, int top, int width,
+                             int height, TRVTextDrawStates drawState, bool printing, bool previewCorrection,
+                             TRVColorMode colorMode, TRVBiDiMode defBiDiMode)
 {
-    const TFontInfo* style = FTextStyles->Items(StyleNo);
+    const TFontInfo* style = FTextStyles->Items(styleNo);
     const AnsiString text = RV_ReturnCapitalized(s, style->StyleEx().Contains(rvfsAllCaps), style->Unicode());
     bool doDefault = true;
     if (OnDrawStyleText) {
-        ItemNo = AItemNo;
-        RVData = ARVData;
-        OffsetInItem = AOffsetInItem;
-        OnDrawStyleText(this, text, Canvas, StyleNo, SpaceBefore, Left, Top, Width, Height, DrawState,
+        ItemNo = aItemNo;
+        RVData = arvData;
+        OffsetInItem = aOffsetInItem;
+        OnDrawStyleText(this, text, canvas, styleNo, spaceBefore, left, top, width, height, drawState,
                         doDefault);
     }
     if (doDefault)
-        style->Draw(text, Canvas, StyleNo, SpaceBefore, Left, Top, Width, Height, this, DrawState, Printing,
-                    PreviewCorrection, ColorMode, DefBiDiMode);
+        style->Draw(text, canvas, styleNo, spaceBefore, left, top, width, height, this, drawState, printing,
+                    previewCorrection, colorMode, defBiDiMode);
 }
 
-void TRVStyle::DrawTextBack(TCanvas* Canvas, int AItemNo, int StyleNo, TPersistent* ARVData, int Left,
-                            int Top, int Width, int Height, TRVTextDrawStates DrawState)
+void TRVStyle::DrawTextBack(TCanvas* canvas, int aItemNo, int styleNo, TPersistent* arvData, int left,
+                            int top, int width, int height, TRVTextDrawStates drawState)
 {
     if (!OnDrawTextBack)
         return;
-    ItemNo = AItemNo;
-    RVData = ARVData;
+    ItemNo = aItemNo;
+    RVData = arvData;
     bool doDefault = true;
-    OnDrawTextBack(this, Canvas, StyleNo, Left, Top, Width, Height, DrawState, doDefault);
+    OnDrawTextBack(this, canvas, styleNo, left, top, width, height, drawState, doDefault);
 }
 
-void TRVStyle::DrawCheckpoint(TCanvas* Canvas, int X, int Y, int AItemNo, int XShift, bool RaiseEvent,
-                              TComponent* Control, int ControlWidth)
+void TRVStyle::DrawCheckpoint(TCanvas* canvas, int x, int y, int aItemNo, int xShift, bool raiseEvent,
+                              TComponent* control, int controlWidth)
 {
     bool doDefault = true;
     if (OnDrawCheckpoint)
-        OnDrawCheckpoint(this, Canvas, X, Y, AItemNo, XShift, RaiseEvent, Control, doDefault);
+        OnDrawCheckpoint(this, canvas, x, y, aItemNo, xShift, raiseEvent, control, doDefault);
     if (doDefault) {
-        Canvas->Pen()->SetColor(RaiseEvent ? FCheckpointEvColor : FCheckpointColor);
-        Canvas->Brush()->SetStyle(bsClear);
-        if (AItemNo != -1) {
-            Canvas->Pen()->SetStyle(psSolid);
-            Canvas->Ellipse(X - 2, Y - 2, X + 2, Y + 2);
+        canvas->Pen()->SetColor(raiseEvent ? FCheckpointEvColor : FCheckpointColor);
+        canvas->Brush()->SetStyle(bsClear);
+        if (aItemNo != -1) {
+            canvas->Pen()->SetStyle(psSolid);
+            canvas->Ellipse(x - 2, y - 2, x + 2, y + 2);
         }
-        Canvas->Pen()->SetStyle(psDot);
-        Canvas->MoveTo(-XShift, Y);
-        Canvas->LineTo(ControlWidth, Y);
+        canvas->Pen()->SetStyle(psDot);
+        canvas->MoveTo(-xShift, y);
+        canvas->LineTo(controlWidth, y);
     }
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Brush()->SetStyle(bsClear);
+    canvas->Pen()->SetStyle(psSolid);
+    canvas->Brush()->SetStyle(bsClear);
 }
 
-void TRVStyle::DrawPageBreak(TCanvas* Canvas, int Y, int XShift, TRVPageBreakType PageBreakType,
-                             TComponent* Control, int ControlWidth)
+void TRVStyle::DrawPageBreak(TCanvas* canvas, int y, int xShift, TRVPageBreakType pageBreakType,
+                             TComponent* control, int controlWidth)
 {
     bool doDefault = true;
     if (OnDrawPageBreak)
-        OnDrawPageBreak(this, Canvas, Y, XShift, PageBreakType, Control, doDefault);
+        OnDrawPageBreak(this, canvas, y, xShift, pageBreakType, control, doDefault);
     if (doDefault) {
-        TPen* pen = Canvas->Pen();
-        pen->SetColor(PageBreakType == rvpbPageBreak ? FPageBreakColor : FSoftPageBreakColor);
+        TPen* pen = canvas->Pen();
+        pen->SetColor(pageBreakType == rvpbPageBreak ? FPageBreakColor : FSoftPageBreakColor);
         pen->SetWidth(1);
         pen->SetStyle(psSolid);
-        const int x = ControlWidth - XShift - 8;
-        Canvas->Brush()->SetColor(clWindow);
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->MoveTo(-XShift, Y);
-        Canvas->LineTo(x, Y);
-        Canvas->Polygon({Point(x, Y), Point(x + 8, Y + 8), Point(x, Y + 8)});
+        const int x = controlWidth - xShift - 8;
+        canvas->Brush()->SetColor(clWindow);
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->MoveTo(-xShift, y);
+        canvas->LineTo(x, y);
+        canvas->Polygon({Point(x, y), Point(x + 8, y + 8), Point(x, y + 8)});
     }
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Brush()->SetStyle(bsClear);
+    canvas->Pen()->SetStyle(psSolid);
+    canvas->Brush()->SetStyle(bsClear);
 }
 
-void TRVStyle::DrawParaBack(TCanvas* Canvas, int ParaNo, const TRect& Rect, bool Printing,
-                            TRVColorMode ColorMode)
+void TRVStyle::DrawParaBack(TCanvas* canvas, int paraNo, const TRect& rect, bool printing,
+                            TRVColorMode colorMode)
 {
     bool doDefault = true;
     if (OnDrawParaBack)
-        OnDrawParaBack(this, Canvas, ParaNo, Rect, doDefault);
+        OnDrawParaBack(this, canvas, paraNo, rect, doDefault);
     if (doDefault)
-        FParaStyles->Items(ParaNo)->Background()->Draw(Rect, Canvas, Printing, ColorMode);
+        FParaStyles->Items(paraNo)->Background()->Draw(rect, canvas, printing, colorMode);
 }
 
-TColor TRVStyle::GetHoverColorByColor(TColor Color) const
+TColor TRVStyle::GetHoverColorByColor(TColor color) const
 {
-    return Color != clNone ? Color : FHoverColor;
+    return color != clNone ? color : FHoverColor;
 }
 
-TColor TRVStyle::GetHoverColor(int StyleNo) const
+TColor TRVStyle::GetHoverColor(int styleNo) const
 {
-    return GetHoverColorByColor(FTextStyles->Items(StyleNo)->HoverColor());
+    return GetHoverColorByColor(FTextStyles->Items(styleNo)->HoverColor());
 }
 
-bool TRVStyle::StyleHoverSensitive(int StyleNo)
+bool TRVStyle::StyleHoverSensitive(int styleNo)
 {
-    const TFontInfo* style = FTextStyles->Items(StyleNo);
-    bool sensitive = GetHoverColor(StyleNo) != clNone || style->HoverBackColor() != style->BackColor();
+    const TFontInfo* style = FTextStyles->Items(styleNo);
+    bool sensitive = GetHoverColor(styleNo) != clNone || style->HoverBackColor() != style->BackColor();
     if (OnStyleHoverSensitive)
-        OnStyleHoverSensitive(this, StyleNo, sensitive);
+        OnStyleHoverSensitive(this, styleNo, sensitive);
     return sensitive;
 }
 
@@ -225,9 +225,9 @@ int TRVStyle::AddTextStyle()
     return FTextStyles->Count() - 1;
 }
 
-void TRVStyle::DeleteTextStyle(int Index)
+void TRVStyle::DeleteTextStyle(int index)
 {
-    FTextStyles->Delete(Index);
+    FTextStyles->Delete(index);
 }
 
 void TRVStyle::ResetTextStyles()
@@ -267,76 +267,76 @@ void TRVStyle::ResetParaStyles()
 // ---------------------------------------------------------------------------
 // Persistence
 
-void TRVStyle::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const
+void TRVStyle::SaveToINI(TCustomIniFile* ini, const AnsiString& section) const
 {
-    ini->EraseSection(Section);
-    WriteIntToIniIfNE(ini, Section, "Color", FColor, clWindow);
-    WriteIntToIniIfNE(ini, Section, "HoverColor", FHoverColor, clNone);
-    WriteIntToIniIfNE(ini, Section, "SelColor", FSelColor, clHighlight);
-    WriteIntToIniIfNE(ini, Section, "SelTextColor", FSelTextColor, clHighlightText);
-    WriteIntToIniIfNE(ini, Section, "ISelColor", FInactiveSelColor, clHighlight);
-    WriteIntToIniIfNE(ini, Section, "ISelTextColor", FInactiveSelTextColor, clHighlightText);
-    WriteIntToIniIfNE(ini, Section, "CheckpointColor", FCheckpointColor, clGreen);
-    WriteIntToIniIfNE(ini, Section, "CheckpointEvColor", FCheckpointEvColor, clLime);
-    WriteIntToIniIfNE(ini, Section, "PageBreakColor", FPageBreakColor, clBtnShadow);
-    WriteIntToIniIfNE(ini, Section, "SoftPageBreakColor", FSoftPageBreakColor, clBtnFace);
-    WriteIntToIniIfNE(ini, Section, "JumpCursor", FJumpCursor, crJump);
-    WriteBoolToIniIfNE(ini, Section, "UseSound", FUseSound, true);
-    WriteIntToIniIfNE(ini, Section, "DefUnicodeStyle", FDefUnicodeStyle, -1);
-    WriteIntToIniIfNE(ini, Section, "DefCodePage", static_cast<int>(FDefCodePage), 0);
-    FParaStyles->SaveToINI(ini, Section);
-    FTextStyles->SaveToINI(ini, Section);
-    FListStyles->SaveToINI(ini, Section);
+    ini->EraseSection(section);
+    WriteIntToIniIfNE(ini, section, "Color", FColor, clWindow);
+    WriteIntToIniIfNE(ini, section, "HoverColor", FHoverColor, clNone);
+    WriteIntToIniIfNE(ini, section, "SelColor", FSelColor, clHighlight);
+    WriteIntToIniIfNE(ini, section, "SelTextColor", FSelTextColor, clHighlightText);
+    WriteIntToIniIfNE(ini, section, "ISelColor", FInactiveSelColor, clHighlight);
+    WriteIntToIniIfNE(ini, section, "ISelTextColor", FInactiveSelTextColor, clHighlightText);
+    WriteIntToIniIfNE(ini, section, "CheckpointColor", FCheckpointColor, clGreen);
+    WriteIntToIniIfNE(ini, section, "CheckpointEvColor", FCheckpointEvColor, clLime);
+    WriteIntToIniIfNE(ini, section, "PageBreakColor", FPageBreakColor, clBtnShadow);
+    WriteIntToIniIfNE(ini, section, "SoftPageBreakColor", FSoftPageBreakColor, clBtnFace);
+    WriteIntToIniIfNE(ini, section, "JumpCursor", FJumpCursor, crJump);
+    WriteBoolToIniIfNE(ini, section, "UseSound", FUseSound, true);
+    WriteIntToIniIfNE(ini, section, "DefUnicodeStyle", FDefUnicodeStyle, -1);
+    WriteIntToIniIfNE(ini, section, "DefCodePage", static_cast<int>(FDefCodePage), 0);
+    FParaStyles->SaveToINI(ini, section);
+    FTextStyles->SaveToINI(ini, section);
+    FListStyles->SaveToINI(ini, section);
 }
 
-void TRVStyle::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section)
+void TRVStyle::LoadFromINI(TCustomIniFile* ini, const AnsiString& section)
 {
     // Every count is checked before anything changes.
-    RVReadIniCount(ini, Section, "ParasCount", 2);
-    RVReadIniCount(ini, Section, "FontsCount", 6);
-    TRVListInfos::CheckINICounts(ini, Section);
+    RVReadIniCount(ini, section, "ParasCount", 2);
+    RVReadIniCount(ini, section, "FontsCount", 6);
+    TRVListInfos::CheckINICounts(ini, section);
 
-    FColor = ini->ReadInteger(Section, "Color", clWindow);
-    FHoverColor = ini->ReadInteger(Section, "HoverColor", clNone);
-    FSelColor = ini->ReadInteger(Section, "SelColor", clHighlight);
-    FSelTextColor = ini->ReadInteger(Section, "SelTextColor", clHighlightText);
-    FInactiveSelColor = ini->ReadInteger(Section, "ISelColor", clHighlight);
-    FInactiveSelTextColor = ini->ReadInteger(Section, "ISelTextColor", clHighlightText);
-    FCheckpointColor = ini->ReadInteger(Section, "CheckpointColor", clGreen);
-    FCheckpointEvColor = ini->ReadInteger(Section, "CheckpointEvColor", clLime);
-    FPageBreakColor = ini->ReadInteger(Section, "PageBreakColor", clBtnShadow);
-    FSoftPageBreakColor = ini->ReadInteger(Section, "SoftPageBreakColor", clBtnFace);
-    FJumpCursor = static_cast<TCursor>(ini->ReadInteger(Section, "JumpCursor", crJump));
-    FUseSound = IniReadBool(ini, Section, "UseSound", true);
-    FDefUnicodeStyle = ini->ReadInteger(Section, "DefUnicodeStyle", -1);
-    FDefCodePage = static_cast<TRVCodePage>(ini->ReadInteger(Section, "DefCodePage", 0));
-    FParaStyles->LoadFromINI(ini, Section);
-    FTextStyles->LoadFromINI(ini, Section, FJumpCursor);
-    FListStyles->LoadFromINI(ini, Section);
+    FColor = ini->ReadInteger(section, "Color", clWindow);
+    FHoverColor = ini->ReadInteger(section, "HoverColor", clNone);
+    FSelColor = ini->ReadInteger(section, "SelColor", clHighlight);
+    FSelTextColor = ini->ReadInteger(section, "SelTextColor", clHighlightText);
+    FInactiveSelColor = ini->ReadInteger(section, "ISelColor", clHighlight);
+    FInactiveSelTextColor = ini->ReadInteger(section, "ISelTextColor", clHighlightText);
+    FCheckpointColor = ini->ReadInteger(section, "CheckpointColor", clGreen);
+    FCheckpointEvColor = ini->ReadInteger(section, "CheckpointEvColor", clLime);
+    FPageBreakColor = ini->ReadInteger(section, "PageBreakColor", clBtnShadow);
+    FSoftPageBreakColor = ini->ReadInteger(section, "SoftPageBreakColor", clBtnFace);
+    FJumpCursor = static_cast<TCursor>(ini->ReadInteger(section, "JumpCursor", crJump));
+    FUseSound = IniReadBool(ini, section, "UseSound", true);
+    FDefUnicodeStyle = ini->ReadInteger(section, "DefUnicodeStyle", -1);
+    FDefCodePage = static_cast<TRVCodePage>(ini->ReadInteger(section, "DefCodePage", 0));
+    FParaStyles->LoadFromINI(ini, section);
+    FTextStyles->LoadFromINI(ini, section, FJumpCursor);
+    FListStyles->LoadFromINI(ini, section);
 }
 
-void TRVStyle::SaveINI(const AnsiString& FileName, const AnsiString& Section) const
+void TRVStyle::SaveINI(const AnsiString& fileName, const AnsiString& section) const
 {
-    TIniFile ini(FileName);
-    SaveToINI(&ini, Section);
+    TIniFile ini(fileName);
+    SaveToINI(&ini, section);
     ini.UpdateFile();
 }
 
-void TRVStyle::LoadINI(const AnsiString& FileName, const AnsiString& Section)
+void TRVStyle::LoadINI(const AnsiString& fileName, const AnsiString& section)
 {
-    TIniFile ini(FileName);
-    LoadFromINI(&ini, Section);
+    TIniFile ini(fileName);
+    LoadFromINI(&ini, section);
 }
 
-void TRVStyle::SaveReg(const AnsiString& BaseKey) const
+void TRVStyle::SaveReg(const AnsiString& baseKey) const
 {
-    TRegistryIniFile ini(BaseKey);
+    TRegistryIniFile ini(baseKey);
     SaveToINI(&ini, "RVStyle");
     ini.UpdateFile();
 }
 
-void TRVStyle::LoadReg(const AnsiString& BaseKey)
+void TRVStyle::LoadReg(const AnsiString& baseKey)
 {
-    TRegistryIniFile ini(BaseKey);
+    TRegistryIniFile ini(baseKey);
     LoadFromINI(&ini, "RVStyle");
 }

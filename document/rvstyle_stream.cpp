@@ -49,41 +49,41 @@ const TIdentEntry CursorIdents[] = {
     {-21, "crHandPoint"}, {-22, "crSizeAll"},
 };
 
-template <size_t N> bool ToIdent(const TIdentEntry (&table)[N], int Value, AnsiString& Ident)
+template <size_t N> bool ToIdent(const TIdentEntry (&table)[N], int value, AnsiString& ident)
 {
     for (const TIdentEntry& e : table)
-        if (e.Value == Value) {
-            Ident = e.Ident;
+        if (e.Value == value) {
+            ident = e.Ident;
             return true;
         }
     return false;
 }
 
-template <size_t N> bool FromIdent(const TIdentEntry (&table)[N], const AnsiString& Ident, int& Value)
+template <size_t N> bool FromIdent(const TIdentEntry (&table)[N], const AnsiString& ident, int& value)
 {
     for (const TIdentEntry& e : table)
-        if (SameText(Ident, e.Ident)) {
-            Value = e.Value;
+        if (SameText(ident, e.Ident)) {
+            value = e.Value;
             return true;
         }
     return false;
 }
 
-bool CharsetToIdent(int Value, AnsiString& Ident)
+bool CharsetToIdent(int value, AnsiString& ident)
 {
-    return ToIdent(CharsetIdents, Value, Ident);
+    return ToIdent(CharsetIdents, value, ident);
 }
-bool IdentToCharset(const AnsiString& Ident, int& Value)
+bool IdentToCharset(const AnsiString& ident, int& value)
 {
-    return FromIdent(CharsetIdents, Ident, Value);
+    return FromIdent(CharsetIdents, ident, value);
 }
-bool CursorToIdent(int Value, AnsiString& Ident)
+bool CursorToIdent(int value, AnsiString& ident)
 {
-    return ToIdent(CursorIdents, Value, Ident);
+    return ToIdent(CursorIdents, value, ident);
 }
-bool IdentToCursor(const AnsiString& Ident, int& Value)
+bool IdentToCursor(const AnsiString& ident, int& value)
 {
-    return FromIdent(CursorIdents, Ident, Value);
+    return FromIdent(CursorIdents, ident, value);
 }
 
 const std::vector<AnsiString> BiDiModeNames = {"rvbdUnspecified", "rvbdLeftToRight", "rvbdRightToLeft"};
@@ -148,12 +148,12 @@ const TPropertyTable* TFontInfo::PropertyTable() const
     return &table;
 }
 
-void TFontInfo::DefineProperties(TFiler* Filer)
+void TFontInfo::DefineProperties(TFiler* filer)
 {
-    TCustomRVInfo::DefineProperties(Filer);
+    TCustomRVInfo::DefineProperties(filer);
     // Written by older versions only: read, never written.
-    Filer->DefineProperty(
-        "SingleSymbols", [this](TReader* Reader) { SetSingleSymbols(Reader->ReadBoolean()); }, nullptr,
+    filer->DefineProperty(
+        "SingleSymbols", [this](TReader* reader) { SetSingleSymbols(reader->ReadBoolean()); }, nullptr,
         false);
 }
 
@@ -298,30 +298,30 @@ const TPropertyTable* TRVListLevel::PropertyTable() const
     return &table;
 }
 
-void TRVListLevel::DefineProperties(TFiler* Filer)
+void TRVListLevel::DefineProperties(TFiler* filer)
 {
-    TCollectionItem::DefineProperties(Filer);
+    TCollectionItem::DefineProperties(filer);
     // Inside a document the image list is named by its tag; the document finds it.
     const TRVListInfos* infos = ListInfos();
     if (infos != nullptr && infos->RVData() != nullptr) {
         TPersistent* rvData = infos->RVData();
-        Filer->DefineProperty(
+        filer->DefineProperty(
             "ILTag",
-            [this, rvData](TReader* Reader) {
-                const int tag = Reader->ReadInteger();
+            [this, rvData](TReader* reader) {
+                const int tag = reader->ReadInteger();
                 auto* provider = dynamic_cast<TRVImageListProvider*>(rvData);
                 SetImageList(provider != nullptr ? provider->RVFImageListNeeded(tag) : nullptr);
             },
-            [this](TWriter* Writer) { Writer->WriteInteger(FImageList->Tag()); }, FImageList != nullptr);
+            [this](TWriter* writer) { writer->WriteInteger(FImageList->Tag()); }, FImageList != nullptr);
     }
-    Filer->DefineProperty(
-        "FormatStringCode", [this](TReader* Reader) { FFormatString = RVDecodeString(Reader->ReadString()); },
-        [this](TWriter* Writer) { Writer->WriteString(RVEncodeString(FFormatString)); },
+    filer->DefineProperty(
+        "FormatStringCode", [this](TReader* reader) { FFormatString = RVDecodeString(reader->ReadString()); },
+        [this](TWriter* writer) { writer->WriteString(RVEncodeString(FFormatString)); },
         FFormatString != "\xB7");
-    Filer->DefineProperty(
+    filer->DefineProperty(
         "FormatStringWCode",
-        [this](TReader* Reader) { FFormatStringW = RVDecodeWideString(Reader->ReadString()); },
-        [this](TWriter* Writer) { Writer->WriteString(RVEncodeWideString(FFormatStringW)); },
+        [this](TReader* reader) { FFormatStringW = RVDecodeWideString(reader->ReadString()); },
+        [this](TWriter* writer) { writer->WriteString(RVEncodeWideString(FFormatStringW)); },
         !FFormatStringW.empty());
 }
 

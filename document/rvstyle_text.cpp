@@ -11,14 +11,14 @@
 // ---------------------------------------------------------------------------
 // TFontInfo
 
-TFontInfo::TFontInfo(TCollection* Collection) : TCustomRVInfo(Collection)
+TFontInfo::TFontInfo(TCollection* collection) : TCustomRVInfo(collection)
 {
     SetStyleName("Font Style");
 }
 
-void TFontInfo::Assign(const TPersistent* Source)
+void TFontInfo::Assign(const TPersistent* source)
 {
-    if (const auto* src = dynamic_cast<const TFontInfo*>(Source)) {
+    if (const auto* src = dynamic_cast<const TFontInfo*>(source)) {
         FFontName = src->FFontName;
         FSize = src->FSize;
         FCharset = src->FCharset;
@@ -38,10 +38,10 @@ void TFontInfo::Assign(const TPersistent* Source)
         FUnicode = src->FUnicode;
         FProtection = src->FProtection;
         FOptions = src->FOptions;
-        TCustomRVInfo::Assign(Source);
+        TCustomRVInfo::Assign(source);
         return;
     }
-    if (const auto* font = dynamic_cast<const TFont*>(Source)) {
+    if (const auto* font = dynamic_cast<const TFont*>(source)) {
         FFontName = font->Name();
         FSize = font->Size();
         FColor = font->Color();
@@ -49,12 +49,12 @@ void TFontInfo::Assign(const TPersistent* Source)
         FCharset = font->Charset();
         return;
     }
-    TCustomRVInfo::Assign(Source);
+    TCustomRVInfo::Assign(source);
 }
 
-void TFontInfo::AssignTo(TPersistent* Dest) const
+void TFontInfo::AssignTo(TPersistent* dest) const
 {
-    if (auto* font = dynamic_cast<TFont*>(Dest)) {
+    if (auto* font = dynamic_cast<TFont*>(dest)) {
         font->SetName(FFontName);
         font->SetSize(FSize);
         font->SetColor(FColor);
@@ -64,18 +64,18 @@ void TFontInfo::AssignTo(TPersistent* Dest) const
             font->SetCharset(FCharset);
         return;
     }
-    TCustomRVInfo::AssignTo(Dest);
+    TCustomRVInfo::AssignTo(dest);
 }
 
-void TFontInfo::SetSingleSymbols(bool Value)
+void TFontInfo::SetSingleSymbols(bool value)
 {
-    if (Value)
+    if (value)
         FProtection = FProtection + TRVProtectOptions{rvprStyleProtect, rvprDoNotAutoSwitch};
 }
 
-bool TFontInfo::IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const
+bool TFontInfo::IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const
 {
-    const auto* v = dynamic_cast<const TFontInfo*>(Value);
+    const auto* v = dynamic_cast<const TFontInfo*>(value);
     if (v == nullptr)
         return false;
     if (FSize != v->FSize || FCharset != v->FCharset || FUnicode != v->FUnicode || FStyle != v->FStyle ||
@@ -85,48 +85,48 @@ bool TFontInfo::IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const
     if (FJump && (FHoverColor != v->FHoverColor || FHoverBackColor != v->FHoverBackColor ||
                   FJumpCursor != v->FJumpCursor))
         return false;
-    if (!IgnoreID && FNextStyleNo != v->FNextStyleNo)
+    if (!ignoreId && FNextStyleNo != v->FNextStyleNo)
         return false;
     return FProtection == v->FProtection && FOptions == v->FOptions && FCharScale == v->FCharScale &&
            FCharSpacing == v->FCharSpacing && FBiDiMode == v->FBiDiMode;
 }
 
-bool TFontInfo::IsEqual(const TFontInfo* Value, TRVFontInfoProperties IgnoreList) const
+bool TFontInfo::IsEqual(const TFontInfo* value, TRVFontInfoProperties ignoreList) const
 {
-    auto differs = [IgnoreList](TRVFontInfoProperty p, bool different) {
-        return different && !IgnoreList.Contains(p);
+    auto differs = [ignoreList](TRVFontInfoProperty p, bool different) {
+        return different && !ignoreList.Contains(p);
     };
     auto styleDiffers = [&](TRVFontInfoProperty p, TFontStyle s) {
-        return differs(p, FStyle.Contains(s) != Value->FStyle.Contains(s));
+        return differs(p, FStyle.Contains(s) != value->FStyle.Contains(s));
     };
-    if (differs(rvfiSize, FSize != Value->FSize) || differs(rvfiCharset, FCharset != Value->FCharset) ||
-        differs(rvfiUnicode, FUnicode != Value->FUnicode) || styleDiffers(rvfiBold, fsBold) ||
+    if (differs(rvfiSize, FSize != value->FSize) || differs(rvfiCharset, FCharset != value->FCharset) ||
+        differs(rvfiUnicode, FUnicode != value->FUnicode) || styleDiffers(rvfiBold, fsBold) ||
         styleDiffers(rvfiItalic, fsItalic) || styleDiffers(rvfiUnderline, fsUnderline) ||
         styleDiffers(rvfiStrikeout, fsStrikeOut) ||
-        differs(rvfiOverline, FStyleEx.Contains(rvfsOverline) != Value->FStyleEx.Contains(rvfsOverline)) ||
-        differs(rvfiAllCaps, FStyleEx.Contains(rvfsAllCaps) != Value->FStyleEx.Contains(rvfsAllCaps)) ||
-        differs(rvfiFontName, !SameText(FFontName, Value->FFontName)) ||
-        differs(rvfiVShift, FVShift != Value->FVShift) || differs(rvfiColor, FColor != Value->FColor) ||
-        differs(rvfiBackColor, FBackColor != Value->FBackColor) || differs(rvfiJump, FJump != Value->FJump))
+        differs(rvfiOverline, FStyleEx.Contains(rvfsOverline) != value->FStyleEx.Contains(rvfsOverline)) ||
+        differs(rvfiAllCaps, FStyleEx.Contains(rvfsAllCaps) != value->FStyleEx.Contains(rvfsAllCaps)) ||
+        differs(rvfiFontName, !SameText(FFontName, value->FFontName)) ||
+        differs(rvfiVShift, FVShift != value->FVShift) || differs(rvfiColor, FColor != value->FColor) ||
+        differs(rvfiBackColor, FBackColor != value->FBackColor) || differs(rvfiJump, FJump != value->FJump))
         return false;
-    if (FJump && (differs(rvfiHoverColor, FHoverColor != Value->FHoverColor) ||
-                  differs(rvfiHoverBackColor, FHoverBackColor != Value->FHoverBackColor) ||
-                  differs(rvfiJumpCursor, FJumpCursor != Value->FJumpCursor)))
+    if (FJump && (differs(rvfiHoverColor, FHoverColor != value->FHoverColor) ||
+                  differs(rvfiHoverBackColor, FHoverBackColor != value->FHoverBackColor) ||
+                  differs(rvfiJumpCursor, FJumpCursor != value->FJumpCursor)))
         return false;
     return !(
-        differs(rvfiNextStyleNo, FNextStyleNo != Value->FNextStyleNo) ||
-        differs(rvfiProtection, FProtection != Value->FProtection) ||
-        differs(rvfiRTFCode, FOptions.Contains(rvteoRTFCode) != Value->FOptions.Contains(rvteoRTFCode)) ||
-        differs(rvfiHTMLCode, FOptions.Contains(rvteoHTMLCode) != Value->FOptions.Contains(rvteoHTMLCode)) ||
-        differs(rvfiCharScale, FCharScale != Value->FCharScale) ||
-        differs(rvfiCharSpacing, FCharSpacing != Value->FCharSpacing) ||
-        differs(rvfiBiDiMode, FBiDiMode != Value->FBiDiMode) ||
-        differs(rvfiBaseStyleNo, BaseStyleNo() != Value->BaseStyleNo()));
+        differs(rvfiNextStyleNo, FNextStyleNo != value->FNextStyleNo) ||
+        differs(rvfiProtection, FProtection != value->FProtection) ||
+        differs(rvfiRTFCode, FOptions.Contains(rvteoRTFCode) != value->FOptions.Contains(rvteoRTFCode)) ||
+        differs(rvfiHTMLCode, FOptions.Contains(rvteoHTMLCode) != value->FOptions.Contains(rvteoHTMLCode)) ||
+        differs(rvfiCharScale, FCharScale != value->FCharScale) ||
+        differs(rvfiCharSpacing, FCharSpacing != value->FCharSpacing) ||
+        differs(rvfiBiDiMode, FBiDiMode != value->FBiDiMode) ||
+        differs(rvfiBaseStyleNo, BaseStyleNo() != value->BaseStyleNo()));
 }
 
-int TFontInfo::SimilarityValue(const TCustomRVInfo* Value) const
+int TFontInfo::SimilarityValue(const TCustomRVInfo* value) const
 {
-    const auto* v = dynamic_cast<const TFontInfo*>(Value);
+    const auto* v = dynamic_cast<const TFontInfo*>(value);
     if (v == nullptr)
         return 0;
     // Scores are summed in 64 bits and clamped: every term is bounded, but
@@ -174,33 +174,33 @@ int TFontInfo::SimilarityValue(const TCustomRVInfo* Value) const
     return static_cast<int>(r);
 }
 
-void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs,
-                            bool JumpByDefault, TCursor DefJumpCursor)
+void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
+                            bool jumpByDefault, TCursor defJumpCursor)
 {
-    TCustomRVInfo::LoadFromINI(ini, Section, fs, "Font Style");
-    FFontName = ini->ReadString(Section, RVIniKey(fs, "Name"), "Arial");
-    const AnsiString jump = ini->ReadString(Section, RVIniKey(fs, "Jump"), "?");
+    TCustomRVInfo::LoadFromINI(ini, section, fs, "Font Style");
+    FFontName = ini->ReadString(section, RVIniKey(fs, "Name"), "Arial");
+    const AnsiString jump = ini->ReadString(section, RVIniKey(fs, "Jump"), "?");
     if (jump == "?") {
-        FJump = JumpByDefault;
-        FJumpCursor = DefJumpCursor;
+        FJump = jumpByDefault;
+        FJumpCursor = defJumpCursor;
     } else {
         FJump = UpperCase(jump) == "YES";
-        FJumpCursor = static_cast<TCursor>(ini->ReadInteger(Section, RVIniKey(fs, "JumpCursor"), crJump));
+        FJumpCursor = static_cast<TCursor>(ini->ReadInteger(section, RVIniKey(fs, "JumpCursor"), crJump));
     }
-    FSize = ini->ReadInteger(Section, RVIniKey(fs, "Size"), 10);
-    FColor = ini->ReadInteger(Section, RVIniKey(fs, "Color"), clWindowText);
-    FBackColor = ini->ReadInteger(Section, RVIniKey(fs, "BackColor"), clNone);
-    FHoverBackColor = ini->ReadInteger(Section, RVIniKey(fs, "HoverBackColor"), clNone);
-    FHoverColor = ini->ReadInteger(Section, RVIniKey(fs, "HoverColor"), clNone);
-    FCharset = static_cast<TFontCharset>(ini->ReadInteger(Section, RVIniKey(fs, "Charset"), DEFAULT_CHARSET));
-    FCharScale = ini->ReadInteger(Section, RVIniKey(fs, "CharScale"), 100);
-    FCharSpacing = ini->ReadInteger(Section, RVIniKey(fs, "CharSpacing"), 0);
-    const int bidi = ini->ReadInteger(Section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
+    FSize = ini->ReadInteger(section, RVIniKey(fs, "Size"), 10);
+    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clWindowText);
+    FBackColor = ini->ReadInteger(section, RVIniKey(fs, "BackColor"), clNone);
+    FHoverBackColor = ini->ReadInteger(section, RVIniKey(fs, "HoverBackColor"), clNone);
+    FHoverColor = ini->ReadInteger(section, RVIniKey(fs, "HoverColor"), clNone);
+    FCharset = static_cast<TFontCharset>(ini->ReadInteger(section, RVIniKey(fs, "Charset"), DEFAULT_CHARSET));
+    FCharScale = ini->ReadInteger(section, RVIniKey(fs, "CharScale"), 100);
+    FCharSpacing = ini->ReadInteger(section, RVIniKey(fs, "CharSpacing"), 0);
+    const int bidi = ini->ReadInteger(section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
     FBiDiMode =
         bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FStyle = TFontStyles();
     auto readStyle = [&](const char* key, TFontStyle s) {
-        if (IniReadBool(ini, Section, RVIniKey(fs, key), false))
+        if (IniReadBool(ini, section, RVIniKey(fs, key), false))
             FStyle.Include(s);
     };
     readStyle("Bold", fsBold);
@@ -208,46 +208,46 @@ void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, cons
     readStyle("StrikeOut", fsStrikeOut);
     readStyle("Italic", fsItalic);
     FStyleEx = TRVFontStyles();
-    FStyleEx.Set(rvfsOverline, IniReadBool(ini, Section, RVIniKey(fs, "Overline"), false));
-    FStyleEx.Set(rvfsAllCaps, IniReadBool(ini, Section, RVIniKey(fs, "Caps"), false));
+    FStyleEx.Set(rvfsOverline, IniReadBool(ini, section, RVIniKey(fs, "Overline"), false));
+    FStyleEx.Set(rvfsAllCaps, IniReadBool(ini, section, RVIniKey(fs, "Caps"), false));
     FProtection = TRVProtectOptions::FromBits(
-        static_cast<uint8_t>(ini->ReadInteger(Section, RVIniKey(fs, "Protection"), 0) & 0x3F));
-    SetSingleSymbols(IniReadBool(ini, Section, RVIniKey(fs, "SingleSymbols"), false));
+        static_cast<uint8_t>(ini->ReadInteger(section, RVIniKey(fs, "Protection"), 0) & 0x3F));
+    SetSingleSymbols(IniReadBool(ini, section, RVIniKey(fs, "SingleSymbols"), false));
     FOptions = TRVTextOptions();
-    FOptions.Set(rvteoRTFCode, IniReadBool(ini, Section, RVIniKey(fs, "RTFCode"), false));
-    FOptions.Set(rvteoHTMLCode, IniReadBool(ini, Section, RVIniKey(fs, "HTMLCode"), false));
-    FVShift = ini->ReadInteger(Section, RVIniKey(fs, "VShift"), 0);
-    FNextStyleNo = ini->ReadInteger(Section, RVIniKey(fs, "NextStyleNo"), -1);
-    FUnicode = IniReadBool(ini, Section, RVIniKey(fs, "Unicode"), false);
+    FOptions.Set(rvteoRTFCode, IniReadBool(ini, section, RVIniKey(fs, "RTFCode"), false));
+    FOptions.Set(rvteoHTMLCode, IniReadBool(ini, section, RVIniKey(fs, "HTMLCode"), false));
+    FVShift = ini->ReadInteger(section, RVIniKey(fs, "VShift"), 0);
+    FNextStyleNo = ini->ReadInteger(section, RVIniKey(fs, "NextStyleNo"), -1);
+    FUnicode = IniReadBool(ini, section, RVIniKey(fs, "Unicode"), false);
 }
 
-void TFontInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const
+void TFontInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    TCustomRVInfo::SaveToINI(ini, Section, fs);
-    WriteIniString(ini, Section, RVIniKey(fs, "Name"), FFontName);
-    ini->WriteString(Section, RVIniKey(fs, "Jump"), FJump ? "Yes" : "No");
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Size"), FSize, 10);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Color"), FColor, clWindowText);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "BackColor"), FBackColor, clNone);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "HoverBackColor"), FHoverBackColor, clNone);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "HoverColor"), FHoverColor, clNone);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "JumpCursor"), FJumpCursor, crJump);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Charset"), FCharset, DEFAULT_CHARSET);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "CharScale"), FCharScale, 100);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "CharSpacing"), FCharSpacing, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Bold"), FStyle.Contains(fsBold), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Underline"), FStyle.Contains(fsUnderline), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "StrikeOut"), FStyle.Contains(fsStrikeOut), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Italic"), FStyle.Contains(fsItalic), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Overline"), FStyleEx.Contains(rvfsOverline), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Caps"), FStyleEx.Contains(rvfsAllCaps), false);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "Protection"), FProtection.Bits & 0x3F, 0);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "RTFCode"), FOptions.Contains(rvteoRTFCode), false);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "HTMLCode"), FOptions.Contains(rvteoHTMLCode), false);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "VShift"), FVShift, 0);
-    WriteIntToIniIfNE(ini, Section, RVIniKey(fs, "NextStyleNo"), FNextStyleNo, -1);
-    WriteBoolToIniIfNE(ini, Section, RVIniKey(fs, "Unicode"), FUnicode, false);
+    TCustomRVInfo::SaveToINI(ini, section, fs);
+    WriteIniString(ini, section, RVIniKey(fs, "Name"), FFontName);
+    ini->WriteString(section, RVIniKey(fs, "Jump"), FJump ? "Yes" : "No");
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Size"), FSize, 10);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clWindowText);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BackColor"), FBackColor, clNone);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "HoverBackColor"), FHoverBackColor, clNone);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "HoverColor"), FHoverColor, clNone);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "JumpCursor"), FJumpCursor, crJump);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Charset"), FCharset, DEFAULT_CHARSET);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "CharScale"), FCharScale, 100);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "CharSpacing"), FCharSpacing, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Bold"), FStyle.Contains(fsBold), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Underline"), FStyle.Contains(fsUnderline), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "StrikeOut"), FStyle.Contains(fsStrikeOut), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Italic"), FStyle.Contains(fsItalic), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Overline"), FStyleEx.Contains(rvfsOverline), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Caps"), FStyleEx.Contains(rvfsAllCaps), false);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Protection"), FProtection.Bits & 0x3F, 0);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "RTFCode"), FOptions.Contains(rvteoRTFCode), false);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "HTMLCode"), FOptions.Contains(rvteoHTMLCode), false);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "VShift"), FVShift, 0);
+    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "NextStyleNo"), FNextStyleNo, -1);
+    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Unicode"), FUnicode, false);
 }
 
 int TFontInfo::PixelsPerInch() const
@@ -259,8 +259,8 @@ int TFontInfo::PixelsPerInch() const
 // ---------------------------------------------------------------------------
 // TFontInfos
 
-TFontInfos::TFontInfos(TCollectionItemClass ItemClass, TPersistent* Owner)
-    : TCustomRVInfos(std::move(ItemClass), Owner)
+TFontInfos::TFontInfos(TCollectionItemClass itemClass, TPersistent* owner)
+    : TCustomRVInfos(std::move(itemClass), owner)
 {}
 
 TFontInfos::~TFontInfos()
@@ -273,36 +273,36 @@ TFontInfo* TFontInfos::Add()
     return static_cast<TFontInfo*>(TCollection::Add());
 }
 
-TFontInfo* TFontInfos::AddFont(const AnsiString& Name, int Size, TColor Color, TColor BackColor,
-                               TFontStyles Style)
+TFontInfo* TFontInfos::AddFont(const AnsiString& name, int size, TColor color, TColor backColor,
+                               TFontStyles style)
 {
     TFontInfo* info = Add();
-    info->SetFontName(Name);
-    info->SetSize(Size);
-    info->SetColor(Color);
-    info->SetBackColor(BackColor);
-    info->SetStyle(Style);
+    info->SetFontName(name);
+    info->SetSize(size);
+    info->SetColor(color);
+    info->SetBackColor(backColor);
+    info->SetStyle(style);
     return info;
 }
 
-TFontInfo* TFontInfos::AddFontEx(const AnsiString& Name, int Size, TColor Color, TColor BackColor,
-                                 TFontStyles Style, TFontCharset Charset)
+TFontInfo* TFontInfos::AddFontEx(const AnsiString& name, int size, TColor color, TColor backColor,
+                                 TFontStyles style, TFontCharset charset)
 {
-    TFontInfo* info = AddFont(Name, Size, Color, BackColor, Style);
-    info->SetCharset(Charset);
+    TFontInfo* info = AddFont(name, size, color, backColor, style);
+    info->SetCharset(charset);
     return info;
 }
 
-TFontInfo* TFontInfos::Items(int Index) const
+TFontInfo* TFontInfos::Items(int index) const
 {
-    if (Index < 0 || Index >= Count())
+    if (index < 0 || index >= Count())
         return InvalidItem();
-    return static_cast<TFontInfo*>(GetItem(Index));
+    return static_cast<TFontInfo*>(GetItem(index));
 }
 
-void TFontInfos::SetItem(int Index, const TFontInfo* Value)
+void TFontInfos::SetItem(int index, const TFontInfo* value)
 {
-    GetItem(Index)->Assign(Value);
+    GetItem(index)->Assign(value);
 }
 
 TFontInfo* TFontInfos::InvalidItem() const
@@ -315,61 +315,61 @@ TFontInfo* TFontInfos::InvalidItem() const
     return FInvalidItem;
 }
 
-void TFontInfos::SetInvalidItem(const TFontInfo* Value)
+void TFontInfos::SetInvalidItem(const TFontInfo* value)
 {
     TFontInfo* item = InvalidItem();
-    if (Value != item)
-        item->Assign(Value);
+    if (value != item)
+        item->Assign(value);
 }
 
 template <class Filter>
-int TFontInfos::FindStyle(int BaseStyle, TRVFontInfoProperties IgnoreList, Filter Passes) const
+int TFontInfos::FindStyle(int baseStyle, TRVFontInfoProperties IgnoreList, Filter Passes) const
 {
     // Another style must equal the base style in everything the filter does not look at.
-    const TFontInfo* base = Items(BaseStyle);
-    return FindFromBase(BaseStyle, [&](int i) {
+    const TFontInfo* base = Items(baseStyle);
+    return FindFromBase(baseStyle, [&](int i) {
         const TFontInfo* candidate = Items(i);
-        return Passes(candidate) && (i == BaseStyle || base->IsEqual(candidate, IgnoreList));
+        return Passes(candidate) && (i == baseStyle || base->IsEqual(candidate, IgnoreList));
     });
 }
 
-int TFontInfos::FindStyleWithFont(int BaseStyle, const TFont* Font) const
+int TFontInfos::FindStyleWithFont(int baseStyle, const TFont* font) const
 {
     return FindStyle(
-        BaseStyle,
+        baseStyle,
         {rvfiFontName, rvfiSize, rvfiCharset, rvfiBold, rvfiItalic, rvfiUnderline, rvfiStrikeout, rvfiColor},
-        [Font](const TFontInfo* f) {
-            return f->Size() == Font->Size() && f->Style() == Font->Style() &&
-                   f->FontName() == Font->Name() && f->Charset() == Font->Charset() &&
-                   f->Color() == Font->Color();
+        [font](const TFontInfo* f) {
+            return f->Size() == font->Size() && f->Style() == font->Style() &&
+                   f->FontName() == font->Name() && f->Charset() == font->Charset() &&
+                   f->Color() == font->Color();
         });
 }
 
-int TFontInfos::FindStyleWithFontSize(int BaseStyle, int Size) const
+int TFontInfos::FindStyleWithFontSize(int baseStyle, int size) const
 {
-    return FindStyle(BaseStyle, {rvfiSize}, [Size](const TFontInfo* f) { return f->Size() == Size; });
+    return FindStyle(baseStyle, {rvfiSize}, [size](const TFontInfo* f) { return f->Size() == size; });
 }
 
-int TFontInfos::FindStyleWithColor(int BaseStyle, TColor Color, TColor BackColor) const
+int TFontInfos::FindStyleWithColor(int baseStyle, TColor color, TColor backColor) const
 {
-    return FindStyle(BaseStyle, {rvfiColor, rvfiBackColor}, [Color, BackColor](const TFontInfo* f) {
-        return f->Color() == Color && f->BackColor() == BackColor;
+    return FindStyle(baseStyle, {rvfiColor, rvfiBackColor}, [color, backColor](const TFontInfo* f) {
+        return f->Color() == color && f->BackColor() == backColor;
     });
 }
 
-int TFontInfos::FindStyleWithFontName(int BaseStyle, const AnsiString& FontName) const
+int TFontInfos::FindStyleWithFontName(int baseStyle, const AnsiString& fontName) const
 {
-    return FindStyle(BaseStyle, {rvfiFontName},
-                     [&FontName](const TFontInfo* f) { return f->FontName() == FontName; });
+    return FindStyle(baseStyle, {rvfiFontName},
+                     [&fontName](const TFontInfo* f) { return f->FontName() == fontName; });
 }
 
-int TFontInfos::FindStyleWithCharset(int BaseStyle, TFontCharset Charset) const
+int TFontInfos::FindStyleWithCharset(int baseStyle, TFontCharset charset) const
 {
-    return FindStyle(BaseStyle, {rvfiCharset, rvfiUnicode},
-                     [Charset](const TFontInfo* f) { return f->Charset() == Charset && !f->Unicode(); });
+    return FindStyle(baseStyle, {rvfiCharset, rvfiUnicode},
+                     [charset](const TFontInfo* f) { return f->Charset() == charset && !f->Unicode(); });
 }
 
-int TFontInfos::FindStyleWithFontStyle(int BaseStyle, TFontStyles Value, TFontStyles Mask) const
+int TFontInfos::FindStyleWithFontStyle(int baseStyle, TFontStyles value, TFontStyles mask) const
 {
     TRVFontInfoProperties ignore;
     const std::pair<TFontStyle, TRVFontInfoProperty> styles[] = {{fsBold, rvfiBold},
@@ -377,32 +377,32 @@ int TFontInfos::FindStyleWithFontStyle(int BaseStyle, TFontStyles Value, TFontSt
                                                                  {fsUnderline, rvfiUnderline},
                                                                  {fsStrikeOut, rvfiStrikeout}};
     for (const auto& s : styles)
-        if (Mask.Contains(s.first))
+        if (mask.Contains(s.first))
             ignore.Include(s.second);
-    return FindStyle(BaseStyle, ignore, [Value, Mask](const TFontInfo* f) {
-        return ((f->Style().Bits ^ Value.Bits) & Mask.Bits) == 0;
+    return FindStyle(baseStyle, ignore, [value, mask](const TFontInfo* f) {
+        return ((f->Style().Bits ^ value.Bits) & mask.Bits) == 0;
     });
 }
 
-int TFontInfos::FindSuchStyle(int BaseStyle, const TFontInfo* Style, TRVFontInfoProperties Mask) const
+int TFontInfos::FindSuchStyle(int baseStyle, const TFontInfo* style, TRVFontInfoProperties mask) const
 {
-    const TRVFontInfoProperties ignore = RVAllFontInfoProperties - Mask;
-    return FindFromBase(BaseStyle, [&](int i) { return Style->IsEqual(Items(i), ignore); });
+    const TRVFontInfoProperties ignore = RVAllFontInfoProperties - mask;
+    return FindFromBase(baseStyle, [&](int i) { return style->IsEqual(Items(i), ignore); });
 }
 
-void TFontInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, TCursor DefJumpCursor)
+void TFontInfos::LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, TCursor defJumpCursor)
 {
     // The count is checked before anything changes, so a corrupt section
     // leaves the styles as they were.
     const int count = RVReadIniCount(ini, Section, "FontsCount", 6);
     ReplaceEntries<TFontInfo>(count, [&](TFontInfo* info, int i) {
-        info->LoadFromINI(ini, Section, "Font%s" + IntToStr(i), i == 4 || i == 5, DefJumpCursor);
+        info->LoadFromINI(ini, Section, "Font%s" + IntToStr(i), i == 4 || i == 5, defJumpCursor);
     });
 }
 
-void TFontInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const
+void TFontInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& section) const
 {
-    ini->WriteInteger(Section, "FontsCount", Count());
+    ini->WriteInteger(section, "FontsCount", Count());
     for (int i = 0; i < Count(); ++i)
-        Items(i)->SaveToINI(ini, Section, "Font%s" + IntToStr(i));
+        Items(i)->SaveToINI(ini, section, "Font%s" + IntToStr(i));
 }

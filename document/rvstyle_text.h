@@ -71,99 +71,99 @@ class TFontInfos;
 // viewers' next layout.
 class TFontInfo : public TCustomRVInfo {
 public:
-    explicit TFontInfo(TCollection* Collection);
+    explicit TFontInfo(TCollection* collection);
     const char* ClassName() const override { return "TFontInfo"; }
 
     // From a TFontInfo: every property, then the base ones; from a TFont: name,
     // size, colour, style and character set; otherwise the base Assign.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
     // Component streaming; the legacy "SingleSymbols" is read as a defined property.
     const TPropertyTable* PropertyTable() const override;
-    void DefineProperties(TFiler* Filer) override;
+    void DefineProperties(TFiler* filer) override;
 
     const AnsiString& FontName() const { return FFontName; }
-    void SetFontName(const AnsiString& Value) { FFontName = Value; }
+    void SetFontName(const AnsiString& value) { FFontName = value; }
     int Size() const { return FSize; }
-    void SetSize(int Value) { FSize = Value; }
+    void SetSize(int value) { FSize = value; }
     TFontCharset Charset() const { return FCharset; }
-    void SetCharset(TFontCharset Value) { FCharset = Value; }
+    void SetCharset(TFontCharset value) { FCharset = value; }
     TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles Value) { FStyle = Value; }
+    void SetStyle(TFontStyles value) { FStyle = value; }
     TRVFontStyles StyleEx() const { return FStyleEx; }
-    void SetStyleEx(TRVFontStyles Value) { FStyleEx = Value; }
+    void SetStyleEx(TRVFontStyles value) { FStyleEx = value; }
     int VShift() const { return FVShift; }
-    void SetVShift(int Value) { FVShift = Value; }
+    void SetVShift(int value) { FVShift = value; }
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
+    void SetColor(TColor value) { FColor = value; }
     TColor BackColor() const { return FBackColor; }
-    void SetBackColor(TColor Value) { FBackColor = Value; }
+    void SetBackColor(TColor value) { FBackColor = value; }
     TColor HoverColor() const { return FHoverColor; }
-    void SetHoverColor(TColor Value) { FHoverColor = Value; }
+    void SetHoverColor(TColor value) { FHoverColor = value; }
     TColor HoverBackColor() const { return FHoverBackColor; }
-    void SetHoverBackColor(TColor Value) { FHoverBackColor = Value; }
+    void SetHoverBackColor(TColor value) { FHoverBackColor = value; }
     bool Jump() const { return FJump; }
-    void SetJump(bool Value) { FJump = Value; }
+    void SetJump(bool value) { FJump = value; }
     TCursor JumpCursor() const { return FJumpCursor; }
-    void SetJumpCursor(TCursor Value) { FJumpCursor = Value; }
+    void SetJumpCursor(TCursor value) { FJumpCursor = value; }
     int CharScale() const { return FCharScale; }
-    void SetCharScale(int Value) { FCharScale = Value; }
+    void SetCharScale(int value) { FCharScale = value; }
     int CharSpacing() const { return FCharSpacing; }
-    void SetCharSpacing(int Value) { FCharSpacing = Value; }
+    void SetCharSpacing(int value) { FCharSpacing = value; }
     int NextStyleNo() const { return FNextStyleNo; }
-    void SetNextStyleNo(int Value) { FNextStyleNo = Value; }
+    void SetNextStyleNo(int value) { FNextStyleNo = value; }
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
-    void SetBiDiMode(TRVBiDiMode Value) { FBiDiMode = Value; }
+    void SetBiDiMode(TRVBiDiMode value) { FBiDiMode = value; }
     bool Unicode() const { return FUnicode; }
-    void SetUnicode(bool Value) { FUnicode = Value; }
+    void SetUnicode(bool value) { FUnicode = value; }
     TRVProtectOptions Protection() const { return FProtection; }
-    void SetProtection(TRVProtectOptions Value) { FProtection = Value; }
+    void SetProtection(TRVProtectOptions value) { FProtection = value; }
     TRVTextOptions Options() const { return FOptions; }
-    void SetOptions(TRVTextOptions Value) { FOptions = Value; }
+    void SetOptions(TRVTextOptions value) { FOptions = value; }
     // The legacy streamed property "SingleSymbols": true adds rvprStyleProtect
     // and rvprDoNotAutoSwitch to Protection.
-    void SetSingleSymbols(bool Value);
+    void SetSingleSymbols(bool value);
 
-    bool IsSimpleEqual(const TCustomRVInfo* Value, bool IgnoreID) const override;
-    int SimilarityValue(const TCustomRVInfo* Value) const override;
+    bool IsSimpleEqual(const TCustomRVInfo* value, bool ignoreId) const override;
+    int SimilarityValue(const TCustomRVInfo* value) const override;
     int* NextStyleReference() override { return &FNextStyleNo; }
     // Equality skipping the properties in IgnoreList. StyleName and Standard
     // are never compared.
-    bool IsEqual(const TFontInfo* Value, TRVFontInfoProperties IgnoreList) const;
+    bool IsEqual(const TFontInfo* value, TRVFontInfoProperties ignoreList) const;
 
     // Ini keys with the pattern fs. A missing "Jump" key gives Jump = JumpByDefault
     // and JumpCursor = DefJumpCursor.
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs, bool JumpByDefault,
-                     TCursor DefJumpCursor);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section, const AnsiString& fs) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs, bool jumpByDefault,
+                     TCursor defJumpCursor);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
 
     // ---- Drawing
     // The style's font for the canvas: the height for the collection's
     // PixelsPerInch, or for the canvas font's when that is 0.
-    void AssignToLogFont(TLogFont& LogFont, TCanvas* Canvas) const;
+    void AssignToLogFont(TLogFont& logFont, TCanvas* canvas) const;
     // Selects the font into the canvas, with character scale, character
     // spacing and reading direction (the style's, else DefBiDiMode). No colours.
-    void Apply(TCanvas* Canvas, TRVBiDiMode DefBiDiMode) const;
+    void Apply(TCanvas* canvas, TRVBiDiMode defBiDiMode) const;
     // Sets the font colour and the brush for a drawing state and colour mode;
     // RVStyle gives the selection and hover colours.
-    void ApplyColor(TCanvas* Canvas, const TRVStyle* RVStyle, TRVTextDrawStates DrawState, bool Printing,
-                    TRVColorMode ColorMode) const;
+    void ApplyColor(TCanvas* canvas, const TRVStyle* rvStyle, TRVTextDrawStates drawState, bool printing,
+                    TRVColorMode colorMode) const;
     // Draws one run of text whose font and colours are applied. s holds bytes,
     // or UTF-16 code units for a Unicode style.
-    void Draw(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left, int Top,
-              int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState, bool Printing,
-              bool PreviewCorrection, TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode) const;
-    void DrawVertical(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left,
-                      int Top, int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState) const;
+    void Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left, int top,
+              int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState, bool printing,
+              bool previewCorrection, TRVColorMode colorMode, TRVBiDiMode defBiDiMode) const;
+    void DrawVertical(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+                      int top, int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState) const;
 
 protected:
     // To a TFont: name, size, colour and style, and the character set unless Unicode.
-    void AssignTo(TPersistent* Dest) const override;
+    void AssignTo(TPersistent* dest) const override;
 
 private:
     int PixelsPerInch() const;
-    bool DrawStretched(const AnsiString& s, TCanvas* Canvas, int Left, int Top, int Width, int SpaceBefore,
-                       bool Stretch, int Extra) const;
-    void TextOutPlain(const AnsiString& s, TCanvas* Canvas, int X, int Y) const;
+    bool DrawStretched(const AnsiString& s, TCanvas* canvas, int left, int top, int width, int spaceBefore,
+                       bool stretch, int extra) const;
+    void TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const;
 
     AnsiString FFontName = "Arial";
     int FSize = 10;
@@ -191,46 +191,46 @@ private:
 // and drawn white on red; the collection owns it.
 class TFontInfos : public TCustomRVInfos {
 public:
-    TFontInfos(TCollectionItemClass ItemClass, TPersistent* Owner);
+    TFontInfos(TCollectionItemClass itemClass, TPersistent* owner);
     ~TFontInfos() override;
     const char* ClassName() const override { return "TFontInfos"; }
 
     TFontInfo* Add();
-    TFontInfo* AddFont(const AnsiString& Name, int Size, TColor Color, TColor BackColor, TFontStyles Style);
-    TFontInfo* AddFontEx(const AnsiString& Name, int Size, TColor Color, TColor BackColor, TFontStyles Style,
-                         TFontCharset Charset);
-    TFontInfo* Items(int Index) const;
-    TFontInfo* operator[](int Index) const { return Items(Index); }
-    void SetItem(int Index, const TFontInfo* Value);
+    TFontInfo* AddFont(const AnsiString& name, int size, TColor color, TColor backColor, TFontStyles style);
+    TFontInfo* AddFontEx(const AnsiString& name, int size, TColor color, TColor backColor, TFontStyles style,
+                         TFontCharset charset);
+    TFontInfo* Items(int index) const;
+    TFontInfo* operator[](int index) const { return Items(index); }
+    void SetItem(int index, const TFontInfo* value);
     TFontInfo* InvalidItem() const;
-    void SetInvalidItem(const TFontInfo* Value);
+    void SetInvalidItem(const TFontInfo* value);
 
     // When not 0, font heights are computed for this resolution instead of the
     // canvas font's.
     int PixelsPerInch() const { return FPixelsPerInch; }
-    void SetPixelsPerInch(int Value) { FPixelsPerInch = Value; }
+    void SetPixelsPerInch(int value) { FPixelsPerInch = value; }
 
     // Searches from the base style BaseStyle: BaseStyle itself when it passes
     // the filter, else the lowest other index that passes and equals it apart
     // from the searched properties; -1 when there is none.
-    int FindStyleWithFont(int BaseStyle, const TFont* Font) const;
-    int FindStyleWithFontSize(int BaseStyle, int Size) const;
-    int FindStyleWithColor(int BaseStyle, TColor Color, TColor BackColor) const;
-    int FindStyleWithFontName(int BaseStyle, const AnsiString& FontName) const;
-    int FindStyleWithCharset(int BaseStyle, TFontCharset Charset) const;
-    int FindStyleWithFontStyle(int BaseStyle, TFontStyles Value, TFontStyles Mask) const;
+    int FindStyleWithFont(int baseStyle, const TFont* font) const;
+    int FindStyleWithFontSize(int baseStyle, int size) const;
+    int FindStyleWithColor(int baseStyle, TColor color, TColor backColor) const;
+    int FindStyleWithFontName(int baseStyle, const AnsiString& fontName) const;
+    int FindStyleWithCharset(int baseStyle, TFontCharset charset) const;
+    int FindStyleWithFontStyle(int baseStyle, TFontStyles value, TFontStyles mask) const;
     // The style equal to Style in the properties of Mask: BaseStyle when it is,
     // else the lowest such other index; -1 when there is none.
-    int FindSuchStyle(int BaseStyle, const TFontInfo* Style, TRVFontInfoProperties Mask) const;
+    int FindSuchStyle(int baseStyle, const TFontInfo* style, TRVFontInfoProperties mask) const;
 
     // "FontsCount" and the keys "Font%s" + index. Loading replaces every style;
     // a missing count gives 6 default styles, of which 4 and 5 are hyperlinks.
-    void LoadFromINI(TCustomIniFile* ini, const AnsiString& Section, TCursor DefJumpCursor);
-    void SaveToINI(TCustomIniFile* ini, const AnsiString& Section) const;
+    void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, TCursor defJumpCursor);
+    void SaveToINI(TCustomIniFile* ini, const AnsiString& section) const;
 
 private:
     template <class Filter>
-    int FindStyle(int BaseStyle, TRVFontInfoProperties IgnoreList, Filter Passes) const;
+    int FindStyle(int baseStyle, TRVFontInfoProperties ignoreList, Filter passes) const;
 
     mutable TFontInfo* FInvalidItem = nullptr;
     int FPixelsPerInch = 0;

@@ -14,10 +14,10 @@
 
 namespace {
 
-TRVItemOptions TextOptions(bool Unicode)
+TRVItemOptions TextOptions(bool unicode)
 {
     TRVItemOptions options;
-    if (Unicode)
+    if (unicode)
         options.Include(rvioUnicode);
     return options;
 }
@@ -34,30 +34,30 @@ WideString RawToWide(const AnsiString& s)
 
 } // namespace
 
-void TFontInfo::AssignToLogFont(TLogFont& LogFont, TCanvas* Canvas) const
+void TFontInfo::AssignToLogFont(TLogFont& logFont, TCanvas* canvas) const
 {
-    LogFont = TLogFont();
+    logFont = TLogFont();
     int ppi = PixelsPerInch();
     if (ppi == 0)
-        ppi = Canvas->Font()->PixelsPerInch();
-    LogFont.lfHeight = -MulDiv(FSize, ppi, 72);
-    LogFont.lfWeight = FStyle.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
-    LogFont.lfItalic = FStyle.Contains(fsItalic) ? 1 : 0;
-    LogFont.lfUnderline = FStyle.Contains(fsUnderline) ? 1 : 0;
-    LogFont.lfStrikeOut = FStyle.Contains(fsStrikeOut) ? 1 : 0;
-    LogFont.lfCharSet = FCharset;
-    LogFont.lfFaceName = FFontName;
+        ppi = canvas->Font()->PixelsPerInch();
+    logFont.lfHeight = -MulDiv(FSize, ppi, 72);
+    logFont.lfWeight = FStyle.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = FStyle.Contains(fsItalic) ? 1 : 0;
+    logFont.lfUnderline = FStyle.Contains(fsUnderline) ? 1 : 0;
+    logFont.lfStrikeOut = FStyle.Contains(fsStrikeOut) ? 1 : 0;
+    logFont.lfCharSet = FCharset;
+    logFont.lfFaceName = FFontName;
 }
 
-void TFontInfo::Apply(TCanvas* Canvas, TRVBiDiMode DefBiDiMode) const
+void TFontInfo::Apply(TCanvas* canvas, TRVBiDiMode defBiDiMode) const
 {
-    TFont* font = Canvas->Font();
+    TFont* font = canvas->Font();
     if (FCharScale != 100) {
         TLogFont logFont;
-        AssignToLogFont(logFont, Canvas);
+        AssignToLogFont(logFont, canvas);
         font->SetLogFont(logFont);
         TTextMetric metrics;
-        const int average = Canvas->GetTextMetrics(metrics) ? metrics.tmAveCharWidth : Canvas->TextWidth("x");
+        const int average = canvas->GetTextMetrics(metrics) ? metrics.tmAveCharWidth : canvas->TextWidth("x");
         // A scale read from a file may be absurd: the width is kept within the
         // range of int, and a negative one means the face's own.
         const int64_t width = int64_t(average) * FCharScale / 100;
@@ -76,49 +76,49 @@ void TFontInfo::Apply(TCanvas* Canvas, TRVBiDiMode DefBiDiMode) const
         font->SetCharset(FCharset);
     }
 
-    const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : DefBiDiMode;
+    const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : defBiDiMode;
     switch (direction) {
     case rvbdLeftToRight:
-        Canvas->SetTextCharacterExtra(0);
-        Canvas->SetTextAlign(TA_LEFT | TA_TOP);
+        canvas->SetTextCharacterExtra(0);
+        canvas->SetTextAlign(TA_LEFT | TA_TOP);
         break;
     case rvbdRightToLeft:
-        Canvas->SetTextCharacterExtra(0);
-        Canvas->SetTextAlign(TA_RTLREADING);
+        canvas->SetTextCharacterExtra(0);
+        canvas->SetTextAlign(TA_RTLREADING);
         break;
     case rvbdUnspecified:
-        Canvas->SetTextCharacterExtra(FCharSpacing);
+        canvas->SetTextCharacterExtra(FCharSpacing);
         // Text without a direction of its own must not inherit the
         // right-to-left reading of a style applied before.
-        Canvas->SetTextAlign(Canvas->GetTextAlign() & ~static_cast<unsigned>(TA_RTLREADING));
+        canvas->SetTextAlign(canvas->GetTextAlign() & ~static_cast<unsigned>(TA_RTLREADING));
         break;
     }
 }
 
-void TFontInfo::ApplyColor(TCanvas* Canvas, const TRVStyle* RVStyle, TRVTextDrawStates DrawState,
-                           bool Printing, TRVColorMode ColorMode) const
+void TFontInfo::ApplyColor(TCanvas* canvas, const TRVStyle* rvStyle, TRVTextDrawStates drawState,
+                           bool printing, TRVColorMode colorMode) const
 {
     TColor fontColor = FColor;
     TColor brushColor = FBackColor;
-    if (DrawState.Contains(rvtsSelected)) {
-        if (DrawState.Contains(rvtsControlFocused)) {
-            brushColor = RVStyle->SelColor();
-            fontColor = RVStyle->SelTextColor();
+    if (drawState.Contains(rvtsSelected)) {
+        if (drawState.Contains(rvtsControlFocused)) {
+            brushColor = rvStyle->SelColor();
+            fontColor = rvStyle->SelTextColor();
         } else {
-            brushColor = RVStyle->InactiveSelColor();
-            fontColor = RVStyle->InactiveSelTextColor();
+            brushColor = rvStyle->InactiveSelColor();
+            fontColor = rvStyle->InactiveSelTextColor();
         }
         if (fontColor == clNone)
             fontColor = FColor;
-    } else if (DrawState.Contains(rvtsHover)) {
-        fontColor = RVStyle->GetHoverColorByColor(FHoverColor);
+    } else if (drawState.Contains(rvtsHover)) {
+        fontColor = rvStyle->GetHoverColorByColor(FHoverColor);
         if (fontColor == clNone)
             fontColor = FColor;
         brushColor = FHoverBackColor;
-    } else if (Printing) {
+    } else if (printing) {
         const TColor prnText = RV_GetPrnColor(FColor);
         const TColor prnBack = RV_GetPrnColor(FBackColor);
-        switch (ColorMode) {
+        switch (colorMode) {
         case rvcmColor:
             break;
         case rvcmPrinterColor:
@@ -147,18 +147,18 @@ void TFontInfo::ApplyColor(TCanvas* Canvas, const TRVStyle* RVStyle, TRVTextDraw
             break;
         }
     }
-    Canvas->Font()->SetColor(fontColor);
-    Canvas->Brush()->SetColor(brushColor);
-    Canvas->Brush()->SetStyle(brushColor != clNone ? bsSolid : bsClear);
+    canvas->Font()->SetColor(fontColor);
+    canvas->Brush()->SetColor(brushColor);
+    canvas->Brush()->SetStyle(brushColor != clNone ? bsSolid : bsClear);
 }
 
-void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* Canvas, int X, int Y) const
+void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const
 {
     if (FUnicode) {
         const WideString w = RawToWide(s);
-        Canvas->TextOutW(X, Y, w.data(), static_cast<int>(w.size()));
+        canvas->TextOutW(x, y, w.data(), static_cast<int>(w.size()));
     } else {
-        Canvas->TextOutA(X, Y, s.data(), static_cast<int>(s.size()));
+        canvas->TextOutA(x, y, s.data(), static_cast<int>(s.size()));
     }
 }
 
@@ -166,8 +166,8 @@ void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* Canvas, int X, int Y)
 // (Stretch), or with Extra added to every character's width. False, drawing nothing, when
 // the text has fewer than two characters, when stretching is not needed, or
 // when not every character could be measured.
-bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* Canvas, int Left, int Top, int Width,
-                              int SpaceBefore, bool Stretch, int Extra) const
+bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, int top, int width,
+                              int spaceBefore, bool stretch, int extra) const
 {
     const TRVItemOptions options = TextOptions(FUnicode);
     const int n = RVU_Length(s, options);
@@ -177,18 +177,18 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* Canvas, int Left, in
     int fit = 0;
     // Every character is measured; a canvas that still reports fewer leaves
     // widths unknown, and then the run is drawn plainly.
-    RVU_GetTextExtentExPoint(Canvas, s, INT_MAX, fit, widths.data(), options);
+    RVU_GetTextExtentExPoint(canvas, s, INT_MAX, fit, widths.data(), options);
     if (fit < n)
         return false;
     for (int k = n - 1; k > 0; --k)
         widths[k] -= widths[k - 1];
-    if (Stretch) {
-        const int textWidth = RVU_TextWidth(s, Canvas, options);
-        if (textWidth == Width)
+    if (stretch) {
+        const int textWidth = RVU_TextWidth(s, canvas, options);
+        if (textWidth == width)
             return false;
         // The free space is shared from the first character on, each taking
         // what is left divided by the characters left.
-        int64_t freeSpace = int64_t(Width) - SpaceBefore - textWidth;
+        int64_t freeSpace = int64_t(width) - spaceBefore - textWidth;
         for (int k = 0; k < n; ++k) {
             const int64_t share = freeSpace / (n - k);
             widths[k] = static_cast<int>(widths[k] + share);
@@ -196,100 +196,100 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* Canvas, int Left, in
         }
     } else {
         for (int& w : widths)
-            w += Extra;
+            w += extra;
     }
     if (FUnicode) {
         const WideString w = RawToWide(s);
-        Canvas->ExtTextOutW(Left + SpaceBefore, Top, 0, nullptr, w.data(), n, widths.data());
+        canvas->ExtTextOutW(left + spaceBefore, top, 0, nullptr, w.data(), n, widths.data());
     } else {
-        Canvas->ExtTextOutA(Left + SpaceBefore, Top, 0, nullptr, s.data(), n, widths.data());
+        canvas->ExtTextOutA(left + spaceBefore, top, 0, nullptr, s.data(), n, widths.data());
     }
     return true;
 }
 
-void TFontInfo::Draw(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left,
-                     int Top, int Width, int Height, TRVStyle* RVStyle, TRVTextDrawStates DrawState,
-                     bool Printing, bool PreviewCorrection, TRVColorMode ColorMode,
-                     TRVBiDiMode DefBiDiMode) const
+void TFontInfo::Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+                     int top, int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState,
+                     bool printing, bool previewCorrection, TRVColorMode colorMode,
+                     TRVBiDiMode defBiDiMode) const
 {
-    const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : DefBiDiMode;
+    const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : defBiDiMode;
     bool drawn = false;
-    if (Printing && direction == rvbdUnspecified) {
-        if (Canvas->Brush()->Style() != bsClear) {
-            Canvas->Pen()->SetStyle(psClear);
-            Canvas->FillRect(Bounds(Left, Top, Width, Height));
-            Canvas->Brush()->SetStyle(bsClear);
-            Canvas->Pen()->SetStyle(psSolid);
+    if (printing && direction == rvbdUnspecified) {
+        if (canvas->Brush()->Style() != bsClear) {
+            canvas->Pen()->SetStyle(psClear);
+            canvas->FillRect(Bounds(left, top, width, height));
+            canvas->Brush()->SetStyle(bsClear);
+            canvas->Pen()->SetStyle(psSolid);
         }
-        if (PreviewCorrection) {
-            drawn = DrawStretched(s, Canvas, Left, Top, Width, SpaceBefore, true, 0);
-        } else if (const int extra = Canvas->GetTextCharacterExtra(); extra != 0) {
+        if (previewCorrection) {
+            drawn = DrawStretched(s, canvas, left, top, width, spaceBefore, true, 0);
+        } else if (const int extra = canvas->GetTextCharacterExtra(); extra != 0) {
             // Printers space characters unevenly with a character extra; the
             // positions are given explicitly instead.
-            Canvas->SetTextCharacterExtra(0);
-            drawn = DrawStretched(s, Canvas, Left, Top, Width, SpaceBefore, false, extra);
-            Canvas->SetTextCharacterExtra(extra);
+            canvas->SetTextCharacterExtra(0);
+            drawn = DrawStretched(s, canvas, left, top, width, spaceBefore, false, extra);
+            canvas->SetTextCharacterExtra(extra);
         }
     }
     if (!drawn)
-        TextOutPlain(s, Canvas, Left + SpaceBefore, Top);
+        TextOutPlain(s, canvas, left + spaceBefore, top);
 
-    if (SpaceBefore != 0 && !Printing) {
-        if (DrawState.Contains(rvtsSelected) && s.empty())
-            RVStyle->ApplyStyleColor(Canvas, ThisStyleNo, DrawState - TRVTextDrawStates{rvtsSelected}, false,
-                                     ColorMode);
-        if (Canvas->Brush()->Style() != bsClear)
-            Canvas->FillRect(Bounds(Left, Top, SpaceBefore, Height));
+    if (spaceBefore != 0 && !printing) {
+        if (drawState.Contains(rvtsSelected) && s.empty())
+            rvStyle->ApplyStyleColor(canvas, thisStyleNo, drawState - TRVTextDrawStates{rvtsSelected}, false,
+                                     colorMode);
+        if (canvas->Brush()->Style() != bsClear)
+            canvas->FillRect(Bounds(left, top, spaceBefore, height));
     }
-    Canvas->Brush()->SetStyle(bsClear);
+    canvas->Brush()->SetStyle(bsClear);
 
-    TPen* pen = Canvas->Pen();
+    TPen* pen = canvas->Pen();
     TOutlineTextMetric metrics;
     bool haveMetrics = false;
-    if (SpaceBefore != 0 && Canvas->Font()->Style().Contains(fsUnderline)) {
-        haveMetrics = Canvas->GetOutlineTextMetrics(metrics);
+    if (spaceBefore != 0 && canvas->Font()->Style().Contains(fsUnderline)) {
+        haveMetrics = canvas->GetOutlineTextMetrics(metrics);
         if (haveMetrics) {
             // The underline goes on under the space before the text.
-            pen->SetColor(Canvas->Font()->Color());
+            pen->SetColor(canvas->Font()->Color());
             pen->SetWidth(metrics.otmsUnderscoreSize);
             pen->SetStyle(psInsideFrame);
-            const int y = Top - metrics.otmsUnderscorePosition + metrics.otmTextMetrics.tmAscent +
+            const int y = top - metrics.otmsUnderscorePosition + metrics.otmTextMetrics.tmAscent +
                           metrics.otmsUnderscoreSize / 2;
-            Canvas->MoveTo(Left, y);
-            Canvas->LineTo(Left + SpaceBefore + 1, y);
+            canvas->MoveTo(left, y);
+            canvas->LineTo(left + spaceBefore + 1, y);
             pen->SetStyle(psSolid);
         }
     }
     if (FStyleEx.Contains(rvfsOverline)) {
         if (!haveMetrics)
-            haveMetrics = Canvas->GetOutlineTextMetrics(metrics);
+            haveMetrics = canvas->GetOutlineTextMetrics(metrics);
         pen->SetWidth(haveMetrics ? metrics.otmsUnderscoreSize : 1);
-        pen->SetColor(Canvas->Font()->Color());
+        pen->SetColor(canvas->Font()->Color());
         pen->SetStyle(psSolid);
-        Canvas->MoveTo(Left, Top);
-        Canvas->LineTo(Left + Width, Top);
+        canvas->MoveTo(left, top);
+        canvas->LineTo(left + width, top);
     }
 }
 
-void TFontInfo::DrawVertical(const AnsiString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceBefore, int Left,
-                             int Top, int Width, int Height, TRVStyle* RVStyle,
-                             TRVTextDrawStates DrawState) const
+void TFontInfo::DrawVertical(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+                             int top, int width, int height, TRVStyle* rvStyle,
+                             TRVTextDrawStates drawState) const
 {
-    TextOutPlain(s, Canvas, Left, Top + SpaceBefore);
-    if (SpaceBefore != 0) {
-        if (DrawState.Contains(rvtsSelected) && s.empty())
-            RVStyle->ApplyStyleColor(Canvas, ThisStyleNo, DrawState - TRVTextDrawStates{rvtsSelected}, false,
+    TextOutPlain(s, canvas, left, top + spaceBefore);
+    if (spaceBefore != 0) {
+        if (drawState.Contains(rvtsSelected) && s.empty())
+            rvStyle->ApplyStyleColor(canvas, thisStyleNo, drawState - TRVTextDrawStates{rvtsSelected}, false,
                                      rvcmColor);
-        if (Canvas->Brush()->Style() != bsClear)
-            Canvas->FillRect(Bounds(Left, Top, Height, SpaceBefore));
+        if (canvas->Brush()->Style() != bsClear)
+            canvas->FillRect(Bounds(left, top, height, spaceBefore));
     }
-    Canvas->Brush()->SetStyle(bsClear);
+    canvas->Brush()->SetStyle(bsClear);
     if (FStyleEx.Contains(rvfsOverline)) {
-        TPen* pen = Canvas->Pen();
-        pen->SetColor(Canvas->Font()->Color());
+        TPen* pen = canvas->Pen();
+        pen->SetColor(canvas->Font()->Color());
         pen->SetWidth(1);
         pen->SetStyle(psSolid);
-        Canvas->MoveTo(Left, Top);
-        Canvas->LineTo(Left, Top + Width);
+        canvas->MoveTo(left, top);
+        canvas->LineTo(left, top + width);
     }
 }

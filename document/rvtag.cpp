@@ -7,19 +7,19 @@ const AnsiString& TRVTag::AsString() const
     return FText ? *FText : empty;
 }
 
-bool TRVTag::operator==(const TRVTag& Other) const
+bool TRVTag::operator==(const TRVTag& other) const
 {
-    if (IsString() != Other.IsString())
+    if (IsString() != other.IsString())
         return false;
-    return FText ? *FText == *Other.FText : FValue == Other.FValue;
+    return FText ? *FText == *other.FText : FValue == other.FValue;
 }
 
-TRVTag RV_CopyTag(const TRVTag& Tag, bool /*TagsArePChars*/)
+TRVTag RV_CopyTag(const TRVTag& tag, bool /*TagsArePChars*/)
 {
-    return Tag;
+    return tag;
 }
 
-bool RV_CompareTags(const TRVTag& Tag1, const TRVTag& Tag2, bool /*TagsArePChars*/)
+bool RV_CompareTags(const TRVTag& tag1, const TRVTag& tag2, bool /*TagsArePChars*/)
 {
-    return Tag1 == Tag2;
+    return tag1 == tag2;
 }

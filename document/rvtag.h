@@ -18,21 +18,21 @@
 class TRVTag {
 public:
     TRVTag() = default;
-    TRVTag(int32_t Value) : FValue(Value) {}
-    explicit TRVTag(AnsiString Text) : FText(std::make_unique<AnsiString>(std::move(Text))) {}
-    TRVTag(const TRVTag& Other)
-        : FText(Other.FText ? std::make_unique<AnsiString>(*Other.FText) : nullptr), FValue(Other.FValue)
+    TRVTag(int32_t value) : FValue(value) {}
+    explicit TRVTag(AnsiString text) : FText(std::make_unique<AnsiString>(std::move(text))) {}
+    TRVTag(const TRVTag& other)
+        : FText(other.FText ? std::make_unique<AnsiString>(*other.FText) : nullptr), FValue(other.FValue)
     {}
-    TRVTag(TRVTag&& Other) noexcept = default;
-    TRVTag& operator=(const TRVTag& Other)
+    TRVTag(TRVTag&& other) noexcept = default;
+    TRVTag& operator=(const TRVTag& other)
     {
-        if (this != &Other) {
-            FText = Other.FText ? std::make_unique<AnsiString>(*Other.FText) : nullptr;
-            FValue = Other.FValue;
+        if (this != &other) {
+            FText = other.FText ? std::make_unique<AnsiString>(*other.FText) : nullptr;
+            FValue = other.FValue;
         }
         return *this;
     }
-    TRVTag& operator=(TRVTag&& Other) noexcept = default;
+    TRVTag& operator=(TRVTag&& other) noexcept = default;
 
     bool IsString() const { return FText != nullptr; }
     // The integer of an integer tag; 0 for a string tag.
@@ -42,8 +42,8 @@ public:
 
     // Equal when both are integers of the same value or both are strings with
     // the same bytes (case-sensitive).
-    bool operator==(const TRVTag& Other) const;
-    bool operator!=(const TRVTag& Other) const { return !(*this == Other); }
+    bool operator==(const TRVTag& other) const;
+    bool operator!=(const TRVTag& other) const { return !(*this == other); }
 
 private:
     std::unique_ptr<AnsiString> FText; // null for an integer tag
@@ -52,10 +52,10 @@ private:
 
 // A new tag for another holder. Tags are values, so this is a plain copy in
 // both kinds of document; a string tag gets its own copy of the text.
-TRVTag RV_CopyTag(const TRVTag& Tag, bool TagsArePChars);
+TRVTag RV_CopyTag(const TRVTag& tag, bool tagsArePChars);
 
 // Whether two tags are the same. Integer tags compare as integers; with string
 // tags, two "no string" tags (integer 0) are equal, "no string" never equals a
 // string (not even an empty one), and two strings compare byte for byte. Both
 // rules are plain value equality, so the flag only documents the caller's mode.
-bool RV_CompareTags(const TRVTag& Tag1, const TRVTag& Tag2, bool TagsArePChars);
+bool RV_CompareTags(const TRVTag& tag1, const TRVTag& tag2, bool tagsArePChars);

@@ -14,9 +14,9 @@
 
 namespace {
 
-bool IsUnicode(TRVItemOptions ItemOptions)
+bool IsUnicode(TRVItemOptions itemOptions)
 {
-    return ItemOptions.Contains(rvioUnicode);
+    return itemOptions.Contains(rvioUnicode);
 }
 
 int ClampedSize(size_t n)
@@ -35,70 +35,70 @@ constexpr unsigned WideToAnsiFlags = 0x270;
 // ---------------------------------------------------------------------------
 // Strings in characters
 
-int RVU_Length(const AnsiString& s, TRVItemOptions ItemOptions)
+int RVU_Length(const AnsiString& s, TRVItemOptions itemOptions)
 {
-    return ClampedSize(IsUnicode(ItemOptions) ? s.size() / 2 : s.size());
+    return ClampedSize(IsUnicode(itemOptions) ? s.size() / 2 : s.size());
 }
 
-AnsiString RVU_Copy(const AnsiString& s, int From, int Count, TRVItemOptions ItemOptions)
+AnsiString RVU_Copy(const AnsiString& s, int from, int count, TRVItemOptions itemOptions)
 {
-    if (!IsUnicode(ItemOptions))
-        return Copy(s, From, Count);
-    return Copy(s, 2 * static_cast<int64_t>(From) - 1, 2 * static_cast<int64_t>(Count));
+    if (!IsUnicode(itemOptions))
+        return Copy(s, from, count);
+    return Copy(s, 2 * static_cast<int64_t>(from) - 1, 2 * static_cast<int64_t>(count));
 }
 
-void RVU_Delete(AnsiString& s, int Index, int Count, TRVItemOptions ItemOptions)
+void RVU_Delete(AnsiString& s, int index, int count, TRVItemOptions itemOptions)
 {
-    if (!IsUnicode(ItemOptions))
-        Delete(s, Index, Count);
+    if (!IsUnicode(itemOptions))
+        Delete(s, index, count);
     else
-        Delete(s, 2 * static_cast<int64_t>(Index) - 1, 2 * static_cast<int64_t>(Count));
+        Delete(s, 2 * static_cast<int64_t>(index) - 1, 2 * static_cast<int64_t>(count));
 }
 
-void RVU_Insert(const AnsiString& Sub, AnsiString& s, int Index, TRVItemOptions ItemOptions)
+void RVU_Insert(const AnsiString& sub, AnsiString& s, int index, TRVItemOptions itemOptions)
 {
-    if (!IsUnicode(ItemOptions))
-        Insert(Sub, s, Index);
+    if (!IsUnicode(itemOptions))
+        Insert(sub, s, index);
     else
-        Insert(Sub, s, 2 * static_cast<int64_t>(Index) - 1);
+        Insert(sub, s, 2 * static_cast<int64_t>(index) - 1);
 }
 
-int RVU_OffsInPChar(int Offset, TRVItemOptions ItemOptions)
+int RVU_OffsInPChar(int offset, TRVItemOptions itemOptions)
 {
-    return IsUnicode(ItemOptions) ? Offset * 2 : Offset;
+    return IsUnicode(itemOptions) ? offset * 2 : offset;
 }
 
-bool RVU_IsSpace(const AnsiString& s, int Index, TRVItemOptions ItemOptions)
+bool RVU_IsSpace(const AnsiString& s, int index, TRVItemOptions itemOptions)
 {
-    if (Index < 1 || Index > RVU_Length(s, ItemOptions))
+    if (index < 1 || index > RVU_Length(s, itemOptions))
         return false;
-    if (!IsUnicode(ItemOptions))
-        return s[static_cast<size_t>(Index) - 1] == ' ';
-    const size_t low = 2 * (static_cast<size_t>(Index) - 1);
+    if (!IsUnicode(itemOptions))
+        return s[static_cast<size_t>(index) - 1] == ' ';
+    const size_t low = 2 * (static_cast<size_t>(index) - 1);
     return s[low] == ' ' && s[low + 1] == 0;
 }
 
-const WideChar* RVU_StrScanW(const WideChar* Str, WideChar Ch, int Length)
+const WideChar* RVU_StrScanW(const WideChar* str, WideChar ch, int length)
 {
-    if (!Str)
+    if (!str)
         return nullptr;
-    for (int i = 0; i < Length; ++i)
-        if (Str[i] == Ch)
-            return Str + i;
+    for (int i = 0; i < length; ++i)
+        if (str[i] == ch)
+            return str + i;
     return nullptr;
 }
 
-void RVU_SwapWordBytes(char* Buffer, int Count)
+void RVU_SwapWordBytes(char* buffer, int count)
 {
-    if (!Buffer)
+    if (!buffer)
         return;
-    for (int i = 0; i < Count; ++i)
-        std::swap(Buffer[2 * i], Buffer[2 * i + 1]);
+    for (int i = 0; i < count; ++i)
+        std::swap(buffer[2 * i], buffer[2 * i + 1]);
 }
 
-void RVCheckUni(int64_t Length)
+void RVCheckUni(int64_t length)
 {
-    if (Length % 2 != 0)
+    if (length % 2 != 0)
         throw ERollViewError(errRVUnicodeOperation);
 }
 
@@ -125,19 +125,19 @@ AnsiString RVU_GetRawUnicode(const WideString& s)
 // ---------------------------------------------------------------------------
 // Code pages
 
-AnsiString RVU_AnsiToUnicode(unsigned CodePage, const AnsiString& s)
+AnsiString RVU_AnsiToUnicode(unsigned codePage, const AnsiString& s)
 {
     if (s.empty())
         return AnsiString();
     const int count = ClampedSize(s.size());
-    int length = MultiByteToWideChar(CodePage, AnsiToWideFlags, s.data(), count, nullptr, 0);
-    if (length == 0 && CodePage != CP_ACP) {
-        CodePage = CP_ACP;
-        length = MultiByteToWideChar(CodePage, AnsiToWideFlags, s.data(), count, nullptr, 0);
+    int length = MultiByteToWideChar(codePage, AnsiToWideFlags, s.data(), count, nullptr, 0);
+    if (length == 0 && codePage != CP_ACP) {
+        codePage = CP_ACP;
+        length = MultiByteToWideChar(codePage, AnsiToWideFlags, s.data(), count, nullptr, 0);
     }
     if (length > 0) {
         WideString w(static_cast<size_t>(length), 0);
-        const int written = MultiByteToWideChar(CodePage, AnsiToWideFlags, s.data(), count, w.data(), length);
+        const int written = MultiByteToWideChar(codePage, AnsiToWideFlags, s.data(), count, w.data(), length);
         w.resize(static_cast<size_t>(written > 0 ? written : 0));
         if (!w.empty())
             return RVU_GetRawUnicode(w);
@@ -145,7 +145,7 @@ AnsiString RVU_AnsiToUnicode(unsigned CodePage, const AnsiString& s)
     return RVU_GetRawUnicode(WideString(s.size(), u'?'));
 }
 
-AnsiString RVU_UnicodeToAnsi(unsigned CodePage, const AnsiString& s)
+AnsiString RVU_UnicodeToAnsi(unsigned codePage, const AnsiString& s)
 {
     if (s.empty())
         return AnsiString();
@@ -155,14 +155,14 @@ AnsiString RVU_UnicodeToAnsi(unsigned CodePage, const AnsiString& s)
     auto convert = [&](unsigned cp, char* out, int outSize) {
         return WideCharToMultiByte(cp, WideToAnsiFlags, w.data(), count, out, outSize, defaultChar, nullptr);
     };
-    int length = convert(CodePage, nullptr, 0);
-    if (length == 0 && CodePage != CP_ACP) {
-        CodePage = CP_ACP;
-        length = convert(CodePage, nullptr, 0);
+    int length = convert(codePage, nullptr, 0);
+    if (length == 0 && codePage != CP_ACP) {
+        codePage = CP_ACP;
+        length = convert(codePage, nullptr, 0);
     }
     if (length > 0) {
         AnsiString a(static_cast<size_t>(length), '\0');
-        const int written = convert(CodePage, a.data(), length);
+        const int written = convert(codePage, a.data(), length);
         a.resize(static_cast<size_t>(written > 0 ? written : 0));
         if (!a.empty())
             return a;
@@ -207,33 +207,33 @@ constexpr TCharsetValue CharsetLanguages[] = {
 };
 constexpr unsigned LANG_NEUTRAL_DEFAULT = 0x400;
 
-template <size_t N> unsigned ValueOf(const TCharsetValue (&Table)[N], int Charset, unsigned Default)
+template <size_t N> unsigned ValueOf(const TCharsetValue (&table)[N], int charset, unsigned Default)
 {
-    for (const TCharsetValue& entry : Table)
-        if (entry.Charset == Charset)
+    for (const TCharsetValue& entry : table)
+        if (entry.Charset == charset)
             return entry.Value;
     return Default;
 }
 
 } // namespace
 
-unsigned RVU_Charset2CodePage(int Charset)
+unsigned RVU_Charset2CodePage(int charset)
 {
-    return ValueOf(CharsetCodePages, Charset, CP_ACP);
+    return ValueOf(CharsetCodePages, charset, CP_ACP);
 }
 
-unsigned RVU_Charset2Language(int Charset)
+unsigned RVU_Charset2Language(int charset)
 {
-    return ValueOf(CharsetLanguages, Charset, LANG_NEUTRAL_DEFAULT);
+    return ValueOf(CharsetLanguages, charset, LANG_NEUTRAL_DEFAULT);
 }
 
-TRVUnicodeTestResult RV_TestFileUnicode(const AnsiString& FileName)
+TRVUnicodeTestResult RV_TestFileUnicode(const AnsiString& fileName)
 {
     // Only a regular file is opened: opening a named pipe would wait for a writer.
-    if (!FileExists(FileName))
+    if (!FileExists(fileName))
         return rvutError;
     try {
-        TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
         const int64_t size = stream.Size();
         if (size < 0)
             return rvutError;

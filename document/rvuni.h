@@ -29,24 +29,24 @@ enum TRVUnicodeTestResult { rvutNo, rvutYes, rvutProbably, rvutEmpty, rvutError 
 // Strings in characters
 
 // Characters: bytes, or bytes div 2 for Unicode text.
-int RVU_Length(const AnsiString& s, TRVItemOptions ItemOptions);
+int RVU_Length(const AnsiString& s, TRVItemOptions itemOptions);
 // Count characters from From (1-based), with Copy's rules for positions outside the text.
-AnsiString RVU_Copy(const AnsiString& s, int From, int Count, TRVItemOptions ItemOptions);
+AnsiString RVU_Copy(const AnsiString& s, int from, int count, TRVItemOptions itemOptions);
 // Removes Count characters at Index; nothing for an Index outside the text.
-void RVU_Delete(AnsiString& s, int Index, int Count, TRVItemOptions ItemOptions);
+void RVU_Delete(AnsiString& s, int index, int count, TRVItemOptions itemOptions);
 // Inserts the raw bytes of Sub before character Index (clamped to the text).
-void RVU_Insert(const AnsiString& Sub, AnsiString& s, int Index, TRVItemOptions ItemOptions);
+void RVU_Insert(const AnsiString& sub, AnsiString& s, int index, TRVItemOptions itemOptions);
 // The byte offset of a 0-based character offset.
-int RVU_OffsInPChar(int Offset, TRVItemOptions ItemOptions);
+int RVU_OffsInPChar(int offset, TRVItemOptions itemOptions);
 // Whether character Index (1-based) is the space U+0020 (no other blank counts);
 // false outside the text.
-bool RVU_IsSpace(const AnsiString& s, int Index, TRVItemOptions ItemOptions);
+bool RVU_IsSpace(const AnsiString& s, int index, TRVItemOptions itemOptions);
 // The first unit equal to Ch among Str[0..Length-1]; null when there is none.
-const WideChar* RVU_StrScanW(const WideChar* Str, WideChar Ch, int Length);
+const WideChar* RVU_StrScanW(const WideChar* str, WideChar ch, int length);
 // Swaps the two bytes of each of Count code units in place (big-endian input).
-void RVU_SwapWordBytes(char* Buffer, int Count);
+void RVU_SwapWordBytes(char* buffer, int count);
 // Raises ERollViewError "Can't perform Unicode operation" for an odd byte length.
-void RVCheckUni(int64_t Length);
+void RVCheckUni(int64_t length);
 // The code units of raw Unicode text (ERollViewError for an odd byte length).
 WideString RVU_RawUnicodeToWideString(const AnsiString& s);
 // The bytes of wide text, two per unit, low byte first.
@@ -56,28 +56,28 @@ AnsiString RVU_GetRawUnicode(const WideString& s);
 // Measuring and drawing with the canvas's current font. Canvas is never null.
 
 // Width in pixels of the whole text.
-int RVU_TextWidth(const AnsiString& s, TCanvas* Canvas, TRVItemOptions ItemOptions);
+int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions);
 // Fit: the number of leading characters whose extent is at most MaxExtent.
 // PosArray (when given, RVU_Length(s) entries): the extent of every prefix.
 // An empty text gives Fit 0.
-void RVU_GetTextExtentExPoint(TCanvas* Canvas, const AnsiString& s, int MaxExtent, int& Fit, int* PosArray,
-                              TRVItemOptions ItemOptions);
+void RVU_GetTextExtentExPoint(TCanvas* canvas, const AnsiString& s, int maxExtent, int& fit, int* posArray,
+                              TRVItemOptions itemOptions);
 // The same on Length characters of a buffer (bytes, or UTF-16 units in bytes),
 // with the size of the measured text. Length 0 gives Fit 0 and Size (0, 0).
-void RVU_GetTextExtentExPointPC(TCanvas* Canvas, const char* Buffer, int Length, int MaxExtent, int& Fit,
-                                int* PosArray, TRVItemOptions ItemOptions, TSize& Size);
+void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length, int maxExtent, int& fit,
+                                int* posArray, TRVItemOptions itemOptions, TSize& size);
 // PosArray[0..n] (n = RVU_Length(s), so n + 1 entries): the x of each caret place,
 // before the first character and after each character in logical order, in pixels
 // from the text's left edge, as the characters are placed for display (mixed
 // directions reordered). False, with PosArray untouched, when the placement fails.
-bool RVU_GetTextCaretPos(TCanvas* Canvas, const AnsiString& s, int* PosArray, TRVItemOptions ItemOptions);
+bool RVU_GetTextCaretPos(TCanvas* canvas, const AnsiString& s, int* posArray, TRVItemOptions itemOptions);
 // Draws characters Index1..Index2 (1-based, 1 <= Index1 <= Index2 <= length) of a
 // text placed at (Left, Top) in the canvas's current font and colours, each visual
 // run of them opaque and clipped to its own rectangle Height pixels high. False,
 // drawing nothing, for rvbdUnspecified, a range outside the text or a failed
 // placement: the caller then draws the selection itself.
-bool RVU_DrawSelectedTextEx(int Left, int Top, int Height, const AnsiString& s, TCanvas* Canvas, int Index1,
-                            int Index2, TRVItemOptions ItemOptions, TRVBiDiMode BiDiMode);
+bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, TCanvas* canvas, int index1,
+                            int index2, TRVItemOptions itemOptions, TRVBiDiMode biDiMode);
 
 // ---------------------------------------------------------------------------
 // Line breaking with the classes of Unicode's line-breaking rules
@@ -85,14 +85,14 @@ bool RVU_DrawSelectedTextEx(int Left, int Top, int Height, const AnsiString& s, 
 // The line-break class of a code unit: 0 OP, 1 CL, 2 QU, 3 GL, 4 NS, 5 EX, 6 SY,
 // 7 IS, 8 PR, 9 PO, 10 NU, 11 AL (everything not listed), 12 ID, 13 IN, 14 HY,
 // 15 BA, 16 BB, 17 B2, 18 ZW, 19 CM.
-int RVU_GetUnicodeLineBreakClass(WideChar Ch);
+int RVU_GetUnicodeLineBreakClass(WideChar ch);
 // The last unit after which a line of Str may end, when Str[0..Length-1] fits on
 // the line and Str[Length] does not: Str[Length] itself when it is a space, else
 // the place found by the pair rules with spaces kept at the end of the line (up to
 // Str[Length-1]). Null when there is none: no break is ever placed before Str[0].
 // TextLength is the number of units readable from Str; null also unless
 // 0 <= Length < TextLength (no unit is read past the text).
-const WideChar* RVU_FindLineBreak(const WideChar* Str, int Length, int TextLength);
+const WideChar* RVU_FindLineBreak(const WideChar* str, int length, int textLength);
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -100,25 +100,25 @@ const WideChar* RVU_FindLineBreak(const WideChar* Str, int Length, int TextLengt
 // ANSI text in a code page to raw Unicode text. A code page that cannot convert
 // the text falls back to the ANSI code page, and a total failure gives one '?'
 // per byte. Never raises.
-AnsiString RVU_AnsiToUnicode(unsigned CodePage, const AnsiString& s);
+AnsiString RVU_AnsiToUnicode(unsigned codePage, const AnsiString& s);
 // Raw Unicode text to ANSI text in a code page, with the same fallbacks (one '?'
 // per unit). ERollViewError for an odd byte length.
-AnsiString RVU_UnicodeToAnsi(unsigned CodePage, const AnsiString& s);
+AnsiString RVU_UnicodeToAnsi(unsigned codePage, const AnsiString& s);
 // Text typed on the keyboard to raw Unicode text (the keyboard's code page).
 AnsiString RVU_KeyToUnicode(const AnsiString& s);
 // The code page of the keyboard: the ANSI code page.
 unsigned RVU_GetKeyboardCodePage();
 // The Windows code page of a font character set (0, the ANSI code page, for the
 // default and symbol sets and for unknown ones).
-unsigned RVU_Charset2CodePage(int Charset);
+unsigned RVU_Charset2CodePage(int charset);
 // The Windows language identifier of a font character set (1024, neutral, for
 // sets without one).
-unsigned RVU_Charset2Language(int Charset);
+unsigned RVU_Charset2Language(int charset);
 
 // Whether a file holds UTF-16 text: empty, odd size (no), a byte-order mark as
 // its first unit (yes), a zero byte among the 500 bytes after that unit (yes) or
 // none (probably); rvutError when the file cannot be read. Never raises.
-TRVUnicodeTestResult RV_TestFileUnicode(const AnsiString& FileName);
+TRVUnicodeTestResult RV_TestFileUnicode(const AnsiString& fileName);
 
 // ---------------------------------------------------------------------------
 // UTF-8 (well-formed UTF-8 only: no overlong forms, no surrogates, nothing above
@@ -129,7 +129,7 @@ TRVUnicodeTestResult RV_TestFileUnicode(const AnsiString& FileName);
 // one; MaxDest below 1 writes nothing and returns 0. Without Dest: returns the
 // units the whole input needs plus one. -1 for malformed input (whatever was
 // written then is not a result); 0 when Src is null.
-int RVU_Utf8ToUnicodeBuf(WideChar* Dest, int MaxDest, const char* Src, int SrcLen);
+int RVU_Utf8ToUnicodeBuf(WideChar* dest, int maxDest, const char* src, int srcLen);
 // UTF-8 to UTF-16; empty for malformed input.
 WideString Utf8Decode(const AnsiString& s);
 
@@ -142,9 +142,9 @@ WideString Utf8Decode(const AnsiString& s);
 // space and "&nbsp;" (starting with "&nbsp;" at the start, a last space always
 // "&nbsp;"). An empty text gives "&nbsp;" with NoEmptyLines. A trailing odd byte
 // is not text and is ignored.
-AnsiString RVU_GetHTMLEncodedUnicode(const AnsiString& s, bool NoEmptyLines, bool SpecialCode);
+AnsiString RVU_GetHTMLEncodedUnicode(const AnsiString& s, bool noEmptyLines, bool specialCode);
 // Writes the same HTML text to the stream.
-void RVU_WriteHTMLEncodedUnicode(TStream& Stream, const AnsiString& s, bool NoEmptyLines, bool SpecialCode);
+void RVU_WriteHTMLEncodedUnicode(TStream& stream, const AnsiString& s, bool noEmptyLines, bool specialCode);
 
 // ---------------------------------------------------------------------------
 // All capitals
@@ -155,6 +155,6 @@ void RVU_WriteHTMLEncodedUnicode(TStream& Stream, const AnsiString& s, bool NoEm
 // (ANSI text in the ANSI code page). The length never changes, so offsets into the
 // original text hold for the result: a character whose capital is longer or
 // shorter stays as it is.
-AnsiString RV_ReturnCapitalized(const AnsiString& s, bool AllCaps, bool Unicode);
+AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode);
 // The same for a text style: its rvfsAllCaps and its Unicode flag. TextStyle is never null.
-AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* TextStyle);
+AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* textStyle);

@@ -44,11 +44,11 @@ AnsiString AnsiCapitals(const AnsiString& s)
 
 } // namespace
 
-AnsiString RV_ReturnCapitalized(const AnsiString& s, bool AllCaps, bool Unicode)
+AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode)
 {
-    if (!AllCaps)
+    if (!allCaps)
         return s;
-    if (!Unicode)
+    if (!unicode)
         return AnsiCapitals(s);
     // The raw units are upper-cased as a wide string; a trailing odd byte is not
     // text and stays as it is.
@@ -63,7 +63,7 @@ AnsiString RV_ReturnCapitalized(const AnsiString& s, bool AllCaps, bool Unicode)
     return out;
 }
 
-AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* TextStyle)
+AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* textStyle)
 {
-    return RV_ReturnCapitalized(s, TextStyle->StyleEx().Contains(rvfsAllCaps), TextStyle->Unicode());
+    return RV_ReturnCapitalized(s, textStyle->StyleEx().Contains(rvfsAllCaps), textStyle->Unicode());
 }

@@ -8,18 +8,18 @@
 
 namespace {
 
-bool IsUnicode(TRVItemOptions ItemOptions)
+bool IsUnicode(TRVItemOptions itemOptions)
 {
-    return ItemOptions.Contains(rvioUnicode);
+    return itemOptions.Contains(rvioUnicode);
 }
 
 // Count code units kept as bytes, low byte first (the bytes need not be aligned).
-WideString UnitsOf(const char* Bytes, int Count)
+WideString UnitsOf(const char* bytes, int count)
 {
-    WideString w(static_cast<size_t>(Count > 0 ? Count : 0), 0);
+    WideString w(static_cast<size_t>(count > 0 ? count : 0), 0);
     for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(Bytes[2 * i]) |
-                                     static_cast<unsigned char>(Bytes[2 * i + 1]) << 8);
+        w[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     return w;
 }
 
@@ -38,86 +38,86 @@ struct TPlacement {
 
 // False when the canvas cannot place the text, or gives an order that is not a
 // one-to-one map of the characters (the walks below rely on it).
-bool Place(TCanvas* Canvas, const AnsiString& s, TRVItemOptions ItemOptions, bool WithClass, TPlacement& P)
+bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, bool withClass, TPlacement& p)
 {
-    const int n = RVU_Length(s, ItemOptions);
+    const int n = RVU_Length(s, itemOptions);
     if (n <= 0)
         return false;
     const size_t count = static_cast<size_t>(n);
-    P.Order.assign(count, 0);
-    P.Dx.assign(count, 0);
-    P.Class.assign(WithClass ? count : 0, 0);
+    p.Order.assign(count, 0);
+    p.Dx.assign(count, 0);
+    p.Class.assign(withClass ? count : 0, 0);
     TGCPResults results;
-    results.lpOrder = P.Order.data();
-    results.lpDx = P.Dx.data();
-    results.lpClass = WithClass ? P.Class.data() : nullptr;
+    results.lpOrder = p.Order.data();
+    results.lpDx = p.Dx.data();
+    results.lpClass = withClass ? p.Class.data() : nullptr;
     results.nGlyphs = static_cast<unsigned>(n);
     unsigned placed;
-    if (IsUnicode(ItemOptions)) {
+    if (IsUnicode(itemOptions)) {
         const WideString w = UnitsOf(s.data(), n);
-        placed = Canvas->GetCharacterPlacementW(w.data(), n, 0, results, PlacementFlags);
+        placed = canvas->GetCharacterPlacementW(w.data(), n, 0, results, PlacementFlags);
     } else {
-        placed = Canvas->GetCharacterPlacementA(s.data(), n, 0, results, PlacementFlags);
+        placed = canvas->GetCharacterPlacementA(s.data(), n, 0, results, PlacementFlags);
     }
     if (placed == 0)
         return false;
-    P.Inverse.assign(count, -1);
+    p.Inverse.assign(count, -1);
     for (size_t i = 0; i < count; ++i) {
-        const unsigned v = P.Order[i];
-        if (v >= count || P.Inverse[v] != -1)
+        const unsigned v = p.Order[i];
+        if (v >= count || p.Inverse[v] != -1)
             return false;
-        P.Inverse[v] = static_cast<int>(i);
+        p.Inverse[v] = static_cast<int>(i);
     }
     return true;
 }
 
 } // namespace
 
-int RVU_TextWidth(const AnsiString& s, TCanvas* Canvas, TRVItemOptions ItemOptions)
+int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions)
 {
     TSize size;
-    const int n = RVU_Length(s, ItemOptions);
-    if (IsUnicode(ItemOptions)) {
+    const int n = RVU_Length(s, itemOptions);
+    if (IsUnicode(itemOptions)) {
         const WideString w = UnitsOf(s.data(), n);
-        Canvas->GetTextExtentPoint32W(w.data(), n, size);
+        canvas->GetTextExtentPoint32W(w.data(), n, size);
     } else {
-        Canvas->GetTextExtentPoint32A(s.data(), n, size);
+        canvas->GetTextExtentPoint32A(s.data(), n, size);
     }
     return size.cx;
 }
 
-void RVU_GetTextExtentExPoint(TCanvas* Canvas, const AnsiString& s, int MaxExtent, int& Fit, int* PosArray,
-                              TRVItemOptions ItemOptions)
+void RVU_GetTextExtentExPoint(TCanvas* canvas, const AnsiString& s, int maxExtent, int& fit, int* posArray,
+                              TRVItemOptions itemOptions)
 {
     TSize size;
-    RVU_GetTextExtentExPointPC(Canvas, s.data(), RVU_Length(s, ItemOptions), MaxExtent, Fit, PosArray,
-                               ItemOptions, size);
+    RVU_GetTextExtentExPointPC(canvas, s.data(), RVU_Length(s, itemOptions), maxExtent, fit, posArray,
+                               itemOptions, size);
 }
 
-void RVU_GetTextExtentExPointPC(TCanvas* Canvas, const char* Buffer, int Length, int MaxExtent, int& Fit,
-                                int* PosArray, TRVItemOptions ItemOptions, TSize& Size)
+void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length, int maxExtent, int& fit,
+                                int* posArray, TRVItemOptions itemOptions, TSize& size)
 {
-    Fit = 0;
-    Size = TSize();
-    if (!Buffer || Length <= 0)
+    fit = 0;
+    size = TSize();
+    if (!buffer || length <= 0)
         return;
     bool measured;
-    if (IsUnicode(ItemOptions)) {
-        const WideString w = UnitsOf(Buffer, Length);
-        measured = Canvas->GetTextExtentExPointW(w.data(), Length, MaxExtent, &Fit, PosArray, Size);
+    if (IsUnicode(itemOptions)) {
+        const WideString w = UnitsOf(buffer, length);
+        measured = canvas->GetTextExtentExPointW(w.data(), length, maxExtent, &fit, posArray, size);
     } else {
-        measured = Canvas->GetTextExtentExPointA(Buffer, Length, MaxExtent, &Fit, PosArray, Size);
+        measured = canvas->GetTextExtentExPointA(buffer, length, maxExtent, &fit, posArray, size);
     }
     if (!measured) {
-        Fit = 0;
-        Size = TSize();
+        fit = 0;
+        size = TSize();
     }
 }
 
-bool RVU_GetTextCaretPos(TCanvas* Canvas, const AnsiString& s, int* PosArray, TRVItemOptions ItemOptions)
+bool RVU_GetTextCaretPos(TCanvas* canvas, const AnsiString& s, int* posArray, TRVItemOptions itemOptions)
 {
     TPlacement p;
-    if (!Place(Canvas, s, ItemOptions, true, p))
+    if (!Place(canvas, s, itemOptions, true, p))
         return false;
     // Walk the characters as they are shown, left to right: the caret after a
     // right-to-left character is at its left edge, after any other at its right
@@ -127,29 +127,29 @@ bool RVU_GetTextCaretPos(TCanvas* Canvas, const AnsiString& s, int* PosArray, TR
         const int l = p.Inverse[v];
         const int dx = p.Dx[v];
         if (p.Class[static_cast<size_t>(l)] == GCPCLASS_HEBREW) {
-            PosArray[l + 1] = x;
+            posArray[l + 1] = x;
             if (l == 0)
-                PosArray[0] = x + dx;
+                posArray[0] = x + dx;
         } else {
-            PosArray[l + 1] = x + dx + 1;
+            posArray[l + 1] = x + dx + 1;
             if (l == 0)
-                PosArray[0] = x;
+                posArray[0] = x;
         }
         x += dx;
     }
     return true;
 }
 
-bool RVU_DrawSelectedTextEx(int Left, int Top, int Height, const AnsiString& s, TCanvas* Canvas, int Index1,
-                            int Index2, TRVItemOptions ItemOptions, TRVBiDiMode BiDiMode)
+bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, TCanvas* canvas, int index1,
+                            int index2, TRVItemOptions itemOptions, TRVBiDiMode biDiMode)
 {
-    if (BiDiMode == rvbdUnspecified)
+    if (biDiMode == rvbdUnspecified)
         return false;
-    const int n = RVU_Length(s, ItemOptions);
-    if (Index1 < 1 || Index1 > Index2 || Index2 > n)
+    const int n = RVU_Length(s, itemOptions);
+    if (index1 < 1 || index1 > index2 || index2 > n)
         return false;
     TPlacement p;
-    if (!Place(Canvas, s, ItemOptions, false, p))
+    if (!Place(canvas, s, itemOptions, false, p))
         return false;
     // One left-to-right walk over the characters as shown finds every stretch of
     // selected characters that stand side by side on the screen, whatever their
@@ -164,7 +164,7 @@ bool RVU_DrawSelectedTextEx(int Left, int Top, int Height, const AnsiString& s, 
     int x = 0;
     for (int v = 0; v < n;) {
         const int l = p.Inverse[static_cast<size_t>(v)] + 1;
-        if (l < Index1 || l > Index2) {
+        if (l < index1 || l > index2) {
             x += p.Dx[static_cast<size_t>(v)];
             ++v;
             continue;
@@ -172,20 +172,20 @@ bool RVU_DrawSelectedTextEx(int Left, int Top, int Height, const AnsiString& s, 
         TStretch stretch{x, 0};
         for (; v < n; ++v) {
             const int k = p.Inverse[static_cast<size_t>(v)] + 1;
-            if (k < Index1 || k > Index2)
+            if (k < index1 || k > index2)
                 break;
             stretch.Width += p.Dx[static_cast<size_t>(v)];
         }
         x += stretch.Width;
         stretches.push_back(stretch);
     }
-    const WideString w = IsUnicode(ItemOptions) ? UnitsOf(s.data(), n) : WideString();
+    const WideString w = IsUnicode(itemOptions) ? UnitsOf(s.data(), n) : WideString();
     for (const TStretch& stretch : stretches) {
-        const TRect clip = Rect(Left + stretch.X, Top, Left + stretch.X + stretch.Width, Top + Height);
-        if (IsUnicode(ItemOptions))
-            Canvas->ExtTextOutW(Left, Top, ETO_CLIPPED | ETO_OPAQUE, &clip, w.data(), n, nullptr);
+        const TRect clip = Rect(left + stretch.X, top, left + stretch.X + stretch.Width, top + height);
+        if (IsUnicode(itemOptions))
+            canvas->ExtTextOutW(left, top, ETO_CLIPPED | ETO_OPAQUE, &clip, w.data(), n, nullptr);
         else
-            Canvas->ExtTextOutA(Left, Top, ETO_CLIPPED | ETO_OPAQUE, &clip, s.data(), n, nullptr);
+            canvas->ExtTextOutA(left, top, ETO_CLIPPED | ETO_OPAQUE, &clip, s.data(), n, nullptr);
     }
     return true;
 }

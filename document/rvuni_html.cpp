@@ -20,28 +20,28 @@ bool IsContinuation(unsigned char b)
 // Decodes the well-formed sequence at Src[i]: its code point and byte length, or
 // 0 for a malformed or cut-off one. The bounds of the second byte rule out
 // overlong forms (E0, F0), surrogates (ED) and code points above U+10FFFF (F4).
-int DecodeSequence(const unsigned char* Src, int SrcLen, int i, char32_t& CodePoint)
+int DecodeSequence(const unsigned char* src, int srcLen, int i, char32_t& codePoint)
 {
-    const unsigned char lead = Src[i];
+    const unsigned char lead = src[i];
     if (lead < 0x80) {
-        CodePoint = lead;
+        codePoint = lead;
         return 1;
     }
     int length;
     unsigned char low = 0x80, high = 0xBF;
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
-        CodePoint = lead & 0x1F;
+        codePoint = lead & 0x1F;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-        CodePoint = lead & 0x0F;
+        codePoint = lead & 0x0F;
         if (lead == 0xE0)
             low = 0xA0;
         else if (lead == 0xED)
             high = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-        CodePoint = lead & 0x07;
+        codePoint = lead & 0x07;
         if (lead == 0xF0)
             low = 0x90;
         else if (lead == 0xF4)
@@ -49,54 +49,54 @@ int DecodeSequence(const unsigned char* Src, int SrcLen, int i, char32_t& CodePo
     } else {
         return 0; // a continuation byte, an overlong two-byte lead or beyond U+10FFFF
     }
-    if (length > SrcLen - i)
+    if (length > srcLen - i)
         return 0;
-    const unsigned char second = Src[i + 1];
+    const unsigned char second = src[i + 1];
     if (second < low || second > high)
         return 0;
     for (int k = 1; k < length; ++k) {
-        const unsigned char b = Src[i + k];
+        const unsigned char b = src[i + k];
         if (!IsContinuation(b))
             return 0;
-        CodePoint = (CodePoint << 6) | (b & 0x3F);
+        codePoint = (codePoint << 6) | (b & 0x3F);
     }
     return length;
 }
 
 } // namespace
 
-int RVU_Utf8ToUnicodeBuf(WideChar* Dest, int MaxDest, const char* Src, int SrcLen)
+int RVU_Utf8ToUnicodeBuf(WideChar* dest, int maxDest, const char* src, int srcLen)
 {
-    if (!Src)
+    if (!src)
         return 0;
-    if (Dest && MaxDest < 1)
+    if (dest && maxDest < 1)
         return 0;
-    const unsigned char* src = reinterpret_cast<const unsigned char*>(Src);
-    const int srcLen = SrcLen > 0 ? SrcLen : 0;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(src);
+    const int byteCount = srcLen > 0 ? srcLen : 0;
     // Room for units before the terminator; counting alone has no limit.
-    const int64_t room = Dest ? static_cast<int64_t>(MaxDest) - 1 : INT64_MAX;
+    const int64_t room = dest ? static_cast<int64_t>(maxDest) - 1 : INT64_MAX;
     int64_t count = 0;
-    for (int i = 0; i < srcLen;) {
+    for (int i = 0; i < byteCount;) {
         char32_t c;
-        const int length = DecodeSequence(src, srcLen, i, c);
+        const int length = DecodeSequence(bytes, byteCount, i, c);
         if (length == 0)
             return -1;
         const int units = c >= 0x10000 ? 2 : 1;
         if (count + units > room)
             break; // the buffer is full: a pair is never cut in two
-        if (Dest) {
+        if (dest) {
             if (units == 2) {
-                Dest[count] = static_cast<WideChar>(0xD800 + ((c - 0x10000) >> 10));
-                Dest[count + 1] = static_cast<WideChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+                dest[count] = static_cast<WideChar>(0xD800 + ((c - 0x10000) >> 10));
+                dest[count + 1] = static_cast<WideChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
             } else {
-                Dest[count] = static_cast<WideChar>(c);
+                dest[count] = static_cast<WideChar>(c);
             }
         }
         count += units;
         i += length;
     }
-    if (Dest)
-        Dest[count] = 0;
+    if (dest)
+        dest[count] = 0;
     return static_cast<int>(count + 1);
 }
 
@@ -121,13 +121,13 @@ WideString Utf8Decode(const AnsiString& s)
 namespace {
 
 // Encodes the units of raw Unicode text piece by piece into Out.
-void EncodeHTML(const AnsiString& s, bool NoEmptyLines, bool SpecialCode,
-                const std::function<void(const char* Piece, size_t Length)>& Out)
+void EncodeHTML(const AnsiString& s, bool noEmptyLines, bool specialCode,
+                const std::function<void(const char* piece, size_t length)>& out)
 {
     const size_t count = s.size() / 2;
     if (count == 0) {
-        if (NoEmptyLines)
-            Out("&nbsp;", 6);
+        if (noEmptyLines)
+            out("&nbsp;", 6);
         return;
     }
     auto unitAt = [&s](size_t i) -> unsigned {
@@ -149,36 +149,36 @@ void EncodeHTML(const AnsiString& s, bool NoEmptyLines, bool SpecialCode,
             }
             char ref[16];
             const int n = std::snprintf(ref, sizeof(ref), "&#%u;", codePoint);
-            Out(ref, static_cast<size_t>(n));
+            out(ref, static_cast<size_t>(n));
             plainSpace = false;
             continue;
         }
         const char c = static_cast<char>(u);
-        if (SpecialCode) {
-            Out(&c, 1);
+        if (specialCode) {
+            out(&c, 1);
             plainSpace = false;
             continue;
         }
         switch (c) {
         case '&':
-            Out("&amp;", 5);
+            out("&amp;", 5);
             break;
         case '<':
-            Out("&lt;", 4);
+            out("&lt;", 4);
             break;
         case '>':
-            Out("&gt;", 4);
+            out("&gt;", 4);
             break;
         case ' ':
             if (!plainSpace && i + 1 < count) {
-                Out(" ", 1);
+                out(" ", 1);
                 plainSpace = true;
                 continue;
             }
-            Out("&nbsp;", 6);
+            out("&nbsp;", 6);
             break;
         default:
-            Out(&c, 1);
+            out(&c, 1);
             break;
         }
         plainSpace = false;
@@ -187,27 +187,27 @@ void EncodeHTML(const AnsiString& s, bool NoEmptyLines, bool SpecialCode,
 
 } // namespace
 
-AnsiString RVU_GetHTMLEncodedUnicode(const AnsiString& s, bool NoEmptyLines, bool SpecialCode)
+AnsiString RVU_GetHTMLEncodedUnicode(const AnsiString& s, bool noEmptyLines, bool specialCode)
 {
     AnsiString html;
     html.reserve(s.size() / 2);
-    EncodeHTML(s, NoEmptyLines, SpecialCode,
-               [&html](const char* Piece, size_t Length) { html.append(Piece, Length); });
+    EncodeHTML(s, noEmptyLines, specialCode,
+               [&html](const char* piece, size_t length) { html.append(piece, length); });
     return html;
 }
 
-void RVU_WriteHTMLEncodedUnicode(TStream& Stream, const AnsiString& s, bool NoEmptyLines, bool SpecialCode)
+void RVU_WriteHTMLEncodedUnicode(TStream& stream, const AnsiString& s, bool noEmptyLines, bool specialCode)
 {
     // Pieces are gathered into blocks so that a long text is not one write per character.
-    constexpr size_t BlockSize = 64 * 1024;
+    constexpr size_t blockSize = 64 * 1024;
     AnsiString block;
-    EncodeHTML(s, NoEmptyLines, SpecialCode, [&](const char* Piece, size_t Length) {
-        block.append(Piece, Length);
-        if (block.size() >= BlockSize) {
-            Stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+    EncodeHTML(s, noEmptyLines, specialCode, [&](const char* piece, size_t length) {
+        block.append(piece, length);
+        if (block.size() >= blockSize) {
+            stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
             block.clear();
         }
     });
     if (!block.empty())
-        Stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+        stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
 }

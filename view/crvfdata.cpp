@@ -24,20 +24,20 @@ TCustomRVFormattedData::~TCustomRVFormattedData()
 // ---------------------------------------------------------------------------
 // Default hooks
 
-bool TCustomRVFormattedData::GetFirstItemMarker(int& ListNo, int& Level)
+bool TCustomRVFormattedData::GetFirstItemMarker(int& listNo, int& level)
 {
-    ListNo = -1;
-    Level = -1;
+    listNo = -1;
+    level = -1;
     return false;
 }
 
-void TCustomRVFormattedData::GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad)
+void TCustomRVFormattedData::GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad)
 {
     sad = TRVScreenAndDevice();
     sad.ScreenPpiX = ScreenPixelsPerInch();
     sad.ScreenPpiY = ScreenPixelsPerInch();
-    sad.DevicePpiX = Canvas != nullptr ? GetDeviceCaps(Canvas, LOGPIXELSX) : 0;
-    sad.DevicePpiY = Canvas != nullptr ? GetDeviceCaps(Canvas, LOGPIXELSY) : 0;
+    sad.DevicePpiX = canvas != nullptr ? GetDeviceCaps(canvas, LOGPIXELSX) : 0;
+    sad.DevicePpiY = canvas != nullptr ? GetDeviceCaps(canvas, LOGPIXELSY) : 0;
     // A device that does not tell its resolution is taken as the screen, so
     // that scaling never divides by or multiplies with 0.
     if (sad.DevicePpiX <= 0)
@@ -46,10 +46,10 @@ void TCustomRVFormattedData::GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDe
         sad.DevicePpiY = sad.ScreenPpiY;
 }
 
-void TCustomRVFormattedData::GetOrigin(int& X, int& Y)
+void TCustomRVFormattedData::GetOrigin(int& x, int& y)
 {
-    X = 0;
-    Y = 0;
+    x = 0;
+    y = 0;
 }
 
 int TCustomRVFormattedData::GetHOffs()
@@ -64,26 +64,26 @@ int TCustomRVFormattedData::GetVOffs()
 
 TCanvas* TCustomRVFormattedData::GetCanvas()
 {
-    TCustomRVData* Root = GetRootData();
-    if (Root != this)
-        if (auto* FRoot = dynamic_cast<TCustomRVFormattedData*>(Root))
-            return FRoot->GetCanvas();
+    TCustomRVData* root = GetRootData();
+    if (root != this)
+        if (auto* fRoot = dynamic_cast<TCustomRVFormattedData*>(root))
+            return fRoot->GetCanvas();
     return nullptr;
 }
 
 void TCustomRVFormattedData::DoSelect()
 {
-    TCustomRVData* Root = GetRootData();
-    if (Root != this)
-        if (auto* FRoot = dynamic_cast<TCustomRVFormattedData*>(Root))
-            FRoot->DoSelect();
+    TCustomRVData* root = GetRootData();
+    if (root != this)
+        if (auto* fRoot = dynamic_cast<TCustomRVFormattedData*>(root))
+            fRoot->DoSelect();
 }
 
-void TCustomRVFormattedData::Formatted(int FirstItemNo, int LastItemNo, bool Partial)
+void TCustomRVFormattedData::Formatted(int firstItemNo, int lastItemNo, bool partial)
 {
-    (void)FirstItemNo;
-    (void)LastItemNo;
-    (void)Partial;
+    (void)firstItemNo;
+    (void)lastItemNo;
+    (void)partial;
 }
 
 void TCustomRVFormattedData::StartFormatting()
@@ -102,11 +102,11 @@ void TCustomRVFormattedData::EndFormatting()
 void TCustomRVFormattedData::ClearLastJump()
 {
     if (HoverJumpData != nullptr) {
-        TCustomRVFormattedData* Data = HoverJumpData;
-        Data->State.Exclude(rvstDrawHover);
-        Data->HoverJumpId = -1;
-        Data->PressedJumpId = -1;
-        Data->DoRVMouseMove(-1);
+        TCustomRVFormattedData* data = HoverJumpData;
+        data->State.Exclude(rvstDrawHover);
+        data->HoverJumpId = -1;
+        data->PressedJumpId = -1;
+        data->DoRVMouseMove(-1);
     }
     State.Exclude(rvstDrawHover);
     HoverJumpId = -1;
@@ -142,7 +142,7 @@ void TCustomRVFormattedData::ClearTemporal()
 
 void TCustomRVFormattedData::Clear()
 {
-    const bool WasClearing = State.Contains(rvstClearing);
+    const bool wasClearing = State.Contains(rvstClearing);
     State.Include(rvstClearing);
     try {
         SoftPageBreaks.reset();
@@ -150,27 +150,27 @@ void TCustomRVFormattedData::Clear()
         ClearTemporal();
         TCustomRVData::Clear();
     } catch (...) {
-        if (!WasClearing)
+        if (!wasClearing)
             State.Exclude(rvstClearing);
         throw;
     }
-    if (!WasClearing)
+    if (!wasClearing)
         State.Exclude(rvstClearing);
     // Nothing is laid out: the next tail layout starts from the first item.
     LastFormattedItem = -1;
     InvalidateTailLayout();
 }
 
-void TCustomRVFormattedData::DeleteItems(int FirstItemNo, int Count)
+void TCustomRVFormattedData::DeleteItems(int firstItemNo, int count)
 {
     Deselect(nullptr, true);
-    TCustomRVData::DeleteItems(FirstItemNo, Count);
+    TCustomRVData::DeleteItems(firstItemNo, count);
     InvalidateTailLayout();
 }
 
-void TCustomRVFormattedData::ItemTextChanged(int ItemNo)
+void TCustomRVFormattedData::ItemTextChanged(int itemNo)
 {
-    (void)ItemNo;
+    (void)itemNo;
     InvalidateTailLayout();
 }
 
@@ -181,22 +181,22 @@ void TCustomRVFormattedData::InvalidateTailLayout()
     FLayoutStale = true;
 }
 
-void TCustomRVFormattedData::InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing)
+void TCustomRVFormattedData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
 {
     // No pointer to the item may outlive it.
-    if (MouseCaptureItem == Item)
+    if (MouseCaptureItem == item)
         MouseCaptureItem = nullptr;
-    if (CurrentItem == Item)
+    if (CurrentItem == item)
         CurrentItem = nullptr;
-    if (PartialSelectedItem == Item)
+    if (PartialSelectedItem == item)
         PartialSelectedItem = nullptr;
-    TCustomRVData::InternalFreeItem(Item, Clearing);
+    TCustomRVData::InternalFreeItem(item, clearing);
 }
 
 // ---------------------------------------------------------------------------
 // Selection
 
-void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent)
+void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
     // The events below may come back here.
     if (State.Contains(rvstDeselecting))
@@ -209,8 +209,8 @@ void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* NewPartiallySelected, b
         SelStartOffs = 0;
         SelEndOffs = 0;
         FocusedItemNo = -1;
-        DeselectPartiallySelectedItem(NewPartiallySelected);
-        if (MakeEvent)
+        DeselectPartiallySelectedItem(newPartiallySelected);
+        if (makeEvent)
             DoSelect();
     } catch (...) {
         State.Exclude(rvstDeselecting);
@@ -233,60 +233,60 @@ void TCustomRVFormattedData::SelectAll()
     DoSelect();
 }
 
-void TCustomRVFormattedData::DeselectPartiallySelectedItem(TCustomRVItemInfo* NewItem)
+void TCustomRVFormattedData::DeselectPartiallySelectedItem(TCustomRVItemInfo* newItem)
 {
-    if (PartialSelectedItem != nullptr && PartialSelectedItem != NewItem) {
-        TCustomRVItemInfo* Item = PartialSelectedItem;
+    if (PartialSelectedItem != nullptr && PartialSelectedItem != newItem) {
+        TCustomRVItemInfo* item = PartialSelectedItem;
         PartialSelectedItem = nullptr;
-        Item->DeselectPartial();
+        item->DeselectPartial();
     }
-    TCustomRVItemInfo* Chosen = GetChosenItem();
-    if (Chosen != nullptr && Chosen != NewItem) {
-        TWinControl* Parent = GetParentControl();
-        if (Parent == nullptr || (Parent->ComponentState() & csDestroying) == 0)
+    TCustomRVItemInfo* chosen = GetChosenItem();
+    if (chosen != nullptr && chosen != newItem) {
+        TWinControl* parent = GetParentControl();
+        if (parent == nullptr || (parent->ComponentState() & csDestroying) == 0)
             UnassignChosenRVData(GetChosenRVData());
     }
 }
 
-void TCustomRVFormattedData::UnassignChosenRVData(TCustomRVData* RVData)
+void TCustomRVFormattedData::UnassignChosenRVData(TCustomRVData* rvData)
 {
-    (void)RVData;
+    (void)rvData;
     State.Include(rvstForceStyleChangeEvent);
 }
 
-int TCustomRVFormattedData::GetOffsBeforeDrawItem(int DrawItemNo) const
+int TCustomRVFormattedData::GetOffsBeforeDrawItem(int drawItemNo) const
 {
-    return GetItemStyle(DrawItems[DrawItemNo]->ItemNo) >= 0 ? 1 : 0;
+    return GetItemStyle(DrawItems[drawItemNo]->ItemNo) >= 0 ? 1 : 0;
 }
 
-int TCustomRVFormattedData::GetOffsAfterDrawItem(int DrawItemNo) const
+int TCustomRVFormattedData::GetOffsAfterDrawItem(int drawItemNo) const
 {
-    const TRVDrawLineInfo* dli = DrawItems[DrawItemNo];
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
     return GetItemStyle(dli->ItemNo) >= 0 ? dli->Length + 1 : 1;
 }
 
 // ---------------------------------------------------------------------------
 // Joining items
 
-void TCustomRVFormattedData::ConcateItems(int ItemNo)
+void TCustomRVFormattedData::ConcateItems(int itemNo)
 {
-    TCustomRVItemInfo* Item1 = GetItem(ItemNo);
-    TCustomRVItemInfo* Item2 = GetItem(ItemNo + 1);
+    TCustomRVItemInfo* item1 = GetItem(itemNo);
+    TCustomRVItemInfo* item2 = GetItem(itemNo + 1);
     InvalidateTailLayout();
-    const bool Uni1 = Item1->ItemOptions.Contains(rvioUnicode);
-    const bool Uni2 = Item2->ItemOptions.Contains(rvioUnicode);
-    if (Uni1 != Uni2 && !Items->Get(ItemNo + 1).empty()) {
+    const bool uni1 = item1->ItemOptions.Contains(rvioUnicode);
+    const bool uni2 = item2->ItemOptions.Contains(rvioUnicode);
+    if (uni1 != uni2 && !Items->Get(itemNo + 1).empty()) {
         // Texts of two encodings cannot be one string: the second item, which
         // has text, stays and takes over the line start of the first.
-        Item2->ItemOptions.Set(rvioSameAsPrev, Item1->ItemOptions.Contains(rvioSameAsPrev));
-        Item2->ItemOptions.Set(rvioBR, Item1->ItemOptions.Contains(rvioBR));
-        FreeItem(ItemNo, false);
-        Items->Delete(ItemNo);
+        item2->ItemOptions.Set(rvioSameAsPrev, item1->ItemOptions.Contains(rvioSameAsPrev));
+        item2->ItemOptions.Set(rvioBR, item1->ItemOptions.Contains(rvioBR));
+        FreeItem(itemNo, false);
+        Items->Delete(itemNo);
         return;
     }
-    Items->Put(ItemNo, Items->Get(ItemNo) + Items->Get(ItemNo + 1));
-    FreeItem(ItemNo + 1, false);
-    Items->Delete(ItemNo + 1);
+    Items->Put(itemNo, Items->Get(itemNo) + Items->Get(itemNo + 1));
+    FreeItem(itemNo + 1, false);
+    Items->Delete(itemNo + 1);
 }
 
 void TCustomRVFormattedData::Normalize()

@@ -45,7 +45,7 @@ using TRVFlags = TRVSet<TRVFlag, uint16_t>;
 extern bool RollViewSafeFormatting;
 
 // Draws the overlay that tables show while a border is dragged.
-using TRVXorDrawingEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TRVXorDrawingEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 // ==== h25: types of the mouse, scroll-event and print-job services below
 class TRVPrintServices;
@@ -111,14 +111,14 @@ public:
     // ---- Geometry and environment, supplied by subclasses
     // The list and level of the marker of a first paragraph begun elsewhere
     // (a printed page continuing one); false and -1, -1 here.
-    virtual bool GetFirstItemMarker(int& ListNo, int& Level);
+    virtual bool GetFirstItemMarker(int& listNo, int& level);
     // Screen and device resolutions of the canvas (margins left 0).
-    virtual void GetSADForFormatting(TCanvas* Canvas, TRVScreenAndDevice& sad);
+    virtual void GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad);
     // Position of this document inside the one that holds it; 0, 0 here.
-    virtual void GetOrigin(int& X, int& Y);
-    void GetOriginEx(int& X, int& Y) { GetOrigin(X, Y); }
+    virtual void GetOrigin(int& x, int& y);
+    void GetOriginEx(int& x, int& y) { GetOrigin(x, y); }
     virtual TRVFlags GetFlags() = 0;
-    virtual void SetFlags(TRVFlags Value) = 0;
+    virtual void SetFlags(TRVFlags value) = 0;
     // Width of the area the document is laid out in.
     virtual int GetAreaWidth() = 0;
     virtual int GetLeftMargin() = 0;
@@ -131,7 +131,7 @@ public:
     // Chooses the vertical scroll unit for DocumentHeight.
     virtual void AdjustVScrollUnits() = 0;
     // Reports the laid-out size (scroll ranges of a viewer).
-    virtual void SetDocumentAreaSize(int Width, int Height, bool UpdateH) = 0;
+    virtual void SetDocumentAreaSize(int width, int height, bool updateH) = 0;
     // Scroll offsets; 0 here.
     virtual int GetHOffs();
     virtual int GetVOffs();
@@ -140,8 +140,8 @@ public:
     virtual int GetHeight() = 0;
     // The canvas to measure and paint on: the root data's (null here at a root).
     virtual TCanvas* GetCanvas();
-    virtual void ScrollTo(int Y, bool Redraw) = 0;
-    virtual void HScrollTo(int X) = 0;
+    virtual void ScrollTo(int y, bool redraw) = 0;
+    virtual void HScrollTo(int x) = 0;
     // Pixels per vertical scroll unit.
     virtual int GetVSmallStep() = 0;
     virtual TColor GetColor() = 0;
@@ -151,12 +151,12 @@ public:
     virtual bool IsAssignedRVMouseDown() = 0;
     virtual bool IsAssignedJump() = 0;
     virtual bool IsAssignedCheckpointVisible() = 0;
-    virtual void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) = 0;
-    virtual void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) = 0;
+    virtual void DoRVMouseUp(TMouseButton button, TShiftState shift, int itemNo, int x, int y) = 0;
+    virtual void DoRVMouseDown(TMouseButton button, TShiftState shift, int itemNo, int x, int y) = 0;
     // DoJump (hyperlink number) comes from TRVJumpHandler.
     // The hyperlink under the mouse changed (-1: none).
-    virtual void DoRVMouseMove(int Id) = 0;
-    virtual void DoCheckpointVisible(TRVCPInfo* CheckpointData) = 0;
+    virtual void DoRVMouseMove(int id) = 0;
+    virtual void DoCheckpointVisible(TRVCPInfo* checkpointData) = 0;
     virtual TCursor GetNormalCursor() = 0;
     // The selection changed: the root data's event (nothing at a root here).
     virtual void DoSelect();
@@ -170,26 +170,26 @@ public:
     // Also deletes the items.
     void Clear() override;
     // Deselects, then deletes; the layout is stale afterwards.
-    void DeleteItems(int FirstItemNo, int Count) override;
+    void DeleteItems(int firstItemNo, int count) override;
     // Forgets what a tail layout relies on: the next one lays out everything.
     void InvalidateTailLayout();
     void ClearLastJump();
     void ClearJumps();
 
     // ---- Selection
-    virtual void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent);
+    virtual void Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent);
     void SelectAll();
     // Clears the selection inside another item than NewItem, and releases the
     // chosen sub-document unless it is NewItem's.
-    virtual void DeselectPartiallySelectedItem(TCustomRVItemInfo* NewItem);
+    virtual void DeselectPartiallySelectedItem(TCustomRVItemInfo* newItem);
     // The chosen sub-document goes away.
-    virtual void UnassignChosenRVData(TCustomRVData* RVData);
-    int GetOffsBeforeDrawItem(int DrawItemNo) const;
-    int GetOffsAfterDrawItem(int DrawItemNo) const;
+    virtual void UnassignChosenRVData(TCustomRVData* rvData);
+    int GetOffsBeforeDrawItem(int drawItemNo) const;
+    int GetOffsAfterDrawItem(int drawItemNo) const;
 
     // ---- Joining items
     // Joins item ItemNo with the next one.
-    void ConcateItems(int ItemNo);
+    void ConcateItems(int itemNo);
     // Joins every pair of neighbours that may be one item, from the end backwards.
     void Normalize();
 
@@ -197,57 +197,57 @@ public:
     void StartFormatting();
     void EndFormatting();
     // Lays out the whole document.
-    void Format(bool Reformat);
+    void Format(bool reformat);
     // Resized: after a change of the area's size (keeps the top line and the
     // selection; skipped when neither width changed). Force: lay out even when
     // the widths did not change. NoScroll: keep the scroll position. Depth: 0,
     // or 1 for the one repetition after a scroll bar appeared or went. Canvas:
     // null for GetCanvas. Tail: only the items after LastFormattedItem.
     // Reformat: passed to the items.
-    virtual void Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas, bool Tail,
-                         bool Reformat);
+    virtual void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
+                         bool reformat);
     // The first draw item the last Format_ made: 0 after a whole layout (or
     // none), the old count or the start of the reopened last paragraph after a
     // tail layout. The draw items before it were kept as they were.
     int FirstNewDrawItem() const { return FFirstNewDrawItem; }
     // After a layout of items First..Last (Partial: a partial re-layout); nothing here.
-    virtual void Formatted(int FirstItemNo, int LastItemNo, bool Partial);
+    virtual void Formatted(int firstItemNo, int lastItemNo, bool partial);
     // Places Len characters of Text from the 0-based character Offs (text
     // items), or the whole item (non-text items: Text empty, Len ignored).
-    void FormatLine(const AnsiString& Text, int Offs, int Len, int ItemNo, TRVFormatLineState& State);
+    void FormatLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& state);
     // Places a text item of a justified paragraph word by word.
-    void FormatWords(int ItemNo, TRVFormatLineState& State);
+    void FormatWords(int itemNo, TRVFormatLineState& state);
     // Closes the screen line that ends before LineEnd: alignment, line
     // spacing (Extra, pixels below the line) and right-to-left order.
-    void FinishScreenLine(const TRVScreenAndDevice& sad, int RightEdge, int LineEnd, bool LastLine,
-                          int& Extra, bool& NoLineYet);
+    void FinishScreenLine(const TRVScreenAndDevice& sad, int rightEdge, int lineEnd, bool lastLine,
+                          int& extra, bool& noLineYet);
     // The unscaled indents of a line of item ItemNo's paragraph.
-    void GetIndents(int ItemNo, bool IsFirstLine, int& ParaStartItem, int& LeftIndent, int& RightIndent);
+    void GetIndents(int itemNo, bool isFirstLine, int& paraStartItem, int& leftIndent, int& rightIndent);
     // The draw item starts a line, or follows a list marker's draw item.
-    bool IsDrawItemFromNewLine(int DrawItemNo) const;
+    bool IsDrawItemFromNewLine(int drawItemNo) const;
     // Zoom hooks; nothing here.
-    virtual void ApplyZoom(TCanvas* Canvas) { (void)Canvas; }
-    virtual void RestoreZoom(TCanvas* Canvas) { (void)Canvas; }
-    virtual void ZoomRectDown(TRect& R) { (void)R; }
-    virtual void ZoomInt(int& V) { (void)V; }
+    virtual void ApplyZoom(TCanvas* canvas) { (void)canvas; }
+    virtual void RestoreZoom(TCanvas* canvas) { (void)canvas; }
+    virtual void ZoomRectDown(TRect& r) { (void)r; }
+    virtual void ZoomInt(int& v) { (void)v; }
     // The document's minimum width for a layout (the largest minimum width of
     // its paragraph sections, device pixels with sad): computed in full, or,
     // with Incremental, from the cache for the sections that were closed at
     // the last computation plus the sections from there on.
-    int GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* Canvas, bool Incremental);
+    int GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* canvas, bool incremental);
 
     // ---- Selection bounds, mapping and minimum widths that the layout calls
     // (defined in crvfdata_select.cpp with the rest of that block).
-    void StoreSelBounds(int& StartItemNo, int& EndItemNo, int& StartItemOffs, int& EndItemOffs,
-                        bool Normalize);
-    void RestoreSelBounds(int StartItemNo, int EndItemNo, int StartItemOffs, int EndItemOffs);
+    void StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs, int& endItemOffs,
+                        bool normalize);
+    void RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs, int endItemOffs);
     // A draw item near y; modes 1 (the first to paint from) and 3.
-    int GetDrawItemNo(int Y, int Mode);
-    int FindDrawItemByItem(int ItemNo);
+    int GetDrawItemNo(int y, int mode);
+    int FindDrawItemByItem(int itemNo);
     // The minimum width of the paragraph section holding ItemNo. sad null: screen pixels.
-    int CalculateParaSectionMinWidth(int ItemNo, int& ParaStartItem, const TRVScreenAndDevice* sad,
-                                     TCanvas* Canvas);
-    int CalculateMinDocWidthPlus(const TRVScreenAndDevice* sad, TCanvas* Canvas);
+    int CalculateParaSectionMinWidth(int itemNo, int& paraStartItem, const TRVScreenAndDevice* sad,
+                                     TCanvas* canvas);
+    int CalculateMinDocWidthPlus(const TRVScreenAndDevice* sad, TCanvas* canvas);
     void AdjustJumpsCoords();
     void AdjustChildrenCoords();
 
@@ -294,20 +294,20 @@ public:
     // ---- Selection bounds and position mapping (crvfdata_select.cpp). Offsets
     // in draw items and items as described above the class; -1 passes through.
     // The selection as draw-item positions; with Normalize in document order.
-    void GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize);
-    void DrawItem2Item(int DrawItemNo, int DrawOffs, int& ItemNo, int& Offs);
+    void GetSelBounds(int& startNo, int& endNo, int& startOffs, int& endOffs, bool normalize);
+    void DrawItem2Item(int drawItemNo, int drawOffs, int& itemNo, int& offs);
     // -1 when the item has no draw item.
-    void Item2DrawItem(int ItemNo, int Offs, int& DrawItemNo, int& DrawOffs);
-    void Item2FirstDrawItem(int ItemNo, int& DrawItemNo);
+    void Item2DrawItem(int itemNo, int offs, int& drawItemNo, int& drawOffs);
+    void Item2FirstDrawItem(int itemNo, int& drawItemNo);
     // The draw items First..Last of the screen line that holds DrawItemNo.
-    void GetScreenLineBounds(int DrawItemNo, int& First, int& Last);
+    void GetScreenLineBounds(int drawItemNo, int& first, int& last);
     // The draw item and the offset in it at a document point, for selecting
     // (Strict: only a point inside a draw item hits); -1, -1 without draw items.
-    void FindDrawItemForSel(int X, int Y, int& DrawItemNo, int& DrawOffs, bool Strict);
+    void FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawOffs, bool strict);
     // The draw item whose rectangle holds the document point; -1 when none.
-    int FindDrawItemAtPos(int X, int Y);
+    int FindDrawItemAtPos(int x, int y);
     // The draw item to start painting from for a view whose top is Y.
-    int GetFirstVisible(int Y);
+    int GetFirstVisible(int y);
     // The items at the top and the bottom of the view; -1 without draw items.
     int GetFirstItemVisible();
     int GetLastItemVisible();
@@ -316,44 +316,44 @@ public:
     // items and styles that change nothing but the canvas's font. sad given:
     // device pixels, else screen pixels; a null canvas is GetCanvas.
     // ParaStartItem is the running first item of the current paragraph (-1: find it).
-    int CalculateParaSectionsMinWidth(int First, int Last, int& ParaStartItem, const TRVScreenAndDevice* sad,
-                                      TCanvas* Canvas);
+    int CalculateParaSectionsMinWidth(int first, int last, int& paraStartItem, const TRVScreenAndDevice* sad,
+                                      TCanvas* canvas);
     // The indents of the section that holds ItemNo.
-    int CalculatePureParaSectionWidth(int ItemNo, int& ParaStartItem, const TRVScreenAndDevice* sad,
-                                      TCanvas* Canvas);
+    int CalculatePureParaSectionWidth(int itemNo, int& paraStartItem, const TRVScreenAndDevice* sad,
+                                      TCanvas* canvas);
     // The largest item minimum width plus its section's indents over First..Last.
-    int CalculateMinItemsWidthPlus(int First, int Last, int& ParaStartItem, const TRVScreenAndDevice* sad,
-                                   TCanvas* Canvas);
+    int CalculateMinItemsWidthPlus(int first, int last, int& paraStartItem, const TRVScreenAndDevice* sad,
+                                   TCanvas* canvas);
     // The item's own minimum width (with a list marker it follows on its line).
-    int CalculateMinItemWidthPlus_WithoutPSWidth(int ItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas);
+    int CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo, const TRVScreenAndDevice* sad, TCanvas* canvas);
     // The same in screen pixels on GetCanvas, the paragraph start found.
-    int CalculateParaSectionsMinWidthDef(int First, int Last);
-    int CalculateParaSectionMinWidthDef(int ItemNo);
-    int CalculateMinItemWidthPlusEx(int ItemNo);
+    int CalculateParaSectionsMinWidthDef(int first, int last);
+    int CalculateParaSectionMinWidthDef(int itemNo);
+    int CalculateMinItemWidthPlusEx(int itemNo);
     // The minimum width the items First..Last need (whole sections between them).
-    int CalculateMinItemsWidthPlusEx(int First, int Last);
+    int CalculateMinItemsWidthPlusEx(int first, int last);
     // The minimum width Item needs when inserted as item ItemNo.
-    int CalculateMinWidthAfterInsert(TCustomRVItemInfo* Item, int ItemNo);
+    int CalculateMinWidthAfterInsert(TCustomRVItemInfo* item, int itemNo);
     // The unscaled sum of the indents of ItemNo's paragraph.
-    int GetMaxIndent(int ItemNo, int& ParaStartItem);
+    int GetMaxIndent(int itemNo, int& paraStartItem);
 
     // ---- Painting and repainting (crvfdata_paint.cpp)
     // Paints the part of the document in ClipRect (client coordinates) into
     // Canvas, whose (0, 0) stands for ClipRect's top-left corner. Costs a
     // search and the draw items of the visible lines.
-    void PaintTo(TCanvas* Canvas, const TRect& ClipRect);
+    void PaintTo(TCanvas* canvas, const TRect& clipRect);
     // Called last by PaintTo with the draw items it painted; nothing here.
-    virtual void PostPaintTo(TCanvas* Canvas, int XShift, int YShift, int FirstDrawItem, int LastDrawItem);
+    virtual void PostPaintTo(TCanvas* canvas, int xShift, int yShift, int firstDrawItem, int lastDrawItem);
     // The background (GetBackground) under Rect of the canvas.
-    virtual void DrawBackground(TCanvas* Canvas, const TRect& Rect);
+    virtual void DrawBackground(TCanvas* canvas, const TRect& rect);
     // Ask the parent control to repaint: all of it later, now, what is invalid now, one rectangle.
     void Invalidate();
     void Refresh();
     void UpdateView();
-    void InvalidateRect(const TRect& R);
+    void InvalidateRect(const TRect& r);
     // Repaints the rectangles of hyperlink JumpID (or everything with the
     // style sheet's FullRedraw), at once.
-    void InvalidateJumpRect(int JumpID);
+    void InvalidateJumpRect(int jumpId);
     // The mouse left the control: no hyperlink is hovered any more.
     void MouseLeave();
 
@@ -373,9 +373,9 @@ public:
     virtual bool IsAssignedRVRightClick();
     // ClickedWord: the word as text: ANSI items' bytes as they are, a Unicode
     // item's word in UTF-8 (never through a lossy code page).
-    virtual void DoRVDblClick(const AnsiString& ClickedWord, int StyleNo);
+    virtual void DoRVDblClick(const AnsiString& clickedWord, int styleNo);
     // X, Y: screen coordinates.
-    virtual void DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y);
+    virtual void DoRVRightClick(const AnsiString& clickedWord, int styleNo, int x, int y);
     virtual TCPEventKind GetCPEventKind();
     virtual bool IsAssignedCopy();
     virtual void DoCopy();
@@ -384,8 +384,8 @@ public:
     virtual TWinControl* GetInplaceEditor() { return nullptr; }
     virtual TWinControl* GetEditor() { return nullptr; }
     virtual void ResetSubCoords() {}
-    virtual void AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item);
-    virtual void SilentReplaceChosenRVData(TCustomRVData* RVData);
+    virtual void AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item);
+    virtual void SilentReplaceChosenRVData(TCustomRVData* rvData);
     // At the end of a drag selection; nothing here.
     virtual void AdjustMouseUpSelection() {}
     // The auto-scroll timer moved the view; nothing here.
@@ -395,18 +395,18 @@ public:
     virtual bool FocusesClickedItems() { return false; }
 
     // ---- Mouse (client coordinates, passed through ZoomInt first)
-    virtual void MouseMove(TShiftState Shift, int X, int Y);
-    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Selects the word under the pointer (GetCursorPos) and fires OnRVDblClick.
     void DblClick();
     // HotDrawItemNo := the draw item at the client point moved by the offsets.
-    void SearchHotItem(int X, int Y, int HOffs, int VOffs);
+    void SearchHotItem(int x, int y, int hOffs, int vOffs);
     int GetZHOffs();
     int GetZVOffs();
-    virtual void SetCursor(TCursor Cursor);
-    virtual TPoint ClientToScreen(const TPoint& P);
-    virtual TPoint ScreenToClient(const TPoint& P);
+    virtual void SetCursor(TCursor cursor);
+    virtual TPoint ClientToScreen(const TPoint& p);
+    virtual TPoint ScreenToClient(const TPoint& p);
 
     // ---- Words, hits and selection. Item offsets as above the class.
     // The word at a client point, in the data that holds it (RVData, possibly a
@@ -414,28 +414,28 @@ public:
     // Unicode item), Offs its first character; on a delimiter Word is empty and
     // Offs the delimiter's position; a non-text item gives its name. False
     // when no draw item lies under the point.
-    bool FindWordAt(AnsiString& Word, int X, int Y, int& StyleNo, int& ItemNo, int& Offs,
-                    TCustomRVFormattedData*& RVData);
+    bool FindWordAt(AnsiString& word, int x, int y, int& styleNo, int& itemNo, int& offs,
+                    TCustomRVFormattedData*& rvData);
     // The word as text (as DoRVDblClick gets it); ItemNo -1 when none.
-    void GetWordAt(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo, AnsiString& Word);
+    void GetWordAt(int x, int y, TCustomRVFormattedData*& rvData, int& itemNo, AnsiString& word);
     // The word under the client point, or the whole non-text item, selected.
-    void SelectWordAt(int X, int Y);
+    void SelectWordAt(int x, int y);
     // The screen line holding an item position selected.
-    void SelectLine(int ItemNo, int Offs);
+    void SelectLine(int itemNo, int offs);
     // The control item owning AControl (here or in a sub-document) selected.
-    bool SelectControl(TControl* AControl);
+    bool SelectControl(TControl* aControl);
     // The item position at a document point (a strict hit); ItemNo -1 when none.
-    void GetItemAt(int X, int Y, int& ItemNo, int& Offs);
-    void GetItemAtEx(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo, int& Offs, bool Strict);
+    void GetItemAt(int x, int y, int& itemNo, int& offs);
+    void GetItemAtEx(int x, int y, TCustomRVFormattedData*& rvData, int& itemNo, int& offs, bool strict);
     // A non-empty selection exists; Collapse removes an empty one (not while a
     // drag selection runs); UsePartial counts a selection inside an item.
-    bool SelectionExists(bool Collapse, bool UsePartial);
+    bool SelectionExists(bool collapse, bool usePartial);
     // The fixed end of the selection (an empty one collapsed first).
-    virtual void GetSelStart(int& DrawItemNo, int& Offs);
-    bool InsideSelection(int DrawItemNo, int Offs);
-    void GetSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
-    void GetSelectionBoundsEx(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
-    void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+    virtual void GetSelStart(int& drawItemNo, int& offs);
+    bool InsideSelection(int drawItemNo, int offs);
+    void GetSelectionBounds(int& startItemNo, int& startOffs, int& endItemNo, int& endOffs, bool normalize);
+    void GetSelectionBoundsEx(int& startItemNo, int& startOffs, int& endItemNo, int& endOffs, bool normalize);
+    void SetSelectionBounds(int startItemNo, int startOffs, int endItemNo, int endOffs);
     // The selection's rectangle in client coordinates (the whole area without
     // a selection) and on the screen.
     TRect GetClientSelectionRect();
@@ -443,15 +443,15 @@ public:
     // Document positions. ERollViewError "Parameter can't be NIL" for a null
     // checkpoint, "RollView must be formatted for this operation" for one whose
     // item is not laid out; the pending checkpoint lies at (0, DocumentHeight).
-    void GetCheckpointXY(TRVCPInfo* CheckpointData, int& X, int& Y);
-    int GetCheckpointYEx(TRVCPInfo* CheckpointData);
+    void GetCheckpointXY(TRVCPInfo* checkpointData, int& x, int& y);
+    int GetCheckpointYEx(TRVCPInfo* checkpointData);
     // Where hyperlink Id (FirstJumpNo + its number) lies: 0, -1, null and -1 when none.
-    int GetJumpPointY(int Id);
-    int GetJumpPointItemNo(int Id);
-    void GetJumpPointLocation(int Id, TCustomRVFormattedData*& RVData, int& ItemNo);
+    int GetJumpPointY(int id);
+    int GetJumpPointItemNo(int id);
+    void GetJumpPointLocation(int id, TCustomRVFormattedData*& rvData, int& itemNo);
     // The position of an item's first draw item; false when it has none.
-    bool GetItemCoords(int ItemNo, int& Left, int& Top);
-    bool GetItemClientCoords(int ItemNo, int& Left, int& Top);
+    bool GetItemCoords(int itemNo, int& left, int& top);
+    bool GetItemClientCoords(int itemNo, int& left, int& top);
 
     // ---- The drag, hover and pressed-hyperlink state across a layout
     // A full layout rebuilds draw items and hyperlinks and so forgets them;
@@ -472,8 +472,8 @@ public:
         TCustomRVItemInfo* CaptureItem = nullptr;
         TCustomRVItemInfo* Current = nullptr;
     };
-    void SaveMouseState(TRVMouseStateNote& Note);
-    void RestoreMouseState(TRVMouseStateNote& Note);
+    void SaveMouseState(TRVMouseStateNote& note);
+    void RestoreMouseState(TRVMouseStateNote& note);
 
     // ---- Partial re-layout (crvfdata_partial.cpp). The draw items still
     // describe the document before an edit; ItemsInserted items were added
@@ -482,55 +482,55 @@ public:
     // out again, the draw items below move and are renumbered, the document
     // height, scroll range and hyperlink rectangles follow. A selection end
     // inside the range is dropped (the caller sets the selection anew).
-    void FormatParas(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted);
-    void FormatParasExact(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool Reformat);
+    void FormatParas(int startDrawItemNo, int endDrawItemNo, int itemsInserted);
+    void FormatParasExact(int startDrawItemNo, int endDrawItemNo, int itemsInserted, bool reformat);
     // The range widened to whole paragraphs plus one paragraph on each side.
-    void GetParaBounds(int StartDrawItemNo, int EndDrawItemNo, int& ParaStart, int& ParaEnd);
+    void GetParaBounds(int startDrawItemNo, int endDrawItemNo, int& paraStart, int& paraEnd);
     // Deletes whole paragraphs and lays out what is left around them.
-    void DeleteParas(int FirstItemNo, int LastItemNo);
+    void DeleteParas(int firstItemNo, int lastItemNo);
     // The checkpoint-visible event after the view moved vertically.
     void AfterVScroll();
     // Numbers the hyperlinks from StartJumpNo (which grows by their count) and
     // rebuilds their rectangles into AJumps (null: the data's own list).
-    void BuildJumpsCoords(int& StartJumpNo, TList* AJumps);
+    void BuildJumpsCoords(int& startJumpNo, TList* aJumps);
     // Scrolls so that a document rectangle shows.
-    virtual void ShowRectangle(int Left, int Top, int Width, int Height);
+    virtual void ShowRectangle(int left, int top, int width, int height);
     // The 1-based screen line of an item position.
-    int GetLineNo(int ItemNo, int Offs);
+    int GetLineNo(int itemNo, int offs);
 
     // ---- Keyboard focus among the items
     // The next item from ItemNo that takes the focus (itself or inside it:
     // TopFocusedRVData, TopFocusedItemNo); -1 when none.
-    int GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVData*& TopFocusedRVData,
-                           int& TopFocusedItemNo);
+    int GetNextFocusedItem(int itemNo, bool goForward, TCustomRVData*& topFocusedRvData,
+                           int& topFocusedItemNo);
     void ClearFocus();
-    virtual void AdjustFocus(int NewFocusedItemNo, TCustomRVData* TopFocusedRVData, int TopFocusedItemNo);
+    virtual void AdjustFocus(int newFocusedItemNo, TCustomRVData* topFocusedRvData, int topFocusedItemNo);
 
     // ---- The XOR overlay. A std::function has no identity: the handler is
     // known by the object that installs it (Owner).
     virtual void XorDrawing();
-    void XorDrawingEx(int X, int Y);
-    void AssignXorDrawing(const TRVXorDrawingEvent& Handler, const void* Owner);
-    void UnAssignXorDrawing(const void* Owner);
-    bool UsingThisXorDrawing(const void* Owner) const;
+    void XorDrawingEx(int x, int y);
+    void AssignXorDrawing(const TRVXorDrawingEvent& handler, const void* owner);
+    void UnAssignXorDrawing(const void* owner);
+    bool UsingThisXorDrawing(const void* owner) const;
     // Erases a drawn overlay; whether one was drawn.
     bool ClearXorDrawing();
     const void* XorDrawingOwner = nullptr;
 
     // ---- Mouse capture by items, the partially selected item, palettes, page breaks
     // Left and Top: the document position of the item's draw item.
-    void SetMouseCapture(TCustomRVItemInfo* Item, int& Left, int& Top);
-    void ReleaseMouseCapture(TCustomRVItemInfo* Item);
-    virtual void SetPartialSelectedItem(TCustomRVItemInfo* Item);
-    void UpdateBackgroundPaletteInfo(TRVBackground* Background);
+    void SetMouseCapture(TCustomRVItemInfo* item, int& left, int& top);
+    void ReleaseMouseCapture(TCustomRVItemInfo* item);
+    virtual void SetPartialSelectedItem(TCustomRVItemInfo* item);
+    void UpdateBackgroundPaletteInfo(TRVBackground* background);
     bool UpdatingBackgroundPalette() const { return State.Contains(rvstChangingBkPalette); }
     // The first position of every page of the print job's last pagination.
-    void AssignSoftPageBreaks(TRVPrintServices* PrintServices);
+    void AssignSoftPageBreaks(TRVPrintServices* printServices);
     void ClearSoftPageBreaks();
     // Styles were deleted: an in-place editor that is a viewer renumbers its own
     // document too.
-    void AfterDeleteStyles(TRVIntegerList* TextStylesShift, TRVIntegerList* ParaStylesShift,
-                           TRVIntegerList* ListStylesShift) override;
+    void AfterDeleteStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                           TRVIntegerList* listStylesShift) override;
     // ==== end of h25's block
 
     // ==== h26: search, selected text and clipboard (crvfdata_search.cpp,
@@ -552,19 +552,19 @@ public:
     // WholeWord an occurrence counts only between delimiters (or item ends) of
     // the item's whole text. False for an empty text or when nothing is found
     // (the selection stays).
-    bool SearchText(bool Down, bool MatchCase, bool WholeWord, const AnsiString& Text);
+    bool SearchText(bool down, bool matchCase, bool wholeWord, const AnsiString& text);
     // The item position a search starts from; ItemNo never below 0.
-    virtual void SrchStart(bool Down, int& ItemNo, int& Offs);
+    virtual void SrchStart(bool down, int& itemNo, int& offs);
     // Selects Length characters from Offs in item ItemNo (from the end back to
     // Offs for Up), scrolls the selection's fixed end into view and raises the
     // selection events. True.
-    virtual bool SrchSelectIt(int ItemNo, int Offs, int Length, bool Up);
+    virtual bool SrchSelectIt(int itemNo, int offs, int length, bool up);
 
     // ---- The selection as text or picture, and the clipboard (crvfdata_clipboard.cpp)
     // The selection as plain text (the plain-text writer, lines of 80, text
     // only): ANSI in the default code page, or with Unicode UTF-16 bytes.
     // Empty without a selection or when writing failed.
-    AnsiString GetSelText(bool Unicode);
+    AnsiString GetSelText(bool unicode);
     WideString GetSelTextW();
     // The picture of a selection that is one item with a picture (zero-width
     // ends in the neighbouring items allowed); null otherwise. The item's.
@@ -578,35 +578,35 @@ public:
     void CopyText_();
     void CopyTextW_();
     void CopyImage_();
-    void CopyRTF_(TColor Color, TRVBackground* Background);
-    void CopyRVF_(TColor Color, TRVBackground* Background);
+    void CopyRTF_(TColor color, TRVBackground* background);
+    void CopyRVF_(TColor color, TRVBackground* background);
     // With a selection: the clipboard emptied, then the one format written.
     void CopyText();
     void CopyTextW();
     void CopyImage();
-    void CopyRTF(TColor Color, TRVBackground* Background);
-    void CopyRVF(TColor Color, TRVBackground* Background);
+    void CopyRTF(TColor color, TRVBackground* background);
+    void CopyRVF(TColor color, TRVBackground* background);
     // With a selection: the clipboard emptied, OnCopy, then RVF, text, the
     // picture, Unicode text and RTF, published together (also when a writer raises).
-    void Copy(TColor Color, TRVBackground* Background);
+    void Copy(TColor color, TRVBackground* background);
     // The same with the formats the rvoAutoCopy... options choose (ANSI text
     // not with Unicode text as well). Whether copying is wanted at all (an
     // option or OnCopy), with or without a selection.
-    bool CopyDef(TColor Color, TRVBackground* Background);
+    bool CopyDef(TColor color, TRVBackground* background);
     // For rvfss_Selection the normalized selection in item coordinates (no
     // parts; item -1 without a selection), so that every writer can save the
     // selection alone; the other scopes as the store answers them.
-    void RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
-                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override;
+    void RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo, int& startOffs, int& endOffs,
+                      TRVMultiDrawItemPart*& startPart, TRVMultiDrawItemPart*& endPart) override;
     // ==== end of h26's block
 
 protected:
     // Frees the item (forgetting it as the mouse-capturing item) through the store.
-    void InternalFreeItem(TCustomRVItemInfo* Item, bool Clearing) override;
+    void InternalFreeItem(TCustomRVItemInfo* item, bool clearing) override;
     // A new text for an item is read by the next layout, which lays out the
     // whole document; draw items laid out for the old text stay usable (their
     // text is cut to what is there) until then.
-    void ItemTextChanged(int ItemNo) override;
+    void ItemTextChanged(int itemNo) override;
 
 private:
     // The state at the start of the last paragraph laid out, noted by the
@@ -636,23 +636,23 @@ private:
     };
 
     // crvfdata_format.cpp
-    bool CanFormatTail(bool& Reopen) const;
-    void LayoutItems(int FirstItemNo, TRVFormatLineState& st);
-    void NoteItemWidthUse(int ItemNo);
+    bool CanFormatTail(bool& reopen) const;
+    void LayoutItems(int firstItemNo, TRVFormatLineState& st);
+    void NoteItemWidthUse(int itemNo);
     // crvfdata_lines.cpp
-    void FormatTextLine(const AnsiString& Text, int Offs, int Len, int ItemNo, TRVFormatLineState& st);
-    void FormatInlineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st);
-    void FormatFullLineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st);
+    void FormatTextLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& st);
+    void FormatInlineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st);
+    void FormatFullLineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st);
     // Closes the current line and prepares the next; true when a trailing
     // space was dropped from the closed line. Extra: its spacing.
-    bool StartNewLine(int ItemNo, bool SoftBreak, TRVFormatLineState& st, int& Extra);
-    void RaiseLineAscent(int Ascent, TRVFormatLineState& st);
-    void ApplyTextStyle(int StyleNo, int ItemNo, TRVFormatLineState& st);
-    void InsertDrawItem(TRVDrawLineInfo* dli, int ItemNo, bool BuildItemJumps, TRVFormatLineState& st);
-    void AddJump(TRVDrawLineInfo* dli, int Id, int DrawItemNo, TCursor Cursor);
-    void NoteParaStart(int ItemNo, int BaseLine, int LineDescent, const TRVFormatLineState& st);
+    bool StartNewLine(int itemNo, bool softBreak, TRVFormatLineState& st, int& extra);
+    void RaiseLineAscent(int ascent, TRVFormatLineState& st);
+    void ApplyTextStyle(int styleNo, int itemNo, TRVFormatLineState& st);
+    void InsertDrawItem(TRVDrawLineInfo* dli, int itemNo, bool buildItemJumps, TRVFormatLineState& st);
+    void AddJump(TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor);
+    void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
     // crvfdata_finish.cpp
-    void ReorderRightToLeft(const TRVScreenAndDevice& sad, int Last);
+    void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
 
     TRVParaStartNote FLastParaStart;
     TRVMinWidthCache FMinWidthCache;

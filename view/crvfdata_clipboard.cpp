@@ -18,10 +18,10 @@ const char* const RTFFormatName = "Rich Text Format";
 const char* const RVFFormatName = "RollView Format";
 
 // The chosen sub-document (a table cell being edited) as a formatted document.
-TCustomRVFormattedData* ChosenData(TCustomRVFormattedData* Data)
+TCustomRVFormattedData* ChosenData(TCustomRVFormattedData* data)
 {
-    auto* Chosen = dynamic_cast<TCustomRVFormattedData*>(Data->GetChosenRVData());
-    return Chosen != Data ? Chosen : nullptr;
+    auto* chosen = dynamic_cast<TCustomRVFormattedData*>(data->GetChosenRVData());
+    return chosen != data ? chosen : nullptr;
 }
 
 // Keeps the clipboard open for one copy, so that the formats written are
@@ -38,9 +38,9 @@ public:
     TClipboardGroup& operator=(const TClipboardGroup&) = delete;
 };
 
-void PutBytes(unsigned Format, const AnsiString& Bytes)
+void PutBytes(unsigned format, const AnsiString& bytes)
 {
-    Clipboard()->SetBuffer(Format, Bytes.data(), Bytes.size());
+    Clipboard()->SetBuffer(format, bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -48,70 +48,70 @@ void PutBytes(unsigned Format, const AnsiString& Bytes)
 // ---------------------------------------------------------------------------
 // The selection as text or picture
 
-void TCustomRVFormattedData::RVFGetLimits(TRVFSaveScope SaveScope, int& StartItemNo, int& EndItemNo,
-                                          int& StartOffs, int& EndOffs, TRVMultiDrawItemPart*& StartPart,
-                                          TRVMultiDrawItemPart*& EndPart)
+void TCustomRVFormattedData::RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo,
+                                          int& startOffs, int& endOffs, TRVMultiDrawItemPart*& startPart,
+                                          TRVMultiDrawItemPart*& endPart)
 {
-    if (SaveScope != rvfss_Selection) {
-        TCustomRVData::RVFGetLimits(SaveScope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart,
-                                    EndPart);
+    if (saveScope != rvfss_Selection) {
+        TCustomRVData::RVFGetLimits(saveScope, startItemNo, endItemNo, startOffs, endOffs, startPart,
+                                    endPart);
         return;
     }
-    StartPart = nullptr;
-    EndPart = nullptr;
-    StoreSelBounds(StartItemNo, EndItemNo, StartOffs, EndOffs, true);
+    startPart = nullptr;
+    endPart = nullptr;
+    StoreSelBounds(startItemNo, endItemNo, startOffs, endOffs, true);
 }
 
-AnsiString TCustomRVFormattedData::GetSelText(bool Unicode)
+AnsiString TCustomRVFormattedData::GetSelText(bool unicode)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->GetSelText(Unicode);
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->GetSelText(unicode);
     if (!SelectionExists(false, true))
         return AnsiString();
-    TStringStream Stream;
-    if (!SaveTextToStream(AnsiString(), Stream, 80, true, true, Unicode))
+    TStringStream stream;
+    if (!SaveTextToStream(AnsiString(), stream, 80, true, true, unicode))
         return AnsiString();
-    return Stream.DataString();
+    return stream.DataString();
 }
 
 WideString TCustomRVFormattedData::GetSelTextW()
 {
-    const AnsiString Bytes = GetSelText(true);
+    const AnsiString bytes = GetSelText(true);
     // The writer writes whole units; an odd length could only be a bad item text.
-    return RVU_RawUnicodeToWideString(Bytes.size() % 2 ? Bytes.substr(0, Bytes.size() - 1) : Bytes);
+    return RVU_RawUnicodeToWideString(bytes.size() % 2 ? bytes.substr(0, bytes.size() - 1) : bytes);
 }
 
 TGraphic* TCustomRVFormattedData::GetSelectedImage()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->GetSelectedImage();
-    int StartNo, EndNo, StartOffs, EndOffs;
-    StoreSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-    if (StartNo < 0 || EndNo < 0 || EndNo >= GetItemCount())
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->GetSelectedImage();
+    int startNo, endNo, startOffs, endOffs;
+    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    if (startNo < 0 || endNo < 0 || endNo >= GetItemCount())
         return nullptr;
-    int ItemNo = -1;
-    switch (EndNo - StartNo) {
+    int itemNo = -1;
+    switch (endNo - startNo) {
     case 0:
         // The whole non-text item.
-        if (StartOffs <= 0 && EndOffs >= 1)
-            ItemNo = StartNo;
+        if (startOffs <= 0 && endOffs >= 1)
+            itemNo = startNo;
         break;
     case 1:
         // The first item whole up to the start of the second, or from the end
         // of the first the second item whole.
-        if (StartOffs <= GetOffsBeforeItem(StartNo) && EndOffs <= GetOffsBeforeItem(EndNo))
-            ItemNo = StartNo;
-        else if (StartOffs >= GetOffsAfterItem(StartNo) && EndOffs >= GetOffsAfterItem(EndNo))
-            ItemNo = EndNo;
+        if (startOffs <= GetOffsBeforeItem(startNo) && endOffs <= GetOffsBeforeItem(endNo))
+            itemNo = startNo;
+        else if (startOffs >= GetOffsAfterItem(startNo) && endOffs >= GetOffsAfterItem(endNo))
+            itemNo = endNo;
         break;
     case 2:
-        if (StartOffs >= GetOffsAfterItem(StartNo) && EndOffs <= GetOffsBeforeItem(EndNo))
-            ItemNo = StartNo + 1;
+        if (startOffs >= GetOffsAfterItem(startNo) && endOffs <= GetOffsBeforeItem(endNo))
+            itemNo = startNo + 1;
         break;
     default:
         break;
     }
-    return ItemNo >= 0 ? GetItem(ItemNo)->AsImage() : nullptr;
+    return itemNo >= 0 ? GetItem(itemNo)->AsImage() : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -124,44 +124,44 @@ void TCustomRVFormattedData::CopyText_()
 
 void TCustomRVFormattedData::CopyTextW_()
 {
-    AnsiString Bytes = GetSelText(true);
-    Bytes.append(2, '\0');
-    PutBytes(CF_UNICODETEXT, Bytes);
+    AnsiString bytes = GetSelText(true);
+    bytes.append(2, '\0');
+    PutBytes(CF_UNICODETEXT, bytes);
 }
 
 void TCustomRVFormattedData::CopyImage_()
 {
     // An empty picture would empty the clipboard instead of adding a format.
-    TGraphic* Picture = GetSelectedImage();
-    if (Picture != nullptr && !Picture->Empty())
-        Clipboard()->Assign(Picture);
+    TGraphic* picture = GetSelectedImage();
+    if (picture != nullptr && !picture->Empty())
+        Clipboard()->Assign(picture);
 }
 
-void TCustomRVFormattedData::CopyRTF_(TColor Color, TRVBackground* Background)
+void TCustomRVFormattedData::CopyRTF_(TColor color, TRVBackground* background)
 {
-    TStringStream Stream;
-    if (SaveRTFToStream(Stream, true, 0, Color, Background, nullptr, nullptr, nullptr, nullptr, nullptr, 0))
-        PutBytes(RegisterClipboardFormatA(RTFFormatName), Stream.DataString());
+    TStringStream stream;
+    if (SaveRTFToStream(stream, true, 0, color, background, nullptr, nullptr, nullptr, nullptr, nullptr, 0))
+        PutBytes(RegisterClipboardFormatA(RTFFormatName), stream.DataString());
 }
 
-void TCustomRVFormattedData::CopyRVF_(TColor Color, TRVBackground* Background)
+void TCustomRVFormattedData::CopyRVF_(TColor color, TRVBackground* background)
 {
-    TStringStream Stream;
-    const int32_t Zero = 0;
-    Stream.WriteBuffer(&Zero, 4);
-    if (!SaveRVFToStream(Stream, true, Color, Background, nullptr))
+    TStringStream stream;
+    const int32_t zero = 0;
+    stream.WriteBuffer(&zero, 4);
+    if (!SaveRVFToStream(stream, true, color, background, nullptr))
         return;
-    const int64_t Length = Stream.Position() - 4;
+    const int64_t length = stream.Position() - 4;
     // A block the 32-bit length cannot describe is not offered.
-    if (Length > INT32_MAX)
+    if (length > INT32_MAX)
         return;
-    AnsiString Block = Stream.DataString();
-    const auto L = static_cast<uint32_t>(Length);
-    const unsigned char Prefix[4] = {static_cast<unsigned char>(L), static_cast<unsigned char>(L >> 8),
-                                     static_cast<unsigned char>(L >> 16),
-                                     static_cast<unsigned char>(L >> 24)};
-    std::memcpy(&Block[0], Prefix, 4);
-    PutBytes(RegisterClipboardFormatA(RVFFormatName), Block);
+    AnsiString block = stream.DataString();
+    const auto l = static_cast<uint32_t>(length);
+    const unsigned char prefix[4] = {static_cast<unsigned char>(l), static_cast<unsigned char>(l >> 8),
+                                     static_cast<unsigned char>(l >> 16),
+                                     static_cast<unsigned char>(l >> 24)};
+    std::memcpy(&block[0], prefix, 4);
+    PutBytes(RegisterClipboardFormatA(RVFFormatName), block);
 }
 
 // ---------------------------------------------------------------------------
@@ -169,102 +169,102 @@ void TCustomRVFormattedData::CopyRVF_(TColor Color, TRVBackground* Background)
 
 void TCustomRVFormattedData::CopyText()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->CopyText();
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->CopyText();
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
+    TClipboardGroup group;
     CopyText_();
 }
 
 void TCustomRVFormattedData::CopyTextW()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->CopyTextW();
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->CopyTextW();
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
+    TClipboardGroup group;
     CopyTextW_();
 }
 
 void TCustomRVFormattedData::CopyImage()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->CopyImage();
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->CopyImage();
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
+    TClipboardGroup group;
     CopyImage_();
 }
 
-void TCustomRVFormattedData::CopyRTF(TColor Color, TRVBackground* Background)
+void TCustomRVFormattedData::CopyRTF(TColor color, TRVBackground* background)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->CopyRTF(Color, Background);
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->CopyRTF(color, background);
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
-    CopyRTF_(Color, Background);
+    TClipboardGroup group;
+    CopyRTF_(color, background);
 }
 
-void TCustomRVFormattedData::CopyRVF(TColor Color, TRVBackground* Background)
+void TCustomRVFormattedData::CopyRVF(TColor color, TRVBackground* background)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->CopyRVF(Color, Background);
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->CopyRVF(color, background);
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
-    CopyRVF_(Color, Background);
+    TClipboardGroup group;
+    CopyRVF_(color, background);
 }
 
-void TCustomRVFormattedData::Copy(TColor Color, TRVBackground* Background)
+void TCustomRVFormattedData::Copy(TColor color, TRVBackground* background)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->Copy(Color, Background);
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->Copy(color, background);
         return;
     }
     if (!SelectionExists(true, true))
         return;
-    TClipboardGroup Group;
+    TClipboardGroup group;
     DoCopy();
-    CopyRVF_(Color, Background);
+    CopyRVF_(color, background);
     CopyText_();
     CopyImage_();
     CopyTextW_();
-    CopyRTF_(Color, Background);
+    CopyRTF_(color, background);
 }
 
-bool TCustomRVFormattedData::CopyDef(TColor Color, TRVBackground* Background)
+bool TCustomRVFormattedData::CopyDef(TColor color, TRVBackground* background)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->CopyDef(Color, Background);
-    const TRVOptions Options = GetOptions();
-    const bool Wanted = Options.Contains(rvoAutoCopyText) || Options.Contains(rvoAutoCopyRVF) ||
-                        Options.Contains(rvoAutoCopyUnicodeText) || Options.Contains(rvoAutoCopyRTF) ||
-                        Options.Contains(rvoAutoCopyImage) || IsAssignedCopy();
-    if (!Wanted || !SelectionExists(true, true))
-        return Wanted;
-    TClipboardGroup Group;
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->CopyDef(color, background);
+    const TRVOptions options = GetOptions();
+    const bool wanted = options.Contains(rvoAutoCopyText) || options.Contains(rvoAutoCopyRVF) ||
+                        options.Contains(rvoAutoCopyUnicodeText) || options.Contains(rvoAutoCopyRTF) ||
+                        options.Contains(rvoAutoCopyImage) || IsAssignedCopy();
+    if (!wanted || !SelectionExists(true, true))
+        return wanted;
+    TClipboardGroup group;
     DoCopy();
-    if (Options.Contains(rvoAutoCopyRVF))
-        CopyRVF_(Color, Background);
-    if (Options.Contains(rvoAutoCopyText) && !(RVNT && Options.Contains(rvoAutoCopyUnicodeText)))
+    if (options.Contains(rvoAutoCopyRVF))
+        CopyRVF_(color, background);
+    if (options.Contains(rvoAutoCopyText) && !(RVNT && options.Contains(rvoAutoCopyUnicodeText)))
         CopyText_();
-    if (Options.Contains(rvoAutoCopyImage))
+    if (options.Contains(rvoAutoCopyImage))
         CopyImage_();
-    if (Options.Contains(rvoAutoCopyUnicodeText))
+    if (options.Contains(rvoAutoCopyUnicodeText))
         CopyTextW_();
-    if (Options.Contains(rvoAutoCopyRTF))
-        CopyRTF_(Color, Background);
-    return Wanted;
+    if (options.Contains(rvoAutoCopyRTF))
+        CopyRTF_(color, background);
+    return wanted;
 }

@@ -11,144 +11,144 @@
 #include "platform/core/stringlist.h"
 #include "view/crvfdata.h"
 
-void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int RightEdge, int LineEnd,
-                                              bool LastLine, int& Extra, bool& NoLineYet)
+void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int rightEdge, int lineEnd,
+                                              bool lastLine, int& extra, bool& noLineYet)
 {
-    Extra = 0;
+    extra = 0;
     // The first call of a layout pass has no line to close.
-    if (NoLineYet) {
-        NoLineYet = false;
+    if (noLineYet) {
+        noLineYet = false;
         return;
     }
-    const int Last = LineEnd - 1;
-    if (Last < 0)
+    const int last = lineEnd - 1;
+    if (last < 0)
         return;
-    TRVDrawLineInfo* LastItem = DrawItems[Last];
-    const TCustomRVItemInfo* Item = GetItem(LastItem->ItemNo);
+    TRVDrawLineInfo* lastItem = DrawItems[last];
+    const TCustomRVItemInfo* item = GetItem(lastItem->ItemNo);
     // Rules and other full-width items are neither aligned nor spaced.
-    if (Item->GetBoolValue(rvbpFullWidth))
+    if (item->GetBoolValue(rvbpFullWidth))
         return;
-    const TParaInfo* Para = GetRVStyle()->ParaStyles()->Items(Item->ParaNo);
-    TRVAlignment Align = Para->Alignment();
-    if (Align == rvaJustify && GetParaBiDiMode(Item->ParaNo) != rvbdUnspecified)
-        Align = rvaLeft;
+    const TParaInfo* para = GetRVStyle()->ParaStyles()->Items(item->ParaNo);
+    TRVAlignment align = para->Alignment();
+    if (align == rvaJustify && GetParaBiDiMode(item->ParaNo) != rvbdUnspecified)
+        align = rvaLeft;
 
-    int Free = 0;
-    if (Align != rvaLeft && !(Align == rvaJustify && LastLine)) {
-        Free = RightEdge - (LastItem->Left + LastItem->Width);
-        if (Align == rvaCenter) {
-            Free /= 2;
-            if (Free < 0)
-                Free = 0;
+    int free = 0;
+    if (align != rvaLeft && !(align == rvaJustify && lastLine)) {
+        free = rightEdge - (lastItem->Left + lastItem->Width);
+        if (align == rvaCenter) {
+            free /= 2;
+            if (free < 0)
+                free = 0;
         }
     }
 
-    int First = Last;
-    while (First > 0 && !DrawItems[First]->FromNewLine)
-        --First;
+    int first = last;
+    while (first > 0 && !DrawItems[first]->FromNewLine)
+        --first;
 
     // Line spacing.
-    if (Para->LineSpacingType() == rvlsPercent && Para->LineSpacing() > 100) {
-        bool Found = false;
-        int MinTop = 0, MaxBottom = 0;
-        for (int i = First; i <= Last; ++i) {
+    if (para->LineSpacingType() == rvlsPercent && para->LineSpacing() > 100) {
+        bool found = false;
+        int minTop = 0, maxBottom = 0;
+        for (int i = first; i <= last; ++i) {
             const TRVDrawLineInfo* dli = DrawItems[i];
             if (GetItemStyle(dli->ItemNo) < 0)
                 continue;
-            if (!Found || dli->Top < MinTop)
-                MinTop = dli->Top;
-            if (!Found || dli->Top + dli->Height > MaxBottom)
-                MaxBottom = dli->Top + dli->Height;
-            Found = true;
+            if (!found || dli->Top < minTop)
+                minTop = dli->Top;
+            if (!found || dli->Top + dli->Height > maxBottom)
+                maxBottom = dli->Top + dli->Height;
+            found = true;
         }
-        if (Found)
-            Extra = static_cast<int>(int64_t(MaxBottom - MinTop) * (Para->LineSpacing() - 100) / 100);
-    } else if (Para->LineSpacingType() == rvlsSpaceBetween && Para->LineSpacing() >= 0) {
-        Extra = MulDiv(Para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
+        if (found)
+            extra = static_cast<int>(int64_t(maxBottom - minTop) * (para->LineSpacing() - 100) / 100);
+    } else if (para->LineSpacingType() == rvlsSpaceBetween && para->LineSpacing() >= 0) {
+        extra = MulDiv(para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
     }
-    if (Extra != 0)
-        for (int i = First; i <= Last; ++i)
-            DrawItems[i]->ExtraSpaceBelow = Extra;
+    if (extra != 0)
+        for (int i = first; i <= last; ++i)
+            DrawItems[i]->ExtraSpaceBelow = extra;
 
-    if (Align == rvaJustify && !LastLine) {
-        if (LastItem->FromNewLine)
+    if (align == rvaJustify && !lastLine) {
+        if (lastItem->FromNewLine)
             return;
         // The pieces that start with a space share the free room; the first
         // piece of the line is never widened.
-        auto IsSpacePiece = [this](const TRVDrawLineInfo* dli) {
-            const TCustomRVItemInfo* PieceItem = GetItem(dli->ItemNo);
-            return PieceItem->StyleNo >= 0 && dli->Length > 0 &&
-                   RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs, PieceItem->ItemOptions);
+        auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
+            const TCustomRVItemInfo* pieceItem = GetItem(dli->ItemNo);
+            return pieceItem->StyleNo >= 0 && dli->Length > 0 &&
+                   RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
         };
-        int Spaces = 0;
-        for (int j = First + 1; j <= Last; ++j)
-            if (IsSpacePiece(DrawItems[j]))
-                ++Spaces;
-        for (int j = First + 1; j <= Last; ++j) {
+        int spaces = 0;
+        for (int j = first + 1; j <= last; ++j)
+            if (isSpacePiece(DrawItems[j]))
+                ++spaces;
+        for (int j = first + 1; j <= last; ++j) {
             TRVDrawLineInfo* dli = DrawItems[j];
-            if (IsSpacePiece(dli)) {
+            if (isSpacePiece(dli)) {
                 // The remainder of the division goes to the later pieces.
-                const int Share = Free / Spaces;
-                dli->SpaceBefore = Share;
-                dli->Width += Share;
-                Free -= Share;
-                --Spaces;
+                const int share = free / spaces;
+                dli->SpaceBefore = share;
+                dli->Width += share;
+                free -= share;
+                --spaces;
             }
             if (!dli->FromNewLine) {
-                const TRVDrawLineInfo* Prev = DrawItems[j - 1];
-                dli->Left = Prev->Left + Prev->Width;
+                const TRVDrawLineInfo* prev = DrawItems[j - 1];
+                dli->Left = prev->Left + prev->Width;
             }
         }
-        ReorderRightToLeft(sad, Last);
+        ReorderRightToLeft(sad, last);
         return;
     }
 
-    if (Free != 0)
-        for (int i = Last; i >= First; --i)
-            DrawItems[i]->Left += Free;
-    ReorderRightToLeft(sad, Last);
+    if (free != 0)
+        for (int i = last; i >= first; --i)
+            DrawItems[i]->Left += free;
+    ReorderRightToLeft(sad, last);
 }
 
-void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int Last)
+void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int last)
 {
-    const TCustomRVItemInfo* LastItem = GetItem(DrawItems[Last]->ItemNo);
-    if (GetParaBiDiMode(LastItem->ParaNo) != rvbdRightToLeft)
+    const TCustomRVItemInfo* lastItem = GetItem(DrawItems[last]->ItemNo);
+    if (GetParaBiDiMode(lastItem->ParaNo) != rvbdRightToLeft)
         return;
-    int First = Last;
-    while (First >= 1 && !DrawItems[First]->FromNewLine)
-        --First;
+    int first = last;
+    while (first >= 1 && !DrawItems[first]->FromNewLine)
+        --first;
 
     // The first-line indent was applied on the left; in a right-to-left
     // paragraph it belongs to the right side.
-    const TRVDrawLineInfo* FirstDli = DrawItems[First];
-    const TCustomRVItemInfo* FirstItem = GetItem(FirstDli->ItemNo);
-    if (!FirstItem->GetSameAsPrev() && FirstDli->Offs <= GetOffsBeforeItem(FirstDli->ItemNo)) {
-        int Shift;
-        if (FirstItem->StyleNo == rvsListMarker) {
-            const auto* Marker = dynamic_cast<const TRVNonTextItemInfo*>(FirstItem);
-            Shift =
-                MulDiv(-(Marker != nullptr ? Marker->GetLeftOverhang() : 0), sad.DevicePpiX, sad.ScreenPpiX);
+    const TRVDrawLineInfo* firstDli = DrawItems[first];
+    const TCustomRVItemInfo* firstItem = GetItem(firstDli->ItemNo);
+    if (!firstItem->GetSameAsPrev() && firstDli->Offs <= GetOffsBeforeItem(firstDli->ItemNo)) {
+        int shift;
+        if (firstItem->StyleNo == rvsListMarker) {
+            const auto* marker = dynamic_cast<const TRVNonTextItemInfo*>(firstItem);
+            shift =
+                MulDiv(-(marker != nullptr ? marker->GetLeftOverhang() : 0), sad.DevicePpiX, sad.ScreenPpiX);
         } else {
-            const TParaInfo* Para = GetRVStyle()->ParaStyles()->Items(LastItem->ParaNo);
-            Shift = MulDiv(Para->FirstIndent(), sad.DevicePpiX, sad.ScreenPpiX);
+            const TParaInfo* para = GetRVStyle()->ParaStyles()->Items(lastItem->ParaNo);
+            shift = MulDiv(para->FirstIndent(), sad.DevicePpiX, sad.ScreenPpiX);
         }
-        if (Shift != 0)
-            for (int i = First; i <= Last; ++i)
-                DrawItems[i]->Left -= Shift;
+        if (shift != 0)
+            for (int i = first; i <= last; ++i)
+                DrawItems[i]->Left -= shift;
     }
-    if (First == Last)
+    if (first == last)
         return;
 
     // Reverse order, keeping the line's left edge and the gaps between pieces.
-    int X = DrawItems[First]->Left;
-    for (int j = Last; j >= First; --j) {
+    int x = DrawItems[first]->Left;
+    for (int j = last; j >= first; --j) {
         TRVDrawLineInfo* dli = DrawItems[j];
-        int Gap = 0;
-        if (j > First) {
-            const TRVDrawLineInfo* Prev = DrawItems[j - 1];
-            Gap = dli->Left - (Prev->Left + Prev->Width);
+        int gap = 0;
+        if (j > first) {
+            const TRVDrawLineInfo* prev = DrawItems[j - 1];
+            gap = dli->Left - (prev->Left + prev->Width);
         }
-        dli->Left = X;
-        X += dli->Width + Gap;
+        dli->Left = x;
+        x += dli->Width + gap;
     }
 }

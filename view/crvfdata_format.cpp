@@ -20,115 +20,115 @@ bool SameSad(const TRVScreenAndDevice& a, const TRVScreenAndDevice& b)
 
 } // namespace
 
-void TCustomRVFormattedData::Format(bool Reformat)
+void TCustomRVFormattedData::Format(bool reformat)
 {
-    Format_(false, true, false, 0, GetCanvas(), false, Reformat);
+    Format_(false, true, false, 0, GetCanvas(), false, reformat);
 }
 
-bool TCustomRVFormattedData::CanFormatTail(bool& Reopen) const
+bool TCustomRVFormattedData::CanFormatTail(bool& reopen) const
 {
-    Reopen = false;
-    const int ItemCount = GetItemCount();
-    if (FLayoutStale || DrawItems.Count() == 0 || LastFormattedItem < 0 || LastFormattedItem >= ItemCount ||
+    reopen = false;
+    const int itemCount = GetItemCount();
+    if (FLayoutStale || DrawItems.Count() == 0 || LastFormattedItem < 0 || LastFormattedItem >= itemCount ||
         State.Contains(rvstLastParaAborted))
         return false;
-    if (LastFormattedItem + 1 >= ItemCount || !GetItem(LastFormattedItem + 1)->GetSameAsPrev())
+    if (LastFormattedItem + 1 >= itemCount || !GetItem(LastFormattedItem + 1)->GetSameAsPrev())
         return true;
     // The first new item continues the last line: the last paragraph is laid
     // out again from its start, which must be the one noted.
-    const TRVParaStartNote& Note = FLastParaStart;
-    if (!Note.Valid || Note.ItemNo != GetFirstParaItem(LastFormattedItem) ||
-        Note.DrawItemNo > DrawItems.Count() || Note.JumpsCount > Jumps.Count())
+    const TRVParaStartNote& note = FLastParaStart;
+    if (!note.Valid || note.ItemNo != GetFirstParaItem(LastFormattedItem) ||
+        note.DrawItemNo > DrawItems.Count() || note.JumpsCount > Jumps.Count())
         return false;
-    Reopen = true;
+    reopen = true;
     return true;
 }
 
-int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* Canvas, bool Incremental)
+int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* canvas, bool incremental)
 {
     // Widths are measured in screen pixels when the device is the screen.
-    const bool Screen = sad.ScreenPpiX == sad.DevicePpiX && sad.ScreenPpiY == sad.DevicePpiY;
-    const TRVScreenAndDevice* psad = Screen ? nullptr : &sad;
-    const int ItemCount = GetItemCount();
-    int Start = 0;
-    int Closed = 0;
-    const TRVMinWidthCache& Cache = FMinWidthCache;
-    if (Incremental && Cache.Valid && Cache.DevicePpiX == sad.DevicePpiX &&
-        Cache.ScreenPpiX == sad.ScreenPpiX && Cache.OpenSection < ItemCount) {
-        Start = Cache.OpenSection;
-        Closed = Cache.ClosedWidth;
+    const bool screen = sad.ScreenPpiX == sad.DevicePpiX && sad.ScreenPpiY == sad.DevicePpiY;
+    const TRVScreenAndDevice* psad = screen ? nullptr : &sad;
+    const int itemCount = GetItemCount();
+    int start = 0;
+    int closed = 0;
+    const TRVMinWidthCache& cache = FMinWidthCache;
+    if (incremental && cache.Valid && cache.DevicePpiX == sad.DevicePpiX &&
+        cache.ScreenPpiX == sad.ScreenPpiX && cache.OpenSection < itemCount) {
+        start = cache.OpenSection;
+        closed = cache.ClosedWidth;
     }
-    int ParaStart = Start > 0 ? GetFirstParaItem(Start) : 0;
-    int OpenWidth = 0;
-    int OpenSection = Start;
-    for (int i = Start; i < ItemCount;) {
-        int Next = i + 1;
-        while (Next < ItemCount && !IsFromNewLine(Next))
-            ++Next;
+    int paraStart = start > 0 ? GetFirstParaItem(start) : 0;
+    int openWidth = 0;
+    int openSection = start;
+    for (int i = start; i < itemCount;) {
+        int next = i + 1;
+        while (next < itemCount && !IsFromNewLine(next))
+            ++next;
         if (IsParaStart(i))
-            ParaStart = i;
-        const int W = CalculateParaSectionMinWidth(i, ParaStart, psad, Canvas);
+            paraStart = i;
+        const int w = CalculateParaSectionMinWidth(i, paraStart, psad, canvas);
         // The last section may still grow by appended items: kept apart.
-        if (Next < ItemCount) {
-            Closed = std::max(Closed, W);
+        if (next < itemCount) {
+            closed = std::max(closed, w);
         } else {
-            OpenWidth = W;
-            OpenSection = i;
+            openWidth = w;
+            openSection = i;
         }
-        i = Next;
+        i = next;
     }
     FMinWidthCache.Valid = true;
-    FMinWidthCache.ClosedWidth = Closed;
-    FMinWidthCache.OpenSection = ItemCount > 0 ? OpenSection : 0;
+    FMinWidthCache.ClosedWidth = closed;
+    FMinWidthCache.OpenSection = itemCount > 0 ? openSection : 0;
     FMinWidthCache.DevicePpiX = sad.DevicePpiX;
     FMinWidthCache.ScreenPpiX = sad.ScreenPpiX;
-    return std::max(Closed, OpenWidth);
+    return std::max(closed, openWidth);
 }
 
-void TCustomRVFormattedData::NoteItemWidthUse(int ItemNo)
+void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
 {
     if (FLayoutUsesWidth)
         return;
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo < 0) {
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo < 0) {
         FLayoutUsesWidth = true;
         return;
     }
     // Unwrapped left-aligned text is placed the same whatever the width.
-    const TParaInfo* Para = GetRVStyle()->ParaStyles()->Items(Item->ParaNo);
-    if (!Para->Options().Contains(rvpaoNoWrap) || Para->Alignment() != rvaLeft)
+    const TParaInfo* para = GetRVStyle()->ParaStyles()->Items(item->ParaNo);
+    if (!para->Options().Contains(rvpaoNoWrap) || para->Alignment() != rvaLeft)
         FLayoutUsesWidth = true;
 }
 
-void TCustomRVFormattedData::LayoutItems(int FirstItemNo, TRVFormatLineState& st)
+void TCustomRVFormattedData::LayoutItems(int firstItemNo, TRVFormatLineState& st)
 {
-    TRVStyle* RVStyle = GetRVStyle();
-    const int ItemCount = GetItemCount();
-    for (int i = FirstItemNo; i < ItemCount; ++i) {
-        const TCustomRVItemInfo* Item = GetItem(i);
-        if (!Item->GetSameAsPrev() && !Item->GetBR())
+    TRVStyle* rvStyle = GetRVStyle();
+    const int itemCount = GetItemCount();
+    for (int i = firstItemNo; i < itemCount; ++i) {
+        const TCustomRVItemInfo* item = GetItem(i);
+        if (!item->GetSameAsPrev() && !item->GetBR())
             st.ParaStartItem = i;
-        const AnsiString& Text = Items->Get(i);
-        if (Item->StyleNo >= 0) {
-            if (RVStyle->ParaStyles()->Items(Item->ParaNo)->Alignment() == rvaJustify) {
+        const AnsiString& text = Items->Get(i);
+        if (item->StyleNo >= 0) {
+            if (rvStyle->ParaStyles()->Items(item->ParaNo)->Alignment() == rvaJustify) {
                 FormatWords(i, st);
             } else {
-                const TFontInfo* TextStyle = RVStyle->TextStyles()->Items(Item->StyleNo);
-                const int Len = RVU_Length(Text, Item->ItemOptions);
-                if (TextStyle->StyleEx().Contains(rvfsAllCaps))
-                    FormatLine(RV_ReturnCapitalized(Text, TextStyle), 0, Len, i, st);
+                const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
+                const int len = RVU_Length(text, item->ItemOptions);
+                if (textStyle->StyleEx().Contains(rvfsAllCaps))
+                    FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, i, st);
                 else
-                    FormatLine(Text, 0, Len, i, st);
+                    FormatLine(text, 0, len, i, st);
             }
         } else {
-            FormatLine(AnsiString(), 0, static_cast<int>(Text.size()), i, st);
+            FormatLine(AnsiString(), 0, static_cast<int>(text.size()), i, st);
         }
         NoteItemWidthUse(i);
     }
 }
 
-void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, int Depth, TCanvas* Canvas,
-                                     bool Tail, bool Reformat)
+void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, int Depth, TCanvas* canvas,
+                                     bool tail, bool reformat)
 {
     // A layout caused by reporting the laid-out size does nothing.
     if (SettingAreaSize) {
@@ -137,100 +137,100 @@ void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, in
     }
     if (Depth > 1 || GetRVStyle() == nullptr || State.Contains(rvstSkipFormatting))
         return;
-    if (Canvas == nullptr)
-        Canvas = GetCanvas();
-    if (Canvas == nullptr)
+    if (canvas == nullptr)
+        canvas = GetCanvas();
+    if (canvas == nullptr)
         return;
 
     if (Depth == 0) {
         StartFormatting();
-        if (Resized)
+        if (resized)
             State.Include(rvstResizing);
         FFirstNewDrawItem = 0;
     }
-    auto Finish = [&]() {
+    auto finish = [&]() {
         if (Depth != 0)
             return;
         EndFormatting();
-        if (Resized)
+        if (resized)
             State.Exclude(rvstResizing);
         LastFormattedItem = GetItemCount() - 1;
         Formatted(0, GetItemCount() - 1, false);
     };
     try {
-        int SelItems[4] = {-1, -1, 0, 0};
-        int TopItem = -1;
-        int TopOffs = 0;
-        int OldVOffs = 0;
+        int selItems[4] = {-1, -1, 0, 0};
+        int topItem = -1;
+        int topOffs = 0;
+        int oldVOffs = 0;
         if (Depth == 0) {
-            if (Resized) {
-                StoreSelBounds(SelItems[0], SelItems[1], SelItems[2], SelItems[3], false);
-                if (!NoScroll && DrawItems.Count() > 0) {
-                    const int TopDrawItem = std::min(GetDrawItemNo(GetVOffs(), 1), DrawItems.Count() - 1);
-                    if (TopDrawItem >= 0) {
-                        TopOffs = GetVOffs() - DrawItems[TopDrawItem]->Top;
-                        TopItem = DrawItems[TopDrawItem]->ItemNo;
+            if (resized) {
+                StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
+                if (!noScroll && DrawItems.Count() > 0) {
+                    const int topDrawItem = std::min(GetDrawItemNo(GetVOffs(), 1), DrawItems.Count() - 1);
+                    if (topDrawItem >= 0) {
+                        topOffs = GetVOffs() - DrawItems[topDrawItem]->Top;
+                        topItem = DrawItems[topDrawItem]->ItemNo;
                     }
                 }
             }
-            if (Tail)
-                OldVOffs = GetVOffs();
+            if (tail)
+                oldVOffs = GetVOffs();
         }
 
-        const int OldDocumentWidth = DocumentWidth;
-        const int OldTextWidth = TextWidth;
+        const int oldDocumentWidth = DocumentWidth;
+        const int oldTextWidth = TextWidth;
         TRVScreenAndDevice sad;
-        GetSADForFormatting(Canvas, sad);
+        GetSADForFormatting(canvas, sad);
         sad.DevLeftMargin = MulDiv(GetLeftMargin(), sad.DevicePpiX, sad.ScreenPpiX);
         sad.DevRightMargin = MulDiv(GetRightMargin(), sad.DevicePpiX, sad.ScreenPpiX);
 
-        bool Reopen = false;
-        bool DoTail = Tail && CanFormatTail(Reopen) && SameSad(sad, FLayoutSad);
-        const int ClientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
-        const int MinW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
-        const int MaxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
-        TextWidth = std::max(ClientTextWidth, GetMinDocWidth(sad, Canvas, DoTail));
-        TextWidth = std::max(TextWidth, MinW);
+        bool reopen = false;
+        bool doTail = tail && CanFormatTail(reopen) && SameSad(sad, FLayoutSad);
+        const int clientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
+        const int minW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
+        const int maxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
+        TextWidth = std::max(clientTextWidth, GetMinDocWidth(sad, canvas, doTail));
+        TextWidth = std::max(TextWidth, minW);
         if (GetOptions().Contains(rvoClientTextWidth))
-            DocumentWidth = std::max(ClientTextWidth, MinW);
+            DocumentWidth = std::max(clientTextWidth, minW);
         else
-            DocumentWidth = TextWidth > MaxW && GetMaxTextWidth() > 0 ? MaxW : TextWidth;
-        const bool WidthsChanged = DocumentWidth != OldDocumentWidth || TextWidth != OldTextWidth;
+            DocumentWidth = TextWidth > maxW && GetMaxTextWidth() > 0 ? maxW : TextWidth;
+        const bool widthsChanged = DocumentWidth != oldDocumentWidth || TextWidth != oldTextWidth;
         // Lines laid out for the old width may stay only when nothing in them
         // depends on it.
-        if (DoTail && WidthsChanged && (Reopen ? FLastParaStart.UsesWidth : FLayoutUsesWidth))
-            DoTail = false;
+        if (doTail && widthsChanged && (reopen ? FLastParaStart.UsesWidth : FLayoutUsesWidth))
+            doTail = false;
 
-        if (!Resized || WidthsChanged || Force) {
+        if (!resized || widthsChanged || force) {
             TRVFormatLineState st;
-            st.Canvas = Canvas;
+            st.Canvas = canvas;
             st.sad = sad;
-            st.Reformat = Reformat;
+            st.Reformat = reformat;
             st.NoteParaStarts = true;
-            int FirstItemNo = 0;
-            bool KeepSelection = false;
-            if (DoTail && Reopen) {
-                const TRVParaStartNote Note = FLastParaStart;
+            int firstItemNo = 0;
+            bool keepSelection = false;
+            if (doTail && reopen) {
+                const TRVParaStartNote note = FLastParaStart;
                 // A selection in the reopened paragraph is kept by item position.
-                KeepSelection = std::max(SelStartNo, SelEndNo) >= Note.DrawItemNo;
-                if (KeepSelection)
-                    StoreSelBounds(SelItems[0], SelItems[1], SelItems[2], SelItems[3], false);
-                FirstItemNo = Note.ItemNo;
-                for (int i = FirstItemNo; i <= LastFormattedItem; ++i)
+                keepSelection = std::max(SelStartNo, SelEndNo) >= note.DrawItemNo;
+                if (keepSelection)
+                    StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
+                firstItemNo = note.ItemNo;
+                for (int i = firstItemNo; i <= LastFormattedItem; ++i)
                     GetItem(i)->DrawItemNo = -1;
-                DrawItems.DeleteFrom(Note.DrawItemNo);
-                for (int i = Note.JumpsCount; i < Jumps.Count(); ++i)
+                DrawItems.DeleteFrom(note.DrawItemNo);
+                for (int i = note.JumpsCount; i < Jumps.Count(); ++i)
                     delete static_cast<TRVJumpInfo*>(Jumps.Get(i));
-                if (Note.JumpsCount < Jumps.Count())
-                    Jumps.SetCount(Note.JumpsCount);
-                JumpCount = Note.JumpCount;
-                if (HotDrawItemNo >= Note.DrawItemNo)
+                if (note.JumpsCount < Jumps.Count())
+                    Jumps.SetCount(note.JumpsCount);
+                JumpCount = note.JumpCount;
+                if (HotDrawItemNo >= note.DrawItemNo)
                     HotDrawItemNo = -1;
-                st.BaseLine = Note.BaseLine;
-                st.LineDescent = Note.LineDescent;
-                FLayoutUsesWidth = Note.UsesWidth;
-            } else if (DoTail) {
-                FirstItemNo = LastFormattedItem + 1;
+                st.BaseLine = note.BaseLine;
+                st.LineDescent = note.LineDescent;
+                FLayoutUsesWidth = note.UsesWidth;
+            } else if (doTail) {
+                firstItemNo = LastFormattedItem + 1;
                 st.BaseLine = DocumentHeight - GetBottomMargin();
                 if (LastFormattedItem >= 0)
                     st.BaseLine -= MulDiv(
@@ -244,31 +244,31 @@ void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, in
             st.LineEnd = DrawItems.Count();
             FFirstNewDrawItem = st.LineEnd;
             try {
-                LayoutItems(FirstItemNo, st);
+                LayoutItems(firstItemNo, st);
             } catch (...) {
                 // Draw items of a broken layout are no base for a tail.
                 InvalidateTailLayout();
                 throw;
             }
-            int Extra = 0;
+            int extra = 0;
             FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd,
-                             !State.Contains(rvstLastParaAborted), Extra, st.NoLineYet);
-            DocumentHeight = GetBottomMargin() + st.BaseLine + st.LineDescent + Extra;
+                             !State.Contains(rvstLastParaAborted), extra, st.NoLineYet);
+            DocumentHeight = GetBottomMargin() + st.BaseLine + st.LineDescent + extra;
             if (GetItemCount() > 0)
                 DocumentHeight +=
                     MulDiv(GetRVStyle()->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter(),
                            sad.DevicePpiY, sad.ScreenPpiY);
             FLayoutSad = sad;
-            if (KeepSelection)
-                RestoreSelBounds(SelItems[0], SelItems[1], SelItems[2], SelItems[3]);
+            if (keepSelection)
+                RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
             AdjustVScrollUnits();
             AdjustJumpsCoords();
         }
 
         // Reporting the size may show or hide a scroll bar, which changes the
         // area: then the document is laid out once more for it.
-        const int OldWidth = GetWidth();
-        const int OldHeight = GetHeight();
+        const int oldWidth = GetWidth();
+        const int oldHeight = GetHeight();
         SettingAreaSize = true;
         try {
             SetDocumentAreaSize(GetLeftMargin() + TextWidth + GetRightMargin(), DocumentHeight, true);
@@ -277,28 +277,28 @@ void TCustomRVFormattedData::Format_(bool Resized, bool Force, bool NoScroll, in
             throw;
         }
         SettingAreaSize = false;
-        if (GetWidth() != OldWidth || GetHeight() != OldHeight) {
+        if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
             EndFormatting();
-            Format_(Resized, Force, false, Depth + 1, Canvas, false, Reformat);
+            Format_(resized, force, false, Depth + 1, canvas, false, reformat);
             StartFormatting();
         }
 
         if (Depth == 0) {
-            if (Resized && !NoScroll) {
-                const int DrawItemNo = TopItem >= 0 ? FindDrawItemByItem(TopItem) : -1;
-                ScrollTo(DrawItemNo >= 0 ? DrawItems[DrawItemNo]->Top + TopOffs : 0, false);
+            if (resized && !noScroll) {
+                const int drawItemNo = topItem >= 0 ? FindDrawItemByItem(topItem) : -1;
+                ScrollTo(drawItemNo >= 0 ? DrawItems[drawItemNo]->Top + topOffs : 0, false);
             }
             AdjustChildrenCoords();
-            if (Tail)
-                ScrollTo(GetOptions().Contains(rvoScrollToEnd) ? DocumentHeight : OldVOffs, false);
-            if (Resized)
-                RestoreSelBounds(SelItems[0], SelItems[1], SelItems[2], SelItems[3]);
+            if (tail)
+                ScrollTo(GetOptions().Contains(rvoScrollToEnd) ? DocumentHeight : oldVOffs, false);
+            if (resized)
+                RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
         }
     } catch (...) {
         if (Depth == 0)
             InvalidateTailLayout();
-        Finish();
+        finish();
         throw;
     }
-    Finish();
+    finish();
 }

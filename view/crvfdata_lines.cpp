@@ -19,32 +19,32 @@ bool RollViewSafeFormatting = false;
 
 namespace {
 
-int ScaleX(int V, const TRVScreenAndDevice& sad)
+int ScaleX(int v, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(V, sad.DevicePpiX, sad.ScreenPpiX);
+    return MulDiv(v, sad.DevicePpiX, sad.ScreenPpiX);
 }
 
-int ScaleY(int V, const TRVScreenAndDevice& sad)
+int ScaleY(int v, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(V, sad.DevicePpiY, sad.ScreenPpiY);
+    return MulDiv(v, sad.DevicePpiY, sad.ScreenPpiY);
 }
 
 // The characters of one text piece being laid out: ANSI bytes or UTF-16
 // units, addressed by character index from the start of the range.
 class TPieceText {
 public:
-    TPieceText(const AnsiString& Text, int Offs, int Len, bool Unicode)
-        : FUnicode(Unicode), FLen(Len), FRaw(Text.data() + (Unicode ? 2 * static_cast<size_t>(Offs) : Offs))
+    TPieceText(const AnsiString& text, int offs, int len, bool unicode)
+        : FUnicode(unicode), FLen(len), FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
     {
-        if (Unicode) {
-            FWide.resize(static_cast<size_t>(Len));
-            for (int i = 0; i < Len; ++i) {
-                const size_t b = static_cast<size_t>(Offs + i) * 2;
+        if (unicode) {
+            FWide.resize(static_cast<size_t>(len));
+            for (int i = 0; i < len; ++i) {
+                const size_t b = static_cast<size_t>(offs + i) * 2;
                 FWide[static_cast<size_t>(i)] = static_cast<WideChar>(
-                    static_cast<unsigned char>(Text[b]) | static_cast<unsigned char>(Text[b + 1]) << 8);
+                    static_cast<unsigned char>(text[b]) | static_cast<unsigned char>(text[b + 1]) << 8);
             }
         } else {
-            FAnsi = Text.data() + Offs;
+            FAnsi = text.data() + offs;
         }
     }
 
@@ -53,53 +53,53 @@ public:
     const WideChar* Wide() const { return FWide.c_str(); }
     const char* Ansi() const { return FAnsi; }
     // The item's own bytes of character Index.
-    const char* Raw(int Index) const { return FRaw + (FUnicode ? 2 * static_cast<size_t>(Index) : Index); }
+    const char* Raw(int index) const { return FRaw + (FUnicode ? 2 * static_cast<size_t>(index) : index); }
 
-    bool IsSpace(int Index) const
+    bool IsSpace(int index) const
     {
-        if (Index < 0 || Index >= FLen)
+        if (index < 0 || index >= FLen)
             return false;
-        return FUnicode ? FWide[static_cast<size_t>(Index)] == 0x0020 : FAnsi[Index] == ' ';
+        return FUnicode ? FWide[static_cast<size_t>(index)] == 0x0020 : FAnsi[index] == ' ';
     }
 
-    TSize Measure(TCanvas* Canvas, int Start, int Count) const
+    TSize Measure(TCanvas* canvas, int start, int count) const
     {
-        TSize Size;
-        bool Ok = FUnicode ? Canvas->GetTextExtentPoint32W(Wide() + Start, Count, Size)
-                           : Canvas->GetTextExtentPoint32A(FAnsi + Start, Count, Size);
+        TSize size;
+        bool ok = FUnicode ? canvas->GetTextExtentPoint32W(Wide() + start, count, size)
+                           : canvas->GetTextExtentPoint32A(FAnsi + start, count, size);
         // A failing measurement gives a zero size.
-        return Ok ? Size : TSize();
+        return ok ? size : TSize();
     }
 
     // The end of the character (Unicode: the cluster) that starts at Start.
-    int CharEnd(TCanvas* Canvas, int Start) const
+    int CharEnd(TCanvas* canvas, int start) const
     {
-        if (Start >= FLen)
+        if (start >= FLen)
             return FLen;
         if (FUnicode)
-            return std::min(static_cast<int>(CharNextW(Wide() + Start) - Wide()), FLen);
-        const unsigned CodePage = Canvas->FontCodePage();
-        if (CodePageMaxCharSize(CodePage) == 1)
-            return Start + 1;
-        const char* Next = CharNextExA(CodePage, FAnsi + Start, FAnsi + FLen);
-        return std::max(static_cast<int>(Next - FAnsi), Start + 1);
+            return std::min(static_cast<int>(CharNextW(Wide() + start) - Wide()), FLen);
+        const unsigned codePage = canvas->FontCodePage();
+        if (CodePageMaxCharSize(codePage) == 1)
+            return start + 1;
+        const char* next = CharNextExA(codePage, FAnsi + start, FAnsi + FLen);
+        return std::max(static_cast<int>(next - FAnsi), start + 1);
     }
 
     // The last character boundary at or before Pos, counting from Start (a
     // boundary): no piece of multi-byte ANSI text ends inside a character.
-    int AnsiBoundaryBefore(TCanvas* Canvas, int Start, int Pos) const
+    int AnsiBoundaryBefore(TCanvas* canvas, int start, int pos) const
     {
-        const unsigned CodePage = Canvas->FontCodePage();
-        if (FUnicode || CodePageMaxCharSize(CodePage) == 1)
-            return Pos;
-        int Boundary = Start;
-        while (Boundary < Pos) {
-            const int Next = CharEnd(Canvas, Boundary);
-            if (Next > Pos)
+        const unsigned codePage = canvas->FontCodePage();
+        if (FUnicode || CodePageMaxCharSize(codePage) == 1)
+            return pos;
+        int boundary = start;
+        while (boundary < pos) {
+            const int next = CharEnd(canvas, boundary);
+            if (next > pos)
                 break;
-            Boundary = Next;
+            boundary = next;
         }
-        return Boundary;
+        return boundary;
     }
 
 private:
@@ -113,58 +113,58 @@ private:
 // The number of characters from Pos (of Remaining) that fit in Avail pixels:
 // the whole text measured once, then an interpolation search. Whole gets the
 // size of all Remaining characters when they were measured (else cx -1).
-int FitChars(const TPieceText& Chars, int Pos, int Remaining, int Avail, bool NoWrap, bool ByCharacter,
-             TCanvas* Canvas, TSize& Whole)
+int FitChars(const TPieceText& chars, int pos, int remaining, int avail, bool noWrap, bool byCharacter,
+             TCanvas* canvas, TSize& whole)
 {
-    Whole = TSize{-1, 0};
-    int Fit;
-    if (ByCharacter) {
-        if (NoWrap)
-            return Remaining;
-        Fit = 0;
-        TSize Size;
-        RVU_GetTextExtentExPointPC(Canvas, Chars.Raw(Pos), Remaining, Avail, Fit, nullptr,
-                                   Chars.Unicode() ? TRVItemOptions{rvioUnicode} : TRVItemOptions(), Size);
+    whole = TSize{-1, 0};
+    int fit;
+    if (byCharacter) {
+        if (noWrap)
+            return remaining;
+        fit = 0;
+        TSize size;
+        RVU_GetTextExtentExPointPC(canvas, chars.Raw(pos), remaining, avail, fit, nullptr,
+                                   chars.Unicode() ? TRVItemOptions{rvioUnicode} : TRVItemOptions(), size);
     } else {
-        Whole = Chars.Measure(Canvas, Pos, Remaining);
-        if (NoWrap || (Whole.cx > 0 && Whole.cx <= Avail))
-            return Remaining;
+        whole = chars.Measure(canvas, pos, remaining);
+        if (noWrap || (whole.cx > 0 && whole.cx <= avail))
+            return remaining;
         // Interpolation between a count that fits (Lo, WLo) and one that does
         // not (Hi, WHi). Counts times widths exceed 32 bits on long lines.
-        int Lo = 0;
-        int Hi = Remaining;
-        int64_t WLo = 0;
-        int64_t WHi = Whole.cx;
-        while (Lo + 1 < Hi) {
-            if (WHi == WLo)
-                ++WHi;
-            int64_t Mid = int64_t(Hi - Lo) * (int64_t(Avail) - WLo) / (WHi - WLo) + Lo;
-            Mid = std::clamp<int64_t>(Mid, Lo + 1, Hi - 1);
-            const int W = Chars.Measure(Canvas, Pos, static_cast<int>(Mid)).cx;
-            if (W == Avail) {
-                Lo = Hi = static_cast<int>(Mid);
-            } else if (W < Avail && W > 0) {
-                Lo = static_cast<int>(Mid);
-                WLo = W;
+        int lo = 0;
+        int hi = remaining;
+        int64_t wLo = 0;
+        int64_t wHi = whole.cx;
+        while (lo + 1 < hi) {
+            if (wHi == wLo)
+                ++wHi;
+            int64_t mid = int64_t(hi - lo) * (int64_t(avail) - wLo) / (wHi - wLo) + lo;
+            mid = std::clamp<int64_t>(mid, lo + 1, hi - 1);
+            const int w = chars.Measure(canvas, pos, static_cast<int>(mid)).cx;
+            if (w == avail) {
+                lo = hi = static_cast<int>(mid);
+            } else if (w < avail && w > 0) {
+                lo = static_cast<int>(mid);
+                wLo = w;
             } else {
-                Hi = static_cast<int>(Mid);
-                WHi = W;
+                hi = static_cast<int>(mid);
+                wHi = w;
             }
         }
-        Fit = Lo;
+        fit = lo;
     }
-    if (Chars.Unicode()) {
+    if (chars.Unicode()) {
         // A piece never ends inside a character cluster.
-        const WideChar* p = Chars.Wide() + Pos;
-        const int Old = Fit;
-        while (Fit < Remaining && CharPrevW(p, p + Fit + 1) != p + Fit)
-            ++Fit;
-        if (Fit != Old && Chars.Measure(Canvas, Pos, Fit).cx > Avail)
-            Fit = static_cast<int>(CharPrevW(p, p + Fit - 1) - p);
+        const WideChar* p = chars.Wide() + pos;
+        const int old = fit;
+        while (fit < remaining && CharPrevW(p, p + fit + 1) != p + fit)
+            ++fit;
+        if (fit != old && chars.Measure(canvas, pos, fit).cx > avail)
+            fit = static_cast<int>(CharPrevW(p, p + fit - 1) - p);
     } else {
-        Fit = Chars.AnsiBoundaryBefore(Canvas, Pos, Pos + Fit) - Pos;
+        fit = chars.AnsiBoundaryBefore(canvas, pos, pos + fit) - pos;
     }
-    return Fit;
+    return fit;
 }
 
 } // namespace
@@ -172,183 +172,183 @@ int FitChars(const TPieceText& Chars, int Pos, int Remaining, int Avail, bool No
 // ---------------------------------------------------------------------------
 // Entry points
 
-void TCustomRVFormattedData::FormatLine(const AnsiString& Text, int Offs, int Len, int ItemNo,
+void TCustomRVFormattedData::FormatLine(const AnsiString& text, int offs, int len, int itemNo,
                                         TRVFormatLineState& st)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (Item->StyleNo >= 0) {
-        FormatTextLine(Text, Offs, Len, ItemNo, st);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->StyleNo >= 0) {
+        FormatTextLine(text, offs, len, itemNo, st);
         return;
     }
-    if (!Item->GetSameAsPrev() && Offs == 0)
+    if (!item->GetSameAsPrev() && offs == 0)
         st.NewParagraph = true;
-    if (dynamic_cast<TRVRectItemInfo*>(Item) != nullptr)
-        FormatInlineItem(Item, ItemNo, st);
+    if (dynamic_cast<TRVRectItemInfo*>(item) != nullptr)
+        FormatInlineItem(item, itemNo, st);
     else
-        FormatFullLineItem(Item, ItemNo, st);
+        FormatFullLineItem(item, itemNo, st);
 }
 
-void TCustomRVFormattedData::FormatWords(int ItemNo, TRVFormatLineState& st)
+void TCustomRVFormattedData::FormatWords(int itemNo, TRVFormatLineState& st)
 {
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const AnsiString& Raw = Items->Get(ItemNo);
-    int n = RVU_Length(Raw, Item->ItemOptions);
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    const AnsiString& raw = Items->Get(itemNo);
+    int n = RVU_Length(raw, item->ItemOptions);
     if (n == 0) {
-        FormatLine(AnsiString(), 0, 0, ItemNo, st);
+        FormatLine(AnsiString(), 0, 0, itemNo, st);
         return;
     }
-    const TFontInfo* TextStyle = GetRVStyle()->TextStyles()->Items(Item->StyleNo);
-    const bool AllCaps = TextStyle->StyleEx().Contains(rvfsAllCaps);
-    const AnsiString Capitalized = AllCaps ? RV_ReturnCapitalized(Raw, TextStyle) : AnsiString();
-    const AnsiString& Text = AllCaps ? Capitalized : Raw;
-    const TPieceText Chars(Text, 0, n, Item->ItemOptions.Contains(rvioUnicode));
+    const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(item->StyleNo);
+    const bool allCaps = textStyle->StyleEx().Contains(rvfsAllCaps);
+    const AnsiString capitalized = allCaps ? RV_ReturnCapitalized(raw, textStyle) : AnsiString();
+    const AnsiString& text = allCaps ? capitalized : raw;
+    const TPieceText chars(text, 0, n, item->ItemOptions.Contains(rvioUnicode));
     // Each word after the first is a piece that starts with its space: the
     // justification widens exactly those pieces.
-    int Offs = 0;
+    int offs = 0;
     while (n > 0) {
-        int End = Offs;
-        if (Chars.IsSpace(End))
-            ++End;
-        while (End < Chars.Length() && !Chars.IsSpace(End))
-            ++End;
-        const int PieceLen = End - Offs;
-        FormatLine(Text, Offs, PieceLen, ItemNo, st);
-        Offs += PieceLen;
-        n -= PieceLen;
+        int end = offs;
+        if (chars.IsSpace(end))
+            ++end;
+        while (end < chars.Length() && !chars.IsSpace(end))
+            ++end;
+        const int pieceLen = end - offs;
+        FormatLine(text, offs, pieceLen, itemNo, st);
+        offs += pieceLen;
+        n -= pieceLen;
     }
 }
 
 // ---------------------------------------------------------------------------
 // Lines
 
-bool TCustomRVFormattedData::StartNewLine(int ItemNo, bool SoftBreak, TRVFormatLineState& st, int& Extra)
+bool TCustomRVFormattedData::StartNewLine(int itemNo, bool softBreak, TRVFormatLineState& st, int& extra)
 {
-    bool Trimmed = false;
+    bool trimmed = false;
     // A line broken inside a paragraph does not end with a space.
-    if (SoftBreak && !st.NoLineYet && st.LineEnd > 0) {
-        const int Last = st.LineEnd - 1;
-        TRVDrawLineInfo* dli = DrawItems[Last];
-        const TCustomRVItemInfo* LastItem = GetItem(dli->ItemNo);
-        if (LastItem->StyleNo >= 0 && dli->Length > 0 &&
-            RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs + dli->Length - 1, LastItem->ItemOptions) &&
-            !IsDrawItemFromNewLine(Last)) {
+    if (softBreak && !st.NoLineYet && st.LineEnd > 0) {
+        const int last = st.LineEnd - 1;
+        TRVDrawLineInfo* dli = DrawItems[last];
+        const TCustomRVItemInfo* lastItem = GetItem(dli->ItemNo);
+        if (lastItem->StyleNo >= 0 && dli->Length > 0 &&
+            RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs + dli->Length - 1, lastItem->ItemOptions) &&
+            !IsDrawItemFromNewLine(last)) {
             // The hyperlink rectangle of the piece (the last one made) follows it.
-            TRVJumpInfo* Jump = Jumps.Count() > 0 ? static_cast<TRVJumpInfo*>(Jumps.Last()) : nullptr;
-            if (Jump != nullptr && (Jump->RVData != this || Jump->DrawItemNo != Last))
-                Jump = nullptr;
-            if (dli->Length == 1 && Last > 0 && DrawItems[Last - 1]->ItemNo == dli->ItemNo &&
+            TRVJumpInfo* jump = Jumps.Count() > 0 ? static_cast<TRVJumpInfo*>(Jumps.Last()) : nullptr;
+            if (jump != nullptr && (jump->RVData != this || jump->DrawItemNo != last))
+                jump = nullptr;
+            if (dli->Length == 1 && last > 0 && DrawItems[last - 1]->ItemNo == dli->ItemNo &&
                 !dli->FromNewLine) {
-                DrawItems.Delete(Last);
+                DrawItems.Delete(last);
                 --st.LineEnd;
-                if (Jump != nullptr) {
+                if (jump != nullptr) {
                     Jumps.Delete(Jumps.Count() - 1);
-                    delete Jump;
+                    delete jump;
                 }
             } else {
                 --dli->Length;
-                TRVStyle* RVStyle = GetRVStyle();
-                const bool OtherStyle = LastItem->StyleNo != st.CurStyleNo;
-                if (OtherStyle)
-                    RVStyle->ApplyStyle(st.Canvas, LastItem->StyleNo, GetParaBiDiMode(LastItem->ParaNo));
-                const TFontInfo* LastStyle = RVStyle->TextStyles()->Items(LastItem->StyleNo);
-                AnsiString Piece = DrawItems.GetString(Last, Items);
-                if (LastStyle->StyleEx().Contains(rvfsAllCaps))
-                    Piece = RV_ReturnCapitalized(Piece, LastStyle);
-                dli->Width = RVU_TextWidth(Piece, st.Canvas, LastItem->ItemOptions);
-                if (Jump != nullptr)
-                    Jump->Width = dli->Width;
-                if (OtherStyle && st.CurStyleNo >= 0)
-                    ApplyTextStyle(st.CurStyleNo, ItemNo, st);
+                TRVStyle* rvStyle = GetRVStyle();
+                const bool otherStyle = lastItem->StyleNo != st.CurStyleNo;
+                if (otherStyle)
+                    rvStyle->ApplyStyle(st.Canvas, lastItem->StyleNo, GetParaBiDiMode(lastItem->ParaNo));
+                const TFontInfo* lastStyle = rvStyle->TextStyles()->Items(lastItem->StyleNo);
+                AnsiString piece = DrawItems.GetString(last, Items);
+                if (lastStyle->StyleEx().Contains(rvfsAllCaps))
+                    piece = RV_ReturnCapitalized(piece, lastStyle);
+                dli->Width = RVU_TextWidth(piece, st.Canvas, lastItem->ItemOptions);
+                if (jump != nullptr)
+                    jump->Width = dli->Width;
+                if (otherStyle && st.CurStyleNo >= 0)
+                    ApplyTextStyle(st.CurStyleNo, itemNo, st);
             }
-            Trimmed = true;
+            trimmed = true;
         }
     }
 
-    FinishScreenLine(st.sad, st.LineWidth + st.LineLeft, st.LineEnd, st.NewParagraph, Extra, st.NoLineYet);
+    FinishScreenLine(st.sad, st.LineWidth + st.LineLeft, st.LineEnd, st.NewParagraph, extra, st.NoLineYet);
 
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    if (st.NoteParaStarts && st.NewParagraph && IsParaStart(ItemNo))
-        NoteParaStart(ItemNo, st.BaseLine + Extra, st.LineDescent, st);
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (st.NoteParaStarts && st.NewParagraph && IsParaStart(itemNo))
+        NoteParaStart(itemNo, st.BaseLine + extra, st.LineDescent, st);
 
-    TRVStyle* RVStyle = GetRVStyle();
-    int Left = 0, Right = 0;
-    GetIndents(ItemNo, st.NewParagraph, st.ParaStartItem, Left, Right);
-    if (st.NewParagraph && !Item->GetBR()) {
-        if (ItemNo > 0)
+    TRVStyle* rvStyle = GetRVStyle();
+    int left = 0, right = 0;
+    GetIndents(itemNo, st.NewParagraph, st.ParaStartItem, left, right);
+    if (st.NewParagraph && !item->GetBR()) {
+        if (itemNo > 0)
             st.LineDescent +=
-                ScaleY(RVStyle->ParaStyles()->Items(GetItemPara(ItemNo - 1))->SpaceAfter(), st.sad);
-        st.LineDescent += ScaleY(RVStyle->ParaStyles()->Items(Item->ParaNo)->SpaceBefore(), st.sad);
+                ScaleY(rvStyle->ParaStyles()->Items(GetItemPara(itemNo - 1))->SpaceAfter(), st.sad);
+        st.LineDescent += ScaleY(rvStyle->ParaStyles()->Items(item->ParaNo)->SpaceBefore(), st.sad);
     }
-    const bool NoWrap = RVStyle->ParaStyles()->Items(Item->ParaNo)->Options().Contains(rvpaoNoWrap);
-    st.LineWidth = (NoWrap ? TextWidth : DocumentWidth) - ScaleX(Left + Right, st.sad);
-    st.LineLeft = ScaleX(Left, st.sad) + st.sad.DevLeftMargin;
-    return Trimmed;
+    const bool noWrap = rvStyle->ParaStyles()->Items(item->ParaNo)->Options().Contains(rvpaoNoWrap);
+    st.LineWidth = (noWrap ? TextWidth : DocumentWidth) - ScaleX(left + right, st.sad);
+    st.LineLeft = ScaleX(left, st.sad) + st.sad.DevLeftMargin;
+    return trimmed;
 }
 
-void TCustomRVFormattedData::RaiseLineAscent(int Ascent, TRVFormatLineState& st)
+void TCustomRVFormattedData::RaiseLineAscent(int ascent, TRVFormatLineState& st)
 {
-    if (Ascent <= st.LineAscent)
+    if (ascent <= st.LineAscent)
         return;
-    const int Delta = Ascent - st.LineAscent;
+    const int delta = ascent - st.LineAscent;
     // Every piece of the line moves down with its baseline.
     for (int i = st.LineEnd - 1; i >= 0; --i) {
         TRVDrawLineInfo* dli = DrawItems[i];
-        dli->Top += Delta;
+        dli->Top += delta;
         if (dli->FromNewLine)
             break;
     }
-    st.BaseLine += Delta;
-    st.LineAscent = Ascent;
+    st.BaseLine += delta;
+    st.LineAscent = ascent;
 }
 
-void TCustomRVFormattedData::ApplyTextStyle(int StyleNo, int ItemNo, TRVFormatLineState& st)
+void TCustomRVFormattedData::ApplyTextStyle(int styleNo, int itemNo, TRVFormatLineState& st)
 {
-    st.CurStyleNo = StyleNo;
-    TRVStyle* RVStyle = GetRVStyle();
-    const TFontInfo* TextStyle = RVStyle->TextStyles()->Items(StyleNo);
-    RVStyle->ApplyStyle(st.Canvas, StyleNo, GetParaBiDiMode(GetItemPara(ItemNo)));
-    if (TextStyle->CharSpacing() != 0 && st.sad.ScreenPpiX != st.sad.DevicePpiX &&
-        GetItemBiDiMode(ItemNo) == rvbdUnspecified)
-        st.Canvas->SetTextCharacterExtra(ScaleX(TextStyle->CharSpacing(), st.sad));
+    st.CurStyleNo = styleNo;
+    TRVStyle* rvStyle = GetRVStyle();
+    const TFontInfo* textStyle = rvStyle->TextStyles()->Items(styleNo);
+    rvStyle->ApplyStyle(st.Canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
+    if (textStyle->CharSpacing() != 0 && st.sad.ScreenPpiX != st.sad.DevicePpiX &&
+        GetItemBiDiMode(itemNo) == rvbdUnspecified)
+        st.Canvas->SetTextCharacterExtra(ScaleX(textStyle->CharSpacing(), st.sad));
     if (!st.Canvas->GetTextMetrics(st.TextMetric))
         st.TextMetric = TTextMetric();
-    st.TextVShift = MulDiv(st.TextMetric.tmHeight, TextStyle->VShift(), 100);
+    st.TextVShift = MulDiv(st.TextMetric.tmHeight, textStyle->VShift(), 100);
 }
 
-void TCustomRVFormattedData::InsertDrawItem(TRVDrawLineInfo* dli, int ItemNo, bool BuildItemJumps,
+void TCustomRVFormattedData::InsertDrawItem(TRVDrawLineInfo* dli, int itemNo, bool buildItemJumps,
                                             TRVFormatLineState& st)
 {
-    std::unique_ptr<TRVDrawLineInfo> Owner(dli);
+    std::unique_ptr<TRVDrawLineInfo> owner(dli);
     DrawItems.Insert(st.LineEnd, dli);
-    Owner.release();
-    if (BuildItemJumps && GetFlags().Contains(rvflUseJumps))
-        GetItem(ItemNo)->BuildJumps(dli->Left, dli->Top, JumpCount, &Jumps);
+    owner.release();
+    if (buildItemJumps && GetFlags().Contains(rvflUseJumps))
+        GetItem(itemNo)->BuildJumps(dli->Left, dli->Top, JumpCount, &Jumps);
     ++st.LineEnd;
 }
 
-void TCustomRVFormattedData::AddJump(TRVDrawLineInfo* dli, int Id, int DrawItemNo, TCursor Cursor)
+void TCustomRVFormattedData::AddJump(TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor)
 {
-    auto Jump = std::make_unique<TRVJumpInfo>();
-    Jump->RVData = this;
-    Jump->Left = dli->Left;
-    Jump->Top = dli->Top;
-    Jump->Width = dli->Width;
-    Jump->Height = dli->Height;
-    Jump->Id = Id;
-    Jump->DrawItemNo = DrawItemNo;
-    Jump->Cursor = Cursor;
-    Jumps.Add(Jump.get());
-    Jump.release();
+    auto jump = std::make_unique<TRVJumpInfo>();
+    jump->RVData = this;
+    jump->Left = dli->Left;
+    jump->Top = dli->Top;
+    jump->Width = dli->Width;
+    jump->Height = dli->Height;
+    jump->Id = id;
+    jump->DrawItemNo = drawItemNo;
+    jump->Cursor = cursor;
+    Jumps.Add(jump.get());
+    jump.release();
 }
 
-void TCustomRVFormattedData::NoteParaStart(int ItemNo, int BaseLine, int LineDescent,
+void TCustomRVFormattedData::NoteParaStart(int itemNo, int baseLine, int lineDescent,
                                            const TRVFormatLineState& st)
 {
     FLastParaStart.Valid = true;
-    FLastParaStart.ItemNo = ItemNo;
+    FLastParaStart.ItemNo = itemNo;
     FLastParaStart.DrawItemNo = st.LineEnd;
-    FLastParaStart.BaseLine = BaseLine;
-    FLastParaStart.LineDescent = LineDescent;
+    FLastParaStart.BaseLine = baseLine;
+    FLastParaStart.LineDescent = lineDescent;
     FLastParaStart.JumpCount = JumpCount;
     FLastParaStart.JumpsCount = Jumps.Count();
     FLastParaStart.UsesWidth = FLayoutUsesWidth;
@@ -357,191 +357,191 @@ void TCustomRVFormattedData::NoteParaStart(int ItemNo, int BaseLine, int LineDes
 // ---------------------------------------------------------------------------
 // Text
 
-void TCustomRVFormattedData::FormatTextLine(const AnsiString& Text, int Offs, int Len, int ItemNo,
+void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, int len, int itemNo,
                                             TRVFormatLineState& st)
 {
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    TRVStyle* RVStyle = GetRVStyle();
-    const TFontInfo* TextStyle = RVStyle->TextStyles()->Items(Item->StyleNo);
-    const TParaInfo* Para = RVStyle->ParaStyles()->Items(Item->ParaNo);
-    const TRVFlags Flags = GetFlags();
-    const bool Unicode = Item->ItemOptions.Contains(rvioUnicode);
-    const bool SameAsPrev = Item->GetSameAsPrev();
-    const bool NoWrap = Para->Options().Contains(rvpaoNoWrap);
-    const bool Trim = Flags.Contains(rvflTrim);
-    const bool Jump = TextStyle->Jump();
-    const bool ByCharacter = RollViewSafeFormatting || (Flags.Contains(rvflPrinting) && !RVNT);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    TRVStyle* rvStyle = GetRVStyle();
+    const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
+    const TParaInfo* para = rvStyle->ParaStyles()->Items(item->ParaNo);
+    const TRVFlags flags = GetFlags();
+    const bool unicode = item->ItemOptions.Contains(rvioUnicode);
+    const bool sameAsPrev = item->GetSameAsPrev();
+    const bool noWrap = para->Options().Contains(rvpaoNoWrap);
+    const bool trim = flags.Contains(rvflTrim);
+    const bool jump = textStyle->Jump();
+    const bool byCharacter = RollViewSafeFormatting || (flags.Contains(rvflPrinting) && !RVNT);
 
     // The range never reaches past the text, whatever the caller asks.
-    const int TextLen = RVU_Length(Text, Item->ItemOptions);
-    if (Offs < 0)
-        Offs = 0;
-    if (Offs > TextLen)
-        Offs = TextLen;
-    if (Len > TextLen - Offs)
-        Len = TextLen - Offs;
-    if (Len < 0)
-        Len = 0;
+    const int textLen = RVU_Length(text, item->ItemOptions);
+    if (offs < 0)
+        offs = 0;
+    if (offs > textLen)
+        offs = textLen;
+    if (len > textLen - offs)
+        len = textLen - offs;
+    if (len < 0)
+        len = 0;
 
-    if (!SameAsPrev && Offs == 0)
+    if (!sameAsPrev && offs == 0)
         st.NewParagraph = true;
-    if (Item->StyleNo != st.CurStyleNo)
-        ApplyTextStyle(Item->StyleNo, ItemNo, st);
-    const int ExtLeading = Flags.Contains(rvflUseExternalLeading) ? st.TextMetric.tmExternalLeading : 0;
-    bool FirstPiece = Offs == 0;
-    const int PieceAscent = st.TextMetric.tmAscent + ExtLeading + st.TextVShift;
-    const int PieceDescent = st.TextMetric.tmDescent - st.TextVShift;
-    const bool AfterMarker = ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker;
+    if (item->StyleNo != st.CurStyleNo)
+        ApplyTextStyle(item->StyleNo, itemNo, st);
+    const int extLeading = flags.Contains(rvflUseExternalLeading) ? st.TextMetric.tmExternalLeading : 0;
+    bool firstPiece = offs == 0;
+    const int pieceAscent = st.TextMetric.tmAscent + extLeading + st.TextVShift;
+    const int pieceDescent = st.TextMetric.tmDescent - st.TextVShift;
+    const bool afterMarker = itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker;
 
-    if (Len == 0) {
+    if (len == 0) {
         // An empty item: a 0-wide piece as high as a space in its style.
         auto dli = std::make_unique<TRVDrawLineInfo>();
-        int Top;
-        if (!SameAsPrev) {
-            int Extra = 0;
-            StartNewLine(ItemNo, false, st, Extra);
+        int top;
+        if (!sameAsPrev) {
+            int extra = 0;
+            StartNewLine(itemNo, false, st, extra);
             st.X = 0;
-            st.BaseLine += Extra;
-            Top = st.BaseLine + st.LineDescent;
-            st.LineAscent = PieceAscent;
+            st.BaseLine += extra;
+            top = st.BaseLine + st.LineDescent;
+            st.LineAscent = pieceAscent;
             st.BaseLine += st.LineDescent + st.LineAscent;
-            st.LineDescent = PieceDescent;
+            st.LineDescent = pieceDescent;
         } else {
-            RaiseLineAscent(PieceAscent, st);
-            Top = st.BaseLine - PieceAscent;
-            st.LineDescent = std::max(st.LineDescent, PieceDescent);
+            RaiseLineAscent(pieceAscent, st);
+            top = st.BaseLine - pieceAscent;
+            st.LineDescent = std::max(st.LineDescent, pieceDescent);
         }
-        dli->SetData(st.X + st.LineLeft, Top, ItemNo, !SameAsPrev);
+        dli->SetData(st.X + st.LineLeft, top, itemNo, !sameAsPrev);
         dli->SetSize(0, st.Canvas->TextHeight(" "));
-        dli->Offs = Offs + 1;
+        dli->Offs = offs + 1;
         dli->Length = 0;
-        if (Jump)
-            Item->JumpID = -3;
+        if (jump)
+            item->JumpID = -3;
         if (!ShareItems())
-            Item->DrawItemNo = st.LineEnd;
-        InsertDrawItem(dli.release(), ItemNo, false, st);
+            item->DrawItemNo = st.LineEnd;
+        InsertDrawItem(dli.release(), itemNo, false, st);
         return;
     }
 
-    const TPieceText Chars(Text, Offs, Len, Unicode);
-    bool NewLine = FirstPiece && !SameAsPrev;
-    bool TrimmedSpace = false;
-    int Pos = 0;
-    int Remaining = Len;
-    while (Remaining > 0) {
-        int Extra = 0;
-        if (NewLine) {
-            const bool LineTrimmed = StartNewLine(ItemNo, !st.NewParagraph, st, Extra);
+    const TPieceText chars(text, offs, len, unicode);
+    bool newLine = firstPiece && !sameAsPrev;
+    bool trimmedSpace = false;
+    int pos = 0;
+    int remaining = len;
+    while (remaining > 0) {
+        int extra = 0;
+        if (newLine) {
+            const bool lineTrimmed = StartNewLine(itemNo, !st.NewParagraph, st, extra);
             st.X = 0;
             // A line continued inside a paragraph does not start with a space.
-            if (Trim && !LineTrimmed && !st.NewParagraph && Remaining > 1 && Chars.IsSpace(Pos)) {
-                ++Pos;
-                --Remaining;
+            if (trim && !lineTrimmed && !st.NewParagraph && remaining > 1 && chars.IsSpace(pos)) {
+                ++pos;
+                --remaining;
             }
         }
-        const int Avail = std::max(st.LineWidth - st.X, 0);
-        TSize Whole;
-        const int Measured = Remaining;
-        int Fit = FitChars(Chars, Pos, Remaining, Avail, NoWrap, ByCharacter, st.Canvas, Whole);
+        const int avail = std::max(st.LineWidth - st.X, 0);
+        TSize whole;
+        const int measured = remaining;
+        int fit = FitChars(chars, pos, remaining, avail, noWrap, byCharacter, st.Canvas, whole);
 
-        if (Fit == 0) {
-            if (NewLine || (FirstPiece && AfterMarker)) {
+        if (fit == 0) {
+            if (newLine || (firstPiece && afterMarker)) {
                 // At least one character goes on a line, a whole one.
-                Fit = Chars.CharEnd(st.Canvas, Pos) - Pos;
+                fit = chars.CharEnd(st.Canvas, pos) - pos;
             } else {
                 st.X = 0;
                 st.NewParagraph = false;
-                NewLine = true;
+                newLine = true;
                 continue;
             }
         }
 
-        if (Fit < Remaining) {
-            int Brk = -1; // index of the break character
-            if (Unicode) {
-                const WideChar* Found = RVU_FindLineBreak(Chars.Wide() + Pos, Fit, Remaining);
-                if (Found != nullptr && Found != Chars.Wide() + Pos + Fit)
-                    Brk = static_cast<int>(Found - Chars.Wide());
+        if (fit < remaining) {
+            int brk = -1; // index of the break character
+            if (unicode) {
+                const WideChar* found = RVU_FindLineBreak(chars.Wide() + pos, fit, remaining);
+                if (found != nullptr && found != chars.Wide() + pos + fit)
+                    brk = static_cast<int>(found - chars.Wide());
             } else {
-                for (int i = Pos + Fit - 1; i >= Pos; --i)
-                    if (Chars.Ansi()[i] == ' ') {
-                        Brk = i;
+                for (int i = pos + fit - 1; i >= pos; --i)
+                    if (chars.Ansi()[i] == ' ') {
+                        brk = i;
                         break;
                     }
             }
             // A space right at the overflow breaks the line only when trimming.
-            if (Trim && Brk < 0 && Chars.IsSpace(Pos + Fit) &&
-                (Fit + 1 < Remaining || (ItemNo + 1 < GetItemCount() && !IsFromNewLine(ItemNo + 1)))) {
-                Brk = Pos + Fit;
-                ++Fit;
+            if (trim && brk < 0 && chars.IsSpace(pos + fit) &&
+                (fit + 1 < remaining || (itemNo + 1 < GetItemCount() && !IsFromNewLine(itemNo + 1)))) {
+                brk = pos + fit;
+                ++fit;
             }
-            if (Brk >= 0) {
-                if (Trim && Brk != Pos && (!Unicode || Chars.IsSpace(Brk))) {
-                    Fit = Brk - Pos;
-                    TrimmedSpace = true;
+            if (brk >= 0) {
+                if (trim && brk != pos && (!unicode || chars.IsSpace(brk))) {
+                    fit = brk - pos;
+                    trimmedSpace = true;
                 } else {
-                    Fit = Brk - Pos + 1;
+                    fit = brk - pos + 1;
                 }
-            } else if (!(NewLine || (FirstPiece && AfterMarker))) {
+            } else if (!(newLine || (firstPiece && afterMarker))) {
                 // The word does not fit here: the rest goes on a new line whole.
                 st.NewParagraph = false;
-                NewLine = true;
+                newLine = true;
                 continue;
             }
             // Otherwise a word longer than the line is cut at Fit.
         }
 
-        const int PieceStart = Pos;
-        Pos += Fit;
-        Remaining -= Fit;
-        if (TrimmedSpace) {
-            ++Pos;
-            --Remaining;
-            TrimmedSpace = false;
+        const int pieceStart = pos;
+        pos += fit;
+        remaining -= fit;
+        if (trimmedSpace) {
+            ++pos;
+            --remaining;
+            trimmedSpace = false;
         }
-        if (!NewLine && Fit == 0) {
-            NewLine = true;
+        if (!newLine && fit == 0) {
+            newLine = true;
             continue;
         }
 
         // A piece of all the text measured for the fit is not measured again.
-        const TSize Size =
-            Whole.cx >= 0 && Fit == Measured ? Whole : Chars.Measure(st.Canvas, PieceStart, Fit);
+        const TSize size =
+            whole.cx >= 0 && fit == measured ? whole : chars.Measure(st.Canvas, pieceStart, fit);
         auto dli = std::make_unique<TRVDrawLineInfo>();
-        dli->ItemNo = ItemNo;
-        dli->Offs = Offs + PieceStart + 1;
-        dli->Length = Fit;
-        dli->SetSize(Size.cx, Size.cy);
-        if (!NewLine) {
-            RaiseLineAscent(PieceAscent, st);
-            dli->Top = st.BaseLine - PieceAscent;
+        dli->ItemNo = itemNo;
+        dli->Offs = offs + pieceStart + 1;
+        dli->Length = fit;
+        dli->SetSize(size.cx, size.cy);
+        if (!newLine) {
+            RaiseLineAscent(pieceAscent, st);
+            dli->Top = st.BaseLine - pieceAscent;
             dli->FromNewLine = false;
         } else {
             dli->FromNewLine = true;
             st.X = 0;
-            st.BaseLine += Extra;
+            st.BaseLine += extra;
             dli->Top = st.BaseLine + st.LineDescent;
-            st.LineAscent = PieceAscent;
+            st.LineAscent = pieceAscent;
             st.BaseLine += st.LineDescent + st.LineAscent;
         }
         dli->Left = st.X + st.LineLeft;
-        if (FirstPiece && !ShareItems())
-            Item->DrawItemNo = st.LineEnd;
-        TRVDrawLineInfo* Placed = dli.get();
-        InsertDrawItem(dli.release(), ItemNo, false, st);
+        if (firstPiece && !ShareItems())
+            item->DrawItemNo = st.LineEnd;
+        TRVDrawLineInfo* placed = dli.get();
+        InsertDrawItem(dli.release(), itemNo, false, st);
         // Every piece of one hyperlink item shares its id; JumpCount moves on
         // after the item's first call.
-        if (Jump && Flags.Contains(rvflUseJumps))
-            AddJump(Placed, JumpCount - (Offs > 0 ? 1 : 0), st.LineEnd - 1, TextStyle->JumpCursor());
+        if (jump && flags.Contains(rvflUseJumps))
+            AddJump(placed, JumpCount - (offs > 0 ? 1 : 0), st.LineEnd - 1, textStyle->JumpCursor());
 
-        st.LineDescent = NewLine ? PieceDescent : std::max(st.LineDescent, PieceDescent);
-        st.X += Placed->Width;
-        NewLine = true;
+        st.LineDescent = newLine ? pieceDescent : std::max(st.LineDescent, pieceDescent);
+        st.X += placed->Width;
+        newLine = true;
         st.NewParagraph = false;
-        FirstPiece = false;
+        firstPiece = false;
     }
-    if (Jump && Offs == 0) {
-        Item->JumpID = JumpCount;
+    if (jump && offs == 0) {
+        item->JumpID = JumpCount;
         ++JumpCount;
     }
 }
@@ -549,209 +549,209 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& Text, int Offs, in
 // ---------------------------------------------------------------------------
 // Non-text items
 
-void TCustomRVFormattedData::FormatInlineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st)
+void TCustomRVFormattedData::FormatInlineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st)
 {
-    auto* RectItem = static_cast<TRVRectItemInfo*>(Item);
-    TRVStyle* RVStyle = GetRVStyle();
-    const TParaInfo* Para = RVStyle->ParaStyles()->Items(Item->ParaNo);
-    const TRVFlags Flags = GetFlags();
+    auto* rectItem = static_cast<TRVRectItemInfo*>(item);
+    TRVStyle* rvStyle = GetRVStyle();
+    const TParaInfo* para = rvStyle->ParaStyles()->Items(item->ParaNo);
+    const TRVFlags flags = GetFlags();
     const TRVScreenAndDevice& sad = st.sad;
-    std::unique_ptr<TRVDrawLineInfo> dli(Flags.Contains(rvflAllowCustomDrawItems)
-                                             ? Item->CreatePrintingDrawItem(this, sad)
+    std::unique_ptr<TRVDrawLineInfo> dli(flags.Contains(rvflAllowCustomDrawItems)
+                                             ? item->CreatePrintingDrawItem(this, sad)
                                              : new TRVDrawLineInfo());
 
-    int XShift = 0;
-    int Descent = 1;
-    Item->OnDocWidthChange(
-        DocumentWidth - ScaleX(Para->LeftIndent() + Para->RightIndent() + Para->FirstIndent(), sad),
-        dli.get(), Flags.Contains(rvflPrinting), st.Canvas, this, &sad, XShift, Descent, st.Reformat);
-    int W, H;
-    if (Item->GetBoolValueEx(rvbpActualPrintSize, RVStyle)) {
-        W = dli->Width;
-        H = dli->Height;
+    int xShift = 0;
+    int descent = 1;
+    item->OnDocWidthChange(
+        DocumentWidth - ScaleX(para->LeftIndent() + para->RightIndent() + para->FirstIndent(), sad),
+        dli.get(), flags.Contains(rvflPrinting), st.Canvas, this, &sad, xShift, descent, st.Reformat);
+    int w, h;
+    if (item->GetBoolValueEx(rvbpActualPrintSize, rvStyle)) {
+        w = dli->Width;
+        h = dli->Height;
     } else {
-        W = ScaleX(RectItem->GetWidth(), sad);
-        H = ScaleY(RectItem->GetHeight(), sad);
-        Descent = ScaleY(Descent, sad);
+        w = ScaleX(rectItem->GetWidth(), sad);
+        h = ScaleY(rectItem->GetHeight(), sad);
+        descent = ScaleY(descent, sad);
     }
-    const int VS = RectItem->VShiftAbs ? ScaleY(RectItem->VShift, sad) : MulDiv(H, RectItem->VShift, 100);
-    dli->SetSize(W, H);
+    const int vs = rectItem->VShiftAbs ? ScaleY(rectItem->VShift, sad) : MulDiv(h, rectItem->VShift, 100);
+    dli->SetSize(w, h);
 
-    const bool SameAsPrev = Item->GetSameAsPrev();
-    const bool AfterMarker = ItemNo > 0 && GetItemStyle(ItemNo - 1) == rvsListMarker;
-    const bool NewLine = !SameAsPrev || dynamic_cast<TRVMultiDrawItemInfo*>(dli.get()) != nullptr ||
-                         (st.X + W > st.LineWidth && !Para->Options().Contains(rvpaoNoWrap) && !AfterMarker);
-    const int Asc = RectItem->VAlign == rvvaBaseline ? H - Descent : H / 2;
-    int Top;
-    if (NewLine) {
-        if (SameAsPrev)
+    const bool sameAsPrev = item->GetSameAsPrev();
+    const bool afterMarker = itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker;
+    const bool newLine = !sameAsPrev || dynamic_cast<TRVMultiDrawItemInfo*>(dli.get()) != nullptr ||
+                         (st.X + w > st.LineWidth && !para->Options().Contains(rvpaoNoWrap) && !afterMarker);
+    const int asc = rectItem->VAlign == rvvaBaseline ? h - descent : h / 2;
+    int top;
+    if (newLine) {
+        if (sameAsPrev)
             st.NewParagraph = false;
-        int Extra = 0;
-        StartNewLine(ItemNo, SameAsPrev, st, Extra);
+        int extra = 0;
+        StartNewLine(itemNo, sameAsPrev, st, extra);
         dli->FromNewLine = true;
         st.X = 0;
-        st.BaseLine += Extra;
-        Top = st.BaseLine + st.LineDescent;
-        st.LineAscent = Asc + VS;
+        st.BaseLine += extra;
+        top = st.BaseLine + st.LineDescent;
+        st.LineAscent = asc + vs;
         st.BaseLine += st.LineDescent + st.LineAscent;
-        st.LineDescent = H - st.LineAscent;
+        st.LineDescent = h - st.LineAscent;
     } else {
-        RaiseLineAscent(Asc + VS, st);
-        Top = st.BaseLine - Asc - VS;
-        st.LineDescent = std::max(st.LineDescent, H - Asc - VS);
+        RaiseLineAscent(asc + vs, st);
+        top = st.BaseLine - asc - vs;
+        st.LineDescent = std::max(st.LineDescent, h - asc - vs);
         dli->FromNewLine = false;
     }
-    dli->Left = st.X + st.LineLeft + XShift;
-    st.X += W + XShift;
-    dli->Top = Top;
-    dli->ItemNo = ItemNo;
+    dli->Left = st.X + st.LineLeft + xShift;
+    st.X += w + xShift;
+    dli->Top = top;
+    dli->ItemNo = itemNo;
     dli->Offs = 0;
     dli->Length = 0;
     if (!ShareItems())
-        Item->DrawItemNo = st.LineEnd;
-    TRVDrawLineInfo* Placed = dli.get();
-    InsertDrawItem(dli.release(), ItemNo, true, st);
+        item->DrawItemNo = st.LineEnd;
+    TRVDrawLineInfo* placed = dli.get();
+    InsertDrawItem(dli.release(), itemNo, true, st);
 
-    if (Item->GetBoolValue(rvbpDrawingChangesFont))
+    if (item->GetBoolValue(rvbpDrawingChangesFont))
         st.CurStyleNo = -1;
-    if (Item->GetBoolValueEx(rvbpJump, RVStyle)) {
-        if (Flags.Contains(rvflUseJumps))
-            AddJump(Placed, JumpCount, st.LineEnd - 1, Item->GetHypertextCursor(RVStyle));
-        Item->JumpID = JumpCount;
+    if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
+        if (flags.Contains(rvflUseJumps))
+            AddJump(placed, JumpCount, st.LineEnd - 1, item->GetHypertextCursor(rvStyle));
+        item->JumpID = JumpCount;
         ++JumpCount;
     }
 }
 
-void TCustomRVFormattedData::FormatFullLineItem(TCustomRVItemInfo* Item, int ItemNo, TRVFormatLineState& st)
+void TCustomRVFormattedData::FormatFullLineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st)
 {
-    TRVStyle* RVStyle = GetRVStyle();
+    TRVStyle* rvStyle = GetRVStyle();
     const TRVScreenAndDevice& sad = st.sad;
-    int Extra = 0;
-    FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd, true, Extra, st.NoLineYet);
+    int extra = 0;
+    FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd, true, extra, st.NoLineYet);
     // The spacing of the closed line stays below it here as after any other line.
-    if (st.NoteParaStarts && st.NewParagraph && IsParaStart(ItemNo))
-        NoteParaStart(ItemNo, st.BaseLine + Extra, st.LineDescent, st);
-    st.BaseLine += Extra;
-    if (ItemNo > 0)
-        st.LineDescent += ScaleY(RVStyle->ParaStyles()->Items(GetItemPara(ItemNo - 1))->SpaceAfter(), sad);
-    const TParaInfo* Para = RVStyle->ParaStyles()->Items(Item->ParaNo);
-    st.LineDescent += ScaleY(Para->SpaceBefore(), sad);
+    if (st.NoteParaStarts && st.NewParagraph && IsParaStart(itemNo))
+        NoteParaStart(itemNo, st.BaseLine + extra, st.LineDescent, st);
+    st.BaseLine += extra;
+    if (itemNo > 0)
+        st.LineDescent += ScaleY(rvStyle->ParaStyles()->Items(GetItemPara(itemNo - 1))->SpaceAfter(), sad);
+    const TParaInfo* para = rvStyle->ParaStyles()->Items(item->ParaNo);
+    st.LineDescent += ScaleY(para->SpaceBefore(), sad);
 
-    if (Item->StyleNo == rvsBreak) {
-        st.LineDescent += ScaleY(RVStyle->ParaStyles()->Items(0)->SpaceBefore(), sad);
-        const int Half = MulDiv(5, sad.DevicePpiY, sad.ScreenPpiY);
+    if (item->StyleNo == rvsBreak) {
+        st.LineDescent += ScaleY(rvStyle->ParaStyles()->Items(0)->SpaceBefore(), sad);
+        const int half = MulDiv(5, sad.DevicePpiY, sad.ScreenPpiY);
         auto dli = std::make_unique<TRVDrawLineInfo>(sad.DevLeftMargin, st.BaseLine + st.LineDescent,
-                                                     DocumentWidth, 2 * Half + 1, ItemNo, true);
+                                                     DocumentWidth, 2 * half + 1, itemNo, true);
         if (!ShareItems())
-            Item->DrawItemNo = st.LineEnd;
-        InsertDrawItem(dli.release(), ItemNo, true, st);
-        st.BaseLine += st.LineDescent + Half + 1;
-        st.LineDescent = Half;
-        st.LineAscent = Half;
+            item->DrawItemNo = st.LineEnd;
+        InsertDrawItem(dli.release(), itemNo, true, st);
+        st.BaseLine += st.LineDescent + half + 1;
+        st.LineDescent = half;
+        st.LineAscent = half;
         return;
     }
 
-    st.LineWidth = DocumentWidth - ScaleX(Para->LeftIndent() + Para->RightIndent(), sad);
-    int X0 = ScaleX(Para->LeftIndent(), sad) + sad.DevLeftMargin;
-    const TRVFlags Flags = GetFlags();
-    std::unique_ptr<TRVDrawLineInfo> dli(Flags.Contains(rvflAllowCustomDrawItems)
-                                             ? Item->CreatePrintingDrawItem(this, sad)
+    st.LineWidth = DocumentWidth - ScaleX(para->LeftIndent() + para->RightIndent(), sad);
+    int x0 = ScaleX(para->LeftIndent(), sad) + sad.DevLeftMargin;
+    const TRVFlags flags = GetFlags();
+    std::unique_ptr<TRVDrawLineInfo> dli(flags.Contains(rvflAllowCustomDrawItems)
+                                             ? item->CreatePrintingDrawItem(this, sad)
                                              : new TRVDrawLineInfo());
-    int XShift = 0;
-    int Descent = 0;
-    Item->OnDocWidthChange(st.LineWidth, dli.get(), Flags.Contains(rvflPrinting), st.Canvas, this, &sad,
-                           XShift, Descent, st.Reformat);
-    if (Item->GetBoolValue(rvbpDrawingChangesFont))
+    int xShift = 0;
+    int descent = 0;
+    item->OnDocWidthChange(st.LineWidth, dli.get(), flags.Contains(rvflPrinting), st.Canvas, this, &sad,
+                           xShift, descent, st.Reformat);
+    if (item->GetBoolValue(rvbpDrawingChangesFont))
         st.CurStyleNo = -1;
-    const auto* NonText = dynamic_cast<const TRVNonTextItemInfo*>(Item);
-    const int W = NonText != nullptr ? ScaleX(NonText->GetWidth(), sad) : 0;
-    const int H = NonText != nullptr ? ScaleY(NonText->GetHeight(), sad) : 0;
-    switch (Para->Alignment()) {
+    const auto* nonText = dynamic_cast<const TRVNonTextItemInfo*>(item);
+    const int w = nonText != nullptr ? ScaleX(nonText->GetWidth(), sad) : 0;
+    const int h = nonText != nullptr ? ScaleY(nonText->GetHeight(), sad) : 0;
+    switch (para->Alignment()) {
     case rvaRight:
-        X0 += st.LineWidth - W;
+        x0 += st.LineWidth - w;
         break;
     case rvaCenter:
-        X0 += (st.LineWidth - W) / 2;
-        if (X0 < 0)
-            X0 = 0;
+        x0 += (st.LineWidth - w) / 2;
+        if (x0 < 0)
+            x0 = 0;
         break;
     default:
         break;
     }
-    dli->SetData(X0 + XShift, st.BaseLine + st.LineDescent, ItemNo, true);
-    dli->SetSize(W, H);
+    dli->SetData(x0 + xShift, st.BaseLine + st.LineDescent, itemNo, true);
+    dli->SetSize(w, h);
     if (!ShareItems())
-        Item->DrawItemNo = st.LineEnd;
-    InsertDrawItem(dli.release(), ItemNo, true, st);
-    st.BaseLine += st.LineDescent + H;
-    st.LineAscent = H;
+        item->DrawItemNo = st.LineEnd;
+    InsertDrawItem(dli.release(), itemNo, true, st);
+    st.BaseLine += st.LineDescent + h;
+    st.LineAscent = h;
     st.LineDescent = 0;
 }
 
 // ---------------------------------------------------------------------------
 // Indents
 
-void TCustomRVFormattedData::GetIndents(int ItemNo, bool IsFirstLine, int& ParaStartItem, int& LeftIndent,
+void TCustomRVFormattedData::GetIndents(int itemNo, bool isFirstLine, int& paraStartItem, int& leftIndent,
                                         int& RightIndent)
 {
-    if (ParaStartItem < 0)
-        ParaStartItem = GetFirstParaItem(ItemNo);
-    if (State.Contains(rvstFirstParaAborted) && ParaStartItem == 0)
-        IsFirstLine = false;
-    TRVStyle* RVStyle = GetRVStyle();
-    const TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const TParaInfo* Para = RVStyle->ParaStyles()->Items(Item->ParaNo);
-    const bool RightToLeft = GetParaBiDiMode(Item->ParaNo) == rvbdRightToLeft;
+    if (paraStartItem < 0)
+        paraStartItem = GetFirstParaItem(itemNo);
+    if (State.Contains(rvstFirstParaAborted) && paraStartItem == 0)
+        isFirstLine = false;
+    TRVStyle* rvStyle = GetRVStyle();
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    const TParaInfo* Para = rvStyle->ParaStyles()->Items(item->ParaNo);
+    const bool RightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
     // A list indent goes to the side the text starts from.
-    auto UseListIndent = [&](int Indent) {
+    auto useListIndent = [&](int indent) {
         if (RightToLeft) {
-            RightIndent = Indent;
-            LeftIndent = Para->LeftIndent();
+            RightIndent = indent;
+            leftIndent = Para->LeftIndent();
         } else {
-            LeftIndent = Indent;
+            leftIndent = indent;
             RightIndent = Para->RightIndent();
         }
     };
-    auto MarkerLevel = [&](int No) -> TRVListLevel* {
-        const auto* Marker = dynamic_cast<const TRVMarkerItemInfo*>(GetItem(No));
-        return Marker != nullptr ? Marker->GetLevelInfo(RVStyle) : nullptr;
+    auto markerLevel = [&](int no) -> TRVListLevel* {
+        const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(GetItem(no));
+        return marker != nullptr ? marker->GetLevelInfo(rvStyle) : nullptr;
     };
-    TRVListLevel* ParaLevel = MarkerLevel(ParaStartItem);
-    if (IsFirstLine) {
-        if (TRVListLevel* Level = MarkerLevel(ItemNo))
-            UseListIndent(Level->MarkerIndent());
-        else if (ParaLevel != nullptr)
-            UseListIndent(ParaLevel->LeftIndent());
+    TRVListLevel* paraLevel = markerLevel(paraStartItem);
+    if (isFirstLine) {
+        if (TRVListLevel* level = markerLevel(itemNo))
+            useListIndent(level->MarkerIndent());
+        else if (paraLevel != nullptr)
+            useListIndent(paraLevel->LeftIndent());
         else {
-            LeftIndent = Para->LeftIndent();
-            if (!Item->GetBR() && !Item->GetBoolValue(rvbpFullWidth))
-                LeftIndent += Para->FirstIndent();
+            leftIndent = Para->LeftIndent();
+            if (!item->GetBR() && !item->GetBoolValue(rvbpFullWidth))
+                leftIndent += Para->FirstIndent();
             RightIndent = Para->RightIndent();
         }
         return;
     }
-    if (ParaLevel != nullptr) {
-        UseListIndent(ParaLevel->LeftIndent());
+    if (paraLevel != nullptr) {
+        useListIndent(paraLevel->LeftIndent());
         return;
     }
-    int ListNo = -1, Level = -1;
-    if (ParaStartItem == 0 && State.Contains(rvstFirstParaAborted) && GetFirstItemMarker(ListNo, Level)) {
-        if (TRVListLevel* LevelInfo = RVGetLevelInfo(RVStyle, ListNo, Level)) {
-            UseListIndent(LevelInfo->LeftIndent());
+    int listNo = -1, level = -1;
+    if (paraStartItem == 0 && State.Contains(rvstFirstParaAborted) && GetFirstItemMarker(listNo, level)) {
+        if (TRVListLevel* levelInfo = RVGetLevelInfo(rvStyle, listNo, level)) {
+            useListIndent(levelInfo->LeftIndent());
             return;
         }
     }
-    LeftIndent = Para->LeftIndent();
+    leftIndent = Para->LeftIndent();
     RightIndent = Para->RightIndent();
 }
 
-bool TCustomRVFormattedData::IsDrawItemFromNewLine(int DrawItemNo) const
+bool TCustomRVFormattedData::IsDrawItemFromNewLine(int drawItemNo) const
 {
-    const TRVDrawLineInfo* dli = DrawItems[DrawItemNo];
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
     if (dli->FromNewLine)
         return true;
-    if (DrawItemNo == 0)
+    if (drawItemNo == 0)
         return false;
-    const TRVDrawLineInfo* Prev = DrawItems[DrawItemNo - 1];
-    return Prev->ItemNo != dli->ItemNo && GetItemStyle(Prev->ItemNo) == rvsListMarker;
+    const TRVDrawLineInfo* prev = DrawItems[drawItemNo - 1];
+    return prev->ItemNo != dli->ItemNo && GetItemStyle(prev->ItemNo) == rvsListMarker;
 }

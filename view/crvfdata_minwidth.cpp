@@ -27,199 +27,199 @@ int ScaleX(int v, const TRVScreenAndDevice* sad)
 
 } // namespace
 
-int TCustomRVFormattedData::CalculateMinDocWidthPlus(const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TCustomRVFormattedData::CalculateMinDocWidthPlus(const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    int ParaStartItem = 0;
-    return CalculateParaSectionsMinWidth(0, GetItemCount() - 1, ParaStartItem, EffectiveSaD(sad), Canvas);
+    int paraStartItem = 0;
+    return CalculateParaSectionsMinWidth(0, GetItemCount() - 1, paraStartItem, EffectiveSaD(sad), canvas);
 }
 
-int TCustomRVFormattedData::CalculateParaSectionsMinWidth(int First, int Last, int& ParaStartItem,
-                                                          const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TCustomRVFormattedData::CalculateParaSectionsMinWidth(int first, int last, int& paraStartItem,
+                                                          const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    if (Canvas == nullptr)
-        Canvas = GetCanvas();
-    if (First > Last || GetItemCount() == 0)
+    if (canvas == nullptr)
+        canvas = GetCanvas();
+    if (first > last || GetItemCount() == 0)
         return 0;
-    int From, To;
-    ExpandToParaSection(First, Last, From, To);
-    int Result = 0;
-    for (int i = From; i <= To; ++i) {
+    int from, to;
+    ExpandToParaSection(first, last, from, to);
+    int result = 0;
+    for (int i = from; i <= to; ++i) {
         if (IsParaStart(i))
-            ParaStartItem = i;
-        if (IsFromNewLine(i) || i == From)
-            Result = std::max(Result, CalculateParaSectionMinWidth(i, ParaStartItem, sad, Canvas));
+            paraStartItem = i;
+        if (IsFromNewLine(i) || i == from)
+            result = std::max(result, CalculateParaSectionMinWidth(i, paraStartItem, sad, canvas));
     }
-    return Result;
+    return result;
 }
 
-int TCustomRVFormattedData::CalculateParaSectionMinWidth(int ItemNo, int& ParaStartItem,
-                                                         const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TCustomRVFormattedData::CalculateParaSectionMinWidth(int itemNo, int& paraStartItem,
+                                                         const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    int First, Last;
-    ExpandToParaSection(ItemNo, ItemNo, First, Last);
-    TRVStyle* Style = GetRVStyle();
-    const bool NoWrap =
-        Style != nullptr && Style->ParaStyles()->Items(GetItemPara(ItemNo))->Options().Contains(rvpaoNoWrap);
-    if (!NoWrap)
-        return CalculateMinItemsWidthPlus(First, Last, ParaStartItem, sad, Canvas);
+    int first, last;
+    ExpandToParaSection(itemNo, itemNo, first, last);
+    TRVStyle* style = GetRVStyle();
+    const bool noWrap =
+        style != nullptr && style->ParaStyles()->Items(GetItemPara(itemNo))->Options().Contains(rvpaoNoWrap);
+    if (!noWrap)
+        return CalculateMinItemsWidthPlus(first, last, paraStartItem, sad, canvas);
 
     // The whole section stays on one line: its indents and everything in it.
-    if (Canvas == nullptr)
-        Canvas = GetCanvas();
-    int Result = CalculatePureParaSectionWidth(ItemNo, ParaStartItem, sad, Canvas);
-    int AppliedStyle = -1;
-    for (int i = First; i <= Last; ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (Item->StyleNo < 0) {
-            Result += Item->GetMinWidth(sad, Canvas, this);
+    if (canvas == nullptr)
+        canvas = GetCanvas();
+    int result = CalculatePureParaSectionWidth(itemNo, paraStartItem, sad, canvas);
+    int appliedStyle = -1;
+    for (int i = first; i <= last; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (item->StyleNo < 0) {
+            result += item->GetMinWidth(sad, canvas, this);
             continue;
         }
-        if (Canvas == nullptr)
+        if (canvas == nullptr)
             continue;
-        const TFontInfo* TextStyle = Style->TextStyles()->Items(Item->StyleNo);
-        if (Item->StyleNo != AppliedStyle) {
-            TextStyle->Apply(Canvas, GetParaBiDiMode(Item->ParaNo));
-            AppliedStyle = Item->StyleNo;
+        const TFontInfo* textStyle = style->TextStyles()->Items(item->StyleNo);
+        if (item->StyleNo != appliedStyle) {
+            textStyle->Apply(canvas, GetParaBiDiMode(item->ParaNo));
+            appliedStyle = item->StyleNo;
         }
         // Measured as the layout shows it: in capitals for an all-capitals style.
-        Result += RVU_TextWidth(RV_ReturnCapitalized(GetItemText(i), TextStyle), Canvas, Item->ItemOptions);
+        result += RVU_TextWidth(RV_ReturnCapitalized(GetItemText(i), textStyle), canvas, item->ItemOptions);
     }
-    return Result;
+    return result;
 }
 
-int TCustomRVFormattedData::CalculatePureParaSectionWidth(int ItemNo, int& ParaStartItem,
-                                                          const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TCustomRVFormattedData::CalculatePureParaSectionWidth(int itemNo, int& paraStartItem,
+                                                          const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    (void)Canvas;
-    return ScaleX(GetMaxIndent(GetFirstParaSectionItem(ItemNo), ParaStartItem), sad);
+    (void)canvas;
+    return ScaleX(GetMaxIndent(GetFirstParaSectionItem(itemNo), paraStartItem), sad);
 }
 
-int TCustomRVFormattedData::CalculateMinItemsWidthPlus(int First, int Last, int& ParaStartItem,
-                                                       const TRVScreenAndDevice* sad, TCanvas* Canvas)
+int TCustomRVFormattedData::CalculateMinItemsWidthPlus(int first, int last, int& paraStartItem,
+                                                       const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
-    if (Canvas == nullptr)
-        Canvas = GetCanvas();
-    int Result = 0;
-    int Indents = 0;
-    for (int i = First; i <= Last; ++i) {
+    if (canvas == nullptr)
+        canvas = GetCanvas();
+    int result = 0;
+    int indents = 0;
+    for (int i = first; i <= last; ++i) {
         if (IsParaStart(i))
-            ParaStartItem = i;
-        if (i == First || IsFromNewLine(i))
-            Indents = CalculatePureParaSectionWidth(i, ParaStartItem, sad, Canvas);
-        Result = std::max(Result, CalculateMinItemWidthPlus_WithoutPSWidth(i, sad, Canvas) + Indents);
+            paraStartItem = i;
+        if (i == first || IsFromNewLine(i))
+            indents = CalculatePureParaSectionWidth(i, paraStartItem, sad, canvas);
+        result = std::max(result, CalculateMinItemWidthPlus_WithoutPSWidth(i, sad, canvas) + indents);
     }
-    return Result;
+    return result;
 }
 
-int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int ItemNo,
+int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo,
                                                                      const TRVScreenAndDevice* sad,
-                                                                     TCanvas* Canvas)
+                                                                     TCanvas* canvas)
 {
-    if (Canvas == nullptr)
-        Canvas = GetCanvas();
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    int Result = Item->GetMinWidth(sad, Canvas, this);
+    if (canvas == nullptr)
+        canvas = GetCanvas();
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    int result = item->GetMinWidth(sad, canvas, this);
     // A list marker and the item after it on its line cannot be parted.
-    if (ItemNo > 0 && Item->GetSameAsPrev()) {
-        TCustomRVItemInfo* Prev = GetItem(ItemNo - 1);
-        if (Prev->StyleNo == rvsListMarker)
-            Result += Prev->GetMinWidth(sad, Canvas, this);
+    if (itemNo > 0 && item->GetSameAsPrev()) {
+        TCustomRVItemInfo* prev = GetItem(itemNo - 1);
+        if (prev->StyleNo == rvsListMarker)
+            result += prev->GetMinWidth(sad, canvas, this);
     }
-    return Result;
+    return result;
 }
 
-int TCustomRVFormattedData::CalculateParaSectionsMinWidthDef(int First, int Last)
+int TCustomRVFormattedData::CalculateParaSectionsMinWidthDef(int first, int last)
 {
-    int ParaStartItem = -1;
-    return CalculateParaSectionsMinWidth(First, Last, ParaStartItem, nullptr, GetCanvas());
+    int paraStartItem = -1;
+    return CalculateParaSectionsMinWidth(first, last, paraStartItem, nullptr, GetCanvas());
 }
 
-int TCustomRVFormattedData::CalculateParaSectionMinWidthDef(int ItemNo)
+int TCustomRVFormattedData::CalculateParaSectionMinWidthDef(int itemNo)
 {
-    int ParaStartItem = -1;
-    return CalculateParaSectionMinWidth(ItemNo, ParaStartItem, nullptr, GetCanvas());
+    int paraStartItem = -1;
+    return CalculateParaSectionMinWidth(itemNo, paraStartItem, nullptr, GetCanvas());
 }
 
-int TCustomRVFormattedData::CalculateMinItemWidthPlusEx(int ItemNo)
+int TCustomRVFormattedData::CalculateMinItemWidthPlusEx(int itemNo)
 {
-    int ParaStartItem = -1;
-    return CalculateMinItemsWidthPlus(ItemNo, ItemNo, ParaStartItem, nullptr, GetCanvas());
+    int paraStartItem = -1;
+    return CalculateMinItemsWidthPlus(itemNo, itemNo, paraStartItem, nullptr, GetCanvas());
 }
 
-int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int First, int Last)
+int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
 {
-    if (First > Last)
+    if (first > last)
         return 0;
-    TRVStyle* Style = GetRVStyle();
-    auto NoWrap = [&](int ItemNo) {
-        return Style != nullptr &&
-               Style->ParaStyles()->Items(GetItemPara(ItemNo))->Options().Contains(rvpaoNoWrap);
+    TRVStyle* style = GetRVStyle();
+    auto noWrap = [&](int itemNo) {
+        return style != nullptr &&
+               style->ParaStyles()->Items(GetItemPara(itemNo))->Options().Contains(rvpaoNoWrap);
     };
-    int S1First, S1Last, S2First, S2Last;
-    ExpandToParaSection(First, First, S1First, S1Last);
-    ExpandToParaSection(Last, Last, S2First, S2Last);
-    int ParaStartItem = -1;
-    int Result;
+    int s1First, s1Last, s2First, s2Last;
+    ExpandToParaSection(first, first, s1First, s1Last);
+    ExpandToParaSection(last, last, s2First, s2Last);
+    int paraStartItem = -1;
+    int result;
     // The part of First's section from First on.
-    if (NoWrap(First))
-        Result = CalculateParaSectionMinWidthDef(First);
+    if (noWrap(first))
+        result = CalculateParaSectionMinWidthDef(first);
     else
-        Result =
-            CalculateMinItemsWidthPlus(First, std::min(S1Last, Last), ParaStartItem, nullptr, GetCanvas());
-    if (S1Last >= Last)
-        return Result;
+        result =
+            CalculateMinItemsWidthPlus(first, std::min(s1Last, last), paraStartItem, nullptr, GetCanvas());
+    if (s1Last >= last)
+        return result;
     // The part of Last's section up to Last.
-    ParaStartItem = -1;
-    if (NoWrap(Last))
-        Result = std::max(Result, CalculateParaSectionMinWidthDef(Last));
+    paraStartItem = -1;
+    if (noWrap(last))
+        result = std::max(result, CalculateParaSectionMinWidthDef(last));
     else
-        Result =
-            std::max(Result, CalculateMinItemsWidthPlus(S2First, Last, ParaStartItem, nullptr, GetCanvas()));
+        result =
+            std::max(result, CalculateMinItemsWidthPlus(s2First, last, paraStartItem, nullptr, GetCanvas()));
     // The whole sections between the two.
-    if (S2First > S1Last + 1)
-        Result = std::max(Result, CalculateParaSectionsMinWidthDef(S1Last + 1, S2First - 1));
-    return Result;
+    if (s2First > s1Last + 1)
+        result = std::max(result, CalculateParaSectionsMinWidthDef(s1Last + 1, s2First - 1));
+    return result;
 }
 
-int TCustomRVFormattedData::CalculateMinWidthAfterInsert(TCustomRVItemInfo* Item, int ItemNo)
+int TCustomRVFormattedData::CalculateMinWidthAfterInsert(TCustomRVItemInfo* item, int itemNo)
 {
-    int Result = Item->GetMinWidth(nullptr, nullptr, this);
-    TRVStyle* Style = GetRVStyle();
-    if (Style != nullptr && Style->ParaStyles()->Items(GetItemPara(ItemNo))->Options().Contains(rvpaoNoWrap))
-        Result += CalculateParaSectionMinWidthDef(ItemNo);
-    return Result;
+    int result = item->GetMinWidth(nullptr, nullptr, this);
+    TRVStyle* style = GetRVStyle();
+    if (style != nullptr && style->ParaStyles()->Items(GetItemPara(itemNo))->Options().Contains(rvpaoNoWrap))
+        result += CalculateParaSectionMinWidthDef(itemNo);
+    return result;
 }
 
-int TCustomRVFormattedData::GetMaxIndent(int ItemNo, int& ParaStartItem)
+int TCustomRVFormattedData::GetMaxIndent(int itemNo, int& paraStartItem)
 {
-    if (ParaStartItem < 0)
-        ParaStartItem = GetFirstParaItem(ItemNo);
-    TRVStyle* Style = GetRVStyle();
-    if (Style == nullptr)
+    if (paraStartItem < 0)
+        paraStartItem = GetFirstParaItem(itemNo);
+    TRVStyle* style = GetRVStyle();
+    if (style == nullptr)
         return 0;
-    TCustomRVItemInfo* Item = GetItem(ItemNo);
-    const TParaInfo* Para = Style->ParaStyles()->Items(Item->ParaNo);
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    const TParaInfo* para = style->ParaStyles()->Items(item->ParaNo);
 
     // A list paragraph takes its indents from the list level: the level of its
     // marker, or of the marker of a first paragraph begun elsewhere.
-    TRVListLevel* Level = nullptr;
-    if (auto* Marker = dynamic_cast<TRVMarkerItemInfo*>(GetItem(ParaStartItem)))
-        Level = Marker->GetLevelInfo(Style);
-    if (Level == nullptr && ParaStartItem == 0 && State.Contains(rvstFirstParaAborted)) {
-        int ListNo, LevelNo;
-        if (GetFirstItemMarker(ListNo, LevelNo))
-            Level = RVGetLevelInfo(Style, ListNo, LevelNo);
+    TRVListLevel* level = nullptr;
+    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(GetItem(paraStartItem)))
+        level = marker->GetLevelInfo(style);
+    if (level == nullptr && paraStartItem == 0 && State.Contains(rvstFirstParaAborted)) {
+        int listNo, levelNo;
+        if (GetFirstItemMarker(listNo, levelNo))
+            level = RVGetLevelInfo(style, listNo, levelNo);
     }
-    if (Level != nullptr) {
-        int Result = Level->LeftIndent() + std::max(Level->FirstIndent(), 0);
-        if (GetParaBiDiMode(Item->ParaNo) == rvbdRightToLeft)
-            Result += Para->LeftIndent();
+    if (level != nullptr) {
+        int result = level->LeftIndent() + std::max(level->FirstIndent(), 0);
+        if (GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft)
+            result += para->LeftIndent();
         else
-            Result += Para->RightIndent();
-        return Result;
+            result += para->RightIndent();
+        return result;
     }
-    int Result = Para->LeftIndent() + Para->RightIndent();
-    if (Para->FirstIndent() > 0 && !Item->GetBoolValue(rvbpFullWidth))
-        Result += Para->FirstIndent();
-    return Result;
+    int result = para->LeftIndent() + para->RightIndent();
+    if (para->FirstIndent() > 0 && !item->GetBoolValue(rvbpFullWidth))
+        result += para->FirstIndent();
+    return result;
 }

@@ -17,89 +17,89 @@ namespace {
 
 // The clicked word as events carry it: ANSI text as it is, a Unicode item's
 // word in UTF-8, which holds every character (no code page loses any).
-AnsiString WordAsText(TCustomRVFormattedData* Data, int ItemNo, const AnsiString& Word)
+AnsiString WordAsText(TCustomRVFormattedData* data, int itemNo, const AnsiString& word)
 {
-    if (ItemNo < 0 || !Data->GetItemOptions(ItemNo).Contains(rvioUnicode))
-        return Word;
-    return RVU_UnicodeToAnsi(CP_UTF8, Word);
+    if (itemNo < 0 || !data->GetItemOptions(itemNo).Contains(rvioUnicode))
+        return word;
+    return RVU_UnicodeToAnsi(CP_UTF8, word);
 }
 
-void FocusParentControl(TCustomRVFormattedData* Data)
+void FocusParentControl(TCustomRVFormattedData* data)
 {
-    TWinControl* Control = Data->GetParentControl();
-    if (Control != nullptr && Control->CanFocus())
-        Control->SetFocus();
+    TWinControl* control = data->GetParentControl();
+    if (control != nullptr && control->CanFocus())
+        control->SetFocus();
 }
 
 // The item that holds draw item HotDrawItemNo, or null.
-TCustomRVItemInfo* HotItem(TCustomRVFormattedData* Data, const TRVDrawLineInfo*& dli)
+TCustomRVItemInfo* HotItem(TCustomRVFormattedData* data, const TRVDrawLineInfo*& dli)
 {
     dli = nullptr;
-    const int Hot = Data->HotDrawItemNo;
-    if (Hot < 0 || Hot >= Data->DrawItems.Count())
+    const int hot = data->HotDrawItemNo;
+    if (hot < 0 || hot >= data->DrawItems.Count())
         return nullptr;
-    dli = Data->DrawItems[Hot];
-    return Data->GetItem(dli->ItemNo);
+    dli = data->DrawItems[hot];
+    return data->GetItem(dli->ItemNo);
 }
 
 // A mouse move for the item under the pointer, in its own coordinates; the
 // normal cursor unless the item set one.
-void MoveOverHotItem(TCustomRVFormattedData* Data, TShiftState Shift, int X, int Y)
+void MoveOverHotItem(TCustomRVFormattedData* data, TShiftState shift, int x, int y)
 {
     const TRVDrawLineInfo* dli;
-    bool Handled = false;
-    if (TCustomRVItemInfo* Item = HotItem(Data, dli))
-        Handled = Item->MouseMove(Shift, X - (dli->Left - Data->GetZHOffs()),
-                                  Y - (dli->Top - Data->GetZVOffs()), dli->ItemNo, Data);
-    if (!Handled)
-        Data->SetCursor(Data->GetNormalCursor());
+    bool handled = false;
+    if (TCustomRVItemInfo* item = HotItem(data, dli))
+        handled = item->MouseMove(shift, x - (dli->Left - data->GetZHOffs()),
+                                  y - (dli->Top - data->GetZVOffs()), dli->ItemNo, data);
+    if (!handled)
+        data->SetCursor(data->GetNormalCursor());
 }
 
 // The draw-item position under a client point for the moving end of a drag
 // selection; a point outside the visible area counts as on its edge.
-void SelectionPointAt(TCustomRVFormattedData* Data, int X, int Y, int& DrawItemNo, int& DrawOffs)
+void SelectionPointAt(TCustomRVFormattedData* data, int x, int y, int& drawItemNo, int& drawOffs)
 {
-    if (!Data->GetFlags().Contains(rvflMouseXYAlwaysCorrect)) {
-        int Width = Data->GetWidth();
-        int Height = Data->GetHeight();
-        Data->ZoomInt(Width);
-        Data->ZoomInt(Height);
-        X = std::clamp(X, 0, std::max(Width, 0));
-        Y = std::clamp(Y, 0, std::max(Height, 0));
+    if (!data->GetFlags().Contains(rvflMouseXYAlwaysCorrect)) {
+        int width = data->GetWidth();
+        int height = data->GetHeight();
+        data->ZoomInt(width);
+        data->ZoomInt(height);
+        x = std::clamp(x, 0, std::max(width, 0));
+        y = std::clamp(y, 0, std::max(height, 0));
     }
-    Data->FindDrawItemForSel(X + Data->GetZHOffs(), Y + Data->GetZVOffs(), DrawItemNo, DrawOffs, false);
+    data->FindDrawItemForSel(x + data->GetZHOffs(), y + data->GetZVOffs(), drawItemNo, drawOffs, false);
 }
 
 // The first hyperlink rectangle holding a client point (of hyperlink Id
 // unless that is -1); null when none. A press and its release count the
 // rectangle's right and bottom edges as inside (Edges), hover does not.
-const TRVJumpInfo* JumpAt(TCustomRVFormattedData* Data, int X, int Y, bool Edges, int Id = -1)
+const TRVJumpInfo* JumpAt(TCustomRVFormattedData* data, int x, int y, bool edges, int id = -1)
 {
-    const int HOffs = Data->GetZHOffs();
-    const int VOffs = Data->GetZVOffs();
-    const int Extra = Edges ? 1 : 0;
-    for (int i = 0; i < Data->Jumps.Count(); ++i) {
-        const auto* Jump = static_cast<const TRVJumpInfo*>(Data->Jumps.Get(i));
-        if (Id != -1 && Jump->Id != Id)
+    const int hOffs = data->GetZHOffs();
+    const int vOffs = data->GetZVOffs();
+    const int extra = edges ? 1 : 0;
+    for (int i = 0; i < data->Jumps.Count(); ++i) {
+        const auto* jump = static_cast<const TRVJumpInfo*>(data->Jumps.Get(i));
+        if (id != -1 && jump->Id != id)
             continue;
-        if (RV_PointInRect(X, Y, Jump->Left - HOffs, Jump->Top - VOffs, Jump->Width + Extra,
-                           Jump->Height + Extra))
-            return Jump;
+        if (RV_PointInRect(x, y, jump->Left - hOffs, jump->Top - vOffs, jump->Width + extra,
+                           jump->Height + extra))
+            return jump;
     }
     return nullptr;
 }
 
 // The item of the root data that holds item ItemNo of Data (itself at the root).
-int RootItemNo(TCustomRVData* Data, int ItemNo)
+int RootItemNo(TCustomRVData* data, int itemNo)
 {
-    TCustomRVData* Root = Data->GetRootData();
-    while (Data != nullptr && Data != Root && ItemNo >= 0) {
-        TRVStoreSubRVData* Location = nullptr;
-        Data->GetParentInfo(ItemNo, Location);
-        delete Location;
-        Data = Data->GetParentData();
+    TCustomRVData* root = data->GetRootData();
+    while (data != nullptr && data != root && itemNo >= 0) {
+        TRVStoreSubRVData* location = nullptr;
+        data->GetParentInfo(itemNo, location);
+        delete location;
+        data = data->GetParentData();
     }
-    return ItemNo;
+    return itemNo;
 }
 
 } // namespace
@@ -109,51 +109,51 @@ int RootItemNo(TCustomRVData* Data, int ItemNo)
 
 int TCustomRVFormattedData::GetZHOffs()
 {
-    int V = GetHOffs();
-    ZoomInt(V);
-    return V;
+    int v = GetHOffs();
+    ZoomInt(v);
+    return v;
 }
 
 int TCustomRVFormattedData::GetZVOffs()
 {
-    int V = GetVOffs();
-    ZoomInt(V);
-    return V;
+    int v = GetVOffs();
+    ZoomInt(v);
+    return v;
 }
 
-void TCustomRVFormattedData::SetCursor(TCursor Cursor)
+void TCustomRVFormattedData::SetCursor(TCursor cursor)
 {
-    if (TWinControl* Control = GetParentControl())
-        Control->SetCursor(Cursor);
+    if (TWinControl* control = GetParentControl())
+        control->SetCursor(cursor);
 }
 
-TPoint TCustomRVFormattedData::ClientToScreen(const TPoint& P)
+TPoint TCustomRVFormattedData::ClientToScreen(const TPoint& p)
 {
-    TWinControl* Control = GetParentControl();
-    return Control != nullptr ? Control->ClientToScreen(P) : P;
+    TWinControl* control = GetParentControl();
+    return control != nullptr ? control->ClientToScreen(p) : p;
 }
 
-TPoint TCustomRVFormattedData::ScreenToClient(const TPoint& P)
+TPoint TCustomRVFormattedData::ScreenToClient(const TPoint& p)
 {
-    TWinControl* Control = GetParentControl();
-    return Control != nullptr ? Control->ScreenToClient(P) : P;
+    TWinControl* control = GetParentControl();
+    return control != nullptr ? control->ScreenToClient(p) : p;
 }
 
 // ---------------------------------------------------------------------------
 // The draw item and the hyperlink under the pointer
 
-void TCustomRVFormattedData::SearchHotItem(int X, int Y, int HOffs, int VOffs)
+void TCustomRVFormattedData::SearchHotItem(int x, int y, int hOffs, int vOffs)
 {
     if (MouseCaptureItem != nullptr)
         return;
-    X += HOffs;
-    Y += VOffs;
+    x += hOffs;
+    y += vOffs;
     if (HotDrawItemNo >= 0 && HotDrawItemNo < DrawItems.Count()) {
         const TRVDrawLineInfo* dli = DrawItems[HotDrawItemNo];
-        if (RV_PointInRect(X, Y, dli->Left, dli->Top, dli->Width, dli->Height))
+        if (RV_PointInRect(x, y, dli->Left, dli->Top, dli->Width, dli->Height))
             return;
     }
-    HotDrawItemNo = FindDrawItemAtPos(X, Y);
+    HotDrawItemNo = FindDrawItemAtPos(x, y);
 }
 
 namespace {
@@ -161,48 +161,48 @@ namespace {
 // Hyperlink hover for a mouse move at a client point of the data that holds
 // the hyperlink rectangles (Data): the cursor, the hover event when the
 // hovered hyperlink changes, and the hover look of hyperlinks that have one.
-void TrackHover(TCustomRVFormattedData* Data, TShiftState Shift, int X, int Y)
+void TrackHover(TCustomRVFormattedData* data, TShiftState shift, int x, int y)
 {
-    if (const TRVJumpInfo* Jump = JumpAt(Data, X, Y, false)) {
-        Data->SetCursor(Jump->Cursor);
-        TCustomRVFormattedData* Owner = Jump->RVData != nullptr ? Jump->RVData : Data;
-        TCustomRVFormattedData* Old = Data->HoverJumpData;
-        const bool Same = Old == Owner && Owner->HoverJumpId == Jump->Id;
-        if (!Same)
-            Data->DoRVMouseMove(Data->FirstJumpNo + Jump->Id);
-        if (Old != nullptr && !Same) {
-            if (Old->State.Contains(rvstDrawHover)) {
-                Old->State.Exclude(rvstDrawHover);
-                Data->InvalidateJumpRect(Old->HoverJumpId);
+    if (const TRVJumpInfo* jump = JumpAt(data, x, y, false)) {
+        data->SetCursor(jump->Cursor);
+        TCustomRVFormattedData* owner = jump->RVData != nullptr ? jump->RVData : data;
+        TCustomRVFormattedData* old = data->HoverJumpData;
+        const bool same = old == owner && owner->HoverJumpId == jump->Id;
+        if (!same)
+            data->DoRVMouseMove(data->FirstJumpNo + jump->Id);
+        if (old != nullptr && !same) {
+            if (old->State.Contains(rvstDrawHover)) {
+                old->State.Exclude(rvstDrawHover);
+                data->InvalidateJumpRect(old->HoverJumpId);
             }
-            if (Old != Owner)
-                Old->HoverJumpId = -1;
+            if (old != owner)
+                old->HoverJumpId = -1;
         }
-        Owner->HoverJumpId = Jump->Id;
-        Owner->HotDrawItemNo = Jump->DrawItemNo;
-        Data->HoverJumpData = Owner;
-        if (Owner->State.Contains(rvstDrawHover) || Jump->DrawItemNo < 0 ||
-            Jump->DrawItemNo >= Owner->DrawItems.Count())
+        owner->HoverJumpId = jump->Id;
+        owner->HotDrawItemNo = jump->DrawItemNo;
+        data->HoverJumpData = owner;
+        if (owner->State.Contains(rvstDrawHover) || jump->DrawItemNo < 0 ||
+            jump->DrawItemNo >= owner->DrawItems.Count())
             return;
-        const TCustomRVItemInfo* Item = Owner->GetItem(Owner->DrawItems[Jump->DrawItemNo]->ItemNo);
-        if (Item->GetBoolValueEx(rvbpHotColdJump, Owner->GetRVStyle())) {
-            Owner->State.Include(rvstDrawHover);
-            Data->InvalidateJumpRect(Jump->Id);
+        const TCustomRVItemInfo* item = owner->GetItem(owner->DrawItems[jump->DrawItemNo]->ItemNo);
+        if (item->GetBoolValueEx(rvbpHotColdJump, owner->GetRVStyle())) {
+            owner->State.Include(rvstDrawHover);
+            data->InvalidateJumpRect(jump->Id);
         }
         return;
     }
-    if (TCustomRVFormattedData* Old = Data->HoverJumpData) {
-        const int OldId = Old->HoverJumpId;
-        Old->State.Exclude(rvstDrawHover);
-        Data->InvalidateJumpRect(OldId);
-        Old->HoverJumpId = -1;
-        Old->HotDrawItemNo = -1;
-        Data->HoverJumpData = nullptr;
-        Data->DoRVMouseMove(-1);
+    if (TCustomRVFormattedData* old = data->HoverJumpData) {
+        const int oldId = old->HoverJumpId;
+        old->State.Exclude(rvstDrawHover);
+        data->InvalidateJumpRect(oldId);
+        old->HoverJumpId = -1;
+        old->HotDrawItemNo = -1;
+        data->HoverJumpData = nullptr;
+        data->DoRVMouseMove(-1);
         // The hyperlink's draw item stood for the draw item under the pointer.
-        Data->SearchHotItem(X, Y, Data->GetZHOffs(), Data->GetZVOffs());
+        data->SearchHotItem(x, y, data->GetZHOffs(), data->GetZVOffs());
     }
-    MoveOverHotItem(Data, Shift, X, Y);
+    MoveOverHotItem(data, shift, x, y);
 }
 
 } // namespace
@@ -210,70 +210,70 @@ void TrackHover(TCustomRVFormattedData* Data, TShiftState Shift, int X, int Y)
 // ---------------------------------------------------------------------------
 // Mouse messages
 
-void TCustomRVFormattedData::MouseMove(TShiftState Shift, int X, int Y)
+void TCustomRVFormattedData::MouseMove(TShiftState shift, int x, int y)
 {
-    ZoomInt(X);
-    ZoomInt(Y);
+    ZoomInt(x);
+    ZoomInt(y);
     ClearXorDrawing();
     if (MouseCaptureItem != nullptr) {
-        MoveOverHotItem(this, Shift, X, Y);
+        MoveOverHotItem(this, shift, x, y);
     } else {
         if (State.Contains(rvstMakingSelection)) {
-            int No, Offs;
-            SelectionPointAt(this, X, Y, No, Offs);
-            if (No >= 0 && (No != SelEndNo || Offs != SelEndOffs)) {
-                SelEndNo = No;
-                SelEndOffs = Offs;
+            int no, offs;
+            SelectionPointAt(this, x, y, no, offs);
+            if (no >= 0 && (no != SelEndNo || offs != SelEndOffs)) {
+                SelEndNo = no;
+                SelEndOffs = offs;
                 DoOnSelection();
                 Invalidate();
             }
         }
-        SearchHotItem(X, Y, GetZHOffs(), GetZVOffs());
+        SearchHotItem(x, y, GetZHOffs(), GetZVOffs());
         if (GetFlags().Contains(rvflUseJumps))
-            TrackHover(this, Shift, X, Y);
+            TrackHover(this, shift, x, y);
         else
-            MoveOverHotItem(this, Shift, X, Y);
+            MoveOverHotItem(this, shift, x, y);
     }
-    XorDrawingEx(X, Y);
+    XorDrawingEx(x, y);
 }
 
-void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TCustomRVFormattedData::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    ZoomInt(X);
-    ZoomInt(Y);
-    const int HOffs = GetZHOffs();
-    const int VOffs = GetZVOffs();
-    SearchHotItem(X, Y, HOffs, VOffs);
+    ZoomInt(x);
+    ZoomInt(y);
+    const int hOffs = GetZHOffs();
+    const int vOffs = GetZVOffs();
+    SearchHotItem(x, y, hOffs, vOffs);
     PressedDrawItemNo = HotDrawItemNo;
 
-    int ItemNo = -1;
+    int itemNo = -1;
     const TRVDrawLineInfo* dli;
-    if (TCustomRVItemInfo* Item = HotItem(this, dli)) {
-        ItemNo = dli->ItemNo;
-        if (Item != PartialSelectedItem && Item != GetChosenItem()) {
+    if (TCustomRVItemInfo* item = HotItem(this, dli)) {
+        itemNo = dli->ItemNo;
+        if (item != PartialSelectedItem && item != GetChosenItem()) {
             DeselectPartiallySelectedItem(nullptr);
-            if (!Shift.Contains(ssDouble))
+            if (!shift.Contains(ssDouble))
                 FocusParentControl(this);
         }
-        if (TWinControl* Editor = GetInplaceEditor())
-            if (!Item->OwnsInplaceEditor(Editor)) {
+        if (TWinControl* editor = GetInplaceEditor())
+            if (!item->OwnsInplaceEditor(editor)) {
                 DestroyInplaceEditor();
                 FocusParentControl(this);
             }
-        Item->MouseDown(Button, Shift, X - (dli->Left - HOffs), Y - (dli->Top - VOffs), ItemNo, this);
+        item->MouseDown(button, shift, x - (dli->Left - hOffs), y - (dli->Top - vOffs), itemNo, this);
     } else if (GetInplaceEditor() != nullptr) {
         DestroyInplaceEditor();
         FocusParentControl(this);
     }
 
-    const bool Editing = GetInplaceEditor() != nullptr;
-    if (!Editing && IsAssignedRVMouseDown())
-        DoRVMouseDown(Button, Shift, ItemNo, X, Y);
-    if (!Editing && Button == mbLeft) {
-        const TRVJumpInfo* Jump = JumpAt(this, X, Y, true);
-        PressedJumpId = Jump != nullptr ? Jump->Id : -1;
+    const bool editing = GetInplaceEditor() != nullptr;
+    if (!editing && IsAssignedRVMouseDown())
+        DoRVMouseDown(button, shift, itemNo, x, y);
+    if (!editing && button == mbLeft) {
+        const TRVJumpInfo* jump = JumpAt(this, x, y, true);
+        PressedJumpId = jump != nullptr ? jump->Id : -1;
     }
-    if (MouseCaptureItem != nullptr || Editing) {
+    if (MouseCaptureItem != nullptr || editing) {
         if (HotDrawItemNo != -1) {
             SelStartNo = SelEndNo = HotDrawItemNo;
             SelStartOffs = SelEndOffs = 1;
@@ -281,22 +281,22 @@ void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, i
         }
         return;
     }
-    if (Button != mbLeft || State.Contains(rvstIgnoreNextMouseDown))
+    if (button != mbLeft || State.Contains(rvstIgnoreNextMouseDown))
         return;
 
-    const TRVOptions Options = GetOptions();
-    if (Options.Contains(rvoSingleClick) && IsAssignedRVDblClick()) {
-        AnsiString Word;
-        int StyleNo, WordItemNo, Offs;
-        TCustomRVFormattedData* Data;
-        if (FindWordAt(Word, X, Y, StyleNo, WordItemNo, Offs, Data))
-            DoRVDblClick(WordAsText(Data, WordItemNo, Word), StyleNo);
+    const TRVOptions options = GetOptions();
+    if (options.Contains(rvoSingleClick) && IsAssignedRVDblClick()) {
+        AnsiString word;
+        int styleNo, wordItemNo, offs;
+        TCustomRVFormattedData* data;
+        if (FindWordAt(word, x, y, styleNo, wordItemNo, offs, data))
+            DoRVDblClick(WordAsText(data, wordItemNo, word), styleNo);
     }
-    if (Options.Contains(rvoAllowSelection) && Shift.Contains(ssLeft)) {
+    if (options.Contains(rvoAllowSelection) && shift.Contains(ssLeft)) {
         DeselectPartiallySelectedItem(nullptr);
-        int StartNo, StartOffs;
-        GetSelStart(StartNo, StartOffs);
-        FindDrawItemForSel(X + HOffs, Y + VOffs, SelEndNo, SelEndOffs, false);
+        int startNo, startOffs;
+        GetSelStart(startNo, startOffs);
+        FindDrawItemForSel(x + hOffs, y + vOffs, SelEndNo, SelEndOffs, false);
         // A click starts anew; Shift+click moves the moving end of a selection
         // that has a start. Where there is no position (no draw items) there
         // is no selection either.
@@ -304,9 +304,9 @@ void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, i
             SelEndOffs = 0;
             SelStartNo = -1;
             SelStartOffs = 0;
-        } else if (Shift.Contains(ssShift) && StartNo != -1) {
-            SelStartNo = StartNo;
-            SelStartOffs = StartOffs;
+        } else if (shift.Contains(ssShift) && startNo != -1) {
+            SelStartNo = startNo;
+            SelStartOffs = startOffs;
         } else {
             SelStartNo = SelEndNo;
             SelStartOffs = SelEndOffs;
@@ -320,37 +320,37 @@ void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, i
     }
 }
 
-void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TCustomRVFormattedData::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    ZoomInt(X);
-    ZoomInt(Y);
-    const bool SelectionWasThere = SelectionExists(true, true);
+    ZoomInt(x);
+    ZoomInt(y);
+    const bool selectionWasThere = SelectionExists(true, true);
     if (MouseCaptureItem == nullptr) {
         State.Exclude(rvstIgnoreNextMouseDown);
-        if (State.Contains(rvstMakingSelection) && Button == mbLeft) {
-            int No, Offs;
-            SelectionPointAt(this, X, Y, No, Offs);
-            if (No >= 0) {
-                SelEndNo = No;
-                SelEndOffs = Offs;
+        if (State.Contains(rvstMakingSelection) && button == mbLeft) {
+            int no, offs;
+            SelectionPointAt(this, x, y, no, offs);
+            if (no >= 0) {
+                SelEndNo = no;
+                SelEndOffs = offs;
             }
             State.Exclude(rvstMakingSelection);
-            SearchHotItem(X, Y, GetZHOffs(), GetZVOffs());
+            SearchHotItem(x, y, GetZHOffs(), GetZVOffs());
             AdjustMouseUpSelection();
             DoOnSelection();
             Invalidate();
             DoSelect();
         }
-        if (GetOptions().Contains(rvoRClickDeselects) && Button == mbRight) {
-            int StartNo, EndNo, StartOffs, EndOffs;
-            GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-            int No, Offs;
-            FindDrawItemForSel(X + GetZHOffs(), Y + GetZVOffs(), No, Offs, false);
-            const bool Before = No < StartNo || (No == StartNo && Offs < StartOffs);
-            const bool After = No > EndNo || (No == EndNo && Offs > EndOffs);
-            if (No != -1 && (Before || After)) {
-                SelStartNo = SelEndNo = No;
-                SelStartOffs = SelEndOffs = Offs;
+        if (GetOptions().Contains(rvoRClickDeselects) && button == mbRight) {
+            int startNo, endNo, startOffs, endOffs;
+            GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+            int no, offs;
+            FindDrawItemForSel(x + GetZHOffs(), y + GetZVOffs(), no, offs, false);
+            const bool before = no < startNo || (no == startNo && offs < startOffs);
+            const bool after = no > endNo || (no == endNo && offs > endOffs);
+            if (no != -1 && (before || after)) {
+                SelStartNo = SelEndNo = no;
+                SelStartOffs = SelEndOffs = offs;
                 DoOnSelection();
                 Refresh();
                 DoSelect();
@@ -358,137 +358,137 @@ void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int
         }
     }
 
-    SearchHotItem(X, Y, GetZHOffs(), GetZVOffs());
-    int ItemNo = -1;
+    SearchHotItem(x, y, GetZHOffs(), GetZVOffs());
+    int itemNo = -1;
     const TRVDrawLineInfo* dli;
-    TCustomRVItemInfo* Item = HotItem(this, dli);
-    if (Item != nullptr) {
-        ItemNo = dli->ItemNo;
-        Item->MouseUp(Button, Shift, X - (dli->Left - GetZHOffs()), Y - (dli->Top - GetZVOffs()), ItemNo,
+    TCustomRVItemInfo* item = HotItem(this, dli);
+    if (item != nullptr) {
+        itemNo = dli->ItemNo;
+        item->MouseUp(button, shift, x - (dli->Left - GetZHOffs()), y - (dli->Top - GetZVOffs()), itemNo,
                       this);
     }
     if (MouseCaptureItem != nullptr)
         return;
 
-    if (!SelectionWasThere && (Button == mbLeft || Button == mbRight) && Item != nullptr &&
-        Item->GetBoolValueEx(rvbpAllowsFocus, GetRVStyle())) {
-        auto* Root = dynamic_cast<TCustomRVFormattedData*>(GetRootData());
-        if (Root != nullptr && Root->FocusesClickedItems()) {
-            Root->ClearFocus();
-            Root->AdjustFocus(RootItemNo(this, ItemNo), this, ItemNo);
+    if (!selectionWasThere && (button == mbLeft || button == mbRight) && item != nullptr &&
+        item->GetBoolValueEx(rvbpAllowsFocus, GetRVStyle())) {
+        auto* root = dynamic_cast<TCustomRVFormattedData*>(GetRootData());
+        if (root != nullptr && root->FocusesClickedItems()) {
+            root->ClearFocus();
+            root->AdjustFocus(RootItemNo(this, itemNo), this, itemNo);
         }
     }
     if (IsAssignedRVMouseUp())
-        DoRVMouseUp(Button, Shift, ItemNo, X, Y);
-    if (Button == mbRight && IsAssignedRVRightClick()) {
-        AnsiString Word;
-        int StyleNo, WordItemNo, Offs;
-        TCustomRVFormattedData* Data;
-        if (FindWordAt(Word, X, Y, StyleNo, WordItemNo, Offs, Data)) {
-            const TPoint P = ClientToScreen(TPoint{X, Y});
-            DoRVRightClick(WordAsText(Data, WordItemNo, Word), StyleNo, P.X, P.Y);
+        DoRVMouseUp(button, shift, itemNo, x, y);
+    if (button == mbRight && IsAssignedRVRightClick()) {
+        AnsiString word;
+        int styleNo, wordItemNo, offs;
+        TCustomRVFormattedData* data;
+        if (FindWordAt(word, x, y, styleNo, wordItemNo, offs, data)) {
+            const TPoint p = ClientToScreen(TPoint{x, y});
+            DoRVRightClick(WordAsText(data, wordItemNo, word), styleNo, p.X, p.Y);
         }
     }
-    if (Button == mbLeft) {
+    if (button == mbLeft) {
         // A click is a hyperlink's only when press and release fall on it and
         // nothing was selected; every left release ends the press.
-        const int Pressed = PressedJumpId;
+        const int pressed = PressedJumpId;
         PressedJumpId = -1;
-        const bool Fire = Pressed != -1 && !SelectionWasThere && IsAssignedJump() &&
-                          JumpAt(this, X, Y, true, Pressed) != nullptr;
+        const bool fire = pressed != -1 && !selectionWasThere && IsAssignedJump() &&
+                          JumpAt(this, x, y, true, pressed) != nullptr;
         PressedDrawItemNo = -1;
-        if (Fire)
-            DoJump(FirstJumpNo + Pressed);
+        if (fire)
+            DoJump(FirstJumpNo + pressed);
     }
 }
 
 void TCustomRVFormattedData::DblClick()
 {
-    const TRVOptions Options = GetOptions();
-    const bool SelectsWord = Options.Contains(rvoDblClickSelectsWord);
-    if ((Options.Contains(rvoSingleClick) || !IsAssignedRVDblClick()) && !SelectsWord)
+    const TRVOptions options = GetOptions();
+    const bool selectsWord = options.Contains(rvoDblClickSelectsWord);
+    if ((options.Contains(rvoSingleClick) || !IsAssignedRVDblClick()) && !selectsWord)
         return;
-    TPoint P;
-    GetCursorPos(P);
-    P = ScreenToClient(P);
-    ZoomInt(P.X);
-    ZoomInt(P.Y);
-    AnsiString Word;
-    int StyleNo, ItemNo, Offs;
-    TCustomRVFormattedData* Data;
-    if (SelectsWord && Options.Contains(rvoAllowSelection)) {
-        if (!FindWordAt(Word, P.X, P.Y, StyleNo, ItemNo, Offs, Data))
+    TPoint p;
+    GetCursorPos(p);
+    p = ScreenToClient(p);
+    ZoomInt(p.X);
+    ZoomInt(p.Y);
+    AnsiString word;
+    int styleNo, itemNo, offs;
+    TCustomRVFormattedData* data;
+    if (selectsWord && options.Contains(rvoAllowSelection)) {
+        if (!FindWordAt(word, p.X, p.Y, styleNo, itemNo, offs, data))
             return;
         // The selection counts the word in the item's own characters, never
         // through a conversion.
-        if (StyleNo >= 0)
-            Data->SetSelectionBounds(ItemNo, Offs, ItemNo,
-                                     Offs + RVU_Length(Word, Data->GetItemOptions(ItemNo)));
+        if (styleNo >= 0)
+            data->SetSelectionBounds(itemNo, offs, itemNo,
+                                     offs + RVU_Length(word, data->GetItemOptions(itemNo)));
         else
-            Data->SetSelectionBounds(ItemNo, 0, ItemNo, 1);
+            data->SetSelectionBounds(itemNo, 0, itemNo, 1);
         // The press and release that follow a double click leave the word selected.
-        Data->State.Include(rvstIgnoreNextMouseDown);
-        Data->State.Exclude(rvstMakingSelection);
+        data->State.Include(rvstIgnoreNextMouseDown);
+        data->State.Exclude(rvstMakingSelection);
         Invalidate();
         State.Exclude(rvstMakingSelection);
-        DoRVDblClick(WordAsText(Data, ItemNo, Word), StyleNo);
+        DoRVDblClick(WordAsText(data, itemNo, word), styleNo);
         State.Include(rvstIgnoreNextMouseDown);
-    } else if (IsAssignedRVDblClick() && FindWordAt(Word, P.X, P.Y, StyleNo, ItemNo, Offs, Data)) {
-        DoRVDblClick(WordAsText(Data, ItemNo, Word), StyleNo);
+    } else if (IsAssignedRVDblClick() && FindWordAt(word, p.X, p.Y, styleNo, itemNo, offs, data)) {
+        DoRVDblClick(WordAsText(data, itemNo, word), styleNo);
     }
 }
 
-void TCustomRVFormattedData::GetWordAt(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo,
-                                       AnsiString& Word)
+void TCustomRVFormattedData::GetWordAt(int x, int y, TCustomRVFormattedData*& rvData, int& itemNo,
+                                       AnsiString& word)
 {
-    int StyleNo, Offs;
-    if (!FindWordAt(Word, X, Y, StyleNo, ItemNo, Offs, RVData)) {
-        ItemNo = -1;
-        Word.clear();
+    int styleNo, offs;
+    if (!FindWordAt(word, x, y, styleNo, itemNo, offs, rvData)) {
+        itemNo = -1;
+        word.clear();
         return;
     }
-    Word = WordAsText(RVData, ItemNo, Word);
+    word = WordAsText(rvData, itemNo, word);
 }
 
 // ---------------------------------------------------------------------------
 // The mouse state across a layout
 
-void TCustomRVFormattedData::SaveMouseState(TRVMouseStateNote& Note)
+void TCustomRVFormattedData::SaveMouseState(TRVMouseStateNote& note)
 {
-    Note = TRVMouseStateNote();
-    Note.Valid = true;
-    const int Count = DrawItems.Count();
-    if (SelStartNo >= 0 && SelStartNo < Count && SelEndNo >= 0 && SelEndNo < Count)
-        StoreSelBounds(Note.SelItems[0], Note.SelItems[1], Note.SelItems[2], Note.SelItems[3], false);
-    Note.MakingSelection = State.Contains(rvstMakingSelection);
+    note = TRVMouseStateNote();
+    note.Valid = true;
+    const int count = DrawItems.Count();
+    if (SelStartNo >= 0 && SelStartNo < count && SelEndNo >= 0 && SelEndNo < count)
+        StoreSelBounds(note.SelItems[0], note.SelItems[1], note.SelItems[2], note.SelItems[3], false);
+    note.MakingSelection = State.Contains(rvstMakingSelection);
     if (HoverJumpData != nullptr) {
-        Note.HoverData = HoverJumpData;
-        Note.HoverJumpId = HoverJumpData->HoverJumpId;
-        Note.DrawHover = HoverJumpData->State.Contains(rvstDrawHover);
+        note.HoverData = HoverJumpData;
+        note.HoverJumpId = HoverJumpData->HoverJumpId;
+        note.DrawHover = HoverJumpData->State.Contains(rvstDrawHover);
     }
-    Note.PressedJumpId = PressedJumpId;
-    if (PressedDrawItemNo >= 0 && PressedDrawItemNo < Count)
-        Note.PressedItemNo = DrawItems[PressedDrawItemNo]->ItemNo;
-    Note.CaptureItem = MouseCaptureItem;
-    Note.Current = CurrentItem;
+    note.PressedJumpId = PressedJumpId;
+    if (PressedDrawItemNo >= 0 && PressedDrawItemNo < count)
+        note.PressedItemNo = DrawItems[PressedDrawItemNo]->ItemNo;
+    note.CaptureItem = MouseCaptureItem;
+    note.Current = CurrentItem;
 }
 
-void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& Note)
+void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
 {
-    if (!Note.Valid)
+    if (!note.Valid)
         return;
-    Note.Valid = false;
-    const int ItemCount = GetItemCount();
+    note.Valid = false;
+    const int itemCount = GetItemCount();
     const int Count = DrawItems.Count();
-    auto LaidOut = [&](int ItemNo) {
-        return ItemNo >= 0 && ItemNo < ItemCount && GetItem(ItemNo)->DrawItemNo >= 0 &&
-               GetItem(ItemNo)->DrawItemNo < Count;
+    auto laidOut = [&](int itemNo) {
+        return itemNo >= 0 && itemNo < itemCount && GetItem(itemNo)->DrawItemNo >= 0 &&
+               GetItem(itemNo)->DrawItemNo < Count;
     };
 
-    if (Note.SelItems[0] >= 0) {
-        if (LaidOut(Note.SelItems[0]) && LaidOut(Note.SelItems[1])) {
-            RestoreSelBounds(Note.SelItems[0], Note.SelItems[1], Note.SelItems[2], Note.SelItems[3]);
-            State.Set(rvstMakingSelection, Note.MakingSelection);
+    if (note.SelItems[0] >= 0) {
+        if (laidOut(note.SelItems[0]) && laidOut(note.SelItems[1])) {
+            RestoreSelBounds(note.SelItems[0], note.SelItems[1], note.SelItems[2], note.SelItems[3]);
+            State.Set(rvstMakingSelection, note.MakingSelection);
         } else {
             SelStartNo = SelEndNo = -1;
             SelStartOffs = SelEndOffs = 0;
@@ -496,32 +496,32 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& Note)
         }
     }
 
-    if (Note.HoverData != nullptr) {
+    if (note.HoverData != nullptr) {
         // Hyperlink numbers stay what they were for the items that were there.
-        const TRVJumpInfo* Still = nullptr;
-        for (int i = 0; i < Jumps.Count() && Still == nullptr; ++i) {
-            const auto* Jump = static_cast<const TRVJumpInfo*>(Jumps.Get(i));
-            if (Jump->Id == Note.HoverJumpId &&
-                (Jump->RVData == Note.HoverData || (Jump->RVData == nullptr && Note.HoverData == this)))
-                Still = Jump;
+        const TRVJumpInfo* still = nullptr;
+        for (int i = 0; i < Jumps.Count() && still == nullptr; ++i) {
+            const auto* jump = static_cast<const TRVJumpInfo*>(Jumps.Get(i));
+            if (jump->Id == note.HoverJumpId &&
+                (jump->RVData == note.HoverData || (jump->RVData == nullptr && note.HoverData == this)))
+                still = jump;
         }
-        if (Still != nullptr) {
-            TCustomRVFormattedData* Owner = Note.HoverData;
-            Owner->HoverJumpId = Note.HoverJumpId;
-            Owner->HotDrawItemNo = Still->DrawItemNo;
-            Owner->State.Set(rvstDrawHover, Note.DrawHover);
-            HoverJumpData = Owner;
+        if (still != nullptr) {
+            TCustomRVFormattedData* owner = note.HoverData;
+            owner->HoverJumpId = note.HoverJumpId;
+            owner->HotDrawItemNo = still->DrawItemNo;
+            owner->State.Set(rvstDrawHover, note.DrawHover);
+            HoverJumpData = owner;
         } else if (HoverJumpData == nullptr) {
             DoRVMouseMove(-1);
         }
     }
-    if (Note.PressedJumpId != -1 && PressedJumpId == -1)
-        PressedJumpId = Note.PressedJumpId;
-    if (LaidOut(Note.PressedItemNo))
-        PressedDrawItemNo = GetItem(Note.PressedItemNo)->DrawItemNo;
+    if (note.PressedJumpId != -1 && PressedJumpId == -1)
+        PressedJumpId = note.PressedJumpId;
+    if (laidOut(note.PressedItemNo))
+        PressedDrawItemNo = GetItem(note.PressedItemNo)->DrawItemNo;
     // The items outlive a layout; a freed one was forgotten when it was freed.
-    if (MouseCaptureItem == nullptr && Note.CaptureItem != nullptr && GetItemNo(Note.CaptureItem) >= 0)
-        MouseCaptureItem = Note.CaptureItem;
-    if (CurrentItem == nullptr && Note.Current != nullptr && GetItemNo(Note.Current) >= 0)
-        CurrentItem = Note.Current;
+    if (MouseCaptureItem == nullptr && note.CaptureItem != nullptr && GetItemNo(note.CaptureItem) >= 0)
+        MouseCaptureItem = note.CaptureItem;
+    if (CurrentItem == nullptr && note.Current != nullptr && GetItemNo(note.Current) >= 0)
+        CurrentItem = note.Current;
 }

@@ -31,9 +31,9 @@ struct TRVPaintContext {
 };
 
 // Whether draw item i is the first of its item's draw items.
-bool StartsItem(const TRVDrawLines& DrawItems, int i)
+bool StartsItem(const TRVDrawLines& drawItems, int i)
 {
-    return i == 0 || DrawItems.Get(i - 1)->ItemNo != DrawItems.Get(i)->ItemNo;
+    return i == 0 || drawItems.Get(i - 1)->ItemNo != drawItems.Get(i)->ItemNo;
 }
 
 // One text draw item (or its selected part) being painted.
@@ -51,45 +51,45 @@ struct TRVTextPiece {
 
 void TCustomRVFormattedData::Invalidate()
 {
-    if (TWinControl* Control = GetParentControl())
-        Control->Invalidate();
+    if (TWinControl* control = GetParentControl())
+        control->Invalidate();
 }
 
 void TCustomRVFormattedData::Refresh()
 {
-    if (TWinControl* Control = GetParentControl())
-        Control->Refresh();
+    if (TWinControl* control = GetParentControl())
+        control->Refresh();
 }
 
 void TCustomRVFormattedData::UpdateView()
 {
-    if (TWinControl* Control = GetParentControl())
-        Control->Update();
+    if (TWinControl* control = GetParentControl())
+        control->Update();
 }
 
-void TCustomRVFormattedData::InvalidateRect(const TRect& R)
+void TCustomRVFormattedData::InvalidateRect(const TRect& r)
 {
-    TWinControl* Control = GetParentControl();
-    if (Control != nullptr && Control->HandleAllocated())
-        Control->InvalidateRect(R, false);
+    TWinControl* control = GetParentControl();
+    if (control != nullptr && control->HandleAllocated())
+        control->InvalidateRect(r, false);
 }
 
-void TCustomRVFormattedData::InvalidateJumpRect(int JumpID)
+void TCustomRVFormattedData::InvalidateJumpRect(int jumpId)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (Style != nullptr && Style->FullRedraw()) {
+    TRVStyle* style = GetRVStyle();
+    if (style != nullptr && style->FullRedraw()) {
         Invalidate();
     } else {
-        const int HOffs = GetZHOffs();
-        const int VOffs = GetZVOffs();
+        const int hOffs = GetZHOffs();
+        const int vOffs = GetZVOffs();
         // A margin of 5 pixels around each rectangle of the hyperlink.
         for (int i = 0; i < Jumps.Count(); ++i) {
-            const auto* Jump = static_cast<const TRVJumpInfo*>(Jumps.Get(i));
-            if (Jump->Id != JumpID)
+            const auto* jump = static_cast<const TRVJumpInfo*>(Jumps.Get(i));
+            if (jump->Id != jumpId)
                 continue;
-            const int Left = Jump->Left - HOffs - 5;
-            const int Top = Jump->Top - VOffs - 5;
-            InvalidateRect(Bounds(Left, Top, Jump->Width + 10, Jump->Height + 10));
+            const int left = jump->Left - hOffs - 5;
+            const int top = jump->Top - vOffs - 5;
+            InvalidateRect(Bounds(left, top, jump->Width + 10, jump->Height + 10));
         }
     }
     UpdateView();
@@ -99,29 +99,29 @@ void TCustomRVFormattedData::MouseLeave()
 {
     if (!GetFlags().Contains(rvflUseJumps))
         return;
-    const int Id = HoverJumpData != nullptr ? HoverJumpData->HoverJumpId : -1;
+    const int id = HoverJumpData != nullptr ? HoverJumpData->HoverJumpId : -1;
     ClearLastJump();
-    if (Id != -1)
-        InvalidateJumpRect(Id);
+    if (id != -1)
+        InvalidateJumpRect(id);
 }
 
 // ---------------------------------------------------------------------------
 // Hooks
 
-void TCustomRVFormattedData::PostPaintTo(TCanvas* Canvas, int XShift, int YShift, int FirstDrawItem,
-                                         int LastDrawItem)
+void TCustomRVFormattedData::PostPaintTo(TCanvas* canvas, int xShift, int yShift, int firstDrawItem,
+                                         int lastDrawItem)
 {
-    (void)Canvas;
-    (void)XShift;
-    (void)YShift;
-    (void)FirstDrawItem;
-    (void)LastDrawItem;
+    (void)canvas;
+    (void)xShift;
+    (void)yShift;
+    (void)firstDrawItem;
+    (void)lastDrawItem;
 }
 
-void TCustomRVFormattedData::DrawBackground(TCanvas* Canvas, const TRect& Rect)
+void TCustomRVFormattedData::DrawBackground(TCanvas* canvas, const TRect& rect)
 {
-    if (TRVBackground* Background = GetBackground())
-        Background->Draw(Canvas, Rect, GetHOffs(), GetVOffs(), 0, 0, GetWidth(), GetHeight(), GetColor(),
+    if (TRVBackground* background = GetBackground())
+        background->Draw(canvas, rect, GetHOffs(), GetVOffs(), 0, 0, GetWidth(), GetHeight(), GetColor(),
                          false);
 }
 
@@ -134,7 +134,7 @@ namespace {
 // the text style last applied to the canvas from one draw item to the next.
 class TRVPainter {
 public:
-    TRVPainter(TCustomRVFormattedData* AData, TRVPaintContext& AContext) : Data(AData), C(AContext) {}
+    TRVPainter(TCustomRVFormattedData* aData, TRVPaintContext& aContext) : Data(aData), C(aContext) {}
 
     void ParagraphDecorations();
     void TextBackgrounds();
@@ -149,16 +149,16 @@ private:
     TRVBiDiMode LastParaBiDi = rvbdUnspecified;
     TRVBiDiMode ItemBiDi = rvbdUnspecified;
 
-    bool Hovered(const TCustomRVItemInfo* Item) const
+    bool Hovered(const TCustomRVItemInfo* item) const
     {
         return Data->State.Contains(rvstDrawHover) && Data->HoverJumpId != -1 &&
-               Data->HoverJumpId == Item->JumpID;
+               Data->HoverJumpId == item->JumpID;
     }
-    void DrawParagraph(int& i, bool& PastBottom);
-    void NonTextItem(int i, TCustomRVItemInfo* Item);
-    void TextItem(int i, TCustomRVItemInfo* Item);
-    void DrawTextPiece(const TRVTextPiece& Piece, int X, int Width, const AnsiString& Text, int Offset,
-                       bool Selected, bool StartsDrawItem, bool EndsDrawItem, bool WidthHasSpace);
+    void DrawParagraph(int& i, bool& pastBottom);
+    void NonTextItem(int i, TCustomRVItemInfo* item);
+    void TextItem(int i, TCustomRVItemInfo* item);
+    void DrawTextPiece(const TRVTextPiece& piece, int x, int width, const AnsiString& text, int offset,
+                       bool selected, bool startsDrawItem, bool endsDrawItem, bool widthHasSpace);
 };
 
 // Walks from the first draw item of the paragraph that holds the first
@@ -166,70 +166,70 @@ private:
 // and border of every paragraph that has one, and cuts the painted range there.
 void TRVPainter::ParagraphDecorations()
 {
-    const TRVDrawLines& DI = Data->DrawItems;
-    const int Count = DI.Count();
+    const TRVDrawLines& di = Data->DrawItems;
+    const int count = di.Count();
     int i = C.First;
-    while (i > 0 && (!StartsItem(DI, i) || !Data->GetItem(DI.Get(i)->ItemNo)->CanBeBorderStart()))
+    while (i > 0 && (!StartsItem(di, i) || !Data->GetItem(di.Get(i)->ItemNo)->CanBeBorderStart()))
         --i;
-    bool PastBottom = false;
-    while (i < Count) {
-        if (PastBottom && DI.Get(i)->FromNewLine) {
+    bool pastBottom = false;
+    while (i < count) {
+        if (pastBottom && di.Get(i)->FromNewLine) {
             C.Last = std::min(C.Last, i);
             break;
         }
-        DrawParagraph(i, PastBottom);
-        if (DI.Get(i - 1)->Top > C.DocClip.Bottom)
-            PastBottom = true;
+        DrawParagraph(i, pastBottom);
+        if (di.Get(i - 1)->Top > C.DocClip.Bottom)
+            pastBottom = true;
     }
 }
 
 // Draws the decorations of the paragraph starting at draw item i, if any, and
 // moves i past what it looked at.
-void TRVPainter::DrawParagraph(int& i, bool& PastBottom)
+void TRVPainter::DrawParagraph(int& i, bool& pastBottom)
 {
-    const TRVDrawLines& DI = Data->DrawItems;
-    const int Count = DI.Count();
-    const TRVDrawLineInfo* dli = DI.Get(i);
-    const TCustomRVItemInfo* Item = Data->GetItem(dli->ItemNo);
-    const TParaInfo* Para = C.Style->ParaStyles()->Items(Item->ParaNo);
-    if (!Item->CanBeBorderStart() || Item->StyleNo == rvsBreak ||
-        (Para->Border()->Style() == rvbNone && Para->Background()->Color() == clNone &&
+    const TRVDrawLines& di = Data->DrawItems;
+    const int count = di.Count();
+    const TRVDrawLineInfo* dli = di.Get(i);
+    const TCustomRVItemInfo* item = Data->GetItem(dli->ItemNo);
+    const TParaInfo* para = C.Style->ParaStyles()->Items(item->ParaNo);
+    if (!item->CanBeBorderStart() || item->StyleNo == rvsBreak ||
+        (para->Border()->Style() == rvbNone && para->Background()->Color() == clNone &&
          !C.Style->OnDrawParaBack)) {
         ++i;
         return;
     }
 
-    int Left = Data->GetLeftMargin() + Para->LeftIndent() + std::min(Para->FirstIndent(), 0);
-    int Right;
+    int left = Data->GetLeftMargin() + para->LeftIndent() + std::min(para->FirstIndent(), 0);
+    int right;
     if (C.Options.Contains(rvoClientTextWidth))
-        Right = Data->GetWidth() - (Data->GetRightMargin() + Para->RightIndent());
+        right = Data->GetWidth() - (Data->GetRightMargin() + para->RightIndent());
     else if (Data->GetMaxTextWidth() > 0)
-        Right = Data->GetLeftMargin() + Data->GetMaxTextWidth() - Para->RightIndent();
+        right = Data->GetLeftMargin() + Data->GetMaxTextWidth() - para->RightIndent();
     else
-        Right = Data->GetAreaWidth() - (Data->GetRightMargin() + Para->RightIndent());
-    int Top = dli->Top;
-    int Bottom = dli->Top + dli->Height + dli->ExtraSpaceBelow;
-    Right = std::max(Right, dli->Left + dli->Width);
+        right = Data->GetAreaWidth() - (Data->GetRightMargin() + para->RightIndent());
+    int top = dli->Top;
+    int bottom = dli->Top + dli->Height + dli->ExtraSpaceBelow;
+    right = std::max(right, dli->Left + dli->Width);
     int j = i + 1;
-    for (; j < Count; ++j) {
-        const TRVDrawLineInfo* d = DI.Get(j);
-        if (d->ItemNo != DI.Get(j - 1)->ItemNo && Data->GetItem(d->ItemNo)->CanBeBorderStart())
+    for (; j < count; ++j) {
+        const TRVDrawLineInfo* d = di.Get(j);
+        if (d->ItemNo != di.Get(j - 1)->ItemNo && Data->GetItem(d->ItemNo)->CanBeBorderStart())
             break;
-        Top = std::min(Top, d->Top);
-        Bottom = std::max(Bottom, d->Top + d->Height + d->ExtraSpaceBelow);
-        Right = std::max(Right, d->Left + d->Width);
-        if (d->FromNewLine && PastBottom)
+        top = std::min(top, d->Top);
+        bottom = std::max(bottom, d->Top + d->Height + d->ExtraSpaceBelow);
+        right = std::max(right, d->Left + d->Width);
+        if (d->FromNewLine && pastBottom)
             C.Last = std::min(C.Last, j);
         if (d->Top > C.DocClip.Bottom && Data->GetMaxTextWidth() == 0)
-            PastBottom = true;
+            pastBottom = true;
     }
     i = j;
 
-    const TRect R = Rect(Left - C.XShift, Top - C.YShift, Right - C.XShift, Bottom - C.YShift);
-    TRect BackRect = R;
-    Para->Background()->PrepareDraw(BackRect);
-    C.Style->DrawParaBack(C.Canvas, Item->ParaNo, BackRect, false, rvcmColor);
-    Para->Border()->Draw(R, C.Canvas);
+    const TRect r = Rect(left - C.XShift, top - C.YShift, right - C.XShift, bottom - C.YShift);
+    TRect backRect = r;
+    para->Background()->PrepareDraw(backRect);
+    C.Style->DrawParaBack(C.Canvas, item->ParaNo, backRect, false, rvcmColor);
+    para->Border()->Draw(r, C.Canvas);
 }
 
 void TRVPainter::TextBackgrounds()
@@ -238,195 +238,195 @@ void TRVPainter::TextBackgrounds()
         return;
     for (int i = C.First; i <= C.Last; ++i) {
         const TRVDrawLineInfo* dli = Data->DrawItems.Get(i);
-        const TCustomRVItemInfo* Item = Data->GetItem(dli->ItemNo);
-        if (Item->StyleNo < 0)
+        const TCustomRVItemInfo* item = Data->GetItem(dli->ItemNo);
+        if (item->StyleNo < 0)
             continue;
-        TRVTextDrawStates State;
-        if (C.Style->TextStyles()->Items(Item->StyleNo)->Jump() && Hovered(Item))
-            State.Include(rvtsHover);
-        C.Style->DrawTextBack(C.Canvas, dli->ItemNo, Item->StyleNo, Data, dli->Left - C.XShift,
-                              dli->Top - C.YShift, dli->Width, dli->Height, State);
+        TRVTextDrawStates state;
+        if (C.Style->TextStyles()->Items(item->StyleNo)->Jump() && Hovered(item))
+            state.Include(rvtsHover);
+        C.Style->DrawTextBack(C.Canvas, dli->ItemNo, item->StyleNo, Data, dli->Left - C.XShift,
+                              dli->Top - C.YShift, dli->Width, dli->Height, state);
     }
 }
 
 void TRVPainter::SoftPageBreaks()
 {
-    const TRVSoftPageBreakList* Breaks = Data->SoftPageBreaks.get();
-    if (Breaks == nullptr || !C.Options.Contains(rvoShowPageBreaks) || C.First > C.Last)
+    const TRVSoftPageBreakList* breaks = Data->SoftPageBreaks.get();
+    if (breaks == nullptr || !C.Options.Contains(rvoShowPageBreaks) || C.First > C.Last)
         return;
     // The first break at or after the first painted item (the list is in item order).
-    const int FirstItem = Data->DrawItems.Get(C.First)->ItemNo;
-    int Lo = 0;
-    int Hi = Breaks->Count();
-    while (Lo < Hi) {
-        const int Mid = (Lo + Hi) / 2;
-        if (Breaks->Get(Mid)->ItemNo < FirstItem)
-            Lo = Mid + 1;
+    const int firstItem = Data->DrawItems.Get(C.First)->ItemNo;
+    int lo = 0;
+    int hi = breaks->Count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (breaks->Get(mid)->ItemNo < firstItem)
+            lo = mid + 1;
         else
-            Hi = Mid;
+            hi = mid;
     }
-    for (int k = Lo; k < Breaks->Count(); ++k) {
-        const TRVSoftPageBreakInfo* Break = Breaks->Get(k);
+    for (int k = lo; k < breaks->Count(); ++k) {
+        const TRVSoftPageBreakInfo* Break = breaks->Get(k);
         if (Break->ItemNo < 0 || Break->ItemNo >= Data->GetItemCount())
             break;
-        int DrawItemNo, DrawOffs;
-        Data->Item2DrawItem(Break->ItemNo, Break->OffsetInItem, DrawItemNo, DrawOffs);
-        if (DrawItemNo > C.Last || DrawItemNo < 0)
+        int drawItemNo, drawOffs;
+        Data->Item2DrawItem(Break->ItemNo, Break->OffsetInItem, drawItemNo, drawOffs);
+        if (drawItemNo > C.Last || drawItemNo < 0)
             break;
-        const int Extra =
+        const int extra =
             Break->ExtraData >= 0 ? Data->GetItem(Break->ItemNo)->GetSoftPageBreakDY(Break->ExtraData) : 0;
-        if (DrawItemNo == 0 && Extra == 0)
+        if (drawItemNo == 0 && extra == 0)
             continue;
-        C.Style->DrawPageBreak(C.Canvas, Data->DrawItems.Get(DrawItemNo)->Top - C.YShift - 1 + Extra,
+        C.Style->DrawPageBreak(C.Canvas, Data->DrawItems.Get(drawItemNo)->Top - C.YShift - 1 + extra,
                                C.XShift, rvpbSoftPageBreak, C.Control, C.ControlWidth);
     }
 }
 
 void TRVPainter::Items()
 {
-    const TRVDrawLines& DI = Data->DrawItems;
+    const TRVDrawLines& di = Data->DrawItems;
     for (int i = C.First; i <= C.Last; ++i) {
-        const TRVDrawLineInfo* dli = DI.Get(i);
-        TCustomRVItemInfo* Item = Data->GetItem(dli->ItemNo);
-        const bool ItemStart = StartsItem(DI, i);
-        if (ItemStart && Item->GetPageBreakBefore() && C.Options.Contains(rvoShowPageBreaks))
+        const TRVDrawLineInfo* dli = di.Get(i);
+        TCustomRVItemInfo* item = Data->GetItem(dli->ItemNo);
+        const bool itemStart = StartsItem(di, i);
+        if (itemStart && item->GetPageBreakBefore() && C.Options.Contains(rvoShowPageBreaks))
             C.Style->DrawPageBreak(C.Canvas, dli->Top - C.YShift - 1, C.XShift, rvpbPageBreak, C.Control,
                                    C.ControlWidth);
-        if (ItemStart && Item->Checkpoint != nullptr && C.Options.Contains(rvoShowCheckpoints))
+        if (itemStart && item->Checkpoint != nullptr && C.Options.Contains(rvoShowCheckpoints))
             C.Style->DrawCheckpoint(C.Canvas, dli->Left - C.XShift, dli->Top - C.YShift, dli->ItemNo,
-                                    C.XShift, Item->Checkpoint->RaiseEvent, C.Control, C.ControlWidth);
-        if (Item->StyleNo < 0)
-            NonTextItem(i, Item);
+                                    C.XShift, item->Checkpoint->RaiseEvent, C.Control, C.ControlWidth);
+        if (item->StyleNo < 0)
+            NonTextItem(i, item);
         else
-            TextItem(i, Item);
+            TextItem(i, item);
     }
 }
 
-void TRVPainter::NonTextItem(int i, TCustomRVItemInfo* Item)
+void TRVPainter::NonTextItem(int i, TCustomRVItemInfo* item)
 {
     TRVDrawLineInfo* dli = Data->DrawItems.Get(i);
-    TRVItemDrawStates State = C.BaseItemState;
+    TRVItemDrawStates state = C.BaseItemState;
     // Offset 0 is before the item, 1 after it: a selection that ends before
     // it or starts after it leaves it out.
-    const bool InSelection = C.StartNo <= i && i <= C.EndNo && !(i == C.EndNo && C.EndOffs == 0) &&
+    const bool inSelection = C.StartNo <= i && i <= C.EndNo && !(i == C.EndNo && C.EndOffs == 0) &&
                              !(i == C.StartNo && C.StartOffs == 1);
-    if (InSelection || Data->State.Contains(rvstCompletelySelected))
-        State.Include(rvidsSelected);
-    if (Hovered(Item))
-        State.Include(rvidsHover);
-    if (Item == Data->CurrentItem)
-        State.Include(rvidsCurrent);
-    if (!Item->GetBoolValue(rvbpFullWidth)) {
-        Item->Paint(dli->Left - C.XShift, dli->Top - C.YShift, C.Canvas, State, C.Style, dli);
+    if (inSelection || Data->State.Contains(rvstCompletelySelected))
+        state.Include(rvidsSelected);
+    if (Hovered(item))
+        state.Include(rvidsHover);
+    if (item == Data->CurrentItem)
+        state.Include(rvidsCurrent);
+    if (!item->GetBoolValue(rvbpFullWidth)) {
+        item->Paint(dli->Left - C.XShift, dli->Top - C.YShift, C.Canvas, state, C.Style, dli);
     } else {
-        int W = C.Options.Contains(rvoClientTextWidth) ? Data->GetWidth() : Data->GetAreaWidth();
-        const int MaxW = Data->GetMaxTextWidth();
-        if (MaxW > 0)
-            W = std::min(W, MaxW + Data->GetLeftMargin() + Data->GetRightMargin());
-        const TRect Clip = Rect(0, 0, C.ClipRect.Width(), C.ClipRect.Height());
-        Item->PaintFullWidth(dli->Left - C.XShift, W - Data->GetRightMargin() - C.XShift, dli->Top - C.YShift,
-                             C.Canvas, State, C.Style, Clip, dli);
+        int w = C.Options.Contains(rvoClientTextWidth) ? Data->GetWidth() : Data->GetAreaWidth();
+        const int maxW = Data->GetMaxTextWidth();
+        if (maxW > 0)
+            w = std::min(w, maxW + Data->GetLeftMargin() + Data->GetRightMargin());
+        const TRect clip = Rect(0, 0, C.ClipRect.Width(), C.ClipRect.Height());
+        item->PaintFullWidth(dli->Left - C.XShift, w - Data->GetRightMargin() - C.XShift, dli->Top - C.YShift,
+                             C.Canvas, state, C.Style, clip, dli);
     }
-    if (Item->GetBoolValue(rvbpDrawingChangesFont))
+    if (item->GetBoolValue(rvbpDrawingChangesFont))
         LastStyle = -1;
 }
 
-void TRVPainter::TextItem(int i, TCustomRVItemInfo* Item)
+void TRVPainter::TextItem(int i, TCustomRVItemInfo* item)
 {
     const TRVDrawLineInfo* dli = Data->DrawItems.Get(i);
-    const TFontInfo* TextStyle = C.Style->TextStyles()->Items(Item->StyleNo);
+    const TFontInfo* textStyle = C.Style->TextStyles()->Items(item->StyleNo);
     // The font is applied again only when the style or the paragraph's
     // direction (which selects the font's reading order) changes.
-    const TRVBiDiMode ParaBiDi = Data->GetParaBiDiMode(Item->ParaNo);
-    if (Item->StyleNo != LastStyle || ParaBiDi != LastParaBiDi) {
-        LastStyle = Item->StyleNo;
-        LastParaBiDi = ParaBiDi;
+    const TRVBiDiMode paraBiDi = Data->GetParaBiDiMode(item->ParaNo);
+    if (item->StyleNo != LastStyle || paraBiDi != LastParaBiDi) {
+        LastStyle = item->StyleNo;
+        LastParaBiDi = paraBiDi;
         ItemBiDi = Data->GetItemBiDiMode(dli->ItemNo);
-        C.Style->ApplyStyle(C.Canvas, Item->StyleNo, ParaBiDi);
+        C.Style->ApplyStyle(C.Canvas, item->StyleNo, paraBiDi);
     }
-    const TRVTextPiece Piece{dli, Item->StyleNo, ItemBiDi, TextStyle->Jump() && Hovered(Item)};
+    const TRVTextPiece piece{dli, item->StyleNo, ItemBiDi, textStyle->Jump() && Hovered(item)};
     // The text as the item holds it now: a draw item laid out for a longer
     // text is cut to what is there.
-    const AnsiString Text = Data->DrawItems.GetString(i, Data->Items);
-    const int Length = RVU_Length(Text, Item->ItemOptions);
-    const bool All = Data->State.Contains(rvstCompletelySelected);
+    const AnsiString text = Data->DrawItems.GetString(i, Data->Items);
+    const int length = RVU_Length(text, item->ItemOptions);
+    const bool all = Data->State.Contains(rvstCompletelySelected);
 
-    if (!All && (i < C.StartNo || i > C.EndNo)) {
-        DrawTextPiece(Piece, dli->Left, dli->Width, Text, 1, false, true, true, true);
+    if (!all && (i < C.StartNo || i > C.EndNo)) {
+        DrawTextPiece(piece, dli->Left, dli->Width, text, 1, false, true, true, true);
         return;
     }
-    const bool FromStart = C.StartNo < i || (C.StartNo == i && C.StartOffs <= 1);
-    const bool ToEnd = C.EndNo > i || (C.EndNo == i && C.EndOffs > Length);
-    if (All || (FromStart && ToEnd)) {
-        DrawTextPiece(Piece, dli->Left, dli->Width, Text, 1, true, true, true, true);
+    const bool fromStart = C.StartNo < i || (C.StartNo == i && C.StartOffs <= 1);
+    const bool toEnd = C.EndNo > i || (C.EndNo == i && C.EndOffs > length);
+    if (all || (fromStart && toEnd)) {
+        DrawTextPiece(piece, dli->Left, dli->Width, text, 1, true, true, true, true);
         return;
     }
 
     // Partly selected: the whole draw item, then the selected characters over it.
-    DrawTextPiece(Piece, dli->Left, dli->Width, Text, 1, false, true, true, true);
-    const int From = (i == C.StartNo && C.StartOffs > 1) ? C.StartOffs : 1;
-    const int To = (i == C.EndNo && Length >= C.EndOffs) ? C.EndOffs - 1 : Length;
-    if (From > To)
+    DrawTextPiece(piece, dli->Left, dli->Width, text, 1, false, true, true, true);
+    const int from = (i == C.StartNo && C.StartOffs > 1) ? C.StartOffs : 1;
+    const int to = (i == C.EndNo && length >= C.EndOffs) ? C.EndOffs - 1 : length;
+    if (from > to)
         return;
-    const AnsiString Caps = RV_ReturnCapitalized(Text, TextStyle);
+    const AnsiString caps = RV_ReturnCapitalized(text, textStyle);
     if (ItemBiDi != rvbdUnspecified) {
-        TRVTextDrawStates State;
-        State.Include(rvtsSelected);
-        if (Piece.Hover)
-            State.Include(rvtsHover);
-        C.Style->ApplyStyleColor(C.Canvas, Item->StyleNo, State, false, rvcmColor);
+        TRVTextDrawStates state;
+        state.Include(rvtsSelected);
+        if (piece.Hover)
+            state.Include(rvtsHover);
+        C.Style->ApplyStyleColor(C.Canvas, item->StyleNo, state, false, rvcmColor);
         if (RVU_DrawSelectedTextEx(dli->Left + dli->SpaceBefore - C.XShift, dli->Top - C.YShift, dli->Height,
-                                   Caps, C.Canvas, From, To, Item->ItemOptions, ItemBiDi))
+                                   caps, C.Canvas, from, to, item->ItemOptions, ItemBiDi))
             return;
     }
-    const int Prefix =
-        From > 1 ? RVU_TextWidth(RVU_Copy(Caps, 1, From - 1, Item->ItemOptions), C.Canvas, Item->ItemOptions)
+    const int prefix =
+        from > 1 ? RVU_TextWidth(RVU_Copy(caps, 1, from - 1, item->ItemOptions), C.Canvas, item->ItemOptions)
                  : 0;
-    const AnsiString Selected = RVU_Copy(Caps, From, To - From + 1, Item->ItemOptions);
+    const AnsiString selected = RVU_Copy(caps, from, to - from + 1, item->ItemOptions);
     // Only a custom text drawing is told the piece's width.
-    const int Width = C.Style->OnDrawStyleText ? RVU_TextWidth(Selected, C.Canvas, Item->ItemOptions) : 0;
-    DrawTextPiece(Piece, dli->Left + Prefix, Width, Selected, From, true, From <= 1, To >= Length, false);
+    const int width = C.Style->OnDrawStyleText ? RVU_TextWidth(selected, C.Canvas, item->ItemOptions) : 0;
+    DrawTextPiece(piece, dli->Left + prefix, width, selected, from, true, from <= 1, to >= length, false);
 }
 
-void TRVPainter::DrawTextPiece(const TRVTextPiece& Piece, int X, int Width, const AnsiString& Text,
-                               int Offset, bool Selected, bool StartsDrawItem, bool EndsDrawItem,
-                               bool WidthHasSpace)
+void TRVPainter::DrawTextPiece(const TRVTextPiece& piece, int x, int width, const AnsiString& text,
+                               int offset, bool selected, bool startsDrawItem, bool endsDrawItem,
+                               bool widthHasSpace)
 {
-    const TRVDrawLineInfo* dli = Piece.dli;
-    TRVTextDrawStates State = C.BaseTextState;
-    if (Selected)
-        State.Include(rvtsSelected);
-    if (Piece.Hover)
-        State.Include(rvtsHover);
+    const TRVDrawLineInfo* dli = piece.dli;
+    TRVTextDrawStates state = C.BaseTextState;
+    if (selected)
+        state.Include(rvtsSelected);
+    if (piece.Hover)
+        state.Include(rvtsHover);
     if (C.Style->OnDrawStyleText) {
-        if (StartsDrawItem) {
-            State.Include(rvtsDrawItemStart);
+        if (startsDrawItem) {
+            state.Include(rvtsDrawItemStart);
             if (dli->Offs == 1)
-                State.Include(rvtsItemStart);
+                state.Include(rvtsItemStart);
         }
-        if (EndsDrawItem) {
-            State.Include(rvtsDrawItemEnd);
+        if (endsDrawItem) {
+            state.Include(rvtsDrawItemEnd);
             if (Data->ItemLength(dli->ItemNo) == dli->Offs + dli->Length - 1)
-                State.Include(rvtsItemEnd);
+                state.Include(rvtsItemEnd);
         }
     }
-    C.Style->ApplyStyleColor(C.Canvas, Piece.StyleNo, State, false, rvcmColor);
-    int SpaceBefore;
-    int Left;
-    if (StartsDrawItem) {
-        SpaceBefore = dli->SpaceBefore;
-        Left = X;
-        if (!WidthHasSpace)
-            Width += SpaceBefore;
+    C.Style->ApplyStyleColor(C.Canvas, piece.StyleNo, state, false, rvcmColor);
+    int spaceBefore;
+    int left;
+    if (startsDrawItem) {
+        spaceBefore = dli->SpaceBefore;
+        left = x;
+        if (!widthHasSpace)
+            width += spaceBefore;
     } else {
-        SpaceBefore = 0;
-        Left = X + dli->SpaceBefore;
-        if (WidthHasSpace)
-            Width -= dli->SpaceBefore;
+        spaceBefore = 0;
+        left = x + dli->SpaceBefore;
+        if (widthHasSpace)
+            width -= dli->SpaceBefore;
     }
-    C.Style->DrawStyleText(Text, C.Canvas, dli->ItemNo, dli->Offs + Offset - 1, Piece.StyleNo, Data,
-                           SpaceBefore, Left - C.XShift, dli->Top - C.YShift, Width, dli->Height, State,
-                           false, false, rvcmColor, Piece.ItemBiDi);
+    C.Style->DrawStyleText(text, C.Canvas, dli->ItemNo, dli->Offs + offset - 1, piece.StyleNo, Data,
+                           spaceBefore, left - C.XShift, dli->Top - C.YShift, width, dli->Height, state,
+                           false, false, rvcmColor, piece.ItemBiDi);
 }
 
 void TRVPainter::PendingCheckpoint()
@@ -438,39 +438,39 @@ void TRVPainter::PendingCheckpoint()
 
 } // namespace
 
-void TCustomRVFormattedData::PaintTo(TCanvas* Canvas, const TRect& ClipRect)
+void TCustomRVFormattedData::PaintTo(TCanvas* canvas, const TRect& clipRect)
 {
-    TRVStyle* Style = GetRVStyle();
-    if (Style == nullptr)
+    TRVStyle* style = GetRVStyle();
+    if (style == nullptr)
         return;
-    TRVPaintContext C;
-    C.Canvas = Canvas;
-    C.Style = Style;
-    C.ClipRect = ClipRect;
-    const int HOffs = GetZHOffs();
-    const int VOffs = GetZVOffs();
-    C.XShift = HOffs + ClipRect.Left;
-    C.YShift = VOffs + ClipRect.Top;
-    C.DocClip = ClipRect;
-    OffsetRect(C.DocClip, HOffs, VOffs);
-    GetSelBounds(C.StartNo, C.EndNo, C.StartOffs, C.EndOffs, true);
-    C.Control = GetParentControl();
-    C.ControlWidth = C.Control != nullptr ? C.Control->ClientWidth() : GetWidth();
-    C.Options = GetOptions();
-    auto* Scroller = dynamic_cast<TRVScroller*>(C.Control);
-    if (Scroller != nullptr && Scroller->FocusedEx()) {
-        C.BaseTextState.Include(rvtsControlFocused);
-        C.BaseItemState.Include(rvidsControlFocused);
+    TRVPaintContext c;
+    c.Canvas = canvas;
+    c.Style = style;
+    c.ClipRect = clipRect;
+    const int hOffs = GetZHOffs();
+    const int vOffs = GetZVOffs();
+    c.XShift = hOffs + clipRect.Left;
+    c.YShift = vOffs + clipRect.Top;
+    c.DocClip = clipRect;
+    OffsetRect(c.DocClip, hOffs, vOffs);
+    GetSelBounds(c.StartNo, c.EndNo, c.StartOffs, c.EndOffs, true);
+    c.Control = GetParentControl();
+    c.ControlWidth = c.Control != nullptr ? c.Control->ClientWidth() : GetWidth();
+    c.Options = GetOptions();
+    auto* scroller = dynamic_cast<TRVScroller*>(c.Control);
+    if (scroller != nullptr && scroller->FocusedEx()) {
+        c.BaseTextState.Include(rvtsControlFocused);
+        c.BaseItemState.Include(rvidsControlFocused);
     }
-    Canvas->Brush()->SetStyle(bsClear);
-    C.First = GetFirstVisible(C.DocClip.Top);
-    C.Last = DrawItems.Count() - 1;
+    canvas->Brush()->SetStyle(bsClear);
+    c.First = GetFirstVisible(c.DocClip.Top);
+    c.Last = DrawItems.Count() - 1;
 
-    TRVPainter Painter(this, C);
-    Painter.ParagraphDecorations();
-    Painter.TextBackgrounds();
-    Painter.SoftPageBreaks();
-    Painter.Items();
-    Painter.PendingCheckpoint();
-    PostPaintTo(Canvas, C.XShift, C.YShift, C.First, C.Last);
+    TRVPainter painter(this, c);
+    painter.ParagraphDecorations();
+    painter.TextBackgrounds();
+    painter.SoftPageBreaks();
+    painter.Items();
+    painter.PendingCheckpoint();
+    PostPaintTo(canvas, c.XShift, c.YShift, c.First, c.Last);
 }

@@ -13,23 +13,23 @@
 
 namespace {
 
-int ScaleY(int V, const TRVScreenAndDevice& sad)
+int ScaleY(int v, const TRVScreenAndDevice& sad)
 {
-    return MulDiv(V, sad.DevicePpiY, sad.ScreenPpiY);
+    return MulDiv(v, sad.DevicePpiY, sad.ScreenPpiY);
 }
 
-bool StartsItem(const TRVDrawLines& DrawItems, int i)
+bool StartsItem(const TRVDrawLines& drawItems, int i)
 {
-    return i == 0 || DrawItems[i - 1]->ItemNo != DrawItems[i]->ItemNo;
+    return i == 0 || drawItems[i - 1]->ItemNo != drawItems[i]->ItemNo;
 }
 
 // Moves a selection end after a re-layout of the draw items First..Last that
 // left Delta more draw items; an end inside the range is gone (-1).
-void MoveDrawItemRef(int& No, int First, int Last, int Delta)
+void MoveDrawItemRef(int& no, int first, int last, int delta)
 {
-    if (No < First)
+    if (no < first)
         return;
-    No = No <= Last ? -1 : No + Delta;
+    no = no <= last ? -1 : no + delta;
 }
 
 } // namespace
@@ -37,78 +37,78 @@ void MoveDrawItemRef(int& No, int First, int Last, int Delta)
 // ---------------------------------------------------------------------------
 // Ranges
 
-void TCustomRVFormattedData::FormatParas(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted)
+void TCustomRVFormattedData::FormatParas(int startDrawItemNo, int endDrawItemNo, int itemsInserted)
 {
-    const int Count = DrawItems.Count();
-    const int ItemCount = GetItemCount();
-    if (Count == 0 || ItemCount == 0) {
-        FormatParasExact(0, Count - 1, ItemsInserted, false);
+    const int count = DrawItems.Count();
+    const int itemCount = GetItemCount();
+    if (count == 0 || itemCount == 0) {
+        FormatParasExact(0, count - 1, itemsInserted, false);
         return;
     }
-    int StartDI = std::clamp(std::min(StartDrawItemNo, EndDrawItemNo), 0, Count - 1);
-    int EndDI = std::clamp(std::max(StartDrawItemNo, EndDrawItemNo), 0, Count - 1);
+    int startDi = std::clamp(std::min(startDrawItemNo, endDrawItemNo), 0, count - 1);
+    int endDi = std::clamp(std::max(startDrawItemNo, endDrawItemNo), 0, count - 1);
 
     // Back to the first draw item of an item that starts a line. Draw items
     // before the edit keep their item numbers.
-    while (StartDI > 0) {
-        const int ItemNo = DrawItems[StartDI]->ItemNo;
-        const bool Continues = ItemNo < ItemCount && GetItem(ItemNo)->GetSameAsPrev();
-        if (!Continues && DrawItems[StartDI - 1]->ItemNo != ItemNo)
+    while (startDi > 0) {
+        const int itemNo = DrawItems[startDi]->ItemNo;
+        const bool continues = itemNo < itemCount && GetItem(itemNo)->GetSameAsPrev();
+        if (!continues && DrawItems[startDi - 1]->ItemNo != itemNo)
             break;
-        --StartDI;
+        --startDi;
     }
 
     // Forward past the draw items of EndDI's item and of every following item
     // that continues the line (numbered as after the edit).
-    const int K = DrawItems[EndDI]->ItemNo;
-    if (K + ItemsInserted < ItemCount - 1) {
-        while (EndDI + 1 < Count && DrawItems[EndDI + 1]->ItemNo == K)
-            ++EndDI;
-        while (EndDI + 1 < Count) {
-            const int NewItemNo = DrawItems[EndDI + 1]->ItemNo + ItemsInserted;
-            if (NewItemNo < 0 || NewItemNo >= ItemCount || !GetItem(NewItemNo)->GetSameAsPrev())
+    const int k = DrawItems[endDi]->ItemNo;
+    if (k + itemsInserted < itemCount - 1) {
+        while (endDi + 1 < count && DrawItems[endDi + 1]->ItemNo == k)
+            ++endDi;
+        while (endDi + 1 < count) {
+            const int newItemNo = DrawItems[endDi + 1]->ItemNo + itemsInserted;
+            if (newItemNo < 0 || newItemNo >= itemCount || !GetItem(newItemNo)->GetSameAsPrev())
                 break;
-            ++EndDI;
+            ++endDi;
         }
     } else {
-        EndDI = Count - 1;
+        endDi = count - 1;
     }
-    FormatParasExact(StartDI, EndDI, ItemsInserted, false);
+    FormatParasExact(startDi, endDi, itemsInserted, false);
 }
 
-void TCustomRVFormattedData::GetParaBounds(int StartDrawItemNo, int EndDrawItemNo, int& ParaStart,
-                                           int& ParaEnd)
+void TCustomRVFormattedData::GetParaBounds(int startDrawItemNo, int endDrawItemNo, int& paraStart,
+                                           int& paraEnd)
 {
     const int Count = DrawItems.Count();
-    const int ItemCount = GetItemCount();
-    ParaStart = -1;
-    ParaEnd = -1;
+    const int itemCount = GetItemCount();
+    paraStart = -1;
+    paraEnd = -1;
     if (Count == 0)
         return;
-    auto StartsPara = [&](int i) {
-        const int ItemNo = DrawItems[i]->ItemNo;
-        return StartsItem(DrawItems, i) && ItemNo < ItemCount && IsParaStart(ItemNo);
+    auto startsPara = [&](int i) {
+        const int itemNo = DrawItems[i]->ItemNo;
+        return StartsItem(DrawItems, i) && itemNo < itemCount && IsParaStart(itemNo);
     };
     // The first draw item of the paragraph holding draw item i.
-    auto BackToParaStart = [&](int i) {
-        while (i > 0 && !StartsPara(i))
+    auto backToParaStart = [&](int i) {
+        while (i > 0 && !startsPara(i))
             --i;
         return i;
     };
     // The first draw item after the paragraph holding draw item i (Count at the end).
-    auto PastPara = [&](int i) {
+    auto pastPara = [&](int i) {
         ++i;
-        while (i < Count && !StartsPara(i))
+        while (i < Count && !startsPara(i))
             ++i;
         return i;
     };
-    ParaStart = BackToParaStart(std::clamp(StartDrawItemNo, 0, Count - 1));
-    if (ParaStart > 0)
-        ParaStart = BackToParaStart(ParaStart - 1);
-    int End = PastPara(std::clamp(EndDrawItemNo, 0, Count - 1));
-    if (End < Count)
-        End = PastPara(End);
-    ParaEnd = End - 1;
+    paraStart = backToParaStart(std::clamp(startDrawItemNo, 0, Count - 1));
+    if (paraStart > 0)
+        paraStart = backToParaStart(paraStart - 1);
+    int end = pastPara(std::clamp(endDrawItemNo, 0, Count - 1));
+    if (end < Count)
+        end = pastPara(end);
+    paraEnd = end - 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -121,163 +121,163 @@ namespace {
 // a baseline that lies its style's external leading lower than its Height
 // says (the layout raises the ascent by it), so that is added back: the next
 // line then starts exactly where a full layout starts it.
-int LineBottom(TCustomRVFormattedData& Data, int Last, TCanvas* Canvas)
+int LineBottom(TCustomRVFormattedData& data, int last, TCanvas* canvas)
 {
-    TRVStyle* RVStyle = Data.GetRVStyle();
-    const bool ExtLeading = Data.GetFlags().Contains(rvflUseExternalLeading);
-    int Bottom = 0;
-    for (int i = Last; i >= 0; --i) {
-        const TRVDrawLineInfo* dli = Data.DrawItems[i];
+    TRVStyle* rvStyle = data.GetRVStyle();
+    const bool extLeading = data.GetFlags().Contains(rvflUseExternalLeading);
+    int bottom = 0;
+    for (int i = last; i >= 0; --i) {
+        const TRVDrawLineInfo* dli = data.DrawItems[i];
         int b = dli->Top + dli->Height + dli->ExtraSpaceBelow;
-        const int StyleNo = Data.GetItemStyle(dli->ItemNo);
-        if (ExtLeading && StyleNo >= 0) {
-            RVStyle->ApplyStyle(Canvas, StyleNo, Data.GetParaBiDiMode(Data.GetItemPara(dli->ItemNo)));
+        const int styleNo = data.GetItemStyle(dli->ItemNo);
+        if (extLeading && styleNo >= 0) {
+            rvStyle->ApplyStyle(canvas, styleNo, data.GetParaBiDiMode(data.GetItemPara(dli->ItemNo)));
             TTextMetric tm;
-            if (Canvas->GetTextMetrics(tm))
+            if (canvas->GetTextMetrics(tm))
                 b += tm.tmExternalLeading;
         }
-        Bottom = std::max(Bottom, b);
+        bottom = std::max(bottom, b);
         if (dli->FromNewLine)
             break;
     }
-    return Bottom;
+    return bottom;
 }
 
 } // namespace
 
-void TCustomRVFormattedData::FormatParasExact(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted,
-                                              bool Reformat)
+void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawItemNo, int itemsInserted,
+                                              bool reformat)
 {
     if (State.Contains(rvstSkipFormatting))
         return;
-    TRVStyle* RVStyle = GetRVStyle();
-    TCanvas* Canvas = GetCanvas();
-    if (RVStyle == nullptr || Canvas == nullptr)
+    TRVStyle* rvStyle = GetRVStyle();
+    TCanvas* canvas = GetCanvas();
+    if (rvStyle == nullptr || canvas == nullptr)
         return;
-    const int OldCount = DrawItems.Count();
-    const int ItemCount = GetItemCount();
-    if (OldCount == 0 || ItemCount == 0 || StartDrawItemNo < 0 || EndDrawItemNo >= OldCount ||
-        StartDrawItemNo > EndDrawItemNo) {
+    const int oldCount = DrawItems.Count();
+    const int itemCount = GetItemCount();
+    if (oldCount == 0 || itemCount == 0 || startDrawItemNo < 0 || endDrawItemNo >= oldCount ||
+        startDrawItemNo > endDrawItemNo) {
         // Nothing laid out to start from, or no items left: the whole document.
         InvalidateTailLayout();
-        Format_(false, true, true, 0, Canvas, false, Reformat);
+        Format_(false, true, true, 0, canvas, false, reformat);
         return;
     }
     // The range holds whole items: the first draw item of its first item and
     // the last of its last, whatever the caller passed.
-    int StartDI = StartDrawItemNo;
-    while (StartDI > 0 && DrawItems[StartDI - 1]->ItemNo == DrawItems[StartDI]->ItemNo)
-        --StartDI;
-    int EndDI = EndDrawItemNo;
-    while (EndDI + 1 < OldCount && DrawItems[EndDI + 1]->ItemNo == DrawItems[EndDI]->ItemNo)
-        ++EndDI;
+    int startDi = startDrawItemNo;
+    while (startDi > 0 && DrawItems[startDi - 1]->ItemNo == DrawItems[startDi]->ItemNo)
+        --startDi;
+    int endDi = endDrawItemNo;
+    while (endDi + 1 < oldCount && DrawItems[endDi + 1]->ItemNo == DrawItems[endDi]->ItemNo)
+        ++endDi;
     // The draw items below must name items after the range once renumbered;
     // a count of inserted items that does not fit the store leaves no sound
     // base for a partial layout.
-    if (EndDI < OldCount - 1) {
-        const int NextItem = DrawItems[EndDI + 1]->ItemNo + ItemsInserted;
-        const int LastBelow = DrawItems[OldCount - 1]->ItemNo + ItemsInserted;
-        if (NextItem <= DrawItems[StartDI]->ItemNo || LastBelow >= ItemCount) {
+    if (endDi < oldCount - 1) {
+        const int nextItem = DrawItems[endDi + 1]->ItemNo + itemsInserted;
+        const int lastBelow = DrawItems[oldCount - 1]->ItemNo + itemsInserted;
+        if (nextItem <= DrawItems[startDi]->ItemNo || lastBelow >= itemCount) {
             InvalidateTailLayout();
-            Format_(false, true, true, 0, Canvas, false, Reformat);
+            Format_(false, true, true, 0, canvas, false, reformat);
             return;
         }
     }
 
     State.Include(rvstFormatParas);
-    int FirstItem = 0;
-    int LastItem = 0;
+    int firstItem = 0;
+    int lastItem = 0;
     try {
-        FirstItem = DrawItems[StartDI]->ItemNo;
-        LastItem = DrawItems[EndDI]->ItemNo + ItemsInserted;
-        AdjustInItemsRange(FirstItem);
-        AdjustInItemsRange(LastItem);
-        if (LastItem < FirstItem)
-            LastItem = FirstItem;
+        firstItem = DrawItems[startDi]->ItemNo;
+        lastItem = DrawItems[endDi]->ItemNo + itemsInserted;
+        AdjustInItemsRange(firstItem);
+        AdjustInItemsRange(lastItem);
+        if (lastItem < firstItem)
+            lastItem = firstItem;
 
         TRVFormatLineState st;
-        st.Canvas = Canvas;
-        GetSADForFormatting(Canvas, st.sad);
+        st.Canvas = canvas;
+        GetSADForFormatting(canvas, st.sad);
         st.sad.DevLeftMargin = MulDiv(GetLeftMargin(), st.sad.DevicePpiX, st.sad.ScreenPpiX);
         st.sad.DevRightMargin = MulDiv(GetRightMargin(), st.sad.DevicePpiX, st.sad.ScreenPpiX);
-        st.Reformat = Reformat;
+        st.Reformat = reformat;
 
-        const int PrevBottom =
-            StartDI == 0 ? GetTopMargin() : std::max(GetTopMargin(), LineBottom(*this, StartDI - 1, Canvas));
-        int NextTop = -1;
-        if (EndDI < OldCount - 1) {
-            NextTop = DrawItems[EndDI + 1]->Top;
-            for (int i = EndDI + 2; i < OldCount && !DrawItems[i]->FromNewLine; ++i)
-                NextTop = std::min(NextTop, DrawItems[i]->Top);
+        const int prevBottom =
+            startDi == 0 ? GetTopMargin() : std::max(GetTopMargin(), LineBottom(*this, startDi - 1, canvas));
+        int nextTop = -1;
+        if (endDi < oldCount - 1) {
+            nextTop = DrawItems[endDi + 1]->Top;
+            for (int i = endDi + 2; i < oldCount && !DrawItems[i]->FromNewLine; ++i)
+                nextTop = std::min(nextTop, DrawItems[i]->Top);
         }
-        TRect Repaint = Rect(0, PrevBottom - 10 - GetVOffs(), GetWidth(), 0);
+        TRect repaint = Rect(0, prevBottom - 10 - GetVOffs(), GetWidth(), 0);
 
         // What refers to draw items of the range goes; what lies below follows it.
-        int SelStart = SelStartNo, SelEnd = SelEndNo;
+        int selStart = SelStartNo, selEnd = SelEndNo;
         ClearJumps();
         HotDrawItemNo = -1;
 
-        st.BaseLine = PrevBottom;
-        st.LineEnd = StartDI;
-        DrawItems.MarkForDelete(StartDI, EndDI);
-        for (int i = FirstItem; i <= LastItem; ++i) {
-            TCustomRVItemInfo* Item = GetItem(i);
-            if (!Item->GetSameAsPrev() && !Item->GetBR())
+        st.BaseLine = prevBottom;
+        st.LineEnd = startDi;
+        DrawItems.MarkForDelete(startDi, endDi);
+        for (int i = firstItem; i <= lastItem; ++i) {
+            TCustomRVItemInfo* item = GetItem(i);
+            if (!item->GetSameAsPrev() && !item->GetBR())
                 st.ParaStartItem = i;
-            const AnsiString& Text = Items->Get(i);
-            if (Item->StyleNo < 0) {
-                FormatLine(AnsiString(), 0, static_cast<int>(Text.size()), i, st);
-            } else if (RVStyle->ParaStyles()->Items(Item->ParaNo)->Alignment() == rvaJustify) {
+            const AnsiString& text = Items->Get(i);
+            if (item->StyleNo < 0) {
+                FormatLine(AnsiString(), 0, static_cast<int>(text.size()), i, st);
+            } else if (rvStyle->ParaStyles()->Items(item->ParaNo)->Alignment() == rvaJustify) {
                 FormatWords(i, st);
             } else {
-                const TFontInfo* TextStyle = RVStyle->TextStyles()->Items(Item->StyleNo);
-                const int Len = RVU_Length(Text, Item->ItemOptions);
-                if (TextStyle->StyleEx().Contains(rvfsAllCaps))
-                    FormatLine(RV_ReturnCapitalized(Text, TextStyle), 0, Len, i, st);
+                const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
+                const int len = RVU_Length(text, item->ItemOptions);
+                if (textStyle->StyleEx().Contains(rvfsAllCaps))
+                    FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, i, st);
                 else
-                    FormatLine(Text, 0, Len, i, st);
+                    FormatLine(text, 0, len, i, st);
             }
         }
-        int Extra = 0;
-        const bool LastLine = LastItem < ItemCount - 1 || !State.Contains(rvstLastParaAborted);
-        FinishScreenLine(st.sad, st.LineWidth + st.LineLeft, st.LineEnd, LastLine, Extra, st.NoLineYet);
+        int extra = 0;
+        const bool lastLine = lastItem < itemCount - 1 || !State.Contains(rvstLastParaAborted);
+        FinishScreenLine(st.sad, st.LineWidth + st.LineLeft, st.LineEnd, lastLine, extra, st.NoLineYet);
         DrawItems.DeleteMarked();
-        const int NewCount = DrawItems.Count();
-        const int FirstBelow = st.LineEnd;
+        const int newCount = DrawItems.Count();
+        const int firstBelow = st.LineEnd;
 
         // Where the line after the range starts now: the paragraph spacing
         // between them, as the layout puts it.
-        int NewBottom = st.BaseLine + st.LineDescent + Extra;
-        const bool LastIsLast = LastItem == ItemCount - 1;
-        const TCustomRVItemInfo* Next = LastIsLast ? nullptr : GetItem(LastItem + 1);
-        if (LastIsLast || Next->CanBeBorderStart())
-            NewBottom += ScaleY(RVStyle->ParaStyles()->Items(GetItemPara(LastItem))->SpaceAfter(), st.sad);
-        if (Next != nullptr && Next->CanBeBorderStart()) {
-            NewBottom += ScaleY(RVStyle->ParaStyles()->Items(Next->ParaNo)->SpaceBefore(), st.sad);
+        int newBottom = st.BaseLine + st.LineDescent + extra;
+        const bool lastIsLast = lastItem == itemCount - 1;
+        const TCustomRVItemInfo* next = lastIsLast ? nullptr : GetItem(lastItem + 1);
+        if (lastIsLast || next->CanBeBorderStart())
+            newBottom += ScaleY(rvStyle->ParaStyles()->Items(GetItemPara(lastItem))->SpaceAfter(), st.sad);
+        if (next != nullptr && next->CanBeBorderStart()) {
+            newBottom += ScaleY(rvStyle->ParaStyles()->Items(next->ParaNo)->SpaceBefore(), st.sad);
             // A rule stands below the space of paragraph style 0 too.
-            if (Next->StyleNo == rvsBreak)
-                NewBottom += ScaleY(RVStyle->ParaStyles()->Items(0)->SpaceBefore(), st.sad);
+            if (next->StyleNo == rvsBreak)
+                newBottom += ScaleY(rvStyle->ParaStyles()->Items(0)->SpaceBefore(), st.sad);
         }
-        Repaint.Bottom = NewBottom + 10 - GetVOffs();
+        repaint.Bottom = newBottom + 10 - GetVOffs();
 
-        const int Delta = NextTop >= 0 ? NewBottom - NextTop : 0;
-        if (ItemsInserted != 0 || NewCount != OldCount || Delta != 0) {
-            int MaxBottom = NewBottom;
-            for (int i = FirstBelow; i < NewCount; ++i) {
+        const int delta = nextTop >= 0 ? newBottom - nextTop : 0;
+        if (itemsInserted != 0 || newCount != oldCount || delta != 0) {
+            int maxBottom = newBottom;
+            for (int i = firstBelow; i < newCount; ++i) {
                 TRVDrawLineInfo* dli = DrawItems[i];
-                dli->Top += Delta;
-                dli->ItemNo += ItemsInserted;
-                MaxBottom = std::max(MaxBottom, dli->Top + dli->Height);
+                dli->Top += delta;
+                dli->ItemNo += itemsInserted;
+                maxBottom = std::max(maxBottom, dli->Top + dli->Height);
                 if (StartsItem(DrawItems, i) && !ShareItems())
                     GetItem(dli->ItemNo)->DrawItemNo = i;
             }
-            Repaint.Bottom = std::min(MaxBottom - GetVOffs() + 10, GetHeight());
+            repaint.Bottom = std::min(maxBottom - GetVOffs() + 10, GetHeight());
             // The document ends where the layout ended it, moved with the rest
             // (or, when the range reached the end, below the new last line).
-            const int NewHeight = NextTop >= 0 ? DocumentHeight + Delta : GetBottomMargin() + NewBottom;
-            if (NewHeight != DocumentHeight) {
-                const int OldVOffs = GetVOffs();
-                DocumentHeight = NewHeight;
+            const int newHeight = nextTop >= 0 ? DocumentHeight + delta : GetBottomMargin() + newBottom;
+            if (newHeight != DocumentHeight) {
+                const int oldVOffs = GetVOffs();
+                DocumentHeight = newHeight;
                 AdjustVScrollUnits();
                 AreaResizing = true;
                 try {
@@ -287,33 +287,33 @@ void TCustomRVFormattedData::FormatParasExact(int StartDrawItemNo, int EndDrawIt
                     throw;
                 }
                 AreaResizing = false;
-                if (GetVOffs() != OldVOffs)
-                    if (TWinControl* Control = GetParentControl())
-                        Repaint = Control->ClientRect();
+                if (GetVOffs() != oldVOffs)
+                    if (TWinControl* control = GetParentControl())
+                        repaint = control->ClientRect();
             }
         }
 
-        const int Moved = NewCount - OldCount;
-        MoveDrawItemRef(SelStart, StartDI, EndDI, Moved);
-        MoveDrawItemRef(SelEnd, StartDI, EndDI, Moved);
-        if (SelStartNo >= 0 && (SelStart < 0 || SelEnd < 0)) {
+        const int moved = newCount - oldCount;
+        MoveDrawItemRef(selStart, startDi, endDi, moved);
+        MoveDrawItemRef(selEnd, startDi, endDi, moved);
+        if (SelStartNo >= 0 && (selStart < 0 || selEnd < 0)) {
             SelStartNo = SelEndNo = -1;
             SelStartOffs = SelEndOffs = 0;
             State.Exclude(rvstMakingSelection);
         } else {
-            SelStartNo = SelStart;
-            SelEndNo = SelEnd;
+            SelStartNo = selStart;
+            SelEndNo = selEnd;
         }
-        MoveDrawItemRef(PressedDrawItemNo, StartDI, EndDI, Moved);
+        MoveDrawItemRef(PressedDrawItemNo, startDi, endDi, moved);
 
-        int JumpNo = 0;
+        int jumpNo = 0;
         ClearJumps();
-        BuildJumpsCoords(JumpNo, nullptr);
+        BuildJumpsCoords(jumpNo, nullptr);
         AdjustChildrenCoords();
-        LastFormattedItem = ItemCount - 1;
+        LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.
         InvalidateTailLayout();
-        InvalidateRect(Repaint);
+        InvalidateRect(repaint);
         UpdateView();
     } catch (...) {
         State.Exclude(rvstFormatParas);
@@ -321,102 +321,102 @@ void TCustomRVFormattedData::FormatParasExact(int StartDrawItemNo, int EndDrawIt
         throw;
     }
     State.Exclude(rvstFormatParas);
-    Formatted(FirstItem, LastItem, true);
+    Formatted(firstItem, lastItem, true);
 }
 
-void TCustomRVFormattedData::DeleteParas(int FirstItemNo, int LastItemNo)
+void TCustomRVFormattedData::DeleteParas(int firstItemNo, int lastItemNo)
 {
-    const int ItemCount = GetItemCount();
-    if (ItemCount == 0)
+    const int itemCount = GetItemCount();
+    if (itemCount == 0)
         return;
-    FirstItemNo = std::clamp(FirstItemNo, 0, ItemCount - 1);
-    LastItemNo = std::clamp(LastItemNo, 0, ItemCount - 1);
-    if (FirstItemNo > LastItemNo)
+    firstItemNo = std::clamp(firstItemNo, 0, itemCount - 1);
+    lastItemNo = std::clamp(lastItemNo, 0, itemCount - 1);
+    if (firstItemNo > lastItemNo)
         return;
-    int First1, Last1;
-    ExpandToPara(FirstItemNo, LastItemNo, First1, Last1);
-    int First2, Last2;
-    ExpandToPara(std::max(First1 - 1, 0), std::min(Last1 + 1, ItemCount - 1), First2, Last2);
-    int StartDI, EndDI;
-    Item2FirstDrawItem(First2, StartDI);
-    Item2FirstDrawItem(Last2, EndDI);
-    const bool LaidOut = StartDI >= 0 && EndDI >= StartDI && EndDI < DrawItems.Count();
-    const bool Shown = DrawItems.Count() > 0;
+    int first1, last1;
+    ExpandToPara(firstItemNo, lastItemNo, first1, last1);
+    int first2, last2;
+    ExpandToPara(std::max(first1 - 1, 0), std::min(last1 + 1, itemCount - 1), first2, last2);
+    int startDi, endDi;
+    Item2FirstDrawItem(first2, startDi);
+    Item2FirstDrawItem(last2, endDi);
+    const bool laidOut = startDi >= 0 && endDi >= startDi && endDi < DrawItems.Count();
+    const bool shown = DrawItems.Count() > 0;
     ClearJumps();
-    DeleteItems(First1, Last1 - First1 + 1);
+    DeleteItems(first1, last1 - first1 + 1);
     // The re-layout numbers the hyperlinks again. Paragraphs that were never
     // laid out leave draw items that name items no longer there: the whole
     // document then, so that nothing stale is shown.
-    if (LaidOut)
-        FormatParasExact(StartDI, EndDI, -(Last1 - First1 + 1), false);
-    else if (Shown)
+    if (laidOut)
+        FormatParasExact(startDi, endDi, -(last1 - first1 + 1), false);
+    else if (shown)
         Format_(false, true, true, 0, GetCanvas(), false, false);
 }
 
 // ---------------------------------------------------------------------------
 // Hyperlinks
 
-void TCustomRVFormattedData::BuildJumpsCoords(int& StartJumpNo, TList* AJumps)
+void TCustomRVFormattedData::BuildJumpsCoords(int& startJumpNo, TList* aJumps)
 {
-    TList* List = AJumps != nullptr ? AJumps : &Jumps;
+    TList* list = aJumps != nullptr ? aJumps : &Jumps;
     HotDrawItemNo = -1;
-    TRVStyle* RVStyle = GetRVStyle();
-    if (RVStyle == nullptr)
+    TRVStyle* rvStyle = GetRVStyle();
+    if (rvStyle == nullptr)
         return;
     // The rectangles are made as the layout makes them: only while hyperlinks
     // are tracked, none for an empty hyperlink text, so that numbering after a
     // partial re-layout equals that of a full one.
-    const bool UseJumps = GetFlags().Contains(rvflUseJumps);
+    const bool useJumps = GetFlags().Contains(rvflUseJumps);
     JumpCount = 0;
-    int PrevItem = -1;
+    int prevItem = -1;
     for (int i = 0; i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = DrawItems[i];
-        const int ItemNo = dli->ItemNo;
-        TCustomRVItemInfo* Item = GetItem(ItemNo);
-        if (Item->GetBoolValueEx(rvbpJump, RVStyle)) {
-            if (Item->StyleNo >= 0 && RVU_Length(Items->Get(ItemNo), Item->ItemOptions) == 0) {
-                Item->JumpID = -3;
+        const int itemNo = dli->ItemNo;
+        TCustomRVItemInfo* item = GetItem(itemNo);
+        if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
+            if (item->StyleNo >= 0 && RVU_Length(Items->Get(itemNo), item->ItemOptions) == 0) {
+                item->JumpID = -3;
                 continue;
             }
-            const int Id = StartJumpNo + JumpCount - (ItemNo == PrevItem ? 1 : 0);
-            if (UseJumps) {
-                auto Jump = std::make_unique<TRVJumpInfo>();
-                Jump->RVData = this;
-                Jump->Left = dli->Left;
-                Jump->Top = dli->Top;
-                Jump->Width = dli->Width;
-                Jump->Height = dli->Height;
-                Jump->Id = Id;
-                Jump->DrawItemNo = i;
-                Jump->Cursor = Item->StyleNo >= 0 ? RVStyle->TextStyles()->Items(Item->StyleNo)->JumpCursor()
-                                                  : Item->GetHypertextCursor(RVStyle);
-                List->Add(Jump.get());
-                Jump.release();
+            const int id = startJumpNo + JumpCount - (itemNo == prevItem ? 1 : 0);
+            if (useJumps) {
+                auto jump = std::make_unique<TRVJumpInfo>();
+                jump->RVData = this;
+                jump->Left = dli->Left;
+                jump->Top = dli->Top;
+                jump->Width = dli->Width;
+                jump->Height = dli->Height;
+                jump->Id = id;
+                jump->DrawItemNo = i;
+                jump->Cursor = item->StyleNo >= 0 ? rvStyle->TextStyles()->Items(item->StyleNo)->JumpCursor()
+                                                  : item->GetHypertextCursor(rvStyle);
+                list->Add(jump.get());
+                jump.release();
             }
-            Item->JumpID = Id;
-            if (ItemNo != PrevItem) {
+            item->JumpID = id;
+            if (itemNo != prevItem) {
                 ++JumpCount;
-                PrevItem = ItemNo;
+                prevItem = itemNo;
             }
-        } else if (Item->StyleNo < 0 && UseJumps) {
-            int NextJumpNo = StartJumpNo + JumpCount;
-            Item->BuildJumps(dli->Left, dli->Top, NextJumpNo, List);
-            JumpCount = NextJumpNo - StartJumpNo;
+        } else if (item->StyleNo < 0 && useJumps) {
+            int nextJumpNo = startJumpNo + JumpCount;
+            item->BuildJumps(dli->Left, dli->Top, nextJumpNo, list);
+            JumpCount = nextJumpNo - startJumpNo;
         }
     }
-    StartJumpNo += JumpCount;
+    startJumpNo += JumpCount;
 }
 
 // ---------------------------------------------------------------------------
 // Lines
 
-int TCustomRVFormattedData::GetLineNo(int ItemNo, int Offs)
+int TCustomRVFormattedData::GetLineNo(int itemNo, int offs)
 {
-    int DrawItemNo, DrawOffs;
-    Item2DrawItem(ItemNo, Offs, DrawItemNo, DrawOffs);
-    int Line = 0;
-    for (int i = DrawItemNo; i >= 0; --i)
+    int drawItemNo, drawOffs;
+    Item2DrawItem(itemNo, offs, drawItemNo, drawOffs);
+    int line = 0;
+    for (int i = drawItemNo; i >= 0; --i)
         if (DrawItems[i]->FromNewLine || i == 0)
-            ++Line;
-    return Line;
+            ++line;
+    return line;
 }

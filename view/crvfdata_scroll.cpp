@@ -16,10 +16,10 @@
 namespace {
 
 // The root data when it is another formatted document than Data; null otherwise.
-TCustomRVFormattedData* OtherRoot(TCustomRVFormattedData* Data)
+TCustomRVFormattedData* OtherRoot(TCustomRVFormattedData* data)
 {
-    TCustomRVData* Root = Data->GetRootData();
-    return Root != Data ? dynamic_cast<TCustomRVFormattedData*>(Root) : nullptr;
+    TCustomRVData* root = data->GetRootData();
+    return root != data ? dynamic_cast<TCustomRVFormattedData*>(root) : nullptr;
 }
 
 } // namespace
@@ -29,55 +29,55 @@ TCustomRVFormattedData* OtherRoot(TCustomRVFormattedData* Data)
 
 bool TCustomRVFormattedData::IsAssignedRVDblClick()
 {
-    TCustomRVFormattedData* Root = OtherRoot(this);
-    return Root != nullptr && Root->IsAssignedRVDblClick();
+    TCustomRVFormattedData* root = OtherRoot(this);
+    return root != nullptr && root->IsAssignedRVDblClick();
 }
 
 bool TCustomRVFormattedData::IsAssignedRVRightClick()
 {
-    TCustomRVFormattedData* Root = OtherRoot(this);
-    return Root != nullptr && Root->IsAssignedRVRightClick();
+    TCustomRVFormattedData* root = OtherRoot(this);
+    return root != nullptr && root->IsAssignedRVRightClick();
 }
 
-void TCustomRVFormattedData::DoRVDblClick(const AnsiString& ClickedWord, int StyleNo)
+void TCustomRVFormattedData::DoRVDblClick(const AnsiString& clickedWord, int styleNo)
 {
-    if (TCustomRVFormattedData* Root = OtherRoot(this))
-        Root->DoRVDblClick(ClickedWord, StyleNo);
+    if (TCustomRVFormattedData* root = OtherRoot(this))
+        root->DoRVDblClick(clickedWord, styleNo);
 }
 
-void TCustomRVFormattedData::DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y)
+void TCustomRVFormattedData::DoRVRightClick(const AnsiString& clickedWord, int styleNo, int x, int y)
 {
-    if (TCustomRVFormattedData* Root = OtherRoot(this))
-        Root->DoRVRightClick(ClickedWord, StyleNo, X, Y);
+    if (TCustomRVFormattedData* root = OtherRoot(this))
+        root->DoRVRightClick(clickedWord, styleNo, x, y);
 }
 
 TCPEventKind TCustomRVFormattedData::GetCPEventKind()
 {
-    TCustomRVFormattedData* Root = OtherRoot(this);
-    return Root != nullptr ? Root->GetCPEventKind() : cpeNone;
+    TCustomRVFormattedData* root = OtherRoot(this);
+    return root != nullptr ? root->GetCPEventKind() : cpeNone;
 }
 
 bool TCustomRVFormattedData::IsAssignedCopy()
 {
-    TCustomRVFormattedData* Root = OtherRoot(this);
-    return Root != nullptr && Root->IsAssignedCopy();
+    TCustomRVFormattedData* root = OtherRoot(this);
+    return root != nullptr && root->IsAssignedCopy();
 }
 
 void TCustomRVFormattedData::DoCopy()
 {
-    if (TCustomRVFormattedData* Root = OtherRoot(this))
-        Root->DoCopy();
+    if (TCustomRVFormattedData* root = OtherRoot(this))
+        root->DoCopy();
 }
 
-void TCustomRVFormattedData::AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item)
+void TCustomRVFormattedData::AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item)
 {
-    (void)RVData;
-    (void)Item;
+    (void)rvData;
+    (void)item;
 }
 
-void TCustomRVFormattedData::SilentReplaceChosenRVData(TCustomRVData* RVData)
+void TCustomRVFormattedData::SilentReplaceChosenRVData(TCustomRVData* rvData)
 {
-    (void)RVData;
+    (void)rvData;
 }
 
 // ---------------------------------------------------------------------------
@@ -87,28 +87,28 @@ void TCustomRVFormattedData::AfterVScroll()
 {
     if (!IsAssignedCheckpointVisible())
         return;
-    const TCPEventKind Kind = GetCPEventKind();
-    if (Kind == cpeNone)
+    const TCPEventKind kind = GetCPEventKind();
+    if (kind == cpeNone)
         return;
-    const int Top = GetVOffs();
-    const int Bottom = Top + GetHeight();
-    const int Count = DrawItems.Count();
+    const int top = GetVOffs();
+    const int bottom = top + GetHeight();
+    const int count = DrawItems.Count();
     // The Y of a checkpoint: the top of its item's first draw item; false for
     // an item that is not laid out.
-    auto YOf = [&](const TRVCPInfo* cp, int& Y) {
-        const TCustomRVItemInfo* Item = cp->ItemInfo;
-        if (Item == nullptr || Item->DrawItemNo < 0 || Item->DrawItemNo >= Count)
+    auto yOf = [&](const TRVCPInfo* cp, int& y) {
+        const TCustomRVItemInfo* item = cp->ItemInfo;
+        if (item == nullptr || item->DrawItemNo < 0 || item->DrawItemNo >= count)
             return false;
-        Y = DrawItems[Item->DrawItemNo]->Top;
+        y = DrawItems[item->DrawItemNo]->Top;
         return true;
     };
-    auto Report = [&](TRVCPInfo* cp) {
+    auto report = [&](TRVCPInfo* cp) {
         if (cp == LastReportedCP)
             return;
         LastReportedCP = cp;
         DoCheckpointVisible(cp);
     };
-    auto ReportNone = [&]() {
+    auto reportNone = [&]() {
         if (LastReportedCP == nullptr)
             return;
         LastReportedCP = nullptr;
@@ -116,88 +116,88 @@ void TCustomRVFormattedData::AfterVScroll()
     };
 
     // The first checkpoint that raises the event at or below the top of the view.
-    TRVCPInfo* Found = nullptr;
-    int FoundY = 0;
+    TRVCPInfo* found = nullptr;
+    int foundY = 0;
     for (TRVCPInfo* cp = FirstCP; cp != nullptr; cp = cp->Next) {
         if (!cp->RaiseEvent)
             continue;
-        int Y;
-        if (!YOf(cp, Y))
+        int y;
+        if (!yOf(cp, y))
             return;
-        if (Y >= Top) {
-            Found = cp;
-            FoundY = Y;
+        if (y >= top) {
+            found = cp;
+            foundY = y;
             break;
         }
     }
-    const bool EndInView = NotAddedCP != nullptr && NotAddedCP->RaiseEvent && DocumentHeight < Bottom;
+    const bool endInView = NotAddedCP != nullptr && NotAddedCP->RaiseEvent && DocumentHeight < bottom;
 
-    if (Kind == cpeAsSectionStart) {
-        if (Found != nullptr) {
-            if (FoundY <= Bottom) {
-                Report(Found);
+    if (kind == cpeAsSectionStart) {
+        if (found != nullptr) {
+            if (foundY <= bottom) {
+                report(found);
             } else {
                 // The view lies inside the section of the checkpoint above it.
-                TRVCPInfo* Prev = Found->Prev;
-                while (Prev != nullptr && !Prev->RaiseEvent)
-                    Prev = Prev->Prev;
-                if (Prev != nullptr)
-                    Report(Prev);
+                TRVCPInfo* prev = found->Prev;
+                while (prev != nullptr && !prev->RaiseEvent)
+                    prev = prev->Prev;
+                if (prev != nullptr)
+                    report(prev);
             }
-        } else if (EndInView) {
-            Report(NotAddedCP);
+        } else if (endInView) {
+            report(NotAddedCP);
         } else {
-            TRVCPInfo* Last = LastCP;
-            while (Last != nullptr && !Last->RaiseEvent)
-                Last = Last->Prev;
-            int Y;
-            if (Last != nullptr && YOf(Last, Y) && Y <= Top)
-                Report(Last);
+            TRVCPInfo* last = LastCP;
+            while (last != nullptr && !last->RaiseEvent)
+                last = last->Prev;
+            int y;
+            if (last != nullptr && yOf(last, y) && y <= top)
+                report(last);
         }
         return;
     }
 
     // cpeWhenVisible
-    if (Found != nullptr && FoundY <= Bottom)
-        Report(Found);
-    else if (Found == nullptr && EndInView)
-        Report(NotAddedCP);
+    if (found != nullptr && foundY <= bottom)
+        report(found);
+    else if (found == nullptr && endInView)
+        report(NotAddedCP);
     else
-        ReportNone();
+        reportNone();
 }
 
 // ---------------------------------------------------------------------------
 // Scrolling into view
 
-void TCustomRVFormattedData::ShowRectangle(int Left, int Top, int Width, int Height)
+void TCustomRVFormattedData::ShowRectangle(int left, int top, int width, int height)
 {
-    if (GetHOffs() > Left || GetHOffs() + GetWidth() < Left + Width)
-        HScrollTo(Left - GetWidth() / 4);
-    const int Bottom = Top + Height;
-    const int Step = GetVSmallStep();
-    const int VOffs = GetVOffs();
+    if (GetHOffs() > left || GetHOffs() + GetWidth() < left + width)
+        HScrollTo(left - GetWidth() / 4);
+    const int bottom = top + height;
+    const int step = GetVSmallStep();
+    const int vOffs = GetVOffs();
     // A rectangle that already fills the view stays where it is.
-    if (Bottom > VOffs + GetHeight() - 2 * Step && Top < VOffs + Step)
+    if (bottom > vOffs + GetHeight() - 2 * step && top < vOffs + step)
         return;
-    if (Bottom <= VOffs + GetHeight()) {
-        if (Top < VOffs)
-            ScrollTo(Top, true);
+    if (bottom <= vOffs + GetHeight()) {
+        if (top < vOffs)
+            ScrollTo(top, true);
         return;
     }
-    ScrollTo(Bottom - GetHeight() + Step, true);
+    ScrollTo(bottom - GetHeight() + step, true);
 }
 
 // ---------------------------------------------------------------------------
 // Keyboard focus among the items
 
-int TCustomRVFormattedData::GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVData*& TopFocusedRVData,
+int TCustomRVFormattedData::GetNextFocusedItem(int itemNo, bool GoForward, TCustomRVData*& TopFocusedRVData,
                                                int& TopFocusedItemNo)
 {
-    const int Count = GetItemCount();
-    if (FocusedItemNo < -1 || FocusedItemNo >= Count)
+    const int count = GetItemCount();
+    if (FocusedItemNo < -1 || FocusedItemNo >= count)
         FocusedItemNo = -1;
-    TRVStyle* RVStyle = GetRVStyle();
-    auto TakesFocus = [&](int i) { return GetItem(i)->GetBoolValueEx(rvbpAllowsFocus, RVStyle); };
+    TRVStyle* rvStyle = GetRVStyle();
+    auto TakesFocus = [&](int i) { return GetItem(i)->GetBoolValueEx(rvbpAllowsFocus, rvStyle); };
     // The item itself, or an item inside it, takes the focus.
     auto Try = [&](int i) {
         if (TakesFocus(i)) {
@@ -207,16 +207,16 @@ int TCustomRVFormattedData::GetNextFocusedItem(int ItemNo, bool GoForward, TCust
         }
         return GetItem(i)->MoveFocus(GoForward, TopFocusedRVData, TopFocusedItemNo);
     };
-    const bool Inside = ItemNo >= 0 && ItemNo < Count;
+    const bool inside = itemNo >= 0 && itemNo < count;
     if (GoForward) {
         // An item that does not take the focus itself may move it inside itself.
-        const int Start = Inside && !TakesFocus(ItemNo) ? ItemNo : std::max(ItemNo + 1, 0);
-        for (int i = Start; i < Count; ++i)
+        const int start = inside && !TakesFocus(itemNo) ? itemNo : std::max(itemNo + 1, 0);
+        for (int i = start; i < count; ++i)
             if (Try(i))
                 return i;
     } else {
-        int Start = ItemNo < 0 ? Count - 1 : (Inside && !TakesFocus(ItemNo) ? ItemNo : ItemNo - 1);
-        for (int i = std::min(Start, Count - 1); i >= 0; --i)
+        int start = itemNo < 0 ? count - 1 : (inside && !TakesFocus(itemNo) ? itemNo : itemNo - 1);
+        for (int i = std::min(start, count - 1); i >= 0; --i)
             if (Try(i))
                 return i;
     }
@@ -231,12 +231,12 @@ void TCustomRVFormattedData::ClearFocus()
         FocusedItemNo = -1;
 }
 
-void TCustomRVFormattedData::AdjustFocus(int NewFocusedItemNo, TCustomRVData* TopFocusedRVData,
-                                         int TopFocusedItemNo)
+void TCustomRVFormattedData::AdjustFocus(int newFocusedItemNo, TCustomRVData* topFocusedRvData,
+                                         int topFocusedItemNo)
 {
-    (void)TopFocusedRVData;
-    (void)TopFocusedItemNo;
-    FocusedItemNo = NewFocusedItemNo;
+    (void)topFocusedRvData;
+    (void)topFocusedItemNo;
+    FocusedItemNo = newFocusedItemNo;
 }
 
 // ---------------------------------------------------------------------------
@@ -252,35 +252,35 @@ void TCustomRVFormattedData::XorDrawing()
     XorDrawn = !XorDrawn;
 }
 
-void TCustomRVFormattedData::XorDrawingEx(int X, int Y)
+void TCustomRVFormattedData::XorDrawingEx(int x, int y)
 {
-    XorX = X;
-    XorY = Y;
+    XorX = x;
+    XorY = y;
     XorDrawing();
 }
 
-void TCustomRVFormattedData::AssignXorDrawing(const TRVXorDrawingEvent& Handler, const void* Owner)
+void TCustomRVFormattedData::AssignXorDrawing(const TRVXorDrawingEvent& handler, const void* owner)
 {
     ClearXorDrawing();
-    XorDrawingHandler = Handler;
-    XorDrawingOwner = Owner;
+    XorDrawingHandler = handler;
+    XorDrawingOwner = owner;
 }
 
-void TCustomRVFormattedData::UnAssignXorDrawing(const void* Owner)
+void TCustomRVFormattedData::UnAssignXorDrawing(const void* owner)
 {
-    if (!UsingThisXorDrawing(Owner))
+    if (!UsingThisXorDrawing(owner))
         return;
-    TWinControl* Control = GetParentControl();
-    if (XorDrawn && (Control == nullptr || (Control->ComponentState() & csDestroying) == 0))
+    TWinControl* control = GetParentControl();
+    if (XorDrawn && (control == nullptr || (control->ComponentState() & csDestroying) == 0))
         XorDrawing();
     XorDrawn = false;
     XorDrawingHandler = nullptr;
     XorDrawingOwner = nullptr;
 }
 
-bool TCustomRVFormattedData::UsingThisXorDrawing(const void* Owner) const
+bool TCustomRVFormattedData::UsingThisXorDrawing(const void* owner) const
 {
-    return XorDrawingHandler && XorDrawingOwner == Owner;
+    return XorDrawingHandler && XorDrawingOwner == owner;
 }
 
 bool TCustomRVFormattedData::ClearXorDrawing()
@@ -295,51 +295,51 @@ bool TCustomRVFormattedData::ClearXorDrawing()
 // ---------------------------------------------------------------------------
 // Mouse capture and the partially selected item
 
-void TCustomRVFormattedData::SetMouseCapture(TCustomRVItemInfo* Item, int& Left, int& Top)
+void TCustomRVFormattedData::SetMouseCapture(TCustomRVItemInfo* item, int& left, int& top)
 {
-    Left = 0;
-    Top = 0;
-    const int ItemNo = GetItemNo(Item);
-    if (ItemNo < 0)
+    left = 0;
+    top = 0;
+    const int itemNo = GetItemNo(item);
+    if (itemNo < 0)
         return;
-    const int Count = DrawItems.Count();
-    if (HotDrawItemNo < 0 || HotDrawItemNo >= Count || DrawItems[HotDrawItemNo]->ItemNo != ItemNo)
-        Item2FirstDrawItem(ItemNo, HotDrawItemNo);
-    if (HotDrawItemNo >= 0 && HotDrawItemNo < Count) {
-        Left = DrawItems[HotDrawItemNo]->Left;
-        Top = DrawItems[HotDrawItemNo]->Top;
+    const int count = DrawItems.Count();
+    if (HotDrawItemNo < 0 || HotDrawItemNo >= count || DrawItems[HotDrawItemNo]->ItemNo != itemNo)
+        Item2FirstDrawItem(itemNo, HotDrawItemNo);
+    if (HotDrawItemNo >= 0 && HotDrawItemNo < count) {
+        left = DrawItems[HotDrawItemNo]->Left;
+        top = DrawItems[HotDrawItemNo]->Top;
     } else {
         HotDrawItemNo = -1;
     }
-    MouseCaptureItem = Item;
+    MouseCaptureItem = item;
 }
 
-void TCustomRVFormattedData::ReleaseMouseCapture(TCustomRVItemInfo* Item)
+void TCustomRVFormattedData::ReleaseMouseCapture(TCustomRVItemInfo* item)
 {
-    if (MouseCaptureItem == Item)
+    if (MouseCaptureItem == item)
         MouseCaptureItem = nullptr;
 }
 
-void TCustomRVFormattedData::SetPartialSelectedItem(TCustomRVItemInfo* Item)
+void TCustomRVFormattedData::SetPartialSelectedItem(TCustomRVItemInfo* item)
 {
-    if (Item == PartialSelectedItem)
+    if (item == PartialSelectedItem)
         return;
-    Deselect(Item, true);
-    PartialSelectedItem = Item;
+    Deselect(item, true);
+    PartialSelectedItem = item;
     DoSelect();
 }
 
 // ---------------------------------------------------------------------------
 // Background palette and the page starts of a print job
 
-void TCustomRVFormattedData::UpdateBackgroundPaletteInfo(TRVBackground* Background)
+void TCustomRVFormattedData::UpdateBackgroundPaletteInfo(TRVBackground* background)
 {
-    if (Background == nullptr)
+    if (background == nullptr)
         return;
-    TCustomRVData* Root = GetRootData();
+    TCustomRVData* root = GetRootData();
     State.Include(rvstChangingBkPalette);
     try {
-        Background->UpdatePaletted(Root->GetDoInPaletteMode(), Root->GetRVPalette(), Root->GetRVLogPalette());
+        background->UpdatePaletted(root->GetDoInPaletteMode(), root->GetRVPalette(), root->GetRVLogPalette());
     } catch (...) {
         State.Exclude(rvstChangingBkPalette);
         throw;
@@ -347,28 +347,28 @@ void TCustomRVFormattedData::UpdateBackgroundPaletteInfo(TRVBackground* Backgrou
     State.Exclude(rvstChangingBkPalette);
 }
 
-void TCustomRVFormattedData::AssignSoftPageBreaks(TRVPrintServices* PrintServices)
+void TCustomRVFormattedData::AssignSoftPageBreaks(TRVPrintServices* printServices)
 {
-    if (PrintServices == nullptr)
+    if (printServices == nullptr)
         throw ERollViewError(errRVNilParameter);
-    auto List = std::make_unique<TRVSoftPageBreakList>();
-    const int Pages = PrintServices->GetPagesCount();
-    const int ItemCount = GetItemCount();
-    for (int Page = 1; Page <= Pages; ++Page) {
-        int ItemNo = -1, Offs = 0, Extra = -1;
-        PrintServices->GetFirstItemOnPageEx(Page, ItemNo, Offs, Extra);
+    auto list = std::make_unique<TRVSoftPageBreakList>();
+    const int pages = printServices->GetPagesCount();
+    const int itemCount = GetItemCount();
+    for (int page = 1; page <= pages; ++page) {
+        int itemNo = -1, offs = 0, extra = -1;
+        printServices->GetFirstItemOnPageEx(page, itemNo, offs, extra);
         // A page start outside this document (another document was paginated)
         // has no place to be shown.
-        if (ItemNo < 0 || ItemNo >= ItemCount)
+        if (itemNo < 0 || itemNo >= itemCount)
             continue;
-        auto Info = std::make_unique<TRVSoftPageBreakInfo>();
-        Info->ItemNo = ItemNo;
-        Info->OffsetInItem = Offs;
-        Info->ExtraData = Extra;
-        List->Add(Info.get());
-        Info.release();
+        auto info = std::make_unique<TRVSoftPageBreakInfo>();
+        info->ItemNo = itemNo;
+        info->OffsetInItem = offs;
+        info->ExtraData = extra;
+        list->Add(info.get());
+        info.release();
     }
-    SoftPageBreaks = std::move(List);
+    SoftPageBreaks = std::move(list);
     if (GetOptions().Contains(rvoShowPageBreaks))
         Invalidate();
 }
@@ -381,10 +381,10 @@ void TCustomRVFormattedData::ClearSoftPageBreaks()
 // ---------------------------------------------------------------------------
 // Deleted styles
 
-void TCustomRVFormattedData::AfterDeleteStyles(TRVIntegerList* TextStylesShift,
-                                               TRVIntegerList* ParaStylesShift,
-                                               TRVIntegerList* ListStylesShift)
+void TCustomRVFormattedData::AfterDeleteStyles(TRVIntegerList* textStylesShift,
+                                               TRVIntegerList* paraStylesShift,
+                                               TRVIntegerList* listStylesShift)
 {
-    if (auto* Editor = dynamic_cast<TCustomRollView*>(GetInplaceEditor()))
-        Editor->RVData->AfterDeleteStyles(TextStylesShift, ParaStylesShift, ListStylesShift);
+    if (auto* editor = dynamic_cast<TCustomRollView*>(GetInplaceEditor()))
+        editor->RVData->AfterDeleteStyles(textStylesShift, paraStylesShift, listStylesShift);
 }

@@ -15,14 +15,14 @@
 
 namespace {
 
-bool IsHighSurrogate(WideChar Ch)
+bool IsHighSurrogate(WideChar ch)
 {
-    return Ch >= 0xD800 && Ch <= 0xDBFF;
+    return ch >= 0xD800 && ch <= 0xDBFF;
 }
 
-bool IsLowSurrogate(WideChar Ch)
+bool IsLowSurrogate(WideChar ch)
 {
-    return Ch >= 0xDC00 && Ch <= 0xDFFF;
+    return ch >= 0xDC00 && ch <= 0xDFFF;
 }
 
 WideString UpperCased(WideString s)
@@ -44,11 +44,11 @@ struct TSearchItem {
 
     int OffsOfUnit(size_t i) const { return Offs.empty() ? static_cast<int>(i) + 1 : Offs[i]; }
     // The first unit whose character starts at or after the item offset Offs.
-    size_t UnitAtOrAfter(int ItemOffs) const
+    size_t UnitAtOrAfter(int itemOffs) const
     {
         if (Offs.empty())
-            return static_cast<size_t>(std::clamp(ItemOffs - 1, 0, static_cast<int>(Text.size())));
-        return static_cast<size_t>(std::lower_bound(Offs.begin(), Offs.end() - 1, ItemOffs) - Offs.begin());
+            return static_cast<size_t>(std::clamp(itemOffs - 1, 0, static_cast<int>(Text.size())));
+        return static_cast<size_t>(std::lower_bound(Offs.begin(), Offs.end() - 1, itemOffs) - Offs.begin());
     }
     // Whether a hit may begin (or end) before unit i: never inside one
     // character of the item or between the two units of a surrogate pair.
@@ -63,80 +63,80 @@ struct TSearchItem {
 };
 
 // ANSI text in a code page as UTF-16 with the offset of each unit's character.
-void ConvertAnsiItem(const AnsiString& s, unsigned CodePage, TSearchItem& Result)
+void ConvertAnsiItem(const AnsiString& s, unsigned codePage, TSearchItem& result)
 {
-    CodePage = ResolveCodePage(CodePage);
-    if (CodePageMaxCharSize(CodePage) == 1) {
+    codePage = ResolveCodePage(codePage);
+    if (CodePageMaxCharSize(codePage) == 1) {
         // One character per byte: the whole text at once, when it keeps that.
-        Result.Text = AnsiToWide(s, CodePage);
-        if (Result.Text.size() == s.size())
+        result.Text = AnsiToWide(s, codePage);
+        if (result.Text.size() == s.size())
             return;
     }
-    Result.Text.clear();
-    Result.Text.reserve(s.size());
-    Result.Offs.reserve(s.size() + 1);
-    const char* const Start = s.data();
-    const char* const End = Start + s.size();
-    for (const char* p = Start; p < End;) {
-        const char* Next = CharNextExA(CodePage, p, End);
-        if (Next <= p)
-            Next = p + 1;
-        const int Offs = static_cast<int>(p - Start) + 1;
-        const auto Byte = static_cast<unsigned char>(*p);
-        if (Next == p + 1 && Byte < 0x80) {
-            Result.Text += static_cast<WideChar>(Byte);
-            Result.Offs.push_back(Offs);
+    result.Text.clear();
+    result.Text.reserve(s.size());
+    result.Offs.reserve(s.size() + 1);
+    const char* const start = s.data();
+    const char* const end = start + s.size();
+    for (const char* p = start; p < end;) {
+        const char* next = CharNextExA(codePage, p, end);
+        if (next <= p)
+            next = p + 1;
+        const int offs = static_cast<int>(p - start) + 1;
+        const auto byte = static_cast<unsigned char>(*p);
+        if (next == p + 1 && byte < 0x80) {
+            result.Text += static_cast<WideChar>(byte);
+            result.Offs.push_back(offs);
         } else {
-            WideString Ch = AnsiToWide(AnsiString(p, static_cast<size_t>(Next - p)), CodePage);
+            WideString ch = AnsiToWide(AnsiString(p, static_cast<size_t>(next - p)), codePage);
             // A character the code page cannot convert still takes a place.
-            if (Ch.empty())
-                Ch.assign(1, static_cast<WideChar>(0xFFFD));
-            Result.Text += Ch;
-            Result.Offs.insert(Result.Offs.end(), Ch.size(), Offs);
+            if (ch.empty())
+                ch.assign(1, static_cast<WideChar>(0xFFFD));
+            result.Text += ch;
+            result.Offs.insert(result.Offs.end(), ch.size(), offs);
         }
-        p = Next;
+        p = next;
     }
-    Result.Offs.push_back(static_cast<int>(s.size()) + 1);
+    result.Offs.push_back(static_cast<int>(s.size()) + 1);
 }
 
-TSearchItem MakeSearchItem(TCustomRVData& Data, int ItemNo, bool MatchCase)
+TSearchItem MakeSearchItem(TCustomRVData& data, int itemNo, bool matchCase)
 {
-    TSearchItem Result;
-    const AnsiString& s = Data.GetItemText(ItemNo);
-    const TCustomRVItemInfo* Item = Data.GetItem(ItemNo);
-    if (Item->ItemOptions.Contains(rvioUnicode))
-        Result.Text = RVU_RawUnicodeToWideString(s.size() % 2 ? s.substr(0, s.size() - 1) : s);
+    TSearchItem result;
+    const AnsiString& s = data.GetItemText(itemNo);
+    const TCustomRVItemInfo* item = data.GetItem(itemNo);
+    if (item->ItemOptions.Contains(rvioUnicode))
+        result.Text = RVU_RawUnicodeToWideString(s.size() % 2 ? s.substr(0, s.size() - 1) : s);
     else
-        ConvertAnsiItem(s, Data.GetStyleCodePage(Item->StyleNo), Result);
-    Result.Keyed = MatchCase ? Result.Text : UpperCased(Result.Text);
-    return Result;
+        ConvertAnsiItem(s, data.GetStyleCodePage(item->StyleNo), result);
+    result.Keyed = matchCase ? result.Text : UpperCased(result.Text);
+    return result;
 }
 
 // The search of one text item's units First..Last - 1 for Key: the first hit
 // (Down) or the last one; its item offset and length in item characters.
-bool FindInItem(TCustomRVData& Data, const TSearchItem& Item, size_t First, size_t Last,
-                const WideString& Key, bool Down, bool WholeWord, int& Offs, int& Length)
+bool FindInItem(TCustomRVData& Data, const TSearchItem& item, size_t first, size_t last,
+                const WideString& Key, bool down, bool WholeWord, int& offs, int& length)
 {
     const size_t n = Key.size();
-    if (n == 0 || Last > Item.Text.size() || First > Last || Last - First < n)
+    if (n == 0 || last > item.Text.size() || first > last || last - first < n)
         return false;
-    auto Matches = [&](size_t p) {
-        if (!std::equal(Key.begin(), Key.end(), Item.Keyed.begin() + static_cast<std::ptrdiff_t>(p)))
+    auto matches = [&](size_t p) {
+        if (!std::equal(Key.begin(), Key.end(), item.Keyed.begin() + static_cast<std::ptrdiff_t>(p)))
             return false;
-        if (!Item.IsBoundary(p) || !Item.IsBoundary(p + n))
+        if (!item.IsBoundary(p) || !item.IsBoundary(p + n))
             return false;
         // Words are judged by the item's whole text, not by the part searched.
-        if (WholeWord && ((p > 0 && !Data.IsDelimiterW(Item.Text[p - 1])) ||
-                          (p + n < Item.Text.size() && !Data.IsDelimiterW(Item.Text[p + n]))))
+        if (WholeWord && ((p > 0 && !Data.IsDelimiterW(item.Text[p - 1])) ||
+                          (p + n < item.Text.size() && !Data.IsDelimiterW(item.Text[p + n]))))
             return false;
         return true;
     };
-    const size_t LastStart = Last - n;
-    for (size_t i = 0; i <= LastStart - First; ++i) {
-        const size_t p = Down ? First + i : LastStart - i;
-        if (Matches(p)) {
-            Offs = Item.OffsOfUnit(p);
-            Length = Item.OffsOfUnit(p + n) - Offs;
+    const size_t lastStart = last - n;
+    for (size_t i = 0; i <= lastStart - first; ++i) {
+        const size_t p = down ? first + i : lastStart - i;
+        if (matches(p)) {
+            offs = item.OffsOfUnit(p);
+            length = item.OffsOfUnit(p + n) - offs;
             return true;
         }
     }
@@ -145,110 +145,110 @@ bool FindInItem(TCustomRVData& Data, const TSearchItem& Item, size_t First, size
 
 // The sub-documents of Item from Position on, each searching from its own
 // selection; the one that finds the text becomes the chosen one.
-bool SearchSubDocuments(TCustomRVItemInfo* Item, TRVSubRVDataPos Position, bool Down, bool MatchCase,
-                        bool WholeWord, const AnsiString& Text)
+bool SearchSubDocuments(TCustomRVItemInfo* item, TRVSubRVDataPos position, bool down, bool matchCase,
+                        bool wholeWord, const AnsiString& text)
 {
-    TRVStoreSubRVData* RawStore = nullptr;
-    TCustomRVData* Sub = Item->GetSubRVData(RawStore, Position);
-    std::unique_ptr<TRVStoreSubRVData> Store(RawStore);
-    while (Sub != nullptr) {
-        auto* FSub = dynamic_cast<TCustomRVFormattedData*>(Sub->GetRVData());
-        if (FSub != nullptr && FSub->SearchText(Down, MatchCase, WholeWord, Text)) {
-            Item->ChooseSubRVData(Store.get());
+    TRVStoreSubRVData* rawStore = nullptr;
+    TCustomRVData* sub = item->GetSubRVData(rawStore, position);
+    std::unique_ptr<TRVStoreSubRVData> store(rawStore);
+    while (sub != nullptr) {
+        auto* fSub = dynamic_cast<TCustomRVFormattedData*>(sub->GetRVData());
+        if (fSub != nullptr && fSub->SearchText(down, matchCase, wholeWord, text)) {
+            item->ChooseSubRVData(store.get());
             return true;
         }
-        RawStore = Store.release();
-        Sub = Item->GetSubRVData(RawStore, Down ? rvdNext : rvdPrev);
-        Store.reset(RawStore);
+        rawStore = store.release();
+        sub = item->GetSubRVData(rawStore, down ? rvdNext : rvdPrev);
+        store.reset(rawStore);
     }
     return false;
 }
 
 } // namespace
 
-bool TCustomRVFormattedData::SearchText(bool Down, bool MatchCase, bool WholeWord, const AnsiString& Text)
+bool TCustomRVFormattedData::SearchText(bool down, bool matchCase, bool wholeWord, const AnsiString& text)
 {
-    const int Count = GetItemCount();
-    if (Text.empty() || Count == 0)
+    const int count = GetItemCount();
+    if (text.empty() || count == 0)
         return false;
-    WideString Key = AnsiToWide(Text, ResolveCodePage(GetDefaultCodePage()));
-    if (!MatchCase)
-        Key = UpperCased(Key);
-    if (Key.empty())
+    WideString key = AnsiToWide(text, ResolveCodePage(GetDefaultCodePage()));
+    if (!matchCase)
+        key = UpperCased(key);
+    if (key.empty())
         return false;
 
     // A sub-document holding the selection (or being edited) is searched on first.
-    TCustomRVItemInfo* SubItem = GetChosenItem();
-    if (SubItem == nullptr)
-        SubItem = PartialSelectedItem;
-    if (SubItem != nullptr &&
-        SearchSubDocuments(SubItem, Down ? rvdChosenDown : rvdChosenUp, Down, MatchCase, WholeWord, Text))
+    TCustomRVItemInfo* subItem = GetChosenItem();
+    if (subItem == nullptr)
+        subItem = PartialSelectedItem;
+    if (subItem != nullptr &&
+        SearchSubDocuments(subItem, down ? rvdChosenDown : rvdChosenUp, down, matchCase, wholeWord, text))
         return true;
 
-    int ItemNo = 0, Offs = 0;
-    SrchStart(Down, ItemNo, Offs);
-    if (ItemNo < 0 || ItemNo >= Count)
+    int itemNo = 0, offs = 0;
+    SrchStart(down, itemNo, offs);
+    if (itemNo < 0 || itemNo >= count)
         return false;
-    const int Step = Down ? 1 : -1;
+    const int step = down ? 1 : -1;
 
-    TCustomRVItemInfo* Start = GetItem(ItemNo);
-    if (Start == SubItem) {
-        ItemNo += Step;
-    } else if (Start->StyleNo >= 0) {
-        const TSearchItem Item = MakeSearchItem(*this, ItemNo, MatchCase);
-        const size_t Cut = Item.UnitAtOrAfter(Offs);
-        const size_t First = Down ? Cut : 0;
-        const size_t Last = Down ? Item.Text.size() : Cut;
-        int FoundOffs = 0, Length = 0;
-        if (FindInItem(*this, Item, First, Last, Key, Down, WholeWord, FoundOffs, Length))
-            return SrchSelectIt(ItemNo, FoundOffs, Length, !Down);
-        ItemNo += Step;
-    } else if (Down ? Offs > 0 : Offs < 1) {
+    TCustomRVItemInfo* start = GetItem(itemNo);
+    if (start == subItem) {
+        itemNo += step;
+    } else if (start->StyleNo >= 0) {
+        const TSearchItem item = MakeSearchItem(*this, itemNo, matchCase);
+        const size_t cut = item.UnitAtOrAfter(offs);
+        const size_t first = down ? cut : 0;
+        const size_t last = down ? item.Text.size() : cut;
+        int foundOffs = 0, length = 0;
+        if (FindInItem(*this, item, first, last, key, down, wholeWord, foundOffs, length))
+            return SrchSelectIt(itemNo, foundOffs, length, !down);
+        itemNo += step;
+    } else if (down ? offs > 0 : offs < 1) {
         // Past the item in the search direction; before it, it is searched below.
-        ItemNo += Step;
+        itemNo += step;
     }
 
-    for (; ItemNo >= 0 && ItemNo < Count; ItemNo += Step) {
-        TCustomRVItemInfo* Item = GetItem(ItemNo);
-        if (Item->StyleNo < 0) {
-            if (SearchSubDocuments(Item, Down ? rvdFirst : rvdLast, Down, MatchCase, WholeWord, Text))
+    for (; itemNo >= 0 && itemNo < count; itemNo += step) {
+        TCustomRVItemInfo* item = GetItem(itemNo);
+        if (item->StyleNo < 0) {
+            if (SearchSubDocuments(item, down ? rvdFirst : rvdLast, down, matchCase, wholeWord, text))
                 return true;
             continue;
         }
-        const TSearchItem Searched = MakeSearchItem(*this, ItemNo, MatchCase);
-        int FoundOffs = 0, Length = 0;
-        if (FindInItem(*this, Searched, 0, Searched.Text.size(), Key, Down, WholeWord, FoundOffs, Length))
-            return SrchSelectIt(ItemNo, FoundOffs, Length, !Down);
+        const TSearchItem searched = MakeSearchItem(*this, itemNo, matchCase);
+        int foundOffs = 0, length = 0;
+        if (FindInItem(*this, searched, 0, searched.Text.size(), key, down, wholeWord, foundOffs, length))
+            return SrchSelectIt(itemNo, foundOffs, length, !down);
     }
     return false;
 }
 
-void TCustomRVFormattedData::SrchStart(bool Down, int& ItemNo, int& Offs)
+void TCustomRVFormattedData::SrchStart(bool down, int& itemNo, int& offs)
 {
     if (SelectionExists(true, false)) {
-        int StartItemNo, StartOffs;
-        StoreSelBounds(StartItemNo, ItemNo, StartOffs, Offs, false);
-    } else if (Down) {
-        ItemNo = GetFirstItemVisible();
-        Offs = ItemNo >= 0 ? GetOffsBeforeItem(ItemNo) : 0;
+        int startItemNo, startOffs;
+        StoreSelBounds(startItemNo, itemNo, startOffs, offs, false);
+    } else if (down) {
+        itemNo = GetFirstItemVisible();
+        offs = itemNo >= 0 ? GetOffsBeforeItem(itemNo) : 0;
     } else {
-        ItemNo = GetLastItemVisible();
+        itemNo = GetLastItemVisible();
         // Not laid out: every item lies before the end.
-        if (ItemNo < 0)
-            ItemNo = GetItemCount() - 1;
-        Offs = ItemNo >= 0 ? GetOffsAfterItem(ItemNo) + 1 : 0;
+        if (itemNo < 0)
+            itemNo = GetItemCount() - 1;
+        offs = itemNo >= 0 ? GetOffsAfterItem(itemNo) + 1 : 0;
     }
-    if (ItemNo < 0)
-        ItemNo = 0;
+    if (itemNo < 0)
+        itemNo = 0;
 }
 
-bool TCustomRVFormattedData::SrchSelectIt(int ItemNo, int Offs, int Length, bool Up)
+bool TCustomRVFormattedData::SrchSelectIt(int itemNo, int offs, int length, bool up)
 {
     DeselectPartiallySelectedItem(nullptr);
-    if (Up)
-        RestoreSelBounds(ItemNo, ItemNo, Offs + Length, Offs);
+    if (up)
+        RestoreSelBounds(itemNo, itemNo, offs + length, offs);
     else
-        RestoreSelBounds(ItemNo, ItemNo, Offs, Offs + Length);
+        RestoreSelBounds(itemNo, itemNo, offs, offs + length);
     if (SelStartNo >= 0 && SelStartNo < DrawItems.Count()) {
         const TRVDrawLineInfo* dli = DrawItems[SelStartNo];
         ShowRectangle(dli->Left, dli->Top, dli->Width, dli->Height);

@@ -15,118 +15,118 @@
 // ---------------------------------------------------------------------------
 // Selection bounds
 
-void TCustomRVFormattedData::GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs,
-                                          bool Normalize)
+void TCustomRVFormattedData::GetSelBounds(int& startNo, int& endNo, int& startOffs, int& endOffs,
+                                          bool normalize)
 {
-    StartNo = SelStartNo;
-    EndNo = SelEndNo;
-    StartOffs = SelStartOffs;
-    EndOffs = SelEndOffs;
-    if (!Normalize)
+    startNo = SelStartNo;
+    endNo = SelEndNo;
+    startOffs = SelStartOffs;
+    endOffs = SelEndOffs;
+    if (!normalize)
         return;
-    if (StartNo > EndNo) {
-        std::swap(StartNo, EndNo);
-        std::swap(StartOffs, EndOffs);
-    } else if (StartNo == EndNo && StartOffs > EndOffs) {
-        std::swap(StartOffs, EndOffs);
+    if (startNo > endNo) {
+        std::swap(startNo, endNo);
+        std::swap(startOffs, endOffs);
+    } else if (startNo == endNo && startOffs > endOffs) {
+        std::swap(startOffs, endOffs);
     }
 }
 
-void TCustomRVFormattedData::StoreSelBounds(int& StartItemNo, int& EndItemNo, int& StartItemOffs,
-                                            int& EndItemOffs, bool Normalize)
+void TCustomRVFormattedData::StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs,
+                                            int& endItemOffs, bool normalize)
 {
-    int StartNo, EndNo, StartOffs, EndOffs;
-    GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, Normalize);
-    DrawItem2Item(StartNo, StartOffs, StartItemNo, StartItemOffs);
-    DrawItem2Item(EndNo, EndOffs, EndItemNo, EndItemOffs);
+    int startNo, endNo, startOffs, endOffs;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, normalize);
+    DrawItem2Item(startNo, startOffs, startItemNo, startItemOffs);
+    DrawItem2Item(endNo, endOffs, endItemNo, endItemOffs);
 }
 
-void TCustomRVFormattedData::RestoreSelBounds(int StartItemNo, int EndItemNo, int StartItemOffs,
-                                              int EndItemOffs)
+void TCustomRVFormattedData::RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs,
+                                              int endItemOffs)
 {
-    Item2DrawItem(StartItemNo, StartItemOffs, SelStartNo, SelStartOffs);
-    Item2DrawItem(EndItemNo, EndItemOffs, SelEndNo, SelEndOffs);
+    Item2DrawItem(startItemNo, startItemOffs, SelStartNo, SelStartOffs);
+    Item2DrawItem(endItemNo, endItemOffs, SelEndNo, SelEndOffs);
 }
 
 // ---------------------------------------------------------------------------
 // Mapping between items and draw items
 
-void TCustomRVFormattedData::DrawItem2Item(int DrawItemNo, int DrawOffs, int& ItemNo, int& Offs)
+void TCustomRVFormattedData::DrawItem2Item(int drawItemNo, int drawOffs, int& itemNo, int& offs)
 {
-    Offs = DrawOffs;
-    if (DrawItemNo == -1) {
-        ItemNo = -1;
+    offs = drawOffs;
+    if (drawItemNo == -1) {
+        itemNo = -1;
         return;
     }
-    const TRVDrawLineInfo* dli = DrawItems.Get(DrawItemNo);
-    ItemNo = dli->ItemNo;
-    if (GetItemStyle(ItemNo) < 0)
+    const TRVDrawLineInfo* dli = DrawItems.Get(drawItemNo);
+    itemNo = dli->ItemNo;
+    if (GetItemStyle(itemNo) < 0)
         return;
     // A draw item laid out for a longer text than the item now holds never
     // names a position past the item's end.
-    Offs = std::clamp(DrawOffs + dli->Offs - 1, 1, ItemLength(ItemNo) + 1);
+    offs = std::clamp(drawOffs + dli->Offs - 1, 1, ItemLength(itemNo) + 1);
 }
 
-void TCustomRVFormattedData::Item2FirstDrawItem(int ItemNo, int& DrawItemNo)
+void TCustomRVFormattedData::Item2FirstDrawItem(int itemNo, int& drawItemNo)
 {
-    DrawItemNo = ItemNo == -1 ? -1 : GetItem(ItemNo)->DrawItemNo;
+    drawItemNo = itemNo == -1 ? -1 : GetItem(itemNo)->DrawItemNo;
 }
 
-void TCustomRVFormattedData::Item2DrawItem(int ItemNo, int Offs, int& DrawItemNo, int& DrawOffs)
+void TCustomRVFormattedData::Item2DrawItem(int itemNo, int offs, int& drawItemNo, int& drawOffs)
 {
-    DrawOffs = Offs;
-    Item2FirstDrawItem(ItemNo, DrawItemNo);
-    if (DrawItemNo < 0 || DrawItemNo >= DrawItems.Count()) {
+    drawOffs = offs;
+    Item2FirstDrawItem(itemNo, drawItemNo);
+    if (drawItemNo < 0 || drawItemNo >= DrawItems.Count()) {
         // Not laid out (or laid out before the items changed).
-        DrawItemNo = -1;
+        drawItemNo = -1;
         return;
     }
-    if (GetItemStyle(ItemNo) < 0)
+    if (GetItemStyle(itemNo) < 0)
         return;
-    Offs = std::clamp(Offs, 1, ItemLength(ItemNo) + 1);
-    const int Count = DrawItems.Count();
-    int J = DrawItemNo + 1;
-    while (J < Count && DrawItems.Get(J)->ItemNo == ItemNo) {
-        const TRVDrawLineInfo* Prev = DrawItems.Get(J - 1);
-        if (DrawItems.Get(J)->Offs >= Offs && Prev->Offs + Prev->Length >= Offs)
+    offs = std::clamp(offs, 1, ItemLength(itemNo) + 1);
+    const int count = DrawItems.Count();
+    int j = drawItemNo + 1;
+    while (j < count && DrawItems.Get(j)->ItemNo == itemNo) {
+        const TRVDrawLineInfo* prev = DrawItems.Get(j - 1);
+        if (DrawItems.Get(j)->Offs >= offs && prev->Offs + prev->Length >= offs)
             break;
-        ++J;
+        ++j;
     }
-    DrawItemNo = J - 1;
-    const TRVDrawLineInfo* dli = DrawItems.Get(DrawItemNo);
-    if (J < Count && Offs > dli->Offs + dli->Length) {
+    drawItemNo = j - 1;
+    const TRVDrawLineInfo* dli = DrawItems.Get(drawItemNo);
+    if (j < count && offs > dli->Offs + dli->Length) {
         // A space dropped at the end of the line: the position is the start of
         // the next line's first draw item.
-        DrawItemNo = J;
-        DrawOffs = GetOffsBeforeDrawItem(J);
+        drawItemNo = j;
+        drawOffs = GetOffsBeforeDrawItem(j);
         return;
     }
-    DrawOffs = std::clamp(Offs - dli->Offs + 1, 1, dli->Length + 1);
+    drawOffs = std::clamp(offs - dli->Offs + 1, 1, dli->Length + 1);
 }
 
-void TCustomRVFormattedData::GetScreenLineBounds(int DrawItemNo, int& First, int& Last)
+void TCustomRVFormattedData::GetScreenLineBounds(int drawItemNo, int& first, int& last)
 {
-    First = DrawItemNo;
-    while (First >= 1 && !DrawItems.Get(First)->FromNewLine)
-        --First;
-    Last = DrawItemNo + 1;
-    while (Last < DrawItems.Count() && !DrawItems.Get(Last)->FromNewLine)
-        ++Last;
-    --Last;
+    first = drawItemNo;
+    while (first >= 1 && !DrawItems.Get(first)->FromNewLine)
+        --first;
+    last = drawItemNo + 1;
+    while (last < DrawItems.Count() && !DrawItems.Get(last)->FromNewLine)
+        ++last;
+    --last;
 }
 
-int TCustomRVFormattedData::FindDrawItemByItem(int ItemNo)
+int TCustomRVFormattedData::FindDrawItemByItem(int itemNo)
 {
-    if (ItemNo == -1)
+    if (itemNo == -1)
         return -1;
     // The item's own note of its first draw item answers at once when it
     // still holds (a data that shares its items with another does not keep it).
-    const int Noted = GetItem(ItemNo)->DrawItemNo;
-    if (Noted >= 0 && Noted < DrawItems.Count() && DrawItems.Get(Noted)->ItemNo == ItemNo &&
-        (Noted == 0 || DrawItems.Get(Noted - 1)->ItemNo != ItemNo))
-        return Noted;
+    const int noted = GetItem(itemNo)->DrawItemNo;
+    if (noted >= 0 && noted < DrawItems.Count() && DrawItems.Get(noted)->ItemNo == itemNo &&
+        (noted == 0 || DrawItems.Get(noted - 1)->ItemNo != itemNo))
+        return noted;
     for (int i = 0; i < DrawItems.Count(); ++i)
-        if (DrawItems.Get(i)->ItemNo == ItemNo)
+        if (DrawItems.Get(i)->ItemNo == itemNo)
             return i;
     return -1;
 }
@@ -138,149 +138,149 @@ namespace {
 
 // The draw item whose Top is the last at or above Y among 1..Count - 1, by
 // bisection (Tops grow from line to line); draw item 0 when Y lies within it.
-int BisectLine(const TRVDrawLines& DrawItems, int Y)
+int BisectLine(const TRVDrawLines& drawItems, int y)
 {
-    const TRVDrawLineInfo* First = DrawItems.Get(0);
-    if (First->Top + First->Height > Y)
+    const TRVDrawLineInfo* first = drawItems.Get(0);
+    if (first->Top + first->Height > y)
         return 0;
-    int Lo = 1;
-    int Hi = DrawItems.Count() - 1;
-    while (Hi - Lo >= 2) {
-        const int Mid = (Lo + Hi) / 2;
-        if (DrawItems.Get(Mid)->Top > Y)
-            Hi = Mid;
+    int lo = 1;
+    int hi = drawItems.Count() - 1;
+    while (hi - lo >= 2) {
+        const int mid = (lo + hi) / 2;
+        if (drawItems.Get(mid)->Top > y)
+            hi = mid;
         else
-            Lo = Mid;
+            lo = mid;
     }
-    return DrawItems.Get(Hi)->Top <= Y ? Hi : Lo;
+    return drawItems.Get(hi)->Top <= y ? hi : lo;
 }
 
 } // namespace
 
-void TCustomRVFormattedData::FindDrawItemForSel(int X, int Y, int& DrawItemNo, int& DrawOffs, bool Strict)
+void TCustomRVFormattedData::FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawOffs, bool strict)
 {
-    DrawItemNo = -1;
-    DrawOffs = -1;
-    const int Count = DrawItems.Count();
-    if (Count == 0)
+    drawItemNo = -1;
+    drawOffs = -1;
+    const int count = DrawItems.Count();
+    if (count == 0)
         return;
 
-    int First, Last;
-    GetScreenLineBounds(BisectLine(DrawItems, Y), First, Last);
+    int first, last;
+    GetScreenLineBounds(BisectLine(DrawItems, y), first, last);
     // Lines of uneven height may overlap in their tops: the next line wins
     // when one of its draw items starts at or above Y.
-    if (Last < Count - 1) {
-        int NextFirst, NextLast;
-        GetScreenLineBounds(Last + 1, NextFirst, NextLast);
-        for (int i = NextFirst; i <= NextLast; ++i)
-            if (DrawItems.Get(i)->Top <= Y) {
-                First = NextFirst;
-                Last = NextLast;
+    if (last < count - 1) {
+        int nextFirst, nextLast;
+        GetScreenLineBounds(last + 1, nextFirst, nextLast);
+        for (int i = nextFirst; i <= nextLast; ++i)
+            if (DrawItems.Get(i)->Top <= y) {
+                first = nextFirst;
+                last = nextLast;
                 break;
             }
     }
 
-    const bool RightToLeft = GetParaBiDiMode(GetItemPara(DrawItems.Get(First)->ItemNo)) == rvbdRightToLeft;
-    const int Dir = RightToLeft ? -1 : 1;
-    const int Start = RightToLeft ? Last : First;
-    const int End = RightToLeft ? First : Last;
-    for (int i = Start;; i += Dir) {
+    const bool rightToLeft = GetParaBiDiMode(GetItemPara(DrawItems.Get(first)->ItemNo)) == rvbdRightToLeft;
+    const int dir = rightToLeft ? -1 : 1;
+    const int start = rightToLeft ? last : first;
+    const int end = rightToLeft ? first : last;
+    for (int i = start;; i += dir) {
         const TRVDrawLineInfo* dli = DrawItems.Get(i);
-        bool Hit;
-        if (Strict)
-            Hit =
-                dli->Left <= X && X < dli->Left + dli->Width && dli->Top <= Y && Y <= dli->Top + dli->Height;
+        bool hit;
+        if (strict)
+            hit =
+                dli->Left <= x && x < dli->Left + dli->Width && dli->Top <= y && y <= dli->Top + dli->Height;
         else
-            Hit = (dli->Left <= X && (i == End || DrawItems.Get(i + Dir)->Left > X)) ||
-                  (i == Start && X < dli->Left);
-        if (Hit) {
-            DrawItemNo = i;
+            hit = (dli->Left <= x && (i == end || DrawItems.Get(i + dir)->Left > x)) ||
+                  (i == start && x < dli->Left);
+        if (hit) {
+            drawItemNo = i;
             break;
         }
-        if (i == End)
+        if (i == end)
             return;
     }
 
-    const TRVDrawLineInfo* dli = DrawItems.Get(DrawItemNo);
-    const int ItemNo = dli->ItemNo;
-    const int StyleNo = GetItemStyle(ItemNo);
-    if (StyleNo < 0) {
-        const bool RightHalf = dli->Left + dli->Width / 2 < X;
-        DrawOffs = (RightHalf != RightToLeft) ? 1 : 0;
-        if (!Strict && StyleNo == rvsListMarker && DrawItemNo + 1 < Count) {
+    const TRVDrawLineInfo* dli = DrawItems.Get(drawItemNo);
+    const int itemNo = dli->ItemNo;
+    const int styleNo = GetItemStyle(itemNo);
+    if (styleNo < 0) {
+        const bool rightHalf = dli->Left + dli->Width / 2 < x;
+        drawOffs = (rightHalf != rightToLeft) ? 1 : 0;
+        if (!strict && styleNo == rvsListMarker && drawItemNo + 1 < count) {
             // A click on a list marker selects the start of what follows it.
-            ++DrawItemNo;
-            DrawOffs = GetOffsBeforeDrawItem(DrawItemNo);
+            ++drawItemNo;
+            drawOffs = GetOffsBeforeDrawItem(drawItemNo);
         }
         return;
     }
-    DrawOffs = 1;
-    TRVStyle* Style = GetRVStyle();
-    TCanvas* Canvas = GetCanvas();
-    if (Style == nullptr || Canvas == nullptr)
+    drawOffs = 1;
+    TRVStyle* style = GetRVStyle();
+    TCanvas* canvas = GetCanvas();
+    if (style == nullptr || canvas == nullptr)
         return;
-    const TRVItemOptions Options = GetItemOptions(ItemNo);
-    Style->ApplyStyle(Canvas, StyleNo, GetParaBiDiMode(GetItemPara(ItemNo)));
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    style->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
     const AnsiString s =
-        RV_ReturnCapitalized(DrawItems.GetString(DrawItemNo, Items), Style->TextStyles()->Items(StyleNo));
-    const int Len = RVU_Length(s, Options);
-    if (Len == 0)
+        RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items), style->TextStyles()->Items(styleNo));
+    const int len = RVU_Length(s, options);
+    if (len == 0)
         return;
 
     // Caret places: Places[j] is the x of the place after j characters.
-    std::vector<int> Places;
-    std::vector<int> Pos(static_cast<size_t>(Len) + 1);
-    if (GetItemBiDiMode(ItemNo) != rvbdUnspecified && RVU_GetTextCaretPos(Canvas, s, Pos.data(), Options)) {
-        for (int j = 0; j <= Len; ++j)
-            Places.push_back(dli->Left + dli->SpaceBefore + Pos[static_cast<size_t>(j)]);
+    std::vector<int> places;
+    std::vector<int> pos(static_cast<size_t>(len) + 1);
+    if (GetItemBiDiMode(itemNo) != rvbdUnspecified && RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
+        for (int j = 0; j <= len; ++j)
+            places.push_back(dli->Left + dli->SpaceBefore + pos[static_cast<size_t>(j)]);
     } else {
-        int Fit = 0;
-        const int Limit = static_cast<int>(std::min<int64_t>(int64_t(dli->Width) * 10, INT32_MAX));
-        RVU_GetTextExtentExPoint(Canvas, s, Limit, Fit, Pos.data(), Options);
-        Places.push_back(dli->Left);
-        for (int j = 1; j <= std::min(Fit, Len); ++j)
-            Places.push_back(dli->Left + dli->SpaceBefore + Pos[static_cast<size_t>(j) - 1]);
+        int fit = 0;
+        const int limit = static_cast<int>(std::min<int64_t>(int64_t(dli->Width) * 10, INT32_MAX));
+        RVU_GetTextExtentExPoint(canvas, s, limit, fit, pos.data(), options);
+        places.push_back(dli->Left);
+        for (int j = 1; j <= std::min(fit, len); ++j)
+            places.push_back(dli->Left + dli->SpaceBefore + pos[static_cast<size_t>(j) - 1]);
     }
-    int Best = 0;
-    for (int j = 1; j < static_cast<int>(Places.size()); ++j)
-        if (std::abs(Places[static_cast<size_t>(j)] - X) < std::abs(Places[static_cast<size_t>(Best)] - X))
-            Best = j;
-    if (Best >= 1 && Best < Len) {
+    int best = 0;
+    for (int j = 1; j < static_cast<int>(places.size()); ++j)
+        if (std::abs(places[static_cast<size_t>(j)] - x) < std::abs(places[static_cast<size_t>(best)] - x))
+            best = j;
+    if (best >= 1 && best < len) {
         // Never inside a character of several code units.
-        const int Next = NextCharStr(s, ItemNo, Best);
-        if (Next > Best + 1)
-            Best = Next - 1;
+        const int next = NextCharStr(s, itemNo, best);
+        if (next > best + 1)
+            best = next - 1;
     }
-    DrawOffs = std::clamp(Best + 1, 1, Len + 1);
+    drawOffs = std::clamp(best + 1, 1, len + 1);
 }
 
-int TCustomRVFormattedData::FindDrawItemAtPos(int X, int Y)
+int TCustomRVFormattedData::FindDrawItemAtPos(int X, int y)
 {
-    const int Count = DrawItems.Count();
-    if (Count == 0)
+    const int count = DrawItems.Count();
+    if (count == 0)
         return -1;
-    auto Contains = [&](int i) {
+    auto contains = [&](int i) {
         const TRVDrawLineInfo* dli = DrawItems.Get(i);
-        return RV_PointInRect(X, Y, dli->Left, dli->Top, dli->Width, dli->Height);
+        return RV_PointInRect(X, y, dli->Left, dli->Top, dli->Width, dli->Height);
     };
-    if (Contains(0))
+    if (contains(0))
         return 0;
-    if (Count == 1)
+    if (count == 1)
         return -1;
-    int i = BisectLine(DrawItems, Y);
+    int i = BisectLine(DrawItems, y);
     // Back to the first draw item that a taller one before it overlaps.
     while (i > 0) {
-        const TRVDrawLineInfo* Prev = DrawItems.Get(i - 1);
-        if (Prev->Top + Prev->Height <= DrawItems.Get(i)->Top)
+        const TRVDrawLineInfo* prev = DrawItems.Get(i - 1);
+        if (prev->Top + prev->Height <= DrawItems.Get(i)->Top)
             break;
         --i;
     }
     // Two bands of draw items that start above the first one's bottom.
-    for (int Band = 0; Band < 2 && i < Count; ++Band) {
-        const TRVDrawLineInfo* First = DrawItems.Get(i);
-        const int Bottom = First->Top + First->Height;
-        while (i < Count && DrawItems.Get(i)->Top <= Bottom - 1) {
-            if (Contains(i))
+    for (int band = 0; band < 2 && i < count; ++band) {
+        const TRVDrawLineInfo* first = DrawItems.Get(i);
+        const int bottom = first->Top + first->Height;
+        while (i < count && DrawItems.Get(i)->Top <= bottom - 1) {
+            if (contains(i))
                 return i;
             ++i;
         }
@@ -291,71 +291,71 @@ int TCustomRVFormattedData::FindDrawItemAtPos(int X, int Y)
 // ---------------------------------------------------------------------------
 // The view's top and bottom
 
-int TCustomRVFormattedData::GetDrawItemNo(int Y, int Mode)
+int TCustomRVFormattedData::GetDrawItemNo(int y, int mode)
 {
-    const int Count = DrawItems.Count();
-    if (Count == 0 || DrawItems.Get(0)->Top >= Y)
+    const int count = DrawItems.Count();
+    if (count == 0 || DrawItems.Get(0)->Top >= y)
         return 0;
-    if (Mode == 3 && DrawItems.Get(Count - 1)->Top < Y)
-        return Count - 1;
+    if (mode == 3 && DrawItems.Get(count - 1)->Top < y)
+        return count - 1;
     // Tops grow from line to line but not within a line (pieces of different
     // heights share a baseline), so the bisection stops at any draw item at
     // or below Y whose predecessor lies above it; the line walks below make
     // up for the pieces of one line on either side of it.
-    int Lo = 1;
-    int Hi = Count - 1;
-    int Mid = Lo;
-    bool Found = false;
-    while (Hi - Lo > 1) {
-        Mid = (Lo + Hi) / 2;
-        if (DrawItems.Get(Mid)->Top >= Y) {
-            if (DrawItems.Get(Mid - 1)->Top < Y) {
-                Found = true;
+    int lo = 1;
+    int hi = count - 1;
+    int mid = lo;
+    bool found = false;
+    while (hi - lo > 1) {
+        mid = (lo + hi) / 2;
+        if (DrawItems.Get(mid)->Top >= y) {
+            if (DrawItems.Get(mid - 1)->Top < y) {
+                found = true;
                 break;
             }
-            Hi = Mid;
+            hi = mid;
         } else {
-            Lo = Mid;
+            lo = mid;
         }
     }
-    if (!Found)
-        Mid = Lo;
-    Mid = std::min(Mid, Count - 1);
-    if (Mode == 1) {
+    if (!found)
+        mid = lo;
+    mid = std::min(mid, count - 1);
+    if (mode == 1) {
         // The line before the line above Y: painting from there misses nothing.
-        for (int Step = 0; Step < 2; ++Step) {
-            while (Mid > 0 && !DrawItems.Get(Mid)->FromNewLine)
-                --Mid;
-            if (Mid > 0)
-                --Mid;
+        for (int step = 0; step < 2; ++step) {
+            while (mid > 0 && !DrawItems.Get(mid)->FromNewLine)
+                --mid;
+            if (mid > 0)
+                --mid;
         }
-    } else if (Mode == 3) {
-        while (Mid < Count - 1 && DrawItems.Get(Mid)->Top < Y)
-            ++Mid;
+    } else if (mode == 3) {
+        while (mid < count - 1 && DrawItems.Get(mid)->Top < y)
+            ++mid;
     }
-    return Mid;
+    return mid;
 }
 
-int TCustomRVFormattedData::GetFirstVisible(int Y)
+int TCustomRVFormattedData::GetFirstVisible(int y)
 {
-    return GetDrawItemNo(Y, 1);
+    return GetDrawItemNo(y, 1);
 }
 
 int TCustomRVFormattedData::GetFirstItemVisible()
 {
-    const int Count = DrawItems.Count();
-    if (Count == 0)
+    const int count = DrawItems.Count();
+    if (count == 0)
         return -1;
-    const int i = std::min(GetDrawItemNo(GetVOffs(), 1), Count - 1);
+    const int i = std::min(GetDrawItemNo(GetVOffs(), 1), count - 1);
     return DrawItems.Get(i)->ItemNo;
 }
 
 int TCustomRVFormattedData::GetLastItemVisible()
 {
-    const int Count = DrawItems.Count();
-    if (Count == 0)
+    const int count = DrawItems.Count();
+    if (count == 0)
         return -1;
-    const int i = std::min(GetDrawItemNo(GetVOffs() + GetHeight(), 3), Count - 1);
+    const int i = std::min(GetDrawItemNo(GetVOffs() + GetHeight(), 3), count - 1);
     return DrawItems.Get(i)->ItemNo;
 }
 
@@ -365,13 +365,13 @@ int TCustomRVFormattedData::GetLastItemVisible()
 void TCustomRVFormattedData::AdjustJumpsCoords()
 {
     for (int i = 0; i < Jumps.Count(); ++i) {
-        auto* Jump = static_cast<TRVJumpInfo*>(Jumps.Get(i));
-        TCustomRVFormattedData* Data = Jump->RVData != nullptr ? Jump->RVData : this;
-        const TRVDrawLineInfo* dli = Data->DrawItems.Get(Jump->DrawItemNo);
-        int X, Y;
-        Data->GetOriginEx(X, Y);
-        Jump->Left = dli->Left + X;
-        Jump->Top = dli->Top + Y;
+        auto* jump = static_cast<TRVJumpInfo*>(Jumps.Get(i));
+        TCustomRVFormattedData* data = jump->RVData != nullptr ? jump->RVData : this;
+        const TRVDrawLineInfo* dli = data->DrawItems.Get(jump->DrawItemNo);
+        int x, y;
+        data->GetOriginEx(x, y);
+        jump->Left = dli->Left + x;
+        jump->Top = dli->Top + y;
     }
 }
 
@@ -379,16 +379,16 @@ void TCustomRVFormattedData::AdjustChildrenCoords()
 {
     if (GetFlags().Contains(rvflShareContents) || State.Contains(rvstDoNotMoveChildren))
         return;
-    TWinControl* Control = GetParentControl();
-    if (Control == nullptr || Control->ControlCount() == 0)
+    TWinControl* control = GetParentControl();
+    if (control == nullptr || control->ControlCount() == 0)
         return;
-    const int HOffs = GetZHOffs();
-    const int VOffs = GetZVOffs();
+    const int hOffs = GetZHOffs();
+    const int vOffs = GetZVOffs();
     for (int i = 0; i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = DrawItems.Get(i);
         if (GetItemStyle(dli->ItemNo) >= 0)
             continue;
-        if (auto* Item = dynamic_cast<TRVNonTextItemInfo*>(GetItem(dli->ItemNo)))
-            Item->AdjustInserted(dli->Left - HOffs, dli->Top - VOffs, true);
+        if (auto* item = dynamic_cast<TRVNonTextItemInfo*>(GetItem(dli->ItemNo)))
+            item->AdjustInserted(dli->Left - hOffs, dli->Top - vOffs, true);
     }
 }

@@ -15,10 +15,10 @@
 namespace {
 
 // The chosen sub-document (a table cell being edited) as a formatted document.
-TCustomRVFormattedData* ChosenData(TCustomRVFormattedData* Data)
+TCustomRVFormattedData* ChosenData(TCustomRVFormattedData* data)
 {
-    auto* Chosen = dynamic_cast<TCustomRVFormattedData*>(Data->GetChosenRVData());
-    return Chosen != Data ? Chosen : nullptr;
+    auto* chosen = dynamic_cast<TCustomRVFormattedData*>(data->GetChosenRVData());
+    return chosen != data ? chosen : nullptr;
 }
 
 } // namespace
@@ -26,146 +26,146 @@ TCustomRVFormattedData* ChosenData(TCustomRVFormattedData* Data)
 // ---------------------------------------------------------------------------
 // Words
 
-bool TCustomRVFormattedData::FindWordAt(AnsiString& Word, int X, int Y, int& StyleNo, int& ItemNo, int& Offs,
-                                        TCustomRVFormattedData*& RVData)
+bool TCustomRVFormattedData::FindWordAt(AnsiString& word, int x, int y, int& styleNo, int& itemNo, int& offs,
+                                        TCustomRVFormattedData*& rvData)
 {
-    RVData = this;
-    ItemNo = -1;
-    StyleNo = 0;
-    Offs = 0;
-    Word.clear();
-    const int DocX = X + GetZHOffs();
-    const int DocY = Y + GetZVOffs();
-    const int DrawItemNo = FindDrawItemAtPos(DocX, DocY);
-    if (DrawItemNo < 0)
+    rvData = this;
+    itemNo = -1;
+    styleNo = 0;
+    offs = 0;
+    word.clear();
+    const int docX = x + GetZHOffs();
+    const int docY = y + GetZVOffs();
+    const int drawItemNo = FindDrawItemAtPos(docX, docY);
+    if (drawItemNo < 0)
         return false;
-    const TRVDrawLineInfo* dli = DrawItems[DrawItemNo];
-    TCustomRVItemInfo* Item = GetItem(dli->ItemNo);
-    ItemNo = dli->ItemNo;
-    StyleNo = Item->StyleNo;
-    const AnsiString& Text = Items->Get(ItemNo);
-    Word = Text;
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    TCustomRVItemInfo* item = GetItem(dli->ItemNo);
+    itemNo = dli->ItemNo;
+    styleNo = item->StyleNo;
+    const AnsiString& text = Items->Get(itemNo);
+    word = text;
 
-    if (StyleNo < 0) {
+    if (styleNo < 0) {
         // A non-text item answers with its name, unless a sub-document of it
         // (a table cell) lies under the point.
-        Item->ResetSubCoords();
-        int Left = 0, Top = 0;
-        GetItemClientCoords(ItemNo, Left, Top);
-        auto* Sub = dynamic_cast<TCustomRVFormattedData*>(Item->GetSubRVDataAt(X - Left, Y - Top));
-        if (Sub == nullptr || Sub == this)
+        item->ResetSubCoords();
+        int left = 0, top = 0;
+        GetItemClientCoords(itemNo, left, top);
+        auto* sub = dynamic_cast<TCustomRVFormattedData*>(item->GetSubRVDataAt(x - left, y - top));
+        if (sub == nullptr || sub == this)
             return true;
-        int SubX = X, SubY = Y;
-        TWinControl* Own = GetParentControl();
-        TWinControl* SubControl = Sub->GetParentControl();
-        if (SubControl != nullptr && SubControl != Own && SubControl->Parent() == Own) {
+        int subX = x, subY = y;
+        TWinControl* own = GetParentControl();
+        TWinControl* subControl = sub->GetParentControl();
+        if (subControl != nullptr && subControl != own && subControl->Parent() == own) {
             // The sub-document is shown in an in-place editor on this control.
-            SubX -= SubControl->Left();
-            SubY -= SubControl->Top();
+            subX -= subControl->Left();
+            subY -= subControl->Top();
         }
-        return Sub->FindWordAt(Word, SubX, SubY, StyleNo, ItemNo, Offs, RVData);
+        return sub->FindWordAt(word, subX, subY, styleNo, itemNo, offs, rvData);
     }
 
-    TRVStyle* RVStyle = GetRVStyle();
-    TCanvas* Canvas = GetCanvas();
-    const TRVItemOptions Options = Item->ItemOptions;
-    const int ItemLen = RVU_Length(Text, Options);
-    if (RVStyle == nullptr || Canvas == nullptr || ItemLen == 0) {
-        Word.clear();
-        Offs = dli->Offs;
+    TRVStyle* rvStyle = GetRVStyle();
+    TCanvas* canvas = GetCanvas();
+    const TRVItemOptions options = item->ItemOptions;
+    const int itemLen = RVU_Length(text, options);
+    if (rvStyle == nullptr || canvas == nullptr || itemLen == 0) {
+        word.clear();
+        offs = dli->Offs;
         return true;
     }
-    RVStyle->ApplyStyle(Canvas, StyleNo, GetParaBiDiMode(Item->ParaNo));
+    rvStyle->ApplyStyle(canvas, styleNo, GetParaBiDiMode(item->ParaNo));
     const AnsiString s =
-        RV_ReturnCapitalized(DrawItems.GetString(DrawItemNo, Items), RVStyle->TextStyles()->Items(StyleNo));
-    const int Len = RVU_Length(s, Options);
-    const int Distance = DocX - dli->Left - dli->SpaceBefore;
+        RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items), rvStyle->TextStyles()->Items(styleNo));
+    const int len = RVU_Length(s, options);
+    const int distance = docX - dli->Left - dli->SpaceBefore;
     // The number of characters before the pointer.
-    int Count = 0;
-    bool Placed = false;
-    if (Len > 0 && GetItemBiDiMode(ItemNo) != rvbdUnspecified) {
-        std::vector<int> Pos(static_cast<size_t>(Len) + 1);
-        if (RVU_GetTextCaretPos(Canvas, s, Pos.data(), Options)) {
-            for (int j = 1; j <= Len; ++j)
-                if (std::abs(Pos[static_cast<size_t>(j)] - Distance) <
-                    std::abs(Pos[static_cast<size_t>(Count)] - Distance))
-                    Count = j;
-            Placed = true;
+    int count = 0;
+    bool placed = false;
+    if (len > 0 && GetItemBiDiMode(itemNo) != rvbdUnspecified) {
+        std::vector<int> pos(static_cast<size_t>(len) + 1);
+        if (RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
+            for (int j = 1; j <= len; ++j)
+                if (std::abs(pos[static_cast<size_t>(j)] - distance) <
+                    std::abs(pos[static_cast<size_t>(count)] - distance))
+                    count = j;
+            placed = true;
         }
     }
-    if (!Placed && Len > 0 && Distance > 0)
-        RVU_GetTextExtentExPoint(Canvas, s, Distance, Count, nullptr, Options);
-    const int P = std::clamp(Count + dli->Offs, 1, ItemLen);
+    if (!placed && len > 0 && distance > 0)
+        RVU_GetTextExtentExPoint(canvas, s, distance, count, nullptr, options);
+    const int p = std::clamp(count + dli->Offs, 1, itemLen);
 
-    if (IsDelimiter(Text, P, Options)) {
-        Offs = P;
-        Word.clear();
+    if (IsDelimiter(text, p, options)) {
+        offs = p;
+        word.clear();
         return true;
     }
-    int First = P;
-    while (First > 1 && !IsDelimiter(Text, First - 1, Options))
-        --First;
-    int Last = P;
-    while (Last < ItemLen && !IsDelimiter(Text, Last + 1, Options))
-        ++Last;
-    Word = RVU_Copy(Text, First, Last - First + 1, Options);
-    Offs = First;
+    int first = p;
+    while (first > 1 && !IsDelimiter(text, first - 1, options))
+        --first;
+    int last = p;
+    while (last < itemLen && !IsDelimiter(text, last + 1, options))
+        ++last;
+    word = RVU_Copy(text, first, last - first + 1, options);
+    offs = first;
     return true;
 }
 
-void TCustomRVFormattedData::SelectWordAt(int X, int Y)
+void TCustomRVFormattedData::SelectWordAt(int x, int y)
 {
     if (!GetOptions().Contains(rvoAllowSelection))
         return;
-    AnsiString Word;
-    int StyleNo, ItemNo, Offs;
-    TCustomRVFormattedData* Data;
-    if (!FindWordAt(Word, X, Y, StyleNo, ItemNo, Offs, Data))
+    AnsiString word;
+    int styleNo, itemNo, offs;
+    TCustomRVFormattedData* data;
+    if (!FindWordAt(word, x, y, styleNo, itemNo, offs, data))
         return;
-    if (StyleNo >= 0)
-        Data->SetSelectionBounds(ItemNo, Offs, ItemNo, Offs + RVU_Length(Word, Data->GetItemOptions(ItemNo)));
+    if (styleNo >= 0)
+        data->SetSelectionBounds(itemNo, offs, itemNo, offs + RVU_Length(word, data->GetItemOptions(itemNo)));
     else
-        Data->SetSelectionBounds(ItemNo, 0, ItemNo, 1);
+        data->SetSelectionBounds(itemNo, 0, itemNo, 1);
     Invalidate();
 }
 
-void TCustomRVFormattedData::SelectLine(int ItemNo, int Offs)
+void TCustomRVFormattedData::SelectLine(int itemNo, int offs)
 {
-    if (ItemNo < 0 || ItemNo >= GetItemCount())
+    if (itemNo < 0 || itemNo >= GetItemCount())
         return;
-    int DrawItemNo, DrawOffs;
-    Item2DrawItem(ItemNo, Offs, DrawItemNo, DrawOffs);
-    if (DrawItemNo < 0)
+    int drawItemNo, drawOffs;
+    Item2DrawItem(itemNo, offs, drawItemNo, drawOffs);
+    if (drawItemNo < 0)
         return;
-    int First, Last;
-    GetScreenLineBounds(DrawItemNo, First, Last);
-    int StartItemNo, StartOffs, EndItemNo, EndOffs;
-    DrawItem2Item(First, GetOffsBeforeDrawItem(First), StartItemNo, StartOffs);
-    DrawItem2Item(Last, GetOffsAfterDrawItem(Last), EndItemNo, EndOffs);
-    SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+    int first, last;
+    GetScreenLineBounds(drawItemNo, first, last);
+    int startItemNo, startOffs, endItemNo, endOffs;
+    DrawItem2Item(first, GetOffsBeforeDrawItem(first), startItemNo, startOffs);
+    DrawItem2Item(last, GetOffsAfterDrawItem(last), endItemNo, endOffs);
+    SetSelectionBounds(startItemNo, startOffs, endItemNo, endOffs);
 }
 
-bool TCustomRVFormattedData::SelectControl(TControl* AControl)
+bool TCustomRVFormattedData::SelectControl(TControl* aControl)
 {
     for (int i = 0; i < GetItemCount(); ++i) {
-        TCustomRVItemInfo* Item = GetItem(i);
-        if (Item->StyleNo >= 0)
+        TCustomRVItemInfo* item = GetItem(i);
+        if (item->StyleNo >= 0)
             continue;
-        if (dynamic_cast<TRVControlItemInfo*>(Item) != nullptr && Item->OwnsControl(AControl)) {
+        if (dynamic_cast<TRVControlItemInfo*>(item) != nullptr && item->OwnsControl(aControl)) {
             Edit();
             SetSelectionBounds(i, 0, i, 1);
             Invalidate();
             return true;
         }
-        TRVStoreSubRVData* Store = nullptr;
-        bool Found = false;
-        for (TCustomRVData* Sub = Item->GetSubRVData(Store, rvdFirst); Sub != nullptr && !Found;
-             Sub = Item->GetSubRVData(Store, rvdNext)) {
-            auto* FSub = dynamic_cast<TCustomRVFormattedData*>(Sub);
-            Found = FSub != nullptr && FSub->SelectControl(AControl);
+        TRVStoreSubRVData* store = nullptr;
+        bool found = false;
+        for (TCustomRVData* sub = item->GetSubRVData(store, rvdFirst); sub != nullptr && !found;
+             sub = item->GetSubRVData(store, rvdNext)) {
+            auto* fSub = dynamic_cast<TCustomRVFormattedData*>(sub);
+            found = fSub != nullptr && fSub->SelectControl(aControl);
         }
-        delete Store;
-        if (Found)
+        delete store;
+        if (found)
             return true;
     }
     return false;
@@ -174,249 +174,249 @@ bool TCustomRVFormattedData::SelectControl(TControl* AControl)
 // ---------------------------------------------------------------------------
 // Items at a point
 
-void TCustomRVFormattedData::GetItemAt(int X, int Y, int& ItemNo, int& Offs)
+void TCustomRVFormattedData::GetItemAt(int x, int y, int& itemNo, int& offs)
 {
-    int DrawItemNo, DrawOffs;
-    FindDrawItemForSel(X, Y, DrawItemNo, DrawOffs, true);
-    ItemNo = -1;
-    Offs = 0;
-    if (DrawItemNo >= 0)
-        DrawItem2Item(DrawItemNo, DrawOffs, ItemNo, Offs);
+    int drawItemNo, drawOffs;
+    FindDrawItemForSel(x, y, drawItemNo, drawOffs, true);
+    itemNo = -1;
+    offs = 0;
+    if (drawItemNo >= 0)
+        DrawItem2Item(drawItemNo, drawOffs, itemNo, offs);
 }
 
-void TCustomRVFormattedData::GetItemAtEx(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo,
-                                         int& Offs, bool Strict)
+void TCustomRVFormattedData::GetItemAtEx(int x, int y, TCustomRVFormattedData*& rvData, int& itemNo,
+                                         int& offs, bool strict)
 {
-    RVData = this;
-    ItemNo = -1;
-    Offs = 0;
-    int DrawItemNo, DrawOffs;
-    FindDrawItemForSel(X, Y, DrawItemNo, DrawOffs, Strict);
-    if (DrawItemNo < 0)
+    rvData = this;
+    itemNo = -1;
+    offs = 0;
+    int drawItemNo, drawOffs;
+    FindDrawItemForSel(x, y, drawItemNo, drawOffs, strict);
+    if (drawItemNo < 0)
         return;
-    DrawItem2Item(DrawItemNo, DrawOffs, ItemNo, Offs);
-    const TRVDrawLineInfo* dli = DrawItems[DrawItemNo];
-    auto* Sub =
-        dynamic_cast<TCustomRVFormattedData*>(GetItem(ItemNo)->GetSubRVDataAt(X - dli->Left, Y - dli->Top));
-    if (Sub == nullptr || Sub == this)
+    DrawItem2Item(drawItemNo, drawOffs, itemNo, offs);
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    auto* sub =
+        dynamic_cast<TCustomRVFormattedData*>(GetItem(itemNo)->GetSubRVDataAt(x - dli->Left, y - dli->Top));
+    if (sub == nullptr || sub == this)
         return;
-    int OX, OY, SX, SY;
-    GetOriginEx(OX, OY);
-    Sub->GetOriginEx(SX, SY);
-    Sub->GetItemAtEx(X + OX - SX, Y + OY - SY, RVData, ItemNo, Offs, Strict);
+    int ox, oy, sx, sy;
+    GetOriginEx(ox, oy);
+    sub->GetOriginEx(sx, sy);
+    sub->GetItemAtEx(x + ox - sx, y + oy - sy, rvData, itemNo, offs, strict);
 }
 
 // ---------------------------------------------------------------------------
 // The selection
 
-bool TCustomRVFormattedData::SelectionExists(bool Collapse, bool UsePartial)
+bool TCustomRVFormattedData::SelectionExists(bool collapse, bool usePartial)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->SelectionExists(Collapse, UsePartial);
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->SelectionExists(collapse, usePartial);
     // The selection being dragged is never collapsed under the user's hand.
     if (State.Contains(rvstMakingSelection))
-        Collapse = false;
-    if (UsePartial && PartialSelectedItem != nullptr && PartialSelectedItem->PartiallySelected())
+        collapse = false;
+    if (usePartial && PartialSelectedItem != nullptr && PartialSelectedItem->PartiallySelected())
         return true;
-    int StartNo, EndNo, StartOffs, EndOffs;
-    GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-    if (StartNo != -1 && StartNo == EndNo && StartOffs == EndOffs) {
-        if (Collapse)
+    int startNo, endNo, startOffs, endOffs;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+    if (startNo != -1 && startNo == endNo && startOffs == endOffs) {
+        if (collapse)
             Deselect(PartialSelectedItem, true);
         return false;
     }
-    return StartNo != -1 && EndNo != -1;
+    return startNo != -1 && endNo != -1;
 }
 
-void TCustomRVFormattedData::GetSelStart(int& DrawItemNo, int& Offs)
+void TCustomRVFormattedData::GetSelStart(int& drawItemNo, int& offs)
 {
     SelectionExists(true, false);
-    DrawItemNo = SelStartNo;
-    Offs = SelStartOffs;
+    drawItemNo = SelStartNo;
+    offs = SelStartOffs;
 }
 
-bool TCustomRVFormattedData::InsideSelection(int DrawItemNo, int Offs)
+bool TCustomRVFormattedData::InsideSelection(int drawItemNo, int offs)
 {
     if (!SelectionExists(false, false))
         return false;
-    int StartNo, EndNo, StartOffs, EndOffs;
-    GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-    const bool AfterStart = DrawItemNo > StartNo || (DrawItemNo == StartNo && Offs >= StartOffs);
-    const bool BeforeEnd = DrawItemNo < EndNo || (DrawItemNo == EndNo && Offs <= EndOffs);
-    return AfterStart && BeforeEnd;
+    int startNo, endNo, startOffs, endOffs;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+    const bool afterStart = drawItemNo > startNo || (drawItemNo == startNo && offs >= startOffs);
+    const bool beforeEnd = drawItemNo < endNo || (drawItemNo == endNo && offs <= endOffs);
+    return afterStart && beforeEnd;
 }
 
-void TCustomRVFormattedData::GetSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo,
-                                                int& EndOffs, bool Normalize)
+void TCustomRVFormattedData::GetSelectionBounds(int& startItemNo, int& startOffs, int& endItemNo,
+                                                int& endOffs, bool normalize)
 {
-    StoreSelBounds(StartItemNo, EndItemNo, StartOffs, EndOffs, Normalize);
+    StoreSelBounds(startItemNo, endItemNo, startOffs, endOffs, normalize);
 }
 
-void TCustomRVFormattedData::GetSelectionBoundsEx(int& StartItemNo, int& StartOffs, int& EndItemNo,
-                                                  int& EndOffs, bool Normalize)
+void TCustomRVFormattedData::GetSelectionBoundsEx(int& startItemNo, int& startOffs, int& endItemNo,
+                                                  int& endOffs, bool normalize)
 {
-    StoreSelBounds(StartItemNo, EndItemNo, StartOffs, EndOffs, Normalize);
+    StoreSelBounds(startItemNo, endItemNo, startOffs, endOffs, normalize);
 }
 
-void TCustomRVFormattedData::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs)
+void TCustomRVFormattedData::SetSelectionBounds(int startItemNo, int startOffs, int endItemNo, int endOffs)
 {
     DeselectPartiallySelectedItem(nullptr);
     DestroyInplaceEditor();
-    const int Count = GetItemCount();
-    if (StartItemNo >= 0 && StartItemNo < Count && EndItemNo >= 0 && EndItemNo < Count) {
+    const int count = GetItemCount();
+    if (startItemNo >= 0 && startItemNo < count && endItemNo >= 0 && endItemNo < count) {
         // A list marker is not selected from: the paragraph's text is.
-        if (GetItemStyle(StartItemNo) == rvsListMarker && StartItemNo + 1 < Count) {
-            ++StartItemNo;
-            StartOffs = GetOffsBeforeItem(StartItemNo);
+        if (GetItemStyle(startItemNo) == rvsListMarker && startItemNo + 1 < count) {
+            ++startItemNo;
+            startOffs = GetOffsBeforeItem(startItemNo);
         }
-        if (GetItemStyle(EndItemNo) == rvsListMarker && EndItemNo + 1 < Count) {
-            ++EndItemNo;
-            EndOffs = GetOffsBeforeItem(EndItemNo);
+        if (GetItemStyle(endItemNo) == rvsListMarker && endItemNo + 1 < count) {
+            ++endItemNo;
+            endOffs = GetOffsBeforeItem(endItemNo);
         }
     }
-    RestoreSelBounds(StartItemNo, EndItemNo, StartOffs, EndOffs);
+    RestoreSelBounds(startItemNo, endItemNo, startOffs, endOffs);
     DoOnSelection();
     DoSelect();
 }
 
 TRect TCustomRVFormattedData::GetClientSelectionRect()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->GetClientSelectionRect();
-    int OX, OY;
-    GetOrigin(OX, OY);
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->GetClientSelectionRect();
+    int ox, oy;
+    GetOrigin(ox, oy);
     if (!SelectionExists(false, false))
-        return Bounds(OX, OY, GetWidth(), GetHeight());
+        return Bounds(ox, oy, GetWidth(), GetHeight());
     ResetSubCoords();
-    int StartNo, EndNo, StartOffs, EndOffs;
-    GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
-    const int HOffs = GetHOffs();
-    const int VOffs = GetVOffs();
-    TRect R;
-    for (int i = StartNo; i <= EndNo && i < DrawItems.Count(); ++i) {
+    int startNo, endNo, startOffs, endOffs;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+    const int hOffs = GetHOffs();
+    const int vOffs = GetVOffs();
+    TRect r;
+    for (int i = startNo; i <= endNo && i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = DrawItems[i];
-        const TRect Piece = Bounds(dli->Left - HOffs, dli->Top - VOffs, dli->Width, dli->Height);
-        if (i == StartNo)
-            R = Piece;
+        const TRect piece = Bounds(dli->Left - hOffs, dli->Top - vOffs, dli->Width, dli->Height);
+        if (i == startNo)
+            r = piece;
         else
-            UnionRect(R, R, Piece);
+            UnionRect(r, r, piece);
     }
-    R.Left = std::clamp(R.Left, 0, GetWidth());
-    R.Right = std::clamp(R.Right, 0, GetWidth());
-    R.Top = std::clamp(R.Top, 0, GetHeight());
-    R.Bottom = std::clamp(R.Bottom, 0, GetHeight());
-    OffsetRect(R, OX, OY);
-    return R;
+    r.Left = std::clamp(r.Left, 0, GetWidth());
+    r.Right = std::clamp(r.Right, 0, GetWidth());
+    r.Top = std::clamp(r.Top, 0, GetHeight());
+    r.Bottom = std::clamp(r.Bottom, 0, GetHeight());
+    OffsetRect(r, ox, oy);
+    return r;
 }
 
 TRect TCustomRVFormattedData::GetSelectionRect()
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this))
-        return Chosen->GetSelectionRect();
-    TRect R = GetClientSelectionRect();
-    const TPoint Origin = ClientToScreen(TPoint{0, 0});
-    OffsetRect(R, Origin.X, Origin.Y);
-    return R;
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->GetSelectionRect();
+    TRect r = GetClientSelectionRect();
+    const TPoint origin = ClientToScreen(TPoint{0, 0});
+    OffsetRect(r, origin.X, origin.Y);
+    return r;
 }
 
 // ---------------------------------------------------------------------------
 // Positions of checkpoints, hyperlinks and items
 
-void TCustomRVFormattedData::GetCheckpointXY(TRVCPInfo* CheckpointData, int& X, int& Y)
+void TCustomRVFormattedData::GetCheckpointXY(TRVCPInfo* checkpointData, int& x, int& y)
 {
-    if (CheckpointData == nullptr)
+    if (checkpointData == nullptr)
         throw ERollViewError(errRVNilParameter);
-    if (CheckpointData == NotAddedCP) {
-        X = 0;
-        Y = DocumentHeight;
+    if (checkpointData == NotAddedCP) {
+        x = 0;
+        y = DocumentHeight;
         return;
     }
-    const TCustomRVItemInfo* Item = CheckpointData->ItemInfo;
-    if (Item == nullptr || Item->DrawItemNo < 0 || Item->DrawItemNo >= DrawItems.Count())
+    const TCustomRVItemInfo* item = checkpointData->ItemInfo;
+    if (item == nullptr || item->DrawItemNo < 0 || item->DrawItemNo >= DrawItems.Count())
         throw ERollViewError(errRVNotFormatted);
-    X = DrawItems[Item->DrawItemNo]->Left;
-    Y = DrawItems[Item->DrawItemNo]->Top;
+    x = DrawItems[item->DrawItemNo]->Left;
+    y = DrawItems[item->DrawItemNo]->Top;
 }
 
-int TCustomRVFormattedData::GetCheckpointYEx(TRVCPInfo* CheckpointData)
+int TCustomRVFormattedData::GetCheckpointYEx(TRVCPInfo* checkpointData)
 {
-    int X, Y;
-    GetCheckpointXY(CheckpointData, X, Y);
-    return Y;
+    int x, y;
+    GetCheckpointXY(checkpointData, x, y);
+    return y;
 }
 
 namespace {
 
-const TRVJumpInfo* FindJump(const TList& Jumps, int Id)
+const TRVJumpInfo* FindJump(const TList& jumps, int id)
 {
-    for (int i = 0; i < Jumps.Count(); ++i) {
-        const auto* Jump = static_cast<const TRVJumpInfo*>(Jumps.Get(i));
-        if (Jump->Id == Id)
-            return Jump;
+    for (int i = 0; i < jumps.Count(); ++i) {
+        const auto* jump = static_cast<const TRVJumpInfo*>(jumps.Get(i));
+        if (jump->Id == id)
+            return jump;
     }
     return nullptr;
 }
 
 } // namespace
 
-int TCustomRVFormattedData::GetJumpPointY(int Id)
+int TCustomRVFormattedData::GetJumpPointY(int id)
 {
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        const int Y = Chosen->GetJumpPointY(Id);
-        if (Y > 0)
-            return Y;
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        const int y = chosen->GetJumpPointY(id);
+        if (y > 0)
+            return y;
     }
-    const TRVJumpInfo* Jump = FindJump(Jumps, Id - FirstJumpNo);
-    return Jump != nullptr ? Jump->Top : 0;
+    const TRVJumpInfo* jump = FindJump(Jumps, id - FirstJumpNo);
+    return jump != nullptr ? jump->Top : 0;
 }
 
-int TCustomRVFormattedData::GetJumpPointItemNo(int Id)
+int TCustomRVFormattedData::GetJumpPointItemNo(int id)
 {
-    TCustomRVFormattedData* Data = nullptr;
-    int ItemNo = -1;
-    GetJumpPointLocation(Id, Data, ItemNo);
-    return ItemNo;
+    TCustomRVFormattedData* data = nullptr;
+    int itemNo = -1;
+    GetJumpPointLocation(id, data, itemNo);
+    return itemNo;
 }
 
-void TCustomRVFormattedData::GetJumpPointLocation(int Id, TCustomRVFormattedData*& RVData, int& ItemNo)
+void TCustomRVFormattedData::GetJumpPointLocation(int id, TCustomRVFormattedData*& rvData, int& itemNo)
 {
-    RVData = nullptr;
-    ItemNo = -1;
-    if (TCustomRVFormattedData* Chosen = ChosenData(this)) {
-        Chosen->GetJumpPointLocation(Id, RVData, ItemNo);
-        if (ItemNo != -1)
+    rvData = nullptr;
+    itemNo = -1;
+    if (TCustomRVFormattedData* chosen = ChosenData(this)) {
+        chosen->GetJumpPointLocation(id, rvData, itemNo);
+        if (itemNo != -1)
             return;
     }
-    const TRVJumpInfo* Jump = FindJump(Jumps, Id - FirstJumpNo);
-    if (Jump == nullptr)
+    const TRVJumpInfo* jump = FindJump(Jumps, id - FirstJumpNo);
+    if (jump == nullptr)
         return;
-    RVData = Jump->RVData != nullptr ? Jump->RVData : this;
-    if (Jump->DrawItemNo < 0 || Jump->DrawItemNo >= RVData->DrawItems.Count()) {
-        RVData = nullptr;
+    rvData = jump->RVData != nullptr ? jump->RVData : this;
+    if (jump->DrawItemNo < 0 || jump->DrawItemNo >= rvData->DrawItems.Count()) {
+        rvData = nullptr;
         return;
     }
-    ItemNo = RVData->DrawItems[Jump->DrawItemNo]->ItemNo;
+    itemNo = rvData->DrawItems[jump->DrawItemNo]->ItemNo;
 }
 
-bool TCustomRVFormattedData::GetItemCoords(int ItemNo, int& Left, int& Top)
+bool TCustomRVFormattedData::GetItemCoords(int itemNo, int& left, int& top)
 {
-    Left = 0;
-    Top = 0;
-    if (ItemNo < 0 || ItemNo >= GetItemCount())
+    left = 0;
+    top = 0;
+    if (itemNo < 0 || itemNo >= GetItemCount())
         return false;
-    const int DrawItemNo = GetItem(ItemNo)->DrawItemNo;
-    if (DrawItemNo < 0 || DrawItemNo >= DrawItems.Count())
+    const int drawItemNo = GetItem(itemNo)->DrawItemNo;
+    if (drawItemNo < 0 || drawItemNo >= DrawItems.Count())
         return false;
-    Left = DrawItems[DrawItemNo]->Left;
-    Top = DrawItems[DrawItemNo]->Top;
+    left = DrawItems[drawItemNo]->Left;
+    top = DrawItems[drawItemNo]->Top;
     return true;
 }
 
-bool TCustomRVFormattedData::GetItemClientCoords(int ItemNo, int& Left, int& Top)
+bool TCustomRVFormattedData::GetItemClientCoords(int itemNo, int& left, int& top)
 {
-    if (!GetItemCoords(ItemNo, Left, Top))
+    if (!GetItemCoords(itemNo, left, top))
         return false;
-    Left -= GetHOffs();
-    Top -= GetVOffs();
+    left -= GetHOffs();
+    top -= GetVOffs();
     return true;
 }

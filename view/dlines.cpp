@@ -19,47 +19,47 @@ void TRVDrawLines::Clear()
     MarkedCount = 0;
 }
 
-void TRVDrawLines::Insert(int Index, TRVDrawLineInfo* Item)
+void TRVDrawLines::Insert(int index, TRVDrawLineInfo* item)
 {
     if (MarkedCount > 0) {
         // The caller inserts at MarkedFirst: the slot is free, nothing moves.
-        TList::Put(Index, Item);
+        TList::Put(index, item);
         ++MarkedFirst;
         --MarkedCount;
         return;
     }
-    TList::Insert(Index, Item);
+    TList::Insert(index, item);
 }
 
-void TRVDrawLines::Delete(int Index)
+void TRVDrawLines::Delete(int index)
 {
-    delete Get(Index);
+    delete Get(index);
     if (MarkedCount > 0) {
         // The caller deletes just before the marked range, which grows down by one.
-        TList::Put(Index, nullptr);
+        TList::Put(index, nullptr);
         --MarkedFirst;
         ++MarkedCount;
         return;
     }
-    TList::Delete(Index);
+    TList::Delete(index);
 }
 
-void TRVDrawLines::DeleteRange(int First, int Last)
+void TRVDrawLines::DeleteRange(int first, int last)
 {
     const int n = Count();
-    if (First < 0 || Last >= n || First > Last)
+    if (first < 0 || last >= n || first > last)
         return;
-    const int Removed = Last - First + 1;
-    for (int i = Last + 1; i < n; ++i)
-        TList::Put(i - Removed, TList::Get(i));
-    SetCount(n - Removed);
+    const int removed = last - first + 1;
+    for (int i = last + 1; i < n; ++i)
+        TList::Put(i - removed, TList::Get(i));
+    SetCount(n - removed);
 }
 
-void TRVDrawLines::MarkForDelete(int First, int Last)
+void TRVDrawLines::MarkForDelete(int first, int last)
 {
-    MarkedFirst = First;
-    MarkedCount = Last - First + 1;
-    for (int i = First; i <= Last; ++i) {
+    MarkedFirst = first;
+    MarkedCount = last - first + 1;
+    for (int i = first; i <= last; ++i) {
         delete Get(i);
         TList::Put(i, nullptr);
     }
@@ -73,97 +73,97 @@ void TRVDrawLines::DeleteMarked()
     MarkedCount = 0;
 }
 
-void TRVDrawLines::DeleteFrom(int First)
+void TRVDrawLines::DeleteFrom(int first)
 {
-    if (First < 0)
-        First = 0;
-    for (int i = First; i < Count(); ++i)
+    if (first < 0)
+        first = 0;
+    for (int i = first; i < Count(); ++i)
         delete Get(i);
-    if (First < Count())
-        SetCount(First);
+    if (first < Count())
+        SetCount(first);
 }
 
 namespace {
 
-TRVItemOptions OptionsOf(TStringList* AItems, int ItemNo)
+TRVItemOptions OptionsOf(TStringList* aItems, int itemNo)
 {
-    const auto* Item = static_cast<const TCustomRVItemInfo*>(AItems->GetObject(ItemNo));
-    return Item != nullptr ? Item->ItemOptions : TRVItemOptions();
+    const auto* item = static_cast<const TCustomRVItemInfo*>(aItems->GetObject(itemNo));
+    return item != nullptr ? item->ItemOptions : TRVItemOptions();
 }
 
 // Count characters from character From (1-based) of the item's text, cut to
 // the text: a draw item that outlived a text change reads only what is there.
-AnsiString ItemChars(TStringList* AItems, int ItemNo, int From, int Count)
+AnsiString ItemChars(TStringList* aItems, int itemNo, int from, int count)
 {
-    if (Count <= 0 || ItemNo < 0 || ItemNo >= AItems->Count())
+    if (count <= 0 || itemNo < 0 || itemNo >= aItems->Count())
         return AnsiString();
-    const AnsiString& s = AItems->Get(ItemNo);
-    const TRVItemOptions Options = OptionsOf(AItems, ItemNo);
-    const int Length = RVU_Length(s, Options);
-    if (From < 1)
-        From = 1;
-    if (From > Length)
+    const AnsiString& s = aItems->Get(itemNo);
+    const TRVItemOptions options = OptionsOf(aItems, itemNo);
+    const int length = RVU_Length(s, options);
+    if (from < 1)
+        from = 1;
+    if (from > length)
         return AnsiString();
-    if (Count > Length - From + 1)
-        Count = Length - From + 1;
-    return RVU_Copy(s, From, Count, Options);
+    if (count > length - from + 1)
+        count = length - from + 1;
+    return RVU_Copy(s, from, count, options);
 }
 
 } // namespace
 
-AnsiString TRVDrawLines::GetString(int Index, TStringList* AItems) const
+AnsiString TRVDrawLines::GetString(int index, TStringList* aItems) const
 {
-    const TRVDrawLineInfo* dli = Get(Index);
-    return ItemChars(AItems, dli->ItemNo, dli->Offs, dli->Length);
+    const TRVDrawLineInfo* dli = Get(index);
+    return ItemChars(aItems, dli->ItemNo, dli->Offs, dli->Length);
 }
 
-AnsiString TRVDrawLines::GetSubString(int Index, TStringList* AItems, int Start, int Count) const
+AnsiString TRVDrawLines::GetSubString(int index, TStringList* aItems, int start, int count) const
 {
-    const TRVDrawLineInfo* dli = Get(Index);
-    if (Start < 1)
-        Start = 1;
-    if (Count > dli->Length + 1 - Start)
-        Count = dli->Length + 1 - Start;
-    return ItemChars(AItems, dli->ItemNo, dli->Offs + Start - 1, Count);
+    const TRVDrawLineInfo* dli = Get(index);
+    if (start < 1)
+        start = 1;
+    if (count > dli->Length + 1 - start)
+        count = dli->Length + 1 - start;
+    return ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, count);
 }
 
-AnsiString TRVDrawLines::GetRightString(int Index, TStringList* AItems, int Start) const
+AnsiString TRVDrawLines::GetRightString(int index, TStringList* aItems, int start) const
 {
-    const TRVDrawLineInfo* dli = Get(Index);
-    if (Start < 1)
-        Start = 1;
-    return ItemChars(AItems, dli->ItemNo, dli->Offs + Start - 1, dli->Length - Start + 1);
+    const TRVDrawLineInfo* dli = Get(index);
+    if (start < 1)
+        start = 1;
+    return ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, dli->Length - start + 1);
 }
 
-int TRVSoftPageBreakList::FindItem(int ItemNo) const
+int TRVSoftPageBreakList::FindItem(int itemNo) const
 {
     if (Count() == 0)
         return -1;
-    int Low = 0;
-    int High = Count() - 1;
-    int Found = -1;
-    while (High - Low >= 2) {
-        const int Mid = (Low + High) / 2;
-        const int MidItem = Get(Mid)->ItemNo;
-        if (MidItem == ItemNo) {
-            Found = Mid;
+    int low = 0;
+    int high = Count() - 1;
+    int found = -1;
+    while (high - low >= 2) {
+        const int mid = (low + high) / 2;
+        const int midItem = Get(mid)->ItemNo;
+        if (midItem == itemNo) {
+            found = mid;
             break;
         }
-        if (MidItem > ItemNo)
-            High = Mid;
+        if (midItem > itemNo)
+            high = mid;
         else
-            Low = Mid;
+            low = mid;
     }
-    if (Found < 0) {
-        if (Get(Low)->ItemNo == ItemNo)
-            Found = Low;
-        else if (Get(High)->ItemNo == ItemNo)
-            Found = High;
+    if (found < 0) {
+        if (Get(low)->ItemNo == itemNo)
+            found = low;
+        else if (Get(high)->ItemNo == itemNo)
+            found = high;
         else
             return -1;
     }
     // Several pages may start in one item: the first of them.
-    while (Found > 0 && Get(Found - 1)->ItemNo == ItemNo)
-        --Found;
-    return Found;
+    while (found > 0 && Get(found - 1)->ItemNo == itemNo)
+        --found;
+    return found;
 }

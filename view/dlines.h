@@ -28,24 +28,24 @@ public:
     ~TRVDrawLines() override;
     const char* ClassName() const override { return "TRVDrawLines"; }
 
-    TRVDrawLineInfo* Get(int Index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(Index)); }
-    TRVDrawLineInfo* operator[](int Index) const { return Get(Index); }
+    TRVDrawLineInfo* Get(int index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(index)); }
+    TRVDrawLineInfo* operator[](int index) const { return Get(index); }
     TRVDrawLineInfo* Last() const { return static_cast<TRVDrawLineInfo*>(TList::Last()); }
     // Replaces the draw item at Index (the old one is not freed: the caller owns it then).
-    void Put(int Index, TRVDrawLineInfo* Item) { TList::Put(Index, Item); }
-    void Add(TRVDrawLineInfo* Item) { TList::Add(Item); }
+    void Put(int index, TRVDrawLineInfo* item) { TList::Put(index, item); }
+    void Add(TRVDrawLineInfo* item) { TList::Add(item); }
     // Reuses the next marked slot when a range is marked; else a list insert.
-    void Insert(int Index, TRVDrawLineInfo* Item);
+    void Insert(int index, TRVDrawLineInfo* item);
     // Frees the draw item; with a marked range its slot joins the range.
-    void Delete(int Index);
+    void Delete(int index);
     // Removes the slots First..Last without freeing what they hold (already freed).
-    void DeleteRange(int First, int Last);
+    void DeleteRange(int first, int last);
     // Frees the draw items First..Last and marks their slots for reuse.
-    void MarkForDelete(int First, int Last);
+    void MarkForDelete(int first, int last);
     // Removes the marked slots that were not reused.
     void DeleteMarked();
     // Frees the draw items from First to the end and shortens the list.
-    void DeleteFrom(int First);
+    void DeleteFrom(int first);
     void Clear() override;
 
     // Text of draw item Index, from the texts of the items (the store's Items):
@@ -53,11 +53,11 @@ public:
     // from 1 within the draw item. Every range is cut to what the item's text
     // holds now, so a draw item left over from before a text change never
     // reads past the text.
-    AnsiString GetString(int Index, TStringList* AItems) const;
+    AnsiString GetString(int index, TStringList* aItems) const;
     // Count characters from Start; Count is cut so that Start + Count <= Length + 1.
-    AnsiString GetSubString(int Index, TStringList* AItems, int Start, int Count) const;
+    AnsiString GetSubString(int index, TStringList* aItems, int start, int count) const;
     // The characters from Start to the end of the draw item.
-    AnsiString GetRightString(int Index, TStringList* AItems, int Start) const;
+    AnsiString GetRightString(int index, TStringList* aItems, int start) const;
 
     int MarkedFirst = -1;
     int MarkedCount = 0;
@@ -97,10 +97,10 @@ class TRVSoftPageBreakList : public TRVList {
 public:
     const char* ClassName() const override { return "TRVSoftPageBreakList"; }
 
-    TRVSoftPageBreakInfo* Get(int Index) const
+    TRVSoftPageBreakInfo* Get(int index) const
     {
-        return static_cast<TRVSoftPageBreakInfo*>(TRVList::Get(Index));
+        return static_cast<TRVSoftPageBreakInfo*>(TRVList::Get(index));
     }
     // The index of the first page start in item ItemNo (binary search); -1 when none.
-    int FindItem(int ItemNo) const;
+    int FindItem(int itemNo) const;
 };

@@ -19,18 +19,18 @@ void RegisterJumpCursor()
 {
     if (!Screen || Screen->Cursors(crJump))
         return;
-    if (HCURSOR Handle = LoadCursor(HInstance, "RV_JUMP_CURSOR"))
-        Screen->SetCursors(crJump, Handle);
+    if (HCURSOR handle = LoadCursor(HInstance, "RV_JUMP_CURSOR"))
+        Screen->SetCursors(crJump, handle);
 }
 
 } // namespace
 
 const char* const TCustomRollView::DefaultDelimiters = " .;,:(){}\"/\\";
 
-TCustomRollView::TCustomRollView(TComponent* AOwner) : TCustomRollView(AOwner, &TRollViewRVData::Create) {}
+TCustomRollView::TCustomRollView(TComponent* aOwner) : TCustomRollView(aOwner, &TRollViewRVData::Create) {}
 
-TCustomRollView::TCustomRollView(TComponent* AOwner, TRollViewRVDataClass DataClass)
-    : TRVScroller(AOwner), FDataClass(DataClass ? DataClass : &TRollViewRVData::Create)
+TCustomRollView::TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TRVScroller(aOwner), FDataClass(dataClass ? dataClass : &TRollViewRVData::Create)
 {
     Init();
 }
@@ -48,8 +48,8 @@ void TCustomRollView::Init()
     FHTMLBullets = std::make_unique<TRVList>();
     RVData = FDataClass(this);
     FBackground = std::make_unique<TRVBackground>(true);
-    if (TBitmap* Bitmap = FBackground->GetBitmap())
-        Bitmap->OnChange = [this](TObject* Sender) { DoOnBackBitmapChange(Sender); };
+    if (TBitmap* bitmap = FBackground->GetBitmap())
+        bitmap->OnChange = [this](TObject* sender) { DoOnBackBitmapChange(sender); };
     SetColor(clNone);
     SetBounds(Left(), Top(), 100, 40);
     SetBorderStyle(bsSingle);
@@ -60,8 +60,8 @@ TCustomRollView::~TCustomRollView()
     Destroying();
     // The window goes first, while this class still handles its WM_DESTROY.
     DestroyHandle();
-    if (TBitmap* Bitmap = FBackground ? FBackground->GetBitmap() : nullptr)
-        Bitmap->OnChange = nullptr;
+    if (TBitmap* bitmap = FBackground ? FBackground->GetBitmap() : nullptr)
+        bitmap->OnChange = nullptr;
     FBackground.reset();
     if (RVData) {
         Clear();
@@ -79,29 +79,29 @@ bool TCustomRollView::StoreDelimiters() const
     return FDelimiters != DefaultDelimiters;
 }
 
-void TCustomRollView::SetCursor(TCursor Value)
+void TCustomRollView::SetCursor(TCursor value)
 {
-    FCursor = Value;
-    TControl::SetCursor(Value);
+    FCursor = value;
+    TControl::SetCursor(value);
 }
 
-void TCustomRollView::SetStyle(TRVStyle* Value)
+void TCustomRollView::SetStyle(TRVStyle* value)
 {
-    if (FStyle == Value)
+    if (FStyle == value)
         return;
     if (FStyle && !(FStyle->ComponentState() & csDestroying))
         FStyle->RemoveFreeNotification(this);
-    FStyle = Value;
+    FStyle = value;
     if (FStyle)
         FStyle->FreeNotification(this);
     if ((ComponentState() & csDesigning) || FOptions.Contains(rvoFormatInvalidate))
         Invalidate();
 }
 
-void TCustomRollView::Notification(TComponent* AComponent, TOperation Operation)
+void TCustomRollView::Notification(TComponent* aComponent, TOperation operation)
 {
-    TRVScroller::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent != nullptr && AComponent == FStyle)
+    TRVScroller::Notification(aComponent, operation);
+    if (operation == opRemove && aComponent != nullptr && aComponent == FStyle)
         SetStyle(nullptr);
 }
 
@@ -110,10 +110,10 @@ TBitmap* TCustomRollView::GetBackBitmap() const
     return FBackground ? FBackground->GetBitmap() : nullptr;
 }
 
-void TCustomRollView::SetBackBitmap(TBitmap* Value)
+void TCustomRollView::SetBackBitmap(TBitmap* value)
 {
-    if (TBitmap* Bitmap = GetBackBitmap())
-        Bitmap->Assign(Value);
+    if (TBitmap* bitmap = GetBackBitmap())
+        bitmap->Assign(value);
 }
 
 TBackgroundStyle TCustomRollView::GetBackgroundStyle() const
@@ -121,9 +121,9 @@ TBackgroundStyle TCustomRollView::GetBackgroundStyle() const
     return FBackground->BackgroundStyle();
 }
 
-void TCustomRollView::SetBackgroundStyle(TBackgroundStyle Value)
+void TCustomRollView::SetBackgroundStyle(TBackgroundStyle value)
 {
-    FBackground->SetBackgroundStyle(Value);
+    FBackground->SetBackgroundStyle(value);
     DoOnBackBitmapChange(this);
 }
 
@@ -145,11 +145,11 @@ void TCustomRollView::UpdatePaletteInfo()
     Invalidate();
 }
 
-void TCustomRollView::SetBiDiModeRV(TRVBiDiMode Value)
+void TCustomRollView::SetBiDiModeRV(TRVBiDiMode value)
 {
-    if (Value == BiDiMode())
+    if (value == BiDiMode())
         return;
-    TRVScroller::SetBiDiModeRV(Value);
+    TRVScroller::SetBiDiModeRV(value);
     Format();
 }
 
@@ -160,65 +160,65 @@ TRVRTFReaderProperties* TCustomRollView::GetRTFReadProperties()
     return FRTFReadProperties.get();
 }
 
-void TCustomRollView::SetRTFReadProperties(TRVRTFReaderProperties* Value)
+void TCustomRollView::SetRTFReadProperties(TRVRTFReaderProperties* value)
 {
-    if (!Value) {
+    if (!value) {
         FRTFReadProperties.reset();
         return;
     }
-    if (Value != FRTFReadProperties.get())
-        GetRTFReadProperties()->Assign(Value);
+    if (value != FRTFReadProperties.get())
+        GetRTFReadProperties()->Assign(value);
 }
 
-void TCustomRollView::AssignEvents(TCustomRollView* Source)
+void TCustomRollView::AssignEvents(TCustomRollView* source)
 {
-    if (!Source || Source == this)
+    if (!source || source == this)
         return;
-    OnCheckpointVisible = Source->OnCheckpointVisible;
-    OnControlAction = Source->OnControlAction;
-    OnCopy = Source->OnCopy;
-    OnItemAction = Source->OnItemAction;
-    OnJump = Source->OnJump;
-    OnHTMLSaveImage = Source->OnHTMLSaveImage;
-    OnPaint = Source->OnPaint;
-    OnReadHyperlink = Source->OnReadHyperlink;
-    OnRVDblClick = Source->OnRVDblClick;
-    OnRVFImageListNeeded = Source->OnRVFImageListNeeded;
-    OnRVFControlNeeded = Source->OnRVFControlNeeded;
-    OnRVFPictureNeeded = Source->OnRVFPictureNeeded;
-    OnRVMouseDown = Source->OnRVMouseDown;
-    OnRVMouseMove = Source->OnRVMouseMove;
-    OnRVMouseUp = Source->OnRVMouseUp;
-    OnRVRightClick = Source->OnRVRightClick;
-    OnSaveComponentToFile = Source->OnSaveComponentToFile;
-    OnSaveHTMLExtra = Source->OnSaveHTMLExtra;
-    OnSaveRTFExtra = Source->OnSaveRTFExtra;
-    OnSelect = Source->OnSelect;
-    OnURLNeeded = Source->OnURLNeeded;
-    OnDragDrop = Source->OnDragDrop;
-    OnEndDrag = Source->OnEndDrag;
-    OnVScrolled = Source->OnVScrolled;
-    OnHScrolled = Source->OnHScrolled;
+    OnCheckpointVisible = source->OnCheckpointVisible;
+    OnControlAction = source->OnControlAction;
+    OnCopy = source->OnCopy;
+    OnItemAction = source->OnItemAction;
+    OnJump = source->OnJump;
+    OnHTMLSaveImage = source->OnHTMLSaveImage;
+    OnPaint = source->OnPaint;
+    OnReadHyperlink = source->OnReadHyperlink;
+    OnRVDblClick = source->OnRVDblClick;
+    OnRVFImageListNeeded = source->OnRVFImageListNeeded;
+    OnRVFControlNeeded = source->OnRVFControlNeeded;
+    OnRVFPictureNeeded = source->OnRVFPictureNeeded;
+    OnRVMouseDown = source->OnRVMouseDown;
+    OnRVMouseMove = source->OnRVMouseMove;
+    OnRVMouseUp = source->OnRVMouseUp;
+    OnRVRightClick = source->OnRVRightClick;
+    OnSaveComponentToFile = source->OnSaveComponentToFile;
+    OnSaveHTMLExtra = source->OnSaveHTMLExtra;
+    OnSaveRTFExtra = source->OnSaveRTFExtra;
+    OnSelect = source->OnSelect;
+    OnURLNeeded = source->OnURLNeeded;
+    OnDragDrop = source->OnDragDrop;
+    OnEndDrag = source->OnEndDrag;
+    OnVScrolled = source->OnVScrolled;
+    OnHScrolled = source->OnHScrolled;
 }
 
-void TCustomRollView::SetName(const AnsiString& NewName)
+void TCustomRollView::SetName(const AnsiString& newName)
 {
     // Designer defaults are a design-time matter: a running program only renames.
-    TRVScroller::SetName(NewName);
+    TRVScroller::SetName(newName);
 }
 
-void TCustomRollView::GetTabOrderList(TList* List)
+void TCustomRollView::GetTabOrderList(TList* list)
 {
-    TRVScroller::GetTabOrderList(List);
+    TRVScroller::GetTabOrderList(list);
     if (TabNavigation() == rvtnNone)
         return;
     // The viewer comes again between the controls of its document, so that
     // Tab from one of them returns to the viewer and its focusable items.
-    for (int i = List->Count() - 1; i >= 1; --i)
-        if (static_cast<TControl*>(List->Get(i))->Parent() == this)
-            List->Insert(i, this);
-    if (List->Count() > 1)
-        List->Add(this);
+    for (int i = list->Count() - 1; i >= 1; --i)
+        if (static_cast<TControl*>(list->Get(i))->Parent() == this)
+            list->Insert(i, this);
+    if (list->Count() > 1)
+        list->Add(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -226,62 +226,62 @@ void TCustomRollView::GetTabOrderList(TList* List)
 
 TRVLayoutInfo* TCustomRollView::CreateLayoutInfo() const
 {
-    auto* Layout = new TRVLayoutInfo();
-    Layout->LeftMargin = FLeftMargin;
-    Layout->RightMargin = FRightMargin;
-    Layout->TopMargin = FTopMargin;
-    Layout->BottomMargin = FBottomMargin;
-    Layout->MinTextWidth = FMinTextWidth;
-    Layout->MaxTextWidth = FMaxTextWidth;
-    Layout->BiDiMode = BiDiMode();
-    return Layout;
+    auto* layout = new TRVLayoutInfo();
+    layout->LeftMargin = FLeftMargin;
+    layout->RightMargin = FRightMargin;
+    layout->TopMargin = FTopMargin;
+    layout->BottomMargin = FBottomMargin;
+    layout->MinTextWidth = FMinTextWidth;
+    layout->MaxTextWidth = FMaxTextWidth;
+    layout->BiDiMode = BiDiMode();
+    return layout;
 }
 
-void TCustomRollView::ApplyLayoutInfo(TRVLayoutInfo* Layout)
+void TCustomRollView::ApplyLayoutInfo(TRVLayoutInfo* layout)
 {
-    if (!Layout)
+    if (!layout)
         return;
-    FLeftMargin = Layout->LeftMargin;
-    FRightMargin = Layout->RightMargin;
-    FTopMargin = Layout->TopMargin;
-    FBottomMargin = Layout->BottomMargin;
-    FMinTextWidth = Layout->MinTextWidth;
-    FMaxTextWidth = Layout->MaxTextWidth;
-    SetBiDiModeRV(Layout->BiDiMode);
+    FLeftMargin = layout->LeftMargin;
+    FRightMargin = layout->RightMargin;
+    FTopMargin = layout->TopMargin;
+    FBottomMargin = layout->BottomMargin;
+    FMinTextWidth = layout->MinTextWidth;
+    FMaxTextWidth = layout->MaxTextWidth;
+    SetBiDiModeRV(layout->BiDiMode);
 }
 
 // ---------------------------------------------------------------------------
 // Deferred events
 
-bool TCustomRollView::PostRVEvent(std::unique_ptr<TRVMessageData> Data)
+bool TCustomRollView::PostRVEvent(std::unique_ptr<TRVMessageData> data)
 {
-    if (!Data || !HandleAllocated())
+    if (!data || !HandleAllocated())
         return false;
-    return PostMessage(Handle(), WM_RVEVENT, std::unique_ptr<TObject>(Data.release()), 0);
+    return PostMessage(Handle(), WM_RVEVENT, std::unique_ptr<TObject>(data.release()), 0);
 }
 
-void TCustomRollView::WMRVEvent(TMessage& Message)
+void TCustomRollView::WMRVEvent(TMessage& message)
 {
     // The record belongs to the message, which frees it after this returns.
-    auto* Data = reinterpret_cast<TRVMessageData*>(Message.WParam);
-    if (!Data)
+    auto* data = reinterpret_cast<TRVMessageData*>(message.WParam);
+    if (!data)
         return;
-    switch (Data->Event) {
+    switch (data->Event) {
     case rvetRVDblClick:
-        if (auto* D = dynamic_cast<TRVDblClickMessageData*>(Data))
-            RVData->DoRVDblClick(D->ClickedWord, D->StyleNo);
+        if (auto* d = dynamic_cast<TRVDblClickMessageData*>(data))
+            RVData->DoRVDblClick(d->ClickedWord, d->StyleNo);
         break;
     case rvetJump:
-        if (auto* D = dynamic_cast<TRVJumpMessageData*>(Data))
-            RVData->DoJump(D->Id);
+        if (auto* d = dynamic_cast<TRVJumpMessageData*>(data))
+            RVData->DoJump(d->Id);
         break;
     case rvetRVMouseUp:
-        if (auto* D = dynamic_cast<TRVMouseUpDownMessageData*>(Data))
-            RVData->DoRVMouseUp(D->Button, D->Shift, D->ItemNo, D->X, D->Y);
+        if (auto* d = dynamic_cast<TRVMouseUpDownMessageData*>(data))
+            RVData->DoRVMouseUp(d->Button, d->Shift, d->ItemNo, d->X, d->Y);
         break;
     case rvetRVMouseDown:
-        if (auto* D = dynamic_cast<TRVMouseUpDownMessageData*>(Data))
-            RVData->DoRVMouseDown(D->Button, D->Shift, D->ItemNo, D->X, D->Y);
+        if (auto* d = dynamic_cast<TRVMouseUpDownMessageData*>(data))
+            RVData->DoRVMouseDown(d->Button, d->Shift, d->ItemNo, d->X, d->Y);
         break;
     case rvetClick:
         Click();
@@ -290,28 +290,28 @@ void TCustomRollView::WMRVEvent(TMessage& Message)
         DblClick();
         break;
     case rvetMouseMove:
-        if (auto* D = dynamic_cast<TRVMouseMoveMessageData*>(Data))
-            MouseMove(D->Shift, D->X, D->Y);
+        if (auto* d = dynamic_cast<TRVMouseMoveMessageData*>(data))
+            MouseMove(d->Shift, d->X, d->Y);
         break;
     case rvetDragDrop:
-        if (auto* D = dynamic_cast<TRVDNDMessageData*>(Data))
-            DragDrop(D->Obj, D->X, D->Y);
+        if (auto* d = dynamic_cast<TRVDNDMessageData*>(data))
+            DragDrop(d->Obj, d->X, d->Y);
         break;
     case rvetEndDrag:
-        if (auto* D = dynamic_cast<TRVDNDMessageData*>(Data))
-            DoEndDrag(D->Obj, D->X, D->Y);
+        if (auto* d = dynamic_cast<TRVDNDMessageData*>(data))
+            DoEndDrag(d->Obj, d->X, d->Y);
         break;
     }
 }
 
-void TCustomRollView::DragDrop(TObject* Source, int X, int Y)
+void TCustomRollView::DragDrop(TObject* source, int x, int y)
 {
     if (OnDragDrop)
-        OnDragDrop(this, Source, X, Y);
+        OnDragDrop(this, source, x, y);
 }
 
-void TCustomRollView::DoEndDrag(TObject* Target, int X, int Y)
+void TCustomRollView::DoEndDrag(TObject* target, int x, int y)
 {
     if (OnEndDrag)
-        OnEndDrag(this, Target, X, Y);
+        OnEndDrag(this, target, x, y);
 }

@@ -52,7 +52,7 @@ enum TRVEventType : uint8_t {
 // carry the event's arguments.
 class TRVMessageData : public TObject {
 public:
-    explicit TRVMessageData(TRVEventType AEvent) : Event(AEvent) {}
+    explicit TRVMessageData(TRVEventType aEvent) : Event(aEvent) {}
     const char* ClassName() const override { return "TRVMessageData"; }
     TRVEventType Event;
 };
@@ -86,7 +86,7 @@ public:
 
 class TRVMouseMoveMessageData : public TRVMessageData {
 public:
-    explicit TRVMouseMoveMessageData(TRVEventType AEvent = rvetMouseMove) : TRVMessageData(AEvent) {}
+    explicit TRVMouseMoveMessageData(TRVEventType aEvent = rvetMouseMove) : TRVMessageData(aEvent) {}
     const char* ClassName() const override { return "TRVMouseMoveMessageData"; }
     int X = 0;
     int Y = 0;
@@ -97,7 +97,7 @@ public:
 // rvetRVMouseUp or rvetRVMouseDown.
 class TRVMouseUpDownMessageData : public TRVMouseMoveMessageData {
 public:
-    explicit TRVMouseUpDownMessageData(TRVEventType AEvent) : TRVMouseMoveMessageData(AEvent) {}
+    explicit TRVMouseUpDownMessageData(TRVEventType aEvent) : TRVMouseMoveMessageData(aEvent) {}
     const char* ClassName() const override { return "TRVMouseUpDownMessageData"; }
     TMouseButton Button = mbLeft;
 };
@@ -106,7 +106,7 @@ public:
 // not owned.
 class TRVDNDMessageData : public TRVMessageData {
 public:
-    explicit TRVDNDMessageData(TRVEventType AEvent) : TRVMessageData(AEvent) {}
+    explicit TRVDNDMessageData(TRVEventType aEvent) : TRVMessageData(aEvent) {}
     const char* ClassName() const override { return "TRVDNDMessageData"; }
     int X = 0;
     int Y = 0;
@@ -116,47 +116,47 @@ public:
 // ---------------------------------------------------------------------------
 // Events
 
-using TRVPaintEvent = std::function<void(TObject* Sender, TCanvas* Canvas, bool Prepaint)>;
-using TRVCheckpointVisibleEvent = std::function<void(TObject* Sender, TRVCPInfo* CheckpointData)>;
+using TRVPaintEvent = std::function<void(TObject* sender, TCanvas* canvas, bool prepaint)>;
+using TRVCheckpointVisibleEvent = std::function<void(TObject* sender, TRVCPInfo* checkpointData)>;
 using TRVControlActionEvent =
-    std::function<void(TObject* Sender, TRVControlAction ControlAction, int ItemNo, TControl*& ctrl)>;
+    std::function<void(TObject* sender, TRVControlAction controlAction, int itemNo, TControl*& ctrl)>;
 using TRVItemActionEvent =
-    std::function<void(TObject* Sender, TRVItemAction ItemAction, TCustomRVItemInfo* Item, AnsiString& Text,
-                       TCustomRVData* RVData)>;
-using TJumpEvent = std::function<void(TObject* Sender, int id)>;
+    std::function<void(TObject* sender, TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
+                       TCustomRVData* rvData)>;
+using TJumpEvent = std::function<void(TObject* sender, int id)>;
 using TRVHTMLSaveImageEvent =
-    std::function<void(TObject* Sender, TCustomRVData* RVData, int ItemNo, const AnsiString& Path,
-                       TColor BackgroundColor, AnsiString& Location, bool& DoDefault)>;
+    std::function<void(TObject* sender, TCustomRVData* rvData, int itemNo, const AnsiString& path,
+                       TColor backgroundColor, AnsiString& location, bool& doDefault)>;
 using TRVReadHyperlink =
-    std::function<void(TObject* Sender, const AnsiString& Target, const AnsiString& Extras,
-                       TRVLoadFormat DocFormat, int& StyleNo, TRVTag& ItemTag, AnsiString& ItemName)>;
-using TRVDblClickEvent = std::function<void(TObject* Sender, const AnsiString& ClickedWord, int Style)>;
+    std::function<void(TObject* sender, const AnsiString& target, const AnsiString& extras,
+                       TRVLoadFormat docFormat, int& styleNo, TRVTag& itemTag, AnsiString& itemName)>;
+using TRVDblClickEvent = std::function<void(TObject* sender, const AnsiString& clickedWord, int style)>;
 using TRVFImageListNeededEvent =
-    std::function<void(TObject* Sender, int ImageListTag, TCustomImageList*& il)>;
+    std::function<void(TObject* sender, int imageListTag, TCustomImageList*& il)>;
 using TRVFControlNeededEvent =
-    std::function<void(TObject* Sender, const AnsiString& Name, const TRVTag& Tag, TControl*& ctrl)>;
+    std::function<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TControl*& ctrl)>;
 using TRVFPictureNeededEvent =
-    std::function<void(TObject* Sender, const AnsiString& Name, const TRVTag& Tag, TGraphic*& gr)>;
+    std::function<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TGraphic*& gr)>;
 using TRVMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y)>;
-using TRVMouseMoveEvent = std::function<void(TObject* Sender, int id)>;
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int itemNo, int x, int y)>;
+using TRVMouseMoveEvent = std::function<void(TObject* sender, int id)>;
 using TRVRightClickEvent =
-    std::function<void(TObject* Sender, const AnsiString& ClickedWord, int Style, int X, int Y)>;
+    std::function<void(TObject* sender, const AnsiString& clickedWord, int style, int x, int y)>;
 using TRVSaveComponentToFileEvent =
-    std::function<void(TObject* Sender, const AnsiString& Path, TComponent* SaveMe, TRVSaveFormat SaveFormat,
-                       AnsiString& OutStr)>;
+    std::function<void(TObject* sender, const AnsiString& path, TComponent* saveMe, TRVSaveFormat saveFormat,
+                       AnsiString& outStr)>;
 using TRVSaveHTMLExtraEvent =
-    std::function<void(TObject* Sender, TRVHTMLSaveArea Area, bool CSSVersion, AnsiString& HTMLCode)>;
+    std::function<void(TObject* sender, TRVHTMLSaveArea area, bool cssVersion, AnsiString& htmlCode)>;
 using TRVSaveRTFExtraEvent =
-    std::function<void(TObject* Sender, TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
-                       bool InStyleSheet, AnsiString& RTFCode)>;
-using TRVURLNeededEvent = std::function<void(TObject* Sender, int id, AnsiString& url)>;
+    std::function<void(TObject* sender, TRVRTFSaveArea area, TObject* obj, int index1, int index2,
+                       bool inStyleSheet, AnsiString& rtfCode)>;
+using TRVURLNeededEvent = std::function<void(TObject* sender, int id, AnsiString& url)>;
 // The class library's drag-and-drop events, which deferred events may raise.
-using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
-using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int x, int y)>;
+using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x, int y)>;
 
 // The root data's class: the function that makes it for a viewer.
-using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* ARollView);
+using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* aRollView);
 
 // ---------------------------------------------------------------------------
 // The viewer
@@ -169,7 +169,7 @@ using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* ARollView);
 // Without a style sheet the window shows a message instead of the document.
 class TCustomRollView : public TRVScroller {
 public:
-    explicit TCustomRollView(TComponent* AOwner);
+    explicit TCustomRollView(TComponent* aOwner);
     ~TCustomRollView() override;
     const char* ClassName() const override { return "TCustomRollView"; }
 
@@ -181,94 +181,94 @@ public:
 
     // ---- Settings
     TRVOptions Options() const { return FOptions; }
-    void SetOptions(TRVOptions Value) { FOptions = Value; }
+    void SetOptions(TRVOptions value) { FOptions = value; }
     bool AllowSelection() const { return FOptions.Contains(rvoAllowSelection); }
-    void SetAllowSelection(bool Value) { FOptions.Set(rvoAllowSelection, Value); }
+    void SetAllowSelection(bool value) { FOptions.Set(rvoAllowSelection, value); }
     bool SingleClick() const { return FOptions.Contains(rvoSingleClick); }
-    void SetSingleClick(bool Value) { FOptions.Set(rvoSingleClick, Value); }
+    void SetSingleClick(bool value) { FOptions.Set(rvoSingleClick, value); }
     TRVRTFOptions RTFOptions() const { return FRTFOptions; }
-    void SetRTFOptions(TRVRTFOptions Value) { FRTFOptions = Value; }
+    void SetRTFOptions(TRVRTFOptions value) { FRTFOptions = value; }
     TRVFOptions RVFOptions() const { return FRVFOptions; }
-    void SetRVFOptions(TRVFOptions Value) { FRVFOptions = Value; }
+    void SetRVFOptions(TRVFOptions value) { FRVFOptions = value; }
     TRVFWarnings RVFWarnings() const { return FRVFWarnings; }
-    void SetRVFWarnings(TRVFWarnings Value) { FRVFWarnings = Value; }
+    void SetRVFWarnings(TRVFWarnings value) { FRVFWarnings = value; }
     TRVFReaderStyleMode RVFTextStylesReadMode() const { return FRVFTextStylesReadMode; }
-    void SetRVFTextStylesReadMode(TRVFReaderStyleMode Value) { FRVFTextStylesReadMode = Value; }
+    void SetRVFTextStylesReadMode(TRVFReaderStyleMode value) { FRVFTextStylesReadMode = value; }
     TRVFReaderStyleMode RVFParaStylesReadMode() const { return FRVFParaStylesReadMode; }
-    void SetRVFParaStylesReadMode(TRVFReaderStyleMode Value) { FRVFParaStylesReadMode = Value; }
+    void SetRVFParaStylesReadMode(TRVFReaderStyleMode value) { FRVFParaStylesReadMode = value; }
     // The characters that end a word for double-click selection and word search.
     const AnsiString& Delimiters() const { return FDelimiters; }
-    void SetDelimiters(const AnsiString& Value) { FDelimiters = Value; }
+    void SetDelimiters(const AnsiString& value) { FDelimiters = value; }
     bool StoreDelimiters() const;
     static const char* const DefaultDelimiters;
     TCPEventKind CPEventKind() const { return FCPEventKind; }
-    void SetCPEventKind(TCPEventKind Value) { FCPEventKind = Value; }
+    void SetCPEventKind(TCPEventKind value) { FCPEventKind = value; }
     int MaxTextWidth() const { return FMaxTextWidth; }
-    void SetMaxTextWidth(int Value) { FMaxTextWidth = Value; }
+    void SetMaxTextWidth(int value) { FMaxTextWidth = value; }
     int MinTextWidth() const { return FMinTextWidth; }
-    void SetMinTextWidth(int Value) { FMinTextWidth = Value; }
+    void SetMinTextWidth(int value) { FMinTextWidth = value; }
     int LeftMargin() const { return FLeftMargin; }
-    void SetLeftMargin(int Value) { FLeftMargin = Value; }
+    void SetLeftMargin(int value) { FLeftMargin = value; }
     int RightMargin() const { return FRightMargin; }
-    void SetRightMargin(int Value) { FRightMargin = Value; }
+    void SetRightMargin(int value) { FRightMargin = value; }
     int TopMargin() const { return FTopMargin; }
-    void SetTopMargin(int Value) { FTopMargin = Value; }
+    void SetTopMargin(int value) { FTopMargin = value; }
     int BottomMargin() const { return FBottomMargin; }
-    void SetBottomMargin(int Value) { FBottomMargin = Value; }
+    void SetBottomMargin(int value) { FBottomMargin = value; }
     // The root data's flags.
     TRVFlags Flags() const { return FFlags; }
-    void SetFlags(TRVFlags Value) { FFlags = Value; }
+    void SetFlags(TRVFlags value) { FFlags = value; }
     TRVTabNavigationType TabNavigation() const { return RVData->TabNavigation; }
-    void SetTabNavigation(TRVTabNavigationType Value) { RVData->TabNavigation = Value; }
+    void SetTabNavigation(TRVTabNavigationType value) { RVData->TabNavigation = value; }
     int GetFirstJumpNo() const { return RVData->FirstJumpNo; }
-    void SetFirstJumpNo(int Value) { RVData->FirstJumpNo = Value; }
+    void SetFirstJumpNo(int value) { RVData->FirstJumpNo = value; }
     bool ScrollTimerActive() const { return FScrollTimerActive; }
 
     // The cursor over normal text; the control's own cursor (TControl::Cursor)
     // is whatever the document last set, a hyperlink's for one.
     TCursor Cursor() const { return FCursor; }
-    void SetCursor(TCursor Value);
+    void SetCursor(TCursor value);
 
     // ---- Style sheet, colours, background
     TRVStyle* Style() const { return FStyle; }
     // Not owned; the viewer is told when it goes.
-    void SetStyle(TRVStyle* Value);
+    void SetStyle(TRVStyle* value);
     // Color() is clNone by default: the style sheet's colour is used.
     TColor GetColor();
-    TColor GetHoverColor(TColor Color);
+    TColor GetHoverColor(TColor color);
     TRVBackground* Background() const { return FBackground.get(); }
     TBitmap* GetBackBitmap() const;
     // Copies the bitmap's picture into the background's.
-    void SetBackBitmap(TBitmap* Value);
+    void SetBackBitmap(TBitmap* value);
     TBackgroundStyle GetBackgroundStyle() const;
-    void SetBackgroundStyle(TBackgroundStyle Value);
-    void DoOnBackBitmapChange(TObject* Sender);
+    void SetBackgroundStyle(TBackgroundStyle value);
+    void DoOnBackBitmapChange(TObject* sender);
     void UpdatePaletteInfo() override;
     // A change recreates the window and lays the document out again.
-    void SetBiDiModeRV(TRVBiDiMode Value) override;
+    void SetBiDiModeRV(TRVBiDiMode value) override;
 
     // ---- RTF import settings, created on first use
     virtual TRVRTFReaderProperties* GetRTFReadProperties();
     // Copies Value's settings (creating the object), or frees the object for null.
-    void SetRTFReadProperties(TRVRTFReaderProperties* Value);
+    void SetRTFReadProperties(TRVRTFReaderProperties* value);
     bool RTFReaderAssigned() const { return FRTFReadProperties != nullptr; }
 
     // ---- Pictures written beside HTML pages
     AnsiString ImagesPrefix;
     bool OverrideImages() const { return (FHTMLFlags & 1) != 0; }
-    void SetOverrideImages(bool Value)
+    void SetOverrideImages(bool value)
     {
-        FHTMLFlags = static_cast<uint8_t>(Value ? FHTMLFlags | 1 : FHTMLFlags & ~1);
+        FHTMLFlags = static_cast<uint8_t>(value ? FHTMLFlags | 1 : FHTMLFlags & ~1);
     }
     int ImagesCounter = 0;
     // The TRVHTMLBulletInfo of the pictures already written; owned.
     TRVList* HTMLBullets() const { return FHTMLBullets.get(); }
 
     // Copies every event handler of Source.
-    void AssignEvents(TCustomRollView* Source);
+    void AssignEvents(TCustomRollView* source);
     // Run-time names never read designer defaults: renames the control.
-    void SetName(const AnsiString& NewName) override;
-    void GetTabOrderList(TList* List) override;
+    void SetName(const AnsiString& newName) override;
+    void GetTabOrderList(TList* list) override;
 
     // ---- Layout, selection, clearing (rollview_api.cpp)
     // Lays out the whole document; repaints under rvoFormatInvalidate.
@@ -279,206 +279,206 @@ public:
     void FormatTail();
     // Passes to the root data's Format_; nothing before the window exists or
     // while the control is designed.
-    void Format_(bool Resized, bool Force, TCanvas* Canvas, bool Tail, bool Reformat);
+    void Format_(bool resized, bool force, TCanvas* canvas, bool tail, bool reformat);
     // Stops the auto-scroll timer, then frees the layout.
     virtual void ClearTemporal();
     // Deletes every item and checkpoint; the style sheet stays.
     void Clear();
     void Deselect();
     void SelectAll();
-    void SetAddParagraphMode(bool Value) { RVData->SetAddParagraphMode(Value); }
-    void SetPageBreaksBeforeItems(int ItemNo, bool Value);
-    bool GetPageBreaksBeforeItems(int ItemNo) const { return RVData->GetPageBreaksBeforeItems(ItemNo); }
+    void SetAddParagraphMode(bool value) { RVData->SetAddParagraphMode(value); }
+    void SetPageBreaksBeforeItems(int itemNo, bool value);
+    bool GetPageBreaksBeforeItems(int itemNo) const { return RVData->GetPageBreaksBeforeItems(itemNo); }
     int GetDocumentHeight() const { return RVData->DocumentHeight; }
     int GetFirstItemVisible() const { return RVData->GetFirstItemVisible(); }
     int GetLastItemVisible() const { return RVData->GetLastItemVisible(); }
 
     // ---- Adding items: every operation passes to the store (paragraph -1
     // continues the previous paragraph's line). Nothing is laid out.
-    void AddNLTag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
-    void AddItem(const AnsiString& Text, TCustomRVItemInfo* Item);
-    void AddNL(const AnsiString& s, int StyleNo, int ParaNo);
-    void AddFmt(const AnsiString& FormatStr, std::initializer_list<TFormatArg> Args, int StyleNo, int ParaNo);
-    void AddFromNewLine(const AnsiString& s, int StyleNo);
-    void AddTag(const AnsiString& s, int StyleNo, const TRVTag& Tag);
-    void Add(const AnsiString& s, int StyleNo);
-    void AddText(const AnsiString& s, int StyleNo);
-    void AddTextFromNewLine(const AnsiString& s, int StyleNo);
-    void AddTextNL(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo);
-    void AddTextBlockNL(const AnsiString& s, int StyleNo, int ParaNo);
+    void AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
+    void AddItem(const AnsiString& text, TCustomRVItemInfo* item);
+    void AddNL(const AnsiString& s, int styleNo, int paraNo);
+    void AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo, int paraNo);
+    void AddFromNewLine(const AnsiString& s, int styleNo);
+    void AddTag(const AnsiString& s, int styleNo, const TRVTag& tag);
+    void Add(const AnsiString& s, int styleNo);
+    void AddText(const AnsiString& s, int styleNo);
+    void AddTextFromNewLine(const AnsiString& s, int styleNo);
+    void AddTextNL(const AnsiString& s, int styleNo, int firstParaNo, int otherParaNo);
+    void AddTextBlockNL(const AnsiString& s, int styleNo, int paraNo);
     // In paragraph style 1.
-    void AddCenterLine(const AnsiString& s, int StyleNo);
-    void AddNLATag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
-    void AddNLWTag(const WideString& s, int StyleNo, int ParaNo, const TRVTag& Tag);
+    void AddCenterLine(const AnsiString& s, int styleNo);
+    void AddNLATag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
+    void AddNLWTag(const WideString& s, int styleNo, int paraNo, const TRVTag& tag);
     // Wide text; converted to ANSI with the style's code page for a text
     // style that is not Unicode.
-    void AddTextNLW(const WideString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
-                    bool AsSingleParagraph);
-    void AddBreakExTag(uint8_t Width, TRVBreakStyle Style, TColor Color, const TRVTag& Tag);
-    void AddBreakEx(uint8_t Width, TRVBreakStyle Style, TColor Color);
-    void AddBreakTag(const TRVTag& Tag);
+    void AddTextNLW(const WideString& s, int styleNo, int firstParaNo, int otherParaNo,
+                    bool asSingleParagraph);
+    void AddBreakExTag(uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag);
+    void AddBreakEx(uint8_t width, TRVBreakStyle style, TColor color);
+    void AddBreakTag(const TRVTag& tag);
     void AddBreak();
-    int AddNamedCheckpointExTag(const AnsiString& CpName, bool RaiseEvent, const TRVTag& Tag);
-    int AddNamedCheckpointEx(const AnsiString& CpName, bool RaiseEvent);
-    int AddNamedCheckpoint(const AnsiString& CpName);
-    int AddCheckpointTag(const TRVTag& Tag);
+    int AddNamedCheckpointExTag(const AnsiString& cpName, bool raiseEvent, const TRVTag& tag);
+    int AddNamedCheckpointEx(const AnsiString& cpName, bool raiseEvent);
+    int AddNamedCheckpoint(const AnsiString& cpName);
+    int AddCheckpointTag(const TRVTag& tag);
     int AddCheckpoint();
-    void AddHotspotExTag(const AnsiString& Name, int ImageIndex, int HotImageIndex,
-                         TCustomImageList* ImageList, int ParaNo, const TRVTag& Tag);
-    void AddHotspotEx(const AnsiString& Name, int ImageIndex, int HotImageIndex, TCustomImageList* ImageList,
-                      int ParaNo);
-    void AddHotspot(int ImageIndex, TCustomImageList* ImageList, bool FromNewLine);
-    void AddBulletExTag(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList, int ParaNo,
-                        const TRVTag& Tag);
-    void AddBulletEx(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList, int ParaNo);
-    void AddBullet(int ImageIndex, TCustomImageList* ImageList, bool FromNewLine);
+    void AddHotspotExTag(const AnsiString& name, int imageIndex, int hotImageIndex,
+                         TCustomImageList* imageList, int paraNo, const TRVTag& tag);
+    void AddHotspotEx(const AnsiString& name, int imageIndex, int hotImageIndex, TCustomImageList* imageList,
+                      int paraNo);
+    void AddHotspot(int imageIndex, TCustomImageList* imageList, bool fromNewLine);
+    void AddBulletExTag(const AnsiString& name, int imageIndex, TCustomImageList* imageList, int paraNo,
+                        const TRVTag& tag);
+    void AddBulletEx(const AnsiString& name, int imageIndex, TCustomImageList* imageList, int paraNo);
+    void AddBullet(int imageIndex, TCustomImageList* imageList, bool fromNewLine);
     // The document owns the picture.
-    void AddPictureExTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                         const TRVTag& Tag);
-    void AddPictureEx(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign);
-    void AddHotPictureTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                          const TRVTag& Tag);
-    void AddHotPicture(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign);
+    void AddPictureExTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                         const TRVTag& tag);
+    void AddPictureEx(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign);
+    void AddHotPictureTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                          const TRVTag& tag);
+    void AddHotPicture(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign);
     // In paragraph style 1.
-    void AddPicture(TGraphic* Graphic);
+    void AddPicture(TGraphic* graphic);
     // The document owns the control, which joins the viewer.
-    void AddControlExTag(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign,
-                         const TRVTag& Tag);
-    void AddControlEx(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign);
+    void AddControlExTag(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign,
+                         const TRVTag& tag);
+    void AddControlEx(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign);
     // Paragraph style 1 when centred, else 0.
-    void AddControl(TControl* Control, bool Center);
+    void AddControl(TControl* control, bool center);
 
     // ---- Items (the store's operations)
     // The object of Items at Index; a bad index raises the string list's error.
-    TCustomRVItemInfo* GetItem(int ItemNo) const;
-    int GetItemNo(TCustomRVItemInfo* Item) const { return RVData->GetItemNo(Item); }
+    TCustomRVItemInfo* GetItem(int itemNo) const;
+    int GetItemNo(TCustomRVItemInfo* item) const { return RVData->GetItemNo(item); }
     int GetLineCount() const { return RVData->GetItemCount(); }
-    int GetItemStyle(int ItemNo) const { return RVData->GetItemStyle(ItemNo); }
-    int GetItemPara(int ItemNo) const { return RVData->GetItemPara(ItemNo); }
-    const TRVTag& GetItemTag(int ItemNo) const { return RVData->GetItemTag(ItemNo); }
-    void SetItemTag(int ItemNo, const TRVTag& Tag) { RVData->SetItemTag(ItemNo, Tag); }
+    int GetItemStyle(int itemNo) const { return RVData->GetItemStyle(itemNo); }
+    int GetItemPara(int itemNo) const { return RVData->GetItemPara(itemNo); }
+    const TRVTag& GetItemTag(int itemNo) const { return RVData->GetItemTag(itemNo); }
+    void SetItemTag(int itemNo, const TRVTag& tag) { RVData->SetItemTag(itemNo, tag); }
     // The item's string, read or replaced in place (nothing is laid out).
-    AnsiString GetItemText(int ItemNo) const { return RVData->GetItemText(ItemNo); }
-    void SetItemText(int ItemNo, const AnsiString& s) { RVData->SetItemText(ItemNo, s); }
-    AnsiString GetItemTextA(int ItemNo) { return RVData->GetItemTextA(ItemNo); }
-    void SetItemTextA(int ItemNo, const AnsiString& s) { RVData->SetItemTextA(ItemNo, s); }
-    WideString GetItemTextW(int ItemNo) { return RVData->GetItemTextW(ItemNo); }
-    void SetItemTextW(int ItemNo, const WideString& s) { RVData->SetItemTextW(ItemNo, s); }
-    bool IsFromNewLine(int ItemNo) const { return RVData->IsFromNewLine(ItemNo); }
-    bool IsParaStart(int ItemNo) const { return RVData->IsParaStart(ItemNo); }
-    int GetOffsBeforeItem(int ItemNo) const { return RVData->GetOffsBeforeItem(ItemNo); }
-    int GetOffsAfterItem(int ItemNo) const { return RVData->GetOffsAfterItem(ItemNo); }
-    bool GetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int& Value);
-    bool SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
-    void GetTextInfo(int ItemNo, AnsiString& AText, TRVTag& ATag) const;
-    void GetBreakInfo(int ItemNo, uint8_t& ALineWidth, TRVBreakStyle& AStyle, TColor& AColor,
-                      TRVTag& ATag) const;
-    void SetBreakInfo(int ItemNo, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor,
-                      const TRVTag& ATag);
-    void GetBulletInfo(int ItemNo, AnsiString& AName, int& AImageIndex, TCustomImageList*& AImageList,
-                       TRVTag& ATag) const;
-    void SetBulletInfo(int ItemNo, const AnsiString& AName, int AImageIndex, TCustomImageList* AImageList,
-                       const TRVTag& ATag);
-    void GetHotspotInfo(int ItemNo, AnsiString& AName, int& AImageIndex, int& AHotImageIndex,
-                        TCustomImageList*& AImageList, TRVTag& ATag) const;
-    void SetHotspotInfo(int ItemNo, const AnsiString& AName, int AImageIndex, int AHotImageIndex,
-                        TCustomImageList* AImageList, const TRVTag& ATag);
-    void GetPictureInfo(int ItemNo, AnsiString& AName, TGraphic*& AGraphic, TRVVAlign& AVAlign,
-                        TRVTag& ATag) const;
-    bool SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic* AGraphic, TRVVAlign AVAlign,
-                        const TRVTag& ATag);
-    void GetControlInfo(int ItemNo, AnsiString& AName, TControl*& AControl, TRVVAlign& AVAlign,
-                        TRVTag& ATag) const;
-    bool SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlign AVAlign, const TRVTag& ATag);
-    int FindControlItemNo(TControl* ActualCtrl) const { return RVData->FindControlItemNo(ActualCtrl); }
-    void DeleteSection(const AnsiString& CpName);
+    AnsiString GetItemText(int itemNo) const { return RVData->GetItemText(itemNo); }
+    void SetItemText(int itemNo, const AnsiString& s) { RVData->SetItemText(itemNo, s); }
+    AnsiString GetItemTextA(int itemNo) { return RVData->GetItemTextA(itemNo); }
+    void SetItemTextA(int itemNo, const AnsiString& s) { RVData->SetItemTextA(itemNo, s); }
+    WideString GetItemTextW(int itemNo) { return RVData->GetItemTextW(itemNo); }
+    void SetItemTextW(int itemNo, const WideString& s) { RVData->SetItemTextW(itemNo, s); }
+    bool IsFromNewLine(int itemNo) const { return RVData->IsFromNewLine(itemNo); }
+    bool IsParaStart(int itemNo) const { return RVData->IsParaStart(itemNo); }
+    int GetOffsBeforeItem(int itemNo) const { return RVData->GetOffsBeforeItem(itemNo); }
+    int GetOffsAfterItem(int itemNo) const { return RVData->GetOffsAfterItem(itemNo); }
+    bool GetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int& value);
+    bool SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value);
+    void GetTextInfo(int itemNo, AnsiString& aText, TRVTag& aTag) const;
+    void GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle& aStyle, TColor& aColor,
+                      TRVTag& aTag) const;
+    void SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
+                      const TRVTag& aTag);
+    void GetBulletInfo(int itemNo, AnsiString& aName, int& aImageIndex, TCustomImageList*& aImageList,
+                       TRVTag& aTag) const;
+    void SetBulletInfo(int itemNo, const AnsiString& aName, int aImageIndex, TCustomImageList* aImageList,
+                       const TRVTag& aTag);
+    void GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageIndex, int& aHotImageIndex,
+                        TCustomImageList*& aImageList, TRVTag& aTag) const;
+    void SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,
+                        TCustomImageList* aImageList, const TRVTag& aTag);
+    void GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGraphic, TRVVAlign& avAlign,
+                        TRVTag& aTag) const;
+    bool SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic, TRVVAlign avAlign,
+                        const TRVTag& aTag);
+    void GetControlInfo(int itemNo, AnsiString& aName, TControl*& aControl, TRVVAlign& avAlign,
+                        TRVTag& aTag) const;
+    bool SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign, const TRVTag& aTag);
+    int FindControlItemNo(TControl* actualCtrl) const { return RVData->FindControlItemNo(actualCtrl); }
+    void DeleteSection(const AnsiString& cpName);
     // Deselects first (through the root data).
-    void DeleteItems(int FirstItemNo, int Count);
+    void DeleteItems(int firstItemNo, int count);
     // Appends copies of Source's items.
-    void AppendFrom(TCustomRollView* Source);
-    void DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles);
+    void AppendFrom(TCustomRollView* source);
+    void DeleteUnusedStyles(bool textStyles, bool paraStyles, bool listStyles);
 
     // ---- Checkpoints
     TRVCPInfo* GetFirstCheckpoint() const { return RVData->GetFirstCheckpoint(); }
-    TRVCPInfo* GetNextCheckpoint(TRVCPInfo* CheckpointData) const;
+    TRVCPInfo* GetNextCheckpoint(TRVCPInfo* checkpointData) const;
     TRVCPInfo* GetLastCheckpoint() const { return RVData->GetLastCheckpoint(); }
-    TRVCPInfo* GetPrevCheckpoint(TRVCPInfo* CheckpointData) const;
-    TRVCPInfo* GetItemCheckpoint(int ItemNo) const { return RVData->GetItemCheckpoint(ItemNo); }
-    void GetCheckpointInfo(TRVCPInfo* CheckpointData, TRVTag& Tag, AnsiString& Name, bool& RaiseEvent) const;
-    TRVCPInfo* FindCheckpointByName(const AnsiString& Name) const
+    TRVCPInfo* GetPrevCheckpoint(TRVCPInfo* checkpointData) const;
+    TRVCPInfo* GetItemCheckpoint(int itemNo) const { return RVData->GetItemCheckpoint(itemNo); }
+    void GetCheckpointInfo(TRVCPInfo* checkpointData, TRVTag& tag, AnsiString& name, bool& raiseEvent) const;
+    TRVCPInfo* FindCheckpointByName(const AnsiString& name) const
     {
-        return RVData->FindCheckpointByName(Name);
+        return RVData->FindCheckpointByName(name);
     }
-    TRVCPInfo* FindCheckpointByTag(const TRVTag& Tag) { return RVData->FindCheckpointByTag(Tag); }
-    int GetCheckpointNo(TRVCPInfo* CheckpointData) const { return RVData->GetCheckpointNo(CheckpointData); }
-    TRVCPInfo* GetCheckpointByNo(int No) const { return RVData->GetCheckpointByNo(No); }
-    int GetCheckpointItemNo(TRVCPInfo* CheckpointData) const;
-    void SetCheckpointInfo(int ItemNo, const TRVTag& ATag, const AnsiString& AName, bool ARaiseEvent);
-    bool RemoveCheckpoint(int ItemNo) { return RVData->RemoveCheckpoint(ItemNo); }
+    TRVCPInfo* FindCheckpointByTag(const TRVTag& tag) { return RVData->FindCheckpointByTag(tag); }
+    int GetCheckpointNo(TRVCPInfo* checkpointData) const { return RVData->GetCheckpointNo(checkpointData); }
+    TRVCPInfo* GetCheckpointByNo(int no) const { return RVData->GetCheckpointByNo(no); }
+    int GetCheckpointItemNo(TRVCPInfo* checkpointData) const;
+    void SetCheckpointInfo(int itemNo, const TRVTag& aTag, const AnsiString& aName, bool aRaiseEvent);
+    bool RemoveCheckpoint(int itemNo) { return RVData->RemoveCheckpoint(itemNo); }
 
     // ---- List markers
-    int SetListMarkerInfo(int ItemNo, int ListNo, int Level, int StartFrom, int ParaNo, bool UseStartFrom);
-    void RemoveListMarker(int ItemNo);
-    int GetListMarkerInfo(int ItemNo, int& ListNo, int& Level, int& StartFrom, bool& UseStartFrom);
+    int SetListMarkerInfo(int itemNo, int listNo, int level, int startFrom, int paraNo, bool useStartFrom);
+    void RemoveListMarker(int itemNo);
+    int GetListMarkerInfo(int itemNo, int& listNo, int& level, int& startFrom, bool& useStartFrom);
 
     // ---- Focus among the items
-    void GetFocusedItem(TCustomRVData*& AData, int& AItemNo) const;
+    void GetFocusedItem(TCustomRVData*& aData, int& aItemNo) const;
 
     // ---- Selection, words, positions (the formatted data's operations)
     // A non-empty selection exists (an empty one is removed).
     bool SelectionExists();
-    void SelectWordAt(int X, int Y);
-    bool SelectControl(TControl* AControl);
-    void GetSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs, bool Normalize);
-    void SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs);
+    void SelectWordAt(int x, int y);
+    bool SelectControl(TControl* aControl);
+    void GetSelectionBounds(int& startItemNo, int& startOffs, int& endItemNo, int& endOffs, bool normalize);
+    void SetSelectionBounds(int startItemNo, int startOffs, int endItemNo, int endOffs);
     TRect GetSelectionRect();
     // The word at a client point; ItemNo -1 when none.
-    void GetWordAt(int X, int Y, TCustomRVFormattedData*& AData, int& ItemNo, AnsiString& Word);
-    AnsiString GetWordAt(int X, int Y);
+    void GetWordAt(int x, int y, TCustomRVFormattedData*& aData, int& itemNo, AnsiString& word);
+    AnsiString GetWordAt(int x, int y);
     // The item position at a document point; whether an item was found.
-    bool GetItemAt(int X, int Y, TCustomRVFormattedData*& AData, int& ItemNo, int& Offs, bool Strict);
-    int GetLineNo(int ItemNo, int Offs);
-    bool GetItemCoords(int ItemNo, int& Left, int& Top);
-    bool GetItemClientCoords(int ItemNo, int& Left, int& Top);
-    void GetCheckpointXY(TRVCPInfo* CheckpointData, int& X, int& Y);
-    int GetCheckpointYEx(TRVCPInfo* CheckpointData);
+    bool GetItemAt(int x, int y, TCustomRVFormattedData*& aData, int& itemNo, int& offs, bool strict);
+    int GetLineNo(int itemNo, int offs);
+    bool GetItemCoords(int itemNo, int& left, int& top);
+    bool GetItemClientCoords(int itemNo, int& left, int& top);
+    void GetCheckpointXY(TRVCPInfo* checkpointData, int& x, int& y);
+    int GetCheckpointYEx(TRVCPInfo* checkpointData);
     // The Y of checkpoint number No.
-    int GetCheckpointY(int No);
-    int GetJumpPointY(int Id);
-    int GetJumpPointItemNo(int Id);
-    void GetJumpPointLocation(int Id, TCustomRVFormattedData*& AData, int& ItemNo);
-    void DeleteParas(int FirstItemNo, int LastItemNo);
-    void AssignSoftPageBreaks(TRVPrintServices* PrintServices);
+    int GetCheckpointY(int no);
+    int GetJumpPointY(int id);
+    int GetJumpPointItemNo(int id);
+    void GetJumpPointLocation(int id, TCustomRVFormattedData*& aData, int& itemNo);
+    void DeleteParas(int firstItemNo, int lastItemNo);
+    void AssignSoftPageBreaks(TRVPrintServices* printServices);
     // Then repaints.
     void ClearSoftPageBreaks();
 
     // ---- Plain text (the store's reader and writer). False on any failure.
     // Appends a text file, one text item of StyleNo per line; the W form reads UTF-16.
-    bool LoadText(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
-    bool LoadTextW(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph);
+    bool LoadText(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph);
+    bool LoadTextW(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph);
     // The whole document; the W forms write UTF-16.
-    bool SaveText(const AnsiString& FileName, int LineWidth);
-    bool SaveTextW(const AnsiString& FileName, int LineWidth);
+    bool SaveText(const AnsiString& fileName, int lineWidth);
+    bool SaveTextW(const AnsiString& fileName, int lineWidth);
     // The document or its selection, from the stream's position.
-    bool SaveTextToStream(const AnsiString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
-                          bool TextOnly);
-    bool SaveTextToStreamW(const AnsiString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
-                           bool TextOnly);
+    bool SaveTextToStream(const AnsiString& path, TStream* stream, int lineWidth, bool selectionOnly,
+                          bool textOnly);
+    bool SaveTextToStreamW(const AnsiString& path, TStream* stream, int lineWidth, bool selectionOnly,
+                           bool textOnly);
 
     // ---- Layout info
     // A new record (the caller owns it) with the margins, widths and reading direction.
     TRVLayoutInfo* CreateLayoutInfo() const;
-    virtual void ApplyLayoutInfo(TRVLayoutInfo* Layout);
+    virtual void ApplyLayoutInfo(TRVLayoutInfo* layout);
 
     // ---- Painting, colours and input (rollview_paint.cpp, rollview_input.cpp)
-    void InplaceRedrawing(bool AllowRedrawItself);
-    bool CompareTags(const TRVTag& Tag1, const TRVTag& Tag2);
+    void InplaceRedrawing(bool allowRedrawItself);
+    bool CompareTags(const TRVTag& tag1, const TRVTag& tag2);
     // The class library's SelectNext on the viewer: focuses the first (or the
     // last) control window inside the document.
-    void SelectNext_(bool GoForward);
-    static bool IsCopyShortcut(TShiftState Shift, WORD Key);
-    static bool IsCutShortcut(TShiftState Shift, WORD Key);
-    static bool IsPasteShortcut(TShiftState Shift, WORD Key);
+    void SelectNext_(bool goForward);
+    static bool IsCopyShortcut(TShiftState shift, WORD key);
+    static bool IsCutShortcut(TShiftState shift, WORD key);
+    static bool IsPasteShortcut(TShiftState shift, WORD key);
     // Starts the auto-scroll timer (timer 1, 100 ms) unless it runs.
     void ActivateScrollTimer();
     // MouseMove at the pointer's place with the keyboard's shift state, when
@@ -486,16 +486,16 @@ public:
     void GenerateMouseMove();
     // Ignored unless Value > 0 and the document's height in units of Value
     // fits the 32-bit scroll positions.
-    void SetVSmallStep(int Value) override;
+    void SetVSmallStep(int value) override;
 
     // Posts a deferred event to the viewer's window; the message owns the
     // record. False without a window (the record is freed).
-    bool PostRVEvent(std::unique_ptr<TRVMessageData> Data);
+    bool PostRVEvent(std::unique_ptr<TRVMessageData> data);
     // The drag-and-drop events a deferred event raises.
-    void DragDrop(TObject* Source, int X, int Y);
-    void DoEndDrag(TObject* Target, int X, int Y);
+    void DragDrop(TObject* source, int x, int y);
+    void DoEndDrag(TObject* target, int x, int y);
 
-    void Dispatch(TMessage& Message) override;
+    void Dispatch(TMessage& message) override;
     void Loaded() override;
     // Word selection and OnRVDblClick, then OnDblClick.
     void DblClick() override;
@@ -542,7 +542,7 @@ public:
 
     // ---- Search and the selection
     // The root data's SearchText with rvsroDown, rvsroMatchCase and rvsroWholeWord.
-    bool SearchText(const AnsiString& s, TRVSearchOptions SrchOptions);
+    bool SearchText(const AnsiString& s, TRVSearchOptions srchOptions);
     // The selection as ANSI text (the default code page) and as UTF-16.
     AnsiString GetSelText();
     WideString GetSelTextW();
@@ -565,70 +565,70 @@ public:
     // reading direction). Saving writes the background and the layout as the
     // RVF options ask (a selection neither). False on any failure; what was
     // read before it stays.
-    bool LoadRVF(const AnsiString& FileName);
-    bool LoadRVFFromStream(TStream* Stream);
+    bool LoadRVF(const AnsiString& fileName);
+    bool LoadRVFFromStream(TStream* stream);
     // Inserts before item Index / appends (ParaNo: the first item's paragraph,
     // -1 by its place), the styles merged or mapped by the read modes.
-    bool InsertRVFFromStream(TStream* Stream, int Index);
-    bool AppendRVFFromStream(TStream* Stream, int ParaNo);
-    bool SaveRVF(const AnsiString& FileName, bool SelectionOnly);
-    bool SaveRVFToStream(TStream* Stream, bool SelectionOnly);
+    bool InsertRVFFromStream(TStream* stream, int index);
+    bool AppendRVFFromStream(TStream* stream, int paraNo);
+    bool SaveRVF(const AnsiString& fileName, bool selectionOnly);
+    bool SaveRVFToStream(TStream* stream, bool selectionOnly);
 
     // ---- RTF. Loading appends through the RTF import settings
     // (GetRTFReadProperties); false unless the import reports success, what
     // was read before a failure staying in the document.
-    bool LoadRTF(const AnsiString& FileName);
-    bool LoadRTFFromStream(TStream* Stream);
-    bool SaveRTF(const AnsiString& FileName, bool SelectionOnly);
-    bool SaveRTFToStream(TStream* Stream, bool SelectionOnly);
+    bool LoadRTF(const AnsiString& fileName);
+    bool LoadRTFFromStream(TStream* stream);
+    bool SaveRTF(const AnsiString& fileName, bool selectionOnly);
+    bool SaveRTFToStream(TStream* stream, bool selectionOnly);
 
     // ---- HTML, plain or with a style sheet, pictures written beside the page
     // (Path: the page's folder) and counted by ImagesCounter. The stream
     // forms share HTMLBullets between the calls that write one page; a call
     // that writes a page's head starts the list afresh.
-    bool SaveHTML(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
-                  TRVSaveOptions Options);
-    bool SaveHTMLToStream(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
-                          const AnsiString& ImagesPrefix, TRVSaveOptions Options);
-    bool SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title, const AnsiString& ImagesPrefix,
-                    const AnsiString& ExtraStyles, const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                    TRVSaveOptions Options);
-    bool SaveHTMLToStreamEx(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
-                            const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
-                            const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                            TRVSaveOptions Options);
+    bool SaveHTML(const AnsiString& fileName, const AnsiString& title, const AnsiString& imagesPrefix,
+                  TRVSaveOptions options);
+    bool SaveHTMLToStream(TStream* stream, const AnsiString& path, const AnsiString& title,
+                          const AnsiString& imagesPrefix, TRVSaveOptions options);
+    bool SaveHTMLEx(const AnsiString& fileName, const AnsiString& title, const AnsiString& imagesPrefix,
+                    const AnsiString& extraStyles, const AnsiString& externalCss, const AnsiString& cpPrefix,
+                    TRVSaveOptions options);
+    bool SaveHTMLToStreamEx(TStream* stream, const AnsiString& path, const AnsiString& title,
+                            const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                            const AnsiString& externalCss, const AnsiString& cpPrefix,
+                            TRVSaveOptions options);
     // Writes a picture into Path named ImagesPrefix + the next ImagesCounter
     // (overwriting files with OverrideImages) and returns its location.
-    virtual AnsiString SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& Path, TGraphic* gr);
+    virtual AnsiString SavePicture(TRVSaveFormat documentSaveFormat, const AnsiString& path, TGraphic* gr);
     // ==== end of h26's block
 
 protected:
-    TCustomRollView(TComponent* AOwner, TRollViewRVDataClass DataClass);
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    void Notification(TComponent* aComponent, TOperation operation) override;
     void Paint() override;
-    void KeyDown(WORD& Key, TShiftState Shift) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseMove(TShiftState Shift, int X, int Y) override;
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void AfterVScroll() override;
     void AfterHScroll() override;
     void AfterCreateWnd1() override;
     void AfterCreateWnd2() override;
-    void DeselectChosenData(TCustomRVData* Data) override;
-    TWinControl* GetChosenDataEditor(TCustomRVData* Data) override;
+    void DeselectChosenData(TCustomRVData* data) override;
+    TWinControl* GetChosenDataEditor(TCustomRVData* data) override;
 
     // Message handlers
-    void WMSize(TMessage& Message);
-    void WMGetDlgCode(TMessage& Message);
-    void WMCopy(TMessage& Message);
-    void WMSetFocus(TMessage& Message);
-    void WMKillFocus(TMessage& Message);
-    void WMTimer(TMessage& Message);
-    void WMDestroy(TMessage& Message);
-    void WMRVEvent(TMessage& Message);
+    void WMSize(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+    void WMCopy(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMKillFocus(TMessage& message);
+    void WMTimer(TMessage& message);
+    void WMDestroy(TMessage& message);
+    void WMRVEvent(TMessage& message);
 
     // Draws "Style is not defined ..." over the clip rectangle.
-    void PaintNoStyleMessage(TCanvas* Canvas);
+    void PaintNoStyleMessage(TCanvas* canvas);
     // The focused and the unfocused selection colours of the style sheet differ.
     bool SelectionColorsDiffer() const;
 
@@ -670,6 +670,6 @@ private:
 // TCustomRollView is public already.
 class TRollView : public TCustomRollView {
 public:
-    explicit TRollView(TComponent* AOwner) : TCustomRollView(AOwner) {}
+    explicit TRollView(TComponent* aOwner) : TCustomRollView(aOwner) {}
     const char* ClassName() const override { return "TRollView"; }
 };

@@ -24,12 +24,12 @@ TCanvas* TCustomRollView::LayoutCanvas()
     return FLayoutBitmap->Canvas();
 }
 
-void TCustomRollView::Format_(bool Resized, bool Force, TCanvas* Canvas, bool Tail, bool Reformat)
+void TCustomRollView::Format_(bool resized, bool force, TCanvas* canvas, bool tail, bool reformat)
 {
     // Nothing is measured or laid out before there is a window to do it for.
     if (!HandleAllocated() || (ComponentState() & csDesigning))
         return;
-    RVData->Format_(Resized, Force, false, 0, Canvas ? Canvas : LayoutCanvas(), Tail, Reformat);
+    RVData->Format_(resized, force, false, 0, canvas ? canvas : LayoutCanvas(), tail, reformat);
 }
 
 void TCustomRollView::Format()
@@ -45,22 +45,22 @@ namespace {
 // its vertical offset.
 struct TViewPlacement {
     int HOffs, VSmallStep, DocumentWidth, ClientWidth, ClientHeight;
-    bool operator==(const TViewPlacement& Other) const
+    bool operator==(const TViewPlacement& other) const
     {
-        return HOffs == Other.HOffs && VSmallStep == Other.VSmallStep &&
-               DocumentWidth == Other.DocumentWidth && ClientWidth == Other.ClientWidth &&
-               ClientHeight == Other.ClientHeight;
+        return HOffs == other.HOffs && VSmallStep == other.VSmallStep &&
+               DocumentWidth == other.DocumentWidth && ClientWidth == other.ClientWidth &&
+               ClientHeight == other.ClientHeight;
     }
 };
 
 // Paragraph borders and backgrounds join neighbouring paragraphs: a new
 // paragraph may change how the one before it is drawn.
-bool HasParagraphDecorations(const TRVStyle* Style)
+bool HasParagraphDecorations(const TRVStyle* style)
 {
-    const TParaInfos* Paras = Style->ParaStyles();
-    for (int i = 0; i < Paras->Count(); ++i) {
-        const TParaInfo* Para = Paras->Items(i);
-        if (Para->Border()->Style() != rvbNone || Para->Background()->Color() != clNone)
+    const TParaInfos* paras = style->ParaStyles();
+    for (int i = 0; i < paras->Count(); ++i) {
+        const TParaInfo* para = paras->Items(i);
+        if (para->Border()->Style() != rvbNone || para->Background()->Color() != clNone)
             return true;
     }
     return false;
@@ -75,12 +75,12 @@ void TCustomRollView::FormatTail()
             Invalidate();
         return;
     }
-    auto Placement = [this] {
+    auto placement = [this] {
         return TViewPlacement{RVData->GetZHOffs(), VSmallStep(), RVData->DocumentWidth, ClientWidth(),
                               ClientHeight()};
     };
-    const TViewPlacement Before = Placement();
-    const int VOffsBefore = RVData->GetZVOffs();
+    const TViewPlacement before = placement();
+    const int vOffsBefore = RVData->GetZVOffs();
     RVData->FormatTailKeepingState(LayoutCanvas());
     if (!FOptions.Contains(rvoFormatInvalidate))
         return;
@@ -88,31 +88,31 @@ void TCustomRollView::FormatTail()
     // view at most moved up or down (following the end), what the window
     // shows of the kept ones is moved with it, and only the window from the
     // first new draw item down is painted again; else everything is.
-    const int First = RVData->FirstNewDrawItem();
-    const TRVStyle* Style = this->Style();
-    const int Shift = VOffsBefore - RVData->GetZVOffs();
+    const int first = RVData->FirstNewDrawItem();
+    const TRVStyle* style = this->Style();
+    const int shift = vOffsBefore - RVData->GetZVOffs();
     // A pending checkpoint is drawn at the end of the document, which moved.
-    const bool KeptAbove =
-        First > 0 && First < RVData->DrawItems.Count() && Placement() == Before && Style != nullptr &&
-        !HasParagraphDecorations(Style) && !(RVData->NotAddedCP && FOptions.Contains(rvoShowCheckpoints)) &&
-        !(FBackground && FBackground->ScrollRequiresFullRedraw()) && std::abs(Shift) < ClientHeight();
-    if (!KeptAbove) {
+    const bool keptAbove =
+        first > 0 && first < RVData->DrawItems.Count() && placement() == before && style != nullptr &&
+        !HasParagraphDecorations(style) && !(RVData->NotAddedCP && FOptions.Contains(rvoShowCheckpoints)) &&
+        !(FBackground && FBackground->ScrollRequiresFullRedraw()) && std::abs(shift) < ClientHeight();
+    if (!keptAbove) {
         Invalidate();
         return;
     }
-    if (Shift != 0) {
-        const TRect Client = ClientRect();
-        ScrollWindowEx(Handle(), 0, Shift, nullptr, &Client, nullptr, nullptr, SW_INVALIDATE);
+    if (shift != 0) {
+        const TRect client = ClientRect();
+        ScrollWindowEx(Handle(), 0, shift, nullptr, &client, nullptr, nullptr, SW_INVALIDATE);
     }
-    const int Top = RVData->DrawItems[First]->Top - RVData->GetZVOffs();
-    if (Top < ClientHeight())
-        InvalidateRect(Rect(0, std::max(Top, 0), ClientWidth(), ClientHeight()), false);
+    const int top = RVData->DrawItems[first]->Top - RVData->GetZVOffs();
+    if (top < ClientHeight())
+        InvalidateRect(Rect(0, std::max(top, 0), ClientWidth(), ClientHeight()), false);
 }
 
-void TCustomRollView::WMSize(TMessage& Message)
+void TCustomRollView::WMSize(TMessage& message)
 {
     Format_(true, false, nullptr, false, false);
-    TRVScroller::Dispatch(Message);
+    TRVScroller::Dispatch(message);
 }
 
 void TCustomRollView::AfterCreateWnd1()
@@ -159,9 +159,9 @@ void TCustomRollView::SelectAll()
     RVData->SelectAll();
 }
 
-void TCustomRollView::SetPageBreaksBeforeItems(int ItemNo, bool Value)
+void TCustomRollView::SetPageBreaksBeforeItems(int itemNo, bool value)
 {
-    RVData->SetPageBreaksBeforeItems(ItemNo, Value);
+    RVData->SetPageBreaksBeforeItems(itemNo, value);
     if (FOptions.Contains(rvoShowPageBreaks))
         Invalidate();
 }
@@ -169,105 +169,105 @@ void TCustomRollView::SetPageBreaksBeforeItems(int ItemNo, bool Value)
 // ---------------------------------------------------------------------------
 // Adding items
 
-void TCustomRollView::AddNLTag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRollView::AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    RVData->AddNLTag(s, StyleNo, ParaNo, Tag);
+    RVData->AddNLTag(s, styleNo, paraNo, tag);
 }
 
-void TCustomRollView::AddItem(const AnsiString& Text, TCustomRVItemInfo* Item)
+void TCustomRollView::AddItem(const AnsiString& text, TCustomRVItemInfo* item)
 {
-    RVData->AddItem(Text, Item);
+    RVData->AddItem(text, item);
 }
 
-void TCustomRollView::AddNL(const AnsiString& s, int StyleNo, int ParaNo)
+void TCustomRollView::AddNL(const AnsiString& s, int styleNo, int paraNo)
 {
-    RVData->AddNL(s, StyleNo, ParaNo);
+    RVData->AddNL(s, styleNo, paraNo);
 }
 
-void TCustomRollView::AddFmt(const AnsiString& FormatStr, std::initializer_list<TFormatArg> Args, int StyleNo,
-                             int ParaNo)
+void TCustomRollView::AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo,
+                             int paraNo)
 {
-    RVData->AddFmt(FormatStr, Args, StyleNo, ParaNo);
+    RVData->AddFmt(formatStr, args, styleNo, paraNo);
 }
 
-void TCustomRollView::AddFromNewLine(const AnsiString& s, int StyleNo)
+void TCustomRollView::AddFromNewLine(const AnsiString& s, int styleNo)
 {
-    RVData->AddNLTag(s, StyleNo, 0, TRVTag());
+    RVData->AddNLTag(s, styleNo, 0, TRVTag());
 }
 
-void TCustomRollView::AddTag(const AnsiString& s, int StyleNo, const TRVTag& Tag)
+void TCustomRollView::AddTag(const AnsiString& s, int styleNo, const TRVTag& tag)
 {
-    RVData->AddNLTag(s, StyleNo, -1, Tag);
+    RVData->AddNLTag(s, styleNo, -1, tag);
 }
 
-void TCustomRollView::Add(const AnsiString& s, int StyleNo)
+void TCustomRollView::Add(const AnsiString& s, int styleNo)
 {
-    RVData->AddNLTag(s, StyleNo, -1, TRVTag());
+    RVData->AddNLTag(s, styleNo, -1, TRVTag());
 }
 
-void TCustomRollView::AddText(const AnsiString& s, int StyleNo)
+void TCustomRollView::AddText(const AnsiString& s, int styleNo)
 {
-    RVData->AddTextNL(s, StyleNo, -1, 0, TRVTag());
+    RVData->AddTextNL(s, styleNo, -1, 0, TRVTag());
 }
 
-void TCustomRollView::AddTextFromNewLine(const AnsiString& s, int StyleNo)
+void TCustomRollView::AddTextFromNewLine(const AnsiString& s, int styleNo)
 {
-    RVData->AddTextNL(s, StyleNo, 0, 0, TRVTag());
+    RVData->AddTextNL(s, styleNo, 0, 0, TRVTag());
 }
 
-void TCustomRollView::AddTextNL(const AnsiString& s, int StyleNo, int FirstParaNo, int OtherParaNo)
+void TCustomRollView::AddTextNL(const AnsiString& s, int styleNo, int firstParaNo, int otherParaNo)
 {
-    RVData->AddTextNL(s, StyleNo, FirstParaNo, OtherParaNo, TRVTag());
+    RVData->AddTextNL(s, styleNo, firstParaNo, otherParaNo, TRVTag());
 }
 
-void TCustomRollView::AddTextBlockNL(const AnsiString& s, int StyleNo, int ParaNo)
+void TCustomRollView::AddTextBlockNL(const AnsiString& s, int styleNo, int paraNo)
 {
-    RVData->AddTextBlockNL(s, StyleNo, ParaNo, TRVTag());
+    RVData->AddTextBlockNL(s, styleNo, paraNo, TRVTag());
 }
 
-void TCustomRollView::AddCenterLine(const AnsiString& s, int StyleNo)
+void TCustomRollView::AddCenterLine(const AnsiString& s, int styleNo)
 {
-    RVData->AddNLTag(s, StyleNo, 1, TRVTag());
+    RVData->AddNLTag(s, styleNo, 1, TRVTag());
 }
 
-void TCustomRollView::AddNLATag(const AnsiString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRollView::AddNLATag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    RVData->AddNLATag(s, StyleNo, ParaNo, Tag);
+    RVData->AddNLATag(s, styleNo, paraNo, tag);
 }
 
-void TCustomRollView::AddNLWTag(const WideString& s, int StyleNo, int ParaNo, const TRVTag& Tag)
+void TCustomRollView::AddNLWTag(const WideString& s, int styleNo, int paraNo, const TRVTag& tag)
 {
-    RVData->AddNLWTag(s, StyleNo, ParaNo, Tag);
+    RVData->AddNLWTag(s, styleNo, paraNo, tag);
 }
 
-void TCustomRollView::AddTextNLW(const WideString& s, int StyleNo, int FirstParaNo, int OtherParaNo,
-                                 bool AsSingleParagraph)
+void TCustomRollView::AddTextNLW(const WideString& s, int styleNo, int firstParaNo, int otherParaNo,
+                                 bool asSingleParagraph)
 {
-    const AnsiString Raw = RVU_GetRawUnicode(s);
-    if (FStyle && !FStyle->TextStyles()->Items(StyleNo)->Unicode()) {
-        const AnsiString Ansi = RVU_UnicodeToAnsi(RVData->GetStyleCodePage(StyleNo), Raw);
-        if (AsSingleParagraph)
-            AddTextBlockNL(Ansi, StyleNo, FirstParaNo);
+    const AnsiString raw = RVU_GetRawUnicode(s);
+    if (FStyle && !FStyle->TextStyles()->Items(styleNo)->Unicode()) {
+        const AnsiString ansi = RVU_UnicodeToAnsi(RVData->GetStyleCodePage(styleNo), raw);
+        if (asSingleParagraph)
+            AddTextBlockNL(ansi, styleNo, firstParaNo);
         else
-            AddTextNL(Ansi, StyleNo, FirstParaNo, OtherParaNo);
+            AddTextNL(ansi, styleNo, firstParaNo, otherParaNo);
         return;
     }
-    RVData->AddTextNLW(Raw, StyleNo, FirstParaNo, OtherParaNo, AsSingleParagraph);
+    RVData->AddTextNLW(raw, styleNo, firstParaNo, otherParaNo, asSingleParagraph);
 }
 
-void TCustomRollView::AddBreakExTag(uint8_t Width, TRVBreakStyle Style, TColor Color, const TRVTag& Tag)
+void TCustomRollView::AddBreakExTag(uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag)
 {
-    RVData->AddBreakExTag(Width, Style, Color, Tag);
+    RVData->AddBreakExTag(width, style, color, tag);
 }
 
-void TCustomRollView::AddBreakEx(uint8_t Width, TRVBreakStyle Style, TColor Color)
+void TCustomRollView::AddBreakEx(uint8_t width, TRVBreakStyle style, TColor color)
 {
-    RVData->AddBreakEx(Width, Style, Color);
+    RVData->AddBreakEx(width, style, color);
 }
 
-void TCustomRollView::AddBreakTag(const TRVTag& Tag)
+void TCustomRollView::AddBreakTag(const TRVTag& tag)
 {
-    RVData->AddBreakTag(Tag);
+    RVData->AddBreakTag(tag);
 }
 
 void TCustomRollView::AddBreak()
@@ -275,24 +275,24 @@ void TCustomRollView::AddBreak()
     RVData->AddBreakTag(TRVTag());
 }
 
-int TCustomRollView::AddNamedCheckpointExTag(const AnsiString& CpName, bool RaiseEvent, const TRVTag& Tag)
+int TCustomRollView::AddNamedCheckpointExTag(const AnsiString& cpName, bool raiseEvent, const TRVTag& tag)
 {
-    return RVData->AddNamedCheckpointExTag(CpName, RaiseEvent, Tag);
+    return RVData->AddNamedCheckpointExTag(cpName, raiseEvent, tag);
 }
 
-int TCustomRollView::AddNamedCheckpointEx(const AnsiString& CpName, bool RaiseEvent)
+int TCustomRollView::AddNamedCheckpointEx(const AnsiString& cpName, bool raiseEvent)
 {
-    return RVData->AddNamedCheckpointExTag(CpName, RaiseEvent, TRVTag());
+    return RVData->AddNamedCheckpointExTag(cpName, raiseEvent, TRVTag());
 }
 
-int TCustomRollView::AddNamedCheckpoint(const AnsiString& CpName)
+int TCustomRollView::AddNamedCheckpoint(const AnsiString& cpName)
 {
-    return RVData->AddNamedCheckpointExTag(CpName, false, TRVTag());
+    return RVData->AddNamedCheckpointExTag(cpName, false, TRVTag());
 }
 
-int TCustomRollView::AddCheckpointTag(const TRVTag& Tag)
+int TCustomRollView::AddCheckpointTag(const TRVTag& tag)
 {
-    return RVData->AddNamedCheckpointExTag(AnsiString(), false, Tag);
+    return RVData->AddNamedCheckpointExTag(AnsiString(), false, tag);
 }
 
 int TCustomRollView::AddCheckpoint()
@@ -300,274 +300,274 @@ int TCustomRollView::AddCheckpoint()
     return RVData->AddNamedCheckpointExTag(AnsiString(), false, TRVTag());
 }
 
-void TCustomRollView::AddHotspotExTag(const AnsiString& Name, int ImageIndex, int HotImageIndex,
-                                      TCustomImageList* ImageList, int ParaNo, const TRVTag& Tag)
+void TCustomRollView::AddHotspotExTag(const AnsiString& name, int imageIndex, int hotImageIndex,
+                                      TCustomImageList* imageList, int paraNo, const TRVTag& tag)
 {
-    RVData->AddHotspotExTag(Name, ImageIndex, HotImageIndex, ImageList, ParaNo, Tag);
+    RVData->AddHotspotExTag(name, imageIndex, hotImageIndex, imageList, paraNo, tag);
 }
 
-void TCustomRollView::AddHotspotEx(const AnsiString& Name, int ImageIndex, int HotImageIndex,
-                                   TCustomImageList* ImageList, int ParaNo)
+void TCustomRollView::AddHotspotEx(const AnsiString& name, int imageIndex, int hotImageIndex,
+                                   TCustomImageList* imageList, int paraNo)
 {
-    RVData->AddHotspotEx(Name, ImageIndex, HotImageIndex, ImageList, ParaNo);
+    RVData->AddHotspotEx(name, imageIndex, hotImageIndex, imageList, paraNo);
 }
 
-void TCustomRollView::AddHotspot(int ImageIndex, TCustomImageList* ImageList, bool FromNewLine)
+void TCustomRollView::AddHotspot(int imageIndex, TCustomImageList* imageList, bool fromNewLine)
 {
-    RVData->AddHotspotExTag(AnsiString(), ImageIndex, ImageIndex, ImageList, FromNewLine ? 0 : -1, TRVTag());
+    RVData->AddHotspotExTag(AnsiString(), imageIndex, imageIndex, imageList, fromNewLine ? 0 : -1, TRVTag());
 }
 
-void TCustomRollView::AddBulletExTag(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList,
-                                     int ParaNo, const TRVTag& Tag)
+void TCustomRollView::AddBulletExTag(const AnsiString& name, int imageIndex, TCustomImageList* imageList,
+                                     int paraNo, const TRVTag& tag)
 {
-    RVData->AddBulletExTag(Name, ImageIndex, ImageList, ParaNo, Tag);
+    RVData->AddBulletExTag(name, imageIndex, imageList, paraNo, tag);
 }
 
-void TCustomRollView::AddBulletEx(const AnsiString& Name, int ImageIndex, TCustomImageList* ImageList,
-                                  int ParaNo)
+void TCustomRollView::AddBulletEx(const AnsiString& name, int imageIndex, TCustomImageList* imageList,
+                                  int paraNo)
 {
-    RVData->AddBulletEx(Name, ImageIndex, ImageList, ParaNo);
+    RVData->AddBulletEx(name, imageIndex, imageList, paraNo);
 }
 
-void TCustomRollView::AddBullet(int ImageIndex, TCustomImageList* ImageList, bool FromNewLine)
+void TCustomRollView::AddBullet(int imageIndex, TCustomImageList* imageList, bool fromNewLine)
 {
-    RVData->AddBulletExTag(AnsiString(), ImageIndex, ImageList, FromNewLine ? 0 : -1, TRVTag());
+    RVData->AddBulletExTag(AnsiString(), imageIndex, imageList, fromNewLine ? 0 : -1, TRVTag());
 }
 
-void TCustomRollView::AddPictureExTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign,
-                                      const TRVTag& Tag)
+void TCustomRollView::AddPictureExTag(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign,
+                                      const TRVTag& tag)
 {
-    RVData->AddPictureExTag(Name, Graphic, ParaNo, VAlign, Tag);
+    RVData->AddPictureExTag(name, graphic, paraNo, vAlign, tag);
 }
 
-void TCustomRollView::AddPictureEx(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+void TCustomRollView::AddPictureEx(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign)
 {
-    RVData->AddPictureExTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+    RVData->AddPictureExTag(name, graphic, paraNo, vAlign, TRVTag());
 }
 
-void TCustomRollView::AddHotPictureTag(const AnsiString& Name, TGraphic* Graphic, int ParaNo,
-                                       TRVVAlign VAlign, const TRVTag& Tag)
+void TCustomRollView::AddHotPictureTag(const AnsiString& name, TGraphic* graphic, int paraNo,
+                                       TRVVAlign vAlign, const TRVTag& tag)
 {
-    RVData->AddHotPictureTag(Name, Graphic, ParaNo, VAlign, Tag);
+    RVData->AddHotPictureTag(name, graphic, paraNo, vAlign, tag);
 }
 
-void TCustomRollView::AddHotPicture(const AnsiString& Name, TGraphic* Graphic, int ParaNo, TRVVAlign VAlign)
+void TCustomRollView::AddHotPicture(const AnsiString& name, TGraphic* graphic, int paraNo, TRVVAlign vAlign)
 {
-    RVData->AddHotPictureTag(Name, Graphic, ParaNo, VAlign, TRVTag());
+    RVData->AddHotPictureTag(name, graphic, paraNo, vAlign, TRVTag());
 }
 
-void TCustomRollView::AddPicture(TGraphic* Graphic)
+void TCustomRollView::AddPicture(TGraphic* graphic)
 {
-    RVData->AddPictureExTag(AnsiString(), Graphic, 1, rvvaBaseline, TRVTag());
+    RVData->AddPictureExTag(AnsiString(), graphic, 1, rvvaBaseline, TRVTag());
 }
 
-void TCustomRollView::AddControlExTag(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign,
-                                      const TRVTag& Tag)
+void TCustomRollView::AddControlExTag(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign,
+                                      const TRVTag& tag)
 {
-    RVData->AddControlExTag(Name, Control, ParaNo, VAlign, Tag);
+    RVData->AddControlExTag(name, control, paraNo, vAlign, tag);
 }
 
-void TCustomRollView::AddControlEx(const AnsiString& Name, TControl* Control, int ParaNo, TRVVAlign VAlign)
+void TCustomRollView::AddControlEx(const AnsiString& name, TControl* control, int paraNo, TRVVAlign vAlign)
 {
-    RVData->AddControlExTag(Name, Control, ParaNo, VAlign, TRVTag());
+    RVData->AddControlExTag(name, control, paraNo, vAlign, TRVTag());
 }
 
-void TCustomRollView::AddControl(TControl* Control, bool Center)
+void TCustomRollView::AddControl(TControl* control, bool center)
 {
-    RVData->AddControlExTag(AnsiString(), Control, Center ? 1 : 0, rvvaBaseline, TRVTag());
+    RVData->AddControlExTag(AnsiString(), control, center ? 1 : 0, rvvaBaseline, TRVTag());
 }
 
 // ---------------------------------------------------------------------------
 // Items
 
-TCustomRVItemInfo* TCustomRollView::GetItem(int ItemNo) const
+TCustomRVItemInfo* TCustomRollView::GetItem(int itemNo) const
 {
     // Read from the list itself: a bad index raises the list's own error.
-    return static_cast<TCustomRVItemInfo*>(RVData->Items->GetObject(ItemNo));
+    return static_cast<TCustomRVItemInfo*>(RVData->Items->GetObject(itemNo));
 }
 
-bool TCustomRollView::GetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int& Value)
+bool TCustomRollView::GetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int& value)
 {
-    return RVData->GetItemExtraIntProperty(ItemNo, Prop, Value);
+    return RVData->GetItemExtraIntProperty(itemNo, prop, value);
 }
 
-bool TCustomRollView::SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value)
+bool TCustomRollView::SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value)
 {
-    return RVData->SetItemExtraIntProperty(ItemNo, Prop, Value);
+    return RVData->SetItemExtraIntProperty(itemNo, prop, value);
 }
 
-void TCustomRollView::GetTextInfo(int ItemNo, AnsiString& AText, TRVTag& ATag) const
+void TCustomRollView::GetTextInfo(int itemNo, AnsiString& aText, TRVTag& aTag) const
 {
-    RVData->GetTextInfo(ItemNo, AText, ATag);
+    RVData->GetTextInfo(itemNo, aText, aTag);
 }
 
-void TCustomRollView::GetBreakInfo(int ItemNo, uint8_t& ALineWidth, TRVBreakStyle& AStyle, TColor& AColor,
-                                   TRVTag& ATag) const
+void TCustomRollView::GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle& aStyle, TColor& aColor,
+                                   TRVTag& aTag) const
 {
-    RVData->GetBreakInfo(ItemNo, ALineWidth, AStyle, AColor, ATag);
+    RVData->GetBreakInfo(itemNo, aLineWidth, aStyle, aColor, aTag);
 }
 
-void TCustomRollView::SetBreakInfo(int ItemNo, uint8_t ALineWidth, TRVBreakStyle AStyle, TColor AColor,
-                                   const TRVTag& ATag)
+void TCustomRollView::SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
+                                   const TRVTag& aTag)
 {
-    RVData->SetBreakInfo(ItemNo, ALineWidth, AStyle, AColor, ATag);
+    RVData->SetBreakInfo(itemNo, aLineWidth, aStyle, aColor, aTag);
 }
 
-void TCustomRollView::GetBulletInfo(int ItemNo, AnsiString& AName, int& AImageIndex,
-                                    TCustomImageList*& AImageList, TRVTag& ATag) const
+void TCustomRollView::GetBulletInfo(int itemNo, AnsiString& aName, int& aImageIndex,
+                                    TCustomImageList*& aImageList, TRVTag& aTag) const
 {
-    RVData->GetBulletInfo(ItemNo, AName, AImageIndex, AImageList, ATag);
+    RVData->GetBulletInfo(itemNo, aName, aImageIndex, aImageList, aTag);
 }
 
-void TCustomRollView::SetBulletInfo(int ItemNo, const AnsiString& AName, int AImageIndex,
-                                    TCustomImageList* AImageList, const TRVTag& ATag)
+void TCustomRollView::SetBulletInfo(int itemNo, const AnsiString& aName, int aImageIndex,
+                                    TCustomImageList* aImageList, const TRVTag& aTag)
 {
-    RVData->SetBulletInfo(ItemNo, AName, AImageIndex, AImageList, ATag);
+    RVData->SetBulletInfo(itemNo, aName, aImageIndex, aImageList, aTag);
 }
 
-void TCustomRollView::GetHotspotInfo(int ItemNo, AnsiString& AName, int& AImageIndex, int& AHotImageIndex,
-                                     TCustomImageList*& AImageList, TRVTag& ATag) const
+void TCustomRollView::GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageIndex, int& aHotImageIndex,
+                                     TCustomImageList*& aImageList, TRVTag& aTag) const
 {
-    RVData->GetHotspotInfo(ItemNo, AName, AImageIndex, AHotImageIndex, AImageList, ATag);
+    RVData->GetHotspotInfo(itemNo, aName, aImageIndex, aHotImageIndex, aImageList, aTag);
 }
 
-void TCustomRollView::SetHotspotInfo(int ItemNo, const AnsiString& AName, int AImageIndex, int AHotImageIndex,
-                                     TCustomImageList* AImageList, const TRVTag& ATag)
+void TCustomRollView::SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,
+                                     TCustomImageList* aImageList, const TRVTag& aTag)
 {
-    RVData->SetHotspotInfo(ItemNo, AName, AImageIndex, AHotImageIndex, AImageList, ATag);
+    RVData->SetHotspotInfo(itemNo, aName, aImageIndex, aHotImageIndex, aImageList, aTag);
 }
 
-void TCustomRollView::GetPictureInfo(int ItemNo, AnsiString& AName, TGraphic*& AGraphic, TRVVAlign& AVAlign,
-                                     TRVTag& ATag) const
+void TCustomRollView::GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGraphic, TRVVAlign& avAlign,
+                                     TRVTag& aTag) const
 {
-    RVData->GetPictureInfo(ItemNo, AName, AGraphic, AVAlign, ATag);
+    RVData->GetPictureInfo(itemNo, aName, aGraphic, avAlign, aTag);
 }
 
-bool TCustomRollView::SetPictureInfo(int ItemNo, const AnsiString& AName, TGraphic* AGraphic,
-                                     TRVVAlign AVAlign, const TRVTag& ATag)
+bool TCustomRollView::SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic,
+                                     TRVVAlign avAlign, const TRVTag& aTag)
 {
-    return RVData->SetPictureInfo(ItemNo, AName, AGraphic, AVAlign, ATag);
+    return RVData->SetPictureInfo(itemNo, aName, aGraphic, avAlign, aTag);
 }
 
-void TCustomRollView::GetControlInfo(int ItemNo, AnsiString& AName, TControl*& AControl, TRVVAlign& AVAlign,
-                                     TRVTag& ATag) const
+void TCustomRollView::GetControlInfo(int itemNo, AnsiString& aName, TControl*& aControl, TRVVAlign& avAlign,
+                                     TRVTag& aTag) const
 {
-    RVData->GetControlInfo(ItemNo, AName, AControl, AVAlign, ATag);
+    RVData->GetControlInfo(itemNo, aName, aControl, avAlign, aTag);
 }
 
-bool TCustomRollView::SetControlInfo(int ItemNo, const AnsiString& AName, TRVVAlign AVAlign,
-                                     const TRVTag& ATag)
+bool TCustomRollView::SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign,
+                                     const TRVTag& aTag)
 {
-    return RVData->SetControlInfo(ItemNo, AName, AVAlign, ATag);
+    return RVData->SetControlInfo(itemNo, aName, avAlign, aTag);
 }
 
-void TCustomRollView::DeleteSection(const AnsiString& CpName)
+void TCustomRollView::DeleteSection(const AnsiString& cpName)
 {
-    RVData->DeleteSection(CpName);
+    RVData->DeleteSection(cpName);
 }
 
-void TCustomRollView::DeleteItems(int FirstItemNo, int Count)
+void TCustomRollView::DeleteItems(int firstItemNo, int count)
 {
-    RVData->DeleteItems(FirstItemNo, Count);
+    RVData->DeleteItems(firstItemNo, count);
 }
 
-void TCustomRollView::AppendFrom(TCustomRollView* Source)
+void TCustomRollView::AppendFrom(TCustomRollView* source)
 {
-    if (Source)
-        RVData->AppendFrom(Source->RVData);
+    if (source)
+        RVData->AppendFrom(source->RVData);
 }
 
-void TCustomRollView::DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles)
+void TCustomRollView::DeleteUnusedStyles(bool textStyles, bool paraStyles, bool listStyles)
 {
-    RVData->DeleteUnusedStyles(TextStyles, ParaStyles, ListStyles);
+    RVData->DeleteUnusedStyles(textStyles, paraStyles, listStyles);
 }
 
 // ---------------------------------------------------------------------------
 // Plain text
 
-bool TCustomRollView::LoadText(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph)
+bool TCustomRollView::LoadText(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph)
 {
-    return RVData->LoadText(FileName, StyleNo, ParaNo, AsSingleParagraph);
+    return RVData->LoadText(fileName, styleNo, paraNo, asSingleParagraph);
 }
 
-bool TCustomRollView::LoadTextW(const AnsiString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph)
+bool TCustomRollView::LoadTextW(const AnsiString& fileName, int styleNo, int paraNo, bool asSingleParagraph)
 {
-    return RVData->LoadTextW(FileName, StyleNo, ParaNo, AsSingleParagraph);
+    return RVData->LoadTextW(fileName, styleNo, paraNo, asSingleParagraph);
 }
 
-bool TCustomRollView::SaveText(const AnsiString& FileName, int LineWidth)
+bool TCustomRollView::SaveText(const AnsiString& fileName, int lineWidth)
 {
-    return RVData->SaveText(FileName, LineWidth, false);
+    return RVData->SaveText(fileName, lineWidth, false);
 }
 
-bool TCustomRollView::SaveTextW(const AnsiString& FileName, int LineWidth)
+bool TCustomRollView::SaveTextW(const AnsiString& fileName, int lineWidth)
 {
-    return RVData->SaveText(FileName, LineWidth, true);
+    return RVData->SaveText(fileName, lineWidth, true);
 }
 
-bool TCustomRollView::SaveTextToStream(const AnsiString& Path, TStream* Stream, int LineWidth,
-                                       bool SelectionOnly, bool TextOnly)
+bool TCustomRollView::SaveTextToStream(const AnsiString& path, TStream* stream, int lineWidth,
+                                       bool selectionOnly, bool textOnly)
 {
-    return Stream && RVData->SaveTextToStream(Path, *Stream, LineWidth, SelectionOnly, TextOnly, false);
+    return stream && RVData->SaveTextToStream(path, *stream, lineWidth, selectionOnly, textOnly, false);
 }
 
-bool TCustomRollView::SaveTextToStreamW(const AnsiString& Path, TStream* Stream, int LineWidth,
-                                        bool SelectionOnly, bool TextOnly)
+bool TCustomRollView::SaveTextToStreamW(const AnsiString& path, TStream* stream, int lineWidth,
+                                        bool selectionOnly, bool textOnly)
 {
-    return Stream && RVData->SaveTextToStream(Path, *Stream, LineWidth, SelectionOnly, TextOnly, true);
+    return stream && RVData->SaveTextToStream(path, *stream, lineWidth, selectionOnly, textOnly, true);
 }
 
 // ---------------------------------------------------------------------------
 // Checkpoints, list markers, focus
 
-TRVCPInfo* TCustomRollView::GetNextCheckpoint(TRVCPInfo* CheckpointData) const
+TRVCPInfo* TCustomRollView::GetNextCheckpoint(TRVCPInfo* checkpointData) const
 {
-    return RVData->GetNextCheckpoint(CheckpointData);
+    return RVData->GetNextCheckpoint(checkpointData);
 }
 
-TRVCPInfo* TCustomRollView::GetPrevCheckpoint(TRVCPInfo* CheckpointData) const
+TRVCPInfo* TCustomRollView::GetPrevCheckpoint(TRVCPInfo* checkpointData) const
 {
-    return RVData->GetPrevCheckpoint(CheckpointData);
+    return RVData->GetPrevCheckpoint(checkpointData);
 }
 
-void TCustomRollView::GetCheckpointInfo(TRVCPInfo* CheckpointData, TRVTag& Tag, AnsiString& Name,
-                                        bool& RaiseEvent) const
+void TCustomRollView::GetCheckpointInfo(TRVCPInfo* checkpointData, TRVTag& tag, AnsiString& name,
+                                        bool& raiseEvent) const
 {
-    RVData->GetCheckpointInfo(CheckpointData, Tag, Name, RaiseEvent);
+    RVData->GetCheckpointInfo(checkpointData, tag, name, raiseEvent);
 }
 
-int TCustomRollView::GetCheckpointItemNo(TRVCPInfo* CheckpointData) const
+int TCustomRollView::GetCheckpointItemNo(TRVCPInfo* checkpointData) const
 {
-    return RVData->GetCheckpointItemNo(CheckpointData);
+    return RVData->GetCheckpointItemNo(checkpointData);
 }
 
-void TCustomRollView::SetCheckpointInfo(int ItemNo, const TRVTag& ATag, const AnsiString& AName,
-                                        bool ARaiseEvent)
+void TCustomRollView::SetCheckpointInfo(int itemNo, const TRVTag& aTag, const AnsiString& aName,
+                                        bool aRaiseEvent)
 {
-    RVData->SetCheckpointInfo(ItemNo, ATag, AName, ARaiseEvent);
+    RVData->SetCheckpointInfo(itemNo, aTag, aName, aRaiseEvent);
 }
 
-int TCustomRollView::SetListMarkerInfo(int ItemNo, int ListNo, int Level, int StartFrom, int ParaNo,
-                                       bool UseStartFrom)
+int TCustomRollView::SetListMarkerInfo(int itemNo, int listNo, int level, int startFrom, int paraNo,
+                                       bool useStartFrom)
 {
-    return RVData->SetListMarkerInfo(ItemNo, ListNo, Level, StartFrom, ParaNo, UseStartFrom);
+    return RVData->SetListMarkerInfo(itemNo, listNo, level, startFrom, paraNo, useStartFrom);
 }
 
-void TCustomRollView::RemoveListMarker(int ItemNo)
+void TCustomRollView::RemoveListMarker(int itemNo)
 {
-    RVData->RemoveListMarker(ItemNo);
+    RVData->RemoveListMarker(itemNo);
 }
 
-int TCustomRollView::GetListMarkerInfo(int ItemNo, int& ListNo, int& Level, int& StartFrom,
-                                       bool& UseStartFrom)
+int TCustomRollView::GetListMarkerInfo(int itemNo, int& listNo, int& level, int& startFrom,
+                                       bool& useStartFrom)
 {
-    return RVData->GetListMarkerInfo(ItemNo, ListNo, Level, StartFrom, UseStartFrom);
+    return RVData->GetListMarkerInfo(itemNo, listNo, level, startFrom, useStartFrom);
 }
 
-void TCustomRollView::GetFocusedItem(TCustomRVData*& AData, int& AItemNo) const
+void TCustomRollView::GetFocusedItem(TCustomRVData*& aData, int& aItemNo) const
 {
-    AData = RVData->TopFocusedRVData;
-    AItemNo = RVData->TopFocusedItemNo;
+    aData = RVData->TopFocusedRVData;
+    aItemNo = RVData->TopFocusedItemNo;
 }
 
 // ---------------------------------------------------------------------------
@@ -578,25 +578,25 @@ bool TCustomRollView::SelectionExists()
     return RVData->SelectionExists(true, true);
 }
 
-void TCustomRollView::SelectWordAt(int X, int Y)
+void TCustomRollView::SelectWordAt(int x, int y)
 {
-    RVData->SelectWordAt(X, Y);
+    RVData->SelectWordAt(x, y);
 }
 
-bool TCustomRollView::SelectControl(TControl* AControl)
+bool TCustomRollView::SelectControl(TControl* aControl)
 {
-    return RVData->SelectControl(AControl);
+    return RVData->SelectControl(aControl);
 }
 
-void TCustomRollView::GetSelectionBounds(int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
-                                         bool Normalize)
+void TCustomRollView::GetSelectionBounds(int& startItemNo, int& startOffs, int& endItemNo, int& endOffs,
+                                         bool normalize)
 {
-    RVData->GetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs, Normalize);
+    RVData->GetSelectionBounds(startItemNo, startOffs, endItemNo, endOffs, normalize);
 }
 
-void TCustomRollView::SetSelectionBounds(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs)
+void TCustomRollView::SetSelectionBounds(int startItemNo, int startOffs, int endItemNo, int endOffs)
 {
-    RVData->SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+    RVData->SetSelectionBounds(startItemNo, startOffs, endItemNo, endOffs);
 }
 
 TRect TCustomRollView::GetSelectionRect()
@@ -604,80 +604,80 @@ TRect TCustomRollView::GetSelectionRect()
     return RVData->GetSelectionRect();
 }
 
-void TCustomRollView::GetWordAt(int X, int Y, TCustomRVFormattedData*& AData, int& ItemNo, AnsiString& Word)
+void TCustomRollView::GetWordAt(int x, int y, TCustomRVFormattedData*& aData, int& itemNo, AnsiString& word)
 {
-    RVData->GetWordAt(X, Y, AData, ItemNo, Word);
+    RVData->GetWordAt(x, y, aData, itemNo, word);
 }
 
-AnsiString TCustomRollView::GetWordAt(int X, int Y)
+AnsiString TCustomRollView::GetWordAt(int x, int y)
 {
-    TCustomRVFormattedData* Data = nullptr;
-    int ItemNo = -1;
-    AnsiString Word;
-    RVData->GetWordAt(X, Y, Data, ItemNo, Word);
-    return Word;
+    TCustomRVFormattedData* data = nullptr;
+    int itemNo = -1;
+    AnsiString word;
+    RVData->GetWordAt(x, y, data, itemNo, word);
+    return word;
 }
 
-bool TCustomRollView::GetItemAt(int X, int Y, TCustomRVFormattedData*& AData, int& ItemNo, int& Offs,
-                                bool Strict)
+bool TCustomRollView::GetItemAt(int x, int y, TCustomRVFormattedData*& aData, int& itemNo, int& offs,
+                                bool strict)
 {
-    RVData->GetItemAtEx(X, Y, AData, ItemNo, Offs, Strict);
-    return ItemNo != -1;
+    RVData->GetItemAtEx(x, y, aData, itemNo, offs, strict);
+    return itemNo != -1;
 }
 
-int TCustomRollView::GetLineNo(int ItemNo, int Offs)
+int TCustomRollView::GetLineNo(int itemNo, int offs)
 {
-    return RVData->GetLineNo(ItemNo, Offs);
+    return RVData->GetLineNo(itemNo, offs);
 }
 
-bool TCustomRollView::GetItemCoords(int ItemNo, int& Left, int& Top)
+bool TCustomRollView::GetItemCoords(int itemNo, int& left, int& top)
 {
-    return RVData->GetItemCoords(ItemNo, Left, Top);
+    return RVData->GetItemCoords(itemNo, left, top);
 }
 
-bool TCustomRollView::GetItemClientCoords(int ItemNo, int& Left, int& Top)
+bool TCustomRollView::GetItemClientCoords(int itemNo, int& left, int& top)
 {
-    return RVData->GetItemClientCoords(ItemNo, Left, Top);
+    return RVData->GetItemClientCoords(itemNo, left, top);
 }
 
-void TCustomRollView::GetCheckpointXY(TRVCPInfo* CheckpointData, int& X, int& Y)
+void TCustomRollView::GetCheckpointXY(TRVCPInfo* checkpointData, int& x, int& y)
 {
-    RVData->GetCheckpointXY(CheckpointData, X, Y);
+    RVData->GetCheckpointXY(checkpointData, x, y);
 }
 
-int TCustomRollView::GetCheckpointYEx(TRVCPInfo* CheckpointData)
+int TCustomRollView::GetCheckpointYEx(TRVCPInfo* checkpointData)
 {
-    return RVData->GetCheckpointYEx(CheckpointData);
+    return RVData->GetCheckpointYEx(checkpointData);
 }
 
-int TCustomRollView::GetCheckpointY(int No)
+int TCustomRollView::GetCheckpointY(int no)
 {
-    return RVData->GetCheckpointYEx(RVData->GetCheckpointByNo(No));
+    return RVData->GetCheckpointYEx(RVData->GetCheckpointByNo(no));
 }
 
-int TCustomRollView::GetJumpPointY(int Id)
+int TCustomRollView::GetJumpPointY(int id)
 {
-    return RVData->GetJumpPointY(Id);
+    return RVData->GetJumpPointY(id);
 }
 
-int TCustomRollView::GetJumpPointItemNo(int Id)
+int TCustomRollView::GetJumpPointItemNo(int id)
 {
-    return RVData->GetJumpPointItemNo(Id);
+    return RVData->GetJumpPointItemNo(id);
 }
 
-void TCustomRollView::GetJumpPointLocation(int Id, TCustomRVFormattedData*& AData, int& ItemNo)
+void TCustomRollView::GetJumpPointLocation(int id, TCustomRVFormattedData*& aData, int& itemNo)
 {
-    RVData->GetJumpPointLocation(Id, AData, ItemNo);
+    RVData->GetJumpPointLocation(id, aData, itemNo);
 }
 
-void TCustomRollView::DeleteParas(int FirstItemNo, int LastItemNo)
+void TCustomRollView::DeleteParas(int firstItemNo, int lastItemNo)
 {
-    RVData->DeleteParas(FirstItemNo, LastItemNo);
+    RVData->DeleteParas(firstItemNo, lastItemNo);
 }
 
-void TCustomRollView::AssignSoftPageBreaks(TRVPrintServices* PrintServices)
+void TCustomRollView::AssignSoftPageBreaks(TRVPrintServices* printServices)
 {
-    RVData->AssignSoftPageBreaks(PrintServices);
+    RVData->AssignSoftPageBreaks(printServices);
 }
 
 void TCustomRollView::ClearSoftPageBreaks()

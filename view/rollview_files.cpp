@@ -17,33 +17,33 @@ namespace {
 // An RVF load may have replaced the background's picture (a bitmap read from
 // the file) or freed it (a background record without one). The viewer keeps a
 // bitmap there at all times and follows its changes.
-void AdoptLoadedBackground(TCustomRollView* View)
+void AdoptLoadedBackground(TCustomRollView* view)
 {
-    TRVBackground* Back = View->Background();
-    if (Back->Image() == nullptr)
-        Back->AssignImage(new TBitmap, nullptr, false);
-    if (TBitmap* Bitmap = Back->GetBitmap())
-        Bitmap->OnChange = [View](TObject* Sender) { View->DoOnBackBitmapChange(Sender); };
-    View->DoOnBackBitmapChange(View);
+    TRVBackground* back = view->Background();
+    if (back->Image() == nullptr)
+        back->AssignImage(new TBitmap, nullptr, false);
+    if (TBitmap* bitmap = back->GetBitmap())
+        bitmap->OnChange = [view](TObject* sender) { view->DoOnBackBitmapChange(sender); };
+    view->DoOnBackBitmapChange(view);
 }
 
 // A layout read from a file is applied only when every length is plausible:
 // huge or negative margins and widths would overflow the layout's arithmetic.
-bool LayoutIsPlausible(const TRVLayoutInfo& Layout)
+bool LayoutIsPlausible(const TRVLayoutInfo& layout)
 {
     // Pixels: far beyond any screen, far from the limits of 32-bit sums.
-    const int MaxLength = 1000000;
-    for (int Length : {Layout.LeftMargin, Layout.RightMargin, Layout.TopMargin, Layout.BottomMargin,
-                       Layout.MinTextWidth, Layout.MaxTextWidth})
-        if (Length < 0 || Length > MaxLength)
+    const int maxLength = 1000000;
+    for (int length : {layout.LeftMargin, layout.RightMargin, layout.TopMargin, layout.BottomMargin,
+                       layout.MinTextWidth, layout.MaxTextWidth})
+        if (length < 0 || length > maxLength)
             return false;
     return true;
 }
 
 // Whether an HTML call writes the head of a page (and so starts a page).
-bool WritesPageHead(TRVSaveOptions Options)
+bool WritesPageHead(TRVSaveOptions options)
 {
-    return !Options.Contains(rvsoMiddleOnly) && !Options.Contains(rvsoLastOnly);
+    return !options.Contains(rvsoMiddleOnly) && !options.Contains(rvsoLastOnly);
 }
 
 } // namespace
@@ -51,10 +51,10 @@ bool WritesPageHead(TRVSaveOptions Options)
 // ---------------------------------------------------------------------------
 // Search and the selection
 
-bool TCustomRollView::SearchText(const AnsiString& s, TRVSearchOptions SrchOptions)
+bool TCustomRollView::SearchText(const AnsiString& s, TRVSearchOptions srchOptions)
 {
-    return RVData->SearchText(SrchOptions.Contains(rvsroDown), SrchOptions.Contains(rvsroMatchCase),
-                              SrchOptions.Contains(rvsroWholeWord), s);
+    return RVData->SearchText(srchOptions.Contains(rvsroDown), srchOptions.Contains(rvsroMatchCase),
+                              srchOptions.Contains(rvsroWholeWord), s);
 }
 
 AnsiString TCustomRollView::GetSelText()
@@ -113,158 +113,158 @@ void TCustomRollView::CopyRVF()
 // ---------------------------------------------------------------------------
 // RVF
 
-bool TCustomRollView::LoadRVF(const AnsiString& FileName)
+bool TCustomRollView::LoadRVF(const AnsiString& fileName)
 {
-    TColor Color = this->Color();
-    TRVLayoutInfo Layout;
-    const bool Result = RVData->LoadRVF(FileName, Color, Background(), &Layout);
-    if (Layout.Loaded && LayoutIsPlausible(Layout))
-        ApplyLayoutInfo(&Layout);
-    SetColor(Color);
+    TColor color = this->Color();
+    TRVLayoutInfo layout;
+    const bool result = RVData->LoadRVF(fileName, color, Background(), &layout);
+    if (layout.Loaded && LayoutIsPlausible(layout))
+        ApplyLayoutInfo(&layout);
+    SetColor(color);
     AdoptLoadedBackground(this);
-    return Result;
+    return result;
 }
 
-bool TCustomRollView::LoadRVFFromStream(TStream* Stream)
+bool TCustomRollView::LoadRVFFromStream(TStream* stream)
 {
-    if (!Stream)
+    if (!stream)
         return false;
-    TColor Color = this->Color();
-    TRVLayoutInfo Layout;
-    const bool Result = RVData->LoadRVFFromStream(*Stream, Color, Background(), &Layout);
-    if (Layout.Loaded && LayoutIsPlausible(Layout))
-        ApplyLayoutInfo(&Layout);
-    SetColor(Color);
+    TColor color = this->Color();
+    TRVLayoutInfo layout;
+    const bool result = RVData->LoadRVFFromStream(*stream, color, Background(), &layout);
+    if (layout.Loaded && LayoutIsPlausible(layout))
+        ApplyLayoutInfo(&layout);
+    SetColor(color);
     AdoptLoadedBackground(this);
-    return Result;
+    return result;
 }
 
-bool TCustomRollView::InsertRVFFromStream(TStream* Stream, int Index)
+bool TCustomRollView::InsertRVFFromStream(TStream* stream, int index)
 {
-    if (!Stream)
+    if (!stream)
         return false;
-    TColor Color = this->Color();
-    const bool Result = RVData->InsertRVFFromStream(*Stream, Index, Color, nullptr, nullptr, false);
+    TColor color = this->Color();
+    const bool result = RVData->InsertRVFFromStream(*stream, index, color, nullptr, nullptr, false);
     // Items went in among the laid-out ones: the next layout is a full one.
     RVData->InvalidateTailLayout();
-    SetColor(Color);
-    return Result;
+    SetColor(color);
+    return result;
 }
 
-bool TCustomRollView::AppendRVFFromStream(TStream* Stream, int ParaNo)
+bool TCustomRollView::AppendRVFFromStream(TStream* stream, int paraNo)
 {
-    if (!Stream)
+    if (!stream)
         return false;
-    TColor Color = this->Color();
-    const bool Result = RVData->AppendRVFFromStream(*Stream, ParaNo, Color, Background());
+    TColor color = this->Color();
+    const bool result = RVData->AppendRVFFromStream(*stream, paraNo, color, Background());
     RVData->InvalidateTailLayout();
-    SetColor(Color);
+    SetColor(color);
     AdoptLoadedBackground(this);
-    return Result;
+    return result;
 }
 
-bool TCustomRollView::SaveRVF(const AnsiString& FileName, bool SelectionOnly)
+bool TCustomRollView::SaveRVF(const AnsiString& fileName, bool selectionOnly)
 {
     // The writer writes the layout record only as the RVF options ask.
-    std::unique_ptr<TRVLayoutInfo> Layout(CreateLayoutInfo());
-    return RVData->SaveRVF(FileName, SelectionOnly, Color(), Background(), Layout.get());
+    std::unique_ptr<TRVLayoutInfo> layout(CreateLayoutInfo());
+    return RVData->SaveRVF(fileName, selectionOnly, Color(), Background(), layout.get());
 }
 
-bool TCustomRollView::SaveRVFToStream(TStream* Stream, bool SelectionOnly)
+bool TCustomRollView::SaveRVFToStream(TStream* stream, bool selectionOnly)
 {
-    if (!Stream)
+    if (!stream)
         return false;
-    std::unique_ptr<TRVLayoutInfo> Layout(CreateLayoutInfo());
-    return RVData->SaveRVFToStream(*Stream, SelectionOnly, Color(), Background(), Layout.get());
+    std::unique_ptr<TRVLayoutInfo> layout(CreateLayoutInfo());
+    return RVData->SaveRVFToStream(*stream, selectionOnly, Color(), Background(), layout.get());
 }
 
 // ---------------------------------------------------------------------------
 // RTF
 
-bool TCustomRollView::LoadRTF(const AnsiString& FileName)
+bool TCustomRollView::LoadRTF(const AnsiString& fileName)
 {
     // Relative pictures and links of the file are found beside it.
-    GetRTFReadProperties()->BasePath = ExtractFilePath(FileName);
-    const TRVRTFErrorCode Result = RVData->LoadRTF(FileName);
+    GetRTFReadProperties()->BasePath = ExtractFilePath(fileName);
+    const TRVRTFErrorCode result = RVData->LoadRTF(fileName);
     // The first text read may have joined the last item: lay out everything next.
     RVData->InvalidateTailLayout();
-    return Result == rtf_ec_OK;
+    return result == rtf_ec_OK;
 }
 
-bool TCustomRollView::LoadRTFFromStream(TStream* Stream)
+bool TCustomRollView::LoadRTFFromStream(TStream* stream)
 {
-    if (!Stream)
+    if (!stream)
         return false;
     GetRTFReadProperties();
-    const TRVRTFErrorCode Result = RVData->LoadRTFFromStream(*Stream);
+    const TRVRTFErrorCode result = RVData->LoadRTFFromStream(*stream);
     RVData->InvalidateTailLayout();
-    return Result == rtf_ec_OK;
+    return result == rtf_ec_OK;
 }
 
-bool TCustomRollView::SaveRTF(const AnsiString& FileName, bool SelectionOnly)
+bool TCustomRollView::SaveRTF(const AnsiString& fileName, bool selectionOnly)
 {
-    return RVData->SaveRTF(FileName, SelectionOnly, Color(), Background());
+    return RVData->SaveRTF(fileName, selectionOnly, Color(), Background());
 }
 
-bool TCustomRollView::SaveRTFToStream(TStream* Stream, bool SelectionOnly)
+bool TCustomRollView::SaveRTFToStream(TStream* stream, bool selectionOnly)
 {
-    return Stream && RVData->SaveRTFToStream(*Stream, SelectionOnly, 0, Color(), Background(), nullptr,
+    return stream && RVData->SaveRTFToStream(*stream, selectionOnly, 0, Color(), Background(), nullptr,
                                              nullptr, nullptr, nullptr, nullptr, 0);
 }
 
 // ---------------------------------------------------------------------------
 // HTML
 
-bool TCustomRollView::SaveHTML(const AnsiString& FileName, const AnsiString& Title,
-                               const AnsiString& ImagesPrefix, TRVSaveOptions Options)
+bool TCustomRollView::SaveHTML(const AnsiString& fileName, const AnsiString& title,
+                               const AnsiString& imagesPrefix, TRVSaveOptions options)
 {
-    return RVData->SaveHTML(FileName, Title, ImagesPrefix, Options, Color(), ImagesCounter, LeftMargin(),
+    return RVData->SaveHTML(fileName, title, imagesPrefix, options, Color(), ImagesCounter, LeftMargin(),
                             TopMargin(), RightMargin(), BottomMargin(), Background());
 }
 
-bool TCustomRollView::SaveHTMLToStream(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
-                                       const AnsiString& ImagesPrefix, TRVSaveOptions Options)
+bool TCustomRollView::SaveHTMLToStream(TStream* stream, const AnsiString& path, const AnsiString& title,
+                                       const AnsiString& imagesPrefix, TRVSaveOptions options)
 {
-    if (!Stream)
+    if (!stream)
         return false;
     // The pictures written for another page lie in its folder, not in this one's.
-    if (WritesPageHead(Options))
+    if (WritesPageHead(options))
         HTMLBullets()->Clear();
-    return RVData->SaveHTMLToStream(*Stream, Path, Title, ImagesPrefix, Options, Color(), ImagesCounter,
+    return RVData->SaveHTMLToStream(*stream, path, title, imagesPrefix, options, Color(), ImagesCounter,
                                     LeftMargin(), TopMargin(), RightMargin(), BottomMargin(), Background(),
                                     HTMLBullets());
 }
 
-bool TCustomRollView::SaveHTMLEx(const AnsiString& FileName, const AnsiString& Title,
-                                 const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
-                                 const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                                 TRVSaveOptions Options)
+bool TCustomRollView::SaveHTMLEx(const AnsiString& fileName, const AnsiString& title,
+                                 const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                                 const AnsiString& externalCss, const AnsiString& cpPrefix,
+                                 TRVSaveOptions options)
 {
-    TColor CurrentFileColor = Color();
-    return RVData->SaveHTMLEx(FileName, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix, Options,
-                              Color(), CurrentFileColor, ImagesCounter, LeftMargin(), TopMargin(),
+    TColor currentFileColor = Color();
+    return RVData->SaveHTMLEx(fileName, title, imagesPrefix, extraStyles, externalCss, cpPrefix, options,
+                              Color(), currentFileColor, ImagesCounter, LeftMargin(), TopMargin(),
                               RightMargin(), BottomMargin(), Background());
 }
 
-bool TCustomRollView::SaveHTMLToStreamEx(TStream* Stream, const AnsiString& Path, const AnsiString& Title,
-                                         const AnsiString& ImagesPrefix, const AnsiString& ExtraStyles,
-                                         const AnsiString& ExternalCSS, const AnsiString& CPPrefix,
-                                         TRVSaveOptions Options)
+bool TCustomRollView::SaveHTMLToStreamEx(TStream* stream, const AnsiString& path, const AnsiString& title,
+                                         const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                                         const AnsiString& externalCss, const AnsiString& cpPrefix,
+                                         TRVSaveOptions options)
 {
-    if (!Stream)
+    if (!stream)
         return false;
-    if (WritesPageHead(Options))
+    if (WritesPageHead(options))
         HTMLBullets()->Clear();
-    TColor CurrentFileColor = Color();
-    return RVData->SaveHTMLToStreamEx(*Stream, Path, Title, ImagesPrefix, ExtraStyles, ExternalCSS, CPPrefix,
-                                      Options, Color(), CurrentFileColor, ImagesCounter, LeftMargin(),
+    TColor currentFileColor = Color();
+    return RVData->SaveHTMLToStreamEx(*stream, path, title, imagesPrefix, extraStyles, externalCss, cpPrefix,
+                                      options, Color(), currentFileColor, ImagesCounter, LeftMargin(),
                                       TopMargin(), RightMargin(), BottomMargin(), Background(),
                                       HTMLBullets());
 }
 
-AnsiString TCustomRollView::SavePicture(TRVSaveFormat DocumentSaveFormat, const AnsiString& Path,
+AnsiString TCustomRollView::SavePicture(TRVSaveFormat documentSaveFormat, const AnsiString& path,
                                         TGraphic* gr)
 {
-    return RVData->SavePicture(DocumentSaveFormat, ImagesPrefix, Path, ImagesCounter, OverrideImages(),
+    return RVData->SavePicture(documentSaveFormat, ImagesPrefix, path, ImagesCounter, OverrideImages(),
                                GetColor(), gr);
 }

@@ -10,15 +10,15 @@ namespace {
 
 // The auto-scroll step for a pointer at Pos along an axis of Size pixels:
 // none inside, one unit up to 20 pixels outside, ten beyond.
-int AutoScrollStep(int Pos, int Size)
+int AutoScrollStep(int pos, int size)
 {
-    if (Pos < -20)
+    if (pos < -20)
         return -10;
-    if (Pos < 0)
+    if (pos < 0)
         return -1;
-    if (Pos <= Size)
+    if (pos <= size)
         return 0;
-    if (Pos <= Size + 20)
+    if (pos <= size + 20)
         return 1;
     return 10;
 }
@@ -27,43 +27,43 @@ constexpr uintptr_t ScrollTimerId = 1;
 
 } // namespace
 
-void TCustomRollView::Dispatch(TMessage& Message)
+void TCustomRollView::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_ERASEBKGND:
         // Painting covers every pixel.
-        Message.Result = 1;
+        message.Result = 1;
         return;
     case WM_SIZE:
-        WMSize(Message);
+        WMSize(message);
         return;
     case WM_GETDLGCODE:
-        WMGetDlgCode(Message);
+        WMGetDlgCode(message);
         return;
     case WM_COPY:
-        WMCopy(Message);
+        WMCopy(message);
         return;
     case WM_SETFOCUS:
-        WMSetFocus(Message);
+        WMSetFocus(message);
         return;
     case WM_KILLFOCUS:
-        WMKillFocus(Message);
+        WMKillFocus(message);
         return;
     case WM_TIMER:
-        WMTimer(Message);
+        WMTimer(message);
         return;
     case WM_DESTROY:
-        WMDestroy(Message);
+        WMDestroy(message);
         return;
     case CM_MOUSELEAVE:
         RVData->MouseLeave();
-        TRVScroller::Dispatch(Message);
+        TRVScroller::Dispatch(message);
         return;
     case WM_RVEVENT:
-        WMRVEvent(Message);
+        WMRVEvent(message);
         return;
     default:
-        TRVScroller::Dispatch(Message);
+        TRVScroller::Dispatch(message);
         return;
     }
 }
@@ -78,28 +78,28 @@ void TCustomRollView::Loaded()
 // ---------------------------------------------------------------------------
 // Keys and focus
 
-void TCustomRollView::KeyDown(WORD& Key, TShiftState Shift)
+void TCustomRollView::KeyDown(WORD& key, TShiftState shift)
 {
-    TRVScroller::KeyDown(Key, Shift);
-    if (IsCopyShortcut(Shift, Key) && HandleAllocated())
+    TRVScroller::KeyDown(key, shift);
+    if (IsCopyShortcut(shift, key) && HandleAllocated())
         SendMessage(Handle(), WM_COPY, 0, 0);
-    const TRVTabNavigationType Navigation = TabNavigation();
-    if (Navigation != rvtnNone && Key == VK_TAB && !Shift.Contains(ssAlt) &&
-        (Shift.Contains(ssCtrl) ? Navigation == rvtnCtrlTab : Navigation == rvtnTab)) {
+    const TRVTabNavigationType navigation = TabNavigation();
+    if (navigation != rvtnNone && key == VK_TAB && !shift.Contains(ssAlt) &&
+        (shift.Contains(ssCtrl) ? navigation == rvtnCtrlTab : navigation == rvtnTab)) {
         RVData->State.Exclude(rvstDoNotTab);
-        RVData->DoTabNavigation(!Shift.Contains(ssShift), this);
+        RVData->DoTabNavigation(!shift.Contains(ssShift), this);
     }
-    if (Key == VK_RETURN)
+    if (key == VK_RETURN)
         RVData->ExecuteFocused();
 }
 
-void TCustomRollView::WMGetDlgCode(TMessage& Message)
+void TCustomRollView::WMGetDlgCode(TMessage& message)
 {
-    Message.Result = DLGC_WANTARROWS;
+    message.Result = DLGC_WANTARROWS;
     if (TabNavigation() != rvtnNone) {
-        Message.Result |= DLGC_WANTTAB;
+        message.Result |= DLGC_WANTTAB;
         if (RVData->FocusedItemNo != -1)
-            Message.Result |= DLGC_WANTALLKEYS;
+            message.Result |= DLGC_WANTALLKEYS;
     }
 }
 
@@ -107,96 +107,96 @@ void TCustomRollView::WMCopy(TMessage&)
 {
     // A cell being edited copies its own selection; otherwise the document
     // copies in the formats its options choose.
-    TWinControl* Editor = GetInplaceEditor();
-    if (Editor) {
-        if (Editor->HandleAllocated())
-            PostMessage(Editor->Handle(), WM_COPY, 0, 0);
+    TWinControl* editor = GetInplaceEditor();
+    if (editor) {
+        if (editor->HandleAllocated())
+            PostMessage(editor->Handle(), WM_COPY, 0, 0);
         return;
     }
     CopyDef();
 }
 
-void TCustomRollView::WMSetFocus(TMessage& Message)
+void TCustomRollView::WMSetFocus(TMessage& message)
 {
-    TRVScroller::Dispatch(Message);
+    TRVScroller::Dispatch(message);
     if (ComponentState() & csDestroying)
         return;
     if (TabNavigation() != rvtnNone) {
-        const HWND Previous = reinterpret_cast<HWND>(Message.WParam);
-        if (!Previous)
+        const HWND previous = reinterpret_cast<HWND>(message.WParam);
+        if (!previous)
             RVData->State.Include(rvstDoNotTab);
-        TWinControl* PrevControl = Previous ? FindControl(Previous) : nullptr;
-        RVData->DoTabNavigation(GetKeyState(VK_SHIFT) >= 0, PrevControl);
+        TWinControl* prevControl = previous ? FindControl(previous) : nullptr;
+        RVData->DoTabNavigation(GetKeyState(VK_SHIFT) >= 0, prevControl);
     }
     if (SelectionColorsDiffer())
         Invalidate();
 }
 
-void TCustomRollView::WMKillFocus(TMessage& Message)
+void TCustomRollView::WMKillFocus(TMessage& message)
 {
-    TRVScroller::Dispatch(Message);
+    TRVScroller::Dispatch(message);
     if (SelectionColorsDiffer())
         Invalidate();
 }
 
-bool TCustomRollView::IsCopyShortcut(TShiftState Shift, WORD Key)
+bool TCustomRollView::IsCopyShortcut(TShiftState shift, WORD key)
 {
-    return Shift.Contains(ssCtrl) && (Key == 'C' || Key == VK_INSERT) && !Shift.Contains(ssAlt);
+    return shift.Contains(ssCtrl) && (key == 'C' || key == VK_INSERT) && !shift.Contains(ssAlt);
 }
 
-bool TCustomRollView::IsCutShortcut(TShiftState Shift, WORD Key)
+bool TCustomRollView::IsCutShortcut(TShiftState shift, WORD key)
 {
-    return (Shift.Contains(ssCtrl) && Key == 'X' && !Shift.Contains(ssAlt)) ||
-           (Shift.Contains(ssShift) && Key == VK_DELETE);
+    return (shift.Contains(ssCtrl) && key == 'X' && !shift.Contains(ssAlt)) ||
+           (shift.Contains(ssShift) && key == VK_DELETE);
 }
 
-bool TCustomRollView::IsPasteShortcut(TShiftState Shift, WORD Key)
+bool TCustomRollView::IsPasteShortcut(TShiftState shift, WORD key)
 {
-    return (Shift.Contains(ssCtrl) && Key == 'V' && !Shift.Contains(ssAlt)) ||
-           (Shift.Contains(ssShift) && Key == VK_INSERT);
+    return (shift.Contains(ssCtrl) && key == 'V' && !shift.Contains(ssAlt)) ||
+           (shift.Contains(ssShift) && key == VK_INSERT);
 }
 
-void TCustomRollView::SelectNext_(bool GoForward)
+void TCustomRollView::SelectNext_(bool goForward)
 {
-    SelectNext(nullptr, GoForward, true);
+    SelectNext(nullptr, goForward, true);
 }
 
 // ---------------------------------------------------------------------------
 // Mouse
 
-void TCustomRollView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TCustomRollView::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     if (!GetInplaceEditor()) {
         // The focus comes with the click, not from Tab navigation.
         RVData->State.Include(rvstDoNotTab);
-        if (!Shift.Contains(ssDouble) && HandleAllocated())
+        if (!shift.Contains(ssDouble) && HandleAllocated())
             ::SetFocus(Handle());
     }
-    TRVScroller::MouseDown(Button, Shift, X, Y);
-    RVData->MouseDown(Button, Shift, X, Y);
-    if (Button == mbLeft)
+    TRVScroller::MouseDown(button, shift, x, y);
+    RVData->MouseDown(button, shift, x, y);
+    if (button == mbLeft)
         ActivateScrollTimer();
 }
 
-void TCustomRollView::MouseMove(TShiftState Shift, int X, int Y)
+void TCustomRollView::MouseMove(TShiftState shift, int x, int y)
 {
     // Set on every move; only the timer, running while the left button is
     // down, makes them act.
-    ScrollDeltaY = AutoScrollStep(Y, ClientHeight());
-    ScrollDeltaX = AutoScrollStep(X, ClientWidth());
-    TRVScroller::MouseMove(Shift, X, Y);
-    RVData->MouseMove(Shift, X, Y);
+    ScrollDeltaY = AutoScrollStep(y, ClientHeight());
+    ScrollDeltaX = AutoScrollStep(x, ClientWidth());
+    TRVScroller::MouseMove(shift, x, y);
+    RVData->MouseMove(shift, x, y);
 }
 
-void TCustomRollView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TCustomRollView::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TRVScroller::MouseUp(Button, Shift, X, Y);
-    if (Button == mbLeft && FScrollTimerActive) {
+    TRVScroller::MouseUp(button, shift, x, y);
+    if (button == mbLeft && FScrollTimerActive) {
         if (HandleAllocated())
             KillTimer(Handle(), ScrollTimerId);
         FScrollTimerActive = false;
     }
-    RVData->MouseUp(Button, Shift, X, Y);
+    RVData->MouseUp(button, shift, x, y);
 }
 
 void TCustomRollView::DblClick()
@@ -213,10 +213,10 @@ void TCustomRollView::ActivateScrollTimer()
     FScrollTimerActive = true;
 }
 
-void TCustomRollView::WMTimer(TMessage& Message)
+void TCustomRollView::WMTimer(TMessage& message)
 {
-    if (Message.WParam != ScrollTimerId) {
-        TRVScroller::Dispatch(Message);
+    if (message.WParam != ScrollTimerId) {
+        TRVScroller::Dispatch(message);
         return;
     }
     if (ScrollDeltaY != 0)
@@ -230,42 +230,42 @@ void TCustomRollView::WMTimer(TMessage& Message)
     }
 }
 
-void TCustomRollView::WMDestroy(TMessage& Message)
+void TCustomRollView::WMDestroy(TMessage& message)
 {
     if (FScrollTimerActive) {
         if (HandleAllocated())
             KillTimer(Handle(), ScrollTimerId);
         FScrollTimerActive = false;
     }
-    TRVScroller::Dispatch(Message);
+    TRVScroller::Dispatch(message);
 }
 
 void TCustomRollView::GenerateMouseMove()
 {
     if (!HandleAllocated())
         return;
-    BYTE Keys[256] = {};
-    GetKeyboardState(Keys);
-    TShiftState Shift;
-    const auto Down = [&Keys](int Key) { return (Keys[Key] & 0x80) != 0; };
-    if (Down(VK_SHIFT))
-        Shift.Include(ssShift);
-    if (Down(VK_CONTROL))
-        Shift.Include(ssCtrl);
-    if (Down(VK_MENU))
-        Shift.Include(ssAlt);
-    if (Down(VK_LBUTTON))
-        Shift.Include(ssLeft);
-    if (Down(VK_RBUTTON))
-        Shift.Include(ssRight);
-    if (Down(VK_MBUTTON))
-        Shift.Include(ssMiddle);
-    TPoint P;
-    if (!GetCursorPos(P))
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    TShiftState shift;
+    const auto down = [&keys](int key) { return (keys[key] & 0x80) != 0; };
+    if (down(VK_SHIFT))
+        shift.Include(ssShift);
+    if (down(VK_CONTROL))
+        shift.Include(ssCtrl);
+    if (down(VK_MENU))
+        shift.Include(ssAlt);
+    if (down(VK_LBUTTON))
+        shift.Include(ssLeft);
+    if (down(VK_RBUTTON))
+        shift.Include(ssRight);
+    if (down(VK_MBUTTON))
+        shift.Include(ssMiddle);
+    TPoint p;
+    if (!GetCursorPos(p))
         return;
-    P = ScreenToClient(P);
-    if (P.X >= 0 && P.X < ClientWidth() && P.Y >= 0 && P.Y < ClientHeight())
-        MouseMove(Shift, P.X, P.Y);
+    p = ScreenToClient(p);
+    if (p.X >= 0 && p.X < ClientWidth() && p.Y >= 0 && p.Y < ClientHeight())
+        MouseMove(shift, p.X, p.Y);
 }
 
 // ---------------------------------------------------------------------------
@@ -286,14 +286,14 @@ void TCustomRollView::AfterHScroll()
     InplaceRedrawing(false);
 }
 
-void TCustomRollView::DeselectChosenData(TCustomRVData* Data)
+void TCustomRollView::DeselectChosenData(TCustomRVData* data)
 {
-    if (auto* Formatted = dynamic_cast<TCustomRVFormattedData*>(Data))
-        Formatted->Deselect(nullptr, false);
+    if (auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data))
+        formatted->Deselect(nullptr, false);
 }
 
-TWinControl* TCustomRollView::GetChosenDataEditor(TCustomRVData* Data)
+TWinControl* TCustomRollView::GetChosenDataEditor(TCustomRVData* data)
 {
-    auto* Formatted = dynamic_cast<TCustomRVFormattedData*>(Data);
-    return Formatted ? Formatted->GetEditor() : nullptr;
+    auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data);
+    return formatted ? formatted->GetEditor() : nullptr;
 }

@@ -7,38 +7,38 @@
 
 void TCustomRollView::Paint()
 {
-    TCanvas* C = Canvas();
+    TCanvas* c = Canvas();
     if (!FStyle) {
-        PaintNoStyleMessage(C);
+        PaintNoStyleMessage(c);
         return;
     }
     // The overlay a table draws while a border is dragged is taken away and
     // drawn again over the new pixels.
-    const bool HadXor = RVData->ClearXorDrawing();
-    RVData->PaintBuffered(C);
+    const bool hadXor = RVData->ClearXorDrawing();
+    RVData->PaintBuffered(c);
     if (OnPaint)
-        OnPaint(this, C, false);
-    if (HadXor)
+        OnPaint(this, c, false);
+    if (hadXor)
         RVData->XorDrawing();
 }
 
-void TCustomRollView::PaintNoStyleMessage(TCanvas* C)
+void TCustomRollView::PaintNoStyleMessage(TCanvas* c)
 {
-    C->Brush()->SetColor(GetColor());
-    C->Brush()->SetStyle(bsSolid);
-    C->Pen()->SetColor(Ctl3D() ? clWindow : clWindowText);
-    C->Font()->SetColor(clWindowText);
-    C->Font()->SetName("MS Sans Serif");
-    C->Font()->SetSize(8);
-    C->Font()->SetStyle(TFontStyles());
-    C->FillRect(C->ClipRect());
-    const AnsiString Text =
+    c->Brush()->SetColor(GetColor());
+    c->Brush()->SetStyle(bsSolid);
+    c->Pen()->SetColor(Ctl3D() ? clWindow : clWindowText);
+    c->Font()->SetColor(clWindowText);
+    c->Font()->SetName("MS Sans Serif");
+    c->Font()->SetSize(8);
+    c->Font()->SetStyle(TFontStyles());
+    c->FillRect(c->ClipRect());
+    const AnsiString text =
         "Style is not defined\rCreate a TRVStyle object and assign it to " + Name() + ".Style";
-    TRect R = ClientRect();
-    C->DrawTextA(Text.c_str(), static_cast<int>(Text.size()), R, DT_WORDBREAK);
+    TRect r = ClientRect();
+    c->DrawTextA(text.c_str(), static_cast<int>(text.size()), r, DT_WORDBREAK);
     if (!Ctl3D()) {
-        C->Brush()->SetColor(clWindowText);
-        C->FrameRect(ClientRect());
+        c->Brush()->SetColor(clWindowText);
+        c->FrameRect(ClientRect());
     }
 }
 
@@ -49,10 +49,10 @@ TColor TCustomRollView::GetColor()
     return FStyle ? FStyle->Color() : clWindow;
 }
 
-TColor TCustomRollView::GetHoverColor(TColor AColor)
+TColor TCustomRollView::GetHoverColor(TColor aColor)
 {
-    if (AColor != clNone)
-        return AColor;
+    if (aColor != clNone)
+        return aColor;
     return FStyle ? FStyle->HoverColor() : clNone;
 }
 
@@ -62,25 +62,25 @@ bool TCustomRollView::SelectionColorsDiffer() const
                       FStyle->SelTextColor() != FStyle->InactiveSelTextColor());
 }
 
-bool TCustomRollView::CompareTags(const TRVTag& Tag1, const TRVTag& Tag2)
+bool TCustomRollView::CompareTags(const TRVTag& tag1, const TRVTag& tag2)
 {
-    return RV_CompareTags(Tag1, Tag2, FOptions.Contains(rvoTagsArePChars));
+    return RV_CompareTags(tag1, tag2, FOptions.Contains(rvoTagsArePChars));
 }
 
-void TCustomRollView::InplaceRedrawing(bool AllowRedrawItself)
+void TCustomRollView::InplaceRedrawing(bool allowRedrawItself)
 {
-    if (AllowRedrawItself)
+    if (allowRedrawItself)
         Refresh();
     if (FullRedrawOnScroll())
-        if (auto* Editor = dynamic_cast<TCustomRollView*>(GetInplaceEditor()))
-            Editor->InplaceRedrawing(true);
+        if (auto* editor = dynamic_cast<TCustomRollView*>(GetInplaceEditor()))
+            editor->InplaceRedrawing(true);
 }
 
-void TCustomRollView::SetVSmallStep(int Value)
+void TCustomRollView::SetVSmallStep(int value)
 {
     // The positions are 32-bit: any step that keeps the document's height in
     // units within them is taken.
-    if (Value <= 0 || static_cast<int64_t>(RVData->DocumentHeight) / Value > TRollViewRVData::MaxVScrollUnits)
+    if (value <= 0 || static_cast<int64_t>(RVData->DocumentHeight) / value > TRollViewRVData::MaxVScrollUnits)
         return;
-    TRVScroller::SetVSmallStep(Value);
+    TRVScroller::SetVSmallStep(value);
 }

@@ -16,9 +16,9 @@
 
 namespace {
 
-int ClampToInt(int64_t Value)
+int ClampToInt(int64_t value)
 {
-    return static_cast<int>(std::clamp<int64_t>(Value, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
 // Division rounding down, so that tiles also cover the parts of a rectangle
@@ -32,7 +32,7 @@ int64_t FloorDiv(int64_t a, int64_t b)
 // Restores the canvas's clip and origins on every way out.
 class TCanvasState {
 public:
-    explicit TCanvasState(TCanvas* Canvas) : FCanvas(Canvas), FLevel(Canvas->SaveDC()) {}
+    explicit TCanvasState(TCanvas* canvas) : FCanvas(canvas), FLevel(canvas->SaveDC()) {}
     ~TCanvasState() { FCanvas->RestoreDC(FLevel); }
     TCanvasState(const TCanvasState&) = delete;
     TCanvasState& operator=(const TCanvasState&) = delete;
@@ -43,42 +43,42 @@ private:
 };
 
 // Clips the canvas to R and moves its origin so that logical (0, 0) lands on R's top-left.
-void EnterRect(TCanvas* Canvas, const TRect& R)
+void EnterRect(TCanvas* canvas, const TRect& r)
 {
-    Canvas->IntersectClipRect(R.Left, R.Top, R.Right, R.Bottom);
-    const TPoint org = Canvas->WindowOrg();
-    Canvas->SetWindowOrgEx(org.X - R.Left, org.Y - R.Top);
+    canvas->IntersectClipRect(r.Left, r.Top, r.Right, r.Bottom);
+    const TPoint org = canvas->WindowOrg();
+    canvas->SetWindowOrgEx(org.X - r.Left, org.Y - r.Top);
 }
 
 // Fills R with Color resolved to RGB, leaving the canvas's own brush as it was.
-void FillColor(TCanvas* Canvas, const TRect& R, TColor Color)
+void FillColor(TCanvas* canvas, const TRect& r, TColor color)
 {
     TBrush saved;
-    saved.Assign(Canvas->Brush());
-    Canvas->Brush()->SetColor(ColorToRGB(Color));
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->FillRect(R);
-    Canvas->Brush()->Assign(&saved);
+    saved.Assign(canvas->Brush());
+    canvas->Brush()->SetColor(ColorToRGB(color));
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->FillRect(r);
+    canvas->Brush()->Assign(&saved);
 }
 
 // Puts the picture into Dest, scaled. An opaque bitmap is copied pixel for
 // pixel from its own canvas; other pictures, and transparent bitmaps (whose
 // transparent parts must let the colour under them show), draw themselves.
-void PutPicture(TCanvas* Canvas, TGraphic* Picture, const TRect& Dest)
+void PutPicture(TCanvas* canvas, TGraphic* picture, const TRect& dest)
 {
-    auto* bitmap = dynamic_cast<TBitmap*>(Picture);
+    auto* bitmap = dynamic_cast<TBitmap*>(picture);
     if (bitmap && !bitmap->Transparent())
-        Canvas->CopyRect(Dest, bitmap->Canvas(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
+        canvas->CopyRect(dest, bitmap->Canvas(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
     else
-        Canvas->StretchDraw(Dest, Picture);
+        canvas->StretchDraw(dest, picture);
 }
 
 // A new, empty graphic of Graphic's class, made through the program's hook;
 // null for a class that is not registered.
-std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic* Graphic)
+std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic* graphic)
 {
     RegisterGraphicClasses();
-    return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(Graphic)));
+    return std::unique_ptr<TGraphic>(RV_CreateGraphics(GraphicClassOf(graphic)));
 }
 
 } // namespace
@@ -86,9 +86,9 @@ std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic* Graphic)
 // ---------------------------------------------------------------------------
 // The picture
 
-TRVBackground::TRVBackground(bool CreateBitmap)
+TRVBackground::TRVBackground(bool createBitmap)
 {
-    if (CreateBitmap)
+    if (createBitmap)
         FImage = std::make_unique<TBitmap>();
 }
 
@@ -134,9 +134,9 @@ TRVItemBackgroundStyle TRVBackground::GetItemBackStyle() const
     }
 }
 
-void TRVBackground::SetItemBackStyle(TRVItemBackgroundStyle Value)
+void TRVBackground::SetItemBackStyle(TRVItemBackgroundStyle value)
 {
-    switch (Value) {
+    switch (value) {
     case rvbsStretched:
         FBackgroundStyle = bsStretched;
         break;
@@ -159,44 +159,44 @@ void TRVBackground::FreeImage()
     FImageCopy.reset();
 }
 
-void TRVBackground::AssignImage(TGraphic* Graphic, TCustomRVData* RVData, bool Copy)
+void TRVBackground::AssignImage(TGraphic* graphic, TCustomRVData* rvData, bool copy)
 {
-    if (Graphic == FImage.get())
+    if (graphic == FImage.get())
         return;
     FreeImage();
-    if (Copy) {
-        if (Graphic) {
-            FImage = NewGraphicLike(Graphic);
+    if (copy) {
+        if (graphic) {
+            FImage = NewGraphicLike(graphic);
             if (FImage)
-                FImage->Assign(Graphic);
+                FImage->Assign(graphic);
         }
     } else {
-        FImage.reset(Graphic);
+        FImage.reset(graphic);
     }
-    if (RVData)
-        UpdatePaletted(RVData->GetDoInPaletteMode(), RVData->GetRVPalette(), RVData->GetRVLogPalette());
+    if (rvData)
+        UpdatePaletted(rvData->GetDoInPaletteMode(), rvData->GetRVPalette(), rvData->GetRVLogPalette());
 }
 
-void TRVBackground::UpdatePaletted(TRVPaletteAction Action, ::HPALETTE, PLogPalette LogPalette)
+void TRVBackground::UpdatePaletted(TRVPaletteAction action, ::HPALETTE, PLogPalette logPalette)
 {
     FImageCopy.reset();
-    if (!FImage || !LogPalette || FImage->Empty())
+    if (!FImage || !logPalette || FImage->Empty())
         return;
-    switch (Action) {
+    switch (action) {
     case rvpaAssignPallette:
-        RV_SetPaletteToPicture(FImage.get(), LogPalette);
+        RV_SetPaletteToPicture(FImage.get(), logPalette);
         break;
     case rvpaCreateCopies:
     case rvpaCreateCopiesEx: {
         std::unique_ptr<TGraphic> copy;
-        if (Action == rvpaCreateCopiesEx && dynamic_cast<TBitmap*>(FImage.get()))
+        if (action == rvpaCreateCopiesEx && dynamic_cast<TBitmap*>(FImage.get()))
             copy = std::make_unique<TBitmap>();
         else
             copy = NewGraphicLike(FImage.get());
         if (!copy)
             break;
         copy->Assign(FImage.get());
-        RV_SetPaletteToPicture(copy.get(), LogPalette);
+        RV_SetPaletteToPicture(copy.get(), logPalette);
         if (auto* bitmap = dynamic_cast<TBitmap*>(copy.get()))
             bitmap->SetIgnorePalette(true);
         FImageCopy = std::move(copy);
@@ -211,64 +211,64 @@ void TRVBackground::UpdatePaletted(TRVPaletteAction Action, ::HPALETTE, PLogPale
 // ---------------------------------------------------------------------------
 // Screen
 
-bool TRVBackground::FillsWithColor(TColor Color) const
+bool TRVBackground::FillsWithColor(TColor color) const
 {
     const TGraphic* picture = Picture();
     const bool hasPicture = picture && !picture->Empty();
-    return Color != clNone && (!hasPicture || picture->Transparent() || FBackgroundStyle == bsNoBitmap ||
+    return color != clNone && (!hasPicture || picture->Transparent() || FBackgroundStyle == bsNoBitmap ||
                                FBackgroundStyle == bsCentered);
 }
 
-void TRVBackground::Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOffs, int AreaLeft, int AreaTop,
-                         int AreaWidth, int AreaHeight, TColor Color, bool Clip)
+void TRVBackground::Draw(TCanvas* canvas, const TRect& rect, int hOffs, int vOffs, int areaLeft, int areaTop,
+                         int areaWidth, int areaHeight, TColor color, bool clip)
 {
-    TCanvasState state(Canvas);
-    if (Clip)
-        EnterRect(Canvas, Rect);
+    TCanvasState state(canvas);
+    if (clip)
+        EnterRect(canvas, rect);
     // Rect measured from the area's origin; the drawing is placed relative to its top-left.
-    TRect r = Rect;
-    OffsetRect(r, -AreaLeft, -AreaTop);
-    const int64_t L = r.Left;
-    const int64_t T = r.Top;
+    TRect r = rect;
+    OffsetRect(r, -areaLeft, -areaTop);
+    const int64_t l = r.Left;
+    const int64_t t = r.Top;
     TGraphic* picture = Picture();
     const bool hasPicture = picture && !picture->Empty();
 
-    if (FillsWithColor(Color))
-        FillColor(Canvas, ::Rect(0, 0, r.Width(), r.Height()), Color);
+    if (FillsWithColor(color))
+        FillColor(canvas, ::Rect(0, 0, r.Width(), r.Height()), color);
     if (!hasPicture)
         return;
 
     const int64_t PW = picture->Width();
     const int64_t PH = picture->Height();
     auto copyAt = [&](int64_t x, int64_t y) {
-        PutPicture(Canvas, picture,
+        PutPicture(canvas, picture,
                    Bounds(ClampToInt(x), ClampToInt(y), static_cast<int>(PW), static_cast<int>(PH)));
     };
     switch (FBackgroundStyle) {
     case bsStretched:
         // One picture spread over the whole area, whatever part is painted.
-        PutPicture(Canvas, picture, Bounds(ClampToInt(-L), ClampToInt(-T), AreaWidth, AreaHeight));
+        PutPicture(canvas, picture, Bounds(ClampToInt(-l), ClampToInt(-t), areaWidth, areaHeight));
         break;
     case bsTiled:
         // Tiles fixed to the area's origin.
         for (int64_t row = FloorDiv(r.Top, PH); row <= FloorDiv(int64_t(r.Bottom) - 1, PH); ++row)
             for (int64_t col = FloorDiv(r.Left, PW); col <= FloorDiv(int64_t(r.Right) - 1, PW); ++col)
-                copyAt(col * PW - L, row * PH - T);
+                copyAt(col * PW - l, row * PH - t);
         break;
     case bsTiledAndScrolled: {
         // Tiles fixed to the document, moving with the scroll offsets.
-        const int64_t top = int64_t(r.Top) + VOffs;
-        const int64_t bottom = int64_t(r.Bottom) + VOffs;
-        const int64_t left = int64_t(r.Left) + HOffs;
-        const int64_t right = int64_t(r.Right) + HOffs;
+        const int64_t top = int64_t(r.Top) + vOffs;
+        const int64_t bottom = int64_t(r.Bottom) + vOffs;
+        const int64_t left = int64_t(r.Left) + hOffs;
+        const int64_t right = int64_t(r.Right) + hOffs;
         for (int64_t row = FloorDiv(top, PH); row <= FloorDiv(bottom - 1, PH); ++row)
             for (int64_t col = FloorDiv(left, PW); col <= FloorDiv(right - 1, PW); ++col)
-                copyAt(col * PW - HOffs - L, row * PH - VOffs - T);
+                copyAt(col * PW - hOffs - l, row * PH - vOffs - t);
         break;
     }
     case bsCentered:
         // Centred in the area, not scrolled; a larger picture shows its middle.
-        copyAt((AreaWidth - PW) / 2 - L, (AreaHeight - PH) / 2 - T);
+        copyAt((areaWidth - PW) / 2 - l, (areaHeight - PH) / 2 - t);
         break;
     case bsNoBitmap:
     default:
@@ -279,47 +279,47 @@ void TRVBackground::Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOff
 // ---------------------------------------------------------------------------
 // Device
 
-void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& FullRect,
-                          const TRVScreenAndDevice& sad, TColor Color, bool ToScreen, PLogPalette LogPalette,
-                          TRVPrintableDataServices* RVData, int ItemBackgroundLayer)
+void TRVBackground::Print(TCanvas* canvas, const TRect& aRect, const TRect& fullRect,
+                          const TRVScreenAndDevice& sad, TColor color, bool ToScreen, PLogPalette logPalette,
+                          TRVPrintableDataServices* RVData, int itemBackgroundLayer)
 {
-    TCanvasState state(Canvas);
-    EnterRect(Canvas, ARect);
+    TCanvasState state(canvas);
+    EnterRect(canvas, aRect);
     // The part's place in the area; every piece below is placed relative to the
     // whole area, so that a part printed on its own shows its own part of the picture.
-    const int64_t DX = int64_t(ARect.Left) - FullRect.Left;
-    const int64_t DY = int64_t(ARect.Top) - FullRect.Top;
-    const int W = ARect.Width();
-    const int H = ARect.Height();
+    const int64_t DX = int64_t(aRect.Left) - fullRect.Left;
+    const int64_t DY = int64_t(aRect.Top) - fullRect.Top;
+    const int w = aRect.Width();
+    const int h = aRect.Height();
     TGraphic* picture = Picture();
     const bool hasPicture = picture && !picture->Empty();
 
     // A transparent picture is not counted here: the tile below carries the colour.
-    if (Color != clNone && (!hasPicture || FBackgroundStyle == bsNoBitmap || FBackgroundStyle == bsCentered))
-        FillColor(Canvas, Rect(0, 0, W, H), Color);
+    if (color != clNone && (!hasPicture || FBackgroundStyle == bsNoBitmap || FBackgroundStyle == bsCentered))
+        FillColor(canvas, Rect(0, 0, w, h), color);
     if (!hasPicture || FBackgroundStyle == bsNoBitmap)
         return;
 
     // The picture at screen resolution on its own tile, the colour under it.
-    const bool seeThrough = picture->Transparent() && Color == clNone;
+    const bool seeThrough = picture->Transparent() && color == clNone;
     TBitmap tile;
     tile.SetSize(picture->Width(), picture->Height());
-    if (LogPalette)
-        tile.SetPalette(CreatePalette(LogPalette));
-    if (Color != clNone)
-        FillColor(tile.Canvas(), Rect(0, 0, tile.Width(), tile.Height()), Color);
+    if (logPalette)
+        tile.SetPalette(CreatePalette(logPalette));
+    if (color != clNone)
+        FillColor(tile.Canvas(), Rect(0, 0, tile.Width(), tile.Height()), color);
     if (!seeThrough)
         tile.Canvas()->Draw(0, 0, picture);
-    const int DevW = RV_XToDevice(picture->Width(), sad);
-    const int DevH = RV_YToDevice(picture->Height(), sad);
-    if (DevW <= 0 || DevH <= 0)
+    const int devW = RV_XToDevice(picture->Width(), sad);
+    const int devH = RV_YToDevice(picture->Height(), sad);
+    if (devW <= 0 || devH <= 0)
         return;
 
     // What the page shows under the piece at (x, y) goes into the tile first.
     auto fillUnder = [&](int64_t x, int64_t y) {
         if (RVData)
             RVData->DrawBackToBitmap(RV_XToScreen(ClampToInt(DX + x), sad),
-                                     RV_YToScreen(ClampToInt(DY + y), sad), &tile, sad, ItemBackgroundLayer,
+                                     RV_YToScreen(ClampToInt(DY + y), sad), &tile, sad, itemBackgroundLayer,
                                      true);
     };
     auto tilePiece = [&](int64_t x, int64_t y) {
@@ -327,7 +327,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
             fillUnder(x, y);
             tile.Canvas()->Draw(0, 0, picture);
         }
-        RV_PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
+        RV_PictureToDevice(canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
                            ToScreen);
     };
 
@@ -335,8 +335,8 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
     case bsStretched: {
         const int64_t x = -DX;
         const int64_t y = -DY;
-        const int screenW = RV_XToScreen(FullRect.Width(), sad);
-        const int screenH = RV_YToScreen(FullRect.Height(), sad);
+        const int screenW = RV_XToScreen(fullRect.Width(), sad);
+        const int screenH = RV_YToScreen(fullRect.Height(), sad);
         if (screenW <= 0 || screenH <= 0)
             break;
         if (seeThrough) {
@@ -344,17 +344,17 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
             fillUnder(x, y);
             tile.Canvas()->StretchDraw(Rect(0, 0, screenW, screenH), picture);
         }
-        RV_PictureToDevice(Canvas, ClampToInt(x), ClampToInt(y), screenW, screenH, sad, &tile, ToScreen);
+        RV_PictureToDevice(canvas, ClampToInt(x), ClampToInt(y), screenW, screenH, sad, &tile, ToScreen);
         break;
     }
     case bsTiled:
     case bsTiledAndScrolled:
-        for (int64_t row = FloorDiv(DY, DevH); row <= FloorDiv(DY + H - 1, DevH); ++row)
-            for (int64_t col = FloorDiv(DX, DevW); col <= FloorDiv(DX + W - 1, DevW); ++col)
-                tilePiece(col * DevW - DX, row * DevH - DY);
+        for (int64_t row = FloorDiv(DY, devH); row <= FloorDiv(DY + h - 1, devH); ++row)
+            for (int64_t col = FloorDiv(DX, devW); col <= FloorDiv(DX + w - 1, devW); ++col)
+                tilePiece(col * devW - DX, row * devH - DY);
         break;
     case bsCentered:
-        tilePiece((int64_t(FullRect.Width()) - DevW) / 2 - DX, (int64_t(FullRect.Height()) - DevH) / 2 - DY);
+        tilePiece((int64_t(fullRect.Width()) - devW) / 2 - DX, (int64_t(fullRect.Height()) - devH) / 2 - DY);
         break;
     case bsNoBitmap:
     default:
@@ -365,21 +365,21 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& Full
 // ---------------------------------------------------------------------------
 // Control images
 
-std::unique_ptr<TBitmap> DrawControl(TControl* Control)
+std::unique_ptr<TBitmap> DrawControl(TControl* control)
 {
-    if (!Control)
+    if (!control)
         return nullptr;
     auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(Control->Width(), Control->Height());
+    bitmap->SetSize(control->Width(), control->Height());
     // A windowed control paints itself and its visible children, each at its place.
-    if (auto* window = dynamic_cast<TWinControl*>(Control))
+    if (auto* window = dynamic_cast<TWinControl*>(control))
         window->PaintTo(bitmap->Canvas(), 0, 0);
     return bitmap;
 }
 
-void TRVBackground::SetRVFBackgroundStyle(int Style)
+void TRVBackground::SetRVFBackgroundStyle(int style)
 {
     // The value comes from a file: anything that is not a placement is none.
     FBackgroundStyle =
-        Style >= bsNoBitmap && Style <= bsCentered ? static_cast<TBackgroundStyle>(Style) : bsNoBitmap;
+        style >= bsNoBitmap && style <= bsCentered ? static_cast<TBackgroundStyle>(style) : bsNoBitmap;
 }

@@ -32,12 +32,12 @@ enum TRVItemBackgroundStyle { rvbsColor, rvbsStretched, rvbsTiled, rvbsCentered 
 // RVF, HTML and RTF output and RVF input can reach it from the document layer.
 class TRVBackground : public TObject, public TRVFBackground {
 public:
-    explicit TRVBackground(bool CreateBitmap);
+    explicit TRVBackground(bool createBitmap);
     ~TRVBackground() override;
     const char* ClassName() const override { return "TRVBackground"; }
 
     TBackgroundStyle BackgroundStyle() const { return FBackgroundStyle; }
-    void SetBackgroundStyle(TBackgroundStyle Value) { FBackgroundStyle = Value; }
+    void SetBackgroundStyle(TBackgroundStyle value) { FBackgroundStyle = value; }
     TGraphic* Image() const { return FImage.get(); }
     TGraphic* ImageCopy() const { return FImageCopy.get(); }
     // The picture as a bitmap; null when it is none or another class.
@@ -45,9 +45,9 @@ public:
 
     // TRVFBackground: the style as its ordinal, and the picture taken over.
     int GetRVFBackgroundStyle() const override { return static_cast<int>(FBackgroundStyle); }
-    void SetRVFBackgroundStyle(int Style) override;
+    void SetRVFBackgroundStyle(int style) override;
     TGraphic* GetRVFBackgroundImage() const override { return FImage.get(); }
-    void SetRVFBackgroundImage(TGraphic* Image) override { AssignImage(Image, nullptr, false); }
+    void SetRVFBackgroundImage(TGraphic* image) override { AssignImage(image, nullptr, false); }
 
     // Scrolling must repaint everything: a picture that does not move with the
     // document (stretched, tiled to the area, centred).
@@ -57,18 +57,18 @@ public:
     // Lets what lies under it show through: a transparent or a centred picture.
     bool IsSemitransparent() const;
     // Draw fills the whole rectangle with Color before any picture.
-    bool FillsWithColor(TColor Color) const;
+    bool FillsWithColor(TColor color) const;
     TRVItemBackgroundStyle GetItemBackStyle() const;
-    void SetItemBackStyle(TRVItemBackgroundStyle Value);
+    void SetItemBackStyle(TRVItemBackgroundStyle value);
 
     // Frees the picture and its copy.
     void FreeImage();
     // Copy: the picture becomes a copy of Graphic; else the background takes
     // Graphic over (and frees it later). The palette copy is then made again
     // with the palette mode of RVData's root (none when RVData is null).
-    void AssignImage(TGraphic* Graphic, TCustomRVData* RVData, bool Copy);
+    void AssignImage(TGraphic* graphic, TCustomRVData* rvData, bool copy);
     // Drops the palette copy, then applies LogPalette as the action says.
-    void UpdatePaletted(TRVPaletteAction Action, ::HPALETTE Palette, PLogPalette LogPalette);
+    void UpdatePaletted(TRVPaletteAction action, ::HPALETTE palette, PLogPalette logPalette);
 
     // Paints the part Rect (canvas coordinates) of an area whose origin is
     // (AreaLeft, AreaTop) and whose size is AreaWidth x AreaHeight: the colour
@@ -76,16 +76,16 @@ public:
     // with Rect's top-left at the canvas's logical (0, 0); with Clip, the canvas
     // is clipped to Rect and its origin moved there for the drawing. HOffs and
     // VOffs are the scroll offsets a scrolled tiling follows. clNone: no colour.
-    void Draw(TCanvas* Canvas, const TRect& Rect, int HOffs, int VOffs, int AreaLeft, int AreaTop,
-              int AreaWidth, int AreaHeight, TColor Color, bool Clip);
+    void Draw(TCanvas* canvas, const TRect& rect, int hOffs, int vOffs, int areaLeft, int areaTop,
+              int areaWidth, int areaHeight, TColor color, bool clip);
     // Paints the part ARect of the area FullRect on a device (device pixels),
     // the picture scaled from screen to device resolution by sad. A transparent
     // picture without colour is drawn over what RVData paints under it (the
     // printed page: DrawBackToBitmap), or over white without RVData. LogPalette,
     // when given, is given to the picture copies made for the device.
-    void Print(TCanvas* Canvas, const TRect& ARect, const TRect& FullRect, const TRVScreenAndDevice& sad,
-               TColor Color, bool ToScreen, PLogPalette LogPalette, TRVPrintableDataServices* RVData,
-               int ItemBackgroundLayer);
+    void Print(TCanvas* canvas, const TRect& aRect, const TRect& fullRect, const TRVScreenAndDevice& sad,
+               TColor color, bool toScreen, PLogPalette logPalette, TRVPrintableDataServices* rvData,
+               int itemBackgroundLayer);
 
 private:
     // The picture drawn: the palette copy when there is one.
@@ -99,4 +99,4 @@ private:
 // A new bitmap the size of Control (Width x Height) with the control drawn at
 // (0, 0): a windowed control paints itself and its visible children into it; any
 // other control leaves it white. Null for a null control.
-std::unique_ptr<TBitmap> DrawControl(TControl* Control);
+std::unique_ptr<TBitmap> DrawControl(TControl* control);

@@ -14,9 +14,9 @@
 
 namespace {
 
-int ClampToInt(int64_t Value)
+int ClampToInt(int64_t value)
 {
-    return static_cast<int>(std::clamp<int64_t>(Value, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
 // The normal vertical scroll unit, in pixels.
@@ -24,27 +24,27 @@ constexpr int NormalVSmallStep = 10;
 
 } // namespace
 
-int RV_AdjustedVSmallStep(int64_t Height, int CurrentStep, int64_t MaxUnits)
+int RV_AdjustedVSmallStep(int64_t height, int currentStep, int64_t maxUnits)
 {
-    CurrentStep = std::max(CurrentStep, 1);
-    MaxUnits = std::max<int64_t>(MaxUnits, 1);
-    Height = std::max<int64_t>(Height, 0);
-    if (Height / CurrentStep <= MaxUnits) {
+    currentStep = std::max(currentStep, 1);
+    maxUnits = std::max<int64_t>(maxUnits, 1);
+    height = std::max<int64_t>(height, 0);
+    if (height / currentStep <= maxUnits) {
         // Back to the normal unit as soon as the document fits in it.
-        if (CurrentStep > NormalVSmallStep && Height / NormalVSmallStep <= MaxUnits)
+        if (currentStep > NormalVSmallStep && height / NormalVSmallStep <= maxUnits)
             return NormalVSmallStep;
-        return CurrentStep;
+        return currentStep;
     }
-    int64_t Step = Height / MaxUnits;
-    if (Step < 1 || Height / Step > MaxUnits)
-        ++Step;
-    return ClampToInt(Step);
+    int64_t step = height / maxUnits;
+    if (step < 1 || height / step > maxUnits)
+        ++step;
+    return ClampToInt(step);
 }
 
 // ---------------------------------------------------------------------------
 // Construction and settings
 
-TRollViewRVData::TRollViewRVData(TCustomRollView* ARollView) : FRollView(ARollView) {}
+TRollViewRVData::TRollViewRVData(TCustomRollView* aRollView) : FRollView(aRollView) {}
 
 TRollViewRVData::~TRollViewRVData()
 {
@@ -59,9 +59,9 @@ TRVOptions TRollViewRVData::GetOptions()
     return FRollView->Options();
 }
 
-void TRollViewRVData::SetOptions(TRVOptions Value)
+void TRollViewRVData::SetOptions(TRVOptions value)
 {
-    FRollView->SetOptions(Value);
+    FRollView->SetOptions(value);
 }
 
 TRVFOptions TRollViewRVData::GetRVFOptions()
@@ -69,9 +69,9 @@ TRVFOptions TRollViewRVData::GetRVFOptions()
     return FRollView->RVFOptions();
 }
 
-void TRollViewRVData::SetRVFOptions(TRVFOptions Value)
+void TRollViewRVData::SetRVFOptions(TRVFOptions value)
 {
-    FRollView->SetRVFOptions(Value);
+    FRollView->SetRVFOptions(value);
 }
 
 TRVRTFOptions TRollViewRVData::GetRTFOptions()
@@ -79,9 +79,9 @@ TRVRTFOptions TRollViewRVData::GetRTFOptions()
     return FRollView->RTFOptions();
 }
 
-void TRollViewRVData::SetRTFOptions(TRVRTFOptions Value)
+void TRollViewRVData::SetRTFOptions(TRVRTFOptions value)
 {
-    FRollView->SetRTFOptions(Value);
+    FRollView->SetRTFOptions(value);
 }
 
 TRVFWarnings TRollViewRVData::GetRVFWarnings()
@@ -89,9 +89,9 @@ TRVFWarnings TRollViewRVData::GetRVFWarnings()
     return FRollView->RVFWarnings();
 }
 
-void TRollViewRVData::SetRVFWarnings(TRVFWarnings Value)
+void TRollViewRVData::SetRVFWarnings(TRVFWarnings value)
 {
-    FRollView->SetRVFWarnings(Value);
+    FRollView->SetRVFWarnings(value);
 }
 
 TRVFReaderStyleMode TRollViewRVData::GetRVFTextStylesReadMode()
@@ -109,9 +109,9 @@ TRVFlags TRollViewRVData::GetFlags()
     return FRollView->Flags();
 }
 
-void TRollViewRVData::SetFlags(TRVFlags Value)
+void TRollViewRVData::SetFlags(TRVFlags value)
 {
-    FRollView->SetFlags(Value);
+    FRollView->SetFlags(value);
 }
 
 TRVPaletteAction TRollViewRVData::GetDoInPaletteMode()
@@ -246,35 +246,35 @@ int TRollViewRVData::GetVSmallStep()
 // ---------------------------------------------------------------------------
 // Scrolling
 
-void TRollViewRVData::ScrollTo(int Y, bool Redraw)
+void TRollViewRVData::ScrollTo(int y, bool redraw)
 {
     if (State.Contains(rvstNoScroll))
         return;
-    if (Redraw)
-        FRollView->ScrollTo(Y);
+    if (redraw)
+        FRollView->ScrollTo(y);
     else
-        FRollView->ScrollToNoRedraw(Y);
+        FRollView->ScrollToNoRedraw(y);
 }
 
-void TRollViewRVData::HScrollTo(int X)
+void TRollViewRVData::HScrollTo(int x)
 {
     if (State.Contains(rvstNoScroll))
         return;
-    FRollView->SetHPos(X);
+    FRollView->SetHPos(x);
 }
 
-void TRollViewRVData::SetDocumentAreaSize(int Width, int Height, bool UpdateH)
+void TRollViewRVData::SetDocumentAreaSize(int width, int height, bool updateH)
 {
-    const int64_t Step = std::max(FRollView->VSmallStep(), 1);
-    const int64_t Units = (std::max<int64_t>(Height, 0) + Step - 1) / Step;
-    FRollView->UpdateScrollBars(Width, ClampToInt(Units), true, UpdateH);
+    const int64_t step = std::max(FRollView->VSmallStep(), 1);
+    const int64_t units = (std::max<int64_t>(height, 0) + step - 1) / step;
+    FRollView->UpdateScrollBars(width, ClampToInt(units), true, updateH);
 }
 
 void TRollViewRVData::AdjustVScrollUnits()
 {
-    const int Step = RV_AdjustedVSmallStep(DocumentHeight, FRollView->VSmallStep(), MaxVScrollUnits);
-    if (Step != FRollView->VSmallStep())
-        FRollView->SetVSmallStep(Step);
+    const int step = RV_AdjustedVSmallStep(DocumentHeight, FRollView->VSmallStep(), MaxVScrollUnits);
+    if (step != FRollView->VSmallStep())
+        FRollView->SetVSmallStep(step);
 }
 
 // ---------------------------------------------------------------------------
@@ -295,38 +295,38 @@ void TRollViewRVData::ClearTemporal()
     TCustomRVFormattedData::ClearTemporal();
 }
 
-void TRollViewRVData::FormatTailKeepingState(TCanvas* Canvas)
+void TRollViewRVData::FormatTailKeepingState(TCanvas* canvas)
 {
     TRVMouseStateNote Note;
     SaveMouseState(Note);
-    TRVCPInfo* const ReportedCP = LastReportedCP;
+    TRVCPInfo* const reportedCp = LastReportedCP;
     FKeepingState = true;
     FClearedDuringTail = false;
     // Whatever the layout did to the draw items, the state goes back on them,
     // also when it failed halfway.
-    auto Restore = [&]() {
+    auto restore = [&]() {
         FKeepingState = false;
         if (!FClearedDuringTail)
             return;
         RestoreMouseState(Note);
         // The checkpoint last reported is still the one the view shows.
-        LastReportedCP = ReportedCP;
+        LastReportedCP = reportedCp;
     };
     try {
-        Format_(false, true, false, 0, Canvas, true, true);
+        Format_(false, true, false, 0, canvas, true, true);
     } catch (...) {
-        Restore();
+        restore();
         throw;
     }
-    Restore();
+    restore();
 }
 
 // ---------------------------------------------------------------------------
 // Style maps and markers
 
-void TRollViewRVData::InitStyleMappings(TRVIntegerList*& PTextStylesMapping,
-                                        TRVIntegerList*& PParaStylesMapping,
-                                        TRVIntegerList*& PListStylesMapping)
+void TRollViewRVData::InitStyleMappings(TRVIntegerList*& pTextStylesMapping,
+                                        TRVIntegerList*& pParaStylesMapping,
+                                        TRVIntegerList*& pListStylesMapping)
 {
     // One set of maps for the whole read, sub-documents included.
     if (!TextStylesMapping)
@@ -335,9 +335,9 @@ void TRollViewRVData::InitStyleMappings(TRVIntegerList*& PTextStylesMapping,
         ParaStylesMapping = new TRVIntegerList();
     if (!ListStylesMapping)
         ListStylesMapping = new TRVIntegerList();
-    PTextStylesMapping = TextStylesMapping;
-    PParaStylesMapping = ParaStylesMapping;
-    PListStylesMapping = ListStylesMapping;
+    pTextStylesMapping = TextStylesMapping;
+    pParaStylesMapping = ParaStylesMapping;
+    pListStylesMapping = ListStylesMapping;
 }
 
 void TRollViewRVData::DoneStyleMappings(TRVIntegerList*, TRVIntegerList*, TRVIntegerList*)
@@ -350,11 +350,11 @@ void TRollViewRVData::DoneStyleMappings(TRVIntegerList*, TRVIntegerList*, TRVInt
     ListStylesMapping = nullptr;
 }
 
-TRVMarkerList* TRollViewRVData::GetMarkers(bool AllowCreate)
+TRVMarkerList* TRollViewRVData::GetMarkers(bool allowCreate)
 {
     if (!GetFlags().Contains(rvflRoot))
-        return TRVControlData::GetMarkers(AllowCreate);
-    if (!FMarkers && AllowCreate)
+        return TRVControlData::GetMarkers(allowCreate);
+    if (!FMarkers && allowCreate)
         FMarkers = std::make_unique<TRVMarkerList>();
     return FMarkers.get();
 }
@@ -381,15 +381,15 @@ TCustomRVItemInfo* TRollViewRVData::GetChosenItem()
     return FRollView->ChosenItem();
 }
 
-void TRollViewRVData::AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item)
+void TRollViewRVData::AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item)
 {
-    FRollView->AssignChosenRVData(RVData, Item);
-    TRVControlData::AssignChosenRVData(RVData, Item);
+    FRollView->AssignChosenRVData(rvData, item);
+    TRVControlData::AssignChosenRVData(rvData, item);
 }
 
-void TRollViewRVData::SilentReplaceChosenRVData(TCustomRVData* RVData)
+void TRollViewRVData::SilentReplaceChosenRVData(TCustomRVData* rvData)
 {
-    FRollView->SilentReplaceChosenRVData(RVData);
+    FRollView->SilentReplaceChosenRVData(rvData);
 }
 
 TWinControl* TRollViewRVData::GetInplaceEditor()
@@ -397,14 +397,14 @@ TWinControl* TRollViewRVData::GetInplaceEditor()
     return FRollView->GetInplaceEditor();
 }
 
-void TRollViewRVData::UnassignChosenRVData(TCustomRVData* RVData)
+void TRollViewRVData::UnassignChosenRVData(TCustomRVData* rvData)
 {
     if (State.Contains(rvstUnAssigningChosen))
         return;
     State.Include(rvstUnAssigningChosen);
     try {
-        TRVControlData::UnassignChosenRVData(RVData);
-        FRollView->UnassignChosenRVData(RVData);
+        TRVControlData::UnassignChosenRVData(rvData);
+        FRollView->UnassignChosenRVData(rvData);
     } catch (...) {
         State.Exclude(rvstUnAssigningChosen);
         throw;
@@ -420,103 +420,103 @@ void TRollViewRVData::DestroyInplaceEditor()
 // ---------------------------------------------------------------------------
 // Event hooks
 
-AnsiString TRollViewRVData::GetURL(int Id)
+AnsiString TRollViewRVData::GetURL(int id)
 {
-    AnsiString Result;
+    AnsiString result;
     if (FRollView->OnURLNeeded)
-        FRollView->OnURLNeeded(FRollView, Id, Result);
-    return Result;
+        FRollView->OnURLNeeded(FRollView, id, result);
+    return result;
 }
 
-AnsiString TRollViewRVData::GetExtraRTFCode(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
-                                            bool InStyleSheet)
+AnsiString TRollViewRVData::GetExtraRTFCode(TRVRTFSaveArea area, TObject* obj, int index1, int index2,
+                                            bool inStyleSheet)
 {
-    AnsiString Result;
+    AnsiString result;
     if (FRollView->OnSaveRTFExtra)
-        FRollView->OnSaveRTFExtra(FRollView, Area, Obj, Index1, Index2, InStyleSheet, Result);
-    return Result;
+        FRollView->OnSaveRTFExtra(FRollView, area, obj, index1, index2, inStyleSheet, result);
+    return result;
 }
 
-AnsiString TRollViewRVData::GetExtraHTMLCode(TRVHTMLSaveArea Area, bool CSSVersion)
+AnsiString TRollViewRVData::GetExtraHTMLCode(TRVHTMLSaveArea area, bool cssVersion)
 {
-    AnsiString Result;
+    AnsiString result;
     if (FRollView->OnSaveHTMLExtra)
-        FRollView->OnSaveHTMLExtra(FRollView, Area, CSSVersion, Result);
-    return Result;
+        FRollView->OnSaveHTMLExtra(FRollView, area, cssVersion, result);
+    return result;
 }
 
-void TRollViewRVData::ReadHyperlink(const AnsiString& Target, const AnsiString& Extras,
-                                    TRVLoadFormat DocFormat, int& StyleNo, TRVTag& ItemTag,
-                                    AnsiString& ItemName)
+void TRollViewRVData::ReadHyperlink(const AnsiString& target, const AnsiString& extras,
+                                    TRVLoadFormat docFormat, int& styleNo, TRVTag& itemTag,
+                                    AnsiString& itemName)
 {
     // A bullet or a picture that is a hyperlink is read as its hypertext kind.
-    if (StyleNo == rvsBullet)
-        StyleNo = rvsHotspot;
-    else if (StyleNo == rvsPicture)
-        StyleNo = rvsHotPicture;
+    if (styleNo == rvsBullet)
+        styleNo = rvsHotspot;
+    else if (styleNo == rvsPicture)
+        styleNo = rvsHotPicture;
     if (FRollView->OnReadHyperlink)
-        FRollView->OnReadHyperlink(FRollView, Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+        FRollView->OnReadHyperlink(FRollView, target, extras, docFormat, styleNo, itemTag, itemName);
 }
 
-TGraphic* TRollViewRVData::RVFPictureNeeded(const AnsiString& ItemName, const TRVTag& ItemTag)
+TGraphic* TRollViewRVData::RVFPictureNeeded(const AnsiString& itemName, const TRVTag& itemTag)
 {
-    TGraphic* Result = nullptr;
+    TGraphic* result = nullptr;
     if (FRollView->OnRVFPictureNeeded)
-        FRollView->OnRVFPictureNeeded(FRollView, ItemName, ItemTag, Result);
-    return Result;
+        FRollView->OnRVFPictureNeeded(FRollView, itemName, itemTag, result);
+    return result;
 }
 
-TControl* TRollViewRVData::RVFControlNeeded(const AnsiString& ItemName, const TRVTag& ItemTag)
+TControl* TRollViewRVData::RVFControlNeeded(const AnsiString& itemName, const TRVTag& itemTag)
 {
-    TControl* Result = nullptr;
+    TControl* result = nullptr;
     if (FRollView->OnRVFControlNeeded)
-        FRollView->OnRVFControlNeeded(FRollView, ItemName, ItemTag, Result);
-    return Result;
+        FRollView->OnRVFControlNeeded(FRollView, itemName, itemTag, result);
+    return result;
 }
 
-TCustomImageList* TRollViewRVData::RVFImageListNeeded(int ImageListTag)
+TCustomImageList* TRollViewRVData::RVFImageListNeeded(int imageListTag)
 {
-    TCustomImageList* Result = nullptr;
+    TCustomImageList* result = nullptr;
     if (FRollView->OnRVFImageListNeeded)
-        FRollView->OnRVFImageListNeeded(FRollView, ImageListTag, Result);
-    return Result;
+        FRollView->OnRVFImageListNeeded(FRollView, imageListTag, result);
+    return result;
 }
 
-AnsiString TRollViewRVData::SaveComponentToFile(const AnsiString& Path, TComponent* SaveMe,
-                                                TRVSaveFormat SaveFormat)
+AnsiString TRollViewRVData::SaveComponentToFile(const AnsiString& path, TComponent* saveMe,
+                                                TRVSaveFormat saveFormat)
 {
-    AnsiString Result;
+    AnsiString result;
     if (FRollView->OnSaveComponentToFile)
-        FRollView->OnSaveComponentToFile(FRollView, Path, SaveMe, SaveFormat, Result);
-    return Result;
+        FRollView->OnSaveComponentToFile(FRollView, path, saveMe, saveFormat, result);
+    return result;
 }
 
-void TRollViewRVData::HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path,
-                                    TColor BackgroundColor, AnsiString& Location, bool& DoDefault)
+void TRollViewRVData::HTMLSaveImage(TCustomRVData* rvData, int itemNo, const AnsiString& path,
+                                    TColor backgroundColor, AnsiString& location, bool& doDefault)
 {
-    Location.clear();
-    DoDefault = true;
+    location.clear();
+    doDefault = true;
     if (FRollView->OnHTMLSaveImage)
-        FRollView->OnHTMLSaveImage(FRollView, RVData, ItemNo, Path, BackgroundColor, Location, DoDefault);
+        FRollView->OnHTMLSaveImage(FRollView, rvData, itemNo, path, backgroundColor, location, doDefault);
 }
 
-void TRollViewRVData::ControlAction2(TRVControlAction ControlAction, int ItemNo, TControl*& Ctrl)
+void TRollViewRVData::ControlAction2(TRVControlAction controlAction, int itemNo, TControl*& ctrl)
 {
     if (FRollView->OnControlAction)
-        FRollView->OnControlAction(FRollView, ControlAction, ItemNo, Ctrl);
+        FRollView->OnControlAction(FRollView, controlAction, itemNo, ctrl);
 }
 
-void TRollViewRVData::ItemAction(TRVItemAction ItemAction, TCustomRVItemInfo* Item, AnsiString& Text,
-                                 TCustomRVData* RVData)
+void TRollViewRVData::ItemAction(TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
+                                 TCustomRVData* rvData)
 {
     if (FRollView->OnItemAction)
-        FRollView->OnItemAction(FRollView, ItemAction, Item, Text, RVData);
+        FRollView->OnItemAction(FRollView, itemAction, item, text, rvData);
 }
 
-void TRollViewRVData::DoJump(int Id)
+void TRollViewRVData::DoJump(int id)
 {
     if (FRollView->OnJump)
-        FRollView->OnJump(FRollView, Id);
+        FRollView->OnJump(FRollView, id);
 }
 
 bool TRollViewRVData::IsAssignedJump()
@@ -524,22 +524,22 @@ bool TRollViewRVData::IsAssignedJump()
     return static_cast<bool>(FRollView->OnJump);
 }
 
-void TRollViewRVData::DoRVMouseMove(int Id)
+void TRollViewRVData::DoRVMouseMove(int id)
 {
     if (FRollView->OnRVMouseMove)
-        FRollView->OnRVMouseMove(FRollView, Id);
+        FRollView->OnRVMouseMove(FRollView, id);
 }
 
-void TRollViewRVData::DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y)
+void TRollViewRVData::DoRVMouseDown(TMouseButton button, TShiftState shift, int itemNo, int x, int y)
 {
     if (FRollView->OnRVMouseDown)
-        FRollView->OnRVMouseDown(FRollView, Button, Shift, ItemNo, X, Y);
+        FRollView->OnRVMouseDown(FRollView, button, shift, itemNo, x, y);
 }
 
-void TRollViewRVData::DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y)
+void TRollViewRVData::DoRVMouseUp(TMouseButton button, TShiftState shift, int itemNo, int x, int y)
 {
     if (FRollView->OnRVMouseUp)
-        FRollView->OnRVMouseUp(FRollView, Button, Shift, ItemNo, X, Y);
+        FRollView->OnRVMouseUp(FRollView, button, shift, itemNo, x, y);
 }
 
 bool TRollViewRVData::IsAssignedRVMouseDown()
@@ -552,10 +552,10 @@ bool TRollViewRVData::IsAssignedRVMouseUp()
     return static_cast<bool>(FRollView->OnRVMouseUp);
 }
 
-void TRollViewRVData::DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y)
+void TRollViewRVData::DoRVRightClick(const AnsiString& clickedWord, int styleNo, int x, int y)
 {
     if (FRollView->OnRVRightClick)
-        FRollView->OnRVRightClick(FRollView, ClickedWord, StyleNo, X, Y);
+        FRollView->OnRVRightClick(FRollView, clickedWord, styleNo, x, y);
 }
 
 bool TRollViewRVData::IsAssignedRVRightClick()
@@ -563,10 +563,10 @@ bool TRollViewRVData::IsAssignedRVRightClick()
     return static_cast<bool>(FRollView->OnRVRightClick);
 }
 
-void TRollViewRVData::DoRVDblClick(const AnsiString& ClickedWord, int StyleNo)
+void TRollViewRVData::DoRVDblClick(const AnsiString& clickedWord, int styleNo)
 {
     if (FRollView->OnRVDblClick)
-        FRollView->OnRVDblClick(FRollView, ClickedWord, StyleNo);
+        FRollView->OnRVDblClick(FRollView, clickedWord, styleNo);
 }
 
 bool TRollViewRVData::IsAssignedRVDblClick()
@@ -574,10 +574,10 @@ bool TRollViewRVData::IsAssignedRVDblClick()
     return static_cast<bool>(FRollView->OnRVDblClick);
 }
 
-void TRollViewRVData::DoCheckpointVisible(TRVCPInfo* CheckpointData)
+void TRollViewRVData::DoCheckpointVisible(TRVCPInfo* checkpointData)
 {
     if (FRollView->OnCheckpointVisible)
-        FRollView->OnCheckpointVisible(FRollView, CheckpointData);
+        FRollView->OnCheckpointVisible(FRollView, checkpointData);
 }
 
 bool TRollViewRVData::IsAssignedCheckpointVisible()

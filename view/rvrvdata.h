@@ -19,7 +19,7 @@ class TRVScroller;
 // The vertical scroll unit that keeps a document of Height pixels within
 // MaxUnits positions: CurrentStep while it does; else the smallest step that
 // does; back to the normal step 10 once that fits again. Never below 1.
-int RV_AdjustedVSmallStep(int64_t Height, int CurrentStep, int64_t MaxUnits);
+int RV_AdjustedVSmallStep(int64_t height, int currentStep, int64_t maxUnits);
 
 // A formatted document with keyboard focus among its focusable items
 // (hyperlinks, controls, items inside table cells). The top focus is the item
@@ -33,30 +33,30 @@ public:
     const char* ClassName() const override { return "TRVControlData"; }
 
     // Records the top focus besides the focused item.
-    void AdjustFocus(int NewFocusedItemNo, TCustomRVData* ATopFocusedRVData, int ATopFocusedItemNo) override;
+    void AdjustFocus(int newFocusedItemNo, TCustomRVData* aTopFocusedRvData, int aTopFocusedItemNo) override;
     bool FocusesClickedItems() override { return true; }
     // Frees the draw items; the top focus goes with them.
     void ClearTemporal() override;
     // Also takes the focus from the focused item.
-    void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) override;
+    void Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent) override;
     // The focus rectangle is taken away while the release is handled.
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
     // Moves the focus to the next (or previous) focusable item, or out of the
     // document to the next control of the form in tab order. PrevControl is
     // the control the focus comes from (the viewer itself when Tab is pressed
     // in it), or null.
-    void DoTabNavigation(bool GoForward, TWinControl* PrevControl);
+    void DoTabNavigation(bool goForward, TWinControl* prevControl);
     // The dotted rectangle around the focused item (XOR: drawing it twice
     // removes it); nothing unless the item asks for one.
-    void DrawFocusedRect(TCanvas* Canvas);
+    void DrawFocusedRect(TCanvas* canvas);
     // Enter on the focused item: its hypertext action.
     void ExecuteFocused();
     // Paints the canvas's clip rectangle of the parent control: background and
     // document into an off-screen bitmap, then copied at once. An exception
     // raised while painting is drawn as "Error:" and its message at the top
     // left of Canvas (null: the parent control's canvas); it never escapes.
-    void PaintBuffered(TCanvas* Canvas = nullptr);
+    void PaintBuffered(TCanvas* canvas = nullptr);
 
     TRVTabNavigationType TabNavigation = rvtnTab;
     int TopFocusedItemNo = -1;
@@ -65,7 +65,7 @@ public:
 private:
     // The next control of the form in tab order after (or before) Control,
     // skipping this document's control and everything inside it; null when none.
-    TWinControl* FindNextFormControl(TWinControl* Control, bool GoForward);
+    TWinControl* FindNextFormControl(TWinControl* control, bool goForward);
 
     // The off-screen bitmap of PaintBuffered, made on the first paint; a
     // paint nested in another (while FPainting) uses a bitmap of its own.
@@ -81,28 +81,28 @@ private:
 // and the style maps of an RVF read in progress.
 class TRollViewRVData : public TRVControlData {
 public:
-    explicit TRollViewRVData(TCustomRollView* ARollView);
+    explicit TRollViewRVData(TCustomRollView* aRollView);
     ~TRollViewRVData() override;
     const char* ClassName() const override { return "TRollViewRVData"; }
 
     // A class reference: makes the data of a viewer (the editor has its own).
-    static TRollViewRVData* Create(TCustomRollView* ARollView) { return new TRollViewRVData(ARollView); }
+    static TRollViewRVData* Create(TCustomRollView* aRollView) { return new TRollViewRVData(aRollView); }
 
     TCustomRollView* RollView() const { return FRollView; }
 
     // ---- Settings of the control
     TRVOptions GetOptions() override;
-    void SetOptions(TRVOptions Value) override;
+    void SetOptions(TRVOptions value) override;
     TRVFOptions GetRVFOptions() override;
-    void SetRVFOptions(TRVFOptions Value) override;
+    void SetRVFOptions(TRVFOptions value) override;
     TRVRTFOptions GetRTFOptions() override;
-    void SetRTFOptions(TRVRTFOptions Value) override;
+    void SetRTFOptions(TRVRTFOptions value) override;
     TRVFWarnings GetRVFWarnings() override;
-    void SetRVFWarnings(TRVFWarnings Value) override;
+    void SetRVFWarnings(TRVFWarnings value) override;
     TRVFReaderStyleMode GetRVFTextStylesReadMode() override;
     TRVFReaderStyleMode GetRVFParaStylesReadMode() override;
     TRVFlags GetFlags() override;
-    void SetFlags(TRVFlags Value) override;
+    void SetFlags(TRVFlags value) override;
     TRVPaletteAction GetDoInPaletteMode() override;
     HPALETTE GetRVPalette() override;
     PLogPalette GetRVLogPalette() override;
@@ -135,10 +135,10 @@ public:
 
     // ---- Scrolling
     // Nothing while rvstNoScroll is set.
-    void ScrollTo(int Y, bool Redraw) override;
-    void HScrollTo(int X) override;
+    void ScrollTo(int y, bool redraw) override;
+    void HScrollTo(int x) override;
     // The height in units, rounded up in 64 bits.
-    void SetDocumentAreaSize(int Width, int Height, bool UpdateH) override;
+    void SetDocumentAreaSize(int width, int height, bool updateH) override;
     // Chooses the step so that DocumentHeight fits the 32-bit scroll positions
     // (RV_AdjustedVSmallStep): the normal step 10 for every document whose
     // height in units of 10 fits, a larger one only beyond that.
@@ -152,56 +152,56 @@ public:
     // a drag selection in progress, the hovered and the pressed hyperlink and
     // the keyboard focus stay as they were: a pane that is appended to while
     // the user drags keeps the drag.
-    void FormatTailKeepingState(TCanvas* Canvas);
+    void FormatTailKeepingState(TCanvas* canvas);
 
     // ---- Style maps of an RVF read and list markers
-    void InitStyleMappings(TRVIntegerList*& PTextStylesMapping, TRVIntegerList*& PParaStylesMapping,
-                           TRVIntegerList*& PListStylesMapping) override;
-    void DoneStyleMappings(TRVIntegerList* PTextStylesMapping, TRVIntegerList* PParaStylesMapping,
-                           TRVIntegerList* PListStylesMapping) override;
-    TRVMarkerList* GetMarkers(bool AllowCreate) override;
+    void InitStyleMappings(TRVIntegerList*& pTextStylesMapping, TRVIntegerList*& pParaStylesMapping,
+                           TRVIntegerList*& pListStylesMapping) override;
+    void DoneStyleMappings(TRVIntegerList* pTextStylesMapping, TRVIntegerList* pParaStylesMapping,
+                           TRVIntegerList* pListStylesMapping) override;
+    TRVMarkerList* GetMarkers(bool allowCreate) override;
     void DestroyMarkers() override;
 
     // ---- The chosen sub-document and its in-place editor (the scroller's)
     TCustomRVData* GetChosenRVData() override;
     TCustomRVItemInfo* GetChosenItem() override;
-    void AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item) override;
-    void SilentReplaceChosenRVData(TCustomRVData* RVData) override;
-    void UnassignChosenRVData(TCustomRVData* RVData) override;
+    void AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item) override;
+    void SilentReplaceChosenRVData(TCustomRVData* rvData) override;
+    void UnassignChosenRVData(TCustomRVData* rvData) override;
     TWinControl* GetInplaceEditor() override;
     void DestroyInplaceEditor() override;
 
     // ---- Event hooks: the control's handlers
-    AnsiString GetURL(int Id) override;
-    AnsiString GetExtraRTFCode(TRVRTFSaveArea Area, TObject* Obj, int Index1, int Index2,
-                               bool InStyleSheet) override;
-    AnsiString GetExtraHTMLCode(TRVHTMLSaveArea Area, bool CSSVersion) override;
+    AnsiString GetURL(int id) override;
+    AnsiString GetExtraRTFCode(TRVRTFSaveArea area, TObject* obj, int index1, int index2,
+                               bool inStyleSheet) override;
+    AnsiString GetExtraHTMLCode(TRVHTMLSaveArea area, bool cssVersion) override;
     // A bullet read as a hyperlink becomes a hot spot, a picture a hypertext
     // picture, before the handler sees it.
-    void ReadHyperlink(const AnsiString& Target, const AnsiString& Extras, TRVLoadFormat DocFormat,
-                       int& StyleNo, TRVTag& ItemTag, AnsiString& ItemName) override;
-    TGraphic* RVFPictureNeeded(const AnsiString& ItemName, const TRVTag& ItemTag) override;
-    TControl* RVFControlNeeded(const AnsiString& ItemName, const TRVTag& ItemTag) override;
-    TCustomImageList* RVFImageListNeeded(int ImageListTag) override;
-    AnsiString SaveComponentToFile(const AnsiString& Path, TComponent* SaveMe,
-                                   TRVSaveFormat SaveFormat) override;
-    void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const AnsiString& Path, TColor BackgroundColor,
-                       AnsiString& Location, bool& DoDefault) override;
-    void ControlAction2(TRVControlAction ControlAction, int ItemNo, TControl*& Ctrl) override;
-    void ItemAction(TRVItemAction ItemAction, TCustomRVItemInfo* Item, AnsiString& Text,
-                    TCustomRVData* RVData) override;
-    void DoJump(int Id) override;
+    void ReadHyperlink(const AnsiString& target, const AnsiString& extras, TRVLoadFormat docFormat,
+                       int& styleNo, TRVTag& itemTag, AnsiString& itemName) override;
+    TGraphic* RVFPictureNeeded(const AnsiString& itemName, const TRVTag& itemTag) override;
+    TControl* RVFControlNeeded(const AnsiString& itemName, const TRVTag& itemTag) override;
+    TCustomImageList* RVFImageListNeeded(int imageListTag) override;
+    AnsiString SaveComponentToFile(const AnsiString& path, TComponent* saveMe,
+                                   TRVSaveFormat saveFormat) override;
+    void HTMLSaveImage(TCustomRVData* rvData, int itemNo, const AnsiString& path, TColor backgroundColor,
+                       AnsiString& location, bool& doDefault) override;
+    void ControlAction2(TRVControlAction controlAction, int itemNo, TControl*& ctrl) override;
+    void ItemAction(TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
+                    TCustomRVData* rvData) override;
+    void DoJump(int id) override;
     bool IsAssignedJump() override;
-    void DoRVMouseMove(int Id) override;
-    void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) override;
-    void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y) override;
+    void DoRVMouseMove(int id) override;
+    void DoRVMouseDown(TMouseButton button, TShiftState shift, int itemNo, int x, int y) override;
+    void DoRVMouseUp(TMouseButton button, TShiftState shift, int itemNo, int x, int y) override;
     bool IsAssignedRVMouseDown() override;
     bool IsAssignedRVMouseUp() override;
-    void DoRVRightClick(const AnsiString& ClickedWord, int StyleNo, int X, int Y) override;
+    void DoRVRightClick(const AnsiString& clickedWord, int styleNo, int x, int y) override;
     bool IsAssignedRVRightClick() override;
-    void DoRVDblClick(const AnsiString& ClickedWord, int StyleNo) override;
+    void DoRVDblClick(const AnsiString& clickedWord, int styleNo) override;
     bool IsAssignedRVDblClick() override;
-    void DoCheckpointVisible(TRVCPInfo* CheckpointData) override;
+    void DoCheckpointVisible(TRVCPInfo* checkpointData) override;
     bool IsAssignedCheckpointVisible() override;
     void DoCopy() override;
     bool IsAssignedCopy() override;

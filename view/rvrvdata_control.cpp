@@ -13,35 +13,35 @@
 
 namespace {
 
-TCustomRVFormattedData* AsFormatted(TCustomRVData* Data)
+TCustomRVFormattedData* AsFormatted(TCustomRVData* data)
 {
-    return dynamic_cast<TCustomRVFormattedData*>(Data);
+    return dynamic_cast<TCustomRVFormattedData*>(data);
 }
 
 // Brings the kept off-screen canvas back to what a new bitmap's canvas is:
 // white pixels (unless the background is about to cover them all), the
 // default font, pen and brush, the pen at the origin.
-void ResetPaintBuffer(TCanvas* Canvas, int Width, int Height, bool Covered)
+void ResetPaintBuffer(TCanvas* canvas, int width, int height, bool covered)
 {
-    const TFont DefaultFont;
-    const TPen DefaultPen;
-    const TBrush DefaultBrush;
-    if (!Covered) {
-        Canvas->Brush()->SetColor(clWhite);
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->FillRect(Bounds(0, 0, Width, Height));
+    const TFont defaultFont;
+    const TPen defaultPen;
+    const TBrush defaultBrush;
+    if (!covered) {
+        canvas->Brush()->SetColor(clWhite);
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->FillRect(Bounds(0, 0, width, height));
     }
-    Canvas->Font()->Assign(&DefaultFont);
-    Canvas->Pen()->Assign(&DefaultPen);
-    Canvas->Brush()->Assign(&DefaultBrush);
-    Canvas->SetPenPos(TPoint{0, 0});
+    canvas->Font()->Assign(&defaultFont);
+    canvas->Pen()->Assign(&defaultPen);
+    canvas->Brush()->Assign(&defaultBrush);
+    canvas->SetPenPos(TPoint{0, 0});
 }
 
 // Control is Container or lies inside it.
-bool IsInside(const TControl* Control, const TControl* Container)
+bool IsInside(const TControl* control, const TControl* container)
 {
-    for (const TControl* c = Control; c; c = c->Parent())
-        if (c == Container)
+    for (const TControl* c = control; c; c = c->Parent())
+        if (c == container)
             return true;
     return false;
 }
@@ -52,12 +52,12 @@ TRVControlData::TRVControlData() = default;
 
 TRVControlData::~TRVControlData() = default;
 
-void TRVControlData::AdjustFocus(int NewFocusedItemNo, TCustomRVData* ATopFocusedRVData,
-                                 int ATopFocusedItemNo)
+void TRVControlData::AdjustFocus(int newFocusedItemNo, TCustomRVData* aTopFocusedRvData,
+                                 int aTopFocusedItemNo)
 {
-    TCustomRVFormattedData::AdjustFocus(NewFocusedItemNo, ATopFocusedRVData, ATopFocusedItemNo);
-    TopFocusedItemNo = ATopFocusedItemNo;
-    TopFocusedRVData = ATopFocusedRVData;
+    TCustomRVFormattedData::AdjustFocus(newFocusedItemNo, aTopFocusedRvData, aTopFocusedItemNo);
+    TopFocusedItemNo = aTopFocusedItemNo;
+    TopFocusedRVData = aTopFocusedRvData;
 }
 
 void TRVControlData::ClearTemporal()
@@ -70,14 +70,14 @@ void TRVControlData::ClearTemporal()
     TCustomRVFormattedData::ClearTemporal();
 }
 
-void TRVControlData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent)
+void TRVControlData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
     if (!State.Contains(rvstDeselecting)) {
         State.Include(rvstDeselecting);
         try {
-            const bool HadFocus = FocusedItemNo != -1;
+            const bool hadFocus = FocusedItemNo != -1;
             ClearFocus();
-            if (HadFocus)
+            if (hadFocus)
                 Invalidate();
             TopFocusedItemNo = -1;
             TopFocusedRVData = nullptr;
@@ -87,45 +87,45 @@ void TRVControlData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool Make
         }
         State.Exclude(rvstDeselecting);
     }
-    TCustomRVFormattedData::Deselect(NewPartiallySelected, MakeEvent);
+    TCustomRVFormattedData::Deselect(newPartiallySelected, makeEvent);
 }
 
-void TRVControlData::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TRVControlData::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TCanvas* Canvas = GetCanvas();
-    if (Canvas)
-        DrawFocusedRect(Canvas);
-    TCustomRVFormattedData::MouseUp(Button, Shift, X, Y);
+    TCanvas* canvas = GetCanvas();
+    if (canvas)
+        DrawFocusedRect(canvas);
+    TCustomRVFormattedData::MouseUp(button, shift, x, y);
     // The release may have moved the focus: the rectangle goes where it is now.
-    Canvas = GetCanvas();
-    if (Canvas)
-        DrawFocusedRect(Canvas);
+    canvas = GetCanvas();
+    if (canvas)
+        DrawFocusedRect(canvas);
 }
 
 // ---------------------------------------------------------------------------
 // Focus
 
-void TRVControlData::DrawFocusedRect(TCanvas* Canvas)
+void TRVControlData::DrawFocusedRect(TCanvas* canvas)
 {
-    if (TopFocusedItemNo == -1 || !Canvas)
+    if (TopFocusedItemNo == -1 || !canvas)
         return;
-    TCustomRVFormattedData* Data = AsFormatted(TopFocusedRVData);
-    if (!Data || TopFocusedItemNo < 0 || TopFocusedItemNo >= Data->GetItemCount())
+    TCustomRVFormattedData* data = AsFormatted(TopFocusedRVData);
+    if (!data || TopFocusedItemNo < 0 || TopFocusedItemNo >= data->GetItemCount())
         return;
-    TCustomRVItemInfo* Item = Data->GetItem(TopFocusedItemNo);
-    if (!Item->GetBoolValueEx(rvbpXORFocus, GetRVStyle()))
+    TCustomRVItemInfo* item = data->GetItem(TopFocusedItemNo);
+    if (!item->GetBoolValueEx(rvbpXORFocus, GetRVStyle()))
         return;
-    int OriginX = 0;
-    int OriginY = 0;
-    Data->GetOriginEx(OriginX, OriginY);
-    Canvas->Font()->SetColor(clBlack);
-    Canvas->Brush()->SetStyle(bsSolid);
-    for (int i = Item->DrawItemNo; i >= 0 && i < Data->DrawItems.Count(); ++i) {
-        const TRVDrawLineInfo* dli = Data->DrawItems[i];
+    int originX = 0;
+    int originY = 0;
+    data->GetOriginEx(originX, originY);
+    canvas->Font()->SetColor(clBlack);
+    canvas->Brush()->SetStyle(bsSolid);
+    for (int i = item->DrawItemNo; i >= 0 && i < data->DrawItems.Count(); ++i) {
+        const TRVDrawLineInfo* dli = data->DrawItems[i];
         if (dli->ItemNo != TopFocusedItemNo)
             break;
-        Canvas->DrawFocusRect(Bounds(OriginX + dli->Left - GetHOffs() - 1,
-                                     OriginY + dli->Top - GetVOffs() - 1, dli->Width + 2, dli->Height + 2));
+        canvas->DrawFocusRect(Bounds(originX + dli->Left - GetHOffs() - 1,
+                                     originY + dli->Top - GetVOffs() - 1, dli->Width + 2, dli->Height + 2));
     }
 }
 
@@ -136,201 +136,201 @@ void TRVControlData::ExecuteFocused()
     TopFocusedRVData->GetItem(TopFocusedItemNo)->Execute(this);
 }
 
-TWinControl* TRVControlData::FindNextFormControl(TWinControl* Control, bool GoForward)
+TWinControl* TRVControlData::FindNextFormControl(TWinControl* control, bool goForward)
 {
-    TWinControl* Viewer = GetParentControl();
-    TCustomForm* Form = GetParentForm(Viewer);
-    if (!Form)
+    TWinControl* viewer = GetParentControl();
+    TCustomForm* form = GetParentForm(viewer);
+    if (!form)
         return nullptr;
-    TList List;
-    Form->GetTabOrderList(&List);
-    const int Count = List.Count();
-    if (Count == 0)
+    TList list;
+    form->GetTabOrderList(&list);
+    const int count = list.Count();
+    if (count == 0)
         return nullptr;
-    int Start = List.IndexOf(Control);
-    if (Start < 0)
-        Start = GoForward ? Count - 1 : 0;
-    int i = Start;
+    int start = list.IndexOf(control);
+    if (start < 0)
+        start = goForward ? count - 1 : 0;
+    int i = start;
     do {
-        i = GoForward ? (i + 1) % Count : (i + Count - 1) % Count;
-        auto* Candidate = static_cast<TWinControl*>(List.Get(i));
-        if (!IsInside(Candidate, Viewer) && Candidate->CanFocus() && Candidate->TabStop())
-            return Candidate;
-    } while (i != Start);
+        i = goForward ? (i + 1) % count : (i + count - 1) % count;
+        auto* candidate = static_cast<TWinControl*>(list.Get(i));
+        if (!IsInside(candidate, viewer) && candidate->CanFocus() && candidate->TabStop())
+            return candidate;
+    } while (i != start);
     return nullptr;
 }
 
-void TRVControlData::DoTabNavigation(bool GoForward, TWinControl* PrevControl)
+void TRVControlData::DoTabNavigation(bool goForward, TWinControl* prevControl)
 {
     if (State.Contains(rvstDoNotTab)) {
         // The focus came with a click: the clicked place decides, not Tab.
         State.Exclude(rvstDoNotTab);
         return;
     }
-    TWinControl* Viewer = GetParentControl();
-    if (!Viewer)
+    TWinControl* viewer = GetParentControl();
+    if (!viewer)
         return;
-    if (PrevControl && GetParentForm(PrevControl) != GetParentForm(Viewer))
+    if (prevControl && GetParentForm(prevControl) != GetParentForm(viewer))
         return;
-    if (FocusedItemNo != -1 && !PrevControl)
+    if (FocusedItemNo != -1 && !prevControl)
         return;
-    TCanvas* Canvas = Viewer->HandleAllocated() ? GetCanvas() : nullptr;
-    if (PrevControl && PrevControl != Viewer) {
+    TCanvas* canvas = viewer->HandleAllocated() ? GetCanvas() : nullptr;
+    if (prevControl && prevControl != viewer) {
         // The focus comes back from a control inside the document: its item
         // becomes the focused one, so that Tab goes on from there.
-        int ItemNo = -1;
+        int itemNo = -1;
         if (FocusedItemNo >= 0 && FocusedItemNo < GetItemCount() &&
-            GetItem(FocusedItemNo)->OwnsControl(PrevControl))
-            ItemNo = FocusedItemNo;
+            GetItem(FocusedItemNo)->OwnsControl(prevControl))
+            itemNo = FocusedItemNo;
         else
-            ItemNo = FindControlItemNo(PrevControl);
-        if (ItemNo >= 0) {
-            DrawFocusedRect(Canvas);
+            itemNo = FindControlItemNo(prevControl);
+        if (itemNo >= 0) {
+            DrawFocusedRect(canvas);
             ClearFocus();
-            FocusedItemNo = ItemNo;
-            TCustomRVData* TopData = nullptr;
-            int TopItem = -1;
-            if (GetItem(ItemNo)->AdjustFocusToControl(PrevControl, TopData, TopItem)) {
-                TopFocusedRVData = TopData;
-                TopFocusedItemNo = TopItem;
+            FocusedItemNo = itemNo;
+            TCustomRVData* topData = nullptr;
+            int topItem = -1;
+            if (GetItem(itemNo)->AdjustFocusToControl(prevControl, topData, topItem)) {
+                TopFocusedRVData = topData;
+                TopFocusedItemNo = topItem;
             }
-            DrawFocusedRect(Canvas);
+            DrawFocusedRect(canvas);
         }
     }
-    DrawFocusedRect(Canvas);
-    const bool HadFocus = FocusedItemNo != -1;
-    TCustomRVData* TopData = nullptr;
-    int TopItem = -1;
-    const int Next = GetNextFocusedItem(FocusedItemNo, GoForward, TopData, TopItem);
-    if (Next == -1) {
-        TopData = nullptr;
-        TopItem = -1;
+    DrawFocusedRect(canvas);
+    const bool hadFocus = FocusedItemNo != -1;
+    TCustomRVData* topData = nullptr;
+    int topItem = -1;
+    const int next = GetNextFocusedItem(FocusedItemNo, goForward, topData, topItem);
+    if (next == -1) {
+        topData = nullptr;
+        topItem = -1;
     }
-    TopFocusedRVData = TopData;
-    TopFocusedItemNo = TopItem;
-    if (PrevControl == Viewer || Next != -1 || HadFocus) {
-        FocusedItemNo = Next;
+    TopFocusedRVData = topData;
+    TopFocusedItemNo = topItem;
+    if (prevControl == viewer || next != -1 || hadFocus) {
+        FocusedItemNo = next;
         if (TopFocusedRVData && TopFocusedItemNo >= 0 && TopFocusedItemNo < TopFocusedRVData->GetItemCount())
             TopFocusedRVData->GetItem(TopFocusedItemNo)->Focusing();
-        DrawFocusedRect(Canvas);
+        DrawFocusedRect(canvas);
         if (FocusedItemNo != -1) {
-            const int DrawItemNo = GetItem(FocusedItemNo)->DrawItemNo;
-            if (DrawItemNo >= 0 && DrawItemNo < DrawItems.Count()) {
-                const TRVDrawLineInfo* dli = DrawItems[DrawItemNo];
+            const int drawItemNo = GetItem(FocusedItemNo)->DrawItemNo;
+            if (drawItemNo >= 0 && drawItemNo < DrawItems.Count()) {
+                const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
                 ShowRectangle(dli->Left, dli->Top, dli->Width, dli->Height);
             }
             return;
         }
         // Past the last (or the first) item: out of the document.
-        if (TWinControl* NextControl = FindNextFormControl(Viewer, GoForward)) {
-            NextControl->SetFocus();
+        if (TWinControl* nextControl = FindNextFormControl(viewer, goForward)) {
+            nextControl->SetFocus();
             return;
         }
-        if (HadFocus)
-            DoTabNavigation(GoForward, Viewer);
+        if (hadFocus)
+            DoTabNavigation(goForward, viewer);
         return;
     }
-    if (Viewer->CanFocus() && !Viewer->Focused())
-        Viewer->SetFocus();
+    if (viewer->CanFocus() && !viewer->Focused())
+        viewer->SetFocus();
 }
 
 // ---------------------------------------------------------------------------
 // Buffered painting
 
-void TRVControlData::PaintBuffered(TCanvas* Canvas)
+void TRVControlData::PaintBuffered(TCanvas* canvas)
 {
-    if (!Canvas)
-        Canvas = GetCanvas();
-    if (!Canvas)
+    if (!canvas)
+        canvas = GetCanvas();
+    if (!canvas)
         return;
-    const TRect Clip = Canvas->ClipRect();
-    if (Clip.Width() <= 0 || Clip.Height() <= 0)
+    const TRect clip = canvas->ClipRect();
+    if (clip.Width() <= 0 || clip.Height() <= 0)
         return;
-    DrawFocusedRect(Canvas);
+    DrawFocusedRect(canvas);
     AnsiString Error;
     bool Failed = false;
-    const TRVBackground* Background = GetBackground();
-    const bool Covered = Background && Background->FillsWithColor(GetColor());
+    const TRVBackground* background = GetBackground();
+    const bool covered = background && background->FillsWithColor(GetColor());
     // Background and document on Target, whose origin is the clip's top-left;
     // an exception stops the painting and is reported below.
-    auto PaintLayers = [&](TCanvas* Target) {
-        const bool WasPainting = FPainting;
+    auto paintLayers = [&](TCanvas* target) {
+        const bool wasPainting = FPainting;
         FPainting = true;
         try {
-            DrawBackground(Target, Clip);
-            ApplyZoom(Target);
+            DrawBackground(target, clip);
+            ApplyZoom(target);
             try {
-                PaintTo(Target, Clip);
+                PaintTo(target, clip);
             } catch (...) {
-                RestoreZoom(Target);
+                RestoreZoom(target);
                 throw;
             }
-            RestoreZoom(Target);
-        } catch (const std::exception& E) {
+            RestoreZoom(target);
+        } catch (const std::exception& e) {
             // What was drawn is shown; the message follows.
             Failed = true;
-            Error = E.what();
+            Error = e.what();
         } catch (...) {
             Failed = true;
         }
-        FPainting = WasPainting;
+        FPainting = wasPainting;
     };
-    if (Canvas->DrawsOffscreen() && !FPainting) {
+    if (canvas->DrawsOffscreen() && !FPainting) {
         // The window's canvas is off-screen already: painting on it directly
         // gives what the copy of a bitmap would, without the bitmap. Its
         // origin moves to the clip's top-left and it starts from a new
         // bitmap's state; everything is put back afterwards.
-        TFont SavedFont;
-        TPen SavedPen;
-        TBrush SavedBrush;
-        SavedFont.Assign(Canvas->Font());
-        SavedPen.Assign(Canvas->Pen());
-        SavedBrush.Assign(Canvas->Brush());
-        const TPoint SavedPenPos = Canvas->PenPos();
-        const int Saved = Canvas->SaveDC();
-        const TPoint Org = Canvas->ViewportOrg();
-        const TPoint WindowOrg = Canvas->WindowOrg();
-        Canvas->SetViewportOrgEx(Org.X + Clip.Left - WindowOrg.X, Org.Y + Clip.Top - WindowOrg.Y);
-        Canvas->SetWindowOrgEx(0, 0);
-        Canvas->IntersectClipRect(0, 0, Clip.Width(), Clip.Height());
-        ResetPaintBuffer(Canvas, Clip.Width(), Clip.Height(), Covered);
-        PaintLayers(Canvas);
-        Canvas->RestoreDC(Saved);
-        Canvas->Font()->Assign(&SavedFont);
-        Canvas->Pen()->Assign(&SavedPen);
-        Canvas->Brush()->Assign(&SavedBrush);
-        Canvas->SetPenPos(SavedPenPos);
+        TFont savedFont;
+        TPen savedPen;
+        TBrush savedBrush;
+        savedFont.Assign(canvas->Font());
+        savedPen.Assign(canvas->Pen());
+        savedBrush.Assign(canvas->Brush());
+        const TPoint savedPenPos = canvas->PenPos();
+        const int saved = canvas->SaveDC();
+        const TPoint org = canvas->ViewportOrg();
+        const TPoint windowOrg = canvas->WindowOrg();
+        canvas->SetViewportOrgEx(org.X + clip.Left - windowOrg.X, org.Y + clip.Top - windowOrg.Y);
+        canvas->SetWindowOrgEx(0, 0);
+        canvas->IntersectClipRect(0, 0, clip.Width(), clip.Height());
+        ResetPaintBuffer(canvas, clip.Width(), clip.Height(), covered);
+        paintLayers(canvas);
+        canvas->RestoreDC(saved);
+        canvas->Font()->Assign(&savedFont);
+        canvas->Pen()->Assign(&savedPen);
+        canvas->Brush()->Assign(&savedBrush);
+        canvas->SetPenPos(savedPenPos);
     } else {
         // The bitmap is kept from paint to paint: making a new one for every
         // paint costs more than the painting. Each paint gets it as a new one
         // would be (ResetPaintBuffer).
-        std::unique_ptr<TBitmap> Nested;
-        TBitmap* Buffer;
+        std::unique_ptr<TBitmap> nested;
+        TBitmap* buffer;
         if (FPainting) {
-            Nested = std::make_unique<TBitmap>();
-            Buffer = Nested.get();
+            nested = std::make_unique<TBitmap>();
+            buffer = nested.get();
         } else {
             if (!FPaintBuffer)
                 FPaintBuffer = std::make_unique<TBitmap>();
-            Buffer = FPaintBuffer.get();
+            buffer = FPaintBuffer.get();
         }
-        Buffer->SetSize(Clip.Width(), Clip.Height());
-        TCanvas* BufferCanvas = Buffer->Canvas();
-        if (!Nested)
-            ResetPaintBuffer(BufferCanvas, Clip.Width(), Clip.Height(), Covered);
-        const int Saved = BufferCanvas->SaveDC();
-        PaintLayers(BufferCanvas);
-        BufferCanvas->RestoreDC(Saved);
-        Canvas->CopyRect(Clip, BufferCanvas, Bounds(0, 0, Clip.Width(), Clip.Height()));
+        buffer->SetSize(clip.Width(), clip.Height());
+        TCanvas* bufferCanvas = buffer->Canvas();
+        if (!nested)
+            ResetPaintBuffer(bufferCanvas, clip.Width(), clip.Height(), covered);
+        const int saved = bufferCanvas->SaveDC();
+        paintLayers(bufferCanvas);
+        bufferCanvas->RestoreDC(saved);
+        canvas->CopyRect(clip, bufferCanvas, Bounds(0, 0, clip.Width(), clip.Height()));
     }
     if (Failed) {
-        Canvas->Font()->SetName("Arial");
-        Canvas->Font()->SetSize(10);
-        Canvas->Font()->SetColor(0x0000FF);
-        Canvas->Font()->SetStyle(TFontStyles());
-        Canvas->Brush()->SetColor(0xFFFFFF);
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->TextOut(0, 0, "Error:" + Error);
+        canvas->Font()->SetName("Arial");
+        canvas->Font()->SetSize(10);
+        canvas->Font()->SetColor(0x0000FF);
+        canvas->Font()->SetStyle(TFontStyles());
+        canvas->Brush()->SetColor(0xFFFFFF);
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->TextOut(0, 0, "Error:" + Error);
     }
-    DrawFocusedRect(Canvas);
+    DrawFocusedRect(canvas);
 }

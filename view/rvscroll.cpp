@@ -15,16 +15,16 @@ TRVScrollBarFunctions RVScrollBarFunctions = {
 
 namespace {
 
-int ClampToInt(int64_t Value)
+int ClampToInt(int64_t value)
 {
-    return static_cast<int>(std::clamp<int64_t>(Value, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
 // Pos kept at most at the last position of a bar (Max less the page) and at least at 0.
-int ClampPos(int Pos, int Max, int Page)
+int ClampPos(int pos, int max, int page)
 {
-    const int64_t last = static_cast<int64_t>(Max) - (Page - 1);
-    return ClampToInt(std::max<int64_t>(std::min<int64_t>(Pos, last), 0));
+    const int64_t last = static_cast<int64_t>(max) - (page - 1);
+    return ClampToInt(std::max<int64_t>(std::min<int64_t>(pos, last), 0));
 }
 
 } // namespace
@@ -32,7 +32,7 @@ int ClampPos(int Pos, int Max, int Page)
 // ---------------------------------------------------------------------------
 // Ranges and bars
 
-void TRVScroller::UpdateScrollBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll)
+void TRVScroller::UpdateScrollBars(int width, int height, bool updateH, bool allowDisableNoScroll)
 {
     if (FUpdatingScrollBars || !HandleAllocated())
         return;
@@ -47,20 +47,20 @@ void TRVScroller::UpdateScrollBars(int Width, int Height, bool UpdateH, bool All
     // bar can change the other at most once each way).
     for (int round = 0; round < 3 && HandleAllocated(); ++round) {
         const TRect client = ClientRect();
-        SetBars(Width, Height, UpdateH, AllowDisableNoScroll);
+        SetBars(width, height, updateH, allowDisableNoScroll);
         if (!HandleAllocated() || ClientRect() == client)
             break;
     }
 }
 
-void TRVScroller::SetBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll)
+void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisableNoScroll)
 {
     const UINT mask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    if (UpdateH) {
-        FHRange = Width;
+    if (updateH) {
+        FHRange = width;
         // A page of at least one pixel, so that page scrolling always moves.
         FHPage = std::max(ClientWidth(), 1);
-        FHMax = ClampToInt(static_cast<int64_t>(Width) - 1);
+        FHMax = ClampToInt(static_cast<int64_t>(width) - 1);
         if (FHScrollVisible) {
             FHPos = ClampPos(FHPos, FHMax, FHPage);
             SCROLLINFO info;
@@ -78,16 +78,16 @@ void TRVScroller::SetBars(int Width, int Height, bool UpdateH, bool AllowDisable
             return;
     }
 
-    FVRange = Height;
+    FVRange = height;
     // The page is at least one unit, whatever the client height and the step, so
     // that Page Up and Page Down always move.
     FVPage = std::max(ClientHeight() / FVSmallStep, 1);
-    FVMax = ClampToInt(static_cast<int64_t>(Height) - 1);
+    FVMax = ClampToInt(static_cast<int64_t>(height) - 1);
     FVPos = ClampPos(FVPos, FVMax, FVPage);
     if (FVScrollVisible) {
         SCROLLINFO info;
         info.fMask = mask;
-        if (AllowDisableNoScroll && FDisableNoScroll)
+        if (allowDisableNoScroll && FDisableNoScroll)
             info.fMask |= SIF_DISABLENOSCROLL;
         info.nMin = 0;
         info.nMax = FVMax;
@@ -99,11 +99,11 @@ void TRVScroller::SetBars(int Width, int Height, bool UpdateH, bool AllowDisable
     }
 }
 
-void TRVScroller::HideBar(int Bar)
+void TRVScroller::HideBar(int bar)
 {
     SCROLLINFO info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    RVScrollBarFunctions.GetScrollInfo(Handle(), Bar, &info);
+    RVScrollBarFunctions.GetScrollInfo(Handle(), bar, &info);
     if (info.nMin == 0 && info.nMax == 1 && info.nPage == 0 && info.nPos == 0)
         return;
     // A page larger than the range hides the bar.
@@ -111,7 +111,7 @@ void TRVScroller::HideBar(int Bar)
     info.nMax = 1;
     info.nPage = 2;
     info.nPos = 0;
-    RVScrollBarFunctions.SetScrollInfo(Handle(), Bar, &info, true);
+    RVScrollBarFunctions.SetScrollInfo(Handle(), bar, &info, true);
 }
 
 int TRVScroller::GetVScrollMax()
@@ -136,43 +136,43 @@ int TRVScroller::GetHScrollMax()
     return ClampPos(INT_MAX, FHMax, FHPage);
 }
 
-void TRVScroller::SetVScrollVisible(bool Value)
+void TRVScroller::SetVScrollVisible(bool value)
 {
-    if (FVScrollVisible == Value)
+    if (FVScrollVisible == value)
         return;
-    FVScrollVisible = Value;
+    FVScrollVisible = value;
     UpdateScrollBars(FHRange, FVRange, true, true);
 }
 
-void TRVScroller::SetHScrollVisible(bool Value)
+void TRVScroller::SetHScrollVisible(bool value)
 {
-    if (FHScrollVisible == Value)
+    if (FHScrollVisible == value)
         return;
-    FHScrollVisible = Value;
+    FHScrollVisible = value;
     UpdateScrollBars(FHRange, FVRange, true, true);
 }
 
-void TRVScroller::SetVSmallStep(int Value)
+void TRVScroller::SetVSmallStep(int value)
 {
-    if (Value < 1 || Value == FVSmallStep)
+    if (value < 1 || value == FVSmallStep)
         return;
     // The same document pixel stays at the top of the view (as nearly as the new
     // unit allows); what the rounding moves, the child controls follow.
     const int64_t pixels = static_cast<int64_t>(FVPos) * FVSmallStep;
-    FVSmallStep = Value;
-    FVPos = ClampToInt(pixels / Value);
-    ScrollChildren(0, ClampToInt(pixels - static_cast<int64_t>(FVPos) * Value));
+    FVSmallStep = value;
+    FVPos = ClampToInt(pixels / value);
+    ScrollChildren(0, ClampToInt(pixels - static_cast<int64_t>(FVPos) * value));
 }
 
 // ---------------------------------------------------------------------------
 // Positions
 
-void TRVScroller::SetVPos(int Pos, bool Redraw)
+void TRVScroller::SetVPos(int pos, bool redraw)
 {
     if (!HandleAllocated())
         return;
     const int old = FVPos;
-    FVPos = Pos;
+    FVPos = pos;
     if (FVScrollVisible) {
         // The platform's clamping to the bar's range and page applies.
         SCROLLINFO info;
@@ -187,16 +187,16 @@ void TRVScroller::SetVPos(int Pos, bool Redraw)
     }
     if (FVPos == old)
         return;
-    ScrollContents(0, (static_cast<int64_t>(old) - FVPos) * FVSmallStep, Redraw);
+    ScrollContents(0, (static_cast<int64_t>(old) - FVPos) * FVSmallStep, redraw);
     AfterVScroll();
 }
 
-void TRVScroller::SetHPos(int Pos)
+void TRVScroller::SetHPos(int pos)
 {
     if (!HandleAllocated())
         return;
     const int old = FHPos;
-    FHPos = Pos;
+    FHPos = pos;
     if (FHScrollVisible) {
         SCROLLINFO info;
         info.fMask = SIF_POS;
@@ -214,11 +214,11 @@ void TRVScroller::SetHPos(int Pos)
     AfterHScroll();
 }
 
-void TRVScroller::ScrollContents(int64_t dx, int64_t dy, bool Redraw)
+void TRVScroller::ScrollContents(int64_t dx, int64_t dy, bool redraw)
 {
     const int x = ClampToInt(dx);
     const int y = ClampToInt(dy);
-    if (!Redraw) {
+    if (!redraw) {
         ScrollChildren(x, y);
         return;
     }
@@ -262,30 +262,30 @@ void TRVScroller::AfterHScroll()
         OnHScrolled(this);
 }
 
-int RV_GetYByTag(const TControl* Control)
+int RV_GetYByTag(const TControl* control)
 {
-    return std::clamp(Control->Tag(), -10000, 10000);
+    return std::clamp(control->Tag(), -10000, 10000);
 }
 
-void RV_Tag2Y(TControl* Control)
+void RV_Tag2Y(TControl* control)
 {
-    Control->SetTop(RV_GetYByTag(Control));
+    control->SetTop(RV_GetYByTag(control));
 }
 
 // ---------------------------------------------------------------------------
 // Scroll-bar messages, keys and the wheel
 
-int TRVScroller::ThumbPosition(int Bar, WPARAM WParam)
+int TRVScroller::ThumbPosition(int bar, WPARAM wParam)
 {
     // The message carries only the low 16 bits of the thumb's position; the bar
     // knows all of them while the thumb is dragged. Its track position is taken
     // when it agrees with the message, else the last one seen during the drag,
     // else the message's bits as an unsigned number (a position is never negative).
-    const WORD low = HIWORD(WParam);
-    int& lastTrack = FLastThumbTrack[Bar == SB_VERT ? 1 : 0];
+    const WORD low = HIWORD(wParam);
+    int& lastTrack = FLastThumbTrack[bar == SB_VERT ? 1 : 0];
     SCROLLINFO info;
     info.fMask = SIF_TRACKPOS;
-    if (HandleAllocated() && RVScrollBarFunctions.GetScrollInfo(Handle(), Bar, &info) &&
+    if (HandleAllocated() && RVScrollBarFunctions.GetScrollInfo(Handle(), bar, &info) &&
         LOWORD(static_cast<uint32_t>(info.nTrackPos)) == low) {
         lastTrack = info.nTrackPos;
         return info.nTrackPos;
@@ -295,11 +295,11 @@ int TRVScroller::ThumbPosition(int Bar, WPARAM WParam)
     return low;
 }
 
-void TRVScroller::WMVScroll(TMessage& Message)
+void TRVScroller::WMVScroll(TMessage& message)
 {
     const int page = std::max(ClientHeight() / FVSmallStep, 1);
     const int64_t pos = FVPos;
-    switch (LOWORD(Message.WParam)) {
+    switch (LOWORD(message.WParam)) {
     case SB_LINEUP:
         SetVScrollPos(ClampToInt(pos - 1));
         break;
@@ -313,11 +313,11 @@ void TRVScroller::WMVScroll(TMessage& Message)
         SetVScrollPos(ClampToInt(pos + page));
         break;
     case SB_THUMBPOSITION:
-        SetVScrollPos(ThumbPosition(SB_VERT, Message.WParam));
+        SetVScrollPos(ThumbPosition(SB_VERT, message.WParam));
         break;
     case SB_THUMBTRACK: {
         // Read even without tracking: the release that follows may need it.
-        const int pos = ThumbPosition(SB_VERT, Message.WParam);
+        const int pos = ThumbPosition(SB_VERT, message.WParam);
         if (FTracking)
             SetVScrollPos(pos);
         break;
@@ -333,11 +333,11 @@ void TRVScroller::WMVScroll(TMessage& Message)
     }
 }
 
-void TRVScroller::WMHScroll(TMessage& Message)
+void TRVScroller::WMHScroll(TMessage& message)
 {
     const int page = std::max(ClientWidth(), 1);
     const int64_t pos = FHPos;
-    switch (LOWORD(Message.WParam)) {
+    switch (LOWORD(message.WParam)) {
     case SB_LINELEFT:
         SetHPos(ClampToInt(pos - FVSmallStep));
         break;
@@ -351,10 +351,10 @@ void TRVScroller::WMHScroll(TMessage& Message)
         SetHPos(ClampToInt(pos + page));
         break;
     case SB_THUMBPOSITION:
-        SetHPos(ThumbPosition(SB_HORZ, Message.WParam));
+        SetHPos(ThumbPosition(SB_HORZ, message.WParam));
         break;
     case SB_THUMBTRACK: {
-        const int pos = ThumbPosition(SB_HORZ, Message.WParam);
+        const int pos = ThumbPosition(SB_HORZ, message.WParam);
         if (FTracking)
             SetHPos(pos);
         break;
@@ -370,15 +370,15 @@ void TRVScroller::WMHScroll(TMessage& Message)
     }
 }
 
-void TRVScroller::KeyDown(WORD& Key, TShiftState Shift)
+void TRVScroller::KeyDown(WORD& key, TShiftState shift)
 {
-    TCustomControl::KeyDown(Key, Shift);
+    TCustomControl::KeyDown(key, shift);
     if (!FKeyboardScroll)
         return;
     // The key the OnKeyDown handler left becomes a scroll request to the window itself.
     UINT msg = WM_VSCROLL;
     int code;
-    switch (Key) {
+    switch (key) {
     case VK_PRIOR:
         code = SB_PAGEUP;
         break;
@@ -411,18 +411,18 @@ void TRVScroller::KeyDown(WORD& Key, TShiftState Shift)
     Perform(msg, MAKEWPARAM(code, 0), 0);
 }
 
-bool TRVScroller::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
+bool TRVScroller::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
 {
-    const bool handled = TCustomControl::DoMouseWheelDown(Shift, MousePos);
+    const bool handled = TCustomControl::DoMouseWheelDown(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
     SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) + FWheelStep));
     return true;
 }
 
-bool TRVScroller::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
+bool TRVScroller::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
 {
-    const bool handled = TCustomControl::DoMouseWheelUp(Shift, MousePos);
+    const bool handled = TCustomControl::DoMouseWheelUp(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
     SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) - FWheelStep));

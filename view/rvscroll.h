@@ -19,12 +19,12 @@ class TCustomRVItemInfo;
 // the table with the platform's own; every scroll-bar call of the scroller goes
 // through it.
 struct TRVScrollBarFunctions {
-    bool (*ShowScrollBar)(HWND Wnd, int Bar, bool Show);
-    bool (*GetScrollInfo)(HWND Wnd, int Bar, SCROLLINFO* Info);
-    int (*GetScrollPos)(HWND Wnd, int Bar);
-    int (*SetScrollPos)(HWND Wnd, int Bar, int Pos, bool Redraw);
-    int (*SetScrollInfo)(HWND Wnd, int Bar, const SCROLLINFO* Info, bool Redraw);
-    bool (*EnableScrollBar)(HWND Wnd, UINT Bar, UINT Arrows);
+    bool (*ShowScrollBar)(HWND wnd, int bar, bool show);
+    bool (*GetScrollInfo)(HWND wnd, int bar, SCROLLINFO* info);
+    int (*GetScrollPos)(HWND wnd, int bar);
+    int (*SetScrollPos)(HWND wnd, int bar, int pos, bool redraw);
+    int (*SetScrollInfo)(HWND wnd, int bar, const SCROLLINFO* info, bool redraw);
+    bool (*EnableScrollBar)(HWND wnd, UINT bar, UINT arrows);
 };
 extern TRVScrollBarFunctions RVScrollBarFunctions;
 
@@ -41,7 +41,7 @@ extern TRVScrollBarFunctions RVScrollBarFunctions;
 // (a table cell being edited) and its item are referred to, not owned.
 class TRVScroller : public TCustomControl {
 public:
-    explicit TRVScroller(TComponent* AOwner);
+    explicit TRVScroller(TComponent* aOwner);
     ~TRVScroller() override;
     const char* ClassName() const override { return "TRVScroller"; }
 
@@ -61,56 +61,56 @@ public:
 
     // Moves the view to vertical unit Pos (clamped); Redraw false leaves the
     // repainting to the caller.
-    virtual void SetVPos(int Pos, bool Redraw);
+    virtual void SetVPos(int pos, bool redraw);
     // Moves the view to horizontal pixel Pos (clamped), repainting.
-    virtual void SetHPos(int Pos);
-    void SetVScrollPos(int Pos) { SetVPos(Pos, true); }
+    virtual void SetHPos(int pos);
+    void SetVScrollPos(int pos) { SetVPos(pos, true); }
     // Y is a pixel position.
-    void ScrollTo(int Y) { SetVPos(Y / FVSmallStep, true); }
-    void ScrollToNoRedraw(int Y) { SetVPos(Y / FVSmallStep, false); }
+    void ScrollTo(int y) { SetVPos(y / FVSmallStep, true); }
+    void ScrollToNoRedraw(int y) { SetVPos(y / FVSmallStep, false); }
     // The largest vertical unit and horizontal pixel position (0 or more).
     int GetVScrollMax();
     int GetHScrollMax();
     // Width in pixels, Height in units: sets ranges, pages and bars and clamps
     // the positions. Ignored while running and without a window.
-    void UpdateScrollBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll);
+    void UpdateScrollBars(int width, int height, bool updateH, bool allowDisableNoScroll);
     // Stores a new vertical unit (values below 1 are ignored) and converts VPos so
     // that the view keeps its place in the document; the caller then sets the
     // scroll bars again (UpdateScrollBars) and repaints.
-    virtual void SetVSmallStep(int Value);
+    virtual void SetVSmallStep(int value);
     // Moves every child control: Tag += dy (then Top follows it), Left += dx.
     void ScrollChildren(int dx, int dy);
 
     // ---- Settings
     bool Tracking() const { return FTracking; }
-    void SetTracking(bool Value) { FTracking = Value; }
+    void SetTracking(bool value) { FTracking = value; }
     bool FullRedrawOnScroll() const { return FFullRedrawOnScroll; }
-    void SetFullRedrawOnScroll(bool Value) { FFullRedrawOnScroll = Value; }
+    void SetFullRedrawOnScroll(bool value) { FFullRedrawOnScroll = value; }
     bool VScrollVisible() const { return FVScrollVisible; }
-    void SetVScrollVisible(bool Value);
+    void SetVScrollVisible(bool value);
     bool HScrollVisible() const { return FHScrollVisible; }
-    void SetHScrollVisible(bool Value);
+    void SetHScrollVisible(bool value);
     bool KeyboardScroll() const { return FKeyboardScroll; }
-    void SetKeyboardScroll(bool Value) { FKeyboardScroll = Value; }
+    void SetKeyboardScroll(bool value) { FKeyboardScroll = value; }
     // Units scrolled per wheel notch.
     int WheelStep() const { return FWheelStep; }
-    void SetWheelStep(int Value) { FWheelStep = Value; }
+    void SetWheelStep(int value) { FWheelStep = value; }
     // Keep the vertical bar shown, disabled, when the document fits.
     bool DisableNoScroll() const { return FDisableNoScroll; }
-    void SetDisableNoScroll(bool Value) { FDisableNoScroll = Value; }
+    void SetDisableNoScroll(bool value) { FDisableNoScroll = value; }
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle Value);
+    void SetBorderStyle(TBorderStyle value);
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
     // rvbdRightToLeft puts the vertical bar on the left; a change recreates the window.
-    virtual void SetBiDiModeRV(TRVBiDiMode Value);
+    virtual void SetBiDiModeRV(TRVBiDiMode value);
     bool UseXPThemes() const { return FUseXPThemes; }
-    void SetUseXPThemes(bool Value);
+    void SetUseXPThemes(bool value);
     HTHEME ThemeHandle() const { return FThemeHandle; }
 
     // ---- Palette. Screens here are true-colour, so no palette is made for the
     // screen and a palette handle changes no pixel (see graphic.h).
     TRVPaletteAction DoInPaletteMode() const { return FDoInPaletteMode; }
-    void SetDoInPaletteMode(TRVPaletteAction Value);
+    void SetDoInPaletteMode(TRVPaletteAction value);
     ::HPALETTE GetPalette() override { return FPalette; }
     PLogPalette GetLogPalette() const { return FLogPalette.get(); }
     // Makes the palette for a palette-based screen, or frees it.
@@ -119,9 +119,9 @@ public:
     // ---- The chosen sub-document (the table cell being edited) and its editor
     TCustomRVData* ChosenRVData() const { return FChosenRVData; }
     TCustomRVItemInfo* ChosenItem() const { return FChosenItem; }
-    void AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item);
-    void SilentReplaceChosenRVData(TCustomRVData* RVData);
-    void UnassignChosenRVData(TPersistent* RVData);
+    void AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item);
+    void SilentReplaceChosenRVData(TCustomRVData* rvData);
+    void UnassignChosenRVData(TPersistent* rvData);
     // The document data of the chosen data, or null.
     TCustomRVData* GetChosenRVData();
     TWinControl* GetInplaceEditor();
@@ -131,7 +131,7 @@ public:
     // Makes the control the active control of its form.
     void SetFocusSilent();
 
-    void Dispatch(TMessage& Message) override;
+    void Dispatch(TMessage& message) override;
 
     TNotifyEvent OnVScrolled;
     TNotifyEvent OnHScrolled;
@@ -152,21 +152,21 @@ protected:
 
     // The formatted document data is a later unit than this one: the viewer
     // answers these with the chosen data's Deselect (nil, false) and GetEditor.
-    virtual void DeselectChosenData(TCustomRVData* RVData);
-    virtual TWinControl* GetChosenDataEditor(TCustomRVData* RVData);
+    virtual void DeselectChosenData(TCustomRVData* rvData);
+    virtual TWinControl* GetChosenDataEditor(TCustomRVData* rvData);
 
-    void CreateParams(TCreateParams& Params) override;
+    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void KeyDown(WORD& Key, TShiftState Shift) override;
-    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
-    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
 
-    void WMHScroll(TMessage& Message);
-    void WMVScroll(TMessage& Message);
-    void WMSetFocus(TMessage& Message);
-    void WMThemeChanged(TMessage& Message);
-    void CMCtl3DChanged(TMessage& Message);
+    void WMHScroll(TMessage& message);
+    void WMVScroll(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMThemeChanged(TMessage& message);
+    void CMCtl3DChanged(TMessage& message);
 
     TBorderStyle FBorderStyle = bsNone;
     int FVSmallStep = 1;
@@ -200,18 +200,18 @@ private:
     int FLastThumbTrack[2] = {0, 0};
 
     // One pass of UpdateScrollBars over both bars.
-    void SetBars(int Width, int Height, bool UpdateH, bool AllowDisableNoScroll);
+    void SetBars(int width, int height, bool updateH, bool allowDisableNoScroll);
     // The position of a thumb message, with all 32 bits.
-    int ThumbPosition(int Bar, WPARAM WParam);
+    int ThumbPosition(int bar, WPARAM wParam);
     // Moves the window's contents and children after a position change.
-    void ScrollContents(int64_t dx, int64_t dy, bool Redraw);
+    void ScrollContents(int64_t dx, int64_t dy, bool redraw);
     // Sets a bar that must not show to a range its page covers.
-    void HideBar(int Bar);
+    void HideBar(int bar);
     // Asks the platform to draw the frame again (border style or theme changed).
     void RefreshFrame();
 };
 
 // A control inserted in a document keeps its client Y in Tag; its Top is that
 // value kept within -10000..10000.
-int RV_GetYByTag(const TControl* Control);
-void RV_Tag2Y(TControl* Control);
+int RV_GetYByTag(const TControl* control);
+void RV_Tag2Y(TControl* control);

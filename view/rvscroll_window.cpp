@@ -9,7 +9,7 @@
 #include "platform/controls/winapi.h"
 #include "view/rvscroll.h"
 
-TRVScroller::TRVScroller(TComponent* AOwner) : TCustomControl(AOwner)
+TRVScroller::TRVScroller(TComponent* aOwner) : TCustomControl(aOwner)
 {
     SetTabStop(true);
 }
@@ -27,20 +27,20 @@ TRVScroller::~TRVScroller()
 // ---------------------------------------------------------------------------
 // The window
 
-void TRVScroller::CreateParams(TCreateParams& Params)
+void TRVScroller::CreateParams(TCreateParams& params)
 {
-    TCustomControl::CreateParams(Params);
+    TCustomControl::CreateParams(params);
     if (FBorderStyle == bsSingle) {
-        Params.Style |= WS_BORDER;
+        params.Style |= WS_BORDER;
         // New-style controls are always on here: a 3-D single border is a sunken edge.
         if (Ctl3D()) {
-            Params.Style &= ~static_cast<DWORD>(WS_BORDER);
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
+            params.Style &= ~static_cast<DWORD>(WS_BORDER);
+            params.ExStyle |= WS_EX_CLIENTEDGE;
         }
     }
     if (FBiDiMode == rvbdRightToLeft)
-        Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
-    Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
+        params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+    params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
     FDisableNoScroll = false;
 }
 
@@ -70,67 +70,67 @@ void TRVScroller::AfterCreateWnd2()
     UpdateScrollBars(ClientWidth(), ClientHeight() / FVSmallStep, true, true);
 }
 
-void TRVScroller::SetBorderStyle(TBorderStyle Value)
+void TRVScroller::SetBorderStyle(TBorderStyle value)
 {
-    if (FBorderStyle == Value)
+    if (FBorderStyle == value)
         return;
-    FBorderStyle = Value;
+    FBorderStyle = value;
     RecreateWnd();
 }
 
-void TRVScroller::SetBiDiModeRV(TRVBiDiMode Value)
+void TRVScroller::SetBiDiModeRV(TRVBiDiMode value)
 {
-    if (FBiDiMode == Value)
+    if (FBiDiMode == value)
         return;
-    FBiDiMode = Value;
+    FBiDiMode = value;
     RecreateWnd();
 }
 
-void TRVScroller::Dispatch(TMessage& Message)
+void TRVScroller::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_HSCROLL:
-        WMHScroll(Message);
+        WMHScroll(message);
         return;
     case WM_VSCROLL:
-        WMVScroll(Message);
+        WMVScroll(message);
         return;
     case WM_GETDLGCODE:
         // The dialog manager leaves the arrow keys to the control.
-        Message.Result = DLGC_WANTARROWS;
+        message.Result = DLGC_WANTARROWS;
         return;
     case WM_SETFOCUS:
-        WMSetFocus(Message);
+        WMSetFocus(message);
         return;
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:
-        TCustomControl::Dispatch(Message);
+        TCustomControl::Dispatch(message);
         Invalidate();
         return;
     case WM_THEMECHANGED:
-        WMThemeChanged(Message);
+        WMThemeChanged(message);
         return;
     case CM_CTL3DCHANGED:
-        CMCtl3DChanged(Message);
+        CMCtl3DChanged(message);
         return;
     default:
         // WM_NCPAINT included: no theme is ever open on this platform, so the
         // platform paints the plain border.
-        TCustomControl::Dispatch(Message);
+        TCustomControl::Dispatch(message);
         return;
     }
 }
 
-void TRVScroller::CMCtl3DChanged(TMessage& Message)
+void TRVScroller::CMCtl3DChanged(TMessage& message)
 {
     if (FBorderStyle == bsSingle)
         RecreateWnd();
-    TCustomControl::Dispatch(Message);
+    TCustomControl::Dispatch(message);
 }
 
-void TRVScroller::WMSetFocus(TMessage& Message)
+void TRVScroller::WMSetFocus(TMessage& message)
 {
-    TCustomControl::Dispatch(Message);
+    TCustomControl::Dispatch(message);
     // Focus entering a viewer whose table cell is being edited goes on to the cell editor.
     for (TControl* c = this; c; c = c->Parent())
         if (dynamic_cast<TRVScroller*>(c) && (c->ComponentState() & csDestroying))
@@ -167,20 +167,20 @@ void TRVScroller::RefreshFrame()
     ::InvalidateRect(Handle(), nullptr, true);
 }
 
-void TRVScroller::WMThemeChanged(TMessage& Message)
+void TRVScroller::WMThemeChanged(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
     FreeThemeHandle();
     CreateThemeHandle();
     RefreshFrame();
-    Message.Result = 1;
+    message.Result = 1;
 }
 
-void TRVScroller::SetUseXPThemes(bool Value)
+void TRVScroller::SetUseXPThemes(bool value)
 {
-    if (FUseXPThemes == Value)
+    if (FUseXPThemes == value)
         return;
-    FUseXPThemes = Value;
+    FUseXPThemes = value;
     if (!HandleAllocated())
         return;
     FreeThemeHandle();
@@ -191,11 +191,11 @@ void TRVScroller::SetUseXPThemes(bool Value)
 // ---------------------------------------------------------------------------
 // Palette
 
-void TRVScroller::SetDoInPaletteMode(TRVPaletteAction Value)
+void TRVScroller::SetDoInPaletteMode(TRVPaletteAction value)
 {
-    if (FDoInPaletteMode == Value)
+    if (FDoInPaletteMode == value)
         return;
-    FDoInPaletteMode = Value;
+    FDoInPaletteMode = value;
     UpdatePaletteInfo();
 }
 
@@ -245,13 +245,13 @@ TWinControl* TRVScroller::GetChosenDataEditor(TCustomRVData*)
     return nullptr;
 }
 
-void TRVScroller::AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* Item)
+void TRVScroller::AssignChosenRVData(TCustomRVData* rvData, TCustomRVItemInfo* item)
 {
-    if (RVData != FChosenRVData) {
+    if (rvData != FChosenRVData) {
         DestroyInplace();
         UnassignChosenRVData(FChosenRVData);
-        FChosenRVData = RVData;
-        FChosenItem = Item;
+        FChosenRVData = rvData;
+        FChosenItem = item;
     }
     // The editor is a child control: its client Y lives in its Tag, like the
     // controls of the document.
@@ -259,17 +259,17 @@ void TRVScroller::AssignChosenRVData(TCustomRVData* RVData, TCustomRVItemInfo* I
         editor->SetTag(editor->Top());
 }
 
-void TRVScroller::SilentReplaceChosenRVData(TCustomRVData* RVData)
+void TRVScroller::SilentReplaceChosenRVData(TCustomRVData* rvData)
 {
-    FChosenRVData = RVData;
-    if (!RVData)
+    FChosenRVData = rvData;
+    if (!rvData)
         FChosenItem = nullptr;
 }
 
-void TRVScroller::UnassignChosenRVData(TPersistent* RVData)
+void TRVScroller::UnassignChosenRVData(TPersistent* rvData)
 {
-    const bool isChosen = RVData == FChosenRVData ||
-                          (FChosenRVData && static_cast<TPersistent*>(FChosenRVData->GetRVData()) == RVData);
+    const bool isChosen = rvData == FChosenRVData ||
+                          (FChosenRVData && static_cast<TPersistent*>(FChosenRVData->GetRVData()) == rvData);
     if (!isChosen)
         return;
     if (FChosenRVData && !(ComponentState() & csDestroying))

@@ -15,16 +15,16 @@ using HTHEME = void*;
 // The device context of the platform's functions is a canvas here.
 using TIsThemeActive = bool (*)();
 using TIsAppThemed = bool (*)();
-using TOpenThemeData = HTHEME (*)(HWND Wnd, const WideChar* ClassList);
-using TCloseThemeData = int (*)(HTHEME Theme);
-using TDrawThemeParentBackground = int (*)(HWND Wnd, TCanvas* DC, const TRect* Rect);
-using TDrawThemeText = int (*)(HTHEME Theme, TCanvas* DC, int PartId, int StateId, const WideChar* Text,
-                               int CharCount, DWORD TextFlags, DWORD TextFlags2, const TRect* Rect);
-using TDrawThemeEdge = int (*)(HTHEME Theme, TCanvas* DC, int PartId, int StateId, const TRect* DestRect,
-                               UINT Edge, UINT Flags, TRect* ContentRect);
-using TDrawThemeBackground = int (*)(HTHEME Theme, TCanvas* DC, int PartId, int StateId, const TRect* Rect,
-                                     const TRect* ClipRect);
-using TIsThemeBackgroundPartiallyTransparent = bool (*)(HTHEME Theme, int PartId, int StateId);
+using TOpenThemeData = HTHEME (*)(HWND wnd, const WideChar* classList);
+using TCloseThemeData = int (*)(HTHEME theme);
+using TDrawThemeParentBackground = int (*)(HWND wnd, TCanvas* dc, const TRect* rect);
+using TDrawThemeText = int (*)(HTHEME theme, TCanvas* dc, int partId, int stateId, const WideChar* text,
+                               int charCount, DWORD textFlags, DWORD textFlags2, const TRect* rect);
+using TDrawThemeEdge = int (*)(HTHEME theme, TCanvas* dc, int partId, int stateId, const TRect* destRect,
+                               UINT edge, UINT flags, TRect* contentRect);
+using TDrawThemeBackground = int (*)(HTHEME theme, TCanvas* dc, int partId, int stateId, const TRect* rect,
+                                     const TRect* clipRect);
+using TIsThemeBackgroundPartiallyTransparent = bool (*)(HTHEME theme, int partId, int stateId);
 
 extern TIsThemeActive RV_IsThemeActive;
 extern TIsAppThemed RV_IsAppThemed;

@@ -23,14 +23,14 @@ bool GWindowVisible = true;
 // Receives the messages posted to the application's handle.
 class TApplicationReceiver : public QObject {
 protected:
-    bool event(QEvent* Event) override
+    bool event(QEvent* event) override
     {
-        if (Event->type() == PostedMessageEventType()) {
+        if (event->type() == PostedMessageEventType()) {
             TEventScope scope(this);
-            DeliverApplicationMessage(Event);
+            DeliverApplicationMessage(event);
             return true;
         }
-        return QObject::event(Event);
+        return QObject::event(event);
     }
 };
 
@@ -39,9 +39,9 @@ protected:
 // ---------------------------------------------------------------------------
 // The application's handle
 
-bool IsApplicationHandle(HWND Wnd)
+bool IsApplicationHandle(HWND wnd)
 {
-    return Wnd && Application && Application->HandleAllocated() && Application->Handle() == Wnd;
+    return wnd && Application && Application->HandleAllocated() && Application->Handle() == wnd;
 }
 
 LONG ApplicationExStyle()
@@ -49,20 +49,20 @@ LONG ApplicationExStyle()
     return GExStyle;
 }
 
-void SetApplicationExStyle(LONG Value)
+void SetApplicationExStyle(LONG value)
 {
-    const bool changed = ((GExStyle ^ Value) & static_cast<LONG>(WS_EX_TOOLWINDOW)) != 0;
-    GExStyle = Value;
+    const bool changed = ((GExStyle ^ value) & static_cast<LONG>(WS_EX_TOOLWINDOW)) != 0;
+    GExStyle = value;
     // The main form carries the program's task-bar button here.
     TCustomForm* main = Application ? Application->MainForm() : nullptr;
     if (changed && main && main->HandleAllocated())
-        UIServices().SetSkipTaskbar(main->Handle(), (Value & WS_EX_TOOLWINDOW) != 0);
+        UIServices().SetSkipTaskbar(main->Handle(), (value & WS_EX_TOOLWINDOW) != 0);
 }
 
-bool ShowApplicationWindow(int Cmd)
+bool ShowApplicationWindow(int cmd)
 {
     const bool wasVisible = GWindowVisible;
-    switch (Cmd) {
+    switch (cmd) {
     case SW_HIDE:
         GWindowVisible = false;
         break;
@@ -93,11 +93,11 @@ QObject* ApplicationReceiver()
     return receiver;
 }
 
-void HandleEventException(TObject* Sender)
+void HandleEventException(TObject* sender)
 {
     try {
         if (Application)
-            Application->HandleException(Sender);
+            Application->HandleException(sender);
     } catch (...) {
         // The error box itself failed: nothing is left to tell the user with.
     }
@@ -106,7 +106,7 @@ void HandleEventException(TObject* Sender)
 // ---------------------------------------------------------------------------
 // TApplication
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* aOwner) : TComponent(aOwner) {}
 
 TApplication::~TApplication()
 {
@@ -122,12 +122,12 @@ void TApplication::Initialize()
     EnsureControlsRuntime();
 }
 
-void TApplication::FormCreated(TCustomForm* Form)
+void TApplication::FormCreated(TCustomForm* form)
 {
-    Form->AfterConstruction();
+    form->AfterConstruction();
     if (!FMainForm) {
-        FMainForm = Form;
-        Form->HandleNeeded();
+        FMainForm = form;
+        form->HandleNeeded();
     }
 }
 
@@ -187,7 +187,7 @@ void TApplication::DestroyForms()
     FMainForm = nullptr;
 }
 
-void TApplication::HandleException(TObject* Sender)
+void TApplication::HandleException(TObject* sender)
 {
     const std::exception_ptr current = std::current_exception();
     if (!current)
@@ -196,27 +196,27 @@ void TApplication::HandleException(TObject* Sender)
         std::rethrow_exception(current);
     } catch (const Exception& e) {
         if (OnException)
-            OnException(Sender, e);
+            OnException(sender, e);
         else
             ShowException(e);
     } catch (const std::exception& e) {
         const Exception wrapped(e.what());
         if (OnException)
-            OnException(Sender, wrapped);
+            OnException(sender, wrapped);
         else
             ShowException(wrapped);
     } catch (...) {
         const Exception wrapped("Unknown exception");
         if (OnException)
-            OnException(Sender, wrapped);
+            OnException(sender, wrapped);
         else
             ShowException(wrapped);
     }
 }
 
-void TApplication::ShowException(const Exception& E)
+void TApplication::ShowException(const Exception& e)
 {
-    AnsiString message = E.Message();
+    AnsiString message = e.Message();
     // A message that ends in a letter or digit (any character after '.') gets its full stop.
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
         message += '.';
@@ -252,16 +252,16 @@ void TApplication::BringToFront()
     }
 }
 
-void TApplication::SetHint(const AnsiString& Value)
+void TApplication::SetHint(const AnsiString& value)
 {
-    if (FHint == Value)
+    if (FHint == value)
         return;
-    FHint = Value;
+    FHint = value;
     if (OnHint)
         OnHint(this);
 }
 
-void TApplication::WndProc(TMessage& Message)
+void TApplication::WndProc(TMessage& message)
 {
-    Message.Result = 0;
+    message.Result = 0;
 }

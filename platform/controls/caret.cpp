@@ -19,7 +19,7 @@ public:
     void Stop();
 
 protected:
-    void timerEvent(QTimerEvent* Event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     int FTimer = 0;
@@ -64,9 +64,9 @@ void TCaretBlinker::Stop()
     FTimer = 0;
 }
 
-void TCaretBlinker::timerEvent(QTimerEvent* Event)
+void TCaretBlinker::timerEvent(QTimerEvent* event)
 {
-    if (Event->timerId() != FTimer)
+    if (event->timerId() != FTimer)
         return;
     TCaret& caret = Caret();
     caret.BlinkOn = !caret.BlinkOn;
@@ -88,15 +88,15 @@ void RestartBlink()
 
 } // namespace
 
-bool CreateCaret(HWND Wnd, void*, int Width, int Height)
+bool CreateCaret(HWND wnd, void*, int width, int height)
 {
-    if (!FindControl(Wnd))
+    if (!FindControl(wnd))
         return false;
     DestroyCaret();
     TCaret& caret = Caret();
-    caret.Owner = Wnd;
-    caret.Width = Width > 0 ? Width : GetSystemMetrics(SM_CXBORDER);
-    caret.Height = Height > 0 ? Height : GetSystemMetrics(SM_CYBORDER);
+    caret.Owner = wnd;
+    caret.Width = width > 0 ? width : GetSystemMetrics(SM_CXBORDER);
+    caret.Height = height > 0 ? height : GetSystemMetrics(SM_CYBORDER);
     caret.Pos = TPoint{0, 0};
     caret.HideCount = 1;
     RestartBlink();
@@ -115,31 +115,31 @@ bool DestroyCaret()
     return true;
 }
 
-bool SetCaretPos(int X, int Y)
+bool SetCaretPos(int x, int y)
 {
     TCaret& caret = Caret();
     if (!caret.Owner)
         return false;
     UpdateCaretArea();
-    caret.Pos = TPoint{X, Y};
+    caret.Pos = TPoint{x, y};
     RestartBlink();
     UpdateCaretArea();
     return true;
 }
 
-bool GetCaretPos(TPoint& Point)
+bool GetCaretPos(TPoint& point)
 {
     const TCaret& caret = Caret();
     if (!caret.Owner)
         return false;
-    Point = caret.Pos;
+    point = caret.Pos;
     return true;
 }
 
-bool ShowCaret(HWND Wnd)
+bool ShowCaret(HWND wnd)
 {
     TCaret& caret = Caret();
-    if (!caret.Owner || (Wnd && Wnd != caret.Owner))
+    if (!caret.Owner || (wnd && wnd != caret.Owner))
         return false;
     if (caret.HideCount > 0 && --caret.HideCount == 0) {
         RestartBlink();
@@ -148,10 +148,10 @@ bool ShowCaret(HWND Wnd)
     return true;
 }
 
-bool HideCaret(HWND Wnd)
+bool HideCaret(HWND wnd)
 {
     TCaret& caret = Caret();
-    if (!caret.Owner || (Wnd && Wnd != caret.Owner))
+    if (!caret.Owner || (wnd && wnd != caret.Owner))
         return false;
     if (caret.HideCount++ == 0) {
         UpdateCaretArea();
@@ -168,41 +168,41 @@ UINT GetCaretBlinkTime()
     return flash > 0 ? static_cast<UINT>(flash / 2) : 0xFFFFFFFFu;
 }
 
-void DrawCaretOverlay(TWinControl* Control, QPainter& Painter)
+void DrawCaretOverlay(TWinControl* control, QPainter& painter)
 {
     const TCaret& caret = Caret();
-    if (!caret.Owner || caret.Owner != TWindowAdapter::HandleOf(Control) || caret.HideCount != 0 ||
+    if (!caret.Owner || caret.Owner != TWindowAdapter::HandleOf(control) || caret.HideCount != 0 ||
         !caret.BlinkOn)
         return;
-    Painter.save();
-    Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    Painter.fillRect(caret.Pos.X, caret.Pos.Y, caret.Width, caret.Height, Qt::white);
-    Painter.restore();
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.fillRect(caret.Pos.X, caret.Pos.Y, caret.Width, caret.Height, Qt::white);
+    painter.restore();
 }
 
-void CaretWindowGone(HWND Wnd)
+void CaretWindowGone(HWND wnd)
 {
-    if (Caret().Owner == Wnd)
+    if (Caret().Owner == wnd)
         DestroyCaret();
 }
 
-void CaretScrolled(HWND Wnd, const TRect& Area, int Dx, int Dy)
+void CaretScrolled(HWND wnd, const TRect& area, int dx, int dy)
 {
     TCaret& caret = Caret();
-    if (caret.Owner != Wnd || !Area.Contains(caret.Pos))
+    if (caret.Owner != wnd || !area.Contains(caret.Pos))
         return;
     UpdateCaretArea();
-    caret.Pos.X += Dx;
-    caret.Pos.Y += Dy;
+    caret.Pos.X += dx;
+    caret.Pos.Y += dy;
     UpdateCaretArea();
 }
 
-bool CaretOwnedBy(HWND Wnd, TPoint& Pos)
+bool CaretOwnedBy(HWND wnd, TPoint& pos)
 {
     const TCaret& caret = Caret();
-    if (!caret.Owner || caret.Owner != Wnd)
+    if (!caret.Owner || caret.Owner != wnd)
         return false;
-    Pos = caret.Pos;
+    pos = caret.Pos;
     return true;
 }
 

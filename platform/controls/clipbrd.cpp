@@ -176,37 +176,37 @@ TPixelBuffer GraphicPixels(const TGraphic* graphic)
 
 } // namespace
 
-unsigned RegisterClipboardFormat(const AnsiString& Name)
+unsigned RegisterClipboardFormat(const AnsiString& name)
 {
-    if (Name.empty())
+    if (name.empty())
         return 0;
     std::vector<AnsiString>& names = RegisteredNames();
     for (size_t i = 0; i < names.size(); ++i)
-        if (SameText(names[i], Name))
+        if (SameText(names[i], name))
             return CF_REGISTERED_FIRST + static_cast<unsigned>(i);
     if (names.size() >= kMaxRegistered)
         return 0;
-    names.push_back(Name);
+    names.push_back(name);
     return CF_REGISTERED_FIRST + static_cast<unsigned>(names.size() - 1);
 }
 
-AnsiString GetClipboardFormatName(unsigned Format)
+AnsiString GetClipboardFormatName(unsigned format)
 {
     const std::vector<AnsiString>& names = RegisteredNames();
-    if (Format < CF_REGISTERED_FIRST || Format - CF_REGISTERED_FIRST >= names.size())
+    if (format < CF_REGISTERED_FIRST || format - CF_REGISTERED_FIRST >= names.size())
         return AnsiString();
-    return names[Format - CF_REGISTERED_FIRST];
+    return names[format - CF_REGISTERED_FIRST];
 }
 
-AnsiString ClipboardFormatMime(unsigned Format)
+AnsiString ClipboardFormatMime(unsigned format)
 {
-    if (Format == CF_TEXT || Format == CF_UNICODETEXT)
+    if (format == CF_TEXT || format == CF_UNICODETEXT)
         return kTextMime;
-    if (Format == CF_BITMAP)
+    if (format == CF_BITMAP)
         return kPngMime;
-    AnsiString name = GetClipboardFormatName(Format);
+    AnsiString name = GetClipboardFormatName(format);
     if (name.empty())
-        return kNumberPrefix + IntToStr(Format);
+        return kNumberPrefix + IntToStr(format);
     for (const TKnownFormat& known : kKnownFormats)
         if (SameText(name, known.Name))
             return known.Mime;
@@ -247,10 +247,10 @@ void TClipboard::Clear()
     FEmptied = true;
 }
 
-void TClipboard::Put(const AnsiString& Mime, const AnsiString& Data)
+void TClipboard::Put(const AnsiString& mime, const AnsiString& data)
 {
     if (FOpenRefCount == 0) {
-        UIServices().SetClipboard({{Mime, Data}});
+        UIServices().SetClipboard({{mime, data}});
         return;
     }
     if (!FEmptied) {
@@ -258,24 +258,24 @@ void TClipboard::Put(const AnsiString& Mime, const AnsiString& Data)
         FEmptied = true;
     }
     for (auto& entry : FPending)
-        if (entry.first == Mime) {
-            entry.second = Data;
+        if (entry.first == mime) {
+            entry.second = data;
             return;
         }
-    FPending.emplace_back(Mime, Data);
+    FPending.emplace_back(mime, data);
 }
 
-bool TClipboard::Fetch(const AnsiString& Mime, AnsiString& Data) const
+bool TClipboard::Fetch(const AnsiString& mime, AnsiString& data) const
 {
     if (FEmptied) {
         for (const auto& entry : FPending)
-            if (entry.first == Mime) {
-                Data = entry.second;
+            if (entry.first == mime) {
+                data = entry.second;
                 return true;
             }
         return false;
     }
-    return UIServices().GetClipboard(Mime, Data);
+    return UIServices().GetClipboard(mime, data);
 }
 
 std::vector<AnsiString> TClipboard::OfferedMimes() const
@@ -288,9 +288,9 @@ std::vector<AnsiString> TClipboard::OfferedMimes() const
     return mimes;
 }
 
-bool TClipboard::HasFormat(unsigned Format)
+bool TClipboard::HasFormat(unsigned format)
 {
-    AnsiString mime = ClipboardFormatMime(Format);
+    AnsiString mime = ClipboardFormatMime(format);
     std::vector<AnsiString> offered = OfferedMimes();
     return std::find(offered.begin(), offered.end(), mime) != offered.end();
 }
@@ -320,62 +320,62 @@ AnsiString TClipboard::AsText()
     return CutAtZero(text.data(), text.size());
 }
 
-void TClipboard::SetAsText(const AnsiString& Value)
+void TClipboard::SetAsText(const AnsiString& value)
 {
-    SetBuffer(CF_TEXT, Value.data(), Value.size());
+    SetBuffer(CF_TEXT, value.data(), value.size());
 }
 
-void TClipboard::SetBuffer(unsigned Format, const void* Buffer, size_t Size)
+void TClipboard::SetBuffer(unsigned format, const void* buffer, size_t size)
 {
-    if (Size > 0 && !Buffer)
-        Size = 0;
-    const char* bytes = static_cast<const char*>(Buffer);
-    if (Format == CF_TEXT) {
-        Put(kTextMime, UTF8Encode(AnsiToWide(CutAtZero(bytes ? bytes : "", Size))));
+    if (size > 0 && !buffer)
+        size = 0;
+    const char* bytes = static_cast<const char*>(buffer);
+    if (format == CF_TEXT) {
+        Put(kTextMime, UTF8Encode(AnsiToWide(CutAtZero(bytes ? bytes : "", size))));
         return;
     }
-    if (Format == CF_UNICODETEXT) {
-        Put(kTextMime, UTF8Encode(WideFromBytes(Buffer, Size)));
+    if (format == CF_UNICODETEXT) {
+        Put(kTextMime, UTF8Encode(WideFromBytes(buffer, size)));
         return;
     }
-    Put(ClipboardFormatMime(Format), AnsiString(bytes ? bytes : "", Size));
+    Put(ClipboardFormatMime(format), AnsiString(bytes ? bytes : "", size));
 }
 
-bool TClipboard::GetAsBytes(unsigned Format, AnsiString& Data)
+bool TClipboard::GetAsBytes(unsigned format, AnsiString& data)
 {
-    if (Format == CF_TEXT || Format == CF_UNICODETEXT) {
+    if (format == CF_TEXT || format == CF_UNICODETEXT) {
         AnsiString utf8;
         if (!Fetch(kTextMime, utf8))
             return false;
-        if (Format == CF_TEXT) {
-            Data = AsText();
-            Data += '\0';
+        if (format == CF_TEXT) {
+            data = AsText();
+            data += '\0';
             return true;
         }
         WideString text = UTF8Decode(utf8);
-        Data.clear();
-        Data.reserve(text.size() * 2 + 2);
+        data.clear();
+        data.reserve(text.size() * 2 + 2);
         for (WideChar unit : text) {
             if (unit == 0)
                 break;
-            Data += static_cast<char>(unit & 0xFF);
-            Data += static_cast<char>(unit >> 8);
+            data += static_cast<char>(unit & 0xFF);
+            data += static_cast<char>(unit >> 8);
         }
-        Data.append(2, '\0');
+        data.append(2, '\0');
         return true;
     }
-    return Fetch(ClipboardFormatMime(Format), Data);
+    return Fetch(ClipboardFormatMime(format), data);
 }
 
-void TClipboard::Assign(const TPersistent* Source)
+void TClipboard::Assign(const TPersistent* source)
 {
-    if (const auto* picture = dynamic_cast<const TPicture*>(Source))
-        Source = picture->Graphic();
-    else if (Source && !dynamic_cast<const TGraphic*>(Source)) {
-        TPersistent::Assign(Source);
+    if (const auto* picture = dynamic_cast<const TPicture*>(source))
+        source = picture->Graphic();
+    else if (source && !dynamic_cast<const TGraphic*>(source)) {
+        TPersistent::Assign(source);
         return;
     }
-    const auto* graphic = static_cast<const TGraphic*>(Source);
+    const auto* graphic = static_cast<const TGraphic*>(source);
     if (!graphic || graphic->Empty()) {
         Clear();
         return;
@@ -383,13 +383,13 @@ void TClipboard::Assign(const TPersistent* Source)
     Put(kPngMime, PngFromPixels(GraphicPixels(graphic)));
 }
 
-void TClipboard::AssignTo(TPersistent* Dest) const
+void TClipboard::AssignTo(TPersistent* dest) const
 {
-    auto* bitmap = dynamic_cast<TBitmap*>(Dest);
-    if (auto* picture = dynamic_cast<TPicture*>(Dest))
+    auto* bitmap = dynamic_cast<TBitmap*>(dest);
+    if (auto* picture = dynamic_cast<TPicture*>(dest))
         bitmap = picture->Bitmap();
     if (!bitmap) {
-        TPersistent::AssignTo(Dest);
+        TPersistent::AssignTo(dest);
         return;
     }
     AnsiString data;

@@ -18,13 +18,13 @@ inline constexpr unsigned CF_REGISTERED_FIRST = 0xC000;
 
 // The number of a format known by name, registering it on first use; the same
 // number for the same name ignoring case, 0 for an empty name.
-unsigned RegisterClipboardFormat(const AnsiString& Name);
-inline unsigned RegisterClipboardFormatA(const AnsiString& Name)
+unsigned RegisterClipboardFormat(const AnsiString& name);
+inline unsigned RegisterClipboardFormatA(const AnsiString& name)
 {
-    return RegisterClipboardFormat(Name);
+    return RegisterClipboardFormat(name);
 }
 // The name a format was registered under; empty for others.
-AnsiString GetClipboardFormatName(unsigned Format);
+AnsiString GetClipboardFormatName(unsigned format);
 // The MIME type that carries a format on the desktop's clipboard:
 //   CF_TEXT, CF_UNICODETEXT       text/plain (UTF-8)
 //   CF_BITMAP                     image/png
@@ -34,7 +34,7 @@ AnsiString GetClipboardFormatName(unsigned Format);
 //   other registered names        application/x-kelvor-<name in lower case, each byte
 //                                 other than a-z 0-9 . + - written as _ and two hex digits>
 //   other numbers                 application/x-kelvor-format-<number>
-AnsiString ClipboardFormatMime(unsigned Format);
+AnsiString ClipboardFormatMime(unsigned format);
 
 // The class library's clipboard over the UI services' clipboard.
 //
@@ -58,7 +58,7 @@ public:
     // Empties the clipboard (at Close when it is open).
     void Clear();
 
-    bool HasFormat(unsigned Format);
+    bool HasFormat(unsigned format);
     // The formats offered now: CF_TEXT and CF_UNICODETEXT for text, CF_BITMAP for
     // a picture, and for every other MIME type of the table above its format
     // number (registering the name when needed). Foreign MIME types are left out.
@@ -66,26 +66,26 @@ public:
 
     // The clipboard's text in the ANSI code page; empty when it holds none.
     AnsiString AsText();
-    void SetAsText(const AnsiString& Value);
+    void SetAsText(const AnsiString& value);
 
     // Puts Size bytes under Format (see the class comment for text formats).
-    void SetBuffer(unsigned Format, const void* Buffer, size_t Size);
+    void SetBuffer(unsigned format, const void* buffer, size_t size);
     // The bytes of Format as the platform hands out a block: CF_TEXT with one and
     // CF_UNICODETEXT with two zero bytes at the end; false when absent.
-    bool GetAsBytes(unsigned Format, AnsiString& Data);
+    bool GetAsBytes(unsigned format, AnsiString& data);
 
     // A graphic (or a picture's graphic) goes on as a picture (PNG); null or an
     // empty graphic empties the clipboard.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
 protected:
     // Into a TBitmap or a TPicture: the clipboard's picture, or an empty bitmap
     // when it holds none or one that cannot be decoded.
-    void AssignTo(TPersistent* Dest) const override;
+    void AssignTo(TPersistent* dest) const override;
 
 private:
-    void Put(const AnsiString& Mime, const AnsiString& Data);
-    bool Fetch(const AnsiString& Mime, AnsiString& Data) const;
+    void Put(const AnsiString& mime, const AnsiString& data);
+    bool Fetch(const AnsiString& mime, AnsiString& data) const;
     std::vector<AnsiString> OfferedMimes() const;
 
     int FOpenRefCount = 0;

@@ -13,54 +13,54 @@
 // ---------------------------------------------------------------------------
 // TSizeConstraints
 
-void TSizeConstraints::Assign(const TPersistent* Source)
+void TSizeConstraints::Assign(const TPersistent* source)
 {
-    if (auto* source = dynamic_cast<const TSizeConstraints*>(Source)) {
-        FMinWidth = source->FMinWidth;
-        FMinHeight = source->FMinHeight;
-        FMaxWidth = source->FMaxWidth;
-        FMaxHeight = source->FMaxHeight;
+    if (auto* other = dynamic_cast<const TSizeConstraints*>(source)) {
+        FMinWidth = other->FMinWidth;
+        FMinHeight = other->FMinHeight;
+        FMaxWidth = other->FMaxWidth;
+        FMaxHeight = other->FMaxHeight;
         Changed();
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TSizeConstraints::SetMinWidth(int Value)
+void TSizeConstraints::SetMinWidth(int value)
 {
-    FMinWidth = std::max(Value, 0);
+    FMinWidth = std::max(value, 0);
     Changed();
 }
 
-void TSizeConstraints::SetMinHeight(int Value)
+void TSizeConstraints::SetMinHeight(int value)
 {
-    FMinHeight = std::max(Value, 0);
+    FMinHeight = std::max(value, 0);
     Changed();
 }
 
-void TSizeConstraints::SetMaxWidth(int Value)
+void TSizeConstraints::SetMaxWidth(int value)
 {
-    FMaxWidth = std::max(Value, 0);
+    FMaxWidth = std::max(value, 0);
     Changed();
 }
 
-void TSizeConstraints::SetMaxHeight(int Value)
+void TSizeConstraints::SetMaxHeight(int value)
 {
-    FMaxHeight = std::max(Value, 0);
+    FMaxHeight = std::max(value, 0);
     Changed();
 }
 
-void TSizeConstraints::Constrain(int& Width, int& Height) const
+void TSizeConstraints::Constrain(int& width, int& height) const
 {
     // A maximum wins over a minimum that exceeds it, as the class library has it.
-    if (FMinWidth > 0 && Width < FMinWidth)
-        Width = FMinWidth;
-    if (FMaxWidth > 0 && Width > FMaxWidth)
-        Width = FMaxWidth;
-    if (FMinHeight > 0 && Height < FMinHeight)
-        Height = FMinHeight;
-    if (FMaxHeight > 0 && Height > FMaxHeight)
-        Height = FMaxHeight;
+    if (FMinWidth > 0 && width < FMinWidth)
+        width = FMinWidth;
+    if (FMaxWidth > 0 && width > FMaxWidth)
+        width = FMaxWidth;
+    if (FMinHeight > 0 && height < FMinHeight)
+        height = FMinHeight;
+    if (FMaxHeight > 0 && height > FMaxHeight)
+        height = FMaxHeight;
 }
 
 void TSizeConstraints::Changed()
@@ -72,11 +72,11 @@ void TSizeConstraints::Changed()
 // ---------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent* AOwner)
-    : TComponent(AOwner), FConstraints(std::make_unique<TSizeConstraints>()), FColor(clWindow),
+TControl::TControl(TComponent* aOwner)
+    : TComponent(aOwner), FConstraints(std::make_unique<TSizeConstraints>()), FColor(clWindow),
       FFont(std::make_unique<TFont>())
 {
-    FFont->OnChange = [this](TObject* Sender) { FontChange(Sender); };
+    FFont->OnChange = [this](TObject* sender) { FontChange(sender); };
     FConstraints->OnChange = [this](TObject*) { SetBounds(FLeft, FTop, FWidth, FHeight); };
 }
 
@@ -88,35 +88,35 @@ TControl::~TControl()
         FParent->RemoveControl(this);
 }
 
-void TControl::SetParent(TWinControl* AParent)
+void TControl::SetParent(TWinControl* aParent)
 {
-    if (FParent == AParent)
+    if (FParent == aParent)
         return;
-    if (AParent == this)
+    if (aParent == this)
         throw EInvalidOperation("A control cannot have itself as its parent");
     if (FParent)
         FParent->RemoveControl(this);
-    if (AParent)
-        AParent->InsertControl(this);
+    if (aParent)
+        aParent->InsertControl(this);
 }
 
-bool TControl::StoreBounds(int ALeft, int ATop, int AWidth, int AHeight)
+bool TControl::StoreBounds(int aLeft, int aTop, int aWidth, int aHeight)
 {
-    AWidth = std::max(AWidth, 0);
-    AHeight = std::max(AHeight, 0);
-    FConstraints->Constrain(AWidth, AHeight);
-    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight)
+    aWidth = std::max(aWidth, 0);
+    aHeight = std::max(aHeight, 0);
+    FConstraints->Constrain(aWidth, aHeight);
+    if (aLeft == FLeft && aTop == FTop && aWidth == FWidth && aHeight == FHeight)
         return false;
-    FLeft = ALeft;
-    FTop = ATop;
-    FWidth = AWidth;
-    FHeight = AHeight;
+    FLeft = aLeft;
+    FTop = aTop;
+    FWidth = aWidth;
+    FHeight = aHeight;
     return true;
 }
 
-void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+void TControl::SetBounds(int aLeft, int aTop, int aWidth, int aHeight)
 {
-    if (StoreBounds(ALeft, ATop, AWidth, AHeight))
+    if (StoreBounds(aLeft, aTop, aWidth, aHeight))
         RequestAlign();
 }
 
@@ -125,14 +125,14 @@ TRect TControl::ClientRect() const
     return Rect(0, 0, FWidth, FHeight);
 }
 
-void TControl::SetClientWidth(int Value)
+void TControl::SetClientWidth(int value)
 {
-    SetWidth(FWidth - ClientWidth() + Value);
+    SetWidth(FWidth - ClientWidth() + value);
 }
 
-void TControl::SetClientHeight(int Value)
+void TControl::SetClientHeight(int value)
 {
-    SetHeight(FHeight - ClientHeight() + Value);
+    SetHeight(FHeight - ClientHeight() + value);
 }
 
 TPoint TControl::ClientOrigin() const
@@ -146,23 +146,23 @@ TPoint TControl::ClientOrigin() const
     return origin;
 }
 
-TPoint TControl::ClientToScreen(const TPoint& Point) const
+TPoint TControl::ClientToScreen(const TPoint& point) const
 {
     const TPoint origin = ClientOrigin();
-    return TPoint{Point.X + origin.X, Point.Y + origin.Y};
+    return TPoint{point.X + origin.X, point.Y + origin.Y};
 }
 
-TPoint TControl::ScreenToClient(const TPoint& Point) const
+TPoint TControl::ScreenToClient(const TPoint& point) const
 {
     const TPoint origin = ClientOrigin();
-    return TPoint{Point.X - origin.X, Point.Y - origin.Y};
+    return TPoint{point.X - origin.X, point.Y - origin.Y};
 }
 
-void TControl::SetAlign(TAlign Value)
+void TControl::SetAlign(TAlign value)
 {
-    if (FAlign == Value)
+    if (FAlign == value)
         return;
-    FAlign = Value;
+    FAlign = value;
     RequestAlign();
 }
 
@@ -172,53 +172,53 @@ void TControl::RequestAlign()
         FParent->AlignControl(this);
 }
 
-void TControl::SetVisible(bool Value)
+void TControl::SetVisible(bool value)
 {
-    if (FVisible == Value)
+    if (FVisible == value)
         return;
     VisibleChanging();
-    FVisible = Value;
-    Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
+    FVisible = value;
+    Perform(CM_VISIBLECHANGED, value ? 1 : 0, 0);
     RequestAlign();
 }
 
-void TControl::SetEnabled(bool Value)
+void TControl::SetEnabled(bool value)
 {
-    if (FEnabled == Value)
+    if (FEnabled == value)
         return;
-    FEnabled = Value;
+    FEnabled = value;
     Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
-void TControl::SetColor(TColor Value)
+void TControl::SetColor(TColor value)
 {
-    if (FColor == Value && !FParentColor)
+    if (FColor == value && !FParentColor)
         return;
-    FColor = Value;
+    FColor = value;
     FParentColor = false;
     Perform(CM_COLORCHANGED, 0, 0);
 }
 
-void TControl::SetParentColor(bool Value)
+void TControl::SetParentColor(bool value)
 {
-    if (FParentColor == Value)
+    if (FParentColor == value)
         return;
-    FParentColor = Value;
-    if (Value && FParent)
+    FParentColor = value;
+    if (value && FParent)
         Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
-void TControl::SetFont(const TFont* Value)
+void TControl::SetFont(const TFont* value)
 {
-    FFont->Assign(Value);
+    FFont->Assign(value);
 }
 
-void TControl::SetParentFont(bool Value)
+void TControl::SetParentFont(bool value)
 {
-    if (FParentFont == Value)
+    if (FParentFont == value)
         return;
-    FParentFont = Value;
-    if (Value && FParent)
+    FParentFont = value;
+    if (value && FParent)
         Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
@@ -259,45 +259,45 @@ void TControl::CMParentColorChanged(TMessage&)
     FParentColor = true;
 }
 
-void TControl::SetCtl3D(bool Value)
+void TControl::SetCtl3D(bool value)
 {
-    if (FCtl3D == Value)
+    if (FCtl3D == value)
         return;
-    FCtl3D = Value;
+    FCtl3D = value;
     Perform(CM_CTL3DCHANGED, 0, 0);
 }
 
-void TControl::SetCursor(TCursor Value)
+void TControl::SetCursor(TCursor value)
 {
-    if (FCursor == Value)
+    if (FCursor == value)
         return;
-    FCursor = Value;
+    FCursor = value;
     Perform(CM_CURSORCHANGED, 0, 0);
 }
 
-void TControl::SetCaption(const AnsiString& Value)
+void TControl::SetCaption(const AnsiString& value)
 {
-    if (FText == Value)
+    if (FText == value)
         return;
-    FText = Value;
+    FText = value;
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
-void TControl::SetPopupMenu(TPopupMenu* Value)
+void TControl::SetPopupMenu(TPopupMenu* value)
 {
-    if (FPopupMenu == Value)
+    if (FPopupMenu == value)
         return;
     if (FPopupMenu)
         FPopupMenu->RemoveFreeNotification(this);
-    FPopupMenu = Value;
-    if (Value)
-        Value->FreeNotification(this);
+    FPopupMenu = value;
+    if (value)
+        value->FreeNotification(this);
 }
 
-void TControl::Notification(TComponent* AComponent, TOperation Operation)
+void TControl::Notification(TComponent* aComponent, TOperation operation)
 {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FPopupMenu)
+    TComponent::Notification(aComponent, operation);
+    if (operation == opRemove && aComponent == FPopupMenu)
         FPopupMenu = nullptr;
 }
 
@@ -334,19 +334,19 @@ void TControl::DblClick()
 // ---------------------------------------------------------------------------
 // Messages
 
-LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TMessage message;
-    message.Msg = Msg;
-    message.WParam = WParam;
-    message.LParam = LParam;
+    message.Msg = msg;
+    message.WParam = wParam;
+    message.LParam = lParam;
     WndProc(message);
     return message.Result;
 }
 
-void TControl::WndProc(TMessage& Message)
+void TControl::WndProc(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         FControlState |= csLButtonDown;
@@ -357,12 +357,12 @@ void TControl::WndProc(TMessage& Message)
     default:
         break;
     }
-    Dispatch(Message);
+    Dispatch(message);
 }
 
-void TControl::Dispatch(TMessage& Message)
+void TControl::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
@@ -372,25 +372,25 @@ void TControl::Dispatch(TMessage& Message)
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
-        WMMouseButton(Message);
+        WMMouseButton(message);
         break;
     case WM_MOUSEMOVE:
-        WMMouseMove(Message);
+        WMMouseMove(message);
         break;
     case WM_MOUSEWHEEL:
-        WMMouseWheel(Message);
+        WMMouseWheel(message);
         break;
     case WM_CONTEXTMENU:
-        WMContextMenu(Message);
+        WMContextMenu(message);
         break;
     case WM_CANCELMODE:
-        WMCancelMode(Message);
+        WMCancelMode(message);
         break;
     case CM_PARENTFONTCHANGED:
-        CMParentFontChanged(Message);
+        CMParentFontChanged(message);
         break;
     case CM_PARENTCOLORCHANGED:
-        CMParentColorChanged(Message);
+        CMParentColorChanged(message);
         break;
     case CM_FONTCHANGED:
         FontChanged();
@@ -399,7 +399,7 @@ void TControl::Dispatch(TMessage& Message)
         ColorChanged();
         break;
     default:
-        DefaultHandler(Message);
+        DefaultHandler(message);
         break;
     }
 }

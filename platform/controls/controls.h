@@ -56,33 +56,33 @@ enum TControlStateFlag : unsigned {
 using TControlState = unsigned;
 
 using TMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 // MousePos is in screen coordinates.
 using TMouseWheelEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+    std::function<void(TObject* sender, TShiftState shift, int wheelDelta, TPoint mousePos, bool& handled)>;
 using TMouseWheelUpDownEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
-using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
-using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+    std::function<void(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
+using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 // MousePos in client coordinates, (-1, -1) when the menu was asked for from the keyboard.
-using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
 
 // Limits of a control's size; 0 is no limit.
 class TSizeConstraints : public TPersistent {
 public:
     const char* ClassName() const override { return "TSizeConstraints"; }
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
     int MinWidth() const { return FMinWidth; }
     int MinHeight() const { return FMinHeight; }
     int MaxWidth() const { return FMaxWidth; }
     int MaxHeight() const { return FMaxHeight; }
-    void SetMinWidth(int Value);
-    void SetMinHeight(int Value);
-    void SetMaxWidth(int Value);
-    void SetMaxHeight(int Value);
+    void SetMinWidth(int value);
+    void SetMinHeight(int value);
+    void SetMaxWidth(int value);
+    void SetMaxHeight(int value);
     // Applies the limits to a width and a height.
-    void Constrain(int& Width, int& Height) const;
+    void Constrain(int& width, int& height) const;
     TNotifyEvent OnChange;
 
 private:
@@ -111,75 +111,75 @@ struct TCreateParams {
 // parent). Bounds are in the parent's client coordinates.
 class TControl : public TComponent {
 public:
-    explicit TControl(TComponent* AOwner);
+    explicit TControl(TComponent* aOwner);
     ~TControl() override;
     const char* ClassName() const override { return "TControl"; }
 
     TWinControl* Parent() const { return FParent; }
-    virtual void SetParent(TWinControl* AParent);
+    virtual void SetParent(TWinControl* aParent);
 
     // ---- Place and size
     int Left() const { return FLeft; }
     int Top() const { return FTop; }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    void SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
-    void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
-    void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
-    void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+    void SetLeft(int value) { SetBounds(value, FTop, FWidth, FHeight); }
+    void SetTop(int value) { SetBounds(FLeft, value, FWidth, FHeight); }
+    void SetWidth(int value) { SetBounds(FLeft, FTop, value, FHeight); }
+    void SetHeight(int value) { SetBounds(FLeft, FTop, FWidth, value); }
     // Width and height are kept within the constraints and at 0 or more.
-    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    virtual void SetBounds(int aLeft, int aTop, int aWidth, int aHeight);
     TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
-    void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+    void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
     virtual TRect ClientRect() const;
     int ClientWidth() const { return ClientRect().Width(); }
     int ClientHeight() const { return ClientRect().Height(); }
-    void SetClientWidth(int Value);
-    void SetClientHeight(int Value);
+    void SetClientWidth(int value);
+    void SetClientHeight(int value);
     // The screen position of the client area's top left corner.
     virtual TPoint ClientOrigin() const;
-    TPoint ClientToScreen(const TPoint& Point) const;
-    TPoint ScreenToClient(const TPoint& Point) const;
+    TPoint ClientToScreen(const TPoint& point) const;
+    TPoint ScreenToClient(const TPoint& point) const;
     TAlign Align() const { return FAlign; }
-    void SetAlign(TAlign Value);
+    void SetAlign(TAlign value);
     TSizeConstraints* Constraints() const { return FConstraints.get(); }
 
     // ---- State and looks
     bool Visible() const { return FVisible; }
-    void SetVisible(bool Value);
+    void SetVisible(bool value);
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
     bool Enabled() const { return FEnabled; }
-    virtual void SetEnabled(bool Value);
+    virtual void SetEnabled(bool value);
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
+    void SetColor(TColor value);
     bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool Value);
+    void SetParentColor(bool value);
     TFont* Font() const { return FFont.get(); }
-    void SetFont(const TFont* Value);
+    void SetFont(const TFont* value);
     bool ParentFont() const { return FParentFont; }
-    void SetParentFont(bool Value);
+    void SetParentFont(bool value);
     bool Ctl3D() const { return FCtl3D; }
-    void SetCtl3D(bool Value);
+    void SetCtl3D(bool value);
     TCursor Cursor() const { return FCursor; }
-    void SetCursor(TCursor Value);
+    void SetCursor(TCursor value);
     const AnsiString& Caption() const { return FText; }
-    void SetCaption(const AnsiString& Value);
+    void SetCaption(const AnsiString& value);
     const AnsiString& Text() const { return FText; }
-    void SetText(const AnsiString& Value) { SetCaption(Value); }
+    void SetText(const AnsiString& value) { SetCaption(value); }
     const AnsiString& Hint() const { return FHint; }
-    void SetHint(const AnsiString& Value) { FHint = Value; }
+    void SetHint(const AnsiString& value) { FHint = value; }
     bool ShowHint() const { return FShowHint; }
-    void SetShowHint(bool Value) { FShowHint = Value; }
+    void SetShowHint(bool value) { FShowHint = value; }
     // The menu shown on a right click (or the menu key); not owned.
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TPopupMenu* Value);
+    void SetPopupMenu(TPopupMenu* value);
     TControlStyle ControlStyle() const { return FControlStyle; }
-    void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+    void SetControlStyle(TControlStyle value) { FControlStyle = value; }
     TControlState ControlState() const { return FControlState; }
-    void SetControlState(TControlState Value) { FControlState = Value; }
+    void SetControlState(TControlState value) { FControlState = value; }
     bool MouseCapture() const;
-    void SetMouseCapture(bool Value);
+    void SetMouseCapture(bool value);
 
     // ---- Painting
     virtual void Invalidate() {}
@@ -191,15 +191,15 @@ public:
 
     // ---- Messages
     // Sends a message to the control itself, through WndProc; returns its result.
-    LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     // Sees every message first (mouse bookkeeping), then passes it to Dispatch.
-    virtual void WndProc(TMessage& Message);
+    virtual void WndProc(TMessage& message);
     // The message map: calls the handler of the message's number, or
     // DefaultHandler. A subclass handles its own numbers and passes the rest to
     // its base's Dispatch; a handler's "inherited handling" is the base's Dispatch.
-    virtual void Dispatch(TMessage& Message);
+    virtual void Dispatch(TMessage& message);
     // What the platform does with a message nobody handled.
-    virtual void DefaultHandler(TMessage& Message);
+    virtual void DefaultHandler(TMessage& message);
 
     virtual void Click();
     virtual void DblClick();
@@ -221,19 +221,19 @@ public:
 protected:
     friend class TWinControl;
 
-    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void MouseMove(TShiftState Shift, int X, int Y);
-    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // The wheel: OnMouseWheel first; unless it handled the turn, the distance is
     // added to an accumulator and every whole notch (WHEEL_DELTA) taken from it
     // calls DoMouseWheelDown or DoMouseWheelUp. True when handled.
-    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
-    virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
-    virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
-    virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
+    virtual void DoContextPopup(TPoint mousePos, bool& handled);
     // The client size changed: OnResize.
     virtual void Resize();
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Notification(TComponent* aComponent, TOperation operation) override;
     // The control's place or visibility changed: the parent aligns its children again.
     void RequestAlign();
     // Called when the font or the colour changes (parent's or own).
@@ -242,22 +242,22 @@ protected:
     virtual void VisibleChanging() {}
 
     // ---- Message handlers of the mouse
-    void WMMouseButton(TMessage& Message);
-    void WMMouseMove(TMessage& Message);
-    void WMMouseWheel(TMessage& Message);
-    void WMContextMenu(TMessage& Message);
-    void WMCancelMode(TMessage& Message);
-    void CMParentFontChanged(TMessage& Message);
-    void CMParentColorChanged(TMessage& Message);
+    void WMMouseButton(TMessage& message);
+    void WMMouseMove(TMessage& message);
+    void WMMouseWheel(TMessage& message);
+    void WMContextMenu(TMessage& message);
+    void WMCancelMode(TMessage& message);
+    void CMParentFontChanged(TMessage& message);
+    void CMParentColorChanged(TMessage& message);
 
     // Raises OnMouseDown etc. with the message's point and flags.
-    void DoMouseDown(const TMessage& Message, TMouseButton Button, TShiftState Shift);
-    void DoMouseUp(const TMessage& Message, TMouseButton Button);
+    void DoMouseDown(const TMessage& message, TMouseButton button, TShiftState shift);
+    void DoMouseUp(const TMessage& message, TMouseButton button);
     // Asks every form on the parent chain to end modes (drags) of its active control.
-    void SendCancelMode(TControl* Sender);
+    void SendCancelMode(TControl* sender);
     // Keeps the size within the constraints and stores the bounds; false when
     // nothing changed.
-    bool StoreBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    bool StoreBounds(int aLeft, int aTop, int aWidth, int aHeight);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0;
@@ -267,7 +267,7 @@ protected:
 
 private:
     void ParentFontChangedNotify();
-    void FontChange(TObject* Sender);
+    void FontChange(TObject* sender);
 
     TAlign FAlign = alNone;
     std::unique_ptr<TSizeConstraints> FConstraints;
@@ -299,7 +299,7 @@ private:
 // its own destructor.
 class TWinControl : public TControl {
 public:
-    explicit TWinControl(TComponent* AOwner);
+    explicit TWinControl(TComponent* aOwner);
     ~TWinControl() override;
     const char* ClassName() const override { return "TWinControl"; }
 
@@ -317,12 +317,12 @@ public:
 
     // ---- Children
     int ControlCount() const { return static_cast<int>(FControls.size()); }
-    TControl* Controls(int Index) const;
-    void InsertControl(TControl* AControl);
-    void RemoveControl(TControl* AControl);
-    bool ContainsControl(const TControl* Control) const;
+    TControl* Controls(int index) const;
+    void InsertControl(TControl* aControl);
+    void RemoveControl(TControl* aControl);
+    bool ContainsControl(const TControl* control) const;
     // The visible child at a client point, the last in the list winning.
-    TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled) const;
+    TControl* ControlAtPos(const TPoint& pos, bool allowDisabled) const;
     void DisableAlign();
     void EnableAlign();
     bool AlignDisabled() const { return FAlignLevel != 0; }
@@ -337,35 +337,35 @@ public:
     virtual void SetFocus();
     bool Focused() const;
     bool TabStop() const { return FTabStop; }
-    void SetTabStop(bool Value) { FTabStop = Value; }
+    void SetTabStop(bool value) { FTabStop = value; }
     // The position among the parent's windowed children in tab order; -1 without parent.
     int TabOrder() const;
-    void SetTabOrder(int Value);
+    void SetTabOrder(int value);
     // Fills List with the windowed controls inside this one in tab order, depth first.
-    virtual void GetTabOrderList(TList* List);
+    virtual void GetTabOrderList(TList* list);
     // The next control inside this one after CurControl, wrapping around.
-    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                 bool CheckParent);
-    void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+    TWinControl* FindNextControl(TWinControl* curControl, bool goForward, bool checkTabStop,
+                                 bool checkParent);
+    void SelectNext(TWinControl* curControl, bool goForward, bool checkTabStop);
 
     // ---- Painting
     void Invalidate() override;
     // Adds a client rectangle to the update region (Erase: background first).
-    void InvalidateRect(const TRect& Rect, bool Erase = true);
+    void InvalidateRect(const TRect& rect, bool erase = true);
     void Update() override;
     void Repaint() override;
     // Paints the control and its visible children onto Canvas with the client
     // area's top left corner at (X, Y): WM_ERASEBKGND and WM_PAINT with Canvas as WParam.
-    void PaintTo(TCanvas* Canvas, int X, int Y);
+    void PaintTo(TCanvas* canvas, int x, int y);
 
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void SetBounds(int aLeft, int aTop, int aWidth, int aHeight) override;
     TRect ClientRect() const override;
     TPoint ClientOrigin() const override;
-    void SetEnabled(bool Value) override;
+    void SetEnabled(bool value) override;
 
-    void WndProc(TMessage& Message) override;
-    void Dispatch(TMessage& Message) override;
-    void DefaultHandler(TMessage& Message) override;
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
 
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
@@ -380,7 +380,7 @@ protected:
     // ---- Window making
     // Window styles: WS_BORDER gives a one-pixel border, WS_EX_CLIENTEDGE a
     // two-pixel sunken one, WS_EX_LEFTSCROLLBAR puts the vertical bar on the left.
-    virtual void CreateParams(TCreateParams& Params);
+    virtual void CreateParams(TCreateParams& params);
     // Makes the window (and sends WM_SIZE with its client size).
     virtual void CreateWnd();
     // Sends WM_DESTROY, then destroys the window; timers, the caret and queued
@@ -393,40 +393,40 @@ protected:
 
     // ---- Keys
     // Key-down with the form's key preview first; true when the key was used up.
-    bool DoKeyDown(TMessage& Message);
-    bool DoKeyUp(TMessage& Message);
-    bool DoKeyPress(TMessage& Message);
-    virtual void KeyDown(WORD& Key, TShiftState Shift);
-    virtual void KeyUp(WORD& Key, TShiftState Shift);
+    bool DoKeyDown(TMessage& message);
+    bool DoKeyUp(TMessage& message);
+    bool DoKeyPress(TMessage& message);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
     // Characters below 128 only; other text reaches WM_CHAR handlers as UTF-16 units.
-    virtual void KeyPress(char& Key);
+    virtual void KeyPress(char& key);
     virtual void DoEnter();
     virtual void DoExit();
 
     // ---- Painting
     // Paints on Canvas (the window's own during WM_PAINT); nothing here.
-    virtual void PaintWindow(TCanvas* Canvas);
+    virtual void PaintWindow(TCanvas* canvas);
     // The canvas of the current WM_PAINT, or the window's pixels outside one.
     TCanvas* WindowCanvas();
 
     // ---- Alignment
-    virtual void AlignControls(TControl* AControl, TRect& Rect);
-    virtual void AdjustClientRect(TRect& Rect) const;
-    void AlignControl(TControl* AControl);
+    virtual void AlignControls(TControl* aControl, TRect& rect);
+    virtual void AdjustClientRect(TRect& rect) const;
+    void AlignControl(TControl* aControl);
 
     // ---- Message handlers
-    void WMPaint(TMessage& Message);
-    void WMEraseBkgnd(TMessage& Message);
-    void WMSize(TMessage& Message);
-    void WMSetFocus(TMessage& Message);
-    void WMKillFocus(TMessage& Message);
-    void WMKeyDown(TMessage& Message);
-    void WMKeyUp(TMessage& Message);
-    void WMChar(TMessage& Message);
-    void CNKeyDown(TMessage& Message);
-    void CMDialogKey(TMessage& Message);
-    void CMCtl3DChanged(TMessage& Message);
-    void WMSetCursor(TMessage& Message);
+    void WMPaint(TMessage& message);
+    void WMEraseBkgnd(TMessage& message);
+    void WMSize(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMKillFocus(TMessage& message);
+    void WMKeyDown(TMessage& message);
+    void WMKeyUp(TMessage& message);
+    void WMChar(TMessage& message);
+    void CNKeyDown(TMessage& message);
+    void CMDialogKey(TMessage& message);
+    void CMCtl3DChanged(TMessage& message);
+    void WMSetCursor(TMessage& message);
 
     // The canvas of the WM_PAINT being handled, null outside one.
     TCanvas* FPaintCanvas = nullptr;
@@ -437,18 +437,18 @@ private:
     friend class TCustomForm;
 
     void UpdateControlState();
-    void SetShowing(bool Value);
+    void SetShowing(bool value);
     void ApplyBounds();
-    void DoAlignPass(TControl* AControl);
-    void InsertTabOrder(TWinControl* Control);
-    void RemoveTabOrder(TWinControl* Control);
+    void DoAlignPass(TControl* aControl);
+    void InsertTabOrder(TWinControl* control);
+    void RemoveTabOrder(TWinControl* control);
     void ClientSizeMayHaveChanged();
     void NotifyChildrenFontChanged();
     void NotifyChildrenColorChanged();
-    void RemoveFocus(bool Removing);
+    void RemoveFocus(bool removing);
     int BorderWidthForParams();
     // Moves Child to position Order among the children (its place in front-to-back order).
-    void SetChildOrder(TControl* Child, int Order);
+    void SetChildOrder(TControl* child, int order);
 
     HWND FHandle = nullptr;
     // The canvas of the window's pixels: made with the first window and kept for
@@ -469,7 +469,7 @@ private:
 // canvas of the window's pixels clipped to what needs painting.
 class TCustomControl : public TWinControl {
 public:
-    explicit TCustomControl(TComponent* AOwner);
+    explicit TCustomControl(TComponent* aOwner);
     const char* ClassName() const override { return "TCustomControl"; }
     // The canvas to draw on: the paint's canvas inside Paint; outside a paint the
     // window's pixels (what is drawn there shows at once, until the area is painted).
@@ -477,14 +477,14 @@ public:
 
 protected:
     virtual void Paint();
-    void PaintWindow(TCanvas* Canvas) override;
+    void PaintWindow(TCanvas* canvas) override;
 };
 
 // The mouse: the pointer's position and the wheel.
 class TMouse {
 public:
     TPoint CursorPos() const;
-    void SetCursorPos(const TPoint& Pos);
+    void SetCursorPos(const TPoint& pos);
     bool WheelPresent() const { return true; }
     // Lines a notch scrolls, as the desktop's setting says.
     int WheelScrollLines() const;
@@ -492,10 +492,10 @@ public:
 extern TMouse* Mouse;
 
 // The control whose window this is, or null (also for a window that has gone).
-TWinControl* FindControl(HWND Wnd);
+TWinControl* FindControl(HWND wnd);
 // The control of ours under a screen point (the innermost), or null.
-TWinControl* FindVCLWindow(const TPoint& Pos);
+TWinControl* FindVCLWindow(const TPoint& pos);
 // The form the control is on (the control itself when it is a form), or null.
-TCustomForm* GetParentForm(const TControl* Control);
+TCustomForm* GetParentForm(const TControl* control);
 // Like GetParentForm, raising EInvalidOperation "Control '%s' has no parent window" for none.
-TCustomForm* ValidParentForm(const TControl* Control);
+TCustomForm* ValidParentForm(const TControl* control);

@@ -9,38 +9,38 @@
 #include "platform/controls/menus.h"
 #include "platform/controls/winapi.h"
 
-void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     if (OnMouseDown)
-        OnMouseDown(this, Button, Shift, X, Y);
+        OnMouseDown(this, button, shift, x, y);
 }
 
-void TControl::MouseMove(TShiftState Shift, int X, int Y)
+void TControl::MouseMove(TShiftState shift, int x, int y)
 {
     if (OnMouseMove)
-        OnMouseMove(this, Shift, X, Y);
+        OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
     if (OnMouseUp)
-        OnMouseUp(this, Button, Shift, X, Y);
+        OnMouseUp(this, button, shift, x, y);
 }
 
-void TControl::DoMouseDown(const TMessage& Message, TMouseButton Button, TShiftState Shift)
+void TControl::DoMouseDown(const TMessage& message, TMouseButton button, TShiftState shift)
 {
     if (FControlStyle & csNoStdEvents)
         return;
-    MouseDown(Button, KeysToShiftState(Message.WParam) + Shift, GET_X_LPARAM(Message.LParam),
-              GET_Y_LPARAM(Message.LParam));
+    MouseDown(button, KeysToShiftState(message.WParam) + shift, GET_X_LPARAM(message.LParam),
+              GET_Y_LPARAM(message.LParam));
 }
 
-void TControl::DoMouseUp(const TMessage& Message, TMouseButton Button)
+void TControl::DoMouseUp(const TMessage& message, TMouseButton button)
 {
     if (FControlStyle & csNoStdEvents)
         return;
-    MouseUp(Button, KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
-            GET_Y_LPARAM(Message.LParam));
+    MouseUp(button, KeysToShiftState(message.WParam), GET_X_LPARAM(message.LParam),
+            GET_Y_LPARAM(message.LParam));
 }
 
 bool TControl::MouseCapture() const
@@ -49,158 +49,158 @@ bool TControl::MouseCapture() const
     return self && self->HandleAllocated() && GetCapture() == const_cast<TWinControl*>(self)->Handle();
 }
 
-void TControl::SetMouseCapture(bool Value)
+void TControl::SetMouseCapture(bool value)
 {
     auto* self = dynamic_cast<TWinControl*>(this);
-    if (!self || MouseCapture() == Value)
+    if (!self || MouseCapture() == value)
         return;
-    if (Value)
+    if (value)
         SetCapture(self->Handle());
     else
         ReleaseCapture();
 }
 
-void TControl::SendCancelMode(TControl* Sender)
+void TControl::SendCancelMode(TControl* sender)
 {
     for (TControl* control = this; control; control = control->Parent()) {
         auto* form = dynamic_cast<TCustomForm*>(control);
-        if (form && form->Active() && form->ActiveControl() && form->ActiveControl() != Sender)
-            form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
+        if (form && form->Active() && form->ActiveControl() && form->ActiveControl() != sender)
+            form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(sender));
     }
 }
 
-void TControl::WMMouseButton(TMessage& Message)
+void TControl::WMMouseButton(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_LBUTTONDOWN:
         SendCancelMode(this);
-        DefaultHandler(Message);
+        DefaultHandler(message);
         if (FControlStyle & csCaptureMouse)
             SetMouseCapture(true);
         if (FControlStyle & csClickEvents)
             FControlState |= csClicked;
-        DoMouseDown(Message, mbLeft, TShiftState());
+        DoMouseDown(message, mbLeft, TShiftState());
         break;
     case WM_LBUTTONDBLCLK:
         SendCancelMode(this);
-        DefaultHandler(Message);
+        DefaultHandler(message);
         if (FControlStyle & csCaptureMouse)
             SetMouseCapture(true);
         if (FControlStyle & csClickEvents)
             DblClick();
-        DoMouseDown(Message, mbLeft, TShiftState{ssDouble});
+        DoMouseDown(message, mbLeft, TShiftState{ssDouble});
         break;
     case WM_LBUTTONUP: {
-        DefaultHandler(Message);
+        DefaultHandler(message);
         if (FControlStyle & csCaptureMouse)
             SetMouseCapture(false);
         if (FControlState & csClicked) {
             FControlState &= ~csClicked;
             // A release outside the control is no click.
-            if (ClientRect().Contains(PointFromLParam(Message.LParam)))
+            if (ClientRect().Contains(PointFromLParam(message.LParam)))
                 Click();
         }
-        DoMouseUp(Message, mbLeft);
+        DoMouseUp(message, mbLeft);
         break;
     }
     case WM_RBUTTONDOWN:
-        DefaultHandler(Message);
-        DoMouseDown(Message, mbRight, TShiftState());
+        DefaultHandler(message);
+        DoMouseDown(message, mbRight, TShiftState());
         break;
     case WM_RBUTTONDBLCLK:
-        DefaultHandler(Message);
-        DoMouseDown(Message, mbRight, TShiftState{ssDouble});
+        DefaultHandler(message);
+        DoMouseDown(message, mbRight, TShiftState{ssDouble});
         break;
     case WM_RBUTTONUP:
         // The default handling asks for the context menu first.
-        DefaultHandler(Message);
-        DoMouseUp(Message, mbRight);
+        DefaultHandler(message);
+        DoMouseUp(message, mbRight);
         break;
     case WM_MBUTTONDOWN:
-        DefaultHandler(Message);
-        DoMouseDown(Message, mbMiddle, TShiftState());
+        DefaultHandler(message);
+        DoMouseDown(message, mbMiddle, TShiftState());
         break;
     case WM_MBUTTONDBLCLK:
-        DefaultHandler(Message);
-        DoMouseDown(Message, mbMiddle, TShiftState{ssDouble});
+        DefaultHandler(message);
+        DoMouseDown(message, mbMiddle, TShiftState{ssDouble});
         break;
     case WM_MBUTTONUP:
-        DefaultHandler(Message);
-        DoMouseUp(Message, mbMiddle);
+        DefaultHandler(message);
+        DoMouseUp(message, mbMiddle);
         break;
     default:
         break;
     }
 }
 
-void TControl::WMMouseMove(TMessage& Message)
+void TControl::WMMouseMove(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
     if (!(FControlStyle & csNoStdEvents))
-        MouseMove(KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
-                  GET_Y_LPARAM(Message.LParam));
+        MouseMove(KeysToShiftState(message.WParam), GET_X_LPARAM(message.LParam),
+                  GET_Y_LPARAM(message.LParam));
 }
 
-void TControl::WMMouseWheel(TMessage& Message)
+void TControl::WMMouseWheel(TMessage& message)
 {
-    const TPoint pos = PointFromLParam(Message.LParam);
-    Message.Result = 0;
-    if (DoMouseWheel(KeysToShiftState(LOWORD(Message.WParam)), GET_WHEEL_DELTA_WPARAM(Message.WParam), pos))
-        Message.Result = 1;
+    const TPoint pos = PointFromLParam(message.LParam);
+    message.Result = 0;
+    if (DoMouseWheel(KeysToShiftState(LOWORD(message.WParam)), GET_WHEEL_DELTA_WPARAM(message.WParam), pos))
+        message.Result = 1;
     else
-        DefaultHandler(Message);
+        DefaultHandler(message);
 }
 
-bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
 {
     bool handled = false;
     if (OnMouseWheel)
-        OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+        OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
     if (handled)
         return true;
     // Partial turns (fine-grained wheels) add up until a whole notch is reached.
-    FWheelAccumulator += WheelDelta;
+    FWheelAccumulator += wheelDelta;
     while (std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
         const bool down = FWheelAccumulator < 0;
         FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
-        handled = down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
+        handled = down ? DoMouseWheelDown(shift, mousePos) : DoMouseWheelUp(shift, mousePos);
     }
     return handled;
 }
 
-bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
+bool TControl::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
 {
     bool handled = false;
     if (OnMouseWheelDown)
-        OnMouseWheelDown(this, Shift, MousePos, handled);
+        OnMouseWheelDown(this, shift, mousePos, handled);
     return handled;
 }
 
-bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
+bool TControl::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
 {
     bool handled = false;
     if (OnMouseWheelUp)
-        OnMouseWheelUp(this, Shift, MousePos, handled);
+        OnMouseWheelUp(this, shift, mousePos, handled);
     return handled;
 }
 
-void TControl::DoContextPopup(TPoint MousePos, bool& Handled)
+void TControl::DoContextPopup(TPoint mousePos, bool& handled)
 {
     if (OnContextPopup)
-        OnContextPopup(this, MousePos, Handled);
+        OnContextPopup(this, mousePos, handled);
 }
 
-void TControl::WMContextMenu(TMessage& Message)
+void TControl::WMContextMenu(TMessage& message)
 {
-    if (Message.Result != 0)
+    if (message.Result != 0)
         return;
-    TPoint screen = PointFromLParam(Message.LParam);
+    TPoint screen = PointFromLParam(message.LParam);
     const bool fromKeyboard = screen.X == -1 && screen.Y == -1;
     const TPoint client = fromKeyboard ? TPoint{-1, -1} : ScreenToClient(screen);
     bool handled = false;
     DoContextPopup(client, handled);
     if (handled) {
-        Message.Result = 1;
+        message.Result = 1;
         return;
     }
     if (FPopupMenu && FPopupMenu->AutoPopup()) {
@@ -209,16 +209,16 @@ void TControl::WMContextMenu(TMessage& Message)
         if (fromKeyboard)
             screen = ClientToScreen(TPoint{0, 0});
         FPopupMenu->Popup(screen.X, screen.Y);
-        Message.Result = 1;
+        message.Result = 1;
         return;
     }
     // No menu of its own: the parent's.
-    DefaultHandler(Message);
+    DefaultHandler(message);
 }
 
-void TControl::WMCancelMode(TMessage& Message)
+void TControl::WMCancelMode(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
     if (MouseCapture()) {
         SetMouseCapture(false);
         if (FControlState & csLButtonDown)

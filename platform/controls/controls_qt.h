@@ -26,24 +26,24 @@ class TQtCanvas;
 // top-level window. Control is null once the control has let go of it.
 class TFrameWidget : public QWidget {
 public:
-    TFrameWidget(TWinControl* AControl, QWidget* AParent);
+    TFrameWidget(TWinControl* aControl, QWidget* aParent);
     TWinControl* Control;
 
 protected:
-    bool event(QEvent* Event) override;
-    void paintEvent(QPaintEvent* Event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The client area: input, focus, timers, posted messages and painting.
 class TClientWidget : public QWidget {
 public:
-    TClientWidget(TWinControl* AControl, QWidget* AParent);
+    TClientWidget(TWinControl* aControl, QWidget* aParent);
     TWinControl* Control;
-    QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 protected:
-    bool event(QEvent* Event) override;
-    void paintEvent(QPaintEvent* Event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // One standard scroll bar of a window, as the platform's functions see it.
@@ -61,7 +61,7 @@ struct TScrollBarData {
 
 // Everything of a window that lives on the toolkit's side.
 struct TWindowData {
-    TWindowData(TWinControl* AControl, const TCreateParams& Params, QWidget* ParentClient);
+    TWindowData(TWinControl* aControl, const TCreateParams& params, QWidget* parentClient);
     ~TWindowData();
 
     TWinControl* Control;
@@ -97,49 +97,49 @@ struct TWindowData {
     // Hands the frame over to the toolkit for deletion (at once, or after the
     // event being handled when a widget of it is inside one).
     void ReleaseWidgets();
-    QScrollBar* EnsureBar(int Which);
+    QScrollBar* EnsureBar(int which);
     // ScrollWindowEx on the buffer and the update region.
-    int Scroll(int Dx, int Dy, const TRect* ScrollRect, const TRect* ClipRect, TRect* Update, UINT Flags);
+    int Scroll(int dx, int dy, const TRect* scrollRect, const TRect* clipRect, TRect* update, UINT flags);
 };
 
 // Access to the window side of a control for the widgets and the window functions.
 class TWindowAdapter {
 public:
-    static TWindowData* Data(const TWinControl* Control) { return Control->FWindow.get(); }
-    static HWND HandleOf(const TWinControl* Control) { return Control->FHandle; }
-    static TCanvas* PaintCanvas(const TWinControl* Control) { return Control->FPaintCanvas; }
-    static void SetPaintCanvas(TWinControl* Control, TCanvas* Canvas) { Control->FPaintCanvas = Canvas; }
-    static void ClientSizeMayHaveChanged(TWinControl* Control) { Control->ClientSizeMayHaveChanged(); }
+    static TWindowData* Data(const TWinControl* control) { return control->FWindow.get(); }
+    static HWND HandleOf(const TWinControl* control) { return control->FHandle; }
+    static TCanvas* PaintCanvas(const TWinControl* control) { return control->FPaintCanvas; }
+    static void SetPaintCanvas(TWinControl* control, TCanvas* canvas) { control->FPaintCanvas = canvas; }
+    static void ClientSizeMayHaveChanged(TWinControl* control) { control->ClientSizeMayHaveChanged(); }
     // Whether the control's windows accept dropped files (DragAcceptFiles).
-    static void SetAcceptsFiles(TWinControl* Control, bool Value) { Control->FAcceptsFiles = Value; }
+    static void SetAcceptsFiles(TWinControl* control, bool value) { control->FAcceptsFiles = value; }
     // The user (or the window manager) moved or resized a top-level window.
-    static void FrameMoved(TWinControl* Control, int Left, int Top);
-    static void FrameResized(TWinControl* Control, int Width, int Height);
+    static void FrameMoved(TWinControl* control, int left, int top);
+    static void FrameResized(TWinControl* control, int width, int height);
 };
 
 // WM_MOUSEWHEEL for the window from a wheel turn over it or its scroll bars.
 class QWheelEvent;
-void DeliverWheelEvent(TWinControl* Control, QWheelEvent* Event);
+void DeliverWheelEvent(TWinControl* control, QWheelEvent* event);
 // True while the toolkit paints one of our windows.
 bool InToolkitPaint();
 
 // Widgets of the controls for the rest of platform/ (menus, drag and drop, tray,
 // dialogs): the client widget and the frame of a control's window (null without one).
-QWidget* ClientWidgetOf(TWinControl* Control);
-QWidget* FrameWidgetOf(TWinControl* Control);
-TWindowData* WindowDataOf(TWinControl* Control);
+QWidget* ClientWidgetOf(TWinControl* control);
+QWidget* FrameWidgetOf(TWinControl* control);
+TWindowData* WindowDataOf(TWinControl* control);
 // The control whose client or frame widget this is (or that holds it), or null.
-TWinControl* ControlOfWidget(QWidget* Widget);
+TWinControl* ControlOfWidget(QWidget* widget);
 
 // Runs Fn as a handler called from the toolkit: an exception that escapes it goes
 // to Application->HandleException, never into the toolkit.
-void HandleEventException(TObject* Sender);
-template <typename F> void RunGuarded(TObject* Sender, F&& Fn)
+void HandleEventException(TObject* sender);
+template <typename F> void RunGuarded(TObject* sender, F&& fn)
 {
     try {
-        Fn();
+        fn();
     } catch (...) {
-        HandleEventException(Sender);
+        HandleEventException(sender);
     }
 }
 
@@ -147,82 +147,82 @@ template <typename F> void RunGuarded(TObject* Sender, F&& Fn)
 // destroyed from inside its own event is deleted only afterwards.
 class TEventScope {
 public:
-    explicit TEventScope(QObject* Object);
+    explicit TEventScope(QObject* object);
     ~TEventScope();
     TEventScope(const TEventScope&) = delete;
     TEventScope& operator=(const TEventScope&) = delete;
     // True when Object or one of its children is handling an event now.
-    static bool Busy(const QObject* Object);
+    static bool Busy(const QObject* object);
 };
 
 // Makes the application object and the input-state tracking once.
 void EnsureControlsRuntime();
 
 // ---- Window handles (winapi.cpp)
-HWND AllocateWindowHandle(TWinControl* Control);
-void FreeWindowHandle(HWND Wnd);
+HWND AllocateWindowHandle(TWinControl* control);
+void FreeWindowHandle(HWND wnd);
 
 // ---- Input state (winapi.cpp): every input event of the application updates it.
-void NoteInputEvent(QEvent* Event);
+void NoteInputEvent(QEvent* event);
 // The position of the last simulated mouse event replaces the pointer's own
 // position from then on (tests, where the pointer does not move).
-void NoteSimulatedCursorPos(const TPoint& Pos);
+void NoteSimulatedCursorPos(const TPoint& pos);
 
 // ---- Focus (winapi.cpp)
 // A client widget got the toolkit's focus, or lost it with the window's activation.
-void FocusGainedFromToolkit(TWinControl* Control);
-void FocusLostFromToolkit(TWinControl* Control, bool Deactivated);
+void FocusGainedFromToolkit(TWinControl* control);
+void FocusLostFromToolkit(TWinControl* control, bool deactivated);
 // The window is going: it no longer has the focus or the capture.
-void ForgetWindow(HWND Wnd);
+void ForgetWindow(HWND wnd);
 
 // ---- The application's handle (application.cpp)
-bool IsApplicationHandle(HWND Wnd);
+bool IsApplicationHandle(HWND wnd);
 LONG ApplicationExStyle();
-void SetApplicationExStyle(LONG Value);
+void SetApplicationExStyle(LONG value);
 // ShowWindow on the application's handle; returns whether it was visible.
-bool ShowApplicationWindow(int Cmd);
+bool ShowApplicationWindow(int cmd);
 bool ApplicationWindowVisible();
 // A message posted to the application's handle, delivered to Application->WndProc.
-void DeliverApplicationMessage(QEvent* Event);
+void DeliverApplicationMessage(QEvent* event);
 // The object that receives messages posted to the application's handle.
 QObject* ApplicationReceiver();
 
 // ---- Posted messages (winapi.cpp)
 // The event type of posted messages, and dropping every queued one (application end).
 int PostedMessageEventType();
-void DeliverPostedMessage(TWinControl* Control, QEvent* Event);
+void DeliverPostedMessage(TWinControl* control, QEvent* event);
 void DiscardPostedMessages();
 
 // ---- Cursors (cursors.cpp): the client area shows the control's cursor.
-void ApplyControlCursor(TWinControl* Control);
+void ApplyControlCursor(TWinControl* control);
 // The shape of a built-in cursor number (crDefault, crIBeam, ...), null for others.
-HCURSOR BuiltInCursor(int Index);
+HCURSOR BuiltInCursor(int index);
 class QCursor;
-const QCursor* CursorOfHandle(HCURSOR Handle);
+const QCursor* CursorOfHandle(HCURSOR handle);
 
 // ---- Timers and caret (timers.cpp, caret.cpp)
-bool DeliverTimer(TWinControl* Control, int ToolkitTimerId);
-void DrawCaretOverlay(TWinControl* Control, QPainter& Painter);
-void CaretWindowGone(HWND Wnd);
+bool DeliverTimer(TWinControl* control, int toolkitTimerId);
+void DrawCaretOverlay(TWinControl* control, QPainter& painter);
+void CaretWindowGone(HWND wnd);
 // The caret's position when Wnd owns it; its height.
-bool CaretOwnedBy(HWND Wnd, TPoint& Pos);
+bool CaretOwnedBy(HWND wnd, TPoint& pos);
 int CaretHeight();
 // The window's pixels in Area moved by (Dx, Dy): a caret inside moves with them.
-void CaretScrolled(HWND Wnd, const TRect& Area, int Dx, int Dy);
+void CaretScrolled(HWND wnd, const TRect& area, int dx, int dy);
 
 // ---- Keys (keys_qt.cpp): virtual key codes of the toolkit's keys and back.
-WORD VirtualKeyFromQtKey(int Key, bool Keypad);
-int QtKeyFromVirtualKey(WORD VirtualKey);
+WORD VirtualKeyFromQtKey(int key, bool keypad);
+int QtKeyFromVirtualKey(WORD virtualKey);
 // Delivers a key event of the toolkit to the focused control (or Fallback):
 // CN_KEYDOWN, then WM_KEYDOWN unless the dialog keys used it up, then WM_CHAR
 // for each code unit of the text typed; key releases give CN_KEYUP and WM_KEYUP.
-void DeliverKeyEvent(TWinControl* Fallback, QEvent* Event);
+void DeliverKeyEvent(TWinControl* fallback, QEvent* event);
 
 // ---- Input methods (imm.cpp)
-void DeliverInputMethodEvent(TWinControl* Control, QEvent* Event);
+void DeliverInputMethodEvent(TWinControl* control, QEvent* event);
 // What the platform does with WM_IME_COMPOSITION left unhandled: WM_CHAR for each unit.
-void DefaultImeComposition(TWinControl* Control, TMessage& Message);
+void DefaultImeComposition(TWinControl* control, TMessage& message);
 
 // ---- Scroll bars (scrollbars.cpp)
-void ConnectScrollBar(TWindowData* Data, int Which);
-void ApplyScrollBarState(TWindowData* Data, int Which);
+void ConnectScrollBar(TWindowData* data, int which);
+void ApplyScrollBarState(TWindowData* data, int which);

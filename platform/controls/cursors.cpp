@@ -32,68 +32,68 @@ std::vector<std::unique_ptr<TCursorHandleTag>>& Cursors()
     return cursors;
 }
 
-HCURSOR MakeHandle(const QCursor& Cursor)
+HCURSOR MakeHandle(const QCursor& cursor)
 {
-    Cursors().push_back(std::make_unique<TCursorHandleTag>(TCursorHandleTag{Cursor}));
+    Cursors().push_back(std::make_unique<TCursorHandleTag>(TCursorHandleTag{cursor}));
     return Cursors().back().get();
 }
 
-HCURSOR SystemCursor(Qt::CursorShape Shape)
+HCURSOR SystemCursor(Qt::CursorShape shape)
 {
     EnsureQtApplication();
     static std::map<int, HCURSOR> shapes;
-    auto found = shapes.find(Shape);
+    auto found = shapes.find(shape);
     if (found != shapes.end())
         return found->second;
-    HCURSOR handle = MakeHandle(QCursor(Shape));
-    shapes[Shape] = handle;
+    HCURSOR handle = MakeHandle(QCursor(shape));
+    shapes[shape] = handle;
     return handle;
 }
 
-bool SystemShape(intptr_t Id, Qt::CursorShape& Shape)
+bool SystemShape(intptr_t id, Qt::CursorShape& shape)
 {
-    switch (Id) {
+    switch (id) {
     case IDC_ARROW:
-        Shape = Qt::ArrowCursor;
+        shape = Qt::ArrowCursor;
         return true;
     case IDC_IBEAM:
-        Shape = Qt::IBeamCursor;
+        shape = Qt::IBeamCursor;
         return true;
     case IDC_WAIT:
-        Shape = Qt::WaitCursor;
+        shape = Qt::WaitCursor;
         return true;
     case IDC_CROSS:
-        Shape = Qt::CrossCursor;
+        shape = Qt::CrossCursor;
         return true;
     case IDC_UPARROW:
-        Shape = Qt::UpArrowCursor;
+        shape = Qt::UpArrowCursor;
         return true;
     case IDC_SIZENWSE:
-        Shape = Qt::SizeFDiagCursor;
+        shape = Qt::SizeFDiagCursor;
         return true;
     case IDC_SIZENESW:
-        Shape = Qt::SizeBDiagCursor;
+        shape = Qt::SizeBDiagCursor;
         return true;
     case IDC_SIZEWE:
-        Shape = Qt::SizeHorCursor;
+        shape = Qt::SizeHorCursor;
         return true;
     case IDC_SIZENS:
-        Shape = Qt::SizeVerCursor;
+        shape = Qt::SizeVerCursor;
         return true;
     case IDC_SIZEALL:
-        Shape = Qt::SizeAllCursor;
+        shape = Qt::SizeAllCursor;
         return true;
     case IDC_NO:
-        Shape = Qt::ForbiddenCursor;
+        shape = Qt::ForbiddenCursor;
         return true;
     case IDC_HAND:
-        Shape = Qt::PointingHandCursor;
+        shape = Qt::PointingHandCursor;
         return true;
     case IDC_APPSTARTING:
-        Shape = Qt::BusyCursor;
+        shape = Qt::BusyCursor;
         return true;
     case IDC_HELP:
-        Shape = Qt::WhatsThisCursor;
+        shape = Qt::WhatsThisCursor;
         return true;
     default:
         return false;
@@ -104,28 +104,28 @@ bool SystemShape(intptr_t Id, Qt::CursorShape& Shape)
 
 const HINSTANCE HInstance = &ProgramInstance;
 
-HCURSOR LoadCursor(HINSTANCE Instance, const char* Name)
+HCURSOR LoadCursor(HINSTANCE instance, const char* name)
 {
     EnsureQtApplication();
-    const auto id = reinterpret_cast<intptr_t>(Name);
-    if (!Instance) {
+    const auto id = reinterpret_cast<intptr_t>(name);
+    if (!instance) {
         Qt::CursorShape shape;
         return SystemShape(id, shape) ? SystemCursor(shape) : nullptr;
     }
     // Resources are loaded by name; a number names none of ours.
-    if (Instance != HInstance || !Name || (id >= 0 && id < 0x10000))
+    if (instance != HInstance || !name || (id >= 0 && id < 0x10000))
         return nullptr;
     TCursorImage image;
-    if (!LoadCursorResource(Name, image) || image.Image.Empty())
+    if (!LoadCursorResource(name, image) || image.Image.Empty())
         return nullptr;
     const QPixmap pixmap = QPixmap::fromImage(ImageOfPixels(image.Image));
     return MakeHandle(QCursor(pixmap, image.HotSpot.X, image.HotSpot.Y));
 }
 
 // The shapes of the class library's built-in cursor numbers.
-HCURSOR BuiltInCursor(int Index)
+HCURSOR BuiltInCursor(int index)
 {
-    switch (Index) {
+    switch (index) {
     case crDefault:
     case crArrow:
         return SystemCursor(Qt::ArrowCursor);
@@ -171,17 +171,17 @@ HCURSOR BuiltInCursor(int Index)
     }
 }
 
-const QCursor* CursorOfHandle(HCURSOR Handle)
+const QCursor* CursorOfHandle(HCURSOR handle)
 {
-    return Handle ? &Handle->Cursor : nullptr;
+    return handle ? &handle->Cursor : nullptr;
 }
 
-void ApplyControlCursor(TWinControl* Control)
+void ApplyControlCursor(TWinControl* control)
 {
-    TWindowData* data = WindowDataOf(Control);
+    TWindowData* data = WindowDataOf(control);
     if (!data || !data->Client)
         return;
-    HCURSOR handle = Screen ? Screen->Cursors(Control->Cursor()) : nullptr;
+    HCURSOR handle = Screen ? Screen->Cursors(control->Cursor()) : nullptr;
     if (!handle)
         handle = BuiltInCursor(crDefault);
     // Asked on every pointer move: change the toolkit's cursor only when it differs.

@@ -42,9 +42,9 @@ using HINSTANCE = TInstanceTag*;
 extern const HINSTANCE HInstance;
 
 // A numeric resource or system cursor name, as the platform spells it.
-inline const char* MAKEINTRESOURCE(int Id)
+inline const char* MAKEINTRESOURCE(int id)
 {
-    return reinterpret_cast<const char*>(static_cast<intptr_t>(Id));
+    return reinterpret_cast<const char*>(static_cast<intptr_t>(id));
 }
 
 // System cursor names (LoadCursor with a null instance).
@@ -68,8 +68,8 @@ enum : int {
 // A null Instance loads a system cursor by its MAKEINTRESOURCE(IDC_...) name;
 // HInstance loads one of the program's cursor resources by name
 // ("RV_JUMP_CURSOR", ...). Null when there is no such cursor.
-HCURSOR LoadCursor(HINSTANCE Instance, const char* Name);
-inline HCURSOR LoadCursorA(HINSTANCE Instance, const char* Name)
+HCURSOR LoadCursor(HINSTANCE instance, const char* name);
+inline HCURSOR LoadCursorA(HINSTANCE instance, const char* name)
 {
-    return LoadCursor(Instance, Name);
+    return LoadCursor(instance, name);
 }

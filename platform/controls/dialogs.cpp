@@ -6,9 +6,9 @@
 #include "platform/controls/uiservices.h"
 #include "platform/core/colors.h"
 
-std::vector<int> MessageBoxButtons(unsigned Flags)
+std::vector<int> MessageBoxButtons(unsigned flags)
 {
-    switch (Flags & MB_TYPEMASK) {
+    switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
         return {IDOK, IDCANCEL};
     case MB_ABORTRETRYIGNORE:
@@ -24,9 +24,9 @@ std::vector<int> MessageBoxButtons(unsigned Flags)
     }
 }
 
-int MessageBoxCancelAnswer(unsigned Flags)
+int MessageBoxCancelAnswer(unsigned flags)
 {
-    switch (Flags & MB_TYPEMASK) {
+    switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
     case MB_YESNOCANCEL:
     case MB_RETRYCANCEL:
@@ -40,47 +40,47 @@ int MessageBoxCancelAnswer(unsigned Flags)
     }
 }
 
-int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags)
+int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags)
 {
-    return UIServices().MessageBox(Text, Caption, Flags);
+    return UIServices().MessageBox(text, caption, flags);
 }
 
-void ShowMessage(const AnsiString& Msg)
+void ShowMessage(const AnsiString& msg)
 {
-    UIServices().MessageBox(Msg, Application ? Application->Title() : AnsiString(), MB_OK);
+    UIServices().MessageBox(msg, Application ? Application->Title() : AnsiString(), MB_OK);
 }
 
-AnsiString InputBox(const AnsiString& Caption, const AnsiString& Prompt, const AnsiString& Default)
+AnsiString InputBox(const AnsiString& caption, const AnsiString& prompt, const AnsiString& Default)
 {
     AnsiString value = Default;
-    InputQuery(Caption, Prompt, value);
+    InputQuery(caption, prompt, value);
     return value;
 }
 
-bool InputQuery(const AnsiString& Caption, const AnsiString& Prompt, AnsiString& Value)
+bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)
 {
-    AnsiString edited = Value;
-    if (!UIServices().InputQuery(Caption, Prompt, edited))
+    AnsiString edited = value;
+    if (!UIServices().InputQuery(caption, prompt, edited))
         return false;
-    Value = edited;
+    value = edited;
     return true;
 }
 
-bool Beep(unsigned Frequency, unsigned Duration)
+bool Beep(unsigned frequency, unsigned duration)
 {
-    UIServices().Beep(Frequency, Duration);
+    UIServices().Beep(frequency, duration);
     return true;
 }
 
-bool MessageBeep(unsigned Type)
+bool MessageBeep(unsigned type)
 {
-    UIServices().MessageBeep(Type);
+    UIServices().MessageBeep(type);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 
-TOpenDialog::TOpenDialog(TComponent* AOwner) : TComponent(AOwner), FFiles(std::make_unique<TStringList>()) {}
+TOpenDialog::TOpenDialog(TComponent* aOwner) : TComponent(aOwner), FFiles(std::make_unique<TStringList>()) {}
 
 TOpenDialog::~TOpenDialog() = default;
 
@@ -89,18 +89,18 @@ bool TOpenDialog::Execute()
     return DoExecute(false);
 }
 
-bool TOpenDialog::DoExecute(bool Save)
+bool TOpenDialog::DoExecute(bool save)
 {
     TFileDialogRequest request;
-    request.Save = Save;
+    request.Save = save;
     request.Title = FTitle;
     request.Filter = FFilter;
     request.FilterIndex = FFilterIndex;
     request.InitialDir = FInitialDir;
     request.FileName = FFileName;
     request.DefaultExt = FDefaultExt;
-    request.AllowMultiSelect = !Save && FOptions.Contains(ofAllowMultiSelect);
-    request.OverwritePrompt = Save && FOptions.Contains(ofOverwritePrompt);
+    request.AllowMultiSelect = !save && FOptions.Contains(ofAllowMultiSelect);
+    request.OverwritePrompt = save && FOptions.Contains(ofOverwritePrompt);
     request.FileMustExist = FOptions.Contains(ofFileMustExist);
     request.PathMustExist = FOptions.Contains(ofPathMustExist) || FOptions.Contains(ofFileMustExist);
 

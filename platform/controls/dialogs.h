@@ -48,26 +48,26 @@ inline constexpr int IDNO = 7;
 // button type), and the answer that closing the box without a choice gives:
 // Cancel when it has one, No for Yes/No, OK for a lone OK, Abort for
 // Abort/Retry/Ignore.
-std::vector<int> MessageBoxButtons(unsigned Flags);
-int MessageBoxCancelAnswer(unsigned Flags);
+std::vector<int> MessageBoxButtons(unsigned flags);
+int MessageBoxCancelAnswer(unsigned flags);
 
 // A modal message box; answers the button chosen. An empty caption shows the
 // program's name.
-int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags);
+int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);
 // A box with an OK button, titled with the application's title.
-void ShowMessage(const AnsiString& Msg);
+void ShowMessage(const AnsiString& msg);
 
 // A box with a prompt and an edit field holding Default: the text typed when
 // confirmed, Default when cancelled.
-AnsiString InputBox(const AnsiString& Caption, const AnsiString& Prompt, const AnsiString& Default);
+AnsiString InputBox(const AnsiString& caption, const AnsiString& prompt, const AnsiString& Default);
 // The same, telling whether it was confirmed; Value is changed only then.
-bool InputQuery(const AnsiString& Caption, const AnsiString& Prompt, AnsiString& Value);
+bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value);
 
 // A tone of Frequency hertz for Duration milliseconds (see TUIServices::Beep);
 // true, as the call does not wait for the tone.
-bool Beep(unsigned Frequency, unsigned Duration);
+bool Beep(unsigned frequency, unsigned duration);
 // The sound of a message box of this kind (MB_OK, MB_ICON..., MB_SIMPLEBEEP).
-bool MessageBeep(unsigned Type);
+bool MessageBeep(unsigned type);
 
 // Options of the open and save dialogs, in the class library's order.
 enum TOpenOption {
@@ -97,9 +97,9 @@ enum TOpenOption {
 class TOpenOptions {
 public:
     TOpenOptions() = default;
-    TOpenOptions(std::initializer_list<TOpenOption> Members)
+    TOpenOptions(std::initializer_list<TOpenOption> members)
     {
-        for (TOpenOption m : Members)
+        for (TOpenOption m : members)
             Include(m);
     }
     bool Contains(TOpenOption m) const { return (FBits & Bit(m)) != 0; }
@@ -126,32 +126,32 @@ private:
 // ofAllowMultiSelect), each a full path, and FilterIndex the filter in use.
 class TOpenDialog : public TComponent {
 public:
-    explicit TOpenDialog(TComponent* AOwner);
+    explicit TOpenDialog(TComponent* aOwner);
     ~TOpenDialog() override;
     const char* ClassName() const override { return "TOpenDialog"; }
 
     virtual bool Execute();
 
     const AnsiString& FileName() const { return FFileName; }
-    void SetFileName(const AnsiString& Value) { FFileName = Value; }
+    void SetFileName(const AnsiString& value) { FFileName = value; }
     // The files of the last confirmed Execute (owned by the dialog).
     TStringList* Files() const { return FFiles.get(); }
     // Pairs of description and patterns, all separated by '|'.
     const AnsiString& Filter() const { return FFilter; }
-    void SetFilter(const AnsiString& Value) { FFilter = Value; }
+    void SetFilter(const AnsiString& value) { FFilter = value; }
     int FilterIndex() const { return FFilterIndex; } // counts from 1
-    void SetFilterIndex(int Value) { FFilterIndex = Value; }
+    void SetFilterIndex(int value) { FFilterIndex = value; }
     const AnsiString& InitialDir() const { return FInitialDir; }
-    void SetInitialDir(const AnsiString& Value) { FInitialDir = Value; }
+    void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
     const AnsiString& DefaultExt() const { return FDefaultExt; } // without the '.'
-    void SetDefaultExt(const AnsiString& Value) { FDefaultExt = Value; }
+    void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
     const AnsiString& Title() const { return FTitle; }
-    void SetTitle(const AnsiString& Value) { FTitle = Value; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
     TOpenOptions Options() const { return FOptions; }
-    void SetOptions(TOpenOptions Value) { FOptions = Value; }
+    void SetOptions(TOpenOptions value) { FOptions = value; }
 
 protected:
-    bool DoExecute(bool Save);
+    bool DoExecute(bool save);
 
 private:
     AnsiString FFileName;
@@ -181,7 +181,7 @@ public:
 
     bool Execute();
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
+    void SetColor(TColor value) { FColor = value; }
 
 private:
     TColor FColor = 0;

@@ -111,15 +111,15 @@ std::vector<AnsiString> DroppedFiles(const QMimeData* data)
 // Takes drags of files on a client widget (its parent, which it dies with).
 class TDropFilter : public QObject {
 public:
-    explicit TDropFilter(QWidget* Client) : QObject(Client) {}
+    explicit TDropFilter(QWidget* client) : QObject(client) {}
 
 protected:
-    bool eventFilter(QObject* Watched, QEvent* Event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        switch (Event->type()) {
+        switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(Event);
+            auto* drag = static_cast<QDropEvent*>(event);
             if (DroppedFiles(drag->mimeData()).empty())
                 drag->ignore();
             else
@@ -127,7 +127,7 @@ protected:
             return true;
         }
         case QEvent::Drop:
-            Drop(static_cast<QWidget*>(Watched), static_cast<QDropEvent*>(Event));
+            Drop(static_cast<QWidget*>(watched), static_cast<QDropEvent*>(event));
             return true;
         default:
             return false;
@@ -135,19 +135,19 @@ protected:
     }
 
 private:
-    static void Drop(QWidget* Client, QDropEvent* Event)
+    static void Drop(QWidget* client, QDropEvent* event)
     {
         auto drop = std::make_unique<TDropFiles>();
-        drop->Files = DroppedFiles(Event->mimeData());
-        TWinControl* control = ControlOfWidget(Client);
+        drop->Files = DroppedFiles(event->mimeData());
+        TWinControl* control = ControlOfWidget(client);
         if (drop->Files.empty() || !control || !control->HandleAllocated()) {
-            Event->ignore();
+            event->ignore();
             return;
         }
-        Event->acceptProposedAction();
-        QPoint point = Event->position().toPoint();
+        event->acceptProposedAction();
+        QPoint point = event->position().toPoint();
         drop->Point = Point(point.x(), point.y());
-        drop->InClient = Client->rect().contains(point);
+        drop->InClient = client->rect().contains(point);
         // Posted, as the platform posts it: the file manager is not kept
         // waiting while the window opens the files.
         PostMessage(control->Handle(), WM_DROPFILES, std::move(drop), 0);
@@ -170,15 +170,15 @@ QWidget* ClientOfHandle(HWND wnd)
 
 } // namespace
 
-std::vector<AnsiString> DecodeUriList(const AnsiString& UriList)
+std::vector<AnsiString> DecodeUriList(const AnsiString& uriList)
 {
     std::vector<AnsiString> files;
     size_t start = 0;
-    while (start < UriList.size()) {
-        size_t end = UriList.find('\n', start);
+    while (start < uriList.size()) {
+        size_t end = uriList.find('\n', start);
         if (end == AnsiString::npos)
-            end = UriList.size();
-        AnsiString line = UriList.substr(start, end - start);
+            end = uriList.size();
+        AnsiString line = uriList.substr(start, end - start);
         start = end + 1;
         // Lines end in CR LF; stray blanks around a URI are no part of it.
         size_t first = line.find_first_not_of(" \t\r");
@@ -192,57 +192,57 @@ std::vector<AnsiString> DecodeUriList(const AnsiString& UriList)
     return files;
 }
 
-void DragAcceptFiles(HWND Wnd, bool Accept)
+void DragAcceptFiles(HWND wnd, bool accept)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     QWidget* client = control ? ClientWidgetOf(control) : nullptr;
     if (!client)
         return;
-    TWindowAdapter::SetAcceptsFiles(control, Accept);
+    TWindowAdapter::SetAcceptsFiles(control, accept);
     TDropFilter* filter = FilterOf(client);
-    if (Accept && !filter)
+    if (accept && !filter)
         client->installEventFilter(new TDropFilter(client));
-    else if (!Accept && filter)
+    else if (!accept && filter)
         delete filter; // removes itself from the widget's filters
-    client->setAcceptDrops(Accept);
-    SetWindowLong(Wnd, GWL_EXSTYLE,
-                  Accept ? GetWindowLong(Wnd, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_ACCEPTFILES)
-                         : GetWindowLong(Wnd, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_ACCEPTFILES));
+    client->setAcceptDrops(accept);
+    SetWindowLong(wnd, GWL_EXSTYLE,
+                  accept ? GetWindowLong(wnd, GWL_EXSTYLE) | static_cast<LONG>(WS_EX_ACCEPTFILES)
+                         : GetWindowLong(wnd, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_ACCEPTFILES));
 }
 
-UINT DragQueryFileCount(HDROP Drop)
+UINT DragQueryFileCount(HDROP drop)
 {
-    return Drop ? static_cast<UINT>(Drop->Files.size()) : 0;
+    return drop ? static_cast<UINT>(drop->Files.size()) : 0;
 }
 
-AnsiString DragQueryFile(HDROP Drop, UINT Index)
+AnsiString DragQueryFile(HDROP drop, UINT index)
 {
-    if (!Drop || Index >= Drop->Files.size())
+    if (!drop || index >= drop->Files.size())
         return AnsiString();
-    return Drop->Files[Index];
+    return drop->Files[index];
 }
 
-bool DragQueryPoint(HDROP Drop, TPoint& Point)
+bool DragQueryPoint(HDROP drop, TPoint& point)
 {
-    if (!Drop)
+    if (!drop)
         return false;
-    Point = Drop->Point;
-    return Drop->InClient;
+    point = drop->Point;
+    return drop->InClient;
 }
 
-void DragFinish(HDROP Drop)
+void DragFinish(HDROP drop)
 {
-    (void)Drop;
+    (void)drop;
 }
 
-bool SimulateFileDrop(HWND Wnd, const AnsiString& UriList, const TPoint& ClientPoint)
+bool SimulateFileDrop(HWND wnd, const AnsiString& uriList, const TPoint& clientPoint)
 {
-    QWidget* client = ClientOfHandle(Wnd);
+    QWidget* client = ClientOfHandle(wnd);
     if (!client)
         return false;
     QMimeData data;
-    data.setData(kUriListMime, QByteArray(UriList.data(), static_cast<qsizetype>(UriList.size())));
-    QPoint point(ClientPoint.X, ClientPoint.Y);
+    data.setData(kUriListMime, QByteArray(uriList.data(), static_cast<qsizetype>(uriList.size())));
+    QPoint point(clientPoint.X, clientPoint.Y);
     QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(client, &enter);
     if (!enter.isAccepted())

@@ -21,36 +21,36 @@ public:
 using HDROP = TDropFiles*;
 
 // The handle a WM_DROPFILES message carries (its WParam).
-inline HDROP DropHandleOf(const TMessage& Message)
+inline HDROP DropHandleOf(const TMessage& message)
 {
-    return reinterpret_cast<HDROP>(Message.WParam);
+    return reinterpret_cast<HDROP>(message.WParam);
 }
 
 // Makes the window accept dropped files, or stop accepting them. The control
 // remembers it: a window made again for it (RecreateWnd) accepts files too.
-void DragAcceptFiles(HWND Wnd, bool Accept);
+void DragAcceptFiles(HWND wnd, bool accept);
 // The number of names dropped; 0 for a null handle.
-UINT DragQueryFileCount(HDROP Drop);
+UINT DragQueryFileCount(HDROP drop);
 // Name Index (from 0) whole; empty for a bad index.
-AnsiString DragQueryFile(HDROP Drop, UINT Index);
-inline AnsiString DragQueryFileA(HDROP Drop, UINT Index)
+AnsiString DragQueryFile(HDROP drop, UINT index);
+inline AnsiString DragQueryFileA(HDROP drop, UINT index)
 {
-    return DragQueryFile(Drop, Index);
+    return DragQueryFile(drop, index);
 }
 // The drop point in the client coordinates of the window; true when it lies in
 // the client area.
-bool DragQueryPoint(HDROP Drop, TPoint& Point);
+bool DragQueryPoint(HDROP drop, TPoint& point);
 // Nothing: the message frees its payload.
-void DragFinish(HDROP Drop);
+void DragFinish(HDROP drop);
 
 // The local files of a text/uri-list (RFC 2483): one URI a line, lines starting
 // with '#' ignored. "file:///path", "file://localhost/path", "file://<this
 // host>/path" and "file:/path" are local; the path is percent-decoded into bytes
 // and cut before a '?' or '#'. URIs of other schemes or hosts, and paths that
 // decode to a NUL byte or to nothing, are left out.
-std::vector<AnsiString> DecodeUriList(const AnsiString& UriList);
+std::vector<AnsiString> DecodeUriList(const AnsiString& uriList);
 
 // Drives the toolkit's drag and drop of UriList onto the window at a client
 // point, as a file manager would (enter, move, drop events); true when the
 // window took the drop. For tests, where no file manager runs.
-bool SimulateFileDrop(HWND Wnd, const AnsiString& UriList, const TPoint& ClientPoint);
+bool SimulateFileDrop(HWND wnd, const AnsiString& uriList, const TPoint& clientPoint);

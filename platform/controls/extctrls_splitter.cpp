@@ -5,7 +5,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/gdiobjects.h"
 
-TSplitter::TSplitter(TComponent* AOwner) : TCustomControl(AOwner)
+TSplitter::TSplitter(TComponent* aOwner) : TCustomControl(aOwner)
 {
     SetAlign(alLeft);
     SetWidth(3);
@@ -21,17 +21,17 @@ void TSplitter::UpdateCursor()
     SetCursor(Vertical() ? crHSplit : crVSplit);
 }
 
-void TSplitter::WndProc(TMessage& Message)
+void TSplitter::WndProc(TMessage& message)
 {
-    if (Message.Msg == WM_SETCURSOR || Message.Msg == WM_MOUSEMOVE)
+    if (message.Msg == WM_SETCURSOR || message.Msg == WM_MOUSEMOVE)
         UpdateCursor();
-    TCustomControl::WndProc(Message);
+    TCustomControl::WndProc(message);
 }
 
-void TSplitter::Notification(TComponent* AComponent, TOperation Operation)
+void TSplitter::Notification(TComponent* aComponent, TOperation operation)
 {
-    TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FControl)
+    TCustomControl::Notification(aComponent, operation);
+    if (operation == opRemove && aComponent == FControl)
         FControl = nullptr;
 }
 
@@ -81,10 +81,10 @@ TControl* TSplitter::FindResizeControl() const
     return nullptr;
 }
 
-void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft)
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (button != mbLeft)
         return;
     UpdateCursor();
     StopSizing();
@@ -93,7 +93,7 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
         return;
     FControl = control;
     FreeNotification(FControl);
-    FDownPos = Point(X, Y);
+    FDownPos = Point(x, y);
     // Room for the control: the client area less MinSize and less every visible
     // control aligned on this axis (this splitter too), the control's own size
     // given back.
@@ -112,9 +112,9 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     FMaxSize += Vertical() ? FControl->Width() : FControl->Height();
 }
 
-int TSplitter::CalcSplitSize(int X, int Y) const
+int TSplitter::CalcSplitSize(int x, int y) const
 {
-    int split = Vertical() ? X - FDownPos.X : Y - FDownPos.Y;
+    int split = Vertical() ? x - FDownPos.X : y - FDownPos.Y;
     int size = 0;
     switch (Align()) {
     case alLeft:
@@ -140,56 +140,56 @@ int TSplitter::CalcSplitSize(int X, int Y) const
     return size;
 }
 
-bool TSplitter::DoCanResize(int& NewSize)
+bool TSplitter::DoCanResize(int& newSize)
 {
     bool accept = true;
     if (OnCanResize)
-        OnCanResize(this, NewSize, accept);
+        OnCanResize(this, newSize, accept);
     return accept;
 }
 
-void TSplitter::MouseMove(TShiftState Shift, int X, int Y)
+void TSplitter::MouseMove(TShiftState shift, int x, int y)
 {
-    TCustomControl::MouseMove(Shift, X, Y);
-    if (!Shift.Contains(ssLeft) || !FControl)
+    TCustomControl::MouseMove(shift, x, y);
+    if (!shift.Contains(ssLeft) || !FControl)
         return;
-    int size = CalcSplitSize(X, Y);
+    int size = CalcSplitSize(x, y);
     if (DoCanResize(size))
         UpdateControlSize(size);
 }
 
-void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TCustomControl::MouseUp(Button, Shift, X, Y);
-    if (Button == mbLeft && FControl) {
-        int size = CalcSplitSize(X, Y);
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (button == mbLeft && FControl) {
+        int size = CalcSplitSize(x, y);
         if (DoCanResize(size))
             UpdateControlSize(size);
     }
-    if (Button == mbLeft)
+    if (button == mbLeft)
         StopSizing();
 }
 
-void TSplitter::UpdateControlSize(int NewSize)
+void TSplitter::UpdateControlSize(int newSize)
 {
     int old = Vertical() ? FControl->Width() : FControl->Height();
-    if (NewSize == old)
+    if (newSize == old)
         return;
     switch (Align()) {
     case alLeft:
-        FControl->SetWidth(NewSize);
+        FControl->SetWidth(newSize);
         break;
     case alTop:
-        FControl->SetHeight(NewSize);
+        FControl->SetHeight(newSize);
         break;
     // A control on the right or at the bottom keeps its far edge.
     case alRight:
-        FControl->SetBounds(FControl->Left() + FControl->Width() - NewSize, FControl->Top(), NewSize,
+        FControl->SetBounds(FControl->Left() + FControl->Width() - newSize, FControl->Top(), newSize,
                             FControl->Height());
         break;
     case alBottom:
-        FControl->SetBounds(FControl->Left(), FControl->Top() + FControl->Height() - NewSize,
-                            FControl->Width(), NewSize);
+        FControl->SetBounds(FControl->Left(), FControl->Top() + FControl->Height() - newSize,
+                            FControl->Width(), newSize);
         break;
     default:
         return;

@@ -8,7 +8,7 @@
 
 // Sizes asked for while dragging: NewSize may be changed; Accept false keeps the
 // control as it is for this move.
-using TCanResizeEvent = std::function<void(TObject* Sender, int& NewSize, bool& Accept)>;
+using TCanResizeEvent = std::function<void(TObject* sender, int& newSize, bool& accept)>;
 
 // A splitter aligned to a side of its parent (alTop, alBottom, alLeft, alRight)
 // resizes the visible, enabled control that touches it on the side it is
@@ -22,11 +22,11 @@ using TCanResizeEvent = std::function<void(TObject* Sender, int& NewSize, bool& 
 // cursor follows its alignment (crVSplit across, crHSplit along).
 class TSplitter : public TCustomControl {
 public:
-    explicit TSplitter(TComponent* AOwner);
+    explicit TSplitter(TComponent* aOwner);
     const char* ClassName() const override { return "TSplitter"; }
 
     int MinSize() const { return FMinSize; }
-    void SetMinSize(int Value) { FMinSize = Value > 0 ? Value : 1; }
+    void SetMinSize(int value) { FMinSize = value > 0 ? value : 1; }
 
     // The control a drag would resize now, or null.
     TControl* FindResizeControl() const;
@@ -36,20 +36,20 @@ public:
 
 protected:
     void Paint() override;
-    void WndProc(TMessage& Message) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseMove(TShiftState Shift, int X, int Y) override;
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WndProc(TMessage& message) override;
+    void Notification(TComponent* aComponent, TOperation operation) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     // OnCanResize; true when the new size is accepted.
-    virtual bool DoCanResize(int& NewSize);
+    virtual bool DoCanResize(int& newSize);
 
 private:
     bool Vertical() const { return Align() == alLeft || Align() == alRight; }
     void UpdateCursor();
     // The size the control takes for the mouse at (X, Y) of the splitter.
-    int CalcSplitSize(int X, int Y) const;
-    void UpdateControlSize(int NewSize);
+    int CalcSplitSize(int x, int y) const;
+    void UpdateControlSize(int newSize);
     void StopSizing();
 
     int FMinSize = 30;

@@ -24,7 +24,7 @@ TScreen* Screen = new TScreen(nullptr);
 // ---------------------------------------------------------------------------
 // TCustomForm
 
-TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
+TCustomForm::TCustomForm(TComponent* aOwner) : TWinControl(aOwner)
 {
     SetVisible(false);
     SetColor(clBtnFace);
@@ -96,18 +96,18 @@ void TCustomForm::DoHide()
         OnHide(this);
 }
 
-void TCustomForm::DoClose(TCloseAction& Action)
+void TCustomForm::DoClose(TCloseAction& action)
 {
     if (OnClose)
-        OnClose(this, Action);
+        OnClose(this, action);
 }
 
-void TCustomForm::CreateParams(TCreateParams& Params)
+void TCustomForm::CreateParams(TCreateParams& params)
 {
-    TWinControl::CreateParams(Params);
+    TWinControl::CreateParams(params);
     if (!Parent()) {
-        Params.Style = WS_POPUP | WS_CLIPCHILDREN;
-        Params.ExStyle = FFormStyle == fsStayOnTop ? static_cast<DWORD>(WS_EX_TOPMOST) : 0u;
+        params.Style = WS_POPUP | WS_CLIPCHILDREN;
+        params.ExStyle = FFormStyle == fsStayOnTop ? static_cast<DWORD>(WS_EX_TOPMOST) : 0u;
     }
 }
 
@@ -124,21 +124,21 @@ void TCustomForm::CreateWnd()
     }
 }
 
-void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
+void TCustomForm::SetBorderStyle(TFormBorderStyle value)
 {
-    if (FBorderStyle == Value)
+    if (FBorderStyle == value)
         return;
-    FBorderStyle = Value;
+    FBorderStyle = value;
     RecreateWnd();
 }
 
-void TCustomForm::SetFormStyle(TFormStyle Value)
+void TCustomForm::SetFormStyle(TFormStyle value)
 {
-    if (FFormStyle == Value)
+    if (FFormStyle == value)
         return;
     const bool wasOnTop = FFormStyle == fsStayOnTop;
-    FFormStyle = Value;
-    if (HandleAllocated() && wasOnTop != (Value == fsStayOnTop))
+    FFormStyle = value;
+    if (HandleAllocated() && wasOnTop != (value == fsStayOnTop))
         ApplyStayOnTop();
 }
 
@@ -151,18 +151,18 @@ void TCustomForm::ApplyStayOnTop()
                         : (GetWindowLong(wnd, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOPMOST)));
 }
 
-void TCustomForm::SetWindowState(TWindowState Value)
+void TCustomForm::SetWindowState(TWindowState value)
 {
-    if (FWindowState == Value)
+    if (FWindowState == value)
         return;
-    FWindowState = Value;
+    FWindowState = value;
     QWidget* frame = FrameWidgetOf(this);
     if (!frame || Parent())
         return;
     Qt::WindowStates state = frame->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-    if (Value == wsMinimized)
+    if (value == wsMinimized)
         state |= Qt::WindowMinimized;
-    else if (Value == wsMaximized)
+    else if (value == wsMaximized)
         state |= Qt::WindowMaximized;
     if (state != frame->windowState())
         frame->setWindowState(state);
@@ -243,14 +243,14 @@ void TCustomForm::Close()
 // ---------------------------------------------------------------------------
 // Activation and focus
 
-void TCustomForm::Activate(bool FocusWindow)
+void TCustomForm::Activate(bool focusWindow)
 {
     if (FActive)
         return;
     FActive = true;
     if (Screen)
-        Screen->SetActiveForm(this, FocusWindow);
-    if (FocusWindow)
+        Screen->SetActiveForm(this, focusWindow);
+    if (focusWindow)
         SetWindowFocus();
     if (OnActivate)
         OnActivate(this);
@@ -280,22 +280,22 @@ void TCustomForm::SetWindowFocus()
         ::SetFocus(wnd);
 }
 
-void TCustomForm::SetActiveControl(TWinControl* Control)
+void TCustomForm::SetActiveControl(TWinControl* control)
 {
-    if (FActiveControl == Control)
+    if (FActiveControl == control)
         return;
-    if (Control && (Control == this || GetParentForm(Control) != this ||
-                    (!(ComponentState() & csLoading) && !Control->CanFocus())))
+    if (control && (control == this || GetParentForm(control) != this ||
+                    (!(ComponentState() & csLoading) && !control->CanFocus())))
         throw EInvalidOperation(SCannotFocus);
-    FActiveControl = Control;
+    FActiveControl = control;
     if (FActive)
         SetWindowFocus();
 }
 
-void TCustomForm::FocusControl(TWinControl* Control)
+void TCustomForm::FocusControl(TWinControl* control)
 {
     const bool wasActive = FActive;
-    SetActiveControl(Control);
+    SetActiveControl(control);
     if (!wasActive)
         SetFocus();
 }
@@ -311,25 +311,25 @@ void TCustomForm::SetFocus()
         frame->activateWindow();
 }
 
-bool TCustomForm::SetFocusedControl(TWinControl* Control)
+bool TCustomForm::SetFocusedControl(TWinControl* control)
 {
-    FActiveControl = Control != this ? Control : nullptr;
-    if (FFocusedControl == Control)
+    FActiveControl = control != this ? control : nullptr;
+    if (FFocusedControl == control)
         return true;
     TWinControl* previous = FFocusedControl;
-    FFocusedControl = Control;
+    FFocusedControl = control;
     if (previous && !(previous->ComponentState() & csDestroying))
         previous->Perform(CM_EXIT, 0, 0);
-    if (FFocusedControl == Control && Control && Control != this)
-        Control->Perform(CM_ENTER, 0, 0);
+    if (FFocusedControl == control && control && control != this)
+        control->Perform(CM_ENTER, 0, 0);
     return true;
 }
 
-void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
+void TCustomForm::DefocusControl(TWinControl* control, bool removing)
 {
-    if (Removing && Control->ContainsControl(FFocusedControl))
+    if (removing && control->ContainsControl(FFocusedControl))
         FFocusedControl = nullptr;
-    if (!Control->ContainsControl(FActiveControl))
+    if (!control->ContainsControl(FActiveControl))
         return;
     FActiveControl = nullptr;
     // The focus goes back to the form itself.
@@ -337,31 +337,31 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
         SetWindowFocus();
 }
 
-void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+void TCustomForm::Notification(TComponent* aComponent, TOperation operation)
 {
-    TWinControl::Notification(AComponent, Operation);
-    if (Operation != opRemove)
+    TWinControl::Notification(aComponent, operation);
+    if (operation != opRemove)
         return;
-    if (AComponent == FActiveControl)
+    if (aComponent == FActiveControl)
         FActiveControl = nullptr;
-    if (AComponent == FFocusedControl)
+    if (aComponent == FFocusedControl)
         FFocusedControl = nullptr;
 }
 
 // ---------------------------------------------------------------------------
 // Messages
 
-void TCustomForm::Dispatch(TMessage& Message)
+void TCustomForm::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case CM_RELEASE:
         Free();
         return;
     case WM_CLOSE:
-        WMClose(Message);
+        WMClose(message);
         return;
     case WM_SYSCOMMAND:
-        WMSysCommand(Message);
+        WMSysCommand(message);
         return;
     case CM_TEXTCHANGED:
         if (QWidget* frame = FrameWidgetOf(this); frame && !Parent())
@@ -370,17 +370,17 @@ void TCustomForm::Dispatch(TMessage& Message)
     case CM_DIALOGKEY:
         // Tab moves through the form's controls; the arrows within a parent.
         if (GetKeyState(VK_MENU) >= 0) {
-            const WORD key = LOWORD(Message.WParam);
+            const WORD key = LOWORD(message.WParam);
             if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
                 SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
-                Message.Result = 1;
+                message.Result = 1;
                 return;
             }
             if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
                 if (FActiveControl && FActiveControl->Parent()) {
                     FActiveControl->Parent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN,
                                                          false);
-                    Message.Result = 1;
+                    message.Result = 1;
                 }
                 return;
             }
@@ -389,7 +389,7 @@ void TCustomForm::Dispatch(TMessage& Message)
     default:
         break;
     }
-    TWinControl::Dispatch(Message);
+    TWinControl::Dispatch(message);
 }
 
 void TCustomForm::WMClose(TMessage&)
@@ -397,9 +397,9 @@ void TCustomForm::WMClose(TMessage&)
     Close();
 }
 
-void TCustomForm::WMSysCommand(TMessage& Message)
+void TCustomForm::WMSysCommand(TMessage& message)
 {
-    switch (Message.WParam & 0xFFF0) {
+    switch (message.WParam & 0xFFF0) {
     case SC_MINIMIZE:
         if (Application && Application->MainForm() == this)
             Application->Minimize();
@@ -416,7 +416,7 @@ void TCustomForm::WMSysCommand(TMessage& Message)
         Perform(WM_CLOSE, 0, 0);
         break;
     default:
-        DefaultHandler(Message);
+        DefaultHandler(message);
         break;
     }
 }
@@ -424,7 +424,7 @@ void TCustomForm::WMSysCommand(TMessage& Message)
 // ---------------------------------------------------------------------------
 // TScreen
 
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+TScreen::TScreen(TComponent* aOwner) : TComponent(aOwner) {}
 
 TScreen::~TScreen()
 {
@@ -432,15 +432,15 @@ TScreen::~TScreen()
         QApplication::restoreOverrideCursor();
 }
 
-void TScreen::SetCursor(TCursor Value)
+void TScreen::SetCursor(TCursor value)
 {
-    if (FCursor == Value)
+    if (FCursor == value)
         return;
     const bool had = FCursor != crDefault;
-    FCursor = Value;
+    FCursor = value;
     if (!QCoreApplication::instance())
         return;
-    const QCursor* shape = Value != crDefault ? CursorOfHandle(Cursors(Value)) : nullptr;
+    const QCursor* shape = value != crDefault ? CursorOfHandle(Cursors(value)) : nullptr;
     if (had && shape)
         QApplication::changeOverrideCursor(*shape);
     else if (had)
@@ -451,22 +451,22 @@ void TScreen::SetCursor(TCursor Value)
         FCursor = crDefault;
 }
 
-HCURSOR TScreen::Cursors(int Index) const
+HCURSOR TScreen::Cursors(int index) const
 {
     for (const auto& entry : FCursors)
-        if (entry.first == Index)
+        if (entry.first == index)
             return entry.second;
-    return BuiltInCursor(Index);
+    return BuiltInCursor(index);
 }
 
-void TScreen::SetCursors(int Index, HCURSOR Handle)
+void TScreen::SetCursors(int index, HCURSOR handle)
 {
     for (auto& entry : FCursors)
-        if (entry.first == Index) {
-            entry.second = Handle;
+        if (entry.first == index) {
+            entry.second = handle;
             return;
         }
-    FCursors.emplace_back(Index, Handle);
+    FCursors.emplace_back(index, handle);
 }
 
 int TScreen::Width() const
@@ -484,37 +484,37 @@ TWinControl* TScreen::ActiveControl() const
     return FActiveForm ? FActiveForm->ActiveControl() : nullptr;
 }
 
-TCustomForm* TScreen::Forms(int Index) const
+TCustomForm* TScreen::Forms(int index) const
 {
-    if (Index < 0 || Index >= FormCount())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    return FForms[static_cast<size_t>(Index)];
+    if (index < 0 || index >= FormCount())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    return FForms[static_cast<size_t>(index)];
 }
 
-void TScreen::AddForm(TCustomForm* Form)
+void TScreen::AddForm(TCustomForm* form)
 {
-    FForms.push_back(Form);
+    FForms.push_back(form);
 }
 
-void TScreen::RemoveForm(TCustomForm* Form)
+void TScreen::RemoveForm(TCustomForm* form)
 {
-    FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
-    if (FActiveForm == Form)
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+    if (FActiveForm == form)
         FActiveForm = nullptr;
 }
 
-void TScreen::SetActiveForm(TCustomForm* Form, bool FocusWindow)
+void TScreen::SetActiveForm(TCustomForm* form, bool focusWindow)
 {
-    if (FActiveForm == Form)
+    if (FActiveForm == form)
         return;
     TCustomForm* previous = FActiveForm;
-    FActiveForm = Form;
+    FActiveForm = form;
     if (previous && previous->FActive) {
         // Another form of ours takes the activation: the focus moves there, not away.
         previous->FActive = false;
         if (previous->OnDeactivate)
             previous->OnDeactivate(previous);
     }
-    if (Form)
-        Form->Activate(FocusWindow);
+    if (form)
+        form->Activate(focusWindow);
 }

@@ -14,8 +14,8 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
-using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
-using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 
 // A top-level window with a caption. Bounds are those of the window without the
 // window manager's decorations, so that a form placed at its saved bounds comes
@@ -28,7 +28,7 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 // OnDestroy, but only from the base destructor, when the derived parts are gone.
 class TCustomForm : public TWinControl {
 public:
-    explicit TCustomForm(TComponent* AOwner);
+    explicit TCustomForm(TComponent* aOwner);
     ~TCustomForm() override;
     const char* ClassName() const override { return "TCustomForm"; }
 
@@ -42,22 +42,22 @@ public:
 
     TFormStyle FormStyle() const { return FFormStyle; }
     // fsStayOnTop keeps the window above all others.
-    void SetFormStyle(TFormStyle Value);
+    void SetFormStyle(TFormStyle value);
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     // bsNone: a window without the window manager's frame; the other styles get
     // its usual frame. A change makes the window again.
-    void SetBorderStyle(TFormBorderStyle Value);
+    void SetBorderStyle(TFormBorderStyle value);
     // The form sees the keys of its controls first (OnKeyDown, OnKeyPress, OnKeyUp).
     bool KeyPreview() const { return FKeyPreview; }
-    void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+    void SetKeyPreview(bool value) { FKeyPreview = value; }
     TWindowState WindowState() const { return FWindowState; }
-    void SetWindowState(TWindowState Value);
+    void SetWindowState(TWindowState value);
 
     // The control that has (or gets, when the form is activated) the focus.
     TWinControl* ActiveControl() const { return FActiveControl; }
     // EInvalidOperation "Cannot focus a disabled or invisible window" for a
     // control of another form or one that cannot take the focus.
-    void SetActiveControl(TWinControl* Control);
+    void SetActiveControl(TWinControl* control);
     // The form is the active window of the application.
     bool Active() const { return FActive; }
 
@@ -69,12 +69,12 @@ public:
     bool CloseQuery();
     // Activates the form and gives the focus to its active control.
     void SetFocus() override;
-    void FocusControl(TWinControl* Control);
+    void FocusControl(TWinControl* control);
     // WM_SETFOCUS of a control of this form: it becomes the active control
     // (OnExit of the previous, OnEnter of the new). False to refuse.
-    bool SetFocusedControl(TWinControl* Control);
+    bool SetFocusedControl(TWinControl* control);
     // Control (or its window) is going: the form forgets it as its active control.
-    void DefocusControl(TWinControl* Control, bool Removing);
+    void DefocusControl(TWinControl* control, bool removing);
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -85,33 +85,33 @@ public:
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
-    void Dispatch(TMessage& Message) override;
+    void Dispatch(TMessage& message) override;
 
     // Activation, from the window or Screen. FocusWindow gives the focus to the
     // active control (or the form); the platform's SetFocus on a window of an
     // inactive form activates it without that, as the focus is going elsewhere.
-    void Activate(bool FocusWindow = true);
+    void Activate(bool focusWindow = true);
     void Deactivate();
 
 protected:
     bool IsTopLevel() const override { return Parent() == nullptr; }
-    void CreateParams(TCreateParams& Params) override;
+    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void UpdateShowing() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Notification(TComponent* aComponent, TOperation operation) override;
     virtual void DoCreate();
     virtual void DoDestroy();
     virtual void DoShow();
     virtual void DoHide();
-    virtual void DoClose(TCloseAction& Action);
+    virtual void DoClose(TCloseAction& action);
 
 private:
     friend class TScreen;
     friend class TApplication;
     void SetWindowFocus();
     void ApplyStayOnTop();
-    void WMClose(TMessage& Message);
-    void WMSysCommand(TMessage& Message);
+    void WMClose(TMessage& message);
+    void WMSysCommand(TMessage& message);
 
     TFormStyle FFormStyle = fsNormal;
     TFormBorderStyle FBorderStyle = bsSizeable;
@@ -134,29 +134,29 @@ public:
 // own), the table of cursor shapes by number, the forms and the active one.
 class TScreen : public TComponent {
 public:
-    explicit TScreen(TComponent* AOwner);
+    explicit TScreen(TComponent* aOwner);
     ~TScreen() override;
     const char* ClassName() const override { return "TScreen"; }
 
     TCursor Cursor() const { return FCursor; }
-    void SetCursor(TCursor Value);
+    void SetCursor(TCursor value);
     // The shape of a cursor number: the built-in numbers map to system shapes;
     // others to what SetCursors registered (null when none).
-    HCURSOR Cursors(int Index) const;
-    void SetCursors(int Index, HCURSOR Handle);
+    HCURSOR Cursors(int index) const;
+    void SetCursors(int index, HCURSOR handle);
     int Width() const;
     int Height() const;
     int PixelsPerInch() const { return 96; }
     TCustomForm* ActiveForm() const { return FActiveForm; }
     TWinControl* ActiveControl() const;
     int FormCount() const { return static_cast<int>(FForms.size()); }
-    TCustomForm* Forms(int Index) const;
+    TCustomForm* Forms(int index) const;
 
 private:
     friend class TCustomForm;
-    void AddForm(TCustomForm* Form);
-    void RemoveForm(TCustomForm* Form);
-    void SetActiveForm(TCustomForm* Form, bool FocusWindow = true);
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+    void SetActiveForm(TCustomForm* form, bool focusWindow = true);
 
     TCursor FCursor = crDefault;
     std::vector<std::pair<int, HCURSOR>> FCursors;
@@ -166,26 +166,26 @@ private:
 
 extern TScreen* Screen;
 
-using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+using TExceptionEvent = std::function<void(TObject* sender, const Exception& e)>;
 
 // The application: makes the toolkit's application object, creates forms (the
 // first becomes the main form), runs the message loop until the main form closes
 // or Terminate, and is the barrier for exceptions that escape event handlers.
 class TApplication : public TComponent {
 public:
-    explicit TApplication(TComponent* AOwner);
+    explicit TApplication(TComponent* aOwner);
     ~TApplication() override;
     const char* ClassName() const override { return "TApplication"; }
 
     void Initialize();
     // Creates a form owned by the application, stores it in Reference, then runs
     // its AfterConstruction (OnCreate). The first form is the main form.
-    template <class T> void CreateForm(T*& Reference)
+    template <class T> void CreateForm(T*& reference)
     {
         Initialize();
-        T* Form = new T(this);
-        Reference = Form;
-        FormCreated(Form);
+        T* form = new T(this);
+        reference = form;
+        FormCreated(form);
     }
     // Shows the main form and runs the message loop until it closes or Terminate
     // is called; then frees the forms (OnDestroy) and drops queued messages.
@@ -200,11 +200,11 @@ public:
 
     // The barrier: call from a catch block. OnException when assigned, else the
     // error box with the exception's message (ShowException).
-    void HandleException(TObject* Sender);
+    void HandleException(TObject* sender);
     // The error box: the message (with a full stop added when its last character
     // comes after '.' in code order: a letter, a digit, a quote), the
     // application's title, an error icon and OK.
-    void ShowException(const Exception& E);
+    void ShowException(const Exception& e);
 
     void Minimize();
     void Restore();
@@ -217,13 +217,13 @@ public:
     TCustomForm* MainForm() const { return FMainForm; }
     const AnsiString& Title() const { return FTitle; }
     // Also what the toolkit's boxes given no caption show (DefaultBoxCaption).
-    void SetTitle(const AnsiString& Value) { FTitle = Value; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
     const AnsiString& Hint() const { return FHint; }
-    void SetHint(const AnsiString& Value);
+    void SetHint(const AnsiString& value);
     bool ShowMainForm() const { return FShowMainForm; }
-    void SetShowMainForm(bool Value) { FShowMainForm = Value; }
+    void SetShowMainForm(bool value) { FShowMainForm = value; }
     // Messages sent or posted to the application's handle.
-    virtual void WndProc(TMessage& Message);
+    virtual void WndProc(TMessage& message);
 
     TExceptionEvent OnException;
     TNotifyEvent OnHint;
@@ -232,7 +232,7 @@ public:
 
 private:
     friend class TCustomForm;
-    void FormCreated(TCustomForm* Form);
+    void FormCreated(TCustomForm* form);
     void DestroyForms();
 
     bool FInitialized = false;
@@ -252,14 +252,14 @@ extern TApplication* Application;
 // Application->HandleException.
 class TTimer : public TComponent {
 public:
-    explicit TTimer(TComponent* AOwner);
+    explicit TTimer(TComponent* aOwner);
     ~TTimer() override;
     const char* ClassName() const override { return "TTimer"; }
 
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool Value);
+    void SetEnabled(bool value);
     unsigned Interval() const { return FInterval; }
-    void SetInterval(unsigned Value);
+    void SetInterval(unsigned value);
     TNotifyEvent OnTimer;
 
 protected:

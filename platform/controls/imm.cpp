@@ -24,75 +24,75 @@ TInputContextTag& Context()
     return context;
 }
 
-WideString ToWide(const QString& Text)
+WideString ToWide(const QString& text)
 {
-    return WideString(reinterpret_cast<const WideChar*>(Text.utf16()), static_cast<size_t>(Text.size()));
+    return WideString(reinterpret_cast<const WideChar*>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
-const WideString* StringOf(HIMC Context, DWORD Index)
+const WideString* StringOf(HIMC context, DWORD index)
 {
-    if (!Context || !FindControl(Context->Wnd))
+    if (!context || !FindControl(context->Wnd))
         return nullptr;
-    if (Index == GCS_RESULTSTR)
-        return &Context->Result;
-    if (Index == GCS_COMPSTR)
-        return &Context->Composition;
+    if (index == GCS_RESULTSTR)
+        return &context->Result;
+    if (index == GCS_COMPSTR)
+        return &context->Composition;
     return nullptr;
 }
 
-LONG CopyOut(const void* Data, size_t Bytes, void* Buffer, DWORD BufferLength)
+LONG CopyOut(const void* data, size_t bytes, void* buffer, DWORD bufferLength)
 {
-    if (Bytes > 0x7FFFFFFF)
+    if (bytes > 0x7FFFFFFF)
         return IMM_ERROR_GENERAL;
-    if (Buffer && BufferLength > 0)
-        std::memcpy(Buffer, Data, std::min<size_t>(Bytes, BufferLength));
-    return static_cast<LONG>(Bytes);
+    if (buffer && bufferLength > 0)
+        std::memcpy(buffer, data, std::min<size_t>(bytes, bufferLength));
+    return static_cast<LONG>(bytes);
 }
 
 } // namespace
 
-HIMC ImmGetContext(HWND Wnd)
+HIMC ImmGetContext(HWND wnd)
 {
-    if (!FindControl(Wnd))
+    if (!FindControl(wnd))
         return nullptr;
     TInputContextTag& context = Context();
-    if (context.Wnd != Wnd) {
+    if (context.Wnd != wnd) {
         context = TInputContextTag();
-        context.Wnd = Wnd;
+        context.Wnd = wnd;
     }
     return &context;
 }
 
-bool ImmReleaseContext(HWND Wnd, HIMC Context)
+bool ImmReleaseContext(HWND wnd, HIMC context)
 {
-    return Context && Context->Wnd == Wnd;
+    return context && context->Wnd == wnd;
 }
 
-LONG ImmGetCompositionStringW(HIMC Context, DWORD Index, void* Buffer, DWORD BufferLength)
+LONG ImmGetCompositionStringW(HIMC context, DWORD index, void* buffer, DWORD bufferLength)
 {
-    const WideString* text = StringOf(Context, Index);
+    const WideString* text = StringOf(context, index);
     if (!text)
         return IMM_ERROR_GENERAL;
     if (text->empty())
         return IMM_ERROR_NODATA;
-    return CopyOut(text->data(), text->size() * sizeof(WideChar), Buffer, BufferLength);
+    return CopyOut(text->data(), text->size() * sizeof(WideChar), buffer, bufferLength);
 }
 
-LONG ImmGetCompositionStringA(HIMC Context, DWORD Index, void* Buffer, DWORD BufferLength)
+LONG ImmGetCompositionStringA(HIMC context, DWORD index, void* buffer, DWORD bufferLength)
 {
-    const WideString* text = StringOf(Context, Index);
+    const WideString* text = StringOf(context, index);
     if (!text)
         return IMM_ERROR_GENERAL;
     if (text->empty())
         return IMM_ERROR_NODATA;
     const AnsiString ansi = WideToAnsi(*text);
-    return CopyOut(ansi.data(), ansi.size(), Buffer, BufferLength);
+    return CopyOut(ansi.data(), ansi.size(), buffer, bufferLength);
 }
 
-void DeliverInputMethodEvent(TWinControl* Control, QEvent* Event)
+void DeliverInputMethodEvent(TWinControl* control, QEvent* event)
 {
-    auto* input = static_cast<QInputMethodEvent*>(Event);
-    const HWND wnd = Control->Handle();
+    auto* input = static_cast<QInputMethodEvent*>(event);
+    const HWND wnd = control->Handle();
     HIMC context = ImmGetContext(wnd);
     context->Composition = ToWide(input->preeditString());
     if (input->commitString().isEmpty())
@@ -106,18 +106,18 @@ void DeliverInputMethodEvent(TWinControl* Control, QEvent* Event)
     SendMessage(wnd, WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
-void DefaultImeComposition(TWinControl* Control, TMessage& Message)
+void DefaultImeComposition(TWinControl* control, TMessage& message)
 {
     // The composed text becomes typed characters.
-    if (!(Message.LParam & GCS_RESULTSTR))
+    if (!(message.LParam & GCS_RESULTSTR))
         return;
-    const HWND wnd = Control->Handle();
+    const HWND wnd = control->Handle();
     HIMC context = ImmGetContext(wnd);
     const WideString text = context ? context->Result : WideString();
     for (WideChar unit : text) {
-        TWinControl* control = FindControl(wnd);
-        if (!control)
+        TWinControl* target = FindControl(wnd);
+        if (!target)
             return;
-        control->Perform(WM_CHAR, unit, 1);
+        target->Perform(WM_CHAR, unit, 1);
     }
 }

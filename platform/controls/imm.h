@@ -17,12 +17,12 @@ enum : DWORD { GCS_COMPSTR = 0x0008, GCS_RESULTSTR = 0x0800 };
 enum : LONG { IMM_ERROR_NODATA = -1, IMM_ERROR_GENERAL = -2 };
 
 // The window's input context; null for a bad handle.
-HIMC ImmGetContext(HWND Wnd);
-bool ImmReleaseContext(HWND Wnd, HIMC Context);
+HIMC ImmGetContext(HWND wnd);
+bool ImmReleaseContext(HWND wnd, HIMC context);
 // The composed text (GCS_RESULTSTR) or the text being composed (GCS_COMPSTR):
 // the number of bytes it takes (UTF-16, no terminating zero), copied into Buffer
 // when BufferLength is not 0 (as much as fits). IMM_ERROR_NODATA when there is
 // no such text, IMM_ERROR_GENERAL for another index or a bad context.
-LONG ImmGetCompositionStringW(HIMC Context, DWORD Index, void* Buffer, DWORD BufferLength);
+LONG ImmGetCompositionStringW(HIMC context, DWORD index, void* buffer, DWORD bufferLength);
 // The same in the ANSI code page.
-LONG ImmGetCompositionStringA(HIMC Context, DWORD Index, void* Buffer, DWORD BufferLength);
+LONG ImmGetCompositionStringA(HIMC context, DWORD index, void* buffer, DWORD bufferLength);

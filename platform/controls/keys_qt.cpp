@@ -105,64 +105,64 @@ WORD KeypadKey(int key)
     }
 }
 
-TWinControl* FocusedOr(TWinControl* Fallback)
+TWinControl* FocusedOr(TWinControl* fallback)
 {
     if (TWinControl* focused = FindControl(GetFocus()))
         return focused;
-    return Fallback;
+    return fallback;
 }
 
 // The message's stage before the control (dialog keys), then the message itself,
 // to the window that is still there. False when the first stage used the key up.
-bool SendKeyMessage(HWND Wnd, UINT Notify, UINT Msg, WPARAM WParam, LPARAM LParam)
+bool SendKeyMessage(HWND wnd, UINT notify, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
-    if (control->Perform(Notify, WParam, LParam) != 0)
+    if (control->Perform(notify, wParam, lParam) != 0)
         return false;
-    control = FindControl(Wnd);
+    control = FindControl(wnd);
     if (control)
-        control->Perform(Msg, WParam, LParam);
+        control->Perform(msg, wParam, lParam);
     return true;
 }
 
 } // namespace
 
-WORD VirtualKeyFromQtKey(int Key, bool Keypad)
+WORD VirtualKeyFromQtKey(int key, bool keypad)
 {
-    if (Keypad) {
-        if (WORD vk = KeypadKey(Key))
+    if (keypad) {
+        if (WORD vk = KeypadKey(key))
             return vk;
     }
-    if ((Key >= Qt::Key_A && Key <= Qt::Key_Z) || (Key >= Qt::Key_0 && Key <= Qt::Key_9))
-        return static_cast<WORD>(Key);
-    if (Key >= Qt::Key_F1 && Key <= Qt::Key_F24)
-        return static_cast<WORD>(VK_F1 + (Key - Qt::Key_F1));
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return static_cast<WORD>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return static_cast<WORD>(VK_F1 + (key - Qt::Key_F1));
     for (const TKeyPair& pair : KeyTable)
-        if (pair.QtKey == Key)
+        if (pair.QtKey == key)
             return pair.VirtualKey;
     return 0;
 }
 
-int QtKeyFromVirtualKey(WORD VirtualKey)
+int QtKeyFromVirtualKey(WORD virtualKey)
 {
-    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9'))
-        return VirtualKey;
-    if (VirtualKey >= VK_F1 && VirtualKey <= VK_F24)
-        return Qt::Key_F1 + (VirtualKey - VK_F1);
-    if (VirtualKey >= VK_NUMPAD0 && VirtualKey <= VK_NUMPAD9)
-        return Qt::Key_0 + (VirtualKey - VK_NUMPAD0);
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return virtualKey;
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F24)
+        return Qt::Key_F1 + (virtualKey - VK_F1);
+    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD9)
+        return Qt::Key_0 + (virtualKey - VK_NUMPAD0);
     for (const TKeyPair& pair : KeyTable)
-        if (pair.VirtualKey == VirtualKey)
+        if (pair.VirtualKey == virtualKey)
             return pair.QtKey;
     return 0;
 }
 
-void DeliverKeyEvent(TWinControl* Fallback, QEvent* Event)
+void DeliverKeyEvent(TWinControl* fallback, QEvent* event)
 {
-    auto* key = static_cast<QKeyEvent*>(Event);
-    TWinControl* target = FocusedOr(Fallback);
+    auto* key = static_cast<QKeyEvent*>(event);
+    TWinControl* target = FocusedOr(fallback);
     if (!target)
         return;
     const HWND wnd = target->Handle();
@@ -170,7 +170,7 @@ void DeliverKeyEvent(TWinControl* Fallback, QEvent* Event)
     const WORD vk = VirtualKeyFromQtKey(key->key(), key->modifiers().testFlag(Qt::KeypadModifier));
     // Repeat count 1; bit 29 with Alt held; bit 30 for a key already down; bit 31 on release.
     LPARAM lParam = 1 | (alt ? (1 << 29) : 0);
-    if (Event->type() == QEvent::KeyRelease) {
+    if (event->type() == QEvent::KeyRelease) {
         lParam |= static_cast<LPARAM>(3u) << 30;
         if (vk)
             SendKeyMessage(wnd, alt ? CN_SYSKEYUP : CN_KEYUP, alt ? WM_SYSKEYUP : WM_KEYUP, vk, lParam);

@@ -22,11 +22,11 @@ uint64_t nextItemID = 1;
 
 } // namespace
 
-AnsiString EscapeMenuCaption(const AnsiString& Text)
+AnsiString EscapeMenuCaption(const AnsiString& text)
 {
     AnsiString out;
-    out.reserve(Text.size());
-    for (char c : Text) {
+    out.reserve(text.size());
+    for (char c : text) {
         if (c == '&')
             out += '&';
         out += c;
@@ -34,14 +34,14 @@ AnsiString EscapeMenuCaption(const AnsiString& Text)
     return out;
 }
 
-AnsiString StripHotkey(const AnsiString& Caption)
+AnsiString StripHotkey(const AnsiString& caption)
 {
     AnsiString out;
-    out.reserve(Caption.size());
-    for (size_t i = 0; i < Caption.size(); ++i) {
-        if (Caption[i] != '&') {
-            out += Caption[i];
-        } else if (i + 1 < Caption.size() && Caption[i + 1] == '&') {
+    out.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] != '&') {
+            out += caption[i];
+        } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
             out += '&';
             ++i;
         }
@@ -51,7 +51,7 @@ AnsiString StripHotkey(const AnsiString& Caption)
 
 // ---------------------------------------------------------------------------
 
-TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FID(nextItemID++)
+TMenuItem::TMenuItem(TComponent* aOwner) : TComponent(aOwner), FID(nextItemID++)
 {
     LiveItems()[FID] = this;
 }
@@ -69,36 +69,36 @@ TMenuItem::~TMenuItem()
         FParent->Detach(this);
 }
 
-TMenuItem* TMenuItem::FindByID(uint64_t ID)
+TMenuItem* TMenuItem::FindByID(uint64_t id)
 {
-    auto found = LiveItems().find(ID);
+    auto found = LiveItems().find(id);
     return found == LiveItems().end() ? nullptr : found->second;
 }
 
-void TMenuItem::SetCaption(const AnsiString& Value)
+void TMenuItem::SetCaption(const AnsiString& value)
 {
-    if (FCaption == Value)
+    if (FCaption == value)
         return;
     // A caption that becomes or stops being a separator changes the menu's shape.
-    bool structure = IsLine() != (Value == cLineCaption);
-    FCaption = Value;
+    bool structure = IsLine() != (value == cLineCaption);
+    FCaption = value;
     structure ? StructureChanged() : Changed();
 }
 
-void TMenuItem::SetEnabled(bool Value)
+void TMenuItem::SetEnabled(bool value)
 {
-    if (FEnabled != Value) {
-        FEnabled = Value;
+    if (FEnabled != value) {
+        FEnabled = value;
         Changed();
     }
 }
 
-void TMenuItem::SetChecked(bool Value)
+void TMenuItem::SetChecked(bool value)
 {
-    if (FChecked == Value)
+    if (FChecked == value)
         return;
-    FChecked = Value;
-    if (Value && FRadioItem && FParent)
+    FChecked = value;
+    if (value && FRadioItem && FParent)
         for (TMenuItem* sibling : FParent->FItems)
             if (sibling != this && sibling->FRadioItem && sibling->FGroupIndex == FGroupIndex &&
                 sibling->FChecked) {
@@ -108,43 +108,43 @@ void TMenuItem::SetChecked(bool Value)
     Changed();
 }
 
-void TMenuItem::SetRadioItem(bool Value)
+void TMenuItem::SetRadioItem(bool value)
 {
-    if (FRadioItem != Value) {
-        FRadioItem = Value;
+    if (FRadioItem != value) {
+        FRadioItem = value;
         Changed();
     }
 }
 
-void TMenuItem::SetVisible(bool Value)
+void TMenuItem::SetVisible(bool value)
 {
-    if (FVisible != Value) {
-        FVisible = Value;
+    if (FVisible != value) {
+        FVisible = value;
         StructureChanged();
     }
 }
 
-void TMenuItem::SetImageIndex(int Value)
+void TMenuItem::SetImageIndex(int value)
 {
-    if (FImageIndex != Value) {
-        FImageIndex = Value;
+    if (FImageIndex != value) {
+        FImageIndex = value;
         Changed();
     }
 }
 
-void TMenuItem::SetShortCut(TShortCut Value)
+void TMenuItem::SetShortCut(TShortCut value)
 {
-    if (FShortCut != Value) {
-        FShortCut = Value;
+    if (FShortCut != value) {
+        FShortCut = value;
         Changed();
     }
 }
 
-TMenuItem* TMenuItem::Items(int Index) const
+TMenuItem* TMenuItem::Items(int index) const
 {
-    if (Index < 0 || Index >= Count())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    return FItems[static_cast<size_t>(Index)];
+    if (index < 0 || index >= Count())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    return FItems[static_cast<size_t>(index)];
 }
 
 int TMenuItem::MenuIndex() const
@@ -152,58 +152,58 @@ int TMenuItem::MenuIndex() const
     return FParent ? FParent->IndexOf(this) : -1;
 }
 
-int TMenuItem::IndexOf(const TMenuItem* Item) const
+int TMenuItem::IndexOf(const TMenuItem* item) const
 {
     for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i] == Item)
+        if (FItems[i] == item)
             return static_cast<int>(i);
     return -1;
 }
 
-void TMenuItem::CheckInsert(const TMenuItem* Item) const
+void TMenuItem::CheckInsert(const TMenuItem* item) const
 {
-    if (!Item)
+    if (!item)
         throw EMenuError(SMenuIntoItself);
-    if (Item->FParent || Item->FMenu)
+    if (item->FParent || item->FMenu)
         throw EMenuError(SMenuReinserted);
     for (const TMenuItem* above = this; above; above = above->FParent)
-        if (above == Item)
+        if (above == item)
             throw EMenuError(SMenuIntoItself);
 }
 
-void TMenuItem::Add(TMenuItem* Item)
+void TMenuItem::Add(TMenuItem* item)
 {
-    Insert(Count(), Item);
+    Insert(Count(), item);
 }
 
-void TMenuItem::Insert(int Index, TMenuItem* Item)
+void TMenuItem::Insert(int index, TMenuItem* item)
 {
-    CheckInsert(Item);
-    if (Index < 0 || Index > Count())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    FItems.insert(FItems.begin() + Index, Item);
-    Item->FParent = this;
+    CheckInsert(item);
+    if (index < 0 || index > Count())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    FItems.insert(FItems.begin() + index, item);
+    item->FParent = this;
     StructureChanged();
 }
 
-void TMenuItem::Delete(int Index)
+void TMenuItem::Delete(int index)
 {
-    Detach(Items(Index));
+    Detach(Items(index));
 }
 
-void TMenuItem::Remove(TMenuItem* Item)
+void TMenuItem::Remove(TMenuItem* item)
 {
-    if (IndexOf(Item) >= 0)
-        Detach(Item);
+    if (IndexOf(item) >= 0)
+        Detach(item);
 }
 
-void TMenuItem::Detach(TMenuItem* Item)
+void TMenuItem::Detach(TMenuItem* item)
 {
-    int index = IndexOf(Item);
+    int index = IndexOf(item);
     if (index < 0)
         return;
     FItems.erase(FItems.begin() + index);
-    Item->FParent = nullptr;
+    item->FParent = nullptr;
     StructureChanged();
 }
 
@@ -248,7 +248,7 @@ void TMenuItem::StructureChanged()
 
 // ---------------------------------------------------------------------------
 
-TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<TMenuItem>(nullptr))
+TPopupMenu::TPopupMenu(TComponent* aOwner) : TComponent(aOwner), FItems(std::make_unique<TMenuItem>(nullptr))
 {
     FItems->FMenu = this;
 }
@@ -260,51 +260,51 @@ TPopupMenu::~TPopupMenu()
     FItems.reset();
 }
 
-void TPopupMenu::SetImages(TCustomImageList* Value)
+void TPopupMenu::SetImages(TCustomImageList* value)
 {
-    if (FImages == Value)
+    if (FImages == value)
         return;
     if (FImages && static_cast<TComponent*>(FImages) != FPopupComponent)
         RemoveFreeNotification(FImages);
-    FImages = Value;
+    FImages = value;
     if (FImages)
         FreeNotification(FImages);
 }
 
-void TPopupMenu::SetPopupComponent(TComponent* Value)
+void TPopupMenu::SetPopupComponent(TComponent* value)
 {
-    if (FPopupComponent == Value)
+    if (FPopupComponent == value)
         return;
     if (FPopupComponent && FPopupComponent != static_cast<TComponent*>(FImages))
         RemoveFreeNotification(FPopupComponent);
-    FPopupComponent = Value;
+    FPopupComponent = value;
     if (FPopupComponent)
         FreeNotification(FPopupComponent);
 }
 
-void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation)
+void TPopupMenu::Notification(TComponent* aComponent, TOperation operation)
 {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation != opRemove)
+    TComponent::Notification(aComponent, operation);
+    if (operation != opRemove)
         return;
-    if (AComponent == static_cast<TComponent*>(FImages))
+    if (aComponent == static_cast<TComponent*>(FImages))
         FImages = nullptr;
-    if (AComponent == FPopupComponent)
+    if (aComponent == FPopupComponent)
         FPopupComponent = nullptr;
 }
 
-void TPopupMenu::DoPopup(TObject* Sender)
+void TPopupMenu::DoPopup(TObject* sender)
 {
     if (OnPopup)
-        OnPopup(Sender);
+        OnPopup(sender);
 }
 
-void TPopupMenu::Popup(int X, int Y)
+void TPopupMenu::Popup(int x, int y)
 {
     // A menu opened again while on screen closes first, as any popup menu
     // closes when the user opens another.
     CloseMenu();
-    FPopupPoint = Point(X, Y);
+    FPopupPoint = Point(x, y);
     DoPopup(this);
-    ShowMenu(X, Y);
+    ShowMenu(x, y);
 }

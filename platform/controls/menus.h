@@ -14,7 +14,7 @@ class TPopupMenu;
 struct TPopupMenuQt;
 // Frees the toolkit's side of a popup menu (menus_qt.cpp).
 struct TPopupMenuQtDeleter {
-    void operator()(TPopupMenuQt* Qt) const;
+    void operator()(TPopupMenuQt* qt) const;
 };
 
 // A shortcut: a virtual key code with these modifier bits.
@@ -29,9 +29,9 @@ inline constexpr const char* cLineCaption = "-";
 
 // Text shown as it stands in a caption: every '&' doubled, so that none marks
 // an accelerator (file names, numbers typed by the user).
-AnsiString EscapeMenuCaption(const AnsiString& Text);
+AnsiString EscapeMenuCaption(const AnsiString& text);
 // The text a caption shows: accelerator marks removed and "&&" read as '&'.
-AnsiString StripHotkey(const AnsiString& Caption);
+AnsiString StripHotkey(const AnsiString& caption);
 
 // One entry of a menu, and the sub-menu of its own items. An item owns the
 // items in it: freeing it frees them, Clear frees them, Delete and Remove give
@@ -43,44 +43,44 @@ AnsiString StripHotkey(const AnsiString& Caption);
 // adding or removing items closes such a menu.
 class TMenuItem : public TComponent {
 public:
-    explicit TMenuItem(TComponent* AOwner);
+    explicit TMenuItem(TComponent* aOwner);
     ~TMenuItem() override;
     const char* ClassName() const override { return "TMenuItem"; }
 
     const AnsiString& Caption() const { return FCaption; }
-    void SetCaption(const AnsiString& Value);
+    void SetCaption(const AnsiString& value);
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool Value);
+    void SetEnabled(bool value);
     bool Checked() const { return FChecked; }
     // Checking a radio item unchecks the other radio items of its group among
     // its siblings.
-    void SetChecked(bool Value);
+    void SetChecked(bool value);
     bool RadioItem() const { return FRadioItem; }
-    void SetRadioItem(bool Value);
+    void SetRadioItem(bool value);
     int GroupIndex() const { return FGroupIndex; }
-    void SetGroupIndex(int Value) { FGroupIndex = Value; }
+    void SetGroupIndex(int value) { FGroupIndex = value; }
     bool Visible() const { return FVisible; }
-    void SetVisible(bool Value);
+    void SetVisible(bool value);
     // The image of the menu's image list shown beside the caption; -1 for none.
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int Value);
+    void SetImageIndex(int value);
     TShortCut ShortCut() const { return FShortCut; }
-    void SetShortCut(TShortCut Value);
+    void SetShortCut(TShortCut value);
     bool IsLine() const { return FCaption == cLineCaption; }
 
     int Count() const { return static_cast<int>(FItems.size()); }
-    TMenuItem* Items(int Index) const; // EListError "List index out of bounds (%d)"
+    TMenuItem* Items(int index) const; // EListError "List index out of bounds (%d)"
     // The item this one is in, or null.
     TMenuItem* Parent() const { return FParent; }
     int MenuIndex() const; // place in the parent, -1 without one
-    int IndexOf(const TMenuItem* Item) const;
+    int IndexOf(const TMenuItem* item) const;
     // Takes Item in (from its former parent too). Raises EMenuError "Menu
     // inserted twice" for an item that is here already, "Menu inserted into
     // itself" for this item or one above it.
-    void Add(TMenuItem* Item);
-    void Insert(int Index, TMenuItem* Item); // Index from 0 to Count
-    void Delete(int Index);                  // takes the item out; the caller owns it
-    void Remove(TMenuItem* Item);            // the same; nothing when not here
+    void Add(TMenuItem* item);
+    void Insert(int index, TMenuItem* item); // Index from 0 to Count
+    void Delete(int index);                  // takes the item out; the caller owns it
+    void Remove(TMenuItem* item);            // the same; nothing when not here
     void Clear();                            // frees every item in it
     // The popup menu this item belongs to (through its parents), or null.
     TPopupMenu* GetParentMenu() const;
@@ -93,14 +93,14 @@ public:
     // A number that names this item for its whole life and never another one;
     // the toolkit's menu, which can outlive items, finds them by it.
     uint64_t ID() const { return FID; }
-    static TMenuItem* FindByID(uint64_t ID);
+    static TMenuItem* FindByID(uint64_t id);
 
 private:
     friend class TPopupMenu;
     void Changed();          // a property shown on screen changed
     void StructureChanged(); // items were added or removed
-    void CheckInsert(const TMenuItem* Item) const;
-    void Detach(TMenuItem* Item);
+    void CheckInsert(const TMenuItem* item) const;
+    void Detach(TMenuItem* item);
 
     AnsiString FCaption;
     bool FEnabled = true;
@@ -139,46 +139,46 @@ struct TShownMenuEntry {
 // gets its Click after the menu has closed.
 class TPopupMenu : public TComponent {
 public:
-    explicit TPopupMenu(TComponent* AOwner);
+    explicit TPopupMenu(TComponent* aOwner);
     ~TPopupMenu() override;
     const char* ClassName() const override { return "TPopupMenu"; }
 
     TMenuItem* Items() const { return FItems.get(); }
     TCustomImageList* Images() const { return FImages; }
-    void SetImages(TCustomImageList* Value);
+    void SetImages(TCustomImageList* value);
     // The control the menu was last opened over (set by the control that opens it).
     TComponent* PopupComponent() const { return FPopupComponent; }
-    void SetPopupComponent(TComponent* Value);
+    void SetPopupComponent(TComponent* value);
     // Whether a right click on a control that has this menu opens it.
     bool AutoPopup() const { return FAutoPopup; }
-    void SetAutoPopup(bool Value) { FAutoPopup = Value; }
+    void SetAutoPopup(bool value) { FAutoPopup = value; }
     // The screen point of the last Popup.
     TPoint PopupPoint() const { return FPopupPoint; }
 
     // Opens the menu with its top-left corner at (X, Y) of the screen.
-    virtual void Popup(int X, int Y);
+    virtual void Popup(int x, int y);
     // Closes the menu when it is on screen.
     void CloseMenu();
     bool IsShown() const;
 
     // The entries of the menu on screen under Parent (null: the top level),
     // visible items only, in order; empty when it is not shown.
-    std::vector<TShownMenuEntry> ShownEntries(const TMenuItem* Parent = nullptr) const;
+    std::vector<TShownMenuEntry> ShownEntries(const TMenuItem* parent = nullptr) const;
     // Chooses Item in the menu on screen as a user's click would (the toolkit's
     // action is triggered); false when the item is not shown or disabled.
-    bool ChooseShownItem(const TMenuItem* Item);
+    bool ChooseShownItem(const TMenuItem* item);
 
     TNotifyEvent OnPopup;
 
 protected:
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-    virtual void DoPopup(TObject* Sender);
+    void Notification(TComponent* aComponent, TOperation operation) override;
+    virtual void DoPopup(TObject* sender);
 
 private:
     friend class TMenuItem;
     // An item of this menu changed its look, or (Structure) items came or went.
-    void ItemChanged(TMenuItem* Item, bool Structure);
-    void ShowMenu(int X, int Y);
+    void ItemChanged(TMenuItem* item, bool structure);
+    void ShowMenu(int x, int y);
 
     std::unique_ptr<TMenuItem> FItems;
     TCustomImageList* FImages = nullptr;

@@ -149,13 +149,13 @@ void TPopupMenuQt::Discard()
     Actions.clear();
 }
 
-void TPopupMenuQtDeleter::operator()(TPopupMenuQt* Qt) const
+void TPopupMenuQtDeleter::operator()(TPopupMenuQt* qt) const
 {
-    Qt->Discard();
-    delete Qt;
+    qt->Discard();
+    delete qt;
 }
 
-void TPopupMenu::ShowMenu(int X, int Y)
+void TPopupMenu::ShowMenu(int x, int y)
 {
     EnsureQtApplication();
     if (!FQt)
@@ -163,7 +163,7 @@ void TPopupMenu::ShowMenu(int X, int Y)
     FQt->Discard();
     FQt->Menu = new QMenu();
     BuildItems(*FQt, FQt->Menu, FItems.get(), FImages);
-    FQt->Menu->popup(QPoint(X, Y));
+    FQt->Menu->popup(QPoint(x, y));
 }
 
 void TPopupMenu::CloseMenu()
@@ -177,27 +177,27 @@ bool TPopupMenu::IsShown() const
     return FQt && FQt->Menu && FQt->Menu->isVisible();
 }
 
-void TPopupMenu::ItemChanged(TMenuItem* Item, bool Structure)
+void TPopupMenu::ItemChanged(TMenuItem* item, bool structure)
 {
     if (!IsShown())
         return;
-    if (Structure) {
+    if (structure) {
         FQt->Discard();
         return;
     }
-    auto found = FQt->Actions.find(Item->ID());
-    if (found != FQt->Actions.end() && found->second && !Item->IsLine())
-        ApplyState(found->second, Item, FImages);
+    auto found = FQt->Actions.find(item->ID());
+    if (found != FQt->Actions.end() && found->second && !item->IsLine())
+        ApplyState(found->second, item, FImages);
 }
 
-std::vector<TShownMenuEntry> TPopupMenu::ShownEntries(const TMenuItem* Parent) const
+std::vector<TShownMenuEntry> TPopupMenu::ShownEntries(const TMenuItem* parent) const
 {
     std::vector<TShownMenuEntry> entries;
     if (!IsShown())
         return entries;
     QMenu* menu = FQt->Menu;
-    if (Parent && Parent != FItems.get()) {
-        auto found = FQt->Actions.find(Parent->ID());
+    if (parent && parent != FItems.get()) {
+        auto found = FQt->Actions.find(parent->ID());
         menu = (found != FQt->Actions.end() && found->second) ? found->second->menu() : nullptr;
         if (!menu)
             return entries;
@@ -217,18 +217,18 @@ std::vector<TShownMenuEntry> TPopupMenu::ShownEntries(const TMenuItem* Parent) c
     return entries;
 }
 
-bool TPopupMenu::ChooseShownItem(const TMenuItem* Item)
+bool TPopupMenu::ChooseShownItem(const TMenuItem* item)
 {
-    if (!Item || !IsShown())
+    if (!item || !IsShown())
         return false;
-    auto found = FQt->Actions.find(Item->ID());
+    auto found = FQt->Actions.find(item->ID());
     if (found == FQt->Actions.end() || !found->second)
         return false;
     QAction* action = found->second;
     if (action->isSeparator() || action->menu() || !action->isEnabled())
         return false;
     // A disabled sub-menu keeps its items from being chosen.
-    for (const TMenuItem* above = Item->Parent(); above && above != FItems.get(); above = above->Parent()) {
+    for (const TMenuItem* above = item->Parent(); above && above != FItems.get(); above = above->Parent()) {
         auto parent = FQt->Actions.find(above->ID());
         if (parent == FQt->Actions.end() || !parent->second || !parent->second->isEnabled())
             return false;

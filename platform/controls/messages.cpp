@@ -3,18 +3,18 @@
 
 #include "platform/controls/winapi.h"
 
-TShiftState KeysToShiftState(WPARAM Keys)
+TShiftState KeysToShiftState(WPARAM keys)
 {
     TShiftState shift;
-    if (Keys & MK_SHIFT)
+    if (keys & MK_SHIFT)
         shift.Include(ssShift);
-    if (Keys & MK_CONTROL)
+    if (keys & MK_CONTROL)
         shift.Include(ssCtrl);
-    if (Keys & MK_LBUTTON)
+    if (keys & MK_LBUTTON)
         shift.Include(ssLeft);
-    if (Keys & MK_RBUTTON)
+    if (keys & MK_RBUTTON)
         shift.Include(ssRight);
-    if (Keys & MK_MBUTTON)
+    if (keys & MK_MBUTTON)
         shift.Include(ssMiddle);
     if (GetKeyState(VK_MENU) < 0)
         shift.Include(ssAlt);
@@ -33,28 +33,28 @@ TShiftState KeyboardStateToShiftState()
     return shift;
 }
 
-WPARAM ShiftStateToKeys(TShiftState Shift)
+WPARAM ShiftStateToKeys(TShiftState shift)
 {
     WPARAM keys = 0;
-    if (Shift.Contains(ssShift))
+    if (shift.Contains(ssShift))
         keys |= MK_SHIFT;
-    if (Shift.Contains(ssCtrl))
+    if (shift.Contains(ssCtrl))
         keys |= MK_CONTROL;
-    if (Shift.Contains(ssLeft))
+    if (shift.Contains(ssLeft))
         keys |= MK_LBUTTON;
-    if (Shift.Contains(ssRight))
+    if (shift.Contains(ssRight))
         keys |= MK_RBUTTON;
-    if (Shift.Contains(ssMiddle))
+    if (shift.Contains(ssMiddle))
         keys |= MK_MBUTTON;
     return keys;
 }
 
-TPoint PointFromLParam(LPARAM LParam)
+TPoint PointFromLParam(LPARAM lParam)
 {
-    return TPoint{GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)};
+    return TPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-LPARAM PointToLParam(int X, int Y)
+LPARAM PointToLParam(int x, int y)
 {
-    return MAKELPARAM(X, Y);
+    return MAKELPARAM(x, y);
 }

@@ -354,12 +354,12 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // The shift state of a mouse message's MK_ flags; Alt is read from the keyboard
 // state (GetKeyState), as the flags do not carry it.
-TShiftState KeysToShiftState(WPARAM Keys);
+TShiftState KeysToShiftState(WPARAM keys);
 // The shift state of the keyboard now: Shift, Ctrl and Alt (GetKeyState).
 TShiftState KeyboardStateToShiftState();
 // The MK_ flags of a shift state (Alt has none).
-WPARAM ShiftStateToKeys(TShiftState Shift);
+WPARAM ShiftStateToKeys(TShiftState shift);
 
 // The message's parameters as a point: LParam's signed 16-bit halves.
-TPoint PointFromLParam(LPARAM LParam);
-LPARAM PointToLParam(int X, int Y);
+TPoint PointFromLParam(LPARAM lParam);
+LPARAM PointToLParam(int x, int y);

@@ -24,13 +24,13 @@ std::vector<TRect> MonitorBoundsList()
     return result;
 }
 
-bool RectOnAnyMonitor(const TRect& Rect)
+bool RectOnAnyMonitor(const TRect& rect)
 {
     const std::vector<TRect> monitors = MonitorBoundsList();
     if (monitors.empty())
         return true;
     for (const TRect& m : monitors)
-        if (Rect.Left < m.Right && m.Left < Rect.Right && Rect.Top < m.Bottom && m.Top < Rect.Bottom)
+        if (rect.Left < m.Right && m.Left < rect.Right && rect.Top < m.Bottom && m.Top < rect.Bottom)
             return true;
     return false;
 }

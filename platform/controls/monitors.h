@@ -12,4 +12,4 @@ std::vector<TRect> MonitorBoundsList();
 
 // Whether some part of Rect lies on a screen. True when no screen is known, as
 // nothing can be said then.
-bool RectOnAnyMonitor(const TRect& Rect);
+bool RectOnAnyMonitor(const TRect& rect);

@@ -5,29 +5,29 @@
 #include "platform/controls/printers_qt.h"
 #include "platform/core/numbers.h"
 
-int PrinterDeviceCaps(const TPrinterMetrics& Metrics, int Index)
+int PrinterDeviceCaps(const TPrinterMetrics& metrics, int index)
 {
-    switch (Index) {
+    switch (index) {
     case LOGPIXELSX:
-        return Metrics.PixelsPerInchX;
+        return metrics.PixelsPerInchX;
     case LOGPIXELSY:
-        return Metrics.PixelsPerInchY;
+        return metrics.PixelsPerInchY;
     case HORZRES:
-        return Metrics.PageWidth;
+        return metrics.PageWidth;
     case VERTRES:
-        return Metrics.PageHeight;
+        return metrics.PageHeight;
     case HORZSIZE:
-        return Metrics.PixelsPerInchX > 0 ? MulDiv(Metrics.PageWidth, 254, Metrics.PixelsPerInchX * 10) : 0;
+        return metrics.PixelsPerInchX > 0 ? MulDiv(metrics.PageWidth, 254, metrics.PixelsPerInchX * 10) : 0;
     case VERTSIZE:
-        return Metrics.PixelsPerInchY > 0 ? MulDiv(Metrics.PageHeight, 254, Metrics.PixelsPerInchY * 10) : 0;
+        return metrics.PixelsPerInchY > 0 ? MulDiv(metrics.PageHeight, 254, metrics.PixelsPerInchY * 10) : 0;
     case PHYSICALWIDTH:
-        return Metrics.PhysicalWidth;
+        return metrics.PhysicalWidth;
     case PHYSICALHEIGHT:
-        return Metrics.PhysicalHeight;
+        return metrics.PhysicalHeight;
     case PHYSICALOFFSETX:
-        return Metrics.OffsetX;
+        return metrics.OffsetX;
     case PHYSICALOFFSETY:
-        return Metrics.OffsetY;
+        return metrics.OffsetY;
     case BITSPIXEL:
         return 24;
     case PLANES:
@@ -39,14 +39,14 @@ int PrinterDeviceCaps(const TPrinterMetrics& Metrics, int Index)
 
 // ---- TPrinterCanvas
 
-TPrinterCanvas::TPrinterCanvas(QPaintDevice* Device, const TPrinterMetrics& Metrics)
-    : TQtCanvas(Device, Metrics.PixelsPerInchX, Metrics.PixelsPerInchY), FMetrics(Metrics)
+TPrinterCanvas::TPrinterCanvas(QPaintDevice* device, const TPrinterMetrics& metrics)
+    : TQtCanvas(device, metrics.PixelsPerInchX, metrics.PixelsPerInchY), FMetrics(metrics)
 {}
 
-void TPrinterCanvas::SetMetrics(const TPrinterMetrics& Metrics)
+void TPrinterCanvas::SetMetrics(const TPrinterMetrics& metrics)
 {
-    FMetrics = Metrics;
-    Font()->SetPixelsPerInch(Metrics.PixelsPerInchY);
+    FMetrics = metrics;
+    Font()->SetPixelsPerInch(metrics.PixelsPerInchY);
 }
 
 // ---- TPrinter
@@ -68,10 +68,10 @@ void TPrinter::CheckPrinting() const
         throw EPrinter(PrinterConst::SNotPrinting);
 }
 
-void TPrinter::SetCopies(int Value)
+void TPrinter::SetCopies(int value)
 {
     CheckNotPrinting();
-    FCopies = Value < 1 ? 1 : Value;
+    FCopies = value < 1 ? 1 : value;
 }
 
 void TPrinter::BeginDoc()
@@ -171,9 +171,9 @@ TPrinter* Printer()
     return current.get();
 }
 
-std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> NewPrinter)
+std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> newPrinter)
 {
     std::unique_ptr<TPrinter> old = std::move(CurrentPrinter());
-    CurrentPrinter() = std::move(NewPrinter);
+    CurrentPrinter() = std::move(newPrinter);
     return old;
 }

@@ -62,7 +62,7 @@ struct TPrinterMetrics {
 // The device query of a printer: LOGPIXELSX/Y, HORZRES/VERTRES (the printable area),
 // HORZSIZE/VERTSIZE (the printable area in millimetres), PHYSICALWIDTH/HEIGHT,
 // PHYSICALOFFSETX/Y; BITSPIXEL 24 and PLANES 1; 0 for other indexes.
-int PrinterDeviceCaps(const TPrinterMetrics& Metrics, int Index);
+int PrinterDeviceCaps(const TPrinterMetrics& metrics, int index);
 
 enum TPrinterCapability { pcCopies };
 // What a device does itself. Without pcCopies, a caller that wants several copies
@@ -109,16 +109,16 @@ public:
     // ---- The device
     virtual TPrinterMetrics Metrics() const = 0;
     virtual TPrinterCapabilities Capabilities() const = 0;
-    int DeviceCaps(int Index) const { return PrinterDeviceCaps(Metrics(), Index); }
+    int DeviceCaps(int index) const { return PrinterDeviceCaps(Metrics(), index); }
     int PageWidth() const { return Metrics().PageWidth; }
     int PageHeight() const { return Metrics().PageHeight; }
 
     // ---- The job's settings
     const AnsiString& Title() const { return FTitle; }
-    void SetTitle(const AnsiString& Value) { FTitle = Value; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
     int Copies() const { return FCopies; }
     // Values below 1 mean 1.
-    void SetCopies(int Value);
+    void SetCopies(int value);
 
 protected:
     TPrinter();
@@ -154,18 +154,18 @@ private:
 // the pages. Defaults: 600 pixels per inch, A4.
 class TPdfPrinter : public TPrinter {
 public:
-    explicit TPdfPrinter(const AnsiString& FileName = AnsiString());
+    explicit TPdfPrinter(const AnsiString& fileName = AnsiString());
     ~TPdfPrinter() override;
 
     TPrinterMetrics Metrics() const override;
     TPrinterCapabilities Capabilities() const override { return {}; }
 
     const AnsiString& FileName() const { return FFileName; }
-    void SetFileName(const AnsiString& Value);
+    void SetFileName(const AnsiString& value);
     int Resolution() const { return FResolution; }
-    void SetResolution(int Value);
+    void SetResolution(int value);
     TPaperSize PaperSize() const { return FPaperSize; }
-    void SetPaperSize(const TPaperSize& Value);
+    void SetPaperSize(const TPaperSize& value);
 
 protected:
     TCanvas* DoBeginDoc() override;
@@ -203,12 +203,12 @@ public:
     TPrinterMetrics Metrics() const override;
     TPrinterCapabilities Capabilities() const override;
 
-    void SetResolution(int X, int Y);
-    void SetPaperSize(const TPaperSize& Value);
+    void SetResolution(int x, int y);
+    void SetPaperSize(const TPaperSize& value);
     // The unprintable margins of the sheet in device pixels (left, top, right,
     // bottom; each 0 or more, leaving at least one pixel printable).
-    void SetUnprintableMargins(int Left, int Top, int Right, int Bottom);
-    void SetMakesCopies(bool Value) { FMakesCopies = Value; }
+    void SetUnprintableMargins(int left, int top, int right, int bottom);
+    void SetMakesCopies(bool value) { FMakesCopies = value; }
 
     // The pages of the last job (of the running one: those finished so far).
     const std::vector<TPixelBuffer>& Pages() const { return FPages; }
@@ -225,7 +225,7 @@ protected:
 
 private:
     struct TJob;
-    void AddLog(TPrintEvent Event);
+    void AddLog(TPrintEvent event);
     void KeepPage();
 
     int FResolutionX = 150;
@@ -243,13 +243,13 @@ private:
 // SInvalidPrinter when there is no such printer.
 class TSystemPrinter : public TPrinter {
 public:
-    explicit TSystemPrinter(const AnsiString& Name = AnsiString());
+    explicit TSystemPrinter(const AnsiString& name = AnsiString());
     ~TSystemPrinter() override;
 
     TPrinterMetrics Metrics() const override;
     TPrinterCapabilities Capabilities() const override;
     const AnsiString& Name() const { return FName; }
-    void SetResolution(int Value);
+    void SetResolution(int value);
 
 protected:
     TCanvas* DoBeginDoc() override;
@@ -273,4 +273,4 @@ TPrinter* Printer();
 // Makes NewPrinter the current printer (none: the default is made again on next
 // use) and answers the previous one. A printer in the middle of a job can still be
 // replaced; its job is aborted when it is destroyed.
-std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> NewPrinter);
+std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> newPrinter);

@@ -17,21 +17,21 @@ namespace {
 // The page as the writer lays it out: the paper, upright, no margins. The writer
 // keeps paper sizes in whole points, so the pixel sizes follow from those (A4 is
 // 595 x 842 points).
-QPageLayout PdfLayout(const TPaperSize& Paper)
+QPageLayout PdfLayout(const TPaperSize& paper)
 {
-    const QPageSize size(QSizeF(Paper.Width / 10.0, Paper.Height / 10.0), QPageSize::Millimeter, QString(),
+    const QPageSize size(QSizeF(paper.Width / 10.0, paper.Height / 10.0), QPageSize::Millimeter, QString(),
                          QPageSize::FuzzyMatch);
     return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
-QString FileNameOf(const AnsiString& Name)
+QString FileNameOf(const AnsiString& name)
 {
-    return QFile::decodeName(QByteArray(Name.data(), static_cast<qsizetype>(Name.size())));
+    return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-[[noreturn]] void CannotWrite(const AnsiString& Name, const QString& Why)
+[[noreturn]] void CannotWrite(const AnsiString& name, const QString& why)
 {
-    throw EFCreateError(Format(SysConst::SFCreateErrorEx, {Name, Why.toStdString()}));
+    throw EFCreateError(Format(SysConst::SFCreateErrorEx, {name, why.toStdString()}));
 }
 
 } // namespace
@@ -46,10 +46,10 @@ struct TPdfPrinter::TJob {
     QPdfWriter Writer;
     std::unique_ptr<TPrinterCanvas> Canvas;
 
-    explicit TJob(const QString& FileName) : File(FileName), Buffer(&Bytes), Writer(&Buffer) {}
+    explicit TJob(const QString& fileName) : File(fileName), Buffer(&Bytes), Writer(&Buffer) {}
 };
 
-TPdfPrinter::TPdfPrinter(const AnsiString& FileName) : FFileName(FileName) {}
+TPdfPrinter::TPdfPrinter(const AnsiString& fileName) : FFileName(fileName) {}
 
 TPdfPrinter::~TPdfPrinter()
 {
@@ -61,27 +61,27 @@ TPdfPrinter::~TPdfPrinter()
     }
 }
 
-void TPdfPrinter::SetFileName(const AnsiString& Value)
+void TPdfPrinter::SetFileName(const AnsiString& value)
 {
     CheckNotPrinting();
-    FFileName = Value;
+    FFileName = value;
 }
 
-void TPdfPrinter::SetResolution(int Value)
+void TPdfPrinter::SetResolution(int value)
 {
     CheckNotPrinting();
-    if (Value < MinPrinterResolution || Value > MaxPrinterResolution)
-        throw EPrinter(Format(PrinterConst::SInvalidResolution, {Value, Value}));
-    FResolution = Value;
+    if (value < MinPrinterResolution || value > MaxPrinterResolution)
+        throw EPrinter(Format(PrinterConst::SInvalidResolution, {value, value}));
+    FResolution = value;
 }
 
-void TPdfPrinter::SetPaperSize(const TPaperSize& Value)
+void TPdfPrinter::SetPaperSize(const TPaperSize& value)
 {
     CheckNotPrinting();
-    if (Value.Width < MinPaperSize || Value.Width > MaxPaperSize || Value.Height < MinPaperSize ||
-        Value.Height > MaxPaperSize)
-        throw EPrinter(Format(PrinterConst::SInvalidPaperSize, {Value.Width, Value.Height}));
-    FPaperSize = Value;
+    if (value.Width < MinPaperSize || value.Width > MaxPaperSize || value.Height < MinPaperSize ||
+        value.Height > MaxPaperSize)
+        throw EPrinter(Format(PrinterConst::SInvalidPaperSize, {value.Width, value.Height}));
+    FPaperSize = value;
 }
 
 TPrinterMetrics TPdfPrinter::Metrics() const

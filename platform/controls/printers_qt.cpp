@@ -53,20 +53,20 @@ struct TSystemPrinter::TDevice {
     QPrinter Printer;
     std::unique_ptr<TPrinterCanvas> Canvas;
 
-    explicit TDevice(const QPrinterInfo& Info) : Printer(Info, QPrinter::HighResolution) {}
+    explicit TDevice(const QPrinterInfo& info) : Printer(info, QPrinter::HighResolution) {}
 };
 
-TSystemPrinter::TSystemPrinter(const AnsiString& Name) : FName(Name)
+TSystemPrinter::TSystemPrinter(const AnsiString& name) : FName(name)
 {
     EnsureQtApplication();
     if (FName.empty())
         FName = DefaultPrinterName();
     // The toolkit falls back to a file printer for a name it does not know; a
     // printer asked for by name must exist.
-    const QString name = ToQString(FName);
-    if (FName.empty() || !QPrinterInfo::availablePrinterNames().contains(name))
+    const QString qtName = ToQString(FName);
+    if (FName.empty() || !QPrinterInfo::availablePrinterNames().contains(qtName))
         throw EPrinter(PrinterConst::SInvalidPrinter);
-    FDevice = std::make_unique<TDevice>(QPrinterInfo::printerInfo(name));
+    FDevice = std::make_unique<TDevice>(QPrinterInfo::printerInfo(qtName));
     if (!FDevice->Printer.isValid())
         throw EPrinter(PrinterConst::SInvalidPrinter);
 }
@@ -81,12 +81,12 @@ TSystemPrinter::~TSystemPrinter()
     }
 }
 
-void TSystemPrinter::SetResolution(int Value)
+void TSystemPrinter::SetResolution(int value)
 {
     CheckNotPrinting();
-    if (Value < MinPrinterResolution || Value > MaxPrinterResolution)
-        throw EPrinter(Format(PrinterConst::SInvalidResolution, {Value, Value}));
-    FDevice->Printer.setResolution(Value);
+    if (value < MinPrinterResolution || value > MaxPrinterResolution)
+        throw EPrinter(Format(PrinterConst::SInvalidResolution, {value, value}));
+    FDevice->Printer.setResolution(value);
 }
 
 TPrinterMetrics TSystemPrinter::Metrics() const

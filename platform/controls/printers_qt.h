@@ -13,11 +13,11 @@
 // not an image: one filled strip per straight run of pixels.
 class TPrinterCanvas : public TQtCanvas {
 public:
-    TPrinterCanvas(QPaintDevice* Device, const TPrinterMetrics& Metrics);
+    TPrinterCanvas(QPaintDevice* device, const TPrinterMetrics& metrics);
     const char* ClassName() const override { return "TPrinterCanvas"; }
 
-    int DeviceCaps(int Index) const override { return PrinterDeviceCaps(FMetrics, Index); }
-    void SetMetrics(const TPrinterMetrics& Metrics);
+    int DeviceCaps(int index) const override { return PrinterDeviceCaps(FMetrics, index); }
+    void SetMetrics(const TPrinterMetrics& metrics);
 
 protected:
     // The printable area, also when there is no device (so that clip boxes agree).

@@ -16,9 +16,9 @@ namespace {
 constexpr int64_t kMaxPagePixels = int64_t(1) << 27;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-const char* EventName(TPrintEvent Event)
+const char* EventName(TPrintEvent event)
 {
-    switch (Event) {
+    switch (event) {
     case TPrintEvent::BeginDoc:
         return "BeginDoc";
     case TPrintEvent::NewPage:
@@ -40,10 +40,10 @@ struct TRecordingPrinter::TJob {
     QImage Image;
     std::unique_ptr<TPrinterCanvas> Canvas;
 
-    TJob(int Width, int Height, const TPrinterMetrics& Metrics)
-        : Pixels(Width, Height, kWhite), Image(reinterpret_cast<uchar*>(Pixels.Pixels.data()), Width, Height,
-                                               Width * 4, QImage::Format_ARGB32_Premultiplied),
-          Canvas(std::make_unique<TPrinterCanvas>(&Image, Metrics))
+    TJob(int width, int height, const TPrinterMetrics& metrics)
+        : Pixels(width, height, kWhite), Image(reinterpret_cast<uchar*>(Pixels.Pixels.data()), width, height,
+                                               width * 4, QImage::Format_ARGB32_Premultiplied),
+          Canvas(std::make_unique<TPrinterCanvas>(&Image, metrics))
     {}
 };
 
@@ -59,29 +59,29 @@ TRecordingPrinter::~TRecordingPrinter()
     }
 }
 
-void TRecordingPrinter::SetResolution(int X, int Y)
+void TRecordingPrinter::SetResolution(int x, int y)
 {
     CheckNotPrinting();
-    if (X < MinPrinterResolution || X > MaxPrinterResolution || Y < MinPrinterResolution ||
-        Y > MaxPrinterResolution)
-        throw EPrinter(Format(PrinterConst::SInvalidResolution, {X, Y}));
-    FResolutionX = X;
-    FResolutionY = Y;
+    if (x < MinPrinterResolution || x > MaxPrinterResolution || y < MinPrinterResolution ||
+        y > MaxPrinterResolution)
+        throw EPrinter(Format(PrinterConst::SInvalidResolution, {x, y}));
+    FResolutionX = x;
+    FResolutionY = y;
 }
 
-void TRecordingPrinter::SetPaperSize(const TPaperSize& Value)
+void TRecordingPrinter::SetPaperSize(const TPaperSize& value)
 {
     CheckNotPrinting();
-    if (Value.Width < MinPaperSize || Value.Width > MaxPaperSize || Value.Height < MinPaperSize ||
-        Value.Height > MaxPaperSize)
-        throw EPrinter(Format(PrinterConst::SInvalidPaperSize, {Value.Width, Value.Height}));
-    FPaperSize = Value;
+    if (value.Width < MinPaperSize || value.Width > MaxPaperSize || value.Height < MinPaperSize ||
+        value.Height > MaxPaperSize)
+        throw EPrinter(Format(PrinterConst::SInvalidPaperSize, {value.Width, value.Height}));
+    FPaperSize = value;
 }
 
-void TRecordingPrinter::SetUnprintableMargins(int Left, int Top, int Right, int Bottom)
+void TRecordingPrinter::SetUnprintableMargins(int left, int top, int right, int bottom)
 {
     CheckNotPrinting();
-    FMargins = TRect{std::max(0, Left), std::max(0, Top), std::max(0, Right), std::max(0, Bottom)};
+    FMargins = TRect{std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
 }
 
 TPrinterMetrics TRecordingPrinter::Metrics() const
@@ -108,9 +108,9 @@ TPrinterCapabilities TRecordingPrinter::Capabilities() const
     return c;
 }
 
-void TRecordingPrinter::AddLog(TPrintEvent Event)
+void TRecordingPrinter::AddLog(TPrintEvent event)
 {
-    FLog.push_back(TPrintLogEntry{Event, PageNumber(), Copies(), Title()});
+    FLog.push_back(TPrintLogEntry{event, PageNumber(), Copies(), Title()});
 }
 
 AnsiString TRecordingPrinter::LogText() const

@@ -15,25 +15,25 @@
 
 namespace {
 
-TWindowData* DataOf(HWND Wnd)
+TWindowData* DataOf(HWND wnd)
 {
-    return WindowDataOf(FindControl(Wnd));
+    return WindowDataOf(FindControl(wnd));
 }
 
-bool ValidBar(int Bar)
+bool ValidBar(int bar)
 {
-    return Bar == SB_HORZ || Bar == SB_VERT;
+    return bar == SB_HORZ || bar == SB_VERT;
 }
 
 // Wheel turns over a bar scroll the window, as over its client area.
 class TWheelRedirect : public QObject {
 protected:
-    bool eventFilter(QObject* Object, QEvent* Event) override
+    bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (Event->type() != QEvent::Wheel)
+        if (event->type() != QEvent::Wheel)
             return false;
-        if (TWinControl* control = ControlOfWidget(static_cast<QWidget*>(Object)))
-            RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
+        if (TWinControl* control = ControlOfWidget(static_cast<QWidget*>(object)))
+            RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(event)); });
         return true;
     }
 };
@@ -45,17 +45,17 @@ protected:
 // and a scroll bar costs as much to paint as a screenful of text.
 class TScrollBarWidget : public QScrollBar {
 public:
-    TScrollBarWidget(Qt::Orientation Orientation, QWidget* Parent) : QScrollBar(Orientation, Parent) {}
+    TScrollBarWidget(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
 
     // Applies Change (which sets the range, steps and position) without the
     // repaint each of them asks for. Whether the bar looks different is decided
     // once the event loop runs again: a window often sets a new range and then
     // a new position, and the thumb may end where it was.
-    template <typename F> void ChangeQuietly(F Change)
+    template <typename F> void ChangeQuietly(F change)
     {
         const bool wasDisabled = testAttribute(Qt::WA_UpdatesDisabled);
         setAttribute(Qt::WA_UpdatesDisabled, true);
-        Change();
+        change();
         setAttribute(Qt::WA_UpdatesDisabled, wasDisabled);
         if (FCheckPosted)
             return;
@@ -71,10 +71,10 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* Event) override
+    void paintEvent(QPaintEvent* event) override
     {
         FPainted = Appearance();
-        QScrollBar::paintEvent(Event);
+        QScrollBar::paintEvent(event);
     }
 
 private:
@@ -82,9 +82,9 @@ private:
         QRect Thumb;
         bool AtMinimum = false;
         bool AtMaximum = false;
-        bool operator==(const TAppearance& Other) const
+        bool operator==(const TAppearance& other) const
         {
-            return Thumb == Other.Thumb && AtMinimum == Other.AtMinimum && AtMaximum == Other.AtMaximum;
+            return Thumb == other.Thumb && AtMinimum == other.AtMinimum && AtMaximum == other.AtMaximum;
         }
     };
     TAppearance Appearance() const
@@ -104,70 +104,70 @@ private:
 };
 
 // Keeps the position within the range and the page, as the platform does.
-void Normalize(TScrollBarData& Bar)
+void Normalize(TScrollBarData& bar)
 {
-    const long long size = static_cast<long long>(Bar.Max) - Bar.Min + 1;
-    if (Bar.Page > size)
-        Bar.Page = static_cast<int>(size);
-    const long long last = static_cast<long long>(Bar.Max) - std::max(Bar.Page - 1, 0);
-    Bar.Pos = static_cast<int>(std::clamp<long long>(Bar.Pos, Bar.Min, std::max<long long>(last, Bar.Min)));
-    if (!Bar.Tracking)
-        Bar.TrackPos = Bar.Pos;
+    const long long size = static_cast<long long>(bar.Max) - bar.Min + 1;
+    if (bar.Page > size)
+        bar.Page = static_cast<int>(size);
+    const long long last = static_cast<long long>(bar.Max) - std::max(bar.Page - 1, 0);
+    bar.Pos = static_cast<int>(std::clamp<long long>(bar.Pos, bar.Min, std::max<long long>(last, bar.Min)));
+    if (!bar.Tracking)
+        bar.TrackPos = bar.Pos;
 }
 
-bool Scrollable(const TScrollBarData& Bar)
+bool Scrollable(const TScrollBarData& bar)
 {
-    const long long size = static_cast<long long>(Bar.Max) - Bar.Min + 1;
-    return Bar.Max > Bar.Min && Bar.Page < size;
+    const long long size = static_cast<long long>(bar.Max) - bar.Min + 1;
+    return bar.Max > bar.Min && bar.Page < size;
 }
 
 // Shows or hides a bar; the client area and WM_SIZE follow at once.
-void SetShown(TWindowData* Data, int Which, bool Shown)
+void SetShown(TWindowData* data, int which, bool shown)
 {
-    TScrollBarData& bar = Data->Bars[Which];
-    if (Shown)
-        Data->EnsureBar(Which);
-    ApplyScrollBarState(Data, Which);
-    if (bar.Shown == Shown)
+    TScrollBarData& bar = data->Bars[which];
+    if (shown)
+        data->EnsureBar(which);
+    ApplyScrollBarState(data, which);
+    if (bar.Shown == shown)
         return;
-    bar.Shown = Shown;
-    TWinControl* control = Data->Control;
-    Data->Layout();
+    bar.Shown = shown;
+    TWinControl* control = data->Control;
+    data->Layout();
     TWindowAdapter::ClientSizeMayHaveChanged(control);
 }
 
 // The window's answer to a use of the bar.
-void SendScroll(TFrameWidget* Frame, int Which, int Code, int Pos)
+void SendScroll(TFrameWidget* frame, int which, int code, int Pos)
 {
-    TWinControl* control = Frame->Control;
+    TWinControl* control = frame->Control;
     if (!control)
         return;
     const HWND wnd = control->Handle();
-    const UINT msg = Which == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
-    RunGuarded(control, [&] { SendMessage(wnd, msg, MAKEWPARAM(Code, Pos), 0); });
+    const UINT msg = which == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
+    RunGuarded(control, [&] { SendMessage(wnd, msg, MAKEWPARAM(code, Pos), 0); });
 }
 
 } // namespace
 
-QScrollBar* TWindowData::EnsureBar(int Which)
+QScrollBar* TWindowData::EnsureBar(int which)
 {
-    TScrollBarData& bar = Bars[Which];
+    TScrollBarData& bar = Bars[which];
     if (!bar.Bar) {
-        bar.Bar = new TScrollBarWidget(Which == SB_VERT ? Qt::Vertical : Qt::Horizontal, Frame);
+        bar.Bar = new TScrollBarWidget(which == SB_VERT ? Qt::Vertical : Qt::Horizontal, Frame);
         bar.Bar->setFocusPolicy(Qt::NoFocus);
         bar.Bar->hide();
-        ConnectScrollBar(this, Which);
+        ConnectScrollBar(this, which);
     }
     return bar.Bar;
 }
 
-void ConnectScrollBar(TWindowData* Data, int Which)
+void ConnectScrollBar(TWindowData* data, int which)
 {
     static TWheelRedirect* redirect = new TWheelRedirect;
-    QScrollBar* bar = Data->Bars[Which].Bar;
-    TFrameWidget* frame = Data->Frame;
+    QScrollBar* bar = data->Bars[which].Bar;
+    TFrameWidget* frame = data->Frame;
     bar->installEventFilter(redirect);
-    QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [frame, bar, Which](int action) {
+    QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [frame, bar, which](int action) {
         TWinControl* control = frame->Control;
         if (!control)
             return;
@@ -194,44 +194,44 @@ void ConnectScrollBar(TWindowData* Data, int Which)
             break;
         case QAbstractSlider::SliderMove: {
             // The thumb follows the pointer; the window decides what to show.
-            TScrollBarData& state = WindowDataOf(control)->Bars[Which];
+            TScrollBarData& state = WindowDataOf(control)->Bars[which];
             state.Tracking = true;
             state.TrackPos = bar->sliderPosition();
-            SendScroll(frame, Which, SB_THUMBTRACK, state.TrackPos);
+            SendScroll(frame, which, SB_THUMBTRACK, state.TrackPos);
             return;
         }
         default:
             return;
         }
-        SendScroll(frame, Which, code, 0);
-        SendScroll(frame, Which, SB_ENDSCROLL, 0);
+        SendScroll(frame, which, code, 0);
+        SendScroll(frame, which, SB_ENDSCROLL, 0);
         // The bar shows the position the window kept, not the one it proposed.
         if (frame->Control == control)
-            bar->setSliderPosition(WindowDataOf(control)->Bars[Which].Pos);
+            bar->setSliderPosition(WindowDataOf(control)->Bars[which].Pos);
     });
-    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [frame, Which]() {
+    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [frame, which]() {
         TWinControl* control = frame->Control;
         if (!control)
             return;
         TEventScope scope(frame);
         // The drag ends after SB_THUMBPOSITION: while the window handles it,
         // SIF_TRACKPOS still gives the full position the thumb was let go at.
-        const int track = WindowDataOf(control)->Bars[Which].TrackPos;
-        SendScroll(frame, Which, SB_THUMBPOSITION, track);
+        const int track = WindowDataOf(control)->Bars[which].TrackPos;
+        SendScroll(frame, which, SB_THUMBPOSITION, track);
         // The handler may have destroyed the window.
-        if (TWindowData* data = WindowDataOf(frame->Control)) {
-            data->Bars[Which].Tracking = false;
-            data->Bars[Which].TrackPos = data->Bars[Which].Pos;
+        if (TWindowData* frameData = WindowDataOf(frame->Control)) {
+            frameData->Bars[which].Tracking = false;
+            frameData->Bars[which].TrackPos = frameData->Bars[which].Pos;
         }
-        SendScroll(frame, Which, SB_ENDSCROLL, 0);
-        if (TWindowData* data = WindowDataOf(frame->Control))
-            ApplyScrollBarState(data, Which);
+        SendScroll(frame, which, SB_ENDSCROLL, 0);
+        if (TWindowData* frameData = WindowDataOf(frame->Control))
+            ApplyScrollBarState(frameData, which);
     });
 }
 
-void ApplyScrollBarState(TWindowData* Data, int Which)
+void ApplyScrollBarState(TWindowData* data, int which)
 {
-    TScrollBarData& state = Data->Bars[Which];
+    TScrollBarData& state = data->Bars[which];
     QScrollBar* bar = state.Bar;
     if (!bar)
         return;
@@ -248,117 +248,117 @@ void ApplyScrollBarState(TWindowData* Data, int Which)
     bar->setEnabled(!state.Disabled);
 }
 
-int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO* Info, bool)
+int SetScrollInfo(HWND wnd, int bar, const SCROLLINFO* info, bool)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || !Info || !ValidBar(Bar))
+    TWindowData* data = DataOf(wnd);
+    if (!data || !info || !ValidBar(bar))
         return 0;
-    TScrollBarData& bar = data->Bars[Bar];
-    if (Info->fMask & SIF_RANGE) {
-        bar.Min = Info->nMin;
-        bar.Max = std::max(Info->nMax, Info->nMin);
+    TScrollBarData& barData = data->Bars[bar];
+    if (info->fMask & SIF_RANGE) {
+        barData.Min = info->nMin;
+        barData.Max = std::max(info->nMax, info->nMin);
     }
-    if (Info->fMask & SIF_PAGE)
-        bar.Page = static_cast<int>(std::min<UINT>(Info->nPage, INT_MAX));
-    if (Info->fMask & SIF_POS)
-        bar.Pos = Info->nPos;
-    Normalize(bar);
-    const int pos = bar.Pos;
-    // Only a new range or page (or SIF_DISABLENOSCROLL) decides whether the bar
-    // shows: a position alone leaves a bar kept shown, disabled, as it is.
-    if (!(Info->fMask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL))) {
-        ApplyScrollBarState(data, Bar);
+    if (info->fMask & SIF_PAGE)
+        barData.Page = static_cast<int>(std::min<UINT>(info->nPage, INT_MAX));
+    if (info->fMask & SIF_POS)
+        barData.Pos = info->nPos;
+    Normalize(barData);
+    const int pos = barData.Pos;
+    // Only a new range or page (or SIF_DISABLENOSCROLL) decides whether the barData
+    // shows: a position alone leaves a barData kept shown, disabled, as it is.
+    if (!(info->fMask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL))) {
+        ApplyScrollBarState(data, bar);
         return pos;
     }
-    const bool scrollable = Scrollable(bar);
-    bar.Disabled = !scrollable;
-    SetShown(data, Bar, scrollable || (Info->fMask & SIF_DISABLENOSCROLL));
+    const bool scrollable = Scrollable(barData);
+    barData.Disabled = !scrollable;
+    SetShown(data, bar, scrollable || (info->fMask & SIF_DISABLENOSCROLL));
     return pos;
 }
 
-bool GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO* Info)
+bool GetScrollInfo(HWND wnd, int bar, SCROLLINFO* info)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || !Info || !ValidBar(Bar))
+    TWindowData* data = DataOf(wnd);
+    if (!data || !info || !ValidBar(bar))
         return false;
-    const TScrollBarData& bar = data->Bars[Bar];
-    if (Info->fMask & SIF_RANGE) {
-        Info->nMin = bar.Min;
-        Info->nMax = bar.Max;
+    const TScrollBarData& barData = data->Bars[bar];
+    if (info->fMask & SIF_RANGE) {
+        info->nMin = barData.Min;
+        info->nMax = barData.Max;
     }
-    if (Info->fMask & SIF_PAGE)
-        Info->nPage = static_cast<UINT>(bar.Page);
-    if (Info->fMask & SIF_POS)
-        Info->nPos = bar.Pos;
-    if (Info->fMask & SIF_TRACKPOS)
-        Info->nTrackPos = bar.Tracking ? bar.TrackPos : bar.Pos;
+    if (info->fMask & SIF_PAGE)
+        info->nPage = static_cast<UINT>(barData.Page);
+    if (info->fMask & SIF_POS)
+        info->nPos = barData.Pos;
+    if (info->fMask & SIF_TRACKPOS)
+        info->nTrackPos = barData.Tracking ? barData.TrackPos : barData.Pos;
     return true;
 }
 
-int SetScrollPos(HWND Wnd, int Bar, int Pos, bool Redraw)
+int SetScrollPos(HWND wnd, int bar, int pos, bool redraw)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || !ValidBar(Bar))
+    TWindowData* data = DataOf(wnd);
+    if (!data || !ValidBar(bar))
         return 0;
-    const int previous = data->Bars[Bar].Pos;
+    const int previous = data->Bars[bar].Pos;
     SCROLLINFO info;
     info.fMask = SIF_POS;
-    info.nPos = Pos;
-    SetScrollInfo(Wnd, Bar, &info, Redraw);
+    info.nPos = pos;
+    SetScrollInfo(wnd, bar, &info, redraw);
     return previous;
 }
 
-int GetScrollPos(HWND Wnd, int Bar)
+int GetScrollPos(HWND wnd, int bar)
 {
-    TWindowData* data = DataOf(Wnd);
-    return data && ValidBar(Bar) ? data->Bars[Bar].Pos : 0;
+    TWindowData* data = DataOf(wnd);
+    return data && ValidBar(bar) ? data->Bars[bar].Pos : 0;
 }
 
-bool SetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, bool Redraw)
+bool SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, bool redraw)
 {
-    if (!DataOf(Wnd) || !ValidBar(Bar))
+    if (!DataOf(wnd) || !ValidBar(bar))
         return false;
     SCROLLINFO info;
     info.fMask = SIF_RANGE;
-    info.nMin = MinPos;
-    info.nMax = MaxPos;
-    SetScrollInfo(Wnd, Bar, &info, Redraw);
+    info.nMin = minPos;
+    info.nMax = maxPos;
+    SetScrollInfo(wnd, bar, &info, redraw);
     return true;
 }
 
-bool GetScrollRange(HWND Wnd, int Bar, int* MinPos, int* MaxPos)
+bool GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || !ValidBar(Bar) || !MinPos || !MaxPos)
+    TWindowData* data = DataOf(wnd);
+    if (!data || !ValidBar(bar) || !minPos || !maxPos)
         return false;
-    *MinPos = data->Bars[Bar].Min;
-    *MaxPos = data->Bars[Bar].Max;
+    *minPos = data->Bars[bar].Min;
+    *maxPos = data->Bars[bar].Max;
     return true;
 }
 
-bool ShowScrollBar(HWND Wnd, int Bar, bool Show)
+bool ShowScrollBar(HWND wnd, int bar, bool show)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || (!ValidBar(Bar) && Bar != SB_BOTH))
+    TWindowData* data = DataOf(wnd);
+    if (!data || (!ValidBar(bar) && bar != SB_BOTH))
         return false;
     for (int which : {SB_HORZ, SB_VERT})
-        if (Bar == which || Bar == SB_BOTH) {
+        if (bar == which || bar == SB_BOTH) {
             // The window may be gone after the WM_SIZE of the first bar.
-            data = DataOf(Wnd);
+            data = DataOf(wnd);
             if (data)
-                SetShown(data, which, Show);
+                SetShown(data, which, show);
         }
     return true;
 }
 
-bool EnableScrollBar(HWND Wnd, UINT Bar, UINT Arrows)
+bool EnableScrollBar(HWND wnd, UINT bar, UINT arrows)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || (Bar != SB_HORZ && Bar != SB_VERT && Bar != SB_BOTH))
+    TWindowData* data = DataOf(wnd);
+    if (!data || (bar != SB_HORZ && bar != SB_VERT && bar != SB_BOTH))
         return false;
     for (int which : {SB_HORZ, SB_VERT})
-        if (static_cast<int>(Bar) == which || Bar == SB_BOTH) {
-            data->Bars[which].Disabled = Arrows == ESB_DISABLE_BOTH;
+        if (static_cast<int>(bar) == which || bar == SB_BOTH) {
+            data->Bars[which].Disabled = arrows == ESB_DISABLE_BOTH;
             ApplyScrollBarState(data, which);
         }
     return true;

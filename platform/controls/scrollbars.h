@@ -39,16 +39,16 @@ struct SCROLLINFO {
 
 // Sets what fMask names and returns the position after clamping; 0 for a bad
 // handle or bar. Redraw is accepted (bars always show their state at once).
-int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO* Info, bool Redraw);
+int SetScrollInfo(HWND wnd, int bar, const SCROLLINFO* info, bool redraw);
 // Fills what fMask names; false for a bad handle or bar.
-bool GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO* Info);
+bool GetScrollInfo(HWND wnd, int bar, SCROLLINFO* info);
 // Returns the previous position.
-int SetScrollPos(HWND Wnd, int Bar, int Pos, bool Redraw);
-int GetScrollPos(HWND Wnd, int Bar);
-bool SetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, bool Redraw);
-bool GetScrollRange(HWND Wnd, int Bar, int* MinPos, int* MaxPos);
+int SetScrollPos(HWND wnd, int bar, int pos, bool redraw);
+int GetScrollPos(HWND wnd, int bar);
+bool SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, bool redraw);
+bool GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos);
 // Shows or hides SB_HORZ, SB_VERT or SB_BOTH whatever their ranges.
-bool ShowScrollBar(HWND Wnd, int Bar, bool Show);
+bool ShowScrollBar(HWND wnd, int bar, bool show);
 // ESB_DISABLE_BOTH disables the bar (SB_HORZ, SB_VERT or SB_BOTH),
 // ESB_ENABLE_BOTH enables it; disabling one arrow only leaves the bar enabled.
-bool EnableScrollBar(HWND Wnd, UINT Bar, UINT Arrows);
+bool EnableScrollBar(HWND wnd, UINT bar, UINT arrows);

@@ -26,32 +26,32 @@ namespace {
 
 // The toolkit's flags of the members of Shift that Map names.
 template <typename TFlags, typename TFlag, size_t N>
-TFlags FlagsOf(TShiftState Shift, const std::pair<TShiftStateItem, TFlag> (&Map)[N])
+TFlags FlagsOf(TShiftState shift, const std::pair<TShiftStateItem, TFlag> (&map)[N])
 {
     TFlags flags;
-    for (const auto& item : Map)
-        if (Shift.Contains(item.first))
+    for (const auto& item : map)
+        if (shift.Contains(item.first))
             flags |= item.second;
     return flags;
 }
 
-Qt::KeyboardModifiers Modifiers(TShiftState Shift)
+Qt::KeyboardModifiers Modifiers(TShiftState shift)
 {
     static const std::pair<TShiftStateItem, Qt::KeyboardModifier> map[] = {
         {ssShift, Qt::ShiftModifier}, {ssCtrl, Qt::ControlModifier}, {ssAlt, Qt::AltModifier}};
-    return FlagsOf<Qt::KeyboardModifiers>(Shift, map);
+    return FlagsOf<Qt::KeyboardModifiers>(shift, map);
 }
 
-Qt::MouseButtons Buttons(TShiftState Shift)
+Qt::MouseButtons Buttons(TShiftState shift)
 {
     static const std::pair<TShiftStateItem, Qt::MouseButton> map[] = {
         {ssLeft, Qt::LeftButton}, {ssRight, Qt::RightButton}, {ssMiddle, Qt::MiddleButton}};
-    return FlagsOf<Qt::MouseButtons>(Shift, map);
+    return FlagsOf<Qt::MouseButtons>(shift, map);
 }
 
-Qt::MouseButton QtButton(TMouseButton Button)
+Qt::MouseButton QtButton(TMouseButton button)
 {
-    switch (Button) {
+    switch (button) {
     case mbRight:
         return Qt::RightButton;
     case mbMiddle:
@@ -61,50 +61,50 @@ Qt::MouseButton QtButton(TMouseButton Button)
     }
 }
 
-QString ToQString(const WideString& Text)
+QString ToQString(const WideString& text)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(Text.data()), Text.size());
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data()), text.size());
 }
 
 // The widget that takes pointer input at client point Local of Control (its
 // window made when missing); Local on the screen becomes the pointer's position.
-QWidget* PointerTarget(TWinControl* Control, const QPointF& Local, QPointF& Global)
+QWidget* PointerTarget(TWinControl* control, const QPointF& local, QPointF& global)
 {
-    QWidget* client = ClientWidgetOf(Control);
+    QWidget* client = ClientWidgetOf(control);
     if (!client) {
-        Control->HandleNeeded();
-        client = ClientWidgetOf(Control);
+        control->HandleNeeded();
+        client = ClientWidgetOf(control);
     }
-    Global = client->mapToGlobal(Local);
-    NoteSimulatedCursorPos(TPoint{static_cast<int>(Global.x()), static_cast<int>(Global.y())});
+    global = client->mapToGlobal(local);
+    NoteSimulatedCursorPos(TPoint{static_cast<int>(global.x()), static_cast<int>(global.y())});
     return client;
 }
 
-void SendMouse(TWinControl* Control, QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Held, int X,
-               int Y, TShiftState Shift)
+void SendMouse(TWinControl* control, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x,
+               int y, TShiftState shift)
 {
-    const QPointF local(X, Y);
+    const QPointF local(x, y);
     QPointF global;
-    QWidget* client = PointerTarget(Control, local, global);
-    QMouseEvent event(Type, local, global, Button, Held, Modifiers(Shift));
+    QWidget* client = PointerTarget(control, local, global);
+    QMouseEvent event(type, local, global, button, held, Modifiers(shift));
     QCoreApplication::sendEvent(client, &event);
 }
 
 // What a US keyboard types for a key.
-QString DefaultText(WORD Key, TShiftState Shift)
+QString DefaultText(WORD key, TShiftState shift)
 {
-    if (Shift.Contains(ssAlt))
+    if (shift.Contains(ssAlt))
         return QString();
-    if (Key >= 'A' && Key <= 'Z') {
-        if (Shift.Contains(ssCtrl))
-            return QString(QChar(Key - 'A' + 1));
-        return QString(QChar(Shift.Contains(ssShift) ? Key : Key - 'A' + 'a'));
+    if (key >= 'A' && key <= 'Z') {
+        if (shift.Contains(ssCtrl))
+            return QString(QChar(key - 'A' + 1));
+        return QString(QChar(shift.Contains(ssShift) ? key : key - 'A' + 'a'));
     }
-    if (Shift.Contains(ssCtrl))
+    if (shift.Contains(ssCtrl))
         return QString();
-    if (Key >= '0' && Key <= '9' && !Shift.Contains(ssShift))
-        return QString(QChar(Key));
-    switch (Key) {
+    if (key >= '0' && key <= '9' && !shift.Contains(ssShift))
+        return QString(QChar(key));
+    switch (key) {
     case VK_SPACE:
         return QStringLiteral(" ");
     case VK_RETURN:
@@ -120,149 +120,149 @@ QString DefaultText(WORD Key, TShiftState Shift)
     }
 }
 
-QWidget* KeyTarget(TWinControl* Control)
+QWidget* KeyTarget(TWinControl* control)
 {
     if (QWidget* focused = ClientWidgetOf(FindControl(GetFocus())))
         return focused;
-    Control->HandleNeeded();
-    return ClientWidgetOf(Control);
+    control->HandleNeeded();
+    return ClientWidgetOf(control);
 }
 
 } // namespace
 
-void SimulateMouseMove(TWinControl* Control, int X, int Y, TShiftState Shift)
+void SimulateMouseMove(TWinControl* control, int x, int y, TShiftState shift)
 {
-    SendMouse(Control, QEvent::MouseMove, Qt::NoButton, Buttons(Shift), X, Y, Shift);
+    SendMouse(control, QEvent::MouseMove, Qt::NoButton, Buttons(shift), x, y, shift);
 }
 
-void SimulateMouseDown(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
+void SimulateMouseDown(TWinControl* control, TMouseButton button, int x, int y, TShiftState shift)
 {
-    SendMouse(Control, QEvent::MouseButtonPress, QtButton(Button), Buttons(Shift) | QtButton(Button), X, Y,
-              Shift);
+    SendMouse(control, QEvent::MouseButtonPress, QtButton(button), Buttons(shift) | QtButton(button), x, y,
+              shift);
 }
 
-void SimulateMouseUp(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
+void SimulateMouseUp(TWinControl* control, TMouseButton button, int x, int y, TShiftState shift)
 {
-    SendMouse(Control, QEvent::MouseButtonRelease, QtButton(Button), Buttons(Shift) & ~QtButton(Button), X, Y,
-              Shift);
+    SendMouse(control, QEvent::MouseButtonRelease, QtButton(button), Buttons(shift) & ~QtButton(button), x, y,
+              shift);
 }
 
-void SimulateMouseDblClick(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
+void SimulateMouseDblClick(TWinControl* control, TMouseButton button, int x, int y, TShiftState shift)
 {
-    SendMouse(Control, QEvent::MouseButtonDblClick, QtButton(Button), Buttons(Shift) | QtButton(Button), X, Y,
-              Shift);
+    SendMouse(control, QEvent::MouseButtonDblClick, QtButton(button), Buttons(shift) | QtButton(button), x, y,
+              shift);
 }
 
-void SimulateClick(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
+void SimulateClick(TWinControl* control, TMouseButton button, int x, int y, TShiftState shift)
 {
-    const HWND wnd = Control->Handle();
-    SimulateMouseDown(Control, Button, X, Y, Shift);
-    if (FindControl(wnd) == Control)
-        SimulateMouseUp(Control, Button, X, Y, Shift);
+    const HWND wnd = control->Handle();
+    SimulateMouseDown(control, button, x, y, shift);
+    if (FindControl(wnd) == control)
+        SimulateMouseUp(control, button, x, y, shift);
 }
 
-void SimulateDoubleClick(TWinControl* Control, TMouseButton Button, int X, int Y, TShiftState Shift)
+void SimulateDoubleClick(TWinControl* control, TMouseButton button, int x, int y, TShiftState shift)
 {
     // Each step only while the control lives: a handler may free it.
-    const HWND wnd = Control->Handle();
-    SimulateClick(Control, Button, X, Y, Shift);
-    if (FindControl(wnd) == Control)
-        SimulateMouseDblClick(Control, Button, X, Y, Shift);
-    if (FindControl(wnd) == Control)
-        SimulateMouseUp(Control, Button, X, Y, Shift);
+    const HWND wnd = control->Handle();
+    SimulateClick(control, button, x, y, shift);
+    if (FindControl(wnd) == control)
+        SimulateMouseDblClick(control, button, x, y, shift);
+    if (FindControl(wnd) == control)
+        SimulateMouseUp(control, button, x, y, shift);
 }
 
-void SimulateMouseEnter(TWinControl* Control)
+void SimulateMouseEnter(TWinControl* control)
 {
-    Control->HandleNeeded();
-    QWidget* client = ClientWidgetOf(Control);
+    control->HandleNeeded();
+    QWidget* client = ClientWidgetOf(control);
     QEnterEvent event(QPointF(0, 0), QPointF(0, 0), client->mapToGlobal(QPointF(0, 0)));
     QCoreApplication::sendEvent(client, &event);
 }
 
-void SimulateMouseLeave(TWinControl* Control)
+void SimulateMouseLeave(TWinControl* control)
 {
-    Control->HandleNeeded();
+    control->HandleNeeded();
     QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(ClientWidgetOf(Control), &event);
+    QCoreApplication::sendEvent(ClientWidgetOf(control), &event);
 }
 
-void SimulateInputMethodCommit(TWinControl* Control, const WideString& Text)
+void SimulateInputMethodCommit(TWinControl* control, const WideString& text)
 {
     QInputMethodEvent event;
-    event.setCommitString(ToQString(Text));
-    QCoreApplication::sendEvent(KeyTarget(Control), &event);
+    event.setCommitString(ToQString(text));
+    QCoreApplication::sendEvent(KeyTarget(control), &event);
 }
 
-void SimulateWheel(TWinControl* Control, int Delta, int X, int Y, TShiftState Shift)
+void SimulateWheel(TWinControl* control, int delta, int x, int y, TShiftState shift)
 {
-    const QPointF local(X, Y);
+    const QPointF local(x, y);
     QPointF global;
-    QWidget* client = PointerTarget(Control, local, global);
-    QWheelEvent event(local, global, QPoint(), QPoint(0, Delta), Buttons(Shift), Modifiers(Shift),
+    QWidget* client = PointerTarget(control, local, global);
+    QWheelEvent event(local, global, QPoint(), QPoint(0, delta), Buttons(shift), Modifiers(shift),
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(client, &event);
 }
 
-void SimulateKeyDown(TWinControl* Control, WORD Key, TShiftState Shift, const WideString& Text,
-                     bool AutoRepeat)
+void SimulateKeyDown(TWinControl* control, WORD key, TShiftState shift, const WideString& text,
+                     bool autoRepeat)
 {
-    QWidget* target = KeyTarget(Control);
-    const QString text = Text.empty() ? DefaultText(Key, Shift) : ToQString(Text);
-    Qt::KeyboardModifiers modifiers = Modifiers(Shift);
-    if (Key >= VK_NUMPAD0 && Key <= VK_DIVIDE)
+    QWidget* target = KeyTarget(control);
+    const QString qtText = text.empty() ? DefaultText(key, shift) : ToQString(text);
+    Qt::KeyboardModifiers modifiers = Modifiers(shift);
+    if (key >= VK_NUMPAD0 && key <= VK_DIVIDE)
         modifiers |= Qt::KeypadModifier;
-    QKeyEvent event(QEvent::KeyPress, QtKeyFromVirtualKey(Key), modifiers, text, AutoRepeat);
+    QKeyEvent event(QEvent::KeyPress, QtKeyFromVirtualKey(key), modifiers, qtText, autoRepeat);
     QCoreApplication::sendEvent(target, &event);
 }
 
-void SimulateKeyUp(TWinControl* Control, WORD Key, TShiftState Shift)
+void SimulateKeyUp(TWinControl* control, WORD key, TShiftState shift)
 {
-    QWidget* target = KeyTarget(Control);
-    QKeyEvent event(QEvent::KeyRelease, QtKeyFromVirtualKey(Key), Modifiers(Shift));
+    QWidget* target = KeyTarget(control);
+    QKeyEvent event(QEvent::KeyRelease, QtKeyFromVirtualKey(key), Modifiers(shift));
     QCoreApplication::sendEvent(target, &event);
 }
 
-void SimulateKey(TWinControl* Control, WORD Key, TShiftState Shift)
+void SimulateKey(TWinControl* control, WORD key, TShiftState shift)
 {
-    SimulateKeyDown(Control, Key, Shift);
-    SimulateKeyUp(Control, Key, Shift);
+    SimulateKeyDown(control, key, shift);
+    SimulateKeyUp(control, key, shift);
 }
 
-bool SimulateScrollBar(TWinControl* Control, int Bar, int Action, int Pos)
+bool SimulateScrollBar(TWinControl* control, int bar, int action, int pos)
 {
-    TWindowData* data = WindowDataOf(Control);
-    if (!data || (Bar != SB_HORZ && Bar != SB_VERT) || !data->Bars[Bar].Shown || !data->Bars[Bar].Bar)
+    TWindowData* data = WindowDataOf(control);
+    if (!data || (bar != SB_HORZ && bar != SB_VERT) || !data->Bars[bar].Shown || !data->Bars[bar].Bar)
         return false;
-    QScrollBar* bar = data->Bars[Bar].Bar;
-    switch (Action) {
+    QScrollBar* qtBar = data->Bars[bar].Bar;
+    switch (action) {
     case SB_LINEDOWN:
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        qtBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         return true;
     case SB_LINEUP:
-        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        qtBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
         return true;
     case SB_PAGEDOWN:
-        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        qtBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         return true;
     case SB_PAGEUP:
-        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        qtBar->triggerAction(QAbstractSlider::SliderPageStepSub);
         return true;
     case SB_TOP:
-        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        qtBar->triggerAction(QAbstractSlider::SliderToMinimum);
         return true;
     case SB_BOTTOM:
-        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        qtBar->triggerAction(QAbstractSlider::SliderToMaximum);
         return true;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-        const QPointer<QScrollBar> guard(bar);
-        if (!bar->isSliderDown())
-            bar->setSliderDown(true);
+        const QPointer<QScrollBar> guard(qtBar);
+        if (!qtBar->isSliderDown())
+            qtBar->setSliderDown(true);
         if (guard)
-            bar->setSliderPosition(Pos);
-        if (guard && Action == SB_THUMBPOSITION)
-            bar->setSliderDown(false);
+            qtBar->setSliderPosition(pos);
+        if (guard && action == SB_THUMBPOSITION)
+            qtBar->setSliderDown(false);
         return true;
     }
     default:
@@ -270,31 +270,31 @@ bool SimulateScrollBar(TWinControl* Control, int Bar, int Action, int Pos)
     }
 }
 
-bool GrabWindow(TWinControl* Control, TPixelBuffer& Pixels)
+bool GrabWindow(TWinControl* control, TPixelBuffer& pixels)
 {
-    QWidget* frame = FrameWidgetOf(Control);
+    QWidget* frame = FrameWidgetOf(control);
     if (!frame)
         return false;
-    if (TWindowData* data = WindowDataOf(Control); data && Control->Showing())
+    if (TWindowData* data = WindowDataOf(control); data && control->Showing())
         data->PaintInvalid();
-    frame = FrameWidgetOf(Control);
+    frame = FrameWidgetOf(control);
     if (!frame)
         return false;
-    Pixels = PixelsOfImage(frame->grab().toImage());
+    pixels = PixelsOfImage(frame->grab().toImage());
     return true;
 }
 
-bool ProcessMessagesUntil(const std::function<bool()>& Done, int TimeoutMs)
+bool ProcessMessagesUntil(const std::function<bool()>& done, int timeoutMs)
 {
     EnsureControlsRuntime();
     QElapsedTimer clock;
     clock.start();
     QTimer wake;
     wake.setSingleShot(true);
-    while (!Done()) {
-        const qint64 left = TimeoutMs - clock.elapsed();
+    while (!done()) {
+        const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0)
-            return Done();
+            return done();
         // Wake up by the deadline at the latest, however quiet it is.
         wake.start(static_cast<int>(std::min<qint64>(left, 50)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -303,9 +303,9 @@ bool ProcessMessagesUntil(const std::function<bool()>& Done, int TimeoutMs)
     return true;
 }
 
-bool WindowExposed(TWinControl* Control)
+bool WindowExposed(TWinControl* control)
 {
-    QWidget* frame = FrameWidgetOf(Control);
+    QWidget* frame = FrameWidgetOf(control);
     if (!frame)
         return false;
     QWidget* window = frame->window();

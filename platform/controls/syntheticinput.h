@@ -14,50 +14,50 @@ struct TPixelBuffer;
 
 // Mouse input at a client point of Control. Shift gives the modifier keys and
 // the buttons held besides the one pressed or released.
-void SimulateMouseMove(TWinControl* Control, int X, int Y, TShiftState Shift = TShiftState());
-void SimulateMouseDown(TWinControl* Control, TMouseButton Button, int X, int Y,
-                       TShiftState Shift = TShiftState());
-void SimulateMouseUp(TWinControl* Control, TMouseButton Button, int X, int Y,
-                     TShiftState Shift = TShiftState());
+void SimulateMouseMove(TWinControl* control, int x, int y, TShiftState shift = TShiftState());
+void SimulateMouseDown(TWinControl* control, TMouseButton button, int x, int y,
+                       TShiftState shift = TShiftState());
+void SimulateMouseUp(TWinControl* control, TMouseButton button, int x, int y,
+                     TShiftState shift = TShiftState());
 // The second press of a double click, as the toolkit reports it.
-void SimulateMouseDblClick(TWinControl* Control, TMouseButton Button, int X, int Y,
-                           TShiftState Shift = TShiftState());
+void SimulateMouseDblClick(TWinControl* control, TMouseButton button, int x, int y,
+                           TShiftState shift = TShiftState());
 // Press and release.
-void SimulateClick(TWinControl* Control, TMouseButton Button, int X, int Y,
-                   TShiftState Shift = TShiftState());
+void SimulateClick(TWinControl* control, TMouseButton button, int x, int y,
+                   TShiftState shift = TShiftState());
 // Press, release, double-click press, release.
-void SimulateDoubleClick(TWinControl* Control, TMouseButton Button, int X, int Y,
-                         TShiftState Shift = TShiftState());
+void SimulateDoubleClick(TWinControl* control, TMouseButton button, int x, int y,
+                         TShiftState shift = TShiftState());
 // The pointer enters or leaves the client area.
-void SimulateMouseEnter(TWinControl* Control);
-void SimulateMouseLeave(TWinControl* Control);
+void SimulateMouseEnter(TWinControl* control);
+void SimulateMouseLeave(TWinControl* control);
 // A wheel turn of Delta (120 a notch, positive away from the user) over a client point.
-void SimulateWheel(TWinControl* Control, int Delta, int X, int Y, TShiftState Shift = TShiftState());
+void SimulateWheel(TWinControl* control, int delta, int x, int y, TShiftState shift = TShiftState());
 
 // A key goes to the window with the focus, or to Control when none has it.
 // Text is what the key types; an empty Text types what a US keyboard types for
 // the key (letters, digits, space, Enter, Tab, Backspace, Escape; Ctrl with a
 // letter its control character).
-void SimulateKeyDown(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState(),
-                     const WideString& Text = WideString(), bool AutoRepeat = false);
-void SimulateKeyUp(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState());
+void SimulateKeyDown(TWinControl* control, WORD key, TShiftState shift = TShiftState(),
+                     const WideString& text = WideString(), bool autoRepeat = false);
+void SimulateKeyUp(TWinControl* control, WORD key, TShiftState shift = TShiftState());
 // Down and up.
-void SimulateKey(TWinControl* Control, WORD Key, TShiftState Shift = TShiftState());
+void SimulateKey(TWinControl* control, WORD key, TShiftState shift = TShiftState());
 
 // An input method commits Text to the window with the focus (or Control).
-void SimulateInputMethodCommit(TWinControl* Control, const WideString& Text);
+void SimulateInputMethodCommit(TWinControl* control, const WideString& text);
 
 // Works a scroll bar of the window (SB_HORZ, SB_VERT) as the user would:
 // SB_LINEUP/DOWN, SB_PAGEUP/DOWN, SB_TOP/BOTTOM click the bar; SB_THUMBTRACK
 // drags the thumb to Pos; SB_THUMBPOSITION drags it to Pos and lets it go.
 // False when the bar is not shown.
-bool SimulateScrollBar(TWinControl* Control, int Bar, int Action, int Pos = 0);
+bool SimulateScrollBar(TWinControl* control, int bar, int action, int pos = 0);
 
 // The pixels the window shows (border, bars, client area, children, caret),
 // after painting what is invalid. False without a window.
-bool GrabWindow(TWinControl* Control, TPixelBuffer& Pixels);
+bool GrabWindow(TWinControl* control, TPixelBuffer& pixels);
 // Handles messages until Done answers true or TimeoutMs milliseconds have
 // passed; returns Done's last answer.
-bool ProcessMessagesUntil(const std::function<bool()>& Done, int TimeoutMs);
+bool ProcessMessagesUntil(const std::function<bool()>& done, int timeoutMs);
 // The window system shows the control's top-level window now.
-bool WindowExposed(TWinControl* Control);
+bool WindowExposed(TWinControl* control);

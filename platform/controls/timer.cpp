@@ -13,9 +13,9 @@ struct TTimer::TTimerObject : public QObject {
     int Id = 0;
 
 protected:
-    void timerEvent(QTimerEvent* Event) override
+    void timerEvent(QTimerEvent* event) override
     {
-        if (Event->timerId() != Id || !Owner)
+        if (event->timerId() != Id || !Owner)
             return;
         TEventScope scope(this);
         TTimer* timer = Owner;
@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
+TTimer::TTimer(TComponent* aOwner) : TComponent(aOwner)
 {
     UpdateTimer();
 }
@@ -42,19 +42,19 @@ TTimer::~TTimer()
         delete FObject;
 }
 
-void TTimer::SetEnabled(bool Value)
+void TTimer::SetEnabled(bool value)
 {
-    if (FEnabled == Value)
+    if (FEnabled == value)
         return;
-    FEnabled = Value;
+    FEnabled = value;
     UpdateTimer();
 }
 
-void TTimer::SetInterval(unsigned Value)
+void TTimer::SetInterval(unsigned value)
 {
-    if (FInterval == Value)
+    if (FInterval == value)
         return;
-    FInterval = Value;
+    FInterval = value;
     UpdateTimer();
 }
 

@@ -7,14 +7,14 @@
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/winapi.h"
 
-uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, UINT Elapse, void*)
+uintptr_t SetTimer(HWND wnd, uintptr_t idEvent, UINT elapse, void*)
 {
-    TWindowData* data = WindowDataOf(FindControl(Wnd));
+    TWindowData* data = WindowDataOf(FindControl(wnd));
     if (!data || !data->Client)
         return 0;
     // The platform's shortest interval; longer ones are kept within the toolkit's range.
-    const int interval = static_cast<int>(std::clamp<UINT>(Elapse, 10u, 0x7FFFFFFFu));
-    auto found = data->Timers.find(IDEvent);
+    const int interval = static_cast<int>(std::clamp<UINT>(elapse, 10u, 0x7FFFFFFFu));
+    auto found = data->Timers.find(idEvent);
     if (found != data->Timers.end()) {
         data->Client->killTimer(found->second);
         data->Timers.erase(found);
@@ -22,16 +22,16 @@ uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, UINT Elapse, void*)
     const int id = data->Client->startTimer(interval);
     if (id == 0)
         return 0;
-    data->Timers[IDEvent] = id;
-    return IDEvent != 0 ? IDEvent : 1;
+    data->Timers[idEvent] = id;
+    return idEvent != 0 ? idEvent : 1;
 }
 
-bool KillTimer(HWND Wnd, uintptr_t IDEvent)
+bool KillTimer(HWND wnd, uintptr_t idEvent)
 {
-    TWindowData* data = WindowDataOf(FindControl(Wnd));
+    TWindowData* data = WindowDataOf(FindControl(wnd));
     if (!data || !data->Client)
         return false;
-    auto found = data->Timers.find(IDEvent);
+    auto found = data->Timers.find(idEvent);
     if (found == data->Timers.end())
         return false;
     data->Client->killTimer(found->second);
@@ -39,16 +39,16 @@ bool KillTimer(HWND Wnd, uintptr_t IDEvent)
     return true;
 }
 
-bool DeliverTimer(TWinControl* Control, int ToolkitTimerId)
+bool DeliverTimer(TWinControl* control, int toolkitTimerId)
 {
-    TWindowData* data = WindowDataOf(Control);
+    TWindowData* data = WindowDataOf(control);
     if (!data)
         return false;
     auto found = std::find_if(data->Timers.begin(), data->Timers.end(),
-                              [&](const auto& timer) { return timer.second == ToolkitTimerId; });
+                              [&](const auto& timer) { return timer.second == toolkitTimerId; });
     if (found == data->Timers.end())
         return false;
     const uintptr_t id = found->first;
-    RunGuarded(Control, [&] { Control->Perform(WM_TIMER, id, 0); });
+    RunGuarded(control, [&] { control->Perform(WM_TIMER, id, 0); });
     return true;
 }

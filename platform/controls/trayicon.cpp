@@ -105,17 +105,17 @@ bool Delete(const NOTIFYICONDATA& data)
 
 } // namespace
 
-bool Shell_NotifyIcon(UINT Message, const NOTIFYICONDATA* Data)
+bool Shell_NotifyIcon(UINT message, const NOTIFYICONDATA* data)
 {
-    if (!Data)
+    if (!data)
         return false;
-    switch (Message) {
+    switch (message) {
     case NIM_ADD:
-        return Add(*Data);
+        return Add(*data);
     case NIM_MODIFY:
-        return Modify(*Data);
+        return Modify(*data);
     case NIM_DELETE:
-        return Delete(*Data);
+        return Delete(*data);
     default:
         return false;
     }
@@ -126,14 +126,14 @@ bool IsSystemTrayAvailable()
     return UIServices().TrayIconAvailable();
 }
 
-void TrayIconNotify(HWND Window, UINT ID, UINT MouseMessage)
+void TrayIconNotify(HWND window, UINT id, UINT mouseMessage)
 {
-    TTrayIconKey key{Window, ID};
+    TTrayIconKey key{window, id};
     TTrayEntry* entry = Find(key);
     if (!entry)
         return;
     // An icon left behind by a window that has gone is taken off the screen.
-    if (!IsWindow(Window)) {
+    if (!IsWindow(window)) {
         Erase(key);
         UIServices().HideTrayIcon(key);
         return;
@@ -141,5 +141,5 @@ void TrayIconNotify(HWND Window, UINT ID, UINT MouseMessage)
     // Posted as the shell does: the window handles it from its message loop,
     // never inside the toolkit's signal that reported the click.
     if (entry->CallbackMessage != 0)
-        PostMessage(Window, entry->CallbackMessage, ID, static_cast<LPARAM>(MouseMessage));
+        PostMessage(window, entry->CallbackMessage, id, static_cast<LPARAM>(mouseMessage));
 }

@@ -41,11 +41,11 @@ struct NOTIFYICONDATA {
 // for a click, WM_LBUTTONDBLCLK for a double click, WM_RBUTTONDOWN then
 // WM_RBUTTONUP for a right click (the desktop's context request),
 // WM_MBUTTONDOWN then WM_MBUTTONUP for the middle button.
-bool Shell_NotifyIcon(UINT Message, const NOTIFYICONDATA* Data);
+bool Shell_NotifyIcon(UINT message, const NOTIFYICONDATA* data);
 using NOTIFYICONDATAA = NOTIFYICONDATA;
-inline bool Shell_NotifyIconA(UINT Message, const NOTIFYICONDATA* Data)
+inline bool Shell_NotifyIconA(UINT message, const NOTIFYICONDATA* data)
 {
-    return Shell_NotifyIcon(Message, Data);
+    return Shell_NotifyIcon(message, data);
 }
 // Whether the desktop has a notification area now.
 bool IsSystemTrayAvailable();
@@ -53,4 +53,4 @@ bool IsSystemTrayAvailable();
 // Reports a mouse message on the icon (Window, ID) to its window; the UI services
 // call it. Nothing happens for an icon that is not shown or has no callback
 // message; an icon whose window has gone is removed.
-void TrayIconNotify(HWND Window, UINT ID, UINT MouseMessage);
+void TrayIconNotify(HWND window, UINT id, UINT mouseMessage);

@@ -10,9 +10,9 @@ TUIServices& UIServices()
     return installed ? *installed : QtUIServices();
 }
 
-TUIServices* SetUIServices(TUIServices* Services)
+TUIServices* SetUIServices(TUIServices* services)
 {
     TUIServices* previous = installed;
-    installed = Services;
+    installed = services;
     return previous;
 }

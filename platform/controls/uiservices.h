@@ -53,42 +53,42 @@ public:
 
     // A modal box with the MB_ flags of dialogs.h (buttons, icon, default button);
     // answers the ID of the button chosen (IDOK, IDYES, ...).
-    virtual int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) = 0;
+    virtual int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) = 0;
     // A modal box with a prompt and an edit field that starts with Value; true
     // with the edited text in Value when confirmed, false (Value unchanged) when not.
-    virtual bool InputQuery(const AnsiString& Caption, const AnsiString& Prompt, AnsiString& Value) = 0;
+    virtual bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) = 0;
     // A modal open or save dialog; false when cancelled.
-    virtual bool FileDialog(const TFileDialogRequest& Request, TFileDialogResult& Result) = 0;
+    virtual bool FileDialog(const TFileDialogRequest& request, TFileDialogResult& result) = 0;
     // A modal colour dialog starting at Color; true with the colour chosen.
-    virtual bool ColorDialog(TColor& Color) = 0;
+    virtual bool ColorDialog(TColor& color) = 0;
 
     // A tone of Frequency hertz for Duration milliseconds, as far as the
     // platform can sound one; the call does not wait for the tone to end.
-    virtual void Beep(unsigned Frequency, unsigned Duration) = 0;
+    virtual void Beep(unsigned frequency, unsigned duration) = 0;
     // The sound of a kind of message box (MB_ICON... or 0, 0xFFFFFFFF for the
     // simple beep).
-    virtual void MessageBeep(unsigned Type) = 0;
+    virtual void MessageBeep(unsigned type) = 0;
 
     // Whether the desktop has a notification area.
     virtual bool TrayIconAvailable() = 0;
     // Shows the icon of Key with this picture and tip, or changes it when shown;
     // false when there is no notification area. Clicks come back through
     // TrayIconNotify (trayicon.h).
-    virtual bool ShowTrayIcon(const TTrayIconKey& Key, const TPixelBuffer& Icon, const AnsiString& Tip) = 0;
+    virtual bool ShowTrayIcon(const TTrayIconKey& key, const TPixelBuffer& icon, const AnsiString& tip) = 0;
     // Removes the icon of Key; false when none was shown.
-    virtual bool HideTrayIcon(const TTrayIconKey& Key) = 0;
+    virtual bool HideTrayIcon(const TTrayIconKey& key) = 0;
 
     // Window-manager hints of the top-level window of Window: kept above all
     // others, and left out of the taskbar. Nothing for a handle of no window.
-    virtual void SetStayOnTop(HWND Window, bool On) = 0;
-    virtual void SetSkipTaskbar(HWND Window, bool On) = 0;
+    virtual void SetStayOnTop(HWND window, bool on) = 0;
+    virtual void SetSkipTaskbar(HWND window, bool on) = 0;
 
     // Replaces the clipboard's content with these formats (none: empties it).
-    virtual void SetClipboard(const std::vector<TClipboardItem>& Items) = 0;
+    virtual void SetClipboard(const std::vector<TClipboardItem>& items) = 0;
     // The MIME types the clipboard offers now.
     virtual std::vector<AnsiString> ClipboardFormats() = 0;
     // The bytes of one MIME type; false when the clipboard does not hold it.
-    virtual bool GetClipboard(const AnsiString& Mime, AnsiString& Data) = 0;
+    virtual bool GetClipboard(const AnsiString& mime, AnsiString& data) = 0;
 };
 
 // The services in force: the one installed last, else the toolkit's (made on
@@ -96,7 +96,7 @@ public:
 TUIServices& UIServices();
 // Installs Services (not owned) and returns the ones it replaces (null when that
 // was the toolkit's default); null returns to the toolkit's.
-TUIServices* SetUIServices(TUIServices* Services);
+TUIServices* SetUIServices(TUIServices* services);
 // The toolkit's implementation, made on first use and kept for the process.
 TUIServices& QtUIServices();
 // The caption the toolkit's boxes show when given none: the application's title

@@ -152,21 +152,21 @@ public:
             delete entry.second;
     }
 
-    int MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) override
+    int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) override
     {
         EnsureQtApplication();
-        QMessageBox box(IconOfFlags(Flags), ToQString(Caption.empty() ? DefaultBoxCaption() : Caption),
-                        ToQString(Text), QMessageBox::NoButton, QApplication::activeWindow());
+        QMessageBox box(IconOfFlags(flags), ToQString(caption.empty() ? DefaultBoxCaption() : caption),
+                        ToQString(text), QMessageBox::NoButton, QApplication::activeWindow());
         // Texts are shown as they stand: a file name with '<' is no markup.
         box.setTextFormat(Qt::PlainText);
-        std::vector<int> ids = MessageBoxButtons(Flags);
+        std::vector<int> ids = MessageBoxButtons(flags);
         std::vector<QAbstractButton*> buttons;
         for (int id : ids)
             buttons.push_back(box.addButton(ButtonOfID(id)));
-        size_t defaultIndex = (Flags & MB_DEFMASK) >> 8;
+        size_t defaultIndex = (flags & MB_DEFMASK) >> 8;
         box.setDefaultButton(
             static_cast<QPushButton*>(buttons[defaultIndex < buttons.size() ? defaultIndex : 0]));
-        int cancel = MessageBoxCancelAnswer(Flags);
+        int cancel = MessageBoxCancelAnswer(flags);
         for (size_t i = 0; i < ids.size(); ++i)
             if (ids[i] == cancel)
                 box.setEscapeButton(buttons[i]);
@@ -177,77 +177,77 @@ public:
         return cancel;
     }
 
-    bool InputQuery(const AnsiString& Caption, const AnsiString& Prompt, AnsiString& Value) override
+    bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override
     {
         EnsureQtApplication();
         QInputDialog dialog(QApplication::activeWindow());
         dialog.setInputMode(QInputDialog::TextInput);
-        dialog.setWindowTitle(ToQString(Caption));
-        dialog.setLabelText(ToQString(Prompt));
-        dialog.setTextValue(ToQString(Value));
+        dialog.setWindowTitle(ToQString(caption));
+        dialog.setLabelText(ToQString(prompt));
+        dialog.setTextValue(ToQString(value));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        Value = FromQString(dialog.textValue());
+        value = FromQString(dialog.textValue());
         return true;
     }
 
-    bool FileDialog(const TFileDialogRequest& Request, TFileDialogResult& Result) override
+    bool FileDialog(const TFileDialogRequest& request, TFileDialogResult& result) override
     {
         EnsureQtApplication();
-        QFileDialog dialog(QApplication::activeWindow(), ToQString(Request.Title),
-                           ToQPath(Request.InitialDir));
-        dialog.setAcceptMode(Request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        if (Request.Save)
+        QFileDialog dialog(QApplication::activeWindow(), ToQString(request.Title),
+                           ToQPath(request.InitialDir));
+        dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        if (request.Save)
             dialog.setFileMode(QFileDialog::AnyFile);
-        else if (Request.AllowMultiSelect)
+        else if (request.AllowMultiSelect)
             dialog.setFileMode(QFileDialog::ExistingFiles);
         else
-            dialog.setFileMode(Request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !Request.OverwritePrompt);
-        QStringList filters = NameFilters(Request.Filter);
+            dialog.setFileMode(request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.OverwritePrompt);
+        QStringList filters = NameFilters(request.Filter);
         if (!filters.isEmpty()) {
             dialog.setNameFilters(filters);
-            int index = Request.FilterIndex - 1;
+            int index = request.FilterIndex - 1;
             dialog.selectNameFilter(filters[index >= 0 && index < filters.size() ? index : 0]);
         }
-        if (!Request.DefaultExt.empty())
-            dialog.setDefaultSuffix(ToQString(Request.DefaultExt));
-        if (!Request.FileName.empty())
-            dialog.selectFile(ToQPath(Request.FileName));
+        if (!request.DefaultExt.empty())
+            dialog.setDefaultSuffix(ToQString(request.DefaultExt));
+        if (!request.FileName.empty())
+            dialog.selectFile(ToQPath(request.FileName));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        Result.Files.clear();
+        result.Files.clear();
         for (const QString& file : dialog.selectedFiles())
-            Result.Files.push_back(FromQPath(file));
-        Result.FilterIndex = filters.indexOf(dialog.selectedNameFilter()) + 1;
-        if (Result.FilterIndex <= 0)
-            Result.FilterIndex = Request.FilterIndex;
-        return !Result.Files.empty();
+            result.Files.push_back(FromQPath(file));
+        result.FilterIndex = filters.indexOf(dialog.selectedNameFilter()) + 1;
+        if (result.FilterIndex <= 0)
+            result.FilterIndex = request.FilterIndex;
+        return !result.Files.empty();
     }
 
-    bool ColorDialog(TColor& Color) override
+    bool ColorDialog(TColor& color) override
     {
         EnsureQtApplication();
-        QColor chosen = QColorDialog::getColor(QColor(GetRValue(Color), GetGValue(Color), GetBValue(Color)),
+        QColor chosen = QColorDialog::getColor(QColor(GetRValue(color), GetGValue(color), GetBValue(color)),
                                                QApplication::activeWindow());
         if (!chosen.isValid())
             return false;
-        Color = RGB(chosen.red(), chosen.green(), chosen.blue());
+        color = RGB(chosen.red(), chosen.green(), chosen.blue());
         return true;
     }
 
     // The desktop offers the bell, which does not block; it has no pitch or length.
-    void Beep(unsigned Frequency, unsigned Duration) override
+    void Beep(unsigned frequency, unsigned duration) override
     {
-        (void)Frequency;
-        (void)Duration;
+        (void)frequency;
+        (void)duration;
         EnsureQtApplication();
         QApplication::beep();
     }
 
-    void MessageBeep(unsigned Type) override
+    void MessageBeep(unsigned type) override
     {
-        (void)Type;
+        (void)type;
         EnsureQtApplication();
         QApplication::beep();
     }
@@ -258,60 +258,60 @@ public:
         return QSystemTrayIcon::isSystemTrayAvailable();
     }
 
-    bool ShowTrayIcon(const TTrayIconKey& Key, const TPixelBuffer& Icon, const AnsiString& Tip) override
+    bool ShowTrayIcon(const TTrayIconKey& key, const TPixelBuffer& icon, const AnsiString& tip) override
     {
         if (!TrayIconAvailable())
             return false;
-        QSystemTrayIcon*& icon = FTrayIcons[Key];
-        if (!icon) {
-            icon = new QSystemTrayIcon();
-            // The key names the icon only; the tray table checks it is still shown.
-            QObject::connect(icon, &QSystemTrayIcon::activated,
-                             [Key](QSystemTrayIcon::ActivationReason reason) {
+        QSystemTrayIcon*& trayIcon = FTrayIcons[key];
+        if (!trayIcon) {
+            trayIcon = new QSystemTrayIcon();
+            // The key names the trayIcon only; the tray table checks it is still shown.
+            QObject::connect(trayIcon, &QSystemTrayIcon::activated,
+                             [key](QSystemTrayIcon::ActivationReason reason) {
                                  unsigned up = 0;
                                  unsigned down = ButtonDownMessage(reason, up);
                                  if (down != 0)
-                                     TrayIconNotify(Key.Window, Key.ID, down);
+                                     TrayIconNotify(key.Window, key.ID, down);
                                  if (up != 0)
-                                     TrayIconNotify(Key.Window, Key.ID, up);
+                                     TrayIconNotify(key.Window, key.ID, up);
                              });
         }
-        icon->setIcon(Icon.Empty() ? QIcon() : QIcon(PixmapOf(Icon)));
-        icon->setToolTip(ToQString(Tip));
-        icon->show();
+        trayIcon->setIcon(icon.Empty() ? QIcon() : QIcon(PixmapOf(icon)));
+        trayIcon->setToolTip(ToQString(tip));
+        trayIcon->show();
         return true;
     }
 
-    bool HideTrayIcon(const TTrayIconKey& Key) override
+    bool HideTrayIcon(const TTrayIconKey& key) override
     {
-        auto found = FTrayIcons.find(Key);
+        auto found = FTrayIcons.find(key);
         if (found == FTrayIcons.end())
             return false;
         found->second->hide();
-        // Deleted later: the removal may come from the icon's own click.
+        // Deleted later: the removal may come from the trayIcon's own click.
         found->second->deleteLater();
         FTrayIcons.erase(found);
         return true;
     }
 
-    void SetStayOnTop(HWND Window, bool On) override
+    void SetStayOnTop(HWND window, bool on) override
     {
-        SetTopLevelFlag(Window, Qt::WindowStaysOnTopHint, On);
+        SetTopLevelFlag(window, Qt::WindowStaysOnTopHint, on);
     }
 
     // A tool window is what desktops leave out of their taskbars.
-    void SetSkipTaskbar(HWND Window, bool On) override { SetTopLevelFlag(Window, Qt::Tool, On); }
+    void SetSkipTaskbar(HWND window, bool on) override { SetTopLevelFlag(window, Qt::Tool, on); }
 
-    void SetClipboard(const std::vector<TClipboardItem>& Items) override
+    void SetClipboard(const std::vector<TClipboardItem>& items) override
     {
         EnsureQtApplication();
         QClipboard* clipboard = QGuiApplication::clipboard();
-        if (Items.empty()) {
+        if (items.empty()) {
             clipboard->clear();
             return;
         }
         auto* data = new QMimeData;
-        for (const TClipboardItem& item : Items) {
+        for (const TClipboardItem& item : items) {
             QByteArray bytes(item.Data.data(), static_cast<qsizetype>(item.Data.size()));
             if (item.Mime == "text/plain")
                 data->setText(QString::fromUtf8(bytes));
@@ -339,31 +339,31 @@ public:
         return formats;
     }
 
-    bool GetClipboard(const AnsiString& Mime, AnsiString& Data) override
+    bool GetClipboard(const AnsiString& mime, AnsiString& data) override
     {
         EnsureQtApplication();
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        if (!data)
+        const QMimeData* mimeData = QGuiApplication::clipboard()->mimeData();
+        if (!mimeData)
             return false;
-        QString mime = QString::fromLatin1(Mime.c_str());
-        if (Mime == "text/plain") {
-            if (!data->hasText())
+        QString mimeName = QString::fromLatin1(mime.c_str());
+        if (mime == "text/plain") {
+            if (!mimeData->hasText())
                 return false;
-            Data = FromBytes(data->text().toUtf8());
+            data = FromBytes(mimeData->text().toUtf8());
             return true;
         }
-        if (data->hasFormat(mime)) {
-            Data = FromBytes(data->data(mime));
+        if (mimeData->hasFormat(mimeName)) {
+            data = FromBytes(mimeData->data(mimeName));
             return true;
         }
-        if (Mime == "image/png" && data->hasImage()) {
-            QImage image = qvariant_cast<QImage>(data->imageData());
+        if (mime == "image/png" && mimeData->hasImage()) {
+            QImage image = qvariant_cast<QImage>(mimeData->imageData());
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
             if (image.isNull() || !image.save(&buffer, "PNG"))
                 return false;
-            Data = FromBytes(bytes);
+            data = FromBytes(bytes);
             return true;
         }
         return false;
@@ -378,15 +378,15 @@ private:
     };
 
     // Changing a window's flags takes it off the screen; a shown window comes back.
-    static void SetTopLevelFlag(HWND Window, Qt::WindowType Flag, bool On)
+    static void SetTopLevelFlag(HWND window, Qt::WindowType flag, bool on)
     {
-        TWinControl* control = FindControl(Window);
+        TWinControl* control = FindControl(window);
         QWidget* frame = control ? FrameWidgetOf(control) : nullptr;
         QWidget* widget = frame ? frame->window() : nullptr;
-        if (!widget || widget->windowFlags().testFlag(Flag) == On)
+        if (!widget || widget->windowFlags().testFlag(flag) == on)
             return;
         bool visible = widget->isVisible();
-        widget->setWindowFlag(Flag, On);
+        widget->setWindowFlag(flag, on);
         if (visible)
             widget->show();
     }

@@ -41,29 +41,29 @@ TInputState& Input()
     return state;
 }
 
-void SetKey(int Vk, bool Down)
+void SetKey(int vk, bool down)
 {
-    if (Vk <= 0 || Vk > 255)
+    if (vk <= 0 || vk > 255)
         return;
-    BYTE& key = Input().Keys[Vk];
-    if (Down && !(key & 0x80) && (Vk == VK_CAPITAL || Vk == VK_NUMLOCK || Vk == VK_SCROLL))
+    BYTE& key = Input().Keys[vk];
+    if (down && !(key & 0x80) && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL))
         key ^= 0x01;
-    key = static_cast<BYTE>(Down ? (key | 0x80) : (key & ~0x80));
+    key = static_cast<BYTE>(down ? (key | 0x80) : (key & ~0x80));
 }
 
-void SetModifiers(Qt::KeyboardModifiers Modifiers)
+void SetModifiers(Qt::KeyboardModifiers modifiers)
 {
-    SetKey(VK_SHIFT, Modifiers & Qt::ShiftModifier);
-    SetKey(VK_CONTROL, Modifiers & Qt::ControlModifier);
-    SetKey(VK_MENU, Modifiers & Qt::AltModifier);
+    SetKey(VK_SHIFT, modifiers & Qt::ShiftModifier);
+    SetKey(VK_CONTROL, modifiers & Qt::ControlModifier);
+    SetKey(VK_MENU, modifiers & Qt::AltModifier);
 }
 
 // Follows every input event of the application, ours or the toolkit's (menus).
 class TInputTracker : public QObject {
 protected:
-    bool eventFilter(QObject*, QEvent* Event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        NoteInputEvent(Event);
+        NoteInputEvent(event);
         return false;
     }
 };
@@ -74,14 +74,14 @@ HWND GCapture = nullptr;
 bool GSyncingToolkitFocus = false;
 
 // Gives the toolkit's keyboard focus to the window's client area.
-void SyncToolkitFocus(HWND Wnd)
+void SyncToolkitFocus(HWND wnd)
 {
     GSyncingToolkitFocus = true;
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (QWidget* client = ClientWidgetOf(control)) {
         // Input methods serve the windows that take characters.
         const bool wantsChars = (control->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0;
-        if (FindControl(Wnd) == control && (client = ClientWidgetOf(control)) != nullptr) {
+        if (FindControl(wnd) == control && (client = ClientWidgetOf(control)) != nullptr) {
             client->setAttribute(Qt::WA_InputMethodEnabled, wantsChars);
             client->setFocus(Qt::OtherFocusReason);
         }
@@ -94,29 +94,29 @@ void SyncToolkitFocus(HWND Wnd)
 // ---- Posted messages
 class TPostedMessage : public QEvent {
 public:
-    TPostedMessage(HWND AWnd, const TMessage& AMessage, std::unique_ptr<TObject> APayload)
-        : QEvent(static_cast<QEvent::Type>(PostedMessageEventType())), Wnd(AWnd), Message(AMessage),
-          Payload(std::move(APayload))
+    TPostedMessage(HWND aWnd, const TMessage& aMessage, std::unique_ptr<TObject> aPayload)
+        : QEvent(static_cast<QEvent::Type>(PostedMessageEventType())), Wnd(aWnd), Message(aMessage),
+          Payload(std::move(aPayload))
     {}
     HWND Wnd;
     TMessage Message;
     std::unique_ptr<TObject> Payload;
 };
 
-bool Post(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, std::unique_ptr<TObject> Payload)
+bool Post(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, std::unique_ptr<TObject> payload)
 {
     QObject* receiver = nullptr;
-    if (IsApplicationHandle(Wnd))
+    if (IsApplicationHandle(wnd))
         receiver = ApplicationReceiver();
     else
-        receiver = ClientWidgetOf(FindControl(Wnd));
+        receiver = ClientWidgetOf(FindControl(wnd));
     if (!receiver)
         return false;
     TMessage message;
-    message.Msg = Msg;
-    message.WParam = Payload ? reinterpret_cast<WPARAM>(Payload.get()) : WParam;
-    message.LParam = LParam;
-    QCoreApplication::postEvent(receiver, new TPostedMessage(Wnd, message, std::move(Payload)));
+    message.Msg = msg;
+    message.WParam = payload ? reinterpret_cast<WPARAM>(payload.get()) : wParam;
+    message.LParam = lParam;
+    QCoreApplication::postEvent(receiver, new TPostedMessage(wnd, message, std::move(payload)));
     return true;
 }
 
@@ -137,88 +137,88 @@ void EnsureControlsRuntime()
     qApp->installEventFilter(new TInputTracker);
 }
 
-HWND AllocateWindowHandle(TWinControl* Control)
+HWND AllocateWindowHandle(TWinControl* control)
 {
     NextHandle() += 0x10;
     HWND wnd = reinterpret_cast<HWND>(NextHandle());
-    Handles()[wnd] = Control;
+    Handles()[wnd] = control;
     return wnd;
 }
 
-void FreeWindowHandle(HWND Wnd)
+void FreeWindowHandle(HWND wnd)
 {
-    ForgetWindow(Wnd);
-    Handles().erase(Wnd);
+    ForgetWindow(wnd);
+    Handles().erase(wnd);
 }
 
-TWinControl* FindControl(HWND Wnd)
+TWinControl* FindControl(HWND wnd)
 {
-    if (!Wnd)
+    if (!wnd)
         return nullptr;
-    auto found = Handles().find(Wnd);
+    auto found = Handles().find(wnd);
     return found == Handles().end() ? nullptr : found->second;
 }
 
-bool IsWindow(HWND Wnd)
+bool IsWindow(HWND wnd)
 {
-    return Wnd && Handles().count(Wnd) != 0;
+    return wnd && Handles().count(wnd) != 0;
 }
 
-bool IsWindowVisible(HWND Wnd)
+bool IsWindowVisible(HWND wnd)
 {
-    if (IsApplicationHandle(Wnd))
+    if (IsApplicationHandle(wnd))
         return ApplicationWindowVisible();
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     return control && control->Showing();
 }
 
-bool IsWindowEnabled(HWND Wnd)
+bool IsWindowEnabled(HWND wnd)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     for (TControl* c = control; c; c = c->Parent())
         if (!c->Enabled())
             return false;
     return control != nullptr;
 }
 
-HWND GetParent(HWND Wnd)
+HWND GetParent(HWND wnd)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     return control && control->Parent() && control->Parent()->HandleAllocated() ? control->Parent()->Handle()
                                                                                 : nullptr;
 }
 
-HWND WindowFromPoint(const TPoint& Point)
+HWND WindowFromPoint(const TPoint& point)
 {
-    TWinControl* control = FindVCLWindow(Point);
+    TWinControl* control = FindVCLWindow(point);
     return control ? control->Handle() : nullptr;
 }
 
 // ---------------------------------------------------------------------------
 // Messages
 
-LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (IsApplicationHandle(Wnd) && Application) {
+    if (IsApplicationHandle(wnd) && Application) {
         TMessage message;
-        message.Msg = Msg;
-        message.WParam = WParam;
-        message.LParam = LParam;
+        message.Msg = msg;
+        message.WParam = wParam;
+        message.LParam = lParam;
         Application->WndProc(message);
         return message.Result;
     }
-    TWinControl* control = FindControl(Wnd);
-    return control ? control->Perform(Msg, WParam, LParam) : 0;
+    TWinControl* control = FindControl(wnd);
+    return control ? control->Perform(msg, wParam, lParam) : 0;
 }
 
-bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return Post(Wnd, Msg, WParam, LParam, nullptr);
+    return Post(wnd, msg, wParam, lParam, nullptr);
 }
 
-bool PostMessage(HWND Wnd, UINT Msg, std::unique_ptr<TObject> Payload, LPARAM LParam)
+bool PostMessage(HWND wnd, UINT msg, std::unique_ptr<TObject> payload, LPARAM lParam)
 {
-    return Post(Wnd, Msg, 0, LParam, std::move(Payload));
+    return Post(wnd, msg, 0, lParam, std::move(payload));
 }
 
 void PostQuitMessage(int)
@@ -233,20 +233,20 @@ int PostedMessageEventType()
     return type;
 }
 
-void DeliverPostedMessage(TWinControl* Control, QEvent* Event)
+void DeliverPostedMessage(TWinControl* control, QEvent* event)
 {
-    auto* posted = static_cast<TPostedMessage*>(Event);
+    auto* posted = static_cast<TPostedMessage*>(event);
     // A message for a window that was made again since is not for this one.
-    if (TWindowAdapter::HandleOf(Control) != posted->Wnd)
+    if (TWindowAdapter::HandleOf(control) != posted->Wnd)
         return;
     TMessage message = posted->Message;
-    RunGuarded(Control, [&] { Control->WndProc(message); });
+    RunGuarded(control, [&] { control->WndProc(message); });
     // The payload goes with the event, after the handler has returned.
 }
 
-void DeliverApplicationMessage(QEvent* Event)
+void DeliverApplicationMessage(QEvent* event)
 {
-    auto* posted = static_cast<TPostedMessage*>(Event);
+    auto* posted = static_cast<TPostedMessage*>(event);
     if (!Application || !IsApplicationHandle(posted->Wnd))
         return;
     TMessage message = posted->Message;
@@ -267,59 +267,59 @@ HWND GetFocus()
     return GFocus;
 }
 
-HWND SetFocus(HWND Wnd)
+HWND SetFocus(HWND wnd)
 {
     const HWND previous = GFocus;
-    if (Wnd == previous)
+    if (wnd == previous)
         return previous;
-    TWinControl* target = FindControl(Wnd);
-    if (Wnd && !target)
+    TWinControl* target = FindControl(wnd);
+    if (wnd && !target)
         return nullptr;
     // Focusing a window of a form that is not active activates that form.
     if (TCustomForm* form = target ? GetParentForm(target) : nullptr)
         if (!form->Active() && form->Showing())
             form->Activate(false);
-    if (GFocus == Wnd)
+    if (GFocus == wnd)
         return previous;
-    GFocus = Wnd;
+    GFocus = wnd;
     if (TWinControl* old = FindControl(previous))
-        old->Perform(WM_KILLFOCUS, reinterpret_cast<WPARAM>(Wnd), 0);
+        old->Perform(WM_KILLFOCUS, reinterpret_cast<WPARAM>(wnd), 0);
     // The handler of WM_KILLFOCUS may have moved the focus elsewhere.
-    if (GFocus != Wnd)
+    if (GFocus != wnd)
         return previous;
-    SyncToolkitFocus(Wnd);
-    if (TWinControl* control = FindControl(Wnd))
+    SyncToolkitFocus(wnd);
+    if (TWinControl* control = FindControl(wnd))
         control->Perform(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
 }
 
-void FocusGainedFromToolkit(TWinControl* Control)
+void FocusGainedFromToolkit(TWinControl* control)
 {
     if (GSyncingToolkitFocus)
         return;
-    const HWND wnd = TWindowAdapter::HandleOf(Control);
+    const HWND wnd = TWindowAdapter::HandleOf(control);
     if (wnd && wnd != GFocus)
         SetFocus(wnd);
 }
 
-void FocusLostFromToolkit(TWinControl* Control, bool Deactivated)
+void FocusLostFromToolkit(TWinControl* control, bool deactivated)
 {
-    if (GSyncingToolkitFocus || !Deactivated)
+    if (GSyncingToolkitFocus || !deactivated)
         return;
-    const HWND wnd = TWindowAdapter::HandleOf(Control);
+    const HWND wnd = TWindowAdapter::HandleOf(control);
     if (wnd && wnd == GFocus) {
         GFocus = nullptr;
-        Control->Perform(WM_KILLFOCUS, 0, 0);
+        control->Perform(WM_KILLFOCUS, 0, 0);
     }
 }
 
-void ForgetWindow(HWND Wnd)
+void ForgetWindow(HWND wnd)
 {
-    if (GFocus == Wnd)
+    if (GFocus == wnd)
         GFocus = nullptr;
-    if (GCapture == Wnd)
+    if (GCapture == wnd)
         GCapture = nullptr;
-    CaretWindowGone(Wnd);
+    CaretWindowGone(wnd);
 }
 
 HWND GetCapture()
@@ -327,11 +327,11 @@ HWND GetCapture()
     return GCapture;
 }
 
-HWND SetCapture(HWND Wnd)
+HWND SetCapture(HWND wnd)
 {
     const HWND previous = GCapture;
-    if (FindControl(Wnd))
-        GCapture = Wnd;
+    if (FindControl(wnd))
+        GCapture = wnd;
     return previous;
 }
 
@@ -344,22 +344,22 @@ bool ReleaseCapture()
 // ---------------------------------------------------------------------------
 // Keyboard and pointer
 
-void NoteInputEvent(QEvent* Event)
+void NoteInputEvent(QEvent* event)
 {
-    switch (Event->type()) {
+    switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
-        auto* key = static_cast<QKeyEvent*>(Event);
+        auto* key = static_cast<QKeyEvent*>(event);
         SetModifiers(key->modifiers());
         const WORD vk = VirtualKeyFromQtKey(key->key(), key->modifiers().testFlag(Qt::KeypadModifier));
-        SetKey(vk, Event->type() == QEvent::KeyPress);
+        SetKey(vk, event->type() == QEvent::KeyPress);
         break;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(Event);
+        auto* mouse = static_cast<QMouseEvent*>(event);
         SetModifiers(mouse->modifiers());
         SetKey(VK_LBUTTON, mouse->buttons() & Qt::LeftButton);
         SetKey(VK_RBUTTON, mouse->buttons() & Qt::RightButton);
@@ -373,7 +373,7 @@ void NoteInputEvent(QEvent* Event)
     case QEvent::ApplicationStateChange:
         // Keys released while another program had the keyboard were never seen:
         // nothing counts as held once the application is left.
-        if (static_cast<QApplicationStateChangeEvent*>(Event)->applicationState() != Qt::ApplicationActive)
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() != Qt::ApplicationActive)
             for (BYTE& key : Input().Keys)
                 key &= 0x01;
         break;
@@ -382,47 +382,47 @@ void NoteInputEvent(QEvent* Event)
     }
 }
 
-void NoteSimulatedCursorPos(const TPoint& Pos)
+void NoteSimulatedCursorPos(const TPoint& pos)
 {
     Input().SimulatedPos = true;
-    Input().CursorPos = Pos;
+    Input().CursorPos = pos;
 }
 
-short GetKeyState(int VirtKey)
+short GetKeyState(int virtKey)
 {
-    if (VirtKey <= 0 || VirtKey > 255)
+    if (virtKey <= 0 || virtKey > 255)
         return 0;
-    const BYTE key = Input().Keys[VirtKey];
+    const BYTE key = Input().Keys[virtKey];
     return static_cast<short>(((key & 0x80) ? 0x8000 : 0) | (key & 0x01));
 }
 
-bool GetKeyboardState(BYTE* KeyState)
+bool GetKeyboardState(BYTE* keyState)
 {
-    if (!KeyState)
+    if (!keyState)
         return false;
     for (int i = 0; i < 256; ++i)
-        KeyState[i] = Input().Keys[i];
+        keyState[i] = Input().Keys[i];
     return true;
 }
 
-bool GetCursorPos(TPoint& Point)
+bool GetCursorPos(TPoint& point)
 {
     if (Input().SimulatedPos || !QCoreApplication::instance()) {
-        Point = Input().CursorPos;
+        point = Input().CursorPos;
         return true;
     }
     const QPoint pos = QCursor::pos();
-    Point = TPoint{pos.x(), pos.y()};
+    point = TPoint{pos.x(), pos.y()};
     return true;
 }
 
-bool SetCursorPos(int X, int Y)
+bool SetCursorPos(int x, int y)
 {
     if (Input().SimulatedPos || !QCoreApplication::instance()) {
-        Input().CursorPos = TPoint{X, Y};
+        Input().CursorPos = TPoint{x, y};
         return true;
     }
-    QCursor::setPos(X, Y);
+    QCursor::setPos(x, y);
     return true;
 }
 
@@ -435,9 +435,9 @@ TPoint TMouse::CursorPos() const
     return pos;
 }
 
-void TMouse::SetCursorPos(const TPoint& Pos)
+void TMouse::SetCursorPos(const TPoint& pos)
 {
-    ::SetCursorPos(Pos.X, Pos.Y);
+    ::SetCursorPos(pos.X, pos.Y);
 }
 
 int TMouse::WheelScrollLines() const

@@ -16,47 +16,47 @@ class TObject;
 using LONG = int32_t;
 
 // ---- Windows
-bool IsWindow(HWND Wnd);
+bool IsWindow(HWND wnd);
 // The window and all its parents are shown (a window never shown on screen, or
 // hidden, is not visible).
-bool IsWindowVisible(HWND Wnd);
-bool IsWindowEnabled(HWND Wnd);
-HWND GetParent(HWND Wnd);
+bool IsWindowVisible(HWND wnd);
+bool IsWindowEnabled(HWND wnd);
+HWND GetParent(HWND wnd);
 // The window of ours under a screen point, or 0.
-HWND WindowFromPoint(const TPoint& Point);
+HWND WindowFromPoint(const TPoint& point);
 
 // ---- Messages
 // Delivers the message now, through the control's WndProc; 0 for a bad handle.
-LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Queues the message for the window; it is delivered from the message loop,
 // after the handler that posted it has returned. False for a bad handle.
-bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Queues a message that owns Payload: it is delivered with WParam = the payload's
 // address, and the payload is freed after the handler returns. A message that is
 // never delivered (the window goes away first, or the application ends with it
 // still queued) frees its payload too. Handlers must not free it themselves.
 // False (and the payload freed at once) for a bad handle.
-bool PostMessage(HWND Wnd, UINT Msg, std::unique_ptr<TObject> Payload, LPARAM LParam);
-inline LRESULT SendMessageA(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+bool PostMessage(HWND wnd, UINT msg, std::unique_ptr<TObject> payload, LPARAM lParam);
+inline LRESULT SendMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return SendMessage(Wnd, Msg, WParam, LParam);
+    return SendMessage(wnd, msg, wParam, lParam);
 }
-inline bool PostMessageA(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+inline bool PostMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return PostMessage(Wnd, Msg, WParam, LParam);
+    return PostMessage(wnd, msg, wParam, lParam);
 }
 // Ends the application's message loop (Application->Terminate).
-void PostQuitMessage(int ExitCode);
+void PostQuitMessage(int exitCode);
 
 // ---- Focus and mouse capture
 HWND GetFocus();
 // Moves the keyboard focus: WM_KILLFOCUS to the window that had it (WParam: Wnd),
 // then WM_SETFOCUS to Wnd (WParam: the previous window). Returns the previous
 // window. 0 takes the focus away from every window.
-HWND SetFocus(HWND Wnd);
+HWND SetFocus(HWND wnd);
 HWND GetCapture();
 // Mouse input goes to Wnd, wherever the pointer is, until ReleaseCapture.
-HWND SetCapture(HWND Wnd);
+HWND SetCapture(HWND wnd);
 bool ReleaseCapture();
 
 // ---- Keyboard and pointer
@@ -64,30 +64,30 @@ bool ReleaseCapture();
 // state of Caps Lock, Num Lock and Scroll Lock. VK_SHIFT, VK_CONTROL and VK_MENU
 // answer for either key of their pair. The state is that of the input received so
 // far (it follows every key and mouse event the application receives).
-short GetKeyState(int VirtKey);
+short GetKeyState(int virtKey);
 // 256 bytes: bit 7 set for keys that are down, bit 0 for toggled keys.
-bool GetKeyboardState(BYTE* KeyState);
+bool GetKeyboardState(BYTE* keyState);
 // The pointer's position on the screen.
-bool GetCursorPos(TPoint& Point);
-bool SetCursorPos(int X, int Y);
+bool GetCursorPos(TPoint& point);
+bool SetCursorPos(int x, int y);
 
 // ---- Coordinates
-bool GetClientRect(HWND Wnd, TRect& Rect);
+bool GetClientRect(HWND wnd, TRect& rect);
 // The window's rectangle on the screen, border and scroll bars included.
-bool GetWindowRect(HWND Wnd, TRect& Rect);
-bool ClientToScreen(HWND Wnd, TPoint& Point);
-bool ScreenToClient(HWND Wnd, TPoint& Point);
+bool GetWindowRect(HWND wnd, TRect& rect);
+bool ClientToScreen(HWND wnd, TPoint& point);
+bool ScreenToClient(HWND wnd, TPoint& point);
 
 // ---- Painting
 // Adds a client rectangle (null: the whole client area) to the window's update
 // region; Erase asks for WM_ERASEBKGND before the next WM_PAINT.
-bool InvalidateRect(HWND Wnd, const TRect* Rect, bool Erase);
-bool ValidateRect(HWND Wnd, const TRect* Rect);
+bool InvalidateRect(HWND wnd, const TRect* rect, bool erase);
+bool ValidateRect(HWND wnd, const TRect* rect);
 // The bounding rectangle of the update region; false when it is empty.
-bool GetUpdateRect(HWND Wnd, TRect* Rect, bool Erase);
+bool GetUpdateRect(HWND wnd, TRect* rect, bool erase);
 // Paints the update region now (WM_ERASEBKGND when asked for, then WM_PAINT) and
 // shows the result, when the window is visible and the region is not empty.
-bool UpdateWindow(HWND Wnd);
+bool UpdateWindow(HWND wnd);
 
 enum : UINT {
     RDW_INVALIDATE = 0x0001,
@@ -101,7 +101,7 @@ enum : UINT {
 // repaints at once (RDW_UPDATENOW) a client rectangle (null: all of it);
 // RDW_FRAME repaints the border and bars, RDW_ALLCHILDREN does the same for the
 // child windows. UpdateRegion must be null.
-bool RedrawWindow(HWND Wnd, const TRect* Rect, void* UpdateRegion, UINT Flags);
+bool RedrawWindow(HWND wnd, const TRect* rect, void* updateRegion, UINT flags);
 
 enum : UINT { SW_SCROLLCHILDREN = 0x0001, SW_INVALIDATE = 0x0002, SW_ERASE = 0x0004 };
 enum : int { ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
@@ -112,8 +112,8 @@ enum : int { ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
 // receives its bounds. SW_SCROLLCHILDREN moves the child windows by (Dx, Dy).
 // UpdateRegion must be null (regions are not supported). Returns SIMPLEREGION
 // or NULLREGION for the uncovered area, ERROR for a bad handle.
-int ScrollWindowEx(HWND Wnd, int Dx, int Dy, const TRect* Scroll, const TRect* Clip, void* UpdateRegion,
-                   TRect* Update, UINT Flags);
+int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, void* updateRegion,
+                   TRect* update, UINT flags);
 
 // ---- Showing and placing
 enum : int {
@@ -133,7 +133,7 @@ enum : int {
 // handle (Application->Handle) stands for the program's task-bar presence:
 // hiding it hides the program from the task bar, showing it restores a minimised
 // program. Returns whether the window was visible before.
-bool ShowWindow(HWND Wnd, int Cmd);
+bool ShowWindow(HWND wnd, int cmd);
 
 enum : UINT {
     SWP_NOSIZE = 0x0001,
@@ -152,7 +152,7 @@ inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
 // Moves, sizes and orders a window. For a top-level window HWND_TOPMOST puts it
 // in the stay-on-top band (and in front), HWND_NOTOPMOST takes it out of it.
 // SWP_FRAMECHANGED applies a border style changed with SetWindowLong.
-bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT Flags);
+bool SetWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 
 // ---- Window styles
 enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
@@ -183,16 +183,16 @@ enum : DWORD {
 // GWL_EXSTYLE the extended style. Setting GWL_EXSTYLE with WS_EX_TOOLWINDOW on a
 // top-level window (or on the application's handle, for the main form) keeps it
 // off the task bar; WS_EX_TOPMOST keeps it on top. Other bits are stored only.
-LONG GetWindowLong(HWND Wnd, int Index);
+LONG GetWindowLong(HWND wnd, int index);
 // Returns the previous value, 0 for a bad handle.
-LONG SetWindowLong(HWND Wnd, int Index, LONG NewLong);
-inline LONG GetWindowLongA(HWND Wnd, int Index)
+LONG SetWindowLong(HWND wnd, int index, LONG newLong);
+inline LONG GetWindowLongA(HWND wnd, int index)
 {
-    return GetWindowLong(Wnd, Index);
+    return GetWindowLong(wnd, index);
 }
-inline LONG SetWindowLongA(HWND Wnd, int Index, LONG NewLong)
+inline LONG SetWindowLongA(HWND wnd, int index, LONG newLong)
 {
-    return SetWindowLong(Wnd, Index, NewLong);
+    return SetWindowLong(wnd, index, newLong);
 }
 
 // ---- Timers
@@ -200,18 +200,18 @@ inline LONG SetWindowLongA(HWND Wnd, int Index, LONG NewLong)
 // that sends WM_TIMER with IDEvent to the window every Elapse milliseconds
 // (at least 10). Timers end with their window. Returns IDEvent, or 0 for a bad
 // handle or a null window (thread timers are not supported).
-uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, UINT Elapse, void* TimerFunc = nullptr);
-bool KillTimer(HWND Wnd, uintptr_t IDEvent);
+uintptr_t SetTimer(HWND wnd, uintptr_t idEvent, UINT elapse, void* timerFunc = nullptr);
+bool KillTimer(HWND wnd, uintptr_t idEvent);
 
 // ---- Caret: one per application, owned by a window, drawn by us as an inverted
 // rectangle that blinks. It starts hidden: ShowCaret and HideCaret count, and the
 // caret shows while the shows outnumber the hides.
-bool CreateCaret(HWND Wnd, void* Bitmap, int Width, int Height);
+bool CreateCaret(HWND wnd, void* bitmap, int width, int height);
 bool DestroyCaret();
-bool SetCaretPos(int X, int Y);
-bool GetCaretPos(TPoint& Point);
-bool ShowCaret(HWND Wnd);
-bool HideCaret(HWND Wnd);
+bool SetCaretPos(int x, int y);
+bool GetCaretPos(TPoint& point);
+bool ShowCaret(HWND wnd);
+bool HideCaret(HWND wnd);
 UINT GetCaretBlinkTime();
 UINT GetDoubleClickTime();
 
@@ -228,4 +228,4 @@ enum : int {
     SM_CXEDGE = 45,
     SM_CYEDGE = 46,
 };
-int GetSystemMetrics(int Index);
+int GetSystemMetrics(int index);

@@ -13,9 +13,9 @@
 
 namespace {
 
-TWindowData* DataOf(HWND Wnd)
+TWindowData* DataOf(HWND wnd)
 {
-    return WindowDataOf(FindControl(Wnd));
+    return WindowDataOf(FindControl(wnd));
 }
 
 } // namespace
@@ -23,90 +23,90 @@ TWindowData* DataOf(HWND Wnd)
 // ---------------------------------------------------------------------------
 // Coordinates
 
-bool GetClientRect(HWND Wnd, TRect& Rect)
+bool GetClientRect(HWND wnd, TRect& rect)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
-    Rect = control->ClientRect();
+    rect = control->ClientRect();
     return true;
 }
 
-bool GetWindowRect(HWND Wnd, TRect& Rect)
+bool GetWindowRect(HWND wnd, TRect& rect)
 {
-    TWindowData* data = DataOf(Wnd);
+    TWindowData* data = DataOf(wnd);
     if (!data)
         return false;
     const QPoint origin = data->Frame->mapToGlobal(QPoint(0, 0));
-    Rect = Bounds(origin.x(), origin.y(), data->Frame->width(), data->Frame->height());
+    rect = Bounds(origin.x(), origin.y(), data->Frame->width(), data->Frame->height());
     return true;
 }
 
-bool ClientToScreen(HWND Wnd, TPoint& Point)
+bool ClientToScreen(HWND wnd, TPoint& point)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
-    Point = control->ClientToScreen(Point);
+    point = control->ClientToScreen(point);
     return true;
 }
 
-bool ScreenToClient(HWND Wnd, TPoint& Point)
+bool ScreenToClient(HWND wnd, TPoint& point)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
-    Point = control->ScreenToClient(Point);
+    point = control->ScreenToClient(point);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Painting
 
-bool InvalidateRect(HWND Wnd, const TRect* Rect, bool Erase)
+bool InvalidateRect(HWND wnd, const TRect* rect, bool erase)
 {
-    TWindowData* data = DataOf(Wnd);
+    TWindowData* data = DataOf(wnd);
     if (!data || !data->Client)
         return false;
     const QRect client(0, 0, data->ClientInFrame.Width(), data->ClientInFrame.Height());
-    const QRect area = Rect ? QRect(Rect->Left, Rect->Top, Rect->Width(), Rect->Height()) & client : client;
+    const QRect area = rect ? QRect(rect->Left, rect->Top, rect->Width(), rect->Height()) & client : client;
     if (area.isEmpty())
         return true;
     data->Invalid += area;
-    data->EraseNeeded = data->EraseNeeded || Erase;
+    data->EraseNeeded = data->EraseNeeded || erase;
     data->Client->update(area);
     return true;
 }
 
-bool ValidateRect(HWND Wnd, const TRect* Rect)
+bool ValidateRect(HWND wnd, const TRect* rect)
 {
-    TWindowData* data = DataOf(Wnd);
+    TWindowData* data = DataOf(wnd);
     if (!data)
         return false;
-    if (Rect)
-        data->Invalid -= QRect(Rect->Left, Rect->Top, Rect->Width(), Rect->Height());
+    if (rect)
+        data->Invalid -= QRect(rect->Left, rect->Top, rect->Width(), rect->Height());
     else
         data->Invalid = QRegion();
     return true;
 }
 
-bool GetUpdateRect(HWND Wnd, TRect* Rect, bool)
+bool GetUpdateRect(HWND wnd, TRect* rect, bool)
 {
-    TWindowData* data = DataOf(Wnd);
+    TWindowData* data = DataOf(wnd);
     if (!data || data->Invalid.isEmpty()) {
-        if (Rect)
-            *Rect = TRect{};
+        if (rect)
+            *rect = TRect{};
         return false;
     }
     const QRect r = data->Invalid.boundingRect();
-    if (Rect)
-        *Rect = Bounds(r.x(), r.y(), r.width(), r.height());
+    if (rect)
+        *rect = Bounds(r.x(), r.y(), r.width(), r.height());
     return true;
 }
 
-bool UpdateWindow(HWND Wnd)
+bool UpdateWindow(HWND wnd)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     TWindowData* data = WindowDataOf(control);
     if (!data)
         return false;
@@ -115,7 +115,7 @@ bool UpdateWindow(HWND Wnd)
     const QRect area = data->Invalid.boundingRect();
     data->PaintInvalid();
     // The window may be gone after its paint handler.
-    data = FindControl(Wnd) == control ? WindowDataOf(control) : nullptr;
+    data = FindControl(wnd) == control ? WindowDataOf(control) : nullptr;
     if (!data || !data->Client)
         return true;
     // Show the new pixels now, unless the toolkit is painting already.
@@ -126,50 +126,50 @@ bool UpdateWindow(HWND Wnd)
     return true;
 }
 
-bool RedrawWindow(HWND Wnd, const TRect* Rect, void* UpdateRegion, UINT Flags)
+bool RedrawWindow(HWND wnd, const TRect* rect, void* updateRegion, UINT flags)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     TWindowData* data = WindowDataOf(control);
-    if (!data || UpdateRegion)
+    if (!data || updateRegion)
         return false;
-    if (Flags & RDW_INVALIDATE)
-        InvalidateRect(Wnd, Rect, (Flags & RDW_ERASE) != 0);
-    if (Flags & RDW_VALIDATE)
-        ValidateRect(Wnd, Rect);
-    if ((Flags & RDW_FRAME) && data->Frame)
+    if (flags & RDW_INVALIDATE)
+        InvalidateRect(wnd, rect, (flags & RDW_ERASE) != 0);
+    if (flags & RDW_VALIDATE)
+        ValidateRect(wnd, rect);
+    if ((flags & RDW_FRAME) && data->Frame)
         data->Frame->update();
-    if (Flags & RDW_ALLCHILDREN)
+    if (flags & RDW_ALLCHILDREN)
         for (int i = 0; i < control->ControlCount(); ++i)
             if (auto* child = dynamic_cast<TWinControl*>(control->Controls(i));
                 child && child->HandleAllocated())
-                RedrawWindow(child->Handle(), nullptr, nullptr, Flags & ~RDW_UPDATENOW);
-    if (Flags & RDW_UPDATENOW)
-        UpdateWindow(Wnd);
+                RedrawWindow(child->Handle(), nullptr, nullptr, flags & ~RDW_UPDATENOW);
+    if (flags & RDW_UPDATENOW)
+        UpdateWindow(wnd);
     return true;
 }
 
-int ScrollWindowEx(HWND Wnd, int Dx, int Dy, const TRect* Scroll, const TRect* Clip, void* UpdateRegion,
-                   TRect* Update, UINT Flags)
+int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, void* updateRegion,
+                   TRect* update, UINT flags)
 {
-    TWindowData* data = DataOf(Wnd);
-    if (!data || UpdateRegion)
+    TWindowData* data = DataOf(wnd);
+    if (!data || updateRegion)
         return ERROR;
-    return data->Scroll(Dx, Dy, Scroll, Clip, Update, Flags);
+    return data->Scroll(dx, dy, scroll, clip, update, flags);
 }
 
 // ---------------------------------------------------------------------------
 // Showing, placing, styles
 
-bool ShowWindow(HWND Wnd, int Cmd)
+bool ShowWindow(HWND wnd, int cmd)
 {
-    if (IsApplicationHandle(Wnd))
-        return ShowApplicationWindow(Cmd);
-    TWinControl* control = FindControl(Wnd);
+    if (IsApplicationHandle(wnd))
+        return ShowApplicationWindow(cmd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
     const bool wasVisible = control->Visible();
     auto* form = dynamic_cast<TCustomForm*>(control);
-    switch (Cmd) {
+    switch (cmd) {
     case SW_HIDE:
         control->SetVisible(false);
         break;
@@ -197,33 +197,33 @@ bool ShowWindow(HWND Wnd, int Cmd)
     return wasVisible;
 }
 
-bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT Flags)
+bool SetWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     if (!control)
         return false;
-    if (!(Flags & SWP_NOMOVE) || !(Flags & SWP_NOSIZE)) {
-        const int left = (Flags & SWP_NOMOVE) ? control->Left() : X;
-        const int top = (Flags & SWP_NOMOVE) ? control->Top() : Y;
-        const int width = (Flags & SWP_NOSIZE) ? control->Width() : Cx;
-        const int height = (Flags & SWP_NOSIZE) ? control->Height() : Cy;
+    if (!(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE)) {
+        const int left = (flags & SWP_NOMOVE) ? control->Left() : x;
+        const int top = (flags & SWP_NOMOVE) ? control->Top() : y;
+        const int width = (flags & SWP_NOSIZE) ? control->Width() : cx;
+        const int height = (flags & SWP_NOSIZE) ? control->Height() : cy;
         control->SetBounds(left, top, width, height);
     }
-    if (!(Flags & SWP_NOZORDER)) {
+    if (!(flags & SWP_NOZORDER)) {
         TWindowData* data = WindowDataOf(control);
-        if (InsertAfter == HWND_TOPMOST || InsertAfter == HWND_NOTOPMOST) {
-            const bool topmost = InsertAfter == HWND_TOPMOST;
+        if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+            const bool topmost = insertAfter == HWND_TOPMOST;
             if (data)
                 data->ExStyle = topmost ? (data->ExStyle | WS_EX_TOPMOST) : (data->ExStyle & ~WS_EX_TOPMOST);
-            UIServices().SetStayOnTop(Wnd, topmost);
+            UIServices().SetStayOnTop(wnd, topmost);
             if (topmost)
                 control->BringToFront();
-        } else if (InsertAfter == HWND_BOTTOM)
+        } else if (insertAfter == HWND_BOTTOM)
             control->SendToBack();
         else
             control->BringToFront();
     }
-    if (Flags & SWP_FRAMECHANGED) {
+    if (flags & SWP_FRAMECHANGED) {
         if (TWindowData* data = WindowDataOf(control)) {
             data->BorderWidth = (data->ExStyle & WS_EX_CLIENTEDGE) ? 2 : (data->Style & WS_BORDER) ? 1 : 0;
             data->Layout();
@@ -231,24 +231,24 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT
             TWindowAdapter::ClientSizeMayHaveChanged(control);
         }
     }
-    if (Flags & SWP_SHOWWINDOW)
+    if (flags & SWP_SHOWWINDOW)
         control->SetVisible(true);
-    if (Flags & SWP_HIDEWINDOW)
+    if (flags & SWP_HIDEWINDOW)
         control->SetVisible(false);
     return true;
 }
 
-LONG GetWindowLong(HWND Wnd, int Index)
+LONG GetWindowLong(HWND wnd, int index)
 {
-    if (IsApplicationHandle(Wnd))
-        return Index == GWL_EXSTYLE ? ApplicationExStyle() : static_cast<LONG>(WS_POPUP | WS_VISIBLE);
-    TWinControl* control = FindControl(Wnd);
+    if (IsApplicationHandle(wnd))
+        return index == GWL_EXSTYLE ? ApplicationExStyle() : static_cast<LONG>(WS_POPUP | WS_VISIBLE);
+    TWinControl* control = FindControl(wnd);
     TWindowData* data = WindowDataOf(control);
     if (!data)
         return 0;
-    if (Index == GWL_EXSTYLE)
+    if (index == GWL_EXSTYLE)
         return static_cast<LONG>(data->ExStyle);
-    if (Index != GWL_STYLE)
+    if (index != GWL_STYLE)
         return 0;
     DWORD style =
         data->Style & ~(WS_VISIBLE | WS_DISABLED | WS_VSCROLL | WS_HSCROLL | WS_MINIMIZE | WS_MAXIMIZE);
@@ -269,31 +269,31 @@ LONG GetWindowLong(HWND Wnd, int Index)
     return static_cast<LONG>(style);
 }
 
-LONG SetWindowLong(HWND Wnd, int Index, LONG NewLong)
+LONG SetWindowLong(HWND wnd, int index, LONG newLong)
 {
-    const LONG previous = GetWindowLong(Wnd, Index);
-    if (IsApplicationHandle(Wnd)) {
-        if (Index == GWL_EXSTYLE)
-            SetApplicationExStyle(NewLong);
+    const LONG previous = GetWindowLong(wnd, index);
+    if (IsApplicationHandle(wnd)) {
+        if (index == GWL_EXSTYLE)
+            SetApplicationExStyle(newLong);
         return previous;
     }
-    TWinControl* control = FindControl(Wnd);
+    TWinControl* control = FindControl(wnd);
     TWindowData* data = WindowDataOf(control);
     if (!data)
         return 0;
-    if (Index == GWL_STYLE) {
-        data->Style = static_cast<DWORD>(NewLong);
+    if (index == GWL_STYLE) {
+        data->Style = static_cast<DWORD>(newLong);
         return previous;
     }
-    if (Index != GWL_EXSTYLE)
+    if (index != GWL_EXSTYLE)
         return 0;
-    const DWORD changed = static_cast<DWORD>(previous ^ NewLong);
-    data->ExStyle = static_cast<DWORD>(NewLong);
+    const DWORD changed = static_cast<DWORD>(previous ^ newLong);
+    data->ExStyle = static_cast<DWORD>(newLong);
     if (control->Parent() == nullptr) {
         if (changed & WS_EX_TOOLWINDOW)
-            UIServices().SetSkipTaskbar(Wnd, (NewLong & WS_EX_TOOLWINDOW) != 0);
+            UIServices().SetSkipTaskbar(wnd, (newLong & WS_EX_TOOLWINDOW) != 0);
         if (changed & WS_EX_TOPMOST)
-            UIServices().SetStayOnTop(Wnd, (NewLong & WS_EX_TOPMOST) != 0);
+            UIServices().SetStayOnTop(wnd, (newLong & WS_EX_TOPMOST) != 0);
     }
     if (changed & WS_EX_LEFTSCROLLBAR)
         data->Layout();
@@ -303,16 +303,16 @@ LONG SetWindowLong(HWND Wnd, int Index, LONG NewLong)
 // ---------------------------------------------------------------------------
 // Metrics
 
-int GetSystemMetrics(int Index)
+int GetSystemMetrics(int index)
 {
     EnsureQtApplication();
-    switch (Index) {
+    switch (index) {
     case SM_CXSCREEN:
     case SM_CYSCREEN: {
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
             return 0;
-        return Index == SM_CXSCREEN ? screen->geometry().width() : screen->geometry().height();
+        return index == SM_CXSCREEN ? screen->geometry().width() : screen->geometry().height();
     }
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:

@@ -14,7 +14,7 @@
 #include "platform/core/sysutils.h"
 #include "platform/graphics/canvas.h"
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+TWinControl::TWinControl(TComponent* aOwner) : TControl(aOwner) {}
 
 TWinControl::~TWinControl()
 {
@@ -61,17 +61,17 @@ void TWinControl::CreateHandle()
     FControlState &= ~csCreating;
 }
 
-void TWinControl::CreateParams(TCreateParams& Params)
+void TWinControl::CreateParams(TCreateParams& params)
 {
-    Params.Caption = Caption();
-    Params.X = FLeft;
-    Params.Y = FTop;
-    Params.Width = FWidth;
-    Params.Height = FHeight;
-    Params.Style = FParent ? (WS_CHILD | WS_CLIPSIBLINGS) : WS_POPUP;
-    Params.ExStyle = 0;
+    params.Caption = Caption();
+    params.X = FLeft;
+    params.Y = FTop;
+    params.Width = FWidth;
+    params.Height = FHeight;
+    params.Style = FParent ? (WS_CHILD | WS_CLIPSIBLINGS) : WS_POPUP;
+    params.ExStyle = 0;
     if (FTabStop)
-        Params.Style |= WS_TABSTOP;
+        params.Style |= WS_TABSTOP;
 }
 
 int TWinControl::BorderWidthForParams()
@@ -155,10 +155,10 @@ void TWinControl::UpdateControlState()
             win->UpdateControlState();
 }
 
-void TWinControl::SetShowing(bool Value)
+void TWinControl::SetShowing(bool value)
 {
-    FShowing = Value;
-    if (Value && !FHandle)
+    FShowing = value;
+    if (value && !FHandle)
         CreateHandle();
     UpdateShowing();
 }
@@ -172,87 +172,87 @@ void TWinControl::UpdateShowing()
 // ---------------------------------------------------------------------------
 // Children
 
-TControl* TWinControl::Controls(int Index) const
+TControl* TWinControl::Controls(int index) const
 {
-    if (Index < 0 || Index >= ControlCount())
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    return FControls[static_cast<size_t>(Index)];
+    if (index < 0 || index >= ControlCount())
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    return FControls[static_cast<size_t>(index)];
 }
 
-void TWinControl::InsertControl(TControl* AControl)
+void TWinControl::InsertControl(TControl* aControl)
 {
-    if (!AControl || AControl->FParent == this)
+    if (!aControl || aControl->FParent == this)
         return;
-    if (AControl == this)
+    if (aControl == this)
         throw EInvalidOperation("A control cannot have itself as its parent");
-    FControls.push_back(AControl);
-    AControl->FParent = this;
-    auto* win = dynamic_cast<TWinControl*>(AControl);
+    FControls.push_back(aControl);
+    aControl->FParent = this;
+    auto* win = dynamic_cast<TWinControl*>(aControl);
     if (win)
         InsertTabOrder(win);
-    AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
-    AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    aControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    aControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     if (win)
         win->UpdateControlState();
-    AlignControl(AControl);
+    AlignControl(aControl);
 }
 
-void TWinControl::RemoveControl(TControl* AControl)
+void TWinControl::RemoveControl(TControl* aControl)
 {
-    if (!AControl || AControl->FParent != this)
+    if (!aControl || aControl->FParent != this)
         return;
-    if (auto* win = dynamic_cast<TWinControl*>(AControl)) {
+    if (auto* win = dynamic_cast<TWinControl*>(aControl)) {
         win->RemoveFocus(true);
         win->DestroyHandle();
         RemoveTabOrder(win);
         win->FShowing = false;
     }
-    FControls.erase(std::remove(FControls.begin(), FControls.end(), AControl), FControls.end());
-    AControl->FParent = nullptr;
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), aControl), FControls.end());
+    aControl->FParent = nullptr;
     Realign();
 }
 
-bool TWinControl::ContainsControl(const TControl* Control) const
+bool TWinControl::ContainsControl(const TControl* control) const
 {
-    for (const TControl* c = Control; c; c = c->Parent())
+    for (const TControl* c = control; c; c = c->Parent())
         if (c == this)
             return true;
     return false;
 }
 
-TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled) const
+TControl* TWinControl::ControlAtPos(const TPoint& pos, bool allowDisabled) const
 {
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
         TControl* child = *it;
-        if (child->Visible() && (AllowDisabled || child->Enabled()) && child->BoundsRect().Contains(Pos))
+        if (child->Visible() && (allowDisabled || child->Enabled()) && child->BoundsRect().Contains(pos))
             return child;
     }
     return nullptr;
 }
 
-void TWinControl::SetChildOrder(TControl* Child, int Order)
+void TWinControl::SetChildOrder(TControl* child, int order)
 {
-    auto it = std::find(FControls.begin(), FControls.end(), Child);
+    auto it = std::find(FControls.begin(), FControls.end(), child);
     if (it == FControls.end())
         return;
     FControls.erase(it);
-    Order = std::clamp(Order, 0, ControlCount());
-    FControls.insert(FControls.begin() + Order, Child);
-    if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(Child))) {
-        if (Order == ControlCount() - 1)
+    order = std::clamp(order, 0, ControlCount());
+    FControls.insert(FControls.begin() + order, child);
+    if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(child))) {
+        if (order == ControlCount() - 1)
             frame->raise();
-        else if (Order == 0)
+        else if (order == 0)
             frame->lower();
     }
-    AlignControl(Child);
+    AlignControl(child);
 }
 
 // ---------------------------------------------------------------------------
 // Bounds and the client area
 
-void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+void TWinControl::SetBounds(int aLeft, int aTop, int aWidth, int aHeight)
 {
-    if (!StoreBounds(ALeft, ATop, AWidth, AHeight))
+    if (!StoreBounds(aLeft, aTop, aWidth, aHeight))
         return;
     ApplyBounds();
     RequestAlign();
@@ -309,36 +309,36 @@ TPoint TWinControl::ClientOrigin() const
     return origin;
 }
 
-void TWindowAdapter::FrameMoved(TWinControl* Control, int Left, int Top)
+void TWindowAdapter::FrameMoved(TWinControl* control, int left, int top)
 {
-    Control->FLeft = Left;
-    Control->FTop = Top;
+    control->FLeft = left;
+    control->FTop = top;
 }
 
-void TWindowAdapter::FrameResized(TWinControl* Control, int Width, int Height)
+void TWindowAdapter::FrameResized(TWinControl* control, int width, int height)
 {
-    if (Width == Control->FWidth && Height == Control->FHeight)
+    if (width == control->FWidth && height == control->FHeight)
         return;
-    Control->FWidth = Width;
-    Control->FHeight = Height;
-    if (Control->FWindow)
-        Control->FWindow->Layout();
-    Control->ClientSizeMayHaveChanged();
+    control->FWidth = width;
+    control->FHeight = height;
+    if (control->FWindow)
+        control->FWindow->Layout();
+    control->ClientSizeMayHaveChanged();
 }
 
-void TWinControl::SetEnabled(bool Value)
+void TWinControl::SetEnabled(bool value)
 {
-    TControl::SetEnabled(Value);
+    TControl::SetEnabled(value);
     if (FWindow)
-        FWindow->Frame->setEnabled(Value);
+        FWindow->Frame->setEnabled(value);
 }
 
 // ---------------------------------------------------------------------------
 // Messages
 
-void TWinControl::WndProc(TMessage& Message)
+void TWinControl::WndProc(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_SETFOCUS:
         if (TCustomForm* form = GetParentForm(this))
             if (!form->SetFocusedControl(this))
@@ -351,50 +351,50 @@ void TWinControl::WndProc(TMessage& Message)
     default:
         break;
     }
-    TControl::WndProc(Message);
+    TControl::WndProc(message);
 }
 
-void TWinControl::Dispatch(TMessage& Message)
+void TWinControl::Dispatch(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_PAINT:
-        WMPaint(Message);
+        WMPaint(message);
         break;
     case WM_ERASEBKGND:
-        WMEraseBkgnd(Message);
+        WMEraseBkgnd(message);
         break;
     case WM_SIZE:
-        WMSize(Message);
+        WMSize(message);
         break;
     case WM_SETFOCUS:
-        WMSetFocus(Message);
+        WMSetFocus(message);
         break;
     case WM_KILLFOCUS:
-        WMKillFocus(Message);
+        WMKillFocus(message);
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        WMKeyDown(Message);
+        WMKeyDown(message);
         break;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        WMKeyUp(Message);
+        WMKeyUp(message);
         break;
     case WM_CHAR:
-        WMChar(Message);
+        WMChar(message);
         break;
     case WM_SETCURSOR:
-        WMSetCursor(Message);
+        WMSetCursor(message);
         break;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN:
-        CNKeyDown(Message);
+        CNKeyDown(message);
         break;
     case CM_DIALOGKEY:
-        CMDialogKey(Message);
+        CMDialogKey(message);
         break;
     case CM_CTL3DCHANGED:
-        CMCtl3DChanged(Message);
+        CMCtl3DChanged(message);
         break;
     case CM_VISIBLECHANGED:
         UpdateControlState();
@@ -422,18 +422,18 @@ void TWinControl::Dispatch(TMessage& Message)
         NotifyChildrenColorChanged();
         break;
     default:
-        TControl::Dispatch(Message);
+        TControl::Dispatch(message);
         break;
     }
 }
 
-void TWinControl::DefaultHandler(TMessage& Message)
+void TWinControl::DefaultHandler(TMessage& message)
 {
-    switch (Message.Msg) {
+    switch (message.Msg) {
     case WM_RBUTTONUP:
         // The platform asks for the context menu when the right button comes up.
         if (FHandle) {
-            const TPoint screen = ClientToScreen(PointFromLParam(Message.LParam));
+            const TPoint screen = ClientToScreen(PointFromLParam(message.LParam));
             Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), PointToLParam(screen.X, screen.Y));
         }
         break;
@@ -441,21 +441,21 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case WM_MOUSEWHEEL:
         // Unhandled: the parent window's turn.
         if (FParent)
-            Message.Result = FParent->Perform(Message.Msg, Message.WParam, Message.LParam);
+            message.Result = FParent->Perform(message.Msg, message.WParam, message.LParam);
         break;
     case WM_KEYUP:
     case WM_SYSKEYUP:
         // The menu key asks for the context menu when it comes up; Shift+F10 when it goes down.
-        if (LOWORD(Message.WParam) == VK_APPS && FHandle)
+        if (LOWORD(message.WParam) == VK_APPS && FHandle)
             Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(-1, -1));
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (LOWORD(Message.WParam) == VK_F10 && GetKeyState(VK_SHIFT) < 0 && FHandle)
+        if (LOWORD(message.WParam) == VK_F10 && GetKeyState(VK_SHIFT) < 0 && FHandle)
             Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(-1, -1));
         break;
     case WM_IME_COMPOSITION:
-        DefaultImeComposition(this, Message);
+        DefaultImeComposition(this, message);
         break;
     default:
         break;
@@ -469,10 +469,10 @@ void TWinControl::WMSize(TMessage&)
         Resize();
 }
 
-void TWinControl::WMSetCursor(TMessage& Message)
+void TWinControl::WMSetCursor(TMessage& message)
 {
     ApplyControlCursor(this);
-    Message.Result = 1;
+    message.Result = 1;
 }
 
 void TWinControl::CMCtl3DChanged(TMessage&) {}
@@ -492,25 +492,25 @@ void TWinControl::NotifyChildrenColorChanged()
 // ---------------------------------------------------------------------------
 // Lookups
 
-TWinControl* FindVCLWindow(const TPoint& Pos)
+TWinControl* FindVCLWindow(const TPoint& pos)
 {
-    QWidget* widget = QApplication::widgetAt(Pos.X, Pos.Y);
+    QWidget* widget = QApplication::widgetAt(pos.X, pos.Y);
     return widget ? ControlOfWidget(widget) : nullptr;
 }
 
-TCustomForm* GetParentForm(const TControl* Control)
+TCustomForm* GetParentForm(const TControl* control)
 {
-    const TControl* top = Control;
+    const TControl* top = control;
     while (top && top->Parent())
         top = top->Parent();
     return const_cast<TCustomForm*>(dynamic_cast<const TCustomForm*>(top));
 }
 
-TCustomForm* ValidParentForm(const TControl* Control)
+TCustomForm* ValidParentForm(const TControl* control)
 {
-    TCustomForm* form = GetParentForm(Control);
+    TCustomForm* form = GetParentForm(control);
     if (!form)
         throw EInvalidOperation(
-            Format("Control '%s' has no parent window", {Control ? Control->Name() : ""}));
+            Format("Control '%s' has no parent window", {control ? control->Name() : ""}));
     return form;
 }

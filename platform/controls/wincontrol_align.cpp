@@ -9,66 +9,66 @@
 namespace {
 
 // True when C1 comes before C2 among the controls of one alignment.
-bool InsertBefore(const TControl* C1, const TControl* C2, TAlign Align)
+bool InsertBefore(const TControl* c1, const TControl* c2, TAlign align)
 {
-    switch (Align) {
+    switch (align) {
     case alTop:
-        return C1->Top() < C2->Top();
+        return c1->Top() < c2->Top();
     case alBottom:
-        return C1->Top() + C1->Height() >= C2->Top() + C2->Height();
+        return c1->Top() + c1->Height() >= c2->Top() + c2->Height();
     case alLeft:
-        return C1->Left() < C2->Left();
+        return c1->Left() < c2->Left();
     case alRight:
-        return C1->Left() + C1->Width() >= C2->Left() + C2->Width();
+        return c1->Left() + c1->Width() >= c2->Left() + c2->Width();
     default:
         return false;
     }
 }
 
 // Places one control at its edge of Rect and takes its room from Rect.
-void DoPosition(TControl* Control, TAlign Align, TRect& Rect)
+void DoPosition(TControl* control, TAlign align, TRect& rect)
 {
-    int newWidth = Rect.Right - Rect.Left;
-    if (newWidth < 0 || Align == alLeft || Align == alRight)
-        newWidth = Control->Width();
-    int newHeight = Rect.Bottom - Rect.Top;
-    if (newHeight < 0 || Align == alTop || Align == alBottom)
-        newHeight = Control->Height();
-    int newLeft = Rect.Left;
-    int newTop = Rect.Top;
-    switch (Align) {
+    int newWidth = rect.Right - rect.Left;
+    if (newWidth < 0 || align == alLeft || align == alRight)
+        newWidth = control->Width();
+    int newHeight = rect.Bottom - rect.Top;
+    if (newHeight < 0 || align == alTop || align == alBottom)
+        newHeight = control->Height();
+    int newLeft = rect.Left;
+    int newTop = rect.Top;
+    switch (align) {
     case alTop:
-        Rect.Top += newHeight;
+        rect.Top += newHeight;
         break;
     case alBottom:
-        Rect.Bottom -= newHeight;
-        newTop = Rect.Bottom;
+        rect.Bottom -= newHeight;
+        newTop = rect.Bottom;
         break;
     case alLeft:
-        Rect.Left += newWidth;
+        rect.Left += newWidth;
         break;
     case alRight:
-        Rect.Right -= newWidth;
-        newLeft = Rect.Right;
+        rect.Right -= newWidth;
+        newLeft = rect.Right;
         break;
     default:
         break;
     }
-    Control->SetBounds(newLeft, newTop, newWidth, newHeight);
+    control->SetBounds(newLeft, newTop, newWidth, newHeight);
     // Constraints may have given the control another size than asked.
-    if (Control->Width() != newWidth || Control->Height() != newHeight) {
-        switch (Align) {
+    if (control->Width() != newWidth || control->Height() != newHeight) {
+        switch (align) {
         case alTop:
-            Rect.Top -= newHeight - Control->Height();
+            rect.Top -= newHeight - control->Height();
             break;
         case alBottom:
-            Rect.Bottom += newHeight - Control->Height();
+            rect.Bottom += newHeight - control->Height();
             break;
         case alLeft:
-            Rect.Left -= newWidth - Control->Width();
+            rect.Left -= newWidth - control->Width();
             break;
         case alRight:
-            Rect.Right += newWidth - Control->Width();
+            rect.Right += newWidth - control->Width();
             break;
         default:
             break;
@@ -94,7 +94,7 @@ void TWinControl::Realign()
     AlignControl(nullptr);
 }
 
-void TWinControl::AlignControl(TControl* AControl)
+void TWinControl::AlignControl(TControl* aControl)
 {
     if (ComponentState() & (csDestroying | csLoading))
         return;
@@ -104,22 +104,22 @@ void TWinControl::AlignControl(TControl* AControl)
     }
     DisableAlign();
     TRect rect = ClientRect();
-    AlignControls(AControl, rect);
+    AlignControls(aControl, rect);
     SetControlState(ControlState() & ~csAlignmentNeeded);
     EnableAlign();
 }
 
 void TWinControl::AdjustClientRect(TRect&) const {}
 
-void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
+void TWinControl::AlignControls(TControl* aControl, TRect& rect)
 {
-    AdjustClientRect(Rect);
+    AdjustClientRect(rect);
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
         std::vector<TControl*> list;
-        if (AControl && AControl->Parent() == this && AControl->Visible() && AControl->Align() == align)
-            list.push_back(AControl);
+        if (aControl && aControl->Parent() == this && aControl->Visible() && aControl->Align() == align)
+            list.push_back(aControl);
         for (TControl* control : FControls) {
-            if (control == AControl || control->Align() != align || !control->Visible())
+            if (control == aControl || control->Align() != align || !control->Visible())
                 continue;
             // The control that asked is in the list already: it goes before the
             // controls that are level with it.
@@ -129,6 +129,6 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
             list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), control);
         }
         for (TControl* control : list)
-            DoPosition(control, align, Rect);
+            DoPosition(control, align, rect);
     }
 }

@@ -11,14 +11,14 @@
 
 namespace {
 
-TShiftState KeyDataToShiftState(LPARAM KeyData)
+TShiftState KeyDataToShiftState(LPARAM keyData)
 {
     TShiftState shift;
     if (GetKeyState(VK_SHIFT) < 0)
         shift.Include(ssShift);
     if (GetKeyState(VK_CONTROL) < 0)
         shift.Include(ssCtrl);
-    if (KeyData & (1 << 29))
+    if (keyData & (1 << 29))
         shift.Include(ssAlt);
     return shift;
 }
@@ -55,10 +55,10 @@ bool TWinControl::Focused() const
     return FHandle && GetFocus() == FHandle;
 }
 
-void TWinControl::RemoveFocus(bool Removing)
+void TWinControl::RemoveFocus(bool removing)
 {
     if (TCustomForm* form = GetParentForm(this))
-        form->DefocusControl(this, Removing);
+        form->DefocusControl(this, removing);
 }
 
 void TWinControl::DoEnter()
@@ -73,14 +73,14 @@ void TWinControl::DoExit()
         OnExit(this);
 }
 
-void TWinControl::WMSetFocus(TMessage& Message)
+void TWinControl::WMSetFocus(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
 }
 
-void TWinControl::WMKillFocus(TMessage& Message)
+void TWinControl::WMKillFocus(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
 }
 
 // ---------------------------------------------------------------------------
@@ -95,154 +95,154 @@ int TWinControl::TabOrder() const
     return found == list.end() ? -1 : static_cast<int>(found - list.begin());
 }
 
-void TWinControl::SetTabOrder(int Value)
+void TWinControl::SetTabOrder(int value)
 {
     if (!FParent)
         return;
     auto& list = FParent->FTabList;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    Value = std::clamp(Value, 0, static_cast<int>(list.size()));
-    list.insert(list.begin() + Value, this);
+    value = std::clamp(value, 0, static_cast<int>(list.size()));
+    list.insert(list.begin() + value, this);
 }
 
-void TWinControl::InsertTabOrder(TWinControl* Control)
+void TWinControl::InsertTabOrder(TWinControl* control)
 {
-    if (std::find(FTabList.begin(), FTabList.end(), Control) == FTabList.end())
-        FTabList.push_back(Control);
+    if (std::find(FTabList.begin(), FTabList.end(), control) == FTabList.end())
+        FTabList.push_back(control);
 }
 
-void TWinControl::RemoveTabOrder(TWinControl* Control)
+void TWinControl::RemoveTabOrder(TWinControl* control)
 {
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), Control), FTabList.end());
+    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), control), FTabList.end());
 }
 
-void TWinControl::GetTabOrderList(TList* List)
+void TWinControl::GetTabOrderList(TList* list)
 {
     for (TWinControl* control : FTabList) {
-        List->Add(control);
-        control->GetTabOrderList(List);
+        list->Add(control);
+        control->GetTabOrderList(list);
     }
 }
 
-TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                          bool CheckParent)
+TWinControl* TWinControl::FindNextControl(TWinControl* curControl, bool goForward, bool checkTabStop,
+                                          bool checkParent)
 {
     TList list;
     GetTabOrderList(&list);
     const int count = list.Count();
     if (count == 0)
         return nullptr;
-    int start = list.IndexOf(CurControl);
+    int start = list.IndexOf(curControl);
     if (start < 0)
-        start = GoForward ? count - 1 : 0;
+        start = goForward ? count - 1 : 0;
     int i = start;
     do {
-        i = GoForward ? (i + 1) % count : (i + count - 1) % count;
+        i = goForward ? (i + 1) % count : (i + count - 1) % count;
         auto* control = static_cast<TWinControl*>(list.Get(i));
-        if (control->CanFocus() && (!CheckTabStop || control->TabStop()) &&
-            (!CheckParent || control->Parent() == this))
+        if (control->CanFocus() && (!checkTabStop || control->TabStop()) &&
+            (!checkParent || control->Parent() == this))
             return control;
     } while (i != start);
     return nullptr;
 }
 
-void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop)
+void TWinControl::SelectNext(TWinControl* curControl, bool goForward, bool checkTabStop)
 {
-    if (TWinControl* next = FindNextControl(CurControl, GoForward, CheckTabStop, !CheckTabStop))
+    if (TWinControl* next = FindNextControl(curControl, goForward, checkTabStop, !checkTabStop))
         next->SetFocus();
 }
 
 // ---------------------------------------------------------------------------
 // Keys
 
-void TWinControl::KeyDown(WORD& Key, TShiftState Shift)
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
 {
     if (OnKeyDown)
-        OnKeyDown(this, Key, Shift);
+        OnKeyDown(this, key, shift);
 }
 
-void TWinControl::KeyUp(WORD& Key, TShiftState Shift)
+void TWinControl::KeyUp(WORD& key, TShiftState shift)
 {
     if (OnKeyUp)
-        OnKeyUp(this, Key, Shift);
+        OnKeyUp(this, key, shift);
 }
 
-void TWinControl::KeyPress(char& Key)
+void TWinControl::KeyPress(char& key)
 {
     if (OnKeyPress)
-        OnKeyPress(this, Key);
+        OnKeyPress(this, key);
 }
 
-bool TWinControl::DoKeyDown(TMessage& Message)
+bool TWinControl::DoKeyDown(TMessage& message)
 {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message))
+    if (form && form != this && form->KeyPreview() && form->DoKeyDown(message))
         return true;
     if (!(ControlStyle() & csNoStdEvents)) {
-        WORD key = LOWORD(Message.WParam);
-        KeyDown(key, KeyDataToShiftState(Message.LParam));
-        Message.WParam = key;
+        WORD key = LOWORD(message.WParam);
+        KeyDown(key, KeyDataToShiftState(message.LParam));
+        message.WParam = key;
         if (key == 0)
             return true;
     }
     return false;
 }
 
-bool TWinControl::DoKeyUp(TMessage& Message)
+bool TWinControl::DoKeyUp(TMessage& message)
 {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message))
+    if (form && form != this && form->KeyPreview() && form->DoKeyUp(message))
         return true;
     if (!(ControlStyle() & csNoStdEvents)) {
-        WORD key = LOWORD(Message.WParam);
-        KeyUp(key, KeyDataToShiftState(Message.LParam));
-        Message.WParam = key;
+        WORD key = LOWORD(message.WParam);
+        KeyUp(key, KeyDataToShiftState(message.LParam));
+        message.WParam = key;
         if (key == 0)
             return true;
     }
     return false;
 }
 
-bool TWinControl::DoKeyPress(TMessage& Message)
+bool TWinControl::DoKeyPress(TMessage& message)
 {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyPress(Message))
+    if (form && form != this && form->KeyPreview() && form->DoKeyPress(message))
         return true;
     // KeyPress takes one byte: ASCII characters only. Other text is left to the
     // WM_CHAR handlers, which receive it as UTF-16 code units.
-    if (!(ControlStyle() & csNoStdEvents) && Message.WParam < 0x80) {
-        char key = static_cast<char>(Message.WParam);
+    if (!(ControlStyle() & csNoStdEvents) && message.WParam < 0x80) {
+        char key = static_cast<char>(message.WParam);
         KeyPress(key);
-        Message.WParam = static_cast<unsigned char>(key);
+        message.WParam = static_cast<unsigned char>(key);
         if (key == 0)
             return true;
     }
     return false;
 }
 
-void TWinControl::WMKeyDown(TMessage& Message)
+void TWinControl::WMKeyDown(TMessage& message)
 {
-    if (!DoKeyDown(Message))
-        DefaultHandler(Message);
+    if (!DoKeyDown(message))
+        DefaultHandler(message);
 }
 
-void TWinControl::WMKeyUp(TMessage& Message)
+void TWinControl::WMKeyUp(TMessage& message)
 {
-    if (!DoKeyUp(Message))
-        DefaultHandler(Message);
+    if (!DoKeyUp(message))
+        DefaultHandler(message);
 }
 
-void TWinControl::WMChar(TMessage& Message)
+void TWinControl::WMChar(TMessage& message)
 {
-    if (!DoKeyPress(Message))
-        DefaultHandler(Message);
+    if (!DoKeyPress(message))
+        DefaultHandler(message);
 }
 
-void TWinControl::CNKeyDown(TMessage& Message)
+void TWinControl::CNKeyDown(TMessage& message)
 {
-    Message.Result = 1;
+    message.Result = 1;
     LRESULT mask = 0;
-    switch (LOWORD(Message.WParam)) {
+    switch (LOWORD(message.WParam)) {
     case VK_TAB:
         mask = DLGC_WANTTAB;
         break;
@@ -261,16 +261,16 @@ void TWinControl::CNKeyDown(TMessage& Message)
     default:
         break;
     }
-    if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.WParam, Message.LParam) == 0 &&
+    if (mask != 0 && Perform(CM_WANTSPECIALKEY, message.WParam, message.LParam) == 0 &&
         (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
         TCustomForm* form = GetParentForm(this);
-        if (form && form->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0)
+        if (form && form->Perform(CM_DIALOGKEY, message.WParam, message.LParam) != 0)
             return;
     }
-    Message.Result = 0;
+    message.Result = 0;
 }
 
-void TWinControl::CMDialogKey(TMessage& Message)
+void TWinControl::CMDialogKey(TMessage& message)
 {
-    DefaultHandler(Message);
+    DefaultHandler(message);
 }

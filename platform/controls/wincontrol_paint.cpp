@@ -17,10 +17,10 @@ void TWinControl::Invalidate()
         ::InvalidateRect(FHandle, nullptr, !(ControlStyle() & csOpaque));
 }
 
-void TWinControl::InvalidateRect(const TRect& Rect, bool Erase)
+void TWinControl::InvalidateRect(const TRect& rect, bool erase)
 {
     if (FHandle)
-        ::InvalidateRect(FHandle, &Rect, Erase);
+        ::InvalidateRect(FHandle, &rect, erase);
 }
 
 void TWinControl::Update()
@@ -35,18 +35,18 @@ void TWinControl::Repaint()
     Update();
 }
 
-void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y)
+void TWinControl::PaintTo(TCanvas* canvas, int x, int y)
 {
-    if (!Canvas)
+    if (!canvas)
         return;
     const TRect client = ClientRect();
-    const int saved = Canvas->SaveDC();
-    const TPoint viewport = Canvas->ViewportOrg();
-    Canvas->SetViewportOrgEx(viewport.X + X, viewport.Y + Y);
-    Canvas->IntersectClipRect(0, 0, client.Right, client.Bottom);
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(Canvas), 0);
-    Perform(WM_PAINT, reinterpret_cast<WPARAM>(Canvas), 0);
-    Canvas->RestoreDC(saved);
+    const int saved = canvas->SaveDC();
+    const TPoint viewport = canvas->ViewportOrg();
+    canvas->SetViewportOrgEx(viewport.X + x, viewport.Y + y);
+    canvas->IntersectClipRect(0, 0, client.Right, client.Bottom);
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas), 0);
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(canvas), 0);
+    canvas->RestoreDC(saved);
     // Children over the client area, each at its own client origin.
     for (TControl* child : std::vector<TControl*>(FControls)) {
         auto* win = dynamic_cast<TWinControl*>(child);
@@ -55,13 +55,13 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y)
         TWindowData* data = win->FWindow.get();
         const int dx = data ? data->ClientInFrame.Left : win->BorderWidthForParams();
         const int dy = data ? data->ClientInFrame.Top : win->BorderWidthForParams();
-        const int childSaved = Canvas->SaveDC();
-        const TPoint childViewport = Canvas->ViewportOrg();
-        Canvas->SetViewportOrgEx(childViewport.X + X, childViewport.Y + Y);
-        Canvas->IntersectClipRect(0, 0, client.Right, client.Bottom);
-        Canvas->SetViewportOrgEx(childViewport.X, childViewport.Y);
-        win->PaintTo(Canvas, X + win->Left() + dx, Y + win->Top() + dy);
-        Canvas->RestoreDC(childSaved);
+        const int childSaved = canvas->SaveDC();
+        const TPoint childViewport = canvas->ViewportOrg();
+        canvas->SetViewportOrgEx(childViewport.X + x, childViewport.Y + y);
+        canvas->IntersectClipRect(0, 0, client.Right, client.Bottom);
+        canvas->SetViewportOrgEx(childViewport.X, childViewport.Y);
+        win->PaintTo(canvas, x + win->Left() + dx, y + win->Top() + dy);
+        canvas->RestoreDC(childSaved);
     }
 }
 
@@ -78,9 +78,9 @@ TCanvas* TWinControl::WindowCanvas()
 
 void TWinControl::PaintWindow(TCanvas*) {}
 
-void TWinControl::WMPaint(TMessage& Message)
+void TWinControl::WMPaint(TMessage& message)
 {
-    TCanvas* canvas = Message.WParam ? reinterpret_cast<TCanvas*>(Message.WParam) : FPaintCanvas;
+    TCanvas* canvas = message.WParam ? reinterpret_cast<TCanvas*>(message.WParam) : FPaintCanvas;
     if (!canvas) {
         // Sent outside a paint cycle: paint what is invalid now.
         if (FWindow)
@@ -90,67 +90,67 @@ void TWinControl::WMPaint(TMessage& Message)
     PaintWindow(canvas);
 }
 
-void TWinControl::WMEraseBkgnd(TMessage& Message)
+void TWinControl::WMEraseBkgnd(TMessage& message)
 {
-    auto* canvas = reinterpret_cast<TCanvas*>(Message.WParam);
+    auto* canvas = reinterpret_cast<TCanvas*>(message.WParam);
     if (canvas && Color() != clNone) {
         canvas->Brush()->SetColor(Color());
         canvas->Brush()->SetStyle(bsSolid);
         canvas->FillRect(canvas->ClipRect());
     }
-    Message.Result = 1;
+    message.Result = 1;
 }
 
 // ---------------------------------------------------------------------------
 // Scrolling the pixels of a window
 
-int TWindowData::Scroll(int Dx, int Dy, const TRect* ScrollRect, const TRect* ClipRect, TRect* Update,
-                        UINT Flags)
+int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* clipRect, TRect* update,
+                        UINT flags)
 {
     const QRect client(0, 0, ClientInFrame.Width(), ClientInFrame.Height());
     const QRect source =
-        ScrollRect
-            ? QRect(ScrollRect->Left, ScrollRect->Top, ScrollRect->Width(), ScrollRect->Height()) & client
+        scrollRect
+            ? QRect(scrollRect->Left, scrollRect->Top, scrollRect->Width(), scrollRect->Height()) & client
             : client;
     const QRect clip =
-        ClipRect ? QRect(ClipRect->Left, ClipRect->Top, ClipRect->Width(), ClipRect->Height()) & client
+        clipRect ? QRect(clipRect->Left, clipRect->Top, clipRect->Width(), clipRect->Height()) & client
                  : client;
     const QRect area = source & clip;
     // Where the moved pixels land, within the scrolled area and the clip.
-    const QRect target = source.translated(Dx, Dy) & area;
+    const QRect target = source.translated(dx, dy) & area;
     if (!target.isEmpty() && !Buffer.isNull()) {
         const QImage moved = Buffer.copy(source);
         const int bytesPerLine = Buffer.bytesPerLine();
         uchar* bits = Buffer.bits();
         for (int y = target.top(); y <= target.bottom(); ++y) {
             const uchar* from =
-                moved.constScanLine(y - Dy - source.top()) + (target.left() - Dx - source.left()) * 4;
+                moved.constScanLine(y - dy - source.top()) + (target.left() - dx - source.left()) * 4;
             std::memcpy(bits + static_cast<size_t>(y) * bytesPerLine + target.left() * 4, from,
                         static_cast<size_t>(target.width()) * 4);
         }
     }
     // What was waiting to be painted there moves with the pixels.
     const QRegion waiting = Invalid & area;
-    Invalid = (Invalid - area) + (waiting.translated(Dx, Dy) & area);
+    Invalid = (Invalid - area) + (waiting.translated(dx, dy) & area);
     const QRegion uncovered = QRegion(area) - target;
-    if ((Flags & SW_INVALIDATE) && !uncovered.isEmpty()) {
+    if ((flags & SW_INVALIDATE) && !uncovered.isEmpty()) {
         Invalid += uncovered;
-        if (Flags & SW_ERASE)
+        if (flags & SW_ERASE)
             EraseNeeded = true;
     }
-    if (Update) {
+    if (update) {
         const QRect bounds = uncovered.boundingRect();
-        *Update =
+        *update =
             uncovered.isEmpty() ? TRect{} : Bounds(bounds.x(), bounds.y(), bounds.width(), bounds.height());
     }
     const HWND wnd = TWindowAdapter::HandleOf(Control);
-    CaretScrolled(wnd, Bounds(area.x(), area.y(), area.width(), area.height()), Dx, Dy);
-    if (Flags & SW_SCROLLCHILDREN) {
+    CaretScrolled(wnd, Bounds(area.x(), area.y(), area.width(), area.height()), dx, dy);
+    if (flags & SW_SCROLLCHILDREN) {
         for (int i = 0; i < Control->ControlCount(); ++i) {
             TControl* child = Control->Controls(i);
-            if (!ScrollRect ||
+            if (!scrollRect ||
                 QRect(child->Left(), child->Top(), child->Width(), child->Height()).intersects(source))
-                child->SetBounds(child->Left() + Dx, child->Top() + Dy, child->Width(), child->Height());
+                child->SetBounds(child->Left() + dx, child->Top() + dy, child->Width(), child->Height());
         }
     }
     if (Client)
@@ -161,7 +161,7 @@ int TWindowData::Scroll(int Dx, int Dy, const TRect* ScrollRect, const TRect* Cl
 // ---------------------------------------------------------------------------
 // TCustomControl
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+TCustomControl::TCustomControl(TComponent* aOwner) : TWinControl(aOwner) {}
 
 TCanvas* TCustomControl::Canvas()
 {
@@ -170,11 +170,11 @@ TCanvas* TCustomControl::Canvas()
 
 void TCustomControl::Paint() {}
 
-void TCustomControl::PaintWindow(TCanvas* Canvas)
+void TCustomControl::PaintWindow(TCanvas* canvas)
 {
     // Paint draws on Canvas() whatever canvas this paint is for.
     TCanvas* previous = FPaintCanvas;
-    FPaintCanvas = Canvas;
+    FPaintCanvas = canvas;
     try {
         Paint();
     } catch (...) {

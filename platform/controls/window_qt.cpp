@@ -24,47 +24,47 @@ std::vector<QObject*>& EventStack()
     return stack;
 }
 
-QColor ToQColor(TColor Color)
+QColor ToQColor(TColor color)
 {
-    const TColor rgb = ColorToRGB(Color);
+    const TColor rgb = ColorToRGB(color);
     return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
-WPARAM MouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers)
+WPARAM MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
     WPARAM keys = 0;
-    if (Buttons & Qt::LeftButton)
+    if (buttons & Qt::LeftButton)
         keys |= MK_LBUTTON;
-    if (Buttons & Qt::RightButton)
+    if (buttons & Qt::RightButton)
         keys |= MK_RBUTTON;
-    if (Buttons & Qt::MiddleButton)
+    if (buttons & Qt::MiddleButton)
         keys |= MK_MBUTTON;
-    if (Modifiers & Qt::ShiftModifier)
+    if (modifiers & Qt::ShiftModifier)
         keys |= MK_SHIFT;
-    if (Modifiers & Qt::ControlModifier)
+    if (modifiers & Qt::ControlModifier)
         keys |= MK_CONTROL;
     return keys;
 }
 
 // The control that gets mouse input aimed at Control: the one holding the capture.
-TWinControl* MouseTarget(TWinControl* Control)
+TWinControl* MouseTarget(TWinControl* control)
 {
     if (TWinControl* captured = FindControl(GetCapture()))
         return captured;
-    return Control;
+    return control;
 }
 
-void DeliverMouseEvent(TWinControl* Control, QMouseEvent* Event)
+void DeliverMouseEvent(TWinControl* control, QMouseEvent* event)
 {
-    TWinControl* target = MouseTarget(Control);
-    const QPoint global = Event->globalPosition().toPoint();
-    TPoint point{Event->position().toPoint().x(), Event->position().toPoint().y()};
-    if (target != Control)
+    TWinControl* target = MouseTarget(control);
+    const QPoint global = event->globalPosition().toPoint();
+    TPoint point{event->position().toPoint().x(), event->position().toPoint().y()};
+    if (target != control)
         point = target->ScreenToClient(TPoint{global.x(), global.y()});
     UINT msg = WM_MOUSEMOVE;
-    if (Event->type() != QEvent::MouseMove) {
+    if (event->type() != QEvent::MouseMove) {
         UINT base;
-        switch (Event->button()) {
+        switch (event->button()) {
         case Qt::LeftButton:
             base = WM_LBUTTONDOWN;
             break;
@@ -77,15 +77,15 @@ void DeliverMouseEvent(TWinControl* Control, QMouseEvent* Event)
         default:
             return;
         }
-        if (Event->type() == QEvent::MouseButtonRelease)
+        if (event->type() == QEvent::MouseButtonRelease)
             msg = base + 1;
-        else if (Event->type() == QEvent::MouseButtonDblClick && (target->ControlStyle() & csDoubleClicks))
+        else if (event->type() == QEvent::MouseButtonDblClick && (target->ControlStyle() & csDoubleClicks))
             msg = base + 2;
         else
             msg = base;
     }
     const HWND wnd = target->Handle();
-    const WPARAM keys = MouseKeys(Event->buttons(), Event->modifiers());
+    const WPARAM keys = MouseKeys(event->buttons(), event->modifiers());
     if (msg == WM_MOUSEMOVE && !GetCapture())
         SendMessage(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELONG(HTCLIENT, WM_MOUSEMOVE));
     SendMessage(wnd, msg, keys, MAKELPARAM(point.X, point.Y));
@@ -98,9 +98,9 @@ int GPaintDepth = 0;
 // ---------------------------------------------------------------------------
 // Event scopes
 
-TEventScope::TEventScope(QObject* Object)
+TEventScope::TEventScope(QObject* object)
 {
-    EventStack().push_back(Object);
+    EventStack().push_back(object);
 }
 
 TEventScope::~TEventScope()
@@ -108,11 +108,11 @@ TEventScope::~TEventScope()
     EventStack().pop_back();
 }
 
-bool TEventScope::Busy(const QObject* Object)
+bool TEventScope::Busy(const QObject* object)
 {
     for (const QObject* busy : EventStack())
         for (const QObject* o = busy; o; o = o->parent())
-            if (o == Object)
+            if (o == object)
                 return true;
     return false;
 }
@@ -123,15 +123,15 @@ bool InToolkitPaint()
 }
 
 // Wheel turns over a window (or its scroll bars) become WM_MOUSEWHEEL for it.
-void DeliverWheelEvent(TWinControl* Control, QWheelEvent* Event)
+void DeliverWheelEvent(TWinControl* control, QWheelEvent* event)
 {
-    int delta = Event->angleDelta().y();
+    int delta = event->angleDelta().y();
     if (delta == 0)
         return;
     delta = std::clamp(delta, -32768, 32767);
-    TWinControl* target = MouseTarget(Control);
-    const QPoint global = Event->globalPosition().toPoint();
-    const WPARAM keys = MouseKeys(Event->buttons(), Event->modifiers());
+    TWinControl* target = MouseTarget(control);
+    const QPoint global = event->globalPosition().toPoint();
+    const WPARAM keys = MouseKeys(event->buttons(), event->modifiers());
     SendMessage(target->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(keys), delta),
                 MAKELPARAM(global.x(), global.y()));
 }
@@ -139,37 +139,37 @@ void DeliverWheelEvent(TWinControl* Control, QWheelEvent* Event)
 // ---------------------------------------------------------------------------
 // The frame
 
-TFrameWidget::TFrameWidget(TWinControl* AControl, QWidget* AParent)
-    : QWidget(AParent, AParent ? Qt::Widget : Qt::Window), Control(AControl)
+TFrameWidget::TFrameWidget(TWinControl* aControl, QWidget* aParent)
+    : QWidget(aParent, aParent ? Qt::Widget : Qt::Window), Control(aControl)
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-bool TFrameWidget::event(QEvent* Event)
+bool TFrameWidget::event(QEvent* event)
 {
     if (!Control)
-        return QWidget::event(Event);
+        return QWidget::event(event);
     TEventScope scope(this);
     TWinControl* control = Control;
-    switch (Event->type()) {
+    switch (event->type()) {
     case QEvent::Close:
         // The window manager asks: the form decides (WM_CLOSE).
-        Event->ignore();
+        event->ignore();
         RunGuarded(control, [&] { SendMessage(control->Handle(), WM_CLOSE, 0, 0); });
         return true;
     case QEvent::Resize:
-        if (isWindow() && Event->spontaneous())
+        if (isWindow() && event->spontaneous())
             RunGuarded(control, [&] { TWindowAdapter::FrameResized(control, width(), height()); });
         break;
     case QEvent::Move:
-        if (isWindow() && Event->spontaneous())
+        if (isWindow() && event->spontaneous())
             RunGuarded(control, [&] { TWindowAdapter::FrameMoved(control, x(), y()); });
         break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
         if (auto* form = dynamic_cast<TCustomForm*>(control)) {
-            const bool activate = Event->type() == QEvent::WindowActivate;
+            const bool activate = event->type() == QEvent::WindowActivate;
             RunGuarded(control, [&] {
                 if (activate)
                     form->Activate();
@@ -196,24 +196,24 @@ bool TFrameWidget::event(QEvent* Event)
         break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        Event->accept();
-        RunGuarded(control, [&] { DeliverKeyEvent(control, Event); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverKeyEvent(control, event); });
         return true;
     case QEvent::Wheel:
-        Event->accept();
-        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(event)); });
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         // The border: no client input, and none for the parent either.
-        Event->accept();
+        event->accept();
         return true;
     default:
         break;
     }
-    return QWidget::event(Event);
+    return QWidget::event(event);
 }
 
 void TFrameWidget::paintEvent(QPaintEvent*)
@@ -248,7 +248,7 @@ void TFrameWidget::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------
 // The client area
 
-TClientWidget::TClientWidget(TWinControl* AControl, QWidget* AParent) : QWidget(AParent), Control(AControl)
+TClientWidget::TClientWidget(TWinControl* aControl, QWidget* aParent) : QWidget(aParent), Control(aControl)
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -257,45 +257,45 @@ TClientWidget::TClientWidget(TWinControl* AControl, QWidget* AParent) : QWidget(
     setAutoFillBackground(false);
 }
 
-bool TClientWidget::event(QEvent* Event)
+bool TClientWidget::event(QEvent* event)
 {
     if (!Control) {
         // The control has let go of this window; what is still queued for it is dropped.
-        if (Event->type() == PostedMessageEventType())
+        if (event->type() == PostedMessageEventType())
             return true;
-        return QWidget::event(Event);
+        return QWidget::event(event);
     }
     TEventScope scope(this);
     TWinControl* control = Control;
-    switch (Event->type()) {
+    switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         // Handled here: the toolkit must not pass it on to the parent's widgets.
-        Event->accept();
-        RunGuarded(control, [&] { DeliverMouseEvent(control, static_cast<QMouseEvent*>(Event)); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverMouseEvent(control, static_cast<QMouseEvent*>(event)); });
         return true;
     case QEvent::Wheel:
-        Event->accept();
-        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(Event)); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverWheelEvent(control, static_cast<QWheelEvent*>(event)); });
         return true;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        Event->accept();
-        RunGuarded(control, [&] { DeliverKeyEvent(control, Event); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverKeyEvent(control, event); });
         return true;
     case QEvent::InputMethod:
-        Event->accept();
-        RunGuarded(control, [&] { DeliverInputMethodEvent(control, Event); });
+        event->accept();
+        RunGuarded(control, [&] { DeliverInputMethodEvent(control, event); });
         return true;
     case QEvent::ShortcutOverride:
-        return QWidget::event(Event);
+        return QWidget::event(event);
     case QEvent::FocusIn:
         RunGuarded(control, [&] { FocusGainedFromToolkit(control); });
         return true;
     case QEvent::FocusOut: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(Event)->reason();
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason)
             RunGuarded(control, [&] { FocusLostFromToolkit(control, true); });
         return true;
@@ -307,45 +307,45 @@ bool TClientWidget::event(QEvent* Event)
         RunGuarded(control, [&] { control->Perform(CM_MOUSELEAVE, 0, 0); });
         return true;
     case QEvent::Timer:
-        if (DeliverTimer(control, static_cast<QTimerEvent*>(Event)->timerId()))
+        if (DeliverTimer(control, static_cast<QTimerEvent*>(event)->timerId()))
             return true;
         break;
     case QEvent::ContextMenu:
         // Menus come from WM_RBUTTONUP; only the keyboard's menu key asks here.
-        if (static_cast<QContextMenuEvent*>(Event)->reason() == QContextMenuEvent::Keyboard)
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
             RunGuarded(control, [&] {
                 SendMessage(control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control->Handle()),
                             MAKELPARAM(-1, -1));
             });
         return true;
     default:
-        if (Event->type() == PostedMessageEventType()) {
-            DeliverPostedMessage(control, Event);
+        if (event->type() == PostedMessageEventType()) {
+            DeliverPostedMessage(control, event);
             return true;
         }
         break;
     }
-    return QWidget::event(Event);
+    return QWidget::event(event);
 }
 
-QVariant TClientWidget::inputMethodQuery(Qt::InputMethodQuery Query) const
+QVariant TClientWidget::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    if (Query == Qt::ImEnabled)
+    if (query == Qt::ImEnabled)
         return testAttribute(Qt::WA_InputMethodEnabled);
-    if (Query == Qt::ImCursorRectangle || Query == Qt::ImAnchorRectangle) {
+    if (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle) {
         TPoint caret;
         if (Control && CaretOwnedBy(TWindowAdapter::HandleOf(Control), caret))
             return QRect(caret.X, caret.Y, 1, CaretHeight());
         return QRect(0, 0, 1, height());
     }
-    return QWidget::inputMethodQuery(Query);
+    return QWidget::inputMethodQuery(query);
 }
 
-void TClientWidget::paintEvent(QPaintEvent* Event)
+void TClientWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     if (!Control) {
-        painter.fillRect(Event->rect(), Qt::white);
+        painter.fillRect(event->rect(), Qt::white);
         return;
     }
     TEventScope scope(this);
@@ -360,7 +360,7 @@ void TClientWidget::paintEvent(QPaintEvent* Event)
     if (!Control || FindControl(wnd) != control)
         return;
     data = TWindowAdapter::Data(control);
-    for (const QRect& r : Event->region())
+    for (const QRect& r : event->region())
         painter.drawImage(r, data->Buffer, r);
     DrawCaretOverlay(control, painter);
 }
@@ -368,18 +368,18 @@ void TClientWidget::paintEvent(QPaintEvent* Event)
 // ---------------------------------------------------------------------------
 // Window data
 
-TWindowData::TWindowData(TWinControl* AControl, const TCreateParams& Params, QWidget* ParentClient)
-    : Control(AControl), Style(Params.Style), ExStyle(Params.ExStyle)
+TWindowData::TWindowData(TWinControl* aControl, const TCreateParams& params, QWidget* parentClient)
+    : Control(aControl), Style(params.Style), ExStyle(params.ExStyle)
 {
     BorderWidth = (ExStyle & WS_EX_CLIENTEDGE) ? 2 : (Style & WS_BORDER) ? 1 : 0;
-    Frame = new TFrameWidget(AControl, ParentClient);
-    Client = new TClientWidget(AControl, Frame);
-    if (ParentClient)
-        Frame->setGeometry(Params.X, Params.Y, std::max(Params.Width, 0), std::max(Params.Height, 0));
+    Frame = new TFrameWidget(aControl, parentClient);
+    Client = new TClientWidget(aControl, Frame);
+    if (parentClient)
+        Frame->setGeometry(params.X, params.Y, std::max(params.Width, 0), std::max(params.Height, 0));
     else {
-        Frame->setWindowTitle(QString::fromUtf8(Params.Caption.c_str()));
-        Frame->move(Params.X, Params.Y);
-        Frame->resize(std::max(Params.Width, 1), std::max(Params.Height, 1));
+        Frame->setWindowTitle(QString::fromUtf8(params.Caption.c_str()));
+        Frame->move(params.X, params.Y);
+        Frame->resize(std::max(params.Width, 1), std::max(params.Height, 1));
     }
     Layout();
 }
@@ -526,26 +526,26 @@ void TWindowData::ReleaseWidgets()
 // ---------------------------------------------------------------------------
 // Access for the rest of platform/
 
-QWidget* ClientWidgetOf(TWinControl* Control)
+QWidget* ClientWidgetOf(TWinControl* control)
 {
-    TWindowData* data = Control ? TWindowAdapter::Data(Control) : nullptr;
+    TWindowData* data = control ? TWindowAdapter::Data(control) : nullptr;
     return data ? data->Client : nullptr;
 }
 
-QWidget* FrameWidgetOf(TWinControl* Control)
+QWidget* FrameWidgetOf(TWinControl* control)
 {
-    TWindowData* data = Control ? TWindowAdapter::Data(Control) : nullptr;
+    TWindowData* data = control ? TWindowAdapter::Data(control) : nullptr;
     return data ? data->Frame : nullptr;
 }
 
-TWindowData* WindowDataOf(TWinControl* Control)
+TWindowData* WindowDataOf(TWinControl* control)
 {
-    return Control ? TWindowAdapter::Data(Control) : nullptr;
+    return control ? TWindowAdapter::Data(control) : nullptr;
 }
 
-TWinControl* ControlOfWidget(QWidget* Widget)
+TWinControl* ControlOfWidget(QWidget* widget)
 {
-    for (QWidget* w = Widget; w; w = w->parentWidget()) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
         if (auto* client = dynamic_cast<TClientWidget*>(w))
             return client->Control;
         if (auto* frame = dynamic_cast<TFrameWidget*>(w))

@@ -15,53 +15,53 @@ bool IsLow(WideChar c)
 }
 
 // The code point at p and its length in units (a lone surrogate is one unit).
-UChar32 CodePointAt(const WideChar* p, int& Units)
+UChar32 CodePointAt(const WideChar* p, int& units)
 {
     if (IsHigh(p[0]) && IsLow(p[1])) {
-        Units = 2;
+        units = 2;
         return 0x10000 + ((UChar32(p[0]) - 0xD800) << 10) + (UChar32(p[1]) - 0xDC00);
     }
-    Units = 1;
+    units = 1;
     return p[0];
 }
 
 bool IsCombining(UChar32 c)
 {
-    const int8_t Type = u_charType(c);
-    return Type == U_NON_SPACING_MARK || Type == U_ENCLOSING_MARK || Type == U_COMBINING_SPACING_MARK;
+    const int8_t type = u_charType(c);
+    return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK;
 }
 
 // The start of the code point that ends just before p (p > Start).
-const WideChar* PrevCodePoint(const WideChar* Start, const WideChar* p)
+const WideChar* PrevCodePoint(const WideChar* start, const WideChar* p)
 {
     --p;
-    if (p > Start && IsLow(p[0]) && IsHigh(p[-1]))
+    if (p > start && IsLow(p[0]) && IsHigh(p[-1]))
         --p;
     return p;
 }
 
 } // namespace
 
-const WideChar* CharNextW(const WideChar* Current)
+const WideChar* CharNextW(const WideChar* current)
 {
-    if (*Current == 0)
-        return Current;
-    int Units = 1;
-    CodePointAt(Current, Units);
-    const WideChar* p = Current + Units;
-    while (*p != 0 && IsCombining(CodePointAt(p, Units)))
-        p += Units;
+    if (*current == 0)
+        return current;
+    int units = 1;
+    CodePointAt(current, units);
+    const WideChar* p = current + units;
+    while (*p != 0 && IsCombining(CodePointAt(p, units)))
+        p += units;
     return p;
 }
 
-const WideChar* CharPrevW(const WideChar* Start, const WideChar* Current)
+const WideChar* CharPrevW(const WideChar* start, const WideChar* current)
 {
-    if (Current <= Start)
-        return Start;
-    const WideChar* p = PrevCodePoint(Start, Current);
-    int Units = 1;
+    if (current <= start)
+        return start;
+    const WideChar* p = PrevCodePoint(start, current);
+    int units = 1;
     // A mark belongs to the character before it: step back to that character's base.
-    while (p > Start && IsCombining(CodePointAt(p, Units)))
-        p = PrevCodePoint(Start, p);
+    while (p > start && IsCombining(CodePointAt(p, units)))
+        p = PrevCodePoint(start, p);
     return p;
 }

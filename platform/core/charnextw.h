@@ -7,7 +7,7 @@
 
 // The start of the character after the one at Current; Current itself when it
 // points at the terminating zero.
-const WideChar* CharNextW(const WideChar* Current);
+const WideChar* CharNextW(const WideChar* current);
 // The start of the character before Current, never before Start; Start itself
 // when Current is not after it.
-const WideChar* CharPrevW(const WideChar* Start, const WideChar* Current);
+const WideChar* CharPrevW(const WideChar* start, const WideChar* current);

@@ -28,40 +28,40 @@ TClassTable& Table()
 
 } // namespace
 
-TPersistentClass RegisterClass(const AnsiString& Name, std::function<TPersistent*(TComponent* Owner)> Create)
+TPersistentClass RegisterClass(const AnsiString& name, std::function<TPersistent*(TComponent* owner)> create)
 {
     TClassTable& table = Table();
-    const AnsiString key = UpperCase(Name);
+    const AnsiString key = UpperCase(name);
     std::lock_guard<std::mutex> guard(table.Lock);
     auto& entry = table.Entries[key];
     if (!entry)
         entry = std::make_unique<TPersistentClassInfo>();
-    entry->Name = Name;
-    entry->Create = std::move(Create);
+    entry->Name = name;
+    entry->Create = std::move(create);
     table.Registered[key] = entry.get();
     return entry.get();
 }
 
-void UnRegisterClass(const AnsiString& Name)
+void UnRegisterClass(const AnsiString& name)
 {
     TClassTable& table = Table();
     std::lock_guard<std::mutex> guard(table.Lock);
-    table.Registered.erase(UpperCase(Name));
+    table.Registered.erase(UpperCase(name));
 }
 
-TPersistentClass GetClass(const AnsiString& Name)
+TPersistentClass GetClass(const AnsiString& name)
 {
     TClassTable& table = Table();
-    const AnsiString key = UpperCase(Name);
+    const AnsiString key = UpperCase(name);
     std::lock_guard<std::mutex> guard(table.Lock);
     auto found = table.Registered.find(key);
     return found == table.Registered.end() ? nullptr : found->second;
 }
 
-TPersistentClass FindClass(const AnsiString& Name)
+TPersistentClass FindClass(const AnsiString& name)
 {
-    TPersistentClass found = GetClass(Name);
+    TPersistentClass found = GetClass(name);
     if (!found)
-        throw EClassNotFound(Format(SysConst::SClassNotFound, {Name}));
+        throw EClassNotFound(Format(SysConst::SClassNotFound, {name}));
     return found;
 }

@@ -12,7 +12,7 @@ class TComponent;
 
 struct TPersistentClassInfo {
     AnsiString Name;
-    std::function<TPersistent*(TComponent* Owner)> Create;
+    std::function<TPersistent*(TComponent* owner)> Create;
 };
 // A class reference: null for none. Stays valid while the program runs.
 using TPersistentClass = const TPersistentClassInfo*;
@@ -20,19 +20,19 @@ using TPersistentClass = const TPersistentClassInfo*;
 // Registers (or re-registers, replacing the factory) a class under its name; the
 // class reference for a name is always the same one. Registration belongs to
 // start-up: replacing a factory while another thread creates through it is a race.
-TPersistentClass RegisterClass(const AnsiString& Name, std::function<TPersistent*(TComponent* Owner)> Create);
+TPersistentClass RegisterClass(const AnsiString& name, std::function<TPersistent*(TComponent* owner)> create);
 // Convenience for a class T with a default constructor (or one taking an owner for components).
-template <class T> TPersistentClass RegisterClass(const AnsiString& Name)
+template <class T> TPersistentClass RegisterClass(const AnsiString& name)
 {
-    return RegisterClass(Name, [](TComponent* Owner) -> TPersistent* {
+    return RegisterClass(name, [](TComponent* owner) -> TPersistent* {
         if constexpr (std::is_constructible_v<T, TComponent*>)
-            return new T(Owner);
+            return new T(owner);
         else
             return new T();
     });
 }
-void UnRegisterClass(const AnsiString& Name);
+void UnRegisterClass(const AnsiString& name);
 // The registered class of that name (ignoring case), or null.
-TPersistentClass GetClass(const AnsiString& Name);
+TPersistentClass GetClass(const AnsiString& name);
 // The same; EClassNotFound "Class <name> not found" when it is not registered.
-TPersistentClass FindClass(const AnsiString& Name);
+TPersistentClass FindClass(const AnsiString& name);

@@ -478,10 +478,10 @@ unsigned GetACP()
     return codePage;
 }
 
-void SetACP(unsigned CodePage)
+void SetACP(unsigned codePage)
 {
-    ACPOverride.store(CodePage);
-    if (CodePage == 0)
+    ACPOverride.store(codePage);
+    if (codePage == 0)
         LocaleACP.store(0);
 }
 
@@ -491,9 +491,9 @@ unsigned GetOEMCP()
     return codePage ? codePage : DefaultOEMCP;
 }
 
-void SetOEMCP(unsigned CodePage)
+void SetOEMCP(unsigned codePage)
 {
-    OEMCP.store(CodePage);
+    OEMCP.store(codePage);
 }
 
 unsigned GetMacCP()
@@ -502,14 +502,14 @@ unsigned GetMacCP()
     return codePage ? codePage : DefaultMacCP;
 }
 
-void SetMacCP(unsigned CodePage)
+void SetMacCP(unsigned codePage)
 {
-    MacCP.store(CodePage);
+    MacCP.store(codePage);
 }
 
-unsigned ResolveCodePage(unsigned CodePage)
+unsigned ResolveCodePage(unsigned codePage)
 {
-    switch (CodePage) {
+    switch (codePage) {
     case CP_ACP:
     case CP_THREAD_ACP:
         return GetACP();
@@ -518,18 +518,18 @@ unsigned ResolveCodePage(unsigned CodePage)
     case CP_MACCP:
         return GetMacCP();
     default:
-        return CodePage;
+        return codePage;
     }
 }
 
-bool IsValidCodePage(unsigned CodePage)
+bool IsValidCodePage(unsigned codePage)
 {
-    return ConverterOf(ResolveCodePage(CodePage)).Kind != TKind::None;
+    return ConverterOf(ResolveCodePage(codePage)).Kind != TKind::None;
 }
 
-int CodePageMaxCharSize(unsigned CodePage)
+int CodePageMaxCharSize(unsigned codePage)
 {
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     switch (cnv.Kind) {
     case TKind::Utf8:
         return 4;
@@ -540,53 +540,53 @@ int CodePageMaxCharSize(unsigned CodePage)
     }
 }
 
-bool IsDBCSLeadByteEx(unsigned CodePage, unsigned char Byte)
+bool IsDBCSLeadByteEx(unsigned codePage, unsigned char byte)
 {
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     if (cnv.Kind == TKind::Utf8)
-        return Byte >= 0xC2 && Byte <= 0xF4;
-    return cnv.Kind == TKind::Table && cnv.Table->Lead[Byte];
+        return byte >= 0xC2 && byte <= 0xF4;
+    return cnv.Kind == TKind::Table && cnv.Table->Lead[byte];
 }
 
 // ---------------------------------------------------------------------------
 // Conversions
 
-int MultiByteToWideChar(unsigned CodePage, unsigned /*Flags*/, const char* MultiByteStr, int Count,
-                        WideChar* WideCharStr, int OutSize)
+int MultiByteToWideChar(unsigned codePage, unsigned /*Flags*/, const char* multiByteStr, int count,
+                        WideChar* wideCharStr, int outSize)
 {
     size_t length;
-    if (!CountArgument(MultiByteStr, Count, length) || OutSize < 0)
+    if (!CountArgument(multiByteStr, count, length) || outSize < 0)
         return 0;
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     if (cnv.Kind == TKind::None)
         return 0;
     WideString converted;
-    Decode(cnv, MultiByteStr, length, converted);
-    return CopyOut(converted, WideCharStr, OutSize);
+    Decode(cnv, multiByteStr, length, converted);
+    return CopyOut(converted, wideCharStr, outSize);
 }
 
-int WideCharToMultiByte(unsigned CodePage, unsigned /*Flags*/, const WideChar* WideCharStr, int Count,
-                        char* MultiByteStr, int OutSize, const char* DefaultChar, bool* UsedDefaultChar)
+int WideCharToMultiByte(unsigned codePage, unsigned /*Flags*/, const WideChar* wideCharStr, int count,
+                        char* multiByteStr, int outSize, const char* defaultChar, bool* usedDefaultChar)
 {
-    if (UsedDefaultChar)
-        *UsedDefaultChar = false;
+    if (usedDefaultChar)
+        *usedDefaultChar = false;
     size_t length;
-    if (!CountArgument(WideCharStr, Count, length) || OutSize < 0)
+    if (!CountArgument(wideCharStr, count, length) || outSize < 0)
         return 0;
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     if (cnv.Kind == TKind::None)
         return 0;
     AnsiString converted;
-    bool usedDefault = Encode(cnv, WideCharStr, length, DefaultChar, converted);
-    if (UsedDefaultChar)
-        *UsedDefaultChar = usedDefault;
-    return CopyOut(converted, MultiByteStr, OutSize);
+    bool usedDefault = Encode(cnv, wideCharStr, length, defaultChar, converted);
+    if (usedDefaultChar)
+        *usedDefaultChar = usedDefault;
+    return CopyOut(converted, multiByteStr, outSize);
 }
 
-WideString AnsiToWide(const AnsiString& s, unsigned CodePage)
+WideString AnsiToWide(const AnsiString& s, unsigned codePage)
 {
     WideString result;
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     if (cnv.Kind == TKind::None)
         result.assign(s.size(), u'?');
     else
@@ -594,10 +594,10 @@ WideString AnsiToWide(const AnsiString& s, unsigned CodePage)
     return result;
 }
 
-AnsiString WideToAnsi(const WideString& s, unsigned CodePage)
+AnsiString WideToAnsi(const WideString& s, unsigned codePage)
 {
     AnsiString result;
-    TConverter cnv = FindConverter(CodePage);
+    TConverter cnv = FindConverter(codePage);
     if (cnv.Kind == TKind::None)
         result.assign(s.size(), '?');
     else
@@ -622,26 +622,26 @@ AnsiString UTF8Encode(const WideString& s)
 // ---------------------------------------------------------------------------
 // Stepping
 
-const char* CharNextExA(unsigned CodePage, const char* Current, const char* End)
+const char* CharNextExA(unsigned codePage, const char* current, const char* end)
 {
-    if (!Current || !End || Current >= End)
-        return Current;
-    return NextChar(FindConverter(CodePage), Current, End);
+    if (!current || !end || current >= end)
+        return current;
+    return NextChar(FindConverter(codePage), current, end);
 }
 
-const char* CharPrevExA(unsigned CodePage, const char* Start, const char* Current)
+const char* CharPrevExA(unsigned codePage, const char* start, const char* current)
 {
-    if (!Start || !Current || Current <= Start)
-        return Start;
-    return PrevChar(FindConverter(CodePage), Start, Current);
+    if (!start || !current || current <= start)
+        return start;
+    return PrevChar(FindConverter(codePage), start, current);
 }
 
-const char* CharNext(const char* Current, const char* End)
+const char* CharNext(const char* current, const char* end)
 {
-    return CharNextExA(CP_ACP, Current, End);
+    return CharNextExA(CP_ACP, current, end);
 }
 
-const char* CharPrev(const char* Start, const char* Current)
+const char* CharPrev(const char* start, const char* current)
 {
-    return CharPrevExA(CP_ACP, Start, Current);
+    return CharPrevExA(CP_ACP, start, current);
 }

@@ -34,21 +34,21 @@ enum : unsigned {
 // UTF-8 whatever their locale says. The locale is read once; SetACP overrides
 // it (tests, settings), and SetACP(0) reads the locale again.
 unsigned GetACP();
-void SetACP(unsigned CodePage); // 0 returns to the locale's
+void SetACP(unsigned codePage); // 0 returns to the locale's
 unsigned GetOEMCP();            // 437 unless set
-void SetOEMCP(unsigned CodePage);
+void SetOEMCP(unsigned codePage);
 unsigned GetMacCP(); // 10000 unless set
-void SetMacCP(unsigned CodePage);
+void SetMacCP(unsigned codePage);
 // CP_ACP, CP_OEMCP, CP_MACCP, CP_THREAD_ACP become the code page they stand for.
-unsigned ResolveCodePage(unsigned CodePage);
+unsigned ResolveCodePage(unsigned codePage);
 
 // True when the code page can be converted here.
-bool IsValidCodePage(unsigned CodePage);
+bool IsValidCodePage(unsigned codePage);
 // Maximum bytes per character of the code page (1 for single-byte ones, 2 for
 // double-byte ones, 4 for UTF-8); an unknown code page answers for the ANSI one.
-int CodePageMaxCharSize(unsigned CodePage);
+int CodePageMaxCharSize(unsigned codePage);
 // True for a byte that starts a character of two bytes (of two to four in UTF-8).
-bool IsDBCSLeadByteEx(unsigned CodePage, unsigned char Byte);
+bool IsDBCSLeadByteEx(unsigned codePage, unsigned char byte);
 
 // Windows-style calls: convert Count bytes/units (-1: up to and including a
 // terminating zero). With a null or empty output they return the length
@@ -60,15 +60,15 @@ bool IsDBCSLeadByteEx(unsigned CodePage, unsigned char Byte);
 // with no equivalent (once for a surrogate pair) and then sets *UsedDefaultChar;
 // a DefaultChar that is a lead byte of the code page is replaced by '?'. UTF-8
 // has no default character: a lone surrogate becomes U+FFFD.
-int MultiByteToWideChar(unsigned CodePage, unsigned Flags, const char* MultiByteStr, int Count,
-                        WideChar* WideCharStr, int OutSize);
-int WideCharToMultiByte(unsigned CodePage, unsigned Flags, const WideChar* WideCharStr, int Count,
-                        char* MultiByteStr, int OutSize, const char* DefaultChar, bool* UsedDefaultChar);
+int MultiByteToWideChar(unsigned codePage, unsigned flags, const char* multiByteStr, int count,
+                        WideChar* wideCharStr, int outSize);
+int WideCharToMultiByte(unsigned codePage, unsigned flags, const WideChar* wideCharStr, int count,
+                        char* multiByteStr, int outSize, const char* defaultChar, bool* usedDefaultChar);
 
 // The same conversions on whole strings. Should even the ANSI code page be
 // unconvertible, the result is one '?' per byte or unit.
-WideString AnsiToWide(const AnsiString& s, unsigned CodePage = CP_ACP);
-AnsiString WideToAnsi(const WideString& s, unsigned CodePage = CP_ACP);
+WideString AnsiToWide(const AnsiString& s, unsigned codePage = CP_ACP);
+AnsiString WideToAnsi(const WideString& s, unsigned codePage = CP_ACP);
 // UTF-8 <-> UTF-16. A malformed UTF-8 byte becomes the code point of its value;
 // a lone surrogate becomes U+FFFD in UTF-8.
 WideString UTF8Decode(const AnsiString& s);
@@ -82,8 +82,8 @@ AnsiString UTF8Encode(const WideString& s);
 // Start itself when Current is not after it). Start and Current must be
 // character boundaries. CharPrevExA in a double-byte code page looks back over
 // the run of possible lead bytes before Current, as the platform's does.
-const char* CharNextExA(unsigned CodePage, const char* Current, const char* End);
-const char* CharPrevExA(unsigned CodePage, const char* Start, const char* Current);
+const char* CharNextExA(unsigned codePage, const char* current, const char* end);
+const char* CharPrevExA(unsigned codePage, const char* start, const char* current);
 // The same in the ANSI code page.
-const char* CharNext(const char* Current, const char* End);
-const char* CharPrev(const char* Start, const char* Current);
+const char* CharNext(const char* current, const char* end);
+const char* CharPrev(const char* start, const char* current);

@@ -221,24 +221,24 @@ std::unique_ptr<TCodePageTable> BuildTable(unsigned codePage, const char* icuNam
 
 } // namespace
 
-const TCodePageTable* FindCodePageTable(unsigned CodePage)
+const TCodePageTable* FindCodePageTable(unsigned codePage)
 {
     // Tables are never freed before the program ends, so each thread may keep the
     // last one it found and skip the lock while a text is converted piece by piece.
     thread_local unsigned lastCodePage = 0;
     thread_local const TCodePageTable* lastTable = nullptr;
-    if (lastTable && lastCodePage == CodePage)
+    if (lastTable && lastCodePage == codePage)
         return lastTable;
 
     static std::mutex lock;
     static std::map<unsigned, std::unique_ptr<TCodePageTable>> tables;
     std::lock_guard<std::mutex> guard(lock);
-    auto it = tables.find(CodePage);
+    auto it = tables.find(codePage);
     if (it == tables.end()) {
-        const char* name = IcuNameOf(CodePage);
-        it = tables.emplace(CodePage, name ? BuildTable(CodePage, name) : nullptr).first;
+        const char* name = IcuNameOf(codePage);
+        it = tables.emplace(codePage, name ? BuildTable(codePage, name) : nullptr).first;
     }
-    lastCodePage = CodePage;
+    lastCodePage = codePage;
     lastTable = it->second.get();
     return lastTable;
 }

@@ -37,6 +37,6 @@ struct TCodePageTable {
 
 // The table of a code page (not CP_ACP and the like: a resolved number), or null
 // when ICU has no converter for it. Thread-safe; the first call per page builds it.
-const TCodePageTable* FindCodePageTable(unsigned CodePage);
+const TCodePageTable* FindCodePageTable(unsigned codePage);
 
 } // namespace codepages_detail

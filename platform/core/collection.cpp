@@ -9,9 +9,9 @@
 // ---------------------------------------------------------------------------
 // TCollectionItem
 
-TCollectionItem::TCollectionItem(TCollection* Collection)
+TCollectionItem::TCollectionItem(TCollection* collection)
 {
-    SetCollection(Collection);
+    SetCollection(collection);
 }
 
 TCollectionItem::~TCollectionItem()
@@ -60,10 +60,10 @@ AnsiString TCollectionItem::DisplayName() const
     return ClassName();
 }
 
-void TCollectionItem::Changed(bool AllItems)
+void TCollectionItem::Changed(bool allItems)
 {
     if (FCollection && FCollection->FUpdateCount == 0)
-        FCollection->Update(AllItems ? nullptr : this);
+        FCollection->Update(allItems ? nullptr : this);
 }
 
 TPersistent* TCollectionItem::GetOwner() const
@@ -74,8 +74,8 @@ TPersistent* TCollectionItem::GetOwner() const
 // ---------------------------------------------------------------------------
 // TCollection
 
-TCollection::TCollection(TCollectionItemClass ItemClass, TPersistent* Owner)
-    : FItemClass(std::move(ItemClass)), FOwner(Owner)
+TCollection::TCollection(TCollectionItemClass itemClass, TPersistent* owner)
+    : FItemClass(std::move(itemClass)), FOwner(owner)
 {}
 
 TCollection::~TCollection()
@@ -86,19 +86,19 @@ TCollection::~TCollection()
         delete FItems.back();
 }
 
-void TCollection::Assign(const TPersistent* Source)
+void TCollection::Assign(const TPersistent* source)
 {
-    auto source = dynamic_cast<const TCollection*>(Source);
-    if (!source) {
-        TPersistent::Assign(Source);
+    auto other = dynamic_cast<const TCollection*>(source);
+    if (!other) {
+        TPersistent::Assign(source);
         return;
     }
-    if (source == this)
+    if (other == this)
         return;
     BeginUpdate();
     try {
         Clear();
-        for (TCollectionItem* sourceItem : source->FItems) {
+        for (TCollectionItem* sourceItem : other->FItems) {
             if (TCollectionItem* item = NewItem())
                 item->Assign(sourceItem);
         }

@@ -15,7 +15,7 @@ class TCollection;
 class TCollectionItem : public TPersistent {
 public:
     // Adds itself to the collection (when one is given) at the end.
-    explicit TCollectionItem(TCollection* Collection);
+    explicit TCollectionItem(TCollection* collection);
     // Takes itself out of its collection.
     ~TCollectionItem() override;
     const char* ClassName() const override { return "TCollectionItem"; }
@@ -32,7 +32,7 @@ public:
 
 protected:
     // Tells the collection that this item (or, with AllItems, every item) changed.
-    void Changed(bool AllItems);
+    void Changed(bool allItems);
     TPersistent* GetOwner() const override;
 
 private:
@@ -55,14 +55,14 @@ using TCollectionItemClass = std::function<TCollectionItem*(TCollection*)>;
 // complete, so collections whose Update reads the items grow through them.
 class TCollection : public TPersistent {
 public:
-    explicit TCollection(TCollectionItemClass ItemClass, TPersistent* Owner = nullptr);
+    explicit TCollection(TCollectionItemClass itemClass, TPersistent* owner = nullptr);
     ~TCollection() override; // frees every item, without calling Update
     const char* ClassName() const override { return "TCollection"; }
 
     // From another collection: clears, then adds one item per item of Source, each
     // assigned from its source item, in one update. Anything else goes through
     // TPersistent::Assign.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     int Count() const { return static_cast<int>(FItems.size()); }
     TCollectionItem* GetItem(int index) const; // EListError for a bad index
@@ -80,7 +80,7 @@ public:
 protected:
     friend class TCollectionItem;
     // Called after a change: Item is the changed item, or null for "all".
-    virtual void Update(TCollectionItem* Item);
+    virtual void Update(TCollectionItem* item);
     void Changed();
     TPersistent* GetOwner() const override { return FOwner; }
     const TCollectionItemClass& ItemClass() const { return FItemClass; }

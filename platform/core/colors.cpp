@@ -112,56 +112,56 @@ constexpr int SysColorCount = static_cast<int>(sizeof SysColors / sizeof SysColo
 
 } // namespace
 
-TColor GetSysColor(int Index)
+TColor GetSysColor(int index)
 {
-    return Index >= 0 && Index < SysColorCount ? SysColors[Index] : 0;
+    return index >= 0 && index < SysColorCount ? SysColors[index] : 0;
 }
 
-TColor ColorToRGB(TColor Color)
+TColor ColorToRGB(TColor color)
 {
-    if (Color < 0) // 0x80000000 + index: a system colour
-        return GetSysColor(Color & 0xFF);
-    return Color & 0x00FFFFFF;
+    if (color < 0) // 0x80000000 + index: a system colour
+        return GetSysColor(color & 0xFF);
+    return color & 0x00FFFFFF;
 }
 
-bool ColorToIdent(TColor Color, AnsiString& Ident)
+bool ColorToIdent(TColor color, AnsiString& ident)
 {
     for (const TColorName& entry : ColorNames) {
-        if (entry.Color == Color) {
-            Ident = entry.Name;
+        if (entry.Color == color) {
+            ident = entry.Name;
             return true;
         }
     }
     return false;
 }
 
-bool IdentToColor(const AnsiString& Ident, TColor& Color)
+bool IdentToColor(const AnsiString& ident, TColor& color)
 {
     for (const TColorName& entry : ColorNames) {
-        if (SameText(Ident, entry.Name)) {
-            Color = entry.Color;
+        if (SameText(ident, entry.Name)) {
+            color = entry.Color;
             return true;
         }
     }
     return false;
 }
 
-AnsiString ColorToString(TColor Color)
+AnsiString ColorToString(TColor color)
 {
     AnsiString ident;
-    if (ColorToIdent(Color, ident))
+    if (ColorToIdent(color, ident))
         return ident;
     char text[16];
-    std::snprintf(text, sizeof text, "$%08X", static_cast<unsigned>(static_cast<uint32_t>(Color)));
+    std::snprintf(text, sizeof text, "$%08X", static_cast<unsigned>(static_cast<uint32_t>(color)));
     return text;
 }
 
-TColor StringToColor(const AnsiString& S)
+TColor StringToColor(const AnsiString& s)
 {
     TColor color;
-    if (IdentToColor(S, color))
+    if (IdentToColor(s, color))
         return color;
     // Decimal, "$hex" or "0xhex"; a hexadecimal value keeps its 32-bit pattern,
     // so every text ColorToString gives reads back. EConvertError otherwise.
-    return StrToInt(S);
+    return StrToInt(s);
 }

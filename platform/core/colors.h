@@ -98,15 +98,15 @@ inline constexpr TColor clDefault = TColorOf(0x20000000u);
 
 // The RGB value of system colour Index (COLOR_...), from the fixed classic table;
 // 0 for an index outside it.
-TColor GetSysColor(int Index);
+TColor GetSysColor(int index);
 // A system colour becomes its RGB value; any other colour has its high byte cleared.
-TColor ColorToRGB(TColor Color);
+TColor ColorToRGB(TColor color);
 
 // "clRed", "clWindowText", ... for colours with a name; otherwise "$" and eight
 // hexadecimal digits ("$00FF8040").
-AnsiString ColorToString(TColor Color);
+AnsiString ColorToString(TColor color);
 // A colour name (ignoring case) or an integer in the forms StrToInt reads;
 // EConvertError for anything else.
-TColor StringToColor(const AnsiString& S);
-bool ColorToIdent(TColor Color, AnsiString& Ident);
-bool IdentToColor(const AnsiString& Ident, TColor& Color);
+TColor StringToColor(const AnsiString& s);
+bool ColorToIdent(TColor color, AnsiString& ident);
+bool IdentToColor(const AnsiString& ident, TColor& color);

@@ -32,17 +32,17 @@ bool Contains(const std::vector<TComponent*>& list, const TComponent* component)
 
 } // namespace
 
-bool IsValidIdent(const AnsiString& Ident)
+bool IsValidIdent(const AnsiString& ident)
 {
-    if (Ident.empty() || !IsIdentStart(Ident[0]))
+    if (ident.empty() || !IsIdentStart(ident[0]))
         return false;
-    return std::all_of(Ident.begin() + 1, Ident.end(), IsIdentChar);
+    return std::all_of(ident.begin() + 1, ident.end(), IsIdentChar);
 }
 
-TComponent::TComponent(TComponent* AOwner)
+TComponent::TComponent(TComponent* aOwner)
 {
-    if (AOwner)
-        AOwner->InsertComponent(this);
+    if (aOwner)
+        aOwner->InsertComponent(this);
 }
 
 TComponent::~TComponent()
@@ -62,23 +62,23 @@ TComponent::~TComponent()
         FOwner->RemoveComponent(this);
 }
 
-void TComponent::SetName(const AnsiString& NewName)
+void TComponent::SetName(const AnsiString& newName)
 {
-    if (FName == NewName)
+    if (FName == newName)
         return;
-    if (!NewName.empty() && !IsValidIdent(NewName))
-        throw EComponentError(Format(SysConst::SInvalidName, {NewName}));
+    if (!newName.empty() && !IsValidIdent(newName))
+        throw EComponentError(Format(SysConst::SInvalidName, {newName}));
     if (FOwner)
-        FOwner->ValidateRename(this, FName, NewName);
-    FName = NewName;
+        FOwner->ValidateRename(this, FName, newName);
+    FName = newName;
 }
 
-void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurName,
-                                const AnsiString& NewName) const
+void TComponent::ValidateRename(TComponent* aComponent, const AnsiString& curName,
+                                const AnsiString& newName) const
 {
     // A change of case only keeps the component's own place.
-    if (AComponent && AComponent->FOwner == this && !SameText(CurName, NewName) && FindComponent(NewName))
-        throw EComponentError(Format(SysConst::SDuplicateName, {NewName}));
+    if (aComponent && aComponent->FOwner == this && !SameText(curName, newName) && FindComponent(newName))
+        throw EComponentError(Format(SysConst::SDuplicateName, {newName}));
 }
 
 TComponent* TComponent::Components(int index) const
@@ -97,51 +97,51 @@ int TComponent::ComponentIndex() const
     return found == siblings.end() ? -1 : static_cast<int>(found - siblings.begin());
 }
 
-TComponent* TComponent::FindComponent(const AnsiString& AName) const
+TComponent* TComponent::FindComponent(const AnsiString& aName) const
 {
-    if (AName.empty())
+    if (aName.empty())
         return nullptr;
     for (TComponent* component : FComponents)
-        if (SameText(component->FName, AName))
+        if (SameText(component->FName, aName))
             return component;
     return nullptr;
 }
 
-void TComponent::InsertComponent(TComponent* AComponent)
+void TComponent::InsertComponent(TComponent* aComponent)
 {
-    if (!AComponent || AComponent->FOwner == this)
+    if (!aComponent || aComponent->FOwner == this)
         return;
     // The name is checked here before the component leaves its previous owner,
     // so a refused insertion changes nothing.
-    if (!AComponent->FName.empty() && FindComponent(AComponent->FName))
-        throw EComponentError(Format(SysConst::SDuplicateName, {AComponent->FName}));
+    if (!aComponent->FName.empty() && FindComponent(aComponent->FName))
+        throw EComponentError(Format(SysConst::SDuplicateName, {aComponent->FName}));
     // Two owners would free it twice.
-    if (AComponent->FOwner)
-        AComponent->FOwner->RemoveComponent(AComponent);
-    Insert(AComponent);
-    Notification(AComponent, opInsert);
+    if (aComponent->FOwner)
+        aComponent->FOwner->RemoveComponent(aComponent);
+    Insert(aComponent);
+    Notification(aComponent, opInsert);
 }
 
-void TComponent::RemoveComponent(TComponent* AComponent)
+void TComponent::RemoveComponent(TComponent* aComponent)
 {
-    if (!AComponent || AComponent->FOwner != this)
+    if (!aComponent || aComponent->FOwner != this)
         return;
-    Notification(AComponent, opRemove);
+    Notification(aComponent, opRemove);
     // A handler may already have moved it elsewhere.
-    if (AComponent->FOwner == this)
-        Remove(AComponent);
+    if (aComponent->FOwner == this)
+        Remove(aComponent);
 }
 
-void TComponent::Insert(TComponent* AComponent)
+void TComponent::Insert(TComponent* aComponent)
 {
-    FComponents.push_back(AComponent);
-    AComponent->FOwner = this;
+    FComponents.push_back(aComponent);
+    aComponent->FOwner = this;
 }
 
-void TComponent::Remove(TComponent* AComponent)
+void TComponent::Remove(TComponent* aComponent)
 {
-    Erase(FComponents, AComponent);
-    AComponent->FOwner = nullptr;
+    Erase(FComponents, aComponent);
+    aComponent->FOwner = nullptr;
 }
 
 void TComponent::DestroyComponents()
@@ -156,31 +156,31 @@ void TComponent::DestroyComponents()
     }
 }
 
-void TComponent::FreeNotification(TComponent* AComponent)
+void TComponent::FreeNotification(TComponent* aComponent)
 {
-    if (!AComponent || AComponent == this)
+    if (!aComponent || aComponent == this)
         return;
     // A component being destroyed has told (or is telling) its links already; a
     // new link to it would outlive it.
-    if ((FComponentState | AComponent->FComponentState) & csDestroying)
+    if ((FComponentState | aComponent->FComponentState) & csDestroying)
         return;
-    if (!Contains(FFreeNotifies, AComponent))
-        FFreeNotifies.push_back(AComponent);
-    if (!Contains(AComponent->FFreeNotifies, this))
-        AComponent->FFreeNotifies.push_back(this);
+    if (!Contains(FFreeNotifies, aComponent))
+        FFreeNotifies.push_back(aComponent);
+    if (!Contains(aComponent->FFreeNotifies, this))
+        aComponent->FFreeNotifies.push_back(this);
 }
 
-void TComponent::RemoveFreeNotification(TComponent* AComponent)
+void TComponent::RemoveFreeNotification(TComponent* aComponent)
 {
-    if (!AComponent)
+    if (!aComponent)
         return;
-    RemoveNotification(AComponent);
-    AComponent->RemoveNotification(this);
+    RemoveNotification(aComponent);
+    aComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent)
+void TComponent::RemoveNotification(TComponent* aComponent)
 {
-    Erase(FFreeNotifies, AComponent);
+    Erase(FFreeNotifies, aComponent);
 }
 
 void TComponent::Destroying()
@@ -202,15 +202,15 @@ const TPropertyTable* TComponent::PropertyTable() const
     return &ComponentPropertyTable();
 }
 
-void TComponent::Notification(TComponent* AComponent, TOperation Operation)
+void TComponent::Notification(TComponent* aComponent, TOperation operation)
 {
-    if (Operation == opRemove && AComponent)
-        RemoveFreeNotification(AComponent);
+    if (operation == opRemove && aComponent)
+        RemoveFreeNotification(aComponent);
     // Backwards, and kept in range: a component may leave (or be freed) while it
     // hears the call.
     int i = ComponentCount() - 1;
     while (i >= 0) {
-        FComponents[static_cast<size_t>(i)]->Notification(AComponent, Operation);
+        FComponents[static_cast<size_t>(i)]->Notification(aComponent, operation);
         --i;
         if (i >= ComponentCount())
             i = ComponentCount() - 1;

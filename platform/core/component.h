@@ -41,7 +41,7 @@ using TComponentState = unsigned;
 // DestroyComponents() at the start of its own destructor.
 class TComponent : public TPersistent {
 public:
-    explicit TComponent(TComponent* AOwner);
+    explicit TComponent(TComponent* aOwner);
     ~TComponent() override;
     const char* ClassName() const override { return "TComponent"; }
 
@@ -50,7 +50,7 @@ public:
     // Empty, or a valid identifier unique, ignoring case, among the owner's
     // components: EComponentError "''%s'' is not a valid component name" or
     // "A component named %s already exists" otherwise.
-    virtual void SetName(const AnsiString& NewName);
+    virtual void SetName(const AnsiString& newName);
     int Tag() const { return FTag; }
     void SetTag(int value) { FTag = value; }
     TComponentState ComponentState() const { return FComponentState; }
@@ -58,12 +58,12 @@ public:
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
     TComponent* Components(int index) const; // EListError for a bad index
     int ComponentIndex() const;              // index among the owner's components, -1 without owner
-    TComponent* FindComponent(const AnsiString& AName) const; // name ignoring case; null for ""
+    TComponent* FindComponent(const AnsiString& aName) const; // name ignoring case; null for ""
     // Takes over ownership, from a previous owner too. Raises the duplicate-name
     // error (and changes nothing) when AComponent's name is taken here.
-    void InsertComponent(TComponent* AComponent);
+    void InsertComponent(TComponent* aComponent);
     // Gives up ownership (the caller owns it then); nothing when not owned here.
-    void RemoveComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* aComponent);
     // Frees every owned component, the last inserted first, each after the owner
     // tree has heard Notification(component, opRemove).
     void DestroyComponents();
@@ -71,8 +71,8 @@ public:
     // AComponent will hear Notification(this, opRemove) before this one goes
     // away, and this one hears it before AComponent goes away. Nothing happens
     // for null, for this component itself, or when either is being destroyed.
-    void FreeNotification(TComponent* AComponent);
-    void RemoveFreeNotification(TComponent* AComponent);
+    void FreeNotification(TComponent* aComponent);
+    void RemoveFreeNotification(TComponent* aComponent);
 
     // Sets csDestroying on this component and everything it owns.
     void Destroying();
@@ -83,19 +83,19 @@ public:
     const TPropertyTable* PropertyTable() const override;
     // The components written as this one's children in a component stream (none
     // by default), and the parent given to a child read from one.
-    virtual void GetChildren(const std::function<void(TComponent* Child)>& Proc, TComponent* Root)
+    virtual void GetChildren(const std::function<void(TComponent* child)>& proc, TComponent* root)
     {
-        (void)Proc;
-        (void)Root;
+        (void)proc;
+        (void)root;
     }
-    virtual void SetParentComponent(TComponent* Parent) { (void)Parent; }
+    virtual void SetParentComponent(TComponent* parent) { (void)parent; }
 
 protected:
     // AComponent is being added (opInsert) to or removed (opRemove) from the
     // owner tree, or a component linked by FreeNotification is going away. This
     // base drops the free-notification link on opRemove and passes the call on
     // to every owned component; overrides call it.
-    virtual void Notification(TComponent* AComponent, TOperation Operation);
+    virtual void Notification(TComponent* aComponent, TOperation operation);
     void SetComponentState(TComponentState state) { FComponentState = state; }
     void Include(TComponentStateFlag flag) { FComponentState |= flag; }
     void Exclude(TComponentStateFlag flag) { FComponentState &= ~static_cast<unsigned>(flag); }
@@ -106,10 +106,10 @@ private:
     friend class TReader;
     friend class TWriter;
 
-    void Insert(TComponent* AComponent);
-    void Remove(TComponent* AComponent);
-    void RemoveNotification(TComponent* AComponent);
-    void ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName) const;
+    void Insert(TComponent* aComponent);
+    void Remove(TComponent* aComponent);
+    void RemoveNotification(TComponent* aComponent);
+    void ValidateRename(TComponent* aComponent, const AnsiString& curName, const AnsiString& newName) const;
 
     TComponent* FOwner = nullptr;
     AnsiString FName;
@@ -120,4 +120,4 @@ private:
 };
 
 // True when the text is a valid identifier: a letter or '_' then letters, digits or '_'.
-bool IsValidIdent(const AnsiString& Ident);
+bool IsValidIdent(const AnsiString& ident);

@@ -11,18 +11,18 @@
 #include "platform/core/component.h"
 #include "platform/core/streams.h"
 
-TFiler::TFiler(TStream& Stream, int BufSize) : FStream(Stream)
+TFiler::TFiler(TStream& stream, int bufSize) : FStream(stream)
 {
-    (void)BufSize;
+    (void)bufSize;
 }
 
 // ---------------------------------------------------------------------------
 // 80-bit extended floats.
 
-void DoubleToExtended(double Value, uint8_t Bytes[10])
+void DoubleToExtended(double value, uint8_t bytes[10])
 {
     uint64_t bits = 0;
-    std::memcpy(&bits, &Value, sizeof bits);
+    std::memcpy(&bits, &value, sizeof bits);
     const unsigned sign = static_cast<unsigned>(bits >> 63);
     const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
     uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
@@ -49,18 +49,18 @@ void DoubleToExtended(double Value, uint8_t Bytes[10])
         mantissa = (uint64_t{1} << 63) | (fraction << 11);
     }
     for (int i = 0; i < 8; ++i)
-        Bytes[i] = static_cast<uint8_t>(mantissa >> (8 * i));
+        bytes[i] = static_cast<uint8_t>(mantissa >> (8 * i));
     const unsigned top = (sign << 15) | biased;
-    Bytes[8] = static_cast<uint8_t>(top);
-    Bytes[9] = static_cast<uint8_t>(top >> 8);
+    bytes[8] = static_cast<uint8_t>(top);
+    bytes[9] = static_cast<uint8_t>(top >> 8);
 }
 
-double ExtendedToDouble(const uint8_t Bytes[10])
+double ExtendedToDouble(const uint8_t bytes[10])
 {
     uint64_t mantissa = 0;
     for (int i = 0; i < 8; ++i)
-        mantissa |= static_cast<uint64_t>(Bytes[i]) << (8 * i);
-    const unsigned top = static_cast<unsigned>(Bytes[8]) | (static_cast<unsigned>(Bytes[9]) << 8);
+        mantissa |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+    const unsigned top = static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8);
     const bool negative = (top & 0x8000) != 0;
     const int exponent = static_cast<int>(top & 0x7FFF);
 
@@ -81,147 +81,147 @@ double ExtendedToDouble(const uint8_t Bytes[10])
 // ---------------------------------------------------------------------------
 // TWriter
 
-TWriter::TWriter(TStream& Stream, int BufSize) : TFiler(Stream, BufSize) {}
+TWriter::TWriter(TStream& stream, int bufSize) : TFiler(stream, bufSize) {}
 
 int64_t TWriter::Position() const
 {
     return FStream.Position();
 }
 
-void TWriter::Write(const void* Buffer, int64_t Count)
+void TWriter::Write(const void* buffer, int64_t count)
 {
-    FStream.WriteBuffer(Buffer, Count);
+    FStream.WriteBuffer(buffer, count);
 }
 
-void TWriter::WriteUInt32(uint32_t Value)
+void TWriter::WriteUInt32(uint32_t value)
 {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(Value), static_cast<uint8_t>(Value >> 8),
-                              static_cast<uint8_t>(Value >> 16), static_cast<uint8_t>(Value >> 24)};
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
     Write(bytes, 4);
 }
 
-void TWriter::WriteValue(TValueType Value)
+void TWriter::WriteValue(TValueType value)
 {
-    const uint8_t tag = Value;
+    const uint8_t tag = value;
     Write(&tag, 1);
 }
 
-void TWriter::WriteInteger(int64_t Value)
+void TWriter::WriteInteger(int64_t value)
 {
-    if (Value >= -128 && Value <= 127) {
+    if (value >= -128 && value <= 127) {
         WriteValue(vaInt8);
-        const uint8_t b = static_cast<uint8_t>(Value);
+        const uint8_t b = static_cast<uint8_t>(value);
         Write(&b, 1);
-    } else if (Value >= -32768 && Value <= 32767) {
+    } else if (value >= -32768 && value <= 32767) {
         WriteValue(vaInt16);
-        const uint8_t b[2] = {static_cast<uint8_t>(Value), static_cast<uint8_t>(Value >> 8)};
+        const uint8_t b[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
         Write(b, 2);
-    } else if (Value >= std::numeric_limits<int32_t>::min() && Value <= std::numeric_limits<int32_t>::max()) {
+    } else if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
         WriteValue(vaInt32);
-        WriteUInt32(static_cast<uint32_t>(Value));
+        WriteUInt32(static_cast<uint32_t>(value));
     } else {
         WriteValue(vaInt64);
-        const uint64_t v = static_cast<uint64_t>(Value);
+        const uint64_t v = static_cast<uint64_t>(value);
         WriteUInt32(static_cast<uint32_t>(v));
         WriteUInt32(static_cast<uint32_t>(v >> 32));
     }
 }
 
-void TWriter::WriteBoolean(bool Value)
+void TWriter::WriteBoolean(bool value)
 {
-    WriteValue(Value ? vaTrue : vaFalse);
+    WriteValue(value ? vaTrue : vaFalse);
 }
 
-void TWriter::WriteFloat(double Value)
+void TWriter::WriteFloat(double value)
 {
     uint8_t bytes[10];
-    DoubleToExtended(Value, bytes);
+    DoubleToExtended(value, bytes);
     WriteValue(vaExtended);
     Write(bytes, 10);
 }
 
-void TWriter::WriteString(const AnsiString& Value)
+void TWriter::WriteString(const AnsiString& value)
 {
-    if (Value.size() <= 255) {
+    if (value.size() <= 255) {
         WriteValue(vaString);
-        const uint8_t length = static_cast<uint8_t>(Value.size());
+        const uint8_t length = static_cast<uint8_t>(value.size());
         Write(&length, 1);
     } else {
-        if (Value.size() > std::numeric_limits<uint32_t>::max())
+        if (value.size() > std::numeric_limits<uint32_t>::max())
             throw EWriteError(SysConst::SWriteError);
         WriteValue(vaLString);
-        WriteUInt32(static_cast<uint32_t>(Value.size()));
+        WriteUInt32(static_cast<uint32_t>(value.size()));
     }
-    Write(Value.data(), static_cast<int64_t>(Value.size()));
+    Write(value.data(), static_cast<int64_t>(value.size()));
 }
 
-void TWriter::WriteWideString(const WideString& Value)
+void TWriter::WriteWideString(const WideString& value)
 {
-    if (Value.size() > std::numeric_limits<uint32_t>::max() / 2)
+    if (value.size() > std::numeric_limits<uint32_t>::max() / 2)
         throw EWriteError(SysConst::SWriteError);
     WriteValue(vaWString);
-    WriteUInt32(static_cast<uint32_t>(Value.size()));
+    WriteUInt32(static_cast<uint32_t>(value.size()));
     // UTF-16 code units, low byte first, whatever the machine's order.
     AnsiString bytes;
-    bytes.reserve(Value.size() * 2);
-    for (WideChar c : Value) {
+    bytes.reserve(value.size() * 2);
+    for (WideChar c : value) {
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
     Write(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
-void TWriter::WriteUTF8String(const AnsiString& Value)
+void TWriter::WriteUTF8String(const AnsiString& value)
 {
-    if (Value.size() > std::numeric_limits<uint32_t>::max())
+    if (value.size() > std::numeric_limits<uint32_t>::max())
         throw EWriteError(SysConst::SWriteError);
     WriteValue(vaUTF8String);
-    WriteUInt32(static_cast<uint32_t>(Value.size()));
-    Write(Value.data(), static_cast<int64_t>(Value.size()));
+    WriteUInt32(static_cast<uint32_t>(value.size()));
+    Write(value.data(), static_cast<int64_t>(value.size()));
 }
 
-void TWriter::WriteStr(const AnsiString& Value)
+void TWriter::WriteStr(const AnsiString& value)
 {
     // Truncating a name would make a stream that reads back as something else.
-    if (Value.size() > 255)
+    if (value.size() > 255)
         throw EWriteError(SysConst::SWriteError);
-    const uint8_t length = static_cast<uint8_t>(Value.size());
+    const uint8_t length = static_cast<uint8_t>(value.size());
     Write(&length, 1);
-    Write(Value.data(), static_cast<int64_t>(Value.size()));
+    Write(value.data(), static_cast<int64_t>(value.size()));
 }
 
-void TWriter::WriteIdent(const AnsiString& Ident)
+void TWriter::WriteIdent(const AnsiString& ident)
 {
-    if (SameText(Ident, "False"))
+    if (SameText(ident, "False"))
         WriteValue(vaFalse);
-    else if (SameText(Ident, "True"))
+    else if (SameText(ident, "True"))
         WriteValue(vaTrue);
-    else if (SameText(Ident, "Null"))
+    else if (SameText(ident, "Null"))
         WriteValue(vaNull);
-    else if (SameText(Ident, "nil"))
+    else if (SameText(ident, "nil"))
         WriteValue(vaNil);
     else {
         WriteValue(vaIdent);
-        WriteStr(Ident);
+        WriteStr(ident);
     }
 }
 
-void TWriter::WriteSet(uint32_t Value, const std::vector<AnsiString>& Names)
+void TWriter::WriteSet(uint32_t value, const std::vector<AnsiString>& names)
 {
     WriteValue(vaSet);
-    for (size_t i = 0; i < Names.size() && i < 32; ++i)
-        if (Value & (uint32_t{1} << i))
-            WriteStr(Names[i]);
+    for (size_t i = 0; i < names.size() && i < 32; ++i)
+        if (value & (uint32_t{1} << i))
+            WriteStr(names[i]);
     WriteStr(AnsiString());
 }
 
-void TWriter::WriteBinary(const void* Data, int64_t Count)
+void TWriter::WriteBinary(const void* data, int64_t count)
 {
-    if (Count < 0 || Count > std::numeric_limits<uint32_t>::max())
+    if (count < 0 || count > std::numeric_limits<uint32_t>::max())
         throw EWriteError(SysConst::SWriteError);
     WriteValue(vaBinary);
-    WriteUInt32(static_cast<uint32_t>(Count));
-    Write(Data, Count);
+    WriteUInt32(static_cast<uint32_t>(count));
+    Write(data, count);
 }
 
 void TWriter::WriteSignature()
@@ -229,14 +229,14 @@ void TWriter::WriteSignature()
     Write(FilerConst::Signature, 4);
 }
 
-void TWriter::WritePrefix(TFilerFlags Flags, int ChildPos)
+void TWriter::WritePrefix(TFilerFlags flags, int childPos)
 {
-    if (Flags == 0)
+    if (flags == 0)
         return;
-    const uint8_t prefix = static_cast<uint8_t>(0xF0 | (Flags & 0x0F));
+    const uint8_t prefix = static_cast<uint8_t>(0xF0 | (flags & 0x0F));
     Write(&prefix, 1);
-    if (Flags & ffChildPos)
-        WriteInteger(ChildPos);
+    if (flags & ffChildPos)
+        WriteInteger(childPos);
 }
 
 namespace {
@@ -267,51 +267,51 @@ private:
 
 } // namespace
 
-void TWriter::WritePropName(const AnsiString& Name)
+void TWriter::WritePropName(const AnsiString& name)
 {
-    WriteStr(FPropPath + Name);
+    WriteStr(FPropPath + name);
 }
 
-void TWriter::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
-                             const TWriterProc& WriteData, bool HasData)
+void TWriter::DefineProperty(const AnsiString& name, const TReaderProc& readData,
+                             const TWriterProc& writeData, bool hasData)
 {
-    (void)ReadData;
-    if (!HasData || !WriteData)
+    (void)readData;
+    if (!hasData || !writeData)
         return;
-    WritePropName(Name);
-    WriteData(this);
+    WritePropName(name);
+    writeData(this);
 }
 
-void TWriter::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
-                                   const TStreamProc& WriteData, bool HasData)
+void TWriter::DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                                   const TStreamProc& writeData, bool hasData)
 {
-    (void)ReadData;
-    if (!HasData || !WriteData)
+    (void)readData;
+    if (!hasData || !writeData)
         return;
     // The length comes first, so the data is gathered before anything is written.
     TMemoryStream data;
-    WriteData(data);
-    WritePropName(Name);
+    writeData(data);
+    WritePropName(name);
     WriteBinary(data.Memory(), data.Size());
 }
 
-void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop)
+void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& prop)
 {
-    switch (Prop.Kind) {
+    switch (prop.Kind) {
     case pkObject: {
-        TPersistent* sub = Prop.GetObject(Instance);
+        TPersistent* sub = prop.GetObject(instance);
         if (!sub)
             return;
         TWriterNesting nesting(FNesting, FPropPath);
-        FPropPath += Prop.Name + ".";
+        FPropPath += prop.Name + ".";
         WriteProperties(sub);
         return;
     }
     case pkCollection: {
-        auto* collection = dynamic_cast<TCollection*>(Prop.GetObject(Instance));
+        auto* collection = dynamic_cast<TCollection*>(prop.GetObject(instance));
         if (!collection)
             return;
-        WritePropName(Prop.Name);
+        WritePropName(prop.Name);
         WriteCollection(collection);
         return;
     }
@@ -319,46 +319,46 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop)
         break;
     }
 
-    WritePropName(Prop.Name);
-    switch (Prop.Kind) {
+    WritePropName(prop.Name);
+    switch (prop.Kind) {
     case pkInteger:
     case pkColor: {
-        const int64_t value = Prop.GetOrd(Instance);
+        const int64_t value = prop.GetOrd(instance);
         AnsiString ident;
-        if (Prop.IntToIdent && value >= std::numeric_limits<int32_t>::min() &&
-            value <= std::numeric_limits<int32_t>::max() && Prop.IntToIdent(static_cast<int>(value), ident))
+        if (prop.IntToIdent && value >= std::numeric_limits<int32_t>::min() &&
+            value <= std::numeric_limits<int32_t>::max() && prop.IntToIdent(static_cast<int>(value), ident))
             WriteIdent(ident);
         else
             WriteInteger(value);
         break;
     }
     case pkInt64:
-        WriteInteger(Prop.GetOrd(Instance));
+        WriteInteger(prop.GetOrd(instance));
         break;
     case pkBoolean:
-        WriteBoolean(Prop.GetOrd(Instance) != 0);
+        WriteBoolean(prop.GetOrd(instance) != 0);
         break;
     case pkEnumeration: {
-        const AnsiString name = GetEnumName(Prop, Prop.GetOrd(Instance));
+        const AnsiString name = GetEnumName(prop, prop.GetOrd(instance));
         if (name.empty()) // an ordinal outside the enumeration has no name to be written by
             throw EWriteError(FilerConst::SInvalidPropertyValue);
         WriteIdent(name);
         break;
     }
     case pkSet:
-        WriteSet(static_cast<uint32_t>(Prop.GetOrd(Instance)), Prop.EnumNames);
+        WriteSet(static_cast<uint32_t>(prop.GetOrd(instance)), prop.EnumNames);
         break;
     case pkString:
-        WriteString(Prop.GetStr(Instance));
+        WriteString(prop.GetStr(instance));
         break;
     case pkWideString:
-        WriteWideString(Prop.GetWide(Instance));
+        WriteWideString(prop.GetWide(instance));
         break;
     case pkFloat:
-        WriteFloat(Prop.GetFloat(Instance));
+        WriteFloat(prop.GetFloat(instance));
         break;
     case pkBinary: {
-        const AnsiString bytes = Prop.GetStr(Instance);
+        const AnsiString bytes = prop.GetStr(instance);
         WriteBinary(bytes.data(), static_cast<int64_t>(bytes.size()));
         break;
     }
@@ -367,64 +367,64 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop)
     }
 }
 
-void TWriter::WriteProperties(TPersistent* Instance)
+void TWriter::WriteProperties(TPersistent* instance)
 {
-    if (const TPropertyTable* table = GetPropertyTable(Instance))
+    if (const TPropertyTable* table = GetPropertyTable(instance))
         for (const TPropInfo* prop : table->AllProps())
-            if (IsStoredProp(Instance, *prop) && !IsDefaultPropValue(Instance, *prop))
-                WriteProperty(Instance, *prop);
-    if (Instance)
-        Instance->DefineProperties(this);
+            if (IsStoredProp(instance, *prop) && !IsDefaultPropValue(instance, *prop))
+                WriteProperty(instance, *prop);
+    if (instance)
+        instance->DefineProperties(this);
 }
 
-void TWriter::WriteCollection(TCollection* Value)
+void TWriter::WriteCollection(TCollection* value)
 {
     TWriterNesting nesting(FNesting, FPropPath);
     // Item properties are not prefixed with the path of the collection's owner.
     FPropPath.clear();
     WriteValue(vaCollection);
-    if (Value)
-        for (int i = 0; i < Value->Count(); ++i) {
+    if (value)
+        for (int i = 0; i < value->Count(); ++i) {
             WriteListBegin();
-            WriteProperties(Value->GetItem(i));
+            WriteProperties(value->GetItem(i));
             WriteListEnd();
         }
     WriteListEnd();
 }
 
-void TWriter::WriteComponent(TComponent* Component)
+void TWriter::WriteComponent(TComponent* component)
 {
-    if (!Component)
+    if (!component)
         throw EWriteError(SysConst::SWriteError);
     TWriterNesting nesting(FNesting, FPropPath);
     FPropPath.clear();
-    const bool wasWriting = (Component->ComponentState() & csWriting) != 0;
-    Component->Include(csWriting);
+    const bool wasWriting = (component->ComponentState() & csWriting) != 0;
+    component->Include(csWriting);
     try {
-        WriteStr(Component->ClassName());
-        WriteStr(Component->Name());
-        WriteProperties(Component);
+        WriteStr(component->ClassName());
+        WriteStr(component->Name());
+        WriteProperties(component);
         WriteListEnd();
-        Component->GetChildren([this](TComponent* child) { WriteComponent(child); }, FRoot);
+        component->GetChildren([this](TComponent* child) { WriteComponent(child); }, FRoot);
         WriteListEnd();
     } catch (...) {
         if (!wasWriting)
-            Component->Exclude(csWriting);
+            component->Exclude(csWriting);
         throw;
     }
     if (!wasWriting)
-        Component->Exclude(csWriting);
+        component->Exclude(csWriting);
 }
 
-void TWriter::WriteRootComponent(TComponent* Root)
+void TWriter::WriteRootComponent(TComponent* root)
 {
-    FRoot = Root;
+    FRoot = root;
     WriteSignature();
-    WriteComponent(Root);
+    WriteComponent(root);
 }
 
-void TStream::WriteComponent(TComponent* Instance)
+void TStream::WriteComponent(TComponent* instance)
 {
     TWriter writer(*this, 4096);
-    writer.WriteRootComponent(Instance);
+    writer.WriteRootComponent(instance);
 }

@@ -57,9 +57,9 @@ inline constexpr const char* SInvalidImage = "Invalid stream format";
 inline constexpr const char* SInvalidPropertyValue = "Invalid property value";
 } // namespace FilerConst
 
-using TReaderProc = std::function<void(TReader* Reader)>;
-using TWriterProc = std::function<void(TWriter* Writer)>;
-using TStreamProc = std::function<void(TStream& Stream)>;
+using TReaderProc = std::function<void(TReader* reader)>;
+using TWriterProc = std::function<void(TWriter* writer)>;
+using TStreamProc = std::function<void(TStream& stream)>;
 
 // The common base of the writer and the reader. A class streams extra properties
 // of its own by declaring them from DefineProperties: the writer calls WriteData
@@ -69,20 +69,20 @@ using TStreamProc = std::function<void(TStream& Stream)>;
 // argument and is not needed here.
 class TFiler : public TObject {
 public:
-    TFiler(TStream& Stream, int BufSize);
+    TFiler(TStream& stream, int bufSize);
     const char* ClassName() const override { return "TFiler"; }
 
     TStream& Stream() const { return FStream; }
     // The component whose stream this is: the owner of child components read.
     TComponent* Root() const { return FRoot; }
-    void SetRoot(TComponent* Value) { FRoot = Value; }
+    void SetRoot(TComponent* value) { FRoot = value; }
 
-    virtual void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
-                                const TWriterProc& WriteData, bool HasData) = 0;
+    virtual void DefineProperty(const AnsiString& name, const TReaderProc& readData,
+                                const TWriterProc& writeData, bool hasData) = 0;
     // The value is a vaBinary block; ReadData gets it as a stream positioned at
     // its start, WriteData fills an empty stream.
-    virtual void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
-                                      const TStreamProc& WriteData, bool HasData) = 0;
+    virtual void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                                      const TStreamProc& writeData, bool hasData) = 0;
 
 protected:
     TStream& FStream;
@@ -95,50 +95,50 @@ protected:
 // write raises EWriteError.
 class TWriter : public TFiler {
 public:
-    explicit TWriter(TStream& Stream, int BufSize = 4096);
+    explicit TWriter(TStream& stream, int bufSize = 4096);
     const char* ClassName() const override { return "TWriter"; }
 
-    void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
-                        bool HasData) override;
-    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
-                              const TStreamProc& WriteData, bool HasData) override;
+    void DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc& writeData,
+                        bool hasData) override;
+    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                              const TStreamProc& writeData, bool hasData) override;
 
-    void WriteValue(TValueType Value);
+    void WriteValue(TValueType value);
     void WriteListBegin() { WriteValue(vaList); }
     void WriteListEnd() { WriteValue(vaNull); }
     // The smallest form that holds the value: vaInt8, vaInt16, vaInt32, else vaInt64.
-    void WriteInteger(int64_t Value);
-    void WriteBoolean(bool Value);
-    void WriteFloat(double Value); // vaExtended
+    void WriteInteger(int64_t value);
+    void WriteBoolean(bool value);
+    void WriteFloat(double value); // vaExtended
     // vaString up to 255 bytes, vaLString beyond.
-    void WriteString(const AnsiString& Value);
-    void WriteWideString(const WideString& Value); // vaWString
-    void WriteUTF8String(const AnsiString& Value); // vaUTF8String
+    void WriteString(const AnsiString& value);
+    void WriteWideString(const WideString& value); // vaWString
+    void WriteUTF8String(const AnsiString& value); // vaUTF8String
     // "False", "True", "nil" and "Null" (any case) become their own tags.
-    void WriteIdent(const AnsiString& Ident);
+    void WriteIdent(const AnsiString& ident);
     // The members of bit mask Value by their names in Names.
-    void WriteSet(uint32_t Value, const std::vector<AnsiString>& Names);
-    void WriteBinary(const void* Data, int64_t Count);
+    void WriteSet(uint32_t value, const std::vector<AnsiString>& names);
+    void WriteBinary(const void* data, int64_t count);
     // vaCollection, then each item's properties between vaList and vaNull, then vaNull.
-    void WriteCollection(TCollection* Value);
+    void WriteCollection(TCollection* value);
     // The published properties (through the object's table), then the defined ones.
-    void WriteProperties(TPersistent* Instance);
+    void WriteProperties(TPersistent* instance);
     // A component record: class name, name, properties, vaNull, children, vaNull.
-    void WriteComponent(TComponent* Component);
+    void WriteComponent(TComponent* component);
     // The signature, then Root's record; Root becomes the filer's root.
-    void WriteRootComponent(TComponent* Root);
+    void WriteRootComponent(TComponent* root);
 
     void WriteSignature();
     // A short string: a length byte and at most 255 bytes (EWriteError beyond).
-    void WriteStr(const AnsiString& Value);
-    void WritePrefix(TFilerFlags Flags, int ChildPos);
+    void WriteStr(const AnsiString& value);
+    void WritePrefix(TFilerFlags flags, int childPos);
     int64_t Position() const;
 
 private:
-    void Write(const void* Buffer, int64_t Count);
-    void WriteUInt32(uint32_t Value);
-    void WritePropName(const AnsiString& Name);
-    void WriteProperty(TPersistent* Instance, const TPropInfo& Prop);
+    void Write(const void* buffer, int64_t count);
+    void WriteUInt32(uint32_t value);
+    void WritePropName(const AnsiString& name);
+    void WriteProperty(TPersistent* instance, const TPropInfo& prop);
 
     AnsiString FPropPath; // "Font." while a sub-object's properties are written
     int FNesting = 0;
@@ -153,19 +153,19 @@ private:
 // class library converts them (any integer form, any string form).
 class TReader : public TFiler {
 public:
-    explicit TReader(TStream& Stream, int BufSize = 4096);
+    explicit TReader(TStream& stream, int bufSize = 4096);
     const char* ClassName() const override { return "TReader"; }
 
-    void DefineProperty(const AnsiString& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
-                        bool HasData) override;
-    void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
-                              const TStreamProc& WriteData, bool HasData) override;
+    void DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc& writeData,
+                        bool hasData) override;
+    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                              const TStreamProc& writeData, bool hasData) override;
 
     // The tag of the next value without taking it.
     TValueType NextValue();
     TValueType ReadValue();
     // Takes the next tag; EReadError "Invalid property value" when it is not Value.
-    void CheckValue(TValueType Value);
+    void CheckValue(TValueType value);
     bool EndOfList() { return NextValue() == vaNull; }
     void ReadListBegin() { CheckValue(vaList); }
     void ReadListEnd() { CheckValue(vaNull); }
@@ -177,29 +177,29 @@ public:
     AnsiString ReadString(); // any string form; wide forms in the ANSI code page
     WideString ReadWideString();
     AnsiString ReadIdent(); // vaIdent, or "False", "True", "nil", "Null" for their tags
-    uint32_t ReadSet(const std::vector<AnsiString>& Names); // unknown names are errors
+    uint32_t ReadSet(const std::vector<AnsiString>& names); // unknown names are errors
     AnsiString ReadBinary();                                // vaBinary
 
     // The items of a collection, after its vaCollection tag (taken here when it
     // has not been taken already). Items that follow replace the collection's
     // items; an empty list leaves them as they are.
-    void ReadCollection(TCollection* Collection);
+    void ReadCollection(TCollection* collection);
     // Properties of Instance up to the end of the list (the vaNull is taken).
-    void ReadProperties(TPersistent* Instance);
+    void ReadProperties(TPersistent* instance);
     // One property: its name, then its value into Instance (or skipped).
-    void ReadProperty(TPersistent* Instance);
+    void ReadProperty(TPersistent* instance);
     // A component record into Component, or, when it is null, into a new
     // component of the class the record names (owned by Root). Children are read
     // as components owned by Root. The component is marked csLoading | csReading
     // and hears Loaded once the root's reading is complete.
-    TComponent* ReadComponent(TComponent* Component);
+    TComponent* ReadComponent(TComponent* component);
     // The signature and the root record, into Root or a new component of the
     // registered class the stream names (the caller owns it).
-    TComponent* ReadRootComponent(TComponent* Root);
+    TComponent* ReadRootComponent(TComponent* root);
 
     void ReadSignature();
     AnsiString ReadStr();
-    void ReadPrefix(TFilerFlags& Flags, int& ChildPos);
+    void ReadPrefix(TFilerFlags& flags, int& childPos);
     // Steps over one value of any kind.
     void SkipValue();
     int64_t Position() const { return FPosition; }
@@ -207,14 +207,14 @@ public:
     int64_t Remaining() const { return FEnd - FPosition; }
 
 private:
-    void Read(void* Buffer, int64_t Count);
+    void Read(void* buffer, int64_t count);
     uint8_t ReadByte();
     uint32_t ReadUInt32();
     // A 32-bit byte count checked against the bytes left.
-    int64_t ReadLength(int64_t UnitSize);
-    void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
-    TComponent* ReadComponentRecord(TComponent* Component, TComponent* Parent, bool IsRoot);
-    void EndLoading(bool Succeeded);
+    int64_t ReadLength(int64_t unitSize);
+    void ReadPropValue(TPersistent* instance, const TPropInfo& prop);
+    TComponent* ReadComponentRecord(TComponent* component, TComponent* parent, bool isRoot);
+    void EndLoading(bool succeeded);
 
     int64_t FPosition = 0;
     int64_t FEnd = 0;
@@ -227,9 +227,9 @@ private:
 
 // The 80-bit extended form of the format (little-endian: 64-bit mantissa with
 // its integer bit, then sign and 15-bit exponent), to and from double.
-void DoubleToExtended(double Value, uint8_t Bytes[10]);
-double ExtendedToDouble(const uint8_t Bytes[10]);
+void DoubleToExtended(double value, uint8_t bytes[10]);
+double ExtendedToDouble(const uint8_t bytes[10]);
 
 // Converts a component stream to the class library's text form ("object Name:
 // TClass", "Prop = value", "end"). Raises EReadError for a stream that is not valid.
-void ObjectBinaryToText(TStream& Input, TStream& Output);
+void ObjectBinaryToText(TStream& input, TStream& output);

@@ -52,10 +52,10 @@ WideString UnitsFromBytes(const AnsiString& bytes)
 
 } // namespace
 
-TReader::TReader(TStream& Stream, int BufSize) : TFiler(Stream, BufSize)
+TReader::TReader(TStream& stream, int bufSize) : TFiler(stream, bufSize)
 {
-    FPosition = Stream.Position();
-    FEnd = Stream.Size();
+    FPosition = stream.Position();
+    FEnd = stream.Size();
     if (FEnd < FPosition)
         FEnd = FPosition;
 }
@@ -63,14 +63,14 @@ TReader::TReader(TStream& Stream, int BufSize) : TFiler(Stream, BufSize)
 // ---------------------------------------------------------------------------
 // Bytes
 
-void TReader::Read(void* Buffer, int64_t Count)
+void TReader::Read(void* buffer, int64_t count)
 {
-    if (Count < 0 || Count > Remaining())
+    if (count < 0 || count > Remaining())
         throw EReadError(SysConst::SReadError);
-    if (Count == 0)
+    if (count == 0)
         return;
-    FStream.ReadBuffer(Buffer, Count);
-    FPosition += Count;
+    FStream.ReadBuffer(buffer, count);
+    FPosition += count;
 }
 
 uint8_t TReader::ReadByte()
@@ -88,12 +88,12 @@ uint32_t TReader::ReadUInt32()
            (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
-int64_t TReader::ReadLength(int64_t UnitSize)
+int64_t TReader::ReadLength(int64_t unitSize)
 {
     const int64_t count = ReadUInt32();
     // A length beyond what is left is a corrupt (or hostile) stream: refuse it
     // before making room for it.
-    if (count * UnitSize > Remaining())
+    if (count * unitSize > Remaining())
         throw EReadError(SysConst::SReadError);
     return count;
 }
@@ -111,9 +111,9 @@ TValueType TReader::ReadValue()
     return static_cast<TValueType>(ReadByte());
 }
 
-void TReader::CheckValue(TValueType Value)
+void TReader::CheckValue(TValueType value)
 {
-    if (ReadValue() != Value)
+    if (ReadValue() != value)
         InvalidValue();
 }
 
@@ -290,7 +290,7 @@ AnsiString TReader::ReadIdent()
     }
 }
 
-uint32_t TReader::ReadSet(const std::vector<AnsiString>& Names)
+uint32_t TReader::ReadSet(const std::vector<AnsiString>& names)
 {
     CheckValue(vaSet);
     uint32_t mask = 0;
@@ -299,8 +299,8 @@ uint32_t TReader::ReadSet(const std::vector<AnsiString>& Names)
         if (name.empty())
             return mask;
         int index = -1;
-        for (size_t i = 0; i < Names.size() && i < 32; ++i)
-            if (SameText(Names[i], name))
+        for (size_t i = 0; i < names.size() && i < 32; ++i)
+            if (SameText(names[i], name))
                 index = static_cast<int>(i);
         if (index < 0)
             InvalidValue();
@@ -375,27 +375,27 @@ void TReader::SkipValue()
 // ---------------------------------------------------------------------------
 // Properties and collections
 
-void TReader::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
-                             const TWriterProc& WriteData, bool HasData)
+void TReader::DefineProperty(const AnsiString& name, const TReaderProc& readData,
+                             const TWriterProc& writeData, bool hasData)
 {
-    (void)WriteData;
-    (void)HasData;
-    if (FPropFound || !ReadData || !SameText(Name, FPropName))
+    (void)writeData;
+    (void)hasData;
+    if (FPropFound || !readData || !SameText(name, FPropName))
         return;
     FPropFound = true;
-    ReadData(this);
+    readData(this);
     // ReadData may have read nested properties, which reuse these fields; the
     // property asked about is handled whatever they hold now.
     FPropName.clear();
     FPropFound = true;
 }
 
-void TReader::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
-                                   const TStreamProc& WriteData, bool HasData)
+void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                                   const TStreamProc& writeData, bool hasData)
 {
-    (void)WriteData;
-    (void)HasData;
-    if (FPropFound || !ReadData || !SameText(Name, FPropName))
+    (void)writeData;
+    (void)hasData;
+    if (FPropFound || !readData || !SameText(name, FPropName))
         return;
     FPropFound = true;
     CheckValue(vaBinary);
@@ -404,27 +404,27 @@ void TReader::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& Re
     data.SetSize(count);
     Read(data.Memory(), count);
     data.SetPosition(0);
-    ReadData(data);
+    readData(data);
     FPropName.clear();
     FPropFound = true;
 }
 
-void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
+void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop)
 {
-    switch (Prop.Kind) {
+    switch (prop.Kind) {
     case pkInteger:
     case pkColor:
         if (NextValue() == vaIdent) {
             int value = 0;
-            if (!Prop.IdentToInt || !Prop.IdentToInt(ReadIdent(), value))
+            if (!prop.IdentToInt || !prop.IdentToInt(ReadIdent(), value))
                 InvalidValue();
-            Prop.SetOrd(Instance, value);
+            prop.SetOrd(instance, value);
         } else {
-            Prop.SetOrd(Instance, ReadInteger());
+            prop.SetOrd(instance, ReadInteger());
         }
         return;
     case pkInt64:
-        Prop.SetOrd(Instance, ReadInt64());
+        prop.SetOrd(instance, ReadInt64());
         return;
     case pkBoolean: {
         if (NextValue() == vaIdent) {
@@ -432,33 +432,33 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
             const AnsiString ident = ReadIdent();
             if (!SameText(ident, "True") && !SameText(ident, "False"))
                 InvalidValue();
-            Prop.SetOrd(Instance, SameText(ident, "True") ? 1 : 0);
+            prop.SetOrd(instance, SameText(ident, "True") ? 1 : 0);
         } else {
-            Prop.SetOrd(Instance, ReadBoolean() ? 1 : 0);
+            prop.SetOrd(instance, ReadBoolean() ? 1 : 0);
         }
         return;
     }
     case pkEnumeration: {
-        const int value = GetEnumValue(Prop, ReadIdent());
+        const int value = GetEnumValue(prop, ReadIdent());
         if (value < 0)
             InvalidValue();
-        Prop.SetOrd(Instance, value);
+        prop.SetOrd(instance, value);
         return;
     }
     case pkSet:
-        Prop.SetOrd(Instance, ReadSet(Prop.EnumNames));
+        prop.SetOrd(instance, ReadSet(prop.EnumNames));
         return;
     case pkString:
-        Prop.SetStr(Instance, ReadString());
+        prop.SetStr(instance, ReadString());
         return;
     case pkWideString:
-        Prop.SetWide(Instance, ReadWideString());
+        prop.SetWide(instance, ReadWideString());
         return;
     case pkFloat:
-        Prop.SetFloat(Instance, ReadFloat());
+        prop.SetFloat(instance, ReadFloat());
         return;
     case pkBinary:
-        Prop.SetStr(Instance, ReadBinary());
+        prop.SetStr(instance, ReadBinary());
         return;
     case pkObject:
     case pkCollection: {
@@ -468,8 +468,8 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
             ReadValue();
             return;
         }
-        auto* collection = dynamic_cast<TCollection*>(Prop.GetObject(Instance));
-        if (tag != vaCollection || (!collection && Prop.Kind == pkObject))
+        auto* collection = dynamic_cast<TCollection*>(prop.GetObject(instance));
+        if (tag != vaCollection || (!collection && prop.Kind == pkObject))
             InvalidValue();
         ReadValue();
         ReadCollection(collection);
@@ -478,11 +478,11 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
     }
 }
 
-void TReader::ReadProperty(TPersistent* Instance)
+void TReader::ReadProperty(TPersistent* instance)
 {
     const AnsiString path = ReadStr();
     // "Font.Height": every part before the last names a sub-object.
-    TPersistent* target = Instance;
+    TPersistent* target = instance;
     size_t start = 0;
     for (size_t dot = path.find('.'); dot != AnsiString::npos; dot = path.find('.', start)) {
         const TPropInfo* prop = GetPropInfo(target, path.substr(start, dot - start));
@@ -509,31 +509,31 @@ void TReader::ReadProperty(TPersistent* Instance)
         SkipValue();
 }
 
-void TReader::ReadProperties(TPersistent* Instance)
+void TReader::ReadProperties(TPersistent* instance)
 {
     while (!EndOfList())
-        ReadProperty(Instance);
+        ReadProperty(instance);
     ReadListEnd();
 }
 
-void TReader::ReadCollection(TCollection* Collection)
+void TReader::ReadCollection(TCollection* collection)
 {
     if (NextValue() == vaCollection)
         ReadValue();
     TNesting nesting(FNesting);
-    if (Collection)
-        Collection->BeginUpdate();
+    if (collection)
+        collection->BeginUpdate();
     try {
-        if (Collection && !EndOfList())
-            Collection->Clear();
+        if (collection && !EndOfList())
+            collection->Clear();
         while (!EndOfList()) {
             // An item may start with its order, which the class library ignores too.
             const TValueType tag = NextValue();
             if (tag == vaInt8 || tag == vaInt16 || tag == vaInt32)
                 ReadInteger();
             ReadListBegin();
-            if (Collection) {
-                ReadProperties(Collection->Add());
+            if (collection) {
+                ReadProperties(collection->Add());
             } else {
                 while (!EndOfList()) {
                     ReadStr();
@@ -544,12 +544,12 @@ void TReader::ReadCollection(TCollection* Collection)
         }
         ReadListEnd();
     } catch (...) {
-        if (Collection)
-            Collection->EndUpdate();
+        if (collection)
+            collection->EndUpdate();
         throw;
     }
-    if (Collection)
-        Collection->EndUpdate();
+    if (collection)
+        collection->EndUpdate();
 }
 
 // ---------------------------------------------------------------------------
@@ -565,18 +565,18 @@ void TReader::ReadSignature()
         InvalidImage();
 }
 
-void TReader::ReadPrefix(TFilerFlags& Flags, int& ChildPos)
+void TReader::ReadPrefix(TFilerFlags& flags, int& childPos)
 {
-    Flags = 0;
-    ChildPos = 0;
+    flags = 0;
+    childPos = 0;
     if ((NextValue() & 0xF0) != 0xF0)
         return;
-    Flags = ReadByte() & 0x0F;
-    if (Flags & ffChildPos)
-        ChildPos = ReadInteger();
+    flags = ReadByte() & 0x0F;
+    if (flags & ffChildPos)
+        childPos = ReadInteger();
 }
 
-TComponent* TReader::ReadComponentRecord(TComponent* Component, TComponent* Parent, bool IsRoot)
+TComponent* TReader::ReadComponentRecord(TComponent* component, TComponent* parent, bool isRoot)
 {
     TNesting nesting(FNesting);
     TFilerFlags flags = 0;
@@ -587,9 +587,9 @@ TComponent* TReader::ReadComponentRecord(TComponent* Component, TComponent* Pare
 
     // A component made here is freed again when its reading fails.
     std::unique_ptr<TComponent> created;
-    TComponent* result = Component;
+    TComponent* result = component;
     if (!result) {
-        TComponent* owner = IsRoot ? nullptr : (FRoot ? FRoot : Parent);
+        TComponent* owner = isRoot ? nullptr : (FRoot ? FRoot : parent);
         TPersistent* instance = FindClass(className)->Create(owner);
         result = dynamic_cast<TComponent*>(instance);
         if (!result) {
@@ -597,10 +597,10 @@ TComponent* TReader::ReadComponentRecord(TComponent* Component, TComponent* Pare
             InvalidImage();
         }
         created.reset(result);
-        if (Parent)
-            result->SetParentComponent(Parent);
+        if (parent)
+            result->SetParentComponent(parent);
     }
-    if (IsRoot)
+    if (isRoot)
         FRoot = result;
 
     const size_t loadedBefore = FLoaded.size();
@@ -618,7 +618,7 @@ TComponent* TReader::ReadComponentRecord(TComponent* Component, TComponent* Pare
         if (created) {
             // Whatever was read into it goes with it.
             FLoaded.resize(loadedBefore);
-            if (IsRoot)
+            if (isRoot)
                 FRoot = nullptr;
         }
         throw;
@@ -627,13 +627,13 @@ TComponent* TReader::ReadComponentRecord(TComponent* Component, TComponent* Pare
     return result;
 }
 
-void TReader::EndLoading(bool Succeeded)
+void TReader::EndLoading(bool succeeded)
 {
     std::vector<TComponent*> loaded;
     loaded.swap(FLoaded);
     for (TComponent* component : loaded)
         component->Exclude(csReading);
-    if (!Succeeded) {
+    if (!succeeded) {
         for (TComponent* component : loaded)
             component->Exclude(csLoading);
         return;
@@ -642,7 +642,7 @@ void TReader::EndLoading(bool Succeeded)
         component->Loaded();
 }
 
-TComponent* TReader::ReadComponent(TComponent* Component)
+TComponent* TReader::ReadComponent(TComponent* component)
 {
     // Read on its own (not inside a root's record), the component hears Loaded
     // as soon as its record is complete.
@@ -650,7 +650,7 @@ TComponent* TReader::ReadComponent(TComponent* Component)
     ++FComponentDepth;
     TComponent* result = nullptr;
     try {
-        result = ReadComponentRecord(Component, nullptr, false);
+        result = ReadComponentRecord(component, nullptr, false);
     } catch (...) {
         --FComponentDepth;
         if (outermost)
@@ -663,13 +663,13 @@ TComponent* TReader::ReadComponent(TComponent* Component)
     return result;
 }
 
-TComponent* TReader::ReadRootComponent(TComponent* Root)
+TComponent* TReader::ReadRootComponent(TComponent* root)
 {
     ReadSignature();
     ++FComponentDepth;
     TComponent* result = nullptr;
     try {
-        result = ReadComponentRecord(Root, nullptr, true);
+        result = ReadComponentRecord(root, nullptr, true);
     } catch (...) {
         --FComponentDepth;
         EndLoading(false);
@@ -680,8 +680,8 @@ TComponent* TReader::ReadRootComponent(TComponent* Root)
     return result;
 }
 
-TComponent* TStream::ReadComponent(TComponent* Instance)
+TComponent* TStream::ReadComponent(TComponent* instance)
 {
     TReader reader(*this, 4096);
-    return reader.ReadRootComponent(Instance);
+    return reader.ReadRootComponent(instance);
 }

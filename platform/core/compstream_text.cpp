@@ -16,13 +16,13 @@ namespace {
 // Printable runs go between quotes (a quote doubled), other characters become
 // #n, as the class library's text form writes them. The printable characters
 // are those from 32 to LastPrintable.
-template <typename Char> AnsiString QuoteText(const std::basic_string<Char>& s, unsigned LastPrintable)
+template <typename Char> AnsiString QuoteText(const std::basic_string<Char>& s, unsigned lastPrintable)
 {
     AnsiString out;
     bool quoted = false;
     for (Char ch : s) {
         const auto c = static_cast<std::make_unsigned_t<Char>>(ch);
-        if (c < 32 || c > LastPrintable) {
+        if (c < 32 || c > lastPrintable) {
             if (quoted)
                 out += '\'';
             quoted = false;
@@ -68,7 +68,7 @@ AnsiString FloatText(double value)
 
 class TTextConverter {
 public:
-    TTextConverter(TStream& Input, TStream& Output) : FReader(Input), FOutput(Output) {}
+    TTextConverter(TStream& input, TStream& output) : FReader(input), FOutput(output) {}
 
     void Convert()
     {
@@ -222,8 +222,8 @@ private:
 
 } // namespace
 
-void ObjectBinaryToText(TStream& Input, TStream& Output)
+void ObjectBinaryToText(TStream& input, TStream& output)
 {
-    TTextConverter converter(Input, Output);
+    TTextConverter converter(input, output);
     converter.Convert();
 }

@@ -89,12 +89,12 @@ AnsiString KeyValue(const AnsiString& line)
 // ---------------------------------------------------------------------------
 // Reading the file
 
-TIniLoadResult LoadIniText(const AnsiString& FileName, AnsiString& Text)
+TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text)
 {
-    Text.clear();
+    text.clear();
     int handle;
     do
-        handle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     while (handle < 0 && errno == EINTR);
     if (handle < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? TIniLoadResult::Missing : TIniLoadResult::Unreadable;
@@ -118,7 +118,7 @@ TIniLoadResult LoadIniText(const AnsiString& FileName, AnsiString& Text)
             data.append(buffer, static_cast<size_t>(n));
         }
         if (result == TIniLoadResult::Loaded)
-            Text.swap(data);
+            text.swap(data);
     }
     ::close(handle);
     return result;
@@ -154,32 +154,32 @@ void TIniData::TSection::IndexKeys()
         }
 }
 
-void TIniData::SetText(const AnsiString& Text)
+void TIniData::SetText(const AnsiString& text)
 {
     FSections.clear();
     FSectionIndex.clear();
     FSections.push_back(std::make_unique<TSection>());
     size_t pos = 0;
     FBom.clear();
-    if (Text.compare(0, 3, Bom) == 0) {
+    if (text.compare(0, 3, Bom) == 0) {
         FBom = Bom;
         pos = 3;
     }
-    size_t firstBreak = Text.find('\n', pos);
-    bool crlfFile = firstBreak != AnsiString::npos && firstBreak > pos && Text[firstBreak - 1] == '\r';
+    size_t firstBreak = text.find('\n', pos);
+    bool crlfFile = firstBreak != AnsiString::npos && firstBreak > pos && text[firstBreak - 1] == '\r';
     FBreak = crlfFile ? brCRLF : brLF;
 
     TSection* section = FSections.back().get();
-    while (pos < Text.size()) {
-        size_t end = Text.find('\n', pos);
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
         TLine line;
         if (end == AnsiString::npos) {
-            line.Text = Text.substr(pos);
+            line.Text = text.substr(pos);
             line.Break = brNone;
-            pos = Text.size();
+            pos = text.size();
         } else {
-            bool crlf = end > pos && Text[end - 1] == '\r';
-            line.Text = Text.substr(pos, end - pos - (crlf ? 1 : 0));
+            bool crlf = end > pos && text[end - 1] == '\r';
+            line.Text = text.substr(pos, end - pos - (crlf ? 1 : 0));
             line.Break = crlf ? brCRLF : brLF;
             pos = end + 1;
         }
@@ -254,21 +254,21 @@ std::vector<AnsiString> TIniData::Lines() const
     return lines;
 }
 
-TIniData::TSection* TIniData::FindSection(const AnsiString& Section) const
+TIniData::TSection* TIniData::FindSection(const AnsiString& section) const
 {
-    auto found = FSectionIndex.find(NameKey(Section));
+    auto found = FSectionIndex.find(NameKey(section));
     return found == FSectionIndex.end() ? nullptr : found->second;
 }
 
-bool TIniData::ReadValue(const AnsiString& Section, const AnsiString& Ident, AnsiString& Value) const
+bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value) const
 {
-    const TSection* section = FindSection(Section);
+    const TSection* section = FindSection(sectionName);
     if (!section)
         return false;
-    auto found = section->Keys.find(NameKey(Ident));
+    auto found = section->Keys.find(NameKey(identName));
     if (found == section->Keys.end())
         return false;
-    Value = KeyValue(section->Lines[found->second].Text);
+    value = KeyValue(section->Lines[found->second].Text);
     return true;
 }
 
@@ -291,15 +291,16 @@ void TIniData::EnsureFinalBreak()
         }
 }
 
-bool TIniData::WriteValue(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value)
+bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& identName,
+                          const AnsiString& newValue)
 {
-    const AnsiString ident = CleanName(Ident);
-    const AnsiString value = OneLine(Value);
-    TSection* section = FindSection(Section);
+    const AnsiString ident = CleanName(identName);
+    const AnsiString value = OneLine(newValue);
+    TSection* section = FindSection(sectionName);
     if (!section) {
         EnsureFinalBreak();
         auto added = std::make_unique<TSection>();
-        added->Name = CleanName(Section);
+        added->Name = CleanName(sectionName);
         added->HasHeader = true;
         added->AddLine({"[" + added->Name + "]", FBreak, lkHeader});
         added->AddLine({ident + "=" + value, FBreak, lkKey});
@@ -334,25 +335,25 @@ bool TIniData::WriteValue(const AnsiString& Section, const AnsiString& Ident, co
     return true;
 }
 
-bool TIniData::EraseSection(const AnsiString& Section)
+bool TIniData::EraseSection(const AnsiString& section)
 {
-    const AnsiString name = NameKey(Section);
+    const AnsiString name = NameKey(section);
     if (!FSectionIndex.count(name))
         return false;
     std::vector<std::unique_ptr<TSection>> kept;
     kept.reserve(FSections.size());
-    for (auto& section : FSections)
-        if (!section->HasHeader || NameKey(section->Name) != name)
-            kept.push_back(std::move(section));
+    for (auto& entry : FSections)
+        if (!entry->HasHeader || NameKey(entry->Name) != name)
+            kept.push_back(std::move(entry));
     FSections.swap(kept);
     IndexSections();
     return true;
 }
 
-bool TIniData::DeleteKey(const AnsiString& Section, const AnsiString& Ident)
+bool TIniData::DeleteKey(const AnsiString& sectionName, const AnsiString& identName)
 {
-    TSection* section = FindSection(Section);
-    const AnsiString ident = NameKey(Ident);
+    TSection* section = FindSection(sectionName);
+    const AnsiString ident = NameKey(identName);
     if (!section || !section->Keys.count(ident))
         return false;
     std::vector<TLine> kept;
@@ -374,10 +375,10 @@ std::vector<AnsiString> TIniData::SectionNames() const
     return names;
 }
 
-std::vector<AnsiString> TIniData::SectionKeys(const AnsiString& Section) const
+std::vector<AnsiString> TIniData::SectionKeys(const AnsiString& sectionName) const
 {
     std::vector<AnsiString> keys;
-    if (const TSection* section = FindSection(Section))
+    if (const TSection* section = FindSection(sectionName))
         for (size_t i = 0; i < section->Lines.size(); ++i)
             if (section->Lines[i].Kind == lkKey) {
                 AnsiString name = KeyName(section->Lines[i].Text);
@@ -387,10 +388,10 @@ std::vector<AnsiString> TIniData::SectionKeys(const AnsiString& Section) const
     return keys;
 }
 
-std::vector<std::pair<AnsiString, AnsiString>> TIniData::SectionValues(const AnsiString& Section) const
+std::vector<std::pair<AnsiString, AnsiString>> TIniData::SectionValues(const AnsiString& sectionName) const
 {
     std::vector<std::pair<AnsiString, AnsiString>> values;
-    if (const TSection* section = FindSection(Section))
+    if (const TSection* section = FindSection(sectionName))
         for (size_t i = 0; i < section->Lines.size(); ++i)
             if (section->Lines[i].Kind == lkKey) {
                 AnsiString name = KeyName(section->Lines[i].Text);

@@ -19,7 +19,7 @@ enum class TIniLoadResult { Loaded, Missing, Unreadable };
 // Reads a whole ini file into Text. Missing: no such file. Unreadable: it exists
 // but is no regular file (a folder, a FIFO), cannot be read, or is larger than
 // MaxIniFileSize. Never blocks on a FIFO.
-TIniLoadResult LoadIniText(const AnsiString& FileName, AnsiString& Text);
+TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text);
 
 // The lines of an ini file, grouped by section. Section and key names match
 // ignoring ASCII case; the first section of a name and the first key of a name
@@ -40,23 +40,23 @@ public:
     TIniData(const TIniData&) = delete;
     TIniData& operator=(const TIniData&) = delete;
 
-    void SetText(const AnsiString& Text);
+    void SetText(const AnsiString& text);
     AnsiString Text() const;
     // Each line without its break; the first one with the byte-order mark.
     std::vector<AnsiString> Lines() const;
     // The line break of the file (its first one), used for new lines: LF when it has none.
     const char* LineBreak() const;
 
-    bool ReadValue(const AnsiString& Section, const AnsiString& Ident, AnsiString& Value) const;
-    bool WriteValue(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);
+    bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value) const;
+    bool WriteValue(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
     // Removes every section of the name, header and lines.
-    bool EraseSection(const AnsiString& Section);
+    bool EraseSection(const AnsiString& section);
     // Removes every line of the key in the section that is read.
-    bool DeleteKey(const AnsiString& Section, const AnsiString& Ident);
+    bool DeleteKey(const AnsiString& section, const AnsiString& ident);
 
     std::vector<AnsiString> SectionNames() const; // as written, each name once, file order
-    std::vector<AnsiString> SectionKeys(const AnsiString& Section) const; // each key once, file order
-    std::vector<std::pair<AnsiString, AnsiString>> SectionValues(const AnsiString& Section) const;
+    std::vector<AnsiString> SectionKeys(const AnsiString& section) const; // each key once, file order
+    std::vector<std::pair<AnsiString, AnsiString>> SectionValues(const AnsiString& section) const;
 
 private:
     enum TBreak : uint8_t { brNone, brLF, brCRLF };
@@ -78,7 +78,7 @@ private:
         void IndexKeys();
     };
 
-    TSection* FindSection(const AnsiString& Section) const;
+    TSection* FindSection(const AnsiString& section) const;
     void IndexSections();
     TBreak BreakAfter(const AnsiString& text) const;
     void EnsureFinalBreak();

@@ -9,39 +9,39 @@
 // ---------------------------------------------------------------------------
 // TCustomIniFile
 
-int TCustomIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident, int Default)
+int TCustomIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, int Default)
 {
-    return StrToIntDef(ReadString(Section, Ident, AnsiString()), Default);
+    return StrToIntDef(ReadString(section, ident, AnsiString()), Default);
 }
 
-void TCustomIniFile::WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value)
+void TCustomIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, int value)
 {
-    WriteString(Section, Ident, IntToStr(Value));
+    WriteString(section, ident, IntToStr(value));
 }
 
-bool TCustomIniFile::ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default)
+bool TCustomIniFile::ReadBool(const AnsiString& section, const AnsiString& ident, bool Default)
 {
-    return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+    return ReadInteger(section, ident, Default ? 1 : 0) != 0;
 }
 
-void TCustomIniFile::WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value)
+void TCustomIniFile::WriteBool(const AnsiString& section, const AnsiString& ident, bool value)
 {
-    WriteString(Section, Ident, Value ? "1" : "0");
+    WriteString(section, ident, value ? "1" : "0");
 }
 
-bool TCustomIniFile::SectionExists(const AnsiString& Section)
+bool TCustomIniFile::SectionExists(const AnsiString& section)
 {
     TStringList keys;
-    ReadSection(Section, keys);
+    ReadSection(section, keys);
     return keys.Count() > 0;
 }
 
-bool TCustomIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident)
+bool TCustomIniFile::ValueExists(const AnsiString& section, const AnsiString& ident)
 {
     TStringList keys;
-    ReadSection(Section, keys);
+    ReadSection(section, keys);
     for (int i = 0; i < keys.Count(); ++i)
-        if (SameText(keys[i], Trim(Ident)))
+        if (SameText(keys[i], Trim(ident)))
             return true;
     return false;
 }
@@ -67,9 +67,9 @@ bool LoadIniData(const AnsiString& fileName, TIniData& data)
 
 } // namespace
 
-TIniFile::TIniFile(const AnsiString& FileName) : TCustomIniFile(FileName), FData(std::make_unique<TIniData>())
+TIniFile::TIniFile(const AnsiString& fileName) : TCustomIniFile(fileName), FData(std::make_unique<TIniData>())
 {
-    LoadIniData(FileName, *FData);
+    LoadIniData(fileName, *FData);
 }
 
 TIniFile::~TIniFile()
@@ -81,69 +81,69 @@ TIniFile::~TIniFile()
     }
 }
 
-AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default)
+AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& Default)
 {
     AnsiString value;
-    return FData->ReadValue(Section, Ident, value) ? value : Default;
+    return FData->ReadValue(section, ident, value) ? value : Default;
 }
 
-void TIniFile::Changed(TIniChange Change)
+void TIniFile::Changed(TIniChange change)
 {
     if (FRecordChanges)
-        FChanges.push_back(std::move(Change));
+        FChanges.push_back(std::move(change));
     FModified = true;
 }
 
-void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value)
+void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value)
 {
-    if (FData->WriteValue(Section, Ident, Value))
-        Changed({TIniChange::ckWrite, Section, Ident, Value});
+    if (FData->WriteValue(section, ident, value))
+        Changed({TIniChange::ckWrite, section, ident, value});
 }
 
-void TIniFile::ReadSection(const AnsiString& Section, TStrings& Strings)
+void TIniFile::ReadSection(const AnsiString& section, TStrings& strings)
 {
-    Strings.BeginUpdate();
-    Strings.Clear();
-    for (const AnsiString& key : FData->SectionKeys(Section))
-        Strings.Add(key);
-    Strings.EndUpdate();
+    strings.BeginUpdate();
+    strings.Clear();
+    for (const AnsiString& key : FData->SectionKeys(section))
+        strings.Add(key);
+    strings.EndUpdate();
 }
 
-void TIniFile::ReadSections(TStrings& Strings)
+void TIniFile::ReadSections(TStrings& strings)
 {
-    Strings.BeginUpdate();
-    Strings.Clear();
+    strings.BeginUpdate();
+    strings.Clear();
     for (const AnsiString& name : FData->SectionNames())
-        Strings.Add(name);
-    Strings.EndUpdate();
+        strings.Add(name);
+    strings.EndUpdate();
 }
 
-void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings& Strings)
+void TIniFile::ReadSectionValues(const AnsiString& section, TStrings& strings)
 {
-    Strings.BeginUpdate();
-    Strings.Clear();
-    for (const auto& entry : FData->SectionValues(Section))
-        Strings.Add(entry.first + "=" + entry.second);
-    Strings.EndUpdate();
+    strings.BeginUpdate();
+    strings.Clear();
+    for (const auto& entry : FData->SectionValues(section))
+        strings.Add(entry.first + "=" + entry.second);
+    strings.EndUpdate();
 }
 
-void TIniFile::EraseSection(const AnsiString& Section)
+void TIniFile::EraseSection(const AnsiString& section)
 {
-    if (FData->EraseSection(Section))
-        Changed({TIniChange::ckEraseSection, Section, AnsiString(), AnsiString()});
+    if (FData->EraseSection(section))
+        Changed({TIniChange::ckEraseSection, section, AnsiString(), AnsiString()});
 }
 
-void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident)
+void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident)
 {
-    if (FData->DeleteKey(Section, Ident))
-        Changed({TIniChange::ckDeleteKey, Section, Ident, AnsiString()});
+    if (FData->DeleteKey(section, ident))
+        Changed({TIniChange::ckDeleteKey, section, ident, AnsiString()});
 }
 
-void TIniFile::WriteFile(const AnsiString& Text)
+void TIniFile::WriteFile(const AnsiString& text)
 {
     try {
-        SafeWriteFile(FileName(), [&Text](TStream& stream) {
-            stream.WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+        SafeWriteFile(FileName(), [&text](TStream& stream) {
+            stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
         });
     } catch (const Exception&) {
         IniWriteError(FileName());
@@ -183,7 +183,7 @@ void TIniFile::UpdateFile()
 // ---------------------------------------------------------------------------
 // TMemIniFile
 
-TMemIniFile::TMemIniFile(const AnsiString& FileName) : TIniFile(FileName)
+TMemIniFile::TMemIniFile(const AnsiString& fileName) : TIniFile(fileName)
 {
     // The whole content is written at UpdateFile: no edits to replay.
     FRecordChanges = false;
@@ -209,23 +209,23 @@ void TMemIniFile::UpdateFile()
     FModified = false;
 }
 
-void TMemIniFile::SetStrings(const TStrings& List)
+void TMemIniFile::SetStrings(const TStrings& list)
 {
     const AnsiString lineBreak = FData->LineBreak();
     AnsiString text;
-    for (int i = 0; i < List.Count(); ++i)
-        text += List[i] + lineBreak;
+    for (int i = 0; i < list.Count(); ++i)
+        text += list[i] + lineBreak;
     if (text != FData->Text()) {
         FData->SetText(text);
         FModified = true;
     }
 }
 
-void TMemIniFile::GetStrings(TStrings& List) const
+void TMemIniFile::GetStrings(TStrings& list) const
 {
-    List.BeginUpdate();
-    List.Clear();
+    list.BeginUpdate();
+    list.Clear();
     for (const AnsiString& line : FData->Lines())
-        List.Add(line);
-    List.EndUpdate();
+        list.Add(line);
+    list.EndUpdate();
 }

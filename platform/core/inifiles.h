@@ -17,31 +17,31 @@ class TIniData;
 
 class TCustomIniFile : public TObject {
 public:
-    explicit TCustomIniFile(const AnsiString& FileName) : FFileName(FileName) {}
+    explicit TCustomIniFile(const AnsiString& fileName) : FFileName(fileName) {}
     const char* ClassName() const override { return "TCustomIniFile"; }
     const AnsiString& FileName() const { return FFileName; }
 
-    virtual AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident,
+    virtual AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
                                   const AnsiString& Default) = 0;
     // A value holding CR or LF is written with each line break as one blank:
     // a raw line break would end the line and corrupt the file.
-    virtual void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) = 0;
+    virtual void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) = 0;
     // Decimal, "$hex" or "0xhex"; Default for a missing or unreadable value.
-    virtual int ReadInteger(const AnsiString& Section, const AnsiString& Ident, int Default);
-    virtual void WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value);
+    virtual int ReadInteger(const AnsiString& section, const AnsiString& ident, int Default);
+    virtual void WriteInteger(const AnsiString& section, const AnsiString& ident, int value);
     // "0" is false, any other integer true; Default for anything else.
-    virtual bool ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default);
-    virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value); // "1" / "0"
+    virtual bool ReadBool(const AnsiString& section, const AnsiString& ident, bool Default);
+    virtual void WriteBool(const AnsiString& section, const AnsiString& ident, bool value); // "1" / "0"
 
     // These clear Strings first.
-    virtual void ReadSection(const AnsiString& Section, TStrings& Strings) = 0; // keys, in file order
-    virtual void ReadSections(TStrings& Strings) = 0;
-    virtual void ReadSectionValues(const AnsiString& Section, TStrings& Strings) = 0; // "key=value"
-    virtual void EraseSection(const AnsiString& Section) = 0;
-    virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident) = 0;
+    virtual void ReadSection(const AnsiString& section, TStrings& strings) = 0; // keys, in file order
+    virtual void ReadSections(TStrings& strings) = 0;
+    virtual void ReadSectionValues(const AnsiString& section, TStrings& strings) = 0; // "key=value"
+    virtual void EraseSection(const AnsiString& section) = 0;
+    virtual void DeleteKey(const AnsiString& section, const AnsiString& ident) = 0;
     // A section exists when it holds a key.
-    virtual bool SectionExists(const AnsiString& Section);
-    virtual bool ValueExists(const AnsiString& Section, const AnsiString& Ident);
+    virtual bool SectionExists(const AnsiString& section);
+    virtual bool ValueExists(const AnsiString& section, const AnsiString& ident);
     // Writes pending changes; EIniFileException "Unable to write to <file>" on failure.
     virtual void UpdateFile() = 0;
 
@@ -61,18 +61,18 @@ private:
 // replaced (EIniFileException).
 class TIniFile : public TCustomIniFile {
 public:
-    explicit TIniFile(const AnsiString& FileName);
+    explicit TIniFile(const AnsiString& fileName);
     ~TIniFile() override;
     const char* ClassName() const override { return "TIniFile"; }
 
-    AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident,
+    AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
                           const AnsiString& Default) override;
-    void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) override;
-    void ReadSection(const AnsiString& Section, TStrings& Strings) override;
-    void ReadSections(TStrings& Strings) override;
-    void ReadSectionValues(const AnsiString& Section, TStrings& Strings) override;
-    void EraseSection(const AnsiString& Section) override;
-    void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
+    void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) override;
+    void ReadSection(const AnsiString& section, TStrings& strings) override;
+    void ReadSections(TStrings& strings) override;
+    void ReadSectionValues(const AnsiString& section, TStrings& strings) override;
+    void EraseSection(const AnsiString& section) override;
+    void DeleteKey(const AnsiString& section, const AnsiString& ident) override;
     void UpdateFile() override;
 
     // True while there are changes that UpdateFile has not written.
@@ -86,10 +86,10 @@ protected:
         AnsiString Ident;
         AnsiString Value;
     };
-    void Changed(TIniChange Change);
+    void Changed(TIniChange change);
     // Replaces the file with Text; EIniFileException when it cannot, or when
     // the file exists and cannot be read.
-    void WriteFile(const AnsiString& Text);
+    void WriteFile(const AnsiString& text);
 
     std::unique_ptr<TIniData> FData;
     std::vector<TIniChange> FChanges; // the edits since the file was last read or written
@@ -101,12 +101,12 @@ protected:
 // the whole content of the object (edits made to the file meanwhile are lost).
 class TMemIniFile : public TIniFile {
 public:
-    explicit TMemIniFile(const AnsiString& FileName);
+    explicit TMemIniFile(const AnsiString& fileName);
     ~TMemIniFile() override; // drops unwritten changes
     const char* ClassName() const override { return "TMemIniFile"; }
     void UpdateFile() override;
     // Replaces the whole content with ini text, one line per entry (as if read from the file).
-    void SetStrings(const TStrings& List);
+    void SetStrings(const TStrings& list);
     // The lines of the content, comments and blank lines included.
-    void GetStrings(TStrings& List) const;
+    void GetStrings(TStrings& list) const;
 };

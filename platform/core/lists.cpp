@@ -281,7 +281,7 @@ void TObjectList::Move(int curIndex, int newIndex)
     MoveEntry(FItems, curIndex, newIndex);
 }
 
-void TObjectList::Sort(const std::function<int(TObject* Item1, TObject* Item2)>& compare)
+void TObjectList::Sort(const std::function<int(TObject* item1, TObject* item2)>& compare)
 {
     std::stable_sort(FItems.begin(), FItems.end(),
                      [&compare](TObject* a, TObject* b) { return compare(a, b) < 0; });

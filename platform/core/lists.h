@@ -10,20 +10,20 @@
 #include "platform/core/object.h"
 
 // Compares two entries: negative, 0 or positive.
-using TListSortCompare = std::function<int(void* Item1, void* Item2)>;
+using TListSortCompare = std::function<int(void* item1, void* item2)>;
 
 // Holds pointers and owns nothing.
 // Makes room for one more entry when Items is full, growing as the class
 // library's lists grow: by a quarter past 64 entries, by 16 past 8, else by 4.
 // A long list (a document's items, one per line of a log) then keeps at most a
 // quarter of its size spare, where doubling would keep up to as much again.
-template <class T> void GrowListForOne(std::vector<T>& Items)
+template <class T> void GrowListForOne(std::vector<T>& items)
 {
-    const size_t capacity = Items.capacity();
-    if (Items.size() < capacity)
+    const size_t capacity = items.capacity();
+    if (items.size() < capacity)
         return;
     const size_t delta = capacity > 64 ? capacity / 4 : capacity > 8 ? 16 : 4;
-    Items.reserve(capacity + delta);
+    items.reserve(capacity + delta);
 }
 
 class TList : public TObject {
@@ -94,7 +94,7 @@ public:
     int IndexOf(const TObject* item) const;
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);
-    void Sort(const std::function<int(TObject* Item1, TObject* Item2)>& compare);
+    void Sort(const std::function<int(TObject* item1, TObject* item2)>& compare);
     // Frees from index 0 upwards. The list is already empty while the entries are
     // freed; entries that their destructors add are freed as well.
     virtual void Clear();

@@ -4,24 +4,24 @@
 
 #include "platform/core/sysutils.h"
 
-void TPersistent::Assign(const TPersistent* Source)
+void TPersistent::Assign(const TPersistent* source)
 {
     // The destination did not recognise Source (a subclass would have handled
     // it before calling here), so the source gets its turn through AssignTo.
-    if (Source)
-        Source->AssignTo(this);
+    if (source)
+        source->AssignTo(this);
     else
         AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) const
+void TPersistent::AssignTo(TPersistent* dest) const
 {
     // Neither side knows the other: the message names the source first.
-    Dest->AssignError(this);
+    dest->AssignError(this);
 }
 
-void TPersistent::AssignError(const TPersistent* Source) const
+void TPersistent::AssignError(const TPersistent* source) const
 {
-    const char* sourceName = Source ? Source->ClassName() : "nil";
+    const char* sourceName = source ? source->ClassName() : "nil";
     throw EConvertError(Format(SysConst::SAssignError, {sourceName, ClassName()}));
 }

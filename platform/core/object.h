@@ -24,7 +24,7 @@ public:
 };
 
 // An event: a callable member, called only when set. Sender is the object that raises it.
-using TNotifyEvent = std::function<void(TObject* Sender)>;
+using TNotifyEvent = std::function<void(TObject* sender)>;
 
 class TPersistent : public TObject {
 public:
@@ -34,21 +34,21 @@ public:
     // passes the rest here; the default asks Source to AssignTo this object. A
     // pair that neither side knows raises EConvertError "Cannot assign a <source
     // class> to a <this class>", with "nil" as the source class for a null Source.
-    virtual void Assign(const TPersistent* Source);
+    virtual void Assign(const TPersistent* source);
 
     // Streaming (see typinfo.h and compstream.h): the table of the properties the
     // class publishes (none by default; a subclass's table names its parent's), and
     // the properties it streams itself through Filer->DefineProperty/DefineBinaryProperty.
     virtual const TPropertyTable* PropertyTable() const { return nullptr; }
-    virtual void DefineProperties(TFiler* Filer) { (void)Filer; }
+    virtual void DefineProperties(TFiler* filer) { (void)filer; }
 
 protected:
     // Copies this object into Dest when this class knows Dest's; the default
     // raises the assign error.
-    virtual void AssignTo(TPersistent* Dest) const;
+    virtual void AssignTo(TPersistent* dest) const;
     // The owner in the object tree (for names in messages); none by default.
     virtual TPersistent* GetOwner() const { return nullptr; }
 
 private:
-    [[noreturn]] void AssignError(const TPersistent* Source) const;
+    [[noreturn]] void AssignError(const TPersistent* source) const;
 };

@@ -50,8 +50,8 @@ AnsiString RegistryStoreFileName()
     return IncludeTrailingPathDelimiter(ConfigFolder()) + "kelvor/registry.ini";
 }
 
-TRegistryIniFile::TRegistryIniFile(const AnsiString& Key)
-    : TCustomIniFile(Key), FKey(NormalKey(Key)), FStore(std::make_unique<TIniFile>(RegistryStoreFileName()))
+TRegistryIniFile::TRegistryIniFile(const AnsiString& key)
+    : TCustomIniFile(key), FKey(NormalKey(key)), FStore(std::make_unique<TIniFile>(RegistryStoreFileName()))
 {}
 
 TRegistryIniFile::~TRegistryIniFile()
@@ -63,60 +63,60 @@ TRegistryIniFile::~TRegistryIniFile()
     }
 }
 
-AnsiString TRegistryIniFile::SectionName(const AnsiString& Section) const
+AnsiString TRegistryIniFile::SectionName(const AnsiString& section) const
 {
-    AnsiString section = NormalKey(Section);
-    if (section.empty())
+    AnsiString key = NormalKey(section);
+    if (key.empty())
         return FKey;
-    return FKey.empty() ? section : FKey + "\\" + section;
+    return FKey.empty() ? key : FKey + "\\" + key;
 }
 
-AnsiString TRegistryIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident,
+AnsiString TRegistryIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
                                         const AnsiString& Default)
 {
-    return FStore->ReadString(SectionName(Section), Ident, Default);
+    return FStore->ReadString(SectionName(section), ident, Default);
 }
 
-void TRegistryIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident,
-                                   const AnsiString& Value)
+void TRegistryIniFile::WriteString(const AnsiString& section, const AnsiString& ident,
+                                   const AnsiString& value)
 {
-    FStore->WriteString(SectionName(Section), Ident, Value);
+    FStore->WriteString(SectionName(section), ident, value);
 }
 
-void TRegistryIniFile::ReadSection(const AnsiString& Section, TStrings& Strings)
+void TRegistryIniFile::ReadSection(const AnsiString& section, TStrings& strings)
 {
-    FStore->ReadSection(SectionName(Section), Strings);
+    FStore->ReadSection(SectionName(section), strings);
 }
 
-void TRegistryIniFile::ReadSections(TStrings& Strings)
+void TRegistryIniFile::ReadSections(TStrings& strings)
 {
     // A section "Key\A\B" makes A a subkey of Key even when "Key\A" holds no values.
     TStringList all;
     FStore->ReadSections(all);
     const AnsiString prefix = FKey.empty() ? AnsiString() : FKey + "\\";
     std::unordered_set<AnsiString> seen; // ASCII lower case, as sections match
-    Strings.BeginUpdate();
-    Strings.Clear();
+    strings.BeginUpdate();
+    strings.Clear();
     for (int i = 0; i < all.Count(); ++i) {
         const AnsiString& name = all[i];
         if (!StartsWithText(name, prefix) || name.size() == prefix.size())
             continue;
         AnsiString subkey = name.substr(prefix.size(), name.find('\\', prefix.size()) - prefix.size());
         if (!subkey.empty() && seen.insert(LowerCase(subkey)).second)
-            Strings.Add(subkey);
+            strings.Add(subkey);
     }
-    Strings.EndUpdate();
+    strings.EndUpdate();
 }
 
-void TRegistryIniFile::ReadSectionValues(const AnsiString& Section, TStrings& Strings)
+void TRegistryIniFile::ReadSectionValues(const AnsiString& section, TStrings& strings)
 {
-    FStore->ReadSectionValues(SectionName(Section), Strings);
+    FStore->ReadSectionValues(SectionName(section), strings);
 }
 
-void TRegistryIniFile::EraseSection(const AnsiString& Section)
+void TRegistryIniFile::EraseSection(const AnsiString& section)
 {
     // Deleting a key deletes its subkeys as well.
-    const AnsiString name = SectionName(Section);
+    const AnsiString name = SectionName(section);
     TStringList all;
     FStore->ReadSections(all);
     for (int i = 0; i < all.Count(); ++i)
@@ -124,9 +124,9 @@ void TRegistryIniFile::EraseSection(const AnsiString& Section)
             FStore->EraseSection(all[i]);
 }
 
-void TRegistryIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident)
+void TRegistryIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident)
 {
-    FStore->DeleteKey(SectionName(Section), Ident);
+    FStore->DeleteKey(SectionName(section), ident);
 }
 
 void TRegistryIniFile::UpdateFile()

@@ -12,22 +12,22 @@ AnsiString RegistryStoreFileName();
 class TRegistryIniFile : public TCustomIniFile {
 public:
     // Key is a path below the current user's root, '\\' separating its parts.
-    explicit TRegistryIniFile(const AnsiString& Key);
+    explicit TRegistryIniFile(const AnsiString& key);
     ~TRegistryIniFile() override; // writes pending changes
     const char* ClassName() const override { return "TRegistryIniFile"; }
 
-    AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident,
+    AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
                           const AnsiString& Default) override;
-    void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) override;
-    void ReadSection(const AnsiString& Section, TStrings& Strings) override;
-    void ReadSections(TStrings& Strings) override; // the subkeys of Key
-    void ReadSectionValues(const AnsiString& Section, TStrings& Strings) override;
-    void EraseSection(const AnsiString& Section) override;
-    void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
+    void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) override;
+    void ReadSection(const AnsiString& section, TStrings& strings) override;
+    void ReadSections(TStrings& strings) override; // the subkeys of Key
+    void ReadSectionValues(const AnsiString& section, TStrings& strings) override;
+    void EraseSection(const AnsiString& section) override;
+    void DeleteKey(const AnsiString& section, const AnsiString& ident) override;
     void UpdateFile() override;
 
 private:
-    AnsiString SectionName(const AnsiString& Section) const;
+    AnsiString SectionName(const AnsiString& section) const;
     AnsiString FKey;
     std::unique_ptr<TIniFile> FStore;
 };

@@ -106,11 +106,11 @@ template <class Buffer> void BufferSetSize(Buffer& data, int64_t& position, int6
 // Moves count bytes in chunks through Transfer(offset, size) (a read() or a
 // write() at that offset of the buffer), again after a signal, until all have
 // moved, the file ends or an error stops it; the bytes moved.
-template <typename TTransfer> int64_t TransferAll(int64_t count, TTransfer Transfer)
+template <typename TTransfer> int64_t TransferAll(int64_t count, TTransfer transfer)
 {
     int64_t done = 0;
     while (done < count) {
-        ssize_t n = Transfer(done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        ssize_t n = transfer(done, static_cast<size_t>(std::min(count - done, MaxChunk)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -156,12 +156,12 @@ int64_t HandleSeek(int handle, int64_t offset, TSeekOrigin origin)
 class THandleStream : public TStream {
 public:
     explicit THandleStream(int handle) : FHandle(handle) {}
-    int64_t Read(void* Buffer, int64_t Count) override { return HandleRead(FHandle, Buffer, Count); }
-    int64_t Write(const void* Buffer, int64_t Count) override { return HandleWrite(FHandle, Buffer, Count); }
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override { return HandleSeek(FHandle, Offset, Origin); }
-    void SetSize(int64_t NewSize) override
+    int64_t Read(void* buffer, int64_t count) override { return HandleRead(FHandle, buffer, count); }
+    int64_t Write(const void* buffer, int64_t count) override { return HandleWrite(FHandle, buffer, count); }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return HandleSeek(FHandle, offset, origin); }
+    void SetSize(int64_t newSize) override
     {
-        if (NewSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
+        if (newSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0)
             throw EWriteError(SysConst::SWriteError);
     }
 
@@ -187,80 +187,80 @@ void TStream::SetSize(int64_t)
     throw EStreamError(AnsiString(ClassName()) + " cannot change its size");
 }
 
-void TStream::ReadBuffer(void* Buffer, int64_t Count)
+void TStream::ReadBuffer(void* buffer, int64_t count)
 {
-    if (Count < 0)
+    if (count < 0)
         throw EReadError(SysConst::SReadError);
     int64_t done = 0;
     // Read may return part of the bytes (a pipe): ask again until none come.
-    while (done < Count) {
-        int64_t n = Read(static_cast<char*>(Buffer) + done, Count - done);
+    while (done < count) {
+        int64_t n = Read(static_cast<char*>(buffer) + done, count - done);
         if (n <= 0)
             break;
         done += n;
     }
-    if (done != Count)
+    if (done != count)
         throw EReadError(SysConst::SReadError);
 }
 
-void TStream::WriteBuffer(const void* Buffer, int64_t Count)
+void TStream::WriteBuffer(const void* buffer, int64_t count)
 {
-    if (Count < 0)
+    if (count < 0)
         throw EWriteError(SysConst::SWriteError);
     int64_t done = 0;
-    while (done < Count) {
-        int64_t n = Write(static_cast<const char*>(Buffer) + done, Count - done);
+    while (done < count) {
+        int64_t n = Write(static_cast<const char*>(buffer) + done, count - done);
         if (n <= 0)
             break;
         done += n;
     }
-    if (done != Count)
+    if (done != count)
         throw EWriteError(SysConst::SWriteError);
 }
 
-int64_t TStream::CopyFrom(TStream& Source, int64_t Count)
+int64_t TStream::CopyFrom(TStream& source, int64_t count)
 {
-    if (Count == 0) {
-        Source.SetPosition(0);
-        Count = Source.Size();
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
     }
-    if (Count < 0)
+    if (count < 0)
         throw EReadError(SysConst::SReadError);
-    constexpr int64_t BufferSize = 64 * 1024;
-    std::vector<char> buffer(static_cast<size_t>(std::min(Count, BufferSize)));
-    for (int64_t left = Count; left > 0;) {
-        int64_t n = std::min(left, BufferSize);
-        Source.ReadBuffer(buffer.data(), n);
+    constexpr int64_t bufferSize = 64 * 1024;
+    std::vector<char> buffer(static_cast<size_t>(std::min(count, bufferSize)));
+    for (int64_t left = count; left > 0;) {
+        int64_t n = std::min(left, bufferSize);
+        source.ReadBuffer(buffer.data(), n);
         WriteBuffer(buffer.data(), n);
         left -= n;
     }
-    return Count;
+    return count;
 }
 
 // ---------------------------------------------------------------------------
 // TMemoryStream
 
-int64_t TMemoryStream::Read(void* Buffer, int64_t Count)
+int64_t TMemoryStream::Read(void* buffer, int64_t count)
 {
-    return BufferRead(FData, FPosition, Buffer, Count);
+    return BufferRead(FData, FPosition, buffer, count);
 }
 
-int64_t TMemoryStream::Write(const void* Buffer, int64_t Count)
+int64_t TMemoryStream::Write(const void* buffer, int64_t count)
 {
-    return BufferWrite(FData, FPosition, Buffer, Count);
+    return BufferWrite(FData, FPosition, buffer, count);
 }
 
-int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin)
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
 {
-    int64_t target = SeekTarget(FPosition, Size(), Offset, Origin);
+    int64_t target = SeekTarget(FPosition, Size(), offset, origin);
     if (target >= 0)
         FPosition = target;
     return target;
 }
 
-void TMemoryStream::SetSize(int64_t NewSize)
+void TMemoryStream::SetSize(int64_t newSize)
 {
-    BufferSetSize(FData, FPosition, NewSize);
+    BufferSetSize(FData, FPosition, newSize);
 }
 
 void TMemoryStream::Clear()
@@ -269,69 +269,69 @@ void TMemoryStream::Clear()
     FPosition = 0;
 }
 
-void TMemoryStream::LoadFromStream(TStream& Stream)
+void TMemoryStream::LoadFromStream(TStream& stream)
 {
-    Stream.SetPosition(0);
-    int64_t count = Stream.Size();
+    stream.SetPosition(0);
+    int64_t count = stream.Size();
     std::vector<uint8_t> data;
     if (count < 0 || !BufferGrow(data, count))
         throw EReadError(SysConst::SReadError);
-    Stream.ReadBuffer(data.data(), count);
+    stream.ReadBuffer(data.data(), count);
     // Only a complete read replaces the bytes; the position stays, within the new size.
     FData.swap(data);
     FPosition = std::min(FPosition, count);
 }
 
-void TMemoryStream::SaveToStream(TStream& Stream) const
+void TMemoryStream::SaveToStream(TStream& stream) const
 {
-    Stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+    stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }
 
-void TMemoryStream::LoadFromFile(const AnsiString& FileName)
+void TMemoryStream::LoadFromFile(const AnsiString& fileName)
 {
-    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     LoadFromStream(stream);
 }
 
-void TMemoryStream::SaveToFile(const AnsiString& FileName) const
+void TMemoryStream::SaveToFile(const AnsiString& fileName) const
 {
-    SafeWriteFile(FileName, [this](TStream& stream) { SaveToStream(stream); });
+    SafeWriteFile(fileName, [this](TStream& stream) { SaveToStream(stream); });
 }
 
 // ---------------------------------------------------------------------------
 // TStringStream
 
-TStringStream::TStringStream(const AnsiString& AString) : FDataString(AString) {}
+TStringStream::TStringStream(const AnsiString& aString) : FDataString(aString) {}
 
-int64_t TStringStream::Read(void* Buffer, int64_t Count)
+int64_t TStringStream::Read(void* buffer, int64_t count)
 {
-    return BufferRead(FDataString, FPosition, Buffer, Count);
+    return BufferRead(FDataString, FPosition, buffer, count);
 }
 
-int64_t TStringStream::Write(const void* Buffer, int64_t Count)
+int64_t TStringStream::Write(const void* buffer, int64_t count)
 {
-    return BufferWrite(FDataString, FPosition, Buffer, Count);
+    return BufferWrite(FDataString, FPosition, buffer, count);
 }
 
-int64_t TStringStream::Seek(int64_t Offset, TSeekOrigin Origin)
+int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin)
 {
-    int64_t target = SeekTarget(FPosition, static_cast<int64_t>(FDataString.size()), Offset, Origin);
+    int64_t target = SeekTarget(FPosition, static_cast<int64_t>(FDataString.size()), offset, origin);
     if (target >= 0)
         FPosition = target;
     return target;
 }
 
-void TStringStream::SetSize(int64_t NewSize)
+void TStringStream::SetSize(int64_t newSize)
 {
-    BufferSetSize(FDataString, FPosition, NewSize);
+    BufferSetSize(FDataString, FPosition, newSize);
 }
 
-AnsiString TStringStream::ReadString(int64_t Count)
+AnsiString TStringStream::ReadString(int64_t count)
 {
     const auto size = static_cast<int64_t>(FDataString.size());
-    if (Count <= 0 || FPosition >= size)
+    if (count <= 0 || FPosition >= size)
         return AnsiString();
-    int64_t n = std::min(Count, size - FPosition);
+    int64_t n = std::min(count, size - FPosition);
     AnsiString result = FDataString.substr(static_cast<size_t>(FPosition), static_cast<size_t>(n));
     FPosition += n;
     return result;
@@ -340,15 +340,15 @@ AnsiString TStringStream::ReadString(int64_t Count)
 // ---------------------------------------------------------------------------
 // TFileStream
 
-TFileStream::TFileStream(const AnsiString& FileName, unsigned Mode) : FFileName(FileName)
+TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : FFileName(fileName)
 {
-    const bool create = (Mode & fmCreate) == fmCreate;
+    const bool create = (mode & fmCreate) == fmCreate;
     // Never wait: opening a FIFO would wait for its other end, reading it for data.
     int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     if (create) {
         flags |= O_RDWR | O_CREAT | O_TRUNC;
     } else {
-        switch (Mode & 3) {
+        switch (mode & 3) {
         case fmOpenRead:
             flags |= O_RDONLY;
             break;
@@ -359,12 +359,12 @@ TFileStream::TFileStream(const AnsiString& FileName, unsigned Mode) : FFileName(
             flags |= O_RDWR;
             break;
         default:
-            throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(EINVAL)}));
+            throw EFOpenError(Format(SysConst::SFOpenErrorEx, {fileName, SysErrorMessage(EINVAL)}));
         }
     }
     int handle;
     do
-        handle = ::open(FileName.c_str(), flags, 0666);
+        handle = ::open(fileName.c_str(), flags, 0666);
     while (handle < 0 && errno == EINTR);
     int error = errno;
     // open() accepts a folder for reading; a stream over one could read nothing.
@@ -376,8 +376,8 @@ TFileStream::TFileStream(const AnsiString& FileName, unsigned Mode) : FFileName(
     }
     if (handle < 0) {
         if (create)
-            throw EFCreateError(Format(SysConst::SFCreateErrorEx, {FileName, SysErrorMessage(error)}));
-        throw EFOpenError(Format(SysConst::SFOpenErrorEx, {FileName, SysErrorMessage(error)}));
+            throw EFCreateError(Format(SysConst::SFCreateErrorEx, {fileName, SysErrorMessage(error)}));
+        throw EFOpenError(Format(SysConst::SFOpenErrorEx, {fileName, SysErrorMessage(error)}));
     }
     FHandle = handle;
 }
@@ -388,27 +388,27 @@ TFileStream::~TFileStream()
         ::close(FHandle);
 }
 
-int64_t TFileStream::Read(void* Buffer, int64_t Count)
+int64_t TFileStream::Read(void* buffer, int64_t count)
 {
-    return HandleRead(FHandle, Buffer, Count);
+    return HandleRead(FHandle, buffer, count);
 }
 
-int64_t TFileStream::Write(const void* Buffer, int64_t Count)
+int64_t TFileStream::Write(const void* buffer, int64_t count)
 {
-    return HandleWrite(FHandle, Buffer, Count);
+    return HandleWrite(FHandle, buffer, count);
 }
 
-int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin)
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 {
-    return HandleSeek(FHandle, Offset, Origin);
+    return HandleSeek(FHandle, offset, origin);
 }
 
-void TFileStream::SetSize(int64_t NewSize)
+void TFileStream::SetSize(int64_t newSize)
 {
-    if (NewSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
+    if (newSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0)
         throw EWriteError(SysConst::SWriteError);
-    if (Position() > NewSize)
-        Seek(NewSize, soBeginning);
+    if (Position() > newSize)
+        Seek(newSize, soBeginning);
 }
 
 // ---------------------------------------------------------------------------
@@ -466,20 +466,20 @@ void SyncFolder(const AnsiString& target)
 
 } // namespace
 
-void SafeWriteFile(const AnsiString& FileName, const std::function<void(TStream& Stream)>& Writer)
+void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream& stream)>& writer)
 {
-    const AnsiString target = WriteTarget(FileName);
+    const AnsiString target = WriteTarget(fileName);
     AnsiString tempName;
     int handle = CreateTemporaryBeside(target, tempName);
     if (handle < 0)
-        throw EFCreateError(Format(SysConst::SFCreateErrorEx, {FileName, SysErrorMessage(errno)}));
+        throw EFCreateError(Format(SysConst::SFCreateErrorEx, {fileName, SysErrorMessage(errno)}));
     try {
         struct stat old;
         if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
             ::fchmod(handle, old.st_mode & 07777) != 0)
             throw EWriteError(SysConst::SWriteError);
         THandleStream stream(handle);
-        Writer(stream);
+        writer(stream);
         if (::fsync(handle) != 0)
             throw EWriteError(SysConst::SWriteError);
         int closed = ::close(handle);

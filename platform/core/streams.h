@@ -25,33 +25,33 @@ public:
 
     // Reads up to Count bytes; returns how many were read (0 at the end, on an
     // error or for a Count of 0 or less).
-    virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
     // Writes up to Count bytes; returns how many were written (fewer on an error).
-    virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
     // Moves the position; returns the new position, or -1 (position unchanged)
     // for a position before the start or one that does not fit 64 bits. A memory
     // stream lets the position pass the end (reads there return 0 bytes).
-    virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
 
     int64_t Position() { return Seek(0, soCurrent); }
     void SetPosition(int64_t value) { Seek(value, soBeginning); }
     // The default finds the end by seeking there and back.
     virtual int64_t Size();
     // The default raises EStreamError: a stream must say how it changes its size.
-    virtual void SetSize(int64_t NewSize);
+    virtual void SetSize(int64_t newSize);
 
     // All or nothing: EReadError "Stream read error" / EWriteError "Stream write error".
-    void ReadBuffer(void* Buffer, int64_t Count);
-    void WriteBuffer(const void* Buffer, int64_t Count);
+    void ReadBuffer(void* buffer, int64_t count);
+    void WriteBuffer(const void* buffer, int64_t count);
     // Copies Count bytes from Source's position (Count 0: all of Source from its
     // start); returns the bytes copied.
-    int64_t CopyFrom(TStream& Source, int64_t Count);
+    int64_t CopyFrom(TStream& source, int64_t count);
 
     // Writes Instance as a component stream (the binary "TPF0" form).
-    void WriteComponent(TComponent* Instance);
+    void WriteComponent(TComponent* instance);
     // Reads a component stream into Instance, or, when Instance is null, into a
     // new component of the registered class the stream names (owned by the caller).
-    TComponent* ReadComponent(TComponent* Instance);
+    TComponent* ReadComponent(TComponent* instance);
 };
 
 // Bytes in memory. Memory() stays valid until the size changes. A write past
@@ -60,23 +60,23 @@ public:
 class TMemoryStream : public TStream {
 public:
     const char* ClassName() const override { return "TMemoryStream"; }
-    int64_t Read(void* Buffer, int64_t Count) override;
-    int64_t Write(const void* Buffer, int64_t Count) override;
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() override { return static_cast<int64_t>(FData.size()); }
     // New bytes are zero; a position past the new end moves to it. EOutOfMemory
     // when the stream cannot grow, EStreamError for a negative size.
-    void SetSize(int64_t NewSize) override;
+    void SetSize(int64_t newSize) override;
 
     void* Memory() { return FData.data(); }
     const void* Memory() const { return FData.data(); }
     void Clear();
     // All of Stream, from its start; on a failed read the stream is unchanged.
-    void LoadFromStream(TStream& Stream);
-    void SaveToStream(TStream& Stream) const; // all bytes, at Stream's position
-    void LoadFromFile(const AnsiString& FileName);
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const; // all bytes, at Stream's position
+    void LoadFromFile(const AnsiString& fileName);
     // Replaces the file only once every byte is written.
-    void SaveToFile(const AnsiString& FileName) const;
+    void SaveToFile(const AnsiString& fileName) const;
 
 private:
     std::vector<uint8_t> FData;
@@ -92,15 +92,15 @@ private:
 // opens at once and a read returns only the bytes that are there.
 class TFileStream : public TStream {
 public:
-    TFileStream(const AnsiString& FileName, unsigned Mode);
+    TFileStream(const AnsiString& fileName, unsigned mode);
     ~TFileStream() override;
     const char* ClassName() const override { return "TFileStream"; }
-    int64_t Read(void* Buffer, int64_t Count) override;
-    int64_t Write(const void* Buffer, int64_t Count) override;
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     // Truncates or extends the file (EWriteError on failure); a position past
     // the new end moves to it.
-    void SetSize(int64_t NewSize) override;
+    void SetSize(int64_t newSize) override;
 
     const AnsiString& FileName() const { return FFileName; }
     int Handle() const { return FHandle; }
@@ -114,16 +114,16 @@ private:
 // the memory stream's rules for positions, growth and SetSize.
 class TStringStream : public TStream {
 public:
-    explicit TStringStream(const AnsiString& AString = AnsiString());
+    explicit TStringStream(const AnsiString& aString = AnsiString());
     const char* ClassName() const override { return "TStringStream"; }
-    int64_t Read(void* Buffer, int64_t Count) override;
-    int64_t Write(const void* Buffer, int64_t Count) override;
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
-    void SetSize(int64_t NewSize) override;
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    void SetSize(int64_t newSize) override;
 
     const AnsiString& DataString() const { return FDataString; }
     // Reads Count bytes (fewer at the end) as a string.
-    AnsiString ReadString(int64_t Count);
+    AnsiString ReadString(int64_t count);
 
 private:
     AnsiString FDataString;
@@ -137,4 +137,4 @@ private:
 // Raises EFCreateError when the temporary file cannot be made and EWriteError
 // when flushing or renaming fails; an exception from Writer passes unchanged.
 // On any failure the temporary file is removed and the old file is untouched.
-void SafeWriteFile(const AnsiString& FileName, const std::function<void(TStream& Stream)>& Writer);
+void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream& stream)>& writer);

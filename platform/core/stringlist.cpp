@@ -111,18 +111,18 @@ void TStringList::FreeObjects(std::vector<TStringItem>& items)
         delete item.FObject;
 }
 
-void TStringList::Assign(const TPersistent* Source)
+void TStringList::Assign(const TPersistent* source)
 {
-    if (auto source = dynamic_cast<const TStringList*>(Source)) {
-        if (source == this)
+    if (auto other = dynamic_cast<const TStringList*>(source)) {
+        if (other == this)
             return;
         Updating([&] {
             Clear();
-            AddStrings(*source);
+            AddStrings(*other);
         });
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
 const AnsiString& TStringList::Get(int index) const
@@ -309,7 +309,7 @@ void TStringList::Sort()
         SortItems();
 }
 
-void TStringList::CustomSort(const std::function<int(TStringList* List, int Index1, int Index2)>& compare)
+void TStringList::CustomSort(const std::function<int(TStringList* list, int index1, int index2)>& compare)
 {
     if (FSorted || Count() < 2)
         return;

@@ -34,7 +34,7 @@ public:
     const char* ClassName() const override { return "TStringList"; }
     // Strings and objects of another list (replacing these); any other source
     // goes through TPersistent::Assign.
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     int Count() const { return static_cast<int>(FItems.size()); }
     // The entries there is room for before the list must grow.
@@ -73,7 +73,7 @@ public:
     void Sort();
     // Sorts an unsorted list by a comparison of two of its entries given by index;
     // the list does not change while the comparison runs.
-    void CustomSort(const std::function<int(TStringList* List, int Index1, int Index2)>& compare);
+    void CustomSort(const std::function<int(TStringList* list, int index1, int index2)>& compare);
 
     // "Name=Value" entries: the name is the text before the first '=' (empty when
     // there is none), the value the text after it. Names match by CompareStrings.

@@ -5,9 +5,9 @@
 #include "platform/core/colors.h"
 #include "platform/core/component.h"
 
-TPropertyTable::TPropertyTable(AnsiString ClassName, const TPropertyTable* Parent,
-                               std::vector<TPropInfo> Props)
-    : FClassName(std::move(ClassName)), FParent(Parent), FProps(std::move(Props))
+TPropertyTable::TPropertyTable(AnsiString className, const TPropertyTable* parent,
+                               std::vector<TPropInfo> props)
+    : FClassName(std::move(className)), FParent(parent), FProps(std::move(props))
 {
     // The parent's properties first, in their order, then the own ones; a name
     // declared again here replaces the parent's property of that name.
@@ -24,11 +24,11 @@ TPropertyTable::TPropertyTable(AnsiString ClassName, const TPropertyTable* Paren
         FAll.push_back(&own);
 }
 
-const TPropInfo* TPropertyTable::Find(const AnsiString& Name) const
+const TPropInfo* TPropertyTable::Find(const AnsiString& name) const
 {
     for (const TPropertyTable* table = this; table; table = table->FParent)
         for (const TPropInfo& prop : table->FProps)
-            if (SameText(prop.Name, Name))
+            if (SameText(prop.Name, name))
                 return &prop;
     return nullptr;
 }
@@ -43,36 +43,36 @@ const TPropertyTable& ComponentPropertyTable()
     return table;
 }
 
-const TPropertyTable* GetPropertyTable(const TPersistent* Instance)
+const TPropertyTable* GetPropertyTable(const TPersistent* instance)
 {
-    return Instance ? Instance->PropertyTable() : nullptr;
+    return instance ? instance->PropertyTable() : nullptr;
 }
 
-bool TypInfoColorToIdent(int Color, AnsiString& Ident)
+bool TypInfoColorToIdent(int color, AnsiString& ident)
 {
-    return ColorToIdent(Color, Ident);
+    return ColorToIdent(color, ident);
 }
 
-bool TypInfoIdentToColor(const AnsiString& Ident, int& Color)
+bool TypInfoIdentToColor(const AnsiString& ident, int& color)
 {
     TColor value = 0;
-    if (!IdentToColor(Ident, value))
+    if (!IdentToColor(ident, value))
         return false;
-    Color = value;
+    color = value;
     return true;
 }
 
 namespace typinfo_detail {
 
-void CheckEnumNames(const AnsiString& PropName, TPropKind Kind, const std::vector<AnsiString>& Names)
+void CheckEnumNames(const AnsiString& propName, TPropKind kind, const std::vector<AnsiString>& names)
 {
     // A set is a 32-bit mask, and every member needs a name to be written by.
-    bool bad = Names.empty() || (Kind == pkSet && Names.size() > 32);
-    for (const AnsiString& name : Names)
+    bool bad = names.empty() || (kind == pkSet && names.size() > 32);
+    for (const AnsiString& name : names)
         if (name.empty() || name.size() > 255)
             bad = true;
     if (bad)
-        throw EPropertyError(Format(TypInfoConst::SInvalidPropertyType, {PropName}));
+        throw EPropertyError(Format(TypInfoConst::SInvalidPropertyType, {propName}));
 }
 
 } // namespace typinfo_detail
@@ -81,14 +81,14 @@ void CheckEnumNames(const AnsiString& PropName, TPropKind Kind, const std::vecto
 
 namespace {
 
-[[noreturn]] void KindError(const TPropInfo& Prop)
+[[noreturn]] void KindError(const TPropInfo& prop)
 {
-    throw EPropertyError(Format(TypInfoConst::SInvalidPropertyType, {Prop.Name}));
+    throw EPropertyError(Format(TypInfoConst::SInvalidPropertyType, {prop.Name}));
 }
 
-bool IsOrdinal(TPropKind Kind)
+bool IsOrdinal(TPropKind kind)
 {
-    switch (Kind) {
+    switch (kind) {
     case pkInteger:
     case pkInt64:
     case pkColor:
@@ -101,142 +101,142 @@ bool IsOrdinal(TPropKind Kind)
     }
 }
 
-void CheckKind(const TPropInfo& Prop, bool ok)
+void CheckKind(const TPropInfo& prop, bool ok)
 {
     if (!ok)
-        KindError(Prop);
+        KindError(prop);
 }
 
 } // namespace
 
-const TPropInfo* GetPropInfo(const TPersistent* Instance, const AnsiString& PropName)
+const TPropInfo* GetPropInfo(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropertyTable* table = GetPropertyTable(Instance);
-    return table ? table->Find(PropName) : nullptr;
+    const TPropertyTable* table = GetPropertyTable(instance);
+    return table ? table->Find(propName) : nullptr;
 }
 
-const TPropInfo& FindPropInfo(const TPersistent* Instance, const AnsiString& PropName)
+const TPropInfo& FindPropInfo(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropInfo* prop = GetPropInfo(Instance, PropName);
+    const TPropInfo* prop = GetPropInfo(instance, propName);
     if (!prop)
-        throw EPropertyError(Format(TypInfoConst::SUnknownProperty, {PropName}));
+        throw EPropertyError(Format(TypInfoConst::SUnknownProperty, {propName}));
     return *prop;
 }
 
-bool IsPublishedProp(const TPersistent* Instance, const AnsiString& PropName)
+bool IsPublishedProp(const TPersistent* instance, const AnsiString& propName)
 {
-    return GetPropInfo(Instance, PropName) != nullptr;
+    return GetPropInfo(instance, propName) != nullptr;
 }
 
-bool IsStoredProp(const TPersistent* Instance, const TPropInfo& Prop)
+bool IsStoredProp(const TPersistent* instance, const TPropInfo& prop)
 {
-    return !Prop.Stored || Prop.Stored(Instance);
+    return !prop.Stored || prop.Stored(instance);
 }
 
-bool IsDefaultPropValue(const TPersistent* Instance, const TPropInfo& Prop)
+bool IsDefaultPropValue(const TPersistent* instance, const TPropInfo& prop)
 {
-    switch (Prop.Kind) {
+    switch (prop.Kind) {
     case pkString:
-        return Prop.GetStr(Instance) == Prop.DefaultStr;
+        return prop.GetStr(instance) == prop.DefaultStr;
     case pkBinary:
-        return Prop.GetStr(Instance).empty();
+        return prop.GetStr(instance).empty();
     case pkWideString:
-        return Prop.GetWide(Instance) == Prop.DefaultWide;
+        return prop.GetWide(instance) == prop.DefaultWide;
     case pkFloat:
-        return Prop.GetFloat(Instance) == Prop.DefaultFloat;
+        return prop.GetFloat(instance) == prop.DefaultFloat;
     case pkObject:
-        return Prop.GetObject(Instance) == nullptr;
+        return prop.GetObject(instance) == nullptr;
     case pkCollection:
         // An empty collection is still written, so that reading it back gives
         // an empty collection rather than leaving what was there.
-        return Prop.GetObject(Instance) == nullptr;
+        return prop.GetObject(instance) == nullptr;
     default:
-        return Prop.HasDefault && Prop.GetOrd(Instance) == Prop.DefaultOrd;
+        return prop.HasDefault && prop.GetOrd(instance) == prop.DefaultOrd;
     }
 }
 
-int64_t GetOrdProp(const TPersistent* Instance, const TPropInfo& Prop)
+int64_t GetOrdProp(const TPersistent* instance, const TPropInfo& prop)
 {
-    CheckKind(Prop, IsOrdinal(Prop.Kind));
-    return Prop.GetOrd(Instance);
+    CheckKind(prop, IsOrdinal(prop.Kind));
+    return prop.GetOrd(instance);
 }
 
-int64_t GetOrdProp(const TPersistent* Instance, const AnsiString& PropName)
+int64_t GetOrdProp(const TPersistent* instance, const AnsiString& propName)
 {
-    return GetOrdProp(Instance, FindPropInfo(Instance, PropName));
+    return GetOrdProp(instance, FindPropInfo(instance, propName));
 }
 
-void SetOrdProp(TPersistent* Instance, const TPropInfo& Prop, int64_t Value)
+void SetOrdProp(TPersistent* instance, const TPropInfo& prop, int64_t value)
 {
-    CheckKind(Prop, IsOrdinal(Prop.Kind));
-    Prop.SetOrd(Instance, Value);
+    CheckKind(prop, IsOrdinal(prop.Kind));
+    prop.SetOrd(instance, value);
 }
 
-void SetOrdProp(TPersistent* Instance, const AnsiString& PropName, int64_t Value)
+void SetOrdProp(TPersistent* instance, const AnsiString& propName, int64_t value)
 {
-    SetOrdProp(Instance, FindPropInfo(Instance, PropName), Value);
+    SetOrdProp(instance, FindPropInfo(instance, propName), value);
 }
 
-AnsiString GetStrProp(const TPersistent* Instance, const AnsiString& PropName)
+AnsiString GetStrProp(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkString || prop.Kind == pkBinary);
-    return prop.GetStr(Instance);
+    return prop.GetStr(instance);
 }
 
-void SetStrProp(TPersistent* Instance, const AnsiString& PropName, const AnsiString& Value)
+void SetStrProp(TPersistent* instance, const AnsiString& propName, const AnsiString& value)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkString || prop.Kind == pkBinary);
-    prop.SetStr(Instance, Value);
+    prop.SetStr(instance, value);
 }
 
-WideString GetWideStrProp(const TPersistent* Instance, const AnsiString& PropName)
+WideString GetWideStrProp(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkWideString);
-    return prop.GetWide(Instance);
+    return prop.GetWide(instance);
 }
 
-void SetWideStrProp(TPersistent* Instance, const AnsiString& PropName, const WideString& Value)
+void SetWideStrProp(TPersistent* instance, const AnsiString& propName, const WideString& value)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkWideString);
-    prop.SetWide(Instance, Value);
+    prop.SetWide(instance, value);
 }
 
-double GetFloatProp(const TPersistent* Instance, const AnsiString& PropName)
+double GetFloatProp(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkFloat);
-    return prop.GetFloat(Instance);
+    return prop.GetFloat(instance);
 }
 
-void SetFloatProp(TPersistent* Instance, const AnsiString& PropName, double Value)
+void SetFloatProp(TPersistent* instance, const AnsiString& propName, double value)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkFloat);
-    prop.SetFloat(Instance, Value);
+    prop.SetFloat(instance, value);
 }
 
-TPersistent* GetObjectProp(const TPersistent* Instance, const AnsiString& PropName)
+TPersistent* GetObjectProp(const TPersistent* instance, const AnsiString& propName)
 {
-    const TPropInfo& prop = FindPropInfo(Instance, PropName);
+    const TPropInfo& prop = FindPropInfo(instance, propName);
     CheckKind(prop, prop.Kind == pkObject || prop.Kind == pkCollection);
-    return prop.GetObject(Instance);
+    return prop.GetObject(instance);
 }
 
-AnsiString GetEnumName(const TPropInfo& Prop, int64_t Value)
+AnsiString GetEnumName(const TPropInfo& prop, int64_t value)
 {
-    if (Value < 0 || Value >= static_cast<int64_t>(Prop.EnumNames.size()))
+    if (value < 0 || value >= static_cast<int64_t>(prop.EnumNames.size()))
         return AnsiString();
-    return Prop.EnumNames[static_cast<size_t>(Value)];
+    return prop.EnumNames[static_cast<size_t>(value)];
 }
 
-int GetEnumValue(const TPropInfo& Prop, const AnsiString& Name)
+int GetEnumValue(const TPropInfo& prop, const AnsiString& name)
 {
-    for (size_t i = 0; i < Prop.EnumNames.size(); ++i)
-        if (SameText(Prop.EnumNames[i], Name))
+    for (size_t i = 0; i < prop.EnumNames.size(); ++i)
+        if (SameText(prop.EnumNames[i], name))
             return static_cast<int>(i);
     return -1;
 }

@@ -43,8 +43,8 @@ enum TPropKind {
 };
 
 // Maps between integers and identifiers (colours, character sets, cursors).
-using TIntToIdent = bool (*)(int Value, AnsiString& Ident);
-using TIdentToInt = bool (*)(const AnsiString& Ident, int& Value);
+using TIntToIdent = bool (*)(int value, AnsiString& ident);
+using TIdentToInt = bool (*)(const AnsiString& ident, int& value);
 
 // One published property. Only the accessors of its kind are set: GetOrd/SetOrd
 // for the integer, colour, enumeration, boolean, set and 64-bit kinds, GetStr/SetStr
@@ -83,7 +83,7 @@ struct TPropInfo {
 // A property declared again in a subclass replaces the parent's of that name.
 class TPropertyTable {
 public:
-    TPropertyTable(AnsiString ClassName, const TPropertyTable* Parent, std::vector<TPropInfo> Props);
+    TPropertyTable(AnsiString className, const TPropertyTable* parent, std::vector<TPropInfo> props);
     // AllProps points into the table itself.
     TPropertyTable(const TPropertyTable&) = delete;
     TPropertyTable& operator=(const TPropertyTable&) = delete;
@@ -92,7 +92,7 @@ public:
     const TPropertyTable* Parent() const { return FParent; }
     const std::vector<TPropInfo>& OwnProps() const { return FProps; }
     // The property of that name (ignoring case), own ones first; null when none.
-    const TPropInfo* Find(const AnsiString& Name) const;
+    const TPropInfo* Find(const AnsiString& name) const;
     // Every property, in streaming order: the parent's first, each name once.
     const std::vector<const TPropInfo*>& AllProps() const { return FAll; }
 
@@ -103,12 +103,12 @@ private:
     std::vector<const TPropInfo*> FAll;
 };
 
-using TGetChildProc = std::function<void(TComponent* Child)>;
+using TGetChildProc = std::function<void(TComponent* child)>;
 
 // The table of an object (TPersistent::PropertyTable): a class that publishes
 // properties returns its own, whose parent is its base class's; components
 // publish at least Name and Tag; null for objects without published properties.
-const TPropertyTable* GetPropertyTable(const TPersistent* Instance);
+const TPropertyTable* GetPropertyTable(const TPersistent* instance);
 // The properties every component publishes: Name (not stored: the component
 // record holds it) and Tag (default 0).
 const TPropertyTable& ComponentPropertyTable();
@@ -118,33 +118,33 @@ const TPropertyTable& ComponentPropertyTable();
 // "Property <name> does not exist", an access that does not fit the property's
 // kind EPropertyError "Invalid property type: <name>".
 
-const TPropInfo* GetPropInfo(const TPersistent* Instance, const AnsiString& PropName); // null when none
-const TPropInfo& FindPropInfo(const TPersistent* Instance, const AnsiString& PropName);
-bool IsPublishedProp(const TPersistent* Instance, const AnsiString& PropName);
-bool IsStoredProp(const TPersistent* Instance, const TPropInfo& Prop);
+const TPropInfo* GetPropInfo(const TPersistent* instance, const AnsiString& propName); // null when none
+const TPropInfo& FindPropInfo(const TPersistent* instance, const AnsiString& propName);
+bool IsPublishedProp(const TPersistent* instance, const AnsiString& propName);
+bool IsStoredProp(const TPersistent* instance, const TPropInfo& prop);
 // True when the value equals the property's default, so that it is not written.
-bool IsDefaultPropValue(const TPersistent* Instance, const TPropInfo& Prop);
+bool IsDefaultPropValue(const TPersistent* instance, const TPropInfo& prop);
 
 // Ordinal kinds and pkInt64: the integer, the colour, the ordinal of an
 // enumeration, 0/1, the bit mask of a set.
-int64_t GetOrdProp(const TPersistent* Instance, const TPropInfo& Prop);
-int64_t GetOrdProp(const TPersistent* Instance, const AnsiString& PropName);
-void SetOrdProp(TPersistent* Instance, const TPropInfo& Prop, int64_t Value);
-void SetOrdProp(TPersistent* Instance, const AnsiString& PropName, int64_t Value);
+int64_t GetOrdProp(const TPersistent* instance, const TPropInfo& prop);
+int64_t GetOrdProp(const TPersistent* instance, const AnsiString& propName);
+void SetOrdProp(TPersistent* instance, const TPropInfo& prop, int64_t value);
+void SetOrdProp(TPersistent* instance, const AnsiString& propName, int64_t value);
 // pkString and pkBinary.
-AnsiString GetStrProp(const TPersistent* Instance, const AnsiString& PropName);
-void SetStrProp(TPersistent* Instance, const AnsiString& PropName, const AnsiString& Value);
-WideString GetWideStrProp(const TPersistent* Instance, const AnsiString& PropName);
-void SetWideStrProp(TPersistent* Instance, const AnsiString& PropName, const WideString& Value);
-double GetFloatProp(const TPersistent* Instance, const AnsiString& PropName);
-void SetFloatProp(TPersistent* Instance, const AnsiString& PropName, double Value);
+AnsiString GetStrProp(const TPersistent* instance, const AnsiString& propName);
+void SetStrProp(TPersistent* instance, const AnsiString& propName, const AnsiString& value);
+WideString GetWideStrProp(const TPersistent* instance, const AnsiString& propName);
+void SetWideStrProp(TPersistent* instance, const AnsiString& propName, const WideString& value);
+double GetFloatProp(const TPersistent* instance, const AnsiString& propName);
+void SetFloatProp(TPersistent* instance, const AnsiString& propName, double value);
 // pkObject and pkCollection: the owned object (may be null).
-TPersistent* GetObjectProp(const TPersistent* Instance, const AnsiString& PropName);
+TPersistent* GetObjectProp(const TPersistent* instance, const AnsiString& propName);
 
 // The identifier of ordinal Value of an enumeration or set property (empty when
 // out of range), and the ordinal of an identifier (ignoring case; -1 when none).
-AnsiString GetEnumName(const TPropInfo& Prop, int64_t Value);
-int GetEnumValue(const TPropInfo& Prop, const AnsiString& Name);
+AnsiString GetEnumName(const TPropInfo& prop, int64_t value);
+int GetEnumValue(const TPropInfo& prop, const AnsiString& name);
 
 // ---------------------------------------------------------------------------
 // Building a table for class T. Getters are member functions, data members or
@@ -212,115 +212,115 @@ template <class T, class G> std::function<TPersistent*(const TPersistent*)> Obje
     };
 }
 
-void CheckEnumNames(const AnsiString& PropName, TPropKind Kind, const std::vector<AnsiString>& Names);
+void CheckEnumNames(const AnsiString& propName, TPropKind kind, const std::vector<AnsiString>& names);
 
 } // namespace typinfo_detail
 
 template <class T> class TPropTableBuilder {
 public:
-    TPropTableBuilder(AnsiString ClassName, const TPropertyTable* Parent)
-        : FClassName(std::move(ClassName)), FParent(Parent)
+    TPropTableBuilder(AnsiString className, const TPropertyTable* parent)
+        : FClassName(std::move(className)), FParent(parent)
     {}
 
     template <class G, class S>
-    TPropTableBuilder& Int(const char* Name, G Read, S Write, std::optional<int64_t> Default = std::nullopt)
+    TPropTableBuilder& Int(const char* name, G read, S write, std::optional<int64_t> Default = std::nullopt)
     {
-        return AddOrd(Name, pkInteger, Read, Write, Default);
+        return AddOrd(name, pkInteger, read, write, Default);
     }
     template <class G, class S>
-    TPropTableBuilder& Int64(const char* Name, G Read, S Write, std::optional<int64_t> Default = std::nullopt)
+    TPropTableBuilder& Int64(const char* name, G read, S write, std::optional<int64_t> Default = std::nullopt)
     {
-        return AddOrd(Name, pkInt64, Read, Write, Default);
+        return AddOrd(name, pkInt64, read, write, Default);
     }
     // Written as its colour identifier when it has one (ColorToIdent).
     template <class G, class S>
-    TPropTableBuilder& Color(const char* Name, G Read, S Write,
+    TPropTableBuilder& Color(const char* name, G read, S write,
                              std::optional<int64_t> Default = std::nullopt);
     template <class G, class S>
-    TPropTableBuilder& Bool(const char* Name, G Read, S Write, std::optional<bool> Default = std::nullopt)
+    TPropTableBuilder& Bool(const char* name, G read, S write, std::optional<bool> Default = std::nullopt)
     {
         std::optional<int64_t> def;
         if (Default)
             def = *Default ? 1 : 0;
-        return AddOrd(Name, pkBoolean, Read, Write, def);
+        return AddOrd(name, pkBoolean, read, write, def);
     }
     template <class G, class S>
-    TPropTableBuilder& Enum(const char* Name, G Read, S Write, std::vector<AnsiString> Names,
+    TPropTableBuilder& Enum(const char* name, G read, S write, std::vector<AnsiString> names,
                             std::optional<int64_t> Default = std::nullopt)
     {
-        AddOrd(Name, pkEnumeration, Read, Write, Default);
-        Last().EnumNames = std::move(Names);
+        AddOrd(name, pkEnumeration, read, write, Default);
+        Last().EnumNames = std::move(names);
         typinfo_detail::CheckEnumNames(Last().Name, pkEnumeration, Last().EnumNames);
         return *this;
     }
     // A set as a bit mask: bit n for member n of Names.
     template <class G, class S>
-    TPropTableBuilder& Set(const char* Name, G Read, S Write, std::vector<AnsiString> Names,
+    TPropTableBuilder& Set(const char* name, G read, S write, std::vector<AnsiString> names,
                            std::optional<uint32_t> Default = std::nullopt)
     {
         std::optional<int64_t> def;
         if (Default)
             def = static_cast<int64_t>(*Default);
-        AddOrd(Name, pkSet, Read, Write, def);
-        Last().EnumNames = std::move(Names);
+        AddOrd(name, pkSet, read, write, def);
+        Last().EnumNames = std::move(names);
         typinfo_detail::CheckEnumNames(Last().Name, pkSet, Last().EnumNames);
         return *this;
     }
     template <class G, class S>
-    TPropTableBuilder& Str(const char* Name, G Read, S Write, AnsiString Default = AnsiString())
+    TPropTableBuilder& Str(const char* name, G read, S write, AnsiString Default = AnsiString())
     {
-        TPropInfo& p = Add(Name, pkString);
-        p.GetStr = typinfo_detail::Getter<T, AnsiString>(Read);
-        p.SetStr = typinfo_detail::Setter<T, const AnsiString&>(Write);
+        TPropInfo& p = Add(name, pkString);
+        p.GetStr = typinfo_detail::Getter<T, AnsiString>(read);
+        p.SetStr = typinfo_detail::Setter<T, const AnsiString&>(write);
         p.DefaultStr = std::move(Default);
         return *this;
     }
     template <class G, class S>
-    TPropTableBuilder& WideStr(const char* Name, G Read, S Write, WideString Default = WideString())
+    TPropTableBuilder& WideStr(const char* name, G read, S write, WideString Default = WideString())
     {
-        TPropInfo& p = Add(Name, pkWideString);
-        p.GetWide = typinfo_detail::Getter<T, WideString>(Read);
-        p.SetWide = typinfo_detail::Setter<T, const WideString&>(Write);
+        TPropInfo& p = Add(name, pkWideString);
+        p.GetWide = typinfo_detail::Getter<T, WideString>(read);
+        p.SetWide = typinfo_detail::Setter<T, const WideString&>(write);
         p.DefaultWide = std::move(Default);
         return *this;
     }
     template <class G, class S>
-    TPropTableBuilder& Float(const char* Name, G Read, S Write, double Default = 0)
+    TPropTableBuilder& Float(const char* name, G read, S write, double Default = 0)
     {
-        TPropInfo& p = Add(Name, pkFloat);
-        p.GetFloat = typinfo_detail::Getter<T, double>(Read);
-        p.SetFloat = typinfo_detail::Setter<T, double>(Write);
+        TPropInfo& p = Add(name, pkFloat);
+        p.GetFloat = typinfo_detail::Getter<T, double>(read);
+        p.SetFloat = typinfo_detail::Setter<T, double>(write);
         p.DefaultFloat = Default;
         return *this;
     }
     // Bytes, written when not empty.
-    template <class G, class S> TPropTableBuilder& Binary(const char* Name, G Read, S Write)
+    template <class G, class S> TPropTableBuilder& Binary(const char* name, G read, S write)
     {
-        TPropInfo& p = Add(Name, pkBinary);
-        p.GetStr = typinfo_detail::Getter<T, AnsiString>(Read);
-        p.SetStr = typinfo_detail::Setter<T, const AnsiString&>(Write);
+        TPropInfo& p = Add(name, pkBinary);
+        p.GetStr = typinfo_detail::Getter<T, AnsiString>(read);
+        p.SetStr = typinfo_detail::Setter<T, const AnsiString&>(write);
         return *this;
     }
     // An owned sub-object, read and written through its own table. Read is a
     // member function or callable (on T*) giving a pointer, or a data member.
-    template <class G> TPropTableBuilder& Object(const char* Name, G Read)
+    template <class G> TPropTableBuilder& Object(const char* name, G read)
     {
-        Add(Name, pkObject).GetObject = typinfo_detail::ObjectGetter<T>(Read);
+        Add(name, pkObject).GetObject = typinfo_detail::ObjectGetter<T>(read);
         return *this;
     }
     // An owned collection, given as for Object.
-    template <class G> TPropTableBuilder& Collection(const char* Name, G Read)
+    template <class G> TPropTableBuilder& Collection(const char* name, G read)
     {
-        Add(Name, pkCollection).GetObject = typinfo_detail::ObjectGetter<T>(Read);
+        Add(name, pkCollection).GetObject = typinfo_detail::ObjectGetter<T>(read);
         return *this;
     }
 
     // The last property is written only while Pred (a member function or a
     // callable taking const T*) answers true.
-    template <class P> TPropTableBuilder& StoredWhen(P Pred)
+    template <class P> TPropTableBuilder& StoredWhen(P pred)
     {
-        Last().Stored = [Pred](const TPersistent* o) {
-            return static_cast<bool>(std::invoke(Pred, static_cast<const T*>(o)));
+        Last().Stored = [pred](const TPersistent* o) {
+            return static_cast<bool>(std::invoke(pred, static_cast<const T*>(o)));
         };
         return *this;
     }
@@ -330,21 +330,21 @@ public:
         return *this;
     }
     // The last (integer) property is written as an identifier where ToIdent has one.
-    TPropTableBuilder& WithIdents(TIntToIdent ToIdent, TIdentToInt FromIdent)
+    TPropTableBuilder& WithIdents(TIntToIdent toIdent, TIdentToInt fromIdent)
     {
-        Last().IntToIdent = ToIdent;
-        Last().IdentToInt = FromIdent;
+        Last().IntToIdent = toIdent;
+        Last().IdentToInt = fromIdent;
         return *this;
     }
 
     TPropertyTable Build() { return TPropertyTable(FClassName, FParent, std::move(FProps)); }
 
 private:
-    TPropInfo& Add(const char* Name, TPropKind Kind)
+    TPropInfo& Add(const char* name, TPropKind kind)
     {
         FProps.emplace_back();
-        FProps.back().Name = Name;
-        FProps.back().Kind = Kind;
+        FProps.back().Name = name;
+        FProps.back().Kind = kind;
         return FProps.back();
     }
     TPropInfo& Last()
@@ -354,12 +354,12 @@ private:
         return FProps.back();
     }
     template <class G, class S>
-    TPropTableBuilder& AddOrd(const char* Name, TPropKind Kind, G Read, S Write,
+    TPropTableBuilder& AddOrd(const char* name, TPropKind kind, G read, S write,
                               std::optional<int64_t> Default)
     {
-        TPropInfo& p = Add(Name, Kind);
-        p.GetOrd = typinfo_detail::Getter<T, int64_t>(Read);
-        p.SetOrd = typinfo_detail::Setter<T, int64_t>(Write);
+        TPropInfo& p = Add(name, kind);
+        p.GetOrd = typinfo_detail::Getter<T, int64_t>(read);
+        p.SetOrd = typinfo_detail::Setter<T, int64_t>(write);
         p.HasDefault = Default.has_value();
         p.DefaultOrd = Default.value_or(0);
         return *this;
@@ -371,14 +371,14 @@ private:
 };
 
 // Colour identifiers, declared here so that the template needs no colour header.
-bool TypInfoColorToIdent(int Color, AnsiString& Ident);
-bool TypInfoIdentToColor(const AnsiString& Ident, int& Color);
+bool TypInfoColorToIdent(int color, AnsiString& ident);
+bool TypInfoIdentToColor(const AnsiString& ident, int& color);
 
 template <class T>
 template <class G, class S>
-TPropTableBuilder<T>& TPropTableBuilder<T>::Color(const char* Name, G Read, S Write,
+TPropTableBuilder<T>& TPropTableBuilder<T>::Color(const char* name, G read, S write,
                                                   std::optional<int64_t> Default)
 {
-    AddOrd(Name, pkColor, Read, Write, Default);
+    AddOrd(name, pkColor, read, write, Default);
     return WithIdents(TypInfoColorToIdent, TypInfoIdentToColor);
 }

@@ -9,4 +9,4 @@
 // whose upper case takes a different number of code units stays as it is, and so
 // does a lone surrogate, so every offset into the text keeps its meaning. Returns
 // the number of units processed (0 for a null buffer or a Count below 1).
-int CharUpperBuffW(WideChar* Buffer, int Count);
+int CharUpperBuffW(WideChar* buffer, int count);

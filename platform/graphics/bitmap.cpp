@@ -44,32 +44,32 @@ TBitmap::~TBitmap()
         DeletePalette(FPalette);
 }
 
-void TBitmap::ReplacePixels(TPixelBuffer&& Pixels)
+void TBitmap::ReplacePixels(TPixelBuffer&& pixels)
 {
-    if (FCanvas && (Pixels.Width != FPixels.Width || Pixels.Height != FPixels.Height)) {
+    if (FCanvas && (pixels.Width != FPixels.Width || pixels.Height != FPixels.Height)) {
         // The one canvas moves to the new pixels; the old storage lives until it has let go.
         TPixelBuffer old = std::move(FPixels);
-        FPixels = std::move(Pixels);
+        FPixels = std::move(pixels);
         RebindBufferCanvas(*FCanvas, FPixels);
     } else {
         // Same size: the storage is copied over in place, so the canvas stays valid.
         if (FCanvas)
-            std::copy(Pixels.Pixels.begin(), Pixels.Pixels.end(), FPixels.Pixels.begin());
+            std::copy(pixels.Pixels.begin(), pixels.Pixels.end(), FPixels.Pixels.begin());
         else
-            FPixels = std::move(Pixels);
+            FPixels = std::move(pixels);
     }
 }
 
-void TBitmap::Assign(const TPersistent* Source)
+void TBitmap::Assign(const TPersistent* source)
 {
-    if (!Source) {
+    if (!source) {
         ReplacePixels(TPixelBuffer());
         FTransparent = false;
         FTransparentColor = clDefault;
         FTransparentMode = tmAuto;
         SetPalette(0);
         Changed(this);
-    } else if (auto bitmap = dynamic_cast<const TBitmap*>(Source)) {
+    } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
         if (bitmap == this)
             return;
         ReplacePixels(TPixelBuffer(bitmap->FPixels));
@@ -83,22 +83,22 @@ void TBitmap::Assign(const TPersistent* Source)
         FPalette = copy;
         Changed(this);
     } else {
-        TGraphic::Assign(Source);
+        TGraphic::Assign(source);
     }
 }
 
-void TBitmap::SetSize(int AWidth, int AHeight)
+void TBitmap::SetSize(int aWidth, int aHeight)
 {
-    AWidth = std::max(AWidth, 0);
-    AHeight = std::max(AHeight, 0);
-    if (AWidth == Width() && AHeight == Height())
+    aWidth = std::max(aWidth, 0);
+    aHeight = std::max(aHeight, 0);
+    if (aWidth == Width() && aHeight == Height())
         return;
     TPixelBuffer resized;
-    if (AWidth > 0 && AHeight > 0) {
-        if (!SizeAllowed(AWidth, AHeight))
+    if (aWidth > 0 && aHeight > 0) {
+        if (!SizeAllowed(aWidth, aHeight))
             throw EOutOfResources(GraphicConst::SOutOfResources);
-        resized = TPixelBuffer(AWidth, AHeight, 0xFFFFFFFFu);
-        const int w = std::min(AWidth, Width()), h = std::min(AHeight, Height());
+        resized = TPixelBuffer(aWidth, aHeight, 0xFFFFFFFFu);
+        const int w = std::min(aWidth, Width()), h = std::min(aHeight, Height());
         for (int y = 0; y < h; ++y)
             std::copy_n(&FPixels.At(0, y), w, &resized.At(0, y));
     }
@@ -106,16 +106,16 @@ void TBitmap::SetSize(int AWidth, int AHeight)
     Changed(this);
 }
 
-void TBitmap::SetPixelFormat(TPixelFormat Value)
+void TBitmap::SetPixelFormat(TPixelFormat value)
 {
-    if (Value != pfDevice && Value != pf32bit)
-        Value = pf24bit;
-    if (Value == FPixelFormat)
+    if (value != pfDevice && value != pf32bit)
+        value = pf24bit;
+    if (value == FPixelFormat)
         return;
     if (FPixelFormat == pf32bit)
         for (uint32_t& px : FPixels.Pixels)
             px = Unpremultiply(px) | 0xFF000000u;
-    FPixelFormat = Value;
+    FPixelFormat = value;
     Changed(this);
 }
 
@@ -135,29 +135,29 @@ TColor TBitmap::TransparentColor() const
     return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
 }
 
-void TBitmap::SetTransparentColor(TColor Value)
+void TBitmap::SetTransparentColor(TColor value)
 {
-    if (Value == FTransparentColor)
+    if (value == FTransparentColor)
         return;
-    FTransparentMode = Value == clDefault ? tmAuto : tmFixed;
-    FTransparentColor = Value;
+    FTransparentMode = value == clDefault ? tmAuto : tmFixed;
+    FTransparentColor = value;
     Changed(this);
 }
 
-void TBitmap::SetTransparentMode(TTransparentMode Value)
+void TBitmap::SetTransparentMode(TTransparentMode value)
 {
-    if (Value == FTransparentMode)
+    if (value == FTransparentMode)
         return;
-    SetTransparentColor(Value == tmAuto ? clDefault : TransparentColor());
+    SetTransparentColor(value == tmAuto ? clDefault : TransparentColor());
 }
 
-void TBitmap::SetPalette(HPALETTE Value)
+void TBitmap::SetPalette(HPALETTE value)
 {
-    if (Value == FPalette)
+    if (value == FPalette)
         return;
     if (FPalette)
         DeletePalette(FPalette);
-    FPalette = Value;
+    FPalette = value;
     Changed(this);
 }
 
@@ -173,18 +173,18 @@ TCanvas* TBitmap::Canvas()
     return FCanvas.get();
 }
 
-void TBitmap::SetPixels(const TPixelBuffer& Pixels)
+void TBitmap::SetPixels(const TPixelBuffer& pixels)
 {
-    if (Pixels.Pixels.size() != static_cast<size_t>(Pixels.Width) * static_cast<size_t>(Pixels.Height) ||
-        (!Pixels.Empty() && !SizeAllowed(Pixels.Width, Pixels.Height)))
+    if (pixels.Pixels.size() != static_cast<size_t>(pixels.Width) * static_cast<size_t>(pixels.Height) ||
+        (!pixels.Empty() && !SizeAllowed(pixels.Width, pixels.Height)))
         throw EOutOfResources(GraphicConst::SOutOfResources);
-    ReplacePixels(TPixelBuffer(Pixels));
+    ReplacePixels(TPixelBuffer(pixels));
     Changed(this);
 }
 
-void TBitmap::LoadFromStream(TStream& Stream)
+void TBitmap::LoadFromStream(TStream& stream)
 {
-    if (Remaining(Stream) == 0) {
+    if (Remaining(stream) == 0) {
         ReplacePixels(TPixelBuffer());
         Changed(this);
         return;
@@ -192,26 +192,26 @@ void TBitmap::LoadFromStream(TStream& Stream)
     // File header, then the bitmap header (its first 4 bytes give its size),
     // masks and palette, then the pixel data.
     Bytes file;
-    if (!ReadAppend(Stream, file, 14) || file[0] != 'B' || file[1] != 'M')
+    if (!ReadAppend(stream, file, 14) || file[0] != 'B' || file[1] != 'M')
         InvalidBitmap();
     const uint32_t bitsOffset = U32(&file[10]);
     Bytes dibBytes;
-    if (!ReadAppend(Stream, dibBytes, 4))
+    if (!ReadAppend(stream, dibBytes, 4))
         InvalidBitmap();
     const uint32_t headerSize = U32(dibBytes.data());
     dib::THeader h;
-    if (headerSize < 12 || headerSize > 124 || !ReadAppend(Stream, dibBytes, headerSize - 4) ||
+    if (headerSize < 12 || headerSize > 124 || !ReadAppend(stream, dibBytes, headerSize - 4) ||
         !dib::ParseHeader(dibBytes.data(), dibBytes.size(), h) ||
-        !ReadAppend(Stream, dibBytes, static_cast<int64_t>(h.TableBytes())) ||
+        !ReadAppend(stream, dibBytes, static_cast<int64_t>(h.TableBytes())) ||
         !dib::ParseTables(dibBytes.data() + h.HeaderSize, dibBytes.size() - h.HeaderSize, h))
         InvalidBitmap();
     // The offset of the pixel data: some writers leave a gap before it; a zero
     // or short offset (bitmaps taken from RTF get a zero one) means right here.
     const int64_t here = 14 + static_cast<int64_t>(dibBytes.size());
-    if (bitsOffset > here && !Skip(Stream, bitsOffset - here))
+    if (bitsOffset > here && !Skip(stream, bitsOffset - here))
         InvalidBitmap();
     Bytes bits;
-    if (!ReadAppend(Stream, bits, BitsToRead(h, Remaining(Stream))))
+    if (!ReadAppend(stream, bits, BitsToRead(h, Remaining(stream))))
         InvalidBitmap();
     TPixelBuffer pixels;
     bool alpha = false;
@@ -222,19 +222,19 @@ void TBitmap::LoadFromStream(TStream& Stream)
     Changed(this);
 }
 
-void TBitmap::SaveToStream(TStream& Stream) const
+void TBitmap::SaveToStream(TStream& stream) const
 {
     if (!Empty())
-        Write(Stream, dib::EncodeFile(FPixels, FPixelFormat == pf32bit ? 32 : 24));
+        Write(stream, dib::EncodeFile(FPixels, FPixelFormat == pf32bit ? 32 : 24));
 }
 
-void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect)
+void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
 {
     if (Empty())
         return;
     const TRect source = Bounds(0, 0, Width(), Height());
     if (!FTransparent) {
-        ACanvas->DrawPixels(Rect, FPixels, source);
+        aCanvas->DrawPixels(rect, FPixels, source);
         return;
     }
     // Pixels of the transparent colour are left out.
@@ -244,5 +244,5 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect)
     for (uint32_t& px : masked.Pixels)
         if ((Unpremultiply(px) & 0xFFFFFF) == rgb)
             px = 0;
-    ACanvas->DrawPixels(Rect, masked, source);
+    aCanvas->DrawPixels(rect, masked, source);
 }

@@ -34,35 +34,35 @@ public:
 
     // From a bitmap (pixels, format, transparency and a copy of its palette) or
     // null (empty); other graphics may copy themselves in (a JPEG picture does).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     bool Empty() const override { return FPixels.Empty(); }
     int Width() const override { return FPixels.Width; }
     int Height() const override { return FPixels.Height; }
     // Sizes below 0 count as 0; a size beyond the limits of graphic.h raises
     // EOutOfResources.
-    void SetWidth(int Value) override { SetSize(Value, Height()); }
-    void SetHeight(int Value) override { SetSize(Width(), Value); }
-    void SetSize(int AWidth, int AHeight);
+    void SetWidth(int value) override { SetSize(value, Height()); }
+    void SetHeight(int value) override { SetSize(Width(), value); }
+    void SetSize(int aWidth, int aHeight);
 
     TPixelFormat PixelFormat() const { return FPixelFormat; }
-    void SetPixelFormat(TPixelFormat Value);
+    void SetPixelFormat(TPixelFormat value);
     // Bytes in one row of the BMP this bitmap saves (rows padded to 4 bytes).
     int BytesPerScanLine() const;
 
     // tmAuto: the bottom-left pixel's colour (clDefault for an empty bitmap).
     TColor TransparentColor() const;
     // clDefault switches to tmAuto, any other colour to tmFixed.
-    void SetTransparentColor(TColor Value);
+    void SetTransparentColor(TColor value);
     TTransparentMode TransparentMode() const { return FTransparentMode; }
-    void SetTransparentMode(TTransparentMode Value);
+    void SetTransparentMode(TTransparentMode value);
 
     // Set on palette-adjusted copies; with true-colour screens it changes nothing.
     bool IgnorePalette() const { return FIgnorePalette; }
-    void SetIgnorePalette(bool Value) { FIgnorePalette = Value; }
+    void SetIgnorePalette(bool value) { FIgnorePalette = value; }
     HPALETTE Palette() const override { return FPalette; }
     // Takes over the handle (freeing the one held before).
-    void SetPalette(HPALETTE Value) override;
+    void SetPalette(HPALETTE value) override;
 
     // The canvas painting into the pixels: one object for the bitmap's life
     // (a new size or new pixels only move it to them; its font, pen, brush and
@@ -72,18 +72,18 @@ public:
 
     const TPixelBuffer& Pixels() const { return FPixels; }
     // Replaces the pixels (size included).
-    void SetPixels(const TPixelBuffer& Pixels);
+    void SetPixels(const TPixelBuffer& pixels);
 
     // A BMP file from the stream's position; an empty rest gives an empty
     // bitmap. Raises EInvalidGraphic "Bitmap image is not valid" for anything
     // else that is not a whole bitmap, and then leaves the bitmap unchanged.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) const override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
 
-    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+    void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
 private:
-    void ReplacePixels(TPixelBuffer&& Pixels);
+    void ReplacePixels(TPixelBuffer&& pixels);
 
     TPixelBuffer FPixels;
     std::unique_ptr<TCanvas> FCanvas;

@@ -21,39 +21,39 @@ TCanvas::TCanvas()
 
 TCanvas::~TCanvas() = default;
 
-TPoint TCanvas::ToDevice(const TPoint& P) const
+TPoint TCanvas::ToDevice(const TPoint& p) const
 {
-    return {P.X - FWindowOrg.X + FViewportOrg.X, P.Y - FWindowOrg.Y + FViewportOrg.Y};
+    return {p.X - FWindowOrg.X + FViewportOrg.X, p.Y - FWindowOrg.Y + FViewportOrg.Y};
 }
 
-TRect TCanvas::ToDevice(const TRect& R) const
+TRect TCanvas::ToDevice(const TRect& r) const
 {
     const int dx = FViewportOrg.X - FWindowOrg.X;
     const int dy = FViewportOrg.Y - FWindowOrg.Y;
-    return {R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy};
+    return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
 }
 
-std::vector<TPoint> TCanvas::ToDevice(const std::vector<TPoint>& Points) const
+std::vector<TPoint> TCanvas::ToDevice(const std::vector<TPoint>& points) const
 {
     std::vector<TPoint> device;
-    device.reserve(Points.size());
-    for (const TPoint& p : Points)
+    device.reserve(points.size());
+    for (const TPoint& p : points)
         device.push_back(ToDevice(p));
     return device;
 }
 
-void TCanvas::SetWindowOrgEx(int X, int Y, TPoint* Old)
+void TCanvas::SetWindowOrgEx(int x, int y, TPoint* old)
 {
-    if (Old)
-        *Old = FWindowOrg;
-    FWindowOrg = {X, Y};
+    if (old)
+        *old = FWindowOrg;
+    FWindowOrg = {x, y};
 }
 
-void TCanvas::SetViewportOrgEx(int X, int Y, TPoint* Old)
+void TCanvas::SetViewportOrgEx(int x, int y, TPoint* old)
 {
-    if (Old)
-        *Old = FViewportOrg;
-    FViewportOrg = {X, Y};
+    if (old)
+        *old = FViewportOrg;
+    FViewportOrg = {x, y};
 }
 
 TRect TCanvas::ClipRect() const
@@ -64,9 +64,9 @@ TRect TCanvas::ClipRect() const
     return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
 }
 
-void TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom)
+void TCanvas::IntersectClipRect(int left, int top, int right, int bottom)
 {
-    TRect wanted = ToDevice(TRect{Left, Top, Right, Bottom});
+    TRect wanted = ToDevice(TRect{left, top, right, bottom});
     TRect result;
     if (!IntersectRect(result, DeviceClip(), wanted))
         result = TRect{};
@@ -74,15 +74,15 @@ void TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom)
     FHasClip = true;
 }
 
-void TCanvas::SelectClipRect(const TRect* Rect)
+void TCanvas::SelectClipRect(const TRect* rect)
 {
-    if (!Rect) {
+    if (!rect) {
         FHasClip = false;
         FClip = TRect{};
         return;
     }
     TRect result;
-    if (!IntersectRect(result, DeviceBounds(), ToDevice(*Rect)))
+    if (!IntersectRect(result, DeviceBounds(), ToDevice(*rect)))
         result = TRect{};
     FClip = result;
     FHasClip = true;
@@ -94,15 +94,15 @@ int TCanvas::SaveDC()
     return static_cast<int>(FSaved.size());
 }
 
-bool TCanvas::RestoreDC(int Level)
+bool TCanvas::RestoreDC(int level)
 {
     const int count = static_cast<int>(FSaved.size());
-    if (Level < 0)
-        Level = count + 1 + Level;
-    if (Level < 1 || Level > count)
+    if (level < 0)
+        level = count + 1 + level;
+    if (level < 1 || level > count)
         return false;
-    const TSavedState s = FSaved[static_cast<size_t>(Level - 1)];
-    FSaved.resize(static_cast<size_t>(Level - 1));
+    const TSavedState s = FSaved[static_cast<size_t>(level - 1)];
+    FSaved.resize(static_cast<size_t>(level - 1));
     FWindowOrg = s.WindowOrg;
     FViewportOrg = s.ViewportOrg;
     FClip = s.Clip;
@@ -112,142 +112,142 @@ bool TCanvas::RestoreDC(int Level)
     return true;
 }
 
-void TCanvas::Drawn(bool ClassMethod)
+void TCanvas::Drawn(bool classMethod)
 {
     if (FDrawDepth > 0)
         return;
     if (OnDrawn)
         OnDrawn(this);
-    if (ClassMethod && OnChange)
+    if (classMethod && OnChange)
         OnChange(this);
 }
 
-void TCanvas::MoveTo(int X, int Y)
+void TCanvas::MoveTo(int x, int y)
 {
-    FPenPos = {X, Y};
+    FPenPos = {x, y};
 }
 
-void TCanvas::LineTo(int X, int Y)
+void TCanvas::LineTo(int x, int y)
 {
-    DoLine(ToDevice(FPenPos), ToDevice(TPoint{X, Y}));
-    FPenPos = {X, Y};
+    DoLine(ToDevice(FPenPos), ToDevice(TPoint{x, y}));
+    FPenPos = {x, y};
     Drawn(true);
 }
 
-void TCanvas::Polyline(const std::vector<TPoint>& Points)
+void TCanvas::Polyline(const std::vector<TPoint>& points)
 {
-    if (Points.size() < 2)
+    if (points.size() < 2)
         return;
-    DoPolyline(ToDevice(Points));
+    DoPolyline(ToDevice(points));
     Drawn(true);
 }
 
-void TCanvas::Polygon(const std::vector<TPoint>& Points)
+void TCanvas::Polygon(const std::vector<TPoint>& points)
 {
-    if (Points.size() < 2)
+    if (points.size() < 2)
         return;
-    DoPolygon(ToDevice(Points));
+    DoPolygon(ToDevice(points));
     Drawn(true);
 }
 
 // Shapes accept their corners in any order, as the platform does.
-static TRect Normalized(int X1, int Y1, int X2, int Y2)
+static TRect Normalized(int x1, int y1, int x2, int y2)
 {
-    return {std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
+    return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 
-void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
-    DoRectangle(ToDevice(Normalized(X1, Y1, X2, Y2)));
+    DoRectangle(ToDevice(Normalized(x1, y1, x2, y2)));
     Drawn(true);
 }
 
-void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
-    DoEllipse(ToDevice(Normalized(X1, Y1, X2, Y2)));
+    DoEllipse(ToDevice(Normalized(x1, y1, x2, y2)));
     Drawn(true);
 }
 
-void TCanvas::FillRect(const TRect& R)
+void TCanvas::FillRect(const TRect& r)
 {
     // FillRect does not reorder: an inverted rectangle fills nothing.
-    if (R.IsEmpty())
+    if (r.IsEmpty())
         return;
-    DoFillRect(ToDevice(R));
+    DoFillRect(ToDevice(r));
     Drawn(true);
 }
 
-void TCanvas::FrameRect(const TRect& R)
+void TCanvas::FrameRect(const TRect& r)
 {
-    if (R.IsEmpty())
+    if (r.IsEmpty())
         return;
-    DoFrameRect(ToDevice(R));
+    DoFrameRect(ToDevice(r));
     Drawn(true);
 }
 
-void TCanvas::DrawFocusRect(const TRect& R)
+void TCanvas::DrawFocusRect(const TRect& r)
 {
-    if (R.IsEmpty())
+    if (r.IsEmpty())
         return;
-    DoFocusRect(ToDevice(R));
+    DoFocusRect(ToDevice(r));
     Drawn(true);
 }
 
-void TCanvas::DrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source)
+void TCanvas::DrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source)
 {
     // The source must lie inside the pixels; what lies outside is not drawn.
     TRect src;
-    if (Dest.IsEmpty() || Pixels.Empty() ||
-        !IntersectRect(src, Source, TRect{0, 0, Pixels.Width, Pixels.Height}))
+    if (dest.IsEmpty() || pixels.Empty() ||
+        !IntersectRect(src, source, TRect{0, 0, pixels.Width, pixels.Height}))
         return;
-    if (static_cast<size_t>(Pixels.Width) * static_cast<size_t>(Pixels.Height) > Pixels.Pixels.size())
+    if (static_cast<size_t>(pixels.Width) * static_cast<size_t>(pixels.Height) > pixels.Pixels.size())
         return;
-    TRect dest = Dest;
-    if (src != Source) {
+    TRect target = dest;
+    if (src != source) {
         // Keep the scale: the part of Dest that shows the part of Source that exists.
-        const double sx = double(Dest.Width()) / Source.Width();
-        const double sy = double(Dest.Height()) / Source.Height();
-        dest.Left = Dest.Left + int((src.Left - Source.Left) * sx);
-        dest.Top = Dest.Top + int((src.Top - Source.Top) * sy);
-        dest.Right = Dest.Left + int((src.Right - Source.Left) * sx);
-        dest.Bottom = Dest.Top + int((src.Bottom - Source.Top) * sy);
-        if (dest.IsEmpty())
+        const double sx = double(dest.Width()) / source.Width();
+        const double sy = double(dest.Height()) / source.Height();
+        target.Left = dest.Left + int((src.Left - source.Left) * sx);
+        target.Top = dest.Top + int((src.Top - source.Top) * sy);
+        target.Right = dest.Left + int((src.Right - source.Left) * sx);
+        target.Bottom = dest.Top + int((src.Bottom - source.Top) * sy);
+        if (target.IsEmpty())
             return;
     }
-    DoDrawPixels(ToDevice(dest), Pixels, src);
+    DoDrawPixels(ToDevice(target), pixels, src);
     Drawn(false);
 }
 
-void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect)
+void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect)
 {
-    if (!Source || Dest.IsEmpty() || SourceRect.IsEmpty())
+    if (!source || dest.IsEmpty() || sourceRect.IsEmpty())
         return;
-    DoCopyRect(ToDevice(Dest), Source, Source->ToDevice(SourceRect));
+    DoCopyRect(ToDevice(dest), source, source->ToDevice(sourceRect));
     Drawn(true);
 }
 
-int GetDeviceCaps(TCanvas* Canvas, int Index)
+int GetDeviceCaps(TCanvas* canvas, int index)
 {
-    return Canvas ? Canvas->DeviceCaps(Index) : 0;
+    return canvas ? canvas->DeviceCaps(index) : 0;
 }
 
-int SurfaceDeviceCaps(int Index, int Width, int Height, int PixelsPerInchX, int PixelsPerInchY)
+int SurfaceDeviceCaps(int index, int width, int height, int pixelsPerInchX, int pixelsPerInchY)
 {
-    switch (Index) {
+    switch (index) {
     case LOGPIXELSX:
-        return PixelsPerInchX;
+        return pixelsPerInchX;
     case LOGPIXELSY:
-        return PixelsPerInchY;
+        return pixelsPerInchY;
     case HORZRES:
     case PHYSICALWIDTH:
-        return Width;
+        return width;
     case VERTRES:
     case PHYSICALHEIGHT:
-        return Height;
+        return height;
     case HORZSIZE:
-        return Width * 254 / (PixelsPerInchX * 10);
+        return width * 254 / (pixelsPerInchX * 10);
     case VERTSIZE:
-        return Height * 254 / (PixelsPerInchY * 10);
+        return height * 254 / (pixelsPerInchY * 10);
     case BITSPIXEL:
         return 32;
     case PLANES:

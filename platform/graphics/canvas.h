@@ -184,102 +184,102 @@ public:
     TFont* Font() const { return FFont.get(); }
     TPen* Pen() const { return FPen.get(); }
     TBrush* Brush() const { return FBrush.get(); }
-    void SetFont(const TFont* Value) { FFont->Assign(Value); }
-    void SetPen(const TPen* Value) { FPen->Assign(Value); }
-    void SetBrush(const TBrush* Value) { FBrush->Assign(Value); }
+    void SetFont(const TFont* value) { FFont->Assign(value); }
+    void SetPen(const TPen* value) { FPen->Assign(value); }
+    void SetBrush(const TBrush* value) { FBrush->Assign(value); }
 
     // ---- Device
     // True for a window's canvas: it draws into the window's own off-screen
     // image, which reaches the screen only when the paint has ended, so that
     // painting straight on it never shows a half-drawn state.
     bool DrawsOffscreen() const { return FDrawsOffscreen; }
-    void SetDrawsOffscreen(bool Value) { FDrawsOffscreen = Value; }
+    void SetDrawsOffscreen(bool value) { FDrawsOffscreen = value; }
     int PixelsPerInchX() const { return DeviceCaps(LOGPIXELSX); }
     int PixelsPerInchY() const { return DeviceCaps(LOGPIXELSY); }
-    virtual int DeviceCaps(int Index) const = 0;
+    virtual int DeviceCaps(int index) const = 0;
 
     // ---- Origins, clipping, saved states
     TPoint WindowOrg() const { return FWindowOrg; }
-    void SetWindowOrgEx(int X, int Y, TPoint* Old = nullptr);
+    void SetWindowOrgEx(int x, int y, TPoint* old = nullptr);
     TPoint ViewportOrg() const { return FViewportOrg; }
-    void SetViewportOrgEx(int X, int Y, TPoint* Old = nullptr);
+    void SetViewportOrgEx(int x, int y, TPoint* old = nullptr);
     // The clip box in logical coordinates (the device bounds when nothing clips).
     TRect ClipRect() const;
     // Narrows the clip to the rectangle (logical coordinates).
-    void IntersectClipRect(int Left, int Top, int Right, int Bottom);
+    void IntersectClipRect(int left, int top, int right, int bottom);
     // Sets the clip to the rectangle (logical), or removes it when Rect is null.
-    void SelectClipRect(const TRect* Rect);
+    void SelectClipRect(const TRect* rect);
     // 1 for the first saved state, 2 for the next...
     int SaveDC();
     // A positive Level returns to that state (dropping those saved after it); a
     // negative one counts back from the last (-1: the last). False for a level not saved.
-    bool RestoreDC(int Level);
+    bool RestoreDC(int level);
 
     // ---- Lines and shapes (Windows rules: a line leaves out its last pixel; a
     // rectangle covers [Left, Right) x [Top, Bottom) with its outline, the brush filling inside)
     TPoint PenPos() const { return FPenPos; }
-    void SetPenPos(const TPoint& P) { FPenPos = P; }
-    void MoveTo(int X, int Y);
-    void LineTo(int X, int Y);
-    void Polyline(const std::vector<TPoint>& Points);
-    void Polygon(const std::vector<TPoint>& Points); // outlined with the pen, filled with the brush
-    void Rectangle(int X1, int Y1, int X2, int Y2);
-    void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
-    void Ellipse(int X1, int Y1, int X2, int Y2); // inside the rectangle
-    void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
-    void FillRect(const TRect& R);      // the brush, no outline
-    void FrameRect(const TRect& R);     // a 1-pixel frame in the brush colour
-    void DrawFocusRect(const TRect& R); // a dotted frame inverting what is there
+    void SetPenPos(const TPoint& p) { FPenPos = p; }
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void Polyline(const std::vector<TPoint>& points);
+    void Polygon(const std::vector<TPoint>& points); // outlined with the pen, filled with the brush
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void Ellipse(int x1, int y1, int x2, int y2); // inside the rectangle
+    void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRect(const TRect& r);      // the brush, no outline
+    void FrameRect(const TRect& r);     // a 1-pixel frame in the brush colour
+    void DrawFocusRect(const TRect& r); // a dotted frame inverting what is there
 
     // ---- Pictures
-    void Draw(int X, int Y, TGraphic* Graphic); // at its own size
-    void StretchDraw(const TRect& Rect, TGraphic* Graphic);
+    void Draw(int x, int y, TGraphic* graphic); // at its own size
+    void StretchDraw(const TRect& rect, TGraphic* graphic);
     // Source of Pixels drawn scaled into Dest, blended by its alpha.
-    void DrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source);
+    void DrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source);
     // Source's pixels in SourceRect (its logical coordinates) copied into Dest, scaled.
-    void CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect);
+    void CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect);
 
     // ---- Text, class library style (ANSI text in the font's code page)
-    void TextOut(int X, int Y, const AnsiString& Text); // moves the pen position to its end
-    void TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text); // clipped to Rect
-    TSize TextExtent(const AnsiString& Text);
-    int TextWidth(const AnsiString& Text) { return TextExtent(Text).cx; }
-    int TextHeight(const AnsiString& Text) { return TextExtent(Text).cy; }
+    void TextOut(int x, int y, const AnsiString& text); // moves the pen position to its end
+    void TextRect(const TRect& rect, int x, int y, const AnsiString& text); // clipped to Rect
+    TSize TextExtent(const AnsiString& text);
+    int TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
+    int TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
 
     // ---- Text, platform style
-    bool TextOutA(int X, int Y, const char* Str, int Count);
-    bool TextOutW(int X, int Y, const WideChar* Str, int Count);
+    bool TextOutA(int x, int y, const char* str, int count);
+    bool TextOutW(int x, int y, const WideChar* str, int count);
     // Dx (optional) gives each character's advance, per byte or code unit as the extents report them.
-    bool ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, const char* Str, int Count,
-                     const int* Dx);
-    bool ExtTextOutW(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
-                     const int* Dx);
-    bool GetTextExtentPoint32A(const char* Str, int Count, TSize& Size);
-    bool GetTextExtentPoint32W(const WideChar* Str, int Count, TSize& Size);
+    bool ExtTextOutA(int x, int y, unsigned options, const TRect* rect, const char* str, int count,
+                     const int* dx);
+    bool ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,
+                     const int* dx);
+    bool GetTextExtentPoint32A(const char* str, int count, TSize& size);
+    bool GetTextExtentPoint32W(const WideChar* str, int count, TSize& size);
     // Fit (optional): how many leading bytes/units fit in MaxExtent; Dx (optional,
     // Count entries): the extent of every prefix.
-    bool GetTextExtentExPointA(const char* Str, int Count, int MaxExtent, int* Fit, int* Dx, TSize& Size);
-    bool GetTextExtentExPointW(const WideChar* Str, int Count, int MaxExtent, int* Fit, int* Dx, TSize& Size);
-    bool GetTextMetrics(TTextMetric& Metrics);
-    bool GetOutlineTextMetrics(TOutlineTextMetric& Metrics);
+    bool GetTextExtentExPointA(const char* str, int count, int maxExtent, int* fit, int* dx, TSize& size);
+    bool GetTextExtentExPointW(const WideChar* str, int count, int maxExtent, int* fit, int* dx, TSize& size);
+    bool GetTextMetrics(TTextMetric& metrics);
+    bool GetOutlineTextMetrics(TOutlineTextMetric& metrics);
     int GetTextCharacterExtra() const { return FCharExtra; }
-    int SetTextCharacterExtra(int Extra); // returns the previous extra
+    int SetTextCharacterExtra(int extra); // returns the previous extra
     unsigned GetTextAlign() const { return FTextAlign; }
-    unsigned SetTextAlign(unsigned Align); // returns the previous alignment
+    unsigned SetTextAlign(unsigned align); // returns the previous alignment
     // Visual order, advances, caret positions and classes of a text (one entry per
     // byte for ANSI text, per code unit for wide text). Returns the size of the text
     // (width in the low 16 bits, height in the high 16) or 0 on failure (bad arguments).
-    unsigned GetCharacterPlacementW(const WideChar* Str, int Count, int MaxExtent, TGCPResults& Results,
-                                    unsigned Flags);
-    unsigned GetCharacterPlacementA(const char* Str, int Count, int MaxExtent, TGCPResults& Results,
-                                    unsigned Flags);
+    unsigned GetCharacterPlacementW(const WideChar* str, int count, int maxExtent, TGCPResults& results,
+                                    unsigned flags);
+    unsigned GetCharacterPlacementA(const char* str, int count, int maxExtent, TGCPResults& results,
+                                    unsigned flags);
     // Text in a rectangle: lines split at CR/LF, words wrapped with DT_WORDBREAK (a
     // word longer than a line is split only with DT_EDITCONTROL), DT_LEFT/CENTER/RIGHT,
     // DT_VCENTER/BOTTOM with DT_SINGLELINE, '&' marks the next character as underlined
     // unless DT_NOPREFIX ("&&" is one '&'), clipped to the rectangle unless DT_NOCLIP.
     // DT_CALCRECT only sets Rect.Right/Bottom to what the text needs. Returns the text height.
-    int DrawTextA(const char* Str, int Count, TRect& Rect, unsigned Format);
-    int DrawTextW(const WideChar* Str, int Count, TRect& Rect, unsigned Format);
+    int DrawTextA(const char* str, int count, TRect& rect, unsigned format);
+    int DrawTextW(const WideChar* str, int count, TRect& rect, unsigned format);
 
     // The code page ANSI text goes through with the current font.
     unsigned FontCodePage() const { return CharsetToCodePage(FFont->Charset()); }
@@ -294,9 +294,9 @@ public:
     TNotifyEvent OnDrawn;
 
 protected:
-    TPoint ToDevice(const TPoint& P) const;
-    TRect ToDevice(const TRect& R) const;
-    std::vector<TPoint> ToDevice(const std::vector<TPoint>& Points) const;
+    TPoint ToDevice(const TPoint& p) const;
+    TRect ToDevice(const TRect& r) const;
+    std::vector<TPoint> ToDevice(const std::vector<TPoint>& points) const;
     // The clip in device coordinates, always within DeviceBounds().
     TRect DeviceClip() const { return FHasClip ? FClip : DeviceBounds(); }
     bool HasClip() const { return FHasClip; }
@@ -304,55 +304,55 @@ protected:
     // ---- What a backend provides. Coordinates are device coordinates.
     virtual TRect DeviceBounds() const = 0;
     // The advance of one character (Count code units) in the current font, without the extra.
-    virtual int CharAdvance(const WideChar* Char, int Count) = 0;
+    virtual int CharAdvance(const WideChar* Char, int count) = 0;
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.
-    virtual void UnitAdvances(const WideChar* Str, int Count, int* Advances);
-    virtual void FontMetrics(TOutlineTextMetric& Metrics) = 0;
-    virtual void DoLine(const TPoint& From, const TPoint& To) = 0;
-    virtual void DoPolyline(const std::vector<TPoint>& Points) = 0;
-    virtual void DoPolygon(const std::vector<TPoint>& Points) = 0;
-    virtual void DoRectangle(const TRect& R) = 0;
-    virtual void DoEllipse(const TRect& R) = 0;
-    virtual void DoFillRect(const TRect& R) = 0;
-    virtual void DoFrameRect(const TRect& R) = 0;
-    virtual void DoFocusRect(const TRect& R) = 0;
-    virtual void DoTextRun(const TTextRun& Run) = 0;
-    virtual void DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source) = 0;
+    virtual void UnitAdvances(const WideChar* str, int count, int* advances);
+    virtual void FontMetrics(TOutlineTextMetric& metrics) = 0;
+    virtual void DoLine(const TPoint& from, const TPoint& to) = 0;
+    virtual void DoPolyline(const std::vector<TPoint>& points) = 0;
+    virtual void DoPolygon(const std::vector<TPoint>& points) = 0;
+    virtual void DoRectangle(const TRect& r) = 0;
+    virtual void DoEllipse(const TRect& r) = 0;
+    virtual void DoFillRect(const TRect& r) = 0;
+    virtual void DoFrameRect(const TRect& r) = 0;
+    virtual void DoFocusRect(const TRect& r) = 0;
+    virtual void DoTextRun(const TTextRun& run) = 0;
+    virtual void DoDrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source) = 0;
     // SourceRect is in Source's device coordinates.
-    virtual void DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) = 0;
+    virtual void DoCopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) = 0;
     // Draw and StretchDraw pass through here (the recording canvas notes the picture).
-    virtual void DoDrawGraphic(const TRect& Rect, TGraphic* Graphic);
+    virtual void DoDrawGraphic(const TRect& rect, TGraphic* graphic);
 
 private:
     struct TSavedState;
     // Marks a drawing that is made of other drawing calls, so that only the
     // outermost one notifies.
     struct TDrawScope {
-        explicit TDrawScope(TCanvas& Canvas) : FCanvas(Canvas) { ++FCanvas.FDrawDepth; }
+        explicit TDrawScope(TCanvas& canvas) : FCanvas(canvas) { ++FCanvas.FDrawDepth; }
         ~TDrawScope() { --FCanvas.FDrawDepth; }
         TDrawScope(const TDrawScope&) = delete;
         TDrawScope& operator=(const TDrawScope&) = delete;
         TCanvas& FCanvas;
     };
     // The notifications after a drawing (ClassMethod: OnChange too), unless inside another.
-    void Drawn(bool ClassMethod);
+    void Drawn(bool classMethod);
     // ANSI text converted for measuring and drawing.
     struct TAnsiText {
         WideString Wide;
         std::vector<int> ByteUnit;     // per byte: first code unit of its character; [Count] = Wide.size()
         std::vector<uint8_t> LastByte; // 1 on the last byte of each character
     };
-    void ConvertAnsi(const char* Str, int Count, TAnsiText& Out);
-    void MeasureUnits(const WideChar* Str, int Count, std::vector<int>& Advances);
-    void AnsiAdvances(const TAnsiText& Text, const std::vector<int>& UnitAdvances, int* ByteAdvances);
-    void BuildClusters(TTextRun& Run);
-    bool OutputRun(TTextRun& Run, int X, int Y, const TRect* Rect);
-    bool ExtTextOutInternal(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
-                            const int* UnitDx, const AnsiString* Ansi);
-    unsigned Placement(const WideChar* Str, int Count, std::vector<int>& Order, std::vector<int>& VisualDx,
-                       std::vector<char>& Classes, std::vector<int>& Carets);
-    int DrawTextInternal(const WideString& Text, TRect& Rect, unsigned Format);
+    void ConvertAnsi(const char* str, int count, TAnsiText& out);
+    void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances);
+    void AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances);
+    void BuildClusters(TTextRun& run);
+    bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);
+    bool ExtTextOutInternal(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,
+                            const int* unitDx, const AnsiString* ansi);
+    unsigned Placement(const WideChar* str, int count, std::vector<int>& order, std::vector<int>& visualDx,
+                       std::vector<char>& classes, std::vector<int>& carets);
+    int DrawTextInternal(const WideString& text, TRect& rect, unsigned format);
 
     std::unique_ptr<TFont> FFont;
     std::unique_ptr<TPen> FPen;
@@ -372,9 +372,9 @@ private:
 // The platform's device query on a canvas: LOGPIXELSX/Y, HORZRES/VERTRES (pixels),
 // HORZSIZE/VERTSIZE (millimetres), PHYSICALWIDTH/HEIGHT and PHYSICALOFFSETX/Y,
 // BITSPIXEL, PLANES; 0 for other indexes or a null canvas.
-int GetDeviceCaps(TCanvas* Canvas, int Index);
+int GetDeviceCaps(TCanvas* canvas, int index);
 // The device query of a surface of Width x Height pixels with the given
 // resolution: LOGPIXELSX/Y, HORZRES/VERTRES and PHYSICALWIDTH/HEIGHT (pixels),
 // HORZSIZE/VERTSIZE (millimetres, rounded down), BITSPIXEL 32, PLANES 1; 0 for
 // other indexes. The canvases of screen-like devices answer with it.
-int SurfaceDeviceCaps(int Index, int Width, int Height, int PixelsPerInchX, int PixelsPerInchY);
+int SurfaceDeviceCaps(int index, int width, int height, int pixelsPerInchX, int pixelsPerInchY);

@@ -81,50 +81,50 @@ void WrapParagraph(const WideString& text, const std::vector<int>& adv, int star
 
 } // namespace
 
-int TCanvas::DrawTextW(const WideChar* Str, int Count, TRect& Rect, unsigned Format)
+int TCanvas::DrawTextW(const WideChar* str, int count, TRect& rect, unsigned format)
 {
-    if (!Str)
+    if (!str)
         return 0;
-    if (Count < 0) {
-        Count = 0;
-        while (Str[Count])
-            ++Count;
+    if (count < 0) {
+        count = 0;
+        while (str[count])
+            ++count;
     }
-    const int height = DrawTextInternal(WideString(Str, static_cast<size_t>(Count)), Rect, Format);
-    if (!(Format & DT_CALCRECT))
+    const int height = DrawTextInternal(WideString(str, static_cast<size_t>(count)), rect, format);
+    if (!(format & DT_CALCRECT))
         Drawn(false);
     return height;
 }
 
-int TCanvas::DrawTextA(const char* Str, int Count, TRect& Rect, unsigned Format)
+int TCanvas::DrawTextA(const char* str, int count, TRect& rect, unsigned format)
 {
-    if (!Str)
+    if (!str)
         return 0;
-    if (Count < 0)
-        Count = static_cast<int>(std::strlen(Str));
+    if (count < 0)
+        count = static_cast<int>(std::strlen(str));
     TAnsiText text;
-    ConvertAnsi(Str, Count, text);
-    const int height = DrawTextInternal(text.Wide, Rect, Format);
-    if (!(Format & DT_CALCRECT))
+    ConvertAnsi(str, count, text);
+    const int height = DrawTextInternal(text.Wide, rect, format);
+    if (!(format & DT_CALCRECT))
         Drawn(false);
     return height;
 }
 
-int TCanvas::DrawTextInternal(const WideString& Source, TRect& Rect, unsigned Format)
+int TCanvas::DrawTextInternal(const WideString& source, TRect& rect, unsigned format)
 {
     // '&' marks the next character; "&&" stands for one '&'.
     WideString text;
     int prefixAt = -1;
-    if (Format & DT_NOPREFIX) {
-        text = Source;
+    if (format & DT_NOPREFIX) {
+        text = source;
     } else {
-        for (size_t i = 0; i < Source.size(); ++i) {
-            if (Source[i] == u'&' && i + 1 < Source.size()) {
+        for (size_t i = 0; i < source.size(); ++i) {
+            if (source[i] == u'&' && i + 1 < source.size()) {
                 ++i;
-                if (Source[i] != u'&')
+                if (source[i] != u'&')
                     prefixAt = static_cast<int>(text.size());
             }
-            text.push_back(Source[i]);
+            text.push_back(source[i]);
         }
     }
     const int n = static_cast<int>(text.size());
@@ -133,18 +133,18 @@ int TCanvas::DrawTextInternal(const WideString& Source, TRect& Rect, unsigned Fo
     TOutlineTextMetric otm;
     FontMetrics(otm);
     const int lineHeight = otm.otmTextMetrics.tmHeight +
-                           ((Format & DT_EXTERNALLEADING) ? otm.otmTextMetrics.tmExternalLeading : 0);
+                           ((format & DT_EXTERNALLEADING) ? otm.otmTextMetrics.tmExternalLeading : 0);
 
     std::vector<TLine> lines;
-    if (Format & DT_SINGLELINE) {
+    if (format & DT_SINGLELINE) {
         lines.push_back({0, n, SumAdvances(adv, 0, n)});
     } else {
         int start = 0;
         for (int i = 0; i <= n; ++i) {
             if (i < n && text[static_cast<size_t>(i)] != u'\r' && text[static_cast<size_t>(i)] != u'\n')
                 continue;
-            if (Format & DT_WORDBREAK)
-                WrapParagraph(text, adv, start, i, Rect.Width(), (Format & DT_EDITCONTROL) != 0, lines);
+            if (format & DT_WORDBREAK)
+                WrapParagraph(text, adv, start, i, rect.Width(), (format & DT_EDITCONTROL) != 0, lines);
             else
                 lines.push_back({start, i - start, SumAdvances(adv, start, i - start)});
             if (i < n && text[static_cast<size_t>(i)] == u'\r' && i + 1 < n &&
@@ -155,32 +155,32 @@ int TCanvas::DrawTextInternal(const WideString& Source, TRect& Rect, unsigned Fo
     }
     const int textHeight = static_cast<int>(lines.size()) * lineHeight;
 
-    if (Format & DT_CALCRECT) {
+    if (format & DT_CALCRECT) {
         int widest = 0;
         for (const TLine& l : lines)
             widest = std::max(widest, l.Width);
-        Rect.Right = Rect.Left + widest;
-        Rect.Bottom = Rect.Top + textHeight;
+        rect.Right = rect.Left + widest;
+        rect.Bottom = rect.Top + textHeight;
         return textHeight;
     }
 
-    int y = Rect.Top;
-    if (Format & DT_SINGLELINE) {
-        if (Format & DT_VCENTER)
-            y = Rect.Top + (Rect.Height() - lineHeight) / 2;
-        else if (Format & DT_BOTTOM)
-            y = Rect.Bottom - lineHeight;
+    int y = rect.Top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            y = rect.Top + (rect.Height() - lineHeight) / 2;
+        else if (format & DT_BOTTOM)
+            y = rect.Bottom - lineHeight;
     }
     const int top = y;
     // DrawText places its lines itself: left and top alignment, direction kept.
     const unsigned savedAlign = SetTextAlign(FTextAlign & TA_RTLREADING);
-    const unsigned options = (Format & DT_NOCLIP) ? 0u : unsigned(ETO_CLIPPED);
+    const unsigned options = (format & DT_NOCLIP) ? 0u : unsigned(ETO_CLIPPED);
     for (const TLine& l : lines) {
-        int x = Rect.Left;
-        if (Format & DT_CENTER)
-            x = Rect.Left + (Rect.Width() - l.Width) / 2;
-        else if (Format & DT_RIGHT)
-            x = Rect.Right - l.Width;
+        int x = rect.Left;
+        if (format & DT_CENTER)
+            x = rect.Left + (rect.Width() - l.Width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect.Right - l.Width;
         TTextRun run;
         run.Options = options;
         run.Text = text.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Count));
@@ -192,10 +192,10 @@ int TCanvas::DrawTextInternal(const WideString& Source, TRect& Rect, unsigned Fo
         if (prefixAt >= l.Start && prefixAt < l.Start + l.Count)
             run.PrefixUnit = prefixAt - l.Start;
         BuildClusters(run);
-        OutputRun(run, x, y, (options & ETO_CLIPPED) ? &Rect : nullptr);
+        OutputRun(run, x, y, (options & ETO_CLIPPED) ? &rect : nullptr);
         y += lineHeight;
     }
     SetTextAlign(savedAlign);
-    return (Format & DT_SINGLELINE) && (Format & (DT_VCENTER | DT_BOTTOM)) ? top - Rect.Top + textHeight
+    return (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? top - rect.Top + textHeight
                                                                            : textHeight;
 }

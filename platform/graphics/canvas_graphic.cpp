@@ -3,29 +3,29 @@
 
 #include "platform/graphics/graphic.h"
 
-void TCanvas::Draw(int X, int Y, TGraphic* Graphic)
+void TCanvas::Draw(int x, int y, TGraphic* graphic)
 {
-    if (!Graphic || Graphic->Empty())
+    if (!graphic || graphic->Empty())
         return;
     {
         TDrawScope scope(*this);
-        DoDrawGraphic(Bounds(X, Y, Graphic->Width(), Graphic->Height()), Graphic);
+        DoDrawGraphic(Bounds(x, y, graphic->Width(), graphic->Height()), graphic);
     }
     Drawn(true);
 }
 
-void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic)
+void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic)
 {
-    if (!Graphic || Graphic->Empty())
+    if (!graphic || graphic->Empty())
         return;
     {
         TDrawScope scope(*this);
-        DoDrawGraphic(Rect, Graphic);
+        DoDrawGraphic(rect, graphic);
     }
     Drawn(true);
 }
 
-void TCanvas::DoDrawGraphic(const TRect& Rect, TGraphic* Graphic)
+void TCanvas::DoDrawGraphic(const TRect& rect, TGraphic* graphic)
 {
-    Graphic->Draw(this, Rect);
+    graphic->Draw(this, rect);
 }

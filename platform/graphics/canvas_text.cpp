@@ -61,11 +61,11 @@ int ClusterEnd(const WideChar* s, int n, int i)
 }
 
 // Calls Visit(start, count) for each character of the text in logical order.
-template <typename F> void ForEachCluster(const WideChar* s, int n, F Visit)
+template <typename F> void ForEachCluster(const WideChar* s, int n, F visit)
 {
     for (int i = 0; i < n;) {
         const int end = ClusterEnd(s, n, i);
-        Visit(i, end - i);
+        visit(i, end - i);
         i = end;
     }
 }
@@ -147,68 +147,68 @@ std::vector<TClusterInfo> VisualClusters(const WideChar* s, int n, bool rightToL
 
 // ---- Characters and advances
 
-void TCanvas::UnitAdvances(const WideChar* Str, int Count, int* Advances)
+void TCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
-    for (int i = 0; i < Count; ++i)
-        Advances[i] = CharAdvance(Str + i, 1);
+    for (int i = 0; i < count; ++i)
+        advances[i] = CharAdvance(str + i, 1);
 }
 
-void TCanvas::MeasureUnits(const WideChar* Str, int Count, std::vector<int>& Advances)
+void TCanvas::MeasureUnits(const WideChar* Str, int count, std::vector<int>& advances)
 {
-    Advances.assign(static_cast<size_t>(Count), 0);
-    if (std::all_of(Str, Str + Count, [](WideChar c) { return c < 0x300; })) {
+    advances.assign(static_cast<size_t>(count), 0);
+    if (std::all_of(Str, Str + count, [](WideChar c) { return c < 0x300; })) {
         // Below the combining marks every code unit is a character of its own.
-        UnitAdvances(Str, Count, Advances.data());
-        for (int& a : Advances)
+        UnitAdvances(Str, count, advances.data());
+        for (int& a : advances)
             a += FCharExtra;
         return;
     }
-    ForEachCluster(Str, Count, [&](int start, int count) {
-        Advances[static_cast<size_t>(start)] = CharAdvance(Str + start, count) + FCharExtra;
+    ForEachCluster(Str, count, [&](int start, int count) {
+        advances[static_cast<size_t>(start)] = CharAdvance(Str + start, count) + FCharExtra;
     });
 }
 
-void TCanvas::ConvertAnsi(const char* Str, int Count, TAnsiText& Out)
+void TCanvas::ConvertAnsi(const char* str, int count, TAnsiText& out)
 {
     const unsigned cp = FontCodePage();
-    Out.Wide.clear();
-    Out.ByteUnit.assign(static_cast<size_t>(Count) + 1, 0);
-    Out.LastByte.assign(static_cast<size_t>(Count), 0);
-    if (Count <= 0)
+    out.Wide.clear();
+    out.ByteUnit.assign(static_cast<size_t>(count) + 1, 0);
+    out.LastByte.assign(static_cast<size_t>(count), 0);
+    if (count <= 0)
         return;
     if (CodePageMaxCharSize(cp) == 1) {
         // A single-byte code page gives one code unit per byte.
-        Out.Wide.resize(static_cast<size_t>(Count));
-        int n = MultiByteToWideChar(cp, 0, Str, Count, Out.Wide.data(), Count);
-        if (n == Count) {
-            for (int i = 0; i <= Count; ++i)
-                Out.ByteUnit[static_cast<size_t>(i)] = i;
-            std::fill(Out.LastByte.begin(), Out.LastByte.end(), 1);
+        out.Wide.resize(static_cast<size_t>(count));
+        int n = MultiByteToWideChar(cp, 0, str, count, out.Wide.data(), count);
+        if (n == count) {
+            for (int i = 0; i <= count; ++i)
+                out.ByteUnit[static_cast<size_t>(i)] = i;
+            std::fill(out.LastByte.begin(), out.LastByte.end(), 1);
             return;
         }
-        Out.Wide.clear();
+        out.Wide.clear();
     }
-    const char* end = Str + Count;
+    const char* end = str + count;
     // In UTF-8 a byte below 0x80 is a character of its own: runs of them are
     // widened without asking the converter where each character ends.
     const bool asciiAlone = cp == CP_UTF8;
-    Out.Wide.reserve(static_cast<size_t>(Count));
-    for (const char* p = Str; p < end;) {
+    out.Wide.reserve(static_cast<size_t>(count));
+    for (const char* p = str; p < end;) {
         if (asciiAlone && static_cast<unsigned char>(*p) < 0x80) {
-            const size_t at = static_cast<size_t>(p - Str);
-            Out.ByteUnit[at] = static_cast<int>(Out.Wide.size());
-            Out.LastByte[at] = 1;
-            Out.Wide.push_back(static_cast<unsigned char>(*p));
+            const size_t at = static_cast<size_t>(p - str);
+            out.ByteUnit[at] = static_cast<int>(out.Wide.size());
+            out.LastByte[at] = 1;
+            out.Wide.push_back(static_cast<unsigned char>(*p));
             ++p;
             continue;
         }
         const char* next = CharNextExA(cp, p, end);
         if (next <= p)
             next = p + 1;
-        const int first = static_cast<int>(Out.Wide.size());
+        const int first = static_cast<int>(out.Wide.size());
         const unsigned char lead = static_cast<unsigned char>(*p);
         if (next - p == 1 && lead < 0x80) {
-            Out.Wide.push_back(lead);
+            out.Wide.push_back(lead);
         } else {
             WideChar buf[8];
             int n = MultiByteToWideChar(cp, 0, p, static_cast<int>(next - p), buf, 8);
@@ -216,50 +216,50 @@ void TCanvas::ConvertAnsi(const char* Str, int Count, TAnsiText& Out)
                 buf[0] = u'?';
                 n = 1;
             }
-            Out.Wide.append(buf, static_cast<size_t>(n));
+            out.Wide.append(buf, static_cast<size_t>(n));
         }
         for (const char* b = p; b < next; ++b)
-            Out.ByteUnit[static_cast<size_t>(b - Str)] = first;
-        Out.LastByte[static_cast<size_t>(next - 1 - Str)] = 1;
+            out.ByteUnit[static_cast<size_t>(b - str)] = first;
+        out.LastByte[static_cast<size_t>(next - 1 - str)] = 1;
         p = next;
     }
-    Out.ByteUnit[static_cast<size_t>(Count)] = static_cast<int>(Out.Wide.size());
+    out.ByteUnit[static_cast<size_t>(count)] = static_cast<int>(out.Wide.size());
 }
 
 // A character's advance goes to its last byte; its other bytes get 0.
-void TCanvas::AnsiAdvances(const TAnsiText& Text, const std::vector<int>& UnitAdvances, int* ByteAdvances)
+void TCanvas::AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances)
 {
-    const int count = static_cast<int>(Text.LastByte.size());
+    const int count = static_cast<int>(text.LastByte.size());
     for (int i = 0; i < count; ++i) {
         int sum = 0;
-        if (Text.LastByte[static_cast<size_t>(i)])
-            for (int u = Text.ByteUnit[static_cast<size_t>(i)]; u < Text.ByteUnit[static_cast<size_t>(i) + 1];
+        if (text.LastByte[static_cast<size_t>(i)])
+            for (int u = text.ByteUnit[static_cast<size_t>(i)]; u < text.ByteUnit[static_cast<size_t>(i) + 1];
                  ++u)
-                sum += UnitAdvances[static_cast<size_t>(u)];
-        ByteAdvances[i] = sum;
+                sum += unitAdvances[static_cast<size_t>(u)];
+        byteAdvances[i] = sum;
     }
 }
 
 // ---- Extents and metrics
 
-bool TCanvas::GetTextExtentPoint32W(const WideChar* Str, int Count, TSize& Size)
+bool TCanvas::GetTextExtentPoint32W(const WideChar* str, int count, TSize& size)
 {
-    return GetTextExtentExPointW(Str, Count, 0, nullptr, nullptr, Size);
+    return GetTextExtentExPointW(str, count, 0, nullptr, nullptr, size);
 }
 
-bool TCanvas::GetTextExtentPoint32A(const char* Str, int Count, TSize& Size)
+bool TCanvas::GetTextExtentPoint32A(const char* str, int count, TSize& size)
 {
-    if (Count > 0 && Str && FontCodePage() == CP_UTF8 &&
-        std::all_of(Str, Str + Count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (count > 0 && str && FontCodePage() == CP_UTF8 &&
+        std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
         // of its own, so the advances add up without converting the text.
         WideChar units[256];
         int advances[256];
         int sum = 0;
-        for (int done = 0; done < Count;) {
-            const int n = std::min(Count - done, 256);
+        for (int done = 0; done < count;) {
+            const int n = std::min(count - done, 256);
             for (int i = 0; i < n; ++i)
-                units[i] = static_cast<unsigned char>(Str[done + i]);
+                units[i] = static_cast<unsigned char>(str[done + i]);
             UnitAdvances(units, n, advances);
             for (int i = 0; i < n; ++i)
                 sum += advances[i] + FCharExtra;
@@ -267,124 +267,124 @@ bool TCanvas::GetTextExtentPoint32A(const char* Str, int Count, TSize& Size)
         }
         TOutlineTextMetric otm;
         FontMetrics(otm);
-        Size = {sum, otm.otmTextMetrics.tmHeight};
+        size = {sum, otm.otmTextMetrics.tmHeight};
         return true;
     }
-    return GetTextExtentExPointA(Str, Count, 0, nullptr, nullptr, Size);
+    return GetTextExtentExPointA(str, count, 0, nullptr, nullptr, size);
 }
 
-bool TCanvas::GetTextExtentExPointW(const WideChar* Str, int Count, int MaxExtent, int* Fit, int* Dx,
-                                    TSize& Size)
+bool TCanvas::GetTextExtentExPointW(const WideChar* str, int count, int maxExtent, int* fit, int* dx,
+                                    TSize& size)
 {
-    if (Count < 0 || (Count > 0 && !Str))
+    if (count < 0 || (count > 0 && !str))
         return false;
     std::vector<int> advances;
-    MeasureUnits(Str, Count, advances);
+    MeasureUnits(str, count, advances);
     int sum = 0;
-    int fit = 0;
-    for (int i = 0; i < Count; ++i) {
+    int fitted = 0;
+    for (int i = 0; i < count; ++i) {
         sum += advances[static_cast<size_t>(i)];
-        if (Dx)
-            Dx[i] = sum;
-        // Trailing units of a character add nothing, so they fit with their character.
-        if (sum <= MaxExtent && fit == i)
-            fit = i + 1;
+        if (dx)
+            dx[i] = sum;
+        // Trailing units of a character add nothing, so they fitted with their character.
+        if (sum <= maxExtent && fitted == i)
+            fitted = i + 1;
     }
-    if (Fit)
-        *Fit = fit;
+    if (fit)
+        *fit = fitted;
     TOutlineTextMetric otm;
     FontMetrics(otm);
-    Size = {sum, otm.otmTextMetrics.tmHeight};
+    size = {sum, otm.otmTextMetrics.tmHeight};
     return true;
 }
 
-bool TCanvas::GetTextExtentExPointA(const char* Str, int Count, int MaxExtent, int* Fit, int* Dx, TSize& Size)
+bool TCanvas::GetTextExtentExPointA(const char* str, int count, int maxExtent, int* fit, int* dx, TSize& size)
 {
-    if (Count < 0 || (Count > 0 && !Str))
+    if (count < 0 || (count > 0 && !str))
         return false;
     TAnsiText text;
-    ConvertAnsi(Str, Count, text);
+    ConvertAnsi(str, count, text);
     std::vector<int> units;
     MeasureUnits(text.Wide.data(), static_cast<int>(text.Wide.size()), units);
-    std::vector<int> bytes(static_cast<size_t>(Count));
+    std::vector<int> bytes(static_cast<size_t>(count));
     AnsiAdvances(text, units, bytes.data());
     int sum = 0;
-    int fit = 0;
+    int fitted = 0;
     int charStart = 0;
-    for (int i = 0; i < Count; ++i) {
+    for (int i = 0; i < count; ++i) {
         sum += bytes[static_cast<size_t>(i)];
-        if (Dx)
-            Dx[i] = sum;
+        if (dx)
+            dx[i] = sum;
         if (!text.LastByte[static_cast<size_t>(i)])
             continue;
-        // Only whole characters fit: decided on the last byte, which carries the advance.
-        if (sum <= MaxExtent && fit == charStart)
-            fit = i + 1;
+        // Only whole characters fitted: decided on the last byte, which carries the advance.
+        if (sum <= maxExtent && fitted == charStart)
+            fitted = i + 1;
         charStart = i + 1;
     }
-    if (Fit)
-        *Fit = fit;
+    if (fit)
+        *fit = fitted;
     TOutlineTextMetric otm;
     FontMetrics(otm);
-    Size = {sum, otm.otmTextMetrics.tmHeight};
+    size = {sum, otm.otmTextMetrics.tmHeight};
     return true;
 }
 
-TSize TCanvas::TextExtent(const AnsiString& Text)
+TSize TCanvas::TextExtent(const AnsiString& text)
 {
     TSize size;
-    GetTextExtentPoint32A(Text.data(), static_cast<int>(Text.size()), size);
+    GetTextExtentPoint32A(text.data(), static_cast<int>(text.size()), size);
     return size;
 }
 
-bool TCanvas::GetTextMetrics(TTextMetric& Metrics)
+bool TCanvas::GetTextMetrics(TTextMetric& metrics)
 {
     TOutlineTextMetric otm;
     FontMetrics(otm);
-    Metrics = otm.otmTextMetrics;
+    metrics = otm.otmTextMetrics;
     return true;
 }
 
-bool TCanvas::GetOutlineTextMetrics(TOutlineTextMetric& Metrics)
+bool TCanvas::GetOutlineTextMetrics(TOutlineTextMetric& metrics)
 {
-    FontMetrics(Metrics);
+    FontMetrics(metrics);
     return true;
 }
 
-int TCanvas::SetTextCharacterExtra(int Extra)
+int TCanvas::SetTextCharacterExtra(int extra)
 {
     const int old = FCharExtra;
-    FCharExtra = Extra;
+    FCharExtra = extra;
     return old;
 }
 
-unsigned TCanvas::SetTextAlign(unsigned Align)
+unsigned TCanvas::SetTextAlign(unsigned align)
 {
     const unsigned old = FTextAlign;
-    FTextAlign = Align;
+    FTextAlign = align;
     return old;
 }
 
 // ---- Output
 
-bool TCanvas::ExtTextOutInternal(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str,
-                                 int Count, const int* UnitDx, const AnsiString* Ansi)
+bool TCanvas::ExtTextOutInternal(int x, int y, unsigned options, const TRect* rect, const WideChar* str,
+                                 int count, const int* unitDx, const AnsiString* ansi)
 {
-    if (Count < 0 || (Count > 0 && !Str))
+    if (count < 0 || (count > 0 && !str))
         return false;
     TTextRun run;
-    run.Options = Options;
-    if (Count > 0)
-        run.Text.assign(Str, static_cast<size_t>(Count));
-    if (UnitDx)
-        run.Advances.assign(UnitDx, UnitDx + Count);
+    run.Options = options;
+    if (count > 0)
+        run.Text.assign(str, static_cast<size_t>(count));
+    if (unitDx)
+        run.Advances.assign(unitDx, unitDx + count);
     else
-        MeasureUnits(Str, Count, run.Advances);
-    if (Ansi) {
-        run.Ansi = *Ansi;
+        MeasureUnits(str, count, run.Advances);
+    if (ansi) {
+        run.Ansi = *ansi;
         run.FromAnsi = true;
     }
-    run.RightToLeft = (Options & ETO_RTLREADING) || (FTextAlign & TA_RTLREADING);
+    run.RightToLeft = (options & ETO_RTLREADING) || (FTextAlign & TA_RTLREADING);
     for (int a : run.Advances)
         run.Width += a;
     TOutlineTextMetric otm;
@@ -393,149 +393,149 @@ bool TCanvas::ExtTextOutInternal(int X, int Y, unsigned Options, const TRect* Re
     run.Height = otm.otmTextMetrics.tmHeight;
 
     BuildClusters(run);
-    return OutputRun(run, X, Y, Rect);
+    return OutputRun(run, x, y, rect);
 }
 
 // The characters in visual order, each at the sum of the advances of those left of it.
-void TCanvas::BuildClusters(TTextRun& Run)
+void TCanvas::BuildClusters(TTextRun& run)
 {
     int offset = 0;
-    Run.Clusters.clear();
-    const WideChar* text = Run.Text.data();
-    const int count = static_cast<int>(Run.Text.size());
-    auto Place = [&](int Start, int Count, bool Mirrored) {
-        Run.Clusters.push_back({Start, Count, offset, Mirrored});
-        for (int u = Start; u < Start + Count; ++u)
-            offset += Run.Advances[static_cast<size_t>(u)];
+    run.Clusters.clear();
+    const WideChar* text = run.Text.data();
+    const int count = static_cast<int>(run.Text.size());
+    auto place = [&](int start, int count, bool mirrored) {
+        run.Clusters.push_back({start, count, offset, mirrored});
+        for (int u = start; u < start + count; ++u)
+            offset += run.Advances[static_cast<size_t>(u)];
     };
-    if (!Run.RightToLeft && !HasRightToLeft(text, count)) {
+    if (!run.RightToLeft && !HasRightToLeft(text, count)) {
         // Left to right throughout (most text): the logical order is the
         // visual one, without the reordering's copies.
-        Run.Clusters.reserve(Run.Text.size());
-        ForEachCluster(text, count, [&](int start, int n) { Place(start, n, false); });
+        run.Clusters.reserve(run.Text.size());
+        ForEachCluster(text, count, [&](int start, int n) { place(start, n, false); });
         return;
     }
-    for (const TClusterInfo& c : VisualClusters(text, count, Run.RightToLeft))
-        Place(c.Start, c.Count, (c.Level & 1) != 0);
+    for (const TClusterInfo& c : VisualClusters(text, count, run.RightToLeft))
+        place(c.Start, c.Count, (c.Level & 1) != 0);
 }
 
-bool TCanvas::OutputRun(TTextRun& Run, int X, int Y, const TRect* Rect)
+bool TCanvas::OutputRun(TTextRun& run, int x, int y, const TRect* rect)
 {
     const unsigned horizontal = FTextAlign & TA_CENTER;
     if (horizontal == TA_CENTER)
-        X -= Run.Width / 2;
+        x -= run.Width / 2;
     else if (horizontal == TA_RIGHT)
-        X -= Run.Width;
+        x -= run.Width;
     if ((FTextAlign & TA_BASELINE) == TA_BASELINE)
-        Y -= Run.Ascent;
+        y -= run.Ascent;
     else if (FTextAlign & TA_BOTTOM)
-        Y -= Run.Height;
-    const TPoint p = ToDevice(TPoint{X, Y});
-    Run.X = p.X;
-    Run.Y = p.Y;
-    if (Rect) {
-        Run.Rect = ToDevice(*Rect);
-        Run.HasRect = true;
+        y -= run.Height;
+    const TPoint p = ToDevice(TPoint{x, y});
+    run.X = p.X;
+    run.Y = p.Y;
+    if (rect) {
+        run.Rect = ToDevice(*rect);
+        run.HasRect = true;
     } else {
-        Run.Options &= ~(ETO_OPAQUE | ETO_CLIPPED);
+        run.Options &= ~(ETO_OPAQUE | ETO_CLIPPED);
     }
-    DoTextRun(Run);
+    DoTextRun(run);
     return true;
 }
 
-bool TCanvas::ExtTextOutW(int X, int Y, unsigned Options, const TRect* Rect, const WideChar* Str, int Count,
-                          const int* Dx)
+bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,
+                          const int* dx)
 {
-    const bool done = ExtTextOutInternal(X, Y, Options, Rect, Str, Count, Dx, nullptr);
+    const bool done = ExtTextOutInternal(x, y, options, rect, str, count, dx, nullptr);
     if (done)
         Drawn(false);
     return done;
 }
 
-bool TCanvas::ExtTextOutA(int X, int Y, unsigned Options, const TRect* Rect, const char* Str, int Count,
-                          const int* Dx)
+bool TCanvas::ExtTextOutA(int x, int y, unsigned options, const TRect* rect, const char* str, int count,
+                          const int* dx)
 {
-    if (Count < 0 || (Count > 0 && !Str))
+    if (count < 0 || (count > 0 && !str))
         return false;
     TAnsiText text;
-    ConvertAnsi(Str, Count, text);
-    const AnsiString ansi(Str, static_cast<size_t>(Count));
+    ConvertAnsi(str, count, text);
+    const AnsiString ansi(str, static_cast<size_t>(count));
     const int units = static_cast<int>(text.Wide.size());
     // Per-byte advances become per-unit ones: a character's bytes together give
     // its advance, placed on its first code unit.
     std::vector<int> unitDx;
-    if (Dx) {
+    if (dx) {
         unitDx.assign(static_cast<size_t>(units), 0);
-        for (int i = 0; i < Count; ++i) {
+        for (int i = 0; i < count; ++i) {
             const int u = text.ByteUnit[static_cast<size_t>(i)];
             if (u < units)
-                unitDx[static_cast<size_t>(u)] += Dx[i];
+                unitDx[static_cast<size_t>(u)] += dx[i];
         }
     }
     const bool done =
-        ExtTextOutInternal(X, Y, Options, Rect, text.Wide.data(), units, Dx ? unitDx.data() : nullptr, &ansi);
+        ExtTextOutInternal(x, y, options, rect, text.Wide.data(), units, dx ? unitDx.data() : nullptr, &ansi);
     if (done)
         Drawn(false);
     return done;
 }
 
-bool TCanvas::TextOutW(int X, int Y, const WideChar* Str, int Count)
+bool TCanvas::TextOutW(int x, int y, const WideChar* str, int count)
 {
-    return ExtTextOutW(X, Y, 0, nullptr, Str, Count, nullptr);
+    return ExtTextOutW(x, y, 0, nullptr, str, count, nullptr);
 }
 
-bool TCanvas::TextOutA(int X, int Y, const char* Str, int Count)
+bool TCanvas::TextOutA(int x, int y, const char* str, int count)
 {
-    return ExtTextOutA(X, Y, 0, nullptr, Str, Count, nullptr);
+    return ExtTextOutA(x, y, 0, nullptr, str, count, nullptr);
 }
 
-void TCanvas::TextOut(int X, int Y, const AnsiString& Text)
+void TCanvas::TextOut(int x, int y, const AnsiString& text)
 {
     {
         TDrawScope scope(*this);
-        TextOutA(X, Y, Text.data(), static_cast<int>(Text.size()));
+        TextOutA(x, y, text.data(), static_cast<int>(text.size()));
     }
-    MoveTo(X + TextWidth(Text), Y);
+    MoveTo(x + TextWidth(text), y);
     Drawn(true);
 }
 
-void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text)
+void TCanvas::TextRect(const TRect& rect, int x, int y, const AnsiString& text)
 {
     unsigned options = ETO_CLIPPED;
     if (FBrush->Style() == bsSolid)
         options |= ETO_OPAQUE;
     {
         TDrawScope scope(*this);
-        ExtTextOutA(X, Y, options, &Rect, Text.data(), static_cast<int>(Text.size()), nullptr);
+        ExtTextOutA(x, y, options, &rect, text.data(), static_cast<int>(text.size()), nullptr);
     }
     Drawn(true);
 }
 
 // ---- Character placement
 
-unsigned TCanvas::Placement(const WideChar* Str, int Count, std::vector<int>& Order,
-                            std::vector<int>& VisualDx, std::vector<char>& Classes, std::vector<int>& Carets)
+unsigned TCanvas::Placement(const WideChar* str, int count, std::vector<int>& order,
+                            std::vector<int>& visualDx, std::vector<char>& classes, std::vector<int>& carets)
 {
     std::vector<int> advances;
-    MeasureUnits(Str, Count, advances);
-    Order.assign(static_cast<size_t>(Count), 0);
-    VisualDx.assign(static_cast<size_t>(Count), 0);
-    Classes.assign(static_cast<size_t>(Count), GCPCLASS_NEUTRAL);
-    Carets.assign(static_cast<size_t>(Count), 0);
+    MeasureUnits(str, count, advances);
+    order.assign(static_cast<size_t>(count), 0);
+    visualDx.assign(static_cast<size_t>(count), 0);
+    classes.assign(static_cast<size_t>(count), GCPCLASS_NEUTRAL);
+    carets.assign(static_cast<size_t>(count), 0);
     int visual = 0;
     int x = 0;
-    for (const TClusterInfo& c : VisualClusters(Str, Count, (FTextAlign & TA_RTLREADING) != 0)) {
+    for (const TClusterInfo& c : VisualClusters(str, count, (FTextAlign & TA_RTLREADING) != 0)) {
         int units = 1;
-        const char cls = ClassOf(CodePointAt(Str, Count, c.Start, units));
+        const char cls = ClassOf(CodePointAt(str, count, c.Start, units));
         int width = 0;
         for (int u = c.Start; u < c.Start + c.Count; ++u)
             width += advances[static_cast<size_t>(u)];
         for (int u = c.Start; u < c.Start + c.Count; ++u) {
-            Order[static_cast<size_t>(u)] = visual;
-            VisualDx[static_cast<size_t>(visual)] = advances[static_cast<size_t>(u)];
-            Classes[static_cast<size_t>(u)] = cls;
+            order[static_cast<size_t>(u)] = visual;
+            visualDx[static_cast<size_t>(visual)] = advances[static_cast<size_t>(u)];
+            classes[static_cast<size_t>(u)] = cls;
             // The leading edge: the left of a left-to-right character, the right of a right-to-left one.
-            Carets[static_cast<size_t>(u)] = (c.Level & 1) ? x + width : x;
+            carets[static_cast<size_t>(u)] = (c.Level & 1) ? x + width : x;
             ++visual;
         }
         x += width;
@@ -559,43 +559,43 @@ static int MaxFit(const int* advancesInLogicalOrder, int count, int maxExtent)
     return count;
 }
 
-unsigned TCanvas::GetCharacterPlacementW(const WideChar* Str, int Count, int MaxExtent, TGCPResults& Results,
-                                         unsigned Flags)
+unsigned TCanvas::GetCharacterPlacementW(const WideChar* str, int count, int maxExtent, TGCPResults& results,
+                                         unsigned flags)
 {
-    if (Count <= 0 || !Str || (Results.nGlyphs != 0 && Results.nGlyphs < static_cast<unsigned>(Count)))
+    if (count <= 0 || !str || (results.nGlyphs != 0 && results.nGlyphs < static_cast<unsigned>(count)))
         return 0;
     std::vector<int> order, dx, carets;
     std::vector<char> classes;
-    const unsigned size = Placement(Str, Count, order, dx, classes, carets);
-    for (int i = 0; i < Count; ++i) {
+    const unsigned size = Placement(str, count, order, dx, classes, carets);
+    for (int i = 0; i < count; ++i) {
         const size_t k = static_cast<size_t>(i);
-        if (Results.lpOrder)
-            Results.lpOrder[i] = static_cast<unsigned>(order[k]);
-        if (Results.lpDx)
-            Results.lpDx[i] = dx[k];
-        if (Results.lpCaretPos)
-            Results.lpCaretPos[i] = carets[k];
-        if (Results.lpClass)
-            Results.lpClass[i] = classes[k];
+        if (results.lpOrder)
+            results.lpOrder[i] = static_cast<unsigned>(order[k]);
+        if (results.lpDx)
+            results.lpDx[i] = dx[k];
+        if (results.lpCaretPos)
+            results.lpCaretPos[i] = carets[k];
+        if (results.lpClass)
+            results.lpClass[i] = classes[k];
     }
-    Results.nGlyphs = static_cast<unsigned>(Count);
-    Results.nMaxFit = Count;
-    if (Flags & GCP_MAXEXTENT) {
-        std::vector<int> logical(static_cast<size_t>(Count));
-        for (int i = 0; i < Count; ++i)
+    results.nGlyphs = static_cast<unsigned>(count);
+    results.nMaxFit = count;
+    if (flags & GCP_MAXEXTENT) {
+        std::vector<int> logical(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
             logical[static_cast<size_t>(i)] = dx[static_cast<size_t>(order[static_cast<size_t>(i)])];
-        Results.nMaxFit = MaxFit(logical.data(), Count, MaxExtent);
+        results.nMaxFit = MaxFit(logical.data(), count, maxExtent);
     }
     return size;
 }
 
-unsigned TCanvas::GetCharacterPlacementA(const char* Str, int Count, int MaxExtent, TGCPResults& Results,
-                                         unsigned Flags)
+unsigned TCanvas::GetCharacterPlacementA(const char* str, int count, int maxExtent, TGCPResults& results,
+                                         unsigned flags)
 {
-    if (Count <= 0 || !Str || (Results.nGlyphs != 0 && Results.nGlyphs < static_cast<unsigned>(Count)))
+    if (count <= 0 || !str || (results.nGlyphs != 0 && results.nGlyphs < static_cast<unsigned>(count)))
         return 0;
     TAnsiText text;
-    ConvertAnsi(Str, Count, text);
+    ConvertAnsi(str, count, text);
     const int units = static_cast<int>(text.Wide.size());
     std::vector<int> order, dx, carets;
     std::vector<char> classes;
@@ -605,9 +605,9 @@ unsigned TCanvas::GetCharacterPlacementA(const char* Str, int Count, int MaxExte
     for (int u = 0; u < units; ++u)
         unitByVisual[static_cast<size_t>(order[static_cast<size_t>(u)])] = u;
     std::vector<int> firstByteOfUnit(static_cast<size_t>(units), -1);
-    for (int b = Count - 1; b >= 0; --b)
+    for (int b = count - 1; b >= 0; --b)
         firstByteOfUnit[static_cast<size_t>(text.ByteUnit[static_cast<size_t>(b)])] = b;
-    std::vector<int> byteAdvances(static_cast<size_t>(Count));
+    std::vector<int> byteAdvances(static_cast<size_t>(count));
     {
         std::vector<int> logicalUnitAdvances(static_cast<size_t>(units));
         for (int u = 0; u < units; ++u)
@@ -622,24 +622,24 @@ unsigned TCanvas::GetCharacterPlacementA(const char* Str, int Count, int MaxExte
         const int first = firstByteOfUnit[static_cast<size_t>(u)];
         if (first < 0)
             continue; // a second unit of a character that was placed already
-        for (int b = first; b < Count; ++b) {
+        for (int b = first; b < count; ++b) {
             const size_t k = static_cast<size_t>(b);
-            if (Results.lpOrder)
-                Results.lpOrder[b] = static_cast<unsigned>(visual);
-            if (Results.lpDx)
-                Results.lpDx[visual] = byteAdvances[k];
-            if (Results.lpCaretPos)
-                Results.lpCaretPos[b] = carets[static_cast<size_t>(u)];
-            if (Results.lpClass)
-                Results.lpClass[b] = classes[static_cast<size_t>(u)];
+            if (results.lpOrder)
+                results.lpOrder[b] = static_cast<unsigned>(visual);
+            if (results.lpDx)
+                results.lpDx[visual] = byteAdvances[k];
+            if (results.lpCaretPos)
+                results.lpCaretPos[b] = carets[static_cast<size_t>(u)];
+            if (results.lpClass)
+                results.lpClass[b] = classes[static_cast<size_t>(u)];
             ++visual;
             if (text.LastByte[k])
                 break;
         }
     }
-    Results.nGlyphs = static_cast<unsigned>(Count);
-    Results.nMaxFit = Count;
-    if (Flags & GCP_MAXEXTENT)
-        Results.nMaxFit = MaxFit(byteAdvances.data(), Count, MaxExtent);
+    results.nGlyphs = static_cast<unsigned>(count);
+    results.nMaxFit = count;
+    if (flags & GCP_MAXEXTENT)
+        results.nMaxFit = MaxFit(byteAdvances.data(), count, maxExtent);
     return size;
 }

@@ -258,51 +258,51 @@ bool ParseTables(const uint8_t* p, size_t n, THeader& h)
     return true;
 }
 
-bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& Out, bool* HasAlpha)
+bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha)
 {
     bool anyAlpha = false;
-    if (HasAlpha)
-        *HasAlpha = false;
-    Out = TPixelBuffer(h.Width, h.Height, 0xFF000000u);
+    if (hasAlpha)
+        *hasAlpha = false;
+    out = TPixelBuffer(h.Width, h.Height, 0xFF000000u);
     if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
-        DecodeRle(h, p, n, Out);
+        DecodeRle(h, p, n, out);
         return true;
     }
-    if (DecodeRows(h, p, n, Out, anyAlpha)) {
-        if (HasAlpha)
-            *HasAlpha = anyAlpha;
+    if (DecodeRows(h, p, n, out, anyAlpha)) {
+        if (hasAlpha)
+            *hasAlpha = anyAlpha;
         return true;
     }
-    Out = TPixelBuffer();
+    out = TPixelBuffer();
     return false;
 }
 
-bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& Out, THeader* Header)
+bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& out, THeader* header)
 {
     THeader h;
     if (!ParseHeader(p, n, h) || !ParseTables(p + h.HeaderSize, n - h.HeaderSize, h))
         return false;
     size_t offset = h.HeaderSize + h.TableBytes();
-    if (!DecodeBits(h, p + offset, n - offset, Out))
+    if (!DecodeBits(h, p + offset, n - offset, out))
         return false;
-    if (Header)
-        *Header = std::move(h);
+    if (header)
+        *header = std::move(h);
     return true;
 }
 
-Bytes EncodePacked(const TPixelBuffer& Pixels, int BitCount)
+Bytes EncodePacked(const TPixelBuffer& pixels, int bitCount)
 {
-    const int bpp = BitCount == 32 ? 32 : 24;
+    const int bpp = bitCount == 32 ? 32 : 24;
     THeader h;
-    h.Width = Pixels.Width;
-    h.Height = Pixels.Height;
+    h.Width = pixels.Width;
+    h.Height = pixels.Height;
     h.BitCount = bpp;
     const int stride = h.Stride();
     Bytes out;
     out.reserve(40 + static_cast<size_t>(h.BitsBytes()));
     Put32(out, 40);
-    Put32(out, static_cast<uint32_t>(Pixels.Width));
-    Put32(out, static_cast<uint32_t>(Pixels.Height));
+    Put32(out, static_cast<uint32_t>(pixels.Width));
+    Put32(out, static_cast<uint32_t>(pixels.Height));
     Put16(out, 1);
     Put16(out, static_cast<uint32_t>(bpp));
     Put32(out, BI_RGB);
@@ -311,10 +311,10 @@ Bytes EncodePacked(const TPixelBuffer& Pixels, int BitCount)
     Put32(out, 3780);
     Put32(out, 0);
     Put32(out, 0);
-    for (int row = Pixels.Height - 1; row >= 0; --row) {
+    for (int row = pixels.Height - 1; row >= 0; --row) {
         size_t start = out.size();
-        for (int x = 0; x < Pixels.Width; ++x) {
-            uint32_t px = Unpremultiply(Pixels.At(x, row));
+        for (int x = 0; x < pixels.Width; ++x) {
+            uint32_t px = Unpremultiply(pixels.At(x, row));
             out.push_back(static_cast<uint8_t>(px));
             out.push_back(static_cast<uint8_t>(px >> 8));
             out.push_back(static_cast<uint8_t>(px >> 16));
@@ -326,9 +326,9 @@ Bytes EncodePacked(const TPixelBuffer& Pixels, int BitCount)
     return out;
 }
 
-Bytes EncodeFile(const TPixelBuffer& Pixels, int BitCount)
+Bytes EncodeFile(const TPixelBuffer& pixels, int bitCount)
 {
-    Bytes packed = EncodePacked(Pixels, BitCount);
+    Bytes packed = EncodePacked(pixels, bitCount);
     Bytes out;
     out.reserve(14 + packed.size());
     out.push_back('B');

@@ -48,15 +48,15 @@ bool ParseTables(const uint8_t* p, size_t n, THeader& h);
 // pixels it never sets stay opaque black. False when the data is short.
 // HasAlpha (optional) tells whether 16- or 32-bit data had an alpha channel
 // that is not zero everywhere (one that is counts as opaque).
-bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& Out, bool* HasAlpha = nullptr);
+bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha = nullptr);
 
 // A whole packed bitmap in memory (header, tables, bits); false when invalid.
-bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& Out, THeader* Header = nullptr);
+bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& out, THeader* header = nullptr);
 
 // A packed bitmap: a 40-byte info header and bottom-up rows of BitCount 24
 // (alpha dropped, colour kept) or 32 (straight alpha in the fourth byte).
-graphicio::Bytes EncodePacked(const TPixelBuffer& Pixels, int BitCount);
+graphicio::Bytes EncodePacked(const TPixelBuffer& pixels, int bitCount);
 // The 14-byte file header followed by the packed bitmap: a BMP file.
-graphicio::Bytes EncodeFile(const TPixelBuffer& Pixels, int BitCount);
+graphicio::Bytes EncodeFile(const TPixelBuffer& pixels, int bitCount);
 
 } // namespace dib

@@ -5,9 +5,9 @@
 #include "platform/core/colors.h"
 #include "platform/core/numbers.h"
 
-unsigned CharsetToCodePage(int Charset)
+unsigned CharsetToCodePage(int charset)
 {
-    switch (Charset) {
+    switch (charset) {
     case ANSI_CHARSET:
         return 1252;
     case SYMBOL_CHARSET:
@@ -68,9 +68,9 @@ TFont::TFont()
       FPixelsPerInch(ScreenPixelsPerInch())
 {}
 
-void TFont::Assign(const TPersistent* Source)
+void TFont::Assign(const TPersistent* source)
 {
-    if (auto* f = dynamic_cast<const TFont*>(Source)) {
+    if (auto* f = dynamic_cast<const TFont*>(source)) {
         if (f == this)
             return;
         FName = f->FName;
@@ -87,14 +87,14 @@ void TFont::Assign(const TPersistent* Source)
         Changed();
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TFont::SetName(const AnsiString& Value)
+void TFont::SetName(const AnsiString& value)
 {
-    if (Value.empty() || Value == FName)
+    if (value.empty() || value == FName)
         return;
-    FName = Value;
+    FName = value;
     Changed();
 }
 
@@ -103,66 +103,66 @@ int TFont::Size() const
     return -MulDiv(FHeight, 72, FPixelsPerInch);
 }
 
-void TFont::SetSize(int Value)
+void TFont::SetSize(int value)
 {
-    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+    SetHeight(-MulDiv(value, FPixelsPerInch, 72));
 }
 
-void TFont::SetHeight(int Value)
+void TFont::SetHeight(int value)
 {
-    if (Value == FHeight)
+    if (value == FHeight)
         return;
-    FHeight = Value;
+    FHeight = value;
     Changed();
 }
 
-void TFont::SetWidth(int Value)
+void TFont::SetWidth(int value)
 {
-    if (Value < 0)
-        Value = 0;
-    if (Value == FWidth)
+    if (value < 0)
+        value = 0;
+    if (value == FWidth)
         return;
-    FWidth = Value;
+    FWidth = value;
     Changed();
 }
 
-void TFont::SetStyle(TFontStyles Value)
+void TFont::SetStyle(TFontStyles value)
 {
-    if (Value == FStyle)
+    if (value == FStyle)
         return;
-    FStyle = Value;
+    FStyle = value;
     Changed();
 }
 
-void TFont::SetColor(TColor Value)
+void TFont::SetColor(TColor value)
 {
-    if (Value == FColor)
+    if (value == FColor)
         return;
-    FColor = Value;
+    FColor = value;
     Changed();
 }
 
-void TFont::SetCharset(TFontCharset Value)
+void TFont::SetCharset(TFontCharset value)
 {
-    if (Value == FCharset)
+    if (value == FCharset)
         return;
-    FCharset = Value;
+    FCharset = value;
     Changed();
 }
 
-void TFont::SetPitch(TFontPitch Value)
+void TFont::SetPitch(TFontPitch value)
 {
-    if (Value == FPitch)
+    if (value == FPitch)
         return;
-    FPitch = Value;
+    FPitch = value;
     Changed();
 }
 
-void TFont::SetPixelsPerInch(int Value)
+void TFont::SetPixelsPerInch(int value)
 {
-    if (Value < 1 || Value == FPixelsPerInch)
+    if (value < 1 || value == FPixelsPerInch)
         return;
-    FPixelsPerInch = Value;
+    FPixelsPerInch = value;
     Changed();
 }
 
@@ -216,9 +216,9 @@ void TFont::SetLogFont(const TLogFont& lf)
 
 // ---- TPen
 
-void TPen::Assign(const TPersistent* Source)
+void TPen::Assign(const TPersistent* source)
 {
-    if (auto* p = dynamic_cast<const TPen*>(Source)) {
+    if (auto* p = dynamic_cast<const TPen*>(source)) {
         if (p == this)
             return;
         FColor = p->FColor;
@@ -228,46 +228,46 @@ void TPen::Assign(const TPersistent* Source)
         Changed();
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TPen::SetColor(TColor Value)
+void TPen::SetColor(TColor value)
 {
-    if (Value == FColor)
+    if (value == FColor)
         return;
-    FColor = Value;
+    FColor = value;
     Changed();
 }
 
-void TPen::SetWidth(int Value)
+void TPen::SetWidth(int value)
 {
-    if (Value < 0 || Value == FWidth)
+    if (value < 0 || value == FWidth)
         return;
-    FWidth = Value;
+    FWidth = value;
     Changed();
 }
 
-void TPen::SetStyle(TPenStyle Value)
+void TPen::SetStyle(TPenStyle value)
 {
-    if (Value == FStyle)
+    if (value == FStyle)
         return;
-    FStyle = Value;
+    FStyle = value;
     Changed();
 }
 
-void TPen::SetMode(TPenMode Value)
+void TPen::SetMode(TPenMode value)
 {
-    if (Value == FMode)
+    if (value == FMode)
         return;
-    FMode = Value;
+    FMode = value;
     Changed();
 }
 
 // ---- TBrush
 
-void TBrush::Assign(const TPersistent* Source)
+void TBrush::Assign(const TPersistent* source)
 {
-    if (auto* b = dynamic_cast<const TBrush*>(Source)) {
+    if (auto* b = dynamic_cast<const TBrush*>(source)) {
         if (b == this)
             return;
         FColor = b->FColor;
@@ -275,24 +275,24 @@ void TBrush::Assign(const TPersistent* Source)
         Changed();
         return;
     }
-    TPersistent::Assign(Source);
+    TPersistent::Assign(source);
 }
 
-void TBrush::SetColor(TColor Value)
+void TBrush::SetColor(TColor value)
 {
     // A clear brush that is given a colour becomes solid, as in the class library.
-    if (Value == FColor && FStyle != bsClear)
+    if (value == FColor && FStyle != bsClear)
         return;
-    FColor = Value;
+    FColor = value;
     if (FStyle == bsClear)
         FStyle = bsSolid;
     Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle Value)
+void TBrush::SetStyle(TBrushStyle value)
 {
-    if (Value == FStyle)
+    if (value == FStyle)
         return;
-    FStyle = Value;
+    FStyle = value;
     Changed();
 }

@@ -36,7 +36,7 @@ using TFontCharset = uint8_t;
 // OEM_CHARSET the OEM code page, MAC_CHARSET the Macintosh one, the national sets
 // their Windows code pages. SYMBOL_CHARSET gives 1252: no symbol-encoded fonts
 // exist here, so symbol text shows as the Latin characters of its bytes.
-unsigned CharsetToCodePage(int Charset);
+unsigned CharsetToCodePage(int charset);
 
 // Pixels per logical inch of the screen (fixed, as tests rely on).
 int ScreenPixelsPerInch();
@@ -124,30 +124,30 @@ class TFont : public TGraphicsObject {
 public:
     TFont();
     const char* ClassName() const override { return "TFont"; }
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     const AnsiString& Name() const { return FName; }
-    void SetName(const AnsiString& Value);
+    void SetName(const AnsiString& value);
     int Size() const;
-    void SetSize(int Value);
+    void SetSize(int value);
     int Height() const { return FHeight; }
-    void SetHeight(int Value);
+    void SetHeight(int value);
     int Width() const { return FWidth; }
-    void SetWidth(int Value);
+    void SetWidth(int value);
     TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles Value);
+    void SetStyle(TFontStyles value);
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
+    void SetColor(TColor value);
     TFontCharset Charset() const { return FCharset; }
-    void SetCharset(TFontCharset Value);
+    void SetCharset(TFontCharset value);
     TFontPitch Pitch() const { return FPitch; }
-    void SetPitch(TFontPitch Value);
+    void SetPitch(TFontPitch value);
     int PixelsPerInch() const { return FPixelsPerInch; }
-    void SetPixelsPerInch(int Value); // values below 1 are ignored
+    void SetPixelsPerInch(int value); // values below 1 are ignored
 
     // The font as a LOGFONT record, and the font made from one (the colour is kept).
     TLogFont GetLogFont() const;
-    void SetLogFont(const TLogFont& LogFont);
+    void SetLogFont(const TLogFont& logFont);
 
 private:
     AnsiString FName;
@@ -170,16 +170,16 @@ enum TPenMode { pmCopy, pmNot, pmXor, pmNotXor };
 class TPen : public TGraphicsObject {
 public:
     const char* ClassName() const override { return "TPen"; }
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
+    void SetColor(TColor value);
     int Width() const { return FWidth; }
-    void SetWidth(int Value);
+    void SetWidth(int value);
     TPenStyle Style() const { return FStyle; }
-    void SetStyle(TPenStyle Value);
+    void SetStyle(TPenStyle value);
     TPenMode Mode() const { return FMode; }
-    void SetMode(TPenMode Value);
+    void SetMode(TPenMode value);
 
 private:
     TColor FColor = 0;
@@ -205,12 +205,12 @@ enum TBrushStyle {
 class TBrush : public TGraphicsObject {
 public:
     const char* ClassName() const override { return "TBrush"; }
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
+    void SetColor(TColor value);
     TBrushStyle Style() const { return FStyle; }
-    void SetStyle(TBrushStyle Value);
+    void SetStyle(TBrushStyle value);
 
 private:
     TColor FColor = 0xFFFFFF;

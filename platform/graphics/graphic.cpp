@@ -26,25 +26,25 @@ const bool GraphicClassesRegistered = (RegisterGraphicClasses(), true);
 
 } // namespace
 
-HPALETTE CreatePalette(const TLogPalette* LogPalette)
+HPALETTE CreatePalette(const TLogPalette* logPalette)
 {
-    if (!LogPalette)
+    if (!logPalette)
         return 0;
     TPaletteTable& table = Palettes();
     HPALETTE handle = table.Next++;
-    table.Palettes[handle] = *LogPalette;
+    table.Palettes[handle] = *logPalette;
     return handle;
 }
 
-bool DeletePalette(HPALETTE Palette)
+bool DeletePalette(HPALETTE palette)
 {
-    return Palettes().Palettes.erase(Palette) > 0;
+    return Palettes().Palettes.erase(palette) > 0;
 }
 
-const TLogPalette* GetPaletteEntries(HPALETTE Palette)
+const TLogPalette* GetPaletteEntries(HPALETTE palette)
 {
     auto& map = Palettes().Palettes;
-    auto it = map.find(Palette);
+    auto it = map.find(palette);
     return it == map.end() ? nullptr : &it->second;
 }
 
@@ -57,54 +57,54 @@ TGraphic::TGraphic()
 
 TGraphic::~TGraphic() = default;
 
-void TGraphic::SetTransparent(bool Value)
+void TGraphic::SetTransparent(bool value)
 {
-    if (Value != FTransparent) {
-        FTransparent = Value;
+    if (value != FTransparent) {
+        FTransparent = value;
         Changed(this);
     }
 }
 
-void TGraphic::SetModified(bool Value)
+void TGraphic::SetModified(bool value)
 {
-    if (Value)
+    if (value)
         Changed(this);
     else
         FModified = false;
 }
 
-void TGraphic::Changed(TObject* Sender)
+void TGraphic::Changed(TObject* sender)
 {
-    (void)Sender;
+    (void)sender;
     FModified = true;
     if (OnChange)
         OnChange(this);
 }
 
-void TGraphic::LoadFromFile(const AnsiString& FileName)
+void TGraphic::LoadFromFile(const AnsiString& fileName)
 {
-    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     LoadFromStream(stream);
 }
 
-void TGraphic::SaveToFile(const AnsiString& FileName) const
+void TGraphic::SaveToFile(const AnsiString& fileName) const
 {
-    SafeWriteFile(FileName, [this](TStream& stream) { SaveToStream(stream); });
+    SafeWriteFile(fileName, [this](TStream& stream) { SaveToStream(stream); });
 }
 
-bool TGraphic::Equals(const TGraphic* Graphic) const
+bool TGraphic::Equals(const TGraphic* graphic) const
 {
-    if (!Graphic)
+    if (!graphic)
         return false;
-    if (Graphic == this)
+    if (graphic == this)
         return true;
-    if (AnsiString(ClassName()) != Graphic->ClassName() || Empty() != Graphic->Empty())
+    if (AnsiString(ClassName()) != graphic->ClassName() || Empty() != graphic->Empty())
         return false;
     if (Empty())
         return true;
     TMemoryStream mine, theirs;
     SaveToStream(mine);
-    Graphic->SaveToStream(theirs);
+    graphic->SaveToStream(theirs);
     return mine.Size() == theirs.Size() && std::equal(static_cast<const char*>(mine.Memory()),
                                                       static_cast<const char*>(mine.Memory()) + mine.Size(),
                                                       static_cast<const char*>(theirs.Memory()));

@@ -63,11 +63,11 @@ using LOGPALETTE = TLogPalette;
 using PLogPalette = TLogPalette*;
 
 // A new palette handle holding a copy of the entries; 0 for a null palette.
-HPALETTE CreatePalette(const TLogPalette* LogPalette);
+HPALETTE CreatePalette(const TLogPalette* logPalette);
 // Frees the handle; false when it names no palette.
-bool DeletePalette(HPALETTE Palette);
+bool DeletePalette(HPALETTE palette);
 // The entries of a palette, or null when the handle names none.
-const TLogPalette* GetPaletteEntries(HPALETTE Palette);
+const TLogPalette* GetPaletteEntries(HPALETTE palette);
 
 // ---------------------------------------------------------------------------
 
@@ -87,41 +87,41 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // Classes whose size is fixed by their data raise EInvalidGraphicOperation.
-    virtual void SetWidth(int Value) = 0;
-    virtual void SetHeight(int Value) = 0;
+    virtual void SetWidth(int value) = 0;
+    virtual void SetHeight(int value) = 0;
 
     // A transparent graphic lets what lies under it show through where it has
     // no pixels of its own (icons and metafiles always, bitmaps when asked).
     virtual bool Transparent() const { return FTransparent; }
-    virtual void SetTransparent(bool Value);
+    virtual void SetTransparent(bool value);
 
     bool Modified() const { return FModified; }
     // Setting true counts as a change (OnChange fires); false only clears the flag.
-    void SetModified(bool Value);
+    void SetModified(bool value);
 
     // The palette stand-in (see HPALETTE). A graphic that keeps a palette owns
     // the handle it was given; the others answer 0 and keep nothing, and the
     // caller then still owns its handle.
     virtual HPALETTE Palette() const { return 0; }
-    virtual void SetPalette(HPALETTE Value) { (void)Value; }
+    virtual void SetPalette(HPALETTE value) { (void)value; }
 
-    virtual void LoadFromStream(TStream& Stream) = 0;
-    virtual void SaveToStream(TStream& Stream) const = 0;
+    virtual void LoadFromStream(TStream& stream) = 0;
+    virtual void SaveToStream(TStream& stream) const = 0;
     // The whole file; a file that cannot be opened raises the stream errors.
-    void LoadFromFile(const AnsiString& FileName);
+    void LoadFromFile(const AnsiString& fileName);
     // Replaces the file only once every byte is written.
-    void SaveToFile(const AnsiString& FileName) const;
+    void SaveToFile(const AnsiString& fileName) const;
 
     // Draws the graphic scaled into Rect (called by TCanvas::Draw and StretchDraw).
-    virtual void Draw(TCanvas* ACanvas, const TRect& Rect) = 0;
+    virtual void Draw(TCanvas* aCanvas, const TRect& rect) = 0;
 
     // Same class and the same saved bytes (two empty graphics of a class are equal).
-    virtual bool Equals(const TGraphic* Graphic) const;
+    virtual bool Equals(const TGraphic* graphic) const;
 
     TNotifyEvent OnChange;
 
 protected:
-    virtual void Changed(TObject* Sender);
+    virtual void Changed(TObject* sender);
 
     bool FTransparent = false;
     bool FModified = false;
@@ -138,13 +138,13 @@ using TGraphicClass = TPersistentClass;
 
 void RegisterGraphicClasses();
 // The registered class of the graphic's class name; null for an unregistered class.
-TGraphicClass GraphicClassOf(const TGraphic* Graphic);
+TGraphicClass GraphicClassOf(const TGraphic* graphic);
 // A new graphic of the class (owned by the caller); null when the class is null
 // or makes no graphic.
-TGraphic* CreateGraphic(TGraphicClass GraphicClass);
+TGraphic* CreateGraphic(TGraphicClass graphicClass);
 // The file extension of the class's format without the dot ("bmp", "ico", "emf",
 // "jpg"); empty for a class without a file format.
-AnsiString GraphicExtension(TGraphicClass GraphicClass);
+AnsiString GraphicExtension(TGraphicClass graphicClass);
 // The class that reads files of the extension (with or without the dot, any
 // case: "bmp", "ico", "emf", "wmf", "jpg", "jpeg"); null for others.
-TGraphicClass GraphicClassOfExtension(const AnsiString& Extension);
+TGraphicClass GraphicClassOfExtension(const AnsiString& extension);

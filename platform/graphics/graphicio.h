@@ -16,13 +16,13 @@ namespace graphicio {
 using Bytes = std::vector<uint8_t>;
 
 // Bytes left between the stream's position and its end (0 when none).
-int64_t Remaining(TStream& Stream);
+int64_t Remaining(TStream& stream);
 // Appends exactly Count bytes read from Stream to Out; false (with Out back
 // at its old size) when the stream ends first.
-bool ReadAppend(TStream& Stream, Bytes& Out, int64_t Count);
+bool ReadAppend(TStream& stream, Bytes& out, int64_t count);
 // Moves the stream's position forward by Count bytes; false when fewer remain.
-bool Skip(TStream& Stream, int64_t Count);
-void Write(TStream& Stream, const Bytes& Data);
+bool Skip(TStream& stream, int64_t count);
+void Write(TStream& stream, const Bytes& data);
 
 inline uint16_t U16(const uint8_t* p)
 {
@@ -65,14 +65,14 @@ inline void Set32(Bytes& b, size_t at, uint32_t v)
 
 // True when a picture of that size may be made (positive sides within the
 // limits of graphic.h).
-bool SizeAllowed(int64_t Width, int64_t Height);
+bool SizeAllowed(int64_t width, int64_t height);
 
 // 0xAARRGGBB straight alpha -> premultiplied, and back (colour kept where alpha > 0).
-uint32_t Premultiply(uint32_t Argb);
-uint32_t Unpremultiply(uint32_t Argb);
+uint32_t Premultiply(uint32_t argb);
+uint32_t Unpremultiply(uint32_t argb);
 // The pixel composed over an opaque background colour (0xRRGGBB).
-uint32_t OverBackground(uint32_t Argb, uint32_t Rgb);
+uint32_t OverBackground(uint32_t argb, uint32_t rgb);
 // The pixel drawn over Dest (both premultiplied): source-over.
-uint32_t Blend(uint32_t Source, uint32_t Dest);
+uint32_t Blend(uint32_t source, uint32_t dest);
 
 } // namespace graphicio

@@ -147,20 +147,20 @@ TIcon::TIcon()
     FTransparent = true;
 }
 
-void TIcon::Assign(const TPersistent* Source)
+void TIcon::Assign(const TPersistent* source)
 {
-    if (!Source) {
+    if (!source) {
         FData.clear();
         FPixels = TPixelBuffer();
         Changed(this);
-    } else if (auto icon = dynamic_cast<const TIcon*>(Source)) {
+    } else if (auto icon = dynamic_cast<const TIcon*>(source)) {
         if (icon != this) {
             FData = icon->FData;
             FPixels = icon->FPixels;
             Changed(this);
         }
     } else {
-        TGraphic::Assign(Source);
+        TGraphic::Assign(source);
     }
 }
 
@@ -174,29 +174,29 @@ void TIcon::SetHeight(int)
     throw EInvalidGraphicOperation(GraphicConst::SChangeIconSize);
 }
 
-void TIcon::SetPixels(const TPixelBuffer& Pixels)
+void TIcon::SetPixels(const TPixelBuffer& pixels)
 {
-    if (Pixels.Width > 256 || Pixels.Height > 256 ||
-        Pixels.Pixels.size() != static_cast<size_t>(Pixels.Width) * static_cast<size_t>(Pixels.Height))
+    if (pixels.Width > 256 || pixels.Height > 256 ||
+        pixels.Pixels.size() != static_cast<size_t>(pixels.Width) * static_cast<size_t>(pixels.Height))
         throw EInvalidGraphicOperation(GraphicConst::SInvalidImageSize);
-    FPixels = Pixels;
-    FData = Pixels.Empty() ? std::vector<uint8_t>() : EncodeIcon(Pixels);
+    FPixels = pixels;
+    FData = pixels.Empty() ? std::vector<uint8_t>() : EncodeIcon(pixels);
     Changed(this);
 }
 
-void TIcon::LoadFromStream(TStream& Stream)
+void TIcon::LoadFromStream(TStream& stream)
 {
-    if (Remaining(Stream) == 0) {
+    if (Remaining(stream) == 0) {
         FData.clear();
         FPixels = TPixelBuffer();
         Changed(this);
         return;
     }
     Bytes data;
-    if (!ReadAppend(Stream, data, 6) || U16(&data[0]) != 0 || U16(&data[2]) != 1 || U16(&data[4]) == 0)
+    if (!ReadAppend(stream, data, 6) || U16(&data[0]) != 0 || U16(&data[2]) != 1 || U16(&data[4]) == 0)
         InvalidIcon();
     const int count = U16(&data[4]);
-    if (!ReadAppend(Stream, data, 16 * static_cast<int64_t>(count)))
+    if (!ReadAppend(stream, data, 16 * static_cast<int64_t>(count)))
         InvalidIcon();
     const int64_t directoryEnd = 6 + 16 * static_cast<int64_t>(count);
     std::vector<TEntry> entries;
@@ -214,7 +214,7 @@ void TIcon::LoadFromStream(TStream& Stream)
         end = std::max<int64_t>(end, int64_t(entry.Offset) + entry.Size);
         entries.push_back(entry);
     }
-    if (end > MaxIconFile || !ReadAppend(Stream, data, end - directoryEnd))
+    if (end > MaxIconFile || !ReadAppend(stream, data, end - directoryEnd))
         InvalidIcon();
 
     const TEntry& chosen = entries[ChooseEntry(entries)];
@@ -226,13 +226,13 @@ void TIcon::LoadFromStream(TStream& Stream)
     Changed(this);
 }
 
-void TIcon::SaveToStream(TStream& Stream) const
+void TIcon::SaveToStream(TStream& stream) const
 {
-    Write(Stream, FData);
+    Write(stream, FData);
 }
 
-void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect)
+void TIcon::Draw(TCanvas* aCanvas, const TRect& rect)
 {
     if (!Empty())
-        ACanvas->DrawPixels(Rect, FPixels, Bounds(0, 0, Width(), Height()));
+        aCanvas->DrawPixels(rect, FPixels, Bounds(0, 0, Width(), Height()));
 }

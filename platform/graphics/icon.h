@@ -20,30 +20,30 @@ public:
     const char* ClassName() const override { return "TIcon"; }
 
     // From an icon, or null (empty).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     bool Empty() const override { return FPixels.Empty(); }
     int Width() const override { return FPixels.Width; }
     int Height() const override { return FPixels.Height; }
     // Raise EInvalidGraphicOperation "Cannot change the size of an icon".
-    void SetWidth(int Value) override;
-    void SetHeight(int Value) override;
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
     // Icons are drawn through their masks: always transparent.
     bool Transparent() const override { return true; }
-    void SetTransparent(bool Value) override { (void)Value; }
+    void SetTransparent(bool value) override { (void)value; }
 
     // The pixels of the image shown (alpha from the file's mask or alpha channel).
     const TPixelBuffer& Pixels() const { return FPixels; }
     // Makes the icon hold these pixels (at most 256 x 256).
-    void SetPixels(const TPixelBuffer& Pixels);
+    void SetPixels(const TPixelBuffer& pixels);
 
     // An ICO file from the stream's position; an empty rest gives an empty icon.
     // Raises EInvalidGraphic "Icon image is not valid" for anything else that is
     // not a whole icon file whose chosen image can be read, leaving the icon unchanged.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) const override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
 
-    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+    void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
 private:
     std::vector<uint8_t> FData; // the ICO file

@@ -43,11 +43,11 @@ bool IsInk(uint32_t px)
 
 } // namespace
 
-TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
+TCustomImageList::TCustomImageList(TComponent* aOwner) : TComponent(aOwner) {}
 
-TCustomImageList::TCustomImageList(TComponent* AOwner, int AWidth, int AHeight) : TComponent(AOwner)
+TCustomImageList::TCustomImageList(TComponent* aOwner, int aWidth, int aHeight) : TComponent(aOwner)
 {
-    SetSize(AWidth, AHeight);
+    SetSize(aWidth, aHeight);
 }
 
 void TCustomImageList::Changed()
@@ -56,9 +56,9 @@ void TCustomImageList::Changed()
         OnChange(this);
 }
 
-void TCustomImageList::Assign(const TPersistent* Source)
+void TCustomImageList::Assign(const TPersistent* source)
 {
-    if (auto list = dynamic_cast<const TCustomImageList*>(Source)) {
+    if (auto list = dynamic_cast<const TCustomImageList*>(source)) {
         if (list == this)
             return;
         FWidth = list->FWidth;
@@ -66,73 +66,73 @@ void TCustomImageList::Assign(const TPersistent* Source)
         FImages = list->FImages;
         Changed();
     } else {
-        TComponent::Assign(Source);
+        TComponent::Assign(source);
     }
 }
 
-void TCustomImageList::SetSize(int AWidth, int AHeight)
+void TCustomImageList::SetSize(int aWidth, int aHeight)
 {
-    if (AWidth < 1 || AWidth > 256 || AHeight < 1 || AHeight > 256)
+    if (aWidth < 1 || aWidth > 256 || aHeight < 1 || aHeight > 256)
         throw EInvalidOperation(GraphicConst::SInvalidImageSize);
-    if (AWidth == FWidth && AHeight == FHeight)
+    if (aWidth == FWidth && aHeight == FHeight)
         return;
-    FWidth = AWidth;
-    FHeight = AHeight;
+    FWidth = aWidth;
+    FHeight = aHeight;
     FImages.clear();
     Changed();
 }
 
-void TCustomImageList::SetWidth(int Value)
+void TCustomImageList::SetWidth(int value)
 {
-    SetSize(Value, FHeight);
+    SetSize(value, FHeight);
 }
 
-void TCustomImageList::SetHeight(int Value)
+void TCustomImageList::SetHeight(int value)
 {
-    SetSize(FWidth, Value);
+    SetSize(FWidth, value);
 }
 
-int TCustomImageList::AddPixels(const TPixelBuffer& Pixels)
+int TCustomImageList::AddPixels(const TPixelBuffer& pixels)
 {
     TPixelBuffer image(FWidth, FHeight, 0);
-    const int w = std::min(FWidth, Pixels.Width), h = std::min(FHeight, Pixels.Height);
+    const int w = std::min(FWidth, pixels.Width), h = std::min(FHeight, pixels.Height);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            image.At(x, y) = Pixels.At(x, y);
+            image.At(x, y) = pixels.At(x, y);
     FImages.push_back(std::move(image));
     Changed();
     return Count() - 1;
 }
 
-int TCustomImageList::Add(const TBitmap* Image, const TBitmap* Mask)
+int TCustomImageList::Add(const TBitmap* image, const TBitmap* mask)
 {
-    if (!Image || Image->Empty())
+    if (!image || image->Empty())
         return -1;
-    const TPixelBuffer& src = Image->Pixels();
+    const TPixelBuffer& src = image->Pixels();
     const int first = Count();
     const int parts = std::max(1, src.Width / FWidth);
     for (int part = 0; part < parts; ++part) {
-        TPixelBuffer image(FWidth, FHeight, 0);
+        TPixelBuffer tile(FWidth, FHeight, 0);
         for (int y = 0; y < std::min(FHeight, src.Height); ++y)
             for (int x = 0; x < FWidth && part * FWidth + x < src.Width; ++x) {
                 const int sx = part * FWidth + x;
-                bool masked = Mask && sx < Mask->Width() && y < Mask->Height() &&
-                              (Mask->Pixels().At(sx, y) & 0xFFFFFF) == 0xFFFFFF;
-                image.At(x, y) = masked ? 0 : src.At(sx, y);
+                bool masked = mask && sx < mask->Width() && y < mask->Height() &&
+                              (mask->Pixels().At(sx, y) & 0xFFFFFF) == 0xFFFFFF;
+                tile.At(x, y) = masked ? 0 : src.At(sx, y);
             }
-        FImages.push_back(std::move(image));
+        FImages.push_back(std::move(tile));
     }
     Changed();
     return first;
 }
 
-int TCustomImageList::AddMasked(const TBitmap* Image, TColor MaskColor)
+int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
 {
-    if (!Image || Image->Empty())
+    if (!image || image->Empty())
         return -1;
-    const uint32_t key = PixelOf(MaskColor) & 0xFFFFFF;
+    const uint32_t key = PixelOf(maskColor) & 0xFFFFFF;
     TBitmap keyed;
-    TPixelBuffer pixels = Image->Pixels();
+    TPixelBuffer pixels = image->Pixels();
     for (uint32_t& px : pixels.Pixels)
         if ((Unpremultiply(px) & 0xFFFFFF) == key)
             px = 0;
@@ -140,18 +140,18 @@ int TCustomImageList::AddMasked(const TBitmap* Image, TColor MaskColor)
     return Add(&keyed, nullptr);
 }
 
-int TCustomImageList::AddIcon(const TIcon* Image)
+int TCustomImageList::AddIcon(const TIcon* image)
 {
-    if (!Image || Image->Empty())
+    if (!image || image->Empty())
         return -1;
-    return AddPixels(Image->Pixels());
+    return AddPixels(image->Pixels());
 }
 
-void TCustomImageList::Delete(int Index)
+void TCustomImageList::Delete(int index)
 {
-    if (!Valid(Index))
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    FImages.erase(FImages.begin() + Index);
+    if (!Valid(index))
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    FImages.erase(FImages.begin() + index);
     Changed();
 }
 
@@ -161,74 +161,74 @@ void TCustomImageList::Clear()
     Changed();
 }
 
-const TPixelBuffer& TCustomImageList::Image(int Index) const
+const TPixelBuffer& TCustomImageList::Image(int index) const
 {
-    if (!Valid(Index))
-        throw EListError(Format(SysConst::SListIndexError, {Index}));
-    return FImages[static_cast<size_t>(Index)];
+    if (!Valid(index))
+        throw EListError(Format(SysConst::SListIndexError, {index}));
+    return FImages[static_cast<size_t>(index)];
 }
 
-void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) const
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const
 {
-    if (!Canvas || !Valid(Index))
+    if (!canvas || !Valid(index))
         return;
-    const TPixelBuffer& image = FImages[static_cast<size_t>(Index)];
-    if (Enabled) {
-        Canvas->DrawPixels(Bounds(X, Y, FWidth, FHeight), image, Bounds(0, 0, FWidth, FHeight));
+    const TPixelBuffer& image = FImages[static_cast<size_t>(index)];
+    if (enabled) {
+        canvas->DrawPixels(Bounds(x, y, FWidth, FHeight), image, Bounds(0, 0, FWidth, FHeight));
         return;
     }
     // Etched: the highlight one pixel down and right, the shadow over it.
     TPixelBuffer etched(FWidth + 1, FHeight + 1, 0);
     const uint32_t highlight = PixelOf(clBtnHighlight), shadow = PixelOf(clBtnShadow);
-    for (int y = 0; y < FHeight; ++y)
-        for (int x = 0; x < FWidth; ++x)
-            if (IsInk(image.At(x, y)))
-                etched.At(x + 1, y + 1) = highlight;
-    for (int y = 0; y < FHeight; ++y)
-        for (int x = 0; x < FWidth; ++x)
-            if (IsInk(image.At(x, y)))
-                etched.At(x, y) = shadow;
-    Canvas->DrawPixels(Bounds(X, Y, FWidth + 1, FHeight + 1), etched, Bounds(0, 0, FWidth + 1, FHeight + 1));
+    for (int py = 0; py < FHeight; ++py)
+        for (int px = 0; px < FWidth; ++px)
+            if (IsInk(image.At(px, py)))
+                etched.At(px + 1, py + 1) = highlight;
+    for (int py = 0; py < FHeight; ++py)
+        for (int px = 0; px < FWidth; ++px)
+            if (IsInk(image.At(px, py)))
+                etched.At(px, py) = shadow;
+    canvas->DrawPixels(Bounds(x, y, FWidth + 1, FHeight + 1), etched, Bounds(0, 0, FWidth + 1, FHeight + 1));
 }
 
-void TCustomImageList::GetBitmap(int Index, TBitmap* Image) const
+void TCustomImageList::GetBitmap(int index, TBitmap* image) const
 {
-    if (!Image || !Valid(Index))
+    if (!image || !Valid(index))
         return;
-    Image->SetSize(FWidth, FHeight);
-    TPixelBuffer pixels = Image->Pixels();
-    const TPixelBuffer& image = FImages[static_cast<size_t>(Index)];
+    image->SetSize(FWidth, FHeight);
+    TPixelBuffer pixels = image->Pixels();
+    const TPixelBuffer& stored = FImages[static_cast<size_t>(index)];
     for (size_t i = 0; i < pixels.Pixels.size(); ++i)
-        pixels.Pixels[i] = Blend(image.Pixels[i], pixels.Pixels[i]);
-    Image->SetPixels(pixels);
+        pixels.Pixels[i] = Blend(stored.Pixels[i], pixels.Pixels[i]);
+    image->SetPixels(pixels);
 }
 
-void TCustomImageList::GetIcon(int Index, TIcon* Image) const
+void TCustomImageList::GetIcon(int index, TIcon* image) const
 {
-    if (Image && Valid(Index))
-        Image->SetPixels(FImages[static_cast<size_t>(Index)]);
+    if (image && Valid(index))
+        image->SetPixels(FImages[static_cast<size_t>(index)]);
 }
 
 // ---------------------------------------------------------------------------
 
-bool ImageList_DrawEx(const TCustomImageList* List, int Index, TCanvas* Canvas, int X, int Y, int DX, int DY,
-                      TColor Bk, TColor Fg, unsigned Style)
+bool ImageList_DrawEx(const TCustomImageList* list, int index, TCanvas* canvas, int x, int y, int dx, int dy,
+                      TColor bk, TColor fg, unsigned style)
 {
-    if (!List || !Canvas || Index < 0 || Index >= List->Count())
+    if (!list || !canvas || index < 0 || index >= list->Count())
         return false;
-    TPixelBuffer image = List->Image(Index);
-    const int w = DX > 0 ? std::min(DX, image.Width) : image.Width;
-    const int h = DY > 0 ? std::min(DY, image.Height) : image.Height;
-    const uint32_t blendPart = (Style & ILD_BLEND50) ? 2 : ((Style & ILD_BLEND25) ? 1 : 0); // quarters
+    TPixelBuffer image = list->Image(index);
+    const int w = dx > 0 ? std::min(dx, image.Width) : image.Width;
+    const int h = dy > 0 ? std::min(dy, image.Height) : image.Height;
+    const uint32_t blendPart = (style & ILD_BLEND50) ? 2 : ((style & ILD_BLEND25) ? 1 : 0); // quarters
     if (blendPart) {
-        if (Fg == CLR_NONE) {
+        if (fg == CLR_NONE) {
             for (uint32_t& px : image.Pixels)
                 px = Scale(px, 4 - blendPart, 4);
         } else {
-            const uint32_t fg = PixelOf(Fg == CLR_DEFAULT ? clHighlight : Fg);
+            const uint32_t colour = PixelOf(fg == CLR_DEFAULT ? clHighlight : fg);
             for (uint32_t& px : image.Pixels) {
                 // The colour is mixed in only where the image has pixels, in proportion to its alpha.
-                const uint32_t alpha = px >> 24, tint = Scale(fg, alpha, 255);
+                const uint32_t alpha = px >> 24, tint = Scale(colour, alpha, 255);
                 uint32_t mixed = alpha << 24;
                 for (int shift = 0; shift < 24; shift += 8) {
                     uint32_t c = (px >> shift) & 0xFF, t = (tint >> shift) & 0xFF;
@@ -238,11 +238,11 @@ bool ImageList_DrawEx(const TCustomImageList* List, int Index, TCanvas* Canvas, 
             }
         }
     }
-    if (!(Style & ILD_TRANSPARENT) && Bk != CLR_NONE && Bk != CLR_DEFAULT) {
-        const uint32_t bk = PixelOf(Bk);
+    if (!(style & ILD_TRANSPARENT) && bk != CLR_NONE && bk != CLR_DEFAULT) {
+        const uint32_t background = PixelOf(bk);
         for (uint32_t& px : image.Pixels)
-            px = Blend(px, bk);
+            px = Blend(px, background);
     }
-    Canvas->DrawPixels(Bounds(X, Y, w, h), image, Bounds(0, 0, w, h));
+    canvas->DrawPixels(Bounds(x, y, w, h), image, Bounds(0, 0, w, h));
     return true;
 }

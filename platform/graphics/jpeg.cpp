@@ -32,12 +32,12 @@ void TJPEGImage::Clear()
     FGrayscale = false;
 }
 
-void TJPEGImage::Assign(const TPersistent* Source)
+void TJPEGImage::Assign(const TPersistent* source)
 {
-    if (!Source) {
+    if (!source) {
         Clear();
         Changed(this);
-    } else if (auto jpeg = dynamic_cast<const TJPEGImage*>(Source)) {
+    } else if (auto jpeg = dynamic_cast<const TJPEGImage*>(source)) {
         if (jpeg == this)
             return;
         FData = jpeg->FData;
@@ -49,27 +49,27 @@ void TJPEGImage::Assign(const TPersistent* Source)
         FCompressionQuality = jpeg->FCompressionQuality;
         FPixelFormat = jpeg->FPixelFormat;
         Changed(this);
-    } else if (auto bitmap = dynamic_cast<const TBitmap*>(Source)) {
+    } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
         Clear();
         FPixels = bitmap->Pixels();
         FWidth = FPixels.Width;
         FHeight = FPixels.Height;
         Changed(this);
     } else {
-        TGraphic::Assign(Source);
+        TGraphic::Assign(source);
     }
 }
 
-void TJPEGImage::AssignTo(TPersistent* Dest) const
+void TJPEGImage::AssignTo(TPersistent* dest) const
 {
-    if (auto bitmap = dynamic_cast<TBitmap*>(Dest)) {
+    if (auto bitmap = dynamic_cast<TBitmap*>(dest)) {
         TBitmap decoded;
         decoded.SetPixelFormat(pf24bit);
         if (!Empty())
             decoded.SetPixels(Pixels());
         bitmap->Assign(&decoded);
     } else {
-        TGraphic::AssignTo(Dest);
+        TGraphic::AssignTo(dest);
     }
 }
 
@@ -83,9 +83,9 @@ void TJPEGImage::SetHeight(int)
     throw EInvalidGraphicOperation(GraphicConst::SChangeJPGSize);
 }
 
-void TJPEGImage::SetCompressionQuality(int Value)
+void TJPEGImage::SetCompressionQuality(int value)
 {
-    FCompressionQuality = Value < 1 ? 1 : (Value > 100 ? 100 : Value);
+    FCompressionQuality = value < 1 ? 1 : (value > 100 ? 100 : value);
 }
 
 const TPixelBuffer& TJPEGImage::Pixels() const
@@ -100,9 +100,9 @@ const TPixelBuffer& TJPEGImage::Pixels() const
     return FPixels;
 }
 
-void TJPEGImage::LoadFromStream(TStream& Stream)
+void TJPEGImage::LoadFromStream(TStream& stream)
 {
-    int64_t size = graphicio::Remaining(Stream);
+    int64_t size = graphicio::Remaining(stream);
     if (size == 0) {
         Clear();
         Changed(this);
@@ -111,7 +111,7 @@ void TJPEGImage::LoadFromStream(TStream& Stream)
     if (size > MaxJpegFile)
         JpegError(JERR_IMAGE_TOO_BIG);
     graphicio::Bytes data;
-    if (!graphicio::ReadAppend(Stream, data, size))
+    if (!graphicio::ReadAppend(stream, data, size))
         throw EReadError(SysConst::SReadError);
     int width = 0, height = 0, code = 0;
     bool grayscale = false;
@@ -125,7 +125,7 @@ void TJPEGImage::LoadFromStream(TStream& Stream)
     Changed(this);
 }
 
-void TJPEGImage::SaveToStream(TStream& Stream) const
+void TJPEGImage::SaveToStream(TStream& stream) const
 {
     if (Empty())
         return;
@@ -134,10 +134,10 @@ void TJPEGImage::SaveToStream(TStream& Stream) const
         if (!jpegcodec::Encode(FPixels, FCompressionQuality, FData, code))
             JpegError(code);
     }
-    graphicio::Write(Stream, FData);
+    graphicio::Write(stream, FData);
 }
 
-void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect)
+void TJPEGImage::Draw(TCanvas* aCanvas, const TRect& rect)
 {
     if (Empty())
         return;
@@ -147,5 +147,5 @@ void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect)
     } catch (const EJPEG&) {
         return; // damaged beyond decoding: nothing to show
     }
-    ACanvas->DrawPixels(Rect, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
+    aCanvas->DrawPixels(rect, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
 }

@@ -33,19 +33,19 @@ public:
 
     // From a JPEG picture (bytes and settings) or a bitmap (its pixels, to be
     // encoded), or null (empty).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     bool Empty() const override { return FWidth == 0 || FHeight == 0; }
     int Width() const override { return FWidth; }
     int Height() const override { return FHeight; }
     // Raise EInvalidGraphicOperation "Cannot change the size of a JPEG image".
-    void SetWidth(int Value) override;
-    void SetHeight(int Value) override;
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
 
     int CompressionQuality() const { return FCompressionQuality; }
-    void SetCompressionQuality(int Value); // 1..100, default 90
+    void SetCompressionQuality(int value); // 1..100, default 90
     TJPEGPixelFormat PixelFormat() const { return FPixelFormat; }
-    void SetPixelFormat(TJPEGPixelFormat Value) { FPixelFormat = Value; }
+    void SetPixelFormat(TJPEGPixelFormat value) { FPixelFormat = value; }
     bool Grayscale() const { return FGrayscale; }
 
     // The decoded pixels; raises EJPEG when the data cannot be decoded.
@@ -53,15 +53,15 @@ public:
 
     // Raises EJPEG when the rest of the stream is not a JPEG file (the picture
     // is then unchanged); an empty rest gives an empty picture.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) const override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
 
     // Draws the decoded pixels; a picture that cannot be decoded draws nothing.
-    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+    void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
 protected:
     // Into a bitmap: the decoded pixels, as pf24bit.
-    void AssignTo(TPersistent* Dest) const override;
+    void AssignTo(TPersistent* dest) const override;
 
 private:
     void Clear();
@@ -81,8 +81,8 @@ private:
 // reader takes. Exposed for the tests and the fuzz target.
 namespace jpegcodec {
 // The frame size and colour kind of a JPEG file.
-bool ReadHeader(const uint8_t* Data, size_t Size, int& Width, int& Height, bool& Grayscale, int& ErrorCode);
-bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode);
+bool ReadHeader(const uint8_t* data, size_t size, int& width, int& height, bool& grayscale, int& errorCode);
+bool Decode(const uint8_t* data, size_t size, TPixelBuffer& out, int& errorCode);
 // Opaque pixels (alpha composed over white) as a baseline JPEG file.
-bool Encode(const TPixelBuffer& Pixels, int Quality, std::vector<uint8_t>& Out, int& ErrorCode);
+bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode);
 } // namespace jpegcodec

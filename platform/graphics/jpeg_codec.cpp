@@ -71,30 +71,30 @@ uint32_t CmykToArgb(const JSAMPLE* s, bool inverted)
 
 } // namespace
 
-bool ReadHeader(const uint8_t* Data, size_t Size, int& Width, int& Height, bool& Grayscale, int& ErrorCode)
+bool ReadHeader(const uint8_t* data, size_t size, int& width, int& height, bool& grayscale, int& errorCode)
 {
     jpeg_decompress_struct cinfo;
     TErrorManager err;
     cinfo.err = &err.Public;
     InstallErrorManager(err);
     if (setjmp(err.Jump)) {
-        ErrorCode = err.Public.msg_code;
+        errorCode = err.Public.msg_code;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, Data, static_cast<unsigned long>(Size));
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     bool ok = HeaderAllowed(cinfo);
-    Width = static_cast<int>(cinfo.image_width);
-    Height = static_cast<int>(cinfo.image_height);
-    Grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-    ErrorCode = ok ? 0 : JERR_IMAGE_TOO_BIG;
+    width = static_cast<int>(cinfo.image_width);
+    height = static_cast<int>(cinfo.image_height);
+    grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    errorCode = ok ? 0 : JERR_IMAGE_TOO_BIG;
     jpeg_destroy_decompress(&cinfo);
     return ok;
 }
 
-bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode)
+bool Decode(const uint8_t* data, size_t size, TPixelBuffer& out, int& errorCode)
 {
     jpeg_decompress_struct cinfo;
     TErrorManager err;
@@ -105,17 +105,17 @@ bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode)
     InstallErrorManager(err);
     progress.progress_monitor = ProgressMonitor;
     if (setjmp(err.Jump)) {
-        ErrorCode = err.Public.msg_code;
+        errorCode = err.Public.msg_code;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &progress;
     cinfo.mem->max_memory_to_use = MaxLibjpegMemory;
-    jpeg_mem_src(&cinfo, Data, static_cast<unsigned long>(Size));
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     if (!HeaderAllowed(cinfo)) {
-        ErrorCode = JERR_IMAGE_TOO_BIG;
+        errorCode = JERR_IMAGE_TOO_BIG;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -125,7 +125,7 @@ bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode)
     const int width = static_cast<int>(cinfo.output_width);
     const int components = cinfo.output_components;
     if (width != static_cast<int>(cinfo.image_width) || components != (cmyk ? 4 : 3)) {
-        ErrorCode = JERR_CONVERSION_NOTIMPL;
+        errorCode = JERR_CONVERSION_NOTIMPL;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -144,14 +144,14 @@ bool Decode(const uint8_t* Data, size_t Size, TPixelBuffer& Out, int& ErrorCode)
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    Out = std::move(pixels);
-    ErrorCode = 0;
+    out = std::move(pixels);
+    errorCode = 0;
     return true;
 }
 
-bool Encode(const TPixelBuffer& Pixels, int Quality, std::vector<uint8_t>& Out, int& ErrorCode)
+bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode)
 {
-    if (Pixels.Empty())
+    if (pixels.Empty())
         return false;
     struct TDestination {
         unsigned char* Buffer = nullptr;
@@ -159,27 +159,27 @@ bool Encode(const TPixelBuffer& Pixels, int Quality, std::vector<uint8_t>& Out, 
     } dest;
     jpeg_compress_struct cinfo;
     TErrorManager err;
-    std::vector<JSAMPLE> row(static_cast<size_t>(Pixels.Width) * 3);
+    std::vector<JSAMPLE> row(static_cast<size_t>(pixels.Width) * 3);
     cinfo.err = &err.Public;
     InstallErrorManager(err);
     if (setjmp(err.Jump)) {
-        ErrorCode = err.Public.msg_code;
+        errorCode = err.Public.msg_code;
         jpeg_destroy_compress(&cinfo);
         std::free(dest.Buffer);
         return false;
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &dest.Buffer, &dest.Size);
-    cinfo.image_width = static_cast<JDIMENSION>(Pixels.Width);
-    cinfo.image_height = static_cast<JDIMENSION>(Pixels.Height);
+    cinfo.image_width = static_cast<JDIMENSION>(pixels.Width);
+    cinfo.image_height = static_cast<JDIMENSION>(pixels.Height);
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, Quality, TRUE);
+    jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        const uint32_t* s = Pixels.Pixels.data() + static_cast<size_t>(cinfo.next_scanline) * Pixels.Width;
-        for (int x = 0; x < Pixels.Width; ++x) {
+        const uint32_t* s = pixels.Pixels.data() + static_cast<size_t>(cinfo.next_scanline) * pixels.Width;
+        for (int x = 0; x < pixels.Width; ++x) {
             uint32_t px = graphicio::OverBackground(s[x], 0xFFFFFF);
             row[3 * x] = static_cast<JSAMPLE>(px >> 16);
             row[3 * x + 1] = static_cast<JSAMPLE>(px >> 8);
@@ -189,10 +189,10 @@ bool Encode(const TPixelBuffer& Pixels, int Quality, std::vector<uint8_t>& Out, 
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);
-    Out.assign(dest.Buffer, dest.Buffer + dest.Size);
+    out.assign(dest.Buffer, dest.Buffer + dest.Size);
     jpeg_destroy_compress(&cinfo);
     std::free(dest.Buffer);
-    ErrorCode = 0;
+    errorCode = 0;
     return true;
 }
 

@@ -42,16 +42,16 @@ TMetafile::TMetafile()
 
 TMetafile::~TMetafile() = default;
 
-void TMetafile::Assign(const TPersistent* Source)
+void TMetafile::Assign(const TPersistent* source)
 {
-    if (!Source) {
+    if (!source) {
         FData.clear();
         FPixels = TPixelBuffer();
         FMMWidth = FMMHeight = FInch = 0;
         FEnhanced = true;
         FHeaderChanged = false;
         Changed(this);
-    } else if (auto metafile = dynamic_cast<const TMetafile*>(Source)) {
+    } else if (auto metafile = dynamic_cast<const TMetafile*>(source)) {
         if (metafile == this)
             return;
         FData = metafile->FData;
@@ -63,7 +63,7 @@ void TMetafile::Assign(const TPersistent* Source)
         FHeaderChanged = metafile->FHeaderChanged;
         Changed(this);
     } else {
-        TGraphic::Assign(Source);
+        TGraphic::Assign(source);
     }
 }
 
@@ -77,37 +77,37 @@ int TMetafile::Height() const
     return MulDiv(FMMHeight, PixelsPerInch, HundredthMMPerInch);
 }
 
-void TMetafile::SetWidth(int Value)
+void TMetafile::SetWidth(int value)
 {
-    SetMMWidth(MulDiv(std::max(Value, 0), HundredthMMPerInch, PixelsPerInch));
+    SetMMWidth(MulDiv(std::max(value, 0), HundredthMMPerInch, PixelsPerInch));
 }
 
-void TMetafile::SetHeight(int Value)
+void TMetafile::SetHeight(int value)
 {
-    SetMMHeight(MulDiv(std::max(Value, 0), HundredthMMPerInch, PixelsPerInch));
+    SetMMHeight(MulDiv(std::max(value, 0), HundredthMMPerInch, PixelsPerInch));
 }
 
-void TMetafile::SetMMWidth(int Value)
+void TMetafile::SetMMWidth(int value)
 {
-    if (ClampMM(Value) != FMMWidth) {
-        FMMWidth = ClampMM(Value);
+    if (ClampMM(value) != FMMWidth) {
+        FMMWidth = ClampMM(value);
         SizeChanged();
     }
 }
 
-void TMetafile::SetMMHeight(int Value)
+void TMetafile::SetMMHeight(int value)
 {
-    if (ClampMM(Value) != FMMHeight) {
-        FMMHeight = ClampMM(Value);
+    if (ClampMM(value) != FMMHeight) {
+        FMMHeight = ClampMM(value);
         SizeChanged();
     }
 }
 
-void TMetafile::SetInch(int Value)
+void TMetafile::SetInch(int value)
 {
-    Value = std::clamp(Value, 0, 0xFFFF);
-    if (Value != FInch) {
-        FInch = Value;
+    value = std::clamp(value, 0, 0xFFFF);
+    if (value != FInch) {
+        FInch = value;
         SizeChanged();
     }
 }
@@ -121,22 +121,22 @@ void TMetafile::SizeChanged()
     Changed(this);
 }
 
-void TMetafile::SetEnhanced(bool Value)
+void TMetafile::SetEnhanced(bool value)
 {
-    if (Value == FEnhanced || (!FData.empty() && FPixels.Empty()))
+    if (value == FEnhanced || (!FData.empty() && FPixels.Empty()))
         return; // nothing to change, or records that cannot be converted here
-    FEnhanced = Value;
+    FEnhanced = value;
     if (!FPixels.Empty())
         Encode();
     Changed(this);
 }
 
-void TMetafile::SetContent(const TPixelBuffer& Pixels)
+void TMetafile::SetContent(const TPixelBuffer& pixels)
 {
-    FPixels = Pixels;
+    FPixels = pixels;
     if (FMMWidth == 0 || FMMHeight == 0) {
-        FMMWidth = ClampMM(MulDiv(Pixels.Width, HundredthMMPerInch, PixelsPerInch));
-        FMMHeight = ClampMM(MulDiv(Pixels.Height, HundredthMMPerInch, PixelsPerInch));
+        FMMWidth = ClampMM(MulDiv(pixels.Width, HundredthMMPerInch, PixelsPerInch));
+        FMMHeight = ClampMM(MulDiv(pixels.Height, HundredthMMPerInch, PixelsPerInch));
     }
     Encode();
     Changed(this);
@@ -153,14 +153,14 @@ void TMetafile::Encode()
     FHeaderChanged = false;
 }
 
-void TMetafile::LoadFromStream(TStream& Stream)
+void TMetafile::LoadFromStream(TStream& stream)
 {
-    if (Remaining(Stream) == 0) {
+    if (Remaining(stream) == 0) {
         Assign(nullptr);
         return;
     }
     Bytes data;
-    if (!ReadAppend(Stream, data, 4))
+    if (!ReadAppend(stream, data, 4))
         InvalidMetafile();
     int64_t mmWidth = 0, mmHeight = 0;
     int inch = 0;
@@ -168,7 +168,7 @@ void TMetafile::LoadFromStream(TStream& Stream)
     if (U32(&data[0]) == PlaceableKey) {
         // Placeable header (22 bytes) and the metafile header (18 bytes) that
         // gives the length of the rest in 16-bit words.
-        if (!ReadAppend(Stream, data, 22 - 4 + 18))
+        if (!ReadAppend(stream, data, 22 - 4 + 18))
             InvalidMetafile();
         uint16_t checksum = 0;
         for (int i = 0; i < 10; ++i)
@@ -177,7 +177,7 @@ void TMetafile::LoadFromStream(TStream& Stream)
         uint16_t type = U16(m), headerWords = U16(m + 2);
         int64_t bytes = int64_t(U32(m + 6)) * 2;
         if (checksum != U16(&data[20]) || (type != 1 && type != 2) || headerWords != 9 || bytes < 18 ||
-            bytes > MaxMetafile || !ReadAppend(Stream, data, bytes - 18))
+            bytes > MaxMetafile || !ReadAppend(stream, data, bytes - 18))
             InvalidMetafile();
         inch = U16(&data[14]);
         int unitsPerInch = inch ? inch : PixelsPerInch;
@@ -185,12 +185,12 @@ void TMetafile::LoadFromStream(TStream& Stream)
         mmHeight = int64_t(std::abs(I16(&data[12]) - I16(&data[8]))) * HundredthMMPerInch / unitsPerInch;
     } else if (U32(&data[0]) == 1) {
         // The enhanced header record: its frame (0.01 mm) and the file's length.
-        if (!ReadAppend(Stream, data, 88 - 4))
+        if (!ReadAppend(stream, data, 88 - 4))
             InvalidMetafile();
         uint32_t headerSize = U32(&data[4]);
         int64_t bytes = U32(&data[48]);
         if (U32(&data[40]) != EmfSignature || headerSize < 88 || bytes < headerSize || bytes > MaxMetafile ||
-            !ReadAppend(Stream, data, bytes - 88))
+            !ReadAppend(stream, data, bytes - 88))
             InvalidMetafile();
         mmWidth = int64_t(I32(&data[32])) - I32(&data[24]);
         mmHeight = int64_t(I32(&data[36])) - I32(&data[28]);
@@ -208,45 +208,45 @@ void TMetafile::LoadFromStream(TStream& Stream)
     Changed(this);
 }
 
-void TMetafile::SaveToStream(TStream& Stream) const
+void TMetafile::SaveToStream(TStream& stream) const
 {
     if (FData.empty())
         return;
     if (FEnhanced || !FHeaderChanged) {
-        Write(Stream, FData);
+        Write(stream, FData);
         return;
     }
     int unitsPerInch = FInch ? FInch : PixelsPerInch;
     Bytes header =
         metafilewriter::PlaceableHeader(MulDiv(FMMWidth, unitsPerInch, HundredthMMPerInch),
                                         MulDiv(FMMHeight, unitsPerInch, HundredthMMPerInch), FInch);
-    Write(Stream, header);
-    Stream.WriteBuffer(FData.data() + 22, static_cast<int64_t>(FData.size()) - 22);
+    Write(stream, header);
+    stream.WriteBuffer(FData.data() + 22, static_cast<int64_t>(FData.size()) - 22);
 }
 
-void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect)
+void TMetafile::Draw(TCanvas* aCanvas, const TRect& rect)
 {
     if (Empty())
         return;
     TPen pen;
     TBrush brush;
-    pen.Assign(ACanvas->Pen());
-    brush.Assign(ACanvas->Brush());
-    ACanvas->Pen()->SetColor(0x808080);
-    ACanvas->Pen()->SetWidth(1);
-    ACanvas->Pen()->SetStyle(psSolid);
-    ACanvas->Brush()->SetStyle(bsClear);
-    ACanvas->Rectangle(Rect);
-    ACanvas->SetPen(&pen);
-    ACanvas->SetBrush(&brush);
+    pen.Assign(aCanvas->Pen());
+    brush.Assign(aCanvas->Brush());
+    aCanvas->Pen()->SetColor(0x808080);
+    aCanvas->Pen()->SetWidth(1);
+    aCanvas->Pen()->SetStyle(psSolid);
+    aCanvas->Brush()->SetStyle(bsClear);
+    aCanvas->Rectangle(rect);
+    aCanvas->SetPen(&pen);
+    aCanvas->SetBrush(&brush);
 }
 
 // ---------------------------------------------------------------------------
 
-TMetafileCanvas::TMetafileCanvas(TMetafile* AMetafile) : FMetafile(AMetafile), FBitmap(new TBitmap)
+TMetafileCanvas::TMetafileCanvas(TMetafile* aMetafile) : FMetafile(aMetafile), FBitmap(new TBitmap)
 {
     FBitmap->SetPixelFormat(pf24bit);
-    FBitmap->SetSize(std::max(1, AMetafile->Width()), std::max(1, AMetafile->Height()));
+    FBitmap->SetSize(std::max(1, aMetafile->Width()), std::max(1, aMetafile->Height()));
 }
 
 TMetafileCanvas::~TMetafileCanvas()

@@ -41,37 +41,37 @@ public:
     const char* ClassName() const override { return "TMetafile"; }
 
     // From a metafile, or null (empty, enhanced, no size).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     bool Empty() const override { return FData.empty(); }
     int Width() const override;
     int Height() const override;
     // The size in pixels (96 per inch), kept as MMWidth / MMHeight.
-    void SetWidth(int Value) override;
-    void SetHeight(int Value) override;
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
 
     int MMWidth() const { return FMMWidth; }
     int MMHeight() const { return FMMHeight; }
-    void SetMMWidth(int Value);
-    void SetMMHeight(int Value);
+    void SetMMWidth(int value);
+    void SetMMHeight(int value);
     int Inch() const { return FInch; }
-    void SetInch(int Value);
+    void SetInch(int value);
     bool Enhanced() const { return FEnhanced; }
-    void SetEnhanced(bool Value);
+    void SetEnhanced(bool value);
 
     // A metafile from the stream's position: an enhanced one (its header
     // record gives its length) or an old-format one with a placeable header (its
     // header gives its length). An empty rest gives an empty metafile. Raises
     // EInvalidGraphic "Metafile is not valid" otherwise, leaving it unchanged.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) const override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
 
     // The frame: a rectangle outline in a grey pen, nothing filled.
-    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+    void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
 private:
     friend class TMetafileCanvas;
-    void SetContent(const TPixelBuffer& Pixels);
+    void SetContent(const TPixelBuffer& pixels);
     void Encode();
     void SizeChanged();
 
@@ -96,7 +96,7 @@ private:
 // or grow beyond the size set before it was made.
 class TMetafileCanvas {
 public:
-    explicit TMetafileCanvas(TMetafile* AMetafile);
+    explicit TMetafileCanvas(TMetafile* aMetafile);
     ~TMetafileCanvas();
     TMetafileCanvas(const TMetafileCanvas&) = delete;
     TMetafileCanvas& operator=(const TMetafileCanvas&) = delete;
@@ -112,8 +112,8 @@ private:
 // over a picture of MMWidth x MMHeight (0.01 mm): old format in units of which
 // there are Inch to the inch (96 for 0), enhanced in pixels at 96 per inch.
 namespace metafilewriter {
-std::vector<uint8_t> WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch);
-std::vector<uint8_t> WriteEmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight);
+std::vector<uint8_t> WriteWmf(const TPixelBuffer& pixels, int mmWidth, int mmHeight, int inch);
+std::vector<uint8_t> WriteEmf(const TPixelBuffer& pixels, int mmWidth, int mmHeight);
 // The 22-byte placeable header of an old-format metafile.
-std::vector<uint8_t> PlaceableHeader(int Right, int Bottom, int Inch);
+std::vector<uint8_t> PlaceableHeader(int right, int bottom, int inch);
 } // namespace metafilewriter

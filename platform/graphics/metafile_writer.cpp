@@ -47,16 +47,16 @@ void WmfRecord(Bytes& out, uint16_t function, std::initializer_list<uint16_t> pa
 
 } // namespace
 
-Bytes PlaceableHeader(int Right, int Bottom, int Inch)
+Bytes PlaceableHeader(int right, int bottom, int inch)
 {
     Bytes out;
     Put32(out, 0x9AC6CDD7u);
     Put16(out, 0); // no handle
     Put16(out, 0);
     Put16(out, 0);
-    Put16(out, Coord16(Right));
-    Put16(out, Coord16(Bottom));
-    Put16(out, static_cast<uint32_t>(Inch));
+    Put16(out, Coord16(right));
+    Put16(out, Coord16(bottom));
+    Put16(out, static_cast<uint32_t>(inch));
     Put32(out, 0);
     uint16_t checksum = 0;
     for (int i = 0; i < 10; ++i)
@@ -65,13 +65,13 @@ Bytes PlaceableHeader(int Right, int Bottom, int Inch)
     return out;
 }
 
-Bytes WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch)
+Bytes WriteWmf(const TPixelBuffer& pixels, int mmWidth, int mmHeight, int inch)
 {
     // The picture's logical units are those of the placeable header.
-    Inch = Inch > 0 ? Inch : 96;
-    const int width = UnitsOf(MMWidth, Inch), height = UnitsOf(MMHeight, Inch);
-    const Bytes dib = dib::EncodePacked(Pixels, 24); // always of even length
-    Bytes out = PlaceableHeader(width, height, Inch);
+    inch = inch > 0 ? inch : 96;
+    const int width = UnitsOf(mmWidth, inch), height = UnitsOf(mmHeight, inch);
+    const Bytes dib = dib::EncodePacked(pixels, 24); // always of even length
+    Bytes out = PlaceableHeader(width, height, inch);
     const size_t bodyStart = out.size();
     // Metafile header: memory metafile, 9 words, version 3; size and largest
     // record are filled in at the end.
@@ -90,7 +90,7 @@ Bytes WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch)
     Put16(out, META_STRETCHDIB);
     Put32(out, SRCCOPY);
     Put16(out, 0); // DIB_RGB_COLORS
-    for (int v : {Pixels.Height, Pixels.Width, 0, 0, height, width, 0, 0})
+    for (int v : {pixels.Height, pixels.Width, 0, 0, height, width, 0, 0})
         Put16(out, Coord16(v)); // source height, width, y, x; destination height, width, y, x
     out.insert(out.end(), dib.begin(), dib.end());
     WmfRecord(out, META_EOF, {});
@@ -100,17 +100,17 @@ Bytes WriteWmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight, int Inch)
     return out;
 }
 
-Bytes WriteEmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight)
+Bytes WriteEmf(const TPixelBuffer& pixels, int mmWidth, int mmHeight)
 {
-    const int width = UnitsOf(MMWidth, 96), height = UnitsOf(MMHeight, 96);
-    const Bytes dib = dib::EncodePacked(Pixels, 24);
+    const int width = UnitsOf(mmWidth, 96), height = UnitsOf(mmHeight, 96);
+    const Bytes dib = dib::EncodePacked(pixels, 24);
     Bytes out;
     // Header record (108 bytes, with the pixel-format and micrometre extensions).
     Put32(out, EMR_HEADER);
     Put32(out, 108);
     for (int v : {0, 0, width - 1, height - 1}) // bounds, device pixels, inclusive
         Put32(out, static_cast<uint32_t>(v));
-    for (int v : {0, 0, MMWidth, MMHeight}) // frame, 0.01 mm
+    for (int v : {0, 0, mmWidth, mmHeight}) // frame, 0.01 mm
         Put32(out, static_cast<uint32_t>(v));
     Put32(out, 0x464D4520u);
     Put32(out, 0x00010000u);
@@ -136,7 +136,7 @@ Bytes WriteEmf(const TPixelBuffer& Pixels, int MMWidth, int MMHeight)
     Put32(out, static_cast<uint32_t>(fixed + dib.size()));
     for (int v : {0, 0, width - 1, height - 1})
         Put32(out, static_cast<uint32_t>(v));
-    for (int v : {0, 0, 0, 0, Pixels.Width, Pixels.Height}) // destination x, y; source x, y, width, height
+    for (int v : {0, 0, 0, 0, pixels.Width, pixels.Height}) // destination x, y; source x, y, width, height
         Put32(out, static_cast<uint32_t>(v));
     Put32(out, static_cast<uint32_t>(fixed)); // bitmap header
     Put32(out, 40);

@@ -36,36 +36,36 @@ void RegisterGraphicClasses()
     RegisterClass<TJPEGImage>("TJPEGImage");
 }
 
-TGraphicClass GraphicClassOf(const TGraphic* Graphic)
+TGraphicClass GraphicClassOf(const TGraphic* graphic)
 {
     EnsureRegistered();
-    return Graphic ? GetClass(Graphic->ClassName()) : nullptr;
+    return graphic ? GetClass(graphic->ClassName()) : nullptr;
 }
 
-TGraphic* CreateGraphic(TGraphicClass GraphicClass)
+TGraphic* CreateGraphic(TGraphicClass graphicClass)
 {
-    if (!GraphicClass || !GraphicClass->Create)
+    if (!graphicClass || !graphicClass->Create)
         return nullptr;
-    std::unique_ptr<TPersistent> made(GraphicClass->Create(nullptr));
+    std::unique_ptr<TPersistent> made(graphicClass->Create(nullptr));
     auto graphic = dynamic_cast<TGraphic*>(made.get());
     if (graphic)
         made.release();
     return graphic;
 }
 
-AnsiString GraphicExtension(TGraphicClass GraphicClass)
+AnsiString GraphicExtension(TGraphicClass graphicClass)
 {
-    if (GraphicClass)
+    if (graphicClass)
         for (const TFileFormat& format : FileFormats)
-            if (SameText(GraphicClass->Name, format.ClassName))
+            if (SameText(graphicClass->Name, format.ClassName))
                 return format.Extension;
     return AnsiString();
 }
 
-TGraphicClass GraphicClassOfExtension(const AnsiString& Extension)
+TGraphicClass GraphicClassOfExtension(const AnsiString& extension)
 {
     EnsureRegistered();
-    AnsiString ext = !Extension.empty() && Extension[0] == '.' ? Extension.substr(1) : Extension;
+    AnsiString ext = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
     for (const TFileFormat& format : FileFormats)
         if (SameText(ext, format.Extension))
             return GetClass(format.ClassName);
@@ -83,44 +83,44 @@ void TPicture::Changed(TObject*)
         OnChange(this);
 }
 
-void TPicture::Take(std::unique_ptr<TGraphic> Graphic)
+void TPicture::Take(std::unique_ptr<TGraphic> graphic)
 {
-    FGraphic = std::move(Graphic);
+    FGraphic = std::move(graphic);
     if (FGraphic)
-        FGraphic->OnChange = [this](TObject* Sender) { Changed(Sender); };
+        FGraphic->OnChange = [this](TObject* sender) { Changed(sender); };
     Changed(this);
 }
 
-void TPicture::Assign(const TPersistent* Source)
+void TPicture::Assign(const TPersistent* source)
 {
-    if (!Source)
+    if (!source)
         SetGraphic(nullptr);
-    else if (auto picture = dynamic_cast<const TPicture*>(Source))
+    else if (auto picture = dynamic_cast<const TPicture*>(source))
         SetGraphic(picture->Graphic());
-    else if (auto graphic = dynamic_cast<const TGraphic*>(Source))
+    else if (auto graphic = dynamic_cast<const TGraphic*>(source))
         SetGraphic(graphic);
     else
-        TPersistent::Assign(Source);
+        TPersistent::Assign(source);
 }
 
-void TPicture::AssignTo(TPersistent* Dest) const
+void TPicture::AssignTo(TPersistent* dest) const
 {
-    if (auto graphic = dynamic_cast<TGraphic*>(Dest))
+    if (auto graphic = dynamic_cast<TGraphic*>(dest))
         graphic->Assign(FGraphic.get());
     else
-        TPersistent::AssignTo(Dest);
+        TPersistent::AssignTo(dest);
 }
 
-void TPicture::SetGraphic(const TGraphic* Value)
+void TPicture::SetGraphic(const TGraphic* value)
 {
-    if (Value == FGraphic.get())
+    if (value == FGraphic.get())
         return;
     std::unique_ptr<TGraphic> copy;
-    if (Value) {
-        copy.reset(CreateGraphic(GraphicClassOf(Value)));
+    if (value) {
+        copy.reset(CreateGraphic(GraphicClassOf(value)));
         if (!copy)
-            throw EConvertError(Format(SysConst::SAssignError, {Value->ClassName(), ClassName()}));
-        copy->Assign(Value);
+            throw EConvertError(Format(SysConst::SAssignError, {value->ClassName(), ClassName()}));
+        copy->Assign(value);
     }
     Take(std::move(copy));
 }
@@ -146,18 +146,18 @@ int TPicture::Height() const
     return FGraphic ? FGraphic->Height() : 0;
 }
 
-void TPicture::LoadFromFile(const AnsiString& FileName)
+void TPicture::LoadFromFile(const AnsiString& fileName)
 {
-    AnsiString ext = ExtractFileExt(FileName);
+    AnsiString ext = ExtractFileExt(fileName);
     std::unique_ptr<TGraphic> graphic(CreateGraphic(GraphicClassOfExtension(ext)));
     if (!graphic)
         throw EInvalidGraphic(Format(GraphicConst::SUnknownExtension, {LowerCase(Copy(ext, 2, ext.size()))}));
-    graphic->LoadFromFile(FileName);
+    graphic->LoadFromFile(fileName);
     Take(std::move(graphic));
 }
 
-void TPicture::SaveToFile(const AnsiString& FileName) const
+void TPicture::SaveToFile(const AnsiString& fileName) const
 {
     if (FGraphic)
-        FGraphic->SaveToFile(FileName);
+        FGraphic->SaveToFile(fileName);
 }

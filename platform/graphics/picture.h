@@ -17,11 +17,11 @@ public:
     const char* ClassName() const override { return "TPicture"; }
 
     // From a picture or a graphic (copied), or null (no graphic).
-    void Assign(const TPersistent* Source) override;
+    void Assign(const TPersistent* source) override;
 
     TGraphic* Graphic() const { return FGraphic.get(); }
     // A copy of Value (none for null).
-    void SetGraphic(const TGraphic* Value);
+    void SetGraphic(const TGraphic* value);
     // The graphic as a bitmap; when the picture holds something else (or
     // nothing) it is first replaced by a new empty bitmap, as in the class library.
     TBitmap* Bitmap();
@@ -31,19 +31,19 @@ public:
 
     // The graphic class is chosen by the file's extension (GraphicClassOfExtension);
     // an unknown extension raises EInvalidGraphic "Unknown picture file extension (.%s)".
-    void LoadFromFile(const AnsiString& FileName);
+    void LoadFromFile(const AnsiString& fileName);
     // Saves the graphic in its own format; nothing without a graphic.
-    void SaveToFile(const AnsiString& FileName) const;
+    void SaveToFile(const AnsiString& fileName) const;
 
     TNotifyEvent OnChange;
 
 protected:
     // Into a graphic: assigns the picture's graphic (or null) to it.
-    void AssignTo(TPersistent* Dest) const override;
+    void AssignTo(TPersistent* dest) const override;
 
 private:
-    void Take(std::unique_ptr<TGraphic> Graphic);
-    void Changed(TObject* Sender);
+    void Take(std::unique_ptr<TGraphic> graphic);
+    void Changed(TObject* sender);
 
     std::unique_ptr<TGraphic> FGraphic;
 };

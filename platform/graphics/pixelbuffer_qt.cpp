@@ -3,21 +3,21 @@
 
 #include <cstring>
 
-QImage ImageOfPixels(const TPixelBuffer& Pixels)
+QImage ImageOfPixels(const TPixelBuffer& pixels)
 {
-    QImage image(Pixels.Width, Pixels.Height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < Pixels.Height; ++y)
-        std::memcpy(image.scanLine(y), &Pixels.Pixels[static_cast<size_t>(y) * Pixels.Width],
-                    static_cast<size_t>(Pixels.Width) * 4);
+    QImage image(pixels.Width, pixels.Height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pixels.Height; ++y)
+        std::memcpy(image.scanLine(y), &pixels.Pixels[static_cast<size_t>(y) * pixels.Width],
+                    static_cast<size_t>(pixels.Width) * 4);
     return image;
 }
 
-TPixelBuffer PixelsOfImage(const QImage& Image)
+TPixelBuffer PixelsOfImage(const QImage& image)
 {
-    const QImage image = Image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    TPixelBuffer pixels(image.width(), image.height());
+    const QImage converted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    TPixelBuffer pixels(converted.width(), converted.height());
     for (int y = 0; y < pixels.Height; ++y)
-        std::memcpy(&pixels.Pixels[static_cast<size_t>(y) * pixels.Width], image.constScanLine(y),
+        std::memcpy(&pixels.Pixels[static_cast<size_t>(y) * pixels.Width], converted.constScanLine(y),
                     static_cast<size_t>(pixels.Width) * 4);
     return pixels;
 }

@@ -7,6 +7,6 @@
 #include "platform/graphics/pixelbuffer.h"
 
 // A copy of Pixels as a 32-bit image with premultiplied alpha, as the buffer holds them.
-QImage ImageOfPixels(const TPixelBuffer& Pixels);
+QImage ImageOfPixels(const TPixelBuffer& pixels);
 // The pixels of Image, converted to 32 bits with premultiplied alpha first.
-TPixelBuffer PixelsOfImage(const QImage& Image);
+TPixelBuffer PixelsOfImage(const QImage& image);

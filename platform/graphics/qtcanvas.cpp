@@ -71,11 +71,11 @@ const std::vector<int>& PatternOf(TPenStyle s)
 
 } // namespace
 
-TQtCanvas::TQtCanvas(QPaintDevice* Device, int PixelsPerInchX, int PixelsPerInchY,
-                     std::unique_ptr<QPaintDevice> Owned)
-    : FDevice(Device), FOwned(std::move(Owned)), FImage(dynamic_cast<QImage*>(Device)),
-      FPixelsPerInchX(PixelsPerInchX > 0 ? PixelsPerInchX : 96),
-      FPixelsPerInchY(PixelsPerInchY > 0 ? PixelsPerInchY : 96)
+TQtCanvas::TQtCanvas(QPaintDevice* device, int pixelsPerInchX, int pixelsPerInchY,
+                     std::unique_ptr<QPaintDevice> owned)
+    : FDevice(device), FOwned(std::move(owned)), FImage(dynamic_cast<QImage*>(device)),
+      FPixelsPerInchX(pixelsPerInchX > 0 ? pixelsPerInchX : 96),
+      FPixelsPerInchY(pixelsPerInchY > 0 ? pixelsPerInchY : 96)
 {
     EnsureQtApplication();
     Font()->SetPixelsPerInch(FPixelsPerInchY);
@@ -89,24 +89,24 @@ TQtCanvas::~TQtCanvas()
         FPainter.end();
 }
 
-void TQtCanvas::SetDevice(QPaintDevice* Device, std::unique_ptr<QPaintDevice> Owned)
+void TQtCanvas::SetDevice(QPaintDevice* device, std::unique_ptr<QPaintDevice> owned)
 {
     // The painter lets go of the old device while it still exists.
     if (FPainter.isActive())
         FPainter.end();
-    FOwned = std::move(Owned);
-    FDevice = Device;
-    FImage = dynamic_cast<QImage*>(Device);
+    FOwned = std::move(owned);
+    FDevice = device;
+    FImage = dynamic_cast<QImage*>(device);
     SelectClipRect(nullptr);
     if (FDevice && FDevice->width() > 0 && FDevice->height() > 0)
         FPainter.begin(FDevice);
 }
 
-int TQtCanvas::DeviceCaps(int Index) const
+int TQtCanvas::DeviceCaps(int index) const
 {
     const int w = FDevice ? FDevice->width() : 0;
     const int h = FDevice ? FDevice->height() : 0;
-    return SurfaceDeviceCaps(Index, w, h, FPixelsPerInchX, FPixelsPerInchY);
+    return SurfaceDeviceCaps(index, w, h, FPixelsPerInchX, FPixelsPerInchY);
 }
 
 TRect TQtCanvas::DeviceBounds() const
@@ -114,10 +114,10 @@ TRect TQtCanvas::DeviceBounds() const
     return FDevice ? TRect{0, 0, FDevice->width(), FDevice->height()} : TRect{};
 }
 
-QPainter& TQtCanvas::Painter(const TRect* ExtraClip)
+QPainter& TQtCanvas::Painter(const TRect* extraClip)
 {
     TRect clip = DeviceClip();
-    if (ExtraClip && !IntersectRect(clip, clip, *ExtraClip))
+    if (extraClip && !IntersectRect(clip, clip, *extraClip))
         clip = TRect{};
     if (FPainter.isActive()) {
         FPainter.setRenderHint(QPainter::Antialiasing, false);
@@ -146,32 +146,32 @@ void TQtCanvas::SetPenMode()
     }
 }
 
-void TQtCanvas::FillDevice(const TRect& R, TColor Color)
+void TQtCanvas::FillDevice(const TRect& r, TColor color)
 {
-    if (R.IsEmpty())
+    if (r.IsEmpty())
         return;
     QPainter& p = Painter();
     if (p.isActive())
-        p.fillRect(ToQRect(R), ToQColor(Color));
+        p.fillRect(ToQRect(r), ToQColor(color));
 }
 
-void TQtCanvas::FillWithBrush(const TRect& R)
+void TQtCanvas::FillWithBrush(const TRect& r)
 {
-    if (R.IsEmpty() || Brush()->Style() == bsClear)
+    if (r.IsEmpty() || Brush()->Style() == bsClear)
         return;
     QPainter& p = Painter();
     if (!p.isActive())
         return;
     SetPenMode();
     // Hatches are aligned to the device origin and leave the space between their lines untouched.
-    p.fillRect(ToQRect(R), QBrush(ToQColor(Brush()->Color()), HatchOf(Brush()->Style())));
+    p.fillRect(ToQRect(r), QBrush(ToQColor(Brush()->Color()), HatchOf(Brush()->Style())));
 }
 
 // ---- Width-1 pixels
 
-void TQtCanvas::PlotPixel(int X, int Y, uint32_t Rgb, TPenMode Mode)
+void TQtCanvas::PlotPixel(int x, int y, uint32_t rgb, TPenMode mode)
 {
-    uint32_t& d = reinterpret_cast<uint32_t*>(FImage->scanLine(Y))[X];
+    uint32_t& d = reinterpret_cast<uint32_t*>(FImage->scanLine(y))[x];
     const uint32_t a = d >> 24;
     auto combine = [&](uint32_t value) {
         // Keep every colour channel within the pixel's alpha (premultiplied pixels).
@@ -182,32 +182,32 @@ void TQtCanvas::PlotPixel(int X, int Y, uint32_t Rgb, TPenMode Mode)
         }
         d = out;
     };
-    switch (Mode) {
+    switch (mode) {
     case pmCopy:
-        d = Rgb;
+        d = rgb;
         break;
     case pmNot:
         combine(~d);
         break;
     case pmXor:
-        combine(d ^ Rgb);
+        combine(d ^ rgb);
         break;
     case pmNotXor:
-        combine(d ^ ~Rgb);
+        combine(d ^ ~rgb);
         break;
     }
 }
 
-void TQtCanvas::PlotPixels(const std::vector<TPoint>& Pixels, bool Patterned)
+void TQtCanvas::PlotPixels(const std::vector<TPoint>& pixels, bool patterned)
 {
-    const std::vector<int>& pattern = Patterned ? PatternOf(Pen()->Style()) : PatternOf(psSolid);
+    const std::vector<int>& pattern = patterned ? PatternOf(Pen()->Style()) : PatternOf(psSolid);
     const TRect clip = DeviceClip();
     const uint32_t rgb = ToRgb(Pen()->Color());
     const TPenMode mode = Pen()->Mode();
     std::vector<QPoint> points;
     size_t part = 0;
     int left = pattern.empty() ? 0 : pattern[0];
-    for (const TPoint& px : Pixels) {
+    for (const TPoint& px : pixels) {
         bool on = true;
         if (!pattern.empty()) {
             on = part % 2 == 0;
@@ -229,7 +229,7 @@ void TQtCanvas::PlotPixels(const std::vector<TPoint>& Pixels, bool Patterned)
 
 // Pixels in the order drawn, filled as strips: the pixels that follow each
 // other in one row or one column make one rectangle of exactly those pixels.
-void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& Points)
+void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& points)
 {
     QPainter& p = Painter();
     if (!p.isActive())
@@ -237,16 +237,16 @@ void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& Points)
     SetPenMode();
     const QColor color = ToQColor(Pen()->Color());
     size_t i = 0;
-    while (i < Points.size()) {
+    while (i < points.size()) {
         size_t j = i + 1;
-        if (j < Points.size()) {
-            const QPoint step = Points[j] - Points[i];
+        if (j < points.size()) {
+            const QPoint step = points[j] - points[i];
             if (step.manhattanLength() == 1)
-                while (j < Points.size() && Points[j] - Points[j - 1] == step)
+                while (j < points.size() && points[j] - points[j - 1] == step)
                     ++j;
         }
-        const QPoint& a = Points[i];
-        const QPoint& b = Points[j - 1];
+        const QPoint& a = points[i];
+        const QPoint& b = points[j - 1];
         p.fillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                          QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
                    color);
@@ -255,14 +255,14 @@ void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& Points)
 }
 
 // The pixels of a line from From to To, without To (Bresenham).
-void TQtCanvas::SegmentPixels(const TPoint& From, const TPoint& To, std::vector<TPoint>& Out)
+void TQtCanvas::SegmentPixels(const TPoint& from, const TPoint& to, std::vector<TPoint>& out)
 {
-    int x = From.X, y = From.Y;
-    const int dx = std::abs(To.X - x), dy = -std::abs(To.Y - y);
-    const int sx = x < To.X ? 1 : -1, sy = y < To.Y ? 1 : -1;
+    int x = from.X, y = from.Y;
+    const int dx = std::abs(to.X - x), dy = -std::abs(to.Y - y);
+    const int sx = x < to.X ? 1 : -1, sy = y < to.Y ? 1 : -1;
     int err = dx + dy;
-    while (x != To.X || y != To.Y) {
-        Out.push_back({x, y});
+    while (x != to.X || y != to.Y) {
+        out.push_back({x, y});
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -275,7 +275,7 @@ void TQtCanvas::SegmentPixels(const TPoint& From, const TPoint& To, std::vector<
     }
 }
 
-void TQtCanvas::WideLines(const std::vector<TPoint>& Points, bool Closed)
+void TQtCanvas::WideLines(const std::vector<TPoint>& points, bool closed)
 {
     QPainter& p = Painter();
     if (!p.isActive())
@@ -284,34 +284,34 @@ void TQtCanvas::WideLines(const std::vector<TPoint>& Points, bool Closed)
     p.setPen(QPen(ToQColor(Pen()->Color()), Pen()->Width(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     std::vector<QPoint> q;
-    for (const TPoint& pt : Points)
+    for (const TPoint& pt : points)
         q.push_back(QPoint(pt.X, pt.Y));
-    if (Closed)
+    if (closed)
         p.drawPolygon(q.data(), static_cast<int>(q.size()));
     else
         p.drawPolyline(q.data(), static_cast<int>(q.size()));
 }
 
-void TQtCanvas::DoLine(const TPoint& From, const TPoint& To)
+void TQtCanvas::DoLine(const TPoint& from, const TPoint& to)
 {
-    DoPolyline({From, To});
+    DoPolyline({from, to});
 }
 
-void TQtCanvas::DoPolyline(const std::vector<TPoint>& Points)
+void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
 {
     if (Pen()->Style() == psClear)
         return;
     if (Pen()->Width() > 1) {
-        WideLines(Points, false);
+        WideLines(points, false);
         return;
     }
     std::vector<TPoint> pixels;
-    for (size_t i = 0; i + 1 < Points.size(); ++i)
-        SegmentPixels(Points[i], Points[i + 1], pixels);
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        SegmentPixels(points[i], points[i + 1], pixels);
     PlotPixels(pixels, true);
 }
 
-void TQtCanvas::DoPolygon(const std::vector<TPoint>& Points)
+void TQtCanvas::DoPolygon(const std::vector<TPoint>& points)
 {
     QPainter& p = Painter();
     if (p.isActive() && Brush()->Style() != bsClear) {
@@ -319,7 +319,7 @@ void TQtCanvas::DoPolygon(const std::vector<TPoint>& Points)
         p.setPen(Qt::NoPen);
         p.setBrush(QBrush(ToQColor(Brush()->Color()), HatchOf(Brush()->Style())));
         std::vector<QPoint> q;
-        for (const TPoint& pt : Points)
+        for (const TPoint& pt : points)
             q.push_back(QPoint(pt.X, pt.Y));
         p.drawPolygon(q.data(), static_cast<int>(q.size()), Qt::OddEvenFill);
         p.setBrush(Qt::NoBrush);
@@ -327,33 +327,33 @@ void TQtCanvas::DoPolygon(const std::vector<TPoint>& Points)
     if (Pen()->Style() == psClear)
         return;
     if (Pen()->Width() > 1) {
-        WideLines(Points, true);
+        WideLines(points, true);
         return;
     }
     std::vector<TPoint> pixels;
-    for (size_t i = 0; i < Points.size(); ++i)
-        SegmentPixels(Points[i], Points[(i + 1) % Points.size()], pixels);
+    for (size_t i = 0; i < points.size(); ++i)
+        SegmentPixels(points[i], points[(i + 1) % points.size()], pixels);
     PlotPixels(pixels, true);
 }
 
 // The figure's outer bounds: the rectangle itself for thin and inside-frame pens;
 // a wider pen is centred on the 1-pixel outline.
-static TRect FigureBounds(const TRect& R, int w, TPenStyle style)
+static TRect FigureBounds(const TRect& r, int w, TPenStyle style)
 {
     if (w <= 1 || style == psInsideFrame)
-        return R;
-    return {R.Left - (w - 1) / 2, R.Top - (w - 1) / 2, R.Right + w / 2, R.Bottom + w / 2};
+        return r;
+    return {r.Left - (w - 1) / 2, r.Top - (w - 1) / 2, r.Right + w / 2, r.Bottom + w / 2};
 }
 
-void TQtCanvas::DoRectangle(const TRect& R)
+void TQtCanvas::DoRectangle(const TRect& r)
 {
     if (Pen()->Style() == psClear) {
         // Without a pen the platform fills one pixel less to the right and bottom.
-        FillWithBrush({R.Left, R.Top, R.Right - 1, R.Bottom - 1});
+        FillWithBrush({r.Left, r.Top, r.Right - 1, r.Bottom - 1});
         return;
     }
     const int w = std::max(1, Pen()->Width());
-    const TRect o = FigureBounds(R, w, Pen()->Style());
+    const TRect o = FigureBounds(r, w, Pen()->Style());
     if (o.IsEmpty())
         return;
     FillWithBrush({o.Left + w, o.Top + w, o.Right - w, o.Bottom - w});
@@ -361,11 +361,11 @@ void TQtCanvas::DoRectangle(const TRect& R)
     if (w == 1 && (!pattern.empty() || Pen()->Mode() != pmCopy)) {
         // The outline pixel by pixel, clockwise from the top left, so that the dashes run round.
         std::vector<TPoint> pixels;
-        const int r = o.Right - 1, b = o.Bottom - 1;
-        SegmentPixels({o.Left, o.Top}, {r, o.Top}, pixels);
-        SegmentPixels({r, o.Top}, {r, b}, pixels);
-        SegmentPixels({r, b}, {o.Left, b}, pixels);
-        SegmentPixels({o.Left, b}, {o.Left, o.Top}, pixels);
+        const int right = o.Right - 1, bottom = o.Bottom - 1;
+        SegmentPixels({o.Left, o.Top}, {right, o.Top}, pixels);
+        SegmentPixels({right, o.Top}, {right, bottom}, pixels);
+        SegmentPixels({right, bottom}, {o.Left, bottom}, pixels);
+        SegmentPixels({o.Left, bottom}, {o.Left, o.Top}, pixels);
         if (pixels.empty())
             pixels.push_back({o.Left, o.Top});
         PlotPixels(pixels, true);
@@ -386,11 +386,11 @@ void TQtCanvas::DoRectangle(const TRect& R)
     p.fillRect(QRect(o.Right - w, o.Top + w, w, o.Height() - 2 * w), c);
 }
 
-void TQtCanvas::DoEllipse(const TRect& R)
+void TQtCanvas::DoEllipse(const TRect& r)
 {
     const bool noPen = Pen()->Style() == psClear;
     const int w = noPen ? 0 : std::max(1, Pen()->Width());
-    const TRect o = FigureBounds(R, w, Pen()->Style());
+    const TRect o = FigureBounds(r, w, Pen()->Style());
     if (o.Width() < 2 || o.Height() < 2)
         return;
     QPainter& p = Painter();
@@ -416,31 +416,31 @@ void TQtCanvas::DoEllipse(const TRect& R)
     p.setBrush(Qt::NoBrush);
 }
 
-void TQtCanvas::DoFillRect(const TRect& R)
+void TQtCanvas::DoFillRect(const TRect& r)
 {
-    FillWithBrush(R);
+    FillWithBrush(r);
 }
 
-void TQtCanvas::DoFrameRect(const TRect& R)
+void TQtCanvas::DoFrameRect(const TRect& r)
 {
     if (Brush()->Style() == bsClear)
         return;
     const TColor c = Brush()->Color();
-    FillDevice({R.Left, R.Top, R.Right, R.Top + 1}, c);
-    FillDevice({R.Left, R.Bottom - 1, R.Right, R.Bottom}, c);
-    FillDevice({R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1}, c);
-    FillDevice({R.Right - 1, R.Top + 1, R.Right, R.Bottom - 1}, c);
+    FillDevice({r.Left, r.Top, r.Right, r.Top + 1}, c);
+    FillDevice({r.Left, r.Bottom - 1, r.Right, r.Bottom}, c);
+    FillDevice({r.Left, r.Top + 1, r.Left + 1, r.Bottom - 1}, c);
+    FillDevice({r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, c);
 }
 
-void TQtCanvas::DoFocusRect(const TRect& R)
+void TQtCanvas::DoFocusRect(const TRect& r)
 {
     // Every other pixel of the frame inverted, so that drawing it twice restores the picture.
     std::vector<TPoint> frame;
-    const int r = R.Right - 1, b = R.Bottom - 1;
-    SegmentPixels({R.Left, R.Top}, {r, R.Top}, frame);
-    SegmentPixels({r, R.Top}, {r, b}, frame);
-    SegmentPixels({r, b}, {R.Left, b}, frame);
-    SegmentPixels({R.Left, b}, {R.Left, R.Top}, frame);
+    const int right = r.Right - 1, bottom = r.Bottom - 1;
+    SegmentPixels({r.Left, r.Top}, {right, r.Top}, frame);
+    SegmentPixels({right, r.Top}, {right, bottom}, frame);
+    SegmentPixels({right, bottom}, {r.Left, bottom}, frame);
+    SegmentPixels({r.Left, bottom}, {r.Left, r.Top}, frame);
     std::vector<TPoint> dots;
     for (const TPoint& p : frame)
         if (((p.X + p.Y) & 1) == 0)
@@ -463,62 +463,62 @@ void TQtCanvas::DoFocusRect(const TRect& R)
     painter.drawPoints(q.data(), static_cast<int>(q.size()));
 }
 
-void TQtCanvas::DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source)
+void TQtCanvas::DoDrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source)
 {
     QPainter& p = Painter();
     if (!p.isActive())
         return;
-    const QImage image(reinterpret_cast<const uchar*>(Pixels.Pixels.data()), Pixels.Width, Pixels.Height,
-                       Pixels.Width * 4, QImage::Format_ARGB32_Premultiplied);
-    p.drawImage(ToQRect(Dest), image, ToQRect(Source));
+    const QImage image(reinterpret_cast<const uchar*>(pixels.Pixels.data()), pixels.Width, pixels.Height,
+                       pixels.Width * 4, QImage::Format_ARGB32_Premultiplied);
+    p.drawImage(ToQRect(dest), image, ToQRect(source));
 }
 
-void TQtCanvas::DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect)
+void TQtCanvas::DoCopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect)
 {
-    auto* source = dynamic_cast<TQtCanvas*>(Source);
-    if (!source || !source->FImage)
+    auto* qtSource = dynamic_cast<TQtCanvas*>(source);
+    if (!qtSource || !qtSource->FImage)
         return; // only pixels held here can be read back
     QPainter& p = Painter();
     if (!p.isActive())
         return;
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect from = ToQRect(SourceRect);
-    if (source != this && Dest.Width() == SourceRect.Width() && Dest.Height() == SourceRect.Height() &&
-        source->FImage->rect().contains(from)) {
+    const QRect from = ToQRect(sourceRect);
+    if (qtSource != this && dest.Width() == sourceRect.Width() && dest.Height() == sourceRect.Height() &&
+        qtSource->FImage->rect().contains(from)) {
         // Pixel for pixel from another image: straight from it, no copy on the way.
-        p.drawImage(QPoint(Dest.Left, Dest.Top), *source->FImage, from);
+        p.drawImage(QPoint(dest.Left, dest.Top), *qtSource->FImage, from);
         return;
     }
     // A copy first: the rectangles may overlap within this very image, and
-    // what lies outside the source comes out transparent.
-    const QImage part = source->FImage->copy(ToQRect(SourceRect));
-    p.drawImage(ToQRect(Dest), part, QRect(0, 0, part.width(), part.height()));
+    // what lies outside the qtSource comes out transparent.
+    const QImage part = qtSource->FImage->copy(ToQRect(sourceRect));
+    p.drawImage(ToQRect(dest), part, QRect(0, 0, part.width(), part.height()));
 }
 
 // An image over the buffer's pixels (an empty one for an empty or short buffer).
-static std::unique_ptr<QPaintDevice> BufferImage(TPixelBuffer& Buffer)
+static std::unique_ptr<QPaintDevice> BufferImage(TPixelBuffer& buffer)
 {
-    if (!Buffer.Empty() &&
-        Buffer.Pixels.size() >= static_cast<size_t>(Buffer.Width) * static_cast<size_t>(Buffer.Height))
-        return std::make_unique<QImage>(reinterpret_cast<uchar*>(Buffer.Pixels.data()), Buffer.Width,
-                                        Buffer.Height, Buffer.Width * 4, QImage::Format_ARGB32_Premultiplied);
+    if (!buffer.Empty() &&
+        buffer.Pixels.size() >= static_cast<size_t>(buffer.Width) * static_cast<size_t>(buffer.Height))
+        return std::make_unique<QImage>(reinterpret_cast<uchar*>(buffer.Pixels.data()), buffer.Width,
+                                        buffer.Height, buffer.Width * 4, QImage::Format_ARGB32_Premultiplied);
     return std::make_unique<QImage>();
 }
 
-std::unique_ptr<TCanvas> CreateBufferCanvas(TPixelBuffer& Buffer)
+std::unique_ptr<TCanvas> CreateBufferCanvas(TPixelBuffer& buffer)
 {
     EnsureQtApplication();
-    std::unique_ptr<QPaintDevice> image = BufferImage(Buffer);
+    std::unique_ptr<QPaintDevice> image = BufferImage(buffer);
     QPaintDevice* device = image.get();
     return std::make_unique<TQtCanvas>(device, 96, 96, std::move(image));
 }
 
-void RebindBufferCanvas(TCanvas& Canvas, TPixelBuffer& Buffer)
+void RebindBufferCanvas(TCanvas& canvas, TPixelBuffer& buffer)
 {
-    auto* canvas = dynamic_cast<TQtCanvas*>(&Canvas);
-    if (!canvas)
+    auto* qtCanvas = dynamic_cast<TQtCanvas*>(&canvas);
+    if (!qtCanvas)
         return;
-    std::unique_ptr<QPaintDevice> image = BufferImage(Buffer);
+    std::unique_ptr<QPaintDevice> image = BufferImage(buffer);
     QPaintDevice* device = image.get();
-    canvas->SetDevice(device, std::move(image));
+    qtCanvas->SetDevice(device, std::move(image));
 }

@@ -21,11 +21,11 @@ struct TPixelBuffer;
 
 // A canvas painting into the buffer's pixels at 96 pixels per inch. The buffer
 // must keep its size and storage while the canvas lives.
-std::unique_ptr<TCanvas> CreateBufferCanvas(TPixelBuffer& Buffer);
+std::unique_ptr<TCanvas> CreateBufferCanvas(TPixelBuffer& buffer);
 // Points a canvas made by CreateBufferCanvas at the buffer's pixels again, after
 // their size or storage changed: the canvas object, its drawing objects and
 // origins stay (a clip is removed). The old storage must still exist during the call.
-void RebindBufferCanvas(TCanvas& Canvas, TPixelBuffer& Buffer);
+void RebindBufferCanvas(TCanvas& canvas, TPixelBuffer& buffer);
 
 // The face a font name is drawn with here (the name itself when the system has it).
-AnsiString ResolveFontFace(const AnsiString& Name, TFontPitch Pitch);
+AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch);

@@ -24,49 +24,49 @@ struct TQtFontData;
 // column, so that a ruled line is one mark and not one per pixel.
 class TQtCanvas : public TCanvas {
 public:
-    TQtCanvas(QPaintDevice* Device, int PixelsPerInchX, int PixelsPerInchY,
-              std::unique_ptr<QPaintDevice> Owned = nullptr);
+    TQtCanvas(QPaintDevice* device, int pixelsPerInchX, int pixelsPerInchY,
+              std::unique_ptr<QPaintDevice> owned = nullptr);
     ~TQtCanvas() override;
     const char* ClassName() const override { return "TQtCanvas"; }
 
-    int DeviceCaps(int Index) const override;
+    int DeviceCaps(int index) const override;
     // The image painted on, when the device is one (CopyRect reads from it).
     QImage* Image() const { return FImage; }
     // Paints on Device from now on (none: draws nothing), owning Owned when
     // given; the device painted on before is let go first. The font, pen, brush,
     // origins and saved states stay; a clip is removed (it was the old device's).
-    void SetDevice(QPaintDevice* Device, std::unique_ptr<QPaintDevice> Owned = nullptr);
+    void SetDevice(QPaintDevice* device, std::unique_ptr<QPaintDevice> owned = nullptr);
 
 protected:
     TRect DeviceBounds() const override;
-    int CharAdvance(const WideChar* Char, int Count) override;
-    void UnitAdvances(const WideChar* Str, int Count, int* Advances) override;
-    void FontMetrics(TOutlineTextMetric& Metrics) override;
-    void DoLine(const TPoint& From, const TPoint& To) override;
-    void DoPolyline(const std::vector<TPoint>& Points) override;
-    void DoPolygon(const std::vector<TPoint>& Points) override;
-    void DoRectangle(const TRect& R) override;
-    void DoEllipse(const TRect& R) override;
-    void DoFillRect(const TRect& R) override;
-    void DoFrameRect(const TRect& R) override;
-    void DoFocusRect(const TRect& R) override;
-    void DoTextRun(const TTextRun& Run) override;
-    void DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source) override;
-    void DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) override;
+    int CharAdvance(const WideChar* Char, int count) override;
+    void UnitAdvances(const WideChar* str, int count, int* advances) override;
+    void FontMetrics(TOutlineTextMetric& metrics) override;
+    void DoLine(const TPoint& from, const TPoint& to) override;
+    void DoPolyline(const std::vector<TPoint>& points) override;
+    void DoPolygon(const std::vector<TPoint>& points) override;
+    void DoRectangle(const TRect& r) override;
+    void DoEllipse(const TRect& r) override;
+    void DoFillRect(const TRect& r) override;
+    void DoFrameRect(const TRect& r) override;
+    void DoFocusRect(const TRect& r) override;
+    void DoTextRun(const TTextRun& run) override;
+    void DoDrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source) override;
+    void DoCopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) override;
     // Fills R (device coordinates) with Color inside the clip, whatever the brush and pen.
-    void FillDevice(const TRect& R, TColor Color);
+    void FillDevice(const TRect& r, TColor color);
 
 private:
-    QPainter& Painter(const TRect* ExtraClip = nullptr);
+    QPainter& Painter(const TRect* extraClip = nullptr);
     TQtFontData& CurrentFont();
     void SetPenMode();
-    void FillWithBrush(const TRect& R);
+    void FillWithBrush(const TRect& r);
     // Width-1 pixels of the pen, with its dash pattern and mode.
-    void PlotPixels(const std::vector<TPoint>& Pixels, bool Patterned);
-    void PlotPixel(int X, int Y, uint32_t Rgb, TPenMode Mode);
-    void FillPixelRuns(const std::vector<QPoint>& Points);
-    void SegmentPixels(const TPoint& From, const TPoint& To, std::vector<TPoint>& Out);
-    void WideLines(const std::vector<TPoint>& Points, bool Closed);
+    void PlotPixels(const std::vector<TPoint>& pixels, bool patterned);
+    void PlotPixel(int x, int y, uint32_t rgb, TPenMode mode);
+    void FillPixelRuns(const std::vector<QPoint>& points);
+    void SegmentPixels(const TPoint& from, const TPoint& to, std::vector<TPoint>& out);
+    void WideLines(const std::vector<TPoint>& points, bool closed);
 
     QPaintDevice* FDevice;
     std::unique_ptr<QPaintDevice> FOwned;

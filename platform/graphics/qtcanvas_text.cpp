@@ -52,15 +52,15 @@ struct TQtFontData {
     std::array<const TQtGlyphs*, 0x100> Latin{};
     std::vector<TQtFace> Faces;
 
-    const TQtGlyphs& GlyphsOf(const WideChar* Text, int Count)
+    const TQtGlyphs& GlyphsOf(const WideChar* text, int count)
     {
-        if (Count == 1 && Text[0] < 0x100) {
-            const TQtGlyphs*& known = Latin[Text[0]];
+        if (count == 1 && text[0] < 0x100) {
+            const TQtGlyphs*& known = Latin[text[0]];
             if (!known)
-                known = &GlyphsOf(std::u16string(Text, 1));
+                known = &GlyphsOf(std::u16string(text, 1));
             return *known;
         }
-        return GlyphsOf(std::u16string(Text, static_cast<size_t>(Count)));
+        return GlyphsOf(std::u16string(text, static_cast<size_t>(count)));
     }
 
     const TQtGlyphs& GlyphsOf(const std::u16string& text)
@@ -95,13 +95,13 @@ struct TQtFontData {
         return Glyphs.emplace(text, std::move(g)).first->second;
     }
 
-    int FaceOf(const QGlyphRun& Run)
+    int FaceOf(const QGlyphRun& run)
     {
-        const QRawFont font = Run.rawFont();
+        const QRawFont font = run.rawFont();
         for (size_t i = 0; i < Faces.size(); ++i)
-            if (Faces[i].Font == font && Faces[i].Flags == Run.flags())
+            if (Faces[i].Font == font && Faces[i].Flags == run.flags())
                 return static_cast<int>(i);
-        Faces.push_back({font, Run.flags()});
+        Faces.push_back({font, run.flags()});
         return static_cast<int>(Faces.size()) - 1;
     }
 };
@@ -214,10 +214,10 @@ std::u16string Mirrored(const std::u16string& text)
 
 } // namespace
 
-AnsiString ResolveFontFace(const AnsiString& Name, TFontPitch Pitch)
+AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
 {
     EnsureQtApplication();
-    const QString lower = QString::fromStdString(Name).toLower();
+    const QString lower = QString::fromStdString(name).toLower();
     const auto& faces = InstalledFaces();
     auto it = faces.find(lower);
     if (it != faces.end())
@@ -225,7 +225,7 @@ AnsiString ResolveFontFace(const AnsiString& Name, TFontPitch Pitch)
     static const std::set<QString> mono{"courier new", "courier",  "lucida console",
                                         "consolas",    "fixedsys", "terminal"};
     static const std::set<QString> serif{"times new roman", "times", "georgia", "book antiqua"};
-    if (Pitch == fpFixed || mono.count(lower))
+    if (pitch == fpFixed || mono.count(lower))
         return "DejaVu Sans Mono";
     if (serif.count(lower))
         return "DejaVu Serif";
@@ -246,29 +246,29 @@ TQtFontData& TQtCanvas::CurrentFont()
     return *FFontData;
 }
 
-int TQtCanvas::CharAdvance(const WideChar* Char, int Count)
+int TQtCanvas::CharAdvance(const WideChar* Char, int count)
 {
-    return CurrentFont().GlyphsOf(Char, Count).Advance;
+    return CurrentFont().GlyphsOf(Char, count).Advance;
 }
 
-void TQtCanvas::UnitAdvances(const WideChar* Str, int Count, int* Advances)
+void TQtCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
     TQtFontData& font = CurrentFont();
-    for (int i = 0; i < Count; ++i)
-        Advances[i] = font.GlyphsOf(Str + i, 1).Advance;
+    for (int i = 0; i < count; ++i)
+        advances[i] = font.GlyphsOf(str + i, 1).Advance;
 }
 
-void TQtCanvas::FontMetrics(TOutlineTextMetric& Metrics)
+void TQtCanvas::FontMetrics(TOutlineTextMetric& metrics)
 {
-    Metrics = CurrentFont().Metrics;
+    metrics = CurrentFont().Metrics;
 }
 
-void TQtCanvas::DoTextRun(const TTextRun& Run)
+void TQtCanvas::DoTextRun(const TTextRun& run)
 {
     TQtFontData& font = CurrentFont();
-    const TRect clipRect = Run.Rect;
-    const bool clipped = Run.HasRect && (Run.Options & ETO_CLIPPED);
-    if (Run.HasRect && (Run.Options & ETO_OPAQUE)) {
+    const TRect clipRect = run.Rect;
+    const bool clipped = run.HasRect && (run.Options & ETO_CLIPPED);
+    if (run.HasRect && (run.Options & ETO_OPAQUE)) {
         QPainter& p = Painter();
         if (p.isActive())
             p.fillRect(QRect(clipRect.Left, clipRect.Top, clipRect.Width(), clipRect.Height()),
@@ -280,8 +280,8 @@ void TQtCanvas::DoTextRun(const TTextRun& Run)
     if (!p.isActive())
         return;
     const TColor back = ColorToRGB(Brush()->Color());
-    if (Brush()->Style() == bsSolid && Run.Width > 0)
-        p.fillRect(QRect(Run.X, Run.Y, Run.Width, Run.Height),
+    if (Brush()->Style() == bsSolid && run.Width > 0)
+        p.fillRect(QRect(run.X, run.Y, run.Width, run.Height),
                    QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
     const TColor fore = ColorToRGB(Font()->Color());
     const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
@@ -291,26 +291,26 @@ void TQtCanvas::DoTextRun(const TTextRun& Run)
     // rather than one per character.
     QList<quint32> indexes;
     QList<QPointF> positions;
-    indexes.reserve(static_cast<qsizetype>(Run.Text.size()));
-    positions.reserve(static_cast<qsizetype>(Run.Text.size()));
+    indexes.reserve(static_cast<qsizetype>(run.Text.size()));
+    positions.reserve(static_cast<qsizetype>(run.Text.size()));
     int face = -1;
     auto flush = [&] {
         if (indexes.isEmpty())
             return;
-        QGlyphRun run;
-        run.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
-        run.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        p.drawGlyphRun(QPointF(0, 0), run);
+        QGlyphRun glyphs;
+        glyphs.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
+        glyphs.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
+        glyphs.setGlyphIndexes(indexes);
+        glyphs.setPositions(positions);
+        p.drawGlyphRun(QPointF(0, 0), glyphs);
         indexes.clear();
         positions.clear();
     };
-    for (const TTextRun::TCluster& c : Run.Clusters) {
-        const WideChar* text = Run.Text.data() + c.Start;
+    for (const TTextRun::TCluster& c : run.Clusters) {
+        const WideChar* text = run.Text.data() + c.Start;
         const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                                         : font.GlyphsOf(text, c.Count);
-        const QPointF origin(Run.X + c.Offset, Run.Y + g.BaselineShift);
+        const QPointF origin(run.X + c.Offset, run.Y + g.BaselineShift);
         for (const TQtGlyph& glyph : g.Glyphs) {
             if (glyph.Face != face) {
                 flush();
@@ -322,19 +322,19 @@ void TQtCanvas::DoTextRun(const TTextRun& Run)
     }
     flush();
     const TOutlineTextMetric& m = font.Metrics;
-    const int baseline = Run.Y + m.otmTextMetrics.tmAscent;
+    const int baseline = run.Y + m.otmTextMetrics.tmAscent;
     if (Font()->Style().Contains(fsUnderline))
-        p.fillRect(QRect(Run.X, baseline - m.otmsUnderscorePosition, Run.Width, m.otmsUnderscoreSize), color);
+        p.fillRect(QRect(run.X, baseline - m.otmsUnderscorePosition, run.Width, m.otmsUnderscoreSize), color);
     if (Font()->Style().Contains(fsStrikeOut))
-        p.fillRect(QRect(Run.X, baseline - m.otmsStrikeoutPosition, Run.Width, m.otmsStrikeoutSize), color);
-    if (Run.PrefixUnit >= 0) {
-        for (const TTextRun::TCluster& c : Run.Clusters)
-            if (Run.PrefixUnit >= c.Start && Run.PrefixUnit < c.Start + c.Count) {
+        p.fillRect(QRect(run.X, baseline - m.otmsStrikeoutPosition, run.Width, m.otmsStrikeoutSize), color);
+    if (run.PrefixUnit >= 0) {
+        for (const TTextRun::TCluster& c : run.Clusters)
+            if (run.PrefixUnit >= c.Start && run.PrefixUnit < c.Start + c.Count) {
                 int w = 0;
                 for (int u = c.Start; u < c.Start + c.Count; ++u)
-                    w += Run.Advances[static_cast<size_t>(u)];
+                    w += run.Advances[static_cast<size_t>(u)];
                 p.fillRect(
-                    QRect(Run.X + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
+                    QRect(run.X + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
                     color);
             }
     }

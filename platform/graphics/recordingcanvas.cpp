@@ -10,23 +10,23 @@ AnsiString TCanvasRecord::TextUtf8() const
     return UTF8Encode(Text);
 }
 
-TRecordingCanvas::TRecordingCanvas(int Width, int Height, int PixelsPerInch)
-    : FWidth(Width > 0 ? Width : 0), FHeight(Height > 0 ? Height : 0),
-      FPixelsPerInch(PixelsPerInch > 0 ? PixelsPerInch : 96)
+TRecordingCanvas::TRecordingCanvas(int width, int height, int pixelsPerInch)
+    : FWidth(width > 0 ? width : 0), FHeight(height > 0 ? height : 0),
+      FPixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : 96)
 {
     Font()->SetPixelsPerInch(FPixelsPerInch);
 }
 
-int TRecordingCanvas::DeviceCaps(int Index) const
+int TRecordingCanvas::DeviceCaps(int index) const
 {
-    return SurfaceDeviceCaps(Index, FWidth, FHeight, FPixelsPerInch, FPixelsPerInch);
+    return SurfaceDeviceCaps(index, FWidth, FHeight, FPixelsPerInch, FPixelsPerInch);
 }
 
-std::vector<const TCanvasRecord*> TRecordingCanvas::RecordsOf(TCanvasOp Op) const
+std::vector<const TCanvasRecord*> TRecordingCanvas::RecordsOf(TCanvasOp op) const
 {
     std::vector<const TCanvasRecord*> result;
     for (const TCanvasRecord& r : FRecords)
-        if (r.Op == Op)
+        if (r.Op == op)
             result.push_back(&r);
     return result;
 }
@@ -77,10 +77,10 @@ void TRecordingCanvas::FontMetrics(TOutlineTextMetric& otm)
     otm.otmsStrikeoutSize = m.StrikeoutSize;
 }
 
-TCanvasRecord& TRecordingCanvas::Add(TCanvasOp Op)
+TCanvasRecord& TRecordingCanvas::Add(TCanvasOp op)
 {
     TCanvasRecord r;
-    r.Op = Op;
+    r.Op = op;
     r.Pen = {Pen()->Color(), Pen()->Width(), Pen()->Style(), Pen()->Mode()};
     r.Brush = {Brush()->Color(), Brush()->Style()};
     const TFont* f = Font();
@@ -90,90 +90,90 @@ TCanvasRecord& TRecordingCanvas::Add(TCanvasOp Op)
     return FRecords.back();
 }
 
-void TRecordingCanvas::DoLine(const TPoint& From, const TPoint& To)
+void TRecordingCanvas::DoLine(const TPoint& from, const TPoint& to)
 {
-    Add(TCanvasOp::Line).Points = {From, To};
+    Add(TCanvasOp::Line).Points = {from, to};
 }
 
-void TRecordingCanvas::DoPolyline(const std::vector<TPoint>& Points)
+void TRecordingCanvas::DoPolyline(const std::vector<TPoint>& points)
 {
-    Add(TCanvasOp::Polyline).Points = Points;
+    Add(TCanvasOp::Polyline).Points = points;
 }
 
-void TRecordingCanvas::DoPolygon(const std::vector<TPoint>& Points)
+void TRecordingCanvas::DoPolygon(const std::vector<TPoint>& points)
 {
-    Add(TCanvasOp::Polygon).Points = Points;
+    Add(TCanvasOp::Polygon).Points = points;
 }
 
-void TRecordingCanvas::DoRectangle(const TRect& R)
+void TRecordingCanvas::DoRectangle(const TRect& r)
 {
-    Add(TCanvasOp::Rectangle).Rect = R;
+    Add(TCanvasOp::Rectangle).Rect = r;
 }
 
-void TRecordingCanvas::DoEllipse(const TRect& R)
+void TRecordingCanvas::DoEllipse(const TRect& r)
 {
-    Add(TCanvasOp::Ellipse).Rect = R;
+    Add(TCanvasOp::Ellipse).Rect = r;
 }
 
-void TRecordingCanvas::DoFillRect(const TRect& R)
+void TRecordingCanvas::DoFillRect(const TRect& r)
 {
-    Add(TCanvasOp::FillRect).Rect = R;
+    Add(TCanvasOp::FillRect).Rect = r;
 }
 
-void TRecordingCanvas::DoFrameRect(const TRect& R)
+void TRecordingCanvas::DoFrameRect(const TRect& r)
 {
-    Add(TCanvasOp::FrameRect).Rect = R;
+    Add(TCanvasOp::FrameRect).Rect = r;
 }
 
-void TRecordingCanvas::DoFocusRect(const TRect& R)
+void TRecordingCanvas::DoFocusRect(const TRect& r)
 {
-    Add(TCanvasOp::FocusRect).Rect = R;
+    Add(TCanvasOp::FocusRect).Rect = r;
 }
 
-void TRecordingCanvas::DoTextRun(const TTextRun& Run)
+void TRecordingCanvas::DoTextRun(const TTextRun& run)
 {
     TCanvasRecord& r = Add(TCanvasOp::Text);
-    r.X = Run.X;
-    r.Y = Run.Y;
-    r.Text = Run.Text;
-    r.Ansi = Run.Ansi;
-    r.FromAnsi = Run.FromAnsi;
-    r.Advances = Run.Advances;
-    r.CharX.assign(Run.Text.size(), 0);
-    for (const TTextRun::TCluster& c : Run.Clusters)
+    r.X = run.X;
+    r.Y = run.Y;
+    r.Text = run.Text;
+    r.Ansi = run.Ansi;
+    r.FromAnsi = run.FromAnsi;
+    r.Advances = run.Advances;
+    r.CharX.assign(run.Text.size(), 0);
+    for (const TTextRun::TCluster& c : run.Clusters)
         for (int u = c.Start; u < c.Start + c.Count; ++u)
             r.CharX[static_cast<size_t>(u)] = c.Offset;
-    r.Width = Run.Width;
-    r.Options = Run.Options;
-    r.HasRect = Run.HasRect;
-    if (Run.HasRect)
-        r.Rect = Run.Rect;
-    r.RightToLeft = Run.RightToLeft;
+    r.Width = run.Width;
+    r.Options = run.Options;
+    r.HasRect = run.HasRect;
+    if (run.HasRect)
+        r.Rect = run.Rect;
+    r.RightToLeft = run.RightToLeft;
     r.Opaque = Brush()->Style() == bsSolid;
-    r.PrefixUnit = Run.PrefixUnit;
+    r.PrefixUnit = run.PrefixUnit;
 }
 
-void TRecordingCanvas::DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source)
+void TRecordingCanvas::DoDrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source)
 {
     TCanvasRecord& r = Add(TCanvasOp::Pixels);
-    r.Rect = Dest;
-    r.SourceRect = Source;
-    r.SourceWidth = Pixels.Width;
-    r.SourceHeight = Pixels.Height;
+    r.Rect = dest;
+    r.SourceRect = source;
+    r.SourceWidth = pixels.Width;
+    r.SourceHeight = pixels.Height;
 }
 
-void TRecordingCanvas::DoCopyRect(const TRect& Dest, TCanvas*, const TRect& SourceRect)
+void TRecordingCanvas::DoCopyRect(const TRect& dest, TCanvas*, const TRect& sourceRect)
 {
     TCanvasRecord& r = Add(TCanvasOp::CopyRect);
-    r.Rect = Dest;
-    r.SourceRect = SourceRect;
+    r.Rect = dest;
+    r.SourceRect = sourceRect;
 }
 
 // The picture is noted, then draws itself (its pixels are logged in turn).
-void TRecordingCanvas::DoDrawGraphic(const TRect& Rect, TGraphic* Graphic)
+void TRecordingCanvas::DoDrawGraphic(const TRect& rect, TGraphic* graphic)
 {
     TCanvasRecord& r = Add(TCanvasOp::Graphic);
-    r.Rect = ToDevice(Rect);
-    r.GraphicClass = Graphic->ClassName();
-    TCanvas::DoDrawGraphic(Rect, Graphic);
+    r.Rect = ToDevice(rect);
+    r.GraphicClass = graphic->ClassName();
+    TCanvas::DoDrawGraphic(rect, graphic);
 }

@@ -105,20 +105,20 @@ struct TCanvasRecord {
 // Owns its log. Device size and resolution are fixed at construction.
 class TRecordingCanvas : public TCanvas {
 public:
-    explicit TRecordingCanvas(int Width = 1000, int Height = 1000, int PixelsPerInch = 96);
+    explicit TRecordingCanvas(int width = 1000, int height = 1000, int pixelsPerInch = 96);
     const char* ClassName() const override { return "TRecordingCanvas"; }
 
-    int DeviceCaps(int Index) const override;
+    int DeviceCaps(int index) const override;
 
     // The metrics of a font: Metrics unless MetricsForFont is set.
     TRecordingMetrics Metrics;
-    std::function<TRecordingMetrics(const TFont& Font)> MetricsForFont;
+    std::function<TRecordingMetrics(const TFont& font)> MetricsForFont;
 
     const std::vector<TCanvasRecord>& Records() const { return FRecords; }
     int Count() const { return static_cast<int>(FRecords.size()); }
-    const TCanvasRecord& operator[](int Index) const { return FRecords.at(static_cast<size_t>(Index)); }
+    const TCanvasRecord& operator[](int index) const { return FRecords.at(static_cast<size_t>(index)); }
     // The records of one kind, in order.
-    std::vector<const TCanvasRecord*> RecordsOf(TCanvasOp Op) const;
+    std::vector<const TCanvasRecord*> RecordsOf(TCanvasOp op) const;
     void Clear() { FRecords.clear(); }
 
     // The texts measured since construction or the last ResetTextsMeasured: every
@@ -132,24 +132,24 @@ public:
 
 protected:
     TRect DeviceBounds() const override { return {0, 0, FWidth, FHeight}; }
-    int CharAdvance(const WideChar* Char, int Count) override;
-    void FontMetrics(TOutlineTextMetric& Metrics) override;
-    void DoLine(const TPoint& From, const TPoint& To) override;
-    void DoPolyline(const std::vector<TPoint>& Points) override;
-    void DoPolygon(const std::vector<TPoint>& Points) override;
-    void DoRectangle(const TRect& R) override;
-    void DoEllipse(const TRect& R) override;
-    void DoFillRect(const TRect& R) override;
-    void DoFrameRect(const TRect& R) override;
-    void DoFocusRect(const TRect& R) override;
-    void DoTextRun(const TTextRun& Run) override;
-    void DoDrawPixels(const TRect& Dest, const TPixelBuffer& Pixels, const TRect& Source) override;
-    void DoCopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) override;
-    void DoDrawGraphic(const TRect& Rect, TGraphic* Graphic) override;
+    int CharAdvance(const WideChar* Char, int count) override;
+    void FontMetrics(TOutlineTextMetric& metrics) override;
+    void DoLine(const TPoint& from, const TPoint& to) override;
+    void DoPolyline(const std::vector<TPoint>& points) override;
+    void DoPolygon(const std::vector<TPoint>& points) override;
+    void DoRectangle(const TRect& r) override;
+    void DoEllipse(const TRect& r) override;
+    void DoFillRect(const TRect& r) override;
+    void DoFrameRect(const TRect& r) override;
+    void DoFocusRect(const TRect& r) override;
+    void DoTextRun(const TTextRun& run) override;
+    void DoDrawPixels(const TRect& dest, const TPixelBuffer& pixels, const TRect& source) override;
+    void DoCopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) override;
+    void DoDrawGraphic(const TRect& rect, TGraphic* graphic) override;
 
 private:
     TRecordingMetrics CurrentMetrics() const;
-    TCanvasRecord& Add(TCanvasOp Op);
+    TCanvasRecord& Add(TCanvasOp op);
 
     int FWidth;
     int FHeight;

@@ -56,32 +56,32 @@ TPixelBuffer Render(const char* const* rows, int rowCount)
 
 } // namespace
 
-bool LoadCursorResource(const AnsiString& Name, TCursorImage& Cursor)
+bool LoadCursorResource(const AnsiString& name, TCursorImage& cursor)
 {
-    const TArt* art = SameText(Name, "RV_JUMP_CURSOR")        ? &JumpCursor
-                      : SameText(Name, "RV_SELECTROW_CURSOR") ? &SelectRowCursor
-                      : SameText(Name, "RV_SELECTCOL_CURSOR") ? &SelectColCursor
+    const TArt* art = SameText(name, "RV_JUMP_CURSOR")        ? &JumpCursor
+                      : SameText(name, "RV_SELECTROW_CURSOR") ? &SelectRowCursor
+                      : SameText(name, "RV_SELECTCOL_CURSOR") ? &SelectColCursor
                                                               : nullptr;
     if (!art)
         return false;
-    Cursor.Image = Render(art->Rows, art->RowCount);
-    Cursor.HotSpot = Point(art->HotX, art->HotY);
+    cursor.Image = Render(art->Rows, art->RowCount);
+    cursor.HotSpot = Point(art->HotX, art->HotY);
     return true;
 }
 
-void LoadInvalidPicture(TBitmap* Bitmap)
+void LoadInvalidPicture(TBitmap* bitmap)
 {
     TBitmap picture;
     picture.SetPixelFormat(pf24bit);
     picture.SetPixels(Render(InvalidPicture.Rows, InvalidPicture.RowCount));
-    Bitmap->Assign(&picture);
+    bitmap->Assign(&picture);
 }
 
-void LoadMenuImages(TCustomImageList* List)
+void LoadMenuImages(TCustomImageList* list)
 {
-    List->SetWidth(16);
-    List->SetHeight(16);
-    List->Clear();
+    list->SetWidth(16);
+    list->SetHeight(16);
+    list->Clear();
     for (const char* const* rows : MenuImages)
-        List->AddPixels(Render(rows, 16));
+        list->AddPixels(Render(rows, 16));
 }
