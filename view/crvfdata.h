@@ -47,13 +47,11 @@ extern bool RollViewSafeFormatting;
 // Draws the overlay that tables show while a border is dragged.
 using TRVXorDrawingEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
-// ==== h25: types of the mouse, scroll-event and print-job services below
 class TRVPrintServices;
 // When the viewer reports the checkpoints that scrolling brings into view
 // (AfterVScroll): never, the checkpoint whose section the view shows, or each
 // checkpoint as it enters the view. The viewer's CPEventKind holds one.
 enum TCPEventKind { cpeNone, cpeAsSectionStart, cpeWhenVisible };
-// ==== end of h25's types
 
 // The running state of line building, carried from item to item and from line
 // to line by Format_ (and by partial re-layout) through FormatLine and
@@ -357,7 +355,7 @@ public:
     // The mouse left the control: no hyperlink is hovered any more.
     void MouseLeave();
 
-    // ==== h25: mouse, hyperlinks and selection (crvfdata_mouse.cpp,
+    // ==== Mouse, hyperlinks and selection (crvfdata_mouse.cpp,
     // crvfdata_words.cpp); partial re-layout and hyperlink numbering
     // (crvfdata_partial.cpp); scroll events, focus, overlay, capture and page
     // breaks (crvfdata_scroll.cpp). Client coordinates are relative to the
@@ -531,9 +529,8 @@ public:
     // document too.
     void AfterDeleteStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
                            TRVIntegerList* listStylesShift) override;
-    // ==== end of h25's block
 
-    // ==== h26: search, selected text and clipboard (crvfdata_search.cpp,
+    // ==== Search, selected text and clipboard (crvfdata_search.cpp,
     // crvfdata_clipboard.cpp). Item offsets as described above the class. While
     // a sub-document is chosen (a table cell being edited), GetSelText,
     // GetSelectedImage and the copy operations without a trailing underscore
@@ -598,7 +595,6 @@ public:
     // selection alone; the other scopes as the store answers them.
     void RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo, int& startOffs, int& endOffs,
                       TRVMultiDrawItemPart*& startPart, TRVMultiDrawItemPart*& endPart) override;
-    // ==== end of h26's block
 
 protected:
     // Frees the item (forgetting it as the mouse-capturing item) through the store.
