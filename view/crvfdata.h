@@ -633,7 +633,12 @@ private:
 
     // crvfdata_format.cpp
     bool CanFormatTail(bool& reopen) const;
+    // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
+    // Lays out one item on the lines of st: a text item word by word in a
+    // justified paragraph, else whole (capitalised for an all-caps style); any
+    // other item as itself. Every layout, full, tail or partial, goes through it.
+    void LayoutItem(int itemNo, TRVFormatLineState& st);
     void NoteItemWidthUse(int itemNo);
     // crvfdata_lines.cpp
     void FormatTextLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& st);
@@ -645,7 +650,9 @@ private:
     void RaiseLineAscent(int ascent, TRVFormatLineState& st);
     void ApplyTextStyle(int styleNo, int itemNo, TRVFormatLineState& st);
     void InsertDrawItem(TRVDrawLineInfo* dli, int itemNo, bool buildItemJumps, TRVFormatLineState& st);
-    void AddJump(TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor);
+    // Adds to list the area of hyperlink id over draw item drawItemNo (laid
+    // out as dli), as the layout and the renumbering after a partial layout make it.
+    void AddJump(const TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor, TList& list);
     void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
     // crvfdata_finish.cpp
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
