@@ -17,6 +17,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/core/object.h"
 #include "platform/core/sysutils.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -88,12 +89,8 @@ TEST_F(TailTest, DeliversOnlyAppendedTextAndCompletesTheLineAfterTheCallback)
 {
     const std::string path = Dir.Write("a.log", "old line\nold tail");
     TTailFile* file = Tail->AddFile(path);
-    EXPECT_EQ(file->Owner, Tail.get());
-    EXPECT_EQ(file->FileName, path);
     EXPECT_EQ(file->Position, 17);
     EXPECT_FALSE(file->LineComplete);
-    EXPECT_TRUE(file->Active);
-    EXPECT_EQ(file->View, nullptr);
     EXPECT_TRUE(Poll().empty()) << "existing content is never delivered";
 
     ShellPrintf(path, "abc\\n");
@@ -225,8 +222,6 @@ TEST_F(TailTest, AnInactiveFileIsFollowedWithoutDelivering)
 
 TEST_F(TailTest, SwitchingTheMonitorOnSkipsThePause)
 {
-    EXPECT_FALSE(Tail->GetActive());
-    EXPECT_EQ(Tail->GetInterval(), 500);
     const std::string first = Dir.Write("1.log", "");
     const std::string second = Dir.Write("2.log", "abc");
     TTailFile* a = Tail->AddFile(first);
@@ -261,7 +256,7 @@ TEST_F(TailTest, TheTimerRunsThePoll)
     EXPECT_EQ(Tail->GetInterval(), 10);
     Tail->SetActive(true);
     Append(path, "tick\n");
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return !Calls.empty(); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return !Calls.empty(); }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(Calls[0].Text, "tick\n");
     Tail->SetActive(false);
 }

@@ -12,6 +12,7 @@
 #include "platform/core/codepages.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testrvfdata.h"
 #include "view/rollview.h"
 
 namespace {
@@ -196,33 +197,15 @@ TEST_F(KelvorDisplayTest, TheTailLayoutEqualsAWholeLayoutAndThePaneShowsItsEnd)
 {
     for (int i = 0; i < 40; ++i)
         Feed("line " + std::to_string(i) + (i % 3 ? " ERROR\n" : "\nmore "));
-    TRollViewRVData* data = View->RVData;
-    struct TDraw {
-        int Left, Top, Width, Height, ItemNo, Offs, Length;
-        bool FromNewLine;
-        bool operator==(const TDraw& o) const
-        {
-            return Left == o.Left && Top == o.Top && Width == o.Width && Height == o.Height &&
-                   ItemNo == o.ItemNo && Offs == o.Offs && Length == o.Length && FromNewLine == o.FromNewLine;
-        }
-    };
-    auto draws = [&] {
-        std::vector<TDraw> result;
-        for (int i = 0; i < data->DrawItems.Count(); ++i) {
-            const TRVDrawLineInfo* d = data->DrawItems.Get(i);
-            result.push_back(
-                {d->Left, d->Top, d->Width, d->Height, d->ItemNo, d->Offs, d->Length, d->FromNewLine});
-        }
-        return result;
-    };
     EXPECT_GT(View->GetVScrollMax(), 0);
     EXPECT_EQ(View->VPos(), View->GetVScrollMax());
-    const std::vector<TDraw> tail = draws();
-    const int height = data->DocumentHeight;
+    const TLayoutFields tail = LayoutFieldsOf(*View->RVData);
     const int range = View->VRange();
     View->Format();
-    EXPECT_TRUE(tail == draws());
-    EXPECT_EQ(height, data->DocumentHeight);
+    const TLayoutFields whole = LayoutFieldsOf(*View->RVData);
+    EXPECT_EQ(tail.DrawItems, whole.DrawItems);
+    EXPECT_EQ(tail.Items, whole.Items);
+    EXPECT_EQ(tail.Document, whole.Document);
     EXPECT_EQ(range, View->VRange());
 }
 

@@ -3,36 +3,26 @@
 // toolkit's own file dialog gets a typed path), a file dropped by a real drag
 // from a small helper program, and the clipboard read back with xclip. What the
 // program did is checked from outside: the clipboard, the window's title and
-// the settings it writes at exit.
+// the settings it writes at exit. Every step waits for what it brings about.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <fstream>
+#include <sstream>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
+#include "tests/support/e2eprocess.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/waituntil.h"
+#include "tests/support/xvfbchild.h"
 
 namespace {
-
-// The folder of this test program.
-[[maybe_unused]] std::string OwnFolder()
-{
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return ".";
-    std::string path(buffer, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/'));
-}
 
 std::string KelvorProgram()
 {
@@ -52,81 +42,9 @@ std::string DragHelperProgram()
 #endif
 }
 
-bool HaveTool(const std::string& name)
-{
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Runs a shell command; its standard output, last line end removed.
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    if (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
-
 void Shell(const std::string& command)
 {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-std::string Quoted(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Asks Done again and again until it holds or TimeoutMs have passed.
-bool WaitUntil(const std::function<bool()>& Done, int TimeoutMs = 10000)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-// Starts a program with its output in LogFile.
-pid_t Spawn(const std::vector<std::string>& Args, const std::string& LogFile)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(LogFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        std::vector<char*> argv;
-        for (const std::string& a : Args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits for a child to end; false (and the child killed) after TimeoutMs.
-bool Reap(pid_t Pid, int& Status, int TimeoutMs = 10000)
-{
-    const bool ended = WaitUntil([&] { return waitpid(Pid, &Status, WNOHANG) == Pid; }, TimeoutMs);
-    if (!ended) {
-        kill(Pid, SIGKILL);
-        waitpid(Pid, &Status, 0);
-    }
-    return ended;
 }
 
 // The lines of one section of an ini text, up to the next section.
@@ -143,96 +61,43 @@ std::string Section(const std::string& ini, const std::string& name)
 
 void Append(const std::string& path, const std::string& bytes)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_GE(fd, 0) << path;
-    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    close(fd);
+    std::ofstream(path, std::ios::app | std::ios::binary) << bytes;
 }
 
 class KelvorE2ECommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"xvfb-run", "xdotool", "xclip", "import"})
-            if (!HaveTool(tool))
+        for (const char* tool : {"Xvfb", "xdotool", "xclip", "import"})
+            if (FindProgram(tool).empty())
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
+        ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
         // In the sanitizer build the programs report leaks at exit: those of the
         // system's bus and font libraries' own caches are not ours.
-        const std::string suppressions = Dir.Write("lsan.supp", "leak:libfontconfig.so\nleak:libdbus-1.so\n");
+        const std::string suppressions =
+            FDir.Write("lsan.supp", "leak:libfontconfig.so\nleak:libdbus-1.so\n");
         const char* lsan = getenv("LSAN_OPTIONS");
         setenv("LSAN_OPTIONS",
                ((lsan && *lsan ? std::string(lsan) + ":" : std::string()) + "suppressions=" + suppressions)
                    .c_str(),
                1);
-        StartX();
-    }
-
-    void TearDown() override
-    {
-        if (FKelvor > 0) {
-            kill(FKelvor, SIGKILL);
-            waitpid(FKelvor, nullptr, 0);
-        }
-        if (FHelper > 0) {
-            kill(FHelper, SIGKILL);
-            waitpid(FHelper, nullptr, 0);
-        }
-        if (FXToServer >= 0) {
-            // The script under xvfb-run reads this pipe: its end stops the server.
-            close(FXToServer);
-            int status = 0;
-            Reap(FXServer, status);
-        }
-    }
-
-    // xvfb-run with a script that reports its display and waits for our pipe.
-    void StartX()
-    {
-        int toServer[2], fromServer[2];
-        ASSERT_EQ(pipe2(toServer, O_CLOEXEC), 0);
-        ASSERT_EQ(pipe2(fromServer, O_CLOEXEC), 0);
-        FXServer = fork();
-        ASSERT_GE(FXServer, 0);
-        if (FXServer == 0) {
-            dup2(toServer[0], 0);
-            dup2(fromServer[1], 1);
-            // Tests run side by side: each looks for a free display from its own number.
-            const std::string first = std::to_string(100 + getpid() % 800);
-            execlp("xvfb-run", "xvfb-run", "-a", "-n", first.c_str(), "-s", "-screen 0 1024x768x24", "sh",
-                   "-c", "echo \"$DISPLAY $XAUTHORITY\"; read line", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(toServer[0]);
-        close(fromServer[1]);
-        FXToServer = toServer[1];
-        std::string line;
-        char c;
-        while (read(fromServer[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(fromServer[0]);
-        const size_t space = line.find(' ');
-        ASSERT_NE(space, std::string::npos) << "xvfb-run said: " << line;
-        setenv("DISPLAY", line.substr(0, space).c_str(), 1);
-        setenv("XAUTHORITY", line.substr(space + 1).c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
 
     // The settings file: the window at a known place, monitoring on, saved at exit.
     std::string WriteSettings(const std::string& extra = "")
     {
-        return Dir.Write("kelvor.ini", "[Options]\nActive=1\nSaveSettings=1\nAlwaysOnTop=0\n"
-                                       "Left=300\nTop=100\nWidth=400\nHeight=300\n" +
-                                           extra);
+        return FDir.Write("kelvor.ini", "[Options]\nActive=1\nSaveSettings=1\nAlwaysOnTop=0\n"
+                                        "Left=300\nTop=100\nWidth=400\nHeight=300\n" +
+                                            extra);
     }
 
     void StartKelvor(const std::string& ini)
     {
-        FKelvor = Spawn({KelvorProgram(), ini}, Dir.File("kelvor.out"));
-        ASSERT_TRUE(WaitUntil(
-            [] { return !Capture("xdotool search --onlyvisible --name '^Kelvor:'").empty(); }, 30000))
-            << Dir.Read("kelvor.out");
-        FWindow = Capture("xdotool search --onlyvisible --name '^Kelvor:' | head -n 1");
+        FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
+        ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }))
+            << FDir.Read("kelvor.out");
+        FWindow = FServer.Windows("^Kelvor:").front();
     }
 
     // Ends the program as the desktop does at log-out; it writes its settings.
@@ -240,102 +105,109 @@ protected:
     {
         kill(FKelvor, SIGTERM);
         int status = 0;
-        ASSERT_TRUE(Reap(FKelvor, status)) << "kelvor did not end";
+        ASSERT_TRUE(ReapProgram(FKelvor, status, WaitDeadlineMs)) << "kelvor did not end";
         FKelvor = -1;
         EXPECT_TRUE(WIFEXITED(status)) << "kelvor ended by signal " << WTERMSIG(status) << "\n"
-                                       << Dir.Read("kelvor.out");
+                                       << FDir.Read("kelvor.out");
     }
 
-    std::string Title() { return Capture("xdotool getwindowname " + FWindow); }
+    std::string Title() { return CaptureOutput("xdotool getwindowname " + FWindow); }
 
-    // A window of the program other than its main window is shown: the popup
-    // menu (which has no name of its own).
-    bool OtherWindowShown()
+    // The program's popup menu (a shown window of its class other than the main one).
+    std::string MenuWindow()
     {
-        const std::string windows = Capture("xdotool search --onlyvisible --classname '^kelvor$'");
-        size_t start = 0;
-        while (start < windows.size()) {
-            size_t end = windows.find('\n', start);
-            if (end == std::string::npos)
-                end = windows.size();
-            if (windows.substr(start, end - start) != FWindow)
-                return true;
-            start = end + 1;
-        }
-        return false;
+        std::istringstream ids(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
+        for (std::string id; ids >> id;)
+            if (id != FWindow)
+                return id;
+        return std::string();
     }
 
-    // A right click at a screen point, then the keys once the menu is up; false
-    // when no menu came up.
-    bool MenuKeys(int X, int Y, const std::string& Keys)
+    std::string WindowImage(const std::string& window)
     {
-        Shell("xdotool mousemove " + std::to_string(X) + " " + std::to_string(Y) + " click 3");
-        if (!WaitUntil([&] { return OtherWindowShown(); }, 3000))
+        return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
+    }
+
+    // A right click at a screen point, then Down until the menu shows an item
+    // chosen (it takes the keyboard a moment after it is mapped), then the
+    // further keys; false when no menu came up or it never took a key.
+    bool MenuKeys(int x, int y, const std::string& furtherKeys)
+    {
+        Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+        std::string menu;
+        if (!WaitUntil([&] { return !(menu = MenuWindow()).empty(); }))
             return false;
-        // The menu takes the keyboard a moment after it is mapped: a key sent
-        // before would go to the window and leave the menu one item short.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        Shell("xdotool key --delay 100 " + Keys);
+        // The menu as first painted: the same picture twice in a row.
+        std::string shown = WindowImage(menu);
+        if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImage(menu)); }))
+            return false;
+        if (!WaitUntil([&] {
+                Shell("xdotool key Down");
+                return WaitUntil([&] { return WindowImage(menu) != shown; }, 2000);
+            }))
+            return false;
+        if (!furtherKeys.empty())
+            Shell("xdotool key --delay 100 " + furtherKeys);
         return true;
-    }
-
-    // The colour shown at a screen point, as "#RRGGBB".
-    std::string PixelAt(int X, int Y)
-    {
-        const std::string out = Capture("import -window root -crop 1x1+" + std::to_string(X) + "+" +
-                                        std::to_string(Y) + " -depth 8 txt:- 2>/dev/null");
-        const size_t hash = out.rfind('#');
-        return hash == std::string::npos ? std::string() : out.substr(hash, 7);
     }
 
     // "Save/Copy Text" > the first enabled entry: "Copy Complete Text" while
     // nothing is selected (Recent Files, Add File, Remove, Reset come before).
-    bool CopyCompleteText() { return MenuKeys(500, 250, "Down Down Down Down Down Right Return"); }
+    bool CopyCompleteText() { return MenuKeys(500, 250, "Down Down Down Down Right Return"); }
 
-    std::string ClipboardText() { return Capture("xclip -o -selection clipboard 2>/dev/null"); }
+    std::string ClipboardText() { return CaptureOutput("xclip -o -selection clipboard 2>/dev/null"); }
 
-    // Copies the pane again and again until the clipboard holds Expected (the
-    // monitor shows appended text at its next poll).
-    bool PaneTextBecomes(const std::string& Expected)
+    // Copies the pane until the clipboard holds expected (the monitor shows
+    // appended text at its next poll).
+    bool PaneTextBecomes(const std::string& expected)
     {
-        return WaitUntil(
-            [&] {
-                return CopyCompleteText() && WaitUntil([&] { return ClipboardText() == Expected; }, 1000);
-            },
-            20000);
+        return WaitUntil([&] {
+            return CopyCompleteText() && WaitUntil([&] { return ClipboardText() == expected; }, 2000);
+        });
     }
 
-    TempDir Dir;
-    pid_t FXServer = -1;
-    int FXToServer = -1;
+    // The colour shown at a screen point, as "#RRGGBB".
+    std::string PixelAt(int x, int y)
+    {
+        const std::string out = CaptureOutput("import -window root -crop 1x1+" + std::to_string(x) + "+" +
+                                              std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
+        const size_t hash = out.rfind('#');
+        return hash == std::string::npos ? std::string() : out.substr(hash, 7);
+    }
+
+    TXServer FServer;
+    TempDir FDir;
     pid_t FKelvor = -1;
     pid_t FHelper = -1;
+    TProgramGuard FKelvorGuard{FKelvor};
+    TProgramGuard FHelperGuard{FHelper};
     std::string FWindow;
 };
 
 TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
 {
-    const std::string log = Dir.Write("watched.log", "existing content\n");
+    const std::string log = FDir.Write("watched.log", "existing content\n");
     const std::string ini = WriteSettings();
     StartKelvor(ini);
 
     // Over the empty window the first enabled item is "Add File ...".
-    ASSERT_TRUE(MenuKeys(350, 150, "Down Return")) << "no popup menu";
-    ASSERT_TRUE(WaitUntil([] { return !Capture("xdotool search --onlyvisible --name '^Open$'").empty(); }))
-        << "no file dialog";
-    // A slow build maps the dialog before its name field takes keys, and the
-    // field's completion list may take the first Return: type the whole name
-    // over whatever the field holds until the dialog accepts it.
-    const auto dialogClosed = [] { return Capture("xdotool search --onlyvisible --name '^Open$'").empty(); };
-    bool closed = false;
-    for (int attempt = 0; attempt < 4 && !closed; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        Shell("xdotool key ctrl+a");
-        Shell("xdotool type --delay 5 " + Quoted(log));
+    ASSERT_TRUE(MenuKeys(350, 150, "Return")) << "no popup menu";
+    std::string dialog;
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto windows = FServer.Windows("^Open$");
+        dialog = windows.empty() ? std::string() : windows.front();
+        return !dialog.empty();
+    })) << "no file dialog";
+    // The name is typed once the dialog has the keyboard; the field's
+    // completion list may take a Return, so Return goes until the dialog closes.
+    ASSERT_TRUE(WaitUntil([&] { return CaptureOutput("xdotool getwindowfocus") == dialog; }));
+    Shell("xdotool key ctrl+a");
+    Shell("xdotool type --delay 5 " + ShellQuoted(log));
+    ASSERT_TRUE(WaitUntil([&] {
         Shell("xdotool key Return");
-        closed = WaitUntil(dialogClosed, 3000);
-    }
-    ASSERT_TRUE(closed) << "the file dialog did not take the name\n" << Dir.Read("kelvor.out");
+        return WaitUntil([&] { return FServer.Windows("^Open$").empty(); }, 1000);
+    })) << "the file dialog did not take the name\n"
+        << FDir.Read("kelvor.out");
     // The new pane, in the settings' background colour 0xFFD7D7, fills the window.
     ASSERT_TRUE(WaitUntil([&] { return PixelAt(500, 250) == "#D7D7FF"; })) << PixelAt(500, 250);
 
@@ -343,7 +215,7 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
     EXPECT_TRUE(PaneTextBecomes("first new line\r\nsecond new line")) << "clipboard: " << ClipboardText();
 
     StopKelvor();
-    const std::string settings = Dir.Read("kelvor.ini");
+    const std::string settings = FDir.Read("kelvor.ini");
     EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + log + "\n") << settings;
     EXPECT_EQ(Section(settings, "RecentFiles"), "File0=" + log + "\n") << settings;
 }
@@ -351,25 +223,24 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
 TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
 {
     ASSERT_EQ(access(DragHelperProgram().c_str(), X_OK), 0) << DragHelperProgram();
-    const std::string before = Dir.Write("before.log", "");
-    const std::string dropped = Dir.Write("dropped.log", "existing content\n");
+    const std::string before = FDir.Write("before.log", "");
+    const std::string dropped = FDir.Write("dropped.log", "existing content\n");
     StartKelvor(WriteSettings("[TailFiles]\nFile0=" + before + "\n"));
     Append(before, "line before the drop\n");
     ASSERT_TRUE(PaneTextBecomes("line before the drop")) << "clipboard: " << ClipboardText();
 
     // The helper's window lies at the top left corner, away from the program's.
-    FHelper = Spawn({DragHelperProgram(), "kelvor-drag-source", "file://" + dropped}, Dir.File("helper.out"));
-    ASSERT_TRUE(WaitUntil(
-        [] { return !Capture("xdotool search --onlyvisible --name '^kelvor-drag-source$'").empty(); }));
-    Shell("xdotool mousemove 60 40 mousedown 1");
-    for (int step = 1; step <= 10; ++step) {
-        Shell("xdotool mousemove " + std::to_string(60 + step * 44) + " " + std::to_string(40 + step * 21));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    FHelper = SpawnProgram({DragHelperProgram(), "kelvor-drag-source", "file://" + dropped},
+                           FDir.File("helper.out"));
+    ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^kelvor-drag-source$").empty(); }));
+    Shell("xdotool mousemove --sync 60 40 mousedown 1");
+    for (int step = 1; step <= 10; ++step)
+        Shell("xdotool mousemove --sync " + std::to_string(60 + step * 44) + " " +
+              std::to_string(40 + step * 21));
     Shell("xdotool mouseup 1");
     EXPECT_TRUE(WaitUntil([&] { return Title() == "Kelvor: " + dropped; })) << "title: " << Title();
-    EXPECT_TRUE(WaitUntil([&] { return Dir.Read("helper.out").find("accepted") != std::string::npos; }))
-        << Dir.Read("helper.out");
+    EXPECT_TRUE(WaitUntil([&] { return FDir.Read("helper.out").find("accepted") != std::string::npos; }))
+        << FDir.Read("helper.out");
 
     // The pane kept its text and follows the dropped file from its end.
     Append(dropped, "line after the drop\n");
@@ -377,7 +248,7 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
         << "clipboard: " << ClipboardText();
 
     StopKelvor();
-    const std::string settings = Dir.Read("kelvor.ini");
+    const std::string settings = FDir.Read("kelvor.ini");
     EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + dropped + "\n") << settings;
     EXPECT_EQ(Section(settings, "RecentFiles"), "File0=" + before + "\nFile1=" + dropped + "\n") << settings;
 }

@@ -3,10 +3,12 @@
 // checkpoints.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
-#include "tests/support/testrvdata.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -14,244 +16,144 @@ class AddTest : public ::testing::Test {
 protected:
     TRVStyle Style{nullptr};
     TTestRVData Data{&Style};
-
-    AnsiString Text(int i) const { return Data.GetItemText(i); }
-    bool SameAsPrev(int i) const { return Data.GetItem(i)->GetSameAsPrev(); }
-    bool BR(int i) const { return Data.GetItem(i)->GetBR(); }
-    int Para(int i) const { return Data.GetItemPara(i); }
 };
 
 // A store whose item-action handler can be made to fail while an item is inserted.
 class TFailingRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
-    void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
-                    TCustomRVData* RVData) override
+    void ItemAction(TRVItemAction action, TCustomRVItemInfo* item, AnsiString& text,
+                    TCustomRVData* rvData) override
     {
-        if (FailInserting && Action == rviaInserting)
+        if (FailInserting && action == rviaInserting)
             throw ERollViewError("refused");
-        TTestRVData::ItemAction(Action, Item, Text, RVData);
+        TTestRVData::ItemAction(action, item, text, rvData);
     }
     bool FailInserting = false;
 };
 
+struct TAddCase {
+    const char* Name;
+    std::function<void(TTestRVData&)> Add;
+    const char* Shape;
+};
+
 } // namespace
 
-// ---------------------------------------------------------------------------
-// AddTextNL
-
-TEST_F(AddTest, TextNLGivesFirstAndOtherParagraphStyles)
+TEST_F(AddTest, LinesBecomeParagraphsOrLinesAsTheModeAndStylesSay)
 {
-    Data.AddTextNL("a\r\nb", 0, 1, 2);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_EQ(Text(0), "a");
-    EXPECT_EQ(Text(1), "b");
-    EXPECT_EQ(Para(0), 1);
-    EXPECT_EQ(Para(1), 2);
-    EXPECT_TRUE(Data.IsParaStart(0));
-    EXPECT_TRUE(Data.IsParaStart(1));
-}
-
-TEST_F(AddTest, TextNLInLineModeKeepsTheFirstParagraphStyleAndBreaksLines)
-{
-    Data.SetAddParagraphMode(false);
-    Data.AddTextNL("a\r\nb", 0, 1, 2);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_EQ(Para(0), 1);
-    EXPECT_EQ(Para(1), 1);
-    EXPECT_TRUE(BR(1));
-    EXPECT_FALSE(SameAsPrev(1));
-    EXPECT_FALSE(Data.IsParaStart(1));
-    EXPECT_TRUE(Data.IsFromNewLine(1));
-}
-
-TEST_F(AddTest, TextNLNormalisesEveryLineEnd)
-{
-    // CR LF, lone CR and lone LF each end one line; LF CR is two line ends.
-    Data.AddTextNL("a\rb\nc\r\nd\n\re", 3, 0, 0);
-    ASSERT_EQ(Data.GetItemCount(), 6);
-    const char* Expected[] = {"a", "b", "c", "d", "", "e"};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(Text(i), Expected[i]) << i;
-        EXPECT_EQ(Data.GetItemStyle(i), 3);
+    const TAddCase cases[] = {
+        {"first and other paragraph styles", [](TTestRVData& d) { d.AddTextNL("a\r\nb", 0, 1, 2); },
+         "P1:a P2:b"},
+        // The first item too gets its line-break flag in line mode.
+        {"line mode keeps the first paragraph style",
+         [](TTestRVData& d) {
+             d.SetAddParagraphMode(false);
+             d.AddTextNL("a\r\nb", 0, 1, 2);
+         },
+         "/1:a /1:b"},
+        // CR LF, lone CR and lone LF each end one line; LF CR is two line ends.
+        {"every line end", [](TTestRVData& d) { d.AddTextNL("a\rb\nc\r\nd\n\re", 3, 0, 0); },
+         "P0:a@3 P0:b@3 P0:c@3 P0:d@3 P0:@3 P0:e@3"},
+        // Nothing to continue: the first line starts a paragraph of style 0.
+        {"no paragraph skips empty lines",
+         [](TTestRVData& d) { d.AddTextNL("x\r\ny\r\n\r\nz\r\n", 0, -1, -1); }, "P0:x +y +z"},
+        {"empty text without a paragraph adds nothing", [](TTestRVData& d) { d.AddTextNL("", 0, -1, -1); },
+         ""},
+        {"empty text with a paragraph is an empty line", [](TTestRVData& d) { d.AddTextNL("", 0, 0, 0); },
+         "P0:"},
+        {"a final line end makes an empty line only with a paragraph",
+         [](TTestRVData& d) {
+             d.AddTextNL("a\r\n", 0, 1, 1);
+             d.AddTextNL("b\r\n", 0, -1, -1);
+         },
+         "P1:a P1: +b"},
+        {"continues the last paragraph",
+         [](TTestRVData& d) {
+             d.AddNL("first", 1, 1);
+             d.AddTextNL("more", 2, -1, -1);
+         },
+         "P1:first@1 +more@2"},
+        {"after a full-width item a paragraph of style 0",
+         [](TTestRVData& d) {
+             d.AddNL("first", 0, 1);
+             d.AddBreak();
+             d.AddTextNL("after", 0, -1, -1);
+         },
+         "P1:first P0:<break> P0:after"},
+        {"a text block is one paragraph of lines", [](TTestRVData& d) { d.AddTextBlockNL("a\n\nb", 1, 1); },
+         "P1:a@1 /1:@1 /1:b@1"},
+        {"a marker is followed by an empty item on its line",
+         [](TTestRVData& d) {
+             d.AddItem("", new TRVMarkerItemInfo(&d, 0, 0, 1, false));
+             d.AddNL("text", 2, 1);
+         },
+         "P0:<marker > + P1:text@2"},
+        {"paragraph -1 joins the marker's line",
+         [](TTestRVData& d) {
+             d.AddItem("", new TRVMarkerItemInfo(&d, 0, 0, 1, false));
+             d.AddNL("text", 0, -1);
+         },
+         "P0:<marker > +text"},
+        // Full-width items never break lines; a bullet in line mode starts a line.
+        {"line mode and other items",
+         [](TTestRVData& d) {
+             d.SetAddParagraphMode(false);
+             d.AddNL("a", 0, 0);
+             d.AddBreakEx(3, rvbs3d, clRed);
+             d.AddBulletEx("b", 2, nullptr, 0);
+         },
+         "/0:a P0:<break> /0:<bullet>"},
+    };
+    for (const TAddCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestRVData data(&Style);
+        c.Add(data);
+        EXPECT_EQ(Shape(data), c.Shape);
+        if (std::string(c.Name).find("line mode") == std::string::npos) {
+            EXPECT_TRUE(data.AddParagraphMode) << "restored";
+        }
+        for (int i = 0; i < data.GetItemCount(); ++i)
+            EXPECT_FALSE(data.GetItem(i)->GetBR() && data.GetItem(i)->GetBoolValue(rvbpFullWidth)) << i;
     }
-}
-
-TEST_F(AddTest, TextNLWithoutParagraphSkipsEmptyLinesAndContinues)
-{
-    Data.AddTextNL("x\r\ny\r\n\r\nz\r\n", 0, -1, -1);
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    // Nothing to continue: the first line starts a paragraph of style 0.
-    EXPECT_FALSE(SameAsPrev(0));
-    EXPECT_EQ(Para(0), 0);
-    EXPECT_TRUE(SameAsPrev(1));
-    EXPECT_TRUE(SameAsPrev(2));
-    EXPECT_EQ(Text(2), "z");
-}
-
-TEST_F(AddTest, TextNLAddsEmptyLinesOnlyWithAParagraph)
-{
-    Data.AddTextNL("", 0, -1, -1);
-    EXPECT_EQ(Data.GetItemCount(), 0);
-    Data.AddTextNL("", 0, 0, 0);
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Text(0), "");
-
-    // A trailing line end adds an empty last line only with a paragraph.
-    Data.AddTextNL("a\r\n", 0, 1, 1);
-    EXPECT_EQ(Data.GetItemCount(), 3);
-    EXPECT_EQ(Text(2), "");
-    Data.AddTextNL("b\r\n", 0, -1, -1);
-    EXPECT_EQ(Data.GetItemCount(), 4);
-}
-
-TEST_F(AddTest, TextNLContinuesTheLastParagraph)
-{
-    Data.AddNL("first", 1, 1);
-    Data.AddTextNL("more", 2, -1, -1);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_TRUE(SameAsPrev(1));
-    EXPECT_EQ(Para(1), 1);
-    EXPECT_EQ(Data.GetItemStyle(1), 2);
-}
-
-TEST_F(AddTest, TextNLAfterAFullWidthItemStartsAParagraphOfStyleZero)
-{
-    Data.AddNL("first", 0, 1);
-    Data.AddBreak();
-    Data.AddTextNL("after", 0, -1, -1);
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_FALSE(SameAsPrev(2));
-    EXPECT_TRUE(Data.IsParaStart(2));
-    EXPECT_EQ(Para(2), 0);
 }
 
 TEST_F(AddTest, TextNLGivesEveryLineItsOwnTag)
 {
     Data.Options.Include(rvoTagsArePChars);
-    TRVTag Tag(AnsiString("anchor"));
-    Data.AddTextNL("a\r\nb", 0, 0, 0, Tag);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_EQ(Data.GetItemTag(0), Tag);
-    EXPECT_EQ(Data.GetItemTag(1), Tag);
+    const TRVTag tag(AnsiString("anchor"));
+    Data.AddTextNL("a\r\nb", 0, 0, 0, tag);
     Data.SetItemTag(0, TRVTag(AnsiString("changed")));
-    EXPECT_EQ(Data.GetItemTag(1), Tag);
+    EXPECT_EQ(Data.GetItemTag(1), tag);
 }
 
-TEST_F(AddTest, TextBlockIsOneParagraphOfLines)
-{
-    Data.AddTextBlockNL("a\n\nb", 1, 1);
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_TRUE(Data.IsParaStart(0));
-    EXPECT_EQ(Text(1), "");
-    EXPECT_TRUE(BR(1));
-    EXPECT_TRUE(BR(2));
-    EXPECT_EQ(Para(2), 1);
-    EXPECT_TRUE(Data.AddParagraphMode);
-}
-
-// ---------------------------------------------------------------------------
-// AddNL and its forms
-
-TEST_F(AddTest, ReplacesTabsBySpacesOfTheStyleSheet)
+TEST_F(AddTest, TextFormsTabsAndUnicodeStyles)
 {
     Style.SetSpacesInTab(2);
+    Style.TextStyles()->Items(1)->SetUnicode(true);
     Data.AddNL("a\tb", 0, 0);
-    EXPECT_EQ(Text(0), "a  b");
-
-    TTestRVData Bare;
-    Bare.AddNL("\t", 0, 0);
-    EXPECT_EQ(Bare.GetItemText(0), AnsiString(8, ' '));
-}
-
-TEST_F(AddTest, UnicodeStyleTakesOnlyWholeCodeUnits)
-{
-    Style.TextStyles()->Items(1)->SetUnicode(true);
-    EXPECT_THROW(
-        {
-            try {
-                Data.AddNL("abc", 1, 0);
-            } catch (const ERollViewError& e) {
-                EXPECT_STREQ(e.what(), "Can't perform Unicode operation");
-                throw;
-            }
-        },
-        ERollViewError);
-    EXPECT_EQ(Data.GetItemCount(), 0);
-
-    Data.AddNL(AnsiString("a\0b\0", 4), 1, 0);
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_TRUE(Data.GetItemOptions(0).Contains(rvioUnicode));
-    EXPECT_EQ(Data.ItemLength(0), 2);
-
-    // Without a style sheet nothing is Unicode.
-    TTestRVData Bare;
-    Bare.AddNL("abc", 1, 0);
-    EXPECT_FALSE(Bare.GetItemOptions(0).Contains(rvioUnicode));
-}
-
-TEST_F(AddTest, AnsiAndWideFormsConvertToTheStyle)
-{
-    Style.TextStyles()->Items(1)->SetUnicode(true);
     Data.AddNLATag("ab", 1, 0, 7);
-    EXPECT_EQ(Text(0), AnsiString("a\0b\0", 4));
-    EXPECT_EQ(Data.GetItemTag(0), TRVTag(7));
     Data.AddNLWTag(u"cd", 0, 0, 0);
-    EXPECT_EQ(Text(1), "cd");
     Data.AddNLWTag(u"ef", 1, 0, 0);
-    EXPECT_EQ(Text(2), AnsiString("e\0f\0", 4));
-    EXPECT_EQ(Data.GetItemTextW(2), u"ef");
     Data.AddFmt("%d-%s", {12, "x"}, 0, 0);
-    EXPECT_EQ(Text(3), "12-x");
-}
+    Data.AddNL(AnsiString("g\0h\0", 4), 1, 0);
+    EXPECT_EQ(Shape(Data), "P0:a  b P0:uab@1 P0:cd P0:uef@1 P0:12-x P0:ugh@1");
+    EXPECT_EQ(Data.GetItemTag(1), TRVTag(7));
+    EXPECT_EQ(Data.GetItemTextW(3), u"ef");
 
-// ---------------------------------------------------------------------------
-// Paragraph and line mode of other items
+    // Odd bytes for a Unicode style are refused and add nothing.
+    try {
+        Data.AddNL("abc", 1, 0);
+        FAIL() << "no error";
+    } catch (const ERollViewError& e) {
+        EXPECT_STREQ(e.what(), "Can't perform Unicode operation");
+    }
+    EXPECT_EQ(Data.GetItemCount(), 6);
 
-TEST_F(AddTest, MarkerIsFollowedByAnEmptyItemOnItsLine)
-{
-    Data.AddItem("", new TRVMarkerItemInfo(&Data, 0, 0, 1, false));
-    Data.AddNL("text", 2, 1);
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_EQ(Data.GetItemStyle(0), rvsListMarker);
-    // The empty item of style 0 continues the marker's line...
-    EXPECT_EQ(Data.GetItemStyle(1), 0);
-    EXPECT_EQ(Text(1), "");
-    EXPECT_TRUE(SameAsPrev(1));
-    EXPECT_EQ(Para(1), Para(0));
-    // ...and the text starts the next paragraph.
-    EXPECT_TRUE(Data.IsParaStart(2));
-    EXPECT_EQ(Para(2), 1);
-}
-
-TEST_F(AddTest, ItemOfParagraphMinusOneJoinsTheMarkersLine)
-{
-    Data.AddItem("", new TRVMarkerItemInfo(&Data, 0, 0, 1, false));
-    Data.AddNL("text", 0, -1);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_TRUE(SameAsPrev(1));
-}
-
-TEST_F(AddTest, FullWidthItemsNeverBreakLines)
-{
-    Data.SetAddParagraphMode(false);
-    Data.AddNL("a", 0, 0);
-    Data.AddBreakEx(3, rvbs3d, clRed);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_FALSE(BR(1));
-    EXPECT_FALSE(SameAsPrev(1));
-    uint8_t Width = 0;
-    TRVBreakStyle BreakStyle = rvbsLine;
-    TColor Color = 0;
-    TRVTag Tag;
-    Data.GetBreakInfo(1, Width, BreakStyle, Color, Tag);
-    EXPECT_EQ(Width, 3);
-    EXPECT_EQ(BreakStyle, rvbs3d);
-    EXPECT_EQ(Color, clRed);
-
-    // A bullet in line mode starts a new line inside the paragraph.
-    Data.AddBulletEx("b", 2, nullptr, 0);
-    EXPECT_TRUE(BR(2));
+    // Without a style sheet nothing is Unicode and a tab is 8 spaces.
+    TTestRVData bare;
+    bare.AddNL("\t", 1, 0);
+    EXPECT_EQ(Shape(bare), "P0:        @1");
 }
 
 TEST_F(AddTest, ItemActionsSurroundTheInsertion)
@@ -263,78 +165,58 @@ TEST_F(AddTest, ItemActionsSurroundTheInsertion)
     EXPECT_EQ(Data.Actions[1].Action, rviaInserted);
 }
 
-// ---------------------------------------------------------------------------
-// Pending checkpoints
-
 TEST_F(AddTest, PendingCheckpointWaitsForTheNextItem)
 {
     EXPECT_EQ(Data.AddNamedCheckpointExTag("one", true, 5), 0);
-    EXPECT_EQ(Data.AddNamedCheckpointExTag("two", false, 6), 0);
-    EXPECT_EQ(Data.CPCount, 1);
+    EXPECT_EQ(Data.AddNamedCheckpointExTag("two", false, 6), 0); // replaces nothing: one is pending
+    EXPECT_EQ(Shape(Data), " {one}");
     TRVCPInfo* cp = Data.NotAddedCP;
-    ASSERT_NE(cp, nullptr);
-    EXPECT_EQ(cp->Name, "one");
-
     Data.AddNL("a", 0, 0);
-    EXPECT_EQ(Data.NotAddedCP, nullptr);
-    EXPECT_EQ(Data.FirstCP, cp);
-    EXPECT_EQ(Data.LastCP, cp);
-    EXPECT_EQ(cp->ItemInfo, Data.GetItem(0));
-    EXPECT_EQ(Data.GetItem(0)->Checkpoint, cp);
-
     EXPECT_EQ(Data.AddNamedCheckpointExTag("three", false, 0), 1);
     Data.AddNL("b", 0, 0);
+    EXPECT_EQ(Shape(Data), "P0:{one}a P0:{three}b");
     EXPECT_EQ(Data.CPCount, 2);
+    EXPECT_EQ(cp->ItemInfo, Data.GetItem(0));
+    EXPECT_EQ(Data.FirstCP, cp);
     EXPECT_EQ(Data.FirstCP->Next, Data.LastCP);
-    EXPECT_EQ(Data.LastCP->Name, "three");
     EXPECT_EQ(Data.LastCP->Prev, cp);
 }
 
-TEST_F(AddTest, CarriedCheckpointBecomesTheItemsOwn)
+TEST_F(AddTest, CarriedCheckpointBecomesTheItemsOwnUnlessOneIsPending)
 {
-    TCustomRVItemInfo* Item = RollViewTextItemClass->Create(&Data);
-    TRVCPInfo* Carried = new TRVCPInfo;
-    Carried->Name = "carried";
-    Carried->Tag = TRVTag(AnsiString("t"));
-    Carried->RaiseEvent = true;
-    Item->Checkpoint = Carried;
-    Data.AddItem("x", Item);
-    EXPECT_EQ(Data.CPCount, 1);
-    ASSERT_NE(Item->Checkpoint, nullptr);
-    EXPECT_EQ(Item->Checkpoint->Name, "carried");
-    EXPECT_EQ(Item->Checkpoint->Tag, TRVTag(AnsiString("t")));
-    EXPECT_TRUE(Item->Checkpoint->RaiseEvent);
-    EXPECT_EQ(Item->Checkpoint->ItemInfo, Item);
-    EXPECT_EQ(Data.FirstCP, Item->Checkpoint);
-}
+    auto carrying = [&](const char* name) {
+        TCustomRVItemInfo* item = RollViewTextItemClass->Create(&Data);
+        item->Checkpoint = new TRVCPInfo;
+        item->Checkpoint->Name = name;
+        item->Checkpoint->Tag = TRVTag(AnsiString("t"));
+        item->Checkpoint->RaiseEvent = true;
+        return item;
+    };
+    TCustomRVItemInfo* item = carrying("carried");
+    Data.AddItem("x", item);
+    EXPECT_EQ(item->Checkpoint->ItemInfo, item);
+    EXPECT_EQ(item->Checkpoint->Tag, TRVTag(AnsiString("t")));
+    EXPECT_TRUE(item->Checkpoint->RaiseEvent);
+    EXPECT_EQ(Data.FirstCP, item->Checkpoint);
 
-TEST_F(AddTest, CarriedCheckpointGivesWayToAPendingOne)
-{
+    // A pending checkpoint wins; the carried record is freed (the leak checker watches).
     Data.AddNamedCheckpointExTag("pending", false, 0);
-    TCustomRVItemInfo* Item = RollViewTextItemClass->Create(&Data);
-    TRVCPInfo* Carried = new TRVCPInfo;
-    Carried->Name = "carried";
-    Item->Checkpoint = Carried;
-    Data.AddItem("x", Item); // the carried record is freed: the leak checker watches
-    EXPECT_EQ(Data.CPCount, 1);
-    ASSERT_NE(Item->Checkpoint, nullptr);
-    EXPECT_EQ(Item->Checkpoint->Name, "pending");
+    Data.AddItem("y", carrying("lost"));
+    EXPECT_EQ(Shape(Data), "P0:{carried}x P0:{pending}y");
+    EXPECT_EQ(Data.CPCount, 2);
 }
 
 TEST(AddFailureTest, RefusedInsertionLeavesStoreAndPendingCheckpoint)
 {
-    TFailingRVData Data;
-    Data.AddNL("a", 0, 0);
-    Data.AddNamedCheckpointExTag("cp", false, 0);
-    TRVCPInfo* cp = Data.NotAddedCP;
-    Data.FailInserting = true;
-    EXPECT_THROW(Data.AddNL("b", 0, 0), ERollViewError);
-    EXPECT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Data.NotAddedCP, cp);
-    EXPECT_EQ(Data.FirstCP, nullptr);
-    EXPECT_EQ(Data.LastCP, nullptr);
-    EXPECT_EQ(Data.CPCount, 1);
-    Data.FailInserting = false;
-    Data.AddNL("b", 0, 0);
-    EXPECT_EQ(Data.GetItem(1)->Checkpoint, cp);
+    TFailingRVData data;
+    data.AddNL("a", 0, 0);
+    data.AddNamedCheckpointExTag("cp", false, 0);
+    data.FailInserting = true;
+    EXPECT_THROW(data.AddNL("b", 0, 0), ERollViewError);
+    EXPECT_EQ(Shape(data), "P0:a {cp}");
+    EXPECT_EQ(data.FirstCP, nullptr);
+    EXPECT_EQ(data.CPCount, 1);
+    data.FailInserting = false;
+    data.AddNL("b", 0, 0);
+    EXPECT_EQ(Shape(data), "P0:a P0:{cp}b");
 }

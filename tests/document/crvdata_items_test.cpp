@@ -2,13 +2,14 @@
 // information, page-break flags, code pages and word delimiters.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "platform/graphics/gdiobjects.h"
-#include "tests/support/testrvdata.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -18,13 +19,14 @@ protected:
     TTestRVData Data{&Style};
 };
 
-void ExpectKindError(const std::function<void()>& Call)
+void ExpectError(const std::function<void()>& call,
+                 const char* message = "Can't get or set this kind of information for this item")
 {
     try {
-        Call();
+        call();
         ADD_FAILURE() << "no error";
     } catch (const ERollViewError& e) {
-        EXPECT_STREQ(e.what(), "Can't get or set this kind of information for this item");
+        EXPECT_STREQ(e.what(), message);
     }
 }
 
@@ -35,60 +37,62 @@ public:
     std::vector<int> Changed;
 
 protected:
-    void ItemTextChanged(int ItemNo) override { Changed.push_back(ItemNo); }
+    void ItemTextChanged(int itemNo) override { Changed.push_back(itemNo); }
 };
 
 } // namespace
 
 TEST(ItemTextChanged, EveryReplacementOfAnItemTextIsReported)
 {
-    TRVStyle Style(nullptr);
-    TTextWatchData Watch(&Style);
-    TCustomRVData& Data = Watch;
-    Data.AddNL("one", 0, 0);
-    Data.AddBulletEx("bullet", 0, nullptr, 0);
-    Data.AddNL("two", 0, 0);
-    EXPECT_TRUE(Watch.Changed.empty()); // adding is no replacement
-    Data.SetItemText(0, "1");
-    Data.SetItemTextA(2, "2");
-    Data.SetItemTextW(0, u"one");
-    Data.SetBulletInfo(1, "renamed", 0, nullptr, 0);
-    EXPECT_EQ(Watch.Changed, (std::vector<int>{0, 2, 0, 1}));
+    TRVStyle style(nullptr);
+    TTextWatchData watch(&style);
+    TCustomRVData& data = watch;
+    data.AddNL("one", 0, 0);
+    data.AddBulletEx("bullet", 0, nullptr, 0);
+    data.AddNL("two", 0, 0);
+    EXPECT_TRUE(watch.Changed.empty()); // adding is no replacement
+    data.SetItemText(0, "1");
+    data.SetItemTextA(2, "2");
+    data.SetItemTextW(0, u"one");
+    data.SetBulletInfo(1, "renamed", 0, nullptr, 0);
+    EXPECT_EQ(watch.Changed, (std::vector<int>{0, 2, 0, 1}));
     // Two text items of one line merged: the first has the text of both.
-    Watch.Changed.clear();
-    Data.AddNL("three", 0, -1);
-    Data.MassSimpleConcate(2, 3);
-    EXPECT_EQ(Data.GetItemText(2), "2three");
-    EXPECT_EQ(Watch.Changed, (std::vector<int>{2}));
+    watch.Changed.clear();
+    data.AddNL("three", 0, -1);
+    data.MassSimpleConcate(2, 3);
+    EXPECT_EQ(Shape(data), "P0:one P0:<bullet> P0:2three");
+    EXPECT_EQ(watch.Changed, (std::vector<int>{2}));
 }
 
-TEST_F(ItemsTest, ReadsWhatWasAdded)
+TEST_F(ItemsTest, ReadsWhatWasAddedAndOffsets)
 {
     Data.AddNLTag("hello", 2, 1, 42);
     Data.AddBreak();
-    EXPECT_EQ(Data.GetItemCount(), 2);
-    EXPECT_EQ(Data.GetItemStyle(0), 2);
-    EXPECT_EQ(Data.GetItemPara(0), 1);
-    EXPECT_EQ(Data.GetItemTag(0), TRVTag(42));
     EXPECT_EQ(Data.GetItemNo(Data.GetItem(1)), 1);
     EXPECT_EQ(Data.GetItemNo(nullptr), -1);
-    EXPECT_EQ(Data.ItemLength(0), 5);
-    EXPECT_EQ(Data.ItemLength(1), 1);
-    EXPECT_EQ(Data.GetOffsBeforeItem(0), 1);
-    EXPECT_EQ(Data.GetOffsAfterItem(0), 6);
-    EXPECT_EQ(Data.GetOffsBeforeItem(1), 0);
-    EXPECT_EQ(Data.GetOffsAfterItem(1), 1);
     EXPECT_THROW(Data.GetItem(2), EListError);
+    // Text items count characters from 1; others are one position wide from 0.
+    const int offsets[][3] = {{0, 1, 6}, {1, 0, 1}};
+    for (const auto& [itemNo, before, after] : offsets) {
+        EXPECT_EQ(Data.GetOffsBeforeItem(itemNo), before) << itemNo;
+        EXPECT_EQ(Data.GetOffsAfterItem(itemNo), after) << itemNo;
+        EXPECT_EQ(Data.ItemLength(itemNo), after - before) << itemNo;
+    }
+    AnsiString text;
+    TRVTag tag;
+    Data.GetTextInfo(0, text, tag);
+    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(tag, TRVTag(42));
+    ExpectError([&] { Data.GetTextInfo(1, text, tag); });
 
-    AnsiString Text;
-    TRVTag Tag;
-    Data.GetTextInfo(0, Text, Tag);
-    EXPECT_EQ(Text, "hello");
-    EXPECT_EQ(Tag, TRVTag(42));
-    ExpectKindError([&] { Data.GetTextInfo(1, Text, Tag); });
+    // A string tag set to itself stays.
+    Data.Options.Include(rvoTagsArePChars);
+    Data.AddNLTag("a", 0, 0, TRVTag(AnsiString("first")));
+    Data.SetItemTag(2, Data.GetItemTag(2));
+    EXPECT_EQ(Data.GetItemTag(2).AsString(), "first");
 }
 
-TEST_F(ItemsTest, UnicodeItemTextMustBeWholeUnits)
+TEST_F(ItemsTest, TextFormsAndUnicodeItemsTakeWholeUnits)
 {
     Style.TextStyles()->Items(1)->SetUnicode(true);
     Data.AddNLWTag(u"ab", 1, 0, 0);
@@ -99,7 +103,6 @@ TEST_F(ItemsTest, UnicodeItemTextMustBeWholeUnits)
     EXPECT_EQ(Data.GetItemTextA(0), "xyz");
     Data.SetItemTextW(0, u"w");
     EXPECT_EQ(Data.GetItemTextA(0), "w");
-
     Data.AddNL("plain", 0, 0);
     EXPECT_EQ(Data.GetItemTextW(1), u"plain");
     Data.SetItemTextW(1, u"wide");
@@ -108,81 +111,46 @@ TEST_F(ItemsTest, UnicodeItemTextMustBeWholeUnits)
     EXPECT_EQ(Data.GetTextInItemFormatA(1, "q"), "q");
 }
 
-TEST_F(ItemsTest, TagsAreReplacedAsValues)
+TEST_F(ItemsTest, InformationOfEachKindOfItem)
 {
-    Data.Options.Include(rvoTagsArePChars);
-    Data.AddNLTag("a", 0, 0, TRVTag(AnsiString("first")));
-    Data.SetItemTag(0, Data.GetItemTag(0)); // the very tag: nothing changes
-    EXPECT_EQ(Data.GetItemTag(0).AsString(), "first");
-    Data.SetItemTag(0, TRVTag(AnsiString("second")));
-    EXPECT_EQ(Data.GetItemTag(0).AsString(), "second");
-}
-
-TEST_F(ItemsTest, BulletAndHotspotInformation)
-{
-    TCustomImageList* List = reinterpret_cast<TCustomImageList*>(&Style); // never dereferenced
-    Data.AddBulletEx("bullet", 3, List, 0);
-    Data.AddHotspotExTag("spot", 1, 2, List, 0, 7);
-    AnsiString Name;
-    int Index = 0, HotIndex = 0;
-    TCustomImageList* Got = nullptr;
-    TRVTag Tag;
-    Data.GetBulletInfo(0, Name, Index, Got, Tag);
-    EXPECT_EQ(Name, "bullet");
-    EXPECT_EQ(Index, 3);
-    EXPECT_EQ(Got, List);
+    TCustomImageList* list = reinterpret_cast<TCustomImageList*>(&Style); // never dereferenced
+    Data.AddBulletEx("bullet", 3, list, 0);
+    Data.AddHotspotExTag("spot", 1, 2, list, 0, 7);
+    Data.AddNL("text", 0, 0);
+    Data.AddBreak();
+    AnsiString name;
+    int index = 0, hotIndex = 0;
+    TCustomImageList* got = nullptr;
+    TRVTag tag;
     // The image list passed to the setter is not taken.
     Data.SetBulletInfo(0, "renamed", 4, nullptr, 9);
-    Data.GetBulletInfo(0, Name, Index, Got, Tag);
-    EXPECT_EQ(Name, "renamed");
-    EXPECT_EQ(Index, 4);
-    EXPECT_EQ(Got, List);
-    EXPECT_EQ(Tag, TRVTag(9));
-
+    Data.GetBulletInfo(0, name, index, got, tag);
+    EXPECT_EQ(std::make_tuple(name, index, got, tag),
+              std::make_tuple(AnsiString("renamed"), 4, list, TRVTag(9)));
     // A hot spot is a bullet too, but a bullet is no hot spot.
-    Data.GetBulletInfo(1, Name, Index, Got, Tag);
-    EXPECT_EQ(Name, "spot");
+    Data.GetBulletInfo(1, name, index, got, tag);
+    EXPECT_EQ(name, "spot");
     Data.SetHotspotInfo(1, "spot2", 5, 6, nullptr, 8);
-    Data.GetHotspotInfo(1, Name, Index, HotIndex, Got, Tag);
-    EXPECT_EQ(Index, 5);
-    EXPECT_EQ(HotIndex, 6);
-    EXPECT_EQ(Got, List);
-    EXPECT_EQ(Tag, TRVTag(8));
-    ExpectKindError([&] { Data.GetHotspotInfo(0, Name, Index, HotIndex, Got, Tag); });
+    Data.GetHotspotInfo(1, name, index, hotIndex, got, tag);
+    EXPECT_EQ(std::make_tuple(index, hotIndex, got, tag), std::make_tuple(5, 6, list, TRVTag(8)));
+    ExpectError([&] { Data.GetHotspotInfo(0, name, index, hotIndex, got, tag); });
 
-    Data.AddNL("text", 0, 0);
-    uint8_t Width = 0;
-    TRVBreakStyle BreakStyle = rvbsLine;
-    TColor Color = 0;
-    ExpectKindError([&] { Data.GetBreakInfo(2, Width, BreakStyle, Color, Tag); });
-    ExpectKindError([&] { Data.SetBulletInfo(2, "x", 0, nullptr, 0); });
+    Data.SetBreakInfo(3, 4, rvbsRectangle, clBlue, 3);
+    uint8_t width = 0;
+    TRVBreakStyle breakStyle = rvbsLine;
+    TColor color = 0;
+    Data.GetBreakInfo(3, width, breakStyle, color, tag);
+    EXPECT_EQ(std::make_tuple(width, breakStyle, color, tag),
+              std::make_tuple(uint8_t(4), rvbsRectangle, clBlue, TRVTag(3)));
+    ExpectError([&] { Data.GetBreakInfo(2, width, breakStyle, color, tag); });
+    ExpectError([&] { Data.SetBulletInfo(2, "x", 0, nullptr, 0); });
     EXPECT_EQ(Data.GetItemText(2), "text");
-}
 
-TEST_F(ItemsTest, BreakInformation)
-{
-    Data.AddBreak();
-    Data.SetBreakInfo(0, 4, rvbsRectangle, clBlue, 3);
-    uint8_t Width = 0;
-    TRVBreakStyle BreakStyle = rvbsLine;
-    TColor Color = 0;
-    TRVTag Tag;
-    Data.GetBreakInfo(0, Width, BreakStyle, Color, Tag);
-    EXPECT_EQ(Width, 4);
-    EXPECT_EQ(BreakStyle, rvbsRectangle);
-    EXPECT_EQ(Color, clBlue);
-    EXPECT_EQ(Tag, TRVTag(3));
-}
-
-TEST_F(ItemsTest, ExtraPropertiesGoToTheItem)
-{
-    Data.AddBulletEx("b", 0, nullptr, 0);
-    Data.AddNL("t", 0, 0);
-    int Value = 0;
+    int value = 0;
     EXPECT_TRUE(Data.SetItemExtraIntProperty(0, rvepSpacing, 5));
-    EXPECT_TRUE(Data.GetItemExtraIntProperty(0, rvepSpacing, Value));
-    EXPECT_EQ(Value, 5);
-    EXPECT_FALSE(Data.SetItemExtraIntProperty(1, rvepSpacing, 5));
+    EXPECT_TRUE(Data.GetItemExtraIntProperty(0, rvepSpacing, value));
+    EXPECT_EQ(value, 5);
+    EXPECT_FALSE(Data.SetItemExtraIntProperty(2, rvepSpacing, 5));
 }
 
 TEST_F(ItemsTest, PageBreakOfANumberedParagraphLivesOnItsMarker)
@@ -198,43 +166,33 @@ TEST_F(ItemsTest, PageBreakOfANumberedParagraphLivesOnItsMarker)
     EXPECT_TRUE(Data.GetItemOptions(0).Contains(rvioPageBreakBefore));
     Data.SetPageBreaksBeforeItems(0, false);
     EXPECT_FALSE(Data.GetPageBreaksBeforeItems(0));
-    try {
-        Data.GetPageBreaksBeforeItems(3);
-        ADD_FAILURE();
-    } catch (const ERollViewError& e) {
-        EXPECT_STREQ(e.what(), "Item index is out of bounds");
-    }
+    ExpectError([&] { Data.GetPageBreaksBeforeItems(3); }, "Item index is out of bounds");
     EXPECT_THROW(Data.SetPageBreaksBeforeItems(-1, true), ERollViewError);
 }
 
-TEST_F(ItemsTest, CodePagesComeFromTheStyleSheet)
+TEST_F(ItemsTest, CodePagesAndDelimiters)
 {
     Style.TextStyles()->Items(1)->SetCharset(RUSSIAN_CHARSET);
     Style.SetDefCodePage(1250);
     EXPECT_EQ(Data.GetStyleCodePage(1), 1251u);
     EXPECT_EQ(Data.GetStyleCodePage(-1), 1250u);
     EXPECT_EQ(Data.GetDefaultCodePage(), 1250u);
-    TTestRVData Bare;
-    EXPECT_EQ(Bare.GetStyleCodePage(1), 0u);
-    EXPECT_EQ(Bare.GetDefaultCodePage(), 0u);
-}
+    TTestRVData bare;
+    EXPECT_EQ(bare.GetStyleCodePage(1), 0u);
+    EXPECT_EQ(bare.GetDefaultCodePage(), 0u);
 
-TEST_F(ItemsTest, Delimiters)
-{
     Data.Delimiters = " ,";
     EXPECT_TRUE(Data.IsDelimiterA(','));
     EXPECT_FALSE(Data.IsDelimiterA('a'));
     EXPECT_TRUE(Data.IsDelimiterW(u','));
-    // The low byte of U+012C is ',': still no delimiter.
-    EXPECT_FALSE(Data.IsDelimiterW(0x012C));
+    EXPECT_FALSE(Data.IsDelimiterW(0x012C)); // its low byte is ','
     EXPECT_TRUE(Data.IsDelimiter("a,b", 2, TRVItemOptions()));
     EXPECT_FALSE(Data.IsDelimiter("a,b", 3, TRVItemOptions()));
     EXPECT_FALSE(Data.IsDelimiter("a,b", 4, TRVItemOptions()));
-    const AnsiString Wide("a\0,\0,\x01", 6);
-    EXPECT_TRUE(Data.IsDelimiter(Wide, 2, TRVItemOptions{rvioUnicode}));
-    EXPECT_FALSE(Data.IsDelimiter(Wide, 3, TRVItemOptions{rvioUnicode}));
-    EXPECT_FALSE(Data.IsDelimiter(Wide, 0, TRVItemOptions{rvioUnicode}));
-
+    const AnsiString wide("a\0,\0,\x01", 6);
+    EXPECT_TRUE(Data.IsDelimiter(wide, 2, TRVItemOptions{rvioUnicode}));
+    EXPECT_FALSE(Data.IsDelimiter(wide, 3, TRVItemOptions{rvioUnicode}));
+    EXPECT_FALSE(Data.IsDelimiter(wide, 0, TRVItemOptions{rvioUnicode}));
     AnsiString s("a\0b\0", 4);
     TCustomRVData::Replace0(s);
     EXPECT_EQ(s, "a?b?");

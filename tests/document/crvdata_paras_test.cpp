@@ -4,31 +4,18 @@
 
 #include "document/crvdata.h"
 #include "document/rvstyle.h"
-#include "tests/support/testrvdata.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
 class ParasTest : public ::testing::Test {
 protected:
-    // Items: 0 "a" (paragraph start), 1 "b" (same line), 2 "c" (line break),
-    // 3 "d" (paragraph start, style 1), 4 "e" (same line).
-    void AddSample()
-    {
-        Data.AddNL("a", 0, 0);
-        Data.AddNL("b", 0, -1);
-        Data.SetAddParagraphMode(false);
-        Data.AddNL("c", 0, 0);
-        Data.SetAddParagraphMode(true);
-        Data.AddNL("d", 0, 1);
-        Data.AddNL("e", 0, -1);
-    }
+    // An item continuing the line, of text style styleNo.
+    void AddSameLine(const AnsiString& s, int styleNo) { Data.AddNL(s, styleNo, -1); }
 
-    // An item continuing the line, of text style StyleNo.
-    void AddSameLine(const AnsiString& s, int StyleNo) { Data.AddNL(s, StyleNo, -1); }
-
-    bool CanConcate(int i, bool IgnorePara = false)
+    bool CanConcate(int i, bool ignorePara = false)
     {
-        return Data.RV_CanConcateItems(i, Data.GetItem(i), Data.GetItem(i + 1), IgnorePara);
+        return Data.RV_CanConcateItems(i, Data.GetItem(i), Data.GetItem(i + 1), ignorePara);
     }
 
     TRVStyle Style{nullptr};
@@ -37,167 +24,167 @@ protected:
 
 } // namespace
 
-TEST_F(ParasTest, Bounds)
+TEST_F(ParasTest, BoundsAndNormalisation)
 {
-    AddSample();
-    EXPECT_TRUE(Data.IsParaStart(0));
-    EXPECT_FALSE(Data.IsParaStart(2));
-    EXPECT_TRUE(Data.IsFromNewLine(2));
-    EXPECT_FALSE(Data.IsFromNewLine(1));
-    EXPECT_EQ(Data.GetFirstParaItem(0), 0);
+    Data.AddNL("a", 0, 0);
+    AddSameLine("b", 0);
+    Data.SetAddParagraphMode(false);
+    Data.AddNL("c", 0, 0);
+    Data.SetAddParagraphMode(true);
+    Data.AddNL("d", 0, 1);
+    AddSameLine("e", 0);
+    ASSERT_EQ(Shape(Data), "P0:a +b /0:c P1:d +e");
     EXPECT_EQ(Data.GetFirstParaItem(2), 0);
     EXPECT_EQ(Data.GetFirstParaItem(4), 3);
     EXPECT_EQ(Data.GetFirstParaSectionItem(2), 2);
     EXPECT_EQ(Data.GetFirstParaSectionItem(1), 0);
+    int first = -1, last = -1;
+    Data.ExpandToPara(1, 1, first, last);
+    EXPECT_EQ(std::make_pair(first, last), std::make_pair(0, 2));
+    Data.ExpandToPara(4, 4, first, last);
+    EXPECT_EQ(std::make_pair(first, last), std::make_pair(3, 4));
+    Data.ExpandToParaSection(1, 1, first, last);
+    EXPECT_EQ(std::make_pair(first, last), std::make_pair(0, 1));
+    int itemNo = 9;
+    Data.AdjustInItemsRange(itemNo);
+    EXPECT_EQ(itemNo, 4);
+    itemNo = -3;
+    Data.AdjustInItemsRange(itemNo);
+    EXPECT_EQ(itemNo, 0);
 
-    int First = -1, Last = -1;
-    Data.ExpandToPara(1, 1, First, Last);
-    EXPECT_EQ(First, 0);
-    EXPECT_EQ(Last, 2);
-    Data.ExpandToPara(4, 4, First, Last);
-    EXPECT_EQ(First, 3);
-    EXPECT_EQ(Last, 4);
-    Data.ExpandToParaSection(1, 1, First, Last);
-    EXPECT_EQ(First, 0);
-    EXPECT_EQ(Last, 1);
-
-    int ItemNo = 9;
-    Data.AdjustInItemsRange(ItemNo);
-    EXPECT_EQ(ItemNo, 4);
-    ItemNo = -3;
-    Data.AdjustInItemsRange(ItemNo);
-    EXPECT_EQ(ItemNo, 0);
-}
-
-TEST_F(ParasTest, NormalizeGivesTheParagraphItsFirstStyle)
-{
-    AddSample();
+    // Every item of a paragraph takes the style of its first; beyond the items: the last paragraph.
     Data.GetItem(1)->ParaNo = 5;
     Data.GetItem(2)->ParaNo = 6;
+    Data.GetItem(4)->ParaNo = 7;
     Data.NormalizeParas(2);
-    EXPECT_EQ(Data.GetItemPara(1), 0);
-    EXPECT_EQ(Data.GetItemPara(2), 0);
-    EXPECT_EQ(Data.GetItemPara(3), 1);
-    Data.NormalizeParas(100); // beyond the items: the last paragraph
-    EXPECT_EQ(Data.GetItemPara(4), 1);
-
+    Data.NormalizeParas(100);
+    EXPECT_EQ(Shape(Data), "P0:a +b /0:c P1:d +e");
     Data.AddBreak();
     Data.SetParagraphStyleToAll(1);
-    EXPECT_EQ(Data.GetItemPara(0), 1);
-    EXPECT_EQ(Data.GetItemPara(5), 0);
+    EXPECT_EQ(Shape(Data), "P1:a +b /1:c P1:d +e P0:<break>");
 }
 
-TEST_F(ParasTest, EmptyItemMergesWithAnyNeighbourOnItsLine)
+TEST_F(ParasTest, MergingOfNeighbours)
 {
-    Data.AddNL("", 0, 0);
-    AddSameLine("text", 2);
-    EXPECT_TRUE(CanConcate(0));
-    Data.MassSimpleConcate(0, 1);
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Data.GetItemText(0), "text");
-    // The text keeps its own style; the item keeps its place as paragraph start.
-    EXPECT_EQ(Data.GetItemStyle(0), 2);
-    EXPECT_TRUE(Data.IsParaStart(0));
-}
-
-TEST_F(ParasTest, EmptySecondItemLeavesTheFirstAsItWas)
-{
-    Data.AddNL("text", 2, 0);
-    AddSameLine("", 0);
-    Data.MassSimpleConcate(0, 1);
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Data.GetItemText(0), "text");
-    EXPECT_EQ(Data.GetItemStyle(0), 2);
-}
-
-TEST_F(ParasTest, NewParagraphMergesOnlyWhenIgnored)
-{
+    struct TCase {
+        const char* Name;
+        void (*Build)(TTestRVData&, TRVStyle&);
+        const char* Merged; // after MassSimpleConcate over every item
+    };
+    const TCase cases[] = {
+        // The text keeps its own style; the item keeps its place as paragraph start.
+        {"an empty first item",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("", 0, 0);
+             d.AddNL("text", 2, -1);
+         },
+         "P0:text@2"},
+        {"an empty second item",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("text", 2, 0);
+             d.AddNL("", 0, -1);
+         },
+         "P0:text@2"},
+        {"runs of one style",
+         [](TTestRVData& d, TRVStyle&) {
+             for (const char* s : {"A", "B", "C"})
+                 d.AddNL(s, 0, -1);
+             d.AddNL("D", 0, 0);
+         },
+         "P0:ABC P0:D"},
+        {"a new paragraph",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("a", 0, 0);
+             d.AddNL("b", 0, 0);
+         },
+         "P0:a P0:b"},
+        {"concatenation-protected text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
+             d.AddNL("a", 1, 0);
+             d.AddNL("b", 1, -1);
+         },
+         "P0:a@1 +b@1"},
+        {"an empty item after concatenation-protected text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
+             d.AddNL("a", 1, 0);
+             d.AddNL("", 1, -1);
+         },
+         "P0:a@1"},
+        {"modify-protected text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(2)->SetProtection(TRVProtectOptions{rvprModifyProtect});
+             d.AddNL("c", 2, 0);
+             d.AddNL("d", 2, -1);
+         },
+         "P0:c@2 +d@2"},
+        {"different tags",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("e", 0, 0);
+             d.AddNLTag("f", 0, -1, 5);
+         },
+         "P0:e +f"},
+        {"a checkpoint on the second",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("e", 0, 0);
+             d.AddNL("f", 0, -1);
+             d.InsertCheckpoint(1, 0, "cp", false);
+         },
+         "P0:e +{cp}f"},
+        {"a bullet",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNL("e", 0, 0);
+             d.AddBulletEx("b", 0, nullptr, -1);
+         },
+         "P0:e +<bullet>"},
+        // An item of the same style whose text was stored as bytes never joins Unicode text.
+        {"Unicode and byte text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(0)->SetUnicode(true);
+             d.AddNL(AnsiString("a\0", 2), 0, 0);
+             d.AddNL("bc", 1, -1);
+             d.GetItem(1)->StyleNo = 0;
+         },
+         "P0:ua +bc"},
+        // With an empty side, the merged item takes the encoding of the text it keeps.
+        {"an empty Unicode item",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(0)->SetUnicode(true);
+             d.AddNL(AnsiString(), 0, 0);
+             d.AddNL("xy", 1, -1);
+         },
+         "P0:xy@1"},
+        // The first item's checkpoint stays, the second's goes; an item without one takes the other's.
+        {"checkpoints",
+         [](TTestRVData& d, TRVStyle&) {
+             d.AddNamedCheckpointExTag("first", false, 0);
+             d.AddNL("x", 0, 0);
+             d.AddNL("", 0, -1);
+             d.InsertCheckpoint(1, 0, "second", false);
+             d.AddNL("y", 0, 0);
+             d.AddNL("", 0, -1);
+             d.InsertCheckpoint(3, 0, "third", false);
+         },
+         "P0:{first}x P0:{third}y"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle style(nullptr);
+        TTestRVData data(&style);
+        c.Build(data, style);
+        data.MassSimpleConcate(-5, 99);
+        EXPECT_EQ(Shape(data), c.Merged);
+        int cps = 0;
+        for (TRVCPInfo* cp = data.FirstCP; cp; cp = cp->Next, ++cps)
+            EXPECT_EQ(data.GetItemCheckpoint(data.GetCheckpointItemNo(cp)), cp);
+        EXPECT_EQ(data.CPCount, cps);
+    }
+    // Paragraph starts merge only when told to ignore them.
     Data.AddNL("a", 0, 0);
     Data.AddNL("b", 0, 0);
     EXPECT_FALSE(CanConcate(0));
     EXPECT_TRUE(CanConcate(0, true));
-}
-
-TEST_F(ParasTest, ProtectionTagsAndCheckpointsPreventMerging)
-{
-    Style.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
-    Style.TextStyles()->Items(2)->SetProtection(TRVProtectOptions{rvprModifyProtect});
-    Data.AddNL("a", 1, 0);
-    AddSameLine("b", 1);
-    EXPECT_FALSE(CanConcate(0));
-    AddSameLine("", 1);
-    EXPECT_TRUE(CanConcate(1));
-    Data.AddNL("c", 2, 0);
-    AddSameLine("d", 2);
-    EXPECT_FALSE(CanConcate(3));
-
-    Data.AddNL("e", 0, 0);
-    Data.AddNLTag("f", 0, -1, 5);
-    EXPECT_FALSE(CanConcate(5));
-    Data.GetItem(6)->Tag = 0;
-    EXPECT_TRUE(CanConcate(5));
-    Data.InsertCheckpoint(6, 0, "cp", false);
-    EXPECT_FALSE(CanConcate(5));
-
-    Data.AddBulletEx("bullet", 0, nullptr, -1);
-    EXPECT_FALSE(CanConcate(6));
-}
-
-TEST_F(ParasTest, RunsCollapseIntoTheirFirstItem)
-{
-    Data.AddNL("A", 0, 0);
-    AddSameLine("B", 0);
-    AddSameLine("C", 0);
-    Data.AddNL("D", 0, 0);
-    Data.MassSimpleConcate(-5, 99);
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_EQ(Data.GetItemText(0), "ABC");
-    EXPECT_EQ(Data.GetItemText(1), "D");
-}
-
-TEST_F(ParasTest, UnicodeAndByteTextNeverJoin)
-{
-    Style.TextStyles()->Items(0)->SetUnicode(true);
-    Data.AddNL(AnsiString("a\0", 2), 0, 0);
-    // An item of the same style whose text was stored as bytes.
-    Data.AddNL("bc", 1, -1);
-    Data.GetItem(1)->StyleNo = 0;
-    EXPECT_FALSE(CanConcate(0));
-    Data.MassSimpleConcate(0, 1);
-    EXPECT_EQ(Data.GetItemCount(), 2);
-
-    // With an empty side, the merged item takes the encoding of the text it keeps.
-    Data.AddNL(AnsiString(), 0, 0);
-    Data.AddNL("xy", 1, -1);
-    ASSERT_TRUE(Data.GetItemOptions(2).Contains(rvioUnicode));
-    Data.MassSimpleConcate(2, 3);
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_EQ(Data.GetItemText(2), "xy");
-    EXPECT_FALSE(Data.GetItemOptions(2).Contains(rvioUnicode));
-    EXPECT_EQ(Data.GetItemStyle(2), 1);
-}
-
-TEST_F(ParasTest, MergeKeepsTheCheckpoints)
-{
-    Data.AddNamedCheckpointExTag("first", false, 0);
-    Data.AddNL("x", 0, 0);
-    AddSameLine("", 0);
-    Data.InsertCheckpoint(1, 0, "second", false);
-    Data.AddNL("y", 0, 0);
-    AddSameLine("", 0);
-    Data.InsertCheckpoint(3, 0, "third", false);
-    ASSERT_EQ(Data.CPCount, 3);
-
-    // The first item's checkpoint stays; the second item's is dropped with it.
-    Data.MassSimpleConcate(0, 1);
-    EXPECT_EQ(Data.GetItemCheckpoint(0)->Name, "first");
-    EXPECT_EQ(Data.CPCount, 2);
-    // An item without a checkpoint takes over the merged item's one.
-    Data.MassSimpleConcate(1, 2);
-    ASSERT_NE(Data.GetItemCheckpoint(1), nullptr);
-    EXPECT_EQ(Data.GetItemCheckpoint(1)->Name, "third");
-    EXPECT_EQ(Data.GetCheckpointItemNo(Data.LastCP), 1);
-    EXPECT_EQ(Data.CPCount, 2);
 }
 
 TEST_F(ParasTest, CharacterSteps)
@@ -205,19 +192,15 @@ TEST_F(ParasTest, CharacterSteps)
     Data.AddNL("abc", 0, 0);
     EXPECT_EQ(Data.NextChar(0, 1), 2);
     EXPECT_EQ(Data.PrevChar(0, 3), 2);
-
     Style.TextStyles()->Items(1)->SetUnicode(true);
     // e, combining acute, a surrogate pair, x.
     Data.AddNLWTag(std::u16string{u'e', 0x0301, 0xD83D, 0xDE00, u'x'}, 1, 0, 0);
-    EXPECT_EQ(Data.NextChar(1, 1), 3);
-    EXPECT_EQ(Data.NextChar(1, 3), 5);
-    EXPECT_EQ(Data.NextChar(1, 5), 6);
-    EXPECT_EQ(Data.PrevChar(1, 6), 5);
-    EXPECT_EQ(Data.PrevChar(1, 5), 3);
-    EXPECT_EQ(Data.PrevChar(1, 3), 1);
-    EXPECT_EQ(Data.PrevChar(1, 1), 1);
-    // Outside the text, plain steps.
-    EXPECT_EQ(Data.NextChar(1, 9), 10);
+    const int next[][2] = {{1, 3}, {3, 5}, {5, 6}, {9, 10}}; // outside the text: plain steps
+    for (const auto& [from, to] : next)
+        EXPECT_EQ(Data.NextChar(1, from), to) << from;
+    const int prev[][2] = {{6, 5}, {5, 3}, {3, 1}, {1, 1}};
+    for (const auto& [from, to] : prev)
+        EXPECT_EQ(Data.PrevChar(1, from), to) << from;
     EXPECT_EQ(Data.NextCharStr(AnsiString("a\0b\0", 4), 0, 1), 2);
 }
 

@@ -10,7 +10,7 @@
 #include "document/crvdata.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
-#include "tests/document/crvdata_rvf_test_helpers.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "document/crvdata.h"
 #include "platform/graphics/bitmap.h"
-#include "tests/document/crvdata_rvf_test_helpers.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
 
 namespace {

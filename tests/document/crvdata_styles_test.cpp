@@ -5,196 +5,179 @@
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
-#include "tests/support/testrvdata.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
-class StylesTest : public ::testing::Test {
-protected:
-    // Text styles "t0".."t4", paragraph styles "p0".."p3", list styles
-    // "l0".."l2"; none of them standard.
-    void SetUp() override
-    {
-        TFontInfos* Text = Style.TextStyles();
-        while (Text->Count() > 5)
-            Text->Delete(Text->Count() - 1);
-        for (int i = 0; i < 5; ++i) {
-            Text->Items(i)->SetStyleName("t" + IntToStr(i));
-            Text->Items(i)->SetStandard(false);
-        }
-        TParaInfos* Paras = Style.ParaStyles();
-        while (Paras->Count() < 4)
-            Paras->Add();
-        for (int i = 0; i < 4; ++i) {
-            Paras->Items(i)->SetStyleName("p" + IntToStr(i));
-            Paras->Items(i)->SetStandard(false);
-        }
-        for (int i = 0; i < 3; ++i) {
-            TRVListInfo* List = Style.ListStyles()->Add();
-            List->SetStyleName("l" + IntToStr(i));
-            List->SetStandard(false);
-        }
+// Text styles "t0".."t4", paragraph styles "p0".."p3", list styles "l0".."l2";
+// none of them standard.
+void SetUpStyles(TRVStyle& style)
+{
+    TFontInfos* text = style.TextStyles();
+    while (text->Count() > 5)
+        text->Delete(text->Count() - 1);
+    for (int i = 0; i < 5; ++i) {
+        text->Items(i)->SetStyleName("t" + IntToStr(i));
+        text->Items(i)->SetStandard(false);
     }
-
-    AnsiString TextNames() const
-    {
-        AnsiString s;
-        for (int i = 0; i < Style.TextStyles()->Count(); ++i)
-            s += Style.TextStyles()->Items(i)->StyleName() + " ";
-        return s;
+    TParaInfos* paras = style.ParaStyles();
+    while (paras->Count() < 4)
+        paras->Add();
+    for (int i = 0; i < 4; ++i) {
+        paras->Items(i)->SetStyleName("p" + IntToStr(i));
+        paras->Items(i)->SetStandard(false);
     }
-
-    AnsiString ParaNames() const
-    {
-        AnsiString s;
-        for (int i = 0; i < Style.ParaStyles()->Count(); ++i)
-            s += Style.ParaStyles()->Items(i)->StyleName() + " ";
-        return s;
+    for (int i = 0; i < 3; ++i) {
+        TRVListInfo* list = style.ListStyles()->Add();
+        list->SetStyleName("l" + IntToStr(i));
+        list->SetStandard(false);
     }
+}
 
-    TFontInfo* Text(int i) const { return Style.TextStyles()->Items(i); }
+// The names of the styles left, then their references: "t0>1" for the next
+// style, "t0^2" for the base style.
+std::string Sheet(TRVStyle& style)
+{
+    std::string s;
+    for (int i = 0; i < style.TextStyles()->Count(); ++i) {
+        const TFontInfo* f = style.TextStyles()->Items(i);
+        s += std::string(f->StyleName()) +
+             (f->NextStyleNo() >= 0 ? ">" + std::to_string(f->NextStyleNo()) : "") +
+             (f->BaseStyleNo() >= 0 ? "^" + std::to_string(f->BaseStyleNo()) : "") + " ";
+    }
+    for (int i = 0; i < style.ParaStyles()->Count(); ++i) {
+        const TParaInfo* p = style.ParaStyles()->Items(i);
+        s += std::string(p->StyleName()) +
+             (p->NextParaNo() >= 0 ? ">" + std::to_string(p->NextParaNo()) : "") + " ";
+    }
+    for (int i = 0; i < style.ListStyles()->Count(); ++i)
+        s += std::string(style.ListStyles()->Items(i)->StyleName()) + " ";
+    return s;
+}
 
-    TRVStyle Style{nullptr};
-    TTestRVData Data{&Style};
+struct TStylesCase {
+    const char* Name;
+    void (*Build)(TRVStyle&, TTestRVData&);
+    bool Text, Paras, Lists;
+    const char* Sheet; // the styles left
+    const char* Shape; // the items after
 };
 
 } // namespace
 
-TEST_F(StylesTest, NothingFlaggedChangesNothing)
+TEST(StylesTest, UnusedStylesGoAndEveryReferenceIsRenumbered)
 {
-    Data.AddNL("a", 3, 2);
-    Data.DeleteUnusedStyles(false, false, false);
-    EXPECT_EQ(Style.TextStyles()->Count(), 5);
-    EXPECT_EQ(Style.ParaStyles()->Count(), 4);
-    EXPECT_EQ(Style.ListStyles()->Count(), 3);
-    EXPECT_EQ(Data.GetItemStyle(0), 3);
-    EXPECT_EQ(Data.GetItemPara(0), 2);
+    const TStylesCase cases[] = {
+        {"nothing flagged", [](TRVStyle&, TTestRVData& d) { d.AddNL("a", 3, 2); }, false, false, false,
+         "t0 t1 t2 t3 t4 p0 p1 p2 p3 l0 l1 l2 ", "P2:a@3"},
+        {"unused text styles",
+         [](TRVStyle&, TTestRVData& d) {
+             d.AddNL("a", 0, 0);
+             d.AddNL("b", 3, 0);
+         },
+         true, false, false, "t0 t3 p0 p1 p2 p3 l0 l1 l2 ", "P0:a P0:b@1"},
+        // Style 1 is unused, so 3 is not kept by it.
+        {"chains and cycles keep styles",
+         [](TRVStyle& s, TTestRVData& d) {
+             s.TextStyles()->Items(0)->SetNextStyleNo(2);
+             s.TextStyles()->Items(2)->SetBaseStyleNo(4);
+             s.TextStyles()->Items(4)->SetNextStyleNo(0);
+             s.TextStyles()->Items(1)->SetNextStyleNo(3);
+             d.AddNL("a", 0, 0);
+         },
+         true, false, false, "t0>1 t2^2 t4>0 p0 p1 p2 p3 l0 l1 l2 ", "P0:a"},
+        {"references outside the collections",
+         [](TRVStyle& s, TTestRVData& d) {
+             s.TextStyles()->Items(0)->SetNextStyleNo(5);
+             s.TextStyles()->Items(0)->SetBaseStyleNo(99);
+             s.ParaStyles()->Items(0)->SetNextParaNo(4);
+             d.AddNL("a", 0, 0);
+         },
+         true, true, false, "t0 p0 l0 l1 l2 ", "P0:a"},
+        {"the default Unicode style is kept",
+         [](TRVStyle& s, TTestRVData& d) {
+             s.SetDefUnicodeStyle(4);
+             d.AddNL("a", 0, 0);
+         },
+         true, false, false, "t0 t4 p0 p1 p2 p3 l0 l1 l2 ", "P0:a"},
+        {"standard styles survive",
+         [](TRVStyle& s, TTestRVData& d) {
+             s.TextStyles()->Items(2)->SetStandard(true);
+             d.AddNL("a", 4, 0);
+         },
+         true, false, false, "t2 t4 p0 p1 p2 p3 l0 l1 l2 ", "P0:a@1"},
+        {"paragraph styles of every item",
+         [](TRVStyle&, TTestRVData& d) {
+             d.AddNL("a", 0, 3);
+             d.AddBreak();
+             d.GetItem(1)->ParaNo = 1;
+             d.AddBulletEx("b", 0, nullptr, 3);
+         },
+         false, true, false, "t0 t1 t2 t3 t4 p1 p3 l0 l1 l2 ", "P1:a P0:<break> P1:<bullet>"},
+        // Paragraph style 3 refers on to 2, text style 3 is based on 1; a marker uses list 2.
+        {"every collection at once",
+         [](TRVStyle& s, TTestRVData& d) {
+             s.ParaStyles()->Items(3)->SetNextParaNo(2);
+             s.TextStyles()->Items(3)->SetBaseStyleNo(1);
+             s.ListStyles()->Items(1)->SetBaseStyleNo(0);
+             d.AddItem("", new TRVMarkerItemInfo(&d, 2, 0, 1, false));
+             d.GetItem(0)->ParaNo = 3;
+             d.AddNL("x", 3, -1);
+         },
+         true, true, true, "t1 t3^0 p2 p3>0 l2 ", "P1:<marker > +x@1"},
+        {"numbers outside the style sheet stay",
+         [](TRVStyle&, TTestRVData& d) {
+             d.AddNL("a", 0, 0);
+             d.AddNL("b", 99, 0);
+             d.GetItem(1)->ParaNo = 42;
+         },
+         true, true, true, "t0 p0 ", "P0:a P42:b@99"},
+    };
+    for (const TStylesCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle style(nullptr);
+        SetUpStyles(style);
+        TTestRVData data(&style);
+        c.Build(style, data);
+        data.DeleteUnusedStyles(c.Text, c.Paras, c.Lists);
+        EXPECT_EQ(Sheet(style), c.Sheet);
+        EXPECT_EQ(Shape(data), c.Shape);
+        if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(data.GetItem(0))) {
+            EXPECT_EQ(marker->ListNo, 0);
+        }
+    }
 }
 
-TEST_F(StylesTest, UnusedTextStylesGoAndItemsAreRenumbered)
+TEST(StylesTest, DefaultUnicodeStyleNumberFollowsOrGoes)
 {
-    Data.AddNL("a", 0, 0);
-    Data.AddNL("b", 3, 0);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(TextNames(), "t0 t3 ");
-    EXPECT_EQ(Data.GetItemStyle(0), 0);
-    EXPECT_EQ(Data.GetItemStyle(1), 1);
-    // Paragraph styles were not to be cleaned.
-    EXPECT_EQ(Style.ParaStyles()->Count(), 4);
+    TRVStyle style(nullptr);
+    SetUpStyles(style);
+    TTestRVData data(&style);
+    style.SetDefUnicodeStyle(4);
+    data.AddNL("a", 0, 0);
+    data.DeleteUnusedStyles(true, false, false);
+    EXPECT_EQ(style.DefUnicodeStyle(), 1);
+    style.SetDefUnicodeStyle(7);
+    data.DeleteUnusedStyles(true, false, false);
+    EXPECT_EQ(style.DefUnicodeStyle(), -1);
+    EXPECT_EQ(style.TextStyles()->Count(), 1);
 }
 
-TEST_F(StylesTest, ReferencesKeepStylesAliveAlongChainsAndCycles)
+TEST(StylesTest, LongReferenceChainIsFollowedToItsEnd)
 {
-    Text(0)->SetNextStyleNo(2);
-    Text(2)->SetBaseStyleNo(4);
-    Text(4)->SetNextStyleNo(0); // back to the start: a cycle
-    Text(1)->SetNextStyleNo(3); // style 1 is unused, so 3 is not kept by it
-    Data.AddNL("a", 0, 0);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(TextNames(), "t0 t2 t4 ");
-    EXPECT_EQ(Text(0)->NextStyleNo(), 1);
-    EXPECT_EQ(Text(1)->BaseStyleNo(), 2);
-    EXPECT_EQ(Text(2)->NextStyleNo(), 0);
-}
-
-TEST_F(StylesTest, LongReferenceChainIsFollowedToItsEnd)
-{
-    TFontInfos* Styles = Style.TextStyles();
-    while (Styles->Count() < 5000)
-        Styles->Add()->SetStandard(false);
+    TRVStyle style(nullptr);
+    TFontInfos* styles = style.TextStyles();
+    while (styles->Count() < 5000)
+        styles->Add()->SetStandard(false);
     for (int i = 0; i < 4999; ++i)
-        Styles->Items(i)->SetNextStyleNo(i + 1);
-    Data.AddNL("a", 0, 0);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(Styles->Count(), 5000);
-}
+        styles->Items(i)->SetNextStyleNo(i + 1);
+    TTestRVData data(&style);
+    data.AddNL("a", 0, 0);
+    data.DeleteUnusedStyles(true, false, false);
+    EXPECT_EQ(styles->Count(), 5000);
 
-TEST_F(StylesTest, ReferencesOutsideTheCollectionBecomeMinusOne)
-{
-    Text(0)->SetNextStyleNo(5);
-    Text(0)->SetBaseStyleNo(99);
-    Style.ParaStyles()->Items(0)->SetNextParaNo(4);
-    Data.AddNL("a", 0, 0);
-    Data.DeleteUnusedStyles(true, true, false);
-    EXPECT_EQ(Text(0)->NextStyleNo(), -1);
-    EXPECT_EQ(Text(0)->BaseStyleNo(), -1);
-    EXPECT_EQ(Style.ParaStyles()->Items(0)->NextParaNo(), -1);
-}
-
-TEST_F(StylesTest, DefaultUnicodeStyleIsKeptOrDropped)
-{
-    Style.SetDefUnicodeStyle(4);
-    Data.AddNL("a", 0, 0);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(TextNames(), "t0 t4 ");
-    EXPECT_EQ(Style.DefUnicodeStyle(), 1);
-
-    Style.SetDefUnicodeStyle(7);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(Style.DefUnicodeStyle(), -1);
-    EXPECT_EQ(TextNames(), "t0 ");
-}
-
-TEST_F(StylesTest, StandardStylesSurvive)
-{
-    Text(2)->SetStandard(true);
-    Data.AddNL("a", 4, 0);
-    Data.DeleteUnusedStyles(true, false, false);
-    EXPECT_EQ(TextNames(), "t2 t4 ");
-    EXPECT_EQ(Data.GetItemStyle(0), 1);
-}
-
-TEST_F(StylesTest, ParagraphStylesOfEveryItemAreRenumbered)
-{
-    Data.AddNL("a", 0, 3);
-    Data.AddBreak(); // paragraph style 0
-    Data.GetItem(1)->ParaNo = 1;
-    Data.AddBulletEx("b", 0, nullptr, 3);
-    Data.DeleteUnusedStyles(false, true, false);
-    EXPECT_EQ(ParaNames(), "p1 p3 ");
-    EXPECT_EQ(Data.GetItemPara(0), 1);
-    EXPECT_EQ(Data.GetItemPara(1), 0);
-    EXPECT_EQ(Data.GetItemPara(2), 1);
-}
-
-TEST_F(StylesTest, EveryCollectionAtOnceInOrder)
-{
-    // Paragraph style 3 refers on to 2, text style 3 is based on 1; a marker uses list 2.
-    Style.ParaStyles()->Items(3)->SetNextParaNo(2);
-    Text(3)->SetBaseStyleNo(1);
-    Style.ListStyles()->Items(1)->SetBaseStyleNo(0);
-    Data.AddItem("", new TRVMarkerItemInfo(&Data, 2, 0, 1, false));
-    Data.GetItem(0)->ParaNo = 3;
-    Data.AddNL("x", 3, -1);
-    Data.DeleteUnusedStyles(true, true, true);
-    EXPECT_EQ(TextNames(), "t1 t3 ");
-    EXPECT_EQ(ParaNames(), "p2 p3 ");
-    EXPECT_EQ(Style.ListStyles()->Count(), 1);
-    EXPECT_EQ(Style.ListStyles()->Items(0)->StyleName(), "l2");
-    EXPECT_EQ(static_cast<TRVMarkerItemInfo*>(Data.GetItem(0))->ListNo, 0);
-    EXPECT_EQ(Data.GetItemPara(0), 1);
-    EXPECT_EQ(Data.GetItemPara(1), 1);
-    EXPECT_EQ(Data.GetItemStyle(1), 1);
-    EXPECT_EQ(Text(1)->BaseStyleNo(), 0);
-    EXPECT_EQ(Style.ParaStyles()->Items(1)->NextParaNo(), 0);
-}
-
-TEST_F(StylesTest, StyleNumbersOutsideTheStyleSheetStayAsTheyAre)
-{
-    Data.AddNL("a", 0, 0);
-    Data.AddNL("b", 99, 0);
-    Data.GetItem(1)->ParaNo = 42;
-    Data.DeleteUnusedStyles(true, true, true);
-    EXPECT_EQ(Data.GetItemStyle(0), 0);
-    EXPECT_EQ(Data.GetItemStyle(1), 99);
-    EXPECT_EQ(Data.GetItemPara(1), 42);
-    EXPECT_EQ(TextNames(), "t0 ");
-}
-
-TEST_F(StylesTest, WithoutAStyleSheetNothingHappens)
-{
-    TTestRVData Bare;
-    Bare.AddNL("a", 3, 0);
-    Bare.DeleteUnusedStyles(true, true, true);
-    EXPECT_EQ(Bare.GetItemStyle(0), 3);
+    TTestRVData bare; // without a style sheet nothing happens
+    bare.AddNL("a", 3, 0);
+    bare.DeleteUnusedStyles(true, true, true);
+    EXPECT_EQ(bare.GetItemStyle(0), 3);
 }

@@ -1,6 +1,10 @@
 // The item store's life: settings asked of the root, deleting ranges and
-// sections, freeing markers and checkpoints with their items, clearing.
+// sections, freeing markers and checkpoints with their items, clearing; and
+// its checkpoint chain: traversal with a pending checkpoint, ordinals, lookup,
+// insertion in item order, change and removal.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
@@ -28,6 +32,16 @@ AnsiString Texts(const TCustomRVData& Data)
     for (int i = 0; i < Data.GetItemCount(); ++i)
         s += Data.GetItemText(i);
     return s;
+}
+
+void ExpectError(const std::function<void()>& call, const char* message)
+{
+    try {
+        call();
+        ADD_FAILURE() << "no error, expected: " << message;
+    } catch (const ERollViewError& e) {
+        EXPECT_STREQ(e.what(), message);
+    }
 }
 
 AnsiString ChainNames(const TCustomRVData& Data)
@@ -183,4 +197,115 @@ TEST(CustomRVDataTest, DestructionFreesItemsAndCheckpoints)
     auto Cell = std::make_unique<TTestSubRVData>(&Root);
     Fill(*Cell, 3, {1});
     Cell.reset();
+}
+
+// ---------------------------------------------------------------------------
+// The checkpoint chain
+
+namespace {
+
+class CheckpointTest : public ::testing::Test {
+protected:
+    void SetUp() override { Fill(Data, 10); }
+
+    // The item of every checkpoint from the first to the last (-1: pending), and their ordinals.
+    std::string Chain()
+    {
+        std::string s;
+        int no = 0;
+        for (TRVCPInfo* cp = Data.GetFirstCheckpoint(); cp; cp = Data.GetNextCheckpoint(cp), ++no) {
+            EXPECT_EQ(Data.GetCheckpointNo(cp), no);
+            EXPECT_EQ(Data.GetCheckpointByNo(no), cp);
+            if (no > 0) {
+                EXPECT_NE(Data.GetPrevCheckpoint(cp), nullptr);
+            }
+            s += (no ? " " : "") + std::to_string(Data.GetCheckpointItemNo(cp)) + ":" + std::string(cp->Name);
+        }
+        EXPECT_EQ(Data.CPCount, no);
+        return s;
+    }
+
+    TTestRVData Data;
+};
+
+} // namespace
+
+TEST_F(CheckpointTest, InsertionInItemOrderWithAPendingCheckpointLast)
+{
+    Data.AddNamedCheckpointExTag("end", false, 0);
+    EXPECT_EQ(Chain(), "-1:end");
+    EXPECT_EQ(Data.GetPrevCheckpoint(Data.NotAddedCP), nullptr);
+    for (int itemNo : {5, 2, 8, 6})
+        Data.InsertCheckpoint(itemNo, 0, "c" + IntToStr(itemNo), itemNo == 8);
+    EXPECT_EQ(Chain(), "2:c2 5:c5 6:c6 8:c8 -1:end");
+    EXPECT_EQ(Data.GetLastCheckpoint(), Data.NotAddedCP);
+    EXPECT_EQ(Data.GetPrevCheckpoint(Data.NotAddedCP), Data.LastCP);
+    ExpectError([&] { Data.InsertCheckpoint(5, 0, "again", false); }, "Checkpoint already exists");
+    EXPECT_EQ(Data.CPCount, 5);
+}
+
+TEST_F(CheckpointTest, BadOrdinalsAndStrangersRaise)
+{
+    Data.InsertCheckpoint(1, 0, "a", false);
+    ExpectError([&] { Data.GetCheckpointByNo(1); }, "Invalid checkpoint index - 1");
+    ExpectError([&] { Data.GetCheckpointByNo(-1); }, "Invalid checkpoint index - -1");
+    ExpectError([&] { Data.GetNextCheckpoint(nullptr); }, "Parameter can't be NIL");
+    ExpectError([&] { Data.GetCheckpointNo(nullptr); }, "Parameter can't be NIL");
+    TRVCPInfo stranger;
+    ExpectError([&] { Data.GetCheckpointNo(&stranger); }, "Invalid checkpoint data");
+    ExpectError([&] { Data.GetCheckpointItemNo(&stranger); }, "Invalid checkpoint data");
+}
+
+TEST_F(CheckpointTest, FindByNameTagAndItem)
+{
+    Data.Options.Include(rvoTagsArePChars);
+    EXPECT_EQ(Data.FindCPBeforeItem(5), nullptr);
+    Data.InsertCheckpoint(4, TRVTag(AnsiString("t4")), "same", false);
+    Data.InsertCheckpoint(7, TRVTag(AnsiString("t7")), "Same", false);
+    Data.AddNamedCheckpointExTag("same", false, TRVTag(AnsiString("tp")));
+    // The chain is searched before the pending checkpoint, case-sensitively.
+    EXPECT_EQ(Data.FindCheckpointByName("same"), Data.GetItemCheckpoint(4));
+    EXPECT_EQ(Data.FindCheckpointByName("Same"), Data.GetItemCheckpoint(7));
+    EXPECT_EQ(Data.FindCheckpointByName("SAME"), nullptr);
+    EXPECT_EQ(Data.FindCheckpointByTag(TRVTag(AnsiString("t7"))), Data.GetItemCheckpoint(7));
+    EXPECT_EQ(Data.FindCheckpointByTag(TRVTag(AnsiString("tp"))), Data.NotAddedCP);
+    EXPECT_EQ(Data.FindCheckpointByTag(0), nullptr);
+    EXPECT_EQ(Data.FindCPBeforeItem(4), nullptr);
+    EXPECT_EQ(Data.FindCPBeforeItem(5), Data.GetItemCheckpoint(4));
+    EXPECT_EQ(Data.FindCPBeforeItem(9), Data.GetItemCheckpoint(7));
+}
+
+TEST_F(CheckpointTest, ChangeMoveAndRemove)
+{
+    for (int itemNo : {2, 4, 6})
+        Data.InsertCheckpoint(itemNo, 0, "c" + IntToStr(itemNo), false);
+    TRVCPInfo* cp = Data.GetItemCheckpoint(6);
+    Data.SetCheckpointInfo(6, 9, "renamed", true);
+    EXPECT_EQ(Data.GetItemCheckpoint(6), cp) << "changed in place";
+    TRVTag tag;
+    AnsiString name;
+    bool raiseEvent = false;
+    Data.GetCheckpointInfo(cp, tag, name, raiseEvent);
+    EXPECT_EQ(tag, TRVTag(9));
+    EXPECT_TRUE(raiseEvent);
+    Data.SetCheckpointInfo(3, 0, "c3", false); // none there: one is inserted at its place
+    EXPECT_EQ(Chain(), "2:c2 3:c3 4:c4 6:renamed");
+
+    // Moved by hand to another item, then relinked.
+    cp = Data.GetItemCheckpoint(2);
+    Data.GetItem(2)->Checkpoint = nullptr;
+    Data.GetItem(8)->Checkpoint = cp;
+    cp->ItemInfo = Data.GetItem(8);
+    Data.UpdateCPPos(cp, 8);
+    EXPECT_EQ(Chain(), "3:c3 4:c4 6:renamed 8:c2");
+    EXPECT_EQ(Data.LastCP, cp);
+
+    EXPECT_TRUE(Data.RemoveCheckpoint(4));
+    EXPECT_FALSE(Data.RemoveCheckpoint(4));
+    EXPECT_EQ(Chain(), "3:c3 6:renamed 8:c2");
+    for (int itemNo : {3, 6, 8})
+        EXPECT_TRUE(Data.RemoveCheckpoint(itemNo));
+    EXPECT_EQ(Data.FirstCP, nullptr);
+    EXPECT_EQ(Data.LastCP, nullptr);
+    EXPECT_EQ(Chain(), "");
 }

@@ -11,8 +11,9 @@
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
-#include "tests/support/testrvdata.h"
 
 namespace {
 
@@ -26,24 +27,6 @@ AnsiString U(const std::string& Ascii)
     }
     return s;
 }
-
-// A store whose selection is set by the test.
-class TSelectionRVData : public TTestRVData {
-public:
-    using TTestRVData::TTestRVData;
-    void RVFGetLimits(TRVFSaveScope Scope, int& StartItemNo, int& EndItemNo, int& StartOffs, int& EndOffs,
-                      TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart) override
-    {
-        TTestRVData::RVFGetLimits(Scope, StartItemNo, EndItemNo, StartOffs, EndOffs, StartPart, EndPart);
-        if (Scope == rvfss_Selection) {
-            StartItemNo = SelStart;
-            StartOffs = SelStartOffs;
-            EndItemNo = SelEnd;
-            EndOffs = SelEndOffs;
-        }
-    }
-    int SelStart = -1, SelStartOffs = 0, SelEnd = -1, SelEndOffs = 0;
-};
 
 // A store that does not take page breaks (a table cell, say).
 class TCellRVData : public TTestRVData {
@@ -59,6 +42,16 @@ public:
     AnsiString AsText(int, TCustomRVData*, const AnsiString&, const AnsiString&, bool, bool) override
     {
         throw EWriteError("no room");
+    }
+};
+
+// A picture whose plain text is a placeholder, so that leaving it out shows.
+class TNamedPicture : public TRVGraphicItemInfo {
+public:
+    explicit TNamedPicture(TCustomRVData* rvData) : TRVGraphicItemInfo(rvData, new TBitmap, rvvaBaseline) {}
+    AnsiString AsText(int, TCustomRVData*, const AnsiString&, const AnsiString&, bool, bool) override
+    {
+        return "[picture]";
     }
 };
 
@@ -82,7 +75,6 @@ protected:
     std::string Text(int i) const { return Data.GetItemText(i); }
     bool Starts(int i) const { return Data.IsParaStart(i); }
     bool NewLine(int i) const { return Data.IsFromNewLine(i); }
-    bool PageBreak(int i) const { return Data.GetItem(i)->GetPageBreakBefore(); }
     std::string Load(const std::string& Bytes, bool AsSingleParagraph = false)
     {
         EXPECT_TRUE(Data.LoadText(Dir.Write("in.txt", Bytes), 0, 0, AsSingleParagraph));
@@ -110,8 +102,9 @@ protected:
 TEST_F(PlainTextTest, EmptyDocumentAndEmptySelectionWriteNothing)
 {
     EXPECT_EQ(Save(Data), "");
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("abc", 0, 0);
+    Sel.Select(-1, 0, -1, 0);
     EXPECT_EQ(Save(Sel, true), "");
 }
 
@@ -136,6 +129,26 @@ TEST_F(PlainTextTest, ABreakIsAnEmptyLineInTextOnlyModeAndARowOtherwise)
     EXPECT_EQ(Save(Data, false, false, false, 4), "a\r\n----\r\nb");
 }
 
+TEST_F(PlainTextTest, APictureAloneOnItsLineLeavesAnEmptyLineInTextOnlyMode)
+{
+    Data.AddNL("a", 0, 0);
+    Data.AddItem("picture", new TNamedPicture(&Data));
+    Data.AddNL("b", 0, 0);
+    Data.AddItem("inline", new TNamedPicture(&Data));
+    Data.GetItem(3)->SetSameAsPrev(true);
+    ASSERT_TRUE(Data.IsParaStart(1));
+    EXPECT_EQ(Save(Data, false, true), "a\r\n\r\nb");
+    EXPECT_EQ(Save(Data, false, true, true), std::string("a\0\r\0\n\0\r\0\n\0b\0", 12));
+    EXPECT_EQ(Save(Data), "a\r\n[picture]\r\nb[picture]");
+    // A picture of the picture class itself has no text: its line stays, empty, either way.
+    TTestRVData plain(&Style);
+    plain.AddNL("a", 0, 0);
+    plain.AddPictureEx("p", new TBitmap, 0, rvvaBaseline);
+    plain.AddNL("b", 0, 0);
+    EXPECT_EQ(Save(plain, false, true), "a\r\n\r\nb");
+    EXPECT_EQ(Save(plain), "a\r\n\r\nb");
+}
+
 TEST_F(PlainTextTest, UnicodeOutputHasTwoBytesPerCharacterAndNoMark)
 {
     Data.AddNL("ab", 0, 0);
@@ -150,18 +163,14 @@ TEST_F(PlainTextTest, UnicodeOutputHasTwoBytesPerCharacterAndNoMark)
 
 TEST_F(PlainTextTest, SelectionFromInsideOneItemToInsideALaterOne)
 {
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("abcd", 0, 0);
     Sel.AddNL("ef", 0, -1);
     Sel.AddNL("ghij", 0, 0);
-    Sel.SelStart = 0;
-    Sel.SelStartOffs = 3;
-    Sel.SelEnd = 2;
-    Sel.SelEndOffs = 2;
+    Sel.Select(0, 3, 2, 2);
     EXPECT_EQ(Save(Sel, true), "cdef\r\ng");
     // Within one item: up to, not including, the end offset.
-    Sel.SelEnd = 0;
-    Sel.SelEndOffs = 4;
+    Sel.Select(0, 3, 0, 4);
     EXPECT_EQ(Save(Sel, true), "c");
 }
 
@@ -170,18 +179,14 @@ TEST_F(PlainTextTest, ASelectionInsideANumberedLineKeepsItsNumberOnce)
     TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
     Level->SetListType(rvlstDecimal);
     Level->SetFormatString("%0:s.");
-    TSelectionRVData Sel(&Style);
+    TDocTestData Sel(&Style);
     Sel.AddNL("one", 0, 0);
     Sel.AddNL("two", 0, 0);
     ASSERT_EQ(Sel.SetListMarkerInfo(1, 0, 0, 1, 0, false), 1); // items: one, marker, two
-    Sel.SelStart = 2;
-    Sel.SelStartOffs = 2;
-    Sel.SelEnd = 2;
-    Sel.SelEndOffs = 4;
+    Sel.Select(2, 2, 2, 4);
     EXPECT_EQ(Save(Sel, true), "1. wo");
     // A selection that starts with the marker itself writes it once.
-    Sel.SelStart = 1;
-    Sel.SelStartOffs = 0;
+    Sel.Select(1, 0, 2, 4);
     EXPECT_EQ(Save(Sel, true), "1. two");
 }
 
@@ -210,88 +215,89 @@ TEST_F(PlainTextTest, SaveTextReplacesAFileOnlyWhenEverythingIsWritten)
 }
 
 // ---------------------------------------------------------------------------
-// Reading 8-bit files
+// Reading
 
-TEST_F(PlainTextTest, EveryKindOfLineEndEndsOneLine)
+TEST_F(PlainTextTest, FilesAndTextBecomeLinesPageBreaksAndCharacters)
 {
-    EXPECT_EQ(Load("a\r\nb\rc\nd"), "a\r\nb\r\nc\r\nd");
-    EXPECT_EQ(Data.GetItemCount(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Starts(i));
+    // How: 'A' an 8-bit file into style 0, 'S' the same as one paragraph, 'W' a
+    // UTF-16 file into the Unicode style, 'w' one into style 0, 'T' UTF-16 text
+    // into the Unicode style with paragraph styles 3 and 4.
+    struct TCase {
+        char How;
+        std::string Bytes;
+        const char* Shape;
+    };
+    const TCase cases[] = {
+        // Every kind of line end ends one line; a final one adds no empty line.
+        {'A', "a\r\nb\rc\nd", "P0:a P0:b P0:c P0:d"},
+        {'A', "a\r\nb\r\n", "P0:a P0:b"},
+        {'A', "a\nb\n", "P0:a P0:b"},
+        {'A', "a\n\r\n\r\r\n", "P0:a P0: P0: P0:"},
+        {'A', "", ""},
+        // Ctrl-Z ends the input only as the last byte; NUL bytes become question marks.
+        {'A', "a\r\nb\x1A", "P0:a P0:b"},
+        {'A',
+         "a\x1A"
+         "b\r\nc",
+         "P0:a\x1A"
+         "b P0:c"},
+        {'A', std::string("a\0b\r\n\0", 6), "P0:a?b P0:?"},
+        // A form feed puts a page break before the next line; one pending at the end is dropped.
+        {'A', "a\r\n\f\r\nb\fc\r\nd\f", "P0:a ~P0:b ~P0:c P0:d"},
+        {'A', "\xFF\xC3(\xE2\x82\r\n\x80", "P0:\xFF\xC3(\xE2\x82 P0:\x80"}, // invalid UTF-8 byte for byte
+        {'S', "a\r\nb\r\nc", "P0:a /0:b /0:c"},
+        {'W', "\xFF\xFE" + U("a\r\nb"), "P0:ua@6 P0:ub@6"},
+        {'W', U("c\r\nd"), "P0:uc@6 P0:ud@6"},
+        {'W', std::string("\xFE\xFF\0a\0\r\0\n\0b", 10), "P0:ua@6 P0:ub@6"},
+        {'W', "\xFF\xFE", "P0:u@6"}, // an empty file is one empty line
+        {'w', std::string("\xE9\0\n\0", 4), "P0:\xC3\xA9 P0:"},
+        {'T', U("a\r\nb"), "P3:ua@6 P4:ub@6"},
+        {'T', U("a\r\rb"), "P3:ua@6 P4:u@6 P4:ub@6"},
+        {'T', U("a\rb\nc"), "P3:ua@6 P4:ub@6 P4:uc@6"},
+        {'T', U("a\r\n\r\nb\r\n"), "P3:ua@6 P4:u@6 P4:ub@6 P4:u@6"},
+        // U+2028 makes the piece it ends a line of the paragraph; U+2029 a paragraph.
+        {'T', U("a") + "\x28\x20" + U("b") + "\x29\x20" + U("c"), "/3:ua@6 P3:ub@6 P4:uc@6"},
+        {'T', U("a\f\fb"), "P3:ua@6 ~P4:ub@6"},
+        {'T', "", "P3:u@6"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Bytes));
+        TTestRVData data(&Style);
+        const std::string file = Dir.Write("in.txt", c.Bytes);
+        switch (c.How) {
+        case 'A':
+        case 'S':
+            EXPECT_TRUE(data.LoadText(file, 0, 0, c.How == 'S'));
+            break;
+        case 'W':
+            EXPECT_TRUE(data.LoadTextW(file, Uni, 0, false));
+            break;
+        case 'w':
+            EXPECT_TRUE(data.LoadTextW(file, 0, 0, false));
+            break;
+        case 'T':
+            data.AddTextNLW(c.Bytes, Uni, 3, 4, false);
+            break;
+        }
+        EXPECT_EQ(Shape(data), c.Shape);
+        EXPECT_TRUE(data.AddParagraphMode) << "restored";
+    }
 }
 
-TEST_F(PlainTextTest, AFinalLineEndAddsNoEmptyLine)
+TEST_F(PlainTextTest, WhatCannotBeReadAddsNothing)
 {
-    Load("a\r\nb\r\n");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    Load("a\nb\n");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    Load("a\n\r\n\r\r\n");
-    EXPECT_EQ(Lines(), "a|||");
-    Data.Clear();
-    EXPECT_TRUE(Data.LoadText(Dir.Write("empty.txt", ""), 0, 0, false));
+    EXPECT_FALSE(Data.LoadText(Dir.File("none.txt"), 0, 0, false));
+    EXPECT_FALSE(Data.LoadText(Dir.Path(), 0, 0, false));
+    EXPECT_FALSE(Data.LoadTextW(Dir.File("none.txt"), 0, 0, false));
+    EXPECT_FALSE(Data.LoadTextW(Dir.Write("odd.txt", std::string("a\0b", 3)), Uni, 0, false));
+    Data.AddTextNLW("", Uni, -1, 0, false);
+    EXPECT_THROW(Data.AddTextNLW("abc", Uni, 0, 0, false), ERollViewError);
     EXPECT_EQ(Data.GetItemCount(), 0);
-}
 
-TEST_F(PlainTextTest, CtrlZEndsTheInputOnlyAsTheLastByte)
-{
-    Load("a\r\nb\x1A");
-    EXPECT_EQ(Lines(), "a|b");
-    Data.Clear();
-    // An embedded Ctrl-Z is text, and what follows it is read too.
-    Load("a\x1A"
-         "b\r\nc");
-    EXPECT_EQ(Lines(), "a\x1A"
-                       "b|c");
-}
-
-TEST_F(PlainTextTest, NulBytesBecomeQuestionMarks)
-{
-    Load(std::string("a\0b\r\n\0", 6));
-    EXPECT_EQ(Lines(), "a?b|?");
-}
-
-TEST_F(PlainTextTest, AFormFeedPutsAPageBreakBeforeTheNextLine)
-{
-    Load("a\r\n\f\r\nb\fc\r\nd\f");
-    EXPECT_EQ(Lines(), "a|b|c|d");
-    EXPECT_FALSE(PageBreak(0));
-    EXPECT_TRUE(PageBreak(1));  // after the lone form feed
-    EXPECT_TRUE(PageBreak(2));  // after the one inside the line
-    EXPECT_FALSE(PageBreak(3)); // a page break pending at the end is dropped
-
-    TCellRVData Cell(&Style);
-    ASSERT_TRUE(Cell.LoadText(Dir.Write("ff.txt", "a\fb"), 0, 0, false));
-    ASSERT_EQ(Cell.GetItemCount(), 1);
-    EXPECT_EQ(Cell.GetItemText(0), "a\fb");
-}
-
-TEST_F(PlainTextTest, AsOneParagraphEveryLaterLineIsALineBreak)
-{
-    Data.AddNL("before", 0, 0);
-    Load("a\r\nb\r\nc", true);
-    ASSERT_EQ(Data.GetItemCount(), 4);
-    EXPECT_TRUE(Starts(1));
-    EXPECT_TRUE(NewLine(2) && !Starts(2));
-    EXPECT_TRUE(NewLine(3) && !Starts(3));
-    EXPECT_TRUE(Data.AddParagraphMode); // restored
-}
-
-TEST_F(PlainTextTest, LinesGoToAUnicodeStyleAsUTF16)
-{
-    ASSERT_TRUE(Data.LoadText(Dir.Write("u.txt", "\xC3\xA9\r\nb"), Uni, 0, false));
-    ASSERT_EQ(Data.GetItemCount(), 2);
-    EXPECT_TRUE(Data.GetItemOptions(0).Contains(rvioUnicode));
-    EXPECT_EQ(Text(0), std::string("\xE9\0", 2));
-    EXPECT_EQ(Text(1), U("b"));
-}
-
-TEST_F(PlainTextTest, InvalidUTF8IsKeptByteForByte)
-{
-    const std::string Bytes = "\xFF\xC3(\xE2\x82\r\n\x80";
-    EXPECT_EQ(Load(Bytes), Bytes);
+    // A store without page breaks keeps the form feed as text.
+    TCellRVData cell(&Style);
+    ASSERT_TRUE(cell.LoadText(Dir.Write("ff.txt", "a\fb"), 0, 0, false));
+    EXPECT_EQ(Shape(cell), "P0:a\fb");
 }
 
 TEST_F(PlainTextTest, ALineEndOrCtrlZSplitOverTwoChunksCountsOnce)
@@ -306,14 +312,6 @@ TEST_F(PlainTextTest, ALineEndOrCtrlZSplitOverTwoChunksCountsOnce)
     ASSERT_EQ(Data.GetItemCount(), 1);
     EXPECT_EQ(Text(0), Head + "\x1A"
                               "b");
-}
-
-TEST_F(PlainTextTest, AMissingFileOrAFolderFails)
-{
-    EXPECT_FALSE(Data.LoadText(Dir.File("none.txt"), 0, 0, false));
-    EXPECT_FALSE(Data.LoadText(Dir.Path(), 0, 0, false));
-    EXPECT_FALSE(Data.LoadTextW(Dir.File("none.txt"), 0, 0, false));
-    EXPECT_EQ(Data.GetItemCount(), 0);
 }
 
 TEST_F(PlainTextTest, AnOverlongLineBecomesItemsOfOneLineCutOnWholeCharacters)
@@ -335,42 +333,6 @@ TEST_F(PlainTextTest, AnOverlongLineBecomesItemsOfOneLineCutOnWholeCharacters)
     EXPECT_EQ(Save(Data), "a\r\n" + Line + "\r\nb");
 }
 
-// ---------------------------------------------------------------------------
-// Reading UTF-16 files and text
-
-TEST_F(PlainTextTest, UTF16LittleEndianWithAndWithoutItsMark)
-{
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("le.txt", "\xFF\xFE" + U("a\r\nb")), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    Data.Clear();
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("nomark.txt", U("c\r\nd")), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("c") + "|" + U("d"));
-    // Into an ANSI style the text is converted.
-    Data.Clear();
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("e.txt", std::string("\xE9\0\n\0", 4)), 0, 0, false));
-    EXPECT_EQ(Lines(), "\xC3\xA9|");
-}
-
-TEST_F(PlainTextTest, UTF16BigEndianAfterItsMark)
-{
-    ASSERT_TRUE(
-        Data.LoadTextW(Dir.Write("be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10)), Uni, 0, false));
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-}
-
-TEST_F(PlainTextTest, AnOddUTF16FileFailsAndAddsNothing)
-{
-    EXPECT_FALSE(Data.LoadTextW(Dir.Write("odd.txt", std::string("a\0b", 3)), Uni, 0, false));
-    EXPECT_EQ(Data.GetItemCount(), 0);
-}
-
-TEST_F(PlainTextTest, AnEmptyUTF16FileGivesOneEmptyLine)
-{
-    ASSERT_TRUE(Data.LoadTextW(Dir.Write("e.txt", "\xFF\xFE"), Uni, 0, false));
-    ASSERT_EQ(Data.GetItemCount(), 1);
-    EXPECT_EQ(Text(0), "");
-}
-
 TEST_F(PlainTextTest, AnOverlongUTF16LineIsNeverCutInsideASurrogatePair)
 {
     const size_t MaxUnits = TCustomRVData::MaxLoadedTextItemLength / 2;
@@ -384,51 +346,6 @@ TEST_F(PlainTextTest, AnOverlongUTF16LineIsNeverCutInsideASurrogatePair)
     EXPECT_FALSE(NewLine(1));
     EXPECT_EQ(Text(0) + Text(1), Line);
     EXPECT_EQ(Text(2), ""); // the text ended in a line end
-}
-
-TEST_F(PlainTextTest, AddTextNLWSeparators)
-{
-    Data.AddTextNLW(U("a\r\nb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\r\rb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "||" + U("b"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\rb\nc"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b") + "|" + U("c"));
-    Data.Clear();
-    Data.AddTextNLW(U("a\r\n\r\nb\r\n"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "||" + U("b") + "|");
-}
-
-TEST_F(PlainTextTest, AddTextNLWParagraphAndLineSeparators)
-{
-    // U+2028 makes the piece it ends a line of the paragraph; U+2029 a paragraph.
-    Data.AddTextNLW(U("a") + "\x28\x20" + U("b") + "\x29\x20" + U("c"), Uni, 3, 4, false);
-    // The kind of a separator governs the piece it ends; the next piece after
-    // a paragraph takes the other paragraph style.
-    ASSERT_EQ(Data.GetItemCount(), 3);
-    EXPECT_TRUE(NewLine(0) && Data.GetItem(0)->GetBR());
-    EXPECT_EQ(Data.GetItemPara(0), 3);
-    EXPECT_TRUE(Starts(1));
-    EXPECT_EQ(Data.GetItemPara(1), 3);
-    EXPECT_TRUE(Starts(2));
-    EXPECT_EQ(Data.GetItemPara(2), 4);
-    EXPECT_TRUE(Data.AddParagraphMode);
-}
-
-TEST_F(PlainTextTest, AddTextNLWFormFeedsAndEmptyText)
-{
-    Data.AddTextNLW(U("a\f\fb"), Uni, 0, 0, false);
-    EXPECT_EQ(Lines(), U("a") + "|" + U("b"));
-    EXPECT_TRUE(PageBreak(1));
-    Data.Clear();
-    Data.AddTextNLW("", Uni, -1, 0, false);
-    EXPECT_EQ(Data.GetItemCount(), 0);
-    Data.AddTextNLW("", Uni, 0, 0, false);
-    EXPECT_EQ(Data.GetItemCount(), 1);
-    EXPECT_THROW(Data.AddTextNLW("abc", Uni, 0, 0, false), ERollViewError);
-    EXPECT_EQ(Data.GetItemCount(), 1);
 }
 
 TEST_F(PlainTextTest, TextLoadedAndSavedComesBackUnchanged)

@@ -3,13 +3,11 @@
 // and the notifications the items get.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
 #include "document/rvstr.h"
 #include "document/rvstyle.h"
-#include "tests/support/testrvdata.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -17,12 +15,12 @@ namespace {
 class TRenamingRVData : public TTestRVData {
 public:
     using TTestRVData::TTestRVData;
-    void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, AnsiString& Text,
-                    TCustomRVData* RVData) override
+    void ItemAction(TRVItemAction action, TCustomRVItemInfo* item, AnsiString& text,
+                    TCustomRVData* rvData) override
     {
-        if (Action == rviaInserting)
-            Text += "!";
-        TTestRVData::ItemAction(Action, Item, Text, RVData);
+        if (action == rviaInserting)
+            text += "!";
+        TTestRVData::ItemAction(action, item, text, rvData);
     }
 };
 
@@ -37,36 +35,31 @@ class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
-        Level->SetListType(rvlstDecimal);
-        Level->SetFormatString("%0:s.");
-    }
-    static std::vector<AnsiString> Texts(const TCustomRVData& D)
-    {
-        std::vector<AnsiString> s;
-        for (int i = 0; i < D.GetItemCount(); ++i)
-            s.push_back(D.GetItemText(i));
-        return s;
-    }
-    static std::vector<AnsiString> Shown(const TTestRVData& D)
-    {
-        std::vector<AnsiString> s;
-        if (D.Markers)
-            for (int i = 0; i < D.Markers->Count(); ++i)
-                s.push_back(D.Markers->Marker(i)->DisplayString);
-        return s;
+        TRVListLevel* level = Style.ListStyles()->Add()->Levels()->Add();
+        level->SetListType(rvlstDecimal);
+        level->SetFormatString("%0:s.");
     }
     // "one" (numbered, with checkpoint "cp"), "two" continuing its line, and
     // "three" (numbered); a checkpoint "end" pending after them.
-    void Fill(TTestRVData& D)
+    static void Fill(TTestRVData& d)
     {
-        D.AddNamedCheckpointExTag("cp", false, TRVTag());
-        D.AddNL("one", 0, 0);
-        D.AddNL("two", 0, -1);
-        D.AddNL("three", 0, 0);
-        D.SetListMarkerInfo(0, 0, 0, 1, 0, false);
-        D.SetListMarkerInfo(3, 0, 0, 1, 0, false);
-        D.AddNamedCheckpointExTag("end", false, TRVTag());
+        d.AddNamedCheckpointExTag("cp", false, TRVTag());
+        d.AddNL("one", 0, 0);
+        d.AddNL("two", 0, -1);
+        d.AddNL("three", 0, 0);
+        d.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+        d.SetListMarkerInfo(3, 0, 0, 1, 0, false);
+        d.AddNamedCheckpointExTag("end", false, TRVTag());
+    }
+    // Every marker of the store's list stands in the store, in the list's order.
+    static void ExpectMarkersInOrder(TTestRVData& d, int count)
+    {
+        ASSERT_EQ(d.Markers ? d.Markers->Count() : 0, count);
+        for (int i = 0, itemNo = -1; i < count; ++i) {
+            const int at = d.GetItemNo(d.Markers->Marker(i));
+            EXPECT_GT(at, itemNo) << i;
+            itemNo = at;
+        }
     }
 
     TRVStyle Style{nullptr};
@@ -74,40 +67,27 @@ protected:
     TTestRVData Source{&Style};
 };
 
-using Strings = std::vector<AnsiString>;
-
 } // namespace
 
-// ---------------------------------------------------------------------------
-// AppendFrom
-
-TEST_F(TransferTest, AppendFromCopiesItemsCheckpointsAndMarkers)
+TEST_F(TransferTest, AppendFromCopiesItemsCheckpointsAndMarkersAndLeavesTheSource)
 {
     Target.SetListMarkerInfo(0, 0, 0, 1, 0, false);
     Target.AddNL("zero", 0, -1);
     Fill(Source);
+    const std::string source = Shape(Source);
     Target.AppendFrom(&Source);
-
-    EXPECT_EQ(Texts(Target), (Strings{"", "zero", "", "one", "two", "", "three"}));
-    EXPECT_TRUE(Target.GetItem(4)->GetSameAsPrev());
-    EXPECT_EQ(Shown(Target), (Strings{"1.", "2.", "3."}));
-    TRVCPInfo* cp = Target.GetFirstCheckpoint();
-    ASSERT_NE(cp, nullptr);
-    EXPECT_EQ(cp->Name, "cp");
-    EXPECT_EQ(Target.GetCheckpointItemNo(cp), 3);
-    // The source keeps everything of its own.
-    EXPECT_EQ(Texts(Source), (Strings{"", "one", "two", "", "three"}));
-    EXPECT_EQ(Shown(Source), (Strings{"1.", "2."}));
+    EXPECT_EQ(Shape(Target), "P0:<marker 1.> +zero P0:<marker 2.> +{cp}one +two P0:<marker 3.> +three");
+    ExpectMarkersInOrder(Target, 3);
+    EXPECT_EQ(Shape(Source), source);
     EXPECT_EQ(Source.CPCount, 2);
-}
 
-TEST_F(TransferTest, AppendFromDropsInvalidItems)
-{
-    Source.AddNL("a", 0, 0);
-    Source.AddBulletEx("no image list", 0, nullptr, 0);
-    Source.AddNL("b", 0, 0);
-    Target.AppendFrom(&Source);
-    EXPECT_EQ(Texts(Target), (Strings{"a", "b"}));
+    // Items that are not valid are left out.
+    TTestRVData withBullet(&Style), copy(&Style);
+    withBullet.AddNL("a", 0, 0);
+    withBullet.AddBulletEx("no image list", 0, nullptr, 0);
+    withBullet.AddNL("b", 0, 0);
+    copy.AppendFrom(&withBullet);
+    EXPECT_EQ(Shape(copy), "P0:a P0:b");
 }
 
 TEST_F(TransferTest, StoresThatDisagreeOnStringTagsExchangeNothing)
@@ -121,60 +101,41 @@ TEST_F(TransferTest, StoresThatDisagreeOnStringTagsExchangeNothing)
         EXPECT_STREQ(e.what(), errRVTagsTypesMismatch);
     }
     EXPECT_THROW(Target.DrainFrom(&Source), ERollViewError);
-    EXPECT_EQ(Target.GetItemCount(), 0);
-    EXPECT_EQ(Source.GetItemCount(), 1);
+    EXPECT_EQ(Shape(Target), "");
+    EXPECT_EQ(Shape(Source), "P0:a");
 }
-
-// ---------------------------------------------------------------------------
-// DrainFrom
 
 TEST_F(TransferTest, DrainFromMovesEverythingAndLeavesTheVictimEmpty)
 {
     Target.AddNL("zero", 0, 0);
     Target.SetListMarkerInfo(0, 0, 0, 1, 0, false);
     Fill(Source);
-    TRVMarkerItemInfo* Moved = dynamic_cast<TRVMarkerItemInfo*>(Source.GetItem(0));
+    TCustomRVItemInfo* moved = Source.GetItem(0);
     Target.DrainFrom(&Source);
-
-    EXPECT_EQ(Texts(Target), (Strings{"", "zero", "", "one", "two", "", "three"}));
-    EXPECT_EQ(Target.GetItem(2), Moved); // the items themselves, not copies
-    // The markers left the victim's list for this one's.
-    EXPECT_EQ(Source.Markers, nullptr);
-    EXPECT_EQ(Shown(Target), (Strings{"1.", "2.", "3."}));
-    ASSERT_EQ(Target.Markers->Count(), 3);
-    EXPECT_EQ(Target.Markers->Marker(1), Moved);
-    // Checkpoints came along: the chained one on its item, the pending one pending.
-    TRVCPInfo* cp = Target.GetFirstCheckpoint();
-    ASSERT_NE(cp, nullptr);
-    EXPECT_EQ(cp->Name, "cp");
-    EXPECT_EQ(Target.GetCheckpointItemNo(cp), 3);
-    ASSERT_NE(Target.NotAddedCP, nullptr);
-    EXPECT_EQ(Target.NotAddedCP->Name, "end");
+    // The items themselves, not copies; the markers left the victim's list for
+    // this one's; the chained checkpoint on its item, the pending one pending.
+    EXPECT_EQ(Shape(Target), "P0:<marker 1.> +zero P0:<marker 2.> +{cp}one +two P0:<marker 3.> +three {end}");
+    EXPECT_EQ(Target.GetItem(2), moved);
+    ExpectMarkersInOrder(Target, 3);
     EXPECT_EQ(Target.CPCount, 2);
-
-    EXPECT_EQ(Source.GetItemCount(), 0);
+    EXPECT_EQ(Source.Markers, nullptr);
+    EXPECT_EQ(Shape(Source), "");
     EXPECT_EQ(Source.FirstCP, nullptr);
     EXPECT_EQ(Source.LastCP, nullptr);
-    EXPECT_EQ(Source.NotAddedCP, nullptr);
     EXPECT_EQ(Source.CPCount, 0);
-    // The victim is usable again.
-    Source.AddNL("again", 0, 0);
-    EXPECT_EQ(Texts(Source), (Strings{"again"}));
-}
+    Source.AddNL("again", 0, 0); // the victim is usable again
+    EXPECT_EQ(Shape(Source), "P0:again");
 
-TEST_F(TransferTest, APendingCheckpointOfTheTargetGoesToTheFirstItemMoved)
-{
-    Target.AddNL("zero", 0, 0);
-    Target.AddNamedCheckpointExTag("mine", false, TRVTag());
-    Source.AddNL("a", 0, 0);
-    Source.AddNamedCheckpointExTag("theirs", false, TRVTag());
-    Target.DrainFrom(&Source);
-    ASSERT_NE(Target.GetItemCheckpoint(1), nullptr);
-    EXPECT_EQ(Target.GetItemCheckpoint(1)->Name, "mine");
-    // The victim's pending one waits for the next item here.
-    ASSERT_NE(Target.NotAddedCP, nullptr);
-    EXPECT_EQ(Target.NotAddedCP->Name, "theirs");
-    EXPECT_EQ(Target.CPCount, 2);
+    // A pending checkpoint of the target goes to the first item moved; the
+    // victim's pending one waits for the next item here.
+    TTestRVData target(&Style), victim(&Style);
+    target.AddNL("zero", 0, 0);
+    target.AddNamedCheckpointExTag("mine", false, TRVTag());
+    victim.AddNL("a", 0, 0);
+    victim.AddNamedCheckpointExTag("theirs", false, TRVTag());
+    target.DrainFrom(&victim);
+    EXPECT_EQ(Shape(target), "P0:zero P0:{mine}a {theirs}");
+    EXPECT_EQ(target.CPCount, 2);
 }
 
 TEST_F(TransferTest, DrainingANestedDocumentIntoItsRootKeepsOneMarkersList)
@@ -182,66 +143,43 @@ TEST_F(TransferTest, DrainingANestedDocumentIntoItsRootKeepsOneMarkersList)
     Target.AddNL("root", 0, 0);
     Target.SetListMarkerInfo(0, 0, 0, 1, 0, false);
     {
-        TTestSubRVData Cell(&Target);
-        Cell.AddNL("cell", 0, 0);
-        Cell.SetListMarkerInfo(0, 0, 0, 1, 0, false);
-        Cell.AddNL("more", 0, 0);
-        Cell.SetListMarkerInfo(2, 0, 0, 1, 0, false);
+        TTestSubRVData cell(&Target);
+        cell.AddNL("cell", 0, 0);
+        cell.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+        cell.AddNL("more", 0, 0);
+        cell.SetListMarkerInfo(2, 0, 0, 1, 0, false);
         ASSERT_EQ(Target.Markers->Count(), 3);
-        Target.DrainFrom(&Cell);
-        EXPECT_EQ(Cell.GetItemCount(), 0);
+        Target.DrainFrom(&cell);
+        EXPECT_EQ(cell.GetItemCount(), 0);
     }
-    EXPECT_EQ(Texts(Target), (Strings{"", "root", "", "cell", "", "more"}));
-    EXPECT_EQ(Shown(Target), (Strings{"1.", "2.", "3."}));
-    ASSERT_EQ(Target.Markers->Count(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Target.Markers->Get(i), Target.GetItem(2 * i));
+    EXPECT_EQ(Shape(Target), "P0:<marker 1.> +root P0:<marker 2.> +cell P0:<marker 3.> +more");
+    ExpectMarkersInOrder(Target, 3);
 }
 
-TEST_F(TransferTest, DrainFromAStoreThatSharesItsItemsMovesNothing)
-{
-    Source.AddNL("a", 0, 0);
-    {
-        TSharingRVData Sharer(&Style);
-        Sharer.ShareItemsFrom(&Source);
-        Target.DrainFrom(&Sharer);
-        EXPECT_EQ(Target.GetItemCount(), 0);
-        EXPECT_EQ(Sharer.GetItemCount(), 1);
-    }
-    EXPECT_EQ(Texts(Source), (Strings{"a"}));
-}
-
-// ---------------------------------------------------------------------------
-// ShareItemsFrom
-
-TEST_F(TransferTest, ASharingStoreShowsTheItemsWithoutOwningThem)
+TEST_F(TransferTest, SharingStoresShowItemsWithoutOwningThem)
 {
     Fill(Source);
+    const std::string source = Shape(Source);
     {
-        TSharingRVData Sharer(&Style);
-        Sharer.AddNL("own item", 0, 0); // freed when sharing starts
-        Sharer.ShareItemsFrom(&Source);
-        EXPECT_EQ(Sharer.Items, Source.Items);
-        EXPECT_EQ(Texts(Sharer), Texts(Source));
-        Sharer.Clear(); // never frees what it shows
-        EXPECT_EQ(Source.GetItemCount(), 5);
+        TSharingRVData sharer(&Style);
+        sharer.AddNL("own item", 0, 0); // freed when sharing starts
+        sharer.ShareItemsFrom(&Source);
+        EXPECT_EQ(sharer.Items, Source.Items);
+        // Draining a sharer moves nothing.
+        Target.DrainFrom(&sharer);
+        EXPECT_EQ(Shape(Target), "");
+        sharer.Clear(); // never frees what it shows
+        EXPECT_EQ(Shape(Source), source);
     }
-    EXPECT_EQ(Source.GetItemCount(), 5);
+    EXPECT_EQ(Shape(Source), source);
     Source.AddNL("still mine", 0, 0);
-    EXPECT_EQ(Texts(Source).back(), "still mine");
-}
 
-TEST_F(TransferTest, AStoreThatDoesNotShareKeepsItsOwnItems)
-{
-    Source.AddNL("a", 0, 0);
+    // A store that does not share keeps its own items.
     Target.AddNL("b", 0, 0);
     Target.ShareItemsFrom(&Source);
     EXPECT_NE(Target.Items, Source.Items);
-    EXPECT_EQ(Texts(Target), (Strings{"b"}));
+    EXPECT_EQ(Shape(Target), "P0:b");
 }
-
-// ---------------------------------------------------------------------------
-// Notifications
 
 TEST_F(TransferTest, InsertingTellsEveryItem)
 {
@@ -253,7 +191,8 @@ TEST_F(TransferTest, InsertingTellsEveryItem)
     EXPECT_EQ(Target.Actions[0].Action, rviaInserting);
     EXPECT_EQ(Target.Actions[0].Text, "a");
     // A text the item's insertion changes is stored back.
-    TRenamingRVData Renamer(&Style);
-    Source.Inserting(&Renamer, false);
-    EXPECT_EQ(Texts(Source), (Strings{"a!", "!"}));
+    TRenamingRVData renamer(&Style);
+    Source.Inserting(&renamer, false);
+    EXPECT_EQ(Source.GetItemText(0), "a!");
+    EXPECT_EQ(Source.GetItemText(1), "!");
 }

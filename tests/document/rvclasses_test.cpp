@@ -69,6 +69,27 @@ TEST(TRVListTest, BadIndexRaisesTheListError)
     EXPECT_THROW(list.DeleteAsPointer(-1), EListError);
 }
 
+TEST(TRVIntegerListTest, SortOrdersExtremesWithoutOverflow)
+{
+    // Comparing by subtraction would put INT_MIN after INT_MAX.
+    TRVIntegerList list;
+    for (int v : {INT_MAX, 0, INT_MIN, -1, 1, INT_MIN + 1, INT_MAX - 1, 0})
+        list.Add(v);
+    list.Sort();
+    EXPECT_EQ(Items(list), std::vector<int>({INT_MIN, INT_MIN + 1, -1, 0, 0, 1, INT_MAX - 1, INT_MAX}));
+}
+
+TEST(TRVColorListTest, AddUniqueSkipsNoneAndDuplicates)
+{
+    TRVColorList colors;
+    colors.AddUnique(clNone);
+    EXPECT_EQ(colors.Count(), 0);
+    colors.AddUnique(clRed);
+    colors.AddUnique(clBlue);
+    colors.AddUnique(clRed);
+    EXPECT_EQ(Items(colors), std::vector<int>({clRed, clBlue}));
+}
+
 TEST(TRVIntegerListTest, ConstructionAndCopies)
 {
     EXPECT_EQ(Items(TRVIntegerList(3, -2)), std::vector<int>({-2, -2, -2}));
@@ -110,25 +131,4 @@ TEST(TRVIntegerListTest, EditingEntries)
     EXPECT_THROW(list.Put(-1, 0), EListError);
     EXPECT_THROW(list.Insert(1, 0), EListError);
     EXPECT_THROW(list.Delete(0), EListError);
-}
-
-TEST(TRVIntegerListTest, SortOrdersExtremesWithoutOverflow)
-{
-    // Comparing by subtraction would put INT_MIN after INT_MAX.
-    TRVIntegerList list;
-    for (int v : {INT_MAX, 0, INT_MIN, -1, 1, INT_MIN + 1, INT_MAX - 1, 0})
-        list.Add(v);
-    list.Sort();
-    EXPECT_EQ(Items(list), std::vector<int>({INT_MIN, INT_MIN + 1, -1, 0, 0, 1, INT_MAX - 1, INT_MAX}));
-}
-
-TEST(TRVColorListTest, AddUniqueSkipsNoneAndDuplicates)
-{
-    TRVColorList colors;
-    colors.AddUnique(clNone);
-    EXPECT_EQ(colors.Count(), 0);
-    colors.AddUnique(clRed);
-    colors.AddUnique(clBlue);
-    colors.AddUnique(clRed);
-    EXPECT_EQ(Items(colors), std::vector<int>({clRed, clBlue}));
 }

@@ -1,13 +1,22 @@
-// Tab and string replacement, character search, scaling, colour modes and HTML fragments.
-#include "document/rvfuncs.h"
-
+// The document's helper functions: tab and string replacement, character
+// search, scaling, colour modes, HTML fragments of fonts and styles and the
+// escaping of names, pictures on devices, palettes and the picture hooks.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <random>
 
+#include "document/rvfuncs.h"
+#include "document/rvstyle.h"
 #include "platform/core/colors.h"
+#include "platform/core/numbers.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/recordingcanvas.h"
 
 namespace {
 
@@ -196,4 +205,220 @@ TEST(RVFuncsHTMLTest, Fragments)
                                          {18, 5}, {19, 6}, {24, 6}, {25, 7}, {72, 7}};
     for (const auto& size : sizes)
         EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
+}
+
+TEST(RVFuncsHTMLTest, FontCSS)
+{
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(10);
+    font.SetStyle({fsBold});
+    font.SetColor(clBlack);
+    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: bold 10pt 'Arial'; color: #000000;");
+
+    font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
+    font.SetColor(clWindowText);
+    font.SetName("Times New Roman");
+    EXPECT_EQ(
+        RV_GetHTMLFontCSS(&font),
+        "font: italic 10pt 'Times New Roman'; text-decoration: underline line-through; color: #000000;");
+
+    // Below 1 point the height in pixels is written.
+    font.SetStyle({});
+    font.SetHeight(1);
+    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: 1px 'Times New Roman'; color: #000000;");
+    font.SetColor(clNone);
+    font.SetName("O'Brien\"s");
+    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: 1px 'O\\27 Brien\\22 s';");
+}
+
+TEST(RVFuncsHTMLTest, AbsoluteFontTags)
+{
+    TFontInfo ts(nullptr);
+    TFontInfo normal(nullptr);
+    ts.SetSize(14);
+    ts.SetColor(clRed);
+    ts.SetFontName("Verdana");
+    ts.SetStyle({fsBold, fsUnderline, fsStrikeOut});
+    ts.SetVShift(3);
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, false),
+              "<FONT size=4 color=#FF0000 face=\"Verdana\"><B><U><S><SUP>");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, false), "</SUP></S></U></B></FONT>");
+    ts.SetVShift(-1);
+    ts.SetStyle({});
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, false), "<FONT size=4 color=#FF0000 face=\"Verdana\"><SUB>");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, false), "</SUB></FONT>");
+}
+
+TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)
+{
+    TFontInfo normal(nullptr);
+    normal.SetStyle({fsBold, fsItalic});
+    TFontInfo ts(nullptr);
+    ts.Assign(&normal);
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true), "");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "");
+
+    ts.SetStyle({fsItalic, fsUnderline});
+    ts.SetFontName("ARIAL"); // names compare without regard to case
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true), "</B><U>");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "</U><B>");
+
+    ts.SetColor(clBlue);
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true), "<FONT color=#0000FF></B><U>");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "</U><B></FONT>");
+
+    // A style without a colour gets no colour attribute, and then no FONT tag
+    // to close either.
+    ts.SetColor(clNone);
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true), "</B><U>");
+    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, true), "</U><B>");
+
+    ts.SetFontName("A \"quoted\" <face> & co");
+    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true),
+              "<FONT face=\"A &quot;quoted&quot; &lt;face&gt; &amp; co\"></B><U>");
+}
+
+TEST(RVFuncsHTMLTest, FontTagsOfPlainFonts)
+{
+    TFontInfo normal(nullptr);
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(10);
+    font.SetColor(clWindowText);
+    EXPECT_EQ(RV_HTMLOpenFontTag2(&font, &normal), "");
+    EXPECT_EQ(RV_HTMLCloseFontTag2(&font, &normal), "");
+    font.SetSize(20);
+    font.SetStyle({fsStrikeOut});
+    EXPECT_EQ(RV_HTMLOpenFontTag2(&font, &normal), "<FONT size=6><S>");
+    EXPECT_EQ(RV_HTMLCloseFontTag2(&font, &normal), "</S></FONT>");
+}
+
+TEST(RVFuncsHTMLTest, Escaping)
+{
+    EXPECT_EQ(RV_EscapeHTMLAttribute("Times New Roman"), "Times New Roman");
+    EXPECT_EQ(RV_EscapeHTMLAttribute("a&b\"<>'"), "a&amp;b&quot;&lt;&gt;'");
+    EXPECT_EQ(RV_EscapeCSSString("Times New Roman"), "Times New Roman");
+    EXPECT_EQ(RV_EscapeCSSString("\xD0\x96-1_x"), "\xD0\x96-1_x");
+    EXPECT_EQ(RV_EscapeCSSString("a\"b'c\\d<e>f&g\nh"), "a\\22 b\\27 c\\5C d\\3C e\\3E f\\26 g\\A h");
+    EXPECT_EQ(RV_EscapeCSSComment("Normal text"), "Normal text");
+    EXPECT_EQ(RV_EscapeCSSComment("a */ b\r\n</style>"), "a *\\/ b  \\3C /style>");
+    EXPECT_EQ(RV_EscapeCSSComment("**/"), "**\\/");
+}
+
+namespace {
+
+TRVScreenAndDevice ScreenTo(int Device)
+{
+    TRVScreenAndDevice sad;
+    sad.ScreenPpiX = sad.ScreenPpiY = 96;
+    sad.DevicePpiX = sad.DevicePpiY = Device;
+    return sad;
+}
+
+} // namespace
+
+TEST(RVPictureToDevice, ScalesToTheDeviceAndPrintsOnlyBitmaps)
+{
+    TBitmap Bitmap;
+    Bitmap.SetSize(10, 20);
+    TRecordingCanvas Printer(6000, 6000, 600);
+    // A negative size is the picture's own.
+    RV_PictureToDevice(&Printer, 5, 7, -1, -1, ScreenTo(600), &Bitmap, false);
+    auto Pixels = Printer.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(Pixels.size(), 1u);
+    EXPECT_EQ(Pixels[0]->Rect, Bounds(5, 7, MulDiv(10, 600, 96), MulDiv(20, 600, 96)));
+    EXPECT_EQ(Pixels[0]->SourceRect, Rect(0, 0, 10, 20));
+
+    // Other pictures are drawn only for the screen.
+    TMetafile Metafile;
+    Metafile.SetWidth(10);
+    Metafile.SetHeight(10);
+    {
+        TMetafileCanvas Canvas(&Metafile);
+    }
+    Printer.Clear();
+    RV_PictureToDevice(&Printer, 0, 0, 30, 10, ScreenTo(600), &Metafile, false);
+    EXPECT_EQ(Printer.Count(), 0);
+    RV_PictureToDevice(&Printer, 0, 0, 30, 10, ScreenTo(192), &Metafile, true);
+    auto Graphics = Printer.RecordsOf(TCanvasOp::Graphic);
+    ASSERT_EQ(Graphics.size(), 1u);
+    EXPECT_EQ(Graphics[0]->Rect, Rect(0, 0, 60, 20));
+
+    // Nothing to draw, nowhere to draw it, or no room: nothing happens.
+    Printer.Clear();
+    RV_PictureToDevice(&Printer, 0, 0, 0, 10, ScreenTo(600), &Bitmap, false);
+    RV_PictureToDevice(&Printer, 0, 0, 10, 10, ScreenTo(600), nullptr, false);
+    RV_PictureToDevice(nullptr, 0, 0, 10, 10, ScreenTo(600), &Bitmap, false);
+    EXPECT_EQ(Printer.Count(), 0);
+}
+
+TEST(RVSetPaletteToPicture, KeptByBitmapsFreedOtherwise)
+{
+    TLogPalette Log;
+    Log.palPalEntry.resize(3);
+    Log.palPalEntry[1].peRed = 200;
+    TBitmap Bitmap;
+    RV_SetPaletteToPicture(&Bitmap, &Log);
+    ASSERT_NE(Bitmap.Palette(), 0u);
+    ASSERT_NE(GetPaletteEntries(Bitmap.Palette()), nullptr);
+    EXPECT_EQ(GetPaletteEntries(Bitmap.Palette())->palPalEntry[1].peRed, 200);
+
+    // A JPEG picture switches to its 8-bit form; it keeps no palette, so the
+    // handle made for it is freed again (LeakSanitizer and the next handle tell).
+    TJPEGImage Jpeg;
+    RV_SetPaletteToPicture(&Jpeg, &Log);
+    EXPECT_EQ(Jpeg.PixelFormat(), jf8Bit);
+    EXPECT_EQ(Jpeg.Palette(), 0u);
+
+    TBitmap Untouched;
+    RV_SetPaletteToPicture(&Untouched, nullptr);
+    EXPECT_EQ(Untouched.Palette(), 0u);
+    RV_SetPaletteToPicture(nullptr, &Log);
+}
+
+TEST(RVGraphicHooks, DefaultsMakePicturesByClassAndCanBeReplaced)
+{
+    RegisterGraphicClasses();
+    for (const char* Name : {"TBitmap", "TMetafile", "TIcon", "TJPEGImage"}) {
+        std::unique_ptr<TGraphic> Graphic(RV_CreateGraphics(GetClass(Name)));
+        ASSERT_NE(Graphic, nullptr) << Name;
+        EXPECT_STREQ(Graphic->ClassName(), Name);
+    }
+    EXPECT_EQ(RV_CreateGraphics(nullptr), nullptr);
+    EXPECT_EQ(RV_CreateGraphics(GetClass("TPicture")), nullptr) << "not a graphic";
+
+    TBitmap Bitmap;
+    Bitmap.SetTransparent(true);
+    EXPECT_TRUE(RV_IsGraphicTransparent(&Bitmap));
+    TIcon Icon;
+    EXPECT_TRUE(RV_IsGraphicTransparent(&Icon));
+    EXPECT_FALSE(RV_IsGraphicTransparent(nullptr));
+
+    // A program may replace the hooks; every loader then goes through its own.
+    static int Made = 0;
+    const TRVCreateGraphicsFunction Saved = RV_CreateGraphics;
+    RV_CreateGraphics = [](TRVGraphicClass) -> TGraphic* {
+        ++Made;
+        return new TBitmap;
+    };
+    std::unique_ptr<TGraphic> Graphic(RV_CreateGraphics(GetClass("TIcon")));
+    RV_CreateGraphics = Saved;
+    EXPECT_EQ(Made, 1);
+    EXPECT_STREQ(Graphic->ClassName(), "TBitmap");
+    RV_AfterImportGraphic(Graphic.get());
+}
+
+TEST(RVInfoAboutSaDTest, DeviceFromTheCanvasScreenFromTheScreen)
+{
+    TRecordingCanvas printer(100, 100, 600);
+    TRVScreenAndDevice sad;
+    sad.DevLeftMargin = 7;
+    RV_InfoAboutSaD(sad, &printer);
+    EXPECT_EQ(sad.DevicePpiX, 600);
+    EXPECT_EQ(sad.DevicePpiY, 600);
+    EXPECT_EQ(sad.ScreenPpiX, 96);
+    EXPECT_EQ(sad.ScreenPpiY, 96);
+    EXPECT_EQ(sad.DevLeftMargin, 7) << "margins are the layout's";
+    EXPECT_EQ(RV_XToDevice(10, sad), 63);
 }

@@ -19,7 +19,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvformats_test_helpers.h"
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ protected:
     ControlItemTest() : Data(&Style) { Data.ParentControl = &Panel; }
     TWinControl Panel{nullptr}; // outlives the items, whose controls it shows
     TRVStyle Style{nullptr};
-    TFormatsTestRVData Data;
+    TDocTestData Data;
 };
 
 } // namespace

@@ -22,7 +22,7 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvformats_test_helpers.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -83,7 +83,7 @@ class PictureItemTest : public ::testing::Test {
 protected:
     PictureItemTest() : Data(&Style) {}
     TRVStyle Style{nullptr};
-    TFormatsTestRVData Data;
+    TDocTestData Data;
 };
 
 } // namespace
@@ -404,9 +404,9 @@ TEST_F(PictureItemTest, StoreAddsAndChangesPictures)
 
 TEST_F(PictureItemTest, HotPictureJumpsThroughALaidOutDocument)
 {
-    class TJumpingData : public TFormatsTestRVData, public TRVJumpHandler {
+    class TJumpingData : public TDocTestData, public TRVJumpHandler {
     public:
-        using TFormatsTestRVData::TFormatsTestRVData;
+        using TDocTestData::TDocTestData;
         void DoJump(int ID) override { Jumps.push_back(ID); }
         std::vector<int> Jumps;
     };

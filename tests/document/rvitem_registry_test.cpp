@@ -30,33 +30,6 @@ std::unique_ptr<TCustomRVItemInfo> Make(int StyleNo)
 
 } // namespace
 
-TEST(ItemFactory, BuiltInCodes)
-{
-    auto Text = Make(5);
-    ASSERT_NE(Text, nullptr);
-    EXPECT_NE(dynamic_cast<TRVTextItemInfo*>(Text.get()), nullptr);
-    EXPECT_EQ(Text->StyleNo, 5);
-
-    auto Break = Make(rvsBreak);
-    ASSERT_NE(dynamic_cast<TRVBreakItemInfo*>(Break.get()), nullptr);
-    EXPECT_EQ(Break->StyleNo, -1);
-
-    auto Bullet = Make(rvsBullet);
-    ASSERT_NE(Bullet, nullptr);
-    EXPECT_EQ(Bullet->GetItemClass(), RVItemClassOf<TRVBulletItemInfo>());
-    EXPECT_EQ(static_cast<TRVRectItemInfo*>(Bullet.get())->Spacing, 1);
-
-    auto Hotspot = Make(rvsHotspot);
-    EXPECT_NE(dynamic_cast<TRVHotspotItemInfo*>(Hotspot.get()), nullptr);
-
-    auto Marker = Make(rvsListMarker);
-    auto* M = dynamic_cast<TRVMarkerItemInfo*>(Marker.get());
-    ASSERT_NE(M, nullptr);
-    EXPECT_EQ(M->Counter, 1);
-    EXPECT_EQ(M->StyleNo, rvsListMarker);
-    EXPECT_FALSE(M->GetSameAsPrev());
-}
-
 TEST(ItemFactory, ReservedAndUnknownCodesMakeNothing)
 {
     for (int Code : {rvsCheckpoint, rvsBack, rvsVersionInfo, rvsDocProperty, -12, -1000})
@@ -106,16 +79,6 @@ TEST(ItemFactory, TheTextItemClassCanBeReplaced)
     RollViewTextItemClass = Saved;
     EXPECT_NE(dynamic_cast<TMyText*>(Item.get()), nullptr);
     EXPECT_EQ(Item->StyleNo, 3);
-}
-
-TEST(ItemClasses, IsInstanceFollowsDerivation)
-{
-    TRVHotspotItemInfo Hotspot(nullptr);
-    TRVBulletItemInfo Bullet(nullptr);
-    EXPECT_TRUE(RVItemClassOf<TRVBulletItemInfo>()->IsInstance(&Hotspot));
-    EXPECT_FALSE(RVItemClassOf<TRVHotspotItemInfo>()->IsInstance(&Bullet));
-    EXPECT_TRUE(RVItemClassOf<TRVRectItemInfo>()->IsInstance(&Bullet));
-    EXPECT_FALSE(RVItemClassOf<TRVFullLineItemInfo>()->IsInstance(&Bullet));
 }
 
 TEST(DuplicateItem, CopiesClassFieldsTagAndCheckpoint)
@@ -178,4 +141,41 @@ TEST(DuplicateItem, ACarriedCheckpointBecomesPendingWhenAdded)
     ASSERT_NE(Second->Checkpoint, nullptr);
     EXPECT_EQ(Second->Checkpoint->Name, "copy me");
     EXPECT_EQ(Data.CPCount, 2);
+}
+
+TEST(ItemFactory, BuiltInCodes)
+{
+    auto Text = Make(5);
+    ASSERT_NE(Text, nullptr);
+    EXPECT_NE(dynamic_cast<TRVTextItemInfo*>(Text.get()), nullptr);
+    EXPECT_EQ(Text->StyleNo, 5);
+
+    auto Break = Make(rvsBreak);
+    ASSERT_NE(dynamic_cast<TRVBreakItemInfo*>(Break.get()), nullptr);
+    EXPECT_EQ(Break->StyleNo, -1);
+
+    auto Bullet = Make(rvsBullet);
+    ASSERT_NE(Bullet, nullptr);
+    EXPECT_EQ(Bullet->GetItemClass(), RVItemClassOf<TRVBulletItemInfo>());
+    EXPECT_EQ(static_cast<TRVRectItemInfo*>(Bullet.get())->Spacing, 1);
+
+    auto Hotspot = Make(rvsHotspot);
+    EXPECT_NE(dynamic_cast<TRVHotspotItemInfo*>(Hotspot.get()), nullptr);
+
+    auto Marker = Make(rvsListMarker);
+    auto* M = dynamic_cast<TRVMarkerItemInfo*>(Marker.get());
+    ASSERT_NE(M, nullptr);
+    EXPECT_EQ(M->Counter, 1);
+    EXPECT_EQ(M->StyleNo, rvsListMarker);
+    EXPECT_FALSE(M->GetSameAsPrev());
+}
+
+TEST(ItemClasses, IsInstanceFollowsDerivation)
+{
+    TRVHotspotItemInfo Hotspot(nullptr);
+    TRVBulletItemInfo Bullet(nullptr);
+    EXPECT_TRUE(RVItemClassOf<TRVBulletItemInfo>()->IsInstance(&Hotspot));
+    EXPECT_FALSE(RVItemClassOf<TRVHotspotItemInfo>()->IsInstance(&Bullet));
+    EXPECT_TRUE(RVItemClassOf<TRVRectItemInfo>()->IsInstance(&Bullet));
+    EXPECT_FALSE(RVItemClassOf<TRVFullLineItemInfo>()->IsInstance(&Bullet));
 }

@@ -93,30 +93,6 @@ TEST(ItemOptions, ParagraphAndBorderStarts)
     EXPECT_FALSE(Item.CanBeBorderStart());
 }
 
-TEST(ItemBase, ConstructionAndCapabilities)
-{
-    TRVTextItemInfo Text(nullptr);
-    EXPECT_EQ(Text.StyleNo, 0);
-    EXPECT_EQ(Text.DrawItemNo, -1);
-    EXPECT_EQ(Text.Checkpoint, nullptr);
-    EXPECT_FALSE(Text.GetBoolValue(rvbpFullWidth));
-    EXPECT_TRUE(Text.GetBoolValue(rvbpValid));
-    EXPECT_TRUE(Text.GetBoolValue(rvbpRequiresRVFLines));
-    EXPECT_FALSE(Text.GetBoolValue(rvbpResizable));
-    EXPECT_TRUE(Text.GetBoolValueEx(rvbpPrintToBMP, nullptr));
-    EXPECT_FALSE(Text.GetBoolValueEx(rvbpJump, nullptr));
-
-    TRVBreakItemInfo Break(nullptr);
-    EXPECT_TRUE(Break.GetBoolValue(rvbpFullWidth));
-    EXPECT_FALSE(Break.GetBoolValue(rvbpRequiresRVFLines));
-    EXPECT_FALSE(Break.GetBoolValueEx(rvbpPrintToBMP, nullptr));
-
-    TRVRectItemInfo Rect(nullptr);
-    EXPECT_EQ(Rect.Spacing, 1);
-    EXPECT_EQ(Rect.GetBorderWidth(), 1);
-    EXPECT_EQ(Rect.GetBorderHeight(), 1);
-}
-
 TEST(ItemBase, MinWidthScalesToTheDevice)
 {
     TRVTextItemInfo Item(nullptr);
@@ -199,20 +175,6 @@ TEST(Checkpoints, AnItemFreesACheckpointItCarriesUnattached)
     Chained.ItemInfo = Attached;
     delete Attached;
     EXPECT_EQ(Chained.Name, "");
-}
-
-TEST(ExtraProperties, NamesAreTheRVFNames)
-{
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShift), "vshift");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShiftAbs), "vshiftabs");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepImageWidth), "width");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepTransparentMode), "tmode");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepMinHeightOnPage), "minheightonpage");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepDeleteProtect), "unremovable");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepUnknown), "");
-    EXPECT_EQ(RVGetExtraItemProperty("spacing"), rvepSpacing);
-    EXPECT_EQ(RVGetExtraItemProperty("Spacing"), rvepUnknown);
-    EXPECT_EQ(RVGetExtraItemProperty(""), rvepUnknown);
 }
 
 TEST(ExtraProperties, RectItemWritesOnlyWhatDiffers)
@@ -352,6 +314,44 @@ TEST(ItemStyles, RenumberingKeepsNumbersOutsideTheMaps)
     Text.UpdateStyles(&TextShift, &ParaShift, nullptr);
     EXPECT_EQ(Text.StyleNo, 99);
     EXPECT_EQ(Text.ParaNo, 5);
+}
+
+TEST(ItemBase, ConstructionAndCapabilities)
+{
+    TRVTextItemInfo Text(nullptr);
+    EXPECT_EQ(Text.StyleNo, 0);
+    EXPECT_EQ(Text.DrawItemNo, -1);
+    EXPECT_EQ(Text.Checkpoint, nullptr);
+    EXPECT_FALSE(Text.GetBoolValue(rvbpFullWidth));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpValid));
+    EXPECT_TRUE(Text.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Text.GetBoolValue(rvbpResizable));
+    EXPECT_TRUE(Text.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+    EXPECT_FALSE(Text.GetBoolValueEx(rvbpJump, nullptr));
+
+    TRVBreakItemInfo Break(nullptr);
+    EXPECT_TRUE(Break.GetBoolValue(rvbpFullWidth));
+    EXPECT_FALSE(Break.GetBoolValue(rvbpRequiresRVFLines));
+    EXPECT_FALSE(Break.GetBoolValueEx(rvbpPrintToBMP, nullptr));
+
+    TRVRectItemInfo Rect(nullptr);
+    EXPECT_EQ(Rect.Spacing, 1);
+    EXPECT_EQ(Rect.GetBorderWidth(), 1);
+    EXPECT_EQ(Rect.GetBorderHeight(), 1);
+}
+
+TEST(ExtraProperties, NamesAreTheRVFNames)
+{
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShift), "vshift");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShiftAbs), "vshiftabs");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepImageWidth), "width");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepTransparentMode), "tmode");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepMinHeightOnPage), "minheightonpage");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepDeleteProtect), "unremovable");
+    EXPECT_EQ(RVGetExtraItemPropertyName(rvepUnknown), "");
+    EXPECT_EQ(RVGetExtraItemProperty("spacing"), rvepSpacing);
+    EXPECT_EQ(RVGetExtraItemProperty("Spacing"), rvepUnknown);
+    EXPECT_EQ(RVGetExtraItemProperty(""), rvepUnknown);
 }
 
 TEST(WriterHelpers, ItemOptionsAndImageAttributes)

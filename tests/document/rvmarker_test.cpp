@@ -470,22 +470,6 @@ TEST_F(MarkerDrawing, PrintingUsesTheViewersStyleAndColourMode)
 // ---------------------------------------------------------------------------
 // Fields, styles and text
 
-TEST(MarkerItem, ConstructionAndAssign)
-{
-    TRVMarkerItemInfo Plain(nullptr);
-    EXPECT_EQ(Plain.Counter, 1);
-    EXPECT_EQ(Plain.ListNo, 0);
-    TRVMarkerItemInfo Source(nullptr, 2, 1, 7, true);
-    EXPECT_EQ(Source.StyleNo, rvsListMarker);
-    Source.Counter = 9;
-    Plain.Assign(&Source);
-    EXPECT_EQ(Plain.ListNo, 2);
-    EXPECT_EQ(Plain.Level, 1);
-    EXPECT_EQ(Plain.StartFrom, 7);
-    EXPECT_TRUE(Plain.Reset);
-    EXPECT_EQ(Plain.Counter, 1); // counters are the numbering's
-}
-
 TEST(MarkerItem, RVFHeaderTail)
 {
     TRVMarkerItemInfo Marker(nullptr, 2, 1, 7, true);
@@ -620,4 +604,18 @@ TEST(MarkerHTML, MarkerAsText)
     const AnsiString Plain = HTML(false, {rvsoMarkersAsText});
     EXPECT_NE(Plain.find("&lt;1&gt;"), AnsiString::npos);
     EXPECT_EQ(Plain.substr(Plain.size() - 2), "\r\n");
+}
+
+TEST(MarkerItem, AssignLeavesTheCounterToTheNumbering)
+{
+    TRVMarkerItemInfo Plain(nullptr);
+    TRVMarkerItemInfo Source(nullptr, 2, 1, 7, true);
+    EXPECT_EQ(Source.StyleNo, rvsListMarker);
+    Source.Counter = 9;
+    Plain.Assign(&Source);
+    EXPECT_EQ(Plain.ListNo, 2);
+    EXPECT_EQ(Plain.Level, 1);
+    EXPECT_EQ(Plain.StartFrom, 7);
+    EXPECT_TRUE(Plain.Reset);
+    EXPECT_EQ(Plain.Counter, 1); // counters are the numbering's
 }

@@ -63,40 +63,6 @@ public:
 
 } // namespace
 
-TEST(RTFReaderProperties, DefaultsAndAssign)
-{
-    TRVRTFReaderProperties P;
-    EXPECT_EQ(P.UnicodeMode(), rvruNoUnicode);
-    EXPECT_EQ(P.TextStyleMode(), rvrsUseClosest);
-    EXPECT_EQ(P.ParaStyleMode(), rvrsUseClosest);
-    EXPECT_FALSE(P.IgnorePictures());
-    EXPECT_TRUE(P.SkipHiddenText());
-    EXPECT_EQ(P.ConvertHighlight(), rtfhlColorTable);
-    EXPECT_EQ(P.TextStyleNo(), 0);
-
-    TRVRTFReaderProperties Q;
-    Q.SetUnicodeMode(rvruOnlyUnicode);
-    Q.SetParaStyleMode(rvrsAddIfNeeded);
-    Q.SetTextStyleNo(3);
-    Q.SetParaStyleNo(2);
-    Q.SetSkipHiddenText(false);
-    Q.SetLineBreaksAsParagraphs(true);
-    Q.SetConvertHighlight(rtfhlIgnore);
-    Q.BasePath = "/docs/";
-    P.Assign(&Q);
-    EXPECT_EQ(P.UnicodeMode(), rvruOnlyUnicode);
-    EXPECT_EQ(P.ParaStyleMode(), rvrsAddIfNeeded);
-    EXPECT_EQ(P.TextStyleNo(), 3);
-    EXPECT_EQ(P.ParaStyleNo(), 2);
-    EXPECT_FALSE(P.SkipHiddenText());
-    EXPECT_TRUE(P.LineBreaksAsParagraphs());
-    EXPECT_EQ(P.ConvertHighlight(), rtfhlIgnore);
-    EXPECT_EQ(P.BasePath, ""); // the viewer's own
-
-    TRVStyle Other(nullptr);
-    EXPECT_THROW(P.Assign(&Other), EConvertError);
-}
-
 TEST(RTFReaderProperties, NegativeStyleNumbersAreRefused)
 {
     TRVRTFReaderProperties P;
@@ -169,4 +135,30 @@ TEST_F(RTFImportTest, FailuresKeepWhatWasAppended)
     ASSERT_EQ(Data.GetItemCount(), 1);
     EXPECT_EQ(Data.GetItemText(0), "partmore");
     EXPECT_EQ(Data.Properties.ReadFromStream(Stream2, nullptr), rtf_ec_Assertion);
+}
+
+TEST(RTFReaderProperties, AssignCopiesAllButTheViewersPath)
+{
+    TRVRTFReaderProperties P;
+    TRVRTFReaderProperties Q;
+    Q.SetUnicodeMode(rvruOnlyUnicode);
+    Q.SetParaStyleMode(rvrsAddIfNeeded);
+    Q.SetTextStyleNo(3);
+    Q.SetParaStyleNo(2);
+    Q.SetSkipHiddenText(false);
+    Q.SetLineBreaksAsParagraphs(true);
+    Q.SetConvertHighlight(rtfhlIgnore);
+    Q.BasePath = "/docs/";
+    P.Assign(&Q);
+    EXPECT_EQ(P.UnicodeMode(), rvruOnlyUnicode);
+    EXPECT_EQ(P.ParaStyleMode(), rvrsAddIfNeeded);
+    EXPECT_EQ(P.TextStyleNo(), 3);
+    EXPECT_EQ(P.ParaStyleNo(), 2);
+    EXPECT_FALSE(P.SkipHiddenText());
+    EXPECT_TRUE(P.LineBreaksAsParagraphs());
+    EXPECT_EQ(P.ConvertHighlight(), rtfhlIgnore);
+    EXPECT_EQ(P.BasePath, ""); // the viewer's own
+
+    TRVStyle Other(nullptr);
+    EXPECT_THROW(P.Assign(&Other), EConvertError);
 }

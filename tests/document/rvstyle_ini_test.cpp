@@ -7,10 +7,8 @@
 #include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
 #include "platform/graphics/gdiobjects.h"
-#include "tests/document/rvstyle_test_helpers.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
-
-using rvstyle_test::SectionValues;
 
 TEST(StyleIniTest, KeysAndDefaults)
 {
@@ -22,8 +20,7 @@ TEST(StyleIniTest, KeysAndDefaults)
     WriteBoolToIniIfNE(&ini, "S", "C", true, true);
     WriteBoolToIniIfNE(&ini, "S", "D", false, true);
     WriteBoolToIniIfNE(&ini, "S", "E", true, false);
-    EXPECT_EQ(SectionValues(ini, "S"),
-              (rvstyle_test::KeyValues{{"B", "-2147483640"}, {"D", "No"}, {"E", "Yes"}}));
+    EXPECT_EQ(SectionValues(ini, "S"), (KeyValues{{"B", "-2147483640"}, {"D", "No"}, {"E", "Yes"}}));
 }
 
 TEST(StyleIniTest, BooleansAreYesInAnyCase)

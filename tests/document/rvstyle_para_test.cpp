@@ -10,10 +10,7 @@
 #include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvstyle_test_helpers.h"
-
-using rvstyle_test::SectionMap;
-using rvstyle_test::SectionValues;
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -74,53 +71,6 @@ std::vector<Pass> DrawBorder(TRVBorderStyle style, int width)
 }
 
 } // namespace
-
-TEST(ParaRectTest, Operations)
-{
-    TRVRect r;
-    r.SetLeft(1);
-    r.SetTop(2);
-    r.SetRight(3);
-    r.SetBottom(4);
-    TRect rect = {10, 10, 20, 20};
-    r.InflateRect(rect);
-    EXPECT_EQ(rect, (TRect{9, 8, 23, 24}));
-    r.AssignToRect(rect);
-    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
-    rect = {5, 0, 1, 9};
-    r.AssignToRectIfGreater(rect);
-    EXPECT_EQ(rect, (TRect{5, 2, 3, 9}));
-
-    TRVScreenAndDevice sad{96, 96, 600, 300, 0, 0};
-    rect = {100, 100, 200, 200};
-    r.InflateRectSaD(rect, sad);
-    // 1 * 600/96 = 6.25 -> 6; 2 * 300/96 = 6.25 -> 6; 3 * 600/96 = 18.75 -> 19; 4 * 300/96 = 12.5 -> 13.
-    EXPECT_EQ(rect, (TRect{94, 94, 219, 213}));
-
-    TRVRect o;
-    o.Assign(&r);
-    EXPECT_TRUE(o.IsEqual(&r));
-    o.SetTop(9);
-    EXPECT_FALSE(o.IsEqual(&r));
-    EXPECT_TRUE(o.IsEqualEx(&r, false, true, false, false));
-    EXPECT_FALSE(o.IsEqualEx(&r, true, false, true, true));
-    EXPECT_EQ(r.SimilarityValue(&r, 100), 400);
-    o.SetAll(0);
-    EXPECT_EQ(o.SimilarityValue(&o, 100), 400);
-    EXPECT_THROW(o.Assign(nullptr), EConvertError);
-
-    TRVBooleanRect b(true);
-    EXPECT_TRUE(b.IsAllEqual(true));
-    b.SetValues(true, false, true, true);
-    EXPECT_TRUE(b.IsEqual2(true, false, true, true));
-    EXPECT_FALSE(b.IsAllEqual(true));
-    TRVBooleanRect c(false);
-    EXPECT_TRUE(c.IsAllEqual(false));
-    EXPECT_FALSE(c.IsEqual(&b));
-    EXPECT_TRUE(c.IsEqualEx(&b, true, false, true, true));
-    c.Assign(&b);
-    EXPECT_TRUE(c.IsEqual(&b));
-}
 
 TEST(BorderTest, TotalWidths)
 {
@@ -273,33 +223,10 @@ TEST(BackgroundTest, DrawByColourMode)
     EXPECT_EQ(r, Grown(R0, 4));
 }
 
-TEST(BorderTest, SimilarityOfTopOnlyBorders)
-{
-    TRVBorder a;
-    a.SetStyle(rvbSingle);
-    a.VisibleBorders()->SetValues(false, true, false, false);
-    TRVBorder b;
-    b.Assign(&a);
-    // n = 1: colour 3000 + width 1000 + internal width 1000 + same style 1000;
-    // three hidden sides 20000 each; the top offsets 100.
-    EXPECT_EQ(a.SimilarityValue(&b), 6000 + 60000 + 100);
-    b.VisibleBorders()->SetLeft(true);
-    EXPECT_EQ(a.SimilarityValue(&b), 6000 + 40000 - 20000 + 100);
-    TRVBorder none;
-    EXPECT_EQ(none.SimilarityValue(&none), 80000);
-    EXPECT_TRUE(a.IsEqual_Para(&b, {rvpiBorder_Vis_Left}));
-    EXPECT_FALSE(a.IsEqual_Para(&b, {rvpiBorder_Vis_Top}));
-    EXPECT_FALSE(a.IsEqual(&b));
-}
-
-TEST(ParaStyleTest, DefaultsEqualityAndSimilarity)
+TEST(ParaStyleTest, ExtraLineSpacingAndEquality)
 {
     TRVStyle style(nullptr);
     TParaInfo* p = style.ParaStyles()->Add();
-    EXPECT_EQ(p->StyleName(), "Paragraph Style");
-    EXPECT_EQ(p->LineSpacing(), 100);
-    EXPECT_EQ(p->Border()->Style(), rvbNone);
-    EXPECT_EQ(p->Background()->Color(), clNone);
     EXPECT_FALSE(p->ExtraLineSpacing());
     p->SetLineSpacingType(rvlsSpaceBetween);
     p->SetLineSpacing(0);
@@ -321,18 +248,6 @@ TEST(ParaStyleTest, DefaultsEqualityAndSimilarity)
     q.SetOptions({rvpaoReadOnly});
     EXPECT_TRUE(q.IsEqual(p, {rvpiNextParaNo, rvpiBackground_Color, rvpiReadOnly}));
     EXPECT_FALSE(q.IsEqual(p, {rvpiNextParaNo, rvpiBackground_Color, rvpiNoWrap}));
-
-    // A style with itself: five indents and spacings 1000 each, background
-    // 80000 + 400, border 80000, alignment 50000, direction 10000, options
-    // 1000 + 100000 + 1000 + 10000, line spacing 5000.
-    TParaInfo d(nullptr);
-    EXPECT_EQ(d.SimilarityValue(&d), 5000 + 80400 + 80000 + 50000 + 10000 + 112000 + 5000);
-    TParaInfo e(nullptr);
-    e.SetLineSpacingType(rvlsSpaceBetween);
-    e.SetLineSpacing(5);
-    EXPECT_EQ(d.SimilarityValue(&e), 5000 + 80400 + 80000 + 50000 + 10000 + 112000 - 20000);
-    e.SetLineSpacing(0);
-    EXPECT_EQ(d.SimilarityValue(&e), 5000 + 80400 + 80000 + 50000 + 10000 + 112000);
 }
 
 TEST(ParaStyleTest, InvalidItemIsFramedInRed)
@@ -380,12 +295,12 @@ TEST(ParaStyleTest, IniKeys)
     TMemIniFile ini("");
     TParaInfo p(nullptr);
     p.SaveToINI(&ini, "S", "Para%s0");
-    EXPECT_EQ(SectionValues(ini, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"}}));
+    EXPECT_EQ(SectionValues(ini, "S"), (KeyValues{{"ParaStyleName0", "Paragraph Style"}}));
     p.Border()->VisibleBorders()->SetTop(false);
     TMemIniFile ini2("");
     p.SaveToINI(&ini2, "S", "Para%s0");
-    EXPECT_EQ(SectionValues(ini2, "S"), (rvstyle_test::KeyValues{{"ParaStyleName0", "Paragraph Style"},
-                                                                 {"ParaBorderVisibleTop0", "No"}}));
+    EXPECT_EQ(SectionValues(ini2, "S"),
+              (KeyValues{{"ParaStyleName0", "Paragraph Style"}, {"ParaBorderVisibleTop0", "No"}}));
 
     p.SetFirstIndent(-5);
     p.SetLeftIndent(1);
@@ -450,4 +365,51 @@ TEST(ParaStyleTest, CollectionIni)
     ini.WriteString("S", "ParasCount", "70000");
     EXPECT_THROW(other.ParaStyles()->LoadFromINI(&ini, "S"), ERollViewError);
     EXPECT_EQ(other.ParaStyles()->Count(), 2);
+}
+
+TEST(ParaRectTest, Operations)
+{
+    TRVRect r;
+    r.SetLeft(1);
+    r.SetTop(2);
+    r.SetRight(3);
+    r.SetBottom(4);
+    TRect rect = {10, 10, 20, 20};
+    r.InflateRect(rect);
+    EXPECT_EQ(rect, (TRect{9, 8, 23, 24}));
+    r.AssignToRect(rect);
+    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
+    rect = {5, 0, 1, 9};
+    r.AssignToRectIfGreater(rect);
+    EXPECT_EQ(rect, (TRect{5, 2, 3, 9}));
+
+    TRVScreenAndDevice sad{96, 96, 600, 300, 0, 0};
+    rect = {100, 100, 200, 200};
+    r.InflateRectSaD(rect, sad);
+    // 1 * 600/96 = 6.25 -> 6; 2 * 300/96 = 6.25 -> 6; 3 * 600/96 = 18.75 -> 19; 4 * 300/96 = 12.5 -> 13.
+    EXPECT_EQ(rect, (TRect{94, 94, 219, 213}));
+
+    TRVRect o;
+    o.Assign(&r);
+    EXPECT_TRUE(o.IsEqual(&r));
+    o.SetTop(9);
+    EXPECT_FALSE(o.IsEqual(&r));
+    EXPECT_TRUE(o.IsEqualEx(&r, false, true, false, false));
+    EXPECT_FALSE(o.IsEqualEx(&r, true, false, true, true));
+    EXPECT_EQ(r.SimilarityValue(&r, 100), 400);
+    o.SetAll(0);
+    EXPECT_EQ(o.SimilarityValue(&o, 100), 400);
+    EXPECT_THROW(o.Assign(nullptr), EConvertError);
+
+    TRVBooleanRect b(true);
+    EXPECT_TRUE(b.IsAllEqual(true));
+    b.SetValues(true, false, true, true);
+    EXPECT_TRUE(b.IsEqual2(true, false, true, true));
+    EXPECT_FALSE(b.IsAllEqual(true));
+    TRVBooleanRect c(false);
+    EXPECT_TRUE(c.IsAllEqual(false));
+    EXPECT_FALSE(c.IsEqual(&b));
+    EXPECT_TRUE(c.IsEqualEx(&b, true, false, true, true));
+    c.Assign(&b);
+    EXPECT_TRUE(c.IsEqual(&b));
 }

@@ -14,10 +14,8 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/document/rvstyle_test_helpers.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
-
-using rvstyle_test::SectionValues;
 
 namespace {
 
@@ -38,62 +36,6 @@ public:
 };
 
 } // namespace
-
-TEST(StyleSheetTest, Defaults)
-{
-    TRVStyle style(nullptr);
-    EXPECT_EQ(style.SpacesInTab(), 8);
-    EXPECT_EQ(style.JumpCursor(), crJump);
-    EXPECT_FALSE(style.FullRedraw());
-    EXPECT_TRUE(style.UseSound());
-    EXPECT_EQ(style.Color(), clWindow);
-    EXPECT_EQ(style.HoverColor(), clNone);
-    EXPECT_EQ(style.SelColor(), clHighlight);
-    EXPECT_EQ(style.SelTextColor(), clHighlightText);
-    EXPECT_EQ(style.InactiveSelColor(), clHighlight);
-    EXPECT_EQ(style.InactiveSelTextColor(), clHighlightText);
-    EXPECT_EQ(style.CheckpointColor(), TColor(0x008000));
-    EXPECT_EQ(style.CheckpointEvColor(), TColor(0x00FF00));
-    EXPECT_EQ(style.PageBreakColor(), clBtnShadow);
-    EXPECT_EQ(style.SoftPageBreakColor(), clBtnFace);
-    EXPECT_EQ(style.DefUnicodeStyle(), -1);
-    EXPECT_EQ(style.DefCodePage(), 0u);
-    EXPECT_EQ(style.ListStyles()->Count(), 0);
-
-    TFontInfos* t = style.TextStyles();
-    ASSERT_EQ(t->Count(), 6);
-    const char* names[] = {"Normal text", "Heading", "Subheading", "Keywords", "Jump 1", "Jump 2"};
-    const TColor colors[] = {clWindowText, clBlue, clNavy, clMaroon, clGreen, clGreen};
-    const TFontStyles styles[] = {{}, {fsBold}, {fsBold}, {fsItalic}, {fsUnderline}, {fsUnderline}};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(t->Items(i)->StyleName(), names[i]);
-        EXPECT_EQ(t->Items(i)->Color(), colors[i]);
-        EXPECT_EQ(t->Items(i)->Style(), styles[i]);
-        EXPECT_EQ(t->Items(i)->Jump(), i >= 4);
-        EXPECT_EQ(t->Items(i)->FontName(), "Arial");
-        EXPECT_EQ(t->Items(i)->Size(), 10);
-    }
-    TParaInfos* p = style.ParaStyles();
-    ASSERT_EQ(p->Count(), 2);
-    EXPECT_EQ(p->Items(0)->StyleName(), "Paragraph Style");
-    EXPECT_EQ(p->Items(1)->StyleName(), "Centered");
-    EXPECT_EQ(p->Items(1)->Alignment(), rvaCenter);
-
-    // The hyperlink styles take the style sheet's cursor.
-    style.SetJumpCursor(-5);
-    style.ResetTextStyles();
-    EXPECT_EQ(t->Items(4)->JumpCursor(), -5);
-    EXPECT_EQ(t->Items(0)->JumpCursor(), crJump);
-}
-
-TEST(StyleSheetTest, DerivedEntryClasses)
-{
-    TMyStyle style(nullptr);
-    EXPECT_STREQ(style.TextStyles()->Items(0)->ClassName(), "TMyFontInfo");
-    EXPECT_STREQ(style.TextStyles()->Add()->ClassName(), "TMyFontInfo");
-    EXPECT_STREQ(style.TextStyles()->Items(-1)->ClassName(), "TMyFontInfo");
-    EXPECT_STREQ(style.ParaStyles()->Items(0)->ClassName(), "TParaInfo");
-}
 
 TEST(StyleSheetTest, CollectionsAreCopied)
 {
@@ -493,4 +435,42 @@ TEST(StyleSheetTest, IniFilesAndTheSettingsStore)
 
     // A file that cannot be written reports it.
     EXPECT_THROW(style.SaveINI(dir.Path() + "/no/such/folder/x.ini", "S"), EIniFileException);
+}
+
+TEST(StyleSheetTest, StandardStylesAndTheHyperlinkCursor)
+{
+    TRVStyle style(nullptr);
+    TFontInfos* t = style.TextStyles();
+    ASSERT_EQ(t->Count(), 6);
+    const char* names[] = {"Normal text", "Heading", "Subheading", "Keywords", "Jump 1", "Jump 2"};
+    const TColor colors[] = {clWindowText, clBlue, clNavy, clMaroon, clGreen, clGreen};
+    const TFontStyles styles[] = {{}, {fsBold}, {fsBold}, {fsItalic}, {fsUnderline}, {fsUnderline}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(t->Items(i)->StyleName(), names[i]);
+        EXPECT_EQ(t->Items(i)->Color(), colors[i]);
+        EXPECT_EQ(t->Items(i)->Style(), styles[i]);
+        EXPECT_EQ(t->Items(i)->Jump(), i >= 4);
+        EXPECT_EQ(t->Items(i)->FontName(), "Arial");
+        EXPECT_EQ(t->Items(i)->Size(), 10);
+    }
+    TParaInfos* p = style.ParaStyles();
+    ASSERT_EQ(p->Count(), 2);
+    EXPECT_EQ(p->Items(0)->StyleName(), "Paragraph Style");
+    EXPECT_EQ(p->Items(1)->StyleName(), "Centered");
+    EXPECT_EQ(p->Items(1)->Alignment(), rvaCenter);
+
+    // The hyperlink styles take the style sheet's cursor.
+    style.SetJumpCursor(-5);
+    style.ResetTextStyles();
+    EXPECT_EQ(t->Items(4)->JumpCursor(), -5);
+    EXPECT_EQ(t->Items(0)->JumpCursor(), crJump);
+}
+
+TEST(StyleSheetTest, DerivedEntryClasses)
+{
+    TMyStyle style(nullptr);
+    EXPECT_STREQ(style.TextStyles()->Items(0)->ClassName(), "TMyFontInfo");
+    EXPECT_STREQ(style.TextStyles()->Add()->ClassName(), "TMyFontInfo");
+    EXPECT_STREQ(style.TextStyles()->Items(-1)->ClassName(), "TMyFontInfo");
+    EXPECT_STREQ(style.ParaStyles()->Items(0)->ClassName(), "TParaInfo");
 }

@@ -6,10 +6,7 @@
 
 #include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
-#include "tests/document/rvstyle_test_helpers.h"
-
-using rvstyle_test::SectionMap;
-using rvstyle_test::SectionValues;
+#include "tests/document/doctestdata.h"
 
 namespace {
 
@@ -47,33 +44,6 @@ void MakeNonDefault(TFontInfo* f)
 }
 
 } // namespace
-
-TEST_F(TextStyleTest, DefaultsOfANewStyle)
-{
-    TFontInfo* f = Fonts()->Add();
-    EXPECT_EQ(f->StyleName(), "Font Style");
-    EXPECT_EQ(f->BaseStyleNo(), -1);
-    EXPECT_TRUE(f->Standard());
-    EXPECT_EQ(f->FontName(), "Arial");
-    EXPECT_EQ(f->Size(), 10);
-    EXPECT_EQ(f->Charset(), DEFAULT_CHARSET);
-    EXPECT_TRUE(f->Style().Empty());
-    EXPECT_TRUE(f->StyleEx().Empty());
-    EXPECT_EQ(f->Color(), clWindowText);
-    EXPECT_EQ(f->BackColor(), clNone);
-    EXPECT_EQ(f->HoverColor(), clNone);
-    EXPECT_EQ(f->HoverBackColor(), clNone);
-    EXPECT_FALSE(f->Jump());
-    EXPECT_EQ(f->JumpCursor(), crJump);
-    EXPECT_EQ(f->CharScale(), 100);
-    EXPECT_EQ(f->CharSpacing(), 0);
-    EXPECT_EQ(f->NextStyleNo(), -1);
-    EXPECT_EQ(f->BiDiMode(), rvbdUnspecified);
-    EXPECT_FALSE(f->Unicode());
-    EXPECT_TRUE(f->Protection().Empty());
-    EXPECT_TRUE(f->Options().Empty());
-    EXPECT_EQ(f->DisplayName(), "Font Style");
-}
 
 TEST_F(TextStyleTest, AssignCopiesEveryPropertyAndRefusesStrangers)
 {
@@ -167,32 +137,6 @@ TEST_F(TextStyleTest, IsEqualSkipsTheIgnoredProperties)
     EXPECT_TRUE(a->IsEqual(b, RVAllFontInfoProperties));
 }
 
-TEST_F(TextStyleTest, SimilarityCountsEveryTerm)
-{
-    TFontInfo* a = Fonts()->Add();
-    // With itself, a non-hyperlink style: size 10000, shift 1000, scale 300,
-    // spacing 1000, colour 3000, background 3*10000+50000, direction and name
-    // 10000 each, six style bits and "both plain" 50000 each, two options
-    // 50000 each, equal charset 50000.
-    const int self = 10000 + 1000 + 300 + 1000 + 3000 + 80000 + 20000 + 7 * 50000 + 2 * 50000 + 50000;
-    EXPECT_EQ(a->SimilarityValue(a), self);
-
-    TFontInfo* b = Fonts()->Add();
-    b->SetCharset(204);
-    EXPECT_EQ(a->SimilarityValue(b), self - 50000 + 12500);
-    a->SetCharset(0);
-    EXPECT_EQ(a->SimilarityValue(b), self - 50000);
-
-    // Hyperlinks add the cursor and half the hover colour scores.
-    TFontInfo* j1 = Fonts()->Add();
-    TFontInfo* j2 = Fonts()->Add();
-    j1->SetJump(true);
-    j2->SetJump(true);
-    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2);
-    j2->SetProtection({rvprDeleteProtect});
-    EXPECT_EQ(j1->SimilarityValue(j2), self + 5000 + (3 * 3333 + 3000) / 2 + 80000 / 2 - 100000);
-}
-
 TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
 {
     Fonts()->Items(0)->SetSize(17);
@@ -218,20 +162,6 @@ TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
     EXPECT_EQ(empty.Items(5)->Size(), 40);
     empty.SetInvalidItem(empty.InvalidItem());
     EXPECT_EQ(empty.Items(5)->Size(), 40);
-}
-
-TEST_F(TextStyleTest, AddFontSetsTheGivenProperties)
-{
-    TFontInfo* f = Fonts()->AddFontEx("Tahoma", 12, clBlue, clYellow, {fsBold}, 161);
-    EXPECT_EQ(Fonts()->Count(), 7);
-    EXPECT_EQ(f->FontName(), "Tahoma");
-    EXPECT_EQ(f->Size(), 12);
-    EXPECT_EQ(f->Color(), clBlue);
-    EXPECT_EQ(f->BackColor(), clYellow);
-    EXPECT_EQ(f->Style(), TFontStyles{fsBold});
-    EXPECT_EQ(f->Charset(), 161);
-    Fonts()->SetItem(0, f);
-    EXPECT_EQ(Fonts()->Items(0)->FontName(), "Tahoma");
 }
 
 TEST_F(TextStyleTest, Searches)
@@ -286,7 +216,7 @@ TEST_F(TextStyleTest, DefaultStyleWritesThreeKeys)
     TMemIniFile ini("");
     TFontInfo f(nullptr);
     f.SaveToINI(&ini, "S", "Font%s0");
-    const rvstyle_test::KeyValues expected = {
+    const KeyValues expected = {
         {"FontStyleName0", "Font Style"}, {"FontName0", "Arial"}, {"FontJump0", "No"}};
     EXPECT_EQ(SectionValues(ini, "S"), expected);
 }
@@ -387,4 +317,18 @@ TEST_F(TextStyleTest, CorruptCountLeavesTheStylesAlone)
     ini.WriteString("S", "FontsCount", "65536");
     EXPECT_EQ(RVReadIniCount(&ini, "S", "FontsCount", 6), 65536);
     EXPECT_EQ(RVReadIniCount(&ini, "S", "Missing", 6), 6);
+}
+
+TEST_F(TextStyleTest, AddFontSetsTheGivenProperties)
+{
+    TFontInfo* f = Fonts()->AddFontEx("Tahoma", 12, clBlue, clYellow, {fsBold}, 161);
+    EXPECT_EQ(Fonts()->Count(), 7);
+    EXPECT_EQ(f->FontName(), "Tahoma");
+    EXPECT_EQ(f->Size(), 12);
+    EXPECT_EQ(f->Color(), clBlue);
+    EXPECT_EQ(f->BackColor(), clYellow);
+    EXPECT_EQ(f->Style(), TFontStyles{fsBold});
+    EXPECT_EQ(f->Charset(), 161);
+    Fonts()->SetItem(0, f);
+    EXPECT_EQ(Fonts()->Items(0)->FontName(), "Tahoma");
 }

@@ -179,29 +179,6 @@ TEST_F(CodePageTest, KeyboardTextUsesTheAnsiCodePage)
     EXPECT_EQ(RVU_KeyToUnicode("\xC3\xA9"), Raw(u"\u00E9"));
 }
 
-TEST(RVUniCharsetTest, CharsetsGiveTheirCodePages)
-{
-    const std::pair<int, unsigned> table[] = {
-        {0, 1252},  {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},  {130, 1361}, {134, 936},
-        {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251},
-        {222, 874}, {238, 1250}, {255, 1},    {3, 0},      {100, 0},    {254, 0},
-    };
-    for (const auto& [charset, codePage] : table)
-        EXPECT_EQ(RVU_Charset2CodePage(charset), codePage) << "charset " << charset;
-}
-
-TEST(RVUniCharsetTest, CharsetsGiveTheirLanguages)
-{
-    // The last six have no language of their own: Arabic and Baltic among them.
-    const std::pair<int, unsigned> table[] = {
-        {128, 0x411}, {129, 0x412}, {130, 0x812}, {134, 0x804}, {136, 0x404}, {161, 0x408},
-        {162, 0x41F}, {163, 0x42A}, {177, 0x40D}, {204, 0x419}, {222, 0x41E}, {178, 0x400},
-        {186, 0x400}, {0, 0x400},   {1, 0x400},   {238, 0x400}, {255, 0x400},
-    };
-    for (const auto& [charset, language] : table)
-        EXPECT_EQ(RVU_Charset2Language(charset), language) << "charset " << charset;
-}
-
 // ---------------------------------------------------------------------------
 // UTF-16 file test
 
@@ -422,4 +399,27 @@ TEST_F(CodePageTest, AnsiTextIsUpperCasedInTheAnsiCodePage)
     EXPECT_EQ(RV_ReturnCapitalized("\xE9\xFF\xDF", true, false), "\xC9\x9F\xDF");
     SetACP(1251);
     EXPECT_EQ(RV_ReturnCapitalized("\xE0z", true, false), "\xC0Z");
+}
+
+TEST(RVUniCharsetTest, CharsetsGiveTheirCodePages)
+{
+    const std::pair<int, unsigned> table[] = {
+        {0, 1252},  {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+        {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251},
+        {222, 874}, {238, 1250}, {255, 1},    {3, 0},      {100, 0},    {254, 0},
+    };
+    for (const auto& [charset, codePage] : table)
+        EXPECT_EQ(RVU_Charset2CodePage(charset), codePage) << "charset " << charset;
+}
+
+TEST(RVUniCharsetTest, CharsetsGiveTheirLanguages)
+{
+    // The last six have no language of their own: Arabic and Baltic among them.
+    const std::pair<int, unsigned> table[] = {
+        {128, 0x411}, {129, 0x412}, {130, 0x812}, {134, 0x804}, {136, 0x404}, {161, 0x408},
+        {162, 0x41F}, {163, 0x42A}, {177, 0x40D}, {204, 0x419}, {222, 0x41E}, {178, 0x400},
+        {186, 0x400}, {0, 0x400},   {1, 0x400},   {238, 0x400}, {255, 0x400},
+    };
+    for (const auto& [charset, language] : table)
+        EXPECT_EQ(RVU_Charset2Language(charset), language) << "charset " << charset;
 }

@@ -5,8 +5,11 @@
 // Shared by the tests of crvfdata*.cpp (layout and painting alike).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "document/rvmarker.h"
@@ -144,3 +147,103 @@ public:
 private:
     std::unique_ptr<TRVMarkerList> FMarkers;
 };
+
+// ---- Comparing layouts
+// Everything a layout produces, item by item: the draw items, the hyperlink
+// rectangles, each item's first draw item and hyperlink number, the
+// document's height and widths. Two layouts of one document must agree on
+// all of it, however they were reached (a full layout, a tail, a partial one).
+struct TLayoutFields {
+    std::vector<std::vector<int>> DrawItems;
+    std::vector<std::vector<int>> Jumps;
+    std::vector<std::vector<int>> Items; // DrawItemNo, JumpID
+    std::vector<int> Document;           // height, width, text width, jump count, last formatted item
+};
+
+inline std::vector<int> DrawItemFields(const TRVDrawLineInfo* dli)
+{
+    return {dli->Left,
+            dli->Top,
+            dli->Width,
+            dli->Height,
+            dli->ItemNo,
+            dli->Offs,
+            dli->Length,
+            dli->SpaceBefore,
+            dli->ExtraSpaceBelow,
+            dli->FromNewLine ? 1 : 0,
+            static_cast<int>(dli->MarkerOffset)};
+}
+
+inline TLayoutFields LayoutFieldsOf(const TCustomRVFormattedData& data)
+{
+    TLayoutFields f;
+    for (int i = 0; i < data.DrawItems.Count(); ++i)
+        f.DrawItems.push_back(DrawItemFields(data.DrawItems[i]));
+    for (int i = 0; i < data.Jumps.Count(); ++i) {
+        const auto* j = static_cast<const TRVJumpInfo*>(data.Jumps.Get(i));
+        f.Jumps.push_back({j->Left, j->Top, j->Width, j->Height, j->Id, j->DrawItemNo, j->Cursor});
+    }
+    for (int i = 0; i < data.GetItemCount(); ++i)
+        f.Items.push_back({data.GetItem(i)->DrawItemNo, data.GetItem(i)->JumpID});
+    f.Document = {data.DocumentHeight, data.DocumentWidth, data.TextWidth, data.JumpCount,
+                  data.LastFormattedItem};
+    return f;
+}
+
+// Fails the current test where the two layouts differ (the first few
+// differing draw items are named).
+inline void ExpectSameLayout(const TCustomRVFormattedData& got, const TCustomRVFormattedData& expected)
+{
+    const TLayoutFields a = LayoutFieldsOf(got);
+    const TLayoutFields b = LayoutFieldsOf(expected);
+    ASSERT_EQ(a.DrawItems.size(), b.DrawItems.size());
+    int differing = 0;
+    for (size_t i = 0; i < a.DrawItems.size(); ++i)
+        if (a.DrawItems[i] != b.DrawItems[i] && ++differing <= 5)
+            ADD_FAILURE() << "draw item " << i << " differs";
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(a.Jumps, b.Jumps);
+    EXPECT_EQ(a.Items, b.Items);
+    EXPECT_EQ(a.Document, b.Document) << "height, width, text width, jump count, last formatted item";
+}
+
+// Canvas metrics where text of 20 points and more is 12 pixels a character,
+// 20 above the base line and 6 below (the others keep the fixed metrics).
+inline void UseLargeFontMetrics(TRecordingCanvas& canvas)
+{
+    canvas.MetricsForFont = [](const TFont& font) {
+        TRecordingMetrics m;
+        if (font.Size() >= 20) {
+            m.CharWidth = 12;
+            m.Ascent = 20;
+            m.Descent = 6;
+        }
+        return m;
+    };
+}
+
+// ---- Selections
+// A selection as its four numbers: the start item and offset, the end item and
+// offset (as GetSelectionBounds gives them).
+struct TSel {
+    int StartItem, StartOffs, EndItem, EndOffs;
+    bool operator==(const TSel& o) const
+    {
+        return StartItem == o.StartItem && StartOffs == o.StartOffs && EndItem == o.EndItem &&
+               EndOffs == o.EndOffs;
+    }
+};
+
+inline std::ostream& operator<<(std::ostream& os, const TSel& s)
+{
+    return os << "(" << s.StartItem << ":" << s.StartOffs << " - " << s.EndItem << ":" << s.EndOffs << ")";
+}
+
+// The selection of a document; normalized: the start before the end.
+inline TSel SelectionOf(TCustomRVFormattedData& data, bool normalized)
+{
+    TSel s;
+    data.GetSelectionBounds(s.StartItem, s.StartOffs, s.EndItem, s.EndOffs, normalized);
+    return s;
+}

@@ -65,7 +65,7 @@ int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid)
         }
         if (Pid < 0)
             return -1;
-        if (WaitFor([&] { return Exists(socket) || !Running(Pid); }, 10000) && Exists(socket))
+        if (WaitUntil([&] { return Exists(socket) || !Running(Pid); }, WaitDeadlineMs) && Exists(socket))
             return display;
         // Another server took the display first, or this one failed: try the next.
         kill(Pid, SIGTERM);
@@ -100,7 +100,7 @@ TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay)
         _exit(127);
     }
     if (child > 0) {
-        run.Ended = WaitFor([&] { return waitpid(child, &run.Status, WNOHANG) == child; }, 60000);
+        run.Ended = WaitUntil([&] { return waitpid(child, &run.Status, WNOHANG) == child; }, 60000);
         if (!run.Ended) {
             kill(child, SIGKILL);
             waitpid(child, &run.Status, 0);

@@ -7,23 +7,17 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
+
+#include "tests/support/waituntil.h"
 
 // The full name of an executable file found on PATH; empty when there is none.
 std::string FindProgram(const std::string& Name);
 
-// Polls Done every few milliseconds until it holds or the time is up; Done's last answer.
-template <typename F> bool WaitFor(F Done, int TimeoutMs)
+// WaitUntil under its older name.
+template <typename F> bool WaitFor(F done, int timeoutMs)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return Done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return WaitUntil(done, timeoutMs);
 }
 
 // Starts the Xvfb program on the first free display of FirstDisplay and the 69

@@ -62,56 +62,46 @@ TEST_F(LineFinishing, JustifiedLineOfOnePieceAndBidiParagraphsStayLeft)
     EXPECT_EQ(Lefts(), (std::vector<int>{0, 14, 35, 56, 0}));
 }
 
-TEST_F(LineFinishing, RightAndCentreAlignment)
+TEST_F(LineFinishing, AlignmentAndRightToLeftPlaceThePieces)
 {
-    Data.Width = 100;
-    Para->SetAlignment(rvaRight);
-    Data.AddNL("abc", 0, 0);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->Left, 79);
-    Para->SetAlignment(rvaCenter);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->Left, 39); // 79 div 2
-
-    // A line wider than its area (one character of 30 px on a 20 px line):
-    // centred it starts at its left edge, right-aligned it moves left.
-    Data.Canvas.MetricsForFont = [](const TFont&) {
-        TRecordingMetrics m;
-        m.CharWidth = 30;
-        return m;
+    struct TCase {
+        const char* Name;
+        TRVAlignment Alignment;
+        TRVBiDiMode BiDi;
+        int FirstIndent, CharWidth, Width;
+        std::vector<int> Lefts; // of the pieces of "A", "BB" (style 1), "CCC" on one line
     };
-    Data.Width = 10; // the document keeps its minimum width of 20
-    Data.FormatAll();
-    ASSERT_EQ(Data.DocumentWidth, 20);
-    EXPECT_EQ(Data.DI(0)->Left, 0);
-    Para->SetAlignment(rvaRight);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->Left, -10);
-}
-
-TEST_F(LineFinishing, RightToLeftOrderIsCBA)
-{
-    Para->SetBiDiMode(rvbdRightToLeft);
-    Data.Width = 200;
-    Data.AddNL("A", 0, 0);
-    Data.AddNL("BB", 1, -1);
-    Data.AddNL("CCC", 0, -1);
-    Data.FormatAll();
-    ASSERT_EQ(Data.DrawItems.Count(), 3);
-    // A, B, C were at 0, 7, 21: C, B, A from the line's left edge.
-    EXPECT_EQ(Data.DI(2)->Left, 0);
-    EXPECT_EQ(Data.DI(1)->Left, 21);
-    EXPECT_EQ(Data.DI(0)->Left, 35);
-}
-
-TEST_F(LineFinishing, RightToLeftFirstIndentMovesToTheRight)
-{
-    Para->SetBiDiMode(rvbdRightToLeft);
-    Para->SetFirstIndent(10);
-    Data.Width = 200;
-    Data.AddNL("ab", 0, 0);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->Left, 0);
+    const TCase cases[] = {
+        {"right", rvaRight, rvbdUnspecified, 0, 7, 100, {58, 65, 79}},
+        {"centred: the free space halved, rounded down", rvaCenter, rvbdUnspecified, 0, 7, 100, {29, 36, 50}},
+        // A, B, C at 0, 7, 21 left to right: C, B, A from the line's left edge.
+        {"right to left", rvaLeft, rvbdRightToLeft, 0, 7, 200, {35, 21, 0}},
+        {"right to left, the first indent on the right", rvaLeft, rvbdRightToLeft, 10, 7, 200, {35, 21, 0}},
+        // A line wider than its area (the document keeps its minimum width of
+        // 20), one character a line: centred it starts at its left edge,
+        // right-aligned it moves left.
+        {"centred and too wide", rvaCenter, rvbdUnspecified, 0, 30, 10, {0, 0, 0, 0, 0, 0}},
+        {"right-aligned and too wide", rvaRight, rvbdUnspecified, 0, 30, 10, {-10, -10, -10, -10, -10, -10}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Para->SetAlignment(c.Alignment);
+        Para->SetBiDiMode(c.BiDi);
+        Para->SetFirstIndent(c.FirstIndent);
+        const int charWidth = c.CharWidth;
+        Data.Canvas.MetricsForFont = [charWidth](const TFont&) {
+            TRecordingMetrics m;
+            m.CharWidth = charWidth;
+            return m;
+        };
+        Data.Width = c.Width;
+        Data.Clear();
+        Data.AddNL("A", 0, 0);
+        Data.AddNL("BB", 1, -1);
+        Data.AddNL("CCC", 0, -1);
+        Data.FormatAll();
+        EXPECT_EQ(Lefts(), c.Lefts);
+    }
 }
 
 TEST_F(LineFinishing, PercentLineSpacing)

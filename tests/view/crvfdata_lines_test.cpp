@@ -51,15 +51,71 @@ protected:
     TTestRVFData Data{&Style};
 };
 
-TEST_F(LineBuilding, WordsWrapAtSpacesAndTheBreakSpaceIsDropped)
+// Where text breaks into lines: the items of one document (text, paragraph
+// number: -1 continues the line), the width, trimming, and the texts of the
+// draw items that result.
+TEST_F(LineBuilding, TextBreaksIntoPieces)
+{
+    struct TCase {
+        const char* Name;
+        std::vector<std::pair<const char*, int>> Items;
+        int Width;
+        bool Trim;
+        std::vector<std::string> Pieces;
+    };
+    const TCase cases[] = {
+        {"words wrap at spaces and the break space is dropped",
+         {{"hello world again", 0}},
+         56,
+         true,
+         {"hello", "world", "again"}},
+        {"a long word splits on an empty line and moves whole otherwise",
+         {{"abcdefghijklmnopqrstuvw", 0}, {"xy", 0}, {"abcdefghi", -1}},
+         70,
+         true,
+         {"abcdefghij", "klmnopqrst", "uvw", "xy", "abcdefghi"}},
+        {"trimming on: a continuation of a full line goes down and loses its space",
+         {{"abcdefgh", 0}, {" xyz", -1}, {"abcd efgh", 0}},
+         28,
+         true,
+         {"abcd", "efgh", "xyz", "abcd", "efgh"}},
+        // The break space stays in a piece that starts its line; a piece after
+        // another on its line loses it when the line closes; a continuation
+        // keeps its leading space.
+        {"trimming off",
+         {{"hello world", 0}, {"ab", 0}, {"cd efghijk", -1}, {"abcdefgh", 0}, {" xyz", -1}},
+         56,
+         false,
+         {"hello ", "world", "ab", "cd", "efghijk", "abcdefgh", " xyz"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        for (auto [text, paraNo] : c.Items)
+            Data.AddNL(text, 0, paraNo);
+        Data.Width = c.Width;
+        if (c.Trim)
+            Data.Flags.Include(rvflTrim);
+        else
+            Data.Flags.Exclude(rvflTrim);
+        Data.FormatAll();
+        std::vector<std::string> pieces;
+        for (int i = 0; i < Data.DrawItems.Count(); ++i)
+            pieces.push_back(Text(i));
+        EXPECT_EQ(pieces, c.Pieces);
+    }
+    // Of the last case: each piece where it belongs.
+    EXPECT_EQ(Data.DI(3)->Width, 14);
+    EXPECT_TRUE(Data.DI(4)->FromNewLine);
+    EXPECT_EQ(Data.DI(4)->Left, 0);
+}
+
+TEST_F(LineBuilding, WrappedLinesStackAndAtLeastOneCharacterGoesOnEveryLine)
 {
     Data.Width = 56; // 8 characters
     Data.AddNL("hello world again", 0, 0);
     Data.FormatAll();
     ASSERT_EQ(Data.DrawItems.Count(), 3);
-    EXPECT_EQ(Text(0), "hello");
-    EXPECT_EQ(Text(1), "world");
-    EXPECT_EQ(Text(2), "again");
     EXPECT_EQ(Data.DI(1)->Offs, 7);
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(Data.DI(i)->FromNewLine);
@@ -67,28 +123,6 @@ TEST_F(LineBuilding, WordsWrapAtSpacesAndTheBreakSpaceIsDropped)
         EXPECT_EQ(Data.DI(i)->Width, 35);
     }
     EXPECT_EQ(Data.DocumentHeight, 39);
-    EXPECT_EQ(Data.GetItem(0)->DrawItemNo, 0);
-}
-
-TEST_F(LineBuilding, ALongWordSplitsOnAnEmptyLineAndMovesWholeOtherwise)
-{
-    Data.Width = 70; // 10 characters
-    Data.AddNL("abcdefghijklmnopqrstuvw", 0, 0);
-    Data.AddNL("xy", 0, 0);
-    Data.AddNL("abcdefghi", 0, -1); // 9 characters after 2: does not fit, moves whole
-    Data.FormatAll();
-    ASSERT_EQ(Data.DrawItems.Count(), 5);
-    EXPECT_EQ(Text(0), "abcdefghij");
-    EXPECT_EQ(Text(1), "klmnopqrst");
-    EXPECT_EQ(Text(2), "uvw");
-    EXPECT_EQ(Text(3), "xy");
-    EXPECT_EQ(Text(4), "abcdefghi");
-    EXPECT_TRUE(Data.DI(4)->FromNewLine);
-    EXPECT_EQ(Data.DI(4)->Left, 0);
-}
-
-TEST_F(LineBuilding, AtLeastOneCharacterGoesOnEveryLine)
-{
     // Characters wider than the line (and than the 20 px minimum width).
     Data.Canvas.MetricsForFont = [](const TFont&) {
         TRecordingMetrics m;
@@ -96,6 +130,7 @@ TEST_F(LineBuilding, AtLeastOneCharacterGoesOnEveryLine)
         return m;
     };
     Data.Width = 3;
+    Data.Clear();
     Data.AddNL("abc", 0, 0);
     Data.FormatAll();
     ASSERT_EQ(Data.DrawItems.Count(), 3);
@@ -103,42 +138,32 @@ TEST_F(LineBuilding, AtLeastOneCharacterGoesOnEveryLine)
         EXPECT_EQ(Data.DI(i)->Length, 1);
 }
 
-TEST_F(LineBuilding, TrimmingOn)
+TEST_F(LineBuilding, ATabInsideTextIsMeasuredLikeAnyOtherCharacter)
 {
-    Data.Width = 56;
-    Data.AddNL("abcdefgh", 0, 0);
-    Data.AddNL(" xyz", 0, -1); // continues the full line: goes down and loses its space
-    Data.AddNL("abcd efgh", 0, 0);
-    Data.Width = 28;
+    // Text added through the add operations has its TABs turned into the
+    // style sheet's spaces; a TAB that is in an item's text (set, read or
+    // typed) has no tab stops: it is one character of the text's width, in an
+    // ANSI item and in a Unicode one, and no place to break a line.
+    const int uni = Style.AddTextStyle();
+    Style.TextStyles()->Items(uni)->SetUnicode(true);
+    Data.AddNL("col1\tcol2", 0, 0);
+    EXPECT_EQ(Data.GetItemText(0), "col1        col2");
+    Data.AddNL("", 0, 0);
+    Data.SetItemText(1, "col1\tcol2");
+    Data.AddNL("col1xcol2", 0, 0);
+    Data.AddNLWTag(WideString(u"x"), uni, 0, TRVTag());
+    Data.SetItemTextW(3, u"col1\tcol2");
     Data.FormatAll();
-    // "abcdefgh" is split at 4 characters now; check the continuation and the
-    // space exactly at the overflow.
-    std::vector<std::string> Pieces;
-    for (int i = 0; i < Data.DrawItems.Count(); ++i)
-        Pieces.push_back(Text(i));
-    EXPECT_EQ(Pieces, (std::vector<std::string>{"abcd", "efgh", "xyz", "abcd", "efgh"}));
-    EXPECT_EQ(Data.DI(2)->Offs, 2);
-}
-
-TEST_F(LineBuilding, TrimmingOff)
-{
-    Data.Flags.Exclude(rvflTrim);
-    Data.Width = 56;
-    Data.AddNL("hello world", 0, 0);
-    Data.AddNL("ab", 0, 0);
-    Data.AddNL("cd efghijk", 0, -1);
-    Data.AddNL("abcdefgh", 0, 0);
-    Data.AddNL(" xyz", 0, -1);
+    ASSERT_EQ(Data.DrawItems.Count(), 4);
+    EXPECT_EQ(Data.DI(0)->Width, 16 * 7);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(Data.DI(i)->Width, 9 * 7) << "draw item " << i;
+    Data.Clear();
+    Data.Width = 56; // 8 characters
+    Data.AddNL("", 0, 0);
+    Data.SetItemText(0, "ab\tcdefghij");
     Data.FormatAll();
-    std::vector<std::string> Pieces;
-    for (int i = 0; i < Data.DrawItems.Count(); ++i)
-        Pieces.push_back(Text(i));
-    // The break space stays in a piece that starts its line; a piece after
-    // another on its line loses it when the line closes; a continuation keeps
-    // its leading space.
-    EXPECT_EQ(Pieces,
-              (std::vector<std::string>{"hello ", "world", "ab", "cd", "efghijk", "abcdefgh", " xyz"}));
-    EXPECT_EQ(Data.DI(3)->Width, 14);
+    EXPECT_EQ(Text(0), "ab\tcdefg") << "the long word is split where it fills the line";
 }
 
 TEST_F(LineBuilding, MixedFontSizesOnOneLineMoveEarlierPiecesDown)

@@ -1,4 +1,4 @@
-// The mouse on a laid-out document: hyperlink clicks, drag selection, Shift
+// The mouse on a laid-out document: hyperlink clicks, drag selection, shift
 // and double clicks, right clicks, hover, words and their Unicode text, the
 // positions of checkpoints and hyperlinks, and the drag kept across a layout.
 #include <gtest/gtest.h>
@@ -21,11 +21,11 @@ public:
 
     AnsiString GetDelimiters() override { return " .;,:(){}\"/\\"; }
     bool IsAssignedRVDblClick() override { return DblClickAssigned; }
-    void DoRVDblClick(const AnsiString& Word, int StyleNo) override { DblClicks.push_back({Word, StyleNo}); }
+    void DoRVDblClick(const AnsiString& word, int styleNo) override { DblClicks.push_back({word, styleNo}); }
     bool IsAssignedRVRightClick() override { return true; }
-    void DoRVRightClick(const AnsiString& Word, int StyleNo, int X, int Y) override
+    void DoRVRightClick(const AnsiString& word, int styleNo, int x, int y) override
     {
-        RightClicks.push_back({Word, StyleNo, X, Y});
+        RightClicks.push_back({word, styleNo, x, y});
     }
 
     struct TRightClick {
@@ -36,20 +36,6 @@ public:
     std::vector<std::pair<AnsiString, int>> DblClicks;
     std::vector<TRightClick> RightClicks;
 };
-
-struct TSel {
-    int StartItem, StartOffs, EndItem, EndOffs;
-    bool operator==(const TSel& o) const
-    {
-        return StartItem == o.StartItem && StartOffs == o.StartOffs && EndItem == o.EndItem &&
-               EndOffs == o.EndOffs;
-    }
-};
-
-std::ostream& operator<<(std::ostream& os, const TSel& s)
-{
-    return os << "(" << s.StartItem << ":" << s.StartOffs << " - " << s.EndItem << ":" << s.EndOffs << ")";
-}
 
 class DocumentMouse : public ::testing::Test {
 protected:
@@ -64,38 +50,38 @@ protected:
         D.FormatAll();
     }
 
-    // The client point of character Offs (1-based) of item ItemNo's first draw item, 3 px into it.
-    TPoint At(int ItemNo, int Offs)
+    // The client point of character Offs (1-based) of item itemNo's first draw item, 3 px into it.
+    TPoint At(int itemNo, int offs)
     {
-        const TRVDrawLineInfo* dli = D.DI(D.GetItem(ItemNo)->DrawItemNo);
-        return {dli->Left + (Offs - 1) * 7 + 3 - D.HOffs, dli->Top + 5 - D.VOffs};
+        const TRVDrawLineInfo* dli = D.DI(D.GetItem(itemNo)->DrawItemNo);
+        return {dli->Left + (offs - 1) * 7 + 3 - D.HOffs, dli->Top + 5 - D.VOffs};
     }
-    void Press(TPoint P, TShiftState Shift = {ssLeft}) { D.MouseDown(mbLeft, Shift, P.X, P.Y); }
-    void Release(TPoint P, TShiftState Shift = {}) { D.MouseUp(mbLeft, Shift, P.X, P.Y); }
-    void Click(TPoint P, TShiftState Shift = {ssLeft})
+    void Press(TPoint p, TShiftState shift = {ssLeft}) { D.MouseDown(mbLeft, shift, p.X, p.Y); }
+    void Release(TPoint p, TShiftState shift = {}) { D.MouseUp(mbLeft, shift, p.X, p.Y); }
+    void Click(TPoint p, TShiftState shift = {ssLeft})
     {
-        Press(P, Shift);
-        Release(P, Shift);
+        Press(p, shift);
+        Release(p, shift);
     }
-    void Drag(TPoint From, TPoint To)
+    void Drag(TPoint from, TPoint to)
     {
-        Press(From);
-        D.MouseMove({ssLeft}, To.X, To.Y);
-        Release(To);
+        Press(from);
+        D.MouseMove({ssLeft}, to.X, to.Y);
+        Release(to);
     }
     // The order of input of a double click: press, release, DblClick, press with ssDouble, release.
-    void DoubleClick(TPoint P)
+    void DoubleClick(TPoint p)
     {
-        Click(P);
-        SetCursorPos(P.X, P.Y);
+        Click(p);
+        SetCursorPos(p.X, p.Y);
         D.DblClick();
-        Press(P, {ssLeft, ssDouble});
-        Release(P);
+        Press(p, {ssLeft, ssDouble});
+        Release(p);
     }
-    TSel Selection(bool Normalize = false)
+    TSel Selection(bool normalize = false)
     {
         TSel s;
-        D.GetSelectionBounds(s.StartItem, s.StartOffs, s.EndItem, s.EndOffs, Normalize);
+        D.GetSelectionBounds(s.StartItem, s.StartOffs, s.EndItem, s.EndOffs, normalize);
         return s;
     }
 
@@ -141,7 +127,7 @@ TEST_F(DocumentMouse, HyperlinkClickWithoutAJumpHandlerOrWithoutSelectingStillEn
 
 TEST_F(DocumentMouse, DragSelectsFromPressToReleaseAndReportsOnceAtTheEnd)
 {
-    const int Before = D.SelectEvents;
+    const int before = D.SelectEvents;
     Press(At(0, 3));
     EXPECT_TRUE(D.State.Contains(rvstMakingSelection));
     D.MouseMove({ssLeft}, At(1, 2).X, At(1, 2).Y);
@@ -151,10 +137,10 @@ TEST_F(DocumentMouse, DragSelectsFromPressToReleaseAndReportsOnceAtTheEnd)
     EXPECT_FALSE(D.SelectionExists(true, false));
     EXPECT_TRUE(D.State.Contains(rvstMakingSelection));
     D.MouseMove({ssLeft}, At(2, 4).X, At(2, 4).Y);
-    EXPECT_EQ(D.SelectEvents, Before);
+    EXPECT_EQ(D.SelectEvents, before);
     Release(At(2, 4));
     EXPECT_FALSE(D.State.Contains(rvstMakingSelection));
-    EXPECT_EQ(D.SelectEvents, Before + 1);
+    EXPECT_EQ(D.SelectEvents, before + 1);
     EXPECT_EQ(Selection(), (TSel{0, 3, 2, 4}));
     // Backwards: the fixed end stays where the press was.
     Drag(At(3, 5), At(0, 2));
@@ -179,10 +165,10 @@ TEST_F(DocumentMouse, DragAboveTheWindowStopsAtTheFirstVisibleLineUnlessThePoint
 
 TEST_F(DocumentMouse, ShiftClickExtendsOnlyASelectionThatHasAStart)
 {
-    // Without a selection Shift+click starts one.
+    // Without a selection shift+click starts one.
     Click(At(0, 5), {ssLeft, ssShift});
     EXPECT_EQ(Selection(), (TSel{0, 5, 0, 5}));
-    // After a plain click the empty selection is gone: Shift+click starts anew.
+    // After a plain click the empty selection is gone: shift+click starts anew.
     Click(At(0, 2));
     Click(At(1, 3), {ssLeft, ssShift});
     EXPECT_EQ(Selection(), (TSel{1, 3, 1, 3}));
@@ -200,65 +186,49 @@ TEST_F(DocumentMouse, DoubleClickSelectsTheWordAndTheFollowingReleaseKeepsIt)
 {
     DoubleClick(At(0, 8));
     EXPECT_EQ(Selection(), (TSel{0, 7, 0, 11}));
-    EXPECT_TRUE(D.SelectionExists(false, false));
     EXPECT_FALSE(D.State.Contains(rvstIgnoreNextMouseDown));
     EXPECT_FALSE(D.State.Contains(rvstMakingSelection));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "beta");
-    EXPECT_EQ(D.DblClicks[0].second, 0);
-    // The next press is an ordinary one again.
-    Click(At(0, 2));
+    EXPECT_EQ(D.DblClicks, (std::vector<std::pair<AnsiString, int>>{{"beta", 0}}));
+    Click(At(0, 2)); // the next press is an ordinary one again
     EXPECT_FALSE(D.SelectionExists(false, false));
-}
-
-TEST_F(DocumentMouse, DoubleClickOnAHyperlinkSelectsItsWordAndFiresNoJump)
-{
+    // On a hyperlink: its word; the first click of the two was a click on it.
     DoubleClick(At(3, 8));
     EXPECT_EQ(Selection(), (TSel{3, 7, 3, 11}));
-    // The first click of the two was a click on the hyperlink.
     EXPECT_EQ(D.JumpEvents, std::vector<int>({1}));
 }
 
-TEST_F(DocumentMouse, DoubleClickWithoutWordSelectionOnlyReportsTheWord)
+TEST_F(DocumentMouse, WithoutWordSelectionOnlyTheWordIsReportedAndWithSingleClickOnEveryClick)
 {
     D.Options.Exclude(rvoDblClickSelectsWord);
     DoubleClick(At(0, 13));
     EXPECT_FALSE(D.SelectionExists(false, false));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "gamma");
-    // Nobody listens: nothing at all.
-    D.DblClickAssigned = false;
+    EXPECT_EQ(D.DblClicks.back().first, "gamma");
+    D.Options.Include(rvoSingleClick);
+    Click(At(0, 2));
+    EXPECT_EQ(D.DblClicks.back().first, "alpha");
+    SetCursorPos(At(0, 2).X, At(0, 2).Y);
+    D.DblClick(); // the double click then adds nothing of its own
+    EXPECT_EQ(D.DblClicks.size(), 2u);
+    D.Options.Exclude(rvoSingleClick);
+    D.DblClickAssigned = false; // nobody listens: nothing at all
     SetCursorPos(At(0, 13).X, At(0, 13).Y);
     D.DblClick();
-    EXPECT_EQ(D.DblClicks.size(), 1u);
-}
-
-TEST_F(DocumentMouse, SingleClickOptionReportsTheWordOfEveryClick)
-{
-    D.Options.Include(rvoSingleClick);
-    D.Options.Exclude(rvoDblClickSelectsWord);
-    Click(At(0, 2));
-    ASSERT_EQ(D.DblClicks.size(), 1u);
-    EXPECT_EQ(D.DblClicks[0].first, "alpha");
-    // The double click then adds nothing of its own.
-    SetCursorPos(At(0, 2).X, At(0, 2).Y);
-    D.DblClick();
-    EXPECT_EQ(D.DblClicks.size(), 1u);
+    EXPECT_EQ(D.DblClicks.size(), 2u);
 }
 
 TEST_F(DocumentMouse, AClickOnADelimiterGivesAnEmptyWordAtItsPosition)
 {
-    AnsiString Word = "x";
-    int StyleNo, ItemNo, Offs;
-    TCustomRVFormattedData* Data;
-    ASSERT_TRUE(D.FindWordAt(Word, At(0, 6).X, At(0, 6).Y, StyleNo, ItemNo, Offs, Data));
-    EXPECT_EQ(Word, "");
-    EXPECT_EQ(ItemNo, 0);
-    EXPECT_EQ(Offs, 6);
-    EXPECT_EQ(Data, &D);
+    AnsiString word = "x";
+    int styleNo, itemNo, offs;
+    TCustomRVFormattedData* data;
+    ASSERT_TRUE(D.FindWordAt(word, At(0, 6).X, At(0, 6).Y, styleNo, itemNo, offs, data));
+    EXPECT_EQ(word, "");
+    EXPECT_EQ(itemNo, 0);
+    EXPECT_EQ(offs, 6);
+    EXPECT_EQ(data, &D);
     // Below the document: nothing.
-    EXPECT_FALSE(D.FindWordAt(Word, 5, 150, StyleNo, ItemNo, Offs, Data));
-    EXPECT_EQ(ItemNo, -1);
+    EXPECT_FALSE(D.FindWordAt(word, 5, 150, styleNo, itemNo, offs, data));
+    EXPECT_EQ(itemNo, -1);
 }
 
 TEST_F(DocumentMouse, RightClickInsideTheSelectionKeepsItOutsideCollapsesIt)
@@ -275,74 +245,65 @@ TEST_F(DocumentMouse, RightClickInsideTheSelectionKeepsItOutsideCollapsesIt)
     EXPECT_EQ(D.RightClicks.back().StyleNo, 5);
 }
 
-TEST_F(DocumentMouse, HoverReportsEachHyperlinkOnceAndTheLeave)
+TEST_F(DocumentMouse, HoverReportsEachHyperlinkOnceAndChangesOnlyHoverLooks)
 {
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    auto move = [&](int itemNo) { D.MouseMove({}, At(itemNo, 2).X, At(itemNo, 2).Y); };
+    move(2);
     D.MouseMove({}, At(2, 5).X, At(2, 5).Y);
     EXPECT_EQ(D.MouseMoveEvents, std::vector<int>({0}));
     EXPECT_EQ(D.HoverJumpData, &D);
-    EXPECT_EQ(D.HoverJumpId, 0);
-    D.MouseMove({}, At(3, 2).X, At(3, 2).Y);
-    D.MouseMove({}, At(0, 2).X, At(0, 2).Y);
+    EXPECT_FALSE(D.State.Contains(rvstDrawHover)) << "style 4 has no hover look yet";
+    move(3);
+    move(0);
     EXPECT_EQ(D.MouseMoveEvents, std::vector<int>({0, 1, -1}));
     EXPECT_EQ(D.HoverJumpData, nullptr);
-    // The draw item under the pointer is the plain text again.
-    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(0)->DrawItemNo);
-}
-
-TEST_F(DocumentMouse, HoverLooksChangeOnlyForHyperlinksWithAHoverLook)
-{
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
-    EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(0, 2).X, At(0, 2).Y);
+    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(0)->DrawItemNo) << "the plain text is under the pointer again";
     Style.TextStyles()->Items(4)->SetHoverColor(clRed);
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     EXPECT_TRUE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(3, 2).X, At(3, 2).Y);
+    move(3);
     EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     D.MouseLeave();
     EXPECT_FALSE(D.State.Contains(rvstDrawHover));
     EXPECT_EQ(D.MouseMoveEvents.back(), -1);
-}
-
-TEST_F(DocumentMouse, HoverIsNotTrackedWithoutHyperlinkUse)
-{
+    // Without hyperlink use nothing is tracked.
+    D.MouseMoveEvents.clear();
     D.Flags.Exclude(rvflUseJumps);
-    D.MouseMove({}, At(2, 2).X, At(2, 2).Y);
+    move(2);
     EXPECT_TRUE(D.MouseMoveEvents.empty());
     EXPECT_EQ(D.HotDrawItemNo, D.GetItem(2)->DrawItemNo);
 }
 
 TEST_F(DocumentMouse, UnicodeWordsAreSelectedInTheirOwnUnitsAndReportedWithoutLoss)
 {
-    const int Uni = Style.AddTextStyle();
-    Style.TextStyles()->Items(Uni)->SetUnicode(true);
-    Style.TextStyles()->Items(Uni)->SetCharset(RUSSIAN_CHARSET);
+    const int uni = Style.AddTextStyle();
+    Style.TextStyles()->Items(uni)->SetUnicode(true);
+    Style.TextStyles()->Items(uni)->SetCharset(RUSSIAN_CHARSET);
     // Latin, Cyrillic and a character beyond the 16-bit plane: no code page holds them all.
-    D.AddNLWTag(u"Grüße, мир \U0001D11Ex.", Uni, 0, TRVTag());
+    D.AddNLWTag(u"Grüße, мир \U0001D11Ex.", uni, 0, TRVTag());
     D.FormatAll();
-    const int Item = 4;
-    ASSERT_TRUE(D.GetItemOptions(Item).Contains(rvioUnicode));
+    const int item = 4;
+    ASSERT_TRUE(D.GetItemOptions(item).Contains(rvioUnicode));
 
-    DoubleClick(At(Item, 9)); // in "мир"
-    EXPECT_EQ(Selection(), (TSel{Item, 8, Item, 11}));
+    DoubleClick(At(item, 9)); // in "мир"
+    EXPECT_EQ(Selection(), (TSel{item, 8, item, 11}));
     ASSERT_EQ(D.DblClicks.size(), 1u);
     EXPECT_EQ(D.DblClicks[0].first, u8"мир");
 
     // The musical symbol is two UTF-16 units and one character on the screen.
-    const TRVDrawLineInfo* dli = D.DI(D.GetItem(Item)->DrawItemNo);
-    const int XOfX = dli->Left + 12 * 7 + 3; // the 13th character drawn is "x"
-    DoubleClick({XOfX, dli->Top + 5});
-    EXPECT_EQ(Selection(), (TSel{Item, 12, Item, 15}));
+    const TRVDrawLineInfo* dli = D.DI(D.GetItem(item)->DrawItemNo);
+    const int xOfX = dli->Left + 12 * 7 + 3; // the 13th character drawn is "x"
+    DoubleClick({xOfX, dli->Top + 5});
+    EXPECT_EQ(Selection(), (TSel{item, 12, item, 15}));
     EXPECT_EQ(D.DblClicks.back().first, u8"\U0001D11Ex");
 
-    TCustomRVFormattedData* Data;
-    int ItemNo;
-    AnsiString Word;
-    D.GetWordAt(At(Item, 2).X, At(Item, 2).Y, Data, ItemNo, Word);
-    EXPECT_EQ(Word, u8"Grüße");
-    EXPECT_EQ(ItemNo, Item);
+    TCustomRVFormattedData* data;
+    int itemNo;
+    AnsiString word;
+    D.GetWordAt(At(item, 2).X, At(item, 2).Y, data, itemNo, word);
+    EXPECT_EQ(word, u8"Grüße");
+    EXPECT_EQ(itemNo, item);
 }
 
 TEST_F(DocumentMouse, SelectLineAndSelectWordAt)
@@ -370,67 +331,67 @@ TEST_F(DocumentMouse, SelectionQueries)
     EXPECT_TRUE(D.InsideSelection(d2, 2));
     EXPECT_FALSE(D.InsideSelection(d2, 3));
     EXPECT_FALSE(D.InsideSelection(d0, 2));
-    int No, Offs;
-    D.GetSelStart(No, Offs);
-    EXPECT_EQ(No, d0);
-    EXPECT_EQ(Offs, 3);
+    int no, offs;
+    D.GetSelStart(no, offs);
+    EXPECT_EQ(no, d0);
+    EXPECT_EQ(offs, 3);
     // An empty selection is removed when asked with Collapse.
-    const int Events = D.SelectEvents;
+    const int events = D.SelectEvents;
     D.SetSelectionBounds(1, 2, 1, 2);
     EXPECT_FALSE(D.SelectionExists(false, false));
     EXPECT_EQ(D.SelStartNo, D.GetItem(1)->DrawItemNo);
     EXPECT_FALSE(D.SelectionExists(true, false));
     EXPECT_EQ(D.SelStartNo, -1);
-    EXPECT_EQ(D.SelectEvents, Events + 2);
+    EXPECT_EQ(D.SelectEvents, events + 2);
 
-    const TRect R = D.GetClientSelectionRect();
-    EXPECT_EQ(R, Bounds(0, 0, D.Width, D.Height)); // no selection: the whole area
+    const TRect r = D.GetClientSelectionRect();
+    EXPECT_EQ(r, Bounds(0, 0, D.Width, D.Height)); // no selection: the whole area
     D.SetSelectionBounds(0, 1, 1, 3);
-    const TRect S = D.GetClientSelectionRect();
-    EXPECT_EQ(S.Top, 0);
-    EXPECT_EQ(S.Bottom, D.DI(D.GetItem(1)->DrawItemNo)->Top + 13);
+    const TRect s = D.GetClientSelectionRect();
+    EXPECT_EQ(s.Top, 0);
+    EXPECT_EQ(s.Bottom, D.DI(D.GetItem(1)->DrawItemNo)->Top + 13);
 }
 
 TEST_F(DocumentMouse, PositionsOfItemsCheckpointsAndHyperlinks)
 {
-    int X, Y;
-    EXPECT_THROW(D.GetCheckpointXY(nullptr, X, Y), ERollViewError);
+    int x, y;
+    EXPECT_THROW(D.GetCheckpointXY(nullptr, x, y), ERollViewError);
     D.AddNamedCheckpointExTag("", false, TRVTag());
     D.AddNL("after", 0, 0);
     D.AddNamedCheckpointExTag("end", true, TRVTag());
     TRVCPInfo* cp = D.GetItemCheckpoint(4);
     ASSERT_NE(cp, nullptr);
     // Not laid out yet.
-    EXPECT_THROW(D.GetCheckpointXY(cp, X, Y), ERollViewError);
+    EXPECT_THROW(D.GetCheckpointXY(cp, x, y), ERollViewError);
     D.FormatAll();
-    D.GetCheckpointXY(cp, X, Y);
-    EXPECT_EQ(Y, D.DI(D.GetItem(4)->DrawItemNo)->Top);
+    D.GetCheckpointXY(cp, x, y);
+    EXPECT_EQ(y, D.DI(D.GetItem(4)->DrawItemNo)->Top);
     EXPECT_EQ(D.GetCheckpointYEx(D.NotAddedCP), D.DocumentHeight);
 
     EXPECT_EQ(D.GetJumpPointY(1), D.DI(D.GetItem(3)->DrawItemNo)->Top);
     EXPECT_EQ(D.GetJumpPointItemNo(0), 2);
     EXPECT_EQ(D.GetJumpPointItemNo(7), -1);
-    TCustomRVFormattedData* Data;
-    int ItemNo;
-    D.GetJumpPointLocation(1, Data, ItemNo);
-    EXPECT_EQ(Data, &D);
-    EXPECT_EQ(ItemNo, 3);
+    TCustomRVFormattedData* data;
+    int itemNo;
+    D.GetJumpPointLocation(1, data, itemNo);
+    EXPECT_EQ(data, &D);
+    EXPECT_EQ(itemNo, 3);
 
-    int L, T;
+    int l, t;
     D.VOffs = 5;
-    ASSERT_TRUE(D.GetItemClientCoords(3, L, T));
-    EXPECT_EQ(T, 26 - 5);
-    EXPECT_FALSE(D.GetItemCoords(17, L, T));
-    D.GetItemAt(At(1, 2).X, At(1, 2).Y + 5, ItemNo, X);
-    EXPECT_EQ(ItemNo, 1);
-    D.GetItemAt(290, 5, ItemNo, X); // strict: no item right of the text
-    EXPECT_EQ(ItemNo, -1);
+    ASSERT_TRUE(D.GetItemClientCoords(3, l, t));
+    EXPECT_EQ(t, 26 - 5);
+    EXPECT_FALSE(D.GetItemCoords(17, l, t));
+    D.GetItemAt(At(1, 2).X, At(1, 2).Y + 5, itemNo, x);
+    EXPECT_EQ(itemNo, 1);
+    D.GetItemAt(290, 5, itemNo, x); // strict: no item right of the text
+    EXPECT_EQ(itemNo, -1);
 }
 
 TEST(DocumentMouseEmpty, MouseInputOnAnEmptyDocumentSelectsNothing)
 {
-    TRVStyle Style(nullptr);
-    TMouseData D(&Style);
+    TRVStyle style(nullptr);
+    TMouseData D(&style);
     D.Options = {rvoAllowSelection, rvoDblClickSelectsWord, rvoRClickDeselects};
     D.FormatAll();
     D.MouseDown(mbLeft, {ssLeft}, 5, 5);
@@ -459,10 +420,10 @@ TEST_F(DocumentMouse, AFullLayoutWithTheStateKeptLeavesTheDragGoing)
         D.AddNL("appended line " + std::to_string(i), 0, 0);
     // A tail layout that must lay everything out again.
     D.InvalidateTailLayout();
-    TCustomRVFormattedData::TRVMouseStateNote Note;
-    D.SaveMouseState(Note);
+    TCustomRVFormattedData::TRVMouseStateNote note;
+    D.SaveMouseState(note);
     D.FormatTail();
-    D.RestoreMouseState(Note);
+    D.RestoreMouseState(note);
     EXPECT_TRUE(D.State.Contains(rvstMakingSelection));
     EXPECT_EQ(Selection(), (TSel{0, 3, 1, 2}));
     D.MouseMove({ssLeft}, At(3, 4).X, At(3, 4).Y);
@@ -474,12 +435,12 @@ TEST_F(DocumentMouse, AFullLayoutWithTheStateKeptKeepsTheHyperlinkPress)
 {
     Press(At(2, 3));
     D.InvalidateTailLayout();
-    TCustomRVFormattedData::TRVMouseStateNote Note;
-    D.SaveMouseState(Note);
+    TCustomRVFormattedData::TRVMouseStateNote note;
+    D.SaveMouseState(note);
     D.FormatTail();
     // Unkept, the layout forgets the press.
     EXPECT_EQ(D.PressedJumpId, -1);
-    D.RestoreMouseState(Note);
+    D.RestoreMouseState(note);
     Release(At(2, 3));
     EXPECT_EQ(D.JumpEvents, std::vector<int>({0}));
 }
@@ -487,11 +448,11 @@ TEST_F(DocumentMouse, AFullLayoutWithTheStateKeptKeepsTheHyperlinkPress)
 TEST_F(DocumentMouse, RestoringAfterTheItemsWentDropsTheSelection)
 {
     Drag(At(3, 1), At(3, 5));
-    TCustomRVFormattedData::TRVMouseStateNote Note;
-    D.SaveMouseState(Note);
+    TCustomRVFormattedData::TRVMouseStateNote note;
+    D.SaveMouseState(note);
     D.DeleteItems(2, 2);
     D.FormatAll();
-    D.RestoreMouseState(Note);
+    D.RestoreMouseState(note);
     EXPECT_EQ(D.SelStartNo, -1);
     EXPECT_FALSE(D.State.Contains(rvstMakingSelection));
 }

@@ -11,93 +11,42 @@
 
 namespace {
 
-std::vector<std::vector<int>> DrawItemsOf(const TTestRVFData& d)
+// A text item put into the store at index, as an edit would.
+void InsertText(TTestRVFData& d, int index, const AnsiString& text, int styleNo, int paraNo, bool sameAsPrev)
 {
-    std::vector<std::vector<int>> r;
-    for (int i = 0; i < d.DrawItems.Count(); ++i) {
-        const TRVDrawLineInfo* dli = d.DrawItems[i];
-        r.push_back({dli->Left, dli->Top, dli->Width, dli->Height, dli->ItemNo, dli->Offs, dli->Length,
-                     dli->SpaceBefore, dli->ExtraSpaceBelow, dli->FromNewLine ? 1 : 0});
-    }
-    return r;
+    auto* item = new TRVTextItemInfo(&d);
+    item->StyleNo = styleNo;
+    item->ParaNo = paraNo;
+    item->SetSameAsPrev(sameAsPrev);
+    d.Items->InsertObject(index, text, item);
 }
 
-std::vector<std::vector<int>> JumpsOf(const TTestRVFData& d)
+int LastDrawItemOf(const TTestRVFData& d, int itemNo)
 {
-    std::vector<std::vector<int>> r;
-    for (int i = 0; i < d.Jumps.Count(); ++i) {
-        const auto* j = static_cast<const TRVJumpInfo*>(d.Jumps.Get(i));
-        r.push_back({j->Left, j->Top, j->Width, j->Height, j->Id, j->DrawItemNo, j->Cursor});
-    }
-    return r;
-}
-
-std::vector<std::vector<int>> ItemsOf(const TTestRVFData& d)
-{
-    std::vector<std::vector<int>> r;
-    for (int i = 0; i < d.GetItemCount(); ++i)
-        r.push_back({d.GetItem(i)->DrawItemNo, d.GetItem(i)->JumpID});
-    return r;
-}
-
-void ExpectSameLayout(const TTestRVFData& Partial, const TTestRVFData& Full)
-{
-    const auto a = DrawItemsOf(Partial);
-    const auto b = DrawItemsOf(Full);
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size(); ++i)
-        EXPECT_EQ(a[i], b[i]) << "draw item " << i;
-    EXPECT_EQ(JumpsOf(Partial), JumpsOf(Full));
-    EXPECT_EQ(ItemsOf(Partial), ItemsOf(Full));
-    EXPECT_EQ(Partial.DocumentHeight, Full.DocumentHeight);
-    EXPECT_EQ(Partial.JumpCount, Full.JumpCount);
-    EXPECT_EQ(Partial.LastFormattedItem, Full.LastFormattedItem);
-}
-
-// A text item put into the store at Index, as an edit would.
-void InsertText(TTestRVFData& d, int Index, const AnsiString& Text, int StyleNo, int ParaNo, bool SameAsPrev)
-{
-    auto* Item = new TRVTextItemInfo(&d);
-    Item->StyleNo = StyleNo;
-    Item->ParaNo = ParaNo;
-    Item->SetSameAsPrev(SameAsPrev);
-    d.Items->InsertObject(Index, Text, Item);
-}
-
-int LastDrawItemOf(const TTestRVFData& d, int ItemNo)
-{
-    int Last = -1;
+    int last = -1;
     for (int i = 0; i < d.DrawItems.Count(); ++i)
-        if (d.DrawItems[i]->ItemNo == ItemNo)
-            Last = i;
-    return Last;
+        if (d.DrawItems[i]->ItemNo == itemNo)
+            last = i;
+    return last;
 }
 
 class PartialLayout : public ::testing::Test {
 protected:
     PartialLayout()
     {
-        TParaInfo* Spaced = Style.ParaStyles()->Add(); // 2
-        Spaced->SetSpaceBefore(4);
-        Spaced->SetSpaceAfter(6);
-        Spaced->SetLineSpacing(150);
-        TParaInfo* Justified = Style.ParaStyles()->Add(); // 3
-        Justified->SetAlignment(rvaJustify);
-        Justified->SetFirstIndent(14);
-        TParaInfo* Ruled = Style.ParaStyles()->Add(); // 4: space above a rule too
-        Ruled->SetSpaceBefore(3);
+        TParaInfo* spaced = Style.ParaStyles()->Add(); // 2
+        spaced->SetSpaceBefore(4);
+        spaced->SetSpaceAfter(6);
+        spaced->SetLineSpacing(150);
+        TParaInfo* justified = Style.ParaStyles()->Add(); // 3
+        justified->SetAlignment(rvaJustify);
+        justified->SetFirstIndent(14);
+        TParaInfo* ruled = Style.ParaStyles()->Add(); // 4: space above a rule too
+        ruled->SetSpaceBefore(3);
         Style.ParaStyles()->Items(0)->SetSpaceBefore(2);
         Style.TextStyles()->Add()->SetSize(20); // 6: large
-        for (TRecordingCanvas* c : {&A.Canvas, &B.Canvas})
-            c->MetricsForFont = [](const TFont& Font) {
-                TRecordingMetrics m;
-                if (Font.Size() >= 20) {
-                    m.CharWidth = 12;
-                    m.Ascent = 20;
-                    m.Descent = 6;
-                }
-                return m;
-            };
+        UseLargeFontMetrics(A.Canvas);
+        UseLargeFontMetrics(B.Canvas);
         for (TTestRVFData* d : {&A, &B}) {
             d->TopMargin = 5;
             d->BottomMargin = 7;
@@ -151,14 +100,14 @@ TEST_F(PartialLayout, InsertingAParagraphGivesWhatAFullLayoutGives)
 {
     // A paragraph and a hyperlink continuing it, after item 4 (the spaced
     // paragraph's big tail is item 2; item 4 is "the hyperlink ..." of para 2).
-    const int Touched = 4;
-    const int StartDI = A.GetItem(Touched)->DrawItemNo;
-    const int EndDI = LastDrawItemOf(A, Touched);
+    const int touched = 4;
+    const int startDI = A.GetItem(touched)->DrawItemNo;
+    const int endDI = LastDrawItemOf(A, touched);
     Edit([](TTestRVFData& d) {
         InsertText(d, 5, "a new paragraph in the middle that wraps once or twice here", 0, 2, false);
         InsertText(d, 6, "and its link", 5, 2, true);
     });
-    A.FormatParas(StartDI, EndDI, 2);
+    A.FormatParas(startDI, endDI, 2);
     B.FormatAll();
     ExpectSameLayout(A, B);
     EXPECT_FALSE(A.State.Contains(rvstFormatParas));
@@ -172,10 +121,10 @@ TEST_F(PartialLayout, InsertingAtTheStartAndAtTheEnd)
     B.FormatAll();
     ExpectSameLayout(A, B);
 
-    const int Last = A.GetItemCount() - 1;
-    const int StartDI = A.GetItem(Last)->DrawItemNo;
-    Edit([Last](TTestRVFData& d) { InsertText(d, Last + 1, "a last paragraph", 0, 2, false); });
-    A.FormatParas(StartDI, A.DrawItems.Count() - 1, 1);
+    const int last = A.GetItemCount() - 1;
+    const int startDI = A.GetItem(last)->DrawItemNo;
+    Edit([last](TTestRVFData& d) { InsertText(d, last + 1, "a last paragraph", 0, 2, false); });
+    A.FormatParas(startDI, A.DrawItems.Count() - 1, 1);
     B.FormatAll();
     ExpectSameLayout(A, B);
     EXPECT_EQ(A.AreaSizes.back().Height, A.DocumentHeight);
@@ -183,55 +132,55 @@ TEST_F(PartialLayout, InsertingAtTheStartAndAtTheEnd)
 
 TEST_F(PartialLayout, AnEditThatAddsALineMovesAndRenumbersEverythingBelow)
 {
-    const int Touched = 0; // the first paragraph, three lines
-    const int EndDI = LastDrawItemOf(A, Touched);
-    const int Below = A.DrawItems.Count() - EndDI - 1;
-    std::vector<int> TopsBelow;
-    for (int i = EndDI + 1; i < A.DrawItems.Count(); ++i)
-        TopsBelow.push_back(A.DI(i)->Top);
-    const int OldHeight = A.DocumentHeight;
+    const int touched = 0; // the first paragraph, three lines
+    const int endDI = LastDrawItemOf(A, touched);
+    const int below = A.DrawItems.Count() - endDI - 1;
+    std::vector<int> topsBelow;
+    for (int i = endDI + 1; i < A.DrawItems.Count(); ++i)
+        topsBelow.push_back(A.DI(i)->Top);
+    const int oldHeight = A.DocumentHeight;
     Edit([](TTestRVFData& d) {
         d.SetItemText(0, d.GetItemText(0) + " and more words that need a line of their own");
         InsertText(d, 1, "and a new item", 0, 0, true);
     });
-    A.FormatParas(0, EndDI, 1);
+    A.FormatParas(0, endDI, 1);
     B.FormatAll();
     ExpectSameLayout(A, B);
-    const int Added = A.DrawItems.Count() - Below;
-    const int Moved = A.DI(Added)->Top - TopsBelow[0];
-    EXPECT_GT(Moved, 0);
-    for (int i = 0; i < Below; ++i)
-        ASSERT_EQ(A.DI(Added + i)->Top, TopsBelow[static_cast<size_t>(i)] + Moved);
-    EXPECT_EQ(A.DocumentHeight, OldHeight + Moved);
+    const int added = A.DrawItems.Count() - below;
+    const int moved = A.DI(added)->Top - topsBelow[0];
+    EXPECT_GT(moved, 0);
+    for (int i = 0; i < below; ++i)
+        ASSERT_EQ(A.DI(added + i)->Top, topsBelow[static_cast<size_t>(i)] + moved);
+    EXPECT_EQ(A.DocumentHeight, oldHeight + moved);
     EXPECT_EQ(A.AreaSizes.back().Height, A.DocumentHeight);
 }
 
 TEST_F(PartialLayout, TypingThatKeepsTheLineHeightLeavesEverythingBelowUntouched)
 {
-    const int Touched = 5; // "the hyperlink number 2 ..." wrapped
-    const int StartDI = A.GetItem(Touched)->DrawItemNo;
-    const int EndDI = LastDrawItemOf(A, Touched);
-    std::vector<const TRVDrawLineInfo*> Below;
-    std::vector<int> TopsBelow;
-    for (int i = EndDI + 1; i < A.DrawItems.Count(); ++i) {
-        Below.push_back(A.DI(i));
-        TopsBelow.push_back(A.DI(i)->Top);
+    const int touched = 5; // "the hyperlink number 2 ..." wrapped
+    const int startDI = A.GetItem(touched)->DrawItemNo;
+    const int endDI = LastDrawItemOf(A, touched);
+    std::vector<const TRVDrawLineInfo*> below;
+    std::vector<int> topsBelow;
+    for (int i = endDI + 1; i < A.DrawItems.Count(); ++i) {
+        below.push_back(A.DI(i));
+        topsBelow.push_back(A.DI(i)->Top);
     }
-    const size_t Reports = A.AreaSizes.size();
+    const size_t reports = A.AreaSizes.size();
     Edit([](TTestRVFData& d) {
         AnsiString s = d.GetItemText(5);
         s[4] = 'X';
         d.SetItemText(5, s);
     });
-    A.FormatParas(StartDI, StartDI, 0);
+    A.FormatParas(startDI, startDI, 0);
     B.FormatAll();
     ExpectSameLayout(A, B);
     // The same draw item objects below, not moved; the size is not reported again.
-    for (size_t i = 0; i < Below.size(); ++i) {
-        ASSERT_EQ(A.DI(EndDI + 1 + static_cast<int>(i)), Below[i]);
-        ASSERT_EQ(Below[i]->Top, TopsBelow[i]);
+    for (size_t i = 0; i < below.size(); ++i) {
+        ASSERT_EQ(A.DI(endDI + 1 + static_cast<int>(i)), below[i]);
+        ASSERT_EQ(below[i]->Top, topsBelow[i]);
     }
-    EXPECT_EQ(A.AreaSizes.size(), Reports);
+    EXPECT_EQ(A.AreaSizes.size(), reports);
 }
 
 TEST_F(PartialLayout, DeletingParagraphsLaysOutWhatIsLeftAsAFullLayout)
@@ -239,20 +188,20 @@ TEST_F(PartialLayout, DeletingParagraphsLaysOutWhatIsLeftAsAFullLayout)
     // Items 3..6: the second paragraph's tail through the hyperlink paragraph
     // (widened to whole paragraphs).
     A.DeleteParas(3, 5);
-    int First, Last;
-    B.ExpandToPara(3, 5, First, Last);
-    B.DeleteItems(First, Last - First + 1);
+    int first, last;
+    B.ExpandToPara(3, 5, first, last);
+    B.DeleteItems(first, last - first + 1);
     B.FormatAll();
     ExpectSameLayout(A, B);
 }
 
 TEST_F(PartialLayout, DeletingTheLastParagraphsEndsTheDocumentBelowTheNewLastLine)
 {
-    const int Count = A.GetItemCount();
-    A.DeleteParas(Count - 4, Count - 1);
-    int First, Last;
-    B.ExpandToPara(Count - 4, Count - 1, First, Last);
-    B.DeleteItems(First, Last - First + 1);
+    const int count = A.GetItemCount();
+    A.DeleteParas(count - 4, count - 1);
+    int first, last;
+    B.ExpandToPara(count - 4, count - 1, first, last);
+    B.DeleteItems(first, last - first + 1);
     B.FormatAll();
     ExpectSameLayout(A, B);
     EXPECT_EQ(A.AreaSizes.back().Height, B.DocumentHeight);
@@ -268,14 +217,14 @@ TEST_F(PartialLayout, DeletingEverythingLeavesAnEmptyLayout)
 
 TEST_F(PartialLayout, ASelectionInTheRangeGoesAndOneBelowFollows)
 {
-    // Below the edit: kept on the same text.
-    const int Last = A.GetItemCount() - 1;
-    A.SetSelectionBounds(Last, 1, Last, 3);
-    const int Touched = 0;
-    A.FormatParas(0, LastDrawItemOf(A, Touched), 0);
+    // below the edit: kept on the same text.
+    const int last = A.GetItemCount() - 1;
+    A.SetSelectionBounds(last, 1, last, 3);
+    const int touched = 0;
+    A.FormatParas(0, LastDrawItemOf(A, touched), 0);
     int s1, o1, s2, o2;
     A.GetSelectionBounds(s1, o1, s2, o2, false);
-    EXPECT_EQ(s1, Last);
+    EXPECT_EQ(s1, last);
     EXPECT_EQ(o2, 3);
     // Inside the range: dropped.
     A.SetSelectionBounds(0, 2, 0, 5);
@@ -288,9 +237,9 @@ TEST(PartialLayoutLeading, FontsWithExternalLeadingContinueWhereAFullLayoutWould
 {
     // The text of a line stands lower than its draw items' height says by the
     // external leading: the lines after a re-laid range must not move up by it.
-    TRVStyle Style(nullptr);
-    TTestRVFData A(&Style), B(&Style);
-    for (TTestRVFData* d : {&A, &B}) {
+    TRVStyle style(nullptr);
+    TTestRVFData partial(&style), full(&style);
+    for (TTestRVFData* d : {&partial, &full}) {
         d->Canvas.MetricsForFont = [](const TFont&) {
             TRecordingMetrics m;
             m.ExternalLeading = 3;
@@ -299,13 +248,13 @@ TEST(PartialLayoutLeading, FontsWithExternalLeadingContinueWhereAFullLayoutWould
         for (int i = 0; i < 6; ++i)
             d->AddNL("paragraph " + std::to_string(i) + " with a few words", i % 2, 0);
     }
-    A.FormatAll();
-    const int StartDI = A.GetItem(3)->DrawItemNo;
-    for (TTestRVFData* d : {&A, &B})
+    partial.FormatAll();
+    const int startDI = partial.GetItem(3)->DrawItemNo;
+    for (TTestRVFData* d : {&partial, &full})
         InsertText(*d, 4, "inserted", 0, 0, false);
-    A.FormatParas(StartDI, StartDI, 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
+    partial.FormatParas(startDI, startDI, 1);
+    full.FormatAll();
+    ExpectSameLayout(partial, full);
 }
 
 TEST_F(PartialLayout, ACountOfInsertedItemsThatDoesNotFitLaysOutEverything)
@@ -321,57 +270,57 @@ TEST_F(PartialLayout, ACountOfInsertedItemsThatDoesNotFitLaysOutEverything)
 TEST_F(PartialLayout, ParagraphBoundsTakeOneMoreParagraphOnEachSide)
 {
     // Paragraphs: 0 [item 0], 1 [items 1, 2], 2 [items 3, 4], 3 [item 5: rule], ...
-    int Start, End;
-    A.GetParaBounds(A.GetItem(3)->DrawItemNo, A.GetItem(3)->DrawItemNo, Start, End);
-    EXPECT_EQ(Start, A.GetItem(1)->DrawItemNo);
-    EXPECT_EQ(End, A.GetItem(5)->DrawItemNo);
-    A.GetParaBounds(0, 0, Start, End);
-    EXPECT_EQ(Start, 0);
-    EXPECT_EQ(End, LastDrawItemOf(A, 2));
-    const int LastDI = A.DrawItems.Count() - 1;
-    A.GetParaBounds(LastDI, LastDI, Start, End);
-    EXPECT_EQ(End, LastDI);
+    int start, end;
+    A.GetParaBounds(A.GetItem(3)->DrawItemNo, A.GetItem(3)->DrawItemNo, start, end);
+    EXPECT_EQ(start, A.GetItem(1)->DrawItemNo);
+    EXPECT_EQ(end, A.GetItem(5)->DrawItemNo);
+    A.GetParaBounds(0, 0, start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, LastDrawItemOf(A, 2));
+    const int lastDI = A.DrawItems.Count() - 1;
+    A.GetParaBounds(lastDI, lastDI, start, end);
+    EXPECT_EQ(end, lastDI);
 }
 
 TEST_F(PartialLayout, AWrappedHyperlinkHasOneNumberForAllItsRectangles)
 {
-    // Item 4 wraps: several rectangles with id 0; item 11 (the next hyperlink) has id 1.
-    std::vector<int> Ids;
+    // item 4 wraps: several rectangles with id 0; item 11 (the next hyperlink) has id 1.
+    std::vector<int> ids;
     for (int i = 0; i < A.Jumps.Count(); ++i) {
         const auto* j = static_cast<const TRVJumpInfo*>(A.Jumps.Get(i));
         if (A.DI(j->DrawItemNo)->ItemNo == 4)
-            Ids.push_back(j->Id);
+            ids.push_back(j->Id);
     }
-    ASSERT_GE(Ids.size(), 2u);
-    for (int Id : Ids)
-        EXPECT_EQ(Id, 0);
-    const auto Before = JumpsOf(A);
+    ASSERT_GE(ids.size(), 2u);
+    for (int id : ids)
+        EXPECT_EQ(id, 0);
+    const auto before = LayoutFieldsOf(A).Jumps;
     // Numbering again from another start gives the same rectangles shifted in number.
-    int Start = 5;
+    int start = 5;
     A.ClearJumps();
-    A.BuildJumpsCoords(Start, nullptr);
-    const auto After = JumpsOf(A);
-    ASSERT_EQ(Before.size(), After.size());
-    for (size_t i = 0; i < Before.size(); ++i) {
-        std::vector<int> Expected = Before[i];
-        Expected[4] += 5;
-        EXPECT_EQ(After[i], Expected);
+    A.BuildJumpsCoords(start, nullptr);
+    const auto after = LayoutFieldsOf(A).Jumps;
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        std::vector<int> expected = before[i];
+        expected[4] += 5;
+        EXPECT_EQ(after[i], expected);
     }
-    EXPECT_EQ(Start, 5 + A.JumpCount);
+    EXPECT_EQ(start, 5 + A.JumpCount);
     EXPECT_EQ(A.GetItem(4)->JumpID, 5);
     // Without a style sheet nothing is built and the start stays.
-    TTestRVFData NoStyle(nullptr);
-    int Same = 3;
-    NoStyle.BuildJumpsCoords(Same, nullptr);
-    EXPECT_EQ(Same, 3);
+    TTestRVFData noStyle(nullptr);
+    int same = 3;
+    noStyle.BuildJumpsCoords(same, nullptr);
+    EXPECT_EQ(same, 3);
 }
 
 TEST_F(PartialLayout, LineNumbersCountFromOne)
 {
     EXPECT_EQ(A.GetLineNo(0, 1), 1);
-    const int Lines0 = A.GetLineNo(0, A.ItemLength(0));
-    EXPECT_GT(Lines0, 1);
-    EXPECT_EQ(A.GetLineNo(1, 1), Lines0 + 1);
+    const int lines0 = A.GetLineNo(0, A.ItemLength(0));
+    EXPECT_GT(lines0, 1);
+    EXPECT_EQ(A.GetLineNo(1, 1), lines0 + 1);
 }
 
 } // namespace

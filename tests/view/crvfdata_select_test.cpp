@@ -29,9 +29,9 @@ protected:
         AddDrawItem(Data, 3, 10, 26, 20, 20, 1, 0, true);
     }
 
-    void Hit(int X, int Y, bool Strict, int& DrawItemNo, int& DrawOffs)
+    void Hit(int x, int y, bool strict, int& drawItemNo, int& drawOffs)
     {
-        Data.FindDrawItemForSel(X, Y, DrawItemNo, DrawOffs, Strict);
+        Data.FindDrawItemForSel(x, y, drawItemNo, drawOffs, strict);
     }
 
     TRVStyle Style;
@@ -58,49 +58,50 @@ TEST_F(SelectTest, BackwardSelectionNormalises)
     EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{1, 1, 2, 6}));
 }
 
-TEST_F(SelectTest, TextPositionsMapBothWays)
+// Item positions to draw-item positions and back: {item, offset} <-> {draw item, offset}.
+struct TMapping {
+    int Item, ItemOffs, DrawItem, DrawOffs;
+    bool ToDrawItem, ToItem; // which directions hold
+};
+
+void ExpectMappings(TTestRVFData& data, const std::vector<TMapping>& mappings)
+{
+    for (const TMapping& m : mappings) {
+        SCOPED_TRACE(testing::Message()
+                     << m.Item << ":" << m.ItemOffs << " <-> " << m.DrawItem << ":" << m.DrawOffs);
+        int a = -2, b = -2;
+        if (m.ToDrawItem) {
+            data.Item2DrawItem(m.Item, m.ItemOffs, a, b);
+            EXPECT_EQ((std::vector<int>{a, b}), (std::vector<int>{m.DrawItem, m.DrawOffs}));
+        }
+        if (m.ToItem) {
+            data.DrawItem2Item(m.DrawItem, m.DrawOffs, a, b);
+            EXPECT_EQ((std::vector<int>{a, b}), (std::vector<int>{m.Item, m.ItemOffs}));
+        }
+    }
+}
+
+TEST_F(SelectTest, TextPositionsMapBothWaysAcrossADroppedSpace)
 {
     // "hello world" wrapped after "hello": the space is dropped.
     Data.AddNL("hello world", 0, 0);
     AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
     AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
-    int d, o;
-    Data.Item2DrawItem(0, 1, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 6, d, o); // after "hello"
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 6);
-    Data.Item2DrawItem(0, 7, d, o); // before "world"
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 12, d, o);
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 6);
-
-    int i, io;
-    Data.DrawItem2Item(1, 1, i, io);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(io, 7);
-    Data.DrawItem2Item(0, 6, i, io);
-    EXPECT_EQ(io, 6);
-}
-
-TEST_F(SelectTest, PositionAfterDroppedSpaceMapsToNextLine)
-{
-    // "aaaa " ends its line with a space that was dropped; "bbbb" (same
-    // paragraph) starts the next line.
+    ExpectMappings(Data, {{0, 1, 0, 1, true, true},
+                          {0, 6, 0, 6, true, true}, // after "hello"
+                          {0, 7, 1, 1, true, true}, // before "world"
+                          {0, 12, 1, 6, true, false}});
+    // Text replaced after the layout: the draw items are cut to it.
+    Data.SetItemText(0, "hel");
+    ExpectMappings(Data, {{0, 4, 1, 3, false, true}, {0, 9, 0, 4, true, false}});
+    // "aaaa " ends its line with a dropped space; "bbbb" (same paragraph)
+    // starts the next line: the place after the space is the next line's start.
+    Data.Clear();
     Data.AddNL("aaaa ", 0, 0);
     Data.AddNL("bbbb", 0, -1);
     AddDrawItem(Data, 0, 0, 0, 28, 13, 1, 4, true);
     AddDrawItem(Data, 1, 0, 13, 28, 13, 1, 4, true);
-    int d, o;
-    Data.Item2DrawItem(0, 6, d, o);
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    Data.Item2DrawItem(0, 5, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 5);
+    ExpectMappings(Data, {{0, 6, 1, 1, true, false}, {0, 5, 0, 5, true, false}});
 }
 
 TEST_F(SelectTest, NonTextAndMissingPositions)
@@ -132,21 +133,6 @@ TEST_F(SelectTest, NonTextAndMissingPositions)
     EXPECT_EQ(Data.FindDrawItemByItem(2), 2);
 }
 
-TEST_F(SelectTest, DrawItemsOfAReplacedTextAreCutToIt)
-{
-    Data.AddNL("hello world", 0, 0);
-    AddDrawItem(Data, 0, 0, 0, 35, 13, 1, 5, true);
-    AddDrawItem(Data, 0, 0, 13, 35, 13, 7, 5, true);
-    Data.SetItemText(0, "hel");
-    int i, io, d, o;
-    Data.DrawItem2Item(1, 3, i, io);
-    EXPECT_EQ(i, 0);
-    EXPECT_EQ(io, 4); // after the last character there is
-    Data.Item2DrawItem(0, 9, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 4);
-}
-
 TEST_F(SelectTest, SelectionSurvivesALayoutAtAnotherWidth)
 {
     Data.AddNL("the quick brown fox jumps over the lazy dog", 0, 0);
@@ -167,71 +153,58 @@ TEST_F(SelectTest, SelectionSurvivesALayoutAtAnotherWidth)
     EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{0, 1, 12, 4}));
 }
 
-TEST_F(SelectTest, HitsOnBothSidesOfALineAndInsideText)
+TEST_F(SelectTest, HitsOnBothSidesOfALineInsideTextAndOnEachHalfOfAPicture)
 {
     BuildLines();
-    int d, o;
-    Hit(0, 5, false, d, o); // left of the line: its first draw item, at its start
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 1);
-    Hit(200, 5, false, d, o); // right of it: its last draw item, at its end
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 4);
-    // Caret places of "abc" lie at 10, 17, 24 and 31: the nearest wins.
-    Hit(20, 5, false, d, o);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 2);
-    Hit(21, 5, false, d, o);
-    EXPECT_EQ(o, 3);
-    Hit(31, 5, false, d, o); // the next draw item starts here
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    Hit(12, 20, false, d, o); // the second line
-    EXPECT_EQ(d, 2);
-    EXPECT_EQ(o, 1);
-    Hit(15, 5000, false, d, o); // below the document: the last line
-    EXPECT_EQ(d, 3);
-
-    // Strict: only a point inside a draw item.
-    Hit(5, 5, true, d, o);
-    EXPECT_EQ(d, -1);
-    Hit(60, 5, true, d, o);
-    EXPECT_EQ(d, -1);
-    Hit(15, 5, true, d, o);
-    EXPECT_EQ(d, 0);
-}
-
-TEST_F(SelectTest, HitsOnEachHalfOfAPicture)
-{
-    BuildLines();
-    int d, o;
-    Hit(15, 30, false, d, o);
-    EXPECT_EQ(d, 3);
-    EXPECT_EQ(o, 0);
-    Hit(20, 30, false, d, o); // the middle itself is the left half
-    EXPECT_EQ(o, 0);
-    Hit(25, 30, false, d, o);
-    EXPECT_EQ(o, 1);
-    Hit(25, 30, true, d, o);
-    EXPECT_EQ(d, 3);
-    EXPECT_EQ(o, 1);
+    struct TCase {
+        const char* Name;
+        int X, Y;
+        bool Strict;
+        int DrawItemNo, DrawOffs;
+    };
+    const TCase cases[] = {
+        {"left of the line: its first draw item, at its start", 0, 5, false, 0, 1},
+        {"right of it: its last draw item, at its end", 200, 5, false, 1, 4},
+        // Caret places of "abc" lie at 10, 17, 24 and 31: the nearest wins.
+        {"nearer the second place", 20, 5, false, 0, 2},
+        {"nearer the third place", 21, 5, false, 0, 3},
+        {"where the next draw item starts", 31, 5, false, 1, 1},
+        {"the second line", 12, 20, false, 2, 1},
+        {"below the document: the last line", 15, 5000, false, 3, 0},
+        {"strict, left of the text", 5, 5, true, -1, -1},
+        {"strict, right of the text", 60, 5, true, -1, -1},
+        {"strict, inside", 15, 5, true, 0, 2},
+        {"the picture's left half", 15, 30, false, 3, 0},
+        {"its middle is the left half", 20, 30, false, 3, 0},
+        {"its right half", 25, 30, false, 3, 1},
+        {"its right half, strict", 25, 30, true, 3, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        int drawItemNo = -2, drawOffs = -2;
+        Hit(c.X, c.Y, c.Strict, drawItemNo, drawOffs);
+        EXPECT_EQ(drawItemNo, c.DrawItemNo);
+        if (c.DrawItemNo >= 0) {
+            EXPECT_EQ(drawOffs, c.DrawOffs);
+        }
+    }
 }
 
 TEST_F(SelectTest, RightToLeftLinesAreMirrored)
 {
-    TParaInfo* Rtl = Style.ParaStyles()->Add();
-    Rtl->SetBiDiMode(rvbdRightToLeft);
-    // Pictures A and B on one line, laid out right to left: B shows on the left.
+    TParaInfo* rtl = Style.ParaStyles()->Add();
+    rtl->SetBiDiMode(rvbdRightToLeft);
+    // Pictures A and b on one line, laid out right to left: b shows on the left.
     Data.AddItem("", new TTestBoxItem(&Data, 20, 20));
     Data.GetItem(0)->ParaNo = 2;
-    auto* B = new TTestBoxItem(&Data, 20, 20);
-    B->ParaNo = -1;
-    Data.AddItem("", B);
-    ASSERT_TRUE(B->GetSameAsPrev());
+    auto* b = new TTestBoxItem(&Data, 20, 20);
+    b->ParaNo = -1;
+    Data.AddItem("", b);
+    ASSERT_TRUE(b->GetSameAsPrev());
     AddDrawItem(Data, 0, 30, 0, 20, 20, 1, 0, true);
     AddDrawItem(Data, 1, 10, 0, 20, 20, 1, 0, false);
     int d, o;
-    // Left of the line is the end of the line in reading order: after B.
+    // Left of the line is the end of the line in reading order: after b.
     Data.FindDrawItemForSel(0, 5, d, o, false);
     EXPECT_EQ(d, 1);
     EXPECT_EQ(o, 1);
@@ -249,9 +222,9 @@ TEST_F(SelectTest, RightToLeftLinesAreMirrored)
 
 TEST_F(SelectTest, AClickOnAListMarkerSelectsTheTextAfterIt)
 {
-    auto* Marker = new TRVMarkerItemInfo(&Data, 0, 0, 0, false);
-    Data.AddItem("", Marker);
-    Data.GetMarkers(true)->InsertAfter(Marker, nullptr);
+    auto* marker = new TRVMarkerItemInfo(&Data, 0, 0, 0, false);
+    Data.AddItem("", marker);
+    Data.GetMarkers(true)->InsertAfter(marker, nullptr);
     Data.AddNL("xyz", 0, -1);
     AddDrawItem(Data, 0, 0, 0, 10, 13, 1, 0, true);
     AddDrawItem(Data, 1, 10, 0, 21, 13, 1, 3, false);
@@ -262,6 +235,31 @@ TEST_F(SelectTest, AClickOnAListMarkerSelectsTheTextAfterIt)
     Data.FindDrawItemForSel(3, 5, d, o, true);
     EXPECT_EQ(d, 0);
     EXPECT_EQ(o, 0);
+}
+
+TEST_F(SelectTest, SelectionBoundsOnAListMarkerMoveToTheTextAfterIt)
+{
+    Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstDecimal);
+    Data.AddNL("intro", 0, 0);                     // item 0
+    Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false); // item 1
+    Data.AddNL("listed text", 0, -1);              // item 2
+    Data.FormatAll();
+    ASSERT_EQ(Data.GetItemStyle(1), rvsListMarker);
+    struct TCase {
+        TSel Asked, Got;
+    };
+    const TCase cases[] = {
+        {{0, 2, 1, 0}, {0, 2, 2, 1}}, // the end on the marker
+        {{0, 2, 1, 1}, {0, 2, 2, 1}},
+        {{1, 0, 2, 4}, {2, 1, 2, 4}}, // the start on it
+        {{2, 4, 1, 0}, {2, 4, 2, 1}}, // backwards, the moving end on it
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Asked));
+        Data.SetSelectionBounds(c.Asked.StartItem, c.Asked.StartOffs, c.Asked.EndItem, c.Asked.EndOffs);
+        EXPECT_EQ(SelectionOf(Data, false), c.Got);
+        EXPECT_EQ(Data.GetSelText(false), c.Got.StartItem == 0 ? "ntro\r\n" : "lis");
+    }
 }
 
 TEST_F(SelectTest, EmptyDocument)
@@ -281,9 +279,9 @@ TEST_F(SelectTest, DrawItemAtAPointInLinesOfUnevenHeight)
     // Line 2 holds text and a taller picture that starts above the text.
     Data.AddNL("abc", 0, 0);
     Data.AddNL("def", 0, 0);
-    auto* Tall = new TTestBoxItem(&Data, 20, 30);
-    Tall->ParaNo = -1;
-    Data.AddItem("", Tall);
+    auto* tall = new TTestBoxItem(&Data, 20, 30);
+    tall->ParaNo = -1;
+    Data.AddItem("", tall);
     AddDrawItem(Data, 0, 10, 0, 21, 13, 1, 3, true);
     AddDrawItem(Data, 1, 10, 30, 21, 13, 1, 3, true);
     AddDrawItem(Data, 2, 31, 13, 20, 30, 1, 0, false);
@@ -301,11 +299,11 @@ TEST_F(SelectTest, DrawItemsAtTheTopAndBottomOfTheView)
         Data.AddNL("line", 0, 0);
         AddDrawItem(Data, i, 0, i * 13, 28, 13, 1, 4, true);
     }
-    // Mode 1 starts two lines above the line at Y, so that painting misses nothing.
+    // Mode 1 starts two lines above the line at y, so that painting misses nothing.
     EXPECT_EQ(Data.GetDrawItemNo(130, 1), 8);
     EXPECT_EQ(Data.GetDrawItemNo(131, 1), 9);
     EXPECT_EQ(Data.GetDrawItemNo(0, 1), 0);
-    // Mode 3: the first draw item at or below Y.
+    // Mode 3: the first draw item at or below y.
     EXPECT_EQ(Data.GetDrawItemNo(130, 3), 10);
     EXPECT_EQ(Data.GetDrawItemNo(131, 3), 11);
     EXPECT_EQ(Data.GetDrawItemNo(100000, 3), 99);
@@ -318,15 +316,15 @@ TEST_F(SelectTest, DrawItemsAtTheTopAndBottomOfTheView)
 TEST_F(SelectTest, HyperlinkRectanglesFollowTheirDrawItems)
 {
     BuildLines();
-    auto* Jump = new TRVJumpInfo;
-    Jump->RVData = &Data;
-    Jump->DrawItemNo = 2;
-    Data.Jumps.Add(Jump);
+    auto* jump = new TRVJumpInfo;
+    jump->RVData = &Data;
+    jump->DrawItemNo = 2;
+    Data.Jumps.Add(jump);
     Data.DrawItems[2]->Left = 44;
     Data.DrawItems[2]->Top = 55;
     Data.AdjustJumpsCoords();
-    EXPECT_EQ(Jump->Left, 44);
-    EXPECT_EQ(Jump->Top, 55);
+    EXPECT_EQ(jump->Left, 44);
+    EXPECT_EQ(jump->Top, 55);
 }
 
 } // namespace

@@ -14,20 +14,6 @@ protected:
     TTestRVFData Data{&Style};
 };
 
-TEST_F(FormattedDataCore, ConstructionState)
-{
-    EXPECT_EQ(Data.LastFormattedItem, -1);
-    EXPECT_EQ(Data.TextWidth, -1);
-    EXPECT_EQ(Data.DocumentWidth, -1);
-    EXPECT_EQ(Data.SelStartNo, -1);
-    EXPECT_EQ(Data.HoverJumpId, -1);
-    EXPECT_EQ(Data.PressedDrawItemNo, 0);
-    EXPECT_EQ(Data.DrawItems.Count(), 0);
-    int ListNo = 0, Level = 0;
-    EXPECT_FALSE(Data.GetFirstItemMarker(ListNo, Level));
-    EXPECT_EQ(ListNo, -1);
-}
-
 TEST_F(FormattedDataCore, SelectAll)
 {
     Data.SelectAll();

@@ -1,179 +1,346 @@
-// The viewer as a user meets it, offscreen: a pane of 10,000 lines scrolled
-// with the keys, the wheel and the scroll bar, showing the lines the position
-// says; and lines appended while the user drags a selection.
+// The viewer as a user meets it, offscreen, through the toolkit's own input
+// events: a pane of 10,000 lines scrolled with the keys, the wheel and the
+// scroll bar, showing the lines the position says; selected by drag and double
+// click; a drag below the window that scrolls; a drag and a hyperlink press
+// that survive the pane being appended to; hyperlinks clicked and hovered; a
+// Unicode word; checkpoints reported while the pane scrolls.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "document/rvstyle.h"
+#include "document/rvuni.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/pumpevents.h"
+#include "tests/support/testrvfdata.h"
 #include "view/rollview.h"
 
 namespace {
-
-constexpr int LineCount = 10000;
 
 class RollViewUserTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         Form = new TForm(nullptr);
-        Form->SetBounds(0, 0, 400, 300);
+        Form->SetBounds(0, 0, 500, 400);
         Style = new TRVStyle(Form);
         View = new TRollView(Form);
-        View->SetAlign(alClient);
+        View->SetBounds(0, 0, 400, 300);
         View->SetStyle(Style);
         View->SetParent(Form);
         Form->Show();
-        for (int i = 0; i < LineCount; ++i)
-            View->AddNL("line " + std::to_string(i), 0, 0);
-        View->Format();
         View->SetFocus();
+        View->OnSelect = [this](TObject*) { ++Selects; };
+        View->OnJump = [this](TObject*, int id) { Jumps.push_back(id); };
+        View->OnRVDblClick = [this](TObject*, const AnsiString& word, int) { Words.push_back(word); };
+        View->OnRVMouseMove = [this](TObject*, int id) { Hovers.push_back(id); };
     }
     void TearDown() override { Form->Free(); }
 
-    // The texts the document paints into the window's client area now, top to
-    // bottom (the window copies them from its off-screen bitmap).
+    // Lines "line <i> alpha beta gamma", each a paragraph of its own.
+    void AddLines(int count, int from = 0)
+    {
+        for (int i = from; i < from + count; ++i)
+            View->AddNL("line " + std::to_string(i) + " alpha beta gamma", 0, 0);
+    }
+    void AddLinesAndFormat(int count)
+    {
+        AddLines(count);
+        View->Format();
+    }
+    const TRVDrawLineInfo* DrawItemOf(int itemNo)
+    {
+        return View->RVData->DrawItems[View->RVData->GetItem(itemNo)->DrawItemNo];
+    }
+    // Shows item itemNo near the top of the view.
+    void ScrollToItem(int itemNo) { View->SetVScrollPos(DrawItemOf(itemNo)->Top / View->VSmallStep()); }
+    // The client point over character offs (1-based) of item itemNo, measured
+    // on the pane's own canvas.
+    TPoint At(int itemNo, int offs)
+    {
+        const TRVDrawLineInfo* dli = DrawItemOf(itemNo);
+        TCustomRVFormattedData* data = View->RVData;
+        TCanvas* canvas = data->GetCanvas();
+        Style->ApplyStyle(canvas, data->GetItemStyle(itemNo), rvbdUnspecified);
+        const AnsiString& text = data->GetItemText(itemNo);
+        const TRVItemOptions options = data->GetItemOptions(itemNo);
+        const int before = RVU_TextWidth(RVU_Copy(text, 1, offs - 1, options), canvas, options);
+        const int width = RVU_TextWidth(RVU_Copy(text, offs, 1, options), canvas, options);
+        return {dli->Left + before + width / 2 - View->HPos(), dli->Top + dli->Height / 2 - data->GetVOffs()};
+    }
+    TSel Selection()
+    {
+        TSel s;
+        View->GetSelectionBounds(s.StartItem, s.StartOffs, s.EndItem, s.EndOffs, true);
+        return s;
+    }
+    void Drag(TPoint from, TPoint to)
+    {
+        SimulateMouseDown(View, mbLeft, from.X, from.Y);
+        SimulateMouseMove(View, (from.X + to.X) / 2, (from.Y + to.Y) / 2, {ssLeft});
+        SimulateMouseMove(View, to.X, to.Y, {ssLeft});
+        SimulateMouseUp(View, mbLeft, to.X, to.Y);
+    }
+    // The texts the document paints into the client area now, top to bottom.
     std::vector<std::string> PaintedLines()
     {
-        TRecordingCanvas Canvas(400, 300);
-        View->RVData->PaintTo(&Canvas, View->ClientRect());
-        std::vector<std::string> Lines;
-        for (const TCanvasRecord* t : Canvas.RecordsOf(TCanvasOp::Text))
-            Lines.push_back(t->TextUtf8());
-        return Lines;
+        TRecordingCanvas canvas(400, 300);
+        View->RVData->PaintTo(&canvas, View->ClientRect());
+        std::vector<std::string> lines;
+        for (const TCanvasRecord* t : canvas.RecordsOf(TCanvasOp::Text))
+            lines.push_back(t->TextUtf8());
+        return lines;
     }
-    // The item whose line is at the top of the view.
-    int TopLine() { return View->GetFirstItemVisible(); }
-    int LineHeight() { return View->RVData->DrawItems[1]->Top - View->RVData->DrawItems[0]->Top; }
+    void NoScrollToEnd() { View->SetOptions(View->Options() - TRVOptions{rvoScrollToEnd}); }
 
     TForm* Form = nullptr;
     TRVStyle* Style = nullptr;
     TRollView* View = nullptr;
+    int Selects = 0;
+    std::vector<int> Jumps;
+    std::vector<AnsiString> Words;
+    std::vector<int> Hovers;
 };
 
-TEST_F(RollViewUserTest, TheWholeDocumentIsLaidOutAndTheTopIsShown)
+TEST_F(RollViewUserTest, KeysWheelAndScrollBarMoveTheViewAndThePaintFollows)
 {
-    ASSERT_EQ(View->RVData->DrawItems.Count(), LineCount);
-    EXPECT_EQ(View->VPos(), 0);
-    EXPECT_EQ(View->VSmallStep(), 10);
+    AddLinesAndFormat(10000);
+    ASSERT_EQ(View->RVData->DrawItems.Count(), 10000);
     EXPECT_EQ(View->VRange(), (View->GetDocumentHeight() + 9) / 10);
-    const auto Lines = PaintedLines();
-    ASSERT_FALSE(Lines.empty());
-    EXPECT_EQ(Lines.front(), "line 0");
-    // Only what the window shows is painted.
-    EXPECT_LT(Lines.size(), 40u);
+    auto lines = PaintedLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "line 0 alpha beta gamma");
+    EXPECT_LT(lines.size(), 40u) << "only what the window shows is painted";
+    const int page = View->VPage();
+    const int max = View->GetVScrollMax();
+    struct TStep {
+        const char* Name;
+        std::function<void()> Act;
+        int Pos;
+    };
+    const TStep steps[] = {
+        {"down", [&] { SimulateKey(View, VK_DOWN); }, 1},
+        {"page down", [&] { SimulateKey(View, VK_NEXT); }, 1 + page},
+        {"end", [&] { SimulateKey(View, VK_END); }, max},
+        {"page up", [&] { SimulateKey(View, VK_PRIOR); }, max - page},
+        {"up", [&] { SimulateKey(View, VK_UP); }, max - page - 1},
+        {"home", [&] { SimulateKey(View, VK_HOME); }, 0},
+        {"a wheel notch", [&] { SimulateWheel(View, -WHEEL_DELTA, 100, 100); }, 2},
+        {"three notches", [&] { SimulateWheel(View, -3 * WHEEL_DELTA, 100, 100); }, 8},
+        {"a notch back", [&] { SimulateWheel(View, WHEEL_DELTA, 100, 100); }, 6},
+        {"half a notch", [&] { SimulateWheel(View, -WHEEL_DELTA / 2, 100, 100); }, 6},
+        {"the other half", [&] { SimulateWheel(View, -WHEEL_DELTA / 2, 100, 100); }, 8},
+        {"the thumb to the middle", [&] { SimulateScrollBar(View, SB_VERT, SB_THUMBPOSITION, max / 2); },
+         max / 2},
+        {"the bar's line down", [&] { SimulateScrollBar(View, SB_VERT, SB_LINEDOWN); }, max / 2 + 1},
+        {"the bar's page up", [&] { SimulateScrollBar(View, SB_VERT, SB_PAGEUP); }, max / 2 + 1 - page},
+        {"the bar to the bottom", [&] { SimulateScrollBar(View, SB_VERT, SB_BOTTOM); }, max},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Name);
+        step.Act();
+        EXPECT_EQ(View->VPos(), step.Pos);
+        // The line at the top is the one the position says.
+        lines = PaintedLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), View->GetItemText(View->GetFirstItemVisible()));
+    }
+    EXPECT_EQ(View->GetLastItemVisible(), 9999);
+    EXPECT_EQ(lines.back(), "line 9999 alpha beta gamma");
 }
 
-TEST_F(RollViewUserTest, KeysScrollByLinePageAndToEitherEnd)
+TEST_F(RollViewUserTest, AppendingScrollsToTheEndUnlessAskedNot)
 {
-    SimulateKey(View, VK_DOWN);
-    EXPECT_EQ(View->VPos(), 1);
-    SimulateKey(View, VK_NEXT);
-    EXPECT_EQ(View->VPos(), 1 + View->VPage());
-    SimulateKey(View, VK_END);
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
-    EXPECT_EQ(View->GetLastItemVisible(), LineCount - 1);
-    const auto Lines = PaintedLines();
-    ASSERT_FALSE(Lines.empty());
-    EXPECT_EQ(Lines.back(), "line 9999");
-    SimulateKey(View, VK_PRIOR);
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax() - View->VPage());
-    SimulateKey(View, VK_UP);
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax() - View->VPage() - 1);
-    SimulateKey(View, VK_HOME);
-    EXPECT_EQ(View->VPos(), 0);
-    EXPECT_EQ(PaintedLines().front(), "line 0");
-}
-
-TEST_F(RollViewUserTest, TheWheelScrollsTwoUnitsANotch)
-{
-    SimulateWheel(View, -WHEEL_DELTA, 100, 100);
-    EXPECT_EQ(View->VPos(), 2);
-    SimulateWheel(View, -3 * WHEEL_DELTA, 100, 100);
-    EXPECT_EQ(View->VPos(), 8);
-    SimulateWheel(View, WHEEL_DELTA, 100, 100);
-    EXPECT_EQ(View->VPos(), 6);
-    // Half notches add up.
-    SimulateWheel(View, -WHEEL_DELTA / 2, 100, 100);
-    EXPECT_EQ(View->VPos(), 6);
-    SimulateWheel(View, -WHEEL_DELTA / 2, 100, 100);
-    EXPECT_EQ(View->VPos(), 8);
-}
-
-TEST_F(RollViewUserTest, TheScrollBarMovesTheViewAndThePaintFollows)
-{
-    const int Middle = View->GetVScrollMax() / 2;
-    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_THUMBPOSITION, Middle));
-    EXPECT_EQ(View->VPos(), Middle);
-    // The line at the top is the one at that height of the document.
-    const int Expected = View->RVData->GetFirstItemVisible();
-    EXPECT_NEAR(Expected, Middle * 10 / LineHeight(), 1);
-    const auto Lines = PaintedLines();
-    ASSERT_FALSE(Lines.empty());
-    EXPECT_EQ(Lines.front(), "line " + std::to_string(Expected));
-    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_LINEDOWN));
-    EXPECT_EQ(View->VPos(), Middle + 1);
-    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_PAGEUP));
-    EXPECT_EQ(View->VPos(), Middle + 1 - View->VPage());
-    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_BOTTOM));
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
-    ASSERT_TRUE(SimulateScrollBar(View, SB_VERT, SB_TOP));
-    EXPECT_EQ(View->VPos(), 0);
-}
-
-TEST_F(RollViewUserTest, AppendingScrollsToTheEndAndKeepsTheTopWhenAskedNot)
-{
-    for (int i = 0; i < 10; ++i)
-        View->AddNL("new " + std::to_string(i), 0, 0);
+    AddLinesAndFormat(1000);
+    AddLines(10, 1000);
     View->FormatTail();
-    EXPECT_EQ(View->RVData->DrawItems.Count(), LineCount + 10);
-    EXPECT_EQ(View->GetLastItemVisible(), LineCount + 9);
-    TRVOptions Options = View->Options();
-    Options.Exclude(rvoScrollToEnd);
-    View->SetOptions(Options);
+    EXPECT_EQ(View->RVData->DrawItems.Count(), 1010);
+    EXPECT_EQ(View->GetLastItemVisible(), 1009);
+    NoScrollToEnd();
     View->SetVScrollPos(100);
-    View->AddNL("more", 0, 0);
+    AddLines(1, 1010);
     View->FormatTail();
     EXPECT_EQ(View->VPos(), 100);
 }
 
-TEST_F(RollViewUserTest, LinesAppendedDuringADragDoNotCancelIt)
+TEST_F(RollViewUserTest, TenThousandLinesAreSelectedByDragInTheMiddleOfThePane)
 {
-    // A pane that is not full yet: the poll that fills it shows the scroll
-    // bar, and the narrower pane is laid out again from the top.
-    View->Clear();
-    for (int i = 0; i < 5; ++i)
-        View->AddNL("line " + std::to_string(i), 0, 0);
+    AddLinesAndFormat(10000);
+    ScrollToItem(5000);
+    ASSERT_GT(View->VPos(), 0);
+    const TPoint from = At(5001, 6); // the "1" of "line 5001"
+    const TPoint to = At(5004, 12);  // the "a" of "alpha" four lines down
+    Drag(from, to);
+    EXPECT_EQ(Selection(), (TSel{5001, 6, 5004, 12}));
+    EXPECT_EQ(Selects, 1);
+    Drag(to, from); // upwards: the same, ends exchanged
+    EXPECT_EQ(Selection(), (TSel{5001, 6, 5004, 12}));
+    SimulateClick(View, mbLeft, At(5002, 3).X, At(5002, 3).Y);
+    EXPECT_FALSE(View->SelectionExists()) << "a click alone selects nothing";
+}
+
+TEST_F(RollViewUserTest, ADoubleClickSelectsTheWordAndItsReleaseKeepsIt)
+{
+    AddLinesAndFormat(10000);
+    ScrollToItem(7000);
+    const TPoint p = At(7002, 18); // in "beta"
+    SimulateDoubleClick(View, mbLeft, p.X, p.Y);
+    EXPECT_EQ(Selection(), (TSel{7002, 17, 7002, 21}));
+    EXPECT_EQ(Words, std::vector<AnsiString>{"beta"});
+    // A Shift+click then extends the word's selection.
+    SimulateClick(View, mbLeft, At(7003, 5).X, At(7003, 5).Y, {ssShift});
+    EXPECT_EQ(Selection(), (TSel{7002, 17, 7003, 5}));
+}
+
+TEST_F(RollViewUserTest, AUnicodeWordIsReportedWhole)
+{
+    const int uni = Style->AddTextStyle();
+    Style->TextStyles()->Items(uni)->SetUnicode(true);
+    AddLines(10);
+    View->AddTextNLW(u"Ärger über Straße, ещё раз", uni, 0, 0, false);
     View->Format();
-    ASSERT_EQ(View->VRange() <= View->VPage(), true);
-    TRVOptions Options = View->Options();
-    Options.Exclude(rvoScrollToEnd);
-    View->SetOptions(Options);
-    const TRVDrawLineInfo* First = View->RVData->DrawItems[0];
-    const TRVDrawLineInfo* Third = View->RVData->DrawItems[2];
-    SimulateMouseDown(View, mbLeft, First->Left + 1, First->Top + First->Height / 2);
-    SimulateMouseMove(View, Third->Left + 10, Third->Top + Third->Height / 2, TShiftState{ssLeft});
-    ASSERT_TRUE(View->RVData->State.Contains(rvstMakingSelection));
-    const int Width = View->ClientWidth();
-    for (int i = 5; i < 200; ++i)
-        View->AddNL("line " + std::to_string(i), 0, 0);
+    const TPoint p = At(10, 21); // in "ещё"
+    SimulateDoubleClick(View, mbLeft, p.X, p.Y);
+    EXPECT_EQ(Words, std::vector<AnsiString>{u8"ещё"});
+    EXPECT_EQ(Selection(), (TSel{10, 20, 10, 23}));
+}
+
+TEST_F(RollViewUserTest, DraggingBelowThePaneScrollsItAndSelectsToItsBottom)
+{
+    AddLinesAndFormat(10000);
+    ScrollToItem(100);
+    const int startPos = View->VPos();
+    const TPoint from = At(102, 1);
+    SimulateMouseDown(View, mbLeft, from.X, from.Y);
+    const int below = View->ClientHeight() + 30;
+    SimulateMouseMove(View, from.X, below, {ssLeft});
+    EXPECT_EQ(View->ScrollDeltaY, 10);
+    // The auto-scroll timer moves the view ten units a tick.
+    EXPECT_TRUE(WaitUntil([&] { return View->VPos() >= startPos + 30; }, WaitDeadlineMs, PumpEvents));
+    SimulateMouseUp(View, mbLeft, from.X, below);
+    EXPECT_FALSE(View->ScrollTimerActive());
+    const int lastShown = View->RVData->GetLastItemVisible();
+    const TSel s = Selection();
+    EXPECT_EQ(s.StartItem, 102);
+    EXPECT_GE(s.EndItem, lastShown - 1);
+    EXPECT_LE(s.EndItem, lastShown);
+    // Released: once the events waiting now are handled, the view stays.
+    const int posAfter = View->VPos();
+    bool delivered = false;
+    View->OnClick = [&](TObject*) { delivered = true; };
+    View->PostRVEvent(std::make_unique<TRVClickMessageData>());
+    ASSERT_TRUE(WaitUntil([&] { return delivered; }, WaitDeadlineMs, PumpEvents));
+    EXPECT_EQ(View->VPos(), posAfter);
+}
+
+// Enough lines appended to show the scroll bar make the pane narrower, and the
+// whole document is laid out again for it: a drag or a hyperlink press under
+// way goes on.
+TEST_F(RollViewUserTest, APaneAppendedToWhileTheUserDragsKeepsTheDrag)
+{
+    NoScrollToEnd();
+    AddLinesAndFormat(8);
+    const int widthBefore = View->ClientWidth();
+    const TPoint from = At(1, 3);
+    SimulateMouseDown(View, mbLeft, from.X, from.Y);
+    SimulateMouseMove(View, At(2, 4).X, At(2, 4).Y, {ssLeft});
+    AddLines(200, 8);
     View->FormatTail();
-    ASSERT_LT(View->ClientWidth(), Width); // the bar came
-    EXPECT_EQ(View->RVData->DrawItems.Count(), 200);
+    ASSERT_EQ(View->RVData->DrawItems.Count(), 208);
+    ASSERT_LT(View->ClientWidth(), widthBefore);
     EXPECT_TRUE(View->RVData->State.Contains(rvstMakingSelection));
-    const TRVDrawLineInfo* Fifth = View->RVData->DrawItems[4];
-    SimulateMouseMove(View, Fifth->Left + 10, Fifth->Top + Fifth->Height / 2, TShiftState{ssLeft});
-    SimulateMouseUp(View, mbLeft, Fifth->Left + 10, Fifth->Top + Fifth->Height / 2);
-    int StartItem, StartOffs, EndItem, EndOffs;
-    View->GetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs, true);
-    EXPECT_EQ(StartItem, 0);
-    EXPECT_EQ(EndItem, 4);
+    const TPoint to = At(5, 8);
+    SimulateMouseMove(View, to.X, to.Y, {ssLeft});
+    SimulateMouseUp(View, mbLeft, to.X, to.Y);
+    EXPECT_EQ(Selection(), (TSel{1, 3, 5, 8}));
+    EXPECT_EQ(Selects, 1);
+}
+
+TEST_F(RollViewUserTest, APaneAppendedToKeepsTheHoveredAndThePressedHyperlink)
+{
+    NoScrollToEnd();
+    AddLines(3);
+    View->AddNL("open ", 0, 0);
+    View->AddNL("the report", 4, -1); // item 4, hyperlink 0
+    View->Format();
+    const TPoint link = At(4, 3);
+    SimulateMouseMove(View, link.X, link.Y);
+    SimulateMouseDown(View, mbLeft, link.X, link.Y);
+    AddLines(200, 3);
+    View->FormatTail();
+    ASSERT_LT(View->ClientWidth(), View->Width() - 10);
+    SimulateMouseMove(View, link.X, link.Y + 1, {ssLeft});
+    EXPECT_EQ(Hovers, std::vector<int>({0})) << "the pointer never left the hyperlink";
+    SimulateMouseUp(View, mbLeft, link.X, link.Y + 1);
+    EXPECT_EQ(Jumps, std::vector<int>({0}));
+}
+
+TEST_F(RollViewUserTest, HyperlinksReactToHoverAndFireOnlyOnAClick)
+{
+    AddLines(50);
+    View->AddNL("open ", 0, 0);
+    View->AddNL("the report", 4, -1); // item 51, hyperlink 0
+    AddLines(50, 50);
+    View->SetFirstJumpNo(100);
+    View->Format();
+    ScrollToItem(48);
+    const TPoint link = At(51, 3);
+    const TPoint plain = At(49, 2);
+    SimulateMouseMove(View, link.X, link.Y);
+    EXPECT_EQ(Hovers, std::vector<int>({100}));
+    // The window shows the hyperlink cursor; the viewer's own setting stays.
+    EXPECT_EQ(View->TControl::Cursor(), Style->TextStyles()->Items(4)->JumpCursor());
+    EXPECT_EQ(View->Cursor(), 0);
+    SimulateMouseMove(View, plain.X, plain.Y);
+    EXPECT_EQ(Hovers, std::vector<int>({100, -1}));
+    EXPECT_EQ(View->TControl::Cursor(), 0);
+    SimulateClick(View, mbLeft, link.X, link.Y);
+    EXPECT_EQ(Jumps, std::vector<int>({100}));
+    Drag(link, At(51, 8)); // a drag from the hyperlink selects and fires nothing
     EXPECT_TRUE(View->SelectionExists());
+    SimulateMouseDown(View, mbLeft, link.X, link.Y); // released on plain text
+    SimulateMouseUp(View, mbLeft, plain.X, plain.Y);
+    EXPECT_EQ(Jumps, std::vector<int>({100}));
+}
+
+TEST_F(RollViewUserTest, ScrollingThePaneReportsTheCheckpointsItBringsIntoView)
+{
+    std::vector<AnsiString> seen;
+    View->OnCheckpointVisible = [&](TObject*, TRVCPInfo* cp) {
+        seen.push_back(cp != nullptr ? cp->Name : "-");
+    };
+    for (int i = 0; i < 10000; ++i) {
+        if (i % 1000 == 500)
+            View->AddNamedCheckpointEx("cp" + std::to_string(i), true);
+        View->AddNL("line " + std::to_string(i), 0, 0);
+    }
+    View->Format();
+    View->SetCPEventKind(cpeWhenVisible);
+    for (int item : {497, 498, 700, 800, 1499})
+        ScrollToItem(item);
+    EXPECT_EQ(seen, std::vector<AnsiString>({"cp500", "-", "cp1500"}));
+
+    View->SetCPEventKind(cpeAsSectionStart);
+    seen.clear();
+    ScrollToItem(1700); // inside the section last reported
+    EXPECT_TRUE(seen.empty());
+    ScrollToItem(2700);
+    ScrollToItem(3450);
+    EXPECT_EQ(seen, std::vector<AnsiString>({"cp2500"}));
+    // The wheel scrolls too: notch by notch until line 3500 shows.
+    const int top3500 = DrawItemOf(3500)->Top;
+    for (int n = 0; n < 200 && View->RVData->GetVOffs() + View->ClientHeight() < top3500; ++n)
+        SimulateWheel(View, -120, 50, 50);
+    EXPECT_EQ(seen, std::vector<AnsiString>({"cp2500", "cp3500"}));
+    View->SetCPEventKind(cpeNone);
+    ScrollToItem(4600);
+    EXPECT_EQ(seen.back(), "cp3500");
 }
 
 } // namespace

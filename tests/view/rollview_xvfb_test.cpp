@@ -14,6 +14,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/graphics/pixelbuffer.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/xvfbchild.h"
 #include "view/rollview.h"
 
@@ -45,58 +46,53 @@ TEST(RollViewXvfbChildTest, ColouredLineShowsInItsDrawItem)
 {
     if (!InXvfbChild())
         GTEST_SKIP() << "runs under the Xvfb test";
-    TForm Form(nullptr);
-    Form.SetBounds(40, 40, 360, 260);
-    auto* Style = new TRVStyle(&Form);
-    Style->SetColor(clWhite);
-    Style->TextStyles()->Items(0)->SetColor(clBlack);
-    TFontInfo* Special = Style->TextStyles()->Add();
-    Special->SetColor(0x000000FF); // red
-    Special->SetSize(14);
-    const int SpecialStyle = Style->TextStyles()->Count() - 1;
-    auto* View = new TRollView(&Form);
-    View->SetAlign(alClient);
-    View->SetStyle(Style);
-    View->SetParent(&Form);
+    TForm form(nullptr);
+    form.SetBounds(40, 40, 360, 260);
+    auto* style = new TRVStyle(&form);
+    style->SetColor(clWhite);
+    style->TextStyles()->Items(0)->SetColor(clBlack);
+    TFontInfo* special = style->TextStyles()->Add();
+    special->SetColor(0x000000FF); // red
+    special->SetSize(14);
+    const int specialStyle = style->TextStyles()->Count() - 1;
+    auto* view = new TRollView(&form);
+    view->SetAlign(alClient);
+    view->SetStyle(style);
+    view->SetParent(&form);
     for (int i = 0; i < 30; ++i)
-        View->AddNL("an ordinary line " + std::to_string(i), i == 6 ? SpecialStyle : 0, 0);
-    Form.Show();
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&Form); }, 10000))
+        view->AddNL("an ordinary line " + std::to_string(i), i == 6 ? specialStyle : 0, 0);
+    form.Show();
+    ASSERT_TRUE(WaitUntil([&] { return WindowExposed(&form); }, WaitDeadlineMs, PumpEvents))
         << "the window did not map";
-    View->Format();
-    View->SetVScrollPos(2); // 20 pixels down: the layout's positions less the offset
-    View->Update();
-    TPixelBuffer Pixels;
-    ASSERT_TRUE(GrabWindow(View, Pixels));
-    TRect Window;
-    ASSERT_TRUE(GetWindowRect(View->Handle(), Window));
-    const TPoint Client = View->ClientOrigin();
-    const int DX = Client.X - Window.Left;
-    const int DY = Client.Y - Window.Top;
+    view->Format();
+    view->SetVScrollPos(2); // 20 pixels down: the layout's positions less the offset
+    view->Update();
+    TPixelBuffer pixels;
+    ASSERT_TRUE(GrabWindow(view, pixels));
+    TRect window;
+    ASSERT_TRUE(GetWindowRect(view->Handle(), window));
+    const TPoint client = view->ClientOrigin();
+    const int dx = client.X - window.Left;
+    const int dy = client.Y - window.Top;
     // Where the red pixels of the client area are.
-    int Left = INT32_MAX, Top = INT32_MAX, Right = -1, Bottom = -1;
-    for (int y = 0; y < View->ClientHeight(); ++y)
-        for (int x = 0; x < View->ClientWidth(); ++x) {
-            const int px = x + DX, py = y + DY;
-            if (px < 0 || py < 0 || px >= Pixels.Width || py >= Pixels.Height)
-                continue;
-            if (IsRed(Pixels.At(px, py))) {
-                Left = std::min(Left, x);
-                Top = std::min(Top, y);
-                Right = std::max(Right, x);
-                Bottom = std::max(Bottom, y);
-            }
+    TRect red = Rect(INT32_MAX, INT32_MAX, -1, -1);
+    for (int y = 0; y < view->ClientHeight(); ++y)
+        for (int x = 0; x < view->ClientWidth(); ++x) {
+            const int px = x + dx, py = y + dy;
+            if (px >= 0 && py >= 0 && px < pixels.Width && py < pixels.Height && IsRed(pixels.At(px, py)))
+                red = Rect(std::min(red.Left, x), std::min(red.Top, y), std::max(red.Right, x),
+                           std::max(red.Bottom, y));
         }
-    ASSERT_GE(Right, 0) << "no pixel of the special colour";
-    const TRVDrawLineInfo* dli = View->RVData->DrawItems[View->RVData->GetItem(6)->DrawItemNo];
-    const int VOffs = View->RVData->GetVOffs();
-    ASSERT_EQ(VOffs, 20);
+    ASSERT_GE(red.Right, 0) << "no pixel of the special colour";
+    const TRVDrawLineInfo* dli = view->RVData->DrawItems[view->RVData->GetItem(6)->DrawItemNo];
+    const int vOffs = view->RVData->GetVOffs();
+    ASSERT_EQ(vOffs, 20);
     // Every red pixel lies in the line's draw item, and the text covers much of it.
-    EXPECT_GE(Left, dli->Left);
-    EXPECT_LT(Right, dli->Left + dli->Width);
-    EXPECT_GE(Top, dli->Top - VOffs);
-    EXPECT_LT(Bottom, dli->Top - VOffs + dli->Height);
-    EXPECT_GT(Right - Left, dli->Width / 2);
+    EXPECT_GE(red.Left, dli->Left);
+    EXPECT_LT(red.Right, dli->Left + dli->Width);
+    EXPECT_GE(red.Top, dli->Top - vOffs);
+    EXPECT_LT(red.Bottom, dli->Top - vOffs + dli->Height);
+    EXPECT_GT(red.Right - red.Left, dli->Width / 2);
     if (!::testing::Test::HasFailure())
         WriteXvfbResult("shown");
 }

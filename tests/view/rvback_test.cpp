@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -212,22 +213,18 @@ TEST(RVBackgroundTest, PaletteCopies)
     EXPECT_EQ(empty.ImageCopy(), nullptr);
 }
 
-TEST(RVBackgroundDrawTest, ColourOnly)
+TEST(RVBackgroundDrawTest, ColourOnlyResolvedAndClipped)
 {
     TRecordingCanvas canvas(300, 300);
     TRVBackground back(true);
     back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clNone, false);
     EXPECT_EQ(canvas.Count(), 0) << "no colour, no picture: nothing at all";
-
     canvas.Brush()->SetColor(clRed);
     back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clWindow, false);
     ASSERT_EQ(canvas.Count(), 1);
-    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
     EXPECT_EQ(canvas[0].Rect, Rect(0, 0, 100, 50)) << "placed at the canvas's origin";
     EXPECT_EQ(canvas[0].Brush.Color, clWhite) << "resolved to RGB";
-    EXPECT_EQ(canvas[0].Brush.Style, bsSolid);
     EXPECT_EQ(canvas.Brush()->Color(), clRed) << "the canvas's brush is left as it was";
-
     // Clipped: drawn at the rectangle itself and kept inside it.
     canvas.Clear();
     back.Draw(&canvas, Rect(10, 20, 110, 70), 0, 0, 0, 0, 200, 200, clBlue, true);
@@ -238,103 +235,98 @@ TEST(RVBackgroundDrawTest, ColourOnly)
     EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 300, 300)) << "clip restored";
 }
 
-TEST(RVBackgroundDrawTest, Stretched)
+// Where each placement puts the picture on the screen: the part drawn, the
+// scroll offsets, the area's origin and size, and what the canvas receives.
+TEST(RVBackgroundDrawTest, ThePictureIsPlacedByItsStyle)
 {
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsStretched, 10, 10);
-    // The part (0, 20)-(100, 50) of a 100 x 200 area: one picture over the whole area.
-    back->Draw(&canvas, Rect(0, 20, 100, 50), 0, 0, 0, 0, 100, 200, clYellow, false);
-    ASSERT_EQ(canvas.Count(), 1) << "an opaque picture covers the colour";
-    EXPECT_EQ(canvas[0].Op, TCanvasOp::CopyRect);
-    EXPECT_EQ(canvas[0].Rect, Rect(0, -20, 100, 180));
-    EXPECT_EQ(canvas[0].SourceRect, Rect(0, 0, 10, 10));
-
-    canvas.Clear();
-    back->Draw(&canvas, Rect(0, 20, 100, 50), 0, 0, 0, 0, 100, 200, clYellow, true);
-    ASSERT_EQ(canvas.Count(), 1);
-    EXPECT_EQ(canvas[0].Rect, Rect(0, 0, 100, 200));
-    EXPECT_EQ(canvas[0].Clip, Rect(0, 20, 100, 50));
-}
-
-TEST(RVBackgroundDrawTest, TransparentPictureOverTheColour)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsStretched, 10, 10, true);
-    back->Draw(&canvas, Rect(0, 0, 50, 40), 0, 0, 0, 0, 50, 40, clYellow, false);
-    ASSERT_GE(canvas.Count(), 2);
-    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
-    EXPECT_EQ(canvas[0].Brush.Color, clYellow);
-    // Drawn by the picture itself, so that its transparent parts show the colour.
-    EXPECT_EQ(canvas[1].Op, TCanvasOp::Graphic);
-    EXPECT_EQ(canvas[1].Rect, Rect(0, 0, 50, 40));
-    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::CopyRect).empty());
-}
-
-TEST(RVBackgroundDrawTest, TiledToTheArea)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsTiled, 30, 20);
-    // Area origin (5, 5); the part (15, 20)-(75, 50) is (10, 15)-(70, 45) of the area.
-    back->Draw(&canvas, Rect(15, 20, 75, 50), 0, 999, 5, 5, 400, 400, clNone, false);
-    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::CopyRect);
-    ASSERT_EQ(tiles.size(), 9u) << "rows 0..2, columns 0..2";
-    const std::set<std::pair<int, int>> expected = {{-10, -15}, {20, -15}, {50, -15}, {-10, 5}, {20, 5},
-                                                    {50, 5},    {-10, 25}, {20, 25},  {50, 25}};
-    EXPECT_EQ(TopLefts(tiles), expected) << "the scroll offsets do not move these tiles";
-    for (const TRect& t : tiles)
-        EXPECT_EQ(t.Width() * 100 + t.Height(), 30 * 100 + 20);
-}
-
-TEST(RVBackgroundDrawTest, TiledBeforeTheAreaLeavesNoGap)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsTiled, 10, 10);
-    // The part starts 5 pixels before the area's origin.
-    back->Draw(&canvas, Rect(0, 0, 10, 10), 0, 0, 5, 5, 100, 100, clNone, false);
-    const std::set<std::pair<int, int>> expected = {{-5, -5}, {5, -5}, {-5, 5}, {5, 5}};
-    EXPECT_EQ(TopLefts(RectsOf(canvas, TCanvasOp::CopyRect)), expected);
-}
-
-TEST(RVBackgroundDrawTest, TiledAndScrolledFollowsTheOffsets)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsTiledAndScrolled, 20, 10);
-    back->Draw(&canvas, Rect(0, 0, 20, 20), 0, 15, 0, 0, 20, 20, clNone, false);
-    const std::vector<TRect> tiles = RectsOf(canvas, TCanvasOp::CopyRect);
-    // The first row 5 pixels above the area's top.
-    const std::set<std::pair<int, int>> expected = {{0, -5}, {0, 5}, {0, 15}};
-    EXPECT_EQ(TopLefts(tiles), expected);
-
-    canvas.Clear();
-    back->Draw(&canvas, Rect(0, 0, 20, 10), 7, 0, 0, 0, 20, 10, clNone, false);
-    const std::set<std::pair<int, int>> shifted = {{-7, 0}, {13, 0}};
-    EXPECT_EQ(TopLefts(RectsOf(canvas, TCanvasOp::CopyRect)), shifted);
-}
-
-TEST(RVBackgroundDrawTest, CentredInTheArea)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsCentered, 20, 10);
-    back->Draw(&canvas, Rect(0, 0, 100, 50), 0, 500, 0, 0, 100, 50, clAqua, false);
-    ASSERT_EQ(canvas.Count(), 2);
-    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect) << "a centred picture leaves room for the colour";
-    EXPECT_EQ(canvas[1].Rect, Rect(40, 20, 60, 30)) << "not scrolled";
-
-    // Larger than the area: a negative place, its middle shown.
-    canvas.Clear();
-    auto large = MakeBackground(bsCentered, 100, 61);
-    large->Draw(&canvas, Rect(0, 0, 40, 40), 0, 0, 0, 0, 40, 40, clNone, false);
-    ASSERT_EQ(canvas.Count(), 1);
-    EXPECT_EQ(canvas[0].Rect, Bounds(-30, -10, 100, 61));
-}
-
-TEST(RVBackgroundDrawTest, NoPlacementDrawsOnlyTheColour)
-{
-    TRecordingCanvas canvas(300, 300);
-    auto back = MakeBackground(bsNoBitmap, 20, 10);
-    back->Draw(&canvas, Rect(0, 0, 30, 30), 0, 0, 0, 0, 30, 30, clGreen, false);
-    ASSERT_EQ(canvas.Count(), 1);
-    EXPECT_EQ(canvas[0].Op, TCanvasOp::FillRect);
+    using TOps = std::vector<std::pair<TCanvasOp, TRect>>;
+    struct TCase {
+        const char* Name;
+        TBackgroundStyle Style;
+        int W, H;
+        bool Transparent;
+        TRect Part;
+        int HOffs, VOffs, AreaLeft, AreaTop, AreaWidth, AreaHeight;
+        TColor Color;
+        bool Clip;
+        TOps Expected; // in order; CopyRect tiles compared as a set of places
+    };
+    const auto fill = TCanvasOp::FillRect;
+    const auto copy = TCanvasOp::CopyRect;
+    const auto tiles = [](std::vector<std::pair<int, int>> places, int w, int h) {
+        TOps ops;
+        for (auto [x, y] : places)
+            ops.push_back({TCanvasOp::CopyRect, Bounds(x, y, w, h)});
+        return ops;
+    };
+    const auto c = [](const char* name, TBackgroundStyle style, int w, int h, bool transparent, TRect part,
+                      std::vector<int> offsAndArea, TColor color, bool clip, TOps expected) {
+        return TCase{name,
+                     style,
+                     w,
+                     h,
+                     transparent,
+                     part,
+                     offsAndArea[0],
+                     offsAndArea[1],
+                     offsAndArea[2],
+                     offsAndArea[3],
+                     offsAndArea[4],
+                     offsAndArea[5],
+                     color,
+                     clip,
+                     expected};
+    };
+    // Scroll offsets, the area's origin and size: {h, v, left, top, width, height}.
+    const TCase cases[] = {
+        c("stretched over the whole area; an opaque picture covers the colour", bsStretched, 10, 10, false,
+          Rect(0, 20, 100, 50), {0, 0, 0, 0, 100, 200}, clYellow, false, {{copy, Rect(0, -20, 100, 180)}}),
+        c("stretched, clipped", bsStretched, 10, 10, false, Rect(0, 20, 100, 50), {0, 0, 0, 0, 100, 200},
+          clYellow, true, {{copy, Rect(0, 0, 100, 200)}}),
+        c("a transparent picture over the colour, drawn by the picture itself", bsStretched, 10, 10, true,
+          Rect(0, 0, 50, 40), {0, 0, 0, 0, 50, 40}, clYellow, false,
+          {{fill, Rect(0, 0, 50, 40)}, {TCanvasOp::Graphic, Rect(0, 0, 50, 40)}}),
+        c("tiled to the area; the scroll offsets do not move the tiles", bsTiled, 30, 20, false,
+          Rect(15, 20, 75, 50), {0, 999, 5, 5, 400, 400}, clNone, false,
+          tiles({{-10, -15}, {20, -15}, {50, -15}, {-10, 5}, {20, 5}, {50, 5}, {-10, 25}, {20, 25}, {50, 25}},
+                30, 20)),
+        c("tiled from before the area leaves no gap", bsTiled, 10, 10, false, Rect(0, 0, 10, 10),
+          {0, 0, 5, 5, 100, 100}, clNone, false, tiles({{-5, -5}, {5, -5}, {-5, 5}, {5, 5}}, 10, 10)),
+        c("tiled and scrolled vertically", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 20),
+          {0, 15, 0, 0, 20, 20}, clNone, false, tiles({{0, -5}, {0, 5}, {0, 15}}, 20, 10)),
+        c("tiled and scrolled horizontally", bsTiledAndScrolled, 20, 10, false, Rect(0, 0, 20, 10),
+          {7, 0, 0, 0, 20, 10}, clNone, false, tiles({{-7, 0}, {13, 0}}, 20, 10)),
+        c("centred leaves room for the colour and does not scroll", bsCentered, 20, 10, false,
+          Rect(0, 0, 100, 50), {0, 500, 0, 0, 100, 50}, clAqua, false,
+          {{fill, Rect(0, 0, 100, 50)}, {copy, Rect(40, 20, 60, 30)}}),
+        c("centred and larger than the area: its middle shown", bsCentered, 100, 61, false,
+          Rect(0, 0, 40, 40), {0, 0, 0, 0, 40, 40}, clNone, false, {{copy, Bounds(-30, -10, 100, 61)}}),
+        c("no placement draws only the colour", bsNoBitmap, 20, 10, false, Rect(0, 0, 30, 30),
+          {0, 0, 0, 0, 30, 30}, clGreen, false, {{fill, Rect(0, 0, 30, 30)}}),
+    };
+    for (const TCase& k : cases) {
+        SCOPED_TRACE(k.Name);
+        TRecordingCanvas canvas(300, 300);
+        auto back = MakeBackground(k.Style, k.W, k.H, k.Transparent);
+        back->Draw(&canvas, k.Part, k.HOffs, k.VOffs, k.AreaLeft, k.AreaTop, k.AreaWidth, k.AreaHeight,
+                   k.Color, k.Clip);
+        TOps got;
+        for (int i = 0; i < canvas.Count(); ++i)
+            if (canvas[i].Op == fill || canvas[i].Op == copy || canvas[i].Op == TCanvasOp::Graphic)
+                got.push_back({canvas[i].Op, canvas[i].Rect});
+        auto expected = k.Expected;
+        auto byPlace = [](const auto& a, const auto& b) {
+            return std::tie(a.second.Left, a.second.Top) < std::tie(b.second.Left, b.second.Top);
+        };
+        if (k.Style == bsTiled || k.Style == bsTiledAndScrolled) {
+            std::sort(got.begin(), got.end(), byPlace);
+            std::sort(expected.begin(), expected.end(), byPlace);
+        }
+        EXPECT_EQ(got, expected);
+        if (k.Clip) {
+            EXPECT_EQ(canvas[0].Clip, k.Part);
+        }
+    }
 }
 
 TEST(RVBackgroundPrintTest, TilesAndCentreAtDeviceResolution)

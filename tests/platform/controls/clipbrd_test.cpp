@@ -163,20 +163,6 @@ TEST_F(DesktopClipboardTest, PictureRoundTrip)
     EXPECT_EQ(picture.Width(), 3);
 }
 
-TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
-{
-    Clipboard()->SetAsText("no picture");
-    TBitmap bitmap;
-    bitmap.SetSize(4, 4);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-
-    // Bytes that are no picture under the picture's format.
-    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-}
-
 TEST(ScriptedClipboard, OpenCloseGroupsTheWritesIntoOnePublication)
 {
     TScriptedUI ui;
@@ -236,3 +222,17 @@ TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 }
 
 } // namespace
+
+TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
+{
+    Clipboard()->SetAsText("no picture");
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+
+    // Bytes that are no picture under the picture's format.
+    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
+    bitmap.Assign(Clipboard());
+    EXPECT_TRUE(bitmap.Empty());
+}

@@ -160,12 +160,6 @@ protected:
 
 } // namespace
 
-TEST_F(ControlsTest, ClickGivesDownClickUp)
-{
-    SimulateClick(A, mbLeft, 5, 6);
-    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
-}
-
 TEST_F(ControlsTest, DoubleClickKeepsTheClassLibraryOrder)
 {
     int clicks = 0;
@@ -270,13 +264,6 @@ TEST_F(ControlsTest, FocusMessagesNameTheOtherWindow)
     B->Messages.clear();
     B->SetFocus();
     EXPECT_TRUE(Only(B->Messages, WM_SETFOCUS).empty());
-}
-
-TEST_F(ControlsTest, HiddenControlsCannotTakeTheFocus)
-{
-    B->Hide();
-    EXPECT_FALSE(B->CanFocus());
-    EXPECT_THROW(B->SetFocus(), EInvalidOperation);
 }
 
 TEST_F(ControlsTest, KeysArriveAsKeyDownKeyPressKeyUp)
@@ -465,21 +452,6 @@ TEST_F(ControlsTest, AlignedControlsFillTheirEdges)
     EXPECT_EQ(client->Height(), 10);
 }
 
-TEST_F(ControlsTest, ResizingSendsSizeAtOnce)
-{
-    int resizes = 0;
-    A->OnResize = [&](TObject*) { ++resizes; };
-    A->Messages.clear();
-    A->SetBounds(10, 10, 60, 40);
-    const auto sizes = Only(A->Messages, WM_SIZE);
-    ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(LOWORD(sizes[0].LParam), 60);
-    EXPECT_EQ(HIWORD(sizes[0].LParam), 40);
-    EXPECT_EQ(resizes, 1);
-    A->SetBounds(20, 20, 60, 40);
-    EXPECT_EQ(Only(A->Messages, WM_SIZE).size(), 1u) << "a move keeps the client size";
-}
-
 TEST_F(ControlsTest, BordersTakeRoomFromTheClientArea)
 {
     class TFramed : public TCustomControl {
@@ -593,4 +565,32 @@ TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
     EXPECT_EQ(ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0), IMM_ERROR_NODATA);
     EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
     EXPECT_EQ(ImmGetContext(nullptr), nullptr);
+}
+
+TEST_F(ControlsTest, ClickGivesDownClickUp)
+{
+    SimulateClick(A, mbLeft, 5, 6);
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
+}
+
+TEST_F(ControlsTest, HiddenControlsCannotTakeTheFocus)
+{
+    B->Hide();
+    EXPECT_FALSE(B->CanFocus());
+    EXPECT_THROW(B->SetFocus(), EInvalidOperation);
+}
+
+TEST_F(ControlsTest, ResizingSendsSizeAtOnce)
+{
+    int resizes = 0;
+    A->OnResize = [&](TObject*) { ++resizes; };
+    A->Messages.clear();
+    A->SetBounds(10, 10, 60, 40);
+    const auto sizes = Only(A->Messages, WM_SIZE);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(LOWORD(sizes[0].LParam), 60);
+    EXPECT_EQ(HIWORD(sizes[0].LParam), 40);
+    EXPECT_EQ(resizes, 1);
+    A->SetBounds(20, 20, 60, 40);
+    EXPECT_EQ(Only(A->Messages, WM_SIZE).size(), 1u) << "a move keeps the client size";
 }

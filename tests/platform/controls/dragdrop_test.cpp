@@ -150,6 +150,8 @@ TEST_F(DropTest, ADropForAWindowThatGoesIsFreedUndelivered)
     EXPECT_FALSE(SimulateFileDrop(nullptr, "file:///a.log", Point(5, 5)));
 }
 
+} // namespace
+
 TEST(DropHandles, NullHandlesAnswerNothing)
 {
     EXPECT_EQ(DragQueryFileCount(nullptr), 0u);
@@ -158,5 +160,3 @@ TEST(DropHandles, NullHandlesAnswerNothing)
     EXPECT_FALSE(DragQueryPoint(nullptr, p));
     DragAcceptFiles(nullptr, true); // no window: nothing happens
 }
-
-} // namespace

@@ -112,15 +112,6 @@ TEST_F(SplitterTest, OnCanResizeMayChangeOrRefuseTheSize)
     EXPECT_EQ(upper->Height(), 70);
 }
 
-TEST_F(SplitterTest, OnlyTheLeftButtonDrags)
-{
-    splitter->Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(5, 1));
-    splitter->Perform(WM_MOUSEMOVE, MK_RBUTTON, PointToLParam(5, 30));
-    splitter->Perform(WM_RBUTTONUP, 0, PointToLParam(5, 30));
-    EXPECT_EQ(upper->Height(), 100);
-    EXPECT_EQ(moved, 0);
-}
-
 TEST_F(SplitterTest, WithoutAControlToResizeNothingHappens)
 {
     upper->SetVisible(false);
@@ -140,13 +131,21 @@ TEST_F(SplitterTest, TheResizedControlMayGoDuringTheDrag)
     EXPECT_EQ(moved, 0);
 }
 
-TEST(Splitter, DefaultsAndCursorFollowingTheAlignment)
+} // namespace
+
+TEST_F(SplitterTest, OnlyTheLeftButtonDrags)
+{
+    splitter->Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(5, 1));
+    splitter->Perform(WM_MOUSEMOVE, MK_RBUTTON, PointToLParam(5, 30));
+    splitter->Perform(WM_RBUTTONUP, 0, PointToLParam(5, 30));
+    EXPECT_EQ(upper->Height(), 100);
+    EXPECT_EQ(moved, 0);
+}
+
+TEST(Splitter, MinSizeAndCursorFollowingTheAlignment)
 {
     TForm form(nullptr);
     auto* splitter = new TSplitter(&form);
-    EXPECT_EQ(splitter->Align(), alLeft);
-    EXPECT_EQ(splitter->Width(), 3);
-    EXPECT_EQ(splitter->MinSize(), 30);
     EXPECT_EQ(splitter->Cursor(), crHSplit);
     splitter->SetMinSize(0);
     EXPECT_EQ(splitter->MinSize(), 1);
@@ -158,5 +157,3 @@ TEST(Splitter, DefaultsAndCursorFollowingTheAlignment)
     splitter->Perform(WM_MOUSEMOVE, 0, PointToLParam(1, 1));
     EXPECT_EQ(splitter->Cursor(), crHandPoint);
 }
-
-} // namespace

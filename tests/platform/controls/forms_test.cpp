@@ -1,8 +1,11 @@
 // Forms, the screen and the application object: creation and destruction
 // events, the exception barrier and its error box, closing, bounds kept exactly,
-// stay-on-top, activation and the active control, cursors, minimising.
+// stay-on-top, activation and the active control, minimising; and the message
+// loop: Run shows the main form, keeps going after an exception, ends when the
+// main form closes and drops the messages never delivered, with their payloads.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -204,24 +207,6 @@ TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
     EXPECT_THROW(Form->SetActiveControl(Form), EInvalidOperation);
 }
 
-TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
-{
-    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
-    EXPECT_EQ(Screen->Cursors(101), nullptr);
-    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
-    ASSERT_NE(hand, nullptr);
-    Screen->SetCursors(101, hand);
-    EXPECT_EQ(Screen->Cursors(101), hand);
-    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
-    EXPECT_NE(rows, nullptr);
-    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
-    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
-    Screen->SetCursor(crHourGlass);
-    EXPECT_EQ(Screen->Cursor(), crHourGlass);
-    Screen->SetCursor(crDefault);
-    EXPECT_EQ(Screen->Cursor(), crDefault);
-}
-
 TEST_F(FormsTest, MinimizeCanBeTakenOverThroughWmSysCommand)
 {
     // A form that hides itself instead of minimising (as in tray-only mode).
@@ -270,4 +255,70 @@ TEST_F(FormsTest, TheApplicationHandleStandsForTheTaskBarButton)
     EXPECT_TRUE(calls[0].On);
     EXPECT_FALSE(calls[1].On);
     main->Free();
+}
+
+namespace {
+
+class TPayload : public TObject {
+public:
+    explicit TPayload(int* AFreed) : Freed(AFreed) {}
+    ~TPayload() override { ++*Freed; }
+    int* Freed;
+};
+
+} // namespace
+
+TEST(ApplicationTest, RunEndsWithTheMainFormAndDropsWhatWasNeverDelivered)
+{
+    TScriptedUI ui;
+    ui.QueueMessageBoxResult(IDOK);
+    int freed = 0;
+    int destroyed = 0;
+    int shown = 0;
+    int ticks = 0;
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    main->OnShow = [&](TObject*) { ++shown; };
+    main->OnDestroy = [&](TObject*) {
+        ++destroyed;
+        // Queued while the application ends: never delivered.
+        EXPECT_TRUE(PostMessage(Application->Handle(), WM_USER + 15, std::make_unique<TPayload>(&freed), 0));
+    };
+    auto* timer = new TTimer(main);
+    timer->SetInterval(10);
+    timer->OnTimer = [&](TObject*) {
+        if (++ticks == 1)
+            throw Exception("First tick failed");
+        main->Close();
+    };
+    Application->Run();
+    EXPECT_EQ(shown, 1);
+    EXPECT_GE(ticks, 2);
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(freed, 1) << "freed when Run returned";
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    const auto boxes = ui.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "First tick failed.");
+    // Without a main form Run has nothing to do.
+    Application->Run();
+}
+
+TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
+{
+    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
+    EXPECT_EQ(Screen->Cursors(101), nullptr);
+    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
+    ASSERT_NE(hand, nullptr);
+    Screen->SetCursors(101, hand);
+    EXPECT_EQ(Screen->Cursors(101), hand);
+    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
+    EXPECT_NE(rows, nullptr);
+    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
+    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
 }

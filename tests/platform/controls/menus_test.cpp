@@ -34,34 +34,6 @@ private:
     int& FFreed;
 };
 
-TEST(MenuItems, AddInsertDeleteAndClear)
-{
-    TMenuItem root(nullptr);
-    auto* a = new TMenuItem(nullptr);
-    auto* b = new TMenuItem(nullptr);
-    auto* c = new TMenuItem(nullptr);
-    root.Add(a);
-    root.Add(c);
-    root.Insert(1, b);
-    ASSERT_EQ(root.Count(), 3);
-    EXPECT_EQ(root.Items(1), b);
-    EXPECT_EQ(b->Parent(), &root);
-    EXPECT_EQ(c->MenuIndex(), 2);
-    EXPECT_THROW(root.Items(3), EListError);
-    EXPECT_THROW(root.Insert(5, new TMenuItem(&root)),
-                 EListError); // owned by root as a component: freed with it
-
-    root.Delete(0); // handed back to the caller
-    EXPECT_EQ(a->Parent(), nullptr);
-    EXPECT_EQ(root.Count(), 2);
-    delete a;
-    root.Remove(c);
-    delete c;
-    EXPECT_EQ(root.Count(), 1);
-    root.Clear();
-    EXPECT_EQ(root.Count(), 0);
-}
-
 TEST(MenuItems, AnItemGoesInOncePlaceOnly)
 {
     TMenuItem root(nullptr);
@@ -346,6 +318,36 @@ TEST(PopupMenus, ReferencesToComponentsThatGoAreCleared)
     EXPECT_EQ(menu.Images(), nullptr);
 }
 
+} // namespace
+
+TEST(MenuItems, AddInsertDeleteAndClear)
+{
+    TMenuItem root(nullptr);
+    auto* a = new TMenuItem(nullptr);
+    auto* b = new TMenuItem(nullptr);
+    auto* c = new TMenuItem(nullptr);
+    root.Add(a);
+    root.Add(c);
+    root.Insert(1, b);
+    ASSERT_EQ(root.Count(), 3);
+    EXPECT_EQ(root.Items(1), b);
+    EXPECT_EQ(b->Parent(), &root);
+    EXPECT_EQ(c->MenuIndex(), 2);
+    EXPECT_THROW(root.Items(3), EListError);
+    EXPECT_THROW(root.Insert(5, new TMenuItem(&root)),
+                 EListError); // owned by root as a component: freed with it
+
+    root.Delete(0); // handed back to the caller
+    EXPECT_EQ(a->Parent(), nullptr);
+    EXPECT_EQ(root.Count(), 2);
+    delete a;
+    root.Remove(c);
+    delete c;
+    EXPECT_EQ(root.Count(), 1);
+    root.Clear();
+    EXPECT_EQ(root.Count(), 0);
+}
+
 TEST(PopupMenus, TheRootItemBelongsToItsMenu)
 {
     TPopupMenu menu(nullptr);
@@ -359,5 +361,3 @@ TEST(PopupMenus, TheRootItemBelongsToItsMenu)
     TMenuItem other(nullptr);
     EXPECT_THROW(other.Add(menu.Items()), EMenuError);
 }
-
-} // namespace

@@ -235,17 +235,6 @@ TEST(PrinterJobTest, CallsOutOfTurnRaise)
     EXPECT_EQ(printer.Copies(), 1);
 }
 
-TEST(PrinterJobTest, CopiesBelowOneMeanOne)
-{
-    TRecordingPrinter printer;
-    printer.SetCopies(3);
-    EXPECT_EQ(printer.Copies(), 3);
-    printer.SetCopies(0);
-    EXPECT_EQ(printer.Copies(), 1);
-    printer.SetCopies(-7);
-    EXPECT_EQ(printer.Copies(), 1);
-}
-
 TEST(PrinterJobTest, AbortEndsTheJobAndIsReportedUntilTheNextJob)
 {
     TRecordingPrinter printer;
@@ -310,14 +299,6 @@ TEST(RecordingPrinterTest, LogsCopiesTitleAndPages)
     EXPECT_EQ(printer.Log().size(), 6u);
     printer.ClearLog();
     EXPECT_EQ(printer.LogText(), "");
-}
-
-TEST(RecordingPrinterTest, DeviceCopiesAreSettable)
-{
-    TRecordingPrinter printer;
-    EXPECT_FALSE(printer.Capabilities().Contains(pcCopies));
-    printer.SetMakesCopies(true);
-    EXPECT_TRUE(printer.Capabilities().Contains(pcCopies));
 }
 
 TEST(RecordingPrinterTest, PagesShowWhatWasDrawnWhereItWasDrawn)
@@ -680,4 +661,23 @@ TEST(CurrentPrinterTest, DefaultAndReplacement)
     back.reset();
     EXPECT_NE(Printer(), nullptr);
     SetPrinter(nullptr);
+}
+
+TEST(RecordingPrinterTest, DeviceCopiesAreSettable)
+{
+    TRecordingPrinter printer;
+    EXPECT_FALSE(printer.Capabilities().Contains(pcCopies));
+    printer.SetMakesCopies(true);
+    EXPECT_TRUE(printer.Capabilities().Contains(pcCopies));
+}
+
+TEST(PrinterJobTest, CopiesBelowOneMeanOne)
+{
+    TRecordingPrinter printer;
+    printer.SetCopies(3);
+    EXPECT_EQ(printer.Copies(), 3);
+    printer.SetCopies(0);
+    EXPECT_EQ(printer.Copies(), 1);
+    printer.SetCopies(-7);
+    EXPECT_EQ(printer.Copies(), 1);
 }

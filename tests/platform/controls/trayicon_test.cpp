@@ -89,16 +89,6 @@ TEST_F(TrayIconTest, AddModifyDelete)
     EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, &tip));
 }
 
-TEST_F(TrayIconTest, BadRecordsAreRefused)
-{
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, nullptr));
-    NOTIFYICONDATA noWindow = data;
-    noWindow.hWnd = nullptr;
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &noWindow));
-    EXPECT_FALSE(Shell_NotifyIcon(7, &data));
-    EXPECT_TRUE(ui.CallsOf(TUICallKind::ShowTrayIcon).empty());
-}
-
 TEST_F(TrayIconTest, WithoutANotificationAreaAddingFails)
 {
     ui.SetTrayAvailable(false);
@@ -175,3 +165,13 @@ TEST(TrayIconDesktop, AddingWithoutANotificationAreaReportsFailure)
 }
 
 } // namespace
+
+TEST_F(TrayIconTest, BadRecordsAreRefused)
+{
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, nullptr));
+    NOTIFYICONDATA noWindow = data;
+    noWindow.hWnd = nullptr;
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &noWindow));
+    EXPECT_FALSE(Shell_NotifyIcon(7, &data));
+    EXPECT_TRUE(ui.CallsOf(TUICallKind::ShowTrayIcon).empty());
+}

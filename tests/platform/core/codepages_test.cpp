@@ -1,12 +1,16 @@
 // Code pages: conversions in both directions, the Windows calling convention,
-// the ANSI code page from the locale, and stepping through multi-byte text.
-#include "platform/core/codepages.h"
-
+// the ANSI code page from the locale, and stepping through multi-byte text;
+// steps through UTF-16 text (surrogate pairs and combining marks belong to
+// their character) and its length-keeping upper case.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <random>
 #include <vector>
+
+#include "platform/core/charnextw.h"
+#include "platform/core/codepages.h"
+#include "platform/core/unicase.h"
 
 namespace {
 
@@ -112,14 +116,6 @@ TEST_F(CodePages, EveryByteOfSingleByteCodePagesRoundTrips)
     }
 }
 
-TEST_F(CodePages, Cp1251Cyrillic)
-{
-    AnsiString bytes = "\xCF\xF0\xE8\xE2\xE5\xF2 \x88";
-    WideString wide = W({0x41F, 0x440, 0x438, 0x432, 0x435, 0x442, 0x20, 0x20AC});
-    EXPECT_EQ(AnsiToWide(bytes, 1251), wide);
-    EXPECT_EQ(WideToAnsi(wide, 1251), bytes);
-}
-
 TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
 {
     WideString wide = W({'a', 0x4E00, 'b', 0xD83D, 0xDE00, 'c', 0xDC00});
@@ -136,21 +132,6 @@ TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
     n = WideCharToMultiByte(1252, 0, plain.data(), 2, out, sizeof out, nullptr, &usedDefault);
     EXPECT_EQ(AnsiString(out, n), "a\xE9");
     EXPECT_FALSE(usedDefault);
-}
-
-TEST_F(CodePages, OemAndMacCodePagesAreSettings)
-{
-    EXPECT_EQ(GetOEMCP(), 437u);
-    EXPECT_EQ(GetMacCP(), 10000u);
-    EXPECT_EQ(AnsiToWide("\xB3", CP_OEMCP), W({0x2502}));
-    EXPECT_EQ(AnsiToWide("\x80", CP_MACCP), W({0xC4}));
-    SetOEMCP(866);
-    EXPECT_EQ(ResolveCodePage(CP_OEMCP), 866u);
-    EXPECT_EQ(AnsiToWide("\x80", CP_OEMCP), W({0x410}));
-    SetOEMCP(0);
-    EXPECT_EQ(GetOEMCP(), 437u);
-    EXPECT_EQ(ResolveCodePage(CP_ACP), 1252u);
-    EXPECT_EQ(ResolveCodePage(CP_THREAD_ACP), 1252u);
 }
 
 TEST_F(CodePages, SymbolCodePage)
@@ -265,14 +246,6 @@ TEST_F(CodePages, UnknownCodePageFallsBackToTheAnsiCodePage)
     SetACP(CP_UTF8);
     EXPECT_EQ(AnsiToWide("\xE2\x82\xAC", 12345), W({0x20AC}));
     EXPECT_EQ(CodePageMaxCharSize(12345), 4);
-}
-
-TEST_F(CodePages, UnconvertibleAnsiCodePageGivesQuestionMarks)
-{
-    SetACP(12345);
-    EXPECT_EQ(AnsiToWide("ab", 54321), u"??");
-    EXPECT_EQ(WideToAnsi(u"abc", 54321), "???");
-    EXPECT_EQ(MultiByteToWideChar(54321, 0, "ab", 2, nullptr, 0), 0);
 }
 
 TEST(AnsiCodePage, FollowsTheLocale)
@@ -465,3 +438,102 @@ TEST_F(CodePages, CharNextInTheAnsiCodePage)
 }
 
 } // namespace
+
+TEST(CharNextWTest, StepsOverPairsAndMarks)
+{
+    // a, e + acute + dot below, U+1F600 (a pair), a lone low surrogate, b.
+    const WideChar s[] = {u'a', u'e', 0x0301, 0x0323, 0xD83D, 0xDE00, 0xDC00, u'b', 0};
+    EXPECT_EQ(CharNextW(s), s + 1);
+    EXPECT_EQ(CharNextW(s + 1), s + 4);
+    EXPECT_EQ(CharNextW(s + 4), s + 6);
+    EXPECT_EQ(CharNextW(s + 6), s + 7);
+    EXPECT_EQ(CharNextW(s + 7), s + 8);
+    EXPECT_EQ(CharNextW(s + 8), s + 8); // the terminator stays
+
+    EXPECT_EQ(CharPrevW(s, s + 8), s + 7);
+    EXPECT_EQ(CharPrevW(s, s + 7), s + 6);
+    EXPECT_EQ(CharPrevW(s, s + 6), s + 4);
+    EXPECT_EQ(CharPrevW(s, s + 4), s + 1);
+    EXPECT_EQ(CharPrevW(s, s + 1), s);
+    EXPECT_EQ(CharPrevW(s, s), s);
+}
+
+TEST(CharNextWTest, MarksAtTheStartAndHalfPairs)
+{
+    // A text that starts with a mark; a high surrogate before the terminator.
+    const WideChar s[] = {0x0301, 0x0301, u'x', 0xD83D, 0};
+    EXPECT_EQ(CharNextW(s), s + 2);
+    EXPECT_EQ(CharPrevW(s, s + 2), s);
+    EXPECT_EQ(CharNextW(s + 3), s + 4);
+    EXPECT_EQ(CharPrevW(s, s + 4), s + 3);
+}
+
+namespace {
+
+WideString Upper(WideString s)
+{
+    EXPECT_EQ(CharUpperBuffW(s.data(), static_cast<int>(s.size())), static_cast<int>(s.size()));
+    return s;
+}
+
+} // namespace
+
+TEST(UniCaseTest, SimpleMappingPerCodePoint)
+{
+    EXPECT_EQ(Upper(u"abc xyz 123"), u"ABC XYZ 123");
+    EXPECT_EQ(Upper(u"\u00E9\u00FF\u0430\u03C9"), u"\u00C9\u0178\u0410\u03A9");
+    EXPECT_EQ(Upper(u"\u01C6\u01C5"), u"\u01C4\u01C4"); // titlecase digraphs too
+    EXPECT_EQ(Upper(u"\U00010428\U0001E922"), u"\U00010400\U0001E900");
+}
+
+TEST(UniCaseTest, LengthNeverChanges)
+{
+    // Full mappings would lengthen these; the simple mapping leaves them.
+    EXPECT_EQ(Upper(u"\u00DF\uFB01\u0149"), u"\u00DF\uFB01\u0149");
+    // Lone surrogates stay as they are, and so do their neighbours' pairs.
+    const WideChar lone[] = {0xDC28, u'a', 0xD801, 0};
+    const WideChar loneUpper[] = {0xDC28, u'A', 0xD801, 0};
+    EXPECT_EQ(Upper(lone), loneUpper);
+    WideString cut = u"\U00010428";
+    EXPECT_EQ(CharUpperBuffW(cut.data(), 1), 1); // half of the pair is not a code point
+    EXPECT_EQ(cut, u"\U00010428");
+}
+
+TEST(UniCaseTest, NothingToDo)
+{
+    EXPECT_EQ(CharUpperBuffW(nullptr, 5), 0);
+    WideChar c = u'a';
+    EXPECT_EQ(CharUpperBuffW(&c, 0), 0);
+    EXPECT_EQ(c, u'a');
+}
+
+TEST_F(CodePages, Cp1251Cyrillic)
+{
+    AnsiString bytes = "\xCF\xF0\xE8\xE2\xE5\xF2 \x88";
+    WideString wide = W({0x41F, 0x440, 0x438, 0x432, 0x435, 0x442, 0x20, 0x20AC});
+    EXPECT_EQ(AnsiToWide(bytes, 1251), wide);
+    EXPECT_EQ(WideToAnsi(wide, 1251), bytes);
+}
+
+TEST_F(CodePages, OemAndMacCodePagesAreSettings)
+{
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(GetMacCP(), 10000u);
+    EXPECT_EQ(AnsiToWide("\xB3", CP_OEMCP), W({0x2502}));
+    EXPECT_EQ(AnsiToWide("\x80", CP_MACCP), W({0xC4}));
+    SetOEMCP(866);
+    EXPECT_EQ(ResolveCodePage(CP_OEMCP), 866u);
+    EXPECT_EQ(AnsiToWide("\x80", CP_OEMCP), W({0x410}));
+    SetOEMCP(0);
+    EXPECT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(ResolveCodePage(CP_ACP), 1252u);
+    EXPECT_EQ(ResolveCodePage(CP_THREAD_ACP), 1252u);
+}
+
+TEST_F(CodePages, UnconvertibleAnsiCodePageGivesQuestionMarks)
+{
+    SetACP(12345);
+    EXPECT_EQ(AnsiToWide("ab", 54321), u"??");
+    EXPECT_EQ(WideToAnsi(u"abc", 54321), "???");
+    EXPECT_EQ(MultiByteToWideChar(54321, 0, "ab", 2, nullptr, 0), 0);
+}

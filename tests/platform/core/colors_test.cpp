@@ -62,22 +62,7 @@ TEST(Colors, EverySystemColourTextReadsBack)
     EXPECT_EQ(ColorToString(TColorOf(0x80000019u)), "$80000019"); // index 25 has no name
 }
 
-TEST(Colors, SystemColoursComeFromTheClassicTable)
-{
-    EXPECT_EQ(GetSysColor(COLOR_SCROLLBAR), RGB(212, 208, 200));
-    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(58, 110, 165));
-    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGB(10, 36, 106));
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
-    EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), RGB(64, 64, 64));
-    EXPECT_EQ(GetSysColor(COLOR_INFOBK), RGB(255, 255, 225));
-    EXPECT_EQ(GetSysColor(25), RGB(181, 181, 181));
-    EXPECT_EQ(GetSysColor(COLOR_HOTLIGHT), RGB(0, 0, 128));
-    EXPECT_EQ(GetSysColor(COLOR_GRADIENTACTIVECAPTION), RGB(166, 202, 240));
-    EXPECT_EQ(GetSysColor(COLOR_MENUHILIGHT), RGB(49, 106, 197));
-    EXPECT_EQ(GetSysColor(COLOR_MENUBAR), RGB(212, 208, 200));
-    EXPECT_EQ(GetSysColor(31), 0);
-    EXPECT_EQ(GetSysColor(-1), 0);
-}
+} // namespace
 
 TEST(Colors, ColorToRGB)
 {
@@ -88,5 +73,3 @@ TEST(Colors, ColorToRGB)
     EXPECT_EQ(ColorToRGB(clNone), TColorOf(0xFFFFFFu));
     EXPECT_EQ(ColorToRGB(TColorOf(0x02123456u)), TColorOf(0x123456u));
 }
-
-} // namespace

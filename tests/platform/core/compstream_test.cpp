@@ -466,40 +466,6 @@ TEST(CompStreamProperties, ValuesOfTheWrongKindAreErrors)
     EXPECT_EQ(c.FRatio, 3.0);
 }
 
-TEST(CompStreamProperties, CollectionOfItemsWithSubObjectsRoundTrips)
-{
-    TSampleComponent c(nullptr);
-    for (int i = 0; i < 40; ++i) {
-        auto* item = static_cast<TSampleItem*>(c.FItems.Add());
-        item->FValue = i * 1000;
-        item->FBorder.FWidth = i;
-        item->FBorder.FColor = i % 2 ? clNone : TColor(i);
-    }
-    TSampleComponent back(nullptr);
-    EXPECT_EQ(ReadInto(back, Written(&c)), "");
-    ASSERT_EQ(back.FItems.Count(), 40);
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_EQ(back.Item(i)->FValue, i * 1000);
-        EXPECT_EQ(back.Item(i)->FBorder.FWidth, i);
-        EXPECT_EQ(back.Item(i)->FBorder.FColor, i % 2 ? clNone : TColor(i));
-    }
-}
-
-TEST(CompStreamProperties, ItemsMayCarryTheirOrderAndEmptyListsKeepItems)
-{
-    TSampleComponent c(nullptr);
-    static_cast<TSampleItem*>(c.FItems.Add())->FCaption = "kept";
-    // An empty item list leaves the collection's items alone, as the class library does.
-    EXPECT_EQ(ReadInto(c, Record(Prop("Items", "\x0E\x00"_b))), "");
-    ASSERT_EQ(c.FItems.Count(), 1);
-    EXPECT_EQ(c.Item(0)->FCaption, "kept");
-    const std::string ordered = "\x0E\x02\x05\x01"_b + Prop("Value", "\x02\x07") + std::string(2, '\0');
-    EXPECT_EQ(ReadInto(c, Record(Prop("Items", ordered))), "");
-    ASSERT_EQ(c.FItems.Count(), 1);
-    EXPECT_EQ(c.Item(0)->FValue, 7);
-    EXPECT_EQ(c.Item(0)->FCaption, "");
-}
-
 // ---------------------------------------------------------------------------
 // Components
 
@@ -855,4 +821,38 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
     EXPECT_NE(edgeDump.find("Color=11259375\n"), std::string::npos);
     EXPECT_NE(edgeDump.find("Ratio=-1E-300\n"), std::string::npos);
     EXPECT_NE(edgeDump.find("Enabled=1\n"), std::string::npos);
+}
+
+TEST(CompStreamProperties, CollectionOfItemsWithSubObjectsRoundTrips)
+{
+    TSampleComponent c(nullptr);
+    for (int i = 0; i < 40; ++i) {
+        auto* item = static_cast<TSampleItem*>(c.FItems.Add());
+        item->FValue = i * 1000;
+        item->FBorder.FWidth = i;
+        item->FBorder.FColor = i % 2 ? clNone : TColor(i);
+    }
+    TSampleComponent back(nullptr);
+    EXPECT_EQ(ReadInto(back, Written(&c)), "");
+    ASSERT_EQ(back.FItems.Count(), 40);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(back.Item(i)->FValue, i * 1000);
+        EXPECT_EQ(back.Item(i)->FBorder.FWidth, i);
+        EXPECT_EQ(back.Item(i)->FBorder.FColor, i % 2 ? clNone : TColor(i));
+    }
+}
+
+TEST(CompStreamProperties, ItemsMayCarryTheirOrderAndEmptyListsKeepItems)
+{
+    TSampleComponent c(nullptr);
+    static_cast<TSampleItem*>(c.FItems.Add())->FCaption = "kept";
+    // An empty item list leaves the collection's items alone, as the class library does.
+    EXPECT_EQ(ReadInto(c, Record(Prop("Items", "\x0E\x00"_b))), "");
+    ASSERT_EQ(c.FItems.Count(), 1);
+    EXPECT_EQ(c.Item(0)->FCaption, "kept");
+    const std::string ordered = "\x0E\x02\x05\x01"_b + Prop("Value", "\x02\x07") + std::string(2, '\0');
+    EXPECT_EQ(ReadInto(c, Record(Prop("Items", ordered))), "");
+    ASSERT_EQ(c.FItems.Count(), 1);
+    EXPECT_EQ(c.Item(0)->FValue, 7);
+    EXPECT_EQ(c.Item(0)->FCaption, "");
 }

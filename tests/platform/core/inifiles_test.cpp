@@ -67,19 +67,6 @@ TEST(IniRead, ValuesAreTrimmedAndLoseOnePairOfMatchingQuotes)
     EXPECT_EQ(ini.ReadString("T", "plain", "-"), "-");
 }
 
-TEST(IniRead, SectionsAndKeysMatchIgnoringCaseAndSurroundingBlanks)
-{
-    TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini", "  [ My Section ]  \n  Key Name = v\n"));
-    EXPECT_EQ(ini.ReadString("MY SECTION", "key name", "-"), "v");
-    EXPECT_EQ(ini.ReadString(" my section\t", " KEY NAME ", "-"), "v");
-    TStringList list;
-    ini.ReadSections(list);
-    EXPECT_EQ(Entries(list), Strings{"My Section"});
-    ini.ReadSection("my section", list);
-    EXPECT_EQ(Entries(list), Strings{"Key Name"});
-}
-
 TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
 {
     TempDir dir;
@@ -252,15 +239,6 @@ TEST(IniRewrite, CrLfFilesGetCrLfLinesAndKeepTheirBom)
               "\xEF\xBB\xBF[S]\r\na=one\r\nc=3\r\n\r\n[T]\r\nb=2\r\nd=4\r\n[U]\r\ne=5\r\n");
 }
 
-TEST(IniRewrite, AFinalLineWithoutBreakStaysLast)
-{
-    EXPECT_EQ(Rewritten("[S]\na=1", [](TMemIniFile& ini) { ini.WriteString("S", "b", "2"); }),
-              "[S]\na=1\nb=2");
-    EXPECT_EQ(Rewritten("[S]\n; only a comment", [](TMemIniFile& ini) { ini.WriteString("T", "b", "2"); }),
-              "[S]\n; only a comment\n[T]\nb=2\n");
-    EXPECT_EQ(Rewritten("", [](TMemIniFile& ini) { ini.WriteString("S", "k", "v"); }), "[S]\nk=v\n");
-}
-
 TEST(IniRewrite, NewKeyGoesAfterTheLastKeyOfItsSection)
 {
     const std::string before = "[S]\n"
@@ -316,30 +294,6 @@ TEST(IniRewrite, DuplicatesChangeTheFirstAndEraseRemovesThemAll)
                             EXPECT_EQ(ini.ReadString("A", "z", "-"), "-");
                         }),
               "[B]\nx=1\n");
-}
-
-TEST(IniRewrite, EraseSectionKeepsItsNeighbours)
-{
-    EXPECT_EQ(Rewritten("; head\n[A]\na=1\n\n[B]\nb=1\n; tail\n[C]\nc=1",
-                        [](TMemIniFile& ini) { ini.EraseSection("B"); }),
-              "; head\n[A]\na=1\n\n[C]\nc=1");
-    EXPECT_EQ(Rewritten("[A]\na=1\n[C]\nc=1", [](TMemIniFile& ini) { ini.EraseSection("C"); }), "[A]\na=1\n");
-}
-
-TEST(IniRewrite, GetAndSetStrings)
-{
-    TempDir dir;
-    TMemIniFile ini(dir.Write("t.ini", "\xEF\xBB\xBF; c\r\n[S]\r\na = 1\r\n"));
-    TStringList lines;
-    ini.GetStrings(lines);
-    EXPECT_EQ(Entries(lines), (Strings{"\xEF\xBB\xBF; c", "[S]", "a = 1"}));
-    lines.Put(2, "a = 2");
-    lines.Add("b=3");
-    ini.SetStrings(lines);
-    EXPECT_EQ(ini.ReadString("S", "a", ""), "2");
-    EXPECT_EQ(ini.ReadString("S", "b", ""), "3");
-    ini.UpdateFile();
-    EXPECT_EQ(dir.Read("t.ini"), "\xEF\xBB\xBF; c\r\n[S]\r\na = 2\r\nb=3\r\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -480,4 +434,50 @@ TEST(IniHostile, BinaryAndOversizedFiles)
     ini.WriteString("S", "k", "2");
     EXPECT_THROW(ini.UpdateFile(), EIniFileException);
     EXPECT_EQ(dir.Read("huge.ini").size(), huge.size());
+}
+
+TEST(IniRewrite, GetAndSetStrings)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", "\xEF\xBB\xBF; c\r\n[S]\r\na = 1\r\n"));
+    TStringList lines;
+    ini.GetStrings(lines);
+    EXPECT_EQ(Entries(lines), (Strings{"\xEF\xBB\xBF; c", "[S]", "a = 1"}));
+    lines.Put(2, "a = 2");
+    lines.Add("b=3");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "2");
+    EXPECT_EQ(ini.ReadString("S", "b", ""), "3");
+    ini.UpdateFile();
+    EXPECT_EQ(dir.Read("t.ini"), "\xEF\xBB\xBF; c\r\n[S]\r\na = 2\r\nb=3\r\n");
+}
+
+TEST(IniRewrite, AFinalLineWithoutBreakStaysLast)
+{
+    EXPECT_EQ(Rewritten("[S]\na=1", [](TMemIniFile& ini) { ini.WriteString("S", "b", "2"); }),
+              "[S]\na=1\nb=2");
+    EXPECT_EQ(Rewritten("[S]\n; only a comment", [](TMemIniFile& ini) { ini.WriteString("T", "b", "2"); }),
+              "[S]\n; only a comment\n[T]\nb=2\n");
+    EXPECT_EQ(Rewritten("", [](TMemIniFile& ini) { ini.WriteString("S", "k", "v"); }), "[S]\nk=v\n");
+}
+
+TEST(IniRead, SectionsAndKeysMatchIgnoringCaseAndSurroundingBlanks)
+{
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", "  [ My Section ]  \n  Key Name = v\n"));
+    EXPECT_EQ(ini.ReadString("MY SECTION", "key name", "-"), "v");
+    EXPECT_EQ(ini.ReadString(" my section\t", " KEY NAME ", "-"), "v");
+    TStringList list;
+    ini.ReadSections(list);
+    EXPECT_EQ(Entries(list), Strings{"My Section"});
+    ini.ReadSection("my section", list);
+    EXPECT_EQ(Entries(list), Strings{"Key Name"});
+}
+
+TEST(IniRewrite, EraseSectionKeepsItsNeighbours)
+{
+    EXPECT_EQ(Rewritten("; head\n[A]\na=1\n\n[B]\nb=1\n; tail\n[C]\nc=1",
+                        [](TMemIniFile& ini) { ini.EraseSection("B"); }),
+              "; head\n[A]\na=1\n\n[C]\nc=1");
+    EXPECT_EQ(Rewritten("[A]\na=1\n[C]\nc=1", [](TMemIniFile& ini) { ini.EraseSection("C"); }), "[A]\na=1\n");
 }

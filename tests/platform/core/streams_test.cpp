@@ -163,17 +163,6 @@ TEST(MemoryStream, CopyFromWithCountZeroCopiesAllOfTheSourceFromItsStart)
     EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError); // only 3 bytes remain
 }
 
-TEST(MemoryStream, CopyFromCopiesMoreThanOneBuffer)
-{
-    std::string big(200000, '\0');
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<char>(i * 7);
-    TStringStream source(big);
-    TMemoryStream target;
-    EXPECT_EQ(target.CopyFrom(source, 0), 200000);
-    EXPECT_EQ(ReadAll(target), big);
-}
-
 TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
 {
     TMemoryStream stream;
@@ -186,21 +175,6 @@ TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
     good.SetPosition(4);
     stream.LoadFromStream(good);
     EXPECT_EQ(ReadAll(stream), "new bytes");
-}
-
-TEST(MemoryStream, SaveToFileAndLoadFromFile)
-{
-    TempDir dir;
-    TMemoryStream stream;
-    stream.WriteBuffer("one\0two", 7);
-    stream.SaveToFile(dir.File("data.bin"));
-    EXPECT_EQ(dir.Read("data.bin"), std::string("one\0two", 7));
-
-    TMemoryStream loaded;
-    loaded.LoadFromFile(dir.File("data.bin"));
-    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
-    EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.bin")), EFOpenError);
-    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
 }
 
 TEST(StringStream, WritesOverwriteInPlaceAndGrowTheString)
@@ -222,42 +196,6 @@ TEST(StringStream, WritesOverwriteInPlaceAndGrowTheString)
 
 // ---------------------------------------------------------------------------
 // File streams
-
-TEST(FileStream, CreateTruncatesAndOpenModesReadAndWrite)
-{
-    TempDir dir;
-    std::string name = dir.Write("f.txt", "old old old");
-    {
-        TFileStream stream(name, fmCreate);
-        EXPECT_EQ(stream.Size(), 0);
-        stream.WriteBuffer("new", 3);
-    }
-    EXPECT_EQ(dir.Read("f.txt"), "new");
-    {
-        TFileStream stream(name, fmOpenReadWrite | fmShareDenyNone);
-        stream.Seek(0, soEnd);
-        stream.WriteBuffer("er", 2);
-        EXPECT_EQ(ReadAll(stream), "newer");
-    }
-    {
-        TFileStream stream(name, fmOpenRead);
-        EXPECT_EQ(ReadAll(stream), "newer");
-        EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
-        EXPECT_THROW(stream.SetSize(0), EWriteError); // not on a file opened for reading
-    }
-}
-
-TEST(FileStream, SetSizeTruncatesAndExtends)
-{
-    TempDir dir;
-    TFileStream stream(dir.File("f"), fmCreate);
-    stream.WriteBuffer("abcdef", 6);
-    stream.SetSize(3);
-    EXPECT_EQ(stream.Position(), 3);
-    stream.SetSize(5);
-    EXPECT_EQ(ReadAll(stream), std::string("abc\0\0", 5));
-    EXPECT_THROW(stream.SetSize(-1), EWriteError);
-}
 
 TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
 {
@@ -293,15 +231,6 @@ TEST(FileStream, AFifoOpensAndReadsWithoutWaiting)
     writer.WriteBuffer("ab", 2);
     EXPECT_EQ(reader.Read(buffer, 4), 2); // what is there, without waiting for more
     EXPECT_EQ(std::string(buffer, 2), "ab");
-}
-
-TEST(FileStream, HandleIsClosedOnExec)
-{
-    TempDir dir;
-    TFileStream stream(dir.File("f"), fmCreate);
-    int flags = ::fcntl(stream.Handle(), F_GETFD);
-    ASSERT_GE(flags, 0);
-    EXPECT_TRUE(flags & FD_CLOEXEC);
 }
 
 TEST(FileStream, OffsetsBeyond2GiBWork)
@@ -340,15 +269,6 @@ TEST(SafeWriteFile, ReplacesTheFileKeepingItsPermissionBits)
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
 }
 
-TEST(SafeWriteFile, NewFileGetsThePermissionsOfTheUmask)
-{
-    TempDir dir;
-    mode_t mask = ::umask(022);
-    SafeWriteFile(dir.File("new"), [](TStream& stream) { stream.WriteBuffer("x", 1); });
-    ::umask(mask);
-    EXPECT_EQ(PermissionBits(dir.File("new")), 0644u);
-}
-
 TEST(SafeWriteFile, AWriterThatThrowsLeavesTheOldFileAndNoTemporaryFile)
 {
     TempDir dir;
@@ -381,15 +301,6 @@ TEST(SafeWriteFile, FolderWithoutWritePermissionRaisesAndKeepsTheFile)
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"settings.ini"});
 }
 
-TEST(SafeWriteFile, ATargetThatIsAFolderFailsWithoutLeftovers)
-{
-    TempDir dir;
-    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
-    EXPECT_THROW(SafeWriteFile(dir.File("sub"), [](TStream& stream) { stream.WriteBuffer("x", 1); }),
-                 EWriteError);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sub"});
-}
-
 TEST(SafeWriteFile, ASymbolicLinkStaysALinkToTheNewContent)
 {
     TempDir dir;
@@ -401,4 +312,93 @@ TEST(SafeWriteFile, ASymbolicLinkStaysALinkToTheNewContent)
     ASSERT_EQ(::lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(dir.Read("real.ini"), "new");
+}
+
+TEST(MemoryStream, SaveToFileAndLoadFromFile)
+{
+    TempDir dir;
+    TMemoryStream stream;
+    stream.WriteBuffer("one\0two", 7);
+    stream.SaveToFile(dir.File("data.bin"));
+    EXPECT_EQ(dir.Read("data.bin"), std::string("one\0two", 7));
+
+    TMemoryStream loaded;
+    loaded.LoadFromFile(dir.File("data.bin"));
+    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
+    EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.bin")), EFOpenError);
+    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
+}
+
+TEST(FileStream, HandleIsClosedOnExec)
+{
+    TempDir dir;
+    TFileStream stream(dir.File("f"), fmCreate);
+    int flags = ::fcntl(stream.Handle(), F_GETFD);
+    ASSERT_GE(flags, 0);
+    EXPECT_TRUE(flags & FD_CLOEXEC);
+}
+
+TEST(SafeWriteFile, NewFileGetsThePermissionsOfTheUmask)
+{
+    TempDir dir;
+    mode_t mask = ::umask(022);
+    SafeWriteFile(dir.File("new"), [](TStream& stream) { stream.WriteBuffer("x", 1); });
+    ::umask(mask);
+    EXPECT_EQ(PermissionBits(dir.File("new")), 0644u);
+}
+
+TEST(MemoryStream, CopyFromCopiesMoreThanOneBuffer)
+{
+    std::string big(200000, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    TStringStream source(big);
+    TMemoryStream target;
+    EXPECT_EQ(target.CopyFrom(source, 0), 200000);
+    EXPECT_EQ(ReadAll(target), big);
+}
+
+TEST(FileStream, CreateTruncatesAndOpenModesReadAndWrite)
+{
+    TempDir dir;
+    std::string name = dir.Write("f.txt", "old old old");
+    {
+        TFileStream stream(name, fmCreate);
+        EXPECT_EQ(stream.Size(), 0);
+        stream.WriteBuffer("new", 3);
+    }
+    EXPECT_EQ(dir.Read("f.txt"), "new");
+    {
+        TFileStream stream(name, fmOpenReadWrite | fmShareDenyNone);
+        stream.Seek(0, soEnd);
+        stream.WriteBuffer("er", 2);
+        EXPECT_EQ(ReadAll(stream), "newer");
+    }
+    {
+        TFileStream stream(name, fmOpenRead);
+        EXPECT_EQ(ReadAll(stream), "newer");
+        EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
+        EXPECT_THROW(stream.SetSize(0), EWriteError); // not on a file opened for reading
+    }
+}
+
+TEST(FileStream, SetSizeTruncatesAndExtends)
+{
+    TempDir dir;
+    TFileStream stream(dir.File("f"), fmCreate);
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetSize(3);
+    EXPECT_EQ(stream.Position(), 3);
+    stream.SetSize(5);
+    EXPECT_EQ(ReadAll(stream), std::string("abc\0\0", 5));
+    EXPECT_THROW(stream.SetSize(-1), EWriteError);
+}
+
+TEST(SafeWriteFile, ATargetThatIsAFolderFailsWithoutLeftovers)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+    EXPECT_THROW(SafeWriteFile(dir.File("sub"), [](TStream& stream) { stream.WriteBuffer("x", 1); }),
+                 EWriteError);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sub"});
 }

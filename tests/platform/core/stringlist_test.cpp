@@ -92,18 +92,6 @@ TEST(TStringListTextTest, KeepsNulBytesAndJoinsWithTheLineBreak)
     EXPECT_EQ(list.Text(), "one\ntwo\n");
 }
 
-TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
-{
-    int freed = 0;
-    TStringList list;
-    list.SetOwnsObjects(true);
-    list.AddObject("old", new TCounted(freed));
-    list.SetText("new");
-    EXPECT_EQ(freed, 1);
-    EXPECT_EQ(Entries(list), (Strings{"new"}));
-    EXPECT_EQ(list.GetObject(0), nullptr);
-}
-
 TEST(TStringListTest, BadIndexesAndSortedMisuseRaiseTheirMessages)
 {
     TStringList list;
@@ -123,45 +111,6 @@ TEST(TStringListTest, BadIndexesAndSortedMisuseRaiseTheirMessages)
     // A refused move loses nothing.
     EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
     EXPECT_EQ(Entries(list), (Strings{"a", "b"}));
-}
-
-TEST(TStringListTest, InsertMoveExchangeDelete)
-{
-    TStringList list;
-    ListOf(list, {"a", "b", "c"});
-    list.Insert(0, "first");
-    list.Insert(4, "last");
-    EXPECT_EQ(Entries(list), (Strings{"first", "a", "b", "c", "last"}));
-    list.Move(0, 4);
-    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c", "last", "first"}));
-    list.Move(3, 1);
-    EXPECT_EQ(Entries(list), (Strings{"a", "last", "b", "c", "first"}));
-    list.Exchange(0, 4);
-    list.Delete(1);
-    EXPECT_EQ(Entries(list), (Strings{"first", "b", "c", "a"}));
-    list.Put(3, "z");
-    EXPECT_EQ(list[3], "z");
-}
-
-TEST(TStringListSortedTest, AddInsertsAtTheSortedPlace)
-{
-    TStringList list;
-    list.SetSorted(true);
-    EXPECT_EQ(list.Add("m"), 0);
-    EXPECT_EQ(list.Add("c"), 0);
-    EXPECT_EQ(list.Add("x"), 2);
-    EXPECT_EQ(list.Add("D"), 1); // ignoring case: c < D < m
-    EXPECT_EQ(Entries(list), (Strings{"c", "D", "m", "x"}));
-
-    int index = -1;
-    EXPECT_TRUE(list.Find("M", index));
-    EXPECT_EQ(index, 2);
-    EXPECT_FALSE(list.Find("e", index));
-    EXPECT_EQ(index, 2);
-    EXPECT_FALSE(list.Find("zz", index));
-    EXPECT_EQ(index, 4);
-    EXPECT_EQ(list.IndexOf("X"), 3);
-    EXPECT_EQ(list.IndexOf("y"), -1);
 }
 
 TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
@@ -259,16 +208,6 @@ TEST(TStringListTest, DefaultComparisonIgnoresTheCaseOfNonAsciiLetters)
     EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), -1);
 }
 
-TEST(TStringListTest, NulBytesTakePartInComparisons)
-{
-    TStringList list;
-    list.SetCaseSensitive(true);
-    list.Add("a\0b"s);
-    EXPECT_EQ(list.IndexOf("a\0c"s), -1);
-    EXPECT_EQ(list.IndexOf("a"), -1);
-    EXPECT_EQ(list.IndexOf("a\0b"s), 0);
-}
-
 TEST(TStringListTest, NamesAndValues)
 {
     TStringList list;
@@ -364,31 +303,6 @@ TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)
     EXPECT_EQ(freed, 6);
 }
 
-TEST(TStringListTest, AssignCopiesStringsAndObjects)
-{
-    int dummy = 0;
-    TCounted object(dummy);
-    TStringList source;
-    source.AddObject("x", &object);
-    source.Add("y");
-    TStringList copy;
-    copy.Add("gone");
-    copy.Assign(&source);
-    EXPECT_EQ(Entries(copy), (Strings{"x", "y"}));
-    EXPECT_EQ(copy.GetObject(0), &object);
-    copy.Assign(&copy);
-    EXPECT_EQ(copy.Count(), 2);
-    copy.AddStrings(copy);
-    EXPECT_EQ(Entries(copy), (Strings{"x", "y", "x", "y"}));
-
-    try {
-        copy.Assign(nullptr);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TStringList");
-    }
-}
-
 TEST(TStringListTest, OnChangeFollowsEachChangeOrEachOutermostUpdate)
 {
     TStringList list;
@@ -475,4 +389,90 @@ TEST(TStringListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
         list.Add("x");
     EXPECT_LE(list.Capacity(), list.Count() + list.Count() / 4 + 16);
     EXPECT_GE(list.Capacity(), list.Count());
+}
+
+TEST(TStringListTest, InsertMoveExchangeDelete)
+{
+    TStringList list;
+    ListOf(list, {"a", "b", "c"});
+    list.Insert(0, "first");
+    list.Insert(4, "last");
+    EXPECT_EQ(Entries(list), (Strings{"first", "a", "b", "c", "last"}));
+    list.Move(0, 4);
+    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c", "last", "first"}));
+    list.Move(3, 1);
+    EXPECT_EQ(Entries(list), (Strings{"a", "last", "b", "c", "first"}));
+    list.Exchange(0, 4);
+    list.Delete(1);
+    EXPECT_EQ(Entries(list), (Strings{"first", "b", "c", "a"}));
+    list.Put(3, "z");
+    EXPECT_EQ(list[3], "z");
+}
+
+TEST(TStringListTest, NulBytesTakePartInComparisons)
+{
+    TStringList list;
+    list.SetCaseSensitive(true);
+    list.Add("a\0b"s);
+    EXPECT_EQ(list.IndexOf("a\0c"s), -1);
+    EXPECT_EQ(list.IndexOf("a"), -1);
+    EXPECT_EQ(list.IndexOf("a\0b"s), 0);
+}
+
+TEST(TStringListTest, AssignCopiesStringsAndObjects)
+{
+    int dummy = 0;
+    TCounted object(dummy);
+    TStringList source;
+    source.AddObject("x", &object);
+    source.Add("y");
+    TStringList copy;
+    copy.Add("gone");
+    copy.Assign(&source);
+    EXPECT_EQ(Entries(copy), (Strings{"x", "y"}));
+    EXPECT_EQ(copy.GetObject(0), &object);
+    copy.Assign(&copy);
+    EXPECT_EQ(copy.Count(), 2);
+    copy.AddStrings(copy);
+    EXPECT_EQ(Entries(copy), (Strings{"x", "y", "x", "y"}));
+
+    try {
+        copy.Assign(nullptr);
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TStringList");
+    }
+}
+
+TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
+{
+    int freed = 0;
+    TStringList list;
+    list.SetOwnsObjects(true);
+    list.AddObject("old", new TCounted(freed));
+    list.SetText("new");
+    EXPECT_EQ(freed, 1);
+    EXPECT_EQ(Entries(list), (Strings{"new"}));
+    EXPECT_EQ(list.GetObject(0), nullptr);
+}
+
+TEST(TStringListSortedTest, AddInsertsAtTheSortedPlace)
+{
+    TStringList list;
+    list.SetSorted(true);
+    EXPECT_EQ(list.Add("m"), 0);
+    EXPECT_EQ(list.Add("c"), 0);
+    EXPECT_EQ(list.Add("x"), 2);
+    EXPECT_EQ(list.Add("D"), 1); // ignoring case: c < D < m
+    EXPECT_EQ(Entries(list), (Strings{"c", "D", "m", "x"}));
+
+    int index = -1;
+    EXPECT_TRUE(list.Find("M", index));
+    EXPECT_EQ(index, 2);
+    EXPECT_FALSE(list.Find("e", index));
+    EXPECT_EQ(index, 2);
+    EXPECT_FALSE(list.Find("zz", index));
+    EXPECT_EQ(index, 4);
+    EXPECT_EQ(list.IndexOf("X"), 3);
+    EXPECT_EQ(list.IndexOf("y"), -1);
 }

@@ -47,41 +47,6 @@ TEST(Strings, PosAndPosEx)
     EXPECT_EQ(PosEx("a", "abc", -1), 0);
 }
 
-TEST(Strings, DeleteAndInsert)
-{
-    AnsiString s = "abcdef";
-    Delete(s, 2, 2);
-    EXPECT_EQ(s, "adef");
-    Delete(s, 3, 100);
-    EXPECT_EQ(s, "ad");
-    Delete(s, 0, 1); // outside: nothing
-    EXPECT_EQ(s, "ad");
-    Delete(s, 3, 1);
-    EXPECT_EQ(s, "ad");
-    Delete(s, 1, 0);
-    EXPECT_EQ(s, "ad");
-    Delete(s, 1, INT64_MAX);
-    EXPECT_EQ(s, "");
-
-    s = "ad";
-    Insert("bc", s, 2);
-    EXPECT_EQ(s, "abcd");
-    Insert("<", s, -3); // below 1: in front
-    EXPECT_EQ(s, "<abcd");
-    Insert(">", s, 100); // past the end: appended
-    EXPECT_EQ(s, "<abcd>");
-    Insert("!", s, 7);
-    EXPECT_EQ(s, "<abcd>!");
-    EXPECT_EQ(StringOfChar('x', 3), "xxx");
-    EXPECT_EQ(StringOfChar('x', -1), "");
-}
-
-TEST(Strings, AsciiCaseLeavesOtherBytesAlone)
-{
-    EXPECT_EQ(UpperCase("abz AZ \xE9\xC3\xA9_"), "ABZ AZ \xE9\xC3\xA9_");
-    EXPECT_EQ(LowerCase("ABZ az \xC9"), "abz az \xC9");
-}
-
 TEST(Strings, Comparisons)
 {
     EXPECT_EQ(CompareText("abc", "ABC"), 0);
@@ -99,29 +64,8 @@ TEST(Strings, Comparisons)
     EXPECT_LT(CompareStr(AnsiString("a\0a", 3), AnsiString("a\0b", 3)), 0);
 }
 
-TEST(Strings, Trim)
-{
-    EXPECT_EQ(Trim(" \t\r\n abc \x01"), "abc");
-    EXPECT_EQ(TrimLeft("  a b  "), "a b  ");
-    EXPECT_EQ(TrimRight("  a b  "), "  a b");
-    EXPECT_EQ(Trim("   "), "");
-    EXPECT_EQ(Trim(""), "");
-    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0"); // only control characters and spaces
-}
-
 // ---------------------------------------------------------------------------
 // StringReplace
-
-TEST(StringReplace, FirstOrAll)
-{
-    EXPECT_EQ(StringReplace("a-b-c", "-", "+", 0), "a+b-c");
-    EXPECT_EQ(StringReplace("a-b-c", "-", "+", rfReplaceAll), "a+b+c");
-    EXPECT_EQ(StringReplace("a-b-c", "-", "", rfReplaceAll), "abc");
-    EXPECT_EQ(StringReplace("abc", "", "x", rfReplaceAll), "abc");
-    EXPECT_EQ(StringReplace("", "a", "x", rfReplaceAll), "");
-    EXPECT_EQ(StringReplace("abc", "abc", "", rfReplaceAll), "");
-    EXPECT_EQ(StringReplace("abc", "abcd", "x", rfReplaceAll), "abc");
-}
 
 TEST(StringReplace, ReplacementHoldingThePatternIsNotSearchedAgain)
 {
@@ -162,52 +106,77 @@ TEST_F(AnsiCodePageTest, ReplaceIgnoringCase)
 // ---------------------------------------------------------------------------
 // ANSI case
 
-TEST_F(AnsiCodePageTest, Utf8UpperAndLowerCase)
+TEST_F(AnsiCodePageTest, UpperAndLowerCaseInTheAnsiCodePage)
 {
-    SetACP(65001);
-    ASSERT_EQ(GetACP(), 65001u);
-    // Simple case mapping: sharp s stays, the dz digraph becomes its capital form.
-    EXPECT_EQ(AnsiUpperCase("stra\xC3\x9F"
-                            "e \xC3\xA9 \xC7\x86"),
-              "STRA\xC3\x9F"
-              "E \xC3\x89 \xC7\x84");
-    EXPECT_EQ(AnsiLowerCase("STRASSE \xC3\x89 \xC7\x84 \xCE\xA3"), "strasse \xC3\xA9 \xC7\x86 \xCF\x83");
-    EXPECT_EQ(AnsiUpperCase("i"), "I"); // no language rules (no dotted capital I)
-    EXPECT_EQ(AnsiUpperCase("\xF0\x90\x90\xA8"), "\xF0\x90\x90\x80"); // outside the BMP: U+10428 -> U+10400
-    EXPECT_EQ(AnsiUpperCase(""), "");
+    struct TCase {
+        unsigned CodePage;
+        std::string Text, Upper, Lower;
+    };
+    const TCase cases[] = {
+        // UTF-8: simple case mapping (sharp s stays, the dz digraph takes its
+        // capital form), no language rules (no dotted capital I), outside the BMP too.
+        {65001,
+         "stra\xC3\x9F"
+         "e \xC3\xA9 \xC7\x86 i",
+         "STRA\xC3\x9F"
+         "E \xC3\x89 \xC7\x84 I",
+         "stra\xC3\x9F"
+         "e \xC3\xA9 \xC7\x86 i"},
+        {65001, "\xCE\xA3\xF0\x90\x90\xA8", "\xCE\xA3\xF0\x90\x90\x80", "\xCF\x83\xF0\x90\x90\xA8"},
+        // Bytes that are not UTF-8 stay as they are: stray, overlong, surrogate,
+        // past U+10FFFF, cut at the end, Latin-1; NUL bytes too.
+        {65001,
+         "a\xFF"
+         "b\xC3",
+         "A\xFF"
+         "B\xC3",
+         "a\xFF"
+         "b\xC3"},
+        {65001,
+         "\xC0\xAF"
+         "a\xED\xA0\x80"
+         "a",
+         "\xC0\xAF"
+         "A\xED\xA0\x80"
+         "A",
+         "\xC0\xAF"
+         "a\xED\xA0\x80"
+         "a"},
+        {65001,
+         "\xF0\x80\x81\xA1"
+         "a\xF4\x90\x80\x80"
+         "a",
+         "\xF0\x80\x81\xA1"
+         "A\xF4\x90\x80\x80"
+         "A",
+         "\xF0\x80\x81\xA1"
+         "a\xF4\x90\x80\x80"
+         "a"},
+        {65001, "\xE9t\xE9\xE2\x82", "\xE9T\xE9\xE2\x82", "\xE9t\xE9\xE2\x82"},
+        {65001, std::string("a\0B", 3), std::string("A\0B", 3), std::string("a\0b", 3)},
+        // 1252: y diaeresis has its capital at 0x9F; S caron; the micro sign's
+        // capital is not in the code page; an undefined byte; sharp s.
+        {1252, "caf\xE9\xFF\x9A\xB5\x81\xDF", "CAF\xC9\x9F\x8A\xB5\x81\xDF", "caf\xE9\xFF\x9A\xB5\x81\xDF"},
+        // 932: full-width a becomes full-width A; a trail byte that looks like 'a' is no letter.
+        {932,
+         "\x82\x81"
+         "a\x83\x61",
+         "\x82\x60"
+         "A\x83\x61",
+         "\x82\x81"
+         "a\x83\x61"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Text));
+        SetACP(c.CodePage);
+        ASSERT_EQ(GetACP(), c.CodePage);
+        EXPECT_EQ(AnsiUpperCase(c.Text), c.Upper);
+        EXPECT_EQ(AnsiLowerCase(c.Upper), c.Lower);
+        EXPECT_TRUE(AnsiSameText(c.Text, c.Upper));
+    }
 }
 
-TEST_F(AnsiCodePageTest, InvalidUtf8StaysAsItIs)
-{
-    SetACP(65001);
-    EXPECT_EQ(AnsiUpperCase("a\xFF"
-                            "b\xC3"),
-              "A\xFF"
-              "B\xC3");
-    EXPECT_EQ(AnsiUpperCase("\xC0\xAF"
-                            "a"),
-              "\xC0\xAF"
-              "A"); // overlong
-    EXPECT_EQ(AnsiUpperCase("\xED\xA0\x80"
-                            "a"),
-              "\xED\xA0\x80"
-              "A"); // surrogate
-    EXPECT_EQ(AnsiUpperCase("\xF0\x80\x81\xA1"
-                            "a"),
-              "\xF0\x80\x81\xA1"
-              "A"); // overlong 'a'
-    EXPECT_EQ(AnsiUpperCase("\xF4\x90\x80\x80"
-                            "a"),
-              "\xF4\x90\x80\x80"
-              "A");                                     // past U+10FFFF
-    EXPECT_EQ(AnsiUpperCase("a\xE2\x82"), "A\xE2\x82"); // cut at the end
-    EXPECT_EQ(AnsiUpperCase("\xE9t\xE9"), "\xE9T\xE9"); // Latin-1 bytes in UTF-8
-    EXPECT_EQ(AnsiLowerCase("\xC3\x89\xC3"), "\xC3\xA9\xC3");
-    const AnsiString withNul("a\0b", 3);
-    EXPECT_EQ(AnsiUpperCase(withNul), AnsiString("A\0B", 3));
-}
-
-TEST_F(AnsiCodePageTest, Utf8Comparisons)
+TEST_F(AnsiCodePageTest, Comparisons)
 {
     SetACP(65001);
     EXPECT_TRUE(AnsiSameText("\xC3\x89"
@@ -218,85 +187,24 @@ TEST_F(AnsiCodePageTest, Utf8Comparisons)
                               "e",
                               "STRA\xE1\xBA\x9E"
                               "E"),
-              0); // capital sharp s folds to sharp s
+              0); // capital sharp s folds
     EXPECT_NE(AnsiCompareText("Stra\xC3\x9F"
                               "e",
                               "STRASSE"),
               0); // simple folding only
     EXPECT_LT(AnsiCompareText("abc", "ABD"), 0);
     EXPECT_GT(AnsiCompareText("abcd", "ABC"), 0);
-    EXPECT_EQ(AnsiCompareStr("\xC3\xA9", "\xC3\xA9"), 0);
     EXPECT_NE(AnsiCompareStr("\xC3\xA9", "\xC3\x89"), 0);
     EXPECT_GT(AnsiCompareStr("\xC3\xA9", "z"), 0); // by code point
     // Bytes that are not UTF-8 equal only themselves and have no case.
     EXPECT_FALSE(AnsiSameText("\xE9", "\xC9"));
-    EXPECT_TRUE(AnsiSameText("\xE9"
-                             "a",
-                             "\xE9"
-                             "A"));
     EXPECT_FALSE(AnsiSameText("\xC3", "\xC3\x83"));
-}
-
-TEST_F(AnsiCodePageTest, SingleByteCodePage)
-{
     SetACP(1252);
-    ASSERT_EQ(GetACP(), 1252u);
-    EXPECT_EQ(AnsiUpperCase("caf\xE9"), "CAF\xC9");
-    EXPECT_EQ(AnsiUpperCase("\xFF"), "\x9F");         // y diaeresis -> its capital, at 0x9F in 1252
-    EXPECT_EQ(AnsiLowerCase("\x8A"), "\x9A");         // S caron
-    EXPECT_EQ(AnsiUpperCase("\xB5"), "\xB5");         // micro sign: its capital (Greek Mu) is not in 1252
-    EXPECT_EQ(AnsiUpperCase("\x81\xDF"), "\x81\xDF"); // undefined byte, sharp s
-    EXPECT_TRUE(AnsiSameText("\xE9t\xE9", "\xC9T\xC9"));
     EXPECT_FALSE(AnsiSameText("\xE9", "e"));
-}
-
-TEST_F(AnsiCodePageTest, MultiByteCodePageKeepsTrailBytes)
-{
-    SetACP(932);
-    ASSERT_EQ(GetACP(), 932u);
-    // Full-width a becomes full-width A; a trail byte that looks like 'a' is not a letter.
-    EXPECT_EQ(AnsiUpperCase("\x82\x81"
-                            "a"),
-              "\x82\x60"
-              "A");
-    EXPECT_EQ(AnsiUpperCase("\x83\x61"), "\x83\x61");
-    EXPECT_EQ(AnsiLowerCase("\x83\x61"
-                            "A"),
-              "\x83\x61"
-              "a");
-    EXPECT_TRUE(AnsiSameText("\x82\x81", "\x82\x60"));
 }
 
 // ---------------------------------------------------------------------------
 // Integers as text
-
-TEST(IntegerText, IntToStrAndIntToHex)
-{
-    EXPECT_EQ(IntToStr(0), "0");
-    EXPECT_EQ(IntToStr(-42), "-42");
-    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
-    EXPECT_EQ(IntToHex(255, 4), "00FF");
-    EXPECT_EQ(IntToHex(0xABCDEF, 2), "ABCDEF"); // at least, never cut
-    EXPECT_EQ(IntToHex(0, 0), "0");
-    EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
-    EXPECT_EQ(IntToHex(INT_MIN, 1), "80000000");
-    EXPECT_EQ(IntToHex(INT64_MIN, 1), "8000000000000000");
-    EXPECT_EQ(IntToHex(0x1FFFFFFFF, 10), "01FFFFFFFF");
-}
-
-TEST(IntegerText, DecimalAndHexadecimal)
-{
-    EXPECT_EQ(StrToInt("123"), 123);
-    EXPECT_EQ(StrToInt("  -17"), -17);
-    EXPECT_EQ(StrToInt("+5"), 5);
-    EXPECT_EQ(StrToInt("$1F"), 31);
-    EXPECT_EQ(StrToInt("0x1f"), 31);
-    EXPECT_EQ(StrToInt("0X1F"), 31);
-    EXPECT_EQ(StrToInt("-$10"), -16);
-    EXPECT_EQ(StrToInt("-0x10"), -16);
-    EXPECT_EQ(StrToInt("007"), 7);
-    EXPECT_EQ(StrToInt("0"), 0);
-}
 
 TEST(IntegerText, ThirtyTwoBitLimits)
 {
@@ -323,17 +231,6 @@ TEST(IntegerText, GarbageIsNotANumber)
         EXPECT_EQ(StrToIntDef(text, -3), -3);
     }
     EXPECT_EQ(StrToIntDef(AnsiString("1\0", 2), 4), 4);
-}
-
-TEST(IntegerText, StrToIntRaisesTheClassLibraryMessage)
-{
-    try {
-        StrToInt("12x");
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "'12x' is not a valid integer value");
-    }
-    EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
 }
 
 TEST(IntegerText, SixtyFourBits)
@@ -367,16 +264,6 @@ TEST(FileNames, Parts)
     EXPECT_EQ(ExtractFileExt("/a/b.tar.gz"), ".gz");
     EXPECT_EQ(ExtractFileExt("/a/b."), ".");
     EXPECT_EQ(ExtractFileExt(""), "");
-}
-
-TEST(FileNames, ChangeFileExt)
-{
-    EXPECT_EQ(ChangeFileExt("/a/b.txt", ".log"), "/a/b.log");
-    EXPECT_EQ(ChangeFileExt("/a.b/c", ".txt"), "/a.b/c.txt");
-    EXPECT_EQ(ChangeFileExt("/a/b.tar.gz", ""), "/a/b.tar");
-    EXPECT_EQ(ChangeFileExt("b", ".x"), "b.x");
-    EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
-    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
 }
 
 TEST(FileNames, ExpandFileName)
@@ -456,38 +343,6 @@ TEST(Files, CreateWriteSeekRead)
     EXPECT_EQ(dir.Read("data.bin"), "");
 }
 
-TEST(Files, OpenModes)
-{
-    TempDir dir;
-    const AnsiString name = dir.Write("f.txt", "abc");
-    char c = 0;
-
-    int h = FileOpen(name, fmOpenRead | fmShareDenyNone);
-    ASSERT_GE(h, 0);
-    EXPECT_NE(fcntl(h, F_GETFD) & FD_CLOEXEC, 0);
-    EXPECT_EQ(FileRead(h, &c, 1), 1);
-    EXPECT_EQ(c, 'a');
-    EXPECT_EQ(FileWrite(h, "x", 1), -1);
-    FileClose(h);
-
-    h = FileOpen(name, fmOpenWrite);
-    ASSERT_GE(h, 0);
-    EXPECT_EQ(FileRead(h, &c, 1), -1);
-    EXPECT_EQ(FileWrite(h, "X", 1), 1);
-    FileClose(h);
-    EXPECT_EQ(dir.Read("f.txt"), "Xbc"); // opening for writing does not empty the file
-
-    h = FileOpen(name, fmOpenReadWrite | fmShareExclusive);
-    ASSERT_GE(h, 0);
-    EXPECT_EQ(FileSeek(h, 2, 0), 2);
-    EXPECT_EQ(FileWrite(h, "Z", 1), 1);
-    EXPECT_EQ(FileSeek(h, 0, 0), 0);
-    EXPECT_EQ(FileRead(h, &c, 1), 1);
-    EXPECT_EQ(c, 'X');
-    FileClose(h);
-    EXPECT_EQ(dir.Read("f.txt"), "XbZ");
-}
-
 TEST(Files, OpenFailures)
 {
     TempDir dir;
@@ -533,6 +388,154 @@ TEST(Files, OffsetsBeyondFourGigabytes)
     FileClose(h);
 }
 
+TEST(Strings, AsciiCaseLeavesOtherBytesAlone)
+{
+    EXPECT_EQ(UpperCase("abz AZ \xE9\xC3\xA9_"), "ABZ AZ \xE9\xC3\xA9_");
+    EXPECT_EQ(LowerCase("ABZ az \xC9"), "abz az \xC9");
+}
+
+TEST(Strings, Trim)
+{
+    EXPECT_EQ(Trim(" \t\r\n abc \x01"), "abc");
+    EXPECT_EQ(TrimLeft("  a b  "), "a b  ");
+    EXPECT_EQ(TrimRight("  a b  "), "  a b");
+    EXPECT_EQ(Trim("   "), "");
+    EXPECT_EQ(Trim(""), "");
+    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0"); // only control characters and spaces
+}
+
+TEST(FileNames, ChangeFileExt)
+{
+    EXPECT_EQ(ChangeFileExt("/a/b.txt", ".log"), "/a/b.log");
+    EXPECT_EQ(ChangeFileExt("/a.b/c", ".txt"), "/a.b/c.txt");
+    EXPECT_EQ(ChangeFileExt("/a/b.tar.gz", ""), "/a/b.tar");
+    EXPECT_EQ(ChangeFileExt("b", ".x"), "b.x");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+}
+
+TEST(System, EnvironmentAndErrorMessages)
+{
+    setenv("KELVOR_TEST_VALUE", "v=1", 1);
+    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "v=1");
+    unsetenv("KELVOR_TEST_VALUE");
+    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "");
+    EXPECT_EQ(SysErrorMessage(ENOENT), std::strerror(ENOENT));
+    EXPECT_FALSE(SysErrorMessage(EACCES).empty());
+    EXPECT_FALSE(SysErrorMessage(123456).empty());
+}
+
+TEST(IntegerText, StrToIntRaisesTheClassLibraryMessage)
+{
+    try {
+        StrToInt("12x");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'12x' is not a valid integer value");
+    }
+    EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+}
+
+TEST(Strings, DeleteAndInsert)
+{
+    AnsiString s = "abcdef";
+    Delete(s, 2, 2);
+    EXPECT_EQ(s, "adef");
+    Delete(s, 3, 100);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 0, 1); // outside: nothing
+    EXPECT_EQ(s, "ad");
+    Delete(s, 3, 1);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 1, 0);
+    EXPECT_EQ(s, "ad");
+    Delete(s, 1, INT64_MAX);
+    EXPECT_EQ(s, "");
+
+    s = "ad";
+    Insert("bc", s, 2);
+    EXPECT_EQ(s, "abcd");
+    Insert("<", s, -3); // below 1: in front
+    EXPECT_EQ(s, "<abcd");
+    Insert(">", s, 100); // past the end: appended
+    EXPECT_EQ(s, "<abcd>");
+    Insert("!", s, 7);
+    EXPECT_EQ(s, "<abcd>!");
+    EXPECT_EQ(StringOfChar('x', 3), "xxx");
+    EXPECT_EQ(StringOfChar('x', -1), "");
+}
+
+TEST(StringReplace, FirstOrAll)
+{
+    EXPECT_EQ(StringReplace("a-b-c", "-", "+", 0), "a+b-c");
+    EXPECT_EQ(StringReplace("a-b-c", "-", "+", rfReplaceAll), "a+b+c");
+    EXPECT_EQ(StringReplace("a-b-c", "-", "", rfReplaceAll), "abc");
+    EXPECT_EQ(StringReplace("abc", "", "x", rfReplaceAll), "abc");
+    EXPECT_EQ(StringReplace("", "a", "x", rfReplaceAll), "");
+    EXPECT_EQ(StringReplace("abc", "abc", "", rfReplaceAll), "");
+    EXPECT_EQ(StringReplace("abc", "abcd", "x", rfReplaceAll), "abc");
+}
+
+TEST(IntegerText, IntToStrAndIntToHex)
+{
+    EXPECT_EQ(IntToStr(0), "0");
+    EXPECT_EQ(IntToStr(-42), "-42");
+    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
+    EXPECT_EQ(IntToHex(255, 4), "00FF");
+    EXPECT_EQ(IntToHex(0xABCDEF, 2), "ABCDEF"); // at least, never cut
+    EXPECT_EQ(IntToHex(0, 0), "0");
+    EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
+    EXPECT_EQ(IntToHex(INT_MIN, 1), "80000000");
+    EXPECT_EQ(IntToHex(INT64_MIN, 1), "8000000000000000");
+    EXPECT_EQ(IntToHex(0x1FFFFFFFF, 10), "01FFFFFFFF");
+}
+
+TEST(IntegerText, DecimalAndHexadecimal)
+{
+    EXPECT_EQ(StrToInt("123"), 123);
+    EXPECT_EQ(StrToInt("  -17"), -17);
+    EXPECT_EQ(StrToInt("+5"), 5);
+    EXPECT_EQ(StrToInt("$1F"), 31);
+    EXPECT_EQ(StrToInt("0x1f"), 31);
+    EXPECT_EQ(StrToInt("0X1F"), 31);
+    EXPECT_EQ(StrToInt("-$10"), -16);
+    EXPECT_EQ(StrToInt("-0x10"), -16);
+    EXPECT_EQ(StrToInt("007"), 7);
+    EXPECT_EQ(StrToInt("0"), 0);
+}
+
+TEST(Files, OpenModes)
+{
+    TempDir dir;
+    const AnsiString name = dir.Write("f.txt", "abc");
+    char c = 0;
+
+    int h = FileOpen(name, fmOpenRead | fmShareDenyNone);
+    ASSERT_GE(h, 0);
+    EXPECT_NE(fcntl(h, F_GETFD) & FD_CLOEXEC, 0);
+    EXPECT_EQ(FileRead(h, &c, 1), 1);
+    EXPECT_EQ(c, 'a');
+    EXPECT_EQ(FileWrite(h, "x", 1), -1);
+    FileClose(h);
+
+    h = FileOpen(name, fmOpenWrite);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(FileRead(h, &c, 1), -1);
+    EXPECT_EQ(FileWrite(h, "X", 1), 1);
+    FileClose(h);
+    EXPECT_EQ(dir.Read("f.txt"), "Xbc"); // opening for writing does not empty the file
+
+    h = FileOpen(name, fmOpenReadWrite | fmShareExclusive);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(FileSeek(h, 2, 0), 2);
+    EXPECT_EQ(FileWrite(h, "Z", 1), 1);
+    EXPECT_EQ(FileSeek(h, 0, 0), 0);
+    EXPECT_EQ(FileRead(h, &c, 1), 1);
+    EXPECT_EQ(c, 'X');
+    FileClose(h);
+    EXPECT_EQ(dir.Read("f.txt"), "XbZ");
+}
+
 TEST(Files, FolderOperations)
 {
     TempDir dir;
@@ -552,15 +555,4 @@ TEST(Files, FolderOperations)
     EXPECT_TRUE(DeleteFile(other));
     EXPECT_FALSE(DeleteFile(other));
     EXPECT_FALSE(DeleteFile(dir.File("a"))); // not a folder
-}
-
-TEST(System, EnvironmentAndErrorMessages)
-{
-    setenv("KELVOR_TEST_VALUE", "v=1", 1);
-    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "v=1");
-    unsetenv("KELVOR_TEST_VALUE");
-    EXPECT_EQ(GetEnvironmentVariable("KELVOR_TEST_VALUE"), "");
-    EXPECT_EQ(SysErrorMessage(ENOENT), std::strerror(ENOENT));
-    EXPECT_FALSE(SysErrorMessage(EACCES).empty());
-    EXPECT_FALSE(SysErrorMessage(123456).empty());
 }

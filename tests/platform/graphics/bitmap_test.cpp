@@ -283,20 +283,6 @@ TEST(BitmapFiles, RunLengthEncoded)
     EXPECT_EQ(Px(clipped, 1, 1), 0xFFFF0000u);
 }
 
-TEST(BitmapFiles, OffsetOfThePixelData)
-{
-    Bytes bits("\x01\x02\x03\x00", 4);
-    // A zero offset (as bitmaps taken from RTF have) means "right after the header".
-    TBitmap zero;
-    Load(zero, MakeBmp(1, 1, 24, 0, "", bits, 40, 0));
-    EXPECT_EQ(Px(zero, 0, 0), 0xFF030201u);
-    // A gap before the data is skipped.
-    Bytes gapped = MakeBmp(1, 1, 24, 0, "", Bytes("GAP!", 4) + bits, 40, 14 + 40 + 4);
-    TBitmap gap;
-    Load(gap, gapped);
-    EXPECT_EQ(Px(gap, 0, 0), 0xFF030201u);
-}
-
 TEST(BitmapFiles, ReadsOnlyItsOwnBytes)
 {
     TBitmap a, b;
@@ -413,16 +399,6 @@ TEST(BitmapSize, ResizingKeepsTheOverlapAndFillsWhite)
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_THROW(bitmap.SetSize(40000, 1), EOutOfResources);
     EXPECT_THROW(bitmap.SetSize(10000, 10000), EOutOfResources);
-}
-
-TEST(BitmapSize, LeavingThirtyTwoBitsDropsAlpha)
-{
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(pf32bit);
-    bitmap.SetPixels(TPixelBuffer(1, 1, 0x80402010u));
-    bitmap.SetPixelFormat(pf8bit); // palette formats are kept as 24 bits
-    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
-    EXPECT_EQ(Px(bitmap, 0, 0), 0xFF804020u);
 }
 
 TEST(BitmapTransparency, AutoAndFixedColours)
@@ -549,37 +525,6 @@ TEST(BitmapCanvas, DrawingMarksTheBitmapModified)
     EXPECT_EQ(changes, 0);
 }
 
-TEST(BitmapCanvas, EmptyBitmapsHaveACanvasToo)
-{
-    TBitmap bitmap;
-    bitmap.Canvas()->Brush()->SetColor(clLime);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5)); // nothing to paint on
-    bitmap.SetSize(2, 2);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
-    EXPECT_EQ(Px(bitmap, 1, 1), 0xFF00FF00u);
-    bitmap.Assign(nullptr);
-    EXPECT_TRUE(bitmap.Empty());
-    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
-}
-
-TEST(BitmapCanvas, DrawnThroughDrawPixels)
-{
-    TRecordingCanvas canvas;
-    TBitmap bitmap;
-    bitmap.SetSize(10, 5);
-    canvas.StretchDraw(Rect(3, 4, 23, 14), &bitmap);
-    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
-    ASSERT_EQ(pixels.size(), 1u);
-    EXPECT_EQ(pixels[0]->Rect, Rect(3, 4, 23, 14));
-    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 10, 5));
-    EXPECT_EQ(pixels[0]->SourceWidth, 10);
-    // An empty bitmap draws nothing.
-    canvas.Clear();
-    TBitmap empty;
-    canvas.Draw(0, 0, &empty);
-    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::Pixels).empty());
-}
-
 TEST(BitmapAssign, CopiesPixelsSettingsAndPalette)
 {
     TBitmap source;
@@ -609,6 +554,61 @@ TEST(BitmapAssign, CopiesPixelsSettingsAndPalette)
     EXPECT_TRUE(copy.Empty());
     EXPECT_EQ(copy.Palette(), 0u);
     EXPECT_FALSE(copy.Equals(&source));
+}
+
+TEST(BitmapCanvas, EmptyBitmapsHaveACanvasToo)
+{
+    TBitmap bitmap;
+    bitmap.Canvas()->Brush()->SetColor(clLime);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5)); // nothing to paint on
+    bitmap.SetSize(2, 2);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+    EXPECT_EQ(Px(bitmap, 1, 1), 0xFF00FF00u);
+    bitmap.Assign(nullptr);
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.Canvas()->FillRect(Rect(0, 0, 5, 5));
+}
+
+TEST(BitmapFiles, OffsetOfThePixelData)
+{
+    Bytes bits("\x01\x02\x03\x00", 4);
+    // A zero offset (as bitmaps taken from RTF have) means "right after the header".
+    TBitmap zero;
+    Load(zero, MakeBmp(1, 1, 24, 0, "", bits, 40, 0));
+    EXPECT_EQ(Px(zero, 0, 0), 0xFF030201u);
+    // A gap before the data is skipped.
+    Bytes gapped = MakeBmp(1, 1, 24, 0, "", Bytes("GAP!", 4) + bits, 40, 14 + 40 + 4);
+    TBitmap gap;
+    Load(gap, gapped);
+    EXPECT_EQ(Px(gap, 0, 0), 0xFF030201u);
+}
+
+TEST(BitmapSize, LeavingThirtyTwoBitsDropsAlpha)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetPixels(TPixelBuffer(1, 1, 0x80402010u));
+    bitmap.SetPixelFormat(pf8bit); // palette formats are kept as 24 bits
+    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
+    EXPECT_EQ(Px(bitmap, 0, 0), 0xFF804020u);
+}
+
+TEST(BitmapCanvas, DrawnThroughDrawPixels)
+{
+    TRecordingCanvas canvas;
+    TBitmap bitmap;
+    bitmap.SetSize(10, 5);
+    canvas.StretchDraw(Rect(3, 4, 23, 14), &bitmap);
+    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0]->Rect, Rect(3, 4, 23, 14));
+    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 10, 5));
+    EXPECT_EQ(pixels[0]->SourceWidth, 10);
+    // An empty bitmap draws nothing.
+    canvas.Clear();
+    TBitmap empty;
+    canvas.Draw(0, 0, &empty);
+    EXPECT_TRUE(canvas.RecordsOf(TCanvasOp::Pixels).empty());
 }
 
 TEST(BitmapAssign, OtherGraphicsRaiseTheAssignError)

@@ -6,34 +6,6 @@
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdiobjects.h"
 
-TEST(TFontTest, DefaultsAndSizeHeightRelation)
-{
-    TFont f;
-    EXPECT_EQ(f.Name(), "MS Sans Serif");
-    EXPECT_EQ(f.PixelsPerInch(), 96);
-    EXPECT_EQ(f.Height(), -11); // 8 points at 96 ppi
-    EXPECT_EQ(f.Size(), 8);
-    EXPECT_EQ(f.Color(), clWindowText);
-    EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
-
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetHeight(-16);
-    EXPECT_EQ(f.Size(), 12);
-    // A positive height is a cell height: its size reads negative, as in the class library.
-    f.SetHeight(20);
-    EXPECT_EQ(f.Size(), -15);
-
-    // Changing the resolution keeps the pixels; the size is read through the new resolution.
-    f.SetHeight(-13);
-    f.SetPixelsPerInch(300);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -42);
-    f.SetPixelsPerInch(0); // ignored
-    EXPECT_EQ(f.PixelsPerInch(), 300);
-}
-
 TEST(TFontTest, AssignKeepsPointSizeAcrossResolutions)
 {
     TFont screen;
@@ -103,23 +75,26 @@ TEST(TBrushTest, ColouringAClearBrushMakesItSolid)
     EXPECT_EQ(b.Style(), bsCross);
 }
 
-TEST(TPenTest, DefaultsAndAssign)
+TEST(TFontTest, SizeAndHeightFollowTheResolution)
 {
-    TPen p;
-    EXPECT_EQ(p.Color(), clBlack);
-    EXPECT_EQ(p.Width(), 1);
-    EXPECT_EQ(p.Style(), psSolid);
-    EXPECT_EQ(p.Mode(), pmCopy);
-    TPen q;
-    q.SetColor(clRed);
-    q.SetWidth(3);
-    q.SetStyle(psInsideFrame);
-    q.SetMode(pmNotXor);
-    p.Assign(&q);
-    EXPECT_EQ(p.Color(), clRed);
-    EXPECT_EQ(p.Width(), 3);
-    EXPECT_EQ(p.Style(), psInsideFrame);
-    EXPECT_EQ(p.Mode(), pmNotXor);
+    TFont f;
+    EXPECT_EQ(f.Height(), -11); // 8 points at 96 ppi
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -13);
+    f.SetHeight(-16);
+    EXPECT_EQ(f.Size(), 12);
+    // A positive height is a cell height: its size reads negative, as in the class library.
+    f.SetHeight(20);
+    EXPECT_EQ(f.Size(), -15);
+
+    // Changing the resolution keeps the pixels; the size is read through the new resolution.
+    f.SetHeight(-13);
+    f.SetPixelsPerInch(300);
+    EXPECT_EQ(f.Height(), -13);
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -42);
+    f.SetPixelsPerInch(0); // ignored
+    EXPECT_EQ(f.PixelsPerInch(), 300);
 }
 
 TEST(CharsetTest, CodePages)

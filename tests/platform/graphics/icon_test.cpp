@@ -250,6 +250,20 @@ TEST(IconFiles, DamagedDirectoriesAreRejected)
     }
 }
 
+TEST(IconDrawing, BlendsOverWhatIsThere)
+{
+    TPixelBuffer target(2, 1, 0xFFFF0000u);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
+    TIcon icon;
+    TPixelBuffer pixels(2, 1, 0xFF0000FFu);
+    pixels.At(0, 0) = 0;
+    icon.SetPixels(pixels);
+    canvas->Draw(0, 0, &icon);
+    canvas.reset();
+    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(target.At(1, 0), 0xFF0000FFu);
+}
+
 TEST(IconProperties, FixedSizeAlwaysTransparentAssignable)
 {
     TIcon icon;
@@ -274,18 +288,4 @@ TEST(IconProperties, FixedSizeAlwaysTransparentAssignable)
     TIcon fromNothing;
     Load(fromNothing, "");
     EXPECT_TRUE(fromNothing.Empty());
-}
-
-TEST(IconDrawing, BlendsOverWhatIsThere)
-{
-    TPixelBuffer target(2, 1, 0xFFFF0000u);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    TIcon icon;
-    TPixelBuffer pixels(2, 1, 0xFF0000FFu);
-    pixels.At(0, 0) = 0;
-    icon.SetPixels(pixels);
-    canvas->Draw(0, 0, &icon);
-    canvas.reset();
-    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(target.At(1, 0), 0xFF0000FFu);
 }

@@ -88,22 +88,6 @@ TEST(ImageList, MasksAndMaskColours)
     EXPECT_EQ(copy.Width(), 2);
 }
 
-TEST(ImageList, DrawsThroughDrawPixels)
-{
-    TImageList list(nullptr);
-    TBitmap b;
-    b.SetSize(16, 16);
-    list.Add(&b, nullptr);
-    TRecordingCanvas canvas;
-    list.Draw(&canvas, 10, 20, 0);
-    list.Draw(&canvas, 10, 20, 5); // no such image: nothing
-    list.Draw(&canvas, 10, 20, -1);
-    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
-    ASSERT_EQ(pixels.size(), 1u);
-    EXPECT_EQ(pixels[0]->Rect, Rect(10, 20, 26, 36));
-    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 16, 16));
-}
-
 TEST(ImageList, DisabledImagesAreEtched)
 {
     TImageList list(nullptr, 2, 1);
@@ -169,4 +153,20 @@ TEST(ImageListDrawEx, BlendingAndBackground)
     EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Pixels)[0]->Rect, Rect(3, 4, 4, 5));
     EXPECT_FALSE(ImageList_DrawEx(&list, 1, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
     EXPECT_FALSE(ImageList_DrawEx(nullptr, 0, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
+}
+
+TEST(ImageList, DrawsThroughDrawPixels)
+{
+    TImageList list(nullptr);
+    TBitmap b;
+    b.SetSize(16, 16);
+    list.Add(&b, nullptr);
+    TRecordingCanvas canvas;
+    list.Draw(&canvas, 10, 20, 0);
+    list.Draw(&canvas, 10, 20, 5); // no such image: nothing
+    list.Draw(&canvas, 10, 20, -1);
+    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0]->Rect, Rect(10, 20, 26, 36));
+    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 16, 16));
 }

@@ -111,19 +111,6 @@ TEST(JpegFiles, EncodingFromBitmapsComposesAlphaOverWhite)
     EXPECT_LT(EncodeBitmap(noise, 20).size(), EncodeBitmap(noise, 95).size());
 }
 
-TEST(JpegFiles, EmptyPictures)
-{
-    TJPEGImage jpeg;
-    EXPECT_TRUE(jpeg.Empty());
-    EXPECT_EQ(Save(jpeg), "");
-    Load(jpeg, EncodeBitmap(Quadrants(8, 8)));
-    Load(jpeg, "");
-    EXPECT_TRUE(jpeg.Empty());
-    TRecordingCanvas canvas;
-    canvas.Draw(0, 0, &jpeg);
-    EXPECT_EQ(canvas.Count(), 0);
-}
-
 TEST(JpegFiles, NotJpegRaisesWithLibjpegsNumber)
 {
     TJPEGImage jpeg;
@@ -200,6 +187,19 @@ TEST(JpegProperties, SizeIsFixed)
     EXPECT_EQ(jpeg.CompressionQuality(), 100);
     jpeg.SetPixelFormat(jf8Bit);
     EXPECT_EQ(jpeg.PixelFormat(), jf8Bit);
+}
+
+TEST(JpegFiles, EmptyPictures)
+{
+    TJPEGImage jpeg;
+    EXPECT_TRUE(jpeg.Empty());
+    EXPECT_EQ(Save(jpeg), "");
+    Load(jpeg, EncodeBitmap(Quadrants(8, 8)));
+    Load(jpeg, "");
+    EXPECT_TRUE(jpeg.Empty());
+    TRecordingCanvas canvas;
+    canvas.Draw(0, 0, &jpeg);
+    EXPECT_EQ(canvas.Count(), 0);
 }
 
 TEST(JpegDrawing, DrawsItsPixels)

@@ -16,38 +16,6 @@
 #include "platform/graphics/resources.h"
 #include "tests/support/tempdir.h"
 
-TEST(GraphicClasses, RegisteredByNameAtStartUp)
-{
-    // No call to RegisterGraphicClasses: start-up did it.
-    for (const char* name : {"TBitmap", "TIcon", "TMetafile", "TJPEGImage", "tbitmap"}) {
-        TGraphicClass cls = GetClass(name);
-        ASSERT_NE(cls, nullptr) << name;
-        std::unique_ptr<TGraphic> graphic(CreateGraphic(cls));
-        ASSERT_NE(graphic, nullptr);
-        EXPECT_TRUE(SameText(graphic->ClassName(), name));
-        EXPECT_TRUE(graphic->Empty());
-    }
-    TBitmap bitmap;
-    EXPECT_EQ(GraphicClassOf(&bitmap), GetClass("TBitmap"));
-    EXPECT_EQ(CreateGraphic(nullptr), nullptr);
-    // A class that makes no graphic gives none (and leaks nothing).
-    TPersistentClass notGraphic = RegisterClass<TPicture>("TPicture");
-    EXPECT_EQ(CreateGraphic(notGraphic), nullptr);
-    UnRegisterClass("TPicture");
-}
-
-TEST(GraphicClasses, Extensions)
-{
-    EXPECT_EQ(GraphicExtension(GetClass("TBitmap")), "bmp");
-    EXPECT_EQ(GraphicExtension(GetClass("TIcon")), "ico");
-    EXPECT_EQ(GraphicExtension(GetClass("TMetafile")), "emf");
-    EXPECT_EQ(GraphicExtension(GetClass("TJPEGImage")), "jpg");
-    EXPECT_EQ(GraphicExtension(nullptr), "");
-    EXPECT_EQ(GraphicClassOfExtension(".JPEG"), GetClass("TJPEGImage"));
-    EXPECT_EQ(GraphicClassOfExtension("wmf"), GetClass("TMetafile"));
-    EXPECT_EQ(GraphicClassOfExtension(".png"), nullptr);
-}
-
 TEST(Palettes, HandlesNameCopiesOfTheirEntries)
 {
     EXPECT_EQ(CreatePalette(nullptr), 0u);
@@ -174,4 +142,36 @@ TEST(Resources, InvalidPictureAndMenuImages)
     list.GetIcon(10, &tray);
     EXPECT_EQ(tray.Width(), 16);
     EXPECT_EQ(tray.Pixels().Pixels, list.Image(10).Pixels);
+}
+
+TEST(GraphicClasses, Extensions)
+{
+    EXPECT_EQ(GraphicExtension(GetClass("TBitmap")), "bmp");
+    EXPECT_EQ(GraphicExtension(GetClass("TIcon")), "ico");
+    EXPECT_EQ(GraphicExtension(GetClass("TMetafile")), "emf");
+    EXPECT_EQ(GraphicExtension(GetClass("TJPEGImage")), "jpg");
+    EXPECT_EQ(GraphicExtension(nullptr), "");
+    EXPECT_EQ(GraphicClassOfExtension(".JPEG"), GetClass("TJPEGImage"));
+    EXPECT_EQ(GraphicClassOfExtension("wmf"), GetClass("TMetafile"));
+    EXPECT_EQ(GraphicClassOfExtension(".png"), nullptr);
+}
+
+TEST(GraphicClasses, RegisteredByNameAtStartUp)
+{
+    // No call to RegisterGraphicClasses: start-up did it.
+    for (const char* name : {"TBitmap", "TIcon", "TMetafile", "TJPEGImage", "tbitmap"}) {
+        TGraphicClass cls = GetClass(name);
+        ASSERT_NE(cls, nullptr) << name;
+        std::unique_ptr<TGraphic> graphic(CreateGraphic(cls));
+        ASSERT_NE(graphic, nullptr);
+        EXPECT_TRUE(SameText(graphic->ClassName(), name));
+        EXPECT_TRUE(graphic->Empty());
+    }
+    TBitmap bitmap;
+    EXPECT_EQ(GraphicClassOf(&bitmap), GetClass("TBitmap"));
+    EXPECT_EQ(CreateGraphic(nullptr), nullptr);
+    // A class that makes no graphic gives none (and leaks nothing).
+    TPersistentClass notGraphic = RegisterClass<TPicture>("TPicture");
+    EXPECT_EQ(CreateGraphic(notGraphic), nullptr);
+    UnRegisterClass("TPicture");
 }

@@ -142,23 +142,6 @@ TEST_F(RecordingCanvasTest, ExtentsWithFitAddUpTheAdvances)
     EXPECT_EQ(tm.tmHeight, 23);
 }
 
-TEST_F(RecordingCanvasTest, MetricsAreDocumentedValues)
-{
-    TOutlineTextMetric otm;
-    ASSERT_TRUE(canvas.GetOutlineTextMetrics(otm));
-    EXPECT_EQ(otm.otmTextMetrics.tmAscent, 10);
-    EXPECT_EQ(otm.otmTextMetrics.tmDescent, 3);
-    EXPECT_EQ(otm.otmTextMetrics.tmHeight, 13);
-    EXPECT_EQ(otm.otmTextMetrics.tmExternalLeading, 0);
-    EXPECT_EQ(otm.otmTextMetrics.tmAveCharWidth, 7);
-    // The underline row: Top - position + ascent = 11 rows below the top.
-    EXPECT_EQ(otm.otmTextMetrics.tmAscent - otm.otmsUnderscorePosition, 11);
-    EXPECT_EQ(otm.otmsUnderscoreSize, 1);
-    EXPECT_EQ(GetDeviceCaps(&canvas, LOGPIXELSX), 96);
-    EXPECT_EQ(GetDeviceCaps(&canvas, HORZRES), 200);
-    EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSY), 0);
-}
-
 TEST_F(RecordingCanvasTest, Utf8AnsiTextMeasuresAndDrawsWholeCharacters)
 {
     SetACP(65001);
@@ -193,14 +176,6 @@ TEST_F(RecordingCanvasTest, Utf8AnsiTextMeasuresAndDrawsWholeCharacters)
     ASSERT_TRUE(canvas.GetTextExtentExPointA(text.data(), 2, 100, &fit, dx.data(), size));
     EXPECT_EQ(fit, 2);
     EXPECT_EQ(size.cx, 14);
-}
-
-TEST_F(RecordingCanvasTest, SingleByteCodePageFromFontCharset)
-{
-    canvas.Font()->SetCharset(RUSSIAN_CHARSET);
-    canvas.TextOutA(0, 0, "\xC0\xE1", 2); // Cyrillic A, be in 1251
-    EXPECT_EQ(canvas[0].Text, u"\u0410\u0431");
-    EXPECT_EQ(canvas[0].CharX, (std::vector<int>{0, 7}));
 }
 
 TEST_F(RecordingCanvasTest, CombiningMarksBelongToTheirCharacter)
@@ -359,4 +334,12 @@ TEST_F(RecordingCanvasTest, PicturesAreNotedThenDrawThemselves)
     ASSERT_EQ(pixels.size(), 2u);
     EXPECT_EQ(pixels[1]->Rect, Rect(-1, -1, 7, 5));
     EXPECT_EQ(pixels[1]->SourceRect, Rect(0, 0, 4, 3));
+}
+
+TEST_F(RecordingCanvasTest, SingleByteCodePageFromFontCharset)
+{
+    canvas.Font()->SetCharset(RUSSIAN_CHARSET);
+    canvas.TextOutA(0, 0, "\xC0\xE1", 2); // Cyrillic A, be in 1251
+    EXPECT_EQ(canvas[0].Text, u"\u0410\u0431");
+    EXPECT_EQ(canvas[0].CharX, (std::vector<int>{0, 7}));
 }

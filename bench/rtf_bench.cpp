@@ -1,0 +1,168 @@
+// The RTF parser's speed: linear in the size of the document, and against a
+// peer converter (unrtf --text) on the same generated files, in one run. The
+// headline ratios are printed last, one per line.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/core/streams.h"
+#include "rtf/rvrtfreader.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* Peer = "/usr/bin/unrtf";
+constexpr int BaseParagraphs = 20000;
+
+// Formatted text, a table row every 10 paragraphs and a small picture every 50.
+std::string MakeRTF(int paragraphs)
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}}"
+                      "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\\uc1\n";
+    std::string picture = "{\\pict\\dibitmap0\\picw2\\pich2 28000000020000000200000001001800";
+    picture += std::string(48, '0') + std::string(32, 'f') + "}";
+    for (int i = 0; i < paragraphs; ++i) {
+        if (i % 10 == 9) {
+            rtf += "\\trowd\\trgaph108\\cellx3000\\clcbpat1\\cellx6000\\pard\\intbl cell one\\cell "
+                   "{\\b cell} two\\cell\\row\\pard\n";
+            continue;
+        }
+        rtf += "\\pard\\li200\\sa120 Line " + std::to_string(i) +
+               " of the document {\\b bold} and {\\i\\cf1 coloured} text, caf\\'e9 \\u8364? end.";
+        if (i % 50 == 0)
+            rtf += picture;
+        rtf += "\\par\n";
+    }
+    return rtf + "}";
+}
+
+const std::string& Document(int scale)
+{
+    static std::map<int, std::string> documents;
+    auto it = documents.find(scale);
+    if (it == documents.end())
+        it = documents.emplace(scale, MakeRTF(BaseParagraphs * scale)).first;
+    return it->second;
+}
+
+void BM_Parse(benchmark::State& state)
+{
+    const std::string& rtf = Document(static_cast<int>(state.range(0)));
+    size_t seen = 0;
+    TMemoryStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+    for (auto _ : state) {
+        TRVRTFReader reader(nullptr);
+        reader.OnNewText = [&](TRVRTFReader*, const AnsiString& t, TRVRTFPosition) { seen += t.size(); };
+        reader.OnNewUnicodeText = [&](TRVRTFReader*, const WideString& t, TRVRTFPosition) {
+            seen += t.size();
+        };
+        reader.OnTable = [&](TRVRTFReader*, TRVRTFTableEventKind) { ++seen; };
+        reader.OnNewPicture = [&](TRVRTFReader*, TRVRTFPicture*, std::unique_ptr<TGraphic> g,
+                                  TRVRTFPosition) { seen += g != nullptr; };
+        stream.SetPosition(0);
+        if (reader.ReadFromStream(stream) != rtf_ec_OK)
+            state.SkipWithError("parse failed");
+    }
+    benchmark::DoNotOptimize(seen);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_Parse)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The peer converting the 1x document to text, its output thrown away.
+void BM_Peer(benchmark::State& state)
+{
+    if (access(Peer, X_OK) != 0) {
+        state.SkipWithError("unrtf is not installed");
+        return;
+    }
+    char path[] = "/tmp/kelvor-rtf-bench-XXXXXX";
+    const int fd = mkstemp(path);
+    const std::string& rtf = Document(1);
+    if (fd < 0 || write(fd, rtf.data(), rtf.size()) != static_cast<ssize_t>(rtf.size())) {
+        state.SkipWithError("cannot write the document");
+        return;
+    }
+    close(fd);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // --nopict: the peer writes no picture files (less work than ours, which
+    // decodes them).
+    char* argv[] = {const_cast<char*>(Peer), const_cast<char*>("--nopict"), const_cast<char*>("--text"), path,
+                    nullptr};
+    for (auto _ : state) {
+        pid_t pid;
+        int status = 0;
+        if (posix_spawn(&pid, Peer, &actions, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) < 0) {
+            state.SkipWithError("unrtf did not run");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    unlink(path);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_Peer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps the CPU and real time per iteration of every run by name; with
+// repetitions, the median's.
+class TCollector : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations <= 0)
+                continue;
+            std::string name = run.benchmark_name();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median)
+                continue;
+            if (median)
+                name = name.substr(0, name.size() - std::string("_median").size());
+            if (median || !Medians.count(name)) {
+                CPU[name] = run.GetAdjustedCPUTime();
+                Real[name] = run.GetAdjustedRealTime();
+            }
+            if (median)
+                Medians[name] = true;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> CPU, Real;
+    std::map<std::string, bool> Medians;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    TCollector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    auto time = [](const std::map<std::string, double>& t, const std::string& name) {
+        return t.count(name) ? t.at(name) : 0.0;
+    };
+    // Both sizes run in this process: CPU time, which other load on the
+    // machine does not inflate. The peer runs in a child: real time for both.
+    const double one = time(collector.CPU, "BM_Parse/1"), two = time(collector.CPU, "BM_Parse/2");
+    const double oneReal = time(collector.Real, "BM_Parse/1"),
+                 peer = time(collector.Real, "BM_Peer/real_time");
+    if (one > 0 && two > 0)
+        std::printf("rtf parse cost 2x/1x: %.2f\n", two / one);
+    if (oneReal > 0 && peer > 0)
+        std::printf("rtf parse speed ours/unrtf: %.2f\n", peer / oneReal);
+    else
+        std::printf("rtf parse speed ours/unrtf: skipped (no peer)\n");
+    benchmark::Shutdown();
+    return 0;
+}

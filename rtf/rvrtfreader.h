@@ -1,0 +1,191 @@
+// TRVRTFReader: the RTF parser. It reads RTF byte by byte from any stream,
+// keeps the group states and the document's tables, and reports text runs,
+// pictures, table steps, header and footer groups, marker updates and page
+// breaks through events. It knows nothing of documents.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/rvrtferr.h"
+#include "platform/core/component.h"
+#include "platform/graphics/graphic.h"
+#include "rtf/rvrtfkeywords.h"
+#include "rtf/rvrtfrecords.h"
+
+class TStream;
+
+// Where a text run goes relative to the previous one.
+enum TRVRTFPosition { rtf_ts_ContinuePara, rtf_ts_NewLine, rtf_ts_NewPara };
+enum TRVRTFTableEventKind { rvf_tbl_TableStart, rvf_tbl_TableEnd, rvf_tbl_RowEnd, rvf_tbl_CellEnd };
+enum TRVRTFHighlightConvert { rtf_hl_Ignore, rtf_hl_FixedColors, rtf_hl_ColorTable };
+
+class TRVRTFReader;
+using TRVRTFNewTextEvent = std::function<void(TRVRTFReader* sender, const AnsiString& text, TRVRTFPosition)>;
+using TRVRTFNewUnicodeTextEvent =
+    std::function<void(TRVRTFReader* sender, const WideString& text, TRVRTFPosition)>;
+// The graphic goes to the listener; it is null for picture types that make none.
+// The picture record is null for a picture read from an INCLUDEPICTURE field.
+using TRVRTFNewPictureEvent = std::function<void(TRVRTFReader* sender, TRVRTFPicture* picture,
+                                                 std::unique_ptr<TGraphic> graphic, TRVRTFPosition)>;
+using TRVRTFTableEvent = std::function<void(TRVRTFReader* sender, TRVRTFTableEventKind whatHappens)>;
+using TRVRTFHeaderFooterEvent =
+    std::function<void(TRVRTFReader* sender, TRVRTFHeaderFooterType hfType, bool starting)>;
+using TRVRTFNotifyEvent = std::function<void(TRVRTFReader* sender)>;
+
+// Owns its tables, the current state, the saved states of the open groups,
+// the picture being read and the numbering being read. The listener reads the
+// current state and the tables while an event runs. Whether OnNewUnicodeText,
+// OnNewPicture and OnHeaderFooter are set changes what is read: without them
+// \u characters fall back to their replacement text, picture data is not
+// collected, and header and footer groups are skipped.
+class TRVRTFReader : public TComponent {
+public:
+    explicit TRVRTFReader(TComponent* owner);
+    ~TRVRTFReader() override;
+    const char* ClassName() const override { return "TRVRTFReader"; }
+
+    // rtf_ec_FileOpenError when the file cannot be opened; else ReadFromStream.
+    TRVRTFErrorCode ReadFromFile(const AnsiString& fileName);
+    // Reads from the stream's position to its end or to the close of the
+    // outermost group; the stream need not seek. Input that does not start
+    // with "{\rtf" (after white space) is refused before anything is
+    // reported: rtf_ec_StackUnderflow when it starts with '}', else
+    // rtf_ec_FileOpenError. rtf_ec_Exception when anything raised.
+    TRVRTFErrorCode ReadFromStream(TStream& stream);
+    void Clear();
+
+    TRVRTFNewTextEvent OnNewText;
+    TRVRTFNewUnicodeTextEvent OnNewUnicodeText;
+    TRVRTFNewPictureEvent OnNewPicture;
+    TRVRTFTableEvent OnTable;
+    TRVRTFHeaderFooterEvent OnHeaderFooter;
+    TRVRTFNotifyEvent OnUpdateMarker;
+    TRVRTFNotifyEvent OnRequiredPageBreak;
+
+    unsigned DefCodePage = 0;
+    TRVRTFHighlightConvert ConvertHighlight = rtf_hl_FixedColors;
+    // The folder INCLUDEPICTURE fields are read from. They are read only when
+    // ReadExternalPictures is set (loading a file, never pasting) and the
+    // folder is given, and only regular files inside it of at most
+    // MaxExternalPictureSize bytes.
+    AnsiString BasePath;
+    bool ReadExternalPictures = false;
+    int64_t MaxExternalPictureSize = 64 * 1024 * 1024;
+
+    // ---- What the listener reads
+    TRVRTFReaderState& State() { return *FState; }
+    const TRVRTFFontList& FontTable() const { return FFontTable; }
+    const TRVRTFColorList& ColorTable() const { return FColorTable; }
+    const TRVRTFStyleSheet& StyleSheet() const { return FStyleSheet; }
+    const TRVRTFListTable97& ListTable() const { return FListTable; }
+    const TRVRTFListOverrideTable97& ListOverrideTable() const { return FListOverrideTable; }
+    unsigned CodePage() const { return FCodePage; }
+    int GroupLevel() const { return FGroupLevel; }
+    int TableLevel() const { return FTableLevel; }
+
+    // Code-page conversions of the reader (an unconvertible byte or
+    // character becomes '?', the others are kept).
+    WideString AnsiToUnicode(const AnsiString& s, unsigned codePage) const;
+    AnsiString UnicodeToAnsi(const WideString& w) const;
+
+    // The deepest group nesting read; deeper input gives rtf_ec_StackOverflow.
+    static constexpr int MaxGroupLevel = 1000;
+    // Longest control word; longer ones are read whole and ignored.
+    static constexpr int MaxKeywordLength = 32;
+
+private:
+    // ---- Input
+    bool Fill(size_t wanted);
+    int GetC();
+    void UngetC() { FPushedBack = true; }
+    bool IsEOF();
+    bool StartsAsRTF();
+
+    // ---- Parsing
+    TRVRTFErrorCode Parse();
+    TRVRTFErrorCode ParseLoop();
+    TRVRTFErrorCode ParseRtfKeyword();
+    TRVRTFErrorCode ParseSpecialKeyword(TRTFIPFN ipfn, int param, bool hasParam);
+    TRVRTFErrorCode PushRtfState();
+    TRVRTFErrorCode PopRtfState();
+    TRVRTFErrorCode ParseChar(unsigned char c);
+    TRVRTFErrorCode ParsePictureByte(unsigned char c);
+
+    // ---- Text
+    TRVRTFErrorCode OutputChar(char c, bool allowTableEnd, bool checkTables);
+    TRVRTFErrorCode OutputWideChar(WideChar w);
+    TRVRTFErrorCode FlushOutput(TRVRTFPosition nextPosition);
+    // Flushes with no table check.
+    TRVRTFErrorCode Flush() { return FlushOutput(rtf_ts_ContinuePara); }
+    // Flushes after a table check that may open but not close tables.
+    TRVRTFErrorCode FlushOpeningTables();
+    bool HasPending() const { return !FText.empty() || !FTextW.empty() || FForceText; }
+
+    // ---- Tables and markers
+    void CheckTable(bool allowEnd);
+    void DoTable(TRVRTFTableEventKind kind);
+    void UpdateMarker();
+
+    // ---- Control words (rvrtfreader_props.cpp)
+    TRVRTFErrorCode TranslateKeyword(const std::string& keyword, int param, bool hasParam);
+    TRVRTFErrorCode ApplyPropChange(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyGeneral(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyTableProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_SSEntry(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_Picture(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_PN(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_List(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_ListLevel(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_LO(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyPropChange_LOLevel(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ParseSpecialProperty(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyUnicode(int value);
+    // The colour-table entry, or false when the index is out of range.
+    bool ColorOf(int index, TColor& color) const;
+    int FontIndexOf(int number) const;
+
+    // ---- Destinations, pictures and fields (rvrtfreader_dest.cpp)
+    TRVRTFErrorCode ChangeDest(TRTFIDEST dest, int param);
+    TRVRTFErrorCode EndGroupAction(TRTFrds dest);
+    TRVRTFErrorCode EndPicture();
+    std::unique_ptr<TGraphic> MakeGraphic(TRVRTFPicture& picture, bool& valid);
+    void DoNewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic);
+    void InsertExternalPicture();
+    TRVRTFErrorCode InsertSymbol();
+
+    TStream* FStream = nullptr;
+    std::string FBuffer;
+    size_t FBufPos = 0;
+    bool FStreamEnded = false;
+    int FLastChar = 0;
+    bool FPushedBack = false;
+
+    AnsiString FText;
+    WideString FTextW;
+
+    TRVRTFStyleSheet FStyleSheet;
+    TRVRTFFontList FFontTable;
+    TRVRTFColorList FColorTable;
+    TRVRTFListTable97 FListTable;
+    TRVRTFListOverrideTable97 FListOverrideTable;
+    std::unique_ptr<TRVRTFReaderState> FState;
+    std::unique_ptr<TRVRTFPicture> FPicture;
+    std::unique_ptr<TRVRTFMarkerProperties> FMarkerProps;
+    std::vector<std::unique_ptr<TRVRTFReaderState>> FStack;
+
+    unsigned FCodePage = 0;
+    int FUnicodeFallback = 1;
+    int FCharsToSkip = 0;
+    int FTableLevel = 0;
+    int FPNSecLevel = 0;
+    bool FForceText = false;
+    TRVRTFPosition FPosition = rtf_ts_NewPara;
+    int FGroupLevel = 0;
+    int64_t FBinBytesLeft = 0;
+    uint8_t FHexByte = 0;
+    bool FHighNibbleNext = true;
+    bool FSkipDestIfUnknown = false;
+};
