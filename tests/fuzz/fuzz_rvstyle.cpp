@@ -36,7 +36,8 @@ bool FewStyles(TCustomIniFile& ini)
     int64_t total = 0;
     for (int i = 0; i < keys.Count(); ++i) {
         const AnsiString& key = keys.Get(i);
-        if (key.size() < 5 || LowerCase(key.substr(key.size() - 5)) != "count")
+        // FontsCount, ParasCount, ListCount and each list's LevelsCount key.
+        if (LowerCase(key).find("count") == AnsiString::npos)
             continue;
         const int count = ini.ReadInteger("S", key, 0);
         if (count > RVMaxIniStyleCount)
