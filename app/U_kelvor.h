@@ -8,8 +8,12 @@
 //   U_kelvor_settings.cpp the settings file, read at start-up and written at exit
 //   U_kelvor_display.cpp  the monitor's callbacks: new text shown line by line
 //                         in the colour of its first special word, truncation
-//   U_kelvor_*.cpp        (h28) the menu commands, recent files, pane heights,
-//                         the tray icon, window messages and dropped files
+//   U_kelvor_commands.cpp the popup menu's commands: opening, removing and
+//                         resetting files, recent files, saving a pane's text,
+//                         the switches and the numbers asked in input boxes
+//   U_kelvor_panes.cpp    pane heights, clicks on a pane, the background colour
+//                         and the file-name picture behind a pane
+//   U_kelvor_tray.cpp     the tray icon, window messages and dropped files
 #pragma once
 
 #include <memory>
@@ -88,7 +92,7 @@ public:
     // ---- The popup menu's items. The window's construction (U_kelvor.cpp)
     // makes every item with its caption, image, tick and place in the menu, and
     // sets each OnClick to the handler named beside it and OptionsPM->OnPopup to
-    // OptionsPMPopup; the handlers are the commands' (h28).
+    // OptionsPMPopup (U_kelvor_commands.cpp).
     TMenuItem* RecentFilePMI = nullptr;              // submenu, rebuilt by OptionsPMPopup
     TMenuItem* AddFilePMI = nullptr;                 // AddFilePMIClick
     TMenuItem* N2 = nullptr;                         // separator
@@ -172,7 +176,7 @@ public:
     // occurs in Line, case-sensitively; -1 when none does. Empty words never match.
     int GetSpecialWordStyle(const AnsiString& line) const;
 
-    // ---- Commands, recent files and pane layout (h28, U_kelvor_*.cpp)
+    // ---- Commands, recent files and pane layout (U_kelvor_commands.cpp, U_kelvor_panes.cpp)
     TTailFile* OpenTailFile(const AnsiString& name);
     void AddRecentFile(const AnsiString& name);
     void RecentFileClick(TObject* sender);
@@ -213,7 +217,7 @@ public:
     void SetSaveSettings(bool value);
     void SetShowFileNameImage(bool value);
 
-    // ---- Tray icon, window messages and dropped files (h28, U_kelvor_*.cpp)
+    // ---- Tray icon, window messages and dropped files (U_kelvor_tray.cpp)
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;
     // WM_TRAYNOTIFY; the display calls it with LParam WM_LBUTTONDBLCLK to bring
@@ -225,8 +229,7 @@ public:
     bool GetShowOnlyInSystemTray() const { return ShowOnlyInSystemTray; }
     void SetShowOnlyInSystemTray(bool on);
 
-    // ==== h28's block (commands, recent files, pane layout, tray icon, window
-    // messages, dropped files): members h28 adds to the window go here.
+    // ---- The files under the commands, and the tray icon's state
     // The file whose pane the popup menu was last opened over, or null.
     TTailFile* FileUnderPopup() const;
     // File is still one of the monitor's records.
@@ -246,7 +249,6 @@ public:
     // Tag: an entry opens its path, never its caption.
     std::vector<AnsiString> FRecentFilePaths;
     bool FTrayIconShown = false;
-    // ==== end of h28's block
 
 private:
     // The window's layout: its properties, components and popup menu.

@@ -231,7 +231,7 @@ bool RV_IsHTMLGraphicFormat(const TGraphic* graphic);
 // there yet; the class's index in the list (-1 for no class).
 int RV_RegisterHTMLGraphicFormat(TGraphicClass graphicClass);
 
-// ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
+// ---- HTML pages (crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
 
 // Text escaped for the body of an HTML page: & < > as entities, runs of
 // blanks as "&nbsp;" and blanks (a leading and a trailing blank too); an empty
@@ -675,7 +675,7 @@ public:
                                     bool& fullReformat, int& newListNo);
     static constexpr int RVFMaxNesting = 32;
 
-    // ---- HTML pages (h23: crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
+    // ---- HTML pages (crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
     // A page in one of two dialects: plain HTML (text styles as FONT, B, I, U,
     // S, SUB and SUP tags, paragraphs as DIVs) or HTML with a style sheet
     // (styles as CSS classes). The options may ask for the head, the body or

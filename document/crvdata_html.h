@@ -4,10 +4,13 @@
 // crvdata_htmlsave.cpp and crvdata_htmlcss.cpp only.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "document/crvdata.h"
 
+class TGraphic;
+class TRVFBackground;
 class TRVListLevel;
 class TRVMarkerItemInfo;
 class TRVStyle;
@@ -56,6 +59,20 @@ struct TRVHTMLParts {
     bool End = true;
 };
 TRVHTMLParts RVHTMLGetParts(TRVSaveOptions options);
+
+// A page in either dialect: the parts the options ask for (RVHTMLGetParts), in
+// order. The head is the title and charset lines followed by what writeHead
+// adds, up to the content of the BODY element; the body is what writeBody
+// writes of the save's range (with a list of bullets made for the page when
+// bullets is null); the end is the end's extra code and the closing tags,
+// after an empty line in the dialect with a style sheet. False without a style
+// sheet or when writing fails.
+bool RVHTMLWritePage(TCustomRVData& data, TStream& stream, const AnsiString& title, TRVSaveOptions options,
+                     bool cssVersion, TRVList* bullets, bool selectionOnly,
+                     const std::function<void(TRVStyle& style)>& writeHead,
+                     const std::function<void(const TRVHTMLRange& range, TRVList* bullets)>& writeBody);
+// The picture of a page's background whose style shows one; null otherwise.
+TGraphic* RVHTMLBackgroundPicture(TRVFBackground* background);
 
 // The title line and, when the character set of text style 0 has a name, the
 // META line that declares it.

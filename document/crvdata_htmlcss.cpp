@@ -1,7 +1,6 @@
 // HTML pages of the item store in the dialect with a style sheet: text styles
 // as SPAN classes (RVTSn), paragraph styles as P classes (RVPSn), the page's
 // margins and background in the BODY rule of an embedded or linked sheet.
-#include <memory>
 
 #include "document/crvdata.h"
 #include "document/crvdata_html.h"
@@ -161,65 +160,42 @@ bool TCustomRVData::SaveHTMLToStreamEx(TStream& stream, const AnsiString& path, 
                                        bool selectionOnly)
 {
     currentFileColor = color;
-    TRVStyle* style = GetRVStyle();
-    if (!style)
-        return false;
-    try {
-        const TRVHTMLParts parts = RVHTMLGetParts(options);
-        if (parts.Head) {
-            RVHTMLWriteTitleAndCharset(stream, title, style);
-            RVWriteLn(&stream, "<STYLE type=\"text/css\"><!--");
-            RVWriteLn(&stream, "BODY {");
-            RVWriteLn(&stream, Format("  margin: %dpx %dpx %dpx %dpx;",
-                                      {topMargin, rightMargin, bottomMargin, leftMargin}));
-            if (color != clNone)
-                RVWriteLn(&stream, "  background-color: " + RV_GetHTMLRGBStr(color) + ";");
-            TGraphic* picture = nullptr;
-            if (background && background->GetRVFBackgroundStyle() != 0)
-                picture = background->GetRVFBackgroundImage();
-            if (picture && !picture->Empty()) {
-                const AnsiString location = SaveBackgroundToHTML(
-                    picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
-                if (!location.empty()) {
-                    // A quoted CSS string: the location cannot end the rule or the STYLE element.
-                    RVWriteLn(&stream,
-                              Format("  background-image: url(\"%s\");", {RV_EscapeCSSString(location)}));
-                    WriteBackgroundPlacement(stream, background->GetRVFBackgroundStyle());
-                }
+    auto writeHead = [&](TRVStyle& style) {
+        RVWriteLn(&stream, "<STYLE type=\"text/css\"><!--");
+        RVWriteLn(&stream, "BODY {");
+        RVWriteLn(&stream, Format("  margin: %dpx %dpx %dpx %dpx;",
+                                  {topMargin, rightMargin, bottomMargin, leftMargin}));
+        if (color != clNone)
+            RVWriteLn(&stream, "  background-color: " + RV_GetHTMLRGBStr(color) + ";");
+        if (TGraphic* picture = RVHTMLBackgroundPicture(background)) {
+            const AnsiString location = SaveBackgroundToHTML(
+                picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
+            if (!location.empty()) {
+                // A quoted CSS string: the location cannot end the rule or the STYLE element.
+                RVWriteLn(&stream,
+                          Format("  background-image: url(\"%s\");", {RV_EscapeCSSString(location)}));
+                WriteBackgroundPlacement(stream, background->GetRVFBackgroundStyle());
             }
-            RVWriteLn(&stream, "}");
-            if (externalCss.empty())
-                style->SaveCSSToStream(&stream, {});
-            RVWriteLn(&stream, extraStyles);
-            RVWriteLn(&stream, "--></STYLE>");
-            if (!externalCss.empty())
-                RVWriteLn(&stream, "<LINK type=\"text/css\" href=\"" + RV_EscapeHTMLAttribute(externalCss) +
-                                       "\" rel=STYLESHEET>");
-            RVHTMLWriteExtra(stream, *this, rv_thms_Head, true, true);
-            RVWriteLn(&stream, "</HEAD>");
-            RVWrite(&stream, "<BODY");
-            RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, true, false, " ");
-            RVWriteLn(&stream, ">");
-            RVHTMLWriteExtra(stream, *this, rv_thms_Body, true, false);
         }
-        if (parts.Body) {
-            std::unique_ptr<TRVList> ownBullets;
-            if (!bullets) {
-                ownBullets = std::make_unique<TRVList>();
-                bullets = ownBullets.get();
-            }
-            const TRVHTMLRange range = RVHTMLGetRange(*this, selectionOnly);
-            TCSSBodyWriter(*this, stream, range)
-                .Write(path, imagesPrefix, cpPrefix.empty() ? AnsiString(RVHTMLDefaultCPPrefix) : cpPrefix,
-                       options, color, currentFileColor, imagesCounter, bullets);
-        }
-        if (parts.End) {
-            RVWriteLn(&stream, "");
-            RVHTMLWriteExtra(stream, *this, rv_thms_End, true, true);
-            RVWriteLn(&stream, "</BODY></HTML>");
-        }
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+        RVWriteLn(&stream, "}");
+        if (externalCss.empty())
+            style.SaveCSSToStream(&stream, {});
+        RVWriteLn(&stream, extraStyles);
+        RVWriteLn(&stream, "--></STYLE>");
+        if (!externalCss.empty())
+            RVWriteLn(&stream, "<LINK type=\"text/css\" href=\"" + RV_EscapeHTMLAttribute(externalCss) +
+                                   "\" rel=STYLESHEET>");
+        RVHTMLWriteExtra(stream, *this, rv_thms_Head, true, true);
+        RVWriteLn(&stream, "</HEAD>");
+        RVWrite(&stream, "<BODY");
+        RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, true, false, " ");
+        RVWriteLn(&stream, ">");
+        RVHTMLWriteExtra(stream, *this, rv_thms_Body, true, false);
+    };
+    auto writeBody = [&](const TRVHTMLRange& range, TRVList* pageBullets) {
+        TCSSBodyWriter(*this, stream, range)
+            .Write(path, imagesPrefix, cpPrefix.empty() ? AnsiString(RVHTMLDefaultCPPrefix) : cpPrefix,
+                   options, color, currentFileColor, imagesCounter, pageBullets);
+    };
+    return RVHTMLWritePage(*this, stream, title, options, true, bullets, selectionOnly, writeHead, writeBody);
 }

@@ -176,6 +176,48 @@ TRVHTMLParts RVHTMLGetParts(TRVSaveOptions options)
 // ---------------------------------------------------------------------------
 // Pieces of the page that both dialects write
 
+bool RVHTMLWritePage(TCustomRVData& data, TStream& stream, const AnsiString& title, TRVSaveOptions options,
+                     bool cssVersion, TRVList* bullets, bool selectionOnly,
+                     const std::function<void(TRVStyle& style)>& writeHead,
+                     const std::function<void(const TRVHTMLRange& range, TRVList* bullets)>& writeBody)
+{
+    TRVStyle* style = data.GetRVStyle();
+    if (!style)
+        return false;
+    try {
+        const TRVHTMLParts parts = RVHTMLGetParts(options);
+        if (parts.Head) {
+            RVHTMLWriteTitleAndCharset(stream, title, style);
+            writeHead(*style);
+        }
+        if (parts.Body) {
+            std::unique_ptr<TRVList> ownBullets;
+            if (!bullets) {
+                ownBullets = std::make_unique<TRVList>();
+                bullets = ownBullets.get();
+            }
+            writeBody(RVHTMLGetRange(data, selectionOnly), bullets);
+        }
+        if (parts.End) {
+            if (cssVersion)
+                RVWriteLn(&stream, "");
+            RVHTMLWriteExtra(stream, data, rv_thms_End, cssVersion, true);
+            RVWriteLn(&stream, "</BODY></HTML>");
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+TGraphic* RVHTMLBackgroundPicture(TRVFBackground* background)
+{
+    if (!background || background->GetRVFBackgroundStyle() == 0)
+        return nullptr;
+    TGraphic* picture = background->GetRVFBackgroundImage();
+    return picture && !picture->Empty() ? picture : nullptr;
+}
+
 void RVHTMLWriteTitleAndCharset(TStream& stream, const AnsiString& title, TRVStyle* style)
 {
     RVWriteLn(&stream, "<HTML><HEAD><TITLE>" + RV_EscapeHTMLText(title) + "</TITLE>");
@@ -324,15 +366,6 @@ void TRVHTMLBodyWriter::OpenListItem(TRVMarkerItemInfo* marker, const TRVListLev
 
 namespace {
 
-// The picture of a background whose style shows one; null otherwise.
-TGraphic* BackgroundPicture(TRVFBackground* background)
-{
-    if (!background || background->GetRVFBackgroundStyle() == 0)
-        return nullptr;
-    TGraphic* picture = background->GetRVFBackgroundImage();
-    return picture && !picture->Empty() ? picture : nullptr;
-}
-
 const char* AlignedDiv(TRVAlignment alignment)
 {
     switch (alignment) {
@@ -440,51 +473,33 @@ bool TCustomRVData::SaveHTMLToStream(TStream& stream, const AnsiString& path, co
                                      int bottomMargin, TRVFBackground* background, TRVList* bullets,
                                      bool selectionOnly)
 {
-    TRVStyle* style = GetRVStyle();
-    if (!style)
-        return false;
-    try {
-        const TRVHTMLParts parts = RVHTMLGetParts(options);
-        if (parts.Head) {
-            RVHTMLWriteTitleAndCharset(stream, title, style);
-            RVHTMLWriteExtra(stream, *this, rv_thms_Head, false, true);
-            RVWriteLn(&stream, "</HEAD>");
-            RVWrite(&stream, "<BODY");
-            if (color != clNone)
-                RVWrite(&stream, " bgcolor=" + RV_GetHTMLRGBStr(color));
-            if (TGraphic* picture = BackgroundPicture(background)) {
-                const AnsiString location = SaveBackgroundToHTML(
-                    picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
-                if (!location.empty()) {
-                    RVWrite(&stream, " background=\"" + RV_EscapeHTMLAttribute(location) + "\"");
-                    // Only a tiled picture that scrolls with the page moves.
-                    if (background->GetRVFBackgroundStyle() != 3)
-                        RVWrite(&stream, " bgproperties=fixed");
-                }
+    auto writeHead = [&](TRVStyle&) {
+        RVHTMLWriteExtra(stream, *this, rv_thms_Head, false, true);
+        RVWriteLn(&stream, "</HEAD>");
+        RVWrite(&stream, "<BODY");
+        if (color != clNone)
+            RVWrite(&stream, " bgcolor=" + RV_GetHTMLRGBStr(color));
+        if (TGraphic* picture = RVHTMLBackgroundPicture(background)) {
+            const AnsiString location = SaveBackgroundToHTML(
+                picture, color, path, imagesPrefix, imagesCounter, options.Contains(rvsoOverrideImages));
+            if (!location.empty()) {
+                RVWrite(&stream, " background=\"" + RV_EscapeHTMLAttribute(location) + "\"");
+                // Only a tiled picture that scrolls with the page moves.
+                if (background->GetRVFBackgroundStyle() != 3)
+                    RVWrite(&stream, " bgproperties=fixed");
             }
-            RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, false, true, " ");
-            RVWriteLn(&stream, Format(" leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
-                                      {leftMargin, topMargin, rightMargin, bottomMargin}));
-            RVHTMLWriteExtra(stream, *this, rv_thms_Body, false, true);
         }
-        if (parts.Body) {
-            std::unique_ptr<TRVList> ownBullets;
-            if (!bullets) {
-                ownBullets = std::make_unique<TRVList>();
-                bullets = ownBullets.get();
-            }
-            const TRVHTMLRange range = RVHTMLGetRange(*this, selectionOnly);
-            TPlainBodyWriter(*this, stream, range)
-                .Write(path, imagesPrefix, options, color, imagesCounter, bullets);
-        }
-        if (parts.End) {
-            RVHTMLWriteExtra(stream, *this, rv_thms_End, false, true);
-            RVWriteLn(&stream, "</BODY></HTML>");
-        }
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+        RVHTMLWriteExtra(stream, *this, rv_thms_BodyAttribute, false, true, " ");
+        RVWriteLn(&stream, Format(" leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
+                                  {leftMargin, topMargin, rightMargin, bottomMargin}));
+        RVHTMLWriteExtra(stream, *this, rv_thms_Body, false, true);
+    };
+    auto writeBody = [&](const TRVHTMLRange& range, TRVList* pageBullets) {
+        TPlainBodyWriter(*this, stream, range)
+            .Write(path, imagesPrefix, options, color, imagesCounter, pageBullets);
+    };
+    return RVHTMLWritePage(*this, stream, title, options, false, bullets, selectionOnly, writeHead,
+                           writeBody);
 }
 
 // ---------------------------------------------------------------------------

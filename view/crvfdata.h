@@ -47,13 +47,11 @@ extern bool RollViewSafeFormatting;
 // Draws the overlay that tables show while a border is dragged.
 using TRVXorDrawingEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
-// ==== h25: types of the mouse, scroll-event and print-job services below
 class TRVPrintServices;
 // When the viewer reports the checkpoints that scrolling brings into view
 // (AfterVScroll): never, the checkpoint whose section the view shows, or each
 // checkpoint as it enters the view. The viewer's CPEventKind holds one.
 enum TCPEventKind { cpeNone, cpeAsSectionStart, cpeWhenVisible };
-// ==== end of h25's types
 
 // The running state of line building, carried from item to item and from line
 // to line by Format_ (and by partial re-layout) through FormatLine and
@@ -358,7 +356,7 @@ public:
     // The mouse left the control: no hyperlink is hovered any more.
     void MouseLeave();
 
-    // ==== h25: mouse, hyperlinks and selection (crvfdata_mouse.cpp,
+    // ==== Mouse, hyperlinks and selection (crvfdata_mouse.cpp,
     // crvfdata_words.cpp); partial re-layout and hyperlink numbering
     // (crvfdata_partial.cpp); scroll events, focus, overlay, capture and page
     // breaks (crvfdata_scroll.cpp). Client coordinates are relative to the
@@ -532,9 +530,8 @@ public:
     // document too.
     void AfterDeleteStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
                            TRVIntegerList* listStylesShift) override;
-    // ==== end of h25's block
 
-    // ==== h26: search, selected text and clipboard (crvfdata_search.cpp,
+    // ==== Search, selected text and clipboard (crvfdata_search.cpp,
     // crvfdata_clipboard.cpp). Item offsets as described above the class. While
     // a sub-document is chosen (a table cell being edited), GetSelText,
     // GetSelectedImage and the copy operations without a trailing underscore
@@ -599,7 +596,6 @@ public:
     // selection alone; the other scopes as the store answers them.
     void RVFGetLimits(TRVFSaveScope saveScope, int& startItemNo, int& endItemNo, int& startOffs, int& endOffs,
                       TRVMultiDrawItemPart*& startPart, TRVMultiDrawItemPart*& endPart) override;
-    // ==== end of h26's block
 
 protected:
     // Frees the item (forgetting it as the mouse-capturing item) through the store.
@@ -638,7 +634,12 @@ private:
 
     // crvfdata_format.cpp
     bool CanFormatTail(bool& reopen) const;
+    // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
+    // Lays out one item on the lines of st: a text item word by word in a
+    // justified paragraph, else whole (capitalised for an all-caps style); any
+    // other item as itself. Every layout, full, tail or partial, goes through it.
+    void LayoutItem(int itemNo, TRVFormatLineState& st);
     void NoteItemWidthUse(int itemNo);
     // crvfdata_lines.cpp
     void FormatTextLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& st);
@@ -650,7 +651,9 @@ private:
     void RaiseLineAscent(int ascent, TRVFormatLineState& st);
     void ApplyTextStyle(int styleNo, int itemNo, TRVFormatLineState& st);
     void InsertDrawItem(TRVDrawLineInfo* dli, int itemNo, bool buildItemJumps, TRVFormatLineState& st);
-    void AddJump(TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor);
+    // Adds to list the area of hyperlink id over draw item drawItemNo (laid
+    // out as dli), as the layout and the renumbering after a partial layout make it.
+    void AddJump(const TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor, TList& list);
     void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
     // crvfdata_finish.cpp
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);

@@ -100,29 +100,34 @@ void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
         FLayoutUsesWidth = true;
 }
 
+void TCustomRVFormattedData::LayoutItem(int itemNo, TRVFormatLineState& st)
+{
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    if (!item->GetSameAsPrev() && !item->GetBR())
+        st.ParaStartItem = itemNo;
+    const AnsiString& text = Items->Get(itemNo);
+    if (item->StyleNo < 0) {
+        FormatLine(AnsiString(), 0, static_cast<int>(text.size()), itemNo, st);
+        return;
+    }
+    TRVStyle* rvStyle = GetRVStyle();
+    if (rvStyle->ParaStyles()->Items(item->ParaNo)->Alignment() == rvaJustify) {
+        FormatWords(itemNo, st);
+        return;
+    }
+    const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
+    const int len = RVU_Length(text, item->ItemOptions);
+    if (textStyle->StyleEx().Contains(rvfsAllCaps))
+        FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, itemNo, st);
+    else
+        FormatLine(text, 0, len, itemNo, st);
+}
+
 void TCustomRVFormattedData::LayoutItems(int firstItemNo, TRVFormatLineState& st)
 {
-    TRVStyle* rvStyle = GetRVStyle();
     const int itemCount = GetItemCount();
     for (int i = firstItemNo; i < itemCount; ++i) {
-        const TCustomRVItemInfo* item = GetItem(i);
-        if (!item->GetSameAsPrev() && !item->GetBR())
-            st.ParaStartItem = i;
-        const AnsiString& text = Items->Get(i);
-        if (item->StyleNo >= 0) {
-            if (rvStyle->ParaStyles()->Items(item->ParaNo)->Alignment() == rvaJustify) {
-                FormatWords(i, st);
-            } else {
-                const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
-                const int len = RVU_Length(text, item->ItemOptions);
-                if (textStyle->StyleEx().Contains(rvfsAllCaps))
-                    FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, i, st);
-                else
-                    FormatLine(text, 0, len, i, st);
-            }
-        } else {
-            FormatLine(AnsiString(), 0, static_cast<int>(text.size()), i, st);
-        }
+        LayoutItem(i, st);
         NoteItemWidthUse(i);
     }
 }

@@ -326,7 +326,8 @@ void TCustomRVFormattedData::InsertDrawItem(TRVDrawLineInfo* dli, int itemNo, bo
     ++st.LineEnd;
 }
 
-void TCustomRVFormattedData::AddJump(TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor)
+void TCustomRVFormattedData::AddJump(const TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor,
+                                     TList& list)
 {
     auto jump = std::make_unique<TRVJumpInfo>();
     jump->RVData = this;
@@ -337,7 +338,7 @@ void TCustomRVFormattedData::AddJump(TRVDrawLineInfo* dli, int id, int drawItemN
     jump->Id = id;
     jump->DrawItemNo = drawItemNo;
     jump->Cursor = cursor;
-    Jumps.Add(jump.get());
+    list.Add(jump.get());
     jump.release();
 }
 
@@ -532,7 +533,7 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
         // Every piece of one hyperlink item shares its id; JumpCount moves on
         // after the item's first call.
         if (jump && flags.Contains(rvflUseJumps))
-            AddJump(placed, JumpCount - (offs > 0 ? 1 : 0), st.LineEnd - 1, textStyle->JumpCursor());
+            AddJump(placed, JumpCount - (offs > 0 ? 1 : 0), st.LineEnd - 1, textStyle->JumpCursor(), Jumps);
 
         st.LineDescent = newLine ? pieceDescent : std::max(st.LineDescent, pieceDescent);
         st.X += placed->Width;
@@ -616,7 +617,7 @@ void TCustomRVFormattedData::FormatInlineItem(TCustomRVItemInfo* item, int itemN
         st.CurStyleNo = -1;
     if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
         if (flags.Contains(rvflUseJumps))
-            AddJump(placed, JumpCount, st.LineEnd - 1, item->GetHypertextCursor(rvStyle));
+            AddJump(placed, JumpCount, st.LineEnd - 1, item->GetHypertextCursor(rvStyle), Jumps);
         item->JumpID = JumpCount;
         ++JumpCount;
     }

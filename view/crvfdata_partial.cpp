@@ -2,7 +2,6 @@
 // draw items below them move; deleting whole paragraphs; numbering the
 // hyperlinks and building their rectangles; the 1-based line of a position.
 #include <algorithm>
-#include <memory>
 
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
@@ -220,24 +219,8 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         st.BaseLine = prevBottom;
         st.LineEnd = startDi;
         DrawItems.MarkForDelete(startDi, endDi);
-        for (int i = firstItem; i <= lastItem; ++i) {
-            TCustomRVItemInfo* item = GetItem(i);
-            if (!item->GetSameAsPrev() && !item->GetBR())
-                st.ParaStartItem = i;
-            const AnsiString& text = Items->Get(i);
-            if (item->StyleNo < 0) {
-                FormatLine(AnsiString(), 0, static_cast<int>(text.size()), i, st);
-            } else if (rvStyle->ParaStyles()->Items(item->ParaNo)->Alignment() == rvaJustify) {
-                FormatWords(i, st);
-            } else {
-                const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
-                const int len = RVU_Length(text, item->ItemOptions);
-                if (textStyle->StyleEx().Contains(rvfsAllCaps))
-                    FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, i, st);
-                else
-                    FormatLine(text, 0, len, i, st);
-            }
-        }
+        for (int i = firstItem; i <= lastItem; ++i)
+            LayoutItem(i, st);
         int extra = 0;
         const bool lastLine = lastItem < itemCount - 1 || !State.Contains(rvstLastParaAborted);
         FinishScreenLine(st.sad, st.LineWidth + st.LineLeft, st.LineEnd, lastLine, extra, st.NoLineYet);
@@ -388,20 +371,11 @@ void TCustomRVFormattedData::BuildJumpsCoords(int& startJumpNo, TList* aJumps)
                 continue;
             }
             const int id = startJumpNo + JumpCount - (itemNo == prevItem ? 1 : 0);
-            if (useJumps) {
-                auto jump = std::make_unique<TRVJumpInfo>();
-                jump->RVData = this;
-                jump->Left = dli->Left;
-                jump->Top = dli->Top;
-                jump->Width = dli->Width;
-                jump->Height = dli->Height;
-                jump->Id = id;
-                jump->DrawItemNo = i;
-                jump->Cursor = item->StyleNo >= 0 ? rvStyle->TextStyles()->Items(item->StyleNo)->JumpCursor()
-                                                  : item->GetHypertextCursor(rvStyle);
-                list->Add(jump.get());
-                jump.release();
-            }
+            if (useJumps)
+                AddJump(dli, id, i,
+                        item->StyleNo >= 0 ? rvStyle->TextStyles()->Items(item->StyleNo)->JumpCursor()
+                                           : item->GetHypertextCursor(rvStyle),
+                        *list);
             item->JumpID = id;
             if (itemNo != prevItem) {
                 ++JumpCount;

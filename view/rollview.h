@@ -530,11 +530,7 @@ public:
     TDragDropEvent OnDragDrop;
     TEndDragEvent OnEndDrag;
 
-    // ==== h25's block (mouse, hyperlinks, selection, partial re-layout,
-    // scroll events): members h25 adds to the viewer go here.
-    // ==== end of h25's block
-
-    // ==== h26: search, selected text, the clipboard, loading and saving
+    // ==== Search, selected text, the clipboard, loading and saving
     // (rollview_files.cpp). Each passes to the root data with the viewer's
     // Color (clNone: the style sheet's colour is used) and Background; the
     // clipboard gets GetColor. Loading lays nothing out: Format afterwards.
@@ -600,7 +596,6 @@ public:
     // Writes a picture into Path named ImagesPrefix + the next ImagesCounter
     // (overwriting files with OverrideImages) and returns its location.
     virtual AnsiString SavePicture(TRVSaveFormat documentSaveFormat, const AnsiString& path, TGraphic* gr);
-    // ==== end of h26's block
 
 protected:
     TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass);

@@ -213,10 +213,6 @@ public:
     TRVIntegerList* ParaStylesMapping = nullptr;
     TRVIntegerList* ListStylesMapping = nullptr;
 
-    // ==== h25's block (mouse, hyperlinks, selection, partial re-layout,
-    // scroll events): members h25 adds to the root data go here.
-    // ==== end of h25's block
-
 private:
     TCustomRollView* FRollView;
     std::unique_ptr<TRVMarkerList> FMarkers;

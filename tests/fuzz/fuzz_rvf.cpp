@@ -2,8 +2,10 @@
 // bit 0 loads it (replacing the style sheet's collections), else it is
 // inserted into the middle of a small document (styles merged, or mapped with
 // bit 1); bit 2 keeps tags as strings; bit 3 converts unknown styles to style
-// 0; bit 4 keeps the style maps at the root. Tables are known items. Any input must give true or
-// false; whatever was read must then save in both forms and read back whole.
+// 0; bit 4 keeps the style maps at the root; bit 5 chooses the form the
+// document is saved in (binary when set). Tables are known items. Any input
+// must give true or false; whatever was read must then save and read back
+// whole. The seeds' replay saves in both forms.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -117,7 +119,12 @@ AnsiString Save(TFuzzRVData& Data, bool Binary, TRVLayoutInfo* Layout)
 void CheckRoundTrip(TFuzzRVData& Data, TRVStyle* Style, uint8_t Mode, TCustomImageList* Images,
                     TRVLayoutInfo* Layout)
 {
-    for (bool Binary : {false, true}) {
+#ifdef KELVOR_FUZZ_REPLAY
+    const bool Forms[] = {false, true};
+#else
+    const bool Forms[] = {(Mode & 32) != 0};
+#endif
+    for (bool Binary : Forms) {
         const AnsiString Saved = Save(Data, Binary, Layout);
         TFuzzRVData Again(Style);
         Configure(Again, Mode, Images);

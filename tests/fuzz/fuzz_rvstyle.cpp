@@ -3,6 +3,12 @@
 // rest is a component stream of a style collection (text styles for 1, paragraph
 // styles for 3, list styles for 5 and 7). A failed load reports an exception
 // and leaves a style sheet that can still be saved, drawn with and written as CSS.
+// A count in the ini file makes the reader add that many styles (up to
+// RVMaxIniStyleCount each): an input whose counts ask for more than a few dozen
+// styles in all is skipped, since it only repeats what small counts do, at
+// thousands of times the cost. An input with a count above the limit still
+// reaches the reader, which must refuse it.
+// The seeds' replay skips nothing.
 #include <cstdint>
 #include <string>
 
@@ -11,10 +17,39 @@
 #include "platform/core/inifiles.h"
 #include "platform/core/streams.h"
 #include "platform/core/stringlist.h"
+#include "platform/core/sysutils.h"
 
 namespace {
 
-void LoadIni(TRVStyle& style, const std::string& text)
+#ifdef KELVOR_FUZZ_REPLAY
+// The seeds replay in full, however many styles they ask for.
+constexpr int64_t MaxStylesRead = INT64_MAX;
+#else
+constexpr int64_t MaxStylesRead = 32;
+#endif
+
+// Whether the counts of the section ask for few styles in all, or for too many.
+bool FewStyles(TCustomIniFile& ini)
+{
+    TStringList keys;
+    ini.ReadSection("S", keys);
+    int64_t total = 0;
+    for (int i = 0; i < keys.Count(); ++i) {
+        const AnsiString& key = keys.Get(i);
+        // FontsCount, ParasCount, ListCount and each list's LevelsCount key.
+        if (LowerCase(key).find("count") == AnsiString::npos)
+            continue;
+        const int count = ini.ReadInteger("S", key, 0);
+        if (count > RVMaxIniStyleCount)
+            return true;
+        if (count > 0)
+            total += count;
+    }
+    return total <= MaxStylesRead;
+}
+
+// False when the input is skipped.
+bool LoadIni(TRVStyle& style, const std::string& text)
 {
     TStringList lines;
     size_t start = 0;
@@ -27,7 +62,10 @@ void LoadIni(TRVStyle& style, const std::string& text)
     }
     TMemIniFile ini("");
     ini.SetStrings(lines);
+    if (!FewStyles(ini))
+        return false;
     style.LoadFromINI(&ini, "S");
+    return true;
 }
 
 void LoadCollection(TRVStyle& style, uint8_t kind, const std::string& bytes)
@@ -60,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         if (data[0] & 1)
             LoadCollection(style, data[0], rest);
-        else
-            LoadIni(style, rest);
+        else if (!LoadIni(style, rest))
+            return 0;
     } catch (const Exception&) {
         // Bad input: reported, and the style sheet stays usable.
     }
