@@ -149,11 +149,17 @@ void TRVListInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, co
 // ---------------------------------------------------------------------------
 // TRVListInfos
 
+// Every count is bounded, and so is their sum: lists of many levels each would
+// otherwise let a few bytes of ini text ask for billions of levels.
 void TRVListInfos::CheckINICounts(TCustomIniFile* ini, const AnsiString& section)
 {
     const int count = RVReadIniCount(ini, section, "ListCount", 0);
-    for (int i = 0; i < count; ++i)
-        RVReadIniCount(ini, section, RVIniKey("List%s" + IntToStr(i), "LevelsCount"), 0);
+    int64_t levels = 0;
+    for (int i = 0; i < count; ++i) {
+        levels += RVReadIniCount(ini, section, RVIniKey("List%s" + IntToStr(i), "LevelsCount"), 0);
+        if (levels > RVMaxIniStyleCount)
+            throw ERollViewError(Format(errRVCorruptStyleSection, {section}));
+    }
 }
 
 void TRVListInfos::SaveToINI(TCustomIniFile* ini, const AnsiString& section) const

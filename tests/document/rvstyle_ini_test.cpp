@@ -1,5 +1,6 @@
 // The ini value rules of style entries: booleans, integers written only when
 // not default, long strings in pieces, escaped strings, fonts as text, counts.
+#include "document/rvstyle.h"
 #include "document/rvstyle_info.h"
 
 #include <gtest/gtest.h>
@@ -158,4 +159,20 @@ TEST(StyleIniTest, CountsAreBounded)
             EXPECT_EQ(e.Message(), "Invalid style data in the section \"S\"");
         }
     }
+}
+
+TEST(StyleIniTest, ListLevelsAreBoundedInAll)
+{
+    // Each count alone is allowed; together they would ask for half a million levels.
+    TMemIniFile ini("");
+    ini.WriteInteger("S", "ListCount", 8);
+    for (int i = 0; i < 8; ++i)
+        ini.WriteInteger("S", RVIniKey("List%s" + IntToStr(i), "LevelsCount"), 65536);
+    TRVStyle style(nullptr);
+    EXPECT_THROW(style.ListStyles()->LoadFromINI(&ini, "S"), ERollViewError);
+    ini.WriteInteger("S", "ListCount", 1);
+    ini.WriteInteger("S", RVIniKey("List%s0", "LevelsCount"), 2);
+    style.ListStyles()->LoadFromINI(&ini, "S");
+    ASSERT_EQ(style.ListStyles()->Count(), 1);
+    EXPECT_EQ(style.ListStyles()->Items(0)->Levels()->Count(), 2);
 }
