@@ -31,20 +31,6 @@ TEST(ClipboardFormats, RegisteredNamesShareANumberIgnoringCase)
     EXPECT_EQ(GetClipboardFormatName(CF_TEXT), "");
 }
 
-TEST(ClipboardFormats, MimeTypes)
-{
-    EXPECT_EQ(ClipboardFormatMime(CF_TEXT), "text/plain");
-    EXPECT_EQ(ClipboardFormatMime(CF_UNICODETEXT), "text/plain");
-    EXPECT_EQ(ClipboardFormatMime(CF_BITMAP), "image/png");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("Rich Text Format")), "text/rtf");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("HTML Format")), "text/html");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("RollView Format")), "application/x-rollview-rvf");
-    // Private names are lower-cased and escaped into a valid MIME subtype.
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("My Format_1")),
-              "application/x-kelvor-my_20format_5F1");
-    EXPECT_EQ(ClipboardFormatMime(17), "application/x-kelvor-format-17");
-}
-
 class DesktopClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override { Clipboard()->Clear(); }
@@ -192,19 +178,6 @@ TEST(ScriptedClipboard, OpenCloseGroupsTheWritesIntoOnePublication)
     EXPECT_EQ(sets[1].Clipboard[1].Data, "abc");
 }
 
-TEST(ScriptedClipboard, ClearInsideOpenDropsEarlierWrites)
-{
-    TScriptedUI ui;
-    Clipboard()->Open();
-    Clipboard()->SetAsText("gone");
-    Clipboard()->Clear();
-    Clipboard()->SetBuffer(RegisterClipboardFormat("HTML Format"), "<b>x</b>", 8);
-    Clipboard()->Close();
-    ASSERT_EQ(ui.ClipboardContent().size(), 1u);
-    EXPECT_EQ(ui.ClipboardContent()[0].Mime, "text/html");
-    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
-}
-
 TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 {
     TScriptedUI ui;
@@ -222,17 +195,3 @@ TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 }
 
 } // namespace
-
-TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
-{
-    Clipboard()->SetAsText("no picture");
-    TBitmap bitmap;
-    bitmap.SetSize(4, 4);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-
-    // Bytes that are no picture under the picture's format.
-    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-}

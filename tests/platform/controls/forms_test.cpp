@@ -102,22 +102,6 @@ TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
     EXPECT_EQ(boxes[1].Text, "Stop!");
 }
 
-TEST_F(FormsTest, OnExceptionTakesTheBoxesPlaceForEveryKindOfException)
-{
-    std::vector<std::string> seen;
-    Application->OnException = [&](TObject* Sender, const Exception& E) {
-        seen.push_back(E.Message() + (Sender == Button ? " (button)" : ""));
-    };
-    Form->Show();
-    Button->OnClick = [](TObject*) { throw std::runtime_error("library failure"); };
-    SimulateClick(Button, mbLeft, 5, 5);
-    Button->OnClick = [](TObject*) { throw 42; };
-    SimulateClick(Button, mbLeft, 5, 5);
-    Application->OnException = nullptr;
-    EXPECT_EQ(seen, (std::vector<std::string>{"library failure (button)", "Unknown exception (button)"}));
-    EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
-}
-
 TEST_F(FormsTest, ClosingFollowsCloseQueryAndTheCloseAction)
 {
     Form->Show();
@@ -137,33 +121,6 @@ TEST_F(FormsTest, ClosingFollowsCloseQueryAndTheCloseAction)
     EXPECT_FALSE(destroyed) << "freed once the message is handled";
     EXPECT_TRUE(ProcessMessagesUntil([&] { return destroyed; }, 3000));
     Form = nullptr;
-}
-
-TEST_F(FormsTest, BoundsComeBackExactly)
-{
-    Form->SetBounds(512, 310, 487, 158);
-    Form->Show();
-    Form->Hide();
-    Form->Show();
-    EXPECT_EQ(Form->BoundsRect(), Bounds(512, 310, 487, 158));
-    EXPECT_EQ(Form->ClientHeight(), 158);
-    EXPECT_EQ(Form->ClientWidth(), 487);
-    Form->SetClientHeight(100);
-    EXPECT_EQ(Form->Height(), 100);
-}
-
-TEST_F(FormsTest, StayOnTopReachesTheWindowManager)
-{
-    Form->SetFormStyle(fsStayOnTop);
-    Form->Show();
-    auto calls = UI.CallsOf(TUICallKind::StayOnTop);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].Window, Form->Handle());
-    EXPECT_TRUE(calls[0].On);
-    Form->SetFormStyle(fsNormal);
-    calls = UI.CallsOf(TUICallKind::StayOnTop);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_FALSE(calls[1].On);
 }
 
 TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
@@ -205,56 +162,6 @@ TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
     EXPECT_EQ(Form->ActiveControl(), nullptr);
     EXPECT_EQ(GetFocus(), Form->Handle()) << "the form takes the focus back";
     EXPECT_THROW(Form->SetActiveControl(Form), EInvalidOperation);
-}
-
-TEST_F(FormsTest, MinimizeCanBeTakenOverThroughWmSysCommand)
-{
-    // A form that hides itself instead of minimising (as in tray-only mode).
-    class TTrayForm : public TForm {
-    public:
-        using TForm::TForm;
-        bool TrayOnly = true;
-        void WndProc(TMessage& Message) override
-        {
-            if (Message.Msg == WM_SYSCOMMAND && Message.WParam == SC_MINIMIZE && TrayOnly) {
-                ShowWindow(Application->Handle(), SW_HIDE);
-                SetVisible(false);
-                return;
-            }
-            TForm::WndProc(Message);
-        }
-    };
-    TTrayForm form(nullptr);
-    form.Show();
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_FALSE(form.Visible());
-    EXPECT_FALSE(IsWindowVisible(Application->Handle()));
-    EXPECT_EQ(form.WindowState(), wsNormal);
-    form.Show();
-    EXPECT_TRUE(ShowWindow(Application->Handle(), SW_SHOWNORMAL) == false);
-    EXPECT_TRUE(IsWindowVisible(Application->Handle()));
-    form.TrayOnly = false;
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_EQ(form.WindowState(), wsMinimized);
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_EQ(form.WindowState(), wsNormal);
-}
-
-TEST_F(FormsTest, TheApplicationHandleStandsForTheTaskBarButton)
-{
-    TForm* main = nullptr;
-    Application->CreateForm(main);
-    const HWND app = Application->Handle();
-    EXPECT_TRUE(IsWindow(app));
-    EXPECT_EQ(FindControl(app), nullptr);
-    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
-    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOOLWINDOW));
-    const auto calls = UI.CallsOf(TUICallKind::SkipTaskbar);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].Window, main->Handle());
-    EXPECT_TRUE(calls[0].On);
-    EXPECT_FALSE(calls[1].On);
-    main->Free();
 }
 
 namespace {
@@ -303,22 +210,4 @@ TEST(ApplicationTest, RunEndsWithTheMainFormAndDropsWhatWasNeverDelivered)
     EXPECT_EQ(boxes[0].Text, "First tick failed.");
     // Without a main form Run has nothing to do.
     Application->Run();
-}
-
-TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
-{
-    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
-    EXPECT_EQ(Screen->Cursors(101), nullptr);
-    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
-    ASSERT_NE(hand, nullptr);
-    Screen->SetCursors(101, hand);
-    EXPECT_EQ(Screen->Cursors(101), hand);
-    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
-    EXPECT_NE(rows, nullptr);
-    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
-    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
-    Screen->SetCursor(crHourGlass);
-    EXPECT_EQ(Screen->Cursor(), crHourGlass);
-    Screen->SetCursor(crDefault);
-    EXPECT_EQ(Screen->Cursor(), crDefault);
 }

@@ -129,15 +129,6 @@ TEST_F(TrayIconTest, ClicksArePostedToTheWindowAsTheCallbackMessage)
     EXPECT_EQ(form->Received[2].LParam, static_cast<LPARAM>(WM_LBUTTONDBLCLK));
 }
 
-TEST_F(TrayIconTest, AnIconWithoutCallbackMessageReportsNothing)
-{
-    data.uFlags = NIF_ICON | NIF_TIP;
-    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
-    ui.ClickTrayIcon(Key(), WM_LBUTTONDOWN);
-    Application->ProcessMessages();
-    EXPECT_TRUE(form->Received.empty());
-}
-
 TEST_F(TrayIconTest, AnIconLeftByAGoneWindowIsRemovedAtItsNextClick)
 {
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));

@@ -134,17 +134,6 @@ TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
     EXPECT_FALSE(usedDefault);
 }
 
-TEST_F(CodePages, SymbolCodePage)
-{
-    EXPECT_EQ(AnsiToWide(AnsiString("A\xB7\r\n", 4), CP_SYMBOL), W({0xF041, 0xF0B7, '\r', '\n'}));
-    bool usedDefault = false;
-    WideString wide = W({0xF041, 0xF0FF, '\n', 'A'});
-    char out[8];
-    int n = WideCharToMultiByte(CP_SYMBOL, 0, wide.data(), 4, out, sizeof out, nullptr, &usedDefault);
-    EXPECT_EQ(AnsiString(out, n), "A\xFF\n?");
-    EXPECT_TRUE(usedDefault);
-}
-
 // ---------------------------------------------------------------------------
 // Double-byte code pages
 
@@ -184,36 +173,6 @@ TEST_F(CodePages, Cp932LeadByteAloneNeverJoinsTheNextByte)
     EXPECT_EQ(WideToAnsi(W({'x', 0x93}), 932), "x\x93");
 }
 
-TEST_F(CodePages, Cp932SharedCharactersUseTheStandardBytes)
-{
-    // U+2252 has two byte pairs in 932; both read, the JIS one is written.
-    EXPECT_EQ(AnsiToWide("\x87\x90", 932), W({0x2252}));
-    EXPECT_EQ(AnsiToWide("\x81\xE0", 932), W({0x2252}));
-    EXPECT_EQ(WideToAnsi(W({0x2252}), 932), "\x81\xE0");
-}
-
-TEST_F(CodePages, OtherDoubleByteCodePages)
-{
-    struct Case {
-        unsigned CodePage;
-        AnsiString Bytes;
-        WideString Wide;
-    } cases[] = {
-        {936,
-         "\xD6\xD0\xCE\xC4"
-         "a",
-         W({0x4E2D, 0x6587, 'a'})},
-        {949, "\xC7\xD1\xB1\xDB", W({0xD55C, 0xAE00})},
-        {950, "\xA4\xA4\xA4\xE5", W({0x4E2D, 0x6587})},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.CodePage);
-        EXPECT_EQ(AnsiToWide(c.Bytes, c.CodePage), c.Wide);
-        EXPECT_EQ(WideToAnsi(c.Wide, c.CodePage), c.Bytes);
-        EXPECT_EQ(CodePageMaxCharSize(c.CodePage), 2);
-    }
-}
-
 TEST_F(CodePages, ArbitraryBytesReadBackTheSameAfterWriting)
 {
     // Whatever the bytes, the text they decode to is written so that it decodes
@@ -238,46 +197,8 @@ TEST_F(CodePages, ArbitraryBytesReadBackTheSameAfterWriting)
 // ---------------------------------------------------------------------------
 // Unknown code pages and the ANSI code page
 
-TEST_F(CodePages, UnknownCodePageFallsBackToTheAnsiCodePage)
-{
-    EXPECT_FALSE(IsValidCodePage(12345));
-    EXPECT_EQ(AnsiToWide("\x80", 12345), W({0x20AC}));
-    EXPECT_EQ(WideToAnsi(W({0x20AC}), 12345), "\x80");
-    SetACP(CP_UTF8);
-    EXPECT_EQ(AnsiToWide("\xE2\x82\xAC", 12345), W({0x20AC}));
-    EXPECT_EQ(CodePageMaxCharSize(12345), 4);
-}
-
-TEST(AnsiCodePage, FollowsTheLocale)
-{
-    LocaleEnvironment env;
-    EXPECT_EQ(env.ACPWith(nullptr, nullptr, nullptr), 65001u);
-    EXPECT_EQ(env.ACPWith("C", nullptr, "ru_RU.KOI8-R"), 65001u);
-    EXPECT_EQ(env.ACPWith("POSIX", nullptr, nullptr), 65001u);
-    EXPECT_EQ(env.ACPWith("en_US.UTF-8", nullptr, nullptr), 65001u);
-    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "ru_RU.KOI8-R"), 20866u);
-    EXPECT_EQ(env.ACPWith("de_DE.ISO-8859-1", nullptr, "ru_RU.KOI8-R"), 1252u);
-    EXPECT_EQ(env.ACPWith("", "ru_RU.CP1251", "en_US.UTF-8"), 1251u);
-    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "ja_JP.SJIS"), 932u);
-    EXPECT_EQ(env.ACPWith(nullptr, nullptr, "zz_ZZ.NO-SUCH-SET"), 65001u);
-
-    // An explicit setting wins until it is cleared.
-    env.ACPWith(nullptr, nullptr, "ru_RU.KOI8-R");
-    SetACP(1250);
-    EXPECT_EQ(GetACP(), 1250u);
-    SetACP(0);
-    EXPECT_EQ(GetACP(), 20866u);
-}
-
 // ---------------------------------------------------------------------------
 // UTF-8
-
-TEST(Utf8, DecodesOneToFourByteCharacters)
-{
-    EXPECT_EQ(UTF8Decode("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), W({'A', 0xE9, 0x20AC, 0xD83D, 0xDE00}));
-    EXPECT_EQ(UTF8Decode("\xF4\x8F\xBF\xBF"), W({0xDBFF, 0xDFFF}));
-    EXPECT_EQ(UTF8Decode(""), u"");
-}
 
 TEST(Utf8, MalformedBytesBecomeTheirOwnCodePoints)
 {
@@ -305,24 +226,6 @@ TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates)
 
 // ---------------------------------------------------------------------------
 // The Windows calling convention
-
-TEST_F(CodePages, MultiByteToWideCharConvention)
-{
-    const char* text = "a\x80z";
-    WideChar out[8] = {};
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, nullptr, 0), 4); // with the terminating zero
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 3, nullptr, 0), 3);
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 3), 0); // too small
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, out, 4), 4);
-    EXPECT_EQ(WideString(out, 4), W({'a', 0x20AC, 'z', 0}));
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 0, out, 8), 0);
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, nullptr, 3, out, 8), 0);
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -2, out, 8), 0);
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, text, 3, out, -1), 0);
-    // Embedded zeros are converted when a count is given.
-    EXPECT_EQ(MultiByteToWideChar(1252, 0, "a\0b", 3, out, 8), 3);
-    EXPECT_EQ(out[1], 0);
-}
 
 TEST_F(CodePages, WideCharToMultiByteConvention)
 {
@@ -378,26 +281,6 @@ TEST_F(CodePages, CharNextAndPrevIn932)
     EXPECT_FALSE(IsDBCSLeadByteEx(1252, 0x93));
 }
 
-TEST_F(CodePages, CharNextAndPrevInUtf8)
-{
-    AnsiString s = "a\xC3\xA9\xF0\x9F\x98\x80\x80\xE2\x82"; // a, é, an emoji, a stray byte, a cut sequence
-    const char* start = s.data();
-    const char* end = start + s.size();
-    std::vector<ptrdiff_t> forward;
-    for (const char* p = start; p < end; p = CharNextExA(CP_UTF8, p, end))
-        forward.push_back(p - start);
-    EXPECT_EQ(forward, (std::vector<ptrdiff_t>{0, 1, 3, 7, 8, 9}));
-    std::vector<ptrdiff_t> backward;
-    for (const char* p = end; p > start;) {
-        p = CharPrevExA(CP_UTF8, start, p);
-        backward.push_back(p - start);
-    }
-    EXPECT_EQ(backward, (std::vector<ptrdiff_t>{9, 8, 7, 3, 1, 0}));
-    EXPECT_EQ(CodePageMaxCharSize(CP_UTF8), 4);
-    EXPECT_TRUE(IsDBCSLeadByteEx(CP_UTF8, 0xE2));
-    EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0x80));
-}
-
 TEST_F(CodePages, SteppingAgreesWithConversion)
 {
     // On any bytes, the characters CharNextExA finds are those the conversion
@@ -424,17 +307,6 @@ TEST_F(CodePages, SteppingAgreesWithConversion)
             }
         }
     }
-}
-
-TEST_F(CodePages, CharNextInTheAnsiCodePage)
-{
-    AnsiString s = "\x80x";
-    EXPECT_EQ(CharNext(s.data(), s.data() + 2), s.data() + 1);
-    EXPECT_EQ(CharPrev(s.data(), s.data() + 2), s.data() + 1);
-    SetACP(932);
-    AnsiString k = "\x93\xFA";
-    EXPECT_EQ(CharNext(k.data(), k.data() + 2), k.data() + 2);
-    EXPECT_EQ(CharPrev(k.data(), k.data() + 2), k.data());
 }
 
 } // namespace
@@ -478,14 +350,6 @@ WideString Upper(WideString s)
 
 } // namespace
 
-TEST(UniCaseTest, SimpleMappingPerCodePoint)
-{
-    EXPECT_EQ(Upper(u"abc xyz 123"), u"ABC XYZ 123");
-    EXPECT_EQ(Upper(u"\u00E9\u00FF\u0430\u03C9"), u"\u00C9\u0178\u0410\u03A9");
-    EXPECT_EQ(Upper(u"\u01C6\u01C5"), u"\u01C4\u01C4"); // titlecase digraphs too
-    EXPECT_EQ(Upper(u"\U00010428\U0001E922"), u"\U00010400\U0001E900");
-}
-
 TEST(UniCaseTest, LengthNeverChanges)
 {
     // Full mappings would lengthen these; the simple mapping leaves them.
@@ -497,37 +361,6 @@ TEST(UniCaseTest, LengthNeverChanges)
     WideString cut = u"\U00010428";
     EXPECT_EQ(CharUpperBuffW(cut.data(), 1), 1); // half of the pair is not a code point
     EXPECT_EQ(cut, u"\U00010428");
-}
-
-TEST(UniCaseTest, NothingToDo)
-{
-    EXPECT_EQ(CharUpperBuffW(nullptr, 5), 0);
-    WideChar c = u'a';
-    EXPECT_EQ(CharUpperBuffW(&c, 0), 0);
-    EXPECT_EQ(c, u'a');
-}
-
-TEST_F(CodePages, Cp1251Cyrillic)
-{
-    AnsiString bytes = "\xCF\xF0\xE8\xE2\xE5\xF2 \x88";
-    WideString wide = W({0x41F, 0x440, 0x438, 0x432, 0x435, 0x442, 0x20, 0x20AC});
-    EXPECT_EQ(AnsiToWide(bytes, 1251), wide);
-    EXPECT_EQ(WideToAnsi(wide, 1251), bytes);
-}
-
-TEST_F(CodePages, OemAndMacCodePagesAreSettings)
-{
-    EXPECT_EQ(GetOEMCP(), 437u);
-    EXPECT_EQ(GetMacCP(), 10000u);
-    EXPECT_EQ(AnsiToWide("\xB3", CP_OEMCP), W({0x2502}));
-    EXPECT_EQ(AnsiToWide("\x80", CP_MACCP), W({0xC4}));
-    SetOEMCP(866);
-    EXPECT_EQ(ResolveCodePage(CP_OEMCP), 866u);
-    EXPECT_EQ(AnsiToWide("\x80", CP_OEMCP), W({0x410}));
-    SetOEMCP(0);
-    EXPECT_EQ(GetOEMCP(), 437u);
-    EXPECT_EQ(ResolveCodePage(CP_ACP), 1252u);
-    EXPECT_EQ(ResolveCodePage(CP_THREAD_ACP), 1252u);
 }
 
 TEST_F(CodePages, UnconvertibleAnsiCodePageGivesQuestionMarks)

@@ -145,43 +145,6 @@ TEST_F(CollectionTest, IndexMovesAndBadIndexesRaise)
     EXPECT_EQ(c.Count(), 6);
 }
 
-TEST_F(CollectionTest, UpdateFollowsChangesAndWaitsForTheOutermostEndUpdate)
-{
-    TTestCollection c;
-    c.Add();
-    c.Add();
-    // Each Add reports once, after its item is complete (Update checks).
-    EXPECT_EQ(c.Updates, (std::vector<TCollectionItem*>{nullptr, nullptr}));
-
-    c.Updates.clear();
-    c.Item(1)->SetValue(5);
-    c.Item(1)->Touch(true);
-    c.Item(0)->SetIndex(1);
-    EXPECT_EQ(c.Updates, (std::vector<TCollectionItem*>{c.Item(0), nullptr, nullptr}));
-
-    c.Updates.clear();
-    c.BeginUpdate();
-    c.BeginUpdate();
-    c.Add();
-    c.Item(0)->SetValue(1);
-    c.Delete(0);
-    c.EndUpdate();
-    EXPECT_TRUE(c.Updates.empty());
-    EXPECT_EQ(c.UpdateCount(), 1);
-    c.EndUpdate();
-    EXPECT_EQ(c.Updates, std::vector<TCollectionItem*>{nullptr});
-
-    // One report for a whole Clear; an unmatched EndUpdate does not silence later changes.
-    c.Updates.clear();
-    c.Clear();
-    EXPECT_EQ(c.Updates.size(), 1u);
-    c.EndUpdate();
-    EXPECT_EQ(c.UpdateCount(), 0);
-    c.Updates.clear();
-    c.Add();
-    EXPECT_EQ(c.Updates.size(), 1u);
-}
-
 TEST_F(CollectionTest, ItemsMoveBetweenCollections)
 {
     TTestCollection a;
@@ -207,55 +170,4 @@ TEST_F(CollectionTest, ItemsMoveBetweenCollections)
     }
     EXPECT_EQ(TTestItem::Freed, 1);
     EXPECT_EQ(Values(a), std::vector<int>{7});
-}
-
-TEST_F(CollectionTest, AssignClearsAndCopiesItemByItem)
-{
-    TTestCollection source;
-    for (int v : {3, 1, 4})
-        static_cast<TTestItem*>(source.Add())->Value = v;
-    TTestCollection dest;
-    dest.Add();
-    dest.Updates.clear();
-    dest.Assign(&source);
-    EXPECT_EQ(Values(dest), (std::vector<int>{3, 1, 4}));
-    EXPECT_NE(dest.Item(0), source.Item(0));
-    EXPECT_EQ(dest.Updates, std::vector<TCollectionItem*>{nullptr});
-    dest.Assign(&dest);
-    EXPECT_EQ(Values(dest), (std::vector<int>{3, 1, 4}));
-
-    TStringList strings;
-    try {
-        dest.Assign(&strings);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a TStringList to a TTestCollection");
-    }
-    try {
-        dest.Assign(nullptr);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TTestCollection");
-    }
-    EXPECT_EQ(dest.Item(0)->DisplayName(), "TTestItem");
-}
-
-TEST_F(CollectionTest, OwnerIsTheOneGivenAndItemsReportTheirCollection)
-{
-    struct TOwned : TCollection {
-        explicit TOwned(TPersistent* owner)
-            : TCollection([](TCollection* c) { return new TTestItem(c); }, owner)
-        {}
-        TPersistent* Owner() const { return GetOwner(); }
-    };
-    struct TItemOwner : TTestItem {
-        using TTestItem::TTestItem;
-        TPersistent* Owner() const { return GetOwner(); }
-    };
-    TStringList owner;
-    TOwned c(&owner);
-    EXPECT_EQ(c.Owner(), &owner);
-    auto* item = new TItemOwner(&c);
-    EXPECT_EQ(item->Owner(), &c);
-    EXPECT_EQ(c.GetItem(0), item);
 }

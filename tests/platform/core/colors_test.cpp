@@ -39,20 +39,6 @@ TEST(Colors, SharedValuesWriteThePrimaryNameAndReadBoth)
     EXPECT_EQ(StringToColor("clSilver"), clSilver);
 }
 
-TEST(Colors, NumbersAsText)
-{
-    EXPECT_EQ(ColorToString(RGB(0x40, 0x80, 0xFF)), "$00FF8040");
-    EXPECT_EQ(ColorToString(TColorOf(0x80000040u)), "$80000040");
-    EXPECT_EQ(ColorToString(TColorOf(0xFFFFFFFFu)), "$FFFFFFFF");
-    EXPECT_EQ(StringToColor("$00FF8040"), RGB(0x40, 0x80, 0xFF));
-    EXPECT_EQ(StringToColor("0x10"), 16);
-    EXPECT_EQ(StringToColor("255"), clRed);
-    EXPECT_EQ(StringToColor("-1"), -1);
-    EXPECT_THROW(StringToColor("clNoSuchColour"), EConvertError);
-    EXPECT_THROW(StringToColor(""), EConvertError);
-    EXPECT_THROW(StringToColor("$1FFFFFFFF"), EConvertError);
-}
-
 TEST(Colors, EverySystemColourTextReadsBack)
 {
     for (uint32_t index = 0; index <= 0x40; ++index) {
@@ -63,13 +49,3 @@ TEST(Colors, EverySystemColourTextReadsBack)
 }
 
 } // namespace
-
-TEST(Colors, ColorToRGB)
-{
-    EXPECT_EQ(ColorToRGB(clBtnFace), RGB(212, 208, 200));
-    EXPECT_EQ(ColorToRGB(clWindowText), RGB(0, 0, 0));
-    EXPECT_EQ(ColorToRGB(clInfoBk), RGB(255, 255, 225));
-    EXPECT_EQ(ColorToRGB(clRed), clRed);
-    EXPECT_EQ(ColorToRGB(clNone), TColorOf(0xFFFFFFu));
-    EXPECT_EQ(ColorToRGB(TColorOf(0x02123456u)), TColorOf(0x123456u));
-}

@@ -140,21 +140,6 @@ TEST(TComponentTest, ComponentFreedOnItsOwnLeavesItsOwner)
     EXPECT_THROW(owner.Components(1), EListError);
 }
 
-TEST(TComponentTest, InsertionIsAnnouncedToTheOwnerTree)
-{
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    TTestComponent child(&owner, "Child", log);
-    log.clear();
-    auto* grandchild = new TTestComponent(&child, "", log);
-    EXPECT_EQ(log, (Log{"Child +?"}));
-    log.clear();
-    auto* sibling = new TTestComponent(&owner, "", log);
-    EXPECT_EQ(log, (Log{"? +?", "Child +?", "Owner +?"}));
-    delete sibling;
-    delete grandchild;
-}
-
 TEST(TComponentTest, FreeNotificationIsDroppedOnBothSidesWhoeverGoesFirst)
 {
     Log log;
@@ -295,46 +280,4 @@ TEST(TComponentTest, NamesAreIdentifiersUniqueAmongTheOwnersComponents)
     TTestComponent loose2(nullptr, "same", log);
     button.SetName("");
     EXPECT_EQ(owner.FindComponent("button1"), nullptr);
-}
-
-TEST(TComponentTest, OwnershipMovesAndCanBeGivenUp)
-{
-    Log log;
-    TTestComponent first(nullptr, "First", log);
-    TTestComponent second(nullptr, "Second", log);
-    first.Quiet = second.Quiet = true;
-    auto* c = new TTestComponent(&first, "C", log);
-    c->Quiet = true;
-    second.InsertComponent(c);
-    EXPECT_EQ(c->Owner(), &second);
-    EXPECT_EQ(first.ComponentCount(), 0);
-    EXPECT_EQ(second.ComponentCount(), 1);
-
-    // A taken name refuses the move and changes nothing.
-    new TTestComponent(&first, "c", log);
-    EXPECT_EQ(ComponentErrorOf([&] { first.InsertComponent(c); }), "A component named C already exists");
-    EXPECT_EQ(c->Owner(), &second);
-
-    second.RemoveComponent(c);
-    EXPECT_EQ(c->Owner(), nullptr);
-    EXPECT_EQ(second.ComponentCount(), 0);
-    first.RemoveComponent(c); // not owned there: nothing
-    delete c;
-
-    first.DestroyComponents();
-    EXPECT_EQ(first.ComponentCount(), 0);
-}
-
-TEST(TComponentTest, StateFlags)
-{
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    owner.Quiet = true;
-    auto* child = new TTestComponent(&owner, "Child", log);
-    child->SetLoading();
-    EXPECT_TRUE(child->ComponentState() & csLoading);
-    child->Loaded();
-    EXPECT_FALSE(child->ComponentState() & csLoading);
-    owner.Destroying();
-    EXPECT_TRUE(child->ComponentState() & csDestroying);
 }

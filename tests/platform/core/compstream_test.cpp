@@ -231,16 +231,6 @@ TEST(CompStreamValues, IntegersTakeTheSmallestForm)
     }
 }
 
-TEST(CompStreamValues, ReadIntegerRefusesWhatDoesNotFitThirtyTwoBits)
-{
-    TMemoryStream m;
-    TWriter(m).WriteInteger(int64_t{1} << 40);
-    m.SetPosition(0);
-    EXPECT_THROW(TReader(m).ReadInteger(), EReadError);
-    Load(m, "\x06\x01x"); // a string where an integer is due
-    EXPECT_THROW(TReader(m).ReadInteger(), EReadError);
-}
-
 TEST(CompStreamValues, ExtendedFloatsMatchTheEightyBitForm)
 {
     uint8_t b[10];
@@ -273,32 +263,6 @@ TEST(CompStreamValues, ExtendedFloatsMatchTheEightyBitForm)
     EXPECT_TRUE(std::isinf(ExtendedToDouble(huge)));
     const uint8_t tiny[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x00};
     EXPECT_EQ(ExtendedToDouble(tiny), 0.0);
-}
-
-TEST(CompStreamValues, StringsConvertBetweenForms)
-{
-    TMemoryStream m;
-    TWriter w(m);
-    w.WriteWideString(u"abc");
-    w.WriteString("xyz");
-    w.WriteUTF8String("\xC3\xA9");
-    m.SetPosition(0);
-    TReader r(m);
-    EXPECT_EQ(r.ReadString(), "abc");
-    EXPECT_EQ(r.ReadWideString(), u"xyz");
-    EXPECT_EQ(r.ReadWideString(), u"\u00E9");
-}
-
-TEST(CompStreamValues, IdentifiersForBooleansNilAndNullUseTheirTags)
-{
-    TMemoryStream m;
-    TWriter w(m);
-    w.WriteIdent("TRUE");
-    w.WriteIdent("false");
-    w.WriteIdent("NIL");
-    w.WriteIdent("null");
-    EXPECT_EQ(Bytes(m), "\x09\x08\x0D\x00"_b);
-    EXPECT_THROW(w.WriteStr(std::string(256, 'a')), EWriteError);
 }
 
 // ---------------------------------------------------------------------------
@@ -369,53 +333,6 @@ TEST(CompStreamFixtures, TextFormOfTheSample)
 
 // ---------------------------------------------------------------------------
 // Properties
-
-TEST(CompStreamProperties, DefaultsAreNotWrittenAndReadingKeepsThem)
-{
-    TSampleComponent c(nullptr);
-    c.FColor = clWindowText; // the default
-    c.FBorder.FWidth = 1;
-    const std::string text = AsText(Written(&c));
-    EXPECT_EQ(text.find("Color"), std::string::npos);
-    EXPECT_EQ(text.find("Border"), std::string::npos);
-    EXPECT_EQ(text.find("Flag"), std::string::npos);
-    // Properties without a default are always written.
-    EXPECT_NE(text.find("  Small = 0\n"), std::string::npos);
-    // An empty collection is written, so that it reads back empty.
-    EXPECT_NE(text.find("  Items = <\n  >\n"), std::string::npos);
-}
-
-TEST(CompStreamProperties, ColoursAreWrittenByIdentifierWhenTheyHaveOne)
-{
-    TSampleComponent c(nullptr);
-    c.FColor = clWindow;
-    c.FBackColor = 0x00FF8040;
-    const std::string bytes = Written(&c);
-    EXPECT_NE(bytes.find(std::string("\x05"
-                                     "Color\x07\x08"
-                                     "clWindow")),
-              std::string::npos);
-    EXPECT_NE(bytes.find("\x09"
-                         "BackColor\x04\x40\x80\xFF\x00"_b),
-              std::string::npos);
-
-    TSampleComponent back(nullptr);
-    EXPECT_EQ(ReadInto(back, bytes), "");
-    EXPECT_EQ(back.FColor, clWindow);
-    EXPECT_EQ(back.FBackColor, 0x00FF8040);
-
-    // Identifiers are read ignoring case; integers are read too.
-    TSampleComponent other(nullptr);
-    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x06"
-                                                   "CLNONE") +
-                                     Prop("BackColor", "\x02\x05"))),
-              "");
-    EXPECT_EQ(other.FColor, clNone);
-    EXPECT_EQ(other.FBackColor, 5);
-    EXPECT_EQ(ReadInto(other, Record(Prop("Color", "\x07\x08"
-                                                   "clNoSuch"))),
-              "Invalid property value");
-}
 
 TEST(CompStreamProperties, UnknownPropertiesOfEveryKindAreSkipped)
 {
@@ -821,38 +738,4 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
     EXPECT_NE(edgeDump.find("Color=11259375\n"), std::string::npos);
     EXPECT_NE(edgeDump.find("Ratio=-1E-300\n"), std::string::npos);
     EXPECT_NE(edgeDump.find("Enabled=1\n"), std::string::npos);
-}
-
-TEST(CompStreamProperties, CollectionOfItemsWithSubObjectsRoundTrips)
-{
-    TSampleComponent c(nullptr);
-    for (int i = 0; i < 40; ++i) {
-        auto* item = static_cast<TSampleItem*>(c.FItems.Add());
-        item->FValue = i * 1000;
-        item->FBorder.FWidth = i;
-        item->FBorder.FColor = i % 2 ? clNone : TColor(i);
-    }
-    TSampleComponent back(nullptr);
-    EXPECT_EQ(ReadInto(back, Written(&c)), "");
-    ASSERT_EQ(back.FItems.Count(), 40);
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_EQ(back.Item(i)->FValue, i * 1000);
-        EXPECT_EQ(back.Item(i)->FBorder.FWidth, i);
-        EXPECT_EQ(back.Item(i)->FBorder.FColor, i % 2 ? clNone : TColor(i));
-    }
-}
-
-TEST(CompStreamProperties, ItemsMayCarryTheirOrderAndEmptyListsKeepItems)
-{
-    TSampleComponent c(nullptr);
-    static_cast<TSampleItem*>(c.FItems.Add())->FCaption = "kept";
-    // An empty item list leaves the collection's items alone, as the class library does.
-    EXPECT_EQ(ReadInto(c, Record(Prop("Items", "\x0E\x00"_b))), "");
-    ASSERT_EQ(c.FItems.Count(), 1);
-    EXPECT_EQ(c.Item(0)->FCaption, "kept");
-    const std::string ordered = "\x0E\x02\x05\x01"_b + Prop("Value", "\x02\x07") + std::string(2, '\0');
-    EXPECT_EQ(ReadInto(c, Record(Prop("Items", ordered))), "");
-    ASSERT_EQ(c.FItems.Count(), 1);
-    EXPECT_EQ(c.Item(0)->FValue, 7);
-    EXPECT_EQ(c.Item(0)->FCaption, "");
 }

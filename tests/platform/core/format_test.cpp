@@ -114,14 +114,3 @@ TEST(Format, FloatsIgnoreTheProcessLocale)
     EXPECT_EQ(Format("%e", {1.5}), "1.50e+00");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
-
-TEST(Format, WidthAndPrecision)
-{
-    EXPECT_EQ(Format("%.8x", {0xABC}), "00000ABC");
-    EXPECT_EQ(Format("%5d|", {42}), "   42|");
-    EXPECT_EQ(Format("%-4s|", {"ab"}), "ab  |");
-    EXPECT_EQ(Format("%-5d|", {-3}), "-3   |");
-    EXPECT_EQ(Format("%.3d", {-5}), "-005");
-    EXPECT_EQ(Format("%.2s", {"abcdef"}), "ab");
-    EXPECT_EQ(Format("%2s", {"toolong"}), "toolong"); // width never cuts
-}

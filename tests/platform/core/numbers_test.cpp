@@ -84,44 +84,6 @@ TEST(Round, SaturatesOutsideSixtyFourBits)
     EXPECT_EQ(Round(-9223372036854775808.0L), std::numeric_limits<int64_t>::min());
 }
 
-TEST(TRect, EdgesAndContains)
-{
-    const TRect r = Rect(10, 20, 30, 50);
-    EXPECT_EQ(r.Width(), 20);
-    EXPECT_EQ(r.Height(), 30);
-    EXPECT_TRUE(r.Contains(Point(10, 20)));
-    EXPECT_FALSE(r.Contains(Point(30, 20))); // right edge is outside
-    EXPECT_FALSE(r.Contains(Point(10, 50))); // bottom edge is outside
-    EXPECT_TRUE(r.Contains(Point(29, 49)));
-    EXPECT_TRUE(Rect(5, 5, 5, 10).IsEmpty());
-    EXPECT_TRUE(Rect(5, 5, 4, 10).IsEmpty());
-    EXPECT_EQ(Bounds(1, 2, 3, 4), Rect(1, 2, 4, 6));
-}
-
-TEST(TRect, IntersectRect)
-{
-    TRect result;
-    EXPECT_TRUE(IntersectRect(result, Rect(0, 0, 10, 10), Rect(5, 5, 20, 20)));
-    EXPECT_EQ(result, Rect(5, 5, 10, 10));
-    // Rectangles that only touch do not meet: the shared edge belongs to neither.
-    result = Rect(1, 1, 2, 2);
-    EXPECT_FALSE(IntersectRect(result, Rect(0, 0, 10, 10), Rect(10, 0, 20, 10)));
-    EXPECT_EQ(result, TRect{});
-}
-
-TEST(TRect, UnionRectIgnoresEmptyRectangles)
-{
-    TRect result;
-    EXPECT_TRUE(UnionRect(result, Rect(0, 0, 10, 10), Rect(20, 5, 30, 15)));
-    EXPECT_EQ(result, Rect(0, 0, 30, 15));
-    EXPECT_TRUE(UnionRect(result, Rect(100, 100, 100, 200), Rect(1, 2, 3, 4)));
-    EXPECT_EQ(result, Rect(1, 2, 3, 4));
-    EXPECT_TRUE(UnionRect(result, Rect(1, 2, 3, 4), TRect{}));
-    EXPECT_EQ(result, Rect(1, 2, 3, 4));
-    EXPECT_FALSE(UnionRect(result, TRect{}, Rect(5, 5, 5, 9)));
-    EXPECT_EQ(result, TRect{});
-}
-
 TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
 {
     const TRect wide = Rect(INT_MIN, 0, INT_MAX, 1);
@@ -132,22 +94,6 @@ TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
     InflateRect(r, 1, 0);
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, INT_MIN + 1);
-}
-
-TEST(TRect, OffsetAndInflate)
-{
-    TRect r = Rect(10, 20, 30, 40);
-    OffsetRect(r, -5, 7);
-    EXPECT_EQ(r, Rect(5, 27, 25, 47));
-    InflateRect(r, 2, -3);
-    EXPECT_EQ(r, Rect(3, 30, 27, 44));
-}
-
-TEST(Trunc, GoesTowardZero)
-{
-    EXPECT_EQ(Trunc(2.9L), 2);
-    EXPECT_EQ(Trunc(-2.9L), -2);
-    EXPECT_EQ(Trunc(1e30L), std::numeric_limits<int64_t>::max());
 }
 
 TEST(MulDiv, ZeroDivisorGivesMinusOne)

@@ -91,36 +91,6 @@ TEST(TPersistentTest, AssignAsksTheSourceWhenTheDestinationDoesNotKnowIt)
     EXPECT_EQ(a.X, 9);
 }
 
-TEST(ClassRegistryTest, FindsClassesByNameIgnoringCase)
-{
-    TPersistentClass point = RegisterClass<TPoint3>("TPoint3");
-    ASSERT_NE(point, nullptr);
-    EXPECT_EQ(GetClass("tpoint3"), point);
-    EXPECT_EQ(FindClass("TPOINT3"), point);
-    EXPECT_EQ(point->Name, "TPoint3");
-    std::unique_ptr<TPersistent> made(point->Create(nullptr));
-    EXPECT_STREQ(made->ClassName(), "TPoint3");
-
-    EXPECT_EQ(GetClass("TNoSuchClass"), nullptr);
-    try {
-        FindClass("TNoSuchClass");
-        FAIL();
-    } catch (const EClassNotFound& e) {
-        EXPECT_EQ(e.Message(), "Class TNoSuchClass not found");
-    }
-}
-
-TEST(ClassRegistryTest, ComponentsAreMadeWithTheirOwner)
-{
-    TPersistentClass cls = RegisterClass<TRegisteredComponent>("TRegisteredComponent");
-    TComponent owner(nullptr);
-    TPersistent* made = cls->Create(&owner);
-    auto* component = dynamic_cast<TRegisteredComponent*>(made);
-    ASSERT_NE(component, nullptr);
-    EXPECT_EQ(component->Owner(), &owner);
-    EXPECT_EQ(owner.ComponentCount(), 1); // the owner frees it
-}
-
 TEST(ClassRegistryTest, ReferencesStayValidAcrossReRegistration)
 {
     int made = 0;
@@ -232,29 +202,6 @@ TEST(TypInfo, TablesInheritAndListParentPropertiesFirst)
     EXPECT_EQ(GetPropertyTable(&component), &ComponentPropertyTable());
 }
 
-TEST(TypInfo, OrdinalPropertiesByNameIgnoringCase)
-{
-    TDerived d;
-    SetOrdProp(&d, "width", 40);
-    EXPECT_EQ(d.FWidth, 40);
-    SetOrdProp(&d, "Width", -3); // through the setter, which keeps its own rule
-    EXPECT_EQ(GetOrdProp(&d, "WIDTH"), 0);
-    SetOrdProp(&d, "Color", clRed);
-    EXPECT_EQ(GetOrdProp(&d, "color"), clRed);
-    SetOrdProp(&d, "Align", alCenter);
-    EXPECT_EQ(d.FAlign, alCenter);
-    SetOrdProp(&d, "Options", 3);
-    EXPECT_EQ(d.FOptions, 3u);
-    SetOrdProp(&d, "Visible", 0);
-    EXPECT_FALSE(d.FVisible);
-    SetOrdProp(&d, "Size", int64_t{1} << 40);
-    EXPECT_EQ(GetOrdProp(&d, "Size"), int64_t{1} << 40);
-
-    TComponent component(nullptr);
-    SetOrdProp(&component, "Tag", 12);
-    EXPECT_EQ(component.Tag(), 12);
-}
-
 TEST(TypInfo, UnknownNamesAndWrongKindsRaise)
 {
     TDerived d;
@@ -278,57 +225,6 @@ TEST(TypInfo, UnknownNamesAndWrongKindsRaise)
     EXPECT_THROW(GetObjectProp(&d, "Ratio"), EPropertyError);
     EXPECT_FALSE(IsPublishedProp(&d, "Height"));
     EXPECT_TRUE(IsPublishedProp(&d, "sub"));
-}
-
-TEST(TypInfo, DefaultsAndStoredWhen)
-{
-    TDerived d;
-    const TPropertyTable* table = GetPropertyTable(&d);
-    auto isDefault = [&](const char* name) { return IsDefaultPropValue(&d, *table->Find(name)); };
-    d.FWidth = 5;
-    EXPECT_TRUE(isDefault("Width"));
-    d.FWidth = 1; // the parent's default, but this class declared 5
-    EXPECT_FALSE(isDefault("Width"));
-    EXPECT_TRUE(isDefault("Color"));
-    EXPECT_TRUE(isDefault("Text"));
-    d.FText.clear(); // an empty string differs from a default of "Arial"
-    EXPECT_FALSE(isDefault("Text"));
-    EXPECT_TRUE(isDefault("Visible"));
-    EXPECT_FALSE(isDefault("Size")); // no default: always written
-    EXPECT_TRUE(isDefault("Ratio"));
-    EXPECT_TRUE(isDefault("Wide"));
-    EXPECT_FALSE(isDefault("Sub")); // sub-objects are always visited
-
-    EXPECT_TRUE(IsStoredProp(&d, *table->Find("Ratio")));
-    d.FStoreRatio = false;
-    EXPECT_FALSE(IsStoredProp(&d, *table->Find("Ratio")));
-    EXPECT_TRUE(IsStoredProp(&d, *table->Find("Width")));
-    EXPECT_FALSE(IsStoredProp(&d, *ComponentPropertyTable().Find("Name")));
-}
-
-TEST(TypInfo, EnumerationNames)
-{
-    TDerived d;
-    const TPropInfo& align = *d.PropertyTable()->Find("Align");
-    EXPECT_EQ(GetEnumName(align, 1), "alRight");
-    EXPECT_EQ(GetEnumName(align, 3), "");
-    EXPECT_EQ(GetEnumName(align, -1), "");
-    EXPECT_EQ(GetEnumValue(align, "ALCENTER"), 2);
-    EXPECT_EQ(GetEnumValue(align, "alMiddle"), -1);
-}
-
-TEST(TypInfo, OtherKindsByName)
-{
-    TDerived d;
-    SetStrProp(&d, "Text", "Courier");
-    EXPECT_EQ(GetStrProp(&d, "text"), "Courier");
-    SetWideStrProp(&d, "Wide", u"\u20AC");
-    EXPECT_EQ(GetWideStrProp(&d, "Wide"), u"\u20AC");
-    SetFloatProp(&d, "Ratio", 0.25);
-    EXPECT_EQ(GetFloatProp(&d, "Ratio"), 0.25);
-    EXPECT_EQ(GetObjectProp(&d, "Sub"), &d.FSub);
-    SetOrdProp(GetObjectProp(&d, "Sub"), "Width", 9);
-    EXPECT_EQ(d.FSub.FWidth, 9);
 }
 
 TEST(TypInfo, BuilderRefusesSetsThatCannotBeStreamed)

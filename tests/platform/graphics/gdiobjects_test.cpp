@@ -62,19 +62,6 @@ TEST(TFontTest, LogFontRoundTripAndNotification)
     EXPECT_GT(f.Version(), version);
 }
 
-TEST(TBrushTest, ColouringAClearBrushMakesItSolid)
-{
-    TBrush b;
-    EXPECT_EQ(b.Style(), bsSolid);
-    EXPECT_EQ(b.Color(), clWhite);
-    b.SetStyle(bsClear);
-    b.SetColor(clWhite); // even the same colour
-    EXPECT_EQ(b.Style(), bsSolid);
-    b.SetStyle(bsCross);
-    b.SetColor(clRed);
-    EXPECT_EQ(b.Style(), bsCross);
-}
-
 TEST(TFontTest, SizeAndHeightFollowTheResolution)
 {
     TFont f;
@@ -95,16 +82,4 @@ TEST(TFontTest, SizeAndHeightFollowTheResolution)
     EXPECT_EQ(f.Height(), -42);
     f.SetPixelsPerInch(0); // ignored
     EXPECT_EQ(f.PixelsPerInch(), 300);
-}
-
-TEST(CharsetTest, CodePages)
-{
-    SetACP(65001);
-    EXPECT_EQ(CharsetToCodePage(DEFAULT_CHARSET), 65001u);
-    EXPECT_EQ(CharsetToCodePage(99), 65001u); // unknown sets use the ANSI code page
-    SetACP(0);
-    EXPECT_EQ(CharsetToCodePage(ANSI_CHARSET), 1252u);
-    EXPECT_EQ(CharsetToCodePage(RUSSIAN_CHARSET), 1251u);
-    EXPECT_EQ(CharsetToCodePage(SHIFTJIS_CHARSET), 932u);
-    EXPECT_EQ(CharsetToCodePage(OEM_CHARSET), GetOEMCP());
 }

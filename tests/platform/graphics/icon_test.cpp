@@ -169,19 +169,6 @@ TEST(IconFiles, PaletteImagesTakeTheirTransparencyFromTheMask)
     EXPECT_EQ(withAlpha.Pixels().At(0, 0), 0xFF0000FFu);
 }
 
-TEST(IconFiles, ShowsTheImageClosestToTheSystemSize)
-{
-    Bytes file = MakeIco({{16, 16, 8, DibEntry(16, 16, 8, 0x0000FF)},
-                          {32, 32, 4, DibEntry(32, 32, 4, 0x00FF00)},
-                          {32, 32, 24, DibEntry(32, 32, 24, 0xFF0000)},
-                          {48, 48, 32, DibEntry(48, 48, 32, 0xFFFFFF, 255)}});
-    TIcon icon;
-    Load(icon, file);
-    EXPECT_EQ(icon.Width(), 32);
-    EXPECT_EQ(icon.Pixels().At(5, 5), 0xFFFF0000u); // of the two 32 x 32 ones, the deeper
-    EXPECT_EQ(Save(icon), file);
-}
-
 TEST(IconFiles, PngImages)
 {
     TIcon icon;
@@ -248,44 +235,4 @@ TEST(IconFiles, DamagedDirectoriesAreRejected)
     } catch (const EInvalidGraphic& e) {
         EXPECT_EQ(e.Message(), "Icon image is not valid");
     }
-}
-
-TEST(IconDrawing, BlendsOverWhatIsThere)
-{
-    TPixelBuffer target(2, 1, 0xFFFF0000u);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    TIcon icon;
-    TPixelBuffer pixels(2, 1, 0xFF0000FFu);
-    pixels.At(0, 0) = 0;
-    icon.SetPixels(pixels);
-    canvas->Draw(0, 0, &icon);
-    canvas.reset();
-    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(target.At(1, 0), 0xFF0000FFu);
-}
-
-TEST(IconProperties, FixedSizeAlwaysTransparentAssignable)
-{
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 2, 0xFF000000u));
-    EXPECT_TRUE(icon.Transparent());
-    icon.SetTransparent(false);
-    EXPECT_TRUE(icon.Transparent());
-    try {
-        icon.SetWidth(5);
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), "Cannot change the size of an icon");
-    }
-    EXPECT_THROW(icon.SetPixels(TPixelBuffer(300, 2)), EInvalidGraphicOperation);
-    TIcon copy;
-    copy.Assign(&icon);
-    EXPECT_TRUE(copy.Equals(&icon));
-    EXPECT_EQ(Save(copy), Save(icon));
-    copy.Assign(nullptr);
-    EXPECT_TRUE(copy.Empty());
-    EXPECT_EQ(Save(copy), "");
-    TIcon fromNothing;
-    Load(fromNothing, "");
-    EXPECT_TRUE(fromNothing.Empty());
 }

@@ -106,26 +106,6 @@ TEST(ImageList, DisabledImagesAreEtched)
     EXPECT_EQ(target.At(1, 0), 0xFFFFFFFFu);
 }
 
-TEST(ImageList, GetBitmapComposesOverTheBitmap)
-{
-    TImageList list(nullptr, 2, 1);
-    TPixelBuffer p(2, 1, 0xFF0000FFu);
-    p.At(0, 0) = 0;
-    list.AddPixels(p);
-    TBitmap bitmap; // new, so white
-    list.GetBitmap(0, &bitmap);
-    EXPECT_EQ(bitmap.Width(), 2);
-    EXPECT_EQ(bitmap.Pixels().At(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(bitmap.Pixels().At(1, 0), 0xFF0000FFu);
-    list.GetBitmap(9, &bitmap); // a bad index changes nothing
-    EXPECT_EQ(bitmap.Width(), 2);
-    TIcon icon;
-    list.GetIcon(0, &icon);
-    EXPECT_EQ(icon.Pixels().At(0, 0), 0u);
-    list.GetIcon(9, &icon);
-    EXPECT_EQ(icon.Width(), 2);
-}
-
 TEST(ImageListDrawEx, BlendingAndBackground)
 {
     TImageList list(nullptr, 2, 1);
@@ -153,20 +133,4 @@ TEST(ImageListDrawEx, BlendingAndBackground)
     EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Pixels)[0]->Rect, Rect(3, 4, 4, 5));
     EXPECT_FALSE(ImageList_DrawEx(&list, 1, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
     EXPECT_FALSE(ImageList_DrawEx(nullptr, 0, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
-}
-
-TEST(ImageList, DrawsThroughDrawPixels)
-{
-    TImageList list(nullptr);
-    TBitmap b;
-    b.SetSize(16, 16);
-    list.Add(&b, nullptr);
-    TRecordingCanvas canvas;
-    list.Draw(&canvas, 10, 20, 0);
-    list.Draw(&canvas, 10, 20, 5); // no such image: nothing
-    list.Draw(&canvas, 10, 20, -1);
-    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
-    ASSERT_EQ(pixels.size(), 1u);
-    EXPECT_EQ(pixels[0]->Rect, Rect(10, 20, 26, 36));
-    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 16, 16));
 }

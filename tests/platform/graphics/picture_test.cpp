@@ -16,27 +16,6 @@
 #include "platform/graphics/resources.h"
 #include "tests/support/tempdir.h"
 
-TEST(Palettes, HandlesNameCopiesOfTheirEntries)
-{
-    EXPECT_EQ(CreatePalette(nullptr), 0u);
-    TLogPalette log;
-    log.palPalEntry.push_back({1, 2, 3, 0});
-    HPALETTE a = CreatePalette(&log), b = CreatePalette(&log);
-    EXPECT_NE(a, 0u);
-    EXPECT_NE(a, b);
-    log.palPalEntry.clear();
-    ASSERT_NE(GetPaletteEntries(a), nullptr);
-    EXPECT_EQ(GetPaletteEntries(a)->palPalEntry[0].peGreen, 2);
-    EXPECT_TRUE(DeletePalette(a));
-    EXPECT_FALSE(DeletePalette(a));
-    EXPECT_EQ(GetPaletteEntries(a), nullptr);
-    // Graphics other than bitmaps keep no palette: the handle stays the caller's.
-    TJPEGImage jpeg;
-    jpeg.SetPalette(b);
-    EXPECT_EQ(jpeg.Palette(), 0u);
-    EXPECT_TRUE(DeletePalette(b));
-}
-
 TEST(Picture, HoldsACopyOfItsGraphic)
 {
     TPicture picture;
@@ -142,36 +121,4 @@ TEST(Resources, InvalidPictureAndMenuImages)
     list.GetIcon(10, &tray);
     EXPECT_EQ(tray.Width(), 16);
     EXPECT_EQ(tray.Pixels().Pixels, list.Image(10).Pixels);
-}
-
-TEST(GraphicClasses, Extensions)
-{
-    EXPECT_EQ(GraphicExtension(GetClass("TBitmap")), "bmp");
-    EXPECT_EQ(GraphicExtension(GetClass("TIcon")), "ico");
-    EXPECT_EQ(GraphicExtension(GetClass("TMetafile")), "emf");
-    EXPECT_EQ(GraphicExtension(GetClass("TJPEGImage")), "jpg");
-    EXPECT_EQ(GraphicExtension(nullptr), "");
-    EXPECT_EQ(GraphicClassOfExtension(".JPEG"), GetClass("TJPEGImage"));
-    EXPECT_EQ(GraphicClassOfExtension("wmf"), GetClass("TMetafile"));
-    EXPECT_EQ(GraphicClassOfExtension(".png"), nullptr);
-}
-
-TEST(GraphicClasses, RegisteredByNameAtStartUp)
-{
-    // No call to RegisterGraphicClasses: start-up did it.
-    for (const char* name : {"TBitmap", "TIcon", "TMetafile", "TJPEGImage", "tbitmap"}) {
-        TGraphicClass cls = GetClass(name);
-        ASSERT_NE(cls, nullptr) << name;
-        std::unique_ptr<TGraphic> graphic(CreateGraphic(cls));
-        ASSERT_NE(graphic, nullptr);
-        EXPECT_TRUE(SameText(graphic->ClassName(), name));
-        EXPECT_TRUE(graphic->Empty());
-    }
-    TBitmap bitmap;
-    EXPECT_EQ(GraphicClassOf(&bitmap), GetClass("TBitmap"));
-    EXPECT_EQ(CreateGraphic(nullptr), nullptr);
-    // A class that makes no graphic gives none (and leaks nothing).
-    TPersistentClass notGraphic = RegisterClass<TPicture>("TPicture");
-    EXPECT_EQ(CreateGraphic(notGraphic), nullptr);
-    UnRegisterClass("TPicture");
 }
