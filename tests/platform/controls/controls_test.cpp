@@ -297,24 +297,6 @@ TEST_F(ControlsTest, KeyPreviewLetsTheFormTakeKeysFirst)
     EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 116", "KeyDown 117", "KeyUp 117"}));
 }
 
-TEST_F(ControlsTest, TabMovesTheFocusUnlessTheControlWantsTabs)
-{
-    A->SetFocus();
-    SimulateKey(A, VK_TAB);
-    EXPECT_TRUE(B->Focused());
-    SimulateKey(B, VK_TAB, TShiftState{ssShift});
-    EXPECT_TRUE(A->Focused());
-    // The form used the key-downs; only the releases reached the controls.
-    EXPECT_EQ(B->Events, (std::vector<std::string>{"KeyUp 9"}));
-    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 9"}));
-    A->DlgCode = DLGC_WANTTAB;
-    A->Events.clear();
-    SimulateKey(A, VK_TAB);
-    EXPECT_TRUE(A->Focused());
-    ASSERT_FALSE(A->Events.empty());
-    EXPECT_EQ(A->Events.front(), "KeyDown 9");
-}
-
 TEST_F(ControlsTest, TheCanvasOfAControlOutlivesResizesAndNewWindows)
 {
     TCanvas* canvas = A->Canvas();
@@ -365,23 +347,6 @@ TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
     EXPECT_EQ(pixels.At(50, 15), 0xFF0000FFu) << "the blue band moved up by 10";
     EXPECT_EQ(pixels.At(50, 25), 0xFFFF0000u);
     EXPECT_EQ(pixels.At(50, 75), 0xFF00FF00u) << "the uncovered strip was painted";
-}
-
-TEST_F(ControlsTest, WindowsAreMadeWhenNeededAndHandlesAreNotReused)
-{
-    auto* lazy = new TProbe(Form);
-    EXPECT_FALSE(lazy->HandleAllocated());
-    EXPECT_THROW(lazy->Handle(), EInvalidOperation) << "no parent window";
-    lazy->Hide();
-    lazy->SetParent(Form);
-    EXPECT_FALSE(lazy->HandleAllocated()) << "hidden: made only when needed";
-    const HWND first = lazy->Handle();
-    EXPECT_TRUE(IsWindow(first));
-    lazy->RecreateWnd();
-    EXPECT_NE(lazy->Handle(), first);
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(FindControl(first), nullptr);
-    EXPECT_EQ(SendMessage(first, WM_USER, 0, 0), 0);
 }
 
 TEST_F(ControlsTest, PointerEnteringAndLeavingIsReported)

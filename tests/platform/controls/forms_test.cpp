@@ -60,21 +60,6 @@ protected:
 
 } // namespace
 
-TEST_F(FormsTest, CreateFormRunsOnCreateAfterTheConstructorAndOnDestroyBeforeDestructors)
-{
-    std::vector<std::string> log;
-    TLoggingForm* form = nullptr;
-    Application->CreateForm(form);
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->OwnLog, (std::vector<std::string>{"create 3"}));
-    EXPECT_EQ(Application->MainForm(), form);
-    EXPECT_TRUE(form->HandleAllocated());
-    form->Log = &log;
-    form->Free();
-    EXPECT_EQ(log, (std::vector<std::string>{"destroy 3"}));
-    EXPECT_EQ(Application->MainForm(), nullptr);
-}
-
 TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
 {
     UI.QueueMessageBoxResult(IDOK);
@@ -100,27 +85,6 @@ TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
     boxes = UI.CallsOf(TUICallKind::MessageBox);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].Text, "Stop!");
-}
-
-TEST_F(FormsTest, ClosingFollowsCloseQueryAndTheCloseAction)
-{
-    Form->Show();
-    bool allow = false;
-    Form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = allow; };
-    Form->Close();
-    EXPECT_TRUE(Form->Visible());
-    allow = true;
-    Form->Close();
-    EXPECT_FALSE(Form->Visible()) << "a form hides by default";
-    Form->Show();
-    bool destroyed = false;
-    Form->OnDestroy = [&](TObject*) { destroyed = true; };
-    Form->OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
-    // The window manager's close button asks the same way.
-    SendMessage(Form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(destroyed) << "freed once the message is handled";
-    EXPECT_TRUE(ProcessMessagesUntil([&] { return destroyed; }, 3000));
-    Form = nullptr;
 }
 
 TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)

@@ -23,21 +23,6 @@ private:
     int& FFreed;
 };
 
-TEST(MenuItems, AnItemGoesInOncePlaceOnly)
-{
-    TMenuItem root(nullptr);
-    TMenuItem other(nullptr);
-    auto* item = new TMenuItem(nullptr);
-    root.Add(item);
-    EXPECT_THROW(root.Add(item), EMenuError);
-    EXPECT_THROW(other.Add(item), EMenuError);
-    auto* sub = new TMenuItem(nullptr);
-    item->Add(sub);
-    EXPECT_THROW(sub->Add(&root), EMenuError); // would make a cycle
-    EXPECT_THROW(item->Add(item), EMenuError);
-    EXPECT_EQ(root.Count(), 1);
-}
-
 TEST(MenuItems, ItemsAreFreedOnceWhoeverGoesFirst)
 {
     int freed = 0;

@@ -124,22 +124,6 @@ TEST(PrinterJobTest, CallsOutOfTurnRaise)
     EXPECT_EQ(printer.Copies(), 1);
 }
 
-TEST(PrinterJobTest, AbortEndsTheJobAndIsReportedUntilTheNextJob)
-{
-    TRecordingPrinter printer;
-    printer.BeginDoc();
-    printer.Abort();
-    EXPECT_FALSE(printer.Printing());
-    EXPECT_TRUE(printer.Aborted());
-    EXPECT_EQ(printer.PageNumber(), 0);
-    EXPECT_THROW(printer.EndDoc(), EPrinter);
-    printer.BeginDoc();
-    EXPECT_FALSE(printer.Aborted());
-    printer.EndDoc();
-    EXPECT_EQ(printer.LogText(),
-              "BeginDoc 1 copies=1 title=\nAbort 1\nBeginDoc 1 copies=1 title=\nEndDoc 1\n");
-}
-
 TEST(PrinterJobTest, PrinterDestroyedDuringAJobReleasesEverything)
 {
     TempDir dir;

@@ -89,21 +89,6 @@ TEST_F(TrayIconTest, AddModifyDelete)
     EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, &tip));
 }
 
-TEST_F(TrayIconTest, WithoutANotificationAreaAddingFails)
-{
-    ui.SetTrayAvailable(false);
-    EXPECT_FALSE(IsSystemTrayAvailable());
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &data));
-    EXPECT_FALSE(ui.TrayIconShown(Key()));
-    // Nothing was added, so nothing can be changed or removed.
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, &data));
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_DELETE, &data));
-
-    ui.SetTrayAvailable(true);
-    EXPECT_TRUE(IsSystemTrayAvailable());
-    EXPECT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
-}
-
 TEST_F(TrayIconTest, ALongTipIsCutAtAWholeCharacter)
 {
     data.szTip = AnsiString(62, 'a') + "\xC3\xA9" + "tail"; // an e acute across byte 63

@@ -12,63 +12,6 @@
 
 namespace {
 
-TEST(InputBoxes, ConfirmedTextCancelAndTheValueShown)
-{
-    TScriptedUI ui;
-    ui.QueueInputText("300");
-    ui.QueueInputCancel();
-    ui.QueueInputText("");
-    ui.QueueInputCancel();
-
-    EXPECT_EQ(InputBox("Change 'Purge At Line'", "Select a new value:", "250"), "300");
-    // Cancelled: the default comes back.
-    EXPECT_EQ(InputBox("Change 'Monitor Interval'", "Select a new value:", "500"), "500");
-
-    AnsiString value = "7";
-    EXPECT_TRUE(InputQuery("Change 'Font Size'", "Select a new value:", value));
-    EXPECT_EQ(value, ""); // an emptied field is an answer too
-    value = "7";
-    EXPECT_FALSE(InputQuery("Change 'Font Size'", "Select a new value:", value));
-    EXPECT_EQ(value, "7");
-    ui.ExpectNoPendingAnswers();
-
-    std::vector<TUICall> calls = ui.CallsOf(TUICallKind::InputQuery);
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[0].Caption, "Change 'Purge At Line'");
-    EXPECT_EQ(calls[0].Text, "Select a new value:");
-    EXPECT_EQ(calls[0].Value, "250");
-    EXPECT_TRUE(calls[0].Confirmed);
-    EXPECT_EQ(calls[1].Value, "500");
-    EXPECT_FALSE(calls[1].Confirmed);
-}
-
-TEST(FileDialogs, OpenDialogPassesItsSettingsAndTakesSeveralFiles)
-{
-    TScriptedUI ui;
-    TOpenDialog dialog(nullptr);
-    dialog.SetFilter("Log Files (*.log)|*.log|All Files (*.*)|*.*");
-    dialog.SetOptions({ofHideReadOnly, ofAllowMultiSelect, ofEnableSizing});
-    dialog.SetInitialDir("/var/log");
-    ui.QueueFileNames({"/var/log/a.log", "/var/log/b b.log"}, 2);
-
-    ASSERT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.Files()->Count(), 2);
-    EXPECT_EQ((*dialog.Files())[0], "/var/log/a.log");
-    EXPECT_EQ((*dialog.Files())[1], "/var/log/b b.log");
-    EXPECT_EQ(dialog.FileName(), "/var/log/a.log");
-    EXPECT_EQ(dialog.FilterIndex(), 2);
-
-    std::vector<TUICall> calls = ui.CallsOf(TUICallKind::FileDialog);
-    ASSERT_EQ(calls.size(), 1u);
-    const TFileDialogRequest& request = calls[0].FileRequest;
-    EXPECT_FALSE(request.Save);
-    EXPECT_TRUE(request.AllowMultiSelect);
-    EXPECT_FALSE(request.OverwritePrompt);
-    EXPECT_EQ(request.Filter, "Log Files (*.log)|*.log|All Files (*.*)|*.*");
-    EXPECT_EQ(request.FilterIndex, 1);
-    EXPECT_EQ(request.InitialDir, "/var/log");
-}
-
 TEST(FileDialogs, CancelKeepsTheLastAnswer)
 {
     TScriptedUI ui;
@@ -99,25 +42,6 @@ TEST(FileDialogs, SaveDialogAsksToOverwriteAndProposesTheName)
     EXPECT_FALSE(request.AllowMultiSelect); // a save names one file
     EXPECT_EQ(request.FileName, "pane.txt");
     EXPECT_EQ(request.DefaultExt, "txt");
-}
-
-TEST(ColorDialogs, StartsAtTheColourAndTakesTheOneChosen)
-{
-    TScriptedUI ui;
-    TColorDialog dialog(nullptr);
-    dialog.SetColor(6740850);
-    ui.QueueColor(0xFFD7D7);
-    ui.QueueColorCancel();
-
-    ASSERT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.Color(), 0xFFD7D7);
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(dialog.Color(), 0xFFD7D7);
-
-    std::vector<TUICall> calls = ui.CallsOf(TUICallKind::ColorDialog);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].Color, 6740850);
-    EXPECT_EQ(calls[1].Color, 0xFFD7D7);
 }
 
 } // namespace

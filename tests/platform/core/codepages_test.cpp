@@ -99,23 +99,6 @@ TEST_F(CodePages, Cp1252MapsEuroAndKeepsUndefinedBytes)
     EXPECT_EQ(WideToAnsi(wide, 1252), bytes);
 }
 
-TEST_F(CodePages, EveryByteOfSingleByteCodePagesRoundTrips)
-{
-    AnsiString all;
-    for (int b = 0; b < 256; ++b)
-        all.push_back(static_cast<char>(b));
-    for (unsigned cp :
-         {1250u, 1251u, 1252u, 1253u, 1255u, 1257u, 874u, 437u, 866u, 10000u, 20866u, 28591u, 28605u}) {
-        SCOPED_TRACE(cp);
-        WideString wide = AnsiToWide(all, cp);
-        ASSERT_EQ(wide.size(), 256u);
-        // ASCII stays ASCII, also where ICU's PC tables swap control characters.
-        for (int b = 0; b < 0x80; ++b)
-            EXPECT_EQ(wide[b], b);
-        EXPECT_EQ(WideToAnsi(wide, cp), all);
-    }
-}
-
 TEST_F(CodePages, UnitWithoutEquivalentBecomesDefaultChar)
 {
     WideString wide = W({'a', 0x4E00, 'b', 0xD83D, 0xDE00, 'c', 0xDC00});
@@ -249,37 +232,6 @@ TEST_F(CodePages, WideCharToMultiByteConvention)
 
 // ---------------------------------------------------------------------------
 // Stepping through multi-byte text
-
-TEST_F(CodePages, CharNextAndPrevIn932)
-{
-    AnsiString s = "A\x93\xFA\x96\x7B\x82"; // 'A', two kanji, a lone lead byte
-    const char* start = s.data();
-    const char* end = start + s.size();
-    const char* p = start;
-    std::vector<ptrdiff_t> forward;
-    while (p < end) {
-        forward.push_back(p - start);
-        p = CharNextExA(932, p, end);
-    }
-    EXPECT_EQ(forward, (std::vector<ptrdiff_t>{0, 1, 3, 5}));
-    EXPECT_EQ(CharNextExA(932, end, end), end);
-    // A lead byte whose trail lies past End is one character, never passes End.
-    EXPECT_EQ(CharNextExA(932, start + 1, start + 2), start + 2);
-
-    std::vector<ptrdiff_t> backward;
-    p = end;
-    while (p > start) {
-        p = CharPrevExA(932, start, p);
-        backward.push_back(p - start);
-    }
-    EXPECT_EQ(backward, (std::vector<ptrdiff_t>{5, 3, 1, 0}));
-    EXPECT_EQ(CharPrevExA(932, start, start), start);
-
-    EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x93));
-    EXPECT_FALSE(IsDBCSLeadByteEx(932, 'A'));
-    EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xB1)); // half-width katakana: one byte
-    EXPECT_FALSE(IsDBCSLeadByteEx(1252, 0x93));
-}
 
 TEST_F(CodePages, SteppingAgreesWithConversion)
 {

@@ -249,35 +249,3 @@ TEST(TComponentTest, ComponentsFreedDuringNotificationsAreNotVisitedAgain)
     freer->Watched = watched;
     delete owner; // AddressSanitizer checks that no freed component is touched
 }
-
-TEST(TComponentTest, NamesAreIdentifiersUniqueAmongTheOwnersComponents)
-{
-    EXPECT_TRUE(IsValidIdent("_a1"));
-    EXPECT_TRUE(IsValidIdent("Button1"));
-    EXPECT_FALSE(IsValidIdent(""));
-    EXPECT_FALSE(IsValidIdent("1a"));
-    EXPECT_FALSE(IsValidIdent("a b"));
-    EXPECT_FALSE(IsValidIdent("a.b"));
-    EXPECT_FALSE(IsValidIdent("\xC3\xA4"));
-
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    owner.Quiet = true;
-    TTestComponent button(&owner, "Button1", log);
-    TTestComponent other(&owner, "", log);
-    TTestComponent unnamed(&owner, "", log);
-    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("BUTTON1"); }),
-              "A component named BUTTON1 already exists");
-    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("1st"); }), "''1st'' is not a valid component name");
-    EXPECT_EQ(other.Name(), "");
-    // A change of case keeps the name; unowned components may share names.
-    button.SetName("BUTTON1");
-    EXPECT_EQ(button.Name(), "BUTTON1");
-    EXPECT_EQ(owner.FindComponent("button1"), &button);
-    EXPECT_EQ(owner.FindComponent(""), nullptr);
-    EXPECT_EQ(owner.FindComponent("Other"), nullptr);
-    TTestComponent loose1(nullptr, "Same", log);
-    TTestComponent loose2(nullptr, "same", log);
-    button.SetName("");
-    EXPECT_EQ(owner.FindComponent("button1"), nullptr);
-}

@@ -431,24 +431,6 @@ struct RegisterWatcher {
 
 } // namespace
 
-TEST(CompStreamComponents, StatesAndLoadedAroundReading)
-{
-    TLoadWatcher source(nullptr);
-    source.SetName("Watcher");
-    source.FValue = 5;
-    TLoadWatcher target(nullptr);
-    TMemoryStream m;
-    m.WriteComponent(&source);
-    m.SetPosition(0);
-    EXPECT_EQ(m.ReadComponent(&target), &target);
-    EXPECT_EQ(target.Name(), "Watcher");
-    EXPECT_EQ(target.FValue, 5);
-    EXPECT_TRUE(target.FReadingWhileSet);
-    EXPECT_EQ(target.FLoadedCalls, 1);
-    EXPECT_EQ(target.ComponentState() & (csReading | csLoading | csWriting), 0u);
-    EXPECT_EQ(source.ComponentState() & csWriting, 0u);
-}
-
 TEST(CompStreamComponents, NullInstanceMakesTheRegisteredClass)
 {
     TLoadWatcher source(nullptr);

@@ -333,27 +333,6 @@ TEST(IniUpdate, AFileThatCannotBeReadIsNotReplaced)
 // ---------------------------------------------------------------------------
 // Hostile input
 
-TEST(IniHostile, ManySectionsAndKeysStayLinear)
-{
-    // Quadratic indexing would not finish within the test's time limit.
-    std::string text;
-    for (int s = 0; s < 2000; ++s) {
-        text += "[Section" + std::to_string(s) + "]\n";
-        for (int k = 0; k < 100; ++k)
-            text += "key" + std::to_string(k) + "=" + std::to_string(s * k) + "\n";
-    }
-    TempDir dir;
-    TMemIniFile ini(dir.Write("big.ini", text));
-    EXPECT_EQ(ini.ReadString("section1999", "KEY99", ""), std::to_string(1999 * 99));
-    for (int k = 0; k < 20000; ++k)
-        ini.WriteString("Section7", "added" + std::to_string(k), "x");
-    TStringList list;
-    ini.ReadSection("Section7", list);
-    EXPECT_EQ(list.Count(), 20100);
-    ini.ReadSections(list);
-    EXPECT_EQ(list.Count(), 2000);
-}
-
 TEST(IniHostile, BinaryAndOversizedFiles)
 {
     std::string binary;

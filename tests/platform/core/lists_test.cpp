@@ -35,28 +35,6 @@ private:
 
 } // namespace
 
-TEST(TListTest, BadIndexesRaiseTheListIndexMessage)
-{
-    TList list;
-    int a = 1;
-    list.Add(&a);
-    EXPECT_EQ(ListErrorOf([&] { list.Get(1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Get(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Put(5, nullptr); }), "List index out of bounds (5)");
-    EXPECT_EQ(ListErrorOf([&] { list.Insert(2, &a); }), "List index out of bounds (2)");
-    EXPECT_EQ(ListErrorOf([&] { list.Delete(1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Exchange(0, 3); }), "List index out of bounds (3)");
-    EXPECT_EQ(ListErrorOf([&] { list.Move(0, 1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.SetCount(-1); }), "List count out of bounds (-1)");
-    EXPECT_EQ(ListErrorOf([&] { list.SetCapacity(0); }), "List capacity out of bounds (0)");
-    list.Clear();
-    EXPECT_EQ(ListErrorOf([&] { list.First(); }), "List index out of bounds (0)");
-    EXPECT_EQ(ListErrorOf([&] { list.Last(); }), "List index out of bounds (-1)");
-    // Insert at the count is an append.
-    list.Insert(0, &a);
-    EXPECT_EQ(list.Count(), 1);
-}
-
 TEST(TObjectListTest, OwningListFreesWhatItTakesOutAndNothingElse)
 {
     std::vector<std::string> log;

@@ -178,30 +178,6 @@ public:
 
 } // namespace
 
-TEST(TypInfo, TablesInheritAndListParentPropertiesFirst)
-{
-    TDerived d;
-    const TPropertyTable* table = GetPropertyTable(&d);
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->ClassName(), "TDerived");
-    EXPECT_EQ(table->Parent(), &TBase::Table());
-    std::vector<AnsiString> names;
-    for (const TPropInfo* p : table->AllProps())
-        names.push_back(p->Name);
-    EXPECT_EQ(names, (std::vector<AnsiString>{"Color", "Text", "Align", "Options", "Visible", "Size", "Ratio",
-                                              "Wide", "Sub", "Width"}));
-    EXPECT_EQ(table->Find("WIDTH")->DefaultOrd, 5);
-    EXPECT_EQ(TBase::Table().Find("width")->DefaultOrd, 1);
-    EXPECT_EQ(table->Find("Nothing"), nullptr);
-
-    // Objects without a table have no published properties; components have Name and Tag.
-    TPersistent plain;
-    EXPECT_EQ(GetPropertyTable(&plain), nullptr);
-    EXPECT_EQ(GetPropertyTable(nullptr), nullptr);
-    TComponent component(nullptr);
-    EXPECT_EQ(GetPropertyTable(&component), &ComponentPropertyTable());
-}
-
 TEST(TypInfo, UnknownNamesAndWrongKindsRaise)
 {
     TDerived d;

@@ -131,24 +131,6 @@ TEST(MemoryStream, BuffersAreAllOrNothing)
     EXPECT_THROW(stream.SetSize(-1), EStreamError);
 }
 
-TEST(MemoryStream, CopyFromWithCountZeroCopiesAllOfTheSourceFromItsStart)
-{
-    TStringStream source("0123456789");
-    source.SetPosition(7);
-    TMemoryStream target;
-    EXPECT_EQ(target.CopyFrom(source, 0), 10);
-    EXPECT_EQ(ReadAll(target), "0123456789");
-
-    source.SetPosition(3);
-    TMemoryStream part;
-    EXPECT_EQ(part.CopyFrom(source, 4), 4);
-    EXPECT_EQ(ReadAll(part), "3456");
-    EXPECT_EQ(source.Position(), 7);
-
-    TMemoryStream tooMuch;
-    EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError); // only 3 bytes remain
-}
-
 TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
 {
     TMemoryStream stream;

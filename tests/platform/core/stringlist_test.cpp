@@ -92,27 +92,6 @@ TEST(TStringListTextTest, KeepsNulBytesAndJoinsWithTheLineBreak)
     EXPECT_EQ(list.Text(), "one\ntwo\n");
 }
 
-TEST(TStringListTest, BadIndexesAndSortedMisuseRaiseTheirMessages)
-{
-    TStringList list;
-    ListOf(list, {"a", "b"});
-    EXPECT_EQ(StringListErrorOf([&] { list.Get(2); }), "List index out of bounds (2)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Get(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Delete(5); }), "List index out of bounds (5)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Insert(3, "x"); }), "List index out of bounds (3)");
-    EXPECT_EQ(StringListErrorOf([&] { list.PutObject(2, nullptr); }), "List index out of bounds (2)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Names(7); }), "List index out of bounds (7)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 2); }), "List index out of bounds (2)");
-    EXPECT_THROW(list.Get(2), EListError);
-
-    list.SetSorted(true);
-    EXPECT_EQ(StringListErrorOf([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(StringListErrorOf([&] { list.Put(0, "x"); }), "Operation not allowed on sorted list");
-    // A refused move loses nothing.
-    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(Entries(list), (Strings{"a", "b"}));
-}
-
 TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
 {
     int dummy = 0;
@@ -144,27 +123,6 @@ TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
     unsorted.SetDuplicates(dupError);
     ListOf(unsorted, {"a", "a"});
     EXPECT_EQ(unsorted.Count(), 2);
-}
-
-TEST(TStringListSortedTest, SortingKeepsEqualEntriesInOrder)
-{
-    TStringList list;
-    ListOf(list, {"b1", "A", "B1", "a", "c"});
-    list.Sort();
-    EXPECT_EQ(Entries(list), (Strings{"A", "a", "b1", "B1", "c"}));
-
-    // Setting Sorted sorts what is there; duplicates already present stay.
-    TStringList other;
-    ListOf(other, {"z", "y", "z"});
-    other.SetSorted(true);
-    EXPECT_EQ(Entries(other), (Strings{"y", "z", "z"}));
-
-    TStringList byLength;
-    ListOf(byLength, {"ccc", "a", "bb", "d"});
-    byLength.CustomSort([](TStringList* l, int i1, int i2) {
-        return static_cast<int>(l->Get(i1).size()) - static_cast<int>(l->Get(i2).size());
-    });
-    EXPECT_EQ(Entries(byLength), (Strings{"a", "d", "bb", "ccc"}));
 }
 
 TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)

@@ -211,26 +211,6 @@ TEST(BitmapFiles, CoreHeaderAndSixteenBitForms)
     EXPECT_EQ(Px(rgb565, 0, 0), 0xFF00FF00u);
 }
 
-TEST(BitmapFiles, VersionFiveHeaderWithAlphaMask)
-{
-    Bytes header; // the masks live inside the 124-byte header
-    Bytes file = MakeBmp(1, 1, 32, 3, "", Bytes("\x10\x20\x30\x80", 4), 124);
-    auto put = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    put(14 + 40, 0x00FF0000);
-    put(14 + 44, 0x0000FF00);
-    put(14 + 48, 0x000000FF);
-    put(14 + 52, 0xFF000000);
-    TBitmap bitmap;
-    Load(bitmap, file);
-    // Straight 0x80302010 becomes premultiplied.
-    EXPECT_EQ(Px(bitmap, 0, 0) >> 24, 0x80u);
-    EXPECT_EQ((Px(bitmap, 0, 0) >> 16) & 0xFF, (0x30u * 0x80 + 127) / 255);
-    EXPECT_EQ(bitmap.PixelFormat(), pf32bit);
-}
-
 TEST(BitmapFiles, RunLengthEncoded)
 {
     // RLE8, 4 x 3: row 0 (bottom) a run of 3 of index 1, end of line; row 1 an
@@ -369,43 +349,3 @@ TEST(BitmapFiles, OpensInImageMagick)
 }
 
 // ---------------------------------------------------------------------------
-
-TEST(BitmapTransparency, TransparentDrawingLeavesOutTheColour)
-{
-    TPixelBuffer target(3, 1, 0xFF000000u);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    TBitmap bitmap;
-    TPixelBuffer p(3, 1, 0xFFFF0000u);
-    p.At(1, 0) = 0xFFFFFFFFu;
-    bitmap.SetPixels(p);
-    bitmap.SetTransparent(true);
-    bitmap.SetTransparentColor(clWhite);
-    canvas->Draw(0, 0, &bitmap);
-    canvas.reset();
-    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(target.At(1, 0), 0xFF000000u); // left untouched
-    EXPECT_EQ(target.At(2, 0), 0xFFFF0000u);
-}
-
-TEST(BitmapCanvas, DrawsIntoThePixelsAndSurvivesResizing)
-{
-    TBitmap bitmap;
-    bitmap.SetSize(4, 4);
-    bitmap.Canvas()->Brush()->SetColor(clRed);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 2, 2));
-    EXPECT_EQ(Px(bitmap, 1, 1), 0xFFFF0000u);
-    EXPECT_EQ(Px(bitmap, 2, 2), 0xFFFFFFFFu);
-    // The drawing objects carry over to the canvas of the new size.
-    bitmap.SetSize(6, 6);
-    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clRed);
-    bitmap.Canvas()->FillRect(Rect(4, 4, 6, 6));
-    EXPECT_EQ(Px(bitmap, 5, 5), 0xFFFF0000u);
-    EXPECT_EQ(Px(bitmap, 1, 1), 0xFFFF0000u);
-    // Same-size replacement keeps the canvas itself.
-    TCanvas* canvas = bitmap.Canvas();
-    bitmap.SetPixels(TPixelBuffer(6, 6, 0xFF0000FFu));
-    EXPECT_EQ(bitmap.Canvas(), canvas);
-    canvas->FillRect(Rect(0, 0, 1, 1));
-    EXPECT_EQ(Px(bitmap, 0, 0), 0xFFFF0000u);
-    EXPECT_EQ(Px(bitmap, 1, 0), 0xFF0000FFu);
-}

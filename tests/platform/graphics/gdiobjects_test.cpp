@@ -61,25 +61,3 @@ TEST(TFontTest, LogFontRoundTripAndNotification)
     EXPECT_EQ(changes, 2);
     EXPECT_GT(f.Version(), version);
 }
-
-TEST(TFontTest, SizeAndHeightFollowTheResolution)
-{
-    TFont f;
-    EXPECT_EQ(f.Height(), -11); // 8 points at 96 ppi
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetHeight(-16);
-    EXPECT_EQ(f.Size(), 12);
-    // A positive height is a cell height: its size reads negative, as in the class library.
-    f.SetHeight(20);
-    EXPECT_EQ(f.Size(), -15);
-
-    // Changing the resolution keeps the pixels; the size is read through the new resolution.
-    f.SetHeight(-13);
-    f.SetPixelsPerInch(300);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -42);
-    f.SetPixelsPerInch(0); // ignored
-    EXPECT_EQ(f.PixelsPerInch(), 300);
-}

@@ -66,46 +66,6 @@ TEST(ImageList, AddSplitsWideBitmapsIntoImages)
     EXPECT_THROW(TImageList(nullptr, 300, 16), EInvalidOperation);
 }
 
-TEST(ImageList, MasksAndMaskColours)
-{
-    TImageList list(nullptr, 2, 1);
-    auto image = Strip(2, 1, {0xFFFF0000u, 0xFF0000FFu});
-    auto mask = Strip(2, 1, {0xFFFFFFFFu, 0xFF000000u}); // white: transparent
-    list.Add(image.get(), mask.get());
-    EXPECT_EQ(list.Image(0).At(0, 0), 0u);
-    EXPECT_EQ(list.Image(0).At(1, 0), 0xFF0000FFu);
-    list.AddMasked(image.get(), clBlue);
-    EXPECT_EQ(list.Image(1).At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(list.Image(1).At(1, 0), 0u);
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 1, 0x80800000u));
-    list.AddIcon(&icon);
-    EXPECT_EQ(list.Image(2).At(1, 0), 0x80800000u);
-    list.SetTag(7);
-    TImageList copy(nullptr);
-    copy.Assign(&list);
-    EXPECT_EQ(copy.Count(), 3);
-    EXPECT_EQ(copy.Width(), 2);
-}
-
-TEST(ImageList, DisabledImagesAreEtched)
-{
-    TImageList list(nullptr, 2, 1);
-    TPixelBuffer p(2, 1, 0xFF000000u); // black ink, then nothing
-    p.At(1, 0) = 0;
-    list.AddPixels(p);
-    TPixelBuffer target(3, 2, 0xFFFFFFFFu);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    list.Draw(canvas.get(), 0, 0, 0, false);
-    canvas.reset();
-    auto rgb = [](TColor c) {
-        return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    };
-    EXPECT_EQ(target.At(0, 0), rgb(GetSysColor(COLOR_BTNSHADOW)));
-    EXPECT_EQ(target.At(1, 1), rgb(GetSysColor(COLOR_BTNHIGHLIGHT)));
-    EXPECT_EQ(target.At(1, 0), 0xFFFFFFFFu);
-}
-
 TEST(ImageListDrawEx, BlendingAndBackground)
 {
     TImageList list(nullptr, 2, 1);

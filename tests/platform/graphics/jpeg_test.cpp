@@ -80,24 +80,6 @@ TEST(JpegFiles, RoundTripIsByteIdentical)
     EXPECT_TRUE(copy.Equals(&jpeg));
 }
 
-TEST(JpegFiles, DecodesColoursAndCopiesIntoBitmaps)
-{
-    TJPEGImage jpeg;
-    Load(jpeg, EncodeBitmap(Quadrants(32, 32), 100));
-    const TPixelBuffer& p = jpeg.Pixels();
-    EXPECT_TRUE(Near(p.At(4, 4), 0xFFFF0000u, 8));
-    EXPECT_TRUE(Near(p.At(4, 28), 0xFF00FF00u, 8));
-    EXPECT_TRUE(Near(p.At(28, 4), 0xFF0000FFu, 8));
-    EXPECT_TRUE(Near(p.At(28, 28), 0xFFFFFFFFu, 8));
-    TBitmap bitmap;
-    bitmap.SetTransparent(true);
-    bitmap.Assign(&jpeg);
-    EXPECT_EQ(bitmap.Width(), 32);
-    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
-    EXPECT_FALSE(bitmap.Transparent());
-    EXPECT_EQ(bitmap.Pixels().Pixels, p.Pixels);
-}
-
 TEST(JpegFiles, EncodingFromBitmapsComposesAlphaOverWhite)
 {
     TPixelBuffer pixels(16, 16, 0); // fully transparent

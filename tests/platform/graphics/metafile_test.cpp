@@ -140,47 +140,6 @@ TEST(MetafileWriter, EnhancedWrapsABitmap)
     EXPECT_EQ(Save(back), file);
 }
 
-TEST(MetafileWriter, SwitchingFormatRewritesOwnDrawing)
-{
-    TMetafile metafile;
-    DrawHalfRed(metafile, 12, 12);
-    metafile.SetEnhanced(false);
-    EXPECT_FALSE(metafile.Enhanced());
-    Bytes wmf = Save(metafile);
-    EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
-    TMetafile back;
-    Load(back, wmf);
-    EXPECT_FALSE(back.Enhanced());
-    EXPECT_EQ(back.Width(), 12);
-    EXPECT_EQ(Save(back), wmf);
-    // A metafile read from a file cannot be converted: it stays as it is.
-    back.SetEnhanced(true);
-    EXPECT_FALSE(back.Enhanced());
-    EXPECT_EQ(Save(back), wmf);
-}
-
-TEST(MetafileFiles, InchAndSizeChangesRebuildThePlaceableHeader)
-{
-    TMetafile metafile;
-    metafile.SetEnhanced(false);
-    DrawHalfRed(metafile, 20, 10);
-    TMetafile loaded;
-    Load(loaded, Save(metafile));
-    const int mmWidth = loaded.MMWidth();
-    loaded.SetInch(1440);
-    Bytes file = Save(loaded);
-    EXPECT_EQ(U16(file, 14), 1440);
-    EXPECT_EQ(U16(file, 10), MulDiv(mmWidth, 1440, 2540));
-    uint16_t checksum = 0;
-    for (int i = 0; i < 10; ++i)
-        checksum ^= U16(file, 2 * i);
-    EXPECT_EQ(U16(file, 20), checksum);
-    TMetafile again;
-    Load(again, file);
-    EXPECT_EQ(again.Inch(), 1440);
-    EXPECT_EQ(again.Width(), 20);
-}
-
 TEST(MetafileFiles, PlaceableHeaderWithZeroInch)
 {
     TMetafile metafile;

@@ -116,26 +116,6 @@ TEST_F(QtCanvasTest, RectanglesCoverLeftTopToRightBottomExclusive)
     EXPECT_EQ(At(14, 24), kWhite);
 }
 
-TEST_F(QtCanvasTest, EllipseLiesInsideItsRectangle)
-{
-    canvas->Brush()->SetColor(clRed);
-    const TRect r = Rect(4, 6, 30, 24);
-    canvas->Ellipse(r);
-    EXPECT_EQ(InkedOutside(r), 0);
-    // It touches all four sides.
-    EXPECT_GT(Inked(Rect(4, 6, 5, 24)), 0);
-    EXPECT_GT(Inked(Rect(29, 6, 30, 24)), 0);
-    EXPECT_GT(Inked(Rect(4, 6, 30, 7)), 0);
-    EXPECT_GT(Inked(Rect(4, 23, 30, 24)), 0);
-    EXPECT_EQ(At(17, 15), kRed);
-    EXPECT_EQ(At(4, 6), kWhite); // corners stay free
-
-    canvas->Pen()->SetWidth(4);
-    canvas->Pen()->SetStyle(psInsideFrame);
-    canvas->Ellipse(Rect(0, 0, 12, 12));
-    EXPECT_EQ(Inked(Rect(12, 0, 40, 1)), 0);
-}
-
 TEST_F(QtCanvasTest, ClipAndOriginApplyToDrawing)
 {
     canvas->Brush()->SetColor(clBlack);

@@ -22,35 +22,6 @@ const WideString kMixed = u"abc \u05D0\u05D1\u05D2 def";
 
 } // namespace
 
-TEST_F(RecordingCanvasTest, OriginsClipsAndSavedStates)
-{
-    canvas.SetWindowOrgEx(10, 20);
-    canvas.SetViewportOrgEx(1, 1);
-    canvas.FillRect(Rect(10, 20, 15, 25));
-    EXPECT_EQ(canvas[0].Rect, Rect(1, 1, 6, 6));
-
-    const int level = canvas.SaveDC();
-    EXPECT_EQ(level, 1);
-    canvas.IntersectClipRect(10, 20, 50, 40);
-    EXPECT_EQ(canvas.ClipRect(), Rect(10, 20, 50, 40));
-    canvas.SetWindowOrgEx(0, 0);
-    canvas.SetTextCharacterExtra(3);
-    canvas.TextOutW(0, 0, u"x", 1);
-    EXPECT_EQ(canvas[1].Clip, Rect(1, 1, 41, 21));
-    EXPECT_EQ(canvas[1].Advances, std::vector<int>{10});
-    EXPECT_TRUE(canvas.RestoreDC(-1));
-    EXPECT_FALSE(canvas.RestoreDC(1)); // already restored
-    EXPECT_EQ(canvas.WindowOrg(), Point(10, 20));
-    EXPECT_EQ(canvas.GetTextCharacterExtra(), 0);
-    EXPECT_EQ(canvas.ClipRect(), Rect(9, 19, 209, 119)); // the device in logical coordinates
-
-    // A clip outside the device leaves nothing.
-    canvas.IntersectClipRect(1000, 1000, 1010, 1010);
-    EXPECT_TRUE(canvas.ClipRect().IsEmpty());
-    canvas.SelectClipRect(nullptr);
-    EXPECT_EQ(canvas.ClipRect(), Rect(9, 19, 209, 119));
-}
-
 TEST_F(RecordingCanvasTest, Utf8AnsiTextMeasuresAndDrawsWholeCharacters)
 {
     SetACP(65001);
