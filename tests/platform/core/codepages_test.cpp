@@ -30,53 +30,6 @@ AnsiString RandomBytes(std::mt19937& rng, size_t length)
     return s;
 }
 
-// Sets the locale variables for one test and puts them back afterwards.
-class LocaleEnvironment {
-public:
-    LocaleEnvironment()
-    {
-        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-            const char* value = std::getenv(name);
-            FSaved.push_back({name, value ? value : "", value != nullptr});
-            unsetenv(name);
-        }
-    }
-    ~LocaleEnvironment()
-    {
-        for (const Saved& s : FSaved) {
-            if (s.Present)
-                setenv(s.Name, s.Value.c_str(), 1);
-            else
-                unsetenv(s.Name);
-        }
-        SetACP(0);
-    }
-    // The ANSI code page that the given variables give (nullptr: unset).
-    unsigned ACPWith(const char* lcAll, const char* lcCtype, const char* lang)
-    {
-        Set("LC_ALL", lcAll);
-        Set("LC_CTYPE", lcCtype);
-        Set("LANG", lang);
-        SetACP(0);
-        return GetACP();
-    }
-
-private:
-    struct Saved {
-        const char* Name;
-        std::string Value;
-        bool Present;
-    };
-    static void Set(const char* name, const char* value)
-    {
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    std::vector<Saved> FSaved;
-};
-
 class CodePages : public ::testing::Test {
 protected:
     void SetUp() override { SetACP(1252); }

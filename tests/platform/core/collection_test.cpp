@@ -19,21 +19,6 @@ public:
     ~TTestItem() override { ++Freed; }
     const char* ClassName() const override { return "TTestItem"; }
 
-    void Assign(const TPersistent* Source) override
-    {
-        if (auto item = dynamic_cast<const TTestItem*>(Source)) {
-            Value = item->Value;
-            return;
-        }
-        TCollectionItem::Assign(Source);
-    }
-    void SetValue(int value)
-    {
-        Value = value;
-        Changed(false);
-    }
-    void Touch(bool all) { Changed(all); }
-
     int Value = 0;
     int Magic;
     static int Freed;

@@ -80,16 +80,6 @@ protected:
     void Notification(TComponent*, TOperation) override { ++Heard; }
 };
 
-template <class Fn> std::string ComponentErrorOf(Fn&& fn)
-{
-    try {
-        fn();
-    } catch (const EComponentError& e) {
-        return e.Message();
-    }
-    return "no EComponentError";
-}
-
 } // namespace
 
 TEST(TComponentTest, OwnerFreesItsComponentsLastFirstAfterNotifyingTheTree)

@@ -5,8 +5,6 @@
 #include "platform/core/compstream.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -15,6 +13,7 @@
 
 #include "platform/core/classreg.h"
 #include "tests/support/compstream_sample.h"
+#include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 
@@ -159,43 +158,30 @@ TEST(CompStreamValues, EveryTagRoundTrips)
 
     m.SetPosition(0);
     TReader r(m);
-    EXPECT_EQ(r.NextValue(), vaList);
-    r.ReadListBegin();
-    EXPECT_EQ(r.NextValue(), vaInt8);
-    EXPECT_EQ(r.ReadInteger(), -5);
-    EXPECT_EQ(r.NextValue(), vaInt16);
-    EXPECT_EQ(r.ReadInteger(), 1000);
-    EXPECT_EQ(r.NextValue(), vaInt32);
-    EXPECT_EQ(r.ReadInteger(), -100000);
-    EXPECT_EQ(r.NextValue(), vaInt64);
-    EXPECT_EQ(r.ReadInt64(), int64_t{-0x123456789A});
-    EXPECT_EQ(r.NextValue(), vaExtended);
-    EXPECT_EQ(r.ReadFloat(), -0.1);
-    EXPECT_EQ(r.NextValue(), vaString);
-    EXPECT_EQ(r.ReadString(), "short");
-    EXPECT_EQ(r.NextValue(), vaLString);
-    EXPECT_EQ(r.ReadString(), std::string(256, 'x'));
-    EXPECT_EQ(r.NextValue(), vaIdent);
-    EXPECT_EQ(r.ReadIdent(), "clRed");
-    EXPECT_EQ(r.NextValue(), vaFalse);
-    EXPECT_FALSE(r.ReadBoolean());
-    EXPECT_EQ(r.NextValue(), vaTrue);
-    EXPECT_TRUE(r.ReadBoolean());
-    EXPECT_EQ(r.NextValue(), vaBinary);
-    EXPECT_EQ(r.ReadBinary(), "\x00\xFF"_b);
-    EXPECT_EQ(r.NextValue(), vaSet);
-    EXPECT_EQ(r.ReadSet(ShadeNames()), Bit(shLight) | Bit(shFull));
-    EXPECT_EQ(r.NextValue(), vaNil);
-    EXPECT_EQ(r.ReadIdent(), "nil");
-    EXPECT_EQ(r.NextValue(), vaNull);
-    EXPECT_EQ(r.ReadIdent(), "Null");
-    EXPECT_EQ(r.NextValue(), vaCollection);
-    r.ReadValue();
+    // The reader, after checking that the next value carries the tag.
+    const auto at = [&r](TValueType tag) -> TReader& {
+        EXPECT_EQ(r.NextValue(), tag);
+        return r;
+    };
+    at(vaList).ReadListBegin();
+    EXPECT_EQ(at(vaInt8).ReadInteger(), -5);
+    EXPECT_EQ(at(vaInt16).ReadInteger(), 1000);
+    EXPECT_EQ(at(vaInt32).ReadInteger(), -100000);
+    EXPECT_EQ(at(vaInt64).ReadInt64(), int64_t{-0x123456789A});
+    EXPECT_EQ(at(vaExtended).ReadFloat(), -0.1);
+    EXPECT_EQ(at(vaString).ReadString(), "short");
+    EXPECT_EQ(at(vaLString).ReadString(), std::string(256, 'x'));
+    EXPECT_EQ(at(vaIdent).ReadIdent(), "clRed");
+    EXPECT_FALSE(at(vaFalse).ReadBoolean());
+    EXPECT_TRUE(at(vaTrue).ReadBoolean());
+    EXPECT_EQ(at(vaBinary).ReadBinary(), "\x00\xFF"_b);
+    EXPECT_EQ(at(vaSet).ReadSet(ShadeNames()), Bit(shLight) | Bit(shFull));
+    EXPECT_EQ(at(vaNil).ReadIdent(), "nil");
+    EXPECT_EQ(at(vaNull).ReadIdent(), "Null");
+    at(vaCollection).ReadValue();
     r.ReadListEnd();
-    EXPECT_EQ(r.NextValue(), vaWString);
-    EXPECT_EQ(r.ReadWideString(), u"\u20AC\u0416");
-    EXPECT_EQ(r.NextValue(), vaUTF8String);
-    EXPECT_EQ(r.ReadWideString(), u"\u20AC");
+    EXPECT_EQ(at(vaWString).ReadWideString(), u"\u20AC\u0416");
+    EXPECT_EQ(at(vaUTF8String).ReadWideString(), u"\u20AC");
     r.ReadListEnd();
     EXPECT_EQ(r.Remaining(), 0);
     EXPECT_EQ(m.Position(), m.Size());
@@ -239,16 +225,9 @@ TEST(CompStreamValues, ExtendedFloatsMatchTheEightyBitForm)
     DoubleToExtended(-1.0, b);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(b), 10), "\0\0\0\0\0\0\0\x80\xFF\xBF"_b);
 
-    const double values[] = {0.0,
-                             1.0,
-                             -2.5,
-                             0.1,
-                             1e300,
-                             -1e-300,
-                             4.9e-324,
-                             std::numeric_limits<double>::max(),
-                             std::numeric_limits<double>::min(),
-                             std::numeric_limits<double>::infinity()};
+    using limits = std::numeric_limits<double>;
+    const double values[] = {0.0,     1.0,      -2.5,          0.1,           1e300,
+                             -1e-300, 4.9e-324, limits::max(), limits::min(), limits::infinity()};
     for (double v : values) {
         DoubleToExtended(v, b);
         EXPECT_EQ(ExtendedToDouble(b), v) << v;
@@ -644,39 +623,14 @@ TEST(CompStreamHostile, AFailedReadOfANewRootLeavesNothingBehind)
 // ---------------------------------------------------------------------------
 // Free Pascal's reader on streams written here (skipped without the compiler)
 
-namespace {
-
-bool HaveFreePascal()
-{
-    return std::system("command -v fpc >/dev/null 2>&1") == 0;
-}
-
-std::string RunCommand(const std::string& command, int& status)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    status = pclose(pipe);
-    return output;
-}
-
-} // namespace
-
 TEST(CompStreamFreePascal, ReadsWhatWeWrite)
 {
-    if (!HaveFreePascal())
+    int status = 0;
+    if (RunCommand("command -v fpc", status), status != 0)
         GTEST_SKIP() << "fpc is not installed";
     TempDir dir;
     const std::string source = FixturePath("checkstream.pas");
     const std::string units = std::filesystem::path(source).parent_path().string();
-    int status = 0;
     const std::string log = RunCommand("fpc -vw -FE'" + dir.Path() + "' -FU'" + dir.Path() + "' -Fu'" +
                                            units + "' '" + source + "' 2>&1",
                                        status);

@@ -178,31 +178,6 @@ public:
 
 } // namespace
 
-TEST(TypInfo, UnknownNamesAndWrongKindsRaise)
-{
-    TDerived d;
-    try {
-        SetOrdProp(&d, "Height", 1);
-        FAIL() << "no error";
-    } catch (const EPropertyError& e) {
-        EXPECT_EQ(e.Message(), "Property Height does not exist");
-    }
-    EXPECT_THROW(GetOrdProp(&d, ""), EPropertyError);
-    TPersistent plain;
-    EXPECT_THROW(GetOrdProp(&plain, "Width"), EPropertyError);
-    try {
-        GetOrdProp(&d, "Text");
-        FAIL() << "no error";
-    } catch (const EPropertyError& e) {
-        EXPECT_EQ(e.Message(), "Invalid property type: Text");
-    }
-    EXPECT_THROW(SetStrProp(&d, "Width", "1"), EPropertyError);
-    EXPECT_THROW(GetFloatProp(&d, "Wide"), EPropertyError);
-    EXPECT_THROW(GetObjectProp(&d, "Ratio"), EPropertyError);
-    EXPECT_FALSE(IsPublishedProp(&d, "Height"));
-    EXPECT_TRUE(IsPublishedProp(&d, "sub"));
-}
-
 TEST(TypInfo, BuilderRefusesSetsThatCannotBeStreamed)
 {
     auto tooMany = [] {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -328,7 +328,8 @@ TEST(BitmapFiles, DamagedHeadersAreRejected)
 
 TEST(BitmapFiles, OpensInImageMagick)
 {
-    if (std::system("command -v identify >/dev/null 2>&1") != 0)
+    int status = 0;
+    if (RunCommand("command -v identify", status), status != 0)
         GTEST_SKIP() << "ImageMagick's identify is not installed";
     TempDir dir;
     for (TPixelFormat format : {pf24bit, pf32bit}) {
@@ -337,14 +338,8 @@ TEST(BitmapFiles, OpensInImageMagick)
         bitmap.SetPixels(Gradient(13, 7, format == pf32bit));
         std::string file = dir.File(format == pf32bit ? "b32.bmp" : "b24.bmp");
         bitmap.SaveToFile(file);
-        std::string command = "identify -format '%w %h' '" + file + "' 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        char buffer[256] = {};
-        size_t n = fread(buffer, 1, sizeof buffer - 1, pipe);
-        int status = pclose(pipe);
-        EXPECT_EQ(status, 0) << buffer;
-        EXPECT_EQ(std::string(buffer, n), "13 7");
+        EXPECT_EQ(RunCommand("identify -format '%w %h' '" + file + "' 2>&1", status), "13 7");
+        EXPECT_EQ(status, 0);
     }
 }
 

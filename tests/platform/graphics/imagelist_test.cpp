@@ -14,58 +14,6 @@
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/recordingcanvas.h"
 
-namespace {
-
-std::unique_ptr<TBitmap> Strip(int w, int h, std::initializer_list<uint32_t> colours)
-{
-    // Vertical bands of the colours, each w / count wide.
-    auto b = std::make_unique<TBitmap>();
-    TPixelBuffer p(w, h);
-    int band = w / static_cast<int>(colours.size());
-    int i = 0;
-    for (uint32_t c : colours) {
-        for (int y = 0; y < h; ++y)
-            for (int x = i * band; x < (i + 1) * band; ++x)
-                p.At(x, y) = c;
-        ++i;
-    }
-    b->SetPixels(p);
-    return b;
-}
-
-} // namespace
-
-TEST(ImageList, AddSplitsWideBitmapsIntoImages)
-{
-    TImageList list(nullptr, 4, 2);
-    TBitmap strip;
-    strip.SetPixels(TPixelBuffer(12, 3, 0xFF00FF00u));
-    strip.Canvas(); // a canvas made before has no effect on what is added
-    EXPECT_EQ(list.Add(&strip, nullptr), 0);
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Image(2).Width, 4);
-    EXPECT_EQ(list.Image(2).Height, 2);
-    // A narrow bitmap gives one image, transparent where it does not reach.
-    TBitmap narrow;
-    narrow.SetPixels(TPixelBuffer(3, 1, 0xFFFF0000u));
-    EXPECT_EQ(list.Add(&narrow, nullptr), 3);
-    EXPECT_EQ(list.Image(3).At(2, 0), 0xFFFF0000u);
-    EXPECT_EQ(list.Image(3).At(3, 0), 0u);
-    EXPECT_EQ(list.Image(3).At(0, 1), 0u);
-    TBitmap empty;
-    EXPECT_EQ(list.Add(&empty, nullptr), -1);
-    EXPECT_EQ(list.Add(nullptr, nullptr), -1);
-    EXPECT_THROW(list.Image(4), EListError);
-    list.Delete(0);
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_THROW(list.Delete(3), EListError);
-    // A new size empties the list; sizes out of range are refused.
-    list.SetWidth(8);
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_THROW(list.SetHeight(0), EInvalidOperation);
-    EXPECT_THROW(TImageList(nullptr, 300, 16), EInvalidOperation);
-}
-
 TEST(ImageListDrawEx, BlendingAndBackground)
 {
     TImageList list(nullptr, 2, 1);

@@ -16,44 +16,6 @@
 #include "platform/graphics/resources.h"
 #include "tests/support/tempdir.h"
 
-TEST(Picture, HoldsACopyOfItsGraphic)
-{
-    TPicture picture;
-    int changes = 0;
-    picture.OnChange = [&changes](TObject*) { ++changes; };
-    EXPECT_EQ(picture.Graphic(), nullptr);
-    EXPECT_EQ(picture.Width(), 0);
-    TBitmap bitmap;
-    bitmap.SetSize(5, 3);
-    picture.SetGraphic(&bitmap);
-    ASSERT_NE(picture.Graphic(), nullptr);
-    EXPECT_NE(picture.Graphic(), &bitmap);
-    EXPECT_STREQ(picture.Graphic()->ClassName(), "TBitmap");
-    EXPECT_EQ(picture.Width(), 5);
-    EXPECT_EQ(changes, 1);
-    // Changes of the graphic reach the picture's listeners.
-    picture.Bitmap()->SetWidth(7);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(picture.Width(), 7);
-
-    TPicture other;
-    other.Assign(&picture);
-    EXPECT_TRUE(other.Graphic()->Equals(picture.Graphic()));
-    // Bitmap() replaces a graphic of another class by an empty bitmap.
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 2));
-    other.SetGraphic(&icon);
-    EXPECT_STREQ(other.Graphic()->ClassName(), "TIcon");
-    EXPECT_TRUE(other.Bitmap()->Empty());
-    EXPECT_STREQ(other.Graphic()->ClassName(), "TBitmap");
-    // Into a graphic, and back to nothing.
-    TBitmap out;
-    out.Assign(&picture);
-    EXPECT_EQ(out.Width(), 7);
-    other.Assign(nullptr);
-    EXPECT_EQ(other.Graphic(), nullptr);
-}
-
 TEST(Picture, FilesByExtension)
 {
     TempDir dir;
