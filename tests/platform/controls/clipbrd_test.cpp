@@ -20,17 +20,6 @@ AnsiString Bytes(std::initializer_list<int> values)
     return s;
 }
 
-TEST(ClipboardFormats, RegisteredNamesShareANumberIgnoringCase)
-{
-    unsigned rtf = RegisterClipboardFormat("Rich Text Format");
-    EXPECT_GE(rtf, CF_REGISTERED_FIRST);
-    EXPECT_EQ(RegisterClipboardFormat("RICH TEXT FORMAT"), rtf);
-    EXPECT_EQ(GetClipboardFormatName(rtf), "Rich Text Format");
-    EXPECT_NE(RegisterClipboardFormat("RollView Format"), rtf);
-    EXPECT_EQ(RegisterClipboardFormat(""), 0u);
-    EXPECT_EQ(GetClipboardFormatName(CF_TEXT), "");
-}
-
 class DesktopClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override { Clipboard()->Clear(); }

@@ -384,9 +384,3 @@ TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
     EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
     EXPECT_EQ(ImmGetContext(nullptr), nullptr);
 }
-
-TEST_F(ControlsTest, ClickGivesDownClickUp)
-{
-    SimulateClick(A, mbLeft, 5, 6);
-    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
-}

@@ -136,18 +136,6 @@ TEST_F(PopupMenuTest, OnPopupFiresBeforeTheMenuIsBuiltFromTheItems)
     EXPECT_FALSE(menu.IsShown());
 }
 
-TEST_F(PopupMenuTest, ChoosingAnEntryClosesTheMenuAndClicksTheItem)
-{
-    menu.Popup(10, 10);
-    ASSERT_TRUE(menu.ChooseShownItem(remove));
-    EXPECT_FALSE(menu.IsShown());
-    EXPECT_EQ(chosen, (std::vector<AnsiString>{"remove"}));
-
-    menu.Popup(10, 10);
-    ASSERT_TRUE(menu.ChooseShownItem(recent->Items(1)));
-    EXPECT_EQ(chosen.back(), "/tmp/R&D.log");
-}
-
 TEST_F(PopupMenuTest, AnItemFreedWhileShownCannotBeChosenAnyMore)
 {
     menu.Popup(0, 0);

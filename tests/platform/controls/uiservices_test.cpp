@@ -12,18 +12,6 @@
 
 namespace {
 
-TEST(FileDialogs, CancelKeepsTheLastAnswer)
-{
-    TScriptedUI ui;
-    TOpenDialog dialog(nullptr);
-    ui.QueueFileNames({"/a.log"});
-    ui.QueueFileCancel();
-    ASSERT_TRUE(dialog.Execute());
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(dialog.FileName(), "/a.log");
-    EXPECT_EQ(dialog.Files()->Count(), 1);
-}
-
 TEST(FileDialogs, SaveDialogAsksToOverwriteAndProposesTheName)
 {
     TScriptedUI ui;

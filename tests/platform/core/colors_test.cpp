@@ -7,29 +7,6 @@
 
 namespace {
 
-TEST(Colors, NamesBothWays)
-{
-    EXPECT_EQ(ColorToString(clRed), "clRed");
-    EXPECT_EQ(ColorToString(clWindowText), "clWindowText");
-    EXPECT_EQ(ColorToString(cl3DDkShadow), "cl3DDkShadow");
-    EXPECT_EQ(ColorToString(clNone), "clNone");
-    EXPECT_EQ(ColorToString(clDefault), "clDefault");
-    EXPECT_EQ(ColorToString(clMenuBar), "clMenuBar");
-
-    TColor color = 0;
-    EXPECT_TRUE(IdentToColor("CLRED", color));
-    EXPECT_EQ(color, clRed);
-    EXPECT_TRUE(IdentToColor("clinfobk", color));
-    EXPECT_EQ(color, clInfoBk);
-    EXPECT_FALSE(IdentToColor("Red", color));
-    EXPECT_FALSE(IdentToColor("", color));
-
-    AnsiString ident;
-    EXPECT_FALSE(ColorToIdent(RGB(1, 2, 3), ident));
-    EXPECT_TRUE(ColorToIdent(clMoneyGreen, ident));
-    EXPECT_EQ(ident, "clMoneyGreen");
-}
-
 TEST(Colors, SharedValuesWriteThePrimaryNameAndReadBoth)
 {
     EXPECT_EQ(ColorToString(clDkGray), "clGray");

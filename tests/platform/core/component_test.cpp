@@ -1,7 +1,6 @@
 // TComponent: the owner tree frees its components last-first after notifying
 // the tree, free notifications are dropped on both sides whoever goes first
-// (AddressSanitizer catches any pointer left behind), names are identifiers
-// unique among the owner's components, and csDestroying comes first.
+// (AddressSanitizer catches any pointer left behind), and csDestroying comes first.
 #include "platform/core/component.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +39,6 @@ public:
         if (c)
             c->FreeNotification(this);
     }
-    void SetLoading() { Include(csLoading); }
 
     TComponent* Ref = nullptr;
     bool Quiet = false;

@@ -362,9 +362,6 @@ TEST(CompStreamProperties, ValuesOfTheWrongKindAreErrors)
     EXPECT_EQ(c.FRatio, 3.0);
 }
 
-// ---------------------------------------------------------------------------
-// Components
-
 namespace {
 
 class TLoadWatcher : public TComponent {
@@ -409,23 +406,6 @@ struct RegisterWatcher {
 } registerWatcher;
 
 } // namespace
-
-TEST(CompStreamComponents, NullInstanceMakesTheRegisteredClass)
-{
-    TLoadWatcher source(nullptr);
-    source.FValue = -3;
-    TMemoryStream m;
-    m.WriteComponent(&source);
-    m.SetPosition(0);
-    std::unique_ptr<TComponent> made(m.ReadComponent(nullptr));
-    auto* watcher = dynamic_cast<TLoadWatcher*>(made.get());
-    ASSERT_NE(watcher, nullptr);
-    EXPECT_EQ(watcher->FValue, -3);
-    EXPECT_EQ(watcher->Owner(), nullptr);
-
-    Load(m, "TPF0\x0ATNoSuchOne\x00\x00\x00"_b);
-    EXPECT_THROW(m.ReadComponent(nullptr), EClassNotFound);
-}
 
 TEST(CompStreamComponents, ChildrenAreWrittenAndReadBackOwnedByTheRoot)
 {

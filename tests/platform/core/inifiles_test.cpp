@@ -262,22 +262,6 @@ TEST(IniRewrite, DuplicatesChangeTheFirstAndEraseRemovesThemAll)
 // ---------------------------------------------------------------------------
 // Writing the file
 
-TEST(IniUpdate, WritesOnlyWhenSomethingChanged)
-{
-    TempDir dir;
-    std::string name = dir.Write("t.ini", "[S]\nk='v'\n");
-    {
-        TIniFile ini(name);
-        ini.WriteString("S", "k", "v"); // reads the same: no change
-        ini.DeleteKey("S", "absent");
-        ini.EraseSection("Absent");
-        EXPECT_FALSE(ini.Modified());
-        ::unlink(name.c_str());
-        ini.UpdateFile();
-    }
-    EXPECT_FALSE(std::ifstream(name).good());
-}
-
 TEST(IniUpdate, TIniFileKeepsEditsThatOthersMadeMeanwhile)
 {
     TempDir dir;

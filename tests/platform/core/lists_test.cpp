@@ -12,16 +12,6 @@
 
 namespace {
 
-template <class Fn> std::string ListErrorOf(Fn&& fn)
-{
-    try {
-        fn();
-    } catch (const EListError& e) {
-        return e.Message();
-    }
-    return "no EListError";
-}
-
 // An entry that writes its name to a log when it is freed.
 class TTracked : public TObject {
 public:

@@ -9,56 +9,65 @@
 #include "platform/core/numbers.h"
 #include "platform/core/types.h"
 
-TEST(MulDiv, RoundsHalvesAwayFromZero)
+// Halves away from zero, a sixty-four-bit product, and -1 for a result outside
+// thirty-two bits or a zero divisor.
+TEST(MulDiv, RoundingProductAndFailures)
 {
-    EXPECT_EQ(MulDiv(5, 1, 2), 3);
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(5, 1, -2), -3);
-    EXPECT_EQ(MulDiv(-5, -1, -2), -3);
-    EXPECT_EQ(MulDiv(7, 1, 3), 2); // 2.33
-    EXPECT_EQ(MulDiv(8, 1, 3), 3); // 2.67
-    EXPECT_EQ(MulDiv(-8, 1, 3), -3);
-    EXPECT_EQ(MulDiv(96, 144, 96), 144);
+    const struct {
+        int a, b, c, expected;
+    } cases[] = {
+        {5, 1, 2, 3},
+        {-5, 1, 2, -3},
+        {5, 1, -2, -3},
+        {-5, -1, -2, -3},
+        {7, 1, 3, 2},
+        {8, 1, 3, 3},
+        {-8, 1, 3, -3},
+        {96, 144, 96, 144},
+        {100000, 100000, 1000, 10000000},
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {INT_MIN, INT_MIN, INT_MIN, INT_MIN},
+        {INT_MIN, 1, 1, INT_MIN},
+        {INT_MAX, 2, 1, -1},
+        {INT_MIN, -1, 1, -1},
+        {INT_MIN, 1, -1, -1},
+        {INT_MIN, INT_MIN, 1, -1},
+        {INT_MAX, 3, 2, -1},
+        {5, 1, 0, -1},
+        {0, 0, 0, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
 }
 
-TEST(MulDiv, ProductIsSixtyFourBits)
+// Halves to even, the rest to the nearest, saturating outside sixty-four bits.
+TEST(Round, HalvesToEvenOthersToTheNearest)
 {
-    EXPECT_EQ(MulDiv(100000, 100000, 1000), 10000000);
-    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX);
-    EXPECT_EQ(MulDiv(INT_MIN, INT_MIN, INT_MIN), INT_MIN);
-    EXPECT_EQ(MulDiv(INT_MIN, 1, 1), INT_MIN);
-}
-
-TEST(MulDiv, ResultOutsideThirtyTwoBitsGivesMinusOne)
-{
-    EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1);
-    EXPECT_EQ(MulDiv(INT_MIN, -1, 1), -1); // 2^31
-    EXPECT_EQ(MulDiv(INT_MIN, 1, -1), -1);
-    EXPECT_EQ(MulDiv(INT_MIN, INT_MIN, 1), -1);
-    EXPECT_EQ(MulDiv(INT_MAX, 3, 2), -1);
-}
-
-TEST(Round, HalvesGoToEven)
-{
-    EXPECT_EQ(Round(2.5L), 2);
-    EXPECT_EQ(Round(3.5L), 4);
-    EXPECT_EQ(Round(-2.5L), -2);
-    EXPECT_EQ(Round(-3.5L), -4);
-    EXPECT_EQ(Round(0.5L), 0);
-    EXPECT_EQ(Round(-0.5L), 0);
-    EXPECT_EQ(Round(1.5L), 2);
-}
-
-TEST(Round, OtherValuesGoToTheNearest)
-{
-    EXPECT_EQ(Round(2.4999999L), 2);
-    EXPECT_EQ(Round(2.5000001L), 3);
-    EXPECT_EQ(Round(-2.6L), -3);
-    EXPECT_EQ(Round(-2.4L), -2);
-    EXPECT_EQ(Round(0.0L), 0);
-    // Just below a half in long double must not become a half.
-    EXPECT_EQ(Round(0.5L - std::numeric_limits<long double>::epsilon() / 4), 0);
-    EXPECT_EQ(Round(1e15L + 0.5L), 1000000000000000LL);
+    using ld = std::numeric_limits<long double>;
+    using i64 = std::numeric_limits<int64_t>;
+    const std::pair<long double, int64_t> cases[] = {
+        {2.5L, 2},
+        {3.5L, 4},
+        {-2.5L, -2},
+        {-3.5L, -4},
+        {0.5L, 0},
+        {-0.5L, 0},
+        {1.5L, 2},
+        {2.4999999L, 2},
+        {2.5000001L, 3},
+        {-2.6L, -3},
+        {-2.4L, -2},
+        {0.0L, 0},
+        {0.5L - ld::epsilon() / 4, 0}, // just below a half must not become a half
+        {1e15L + 0.5L, 1000000000000000LL},
+        {1e30L, i64::max()},
+        {-1e30L, i64::min()},
+        {ld::infinity(), i64::max()},
+        {ld::quiet_NaN(), 0},
+        {-9223372036854775808.0L, i64::min()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Round(c.first), c.second) << static_cast<double>(c.first);
 }
 
 TEST(Round, DoesNotDependOnTheRoundingMode)
@@ -75,15 +84,6 @@ TEST(Round, DoesNotDependOnTheRoundingMode)
     std::fesetround(saved);
 }
 
-TEST(Round, SaturatesOutsideSixtyFourBits)
-{
-    EXPECT_EQ(Round(1e30L), std::numeric_limits<int64_t>::max());
-    EXPECT_EQ(Round(-1e30L), std::numeric_limits<int64_t>::min());
-    EXPECT_EQ(Round(std::numeric_limits<long double>::infinity()), std::numeric_limits<int64_t>::max());
-    EXPECT_EQ(Round(std::numeric_limits<long double>::quiet_NaN()), 0);
-    EXPECT_EQ(Round(-9223372036854775808.0L), std::numeric_limits<int64_t>::min());
-}
-
 TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
 {
     const TRect wide = Rect(INT_MIN, 0, INT_MAX, 1);
@@ -94,10 +94,4 @@ TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
     InflateRect(r, 1, 0);
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, INT_MIN + 1);
-}
-
-TEST(MulDiv, ZeroDivisorGivesMinusOne)
-{
-    EXPECT_EQ(MulDiv(5, 1, 0), -1);
-    EXPECT_EQ(MulDiv(0, 0, 0), -1);
 }

@@ -62,12 +62,6 @@ std::string AssignErrorOf(TPersistent& dest, const TPersistent* source)
     return "no EConvertError";
 }
 
-class TRegisteredComponent : public TComponent {
-public:
-    using TComponent::TComponent;
-    const char* ClassName() const override { return "TRegisteredComponent"; }
-};
-
 } // namespace
 
 TEST(TPersistentTest, AssignAsksTheSourceWhenTheDestinationDoesNotKnowIt)
@@ -118,62 +112,13 @@ TEST(ClassRegistryTest, ReferencesStayValidAcrossReRegistration)
 
 namespace {
 
-enum TAlign { alLeft, alRight, alCenter };
+enum TAlign { alLeft, alRight };
 
-class TBase : public TPersistent {
+class TOptions : public TPersistent {
 public:
-    const char* ClassName() const override { return "TBase"; }
-    int FWidth = 1;
-    TColor FColor = clNone;
-    AnsiString FText = "Arial";
-    int GetWidth() const { return FWidth; }
-    void SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value; } // a setter with a rule of its own
-
-    const TPropertyTable* PropertyTable() const override { return &Table(); }
-    static const TPropertyTable& Table()
-    {
-        static const TPropertyTable table = TPropTableBuilder<TBase>("TBase", nullptr)
-                                                .Int("Width", &TBase::GetWidth, &TBase::SetWidth, 1)
-                                                .Color("Color", &TBase::FColor, &TBase::FColor, clNone)
-                                                .Str("Text", &TBase::FText, &TBase::FText, "Arial")
-                                                .Build();
-        return table;
-    }
-};
-
-class TDerived : public TBase {
-public:
-    const char* ClassName() const override { return "TDerived"; }
+    const char* ClassName() const override { return "TOptions"; }
     TAlign FAlign = alLeft;
     uint32_t FOptions = 0;
-    bool FVisible = true;
-    int64_t FSize = 0;
-    double FRatio = 0;
-    WideString FWide;
-    TBase FSub;
-    bool FStoreRatio = true;
-    TBase* GetSub() { return &FSub; }
-
-    const TPropertyTable* PropertyTable() const override
-    {
-        static const TPropertyTable table =
-            TPropTableBuilder<TDerived>("TDerived", &TBase::Table())
-                .Enum("Align", &TDerived::FAlign, &TDerived::FAlign, {"alLeft", "alRight", "alCenter"},
-                      alLeft)
-                .Set("Options", &TDerived::FOptions, &TDerived::FOptions, {"opA", "opB"}, 0u)
-                .Bool(
-                    "Visible", [](const TDerived* d) { return d->FVisible; },
-                    [](TDerived* d, bool v) { d->FVisible = v; }, true)
-                .Int64("Size", &TDerived::FSize, &TDerived::FSize)
-                .Float("Ratio", &TDerived::FRatio, &TDerived::FRatio)
-                .StoredWhen([](const TDerived* d) { return d->FStoreRatio; })
-                .WideStr("Wide", &TDerived::FWide, &TDerived::FWide)
-                .Object("Sub", &TDerived::GetSub)
-                // Declared again with another default: replaces the parent's.
-                .Int("Width", &TDerived::GetWidth, &TDerived::SetWidth, 5)
-                .Build();
-        return &table;
-    }
 };
 
 } // namespace
@@ -184,14 +129,14 @@ TEST(TypInfo, BuilderRefusesSetsThatCannotBeStreamed)
         std::vector<AnsiString> names;
         for (int i = 0; i < 33; ++i)
             names.push_back("m" + IntToStr(i));
-        return TPropTableBuilder<TDerived>("TBad", nullptr)
-            .Set("Options", &TDerived::FOptions, &TDerived::FOptions, names)
+        return TPropTableBuilder<TOptions>("TBad", nullptr)
+            .Set("Options", &TOptions::FOptions, &TOptions::FOptions, names)
             .Build();
     };
     EXPECT_THROW(tooMany(), EPropertyError);
     auto unnamed = [] {
-        return TPropTableBuilder<TDerived>("TBad", nullptr)
-            .Enum("Align", &TDerived::FAlign, &TDerived::FAlign, {"alLeft", ""})
+        return TPropTableBuilder<TOptions>("TBad", nullptr)
+            .Enum("Align", &TOptions::FAlign, &TOptions::FAlign, {"alLeft", ""})
             .Build();
     };
     EXPECT_THROW(unnamed(), EPropertyError);

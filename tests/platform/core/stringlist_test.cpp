@@ -162,20 +162,6 @@ TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)
     EXPECT_EQ(freed, 6);
 }
 
-TEST(TStringListStreamTest, LoadsTheRestOfTheStreamAndSavesTheText)
-{
-    TStringStream stream("skip|one\r\ntwo\n");
-    stream.SetPosition(5);
-    TStringList list;
-    list.Add("replaced");
-    list.LoadFromStream(stream);
-    EXPECT_EQ(Entries(list), (Strings{"one", "two"}));
-
-    TStringStream out;
-    list.SaveToStream(out);
-    EXPECT_EQ(out.DataString(), "one\r\ntwo\r\n");
-}
-
 TEST(TStringListStreamTest, FilesRoundTripAndAFailedSaveLeavesNoFile)
 {
     TempDir dir;

@@ -52,28 +52,6 @@ TEST(StringReplace, FindsMatchesAfterPartialOnes)
     EXPECT_EQ(StringReplace("abcabdabc", "abc", "-", rfReplaceAll), "-abd-");
 }
 
-class AnsiCodePageTest : public ::testing::Test {
-protected:
-    void TearDown() override { SetACP(0); }
-};
-
-TEST_F(AnsiCodePageTest, ReplaceIgnoringCase)
-{
-    SetACP(65001);
-    EXPECT_EQ(StringReplace("Hello HELLO hello", "hello", "bye", rfReplaceAll | rfIgnoreCase), "bye bye bye");
-    EXPECT_EQ(StringReplace("Hello HELLO", "hello", "bye", rfIgnoreCase), "bye HELLO");
-    EXPECT_EQ(StringReplace("Caf\xC3\xA9 CAF\xC3\x89", "caf\xC3\xA9", "x", rfReplaceAll | rfIgnoreCase),
-              "x x");
-    // The upper case of U+0131 (dotless i, two bytes) is 'I' (one byte): positions
-    // in the source are kept, not those of the upper-cased copy.
-    EXPECT_EQ(StringReplace("\xC4\xB1x-ix", "ix", "Y", rfReplaceAll | rfIgnoreCase), "Y-Y");
-    // A match that would cut a character in two does not count.
-    EXPECT_EQ(StringReplace("\xC3\xA9\xC3", "\xC3", "X", rfReplaceAll | rfIgnoreCase), "\xC3\xA9X");
-}
-
-// ---------------------------------------------------------------------------
-// ANSI case
-
 // ---------------------------------------------------------------------------
 // Integers as text
 
@@ -103,9 +81,6 @@ TEST(IntegerText, GarbageIsNotANumber)
     }
     EXPECT_EQ(StrToIntDef(AnsiString("1\0", 2), 4), 4);
 }
-
-// ---------------------------------------------------------------------------
-// File names
 
 // ---------------------------------------------------------------------------
 // Files

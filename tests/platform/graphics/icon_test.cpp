@@ -149,26 +149,6 @@ TEST(IconFiles, MadeFromPixelsRoundTrips)
     EXPECT_EQ(Save(back), file); // bytes read are written back unchanged
 }
 
-TEST(IconFiles, PaletteImagesTakeTheirTransparencyFromTheMask)
-{
-    for (int bpp : {1, 4, 8, 24}) {
-        TIcon icon;
-        Load(icon, MakeIco({{2, 2, bpp, DibEntry(2, 2, bpp, 0xFF8000)}}));
-        EXPECT_EQ(icon.Pixels().At(0, 0), 0u) << bpp;
-        EXPECT_EQ(icon.Pixels().At(1, 0), 0xFFFF8000u) << bpp;
-        EXPECT_EQ(icon.Pixels().At(1, 1), 0xFFFF8000u) << bpp;
-    }
-    // A 32-bit image whose alpha is zero everywhere uses the mask too...
-    TIcon noAlpha;
-    Load(noAlpha, MakeIco({{2, 2, 32, DibEntry(2, 2, 32, 0x0000FF, 0)}}));
-    EXPECT_EQ(noAlpha.Pixels().At(0, 0), 0u);
-    EXPECT_EQ(noAlpha.Pixels().At(1, 1), 0xFF0000FFu);
-    // ...one with alpha ignores it.
-    TIcon withAlpha;
-    Load(withAlpha, MakeIco({{2, 2, 32, DibEntry(2, 2, 32, 0x0000FF, 255)}}));
-    EXPECT_EQ(withAlpha.Pixels().At(0, 0), 0xFF0000FFu);
-}
-
 TEST(IconFiles, PngImages)
 {
     TIcon icon;

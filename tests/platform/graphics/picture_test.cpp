@@ -43,20 +43,6 @@ TEST(Picture, FilesByExtension)
     EXPECT_THROW(picture.LoadFromFile(dir.File("missing.bmp")), EFOpenError);
 }
 
-TEST(Resources, CursorsHaveTheirHotSpotsOnThePicture)
-{
-    for (const char* name : {"RV_JUMP_CURSOR", "RV_SELECTROW_CURSOR", "rv_selectcol_cursor"}) {
-        TCursorImage cursor;
-        ASSERT_TRUE(LoadCursorResource(name, cursor)) << name;
-        ASSERT_FALSE(cursor.Image.Empty());
-        ASSERT_TRUE(Bounds(0, 0, cursor.Image.Width, cursor.Image.Height).Contains(cursor.HotSpot)) << name;
-        // The hot spot lies on the outline of the pointer.
-        EXPECT_EQ(cursor.Image.At(cursor.HotSpot.X, cursor.HotSpot.Y), 0xFF000000u) << name;
-    }
-    TCursorImage none;
-    EXPECT_FALSE(LoadCursorResource("RV_NO_SUCH_CURSOR", none));
-}
-
 TEST(Resources, InvalidPictureAndMenuImages)
 {
     TBitmap broken;
