@@ -49,12 +49,16 @@ TEST(Format, ConversionsWidthsAndFloats)
 
 TEST(Format, MismatchedOrMissingArgumentsRaise)
 {
-    const std::pair<const char*, std::initializer_list<TFormatArg>> cases[] = {
+    // An aggregate, so that the argument lists live as long as the table.
+    const struct {
+        const char* format;
+        std::initializer_list<TFormatArg> args;
+    } cases[] = {
         {"%d", {"text"}}, {"%s", {5}}, {"%x", {1.5}},     {"%d %d", {1}},           {"%d", {}}, {"100%", {}},
         {"%q", {1}},      {"%-", {1}}, {"%*d", {"x", 1}}, {"%*d", {2000000000, 1}}, // no gigabyte of blanks
     };
     for (const auto& c : cases)
-        EXPECT_THROW(Format(c.first, c.second), EConvertError) << c.first;
+        EXPECT_THROW(Format(c.format, c.args), EConvertError) << c.format;
     try {
         Format("%d", {"x"});
         FAIL();
