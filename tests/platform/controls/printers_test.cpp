@@ -15,8 +15,6 @@
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
-constexpr uint32_t kRed = 0xFFFF0000u;
-constexpr uint32_t kBlue = 0xFF0000FFu;
 
 bool ToolInstalled(const std::string& tool)
 {
