@@ -1,7 +1,6 @@
-// The clipboard: format numbers and MIME types, round trips of text, Unicode
-// text, RTF, a private format and a picture through the desktop's clipboard
-// (the offscreen one, in this process), and the grouping of writes between Open
-// and Close as the scripted services record it.
+// The clipboard: round trips of text, Unicode text, RTF, a private format and a
+// picture through the desktop's clipboard (the offscreen one, in this process),
+// the grouping of writes between Open and Close, and foreign MIME types.
 #include <gtest/gtest.h>
 
 #include "platform/controls/clipbrd.h"

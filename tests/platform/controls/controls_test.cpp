@@ -1,6 +1,6 @@
 // Controls: the order of mouse events, capture, the wheel, the context menu,
-// focus messages, keys and tab order, painting through WM_PAINT, alignment and
-// sizes. Input comes as the toolkit's own events (syntheticinput.h).
+// focus messages, keys, key preview, input method text, a control's canvas and
+// scrolled pixels. Input comes as the toolkit's own events (syntheticinput.h).
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,5 @@
 // The splitter: which control it resizes, dragging it with the mouse, the
-// limits of the new size, and OnMoved.
+// limits of the new size, and OnCanResize.
 #include <gtest/gtest.h>
 
 #include <memory>

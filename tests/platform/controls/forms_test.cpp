@@ -1,8 +1,7 @@
-// Forms, the screen and the application object: creation and destruction
-// events, the exception barrier and its error box, closing, bounds kept exactly,
-// stay-on-top, activation and the active control, minimising; and the message
-// loop: Run shows the main form, keeps going after an exception, ends when the
-// main form closes and drops the messages never delivered, with their payloads.
+// Forms and the application object: the exception barrier and its error box,
+// activation and the active control; and the message loop: Run shows the main
+// form, ends when the main form closes and drops the messages never delivered,
+// with their payloads.
 #include <gtest/gtest.h>
 
 #include <memory>

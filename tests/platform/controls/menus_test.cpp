@@ -1,6 +1,5 @@
-// Menus: caption escaping, the item tree and its ownership, and popup menus on
-// screen: OnPopup before the menu is built, the entries shown, a chosen entry's
-// OnClick after the menu has closed, and items that change or go while shown.
+// Menus: ownership of the item tree, and popup menus on screen: OnPopup before
+// the menu is built, and items or menus that go while shown or from OnClick.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,6 +1,5 @@
-// The printer: device geometry at 600 pixels per inch on A4, the job's rules,
-// PDF files checked byte-wise and with poppler's tools where installed, the
-// recording printer's log and page pixels, and the current printer.
+// The printer: the job's rules, PDF files checked byte-wise and with poppler's
+// tools where installed, pages too large to hold, and the system's printers.
 #include <gtest/gtest.h>
 
 #include <cstdio>

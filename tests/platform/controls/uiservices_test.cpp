@@ -1,6 +1,4 @@
-// The UI services as tests use them: the scripted implementation's queues and
-// recorded calls, and the message boxes, input boxes, file and colour dialogs
-// and beeps that reach the user through it.
+// The UI services: the save dialog's questions and the buttons of message boxes.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
-// The window functions: posted messages and their payloads, sent messages,
-// per-window timers, the caret, keyboard and pointer state, window styles and
-// placement hints.
+// The window functions: posted messages and their payloads, handlers that free
+// their window, per-window timers and the timer component.
 #include <gtest/gtest.h>
 
 #include <memory>

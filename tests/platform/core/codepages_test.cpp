@@ -1,5 +1,5 @@
-// Code pages: conversions in both directions, the Windows calling convention,
-// the ANSI code page from the locale, and stepping through multi-byte text;
+// Code pages: conversions in both directions, malformed and unconvertible
+// input, the Windows calling convention, stepping through multi-byte text,
 // steps through UTF-16 text (surrogate pairs and combining marks belong to
 // their character) and its length-keeping upper case.
 #include <gtest/gtest.h>

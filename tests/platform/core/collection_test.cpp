@@ -1,6 +1,5 @@
 // TCollection and TCollectionItem: items made through the item class, freed by
-// the collection or by themselves, moved, numbered with IDs that are never
-// reused, and the Update calls around changes and nested updates.
+// the collection or by themselves, numbered with IDs that are never reused.
 #include "platform/core/collection.h"
 
 #include <gtest/gtest.h>

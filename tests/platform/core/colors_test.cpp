@@ -1,4 +1,4 @@
-// Colour names both ways, the colour text forms, and the fixed system colours.
+// Colour text forms: shared values and every system colour read back.
 #include "platform/core/colors.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Ini files: the profile reading rules, rewrites that keep every untouched byte,
-// typed values, when and how the file is written, and hostile input.
+// when and how the file is written, and hostile input.
 #include "platform/core/inifiles.h"
 
 #include <fstream>

@@ -1,6 +1,5 @@
-// TList and TObjectList: index errors, moves, and ownership of TObjectList's
-// entries (freed once, in order, never when extracted), including entries whose
-// destructors look at or change the list.
+// TObjectList: ownership of its entries (freed once, in order, never when
+// extracted), including entries whose destructors look at or change the list.
 #include "platform/core/lists.h"
 
 #include <gtest/gtest.h>

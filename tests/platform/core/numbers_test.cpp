@@ -1,5 +1,5 @@
 // MulDiv and Round, the rounding rules that layout and scores depend on, and
-// rectangle arithmetic with the platform's rules (right and bottom edges lie outside).
+// rectangle arithmetic at the edges of the integer range.
 #include <gtest/gtest.h>
 
 #include <cfenv>

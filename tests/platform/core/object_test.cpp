@@ -1,7 +1,5 @@
-// TPersistent's Assign/AssignTo protocol and its error, the class registry
-// that finds classes by name and makes instances (components with their
-// owner), and property tables: lookup through the class hierarchy, defaults
-// and stored-when, and getting and setting properties by name.
+// TPersistent's Assign/AssignTo protocol and its error, class references that
+// outlive re-registration, and property tables the builder refuses.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,6 +1,5 @@
 // TStringList: text splitting and joining, sorted insertion with its duplicate
-// rules, the locale's case-blind comparison, "Name=Value" entries, comma text,
-// objects and their ownership, change events, and loading and saving.
+// rules, objects and their ownership, and loading and saving.
 #include "platform/core/stringlist.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Strings (1-based, ASCII and ANSI case), integers as text, file names and files.
+// Strings (1-based copies, replacement), integers as text, and files.
 #include "platform/core/sysutils.h"
 
 #include <cerrno>

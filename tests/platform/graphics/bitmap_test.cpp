@@ -1,5 +1,5 @@
 // TBitmap: BMP files of every depth and header form in and out, damaged files,
-// sizes, pixel formats, transparency, and drawing through the canvas.
+// and files another program reads.
 #include "platform/graphics/bitmap.h"
 
 #include <gtest/gtest.h>

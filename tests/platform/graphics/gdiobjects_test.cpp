@@ -1,4 +1,4 @@
-// Fonts, pens and brushes: sizes against heights, assignment, change notification.
+// Fonts: assignment across resolutions, logical fonts and change notification.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"

@@ -1,5 +1,4 @@
-// TIcon: ICO files with bitmap and PNG images, the choice among several
-// images, masks, round trips, damaged files, and drawing.
+// TIcon: ICO files with bitmap and PNG images, round trips and damaged files.
 #include "platform/graphics/icon.h"
 
 #include <gtest/gtest.h>

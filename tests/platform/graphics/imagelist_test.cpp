@@ -1,5 +1,4 @@
-// Image lists: adding from bitmaps, masks and icons, drawing plain, disabled
-// and blended, copying images out, and ImageList_DrawEx's arguments.
+// Image lists: ImageList_DrawEx's blending and background.
 #include "platform/graphics/imagelist.h"
 
 #include <gtest/gtest.h>

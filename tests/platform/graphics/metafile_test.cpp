@@ -1,5 +1,5 @@
-// TMetafile and the minimal metafile writer: headers read, bytes kept, the
-// frame drawn, and the old-format and enhanced files the writer makes.
+// TMetafile and the minimal metafile writer: headers read, bytes kept, damaged
+// files, and the old-format and enhanced files the writer makes.
 #include "platform/graphics/metafile.h"
 
 #include <gtest/gtest.h>

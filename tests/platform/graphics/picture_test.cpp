@@ -1,5 +1,4 @@
-// Graphic classes by name and extension, TPicture, the palette stand-in, and
-// the resources made from our own pixel art.
+// TPicture's files by extension, and the resources made from our own pixel art.
 #include "platform/graphics/picture.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// The Qt canvas: the platform's pixel rules, opaque text cells, fonts with a fixed
-// fallback, and drawn glyph positions against measured prefix widths.
+// The Qt canvas: the platform's pixel rules, opaque text cells, and drawn glyph
+// positions against measured prefix widths.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"

@@ -1,6 +1,5 @@
-// The canvas's shared logic on the recording backend: the log, origins and clips,
-// extents with fixed metrics, ANSI text in a multi-byte code page, bidirectional
-// placement and DrawText.
+// The canvas's shared logic on the recording backend: ANSI text in a multi-byte
+// code page, combining marks and bidirectional placement.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"
