@@ -1,7 +1,6 @@
-// The clipboard: format numbers and MIME types, round trips of text, Unicode
-// text, RTF, a private format and a picture through the desktop's clipboard
-// (the offscreen one, in this process), and the grouping of writes between Open
-// and Close as the scripted services record it.
+// The clipboard: round trips of text, Unicode text, RTF, a private format and a
+// picture through the desktop's clipboard (the offscreen one, in this process),
+// the grouping of writes between Open and Close, and foreign MIME types.
 #include <gtest/gtest.h>
 
 #include "platform/controls/clipbrd.h"
@@ -18,31 +17,6 @@ AnsiString Bytes(std::initializer_list<int> values)
     for (int v : values)
         s += static_cast<char>(v);
     return s;
-}
-
-TEST(ClipboardFormats, RegisteredNamesShareANumberIgnoringCase)
-{
-    unsigned rtf = RegisterClipboardFormat("Rich Text Format");
-    EXPECT_GE(rtf, CF_REGISTERED_FIRST);
-    EXPECT_EQ(RegisterClipboardFormat("RICH TEXT FORMAT"), rtf);
-    EXPECT_EQ(GetClipboardFormatName(rtf), "Rich Text Format");
-    EXPECT_NE(RegisterClipboardFormat("RollView Format"), rtf);
-    EXPECT_EQ(RegisterClipboardFormat(""), 0u);
-    EXPECT_EQ(GetClipboardFormatName(CF_TEXT), "");
-}
-
-TEST(ClipboardFormats, MimeTypes)
-{
-    EXPECT_EQ(ClipboardFormatMime(CF_TEXT), "text/plain");
-    EXPECT_EQ(ClipboardFormatMime(CF_UNICODETEXT), "text/plain");
-    EXPECT_EQ(ClipboardFormatMime(CF_BITMAP), "image/png");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("Rich Text Format")), "text/rtf");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("HTML Format")), "text/html");
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("RollView Format")), "application/x-rollview-rvf");
-    // Private names are lower-cased and escaped into a valid MIME subtype.
-    EXPECT_EQ(ClipboardFormatMime(RegisterClipboardFormat("My Format_1")),
-              "application/x-kelvor-my_20format_5F1");
-    EXPECT_EQ(ClipboardFormatMime(17), "application/x-kelvor-format-17");
 }
 
 class DesktopClipboardTest : public ::testing::Test {
@@ -192,19 +166,6 @@ TEST(ScriptedClipboard, OpenCloseGroupsTheWritesIntoOnePublication)
     EXPECT_EQ(sets[1].Clipboard[1].Data, "abc");
 }
 
-TEST(ScriptedClipboard, ClearInsideOpenDropsEarlierWrites)
-{
-    TScriptedUI ui;
-    Clipboard()->Open();
-    Clipboard()->SetAsText("gone");
-    Clipboard()->Clear();
-    Clipboard()->SetBuffer(RegisterClipboardFormat("HTML Format"), "<b>x</b>", 8);
-    Clipboard()->Close();
-    ASSERT_EQ(ui.ClipboardContent().size(), 1u);
-    EXPECT_EQ(ui.ClipboardContent()[0].Mime, "text/html");
-    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
-}
-
 TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 {
     TScriptedUI ui;
@@ -222,17 +183,3 @@ TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
 }
 
 } // namespace
-
-TEST_F(DesktopClipboardTest, NoPictureGivesAnEmptyBitmap)
-{
-    Clipboard()->SetAsText("no picture");
-    TBitmap bitmap;
-    bitmap.SetSize(4, 4);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-
-    // Bytes that are no picture under the picture's format.
-    Clipboard()->SetBuffer(CF_BITMAP, "not a png", 9);
-    bitmap.Assign(Clipboard());
-    EXPECT_TRUE(bitmap.Empty());
-}

@@ -1,6 +1,6 @@
 // Controls: the order of mouse events, capture, the wheel, the context menu,
-// focus messages, keys and tab order, painting through WM_PAINT, alignment and
-// sizes. Input comes as the toolkit's own events (syntheticinput.h).
+// focus messages, keys, key preview, input method text, a control's canvas and
+// scrolled pixels. Input comes as the toolkit's own events (syntheticinput.h).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -297,83 +297,6 @@ TEST_F(ControlsTest, KeyPreviewLetsTheFormTakeKeysFirst)
     EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 116", "KeyDown 117", "KeyUp 117"}));
 }
 
-TEST_F(ControlsTest, TabMovesTheFocusUnlessTheControlWantsTabs)
-{
-    A->SetFocus();
-    SimulateKey(A, VK_TAB);
-    EXPECT_TRUE(B->Focused());
-    SimulateKey(B, VK_TAB, TShiftState{ssShift});
-    EXPECT_TRUE(A->Focused());
-    // The form used the key-downs; only the releases reached the controls.
-    EXPECT_EQ(B->Events, (std::vector<std::string>{"KeyUp 9"}));
-    EXPECT_EQ(A->Events, (std::vector<std::string>{"KeyUp 9"}));
-    A->DlgCode = DLGC_WANTTAB;
-    A->Events.clear();
-    SimulateKey(A, VK_TAB);
-    EXPECT_TRUE(A->Focused());
-    ASSERT_FALSE(A->Events.empty());
-    EXPECT_EQ(A->Events.front(), "KeyDown 9");
-}
-
-TEST_F(ControlsTest, TabOrderFollowsInsertionAndTabOrder)
-{
-    EXPECT_EQ(A->TabOrder(), 0);
-    EXPECT_EQ(B->TabOrder(), 1);
-    B->SetTabOrder(0);
-    EXPECT_EQ(A->TabOrder(), 1);
-    EXPECT_EQ(Form->FindNextControl(nullptr, true, true, false), B);
-    EXPECT_EQ(Form->FindNextControl(B, true, true, false), A);
-    EXPECT_EQ(Form->FindNextControl(A, true, true, false), B) << "wraps around";
-    B->SetTabStop(false);
-    EXPECT_EQ(Form->FindNextControl(A, true, true, false), A);
-}
-
-TEST_F(ControlsTest, PaintToDrawsWhatPaintDraws)
-{
-    TPixelBuffer pixels(120, 100, 0xFF000000u);
-    auto canvas = CreateBufferCanvas(pixels);
-    A->Fill = clBlue;
-    A->PaintTo(canvas.get(), 10, 10);
-    canvas.reset();
-    EXPECT_EQ(pixels.At(10, 10), 0xFF0000FFu);
-    EXPECT_EQ(pixels.At(109, 89), 0xFF0000FFu);
-    EXPECT_EQ(pixels.At(110, 90), 0xFF000000u) << "nothing beyond the client area";
-    EXPECT_EQ(pixels.At(9, 9), 0xFF000000u);
-}
-
-TEST_F(ControlsTest, WindowShowsWhatPaintDrewAndRepaintsOnlyWhenInvalid)
-{
-    TPixelBuffer pixels;
-    ASSERT_TRUE(GrabWindow(A, pixels));
-    ASSERT_EQ(pixels.Width, 100);
-    EXPECT_EQ(pixels.At(50, 40), 0xFFFF0000u);
-    const int paints = A->Paints;
-    A->Update();
-    EXPECT_EQ(A->Paints, paints) << "nothing was invalid";
-    A->Fill = clLime;
-    A->Invalidate();
-    A->Update();
-    EXPECT_EQ(A->Paints, paints + 1) << "Update paints at once";
-    ASSERT_TRUE(GrabWindow(A, pixels));
-    EXPECT_EQ(pixels.At(50, 40), 0xFF00FF00u);
-    // A hidden window is not painted.
-    A->Hide();
-    A->Invalidate();
-    A->Update();
-    EXPECT_EQ(A->Paints, paints + 1);
-}
-
-TEST_F(ControlsTest, DrawingOutsidePaintShowsUntilTheAreaIsPainted)
-{
-    TPixelBuffer pixels;
-    ASSERT_TRUE(GrabWindow(A, pixels));
-    A->Canvas()->Brush()->SetColor(clYellow);
-    A->Canvas()->FillRect(Rect(0, 0, 10, 10));
-    ASSERT_TRUE(GrabWindow(A, pixels));
-    EXPECT_EQ(pixels.At(5, 5), 0xFFFFFF00u);
-    EXPECT_EQ(pixels.At(50, 40), 0xFFFF0000u);
-}
-
 TEST_F(ControlsTest, TheCanvasOfAControlOutlivesResizesAndNewWindows)
 {
     TCanvas* canvas = A->Canvas();
@@ -426,111 +349,6 @@ TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
     EXPECT_EQ(pixels.At(50, 75), 0xFF00FF00u) << "the uncovered strip was painted";
 }
 
-TEST_F(ControlsTest, AlignedControlsFillTheirEdges)
-{
-    auto* top = new TProbe(Form);
-    top->SetHeight(30);
-    top->SetAlign(alTop);
-    top->SetParent(Form);
-    auto* client = new TProbe(Form);
-    client->SetAlign(alClient);
-    client->SetParent(Form);
-    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 300, 30));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 300, 200));
-    // A new control aligned to the top goes above those level with it.
-    auto* newer = new TProbe(Form);
-    newer->SetParent(Form);
-    newer->SetHeight(20);
-    newer->SetAlign(alTop);
-    EXPECT_EQ(newer->BoundsRect(), Rect(0, 0, 300, 20));
-    EXPECT_EQ(top->BoundsRect(), Rect(0, 20, 300, 50));
-    EXPECT_EQ(client->BoundsRect(), Rect(0, 50, 300, 200));
-    // The form's size follows into the alignment; constraints hold.
-    client->Constraints()->SetMinHeight(10);
-    Form->SetBounds(100, 100, 200, 55);
-    EXPECT_EQ(top->BoundsRect(), Rect(0, 20, 200, 50));
-    EXPECT_EQ(client->Height(), 10);
-}
-
-TEST_F(ControlsTest, BordersTakeRoomFromTheClientArea)
-{
-    class TFramed : public TCustomControl {
-    public:
-        using TCustomControl::TCustomControl;
-
-    protected:
-        void CreateParams(TCreateParams& Params) override
-        {
-            TCustomControl::CreateParams(Params);
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        }
-    };
-    auto* framed = new TFramed(Form);
-    framed->SetBounds(0, 100, 50, 40);
-    EXPECT_EQ(framed->ClientRect(), Rect(0, 0, 46, 36)) << "without a window";
-    framed->SetParent(Form);
-    EXPECT_TRUE(framed->HandleAllocated());
-    EXPECT_EQ(framed->ClientRect(), Rect(0, 0, 46, 36));
-    const TPoint origin = framed->ClientToScreen(TPoint{0, 0});
-    const TPoint formOrigin = Form->ClientToScreen(TPoint{0, 0});
-    EXPECT_EQ(origin.X - formOrigin.X, 2);
-    EXPECT_EQ(origin.Y - formOrigin.Y, 102);
-    // A border style changed on the window applies with SWP_FRAMECHANGED, and
-    // WM_SIZE follows at once.
-    A->Messages.clear();
-    const HWND wnd = A->Handle();
-    SetWindowLong(wnd, GWL_STYLE, GetWindowLong(wnd, GWL_STYLE) | static_cast<LONG>(WS_BORDER));
-    EXPECT_EQ(A->ClientRect(), Rect(0, 0, 100, 80)) << "not before the frame change";
-    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    EXPECT_EQ(A->ClientRect(), Rect(0, 0, 98, 78));
-    ASSERT_EQ(Only(A->Messages, WM_SIZE).size(), 1u);
-    EXPECT_EQ(LOWORD(Only(A->Messages, WM_SIZE)[0].LParam), 98);
-}
-
-TEST_F(ControlsTest, WindowsAreMadeWhenNeededAndHandlesAreNotReused)
-{
-    auto* lazy = new TProbe(Form);
-    EXPECT_FALSE(lazy->HandleAllocated());
-    EXPECT_THROW(lazy->Handle(), EInvalidOperation) << "no parent window";
-    lazy->Hide();
-    lazy->SetParent(Form);
-    EXPECT_FALSE(lazy->HandleAllocated()) << "hidden: made only when needed";
-    const HWND first = lazy->Handle();
-    EXPECT_TRUE(IsWindow(first));
-    lazy->RecreateWnd();
-    EXPECT_NE(lazy->Handle(), first);
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(FindControl(first), nullptr);
-    EXPECT_EQ(SendMessage(first, WM_USER, 0, 0), 0);
-}
-
-TEST_F(ControlsTest, PopupMenuOpensOverTheControlThatAskedForIt)
-{
-    TPopupMenu menu(Form);
-    menu.Items()->Add(new TMenuItem(&menu));
-    menu.Items()->Items(0)->SetCaption("Item");
-    A->SetPopupMenu(&menu);
-    int popups = 0;
-    menu.OnPopup = [&](TObject*) { ++popups; };
-    SimulateClick(A, mbRight, 5, 6);
-    EXPECT_EQ(popups, 1);
-    EXPECT_EQ(menu.PopupComponent(), A);
-    EXPECT_EQ(menu.PopupPoint(), A->ClientToScreen(TPoint{5, 6}));
-    EXPECT_TRUE(menu.IsShown());
-    menu.CloseMenu();
-    // From the keyboard the menu opens at the control's corner.
-    A->SetFocus();
-    SimulateKey(A, VK_APPS);
-    EXPECT_EQ(popups, 2);
-    EXPECT_EQ(menu.PopupPoint(), A->ClientToScreen(TPoint{0, 0}));
-    menu.CloseMenu();
-    // A handled OnContextPopup keeps the menu closed.
-    A->OnContextPopup = [](TObject*, TPoint, bool& Handled) { Handled = true; };
-    SimulateClick(A, mbRight, 5, 6);
-    EXPECT_EQ(popups, 2);
-    A->SetPopupMenu(nullptr);
-}
-
 TEST_F(ControlsTest, PointerEnteringAndLeavingIsReported)
 {
     A->Messages.clear();
@@ -565,32 +383,4 @@ TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
     EXPECT_EQ(ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0), IMM_ERROR_NODATA);
     EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
     EXPECT_EQ(ImmGetContext(nullptr), nullptr);
-}
-
-TEST_F(ControlsTest, ClickGivesDownClickUp)
-{
-    SimulateClick(A, mbLeft, 5, 6);
-    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown L 5,6", "Click", "MouseUp L 5,6"}));
-}
-
-TEST_F(ControlsTest, HiddenControlsCannotTakeTheFocus)
-{
-    B->Hide();
-    EXPECT_FALSE(B->CanFocus());
-    EXPECT_THROW(B->SetFocus(), EInvalidOperation);
-}
-
-TEST_F(ControlsTest, ResizingSendsSizeAtOnce)
-{
-    int resizes = 0;
-    A->OnResize = [&](TObject*) { ++resizes; };
-    A->Messages.clear();
-    A->SetBounds(10, 10, 60, 40);
-    const auto sizes = Only(A->Messages, WM_SIZE);
-    ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(LOWORD(sizes[0].LParam), 60);
-    EXPECT_EQ(HIWORD(sizes[0].LParam), 40);
-    EXPECT_EQ(resizes, 1);
-    A->SetBounds(20, 20, 60, 40);
-    EXPECT_EQ(Only(A->Messages, WM_SIZE).size(), 1u) << "a move keeps the client size";
 }

@@ -46,17 +46,6 @@ TEST(UriList, NamesThatCannotBeFilesAreLeftOut)
     EXPECT_TRUE(DecodeUriList("\r\n\r\n#only a comment").empty());
 }
 
-TEST(UriList, LongNamesComeWhole)
-{
-    AnsiString dir;
-    for (int i = 0; i < 60; ++i)
-        dir += "/directory_" + std::to_string(i);
-    AnsiString name = dir + "/file name.log";
-    ASSERT_GT(name.size(), 600u);
-    AnsiString uri = "file://" + dir + "/file%20name.log";
-    EXPECT_EQ(DecodeUriList(uri + "\r\n"), (Files{name}));
-}
-
 // A window that notes the files dropped on it.
 class TDropForm : public TForm {
 public:
@@ -151,12 +140,3 @@ TEST_F(DropTest, ADropForAWindowThatGoesIsFreedUndelivered)
 }
 
 } // namespace
-
-TEST(DropHandles, NullHandlesAnswerNothing)
-{
-    EXPECT_EQ(DragQueryFileCount(nullptr), 0u);
-    EXPECT_EQ(DragQueryFile(nullptr, 0), "");
-    TPoint p;
-    EXPECT_FALSE(DragQueryPoint(nullptr, p));
-    DragAcceptFiles(nullptr, true); // no window: nothing happens
-}

@@ -1,5 +1,5 @@
 // The splitter: which control it resizes, dragging it with the mouse, the
-// limits of the new size, and OnMoved.
+// limits of the new size, and OnCanResize.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -112,16 +112,6 @@ TEST_F(SplitterTest, OnCanResizeMayChangeOrRefuseTheSize)
     EXPECT_EQ(upper->Height(), 70);
 }
 
-TEST_F(SplitterTest, WithoutAControlToResizeNothingHappens)
-{
-    upper->SetVisible(false);
-    ASSERT_EQ(splitter->Top(), 0);
-    EXPECT_EQ(splitter->FindResizeControl(), nullptr);
-    Drag(40);
-    EXPECT_EQ(moved, 0);
-    EXPECT_EQ(lower->Height(), 60);
-}
-
 TEST_F(SplitterTest, TheResizedControlMayGoDuringTheDrag)
 {
     Mouse(WM_LBUTTONDOWN, 5, 1);
@@ -132,28 +122,3 @@ TEST_F(SplitterTest, TheResizedControlMayGoDuringTheDrag)
 }
 
 } // namespace
-
-TEST_F(SplitterTest, OnlyTheLeftButtonDrags)
-{
-    splitter->Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(5, 1));
-    splitter->Perform(WM_MOUSEMOVE, MK_RBUTTON, PointToLParam(5, 30));
-    splitter->Perform(WM_RBUTTONUP, 0, PointToLParam(5, 30));
-    EXPECT_EQ(upper->Height(), 100);
-    EXPECT_EQ(moved, 0);
-}
-
-TEST(Splitter, MinSizeAndCursorFollowingTheAlignment)
-{
-    TForm form(nullptr);
-    auto* splitter = new TSplitter(&form);
-    EXPECT_EQ(splitter->Cursor(), crHSplit);
-    splitter->SetMinSize(0);
-    EXPECT_EQ(splitter->MinSize(), 1);
-    splitter->SetParent(&form);
-    splitter->SetAlign(alBottom);
-    splitter->Perform(WM_MOUSEMOVE, 0, PointToLParam(1, 1));
-    EXPECT_EQ(splitter->Cursor(), crVSplit);
-    splitter->SetCursor(crHandPoint);
-    splitter->Perform(WM_MOUSEMOVE, 0, PointToLParam(1, 1));
-    EXPECT_EQ(splitter->Cursor(), crHandPoint);
-}

@@ -1,8 +1,7 @@
-// Forms, the screen and the application object: creation and destruction
-// events, the exception barrier and its error box, closing, bounds kept exactly,
-// stay-on-top, activation and the active control, minimising; and the message
-// loop: Run shows the main form, keeps going after an exception, ends when the
-// main form closes and drops the messages never delivered, with their payloads.
+// Forms and the application object: the exception barrier and its error box,
+// activation and the active control; and the message loop: Run shows the main
+// form, ends when the main form closes and drops the messages never delivered,
+// with their payloads.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -60,21 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(FormsTest, CreateFormRunsOnCreateAfterTheConstructorAndOnDestroyBeforeDestructors)
-{
-    std::vector<std::string> log;
-    TLoggingForm* form = nullptr;
-    Application->CreateForm(form);
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->OwnLog, (std::vector<std::string>{"create 3"}));
-    EXPECT_EQ(Application->MainForm(), form);
-    EXPECT_TRUE(form->HandleAllocated());
-    form->Log = &log;
-    form->Free();
-    EXPECT_EQ(log, (std::vector<std::string>{"destroy 3"}));
-    EXPECT_EQ(Application->MainForm(), nullptr);
-}
-
 TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
 {
     UI.QueueMessageBoxResult(IDOK);
@@ -100,70 +84,6 @@ TEST_F(FormsTest, AnExceptionFromAHandlerShowsTheErrorBoxAndInputGoesOn)
     boxes = UI.CallsOf(TUICallKind::MessageBox);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].Text, "Stop!");
-}
-
-TEST_F(FormsTest, OnExceptionTakesTheBoxesPlaceForEveryKindOfException)
-{
-    std::vector<std::string> seen;
-    Application->OnException = [&](TObject* Sender, const Exception& E) {
-        seen.push_back(E.Message() + (Sender == Button ? " (button)" : ""));
-    };
-    Form->Show();
-    Button->OnClick = [](TObject*) { throw std::runtime_error("library failure"); };
-    SimulateClick(Button, mbLeft, 5, 5);
-    Button->OnClick = [](TObject*) { throw 42; };
-    SimulateClick(Button, mbLeft, 5, 5);
-    Application->OnException = nullptr;
-    EXPECT_EQ(seen, (std::vector<std::string>{"library failure (button)", "Unknown exception (button)"}));
-    EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
-}
-
-TEST_F(FormsTest, ClosingFollowsCloseQueryAndTheCloseAction)
-{
-    Form->Show();
-    bool allow = false;
-    Form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = allow; };
-    Form->Close();
-    EXPECT_TRUE(Form->Visible());
-    allow = true;
-    Form->Close();
-    EXPECT_FALSE(Form->Visible()) << "a form hides by default";
-    Form->Show();
-    bool destroyed = false;
-    Form->OnDestroy = [&](TObject*) { destroyed = true; };
-    Form->OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
-    // The window manager's close button asks the same way.
-    SendMessage(Form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(destroyed) << "freed once the message is handled";
-    EXPECT_TRUE(ProcessMessagesUntil([&] { return destroyed; }, 3000));
-    Form = nullptr;
-}
-
-TEST_F(FormsTest, BoundsComeBackExactly)
-{
-    Form->SetBounds(512, 310, 487, 158);
-    Form->Show();
-    Form->Hide();
-    Form->Show();
-    EXPECT_EQ(Form->BoundsRect(), Bounds(512, 310, 487, 158));
-    EXPECT_EQ(Form->ClientHeight(), 158);
-    EXPECT_EQ(Form->ClientWidth(), 487);
-    Form->SetClientHeight(100);
-    EXPECT_EQ(Form->Height(), 100);
-}
-
-TEST_F(FormsTest, StayOnTopReachesTheWindowManager)
-{
-    Form->SetFormStyle(fsStayOnTop);
-    Form->Show();
-    auto calls = UI.CallsOf(TUICallKind::StayOnTop);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].Window, Form->Handle());
-    EXPECT_TRUE(calls[0].On);
-    Form->SetFormStyle(fsNormal);
-    calls = UI.CallsOf(TUICallKind::StayOnTop);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_FALSE(calls[1].On);
 }
 
 TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
@@ -205,56 +125,6 @@ TEST_F(FormsTest, TheActiveControlGetsTheFocusWhenTheFormIsShown)
     EXPECT_EQ(Form->ActiveControl(), nullptr);
     EXPECT_EQ(GetFocus(), Form->Handle()) << "the form takes the focus back";
     EXPECT_THROW(Form->SetActiveControl(Form), EInvalidOperation);
-}
-
-TEST_F(FormsTest, MinimizeCanBeTakenOverThroughWmSysCommand)
-{
-    // A form that hides itself instead of minimising (as in tray-only mode).
-    class TTrayForm : public TForm {
-    public:
-        using TForm::TForm;
-        bool TrayOnly = true;
-        void WndProc(TMessage& Message) override
-        {
-            if (Message.Msg == WM_SYSCOMMAND && Message.WParam == SC_MINIMIZE && TrayOnly) {
-                ShowWindow(Application->Handle(), SW_HIDE);
-                SetVisible(false);
-                return;
-            }
-            TForm::WndProc(Message);
-        }
-    };
-    TTrayForm form(nullptr);
-    form.Show();
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_FALSE(form.Visible());
-    EXPECT_FALSE(IsWindowVisible(Application->Handle()));
-    EXPECT_EQ(form.WindowState(), wsNormal);
-    form.Show();
-    EXPECT_TRUE(ShowWindow(Application->Handle(), SW_SHOWNORMAL) == false);
-    EXPECT_TRUE(IsWindowVisible(Application->Handle()));
-    form.TrayOnly = false;
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_EQ(form.WindowState(), wsMinimized);
-    SendMessage(form.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_EQ(form.WindowState(), wsNormal);
-}
-
-TEST_F(FormsTest, TheApplicationHandleStandsForTheTaskBarButton)
-{
-    TForm* main = nullptr;
-    Application->CreateForm(main);
-    const HWND app = Application->Handle();
-    EXPECT_TRUE(IsWindow(app));
-    EXPECT_EQ(FindControl(app), nullptr);
-    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
-    SetWindowLong(app, GWL_EXSTYLE, GetWindowLong(app, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_TOOLWINDOW));
-    const auto calls = UI.CallsOf(TUICallKind::SkipTaskbar);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].Window, main->Handle());
-    EXPECT_TRUE(calls[0].On);
-    EXPECT_FALSE(calls[1].On);
-    main->Free();
 }
 
 namespace {
@@ -303,22 +173,4 @@ TEST(ApplicationTest, RunEndsWithTheMainFormAndDropsWhatWasNeverDelivered)
     EXPECT_EQ(boxes[0].Text, "First tick failed.");
     // Without a main form Run has nothing to do.
     Application->Run();
-}
-
-TEST_F(FormsTest, ScreenCursorsAreRegisteredByNumber)
-{
-    EXPECT_NE(Screen->Cursors(crIBeam), nullptr);
-    EXPECT_EQ(Screen->Cursors(101), nullptr);
-    HCURSOR hand = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND));
-    ASSERT_NE(hand, nullptr);
-    Screen->SetCursors(101, hand);
-    EXPECT_EQ(Screen->Cursors(101), hand);
-    HCURSOR rows = LoadCursor(HInstance, "RV_SELECTROW_CURSOR");
-    EXPECT_NE(rows, nullptr);
-    EXPECT_EQ(LoadCursor(HInstance, "NO_SUCH_CURSOR"), nullptr);
-    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
-    Screen->SetCursor(crHourGlass);
-    EXPECT_EQ(Screen->Cursor(), crHourGlass);
-    Screen->SetCursor(crDefault);
-    EXPECT_EQ(Screen->Cursor(), crDefault);
 }

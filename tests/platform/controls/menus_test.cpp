@@ -1,6 +1,5 @@
-// Menus: caption escaping, the item tree and its ownership, and popup menus on
-// screen: OnPopup before the menu is built, the entries shown, a chosen entry's
-// OnClick after the menu has closed, and items that change or go while shown.
+// Menus: ownership of the item tree, and popup menus on screen: OnPopup before
+// the menu is built, and items or menus that go while shown or from OnClick.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,17 +12,6 @@
 
 namespace {
 
-TEST(MenuCaptions, EscapingShowsTheTextAsItStands)
-{
-    EXPECT_EQ(EscapeMenuCaption("Tom & Jerry.log"), "Tom && Jerry.log");
-    EXPECT_EQ(EscapeMenuCaption("&&&"), "&&&&&&");
-    EXPECT_EQ(EscapeMenuCaption("plain"), "plain");
-    EXPECT_EQ(StripHotkey(EscapeMenuCaption("/logs/a&b&&c.log")), "/logs/a&b&&c.log");
-    EXPECT_EQ(StripHotkey("&Recent Files"), "Recent Files");
-    EXPECT_EQ(StripHotkey("Save && &Copy"), "Save & Copy");
-    EXPECT_EQ(StripHotkey("trailing&"), "trailing");
-}
-
 // An item that counts its destructions, so tests see who freed it.
 class TCountedItem : public TMenuItem {
 public:
@@ -33,21 +21,6 @@ public:
 private:
     int& FFreed;
 };
-
-TEST(MenuItems, AnItemGoesInOncePlaceOnly)
-{
-    TMenuItem root(nullptr);
-    TMenuItem other(nullptr);
-    auto* item = new TMenuItem(nullptr);
-    root.Add(item);
-    EXPECT_THROW(root.Add(item), EMenuError);
-    EXPECT_THROW(other.Add(item), EMenuError);
-    auto* sub = new TMenuItem(nullptr);
-    item->Add(sub);
-    EXPECT_THROW(sub->Add(&root), EMenuError); // would make a cycle
-    EXPECT_THROW(item->Add(item), EMenuError);
-    EXPECT_EQ(root.Count(), 1);
-}
 
 TEST(MenuItems, ItemsAreFreedOnceWhoeverGoesFirst)
 {
@@ -76,38 +49,6 @@ TEST(MenuItems, ItemsAreFreedOnceWhoeverGoesFirst)
         EXPECT_EQ(freed, 3);
         EXPECT_EQ(root.Count(), 0);
     }
-}
-
-TEST(MenuItems, RadioItemsOfAGroupExcludeEachOther)
-{
-    TMenuItem root(nullptr);
-    TMenuItem* items[3];
-    for (TMenuItem*& item : items) {
-        item = new TMenuItem(nullptr);
-        item->SetRadioItem(true);
-        root.Add(item);
-    }
-    items[2]->SetGroupIndex(1);
-    items[0]->SetChecked(true);
-    items[2]->SetChecked(true);
-    items[1]->SetChecked(true);
-    EXPECT_FALSE(items[0]->Checked());
-    EXPECT_TRUE(items[1]->Checked());
-    EXPECT_TRUE(items[2]->Checked()); // another group
-}
-
-TEST(MenuItems, ClickRunsOnClickOnlyWhenEnabled)
-{
-    TMenuItem item(nullptr);
-    int clicks = 0;
-    item.OnClick = [&](TObject* Sender) {
-        EXPECT_EQ(Sender, &item);
-        ++clicks;
-    };
-    item.Click();
-    item.SetEnabled(false);
-    item.Click();
-    EXPECT_EQ(clicks, 1);
 }
 
 // A menu like the program's: a recent-files sub-menu rebuilt at each popup,
@@ -194,72 +135,6 @@ TEST_F(PopupMenuTest, OnPopupFiresBeforeTheMenuIsBuiltFromTheItems)
     EXPECT_FALSE(menu.IsShown());
 }
 
-TEST_F(PopupMenuTest, EachPopupAsksOnPopupAgain)
-{
-    menu.Popup(0, 0);
-    monitoring = false;
-    recentFiles.clear();
-    menu.Popup(0, 0);
-    EXPECT_EQ(popups, 2);
-    std::vector<TShownMenuEntry> top = menu.ShownEntries();
-    ASSERT_EQ(top.size(), 4u);
-    EXPECT_FALSE(top[3].Checked);
-    EXPECT_FALSE(top[0].Enabled);
-    EXPECT_FALSE(top[0].HasSubMenu);
-    EXPECT_TRUE(menu.ShownEntries(recent).empty());
-}
-
-TEST_F(PopupMenuTest, ChoosingAnEntryClosesTheMenuAndClicksTheItem)
-{
-    menu.Popup(10, 10);
-    ASSERT_TRUE(menu.ChooseShownItem(remove));
-    EXPECT_FALSE(menu.IsShown());
-    EXPECT_EQ(chosen, (std::vector<AnsiString>{"remove"}));
-
-    menu.Popup(10, 10);
-    ASSERT_TRUE(menu.ChooseShownItem(recent->Items(1)));
-    EXPECT_EQ(chosen.back(), "/tmp/R&D.log");
-}
-
-TEST_F(PopupMenuTest, DisabledSeparatorAndSubMenuEntriesCannotBeChosen)
-{
-    remove->OnClick = [this](TObject*) { chosen.push_back("remove"); };
-    AddItem(recent, "/var/log/x.log");
-    menu.OnPopup = [this](TObject*) { remove->SetEnabled(false); };
-    menu.Popup(0, 0);
-    EXPECT_FALSE(menu.ChooseShownItem(remove));
-    EXPECT_FALSE(menu.ChooseShownItem(menu.Items()->Items(2))); // the separator
-    EXPECT_FALSE(menu.ChooseShownItem(recent));
-    EXPECT_FALSE(menu.ChooseShownItem(hidden));
-    EXPECT_TRUE(chosen.empty());
-    menu.CloseMenu();
-    EXPECT_FALSE(menu.ChooseShownItem(active)); // nothing is shown
-}
-
-TEST_F(PopupMenuTest, ItemsOfADisabledSubMenuCannotBeChosen)
-{
-    menu.Popup(0, 0);
-    recent->SetEnabled(false);
-    EXPECT_FALSE(menu.ChooseShownItem(recent->Items(0)));
-    EXPECT_TRUE(chosen.empty());
-}
-
-TEST_F(PopupMenuTest, ChangesShowAtOnceWhileTheMenuIsOnScreen)
-{
-    menu.Popup(0, 0);
-    active->SetChecked(false);
-    remove->SetCaption("Remove File");
-    std::vector<TShownMenuEntry> top = menu.ShownEntries();
-    ASSERT_EQ(top.size(), 4u);
-    EXPECT_FALSE(top[3].Checked);
-    EXPECT_EQ(top[1].Text, "Remove File");
-    EXPECT_TRUE(menu.IsShown());
-
-    // Items that come or go close the menu.
-    AddItem(menu.Items(), "Exit");
-    EXPECT_FALSE(menu.IsShown());
-}
-
 TEST_F(PopupMenuTest, AnItemFreedWhileShownCannotBeChosenAnyMore)
 {
     menu.Popup(0, 0);
@@ -319,45 +194,3 @@ TEST(PopupMenus, ReferencesToComponentsThatGoAreCleared)
 }
 
 } // namespace
-
-TEST(MenuItems, AddInsertDeleteAndClear)
-{
-    TMenuItem root(nullptr);
-    auto* a = new TMenuItem(nullptr);
-    auto* b = new TMenuItem(nullptr);
-    auto* c = new TMenuItem(nullptr);
-    root.Add(a);
-    root.Add(c);
-    root.Insert(1, b);
-    ASSERT_EQ(root.Count(), 3);
-    EXPECT_EQ(root.Items(1), b);
-    EXPECT_EQ(b->Parent(), &root);
-    EXPECT_EQ(c->MenuIndex(), 2);
-    EXPECT_THROW(root.Items(3), EListError);
-    EXPECT_THROW(root.Insert(5, new TMenuItem(&root)),
-                 EListError); // owned by root as a component: freed with it
-
-    root.Delete(0); // handed back to the caller
-    EXPECT_EQ(a->Parent(), nullptr);
-    EXPECT_EQ(root.Count(), 2);
-    delete a;
-    root.Remove(c);
-    delete c;
-    EXPECT_EQ(root.Count(), 1);
-    root.Clear();
-    EXPECT_EQ(root.Count(), 0);
-}
-
-TEST(PopupMenus, TheRootItemBelongsToItsMenu)
-{
-    TPopupMenu menu(nullptr);
-    auto* item = new TMenuItem(nullptr);
-    menu.Items()->Add(item);
-    auto* sub = new TMenuItem(nullptr);
-    item->Add(sub);
-    EXPECT_EQ(sub->GetParentMenu(), &menu);
-    TMenuItem loose(nullptr);
-    EXPECT_EQ(loose.GetParentMenu(), nullptr);
-    TMenuItem other(nullptr);
-    EXPECT_THROW(other.Add(menu.Items()), EMenuError);
-}

@@ -1,6 +1,5 @@
-// The printer: device geometry at 600 pixels per inch on A4, the job's rules,
-// PDF files checked byte-wise and with poppler's tools where installed, the
-// recording printer's log and page pixels, and the current printer.
+// The printer: the job's rules, PDF files checked byte-wise and with poppler's
+// tools where installed, pages too large to hold, and the system's printers.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,8 +14,6 @@
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
-constexpr uint32_t kRed = 0xFFFF0000u;
-constexpr uint32_t kBlue = 0xFF0000FFu;
 
 bool ToolInstalled(const std::string& tool)
 {
@@ -89,117 +86,6 @@ protected:
 
 // ---- Geometry
 
-TEST(PrinterGeometryTest, PdfAt600PpiOnA4)
-{
-    TPdfPrinter printer;
-    // The PDF page box holds whole points: A4 is 595 x 842 points, which at 600
-    // pixels per inch are 4958 x 7017 pixels (within a millimetre of 210 x 297).
-    EXPECT_EQ(printer.DeviceCaps(LOGPIXELSX), 600);
-    EXPECT_EQ(printer.DeviceCaps(LOGPIXELSY), 600);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALWIDTH), 4958);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALHEIGHT), 7017);
-    EXPECT_NEAR(printer.DeviceCaps(PHYSICALWIDTH), 210 * 600 / 25.4, 600 / 25.4);
-    EXPECT_NEAR(printer.DeviceCaps(PHYSICALHEIGHT), 297 * 600 / 25.4, 600 / 25.4);
-    // The whole sheet is printable.
-    EXPECT_EQ(printer.DeviceCaps(HORZRES), 4958);
-    EXPECT_EQ(printer.DeviceCaps(VERTRES), 7017);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALOFFSETX), 0);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALOFFSETY), 0);
-    EXPECT_EQ(printer.DeviceCaps(HORZSIZE), 210);
-    EXPECT_EQ(printer.DeviceCaps(VERTSIZE), 297);
-    EXPECT_EQ(printer.PageWidth(), 4958);
-    EXPECT_EQ(printer.PageHeight(), 7017);
-    EXPECT_EQ(printer.DeviceCaps(12345), 0);
-    EXPECT_FALSE(printer.Capabilities().Contains(pcCopies));
-}
-
-TEST(PrinterGeometryTest, PdfPaperAndResolutionSettings)
-{
-    TPdfPrinter printer;
-    printer.SetResolution(300);
-    printer.SetPaperSize(TPaperSize{2970, 2100}); // A4 on its side
-    EXPECT_EQ(printer.DeviceCaps(LOGPIXELSY), 300);
-    EXPECT_EQ(printer.PageWidth(), 3508);  // 842 points
-    EXPECT_EQ(printer.PageHeight(), 2479); // 595 points
-    printer.SetPaperSize(PaperLetter);
-    EXPECT_EQ(printer.PageWidth(), 2550); // 8.5 inches
-    EXPECT_EQ(printer.PageHeight(), 3300);
-    EXPECT_THROW(printer.SetResolution(0), EPrinter);
-    EXPECT_THROW(printer.SetResolution(MaxPrinterResolution + 1), EPrinter);
-    EXPECT_THROW(printer.SetPaperSize(TPaperSize{0, 2970}), EPrinter);
-    EXPECT_THROW(printer.SetPaperSize(TPaperSize{2100, -5}), EPrinter);
-    EXPECT_EQ(printer.Resolution(), 300);
-    EXPECT_EQ(printer.PaperSize(), PaperLetter);
-}
-
-TEST(PrinterGeometryTest, RecordingPrinterWithUnprintableMargins)
-{
-    TRecordingPrinter printer;
-    printer.SetResolution(300, 600);
-    printer.SetPaperSize(PaperA4);
-    printer.SetUnprintableMargins(50, 60, 70, 80);
-    // 210 mm at 300 ppi: 2480; 297 mm at 600 ppi: 7016.
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALWIDTH), 2480);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALHEIGHT), 7016);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALOFFSETX), 50);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALOFFSETY), 60);
-    EXPECT_EQ(printer.DeviceCaps(HORZRES), 2480 - 50 - 70);
-    EXPECT_EQ(printer.DeviceCaps(VERTRES), 7016 - 60 - 80);
-    EXPECT_EQ(printer.DeviceCaps(LOGPIXELSX), 300);
-    EXPECT_EQ(printer.DeviceCaps(LOGPIXELSY), 600);
-    // Margins wider than the sheet leave one printable pixel, never a negative size.
-    printer.SetUnprintableMargins(5000, 0, 5000, 0);
-    EXPECT_EQ(printer.PageWidth(), 1);
-    EXPECT_EQ(printer.DeviceCaps(PHYSICALOFFSETX), 2479);
-}
-
-TEST(PrinterGeometryTest, MeasuringCanvasHasThePrintersResolution)
-{
-    TPdfPrinter printer;
-    std::unique_ptr<TCanvas> measuring = printer.CreateMeasuringCanvas();
-    for (int index : {LOGPIXELSX, LOGPIXELSY, HORZRES, VERTRES, PHYSICALWIDTH, PHYSICALHEIGHT,
-                      PHYSICALOFFSETX, PHYSICALOFFSETY})
-        EXPECT_EQ(GetDeviceCaps(measuring.get(), index), printer.DeviceCaps(index)) << index;
-    EXPECT_EQ(measuring->ClipRect(), (TRect{0, 0, 4958, 7017}));
-
-    // A 10-point font is 6.25 times as large at 600 pixels per inch as at 96.
-    TRecordingPrinter screenLike;
-    screenLike.SetResolution(96, 96);
-    std::unique_ptr<TCanvas> screen = screenLike.CreateMeasuringCanvas();
-    for (TCanvas* c : {measuring.get(), screen.get()}) {
-        c->Font()->SetName("DejaVu Sans");
-        c->Font()->SetSize(10);
-    }
-    EXPECT_EQ(measuring->Font()->Height(), -83);
-    EXPECT_EQ(screen->Font()->Height(), -13);
-    const int wide = measuring->TextWidth("Printed at device resolution");
-    const int narrow = screen->TextWidth("Printed at device resolution");
-    ASSERT_GT(narrow, 0);
-    EXPECT_NEAR(double(wide) / narrow, 83.0 / 13, 0.35);
-    TTextMetric tm;
-    ASSERT_TRUE(measuring->GetTextMetrics(tm));
-    EXPECT_GE(tm.tmHeight, 83);
-    EXPECT_LT(tm.tmHeight, 83 * 3 / 2);
-
-    // Drawing on a measuring canvas paints nowhere and does no harm.
-    FillRect(measuring.get(), TRect{0, 0, 100, 100}, clRed);
-    measuring->TextOut(10, 10, "nothing");
-}
-
-TEST(PrinterGeometryTest, CanvasOutsideAJobMeasuresAndFollowsSettings)
-{
-    TRecordingPrinter printer;
-    TCanvas* info = printer.Canvas();
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->DeviceCaps(LOGPIXELSX), 150);
-    printer.SetResolution(200, 300);
-    // The same canvas takes on the new settings.
-    EXPECT_EQ(printer.Canvas(), info);
-    EXPECT_EQ(info->DeviceCaps(LOGPIXELSX), 200);
-    EXPECT_EQ(info->DeviceCaps(LOGPIXELSY), 300);
-    EXPECT_EQ(info->Font()->PixelsPerInch(), 300);
-}
-
 // ---- The job's rules
 
 TEST(PrinterJobTest, CallsOutOfTurnRaise)
@@ -235,22 +121,6 @@ TEST(PrinterJobTest, CallsOutOfTurnRaise)
     EXPECT_EQ(printer.Copies(), 1);
 }
 
-TEST(PrinterJobTest, AbortEndsTheJobAndIsReportedUntilTheNextJob)
-{
-    TRecordingPrinter printer;
-    printer.BeginDoc();
-    printer.Abort();
-    EXPECT_FALSE(printer.Printing());
-    EXPECT_TRUE(printer.Aborted());
-    EXPECT_EQ(printer.PageNumber(), 0);
-    EXPECT_THROW(printer.EndDoc(), EPrinter);
-    printer.BeginDoc();
-    EXPECT_FALSE(printer.Aborted());
-    printer.EndDoc();
-    EXPECT_EQ(printer.LogText(),
-              "BeginDoc 1 copies=1 title=\nAbort 1\nBeginDoc 1 copies=1 title=\nEndDoc 1\n");
-}
-
 TEST(PrinterJobTest, PrinterDestroyedDuringAJobReleasesEverything)
 {
     TempDir dir;
@@ -271,126 +141,6 @@ TEST(PrinterJobTest, PrinterDestroyedDuringAJobReleasesEverything)
 }
 
 // ---- The recording printer
-
-TEST(RecordingPrinterTest, LogsCopiesTitleAndPages)
-{
-    TRecordingPrinter printer;
-    printer.SetResolution(72, 72);
-    printer.SetTitle("Report");
-    printer.SetCopies(2);
-    printer.BeginDoc();
-    printer.NewPage();
-    printer.SetTitle("Later"); // read when a job begins
-    printer.NewPage();
-    printer.EndDoc();
-    EXPECT_EQ(printer.LogText(), "BeginDoc 1 copies=2 title=Report\nNewPage 2\nNewPage 3\nEndDoc 3\n");
-    ASSERT_EQ(printer.Log().size(), 4u);
-    EXPECT_EQ(printer.Log()[0].Event, TPrintEvent::BeginDoc);
-    EXPECT_EQ(printer.Log()[0].Copies, 2);
-    EXPECT_EQ(printer.Log()[0].Title, "Report");
-    EXPECT_EQ(printer.Log()[3].Event, TPrintEvent::EndDoc);
-    EXPECT_EQ(printer.Log()[3].PageNumber, 3);
-    EXPECT_EQ(printer.Pages().size(), 3u);
-
-    // The next job replaces the pages and adds to the log.
-    printer.BeginDoc();
-    printer.EndDoc();
-    EXPECT_EQ(printer.Pages().size(), 1u);
-    EXPECT_EQ(printer.Log().size(), 6u);
-    printer.ClearLog();
-    EXPECT_EQ(printer.LogText(), "");
-}
-
-TEST(RecordingPrinterTest, PagesShowWhatWasDrawnWhereItWasDrawn)
-{
-    TRecordingPrinter printer;
-    printer.SetResolution(72, 72);
-    printer.SetUnprintableMargins(10, 10, 10, 10);
-    printer.BeginDoc();
-    TCanvas* canvas = printer.Canvas();
-    EXPECT_EQ(canvas->DeviceCaps(HORZRES), printer.PageWidth());
-    EXPECT_EQ(canvas->DeviceCaps(PHYSICALOFFSETX), 10);
-    EXPECT_EQ(canvas->ClipRect(), (TRect{0, 0, printer.PageWidth(), printer.PageHeight()}));
-    FillRect(canvas, TRect{20, 30, 50, 70}, clRed);
-    printer.NewPage();
-    EXPECT_EQ(printer.Canvas(), canvas); // one canvas for the whole job
-    FillRect(canvas, TRect{100, 200, 101, 201}, clBlue);
-    printer.EndDoc();
-
-    ASSERT_EQ(printer.Pages().size(), 2u);
-    const TPixelBuffer& first = printer.Pages()[0];
-    const TPixelBuffer& second = printer.Pages()[1];
-    // Pages are the printable area: A4 at 72 ppi is 595 x 842, less the margins.
-    EXPECT_EQ(first.Width, 595 - 20);
-    EXPECT_EQ(first.Height, 842 - 20);
-    EXPECT_EQ(first.At(20, 30), kRed);
-    EXPECT_EQ(first.At(49, 69), kRed);
-    EXPECT_EQ(first.At(50, 69), kWhite); // right and bottom edges are outside
-    EXPECT_EQ(first.At(49, 70), kWhite);
-    EXPECT_EQ(first.At(19, 30), kWhite);
-    EXPECT_EQ(first.At(20, 29), kWhite);
-    EXPECT_EQ(first.At(100, 200), kWhite);
-    // The second sheet starts white: nothing of the first shows through.
-    EXPECT_EQ(second.At(20, 30), kWhite);
-    EXPECT_EQ(second.At(100, 200), kBlue);
-    int inked = 0;
-    for (uint32_t px : second.Pixels)
-        inked += px != kWhite;
-    EXPECT_EQ(inked, 1);
-}
-
-TEST(RecordingPrinterTest, ThinLinesKeepThePlatformsPixels)
-{
-    TRecordingPrinter printer;
-    printer.SetResolution(72, 72);
-    printer.BeginDoc();
-    TCanvas* canvas = printer.Canvas();
-    canvas->Brush()->SetColor(clBlue);
-    canvas->Brush()->SetStyle(bsClear);
-    canvas->Pen()->SetColor(clRed);
-    canvas->MoveTo(10, 5);
-    canvas->LineTo(20, 5); // right: 10 .. 19
-    canvas->MoveTo(20, 7);
-    canvas->LineTo(10, 7);                            // left: 20 .. 11
-    canvas->Polyline({{30, 10}, {30, 20}, {40, 20}}); // down, then right; the last point stays out
-    canvas->MoveTo(50, 50);
-    canvas->LineTo(54, 54); // a slanting line, pixel by pixel
-    // Lines leave the brush as it was.
-    EXPECT_EQ(canvas->Brush()->Color(), clBlue);
-    EXPECT_EQ(canvas->Brush()->Style(), bsClear);
-    printer.EndDoc();
-    const TPixelBuffer& page = printer.Pages()[0];
-    EXPECT_EQ(page.At(9, 5), kWhite);
-    EXPECT_EQ(page.At(10, 5), kRed);
-    EXPECT_EQ(page.At(19, 5), kRed);
-    EXPECT_EQ(page.At(20, 5), kWhite);
-    EXPECT_EQ(page.At(10, 7), kWhite);
-    EXPECT_EQ(page.At(11, 7), kRed);
-    EXPECT_EQ(page.At(20, 7), kRed);
-    EXPECT_EQ(page.At(30, 10), kRed);
-    EXPECT_EQ(page.At(30, 20), kRed); // the joint
-    EXPECT_EQ(page.At(39, 20), kRed);
-    EXPECT_EQ(page.At(40, 20), kWhite);
-    EXPECT_EQ(page.At(50, 50), kRed);
-    EXPECT_EQ(page.At(53, 53), kRed);
-    EXPECT_EQ(page.At(54, 54), kWhite);
-    int inked = 0;
-    for (uint32_t px : page.Pixels)
-        inked += px != kWhite;
-    EXPECT_EQ(inked, 10 + 10 + 10 + 10 + 4);
-}
-
-TEST(RecordingPrinterTest, AbortKeepsTheSheetsSoFar)
-{
-    TRecordingPrinter printer;
-    printer.SetResolution(72, 72);
-    printer.BeginDoc();
-    FillRect(printer.Canvas(), TRect{0, 0, 5, 5}, clRed);
-    printer.Abort();
-    ASSERT_EQ(printer.Pages().size(), 1u);
-    EXPECT_EQ(printer.Pages()[0].At(4, 4), kRed);
-    EXPECT_EQ(printer.LogText(), "BeginDoc 1 copies=1 title=\nAbort 1\n");
-}
 
 TEST(RecordingPrinterTest, RefusesPagesTooLargeToHold)
 {
@@ -547,23 +297,6 @@ TEST_F(PdfPrinterTest, ThinLinesMarkTheSamePixelsOnThePage)
     EXPECT_GT(inked, 900);
 }
 
-TEST_F(PdfPrinterTest, SlantingAndDashedLinesStaySmall)
-{
-    // A strip for each straight run of pixels, not a mark for each pixel.
-    printer.BeginDoc();
-    TCanvas* canvas = printer.Canvas();
-    for (int i = 0; i < 100; ++i) {
-        canvas->Pen()->SetStyle(psSolid);
-        canvas->MoveTo(0, 100 + i * 60);
-        canvas->LineTo(4900, 150 + i * 60);
-        canvas->Pen()->SetStyle(psDash);
-        canvas->MoveTo(100 + i * 40, 0);
-        canvas->LineTo(100 + i * 40, 7000);
-    }
-    printer.EndDoc();
-    EXPECT_LT(dir.Read(file).size(), 200000u);
-}
-
 TEST_F(PdfPrinterTest, AbortLeavesTheEarlierFile)
 {
     PrintPages(2);
@@ -634,41 +367,6 @@ TEST(SystemPrinterTest, EveryListedPrinterCanBeOpened)
     if (def.empty()) {
         EXPECT_THROW(TSystemPrinter(""), EPrinter);
     }
-}
-
-TEST(CurrentPrinterTest, DefaultAndReplacement)
-{
-    SetPrinter(nullptr);
-    TPrinter* first = Printer();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(Printer(), first);
-    if (DefaultPrinterName().empty()) {
-        EXPECT_NE(dynamic_cast<TPdfPrinter*>(first), nullptr);
-    } else {
-        EXPECT_NE(dynamic_cast<TSystemPrinter*>(first), nullptr);
-    }
-
-    auto recording = std::make_unique<TRecordingPrinter>();
-    TRecordingPrinter* mine = recording.get();
-    std::unique_ptr<TPrinter> old = SetPrinter(std::move(recording));
-    EXPECT_EQ(old.get(), first);
-    EXPECT_EQ(Printer(), mine);
-    // A printer replaced during a job is handed back still printing; freeing it ends the job.
-    Printer()->BeginDoc();
-    std::unique_ptr<TPrinter> back = SetPrinter(nullptr);
-    EXPECT_EQ(back.get(), mine);
-    EXPECT_TRUE(back->Printing());
-    back.reset();
-    EXPECT_NE(Printer(), nullptr);
-    SetPrinter(nullptr);
-}
-
-TEST(RecordingPrinterTest, DeviceCopiesAreSettable)
-{
-    TRecordingPrinter printer;
-    EXPECT_FALSE(printer.Capabilities().Contains(pcCopies));
-    printer.SetMakesCopies(true);
-    EXPECT_TRUE(printer.Capabilities().Contains(pcCopies));
 }
 
 TEST(PrinterJobTest, CopiesBelowOneMeanOne)

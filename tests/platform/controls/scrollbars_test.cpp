@@ -218,18 +218,6 @@ TEST_F(ScrollBarsTest, DisableNoScrollKeepsTheBarShownButDisabled)
     EXPECT_FALSE(VBarShown());
 }
 
-TEST_F(ScrollBarsTest, ShowAndEnableWhateverTheRange)
-{
-    const HWND wnd = View->Handle();
-    EXPECT_TRUE(ShowScrollBar(wnd, SB_BOTH, true));
-    EXPECT_EQ(View->ClientRect(), Rect(0, 0, 200 - Bar, 100 - GetSystemMetrics(SM_CYHSCROLL)));
-    EXPECT_TRUE(EnableScrollBar(wnd, SB_VERT, ESB_DISABLE_BOTH));
-    EXPECT_TRUE(ShowScrollBar(wnd, SB_HORZ, false));
-    EXPECT_EQ(View->ClientRect(), Rect(0, 0, 200 - Bar, 100));
-    EXPECT_FALSE(ShowScrollBar(wnd, 7, true));
-    EXPECT_FALSE(ShowScrollBar(reinterpret_cast<HWND>(intptr_t(12345)), SB_VERT, true));
-}
-
 TEST_F(ScrollBarsTest, AWindowThatResizesWithItsBarsSettles)
 {
     View->DocumentHeight = 150;

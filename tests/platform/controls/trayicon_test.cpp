@@ -89,21 +89,6 @@ TEST_F(TrayIconTest, AddModifyDelete)
     EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, &tip));
 }
 
-TEST_F(TrayIconTest, WithoutANotificationAreaAddingFails)
-{
-    ui.SetTrayAvailable(false);
-    EXPECT_FALSE(IsSystemTrayAvailable());
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &data));
-    EXPECT_FALSE(ui.TrayIconShown(Key()));
-    // Nothing was added, so nothing can be changed or removed.
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, &data));
-    EXPECT_FALSE(Shell_NotifyIcon(NIM_DELETE, &data));
-
-    ui.SetTrayAvailable(true);
-    EXPECT_TRUE(IsSystemTrayAvailable());
-    EXPECT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
-}
-
 TEST_F(TrayIconTest, ALongTipIsCutAtAWholeCharacter)
 {
     data.szTip = AnsiString(62, 'a') + "\xC3\xA9" + "tail"; // an e acute across byte 63
@@ -127,15 +112,6 @@ TEST_F(TrayIconTest, ClicksArePostedToTheWindowAsTheCallbackMessage)
     EXPECT_EQ(form->Received[0].LParam, static_cast<LPARAM>(WM_LBUTTONDOWN));
     EXPECT_EQ(form->Received[1].LParam, static_cast<LPARAM>(WM_LBUTTONUP));
     EXPECT_EQ(form->Received[2].LParam, static_cast<LPARAM>(WM_LBUTTONDBLCLK));
-}
-
-TEST_F(TrayIconTest, AnIconWithoutCallbackMessageReportsNothing)
-{
-    data.uFlags = NIF_ICON | NIF_TIP;
-    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
-    ui.ClickTrayIcon(Key(), WM_LBUTTONDOWN);
-    Application->ProcessMessages();
-    EXPECT_TRUE(form->Received.empty());
 }
 
 TEST_F(TrayIconTest, AnIconLeftByAGoneWindowIsRemovedAtItsNextClick)

@@ -1,6 +1,5 @@
 // TCollection and TCollectionItem: items made through the item class, freed by
-// the collection or by themselves, moved, numbered with IDs that are never
-// reused, and the Update calls around changes and nested updates.
+// the collection or by themselves, numbered with IDs that are never reused.
 #include "platform/core/collection.h"
 
 #include <gtest/gtest.h>
@@ -18,21 +17,6 @@ public:
     explicit TTestItem(TCollection* Collection) : TCollectionItem(Collection), Magic(42) {}
     ~TTestItem() override { ++Freed; }
     const char* ClassName() const override { return "TTestItem"; }
-
-    void Assign(const TPersistent* Source) override
-    {
-        if (auto item = dynamic_cast<const TTestItem*>(Source)) {
-            Value = item->Value;
-            return;
-        }
-        TCollectionItem::Assign(Source);
-    }
-    void SetValue(int value)
-    {
-        Value = value;
-        Changed(false);
-    }
-    void Touch(bool all) { Changed(all); }
 
     int Value = 0;
     int Magic;
@@ -114,148 +98,4 @@ TEST_F(CollectionTest, ItemsAreMadeNumberedAndFreedByTheCollection)
         EXPECT_EQ(c.Item(0)->ID(), 5);
     }
     EXPECT_EQ(TTestItem::Freed, 7);
-}
-
-TEST_F(CollectionTest, IndexMovesAndBadIndexesRaise)
-{
-    TTestCollection c;
-    for (int i = 0; i < 4; ++i)
-        static_cast<TTestItem*>(c.Add())->Value = i;
-    c.Item(0)->SetIndex(3);
-    EXPECT_EQ(Values(c), (std::vector<int>{1, 2, 3, 0}));
-    c.Item(3)->SetIndex(1);
-    EXPECT_EQ(Values(c), (std::vector<int>{1, 0, 2, 3}));
-
-    try {
-        c.Item(0)->SetIndex(4);
-        FAIL();
-    } catch (const EListError& e) {
-        EXPECT_EQ(e.Message(), "List index out of bounds (4)");
-    }
-    EXPECT_THROW(c.GetItem(4), EListError);
-    EXPECT_THROW(c.Delete(-1), EListError);
-    // A refused insertion adds nothing.
-    EXPECT_THROW(c.Insert(5), EListError);
-    EXPECT_EQ(c.Count(), 4);
-
-    auto* inserted = static_cast<TTestItem*>(c.Insert(1));
-    inserted->Value = 9;
-    EXPECT_EQ(Values(c), (std::vector<int>{1, 9, 0, 2, 3}));
-    c.Insert(5);
-    EXPECT_EQ(c.Count(), 6);
-}
-
-TEST_F(CollectionTest, UpdateFollowsChangesAndWaitsForTheOutermostEndUpdate)
-{
-    TTestCollection c;
-    c.Add();
-    c.Add();
-    // Each Add reports once, after its item is complete (Update checks).
-    EXPECT_EQ(c.Updates, (std::vector<TCollectionItem*>{nullptr, nullptr}));
-
-    c.Updates.clear();
-    c.Item(1)->SetValue(5);
-    c.Item(1)->Touch(true);
-    c.Item(0)->SetIndex(1);
-    EXPECT_EQ(c.Updates, (std::vector<TCollectionItem*>{c.Item(0), nullptr, nullptr}));
-
-    c.Updates.clear();
-    c.BeginUpdate();
-    c.BeginUpdate();
-    c.Add();
-    c.Item(0)->SetValue(1);
-    c.Delete(0);
-    c.EndUpdate();
-    EXPECT_TRUE(c.Updates.empty());
-    EXPECT_EQ(c.UpdateCount(), 1);
-    c.EndUpdate();
-    EXPECT_EQ(c.Updates, std::vector<TCollectionItem*>{nullptr});
-
-    // One report for a whole Clear; an unmatched EndUpdate does not silence later changes.
-    c.Updates.clear();
-    c.Clear();
-    EXPECT_EQ(c.Updates.size(), 1u);
-    c.EndUpdate();
-    EXPECT_EQ(c.UpdateCount(), 0);
-    c.Updates.clear();
-    c.Add();
-    EXPECT_EQ(c.Updates.size(), 1u);
-}
-
-TEST_F(CollectionTest, ItemsMoveBetweenCollections)
-{
-    TTestCollection a;
-    {
-        TTestCollection b;
-        b.Add();
-        b.Add();
-        auto* moving = b.Item(0);
-        moving->Value = 7;
-        moving->SetCollection(&a);
-        EXPECT_EQ(b.Count(), 1);
-        EXPECT_EQ(a.Count(), 1);
-        EXPECT_EQ(moving->Collection(), &a);
-        EXPECT_EQ(moving->ID(), 0);
-        EXPECT_EQ(b.Item(0)->Index(), 0);
-
-        // Out of every collection: the caller owns it.
-        auto* loose = b.Item(0);
-        loose->SetCollection(nullptr);
-        EXPECT_EQ(loose->Index(), -1);
-        EXPECT_EQ(b.Count(), 0);
-        delete loose;
-    }
-    EXPECT_EQ(TTestItem::Freed, 1);
-    EXPECT_EQ(Values(a), std::vector<int>{7});
-}
-
-TEST_F(CollectionTest, AssignClearsAndCopiesItemByItem)
-{
-    TTestCollection source;
-    for (int v : {3, 1, 4})
-        static_cast<TTestItem*>(source.Add())->Value = v;
-    TTestCollection dest;
-    dest.Add();
-    dest.Updates.clear();
-    dest.Assign(&source);
-    EXPECT_EQ(Values(dest), (std::vector<int>{3, 1, 4}));
-    EXPECT_NE(dest.Item(0), source.Item(0));
-    EXPECT_EQ(dest.Updates, std::vector<TCollectionItem*>{nullptr});
-    dest.Assign(&dest);
-    EXPECT_EQ(Values(dest), (std::vector<int>{3, 1, 4}));
-
-    TStringList strings;
-    try {
-        dest.Assign(&strings);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a TStringList to a TTestCollection");
-    }
-    try {
-        dest.Assign(nullptr);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TTestCollection");
-    }
-    EXPECT_EQ(dest.Item(0)->DisplayName(), "TTestItem");
-}
-
-TEST_F(CollectionTest, OwnerIsTheOneGivenAndItemsReportTheirCollection)
-{
-    struct TOwned : TCollection {
-        explicit TOwned(TPersistent* owner)
-            : TCollection([](TCollection* c) { return new TTestItem(c); }, owner)
-        {}
-        TPersistent* Owner() const { return GetOwner(); }
-    };
-    struct TItemOwner : TTestItem {
-        using TTestItem::TTestItem;
-        TPersistent* Owner() const { return GetOwner(); }
-    };
-    TStringList owner;
-    TOwned c(&owner);
-    EXPECT_EQ(c.Owner(), &owner);
-    auto* item = new TItemOwner(&c);
-    EXPECT_EQ(item->Owner(), &c);
-    EXPECT_EQ(c.GetItem(0), item);
 }

@@ -1,7 +1,6 @@
 // TComponent: the owner tree frees its components last-first after notifying
 // the tree, free notifications are dropped on both sides whoever goes first
-// (AddressSanitizer catches any pointer left behind), names are identifiers
-// unique among the owner's components, and csDestroying comes first.
+// (AddressSanitizer catches any pointer left behind), and csDestroying comes first.
 #include "platform/core/component.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +39,6 @@ public:
         if (c)
             c->FreeNotification(this);
     }
-    void SetLoading() { Include(csLoading); }
 
     TComponent* Ref = nullptr;
     bool Quiet = false;
@@ -79,16 +77,6 @@ public:
 protected:
     void Notification(TComponent*, TOperation) override { ++Heard; }
 };
-
-template <class Fn> std::string ComponentErrorOf(Fn&& fn)
-{
-    try {
-        fn();
-    } catch (const EComponentError& e) {
-        return e.Message();
-    }
-    return "no EComponentError";
-}
 
 } // namespace
 
@@ -138,21 +126,6 @@ TEST(TComponentTest, ComponentFreedOnItsOwnLeavesItsOwner)
     EXPECT_EQ(b->ComponentIndex(), 0);
     EXPECT_EQ(owner.ComponentIndex(), -1);
     EXPECT_THROW(owner.Components(1), EListError);
-}
-
-TEST(TComponentTest, InsertionIsAnnouncedToTheOwnerTree)
-{
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    TTestComponent child(&owner, "Child", log);
-    log.clear();
-    auto* grandchild = new TTestComponent(&child, "", log);
-    EXPECT_EQ(log, (Log{"Child +?"}));
-    log.clear();
-    auto* sibling = new TTestComponent(&owner, "", log);
-    EXPECT_EQ(log, (Log{"? +?", "Child +?", "Owner +?"}));
-    delete sibling;
-    delete grandchild;
 }
 
 TEST(TComponentTest, FreeNotificationIsDroppedOnBothSidesWhoeverGoesFirst)
@@ -263,78 +236,4 @@ TEST(TComponentTest, ComponentsFreedDuringNotificationsAreNotVisitedAgain)
     freer->Helper = helper;
     freer->Watched = watched;
     delete owner; // AddressSanitizer checks that no freed component is touched
-}
-
-TEST(TComponentTest, NamesAreIdentifiersUniqueAmongTheOwnersComponents)
-{
-    EXPECT_TRUE(IsValidIdent("_a1"));
-    EXPECT_TRUE(IsValidIdent("Button1"));
-    EXPECT_FALSE(IsValidIdent(""));
-    EXPECT_FALSE(IsValidIdent("1a"));
-    EXPECT_FALSE(IsValidIdent("a b"));
-    EXPECT_FALSE(IsValidIdent("a.b"));
-    EXPECT_FALSE(IsValidIdent("\xC3\xA4"));
-
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    owner.Quiet = true;
-    TTestComponent button(&owner, "Button1", log);
-    TTestComponent other(&owner, "", log);
-    TTestComponent unnamed(&owner, "", log);
-    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("BUTTON1"); }),
-              "A component named BUTTON1 already exists");
-    EXPECT_EQ(ComponentErrorOf([&] { other.SetName("1st"); }), "''1st'' is not a valid component name");
-    EXPECT_EQ(other.Name(), "");
-    // A change of case keeps the name; unowned components may share names.
-    button.SetName("BUTTON1");
-    EXPECT_EQ(button.Name(), "BUTTON1");
-    EXPECT_EQ(owner.FindComponent("button1"), &button);
-    EXPECT_EQ(owner.FindComponent(""), nullptr);
-    EXPECT_EQ(owner.FindComponent("Other"), nullptr);
-    TTestComponent loose1(nullptr, "Same", log);
-    TTestComponent loose2(nullptr, "same", log);
-    button.SetName("");
-    EXPECT_EQ(owner.FindComponent("button1"), nullptr);
-}
-
-TEST(TComponentTest, OwnershipMovesAndCanBeGivenUp)
-{
-    Log log;
-    TTestComponent first(nullptr, "First", log);
-    TTestComponent second(nullptr, "Second", log);
-    first.Quiet = second.Quiet = true;
-    auto* c = new TTestComponent(&first, "C", log);
-    c->Quiet = true;
-    second.InsertComponent(c);
-    EXPECT_EQ(c->Owner(), &second);
-    EXPECT_EQ(first.ComponentCount(), 0);
-    EXPECT_EQ(second.ComponentCount(), 1);
-
-    // A taken name refuses the move and changes nothing.
-    new TTestComponent(&first, "c", log);
-    EXPECT_EQ(ComponentErrorOf([&] { first.InsertComponent(c); }), "A component named C already exists");
-    EXPECT_EQ(c->Owner(), &second);
-
-    second.RemoveComponent(c);
-    EXPECT_EQ(c->Owner(), nullptr);
-    EXPECT_EQ(second.ComponentCount(), 0);
-    first.RemoveComponent(c); // not owned there: nothing
-    delete c;
-
-    first.DestroyComponents();
-    EXPECT_EQ(first.ComponentCount(), 0);
-}
-
-TEST(TComponentTest, StateFlags)
-{
-    Log log;
-    TTestComponent owner(nullptr, "Owner", log);
-    owner.Quiet = true;
-    auto* child = new TTestComponent(&owner, "Child", log);
-    child->SetLoading();
-    EXPECT_TRUE(child->ComponentState() & csLoading);
-    child->Loaded();
-    EXPECT_FALSE(child->ComponentState() & csLoading);
-    owner.Destroying();
-    EXPECT_TRUE(child->ComponentState() & csDestroying);
 }

@@ -1,6 +1,5 @@
-// TList and TObjectList: index errors, moves, and ownership of TObjectList's
-// entries (freed once, in order, never when extracted), including entries whose
-// destructors look at or change the list.
+// TObjectList: ownership of its entries (freed once, in order, never when
+// extracted), including entries whose destructors look at or change the list.
 #include "platform/core/lists.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +10,6 @@
 #include "platform/core/sysutils.h"
 
 namespace {
-
-template <class Fn> std::string ListErrorOf(Fn&& fn)
-{
-    try {
-        fn();
-    } catch (const EListError& e) {
-        return e.Message();
-    }
-    return "no EListError";
-}
 
 // An entry that writes its name to a log when it is freed.
 class TTracked : public TObject {
@@ -33,73 +22,7 @@ private:
     std::string FName;
 };
 
-int* P(int& v)
-{
-    return &v;
-}
-
 } // namespace
-
-TEST(TListTest, BadIndexesRaiseTheListIndexMessage)
-{
-    TList list;
-    int a = 1;
-    list.Add(&a);
-    EXPECT_EQ(ListErrorOf([&] { list.Get(1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Get(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Put(5, nullptr); }), "List index out of bounds (5)");
-    EXPECT_EQ(ListErrorOf([&] { list.Insert(2, &a); }), "List index out of bounds (2)");
-    EXPECT_EQ(ListErrorOf([&] { list.Delete(1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Exchange(0, 3); }), "List index out of bounds (3)");
-    EXPECT_EQ(ListErrorOf([&] { list.Move(0, 1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.SetCount(-1); }), "List count out of bounds (-1)");
-    EXPECT_EQ(ListErrorOf([&] { list.SetCapacity(0); }), "List capacity out of bounds (0)");
-    list.Clear();
-    EXPECT_EQ(ListErrorOf([&] { list.First(); }), "List index out of bounds (0)");
-    EXPECT_EQ(ListErrorOf([&] { list.Last(); }), "List index out of bounds (-1)");
-    // Insert at the count is an append.
-    list.Insert(0, &a);
-    EXPECT_EQ(list.Count(), 1);
-}
-
-TEST(TListTest, MoveExchangePackAndStableSort)
-{
-    int v[5] = {3, 1, 2, 1, 0};
-    TList list;
-    for (int& x : v)
-        list.Add(&x);
-    list.Move(0, 4); // 1 2 1 0 3
-    EXPECT_EQ(list[4], &v[0]);
-    EXPECT_EQ(list[0], &v[1]);
-    list.Move(4, 1); // 1 3 2 1 0
-    EXPECT_EQ(list[1], &v[0]);
-    EXPECT_EQ(list[2], &v[2]);
-
-    list.Sort([](void* a, void* b) { return *static_cast<int*>(a) - *static_cast<int*>(b); });
-    std::vector<void*> sorted;
-    for (int i = 0; i < list.Count(); ++i)
-        sorted.push_back(list[i]);
-    // The two 1s keep their order: v[1] came before v[3].
-    EXPECT_EQ(sorted, (std::vector<void*>{P(v[4]), P(v[1]), P(v[3]), P(v[2]), P(v[0])}));
-
-    list.Exchange(0, 4);
-    EXPECT_EQ(list.First(), &v[0]);
-    EXPECT_EQ(list.Last(), &v[4]);
-
-    list.SetCount(7);
-    EXPECT_EQ(list[6], nullptr);
-    list.Pack();
-    EXPECT_EQ(list.Count(), 5);
-    EXPECT_EQ(list.Remove(&v[2]), 3);
-    EXPECT_EQ(list.Remove(&v[2]), -1);
-    EXPECT_EQ(list.Extract(&v[1]), &v[1]);
-    EXPECT_EQ(list.Extract(&v[1]), nullptr);
-    EXPECT_EQ(list.Count(), 3);
-    list.SetCapacity(100);
-    EXPECT_GE(list.Capacity(), 100);
-    list.SetCapacity(3);
-    EXPECT_EQ(list.Count(), 3);
-}
 
 TEST(TObjectListTest, OwningListFreesWhatItTakesOutAndNothingElse)
 {
@@ -198,65 +121,4 @@ TEST(TObjectListTest, EntryDestructorsThatTouchTheListAreFreedOnce)
         EXPECT_EQ(log, std::vector<std::string>{"late"});
         EXPECT_EQ(list.Count(), 0);
     }
-}
-
-TEST(TObjectListTest, BadIndexesLeaveTheEntriesAlone)
-{
-    std::vector<std::string> log;
-    TObjectList list;
-    list.Add(new TTracked(log, "a"));
-    EXPECT_EQ(ListErrorOf([&] { list.Delete(1); }), "List index out of bounds (1)");
-    EXPECT_EQ(ListErrorOf([&] { list.ExtractAt(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(ListErrorOf([&] { list.Move(0, 2); }), "List index out of bounds (2)");
-    std::vector<std::string> log2;
-    auto* stray = new TTracked(log2, "stray");
-    EXPECT_EQ(ListErrorOf([&] { list.Put(3, stray); }), "List index out of bounds (3)");
-    delete stray;
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(list.Count(), 1);
-}
-
-TEST(TListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
-{
-    // A long list grows by a quarter, not by doubling: spare room is memory per log line.
-    TList list;
-    TObjectList objects(false);
-    int value = 0;
-    for (int i = 0; i < 100000; ++i) {
-        if (i % 2)
-            list.Add(&value);
-        else
-            list.Insert(list.Count(), &value);
-        objects.Add(nullptr);
-        ASSERT_LE(list.Capacity(), list.Count() + list.Count() / 4 + 16) << "at " << i;
-        ASSERT_LE(objects.Capacity(), objects.Count() + objects.Count() / 4 + 16) << "at " << i;
-    }
-}
-
-TEST(TObjectListTest, ClearFreesFromIndexZeroUpwards)
-{
-    std::vector<std::string> log;
-    TObjectList list;
-    for (const char* name : {"0", "1", "2", "3"})
-        list.Add(new TTracked(log, name));
-    list.Clear();
-    EXPECT_EQ(log, (std::vector<std::string>{"0", "1", "2", "3"}));
-    EXPECT_EQ(list.Count(), 0);
-}
-
-TEST(TObjectListTest, ListThatDoesNotOwnFreesNothing)
-{
-    std::vector<std::string> log;
-    TTracked a(log, "a");
-    TTracked b(log, "b");
-    {
-        TObjectList list(false);
-        list.Add(&a);
-        list.Add(&b);
-        list.Delete(0);
-        list.Put(0, &a);
-        list.Clear();
-        list.Add(&b);
-    }
-    EXPECT_TRUE(log.empty());
 }

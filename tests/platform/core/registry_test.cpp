@@ -89,24 +89,6 @@ TEST_F(RegistryTest, KeysAreSectionsAndTheFolderIsMadeOnTheFirstWrite)
     EXPECT_EQ(Entries(values), (std::vector<std::string>{"Color=255", "UseSound=0"}));
 }
 
-TEST_F(RegistryTest, ReadSectionsListsTheSubkeysDirectlyUnderTheKey)
-{
-    ForceDirectories(FDir.File("kelvor"));
-    FDir.Write("kelvor/registry.ini", "[Software\\Kelvor\\B]\nx=1\n"
-                                      "[Software\\Kelvor\\A\\Deep]\nx=1\n"
-                                      "[software\\kelvor\\b\\Deeper]\nx=1\n"
-                                      "[Software\\KelvorOther\\C]\nx=1\n"
-                                      "[Software\\Kelvor]\nx=1\n"
-                                      "[Other]\nx=1\n");
-    TRegistryIniFile reg("Software\\Kelvor");
-    TStringList keys;
-    reg.ReadSections(keys);
-    EXPECT_EQ(Entries(keys), (std::vector<std::string>{"B", "A"}));
-    TRegistryIniFile root("");
-    root.ReadSections(keys);
-    EXPECT_EQ(Entries(keys), (std::vector<std::string>{"Software", "Other"}));
-}
-
 TEST_F(RegistryTest, EraseSectionRemovesTheSubkeyWithItsSubkeysAndNothingElse)
 {
     ForceDirectories(FDir.File("kelvor"));

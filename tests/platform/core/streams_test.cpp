@@ -131,38 +131,6 @@ TEST(MemoryStream, BuffersAreAllOrNothing)
     EXPECT_THROW(stream.SetSize(-1), EStreamError);
 }
 
-TEST(MemoryStream, SetSizeZeroFillsAndPullsThePositionBack)
-{
-    TMemoryStream stream;
-    stream.WriteBuffer("abcdef", 6);
-    stream.SetSize(2);
-    EXPECT_EQ(stream.Position(), 2);
-    stream.SetSize(4);
-    EXPECT_EQ(MemoryBytes(stream, 4), std::string("ab\0\0", 4));
-    EXPECT_EQ(stream.Position(), 2);
-    stream.Clear();
-    EXPECT_EQ(stream.Size(), 0);
-    EXPECT_EQ(stream.Position(), 0);
-}
-
-TEST(MemoryStream, CopyFromWithCountZeroCopiesAllOfTheSourceFromItsStart)
-{
-    TStringStream source("0123456789");
-    source.SetPosition(7);
-    TMemoryStream target;
-    EXPECT_EQ(target.CopyFrom(source, 0), 10);
-    EXPECT_EQ(ReadAll(target), "0123456789");
-
-    source.SetPosition(3);
-    TMemoryStream part;
-    EXPECT_EQ(part.CopyFrom(source, 4), 4);
-    EXPECT_EQ(ReadAll(part), "3456");
-    EXPECT_EQ(source.Position(), 7);
-
-    TMemoryStream tooMuch;
-    EXPECT_THROW(tooMuch.CopyFrom(source, 4), EReadError); // only 3 bytes remain
-}
-
 TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
 {
     TMemoryStream stream;
@@ -175,23 +143,6 @@ TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
     good.SetPosition(4);
     stream.LoadFromStream(good);
     EXPECT_EQ(ReadAll(stream), "new bytes");
-}
-
-TEST(StringStream, WritesOverwriteInPlaceAndGrowTheString)
-{
-    TStringStream stream("hello world");
-    EXPECT_EQ(stream.ReadString(5), "hello");
-    EXPECT_EQ(stream.ReadString(100), " world");
-    EXPECT_EQ(stream.ReadString(1), "");
-    stream.SetPosition(6);
-    stream.WriteBuffer("W", 1);
-    EXPECT_EQ(stream.DataString(), "hello World");
-    stream.Seek(2, soEnd);
-    stream.WriteBuffer("!", 1);
-    EXPECT_EQ(stream.DataString(), std::string("hello World\0\0!", 14));
-    stream.SetSize(5);
-    EXPECT_EQ(stream.DataString(), "hello");
-    EXPECT_EQ(stream.Position(), 5);
 }
 
 // ---------------------------------------------------------------------------
@@ -314,21 +265,6 @@ TEST(SafeWriteFile, ASymbolicLinkStaysALinkToTheNewContent)
     EXPECT_EQ(dir.Read("real.ini"), "new");
 }
 
-TEST(MemoryStream, SaveToFileAndLoadFromFile)
-{
-    TempDir dir;
-    TMemoryStream stream;
-    stream.WriteBuffer("one\0two", 7);
-    stream.SaveToFile(dir.File("data.bin"));
-    EXPECT_EQ(dir.Read("data.bin"), std::string("one\0two", 7));
-
-    TMemoryStream loaded;
-    loaded.LoadFromFile(dir.File("data.bin"));
-    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
-    EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.bin")), EFOpenError);
-    EXPECT_EQ(ReadAll(loaded), std::string("one\0two", 7));
-}
-
 TEST(FileStream, HandleIsClosedOnExec)
 {
     TempDir dir;
@@ -336,62 +272,6 @@ TEST(FileStream, HandleIsClosedOnExec)
     int flags = ::fcntl(stream.Handle(), F_GETFD);
     ASSERT_GE(flags, 0);
     EXPECT_TRUE(flags & FD_CLOEXEC);
-}
-
-TEST(SafeWriteFile, NewFileGetsThePermissionsOfTheUmask)
-{
-    TempDir dir;
-    mode_t mask = ::umask(022);
-    SafeWriteFile(dir.File("new"), [](TStream& stream) { stream.WriteBuffer("x", 1); });
-    ::umask(mask);
-    EXPECT_EQ(PermissionBits(dir.File("new")), 0644u);
-}
-
-TEST(MemoryStream, CopyFromCopiesMoreThanOneBuffer)
-{
-    std::string big(200000, '\0');
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<char>(i * 7);
-    TStringStream source(big);
-    TMemoryStream target;
-    EXPECT_EQ(target.CopyFrom(source, 0), 200000);
-    EXPECT_EQ(ReadAll(target), big);
-}
-
-TEST(FileStream, CreateTruncatesAndOpenModesReadAndWrite)
-{
-    TempDir dir;
-    std::string name = dir.Write("f.txt", "old old old");
-    {
-        TFileStream stream(name, fmCreate);
-        EXPECT_EQ(stream.Size(), 0);
-        stream.WriteBuffer("new", 3);
-    }
-    EXPECT_EQ(dir.Read("f.txt"), "new");
-    {
-        TFileStream stream(name, fmOpenReadWrite | fmShareDenyNone);
-        stream.Seek(0, soEnd);
-        stream.WriteBuffer("er", 2);
-        EXPECT_EQ(ReadAll(stream), "newer");
-    }
-    {
-        TFileStream stream(name, fmOpenRead);
-        EXPECT_EQ(ReadAll(stream), "newer");
-        EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
-        EXPECT_THROW(stream.SetSize(0), EWriteError); // not on a file opened for reading
-    }
-}
-
-TEST(FileStream, SetSizeTruncatesAndExtends)
-{
-    TempDir dir;
-    TFileStream stream(dir.File("f"), fmCreate);
-    stream.WriteBuffer("abcdef", 6);
-    stream.SetSize(3);
-    EXPECT_EQ(stream.Position(), 3);
-    stream.SetSize(5);
-    EXPECT_EQ(ReadAll(stream), std::string("abc\0\0", 5));
-    EXPECT_THROW(stream.SetSize(-1), EWriteError);
 }
 
 TEST(SafeWriteFile, ATargetThatIsAFolderFailsWithoutLeftovers)

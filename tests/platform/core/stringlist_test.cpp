@@ -1,6 +1,5 @@
 // TStringList: text splitting and joining, sorted insertion with its duplicate
-// rules, the locale's case-blind comparison, "Name=Value" entries, comma text,
-// objects and their ownership, change events, and loading and saving.
+// rules, objects and their ownership, and loading and saving.
 #include "platform/core/stringlist.h"
 
 #include <gtest/gtest.h>
@@ -92,27 +91,6 @@ TEST(TStringListTextTest, KeepsNulBytesAndJoinsWithTheLineBreak)
     EXPECT_EQ(list.Text(), "one\ntwo\n");
 }
 
-TEST(TStringListTest, BadIndexesAndSortedMisuseRaiseTheirMessages)
-{
-    TStringList list;
-    ListOf(list, {"a", "b"});
-    EXPECT_EQ(StringListErrorOf([&] { list.Get(2); }), "List index out of bounds (2)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Get(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Delete(5); }), "List index out of bounds (5)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Insert(3, "x"); }), "List index out of bounds (3)");
-    EXPECT_EQ(StringListErrorOf([&] { list.PutObject(2, nullptr); }), "List index out of bounds (2)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Names(7); }), "List index out of bounds (7)");
-    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 2); }), "List index out of bounds (2)");
-    EXPECT_THROW(list.Get(2), EListError);
-
-    list.SetSorted(true);
-    EXPECT_EQ(StringListErrorOf([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(StringListErrorOf([&] { list.Put(0, "x"); }), "Operation not allowed on sorted list");
-    // A refused move loses nothing.
-    EXPECT_EQ(StringListErrorOf([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(Entries(list), (Strings{"a", "b"}));
-}
-
 TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
 {
     int dummy = 0;
@@ -144,126 +122,6 @@ TEST(TStringListSortedTest, DuplicatesAreIgnoredRefusedOrAccepted)
     unsorted.SetDuplicates(dupError);
     ListOf(unsorted, {"a", "a"});
     EXPECT_EQ(unsorted.Count(), 2);
-}
-
-TEST(TStringListSortedTest, SortingKeepsEqualEntriesInOrder)
-{
-    TStringList list;
-    ListOf(list, {"b1", "A", "B1", "a", "c"});
-    list.Sort();
-    EXPECT_EQ(Entries(list), (Strings{"A", "a", "b1", "B1", "c"}));
-
-    // Setting Sorted sorts what is there; duplicates already present stay.
-    TStringList other;
-    ListOf(other, {"z", "y", "z"});
-    other.SetSorted(true);
-    EXPECT_EQ(Entries(other), (Strings{"y", "z", "z"}));
-
-    TStringList byLength;
-    ListOf(byLength, {"ccc", "a", "bb", "d"});
-    byLength.CustomSort([](TStringList* l, int i1, int i2) {
-        return static_cast<int>(l->Get(i1).size()) - static_cast<int>(l->Get(i2).size());
-    });
-    EXPECT_EQ(Entries(byLength), (Strings{"a", "d", "bb", "ccc"}));
-}
-
-TEST(TStringListSortedTest, CaseSensitivityChangesTheOrderAndTheMatches)
-{
-    TStringList list;
-    list.SetSorted(true);
-    list.SetDuplicates(dupAccept);
-    ListOf(list, {"b", "B", "a", "A"});
-    EXPECT_EQ(list.IndexOf("B"), list.IndexOf("b"));
-
-    // Code-point order when case counts: upper case first. The list is sorted
-    // again, so binary search keeps finding every entry.
-    list.SetCaseSensitive(true);
-    EXPECT_EQ(Entries(list), (Strings{"A", "B", "a", "b"}));
-    for (const char* s : {"A", "B", "a", "b"})
-        EXPECT_EQ(list[list.IndexOf(s)], s);
-    EXPECT_EQ(list.IndexOf("c"), -1);
-
-    TStringList unsorted;
-    ListOf(unsorted, {"Hello"});
-    EXPECT_EQ(unsorted.IndexOf("HELLO"), 0);
-    unsorted.SetCaseSensitive(true);
-    EXPECT_EQ(unsorted.IndexOf("HELLO"), -1);
-    EXPECT_EQ(unsorted.IndexOf("Hello"), 0);
-}
-
-TEST(TStringListTest, DefaultComparisonIgnoresTheCaseOfNonAsciiLetters)
-{
-    struct TUtf8 {
-        TUtf8() { SetACP(CP_UTF8); }
-        ~TUtf8() { SetACP(0); }
-    } utf8;
-    TStringList list;
-    ListOf(list, {"\xC3\xA4pfel", "stra\xC3\x9F"
-                                  "e"});        // äpfel, straße
-    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), 0); // ÄPFEL
-    list.SetSorted(true);
-    ASSERT_GE(list.IndexOf("\xC3\x84PFEL"), 0);
-    EXPECT_EQ(list[list.IndexOf("\xC3\x84PFEL")], "\xC3\xA4pfel");
-    list.SetCaseSensitive(true);
-    EXPECT_EQ(list.IndexOf("\xC3\x84PFEL"), -1);
-}
-
-TEST(TStringListTest, NamesAndValues)
-{
-    TStringList list;
-    ListOf(list, {"Width=10", "path=/a=b", "plain", "=anonymous", "Empty="});
-    EXPECT_EQ(list.Names(0), "Width");
-    EXPECT_EQ(list.ValueFromIndex(1), "/a=b");
-    EXPECT_EQ(list.Names(2), "");
-    EXPECT_EQ(list.ValueFromIndex(2), "");
-    EXPECT_EQ(list.Names(3), "");
-    EXPECT_EQ(list.ValueFromIndex(3), "anonymous");
-    EXPECT_EQ(list.Values("WIDTH"), "10");
-    EXPECT_EQ(list.Values("PATH"), "/a=b");
-    EXPECT_EQ(list.Values("plain"), "");
-    EXPECT_EQ(list.IndexOfName("plain"), -1);
-    EXPECT_EQ(list.IndexOfName("empty"), 4);
-
-    list.SetValue("width", "20");
-    EXPECT_EQ(list[0], "width=20");
-    list.SetValue("Height", "5");
-    EXPECT_EQ(list[5], "Height=5");
-    list.SetValue("PATH", "");
-    EXPECT_EQ(list.IndexOfName("path"), -1);
-    EXPECT_EQ(list.Count(), 5);
-
-    // On a sorted list the changed entry moves to its sorted place.
-    TStringList sorted;
-    sorted.SetSorted(true);
-    ListOf(sorted, {"a=1", "b=2"});
-    sorted.SetValue("a", "9");
-    sorted.SetValue("c", "3");
-    EXPECT_EQ(Entries(sorted), (Strings{"a=9", "b=2", "c=3"}));
-}
-
-TEST(TStringListTest, CommaTextQuotesWhatNeedsIt)
-{
-    TStringList list;
-    ListOf(list, {"plain", "two words", "a,b", "say \"hi\"", "", "tab\there"});
-    EXPECT_EQ(list.CommaText(), "plain,\"two words\",\"a,b\",\"say \"\"hi\"\"\",,\"tab\there\"");
-
-    TStringList back;
-    back.SetCommaText(list.CommaText());
-    EXPECT_EQ(Entries(back), Entries(list));
-
-    TStringList single;
-    single.Add("");
-    EXPECT_EQ(single.CommaText(), "\"\"");
-    back.SetCommaText(single.CommaText());
-    EXPECT_EQ(Entries(back), (Strings{""}));
-
-    // Unquoted blanks separate entries; a final comma makes an empty last entry.
-    back.SetCommaText("  a b ,c,");
-    EXPECT_EQ(Entries(back), (Strings{"a", "b", "c", ""}));
-    back.SetCommaText("\"unterminated, quote");
-    EXPECT_EQ(Entries(back), (Strings{"unterminated, quote"}));
-    back.SetCommaText("");
-    EXPECT_EQ(back.Count(), 0);
 }
 
 TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)
@@ -303,60 +161,6 @@ TEST(TStringListTest, ObjectsAreOwnedOnlyWhenAsked)
     EXPECT_EQ(freed, 6);
 }
 
-TEST(TStringListTest, OnChangeFollowsEachChangeOrEachOutermostUpdate)
-{
-    TStringList list;
-    int changes = 0;
-    list.OnChange = [&](TObject* sender) {
-        EXPECT_EQ(sender, &list);
-        ++changes;
-    };
-    list.Add("a");
-    list.Insert(0, "b");
-    list.Put(0, "c");
-    list.Exchange(0, 1);
-    list.Delete(0);
-    EXPECT_EQ(changes, 5);
-
-    changes = 0;
-    list.SetText("1\n2\n3");
-    EXPECT_EQ(changes, 1);
-    list.SetCommaText("a,b");
-    EXPECT_EQ(changes, 2);
-
-    changes = 0;
-    list.BeginUpdate();
-    list.BeginUpdate();
-    list.Add("x");
-    list.Clear();
-    list.EndUpdate();
-    EXPECT_EQ(changes, 0);
-    list.EndUpdate();
-    EXPECT_EQ(changes, 1);
-
-    // Nothing changed, nothing told.
-    changes = 0;
-    list.Clear();
-    list.SetSorted(true);
-    list.Add("a");
-    list.Add("A");
-    EXPECT_EQ(changes, 1);
-}
-
-TEST(TStringListStreamTest, LoadsTheRestOfTheStreamAndSavesTheText)
-{
-    TStringStream stream("skip|one\r\ntwo\n");
-    stream.SetPosition(5);
-    TStringList list;
-    list.Add("replaced");
-    list.LoadFromStream(stream);
-    EXPECT_EQ(Entries(list), (Strings{"one", "two"}));
-
-    TStringStream out;
-    list.SaveToStream(out);
-    EXPECT_EQ(out.DataString(), "one\r\ntwo\r\n");
-}
-
 TEST(TStringListStreamTest, FilesRoundTripAndAFailedSaveLeavesNoFile)
 {
     TempDir dir;
@@ -380,70 +184,6 @@ TEST(TStringListStreamTest, FilesRoundTripAndAFailedSaveLeavesNoFile)
     EXPECT_EQ(Entries(back), (Strings{"short"}));
 }
 
-TEST(TStringListTest, ALongListKeepsAtMostAQuarterOfItsSizeSpare)
-{
-    // The room for entries grows by a quarter, not by doubling: a document
-    // keeps one entry per line of a log, and spare room is memory per line.
-    TStringList list;
-    for (int i = 0; i < 50000; ++i)
-        list.Add("x");
-    EXPECT_LE(list.Capacity(), list.Count() + list.Count() / 4 + 16);
-    EXPECT_GE(list.Capacity(), list.Count());
-}
-
-TEST(TStringListTest, InsertMoveExchangeDelete)
-{
-    TStringList list;
-    ListOf(list, {"a", "b", "c"});
-    list.Insert(0, "first");
-    list.Insert(4, "last");
-    EXPECT_EQ(Entries(list), (Strings{"first", "a", "b", "c", "last"}));
-    list.Move(0, 4);
-    EXPECT_EQ(Entries(list), (Strings{"a", "b", "c", "last", "first"}));
-    list.Move(3, 1);
-    EXPECT_EQ(Entries(list), (Strings{"a", "last", "b", "c", "first"}));
-    list.Exchange(0, 4);
-    list.Delete(1);
-    EXPECT_EQ(Entries(list), (Strings{"first", "b", "c", "a"}));
-    list.Put(3, "z");
-    EXPECT_EQ(list[3], "z");
-}
-
-TEST(TStringListTest, NulBytesTakePartInComparisons)
-{
-    TStringList list;
-    list.SetCaseSensitive(true);
-    list.Add("a\0b"s);
-    EXPECT_EQ(list.IndexOf("a\0c"s), -1);
-    EXPECT_EQ(list.IndexOf("a"), -1);
-    EXPECT_EQ(list.IndexOf("a\0b"s), 0);
-}
-
-TEST(TStringListTest, AssignCopiesStringsAndObjects)
-{
-    int dummy = 0;
-    TCounted object(dummy);
-    TStringList source;
-    source.AddObject("x", &object);
-    source.Add("y");
-    TStringList copy;
-    copy.Add("gone");
-    copy.Assign(&source);
-    EXPECT_EQ(Entries(copy), (Strings{"x", "y"}));
-    EXPECT_EQ(copy.GetObject(0), &object);
-    copy.Assign(&copy);
-    EXPECT_EQ(copy.Count(), 2);
-    copy.AddStrings(copy);
-    EXPECT_EQ(Entries(copy), (Strings{"x", "y", "x", "y"}));
-
-    try {
-        copy.Assign(nullptr);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "Cannot assign a nil to a TStringList");
-    }
-}
-
 TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
 {
     int freed = 0;
@@ -454,25 +194,4 @@ TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
     EXPECT_EQ(freed, 1);
     EXPECT_EQ(Entries(list), (Strings{"new"}));
     EXPECT_EQ(list.GetObject(0), nullptr);
-}
-
-TEST(TStringListSortedTest, AddInsertsAtTheSortedPlace)
-{
-    TStringList list;
-    list.SetSorted(true);
-    EXPECT_EQ(list.Add("m"), 0);
-    EXPECT_EQ(list.Add("c"), 0);
-    EXPECT_EQ(list.Add("x"), 2);
-    EXPECT_EQ(list.Add("D"), 1); // ignoring case: c < D < m
-    EXPECT_EQ(Entries(list), (Strings{"c", "D", "m", "x"}));
-
-    int index = -1;
-    EXPECT_TRUE(list.Find("M", index));
-    EXPECT_EQ(index, 2);
-    EXPECT_FALSE(list.Find("e", index));
-    EXPECT_EQ(index, 2);
-    EXPECT_FALSE(list.Find("zz", index));
-    EXPECT_EQ(index, 4);
-    EXPECT_EQ(list.IndexOf("X"), 3);
-    EXPECT_EQ(list.IndexOf("y"), -1);
 }

@@ -1,4 +1,4 @@
-// Fonts, pens and brushes: sizes against heights, assignment, change notification.
+// Fonts: assignment across resolutions, logical fonts and change notification.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"
@@ -60,51 +60,4 @@ TEST(TFontTest, LogFontRoundTripAndNotification)
     f.SetColor(clBlue);
     EXPECT_EQ(changes, 2);
     EXPECT_GT(f.Version(), version);
-}
-
-TEST(TBrushTest, ColouringAClearBrushMakesItSolid)
-{
-    TBrush b;
-    EXPECT_EQ(b.Style(), bsSolid);
-    EXPECT_EQ(b.Color(), clWhite);
-    b.SetStyle(bsClear);
-    b.SetColor(clWhite); // even the same colour
-    EXPECT_EQ(b.Style(), bsSolid);
-    b.SetStyle(bsCross);
-    b.SetColor(clRed);
-    EXPECT_EQ(b.Style(), bsCross);
-}
-
-TEST(TFontTest, SizeAndHeightFollowTheResolution)
-{
-    TFont f;
-    EXPECT_EQ(f.Height(), -11); // 8 points at 96 ppi
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetHeight(-16);
-    EXPECT_EQ(f.Size(), 12);
-    // A positive height is a cell height: its size reads negative, as in the class library.
-    f.SetHeight(20);
-    EXPECT_EQ(f.Size(), -15);
-
-    // Changing the resolution keeps the pixels; the size is read through the new resolution.
-    f.SetHeight(-13);
-    f.SetPixelsPerInch(300);
-    EXPECT_EQ(f.Height(), -13);
-    f.SetSize(10);
-    EXPECT_EQ(f.Height(), -42);
-    f.SetPixelsPerInch(0); // ignored
-    EXPECT_EQ(f.PixelsPerInch(), 300);
-}
-
-TEST(CharsetTest, CodePages)
-{
-    SetACP(65001);
-    EXPECT_EQ(CharsetToCodePage(DEFAULT_CHARSET), 65001u);
-    EXPECT_EQ(CharsetToCodePage(99), 65001u); // unknown sets use the ANSI code page
-    SetACP(0);
-    EXPECT_EQ(CharsetToCodePage(ANSI_CHARSET), 1252u);
-    EXPECT_EQ(CharsetToCodePage(RUSSIAN_CHARSET), 1251u);
-    EXPECT_EQ(CharsetToCodePage(SHIFTJIS_CHARSET), 932u);
-    EXPECT_EQ(CharsetToCodePage(OEM_CHARSET), GetOEMCP());
 }

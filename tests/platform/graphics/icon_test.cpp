@@ -1,5 +1,4 @@
-// TIcon: ICO files with bitmap and PNG images, the choice among several
-// images, masks, round trips, damaged files, and drawing.
+// TIcon: ICO files with bitmap and PNG images, round trips and damaged files.
 #include "platform/graphics/icon.h"
 
 #include <gtest/gtest.h>
@@ -149,39 +148,6 @@ TEST(IconFiles, MadeFromPixelsRoundTrips)
     EXPECT_EQ(Save(back), file); // bytes read are written back unchanged
 }
 
-TEST(IconFiles, PaletteImagesTakeTheirTransparencyFromTheMask)
-{
-    for (int bpp : {1, 4, 8, 24}) {
-        TIcon icon;
-        Load(icon, MakeIco({{2, 2, bpp, DibEntry(2, 2, bpp, 0xFF8000)}}));
-        EXPECT_EQ(icon.Pixels().At(0, 0), 0u) << bpp;
-        EXPECT_EQ(icon.Pixels().At(1, 0), 0xFFFF8000u) << bpp;
-        EXPECT_EQ(icon.Pixels().At(1, 1), 0xFFFF8000u) << bpp;
-    }
-    // A 32-bit image whose alpha is zero everywhere uses the mask too...
-    TIcon noAlpha;
-    Load(noAlpha, MakeIco({{2, 2, 32, DibEntry(2, 2, 32, 0x0000FF, 0)}}));
-    EXPECT_EQ(noAlpha.Pixels().At(0, 0), 0u);
-    EXPECT_EQ(noAlpha.Pixels().At(1, 1), 0xFF0000FFu);
-    // ...one with alpha ignores it.
-    TIcon withAlpha;
-    Load(withAlpha, MakeIco({{2, 2, 32, DibEntry(2, 2, 32, 0x0000FF, 255)}}));
-    EXPECT_EQ(withAlpha.Pixels().At(0, 0), 0xFF0000FFu);
-}
-
-TEST(IconFiles, ShowsTheImageClosestToTheSystemSize)
-{
-    Bytes file = MakeIco({{16, 16, 8, DibEntry(16, 16, 8, 0x0000FF)},
-                          {32, 32, 4, DibEntry(32, 32, 4, 0x00FF00)},
-                          {32, 32, 24, DibEntry(32, 32, 24, 0xFF0000)},
-                          {48, 48, 32, DibEntry(48, 48, 32, 0xFFFFFF, 255)}});
-    TIcon icon;
-    Load(icon, file);
-    EXPECT_EQ(icon.Width(), 32);
-    EXPECT_EQ(icon.Pixels().At(5, 5), 0xFFFF0000u); // of the two 32 x 32 ones, the deeper
-    EXPECT_EQ(Save(icon), file);
-}
-
 TEST(IconFiles, PngImages)
 {
     TIcon icon;
@@ -248,44 +214,4 @@ TEST(IconFiles, DamagedDirectoriesAreRejected)
     } catch (const EInvalidGraphic& e) {
         EXPECT_EQ(e.Message(), "Icon image is not valid");
     }
-}
-
-TEST(IconDrawing, BlendsOverWhatIsThere)
-{
-    TPixelBuffer target(2, 1, 0xFFFF0000u);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    TIcon icon;
-    TPixelBuffer pixels(2, 1, 0xFF0000FFu);
-    pixels.At(0, 0) = 0;
-    icon.SetPixels(pixels);
-    canvas->Draw(0, 0, &icon);
-    canvas.reset();
-    EXPECT_EQ(target.At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(target.At(1, 0), 0xFF0000FFu);
-}
-
-TEST(IconProperties, FixedSizeAlwaysTransparentAssignable)
-{
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 2, 0xFF000000u));
-    EXPECT_TRUE(icon.Transparent());
-    icon.SetTransparent(false);
-    EXPECT_TRUE(icon.Transparent());
-    try {
-        icon.SetWidth(5);
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), "Cannot change the size of an icon");
-    }
-    EXPECT_THROW(icon.SetPixels(TPixelBuffer(300, 2)), EInvalidGraphicOperation);
-    TIcon copy;
-    copy.Assign(&icon);
-    EXPECT_TRUE(copy.Equals(&icon));
-    EXPECT_EQ(Save(copy), Save(icon));
-    copy.Assign(nullptr);
-    EXPECT_TRUE(copy.Empty());
-    EXPECT_EQ(Save(copy), "");
-    TIcon fromNothing;
-    Load(fromNothing, "");
-    EXPECT_TRUE(fromNothing.Empty());
 }

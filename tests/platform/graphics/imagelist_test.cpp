@@ -1,5 +1,4 @@
-// Image lists: adding from bitmaps, masks and icons, drawing plain, disabled
-// and blended, copying images out, and ImageList_DrawEx's arguments.
+// Image lists: ImageList_DrawEx's blending and background.
 #include "platform/graphics/imagelist.h"
 
 #include <gtest/gtest.h>
@@ -13,118 +12,6 @@
 #include "platform/graphics/icon.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/recordingcanvas.h"
-
-namespace {
-
-std::unique_ptr<TBitmap> Strip(int w, int h, std::initializer_list<uint32_t> colours)
-{
-    // Vertical bands of the colours, each w / count wide.
-    auto b = std::make_unique<TBitmap>();
-    TPixelBuffer p(w, h);
-    int band = w / static_cast<int>(colours.size());
-    int i = 0;
-    for (uint32_t c : colours) {
-        for (int y = 0; y < h; ++y)
-            for (int x = i * band; x < (i + 1) * band; ++x)
-                p.At(x, y) = c;
-        ++i;
-    }
-    b->SetPixels(p);
-    return b;
-}
-
-} // namespace
-
-TEST(ImageList, AddSplitsWideBitmapsIntoImages)
-{
-    TImageList list(nullptr, 4, 2);
-    TBitmap strip;
-    strip.SetPixels(TPixelBuffer(12, 3, 0xFF00FF00u));
-    strip.Canvas(); // a canvas made before has no effect on what is added
-    EXPECT_EQ(list.Add(&strip, nullptr), 0);
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Image(2).Width, 4);
-    EXPECT_EQ(list.Image(2).Height, 2);
-    // A narrow bitmap gives one image, transparent where it does not reach.
-    TBitmap narrow;
-    narrow.SetPixels(TPixelBuffer(3, 1, 0xFFFF0000u));
-    EXPECT_EQ(list.Add(&narrow, nullptr), 3);
-    EXPECT_EQ(list.Image(3).At(2, 0), 0xFFFF0000u);
-    EXPECT_EQ(list.Image(3).At(3, 0), 0u);
-    EXPECT_EQ(list.Image(3).At(0, 1), 0u);
-    TBitmap empty;
-    EXPECT_EQ(list.Add(&empty, nullptr), -1);
-    EXPECT_EQ(list.Add(nullptr, nullptr), -1);
-    EXPECT_THROW(list.Image(4), EListError);
-    list.Delete(0);
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_THROW(list.Delete(3), EListError);
-    // A new size empties the list; sizes out of range are refused.
-    list.SetWidth(8);
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_THROW(list.SetHeight(0), EInvalidOperation);
-    EXPECT_THROW(TImageList(nullptr, 300, 16), EInvalidOperation);
-}
-
-TEST(ImageList, MasksAndMaskColours)
-{
-    TImageList list(nullptr, 2, 1);
-    auto image = Strip(2, 1, {0xFFFF0000u, 0xFF0000FFu});
-    auto mask = Strip(2, 1, {0xFFFFFFFFu, 0xFF000000u}); // white: transparent
-    list.Add(image.get(), mask.get());
-    EXPECT_EQ(list.Image(0).At(0, 0), 0u);
-    EXPECT_EQ(list.Image(0).At(1, 0), 0xFF0000FFu);
-    list.AddMasked(image.get(), clBlue);
-    EXPECT_EQ(list.Image(1).At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(list.Image(1).At(1, 0), 0u);
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 1, 0x80800000u));
-    list.AddIcon(&icon);
-    EXPECT_EQ(list.Image(2).At(1, 0), 0x80800000u);
-    list.SetTag(7);
-    TImageList copy(nullptr);
-    copy.Assign(&list);
-    EXPECT_EQ(copy.Count(), 3);
-    EXPECT_EQ(copy.Width(), 2);
-}
-
-TEST(ImageList, DisabledImagesAreEtched)
-{
-    TImageList list(nullptr, 2, 1);
-    TPixelBuffer p(2, 1, 0xFF000000u); // black ink, then nothing
-    p.At(1, 0) = 0;
-    list.AddPixels(p);
-    TPixelBuffer target(3, 2, 0xFFFFFFFFu);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(target);
-    list.Draw(canvas.get(), 0, 0, 0, false);
-    canvas.reset();
-    auto rgb = [](TColor c) {
-        return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    };
-    EXPECT_EQ(target.At(0, 0), rgb(GetSysColor(COLOR_BTNSHADOW)));
-    EXPECT_EQ(target.At(1, 1), rgb(GetSysColor(COLOR_BTNHIGHLIGHT)));
-    EXPECT_EQ(target.At(1, 0), 0xFFFFFFFFu);
-}
-
-TEST(ImageList, GetBitmapComposesOverTheBitmap)
-{
-    TImageList list(nullptr, 2, 1);
-    TPixelBuffer p(2, 1, 0xFF0000FFu);
-    p.At(0, 0) = 0;
-    list.AddPixels(p);
-    TBitmap bitmap; // new, so white
-    list.GetBitmap(0, &bitmap);
-    EXPECT_EQ(bitmap.Width(), 2);
-    EXPECT_EQ(bitmap.Pixels().At(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(bitmap.Pixels().At(1, 0), 0xFF0000FFu);
-    list.GetBitmap(9, &bitmap); // a bad index changes nothing
-    EXPECT_EQ(bitmap.Width(), 2);
-    TIcon icon;
-    list.GetIcon(0, &icon);
-    EXPECT_EQ(icon.Pixels().At(0, 0), 0u);
-    list.GetIcon(9, &icon);
-    EXPECT_EQ(icon.Width(), 2);
-}
 
 TEST(ImageListDrawEx, BlendingAndBackground)
 {
@@ -153,20 +40,4 @@ TEST(ImageListDrawEx, BlendingAndBackground)
     EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Pixels)[0]->Rect, Rect(3, 4, 4, 5));
     EXPECT_FALSE(ImageList_DrawEx(&list, 1, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
     EXPECT_FALSE(ImageList_DrawEx(nullptr, 0, &canvas, 0, 0, 0, 0, CLR_NONE, CLR_NONE, 0));
-}
-
-TEST(ImageList, DrawsThroughDrawPixels)
-{
-    TImageList list(nullptr);
-    TBitmap b;
-    b.SetSize(16, 16);
-    list.Add(&b, nullptr);
-    TRecordingCanvas canvas;
-    list.Draw(&canvas, 10, 20, 0);
-    list.Draw(&canvas, 10, 20, 5); // no such image: nothing
-    list.Draw(&canvas, 10, 20, -1);
-    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
-    ASSERT_EQ(pixels.size(), 1u);
-    EXPECT_EQ(pixels[0]->Rect, Rect(10, 20, 26, 36));
-    EXPECT_EQ(pixels[0]->SourceRect, Rect(0, 0, 16, 16));
 }

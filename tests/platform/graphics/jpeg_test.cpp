@@ -80,24 +80,6 @@ TEST(JpegFiles, RoundTripIsByteIdentical)
     EXPECT_TRUE(copy.Equals(&jpeg));
 }
 
-TEST(JpegFiles, DecodesColoursAndCopiesIntoBitmaps)
-{
-    TJPEGImage jpeg;
-    Load(jpeg, EncodeBitmap(Quadrants(32, 32), 100));
-    const TPixelBuffer& p = jpeg.Pixels();
-    EXPECT_TRUE(Near(p.At(4, 4), 0xFFFF0000u, 8));
-    EXPECT_TRUE(Near(p.At(4, 28), 0xFF00FF00u, 8));
-    EXPECT_TRUE(Near(p.At(28, 4), 0xFF0000FFu, 8));
-    EXPECT_TRUE(Near(p.At(28, 28), 0xFFFFFFFFu, 8));
-    TBitmap bitmap;
-    bitmap.SetTransparent(true);
-    bitmap.Assign(&jpeg);
-    EXPECT_EQ(bitmap.Width(), 32);
-    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
-    EXPECT_FALSE(bitmap.Transparent());
-    EXPECT_EQ(bitmap.Pixels().Pixels, p.Pixels);
-}
-
 TEST(JpegFiles, EncodingFromBitmapsComposesAlphaOverWhite)
 {
     TPixelBuffer pixels(16, 16, 0); // fully transparent
@@ -172,45 +154,4 @@ TEST(JpegFiles, CorruptDataDecodesWithoutHarm)
     }
     TRecordingCanvas canvas;
     canvas.Draw(0, 0, &jpeg); // never raises
-}
-
-TEST(JpegProperties, SizeIsFixed)
-{
-    TJPEGImage jpeg;
-    try {
-        jpeg.SetWidth(3);
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), "Cannot change the size of a JPEG image");
-    }
-    jpeg.SetCompressionQuality(500);
-    EXPECT_EQ(jpeg.CompressionQuality(), 100);
-    jpeg.SetPixelFormat(jf8Bit);
-    EXPECT_EQ(jpeg.PixelFormat(), jf8Bit);
-}
-
-TEST(JpegFiles, EmptyPictures)
-{
-    TJPEGImage jpeg;
-    EXPECT_TRUE(jpeg.Empty());
-    EXPECT_EQ(Save(jpeg), "");
-    Load(jpeg, EncodeBitmap(Quadrants(8, 8)));
-    Load(jpeg, "");
-    EXPECT_TRUE(jpeg.Empty());
-    TRecordingCanvas canvas;
-    canvas.Draw(0, 0, &jpeg);
-    EXPECT_EQ(canvas.Count(), 0);
-}
-
-TEST(JpegDrawing, DrawsItsPixels)
-{
-    TJPEGImage jpeg;
-    Load(jpeg, EncodeBitmap(Quadrants(10, 6)));
-    TRecordingCanvas canvas;
-    canvas.StretchDraw(Rect(0, 0, 20, 12), &jpeg);
-    auto pixels = canvas.RecordsOf(TCanvasOp::Pixels);
-    ASSERT_EQ(pixels.size(), 1u);
-    EXPECT_EQ(pixels[0]->Rect, Rect(0, 0, 20, 12));
-    EXPECT_EQ(pixels[0]->SourceWidth, 10);
-    EXPECT_EQ(pixels[0]->SourceHeight, 6);
 }

@@ -1,5 +1,5 @@
-// TMetafile and the minimal metafile writer: headers read, bytes kept, the
-// frame drawn, and the old-format and enhanced files the writer makes.
+// TMetafile and the minimal metafile writer: headers read, bytes kept, damaged
+// files, and the old-format and enhanced files the writer makes.
 #include "platform/graphics/metafile.h"
 
 #include <gtest/gtest.h>
@@ -140,66 +140,6 @@ TEST(MetafileWriter, EnhancedWrapsABitmap)
     EXPECT_EQ(Save(back), file);
 }
 
-TEST(MetafileWriter, SwitchingFormatRewritesOwnDrawing)
-{
-    TMetafile metafile;
-    DrawHalfRed(metafile, 12, 12);
-    metafile.SetEnhanced(false);
-    EXPECT_FALSE(metafile.Enhanced());
-    Bytes wmf = Save(metafile);
-    EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
-    TMetafile back;
-    Load(back, wmf);
-    EXPECT_FALSE(back.Enhanced());
-    EXPECT_EQ(back.Width(), 12);
-    EXPECT_EQ(Save(back), wmf);
-    // A metafile read from a file cannot be converted: it stays as it is.
-    back.SetEnhanced(true);
-    EXPECT_FALSE(back.Enhanced());
-    EXPECT_EQ(Save(back), wmf);
-}
-
-TEST(MetafileFiles, InchAndSizeChangesRebuildThePlaceableHeader)
-{
-    TMetafile metafile;
-    metafile.SetEnhanced(false);
-    DrawHalfRed(metafile, 20, 10);
-    TMetafile loaded;
-    Load(loaded, Save(metafile));
-    const int mmWidth = loaded.MMWidth();
-    loaded.SetInch(1440);
-    Bytes file = Save(loaded);
-    EXPECT_EQ(U16(file, 14), 1440);
-    EXPECT_EQ(U16(file, 10), MulDiv(mmWidth, 1440, 2540));
-    uint16_t checksum = 0;
-    for (int i = 0; i < 10; ++i)
-        checksum ^= U16(file, 2 * i);
-    EXPECT_EQ(U16(file, 20), checksum);
-    TMetafile again;
-    Load(again, file);
-    EXPECT_EQ(again.Inch(), 1440);
-    EXPECT_EQ(again.Width(), 20);
-}
-
-TEST(MetafileWriter, OwnDrawingIsRewrittenInNewUnits)
-{
-    TMetafile metafile;
-    metafile.SetEnhanced(false);
-    DrawHalfRed(metafile, 48, 24);
-    metafile.SetInch(1440);
-    EXPECT_EQ(metafile.Inch(), 1440);
-    Bytes file = Save(metafile);
-    EXPECT_EQ(U16(file, 14), 1440);
-    EXPECT_EQ(U16(file, 10), 720); // half an inch
-    auto records = WmfRecords(file);
-    ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(U16(file, records[2].second + 8), 720); // window extent in the same units
-    TMetafile back;
-    Load(back, file);
-    EXPECT_EQ(back.Width(), 48);
-    EXPECT_EQ(back.Inch(), 1440);
-}
-
 TEST(MetafileFiles, PlaceableHeaderWithZeroInch)
 {
     TMetafile metafile;
@@ -266,42 +206,4 @@ TEST(MetafileFiles, ReadsOnlyItsOwnBytesAndEmptyRoundTrips)
     EXPECT_EQ(Save(empty), "");
     Load(second, "");
     EXPECT_TRUE(second.Empty());
-}
-
-TEST(MetafileDrawing, DrawnAsItsFrame)
-{
-    TMetafile metafile;
-    DrawHalfRed(metafile, 30, 20);
-    TRecordingCanvas canvas;
-    canvas.Pen()->SetColor(clRed);
-    canvas.Brush()->SetColor(clBlue);
-    canvas.StretchDraw(Rect(5, 5, 65, 45), &metafile);
-    auto frames = canvas.RecordsOf(TCanvasOp::Rectangle);
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0]->Rect, Rect(5, 5, 65, 45));
-    EXPECT_EQ(frames[0]->Pen.Color, 0x808080);
-    EXPECT_EQ(frames[0]->Brush.Style, bsClear);
-    // The canvas's own pen and brush come back.
-    EXPECT_EQ(canvas.Pen()->Color(), clRed);
-    EXPECT_EQ(canvas.Brush()->Color(), clBlue);
-    EXPECT_EQ(canvas.Brush()->Style(), bsSolid);
-    EXPECT_TRUE(metafile.Transparent());
-}
-
-TEST(MetafileProperties, SizesInHundredthsOfMillimetres)
-{
-    TMetafile metafile;
-    metafile.SetWidth(96);
-    EXPECT_EQ(metafile.MMWidth(), 2540);
-    metafile.SetMMHeight(1270);
-    EXPECT_EQ(metafile.Height(), 48);
-    EXPECT_TRUE(metafile.Empty());
-    metafile.SetWidth(-3);
-    EXPECT_EQ(metafile.Width(), 0);
-    TMetafile copy;
-    DrawHalfRed(metafile, 7, 7);
-    copy.Assign(&metafile);
-    EXPECT_TRUE(copy.Equals(&metafile));
-    copy.SetEnhanced(false); // a copy of our own drawing converts too
-    EXPECT_FALSE(copy.Enhanced());
 }

@@ -1,5 +1,4 @@
-// Graphic classes by name and extension, TPicture, the palette stand-in, and
-// the resources made from our own pixel art.
+// TPicture's files by extension, and the resources made from our own pixel art.
 #include "platform/graphics/picture.h"
 
 #include <gtest/gtest.h>
@@ -15,65 +14,6 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/resources.h"
 #include "tests/support/tempdir.h"
-
-TEST(Palettes, HandlesNameCopiesOfTheirEntries)
-{
-    EXPECT_EQ(CreatePalette(nullptr), 0u);
-    TLogPalette log;
-    log.palPalEntry.push_back({1, 2, 3, 0});
-    HPALETTE a = CreatePalette(&log), b = CreatePalette(&log);
-    EXPECT_NE(a, 0u);
-    EXPECT_NE(a, b);
-    log.palPalEntry.clear();
-    ASSERT_NE(GetPaletteEntries(a), nullptr);
-    EXPECT_EQ(GetPaletteEntries(a)->palPalEntry[0].peGreen, 2);
-    EXPECT_TRUE(DeletePalette(a));
-    EXPECT_FALSE(DeletePalette(a));
-    EXPECT_EQ(GetPaletteEntries(a), nullptr);
-    // Graphics other than bitmaps keep no palette: the handle stays the caller's.
-    TJPEGImage jpeg;
-    jpeg.SetPalette(b);
-    EXPECT_EQ(jpeg.Palette(), 0u);
-    EXPECT_TRUE(DeletePalette(b));
-}
-
-TEST(Picture, HoldsACopyOfItsGraphic)
-{
-    TPicture picture;
-    int changes = 0;
-    picture.OnChange = [&changes](TObject*) { ++changes; };
-    EXPECT_EQ(picture.Graphic(), nullptr);
-    EXPECT_EQ(picture.Width(), 0);
-    TBitmap bitmap;
-    bitmap.SetSize(5, 3);
-    picture.SetGraphic(&bitmap);
-    ASSERT_NE(picture.Graphic(), nullptr);
-    EXPECT_NE(picture.Graphic(), &bitmap);
-    EXPECT_STREQ(picture.Graphic()->ClassName(), "TBitmap");
-    EXPECT_EQ(picture.Width(), 5);
-    EXPECT_EQ(changes, 1);
-    // Changes of the graphic reach the picture's listeners.
-    picture.Bitmap()->SetWidth(7);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(picture.Width(), 7);
-
-    TPicture other;
-    other.Assign(&picture);
-    EXPECT_TRUE(other.Graphic()->Equals(picture.Graphic()));
-    // Bitmap() replaces a graphic of another class by an empty bitmap.
-    TIcon icon;
-    icon.SetPixels(TPixelBuffer(2, 2));
-    other.SetGraphic(&icon);
-    EXPECT_STREQ(other.Graphic()->ClassName(), "TIcon");
-    EXPECT_TRUE(other.Bitmap()->Empty());
-    EXPECT_STREQ(other.Graphic()->ClassName(), "TBitmap");
-    // Into a graphic, and back to nothing.
-    TBitmap out;
-    out.Assign(&picture);
-    EXPECT_EQ(out.Width(), 7);
-    other.Assign(nullptr);
-    EXPECT_EQ(other.Graphic(), nullptr);
-}
 
 TEST(Picture, FilesByExtension)
 {
@@ -102,20 +42,6 @@ TEST(Picture, FilesByExtension)
     EXPECT_THROW(picture.LoadFromFile(dir.File("missing.bmp")), EFOpenError);
 }
 
-TEST(Resources, CursorsHaveTheirHotSpotsOnThePicture)
-{
-    for (const char* name : {"RV_JUMP_CURSOR", "RV_SELECTROW_CURSOR", "rv_selectcol_cursor"}) {
-        TCursorImage cursor;
-        ASSERT_TRUE(LoadCursorResource(name, cursor)) << name;
-        ASSERT_FALSE(cursor.Image.Empty());
-        ASSERT_TRUE(Bounds(0, 0, cursor.Image.Width, cursor.Image.Height).Contains(cursor.HotSpot)) << name;
-        // The hot spot lies on the outline of the pointer.
-        EXPECT_EQ(cursor.Image.At(cursor.HotSpot.X, cursor.HotSpot.Y), 0xFF000000u) << name;
-    }
-    TCursorImage none;
-    EXPECT_FALSE(LoadCursorResource("RV_NO_SUCH_CURSOR", none));
-}
-
 TEST(Resources, InvalidPictureAndMenuImages)
 {
     TBitmap broken;
@@ -142,36 +68,4 @@ TEST(Resources, InvalidPictureAndMenuImages)
     list.GetIcon(10, &tray);
     EXPECT_EQ(tray.Width(), 16);
     EXPECT_EQ(tray.Pixels().Pixels, list.Image(10).Pixels);
-}
-
-TEST(GraphicClasses, Extensions)
-{
-    EXPECT_EQ(GraphicExtension(GetClass("TBitmap")), "bmp");
-    EXPECT_EQ(GraphicExtension(GetClass("TIcon")), "ico");
-    EXPECT_EQ(GraphicExtension(GetClass("TMetafile")), "emf");
-    EXPECT_EQ(GraphicExtension(GetClass("TJPEGImage")), "jpg");
-    EXPECT_EQ(GraphicExtension(nullptr), "");
-    EXPECT_EQ(GraphicClassOfExtension(".JPEG"), GetClass("TJPEGImage"));
-    EXPECT_EQ(GraphicClassOfExtension("wmf"), GetClass("TMetafile"));
-    EXPECT_EQ(GraphicClassOfExtension(".png"), nullptr);
-}
-
-TEST(GraphicClasses, RegisteredByNameAtStartUp)
-{
-    // No call to RegisterGraphicClasses: start-up did it.
-    for (const char* name : {"TBitmap", "TIcon", "TMetafile", "TJPEGImage", "tbitmap"}) {
-        TGraphicClass cls = GetClass(name);
-        ASSERT_NE(cls, nullptr) << name;
-        std::unique_ptr<TGraphic> graphic(CreateGraphic(cls));
-        ASSERT_NE(graphic, nullptr);
-        EXPECT_TRUE(SameText(graphic->ClassName(), name));
-        EXPECT_TRUE(graphic->Empty());
-    }
-    TBitmap bitmap;
-    EXPECT_EQ(GraphicClassOf(&bitmap), GetClass("TBitmap"));
-    EXPECT_EQ(CreateGraphic(nullptr), nullptr);
-    // A class that makes no graphic gives none (and leaks nothing).
-    TPersistentClass notGraphic = RegisterClass<TPicture>("TPicture");
-    EXPECT_EQ(CreateGraphic(notGraphic), nullptr);
-    UnRegisterClass("TPicture");
 }

@@ -1,5 +1,5 @@
-// The Qt canvas: the platform's pixel rules, opaque text cells, fonts with a fixed
-// fallback, and drawn glyph positions against measured prefix widths.
+// The Qt canvas: the platform's pixel rules, opaque text cells, and drawn glyph
+// positions against measured prefix widths.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"
@@ -78,20 +78,6 @@ TEST_F(QtCanvasTest, LinesLeaveOutTheirLastPixel)
         EXPECT_EQ(At(x, 20), kRed) << x;
 }
 
-TEST_F(QtCanvasTest, DottedPenAndClearPen)
-{
-    canvas->Pen()->SetStyle(psDot);
-    canvas->MoveTo(0, 1);
-    canvas->LineTo(12, 1);
-    const uint32_t expected[12] = {kBlack, kBlack, kBlack, kWhite, kWhite, kWhite,
-                                   kBlack, kBlack, kBlack, kWhite, kWhite, kWhite};
-    for (int x = 0; x < 12; ++x)
-        EXPECT_EQ(At(x, 1), expected[x]) << x;
-    canvas->Pen()->SetStyle(psClear);
-    canvas->LineTo(12, 20);
-    EXPECT_EQ(Inked(Rect(0, 2, 40, 30)), 0);
-}
-
 TEST_F(QtCanvasTest, RectanglesCoverLeftTopToRightBottomExclusive)
 {
     canvas->Brush()->SetColor(clRed);
@@ -130,49 +116,6 @@ TEST_F(QtCanvasTest, RectanglesCoverLeftTopToRightBottomExclusive)
     EXPECT_EQ(At(14, 24), kWhite);
 }
 
-TEST_F(QtCanvasTest, InsideFramePenStaysInside)
-{
-    canvas->Pen()->SetWidth(3);
-    canvas->Pen()->SetStyle(psInsideFrame);
-    canvas->Brush()->SetStyle(bsClear);
-    canvas->Rectangle(5, 5, 20, 18);
-    EXPECT_EQ(InkedOutside(Rect(5, 5, 20, 18)), 0);
-    EXPECT_EQ(At(5, 5), kBlack);
-    EXPECT_EQ(At(7, 10), kBlack);
-    EXPECT_EQ(At(8, 10), kWhite);
-    EXPECT_EQ(At(19, 17), kBlack);
-    EXPECT_EQ(At(17, 12), kBlack);
-    EXPECT_EQ(At(16, 12), kWhite);
-
-    // A solid wide pen is centred on the outline instead.
-    canvas->Pen()->SetStyle(psSolid);
-    canvas->Rectangle(26, 5, 36, 15);
-    EXPECT_EQ(At(25, 10), kBlack);
-    EXPECT_EQ(At(24, 10), kWhite);
-    EXPECT_EQ(At(36, 10), kBlack);
-    EXPECT_EQ(At(37, 10), kWhite);
-}
-
-TEST_F(QtCanvasTest, EllipseLiesInsideItsRectangle)
-{
-    canvas->Brush()->SetColor(clRed);
-    const TRect r = Rect(4, 6, 30, 24);
-    canvas->Ellipse(r);
-    EXPECT_EQ(InkedOutside(r), 0);
-    // It touches all four sides.
-    EXPECT_GT(Inked(Rect(4, 6, 5, 24)), 0);
-    EXPECT_GT(Inked(Rect(29, 6, 30, 24)), 0);
-    EXPECT_GT(Inked(Rect(4, 6, 30, 7)), 0);
-    EXPECT_GT(Inked(Rect(4, 23, 30, 24)), 0);
-    EXPECT_EQ(At(17, 15), kRed);
-    EXPECT_EQ(At(4, 6), kWhite); // corners stay free
-
-    canvas->Pen()->SetWidth(4);
-    canvas->Pen()->SetStyle(psInsideFrame);
-    canvas->Ellipse(Rect(0, 0, 12, 12));
-    EXPECT_EQ(Inked(Rect(12, 0, 40, 1)), 0);
-}
-
 TEST_F(QtCanvasTest, ClipAndOriginApplyToDrawing)
 {
     canvas->Brush()->SetColor(clBlack);
@@ -181,66 +124,6 @@ TEST_F(QtCanvasTest, ClipAndOriginApplyToDrawing)
     canvas->FillRect(Rect(0, 0, 20, 20));
     EXPECT_EQ(Inked(Rect(5, 5, 9, 9)), 16);
     EXPECT_EQ(InkedOutside(Rect(5, 5, 9, 9)), 0);
-}
-
-TEST_F(QtCanvasTest, FocusRectangleTwiceRestores)
-{
-    canvas->Brush()->SetColor(clRed);
-    canvas->FillRect(Rect(0, 0, 10, 10));
-    const std::vector<uint32_t> before = buffer.Pixels;
-    canvas->DrawFocusRect(Rect(1, 1, 9, 9));
-    EXPECT_NE(buffer.Pixels, before);
-    EXPECT_EQ(At(1, 1), 0xFF00FFFFu); // red inverted
-    EXPECT_EQ(At(2, 1), kRed);
-    canvas->DrawFocusRect(Rect(1, 1, 9, 9));
-    EXPECT_EQ(buffer.Pixels, before);
-}
-
-TEST_F(QtCanvasTest, PixelsBlendAndCopy)
-{
-    TPixelBuffer source(2, 2, 0xFF00FF00u);
-    source.At(1, 1) = 0; // transparent
-    canvas->DrawPixels(Rect(0, 0, 4, 4), source, Rect(0, 0, 2, 2));
-    EXPECT_EQ(At(0, 0), 0xFF00FF00u);
-    EXPECT_EQ(At(3, 3), kWhite);
-    canvas->CopyRect(Rect(10, 10, 14, 14), canvas.get(), Rect(0, 0, 4, 4));
-    EXPECT_EQ(At(10, 10), 0xFF00FF00u);
-    EXPECT_EQ(At(13, 13), kWhite);
-}
-
-TEST(QtFontTest, MissingFacesUseFixedFallbacks)
-{
-    EXPECT_EQ(ResolveFontFace("MS Sans Serif", fpDefault), "DejaVu Sans");
-    EXPECT_EQ(ResolveFontFace("Arial", fpVariable), "DejaVu Sans");
-    EXPECT_EQ(ResolveFontFace("Courier New", fpDefault), "DejaVu Sans Mono");
-    EXPECT_EQ(ResolveFontFace("No Such Face", fpFixed), "DejaVu Sans Mono");
-    EXPECT_EQ(ResolveFontFace("Times New Roman", fpDefault), "DejaVu Serif");
-    EXPECT_EQ(ResolveFontFace("dejavu sans", fpDefault), "DejaVu Sans");
-
-    TPixelBuffer a(10, 10), b(10, 10);
-    auto ca = CreateBufferCanvas(a);
-    auto cb = CreateBufferCanvas(b);
-    ca->Font()->SetName("Arial");
-    cb->Font()->SetName("DejaVu Sans");
-    ca->Font()->SetSize(10);
-    cb->Font()->SetSize(10);
-    TTextMetric ta, tb;
-    ASSERT_TRUE(ca->GetTextMetrics(ta));
-    ASSERT_TRUE(cb->GetTextMetrics(tb));
-    EXPECT_EQ(ta.tmHeight, tb.tmHeight);
-    EXPECT_EQ(ta.tmAscent, tb.tmAscent);
-    EXPECT_EQ(ca->TextWidth("Hello, world"), cb->TextWidth("Hello, world"));
-    // A character height of 13 pixels gives a taller cell; a cell height of 13 a cell of about 13.
-    EXPECT_GT(ta.tmHeight, 13);
-    EXPECT_EQ(ta.tmHeight, ta.tmAscent + ta.tmDescent);
-    ca->Font()->SetHeight(13);
-    ASSERT_TRUE(ca->GetTextMetrics(ta));
-    EXPECT_NEAR(ta.tmHeight, 13, 1);
-    // A scaled font is wider or narrower as asked.
-    ca->Font()->SetHeight(-13);
-    const int natural = ca->TextWidth("mmmmmmmmmm");
-    ca->Font()->SetWidth(ta.tmAveCharWidth * 2);
-    EXPECT_GT(ca->TextWidth("mmmmmmmmmm"), natural * 3 / 2);
 }
 
 TEST_F(QtCanvasTest, ExtentsWithFitEqualTheSumOfCharacterAdvances)
