@@ -217,6 +217,16 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestNestedTableProps:
         state.Destination = rdsNorm;
         break;
+    case idestShpPict:
+        // The picture inside is read as any other (its metafile copy, in a
+        // \nonshppict group, is skipped).
+        break;
+    case idestListText:
+        // The numbering text of a paragraph: read as text only when no list
+        // markers are made from the numbering.
+        if (!ReadListText)
+            state.Destination = rdsSkip;
+        break;
     case idestHeader:
     case idestFooter:
         state.HFType = dest == idestHeader ? rtf_hf_Header : rtf_hf_Footer;
@@ -333,9 +343,16 @@ TRVRTFErrorCode TRVRTFReader::EndPicture()
     if (!picture)
         return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
     bool valid = true;
-    std::unique_ptr<TGraphic> graphic = MakeGraphic(*picture, valid);
+    std::unique_ptr<TGraphic> graphic;
+    try {
+        graphic = MakeGraphic(*picture, valid);
+    } catch (const std::exception&) {
+        valid = false;
+    }
+    // A picture that cannot be decoded is reported without a graphic (the
+    // listener shows its placeholder) and the reading goes on.
     if (!valid)
-        return rtf_ec_InvalidPicture;
+        graphic.reset();
     if (graphic)
         RV_AfterImportGraphic(graphic.get());
     DoNewPicture(picture.get(), std::move(graphic));

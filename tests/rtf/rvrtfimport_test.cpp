@@ -1,0 +1,41 @@
+// RTF loads into a document: where items go, what text arrives, page breaks,
+// hyperlinks, headers and footers, and input that must not break the document.
+#include <gtest/gtest.h>
+
+#include "tests/support/rtfimport.h"
+
+namespace {
+
+struct TPlacementCase {
+    const char* Name;
+    const char* Rtf;
+    const char* Expected;
+    bool LineBreaksAsParagraphs = false;
+};
+
+const TPlacementCase PlacementCases[] = {
+    {"paragraphs", R"({\rtf1 a\par b\par c})", "a\nb\nc"},
+    {"formatting continues the paragraph", R"({\rtf1 a{\b b}c\par d})", "abc\nd"},
+    {"line break", R"({\rtf1 a\line b})", "a|b"},
+    {"line break as paragraph", R"({\rtf1 a\line b})", "a\nb", true},
+    {"hidden text keeps the paragraph before it", R"({\rtf1 a\par{\v hidden}b})", "a\nb"},
+    {"page break", R"({\rtf1 a\page b})", "a\n^b"},
+    {"numbering text without markers", R"({\rtf1{\listtext 1. }One\par{\pntext 2. }Two})", "1. One\n2. Two"},
+    {"cell text as paragraphs", R"({\rtf1\trowd\cellx1000\cellx2000 a\cell b\cell\row c\par})", "a\nb\nc"},
+    {"cell outside a table", R"({\rtf1 a\cell b\row c})", "a\nbc"},
+    {"unicode through its fallback", R"({\rtf1\uc1 x\u8364?y})", "x?y"},
+};
+
+} // namespace
+
+TEST_F(TRTFImportTest, PlacesItemsByTheContinuationRule)
+{
+    for (const TPlacementCase& c : PlacementCases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        Props.SetLineBreaksAsParagraphs(c.LineBreaksAsParagraphs);
+        EXPECT_EQ(Load(c.Rtf), rtf_ec_OK);
+        EXPECT_EQ(Summary(), c.Expected);
+        ExpectStylesInRange();
+    }
+}
