@@ -13,6 +13,7 @@
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/png.h"
 #include "rtf/rvrtffields.h"
 #include "rtf/rvrtfreader.h"
 
@@ -395,8 +396,11 @@ std::unique_ptr<TGraphic> TRVRTFReader::MakeGraphic(TRVRTFPicture& picture, bool
     case rtf_pict_JPEG:
         graphic = std::make_unique<TJPEGImage>();
         break;
+    case rtf_pict_PNG:
+        graphic = std::make_unique<TPNGImage>();
+        break;
     default:
-        return nullptr; // PNG, PICT and OS/2 metafiles make no graphic
+        return nullptr; // PICT and OS/2 metafiles make no graphic
     }
     if (picture.PicType != rtf_pict_WMF && picture.PicType != rtf_pict_DDB) {
         picture.Data.SetPosition(0);

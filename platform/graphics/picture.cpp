@@ -4,6 +4,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
+#include "platform/graphics/png.h"
 #include "platform/graphics/metafile.h"
 
 namespace {
@@ -16,7 +17,7 @@ struct TFileFormat {
 // The first extension of a class is its own (GraphicExtension).
 const TFileFormat FileFormats[] = {
     {"bmp", "TBitmap"},   {"ico", "TIcon"},      {"emf", "TMetafile"},
-    {"wmf", "TMetafile"}, {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"},
+    {"wmf", "TMetafile"}, {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"}, {"png", "TPNGImage"},
 };
 
 // Lookups may come before the start-up registration of graphic.cpp has run.
@@ -34,6 +35,7 @@ void RegisterGraphicClasses()
     RegisterClass<TIcon>("TIcon");
     RegisterClass<TMetafile>("TMetafile");
     RegisterClass<TJPEGImage>("TJPEGImage");
+    RegisterClass<TPNGImage>("TPNGImage");
 }
 
 TGraphicClass GraphicClassOf(const TGraphic* graphic)

@@ -13,6 +13,8 @@
 #include "document/rvrtfprops.h"
 #include "document/rvstyle.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/png.h"
 #include "rtf/rvrtfimport.h"
 #include "tests/support/testrvdata.h"
 
@@ -62,6 +64,26 @@ inline std::string RTFSummary(TCustomRVData& data)
         }
     }
     return out;
+}
+
+// A PNG file of a Width x Height picture, as hexadecimal digits for RTF.
+inline std::string PngHex(int width, int height)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(width, height);
+    TPNGImage png;
+    png.Assign(&bitmap);
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    const auto* bytes = static_cast<const uint8_t*>(stream.Memory());
+    for (int64_t i = 0; i < stream.Size(); ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
 }
 
 class TRTFImportTest : public ::testing::Test {
