@@ -5,6 +5,7 @@
 #include "document/rvstyle_list.h"
 #include "platform/graphics/picture.h"
 #include "tests/support/rtfimport.h"
+#include "tests/support/tempdir.h"
 
 namespace {
 
@@ -12,6 +13,13 @@ std::string Pict(const std::string& words, const std::string& hex)
 {
     return "{\\pict" + words + " " + hex + "}";
 }
+
+// A document that writes its pictures' bytes into RVF.
+class TPictureBodyData : public TTestRVData {
+public:
+    using TTestRVData::TTestRVData;
+    TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSavePicturesBody}; }
+};
 
 TRVGraphicItemInfo* PictureAt(TCustomRVData& data, int itemNo)
 {
@@ -235,4 +243,57 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackToEqualTextAndStyles)
         EXPECT_EQ(gotPara->Alignment(), wantPara->Alignment());
         EXPECT_EQ(gotPara->LeftIndent(), wantPara->LeftIndent());
     }
+}
+
+TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)
+{
+    TRVStyle sourceStyle{nullptr};
+    TPictureBodyData source(&sourceStyle);
+    const std::string hex = PngHex(4, 3);
+    auto* png = new TPNGImage;
+    {
+        TMemoryStream bytes;
+        ASSERT_EQ(Load("{\\rtf1" + Pict("\\pngblip", hex) + "}"), rtf_ec_OK);
+        PictureAt(Data, 0)->Image()->SaveToStream(bytes);
+        bytes.SetPosition(0);
+        png->LoadFromStream(bytes);
+        Data.Clear();
+    }
+    source.AddPictureEx("", png, 0, rvvaBaseline);
+    const std::string original = [&] {
+        TMemoryStream bytes;
+        png->SaveToStream(bytes);
+        return std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size()));
+    }();
+    auto sameBytes = [&](const TGraphic* graphic) {
+        ASSERT_NE(dynamic_cast<const TPNGImage*>(graphic), nullptr);
+        TMemoryStream bytes;
+        graphic->SaveToStream(bytes);
+        EXPECT_EQ(std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size())), original);
+    };
+
+    TMemoryStream rtf;
+    ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0));
+    EXPECT_NE(std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())).find("\\pngblip"),
+              std::string::npos);
+    rtf.SetPosition(0);
+    ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+    ASSERT_EQ(Summary(), "[pic]");
+    sameBytes(PictureAt(Data, 0)->Image());
+
+    TMemoryStream rvf;
+    ASSERT_TRUE(source.SaveRVFToStream(rvf, false, clWindow, nullptr, nullptr));
+    rvf.SetPosition(0);
+    TPictureBodyData readBack(&sourceStyle);
+    TColor color = clNone;
+    ASSERT_TRUE(readBack.LoadRVFFromStream(rvf, color, nullptr, nullptr));
+    sameBytes(PictureAt(readBack, 0)->Image());
+
+    TempDir dir;
+    TMemoryStream html;
+    int counter = 0;
+    ASSERT_TRUE(source.SaveHTMLToStream(html, dir.Path() + "/", "t", "img", {}, clNone, counter, 0, 0, 0, 0,
+                                        nullptr, nullptr));
+    EXPECT_EQ(dir.Read("img1.png"), original);
 }
