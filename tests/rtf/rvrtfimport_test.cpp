@@ -39,3 +39,40 @@ TEST_F(TRTFImportTest, PlacesItemsByTheContinuationRule)
         ExpectStylesInRange();
     }
 }
+
+TEST_F(TRTFImportTest, DocumentLoadsGoThroughTheImport)
+{
+    Data.AddNL("old ", 0, 0);
+    TMemoryStream stream;
+    const std::string rtf = R"({\rtf1 new\par next})";
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+    stream.SetPosition(0);
+    // The document read starts a paragraph after the old last one.
+    EXPECT_EQ(Data.LoadRTFFromStream(stream), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "old \nnew\nnext");
+    EXPECT_EQ(Data.LoadRTF("/nonexistent/file.rtf"), rtf_ec_FileOpenError);
+    EXPECT_EQ(Data.GetItemCount(), 3);
+}
+
+TEST_F(TRTFImportTest, MalformedInputLeavesASoundDocument)
+{
+    const char* const inputs[] = {
+        R"({\rtf1 a\par{\b b)",
+        R"({\rtf1 a}}}} b)",
+        R"({\rtf1{\pict\pngblip 89zz}after})",
+        R"({\rtf1\ls99\ilvl99 a\par\pnlvlbody b})",
+        R"({\rtf1\trowd\cellx100 a\cell\itap2 b\nestcell\nestrow\row})",
+        R"({\rtf1\fs-5\cf99\highlight300\expndtw-999999\charscalex0 x})",
+        R"({\rtf1{\header{\header{\footer deep}}}x})",
+        "",
+        "not rtf",
+    };
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    for (const char* input : inputs) {
+        SCOPED_TRACE(input);
+        Data.Clear();
+        Load(input);
+        ExpectStylesInRange();
+    }
+}
