@@ -18,6 +18,8 @@ struct TSheetStyle {
     int Size;
     TFontStyles Style;
     bool AllCaps = false;
+    int CharSpacing = 0;
+    TColor Color = clWindowText;
 };
 
 struct TClosestCase {
@@ -46,6 +48,15 @@ const TClosestCase ClosestCases[] = {
      {{"Arial", 10, {}}, {"Arial", 1638, {}}},
      R"(\f0\fs99999999 x)",
      1},
+    // Two scores far below the 32-bit range would wrap around to a winning one.
+    {"extreme styles lose",
+     {{"Times New Roman", 40, {fsBold}}, {"Arial", 2000000000, {}, false, 2000000000}},
+     R"(\f0\fs20 x)",
+     0},
+    {"a system colour beyond the table",
+     {{"Times New Roman", 12, {}}, {"Arial", 10, {}, false, 0, TColor(0x800000FF)}},
+     R"(\f0\fs20 x)",
+     1},
 };
 
 } // namespace
@@ -64,6 +75,8 @@ TEST_F(TRTFImportTest, ClosestTextStyleWinsByScore)
             info->SetStyle(s.Style);
             if (s.AllCaps)
                 info->SetStyleEx(TRVFontStyles{rvfsAllCaps});
+            info->SetCharSpacing(s.CharSpacing);
+            info->SetColor(s.Color);
         }
         ASSERT_EQ(Load(Doc(c.Body)), rtf_ec_OK);
         ASSERT_EQ(Data.GetItemCount(), 1);
