@@ -28,8 +28,17 @@ namespace {
     std::abort();
 }
 
-// Returns the number of markers among the items.
-int CheckData(TCustomRVData& data, TRVStyle& style)
+// A document that writes its pictures' bytes into RVF.
+class TFuzzData : public TTestRVData {
+public:
+    using TTestRVData::TTestRVData;
+    TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSavePicturesBody}; }
+};
+
+// Returns the number of markers among the items. Paragraph structure is
+// checked only when Structure is set (the RVF reader may drop items it
+// cannot read back, such as pictures of unknown classes).
+int CheckData(TCustomRVData& data, TRVStyle& style, bool structure = true)
 {
     int markers = 0;
     for (int i = 0; i < data.GetItemCount(); ++i) {
@@ -45,7 +54,8 @@ int CheckData(TCustomRVData& data, TRVStyle& style)
             ++markers;
             Check(!item->GetSameAsPrev() && !item->GetBR());
             // A marker is followed by its paragraph's first item.
-            Check(i + 1 < data.GetItemCount() && data.GetItem(i + 1)->GetSameAsPrev());
+            if (structure)
+                Check(i + 1 < data.GetItemCount() && data.GetItem(i + 1)->GetSameAsPrev());
             Check(marker->ListNo >= 0 && marker->ListNo < style.ListStyles()->Count());
             Check(marker->Level >= 0 &&
                   marker->Level < style.ListStyles()->Items(marker->ListNo)->Levels()->Count());
@@ -64,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t a = data[0], b = data[1];
     TRVStyle style(nullptr);
     TRVRTFReaderProperties props;
-    TTestRVData doc(&style);
+    TFuzzData doc(&style);
     TTestSubRVData header(&doc), footer(&doc);
     props.SetTextStyleMode(static_cast<TRVReaderStyleMode>((a & 3) % 3));
     props.SetParaStyleMode(static_cast<TRVReaderStyleMode>(((a >> 2) & 3) % 3));
@@ -100,10 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TMemoryStream rvf;
         if (doc.SaveRVFToStream(rvf, false, clWindow, nullptr, nullptr)) {
             rvf.SetPosition(0);
-            TTestRVData back(&style);
+            TFuzzData back(&style);
             TColor color = clNone;
             Check(back.LoadRVFFromStream(rvf, color, nullptr, nullptr));
-            CheckData(back, style);
+            CheckData(back, style, false);
         }
     }
     return 0;
