@@ -182,6 +182,11 @@ bool TRVRTFImport::IsHypertext(AnsiString& target, AnsiString& extras) const
         while (pos < rest.size() && rest[pos] == ' ')
             ++pos;
         size_t end = pos;
+        if (pos < rest.size() && rest[pos] == '"') {
+            // A quoted word keeps its blanks (a file name with spaces).
+            const size_t close = rest.find('"', pos + 1);
+            end = close == AnsiString::npos ? rest.size() : close + 1;
+        }
         while (end < rest.size() && rest[end] != ' ')
             ++end;
         AnsiString word = rest.substr(pos, end - pos);

@@ -92,6 +92,7 @@ TEST_F(TRTFImportTest, HyperlinkTargets)
         {R"(HYPERLINK "page.html")", "/docs/", "/docs/page.html", ""},
         {R"(HYPERLINK "http://example.org/a")", "/docs/", "http://example.org/a", ""},
         {R"(HYPERLINK "page.html")", "", "page.html", ""},
+        {R"(HYPERLINK "my page.html" \\o "a tip")", "/docs/", "/docs/my page.html", "\\o \"a tip\""},
         {R"( HYPERLINK  \\l  "anchor" )", "", "anchor", "\\l"},
         {R"(HYPERLINK "a.html" \\o "tip")", "", "a.html", "\\o \"tip\""},
     };
