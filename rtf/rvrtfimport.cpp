@@ -297,6 +297,19 @@ void TRVRTFImport::SetTarget(TCustomRVData* target)
 // ---------------------------------------------------------------------------
 // Placing items
 
+std::unique_ptr<TCustomRVItemInfo> TRVRTFImport::MakeEmptyText() const
+{
+    std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FTarget));
+    const int count = FStyle->TextStyles()->Count();
+    const int styleNo = FProps->TextStyleMode() == rvrsUseSpecified && FProps->TextStyleNo() < count
+                            ? FProps->TextStyleNo()
+                            : 0;
+    item->StyleNo = styleNo;
+    if (FStyle->TextStyles()->Items(styleNo)->Unicode())
+        item->ItemOptions.Include(rvioUnicode);
+    return item;
+}
+
 int TRVRTFImport::ReturnParaNo(TRVRTFPosition position)
 {
     if (position == rtf_ts_NewPara)
@@ -343,11 +356,12 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         sameAsPrev = br = false;
     if (prev && prev->StyleNo == rvsListMarker && !sameAsPrev) {
         // A marker is never followed directly by another paragraph's item.
+        // The page break waits for the item that starts the next paragraph.
+        const bool pageBreak = FPageBreak;
+        FPageBreak = false;
         AnsiString empty;
-        std::unique_ptr<TCustomRVItemInfo> filler(RollViewTextItemClass->Create(FTarget));
-        filler->StyleNo = 0;
-        filler->ParaNo = prev->ParaNo;
-        InsertItem(empty, std::move(filler), rtf_ts_ContinuePara);
+        InsertItem(empty, MakeEmptyText(), rtf_ts_ContinuePara);
+        FPageBreak = pageBreak;
     }
     item->SetSameAsPrev(sameAsPrev);
     item->SetBR(br);

@@ -58,6 +58,8 @@ private:
     // else the one of the paragraph it continues.
     int ReturnParaNo(TRVRTFPosition position);
     void InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item, TRVRTFPosition position);
+    // An empty text item in the style of empty text (0, or the specified one).
+    std::unique_ptr<TCustomRVItemInfo> MakeEmptyText() const;
     bool InMain() const { return FTarget == FMain; }
     // The hyperlink of the current field: target and switches.
     bool IsHypertext(AnsiString& target, AnsiString& extras) const;

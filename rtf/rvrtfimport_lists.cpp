@@ -146,10 +146,11 @@ void TRVRTFImport::CloseMarker()
     }
     if (last < 0 || FTarget->GetItemStyle(last) != rvsListMarker)
         return;
-    std::unique_ptr<TCustomRVItemInfo> filler(RollViewTextItemClass->Create(FTarget));
-    filler->StyleNo = 0;
+    const bool pageBreak = FPageBreak;
+    FPageBreak = false;
     AnsiString empty;
-    InsertItem(empty, std::move(filler), rtf_ts_ContinuePara);
+    InsertItem(empty, MakeEmptyText(), rtf_ts_ContinuePara);
+    FPageBreak = pageBreak;
 }
 
 int TRVRTFImport::GetMarkerIndex(const TRVRTFMarkerProperties& marker)

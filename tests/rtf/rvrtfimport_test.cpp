@@ -76,3 +76,13 @@ TEST_F(TRTFImportTest, MalformedInputLeavesASoundDocument)
         ExpectStylesInRange();
     }
 }
+
+TEST_F(TRTFImportTest, APageBreakAfterAnEmptyListItemGoesToTheNextParagraph)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    const int list = Style.ListStyles()->Count();
+    ASSERT_EQ(Load(R"({\rtf1{\pn\pnlvlbody\pndec}{\v hidden}\page\pard next})"), rtf_ec_OK);
+    const std::string marker = "#" + std::to_string(list) + ".0";
+    // The marker's line gets its empty text; the page break stays with "next".
+    EXPECT_EQ(Summary(), marker + "\n^next");
+}
