@@ -4,8 +4,8 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
-#include "platform/graphics/png.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/png.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ struct TFileFormat {
 
 // The first extension of a class is its own (GraphicExtension).
 const TFileFormat FileFormats[] = {
-    {"bmp", "TBitmap"},   {"ico", "TIcon"},      {"emf", "TMetafile"},
-    {"wmf", "TMetafile"}, {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"}, {"png", "TPNGImage"},
+    {"bmp", "TBitmap"},    {"ico", "TIcon"},       {"emf", "TMetafile"}, {"wmf", "TMetafile"},
+    {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"}, {"png", "TPNGImage"},
 };
 
 // Lookups may come before the start-up registration of graphic.cpp has run.
