@@ -36,6 +36,13 @@ void RV_RegisterRTFImport()
     RVSetRTFConverterFactory([] { return std::make_unique<TRVRTFImport>(); });
 }
 
+namespace {
+
+// Any program that links the import has it installed from the start.
+const bool RTFImportRegistered = (RV_RegisterRTFImport(), true);
+
+} // namespace
+
 // ---------------------------------------------------------------------------
 // One load
 

@@ -20,7 +20,8 @@ class TRVStyle;
 class TRVListLevel;
 
 // Installs the converter of this subsystem into the document layer (any number
-// of times). Until it runs, RTF loads report rtf_ec_Assertion.
+// of times; it also runs at start-up of any program that links the import).
+// Until it runs, RTF loads report rtf_ec_Assertion.
 void RV_RegisterRTFImport();
 
 // An RTF border side as a paragraph border: WidthPx is the RTF width already in
