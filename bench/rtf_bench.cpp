@@ -1,6 +1,7 @@
-// The RTF parser's speed: linear in the size of the document, and against a
-// peer converter (unrtf --text) on the same generated files, in one run. The
-// headline ratios are printed last, one per line.
+// The RTF parser's and the whole import's speed: linear in the size of the
+// document (also when varied formatting adds thousands of styles), and
+// against a peer converter (unrtf --text) on the same generated files, in one
+// run. The headline ratios are printed last, one per line.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,8 +13,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "document/rvstyle.h"
 #include "platform/core/streams.h"
+#include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
+#include "tests/support/testrvdata.h"
 
 extern char** environ;
 
@@ -44,14 +48,68 @@ std::string MakeRTF(int paragraphs)
     return rtf + "}";
 }
 
-const std::string& Document(int scale)
+// Every run formatted its own way: about 3,000 text styles are added.
+std::string MakeVariedRTF(int paragraphs)
+{
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}}{\\colortbl;";
+    for (int c = 0; c < 50; ++c)
+        rtf += "\\red" + std::to_string(c * 5) + "\\green" + std::to_string(255 - c * 5) + "\\blue128;";
+    rtf += "}\n";
+    for (int i = 0; i < paragraphs; ++i)
+        rtf += "\\pard\\li" + std::to_string(20 * (i % 13)) + " {\\f" + std::to_string(i % 2) + "\\fs" +
+               std::to_string(16 + 2 * (i % 61)) + "\\cf" + std::to_string(1 + i % 50) + " run " +
+               std::to_string(i) + "} and plain text\\par\n";
+    return rtf + "}";
+}
+
+const std::string& Document(int scale, bool varied = false)
 {
     static std::map<int, std::string> documents;
-    auto it = documents.find(scale);
+    const int key = varied ? -scale : scale;
+    auto it = documents.find(key);
     if (it == documents.end())
-        it = documents.emplace(scale, MakeRTF(BaseParagraphs * scale)).first;
+        it = documents
+                 .emplace(key,
+                          varied ? MakeVariedRTF(BaseParagraphs * scale) : MakeRTF(BaseParagraphs * scale))
+                 .first;
     return it->second;
 }
+
+// The whole import into a headless document, styles added as needed.
+void Import(benchmark::State& state, bool varied)
+{
+    RV_RegisterRTFImport();
+    const std::string& rtf = Document(static_cast<int>(state.range(0)), varied);
+    TMemoryStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+    int styles = 0;
+    for (auto _ : state) {
+        TRVStyle style(nullptr);
+        TTestRVData data(&style);
+        TRVRTFReaderProperties props;
+        props.SetTextStyleMode(rvrsAddIfNeeded);
+        props.SetParaStyleMode(rvrsAddIfNeeded);
+        props.SetUnicodeMode(rvruMixed);
+        stream.SetPosition(0);
+        if (props.ReadFromStream(stream, &data) != rtf_ec_OK)
+            state.SkipWithError("import failed");
+        styles = style.TextStyles()->Count();
+    }
+    state.counters["text styles"] = styles;
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+
+void BM_Import(benchmark::State& state)
+{
+    Import(state, false);
+}
+BENCHMARK(BM_Import)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_ImportVaried(benchmark::State& state)
+{
+    Import(state, true);
+}
+BENCHMARK(BM_ImportVaried)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_Parse(benchmark::State& state)
 {
@@ -163,6 +221,19 @@ int main(int argc, char** argv)
         std::printf("rtf parse speed ours/unrtf: %.2f\n", peer / oneReal);
     else
         std::printf("rtf parse speed ours/unrtf: skipped (no peer)\n");
+    const double importOne = time(collector.CPU, "BM_Import/1"),
+                 importTwo = time(collector.CPU, "BM_Import/2");
+    const double variedOne = time(collector.CPU, "BM_ImportVaried/1"),
+                 variedTwo = time(collector.CPU, "BM_ImportVaried/2");
+    const double importReal = time(collector.Real, "BM_Import/1");
+    if (variedOne > 0 && variedTwo > 0)
+        std::printf("rtf import cost 2x/1x with thousands of styles: %.2f\n", variedTwo / variedOne);
+    if (importOne > 0 && importTwo > 0)
+        std::printf("rtf import cost 2x/1x: %.2f\n", importTwo / importOne);
+    if (importReal > 0 && peer > 0)
+        std::printf("rtf import speed ours/unrtf: %.2f\n", peer / importReal);
+    else
+        std::printf("rtf import speed ours/unrtf: skipped (no peer)\n");
     benchmark::Shutdown();
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/jpeg.h"
+#include "platform/graphics/png.h"
 
 // ---------------------------------------------------------------------------
 // RTF font table
@@ -238,11 +239,13 @@ AnsiString TCustomRVData::SavePicture(TRVSaveFormat documentSaveFormat, const An
     const bool html = documentSaveFormat == rvsfHTML;
     const bool ownFormat = RV_IsHTMLGraphicFormat(gr);
     AnsiString ext = ".bmp";
+    // JPEG and PNG pictures are written as they are; other pictures as JPEG.
+    const bool keptFormat = dynamic_cast<TJPEGImage*>(gr) || dynamic_cast<TPNGImage*>(gr);
     if (html)
-        ext = ownFormat ? "." + GraphicExtension(GraphicClassOf(gr)) : AnsiString(".jpg");
+        ext = ownFormat || keptFormat ? "." + GraphicExtension(GraphicClassOf(gr)) : AnsiString(".jpg");
     const AnsiString fileName = GetNextFileName(imagesPrefix, path, ext, imageNo, overrideImages);
 
-    if (html && (ownFormat || dynamic_cast<TJPEGImage*>(gr))) {
+    if (html && (ownFormat || keptFormat)) {
         gr->SaveToFile(fileName);
     } else {
         TBitmap bitmap;

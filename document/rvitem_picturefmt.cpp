@@ -15,6 +15,7 @@
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/png.h"
 
 namespace {
 
@@ -141,6 +142,10 @@ void RVSaveImageToRTF(TStream& stream, double twipsPerPixel, TGraphic* graphic, 
         WriteMetafile(stream, *metafile, options.Contains(rvrtfSaveEMFAsWMF));
     } else if (dynamic_cast<const TJPEGImage*>(graphic) != nullptr && options.Contains(rvrtfSaveJpegAsJpeg)) {
         RVWrite(&stream, Format("\\jpegblip\\picw%d\\pich%d ", {graphic->Width(), graphic->Height()}));
+        RVWrite(&stream, RVFSavePicture(graphic));
+    } else if (dynamic_cast<const TPNGImage*>(graphic) != nullptr) {
+        // PNG is a picture format of RTF itself: its bytes go as they are.
+        RVWrite(&stream, Format("\\pngblip\\picw%d\\pich%d ", {graphic->Width(), graphic->Height()}));
         RVWrite(&stream, RVFSavePicture(graphic));
     } else if (options.Contains(rvrtfSaveBitmapDefault)) {
         WriteAsBitmap(stream, graphic);

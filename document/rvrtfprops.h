@@ -96,6 +96,21 @@ public:
     // targets are taken from there. Set by the viewer.
     AnsiString BasePath;
 
+    // Where header and footer groups go: when given, a load clears them and
+    // reads the groups into them; else the groups are skipped. Not owned.
+    TCustomRVData* Header() const { return FHeader; }
+    void SetHeader(TCustomRVData* value) { FHeader = value; }
+    TCustomRVData* Footer() const { return FFooter; }
+    void SetFooter(TCustomRVData* value) { FFooter = value; }
+    // The distances of the header and the footer from the page edge, in
+    // screen pixels, as the last load read them.
+    int HeaderYPx = 0;
+    int FooterYPx = 0;
+
+    // Asked before a style of the sheet is chosen as the closest one
+    // (styleNo, textStyle, allow); setting allow to false skips the style.
+    std::function<void(int styleNo, bool textStyle, bool& allow)> OnAllowUseStyle;
+
 private:
     TRVReaderUnicode FUnicodeMode = rvruNoUnicode;
     TRVReaderStyleMode FTextStyleMode = rvrsUseClosest;
@@ -108,4 +123,6 @@ private:
     bool FAutoHideTableGridLines = false;
     bool FLineBreaksAsParagraphs = false;
     TRVRTFHighlight FConvertHighlight = rtfhlColorTable;
+    TCustomRVData* FHeader = nullptr;
+    TCustomRVData* FFooter = nullptr;
 };

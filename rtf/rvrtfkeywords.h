@@ -36,7 +36,9 @@ enum TRTFIDEST {
     idestLevelNumbers,
     idestLOTable,
     idestLO,
-    idestLOLevel
+    idestLOLevel,
+    idestListText,
+    idestShpPict
 };
 
 // Special keywords.

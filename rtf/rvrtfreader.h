@@ -73,6 +73,9 @@ public:
     // MaxExternalPictureSize bytes.
     AnsiString BasePath;
     bool ReadExternalPictures = false;
+    // Whether the numbering text of paragraphs (\listtext, \pntext) is read
+    // as text; skipped by default, for listeners that make list markers.
+    bool ReadListText = false;
     int64_t MaxExternalPictureSize = 64 * 1024 * 1024;
 
     // ---- What the listener reads

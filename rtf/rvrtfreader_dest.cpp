@@ -13,6 +13,7 @@
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/png.h"
 #include "rtf/rvrtffields.h"
 #include "rtf/rvrtfreader.h"
 
@@ -217,6 +218,16 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestNestedTableProps:
         state.Destination = rdsNorm;
         break;
+    case idestShpPict:
+        // The picture inside is read as any other (its metafile copy, in a
+        // \nonshppict group, is skipped).
+        break;
+    case idestListText:
+        // The numbering text of a paragraph: read as text only when no list
+        // markers are made from the numbering.
+        if (!ReadListText)
+            state.Destination = rdsSkip;
+        break;
     case idestHeader:
     case idestFooter:
         state.HFType = dest == idestHeader ? rtf_hf_Header : rtf_hf_Footer;
@@ -333,9 +344,16 @@ TRVRTFErrorCode TRVRTFReader::EndPicture()
     if (!picture)
         return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
     bool valid = true;
-    std::unique_ptr<TGraphic> graphic = MakeGraphic(*picture, valid);
+    std::unique_ptr<TGraphic> graphic;
+    try {
+        graphic = MakeGraphic(*picture, valid);
+    } catch (const std::exception&) {
+        valid = false;
+    }
+    // A picture that cannot be decoded is reported without a graphic (the
+    // listener shows its placeholder) and the reading goes on.
     if (!valid)
-        return rtf_ec_InvalidPicture;
+        graphic.reset();
     if (graphic)
         RV_AfterImportGraphic(graphic.get());
     DoNewPicture(picture.get(), std::move(graphic));
@@ -378,8 +396,11 @@ std::unique_ptr<TGraphic> TRVRTFReader::MakeGraphic(TRVRTFPicture& picture, bool
     case rtf_pict_JPEG:
         graphic = std::make_unique<TJPEGImage>();
         break;
+    case rtf_pict_PNG:
+        graphic = std::make_unique<TPNGImage>();
+        break;
     default:
-        return nullptr; // PNG, PICT and OS/2 metafiles make no graphic
+        return nullptr; // PICT and OS/2 metafiles make no graphic
     }
     if (picture.PicType != rtf_pict_WMF && picture.PicType != rtf_pict_DDB) {
         picture.Data.SetPosition(0);

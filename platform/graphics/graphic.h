@@ -128,7 +128,7 @@ protected:
 };
 
 // ---------------------------------------------------------------------------
-// Graphic classes by name. TBitmap, TIcon, TMetafile and TJPEGImage are
+// Graphic classes by name. TBitmap, TIcon, TMetafile, TJPEGImage and TPNGImage are
 // registered with the class registry (platform/core/classreg.h) so that names
 // read from documents resolve; registration also runs at start-up of any
 // program that uses a graphic, and callers that only look names up call

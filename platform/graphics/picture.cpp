@@ -5,6 +5,7 @@
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/png.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ struct TFileFormat {
 
 // The first extension of a class is its own (GraphicExtension).
 const TFileFormat FileFormats[] = {
-    {"bmp", "TBitmap"},   {"ico", "TIcon"},      {"emf", "TMetafile"},
-    {"wmf", "TMetafile"}, {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"},
+    {"bmp", "TBitmap"},    {"ico", "TIcon"},       {"emf", "TMetafile"}, {"wmf", "TMetafile"},
+    {"jpg", "TJPEGImage"}, {"jpeg", "TJPEGImage"}, {"png", "TPNGImage"},
 };
 
 // Lookups may come before the start-up registration of graphic.cpp has run.
@@ -34,6 +35,7 @@ void RegisterGraphicClasses()
     RegisterClass<TIcon>("TIcon");
     RegisterClass<TMetafile>("TMetafile");
     RegisterClass<TJPEGImage>("TJPEGImage");
+    RegisterClass<TPNGImage>("TPNGImage");
 }
 
 TGraphicClass GraphicClassOf(const TGraphic* graphic)

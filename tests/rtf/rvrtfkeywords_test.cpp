@@ -41,11 +41,12 @@ TEST(RTFKeywords, CountsOfEachKind)
         if (row.KeywordType == rtf_kwd_Dest && row.Index == idestSkip)
             ++skipDestinations;
     }
-    // The 311 rows of the format plus \~, \_, \- and \bullet.
-    EXPECT_EQ(RVRTFKeywordCount, 315);
+    // The 311 rows of the format plus \~, \_, \- and \bullet, and the two
+    // groups of a picture's copies (\shppict read, \nonshppict skipped).
+    EXPECT_EQ(RVRTFKeywordCount, 317);
     EXPECT_EQ(byType[rtf_kwd_Prop], 242);
-    EXPECT_EQ(byType[rtf_kwd_Dest], 52);
-    EXPECT_EQ(skipDestinations, 30);
+    EXPECT_EQ(byType[rtf_kwd_Dest], 54);
+    EXPECT_EQ(skipDestinations, 29);
     EXPECT_EQ(byType[rtf_kwd_Char], 9);
     EXPECT_EQ(byType[rtf_kwd_WideChar], 9);
     EXPECT_EQ(byType[rtf_kwd_Spec], 3);

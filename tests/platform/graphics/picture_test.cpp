@@ -29,14 +29,17 @@ TEST(Picture, FilesByExtension)
     picture.SaveToFile(dir.File("b.bmp"));
     EXPECT_EQ(dir.Read("b.bmp"), dir.Read("a.BMP"));
 
-    dir.Write("c.png", "whatever");
+    dir.Write("c.gif", "whatever");
     try {
-        picture.LoadFromFile(dir.File("c.png"));
+        picture.LoadFromFile(dir.File("c.gif"));
         FAIL();
     } catch (const EInvalidGraphic& e) {
-        EXPECT_EQ(e.Message(), "Unknown picture file extension (.png)");
+        EXPECT_EQ(e.Message(), "Unknown picture file extension (.gif)");
     }
     EXPECT_EQ(picture.Width(), 4); // unchanged
+    dir.Write("c.png", "whatever");
+    EXPECT_THROW(picture.LoadFromFile(dir.File("c.png")), EInvalidGraphic);
+    EXPECT_EQ(picture.Width(), 4);
     dir.Write("d.bmp", "not a bitmap");
     EXPECT_THROW(picture.LoadFromFile(dir.File("d.bmp")), EInvalidGraphic);
     EXPECT_THROW(picture.LoadFromFile(dir.File("missing.bmp")), EFOpenError);

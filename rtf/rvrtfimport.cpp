@@ -1,0 +1,416 @@
+// The RTF import into documents: one load, the text and picture events of the
+// reader, placing items by the continuation rule, page breaks, headers and
+// footers, and the hyperlinks of fields.
+#include "rtf/rvrtfimport.h"
+
+#include <algorithm>
+
+#include "document/crvdata.h"
+#include "document/rvfuncs.h"
+#include "document/rvitem.h"
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "document/rvuni.h"
+#include "platform/core/numbers.h"
+#include "platform/core/sysutils.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/picture.h"
+
+namespace {
+
+// Ends a load whose first item the target refused; the reader turns it into
+// rtf_ec_Exception.
+struct TRVRTFAbort {};
+
+// The stronger of two positions: a new paragraph over a new line over a continuation.
+TRVRTFPosition Stronger(TRVRTFPosition a, TRVRTFPosition b)
+{
+    auto rank = [](TRVRTFPosition p) { return p == rtf_ts_NewPara ? 2 : p == rtf_ts_NewLine ? 1 : 0; };
+    return rank(a) >= rank(b) ? a : b;
+}
+
+} // namespace
+
+void RV_RegisterRTFImport()
+{
+    RVSetRTFConverterFactory([] { return std::make_unique<TRVRTFImport>(); });
+}
+
+namespace {
+
+// Any program that links the import has it installed from the start.
+const bool RTFImportRegistered = (RV_RegisterRTFImport(), true);
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// One load
+
+TRVRTFErrorCode TRVRTFImport::ReadFromStream(TRVRTFReaderProperties& properties, TStream& stream,
+                                             TCustomRVData* rvData)
+{
+    FProps = &properties;
+    FMain = rvData;
+    FStyle = rvData ? rvData->GetRVStyle() : nullptr;
+    // Styles cannot be chosen without a style sheet.
+    if (!FStyle)
+        return rtf_ec_Assertion;
+    if (FStyle->TextStyles()->Count() == 0)
+        FStyle->TextStyles()->Add();
+    if (FStyle->ParaStyles()->Count() == 0)
+        FStyle->ParaStyles()->Add();
+    FIndex = rvData->GetItemCount();
+
+    TRVRTFReader reader(nullptr);
+    InitReader(reader, rvData);
+    TRVRTFErrorCode result = reader.ReadFromStream(stream);
+    FReader = &reader;
+    if (result == rtf_ec_OK || !FAborted) {
+        try {
+            UpdateMarker();
+            SetTarget(FMain);
+            CloseMarker();
+        } catch (const std::exception&) {
+            result = rtf_ec_Exception;
+        }
+    }
+    FReader = nullptr;
+    return FAborted ? rtf_ec_Exception : result;
+}
+
+void TRVRTFImport::InitReader(TRVRTFReader& reader, TCustomRVData* rvData)
+{
+    FReader = &reader;
+    FTarget = rvData;
+    FTwipsToPixels = ScreenPixelsPerInch() / 1440.0;
+    reader.ConvertHighlight = static_cast<TRVRTFHighlightConvert>(FProps->ConvertHighlight());
+    reader.BasePath = FProps->BasePath;
+    reader.ReadExternalPictures = !FProps->BasePath.empty();
+    reader.DefCodePage = rvData->GetDefaultCodePage();
+    // Without markers the numbering text of the paragraphs is their only numbering.
+    reader.ReadListText = FProps->ParaStyleMode() != rvrsAddIfNeeded;
+    reader.OnUpdateMarker = [this](TRVRTFReader*) { UpdateMarker(); };
+    reader.OnNewText = [this](TRVRTFReader*, const AnsiString& text, TRVRTFPosition position) {
+        NewText(text, position);
+    };
+    if (FProps->UnicodeMode() != rvruNoUnicode)
+        reader.OnNewUnicodeText = [this](TRVRTFReader*, const WideString& text, TRVRTFPosition position) {
+            NewUnicodeText(text, position);
+        };
+    if (!FProps->IgnorePictures())
+        reader.OnNewPicture = [this](TRVRTFReader*, TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic,
+                                     TRVRTFPosition position) {
+            NewPicture(picture, std::move(graphic), position);
+        };
+    reader.OnRequiredPageBreak = [this](TRVRTFReader*) { FPageBreak = true; };
+    // Tables are not built: the cells' text arrives as paragraphs.
+    if (FProps->Header() || FProps->Footer()) {
+        reader.OnHeaderFooter = [this](TRVRTFReader*, TRVRTFHeaderFooterType hfType, bool starting) {
+            HeaderFooter(hfType, starting);
+        };
+        if (FProps->Header())
+            FProps->Header()->Clear();
+        if (FProps->Footer())
+            FProps->Footer()->Clear();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Text
+
+void TRVRTFImport::NewText(const AnsiString& text, TRVRTFPosition position)
+{
+    AddText(&text, nullptr, position);
+}
+
+void TRVRTFImport::NewUnicodeText(const WideString& text, TRVRTFPosition position)
+{
+    AddText(nullptr, &text, position);
+}
+
+void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRTFPosition position)
+{
+    TRVRTFReaderState& state = FReader->State();
+    if (FProps->SkipHiddenText() && state.CharProps.Hidden) {
+        // The paragraph or line the hidden text began still begins.
+        FHeldPosition = Stronger(FHeldPosition, position);
+        return;
+    }
+    const bool wantUnicode =
+        wide ? FProps->UnicodeMode() != rvruNoUnicode : FProps->UnicodeMode() == rvruOnlyUnicode;
+    int styleNo = ReturnStyleNo(wantUnicode);
+    std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FTarget));
+    item->BeforeLoading(rvlfRTF);
+    const bool styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
+
+    AnsiString text;
+    if (styleUnicode) {
+        if (wide) {
+            text = RVU_GetRawUnicode(*wide);
+        } else {
+            int charset = 1;
+            const int fontIndex = state.CharProps.FontIndex;
+            if (fontIndex >= 0 && fontIndex < int(FReader->FontTable().Items.size()))
+                charset = FReader->FontTable().Items[fontIndex]->Charset;
+            text = RVU_AnsiToUnicode(RVU_Charset2CodePage(charset), *ansi);
+        }
+    } else {
+        text = wide ? FReader->UnicodeToAnsi(*wide) : *ansi;
+    }
+    text = FTarget->ReplaceTabs(text, styleNo, false);
+
+    AnsiString target, extras;
+    if (IsHypertext(target, extras)) {
+        int linkStyle = styleNo;
+        FTarget->ReadHyperlink(target, extras, rvlfRTF, linkStyle, item->Tag, text);
+        // A style of the other encoding would misread the text already converted.
+        if (linkStyle >= 0 && linkStyle < FStyle->TextStyles()->Count() &&
+            FStyle->TextStyles()->Items(linkStyle)->Unicode() == styleUnicode)
+            styleNo = linkStyle;
+    }
+    if (styleUnicode)
+        item->ItemOptions.Include(rvioUnicode);
+    item->StyleNo = styleNo;
+    InsertItem(text, std::move(item), position);
+}
+
+bool TRVRTFImport::IsHypertext(AnsiString& target, AnsiString& extras) const
+{
+    const AnsiString instruction = Trim(FReader->State().FieldInstruction);
+    static const AnsiString keyword = "HYPERLINK";
+    if (instruction.compare(0, keyword.size(), keyword) != 0)
+        return false;
+    target.clear();
+    extras.clear();
+    bool haveTarget = false;
+    const AnsiString rest = instruction.substr(keyword.size());
+    size_t pos = 0;
+    while (pos < rest.size()) {
+        while (pos < rest.size() && rest[pos] == ' ')
+            ++pos;
+        size_t end = pos;
+        if (pos < rest.size() && rest[pos] == '"') {
+            // A quoted word keeps its blanks (a file name with spaces).
+            const size_t close = rest.find('"', pos + 1);
+            end = close == AnsiString::npos ? rest.size() : close + 1;
+        }
+        while (end < rest.size() && rest[end] != ' ')
+            ++end;
+        AnsiString word = rest.substr(pos, end - pos);
+        pos = end;
+        if (word.empty())
+            continue;
+        if (word[0] == '\\' || haveTarget) {
+            if (!extras.empty())
+                extras += ' ';
+            extras += word;
+            continue;
+        }
+        if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+            word = word.substr(1, word.size() - 2);
+        else if (!word.empty() && word.front() == '"')
+            word = word.substr(1);
+        target = word;
+        haveTarget = true;
+    }
+    if (!FProps->BasePath.empty() && target.find(':') == AnsiString::npos)
+        target = FProps->BasePath + target;
+    return true;
+}
+
+bool TRVRTFImport::IsHypertextAnywhere() const
+{
+    return FReader->State().FieldInstruction.find("HYPERLINK") != AnsiString::npos;
+}
+
+// ---------------------------------------------------------------------------
+// Pictures
+
+void TRVRTFImport::NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic,
+                              TRVRTFPosition position)
+{
+    // A picture that could not be made shows as the sheet's invalid picture.
+    if (!graphic) {
+        const TPicture* invalid = FStyle->InvalidPicture();
+        if (invalid && invalid->Graphic()) {
+            graphic.reset(RV_CreateGraphics(GraphicClassOf(invalid->Graphic())));
+            if (graphic)
+                graphic->Assign(invalid->Graphic());
+        }
+        if (!graphic)
+            return;
+    }
+    const bool scaled = picture && (picture->PicScaleX != 100 || picture->PicScaleY != 100 ||
+                                    dynamic_cast<TMetafile*>(graphic.get()) != nullptr);
+    int width = 0, height = 0;
+    if (scaled) {
+        const int w = picture->SuggestedWidth > 0 ? picture->SuggestedWidth : graphic->Width();
+        const int h = picture->SuggestedHeight > 0 ? picture->SuggestedHeight : graphic->Height();
+        width = RVRTFClamp(MulDiv(w, picture->PicScaleX, 100), 0, rtfMaxPictureSide);
+        height = RVRTFClamp(MulDiv(h, picture->PicScaleY, 100), 0, rtfMaxPictureSide);
+    }
+
+    std::unique_ptr<TCustomRVItemInfo> item;
+    AnsiString text;
+    AnsiString target, extras;
+    if (IsHypertext(target, extras)) {
+        int styleNo = rvsPicture;
+        TRVTag tag;
+        FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, tag, text);
+        std::unique_ptr<TCustomRVItemInfo> made(CreateRollViewItem(styleNo, FTarget));
+        if (auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(made.get())) {
+            graphicItem->SetImage(graphic.release());
+            graphicItem->Tag = tag;
+            item = std::move(made);
+        }
+    }
+    if (!item)
+        item = std::make_unique<TRVGraphicItemInfo>(FTarget, graphic.release(), rvvaBaseline);
+    auto* graphicItem = static_cast<TRVGraphicItemInfo*>(item.get());
+    if (scaled) {
+        graphicItem->ImageWidth = width;
+        graphicItem->ImageHeight = height;
+    }
+    InsertItem(text, std::move(item), position);
+}
+
+// ---------------------------------------------------------------------------
+// Headers and footers
+
+void TRVRTFImport::HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting)
+{
+    const TRVRTFSectionProperties& section = FReader->State().SectionProps;
+    if (starting && hfType == rtf_hf_Header && FProps->Header()) {
+        FProps->HeaderYPx = Px(section.HeaderY);
+        SetTarget(FProps->Header());
+    } else if (starting && hfType == rtf_hf_Footer && FProps->Footer()) {
+        FProps->FooterYPx = Px(section.FooterY);
+        SetTarget(FProps->Footer());
+    } else if (!starting) {
+        SetTarget(FMain);
+    }
+}
+
+void TRVRTFImport::SetTarget(TCustomRVData* target)
+{
+    if (target == FTarget)
+        return;
+    UpdateMarker();
+    CloseMarker();
+    FTarget = target;
+    FHeldPosition = rtf_ts_ContinuePara;
+}
+
+// ---------------------------------------------------------------------------
+// Placing items
+
+std::unique_ptr<TCustomRVItemInfo> TRVRTFImport::MakeEmptyText() const
+{
+    std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FTarget));
+    const int count = FStyle->TextStyles()->Count();
+    const int styleNo = FProps->TextStyleMode() == rvrsUseSpecified && FProps->TextStyleNo() < count
+                            ? FProps->TextStyleNo()
+                            : 0;
+    item->StyleNo = styleNo;
+    if (FStyle->TextStyles()->Items(styleNo)->Unicode())
+        item->ItemOptions.Include(rvioUnicode);
+    return item;
+}
+
+int TRVRTFImport::ReturnParaNo(TRVRTFPosition position)
+{
+    if (position == rtf_ts_NewPara)
+        return ReturnNewParaNo();
+    if (InMain())
+        return FIndex > 0 ? FMain->GetItemPara(FIndex - 1) : 0;
+    const int count = FTarget->GetItemCount();
+    return count > 0 ? FTarget->GetItemPara(count - 1) : 0;
+}
+
+void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item,
+                              TRVRTFPosition position)
+{
+    position = Stronger(position, FHeldPosition);
+    FHeldPosition = rtf_ts_ContinuePara;
+    // What follows a page break starts the page's first paragraph.
+    if (FPageBreak && item->StyleNo != rvsListMarker)
+        position = rtf_ts_NewPara;
+    const bool isMarker = item->StyleNo == rvsListMarker;
+    if (!isMarker)
+        item->ParaNo = ReturnParaNo(position);
+
+    TCustomRVItemInfo* prev = nullptr;
+    if (InMain())
+        prev = FIndex > 0 ? FMain->GetItem(FIndex - 1) : nullptr;
+    else if (FTarget->GetItemCount() > 0)
+        prev = FTarget->GetItem(FTarget->GetItemCount() - 1);
+
+    bool sameAsPrev = false, br = false;
+    if (position == rtf_ts_ContinuePara)
+        sameAsPrev = true;
+    else if (position == rtf_ts_NewLine && !FProps->LineBreaksAsParagraphs())
+        br = true;
+    else if (!isMarker && FPendingMarker < 0 && InsertMarker(item->ParaNo)) {
+        sameAsPrev = true;
+        if (InMain())
+            prev = FMain->GetItem(FIndex - 1);
+        else
+            prev = FTarget->GetItem(FTarget->GetItemCount() - 1);
+    }
+    // Nothing continues an empty document or a full-width item, and a line of
+    // its own starts with an item, not after a marker.
+    if (!prev || prev->GetBoolValue(rvbpFullWidth))
+        sameAsPrev = br = false;
+    if (prev && prev->StyleNo == rvsListMarker && !sameAsPrev) {
+        // A marker is never followed directly by another paragraph's item.
+        // The page break waits for the item that starts the next paragraph.
+        const bool pageBreak = FPageBreak;
+        FPageBreak = false;
+        AnsiString empty;
+        InsertItem(empty, MakeEmptyText(), rtf_ts_ContinuePara);
+        FPageBreak = pageBreak;
+    }
+    item->SetSameAsPrev(sameAsPrev);
+    item->SetBR(br);
+    if (sameAsPrev && prev)
+        item->ParaNo = prev->ParaNo;
+    if (FPageBreak && !sameAsPrev && !br) {
+        item->SetPageBreakBefore(true);
+        FPageBreak = false;
+    }
+
+    if (!InMain()) {
+        TCustomRVItemInfo* raw = item.release();
+        if (sameAsPrev)
+            raw->ParaNo = -1;
+        FTarget->AddItem(text, raw);
+        FTarget->AddMarkerInList(FTarget->GetItemCount() - 1);
+        FLastInserted = FTarget->GetItemCount() - 1;
+        return;
+    }
+    if (FFirstItem) {
+        TCustomRVItemInfo* raw = item.release();
+        bool fullReformat = false;
+        int newListNo = -1;
+        int index = FIndex;
+        if (!FMain->InsertFirstRVFItem(index, text, raw, false, fullReformat, newListNo)) {
+            delete raw;
+            FAborted = true;
+            throw TRVRTFAbort();
+        }
+        if (!raw)
+            return; // merged into the item at the insertion point
+        FFirstItem = false;
+        FIndex = index + 1;
+        FLastInserted = index;
+    } else {
+        TCustomRVItemInfo* raw = item.get();
+        raw->Inserting(FMain, text, false);
+        FMain->Items->InsertObject(FIndex, text, raw);
+        item.release();
+        raw->Inserted(FMain, FIndex);
+        FMain->AddMarkerInList(FIndex);
+        FLastInserted = FIndex;
+        ++FIndex;
+    }
+}

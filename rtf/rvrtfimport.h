@@ -1,0 +1,132 @@
+// The RTF import into documents: the converter that TRVRTFReaderProperties
+// runs for every load. It drives a TRVRTFReader and turns what the reader
+// reports into items of the target document (text, pictures, hyperlinks, list
+// markers, page breaks, headers and footers), choosing or adding the text,
+// paragraph and list styles of the target's style sheet.
+#pragma once
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/rvrtfprops.h"
+#include "document/rvstyle_para.h"
+#include "rtf/rvrtfreader.h"
+
+class TCustomRVItemInfo;
+class TRVStyle;
+class TRVListLevel;
+
+// Installs the converter of this subsystem into the document layer (any number
+// of times; it also runs at start-up of any program that links the import).
+// Until it runs, RTF loads report rtf_ec_Assertion.
+void RV_RegisterRTFImport();
+
+// An RTF border side as a paragraph border: WidthPx is the RTF width already in
+// pixels (rounded), DoubleWidthPx twice the RTF width in pixels (rounded); a
+// far side is the right or the bottom one.
+struct TRVRTFBorderLook {
+    TRVBorderStyle Style = rvbNone;
+    int Width = 0;
+    int InternalWidth = 0;
+    bool operator==(const TRVRTFBorderLook& o) const
+    {
+        return Style == o.Style && Width == o.Width && InternalWidth == o.InternalWidth;
+    }
+};
+TRVRTFBorderLook RVRTFTranslateBorder(TRVRTFBorderType type, int widthPx, int doubleWidthPx, bool farSide);
+
+// One load. Made by the factory that RV_RegisterRTFImport installs, used once.
+class TRVRTFImport : public TRVRTFConverter {
+public:
+    TRVRTFErrorCode ReadFromStream(TRVRTFReaderProperties& properties, TStream& stream,
+                                   TCustomRVData* rvData) override;
+
+private:
+    // ---- Reader events (rvrtfimport.cpp)
+    void InitReader(TRVRTFReader& reader, TCustomRVData* rvData);
+    void NewText(const AnsiString& text, TRVRTFPosition position);
+    void NewUnicodeText(const WideString& text, TRVRTFPosition position);
+    void AddText(const AnsiString* ansi, const WideString* wide, TRVRTFPosition position);
+    void NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic, TRVRTFPosition position);
+    void HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting);
+    void SetTarget(TCustomRVData* target);
+
+    // ---- Placing items
+    // The paragraph style of an item at Position: chosen for a new paragraph,
+    // else the one of the paragraph it continues.
+    int ReturnParaNo(TRVRTFPosition position);
+    void InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item, TRVRTFPosition position);
+    // An empty text item in the style of empty text (0, or the specified one).
+    std::unique_ptr<TCustomRVItemInfo> MakeEmptyText() const;
+    bool InMain() const { return FTarget == FMain; }
+    // The hyperlink of the current field: target and switches.
+    bool IsHypertext(AnsiString& target, AnsiString& extras) const;
+    // The current field instruction names a hyperlink anywhere.
+    bool IsHypertextAnywhere() const;
+
+    // ---- List markers (rvrtfimport_lists.cpp)
+    bool InsertMarker(int paraNo);
+    bool InsertMarker97(int paraNo);
+    void UpdateMarker();
+    // A marker that ends its target gets the empty text that completes its line.
+    void CloseMarker();
+    int GetMarkerIndex(const TRVRTFMarkerProperties& marker);
+    void MergeListTable97();
+    void FillLevel97(TRVListLevel& level, const TRVRTFListLevel97& source) const;
+
+    // ---- Styles (rvrtfimport_styles.cpp)
+    struct TTextDesc {
+        AnsiString FontName; // lower-cased for comparing, as read for adding
+        int Charset = 1;
+        int Size = 10;
+        TColor Color = 0, BackColor = 0;
+        uint8_t Style = 0;
+        bool AllCaps = false;
+        int CharScale = 100;
+        int CharSpacing = 0;
+        TRVRTFSScriptType Script = rtf_ss_Normal;
+    };
+    TTextDesc CurrentTextDesc() const;
+    int ReturnStyleNo(bool unicode);
+    int FindStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const;
+    int FindBestStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const;
+    int AddStyle(const TTextDesc& desc, bool unicode, bool hypertext);
+    bool HypertextFits(bool styleJump, bool hypertext) const;
+    // The paragraph style of a new paragraph.
+    int ReturnNewParaNo();
+    void CurrentBorder(TRVBorderStyle& style, int& width, int& internalWidth, TColor& color) const;
+    // Fills Para from the current paragraph properties and the given border.
+    void DescribePara(TParaInfo& para, TRVBorderStyle style, int width, int internalWidth,
+                      TColor color) const;
+    int FindBestParaNo() const;
+    bool AllowUseStyle(int styleNo, bool textStyle) const;
+    int Px(int twips) const;
+
+    TRVRTFReaderProperties* FProps = nullptr;
+    TRVRTFReader* FReader = nullptr;
+    TCustomRVData* FMain = nullptr;
+    TCustomRVData* FTarget = nullptr;
+    TRVStyle* FStyle = nullptr;
+    double FTwipsToPixels = 96.0 / 1440;
+    int FIndex = 0;
+    // The last item inserted into the current target (-1: none).
+    int FLastInserted = -1;
+    bool FFirstItem = true;
+    bool FPageBreak = false;
+    bool FAborted = false;
+    // The paragraph or line start of text that was dropped (hidden text), kept
+    // for the next item.
+    TRVRTFPosition FHeldPosition = rtf_ts_ContinuePara;
+    // The old-style marker whose list waits for the paragraph's formatting.
+    int FPendingMarker = -1;
+    // The list style of each list of the reader's list table, once merged.
+    std::vector<int> FLists97;
+    bool FListsMerged = false;
+    // A description and its chosen style, for this load: every run with the
+    // same formatting gets the same answer without searching the sheet again.
+    std::map<std::string, int> FTextStyleMap;
+    std::map<std::string, int> FParaStyleMap;
+};

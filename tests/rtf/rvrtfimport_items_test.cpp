@@ -1,0 +1,300 @@
+// RTF loads into a document: pictures, hyperlinks, headers and footers, list
+// markers, and our own RTF writer's output read back.
+#include <gtest/gtest.h>
+
+#include "document/rvstyle_list.h"
+#include "platform/graphics/picture.h"
+#include "tests/support/rtfimport.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+std::string Pict(const std::string& words, const std::string& hex)
+{
+    return "{\\pict" + words + " " + hex + "}";
+}
+
+// A document that writes its pictures' bytes into RVF.
+class TPictureBodyData : public TTestRVData {
+public:
+    using TTestRVData::TTestRVData;
+    TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSavePicturesBody}; }
+};
+
+TRVGraphicItemInfo* PictureAt(TCustomRVData& data, int itemNo)
+{
+    return dynamic_cast<TRVGraphicItemInfo*>(data.GetItem(itemNo));
+}
+
+} // namespace
+
+TEST_F(TRTFImportTest, PictureScaleAppliesToTheSuggestedSize)
+{
+    const int goal = 200 * 1440 / ScreenPixelsPerInch();
+    const std::string words = "\\pngblip\\picwgoal" + std::to_string(goal) + "\\pichgoal" +
+                              std::to_string(goal) + "\\picscalex50\\picscaley25";
+    ASSERT_EQ(Load("{\\rtf1 " + Pict(words, PngHex(10, 10)) + Pict("\\pngblip", PngHex(7, 5)) + "}"),
+              rtf_ec_OK);
+    ASSERT_EQ(Summary(), "[pic][pic]");
+    EXPECT_EQ(PictureAt(Data, 0)->ImageWidth, 100);
+    EXPECT_EQ(PictureAt(Data, 0)->ImageHeight, 50);
+    // At 100 percent the picture keeps its own size.
+    EXPECT_EQ(PictureAt(Data, 1)->ImageWidth, 0);
+    EXPECT_EQ(PictureAt(Data, 1)->Image()->Width(), 7);
+}
+
+TEST_F(TRTFImportTest, PngIsPreferredToItsMetafileCopy)
+{
+    const std::string hex = PngHex(3, 2);
+    ASSERT_EQ(Load("{\\rtf1 a{\\*\\shppict" + Pict("\\pngblip", hex) + "}{\\nonshppict" +
+                   Pict("\\wmetafile8\\picw10\\pich10", "0100") + "}b}"),
+              rtf_ec_OK);
+    ASSERT_EQ(Summary(), "a[pic]b");
+    const auto* png = dynamic_cast<TPNGImage*>(PictureAt(Data, 1)->Image());
+    ASSERT_NE(png, nullptr);
+    // The picture keeps the bytes it was read from.
+    TMemoryStream saved;
+    png->SaveToStream(saved);
+    EXPECT_EQ(saved.Size() * 2, static_cast<int64_t>(hex.size()));
+}
+
+TEST_F(TRTFImportTest, UndecodablePicturesBecomeTheInvalidPictureAndTheLoadGoesOn)
+{
+    const char* const broken[] = {"\\jpegblip", "\\pngblip", "\\dibitmap", "\\wmetafile8\\picw10\\pich10",
+                                  "\\macpict"};
+    for (const char* words : broken) {
+        SCOPED_TRACE(words);
+        Data.Clear();
+        ASSERT_EQ(Load(std::string("{\\rtf1 a") + Pict(words, "0102030405") + "b\\par c}"), rtf_ec_OK);
+        EXPECT_EQ(Summary(), "a[pic]b\nc");
+        const TGraphic* shown = PictureAt(Data, 1)->Image();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_STREQ(shown->ClassName(), Style.InvalidPicture()->Graphic()->ClassName());
+    }
+}
+
+TEST_F(TRTFImportTest, IgnoredPicturesAreNotRead)
+{
+    Props.SetIgnorePictures(true);
+    ASSERT_EQ(Load("{\\rtf1 a" + Pict("\\pngblip", PngHex(2, 2)) + "b}"), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "ab");
+}
+
+TEST_F(TRTFImportTest, HyperlinkTargets)
+{
+    struct TCase {
+        const char* Instruction;
+        const char* BasePath;
+        const char* Target;
+        const char* Extras;
+    };
+    const TCase cases[] = {
+        {R"(HYPERLINK "page.html")", "/docs/", "/docs/page.html", ""},
+        {R"(HYPERLINK "http://example.org/a")", "/docs/", "http://example.org/a", ""},
+        {R"(HYPERLINK "page.html")", "", "page.html", ""},
+        {R"(HYPERLINK "my page.html" \\o "a tip")", "/docs/", "/docs/my page.html", "\\o \"a tip\""},
+        {R"( HYPERLINK  \\l  "anchor" )", "", "anchor", "\\l"},
+        {R"(HYPERLINK "a.html" \\o "tip")", "", "a.html", "\\o \"tip\""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Instruction);
+        Data.Clear();
+        Data.Links.clear();
+        Props.BasePath = c.BasePath;
+        ASSERT_EQ(Load(std::string(R"({\rtf1 see {\field{\*\fldinst )") + c.Instruction +
+                       R"(}{\fldrslt link}} now})"),
+                  rtf_ec_OK);
+        EXPECT_EQ(Summary(), "see link now");
+        ASSERT_EQ(Data.Links.size(), 1u);
+        EXPECT_EQ(Data.Links[0].Target, c.Target);
+        EXPECT_EQ(Data.Links[0].Extras, c.Extras);
+        EXPECT_EQ(Data.GetItemTag(1).AsString(), c.Target);
+    }
+}
+
+TEST_F(TRTFImportTest, HeadersAndFootersGoToTheirTargets)
+{
+    const std::string rtf = R"({\rtf1\headery720{\header head\par line}{\footer foot}body})";
+    ASSERT_EQ(Load(rtf), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "body");
+
+    TTestSubRVData header(&Data), footer(&Data);
+    header.AddNL("old", 0, 0);
+    Props.SetHeader(&header);
+    Props.SetFooter(&footer);
+    Data.Clear();
+    ASSERT_EQ(Load(rtf), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "body");
+    EXPECT_EQ(RTFSummary(header), "head\nline");
+    EXPECT_EQ(RTFSummary(footer), "foot");
+    EXPECT_EQ(Props.HeaderYPx, ScreenPixelsPerInch() / 2);
+}
+
+// ---- List markers
+
+namespace {
+
+const char* const OldStyleList =
+    R"({\rtf1{\fonttbl{\f0 Arial;}})"
+    R"({\pntext 1.}\pard{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\li720\fi-360 one\par)"
+    R"({\pntext 2.}\pard{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\li720\fi-360 two\par)"
+    R"(\pard three})";
+
+const char* const Word97Lists =
+    R"({\rtf1{\fonttbl{\f0 Arial;}})"
+    R"({\*\listtable{\list\listtemplateid1{\listlevel\levelnfc0\levelstartat1{\leveltext\'02\'00.;}{\levelnumbers\'01;}\li720\fi-360})"
+    R"({\listlevel\levelnfc4\levelstartat1{\leveltext\'02\'01);}{\levelnumbers\'01;}\li1440\fi-360}\listid7})"
+    R"({\list\listtemplateid2{\listlevel\levelnfc23{\leveltext\'01\'b7;}{\levelnumbers;}\li720\fi-360}\listid8}})"
+    R"({\*\listoverridetable{\listoverride\listid7\listoverridecount0\ls1})"
+    R"({\listoverride\listid99\listoverridecount0\ls2}{\listoverride\listid8\listoverridecount0\ls3}})"
+    R"({\listtext 1.}\pard\ls1\ilvl0 a\par{\listtext a)}\pard\ls1\ilvl1 b\par)"
+    R"(\pard\ls1\ilvl9 c\par\pard\ls2 d\par\pard\ls5 e\par\pard\ls3 f})";
+
+} // namespace
+
+TEST_F(TRTFImportTest, OldStyleNumberingSharesOneListStyle)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    const int lists = Style.ListStyles()->Count();
+    ASSERT_EQ(Load(OldStyleList), rtf_ec_OK);
+    const std::string list = std::to_string(lists);
+    EXPECT_EQ(Summary(), "#" + list + ".0one\n#" + list + ".0two\nthree");
+    ASSERT_EQ(Style.ListStyles()->Count(), lists + 1);
+    const TRVListLevel* level = Style.ListStyles()->Items(lists)->Levels()->Items(0);
+    EXPECT_EQ(level->ListType(), rvlstDecimal);
+    EXPECT_EQ(level->FormatString(), "%s.");
+    ASSERT_NE(Data.Markers, nullptr);
+    EXPECT_EQ(Data.Markers->Count(), 2);
+    ExpectStylesInRange();
+}
+
+TEST_F(TRTFImportTest, Word97ListsBecomeListStyles)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    const int lists = Style.ListStyles()->Count();
+    ASSERT_EQ(Load(Word97Lists), rtf_ec_OK);
+    const std::string first = std::to_string(lists), second = std::to_string(lists + 1);
+    // A level beyond the list's is its last; an override of a missing list, or
+    // a missing override, makes no marker.
+    EXPECT_EQ(Summary(), "#" + first + ".0a\n#" + first + ".1b\n#" + first + ".1c\nd\ne\n#" + second + ".0f");
+    ASSERT_EQ(Style.ListStyles()->Count(), lists + 2);
+    const TRVListInfo* numbered = Style.ListStyles()->Items(lists);
+    ASSERT_EQ(numbered->Levels()->Count(), 2);
+    EXPECT_EQ(numbered->Levels()->Items(0)->FormatString(), "%0:s.");
+    EXPECT_EQ(numbered->Levels()->Items(1)->ListType(), rvlstLowerAlpha);
+    EXPECT_EQ(Style.ListStyles()->Items(lists + 1)->Levels()->Items(0)->ListType(), rvlstBullet);
+    ASSERT_NE(Data.Markers, nullptr);
+    EXPECT_EQ(Data.Markers->Count(), 4);
+    // A second load uses the list styles the first one added.
+    Data.Clear();
+    ASSERT_EQ(Load(Word97Lists), rtf_ec_OK);
+    EXPECT_EQ(Style.ListStyles()->Count(), lists + 2);
+}
+
+TEST_F(TRTFImportTest, WithoutMarkersTheNumberingTextIsKept)
+{
+    const int lists = Style.ListStyles()->Count();
+    ASSERT_EQ(Load(OldStyleList), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "1.one\n2.two\nthree");
+    Data.Clear();
+    ASSERT_EQ(Load(Word97Lists), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "1.a\na)b\nc\nd\ne\nf");
+    EXPECT_EQ(Style.ListStyles()->Count(), lists);
+}
+
+// ---- Our own writer's output
+
+TEST_F(TRTFImportTest, OwnRTFReadsBackToEqualTextAndStyles)
+{
+    TRVStyle sourceStyle{nullptr};
+    TTestRVData source(&sourceStyle);
+    sourceStyle.TextStyles()->Clear();
+    sourceStyle.TextStyles()->AddFont("Arial", 10, clWindowText, clNone, {});
+    sourceStyle.TextStyles()->AddFont("Times New Roman", 14, clBlack, clNone, {fsBold});
+    sourceStyle.TextStyles()->AddFont("Courier New", 12, clRed, clYellow, {fsItalic, fsUnderline});
+    sourceStyle.ParaStyles()->Clear();
+    sourceStyle.ParaStyles()->Add();
+    TParaInfo* centred = sourceStyle.ParaStyles()->Add();
+    centred->SetAlignment(rvaCenter);
+    centred->SetLeftIndent(24);
+    source.AddNL("plain text", 0, 0);
+    source.AddNL(" bold", 1, -1);
+    source.AddNL("centred italic", 2, 1);
+    source.AddNL("plain again", 0, 0);
+    TMemoryStream stream;
+    ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, 0));
+    stream.SetPosition(0);
+
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+    ASSERT_EQ(Summary(), RTFSummary(source));
+    for (int i = 0; i < Data.GetItemCount(); ++i) {
+        SCOPED_TRACE(i);
+        const TFontInfo* want = sourceStyle.TextStyles()->Items(source.GetItemStyle(i));
+        const TFontInfo* got = Style.TextStyles()->Items(Data.GetItemStyle(i));
+        EXPECT_EQ(got->FontName(), want->FontName());
+        EXPECT_EQ(got->Size(), want->Size());
+        EXPECT_TRUE(got->Style() == want->Style());
+        EXPECT_EQ(ColorToRGB(got->Color()), ColorToRGB(want->Color()));
+        EXPECT_EQ(got->BackColor(), want->BackColor());
+        const TParaInfo* wantPara = sourceStyle.ParaStyles()->Items(source.GetItemPara(i));
+        const TParaInfo* gotPara = Style.ParaStyles()->Items(Data.GetItemPara(i));
+        EXPECT_EQ(gotPara->Alignment(), wantPara->Alignment());
+        EXPECT_EQ(gotPara->LeftIndent(), wantPara->LeftIndent());
+    }
+}
+
+TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)
+{
+    TRVStyle sourceStyle{nullptr};
+    TPictureBodyData source(&sourceStyle);
+    const std::string hex = PngHex(4, 3);
+    auto* png = new TPNGImage;
+    {
+        TMemoryStream bytes;
+        ASSERT_EQ(Load("{\\rtf1" + Pict("\\pngblip", hex) + "}"), rtf_ec_OK);
+        PictureAt(Data, 0)->Image()->SaveToStream(bytes);
+        bytes.SetPosition(0);
+        png->LoadFromStream(bytes);
+        Data.Clear();
+    }
+    source.AddPictureEx("", png, 0, rvvaBaseline);
+    const std::string original = [&] {
+        TMemoryStream bytes;
+        png->SaveToStream(bytes);
+        return std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size()));
+    }();
+    auto sameBytes = [&](const TGraphic* graphic) {
+        ASSERT_NE(dynamic_cast<const TPNGImage*>(graphic), nullptr);
+        TMemoryStream bytes;
+        graphic->SaveToStream(bytes);
+        EXPECT_EQ(std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size())), original);
+    };
+
+    TMemoryStream rtf;
+    ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0));
+    EXPECT_NE(std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())).find("\\pngblip"),
+              std::string::npos);
+    rtf.SetPosition(0);
+    ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+    ASSERT_EQ(Summary(), "[pic]");
+    sameBytes(PictureAt(Data, 0)->Image());
+
+    TMemoryStream rvf;
+    ASSERT_TRUE(source.SaveRVFToStream(rvf, false, clWindow, nullptr, nullptr));
+    rvf.SetPosition(0);
+    TPictureBodyData readBack(&sourceStyle);
+    TColor color = clNone;
+    ASSERT_TRUE(readBack.LoadRVFFromStream(rvf, color, nullptr, nullptr));
+    sameBytes(PictureAt(readBack, 0)->Image());
+
+    TempDir dir;
+    TMemoryStream html;
+    int counter = 0;
+    ASSERT_TRUE(source.SaveHTMLToStream(html, dir.Path() + "/", "t", "img", {}, clNone, counter, 0, 0, 0, 0,
+                                        nullptr, nullptr));
+    EXPECT_EQ(dir.Read("img1.png"), original);
+}

@@ -1,0 +1,115 @@
+// Loading RTF into a headless document for tests: a root document data that
+// answers its RTF settings and records the hyperlinks it is asked to read, a
+// style sheet, and a readable summary of what a load made.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/rvitem.h"
+#include "document/rvmarker.h"
+#include "document/rvrtfprops.h"
+#include "document/rvstyle.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/png.h"
+#include "rtf/rvrtfimport.h"
+#include "tests/support/testrvdata.h"
+
+// A document whose hyperlinks are recorded and kept as string tags.
+class TRTFTestData : public TTestRVData {
+public:
+    TRTFTestData(TRVStyle* style, TRVRTFReaderProperties* props) : TTestRVData(style), Props(props) {}
+    TRVRTFReaderProperties* GetRTFProperties() override { return Props; }
+    void ReadHyperlink(const AnsiString& target, const AnsiString& extras, TRVLoadFormat, int&, TRVTag& tag,
+                       AnsiString&) override
+    {
+        Links.push_back({target, extras});
+        tag = TRVTag(target);
+    }
+    struct TLink {
+        AnsiString Target, Extras;
+    };
+    TRVRTFReaderProperties* Props;
+    std::vector<TLink> Links;
+};
+
+// The document's items in a line: "\n" before an item that starts a
+// paragraph (not the first), "|" before one that starts a line, "#L.l" for a
+// marker of list L at level l, "[pic]" for a picture, "^" before an item with
+// a page break before it. Unicode text shows as its ASCII bytes.
+inline std::string RTFSummary(TCustomRVData& data)
+{
+    std::string out;
+    for (int i = 0; i < data.GetItemCount(); ++i) {
+        TCustomRVItemInfo* item = data.GetItem(i);
+        if (i > 0 && !item->GetSameAsPrev())
+            out += item->GetBR() ? "|" : "\n";
+        if (item->GetPageBreakBefore())
+            out += "^";
+        if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item)) {
+            out += "#" + std::to_string(marker->ListNo) + "." + std::to_string(marker->Level);
+        } else if (item->StyleNo == rvsPicture || item->StyleNo == rvsHotPicture) {
+            out += "[pic]";
+        } else {
+            const AnsiString& text = data.GetItemText(i);
+            if (item->ItemOptions.Contains(rvioUnicode)) {
+                for (size_t k = 0; k + 1 < text.size(); k += 2)
+                    out += text[k + 1] == 0 ? text[k] : '?';
+            } else {
+                out += text;
+            }
+        }
+    }
+    return out;
+}
+
+// A PNG file of a Width x Height picture, as hexadecimal digits for RTF.
+inline std::string PngHex(int width, int height)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(width, height);
+    TPNGImage png;
+    png.Assign(&bitmap);
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    const auto* bytes = static_cast<const uint8_t*>(stream.Memory());
+    for (int64_t i = 0; i < stream.Size(); ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+class TRTFImportTest : public ::testing::Test {
+protected:
+    TRTFImportTest() { RV_RegisterRTFImport(); }
+
+    TRVRTFErrorCode Load(const std::string& rtf)
+    {
+        TMemoryStream stream;
+        stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+        stream.SetPosition(0);
+        return Props.ReadFromStream(stream, &Data);
+    }
+    std::string Summary() { return RTFSummary(Data); }
+    // Every item's text and paragraph style exists in the sheet.
+    void ExpectStylesInRange()
+    {
+        for (int i = 0; i < Data.GetItemCount(); ++i) {
+            const TCustomRVItemInfo* item = Data.GetItem(i);
+            EXPECT_GE(item->ParaNo, 0);
+            EXPECT_LT(item->ParaNo, Style.ParaStyles()->Count());
+            EXPECT_LT(item->StyleNo, Style.TextStyles()->Count());
+        }
+    }
+
+    TRVStyle Style{nullptr};
+    TRVRTFReaderProperties Props;
+    TRTFTestData Data{&Style, &Props};
+};
