@@ -166,8 +166,6 @@ TEST(BreakHTML, RuleWithAndWithoutCSS)
             Rule.SaveToHTML(s, nullptr, 0, "", "", "", Counter, clNone, Options, UseCSS, nullptr);
         });
     };
-    EXPECT_EQ(HTML(false, {}), "<HR noshade size=2>");
-    EXPECT_EQ(HTML(true, {}), "<HR noshade size=2 style=\"color: #FF0000\">");
     EXPECT_EQ(HTML(false, {rvsoForceNonTextCSS}), "<HR noshade size=2 style=\"color: #FF0000\">");
     Rule.Color = clNone;
     EXPECT_EQ(HTML(true, {}), "<HR noshade size=2>");
@@ -279,17 +277,4 @@ TEST(BulletHTML, EachImageIsWrittenOncePerColour)
     EXPECT_EQ(Counter, 2);
     EXPECT_FALSE(Dir.Read("img1.jpg").empty());
     EXPECT_FALSE(Dir.Read("img2.jpg").empty());
-}
-
-TEST(BulletHTML, VerticalShiftAsCSS)
-{
-    TempDir Dir;
-    TRTFData Data;
-    TRVBulletItemInfo Bullet(nullptr, 0, &Data.Images, rvvaBaseline);
-    Bullet.VShift = 50;
-    int Counter = 0;
-    const AnsiString HTML = Written([&](TStream& s) {
-        Bullet.SaveToHTML(s, &Data, 0, "", Dir.Path() + "/", "b", Counter, clNone, {}, true, nullptr);
-    });
-    EXPECT_EQ(HTML, "<IMG style=\"vertical-align: 8px\" src=\"b1.jpg\">");
 }

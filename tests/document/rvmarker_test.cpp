@@ -514,32 +514,6 @@ TEST(MarkerHTML, ListTagsBetweenMarkers)
     EXPECT_LT(Many.size(), 256u * 64u);
 }
 
-TEST(MarkerHTML, MarkerAsText)
-{
-    TRVStyle Style(nullptr);
-    TTestRVData Data(&Style);
-    TRVListLevel* Level = Style.ListStyles()->Add()->Levels()->Add();
-    Level->SetListType(rvlstDecimal);
-    Level->SetMarkerIndent(0);
-    Level->SetLeftIndent(0);
-    Level->SetFirstIndent(20);
-    TRVMarkerItemInfo Marker(nullptr, 0, 0, 0, false);
-    Marker.DisplayString = "<1>";
-    int Counter = 0;
-    auto HTML = [&](bool UseCSS, TRVSaveOptions Options) {
-        return HTMLOf([&](TStream& s) {
-            Marker.SaveToHTML(s, &Data, 0, "", "", "", Counter, clNone, Options, UseCSS, nullptr);
-        });
-    };
-    EXPECT_EQ(HTML(true, {}), ""); // markers become list tags unless written as text
-    const AnsiString CSS = HTML(true, {rvsoMarkersAsText});
-    EXPECT_EQ(CSS.rfind("<SPAN style=\"font: ", 0), 0u);
-    EXPECT_NE(CSS.find(" width: 20px;\">&lt;1&gt;</SPAN>\r\n"), AnsiString::npos) << CSS;
-    const AnsiString Plain = HTML(false, {rvsoMarkersAsText});
-    EXPECT_NE(Plain.find("&lt;1&gt;"), AnsiString::npos);
-    EXPECT_EQ(Plain.substr(Plain.size() - 2), "\r\n");
-}
-
 TEST(MarkerItem, AssignLeavesTheCounterToTheNumbering)
 {
     TRVMarkerItemInfo Plain(nullptr);
