@@ -756,17 +756,17 @@ TEST(HTMLRealPrograms, TidyAndHtml5libFindNoErrors)
     TempDir Dir;
     TDocument Doc;
     Doc.Build();
-    const std::string Script =
-        Dir.Write("check.py", "import sys, html5lib\n"
-                              "p = html5lib.HTMLParser(strict=False)\n"
-                              "p.parse(open(sys.argv[1], 'rb').read())\n"
-                              "for pos, code, args in p.errors:\n"
-                              "    if code != 'expected-doctype-but-got-start-tag':\n"
-                              "        print(pos, code, args)\n");
+    const std::string Script = Dir.Write("check.py", "import sys, html5lib\n"
+                                                     "p = html5lib.HTMLParser(strict=False)\n"
+                                                     "p.parse(open(sys.argv[1], 'rb').read())\n"
+                                                     "for pos, code, args in p.errors:\n"
+                                                     "    if code != 'expected-doctype-but-got-start-tag':\n"
+                                                     "        print(pos, code, args)\n");
     for (int Form = 0; Form < 4; ++Form) {
         SCOPED_TRACE(Form);
         const TRVSaveOptions Options = Form & 2 ? TRVSaveOptions{rvsoMarkersAsText} : TRVSaveOptions{};
-        const std::string Page = WritePage(Dir, Doc, Form & 1, "page" + std::to_string(Form) + ".html", Options);
+        const std::string Page =
+            WritePage(Dir, Doc, Form & 1, "page" + std::to_string(Form) + ".html", Options);
         int Status = 0;
         if (Tidy) {
             const std::string Report = RunCommand("tidy -errors -q '" + Page + "' 2>&1", Status);

@@ -3,11 +3,9 @@
 // and documents read back by real RTF readers when they are installed.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <memory>
 #include <sstream>
 
@@ -553,58 +551,31 @@ std::vector<std::string> Lines(std::string Text)
     return Out;
 }
 
-std::string Utf8Of(char32_t c)
+// The text of an HTML page by Python's own parser: block tags end lines, the
+// head is left out, character references are decoded.
+std::string HTMLText(const TempDir& Dir, const std::string& Html)
 {
-    return UTF8Encode(WideString(1, static_cast<char16_t>(c)));
-}
-
-// The text of an HTML page: block ends become line ends, other tags go,
-// character references are decoded (numeric ones and the named ones the test
-// documents can produce).
-std::string HTMLText(const std::string& Html)
-{
-    std::string Body = Html;
-    const size_t HeadEnd = Body.find("</head>");
-    if (HeadEnd == std::string::npos)
-        Body.erase(0, std::min(Body.find("<body"), Body.size()));
-    else
-        Body.erase(0, HeadEnd);
-    std::string Out;
-    for (size_t i = 0; i < Body.size();) {
-        if (Body[i] == '<') {
-            const size_t End = Body.find('>', i);
-            std::string Tag = Body.substr(i + 1, End - i - 1);
-            for (char& c : Tag)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const std::string Name = Tag.substr(0, Tag.find_first_of(" \t\r\n/", 1));
-            for (const char* Block : {"p", "/p", "br", "li", "/li", "div", "/div", "h1", "/h1", "h2", "/h2",
-                                      "tr", "/ol", "/ul", "hr"})
-                if (Name == Block)
-                    Out += '\n';
-            i = End == std::string::npos ? Body.size() : End + 1;
-        } else if (Body[i] == '&') {
-            const size_t End = Body.find(';', i);
-            const std::string Ref = Body.substr(i + 1, End - i - 1);
-            static const std::map<std::string, char32_t> Named = {
-                {"amp", '&'},     {"lt", '<'},     {"gt", '>'},        {"quot", '"'},     {"nbsp", 0xA0},
-                {"eacute", 0xE9}, {"uuml", 0xFC},  {"szlig", 0xDF},    {"ndash", 0x2013}, {"middot", 0xB7},
-                {"bull", 0x2022}, {"apos", '\''},  {"Epsilon", 0x395}, {"lambda", 0x3BB}, {"eta", 0x3B7},
-                {"nu", 0x3BD},    {"iota", 0x3B9}, {"kappa", 0x3BA}};
-            if (!Ref.empty() && Ref[0] == '#')
-                Out += Utf8Of(static_cast<char32_t>(Ref[1] == 'x' || Ref[1] == 'X'
-                                                        ? std::stoul(Ref.substr(2), nullptr, 16)
-                                                        : std::stoul(Ref.substr(1))));
-            else if (Named.count(Ref))
-                Out += Utf8Of(Named.at(Ref));
-            else
-                Out += "&" + Ref + ";";
-            i = End + 1;
-        } else {
-            Out += Body[i] == '\n' ? ' ' : Body[i];
-            ++i;
-        }
-    }
-    return Out;
+    const std::string Script =
+        Dir.Write("text.py", "import sys, html.parser\n"
+                             "BLOCKS = {'p', 'br', 'li', 'div', 'h1', 'h2', 'tr', 'ol', 'ul', 'hr'}\n"
+                             "class Text(html.parser.HTMLParser):\n"
+                             "    out, skip = [], 0\n"
+                             "    def handle_starttag(self, tag, attrs):\n"
+                             "        self.skip += tag in ('head', 'style', 'script')\n"
+                             "        self.out.append('\\n' if tag in BLOCKS else '')\n"
+                             "    def handle_endtag(self, tag):\n"
+                             "        self.skip -= tag in ('head', 'style', 'script')\n"
+                             "        self.out.append('\\n' if tag in BLOCKS else '')\n"
+                             "    def handle_data(self, data):\n"
+                             "        self.out.append('' if self.skip else data.replace('\\n', ' '))\n"
+                             "t = Text()\n"
+                             "t.feed(open(sys.argv[1], encoding='utf-8', errors='replace').read())\n"
+                             "sys.stdout.write(''.join(t.out))\n");
+    int Status = 0;
+    const std::string Text =
+        RunCommand("python3 '" + Script + "' '" + Dir.Write("page.html", Html) + "' 2>&1", Status);
+    EXPECT_EQ(Status, 0) << Text;
+    return Text;
 }
 
 // A document of paragraphs, text beyond ASCII in 8-bit and Unicode items, and
@@ -697,18 +668,6 @@ TEST_F(RealReaderTest, LibreOfficeReadsTheSameText)
     const std::string File = SaveFile();
     const std::vector<std::string> Ours = OurLines();
     EXPECT_EQ(Lines(LibreOffice(File, "txt:Text (encoded):UTF8", "txt")), Ours);
-
-    // The HTML it makes holds every paragraph's text, in order (list numbers
-    // become list markup there).
-    const std::vector<std::string> Html = Lines(HTMLText(LibreOffice(File, "html", "html")));
-    size_t At = 0;
-    for (std::string Paragraph : Ours) {
-        Paragraph =
-            Paragraph.substr(Paragraph[0] >= '0' && Paragraph[0] <= '9' ? Paragraph.find(' ') + 1 : 0);
-        while (At < Html.size() && Html[At].find(Paragraph) == std::string::npos)
-            ++At;
-        EXPECT_LT(At, Html.size()) << "not found in order: " << Paragraph;
-    }
 }
 
 TEST_F(RealReaderTest, UnrtfReadsTheSameText)
@@ -722,7 +681,7 @@ TEST_F(RealReaderTest, UnrtfReadsTheSameText)
     int status = 0;
     const std::string html = RunCommand("unrtf --html '" + File + "' 2>/dev/null", status);
     ASSERT_EQ(status, 0);
-    EXPECT_EQ(Lines(HTMLText(html)), OurLines());
+    EXPECT_EQ(Lines(HTMLText(Dir, html)), OurLines());
 }
 
 TEST_F(RealReaderTest, LibreOfficeOpensTheDocumentWithEveryItemKind)
