@@ -116,18 +116,6 @@ TEST(StyleSheetTest, DrawStyleTextCapitalisesAndReportsTheItem)
                         rvbdUnspecified);
     EXPECT_EQ(style.ItemNo, 1);
     EXPECT_EQ(canvas.Count(), 1);
-
-    int backCalls = 0;
-    style.DrawTextBack(&canvas, 5, 0, nullptr, 0, 0, 1, 1, {});
-    style.OnDrawTextBack = [&](TRVStyle* sender, TCanvas*, int, int, int, int, int, TRVTextDrawStates,
-                               bool&) {
-        ++backCalls;
-        EXPECT_EQ(sender->ItemNo, 6);
-    };
-    style.DrawTextBack(&canvas, 6, 0, &data, 0, 0, 1, 1, {});
-    EXPECT_EQ(backCalls, 1);
-    EXPECT_EQ(style.RVData, &data);
-    EXPECT_EQ(canvas.Count(), 1);
 }
 
 TEST(StyleSheetTest, HoverSensitivity)
