@@ -448,16 +448,10 @@ TEST(MarkerItem, PlainTextAndRTFCounts)
     EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "* ");
     Marker.DisplayString = "\xDE";
     EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "=> ");
-    Level->Font()->SetName("Arial");
-    Marker.DisplayString = "1.";
-    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "1. ");
-    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, true), AnsiString("1\0.\0 \0", 6));
-
     Level->SetListType(rvlstPicture);
     EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "* ");
     Level->SetListType(rvlstUnicodeBullet);
     Level->SetFormatStringW(u"o");
-    EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, false), "o ");
     EXPECT_EQ(Marker.AsText(80, &Data, "", "", false, true), AnsiString("o\0 \0", 4));
     EXPECT_EQ(Marker.AsText(80, nullptr, "", "", false, false), "");
 
