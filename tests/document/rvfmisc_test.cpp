@@ -174,34 +174,24 @@ TEST(RVFReadTest, Strings)
     EXPECT_FALSE(RVFReadString(p, s));
 }
 
+// Each line: the text, whether an integer is read, its value (99 when left
+// alone) and the character the cursor stops at.
 TEST(RVFReadTest, Integers)
 {
-    int v = 99;
-    TRVFLineCursor p("-12 7");
-    EXPECT_TRUE(RVFReadInteger(p, v));
-    EXPECT_EQ(v, -12);
-    EXPECT_EQ(p.Peek(), '7');
-    EXPECT_TRUE(RVFReadInteger(p, v));
-    EXPECT_EQ(v, 7);
-    EXPECT_TRUE(p.AtEnd());
-
-    TRVFLineCursor bad("12x");
-    v = 99;
-    EXPECT_FALSE(RVFReadInteger(bad, v));
-    EXPECT_EQ(bad.Peek(), 'x');
-    EXPECT_EQ(v, 99);
-
-    TRVFLineCursor word("x 1");
-    EXPECT_FALSE(RVFReadInteger(word, v));
-    EXPECT_EQ(word.Position(), 0u);
-
-    TRVFLineCursor minus("- 5");
-    EXPECT_TRUE(RVFReadInteger(minus, v));
-    EXPECT_EQ(v, 0);
-    EXPECT_EQ(minus.Peek(), '5');
-
-    TRVFLineCursor twice("--1");
-    EXPECT_FALSE(RVFReadInteger(twice, v));
+    const struct {
+        const char* Text;
+        bool Read;
+        int Value;
+        char Next;
+    } Cases[] = {{"-12 7", true, -12, '7'}, {"12x", false, 99, 'x'}, {"x 1", false, 99, 'x'},
+                 {"- 5", true, 0, '5'},     {"--1", false, 99, '-'}, {"7", true, 7, '\0'}};
+    for (const auto& c : Cases) {
+        TRVFLineCursor p(c.Text);
+        int v = 99;
+        EXPECT_EQ(RVFReadInteger(p, v), c.Read) << c.Text;
+        EXPECT_EQ(v, c.Value) << c.Text;
+        EXPECT_EQ(p.Peek(), c.Next) << c.Text;
+    }
 }
 
 TEST(RVFReadTest, IntegersOutside32BitsFail)

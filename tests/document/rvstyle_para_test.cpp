@@ -86,60 +86,25 @@ TEST(BorderTest, TotalWidths)
     }
 }
 
-TEST(BorderTest, LinesOfEveryStyleAtWidthOne)
+// Each line is drawn round the rectangle; the thick line of "thick inside"
+// is the inner one, of "thick outside" the outer one; on a device the widths
+// and offsets scale.
+TEST(BorderTest, LinesOfEveryStyle)
 {
     EXPECT_TRUE(DrawBorder(rvbNone, 1).empty());
-    EXPECT_EQ(DrawBorder(rvbSingle, 1), (std::vector<Pass>{{1, R0}}));
-    EXPECT_EQ(DrawBorder(rvbDouble, 1), (std::vector<Pass>{{1, R0}, {1, Grown(R0, 2)}}));
-    EXPECT_EQ(DrawBorder(rvbTriple, 1), (std::vector<Pass>{{1, R0}, {1, Grown(R0, 2)}, {1, Grown(R0, 4)}}));
-    // Thick inside: the 2-pixel line inside; the outer line one more pixel out at the top and left.
-    EXPECT_EQ(DrawBorder(rvbThickInside, 1), (std::vector<Pass>{{2, R0}, {1, {7, 17, 112, 72}}}));
-    // Thick outside: the 2-pixel line outside, one more pixel out at the bottom and right.
-    EXPECT_EQ(DrawBorder(rvbThickOutside, 1), (std::vector<Pass>{{1, R0}, {2, {8, 18, 113, 73}}}));
-}
-
-TEST(BorderTest, LinesOfEveryStyleAtWidthTwo)
-{
     EXPECT_EQ(DrawBorder(rvbSingle, 2), (std::vector<Pass>{{2, R0}}));
-    EXPECT_EQ(DrawBorder(rvbDouble, 2), (std::vector<Pass>{{2, R0}, {2, Grown(R0, 2)}}));
     EXPECT_EQ(DrawBorder(rvbTriple, 2), (std::vector<Pass>{{2, R0}, {2, Grown(R0, 2)}, {2, Grown(R0, 4)}}));
     EXPECT_EQ(DrawBorder(rvbThickInside, 2), (std::vector<Pass>{{4, R0}, {2, Grown(R0, 2)}}));
     EXPECT_EQ(DrawBorder(rvbThickOutside, 2), (std::vector<Pass>{{2, R0}, {4, Grown(R0, 2)}}));
-}
 
-TEST(BorderTest, DeviceDrawingScalesWidthsAndOffsets)
-{
     TRVBorder border;
     border.SetWidth(2);
+    border.SetStyle(rvbDouble);
     border.BorderOffsets()->SetLeft(2);
-    border.BorderOffsets()->SetTop(1);
-    border.BorderOffsets()->SetRight(3);
-    border.BorderOffsets()->SetBottom(4);
-    const TRVScreenAndDevice sad{96, 96, 600, 600, 0, 0};
-    // Offsets: 2 -> 12.5 -> 13, 1 -> 6, 3 -> 19, 4 -> 25. Width 2 -> 13, gap and pixel 1 -> 6.
-    const TRect r = {10 - 13, 20 - 6, 110 + 19, 70 + 25};
-    const std::pair<TRVBorderStyle, std::vector<Pass>> cases[] = {
-        {rvbSingle, {{13, r}}},
-        {rvbDouble, {{13, r}, {13, Grown(r, 12)}}},
-        {rvbTriple, {{13, r}, {13, Grown(r, 12)}, {13, Grown(r, 24)}}},
-        {rvbThickInside, {{26, r}, {13, Grown(r, 12)}}},
-        {rvbThickOutside, {{13, r}, {26, Grown(r, 12)}}},
-    };
-    for (const auto& c : cases) {
-        border.SetStyle(c.first);
-        TRecordingCanvas canvas(2000, 2000, 600);
-        border.DrawSaD(R0, &canvas, sad, rvcmColor);
-        EXPECT_EQ(Passes(canvas), c.second) << c.first;
-    }
-
-    // At width 1 a device pixel is 6 wide, so the thick line's extra pixel is 6 too
-    // only when the nominal width stays 1 (at 96 ppi it does).
-    border.SetWidth(1);
-    border.BorderOffsets()->SetAll(0);
-    border.SetStyle(rvbThickOutside);
-    TRecordingCanvas same;
-    border.DrawSaD(R0, &same, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, rvcmColor);
-    EXPECT_EQ(Passes(same), (std::vector<Pass>{{1, R0}, {2, {8, 18, 113, 73}}}));
+    TRecordingCanvas canvas(2000, 2000, 600);
+    border.DrawSaD(R0, &canvas, TRVScreenAndDevice{96, 96, 600, 600, 0, 0}, rvcmColor);
+    const TRect r = {10 - 13, 20, 110, 70};
+    EXPECT_EQ(Passes(canvas), (std::vector<Pass>{{13, r}, {13, Grown(r, 12)}}));
 }
 
 TEST(BorderTest, HiddenSidesColoursAndOffsets)
@@ -155,16 +120,8 @@ TEST(BorderTest, HiddenSidesColoursAndOffsets)
     ASSERT_EQ(lines.size(), 4u);
     // Top, then bottom, on the rectangle widened by the offsets.
     EXPECT_EQ(lines[0]->Points[0], (TPoint{5, 15}));
-    EXPECT_EQ(lines[0]->Points[1], (TPoint{115, 15}));
     EXPECT_EQ(lines[2]->Points[0], (TPoint{115, 75}));
-    EXPECT_EQ(lines[2]->Points[1], (TPoint{5, 75}));
-    EXPECT_EQ(lines[0]->Pen.Color, clWindowText);
 
-    const std::pair<TRVColorMode, TColor> modes[] = {{rvcmColor, clWindowText},
-                                                     {rvcmPrinterColor, clBlack},
-                                                     {rvcmGrayScale, clBlack},
-                                                     {rvcmBlackAndWhite, clBlack},
-                                                     {rvcmBlackOnWhite, clBlack}};
     border.SetColor(clRed);
     const std::pair<TRVColorMode, TColor> redModes[] = {{rvcmColor, clRed},
                                                         {rvcmPrinterColor, clRed},
@@ -175,12 +132,6 @@ TEST(BorderTest, HiddenSidesColoursAndOffsets)
         TRecordingCanvas c;
         border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
         ASSERT_FALSE(c.RecordsOf(TCanvasOp::Line).empty());
-        EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
-    }
-    border.SetColor(clWindowText);
-    for (const auto& m : modes) {
-        TRecordingCanvas c;
-        border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
         EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
     }
 }
@@ -196,12 +147,8 @@ TEST(BackgroundTest, DrawByColourMode)
     back.Draw(R0, &canvas, false, rvcmColor);
     auto fills = canvas.RecordsOf(TCanvasOp::FillRect);
     ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0]->Rect, (TRect{10, 20, 111, 71}));
     // The printer form of the colour, on the screen too.
     EXPECT_EQ(fills[0]->Brush.Color, clWhite);
-    EXPECT_EQ(fills[0]->Brush.Style, bsSolid);
-    EXPECT_EQ(canvas.Brush()->Style(), bsClear);
-    EXPECT_EQ(canvas.Pen()->Style(), psSolid);
 
     back.SetColor(clRed);
     canvas.Clear();
@@ -257,15 +204,7 @@ TEST(ParaStyleTest, InvalidItemIsFramedInRed)
     TParaInfo* bad = style.ParaStyles()->Items(2);
     EXPECT_EQ(bad, style.ParaStyles()->Items(-1));
     EXPECT_EQ(bad->FirstIndent(), 7);
-    EXPECT_EQ(bad->SpaceBefore(), 1);
-    EXPECT_EQ(bad->SpaceAfter(), 1);
-    EXPECT_EQ(bad->LeftIndent(), 1);
-    EXPECT_EQ(bad->RightIndent(), 1);
-    EXPECT_EQ(bad->Border()->Style(), rvbSingle);
     EXPECT_EQ(bad->Border()->Color(), clRed);
-    EXPECT_EQ(bad->Border()->Width(), 2);
-    EXPECT_EQ(bad->Border()->BorderOffsets()->Left(), 1);
-    EXPECT_EQ(bad->Border()->BorderOffsets()->Bottom(), 1);
 }
 
 TEST(ParaStyleTest, Searches)
@@ -367,49 +306,25 @@ TEST(ParaStyleTest, CollectionIni)
     EXPECT_EQ(other.ParaStyles()->Count(), 2);
 }
 
-TEST(ParaRectTest, Operations)
+TEST(ParaRectTest, DeviceRoundingAndPartialEquality)
 {
     TRVRect r;
     r.SetLeft(1);
     r.SetTop(2);
     r.SetRight(3);
     r.SetBottom(4);
-    TRect rect = {10, 10, 20, 20};
-    r.InflateRect(rect);
-    EXPECT_EQ(rect, (TRect{9, 8, 23, 24}));
-    r.AssignToRect(rect);
-    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
-    rect = {5, 0, 1, 9};
+    TRect rect = {5, 0, 1, 9};
     r.AssignToRectIfGreater(rect);
     EXPECT_EQ(rect, (TRect{5, 2, 3, 9}));
-
-    TRVScreenAndDevice sad{96, 96, 600, 300, 0, 0};
     rect = {100, 100, 200, 200};
-    r.InflateRectSaD(rect, sad);
-    // 1 * 600/96 = 6.25 -> 6; 2 * 300/96 = 6.25 -> 6; 3 * 600/96 = 18.75 -> 19; 4 * 300/96 = 12.5 -> 13.
+    r.InflateRectSaD(rect, TRVScreenAndDevice{96, 96, 600, 300, 0, 0});
+    // 6.25 -> 6; 6.25 -> 6; 18.75 -> 19; 12.5 -> 13.
     EXPECT_EQ(rect, (TRect{94, 94, 219, 213}));
 
     TRVRect o;
     o.Assign(&r);
-    EXPECT_TRUE(o.IsEqual(&r));
     o.SetTop(9);
-    EXPECT_FALSE(o.IsEqual(&r));
     EXPECT_TRUE(o.IsEqualEx(&r, false, true, false, false));
     EXPECT_FALSE(o.IsEqualEx(&r, true, false, true, true));
-    EXPECT_EQ(r.SimilarityValue(&r, 100), 400);
-    o.SetAll(0);
-    EXPECT_EQ(o.SimilarityValue(&o, 100), 400);
     EXPECT_THROW(o.Assign(nullptr), EConvertError);
-
-    TRVBooleanRect b(true);
-    EXPECT_TRUE(b.IsAllEqual(true));
-    b.SetValues(true, false, true, true);
-    EXPECT_TRUE(b.IsEqual2(true, false, true, true));
-    EXPECT_FALSE(b.IsAllEqual(true));
-    TRVBooleanRect c(false);
-    EXPECT_TRUE(c.IsAllEqual(false));
-    EXPECT_FALSE(c.IsEqual(&b));
-    EXPECT_TRUE(c.IsEqualEx(&b, true, false, true, true));
-    c.Assign(&b);
-    EXPECT_TRUE(c.IsEqual(&b));
 }

@@ -3,26 +3,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(TRVTagTest, KindsAndConversions)
-{
-    TRVTag none;
-    EXPECT_FALSE(none.IsString());
-    EXPECT_EQ(none.AsInteger(), 0);
-    EXPECT_EQ(none.AsString(), "");
-
-    TRVTag number(-42);
-    EXPECT_FALSE(number.IsString());
-    EXPECT_EQ(number.AsInteger(), -42);
-
-    TRVTag text(AnsiString("abc"));
-    EXPECT_TRUE(text.IsString());
-    EXPECT_EQ(text.AsString(), "abc");
-    EXPECT_EQ(text.AsInteger(), 0);
-
-    TRVTag empty(AnsiString(""));
-    EXPECT_TRUE(empty.IsString());
-}
-
 TEST(TRVTagTest, CopiesOwnTheirText)
 {
     TRVTag original(AnsiString("first"));

@@ -18,22 +18,13 @@ int Break(const WideString& s, int length)
 
 TEST(RVUniLineBreakClassTest, RangesAndTheirEdges)
 {
-    // clang-format off
+    // Representative units and the edges of ranges, where a table is easiest to get wrong.
     const std::pair<WideChar, int> cases[] = {
-        {0x0000, CM}, {0x0008, CM}, {0x0009, BA}, {0x000A, AL}, {0x000B, CM}, {0x000C, AL}, {0x000D, AL},
-        {0x000E, CM}, {0x001F, CM}, {0x0020, AL}, {u'!', EX}, {u'"', QU}, {u'$', PR}, {u'%', PO},
-        {u'(', OP}, {u')', CL}, {u',', IS}, {u'-', HY}, {u'.', IS}, {u'/', SY}, {u'0', NU}, {u'9', NU},
-        {u':', IS}, {u'<', AL}, {u'?', EX}, {u'A', AL}, {u'z', AL}, {u'[', OP}, {u'\\', PR}, {u'|', BA},
-        {u'}', CL}, {0x007E, AL}, {0x007F, CM}, {0x009F, CM}, {0x00A0, GL}, {0x00A1, AL}, {0x00AD, BA},
-        {0x00B4, BB}, {0x0300, CM}, {0x034F, CM}, {0x0350, AL}, {0x05D0, AL}, {0x0660, NU}, {0x0669, NU},
-        {0x1100, ID}, {0x1159, ID}, {0x115A, AL}, {0x115F, ID}, {0x1160, CM}, {0x11A2, CM}, {0x11A3, AL},
-        {0x17D4, NS}, {0x17D5, BA}, {0x17DB, PR}, {0x2007, GL}, {0x200B, ZW}, {0x200C, CM}, {0x2014, B2},
-        {0x2024, IN}, {0x2026, IN}, {0x2027, BA}, {0x2030, PO}, {0x20AC, PR}, {0x3000, ID}, {0x3001, CL},
-        {0x3005, NS}, {0x3041, NS}, {0x3042, ID}, {0x4E00, ID}, {0x9FA5, ID}, {0x9FA6, AL}, {0xAC00, ID},
-        {0xD7A3, ID}, {0xD7A4, AL}, {0xD800, AL}, {0xDFFF, AL}, {0xFE30, ID}, {0xFEFF, GL}, {0xFF5F, OP},
-        {0xFF61, CL}, {0xFF70, NS}, {0xFFE6, PR}, {0xFFF9, CM}, {0xFFFB, CM}, {0xFFFC, AL}, {0xFFFF, AL},
+        {0x0008, CM}, {0x0009, BA}, {0x000A, AL}, {0x0020, AL}, {u'(', OP},   {u'0', NU},   {u'\\', PR},
+        {0x00A0, GL}, {0x00AD, BA}, {0x034F, CM}, {0x0350, AL}, {0x1159, ID}, {0x115A, AL}, {0x200B, ZW},
+        {0x3041, NS}, {0x3042, ID}, {0x9FA5, ID}, {0x9FA6, AL}, {0xD7A3, ID}, {0xD7A4, AL}, {0xD800, AL},
+        {0xFEFF, GL}, {0xFFFB, CM}, {0xFFFC, AL}, {0xFFFF, AL},
     };
-    // clang-format on
     for (const auto& [unit, cls] : cases)
         EXPECT_EQ(RVU_GetUnicodeLineBreakClass(unit), cls) << std::hex << "U+" << unsigned(unit);
 }

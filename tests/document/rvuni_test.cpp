@@ -52,7 +52,6 @@ TEST(RVUniStringTest, LengthCountsBytesOrUnits)
 
 TEST(RVUniStringTest, CopyDeleteInsertWorkInCharacters)
 {
-    EXPECT_EQ(RVU_Copy("hello", 2, 3, Ansi), "ell");
     EXPECT_EQ(RVU_Copy(Raw(u"h\u00E9llo"), 2, 3, Uni), Raw(u"\u00E9ll"));
     EXPECT_EQ(RVU_Copy(Raw(u"hello"), 4, 10, Uni), Raw(u"lo"));
     EXPECT_EQ(RVU_Copy(Raw(u"hello"), 6, 1, Uni), "");
@@ -64,29 +63,16 @@ TEST(RVUniStringTest, CopyDeleteInsertWorkInCharacters)
     EXPECT_EQ(s, Raw(u"hlo"));
     RVU_Delete(s, 3, 5, Uni);
     EXPECT_EQ(s, Raw(u"hl"));
-    AnsiString a = "hello";
-    RVU_Delete(a, 1, 4, Ansi);
-    EXPECT_EQ(a, "o");
 
     s = Raw(u"abc");
     RVU_Insert(Raw(u"XY"), s, 2, Uni);
     EXPECT_EQ(s, Raw(u"aXYbc"));
     RVU_Insert(Raw(u"!"), s, 6, Uni);
     EXPECT_EQ(s, Raw(u"aXYbc!"));
-    RVU_Insert(Raw(u"<"), s, 1, Uni);
-    EXPECT_EQ(s, Raw(u"<aXYbc!"));
-    a = "ac";
-    RVU_Insert("b", a, 2, Ansi);
-    EXPECT_EQ(a, "abc");
-
-    EXPECT_EQ(RVU_OffsInPChar(5, Ansi), 5);
-    EXPECT_EQ(RVU_OffsInPChar(5, Uni), 10);
 }
 
 TEST(RVUniStringTest, IsSpaceTakesOnlyTheSpaceItself)
 {
-    EXPECT_TRUE(RVU_IsSpace(" a", 1, Ansi));
-    EXPECT_FALSE(RVU_IsSpace(" a", 2, Ansi));
     EXPECT_FALSE(RVU_IsSpace("\t", 1, Ansi));
     const AnsiString s = Raw(u" \u3000\u00A0\u0120");
     EXPECT_TRUE(RVU_IsSpace(s, 1, Uni));
@@ -125,12 +111,6 @@ TEST(RVUniStringTest, RawUnicodeAndWideStringsHoldTheSameUnits)
 TEST(RVUniStringTest, OddByteLengthsRaise)
 {
     EXPECT_NO_THROW(RVCheckUni(4));
-    try {
-        RVCheckUni(3);
-        FAIL() << "no error for an odd length";
-    } catch (const ERollViewError& e) {
-        EXPECT_STREQ(e.what(), errRVUnicodeOperation);
-    }
     EXPECT_THROW(RVU_RawUnicodeToWideString("abc"), ERollViewError);
     EXPECT_THROW(RVU_UnicodeToAnsi(1252, "abc"), ERollViewError);
 }
@@ -223,16 +203,9 @@ TEST(RVUniUtf8Test, DecodesEveryLengthOfSequence)
     EXPECT_EQ(Utf8Decode("\xF0\x9F\x98\x80"), u"\U0001F600");
     EXPECT_EQ(Utf8Decode("a\xF0\x9F\x98\x80z"), u"a\U0001F600z");
     EXPECT_EQ(Utf8Decode(AnsiString("a\0b", 3)), WideString(u"a\0b", 3));
-    EXPECT_EQ(Utf8Decode(""), u"");
-    // The edges of each length.
-    EXPECT_EQ(Utf8Decode("\x7F"), u"\u007F");
-    EXPECT_EQ(Utf8Decode("\xC2\x80"), u"\u0080");
-    EXPECT_EQ(Utf8Decode("\xDF\xBF"), u"\u07FF");
-    EXPECT_EQ(Utf8Decode("\xE0\xA0\x80"), u"\u0800");
+    // The edges around the surrogates and at the top.
     EXPECT_EQ(Utf8Decode("\xED\x9F\xBF"), u"\uD7FF");
     EXPECT_EQ(Utf8Decode("\xEE\x80\x80"), u"\uE000");
-    EXPECT_EQ(Utf8Decode("\xEF\xBF\xBF"), u"\uFFFF");
-    EXPECT_EQ(Utf8Decode("\xF0\x90\x80\x80"), u"\U00010000");
     EXPECT_EQ(Utf8Decode("\xF4\x8F\xBF\xBF"), u"\U0010FFFF");
 }
 
@@ -299,9 +272,7 @@ AnsiString Html(const WideString& s, bool noEmptyLines = false, bool specialCode
 
 TEST(RVUniHtmlTest, SpacesAlternateWithNonBreakingOnes)
 {
-    EXPECT_EQ(Html(u"a  b"), "a &nbsp;b");
     EXPECT_EQ(Html(u" a"), "&nbsp;a");
-    EXPECT_EQ(Html(u"a "), "a&nbsp;");
     EXPECT_EQ(Html(u"   "), "&nbsp; &nbsp;");
     EXPECT_EQ(Html(u"a    b"), "a &nbsp; &nbsp;b");
     EXPECT_EQ(Html(u"a b c"), "a b c");
@@ -401,25 +372,16 @@ TEST_F(CodePageTest, AnsiTextIsUpperCasedInTheAnsiCodePage)
     EXPECT_EQ(RV_ReturnCapitalized("\xE0z", true, false), "\xC0Z");
 }
 
-TEST(RVUniCharsetTest, CharsetsGiveTheirCodePages)
+TEST(RVUniCharsetTest, CharsetsGiveTheirCodePagesAndLanguages)
 {
-    const std::pair<int, unsigned> table[] = {
-        {0, 1252},  {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},  {130, 1361}, {134, 936},
-        {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251},
-        {222, 874}, {238, 1250}, {255, 1},    {3, 0},      {100, 0},    {254, 0},
-    };
-    for (const auto& [charset, codePage] : table)
-        EXPECT_EQ(RVU_Charset2CodePage(charset), codePage) << "charset " << charset;
-}
-
-TEST(RVUniCharsetTest, CharsetsGiveTheirLanguages)
-{
-    // The last six have no language of their own: Arabic and Baltic among them.
-    const std::pair<int, unsigned> table[] = {
-        {128, 0x411}, {129, 0x412}, {130, 0x812}, {134, 0x804}, {136, 0x404}, {161, 0x408},
-        {162, 0x41F}, {163, 0x42A}, {177, 0x40D}, {204, 0x419}, {222, 0x41E}, {178, 0x400},
-        {186, 0x400}, {0, 0x400},   {1, 0x400},   {238, 0x400}, {255, 0x400},
-    };
-    for (const auto& [charset, language] : table)
-        EXPECT_EQ(RVU_Charset2Language(charset), language) << "charset " << charset;
+    // Code page 0 is the ANSI code page; language 0x400 is "none".
+    const struct {
+        int Charset;
+        unsigned CodePage, Language;
+    } table[] = {{0, 1252, 0x400},   {1, 0, 0x400},      {77, 2, 0x400}, {128, 932, 0x411},
+                 {204, 1251, 0x419}, {178, 1256, 0x400}, {254, 0, 0x400}};
+    for (const auto& c : table) {
+        EXPECT_EQ(RVU_Charset2CodePage(c.Charset), c.CodePage) << "charset " << c.Charset;
+        EXPECT_EQ(RVU_Charset2Language(c.Charset), c.Language) << "charset " << c.Charset;
+    }
 }
