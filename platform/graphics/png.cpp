@@ -7,15 +7,10 @@
 #include <QImage>
 
 #include "platform/core/streams.h"
-#include "platform/graphics/bitmap.h"
-#include "platform/graphics/canvas.h"
-#include "platform/graphics/graphicio.h"
 #include "platform/graphics/pixelbuffer_qt.h"
 
 namespace {
 
-// A PNG file larger than this is refused before it is read.
-constexpr int64_t MaxPngFile = int64_t(256) << 20;
 constexpr uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 [[noreturn]] void PngError()
@@ -48,123 +43,39 @@ bool TPNGImage::ReadHeader(const uint8_t* data, size_t size, int& width, int& he
     return true;
 }
 
-void TPNGImage::Clear()
+void TPNGImage::CheckHeader(const std::vector<uint8_t>& data, int& width, int& height)
 {
-    FData.clear();
-    FPixels = TPixelBuffer();
-    FDecodeFailed = false;
-    FWidth = FHeight = 0;
-}
-
-void TPNGImage::Assign(const TPersistent* source)
-{
-    if (!source) {
-        Clear();
-        Changed(this);
-    } else if (auto png = dynamic_cast<const TPNGImage*>(source)) {
-        if (png == this)
-            return;
-        FData = png->FData;
-        FPixels = png->FPixels;
-        FDecodeFailed = png->FDecodeFailed;
-        FWidth = png->FWidth;
-        FHeight = png->FHeight;
-        Changed(this);
-    } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
-        Clear();
-        FPixels = bitmap->Pixels();
-        FWidth = FPixels.Width;
-        FHeight = FPixels.Height;
-        Changed(this);
-    } else {
-        TGraphic::Assign(source);
-    }
-}
-
-void TPNGImage::AssignTo(TPersistent* dest) const
-{
-    if (auto bitmap = dynamic_cast<TBitmap*>(dest)) {
-        TBitmap decoded;
-        decoded.SetPixelFormat(pf32bit);
-        if (!Empty())
-            decoded.SetPixels(Pixels());
-        bitmap->Assign(&decoded);
-    } else {
-        TGraphic::AssignTo(dest);
-    }
-}
-
-void TPNGImage::SetWidth(int)
-{
-    throw EInvalidGraphicOperation(GraphicConst::SChangePNGSize);
-}
-
-void TPNGImage::SetHeight(int)
-{
-    throw EInvalidGraphicOperation(GraphicConst::SChangePNGSize);
-}
-
-const TPixelBuffer& TPNGImage::Pixels() const
-{
-    if (FPixels.Empty() && !FData.empty()) {
-        QImage image;
-        if (FDecodeFailed || !image.loadFromData(FData.data(), static_cast<int>(FData.size()), "PNG") ||
-            image.width() != FWidth || image.height() != FHeight) {
-            FDecodeFailed = true;
-            PngError();
-        }
-        FPixels = PixelsOfImage(image);
-    }
-    return FPixels;
-}
-
-void TPNGImage::LoadFromStream(TStream& stream)
-{
-    const int64_t size = graphicio::Remaining(stream);
-    if (size == 0) {
-        Clear();
-        Changed(this);
-        return;
-    }
-    if (size > MaxPngFile)
-        PngError();
-    graphicio::Bytes data;
-    if (!graphicio::ReadAppend(stream, data, size))
-        throw EReadError(SysConst::SReadError);
-    int width = 0, height = 0;
     if (!ReadHeader(data.data(), data.size(), width, height))
         PngError();
-    Clear();
-    FData = std::move(data);
-    FWidth = width;
-    FHeight = height;
-    Changed(this);
 }
 
-void TPNGImage::SaveToStream(TStream& stream) const
+bool TPNGImage::Decode(const std::vector<uint8_t>& data, TPixelBuffer& pixels, int&) const
 {
-    if (Empty())
-        return;
-    if (FData.empty()) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!ImageOfPixels(FPixels).save(&buffer, "PNG"))
-            PngError();
-        FData.assign(bytes.begin(), bytes.end());
-    }
-    graphicio::Write(stream, FData);
+    QImage image;
+    if (!image.loadFromData(data.data(), static_cast<int>(data.size()), "PNG") || image.width() != Width() ||
+        image.height() != Height())
+        return false;
+    pixels = PixelsOfImage(image);
+    return true;
 }
 
-void TPNGImage::Draw(TCanvas* aCanvas, const TRect& rect)
+bool TPNGImage::Encode(const TPixelBuffer& pixels, std::vector<uint8_t>& data, int&) const
 {
-    if (Empty())
-        return;
-    const TPixelBuffer* pixels = nullptr;
-    try {
-        pixels = &Pixels();
-    } catch (const EPNGError&) {
-        return; // damaged beyond decoding: nothing to show
-    }
-    aCanvas->DrawPixels(rect, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!ImageOfPixels(pixels).save(&buffer, "PNG"))
+        return false;
+    data.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+void TPNGImage::FormatError(int) const
+{
+    PngError();
+}
+
+void TPNGImage::FileTooLarge() const
+{
+    PngError();
 }

@@ -1,0 +1,134 @@
+// TEncodedImage: the bytes and pixels that JPEG and PNG pictures share.
+#include "platform/graphics/encodedimage.h"
+
+#include <typeinfo>
+
+#include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/graphicio.h"
+
+namespace {
+
+// A file larger than this is refused before it is read.
+constexpr int64_t MaxEncodedFile = int64_t(256) << 20;
+
+} // namespace
+
+void TEncodedImage::Clear()
+{
+    FData.clear();
+    FPixels = TPixelBuffer();
+    FDecodeFailed = false;
+    FWidth = FHeight = 0;
+    ClearSettings();
+}
+
+void TEncodedImage::Assign(const TPersistent* source)
+{
+    if (!source) {
+        Clear();
+        Changed(this);
+    } else if (auto image = dynamic_cast<const TEncodedImage*>(source);
+               image && typeid(*image) == typeid(*this)) {
+        if (image == this)
+            return;
+        FData = image->FData;
+        FPixels = image->FPixels;
+        FDecodeFailed = image->FDecodeFailed;
+        FWidth = image->FWidth;
+        FHeight = image->FHeight;
+        AssignSettings(*image);
+        Changed(this);
+    } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
+        Clear();
+        FPixels = bitmap->Pixels();
+        FWidth = FPixels.Width;
+        FHeight = FPixels.Height;
+        Changed(this);
+    } else {
+        TGraphic::Assign(source);
+    }
+}
+
+void TEncodedImage::AssignTo(TPersistent* dest) const
+{
+    if (auto bitmap = dynamic_cast<TBitmap*>(dest)) {
+        TBitmap decoded;
+        decoded.SetPixelFormat(BitmapFormat());
+        if (!Empty())
+            decoded.SetPixels(Pixels());
+        bitmap->Assign(&decoded);
+    } else {
+        TGraphic::AssignTo(dest);
+    }
+}
+
+void TEncodedImage::SetWidth(int)
+{
+    throw EInvalidGraphicOperation(SizeChangeMessage());
+}
+
+void TEncodedImage::SetHeight(int)
+{
+    throw EInvalidGraphicOperation(SizeChangeMessage());
+}
+
+const TPixelBuffer& TEncodedImage::Pixels() const
+{
+    if (FPixels.Empty() && !FData.empty()) {
+        int code = 0;
+        if (FDecodeFailed || !Decode(FData, FPixels, code)) {
+            FDecodeFailed = true;
+            FPixels = TPixelBuffer();
+            FormatError(code);
+        }
+    }
+    return FPixels;
+}
+
+void TEncodedImage::LoadFromStream(TStream& stream)
+{
+    const int64_t size = graphicio::Remaining(stream);
+    if (size == 0) {
+        Clear();
+        Changed(this);
+        return;
+    }
+    if (size > MaxEncodedFile)
+        FileTooLarge();
+    graphicio::Bytes data;
+    if (!graphicio::ReadAppend(stream, data, size))
+        throw EReadError(SysConst::SReadError);
+    int width = 0, height = 0;
+    CheckHeader(data, width, height);
+    FData = std::move(data);
+    FPixels = TPixelBuffer();
+    FDecodeFailed = false;
+    FWidth = width;
+    FHeight = height;
+    Changed(this);
+}
+
+void TEncodedImage::SaveToStream(TStream& stream) const
+{
+    if (Empty())
+        return;
+    int code = 0;
+    if (FData.empty() && !Encode(FPixels, FData, code))
+        FormatError(code);
+    graphicio::Write(stream, FData);
+}
+
+void TEncodedImage::Draw(TCanvas* aCanvas, const TRect& rect)
+{
+    if (Empty())
+        return;
+    const TPixelBuffer* pixels = nullptr;
+    try {
+        pixels = &Pixels();
+    } catch (const EInvalidGraphic&) {
+        return; // damaged beyond decoding: nothing to show
+    }
+    aCanvas->DrawPixels(rect, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
+}

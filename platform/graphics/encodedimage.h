@@ -1,0 +1,73 @@
+// TEncodedImage: the base of pictures kept as the bytes of their file format
+// (JPEG, PNG).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbuffer.h"
+
+// A picture that keeps the bytes it was read from and writes them back
+// unchanged, so that a load and a save give the same file. Its pixels are
+// decoded when first needed (drawing, copying into a bitmap); a picture made
+// from a bitmap (Assign) is encoded when first saved. Loading reads the rest of
+// the stream and checks the file's header; data damaged further on is found
+// when the pixels are first needed, and such a picture draws nothing. The size
+// cannot be changed. A format supplies its header check, codec and messages.
+class TEncodedImage : public TGraphic {
+public:
+    // From a picture of the same class (its bytes and settings) or a bitmap
+    // (its pixels, to be encoded), or null (empty).
+    void Assign(const TPersistent* source) override;
+
+    bool Empty() const override { return FWidth == 0 || FHeight == 0; }
+    int Width() const override { return FWidth; }
+    int Height() const override { return FHeight; }
+    // Raise EInvalidGraphicOperation with the format's message.
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
+
+    // The decoded pixels; raises the format's error when the data cannot be decoded.
+    const TPixelBuffer& Pixels() const;
+
+    // Raises the format's error when the rest of the stream is not a file of
+    // the format (the picture is then unchanged); an empty rest gives an empty
+    // picture.
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
+    // Draws the decoded pixels; a picture that cannot be decoded draws nothing.
+    void Draw(TCanvas* aCanvas, const TRect& rect) override;
+
+protected:
+    TEncodedImage() = default;
+
+    // Into a bitmap: the decoded pixels, in the format's pixel format.
+    void AssignTo(TPersistent* dest) const override;
+
+    // The format's part. CheckHeader raises the format's error when the bytes
+    // do not start as a file of the format, else gives the size and takes what
+    // else the header says. Decode and Encode give false, with the format's
+    // error code, when they fail; FormatError raises the error of a code (0:
+    // the data could not be decoded).
+    virtual void CheckHeader(const std::vector<uint8_t>& data, int& width, int& height) = 0;
+    virtual bool Decode(const std::vector<uint8_t>& data, TPixelBuffer& pixels, int& code) const = 0;
+    virtual bool Encode(const TPixelBuffer& pixels, std::vector<uint8_t>& data, int& code) const = 0;
+    [[noreturn]] virtual void FormatError(int code) const = 0;
+    [[noreturn]] virtual void FileTooLarge() const = 0;
+    virtual const char* SizeChangeMessage() const = 0;
+    virtual TPixelFormat BitmapFormat() const = 0;
+    // The format's own settings: copied by Assign, reset by an empty load.
+    virtual void AssignSettings(const TEncodedImage&) {}
+    virtual void ClearSettings() {}
+
+private:
+    void Clear();
+
+    mutable std::vector<uint8_t> FData; // the file; encoded on demand after Assign from pixels
+    mutable TPixelBuffer FPixels;       // decoded on demand
+    mutable bool FDecodeFailed = false;
+    int FWidth = 0;
+    int FHeight = 0;
+};
