@@ -81,7 +81,8 @@ void TRVTableCellPrint::DrawCell(TCanvas* canvas, int left, int top, TRVItemDraw
 // ---------------------------------------------------------------------------
 // The print layout
 
-TRVDrawLineInfo* TRVTableItemInfo::CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad)
+TRVDrawLineInfo* TRVTableItemInfo::CreatePrintingDrawItem(TCustomRVData* rvData,
+                                                          const TRVScreenAndDevice& sad)
 {
     auto* printData = dynamic_cast<TCustomPrintableRVData*>(rvData);
     if (printData == nullptr)

@@ -54,7 +54,8 @@ inline std::vector<std::string> PaintedTexts(const TRecordingCanvas& Canvas)
 }
 
 // The texts every page of Print paints on a test printer canvas of Metrics.
-inline std::vector<std::vector<std::string>> PaintedPages(TCustomRVPrint* Print, const TPrinterMetrics& Metrics)
+inline std::vector<std::vector<std::string>> PaintedPages(TCustomRVPrint* Print,
+                                                          const TPrinterMetrics& Metrics)
 {
     std::vector<std::vector<std::string>> Pages;
     for (int p = 1; p <= Print->GetPagesCount(); ++p) {

@@ -38,7 +38,13 @@ struct TBandCase {
 
 const TBandCase BandCases[] = {
     {"plain rows, two heading rows", 40, 2, {}, true, 1200, true},
-    {"row-spanning cells", 40, 1, {{4, 0, 5}, {9, 1, 4}, {12, 2, 6}, {21, 0, 7}, {30, 1, 9}}, true, 1200, true},
+    {"row-spanning cells",
+     40,
+     1,
+     {{4, 0, 5}, {9, 1, 4}, {12, 2, 6}, {21, 0, 7}, {30, 1, 9}},
+     true,
+     1200,
+     true},
     {"a cell of the heading row reaches below it", 30, 1, {{0, 0, 2}}, true, 1000, false},
     {"a block taller than a page stays whole", 16, 1, {{3, 0, 10}}, true, 600, true},
     {"rows may not be cut: the table overflows its page", 20, 1, {}, false, 1000, true},
@@ -114,7 +120,8 @@ TEST_F(TablePrintTest, SplitRowsAboveAndBelowFollowSpans)
 {
     TRVTableItemInfo* Table = AddLabelledTable(Source, 10, 3, 0, {{1, 0, 3}, {2, 2, 4}, {7, 1, 2}});
     // Row: {the first row of its block, the last row of the block starting there}.
-    const int Expected[10][2] = {{0, 0}, {1, 5}, {1, 5}, {1, 5}, {1, 5}, {1, 5}, {6, 6}, {7, 8}, {7, 8}, {9, 9}};
+    const int Expected[10][2] = {{0, 0}, {1, 5}, {1, 5}, {1, 5}, {1, 5},
+                                 {1, 5}, {6, 6}, {7, 8}, {7, 8}, {9, 9}};
     for (int r = 0; r < 10; ++r) {
         SCOPED_TRACE(r);
         EXPECT_EQ(Table->GetSplitRowAbove(r), Expected[r][0]);
