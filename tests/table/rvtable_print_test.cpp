@@ -2,9 +2,9 @@
 // bands pagination cuts a long table into cover every row once, never cut a
 // block held together by a row-spanning cell, and repeat the heading rows on
 // every page (unless a cell of the last heading row reaches below it); a table
-// that may not be cut is never cut; a page saved as RVF stores only its band;
-// and a cell laid out on an in-place editor's document paints the cell's
-// current document once the editor is gone.
+// that may not be cut is never cut; a nested table prints inside its cell; a page saved as RVF stores only
+// its band; and a cell laid out on an in-place editor's document paints the cell's current document once the
+// editor is gone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -150,6 +150,23 @@ TEST_F(TablePrintTest, APageSavedAsRVFStoresOnlyItsBand)
         EXPECT_EQ(Saved->GetCells(r, 1)->GetItemText(0), CellLabel(Band->FirstRow + r, 1));
 }
 
+TEST_F(TablePrintTest, ANestedTablePrintsInsideItsCell)
+{
+    TRVTableItemInfo* Table = AddLabelledTable(Source, 3, 2, 1);
+    TRVTableCellData* Holder = Table->GetCells(1, 1);
+    Holder->Clear();
+    auto* Inner = new TRVTableItemInfo(2, 2, Holder);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c)
+            Inner->GetCells(r, c)->SetItemText(0, "in" + CellLabel(r, c));
+    Holder->AddItem(AnsiString(), Inner);
+    ASSERT_EQ(Format(PageWidth, 2000, Ppi), 1);
+    const auto Texts = PaintedPages(Print, Metrics(2000)).at(0);
+    for (const char* Label : {"r0c0", "r1c0", "r2c1", "inr0c0", "inr0c1", "inr1c0", "inr1c1"})
+        EXPECT_EQ(std::count(Texts.begin(), Texts.end(), Label), 1) << Label;
+    EXPECT_EQ(std::count(Texts.begin(), Texts.end(), "r1c1"), 0);
+}
+
 // An in-place editor whose document holds "editing".
 class TFakeCellEditor : public TRVTableInplaceEdit {
 public:
@@ -170,12 +187,15 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
     struct TCase {
         const char* Name;
         bool CloseEditor;
+        // The pages are laid out again after the editor closed, before painting.
+        bool Reformat;
         const char* Shown;
         const char* Hidden;
     };
     const TCase Cases[] = {
-        {"the editor stays open", false, "editing", "r0c0"},
-        {"the editor closes before the page is painted", true, "r0c0", "editing"},
+        {"the editor stays open", false, false, "editing", "r0c0"},
+        {"the editor closes before the page is painted", true, false, "r0c0", "editing"},
+        {"the editor closes and the pages are laid out again", true, true, "r0c0", "editing"},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
@@ -187,6 +207,9 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
         if (Case.CloseEditor) {
             Table->InplaceEditor = nullptr;
             Editor.reset();
+        }
+        if (Case.Reformat) {
+            ASSERT_EQ(Print->FormatPages(), 1);
         }
         const auto Texts = PaintedPages(Print, Metrics(1000)).at(0);
         EXPECT_EQ(std::count(Texts.begin(), Texts.end(), Case.Shown), 1);
