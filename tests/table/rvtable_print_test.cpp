@@ -2,10 +2,11 @@
 // bands cover every row once, never cut a block held together by a
 // row-spanning cell, and repeat the heading rows on every page (unless a cell
 // of the last heading row reaches below it); a table that may not be cut is
-// never cut; a page saved as RVF stores only its band; a nested table prints
-// in its cell; a cell laid out on an in-place editor's document paints the
-// cell's current document once the editor is gone. Then a long table printed
-// to PDF and read back with poppler (skipped when it is missing).
+// never cut; an empty grid prints its frame alone; a page saved as RVF stores
+// only its band; a nested table prints in its cell; a cell laid out on an
+// in-place editor's document paints the cell's current document once the
+// editor is gone. Then a long table printed to PDF and read back with poppler
+// (skipped when it is missing).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -189,6 +190,15 @@ TEST_F(TablePrintTest, ANestedTablePrintsInsideItsCell)
     Holder->AddItem(AnsiString(), Inner);
     ASSERT_EQ(Format(PageWidth, 2000, Ppi), 1);
     EXPECT_EQ(Painted(2000).at(0), (std::vector<std::string>{"r0c0", "in0", "in1"}));
+}
+
+TEST_F(TablePrintTest, AnEmptyGridPrintsItsFrameAlone)
+{
+    AddLabelledTable(Source, 0, 0, 1);
+    Source->AddNL("after", 0, 0);
+    ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
+    EXPECT_EQ(PrintItem()->PartsList.Count(), 0);
+    EXPECT_EQ(Painted(1000).at(0), std::vector<std::string>{"after"});
 }
 
 TEST_F(TablePrintTest, ALongTableInPdfShowsItsHeadingsOnEveryPageAndNoCutSpan)
