@@ -10,6 +10,7 @@
 //   rvtable_layout.cpp   minimum width, column widths, row heights, cell placement
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
+//   rvtable_print.cpp    the print layout, its row bands and cell documents, painting a band
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
@@ -319,15 +320,37 @@ public:
     TRVTablePrintCell* PrintCell(int index) const;
 };
 
-// The draw item of a table laid out for a device: the printing layer makes it
-// (with one printable cell document per slot in Fmt.PrintCells) and the table
-// lays it out with Device set to Sad.
-class TRVTablePrintDrawItem : public TRVDrawLineInfo {
+// The draw item of a table laid out for a device, with one printable cell
+// document per slot in Fmt.PrintCells (the table lays it out with Device set
+// to Sad). Pagination may cut it into row bands (TRVTablePrintPart): the
+// heading rows are left out of the bands, to be painted again above each one,
+// and a block of rows held together by a row-spanning cell is never cut.
+class TRVTablePrintDrawItem : public TRVMultiDrawItemInfo {
 public:
-    TRVTablePrintDrawItem() : Fmt(true) {}
+    explicit TRVTablePrintDrawItem(TRVTableItemInfo* aTable = nullptr) : Fmt(true), Table(aTable) {}
     const char* ClassName() const override { return "TRVTablePrintDrawItem"; }
+    // The size comes from the table's print layout alone.
+    void SetSize(int, int) override {}
+    // False unless the table's print options allow cutting rows; else one band
+    // of every row below the heading rows.
+    bool InitSplit() override;
+    // Whether the first block of body rows fits in Y device pixels.
+    bool CanSplitFirst(int y) override;
+    // Cuts the last band so that it fits in Y; false when nothing can be cut.
+    bool SplitAt(int y) override;
+
     TRVTableItemFormattingInfo Fmt;
     TRVScreenAndDevice Sad;
+    TRVTableItemInfo* Table;
+    // The heading rows are painted again above every band.
+    bool UseHeadingRows = false;
+
+private:
+    // The heading rows repeated on every page.
+    int HeadingCount() const;
+    // The height of the table above its first body row and below its last row.
+    int ExtraHeight() const;
+    int RowBottom(int row) const;
 };
 
 // One page band of a table cut by rows for printing.
@@ -450,6 +473,24 @@ public:
     // background): the table's picture placed as over the whole table, else its colour.
     void DrawBackgroundUnderCell(TCanvas* canvas, TRVTableCellData* cell, const TRect& r);
     bool IsSemiTransparentBackground() const;
+
+    // ---- Printing (rvtable_print.cpp)
+    // A print layout of the table with a printable document for every cell
+    // that has content; a plain draw item outside printable data.
+    TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad) override;
+    // Paints band Part of the print layout (every row when Part < 0), with the
+    // heading rows above a band when the layout repeats them.
+    void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               TRVColorMode colorMode, TCustomRVData* rvData) override;
+    // The table prints itself on the device canvas, never through a bitmap.
+    bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    // Whether heading rows can repeat: some exist and no cell of the last one reaches below it.
+    bool CanUseHeadingRowCount() const;
+    // The last row of the block of rows that begins at Row and that no row-spanning cell crosses.
+    int GetSplitRowBelow(int row) const;
+    // The first row of the block that holds Row: the table may be cut above it.
+    int GetSplitRowAbove(int row) const;
     // Whether the table's cell selection holds the cell; none in a viewer.
     virtual bool IsCellSelected(int row, int col) const;
     // The colour a cell is painted with: its own, else the table's, else the

@@ -211,7 +211,8 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
             return;
         Device = &printItem->Sad;
         InternalOnDocWidthChange(docWidth, &printItem->Fmt, canvas, false);
-        printItem->SetSize(printItem->Fmt.Width, printItem->Fmt.Height);
+        printItem->Width = printItem->Fmt.Width;
+        printItem->Height = printItem->Fmt.Height;
         Device = nullptr;
         return;
     }

@@ -1,0 +1,242 @@
+// Printing tables at 600 pixels per inch on the recording printer: the row
+// bands cover every row once, never cut a block held together by a
+// row-spanning cell, and repeat the heading rows on every page (unless a cell
+// of the last heading row reaches below it); a table that may not be cut is
+// never cut; an empty grid prints its frame alone; a page saved as RVF stores
+// only its band; a nested table prints in its cell; a cell laid out on an
+// in-place editor's document paints the cell's current document once the
+// editor is gone. Then a long table printed to PDF and read back with poppler
+// (skipped when it is missing).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "platform/core/streams.h"
+#include "table/rvtableprint.h"
+#include "tests/support/headlessbrowser.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/testtableprint.h"
+
+namespace {
+
+constexpr int Ppi = 600;
+constexpr int PageWidth = 3000;
+
+class TablePrintTest : public TPrintFixture {
+protected:
+    TRVTablePrintDrawItem* PrintItem()
+    {
+        TCustomMainPtblRVData* Data = Print->rv->PrintData();
+        for (int i = 0; i < Data->DrawItems.Count(); ++i)
+            if (auto* Item = dynamic_cast<TRVTablePrintDrawItem*>(Data->DrawItems[i]))
+                return Item;
+        return nullptr;
+    }
+    std::vector<std::vector<std::string>> Painted(int PageHeight)
+    {
+        return PaintedPages(Print, TestMetrics(PageWidth, PageHeight, Ppi));
+    }
+};
+
+struct TBandCase {
+    const char* Name;
+    int Rows;
+    int Headings;
+    std::vector<TTestRowSpan> Spans;
+    bool RowsSplit;
+    int PageHeight;
+    bool HeadingsUsable;
+};
+
+const TBandCase BandCases[] = {
+    {"plain rows, two heading rows", 40, 2, {}, true, 1200, true},
+    {"row-spanning cells",
+     40,
+     1,
+     {{4, 0, 5}, {9, 1, 4}, {12, 2, 6}, {21, 0, 7}, {30, 1, 9}},
+     true,
+     1200,
+     true},
+    {"a cell of the heading row reaches below it", 30, 1, {{0, 0, 2}}, true, 1000, false},
+    {"a block taller than a page stays whole", 16, 1, {{3, 0, 10}}, true, 600, true},
+    {"rows may not be cut: the table overflows its page", 20, 1, {}, false, 1000, true},
+};
+
+TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
+{
+    for (const TBandCase& Case : BandCases) {
+        SCOPED_TRACE(Case.Name);
+        Source->Clear();
+        AddLines(2);
+        TRVTableItemInfo* Table = AddLabelledTable(Source, Case.Rows, 3, Case.Headings, Case.Spans);
+        if (!Case.RowsSplit)
+            Table->PrintOptions.Exclude(rvtoRowsSplit);
+        const int Pages = Format(PageWidth, Case.PageHeight, Ppi);
+        TRVTablePrintDrawItem* Item = PrintItem();
+        ASSERT_NE(Item, nullptr);
+        EXPECT_EQ(Item->UseHeadingRows, Case.HeadingsUsable);
+        const int H = Case.HeadingsUsable && Case.RowsSplit ? Case.Headings : 0;
+        ASSERT_EQ(Item->PartsList.Count(), Case.RowsSplit ? Pages : 0);
+        EXPECT_GT(Item->Height, Case.PageHeight);
+        int Next = H;
+        for (int p = 0; p < Item->PartsList.Count(); ++p) {
+            SCOPED_TRACE("band " + std::to_string(p));
+            const auto* Band = static_cast<TRVTablePrintPart*>(Item->GetPart(p));
+            EXPECT_EQ(Band->FirstRow, Next);
+            for (const TTestRowSpan& s : Case.Spans)
+                EXPECT_FALSE(s.Row < Band->FirstRow && Band->FirstRow < s.Row + s.RowSpan);
+            const bool OneBlock =
+                Table->GetSplitRowBelow(Band->FirstRow) == Band->FirstRow + Band->RowCount - 1;
+            EXPECT_TRUE(Band->Height <= Case.PageHeight || OneBlock) << Band->Height;
+            Next = Band->FirstRow + Band->RowCount;
+        }
+        EXPECT_EQ(Next, Case.RowsSplit ? Case.Rows : H);
+
+        // Every cell is painted once; a repeated heading once on every page.
+        std::map<std::string, int> Seen;
+        std::set<int> PagesOfTable;
+        const auto PaintedTexts = Painted(Case.PageHeight);
+        for (size_t p = 0; p < PaintedTexts.size(); ++p)
+            for (const std::string& s : PaintedTexts[p]) {
+                ++Seen[s];
+                if (s[0] == 'r')
+                    PagesOfTable.insert(static_cast<int>(p));
+            }
+        EXPECT_EQ(PagesOfTable.size(), Case.RowsSplit ? PaintedTexts.size() : 1u);
+        for (int r = 0; r < Case.Rows; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(Seen[CellLabel(r, c)], Table->GetCells(r, c) == nullptr ? 0
+                                                 : r < H                          ? Pages
+                                                                                  : 1)
+                    << CellLabel(r, c);
+    }
+}
+
+TEST_F(TablePrintTest, APageSavedAsRVFStoresOnlyItsBand)
+{
+    AddLabelledTable(Source, 40, 3, 1);
+    ASSERT_GT(Format(PageWidth, 1200, Ppi), 2);
+    const auto* Band = static_cast<TRVTablePrintPart*>(PrintItem()->GetPart(1));
+    TMemoryStream Stream;
+    ASSERT_TRUE(Print->SavePageAsRVF(Stream, 2));
+    Stream.SetPosition(0);
+    TRollView* Copy = new TRollView(Root.get());
+    Copy->SetStyle(Style);
+    ASSERT_TRUE(Copy->LoadRVFFromStream(&Stream));
+    auto* Saved = dynamic_cast<TRVTableItemInfo*>(Copy->RVData->GetItem(0));
+    ASSERT_NE(Saved, nullptr);
+    ASSERT_EQ(Saved->Rows->Count(), Band->RowCount);
+    for (int r = 0; r < Band->RowCount; ++r)
+        EXPECT_EQ(Saved->GetCells(r, 1)->GetItemText(0), CellLabel(Band->FirstRow + r, 1));
+}
+
+// An in-place editor whose document holds "editing".
+class TFakeCellEditor : public TRVTableInplaceEdit {
+public:
+    TFakeCellEditor(TRVTableCellData* ACell, TRVStyle* AStyle) : Cell(ACell), Data(AStyle)
+    {
+        Data.AddNL("editing", 0, 0);
+    }
+    TRVTableCellData* GetEditedCell() override { return Cell; }
+    TCustomRVFormattedData* GetEditorData() override { return &Data; }
+    void SetEditorWidth(int) override {}
+
+    TRVTableCellData* Cell;
+    TTableTestData Data;
+};
+
+TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
+{
+    struct TCase {
+        const char* Name;
+        bool CloseEditor;
+        bool Reformat; // the pages are laid out again after the editor closed
+        std::vector<std::string> Shown;
+    };
+    const TCase Cases[] = {
+        {"the editor stays open", false, false, {"editing", "r0c1"}},
+        {"the editor closes before the page is painted", true, false, {"r0c0", "r0c1"}},
+        {"the editor closes and the pages are laid out again", true, true, {"r0c0", "r0c1"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Source->Clear();
+        TRVTableItemInfo* Table = AddLabelledTable(Source, 1, 2, 0);
+        auto Editor = std::make_unique<TFakeCellEditor>(Table->GetCells(0, 0), Style);
+        Table->InplaceEditor = Editor.get();
+        ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
+        if (Case.CloseEditor) {
+            Table->InplaceEditor = nullptr;
+            Editor.reset();
+        }
+        if (Case.Reformat) {
+            ASSERT_EQ(Print->FormatPages(), 1);
+        }
+        EXPECT_EQ(Painted(1000).at(0), Case.Shown);
+        Table->InplaceEditor = nullptr;
+    }
+}
+
+TEST_F(TablePrintTest, ANestedTablePrintsInsideItsCell)
+{
+    TRVTableCellData* Holder = AddLabelledTable(Source, 2, 1, 0)->GetCells(1, 0);
+    Holder->Clear();
+    auto* Inner = new TRVTableItemInfo(1, 2, Holder);
+    Inner->GetCells(0, 0)->SetItemText(0, "in0");
+    Inner->GetCells(0, 1)->SetItemText(0, "in1");
+    Holder->AddItem(AnsiString(), Inner);
+    ASSERT_EQ(Format(PageWidth, 2000, Ppi), 1);
+    EXPECT_EQ(Painted(2000).at(0), (std::vector<std::string>{"r0c0", "in0", "in1"}));
+}
+
+TEST_F(TablePrintTest, AnEmptyGridPrintsItsFrameAlone)
+{
+    AddLabelledTable(Source, 0, 0, 1);
+    Source->AddNL("after", 0, 0);
+    ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
+    EXPECT_EQ(PrintItem()->PartsList.Count(), 0);
+    EXPECT_EQ(Painted(1000).at(0), std::vector<std::string>{"after"});
+}
+
+TEST_F(TablePrintTest, ALongTableInPdfShowsItsHeadingsOnEveryPageAndNoCutSpan)
+{
+    if (!ProgramAvailable("/usr/bin/pdftotext"))
+        GTEST_SKIP() << "poppler is not installed";
+    TempDir Dir;
+    const std::string Pdf = Dir.File("table.pdf");
+    auto Recorder = SetPrinter(std::make_unique<TPdfPrinter>(Pdf));
+    const std::vector<TTestRowSpan> Spans = {{10, 0, 6}, {33, 1, 8}, {47, 2, 5}, {70, 0, 9}, {101, 1, 7}};
+    TRVTableItemInfo* Table = AddLabelledTable(Source, 120, 3, 2, Spans);
+    auto* PdfPrint = new TRVPrint(Root.get());
+    PdfPrint->AssignSource(Source);
+    const int Pages = PdfPrint->FormatPages();
+    ASSERT_GE(Pages, 3);
+    PdfPrint->Print("Kelvor table", 1, true);
+
+    int Status = 0;
+    const std::string Text = RunCommand("pdftotext -layout '" + Pdf + "' -", Status);
+    ASSERT_EQ(Status, 0);
+    std::map<std::string, std::multiset<int>> PagesOf;
+    int Page = 0;
+    for (size_t Start = 0, ff; (ff = Text.find('\f', Start)) != std::string::npos; Start = ff + 1, ++Page) {
+        std::istringstream In(Text.substr(Start, ff - Start));
+        for (std::string Word; In >> Word;)
+            PagesOf[Word].insert(Page);
+    }
+    ASSERT_EQ(Page, Pages);
+    for (int r = 0; r < 120; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(PagesOf[CellLabel(r, c)].size(), Table->GetCells(r, c) == nullptr ? 0u
+                                                       : r < 2                          ? Pages
+                                                                                        : 1u)
+                << CellLabel(r, c);
+    // A spanning cell and every row it spans share one page.
+    for (const TTestRowSpan& s : Spans)
+        for (int r = s.Row; r < s.Row + s.RowSpan; ++r)
+            EXPECT_EQ(PagesOf[CellLabel(r, (s.Col + 1) % 3)], PagesOf[CellLabel(s.Row, s.Col)]) << r;
+}
+
+} // namespace
