@@ -122,52 +122,6 @@ TEST(BorderTest, HiddenSidesColoursAndOffsets)
     EXPECT_EQ(lines[0]->Points[0], (TPoint{5, 15}));
     EXPECT_EQ(lines[2]->Points[0], (TPoint{115, 75}));
 
-    border.SetColor(clRed);
-    const std::pair<TRVColorMode, TColor> redModes[] = {{rvcmColor, clRed},
-                                                        {rvcmPrinterColor, clRed},
-                                                        {rvcmGrayScale, RV_GetGray(clRed)},
-                                                        {rvcmBlackAndWhite, clBlack},
-                                                        {rvcmBlackOnWhite, clBlack}};
-    for (const auto& m : redModes) {
-        TRecordingCanvas c;
-        border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
-        ASSERT_FALSE(c.RecordsOf(TCanvasOp::Line).empty());
-        EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
-    }
-}
-
-TEST(BackgroundTest, DrawByColourMode)
-{
-    TRVBackgroundRect back;
-    TRecordingCanvas canvas;
-    back.Draw(R0, &canvas, false, rvcmColor);
-    EXPECT_EQ(canvas.Count(), 0);
-
-    back.SetColor(clWindow);
-    back.Draw(R0, &canvas, false, rvcmColor);
-    auto fills = canvas.RecordsOf(TCanvasOp::FillRect);
-    ASSERT_EQ(fills.size(), 1u);
-    // The printer form of the colour, on the screen too.
-    EXPECT_EQ(fills[0]->Brush.Color, clWhite);
-
-    back.SetColor(clRed);
-    canvas.Clear();
-    back.Draw(R0, &canvas, true, rvcmGrayScale);
-    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::FillRect)[0]->Brush.Color, RV_GetGray(clRed));
-    canvas.Clear();
-    back.Draw(R0, &canvas, true, rvcmBlackAndWhite);
-    back.Draw(R0, &canvas, true, rvcmBlackOnWhite);
-    EXPECT_EQ(canvas.Count(), 0);
-    back.Draw(R0, &canvas, false, rvcmBlackOnWhite);
-    EXPECT_EQ(canvas.Count(), 1);
-
-    TRect r = R0;
-    back.BorderOffsets()->SetAll(2);
-    back.PrepareDraw(r);
-    EXPECT_EQ(r, Grown(R0, 2));
-    r = R0;
-    back.PrepareDrawSaD(r, TRVScreenAndDevice{96, 96, 192, 192, 0, 0});
-    EXPECT_EQ(r, Grown(R0, 4));
 }
 
 TEST(ParaStyleTest, ExtraLineSpacingAndEquality)
