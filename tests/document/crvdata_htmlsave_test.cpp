@@ -267,7 +267,8 @@ TEST(HTMLDocument, EveryItemKind)
          5,
          {"P.extra { color: #123456; }\r\n-->", "<A name=\"top\"></A>",
           "<SPAN class=RVTS1>Title&nbsp; &lt;&amp;&gt; text</SPAN>", "<SPAN class=RVTS7><b>raw</b></SPAN>",
-          "<IMG style=\"vertical-align: 8px\" src=\"img1.jpg\">", "<HR noshade size=2 style=\"color: #FF0000\">",
+          "<IMG style=\"vertical-align: 8px\" src=\"img1.jpg\">",
+          "<HR noshade size=2 style=\"color: #FF0000\">",
           "<LI style=\"list-style: url('img5.jpg')\">pictured</LI>", "<A name=\"end\"></A>"}},
     };
     for (const auto& c : Cases) {
@@ -347,7 +348,8 @@ TEST(HTMLPage, ExtraCodeAndStyleSheetInTheirPlaces)
     a.ExternalCSS = "my \"styles\".css";
     const AnsiString Linked = WithCSS(Data, a);
     EXPECT_FALSE(Contains(Linked, "SPAN.RVTS1"));
-    EXPECT_TRUE(Contains(Linked, "<LINK type=\"text/css\" href=\"my &quot;styles&quot;.css\" rel=STYLESHEET>"));
+    EXPECT_TRUE(
+        Contains(Linked, "<LINK type=\"text/css\" href=\"my &quot;styles&quot;.css\" rel=STYLESHEET>"));
 }
 
 TEST(HTMLPage, NoStyleSheetOrAFailingStreamGivesFalse)

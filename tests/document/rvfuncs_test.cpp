@@ -165,7 +165,8 @@ TEST(RVFuncsHTMLTest, FontCSS)
     font.SetHeight(1);
     font.SetColor(clNone);
     font.SetName("O'Brien\"s");
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: italic 1px 'O\\27 Brien\\22 s'; text-decoration: underline line-through;");
+    EXPECT_EQ(RV_GetHTMLFontCSS(&font),
+              "font: italic 1px 'O\\27 Brien\\22 s'; text-decoration: underline line-through;");
 }
 
 TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)

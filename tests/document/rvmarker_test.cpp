@@ -437,8 +437,7 @@ TEST(MarkerHTML, ListTagsBetweenMarkers)
     Numbers->Levels()->Add()->SetListType(rvlstDecimal);
     Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
 
-    TRVMarkerItemInfo Inner(nullptr, 0, 1, 0, false),
-        Other(nullptr, 1, 0, 0, false);
+    TRVMarkerItemInfo Inner(nullptr, 0, 1, 0, false), Other(nullptr, 1, 0, 0, false);
     EXPECT_EQ(HTMLOf([&](TStream& s) { Inner.SaveHTMLSpecial(s, &Inner, &Style, false); }), "");
     const AnsiString Switch = HTMLOf([&](TStream& s) { Other.SaveHTMLSpecial(s, &Inner, &Style, false); });
     EXPECT_EQ(Switch.rfind("</OL></OL>\r\n<UL", 0), 0u) << Switch;

@@ -121,7 +121,6 @@ TEST(BorderTest, HiddenSidesColoursAndOffsets)
     // Top, then bottom, on the rectangle widened by the offsets.
     EXPECT_EQ(lines[0]->Points[0], (TPoint{5, 15}));
     EXPECT_EQ(lines[2]->Points[0], (TPoint{115, 75}));
-
 }
 
 TEST(ParaStyleTest, ExtraLineSpacingAndEquality)

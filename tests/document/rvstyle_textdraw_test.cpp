@@ -91,7 +91,7 @@ TEST_F(TextDrawTest, PreviewRunsFillTheirWidth)
         bool Unicode;
         int SpaceBefore, Width;
     } Cases[] = {
-        {u"abc", false, 0, 26}, {u"abc", false, 4, 30}, {u"abcd", false, 0, 24},
+        {u"abc", false, 0, 26},    {u"abc", false, 4, 30}, {u"abcd", false, 0, 24},
         {u"abcdef", false, 0, 10}, {u"abc", false, 0, 21}, {u"xyz", true, 0, 26},
     };
     for (const auto& c : Cases) {
