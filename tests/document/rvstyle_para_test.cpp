@@ -160,28 +160,6 @@ TEST(ParaStyleTest, InvalidItemIsFramedInRed)
     EXPECT_EQ(bad->Border()->Color(), clRed);
 }
 
-TEST(ParaStyleTest, Searches)
-{
-    TRVStyle style(nullptr);
-    TParaInfos* paras = style.ParaStyles();
-    TParaInfo* right = paras->Add();
-    right->SetAlignment(rvaRight);
-    TParaInfo* indented = paras->Add();
-    indented->SetLeftIndent(20);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaLeft), 0);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaCenter), 1);
-    EXPECT_EQ(paras->FindStyleWithAlignment(1, rvaRight), 2);
-    EXPECT_EQ(paras->FindStyleWithAlignment(3, rvaCenter), -1);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaJustify), -1);
-
-    TParaInfo probe(nullptr);
-    probe.SetLeftIndent(20);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiLeftIndent}), 3);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment}), 0);
-    probe.SetAlignment(rvaRight);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment, rvpiLeftIndent}), -1);
-}
-
 TEST(ParaStyleTest, IniKeys)
 {
     TMemIniFile ini("");

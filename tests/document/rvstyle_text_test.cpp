@@ -64,31 +64,6 @@ TEST_F(TextStyleTest, AssignCopiesEveryPropertyAndRefusesStrangers)
     EXPECT_EQ(b->Size(), 13);
 }
 
-TEST_F(TextStyleTest, FontsGoBothWays)
-{
-    TFont font;
-    font.SetName("Times");
-    font.SetSize(14);
-    font.SetColor(clRed);
-    font.SetStyle({fsItalic});
-    font.SetCharset(238);
-    TFontInfo* f = Fonts()->Add();
-    f->Assign(&font);
-    EXPECT_EQ(f->Style(), TFontStyles{fsItalic});
-    EXPECT_EQ(f->Charset(), 238);
-
-    TFont out;
-    f->SetCharset(204);
-    out.Assign(f);
-    EXPECT_EQ(out.Name(), "Times");
-    EXPECT_EQ(out.Charset(), 204);
-    // A Unicode style leaves the font's character set alone.
-    f->SetUnicode(true);
-    f->SetCharset(161);
-    out.Assign(f);
-    EXPECT_EQ(out.Charset(), 204);
-}
-
 TEST_F(TextStyleTest, SimpleEqualityComparesHoverOnlyForHyperlinks)
 {
     TFontInfo* a = Fonts()->Add();
@@ -152,47 +127,6 @@ TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
     EXPECT_EQ(empty.Items(5)->Size(), 40);
     empty.SetInvalidItem(empty.InvalidItem());
     EXPECT_EQ(empty.Items(5)->Size(), 40);
-}
-
-TEST_F(TextStyleTest, Searches)
-{
-    // Styles 0..5 are the defaults; 6 is style 0 in 14 points, 7 is style 1 in 14 points.
-    Fonts()->Add()->SetSize(14);
-    TFontInfo* big = Fonts()->Add();
-    big->Assign(Fonts()->Items(1));
-    big->SetSize(14);
-
-    // The style like the base style in all but the size.
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(1, 14), 7);
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(2, 14), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(7, 10), 1);
-    // A bad base style searches from the invalid-item style.
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(100, 14), -1);
-
-    EXPECT_EQ(Fonts()->FindStyleWithColor(2, clBlue, clNone), 1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "arial"), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "Arial"), 0);
-    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), 0);
-    Fonts()->Items(0)->SetUnicode(true);
-    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), -1);
-    Fonts()->Items(0)->SetUnicode(false);
-
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(10);
-    font.SetColor(clGreen);
-    font.SetStyle({fsUnderline});
-    font.SetCharset(DEFAULT_CHARSET);
-    // Style 4 looks like that, but is a hyperlink: only a non-hyperlink would do.
-    EXPECT_EQ(Fonts()->FindStyleWithFont(0, &font), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFont(5, &font), 5);
-
-    TFontInfo probe(nullptr);
-    probe.SetSize(14);
-    probe.SetColor(clBlue);
-    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize, rvfiColor}), 7);
-    EXPECT_EQ(Fonts()->FindSuchStyle(7, &probe, {rvfiSize}), 7); // the base style first
-    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize}), 6);
 }
 
 TEST_F(TextStyleTest, NonDefaultStyleRoundTrips)
