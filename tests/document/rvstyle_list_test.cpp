@@ -207,21 +207,6 @@ TEST_F(ListTest, IniKeepsDefaultsForBadPicturesAndColours)
     EXPECT_EQ(levels->Items(3)->FormatStringW(), u"");
 }
 
-TEST_F(ListTest, CorruptLevelCountLeavesTheListsAlone)
-{
-    Lists()->Add()->SetStyleName("kept");
-    TMemIniFile ini("");
-    ini.WriteString("S", "ListCount", "2");
-    ini.WriteString("S", "ListLevelsCount1", "100000");
-    EXPECT_THROW(Lists()->LoadFromINI(&ini, "S"), ERollViewError);
-    ASSERT_EQ(Lists()->Count(), 1);
-    EXPECT_EQ(Lists()->Items(0)->StyleName(), "kept");
-    ini.WriteString("S", "ListCount", "65537");
-    ini.WriteString("S", "ListLevelsCount1", "1");
-    EXPECT_THROW(Lists()->LoadFromINI(&ini, "S"), ERollViewError);
-    EXPECT_EQ(Lists()->Count(), 1);
-}
-
 TEST_F(ListTest, ImageListsAreClearedWhenTheyGo)
 {
     TRVListLevel* level = Lists()->Add()->Levels()->Add();

@@ -211,32 +211,6 @@ TEST(ParaStyleTest, IniKeys)
     EXPECT_EQ(q.LineSpacingType(), rvlsPercent);
 }
 
-TEST(ParaStyleTest, CollectionIni)
-{
-    TRVStyle style(nullptr);
-    TMemIniFile empty("");
-    style.ParaStyles()->LoadFromINI(&empty, "S");
-    ASSERT_EQ(style.ParaStyles()->Count(), 2);
-    // Two default styles, not the style sheet's "Centered".
-    EXPECT_EQ(style.ParaStyles()->Items(1)->Alignment(), rvaLeft);
-    EXPECT_EQ(style.ParaStyles()->Items(1)->StyleName(), "Paragraph Style");
-
-    style.ResetParaStyles();
-    TMemIniFile ini("");
-    style.ParaStyles()->SaveToINI(&ini, "S");
-    EXPECT_EQ(ini.ReadString("S", "ParasCount", ""), "2");
-    TRVStyle other(nullptr);
-    other.ParaStyles()->Clear();
-    other.ParaStyles()->LoadFromINI(&ini, "S");
-    ASSERT_EQ(other.ParaStyles()->Count(), 2);
-    EXPECT_EQ(other.ParaStyles()->Items(1)->StyleName(), "Centered");
-    EXPECT_EQ(other.ParaStyles()->Items(1)->Alignment(), rvaCenter);
-
-    ini.WriteString("S", "ParasCount", "70000");
-    EXPECT_THROW(other.ParaStyles()->LoadFromINI(&ini, "S"), ERollViewError);
-    EXPECT_EQ(other.ParaStyles()->Count(), 2);
-}
-
 TEST(ParaRectTest, DeviceRoundingAndPartialEquality)
 {
     TRVRect r;
