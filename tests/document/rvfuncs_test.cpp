@@ -140,35 +140,6 @@ TEST(RVFuncsColorTest, ColorModes)
     EXPECT_EQ(RV_GetBackColor(clWindow, rvcmPrinterColor), clWhite);
 }
 
-TEST(RVFuncsHTMLTest, Fragments)
-{
-    EXPECT_EQ(RV_GetHTMLRGBStr(RGB(0, 128, 255)), "#0080FF");
-    EXPECT_EQ(RV_GetHTMLRGBStr(clNone), "");
-    EXPECT_EQ(RV_GetHTMLRGBStr(clWindowText), "#000000");
-    const TColor face = GetSysColor(COLOR_BTNFACE);
-    char expected[8];
-    snprintf(expected, sizeof expected, "#%02X%02X%02X", GetRValue(face), GetGValue(face), GetBValue(face));
-    EXPECT_EQ(RV_GetHTMLRGBStr(clBtnFace), expected);
-
-    EXPECT_EQ(RV_GetHTMLPath("img\\sub\\a.png"), "img/sub/a.png");
-
-    const std::pair<int, int> sizes[] = {{-5, 1}, {9, 2}, {24, 6}, {72, 7}};
-    for (const auto& size : sizes)
-        EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
-}
-
-// A font name is escaped in its quotes; no colour, no colour property.
-TEST(RVFuncsHTMLTest, FontCSS)
-{
-    TFont font;
-    font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
-    font.SetHeight(1);
-    font.SetColor(clNone);
-    font.SetName("O'Brien\"s");
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font),
-              "font: italic 1px 'O\\27 Brien\\22 s'; text-decoration: underline line-through;");
-}
-
 TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)
 {
     TFontInfo normal(nullptr);
