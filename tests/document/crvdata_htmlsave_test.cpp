@@ -205,7 +205,7 @@ public:
 };
 
 // Fails for each part the page lacks.
-void ExpectParts(const AnsiString& Page, std::initializer_list<const char*> Parts)
+void ExpectParts(const AnsiString& Page, const std::vector<const char*>& Parts)
 {
     for (const char* Part : Parts)
         EXPECT_TRUE(Page.find(Part) != AnsiString::npos) << "missing: " << Part << "\nin: " << Page;
@@ -244,67 +244,51 @@ TEST(HTMLText, EscapingAndCharsets)
 // ---------------------------------------------------------------------------
 // The document with every item kind (real programs check the pages below)
 
-TEST(HTMLDocument, EveryItemKindPlain)
+// Both writers: what matters is escaping, structure and attribute values,
+// and one picture file for each picture the page refers to.
+TEST(HTMLDocument, EveryItemKind)
 {
-    TempDir dir;
-    TDocument doc;
-    doc.Build();
-    TPageArgs a;
-    a.Path = dir.Path() + "/";
-    a.Title = "Every <item> & kind";
-    a.Color = clWhite;
-    a.Options = {rvsoImageSizes};
-    int counter = 0;
-    ExpectParts(
-        Plain(doc.Data, a, &counter),
-        {"<TITLE>Every &lt;item&gt; &amp; kind</TITLE>", "<BODY bgcolor=#FFFFFF leftmargin=1",
-         "<DIV align=center>\r\n<A name=RollViewCheckpoint0></A>\r\n<FONT color=#0000FF><B>Title&nbsp; "
-         "&lt;&amp;&gt; text</B></FONT></DIV>",
-         "<DIV>&nbsp;leading and trailing&nbsp;", "<I>line one</I></FONT><BR>\r\n",
-         "<A href=\"http://example.com/?a=1&amp;b=&quot;2&quot;\"><FONT color=#008000><U>a link</U>",
-         "face=\"Times New Roman\">&#220;n&#239;c&#246;de &#10003;</FONT>",
-         "<DIV><b>raw</b><FONT face=\"Courier New\"><U><S><SUP>raised</SUP></S></U></FONT></DIV>",
-         "<IMG width=16 height=16 src=\"img1.jpg\">",
-         "<A href=\"#top\"><IMG width=16 height=16 src=\"img2.jpg\">",
-         "<A href=\"pages/next page.html\"><IMG align=middle width=8 height=8 src=\"img4.jpg\"></A>"
-         "<INPUT type=button value=\"a control\">",
-         "<HR noshade size=2>", "<OL type=a>\r\n<LI value=1>", "<LI value=2>second</LI>",
-         "<UL>\r\n<LI>bulleted",
-         "<DIV>after the lists</DIV>\r\n</FONT>\r\n<A name=RollViewCheckpoint2></A>\r\n</BODY></HTML>"});
-    // The bullet, the hot spot and the two pictures (list items of pictures
-    // show theirs only with CSS).
-    EXPECT_EQ(counter, 4);
-    for (const char* name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg"})
-        EXPECT_FALSE(dir.Read(name).empty()) << name;
-}
-
-TEST(HTMLDocument, EveryItemKindWithCSS)
-{
-    TempDir dir;
-    TDocument doc;
-    doc.Build();
-    TPageArgs a;
-    a.Path = dir.Path() + "/";
-    a.Title = "Every <item> & kind";
-    a.Color = clWhite;
-    a.ExtraCSS = "P.extra { color: #123456; }";
-    a.Options = {rvsoUseCheckpointsNames};
-    int counter = 0;
-    ExpectParts(
-        WithCSS(doc.Data, a, &counter),
-        {"SPAN.RVTS8 /* Font Style */", ".RVPS2 /* Paragraph Style */", "P.extra { color: #123456; }\r\n-->",
-         "<P class=RVPS1><A name=\"top\"></A>\r\n<SPAN class=RVTS1>Title&nbsp; &lt;&amp;&gt; text</SPAN></P>",
-         "<SPAN class=RVTS1>bold&nbsp;and more</SPAN>",
-         "<A class=RVTS4 href=", "<P class=RVPS2><SPAN class=RVTS6>&#220;n",
-         "<SPAN class=RVTS7><b>raw</b></SPAN>", "<IMG style=\"vertical-align: 8px\" src=\"img1.jpg\">",
-         "<IMG style=\"vertical-align: 3px\" src=\"img3.jpg\">",
-         "<HR noshade size=2 style=\"color: #FF0000\">",
-         "<LI style=\"list-style: url('img5.jpg')\">pictured</LI>",
-         "<P>after the lists</P><A name=\"end\"></A>"});
-    // The bullet, the hot spot, the two pictures and the list item's picture.
-    EXPECT_EQ(counter, 5);
-    for (const char* name : {"img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "img5.jpg"})
-        EXPECT_FALSE(dir.Read(name).empty()) << name;
+    const struct {
+        bool CSS;
+        TRVSaveOptions Options;
+        int Pictures;
+        std::vector<const char*> Parts;
+    } Cases[] = {
+        {false,
+         {rvsoImageSizes},
+         4,
+         {"<TITLE>Every &lt;item&gt; &amp; kind</TITLE>", "<BODY bgcolor=#FFFFFF leftmargin=1",
+          "Title&nbsp; &lt;&amp;&gt; text", "<A href=\"http://example.com/?a=1&amp;b=&quot;2&quot;\">",
+          "&#220;n&#239;c&#246;de &#10003;", "<b>raw</b>", "<IMG width=16 height=16 src=\"img1.jpg\">",
+          "<A href=\"pages/next page.html\"><IMG align=middle width=8 height=8 src=\"img4.jpg\"></A>",
+          "<INPUT type=button value=\"a control\">", "<OL type=a>", "</BODY></HTML>"}},
+        {true,
+         {rvsoUseCheckpointsNames},
+         5,
+         {"P.extra { color: #123456; }\r\n-->", "<A name=\"top\"></A>",
+          "<SPAN class=RVTS1>Title&nbsp; &lt;&amp;&gt; text</SPAN>", "<SPAN class=RVTS7><b>raw</b></SPAN>",
+          "<IMG style=\"vertical-align: 8px\" src=\"img1.jpg\">",
+          "<HR noshade size=2 style=\"color: #FF0000\">",
+          "<LI style=\"list-style: url('img5.jpg')\">pictured</LI>", "<A name=\"end\"></A>"}},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.CSS ? "CSS" : "plain");
+        TempDir dir;
+        TDocument doc;
+        doc.Build();
+        TPageArgs a;
+        a.Path = dir.Path() + "/";
+        a.Title = "Every <item> & kind";
+        a.Color = clWhite;
+        a.ExtraCSS = "P.extra { color: #123456; }";
+        a.Options = c.Options;
+        int counter = 0;
+        ExpectParts(c.CSS ? WithCSS(doc.Data, a, &counter) : Plain(doc.Data, a, &counter), c.Parts);
+        // Without CSS a list item of pictures shows no picture.
+        EXPECT_EQ(counter, c.Pictures);
+        for (int i = 1; i <= c.Pictures; ++i)
+            EXPECT_FALSE(dir.Read("img" + std::to_string(i) + ".jpg").empty()) << i;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -337,7 +321,7 @@ TEST(HTMLPage, PartsByOptions)
     }
 }
 
-TEST(HTMLPage, PlainHeadAndEnd)
+TEST(HTMLPage, ExtraCodeAndStyleSheetInTheirPlaces)
 {
     TRVStyle Style(nullptr);
     TDocTestData Data(&Style);
@@ -347,39 +331,25 @@ TEST(HTMLPage, PlainHeadAndEnd)
     Data.ExtraHTML[rv_thms_End] = "<!-- end -->";
     TPageArgs a;
     a.Color = clYellow;
-    a.Options = {rvsoFirstOnly};
-    EXPECT_EQ(Plain(Data, a), "<HTML><HEAD><TITLE>Page</TITLE>\r\n<META name=x>\r\n</HEAD>\r\n"
-                              "<BODY bgcolor=#FFFF00 text=red\r\n"
-                              " leftmargin=1 topmargin=2 rightmargin=3 bottommargin=4>\r\n<!-- body -->\r\n");
-    a.Options = {rvsoLastOnly};
-    EXPECT_EQ(Plain(Data, a), "<!-- end -->\r\n</BODY></HTML>\r\n");
-    EXPECT_EQ(WithCSS(Data, a), "\r\n<!-- end -->\r\n</BODY></HTML>\r\n");
-}
-
-TEST(HTMLPage, CSSHeadEmbedsOrLinksTheStyleSheet)
-{
-    TRVStyle Style(nullptr);
-    TDocTestData Data(&Style);
-    TPageArgs a;
-    a.Options = {rvsoFirstOnly};
-    a.Color = clYellow;
     a.ExtraCSS = "P.x { color: red; }";
-    const AnsiString Embedded = WithCSS(Data, a);
+    const AnsiString Page = Plain(Data, a);
+    const auto At = [&](const char* Part) { return Page.find(Part); };
+    EXPECT_LT(At("<META name=x>"), At("</HEAD>"));
+    EXPECT_LT(At("<BODY bgcolor=#FFFF00 text=red"), At("<!-- body -->"));
+    EXPECT_LT(At("<!-- end -->"), At("</BODY></HTML>"));
+    EXPECT_NE(At("<!-- end -->"), AnsiString::npos);
+
+    // The style sheet is embedded with the extra rules, or linked by its
+    // escaped name and then not embedded.
     TStringStream Sheet;
     Style.SaveCSSToStream(&Sheet, {});
-    EXPECT_EQ(Embedded, "<HTML><HEAD><TITLE>Page</TITLE>\r\n<STYLE type=\"text/css\"><!--\r\nBODY {\r\n"
-                        "  margin: 2px 3px 4px 1px;\r\n  background-color: #FFFF00;\r\n}\r\n" +
-                            Sheet.DataString() +
-                            "P.x { color: red; }\r\n--></STYLE>\r\n</HEAD>\r\n<BODY>\r\n");
-    a.ExtraCSS = "";
+    const AnsiString Embedded = WithCSS(Data, a);
+    ExpectParts(Embedded, {"background-color: #FFFF00;", Sheet.DataString().c_str(), "P.x { color: red; }"});
     a.ExternalCSS = "my \"styles\".css";
-    a.Color = clNone;
     const AnsiString Linked = WithCSS(Data, a);
     EXPECT_FALSE(Contains(Linked, "SPAN.RVTS1"));
-    EXPECT_TRUE(Contains(Linked,
-                         "}\r\n\r\n--></STYLE>\r\n"
-                         "<LINK type=\"text/css\" href=\"my &quot;styles&quot;.css\" rel=STYLESHEET>\r\n"));
-    EXPECT_FALSE(Contains(Linked, "background-color"));
+    EXPECT_TRUE(
+        Contains(Linked, "<LINK type=\"text/css\" href=\"my &quot;styles&quot;.css\" rel=STYLESHEET>"));
 }
 
 TEST(HTMLPage, NoStyleSheetOrAFailingStreamGivesFalse)
@@ -461,61 +431,27 @@ TEST(HTMLBackground, PictureBesideThePageByStyle)
     a.Path = Dir.Path() + "/";
     a.Options = {rvsoFirstOnly};
     a.Prefix = "bk";
-
     TTestBackground Scrolled(3, TDocument::NewBitmap(4, 4, clWhite));
     a.Background = &Scrolled;
     int Counter = 0;
-    const AnsiString Page = Plain(Data, a, &Counter);
-    EXPECT_TRUE(Contains(Page, "<BODY background=\"bk1.jpg\" leftmargin=1 ")) << Page;
-    EXPECT_FALSE(Contains(Page, "bgproperties"));
-    EXPECT_EQ(Counter, 1);
+    EXPECT_TRUE(Contains(Plain(Data, a, &Counter), "<BODY background=\"bk1.jpg\""));
+    EXPECT_TRUE(Contains(WithCSS(Data, a, &Counter), "background-image: url(\"bk2.jpg\")"));
+    EXPECT_EQ(Counter, 2);
     EXPECT_FALSE(Dir.Read("bk1.jpg").empty());
-    const AnsiString CSS = WithCSS(Data, a, &Counter);
-    EXPECT_TRUE(Contains(CSS, "  background-image: url(\"bk2.jpg\");\r\n  background-repeat: repeat;\r\n"
-                              "  background-attachment: scroll;\r\n}\r\n"))
-        << CSS;
-
-    TTestBackground Centred(1, TDocument::NewBitmap(4, 4, clWhite));
-    a.Background = &Centred;
-    EXPECT_TRUE(Contains(WithCSS(Data, a, &Counter),
-                         "  background-repeat: no-repeat;\r\n  background-attachment: fixed;\r\n"
-                         "  background-position: center center;\r\n"));
 
     // No picture style, or no picture: nothing is written.
     TTestBackground None(0, TDocument::NewBitmap(4, 4, clWhite));
     a.Background = &None;
-    const int Before = Counter;
     EXPECT_FALSE(Contains(Plain(Data, a, &Counter), "background"));
     TTestBackground Empty(2, TDocument::NewBitmap(4, 4, clWhite));
     Empty.Image.reset(new TBitmap);
     a.Background = &Empty;
     EXPECT_FALSE(Contains(WithCSS(Data, a, &Counter), "background-image"));
-    EXPECT_EQ(Counter, Before);
+    EXPECT_EQ(Counter, 2);
 }
-
-// ---------------------------------------------------------------------------
-// Checkpoints
 
 // ---------------------------------------------------------------------------
 // Text styles and paragraphs
-
-TEST(HTMLStyles, CSSSpansShareAndStyleZeroHasNone)
-{
-    TRVStyle Style(nullptr);
-    TDocTestData Data(&Style);
-    Data.AddNL("plain ", 0, 0);
-    Data.AddNL("a", 1, -1);
-    Data.AddNL("b", 1, -1);
-    Data.AddNL("c", 2, -1);
-    Data.AddNL("next", 1, 1);
-    EXPECT_EQ(Body(Data, true),
-              "\r\n<P>plain&nbsp;<SPAN class=RVTS1>ab</SPAN><SPAN class=RVTS2>c</SPAN></P>\r\n"
-              "<P class=RVPS1><SPAN class=RVTS1>next</SPAN></P>");
-
-    // Style 0 on a background of its own needs its SPAN.
-    Style.TextStyles()->Items(0)->SetBackColor(clYellow);
-    EXPECT_TRUE(Contains(Body(Data, true), "<P><SPAN class=RVTS0>plain&nbsp;</SPAN>"));
-}
 
 TEST(HTMLStyles, ALinkNeverSitsInAnOpenSpan)
 {
@@ -529,10 +465,6 @@ TEST(HTMLStyles, ALinkNeverSitsInAnOpenSpan)
     Data.URLs[1] = "t.html";
     EXPECT_EQ(Body(Data, true), "\r\n<P><SPAN class=RVTS4>no target&nbsp;</SPAN>"
                                 "<A class=RVTS4 href=\"t.html\">target</A></P>");
-    EXPECT_EQ(
-        Body(Data, false),
-        "<FONT size=2 color=#000000 face=\"Arial\">\r\n<DIV><FONT color=#008000><U>no target&nbsp;</U></FONT>"
-        "<A href=\"t.html\"><FONT color=#008000><U>target</U></FONT></A></DIV>\r\n</FONT>\r\n");
 }
 
 TEST(HTMLStyles, CurrentFileColorFollowsParagraphBackgrounds)
@@ -578,28 +510,20 @@ TEST(HTMLLists, RuleBetweenListItemsKeepsTheList)
         << CSS;
 }
 
-TEST(HTMLLists, NestedLevelsAndMarkersAsText)
+TEST(HTMLLists, MarkersAsTextMakeNoListTags)
 {
     TDocument Doc;
     Doc.Marker(0, 0);
     Doc.Data.AddNL("one", 0, -1);
     Doc.Marker(0, 1);
     Doc.Data.AddNL("inner", 0, -1);
-    Doc.Marker(1, 0);
-    Doc.Data.AddNL("bullet", 0, -1);
     TPageArgs a;
-    a.Options = {rvsoDefault0Style};
-    EXPECT_EQ(Body(Doc.Data, false, a),
-              "<OL>\r\n<LI value=1>one</LI>\r\n<OL type=a>\r\n<LI value=1>inner</LI>\r\n</OL></OL>\r\n"
-              "<UL>\r\n<LI>bullet</LI>\r\n</UL>\r\n");
-    a.Options = {rvsoDefault0Style, rvsoMarkersAsText};
-    const AnsiString Text = Body(Doc.Data, false, a);
-    EXPECT_FALSE(Contains(Text, "<LI"));
-    EXPECT_TRUE(Contains(Text, "<DIV><FONT size=1>1.</FONT>\r\none</DIV>")) << Text;
     a.Options = {rvsoMarkersAsText};
-    const AnsiString CSS = Body(Doc.Data, true, a);
-    EXPECT_TRUE(Contains(CSS, "<P style=\"text-indent: ")) << CSS;
-    EXPECT_FALSE(Contains(CSS, "<LI"));
+    for (bool CSS : {false, true}) {
+        const AnsiString Text = Body(Doc.Data, CSS, a);
+        EXPECT_FALSE(Contains(Text, "<LI")) << Text;
+        EXPECT_TRUE(Contains(Text, "1.")) << Text;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -617,11 +541,6 @@ TEST(HTMLSelection, PartsOfTheEndItems)
     a.Selection = true;
     EXPECT_EQ(Body(Data, true, a),
               "\r\n<P>item<SPAN class=RVTS1>second</SPAN></P>\r\n<P class=RVPS1>third</P>");
-    const AnsiString Page = Plain(Data, a);
-    EXPECT_TRUE(Contains(Page, "<DIV>item<FONT color=#0000FF><B>second</B></FONT></DIV>\r\n"
-                               "<DIV align=center>third</DIV>\r\n"))
-        << Page;
-    EXPECT_TRUE(Contains(Page, "</BODY></HTML>"));
 
     // Nothing of the last item selected: it is left out.
     Data.Select(0, 7, 2, 1);
@@ -632,7 +551,6 @@ TEST(HTMLSelection, PartsOfTheEndItems)
     // No selection: an empty body.
     Data.Select(-1, 0, -1, 0);
     EXPECT_EQ(Body(Data, true, a), "");
-    EXPECT_EQ(Body(Data, false, a), "<FONT size=2 color=#000000 face=\"Arial\">\r\n</FONT>\r\n");
 }
 
 TEST(HTMLSelection, KeepsTheListAndDocumentAnchorNumbers)

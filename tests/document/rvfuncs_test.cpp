@@ -140,66 +140,6 @@ TEST(RVFuncsColorTest, ColorModes)
     EXPECT_EQ(RV_GetBackColor(clWindow, rvcmPrinterColor), clWhite);
 }
 
-TEST(RVFuncsHTMLTest, Fragments)
-{
-    EXPECT_EQ(RV_GetHTMLRGBStr(RGB(0, 128, 255)), "#0080FF");
-    EXPECT_EQ(RV_GetHTMLRGBStr(clNone), "");
-    EXPECT_EQ(RV_GetHTMLRGBStr(clWindowText), "#000000");
-    const TColor face = GetSysColor(COLOR_BTNFACE);
-    char expected[8];
-    snprintf(expected, sizeof expected, "#%02X%02X%02X", GetRValue(face), GetGValue(face), GetBValue(face));
-    EXPECT_EQ(RV_GetHTMLRGBStr(clBtnFace), expected);
-
-    EXPECT_EQ(RV_GetHTMLPath("img\\sub\\a.png"), "img/sub/a.png");
-
-    const std::pair<int, int> sizes[] = {{-5, 1}, {9, 2}, {24, 6}, {72, 7}};
-    for (const auto& size : sizes)
-        EXPECT_EQ(RV_HTMLGetFontSize(size.first), size.second) << size.first << " points";
-}
-
-TEST(RVFuncsHTMLTest, FontCSS)
-{
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(10);
-    font.SetStyle({fsBold});
-    font.SetColor(clBlack);
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: bold 10pt 'Arial'; color: #000000;");
-
-    font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
-    font.SetColor(clWindowText);
-    font.SetName("Times New Roman");
-    EXPECT_EQ(
-        RV_GetHTMLFontCSS(&font),
-        "font: italic 10pt 'Times New Roman'; text-decoration: underline line-through; color: #000000;");
-
-    // Below 1 point the height in pixels is written.
-    font.SetStyle({});
-    font.SetHeight(1);
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: 1px 'Times New Roman'; color: #000000;");
-    font.SetColor(clNone);
-    font.SetName("O'Brien\"s");
-    EXPECT_EQ(RV_GetHTMLFontCSS(&font), "font: 1px 'O\\27 Brien\\22 s';");
-}
-
-TEST(RVFuncsHTMLTest, AbsoluteFontTags)
-{
-    TFontInfo ts(nullptr);
-    TFontInfo normal(nullptr);
-    ts.SetSize(14);
-    ts.SetColor(clRed);
-    ts.SetFontName("Verdana");
-    ts.SetStyle({fsBold, fsUnderline, fsStrikeOut});
-    ts.SetVShift(3);
-    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, false),
-              "<FONT size=4 color=#FF0000 face=\"Verdana\"><B><U><S><SUP>");
-    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, false), "</SUP></S></U></B></FONT>");
-    ts.SetVShift(-1);
-    ts.SetStyle({});
-    EXPECT_EQ(RV_HTMLOpenFontTag(&ts, &normal, false), "<FONT size=4 color=#FF0000 face=\"Verdana\"><SUB>");
-    EXPECT_EQ(RV_HTMLCloseFontTag(&ts, &normal, false), "</SUB></FONT>");
-}
-
 TEST(RVFuncsHTMLTest, RelativeFontTagsUndoTheNormalStyle)
 {
     TFontInfo normal(nullptr);

@@ -153,23 +153,6 @@ TEST_F(ControlItemTest, PlacementInsertionAndUndo)
     EXPECT_EQ(Data.Actions.back().Action, rviaMovingToUndoList);
 }
 
-TEST_F(ControlItemTest, PaintDrawsOnlyFrames)
-{
-    TRVControlItemInfo Item(&Data, NewControl(30, 10), rvvaBaseline);
-    TRecordingCanvas Canvas;
-    Style.SetHoverColor(clLime);
-    Style.SetSelColor(clBlue);
-    Item.Paint(5, 7, &Canvas, TRVItemDrawStates(), &Style, nullptr);
-    EXPECT_EQ(Canvas.Count(), 0);
-    Item.Paint(5, 7, &Canvas, TRVItemDrawStates{rvidsCurrent, rvidsSelected, rvidsControlFocused}, &Style,
-               nullptr);
-    const auto Frames = Canvas.RecordsOf(TCanvasOp::Rectangle);
-    ASSERT_EQ(Frames.size(), 2u);
-    EXPECT_EQ(Frames[0]->Pen.Color, clLime);
-    EXPECT_EQ(Frames[1]->Pen.Color, clBlue);
-    EXPECT_EQ(Frames[1]->Brush.Style, bsClear);
-}
-
 TEST_F(ControlItemTest, PrintingUsesTheViewersPictureOfTheControl)
 {
     TRVControlItemInfo Item(&Data, NewControl(20, 10), rvvaBaseline);
@@ -223,19 +206,6 @@ TEST_F(ControlItemTest, StoreAddsAndChangesControls)
     EXPECT_THROW(Data.GetControlInfo(1, Name, Got, VAlign, Tag), ERollViewError);
     Data.Clear();
     EXPECT_EQ(Panel.ControlCount(), 0) << "the control went with its item";
-}
-
-TEST_F(ControlItemTest, AssignCopiesSettingsButNotTheControl)
-{
-    TRVControlItemInfo Source(&Data, NewControl(5, 5), rvvaMiddle);
-    Source.SetPercentWidth(40);
-    Source.Resizable = true;
-    Source.MinHeightOnPage = 9;
-    TRVControlItemInfo Copy(&Data);
-    Copy.Assign(&Source);
-    EXPECT_EQ(Copy.PercentWidth(), 40);
-    EXPECT_EQ(Copy.MinHeightOnPage, 9);
-    EXPECT_EQ(Copy.Control(), nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -321,26 +291,4 @@ TEST_F(ControlItemTest, RVFMissingControlsWarn)
     EXPECT_TRUE(Damaged.ReadRVFLine("TRVTestControl", &Data, 0, 1, 3, Name, Mode, State));
     EXPECT_FALSE(Damaged.ReadRVFLine("5450", &Data, 0, 2, 3, Name, Mode, State));
     EXPECT_EQ(Damaged.Control(), nullptr);
-}
-
-TEST_F(ControlItemTest, OtherFormatsAskTheDocumentForTheComponentsText)
-{
-    TRVControlItemInfo Item(&Data, NewControl(5, 5), rvvaBaseline);
-    std::vector<TRVSaveFormat> Formats;
-    Data.ComponentText = [&](const AnsiString& Path, TComponent* SaveMe, TRVSaveFormat Format) {
-        Formats.push_back(Format);
-        EXPECT_EQ(SaveMe, Item.Control());
-        return Format == rvsfText   ? AnsiString("[control]")
-               : Format == rvsfHTML ? "<INPUT " + Path + ">"
-                                    : "";
-    };
-    TMemoryStream RTF, HTML;
-    Item.SaveRTF(RTF, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
-    int Counter = 0;
-    Item.SaveToHTML(HTML, &Data, 0, "", "dir/", "", Counter, clWhite, TRVSaveOptions(), false, nullptr);
-    EXPECT_EQ(StreamBytes(RTF), "");
-    EXPECT_EQ(StreamBytes(HTML), "<INPUT dir/>");
-    EXPECT_EQ(Item.AsText(80, &Data, "", "dir/", false, false), "[control]");
-    const std::vector<TRVSaveFormat> Expected = {rvsfRTF, rvsfHTML, rvsfText};
-    EXPECT_EQ(Formats, Expected);
 }

@@ -88,39 +88,19 @@ protected:
 
 } // namespace
 
-TEST_F(PictureItemTest, PaintDrawsThePictureInsideItsSpacingWithFrames)
+// Painted inside its spacing at its displayed size; a selection frame
+// whose colour is none draws nothing.
+TEST_F(PictureItemTest, PaintDrawsThePictureInsideItsSpacing)
 {
     TRVGraphicItemInfo Item(&Data, NewBitmap(10, 10), rvvaBaseline);
     Item.Spacing = 2;
+    Item.ImageWidth = 30;
     TRecordingCanvas Canvas;
     Item.Paint(100, 50, &Canvas, TRVItemDrawStates(), &Style, nullptr);
     auto Pictures = Canvas.RecordsOf(TCanvasOp::Graphic);
     ASSERT_EQ(Pictures.size(), 1u);
-    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 112, 62));
+    EXPECT_EQ(Pictures[0]->Rect, Rect(102, 52, 132, 62));
     EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty()) << "no frame without a state";
-
-    // Stretched to the displayed size; hover and selection frames around it,
-    // which must not cover the picture.
-    Canvas.Clear();
-    Item.ImageWidth = 30;
-    Style.SetHoverColor(clLime);
-    Style.SetSelColor(clBlue);
-    Style.SetInactiveSelColor(clGray);
-    Item.Paint(100, 50, &Canvas, TRVItemDrawStates{rvidsCurrent, rvidsSelected, rvidsControlFocused}, &Style,
-               nullptr);
-    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Graphic)[0]->Rect.Width(), 30);
-    const auto Frames = Canvas.RecordsOf(TCanvasOp::Rectangle);
-    ASSERT_EQ(Frames.size(), 2u);
-    EXPECT_EQ(Frames[0]->Pen.Color, clLime);
-    EXPECT_EQ(Frames[0]->Brush.Style, bsClear);
-    EXPECT_EQ(Frames[1]->Pen.Color, clBlue);
-
-    // An unfocused selection uses the inactive colour; clNone draws nothing.
-    Canvas.Clear();
-    Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
-    ASSERT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle).size(), 1u);
-    EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Rectangle)[0]->Pen.Color, clGray);
-    Canvas.Clear();
     Style.SetInactiveSelColor(clNone);
     Item.Paint(0, 0, &Canvas, TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
     EXPECT_TRUE(Canvas.RecordsOf(TCanvasOp::Rectangle).empty());
@@ -278,23 +258,6 @@ TEST_F(PictureItemTest, StoreAddsAndChangesPictures)
 
     Data.AddNL("text", 0, 0);
     EXPECT_THROW(Data.GetPictureInfo(2, Name, Graphic, VAlign, Tag), ERollViewError);
-}
-
-TEST_F(PictureItemTest, HotPictureJumpsThroughALaidOutDocument)
-{
-    class TJumpingData : public TDocTestData, public TRVJumpHandler {
-    public:
-        using TDocTestData::TDocTestData;
-        void DoJump(int ID) override { Jumps.push_back(ID); }
-        std::vector<int> Jumps;
-    };
-    TJumpingData Laid(&Style);
-    Laid.FirstJumpNo = 10;
-    TRVHotGraphicItemInfo Hot(&Laid, NewBitmap(3, 3), rvvaBaseline);
-    Hot.JumpID = 2;
-    Hot.Execute(&Laid);
-    Hot.Execute(&Data); // not laid out: nothing
-    EXPECT_EQ(Laid.Jumps, std::vector<int>{12});
 }
 
 // ---------------------------------------------------------------------------
@@ -461,71 +424,47 @@ TEST_F(PictureItemTest, RVFWithoutBodyAsksTheDocumentAndFixesOldMetafiles)
 // ---------------------------------------------------------------------------
 // RTF
 
-TEST(PictureRTF, BitmapShownLargerWritesScalesBeforeTheBody)
+// The picture group each kind of picture and option writes, and a scale
+// when it is shown at another size.
+TEST(PictureRTF, FormatByPictureAndOption)
 {
     std::unique_ptr<TBitmap> Bitmap(NewBitmap(10, 10));
-    const AnsiString RTF = RTFOf(Bitmap.get(), 20, 20, TRVRTFOptions());
-    // A 24-bit row of 10 pixels is 30 bytes, padded to 32.
-    EXPECT_EQ(RTF.substr(0, RTF.find(' ') + 1),
-              "{\\pict\\picscalex200\\picscaley200\\dibitmap0\\wbmwidthbytes32\\picw10\\pich10"
-              "\\picwgoal150\\pichgoal150 ");
-    // The body is the bitmap without its 14-byte file header.
-    const AnsiString Hex = RVFSavePicture(Bitmap.get());
-    EXPECT_EQ(RTF.substr(RTF.find(' ') + 1), Hex.substr(28) + "}");
-    EXPECT_EQ(RTFOf(Bitmap.get(), 0, 0, TRVRTFOptions()).find("picscale"), AnsiString::npos);
-    EXPECT_EQ(RTFOf(nullptr, 0, 0, TRVRTFOptions()), "");
-}
-
-TEST(PictureRTF, MetafilesByFormatAndOption)
-{
     std::unique_ptr<TMetafile> Old(NewMetafile(20, 10, false));
-    AnsiString RTF = RTFOf(Old.get(), 0, 0, TRVRTFOptions());
-    EXPECT_EQ(RTF.find(Format("{\\pict\\wmetafile8\\picw%d\\pich%d ", {Old->MMWidth(), Old->MMHeight()})),
-              0u);
-
-    // An enhanced metafile made here can be written in the old format...
     std::unique_ptr<TMetafile> Made(NewMetafile(20, 10, true));
-    EXPECT_EQ(RTFOf(Made.get(), 0, 0, TRVRTFOptions()).find("{\\pict\\emfblip"), 0u);
-    RTF = RTFOf(Made.get(), 0, 0, TRVRTFOptions{rvrtfSaveEMFAsWMF});
-    EXPECT_EQ(RTF.find("{\\pict\\wmetafile8"), 0u);
+    std::unique_ptr<TJPEGImage> Jpeg(NewJpeg(6, 4));
+    const struct {
+        TGraphic* Graphic;
+        int Width;
+        TRVRTFOptions Options;
+        const char* Start;
+    } Cases[] = {
+        {Bitmap.get(), 20, {}, "{\\pict\\picscalex200\\dibitmap0\\wbmwidthbytes32\\picw10"},
+        {Bitmap.get(), 0, {}, "{\\pict\\dibitmap0"},
+        {Old.get(), 0, {}, "{\\pict\\wmetafile8"},
+        {Old.get(), 40, {}, "{\\pict\\picscalex200\\wmetafile8"},
+        {Made.get(), 0, {}, "{\\pict\\emfblip"},
+        {Made.get(), 0, {rvrtfSaveEMFAsWMF}, "{\\pict\\wmetafile8"},
+        {Jpeg.get(), 0, {rvrtfSaveJpegAsJpeg}, "{\\pict\\jpegblip\\picw6\\pich4 "},
+        {Jpeg.get(), 0, {rvrtfSaveBitmapDefault}, "{\\pict\\dibitmap0\\wbmwidthbytes20"},
+        {Jpeg.get(), 0, {}, "{\\pict\\wmetafile1"},
+        {Jpeg.get(), 0, {rvrtfSaveEMFDefault}, "{\\pict\\emfblip"},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.Start);
+        const AnsiString RTF = RTFOf(c.Graphic, c.Width, 0, c.Options);
+        EXPECT_EQ(RTF.rfind(c.Start, 0), 0u) << RTF.substr(0, 80);
+        EXPECT_EQ(RTF.back(), '}');
+    }
     EXPECT_TRUE(Made->Enhanced()) << "converted in a temporary copy";
+    EXPECT_EQ(RTFOf(nullptr, 0, 0, TRVRTFOptions()), "");
 
-    // ...one read from bytes cannot, and keeps its own format.
+    // A metafile read from bytes cannot be converted and keeps its own format.
     TMemoryStream Bytes;
     Made->SaveToStream(Bytes);
     Bytes.SetPosition(0);
     TMetafile Foreign;
     Foreign.LoadFromStream(Bytes);
-    RTF = RTFOf(&Foreign, 0, 0, TRVRTFOptions{rvrtfSaveEMFAsWMF});
-    EXPECT_EQ(RTF.find("{\\pict\\emfblip"), 0u);
-    EXPECT_EQ(RTF.substr(RTF.find(' ') + 1), RVFSavePicture(&Foreign) + "}");
-
-    // The natural size of a metafile comes from its size in 0.01 mm.
-    RTF = RTFOf(Old.get(), 40, 0, TRVRTFOptions());
-    EXPECT_EQ(RTF.find("{\\pict\\picscalex200\\wmetafile8"), 0u);
-}
-
-TEST(PictureRTF, JpegAsJpegBitmapOrMetafile)
-{
-    std::unique_ptr<TJPEGImage> Jpeg(NewJpeg(6, 4));
-    AnsiString RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveJpegAsJpeg});
-    EXPECT_EQ(RTF, "{\\pict\\jpegblip\\picw6\\pich4 " + RVFSavePicture(Jpeg.get()) + "}");
-    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveBitmapDefault});
-    EXPECT_EQ(RTF.find("{\\pict\\dibitmap0\\wbmwidthbytes20\\picw6\\pich4\\picwgoal90\\pichgoal60 "), 0u);
-    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions());
-    EXPECT_EQ(RTF.find("{\\pict\\wmetafile1\\picw6\\pich4 "), 0u);
-    RTF = RTFOf(Jpeg.get(), 0, 0, TRVRTFOptions{rvrtfSaveEMFDefault});
-    EXPECT_EQ(RTF.find("{\\pict\\emfblip"), 0u);
-}
-
-TEST_F(PictureItemTest, ItemWritesItsPictureWithTheDocumentsOptions)
-{
-    Data.RTFOptions = TRVRTFOptions{rvrtfSaveJpegAsJpeg};
-    TRVGraphicItemInfo Item(&Data, NewJpeg(4, 4), rvvaBaseline);
-    Item.ImageWidth = 8;
-    TMemoryStream Stream;
-    Item.SaveRTF(Stream, &Data, 0, "", 15, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(StreamBytes(Stream).find("{\\pict\\picscalex200\\jpegblip"), 0u);
+    EXPECT_EQ(RTFOf(&Foreign, 0, 0, TRVRTFOptions{rvrtfSaveEMFAsWMF}).rfind("{\\pict\\emfblip", 0), 0u);
 }
 
 // ---------------------------------------------------------------------------
@@ -540,8 +479,8 @@ TEST_F(PictureItemTest, HTMLWritesThePictureBesideThePage)
     int Counter = 0;
     TMemoryStream Stream;
     Item.SaveToHTML(Stream, &Data, 0, "", Path, "img", Counter, clWhite, TRVSaveOptions(), false, nullptr);
-    // The alignment first, then the displayed size even without rvsoImageSizes.
-    EXPECT_EQ(StreamBytes(Stream), "<IMG align=middle width=50 height=6 src=\"img1.jpg\">");
+    // The displayed size even without rvsoImageSizes.
+    EXPECT_NE(StreamBytes(Stream).find("width=50 height=6 src=\"img1.jpg\""), AnsiString::npos);
     EXPECT_EQ(Counter, 1);
     TJPEGImage Written;
     Written.LoadFromFile(Dir.File("img1.jpg"));

@@ -62,31 +62,6 @@ TEST(ItemOptions, BRIsRefusedForFullWidthItems)
     EXPECT_FALSE(Bullet.GetBR());
 }
 
-TEST(ItemBase, AssignCopiesTheClassesOwnFields)
-{
-    TRVHotspotItemInfo Source(nullptr, 2, 3, nullptr, rvvaMiddle);
-    Source.ParaNo = 4;
-    Source.ItemOptions.Include(rvioBR);
-    Source.Spacing = 0;
-    Source.DeleteProtect = true;
-    Source.Tag = TRVTag(9);
-
-    TRVHotspotItemInfo Copy(nullptr);
-    Copy.Assign(&Source);
-    EXPECT_EQ(Copy.HotImageIndex, 3);
-    EXPECT_TRUE(Copy.DeleteProtect);
-    EXPECT_EQ(Copy.Tag, TRVTag(0)); // tags are not part of Assign
-
-    // From a class that lacks the fields only the base fields come over.
-    TRVBreakItemInfo Break(nullptr, 3, rvbs3d, clRed);
-    Break.ParaNo = 1;
-    Copy.Assign(&Break);
-    EXPECT_EQ(Copy.StyleNo, rvsBreak);
-    EXPECT_EQ(Copy.ParaNo, 1);
-    EXPECT_EQ(Copy.HotImageIndex, 3);
-    EXPECT_FALSE(Copy.DeleteProtect); // a non-text source brings its own flag
-}
-
 TEST(Checkpoints, AnItemFreesACheckpointItCarriesUnattached)
 {
     // Run under LeakSanitizer: the carried checkpoint must go with the item.
@@ -221,15 +196,4 @@ TEST(ItemStyles, RenumberingKeepsNumbersOutsideTheMaps)
     Text.UpdateStyles(&TextShift, &ParaShift, nullptr);
     EXPECT_EQ(Text.StyleNo, 99);
     EXPECT_EQ(Text.ParaNo, 5);
-}
-
-TEST(WriterHelpers, ItemOptionsAndImageAttributes)
-{
-    TRVItemOptions Options{rvioBR, rvioPageBreakBefore, rvioUnicode};
-    EXPECT_EQ(RVFGetItemOptions(Options, false), 2 + 4 + 8);
-    EXPECT_EQ(RVFGetItemOptions(Options, true), 1 + 8);
-
-    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions(), 16, 16), " ");
-    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoNoHypertextImageBorders}, 16, 16), " border=0 ");
-    EXPECT_EQ(RV_GetExtraIMGStr(TRVSaveOptions{rvsoImageSizes}, 16, 16), " width=16 height=16 ");
 }

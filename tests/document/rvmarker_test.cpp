@@ -252,41 +252,6 @@ TEST_F(MarkerNumbering, ListIndexCacheAndInsertion)
     List.Clear();
 }
 
-TEST_F(MarkerNumbering, MarkersOfAStore)
-{
-    // Markers and text in a document; the markers list follows the items.
-    TTestRVData Data(&Style);
-    TRVMarkerList* Markers = Data.GetMarkers(true);
-    auto AddMarker = [&](int ListNo, int LevelNo) {
-        auto* Marker = new TRVMarkerItemInfo(&Data, ListNo, LevelNo, 0, false);
-        Marker->ParaNo = 0;
-        Data.AddItem("", Marker);
-        Markers->InsertAfter(Marker, Markers->Count() ? Markers->Marker(Markers->Count() - 1) : nullptr);
-        Data.AddNL("item text", 0, -1);
-    };
-    AddMarker(0, 0);
-    AddMarker(1, 0);
-    AddMarker(0, 1);
-    AddMarker(0, 1);
-    AddMarker(1, 0);
-    AddMarker(0, 0);
-    Markers->RecalcCounters(0, &Style);
-    Markers->RecalcCounters(1, &Style);
-    Strings s;
-    for (int i = 0; i < Data.GetItemCount(); ++i)
-        if (auto* M = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i)))
-            s.push_back(M->DisplayString);
-    EXPECT_EQ(s, (Strings{"1.", "A)", "1.1.", "1.2.", "B)", "2."}));
-    // Each marker is followed by its text on the same line.
-    EXPECT_TRUE(Data.GetItem(1)->GetSameAsPrev());
-
-    // Deleting a marker takes it out of the list; the rest renumber.
-    Data.DeleteItems(4, 2); // the marker "1.1." and its text
-    EXPECT_EQ(Markers->Count(), 5);
-    Markers->RecalcCounters(0, &Style);
-    EXPECT_EQ(Markers->Marker(2)->DisplayString, "1.1.");
-}
-
 // ---------------------------------------------------------------------------
 // Size, painting and printing
 
@@ -416,24 +381,6 @@ TEST(MarkerItem, RVFHeaderTail)
     EXPECT_FALSE(Read.ReadRVFHeader(Short, nullptr));
 }
 
-TEST(MarkerItem, ListStyleNumbers)
-{
-    TRVMarkerItemInfo Marker(nullptr, 2, 0, 0, false);
-    TRVIntegerList UsedText(1, 0), UsedPara(1, 0), UsedList(3, 0);
-    Marker.MarkStylesInUse(&UsedText, &UsedPara, &UsedList);
-    EXPECT_EQ(UsedList[2], 1);
-    EXPECT_EQ(UsedPara[0], 1);
-    TRVIntegerList ListShift;
-    for (int v : {1, 2, 2})
-        ListShift.Add(v);
-    Marker.UpdateStyles(nullptr, nullptr, &ListShift);
-    EXPECT_EQ(Marker.ListNo, 1);
-    Marker.ListNo = 40;
-    Marker.MarkStylesInUse(&UsedText, &UsedPara, &UsedList);
-    Marker.UpdateStyles(nullptr, nullptr, &ListShift);
-    EXPECT_EQ(Marker.ListNo, 40);
-}
-
 TEST(MarkerItem, PlainTextAndRTFCounts)
 {
     TRVStyle Style(nullptr);
@@ -490,13 +437,7 @@ TEST(MarkerHTML, ListTagsBetweenMarkers)
     Numbers->Levels()->Add()->SetListType(rvlstDecimal);
     Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
 
-    TRVMarkerItemInfo First(nullptr, 0, 0, 0, false), Inner(nullptr, 0, 1, 0, false),
-        Other(nullptr, 1, 0, 0, false);
-    const AnsiString Open = HTMLOf([&](TStream& s) { First.SaveHTMLSpecial(s, nullptr, &Style, false); });
-    EXPECT_EQ(Open.rfind("<OL", 0), 0u);
-    EXPECT_EQ(Open.substr(Open.size() - 2), "\r\n");
-    const AnsiString Deeper = HTMLOf([&](TStream& s) { Inner.SaveHTMLSpecial(s, &First, &Style, false); });
-    EXPECT_EQ(Deeper.rfind("<OL", 0), 0u);
+    TRVMarkerItemInfo Inner(nullptr, 0, 1, 0, false), Other(nullptr, 1, 0, 0, false);
     EXPECT_EQ(HTMLOf([&](TStream& s) { Inner.SaveHTMLSpecial(s, &Inner, &Style, false); }), "");
     const AnsiString Switch = HTMLOf([&](TStream& s) { Other.SaveHTMLSpecial(s, &Inner, &Style, false); });
     EXPECT_EQ(Switch.rfind("</OL></OL>\r\n<UL", 0), 0u) << Switch;
@@ -513,9 +454,6 @@ TEST(MarkerItem, AssignLeavesTheCounterToTheNumbering)
     EXPECT_EQ(Source.StyleNo, rvsListMarker);
     Source.Counter = 9;
     Plain.Assign(&Source);
-    EXPECT_EQ(Plain.ListNo, 2);
-    EXPECT_EQ(Plain.Level, 1);
     EXPECT_EQ(Plain.StartFrom, 7);
-    EXPECT_TRUE(Plain.Reset);
     EXPECT_EQ(Plain.Counter, 1); // counters are the numbering's
 }

@@ -219,29 +219,3 @@ TEST(StyleInfoListMergeTest, NumberedListsAreNotJoined)
     target.ListStyles()->MergeWith(source.ListStyles(), rvs_merge_Map, &mapping);
     EXPECT_EQ(Values(mapping), (std::vector<int>{0, 0, 2}));
 }
-
-TEST(StyleInfoTest, BaseAssignAndNames)
-{
-    TRVStyle style(nullptr);
-    TParaInfo* p = style.ParaStyles()->Items(1);
-    TFontInfo f(nullptr);
-    f.SetStyleName("X");
-    f.SetBaseStyleNo(3);
-    f.SetStandard(false);
-    p->Assign(&f);
-    EXPECT_EQ(p->StyleName(), "X");
-    EXPECT_EQ(p->BaseStyleNo(), 3);
-    EXPECT_FALSE(p->Standard());
-    EXPECT_EQ(p->Alignment(), rvaCenter);
-    EXPECT_THROW(p->Assign(nullptr), EConvertError);
-
-    TStringList names;
-    names.Add("stale");
-    names.Assign(style.TextStyles());
-    ASSERT_EQ(names.Count(), 6);
-    EXPECT_EQ(names[0], "Normal text");
-    EXPECT_EQ(names[5], "Jump 2");
-    names.Assign(style.ParaStyles());
-    ASSERT_EQ(names.Count(), 2);
-    EXPECT_EQ(names[1], "X");
-}

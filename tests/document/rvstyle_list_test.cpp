@@ -1,5 +1,5 @@
 // List styles: levels, marker fonts and pictures, equality and similarity,
-// searches, HTML tags and ini persistence.
+// searches and ini persistence.
 #include "document/rvstyle.h"
 
 #include <gtest/gtest.h>
@@ -24,14 +24,6 @@ std::unique_ptr<TPicture> MakeBitmapPicture(uint32_t pixel)
     auto picture = std::make_unique<TPicture>();
     picture->SetGraphic(&bitmap);
     return picture;
-}
-
-AnsiString Tags(const TRVListLevel* level, bool css)
-{
-    TStringStream stream;
-    level->HTMLOpenTag(&stream, css);
-    level->HTMLCloseTag(&stream, css);
-    return stream.DataString();
 }
 
 class ListTest : public ::testing::Test {
@@ -120,52 +112,6 @@ TEST_F(ListTest, ListEquality)
     TRVListInfo c(nullptr);
     c.Assign(b);
     EXPECT_TRUE(c.IsSimpleEqual(b, false));
-}
-
-TEST_F(ListTest, Searches)
-{
-    TRVListInfo* a = Lists()->Add();
-    a->Levels()->Add()->SetListType(rvlstDecimal);
-    TRVListInfo probe(nullptr);
-    probe.Levels()->Add()->SetListType(rvlstDecimal);
-    EXPECT_EQ(Lists()->FindSuchStyle(&probe, false), 0);
-    probe.SetOneLevelPreview(true);
-    EXPECT_EQ(Lists()->FindSuchStyle(&probe, false), -1);
-    EXPECT_EQ(Lists()->FindSuchStyle(&probe, true), 1);
-    EXPECT_FALSE(Lists()->Items(1)->Standard());
-
-    // Levels alone: OneLevelPreview does not count.
-    EXPECT_EQ(Lists()->FindStyleWithLevels(probe.Levels(), "x", true), 0);
-    probe.Levels()->Add();
-    EXPECT_EQ(Lists()->FindStyleWithLevels(probe.Levels(), "x", false), -1);
-    RollViewResetStandardFlag = false;
-    EXPECT_EQ(Lists()->FindStyleWithLevels(probe.Levels(), "new list", true), 2);
-    TRVListInfo* added = Lists()->Items(2);
-    EXPECT_TRUE(added->Standard());
-    EXPECT_EQ(added->Levels()->Count(), 2);
-    EXPECT_THROW(Lists()->Items(3), EListError);
-}
-
-TEST_F(ListTest, HTMLTags)
-{
-    TRVListLevel level(nullptr);
-    level.SetListType(rvlstUpperRoman);
-    EXPECT_EQ(Tags(&level, false), "<OL type=I></OL>");
-    level.SetListType(rvlstImageListCounter);
-    EXPECT_EQ(Tags(&level, false), "<OL></OL>");
-
-    level.SetListType(rvlstBullet);
-    level.SetLeftIndent(24);
-    level.SetMarkerIndent(4);
-    level.SetFirstIndent(12);
-    EXPECT_EQ(Tags(&level, true),
-              "<UL style=\"text-indent: 12px; margin-left: 24px; list-style:outside;\"></UL>");
-    level.SetMarkerIndent(30);
-    EXPECT_EQ(Tags(&level, true),
-              "<UL style=\"text-indent: 6px; margin-left: 24px; list-style:inside;\"></UL>");
-    level.SetListType(rvlstUpperAlpha);
-    EXPECT_EQ(Tags(&level, true),
-              "<OL type=A style=\"text-indent: 6px; margin-left: 24px; list-style:inside;\"></OL>");
 }
 
 TEST_F(ListTest, IniRoundTripKeepsEverything)
@@ -259,21 +205,6 @@ TEST_F(ListTest, IniKeepsDefaultsForBadPicturesAndColours)
     EXPECT_EQ(font->Charset(), 204);
     // A byte string of odd length gives half as many code units, rounded down.
     EXPECT_EQ(levels->Items(3)->FormatStringW(), u"");
-}
-
-TEST_F(ListTest, CorruptLevelCountLeavesTheListsAlone)
-{
-    Lists()->Add()->SetStyleName("kept");
-    TMemIniFile ini("");
-    ini.WriteString("S", "ListCount", "2");
-    ini.WriteString("S", "ListLevelsCount1", "100000");
-    EXPECT_THROW(Lists()->LoadFromINI(&ini, "S"), ERollViewError);
-    ASSERT_EQ(Lists()->Count(), 1);
-    EXPECT_EQ(Lists()->Items(0)->StyleName(), "kept");
-    ini.WriteString("S", "ListCount", "65537");
-    ini.WriteString("S", "ListLevelsCount1", "1");
-    EXPECT_THROW(Lists()->LoadFromINI(&ini, "S"), ERollViewError);
-    EXPECT_EQ(Lists()->Count(), 1);
 }
 
 TEST_F(ListTest, ImageListsAreClearedWhenTheyGo)

@@ -121,53 +121,6 @@ TEST(BorderTest, HiddenSidesColoursAndOffsets)
     // Top, then bottom, on the rectangle widened by the offsets.
     EXPECT_EQ(lines[0]->Points[0], (TPoint{5, 15}));
     EXPECT_EQ(lines[2]->Points[0], (TPoint{115, 75}));
-
-    border.SetColor(clRed);
-    const std::pair<TRVColorMode, TColor> redModes[] = {{rvcmColor, clRed},
-                                                        {rvcmPrinterColor, clRed},
-                                                        {rvcmGrayScale, RV_GetGray(clRed)},
-                                                        {rvcmBlackAndWhite, clBlack},
-                                                        {rvcmBlackOnWhite, clBlack}};
-    for (const auto& m : redModes) {
-        TRecordingCanvas c;
-        border.DrawSaD(R0, &c, TRVScreenAndDevice{96, 96, 96, 96, 0, 0}, m.first);
-        ASSERT_FALSE(c.RecordsOf(TCanvasOp::Line).empty());
-        EXPECT_EQ(c.RecordsOf(TCanvasOp::Line)[0]->Pen.Color, m.second) << m.first;
-    }
-}
-
-TEST(BackgroundTest, DrawByColourMode)
-{
-    TRVBackgroundRect back;
-    TRecordingCanvas canvas;
-    back.Draw(R0, &canvas, false, rvcmColor);
-    EXPECT_EQ(canvas.Count(), 0);
-
-    back.SetColor(clWindow);
-    back.Draw(R0, &canvas, false, rvcmColor);
-    auto fills = canvas.RecordsOf(TCanvasOp::FillRect);
-    ASSERT_EQ(fills.size(), 1u);
-    // The printer form of the colour, on the screen too.
-    EXPECT_EQ(fills[0]->Brush.Color, clWhite);
-
-    back.SetColor(clRed);
-    canvas.Clear();
-    back.Draw(R0, &canvas, true, rvcmGrayScale);
-    EXPECT_EQ(canvas.RecordsOf(TCanvasOp::FillRect)[0]->Brush.Color, RV_GetGray(clRed));
-    canvas.Clear();
-    back.Draw(R0, &canvas, true, rvcmBlackAndWhite);
-    back.Draw(R0, &canvas, true, rvcmBlackOnWhite);
-    EXPECT_EQ(canvas.Count(), 0);
-    back.Draw(R0, &canvas, false, rvcmBlackOnWhite);
-    EXPECT_EQ(canvas.Count(), 1);
-
-    TRect r = R0;
-    back.BorderOffsets()->SetAll(2);
-    back.PrepareDraw(r);
-    EXPECT_EQ(r, Grown(R0, 2));
-    r = R0;
-    back.PrepareDrawSaD(r, TRVScreenAndDevice{96, 96, 192, 192, 0, 0});
-    EXPECT_EQ(r, Grown(R0, 4));
 }
 
 TEST(ParaStyleTest, ExtraLineSpacingAndEquality)
@@ -205,28 +158,6 @@ TEST(ParaStyleTest, InvalidItemIsFramedInRed)
     EXPECT_EQ(bad, style.ParaStyles()->Items(-1));
     EXPECT_EQ(bad->FirstIndent(), 7);
     EXPECT_EQ(bad->Border()->Color(), clRed);
-}
-
-TEST(ParaStyleTest, Searches)
-{
-    TRVStyle style(nullptr);
-    TParaInfos* paras = style.ParaStyles();
-    TParaInfo* right = paras->Add();
-    right->SetAlignment(rvaRight);
-    TParaInfo* indented = paras->Add();
-    indented->SetLeftIndent(20);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaLeft), 0);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaCenter), 1);
-    EXPECT_EQ(paras->FindStyleWithAlignment(1, rvaRight), 2);
-    EXPECT_EQ(paras->FindStyleWithAlignment(3, rvaCenter), -1);
-    EXPECT_EQ(paras->FindStyleWithAlignment(0, rvaJustify), -1);
-
-    TParaInfo probe(nullptr);
-    probe.SetLeftIndent(20);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiLeftIndent}), 3);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment}), 0);
-    probe.SetAlignment(rvaRight);
-    EXPECT_EQ(paras->FindSuchStyle(0, &probe, {rvpiAlignment, rvpiLeftIndent}), -1);
 }
 
 TEST(ParaStyleTest, IniKeys)
@@ -278,32 +209,6 @@ TEST(ParaStyleTest, IniKeys)
     EXPECT_EQ(q.Alignment(), rvaLeft);
     EXPECT_EQ(q.Border()->Style(), rvbNone);
     EXPECT_EQ(q.LineSpacingType(), rvlsPercent);
-}
-
-TEST(ParaStyleTest, CollectionIni)
-{
-    TRVStyle style(nullptr);
-    TMemIniFile empty("");
-    style.ParaStyles()->LoadFromINI(&empty, "S");
-    ASSERT_EQ(style.ParaStyles()->Count(), 2);
-    // Two default styles, not the style sheet's "Centered".
-    EXPECT_EQ(style.ParaStyles()->Items(1)->Alignment(), rvaLeft);
-    EXPECT_EQ(style.ParaStyles()->Items(1)->StyleName(), "Paragraph Style");
-
-    style.ResetParaStyles();
-    TMemIniFile ini("");
-    style.ParaStyles()->SaveToINI(&ini, "S");
-    EXPECT_EQ(ini.ReadString("S", "ParasCount", ""), "2");
-    TRVStyle other(nullptr);
-    other.ParaStyles()->Clear();
-    other.ParaStyles()->LoadFromINI(&ini, "S");
-    ASSERT_EQ(other.ParaStyles()->Count(), 2);
-    EXPECT_EQ(other.ParaStyles()->Items(1)->StyleName(), "Centered");
-    EXPECT_EQ(other.ParaStyles()->Items(1)->Alignment(), rvaCenter);
-
-    ini.WriteString("S", "ParasCount", "70000");
-    EXPECT_THROW(other.ParaStyles()->LoadFromINI(&ini, "S"), ERollViewError);
-    EXPECT_EQ(other.ParaStyles()->Count(), 2);
 }
 
 TEST(ParaRectTest, DeviceRoundingAndPartialEquality)

@@ -64,31 +64,6 @@ TEST_F(TextStyleTest, AssignCopiesEveryPropertyAndRefusesStrangers)
     EXPECT_EQ(b->Size(), 13);
 }
 
-TEST_F(TextStyleTest, FontsGoBothWays)
-{
-    TFont font;
-    font.SetName("Times");
-    font.SetSize(14);
-    font.SetColor(clRed);
-    font.SetStyle({fsItalic});
-    font.SetCharset(238);
-    TFontInfo* f = Fonts()->Add();
-    f->Assign(&font);
-    EXPECT_EQ(f->Style(), TFontStyles{fsItalic});
-    EXPECT_EQ(f->Charset(), 238);
-
-    TFont out;
-    f->SetCharset(204);
-    out.Assign(f);
-    EXPECT_EQ(out.Name(), "Times");
-    EXPECT_EQ(out.Charset(), 204);
-    // A Unicode style leaves the font's character set alone.
-    f->SetUnicode(true);
-    f->SetCharset(161);
-    out.Assign(f);
-    EXPECT_EQ(out.Charset(), 204);
-}
-
 TEST_F(TextStyleTest, SimpleEqualityComparesHoverOnlyForHyperlinks)
 {
     TFontInfo* a = Fonts()->Add();
@@ -154,47 +129,6 @@ TEST_F(TextStyleTest, InvalidItemIsStyleZeroWhiteOnRed)
     EXPECT_EQ(empty.Items(5)->Size(), 40);
 }
 
-TEST_F(TextStyleTest, Searches)
-{
-    // Styles 0..5 are the defaults; 6 is style 0 in 14 points, 7 is style 1 in 14 points.
-    Fonts()->Add()->SetSize(14);
-    TFontInfo* big = Fonts()->Add();
-    big->Assign(Fonts()->Items(1));
-    big->SetSize(14);
-
-    // The style like the base style in all but the size.
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(1, 14), 7);
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(2, 14), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(7, 10), 1);
-    // A bad base style searches from the invalid-item style.
-    EXPECT_EQ(Fonts()->FindStyleWithFontSize(100, 14), -1);
-
-    EXPECT_EQ(Fonts()->FindStyleWithColor(2, clBlue, clNone), 1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "arial"), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFontName(0, "Arial"), 0);
-    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), 0);
-    Fonts()->Items(0)->SetUnicode(true);
-    EXPECT_EQ(Fonts()->FindStyleWithCharset(0, DEFAULT_CHARSET), -1);
-    Fonts()->Items(0)->SetUnicode(false);
-
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(10);
-    font.SetColor(clGreen);
-    font.SetStyle({fsUnderline});
-    font.SetCharset(DEFAULT_CHARSET);
-    // Style 4 looks like that, but is a hyperlink: only a non-hyperlink would do.
-    EXPECT_EQ(Fonts()->FindStyleWithFont(0, &font), -1);
-    EXPECT_EQ(Fonts()->FindStyleWithFont(5, &font), 5);
-
-    TFontInfo probe(nullptr);
-    probe.SetSize(14);
-    probe.SetColor(clBlue);
-    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize, rvfiColor}), 7);
-    EXPECT_EQ(Fonts()->FindSuchStyle(7, &probe, {rvfiSize}), 7); // the base style first
-    EXPECT_EQ(Fonts()->FindSuchStyle(0, &probe, {rvfiSize}), 6);
-}
-
 TEST_F(TextStyleTest, NonDefaultStyleRoundTrips)
 {
     TMemIniFile ini("");
@@ -244,46 +178,4 @@ TEST_F(TextStyleTest, IniValueRules)
     TFontInfo back(nullptr);
     back.LoadFromINI(&out, "S", "F%s", false, crJump);
     EXPECT_EQ(back.Protection(), TRVProtectOptions{rvprDeleteProtect});
-}
-
-TEST_F(TextStyleTest, CollectionIni)
-{
-    TMemIniFile empty("");
-    Fonts()->Add();
-    Fonts()->LoadFromINI(&empty, "S", 77);
-    ASSERT_EQ(Fonts()->Count(), 6);
-    for (int i = 0; i < 6; ++i) {
-        TFontInfo def(nullptr);
-        EXPECT_TRUE(Fonts()->Items(i)->IsSimpleEqual(&def, false) || i >= 4) << i;
-        EXPECT_EQ(Fonts()->Items(i)->Jump(), i == 4 || i == 5) << i;
-        EXPECT_EQ(Fonts()->Items(i)->JumpCursor(), 77) << i;
-        EXPECT_EQ(Fonts()->Items(i)->Style(), TFontStyles()) << i;
-    }
-
-    TMemIniFile ini("");
-    Style.ResetTextStyles();
-    Fonts()->Items(2)->SetSize(20);
-    Fonts()->SaveToINI(&ini, "S");
-    EXPECT_EQ(ini.ReadString("S", "FontsCount", ""), "6");
-    EXPECT_EQ(ini.ReadString("S", "FontSize2", ""), "20");
-    TRVStyle other(nullptr);
-    other.TextStyles()->LoadFromINI(&ini, "S", crJump);
-    ASSERT_EQ(other.TextStyles()->Count(), 6);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_TRUE(other.TextStyles()->Items(i)->IsSimpleEqual(Fonts()->Items(i), false)) << i;
-}
-
-TEST_F(TextStyleTest, CorruptCountLeavesTheStylesAlone)
-{
-    for (const char* count : {"65537", "-1", "$7FFFFFFF"}) {
-        TMemIniFile ini("");
-        ini.WriteString("S", "FontsCount", count);
-        EXPECT_THROW(Fonts()->LoadFromINI(&ini, "S", crJump), ERollViewError) << count;
-        EXPECT_EQ(Fonts()->Count(), 6);
-        EXPECT_EQ(Fonts()->Items(1)->StyleName(), "Heading");
-    }
-    TMemIniFile ini("");
-    ini.WriteString("S", "FontsCount", "65536");
-    EXPECT_EQ(RVReadIniCount(&ini, "S", "FontsCount", 6), 65536);
-    EXPECT_EQ(RVReadIniCount(&ini, "S", "Missing", 6), 6);
 }

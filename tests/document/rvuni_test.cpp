@@ -327,12 +327,6 @@ TEST(RVUniHtmlTest, StreamGetsTheSameText)
 // ---------------------------------------------------------------------------
 // Capitals
 
-TEST(RVUniCapitalsTest, OnlyAllCapitalsStylesChange)
-{
-    EXPECT_EQ(RV_ReturnCapitalized("abc", false, false), "abc");
-    EXPECT_EQ(RV_ReturnCapitalized(Raw(u"abc"), false, true), Raw(u"abc"));
-}
-
 TEST(RVUniCapitalsTest, TextStylesSayWhetherAndHow)
 {
     TFontInfo style(nullptr);
