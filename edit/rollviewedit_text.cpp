@@ -19,7 +19,7 @@ AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleN
     return RVU_UnicodeToAnsi(RVU_Charset2CodePage(font->Charset()), raw);
 }
 
-// Puts s into the caret's text item with a typing record per unit; false when
+// Puts s (one character) into the caret's text item with a typing record; false when
 // the caret's item cannot take typing (another style, another kind, empty,
 // protected).
 bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
@@ -32,6 +32,10 @@ bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
     const TRVItemOptions options = d.GetItemOptions(itemNo);
     const bool unicode = options.Contains(rvioUnicode);
     if (unicode != FStyle->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
+        return false;
+    // A typing record undoes one unit: a character of two bytes in a
+    // multibyte code page is inserted whole instead.
+    if (s.size() != (unicode ? 2u : 1u))
         return false;
     const int pos = d.GetOffsetInCurItem();
     int firstDi = 0;
@@ -90,7 +94,9 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
     const AnsiString s = TextForStyle(units, d.CurTextStyleNo);
     if (s.empty())
         return;
-    if (!TypeIntoCaretItem(s, static_cast<int>(units.size()))) {
+    // Typing records take single units: a surrogate pair is inserted whole,
+    // so that undo never splits it.
+    if (units.size() != 1 || !TypeIntoCaretItem(s, 1)) {
         d.BeginUndoSequence(rvutInsert, true);
         InsertNewTextItem(s, false);
     }
