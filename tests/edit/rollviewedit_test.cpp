@@ -111,6 +111,33 @@ TEST_F(RollViewEditTest, LetterOverSelectionGivesTwoUndoGroups)
     Check("both undone");
 }
 
+// Deleting a selection is a change like any other: it is reported and it
+// empties the redo list, whose records belong to the document before it.
+TEST_F(RollViewEditTest, DeletingTheSelectionIsAChange)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"Delete", [&] { Key(VK_DELETE); }},
+        {"Backspace", [&] { Key(VK_BACK); }},
+        {"WM_CLEAR", [&] { Edit->Perform(WM_CLEAR, 0, 0); }},
+        {"a letter over it", [&] { Key('Q'); }},
+    };
+    for (const auto& [name, deleteIt] : ways) {
+        SCOPED_TRACE(name);
+        Load("hello world");
+        Key('X');
+        Key('Z', {ssCtrl});
+        ASSERT_EQ(Edit->Perform(EM_CANREDO, 0, 0), 1);
+        Data().SetSelectionBounds(0, 1, 0, 7);
+        Changes = 0;
+        deleteIt();
+        EXPECT_TRUE(Text() == "world" || Text() == "qworld");
+        EXPECT_GE(Changes, 1);
+        EXPECT_TRUE(Edit->Modified());
+        EXPECT_EQ(Edit->Perform(EM_CANREDO, 0, 0), 0);
+        Check(name);
+    }
+}
+
 TEST_F(RollViewEditTest, ModifiersKeepTheSelection)
 {
     for (TShiftState shift : {TShiftState{ssCtrl}, TShiftState{ssAlt}}) {
