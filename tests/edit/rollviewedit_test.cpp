@@ -188,6 +188,33 @@ TEST_F(RollViewEditTest, CharactersOutsideAscii)
     }
 }
 
+// Typing that cannot extend the caret's item inserts, recorded as a group.
+TEST_F(RollViewEditTest, TypingThatInsertsIsRecorded)
+{
+    struct TCase {
+        const char* Name;
+        const char* Loaded;
+        int TypingStyle;
+        char HookKey; // what OnKeyPress turns the key into; 0: no handler
+        const char* Expected;
+    };
+    const std::vector<TCase> cases = {
+        {"into an empty paragraph", "", 0, 0, "k"},
+        {"in another text style", "ab", 1, 0, "abk"},
+        {"an OnKeyPress replacing the key", "ab", 0, 'K', "abK"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Load(c.Loaded);
+        Edit->SetCurTextStyleNo(c.TypingStyle);
+        if (c.HookKey)
+            Edit->OnKeyPress = [&](TObject*, char& key) { key = c.HookKey; };
+        EXPECT_TRUE(editinvariant::Run(Data(), c.Name, [&] { Key('K'); }));
+        EXPECT_EQ(Text(), c.Expected);
+        Edit->OnKeyPress = nullptr;
+    }
+}
+
 // Every road into the document, each tried on a refusing editor.
 const std::vector<std::pair<const char*, std::function<void(TEditControlFixture&)>>>& Commands()
 {
