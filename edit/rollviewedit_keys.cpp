@@ -1,0 +1,377 @@
+// TCustomRollViewEdit: key-down in its fixed order (undo and redo shortcuts,
+// the control's own key handling, the preparation by key, the action by key),
+// typed characters, focus, and the messages of an edit control.
+#include "document/rvstyle.h"
+#include "edit/rollviewedit.h"
+#include "platform/controls/winapi.h"
+
+namespace {
+
+bool IsCutShortcut(TShiftState shift, WORD key)
+{
+    return (shift.Contains(ssCtrl) && key == 'X' && !shift.Contains(ssAlt)) ||
+           (shift.Contains(ssShift) && key == VK_DELETE && !shift.Contains(ssCtrl));
+}
+
+bool IsCopyShortcut(TShiftState shift, WORD key)
+{
+    return shift.Contains(ssCtrl) && (key == 'C' || key == VK_INSERT) && !shift.Contains(ssAlt);
+}
+
+bool IsPasteShortcut(TShiftState shift, WORD key)
+{
+    return (shift.Contains(ssCtrl) && key == 'V' && !shift.Contains(ssAlt)) ||
+           (shift.Contains(ssShift) && key == VK_INSERT && !shift.Contains(ssCtrl));
+}
+
+bool IsNavigationKey(WORD key)
+{
+    switch (key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Keys that type nothing and change nothing on their own.
+bool IsInertKey(WORD key)
+{
+    switch (key) {
+    case VK_SHIFT:
+    case VK_MENU:
+    case VK_PAUSE:
+    case VK_CAPITAL:
+    case VK_ESCAPE:
+    case VK_SNAPSHOT:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+        return true;
+    default:
+        return key >= VK_F1 && key <= VK_F24;
+    }
+}
+
+} // namespace
+
+void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    FData->PrepareForEdit();
+    if (key == VK_RETURN && FEditorOptions.Contains(rvoDoNotWantReturns))
+        key = 0;
+    const bool ctrl = shift.Contains(ssCtrl);
+    const bool alt = shift.Contains(ssAlt);
+    const bool undoKeys = (ctrl && !alt && key == 'Z') || (alt && key == VK_BACK);
+    if (undoKeys && !shift.Contains(ssShift)) {
+        Undo();
+        key = 0;
+    } else if (undoKeys) {
+        Redo();
+        key = 0;
+    }
+    if (key == 0)
+        return;
+    TRVScroller::KeyDown(key, shift);
+    if (key == 0 || !FStyle)
+        return;
+    bool selectionChanged = false;
+    if (PrepareKey(key, shift, selectionChanged))
+        ActOnKey(key, shift, selectionChanged);
+}
+
+// The preparation by key; false stops the key here.
+bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selectionChanged)
+{
+    if (key == VK_BACK || key == VK_DELETE) {
+        if (!BeforeChange(false))
+            return false;
+        if (!FData->SelectionExists(true, false))
+            return true;
+        if (IsCutShortcut(shift, key)) {
+            Perform(WM_CUT, 0, 0);
+            return false;
+        }
+        if (FData->DeleteSelection_())
+            Change();
+        key = 0;
+        Invalidate();
+        return false;
+    }
+    if (IsInertKey(key))
+        return true;
+    if (key == VK_CONTROL) {
+        if (FEditorOptions.Contains(rvoCtrlJumps) && !FData->Flags.Contains(rvflUseJumps))
+            FData->BuildJumpsCoords(false);
+        return true;
+    }
+    if (IsNavigationKey(key)) {
+        if (!shift.Contains(ssShift) && FData->SelectionExists(true, false)) {
+            FData->Deselect(nullptr, true);
+            selectionChanged = true;
+        }
+        return true;
+    }
+    if (IsCopyShortcut(shift, key)) {
+        key = 0;
+        return false;
+    }
+    if (IsCutShortcut(shift, key)) {
+        Perform(WM_CUT, 0, 0);
+        return false;
+    }
+    if (IsPasteShortcut(shift, key)) {
+        Perform(WM_PASTE, 0, 0);
+        return false;
+    }
+    if (!shift.Contains(ssCtrl) && !shift.Contains(ssAlt) && key != VK_INSERT &&
+        FData->SelectionExists(true, false)) {
+        // Typing, Enter and Tab replace the selection: it goes on key-down,
+        // in an undo group of its own.
+        selectionChanged = true;
+        if (!BeforeChange(false))
+            return false;
+        if (FData->DeleteSelection_())
+            Change();
+    }
+    return true;
+}
+
+void TCustomRollViewEdit::FireGetOut(bool result, TRVGetOutDirection direction)
+{
+    if (result && OnCaretGetOut)
+        OnCaretGetOut(this, direction);
+}
+
+// The action by key.
+void TCustomRollViewEdit::ActOnKey(WORD& key, TShiftState shift, bool selectionChanged)
+{
+    const bool ctrl = shift.Contains(ssCtrl);
+    const bool sh = shift.Contains(ssShift);
+    const bool rtl = BiDiMode() == rvbdRightToLeft;
+    switch (key) {
+    case VK_BACK:
+        OnBackSpacePress(ctrl);
+        key = 0;
+        return;
+    case VK_DELETE:
+        OnDeletePress(ctrl);
+        key = 0;
+        return;
+    case VK_RETURN:
+        if (!(sh && FEditorOptions.Contains(rvoDoNotWantShiftReturns)))
+            OnEnterPress(sh);
+        key = 0;
+        return;
+    case VK_TAB:
+        if (ctrl && HandleAllocated())
+            PostMessage(Handle(), WM_CHAR, 9, 0);
+        break;
+    case VK_PRIOR:
+        FData->OnPgUpPress();
+        break;
+    case VK_NEXT:
+        FData->OnPgDownPress();
+        break;
+    case VK_HOME:
+        FireGetOut(FData->OnHomePress(ctrl), rvdTop);
+        break;
+    case VK_END:
+        FireGetOut(FData->OnEndPress(ctrl), rvdBottom);
+        break;
+    case VK_LEFT:
+        if (rtl)
+            FireGetOut(FData->OnRightPress(sh, ctrl), rvdRight);
+        else
+            FireGetOut(FData->OnLeftPress(sh, ctrl), rvdLeft);
+        break;
+    case VK_RIGHT:
+        if (rtl)
+            FireGetOut(FData->OnLeftPress(sh, ctrl), rvdLeft);
+        else
+            FireGetOut(FData->OnRightPress(sh, ctrl), rvdRight);
+        break;
+    case VK_UP:
+        FireGetOut(FData->OnUpPress(sh, ctrl), rvdUp);
+        break;
+    case VK_DOWN:
+        FireGetOut(FData->OnDownPress(sh, ctrl), rvdDown);
+        break;
+    default:
+        if (selectionChanged)
+            Invalidate();
+        return;
+    }
+    if (selectionChanged || sh) {
+        FData->DoOnSelection();
+        Invalidate();
+    }
+}
+
+void TCustomRollViewEdit::KeyUp(WORD& key, TShiftState shift)
+{
+    if (key == VK_CONTROL && !GetReadOnly())
+        FData->ClearJumpsCoords();
+    TRVScroller::KeyUp(key, shift);
+}
+
+// Characters below 128 (the platform's KeyPress).
+void TCustomRollViewEdit::KeyPress(char& key)
+{
+    if (FData->State.Contains(rvstIgnoreNextChar))
+        return;
+    if (key == '\r' && FEditorOptions.Contains(rvoDoNotWantReturns)) {
+        key = 0;
+        if (FStyle)
+            FData->EditBeep();
+        return;
+    }
+    if ((static_cast<unsigned char>(key) < 32 && key != '\t') || key == 127)
+        return;
+    if (!BeforeChange(false))
+        return;
+    TRVScroller::KeyPress(key);
+    if (key == 0)
+        return;
+    TypeText(WideString(1, static_cast<WideChar>(static_cast<unsigned char>(key))));
+}
+
+// Every character typed arrives here as one UTF-16 unit. The units below 128
+// take the platform's road through KeyPress (and OnKeyPress); the others are
+// typed here, after the same BeforeChange.
+void TCustomRollViewEdit::WMChar(TMessage& message)
+{
+    const auto unit = static_cast<WideChar>(message.WParam);
+    if (unit < 0x80) {
+        FPendingHigh = 0;
+        TRVScroller::Dispatch(message);
+        return;
+    }
+    if (FData->State.Contains(rvstIgnoreNextChar))
+        return;
+    if (unit >= 0xD800 && unit < 0xDC00) {
+        FPendingHigh = unit;
+        return;
+    }
+    WideString units;
+    if (unit >= 0xDC00 && unit < 0xE000) {
+        // A low surrogate types only with its high half.
+        if (FPendingHigh == 0)
+            return;
+        units += FPendingHigh;
+    }
+    FPendingHigh = 0;
+    units += unit;
+    if (BeforeChange(false))
+        TypeText(units);
+}
+
+void TCustomRollViewEdit::WMSetFocus(TMessage& message)
+{
+    TRVScroller::Dispatch(message);
+    FData->PrepareForEdit();
+    if (FStyle && FData->DrawItems.Count() > 0) {
+        FData->ChangeCaret(false, false, true, false);
+        Invalidate();
+    }
+}
+
+void TCustomRollViewEdit::WMKillFocus(TMessage& message)
+{
+    TRVScroller::Dispatch(message);
+    if (ComponentState() & csDestroying)
+        return;
+    FData->ClearJumpsCoords();
+    if (FStyle && FData->DrawItems.Count() > 0)
+        SetCaret(FCaretRect, false);
+}
+
+// The messages of an edit control; false for any other message.
+bool TCustomRollViewEdit::HandleEditMessage(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_UNDO:
+    case EM_UNDO:
+        message.Result = FData->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        Undo();
+        return true;
+    case EM_CANUNDO:
+        message.Result = FData->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        return true;
+    case EM_REDO:
+        message.Result = FData->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        if (message.Result)
+            Redo();
+        return true;
+    case EM_CANREDO:
+        message.Result = FData->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        return true;
+    case WM_CLEAR:
+        DeleteSelection();
+        return true;
+    case WM_RVUNDOFROMINPLACE:
+        DestroyInplace();
+        Undo();
+        return true;
+    case WM_RVREDOFROMINPLACE:
+        DestroyInplace();
+        Redo();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TCustomRollViewEdit::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_ERASEBKGND:
+        message.Result = 1;
+        return;
+    case WM_GETDLGCODE:
+        message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        if (!FEditorOptions.Contains(rvoDoNotWantReturns))
+            message.Result |= DLGC_WANTALLKEYS;
+        if (FEditorOptions.Contains(rvoWantTabs))
+            message.Result |= DLGC_WANTTAB;
+        return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        FData->State.Exclude(rvstIgnoreNextChar);
+        TRVScroller::Dispatch(message);
+        return;
+    case WM_CHAR:
+        WMChar(message);
+        return;
+    case WM_SYSCHAR:
+        // Alt+Backspace undoes on key-down; its character must not reach the menus.
+        if (message.WParam == 8 && UndoLimit() != 0) {
+            message.Result = 0;
+            return;
+        }
+        TRVScroller::Dispatch(message);
+        return;
+    case WM_SETFOCUS:
+        WMSetFocus(message);
+        return;
+    case WM_KILLFOCUS:
+        WMKillFocus(message);
+        return;
+    case WM_RVDEFERRED:
+        RunDeferred();
+        return;
+    default:
+        if (!HandleEditMessage(message))
+            TRVScroller::Dispatch(message);
+        return;
+    }
+}

@@ -1,0 +1,165 @@
+// TCustomRollViewEdit: typed characters and text inserted at the caret.
+// Typing into the caret's text item of the current style is recorded as
+// typing, so that a word typed letter by letter is one undo step; anything
+// else becomes an insertion group of its own.
+#include <algorithm>
+
+#include "document/rvitem.h"
+#include "document/rvstyle.h"
+#include "document/rvstyle_text.h"
+#include "document/rvuni.h"
+#include "edit/rollviewedit.h"
+
+AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleNo) const
+{
+    const AnsiString raw = RVU_GetRawUnicode(units);
+    const TFontInfo* font = FStyle->TextStyles()->Items(styleNo);
+    if (font->Unicode())
+        return raw;
+    return RVU_UnicodeToAnsi(RVU_Charset2CodePage(font->Charset()), raw);
+}
+
+// Puts s (one character) into the caret's text item with a typing record; false when
+// the caret's item cannot take typing (another style, another kind, empty,
+// protected).
+bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
+{
+    TRVEditRVData& d = *FData;
+    const int itemNo = d.GetCurItemNo();
+    if (itemNo < 0 || d.GetItemStyle(itemNo) != d.CurTextStyleNo || d.GetItemText(itemNo).empty() ||
+        d.IsProtected(itemNo, rvprModifyProtect) || d.IsItemParaProtected(itemNo) || d.CharPos.empty())
+        return false;
+    const TRVItemOptions options = d.GetItemOptions(itemNo);
+    const bool unicode = options.Contains(rvioUnicode);
+    if (unicode != FStyle->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
+        return false;
+    // A typing record undoes one unit: a character of two bytes in a
+    // multibyte code page is inserted whole instead.
+    if (s.size() != (unicode ? 2u : 1u))
+        return false;
+    const int pos = d.GetOffsetInCurItem();
+    int firstDi = 0;
+    int lastDi = 0;
+    d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
+    const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
+    AnsiString text = d.GetItemText(itemNo);
+    RVU_Insert(s, text, pos, options);
+    d.Items->Put(itemNo, text);
+    d.InvalidateTailLayout();
+    for (int k = 0; k < units; ++k)
+        d.UndoList->AddTyping(itemNo, pos + k, unicode);
+    // A changed width asks for a full layout only when it reaches the document's.
+    const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
+    d.Reformat_(w0 != w1 && (w1 > d.DocumentMinWidth || w0 >= d.DocumentMinWidth), firstDi, lastDi, 0);
+    d.SetCaretAtItem(itemNo, pos + units, false);
+    return true;
+}
+
+// Puts s (in the current style's form) at the caret inside an open undo
+// group: into the caret's text item of the same style, or as a new item.
+void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefore)
+{
+    TRVEditRVData& d = *FData;
+    const int itemNo = d.GetCurItemNo();
+    const int styleNo = d.CurTextStyleNo;
+    if (itemNo >= 0 && d.GetItemStyle(itemNo) == styleNo && !d.IsProtected(itemNo, rvprModifyProtect) &&
+        !d.IsItemParaProtected(itemNo) && !d.CharPos.empty() &&
+        d.GetItemOptions(itemNo).Contains(rvioUnicode) == FStyle->TextStyles()->Items(styleNo)->Unicode()) {
+        const int pos = d.GetOffsetInCurItem();
+        int firstDi = 0;
+        int lastDi = 0;
+        d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
+        d.Do_InsertSubstring(itemNo, pos, s);
+        d.Reformat_(true, firstDi, lastDi, 0);
+        d.SetCaretAtItem(itemNo, caretBefore ? pos : pos + RVU_Length(s, d.GetItemOptions(itemNo)), false);
+        return;
+    }
+    TCustomRVItemInfo* item = d.CreateTextItem(TRVTag(), d.CurParaStyleNo, styleNo, false, false);
+    AnsiString text = s;
+    d.InsertSomething(item, text, true, caretBefore);
+}
+
+void TCustomRollViewEdit::TypeText(const WideString& units)
+{
+    TRVEditRVData& d = *FData;
+    if (d.SelectionExists(true, false)) {
+        if (!d.DeleteSelection_())
+            return;
+        Change();
+    }
+    if (units == WideString(1, WideChar('\t'))) {
+        InsertText(AnsiString(static_cast<size_t>(std::max(FStyle->SpacesInTab(), 0)), ' '));
+        return;
+    }
+    const AnsiString s = TextForStyle(units, d.CurTextStyleNo);
+    if (s.empty())
+        return;
+    // Typing records take single units: a surrogate pair is inserted whole,
+    // so that undo never splits it.
+    if (units.size() != 1 || !TypeIntoCaretItem(s, 1)) {
+        d.BeginUndoSequence(rvutInsert, true);
+        InsertNewTextItem(s, false);
+    }
+    Change();
+    Invalidate();
+}
+
+bool TCustomRollViewEdit::BeforeInserting()
+{
+    TRVEditRVData& d = *FData;
+    if (!FStyle) {
+        return false;
+    }
+    if (d.PartialSelectedItem || !d.CanDelete()) {
+        d.EditBeep();
+        return false;
+    }
+    if (!BeforeChange(false))
+        return false;
+    d.BeginUndoSequence(rvutInsert, true);
+    d.SetUndoGroupMode(true);
+    const int styleNo = d.CurTextStyleNo;
+    d.DeleteSelection_();
+    d.Deselect(nullptr, true);
+    SetCurTextStyleNo(styleNo);
+    return true;
+}
+
+void TCustomRollViewEdit::AfterInserting()
+{
+    FData->SetUndoGroupMode(false);
+    Invalidate();
+    Change();
+}
+
+bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
+{
+    if (!FStyle)
+        return false;
+    // 8-bit text is in the current style's code page.
+    const TFontInfo* font = FStyle->TextStyles()->Items(FData->CurTextStyleNo);
+    const unsigned codePage = RVU_Charset2CodePage(font->Charset());
+    return InsertTextW(RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(codePage, s)), caretBefore);
+}
+
+bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
+{
+    // Paragraph and line breaks are not taken here: text that holds them is refused.
+    for (WideChar c : s)
+        if (c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029 || c == 0x0B || c == 0x0C || c == 0)
+            return false;
+    if (s.empty() || !BeforeInserting())
+        return false;
+    WideString text;
+    const int spaces = std::max(FStyle->SpacesInTab(), 0);
+    for (WideChar c : s) {
+        if (c == '\t')
+            text.append(static_cast<size_t>(spaces), WideChar(' '));
+        else
+            text += c;
+    }
+    if (!text.empty())
+        InsertNewTextItem(TextForStyle(text, FData->CurTextStyleNo), caretBefore);
+    AfterInserting();
+    return true;
+}

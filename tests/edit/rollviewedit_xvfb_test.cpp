@@ -1,0 +1,84 @@
+// The editor control on a real X server: when Xvfb and xdotool are installed,
+// this program runs again under a server of its own, shows an editor and lets
+// xdotool type ASCII text into it and press Tab and the undo and redo
+// shortcuts, as a user's keyboard would. Skipped when either program is missing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/controls/syntheticinput.h"
+#include "tests/support/e2eprocess.h"
+#include "tests/support/pumpevents.h"
+#include "tests/support/testeditcontrol.h"
+#include "tests/support/xvfbchild.h"
+
+TEST(RollViewEditXvfbTest, TypedTextAndShortcutsReachTheDocument)
+{
+    if (InXvfbChild())
+        GTEST_SKIP() << "inside the server already";
+    if (FindProgram("xdotool").empty())
+        GTEST_SKIP() << "xdotool is not installed";
+    const TXvfbRun run = RunUnderXvfb("RollViewEditXvfbChildTest.*", 240);
+    if (!run.XvfbInstalled)
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(ChildSucceeded(run));
+    EXPECT_EQ(run.Result, "typed");
+}
+
+namespace {
+
+class RollViewEditXvfbChildTest : public ::testing::Test, public TEditControlFixture {
+protected:
+    void SetUp() override
+    {
+        if (!InXvfbChild())
+            GTEST_SKIP() << "runs under the Xvfb test";
+        Form->SetCaption("kelvor-editor-under-xvfb");
+        Load("", 1);
+        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
+        const std::string window =
+            CaptureOutput("xdotool search --name '^kelvor-editor-under-xvfb$' | head -1");
+        ASSERT_FALSE(window.empty());
+        CaptureOutput("xdotool windowfocus --sync " + window);
+        Edit->SetFocus();
+        PumpEvents();
+    }
+    // Runs an xdotool command, then handles events until the document reads Expected.
+    bool Send(const std::string& args, const AnsiString& expected)
+    {
+        CaptureOutput("xdotool " + args);
+        return WaitUntil([&] { return Text() == expected; }, 4000, PumpEvents);
+    }
+};
+
+TEST_F(RollViewEditXvfbChildTest, TypingAndShortcuts)
+{
+    struct TStep {
+        std::string Args;
+        AnsiString Expected;
+    };
+    Edit->SetEditorOptions(TRVEditorOptions{rvoWantTabs});
+    Style->SetSpacesInTab(2);
+    const AnsiString typed = "Hi there";
+    const AnsiString tabbed = typed + "  ";
+    const std::vector<TStep> steps = {
+        {"type --delay 30 'Hi there'", typed},
+        {"key Tab", tabbed},
+        {"key ctrl+z", typed},
+        {"key shift+ctrl+z", tabbed},
+        {"key alt+BackSpace", typed},
+        {"key alt+shift+BackSpace", tabbed},
+        {"key ctrl+y", tabbed},
+        {"key BackSpace BackSpace", typed},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Args);
+        EXPECT_TRUE(Send(step.Args, step.Expected)) << "the document reads " << Text();
+        Check(step.Args);
+    }
+    if (!::testing::Test::HasFailure())
+        WriteXvfbResult("typed");
+}
+
+} // namespace
