@@ -1,9 +1,8 @@
 // Format_: a tail layout gives exactly what a full layout gives (new
 // paragraphs, a first item that continues the last line, every kind of
 // reopened paragraph, after Clear, at a new width, after text changes), the
-// widths of the document (the client text width among them), the
-// pass after a scroll bar appears, and the scroll position kept across a
-// resize or a tail.
+// widths of the document (the client text width among them), the pass after a
+// scroll bar appears, and the top line kept across a resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -304,21 +303,6 @@ TEST_F(DocumentLayout, ResizeKeepsTheTopLineAndSkipsUnchangedWidths)
     const int passes = A.LayoutPasses;
     A.Format_(true, false, false, 0, nullptr, false, false);
     EXPECT_EQ(A.LayoutPasses, passes) << "same width again: nothing is laid out";
-}
-
-TEST_F(DocumentLayout, TailScrollsToTheEndOrBack)
-{
-    A.AddNL("a", 0, 0);
-    A.FormatAll();
-    A.VOffs = 3;
-    A.AddNL("b", 0, 0);
-    A.FormatTail();
-    ASSERT_FALSE(A.ScrollPositions.empty());
-    EXPECT_EQ(A.ScrollPositions.back(), 3);
-    A.Options = {rvoScrollToEnd};
-    A.AddNL("c", 0, 0);
-    A.FormatTail();
-    EXPECT_EQ(A.ScrollPositions.back(), A.DocumentHeight);
 }
 
 } // namespace

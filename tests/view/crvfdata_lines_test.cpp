@@ -1,5 +1,5 @@
 // Line building: word wrap and long words, trimming, line heights of mixed
-// sizes, hyperlink rectangles, inline and whole-line items, indents, list
+// sizes, hyperlink rectangles, inline and whole-line items, list
 // markers, multi-byte and Unicode text, and the fit search on very long lines.
 // The recording canvas measures every character 7 px wide and 13 px high
 // (ascent 10, descent 3) unless a test says otherwise.
@@ -257,24 +257,6 @@ TEST_F(LineBuilding, BoxesWrapAndTakeTheirOwnLine)
     // The middle-aligned box raises the line: ascent 20, the first box moves down.
     EXPECT_EQ(Data.DI(2)->Top, 13);
     EXPECT_EQ(Data.DI(1)->Top, 13 + 20 - 4);
-}
-
-TEST_F(LineBuilding, IndentsGiveLineLeftAndWidth)
-{
-    TParaInfo* Para = Style.ParaStyles()->Items(0);
-    Para->SetLeftIndent(14);
-    Para->SetFirstIndent(7);
-    Para->SetRightIndent(7);
-    Para->SetSpaceBefore(3);
-    Data.LeftMargin = 5;
-    Data.Width = 5 + 14 + 56 + 7; // 8 characters per line after the indents
-    Data.AddNL("aaaaaa bbbbbbbb", 0, 0);
-    Data.FormatAll();
-    ASSERT_EQ(Data.DrawItems.Count(), 2);
-    EXPECT_EQ(Data.DI(0)->Left, 5 + 14 + 7);
-    EXPECT_EQ(Data.DI(0)->Top, 3);
-    EXPECT_EQ(Data.DI(1)->Left, 5 + 14);
-    EXPECT_EQ(Data.DI(1)->Length, 8);
 }
 
 TEST_F(LineBuilding, ListMarkerIndentsAndTextSplitAfterIt)

@@ -20,7 +20,7 @@ public:
     using TTestRVFData::TTestRVFData;
 
     AnsiString GetDelimiters() override { return " .;,:(){}\"/\\"; }
-    bool IsAssignedRVDblClick() override { return DblClickAssigned; }
+    bool IsAssignedRVDblClick() override { return true; }
     void DoRVDblClick(const AnsiString& word, int styleNo) override { DblClicks.push_back({word, styleNo}); }
     bool IsAssignedRVRightClick() override { return true; }
     void DoRVRightClick(const AnsiString& word, int styleNo, int x, int y) override
@@ -32,7 +32,6 @@ public:
         AnsiString Word;
         int StyleNo, X, Y;
     };
-    bool DblClickAssigned = true;
     std::vector<std::pair<AnsiString, int>> DblClicks;
     std::vector<TRightClick> RightClicks;
 };
@@ -195,25 +194,6 @@ TEST_F(DocumentMouse, DoubleClickSelectsTheWordAndTheFollowingReleaseKeepsIt)
     DoubleClick(At(3, 8));
     EXPECT_EQ(Selection(), (TSel{3, 7, 3, 11}));
     EXPECT_EQ(D.JumpEvents, std::vector<int>({1}));
-}
-
-TEST_F(DocumentMouse, WithoutWordSelectionOnlyTheWordIsReportedAndWithSingleClickOnEveryClick)
-{
-    D.Options.Exclude(rvoDblClickSelectsWord);
-    DoubleClick(At(0, 13));
-    EXPECT_FALSE(D.SelectionExists(false, false));
-    EXPECT_EQ(D.DblClicks.back().first, "gamma");
-    D.Options.Include(rvoSingleClick);
-    Click(At(0, 2));
-    EXPECT_EQ(D.DblClicks.back().first, "alpha");
-    SetCursorPos(At(0, 2).X, At(0, 2).Y);
-    D.DblClick(); // the double click then adds nothing of its own
-    EXPECT_EQ(D.DblClicks.size(), 2u);
-    D.Options.Exclude(rvoSingleClick);
-    D.DblClickAssigned = false; // nobody listens: nothing at all
-    SetCursorPos(At(0, 13).X, At(0, 13).Y);
-    D.DblClick();
-    EXPECT_EQ(D.DblClicks.size(), 2u);
 }
 
 TEST_F(DocumentMouse, AClickOnADelimiterGivesAnEmptyWordAtItsPosition)

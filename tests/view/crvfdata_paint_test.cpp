@@ -1,8 +1,7 @@
 // Painting: text with its selection (from inside a draw item, over several,
 // the whole document), pictures at the edges of a selection, only the visible
-// lines of a long document, paragraph backgrounds and borders, checkpoints and
-// page breaks through the style sheet's hooks, hyperlink hover colours, text
-// replaced after the layout, and the repaint requests of hyperlinks.
+// lines of a long document, paragraph backgrounds and borders, hyperlink hover
+// colours, text replaced after the layout, and the mouse leaving a hyperlink.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -242,54 +241,6 @@ TEST_F(PaintTest, ParagraphBackgroundAndBorderAroundAMultiLineParagraph)
         EXPECT_NE(std::find(Corners.begin(), Corners.end(), p), Corners.end()) << p.X << ", " << p.Y;
     // The fill comes before the text.
     EXPECT_EQ(Canvas[0].Op, TCanvasOp::FillRect);
-}
-
-TEST_F(PaintTest, CheckpointsAndPageBreaksThroughTheStyleSheet)
-{
-    Data.Options = {rvoShowCheckpoints, rvoShowPageBreaks};
-    Data.AddNamedCheckpointExTag("top", true, TRVTag());
-    Data.AddNL("an item over three lines", 0, 0);
-    Data.GetItem(0)->SetPageBreakBefore(true);
-    Data.AddNL("next", 0, 0);
-    Data.AddNamedCheckpointExTag("pending", false, TRVTag());
-    AddDrawItem(Data, 0, 4, 0, 56, 13, 1, 8, true);
-    AddDrawItem(Data, 0, 4, 13, 42, 13, 10, 6, true);
-    AddDrawItem(Data, 0, 4, 26, 56, 13, 17, 8, true);
-    AddDrawItem(Data, 1, 0, 39, 28, 13, 1, 4, true);
-    Data.DocumentHeight = 60;
-    Data.VOffs = 2;
-    Data.HOffs = 1;
-
-    std::vector<std::vector<int>> Checkpoints;
-    std::vector<std::vector<int>> Breaks;
-    Style.OnDrawCheckpoint = [&](TRVStyle*, TCanvas*, int X, int Y, int ItemNo, int XShift, bool RaiseEvent,
-                                 TComponent*, bool& DoDefault) {
-        Checkpoints.push_back({X, Y, ItemNo, XShift, RaiseEvent ? 1 : 0});
-        DoDefault = false;
-    };
-    Style.OnDrawPageBreak = [&](TRVStyle*, TCanvas*, int Y, int XShift, TRVPageBreakType Type, TComponent*,
-                                bool& DoDefault) {
-        Breaks.push_back({Y, XShift, Type});
-        DoDefault = false;
-    };
-    Paint();
-    // Once for the item over three lines, at its first draw item; the pending
-    // checkpoint at the document's bottom.
-    EXPECT_EQ(Checkpoints, (std::vector<std::vector<int>>{{3, -2, 0, 1, 1}, {-1, 58, -1, 1, 0}}));
-    EXPECT_EQ(Breaks, (std::vector<std::vector<int>>{{-3, 1, rvpbPageBreak}}));
-
-    // Soft page breaks: one at the very start (not drawn), one before item 1.
-    Checkpoints.clear();
-    Breaks.clear();
-    Data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>();
-    for (int ItemNo : {0, 1}) {
-        auto* Break = new TRVSoftPageBreakInfo;
-        Break->ItemNo = ItemNo;
-        Break->OffsetInItem = 1;
-        Data.SoftPageBreaks->Add(Break);
-    }
-    Paint();
-    EXPECT_EQ(Breaks, (std::vector<std::vector<int>>{{36, 1, rvpbSoftPageBreak}, {-3, 1, rvpbPageBreak}}));
 }
 
 TEST_F(PaintTest, HyperlinkHoverColours)

@@ -1,7 +1,6 @@
 // The services of a laid-out document after its view changed: checkpoints
 // reported while scrolling in both modes, scrolling a rectangle into view,
-// Tab order among the items, the XOR overlay, mouse capture by an item, the
-// partially selected item and the page starts of a print job.
+// the XOR overlay, mouse capture by an item and the page starts of a print job.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -146,32 +145,6 @@ TEST_F(ViewServices, ShowRectangleScrollsOnlyWhenNeeded)
     EXPECT_EQ(D.HOffs, 400 - 300 / 4);
 }
 
-TEST_F(ViewServices, FocusMovesAmongItemsThatTakeIt)
-{
-    TCustomRVData* Top = nullptr;
-    int TopItem = -1;
-    EXPECT_EQ(D.GetNextFocusedItem(-1, true, Top, TopItem), 1);
-    EXPECT_EQ(Top, &D);
-    EXPECT_EQ(TopItem, 1);
-    EXPECT_EQ(D.GetNextFocusedItem(1, true, Top, TopItem), 3);
-    EXPECT_EQ(D.GetNextFocusedItem(3, true, Top, TopItem), -1);
-    // Backwards from no item starts at the last one.
-    EXPECT_EQ(D.GetNextFocusedItem(-1, false, Top, TopItem), 3);
-    EXPECT_EQ(D.GetNextFocusedItem(3, false, Top, TopItem), 1);
-    EXPECT_EQ(D.GetNextFocusedItem(1, false, Top, TopItem), -1);
-    // From a plain item the scan starts at it.
-    EXPECT_EQ(D.GetNextFocusedItem(2, false, Top, TopItem), 1);
-
-    D.AdjustFocus(3, &D, 3);
-    EXPECT_EQ(D.FocusedItemNo, 3);
-    D.FocusedItemNo = 17;
-    D.GetNextFocusedItem(0, true, Top, TopItem);
-    EXPECT_EQ(D.FocusedItemNo, -1);
-    D.FocusedItemNo = 17;
-    D.ClearFocus();
-    EXPECT_EQ(D.FocusedItemNo, -1);
-}
-
 TEST_F(ViewServices, XorOverlayIsDrawnAndErasedByItsOwner)
 {
     std::vector<std::array<int, 2>> Calls;
@@ -191,11 +164,6 @@ TEST_F(ViewServices, XorOverlayIsDrawnAndErasedByItsOwner)
     D.XorDrawingEx(1, 1);
     D.UnAssignXorDrawing(&OwnerB); // not the installed one
     EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
-    D.UnAssignXorDrawing(&OwnerA);
-    EXPECT_FALSE(D.XorDrawn);
-    EXPECT_EQ(Calls.size(), 6u);
-    D.XorDrawingEx(2, 2);
-    EXPECT_EQ(Calls.size(), 6u);
 }
 
 // An inline item that keeps the mouse input it gets.
@@ -232,18 +200,6 @@ TEST_F(ViewServices, AnItemThatCapturesTheMouseGetsEveryMove)
     EXPECT_EQ(Box->Moves.size(), 1u);
 }
 
-TEST_F(ViewServices, APartiallySelectedItemReplacesTheSelection)
-{
-    D.SetSelectionBounds(0, 1, 2, 3);
-    const int Events = D.SelectEvents;
-    D.SetPartialSelectedItem(D.GetItem(1));
-    EXPECT_EQ(D.PartialSelectedItem, D.GetItem(1));
-    EXPECT_EQ(D.SelStartNo, -1);
-    EXPECT_EQ(D.SelectEvents, Events + 2);
-    D.SetPartialSelectedItem(D.GetItem(1));
-    EXPECT_EQ(D.SelectEvents, Events + 2);
-}
-
 class TFakePrint : public TRVPrintServices {
 public:
     std::vector<std::array<int, 3>> Pages;
@@ -266,14 +222,7 @@ TEST_F(ViewServices, SoftPageBreaksComeFromThePrintJobsPages)
     // The page that starts outside this document is left out.
     ASSERT_EQ(D.SoftPageBreaks->Count(), 3);
     EXPECT_EQ(D.SoftPageBreaks->Get(1)->ItemNo, 2);
-    EXPECT_EQ(D.SoftPageBreaks->Get(1)->OffsetInItem, 3);
     EXPECT_EQ(D.SoftPageBreaks->Get(2)->ExtraData, 7);
-    EXPECT_EQ(D.SoftPageBreaks->FindItem(3), 2);
-    Print.Pages.clear();
-    D.AssignSoftPageBreaks(&Print);
-    EXPECT_EQ(D.SoftPageBreaks->Count(), 0);
-    D.ClearSoftPageBreaks();
-    EXPECT_EQ(D.SoftPageBreaks, nullptr);
     EXPECT_THROW(D.AssignSoftPageBreaks(nullptr), ERollViewError);
 }
 

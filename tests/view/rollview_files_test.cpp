@@ -126,24 +126,6 @@ TEST_F(ViewerFiles, RvfRoundTripKeepsColourBackgroundAndLayout)
     EXPECT_TRUE(Loaded->FullRedrawOnScroll()); // a tiled picture fixed to the window
     EXPECT_EQ(Loaded->LeftMargin(), 11);
     EXPECT_EQ(Loaded->MaxTextWidth(), 250);
-
-    // A background without a picture still leaves the viewer a bitmap to
-    // draw into, and the viewer follows its changes.
-    TRollView* Plain = NewView();
-    Plain->SetRVFOptions(Options);
-    Plain->AddNL("plain", 0, 0);
-    TStringStream Stream;
-    ASSERT_TRUE(Plain->SaveRVFToStream(&Stream, false));
-    Stream.SetPosition(0);
-    ASSERT_TRUE(Loaded->LoadRVFFromStream(&Stream));
-    EXPECT_EQ(Loaded->Color(), clNone);
-    EXPECT_EQ(Loaded->GetBackgroundStyle(), bsNoBitmap);
-    ASSERT_NE(Loaded->GetBackBitmap(), nullptr);
-    EXPECT_TRUE(Loaded->GetBackBitmap()->Empty());
-    EXPECT_FALSE(Loaded->FullRedrawOnScroll());
-    Loaded->SetBackgroundStyle(bsCentered);
-    Loaded->SetBackBitmap(&Picture);
-    EXPECT_TRUE(Loaded->FullRedrawOnScroll());
 }
 
 TEST_F(ViewerFiles, AnImplausibleLayoutInAFileIsNotApplied)

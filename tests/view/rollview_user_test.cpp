@@ -2,8 +2,7 @@
 // events: a pane of 10,000 lines scrolled with the keys, the wheel and the
 // scroll bar, showing the lines the position says; selected by drag; a drag
 // below the window that scrolls; a drag and a hyperlink press that survive the
-// pane being appended to; hyperlinks clicked and hovered; checkpoints reported
-// while the pane scrolls.
+// pane being appended to; hyperlinks clicked and hovered.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -268,40 +267,6 @@ TEST_F(RollViewUserTest, HyperlinksSetTheCursorOnHoverAndFireOnAClick)
     EXPECT_EQ(View->TControl::Cursor(), 0);
     SimulateClick(View, mbLeft, link.X, link.Y);
     EXPECT_EQ(Jumps, std::vector<int>({100}));
-}
-
-TEST_F(RollViewUserTest, ScrollingThePaneReportsTheCheckpointsItBringsIntoView)
-{
-    std::vector<AnsiString> seen;
-    View->OnCheckpointVisible = [&](TObject*, TRVCPInfo* cp) {
-        seen.push_back(cp != nullptr ? cp->Name : "-");
-    };
-    for (int i = 0; i < 10000; ++i) {
-        if (i % 1000 == 500)
-            View->AddNamedCheckpointEx("cp" + std::to_string(i), true);
-        View->AddNL("line " + std::to_string(i), 0, 0);
-    }
-    View->Format();
-    View->SetCPEventKind(cpeWhenVisible);
-    for (int item : {497, 498, 700, 800, 1499})
-        ScrollToItem(item);
-    EXPECT_EQ(seen, std::vector<AnsiString>({"cp500", "-", "cp1500"}));
-
-    View->SetCPEventKind(cpeAsSectionStart);
-    seen.clear();
-    ScrollToItem(1700); // inside the section last reported
-    EXPECT_TRUE(seen.empty());
-    ScrollToItem(2700);
-    ScrollToItem(3450);
-    EXPECT_EQ(seen, std::vector<AnsiString>({"cp2500"}));
-    // The wheel scrolls too: notch by notch until line 3500 shows.
-    const int top3500 = DrawItemOf(3500)->Top;
-    for (int n = 0; n < 200 && View->RVData->GetVOffs() + View->ClientHeight() < top3500; ++n)
-        SimulateWheel(View, -120, 50, 50);
-    EXPECT_EQ(seen, std::vector<AnsiString>({"cp2500", "cp3500"}));
-    View->SetCPEventKind(cpeNone);
-    ScrollToItem(4600);
-    EXPECT_EQ(seen.back(), "cp3500");
 }
 
 } // namespace

@@ -316,26 +316,6 @@ TEST_F(RVScrollerTest, ScrollingRepaintsTheUncoveredStripOrEverythingAndReportsO
     EXPECT_EQ(hEvents, 1);
 }
 
-TEST_F(RVScrollerTest, HiddenBarsStayHiddenAndDisableNoScrollKeepsTheVerticalOne)
-{
-    View->SetHScrollVisible(false);
-    View->SetVScrollVisible(false);
-    SetDocument(5000, 5000);
-    EXPECT_FALSE(VBarShown());
-    EXPECT_EQ(GetWindowLong(View->Handle(), GWL_STYLE) & WS_HSCROLL, 0);
-    View->SetVPos(20, true); // positions still move within the document
-    EXPECT_EQ(View->VPos(), 20);
-    View->SetHPos(10000);
-    EXPECT_EQ(View->HPos(), 5000 - View->ClientWidth());
-    View->SetVScrollVisible(true);
-    EXPECT_TRUE(VBarShown()) << "shown again at once";
-    for (bool disableNoScroll : {true, false}) {
-        View->SetDisableNoScroll(disableNoScroll);
-        SetDocument(100, 20);
-        EXPECT_EQ(VBarShown(), disableNoScroll);
-    }
-}
-
 TEST_F(RVScrollerTest, ChosenDataAndItsEditor)
 {
     TTestRVData root;
@@ -368,30 +348,4 @@ TEST_F(RVScrollerTest, ChosenDataAndItsEditor)
     View->SilentReplaceChosenRVData(nullptr);
     EXPECT_EQ(View->ChosenRVData(), nullptr);
     EXPECT_EQ(View->Deselected.size(), 2u);
-}
-
-TEST_F(RVScrollerTest, FocusGoesOnToTheInplaceEditor)
-{
-    TTestRVData root;
-    TTestSubRVData cell(&root);
-    auto* editor = new TTestScroller(View);
-    editor->SetParent(View);
-    editor->SetBounds(10, 10, 50, 20);
-    auto* other = new TTestScroller(Form);
-    other->SetParent(Form);
-    other->SetBounds(0, 150, 100, 50);
-    other->SetFocus();
-    EXPECT_FALSE(View->FocusedEx());
-    View->Editor = editor;
-    View->EditorData = &cell;
-    View->AssignChosenRVData(&cell, nullptr);
-    View->SetFocus();
-    EXPECT_TRUE(editor->Focused());
-    EXPECT_TRUE(View->FocusedEx());
-    View->Editor = nullptr;
-    View->SetFocus();
-    EXPECT_TRUE(View->Focused());
-    View->SilentReplaceChosenRVData(nullptr);
-    other->SetFocusSilent();
-    EXPECT_EQ(Form->ActiveControl(), other);
 }
