@@ -196,21 +196,6 @@ TEST_F(DocumentMouse, DoubleClickSelectsTheWordAndTheFollowingReleaseKeepsIt)
     EXPECT_EQ(D.JumpEvents, std::vector<int>({1}));
 }
 
-TEST_F(DocumentMouse, AClickOnADelimiterGivesAnEmptyWordAtItsPosition)
-{
-    AnsiString word = "x";
-    int styleNo, itemNo, offs;
-    TCustomRVFormattedData* data;
-    ASSERT_TRUE(D.FindWordAt(word, At(0, 6).X, At(0, 6).Y, styleNo, itemNo, offs, data));
-    EXPECT_EQ(word, "");
-    EXPECT_EQ(itemNo, 0);
-    EXPECT_EQ(offs, 6);
-    EXPECT_EQ(data, &D);
-    // Below the document: nothing.
-    EXPECT_FALSE(D.FindWordAt(word, 5, 150, styleNo, itemNo, offs, data));
-    EXPECT_EQ(itemNo, -1);
-}
-
 TEST_F(DocumentMouse, RightClickInsideTheSelectionKeepsItOutsideCollapsesIt)
 {
     Drag(At(0, 2), At(0, 12));

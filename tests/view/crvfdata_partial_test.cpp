@@ -3,6 +3,7 @@
 // are renumbered, the height follows; hyperlink numbering.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,22 +97,81 @@ protected:
     TTestRVFData B{&Style};
 };
 
-TEST_F(PartialLayout, InsertingAParagraphGivesWhatAFullLayoutGives)
+// An edit on both documents, a partial layout of the first: the same as the
+// second laid out whole, the reported height included.
+struct TPartialCase {
+    const char* Name;
+    std::function<void(TTestRVFData& partial, TTestRVFData& full)> Run;
+};
+
+class PartialEqualsFull : public PartialLayout, public ::testing::WithParamInterface<TPartialCase> {};
+
+TEST_P(PartialEqualsFull, AsAFullLayout)
 {
-    // A paragraph and a hyperlink continuing it, after item 4 (the spaced
-    // paragraph's big tail is item 2; item 4 is "the hyperlink ..." of para 2).
-    const int touched = 4;
-    const int startDI = A.GetItem(touched)->DrawItemNo;
-    const int endDI = LastDrawItemOf(A, touched);
-    Edit([](TTestRVFData& d) {
-        InsertText(d, 5, "a new paragraph in the middle that wraps once or twice here", 0, 2, false);
-        InsertText(d, 6, "and its link", 5, 2, true);
-    });
-    A.FormatParas(startDI, endDI, 2);
+    GetParam().Run(A, B);
     B.FormatAll();
     ExpectSameLayout(A, B);
     EXPECT_FALSE(A.State.Contains(rvstFormatParas));
+    EXPECT_EQ(A.AreaSizes.back().Height, A.DocumentHeight);
 }
+
+// Deletes whole paragraphs from first to last in both, the first with its
+// partial layout.
+void DeleteParas(TTestRVFData& partial, TTestRVFData& full, int first, int last)
+{
+    partial.DeleteParas(first, last);
+    int from, to;
+    full.ExpandToPara(first, last, from, to);
+    full.DeleteItems(from, to - from + 1);
+}
+
+const TPartialCase PartialCases[] = {
+    {"AParagraphAndAHyperlinkInTheMiddle",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         // After item 4, "the hyperlink ..." of paragraph 2.
+         const int startDI = a.GetItem(4)->DrawItemNo;
+         const int endDI = LastDrawItemOf(a, 4);
+         for (TTestRVFData* d : {&a, &b}) {
+             InsertText(*d, 5, "a new paragraph in the middle that wraps once or twice here", 0, 2, false);
+             InsertText(*d, 6, "and its link", 5, 2, true);
+         }
+         a.FormatParas(startDI, endDI, 2);
+     }},
+    {"AnItemAtTheStart",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         for (TTestRVFData* d : {&a, &b}) {
+             InsertText(*d, 0, "first ", 6, 0, false);
+             d->GetItem(1)->SetSameAsPrev(true);
+         }
+         a.FormatParas(0, 0, 1);
+     }},
+    {"AParagraphAtTheEnd",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int last = a.GetItemCount() - 1;
+         const int startDI = a.GetItem(last)->DrawItemNo;
+         for (TTestRVFData* d : {&a, &b})
+             InsertText(*d, last + 1, "a last paragraph", 0, 2, false);
+         a.FormatParas(startDI, a.DrawItems.Count() - 1, 1);
+     }},
+    // One item inserted, three claimed: the items below would be renumbered
+    // past the end of the store.
+    {"ACountOfInsertedItemsThatDoesNotFit",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         for (TTestRVFData* d : {&a, &b})
+             InsertText(*d, 1, "new", 0, 0, false);
+         a.FormatParas(0, 0, 3);
+     }},
+    // Items 3..6, widened to whole paragraphs.
+    {"ParagraphsDeletedInTheMiddle", [](TTestRVFData& a, TTestRVFData& b) { DeleteParas(a, b, 3, 5); }},
+    {"TheLastParagraphsDeleted",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int count = a.GetItemCount();
+         DeleteParas(a, b, count - 4, count - 1);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Edits, PartialEqualsFull, ::testing::ValuesIn(PartialCases),
+                         [](const ::testing::TestParamInfo<TPartialCase>& info) { return info.param.Name; });
 
 TEST_F(PartialLayout, ALastLineThatGrowsInPlaceMovesTheDocumentsEnd)
 {
@@ -127,23 +187,6 @@ TEST_F(PartialLayout, ALastLineThatGrowsInPlaceMovesTheDocumentsEnd)
     A.FormatParasExact(DI, DI, 0, false);
     B.FormatAll();
     ExpectSameLayout(A, B);
-}
-
-TEST_F(PartialLayout, InsertingAtTheStartAndAtTheEnd)
-{
-    Edit([](TTestRVFData& d) { InsertText(d, 0, "first ", 6, 0, false); });
-    Edit([](TTestRVFData& d) { d.GetItem(1)->SetSameAsPrev(true); });
-    A.FormatParas(0, 0, 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-
-    const int last = A.GetItemCount() - 1;
-    const int startDI = A.GetItem(last)->DrawItemNo;
-    Edit([last](TTestRVFData& d) { InsertText(d, last + 1, "a last paragraph", 0, 2, false); });
-    A.FormatParas(startDI, A.DrawItems.Count() - 1, 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-    EXPECT_EQ(A.AreaSizes.back().Height, A.DocumentHeight);
 }
 
 TEST_F(PartialLayout, AnEditThatAddsALineMovesAndRenumbersEverythingBelow)
@@ -199,30 +242,6 @@ TEST_F(PartialLayout, TypingThatKeepsTheLineHeightLeavesEverythingBelowUntouched
     EXPECT_EQ(A.AreaSizes.size(), reports);
 }
 
-TEST_F(PartialLayout, DeletingParagraphsLaysOutWhatIsLeftAsAFullLayout)
-{
-    // Items 3..6: the second paragraph's tail through the hyperlink paragraph
-    // (widened to whole paragraphs).
-    A.DeleteParas(3, 5);
-    int first, last;
-    B.ExpandToPara(3, 5, first, last);
-    B.DeleteItems(first, last - first + 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-}
-
-TEST_F(PartialLayout, DeletingTheLastParagraphsEndsTheDocumentBelowTheNewLastLine)
-{
-    const int count = A.GetItemCount();
-    A.DeleteParas(count - 4, count - 1);
-    int first, last;
-    B.ExpandToPara(count - 4, count - 1, first, last);
-    B.DeleteItems(first, last - first + 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-    EXPECT_EQ(A.AreaSizes.back().Height, B.DocumentHeight);
-}
-
 TEST_F(PartialLayout, DeletingEverythingLeavesAnEmptyLayout)
 {
     A.DeleteParas(0, A.GetItemCount() - 1);
@@ -271,16 +290,6 @@ TEST(PartialLayoutLeading, FontsWithExternalLeadingContinueWhereAFullLayoutWould
     partial.FormatParas(startDI, startDI, 1);
     full.FormatAll();
     ExpectSameLayout(partial, full);
-}
-
-TEST_F(PartialLayout, ACountOfInsertedItemsThatDoesNotFitLaysOutEverything)
-{
-    Edit([](TTestRVFData& d) { InsertText(d, 1, "new", 0, 0, false); });
-    // One item was inserted, three are claimed: the items below would be
-    // renumbered past the end of the store.
-    A.FormatParas(0, 0, 3);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
 }
 
 TEST_F(PartialLayout, HyperlinksNumberedAgainFromAnotherStartKeepTheirRectangles)

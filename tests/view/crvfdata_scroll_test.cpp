@@ -103,18 +103,6 @@ TEST_F(CheckpointEvents, ThePendingEndCheckpointCountsWhenTheDocumentEndShows)
     EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({D.NotAddedCP}));
 }
 
-TEST_F(CheckpointEvents, NothingWithoutAKindOrForAnItemNotLaidOut)
-{
-    D.Kind = cpeNone;
-    ScrollTo(0);
-    EXPECT_TRUE(D.Reported.empty());
-    D.Kind = cpeWhenVisible;
-    D.AddNamedCheckpointExTag("late", true, TRVTag());
-    D.AddNL("not laid out", 0, 0);
-    ScrollTo(430);
-    EXPECT_TRUE(D.Reported.empty());
-}
-
 // ---------------------------------------------------------------------------
 
 class ViewServices : public ::testing::Test {
@@ -143,27 +131,6 @@ TEST_F(ViewServices, ShowRectangleScrollsOnlyWhenNeeded)
     EXPECT_EQ(D.VOffs, 100);
     D.ShowRectangle(400, 150, 10, 10);
     EXPECT_EQ(D.HOffs, 400 - 300 / 4);
-}
-
-TEST_F(ViewServices, XorOverlayIsDrawnAndErasedByItsOwner)
-{
-    std::vector<std::array<int, 2>> Calls;
-    int OwnerA = 0, OwnerB = 0;
-    D.AssignXorDrawing([&](TObject*, TShiftState, int X, int Y) { Calls.push_back({X, Y}); }, &OwnerA);
-    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
-    EXPECT_FALSE(D.UsingThisXorDrawing(&OwnerB));
-    D.XorDrawingEx(3, 4);
-    EXPECT_TRUE(D.XorDrawn);
-    // A mouse move erases the overlay and draws it again at the new point.
-    D.MouseMove({}, 7, 8);
-    EXPECT_EQ(Calls, (std::vector<std::array<int, 2>>{{3, 4}, {3, 4}, {7, 8}}));
-    EXPECT_TRUE(D.XorDrawn);
-    EXPECT_TRUE(D.ClearXorDrawing());
-    EXPECT_FALSE(D.ClearXorDrawing());
-    EXPECT_EQ(Calls.size(), 4u);
-    D.XorDrawingEx(1, 1);
-    D.UnAssignXorDrawing(&OwnerB); // not the installed one
-    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
 }
 
 // An inline item that keeps the mouse input it gets.

@@ -182,18 +182,6 @@ TEST_F(ViewerFiles, RtfLoadsThroughTheImportInterfaceAndAFailureKeepsWhatWasRead
     RVSetRTFConverterFactory(Previous);
 }
 
-TEST_F(ViewerFiles, TextLoadsIntoAViewerLineByLine)
-{
-    const std::string File = Dir.Write("log.txt", "first\r\nsecond\nthird \xC3\xA4");
-    ASSERT_TRUE(View->LoadText(File, 0, 0, false));
-    View->Format();
-    ASSERT_EQ(View->GetLineCount(), 3);
-    View->SelectAll();
-    EXPECT_EQ(View->GetSelText(), "first\r\nsecond\r\nthird \xC3\xA4");
-    EXPECT_EQ(View->GetSelTextW(), u"first\r\nsecond\r\nthird \u00E4");
-    EXPECT_FALSE(View->LoadText(Dir.File("missing.txt"), 0, 0, false));
-}
-
 TEST_F(ViewerFiles, EveryHtmlPageGetsItsOwnPictures)
 {
     TImageList Images(nullptr, 4, 4);

@@ -400,56 +400,8 @@ TEST_F(RollViewTest, WithoutAStyleSheetTheWindowShowsTheMessage)
     EXPECT_NE(joined.find("CreateaTRVStyleobjectandassignittoRollView1.Style"), std::string::npos) << joined;
 }
 
-TEST_F(RollViewTest, FocusRepaintsOnlyWhenTheSelectionColoursDiffer)
-{
-    TBox* other = AddBox(0);
-    AddLines(3);
-    View->Format();
-    View->SetTabNavigation(rvtnNone);
-    Style->SetSelColor(clRed);
-    Style->SetInactiveSelColor(clRed);
-    Style->SetSelTextColor(clWhite);
-    Style->SetInactiveSelTextColor(clWhite);
-    other->SetFocus();
-    View->Update();
-    View->SetFocus();
-    EXPECT_FALSE(RepaintPending());
-    other->SetFocus();
-    EXPECT_FALSE(RepaintPending());
-    Style->SetInactiveSelTextColor(clBlack);
-    View->SetFocus();
-    EXPECT_TRUE(RepaintPending());
-    View->Update();
-    other->SetFocus();
-    EXPECT_TRUE(RepaintPending());
-}
-
 // ---------------------------------------------------------------------------
 // Deferred events
-
-TEST_F(RollViewTest, DeferredEventsReachTheirHandlersInOrder)
-{
-    std::vector<std::string> log;
-    View->OnJump = [&](TObject*, int id) { log.push_back("jump " + std::to_string(id)); };
-    View->OnRVMouseUp = [&](TObject*, TMouseButton button, TShiftState, int itemNo, int x, int y) {
-        log.push_back("up " + std::to_string(button) + " " + std::to_string(itemNo) + " " +
-                      std::to_string(x) + "," + std::to_string(y));
-    };
-    View->OnClick = [&](TObject*) { log.push_back("click"); };
-    auto jump = std::make_unique<TRVJumpMessageData>();
-    jump->Id = 7;
-    EXPECT_TRUE(View->PostRVEvent(std::move(jump)));
-    auto up = std::make_unique<TRVMouseUpDownMessageData>(rvetRVMouseUp);
-    up->Button = mbRight;
-    up->ItemNo = 2;
-    up->X = 10;
-    up->Y = 20;
-    EXPECT_TRUE(View->PostRVEvent(std::move(up)));
-    EXPECT_TRUE(View->PostRVEvent(std::make_unique<TRVClickMessageData>()));
-    EXPECT_TRUE(log.empty()) << "nothing happens before the message loop delivers them";
-    ASSERT_TRUE(WaitUntil([&] { return log.size() >= 3; }, WaitDeadlineMs, PumpEvents));
-    EXPECT_EQ(log, (std::vector<std::string>{"jump 7", "up 1 2 10,20", "click"}));
-}
 
 TEST_F(RollViewTest, DeferredEventRecordsAreFreedWhateverHappens)
 {
@@ -519,24 +471,6 @@ TEST_F(RollViewTest, TheAutoScrollStepsFollowThePointer)
         EXPECT_EQ(View->ScrollDeltaX, c[2]) << c[0] << "," << c[1];
         EXPECT_EQ(View->ScrollDeltaY, c[3]) << c[0] << "," << c[1];
     }
-}
-
-TEST_F(RollViewTest, TheTimerScrollsByTheStepsUntilTheLayoutGoes)
-{
-    AddLines(300);
-    View->Format();
-    View->ActivateScrollTimer();
-    EXPECT_TRUE(View->ScrollTimerActive());
-    View->ScrollDeltaY = 10;
-    View->Perform(WM_TIMER, 1, 0);
-    EXPECT_EQ(View->VPos(), 10);
-    View->ScrollDeltaY = -1;
-    View->Perform(WM_TIMER, 1, 0);
-    EXPECT_EQ(View->VPos(), 9);
-    View->Perform(WM_TIMER, 2, 0); // not the auto-scroll timer
-    EXPECT_EQ(View->VPos(), 9);
-    View->Clear();
-    EXPECT_FALSE(View->ScrollTimerActive());
 }
 
 // ---------------------------------------------------------------------------
