@@ -79,15 +79,11 @@ TEST_F(SelectionAndClipboard, SelectedTextStartsAndEndsInsideItemsAcrossBreaksAn
     D.SetSelectionBounds(4, 2, 4, 5);
     EXPECT_EQ(D.GetSelText(false), "eco");
 
-    // The writers save the selection alone (no selection: nothing).
+    // The writer saves the selection alone.
     TStringStream Rvf;
     ASSERT_TRUE(D.SaveRVFToStream(Rvf, true, clNone, nullptr, nullptr));
     EXPECT_EQ(Rvf.DataString().find("alpha"), AnsiString::npos);
     EXPECT_NE(Rvf.DataString().find("eco"), AnsiString::npos);
-    D.Deselect(nullptr, true);
-    TStringStream Text;
-    ASSERT_TRUE(D.SaveTextToStream("", Text, 80, true, false, false));
-    EXPECT_EQ(Text.DataString(), "");
 }
 
 TEST_F(SelectionAndClipboard, TheSelectedImageIsOnePictureEvenWithEmptyEndsInItsNeighbours)

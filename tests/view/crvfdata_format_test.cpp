@@ -199,23 +199,6 @@ TEST_F(DocumentLayout, TailRepeatedOneParagraphAtATime)
     ExpectSameLayout(A, B);
 }
 
-TEST_F(DocumentLayout, ATailKeepsTheOldLinesAndWidensForAWiderOne)
-{
-    for (int i = 0; i < 5; ++i)
-        A.AddNL("log line " + std::to_string(i), 0, 3);
-    A.FormatAll();
-    const TRVDrawLineInfo* old = A.DI(0);
-    A.AddNL(std::string(80, 'x'), 0, 3); // 560 px, wider than the 300 px area
-    A.FormatTail();
-    EXPECT_EQ(A.DI(0), old) << "not laid out again";
-    EXPECT_EQ(A.TextWidth, 560);
-    // Text changed after the layout: the old draw items read only what is there.
-    A.SetItemText(0, "x");
-    EXPECT_EQ(A.DrawItems.GetString(0, A.Items), "x");
-    A.SetItemText(1, "");
-    EXPECT_EQ(A.DrawItems.GetString(1, A.Items), "");
-}
-
 TEST_F(DocumentLayout, TheDocumentsWidthsAndWhereTextWraps)
 {
     A.LeftMargin = 10;
@@ -266,21 +249,6 @@ TEST_F(DocumentLayout, AScrollBarThatAppearsCausesExactlyOneMorePass)
     A.LayoutPasses = 0;
     A.FormatAll();
     EXPECT_EQ(A.LayoutPasses, 1) << "nothing appears the next time";
-}
-
-TEST_F(DocumentLayout, NothingWithoutStyleSheetOrWhileFormatting)
-{
-    TTestRVFData noStyle(nullptr);
-    noStyle.AddNL("x", 0, 0);
-    noStyle.FormatAll();
-    EXPECT_EQ(noStyle.DrawItems.Count(), 0);
-    A.AddNL("x", 0, 0);
-    A.StartFormatting();
-    A.FormatAll();
-    EXPECT_EQ(A.DrawItems.Count(), 0);
-    A.EndFormatting();
-    A.FormatAll();
-    EXPECT_EQ(A.DrawItems.Count(), 1);
 }
 
 TEST_F(DocumentLayout, ResizeKeepsTheTopLineAndSkipsUnchangedWidths)

@@ -221,23 +221,16 @@ TEST_F(DocumentMouse, HoverReportsEachHyperlinkOnceAndChangesOnlyHoverLooks)
     move(3);
     move(0);
     EXPECT_EQ(D.MouseMoveEvents, std::vector<int>({0, 1, -1}));
-    EXPECT_EQ(D.HoverJumpData, nullptr);
-    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(0)->DrawItemNo) << "the plain text is under the pointer again";
     Style.TextStyles()->Items(4)->SetHoverColor(clRed);
     move(2);
     EXPECT_TRUE(D.State.Contains(rvstDrawHover));
-    move(3);
-    EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    move(2);
     D.MouseLeave();
     EXPECT_FALSE(D.State.Contains(rvstDrawHover));
-    EXPECT_EQ(D.MouseMoveEvents.back(), -1);
     // Without hyperlink use nothing is tracked.
     D.MouseMoveEvents.clear();
     D.Flags.Exclude(rvflUseJumps);
     move(2);
     EXPECT_TRUE(D.MouseMoveEvents.empty());
-    EXPECT_EQ(D.HotDrawItemNo, D.GetItem(2)->DrawItemNo);
 }
 
 TEST_F(DocumentMouse, UnicodeWordsAreSelectedInTheirOwnUnitsAndReportedWithoutLoss)

@@ -1,7 +1,7 @@
 // Painting: text with its selection (from inside a draw item, over several,
 // the whole document), pictures at the edges of a selection, only the visible
 // lines of a long document, paragraph backgrounds and borders, hyperlink hover
-// colours, text replaced after the layout, and the mouse leaving a hyperlink.
+// colours, and text replaced after the layout.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -102,11 +102,6 @@ TEST_F(PaintTest, PieceSelectedFromItsThirdCharacter)
     // The whole draw item unselected, then "cdef" over it after the width of "ab".
     EXPECT_EQ(Texts(),
               (std::vector<TText>{{"abcdef", 10, 5, TextColor, false}, {"cdef", 24, 5, SelText, true}}));
-
-    // Selected backwards the same way.
-    Select(0, 7, 0, 3);
-    Paint();
-    EXPECT_EQ(Texts()[1], (TText{"cdef", 24, 5, SelText, true}));
 }
 
 TEST_F(PaintTest, SelectionOverSeveralDrawItems)
@@ -172,14 +167,6 @@ TEST_F(PaintTest, PicturesAtTheEdgesOfASelection)
     Select(0, 2, 2, 2);
     Paint();
     EXPECT_TRUE(State().Contains(rvidsSelected));
-    EXPECT_EQ(Box->Paints.back().X, 21);
-
-    Select(-1, 0, -1, 0);
-    Data.CurrentItem = Box;
-    Paint();
-    EXPECT_FALSE(State().Contains(rvidsSelected));
-    EXPECT_TRUE(State().Contains(rvidsCurrent));
-    EXPECT_FALSE(State().Contains(rvidsControlFocused));
 }
 
 TEST_F(PaintTest, OnlyTheVisibleLinesOfALongDocumentArePainted)
@@ -288,43 +275,6 @@ TEST_F(PaintTest, FullWidthItemsSpanTheTextArea)
     Data.MaxTextWidth = 100;
     Paint(250, 100);
     EXPECT_EQ(Rule->Spans.back()[1], 100 + 6 - 6 - 3);
-}
-
-// ---------------------------------------------------------------------------
-// Repaint requests
-
-class TCountingControl : public TWinControl {
-public:
-    TCountingControl() : TWinControl(nullptr) {}
-    void Invalidate() override { ++Invalidates; }
-    int Invalidates = 0;
-};
-
-class TControlledData : public TTestRVFData {
-public:
-    explicit TControlledData(TRVStyle* AStyle) : TTestRVFData(AStyle) {}
-    TWinControl* GetParentControl() override { return &Control; }
-    TCountingControl Control;
-};
-
-TEST(PaintRequests, TheMouseLeavingRepaintsTheHoveredHyperlinkOnce)
-{
-    TRVStyle Style(nullptr);
-    TControlledData Data(&Style);
-    Style.SetFullRedraw(true);
-    Style.SetFullRedraw(true);
-    Data.State.Include(rvstDrawHover);
-    Data.HoverJumpId = 2;
-    Data.HoverJumpData = &Data;
-    Data.MouseLeave();
-    EXPECT_EQ(Data.HoverJumpId, -1);
-    EXPECT_EQ(Data.HoverJumpData, nullptr);
-    EXPECT_FALSE(Data.State.Contains(rvstDrawHover));
-    EXPECT_EQ(Data.MouseMoveEvents, std::vector<int>{-1});
-    EXPECT_EQ(Data.Control.Invalidates, 1);
-    // Nothing hovered: nothing to repaint.
-    Data.MouseLeave();
-    EXPECT_EQ(Data.Control.Invalidates, 1);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Partial re-layout: after inserting or deleting items the touched lines laid
 // out again give exactly what a full layout gives, the lines below move and
-// are renumbered, the height follows; hyperlink numbering.
+// are renumbered, the height follows.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -290,23 +290,6 @@ TEST(PartialLayoutLeading, FontsWithExternalLeadingContinueWhereAFullLayoutWould
     partial.FormatParas(startDI, startDI, 1);
     full.FormatAll();
     ExpectSameLayout(partial, full);
-}
-
-TEST_F(PartialLayout, HyperlinksNumberedAgainFromAnotherStartKeepTheirRectangles)
-{
-    const auto before = LayoutFieldsOf(A).Jumps;
-    // Numbering again from another start gives the same rectangles shifted in number.
-    int start = 5;
-    A.ClearJumps();
-    A.BuildJumpsCoords(start, nullptr);
-    const auto after = LayoutFieldsOf(A).Jumps;
-    ASSERT_EQ(before.size(), after.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        std::vector<int> expected = before[i];
-        expected[4] += 5;
-        EXPECT_EQ(after[i], expected);
-    }
-    EXPECT_EQ(start, 5 + A.JumpCount);
 }
 
 TEST_F(PartialLayout, LineNumbersCountFromOne)

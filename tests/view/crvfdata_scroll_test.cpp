@@ -1,13 +1,12 @@
 // The services of a laid-out document after its view changed: checkpoints
 // reported while scrolling in both modes, scrolling a rectangle into view,
-// the XOR overlay, mouse capture by an item and the page starts of a print job.
+// and mouse capture by an item.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
 #include "tests/support/testrvfdata.h"
 #include "tests/view/crvfdata_test_helpers.h"
@@ -165,32 +164,6 @@ TEST_F(ViewServices, AnItemThatCapturesTheMouseGetsEveryMove)
     EXPECT_EQ(D.MouseCaptureItem, nullptr);
     D.MouseMove({}, 2, 3);
     EXPECT_EQ(Box->Moves.size(), 1u);
-}
-
-class TFakePrint : public TRVPrintServices {
-public:
-    std::vector<std::array<int, 3>> Pages;
-    int GetPagesCount() const override { return static_cast<int>(Pages.size()); }
-    void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) override
-    {
-        const auto& p = Pages.at(static_cast<size_t>(PageNo - 1));
-        ItemNo = p[0];
-        OffsetInItem = p[1];
-        ExtraData = p[2];
-    }
-};
-
-TEST_F(ViewServices, SoftPageBreaksComeFromThePrintJobsPages)
-{
-    TFakePrint Print;
-    Print.Pages = {{0, 1, -1}, {2, 3, -1}, {3, 0, 7}, {99, 1, -1}};
-    D.AssignSoftPageBreaks(&Print);
-    ASSERT_NE(D.SoftPageBreaks, nullptr);
-    // The page that starts outside this document is left out.
-    ASSERT_EQ(D.SoftPageBreaks->Count(), 3);
-    EXPECT_EQ(D.SoftPageBreaks->Get(1)->ItemNo, 2);
-    EXPECT_EQ(D.SoftPageBreaks->Get(2)->ExtraData, 7);
-    EXPECT_THROW(D.AssignSoftPageBreaks(nullptr), ERollViewError);
 }
 
 } // namespace

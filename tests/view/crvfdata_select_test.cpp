@@ -168,21 +168,14 @@ TEST_F(SelectTest, RightToLeftLinesAreMirrored)
     ASSERT_TRUE(b->GetSameAsPrev());
     AddDrawItem(Data, 0, 30, 0, 20, 20, 1, 0, true);
     AddDrawItem(Data, 1, 10, 0, 20, 20, 1, 0, false);
-    int d, o;
-    // Left of the line is the end of the line in reading order: after b.
-    Data.FindDrawItemForSel(0, 5, d, o, false);
-    EXPECT_EQ(d, 1);
-    EXPECT_EQ(o, 1);
-    // Right of it is the start: before A.
-    Data.FindDrawItemForSel(100, 5, d, o, false);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 0);
-    // The halves of a picture are mirrored too.
-    Data.FindDrawItemForSel(35, 5, d, o, false);
-    EXPECT_EQ(d, 0);
-    EXPECT_EQ(o, 1);
-    Data.FindDrawItemForSel(45, 5, d, o, false);
-    EXPECT_EQ(o, 0);
+    // Left of the line is its end in reading order (after b), right of it its
+    // start (before A); the halves of a picture are mirrored too.
+    const int cases[][3] = {{0, 1, 1}, {100, 0, 0}, {35, 0, 1}, {45, 0, 0}}; // x, draw item, offset
+    for (const auto& c : cases) {
+        int d, o;
+        Data.FindDrawItemForSel(c[0], 5, d, o, false);
+        EXPECT_EQ((std::vector<int>{d, o}), (std::vector<int>{c[1], c[2]})) << c[0];
+    }
 }
 
 TEST_F(SelectTest, AClickOnAListMarkerSelectsTheTextAfterIt)

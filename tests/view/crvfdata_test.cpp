@@ -1,4 +1,4 @@
-// The formatted-data core: selecting all, clearing and the hover reset,
+// The formatted-data core: clearing and the hover reset,
 // joining items, and line starts after list markers.
 #include <gtest/gtest.h>
 
@@ -13,23 +13,6 @@ protected:
     TRVStyle Style;
     TTestRVFData Data{&Style};
 };
-
-TEST_F(FormattedDataCore, SelectAll)
-{
-    Data.SelectAll();
-    EXPECT_EQ(Data.SelStartNo, -1);
-    EXPECT_EQ(Data.SelectEvents, 0);
-
-    Data.AddBreak();
-    Data.AddNL("abc", 0, 0);
-    Data.FormatAll();
-    Data.SelectAll();
-    EXPECT_EQ(Data.SelStartNo, 0);
-    EXPECT_EQ(Data.SelStartOffs, 0); // before the rule
-    EXPECT_EQ(Data.SelEndNo, 1);
-    EXPECT_EQ(Data.SelEndOffs, 4);
-    EXPECT_EQ(Data.SelectEvents, 1);
-}
 
 TEST_F(FormattedDataCore, ClearingForgetsTheLayoutAndTheHover)
 {

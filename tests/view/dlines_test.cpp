@@ -1,5 +1,5 @@
-// The draw-item list: deferred deletion, text of draw items cut to the item
-// texts, and the page-start search.
+// The draw-item list: text of draw items cut to the item texts, the page-start
+// search, and the draw item's compact marker offset.
 #include <gtest/gtest.h>
 
 #include "document/rvitem.h"
@@ -15,39 +15,6 @@ TRVDrawLineInfo* Piece(int ItemNo, int Offs, int Length)
     dli->Offs = Offs;
     dli->Length = Length;
     return dli;
-}
-
-TEST(DrawLines, MarkedSlotsAreReusedWithoutMovingTheRest)
-{
-    TRVDrawLines Lines;
-    for (int i = 0; i < 8; ++i)
-        Lines.Add(Piece(i, 1, 1));
-    TRVDrawLineInfo* Tail = Lines[6];
-    Lines.MarkForDelete(3, 5);
-    Lines.Insert(3, Piece(30, 1, 1));
-    Lines.Insert(4, Piece(40, 1, 1));
-    Lines.Insert(5, Piece(50, 1, 1));
-    EXPECT_EQ(Lines.Count(), 8);
-    EXPECT_EQ(Lines[6], Tail);
-    EXPECT_EQ(Lines[4]->ItemNo, 40);
-    Lines.DeleteMarked(); // nothing left to remove
-    EXPECT_EQ(Lines.Count(), 8);
-}
-
-TEST(DrawLines, UnusedMarkedSlotsAndDeletesBeforeTheRangeGoAtTheEnd)
-{
-    TRVDrawLines Lines;
-    for (int i = 0; i < 6; ++i)
-        Lines.Add(Piece(i, 1, 1));
-    Lines.MarkForDelete(3, 4);
-    Lines.Delete(2); // joins the marked range
-    EXPECT_EQ(Lines.MarkedFirst, 2);
-    EXPECT_EQ(Lines.MarkedCount, 3);
-    Lines.Insert(2, Piece(20, 1, 1));
-    Lines.DeleteMarked();
-    ASSERT_EQ(Lines.Count(), 4);
-    EXPECT_EQ(Lines[2]->ItemNo, 20);
-    EXPECT_EQ(Lines[3]->ItemNo, 5);
 }
 
 class DrawLinesText : public ::testing::Test {
