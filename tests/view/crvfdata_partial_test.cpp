@@ -161,6 +161,20 @@ const TPartialCase PartialCases[] = {
              InsertText(*d, 1, "new", 0, 0, false);
          a.FormatParas(0, 0, 3);
      }},
+    // The last item takes the large style: no draw item is added or moved,
+    // only the last line is taller.
+    {"ALastLineThatGrowsInPlace",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int last = a.GetItemCount();
+         for (TTestRVFData* d : {&a, &b}) {
+             d->AddNL("x", 0, 0);
+             d->FormatAll();
+         }
+         const int drawItemNo = a.DrawItems.Count() - 1;
+         for (TTestRVFData* d : {&a, &b})
+             d->GetItem(last)->StyleNo = 6;
+         a.FormatParasExact(drawItemNo, drawItemNo, 0, false);
+     }},
     // Items 3..6, widened to whole paragraphs.
     {"ParagraphsDeletedInTheMiddle", [](TTestRVFData& a, TTestRVFData& b) { DeleteParas(a, b, 3, 5); }},
     {"TheLastParagraphsDeleted",
@@ -172,22 +186,6 @@ const TPartialCase PartialCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Edits, PartialEqualsFull, ::testing::ValuesIn(PartialCases),
                          [](const ::testing::TestParamInfo<TPartialCase>& info) { return info.param.Name; });
-
-TEST_F(PartialLayout, ALastLineThatGrowsInPlaceMovesTheDocumentsEnd)
-{
-    // The last item takes the large style: no draw item is added or moved,
-    // only the last line is taller.
-    const int Last = A.GetItemCount() - 1;
-    Edit([&](TTestRVFData& d) {
-        d.AddNL("x", 0, 0);
-        d.FormatAll();
-    });
-    const int DI = A.DrawItems.Count() - 1;
-    Edit([&](TTestRVFData& d) { d.GetItem(Last + 1)->StyleNo = 6; });
-    A.FormatParasExact(DI, DI, 0, false);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-}
 
 TEST_F(PartialLayout, AnEditThatAddsALineMovesAndRenumbersEverythingBelow)
 {
