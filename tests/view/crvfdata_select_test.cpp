@@ -28,11 +28,6 @@ protected:
         AddDrawItem(Data, 3, 10, 26, 20, 20, 1, 0, true);
     }
 
-    void Hit(int x, int y, bool strict, int& drawItemNo, int& drawOffs)
-    {
-        Data.FindDrawItemForSel(x, y, drawItemNo, drawOffs, strict);
-    }
-
     TRVStyle Style;
     TTestRVFData Data;
 };
@@ -126,7 +121,7 @@ TEST_F(SelectTest, HitsOnBothSidesOfALineInsideTextAndOnEachHalfOfAPicture)
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         int drawItemNo = -2, drawOffs = -2;
-        Hit(c.X, c.Y, c.Strict, drawItemNo, drawOffs);
+        Data.FindDrawItemForSel(c.X, c.Y, drawItemNo, drawOffs, c.Strict);
         EXPECT_EQ(drawItemNo, c.DrawItemNo);
         if (c.DrawItemNo >= 0) {
             EXPECT_EQ(drawOffs, c.DrawOffs);

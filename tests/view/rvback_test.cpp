@@ -19,19 +19,14 @@
 
 namespace {
 
-std::unique_ptr<TBitmap> MakeBitmap(int W, int H, bool Transparent = false)
-{
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(W, H);
-    bitmap->SetTransparent(Transparent);
-    return bitmap;
-}
-
 // A background owning a W x H bitmap, placed by Style.
 std::unique_ptr<TRVBackground> MakeBackground(TBackgroundStyle Style, int W, int H, bool Transparent = false)
 {
     auto back = std::make_unique<TRVBackground>(false);
-    back->AssignImage(MakeBitmap(W, H, Transparent).release(), nullptr, false);
+    auto* bitmap = new TBitmap;
+    bitmap->SetSize(W, H);
+    bitmap->SetTransparent(Transparent);
+    back->AssignImage(bitmap, nullptr, false);
     back->SetBackgroundStyle(Style);
     return back;
 }
