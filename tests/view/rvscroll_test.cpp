@@ -91,12 +91,16 @@ protected:
 
 } // namespace
 
-TEST_F(RVScrollerTest, PositionsAreClampedPastTheEndAndBelowZero)
+TEST_F(RVScrollerTest, PositionsAreClampedAndAShrinkingDocumentPullsThemBack)
 {
     EXPECT_FALSE(VBarShown());
-    SetDocument(150, 1000);
+    SetDocument(100, 2000);
     ASSERT_TRUE(VBarShown());
+    View->SetVPos(150, true);
+    ASSERT_EQ(View->VPos(), 150);
+    SetDocument(100, 1000);
     const int page = View->VPage();
+    EXPECT_EQ(View->VPos(), 100 - page);
     // With the bar shown, and kept hidden (the scroller's own clamping).
     for (bool visible : {true, false}) {
         View->SetVScrollVisible(visible);
@@ -105,18 +109,10 @@ TEST_F(RVScrollerTest, PositionsAreClampedPastTheEndAndBelowZero)
         View->SetVPos(-7, true);
         EXPECT_EQ(View->VPos(), 0) << visible;
     }
+    View->SetVScrollVisible(true);
     // A document narrower than the window has no horizontal room to scroll.
     View->SetHPos(80);
     EXPECT_EQ(View->HPos(), 0);
-}
-
-TEST_F(RVScrollerTest, ShrinkingDocumentPullsThePositionBack)
-{
-    SetDocument(100, 2000);
-    View->SetVPos(150, true);
-    ASSERT_EQ(View->VPos(), 150);
-    SetDocument(100, 1000);
-    EXPECT_EQ(View->VPos(), 100 - View->VPage());
     // Shorter than the page: positions stay 0 and the bar hides.
     SetDocument(100, 30);
     EXPECT_EQ(View->VPos(), 0);
