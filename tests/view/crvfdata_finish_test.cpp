@@ -104,7 +104,7 @@ TEST_F(LineFinishing, AlignmentAndRightToLeftPlaceThePieces)
     }
 }
 
-TEST_F(LineFinishing, PercentLineSpacing)
+TEST_F(LineFinishing, LineSpacingMovesTheNextLineDown)
 {
     Data.Canvas.MetricsForFont = [](const TFont&) {
         TRecordingMetrics m;
@@ -112,32 +112,26 @@ TEST_F(LineFinishing, PercentLineSpacing)
         m.Descent = 5;
         return m;
     };
-    Para->SetLineSpacing(150);
-    Data.AddNL("a", 0, 0);
-    Data.AddNL("b", 0, 0);
-    Data.FormatAll();
-    // Pieces span 20 px: 10 px more below each line.
-    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 10);
-    EXPECT_EQ(Data.DI(1)->Top, 30);
-    EXPECT_EQ(Data.DocumentHeight, 60);
-}
-
-TEST_F(LineFinishing, SpaceBetweenLines)
-{
-    Para->SetLineSpacingType(rvlsSpaceBetween);
-    Para->SetLineSpacing(0);
-    Data.AddNL("a", 0, 0);
-    Data.AddNL("b", 0, 0);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 0);
-    EXPECT_EQ(Data.DI(1)->Top, 13);
-    Para->SetLineSpacing(-5);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(1)->Top, 13);
-    Para->SetLineSpacing(5);
-    Data.FormatAll();
-    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 5);
-    EXPECT_EQ(Data.DI(1)->Top, 18);
+    struct TCase {
+        TRVLineSpacingType Type;
+        int Value, SecondTop;
+    };
+    const TCase cases[] = {
+        {rvlsPercent, 150, 30}, // the 20 px line gets 10 px more below it
+        {rvlsSpaceBetween, 5, 25},
+        {rvlsSpaceBetween, -5, 20}, // no negative space
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Value);
+        Para->SetLineSpacingType(c.Type);
+        Para->SetLineSpacing(c.Value);
+        Data.Clear();
+        Data.AddNL("a", 0, 0);
+        Data.AddNL("b", 0, 0);
+        Data.FormatAll();
+        EXPECT_EQ(Data.DI(1)->Top, c.SecondTop);
+        EXPECT_EQ(Data.DocumentHeight, 2 * c.SecondTop);
+    }
 }
 
 TEST_F(LineFinishing, ALineOfBoxesOnlyGetsNoPercentSpacingAndARuleNoAlignment)
@@ -171,18 +165,6 @@ TEST_F(LineFinishing, TheSpacingOfALineClosedByARuleStaysBelowIt)
     ASSERT_EQ(Data.DrawItems.Count(), 2);
     EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, 8);
     EXPECT_EQ(Data.DI(1)->Top, 13 + 8);
-}
-
-TEST_F(LineFinishing, FinishScreenLineWithNoLineDoesNothing)
-{
-    int Extra = 7;
-    bool NoLineYet = true;
-    TRVScreenAndDevice sad{96, 96, 96, 96, 0, 0};
-    Data.FinishScreenLine(sad, 100, 0, true, Extra, NoLineYet);
-    EXPECT_EQ(Extra, 0);
-    EXPECT_FALSE(NoLineYet);
-    Data.FinishScreenLine(sad, 100, 0, true, Extra, NoLineYet);
-    EXPECT_EQ(Extra, 0);
 }
 
 } // namespace

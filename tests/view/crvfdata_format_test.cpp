@@ -1,9 +1,8 @@
 // Format_: a tail layout gives exactly what a full layout gives (new
 // paragraphs, a first item that continues the last line, every kind of
 // reopened paragraph, after Clear, at a new width, after text changes), the
-// widths and height of the document (the client text width among them), the
-// pass after a scroll bar appears, and the scroll position kept across a
-// resize or a tail.
+// widths of the document (the client text width among them), the pass after a
+// scroll bar appears, and the top line kept across a resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -200,39 +199,11 @@ TEST_F(DocumentLayout, TailRepeatedOneParagraphAtATime)
     ExpectSameLayout(A, B);
 }
 
-TEST_F(DocumentLayout, ATailKeepsTheOldLinesAndWidensForAWiderOne)
+TEST_F(DocumentLayout, TheDocumentsWidthsAndWhereTextWraps)
 {
-    for (int i = 0; i < 5; ++i)
-        A.AddNL("log line " + std::to_string(i), 0, 3);
-    A.FormatAll();
-    const TRVDrawLineInfo* old = A.DI(0);
-    A.AddNL(std::string(80, 'x'), 0, 3); // 560 px, wider than the 300 px area
-    A.FormatTail();
-    EXPECT_EQ(A.DI(0), old) << "not laid out again";
-    EXPECT_EQ(A.TextWidth, 560);
-    // Text changed after the layout: the old draw items read only what is there.
-    A.SetItemText(0, "x");
-    EXPECT_EQ(A.DrawItems.GetString(0, A.Items), "x");
-    A.SetItemText(1, "");
-    EXPECT_EQ(A.DrawItems.GetString(1, A.Items), "");
-}
-
-TEST_F(DocumentLayout, DocumentHeightAndWidths)
-{
-    A.TopMargin = 5;
-    A.BottomMargin = 7;
     A.LeftMargin = 10;
     A.RightMargin = 20;
-    A.AddNL("one", 0, 2); // space before 4, after 6, 150 %: extra 6 below the line
-    A.FormatAll();
-    // 5 + 4 (space before) + 13 (line) + 6 (extra) + 6 (space after) + 7.
-    EXPECT_EQ(A.DocumentHeight, 41);
-    EXPECT_EQ(A.TextWidth, 270);
-    EXPECT_EQ(A.DI(0)->Left, 10);
-    EXPECT_EQ(A.DI(0)->Top, 9);
-    ASSERT_FALSE(A.AreaSizes.empty());
-    EXPECT_EQ(A.AreaSizes.back().Width, 300);
-    EXPECT_EQ(A.AreaSizes.back().Height, 41);
+    A.AddNL("one", 0, 2);
     // A 350 px unwrapped line, then a paragraph that wraps.
     A.AddNL(std::string(50, 'w'), 0, 3);
     A.AddNL("words that wrap at the text width, or at the client width when the text is wider", 0, 0);
@@ -280,21 +251,6 @@ TEST_F(DocumentLayout, AScrollBarThatAppearsCausesExactlyOneMorePass)
     EXPECT_EQ(A.LayoutPasses, 1) << "nothing appears the next time";
 }
 
-TEST_F(DocumentLayout, NothingWithoutStyleSheetOrWhileFormatting)
-{
-    TTestRVFData noStyle(nullptr);
-    noStyle.AddNL("x", 0, 0);
-    noStyle.FormatAll();
-    EXPECT_EQ(noStyle.DrawItems.Count(), 0);
-    A.AddNL("x", 0, 0);
-    A.StartFormatting();
-    A.FormatAll();
-    EXPECT_EQ(A.DrawItems.Count(), 0);
-    A.EndFormatting();
-    A.FormatAll();
-    EXPECT_EQ(A.DrawItems.Count(), 1);
-}
-
 TEST_F(DocumentLayout, ResizeKeepsTheTopLineAndSkipsUnchangedWidths)
 {
     for (int i = 0; i < 30; ++i)
@@ -315,21 +271,6 @@ TEST_F(DocumentLayout, ResizeKeepsTheTopLineAndSkipsUnchangedWidths)
     const int passes = A.LayoutPasses;
     A.Format_(true, false, false, 0, nullptr, false, false);
     EXPECT_EQ(A.LayoutPasses, passes) << "same width again: nothing is laid out";
-}
-
-TEST_F(DocumentLayout, TailScrollsToTheEndOrBack)
-{
-    A.AddNL("a", 0, 0);
-    A.FormatAll();
-    A.VOffs = 3;
-    A.AddNL("b", 0, 0);
-    A.FormatTail();
-    ASSERT_FALSE(A.ScrollPositions.empty());
-    EXPECT_EQ(A.ScrollPositions.back(), 3);
-    A.Options = {rvoScrollToEnd};
-    A.AddNL("c", 0, 0);
-    A.FormatTail();
-    EXPECT_EQ(A.ScrollPositions.back(), A.DocumentHeight);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Partial re-layout: after inserting or deleting items the touched lines laid
 // out again give exactly what a full layout gives, the lines below move and
-// are renumbered, the height follows; hyperlink numbering; paragraph bounds.
+// are renumbered, the height follows.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,55 +97,95 @@ protected:
     TTestRVFData B{&Style};
 };
 
-TEST_F(PartialLayout, InsertingAParagraphGivesWhatAFullLayoutGives)
+// An edit on both documents, a partial layout of the first: the same as the
+// second laid out whole, the reported height included.
+struct TPartialCase {
+    const char* Name;
+    std::function<void(TTestRVFData& partial, TTestRVFData& full)> Run;
+};
+
+class PartialEqualsFull : public PartialLayout, public ::testing::WithParamInterface<TPartialCase> {};
+
+TEST_P(PartialEqualsFull, AsAFullLayout)
 {
-    // A paragraph and a hyperlink continuing it, after item 4 (the spaced
-    // paragraph's big tail is item 2; item 4 is "the hyperlink ..." of para 2).
-    const int touched = 4;
-    const int startDI = A.GetItem(touched)->DrawItemNo;
-    const int endDI = LastDrawItemOf(A, touched);
-    Edit([](TTestRVFData& d) {
-        InsertText(d, 5, "a new paragraph in the middle that wraps once or twice here", 0, 2, false);
-        InsertText(d, 6, "and its link", 5, 2, true);
-    });
-    A.FormatParas(startDI, endDI, 2);
+    GetParam().Run(A, B);
     B.FormatAll();
     ExpectSameLayout(A, B);
     EXPECT_FALSE(A.State.Contains(rvstFormatParas));
-}
-
-TEST_F(PartialLayout, ALastLineThatGrowsInPlaceMovesTheDocumentsEnd)
-{
-    // The last item takes the large style: no draw item is added or moved,
-    // only the last line is taller.
-    const int Last = A.GetItemCount() - 1;
-    Edit([&](TTestRVFData& d) {
-        d.AddNL("x", 0, 0);
-        d.FormatAll();
-    });
-    const int DI = A.DrawItems.Count() - 1;
-    Edit([&](TTestRVFData& d) { d.GetItem(Last + 1)->StyleNo = 6; });
-    A.FormatParasExact(DI, DI, 0, false);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-}
-
-TEST_F(PartialLayout, InsertingAtTheStartAndAtTheEnd)
-{
-    Edit([](TTestRVFData& d) { InsertText(d, 0, "first ", 6, 0, false); });
-    Edit([](TTestRVFData& d) { d.GetItem(1)->SetSameAsPrev(true); });
-    A.FormatParas(0, 0, 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-
-    const int last = A.GetItemCount() - 1;
-    const int startDI = A.GetItem(last)->DrawItemNo;
-    Edit([last](TTestRVFData& d) { InsertText(d, last + 1, "a last paragraph", 0, 2, false); });
-    A.FormatParas(startDI, A.DrawItems.Count() - 1, 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
     EXPECT_EQ(A.AreaSizes.back().Height, A.DocumentHeight);
 }
+
+// Deletes whole paragraphs from first to last in both, the first with its
+// partial layout.
+void DeleteParas(TTestRVFData& partial, TTestRVFData& full, int first, int last)
+{
+    partial.DeleteParas(first, last);
+    int from, to;
+    full.ExpandToPara(first, last, from, to);
+    full.DeleteItems(from, to - from + 1);
+}
+
+const TPartialCase PartialCases[] = {
+    {"AParagraphAndAHyperlinkInTheMiddle",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         // After item 4, "the hyperlink ..." of paragraph 2.
+         const int startDI = a.GetItem(4)->DrawItemNo;
+         const int endDI = LastDrawItemOf(a, 4);
+         for (TTestRVFData* d : {&a, &b}) {
+             InsertText(*d, 5, "a new paragraph in the middle that wraps once or twice here", 0, 2, false);
+             InsertText(*d, 6, "and its link", 5, 2, true);
+         }
+         a.FormatParas(startDI, endDI, 2);
+     }},
+    {"AnItemAtTheStart",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         for (TTestRVFData* d : {&a, &b}) {
+             InsertText(*d, 0, "first ", 6, 0, false);
+             d->GetItem(1)->SetSameAsPrev(true);
+         }
+         a.FormatParas(0, 0, 1);
+     }},
+    {"AParagraphAtTheEnd",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int last = a.GetItemCount() - 1;
+         const int startDI = a.GetItem(last)->DrawItemNo;
+         for (TTestRVFData* d : {&a, &b})
+             InsertText(*d, last + 1, "a last paragraph", 0, 2, false);
+         a.FormatParas(startDI, a.DrawItems.Count() - 1, 1);
+     }},
+    // One item inserted, three claimed: the items below would be renumbered
+    // past the end of the store.
+    {"ACountOfInsertedItemsThatDoesNotFit",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         for (TTestRVFData* d : {&a, &b})
+             InsertText(*d, 1, "new", 0, 0, false);
+         a.FormatParas(0, 0, 3);
+     }},
+    // The last item takes the large style: no draw item is added or moved,
+    // only the last line is taller.
+    {"ALastLineThatGrowsInPlace",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int last = a.GetItemCount();
+         for (TTestRVFData* d : {&a, &b}) {
+             d->AddNL("x", 0, 0);
+             d->FormatAll();
+         }
+         const int drawItemNo = a.DrawItems.Count() - 1;
+         for (TTestRVFData* d : {&a, &b})
+             d->GetItem(last)->StyleNo = 6;
+         a.FormatParasExact(drawItemNo, drawItemNo, 0, false);
+     }},
+    // Items 3..6, widened to whole paragraphs.
+    {"ParagraphsDeletedInTheMiddle", [](TTestRVFData& a, TTestRVFData& b) { DeleteParas(a, b, 3, 5); }},
+    {"TheLastParagraphsDeleted",
+     [](TTestRVFData& a, TTestRVFData& b) {
+         const int count = a.GetItemCount();
+         DeleteParas(a, b, count - 4, count - 1);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Edits, PartialEqualsFull, ::testing::ValuesIn(PartialCases),
+                         [](const ::testing::TestParamInfo<TPartialCase>& info) { return info.param.Name; });
 
 TEST_F(PartialLayout, AnEditThatAddsALineMovesAndRenumbersEverythingBelow)
 {
@@ -199,30 +240,6 @@ TEST_F(PartialLayout, TypingThatKeepsTheLineHeightLeavesEverythingBelowUntouched
     EXPECT_EQ(A.AreaSizes.size(), reports);
 }
 
-TEST_F(PartialLayout, DeletingParagraphsLaysOutWhatIsLeftAsAFullLayout)
-{
-    // Items 3..6: the second paragraph's tail through the hyperlink paragraph
-    // (widened to whole paragraphs).
-    A.DeleteParas(3, 5);
-    int first, last;
-    B.ExpandToPara(3, 5, first, last);
-    B.DeleteItems(first, last - first + 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-}
-
-TEST_F(PartialLayout, DeletingTheLastParagraphsEndsTheDocumentBelowTheNewLastLine)
-{
-    const int count = A.GetItemCount();
-    A.DeleteParas(count - 4, count - 1);
-    int first, last;
-    B.ExpandToPara(count - 4, count - 1, first, last);
-    B.DeleteItems(first, last - first + 1);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-    EXPECT_EQ(A.AreaSizes.back().Height, B.DocumentHeight);
-}
-
 TEST_F(PartialLayout, DeletingEverythingLeavesAnEmptyLayout)
 {
     A.DeleteParas(0, A.GetItemCount() - 1);
@@ -271,64 +288,6 @@ TEST(PartialLayoutLeading, FontsWithExternalLeadingContinueWhereAFullLayoutWould
     partial.FormatParas(startDI, startDI, 1);
     full.FormatAll();
     ExpectSameLayout(partial, full);
-}
-
-TEST_F(PartialLayout, ACountOfInsertedItemsThatDoesNotFitLaysOutEverything)
-{
-    Edit([](TTestRVFData& d) { InsertText(d, 1, "new", 0, 0, false); });
-    // One item was inserted, three are claimed: the items below would be
-    // renumbered past the end of the store.
-    A.FormatParas(0, 0, 3);
-    B.FormatAll();
-    ExpectSameLayout(A, B);
-}
-
-TEST_F(PartialLayout, ParagraphBoundsTakeOneMoreParagraphOnEachSide)
-{
-    // Paragraphs: 0 [item 0], 1 [items 1, 2], 2 [items 3, 4], 3 [item 5: rule], ...
-    int start, end;
-    A.GetParaBounds(A.GetItem(3)->DrawItemNo, A.GetItem(3)->DrawItemNo, start, end);
-    EXPECT_EQ(start, A.GetItem(1)->DrawItemNo);
-    EXPECT_EQ(end, A.GetItem(5)->DrawItemNo);
-    A.GetParaBounds(0, 0, start, end);
-    EXPECT_EQ(start, 0);
-    EXPECT_EQ(end, LastDrawItemOf(A, 2));
-    const int lastDI = A.DrawItems.Count() - 1;
-    A.GetParaBounds(lastDI, lastDI, start, end);
-    EXPECT_EQ(end, lastDI);
-}
-
-TEST_F(PartialLayout, AWrappedHyperlinkHasOneNumberForAllItsRectangles)
-{
-    // item 4 wraps: several rectangles with id 0; item 11 (the next hyperlink) has id 1.
-    std::vector<int> ids;
-    for (int i = 0; i < A.Jumps.Count(); ++i) {
-        const auto* j = static_cast<const TRVJumpInfo*>(A.Jumps.Get(i));
-        if (A.DI(j->DrawItemNo)->ItemNo == 4)
-            ids.push_back(j->Id);
-    }
-    ASSERT_GE(ids.size(), 2u);
-    for (int id : ids)
-        EXPECT_EQ(id, 0);
-    const auto before = LayoutFieldsOf(A).Jumps;
-    // Numbering again from another start gives the same rectangles shifted in number.
-    int start = 5;
-    A.ClearJumps();
-    A.BuildJumpsCoords(start, nullptr);
-    const auto after = LayoutFieldsOf(A).Jumps;
-    ASSERT_EQ(before.size(), after.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        std::vector<int> expected = before[i];
-        expected[4] += 5;
-        EXPECT_EQ(after[i], expected);
-    }
-    EXPECT_EQ(start, 5 + A.JumpCount);
-    EXPECT_EQ(A.GetItem(4)->JumpID, 5);
-    // Without a style sheet nothing is built and the start stays.
-    TTestRVFData noStyle(nullptr);
-    int same = 3;
-    noStyle.BuildJumpsCoords(same, nullptr);
-    EXPECT_EQ(same, 3);
 }
 
 TEST_F(PartialLayout, LineNumbersCountFromOne)

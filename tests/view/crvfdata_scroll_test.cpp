@@ -1,14 +1,12 @@
 // The services of a laid-out document after its view changed: checkpoints
 // reported while scrolling in both modes, scrolling a rectangle into view,
-// Tab order among the items, the XOR overlay, mouse capture by an item, the
-// partially selected item and the page starts of a print job.
+// and mouse capture by an item.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
 #include "tests/support/testrvfdata.h"
 #include "tests/view/crvfdata_test_helpers.h"
@@ -104,18 +102,6 @@ TEST_F(CheckpointEvents, ThePendingEndCheckpointCountsWhenTheDocumentEndShows)
     EXPECT_EQ(D.Reported, std::vector<TRVCPInfo*>({D.NotAddedCP}));
 }
 
-TEST_F(CheckpointEvents, NothingWithoutAKindOrForAnItemNotLaidOut)
-{
-    D.Kind = cpeNone;
-    ScrollTo(0);
-    EXPECT_TRUE(D.Reported.empty());
-    D.Kind = cpeWhenVisible;
-    D.AddNamedCheckpointExTag("late", true, TRVTag());
-    D.AddNL("not laid out", 0, 0);
-    ScrollTo(430);
-    EXPECT_TRUE(D.Reported.empty());
-}
-
 // ---------------------------------------------------------------------------
 
 class ViewServices : public ::testing::Test {
@@ -144,58 +130,6 @@ TEST_F(ViewServices, ShowRectangleScrollsOnlyWhenNeeded)
     EXPECT_EQ(D.VOffs, 100);
     D.ShowRectangle(400, 150, 10, 10);
     EXPECT_EQ(D.HOffs, 400 - 300 / 4);
-}
-
-TEST_F(ViewServices, FocusMovesAmongItemsThatTakeIt)
-{
-    TCustomRVData* Top = nullptr;
-    int TopItem = -1;
-    EXPECT_EQ(D.GetNextFocusedItem(-1, true, Top, TopItem), 1);
-    EXPECT_EQ(Top, &D);
-    EXPECT_EQ(TopItem, 1);
-    EXPECT_EQ(D.GetNextFocusedItem(1, true, Top, TopItem), 3);
-    EXPECT_EQ(D.GetNextFocusedItem(3, true, Top, TopItem), -1);
-    // Backwards from no item starts at the last one.
-    EXPECT_EQ(D.GetNextFocusedItem(-1, false, Top, TopItem), 3);
-    EXPECT_EQ(D.GetNextFocusedItem(3, false, Top, TopItem), 1);
-    EXPECT_EQ(D.GetNextFocusedItem(1, false, Top, TopItem), -1);
-    // From a plain item the scan starts at it.
-    EXPECT_EQ(D.GetNextFocusedItem(2, false, Top, TopItem), 1);
-
-    D.AdjustFocus(3, &D, 3);
-    EXPECT_EQ(D.FocusedItemNo, 3);
-    D.FocusedItemNo = 17;
-    D.GetNextFocusedItem(0, true, Top, TopItem);
-    EXPECT_EQ(D.FocusedItemNo, -1);
-    D.FocusedItemNo = 17;
-    D.ClearFocus();
-    EXPECT_EQ(D.FocusedItemNo, -1);
-}
-
-TEST_F(ViewServices, XorOverlayIsDrawnAndErasedByItsOwner)
-{
-    std::vector<std::array<int, 2>> Calls;
-    int OwnerA = 0, OwnerB = 0;
-    D.AssignXorDrawing([&](TObject*, TShiftState, int X, int Y) { Calls.push_back({X, Y}); }, &OwnerA);
-    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
-    EXPECT_FALSE(D.UsingThisXorDrawing(&OwnerB));
-    D.XorDrawingEx(3, 4);
-    EXPECT_TRUE(D.XorDrawn);
-    // A mouse move erases the overlay and draws it again at the new point.
-    D.MouseMove({}, 7, 8);
-    EXPECT_EQ(Calls, (std::vector<std::array<int, 2>>{{3, 4}, {3, 4}, {7, 8}}));
-    EXPECT_TRUE(D.XorDrawn);
-    EXPECT_TRUE(D.ClearXorDrawing());
-    EXPECT_FALSE(D.ClearXorDrawing());
-    EXPECT_EQ(Calls.size(), 4u);
-    D.XorDrawingEx(1, 1);
-    D.UnAssignXorDrawing(&OwnerB); // not the installed one
-    EXPECT_TRUE(D.UsingThisXorDrawing(&OwnerA));
-    D.UnAssignXorDrawing(&OwnerA);
-    EXPECT_FALSE(D.XorDrawn);
-    EXPECT_EQ(Calls.size(), 6u);
-    D.XorDrawingEx(2, 2);
-    EXPECT_EQ(Calls.size(), 6u);
 }
 
 // An inline item that keeps the mouse input it gets.
@@ -230,51 +164,6 @@ TEST_F(ViewServices, AnItemThatCapturesTheMouseGetsEveryMove)
     EXPECT_EQ(D.MouseCaptureItem, nullptr);
     D.MouseMove({}, 2, 3);
     EXPECT_EQ(Box->Moves.size(), 1u);
-}
-
-TEST_F(ViewServices, APartiallySelectedItemReplacesTheSelection)
-{
-    D.SetSelectionBounds(0, 1, 2, 3);
-    const int Events = D.SelectEvents;
-    D.SetPartialSelectedItem(D.GetItem(1));
-    EXPECT_EQ(D.PartialSelectedItem, D.GetItem(1));
-    EXPECT_EQ(D.SelStartNo, -1);
-    EXPECT_EQ(D.SelectEvents, Events + 2);
-    D.SetPartialSelectedItem(D.GetItem(1));
-    EXPECT_EQ(D.SelectEvents, Events + 2);
-}
-
-class TFakePrint : public TRVPrintServices {
-public:
-    std::vector<std::array<int, 3>> Pages;
-    int GetPagesCount() const override { return static_cast<int>(Pages.size()); }
-    void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) override
-    {
-        const auto& p = Pages.at(static_cast<size_t>(PageNo - 1));
-        ItemNo = p[0];
-        OffsetInItem = p[1];
-        ExtraData = p[2];
-    }
-};
-
-TEST_F(ViewServices, SoftPageBreaksComeFromThePrintJobsPages)
-{
-    TFakePrint Print;
-    Print.Pages = {{0, 1, -1}, {2, 3, -1}, {3, 0, 7}, {99, 1, -1}};
-    D.AssignSoftPageBreaks(&Print);
-    ASSERT_NE(D.SoftPageBreaks, nullptr);
-    // The page that starts outside this document is left out.
-    ASSERT_EQ(D.SoftPageBreaks->Count(), 3);
-    EXPECT_EQ(D.SoftPageBreaks->Get(1)->ItemNo, 2);
-    EXPECT_EQ(D.SoftPageBreaks->Get(1)->OffsetInItem, 3);
-    EXPECT_EQ(D.SoftPageBreaks->Get(2)->ExtraData, 7);
-    EXPECT_EQ(D.SoftPageBreaks->FindItem(3), 2);
-    Print.Pages.clear();
-    D.AssignSoftPageBreaks(&Print);
-    EXPECT_EQ(D.SoftPageBreaks->Count(), 0);
-    D.ClearSoftPageBreaks();
-    EXPECT_EQ(D.SoftPageBreaks, nullptr);
-    EXPECT_THROW(D.AssignSoftPageBreaks(nullptr), ERollViewError);
 }
 
 } // namespace

@@ -110,16 +110,6 @@ TEST_F(DocumentSearch, WholeWordsAreNotFoundInsideLongerWords)
     Search(D, {{true, "cat", false, true, true, {0, 18, 0, 21}}});
 }
 
-TEST_F(DocumentSearch, CaseIsIgnoredUnlessItMustMatch)
-{
-    D.AddNL("Hello hello HELLO", 0, 0);
-    D.FormatAll();
-    Search(D, {{true, "HELLO", true, false, true, {0, 13, 0, 18}}});
-    D.Deselect(nullptr, true);
-    Search(D, {{true, "hELLO", false, false, true, {0, 1, 0, 6}},
-               {true, "hELLO", true, false, false, {0, 1, 0, 6}}});
-}
-
 TEST_F(DocumentSearch, UnicodeItemsAreSearchedInTheirOwnUnitsBeyondThe16BitPlane)
 {
     D.AddNLWTag(u"a\U0001D11Eb \u00E9t\u00C9 \U0001D11E", UnicodeStyle(), 0, TRVTag());

