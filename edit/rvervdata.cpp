@@ -133,11 +133,22 @@ void TRVEditRVData::ClearUndo()
 
 void TRVEditRVData::Undo()
 {
-    if (UndoList->CurrentUndoType() == rvutNone)
+    PlayGroup(*UndoList, *RedoList);
+}
+
+void TRVEditRVData::Redo()
+{
+    PlayGroup(*RedoList, *UndoList);
+}
+
+// Plays the last group of from; its opposite lands in to.
+void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
+{
+    if (from.CurrentUndoType() == rvutNone)
         return;
     FPlaying = true;
     try {
-        UndoList->Undo(this);
+        from.Undo(this);
     } catch (...) {
         // A half-played group must never be played again.
         FPlaying = false;
@@ -147,26 +158,7 @@ void TRVEditRVData::Undo()
         throw;
     }
     FPlaying = false;
-    RedoList->PopIfEmpty();
-    ChangeEx(false);
-}
-
-void TRVEditRVData::Redo()
-{
-    if (RedoList->CurrentUndoType() == rvutNone)
-        return;
-    FPlaying = true;
-    try {
-        RedoList->Undo(this);
-    } catch (...) {
-        FPlaying = false;
-        UndoDest = udNone;
-        ClearUndo();
-        FormatAll();
-        throw;
-    }
-    FPlaying = false;
-    UndoList->PopIfEmpty();
+    to.PopIfEmpty();
     ChangeEx(false);
 }
 

@@ -276,6 +276,7 @@ public:
     void ClearJumpsCoords();
 
 private:
+    void PlayGroup(TRVUndoList& from, TRVUndoList& to);
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     // The document's minimum width differs from the one of its last layout
     // (measured over the whole document: for joins of paragraphs only).

@@ -218,6 +218,7 @@ public:
     void LoadBackgroundImg(TStream& stream);
 
 private:
+    void OriginInHolder(int& x, int& y, bool withOffsets);
     int FMinWidth = 0;
     bool FMinWidthValid = false;
     TRVScreenAndDevice FMinWidthSad;

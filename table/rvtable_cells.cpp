@@ -235,7 +235,10 @@ void TRVTableCellData::ItemAction(TRVItemAction action, TCustomRVItemInfo* item,
             main->ItemAction(action, item, text, rvData);
 }
 
-void TRVTableCellData::GetOrigin(int& x, int& y)
+// The cell's content origin in the holding document: the holder's origin (with
+// its own vertical offsets when withOffsets), the table item's place and the
+// cell's place within the table.
+void TRVTableCellData::OriginInHolder(int& x, int& y, bool withOffsets)
 {
     x = 0;
     y = 0;
@@ -245,34 +248,27 @@ void TRVTableCellData::GetOrigin(int& x, int& y)
     auto* main = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
     if (main == nullptr)
         return;
-    main->GetOrigin(x, y);
+    if (withOffsets)
+        main->GetOriginEx(x, y);
+    else
+        main->GetOrigin(x, y);
     int itemLeft = 0;
     int itemTop = 0;
     const int itemNo = main->GetItemNo(table);
     if (itemNo >= 0)
         main->GetItemCoords(itemNo, itemLeft, itemTop);
     x += itemLeft + Left + table->CellPadding;
-    y += itemTop + Top + table->CellPadding;
+    y += itemTop + Top + table->CellPadding + (withOffsets ? GetExtraVOffs() : 0);
+}
+
+void TRVTableCellData::GetOrigin(int& x, int& y)
+{
+    OriginInHolder(x, y, false);
 }
 
 void TRVTableCellData::GetOriginEx(int& x, int& y)
 {
-    x = 0;
-    y = 0;
-    TRVTableItemInfo* table = GetTable();
-    if (table == nullptr)
-        return;
-    auto* main = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
-    if (main == nullptr)
-        return;
-    main->GetOriginEx(x, y);
-    int itemLeft = 0;
-    int itemTop = 0;
-    const int itemNo = main->GetItemNo(table);
-    if (itemNo >= 0)
-        main->GetItemCoords(itemNo, itemLeft, itemTop);
-    x += itemLeft + Left + table->CellPadding;
-    y += itemTop + Top + table->CellPadding + GetExtraVOffs();
+    OriginInHolder(x, y, true);
 }
 
 int TRVTableCellData::GetHOffs()
