@@ -110,8 +110,11 @@ void TRVTableItemInfo::InitUndo()
 
 void TRVTableItemInfo::DoneUndo()
 {
-    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr)
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
         data->SetUndoGroupMode(false);
+        // A command that changed nothing leaves no group behind.
+        data->UndoList->PopIfEmpty();
+    }
 }
 
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth)
