@@ -363,7 +363,9 @@ void TRVTableRows::Do_ClearCells(std::vector<TRVTableCellData*>* cellList, const
 void TRVTableRows::Do_UnClearCells(std::vector<TRVTableCellData*>& cellList, const TRVIntegerList& rowList,
                                    const TRVIntegerList& colList)
 {
-    for (int i = 0; i < rowList.Count() && i < static_cast<int>(cellList.size()); ++i) {
+    // Last first: a slot named twice gets its first cell back last.
+    const int n = std::min(rowList.Count(), static_cast<int>(cellList.size()));
+    for (int i = n - 1; i >= 0; --i) {
         TRVTableCellData* cell = cellList[static_cast<size_t>(i)];
         Get(rowList[i])->Put(colList[i], cell);
         cell->MovingFromUndoList();
