@@ -531,6 +531,13 @@ public:
         Changed();
     }
     bool CanUseHeadingRowCount() const;
+    // Deletes rows (columns) as one undo group and marks the table changed.
+    // Deleting every row or column of a table in an editor deletes the table
+    // item itself, in the same group (the table is then no longer the
+    // document's; in an editor without undo it is freed). Elsewhere deleting
+    // them all is refused. A bad index raises "Invalid row or column index".
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
     void ClearTemporal();
     TRVTableCellData* GetCells(int row, int col) const { return Rows->Get(row)->Get(col); }
     // Copies the attributes of Value into the cell of the slot; nothing for a covered slot.

@@ -1,6 +1,7 @@
 // The table in an editor: the queries that decide whether changes are
 // recorded, the undo group of table commands, and the property setters by
 // name that record each change as an undoable step.
+#include <algorithm>
 #include <utility>
 
 #include "edit/rvervdata.h"
@@ -233,4 +234,76 @@ bool TRVTableItemInfo::CanUseHeadingRowCount() const
             return false;
     }
     return true;
+}
+
+namespace {
+
+// Deletes the table item ItemNo from the editor's document as undoable steps;
+// the document keeps at least an empty line and the caret stands where the
+// table was.
+void DeleteTableItem(TRVEditRVData* data, int itemNo)
+{
+    bool full = false;
+    const bool wasOnly = data->GetItemCount() == 1;
+    if (wasOnly)
+        data->InsEmptyString(1, TRVTag(), data->GetItemPara(0), 0, false, false);
+    data->Do_DeleteItem(itemNo, full);
+    data->SettleAfterRemoval(itemNo, full);
+    data->FormatAll();
+    const int caretItem = std::min(itemNo, data->GetItemCount() - 1);
+    data->SetCaretAtItem(caretItem, data->GetOffsBeforeItem(caretItem), false);
+}
+
+} // namespace
+
+void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
+{
+    const int rowCount = Rows->Count();
+    if (rowCount == 0)
+        return;
+    if (index < 0 || index >= rowCount || count < 1 || (index == 0 && count > rowCount))
+        throw ERollViewError("Invalid row or column index");
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (index == 0 && count == rowCount) {
+        if (data == nullptr)
+            throw ERollViewError("Invalid row or column index");
+        data->BeginUndoSequence(rvutDelete, true);
+        DeleteTableItem(data, GetMyItemNo());
+        return;
+    }
+    InitUndo();
+    try {
+        Rows->DeleteRows(index, count, decreaseHeight);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    Changed();
+}
+
+void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
+{
+    const int colCount = Rows->GetColCount();
+    if (Rows->Count() == 0 || colCount == 0)
+        return;
+    if (index < 0 || index >= colCount || count < 1 || (index == 0 && count > colCount))
+        throw ERollViewError("Invalid row or column index");
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (index == 0 && count == colCount) {
+        if (data == nullptr)
+            throw ERollViewError("Invalid row or column index");
+        data->BeginUndoSequence(rvutDelete, true);
+        DeleteTableItem(data, GetMyItemNo());
+        return;
+    }
+    InitUndo();
+    try {
+        Rows->DeleteCols(index, count, decreaseWidth);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    Changed();
 }
