@@ -524,8 +524,8 @@ public:
     void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
                               bool includeSize, int divColSpan, int divRowSpan);
     // Around an undo record re-setting an old value: the value is stored directly.
-    void BeforeUndoChangeProperty() { State.Exclude(rvtsInserted); }
-    void AfterUndoChangeProperty()
+    void BeforeUndoChangeProperty() override { State.Exclude(rvtsInserted); }
+    void AfterUndoChangeProperty() override
     {
         State.Include(rvtsInserted);
         Changed();
