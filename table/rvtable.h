@@ -521,8 +521,8 @@ public:
     // Answers whether the borders already had these values (nothing recorded then).
     bool SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom, int row, int col);
     // Copies Source's attributes to the cell at (Row, Col), undoably in an editor.
-    void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
-                              bool includeSize, int divColSpan, int divRowSpan);
+    void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source, bool includeSize,
+                              int divColSpan, int divRowSpan);
     // Around an undo record re-setting an old value: the value is stored directly.
     void BeforeUndoChangeProperty() override { State.Exclude(rvtsInserted); }
     void AfterUndoChangeProperty() override

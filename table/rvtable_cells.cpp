@@ -1,8 +1,8 @@
 // The table cell: its defaults, how it reaches its table, its measures, its
 // background and its stored properties.
 #include <algorithm>
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "document/rvstyle.h"

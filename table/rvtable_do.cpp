@@ -53,7 +53,7 @@ void TRVTableRows::Bracket(int itemNo, bool opening)
 void TRVTableRows::Do_BeforeInsertRows(int itemNo, int index, int count)
 {
     if (auto* r = AddTableUndoInfo<TRVUndoInsertTableRows>(TableUndoData(Table), OwnItemNo(this, itemNo),
-                                                          true, true)) {
+                                                           true, true)) {
         r->Row = index;
         r->Count = count;
     }
@@ -74,8 +74,8 @@ void TRVTableRows::Do_UnInsertRows(int index, int count)
 
 void TRVTableRows::Do_BeforeInsertCell(int itemNo, int row, int col)
 {
-    if (auto* r = AddTableUndoInfo<TRVUndoInsertTableCell>(TableUndoData(Table), OwnItemNo(this, itemNo), true,
-                                                          true)) {
+    if (auto* r = AddTableUndoInfo<TRVUndoInsertTableCell>(TableUndoData(Table), OwnItemNo(this, itemNo),
+                                                           true, true)) {
         r->Row = row;
         r->Col = col;
     }

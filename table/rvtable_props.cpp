@@ -118,14 +118,15 @@ void TRVTableItemInfo::DoneUndo()
     }
 }
 
-void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth)
+void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
+                                   bool affectWidth)
 {
     ModifyIntProperty<TRVUndoModifyItemIntProperty>(this, GetMyItemNo(), this, propName, value, affectSize,
                                                     affectWidth, [](TRVUndoModifyItemIntProperty*) {});
 }
 
-void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row, int col,
-                                       bool affectSize, bool affectWidth)
+void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
+                                       int col, bool affectSize, bool affectWidth)
 {
     ModifyIntProperty<TRVUndoModifyCellIntProperty>(this, itemNo == -1 ? GetMyItemNo() : itemNo,
                                                     GetCells(row, col), propName, value, affectSize,
@@ -170,11 +171,12 @@ void TRVTableItemInfo::SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyl
     SetCellProperty(itemNo, "BackgroundStyle", value, row, col, false, false);
 }
 
-bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom, int row,
-                                              int col)
+bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom,
+                                              int row, int col)
 {
     TRVBooleanRect* borders = GetCells(row, col)->VisibleBorders;
-    if (borders->Left() == left && borders->Top() == top && borders->Right() == right && borders->Bottom() == bottom)
+    if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
+        borders->Bottom() == bottom)
         return true;
     if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
         data->BeginUndoSequence(rvutModifyItem, true);

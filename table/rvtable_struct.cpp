@@ -61,8 +61,8 @@ void TRVTableRows::InsertRows(int index, int count, int copyIndex, bool divideHe
         while (spread < source->ColSpan && c + spread < colCount && !covered[static_cast<size_t>(c + spread)])
             ++spread;
         if (divideHeights)
-            Table->SetCellBestHeight_(itemNo, source->BestHeight * source->RowSpan / (source->RowSpan + count),
-                                      copyIndex, c);
+            Table->SetCellBestHeight_(
+                itemNo, source->BestHeight * source->RowSpan / (source->RowSpan + count), copyIndex, c);
         for (int i = 0; i < count; ++i) {
             Table->AssignCellAttributes(itemNo, index + i, c, source, true, 1, source->RowSpan);
             if (spread > 1) {
@@ -111,11 +111,12 @@ void TRVTableRows::InsertCols(int index, int count, int copyIndex, bool divideWi
         // a cell from the left covers.
         int spread = 1;
         if (source != nullptr)
-            while (spread < source->RowSpan && r + spread < rowCount && !covered[static_cast<size_t>(r + spread)])
+            while (spread < source->RowSpan && r + spread < rowCount &&
+                   !covered[static_cast<size_t>(r + spread)])
                 ++spread;
         if (source != nullptr && divideWidths)
-            Table->SetCellBestWidth_(itemNo, source->BestWidth * source->ColSpan / (source->ColSpan + count), r,
-                                     copyIndex);
+            Table->SetCellBestWidth_(itemNo, source->BestWidth * source->ColSpan / (source->ColSpan + count),
+                                     r, copyIndex);
         for (int i = 0; i < count; ++i) {
             Do_BeforeInsertCell(itemNo, r, index);
             Get(r)->Insert(index);
@@ -291,7 +292,8 @@ void TRVTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
     Do_UnmergeCell(row, col, unmergeRows, unmergeCols);
 }
 
-void TRVTableRows::UnmergeCells(int row, int col, int colSpan, int rowSpan, bool unmergeRows, bool unmergeCols)
+void TRVTableRows::UnmergeCells(int row, int col, int colSpan, int rowSpan, bool unmergeRows,
+                                bool unmergeCols)
 {
     for (int r = std::min(row + rowSpan, Count()) - 1; r >= row; --r)
         for (int c = std::min(col + colSpan, Get(r)->Count()) - 1; c >= col; --c)

@@ -180,8 +180,7 @@ public:
 class TRVUndoMerge : public TRVUndoModifyItemProps {
 public:
     bool Merge = false;
-    int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, NewColSpan = 1,
-        NewRowSpan = 1;
+    int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, NewColSpan = 1, NewRowSpan = 1;
     bool ChangeBestWidth = false;
     std::vector<std::unique_ptr<TRVUndoMergeItem>> Items;
     void Undo(TRVEditRVData* rvData) override;

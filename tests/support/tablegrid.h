@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "document/rvstyle.h"
 #include "edit/rvervdata.h"
 #include "table/rvtable.h"
 #include "tests/support/editinvariant.h"
-#include "document/rvstyle.h"
 #include "tests/support/testedithost.h"
 
 namespace tablegrid {

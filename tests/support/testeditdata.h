@@ -19,9 +19,9 @@
 #include "document/rvuni.h"
 #include "edit/rvedithost.h"
 #include "edit/rvervdata.h"
-#include "tests/support/testedithost.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/testedithost.h"
 
 // Text styles: 0 the default (8-bit), and the ones added below. Paragraph
 // styles: 0 the default, and the ones added below.

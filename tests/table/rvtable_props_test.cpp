@@ -61,7 +61,8 @@ TEST_F(TablePropsTest, EqualValuesRecordNothing)
         EXPECT_FALSE(Command(c.Name, c.Set));
         EXPECT_EQ(d->UndoList->Count(), 0);
     }
-    EXPECT_TRUE(Command("borders", [&] { Table->SetCellVisibleBorders_(-1, false, true, true, true, 1, 1); }));
+    EXPECT_TRUE(
+        Command("borders", [&] { Table->SetCellVisibleBorders_(-1, false, true, true, true, 1, 1); }));
     EXPECT_TRUE(Command("cell colour", [&] { Table->SetCellColor_(-1, clRed, 1, 0); }));
 }
 

@@ -72,7 +72,8 @@ protected:
                 if (f)
                     rows->SplitCellsVertically(r, c, std::min(a, colCount - c), std::min(b, rowCount - r), 2);
                 else
-                    rows->SplitCellsHorizontally(r, c, std::min(a, colCount - c), std::min(b, rowCount - r), 2);
+                    rows->SplitCellsHorizontally(r, c, std::min(a, colCount - c), std::min(b, rowCount - r),
+                                                 2);
             }
             break;
         }

@@ -17,8 +17,8 @@ struct TShapeCase {
     int Cols;
     std::function<void(TRVTableItemInfo*)> Setup; // straight on the grid, before recording
     std::function<void(TRVTableRows*)> Operation;
-    const char* Shape;                                  // expected grid afterwards
-    std::function<void(TRVTableItemInfo*)> Check;       // optional further checks
+    const char* Shape;                            // expected grid afterwards
+    std::function<void(TRVTableItemInfo*)> Check; // optional further checks
 };
 
 class TableShapeTest : public TTableEditFixture, public ::testing::WithParamInterface<TShapeCase> {};
@@ -62,7 +62,8 @@ const TShapeCase ShapeCases[] = {
          t->GetCells(1, 0)->BestWidth = 50;
          t->GetCells(1, 0)->VAlign = rvcBottom;
      },
-     [](TRVTableRows* r) { r->InsertRows(2, 1, 1, false); }, "1x1 1x1 1x1 |2x1 . 1x1 |2x1 . 1x1 |1x1 1x1 1x1 |",
+     [](TRVTableRows* r) { r->InsertRows(2, 1, 1, false); },
+     "1x1 1x1 1x1 |2x1 . 1x1 |2x1 . 1x1 |1x1 1x1 1x1 |",
      [](TRVTableItemInfo* t) {
          const TRVTableCellData* c = t->GetCells(2, 0);
          EXPECT_EQ(c->Color, clBlue);
@@ -80,8 +81,7 @@ const TShapeCase ShapeCases[] = {
          MergeBlock(t, 0, 0, 3, 2);
          t->GetCells(0, 0)->BestWidth = 120;
      },
-     [](TRVTableRows* r) { r->UnmergeCell(0, 0, true, true); },
-     "1x1 1x1 1x1 |1x1 1x1 1x1 |1x1 1x1 1x1 |",
+     [](TRVTableRows* r) { r->UnmergeCell(0, 0, true, true); }, "1x1 1x1 1x1 |1x1 1x1 1x1 |1x1 1x1 1x1 |",
      [](TRVTableItemInfo* t) {
          for (int r = 0; r < 2; ++r)
              for (int c = 0; c < 3; ++c)
@@ -95,13 +95,16 @@ const TShapeCase ShapeCases[] = {
      [](TRVTableRows* r) { r->UnmergeCell(0, 0, false, true); }, "1x1 1x1 1x1 |",
      [](TRVTableItemInfo* t) { EXPECT_EQ(t->GetCells(0, 2)->BestWidth, 1); }},
     {"a one-column cell split into 3", 2, 2, nullptr,
-     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellVertically(0, 1, 3), 2); }, "1x1 1x1 1x1 1x1 |1x1 3x1 . . |", nullptr},
+     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellVertically(0, 1, 3), 2); }, "1x1 1x1 1x1 1x1 |1x1 3x1 . . |",
+     nullptr},
     {"a 2-wide cell split into 3", 2, 2, [](TRVTableItemInfo* t) { MergeBlock(t, 0, 0, 2, 1); },
-     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellVertically(0, 0, 3), 1); }, "1x1 1x1 1x1 |2x1 . 1x1 |", nullptr},
+     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellVertically(0, 0, 3), 1); }, "1x1 1x1 1x1 |2x1 . 1x1 |",
+     nullptr},
     {"a 3-wide cell split into 2", 1, 3, [](TRVTableItemInfo* t) { MergeBlock(t, 0, 0, 3, 1); },
      [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellVertically(0, 0, 2), 0); }, "2x1 . 1x1 |", nullptr},
     {"a one-row cell split into 2 rows", 2, 2, nullptr,
-     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellHorizontally(1, 0, 2), 1); }, "1x1 1x1 |1x1 1x2 |1x1 . |", nullptr},
+     [](TRVTableRows* r) { EXPECT_EQ(r->SplitCellHorizontally(1, 0, 2), 1); }, "1x1 1x1 |1x1 1x2 |1x1 . |",
+     nullptr},
     {"a clear keeps attributes and spans", 2, 2,
      [](TRVTableItemInfo* t) {
          MergeBlock(t, 0, 0, 2, 1);
