@@ -74,6 +74,22 @@ const TShapeCase ShapeCases[] = {
      [](TRVTableRows* r) { r->InsertCols(1, 2, 1, false); }, "4x1 . . . |1x1 1x1 1x1 1x1 |", nullptr},
     {"a column copying a 2-row cell", 2, 2, [](TRVTableItemInfo* t) { MergeBlock(t, 0, 1, 1, 2); },
      [](TRVTableRows* r) { r->InsertCols(2, 1, 1, false); }, "1x1 1x2 1x2 |1x1 . . |", nullptr},
+    // Copies of a wide (tall) cell stop at a slot that a cell grown across the
+    // insertion covers, instead of covering it a second time.
+    {"a row copying a wide cell under a tall one", 3, 3,
+     [](TRVTableItemInfo* t) {
+         MergeBlock(t, 0, 1, 1, 2);
+         MergeBlock(t, 2, 0, 3, 1);
+     },
+     [](TRVTableRows* r) { r->InsertRows(1, 1, 2, false); }, "1x1 1x3 1x1 |1x1 . 1x1 |1x1 . 1x1 |3x1 . . |",
+     nullptr},
+    {"a column copying a tall cell beside a wide one", 3, 3,
+     [](TRVTableItemInfo* t) {
+         MergeBlock(t, 0, 0, 1, 2);
+         MergeBlock(t, 1, 1, 2, 1);
+     },
+     [](TRVTableRows* r) { r->InsertCols(2, 1, 0, false); },
+     "1x2 1x1 1x1 1x1 |. 3x1 . . |1x1 1x1 1x1 1x1 |", nullptr},
     {"columns 1-2 under a 3-column cell", 2, 3, [](TRVTableItemInfo* t) { MergeBlock(t, 0, 0, 3, 1); },
      [](TRVTableRows* r) { r->DeleteCols(1, 2, false); }, "1x1 |1x1 |", nullptr},
     {"a 2x3 cell unmerged shares widths", 3, 3,
