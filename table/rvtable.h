@@ -520,6 +520,8 @@ public:
     void SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyle value, int row, int col);
     // Answers whether the borders already had these values (nothing recorded then).
     bool SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom, int row, int col);
+    // A row's vertical alignment, undoably in an editor; nothing for an equal value.
+    void SetRowVAlign_(int itemNo, TRVCellVAlign value, int row);
     // Copies Source's attributes to the cell at (Row, Col), undoably in an editor.
     void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source, bool includeSize,
                               int divColSpan, int divRowSpan);

@@ -195,6 +195,22 @@ bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, b
     return false;
 }
 
+void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
+{
+    TRVTableRow* r = Rows->Get(row);
+    if (r->VAlign == value)
+        return;
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* record = AddTableUndoInfo<TRVUndoRowVAlign>(data, itemNo == -1 ? GetMyItemNo() : itemNo,
+                                                              true, false)) {
+            record->Row = row;
+            record->VAlign = r->VAlign;
+        }
+    }
+    r->VAlign = value;
+}
+
 void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
                                             bool includeSize, int divColSpan, int divRowSpan)
 {

@@ -66,6 +66,18 @@ void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)
     table->Changed();
 }
 
+void TRVUndoRowVAlign::Undo(TRVEditRVData* rvData)
+{
+    TRVTableItemInfo* table = Table(rvData);
+    TRVTableRow* row = table->Rows->Get(Row);
+    if (auto* o = AddTableUndoInfo<TRVUndoRowVAlign>(rvData, ItemNo, true, false)) {
+        o->Row = Row;
+        o->VAlign = row->VAlign;
+    }
+    row->VAlign = VAlign;
+    table->Changed();
+}
+
 // ---------------------------------------------------------------------------
 // Rows, slots and spans
 

@@ -82,6 +82,13 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
+class TRVUndoRowVAlign : public TRVUndoModifyItemProps {
+public:
+    int Row = 0;
+    TRVCellVAlign VAlign = rvcTop;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
 class TRVUndoInsertTableRows : public TRVUndoModifyItemProps {
 public:
     int Row = 0, Count = 0;

@@ -55,6 +55,7 @@ TEST_F(TablePropsTest, EqualValuesRecordNothing)
         {"cell width", [&] { Table->SetCellBestWidth_(-1, 40, 0, 1); }},
         {"table colour", [&] { Table->SetProperty("Color", Table->Color, false, false); }},
         {"borders", [&] { EXPECT_TRUE(Table->SetCellVisibleBorders_(-1, true, true, true, true, 1, 1)); }},
+        {"row alignment", [&] { Table->SetRowVAlign_(-1, rvcTop, 1); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -64,6 +65,7 @@ TEST_F(TablePropsTest, EqualValuesRecordNothing)
     EXPECT_TRUE(
         Command("borders", [&] { Table->SetCellVisibleBorders_(-1, false, true, true, true, 1, 1); }));
     EXPECT_TRUE(Command("cell colour", [&] { Table->SetCellColor_(-1, clRed, 1, 0); }));
+    EXPECT_TRUE(Command("row alignment", [&] { Table->SetRowVAlign_(-1, rvcBottom, 1); }));
 }
 
 // A failed change by name leaves the table inserted, so that it still records.

@@ -88,8 +88,8 @@ const TShapeCase ShapeCases[] = {
          MergeBlock(t, 0, 0, 1, 2);
          MergeBlock(t, 1, 1, 2, 1);
      },
-     [](TRVTableRows* r) { r->InsertCols(2, 1, 0, false); },
-     "1x2 1x1 1x1 1x1 |. 3x1 . . |1x1 1x1 1x1 1x1 |", nullptr},
+     [](TRVTableRows* r) { r->InsertCols(2, 1, 0, false); }, "1x2 1x1 1x1 1x1 |. 3x1 . . |1x1 1x1 1x1 1x1 |",
+     nullptr},
     {"columns 1-2 under a 3-column cell", 2, 3, [](TRVTableItemInfo* t) { MergeBlock(t, 0, 0, 3, 1); },
      [](TRVTableRows* r) { r->DeleteCols(1, 2, false); }, "1x1 |1x1 |", nullptr},
     {"a 2x3 cell unmerged shares widths", 3, 3,
