@@ -520,6 +520,10 @@ public:
     void SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyle value, int row, int col);
     // Answers whether the borders already had these values (nothing recorded then).
     bool SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom, int row, int col);
+    // A copy of Graphic (none: null) becomes the cell's picture, undoably in an editor.
+    void SetCellBackgroundImage(TGraphic* graphic, int row, int col);
+    // Records the picture of the cell (Row and Col -1: of the table) before it changes.
+    void RecordBackgroundImage(int row, int col);
     // A row's vertical alignment, undoably in an editor; nothing for an equal value.
     void SetRowVAlign_(int itemNo, TRVCellVAlign value, int row);
     // Copies Source's attributes to the cell at (Row, Col), undoably in an editor.
@@ -545,6 +549,7 @@ public:
     // Copies the attributes of Value into the cell of the slot; nothing for a covered slot.
     void SetCells(int row, int col, const TRVTableCellData* value);
     TGraphic* GetBackgroundImage() const;
+    // A copy of Graphic becomes the table's picture, undoably in an editor.
     void SetBackgroundImage(TGraphic* graphic);
     TRVItemBackgroundStyle GetBackgroundStyle() const;
     void SetBackgroundStyle(TRVItemBackgroundStyle value);

@@ -195,6 +195,31 @@ bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, b
     return false;
 }
 
+void TRVTableItemInfo::RecordBackgroundImage(int row, int col)
+{
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (data == nullptr)
+        return;
+    data->BeginUndoSequence(rvutModifyItem, true);
+    if (auto* record = AddTableUndoInfo<TRVUndoModifyBackgroundImage>(data, GetMyItemNo(), false, false)) {
+        record->Row = row;
+        record->Col = col;
+        record->Kept = KeepBackgroundImage(row < 0 || col < 0 ? GetBackgroundImage()
+                                                              : GetCells(row, col)->GetBackgroundImage());
+    }
+}
+
+void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int col)
+{
+    TRVTableCellData* cell = GetCells(row, col);
+    if (graphic == cell->GetBackgroundImage() ||
+        (graphic == nullptr && cell->GetBackgroundImage() == nullptr))
+        return;
+    RecordBackgroundImage(row, col);
+    cell->SetBackgroundImage_(graphic, true);
+    Changed();
+}
+
 void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
 {
     TRVTableRow* r = Rows->Get(row);
@@ -222,9 +247,7 @@ void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const 
     }
     const TRVBooleanRect* b = source->VisibleBorders;
     SetCellVisibleBorders_(itemNo, b->Left(), b->Top(), b->Right(), b->Bottom(), row, col);
-    // The picture is copied as is: an undo of the operation that made the
-    // cell takes the cell, and its picture, away again.
-    cell->SetBackgroundImage_(source->GetBackgroundImage(), true);
+    SetCellBackgroundImage(source->GetBackgroundImage(), row, col);
     SetCellColor_(itemNo, source->Color, row, col);
     SetCellBorderColor_(itemNo, source->BorderColor, row, col);
     SetCellBorderLightColor_(itemNo, source->BorderLightColor, row, col);

@@ -66,6 +66,38 @@ void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)
     table->Changed();
 }
 
+std::unique_ptr<TRVBackground> KeepBackgroundImage(TGraphic* graphic)
+{
+    if (graphic == nullptr)
+        return nullptr;
+    auto kept = std::make_unique<TRVBackground>(false);
+    kept->AssignImage(graphic, nullptr, true);
+    return kept;
+}
+
+void TRVUndoModifyBackgroundImage::Undo(TRVEditRVData* rvData)
+{
+    TRVTableItemInfo* table = Table(rvData);
+    const bool ofTable = Row < 0 || Col < 0;
+    TRVTableCellData* cell = ofTable ? nullptr : table->GetCells(Row, Col);
+    TGraphic* current = ofTable ? table->GetBackgroundImage() : cell->GetBackgroundImage();
+    if (auto* o = AddTableUndoInfo<TRVUndoModifyBackgroundImage>(rvData, ItemNo, false, false)) {
+        o->Row = Row;
+        o->Col = Col;
+        o->Kept = KeepBackgroundImage(current);
+    }
+    TGraphic* graphic = Kept ? Kept->Image() : nullptr;
+    if (ofTable) {
+        table->BeforeUndoChangeProperty();
+        table->SetBackgroundImage(graphic);
+        table->AfterUndoChangeProperty();
+    } else {
+        cell->SetBackgroundImage_(graphic, true);
+        table->Changed();
+    }
+    Kept.reset();
+}
+
 void TRVUndoRowVAlign::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);

@@ -13,6 +13,7 @@
 #include "edit/rvervdata.h"
 #include "edit/rvundorecords.h"
 #include "table/rvtable.h"
+#include "view/rvback.h"
 
 class TRVEditRVData;
 
@@ -51,6 +52,9 @@ template <class T> T* AddTableUndoInfo(TRVEditRVData* rvData, int itemNo, bool a
 // The editor data holding the table when it records undo, else null.
 TRVEditRVData* TableUndoData(const TRVTableItemInfo* table);
 
+// A copy of a picture in a background of its own; null for none.
+std::unique_ptr<TRVBackground> KeepBackgroundImage(TGraphic* graphic);
+
 // One integer property by name of the table (SubObject null) or of a cell.
 class TRVUndoModifyItemIntProperty : public TRVUndoModifyItemProps {
 public:
@@ -79,6 +83,16 @@ public:
     int Row = 0;
     int Col = 0;
     bool Left = true, Top = true, Right = true, Bottom = true;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// The picture a cell (or, with Row and Col -1, the table) had, kept as a copy
+// in a background of its own; none when there was no picture.
+class TRVUndoModifyBackgroundImage : public TRVUndoModifyItemProps {
+public:
+    int Row = -1;
+    int Col = -1;
+    std::unique_ptr<TRVBackground> Kept;
     void Undo(TRVEditRVData* rvData) override;
 };
 

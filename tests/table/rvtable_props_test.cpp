@@ -2,9 +2,11 @@
 // recorded for an equal value, the "inserted" state kept whatever happens;
 // and deleting every row or column of a table in an editor deletes the table.
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "platform/graphics/bitmap.h"
 #include "table/rvtable_undo.h"
 #include "tests/support/tablegrid.h"
 #include "tests/support/testtable.h"
@@ -66,6 +68,29 @@ TEST_F(TablePropsTest, EqualValuesRecordNothing)
         Command("borders", [&] { Table->SetCellVisibleBorders_(-1, false, true, true, true, 1, 1); }));
     EXPECT_TRUE(Command("cell colour", [&] { Table->SetCellColor_(-1, clRed, 1, 0); }));
     EXPECT_TRUE(Command("row alignment", [&] { Table->SetRowVAlign_(-1, rvcBottom, 1); }));
+}
+
+// A picture given to a cell or (row and column -1) to the table is one undoable step.
+TEST_F(TablePropsTest, APictureChangeIsUndoable)
+{
+    const std::pair<int, int> places[] = {{1, 0}, {-1, -1}};
+    for (auto [row, col] : places) {
+        SCOPED_TRACE(row);
+        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        NewTable(2, 2);
+        TBitmap picture;
+        picture.SetPixelFormat(pf24bit);
+        picture.SetSize(4, 3);
+        const auto set = [&](TGraphic* g) {
+            if (row < 0)
+                Table->SetBackgroundImage(g);
+            else
+                Table->SetCellBackgroundImage(g, row, col);
+        };
+        EXPECT_TRUE(Command("picture", [&] { set(&picture); }));
+        EXPECT_TRUE(Command("no picture", [&] { set(nullptr); }));
+        EXPECT_EQ(d->UndoList->Count(), 2);
+    }
 }
 
 // A failed change by name leaves the table inserted, so that it still records.
