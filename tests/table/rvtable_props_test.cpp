@@ -74,7 +74,9 @@ TEST_F(TablePropsTest, EqualValuesRecordNothing)
 TEST_F(TablePropsTest, APictureChangeIsUndoable)
 {
     const std::pair<int, int> places[] = {{1, 0}, {-1, -1}};
-    for (auto [row, col] : places) {
+    for (const auto& place : places) {
+        const int row = place.first;
+        const int col = place.second;
         SCOPED_TRACE(row);
         d = std::make_unique<TRVEditRVData>(&Style, &Host);
         NewTable(2, 2);
