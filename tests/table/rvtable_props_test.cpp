@@ -141,6 +141,15 @@ TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
         EXPECT_EQ(d->GetItemCount(), 2);
         EXPECT_EQ(d->UndoList->Count(), 1);
     }
+    // A table that is the document's only item leaves an empty line behind.
+    d = std::make_unique<TRVEditRVData>(&Style, &Host);
+    Table = new TRVTableItemInfo(2, 2, d.get());
+    d->AddItem(AnsiString(), Table);
+    d->FormatAll();
+    EXPECT_TRUE(Command("only item", [&] { Table->DeleteRows(0, 2, false); }));
+    ASSERT_EQ(d->GetItemCount(), 1);
+    EXPECT_EQ(d->GetItemStyle(0), 0);
+
     TTableDoc doc;
     TRVTableItemInfo* t = doc.AddTable(2, 2);
     EXPECT_THROW(t->DeleteCols(0, 2, false), ERollViewError);
