@@ -590,6 +590,11 @@ public:
     // The colour a cell is painted with: its own, else the table's, else the
     // colour of the document holding the table (clNone when it has none).
     TColor GetCellColor(const TRVTableCellData* cell) const;
+    // The table's own colour, else (in a laid-out document) its paragraph's
+    // background colour, else with UseDocColor the document's colour.
+    TColor GetTableColor(bool useDocColor) const;
+    // Neither the cell, the table nor the table's paragraph has a colour.
+    bool CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const;
 
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.

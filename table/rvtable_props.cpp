@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/rvstyle.h"
 #include "edit/rvervdata.h"
 #include "platform/core/typinfo.h"
 #include "table/rvtable.h"
@@ -347,4 +348,36 @@ void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
     }
     DoneUndo();
     Changed();
+}
+
+namespace {
+
+// The background colour of the table's paragraph; clNone outside a laid-out document.
+TColor ParaBackColor(const TRVTableItemInfo* table)
+{
+    auto* doc = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+    TRVStyle* style = doc != nullptr ? doc->GetRVStyle() : nullptr;
+    if (style == nullptr || table->ParaNo < 0 || table->ParaNo >= style->ParaStyles()->Count())
+        return clNone;
+    return style->ParaStyles()->Items(table->ParaNo)->Background()->Color();
+}
+
+} // namespace
+
+TColor TRVTableItemInfo::GetTableColor(bool useDocColor) const
+{
+    if (Color != clNone)
+        return Color;
+    auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    if (doc == nullptr)
+        return clNone;
+    const TColor para = ParaBackColor(this);
+    if (para != clNone || !useDocColor)
+        return para;
+    return doc->GetColor();
+}
+
+bool TRVTableItemInfo::CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const
+{
+    return cell->Color == clNone && Color == clNone && ParaBackColor(this) == clNone;
 }

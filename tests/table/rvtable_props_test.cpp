@@ -105,6 +105,37 @@ TEST_F(TablePropsTest, AFailedChangeKeepsTheTableInserted)
     EXPECT_TRUE(Command("width", [&] { Table->SetProperty("BorderWidth", 3, true, true); }));
 }
 
+// A cell is painted with its own colour, else the table's, else the table
+// paragraph's background, else the document's.
+TEST_F(TablePropsTest, CellColourFallsBackThroughTableParagraphAndDocument)
+{
+    NewTable(1, 1);
+    TParaInfo* para = Style.ParaStyles()->Add();
+    para->Background()->SetColor(clYellow);
+    const int shaded = Style.ParaStyles()->Count() - 1;
+    d->Color = clAqua;
+    const struct {
+        TColor Cell, Table;
+        bool ShadedPara;
+        TColor Painted;
+        bool SeeThrough;
+    } cases[] = {
+        {clRed, clBlue, true, clRed, false},     {clNone, clBlue, true, clBlue, false},
+        {clNone, clNone, true, clYellow, false}, {clNone, clNone, false, clAqua, true},
+        {clRed, clNone, false, clRed, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Cell) + " " + std::to_string(c.Table) + " " +
+                     std::to_string(c.ShadedPara));
+        Table->GetCells(0, 0)->Color = c.Cell;
+        Table->Color = c.Table;
+        Table->ParaNo = c.ShadedPara ? shaded : 0;
+        EXPECT_EQ(Table->GetCellColor(Table->GetCells(0, 0)), c.Painted);
+        EXPECT_EQ(Table->CanSeeBackgroundThroughCell(Table->GetCells(0, 0)), c.SeeThrough);
+    }
+    EXPECT_EQ(Table->GetTableColor(false), clNone);
+}
+
 TEST_F(TablePropsTest, HeadingRowsMustNotEndInsideACell)
 {
     const struct {
