@@ -13,6 +13,11 @@
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
+//   rvtable_struct.cpp   inserting and deleting rows and columns, merging, unmerging, clearing
+//   rvtable_split.cpp    splitting cells into columns or rows
+//   rvtable_do.cpp       the primitive steps of those operations and their undo records
+//   rvtable_undo.cpp     the undo records (rvtable_undo.h) and their opposites
+//   rvtable_props.cpp    the table in an editor: undo groups, property setters by name, colours
 #pragma once
 
 #include <cstdint>
