@@ -15,7 +15,8 @@
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
 //   rvtable_struct.cpp   inserting and deleting rows and columns, merging, unmerging, clearing
 //   rvtable_split.cpp    splitting cells into columns or rows
-//   rvtable_do.cpp       the primitive steps of those operations and their undo records
+//   rvtable_do.cpp       the primitive steps on rows, slots and spans, recording their undo
+//   rvtable_do_cells.cpp the primitive steps that clear, merge and unmerge cells
 //   rvtable_undo.cpp     the undo records (rvtable_undo.h) and their opposites
 //   rvtable_props.cpp    the table in an editor: undo groups, property setters by name, colours
 #pragma once
