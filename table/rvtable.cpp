@@ -128,6 +128,7 @@ void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 {
     if (graphic == GetBackgroundImage())
         return;
+    RecordBackgroundImage(-1, -1);
     if (!Background && graphic != nullptr && !graphic->Empty())
         Background = std::make_unique<TRVBackground>(false);
     if (Background) {

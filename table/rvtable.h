@@ -14,11 +14,18 @@
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
+//   rvtable_struct.cpp   inserting and deleting rows and columns, merging, unmerging, clearing
+//   rvtable_split.cpp    splitting cells into columns or rows
+//   rvtable_do.cpp       the primitive steps on rows, slots and spans, recording their undo
+//   rvtable_do_cells.cpp the primitive steps that clear, merge and unmerge cells
+//   rvtable_undo.cpp     the undo records (rvtable_undo.h) and their opposites
+//   rvtable_props.cpp    the table in an editor: undo groups, property setters by name, colours
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
@@ -288,6 +295,85 @@ public:
     // The cells of a block leave their rows for an undo record, and come back.
     void MovingToUndoList(int row, int col, int colCount, int rowCount, TObject* undoInfo);
     void MovingFromUndoList(int row, int col, int colCount, int rowCount);
+
+    // ---- Structural operations (rvtable_struct.cpp, rvtable_split.cpp). In an
+    // editor with undo each records what reverses it into the open undo group;
+    // the caller opens and closes the group. A bad index raises ERollViewError
+    // "Invalid row or column index" with nothing changed.
+    void InsertRows(int index, int count, int copyIndex, bool divideHeights);
+    void InsertCols(int index, int count, int copyIndex, bool divideWidths);
+    // Count is cut to the rows (columns) from Index; Index 0 with a Count above
+    // the count is refused.
+    void DeleteRows(int index, int count, bool divideHeights);
+    void DeleteCols(int index, int count, bool divideWidths);
+    bool StartMergeCells(int row, int col, int& colSpan, int& rowSpan) const;
+    bool CanMergeCells(int row, int col, int colSpan, int rowSpan, bool allowMergeRC) const;
+    // A block that may not be merged makes the document beep and changes nothing.
+    void MergeCells(int row, int col, int colSpan, int rowSpan, bool allowMergeRC, bool changeBestWidth);
+    void UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    void UnmergeCells(int row, int col, int colSpan, int rowSpan, bool unmergeRows, bool unmergeCols);
+    // Each answers the number of columns (rows) added.
+    int SplitCellVertically(int row, int col, int colCount);
+    int SplitCellHorizontally(int row, int col, int rowCount);
+    int SplitCellsVertically(int row, int col, int colSpan, int rowSpan, int colCount);
+    int SplitCellsHorizontally(int row, int col, int colSpan, int rowSpan, int rowCount);
+    // Replaces the contents of the cells at (RowList[i], ColList[i]) by one empty line.
+    void ClearCells(const TRVIntegerList& rowList, const TRVIntegerList& colList);
+
+    // ---- Primitive steps (rvtable_do.cpp). A Do_Before* records an undo
+    // record (only when the table records); a Do_* changes the grid; a
+    // Do_Un* is the inverse an undo record plays.
+    void Do_BeforeInsertRows(int itemNo, int index, int count);
+    void Do_InsertRows(int index, int count);
+    void Do_UnInsertRows(int index, int count);
+    void Do_BeforeInsertCell(int itemNo, int row, int col);
+    void Do_BeforeSpreadOverEmptyCells(int itemNo, int row, int col, int colSpan);
+    void Do_SpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_UnSpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_SetSpan(int itemNo, int row, int col, int value, bool isColSpan);
+    void Do_BeforeFreeEmptyCells(int itemNo, int row, int col, int colCount, int rowCount);
+    void Do_FreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_UnFreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_BeforeInsertEmptyCells(int itemNo, int row, int col, int colCount, int rowCount);
+    void Do_InsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_UnInsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_BeforeSplitCellHorz(int itemNo, int row, int col, int newRow, bool divideHeights);
+    void Do_SplitCellHorz(int row, int col, int newRow, bool divideHeights);
+    void Do_UnSplitCellHorz(int row, int col, int newRow, int oldBestHeight);
+    void Do_BeforeSplitCellVert(int itemNo, int row, int col, int newCol, bool divideWidths);
+    void Do_SplitCellVert(int row, int col, int newCol, bool divideWidths);
+    void Do_UnSplitCellVert(int row, int col, int newCol, int oldBestWidth);
+    // Record: the TRVUndoDeleteRows (Cols, CellsClear, Merge) to keep what is
+    // removed, or null to free it.
+    TObject* Do_BeforeDeleteRows(int itemNo, int index, int count);
+    void Do_DeleteRows(int itemNo, int index, int count, TObject* record);
+    void Do_UnDeleteRows(int index, std::vector<TRVTableRow*>& rows);
+    TObject* Do_BeforeDeleteCols(int itemNo, int index, int count);
+    void Do_DeleteCols(int itemNo, int index, int count, TObject* record);
+    void Do_UnDeleteCols(int index, std::vector<TRVTableCellData*>& cells);
+    TObject* Do_BeforeClearCells(int itemNo, const TRVIntegerList& rowList, const TRVIntegerList& colList,
+                                 std::vector<TRVTableCellData*>*& cellList);
+    void Do_ClearCells(std::vector<TRVTableCellData*>* cellList, const TRVIntegerList& rowList,
+                       const TRVIntegerList& colList, TObject* record);
+    void Do_UnClearCells(std::vector<TRVTableCellData*>& cellList, const TRVIntegerList& rowList,
+                         const TRVIntegerList& colList);
+    TObject* Do_BeforeMergeCells(int itemNo, int row, int col, int colSpan, int rowSpan);
+    void Do_MergeCells(int itemNo, int row, int col, int colSpan, int rowSpan, TObject* record,
+                       bool changeBestWidth);
+    void Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRowSpan, TObject* record,
+                           int oldBestWidth);
+    void Do_BeforeUnmergeCell(int itemNo, int row, int col, bool unmergeRows, bool unmergeCols);
+    void Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    void Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldRowSpan, int oldBestWidth,
+                            int oldBestHeight);
+
+private:
+    // Takes the cell out of a slot without freeing it; the slot becomes empty.
+    TRVTableCellData* TakeCell(int row, int col);
+    // A new cell in an empty slot.
+    TRVTableCellData* NewCellAt(int row, int col);
+    // Opens (closes) the bracket of an operation's records.
+    void Bracket(int itemNo, bool opening);
 };
 
 // The slot of a cell as a sub-document position.
@@ -434,11 +520,66 @@ public:
     int CurTop = 0;
 
     void Init(int rowCount, int colCount, TCustomRVData* rvData);
+
+    // ---- The editor around the table (rvtable_props.cpp)
+    // The table's document is an editor's document data.
+    bool IsInEditor() const;
+    // Inserted, in an editor whose undo list records.
+    bool UndoEnabled() const;
+    // The table's item number in its document (cached while still right).
+    int GetMyItemNo() const;
+    // GetMyItemNo when the table is inserted in an editor with undo, else -1.
+    int GetEditorItemNoForUndo() const;
+    // Open and close a table-level undo group around structural changes.
+    void InitUndo();
+    void DoneUndo();
+    // The table must be laid out again.
+    void Changed() { State.Include(rvtsModified); }
+    // Sets a published integer property by name: in an editor as one undoable
+    // group, elsewhere directly. Either way the table is marked changed.
+    void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
+    // The same for a property of the cell at (Row, Col); ItemNo -1: the table's own.
+    void SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row, int col,
+                         bool affectSize, bool affectWidth);
+    void SetCellBestWidth_(int itemNo, TRVHTMLLength value, int row, int col);
+    void SetCellBestHeight_(int itemNo, int value, int row, int col);
+    void SetCellColor_(int itemNo, TColor value, int row, int col);
+    void SetCellVAlign_(int itemNo, TRVCellVAlign value, int row, int col);
+    void SetCellBorderColor_(int itemNo, TColor value, int row, int col);
+    void SetCellBorderLightColor_(int itemNo, TColor value, int row, int col);
+    void SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyle value, int row, int col);
+    // Answers whether the borders already had these values (nothing recorded then).
+    bool SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom, int row, int col);
+    // A copy of Graphic (none: null) becomes the cell's picture, undoably in an editor.
+    void SetCellBackgroundImage(TGraphic* graphic, int row, int col);
+    // Records the picture of the cell (Row and Col -1: of the table) before it changes.
+    void RecordBackgroundImage(int row, int col);
+    // A row's vertical alignment, undoably in an editor; nothing for an equal value.
+    void SetRowVAlign_(int itemNo, TRVCellVAlign value, int row);
+    // Copies Source's attributes to the cell at (Row, Col), undoably in an editor.
+    void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source, bool includeSize,
+                              int divColSpan, int divRowSpan);
+    // Around an undo record re-setting an old value: the value is stored directly.
+    void BeforeUndoChangeProperty() override { State.Exclude(rvtsInserted); }
+    void AfterUndoChangeProperty() override
+    {
+        State.Include(rvtsInserted);
+        Changed();
+    }
+    bool CanUseHeadingRowCount() const;
+    // Deletes rows (columns) as one undo group and marks the table changed.
+    // Deleting every row or column of a table in an editor deletes the table
+    // item itself, in the same group (the table is then no longer the
+    // document's; in an editor without undo it is freed). Elsewhere deleting
+    // them all is refused. A bad index raises "Invalid row or column index".
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
     void ClearTemporal();
     TRVTableCellData* GetCells(int row, int col) const { return Rows->Get(row)->Get(col); }
     // Copies the attributes of Value into the cell of the slot; nothing for a covered slot.
     void SetCells(int row, int col, const TRVTableCellData* value);
     TGraphic* GetBackgroundImage() const;
+    // A copy of Graphic becomes the table's picture, undoably in an editor.
     void SetBackgroundImage(TGraphic* graphic);
     TRVItemBackgroundStyle GetBackgroundStyle() const;
     void SetBackgroundStyle(TRVItemBackgroundStyle value);
@@ -497,6 +638,11 @@ public:
     // The colour a cell is painted with: its own, else the table's, else the
     // colour of the document holding the table (clNone when it has none).
     TColor GetCellColor(const TRVTableCellData* cell) const;
+    // The table's own colour, else (in a laid-out document) its paragraph's
+    // background colour, else with UseDocColor the document's colour.
+    TColor GetTableColor(bool useDocColor) const;
+    // Neither the cell, the table nor the table's paragraph has a colour.
+    bool CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const;
 
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.
@@ -546,6 +692,7 @@ public:
                       bool textOnly, bool unicode) override;
 
 private:
+    mutable int FMyItemNo = -1;
     struct TLayoutPass;
     void WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind);
     void DistributeRest(TLayoutPass& pass, int content);

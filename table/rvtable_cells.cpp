@@ -2,6 +2,7 @@
 // background and its stored properties.
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "document/rvstyle.h"
@@ -178,10 +179,12 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
     // The cache is keyed on the units and on a cheap fingerprint of the items
     // (their count, styles and text lengths), so that an edit that goes past
     // ContentChanged still measures again.
-    int fingerprint = count;
+    // Unsigned: the sum wraps around on long documents.
+    uint32_t hash = static_cast<uint32_t>(count);
     for (int i = 0; i < count; ++i)
-        fingerprint = fingerprint * 31 + GetItemStyle(i) * 7 + GetItemPara(i) * 3 +
-                      static_cast<int>(GetItemText(i).size());
+        hash = hash * 31u + static_cast<uint32_t>(GetItemStyle(i)) * 7u +
+               static_cast<uint32_t>(GetItemPara(i)) * 3u + static_cast<uint32_t>(GetItemText(i).size());
+    const int fingerprint = static_cast<int>(hash);
     const bool sameUnits = (sad == nullptr && !FMinWidthHasSad) ||
                            (sad != nullptr && FMinWidthHasSad && sad->DevicePpiX == FMinWidthSad.DevicePpiX &&
                             sad->ScreenPpiX == FMinWidthSad.ScreenPpiX);

@@ -403,9 +403,5 @@ TColor TRVTableItemInfo::GetCellColor(const TRVTableCellData* cell) const
 {
     if (cell != nullptr && cell->Color != clNone)
         return cell->Color;
-    if (Color != clNone)
-        return Color;
-    if (auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
-        return doc->GetColor();
-    return clNone;
+    return GetTableColor(true);
 }

@@ -1,0 +1,383 @@
+// The table in an editor: the queries that decide whether changes are
+// recorded, the undo group of table commands, and the property setters by
+// name that record each change as an undoable step.
+#include <algorithm>
+#include <utility>
+
+#include "document/rvstyle.h"
+#include "edit/rvervdata.h"
+#include "platform/core/typinfo.h"
+#include "table/rvtable.h"
+#include "table/rvtable_undo.h"
+
+namespace {
+
+TRVEditRVData* EditDataOf(const TRVTableItemInfo* table)
+{
+    return table->Rows != nullptr ? dynamic_cast<TRVEditRVData*>(table->Rows->MainRVData) : nullptr;
+}
+
+// Clears the "inserted" state for the lifetime of the guard, so that a setter
+// reached by name stores its field, and restores it however the scope ends.
+class TInsertedPause {
+public:
+    explicit TInsertedPause(TRVTableItemInfo* table)
+        : FTable(table), FWasInserted(table->State.Contains(rvtsInserted))
+    {
+        FTable->State.Exclude(rvtsInserted);
+    }
+    ~TInsertedPause()
+    {
+        if (FWasInserted)
+            FTable->State.Include(rvtsInserted);
+    }
+    TInsertedPause(const TInsertedPause&) = delete;
+    TInsertedPause& operator=(const TInsertedPause&) = delete;
+
+private:
+    TRVTableItemInfo* FTable;
+    bool FWasInserted;
+};
+
+// Sets an integer property of Object by name. In an editor that records, a
+// changed value is recorded as a record of class T (created by Make) in a
+// rvutModifyItem group; an equal value changes and records nothing.
+template <class T, class Fill>
+void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object, const AnsiString& propName,
+                       int64_t value, bool affectSize, bool affectWidth, Fill fill)
+{
+    const TPropInfo& prop = FindPropInfo(object, propName);
+    TRVEditRVData* data = table->State.Contains(rvtsInserted) ? EditDataOf(table) : nullptr;
+    {
+        TInsertedPause pause(table);
+        const int64_t old = GetOrdProp(object, prop);
+        if (old == value)
+            return;
+        if (data != nullptr) {
+            data->BeginUndoSequence(rvutModifyItem, true);
+            if (T* record = AddTableUndoInfo<T>(data, itemNo, affectSize, affectWidth)) {
+                record->PropName = propName;
+                record->Value = old;
+                fill(record);
+            }
+        }
+        SetOrdProp(object, prop, value);
+    }
+    if (data != nullptr)
+        data->Host->Invalidate();
+    table->Changed();
+}
+
+} // namespace
+
+bool TRVTableItemInfo::IsInEditor() const
+{
+    return EditDataOf(this) != nullptr;
+}
+
+bool TRVTableItemInfo::UndoEnabled() const
+{
+    TRVEditRVData* data = EditDataOf(this);
+    return State.Contains(rvtsInserted) && data != nullptr && data->UndoList->Limit != 0;
+}
+
+int TRVTableItemInfo::GetMyItemNo() const
+{
+    TCustomRVData* data = GetRVData();
+    if (data == nullptr)
+        return -1;
+    if (FMyItemNo >= 0 && FMyItemNo < data->GetItemCount() && data->GetItem(FMyItemNo) == this)
+        return FMyItemNo;
+    FMyItemNo = -1;
+    for (int i = 0; i < data->GetItemCount(); ++i)
+        if (data->GetItem(i) == this) {
+            FMyItemNo = i;
+            break;
+        }
+    return FMyItemNo;
+}
+
+int TRVTableItemInfo::GetEditorItemNoForUndo() const
+{
+    return State.Contains(rvtsInserted) && IsInEditor() && UndoEnabled() ? GetMyItemNo() : -1;
+}
+
+void TRVTableItemInfo::InitUndo()
+{
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        data->SetUndoGroupMode(true);
+    }
+}
+
+void TRVTableItemInfo::DoneUndo()
+{
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+        data->SetUndoGroupMode(false);
+        // A command that changed nothing leaves no group behind.
+        data->UndoList->PopIfEmpty();
+    }
+}
+
+void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
+                                   bool affectWidth)
+{
+    ModifyIntProperty<TRVUndoModifyItemIntProperty>(this, GetMyItemNo(), this, propName, value, affectSize,
+                                                    affectWidth, [](TRVUndoModifyItemIntProperty*) {});
+}
+
+void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
+                                       int col, bool affectSize, bool affectWidth)
+{
+    ModifyIntProperty<TRVUndoModifyCellIntProperty>(this, itemNo == -1 ? GetMyItemNo() : itemNo,
+                                                    GetCells(row, col), propName, value, affectSize,
+                                                    affectWidth, [row, col](TRVUndoModifyCellIntProperty* r) {
+                                                        r->Row = row;
+                                                        r->Col = col;
+                                                    });
+}
+
+void TRVTableItemInfo::SetCellBestWidth_(int itemNo, TRVHTMLLength value, int row, int col)
+{
+    SetCellProperty(itemNo, "BestWidth", value, row, col, true, true);
+}
+
+void TRVTableItemInfo::SetCellBestHeight_(int itemNo, int value, int row, int col)
+{
+    SetCellProperty(itemNo, "BestHeight", value, row, col, true, false);
+}
+
+void TRVTableItemInfo::SetCellColor_(int itemNo, TColor value, int row, int col)
+{
+    SetCellProperty(itemNo, "Color", value, row, col, false, false);
+}
+
+void TRVTableItemInfo::SetCellVAlign_(int itemNo, TRVCellVAlign value, int row, int col)
+{
+    SetCellProperty(itemNo, "VAlign", value, row, col, true, false);
+}
+
+void TRVTableItemInfo::SetCellBorderColor_(int itemNo, TColor value, int row, int col)
+{
+    SetCellProperty(itemNo, "BorderColor", value, row, col, false, false);
+}
+
+void TRVTableItemInfo::SetCellBorderLightColor_(int itemNo, TColor value, int row, int col)
+{
+    SetCellProperty(itemNo, "BorderLightColor", value, row, col, false, false);
+}
+
+void TRVTableItemInfo::SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyle value, int row, int col)
+{
+    SetCellProperty(itemNo, "BackgroundStyle", value, row, col, false, false);
+}
+
+bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom,
+                                              int row, int col)
+{
+    TRVBooleanRect* borders = GetCells(row, col)->VisibleBorders;
+    if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
+        borders->Bottom() == bottom)
+        return true;
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* r = AddTableUndoInfo<TRVUndoModifyCellVisibleBorders>(
+                data, itemNo == -1 ? GetMyItemNo() : itemNo, false, false)) {
+            r->Row = row;
+            r->Col = col;
+            r->Left = borders->Left();
+            r->Top = borders->Top();
+            r->Right = borders->Right();
+            r->Bottom = borders->Bottom();
+        }
+    }
+    borders->SetValues(left, top, right, bottom);
+    Changed();
+    return false;
+}
+
+void TRVTableItemInfo::RecordBackgroundImage(int row, int col)
+{
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (data == nullptr)
+        return;
+    data->BeginUndoSequence(rvutModifyItem, true);
+    if (auto* record = AddTableUndoInfo<TRVUndoModifyBackgroundImage>(data, GetMyItemNo(), false, false)) {
+        record->Row = row;
+        record->Col = col;
+        record->Kept = KeepBackgroundImage(row < 0 || col < 0 ? GetBackgroundImage()
+                                                              : GetCells(row, col)->GetBackgroundImage());
+    }
+}
+
+void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int col)
+{
+    TRVTableCellData* cell = GetCells(row, col);
+    if (graphic == cell->GetBackgroundImage() ||
+        (graphic == nullptr && cell->GetBackgroundImage() == nullptr))
+        return;
+    RecordBackgroundImage(row, col);
+    cell->SetBackgroundImage_(graphic, true);
+    Changed();
+}
+
+void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
+{
+    TRVTableRow* r = Rows->Get(row);
+    if (r->VAlign == value)
+        return;
+    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* record = AddTableUndoInfo<TRVUndoRowVAlign>(data, itemNo == -1 ? GetMyItemNo() : itemNo,
+                                                              true, false)) {
+            record->Row = row;
+            record->VAlign = r->VAlign;
+        }
+    }
+    r->VAlign = value;
+}
+
+void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
+                                            bool includeSize, int divColSpan, int divRowSpan)
+{
+    TRVTableCellData* cell = GetCells(row, col);
+    if (!State.Contains(rvtsInserted) || !IsInEditor()) {
+        cell->AssignAttributesFrom(source, includeSize, divColSpan, divRowSpan);
+        Changed();
+        return;
+    }
+    const TRVBooleanRect* b = source->VisibleBorders;
+    SetCellVisibleBorders_(itemNo, b->Left(), b->Top(), b->Right(), b->Bottom(), row, col);
+    SetCellBackgroundImage(source->GetBackgroundImage(), row, col);
+    SetCellColor_(itemNo, source->Color, row, col);
+    SetCellBorderColor_(itemNo, source->BorderColor, row, col);
+    SetCellBorderLightColor_(itemNo, source->BorderLightColor, row, col);
+    SetCellVAlign_(itemNo, source->VAlign, row, col);
+    SetCellBackgroundStyle_(itemNo, source->GetBackgroundStyle(), row, col);
+    if (includeSize) {
+        SetCellBestWidth_(itemNo, divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth, row,
+                          col);
+        SetCellBestHeight_(itemNo, divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight,
+                           row, col);
+    }
+    Changed();
+}
+
+bool TRVTableItemInfo::CanUseHeadingRowCount() const
+{
+    const int h = std::min(HeadingRowCount, Rows->Count());
+    if (h <= 0)
+        return false;
+    for (int c = 0; c < Rows->Get(h - 1)->Count(); ++c) {
+        int mRow = 0;
+        int mCol = 0;
+        const TRVTableCellData* cell = Rows->GetMainCell(h - 1, c, mRow, mCol);
+        if (cell != nullptr && mRow + cell->RowSpan - 1 > h - 1)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Deletes the table item ItemNo from the editor's document as undoable steps;
+// the document keeps at least an empty line and the caret stands where the
+// table was.
+void DeleteTableItem(TRVEditRVData* data, int itemNo)
+{
+    bool full = false;
+    const bool wasOnly = data->GetItemCount() == 1;
+    if (wasOnly)
+        data->InsEmptyString(1, TRVTag(), data->GetItemPara(0), 0, false, false);
+    data->Do_DeleteItem(itemNo, full);
+    data->SettleAfterRemoval(itemNo, full);
+    data->FormatAll();
+    const int caretItem = std::min(itemNo, data->GetItemCount() - 1);
+    data->SetCaretAtItem(caretItem, data->GetOffsBeforeItem(caretItem), false);
+}
+
+} // namespace
+
+void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
+{
+    const int rowCount = Rows->Count();
+    if (rowCount == 0)
+        return;
+    if (index < 0 || index >= rowCount || count < 1 || (index == 0 && count > rowCount))
+        throw ERollViewError("Invalid row or column index");
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (index == 0 && count == rowCount) {
+        if (data == nullptr)
+            throw ERollViewError("Invalid row or column index");
+        data->BeginUndoSequence(rvutDelete, true);
+        DeleteTableItem(data, GetMyItemNo());
+        return;
+    }
+    InitUndo();
+    try {
+        Rows->DeleteRows(index, count, decreaseHeight);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    Changed();
+}
+
+void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
+{
+    const int colCount = Rows->GetColCount();
+    if (Rows->Count() == 0 || colCount == 0)
+        return;
+    if (index < 0 || index >= colCount || count < 1 || (index == 0 && count > colCount))
+        throw ERollViewError("Invalid row or column index");
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    if (index == 0 && count == colCount) {
+        if (data == nullptr)
+            throw ERollViewError("Invalid row or column index");
+        data->BeginUndoSequence(rvutDelete, true);
+        DeleteTableItem(data, GetMyItemNo());
+        return;
+    }
+    InitUndo();
+    try {
+        Rows->DeleteCols(index, count, decreaseWidth);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    Changed();
+}
+
+namespace {
+
+// The background colour of the table's paragraph; clNone outside a laid-out document.
+TColor ParaBackColor(const TRVTableItemInfo* table)
+{
+    auto* doc = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+    TRVStyle* style = doc != nullptr ? doc->GetRVStyle() : nullptr;
+    if (style == nullptr || table->ParaNo < 0 || table->ParaNo >= style->ParaStyles()->Count())
+        return clNone;
+    return style->ParaStyles()->Items(table->ParaNo)->Background()->Color();
+}
+
+} // namespace
+
+TColor TRVTableItemInfo::GetTableColor(bool useDocColor) const
+{
+    if (Color != clNone)
+        return Color;
+    auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    if (doc == nullptr)
+        return clNone;
+    const TColor para = ParaBackColor(this);
+    if (para != clNone || !useDocColor)
+        return para;
+    return doc->GetColor();
+}
+
+bool TRVTableItemInfo::CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const
+{
+    return cell->Color == clNone && Color == clNone && ParaBackColor(this) == clNone;
+}

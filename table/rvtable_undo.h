@@ -1,0 +1,215 @@
+// The undo records of tables: each reverses one primitive step of the row
+// list or one property change of the table, a cell or a row. A record finds
+// its table by item number, records its opposite into the group the undo
+// opened (so that redo plays the same way), performs the inverse and marks the
+// table changed. Rows, cells and pictures a record keeps belong to it until
+// its Undo hands them back; destroying the record frees what it still holds.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "edit/rvervdata.h"
+#include "edit/rvundorecords.h"
+#include "table/rvtable.h"
+#include "view/rvback.h"
+
+class TRVEditRVData;
+
+// The base of every table record: the item, and how far undoing it lays the
+// document out again.
+class TRVUndoModifyItemProps : public TRVUndoItemNoInfo {
+public:
+    bool AffectSize = false;
+    bool AffectWidth = false;
+    bool RequiresFormat() override { return true; }
+    bool RequiresFullReformat1(TRVEditRVData*) override { return AffectWidth; }
+    bool RequiresFullReformat2(TRVEditRVData*) override { return AffectWidth; }
+
+protected:
+    // The table the record is about; ERollViewError when the item is no table.
+    TRVTableItemInfo* Table(TRVEditRVData* rvData) const;
+};
+
+// Creates a record of class T in the open group of the document's recording
+// list, or answers null when nothing records.
+template <class T> T* AddTableUndoInfo(TRVEditRVData* rvData, int itemNo, bool affectSize, bool affectWidth)
+{
+    TRVUndoList* list = rvData != nullptr ? rvData->GetUndoList() : nullptr;
+    if (list == nullptr)
+        return nullptr;
+    auto record = std::make_unique<T>();
+    record->Action = rvuModifyItem;
+    record->ItemNo = itemNo;
+    record->AffectSize = affectSize;
+    record->AffectWidth = affectWidth;
+    T* raw = record.get();
+    list->AddInfo(std::move(record));
+    return raw;
+}
+
+// The editor data holding the table when it records undo, else null.
+TRVEditRVData* TableUndoData(const TRVTableItemInfo* table);
+
+// A copy of a picture in a background of its own; null for none.
+std::unique_ptr<TRVBackground> KeepBackgroundImage(TGraphic* graphic);
+
+// One integer property by name of the table (SubObject null) or of a cell.
+class TRVUndoModifyItemIntProperty : public TRVUndoModifyItemProps {
+public:
+    AnsiString PropName;
+    int64_t Value = 0;
+    void Undo(TRVEditRVData* rvData) override;
+
+protected:
+    virtual TPersistent* SubObject(TRVTableItemInfo* table) { return table; }
+    virtual void SetOppositeUndoInfoProps(TRVUndoModifyItemIntProperty*) {}
+};
+
+class TRVUndoModifyCellIntProperty : public TRVUndoModifyItemIntProperty {
+public:
+    int Row = 0;
+    int Col = 0;
+
+protected:
+    // The cell object may have been replaced since the record was made.
+    TPersistent* SubObject(TRVTableItemInfo* table) override { return table->GetCells(Row, Col); }
+    void SetOppositeUndoInfoProps(TRVUndoModifyItemIntProperty* opposite) override;
+};
+
+class TRVUndoModifyCellVisibleBorders : public TRVUndoModifyItemProps {
+public:
+    int Row = 0;
+    int Col = 0;
+    bool Left = true, Top = true, Right = true, Bottom = true;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// The picture a cell (or, with Row and Col -1, the table) had, kept as a copy
+// in a background of its own; none when there was no picture.
+class TRVUndoModifyBackgroundImage : public TRVUndoModifyItemProps {
+public:
+    int Row = -1;
+    int Col = -1;
+    std::unique_ptr<TRVBackground> Kept;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoRowVAlign : public TRVUndoModifyItemProps {
+public:
+    int Row = 0;
+    TRVCellVAlign VAlign = rvcTop;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoInsertTableRows : public TRVUndoModifyItemProps {
+public:
+    int Row = 0, Count = 0;
+    bool Insert = false;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoInsertTableCell : public TRVUndoModifyItemProps {
+public:
+    int Row = 0, Col = 0;
+    bool Insert = false;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoSpreadOverEmptyCells : public TRVUndoModifyItemProps {
+public:
+    int Row = 0, Col = 0, ColSpan = 1;
+    bool Spread = false;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoSpan : public TRVUndoModifyItemProps {
+public:
+    bool IsRowSpan = false;
+    int Row = 0, Col = 0, Span = 1;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoFreeEmptyCell : public TRVUndoModifyItemProps {
+public:
+    bool Free = false;
+    int Row = 0, Col = 0, ColCount = 0, RowCount = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoInsertEmptyCell : public TRVUndoModifyItemProps {
+public:
+    bool Insert = false;
+    int Row = 0, Col = 0, ColCount = 0, RowCount = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoCellSpitHorz : public TRVUndoModifyItemProps {
+public:
+    bool Split = false, DivideHeights = false;
+    int Row = 0, Col = 0, NewRow = 0, OldBestHeight = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoCellSpitVert : public TRVUndoModifyItemProps {
+public:
+    bool Split = false, DivideWidths = false;
+    int Row = 0, Col = 0, NewCol = 0, OldBestWidth = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoDeleteRows : public TRVUndoModifyItemProps {
+public:
+    ~TRVUndoDeleteRows() override;
+    bool Delete = false;
+    int Row = 0, Count = 0;
+    std::vector<TRVTableRow*> Rows; // owned
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TCustomRVUndoWithCells : public TRVUndoModifyItemProps {
+public:
+    ~TCustomRVUndoWithCells() override;
+    bool Delete = false;
+    std::vector<TRVTableCellData*> Cells; // owned; null entries for empty slots
+};
+
+class TRVUndoDeleteCols : public TCustomRVUndoWithCells {
+public:
+    int Col = 0, Count = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// Delete set: clearing; else putting the kept contents back.
+class TRVUndoCellsClear : public TCustomRVUndoWithCells {
+public:
+    TRVIntegerList RowList;
+    TRVIntegerList ColList;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// A cell of a merged block other than its top-left one, with the number of
+// items it gave the merged cell.
+class TRVUndoMergeItem {
+public:
+    ~TRVUndoMergeItem();
+    int Row = 0, Col = 0, ItemCount = 0;
+    TRVTableCellData* Cell = nullptr; // owned while away from the table
+};
+
+class TRVUndoMerge : public TRVUndoModifyItemProps {
+public:
+    bool Merge = false;
+    int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, NewColSpan = 1, NewRowSpan = 1;
+    bool ChangeBestWidth = false;
+    std::vector<std::unique_ptr<TRVUndoMergeItem>> Items;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+class TRVUndoUnmerge : public TRVUndoModifyItemProps {
+public:
+    bool Unmerge = false, UnmergeRows = false, UnmergeCols = false;
+    int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, OldBestHeight = 0;
+    void Undo(TRVEditRVData* rvData) override;
+};

@@ -1,0 +1,191 @@
+// Property changes of a table in an editor: one undoable group each, nothing
+// recorded for an equal value, the "inserted" state kept whatever happens;
+// and deleting every row or column of a table in an editor deletes the table.
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "platform/graphics/bitmap.h"
+#include "table/rvtable_undo.h"
+#include "tests/support/tablegrid.h"
+#include "tests/support/testtable.h"
+
+namespace {
+
+using TablePropsTest = TTableEditFixture;
+
+TEST_F(TablePropsTest, ATableNotInsertedTakesTheValueWithoutRecording)
+{
+    TRVTableItemInfo loose(2, 2, d.get());
+    ASSERT_FALSE(loose.State.Contains(rvtsInserted));
+    loose.SetProperty("CellPadding", 5, true, true);
+    loose.SetCellProperty(-1, "BestWidth", 30, 1, 1, true, true);
+    EXPECT_EQ(loose.CellPadding, 5);
+    EXPECT_EQ(loose.GetCells(1, 1)->BestWidth, 30);
+    EXPECT_EQ(d->UndoList->Count(), 0);
+    EXPECT_FALSE(d->Modified);
+}
+
+TEST_F(TablePropsTest, AChangeIsOneGroupThatUndoRestores)
+{
+    NewTable(2, 2);
+    ASSERT_TRUE(Table->State.Contains(rvtsInserted));
+    EXPECT_TRUE(Command("spacing", [&] { Table->SetProperty("BorderVSpacing", 9, true, false); }));
+    d->Undo();
+    ASSERT_EQ(d->RedoList->Count(), 1);
+    TRVUndoInfos* group = d->RedoList->Last();
+    EXPECT_EQ(group->UndoType, rvutModifyItem);
+    ASSERT_EQ(group->Records.size(), 1u);
+    auto* record = dynamic_cast<TRVUndoModifyItemProps*>(group->Records[0].get());
+    ASSERT_NE(record, nullptr);
+    EXPECT_TRUE(record->AffectSize);
+    EXPECT_FALSE(record->AffectWidth);
+    EXPECT_EQ(Table->BorderVSpacing, 2);
+    EXPECT_TRUE(Table->State.Contains(rvtsInserted));
+}
+
+TEST_F(TablePropsTest, EqualValuesRecordNothing)
+{
+    NewTable(2, 2);
+    Table->GetCells(0, 1)->BestWidth = 40;
+    d->FormatAll();
+    const struct {
+        const char* Name;
+        std::function<void()> Set;
+    } cases[] = {
+        {"cell width", [&] { Table->SetCellBestWidth_(-1, 40, 0, 1); }},
+        {"table colour", [&] { Table->SetProperty("Color", Table->Color, false, false); }},
+        {"borders", [&] { EXPECT_TRUE(Table->SetCellVisibleBorders_(-1, true, true, true, true, 1, 1)); }},
+        {"row alignment", [&] { Table->SetRowVAlign_(-1, rvcTop, 1); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_FALSE(Command(c.Name, c.Set));
+        EXPECT_EQ(d->UndoList->Count(), 0);
+    }
+    EXPECT_TRUE(
+        Command("borders", [&] { Table->SetCellVisibleBorders_(-1, false, true, true, true, 1, 1); }));
+    EXPECT_TRUE(Command("cell colour", [&] { Table->SetCellColor_(-1, clRed, 1, 0); }));
+    EXPECT_TRUE(Command("row alignment", [&] { Table->SetRowVAlign_(-1, rvcBottom, 1); }));
+}
+
+// A picture given to a cell or (row and column -1) to the table is one undoable step.
+TEST_F(TablePropsTest, APictureChangeIsUndoable)
+{
+    const std::pair<int, int> places[] = {{1, 0}, {-1, -1}};
+    for (const auto& place : places) {
+        const int row = place.first;
+        const int col = place.second;
+        SCOPED_TRACE(row);
+        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        NewTable(2, 2);
+        TBitmap picture;
+        picture.SetPixelFormat(pf24bit);
+        picture.SetSize(4, 3);
+        const auto set = [&](TGraphic* g) {
+            if (row < 0)
+                Table->SetBackgroundImage(g);
+            else
+                Table->SetCellBackgroundImage(g, row, col);
+        };
+        EXPECT_TRUE(Command("picture", [&] { set(&picture); }));
+        EXPECT_TRUE(Command("no picture", [&] { set(nullptr); }));
+        EXPECT_EQ(d->UndoList->Count(), 2);
+    }
+}
+
+// A failed change by name leaves the table inserted, so that it still records.
+TEST_F(TablePropsTest, AFailedChangeKeepsTheTableInserted)
+{
+    NewTable(2, 2);
+    EXPECT_ANY_THROW(Table->SetProperty("NoSuchProperty", 1, false, false));
+    EXPECT_ANY_THROW(Table->SetCellProperty(-1, "NoSuchProperty", 1, 0, 0, false, false));
+    EXPECT_TRUE(Table->State.Contains(rvtsInserted));
+    EXPECT_TRUE(Command("width", [&] { Table->SetProperty("BorderWidth", 3, true, true); }));
+}
+
+// A cell is painted with its own colour, else the table's, else the table
+// paragraph's background, else the document's.
+TEST_F(TablePropsTest, CellColourFallsBackThroughTableParagraphAndDocument)
+{
+    NewTable(1, 1);
+    TParaInfo* para = Style.ParaStyles()->Add();
+    para->Background()->SetColor(clYellow);
+    const int shaded = Style.ParaStyles()->Count() - 1;
+    d->Color = clAqua;
+    const struct {
+        TColor Cell, Table;
+        bool ShadedPara;
+        TColor Painted;
+        bool SeeThrough;
+    } cases[] = {
+        {clRed, clBlue, true, clRed, false},     {clNone, clBlue, true, clBlue, false},
+        {clNone, clNone, true, clYellow, false}, {clNone, clNone, false, clAqua, true},
+        {clRed, clNone, false, clRed, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Cell) + " " + std::to_string(c.Table) + " " +
+                     std::to_string(c.ShadedPara));
+        Table->GetCells(0, 0)->Color = c.Cell;
+        Table->Color = c.Table;
+        Table->ParaNo = c.ShadedPara ? shaded : 0;
+        EXPECT_EQ(Table->GetCellColor(Table->GetCells(0, 0)), c.Painted);
+        EXPECT_EQ(Table->CanSeeBackgroundThroughCell(Table->GetCells(0, 0)), c.SeeThrough);
+    }
+    EXPECT_EQ(Table->GetTableColor(false), clNone);
+}
+
+TEST_F(TablePropsTest, HeadingRowsMustNotEndInsideACell)
+{
+    const struct {
+        int Headings;
+        int MergeRow; // a 2-row cell from this row in column 0, -1 for none
+        bool Usable;
+    } cases[] = {{0, -1, false}, {2, -1, true}, {2, 1, false}, {2, 0, true}, {9, -1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Headings) + " " + std::to_string(c.MergeRow));
+        TTableDoc doc;
+        TRVTableItemInfo* t = doc.AddTable(3, 2);
+        if (c.MergeRow >= 0)
+            MergeBlock(t, c.MergeRow, 0, 1, 2);
+        t->HeadingRowCount = c.Headings;
+        EXPECT_EQ(t->CanUseHeadingRowCount(), c.Usable);
+    }
+}
+
+// Deleting every column (or row) of a table in an editor deletes the table,
+// as one undoable step; outside an editor it is refused.
+TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
+{
+    const bool columns[] = {true, false};
+    for (bool cols : columns) {
+        SCOPED_TRACE(cols ? "columns" : "rows");
+        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        NewTable(3, 3);
+        EXPECT_TRUE(Command("delete all", [&] {
+            if (cols)
+                Table->DeleteCols(0, 3, false);
+            else
+                Table->DeleteRows(0, 3, false);
+        }));
+        EXPECT_EQ(d->GetItemCount(), 2);
+        EXPECT_EQ(d->UndoList->Count(), 1);
+    }
+    // A table that is the document's only item leaves an empty line behind.
+    d = std::make_unique<TRVEditRVData>(&Style, &Host);
+    Table = new TRVTableItemInfo(2, 2, d.get());
+    d->AddItem(AnsiString(), Table);
+    d->FormatAll();
+    EXPECT_TRUE(Command("only item", [&] { Table->DeleteRows(0, 2, false); }));
+    ASSERT_EQ(d->GetItemCount(), 1);
+    EXPECT_EQ(d->GetItemStyle(0), 0);
+
+    TTableDoc doc;
+    TRVTableItemInfo* t = doc.AddTable(2, 2);
+    EXPECT_THROW(t->DeleteCols(0, 2, false), ERollViewError);
+    EXPECT_THROW(t->DeleteRows(0, 2, false), ERollViewError);
+    EXPECT_EQ(tablegrid::Shape(*t->Rows), "1x1 1x1 |1x1 1x1 |");
+}
+
+} // namespace
