@@ -566,7 +566,6 @@ public:
         State.Include(rvtsInserted);
         Changed();
     }
-    bool CanUseHeadingRowCount() const;
     // Deletes rows (columns) as one undo group and marks the table changed.
     // Deleting every row or column of a table in an editor deletes the table
     // item itself, in the same group (the table is then no longer the

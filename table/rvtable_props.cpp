@@ -263,21 +263,6 @@ void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const 
     Changed();
 }
 
-bool TRVTableItemInfo::CanUseHeadingRowCount() const
-{
-    const int h = std::min(HeadingRowCount, Rows->Count());
-    if (h <= 0)
-        return false;
-    for (int c = 0; c < Rows->Get(h - 1)->Count(); ++c) {
-        int mRow = 0;
-        int mCol = 0;
-        const TRVTableCellData* cell = Rows->GetMainCell(h - 1, c, mRow, mCol);
-        if (cell != nullptr && mRow + cell->RowSpan - 1 > h - 1)
-            return false;
-    }
-    return true;
-}
-
 namespace {
 
 // Deletes the table item ItemNo from the editor's document as undoable steps;
