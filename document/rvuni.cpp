@@ -12,6 +12,8 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/gdiobjects.h"
 
+bool RVNT = true;
+
 namespace {
 
 bool IsUnicode(TRVItemOptions itemOptions)

@@ -19,9 +19,10 @@ class TCanvas;
 class TFontInfo;
 class TStream;
 
-// True on the platforms of the wide-character calls; it is always true here, so
-// text is measured and upper-cased with the wide functions.
-inline constexpr bool RVNT = true;
+// True on the platforms of the wide-character calls, which also draw rectangles
+// of any height; it is true here, so text is measured and upper-cased with the
+// wide functions. Tests switch it to reach the other paths.
+extern bool RVNT;
 
 enum TRVUnicodeTestResult { rvutNo, rvutYes, rvutProbably, rvutEmpty, rvutError };
 

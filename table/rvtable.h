@@ -80,9 +80,6 @@ using TRVTableStates = TRVSet<TRVTableState, uint16_t>;
 
 // The pen style of the editing grid; psClear switches the grid off for every table.
 extern TPenStyle RollViewTableGridStyle;
-// Whether the platform draws rectangles of any height; false keeps a colour
-// border 32000 pixels or taller to single lines.
-extern bool RVNT;
 
 // The in-place cell editor as the table sees it. The editing layer implements
 // it and sets the table's InplaceEditor while a cell is edited; the table never

@@ -4,9 +4,8 @@
 // line by one so that its end point is painted.
 #include <algorithm>
 
+#include "document/rvuni.h"
 #include "table/rvtable.h"
-
-bool RVNT = true;
 
 namespace {
 

@@ -5,12 +5,9 @@
 #include "document/rvfmisc.h"
 #include "document/rvfuncs.h"
 #include "document/rvstyle.h"
+#include "document/rvuni.h"
 #include "platform/core/streams.h"
 #include "table/rvtable.h"
-
-// The code-page conversion of document/rvuni.h, declared alone: that header's
-// RVNT constant would clash with the table's own switch of that name.
-AnsiString RVU_AnsiToUnicode(unsigned codePage, const AnsiString& s);
 
 namespace {
 
