@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "document/rvuni.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/testtable.h"
