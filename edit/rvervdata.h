@@ -277,6 +277,7 @@ public:
 
 private:
     void PlayGroup(TRVUndoList& from, TRVUndoList& to);
+    void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll);
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     // The document's minimum width differs from the one of its last layout
     // (measured over the whole document: for joins of paragraphs only).

@@ -151,6 +151,16 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
     return false;
 }
 
+// The caret at drawOffs of drawItemNo, its line's stops rebuilt; scroll lets
+// the caret's change scroll it into view.
+void TRVEditRVData::PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll)
+{
+    CaretDrawItemNo = drawItemNo;
+    AdjustMarkerCaret(true, drawOffs);
+    OnChangeCaretLine(drawOffs - 2);
+    ChangeCaret(false, scroll, false, false);
+}
+
 bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
 {
     (void)ctrl;
@@ -170,10 +180,7 @@ bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[f - 1]->Top + 1, drawItemNo, drawOffs))
         return false;
-    CaretDrawItemNo = drawItemNo;
-    AdjustMarkerCaret(true, drawOffs);
-    OnChangeCaretLine(drawOffs - 2);
-    ChangeCaret(false, true, false, false);
+    PutCaretOnLine(drawItemNo, drawOffs, true);
     return false;
 }
 
@@ -194,10 +201,7 @@ bool TRVEditRVData::OnDownPress(bool shift, bool ctrl)
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[next]->Top + 1, drawItemNo, drawOffs))
         return false;
-    CaretDrawItemNo = drawItemNo;
-    AdjustMarkerCaret(true, drawOffs);
-    OnChangeCaretLine(drawOffs - 2);
-    ChangeCaret(false, true, false, false);
+    PutCaretOnLine(drawItemNo, drawOffs, true);
     return false;
 }
 
@@ -212,10 +216,7 @@ bool TRVEditRVData::OnPgUpPress()
         int drawItemNo = 0;
         int drawOffs = 0;
         if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo < lineFirst) {
-            CaretDrawItemNo = drawItemNo;
-            AdjustMarkerCaret(true, drawOffs);
-            OnChangeCaretLine(drawOffs - 2);
-            ChangeCaret(false, true, false, false);
+            PutCaretOnLine(drawItemNo, drawOffs, true);
             return false;
         }
     }
@@ -233,10 +234,7 @@ bool TRVEditRVData::OnPgDownPress()
         int drawItemNo = 0;
         int drawOffs = 0;
         if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo > lineLast) {
-            CaretDrawItemNo = drawItemNo;
-            AdjustMarkerCaret(true, drawOffs);
-            OnChangeCaretLine(drawOffs - 2);
-            ChangeCaret(false, false, false, false);
+            PutCaretOnLine(drawItemNo, drawOffs, false);
             ScrollTo(DrawItems[CaretDrawItemNo]->Top, true);
             return false;
         }
