@@ -48,6 +48,8 @@ inline constexpr int MaxFontSize = 100;
 // The smallest window the settings file may give, where the screen allows it.
 inline constexpr int MinWindowWidth = 200;
 inline constexpr int MinWindowHeight = 100;
+// The largest window side taken from the settings file when no screen is known.
+inline constexpr int MaxUnplacedWindowSide = 4096;
 // The background of a pane whose file is paused.
 inline constexpr TColor InactivePaneColor = 0xC0C0C0; // silver
 

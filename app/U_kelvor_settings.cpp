@@ -193,7 +193,9 @@ void TForm1::PlaceOnScreen(int left, int top, int width, int height)
 {
     const std::vector<TRect> monitors = MonitorWorkAreaList();
     if (monitors.empty()) {
-        SetBounds(left, top, std::max(width, MinWindowWidth), std::max(height, MinWindowHeight));
+        // No screen to fit: still a usable size that a screen can hold.
+        SetBounds(left, top, std::clamp(width, MinWindowWidth, MaxUnplacedWindowSide),
+                  std::clamp(height, MinWindowHeight, MaxUnplacedWindowSide));
         return;
     }
     // The screen that holds most of the window (64 bits: the values read may

@@ -56,16 +56,31 @@ public:
             execl(KelvorProgram().c_str(), KelvorProgram().c_str(), ini.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
+        // Stop waiting when the program has ended, and say how it ended.
         WaitFor(
             [this] {
+                if (waitpid(FPid, &FStatus, WNOHANG) == FPid) {
+                    FEnded = true;
+                    return true;
+                }
                 return !(Window = FirstLine("xdotool search --onlyvisible --name '^Kelvor:'")).empty();
             },
             30000);
     }
+    // Why no window was found, for the failure message.
+    std::string WhyNoWindow() const
+    {
+        if (!FEnded)
+            return "kelvor runs but shows no window";
+        return WIFSIGNALED(FStatus) ? "kelvor ended by signal " + std::to_string(WTERMSIG(FStatus))
+                                    : "kelvor exited with " + std::to_string(WEXITSTATUS(FStatus));
+    }
     ~TKelvorRun()
     {
-        kill(FPid, SIGKILL);
-        waitpid(FPid, nullptr, 0);
+        if (!FEnded) {
+            kill(FPid, SIGKILL);
+            waitpid(FPid, nullptr, 0);
+        }
     }
     static std::string FirstLine(const std::string& command)
     {
@@ -88,6 +103,8 @@ public:
 
 private:
     pid_t FPid = -1;
+    bool FEnded = false;
+    int FStatus = 0;
 };
 
 // Runs the child test Name under Xvfb and expects it to report Expected.
@@ -126,7 +143,7 @@ TEST(KelvorE2EBurstChildTest, ClickDuringABurst)
                       "MonitorInterval=100\nPurgeAtLine=100000\nLeft=100\nTop=100\nWidth=500\nHeight=400\n"
                       "[TailFiles]\nFile0=" +
                           log + "\n");
-    ASSERT_FALSE(kelvor.Window.empty());
+    ASSERT_FALSE(kelvor.Window.empty()) << kelvor.WhyNoWindow();
     // 80 MB at once, as a service that dumps its buffers; the next tick starts
     // on it, then the user clicks.
     std::string block;
@@ -148,7 +165,7 @@ TEST(KelvorE2EBurstChildTest, OversizedWindow)
         GTEST_SKIP() << "runs under the Xvfb test";
     TempDir dir;
     TKelvorRun kelvor(dir, "Left=5000\nTop=-3000\nWidth=99999\nHeight=99999\n");
-    ASSERT_FALSE(kelvor.Window.empty());
+    ASSERT_FALSE(kelvor.Window.empty()) << kelvor.WhyNoWindow();
     int left = -1, top = -1, width = -1, height = -1;
     const auto fits = [&] {
         std::stringstream lines(Capture("xdotool getwindowgeometry --shell " + kelvor.Window));
