@@ -191,7 +191,11 @@ void TForm1::ReadSpecialWords(TCustomIniFile& ini)
 
 void TForm1::PlaceOnScreen(int left, int top, int width, int height)
 {
-    const std::vector<TRect> monitors = MonitorWorkAreaList();
+    // Screens whose usable area is not known yet (empty) cannot hold a window.
+    std::vector<TRect> monitors = MonitorWorkAreaList();
+    monitors.erase(std::remove_if(monitors.begin(), monitors.end(),
+                                  [](const TRect& m) { return m.Right <= m.Left || m.Bottom <= m.Top; }),
+                   monitors.end());
     if (monitors.empty()) {
         // No screen to fit: still a usable size that a screen can hold.
         SetBounds(left, top, std::clamp(width, MinWindowWidth, MaxUnplacedWindowSide),
