@@ -688,6 +688,7 @@ public:
                       bool textOnly, bool unicode) override;
 
 private:
+    void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     struct TLayoutPass;
     void WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind);

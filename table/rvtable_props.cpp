@@ -285,39 +285,27 @@ void DeleteTableItem(TRVEditRVData* data, int itemNo)
 
 void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 {
-    const int rowCount = Rows->Count();
-    if (rowCount == 0)
+    if (Rows->Count() == 0)
         return;
-    if (index < 0 || index >= rowCount || count < 1 || (index == 0 && count > rowCount))
-        throw ERollViewError("Invalid row or column index");
-    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
-    if (index == 0 && count == rowCount) {
-        if (data == nullptr)
-            throw ERollViewError("Invalid row or column index");
-        data->BeginUndoSequence(rvutDelete, true);
-        DeleteTableItem(data, GetMyItemNo());
-        return;
-    }
-    InitUndo();
-    try {
-        Rows->DeleteRows(index, count, decreaseHeight);
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
-    Changed();
+    DeleteLines(index, count, Rows->Count(), [&] { Rows->DeleteRows(index, count, decreaseHeight); });
 }
 
 void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 {
-    const int colCount = Rows->GetColCount();
-    if (Rows->Count() == 0 || colCount == 0)
+    if (Rows->Count() == 0 || Rows->GetColCount() == 0)
         return;
-    if (index < 0 || index >= colCount || count < 1 || (index == 0 && count > colCount))
+    DeleteLines(index, count, Rows->GetColCount(), [&] { Rows->DeleteCols(index, count, decreaseWidth); });
+}
+
+// Deletes count of the table's lines (rows or columns, lines of them in all)
+// from index through deleteLines, as one undo group. Deleting them all deletes
+// the table itself, which only an editor can do.
+void TRVTableItemInfo::DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines)
+{
+    if (index < 0 || index >= lines || count < 1 || (index == 0 && count > lines))
         throw ERollViewError("Invalid row or column index");
-    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
-    if (index == 0 && count == colCount) {
+    if (index == 0 && count == lines) {
+        TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
         if (data == nullptr)
             throw ERollViewError("Invalid row or column index");
         data->BeginUndoSequence(rvutDelete, true);
@@ -326,7 +314,7 @@ void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
     }
     InitUndo();
     try {
-        Rows->DeleteCols(index, count, decreaseWidth);
+        deleteLines();
     } catch (...) {
         DoneUndo();
         throw;
