@@ -181,7 +181,10 @@ AnsiString RV_HTMLCloseFontTag2(const TFont* font, const TFontInfo* normalts)
     return CloseTagOf(LookOf(font), LookOf(normalts), true);
 }
 
-AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
+namespace {
+
+// s with &, < and > (and with quotes, ") written as character references.
+AnsiString EscapeHTML(const AnsiString& s, bool quotes)
 {
     AnsiString result;
     result.reserve(s.size());
@@ -190,15 +193,18 @@ AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
         case '&':
             result += "&amp;";
             break;
-        case '"':
-            result += "&quot;";
-            break;
         case '<':
             result += "&lt;";
             break;
         case '>':
             result += "&gt;";
             break;
+        case '"':
+            if (quotes) {
+                result += "&quot;";
+                break;
+            }
+            [[fallthrough]];
         default:
             result += c;
             break;
@@ -207,27 +213,16 @@ AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
     return result;
 }
 
+} // namespace
+
+AnsiString RV_EscapeHTMLAttribute(const AnsiString& s)
+{
+    return EscapeHTML(s, true);
+}
+
 AnsiString RV_EscapeHTMLText(const AnsiString& s)
 {
-    AnsiString result;
-    result.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            result += "&amp;";
-            break;
-        case '<':
-            result += "&lt;";
-            break;
-        case '>':
-            result += "&gt;";
-            break;
-        default:
-            result += c;
-            break;
-        }
-    }
-    return result;
+    return EscapeHTML(s, false);
 }
 
 AnsiString RV_EscapeCSSString(const AnsiString& s)

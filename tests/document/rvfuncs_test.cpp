@@ -173,6 +173,7 @@ TEST(RVFuncsHTMLTest, Escaping)
 {
     EXPECT_EQ(RV_EscapeHTMLAttribute("Times New Roman"), "Times New Roman");
     EXPECT_EQ(RV_EscapeHTMLAttribute("a&b\"<>'"), "a&amp;b&quot;&lt;&gt;'");
+    EXPECT_EQ(RV_EscapeHTMLText("a&b\"<>'"), "a&amp;b\"&lt;&gt;'");
     EXPECT_EQ(RV_EscapeCSSString("Times New Roman"), "Times New Roman");
     EXPECT_EQ(RV_EscapeCSSString("\xD0\x96-1_x"), "\xD0\x96-1_x");
     EXPECT_EQ(RV_EscapeCSSString("a\"b'c\\d<e>f&g\nh"), "a\\22 b\\27 c\\5C d\\3C e\\3E f\\26 g\\A h");
