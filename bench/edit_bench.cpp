@@ -4,50 +4,52 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "document/rvstyle.h"
-#include "edit/rvedithost.h"
-#include "edit/rvervdata.h"
+#include "edit/rollviewedit.h"
+#include "platform/controls/forms.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
 
 namespace {
 
-class TBenchHost : public TRVEditHost {
+// An editor that measures on the recording canvas, as the tests' does.
+class TBenchEdit : public TRollViewEdit {
 public:
-    void Beep() override {}
-    void SetCaret(const TRect&, bool) override {}
-    bool Focused() override { return true; }
-    bool ReadOnly() override { return false; }
-    void Defer(std::function<void()>) override {}
-    void SetCursor(TCursor) override {}
-    void Invalidate() override {}
-    int GetHOffs() override { return 0; }
-    int GetVOffs() override { return VOffs; }
-    int GetWidth() override { return 600; }
-    int GetHeight() override { return 400; }
-    void ScrollTo(int Y) override { VOffs = Y; }
-    void HScrollTo(int) override {}
-    void SetDocumentAreaSize(int, int) override {}
-    TCanvas* GetCanvas() override { return &Canvas; }
-    int VOffs = 0;
-    TRecordingCanvas Canvas{1000, 1000, 96};
+    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
+    TCanvas* GetFormattingCanvas() override { return &Measure; }
+    using TCustomRollView::MouseDown;
+    using TCustomRollView::MouseUp;
+    TRecordingCanvas Measure{1000, 1000, 96};
 };
 
+// A shown editor of Paragraphs log lines, laid out.
 struct TDocument {
     TRVStyle Style{nullptr};
-    TBenchHost Host;
-    std::unique_ptr<TRVEditRVData> Data;
+    TForm* Form = nullptr;
+    TBenchEdit* Edit = nullptr;
+    TRVEditRVData* Data = nullptr;
     explicit TDocument(int Paragraphs)
     {
-        Data = std::make_unique<TRVEditRVData>(&Style, &Host);
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 640, 480);
+        Edit = new TBenchEdit(Form);
+        Edit->SetBounds(0, 0, 600, 400);
+        Edit->SetStyle(&Style);
+        Edit->SetParent(Form);
+        Form->Show();
+        Data = Edit->EditRVData();
         for (int i = 0; i < Paragraphs; ++i)
             Data->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
-        Data->FormatAll();
+        Edit->Format();
     }
+    ~TDocument() { Form->Free(); }
+    TDocument(const TDocument&) = delete;
+    TDocument& operator=(const TDocument&) = delete;
 };
 
 // Types 1,000 characters at the end of a document of state.range(0) paragraphs.
@@ -99,6 +101,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
     TRatioReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);

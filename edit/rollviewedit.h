@@ -1,12 +1,13 @@
-// The editor control TCustomRollViewEdit / TRollViewEdit: a scrolling window
-// over an editor's document data (TRVEditRVData) that is that data's host. It
-// paints the document and its own blinking caret, maps the platform's key
-// messages to the editing commands, sends typed characters through one
-// checked path, and runs every change through the change protocol
-// (BeforeChange, the command, Change) with OnChanging and OnChange.
+// The editor control TCustomRollViewEdit / TRollViewEdit: a viewer whose
+// document data is a TRVEditRVData. Besides everything a viewer does (layout
+// on its measuring canvas, buffered painting, the mouse and its selection,
+// hyperlinks, scrolling, printing) it paints its own blinking caret, maps the
+// platform's key messages to the editing commands, sends typed characters
+// through one checked path, and runs every change through the change protocol
+// (BeforeChange, the command, DoChange) with OnChanging and OnChange.
 //
 // Its implementation is split by concern:
-//   rollviewedit.cpp       construction, the host, painting and the caret, the change protocol
+//   rollviewedit.cpp       construction, settings, the caret and its painting, the change protocol
 //   rollviewedit_keys.cpp  key messages, typed characters, the messages of an edit control
 //   rollviewedit_text.cpp  inserting and typing text at the caret
 #pragma once
@@ -16,9 +17,8 @@
 #include <functional>
 #include <memory>
 
-#include "edit/rvedithost.h"
 #include "edit/rvervdata.h"
-#include "view/rvscroll.h"
+#include "view/rollview.h"
 #include "view/rvviewtypes.h"
 
 class TRVStyle;
@@ -46,56 +46,63 @@ using TRVOnCaretGetOutEvent = std::function<void(TCustomRollViewEdit* sender, TR
 // cell editor.
 inline constexpr UINT WM_RVUNDOFROMINPLACE = WM_USER + 13;
 inline constexpr UINT WM_RVREDOFROMINPLACE = WM_USER + 14;
-// Runs the calls the document data deferred (TRVEditHost::Defer).
+// Runs the calls the document data deferred (Defer).
 inline constexpr UINT WM_RVDEFERRED = WM_USER + 16;
 
-// The editor. Owns its document data; refers to a style sheet it does not own.
-// Without a style sheet every change is refused. The caret is a rectangle the
-// control paints itself, blinking while the control has the focus.
-class TCustomRollViewEdit : public TRVScroller, public TRVEditHost {
+// The editor. Its document data (RVData, made by the viewer through the data
+// class) is a TRVEditRVData; it refers to a style sheet it does not own, and
+// without one every change is refused. The caret is a rectangle the control
+// paints itself over the viewer's buffered picture, blinking while the
+// control has the focus.
+class TCustomRollViewEdit : public TCustomRollView {
 public:
     explicit TCustomRollViewEdit(TComponent* aOwner);
     ~TCustomRollViewEdit() override;
     const char* ClassName() const override { return "TCustomRollViewEdit"; }
 
-    // The document data; owned.
-    TRVEditRVData* RVData() const { return FData.get(); }
+    // The document data, as the editor's.
+    TRVEditRVData* EditRVData() const { return static_cast<TRVEditRVData*>(RVData); }
 
     // ---- Settings
-    TRVStyle* Style() const { return FStyle; }
-    void SetStyle(TRVStyle* value);
-    bool Modified() const { return FData->Modified; }
+    // Without a style sheet the document stays but nothing is edited and no
+    // caret shows.
+    void SetStyle(TRVStyle* value) override;
+    // Set by every completed change; the owner clears it.
+    bool Modified = false;
     virtual bool GetReadOnly() const { return FReadOnly; }
+    // True: the document's hyperlinks are built and work; False: they go.
+    // Either way the caret is placed again without scrolling.
     virtual void SetReadOnly(bool value);
     TRVEditorOptions EditorOptions() const { return FEditorOptions; }
-    void SetEditorOptions(TRVEditorOptions value);
-    int UndoLimit() const { return FData->UndoList->Limit; }
-    void SetUndoLimit(int value) { FData->UndoList->Limit = value; }
+    void SetEditorOptions(TRVEditorOptions value) { FEditorOptions = value; }
+    int UndoLimit() const { return EditRVData()->UndoList->Limit; }
+    void SetUndoLimit(int value) { EditRVData()->UndoList->Limit = value; }
     // Only rvtnNone is accepted; any other value raises ERollViewError.
     void SetTabNavigation(TRVTabNavigationType value);
     void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate() { --FUpdateCount; }
-    int CurTextStyleNo() const { return FData->CurTextStyleNo; }
+    int CurTextStyleNo() const { return EditRVData()->CurTextStyleNo; }
+    // Fires OnCurTextStyleChanged when the style changes (or rvstForceStyleChangeEvent asks).
     void SetCurTextStyleNo(int value);
-    int CurParaStyleNo() const { return FData->CurParaStyleNo; }
+    int CurParaStyleNo() const { return EditRVData()->CurParaStyleNo; }
     void SetCurParaStyleNo(int value);
-    int GetCurItemNo() { return FData->GetCurItemNo(); }
-    int GetOffsetInCurItem() { return FData->GetOffsetInCurItem(); }
-    bool CanDelete() { return FData->CanDelete(); }
-
-    // ---- The document: lays out all of it and places the caret.
-    void Format();
-    void Clear();
+    int GetCurItemNo() { return EditRVData()->GetCurItemNo(); }
+    int GetOffsetInCurItem() { return EditRVData()->GetOffsetInCurItem(); }
+    bool CanDelete() { return EditRVData()->CanDelete(); }
 
     // ---- The change protocol
     // False (after a beep when the style sheet's UseSound is on) when the
-    // editor is read-only, has no style sheet, or OnChanging refuses.
+    // editor is read-only, has no style sheet, an item holds the mouse (for a
+    // change from inside), or OnChanging refuses.
     virtual bool BeforeChange(bool fromOutside);
     bool CanChange() { return BeforeChange(true); }
-    // The end of every command: Modified, the redo list cleared, OnChange.
-    void Change() { FData->Change(); }
+    // The end of every change that happened: Modified, soft page breaks and
+    // hyperlink areas cleared, the redo list cleared with ClearRedo, OnChange.
+    void DoChange(bool clearRedo);
+    void Change() { EditRVData()->Change(); }
 
     // ---- Commands
+    // Undo and redo are changes too: refused as any other.
     virtual void Undo();
     virtual void Redo();
     virtual void DeleteSelection();
@@ -123,38 +130,35 @@ public:
     bool CaretBlinkOn() const { return FCaretBlinkOn; }
     static constexpr unsigned CaretBlinkMs = 530;
 
+    // ---- What the document data asks of its control
+    // An audible refusal (asked only when the style sheet's UseSound is on).
+    void Beep();
+    // The caret rectangle (client pixels) painted and blinked; Visible false hides it.
+    void SetCaret(const TRect& rect, bool visible);
+    // Runs Call later, from the control's event loop.
+    void Defer(std::function<void()> call);
+    // OnCaretMove, unless the control is being destroyed.
+    void AfterCaretMove();
+
     void Dispatch(TMessage& message) override;
 
-    // ---- TRVEditHost
-    void Beep() override;
-    void SetCaret(const TRect& rect, bool visible) override;
-    bool Focused() override { return TWinControl::Focused(); }
-    bool ReadOnly() override { return GetReadOnly(); }
-    void Defer(std::function<void()> call) override;
-    void SetCursor(TCursor cursor) override;
-    void Invalidate() override { TRVScroller::Invalidate(); }
-    int GetHOffs() override { return HPos(); }
-    int GetVOffs() override { return VPos() * VSmallStep(); }
-    int GetWidth() override { return ClientWidth(); }
-    int GetHeight() override { return ClientHeight(); }
-    void ScrollTo(int y) override { TRVScroller::ScrollTo(y); }
-    void HScrollTo(int x) override { SetHPos(x); }
-    void SetDocumentAreaSize(int width, int height) override;
-    TCanvas* GetCanvas() override { return HandleAllocated() ? Canvas() : nullptr; }
-    void CaretMoved() override;
-
 protected:
+    // An editor whose document data is made by DataClass (a TRVEditRVData).
+    TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
+
     virtual void CurTextStyleChange();
     virtual void CurParaStyleChange();
     virtual bool DoChanging();
+    // A hook for derived editors, called when the selection changes.
+    virtual void Selecting() {}
     void Paint() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyUp(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void AfterVScroll() override;
     void AfterHScroll() override;
-    void AfterCreateWnd2() override;
-    void Notification(TComponent* aComponent, TOperation operation) override;
+
+    friend class TRVEditRVData;
 
 private:
     // ---- Keys (rollviewedit_keys.cpp)
@@ -180,8 +184,6 @@ private:
     void InvalidateCaret();
     void RunDeferred();
 
-    std::unique_ptr<TRVEditRVData> FData;
-    TRVStyle* FStyle = nullptr;
     bool FReadOnly = false;
     TRVEditorOptions FEditorOptions{rvoClearTagOnStyleApp};
     int FUpdateCount = 0;
@@ -198,4 +200,8 @@ class TRollViewEdit : public TCustomRollViewEdit {
 public:
     explicit TRollViewEdit(TComponent* aOwner) : TCustomRollViewEdit(aOwner) {}
     const char* ClassName() const override { return "TRollViewEdit"; }
+
+protected:
+    TRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRollViewEdit(aOwner, dataClass)
+    {}
 };

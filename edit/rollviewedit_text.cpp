@@ -13,7 +13,7 @@
 AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleNo) const
 {
     const AnsiString raw = RVU_GetRawUnicode(units);
-    const TFontInfo* font = FStyle->TextStyles()->Items(styleNo);
+    const TFontInfo* font = Style()->TextStyles()->Items(styleNo);
     if (font->Unicode())
         return raw;
     return RVU_UnicodeToAnsi(RVU_Charset2CodePage(font->Charset()), raw);
@@ -24,14 +24,14 @@ AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleN
 // protected).
 bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
 {
-    TRVEditRVData& d = *FData;
+    TRVEditRVData& d = *EditRVData();
     const int itemNo = d.GetCurItemNo();
     if (itemNo < 0 || d.GetItemStyle(itemNo) != d.CurTextStyleNo || d.GetItemText(itemNo).empty() ||
         d.IsProtected(itemNo, rvprModifyProtect) || d.IsItemParaProtected(itemNo) || d.CharPos.empty())
         return false;
     const TRVItemOptions options = d.GetItemOptions(itemNo);
     const bool unicode = options.Contains(rvioUnicode);
-    if (unicode != FStyle->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
+    if (unicode != Style()->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
         return false;
     // A typing record undoes one unit: a character of two bytes in a
     // multibyte code page is inserted whole instead.
@@ -44,8 +44,7 @@ bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
     const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
     AnsiString text = d.GetItemText(itemNo);
     RVU_Insert(s, text, pos, options);
-    d.Items->Put(itemNo, text);
-    d.InvalidateTailLayout();
+    d.ChangeItemText(itemNo, text);
     for (int k = 0; k < units; ++k)
         d.UndoList->AddTyping(itemNo, pos + k, unicode);
     // A changed width asks for a full layout only when it reaches the document's.
@@ -59,12 +58,12 @@ bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
 // group: into the caret's text item of the same style, or as a new item.
 void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefore)
 {
-    TRVEditRVData& d = *FData;
+    TRVEditRVData& d = *EditRVData();
     const int itemNo = d.GetCurItemNo();
     const int styleNo = d.CurTextStyleNo;
     if (itemNo >= 0 && d.GetItemStyle(itemNo) == styleNo && !d.IsProtected(itemNo, rvprModifyProtect) &&
         !d.IsItemParaProtected(itemNo) && !d.CharPos.empty() &&
-        d.GetItemOptions(itemNo).Contains(rvioUnicode) == FStyle->TextStyles()->Items(styleNo)->Unicode()) {
+        d.GetItemOptions(itemNo).Contains(rvioUnicode) == Style()->TextStyles()->Items(styleNo)->Unicode()) {
         const int pos = d.GetOffsetInCurItem();
         int firstDi = 0;
         int lastDi = 0;
@@ -81,14 +80,14 @@ void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefor
 
 void TCustomRollViewEdit::TypeText(const WideString& units)
 {
-    TRVEditRVData& d = *FData;
+    TRVEditRVData& d = *EditRVData();
     if (d.SelectionExists(true, false)) {
         if (!d.DeleteSelection_())
             return;
         Change();
     }
     if (units == WideString(1, WideChar('\t'))) {
-        InsertText(AnsiString(static_cast<size_t>(std::max(FStyle->SpacesInTab(), 0)), ' '));
+        InsertText(AnsiString(static_cast<size_t>(std::max(Style()->SpacesInTab(), 0)), ' '));
         return;
     }
     const AnsiString s = TextForStyle(units, d.CurTextStyleNo);
@@ -106,8 +105,8 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
 
 bool TCustomRollViewEdit::BeforeInserting()
 {
-    TRVEditRVData& d = *FData;
-    if (!FStyle) {
+    TRVEditRVData& d = *EditRVData();
+    if (!Style()) {
         return false;
     }
     if (d.PartialSelectedItem || !d.CanDelete()) {
@@ -127,17 +126,17 @@ bool TCustomRollViewEdit::BeforeInserting()
 
 void TCustomRollViewEdit::AfterInserting()
 {
-    FData->SetUndoGroupMode(false);
+    EditRVData()->SetUndoGroupMode(false);
     Invalidate();
     Change();
 }
 
 bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
 {
-    if (!FStyle)
+    if (!Style())
         return false;
     // 8-bit text is in the current style's code page.
-    const TFontInfo* font = FStyle->TextStyles()->Items(FData->CurTextStyleNo);
+    const TFontInfo* font = Style()->TextStyles()->Items(EditRVData()->CurTextStyleNo);
     const unsigned codePage = RVU_Charset2CodePage(font->Charset());
     return InsertTextW(RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(codePage, s)), caretBefore);
 }
@@ -151,7 +150,7 @@ bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
     if (s.empty() || !BeforeInserting())
         return false;
     WideString text;
-    const int spaces = std::max(FStyle->SpacesInTab(), 0);
+    const int spaces = std::max(Style()->SpacesInTab(), 0);
     for (WideChar c : s) {
         if (c == '\t')
             text.append(static_cast<size_t>(spaces), WideChar(' '));
@@ -159,7 +158,7 @@ bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
             text += c;
     }
     if (!text.empty())
-        InsertNewTextItem(TextForStyle(text, FData->CurTextStyleNo), caretBefore);
+        InsertNewTextItem(TextForStyle(text, EditRVData()->CurTextStyleNo), caretBefore);
     AfterInserting();
     return true;
 }

@@ -19,11 +19,11 @@
 
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
-#include "edit/rvedithost.h"
 #include "edit/rvundo.h"
-#include "view/crvfdata.h"
+#include "view/rvrvdata.h"
 
-class TRVMarkerList;
+class TCustomRollView;
+class TCustomRollViewEdit;
 class TRVStyle;
 
 // One caret stop of the caret's line. Offset counts inside the draw item: 1
@@ -43,75 +43,24 @@ enum TRVUndoDest { udNone, udUndo, udRedo };
 // holds the list.
 using TRVItemList = std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>;
 
-// The data knows no window: geometry, the caret's painting, beeps and
-// invalidation go through Host. The style sheet and the host are the
-// caller's and outlive the data. Item numbers count from 0; caret offsets and
-// character indices in text items count from 1 (UTF-16 code units in a
-// Unicode item); a non-text item has the offsets 0 (before) and 1 (after).
-class TRVEditRVData : public TCustomRVFormattedData {
+// The editor's document data: the viewer's root data (every setting, size,
+// colour, scroll operation and event comes from the editor control that owns
+// it, as for a viewer) with a caret, an undo list and a redo list. What only
+// an editor has (the caret's painting, beeps, read-only, the change events)
+// it asks of its control, RollViewEdit. Item numbers count from 0; caret
+// offsets and character indices in text items count from 1 (UTF-16 code units
+// in a Unicode item); a non-text item has the offsets 0 (before) and 1 (after).
+class TRVEditRVData : public TRollViewRVData {
 public:
-    TRVEditRVData(TRVStyle* aStyle, TRVEditHost* aHost);
+    explicit TRVEditRVData(TCustomRollView* aRollView);
     ~TRVEditRVData() override;
     const char* ClassName() const override { return "TRVEditRVData"; }
 
-    // ---- Settings
-    TRVStyle* Style;
-    TRVEditHost* Host;
-    TRVOptions Options;
-    // Hyperlinks act only while BuildJumpsCoords has built them.
-    TRVFlags Flags{rvflTrim, rvflUseExternalLeading, rvflRoot, rvflRootEditor};
-    int LeftMargin = 5;
-    int RightMargin = 5;
-    int TopMargin = 5;
-    int BottomMargin = 5;
-    TColor Color = clWindow;
-    bool Modified = false;
-    // A read-only editor shows no caret (the control's editor option).
-    bool HideReadOnlyCaret = false;
-    // After every change (Change): the editor's change notification.
-    std::function<void()> OnChange;
+    // The data class of an editor control.
+    static TRollViewRVData* Create(TCustomRollView* aRollView) { return new TRVEditRVData(aRollView); }
 
-    // ---- The store's and the layout's environment
-    TRVStyle* GetRVStyle() override { return Style; }
-    TRVOptions GetOptions() override { return Options; }
-    void SetOptions(TRVOptions value) override { Options = value; }
-    TRVMarkerList* GetMarkers(bool allowCreate) override;
-    void DestroyMarkers() override;
-    AnsiString GetURL(int) override { return AnsiString(); }
-    void ControlAction2(TRVControlAction, int, TControl*&) override {}
-    void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString&, bool&) override {}
-    TRVFlags GetFlags() override { return Flags; }
-    void SetFlags(TRVFlags value) override { Flags = value; }
-    int GetAreaWidth() override { return FAreaWidth >= 0 ? FAreaWidth : GetWidth(); }
-    int GetLeftMargin() override { return LeftMargin; }
-    int GetRightMargin() override { return RightMargin; }
-    int GetTopMargin() override { return TopMargin; }
-    int GetBottomMargin() override { return BottomMargin; }
-    int GetMinTextWidth() override { return 0; }
-    int GetMaxTextWidth() override { return 0; }
-    TRVBackground* GetBackground() override { return nullptr; }
-    void AdjustVScrollUnits() override {}
-    void SetDocumentAreaSize(int width, int height, bool updateH) override;
-    int GetHOffs() override { return Host->GetHOffs(); }
-    int GetVOffs() override { return Host->GetVOffs(); }
-    int GetWidth() override { return Host->GetWidth(); }
-    int GetHeight() override { return Host->GetHeight(); }
-    TCanvas* GetCanvas() override { return Host->GetCanvas(); }
-    void ScrollTo(int y, bool) override { Host->ScrollTo(y); }
-    void HScrollTo(int x) override { Host->HScrollTo(x); }
-    int GetVSmallStep() override { return 10; }
-    TColor GetColor() override { return Color; }
-    bool IsAssignedRVMouseUp() override { return false; }
-    bool IsAssignedRVMouseDown() override { return false; }
-    bool IsAssignedJump() override { return false; }
-    bool IsAssignedCheckpointVisible() override { return false; }
-    void DoRVMouseUp(TMouseButton, TShiftState, int, int, int) override {}
-    void DoRVMouseDown(TMouseButton, TShiftState, int, int, int) override {}
-    void DoJump(int) override {}
-    void DoRVMouseMove(int) override {}
-    void DoCheckpointVisible(TRVCPInfo*) override {}
-    TCursor GetNormalCursor() override { return 0; }
-    void SetCursor(TCursor cursor) override { Host->SetCursor(cursor); }
+    // The editor control that owns this data.
+    TCustomRollViewEdit* RollViewEdit() const;
 
     // ---- Clearing
     // Also empties both lists, resets the current styles and Modified.
@@ -123,7 +72,9 @@ public:
     std::unique_ptr<TRVUndoList> UndoList;
     std::unique_ptr<TRVUndoList> RedoList;
     TRVUndoDest UndoDest = udNone;
-    // The list the primitives record into, or null.
+    // The list the primitives record into, or null. Every step that changes
+    // the document asks it first, which counts the step: Change reports a
+    // change only when steps were made since the last one.
     TRVUndoList* GetUndoList();
     void BeginUndoSequence(TRVUndoType undoType, bool allowFinalize);
     void BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption, bool allowFinalize);
@@ -135,11 +86,13 @@ public:
     // in full and the exception passes on.
     void Undo();
     void Redo();
-    // The end of every command: Modified, the redo list cleared unless
-    // undoing or redoing (ClearRedo false), the recording destination reset,
-    // OnChange.
+    // The end of every command: the recording destination reset, then the
+    // control's DoChange (Modified, the redo list cleared unless undoing or
+    // redoing (ClearRedo false), OnChange).
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo);
+    // Whether an undo or redo group is being played.
+    bool Playing() const { return FPlaying; }
     // Both lists emptied.
     void ClearUndo();
 
@@ -165,7 +118,7 @@ public:
     void AdjustMarkerPos(int& itemNo, int& offs);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
     void AdjustMarkerCaret(bool right, int& offs);
-    // A refusal: the host beeps when the style sheet's UseSound is on.
+    // A refusal: a beep when the style sheet's UseSound is on.
     void EditBeep();
 
     // ---- Primitives (rvervdata_do.cpp). FullReformat: whether the document's
@@ -219,6 +172,9 @@ public:
     // Frees an item that no list keeps, telling the document first.
     void DisposeItem(TCustomRVItemInfo* item);
     void DisposeCheckpoint(TRVCPInfo* checkpoint);
+    // The one road by which an edit writes an item's text: the item is told
+    // (rviaTextModifying) and the layout learns that the text changed.
+    void ChangeItemText(int itemNo, const AnsiString& s);
 
     // ---- Commands (rvervdata_insert.cpp)
     TCustomRVItemInfo* CreateTextItem(const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev, bool br);
@@ -241,7 +197,7 @@ public:
     int CaretDrawItemNo = -1;
     int CaretOffs = -1;
     int CaretHeight = 0;
-    // The caret rectangle last given to the host, document coordinates.
+    // The caret rectangle last given to the control, document coordinates.
     TRect CaretRect;
     int CurTextStyleNo = 0;
     int CurParaStyleNo = 0;
@@ -255,8 +211,23 @@ public:
     void PrepareForEdit();
     void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                  bool reformat) override;
-    // The whole document laid out on the host's canvas.
+    // The whole document laid out on the measuring canvas.
     void FormatAll() { Format_(false, true, false, 0, nullptr, false, false); }
+
+    // ---- The selection (rvervdata_select.cpp)
+    // Where the selection's fixed end is: the formatted data's answer, or the
+    // caret when there is no selection.
+    void GetSelStart(int& drawItemNo, int& offs) override;
+    // The caret follows the moving end of the selection (off a list marker).
+    void DoOnSelection() override;
+    void SetPartialSelectedItem(TCustomRVItemInfo* item) override;
+    void DeselectPartiallySelectedItem(TCustomRVItemInfo* newItem) override;
+    // Shift with a caret key: the selection starts at the caret when there is
+    // none, and its moving end follows the caret after the move.
+    void StartShiftMoving();
+    void EndShiftMoving();
+    // The word around the caret in a text item, selected.
+    void SelectCurrentWord();
 
     // ---- Delete and Backspace (rvervdata_delete.cpp)
     void OnDeletePress_(bool ctrl, bool inner);
@@ -283,7 +254,6 @@ private:
     // (measured over the whole document: for joins of paragraphs only).
     bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
     void MoveCaretTo(int drawItemNo, int drawOffs);
-    void ChangeItemText(int itemNo, const AnsiString& s);
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
@@ -294,7 +264,7 @@ private:
                          int& wantedPara, bool& fullReformat);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
-    std::unique_ptr<TRVMarkerList> FMarkers;
-    int FAreaWidth = -1;
     bool FPlaying = false;
+    int FEdits = 0;
+    int FEditsAtChange = 0;
 };

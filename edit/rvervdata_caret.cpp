@@ -1,5 +1,5 @@
 // The caret: the stops of the caret's line, placing the caret rectangle that
-// the host paints, the current styles that follow it, and the editor's layout
+// the control paints, the current styles that follow it, and the editor's layout
 // (which keeps the caret at its item position and gives an empty editor its
 // first line).
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
@@ -38,7 +39,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         }
         ++first;
     }
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     auto add = [&](int x, int drawItemNo, int offset, int xShift) {
         CharPos.push_back({x, drawItemNo, offset, xShift});
         return static_cast<int>(CharPos.size()) - 1;
@@ -57,7 +58,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         if (isText && !s.empty() && canvas) {
             const TRVItemOptions options = GetItemOptions(itemNo);
             const bool unicode = options.Contains(rvioUnicode);
-            Style->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
+            GetRVStyle()->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
             const int n = RVU_Length(s, options);
             std::vector<int> extents(static_cast<size_t>(n) + 1, 0);
             int fit = 0;
@@ -89,9 +90,10 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
 {
     if (State.Contains(rvstSkipFormatting))
         return;
+    TCustomRollViewEdit* editor = RollViewEdit();
     if (PartialSelectedItem) {
-        Host->SetCaret(TRect(), false);
-        Host->CaretMoved();
+        editor->SetCaret(TRect(), false);
+        editor->AfterCaretMove();
         return;
     }
     int h = 0;
@@ -122,31 +124,32 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
     } else {
         CaretRect = TRect();
     }
-    const bool show = h != 0 && Host->Focused() && !(Host->ReadOnly() && HideReadOnlyCaret);
+    const bool show = h != 0 && editor->Focused() &&
+                      !(editor->GetReadOnly() && editor->EditorOptions().Contains(rvoHideReadOnlyCaret));
     TRect client = CaretRect;
     client.Left -= GetHOffs();
     client.Right -= GetHOffs();
     client.Top -= GetVOffs();
     client.Bottom -= GetVOffs();
-    Host->SetCaret(client, show);
+    editor->SetCaret(client, show);
     CaretHeight = h;
     if (dli) {
         const int itemNo = dli->ItemNo;
         if (!keepStyles)
-            CurParaStyleNo = GetItemPara(itemNo);
+            editor->SetCurParaStyleNo(GetItemPara(itemNo));
         const int styleNo = GetItemStyle(itemNo);
         if (styleNo >= 0 && !keepStyles) {
-            if (Style->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
-                CurTextStyleNo = LastAutoTextStyleNo;
+            if (GetRVStyle()->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
+                editor->SetCurTextStyleNo(LastAutoTextStyleNo);
             } else {
-                CurTextStyleNo = styleNo;
                 LastAutoTextStyleNo = styleNo;
+                editor->SetCurTextStyleNo(styleNo);
             }
         }
     }
     if (scrollToCaret && h != 0 && !MouseCaptureItem)
         ShowRectangle(caretX, caretY, 5, h);
-    Host->CaretMoved();
+    editor->AfterCaretMove();
 }
 
 void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
@@ -173,12 +176,13 @@ void TRVEditRVData::MoveCaretTo(int drawItemNo, int drawOffs)
 
 void TRVEditRVData::PrepareForEdit()
 {
-    if (GetItemCount() != 0 || !Style)
+    TRVStyle* style = GetRVStyle();
+    if (GetItemCount() != 0 || !style)
         return;
     AddNL(AnsiString(), CurTextStyleNo, CurParaStyleNo);
-    if (Style->TextStyles()->Items(CurTextStyleNo)->Unicode())
+    if (style->TextStyles()->Items(CurTextStyleNo)->Unicode())
         GetItem(0)->ItemOptions.Include(rvioUnicode);
-    Format_(false, true, false, 0, GetCanvas(), false, false);
+    Format_(false, true, false, 0, GetFormattingCanvas(), false, false);
     if (DrawItems.Count() > 0) {
         CaretDrawItemNo = 0;
         OnChangeCaretLine(-1);
@@ -189,15 +193,18 @@ void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, 
                             bool reformat)
 {
     PrepareForEdit();
-    const bool place = depth == 0 && Style && !State.Contains(rvstSkipFormatting);
+    const bool place = depth == 0 && GetRVStyle() && !State.Contains(rvstSkipFormatting);
     int savedItem = -1;
     int savedOffs = 0;
     if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
         DrawItem2Item(CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo,
                       CharPos[static_cast<size_t>(CaretOffs)].Offset, savedItem, savedOffs);
-    TCustomRVFormattedData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
-    if (depth == 0)
-        DocumentMinWidth = CalculateMinDocWidthPlus(nullptr, nullptr);
+    const bool laysOut = depth == 0 && !SettingAreaSize && GetRVStyle() &&
+                         !State.Contains(rvstSkipFormatting) && (canvas || GetFormattingCanvas());
+    TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
+    // The layout measured the document's minimum width on its way.
+    if (laysOut)
+        DocumentMinWidth = LastMinDocWidth();
     if (!place)
         return;
     if (savedItem >= 0 && savedItem < GetItemCount()) {

@@ -126,7 +126,7 @@ void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
     const bool markerBefore = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
     if (GetItem(markerBefore ? i - 1 : i)->GetPageBreakBefore()) {
         Do_PageBreak(i, false);
-        Host->Invalidate();
+        Invalidate();
         return;
     }
     if (i == 0)

@@ -65,10 +65,10 @@ void OpenEntries(TStringList& list, int index, int count)
 
 void TRVEditRVData::ChangeItemText(int itemNo, const AnsiString& s)
 {
+    ++FEdits;
     AnsiString text = s;
     ItemAction(rviaTextModifying, GetItem(itemNo), text, this);
-    Items->Put(itemNo, text);
-    InvalidateTailLayout();
+    SetItemText(itemNo, text);
 }
 
 void TRVEditRVData::DisposeItem(TCustomRVItemInfo* item)
@@ -489,8 +489,8 @@ void TRVEditRVData::Do_StyleNo(int itemNo, int styleNo)
         record->StyleNo = item->StyleNo;
         list->AddInfo(std::move(record));
     }
-    const bool oldUnicode = Style->TextStyles()->Items(item->StyleNo)->Unicode();
-    const bool newUnicode = Style->TextStyles()->Items(styleNo)->Unicode();
+    const bool oldUnicode = GetRVStyle()->TextStyles()->Items(item->StyleNo)->Unicode();
+    const bool newUnicode = GetRVStyle()->TextStyles()->Items(styleNo)->Unicode();
     if (oldUnicode && !newUnicode)
         item->ItemOptions.Exclude(rvioUnicode);
     else if (!oldUnicode && newUnicode)

@@ -9,6 +9,7 @@
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
@@ -23,7 +24,7 @@ TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& tag, int paraNo, 
     item->ParaNo = paraNo;
     item->SetSameAsPrev(sameAsPrev);
     item->SetBR(br);
-    if (Style->TextStyles()->Items(styleNo)->Unicode())
+    if (GetRVStyle()->TextStyles()->Items(styleNo)->Unicode())
         item->ItemOptions.Include(rvioUnicode);
     item->Tag = tag;
     return item;
@@ -80,8 +81,8 @@ bool TRVEditRVData::ReplicateMarker(int referenceItemNo, int insertItemNo, bool&
 void TRVEditRVData::Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded)
 {
     if (fullFormat && CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth) {
-        Format_(false, true, false, 0, GetCanvas(), false, false);
-        Host->Invalidate();
+        Format_(false, true, false, 0, GetFormattingCanvas(), false, false);
+        Invalidate();
         return;
     }
     const int oldCount = DrawItems.Count();
@@ -116,12 +117,12 @@ void TRVEditRVData::Reformat_(bool fullFormat, int startDrawItemNo, int endDrawI
         const int first = DrawItems[std::clamp(startDrawItemNo, 0, count - 1)]->ItemNo;
         const int last = DrawItems[std::clamp(endDrawItemNo + count - oldCount, 0, count - 1)]->ItemNo;
         if (CalculateMinItemsWidthPlusEx(std::min(first, last), std::max(first, last)) > DocumentMinWidth) {
-            Format_(false, true, false, 0, GetCanvas(), false, false);
-            Host->Invalidate();
+            Format_(false, true, false, 0, GetFormattingCanvas(), false, false);
+            Invalidate();
             return;
         }
     }
-    Host->Invalidate();
+    Invalidate();
 }
 
 // ---------------------------------------------------------------------------
@@ -199,7 +200,8 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
 {
     fullReformat = false;
     itemsAdded = 1;
-    int wantedPara = item->ParaNo >= 0 && item->ParaNo < Style->ParaStyles()->Count() ? item->ParaNo : -1;
+    int wantedPara =
+        item->ParaNo >= 0 && item->ParaNo < GetRVStyle()->ParaStyles()->Count() ? item->ParaNo : -1;
     const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
     const bool marker = item->StyleNo == rvsListMarker;
     auto drop = [&](bool result) {
@@ -573,12 +575,12 @@ void TRVEditRVData::OnEnterPress_(bool shift)
         const bool atLineEnd = CaretAtTheEndOfLine();
         const int styleNo = GetItemStyle(i);
         if (atLineEnd && styleNo == CurTextStyleNo && styleNo >= 0 &&
-            Style->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
-            CurTextStyleNo = Style->TextStyles()->Items(styleNo)->NextStyleNo();
+            GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
+            RollViewEdit()->SetCurTextStyleNo(GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo());
         if (!shift && !(i + 1 < GetItemCount() && GetItem(i + 1)->GetBR())) {
-            const int next = Style->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
+            const int next = GetRVStyle()->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
             if (IsItemParaProtected(i) || (atLineEnd && next != -1))
-                CurParaStyleNo = next == -1 ? 0 : next;
+                RollViewEdit()->SetCurParaStyleNo(next == -1 ? 0 : next);
         }
         const int newStyle =
             IsProtected(i, rvprModifyProtect) && styleNo == CurTextStyleNo ? 0 : CurTextStyleNo;

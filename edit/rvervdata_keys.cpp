@@ -6,6 +6,7 @@
 
 #include "document/rvitem.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
 
 namespace {
@@ -248,27 +249,31 @@ bool TRVEditRVData::OnPgDownPress()
 
 int TRVEditRVData::BuildJumpsCoords(bool force)
 {
-    if ((!force && Host->ReadOnly()) || MouseCaptureItem)
+    if ((!force && RollViewEdit()->GetReadOnly()) || MouseCaptureItem)
         return 0;
     ClearJumps();
     HotDrawItemNo = -1;
-    Flags.Include(rvflUseJumps);
+    TRVFlags flags = GetFlags();
+    flags.Include(rvflUseJumps);
+    SetFlags(flags);
     int startJumpNo = FirstJumpNo;
     TCustomRVFormattedData::BuildJumpsCoords(startJumpNo, nullptr);
     State.Exclude(rvstDrawHover);
     HotDrawItemNo = -1;
-    Host->Invalidate();
+    Invalidate();
     return Jumps.Count();
 }
 
 void TRVEditRVData::ClearJumpsCoords()
 {
-    if (Host->ReadOnly() || MouseCaptureItem || !Flags.Contains(rvflUseJumps))
+    if (RollViewEdit()->GetReadOnly() || MouseCaptureItem || !GetFlags().Contains(rvflUseJumps))
         return;
     HotDrawItemNo = -1;
     ClearJumps();
-    Flags.Exclude(rvflUseJumps);
+    TRVFlags flags = GetFlags();
+    flags.Exclude(rvflUseJumps);
+    SetFlags(flags);
     State.Exclude(rvstDrawHover);
     ChangeCaret(false, false, true, false);
-    Host->Invalidate();
+    Invalidate();
 }

@@ -157,7 +157,7 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         if (reformat && rvData->DrawItems.Count() > 0)
             rvData->SetCaretAtItem(itemNo, offs, false);
     }
-    rvData->Host->Invalidate();
+    rvData->Invalidate();
     if (needSuper && reformat)
         rvData->FormatAll();
 }

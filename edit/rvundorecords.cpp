@@ -70,8 +70,7 @@ void TRVUndoTypingInfo::Undo(TRVEditRVData* rvData)
     const AnsiString removed = text.substr(pos, unit);
     text.erase(pos, unit);
     --Length;
-    rvData->Items->Put(ItemNo, text);
-    rvData->InvalidateTailLayout();
+    rvData->ChangeItemText(ItemNo, text);
     rvData->RedoList->AddUntyping(removed, ItemNo, Index + Length + 1);
 }
 
@@ -84,8 +83,7 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData* rvData)
     const size_t pos = static_cast<size_t>(Index - n - 1) * unit;
     text.insert(pos, s.substr(s.size() - unit));
     s.erase(s.size() - unit);
-    rvData->Items->Put(ItemNo, text);
-    rvData->InvalidateTailLayout();
+    rvData->ChangeItemText(ItemNo, text);
     rvData->UndoList->AddTyping(ItemNo, Index - n, Unicode);
 }
 

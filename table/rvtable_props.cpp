@@ -64,7 +64,7 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
         SetOrdProp(object, prop, value);
     }
     if (data != nullptr)
-        data->Host->Invalidate();
+        data->Invalidate();
     table->Changed();
 }
 

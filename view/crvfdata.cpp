@@ -71,6 +71,15 @@ TCanvas* TCustomRVFormattedData::GetCanvas()
     return nullptr;
 }
 
+TCanvas* TCustomRVFormattedData::GetFormattingCanvas()
+{
+    TCustomRVData* root = GetRootData();
+    if (root != this)
+        if (auto* fRoot = dynamic_cast<TCustomRVFormattedData*>(root))
+            return fRoot->GetFormattingCanvas();
+    return GetCanvas();
+}
+
 void TCustomRVFormattedData::DoSelect()
 {
     TCustomRVData* root = GetRootData();

@@ -22,7 +22,7 @@ bool SameSad(const TRVScreenAndDevice& a, const TRVScreenAndDevice& b)
 
 void TCustomRVFormattedData::Format(bool reformat)
 {
-    Format_(false, true, false, 0, GetCanvas(), false, reformat);
+    Format_(false, true, false, 0, GetFormattingCanvas(), false, reformat);
 }
 
 bool TCustomRVFormattedData::CanFormatTail(bool& reopen) const
@@ -82,7 +82,8 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     FMinWidthCache.OpenSection = itemCount > 0 ? openSection : 0;
     FMinWidthCache.DevicePpiX = sad.DevicePpiX;
     FMinWidthCache.ScreenPpiX = sad.ScreenPpiX;
-    return std::max(closed, openWidth);
+    FLastMinDocWidth = std::max(closed, openWidth);
+    return FLastMinDocWidth;
 }
 
 void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
@@ -143,7 +144,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
     if (Depth > 1 || GetRVStyle() == nullptr || State.Contains(rvstSkipFormatting))
         return;
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     if (canvas == nullptr)
         return;
 

@@ -37,7 +37,7 @@ int TCustomRVFormattedData::CalculateParaSectionsMinWidth(int first, int last, i
                                                           const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     if (first > last || GetItemCount() == 0)
         return 0;
     int from, to;
@@ -65,7 +65,7 @@ int TCustomRVFormattedData::CalculateParaSectionMinWidth(int itemNo, int& paraSt
 
     // The whole section stays on one line: its indents and everything in it.
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     int result = CalculatePureParaSectionWidth(itemNo, paraStartItem, sad, canvas);
     int appliedStyle = -1;
     for (int i = first; i <= last; ++i) {
@@ -98,7 +98,7 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlus(int first, int last, int&
                                                        const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     int result = 0;
     int indents = 0;
     for (int i = first; i <= last; ++i) {
@@ -116,7 +116,7 @@ int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo,
                                                                      TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     TCustomRVItemInfo* item = GetItem(itemNo);
     int result = item->GetMinWidth(sad, canvas, this);
     // A list marker and the item after it on its line cannot be parted.
@@ -131,19 +131,19 @@ int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo,
 int TCustomRVFormattedData::CalculateParaSectionsMinWidthDef(int first, int last)
 {
     int paraStartItem = -1;
-    return CalculateParaSectionsMinWidth(first, last, paraStartItem, nullptr, GetCanvas());
+    return CalculateParaSectionsMinWidth(first, last, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateParaSectionMinWidthDef(int itemNo)
 {
     int paraStartItem = -1;
-    return CalculateParaSectionMinWidth(itemNo, paraStartItem, nullptr, GetCanvas());
+    return CalculateParaSectionMinWidth(itemNo, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateMinItemWidthPlusEx(int itemNo)
 {
     int paraStartItem = -1;
-    return CalculateMinItemsWidthPlus(itemNo, itemNo, paraStartItem, nullptr, GetCanvas());
+    return CalculateMinItemsWidthPlus(itemNo, itemNo, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
@@ -164,8 +164,8 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
     if (noWrap(first))
         result = CalculateParaSectionMinWidthDef(first);
     else
-        result =
-            CalculateMinItemsWidthPlus(first, std::min(s1Last, last), paraStartItem, nullptr, GetCanvas());
+        result = CalculateMinItemsWidthPlus(first, std::min(s1Last, last), paraStartItem, nullptr,
+                                            GetFormattingCanvas());
     if (s1Last >= last)
         return result;
     // The part of Last's section up to Last.
@@ -173,8 +173,8 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
     if (noWrap(last))
         result = std::max(result, CalculateParaSectionMinWidthDef(last));
     else
-        result =
-            std::max(result, CalculateMinItemsWidthPlus(s2First, last, paraStartItem, nullptr, GetCanvas()));
+        result = std::max(
+            result, CalculateMinItemsWidthPlus(s2First, last, paraStartItem, nullptr, GetFormattingCanvas()));
     // The whole sections between the two.
     if (s2First > s1Last + 1)
         result = std::max(result, CalculateParaSectionsMinWidthDef(s1Last + 1, s2First - 1));

@@ -150,7 +150,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     if (State.Contains(rvstSkipFormatting))
         return;
     TRVStyle* rvStyle = GetRVStyle();
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     if (rvStyle == nullptr || canvas == nullptr)
         return;
     const int oldCount = DrawItems.Count();
@@ -342,7 +342,7 @@ void TCustomRVFormattedData::DeleteParas(int firstItemNo, int lastItemNo)
     if (laidOut)
         FormatParasExact(startDi, endDi, -(last1 - first1 + 1), false);
     else if (shown)
-        Format_(false, true, true, 0, GetCanvas(), false, false);
+        Format_(false, true, true, 0, GetFormattingCanvas(), false, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -15,7 +15,7 @@
 #include "edit/rvervdata.h"
 #include "table/rvtable.h"
 #include "tests/support/editinvariant.h"
-#include "tests/support/testedithost.h"
+#include "tests/support/testeditor.h"
 
 namespace tablegrid {
 
@@ -85,7 +85,7 @@ protected:
     TTableEditFixture()
     {
         RV_RegisterTableItem();
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        d = Editor.NewEditor(&Style);
     }
     void AddText(const char* text) { d->AddNL(text, 0, 0); }
     void Caret(int itemNo, int offs) { d->SetCaretAtItem(itemNo, offs, false); }
@@ -94,7 +94,7 @@ protected:
     TRVTableItemInfo* NewTable(int rowCount, int colCount)
     {
         AddText("before");
-        Table = new TRVTableItemInfo(rowCount, colCount, d.get());
+        Table = new TRVTableItemInfo(rowCount, colCount, d);
         for (int r = 0; r < rowCount; ++r)
             for (int c = 0; c < colCount; ++c)
                 SetCellText(r, c, std::to_string(r) + "," + std::to_string(c));
@@ -143,7 +143,7 @@ protected:
     }
 
     TRVStyle Style{nullptr};
-    TTestEditHost Host;
-    std::unique_ptr<TRVEditRVData> d;
+    THeadlessEditor Editor;
+    TRVEditRVData* d = nullptr;
     TRVTableItemInfo* Table = nullptr;
 };

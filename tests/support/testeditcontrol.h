@@ -41,7 +41,7 @@ public:
     TEditControlFixture& operator=(const TEditControlFixture&) = delete;
 
     int Beeps() const { return static_cast<int>(UI.CallsOf(TUICallKind::MessageBeep).size()); }
-    TRVEditRVData& Data() { return *Edit->RVData(); }
+    TRVEditRVData& Data() { return *Edit->EditRVData(); }
 
     // One paragraph of Text in text style StyleNo (UTF-8 for the Unicode
     // style), laid out, the caret at its end, nothing to undo.
