@@ -122,7 +122,8 @@ public:
     void EditBeep();
 
     // ---- Primitives (rvervdata_do.cpp). FullReformat: whether the document's
-    // minimum width may have changed.
+    // minimum width may have changed. A primitive that inserts or removes items
+    // drops the selection, whose draw items no longer name the same places.
     void Do_DeleteItem(int itemNo, bool& fullReformat);
     void Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullReformat);
     // Takes Item; s may be adjusted by the item.
@@ -248,12 +249,16 @@ public:
 
 private:
     void PlayGroup(TRVUndoList& from, TRVUndoList& to);
-    void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll);
+    void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll, int x);
+    // The x a move up or down aims at: the column of the last such move while
+    // the caret has moved only up and down since, else the caret's.
+    int VerticalMoveX() const;
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     // The document's minimum width differs from the one of its last layout
     // (measured over the whole document: for joins of paragraphs only).
     bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
     void MoveCaretTo(int drawItemNo, int drawOffs);
+    void ForgetSelection();
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
@@ -265,6 +270,9 @@ private:
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
     bool FPlaying = false;
+    int FVerticalX = -1;
+    int FVerticalDrawItemNo = -1;
+    int FVerticalOffs = -1;
     int FEdits = 0;
     int FEditsAtChange = 0;
 };

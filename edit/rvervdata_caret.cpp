@@ -90,6 +90,10 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
 {
     if (State.Contains(rvstSkipFormatting))
         return;
+    // A caret placed anywhere else than where the last move up or down left
+    // it forgets that move's column (scrolling places it again in the same spot).
+    if (CaretDrawItemNo != FVerticalDrawItemNo || CaretOffs != FVerticalOffs)
+        FVerticalX = -1;
     TCustomRollViewEdit* editor = RollViewEdit();
     if (PartialSelectedItem) {
         editor->SetCaret(TRect(), false);

@@ -96,11 +96,19 @@ void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* checkpoint)
 // ---------------------------------------------------------------------------
 // Removing and inserting items
 
+void TRVEditRVData::ForgetSelection()
+{
+    SelStartNo = SelEndNo = -1;
+    SelStartOffs = SelEndOffs = 0;
+    State.Exclude(rvstMakingSelection);
+}
+
 void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 {
     fullReformat = false;
     if (itemNo < 0 || itemNo >= GetItemCount())
         return;
+    ForgetSelection();
     fullReformat = CalculateMinItemWidthPlusEx(itemNo) >= DocumentMinWidth;
     if (GetItem(itemNo)->Checkpoint)
         Do_DeleteCP(itemNo);
@@ -128,6 +136,7 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
     lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
     if (firstItemNo > lastItemNo)
         return;
+    ForgetSelection();
     fullReformat = CalculateMinItemsWidthPlusEx(firstItemNo, lastItemNo) >= DocumentMinWidth;
     for (int i = lastItemNo; i >= firstItemNo; --i)
         if (GetItem(i)->Checkpoint)
@@ -159,6 +168,7 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
 {
     fullReformat = false;
     itemNo = std::clamp(itemNo, 0, GetItemCount());
+    ForgetSelection();
     int paraEnd = -1;
     if (item->CanBeBorderStart() && itemNo < GetItemCount() && !GetItem(itemNo)->CanBeBorderStart())
         paraEnd = GetParaEndItemNo(itemNo);
@@ -207,6 +217,7 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
     if (list.empty())
         return;
     const int count = static_cast<int>(list.size());
+    ForgetSelection();
     TRVUndoInfo* record = Do_InsertItems_1(itemNo, count);
     // The list is last-first: entry k goes to ItemNo + Count - 1 - k.
     OpenEntries(*Items, itemNo, count);

@@ -346,6 +346,10 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
     const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
                                                        d.GetStyleCodePage(d.GetItemStyle(itemNo)));
     const int units = offs - 1;
+    const int length = d.ItemLength(itemNo);
+    // The item's two edges are edges of characters.
+    if (units <= 0 || units >= length)
+        return offs;
     int prev = 0;
     for (int b : bounds) {
         if (b == units)
@@ -354,8 +358,7 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
             return (forward ? b : prev) + 1;
         prev = b;
     }
-    const int length = d.ItemLength(itemNo);
-    return units <= 0 || units >= length ? offs : (forward ? length : prev) + 1;
+    return (forward ? length : prev) + 1;
 }
 
 } // namespace

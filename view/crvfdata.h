@@ -640,6 +640,9 @@ private:
 
     // crvfdata_format.cpp
     bool CanFormatTail(bool& reopen) const;
+    // The selection as item positions (start item, end item, start offset,
+    // end offset), when it names draw items that name items; false otherwise.
+    bool NoteSelection(int (&selItems)[4]);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
     // Lays out one item on the lines of st: a text item word by word in a

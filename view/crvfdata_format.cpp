@@ -86,6 +86,19 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     return FLastMinDocWidth;
 }
 
+bool TCustomRVFormattedData::NoteSelection(int (&selItems)[4])
+{
+    const int count = DrawItems.Count();
+    const int itemCount = GetItemCount();
+    auto valid = [&](int drawItemNo) {
+        return drawItemNo >= 0 && drawItemNo < count && DrawItems[drawItemNo]->ItemNo < itemCount;
+    };
+    if (!valid(SelStartNo) || !valid(SelEndNo))
+        return false;
+    StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
+    return true;
+}
+
 void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
 {
     if (FLayoutUsesWidth)
@@ -165,12 +178,15 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
     };
     try {
         int selItems[4] = {-1, -1, 0, 0};
+        bool selNoted = false;
         int topItem = -1;
         int topOffs = 0;
         int oldVOffs = 0;
         if (Depth == 0) {
+            // The selection is kept by item position across a layout that
+            // makes the draw items anew.
+            selNoted = NoteSelection(selItems);
             if (resized) {
-                StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
                 if (!noScroll && DrawItems.Count() > 0) {
                     const int topDrawItem = std::min(GetDrawItemNo(GetVOffs(), 1), DrawItems.Count() - 1);
                     if (topDrawItem >= 0) {
@@ -192,6 +208,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
 
         bool reopen = false;
         bool doTail = tail && CanFormatTail(reopen) && SameSad(sad, FLayoutSad);
+        bool fullLayout = false;
         const int clientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
         const int minW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
         const int maxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
@@ -246,6 +263,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
                 st.BaseLine = GetTopMargin();
                 ClearTemporal();
                 FLayoutStale = false;
+                fullLayout = true;
             }
             st.LineEnd = DrawItems.Count();
             FFirstNewDrawItem = st.LineEnd;
@@ -297,8 +315,12 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             AdjustChildrenCoords();
             if (tail)
                 ScrollTo(GetOptions().Contains(rvoScrollToEnd) ? DocumentHeight : oldVOffs, false);
-            if (resized)
-                RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
+            if (resized || fullLayout) {
+                if (selNoted)
+                    RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
+                else if (fullLayout)
+                    SelStartNo = SelEndNo = -1;
+            }
         }
     } catch (...) {
         if (Depth == 0)
