@@ -1,7 +1,8 @@
 // TCustomRollViewEdit: typed characters and text inserted at the caret.
 // Typing into the caret's text item of the current style is recorded as
-// typing, so that a word typed letter by letter is one undo step; anything
-// else becomes an insertion group of its own.
+// typing: a word typed letter by letter is one typing group, which undo takes
+// back one letter at a time; anything else becomes an insertion group of its
+// own.
 #include <algorithm>
 
 #include "document/rvitem.h"
@@ -19,25 +20,48 @@ AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleN
     return RVU_UnicodeToAnsi(RVU_Charset2CodePage(font->Charset()), raw);
 }
 
-// Puts s (one character) into the caret's text item with a typing record; false when
-// the caret's item cannot take typing (another style, another kind, empty,
-// protected).
+namespace {
+
+// The text item and offset that text typed in the current style (StyleNo)
+// goes into: the caret's item when it has that style; when the caret is at
+// the end of an item of another style, the start of the next item when that
+// continues the paragraph in the style. False when there is none, or when it
+// is protected or of the other encoding.
+bool TypingTarget(TRVEditRVData& d, int styleNo, bool unicode, int& itemNo, int& pos)
+{
+    itemNo = d.GetCurItemNo();
+    pos = d.GetOffsetInCurItem();
+    if (itemNo < 0 || d.CharPos.empty())
+        return false;
+    if (d.GetItemStyle(itemNo) != styleNo) {
+        const int next = itemNo + 1;
+        if (pos < d.GetOffsAfterItem(itemNo) || next >= d.GetItemCount() ||
+            !d.GetItem(next)->GetSameAsPrev() || d.GetItemStyle(next) != styleNo)
+            return false;
+        itemNo = next;
+        pos = d.GetOffsBeforeItem(next);
+    }
+    return !d.IsProtected(itemNo, rvprModifyProtect) && !d.IsItemParaProtected(itemNo) &&
+           d.GetItemOptions(itemNo).Contains(rvioUnicode) == unicode;
+}
+
+} // namespace
+
+// Puts s (one character) into the text item that typing goes into, with a
+// typing record; false when there is none or it is empty.
 bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
 {
     TRVEditRVData& d = *EditRVData();
-    const int itemNo = d.GetCurItemNo();
-    if (itemNo < 0 || d.GetItemStyle(itemNo) != d.CurTextStyleNo || d.GetItemText(itemNo).empty() ||
-        d.IsProtected(itemNo, rvprModifyProtect) || d.IsItemParaProtected(itemNo) || d.CharPos.empty())
+    const bool unicode = Style()->TextStyles()->Items(d.CurTextStyleNo)->Unicode();
+    int itemNo = -1;
+    int pos = 0;
+    if (!TypingTarget(d, d.CurTextStyleNo, unicode, itemNo, pos) || d.GetItemText(itemNo).empty())
         return false;
     const TRVItemOptions options = d.GetItemOptions(itemNo);
-    const bool unicode = options.Contains(rvioUnicode);
-    if (unicode != Style()->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
-        return false;
     // A typing record undoes one unit: a character of two bytes in a
     // multibyte code page is inserted whole instead.
     if (s.size() != (unicode ? 2u : 1u))
         return false;
-    const int pos = d.GetOffsetInCurItem();
     int firstDi = 0;
     int lastDi = 0;
     d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
@@ -47,29 +71,28 @@ bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
     d.ChangeItemText(itemNo, text);
     for (int k = 0; k < units; ++k)
         d.UndoList->AddTyping(itemNo, pos + k, unicode);
-    // A changed width asks for a full layout only when it reaches the document's.
     const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
-    d.Reformat_(w0 != w1 && (w1 > d.DocumentMinWidth || w0 >= d.DocumentMinWidth), firstDi, lastDi, 0);
+    d.Reformat_(d.MinWidthChangeNeedsFull(w0, w1), firstDi, lastDi, 0);
     d.SetCaretAtItem(itemNo, pos + units, false);
     return true;
 }
 
 // Puts s (in the current style's form) at the caret inside an open undo
-// group: into the caret's text item of the same style, or as a new item.
+// group: into the text item that typing goes into, or as a new item.
 void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefore)
 {
     TRVEditRVData& d = *EditRVData();
-    const int itemNo = d.GetCurItemNo();
     const int styleNo = d.CurTextStyleNo;
-    if (itemNo >= 0 && d.GetItemStyle(itemNo) == styleNo && !d.IsProtected(itemNo, rvprModifyProtect) &&
-        !d.IsItemParaProtected(itemNo) && !d.CharPos.empty() &&
-        d.GetItemOptions(itemNo).Contains(rvioUnicode) == Style()->TextStyles()->Items(styleNo)->Unicode()) {
-        const int pos = d.GetOffsetInCurItem();
+    int itemNo = -1;
+    int pos = 0;
+    if (TypingTarget(d, styleNo, Style()->TextStyles()->Items(styleNo)->Unicode(), itemNo, pos)) {
         int firstDi = 0;
         int lastDi = 0;
         d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
+        const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
         d.Do_InsertSubstring(itemNo, pos, s);
-        d.Reformat_(true, firstDi, lastDi, 0);
+        const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
+        d.Reformat_(d.MinWidthChangeNeedsFull(w0, w1), firstDi, lastDi, 0);
         d.SetCaretAtItem(itemNo, caretBefore ? pos : pos + RVU_Length(s, d.GetItemOptions(itemNo)), false);
         return;
     }

@@ -190,7 +190,17 @@ public:
                       int& itemsAdded, bool& fullReformat);
     bool CanDelete();
     bool DeleteSelection_();
+    // The layout step that ends a command: the paragraphs of the draw items
+    // StartDrawItemNo..EndDrawItemNo (laid out before the command, which added
+    // ItemsAdded items) are laid out again, or the whole document when its
+    // minimum width changed. FullFormat: the command may have narrowed the
+    // widest paragraph section (it widened or removed a section as wide as the
+    // document's minimum width); only then is the rest of the document looked at.
     void Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded);
+    // Before a command: whether the paragraph sections of the draw items
+    // FirstDrawItemNo..LastDrawItemNo are as wide as the document's minimum
+    // width, so that changing them may narrow the document.
+    bool ReachesDocMinWidth(int firstDrawItemNo, int lastDrawItemNo);
     void OnEnterPress_(bool shift);
 
     // ---- The caret (rvervdata_caret.cpp)
@@ -205,6 +215,13 @@ public:
     int LastAutoTextStyleNo = 0;
     // The document's minimum width at its last layout.
     int DocumentMinWidth = 0;
+    // The minimum width rule of every item change: a width that went from
+    // OldWidth to NewWidth needs the whole document laid out when it changed
+    // and either was the document's minimum width (or more) or now exceeds it.
+    bool MinWidthChangeNeedsFull(int oldWidth, int newWidth) const
+    {
+        return oldWidth != newWidth && (newWidth > DocumentMinWidth || oldWidth >= DocumentMinWidth);
+    }
     void OnChangeCaretLine(int diOffs);
     void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
     // The caret at an item position (marker-adjusted), placed and shown.
@@ -248,15 +265,15 @@ public:
     void ClearJumpsCoords();
 
 private:
+    // Whether the document's minimum width differs from DocumentMinWidth after
+    // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
+    bool MinDocWidthChanged(bool mayShrink, int startDrawItemNo, int endDrawItemNo, int itemsAdded);
     void PlayGroup(TRVUndoList& from, TRVUndoList& to);
     void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll, int x);
     // The x a move up or down aims at: the column of the last such move while
     // the caret has moved only up and down since, else the caret's.
     int VerticalMoveX() const;
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
-    // The document's minimum width differs from the one of its last layout
-    // (measured over the whole document: for joins of paragraphs only).
-    bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
     void MoveCaretTo(int drawItemNo, int drawOffs);
     void ForgetSelection();
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);

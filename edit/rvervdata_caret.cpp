@@ -196,11 +196,21 @@ void TRVEditRVData::PrepareForEdit()
 void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                             bool reformat)
 {
+    // A layout that reporting the laid-out size asks for is the one under way:
+    // the formatted data drops it.
+    if (SettingAreaSize) {
+        TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
+        return;
+    }
     PrepareForEdit();
     const bool place = depth == 0 && GetRVStyle() && !State.Contains(rvstSkipFormatting);
     int savedItem = -1;
     int savedOffs = 0;
-    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
+    // The caret is kept by item position; a caret whose line a command has
+    // not rebuilt yet names no draw item (the command places it afterwards).
+    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()) &&
+        CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo < DrawItems.Count() &&
+        DrawItems[CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo]->ItemNo < GetItemCount())
         DrawItem2Item(CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo,
                       CharPos[static_cast<size_t>(CaretOffs)].Offset, savedItem, savedOffs);
     const bool laysOut = depth == 0 && !SettingAreaSize && GetRVStyle() &&

@@ -18,12 +18,6 @@ namespace {
 constexpr const char* errUndo = "Undo error";
 constexpr const char* errCheckpoint = "Checkpoint error";
 
-// The changed-width rule.
-bool WidthChangeNeedsFull(int w0, int w1, int docMinWidth)
-{
-    return w0 != w1 && (w1 > docMinWidth || w0 >= docMinWidth);
-}
-
 template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction action)
 {
     auto record = std::make_unique<T>();
@@ -412,7 +406,7 @@ void TRVEditRVData::Do_BR(int itemNo, bool br, bool& fullReformat)
     }
     item->SetBR(br);
     InvalidateTailLayout();
-    fullReformat = WidthChangeNeedsFull(w0, CalculateMinItemWidthPlusEx(itemNo), DocumentMinWidth);
+    fullReformat = MinWidthChangeNeedsFull(w0, CalculateMinItemWidthPlusEx(itemNo));
 }
 
 void TRVEditRVData::Do_PageBreak(int itemNo, bool pageBreak)
@@ -467,8 +461,7 @@ void TRVEditRVData::Do_ParaList(int firstItemNo, const std::vector<int>& list, b
     for (int i = firstItemNo; i <= last; ++i)
         GetItem(i)->ParaNo = list[static_cast<size_t>(i - firstItemNo)];
     InvalidateTailLayout();
-    fullReformat =
-        WidthChangeNeedsFull(w0, CalculateParaSectionsMinWidthDef(firstItemNo, last), DocumentMinWidth);
+    fullReformat = MinWidthChangeNeedsFull(w0, CalculateParaSectionsMinWidthDef(firstItemNo, last));
 }
 
 void TRVEditRVData::SetParaStyle(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat)

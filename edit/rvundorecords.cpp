@@ -15,10 +15,7 @@ bool WidthRequiresFull(TRVEditRVData* rvData, int itemNo, int oldWidth)
 {
     if (itemNo < 0 || itemNo >= rvData->GetItemCount())
         return false;
-    const int New = rvData->CalculateMinItemWidthPlusEx(itemNo);
-    if (New == oldWidth)
-        return false;
-    return oldWidth >= rvData->DocumentMinWidth || New > rvData->DocumentMinWidth;
+    return rvData->MinWidthChangeNeedsFull(oldWidth, rvData->CalculateMinItemWidthPlusEx(itemNo));
 }
 
 } // namespace
@@ -119,9 +116,7 @@ bool TRVUndoModifyItemInfo::RequiresFullReformat1(TRVEditRVData* rvData)
     const int cur = rvData->CalculateMinItemWidthPlusEx(ItemNo);
     const int projected = cur - rvData->GetItem(ItemNo)->GetMinWidth(nullptr, nullptr, rvData) +
                           Item->GetMinWidth(nullptr, nullptr, rvData);
-    if (projected == cur)
-        return false;
-    return projected > rvData->DocumentMinWidth || cur >= rvData->DocumentMinWidth;
+    return rvData->MinWidthChangeNeedsFull(cur, projected);
 }
 
 void TRVUndoReplaceItemInfo::Undo(TRVEditRVData* rvData)

@@ -70,12 +70,13 @@ TEST_F(RollViewEditTest, TabInsertsTheStyleSheetsSpaces)
 }
 
 // The letters of a word form one typing group, which undo takes back one
-// letter at a time.
-TEST_F(RollViewEditTest, WordTypedLetterByLetterIsOneUndoStep)
+// letter at a time (the group leaves the list with its last letter).
+TEST_F(RollViewEditTest, WordTypedLetterByLetterIsOneTypingGroupUndoneLetterByLetter)
 {
-    for (int styleNo : {0, 1}) {
+    for (int styleNo : {0, Uni}) {
         SCOPED_TRACE("style " + std::to_string(styleNo));
         Load("say ", styleNo);
+        ASSERT_EQ(Data().GetItemOptions(0).Contains(rvioUnicode), styleNo == Uni);
         const AnsiString before = RVF();
         for (const char* letter : {"w", "o", "r", "d"}) {
             editinvariant::Run(Data(), letter, [&] { Type(letter); });
