@@ -85,6 +85,65 @@ void BM_DeleteAndUndo(benchmark::State& state)
 }
 BENCHMARK(BM_DeleteAndUndo)->Arg(10000)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// The caret on paragraph Para of the document, the view scrolled to it.
+void CaretOnParagraph(TDocument& doc, int para, int offs)
+{
+    doc.Data->SetCaretAtItem(para, offs, false);
+}
+
+// 200 Enter presses in the middle of a document of state.range(0)
+// paragraphs, each splitting a paragraph, through the editor control.
+void BM_Enter(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        CaretOnParagraph(Doc, n / 2, 11);
+        state.ResumeTiming();
+        for (int i = 0; i < 200; ++i)
+            Doc.Edit->OnEnterPress(false);
+    }
+}
+BENCHMARK(BM_Enter)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// 40 Backspace presses at a paragraph's start in the middle of a document of
+// state.range(0) paragraphs, each joining two paragraphs.
+void BM_Join(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        state.ResumeTiming();
+        for (int i = 0; i < 40; ++i) {
+            CaretOnParagraph(Doc, n / 2 + 20 - i, 1);
+            Doc.Edit->OnBackSpacePress(false);
+        }
+    }
+}
+BENCHMARK(BM_Join)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// 2,000 clicks, each placing the caret, on the lines in view in the middle of a
+// document of state.range(0) paragraphs.
+void BM_ClickToCaret(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        CaretOnParagraph(Doc, n / 2, 1);
+        state.ResumeTiming();
+        for (int i = 0; i < 2000; ++i) {
+            const int y = 10 + (i * 37) % 300;
+            const int x = 10 + (i * 53) % 250;
+            Doc.Edit->MouseDown(mbLeft, TShiftState{ssLeft}, x, y);
+            Doc.Edit->MouseUp(mbLeft, TShiftState(), x, y);
+        }
+    }
+}
+BENCHMARK(BM_ClickToCaret)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // Keeps the real time per iteration of every run, by name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -115,6 +174,12 @@ int main(int argc, char** argv)
     };
     std::printf("typing cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_Typing/100000/iterations:3", "BM_Typing/100/iterations:3"));
+    std::printf("enter cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_Enter/100000/iterations:3", "BM_Enter/100/iterations:3"));
+    std::printf("join cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_Join/100000/iterations:3", "BM_Join/100/iterations:3"));
+    std::printf("click to caret cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/100000/iterations:3", "BM_DeleteAndUndo/10000/iterations:3"));
     return 0;

@@ -72,20 +72,30 @@ std::vector<int> GraphemeBoundaries(const WideChar* text, int length)
     std::vector<int> result;
     if (text == nullptr || length <= 1)
         return result;
+    // Opening a break iterator reads its rules: one is kept per thread and
+    // given each text in turn.
+    struct TIterator {
+        UBreakIterator* Breaks = nullptr;
+        ~TIterator()
+        {
+            if (Breaks)
+                ubrk_close(Breaks);
+        }
+    };
+    thread_local TIterator iterator;
     UErrorCode status = U_ZERO_ERROR;
-    UBreakIterator* breaks =
-        ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar*>(text), length, &status);
-    if (U_FAILURE(status)) {
+    if (!iterator.Breaks)
+        iterator.Breaks = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    if (U_SUCCESS(status) && iterator.Breaks)
+        ubrk_setText(iterator.Breaks, reinterpret_cast<const UChar*>(text), length, &status);
+    if (U_FAILURE(status) || !iterator.Breaks) {
         // Without the break rules, code points with their marks.
         const WideString copy(text, static_cast<size_t>(length));
         for (const WideChar* p = CharNextW(copy.c_str()); p < copy.c_str() + length; p = CharNextW(p))
             result.push_back(static_cast<int>(p - copy.c_str()));
-        if (breaks)
-            ubrk_close(breaks);
         return result;
     }
-    for (int32_t b = ubrk_next(breaks); b != UBRK_DONE && b < length; b = ubrk_next(breaks))
+    for (int32_t b = ubrk_next(iterator.Breaks); b != UBRK_DONE && b < length; b = ubrk_next(iterator.Breaks))
         result.push_back(b);
-    ubrk_close(breaks);
     return result;
 }
