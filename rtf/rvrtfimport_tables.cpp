@@ -166,8 +166,12 @@ void TRVRTFImport::TableEnd()
         std::unique_ptr<TRVTableItemInfo> table = std::move(level->Table);
         table->ParaNo = GetEmptyParaNo(AlignmentOf(level->Alignment));
         TRVTableItemInfo* raw = table.get();
+        // A page break read at the table's end belongs to what follows it.
+        const bool pageBreak = FPageBreak;
+        FPageBreak = false;
         AnsiString text;
         InsertItem(text, std::move(table), rtf_ts_NewPara);
+        FPageBreak = pageBreak;
         if (FTables.empty())
             RegisterTableMarkers(raw);
     }
@@ -322,12 +326,12 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
         // indices found stay right. The left edge is never the last boundary.
         idx[0] = std::min(GridIndex(level, bounds[0], -1), static_cast<int>(level.Grid.size()) - 2);
         for (int i = 0; i < count; ++i) {
-            const int last = static_cast<int>(level.Grid.size()) - 1;
-            if (idx[i] >= last) {
+            if (idx[i] >= static_cast<int>(level.Grid.size()) - 1) {
                 placed = i;
                 break;
             }
-            idx[i + 1] = std::clamp(GridIndex(level, bounds[i + 1], idx[i]), idx[i] + 1, last);
+            const int found = GridIndex(level, bounds[i + 1], idx[i]);
+            idx[i + 1] = std::clamp(found, idx[i] + 1, static_cast<int>(level.Grid.size()) - 1);
         }
         rows.InsertRows(r, 1, -1, false);
     }
