@@ -83,6 +83,10 @@ private:
     // rows gave for the table's borders, padding and spacing.
     struct TTableLevel {
         ~TTableLevel();
+        // The document the tables stand in until the table is inserted: it
+        // holds no items and answers the style sheet and settings of the place
+        // the table goes to.
+        std::unique_ptr<TCustomRVData> Holder;
         int SavedRow = -1, SavedCol = -1;
         std::vector<int> Grid;
         std::unique_ptr<TRVTableItemInfo> Table;

@@ -38,6 +38,24 @@ int RoundDiv64(int64_t x, int64_t d)
     return d > 0 ? static_cast<int>(Round(static_cast<long double>(x) / d)) : 0;
 }
 
+// A table being built stands in a document of its own, so that asking for its
+// place (which its cells do for their list markers) costs nothing until it is
+// inserted. Everything else comes from the document around.
+class TRVRTFTableHolder : public TCustomRVData {
+public:
+    explicit TRVRTFTableHolder(TCustomRVData* parent) : FParent(parent) {}
+    TCustomRVData* GetParentData() override { return FParent; }
+    TCustomRVData* GetRootData() override { return FParent->GetRootData(); }
+    TCustomRVData* GetAbsoluteParentData() override { return FParent; }
+    TCustomRVData* GetAbsoluteRootData() override { return FParent->GetAbsoluteRootData(); }
+    AnsiString GetURL(int) override { return AnsiString(); }
+    void ControlAction2(TRVControlAction, int, TControl*&) override {}
+    void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString&, bool&) override {}
+
+private:
+    TCustomRVData* FParent;
+};
+
 } // namespace
 
 TRVRTFImport::TTableLevel::~TTableLevel() = default;
@@ -82,11 +100,11 @@ TRVTableCellData* TRVRTFImport::BufferCell(TTableLevel& level, int col) const
 void TRVRTFImport::TableStart()
 {
     auto level = std::make_unique<TTableLevel>();
-    // The tables know the document they will go to from the start, so that
-    // their cells find the style sheet.
-    level->Table = std::make_unique<TRVTableItemInfo>(0, 0, FTarget);
+    level->Holder =
+        std::make_unique<TRVRTFTableHolder>(FTables.empty() ? FTarget : FTables.back()->Holder.get());
+    level->Table = std::make_unique<TRVTableItemInfo>(0, 0, level->Holder.get());
     level->Table->BeforeLoading(rvlfRTF);
-    level->RowBuffer = std::make_unique<TRVTableItemInfo>(1, 1, FTarget);
+    level->RowBuffer = std::make_unique<TRVTableItemInfo>(1, 1, level->Holder.get());
     level->RowBuffer->BeforeLoading(rvlfRTF);
     TRVTableItemInfo& table = *level->Table;
     table.Color = clNone;
