@@ -223,7 +223,11 @@ void TRVRTFImport::TableEnd()
                                                                         : rtf_ts_NewPara;
                 afterMarker = false;
                 item->SetPageBreakBefore(false);
+                // A table moved out into the document has its markers counted there.
+                auto* table = FTables.empty() ? dynamic_cast<TRVTableItemInfo*>(item.get()) : nullptr;
                 InsertItem(entry.Text, std::move(item), position, true);
+                if (table)
+                    RegisterTableMarkers(table);
             }
         }
     }

@@ -251,3 +251,18 @@ TEST_F(TRTFTableTest, OurOwnTablesReadBackEqual)
                         sourceStyle.TextStyles()->Items(wantStyle)->Style());
         }
 }
+
+// A table nested in a table that never ended a row comes out into the
+// document with the text around it, its markers counted there.
+TEST_F(TRTFTableTest, ANestedTableMovedOutKeepsItsMarkersCounted)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Load(R"({\rtf1\trowd\cellx3000\pard\intbl\itap2{\pn\pnlvlbody\pndec\pnstart1}in1\nestcell)"
+                   R"( in2\nestcell{\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow})"
+                   R"(\pard\intbl\itap1 tail\cell})"),
+              rtf_ec_OK);
+    EXPECT_EQ(Summary(), "[1x2: #0.0in1 / #0.0in2]\ntail");
+    const TRVMarkerList* markers = Data.GetMarkers(false);
+    ASSERT_NE(markers, nullptr);
+    EXPECT_EQ(markers->Count(), 2);
+}
