@@ -559,8 +559,8 @@ void TRVRTFImport::FinishTable(TTableLevel& level)
         table.BorderStyle = rvtbColor;
     if (level.CellBorderColorsAgree && level.CellBorderColor != clNone)
         table.CellBorderColor = table.CellBorderLightColor = level.CellBorderColor;
-    table.CellPadding = level.PaddingCount > 0 ? px(static_cast<long double>(level.PaddingSum) / level.PaddingCount)
-                                               : 0;
+    table.CellPadding =
+        level.PaddingCount > 0 ? px(static_cast<long double>(level.PaddingSum) / level.PaddingCount) : 0;
     for (int r = 0; r < rowCount; ++r)
         for (int c = 0; c < colCount; ++c) {
             TRVTableCellData* cell = rows.Get(r)->Get(c);
@@ -656,8 +656,8 @@ int TRVRTFImport::GetEmptyParaNo(TRVAlignment alignment)
     } else if (FProps->ParaStyleMode() == rvrsAddIfNeeded) {
         const TParaInfo* first = styles->Items(0);
         const bool plain = first->Border()->Style() == rvbNone && first->Background()->Color() == clNone &&
-                           first->LeftIndent() == 0 && first->RightIndent() == 0 && first->FirstIndent() == 0 &&
-                           first->Alignment() == alignment;
+                           first->LeftIndent() == 0 && first->RightIndent() == 0 &&
+                           first->FirstIndent() == 0 && first->Alignment() == alignment;
         if (!plain) {
             TParaInfo wanted(nullptr);
             wanted.Assign(first);

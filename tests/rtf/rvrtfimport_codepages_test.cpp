@@ -43,7 +43,8 @@ struct TScriptCase {
 };
 
 const TScriptCase ScriptCases[] = {
-    {"Central European", R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset238 Arial CE;}}\f0 ra\'e8un})", "račun"},
+    {"Central European", R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset238 Arial CE;}}\f0 ra\'e8un})",
+     "račun"},
     {"Cyrillic", R"({\rtf1\ansi{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'c6\'e6})", "Жж"},
     {"Greek", R"({\rtf1\ansi{\fonttbl{\f0\fcharset161 Arial;}}\f0 \'e1\'e2\'e3})", "αβγ"},
     {"Turkish", R"({\rtf1\ansi{\fonttbl{\f0\fcharset162 Arial;}}\f0 \'f0\'fe})", "ğş"},
@@ -199,8 +200,10 @@ TEST(RTFCodePages, FontCharsetBytesReadAsLibreOfficeReadsThem)
             body += c < 128 ? std::string(1, static_cast<char>(c)) : std::string(hex);
         }
         const std::string name = std::string(t.Name) + ".rtf";
-        dir.Write(name, "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fswiss\\fcharset" +
-                            std::to_string(t.Charset) + " Arial;}}\\f0 A: {\\f1 " + body + "}\\par}");
+        dir.Write(
+            name,
+            "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fswiss\\fcharset" +
+                std::to_string(t.Charset) + " Arial;}}\\f0 A: {\\f1 " + body + "}\\par}");
         list += " '" + dir.File(name) + "'";
     }
     ASSERT_TRUE(Soffice(dir, "txt:Text (encoded):UTF8", list));

@@ -165,9 +165,9 @@ protected:
     static bool Soffice(const std::string& convertTo, const std::string& outDir, const std::string& file)
     {
         int status = 0;
-        RunCommand("cd '" + Dir->Path() + "' && timeout 300 soffice -env:UserInstallation=file://" + Dir->Path() +
-                       "/profile --headless --convert-to '" + convertTo + "' --outdir '" + Dir->File(outDir) +
-                       "' '" + file + "' >/dev/null 2>&1",
+        RunCommand("cd '" + Dir->Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
+                       Dir->Path() + "/profile --headless --convert-to '" + convertTo + "' --outdir '" +
+                       Dir->File(outDir) + "' '" + file + "' >/dev/null 2>&1",
                    status);
         return status == 0;
     }
@@ -179,8 +179,8 @@ protected:
             return known->second;
         EXPECT_TRUE(Soffice("txt:Text (encoded):UTF8", "txt_" + name, rtf));
         const std::string base = rtf.substr(rtf.find_last_of('/') + 1);
-        return (*Texts)[rtf] =
-                   TheirText(Dir->Read(Dir->File("txt_" + name + "/" + base.substr(0, base.rfind('.')) + ".txt")));
+        return (*Texts)[rtf] = TheirText(
+                   Dir->Read(Dir->File("txt_" + name + "/" + base.substr(0, base.rfind('.')) + ".txt")));
     }
     // The corpus: name and RTF file.
     static std::vector<std::pair<std::string, std::string>> MakeCorpus()
@@ -206,7 +206,8 @@ protected:
         if (ProgramAvailable("/usr/bin/pandoc")) {
             Dir->Write("md.md", CorpusMarkdown);
             int status = 0;
-            RunCommand("pandoc -s -t rtf -o '" + Dir->File("md.rtf") + "' '" + Dir->File("md.md") + "' 2>&1", status);
+            RunCommand("pandoc -s -t rtf -o '" + Dir->File("md.rtf") + "' '" + Dir->File("md.md") + "' 2>&1",
+                       status);
             if (status == 0)
                 corpus.push_back({"pandoc", Dir->File("md.rtf")});
         }
@@ -301,8 +302,8 @@ TEST_F(TRTFCorpus, OurRTFOfTheCorpusReadsBackInLibreOffice)
         TMemoryStream rtf;
         ASSERT_TRUE(doc.Data.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
                                              nullptr, nullptr, 0));
-        const std::string ours = Dir->Write("ours_" + name + ".rtf",
-                                           std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())));
+        const std::string ours = Dir->Write(
+            "ours_" + name + ".rtf", std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())));
         EXPECT_EQ(LibreOfficeText(ours, "ours_" + name), LibreOfficeText(file, name));
     }
 }

@@ -61,7 +61,8 @@ TEST_F(TRTFTableTest, CellBoundariesMakeTheColumnGrid)
          "[2x3: a / b | c / d / ]\nafter"},
         {"a wider row", TwoRows(R"(\cellx1000\cellx3000)"), "1x1 1x1 1x1 |1x1 2x1 . |",
          "[2x3: a / b /  | c / d]\nafter"},
-        {"horizontal merge", R"({\rtf1\trowd\clmgf\cellx1000\clmrg\cellx2000\cellx3000\pard\intbl a\cell b\cell c\cell\row})",
+        {"horizontal merge",
+         R"({\rtf1\trowd\clmgf\cellx1000\clmrg\cellx2000\cellx3000\pard\intbl a\cell b\cell c\cell\row})",
          "2x1 . 1x1 |", "[1x3: a\nb / c]"},
         {"vertical merge",
          R"({\rtf1\trowd\clvmgf\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)"
@@ -98,7 +99,8 @@ TEST_F(TRTFTableTest, ContentAfterTheLastRowAndOutsideTablesGoesOnAsText)
          "[1x1: a]\nmoved\nafter"},
         {"a row never ended", R"({\rtf1\trowd\cellx1000\pard\intbl a\cell b})", "a\nb"},
         {"a cell outside any table", R"({\rtf1 a\cell b\row\nestcell\nestrow c})", "a\nb\nc"},
-        {"an empty first cell", R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl\cell b\cell\row})", "[1x2:  / b]"},
+        {"an empty first cell", R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl\cell b\cell\row})",
+         "[1x2:  / b]"},
         {"a table with no cell", R"({\rtf1\trowd\cellx1000\pard\intbl\row\pard after})", "after"},
         {"a page break inside a table waits for the text after it",
          R"({\rtf1\trowd\cellx1000\pard\intbl a\cell\row\pard\page after})", "[1x1: a]\n^after"},
@@ -148,11 +150,13 @@ TEST_F(TRTFTableTest, BordersPaddingSpacingAndWidthsAreFinished)
 {
     // 15 twips are 1 pixel. Every cell has 30-twip borders; padding 60 twips;
     // no spacing, so the table's borders collapse into its cells'.
-    ASSERT_EQ(Load(R"({\rtf1\trowd\trpaddl60\trpaddr60\trpaddfl3\trpaddfr3\trwWidth4500\trftsWidth3)"
-                   R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx1500)"
-                   R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx4500)"
-                   R"(\pard\intbl a\cell b\cell\row})"),
-              rtf_ec_OK);
+    ASSERT_EQ(
+        Load(
+            R"({\rtf1\trowd\trpaddl60\trpaddr60\trpaddfl3\trpaddfr3\trwWidth4500\trftsWidth3)"
+            R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx1500)"
+            R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx4500)"
+            R"(\pard\intbl a\cell b\cell\row})"),
+        rtf_ec_OK);
     TRVTableItemInfo* table = OnlyTable();
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->CellBorderStyle, rvtbColor);

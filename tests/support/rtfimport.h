@@ -43,8 +43,8 @@ inline std::string RTFSummary(TCustomRVData& data);
 // slots left out, rows divided by "|".
 inline std::string RTFTableSummary(TRVTableItemInfo& table)
 {
-    std::string out = "[" + std::to_string(table.Rows->Count()) + "x" + std::to_string(table.Rows->GetColCount()) +
-                      ":";
+    std::string out =
+        "[" + std::to_string(table.Rows->Count()) + "x" + std::to_string(table.Rows->GetColCount()) + ":";
     for (int r = 0; r < table.Rows->Count(); ++r) {
         if (r > 0)
             out += " |";
