@@ -136,16 +136,34 @@ const TScriptText ScriptTexts[] = {
     {"tr", 162, "Pijamalı hasta yağız şoföre çabucak güvendi. İstanbul ığdır."},
 };
 
-// Runs LibreOffice on the files, writing into Dir/out; false when it failed.
-bool Soffice(const TempDir& dir, const std::string& convertTo, const std::string& files)
-{
-    int status = 0;
-    RunCommand("cd '" + dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" + dir.Path() +
-                   "/profile --headless --convert-to '" + convertTo + "' --outdir '" + dir.Path() + "/out'" +
-                   files + " >/dev/null 2>&1",
-               status);
-    return status == 0;
-}
+// LibreOffice run on files written into a folder of the test.
+class TRTFLibreOffice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!ProgramAvailable("/usr/bin/soffice"))
+            GTEST_SKIP() << "LibreOffice is not installed";
+        RV_RegisterRTFImport();
+    }
+    // Writes a file of the folder and notes it for the next run.
+    void Add(const std::string& name, const std::string& bytes)
+    {
+        Dir.Write(name, bytes);
+        Files += " '" + Dir.File(name) + "'";
+    }
+    // Converts the noted files into Dir/out; false when LibreOffice failed.
+    bool Soffice(const std::string& convertTo)
+    {
+        int status = 0;
+        RunCommand("cd '" + Dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
+                       Dir.Path() + "/profile --headless --convert-to '" + convertTo + "' --outdir '" +
+                       Dir.Path() + "/out'" + Files + " >/dev/null 2>&1",
+                   status);
+        return status == 0;
+    }
+    TempDir Dir;
+    std::string Files;
+};
 
 std::string LoadLetters(const std::string& file, TRVReaderUnicode unicode)
 {
@@ -160,37 +178,25 @@ std::string LoadLetters(const std::string& file, TRVReaderUnicode unicode)
 // Texts in four scripts written as RTF by LibreOffice read back word for
 // word. LibreOffice writes these letters as \u with a '?' for readers
 // without Unicode, which get that fallback as the import's settings say.
-TEST(RTFCodePages, LibreOfficeTextsInFourScriptsReadBackWordForWord)
+TEST_F(TRTFLibreOffice, TextsInFourScriptsReadBackWordForWord)
 {
-    if (!ProgramAvailable("/usr/bin/soffice"))
-        GTEST_SKIP() << "LibreOffice is not installed";
-    RV_RegisterRTFImport();
-    TempDir dir;
-    std::string list;
-    for (const TScriptText& t : ScriptTexts) {
-        const std::string name = std::string(t.Name) + ".html";
-        dir.Write(name, std::string("<html><head><meta charset=\"utf-8\"></head><body><p>") + t.Text +
-                            "</p></body></html>\n");
-        list += " '" + dir.File(name) + "'";
-    }
-    ASSERT_TRUE(Soffice(dir, "rtf:Rich Text Format", list));
+    for (const TScriptText& t : ScriptTexts)
+        Add(std::string(t.Name) + ".html",
+            std::string("<html><head><meta charset=\"utf-8\"></head><body><p>") + t.Text +
+                "</p></body></html>\n");
+    ASSERT_TRUE(Soffice("rtf:Rich Text Format"));
     for (const TScriptText& t : ScriptTexts)
         for (TRVReaderUnicode unicode : {rvruMixed, rvruOnlyUnicode}) {
             SCOPED_TRACE(std::string(t.Name) + " unicode mode " + std::to_string(unicode));
-            EXPECT_EQ(LoadLetters(dir.File("out/" + std::string(t.Name) + ".rtf"), unicode), t.Text);
+            EXPECT_EQ(LoadLetters(Dir.File("out/" + std::string(t.Name) + ".rtf"), unicode), t.Text);
         }
 }
 
 // RTF whose letters are bytes in the code pages of their fonts' character
 // sets, as older writers make it: in every Unicode mode the import reads
 // the same text as LibreOffice does.
-TEST(RTFCodePages, FontCharsetBytesReadAsLibreOfficeReadsThem)
+TEST_F(TRTFLibreOffice, FontCharsetBytesReadAsLibreOfficeReadsThem)
 {
-    if (!ProgramAvailable("/usr/bin/soffice"))
-        GTEST_SKIP() << "LibreOffice is not installed";
-    RV_RegisterRTFImport();
-    TempDir dir;
-    std::string list;
     for (const TScriptText& t : ScriptTexts) {
         const AnsiString bytes = WideToAnsi(UTF8Decode(t.Text), RVU_Charset2CodePage(t.Charset));
         std::string body;
@@ -199,16 +205,13 @@ TEST(RTFCodePages, FontCharsetBytesReadAsLibreOfficeReadsThem)
             std::snprintf(hex, sizeof hex, "\\'%02x", c);
             body += c < 128 ? std::string(1, static_cast<char>(c)) : std::string(hex);
         }
-        const std::string name = std::string(t.Name) + ".rtf";
-        dir.Write(
-            name,
+        Add(std::string(t.Name) + ".rtf",
             "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fswiss\\fcharset" +
                 std::to_string(t.Charset) + " Arial;}}\\f0 A: {\\f1 " + body + "}\\par}");
-        list += " '" + dir.File(name) + "'";
     }
-    ASSERT_TRUE(Soffice(dir, "txt:Text (encoded):UTF8", list));
+    ASSERT_TRUE(Soffice("txt:Text (encoded):UTF8"));
     for (const TScriptText& t : ScriptTexts) {
-        std::string theirs = dir.Read(dir.File("out/" + std::string(t.Name) + ".txt"));
+        std::string theirs = Dir.Read(Dir.File("out/" + std::string(t.Name) + ".txt"));
         if (theirs.compare(0, 3, "\xEF\xBB\xBF") == 0)
             theirs.erase(0, 3);
         while (!theirs.empty() && (theirs.back() == '\n' || theirs.back() == '\r'))
@@ -216,7 +219,7 @@ TEST(RTFCodePages, FontCharsetBytesReadAsLibreOfficeReadsThem)
         ASSERT_EQ(theirs, std::string("A: ") + t.Text);
         for (TRVReaderUnicode unicode : {rvruNoUnicode, rvruMixed, rvruOnlyUnicode}) {
             SCOPED_TRACE(std::string(t.Name) + " unicode mode " + std::to_string(unicode));
-            EXPECT_EQ(LoadLetters(dir.File(t.Name + std::string(".rtf")), unicode), theirs);
+            EXPECT_EQ(LoadLetters(Dir.File(t.Name + std::string(".rtf")), unicode), theirs);
         }
     }
 }
