@@ -268,8 +268,9 @@ TEST_F(TRTFCorpus, OurImportReadsWhatLibreOfficeReads)
         Walk(doc.Data, [&](TCustomRVData& data, int i) {
             TCustomRVItemInfo* item = data.GetItem(i);
             pictures += item->StyleNo == rvsPicture || item->StyleNo == rvsHotPicture;
-            if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item))
+            if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item)) {
                 EXPECT_EQ(marker->Counter, ++markers) << "list numbers go on";
+            }
             if (auto* table = dynamic_cast<TRVTableItemInfo*>(item)) {
                 EXPECT_EQ(tablegrid::GridFault(*table->Rows), "");
                 tables.push_back(table);
@@ -288,8 +289,9 @@ TEST_F(TRTFCorpus, OurImportReadsWhatLibreOfficeReads)
             ASSERT_EQ(tables.size(), 1u);
             EXPECT_EQ(tablegrid::Shape(*tables[0]->Rows), "1x1 1x1 |1x1 1x1 |1x1 1x1 |");
         }
-        if (name == "header")
+        if (name == "header") {
             EXPECT_EQ(RTFSummary(doc.Header), "Page header text");
+        }
     }
 }
 
