@@ -77,7 +77,7 @@ private:
     // The current field instruction names a hyperlink anywhere.
     bool IsHypertextAnywhere() const;
 
-    // ---- Tables (rvrtfimport_tables.cpp)
+    // ---- Tables (rvrtfimport_tables.cpp; the rows: rvrtfimport_tablerows.cpp)
     // One open table level: the table being built, the row being read (the
     // single row of a second table), the column grid in twips and what the
     // rows gave for the table's borders, padding and spacing.
