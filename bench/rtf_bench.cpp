@@ -4,6 +4,7 @@
 // run. The headline ratios are printed last, one per line.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -75,6 +76,13 @@ const std::string& Document(int scale, bool varied = false)
     return it->second;
 }
 
+// A headless document as a program holds one: it keeps no log of item actions.
+class TBenchData : public TTestRVData {
+public:
+    using TTestRVData::TTestRVData;
+    void ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, TCustomRVData*) override {}
+};
+
 // The whole import into a headless document, styles added as needed.
 void Import(benchmark::State& state, bool varied)
 {
@@ -85,7 +93,7 @@ void Import(benchmark::State& state, bool varied)
     int styles = 0;
     for (auto _ : state) {
         TRVStyle style(nullptr);
-        TTestRVData data(&style);
+        TBenchData data(&style);
         TRVRTFReaderProperties props;
         props.SetTextStyleMode(rvrsAddIfNeeded);
         props.SetParaStyleMode(rvrsAddIfNeeded);
@@ -215,21 +223,31 @@ int main(int argc, char** argv)
     const double one = time(collector.CPU, "BM_Parse/1"), two = time(collector.CPU, "BM_Parse/2");
     const double oneReal = time(collector.Real, "BM_Parse/1"),
                  peer = time(collector.Real, "BM_Peer/real_time");
+    const double importOne = time(collector.CPU, "BM_Import/1"),
+                 importTwo = time(collector.CPU, "BM_Import/2");
+    const double variedOne = time(collector.CPU, "BM_ImportVaried/1"),
+                 variedTwo = time(collector.CPU, "BM_ImportVaried/2");
+    const double importReal = time(collector.Real, "BM_Import/1");
+    // The cases of the import's cost first; its headline is the worst of them.
+    double importCost = 0;
+    if (importOne > 0 && importTwo > 0) {
+        std::printf("rtf import cost 2x/1x, tables and pictures: %.2f\n", importTwo / importOne);
+        importCost = importTwo / importOne;
+    }
+    if (variedOne > 0 && variedTwo > 0) {
+        std::printf("rtf import cost 2x/1x, thousands of styles: %.2f\n", variedTwo / variedOne);
+        importCost = std::max(importCost, variedTwo / variedOne);
+    }
     if (one > 0 && two > 0)
         std::printf("rtf parse cost 2x/1x: %.2f\n", two / one);
     if (oneReal > 0 && peer > 0)
         std::printf("rtf parse speed ours/unrtf: %.2f\n", peer / oneReal);
     else
         std::printf("rtf parse speed ours/unrtf: skipped (no peer)\n");
-    const double importOne = time(collector.CPU, "BM_Import/1"),
-                 importTwo = time(collector.CPU, "BM_Import/2");
-    const double variedOne = time(collector.CPU, "BM_ImportVaried/1"),
-                 variedTwo = time(collector.CPU, "BM_ImportVaried/2");
-    const double importReal = time(collector.Real, "BM_Import/1");
-    if (variedOne > 0 && variedTwo > 0)
-        std::printf("rtf import cost 2x/1x with thousands of styles: %.2f\n", variedTwo / variedOne);
-    if (importOne > 0 && importTwo > 0)
-        std::printf("rtf import cost 2x/1x: %.2f\n", importTwo / importOne);
+    if (importCost > 0)
+        std::printf("rtf import cost 2x/1x: %.2f\n", importCost);
+    // Ours: the whole import into a document (pictures decoded, tables built);
+    // the peer: the whole conversion to text, pictures not written.
     if (importReal > 0 && peer > 0)
         std::printf("rtf import speed ours/unrtf: %.2f\n", peer / importReal);
     else
