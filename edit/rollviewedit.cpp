@@ -245,20 +245,48 @@ void TCustomRollViewEdit::DoChange(bool clearRedo)
 
 void TCustomRollViewEdit::Undo()
 {
+    // An open cell editor undoes its own edits first; the outer editor's
+    // waits until the cell editor is closed, on a message of its own.
+    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+        if (inner->UndoAction() != rvutNone)
+            inner->Undo();
+        else if (EditRVData()->UndoList->CurrentUndoType() != rvutNone && HandleAllocated())
+            PostMessage(Handle(), WM_RVUNDOFROMINPLACE, 0, 0);
+        return;
+    }
     TRVEditRVData* data = EditRVData();
-    if (data->UndoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
+    if (data->UndoList->CurrentUndoType() == rvutNone) {
+        data->EditBeep();
+        return;
+    }
+    if (!BeforeChange(false))
         return;
     data->Undo();
     Invalidate();
+    if (Visible())
+        SetFocusSilent();
 }
 
 void TCustomRollViewEdit::Redo()
 {
+    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+        if (inner->RedoAction() != rvutNone)
+            inner->Redo();
+        else if (EditRVData()->RedoList->CurrentUndoType() != rvutNone && HandleAllocated())
+            PostMessage(Handle(), WM_RVREDOFROMINPLACE, 0, 0);
+        return;
+    }
     TRVEditRVData* data = EditRVData();
-    if (data->RedoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
+    if (data->RedoList->CurrentUndoType() == rvutNone) {
+        data->EditBeep();
+        return;
+    }
+    if (!BeforeChange(false))
         return;
     data->Redo();
     Invalidate();
+    if (Visible())
+        SetFocusSilent();
 }
 
 void TCustomRollViewEdit::DeleteSelection()

@@ -10,6 +10,9 @@
 //   rollviewedit.cpp       construction, settings, the caret and its painting, the change protocol
 //   rollviewedit_keys.cpp  key messages, typed characters, the messages of an edit control
 //   rollviewedit_text.cpp  inserting and typing text at the caret
+//   rollviewedit_styles.cpp applying text, paragraph and list styles, page breaks
+//   rollviewedit_items.cpp the item at the caret, item properties, controls, checkpoints
+//   rollviewedit_undo.cpp  the undo API, undo and redo, search and selection
 #pragma once
 
 #include <cstdint>
@@ -17,10 +20,14 @@
 #include <functional>
 #include <memory>
 
+#include "document/rvitem.h"
 #include "edit/rvervdata.h"
 #include "view/rollview.h"
 #include "view/rvviewtypes.h"
 
+class TControl;
+class TCustomImageList;
+class TGraphic;
 class TRVStyle;
 class TTimer;
 
@@ -41,6 +48,14 @@ enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, r
 class TCustomRollViewEdit;
 using TRVChangingEvent = std::function<void(TCustomRollViewEdit* sender, bool& canEdit)>;
 using TRVOnCaretGetOutEvent = std::function<void(TCustomRollViewEdit* sender, TRVGetOutDirection direction)>;
+// A conversion of styles: StyleNo is the style met, UserData the value given
+// to the operation, AppliedToText true while text items are converted (false
+// for the current text style and for paragraphs); NewStyleNo starts as StyleNo.
+using TRVStyleConversionEvent = std::function<void(TCustomRollViewEdit* sender, int styleNo, int userData,
+                                                   bool appliedToText, int& newStyleNo)>;
+
+enum TRVESearchOption : uint8_t { rvseoMatchCase, rvseoDown, rvseoWholeWord };
+using TRVESearchOptions = TRVSet<TRVESearchOption, uint8_t>;
 
 // The messages an editor posts to itself to undo (redo) after closing an open
 // cell editor.
@@ -102,7 +117,9 @@ public:
     void Change() { EditRVData()->Change(); }
 
     // ---- Commands
-    // Undo and redo are changes too: refused as any other.
+    // Undo and redo are changes too: refused as any other; with nothing to
+    // undo (redo) a refusal's beep. An open cell editor undoes its own edits
+    // first; then the outer editor's undo waits for the cell editor to close.
     virtual void Undo();
     virtual void Redo();
     virtual void DeleteSelection();
@@ -141,6 +158,153 @@ public:
     void AfterCaretMove();
 
     void Dispatch(TMessage& message) override;
+
+    // ==== Styles, item properties, checkpoints, the undo API and search.
+    // Every change is one undo group and refused as any change is. An
+    // operation on the caret's item or on the selection is passed on to an
+    // open cell editor (and does nothing here); the "Ed" operations name an
+    // item of this document and act here.
+
+    // ---- Conversions of styles (rollviewedit_styles.cpp)
+    TRVStyleConversionEvent OnStyleConversion;
+    TRVStyleConversionEvent OnParaStyleConversion;
+    // The conversion the document data asks for every style it meets: set by
+    // each Apply operation, kept until the next one.
+    TRVStyleConversionEvent CurStyleConversion;
+    // The innermost editor: this one, or the innermost of an open cell editor.
+    TCustomRollViewEdit* GetTopLevelEditor();
+
+    // ---- Applying styles (rollviewedit_styles.cpp)
+    // To the paragraphs the selection (or the caret) touches.
+    void ApplyParaStyle(int paraNo);
+    // To the selected text, or as the current text style.
+    void ApplyTextStyle(int styleNo);
+    // ApplyTextStyle's conversion: every style becomes UserData, except that
+    // text of a style-protected style keeps it.
+    void ApplyTextStyleConversionProc(TCustomRollViewEdit* sender, int styleNo, int userData,
+                                      bool appliedToText, int& newStyleNo);
+    // Conversions by OnStyleConversion and OnParaStyleConversion (nothing
+    // without the event).
+    void ApplyStyleConversion(int userData);
+    void ApplyParaStyleConversion(int userData);
+    // List markers on the paragraphs the selection touches (a paragraph that
+    // starts with a table or a break gets none): list ListNo at level
+    // ListLevel (-1: the old level, or 0), StartFrom restarting the numbering
+    // at the first of them with UseStartFrom.
+    void ApplyListStyle(int listNo, int listLevel, int startFrom, bool useStartFrom, bool recursive);
+    void RemoveLists(bool recursive);
+    // The numbered paragraphs by LevelDelta levels, within the list's levels.
+    void ChangeListLevels(int levelDelta);
+    // A page break before the caret's line (breaking the paragraph when the
+    // caret is inside a line), or none. A system beep while a cell editor is open.
+    void InsertPageBreak();
+    void RemoveCurrentPageBreak();
+
+    // ---- The item at the caret (rollviewedit_items.cpp)
+    TCustomRVItemInfo* GetCurrentItem();
+    // Item := the caret's item and Editor := the editor that holds it, when
+    // the item is of RequiredClass (an open cell editor's answer first);
+    // null otherwise. Whether one was found.
+    bool GetCurrentItemEx(TRVItemClass requiredClass, TCustomRollViewEdit*& editor, TCustomRVItemInfo*& item);
+    void GetCurrentBreakInfo(uint8_t& width, TRVBreakStyle& style, TColor& color, TRVTag& tag);
+    void GetCurrentBulletInfo(AnsiString& name, int& imageIndex, TCustomImageList*& imageList, TRVTag& tag);
+    void GetCurrentHotspotInfo(AnsiString& name, int& imageIndex, int& hotImageIndex,
+                               TCustomImageList*& imageList, TRVTag& tag);
+    void GetCurrentPictureInfo(AnsiString& name, TGraphic*& graphic, TRVVAlign& vAlign, TRVTag& tag);
+    void GetCurrentControlInfo(AnsiString& name, TControl*& control, TRVVAlign& vAlign, TRVTag& tag);
+    void GetCurrentTextInfo(AnsiString& text, TRVTag& tag);
+    TRVTag GetCurrentTag();
+    AnsiString GetCurrentItemText();
+    AnsiString GetCurrentItemTextA();
+    WideString GetCurrentItemTextW();
+    bool GetCurrentItemExtraIntProperty(TRVExtraItemProperty prop, int& value);
+    void SetCurrentBreakInfo(uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag);
+    void SetCurrentBulletInfo(const AnsiString& name, int imageIndex, TCustomImageList* imageList,
+                              const TRVTag& tag);
+    void SetCurrentHotspotInfo(const AnsiString& name, int imageIndex, int hotImageIndex,
+                               TCustomImageList* imageList, const TRVTag& tag);
+    void SetCurrentPictureInfo(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign,
+                               const TRVTag& tag);
+    void SetCurrentControlInfo(const AnsiString& name, TRVVAlign vAlign, const TRVTag& tag);
+    void SetCurrentItemText(const AnsiString& s);
+    void SetCurrentItemTextA(const AnsiString& s);
+    void SetCurrentItemTextW(const WideString& s);
+    void SetCurrentItemExtraIntProperty(TRVExtraItemProperty prop, int value, bool autoReformat);
+    void SetCurrentTag(const TRVTag& tag);
+    void ResizeCurrentControl(int width, int height);
+    // Around changes of an item's properties made by the caller: the item's
+    // paragraph (or the document) is laid out again for its new size.
+    void BeginItemModify(int itemNo, int& itemData);
+    void EndItemModify(int itemNo, int itemData);
+    void BeginCurrentItemModify(int& itemData);
+    void EndCurrentItemModify(int itemData);
+
+    // ---- Any item of this document (rollviewedit_items.cpp). An item of
+    // another class raises ERollViewError "Can't get or set this kind of
+    // information for this item" before anything changes.
+    void SetBreakInfoEd(int itemNo, uint8_t width, TRVBreakStyle style, TColor color, const TRVTag& tag);
+    // The item keeps its image list (ImageList is not used) and alignment.
+    void SetBulletInfoEd(int itemNo, const AnsiString& name, int imageIndex, TCustomImageList* imageList,
+                         const TRVTag& tag);
+    void SetHotspotInfoEd(int itemNo, const AnsiString& name, int imageIndex, int hotImageIndex,
+                          TCustomImageList* imageList, const TRVTag& tag);
+    // Graphic is taken over; the item's own picture is copied first.
+    void SetPictureInfoEd(int itemNo, const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign,
+                          const TRVTag& tag);
+    void SetControlInfoEd(int itemNo, const AnsiString& name, TRVVAlign vAlign, const TRVTag& tag);
+    // The item's text as it is kept (UTF-16 bytes in a Unicode item).
+    void SetItemTextEd(int itemNo, const AnsiString& s);
+    // Text in the default code page, or UTF-16: converted to the item's form.
+    void SetItemTextEdA(int itemNo, const AnsiString& s);
+    void SetItemTextEdW(int itemNo, const WideString& s);
+    // Nothing when the tag is already Tag.
+    void SetItemTagEd(int itemNo, const TRVTag& tag);
+    // Nothing when the item has no such property or it has the value. Without
+    // AutoReformat the caller lays out and calls Change.
+    void SetItemExtraIntPropertyEd(int itemNo, TRVExtraItemProperty prop, int value, bool autoReformat);
+    // A control item's control resized (no BeforeChange: the resize handles ask it).
+    void ResizeControl(int itemNo, int width, int height);
+    void AdjustControlPlacement(int itemNo);
+    // The control item of Control, here or in an open cell editor.
+    void AdjustControlPlacement2(TControl* control);
+    // A picture made a hypertext picture and back (ItemNo below 0: the caret's
+    // item); other items are left alone.
+    void ConvertToHotPicture(int itemNo);
+    void ConvertToPicture(int itemNo);
+
+    // ---- Checkpoints (rollviewedit_items.cpp)
+    void SetCheckpointInfoEd(int itemNo, const TRVTag& tag, const AnsiString& name, bool raiseEvent);
+    void RemoveCheckpointEd(int itemNo);
+    void SetCurrentCheckpointInfo(const TRVTag& tag, const AnsiString& name, bool raiseEvent);
+    TRVCPInfo* GetCurrentCheckpoint();
+    void RemoveCurrentCheckpoint();
+
+    // ---- The undo API (rollviewedit_undo.cpp). Groups opened by the program
+    // collect the changes that follow until the next group opens; with group
+    // mode on, several commands make one group.
+    void BeginUndoGroup(TRVUndoType undoType);
+    void BeginUndoCustomGroup(const AnsiString& name);
+    void SetUndoGroupMode(bool groupUndo);
+    // What Undo (Redo) would take back: an open cell editor's when it has
+    // something, else this editor's; rvutNone when nothing.
+    TRVUndoType UndoAction();
+    TRVUndoType RedoAction();
+    AnsiString UndoName();
+    AnsiString RedoName();
+    // Both lists emptied (an open cell editor's too).
+    void ClearUndo();
+
+    // ---- Search and selection (rollviewedit_undo.cpp)
+    // The next occurrence from the caret, selected with the caret at its end
+    // (at its start searching up). Not passed on to a cell editor.
+    bool SearchText(const AnsiString& s, TRVESearchOptions options);
+    void SelectCurrentWord();
+    void SelectCurrentLine();
+    // The caret's screen line (from 1) and its place among the line's stops (from 1).
+    void GetCurrentLineCol(int& line, int& column);
+    // The viewer's events, and from another editor also its style and caret
+    // events (never OnChange, OnChanging and OnCaretGetOut).
+    void AssignEvents(TCustomRollView* source);
 
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
@@ -183,6 +347,14 @@ private:
     void BlinkCaret(TObject*);
     void InvalidateCaret();
     void RunDeferred();
+
+    // ---- Styles and items (rollviewedit_styles.cpp, rollviewedit_items.cpp)
+    // The open cell editor when it is an editor, else null.
+    TCustomRollViewEdit* InplaceEdit();
+    // Before a change of item ItemNo's properties: BeforeChange and the class
+    // check (which raises), then a group of UndoType.
+    template <class T> T* BeginItemChange(int itemNo, TRVUndoType undoType);
+    void ReplaceItem(int itemNo, TCustomRVItemInfo* newItem, const AnsiString& name);
 
     bool FReadOnly = false;
     TRVEditorOptions FEditorOptions{rvoClearTagOnStyleApp};

@@ -296,19 +296,19 @@ bool TCustomRollViewEdit::HandleEditMessage(TMessage& message)
     switch (message.Msg) {
     case WM_UNDO:
     case EM_UNDO:
-        message.Result = EditRVData()->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = UndoAction() != rvutNone ? 1 : 0;
         Undo();
         return true;
     case EM_CANUNDO:
-        message.Result = EditRVData()->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = UndoAction() != rvutNone ? 1 : 0;
         return true;
     case EM_REDO:
-        message.Result = EditRVData()->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = RedoAction() != rvutNone ? 1 : 0;
         if (message.Result)
             Redo();
         return true;
     case EM_CANREDO:
-        message.Result = EditRVData()->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = RedoAction() != rvutNone ? 1 : 0;
         return true;
     case WM_CLEAR:
         DeleteSelection();

@@ -40,6 +40,7 @@ void TRVEditRVData::Clear()
     if (RedoList)
         RedoList->Clear();
     LastAutoTextStyleNo = 0;
+    ForgetMarkerChanges();
     CurParaStyleNo = 0;
     CurTextStyleNo = 0;
     State.Include(rvstEditorUnformatted);
@@ -146,12 +147,15 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
         throw;
     }
     FPlaying = false;
+    // The group's own records laid out what its markers renumbered.
+    ForgetMarkerChanges();
     to.PopIfEmpty();
     ChangeEx(false);
 }
 
 void TRVEditRVData::ChangeEx(bool clearRedo)
 {
+    UpdateChangedMarkers();
     UndoList->PopIfEmpty();
     UndoDest = udNone;
     // A command that was refused or found nothing to do is no change.

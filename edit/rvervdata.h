@@ -17,14 +17,20 @@
 #include <utility>
 #include <vector>
 
+#include "document/rvclasses.h"
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
 #include "edit/rvundo.h"
+#include "edit/rvundoprops.h"
 #include "view/rvrvdata.h"
 
 class TCustomRollView;
 class TCustomRollViewEdit;
 class TRVStyle;
+class TControl;
+class TPersistent;
+class TRVMarkerList;
+struct TRVMarkerBatch;
 
 // One caret stop of the caret's line. Offset counts inside the draw item: 1
 // before a text draw item's first character, n + 1 after its n-th; 0 before
@@ -42,6 +48,10 @@ enum TRVUndoDest { udNone, udUndo, udRedo };
 // Do_InsertItems takes them: last item first. The items are owned by whoever
 // holds the list.
 using TRVItemList = std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>;
+
+// What ApplyListStyle does to the markers of the paragraphs: gives them a list
+// (and level), removes them, or moves them by a number of levels.
+enum TRVParaListOperation { rvplopChange, rvplopRemove, rvplopLevel };
 
 // The editor's document data: the viewer's root data (every setting, size,
 // colour, scroll operation and event comes from the editor control that owns
@@ -264,6 +274,114 @@ public:
     int BuildJumpsCoords(bool force);
     void ClearJumpsCoords();
 
+    // ==== Styles, lists, item changes and controls. Applying paragraph
+    // styles and converting text styles (rvervdata_styles.cpp); list markers
+    // on paragraphs and the layout their numbers need (rvervdata_lists.cpp);
+    // item changes, controls, properties by name, styles in use
+    // (rvervdata_props.cpp).
+
+    // ---- Applying styles (rvervdata_styles.cpp). The caller has asked
+    // BeforeChange. The conversions ask the control's CurStyleConversion for
+    // every style they meet.
+    // ParaNo to every paragraph the selection (or the caret) touches; with
+    // Convert, ParaNo is the conversion's UserData. The caller opens the group.
+    void ApplyParaStyle(int paraNo, bool convert);
+    // Converts the text style of the selection, or, without one, the current
+    // text style (and an empty text item at the caret). Opens its own group.
+    void ApplyStyleConversion_(int userData);
+    // The conversion of StyleNo for UserData; StyleNo itself when there is no
+    // conversion or it answers a style the style sheet does not hold.
+    int ConvertTextStyle(int styleNo, int userData, bool appliedToText);
+    int ConvertParaStyle(int paraNo, int userData);
+    // A page break before the caret's line, after a paragraph break when the
+    // caret is inside a line. One undo group; the caller has asked BeforeChange.
+    void InsertPageBreak();
+
+    // ---- List markers (rvervdata_lists.cpp)
+    void ApplyListStyle(int listNo, int listLevel, int startFrom, bool useStartFrom, bool recursive,
+                        TRVParaListOperation operation);
+    // Notes, before an edit of the items StartItemNo..EndItemNo (widened to
+    // whole paragraphs; LastItemNo: the widened end), the lists of variable
+    // marker width the range numbers (ListNos, empty when none) and the index
+    // of the last of their markers in it (for a deletion: of the marker before
+    // the first, as the range's markers are about to go).
+    void PrepareForUpdateRangeAfterMarkers(int startItemNo, int endItemNo, bool forDeletion, int& lastItemNo,
+                                           int& lastMarkerIndex, TRVIntegerList& listNos);
+    // After an edit that renumbered the lists ListNos (or ListNo, when 0 or
+    // more): lays out again the paragraphs from ItemNo to the last marker of
+    // those lists, with a record that does the same on undo. The caret stays.
+    void UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList* listNos, int listNo);
+    // Both halves around an insertion of the items StartItemNo..EndItemNo.
+    void UpdateRangeAfterMarkers(int startItemNo, int endItemNo);
+    // A marker that an edit puts into the document or takes out of it
+    // (before it goes): the numbers after it change.
+    void NoteMarkerItem(TCustomRVItemInfo* item);
+    // While markers are batched (ApplyListStyle), the markers list is not
+    // kept: the batch updates it and renumbers once at its end.
+    TRVMarkerList* GetMarkers(bool allowCreate) override;
+
+    // ---- Item changes and controls (rvervdata_props.cpp)
+    // The item's minimum width, before its properties change...
+    void BeginItemModify(int itemNo, int& itemData);
+    // ... and its paragraph (or the whole document, by the minimum width
+    // rule) laid out again after they did.
+    void EndItemModify(int itemNo, int itemData);
+    // Lays out the paragraph of item ItemNo, or the whole document with
+    // FullFormat; the caret keeps its item position and the view does not move.
+    void Reformat(bool fullFormat, int itemNo);
+    // The control item's control placed on its draw item, or, when its size
+    // no longer fits the draw item, its paragraph laid out again for the new
+    // size. ERollViewError for an item that is not a control item.
+    void AdjustControlPlacement(int itemNo);
+    // The control of a control item resized (nothing for its own size); with
+    // Reformat its paragraph is laid out again.
+    void ResizeControl(int itemNo, int width, int height, bool reformat);
+    void DoResizeControl(int itemNo, int oldWidth, int oldHeight, int newWidth, int newHeight);
+    // The control being resized by the program: its placement is left alone.
+    TControl* ResizingControl = nullptr;
+    // A control item's size, recorded.
+    void Do_Resize(int itemNo, int width, int height, bool reformat);
+    // A published integer property of item ItemNo (SubObject null) or of an
+    // object inside it, by name, recorded with a record of RecordClass (null:
+    // TRVUndoModifyItemIntProperty). Nothing for an equal value. The record
+    // made, null when nothing records or nothing changed.
+    TRVUndoModifyItemProps* Do_ModifyItemIntProperty(int itemNo, TPersistent* subObject,
+                                                     const AnsiString& propertyName, int64_t value,
+                                                     bool affectSize, bool affectWidth,
+                                                     const TRVIntPropertyRecordClass& recordClass);
+    // Several properties (each name with its new value); only those whose
+    // value differs change and are recorded.
+    TRVUndoModifyItemProps* Do_ModifyItemIntProperties(int itemNo, TPersistent* subObject,
+                                                       const TRVIntPropertyList& props, bool affectSize,
+                                                       bool affectWidth,
+                                                       const TRVIntPropertiesRecordClass& recordClass);
+
+    // ---- Styles in use, saving, searching (rvervdata_props.cpp)
+    // The current text and paragraph styles are in use too.
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    // Renumbers the current styles, drops the undo history (its records hold
+    // style numbers) and fires both style events.
+    void AfterDeleteStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                           TRVIntegerList* listStylesShift) override;
+    // An editor keeps no hyperlink areas while editing: they are made for the
+    // writer, which numbers the links from them.
+    bool SaveHTMLToStream(TStream& stream, const AnsiString& path, const AnsiString& title,
+                          const AnsiString& imagesPrefix, TRVSaveOptions options, TColor color,
+                          int& imagesCounter, int leftMargin, int topMargin, int rightMargin,
+                          int bottomMargin, TRVFBackground* background, TRVList* bullets,
+                          bool selectionOnly = false) override;
+    bool SaveHTMLToStreamEx(TStream& stream, const AnsiString& path, const AnsiString& title,
+                            const AnsiString& imagesPrefix, const AnsiString& extraStyles,
+                            const AnsiString& externalCss, const AnsiString& cpPrefix, TRVSaveOptions options,
+                            TColor color, TColor& currentFileColor, int& imagesCounter, int leftMargin,
+                            int topMargin, int rightMargin, int bottomMargin, TRVFBackground* background,
+                            TRVList* bullets, bool selectionOnly = false) override;
+    // A search starts at the caret: down from an item's end at the next item,
+    // up from an item's start at the previous one (past the first or last
+    // item: nothing to find).
+    void SrchStart(bool down, int& itemNo, int& offs) override;
+
 private:
     // Whether the document's minimum width differs from DocumentMinWidth after
     // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
@@ -292,4 +410,25 @@ private:
     int FVerticalOffs = -1;
     int FEdits = 0;
     int FEditsAtChange = 0;
+
+    // ---- Styles, lists, item changes (rvervdata_styles.cpp, rvervdata_lists.cpp, rvervdata_props.cpp)
+    // The caret at an item position again after a layout, the view left where it is.
+    void KeepCaretAt(int itemNo, int offs);
+    bool CaretItemPosition(int& itemNo, int& offs);
+    int ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
+                        bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
+                        TRVIntegerList& listNos, int& lastMarkerIndex);
+    // Set while ApplyListStyle batches the markers list's updates; its end
+    // puts the list in order and numbers it again.
+    TRVMarkerBatch* FMarkerBatch = nullptr;
+    void EndMarkerBatch(TRVMarkerBatch& batch, int firstItemNo, int lastItemNo);
+    // The markers of variable-width lists that a command added or removed,
+    // noted by the primitives: the lists, and the lowest index in the
+    // markers list from which numbers may differ. The end of the command
+    // (ChangeEx) lays out the paragraphs of the markers numbered again.
+    TRVIntegerList FChangedMarkerLists;
+    int FChangedMarkerIndex = -1;
+    void NoteMarkerChange(int listNo, int markerIndex);
+    void ForgetMarkerChanges();
+    void UpdateChangedMarkers();
 };

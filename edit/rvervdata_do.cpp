@@ -107,6 +107,7 @@ void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
     if (GetItem(itemNo)->Checkpoint)
         Do_DeleteCP(itemNo);
     TCustomRVItemInfo* item = GetItem(itemNo);
+    NoteMarkerItem(item);
     if (TRVUndoList* list = GetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteItemInfo>(rvuDeleteItem);
         record->ItemNo = itemNo;
@@ -132,9 +133,11 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
         return;
     ForgetSelection();
     fullReformat = CalculateMinItemsWidthPlusEx(firstItemNo, lastItemNo) >= DocumentMinWidth;
-    for (int i = lastItemNo; i >= firstItemNo; --i)
+    for (int i = lastItemNo; i >= firstItemNo; --i) {
         if (GetItem(i)->Checkpoint)
             Do_DeleteCP(i);
+        NoteMarkerItem(GetItem(i));
+    }
     if (TRVUndoList* list = GetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteItemsInfo>(rvuDeleteItems);
         record->StartItemNo = firstItemNo;
@@ -180,6 +183,7 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
     Items->InsertObject(itemNo, s, item);
     item->Inserted(this, itemNo);
     AddMarkerInList(itemNo);
+    NoteMarkerItem(item);
     if (fromUndo)
         item->MovingFromUndoList(itemNo, this);
     item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
@@ -229,6 +233,7 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
         Items->Put(at, text);
         item->Inserted(this, at);
         AddMarkerInList(at);
+        NoteMarkerItem(item);
         if (fromUndo)
             item->MovingFromUndoList(at, this);
         item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());

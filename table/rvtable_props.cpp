@@ -2,6 +2,7 @@
 // recorded, the undo group of table commands, and the property setters by
 // name that record each change as an undoable step.
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "document/rvstyle.h"
@@ -39,32 +40,29 @@ private:
     bool FWasInserted;
 };
 
-// Sets an integer property of Object by name. In an editor that records, a
-// changed value is recorded as a record of class T (created by Make) in a
-// rvutModifyItem group; an equal value changes and records nothing.
-template <class T, class Fill>
+// Sets an integer property of Object (the table or one of its cells) by
+// name. In an editor that records, a changed value is one rvutModifyItem
+// group with a record made by RecordClass; an equal value changes and
+// records nothing.
 void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object, const AnsiString& propName,
-                       int64_t value, bool affectSize, bool affectWidth, Fill fill)
+                       int64_t value, bool affectSize, bool affectWidth,
+                       const TRVIntPropertyRecordClass& recordClass)
 {
     const TPropInfo& prop = FindPropInfo(object, propName);
     TRVEditRVData* data = table->State.Contains(rvtsInserted) ? EditDataOf(table) : nullptr;
     {
         TInsertedPause pause(table);
-        const int64_t old = GetOrdProp(object, prop);
-        if (old == value)
+        if (GetOrdProp(object, prop) == value)
             return;
-        if (data != nullptr) {
-            data->BeginUndoSequence(rvutModifyItem, true);
-            if (T* record = AddTableUndoInfo<T>(data, itemNo, affectSize, affectWidth)) {
-                record->PropName = propName;
-                record->Value = old;
-                fill(record);
-            }
-        }
-        SetOrdProp(object, prop, value);
+        if (data == nullptr)
+            SetOrdProp(object, prop, value);
     }
-    if (data != nullptr)
+    if (data != nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        data->Do_ModifyItemIntProperty(itemNo, object == table ? nullptr : object, propName, value,
+                                       affectSize, affectWidth, recordClass);
         data->Invalidate();
+    }
     table->Changed();
 }
 
@@ -122,19 +120,19 @@ void TRVTableItemInfo::DoneUndo()
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
                                    bool affectWidth)
 {
-    ModifyIntProperty<TRVUndoModifyItemIntProperty>(this, GetMyItemNo(), this, propName, value, affectSize,
-                                                    affectWidth, [](TRVUndoModifyItemIntProperty*) {});
+    ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
-    ModifyIntProperty<TRVUndoModifyCellIntProperty>(this, itemNo == -1 ? GetMyItemNo() : itemNo,
-                                                    GetCells(row, col), propName, value, affectSize,
-                                                    affectWidth, [row, col](TRVUndoModifyCellIntProperty* r) {
-                                                        r->Row = row;
-                                                        r->Col = col;
-                                                    });
+    ModifyIntProperty(this, itemNo == -1 ? GetMyItemNo() : itemNo, GetCells(row, col), propName, value,
+                      affectSize, affectWidth, [row, col] {
+                          auto record = std::make_unique<TRVUndoModifyCellIntProperty>();
+                          record->Row = row;
+                          record->Col = col;
+                          return record;
+                      });
 }
 
 void TRVTableItemInfo::SetCellBestWidth_(int itemNo, TRVHTMLLength value, int row, int col)

@@ -5,7 +5,7 @@
 #include "document/rvitem.h"
 #include "platform/core/typinfo.h"
 
-TRVTableItemInfo* TRVUndoModifyItemProps::Table(TRVEditRVData* rvData) const
+TRVTableItemInfo* TRVUndoTableProps::Table(TRVEditRVData* rvData) const
 {
     auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
     if (table == nullptr)
@@ -16,38 +16,34 @@ TRVTableItemInfo* TRVUndoModifyItemProps::Table(TRVEditRVData* rvData) const
 // ---------------------------------------------------------------------------
 // Properties
 
-void TRVUndoModifyItemIntProperty::Undo(TRVEditRVData* rvData)
+void TRVUndoModifyCellIntProperty::Undo(TRVEditRVData* rvData)
 {
-    TRVTableItemInfo* table = Table(rvData);
+    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
+    if (table == nullptr)
+        throw ERollViewError("Undo error");
     table->Changed();
-    TPersistent* object = SubObject(table);
-    const TPropInfo& prop = FindPropInfo(object, PropName);
-    const int64_t current = GetOrdProp(object, prop);
-    TRVUndoModifyItemIntProperty* opposite = nullptr;
-    if (dynamic_cast<TRVUndoModifyCellIntProperty*>(this) != nullptr)
-        opposite = AddTableUndoInfo<TRVUndoModifyCellIntProperty>(rvData, ItemNo, AffectSize, AffectWidth);
-    else
-        opposite = AddTableUndoInfo<TRVUndoModifyItemIntProperty>(rvData, ItemNo, AffectSize, AffectWidth);
-    if (opposite != nullptr) {
-        opposite->PropName = PropName;
-        opposite->Value = current;
-        SetOppositeUndoInfoProps(opposite);
-    }
-    table->BeforeUndoChangeProperty();
-    try {
-        SetOrdProp(object, prop, Value);
-    } catch (...) {
-        table->AfterUndoChangeProperty();
-        throw;
-    }
-    table->AfterUndoChangeProperty();
+    TRVUndoModifyItemIntProperty::Undo(rvData);
 }
 
-void TRVUndoModifyCellIntProperty::SetOppositeUndoInfoProps(TRVUndoModifyItemIntProperty* opposite)
+std::unique_ptr<TRVUndoModifyItemIntProperty> TRVUndoModifyCellIntProperty::CreateOpposite() const
 {
-    auto* o = static_cast<TRVUndoModifyCellIntProperty*>(opposite);
-    o->Row = Row;
-    o->Col = Col;
+    return std::make_unique<TRVUndoModifyCellIntProperty>();
+}
+
+void TRVUndoModifyCellIntProperty::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite)
+{
+    if (auto* o = dynamic_cast<TRVUndoModifyCellIntProperty*>(opposite)) {
+        o->Row = Row;
+        o->Col = Col;
+    }
+}
+
+TPersistent* TRVUndoModifyCellIntProperty::GetSubObject(TRVEditRVData* rvData)
+{
+    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
+    if (table == nullptr)
+        throw ERollViewError("Undo error");
+    return table->GetCells(Row, Col);
 }
 
 void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)

@@ -11,18 +11,17 @@
 #include <vector>
 
 #include "edit/rvervdata.h"
+#include "edit/rvundoprops.h"
 #include "edit/rvundorecords.h"
 #include "table/rvtable.h"
 #include "view/rvback.h"
 
 class TRVEditRVData;
 
-// The base of every table record: the item, and how far undoing it lays the
-// document out again.
-class TRVUndoModifyItemProps : public TRVUndoItemNoInfo {
+// The base of the table's structural records: the item, and how far undoing
+// it lays the document out again.
+class TRVUndoTableProps : public TRVUndoModifyItemProps {
 public:
-    bool AffectSize = false;
-    bool AffectWidth = false;
     bool RequiresFormat() override { return true; }
     bool RequiresFullReformat1(TRVEditRVData*) override { return AffectWidth; }
     bool RequiresFullReformat2(TRVEditRVData*) override { return AffectWidth; }
@@ -55,30 +54,20 @@ TRVEditRVData* TableUndoData(const TRVTableItemInfo* table);
 // A copy of a picture in a background of its own; null for none.
 std::unique_ptr<TRVBackground> KeepBackgroundImage(TGraphic* graphic);
 
-// One integer property by name of the table (SubObject null) or of a cell.
-class TRVUndoModifyItemIntProperty : public TRVUndoModifyItemProps {
-public:
-    AnsiString PropName;
-    int64_t Value = 0;
-    void Undo(TRVEditRVData* rvData) override;
-
-protected:
-    virtual TPersistent* SubObject(TRVTableItemInfo* table) { return table; }
-    virtual void SetOppositeUndoInfoProps(TRVUndoModifyItemIntProperty*) {}
-};
-
+// One integer property by name of the cell at (Row, Col); the table's own
+// properties are recorded by the editor's TRVUndoModifyItemIntProperty.
 class TRVUndoModifyCellIntProperty : public TRVUndoModifyItemIntProperty {
 public:
     int Row = 0;
     int Col = 0;
-
-protected:
+    void Undo(TRVEditRVData* rvData) override;
+    std::unique_ptr<TRVUndoModifyItemIntProperty> CreateOpposite() const override;
+    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override;
     // The cell object may have been replaced since the record was made.
-    TPersistent* SubObject(TRVTableItemInfo* table) override { return table->GetCells(Row, Col); }
-    void SetOppositeUndoInfoProps(TRVUndoModifyItemIntProperty* opposite) override;
+    TPersistent* GetSubObject(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoModifyCellVisibleBorders : public TRVUndoModifyItemProps {
+class TRVUndoModifyCellVisibleBorders : public TRVUndoTableProps {
 public:
     int Row = 0;
     int Col = 0;
@@ -88,7 +77,7 @@ public:
 
 // The picture a cell (or, with Row and Col -1, the table) had, kept as a copy
 // in a background of its own; none when there was no picture.
-class TRVUndoModifyBackgroundImage : public TRVUndoModifyItemProps {
+class TRVUndoModifyBackgroundImage : public TRVUndoTableProps {
 public:
     int Row = -1;
     int Col = -1;
@@ -96,70 +85,70 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoRowVAlign : public TRVUndoModifyItemProps {
+class TRVUndoRowVAlign : public TRVUndoTableProps {
 public:
     int Row = 0;
     TRVCellVAlign VAlign = rvcTop;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoInsertTableRows : public TRVUndoModifyItemProps {
+class TRVUndoInsertTableRows : public TRVUndoTableProps {
 public:
     int Row = 0, Count = 0;
     bool Insert = false;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoInsertTableCell : public TRVUndoModifyItemProps {
+class TRVUndoInsertTableCell : public TRVUndoTableProps {
 public:
     int Row = 0, Col = 0;
     bool Insert = false;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoSpreadOverEmptyCells : public TRVUndoModifyItemProps {
+class TRVUndoSpreadOverEmptyCells : public TRVUndoTableProps {
 public:
     int Row = 0, Col = 0, ColSpan = 1;
     bool Spread = false;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoSpan : public TRVUndoModifyItemProps {
+class TRVUndoSpan : public TRVUndoTableProps {
 public:
     bool IsRowSpan = false;
     int Row = 0, Col = 0, Span = 1;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoFreeEmptyCell : public TRVUndoModifyItemProps {
+class TRVUndoFreeEmptyCell : public TRVUndoTableProps {
 public:
     bool Free = false;
     int Row = 0, Col = 0, ColCount = 0, RowCount = 0;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoInsertEmptyCell : public TRVUndoModifyItemProps {
+class TRVUndoInsertEmptyCell : public TRVUndoTableProps {
 public:
     bool Insert = false;
     int Row = 0, Col = 0, ColCount = 0, RowCount = 0;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoCellSpitHorz : public TRVUndoModifyItemProps {
+class TRVUndoCellSpitHorz : public TRVUndoTableProps {
 public:
     bool Split = false, DivideHeights = false;
     int Row = 0, Col = 0, NewRow = 0, OldBestHeight = 0;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoCellSpitVert : public TRVUndoModifyItemProps {
+class TRVUndoCellSpitVert : public TRVUndoTableProps {
 public:
     bool Split = false, DivideWidths = false;
     int Row = 0, Col = 0, NewCol = 0, OldBestWidth = 0;
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoDeleteRows : public TRVUndoModifyItemProps {
+class TRVUndoDeleteRows : public TRVUndoTableProps {
 public:
     ~TRVUndoDeleteRows() override;
     bool Delete = false;
@@ -168,7 +157,7 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TCustomRVUndoWithCells : public TRVUndoModifyItemProps {
+class TCustomRVUndoWithCells : public TRVUndoTableProps {
 public:
     ~TCustomRVUndoWithCells() override;
     bool Delete = false;
@@ -198,7 +187,7 @@ public:
     TRVTableCellData* Cell = nullptr; // owned while away from the table
 };
 
-class TRVUndoMerge : public TRVUndoModifyItemProps {
+class TRVUndoMerge : public TRVUndoTableProps {
 public:
     bool Merge = false;
     int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, NewColSpan = 1, NewRowSpan = 1;
@@ -207,7 +196,7 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
-class TRVUndoUnmerge : public TRVUndoModifyItemProps {
+class TRVUndoUnmerge : public TRVUndoTableProps {
 public:
     bool Unmerge = false, UnmergeRows = false, UnmergeCols = false;
     int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, OldBestHeight = 0;

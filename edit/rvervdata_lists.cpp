@@ -1,0 +1,429 @@
+// List markers in the editor: applying a list style to the paragraphs of the
+// selection, removing their markers or moving them between levels, and the
+// layout that numbers of variable width need after any edit that adds or
+// removes markers (the markers after them are numbered again, and their
+// paragraphs may need more or less room).
+#include <algorithm>
+#include <unordered_set>
+#include <vector>
+
+#include "document/rvitem.h"
+#include "document/rvmarker.h"
+#include "document/rvstyle.h"
+#include "document/rvstyle_list.h"
+#include "edit/rvervdata.h"
+
+// The markers ApplyListStyle takes out of the document while it batches the
+// markers list (the lists they numbered are renumbered at the end).
+struct TRVMarkerBatch {
+    std::vector<const void*> Removed;
+    std::vector<int> RemovedListNos;
+};
+
+namespace {
+
+bool IsVariableWidthList(TRVStyle* style, int listNo)
+{
+    return style && listNo >= 0 && listNo < style->ListStyles()->Count() &&
+           style->ListStyles()->Items(listNo)->HasVariableWidth();
+}
+
+void AddUnique(std::vector<int>& list, int value)
+{
+    if (std::find(list.begin(), list.end(), value) == list.end())
+        list.push_back(value);
+}
+
+// The markers of Data's items First..Last in document order, those inside
+// the items' sub-documents included.
+void CollectMarkers(TCustomRVData* data, int first, int last, std::vector<TRVMarkerItemInfo*>& markers)
+{
+    for (int i = first; i <= last && i < data->GetItemCount(); ++i) {
+        TCustomRVItemInfo* item = data->GetItem(i);
+        if (item->StyleNo == rvsListMarker) {
+            if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item))
+                markers.push_back(marker);
+            continue;
+        }
+        TRVStoreSubRVData* state = nullptr;
+        for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub;
+             sub = item->GetSubRVData(state, rvdNext))
+            CollectMarkers(sub->GetRVData(), 0, sub->GetRVData()->GetItemCount() - 1, markers);
+        delete state;
+    }
+}
+
+} // namespace
+
+TRVMarkerList* TRVEditRVData::GetMarkers(bool allowCreate)
+{
+    return FMarkerBatch ? nullptr : TRollViewRVData::GetMarkers(allowCreate);
+}
+
+// ---------------------------------------------------------------------------
+// Applying list styles
+
+void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, bool useStartFrom, bool,
+                                   TRVParaListOperation operation)
+{
+    TRVStyle* style = GetRVStyle();
+    if (!style || GetItemCount() == 0 || DrawItems.Count() == 0)
+        return;
+    // A marker of a list the style sheet does not hold would show nothing.
+    if (operation == rvplopChange && (listNo < 0 || listNo >= style->ListStyles()->Count()))
+        return;
+    int sel[4] = {-1, 0, -1, 0}; // start item, start offset, end item, end offset, as they are
+    const bool hadSelection = SelectionExists(true, false);
+    if (hadSelection) {
+        StoreSelBounds(sel[0], sel[2], sel[1], sel[3], false);
+    } else if (!CaretItemPosition(sel[0], sel[1])) {
+        return;
+    } else {
+        sel[2] = sel[0];
+        sel[3] = sel[1];
+    }
+    // No position rests on a marker, which may go.
+    AdjustMarkerPos(sel[0], sel[1]);
+    AdjustMarkerPos(sel[2], sel[3]);
+    const int first = GetFirstParaItem(std::min(sel[0], sel[2]));
+    const int last = GetParaEndItemNo(std::max(sel[0], sel[2]));
+    int firstDi = 0;
+    int lastDi = 0;
+    int offs = 0;
+    Item2FirstDrawItem(first, firstDi);
+    Item2DrawItem(last, GetOffsAfterItem(last), lastDi, offs);
+    GetParaBounds(firstDi, lastDi, firstDi, lastDi);
+    const int w0 = CalculateParaSectionsMinWidthDef(first, last);
+
+    BeginUndoSequence(rvutList, true);
+    SetUndoGroupMode(true);
+    try {
+        TRVIntegerList listNos;
+        int lastMarkerIndex = -1;
+        const int added = ApplyListStyle_(first, last, listNo, listLevel, startFrom, useStartFrom, operation,
+                                          sel, listNos, lastMarkerIndex);
+        const int w1 = CalculateParaSectionsMinWidthDef(first, last + added);
+        const bool full = w0 != w1 && (DocumentMinWidth < w1 || DocumentMinWidth <= w0);
+        Reformat_(full, firstDi, lastDi, added);
+        if (hadSelection) {
+            RestoreSelBounds(sel[0], sel[2], sel[1], sel[3]);
+            CaretDrawItemNo = SelEndNo;
+            OnChangeCaretLine(SelEndOffs - 2);
+            ChangeCaret(false, true, false, true);
+        } else {
+            KeepCaretAt(sel[2], sel[3]);
+        }
+    } catch (...) {
+        SetUndoGroupMode(false);
+        Change();
+        throw;
+    }
+    SetUndoGroupMode(false);
+    Change();
+}
+
+int TRVEditRVData::ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
+                                   bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
+                                   TRVIntegerList& listNos, int& lastMarkerIndex)
+{
+    TRVStyle* style = GetRVStyle();
+    TRVMarkerBatch batch;
+    int added = 0;
+    // The markers list is left alone while the paragraphs change and is put
+    // in order once at the end: renumbering after every marker would cost
+    // the whole list each time.
+    struct TBatchScope {
+        TRVEditRVData* Data;
+        TRVMarkerBatch& Batch;
+        int First;
+        int& Added;
+        int Last;
+        ~TBatchScope() { Data->EndMarkerBatch(Batch, First, Last + Added); }
+    } scope{this, batch, firstItemNo, added, lastItemNo};
+    FMarkerBatch = &batch;
+
+    // Positions after Index move when items come or go there.
+    auto shift = [&](int index, int by) {
+        for (int k = 0; k < 4; k += 2)
+            if (selItems[k] > index || (by > 0 && selItems[k] == index))
+                selItems[k] += by;
+    };
+    bool flag = false;
+    bool firstMarker = true;
+    int p = firstItemNo;
+    while (p <= lastItemNo + added && p < GetItemCount()) {
+        int paraEnd = GetParaEndItemNo(p);
+        TCustomRVItemInfo* item = GetItem(p);
+        if (item->GetBoolValue(rvbpFullWidth)) {
+            p = paraEnd + 1;
+            continue;
+        }
+        auto* old = GetItemStyle(p) == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item) : nullptr;
+        const bool pageBreak = item->GetPageBreakBefore();
+        int oldList = -1;
+        int oldLevel = 0;
+        int oldStart = 0;
+        bool oldReset = false;
+        if (old) {
+            oldList = old->ListNo;
+            oldLevel = old->Level;
+            oldStart = old->StartFrom;
+            oldReset = old->Reset;
+        }
+        // The marker the paragraph gets (list, level, start, restart).
+        int newList = listNo;
+        int newLevel = listLevel >= 0 ? listLevel : (old ? oldLevel : 0);
+        int newStart = startFrom;
+        bool newReset = useStartFrom && firstMarker;
+        if (operation == rvplopLevel) {
+            const int levels = oldList >= 0 && oldList < style->ListStyles()->Count()
+                                   ? style->ListStyles()->Items(oldList)->Levels()->Count()
+                                   : 1;
+            newList = oldList;
+            newLevel = std::clamp(oldLevel + listLevel, 0, std::max(levels - 1, 0));
+            newStart = oldStart;
+            newReset = oldReset;
+        }
+        if (operation != rvplopRemove && old) {
+            firstMarker = false;
+            // A marker that would stay as it is stays.
+            if (newList == oldList && newLevel == oldLevel && newStart == oldStart && newReset == oldReset) {
+                p = paraEnd + 1;
+                continue;
+            }
+        }
+        if (old) {
+            if (IsVariableWidthList(style, oldList))
+                listNos.AddUnique(oldList);
+            batch.Removed.push_back(old);
+            AddUnique(batch.RemovedListNos, oldList);
+            Do_DeleteItem(p, flag);
+            --added;
+            --paraEnd;
+            shift(p, -1);
+            // The text after a removed marker starts the paragraph again, with
+            // its page break. (The marker goes first: a page break given to
+            // the item after a marker lands on the marker.)
+            if (operation == rvplopRemove && p < GetItemCount()) {
+                Do_NewLine(p, false, -1, flag);
+                if (pageBreak)
+                    Do_PageBreak(p, true);
+            }
+        }
+        if (operation == rvplopRemove || (operation == rvplopLevel && !old)) {
+            p = paraEnd + 1;
+            continue;
+        }
+        auto* marker = new TRVMarkerItemInfo(this, newList, newLevel, newStart, newReset);
+        firstMarker = false;
+        if (IsVariableWidthList(style, marker->ListNo))
+            listNos.AddUnique(marker->ListNo);
+        marker->ParaNo = GetItemPara(p);
+        // The paragraph's page break goes to its marker, which starts it now.
+        if (!old && pageBreak)
+            Do_PageBreak(p, false);
+        AnsiString empty;
+        Do_InsertItem(p, empty, marker, false, flag);
+        ++added;
+        ++paraEnd;
+        shift(p, 1);
+        Do_NewLine(p + 1, true, marker->ParaNo, flag);
+        if (pageBreak)
+            Do_PageBreak(p, true);
+        p = paraEnd + 1;
+    }
+    lastMarkerIndex = -1;
+    return added;
+}
+
+void TRVEditRVData::EndMarkerBatch(TRVMarkerBatch& batch, int firstItemNo, int lastItemNo)
+{
+    FMarkerBatch = nullptr;
+    std::vector<TRVMarkerItemInfo*> inRange;
+    CollectMarkers(this, firstItemNo, lastItemNo, inRange);
+    TRVMarkerList* list = GetMarkers(!inRange.empty());
+    if (!list)
+        return;
+    // The list in document order again: the markers before the range, those
+    // of the range, then the rest, without the markers that left.
+    std::unordered_set<const void*> drop(batch.Removed.begin(), batch.Removed.end());
+    drop.insert(inRange.begin(), inRange.end());
+    TRVMarkerItemInfo* previous = firstItemNo > 0 ? FindPreviousMarker(firstItemNo - 1) : nullptr;
+    std::vector<TRVMarkerItemInfo*> order;
+    order.reserve(static_cast<size_t>(list->Count()) + inRange.size());
+    int rangeAt = previous ? -1 : 0;
+    for (int i = 0; i < list->Count(); ++i) {
+        TRVMarkerItemInfo* marker = list->Marker(i);
+        if (drop.count(marker) == 0)
+            order.push_back(marker);
+        if (marker == previous)
+            rangeAt = static_cast<int>(order.size());
+    }
+    if (rangeAt < 0)
+        rangeAt = static_cast<int>(order.size());
+    order.insert(order.begin() + rangeAt, inRange.begin(), inRange.end());
+    if (order.empty()) {
+        DestroyMarkers();
+        return;
+    }
+    list->Clear();
+    for (TRVMarkerItemInfo* marker : order)
+        list->Append(marker);
+    // Every list that gained or lost markers is numbered again from the range on.
+    std::vector<int> lists = batch.RemovedListNos;
+    for (TRVMarkerItemInfo* marker : inRange)
+        AddUnique(lists, marker->ListNo);
+    TRVStyle* style = GetRVStyle();
+    for (int listNo : lists) {
+        for (int i = rangeAt; i < list->Count(); ++i)
+            if (list->Marker(i)->ListNo == listNo) {
+                list->RecalcCounters(i, style);
+                break;
+            }
+        if (IsVariableWidthList(style, listNo))
+            NoteMarkerChange(listNo, rangeAt + static_cast<int>(inRange.size()));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The layout after markers came or went
+
+void TRVEditRVData::NoteMarkerChange(int listNo, int markerIndex)
+{
+    if (!IsVariableWidthList(GetRVStyle(), listNo))
+        return;
+    FChangedMarkerLists.AddUnique(listNo);
+    if (FChangedMarkerIndex < 0 || markerIndex < FChangedMarkerIndex)
+        FChangedMarkerIndex = std::max(markerIndex, 0);
+}
+
+void TRVEditRVData::NoteMarkerItem(TCustomRVItemInfo* item)
+{
+    if (FMarkerBatch || !item || item->StyleNo != rvsListMarker)
+        return;
+    auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item);
+    TRVMarkerList* list = GetMarkers(false);
+    if (marker && list)
+        NoteMarkerChange(marker->ListNo, marker->GetIndexInList(list));
+}
+
+void TRVEditRVData::ForgetMarkerChanges()
+{
+    FChangedMarkerLists.Clear();
+    FChangedMarkerIndex = -1;
+}
+
+void TRVEditRVData::UpdateChangedMarkers()
+{
+    if (FChangedMarkerLists.Count() == 0)
+        return;
+    TRVIntegerList lists;
+    lists.Assign(&FChangedMarkerLists);
+    const int from = FChangedMarkerIndex;
+    ForgetMarkerChanges();
+    TRVMarkerList* markers = GetMarkers(false);
+    if (!markers || DrawItems.Count() == 0)
+        return;
+    // The first marker whose number may have changed: its paragraph is where
+    // the layout starts.
+    for (int i = std::max(from, 0); i < markers->Count(); ++i) {
+        TRVMarkerItemInfo* marker = markers->Marker(i);
+        if (lists.IndexOf(marker->ListNo) < 0)
+            continue;
+        int itemNo = -1;
+        const int drawItemNo = marker->DrawItemNo;
+        if (drawItemNo >= 0 && drawItemNo < DrawItems.Count() &&
+            DrawItems[drawItemNo]->ItemNo < GetItemCount() &&
+            GetItem(DrawItems[drawItemNo]->ItemNo) == marker)
+            itemNo = DrawItems[drawItemNo]->ItemNo;
+        else
+            itemNo = FindMarkerLocalLocationFrom(0, marker);
+        UpdateAfterMarkers(itemNo < 0 ? 0 : itemNo, i, &lists, -1);
+        return;
+    }
+}
+
+void TRVEditRVData::PrepareForUpdateRangeAfterMarkers(int startItemNo, int endItemNo, bool forDeletion,
+                                                      int& lastItemNo, int& lastMarkerIndex,
+                                                      TRVIntegerList& listNos)
+{
+    listNos.Clear();
+    lastMarkerIndex = -1;
+    lastItemNo = endItemNo;
+    TRVMarkerList* list = GetMarkers(false);
+    if (!list || startItemNo < 0 || GetItemCount() == 0)
+        return;
+    startItemNo = GetFirstParaItem(std::min(startItemNo, GetItemCount() - 1));
+    endItemNo = GetParaEndItemNo(std::clamp(endItemNo, startItemNo, GetItemCount() - 1));
+    lastItemNo = endItemNo;
+    std::vector<TRVMarkerItemInfo*> markers;
+    CollectMarkers(this, startItemNo, endItemNo, markers);
+    TRVStyle* style = GetRVStyle();
+    for (TRVMarkerItemInfo* marker : markers) {
+        if (!IsVariableWidthList(style, marker->ListNo))
+            continue;
+        listNos.AddUnique(marker->ListNo);
+        if (!forDeletion || lastMarkerIndex < 0)
+            lastMarkerIndex = marker->GetIndexInList(list);
+    }
+    // The markers of a range that is about to go: the one before them counts.
+    if (forDeletion && lastMarkerIndex >= 0)
+        --lastMarkerIndex;
+}
+
+void TRVEditRVData::UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList* listNos,
+                                       int listNo)
+{
+    TRVIntegerList one;
+    if (listNo >= 0) {
+        one.Add(listNo);
+        listNos = &one;
+    }
+    TRVMarkerList* markers = GetMarkers(false);
+    if (!listNos || listNos->Count() == 0 || !markers || GetItemCount() == 0)
+        return;
+    TRVIntegerList lists;
+    lists.Assign(listNos);
+    const int lastIndex = FindLastMarkerIndex(lastMarkerIndex, &lists);
+    if (lastIndex < 0)
+        return;
+    TRVMarkerItemInfo* last = markers->Marker(lastIndex);
+    itemNo = std::clamp(itemNo, 0, GetItemCount() - 1);
+    int caretItem = -1;
+    int caretOffs = 0;
+    const bool hadCaret = CaretItemPosition(caretItem, caretOffs);
+    const int location = FindMarkerLocalLocationFrom(itemNo, last);
+    if (location < 0) {
+        // Before ItemNo: no marker after it has a new number.
+        if (FindMarkerLocalLocationFrom(0, last) >= 0)
+            return;
+        // In another document of the same root (a table's cell around this one).
+        Do_ReformateRange(itemNo, itemNo, true);
+        if (auto* root = dynamic_cast<TCustomRVFormattedData*>(GetAbsoluteRootData()); root && root != this)
+            root->Format_(false, true, false, 0, nullptr, false, false);
+        else
+            FormatAll();
+    } else {
+        const int endItemNo = GetParaEndItemNo(location);
+        Do_ReformateRange(itemNo, endItemNo, false);
+        int firstDi = 0;
+        int lastDi = 0;
+        int offs = 0;
+        Item2FirstDrawItem(itemNo, firstDi);
+        Item2DrawItem(endItemNo, GetOffsAfterItem(endItemNo), lastDi, offs);
+        // New widths of numbers may make or end the widest section.
+        Reformat_(true, firstDi, lastDi, 0);
+    }
+    if (hadCaret && !SelectionExists(false, false))
+        KeepCaretAt(caretItem, caretOffs);
+}
+
+void TRVEditRVData::UpdateRangeAfterMarkers(int startItemNo, int endItemNo)
+{
+    TRVIntegerList listNos;
+    int lastItemNo = 0;
+    int lastMarkerIndex = -1;
+    PrepareForUpdateRangeAfterMarkers(startItemNo, endItemNo, false, lastItemNo, lastMarkerIndex, listNos);
+    if (listNos.Count() > 0)
+        UpdateAfterMarkers(lastItemNo, lastMarkerIndex, &listNos, -1);
+}
