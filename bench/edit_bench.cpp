@@ -1,6 +1,7 @@
 // The editor's costs as ratios in one run: typing at the end of a large
-// document against a small one, and deleting a tenth of a document and
-// undoing it at two sizes. Headless, on the recording canvas.
+// document against a small one, deleting a tenth of a document and undoing
+// it, and applying a list or paragraph style to a whole document, at two
+// sizes. Headless, on the recording canvas.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "document/rvstyle.h"
+#include "document/rvstyle_list.h"
 #include "edit/rollviewedit.h"
 #include "platform/controls/forms.h"
 #include "platform/graphics/recordingcanvas.h"
@@ -144,6 +146,39 @@ void BM_ClickToCaret(benchmark::State& state)
 }
 BENCHMARK(BM_ClickToCaret)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// A numbered list of decimal numbers (widths that change as they count)
+// applied to every paragraph of a document of state.range(0) paragraphs
+// (their markers made, the list numbered, the paragraphs laid out again).
+void BM_ApplyListStyle(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        TRVListLevel* level = Doc.Style.ListStyles()->Add()->Levels()->Add();
+        level->SetListType(rvlstDecimal);
+        level->SetFormatString("%0:s.");
+        Doc.Data->SetSelectionBounds(0, 1, n - 1, Doc.Data->GetOffsAfterItem(n - 1));
+        state.ResumeTiming();
+        Doc.Edit->ApplyListStyle(0, 0, 1, false, false);
+    }
+}
+BENCHMARK(BM_ApplyListStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Paragraph style 1 applied to every paragraph of a document of state.range(0) paragraphs.
+void BM_ApplyParaStyle(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        Doc.Data->SetSelectionBounds(0, 1, n - 1, Doc.Data->GetOffsAfterItem(n - 1));
+        state.ResumeTiming();
+        Doc.Edit->ApplyParaStyle(1);
+    }
+}
+BENCHMARK(BM_ApplyParaStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // Keeps the real time per iteration of every run, by name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -182,5 +217,9 @@ int main(int argc, char** argv)
                 Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/100000/iterations:3", "BM_DeleteAndUndo/10000/iterations:3"));
+    std::printf("list style cost 10k/1k paragraphs: %.2f\n",
+                Ratio("BM_ApplyListStyle/10000/iterations:3", "BM_ApplyListStyle/1000/iterations:3"));
+    std::printf("paragraph style cost 10k/1k paragraphs: %.2f\n",
+                Ratio("BM_ApplyParaStyle/10000/iterations:3", "BM_ApplyParaStyle/1000/iterations:3"));
     return 0;
 }

@@ -316,7 +316,12 @@ public:
     // A marker that an edit puts into the document or takes out of it
     // (before it goes): the numbers after it change.
     void NoteMarkerItem(TCustomRVItemInfo* item);
-    // While markers are batched (ApplyListStyle), the markers list is not
+    // The markers of several paragraphs exchanged in one pass over the items,
+    // recorded as one step: each change names the first item of a paragraph
+    // (its marker when it has one) and the marker it gets (taken; null: none).
+    // The markers list is put in order and numbered once.
+    void Do_ChangeListMarkers(TRVMarkerChanges& changes, bool fromUndo, bool& fullReformat);
+    // While markers are batched (Do_ChangeListMarkers), the markers list is not
     // kept: the batch updates it and renumbers once at its end.
     TRVMarkerList* GetMarkers(bool allowCreate) override;
 
@@ -415,9 +420,10 @@ private:
     // The caret at an item position again after a layout, the view left where it is.
     void KeepCaretAt(int itemNo, int offs);
     bool CaretItemPosition(int& itemNo, int& offs);
+    // The markers of the paragraphs of items FirstItemNo..LastItemNo changed
+    // as one step; the item positions SelItems follow. The items added.
     int ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
-                        bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
-                        TRVIntegerList& listNos, int& lastMarkerIndex);
+                        bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4]);
     // Set while ApplyListStyle batches the markers list's updates; its end
     // puts the list in order and numbers it again.
     TRVMarkerBatch* FMarkerBatch = nullptr;

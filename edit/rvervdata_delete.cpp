@@ -287,6 +287,10 @@ void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
             RV_CanConcateItems(i, GetItem(i), GetItem(j), true)) {
             full = Do_Concate(i) || full;
             --added;
+            // An empty item of the other encoding gives way to the joined
+            // text, which then continues this paragraph in its style.
+            SettleAfterRemoval(i, flag);
+            full = full || flag;
             SettleAfterRemoval(j, flag);
         } else {
             // The text after the marker continues this line.

@@ -98,10 +98,8 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
     BeginUndoSequence(rvutList, true);
     SetUndoGroupMode(true);
     try {
-        TRVIntegerList listNos;
-        int lastMarkerIndex = -1;
-        const int added = ApplyListStyle_(first, last, listNo, listLevel, startFrom, useStartFrom, operation,
-                                          sel, listNos, lastMarkerIndex);
+        const int added =
+            ApplyListStyle_(first, last, listNo, listLevel, startFrom, useStartFrom, operation, sel);
         const int w1 = CalculateParaSectionsMinWidthDef(first, last + added);
         const bool full = w0 != w1 && (DocumentMinWidth < w1 || DocumentMinWidth <= w0);
         Reformat_(full, firstDi, lastDi, added);
@@ -123,117 +121,145 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
 }
 
 int TRVEditRVData::ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
-                                   bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
-                                   TRVIntegerList& listNos, int& lastMarkerIndex)
+                                   bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4])
 {
     TRVStyle* style = GetRVStyle();
-    TRVMarkerBatch batch;
-    int added = 0;
-    // The markers list is left alone while the paragraphs change and is put
-    // in order once at the end: renumbering after every marker would cost
-    // the whole list each time.
-    struct TBatchScope {
-        TRVEditRVData* Data;
-        TRVMarkerBatch& Batch;
-        int First;
-        int& Added;
-        int Last;
-        ~TBatchScope() { Data->EndMarkerBatch(Batch, First, Last + Added); }
-    } scope{this, batch, firstItemNo, added, lastItemNo};
-    FMarkerBatch = &batch;
-
-    // Positions after Index move when items come or go there.
-    auto shift = [&](int index, int by) {
-        for (int k = 0; k < 4; k += 2)
-            if (selItems[k] > index || (by > 0 && selItems[k] == index))
-                selItems[k] += by;
-    };
-    bool flag = false;
+    TRVMarkerChanges changes;
     bool firstMarker = true;
-    int p = firstItemNo;
-    while (p <= lastItemNo + added && p < GetItemCount()) {
-        int paraEnd = GetParaEndItemNo(p);
+    for (int p = firstItemNo; p <= lastItemNo && p < GetItemCount(); p = GetParaEndItemNo(p) + 1) {
         TCustomRVItemInfo* item = GetItem(p);
-        if (item->GetBoolValue(rvbpFullWidth)) {
-            p = paraEnd + 1;
+        if (item->GetBoolValue(rvbpFullWidth))
             continue;
-        }
         auto* old = GetItemStyle(p) == rvsListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item) : nullptr;
-        const bool pageBreak = item->GetPageBreakBefore();
-        int oldList = -1;
-        int oldLevel = 0;
-        int oldStart = 0;
-        bool oldReset = false;
-        if (old) {
-            oldList = old->ListNo;
-            oldLevel = old->Level;
-            oldStart = old->StartFrom;
-            oldReset = old->Reset;
-        }
-        // The marker the paragraph gets (list, level, start, restart).
-        int newList = listNo;
-        int newLevel = listLevel >= 0 ? listLevel : (old ? oldLevel : 0);
-        int newStart = startFrom;
-        bool newReset = useStartFrom && firstMarker;
-        if (operation == rvplopLevel) {
-            const int levels = oldList >= 0 && oldList < style->ListStyles()->Count()
-                                   ? style->ListStyles()->Items(oldList)->Levels()->Count()
+        if (!old && operation != rvplopChange)
+            continue;
+        TRVMarkerItemInfo* marker = nullptr;
+        if (operation == rvplopChange) {
+            const int level = listLevel >= 0 ? listLevel : (old ? old->Level : 0);
+            marker = new TRVMarkerItemInfo(this, listNo, level, startFrom, useStartFrom && firstMarker);
+        } else if (operation == rvplopLevel) {
+            const int levels = old->ListNo >= 0 && old->ListNo < style->ListStyles()->Count()
+                                   ? style->ListStyles()->Items(old->ListNo)->Levels()->Count()
                                    : 1;
-            newList = oldList;
-            newLevel = std::clamp(oldLevel + listLevel, 0, std::max(levels - 1, 0));
-            newStart = oldStart;
-            newReset = oldReset;
+            const int level = std::clamp(old->Level + listLevel, 0, std::max(levels - 1, 0));
+            marker = new TRVMarkerItemInfo(this, old->ListNo, level, old->StartFrom, old->Reset);
         }
-        if (operation != rvplopRemove && old) {
-            firstMarker = false;
-            // A marker that would stay as it is stays.
-            if (newList == oldList && newLevel == oldLevel && newStart == oldStart && newReset == oldReset) {
-                p = paraEnd + 1;
-                continue;
-            }
-        }
-        if (old) {
-            if (IsVariableWidthList(style, oldList))
-                listNos.AddUnique(oldList);
-            batch.Removed.push_back(old);
-            AddUnique(batch.RemovedListNos, oldList);
-            Do_DeleteItem(p, flag);
-            --added;
-            --paraEnd;
-            shift(p, -1);
-            // The text after a removed marker starts the paragraph again, with
-            // its page break. (The marker goes first: a page break given to
-            // the item after a marker lands on the marker.)
-            if (operation == rvplopRemove && p < GetItemCount()) {
-                Do_NewLine(p, false, -1, flag);
-                if (pageBreak)
-                    Do_PageBreak(p, true);
-            }
-        }
-        if (operation == rvplopRemove || (operation == rvplopLevel && !old)) {
-            p = paraEnd + 1;
+        firstMarker = false;
+        // A marker that would stay as it is stays.
+        if (old && marker && marker->ListNo == old->ListNo && marker->Level == old->Level &&
+            marker->StartFrom == old->StartFrom && marker->Reset == old->Reset) {
+            delete marker;
             continue;
         }
-        auto* marker = new TRVMarkerItemInfo(this, newList, newLevel, newStart, newReset);
-        firstMarker = false;
-        if (IsVariableWidthList(style, marker->ListNo))
-            listNos.AddUnique(marker->ListNo);
-        marker->ParaNo = GetItemPara(p);
-        // The paragraph's page break goes to its marker, which starts it now.
-        if (!old && pageBreak)
-            Do_PageBreak(p, false);
-        AnsiString empty;
-        Do_InsertItem(p, empty, marker, false, flag);
-        ++added;
-        ++paraEnd;
-        shift(p, 1);
-        Do_NewLine(p + 1, true, marker->ParaNo, flag);
-        if (pageBreak)
-            Do_PageBreak(p, true);
-        p = paraEnd + 1;
+        // A checkpoint on a marker that goes is recorded going on its own.
+        if (old && old->Checkpoint)
+            Do_DeleteCP(p);
+        changes.push_back({p, marker});
     }
-    lastMarkerIndex = -1;
-    return added;
+    // Positions move with the markers that come (before them) and go.
+    for (int k = 0; k < 4; k += 2) {
+        int shift = 0;
+        for (const TRVMarkerChange& change : changes) {
+            const bool removes = GetItemStyle(change.ItemNo) == rvsListMarker;
+            if (change.ItemNo > selItems[k] || (removes && change.ItemNo == selItems[k]))
+                break;
+            shift += (change.Marker ? 1 : 0) - (removes ? 1 : 0);
+        }
+        selItems[k] += shift;
+    }
+    const int before = GetItemCount();
+    bool full = false;
+    Do_ChangeListMarkers(changes, false, full);
+    return GetItemCount() - before;
+}
+
+void TRVEditRVData::Do_ChangeListMarkers(TRVMarkerChanges& changes, bool fromUndo, bool& fullReformat)
+{
+    fullReformat = false;
+    if (changes.empty())
+        return;
+    ForgetSelection();
+    const int first = changes.front().ItemNo;
+    const int w0 = CalculateParaSectionsMinWidthDef(first, GetParaEndItemNo(changes.back().ItemNo));
+    TRVUndoListMarkersInfo* record = nullptr;
+    if (TRVUndoList* list = GetUndoList()) {
+        auto info = std::make_unique<TRVUndoListMarkersInfo>();
+        info->Action = rvuChangeListMarker;
+        record = info.get();
+        list->AddInfo(std::move(info));
+    }
+    TRVMarkerBatch batch;
+    FMarkerBatch = &batch;
+    // The entries of the list after the change, made in one pass.
+    std::vector<std::pair<AnsiString, TObject*>> entries;
+    std::vector<std::pair<int, TRVMarkerItemInfo*>> inserted;
+    const int count = GetItemCount();
+    entries.reserve(static_cast<size_t>(count) + changes.size());
+    size_t k = 0;
+    for (int i = 0; i < count; ++i) {
+        if (k >= changes.size() || changes[k].ItemNo != i) {
+            entries.emplace_back(Items->Get(i), Items->GetObject(i));
+            continue;
+        }
+        TRVMarkerItemInfo* marker = changes[k++].Marker;
+        auto* old = GetItemStyle(i) == rvsListMarker ? static_cast<TRVMarkerItemInfo*>(GetItem(i)) : nullptr;
+        TCustomRVItemInfo* text = GetItem(old ? i + 1 : i);
+        const bool pageBreak = (old ? static_cast<TCustomRVItemInfo*>(old) : text)->GetPageBreakBefore();
+        const int at = static_cast<int>(entries.size());
+        if (marker) {
+            AnsiString name;
+            marker->Inserting(this, name, false);
+            marker->ParaNo = text->ParaNo;
+            marker->SetSameAsPrev(false);
+            marker->SetPageBreakBefore(pageBreak);
+            entries.emplace_back(name, marker);
+            inserted.emplace_back(at, marker);
+            text->SetSameAsPrev(true);
+        } else {
+            text->SetSameAsPrev(false);
+            text->SetPageBreakBefore(pageBreak);
+        }
+        if (record)
+            record->Changes.push_back({at, old});
+        if (old) {
+            batch.Removed.push_back(old);
+            AddUnique(batch.RemovedListNos, old->ListNo);
+            if (record) {
+                old->MovingToUndoList(i, this, nullptr);
+            } else {
+                FreeItem(i, false);
+            }
+            continue;
+        }
+        entries.emplace_back(Items->Get(i), Items->GetObject(i));
+    }
+    changes.clear();
+    Items->BeginUpdate();
+    while (Items->Count() < static_cast<int>(entries.size()))
+        Items->AddObject(AnsiString(), nullptr);
+    while (Items->Count() > static_cast<int>(entries.size()))
+        Items->Delete(Items->Count() - 1);
+    for (size_t e = 0; e < entries.size(); ++e) {
+        Items->Put(static_cast<int>(e), entries[e].first);
+        Items->PutObject(static_cast<int>(e), entries[e].second);
+    }
+    Items->EndUpdate();
+    InvalidateTailLayout();
+    for (const auto& [at, marker] : inserted) {
+        marker->Inserted(this, at);
+        if (fromUndo)
+            marker->MovingFromUndoList(at, this);
+        marker->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
+    }
+    const int last = record && !record->Changes.empty() ? record->Changes.back().ItemNo : first;
+    const int lastItem = GetParaEndItemNo(std::min(last, GetItemCount() - 1));
+    EndMarkerBatch(batch, first, lastItem);
+    const int w1 = CalculateParaSectionsMinWidthDef(first, lastItem);
+    fullReformat = MinWidthChangeNeedsFull(w0, w1);
+    if (record) {
+        record->Added = count - GetItemCount();
+        record->FullReformat = fullReformat;
+    }
 }
 
 void TRVEditRVData::EndMarkerBatch(TRVMarkerBatch& batch, int firstItemNo, int lastItemNo)

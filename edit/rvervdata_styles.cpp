@@ -130,9 +130,15 @@ public:
         if (ClearTags())
             D.Do_Tag(i, TRVTag());
         const AnsiString text = TextInStyle(D, D.GetItemText(i), oldStyle, newStyle);
+        // A Unicode item never holds 8-bit text, not even for one step (nor
+        // for one step of its undo): the text changes on the 8-bit side.
+        const bool toUnicode = D.GetRVStyle()->TextStyles()->Items(newStyle)->Unicode();
+        if (!toUnicode)
+            D.Do_StyleNo(i, newStyle);
         if (text != D.GetItemText(i))
             D.Do_ChangeText(i, text);
-        D.Do_StyleNo(i, newStyle);
+        if (toUnicode)
+            D.Do_StyleNo(i, newStyle);
     }
 
     // The characters of item I before offset E become a new item before it in

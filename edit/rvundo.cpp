@@ -102,8 +102,11 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
             haveRange = true;
         if (!haveRange)
             continue;
-        if (added > 0)
-            end += added;
+        // A record played after others names items as they left them: its
+        // end moves by what they added or removed, so that the range (taken
+        // on the layout before the group plays) covers it either way.
+        if (added != 0)
+            end += added > 0 ? added : -added;
         const int a = record->ItemsAdded();
         if (a > 0)
             end += a;

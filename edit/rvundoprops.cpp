@@ -3,7 +3,10 @@
 // layout after the group must cover the whole document.
 #include "edit/rvundoprops.h"
 
+#include <algorithm>
+
 #include "document/rvitem.h"
+#include "document/rvmarker.h"
 #include "edit/rvervdata.h"
 
 void TRVUndoResizeInfo::Undo(TRVEditRVData* rvData)
@@ -58,4 +61,32 @@ void TRVUndoModifyItemIntProperties::Undo(TRVEditRVData* rvData)
 std::unique_ptr<TRVUndoModifyItemIntProperties> TRVUndoModifyItemIntProperties::CreateOpposite() const
 {
     return std::make_unique<TRVUndoModifyItemIntProperties>();
+}
+
+TRVUndoListMarkersInfo::~TRVUndoListMarkersInfo()
+{
+    for (const TRVMarkerChange& change : Changes) {
+        if (!change.Marker)
+            continue;
+        if (List)
+            List->DisposeItem(change.Marker);
+        else
+            delete change.Marker;
+    }
+}
+
+void TRVUndoListMarkersInfo::Undo(TRVEditRVData* rvData)
+{
+    TRVMarkerChanges changes;
+    changes.swap(Changes);
+    rvData->Do_ChangeListMarkers(changes, true, FullReformat);
+}
+
+bool TRVUndoListMarkersInfo::SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData)
+{
+    if (Changes.empty())
+        return false;
+    startItemNo = Changes.front().ItemNo;
+    endItemNo = rvData->GetParaEndItemNo(std::min(Changes.back().ItemNo, rvData->GetItemCount() - 1));
+    return true;
 }

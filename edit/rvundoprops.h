@@ -1,8 +1,9 @@
-// The undo records of changes to an item's properties: the size of a control
-// item, and published integer properties set by name on an item or on an
-// object inside it (a table's cell). Each record, when played, calls the
-// primitive of TRVEditRVData that sets the old value back, which records the
-// opposite record into the group open in the other list.
+// The undo records of changes to an item's properties (the size of a control
+// item, published integer properties set by name on an item or on an object
+// inside it, such as a table's cell) and of the list markers of paragraphs.
+// Each record, when played, calls the primitive of TRVEditRVData that puts the
+// old state back, which records the opposite record into the group open in
+// the other list.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "edit/rvundorecords.h"
 
 class TPersistent;
+class TRVMarkerItemInfo;
 
 // A control item's size before a resize (Width, Height of the control).
 class TRVUndoResizeInfo : public TRVUndoWidthInfo {
@@ -74,3 +76,27 @@ public:
 // The record classes the property primitives make: null for the plain classes above.
 using TRVIntPropertyRecordClass = std::function<std::unique_ptr<TRVUndoModifyItemIntProperty>()>;
 using TRVIntPropertiesRecordClass = std::function<std::unique_ptr<TRVUndoModifyItemIntProperties>()>;
+
+// One paragraph's marker exchanged: the paragraph whose first item (its marker
+// when it has one) is item ItemNo gets Marker (null: no marker).
+struct TRVMarkerChange {
+    int ItemNo = 0;
+    TRVMarkerItemInfo* Marker = nullptr;
+};
+using TRVMarkerChanges = std::vector<TRVMarkerChange>;
+
+// The markers that paragraphs had before their markers were exchanged (owned
+// until undo gives them back; null where a paragraph had none), at the items
+// the paragraphs start at after the exchange.
+class TRVUndoListMarkersInfo : public TRVUndoInfo {
+public:
+    ~TRVUndoListMarkersInfo() override;
+    TRVMarkerChanges Changes;
+    // Items undoing adds (the markers removed less those added).
+    int Added = 0;
+    bool FullReformat = false;
+    void Undo(TRVEditRVData* rvData) override;
+    bool SetItemsRange(int& startItemNo, int& endItemNo, TRVEditRVData* rvData) override;
+    int ItemsAdded() override { return Added; }
+    bool RequiresFullReformat2(TRVEditRVData*) override { return FullReformat; }
+};

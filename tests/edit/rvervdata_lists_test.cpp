@@ -158,6 +158,20 @@ TEST_F(Lists, EditsThatAddOrRemoveMarkersLayOutTheNumbersAfterThem)
     EXPECT_EQ(Numbers().back(), "9.");
 }
 
+// Delete at the end of an empty line of another encoding joins the next
+// numbered paragraph's text into this paragraph, which keeps its own style.
+TEST_F(Lists, DeleteJoiningANumberedParagraphIntoAnEmptyLineGivesItThisParagraphsStyle)
+{
+    d->SetListMarkerInfo(-1, Narrow, 0, 1, Indented, false);
+    AddText("", Uni, -1);
+    AddNumberedIn(Narrow, "cd ef");
+    d->FormatAll();
+    Caret(1, 1);
+    Run("delete", [&] { d->OnDeletePress_(false, false); });
+    EXPECT_EQ(Texts(), (Items{"<-11>", "cd ef"}));
+    EXPECT_EQ(d->GetItemPara(1), Indented);
+}
+
 // The markers list is put in order once for the whole command: applying a
 // list to many paragraphs costs work in proportion to them, not to their square.
 TEST_F(Lists, ApplyingToManyParagraphsNumbersTheListOnce)
