@@ -297,3 +297,49 @@ TEST_F(ItemsFixture, SavedHTMLNumbersTheHyperlinksOfAnEditedDocument)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ItemsFixture, TheCaretsItemLineAndColumn)
+{
+    LoadMixed();
+    Caret(0, 3);
+    TCustomRollViewEdit* editor = nullptr;
+    TCustomRVItemInfo* item = nullptr;
+    EXPECT_TRUE(Edit()->GetCurrentItemEx(RVItemClassOf<TRVTextItemInfo>(), editor, item));
+    EXPECT_EQ(editor, Edit());
+    EXPECT_EQ(item, d->GetItem(0));
+    EXPECT_FALSE(Edit()->GetCurrentItemEx(RVItemClassOf<TRVGraphicItemInfo>(), editor, item));
+    EXPECT_EQ(item, nullptr);
+    int line = 0;
+    int column = 0;
+    Edit()->GetCurrentLineCol(line, column);
+    EXPECT_EQ(line, 1);
+    EXPECT_EQ(column, 3);
+    Caret(6, 2);
+    Edit()->GetCurrentLineCol(line, column);
+    EXPECT_GT(line, 1);
+    EXPECT_EQ(Edit()->GetCurrentItemTextW(), u"xyz");
+}
+
+TEST_F(ItemsFixture, EventsComeFromAnEditorAndOnlyTheViewersFromAViewer)
+{
+    TCustomRollViewEdit source(Editor.Form);
+    int calls = 0;
+    source.OnStyleConversion = [&](TCustomRollViewEdit*, int, int, bool, int&) { ++calls; };
+    source.OnCaretMove = [&](TObject*) { ++calls; };
+    source.OnChange = [&](TObject*) { ++calls; };
+    source.OnCopy = [&](TObject*) { ++calls; };
+    TRollView viewer(Editor.Form);
+    viewer.OnCopy = [&](TObject*) { ++calls; };
+    Edit()->OnChange = nullptr;
+    Edit()->AssignEvents(&source);
+    EXPECT_TRUE(static_cast<bool>(Edit()->OnStyleConversion));
+    EXPECT_TRUE(static_cast<bool>(Edit()->OnCaretMove));
+    EXPECT_FALSE(static_cast<bool>(Edit()->OnChange)) << "never copied";
+    Edit()->AssignEvents(&viewer);
+    EXPECT_TRUE(static_cast<bool>(Edit()->OnCopy));
+    EXPECT_TRUE(static_cast<bool>(Edit()->OnStyleConversion)) << "a viewer has none to give";
+}
+
+} // namespace

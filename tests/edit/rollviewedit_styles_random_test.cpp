@@ -115,7 +115,7 @@ protected:
 
 TEST_F(RandomStyles, SeededSequencesKeepTheInvariant)
 {
-    int seeds = 400;
+    int seeds = 1000;
     if (const char* e = std::getenv("KELVOR_STYLE_SEEDS"))
         seeds = std::atoi(e);
     int first = 0;

@@ -158,6 +158,19 @@ TEST_F(Lists, EditsThatAddOrRemoveMarkersLayOutTheNumbersAfterThem)
     EXPECT_EQ(Numbers().back(), "9.");
 }
 
+// Redoing a removal lays the numbers after it out again too, although the
+// group's record of that layout names items as the removal left them.
+TEST_F(Lists, RedoingARemovedMarkerLaysOutTheNumbersAfterIt)
+{
+    AddText("wider_than_every_numbered_paragraph");
+    for (int i = 0; i < 11; ++i)
+        AddNumberedIn(Narrow, "p");
+    d->FormatAll();
+    d->SetSelectionBounds(2, 1, 4, 2);
+    Run("remove the first two", [&] { Editor.Edit->RemoveLists(false); });
+    EXPECT_EQ(Numbers().back(), "9.");
+}
+
 // Delete at the end of an empty line of another encoding joins the next
 // numbered paragraph's text into this paragraph, which keeps its own style.
 TEST_F(Lists, DeleteJoiningANumberedParagraphIntoAnEmptyLineGivesItThisParagraphsStyle)
