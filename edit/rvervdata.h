@@ -420,6 +420,19 @@ private:
     // The caret at an item position again after a layout, the view left where it is.
     void KeepCaretAt(int itemNo, int offs);
     bool CaretItemPosition(int& itemNo, int& offs);
+    // The selection as item positions as it runs (Sel: start item, start
+    // offset, end item, end offset), or the caret's when there is none; the
+    // whole paragraphs it touches and their first and last draw items.
+    struct TRVSelectedParas {
+        int Sel[4] = {};
+        bool HadSelection = false;
+        int FirstItemNo = 0;
+        int LastItemNo = 0;
+        int FirstDrawItemNo = 0;
+        int LastDrawItemNo = 0;
+    };
+    // False without a caret.
+    bool SelectedParagraphs(TRVSelectedParas& paras);
     // The markers of the paragraphs of items FirstItemNo..LastItemNo changed
     // as one step; the item positions SelItems follow. The items added.
     int ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,

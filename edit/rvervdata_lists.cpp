@@ -72,26 +72,18 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
     // A marker of a list the style sheet does not hold would show nothing.
     if (operation == rvplopChange && (listNo < 0 || listNo >= style->ListStyles()->Count()))
         return;
-    int sel[4] = {-1, 0, -1, 0}; // start item, start offset, end item, end offset, as they are
-    const bool hadSelection = SelectionExists(true, false);
-    if (hadSelection) {
-        StoreSelBounds(sel[0], sel[2], sel[1], sel[3], false);
-    } else if (!CaretItemPosition(sel[0], sel[1])) {
+    TRVSelectedParas paras;
+    if (!SelectedParagraphs(paras))
         return;
-    } else {
-        sel[2] = sel[0];
-        sel[3] = sel[1];
-    }
+    int(&sel)[4] = paras.Sel;
+    const bool hadSelection = paras.HadSelection;
+    const int first = paras.FirstItemNo;
+    const int last = paras.LastItemNo;
+    int firstDi = paras.FirstDrawItemNo;
+    int lastDi = paras.LastDrawItemNo;
     // No position rests on a marker, which may go.
     AdjustMarkerPos(sel[0], sel[1]);
     AdjustMarkerPos(sel[2], sel[3]);
-    const int first = GetFirstParaItem(std::min(sel[0], sel[2]));
-    const int last = GetParaEndItemNo(std::max(sel[0], sel[2]));
-    int firstDi = 0;
-    int lastDi = 0;
-    int offs = 0;
-    Item2FirstDrawItem(first, firstDi);
-    Item2DrawItem(last, GetOffsAfterItem(last), lastDi, offs);
     GetParaBounds(firstDi, lastDi, firstDi, lastDi);
     const int w0 = CalculateParaSectionsMinWidthDef(first, last);
 

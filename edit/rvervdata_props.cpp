@@ -156,18 +156,13 @@ void TRVEditRVData::Do_Resize(int itemNo, int width, int height, bool reformat)
 
 namespace {
 
-template <class T>
-T* AddPropsRecord(TRVUndoList* list, std::unique_ptr<T> record, int itemNo, TPersistent* subObject,
-                  bool affectSize, bool affectWidth)
+// The object whose property changes: SubObject, or the item itself (and
+// SubObject then null, so that no record keeps the item object).
+TPersistent* PropertyObject(TCustomRVItemInfo* item, TPersistent*& subObject)
 {
-    record->Action = rvuModifyItem;
-    record->ItemNo = itemNo;
-    record->SubObject = subObject;
-    record->AffectSize = affectSize;
-    record->AffectWidth = affectWidth;
-    T* raw = record.get();
-    list->AddInfo(std::move(record));
-    return raw;
+    if (subObject == item)
+        subObject = nullptr;
+    return subObject ? subObject : item;
 }
 
 // Runs Change between the item's hooks around a property change, the closing
@@ -192,18 +187,17 @@ TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperty(int itemNo, TPer
                                                                 const TRVIntPropertyRecordClass& recordClass)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    if (subObject == item)
-        subObject = nullptr;
-    TPersistent* object = subObject ? subObject : item;
+    TPersistent* object = PropertyObject(item, subObject);
     const TPropInfo& prop = FindPropInfo(object, propertyName);
     const int64_t old = GetOrdProp(object, prop);
     if (old == value)
         return nullptr;
     TRVUndoModifyItemIntProperty* record = nullptr;
     if (TRVUndoList* list = GetUndoList()) {
-        record = AddPropsRecord(
+        record = AddModifyItemPropsRecord(
             list, recordClass ? recordClass() : std::make_unique<TRVUndoModifyItemIntProperty>(), itemNo,
-            subObject, affectSize, affectWidth);
+            affectSize, affectWidth);
+        record->SubObject = subObject;
         record->PropertyName = propertyName;
         record->Value = old;
     }
@@ -219,9 +213,7 @@ TRVEditRVData::Do_ModifyItemIntProperties(int itemNo, TPersistent* subObject, co
                                           const TRVIntPropertiesRecordClass& recordClass)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    if (subObject == item)
-        subObject = nullptr;
-    TPersistent* object = subObject ? subObject : item;
+    TPersistent* object = PropertyObject(item, subObject);
     // The record is made first so that what changed is written into it, and
     // added only when something did.
     TRVUndoList* list = GetUndoList();
@@ -245,7 +237,8 @@ TRVEditRVData::Do_ModifyItemIntProperties(int itemNo, TPersistent* subObject, co
         InvalidateTailLayout();
     if (!record || record->PropList.empty())
         return nullptr;
-    return AddPropsRecord(list, std::move(record), itemNo, subObject, affectSize, affectWidth);
+    record->SubObject = subObject;
+    return AddModifyItemPropsRecord(list, std::move(record), itemNo, affectSize, affectWidth);
 }
 
 // ---------------------------------------------------------------------------

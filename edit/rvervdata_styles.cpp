@@ -48,21 +48,12 @@ void TRVEditRVData::ApplyParaStyle(int paraNo, bool convert)
         return;
     if (!convert && (paraNo < 0 || paraNo >= style->ParaStyles()->Count()))
         return;
-    int caretItem = -1;
-    int caretOffs = 0;
-    if (!CaretItemPosition(caretItem, caretOffs))
+    TRVSelectedParas paras;
+    if (!SelectedParagraphs(paras))
         return;
-    const bool hadSelection = SelectionExists(true, false);
-    int sel[4] = {caretItem, caretOffs, caretItem, caretOffs};
-    if (hadSelection)
-        StoreSelBounds(sel[0], sel[2], sel[1], sel[3], false);
-    const int first = GetFirstParaItem(std::min(sel[0], sel[2]));
-    const int last = GetParaEndItemNo(std::max(sel[0], sel[2]));
-    int firstDi = 0;
-    int lastDi = 0;
-    int offs = 0;
-    Item2FirstDrawItem(first, firstDi);
-    Item2DrawItem(last, GetOffsAfterItem(last), lastDi, offs);
+    const int first = paras.FirstItemNo;
+    const int last = paras.LastItemNo;
+    const int(&sel)[4] = paras.Sel;
     bool full = false;
     if (convert) {
         std::vector<int> styles;
@@ -73,11 +64,32 @@ void TRVEditRVData::ApplyParaStyle(int paraNo, bool convert)
     } else {
         Do_Para(first, last, paraNo, full);
     }
-    Reformat_(full, firstDi, lastDi, 0);
-    if (hadSelection)
+    Reformat_(full, paras.FirstDrawItemNo, paras.LastDrawItemNo, 0);
+    if (paras.HadSelection)
         RestoreSelBounds(sel[0], sel[2], sel[1], sel[3]);
-    SetCaretAtItem(caretItem, caretOffs, false);
+    // The caret stands at the selection's moving end.
+    SetCaretAtItem(sel[2], sel[3], false);
     Change();
+}
+
+bool TRVEditRVData::SelectedParagraphs(TRVSelectedParas& paras)
+{
+    int(&sel)[4] = paras.Sel;
+    paras.HadSelection = SelectionExists(true, false);
+    if (paras.HadSelection) {
+        StoreSelBounds(sel[0], sel[2], sel[1], sel[3], false);
+    } else if (CaretItemPosition(sel[0], sel[1])) {
+        sel[2] = sel[0];
+        sel[3] = sel[1];
+    } else {
+        return false;
+    }
+    paras.FirstItemNo = GetFirstParaItem(std::min(sel[0], sel[2]));
+    paras.LastItemNo = GetParaEndItemNo(std::max(sel[0], sel[2]));
+    int offs = 0;
+    Item2FirstDrawItem(paras.FirstItemNo, paras.FirstDrawItemNo);
+    Item2DrawItem(paras.LastItemNo, GetOffsAfterItem(paras.LastItemNo), paras.LastDrawItemNo, offs);
+    return true;
 }
 
 // ---------------------------------------------------------------------------

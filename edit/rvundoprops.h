@@ -52,6 +52,21 @@ public:
     virtual TPersistent* GetSubObject(TRVEditRVData* rvData);
 };
 
+// Adds Record to the open group of List as a property record of item ItemNo
+// with its effects on the layout; the record (now the list's).
+template <class T>
+T* AddModifyItemPropsRecord(TRVUndoList* list, std::unique_ptr<T> record, int itemNo, bool affectSize,
+                            bool affectWidth)
+{
+    record->Action = rvuModifyItem;
+    record->ItemNo = itemNo;
+    record->AffectSize = affectSize;
+    record->AffectWidth = affectWidth;
+    T* raw = record.get();
+    list->AddInfo(std::move(record));
+    return raw;
+}
+
 // One published integer property, PropertyName, that had the value Value.
 class TRVUndoModifyItemIntProperty : public TRVUndoModifyItemProps {
 public:

@@ -36,16 +36,9 @@ protected:
 template <class T> T* AddTableUndoInfo(TRVEditRVData* rvData, int itemNo, bool affectSize, bool affectWidth)
 {
     TRVUndoList* list = rvData != nullptr ? rvData->GetUndoList() : nullptr;
-    if (list == nullptr)
-        return nullptr;
-    auto record = std::make_unique<T>();
-    record->Action = rvuModifyItem;
-    record->ItemNo = itemNo;
-    record->AffectSize = affectSize;
-    record->AffectWidth = affectWidth;
-    T* raw = record.get();
-    list->AddInfo(std::move(record));
-    return raw;
+    return list != nullptr
+               ? AddModifyItemPropsRecord(list, std::make_unique<T>(), itemNo, affectSize, affectWidth)
+               : nullptr;
 }
 
 // The editor data holding the table when it records undo, else null.
