@@ -159,28 +159,27 @@ TEST_F(ItemsFixture, PropertiesByNameAreRecordedOnlyWhenTheyChange)
     AddText("abc");
     d->AddItem(AnsiString(), new TPublishedRule(d));
     d->FormatAll();
-    TRVUndoModifyItemProps* record = nullptr;
     Run("one property", [&] {
         d->BeginUndoSequence(rvutModifyItem, true);
-        record = d->Do_ModifyItemIntProperty(1, nullptr, "LineWidth", 5, true, false, nullptr);
+        EXPECT_NE(d->Do_ModifyItemIntProperty(1, nullptr, "LineWidth", 5, true, false, nullptr), nullptr);
         d->Reformat(false, 1);
     });
-    ASSERT_NE(record, nullptr);
     EXPECT_EQ(static_cast<TRVBreakItemInfo*>(d->GetItem(1))->LineWidth, 5);
     d->BeginUndoSequence(rvutModifyItem, true);
     EXPECT_EQ(d->Do_ModifyItemIntProperty(1, nullptr, "LineWidth", 5, true, false, nullptr), nullptr);
     d->Change();
-    TRVUndoModifyItemProps* several = nullptr;
+    // The record lives in its group until the undo of Run takes it: read it at once.
+    TRVIntPropertyList recorded;
     Run("two properties, one of them equal", [&] {
         d->BeginUndoSequence(rvutModifyItem, true);
-        several = d->Do_ModifyItemIntProperties(1, nullptr, {{"LineWidth", 5}, {"Color", clRed}}, true, false,
-                                                nullptr);
+        auto* several = dynamic_cast<TRVUndoModifyItemIntProperties*>(d->Do_ModifyItemIntProperties(
+            1, nullptr, {{"LineWidth", 5}, {"Color", clRed}}, true, false, nullptr));
+        ASSERT_NE(several, nullptr);
+        recorded = several->PropList;
         d->Reformat(false, 1);
     });
-    auto* list = dynamic_cast<TRVUndoModifyItemIntProperties*>(several);
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->PropList.size(), 1u);
-    EXPECT_EQ(list->PropList[0].first, "Color");
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].first, "Color");
     d->BeginUndoSequence(rvutModifyItem, true);
     EXPECT_EQ(d->Do_ModifyItemIntProperties(1, nullptr, {{"LineWidth", 5}}, true, false, nullptr), nullptr);
     d->Change();
