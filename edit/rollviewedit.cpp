@@ -218,7 +218,8 @@ bool TCustomRollViewEdit::BeforeChange(bool fromOutside)
         return false;
     }
     data->PrepareForEdit();
-    ClearSoftPageBreaks();
+    if (data->SoftPageBreaks)
+        ClearSoftPageBreaks();
     return true;
 }
 
@@ -248,8 +249,8 @@ void TCustomRollViewEdit::Undo()
     TRVEditRVData* data = EditRVData();
     if (data->UndoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
         return;
+    // The layout after the group repaints what it changed.
     data->Undo();
-    Invalidate();
 }
 
 void TCustomRollViewEdit::Redo()
@@ -258,7 +259,6 @@ void TCustomRollViewEdit::Redo()
     if (data->RedoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
         return;
     data->Redo();
-    Invalidate();
 }
 
 void TCustomRollViewEdit::DeleteSelection()
@@ -267,10 +267,8 @@ void TCustomRollViewEdit::DeleteSelection()
         return;
     TRVEditRVData* data = EditRVData();
     const bool had = data->SelectionExists(true, false);
-    if (had && data->DeleteSelection_()) {
+    if (had && data->DeleteSelection_())
         Change();
-        Invalidate();
-    }
 }
 
 void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
@@ -294,6 +292,5 @@ void TCustomRollViewEdit::OnEnterPress(bool shift)
     if (!BeforeChange(false))
         return;
     EditRVData()->OnEnterPress_(shift);
-    Invalidate();
     Change();
 }

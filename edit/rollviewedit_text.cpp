@@ -123,7 +123,6 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
         InsertNewTextItem(s, false);
     }
     Change();
-    Invalidate();
 }
 
 bool TCustomRollViewEdit::BeforeInserting()
@@ -150,7 +149,6 @@ bool TCustomRollViewEdit::BeforeInserting()
 void TCustomRollViewEdit::AfterInserting()
 {
     EditRVData()->SetUndoGroupMode(false);
-    Invalidate();
     Change();
 }
 

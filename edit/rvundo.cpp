@@ -156,7 +156,9 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         if (reformat && rvData->DrawItems.Count() > 0)
             rvData->SetCaretAtItem(itemNo, offs, false);
     }
-    rvData->Invalidate();
+    // A group whose records change no layout changes what they show in place.
+    if (!(reformat && needFormat))
+        rvData->Invalidate();
     if (needSuper && reformat)
         rvData->FormatAll();
 }
