@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/controls/syntheticinput.h"
+#include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/pumpevents.h"
 #include "tests/support/testeditdata.h"
@@ -264,6 +265,19 @@ TEST_F(EditorAsViewer, TheStyleEventsFireWhenTheCaretOrEnterChangesTheStyles)
     Key(VK_RETURN);
     EXPECT_EQ(Edit()->CurTextStyleNo(), 0);
     EXPECT_GE(textEvents, 1);
+}
+
+TEST_F(EditorAsViewer, AControlInsertedIntoTheEditorIsItsChild)
+{
+    Lines({"a control: "});
+    auto* box = new TCustomControl(nullptr);
+    box->SetBounds(0, 0, 30, 12);
+    Caret(0, 12);
+    ASSERT_TRUE(editcommands::InsertItem(*d, new TRVControlItemInfo(d, box, rvvaBaseline)));
+    d->Change();
+    EXPECT_EQ(d->GetParentControl(), Edit());
+    EXPECT_EQ(box->Parent(), Edit());
+    editinvariant::CheckState(*d, "with a control");
 }
 
 TEST_F(EditorAsViewer, TypingAndBackspaceRepaintTheLinesTheyChangeNotTheWindow)
