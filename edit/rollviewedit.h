@@ -98,8 +98,10 @@ public:
     bool CanChange() { return BeforeChange(true); }
     // The end of every change that happened: Modified, soft page breaks and
     // hyperlink areas cleared, the redo list cleared with ClearRedo, OnChange.
-    void DoChange(bool clearRedo);
+    virtual void DoChange(bool clearRedo);
     void Change() { EditRVData()->Change(); }
+    // The BeginUpdate nesting: change events are not fired while above 0.
+    int UpdateCount() const { return FUpdateCount; }
 
     // ---- Commands
     // Undo and redo are changes too: refused as any other.

@@ -161,13 +161,6 @@ bool TRVTableItemInfo::IsSemiTransparentBackground() const
     return Color == clNone && Background && Background->IsSemitransparent();
 }
 
-bool TRVTableItemInfo::IsCellSelected(int row, int col) const
-{
-    (void)row;
-    (void)col;
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 // Published properties
 
