@@ -144,6 +144,13 @@ public:
 
     void Dispatch(TMessage& message) override;
 
+    // ---- An open cell editor (rollviewedit_forward.cpp). While one is open
+    // over a table cell, the commands above act on it instead.
+    // The open cell editor, or null.
+    TCustomRollViewEdit* CellEditor();
+    // The innermost editor: the cell editor's cell editor, and so on.
+    TCustomRollViewEdit* GetTopLevelEditor();
+
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
@@ -171,6 +178,11 @@ private:
     void WMKillFocus(TMessage& message);
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
+
+    // Undo (Redo) with a cell editor open: the cell editor's when it has
+    // something to undo; else this editor's, after the cell editor closed
+    // (posted). False without a cell editor.
+    bool ForwardUndo(bool redo);
 
     // ---- Text (rollviewedit_text.cpp)
     // The one road of typed text into the document; the caller has asked BeforeChange.

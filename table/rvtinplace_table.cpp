@@ -453,12 +453,21 @@ bool TRVTableItemInfo::OwnsInplaceEditor(TControl* aEditor) const
 void TRVTableItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
 {
     DestroyInplace(false);
-    Rows->MovingToUndoList(0, 0, Rows->GetColCount(), Rows->Count(), aContainerUndoItem);
+    // The cells stay in their rows: only what their items show goes.
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i)
+                    cell->GetItem(i)->MovingToUndoList(i, cell, aContainerUndoItem);
     TRVFullLineItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
 }
 
 void TRVTableItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
 {
-    Rows->MovingFromUndoList(0, 0, Rows->GetColCount(), Rows->Count());
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i)
+                    cell->GetItem(i)->MovingFromUndoList(i, cell);
     TRVFullLineItemInfo::MovingFromUndoList(itemNo, rvData);
 }
