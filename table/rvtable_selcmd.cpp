@@ -41,7 +41,7 @@ bool ApplyToCell(TCustomRollViewEdit* editor, int mode, int value)
         return false;
     data->BeginUndoSequence(rvutPara, true);
     bool full = false;
-    data->SetParaStyle(0, data->GetItemCount() - 1, value, full);
+    data->Do_Para(0, data->GetItemCount() - 1, value, full);
     data->UndoList->PopIfEmpty();
     data->UndoDest = udNone;
     return true;

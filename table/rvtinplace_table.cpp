@@ -110,11 +110,6 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     editor->SetParentRVData(data);
     editor->SetCell(row, col, this, CellPadding);
     InplaceEditor = editor;
-    // The document chooses the cell before the editor shows: a cell chosen
-    // before is let go, which must not take the new editor with it.
-    data->AssignChosenRVData(cell, this);
-    ChosenCellRow = row;
-    ChosenCellCol = col;
     editor->SetParent(holder);
     data->GetItemClientCoords(itemNo, DocLeft, DocTop);
     const int extra = cell->GetExtraVOffs();
@@ -127,6 +122,11 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     if (linksActive)
         editor->EditRVData()->BuildJumpsCoords(true);
     editor->Show();
+    // The cell is chosen once its items are in the editor: emptying a chosen
+    // cell would let it go, and the editor with it.
+    data->AssignChosenRVData(cell, this);
+    ChosenCellRow = row;
+    ChosenCellCol = col;
     CachedEditorMinWidth = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
     TRVEditRVData* inner = editor->EditRVData();
     if (inner->GetItemCount() > 0) {
