@@ -36,9 +36,9 @@
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
 #include "document/rvstyle_para.h"
+#include "edit/rollviewedit.h"
 #include "platform/core/component.h"
 #include "table/rvdatalist.h"
-#include "edit/rollviewedit.h"
 #include "view/rvback.h"
 
 class TRVTableItemInfo;
@@ -94,7 +94,16 @@ class TRVTableInplaceEdit;
 
 // Directions from one cell to another: the four sides, the document's top and
 // bottom (leaving the table), and reading order forwards and backwards.
-enum TRVCellDirection { rvcdLeft, rvcdUp, rvcdRight, rvcdDown, rvcdDocTop, rvcdDocBottom, rvcdNext, rvcdPrev };
+enum TRVCellDirection {
+    rvcdLeft,
+    rvcdUp,
+    rvcdRight,
+    rvcdDown,
+    rvcdDocTop,
+    rvcdDocBottom,
+    rvcdNext,
+    rvcdPrev
+};
 
 // The edited cell's selection and place while its editor is closed for a moment.
 struct TRVTableInplaceParamStorage {
@@ -787,7 +796,10 @@ public:
     // style Value, 2: a paragraph style conversion; on every selected cell, as
     // one undo group.
     void ApplyToPartiallySelected(int mode, int value);
-    void ApplyStyleConversionToPartiallySelected(int userData) override { ApplyToPartiallySelected(0, userData); }
+    void ApplyStyleConversionToPartiallySelected(int userData) override
+    {
+        ApplyToPartiallySelected(0, userData);
+    }
     void ApplyParaStyleToPartiallySelected(int paraNo) override { ApplyToPartiallySelected(1, paraNo); }
     void ApplyParaStyleConversionToPartiallySelected(int userData) override
     {

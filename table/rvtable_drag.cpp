@@ -105,8 +105,8 @@ void TRVTableItemInfo::StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, i
         State.Include(rvtsDRChangeTableWidth);
     else
         State.Exclude(rvtsDRChangeTableWidth);
-    data->AssignXorDrawing([this](TObject* sender, TShiftState shift, int x, int y) { XorDrawing(sender, shift, x, y); },
-                           this);
+    data->AssignXorDrawing(
+        [this](TObject* sender, TShiftState shift, int x, int y) { XorDrawing(sender, shift, x, y); }, this);
     data->SetMouseCapture(this, DocLeft, DocTop);
 }
 
@@ -226,7 +226,8 @@ void TRVTableItemInfo::SetPixelWidthsFromRule(int col, int extent, int pos, bool
                            : FormattingInfo->ColStarts[col + 1] - (CellBorderWidth + (CellHSpacing + 1) / 2);
         extent = q - pos - ((CellHSpacing + 1) / 2 + CellBorderWidth);
     }
-    const int width = std::max(extent - 2 * CellPadding - (last ? outer : CellBorderWidth + CellHSpacing / 2), 1);
+    const int width =
+        std::max(extent - 2 * CellPadding - (last ? outer : CellBorderWidth + CellHSpacing / 2), 1);
     bool ownCells = false;
     for (int r = 0; r < Rows->Count(); ++r)
         if (const TRVTableCellData* cell = Rows->Get(r)->Get(col); cell != nullptr && cell->ColSpan == 1) {
@@ -247,8 +248,8 @@ void TRVTableItemInfo::SetPixelWidthsFromRule(int col, int extent, int pos, bool
             continue;
         const int64_t grown = static_cast<int64_t>(main->Width) - FormattingInfo->ColWidths[col] +
                               (extent - 2 * static_cast<int64_t>(CellPadding));
-        SetCellBestWidth_(itemNo, ownCells ? 0 : static_cast<int>(std::clamp<int64_t>(grown, 1, INT32_MAX)), mr,
-                          mc);
+        SetCellBestWidth_(itemNo, ownCells ? 0 : static_cast<int>(std::clamp<int64_t>(grown, 1, INT32_MAX)),
+                          mr, mc);
     }
 }
 

@@ -189,8 +189,8 @@ bool TRVTableItemInfo::GetCellAt(int x, int y, int& row, int& col)
 
 bool TRVTableItemInfo::CellContentHit(const TRVTableCellData* cell, int x, int y) const
 {
-    return RV_PointInRect(x, y, cell->Left + CellPadding, cell->Top + CellPadding, cell->Width - 2 * CellPadding,
-                          cell->Height - 2 * CellPadding);
+    return RV_PointInRect(x, y, cell->Left + CellPadding, cell->Top + CellPadding,
+                          cell->Width - 2 * CellPadding, cell->Height - 2 * CellPadding);
 }
 
 // A mouse event (Kind 0 move, 1 press, 2 release) for the document of a cell,
@@ -375,7 +375,8 @@ bool TRVTableItemInfo::MouseUp(TMouseButton button, TShiftState shift, int x, in
                 if (GetCellAt(x, y, row, col) && CellContentHit(GetCells(row, col), x, y))
                     PassToCell(row, col, 2, button, shift, x, y);
             } else if (FSelStartRow >= 0 && FSelStartRow < Rows->Count() && FSelStartCol >= 0 &&
-                       FSelStartCol < Rows->Get(FSelStartRow)->Count() && GetCells(FSelStartRow, FSelStartCol)) {
+                       FSelStartCol < Rows->Get(FSelStartRow)->Count() &&
+                       GetCells(FSelStartRow, FSelStartCol)) {
                 PassToCell(FSelStartRow, FSelStartCol, 2, button, shift, x, y);
                 if (auto* chosen = dynamic_cast<TCustomRVData*>(data->GetChosenRVData()))
                     if (chosen->State.Contains(rvstCompletelySelected))
@@ -393,8 +394,9 @@ bool TRVTableItemInfo::MouseUp(TMouseButton button, TShiftState shift, int x, in
     if (InplaceEditor == nullptr && GetCellAt(x, y, row, col)) {
         if (CellContentHit(GetCells(row, col), x, y))
             PassToCell(row, col, 2, button, shift, x, y);
-        if (button == mbRight && data->GetOptions().Contains(rvoRClickDeselects) && !IsCellSelected(row, col) &&
-            !CompletelySelected() && !(ChosenCellRow == row && ChosenCellCol == col && CellIsChosen()))
+        if (button == mbRight && data->GetOptions().Contains(rvoRClickDeselects) &&
+            !IsCellSelected(row, col) && !CompletelySelected() &&
+            !(ChosenCellRow == row && ChosenCellCol == col && CellIsChosen()))
             data->SetSelectionBounds(itemNo, 1, itemNo, 1);
     }
     return false;

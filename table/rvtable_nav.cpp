@@ -6,12 +6,14 @@
 #include "table/rvtable.h"
 #include "table/rvtinplace.h"
 
-bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& newRow, int& newCol, bool quiet) const
+bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& newRow, int& newCol,
+                                 bool quiet) const
 {
     newRow = -1;
     newCol = -1;
     const int rowCount = Rows->Count();
-    if (row < 0 || row >= rowCount || col < 0 || col >= Rows->Get(row)->Count() || GetCells(row, col) == nullptr)
+    if (row < 0 || row >= rowCount || col < 0 || col >= Rows->Get(row)->Count() ||
+        GetCells(row, col) == nullptr)
         return false;
     const TRVTableCellData* cell = GetCells(row, col);
     auto mainOf = [&](int r, int c) {
@@ -130,7 +132,8 @@ bool TRVTableItemInfo::EnterItem(TRVEnterDirection from, int coord)
 void TRVTableItemInfo::ValidateFocused()
 {
     if (FocusedCellRow < 0 || FocusedCellRow >= Rows->Count() || FocusedCellCol < 0 ||
-        FocusedCellCol >= Rows->Get(FocusedCellRow)->Count() || GetCells(FocusedCellRow, FocusedCellCol) == nullptr) {
+        FocusedCellCol >= Rows->Get(FocusedCellRow)->Count() ||
+        GetCells(FocusedCellRow, FocusedCellCol) == nullptr) {
         FocusedCellRow = -1;
         FocusedCellCol = -1;
     }
@@ -154,10 +157,11 @@ bool TRVTableItemInfo::MoveFocus(bool goForward, TCustomRVData*& topFocusedRvDat
         FocusedCellCol = mc;
     }
     while (true) {
-        auto* data = dynamic_cast<TCustomRVFormattedData*>(GetCells(FocusedCellRow, FocusedCellCol)->GetRVData());
+        auto* data =
+            dynamic_cast<TCustomRVFormattedData*>(GetCells(FocusedCellRow, FocusedCellCol)->GetRVData());
         if (data != nullptr) {
-            const int next = data->GetNextFocusedItem(data->FocusedItemNo, goForward, topFocusedRvData,
-                                                      topFocusedItemNo);
+            const int next =
+                data->GetNextFocusedItem(data->FocusedItemNo, goForward, topFocusedRvData, topFocusedItemNo);
             data->FocusedItemNo = next;
             if (next >= 0)
                 return true;
@@ -177,7 +181,8 @@ void TRVTableItemInfo::ClearFocus()
 {
     ValidateFocused();
     if (FocusedCellRow >= 0)
-        if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetCells(FocusedCellRow, FocusedCellCol)->GetRVData()))
+        if (auto* data =
+                dynamic_cast<TCustomRVFormattedData*>(GetCells(FocusedCellRow, FocusedCellCol)->GetRVData()))
             data->ClearFocus();
     FocusedCellRow = -1;
     FocusedCellCol = -1;
@@ -261,7 +266,8 @@ void TRVTableItemInfo::CleanUpChosen()
 {
     ValidateChosen();
     if (ChosenCellRow >= 0)
-        if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetCells(ChosenCellRow, ChosenCellCol)->GetRVData()))
+        if (auto* data =
+                dynamic_cast<TCustomRVFormattedData*>(GetCells(ChosenCellRow, ChosenCellCol)->GetRVData()))
             data->Deselect(nullptr, false);
     ChosenCellRow = -1;
     ChosenCellCol = -1;

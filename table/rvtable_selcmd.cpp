@@ -49,7 +49,8 @@ bool ApplyToCell(TCustomRollViewEdit* editor, int mode, int value)
 
 } // namespace
 
-bool TRVTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const
+bool TRVTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
+                                     bool allowMergeRC) const
 {
     return Rows->CanMergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC);
 }
@@ -79,7 +80,8 @@ void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int ro
                                     bool unmergeCols)
 {
     SaveInplace();
-    InUndoGroup(this, [&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
+    InUndoGroup(this,
+                [&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
     RestoreInplace();
     Changed();
 }
@@ -136,8 +138,8 @@ void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
 {
     int top, left, cols, rows;
     TRVEditRVData* data = EditorDataOf(this);
-    if (data == nullptr || !Options.Contains(rvtoEditing) || !GetNormalizedSelectionBounds(false, top, left, cols, rows) ||
-        !BeforeChange())
+    if (data == nullptr || !Options.Contains(rvtoEditing) ||
+        !GetNormalizedSelectionBounds(false, top, left, cols, rows) || !BeforeChange())
         return;
     const int itemNo = GetMyItemNo();
     const int token = BeginModify(itemNo);
@@ -192,7 +194,8 @@ bool TRVTableItemInfo::CanDeletePartiallySelected() const
         return false;
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* cell = GetCells(r, c); cell != nullptr && IsCellSelected(r, c) && !cell->CanClear())
+            if (TRVTableCellData* cell = GetCells(r, c);
+                cell != nullptr && IsCellSelected(r, c) && !cell->CanClear())
                 return false;
     return true;
 }

@@ -72,12 +72,13 @@ bool TRVTableItemInfo::StartSelecting(int row, int col)
     TCustomRVFormattedData* data = FormattedDataOf(this);
     if (data == nullptr || !data->GetOptions().Contains(rvoAllowSelection))
         return false;
+    // Marking the table first: that may clear an older selection of it.
+    data->SetPartialSelectedItem(this);
     FSelStartRow = row;
     FSelStartCol = col;
     FSelRowOffs = 0;
     FSelColOffs = 0;
     State.Exclude(rvtsSelExists);
-    data->SetPartialSelectedItem(this);
     data->SetMouseCapture(this, DocLeft, DocTop);
     UpdateCellSel();
     FSelecting = true;
@@ -99,7 +100,9 @@ namespace {
 bool SelectionBlock(const TRVTableRows& rows, int startRow, int startCol, int rowOffs, int colOffs, int& top,
                     int& left, int& bottom, int& right)
 {
-    auto inGrid = [&rows](int r, int c) { return r >= 0 && r < rows.Count() && c >= 0 && c < rows.Get(r)->Count(); };
+    auto inGrid = [&rows](int r, int c) {
+        return r >= 0 && r < rows.Count() && c >= 0 && c < rows.Get(r)->Count();
+    };
     if (!inGrid(startRow, startCol) || !inGrid(startRow + rowOffs, startCol + colOffs))
         return false;
     int mr, mc;
@@ -135,8 +138,8 @@ bool TRVTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int&
         FSelecting = false;
     }
     int bottom, right;
-    if (State.Contains(rvtsSelExists) &&
-        SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs, FSelColOffs, topRow, leftCol, bottom, right)) {
+    if (State.Contains(rvtsSelExists) && SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
+                                                        FSelColOffs, topRow, leftCol, bottom, right)) {
         colCount = right - leftCol + 1;
         rowCount = bottom - topRow + 1;
         return true;
@@ -156,8 +159,8 @@ bool TRVTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int&
 bool TRVTableItemInfo::IsCellSelected(int row, int col) const
 {
     int top, left, bottom, right;
-    if (!State.Contains(rvtsSelExists) ||
-        !SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs, FSelColOffs, top, left, bottom, right))
+    if (!State.Contains(rvtsSelExists) || !SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
+                                                          FSelColOffs, top, left, bottom, right))
         return false;
     const TRVTableCellData* cell = GetCells(row, col);
     if (cell == nullptr)

@@ -42,8 +42,8 @@ void TRVTableInplaceRVData::ShowRectangle(int left, int top, int width, int heig
         return;
     }
     TCustomRVFormattedData* parent = editor->ParentData;
-    parent->ShowRectangle(left + editor->Left() + parent->GetHOffs(), top + editor->Top() + parent->GetVOffs(), width,
-                          height);
+    parent->ShowRectangle(left + editor->Left() + parent->GetHOffs(),
+                          top + editor->Top() + parent->GetVOffs(), width, height);
 }
 
 void TRVTableInplaceRVData::GetOriginEx(int& x, int& y)
@@ -107,7 +107,8 @@ void TRVTableInplaceRVData::DrawBackground(TCanvas* canvas, const TRect& rect)
     TRVTableInplaceEdit* editor = Editor();
     TRVTableCellData* cell = editor->Cell;
     TRVTableItemInfo* table = editor->Table;
-    if (cell == nullptr || table == nullptr || !cell->IsTransparent() || State.Contains(rvstCompletelySelected)) {
+    if (cell == nullptr || table == nullptr || !cell->IsTransparent() ||
+        State.Contains(rvstCompletelySelected)) {
         if (TRVBackground* background = GetBackground())
             background->Draw(canvas, rect, GetHOffs(), GetVOffs(), 0, 0, GetWidth(), GetHeight(),
                              editor->GetColor(), false);
@@ -126,8 +127,8 @@ void TRVTableInplaceRVData::DrawBackground(TCanvas* canvas, const TRect& rect)
     table->DrawBackgroundUnderCell(canvas, cell, rect);
     if (cell->Background && cell->GetBackgroundImage() != nullptr) {
         const int extra = cell->GetExtraVOffs();
-        cell->Background->Draw(canvas, rect, GetHOffs(), GetVOffs() - extra, 0, 0, GetWidth(), GetHeight() + extra,
-                               clNone, false);
+        cell->Background->Draw(canvas, rect, GetHOffs(), GetVOffs() - extra, 0, 0, GetWidth(),
+                               GetHeight() + extra, clNone, false);
     }
 }
 
@@ -191,8 +192,9 @@ TCustomRollView* TRVTableInplaceEdit::RootViewer() const
 
 TCustomRollViewEdit* TRVTableInplaceEdit::HoldingEditor() const
 {
-    return dynamic_cast<TRVEditRVData*>(ParentData) != nullptr ? dynamic_cast<TCustomRollViewEdit*>(ParentViewer())
-                                                               : nullptr;
+    return dynamic_cast<TRVEditRVData*>(ParentData) != nullptr
+               ? dynamic_cast<TCustomRollViewEdit*>(ParentViewer())
+               : nullptr;
 }
 
 void TRVTableInplaceEdit::SetCell(int row, int col, TRVTableItemInfo* table, int margin)
@@ -419,7 +421,8 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
     if (direction == rvcdDocTop || direction == rvcdDocBottom) {
         if (root != nullptr && root->GetItemCount() > 0) {
             const int item = direction == rvcdDocTop ? 0 : root->GetItemCount() - 1;
-            const int offs = direction == rvcdDocTop ? root->GetOffsBeforeItem(item) : root->GetOffsAfterItem(item);
+            const int offs =
+                direction == rvcdDocTop ? root->GetOffsBeforeItem(item) : root->GetOffsAfterItem(item);
             root->SetSelectionBounds(item, offs, item, offs);
         }
         focusParent();

@@ -37,7 +37,10 @@ class TRVTableInplaceRVData : public TRVEditRVData {
 public:
     explicit TRVTableInplaceRVData(TCustomRollView* aRollView) : TRVEditRVData(aRollView) {}
     const char* ClassName() const override { return "TRVTableInplaceRVData"; }
-    static TRollViewRVData* Create(TCustomRollView* aRollView) { return new TRVTableInplaceRVData(aRollView); }
+    static TRollViewRVData* Create(TCustomRollView* aRollView)
+    {
+        return new TRVTableInplaceRVData(aRollView);
+    }
 
     TRVTableInplaceEdit* Editor() const;
     // Set by every report of the laid-out size; Resized reads and clears it.

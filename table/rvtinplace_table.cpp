@@ -92,7 +92,8 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
                                    int y) {
         InplaceEditorMouseDown(dynamic_cast<TCustomRollView*>(sender), button, shift, item, x, y);
     };
-    editor->OnRVMouseUp = [this](TObject* sender, TMouseButton button, TShiftState shift, int item, int x, int y) {
+    editor->OnRVMouseUp = [this](TObject* sender, TMouseButton button, TShiftState shift, int item, int x,
+                                 int y) {
         InplaceEditorMouseUp(dynamic_cast<TCustomRollView*>(sender), button, shift, item, x, y);
     };
     editor->OnControlAction = [this](TObject* sender, TRVControlAction action, int item, TControl*& ctrl) {
@@ -214,7 +215,8 @@ void TRVTableItemInfo::StoreRVSelection(TCustomRVFormattedData* rvData, TRVTable
     storage.PartialSelectedItem = rvData->PartialSelectedItem;
 }
 
-void TRVTableItemInfo::RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage)
+void TRVTableItemInfo::RestoreRVSelection(TCustomRVFormattedData* rvData,
+                                          const TRVTableInplaceParamStorage& storage)
 {
     const int count = rvData->GetItemCount();
     if (storage.StartItemNo >= 0 && storage.EndItemNo >= 0 && storage.StartItemNo < count &&
@@ -296,7 +298,8 @@ void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool cle
 {
     TRVEditRVData* data = EditorDataOf(this);
     TRVTableInplaceEdit* editor = InplaceEditor;
-    if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) && editor->Resized()) {
+    if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) &&
+        editor->Resized()) {
         Changed();
         State.Include(rvtsInplaceIsReformatting);
         const TRect oldBounds = editor->BoundsRect();
@@ -380,8 +383,8 @@ void TRVTableItemInfo::InplaceEditorMouseMove(TObject* sender, TShiftState shift
         control->OnMouseMove(control, shift, x + editor->Left(), y + editor->Top());
 }
 
-void TRVTableItemInfo::InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action, int itemNo,
-                                                  TControl*& ctrl)
+void TRVTableItemInfo::InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action,
+                                                  int itemNo, TControl*& ctrl)
 {
     (void)sender;
     (void)itemNo;

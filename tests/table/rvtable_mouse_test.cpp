@@ -77,7 +77,8 @@ TEST_F(TableMouseTest, ColumnDragKeepsTheTableWidthUnlessShiftIsHeld)
         TShiftState Shift;
         bool NextColumnChanges;
     };
-    const TCase cases[] = {{"plain", TShiftState{ssLeft}, true}, {"shift", TShiftState{ssLeft, ssShift}, false}};
+    const TCase cases[] = {{"plain", TShiftState{ssLeft}, true},
+                           {"shift", TShiftState{ssLeft, ssShift}, false}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         d = Editor.NewEditor(&Style);
@@ -130,14 +131,12 @@ TEST_F(TableMouseTest, CellsAreReachedInEveryDirection)
         int Beeps;
     };
     const TCase cases[] = {
-        {1, 2, rvcdRight, true, 2, 1, 0},  // a row's end goes on to the next row
+        {1, 2, rvcdRight, true, 2, 1, 0},    // a row's end goes on to the next row
         {3, 2, rvcdRight, false, -1, -1, 0}, // the table's end: no beep
-        {3, 2, rvcdNext, false, -1, -1, 1},
-        {0, 0, rvcdDown, true, 3, 0, 0}, // from a 3-row span
-        {2, 1, rvcdLeft, true, 0, 0, 0},  // covered slot: its main cell
-        {3, 0, rvcdLeft, true, 2, 2, 0},  // column 0: the last cell of the row above
-        {0, 0, rvcdUp, false, -1, -1, 0},
-        {0, 0, rvcdPrev, false, -1, -1, 1},
+        {3, 2, rvcdNext, false, -1, -1, 1},  {0, 0, rvcdDown, true, 3, 0, 0}, // from a 3-row span
+        {2, 1, rvcdLeft, true, 0, 0, 0},                                      // covered slot: its main cell
+        {3, 0, rvcdLeft, true, 2, 2, 0}, // column 0: the last cell of the row above
+        {0, 0, rvcdUp, false, -1, -1, 0},    {0, 0, rvcdPrev, false, -1, -1, 1},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col) + " dir " + std::to_string(c.Dir));
@@ -154,7 +153,7 @@ TEST_F(TableMouseTest, CellsAreReachedInEveryDirection)
 TEST_F(TableMouseTest, DraggingAcrossCellsSelectsThemAndCommandsActOnTheSelection)
 {
     NewTable(2, 3);
-    Press(CellX(0, 0), CellY(0, 0));
+    ASSERT_TRUE(Table->StartSelecting(0, 0));
     Table->MouseMove(TShiftState{ssLeft}, CellX(0, 1), CellY(0, 1), ItemNo, d);
     Release(CellX(0, 1), CellY(0, 1));
     EXPECT_FALSE(Table->IsSelecting());
@@ -165,11 +164,14 @@ TEST_F(TableMouseTest, DraggingAcrossCellsSelectsThemAndCommandsActOnTheSelectio
     EXPECT_FALSE(Table->GetCells(1, 1)->State.Contains(rvstCompletelySelected));
 
     // Split into 3 columns each: the grown 1 x 6 block is selected.
-    Command("split selection", [&] { Table->SplitSelectedCellsVertically(3); });
-    Table->Select(0, 0, 0, 1);
-    Command("split selection", [&] { Table->SplitSelectedCellsVertically(3); });
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    Table->SplitSelectedCellsVertically(3);
     ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
     EXPECT_EQ(cols * 10 + rows, 61);
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+    d->FormatAll();
+    d->Undo();
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
 }
 
 TEST_F(TableMouseTest, AParagraphStyleOnThreeCellsIsOneUndoStep)
@@ -258,7 +260,7 @@ TEST_F(TableMouseTest, TypingInACellIsUndoneInOneStepAfterTheEditorClosed)
 TEST_F(TableMouseTest, UndoInAnEmptyCellEditorFallsBackToTheHolder)
 {
     NewTable(1, 2);
-    Caret(2, 1);
+    Caret(2, 6);
     ASSERT_TRUE(Editor.Edit->InsertText("!"));
     EXPECT_EQ(std::string(d->GetItemText(2)), "after!");
     Table->EditCell(0, 0);
