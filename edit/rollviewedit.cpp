@@ -86,6 +86,8 @@ void TCustomRollViewEdit::SetTabNavigation(TRVTabNavigationType value)
 
 void TCustomRollViewEdit::SetCurTextStyleNo(int value)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurTextStyleNo(value);
     TRVEditRVData* data = EditRVData();
     if (data->CurTextStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
@@ -96,6 +98,8 @@ void TCustomRollViewEdit::SetCurTextStyleNo(int value)
 
 void TCustomRollViewEdit::SetCurParaStyleNo(int value)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurParaStyleNo(value);
     TRVEditRVData* data = EditRVData();
     if (data->CurParaStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
@@ -246,6 +250,8 @@ void TCustomRollViewEdit::DoChange(bool clearRedo)
 
 void TCustomRollViewEdit::Undo()
 {
+    if (ForwardUndo(false))
+        return;
     TRVEditRVData* data = EditRVData();
     if (data->UndoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
         return;
@@ -255,6 +261,8 @@ void TCustomRollViewEdit::Undo()
 
 void TCustomRollViewEdit::Redo()
 {
+    if (ForwardUndo(true))
+        return;
     TRVEditRVData* data = EditRVData();
     if (data->RedoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
         return;
@@ -263,6 +271,8 @@ void TCustomRollViewEdit::Redo()
 
 void TCustomRollViewEdit::DeleteSelection()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->DeleteSelection();
     if (!BeforeChange(false))
         return;
     TRVEditRVData* data = EditRVData();
@@ -273,6 +283,8 @@ void TCustomRollViewEdit::DeleteSelection()
 
 void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnBackSpacePress(ctrl);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnBackSpacePress_(ctrl, false, false);
@@ -281,6 +293,8 @@ void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
 
 void TCustomRollViewEdit::OnDeletePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnDeletePress(ctrl);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnDeletePress_(ctrl, false);
@@ -289,6 +303,8 @@ void TCustomRollViewEdit::OnDeletePress(bool ctrl)
 
 void TCustomRollViewEdit::OnEnterPress(bool shift)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnEnterPress(shift);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnEnterPress_(shift);

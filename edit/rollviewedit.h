@@ -98,8 +98,10 @@ public:
     bool CanChange() { return BeforeChange(true); }
     // The end of every change that happened: Modified, soft page breaks and
     // hyperlink areas cleared, the redo list cleared with ClearRedo, OnChange.
-    void DoChange(bool clearRedo);
+    virtual void DoChange(bool clearRedo);
     void Change() { EditRVData()->Change(); }
+    // The BeginUpdate nesting: change events are not fired while above 0.
+    int UpdateCount() const { return FUpdateCount; }
 
     // ---- Commands
     // Undo and redo are changes too: refused as any other.
@@ -142,6 +144,13 @@ public:
 
     void Dispatch(TMessage& message) override;
 
+    // ---- An open cell editor (rollviewedit_forward.cpp). While one is open
+    // over a table cell, the commands above act on it instead.
+    // The open cell editor, or null.
+    TCustomRollViewEdit* CellEditor();
+    // The innermost editor: the cell editor's cell editor, and so on.
+    TCustomRollViewEdit* GetTopLevelEditor();
+
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
@@ -169,6 +178,11 @@ private:
     void WMKillFocus(TMessage& message);
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
+
+    // Undo (Redo) with a cell editor open: the cell editor's when it has
+    // something to undo; else this editor's, after the cell editor closed
+    // (posted). False without a cell editor.
+    bool ForwardUndo(bool redo);
 
     // ---- Text (rollviewedit_text.cpp)
     // The one road of typed text into the document; the caller has asked BeforeChange.

@@ -336,3 +336,13 @@ void TRVUndoList::DisposeItem(TCustomRVItemInfo* item)
     else
         delete item;
 }
+
+std::unique_ptr<TRVUndoInfos> TRVUndoList::TakeGroup(int index)
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    std::unique_ptr<TRVUndoInfos> group = std::move(FGroups[static_cast<size_t>(index)]);
+    FGroups.erase(FGroups.begin() + index);
+    group->ChangeUndoList(nullptr);
+    return group;
+}

@@ -48,6 +48,8 @@ TRVTableItemInfo::TRVTableItemInfo(int rowCount, int colCount, TCustomRVData* rv
 
 TRVTableItemInfo::~TRVTableItemInfo()
 {
+    // An open cell editor gives the cell its items back first.
+    DestroyInplace(false);
     ClearTemporal();
     // The cells go while the table is whole: they reach it through their rows.
     Rows.reset();
@@ -159,13 +161,6 @@ void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 bool TRVTableItemInfo::IsSemiTransparentBackground() const
 {
     return Color == clNone && Background && Background->IsSemitransparent();
-}
-
-bool TRVTableItemInfo::IsCellSelected(int row, int col) const
-{
-    (void)row;
-    (void)col;
-    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include "platform/core/numbers.h"
 #include "table/rvtable.h"
+#include "table/rvtinplace.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 
 #include "platform/core/streams.h"
 #include "table/rvtableprint.h"
+#include "table/rvtinplace.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testtableprint.h"
@@ -133,20 +134,15 @@ TEST_F(TablePrintTest, APageSavedAsRVFStoresOnlyItsBand)
         EXPECT_EQ(Saved->GetCells(r, 1)->GetItemText(0), CellLabel(Band->FirstRow + r, 1));
 }
 
-// An in-place editor whose document holds "editing".
-class TFakeCellEditor : public TRVTableInplaceEdit {
-public:
-    TFakeCellEditor(TRVTableCellData* ACell, TRVStyle* AStyle) : Cell(ACell), Data(AStyle)
-    {
-        Data.AddNL("editing", 0, 0);
-    }
-    TRVTableCellData* GetEditedCell() override { return Cell; }
-    TCustomRVFormattedData* GetEditorData() override { return &Data; }
-    void SetEditorWidth(int) override {}
-
-    TRVTableCellData* Cell;
-    TTableTestData Data;
-};
+// An in-place editor of Cell whose document holds "editing".
+std::unique_ptr<TRVTableInplaceEdit> FakeCellEditor(TRVTableCellData* cell, TRVStyle* style)
+{
+    auto editor = std::make_unique<TRVTableInplaceEdit>(nullptr);
+    editor->SetStyle(style);
+    editor->Cell = cell;
+    editor->EditRVData()->AddNL("editing", 0, 0);
+    return editor;
+}
 
 TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
 {
@@ -165,7 +161,7 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
         SCOPED_TRACE(Case.Name);
         Source->Clear();
         TRVTableItemInfo* Table = AddLabelledTable(Source, 1, 2, 0);
-        auto Editor = std::make_unique<TFakeCellEditor>(Table->GetCells(0, 0), Style);
+        auto Editor = FakeCellEditor(Table->GetCells(0, 0), Style);
         Table->InplaceEditor = Editor.get();
         ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
         if (Case.CloseEditor) {
