@@ -135,5 +135,4 @@ private:
     TCustomRollView* RootViewer() const;
     TCustomRollView* ParentViewer() const;
     TColor FSavedColor = clNone;
-    bool FCompletelySelected = false;
 };
