@@ -11,6 +11,7 @@
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
 //   rvtable_print.cpp    the print layout, its row bands and cell documents, painting a band
+//   rvtable_subdocs.cpp  the cells as sub-documents: walking, choosing, hyperlinks, styles
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
@@ -405,14 +406,14 @@ public:
 };
 
 // The draw item of a table laid out for a device, with one printable cell
-// document per slot in Fmt.PrintCells (the table lays it out with Device set
-// to Sad). Pagination may cut it into row bands (TRVTablePrintPart): the
+// document per slot in FmtInfo.PrintCells (the table lays it out with Device set
+// to SaD). Pagination may cut it into row bands (TRVTablePrintPart): the
 // heading rows are left out of the bands, to be painted again above each one,
 // and a block of rows held together by a row-spanning cell is never cut.
-class TRVTablePrintDrawItem : public TRVMultiDrawItemInfo {
+class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
 public:
-    explicit TRVTablePrintDrawItem(TRVTableItemInfo* aTable = nullptr) : Fmt(true), Table(aTable) {}
-    const char* ClassName() const override { return "TRVTablePrintDrawItem"; }
+    explicit TRVTablePrintInfo(TRVTableItemInfo* aTable = nullptr) : FmtInfo(true), Table(aTable) {}
+    const char* ClassName() const override { return "TRVTablePrintInfo"; }
     // The size comes from the table's print layout alone.
     void SetSize(int, int) override {}
     // False unless the table's print options allow cutting rows; else one band
@@ -423,8 +424,8 @@ public:
     // Cuts the last band so that it fits in Y; false when nothing can be cut.
     bool SplitAt(int y) override;
 
-    TRVTableItemFormattingInfo Fmt;
-    TRVScreenAndDevice Sad;
+    TRVTableItemFormattingInfo FmtInfo;
+    TRVScreenAndDevice SaD;
     TRVTableItemInfo* Table;
     // The heading rows are painted again above every band.
     bool UseHeadingRows = false;
@@ -640,6 +641,29 @@ public:
     // Neither the cell, the table nor the table's paragraph has a colour.
     bool CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const;
 
+    // ---- The cells as sub-documents (rvtable_subdocs.cpp)
+    // Drawing the table changes the canvas's font (the cells' text).
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    // First, last, next and previous cells in reading order, the chosen (or
+    // edited) one; a new position goes to the caller, Next and Prev move it.
+    TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position) override;
+    void ChooseSubRVData(TRVStoreSubRVData* storeState) override;
+    // The table is selected in its document and the cell becomes its chosen
+    // document, keeping the cell's own selection.
+    void ChooseSubRVData_(int row, int col);
+    void CleanUpChosen() override;
+    // A chosen slot outside the grid is dropped; inside, it moves to its main cell.
+    bool ValidateChosen();
+    // The hyperlink rectangles of every cell, in reading order, moved into the
+    // coordinates of the table's document (Left, Top: the table's place).
+    void BuildJumps(int left, int top, int& nextJumpNo, TList* jumps) override;
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift) override;
+    // The top of row Data (a page break before that row).
+    int GetSoftPageBreakDY(int data) override;
+
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.
     int SavedFirstRow = 0;
@@ -688,6 +712,8 @@ public:
                       bool textOnly, bool unicode) override;
 
 private:
+    // The next (previous) slot holding a cell in reading order; false at the end.
+    bool NextCellSlot(int& row, int& col, bool forward) const;
     void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     struct TLayoutPass;

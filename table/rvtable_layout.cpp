@@ -206,13 +206,13 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
     desc = 0;
     if (printing) {
         // Only a draw item made by the printing layer carries a print layout.
-        auto* printItem = dynamic_cast<TRVTablePrintDrawItem*>(dli);
+        auto* printItem = dynamic_cast<TRVTablePrintInfo*>(dli);
         if (printItem == nullptr)
             return;
-        Device = &printItem->Sad;
-        InternalOnDocWidthChange(docWidth, &printItem->Fmt, canvas, false);
-        printItem->Width = printItem->Fmt.Width;
-        printItem->Height = printItem->Fmt.Height;
+        Device = &printItem->SaD;
+        InternalOnDocWidthChange(docWidth, &printItem->FmtInfo, canvas, false);
+        printItem->Width = printItem->FmtInfo.Width;
+        printItem->Height = printItem->FmtInfo.Height;
         Device = nullptr;
         return;
     }

@@ -87,8 +87,8 @@ TRVDrawLineInfo* TRVTableItemInfo::CreatePrintingDrawItem(TCustomRVData* rvData,
     auto* printData = dynamic_cast<TCustomPrintableRVData*>(rvData);
     if (printData == nullptr)
         return TRVFullLineItemInfo::CreatePrintingDrawItem(rvData, sad);
-    auto info = std::make_unique<TRVTablePrintDrawItem>(this);
-    info->Sad = sad;
+    auto info = std::make_unique<TRVTablePrintInfo>(this);
+    info->SaD = sad;
     info->UseHeadingRows = CanUseHeadingRowCount();
     const int cols = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
@@ -97,14 +97,14 @@ TRVDrawLineInfo* TRVTableItemInfo::CreatePrintingDrawItem(TCustomRVData* rvData,
             TRVTableCellData* cell = c < row->Count() ? row->Get(c) : nullptr;
             const bool single = cell != nullptr && cell->RowSpan <= 1 && cell->ColSpan <= 1;
             if (cell == nullptr || (single && !cell->HasData(true))) {
-                info->Fmt.PrintCells->Add(nullptr);
+                info->FmtInfo.PrintCells->Add(nullptr);
                 continue;
             }
             auto data = std::make_unique<TCellPtblRVData>(printData->RollView(), cell, printData);
             data->Color = GetCellColor(cell);
             data->NoBackColor = true;
             data->Transparent = cell->IsTransparent();
-            info->Fmt.PrintCells->Add(new TRVTableCellPrint(std::move(data)));
+            info->FmtInfo.PrintCells->Add(new TRVTableCellPrint(std::move(data)));
         }
     }
     return info.release();
@@ -121,7 +121,7 @@ void TRVTableItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview
                              const TRVScreenAndDevice&, TRVPrintingViewer*, TRVDrawLineInfo* dli, int part,
                              TRVColorMode colorMode, TCustomRVData* rvData)
 {
-    auto* info = dynamic_cast<TRVTablePrintDrawItem*>(dli);
+    auto* info = dynamic_cast<TRVTablePrintInfo*>(dli);
     if (info == nullptr)
         return;
     int firstRow = 0;
@@ -143,9 +143,10 @@ void TRVTableItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview
         TRVTableItemInfo& Table;
         ~TDeviceScope() { Table.Device = nullptr; }
     } scope{*this};
-    Device = &info->Sad;
+    Device = &info->SaD;
     PaintTo(x, x2, y, firstRow, rowCount, canvas, state, rvData != nullptr ? rvData->GetRVStyle() : nullptr,
-            &info->Fmt, headings, Rect(x, y, x + info->Fmt.Width, y + info->Fmt.Height), colorMode);
+            &info->FmtInfo, headings, Rect(x, y, x + info->FmtInfo.Width, y + info->FmtInfo.Height),
+            colorMode);
 }
 
 // ---------------------------------------------------------------------------
@@ -213,48 +214,48 @@ int TRVTableItemInfo::GetSplitRowAbove(int row) const
 // ---------------------------------------------------------------------------
 // Row bands
 
-int TRVTablePrintDrawItem::HeadingCount() const
+int TRVTablePrintInfo::HeadingCount() const
 {
     return UseHeadingRows ? std::min(Table->HeadingRowCount, Table->Rows->Count()) : 0;
 }
 
-int TRVTablePrintDrawItem::RowBottom(int row) const
+int TRVTablePrintInfo::RowBottom(int row) const
 {
-    return Fmt.RowStarts[row] + Fmt.RowHeights[row];
+    return FmtInfo.RowStarts[row] + FmtInfo.RowHeights[row];
 }
 
-int TRVTablePrintDrawItem::ExtraHeight() const
+int TRVTablePrintInfo::ExtraHeight() const
 {
     const int last = Table->Rows->Count() - 1;
-    return Fmt.RowStarts[HeadingCount()] + (Fmt.Height - RowBottom(last));
+    return FmtInfo.RowStarts[HeadingCount()] + (FmtInfo.Height - RowBottom(last));
 }
 
-bool TRVTablePrintDrawItem::InitSplit()
+bool TRVTablePrintInfo::InitSplit()
 {
     PartsList.Clear();
     if (Table == nullptr || !Table->PrintOptions.Contains(rvtoRowsSplit) || Table->Rows->Empty())
         return false;
     const int rowCount = Table->Rows->Count();
-    if (Fmt.RowStarts.Count() != rowCount || Fmt.RowHeights.Count() != rowCount)
+    if (FmtInfo.RowStarts.Count() != rowCount || FmtInfo.RowHeights.Count() != rowCount)
         return false;
     auto* band = new TRVTablePrintPart;
     band->FirstRow = HeadingCount();
     band->RowCount = rowCount - band->FirstRow;
-    band->Height = Fmt.Height;
+    band->Height = FmtInfo.Height;
     PartsList.Add(band);
     return true;
 }
 
-bool TRVTablePrintDrawItem::CanSplitFirst(int y)
+bool TRVTablePrintInfo::CanSplitFirst(int y)
 {
     const int h = HeadingCount();
     if (h >= Table->Rows->Count())
         return false;
     const int below = Table->GetSplitRowBelow(h);
-    return RowBottom(below) < y - ExtraHeight() + Fmt.RowStarts[h];
+    return RowBottom(below) < y - ExtraHeight() + FmtInfo.RowStarts[h];
 }
 
-bool TRVTablePrintDrawItem::SplitAt(int y)
+bool TRVTablePrintInfo::SplitAt(int y)
 {
     if (PartsList.Count() == 0)
         throw ERollViewError(errRVInternalPrinting);
@@ -263,7 +264,7 @@ bool TRVTablePrintDrawItem::SplitAt(int y)
     if (band->RowCount <= 1 || band->Height <= y || HeadingCount() >= rowCount)
         return false;
     const int extra = ExtraHeight();
-    const int limit = y - extra + Fmt.RowStarts[band->FirstRow];
+    const int limit = y - extra + FmtInfo.RowStarts[band->FirstRow];
     int r = band->FirstRow + 1;
     int k = 1;
     while (r < rowCount && RowBottom(r) < limit) {
@@ -282,11 +283,11 @@ bool TRVTablePrintDrawItem::SplitAt(int y)
     if (band->RowCount == n)
         return false;
     band->RowCount = n;
-    band->Height = RowBottom(cut - 1) + extra - Fmt.RowStarts[band->FirstRow];
+    band->Height = RowBottom(cut - 1) + extra - FmtInfo.RowStarts[band->FirstRow];
     auto* next = new TRVTablePrintPart;
     next->FirstRow = cut;
     next->RowCount = rowCount - cut;
-    next->Height = RowBottom(rowCount - 1) + extra - Fmt.RowStarts[cut];
+    next->Height = RowBottom(rowCount - 1) + extra - FmtInfo.RowStarts[cut];
     PartsList.Add(next);
     return true;
 }

@@ -27,11 +27,11 @@ constexpr int PageWidth = 3000;
 
 class TablePrintTest : public TPrintFixture {
 protected:
-    TRVTablePrintDrawItem* PrintItem()
+    TRVTablePrintInfo* PrintItem()
     {
         TCustomMainPtblRVData* Data = Print->rv->PrintData();
         for (int i = 0; i < Data->DrawItems.Count(); ++i)
-            if (auto* Item = dynamic_cast<TRVTablePrintDrawItem*>(Data->DrawItems[i]))
+            if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
                 return Item;
         return nullptr;
     }
@@ -75,7 +75,7 @@ TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
         if (!Case.RowsSplit)
             Table->PrintOptions.Exclude(rvtoRowsSplit);
         const int Pages = Format(PageWidth, Case.PageHeight, Ppi);
-        TRVTablePrintDrawItem* Item = PrintItem();
+        TRVTablePrintInfo* Item = PrintItem();
         ASSERT_NE(Item, nullptr);
         EXPECT_EQ(Item->UseHeadingRows, Case.HeadingsUsable);
         const int H = Case.HeadingsUsable && Case.RowsSplit ? Case.Headings : 0;
