@@ -120,6 +120,18 @@ TPrintableRV::TPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass)
     : TCustomPrintableRV(aOwner, dataClass ? dataClass : &TPrintableRVData::Create)
 {}
 
+void TRVPageInfo::Assign(const TPersistent* source)
+{
+    if (const auto* page = dynamic_cast<const TRVPageInfo*>(source)) {
+        StartY = page->StartY;
+        StartDrawItemNo = page->StartDrawItemNo;
+        StartPart = page->StartPart;
+        StartY2 = page->StartY2;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
 void TPrintableRV::DoOnPrinting(int pageCompleted, TRVPrintingStep step)
 {
     auto* print = dynamic_cast<TRVPrint*>(RVPrint);
@@ -141,6 +153,16 @@ TCustomRVPrint::~TCustomRVPrint()
     delete rv;
     rv = nullptr;
     FEmptySource.reset();
+}
+
+void TCustomRVPrint::InitRollView()
+{
+    rv = CreateRollView();
+    if (!rv)
+        return;
+    rv->RVPrint = this;
+    if (auto* window = dynamic_cast<TWinControl*>(Owner()); window && !(ComponentState() & csDesigning))
+        rv->SetParent(window);
 }
 
 void TCustomRVPrint::Loaded()
@@ -196,6 +218,13 @@ void TCustomRVPrint::Notification(TComponent* aComponent, TOperation operation)
     TComponent::Notification(aComponent, operation);
     if (operation != opRemove)
         return;
+    // The hidden viewer goes with its parent window when that window is
+    // destroyed before this component.
+    if (aComponent == rv) {
+        rv = nullptr;
+        FReady = false;
+        return;
+    }
     bool lost = false;
     for (TSourceNote& note : FNotes)
         if (note.Owner == aComponent) {
@@ -277,15 +306,20 @@ void TCustomRVPrint::SetColorMode(TRVColorMode value)
 
 TRVPrint::TRVPrint(TComponent* aOwner) : TRVPrint(aOwner, &TPrintableRVData::Create) {}
 
-TRVPrint::TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRVPrint(aOwner)
+TRVPrint::TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TCustomRVPrint(aOwner), FDataClass(dataClass)
 {
-    rv = new TPrintableRV(this, dataClass);
-    rv->RVPrint = this;
+    InitRollView();
     SetColorMode(rvcmPrinterColor);
     SetLeftMarginMM(20);
     SetRightMarginMM(20);
     SetTopMarginMM(20);
     SetBottomMarginMM(20);
+}
+
+TCustomPrintableRV* TRVPrint::CreateRollView()
+{
+    return new TPrintableRV(this, FDataClass);
 }
 
 void TRVPrint::AssignSource(TCustomRollView* source)
@@ -306,6 +340,7 @@ void TRVPrint::AssignSource(TCustomRollView* source)
         data->TmpTM = source->TopMargin();
         data->TmpBM = source->BottomMargin();
         rv->SetStyle(source->Style());
+        rv->SetDoInPaletteMode(source->DoInPaletteMode());
         rv->SetBackgroundStyle(source->GetBackgroundStyle());
         rv->SetBackBitmap(source->GetBackBitmap());
         rv->SetColor(source->Color());
@@ -329,16 +364,16 @@ int TRVPrint::FormatPages()
     return result;
 }
 
-void TRVPrint::Print(const AnsiString& title, int copies, bool collate)
+bool TRVPrint::Print(const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->Print(title, copies, collate);
+    return PrintableRV()->Print(title, copies, collate);
 }
 
-void TRVPrint::PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate)
+bool TRVPrint::PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->PrintPages(firstPageNo, lastPageNo, title, copies, collate);
+    return PrintableRV()->PrintPages(firstPageNo, lastPageNo, title, copies, collate);
 }
 
 void TRVPrint::ContinuousPrint()

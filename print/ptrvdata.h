@@ -33,7 +33,19 @@ inline constexpr const char* errRVPrintableAreaEmpty = "The printable area of th
 // printable area; StartPart is 0 when the page begins with a whole draw item,
 // n when it begins with the n-th part of a split one; StartY2 is then the
 // document Y at the page's top for the draw items that follow that part.
-struct TRVPageInfo {
+class TRVPageInfo : public TPersistent {
+public:
+    TRVPageInfo() = default;
+    TRVPageInfo(const TRVPageInfo& other) : TPersistent() { Assign(&other); }
+    TRVPageInfo& operator=(const TRVPageInfo& other)
+    {
+        Assign(&other);
+        return *this;
+    }
+    const char* ClassName() const override { return "TRVPageInfo"; }
+    // From another page record: all four fields; anything else as TPersistent.
+    void Assign(const TPersistent* source) override;
+
     int StartY = 0;
     int StartDrawItemNo = 0;
     int StartPart = 0;

@@ -109,10 +109,16 @@ void TPrintableRVData::DoPagePrepaint(TCanvas* canvas, int pageNo, bool preview,
     auto* print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
     if (print && print->OnPagePrepaint)
         print->OnPagePrepaint(print, pageNo, canvas, preview, PageRect(), area);
-    if (FHeader)
+    // Header and footer follow the page's left margin (mirrored on even pages).
+    const int dx = area.Left - LeftMarginPix;
+    if (FHeader) {
+        FHeader->DX = dx;
         FHeader->DrawPage(pageNo, canvas, preview, correction);
-    if (FFooter)
+    }
+    if (FFooter) {
+        FFooter->DX = dx;
         FFooter->DrawPage(pageNo, canvas, preview, correction);
+    }
     if (print && print->ClipMargins)
         canvas->IntersectClipRect(area.Left, area.Top, area.Right, area.Bottom);
 }

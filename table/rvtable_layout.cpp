@@ -221,6 +221,10 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
         FormattingInfo->Width = 0;
     }
     InternalOnDocWidthChange(docWidth, FormattingInfo.get(), canvas, reformat);
+    if (dli != nullptr) {
+        dli->Width = FormattingInfo->Width;
+        dli->Height = FormattingInfo->Height;
+    }
 }
 
 void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt,

@@ -114,6 +114,9 @@ bool TRVTableItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvSt
 {
     if (prop == rvbpPrintToBMP)
         return false;
+    // The size of the table's draw item is its layout's, on screen and on a device.
+    if (prop == rvbpActualPrintSize)
+        return true;
     return TRVFullLineItemInfo::GetBoolValueEx(prop, rvStyle);
 }
 
