@@ -531,8 +531,8 @@ public:
     // Open and close a table-level undo group around structural changes.
     void InitUndo();
     void DoneUndo();
-    // The table must be laid out again.
-    void Changed() { State.Include(rvtsModified); }
+    // The table must be laid out again; its document notes the change.
+    void Changed();
     // Sets a published integer property by name: in an editor as one undoable
     // group, elsewhere directly. Either way the table is marked changed.
     void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
