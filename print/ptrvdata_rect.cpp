@@ -39,6 +39,12 @@ TRVColorMode TRectPtblRVData::GetColorMode()
     return root ? root->ColorMode : rvcmPrinterColor;
 }
 
+int TRectPtblRVData::GetPrintablePageHeight()
+{
+    TCustomMainPtblRVData* root = RootPrintData();
+    return root ? root->GetPrintablePageHeight() : 0;
+}
+
 void TRectPtblRVData::GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad)
 {
     if (TCustomMainPtblRVData* root = RootPrintData())
