@@ -112,6 +112,16 @@ public:
     virtual void FormatCell(bool force) = 0;
     // Paints the document with its top-left corner at (Left, Top + the vertical offset).
     virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
+    // The bottom of every line of the laid-out document (document Y, in
+    // order): where a row taller than a page may be cut. One line here.
+    virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
+    // From now on only the lines whose bottoms lie in (From, To] are painted,
+    // moved up by From (To < 0: to the end); (0, -1) is the whole document.
+    virtual void SetSlice(int from, int to)
+    {
+        (void)from;
+        (void)to;
+    }
 };
 
 // One cell: a sub-document owned by its row. Left, Top, Width and Height are
@@ -405,6 +415,8 @@ public:
     TRVTablePrintCell* PrintCell(int index) const;
 };
 
+class TRVTablePrintPart;
+
 // The draw item of a table laid out for a device, with one printable cell
 // document per slot in FmtInfo.PrintCells (the table lays it out with Device set
 // to SaD). Pagination may cut it into row bands (TRVTablePrintPart): the
@@ -422,7 +434,13 @@ public:
     // Whether the first block of body rows fits in Y device pixels.
     bool CanSplitFirst(int y) override;
     // Cuts the last band so that it fits in Y; false when nothing can be cut.
+    // A row taller than Y alone is cut between the lines of its cells.
     bool SplitAt(int y) override;
+    // The height band Part takes on a page.
+    int BandHeight(const TRVTablePrintPart* part) const;
+    // The layout shows band Part for the time of painting it: a row it holds
+    // only in part is as high as that part, its cells showing only its lines.
+    class TBandScope;
 
     TRVTableItemFormattingInfo FmtInfo;
     TRVScreenAndDevice SaD;
@@ -436,6 +454,12 @@ private:
     // The height of the table above its first body row and below its last row.
     int ExtraHeight() const;
     int RowBottom(int row) const;
+    // The height of the lines of row Row's cells between From and To (per
+    // column; empty: the whole documents).
+    int SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const;
+    // Cuts band Part inside its first row, a single row taller than Y; false
+    // when what is left of that row fits.
+    bool SliceFirstRow(TRVTablePrintPart* part, int y);
 };
 
 // One page band of a table cut by rows for printing.
@@ -446,6 +470,11 @@ public:
     int GetSoftPageBreakInfo() const override { return FirstRow; }
     int FirstRow = 0;
     int RowCount = 0;
+    // A band that begins (ends) inside a row taller than a page: per column,
+    // the document Y of that row's cell from which (up to which) the band shows
+    // its lines. Empty when the band begins (ends) with the row whole.
+    std::vector<int> FirstRowFrom;
+    std::vector<int> LastRowTo;
 };
 
 // The border drawing hook: DoDefault false suppresses the border and its grid.
