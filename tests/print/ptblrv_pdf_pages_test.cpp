@@ -196,3 +196,20 @@ TEST_F(PdfPagesTest, APictureLargerThanThePagePrintsScaledIntoIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PdfPagesTest, AFaceThisSystemLacksPrintsInItsSubstitute)
+{
+    int Status = 0;
+    if (RunCommand("fc-list : family 2>/dev/null", Status).find("Liberation Sans") == std::string::npos)
+        GTEST_SKIP() << "the Liberation fonts are not installed";
+    Style->TextStyles()->Items(0)->SetFontName("Arial");
+    AddLines(2);
+    FormatAndPrint();
+    const std::string Fonts = Run("pdffonts '" + Pdf + "'");
+    EXPECT_NE(Fonts.find("LiberationSans"), std::string::npos) << Fonts;
+    EXPECT_EQ(Fonts.find("DejaVuSans"), std::string::npos) << Fonts;
+}
+
+} // namespace
