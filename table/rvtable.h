@@ -743,6 +743,14 @@ public:
 private:
     // The next (previous) slot holding a cell in reading order; false at the end.
     bool NextCellSlot(int& row, int& col, bool forward) const;
+    // Calls Visit with the current document of every cell, in reading order.
+    template <class Visit> void ForEachCellData(Visit visit)
+    {
+        for (int r = 0; r < Rows->Count(); ++r)
+            for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+                if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
+                    visit(cell->GetRVData());
+    }
     void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     struct TLayoutPass;

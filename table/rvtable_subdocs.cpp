@@ -232,20 +232,16 @@ void TRVTableItemInfo::MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntege
                                        TRVIntegerList* usedListStyles)
 {
     TRVFullLineItemInfo::MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles);
-    for (int r = 0; r < Rows->Count(); ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
-                cell->GetRVData()->MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles);
+    ForEachCellData(
+        [&](TCustomRVData* data) { data->MarkStylesInUse(usedTextStyles, usedParaStyles, usedListStyles); });
 }
 
 void TRVTableItemInfo::UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
                                     TRVIntegerList* listStylesShift)
 {
     TRVFullLineItemInfo::UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
-    for (int r = 0; r < Rows->Count(); ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
-                cell->GetRVData()->UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
+    ForEachCellData(
+        [&](TCustomRVData* data) { data->UpdateStyles(textStylesShift, paraStylesShift, listStylesShift); });
     Changed();
 }
 

@@ -102,12 +102,7 @@ TEST_F(PdfPagesTest, AnEmptyDocumentPrintsNothingAndHasNoPreview)
 
 TEST_F(PdfPagesTest, MirroredMarginsMoveTheHeaderAndFooterWithTheBody)
 {
-    TRollView* Head = MakeView();
-    Head->AddNL("HEADWORD", 0, 0);
-    TRollView* Foot = MakeView();
-    Foot->AddNL("FOOTWORD", 0, 0);
-    Print->SetHeader(Head->RVData);
-    Print->SetFooter(Foot->RVData);
+    HeaderAndFooter("HEADWORD", "FOOTWORD");
     Print->SetLeftMarginMM(40);
     Print->SetRightMarginMM(10);
     Print->SetMirrorMargins(true);

@@ -17,12 +17,7 @@ using PdfPrintTest = PdfPrintFixture;
 
 TEST_F(PdfPrintTest, ThreePagesOfA4WithEveryLineOnceInOrderAndHeaderAndFooterOnEach)
 {
-    TRollView* Head = MakeView();
-    Head->AddNL("HEADER TEXT", 0, 0);
-    TRollView* Foot = MakeView();
-    Foot->AddNL("FOOTER TEXT", 0, 0);
-    Print->SetHeader(Head->RVData);
-    Print->SetFooter(Foot->RVData);
+    HeaderAndFooter("HEADER TEXT", "FOOTER TEXT");
     Print->AssignSource(Source);
     // Enough lines for three pages.
     int Lines = 0;

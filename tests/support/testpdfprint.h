@@ -66,6 +66,16 @@ protected:
         View->SetStyle(Style);
         return View;
     }
+    // A header and a footer of one line each.
+    void HeaderAndFooter(const AnsiString& Head, const AnsiString& Foot)
+    {
+        TRollView* HeadView = MakeView();
+        HeadView->AddNL(Head, 0, 0);
+        TRollView* FootView = MakeView();
+        FootView->AddNL(Foot, 0, 0);
+        Print->SetHeader(HeadView->RVData);
+        Print->SetFooter(FootView->RVData);
+    }
     void AddLines(int Count)
     {
         for (int i = 0; i < Count; ++i) {

@@ -14,6 +14,7 @@
 #include "platform/graphics/bitmap.h"
 #include "table/rvtable.h"
 #include "tests/support/testpdfprint.h"
+#include "tests/support/testtableprint.h"
 
 namespace {
 
@@ -24,15 +25,7 @@ protected:
         PdfPrintFixture::SetUp();
         RV_RegisterTableItem();
     }
-    TRVTableItemInfo* AddTable(int Rows, int Cols)
-    {
-        auto* t = new TRVTableItemInfo(Rows, Cols, Source->RVData);
-        for (int r = 0; r < Rows; ++r)
-            for (int c = 0; c < Cols; ++c)
-                t->GetCells(r, c)->SetItemText(0, "R" + std::to_string(r) + "C" + std::to_string(c));
-        Source->AddItem(AnsiString(), t);
-        return t;
-    }
+    TRVTableItemInfo* AddTable(int Rows, int Cols) { return AddLabelledTable(Source, Rows, Cols, 0); }
     const TPdfWord* Find(const std::vector<TPdfWord>& All, const std::string& Text)
     {
         for (const TPdfWord& W : All)
@@ -67,12 +60,12 @@ TEST_F(TablePdfTest, TheLineAfterATableFollowsItsPrintedHeight)
         const std::vector<TPdfWord> All = Words();
         // Every cell once, in order; the closing line below the last row on the last page.
         for (int r = 0; r < c.Rows; ++r) {
-            const std::string Label = "R" + std::to_string(r) + "C2";
+            const std::string Label = CellLabel(r, 2);
             ASSERT_EQ(
                 std::count_if(All.begin(), All.end(), [&](const TPdfWord& W) { return W.Text == Label; }), 1)
                 << Label;
         }
-        const TPdfWord* Last = Find(All, "R" + std::to_string(c.Rows - 1) + "C0");
+        const TPdfWord* Last = Find(All, CellLabel(c.Rows - 1, 0));
         const TPdfWord* Closing = Find(All, "Closing");
         ASSERT_NE(Last, nullptr);
         ASSERT_NE(Closing, nullptr) << "the closing line is printed";
@@ -111,8 +104,8 @@ TEST_F(TablePdfTest, ARowTallerThanAPageContinuesOnTheNextPages)
             const std::string Line = "L" + std::to_string(c) + "x" + std::to_string(i);
             EXPECT_EQ(Seen[Line], 1) << Line;
         }
-    EXPECT_EQ(Seen["R0C0"], 1);
-    EXPECT_EQ(Seen["R2C1"], 1);
+    EXPECT_EQ(Seen["r0c0"], 1);
+    EXPECT_EQ(Seen["r2c1"], 1);
     EXPECT_EQ(Seen["Closing"], 1);
     // Lines keep their order down the pages.
     const TPdfWord* Prev = nullptr;

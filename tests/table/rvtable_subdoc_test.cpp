@@ -20,6 +20,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "table/rvtable.h"
+#include "tests/support/testtableprint.h"
 #include "view/rollview.h"
 
 namespace {
@@ -46,15 +47,9 @@ protected:
         v->SetParent(Form);
         return v;
     }
-    // A Rows x Cols table whose cells read "r<row>c<col>", added to View.
     TRVTableItemInfo* AddTable(TRollView* v, int rows, int cols)
     {
-        auto* t = new TRVTableItemInfo(rows, cols, v->RVData);
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < cols; ++c)
-                t->GetCells(r, c)->SetItemText(0, "r" + std::to_string(r) + "c" + std::to_string(c));
-        v->AddItem(AnsiString(), t);
-        return t;
+        return AddLabelledTable(v, rows, cols, 0);
     }
     // The client point of character Offs of the first item of cell (Row, Col).
     TPoint InCell(TRVTableItemInfo* t, int row, int col, int offs)
