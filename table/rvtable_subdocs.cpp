@@ -217,12 +217,12 @@ void TRVTableItemInfo::BuildJumps(int left, int top, int& nextJumpNo, TList* jum
                 data->FirstJumpNo = main->FirstJumpNo;
             const int first = jumps->Count();
             data->BuildJumpsCoords(nextJumpNo, jumps);
-            const int dx = left + cell->Left + CellPadding;
-            const int dy = top + cell->Top + CellPadding + cell->GetExtraVOffs();
+            const int64_t dx = int64_t(left) + cell->Left + CellPadding;
+            const int64_t dy = int64_t(top) + cell->Top + CellPadding + cell->GetExtraVOffs();
             for (int i = first; i < jumps->Count(); ++i) {
                 auto* jump = static_cast<TRVJumpInfo*>(jumps->Get(i));
-                jump->Left += dx;
-                jump->Top += dy;
+                jump->Left = RV_Clamp32(jump->Left + dx);
+                jump->Top = RV_Clamp32(jump->Top + dy);
             }
         }
     }
