@@ -111,8 +111,9 @@ TEST_F(TablePdfTest, ARowTallerThanAPageContinuesOnTheNextPages)
     const TPdfWord* Prev = nullptr;
     for (const TPdfWord& W : All)
         if (W.Text.rfind("L0x", 0) == 0) {
-            if (Prev)
+            if (Prev) {
                 EXPECT_TRUE(W.Page > Prev->Page || (W.Page == Prev->Page && W.YMin > Prev->YMin)) << W.Text;
+            }
             Prev = &W;
         }
 }
