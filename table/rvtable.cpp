@@ -109,6 +109,13 @@ void TRVTableItemInfo::ClearTemporal()
         FormattingInfo->Clear();
 }
 
+void TRVTableItemInfo::Changed()
+{
+    State.Include(rvtsModified);
+    if (TCustomRVData* data = GetRVData())
+        data->NoteChange();
+}
+
 // The cell class has no copy of its own: a write through the slot copies the
 // attributes (sizes included) and leaves the content; a covered slot is refused.
 void TRVTableItemInfo::SetCells(int row, int col, const TRVTableCellData* value)

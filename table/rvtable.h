@@ -11,6 +11,7 @@
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
 //   rvtable_print.cpp    the print layout, its row bands and cell documents, painting a band
+//   rvtable_subdocs.cpp  the cells as sub-documents: walking, choosing, hyperlinks, styles
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
@@ -28,6 +29,7 @@
 //   rvtinplace_table.cpp the table's side of editing a cell in place (rvtinplace.h)
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -133,6 +135,16 @@ public:
     virtual void FormatCell(bool force) = 0;
     // Paints the document with its top-left corner at (Left, Top + the vertical offset).
     virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
+    // The bottom of every line of the laid-out document (document Y, in
+    // order): where a row taller than a page may be cut. One line here.
+    virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
+    // From now on only the lines whose bottoms lie in (From, To] are painted,
+    // moved up by From (To < 0: to the end); (0, -1) is the whole document.
+    virtual void SetSlice(int from, int to)
+    {
+        (void)from;
+        (void)to;
+    }
 };
 
 // One cell: a sub-document owned by its row. Left, Top, Width and Height are
@@ -428,15 +440,17 @@ public:
     TRVTablePrintCell* PrintCell(int index) const;
 };
 
+class TRVTablePrintPart;
+
 // The draw item of a table laid out for a device, with one printable cell
-// document per slot in Fmt.PrintCells (the table lays it out with Device set
-// to Sad). Pagination may cut it into row bands (TRVTablePrintPart): the
+// document per slot in FmtInfo.PrintCells (the table lays it out with Device set
+// to SaD). Pagination may cut it into row bands (TRVTablePrintPart): the
 // heading rows are left out of the bands, to be painted again above each one,
 // and a block of rows held together by a row-spanning cell is never cut.
-class TRVTablePrintDrawItem : public TRVMultiDrawItemInfo {
+class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
 public:
-    explicit TRVTablePrintDrawItem(TRVTableItemInfo* aTable = nullptr) : Fmt(true), Table(aTable) {}
-    const char* ClassName() const override { return "TRVTablePrintDrawItem"; }
+    explicit TRVTablePrintInfo(TRVTableItemInfo* aTable = nullptr) : FmtInfo(true), Table(aTable) {}
+    const char* ClassName() const override { return "TRVTablePrintInfo"; }
     // The size comes from the table's print layout alone.
     void SetSize(int, int) override {}
     // False unless the table's print options allow cutting rows; else one band
@@ -445,10 +459,16 @@ public:
     // Whether the first block of body rows fits in Y device pixels.
     bool CanSplitFirst(int y) override;
     // Cuts the last band so that it fits in Y; false when nothing can be cut.
+    // A row taller than Y alone is cut between the lines of its cells.
     bool SplitAt(int y) override;
+    // The height band Part takes on a page.
+    int BandHeight(const TRVTablePrintPart* part) const;
+    // The layout shows band Part for the time of painting it: a row it holds
+    // only in part is as high as that part, its cells showing only its lines.
+    class TBandScope;
 
-    TRVTableItemFormattingInfo Fmt;
-    TRVScreenAndDevice Sad;
+    TRVTableItemFormattingInfo FmtInfo;
+    TRVScreenAndDevice SaD;
     TRVTableItemInfo* Table;
     // The heading rows are painted again above every band.
     bool UseHeadingRows = false;
@@ -459,6 +479,12 @@ private:
     // The height of the table above its first body row and below its last row.
     int ExtraHeight() const;
     int RowBottom(int row) const;
+    // The height of the lines of row Row's cells between From and To (per
+    // column; empty: the whole documents).
+    int SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const;
+    // Cuts band Part inside its first row, a single row taller than Y; false
+    // when what is left of that row fits.
+    bool SliceFirstRow(TRVTablePrintPart* part, int y);
 };
 
 // One page band of a table cut by rows for printing.
@@ -469,6 +495,11 @@ public:
     int GetSoftPageBreakInfo() const override { return FirstRow; }
     int FirstRow = 0;
     int RowCount = 0;
+    // A band that begins (ends) inside a row taller than a page: per column,
+    // the document Y of that row's cell from which (up to which) the band shows
+    // its lines. Empty when the band begins (ends) with the row whole.
+    std::vector<int> FirstRowFrom;
+    std::vector<int> LastRowTo;
 };
 
 // The border drawing hook: DoDefault false suppresses the border and its grid.
@@ -554,8 +585,8 @@ public:
     // Open and close a table-level undo group around structural changes.
     void InitUndo();
     void DoneUndo();
-    // The table must be laid out again.
-    void Changed() { State.Include(rvtsModified); }
+    // The table must be laid out again; its document notes the change.
+    void Changed();
     // Sets a published integer property by name: in an editor as one undoable
     // group, elsewhere directly. Either way the table is marked changed.
     void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
@@ -663,6 +694,29 @@ public:
     TColor GetTableColor(bool useDocColor) const;
     // Neither the cell, the table nor the table's paragraph has a colour.
     bool CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const;
+
+    // ---- The cells as sub-documents (rvtable_subdocs.cpp)
+    // Drawing the table changes the canvas's font (the cells' text).
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    // First, last, next and previous cells in reading order, the chosen (or
+    // edited) one; a new position goes to the caller, Next and Prev move it.
+    TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position) override;
+    void ChooseSubRVData(TRVStoreSubRVData* storeState) override;
+    // The table is selected in its document and the cell becomes its chosen
+    // document, keeping the cell's own selection.
+    void ChooseSubRVData_(int row, int col);
+    void CleanUpChosen() override;
+    // A chosen slot outside the grid is dropped; inside, it moves to its main cell.
+    bool ValidateChosen();
+    // The hyperlink rectangles of every cell, in reading order, moved into the
+    // coordinates of the table's document (Left, Top: the table's place).
+    void BuildJumps(int left, int top, int& nextJumpNo, TList* jumps) override;
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift) override;
+    // The top of row Data (a page break before that row).
+    int GetSoftPageBreakDY(int data) override;
 
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.
@@ -895,6 +949,16 @@ public:
     int DocTop = 0;
 
 private:
+    // The next (previous) slot holding a cell in reading order; false at the end.
+    bool NextCellSlot(int& row, int& col, bool forward) const;
+    // Calls Visit with the current document of every cell, in reading order.
+    template <class Visit> void ForEachCellData(Visit visit)
+    {
+        for (int r = 0; r < Rows->Count(); ++r)
+            for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+                if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
+                    visit(cell->GetRVData());
+    }
     void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     struct TLayoutPass;
@@ -970,6 +1034,12 @@ AnsiString RVTableSaveBackgroundImg(TGraphic* image);
 // raises EReadError; an unknown class (or one that makes no picture) skips
 // the picture's block and answers null.
 std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream);
+
+// Value cut to the 32-bit range (lengths of hostile sizes are summed in 64 bits).
+inline int RV_Clamp32(int64_t value)
+{
+    return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
+}
 
 // The smallest index whose start lies before Value in a list of ascending starts.
 int RV_GetCrossed(int value, const TRVIntegerList& list);

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "platform/core/streams.h"
 #include "table/rvtableprint.h"
@@ -28,11 +30,11 @@ constexpr int PageWidth = 3000;
 
 class TablePrintTest : public TPrintFixture {
 protected:
-    TRVTablePrintDrawItem* PrintItem()
+    TRVTablePrintInfo* PrintItem()
     {
         TCustomMainPtblRVData* Data = Print->rv->PrintData();
         for (int i = 0; i < Data->DrawItems.Count(); ++i)
-            if (auto* Item = dynamic_cast<TRVTablePrintDrawItem*>(Data->DrawItems[i]))
+            if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
                 return Item;
         return nullptr;
     }
@@ -76,7 +78,7 @@ TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
         if (!Case.RowsSplit)
             Table->PrintOptions.Exclude(rvtoRowsSplit);
         const int Pages = Format(PageWidth, Case.PageHeight, Ppi);
-        TRVTablePrintDrawItem* Item = PrintItem();
+        TRVTablePrintInfo* Item = PrintItem();
         ASSERT_NE(Item, nullptr);
         EXPECT_EQ(Item->UseHeadingRows, Case.HeadingsUsable);
         const int H = Case.HeadingsUsable && Case.RowsSplit ? Case.Headings : 0;
@@ -173,6 +175,33 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
         }
         EXPECT_EQ(Painted(1000).at(0), Case.Shown);
         Table->InplaceEditor = nullptr;
+    }
+}
+
+TEST_F(TablePrintTest, AChangeInsideACellOrOfTheTableIsNoticed)
+{
+    TRVTableCellData* Holder = AddLabelledTable(Source, 2, 2, 0)->GetCells(1, 0);
+    Holder->Clear();
+    auto* Inner = new TRVTableItemInfo(1, 1, Holder);
+    Holder->AddItem(AnsiString(), Inner);
+    auto* Table = static_cast<TRVTableItemInfo*>(Source->RVData->GetItem(0));
+    using TChange = std::function<void()>;
+    const std::vector<std::pair<const char*, TChange>> Changes = {
+        {"cell text", [&] { Table->GetCells(0, 1)->SetItemText(0, "other"); }},
+        {"line added to a cell", [&] { Table->GetCells(1, 1)->AddNL("more", 0, 0); }},
+        {"nested cell", [&] { Inner->GetCells(0, 0)->AddNL("deep", 0, 0); }},
+        {"rows inserted",
+         [&] {
+             Table->Rows->InsertRows(1, 1, 0, false);
+             Table->Changed();
+         }},
+    };
+    for (const auto& [Name, Change] : Changes) {
+        SCOPED_TRACE(Name);
+        ASSERT_EQ(Format(PageWidth, 2000, Ppi), 1);
+        ASSERT_TRUE(Print->Ready());
+        Change();
+        EXPECT_FALSE(Print->Ready());
     }
 }
 
