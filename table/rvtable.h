@@ -701,10 +701,12 @@ public:
     // First, last, next and previous cells in reading order, the chosen (or
     // edited) one; a new position goes to the caller, Next and Prev move it.
     TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position) override;
+    // (rvtable_nav.cpp:) the table is selected in its document and the cell
+    // becomes its chosen document, keeping the cell's own selection; in an
+    // editor in edit mode the cell is edited in place.
     void ChooseSubRVData(TRVStoreSubRVData* storeState) override;
-    // The table is selected in its document and the cell becomes its chosen
-    // document, keeping the cell's own selection.
     void ChooseSubRVData_(int row, int col);
+    // No cell chosen any more, the edited one closed.
     void CleanUpChosen() override;
     // A chosen slot outside the grid is dropped; inside, it moves to its main cell.
     bool ValidateChosen();
@@ -896,12 +898,8 @@ public:
     void AdjustFocus(int row, int col, TCustomRVData* topFocusedRvData, int topFocusedItemNo);
     bool AdjustFocusToControl(TControl* aControl, TCustomRVData*& topFocusedRvData,
                               int& topFocusedItemNo) override;
-    void ValidateChosen();
     bool CellIsChosen();
     void UnAssignActiveCell();
-    void CleanUpChosen() override;
-    void ChooseSubRVData_(int row, int col);
-    void ChooseSubRVData(TRVStoreSubRVData* storeState) override;
     void ResetSubCoords() override;
     // Places the editor; a height over 10000 is cut to 10000 (the editor scrolls itself then).
     void SetInplaceBounds(int left, int top, int width, int height);

@@ -221,22 +221,23 @@ bool TRVTableItemInfo::AdjustFocusToControl(TControl* aControl, TCustomRVData*& 
 // ---------------------------------------------------------------------------
 // The chosen cell
 
-void TRVTableItemInfo::ValidateChosen()
+bool TRVTableItemInfo::ValidateChosen()
 {
     if (ChosenCellRow < 0 || ChosenCellRow >= Rows->Count() || ChosenCellCol < 0 ||
         ChosenCellCol >= Rows->Get(ChosenCellRow)->Count()) {
         ChosenCellRow = -1;
         ChosenCellCol = -1;
-        return;
+        return false;
     }
     int mr, mc;
     if (Rows->GetMainCell(ChosenCellRow, ChosenCellCol, mr, mc) == nullptr) {
         ChosenCellRow = -1;
         ChosenCellCol = -1;
-        return;
+        return false;
     }
     ChosenCellRow = mr;
     ChosenCellCol = mc;
+    return true;
 }
 
 bool TRVTableItemInfo::CellIsChosen()

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "table/rvtable.h"
+#include "table/rvtinplace.h"
 #include "view/dlines.h"
 
 namespace {
@@ -60,24 +61,6 @@ bool TRVTableItemInfo::NextCellSlot(int& row, int& col, bool forward) const
             return true;
         }
     }
-}
-
-bool TRVTableItemInfo::ValidateChosen()
-{
-    if (ChosenCellRow < 0 || ChosenCellCol < 0 || ChosenCellRow >= Rows->Count() ||
-        ChosenCellCol >= Rows->Get(ChosenCellRow)->Count()) {
-        ChosenCellRow = ChosenCellCol = -1;
-        return false;
-    }
-    int mRow = 0;
-    int mCol = 0;
-    if (Rows->GetMainCell(ChosenCellRow, ChosenCellCol, mRow, mCol) == nullptr) {
-        ChosenCellRow = ChosenCellCol = -1;
-        return false;
-    }
-    ChosenCellRow = mRow;
-    ChosenCellCol = mCol;
-    return true;
 }
 
 TCustomRVData* TRVTableItemInfo::GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position)
@@ -137,54 +120,6 @@ TCustomRVData* TRVTableItemInfo::GetSubRVData(TRVStoreSubRVData*& storeState, TR
     }
     }
     return nullptr;
-}
-
-void TRVTableItemInfo::ChooseSubRVData(TRVStoreSubRVData* storeState)
-{
-    if (TRVTableStoreSubRVData* at = CellPosition(storeState))
-        ChooseSubRVData_(at->Row, at->Col);
-}
-
-void TRVTableItemInfo::ChooseSubRVData_(int row, int col)
-{
-    if (row < 0 || row >= Rows->Count() || col < 0 || col >= Rows->Get(row)->Count())
-        return;
-    TRVTableCellData* cell = GetCells(row, col);
-    if (cell == nullptr)
-        return;
-    if (ValidateChosen() && ChosenCellRow == row && ChosenCellCol == col)
-        return;
-    auto* cellData = dynamic_cast<TCustomRVFormattedData*>(cell->GetRVData());
-    auto* main = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    if (cellData == nullptr || main == nullptr)
-        return;
-    const int itemNo = main->GetItemNo(this);
-    if (itemNo < 0)
-        return;
-    // Selecting the table in its document drops whatever was chosen before,
-    // this cell's own selection with it: it is put back afterwards.
-    int startNo = 0;
-    int endNo = 0;
-    int startOffs = 0;
-    int endOffs = 0;
-    cellData->StoreSelBounds(startNo, endNo, startOffs, endOffs, false);
-    main->SetSelectionBounds(itemNo, 1, itemNo, 1);
-    main->AssignChosenRVData(cell, this);
-    ChosenCellRow = row;
-    ChosenCellCol = col;
-    if (auto* current = dynamic_cast<TCustomRVFormattedData*>(cell->GetRVData())) {
-        current->RestoreSelBounds(startNo, endNo, startOffs, endOffs);
-        current->Invalidate();
-    }
-}
-
-void TRVTableItemInfo::CleanUpChosen()
-{
-    if (ValidateChosen())
-        if (auto* data =
-                dynamic_cast<TCustomRVFormattedData*>(GetCells(ChosenCellRow, ChosenCellCol)->GetRVData()))
-            data->Deselect(nullptr, false);
-    ChosenCellRow = ChosenCellCol = -1;
 }
 
 // ---------------------------------------------------------------------------
