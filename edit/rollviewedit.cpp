@@ -44,14 +44,17 @@ TCustomRollViewEdit::~TCustomRollViewEdit()
 {
     Destroying();
     FCaretTimer->SetEnabled(false);
-    // The document data calls back into this control (the caret, beeps,
-    // events): it goes while the control is whole.
     DestroyHandle();
-    if (RVData) {
-        Clear();
-        delete RVData;
-        RVData = nullptr;
-    }
+    FreeDocument();
+}
+
+void TCustomRollViewEdit::FreeDocument()
+{
+    if (!RVData)
+        return;
+    Clear();
+    delete RVData;
+    RVData = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -154,6 +154,11 @@ public:
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // Clears and frees the document data. The data calls back into its
+    // control (the caret, beeps, events, and what a derived editor answers):
+    // a derived editor whose data asks it calls this in its own destructor,
+    // while it is whole; the destructor here calls it otherwise.
+    void FreeDocument();
 
     virtual void CurTextStyleChange();
     virtual void CurParaStyleChange();

@@ -176,6 +176,8 @@ TRVTableInplaceEdit::~TRVTableInplaceEdit()
     if (!Clearing && former != nullptr && former->HandleAllocated() &&
         (former->ComponentState() & csDestroying) == 0)
         former->SetFocusSilent();
+    // The cell's document asks this editor for its cell while it is cleared.
+    FreeDocument();
 }
 
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
