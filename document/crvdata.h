@@ -786,6 +786,15 @@ public:
     void SaveRTFListTable97(TStream& stream, TRVColorList* colorList, TRVIntegerList* listOverrideOffsetsList,
                             TRVRTFFontTable* fontTable, double twipsPerPixel);
 
+    // ---- Changes
+    // Counts the changes of the document: every change of its item list (items
+    // added, removed or replaced, their texts), item options and properties set
+    // through this store, and every change of a document inside one of its
+    // items (a table cell), which counts in the documents around it too. A
+    // layout made earlier tells in one comparison whether it is stale.
+    uint64_t ChangeCount() const { return FChangeCount; }
+    void NoteChange();
+
     // ---- Fields
     int FirstJumpNo = 0;          // the number of the document's first hyperlink
     TStringList* Items = nullptr; // texts and items; owned unless ShareItems
@@ -815,6 +824,7 @@ private:
 
     // Whether Items is this store's own list (freed with the store).
     bool FOwnsItems = false;
+    uint64_t FChangeCount = 0;
 };
 
 template <class T> T* TCustomRVData::CheckItemClass(int itemNo) const

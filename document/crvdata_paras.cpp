@@ -83,6 +83,7 @@ void TCustomRVData::NormalizeParas(int startItemNo)
 
 void TCustomRVData::SetParagraphStyleToAll(int paraNo)
 {
+    NoteChange();
     for (int i = 0; i < Items->Count(); ++i) {
         TCustomRVItemInfo* item = GetItem(i);
         if (item->StyleNo != rvsBreak)

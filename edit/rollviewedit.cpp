@@ -44,14 +44,17 @@ TCustomRollViewEdit::~TCustomRollViewEdit()
 {
     Destroying();
     FCaretTimer->SetEnabled(false);
-    // The document data calls back into this control (the caret, beeps,
-    // events): it goes while the control is whole.
     DestroyHandle();
-    if (RVData) {
-        Clear();
-        delete RVData;
-        RVData = nullptr;
-    }
+    FreeDocument();
+}
+
+void TCustomRollViewEdit::FreeDocument()
+{
+    if (!RVData)
+        return;
+    Clear();
+    delete RVData;
+    RVData = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -86,6 +89,8 @@ void TCustomRollViewEdit::SetTabNavigation(TRVTabNavigationType value)
 
 void TCustomRollViewEdit::SetCurTextStyleNo(int value)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurTextStyleNo(value);
     TRVEditRVData* data = EditRVData();
     if (data->CurTextStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
@@ -96,6 +101,8 @@ void TCustomRollViewEdit::SetCurTextStyleNo(int value)
 
 void TCustomRollViewEdit::SetCurParaStyleNo(int value)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurParaStyleNo(value);
     TRVEditRVData* data = EditRVData();
     if (data->CurParaStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
@@ -218,7 +225,8 @@ bool TCustomRollViewEdit::BeforeChange(bool fromOutside)
         return false;
     }
     data->PrepareForEdit();
-    ClearSoftPageBreaks();
+    if (data->SoftPageBreaks)
+        ClearSoftPageBreaks();
     return true;
 }
 
@@ -245,15 +253,8 @@ void TCustomRollViewEdit::DoChange(bool clearRedo)
 
 void TCustomRollViewEdit::Undo()
 {
-    // An open cell editor undoes its own edits first; the outer editor's
-    // waits until the cell editor is closed, on a message of its own.
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
-        if (inner->UndoAction() != rvutNone)
-            inner->Undo();
-        else if (EditRVData()->UndoList->CurrentUndoType() != rvutNone && HandleAllocated())
-            PostMessage(Handle(), WM_RVUNDOFROMINPLACE, 0, 0);
+    if (ForwardUndo(false))
         return;
-    }
     TRVEditRVData* data = EditRVData();
     if (data->UndoList->CurrentUndoType() == rvutNone) {
         data->EditBeep();
@@ -261,21 +262,16 @@ void TCustomRollViewEdit::Undo()
     }
     if (!BeforeChange(false))
         return;
+    // The layout after the group repaints what it changed.
     data->Undo();
-    Invalidate();
     if (Visible())
         SetFocusSilent();
 }
 
 void TCustomRollViewEdit::Redo()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
-        if (inner->RedoAction() != rvutNone)
-            inner->Redo();
-        else if (EditRVData()->RedoList->CurrentUndoType() != rvutNone && HandleAllocated())
-            PostMessage(Handle(), WM_RVREDOFROMINPLACE, 0, 0);
+    if (ForwardUndo(true))
         return;
-    }
     TRVEditRVData* data = EditRVData();
     if (data->RedoList->CurrentUndoType() == rvutNone) {
         data->EditBeep();
@@ -284,25 +280,26 @@ void TCustomRollViewEdit::Redo()
     if (!BeforeChange(false))
         return;
     data->Redo();
-    Invalidate();
     if (Visible())
         SetFocusSilent();
 }
 
 void TCustomRollViewEdit::DeleteSelection()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->DeleteSelection();
     if (!BeforeChange(false))
         return;
     TRVEditRVData* data = EditRVData();
     const bool had = data->SelectionExists(true, false);
-    if (had && data->DeleteSelection_()) {
+    if (had && data->DeleteSelection_())
         Change();
-        Invalidate();
-    }
 }
 
 void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnBackSpacePress(ctrl);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnBackSpacePress_(ctrl, false, false);
@@ -311,6 +308,8 @@ void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
 
 void TCustomRollViewEdit::OnDeletePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnDeletePress(ctrl);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnDeletePress_(ctrl, false);
@@ -319,9 +318,10 @@ void TCustomRollViewEdit::OnDeletePress(bool ctrl)
 
 void TCustomRollViewEdit::OnEnterPress(bool shift)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnEnterPress(shift);
     if (!BeforeChange(false))
         return;
     EditRVData()->OnEnterPress_(shift);
-    Invalidate();
     Change();
 }

@@ -113,8 +113,10 @@ public:
     bool CanChange() { return BeforeChange(true); }
     // The end of every change that happened: Modified, soft page breaks and
     // hyperlink areas cleared, the redo list cleared with ClearRedo, OnChange.
-    void DoChange(bool clearRedo);
+    virtual void DoChange(bool clearRedo);
     void Change() { EditRVData()->Change(); }
+    // The BeginUpdate nesting: change events are not fired while above 0.
+    int UpdateCount() const { return FUpdateCount; }
 
     // ---- Commands
     // Undo and redo are changes too: refused as any other; with nothing to
@@ -159,6 +161,13 @@ public:
 
     void Dispatch(TMessage& message) override;
 
+    // ---- An open cell editor (rollviewedit_forward.cpp). While one is open
+    // over a table cell, the commands above act on it instead.
+    // The open cell editor, or null.
+    TCustomRollViewEdit* CellEditor();
+    // The innermost editor: the cell editor's cell editor, and so on.
+    TCustomRollViewEdit* GetTopLevelEditor();
+
     // ==== Styles, item properties, checkpoints, the undo API and search.
     // Every change is one undo group and refused as any change is. An
     // operation on the caret's item or on the selection is passed on to an
@@ -171,8 +180,6 @@ public:
     // The conversion the document data asks for every style it meets: set by
     // each Apply operation, kept until the next one.
     TRVStyleConversionEvent CurStyleConversion;
-    // The innermost editor: this one, or the innermost of an open cell editor.
-    TCustomRollViewEdit* GetTopLevelEditor();
 
     // ---- Applying styles (rollviewedit_styles.cpp)
     // To the paragraphs the selection (or the caret) touches.
@@ -309,6 +316,11 @@ public:
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // Clears and frees the document data. The data calls back into its
+    // control (the caret, beeps, events, and what a derived editor answers):
+    // a derived editor whose data asks it calls this in its own destructor,
+    // while it is whole; the destructor here calls it otherwise.
+    void FreeDocument();
 
     virtual void CurTextStyleChange();
     virtual void CurParaStyleChange();
@@ -334,6 +346,11 @@ private:
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
 
+    // Undo (Redo) with a cell editor open: the cell editor's when it has
+    // something to undo; else this editor's, after the cell editor closed
+    // (posted). False without a cell editor.
+    bool ForwardUndo(bool redo);
+
     // ---- Text (rollviewedit_text.cpp)
     // The one road of typed text into the document; the caller has asked BeforeChange.
     void TypeText(const WideString& units);
@@ -349,8 +366,6 @@ private:
     void RunDeferred();
 
     // ---- Styles and items (rollviewedit_styles.cpp, rollviewedit_items.cpp)
-    // The open cell editor when it is an editor, else null.
-    TCustomRollViewEdit* InplaceEdit();
     // Before a change of item ItemNo's properties: BeforeChange and the class
     // check (which raises), then a group of UndoType.
     template <class T> T* BeginItemChange(int itemNo, TRVUndoType undoType);

@@ -38,7 +38,7 @@ void TCustomRollViewEdit::ReplaceItem(int itemNo, TCustomRVItemInfo* newItem, co
 
 TCustomRVItemInfo* TCustomRollViewEdit::GetCurrentItem()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentItem();
     const int itemNo = GetCurItemNo();
     return itemNo >= 0 ? EditRVData()->GetItem(itemNo) : nullptr;
@@ -54,7 +54,7 @@ bool TCustomRollViewEdit::GetCurrentItemEx(TRVItemClass requiredClass, TCustomRo
         editor = this;
         item = EditRVData()->GetItem(itemNo);
     }
-    if (TCustomRollViewEdit* inner = InplaceEdit(); inner && inner->GetCurItemNo() >= 0) {
+    if (TCustomRollViewEdit* inner = CellEditor(); inner && inner->GetCurItemNo() >= 0) {
         TCustomRollViewEdit* innerEditor = nullptr;
         TCustomRVItemInfo* innerItem = nullptr;
         if (inner->GetCurrentItemEx(requiredClass, innerEditor, innerItem)) {
@@ -68,7 +68,7 @@ bool TCustomRollViewEdit::GetCurrentItemEx(TRVItemClass requiredClass, TCustomRo
 void TCustomRollViewEdit::GetCurrentBreakInfo(uint8_t& width, TRVBreakStyle& style, TColor& color,
                                               TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentBreakInfo(width, style, color, tag);
     GetBreakInfo(GetCurItemNo(), width, style, color, tag);
 }
@@ -76,7 +76,7 @@ void TCustomRollViewEdit::GetCurrentBreakInfo(uint8_t& width, TRVBreakStyle& sty
 void TCustomRollViewEdit::GetCurrentBulletInfo(AnsiString& name, int& imageIndex,
                                                TCustomImageList*& imageList, TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentBulletInfo(name, imageIndex, imageList, tag);
     GetBulletInfo(GetCurItemNo(), name, imageIndex, imageList, tag);
 }
@@ -84,7 +84,7 @@ void TCustomRollViewEdit::GetCurrentBulletInfo(AnsiString& name, int& imageIndex
 void TCustomRollViewEdit::GetCurrentHotspotInfo(AnsiString& name, int& imageIndex, int& hotImageIndex,
                                                 TCustomImageList*& imageList, TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentHotspotInfo(name, imageIndex, hotImageIndex, imageList, tag);
     GetHotspotInfo(GetCurItemNo(), name, imageIndex, hotImageIndex, imageList, tag);
 }
@@ -92,7 +92,7 @@ void TCustomRollViewEdit::GetCurrentHotspotInfo(AnsiString& name, int& imageInde
 void TCustomRollViewEdit::GetCurrentPictureInfo(AnsiString& name, TGraphic*& graphic, TRVVAlign& vAlign,
                                                 TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentPictureInfo(name, graphic, vAlign, tag);
     GetPictureInfo(GetCurItemNo(), name, graphic, vAlign, tag);
 }
@@ -100,21 +100,21 @@ void TCustomRollViewEdit::GetCurrentPictureInfo(AnsiString& name, TGraphic*& gra
 void TCustomRollViewEdit::GetCurrentControlInfo(AnsiString& name, TControl*& control, TRVVAlign& vAlign,
                                                 TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentControlInfo(name, control, vAlign, tag);
     GetControlInfo(GetCurItemNo(), name, control, vAlign, tag);
 }
 
 void TCustomRollViewEdit::GetCurrentTextInfo(AnsiString& text, TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentTextInfo(text, tag);
     GetTextInfo(GetCurItemNo(), text, tag);
 }
 
 TRVTag TCustomRollViewEdit::GetCurrentTag()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentTag();
     EditRVData()->PrepareForEdit();
     const int itemNo = GetCurItemNo();
@@ -123,7 +123,7 @@ TRVTag TCustomRollViewEdit::GetCurrentTag()
 
 AnsiString TCustomRollViewEdit::GetCurrentItemText()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentItemText();
     EditRVData()->PrepareForEdit();
     const int itemNo = GetCurItemNo();
@@ -132,7 +132,7 @@ AnsiString TCustomRollViewEdit::GetCurrentItemText()
 
 AnsiString TCustomRollViewEdit::GetCurrentItemTextA()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentItemTextA();
     EditRVData()->PrepareForEdit();
     const int itemNo = GetCurItemNo();
@@ -141,7 +141,7 @@ AnsiString TCustomRollViewEdit::GetCurrentItemTextA()
 
 WideString TCustomRollViewEdit::GetCurrentItemTextW()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentItemTextW();
     EditRVData()->PrepareForEdit();
     const int itemNo = GetCurItemNo();
@@ -150,7 +150,7 @@ WideString TCustomRollViewEdit::GetCurrentItemTextW()
 
 bool TCustomRollViewEdit::GetCurrentItemExtraIntProperty(TRVExtraItemProperty prop, int& value)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentItemExtraIntProperty(prop, value);
     const int itemNo = GetCurItemNo();
     return itemNo >= 0 && GetItemExtraIntProperty(itemNo, prop, value);
@@ -159,7 +159,7 @@ bool TCustomRollViewEdit::GetCurrentItemExtraIntProperty(TRVExtraItemProperty pr
 void TCustomRollViewEdit::SetCurrentBreakInfo(uint8_t width, TRVBreakStyle style, TColor color,
                                               const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentBreakInfo(width, style, color, tag);
     SetBreakInfoEd(GetCurItemNo(), width, style, color, tag);
 }
@@ -167,7 +167,7 @@ void TCustomRollViewEdit::SetCurrentBreakInfo(uint8_t width, TRVBreakStyle style
 void TCustomRollViewEdit::SetCurrentBulletInfo(const AnsiString& name, int imageIndex,
                                                TCustomImageList* imageList, const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentBulletInfo(name, imageIndex, imageList, tag);
     SetBulletInfoEd(GetCurItemNo(), name, imageIndex, imageList, tag);
 }
@@ -175,7 +175,7 @@ void TCustomRollViewEdit::SetCurrentBulletInfo(const AnsiString& name, int image
 void TCustomRollViewEdit::SetCurrentHotspotInfo(const AnsiString& name, int imageIndex, int hotImageIndex,
                                                 TCustomImageList* imageList, const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentHotspotInfo(name, imageIndex, hotImageIndex, imageList, tag);
     SetHotspotInfoEd(GetCurItemNo(), name, imageIndex, hotImageIndex, imageList, tag);
 }
@@ -183,28 +183,28 @@ void TCustomRollViewEdit::SetCurrentHotspotInfo(const AnsiString& name, int imag
 void TCustomRollViewEdit::SetCurrentPictureInfo(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign,
                                                 const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentPictureInfo(name, graphic, vAlign, tag);
     SetPictureInfoEd(GetCurItemNo(), name, graphic, vAlign, tag);
 }
 
 void TCustomRollViewEdit::SetCurrentControlInfo(const AnsiString& name, TRVVAlign vAlign, const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentControlInfo(name, vAlign, tag);
     SetControlInfoEd(GetCurItemNo(), name, vAlign, tag);
 }
 
 void TCustomRollViewEdit::SetCurrentItemText(const AnsiString& s)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentItemText(s);
     SetItemTextEd(GetCurItemNo(), s);
 }
 
 void TCustomRollViewEdit::SetCurrentItemTextA(const AnsiString& s)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentItemTextA(s);
     EditRVData()->PrepareForEdit();
     SetItemTextEdA(GetCurItemNo(), s);
@@ -212,7 +212,7 @@ void TCustomRollViewEdit::SetCurrentItemTextA(const AnsiString& s)
 
 void TCustomRollViewEdit::SetCurrentItemTextW(const WideString& s)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentItemTextW(s);
     EditRVData()->PrepareForEdit();
     SetItemTextEdW(GetCurItemNo(), s);
@@ -221,14 +221,14 @@ void TCustomRollViewEdit::SetCurrentItemTextW(const WideString& s)
 void TCustomRollViewEdit::SetCurrentItemExtraIntProperty(TRVExtraItemProperty prop, int value,
                                                          bool autoReformat)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentItemExtraIntProperty(prop, value, autoReformat);
     SetItemExtraIntPropertyEd(GetCurItemNo(), prop, value, autoReformat);
 }
 
 void TCustomRollViewEdit::SetCurrentTag(const TRVTag& tag)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentTag(tag);
     if (BeforeChange(false))
         SetItemTagEd(GetCurItemNo(), tag);
@@ -236,7 +236,7 @@ void TCustomRollViewEdit::SetCurrentTag(const TRVTag& tag)
 
 void TCustomRollViewEdit::ResizeCurrentControl(int width, int height)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->ResizeCurrentControl(width, height);
     ResizeControl(GetCurItemNo(), width, height);
 }
@@ -253,14 +253,14 @@ void TCustomRollViewEdit::EndItemModify(int itemNo, int itemData)
 
 void TCustomRollViewEdit::BeginCurrentItemModify(int& itemData)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->BeginCurrentItemModify(itemData);
     BeginItemModify(GetCurItemNo(), itemData);
 }
 
 void TCustomRollViewEdit::EndCurrentItemModify(int itemData)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->EndCurrentItemModify(itemData);
     EndItemModify(GetCurItemNo(), itemData);
 }
@@ -421,7 +421,7 @@ void TCustomRollViewEdit::AdjustControlPlacement(int itemNo)
 
 void TCustomRollViewEdit::AdjustControlPlacement2(TControl* control)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         inner->AdjustControlPlacement2(control);
     const int itemNo = FindControlItemNo(control);
     if (itemNo >= 0)
@@ -502,7 +502,7 @@ void TCustomRollViewEdit::RemoveCheckpointEd(int itemNo)
 
 void TCustomRollViewEdit::SetCurrentCheckpointInfo(const TRVTag& tag, const AnsiString& name, bool raiseEvent)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentCheckpointInfo(tag, name, raiseEvent);
     const int itemNo = GetCurItemNo();
     if (itemNo >= 0)
@@ -511,7 +511,7 @@ void TCustomRollViewEdit::SetCurrentCheckpointInfo(const TRVTag& tag, const Ansi
 
 TRVCPInfo* TCustomRollViewEdit::GetCurrentCheckpoint()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentCheckpoint();
     const int itemNo = GetCurItemNo();
     return itemNo >= 0 ? GetItemCheckpoint(itemNo) : nullptr;
@@ -519,7 +519,7 @@ TRVCPInfo* TCustomRollViewEdit::GetCurrentCheckpoint()
 
 void TCustomRollViewEdit::RemoveCurrentCheckpoint()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->RemoveCurrentCheckpoint();
     const int itemNo = GetCurItemNo();
     if (itemNo >= 0)

@@ -89,7 +89,6 @@ bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selecti
         if (data->DeleteSelection_())
             Change();
         key = 0;
-        Invalidate();
         return false;
     }
     if (IsInertKey(key))

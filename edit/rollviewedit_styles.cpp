@@ -6,25 +6,12 @@
 #include "edit/rollviewedit.h"
 #include "platform/controls/dialogs.h"
 
-TCustomRollViewEdit* TCustomRollViewEdit::InplaceEdit()
-{
-    return dynamic_cast<TCustomRollViewEdit*>(GetInplaceEditor());
-}
-
-TCustomRollViewEdit* TCustomRollViewEdit::GetTopLevelEditor()
-{
-    TCustomRollViewEdit* editor = this;
-    while (TCustomRollViewEdit* inner = editor->InplaceEdit())
-        editor = inner;
-    return editor;
-}
-
 // ---------------------------------------------------------------------------
 // Text and paragraph styles
 
 void TCustomRollViewEdit::ApplyParaStyle(int paraNo)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+    if (TCustomRollViewEdit* inner = CellEditor()) {
         inner->ApplyParaStyle(paraNo);
         return;
     }
@@ -44,7 +31,7 @@ void TCustomRollViewEdit::ApplyTextStyleConversionProc(TCustomRollViewEdit*, int
 
 void TCustomRollViewEdit::ApplyTextStyle(int styleNo)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+    if (TCustomRollViewEdit* inner = CellEditor()) {
         inner->ApplyTextStyle(styleNo);
         return;
     }
@@ -59,7 +46,7 @@ void TCustomRollViewEdit::ApplyTextStyle(int styleNo)
 
 void TCustomRollViewEdit::ApplyStyleConversion(int userData)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+    if (TCustomRollViewEdit* inner = CellEditor()) {
         inner->ApplyStyleConversion(userData);
         return;
     }
@@ -71,7 +58,7 @@ void TCustomRollViewEdit::ApplyStyleConversion(int userData)
 
 void TCustomRollViewEdit::ApplyParaStyleConversion(int userData)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit()) {
+    if (TCustomRollViewEdit* inner = CellEditor()) {
         inner->ApplyParaStyleConversion(userData);
         return;
     }
@@ -113,7 +100,7 @@ void TCustomRollViewEdit::ChangeListLevels(int levelDelta)
 
 void TCustomRollViewEdit::InsertPageBreak()
 {
-    if (InplaceEdit()) {
+    if (CellEditor()) {
         ::MessageBeep(MB_OK);
         return;
     }
@@ -124,7 +111,7 @@ void TCustomRollViewEdit::InsertPageBreak()
 
 void TCustomRollViewEdit::RemoveCurrentPageBreak()
 {
-    if (InplaceEdit()) {
+    if (CellEditor()) {
         ::MessageBeep(MB_OK);
         return;
     }

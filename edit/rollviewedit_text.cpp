@@ -123,7 +123,6 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
         InsertNewTextItem(s, false);
     }
     Change();
-    Invalidate();
 }
 
 bool TCustomRollViewEdit::BeforeInserting()
@@ -150,12 +149,13 @@ bool TCustomRollViewEdit::BeforeInserting()
 void TCustomRollViewEdit::AfterInserting()
 {
     EditRVData()->SetUndoGroupMode(false);
-    Invalidate();
     Change();
 }
 
 bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertText(s, caretBefore);
     if (!Style())
         return false;
     // 8-bit text is in the current style's code page.
@@ -166,6 +166,8 @@ bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
 
 bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertTextW(s, caretBefore);
     // Paragraph and line breaks are not taken here: text that holds them is refused.
     for (WideChar c : s)
         if (c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029 || c == 0x0B || c == 0x0C || c == 0)

@@ -23,7 +23,7 @@ void TCustomRollViewEdit::SetUndoGroupMode(bool groupUndo)
 
 TRVUndoType TCustomRollViewEdit::UndoAction()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         if (const TRVUndoType action = inner->UndoAction(); action != rvutNone)
             return action;
     return EditRVData()->UndoList->CurrentUndoType();
@@ -31,7 +31,7 @@ TRVUndoType TCustomRollViewEdit::UndoAction()
 
 TRVUndoType TCustomRollViewEdit::RedoAction()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         if (const TRVUndoType action = inner->RedoAction(); action != rvutNone)
             return action;
     return EditRVData()->RedoList->CurrentUndoType();
@@ -39,21 +39,21 @@ TRVUndoType TCustomRollViewEdit::RedoAction()
 
 AnsiString TCustomRollViewEdit::UndoName()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit(); inner && inner->UndoAction() != rvutNone)
+    if (TCustomRollViewEdit* inner = CellEditor(); inner && inner->UndoAction() != rvutNone)
         return inner->UndoName();
     return EditRVData()->UndoList->CurrentUndoCaption();
 }
 
 AnsiString TCustomRollViewEdit::RedoName()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit(); inner && inner->RedoAction() != rvutNone)
+    if (TCustomRollViewEdit* inner = CellEditor(); inner && inner->RedoAction() != rvutNone)
         return inner->RedoName();
     return EditRVData()->RedoList->CurrentUndoCaption();
 }
 
 void TCustomRollViewEdit::ClearUndo()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         inner->ClearUndo();
     EditRVData()->ClearUndo();
 }
@@ -69,14 +69,14 @@ bool TCustomRollViewEdit::SearchText(const AnsiString& s, TRVESearchOptions opti
 
 void TCustomRollViewEdit::SelectCurrentWord()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SelectCurrentWord();
     EditRVData()->SelectCurrentWord();
 }
 
 void TCustomRollViewEdit::SelectCurrentLine()
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SelectCurrentLine();
     TRVEditRVData* data = EditRVData();
     const int itemNo = data->GetCurItemNo();
@@ -88,7 +88,7 @@ void TCustomRollViewEdit::SelectCurrentLine()
 
 void TCustomRollViewEdit::GetCurrentLineCol(int& line, int& column)
 {
-    if (TCustomRollViewEdit* inner = InplaceEdit())
+    if (TCustomRollViewEdit* inner = CellEditor())
         return inner->GetCurrentLineCol(line, column);
     TRVEditRVData* data = EditRVData();
     const int itemNo = data->GetCurItemNo();

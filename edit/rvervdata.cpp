@@ -135,6 +135,9 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 {
     if (from.CurrentUndoType() == rvutNone)
         return;
+    // Playing deselects: the highlight goes wherever the selection was.
+    if (SelectionExists(false, true))
+        Invalidate();
     FPlaying = true;
     try {
         from.Undo(this);

@@ -398,6 +398,10 @@ private:
     int VerticalMoveX() const;
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     void MoveCaretTo(int drawItemNo, int drawOffs);
+    // The caret stops of a text draw item shown right to left (the item's text
+    // S), at the visual place of every character boundary, in logical order;
+    // false when the platform cannot place the characters.
+    bool AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs);
     void ForgetSelection();
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);

@@ -50,19 +50,28 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         const bool isText = GetItemStyle(itemNo) >= 0;
         const bool isCaretItem = d == CaretDrawItemNo;
         const AnsiString s = isText ? DrawItems.GetString(d, Items) : AnsiString();
+        if (isText && !s.empty() && canvas && GetItemBiDiMode(itemNo) != rvbdUnspecified &&
+            AddRightToLeftStops(d, d == first, s, diOffs))
+            continue;
+        // A non-text item of a right-to-left paragraph starts at its right edge.
+        const bool rtlObject = !isText && GetParaBiDiMode(GetItemPara(itemNo)) == rvbdRightToLeft;
         if (d == first && (!isText || !s.empty())) {
-            const int i = add(dli->Left, d, isText ? 1 : 0, 1);
+            const int i =
+                add(rtlObject ? dli->Left + dli->Width : dli->Left, d, isText ? 1 : 0, rtlObject ? 2 : 1);
             if (isCaretItem && diOffs < 0)
                 CaretOffs = i;
         }
         if (isText && !s.empty() && canvas) {
             const TRVItemOptions options = GetItemOptions(itemNo);
             const bool unicode = options.Contains(rvioUnicode);
+            const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(GetItemStyle(itemNo));
             GetRVStyle()->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
             const int n = RVU_Length(s, options);
             std::vector<int> extents(static_cast<size_t>(n) + 1, 0);
             int fit = 0;
-            RVU_GetTextExtentExPoint(canvas, s, std::max(dli->Width, 1) * 10, fit, extents.data(), options);
+            // Measured as shown: in capitals for an all-capitals style.
+            RVU_GetTextExtentExPoint(canvas, RV_ReturnCapitalized(s, textStyle), std::max(dli->Width, 1) * 10,
+                                     fit, extents.data(), options);
             // Units before the caret in this draw item; a position inside a
             // character selects the stop before it.
             const int units = diOffs + 1;
@@ -77,13 +86,53 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
             if (isCaretItem && units > 0 && units < n && CaretOffs < 0 && !CharPos.empty())
                 CaretOffs = static_cast<int>(CharPos.size()) - 1;
         }
-        const int end = add(dli->Left + dli->Width, d, GetOffsAfterDrawItem(d), isText ? 1 : 2);
+        const int end = add(rtlObject ? dli->Left : dli->Left + dli->Width, d, GetOffsAfterDrawItem(d),
+                            isText || rtlObject ? 1 : 2);
         const bool pastEnd = isText ? diOffs > dli->Length - 2 : diOffs >= -1;
         if ((d + 1 == CaretDrawItemNo && diOffs < 0) || (isCaretItem && pastEnd))
             CaretOffs = end;
     }
     if (CaretOffs < 0 && !CharPos.empty())
         CaretOffs = 0;
+}
+
+bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs)
+{
+    TCanvas* canvas = GetFormattingCanvas();
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    const int itemNo = dli->ItemNo;
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    const int styleNo = GetItemStyle(itemNo);
+    const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(styleNo);
+    GetRVStyle()->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
+    const int n = RVU_Length(s, options);
+    std::vector<int> positions(static_cast<size_t>(n) + 1, 0);
+    if (!RVU_GetTextCaretPos(canvas, RV_ReturnCapitalized(s, textStyle), positions.data(), options))
+        return false;
+    // The boundaries of whole characters, both edges included.
+    std::vector<int> bounds{0};
+    for (int b : RVE_CharBoundaries(s, options.Contains(rvioUnicode), GetStyleCodePage(styleNo)))
+        bounds.push_back(b);
+    bounds.push_back(n);
+    const bool isCaretItem = drawItemNo == CaretDrawItemNo;
+    const bool beforeCaretItem = drawItemNo + 1 == CaretDrawItemNo;
+    const int units = diOffs + 1;
+    for (size_t k = 0; k < bounds.size(); ++k) {
+        const int b = bounds[k];
+        // The place before the first character is the last one's of the draw
+        // item before it, unless this draw item starts the line.
+        if (b == 0 && !firstOfLine)
+            continue;
+        CharPos.push_back(
+            {positions[static_cast<size_t>(b)] + dli->Left + dli->SpaceBefore, drawItemNo, b + 1, 0});
+        const int i = static_cast<int>(CharPos.size()) - 1;
+        const bool inside = k + 1 < bounds.size() && units > b && units < bounds[k + 1];
+        if (isCaretItem && (units == b || (b == 0 && diOffs < 0) || (b == n && diOffs > n - 1) || inside))
+            CaretOffs = i;
+        if (beforeCaretItem && b == n && diOffs < 0)
+            CaretOffs = i;
+    }
+    return true;
 }
 
 void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)

@@ -159,7 +159,9 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         if (reformat && rvData->DrawItems.Count() > 0)
             rvData->SetCaretAtItem(itemNo, offs, false);
     }
-    rvData->Invalidate();
+    // A group whose records change no layout changes what they show in place.
+    if (!(reformat && needFormat))
+        rvData->Invalidate();
     if (needSuper && reformat)
         rvData->FormatAll();
 }
@@ -336,4 +338,14 @@ void TRVUndoList::DisposeItem(TCustomRVItemInfo* item)
         RVData->DisposeItem(item);
     else
         delete item;
+}
+
+std::unique_ptr<TRVUndoInfos> TRVUndoList::TakeGroup(int index)
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    std::unique_ptr<TRVUndoInfos> group = std::move(FGroups[static_cast<size_t>(index)]);
+    FGroups.erase(FGroups.begin() + index);
+    group->ChangeUndoList(nullptr);
+    return group;
 }

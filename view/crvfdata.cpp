@@ -185,6 +185,8 @@ void TCustomRVFormattedData::ItemTextChanged(int itemNo)
 
 void TCustomRVFormattedData::InvalidateTailLayout()
 {
+    // Whatever made the laid-out tail stale changed the document.
+    NoteChange();
     FLastParaStart = TRVParaStartNote();
     FMinWidthCache = TRVMinWidthCache();
     FLayoutStale = true;

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "platform/controls/syntheticinput.h"
+#include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/testeditdata.h"
 
 namespace {
@@ -263,6 +265,53 @@ TEST_F(EditorAsViewer, TheStyleEventsFireWhenTheCaretOrEnterChangesTheStyles)
     Key(VK_RETURN);
     EXPECT_EQ(Edit()->CurTextStyleNo(), 0);
     EXPECT_GE(textEvents, 1);
+}
+
+TEST_F(EditorAsViewer, AControlInsertedIntoTheEditorIsItsChild)
+{
+    Lines({"a control: "});
+    auto* box = new TCustomControl(nullptr);
+    box->SetBounds(0, 0, 30, 12);
+    Caret(0, 12);
+    ASSERT_TRUE(editcommands::InsertItem(*d, new TRVControlItemInfo(d, box, rvvaBaseline)));
+    d->Change();
+    EXPECT_EQ(d->GetParentControl(), Edit());
+    EXPECT_EQ(box->Parent(), Edit());
+    editinvariant::CheckState(*d, "with a control");
+}
+
+TEST_F(EditorAsViewer, TypingAndBackspaceRepaintTheLinesTheyChangeNotTheWindow)
+{
+    for (int i = 0; i < 12; ++i)
+        AddText("line " + std::to_string(i));
+    Edit()->Format();
+    Caret(2, 3);
+    PumpEvents();
+    TRect painted;
+    Edit()->OnPaint = [&](TObject*, TCanvas* canvas, bool) {
+        const TRect clip = canvas->ClipRect();
+        painted = painted.Width() <= 0
+                      ? clip
+                      : TRect{std::min(painted.Left, clip.Left), std::min(painted.Top, clip.Top),
+                              std::max(painted.Right, clip.Right), std::max(painted.Bottom, clip.Bottom)};
+    };
+    const struct {
+        const char* Name;
+        std::function<void()> Key;
+    } keys[] = {
+        {"a letter", [&] { Type("x"); }},
+        {"backspace", [&] { Key(VK_BACK); }},
+        {"delete", [&] { Key(VK_DELETE); }},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.Name);
+        painted = TRect();
+        k.Key();
+        PumpEvents();
+        EXPECT_GT(painted.Height(), 0);
+        // The caret's line and its neighbours, not the twelve lines in view.
+        EXPECT_LT(painted.Height(), 13 * 6);
+    }
 }
 
 } // namespace

@@ -177,6 +177,32 @@ TEST_F(CaretTest, UpAndDownKeepTheCaretsX)
     EXPECT_TRUE(d->OnUpPress(false, false));
 }
 
+// In a right-to-left paragraph a Hebrew word's first character is on the
+// right: the caret before it stands at the word's right edge, after its last
+// at its left edge, and Right moves through the word in logical order.
+TEST_F(CaretTest, RightToLeftTextTakesItsStopsWhereItsCharactersAreShown)
+{
+    const int rtl = AddPara([](TParaInfo* p) { p->SetBiDiMode(rvbdRightToLeft); });
+    AddText("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", Uni, rtl); // four Hebrew letters
+    d->FormatAll();
+    const TRVDrawLineInfo* dli = d->DrawItems[0];
+    ASSERT_EQ(dli->Width, 4 * 7);
+    std::vector<int> xs;
+    for (int offs = 1; offs <= 5; ++offs) {
+        Caret(0, offs);
+        xs.push_back(d->CharPos[static_cast<size_t>(d->CaretOffs)].X - dli->Left);
+        EXPECT_EQ(CaretPos(), std::make_pair(0, offs));
+    }
+    // Each step to the left of the one before it, from the right edge to the left one.
+    EXPECT_EQ(xs.front(), dli->Width);
+    EXPECT_EQ(xs.back(), 0);
+    for (size_t i = 1; i < xs.size(); ++i)
+        EXPECT_LT(xs[i], xs[i - 1]) << i;
+    Caret(0, 1);
+    Move("right", [&] { d->OnRightPress(false, false); });
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 2));
+}
+
 TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)
 {
     const int Link = AddText([](TFontInfo* f) { f->SetJump(true); });
