@@ -289,6 +289,10 @@ public:
     // Converts the text style of the selection, or, without one, the current
     // text style (and an empty text item at the caret). Opens its own group.
     void ApplyStyleConversion_(int userData);
+    // The text style conversion of every item, as if the whole document were
+    // selected, in the open group and without a layout (the cells of a table
+    // are converted through it).
+    void ConvertAllTextStyles(int userData);
     // The conversion of StyleNo for UserData; StyleNo itself when there is no
     // conversion or it answers a style the style sheet does not hold.
     int ConvertTextStyle(int styleNo, int userData, bool appliedToText);

@@ -351,6 +351,20 @@ void TRVEditRVData::ApplyStyleConversion_(int userData)
     Change();
 }
 
+void TRVEditRVData::ConvertAllTextStyles(int userData)
+{
+    TTextStyleConversion conversion(*this, userData);
+    TItemPos first{0, 0};
+    TItemPos last{0, 0};
+    for (int i = GetItemCount() - 1; i >= 0; --i) {
+        TItemPos start;
+        TItemPos end;
+        conversion.Piece(i, GetOffsBeforeItem(i), GetOffsAfterItem(i), start, end);
+    }
+    for (int k = GetItemCount() - 1; k >= 1; --k)
+        conversion.Join(k, first, last);
+}
+
 // ---------------------------------------------------------------------------
 // Page breaks
 

@@ -1,9 +1,12 @@
 // Commands on the selected cells: merging, unmerging and splitting them,
-// applying a paragraph style to their contents and clearing them, each one
-// undo step; and the hidden editor the style commands change cells through.
+// applying a paragraph style or converting the text or paragraph styles of
+// their contents and clearing them, each one undo step; and the hidden editor
+// the style commands change cells through.
 #include <memory>
+#include <vector>
 
 #include "document/rvstyle.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
 #include "table/rvtable.h"
 #include "table/rvtcellundo.h"
@@ -29,19 +32,30 @@ template <class F> void InUndoGroup(TRVTableItemInfo* table, F operation)
     table->DoneUndo();
 }
 
-// Applies Mode's change to the whole document of Editor (everything selected);
-// false when the change is not one this editor can make.
-bool ApplyToCell(TCustomRollViewEdit* editor, int mode, int value)
+// Applies Mode's change to the whole document of Editor (nothing is laid
+// out), a conversion asking Conversion for every style it meets; false when
+// there is nothing to change.
+bool ApplyToCell(TCustomRollViewEdit* editor, int mode, int value, const TRVStyleConversionEvent& conversion)
 {
     TRVEditRVData* data = editor->EditRVData();
-    if (mode != 1 || data->GetItemCount() == 0)
-        return false;
     TRVStyle* style = data->GetRVStyle();
-    if (style == nullptr || value < 0 || value >= style->ParaStyles()->Count())
+    if (data->GetItemCount() == 0 || style == nullptr)
         return false;
-    data->BeginUndoSequence(rvutPara, true);
+    if (mode == 1 && (value < 0 || value >= style->ParaStyles()->Count()))
+        return false;
+    editor->CurStyleConversion = conversion;
+    data->BeginUndoSequence(mode == 0 ? rvutStyleNo : rvutPara, true);
     bool full = false;
-    data->Do_Para(0, data->GetItemCount() - 1, value, full);
+    if (mode == 0) {
+        data->ConvertAllTextStyles(value);
+    } else if (mode == 1) {
+        data->Do_Para(0, data->GetItemCount() - 1, value, full);
+    } else {
+        std::vector<int> styles;
+        for (int i = 0; i < data->GetItemCount(); ++i)
+            styles.push_back(data->ConvertParaStyle(data->GetItemPara(i), value));
+        data->Do_ParaList(0, styles, full);
+    }
     data->UndoList->PopIfEmpty();
     data->UndoDest = udNone;
     return true;
@@ -147,6 +161,8 @@ void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
     InitUndo();
     try {
         std::unique_ptr<TCustomRollViewEdit> editor(CreateTemporalEditor());
+        // The conversions of the editor that holds the table decide for the cells.
+        const TRVStyleConversionEvent conversion = data->RollViewEdit()->CurStyleConversion;
         TRVUndoMultiCellsModify* record =
             AddTableUndoInfo<TRVUndoMultiCellsModify>(data, GetEditorItemNoForUndo(), true, true);
         if (record != nullptr)
@@ -160,7 +176,7 @@ void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
                 inner->Clear();
                 inner->DrainFrom(cell);
                 inner->FormatAll();
-                const bool applied = ApplyToCell(editor.get(), mode, value);
+                const bool applied = ApplyToCell(editor.get(), mode, value, conversion);
                 const int groups = inner->UndoList->Count();
                 if (applied && groups > 0) {
                     if (record != nullptr) {

@@ -192,6 +192,41 @@ TEST_F(TableMouseTest, AParagraphStyleOnThreeCellsIsOneUndoStep)
     ASSERT_NE(dynamic_cast<TRVUndoMultiCellsModify*>(d->UndoList->Last()->Records.back().get()), nullptr);
 }
 
+// The editor's text style and paragraph style conversions reach the text of
+// the selected cells, as one undo step.
+TEST_F(TableMouseTest, StyleConversionsOnSelectedCells)
+{
+    const int bold = Style.TextStyles()->Count();
+    Style.TextStyles()->Add()->SetStyle(TFontStyles{fsBold});
+    NewTable(2, 3);
+    Editor.Edit->OnParaStyleConversion = [](TCustomRollViewEdit*, int paraNo, int userData, bool,
+                                            int& newParaNo) { newParaNo = paraNo + userData; };
+    const struct {
+        const char* Name;
+        std::function<void()> Command;
+    } commands[] = {
+        {"text style", [&] { Editor.Edit->ApplyTextStyle(bold); }},
+        {"paragraph style conversion", [&] { Editor.Edit->ApplyParaStyleConversion(1); }},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.Name);
+        Caret(0, 1);
+        const int groups = d->UndoList->Count();
+        editinvariant::Run(*d, command.Name, [&] {
+            Table->Select(0, 0, 0, 1);
+            command.Command();
+            Caret(0, 1);
+        });
+        EXPECT_EQ(d->UndoList->Count(), groups + 1);
+    }
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(Table->GetCells(0, c)->GetItemStyle(0), bold);
+        EXPECT_EQ(Table->GetCells(0, c)->GetItemPara(0), 1);
+    }
+    EXPECT_EQ(Table->GetCells(0, 2)->GetItemStyle(0), 0);
+    EXPECT_EQ(Table->GetCells(1, 0)->GetItemPara(0), 0);
+}
+
 TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
 {
     NewTable(2, 3);
