@@ -154,13 +154,17 @@ void BM_ApplyListStyle(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        TDocument Doc(n);
-        TRVListLevel* level = Doc.Style.ListStyles()->Add()->Levels()->Add();
+        auto doc = std::make_unique<TDocument>(n);
+        TRVListLevel* level = doc->Style.ListStyles()->Add()->Levels()->Add();
         level->SetListType(rvlstDecimal);
         level->SetFormatString("%0:s.");
-        Doc.Data->SetSelectionBounds(0, 1, n - 1, Doc.Data->GetOffsAfterItem(n - 1));
+        doc->Data->SetSelectionBounds(0, 1, n - 1, doc->Data->GetOffsAfterItem(n - 1));
         state.ResumeTiming();
-        Doc.Edit->ApplyListStyle(0, 0, 1, false, false);
+        doc->Edit->ApplyListStyle(0, 0, 1, false, false);
+        // Freeing the document is not what is measured.
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_ApplyListStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -171,10 +175,13 @@ void BM_ApplyParaStyle(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        TDocument Doc(n);
-        Doc.Data->SetSelectionBounds(0, 1, n - 1, Doc.Data->GetOffsAfterItem(n - 1));
+        auto doc = std::make_unique<TDocument>(n);
+        doc->Data->SetSelectionBounds(0, 1, n - 1, doc->Data->GetOffsAfterItem(n - 1));
         state.ResumeTiming();
-        Doc.Edit->ApplyParaStyle(1);
+        doc->Edit->ApplyParaStyle(1);
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_ApplyParaStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);

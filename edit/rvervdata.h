@@ -444,7 +444,8 @@ private:
     // The markers of the paragraphs of items FirstItemNo..LastItemNo changed
     // as one step; the item positions SelItems follow. The items added.
     int ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
-                        bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4]);
+                        bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
+                        bool& fullReformat);
     // Set while ApplyListStyle batches the markers list's updates; its end
     // puts the list in order and numbers it again.
     TRVMarkerBatch* FMarkerBatch = nullptr;

@@ -85,15 +85,13 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
     AdjustMarkerPos(sel[0], sel[1]);
     AdjustMarkerPos(sel[2], sel[3]);
     GetParaBounds(firstDi, lastDi, firstDi, lastDi);
-    const int w0 = CalculateParaSectionsMinWidthDef(first, last);
 
     BeginUndoSequence(rvutList, true);
     SetUndoGroupMode(true);
+    bool full = false;
     try {
         const int added =
-            ApplyListStyle_(first, last, listNo, listLevel, startFrom, useStartFrom, operation, sel);
-        const int w1 = CalculateParaSectionsMinWidthDef(first, last + added);
-        const bool full = w0 != w1 && (DocumentMinWidth < w1 || DocumentMinWidth <= w0);
+            ApplyListStyle_(first, last, listNo, listLevel, startFrom, useStartFrom, operation, sel, full);
         Reformat_(full, firstDi, lastDi, added);
         if (hadSelection) {
             RestoreSelBounds(sel[0], sel[2], sel[1], sel[3]);
@@ -113,7 +111,8 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
 }
 
 int TRVEditRVData::ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, int listLevel, int startFrom,
-                                   bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4])
+                                   bool useStartFrom, TRVParaListOperation operation, int (&selItems)[4],
+                                   bool& fullReformat)
 {
     TRVStyle* style = GetRVStyle();
     TRVMarkerChanges changes;
@@ -160,8 +159,7 @@ int TRVEditRVData::ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, 
         selItems[k] += shift;
     }
     const int before = GetItemCount();
-    bool full = false;
-    Do_ChangeListMarkers(changes, false, full);
+    Do_ChangeListMarkers(changes, false, fullReformat);
     return GetItemCount() - before;
 }
 
