@@ -361,6 +361,11 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
     case WM_RVDEFERRED:
         RunDeferred();
         return;
+    case WM_CUT:
+    case WM_PASTE:
+    case EM_CANPASTE:
+        HandleClipboardMessage(message);
+        return;
     default:
         if (!HandleEditMessage(message))
             TCustomRollView::Dispatch(message);

@@ -24,7 +24,9 @@
 
 class TCustomRollView;
 class TCustomRollViewEdit;
+class TRVAsideRVData;
 class TRVStyle;
+class TStream;
 
 // One caret stop of the caret's line. Offset counts inside the draw item: 1
 // before a text draw item's first character, n + 1 after its n-th; 0 before
@@ -264,6 +266,38 @@ public:
     int BuildJumpsCoords(bool force);
     void ClearJumpsCoords();
 
+    // ==== Text, files and documents inserted at the caret
+    // (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp). The caller has asked
+    // BeforeChange, opened the undo group and deleted the selection; each
+    // answers whether something was inserted (a refusal beeps). Breaks in text:
+    // CR, LF, CR LF, LF CR, U+2029 and form feed (which also puts a page break
+    // before what follows it) start a paragraph; U+2028, VT and NUL start another
+    // item on the same line. Tabs become SpacesInTab blanks.
+    // 8-bit text in the current text style's code page.
+    bool InsertText_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // UTF-16 code units in a byte string; ERollViewError "Can't perform Unicode
+    // operation" for an odd length, with nothing inserted.
+    bool InsertTextW_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // A text file read whole before anything is inserted (false when it cannot
+    // be read): 8-bit in the current text style's code page, or with Oem in the
+    // OEM code page; NUL bytes become '?'.
+    bool InsertTextFromFile(const AnsiString& fileName, bool oem, bool caretBefore);
+    // A UTF-16 file: little-endian, or big-endian after the mark FE FF; a mark
+    // FF FE is skipped. ERollViewError "Can't perform Unicode operation" for a
+    // file of odd size, with nothing inserted.
+    bool InsertTextFromFileW(const AnsiString& fileName, bool caretBefore);
+    // A document read whole aside (RVF with the editor's read modes; RTF through
+    // the editor's RTF import settings), then put at the caret in one piece: one
+    // insertion record, the markers it brings numbered once. The document's
+    // colour and background in RVF are not applied. False, with nothing changed
+    // and a beep, when the stream cannot be read or holds nothing.
+    bool InsertRVFFromStreamEd_(TStream& stream);
+    bool InsertRTFFromStreamEd_(TStream& stream);
+    // Merges the inserted items FirstItemNo..LastItemNo with their neighbours
+    // where their styles allow; CaretOffs (an offset in LastItemNo) and
+    // ItemsAdded follow the merges.
+    void ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded);
+
 private:
     // Whether the document's minimum width differs from DocumentMinWidth after
     // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
@@ -282,6 +316,16 @@ private:
     void JoinWithNextPara(int itemNo, int paraFirstDi, int paraLastDi);
     void ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
                           bool applyPara);
+    // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp)
+    struct TTextPiece;
+    bool InsertPieces(std::vector<TTextPiece>& pieces, bool caretBefore, bool autoTag);
+    bool InsertBlock(std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>& block);
+    struct TInsertionPoint;
+    bool OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertionPoint& point, bool& fullReformat);
+    // Lays out what an insertion changed: the paragraphs first measured, or the
+    // whole document when markers of a list that goes on after them were inserted.
+    void ReformatInsertion(bool mayShrink, int paraFirst, int paraLast, int itemsAdded, bool insertedMarkers,
+                           int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
