@@ -30,11 +30,26 @@ TEST(CharBoundaries, UserPerceivedCharactersAreOneStepEach)
         std::vector<int> Units; // UTF-16 boundaries
         std::vector<int> Bytes; // UTF-8 boundaries
     } cases[] = {
-        {"skin tone", "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD" "b", {1, 5}, {1, 9}},
-        {"flag", "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA" "c", {4}, {8}},
+        {"skin tone",
+         "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"
+         "b",
+         {1, 5},
+         {1, 9}},
+        {"flag",
+         "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"
+         "c",
+         {4},
+         {8}},
         {"two flags", "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7", {4}, {8}},
-        {"joined family", "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7x", {8}, {18}},
-        {"letter and mark", "e\xCC\x81" "f", {2}, {3}},
+        {"joined family",
+         "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7x",
+         {8},
+         {18}},
+        {"letter and mark",
+         "e\xCC\x81"
+         "f",
+         {2},
+         {3}},
         {"cr lf", "a\r\nb", {1, 3}, {1, 3}},
     };
     for (const auto& c : cases) {
@@ -51,10 +66,22 @@ TEST(CharBoundaries, MultiByteCodePagesStepOverWholeCharacters)
         const char* Text; // "a", one two-byte character, "b", an ASCII letter
         std::vector<int> Bytes;
     } cases[] = {
-        {932, "a\x82\xA0" "bc", {1, 3, 4}},  // Shift-JIS
-        {936, "a\xD6\xD0" "bc", {1, 3, 4}},  // GBK
-        {950, "a\xA4\xA4" "bc", {1, 3, 4}},  // Big5
-        {1252, "a\xE9" "bc", {1, 2, 3}},     // one byte a character
+        {932,
+         "a\x82\xA0"
+         "bc",
+         {1, 3, 4}}, // Shift-JIS
+        {936,
+         "a\xD6\xD0"
+         "bc",
+         {1, 3, 4}}, // GBK
+        {950,
+         "a\xA4\xA4"
+         "bc",
+         {1, 3, 4}}, // Big5
+        {1252,
+         "a\xE9"
+         "bc",
+         {1, 2, 3}}, // one byte a character
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.CodePage);
@@ -68,13 +95,19 @@ TEST(CharBoundaries, MultiByteCodePagesStepOverWholeCharacters)
 
 class GraphemeEditing : public TEditFixture {
 protected:
-    void Run(const char* name, const std::function<void()>& command) { editinvariant::Run(*d, name, command); }
+    void Run(const char* name, const std::function<void()>& command)
+    {
+        editinvariant::Run(*d, name, command);
+    }
 };
 
 TEST_F(GraphemeEditing, TheCaretAndTheKeysNeverSplitAnEmojiOrAFlag)
 {
     // a, thumbs up with a skin tone, b, the German flag, c.
-    AddText("a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD" "b\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA" "c", Uni);
+    AddText("a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"
+            "b\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"
+            "c",
+            Uni);
     d->FormatAll();
     Caret(0, 1);
     std::vector<int> stops;
@@ -85,7 +118,8 @@ TEST_F(GraphemeEditing, TheCaretAndTheKeysNeverSplitAnEmojiOrAFlag)
     EXPECT_EQ(stops, (std::vector<int>{2, 6, 7, 11, 12, 12}));
     Caret(0, 11);
     Run("backspace after the flag", [&] { d->OnBackSpacePress_(false, false, false); });
-    EXPECT_EQ(Text(0), "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD" "bc");
+    EXPECT_EQ(Text(0), "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"
+                       "bc");
     Caret(0, 2);
     Run("delete before the emoji", [&] { d->OnDeletePress_(false, false); });
     EXPECT_EQ(Text(0), "abc");
@@ -97,7 +131,9 @@ TEST_F(GraphemeEditing, BackspaceRemovesAWholeCharacterOfAMultiByteCodePage)
         GTEST_SKIP() << "no Shift-JIS converter";
     const int sjis = AddText([](TFontInfo* f) { f->SetCharset(SHIFTJIS_CHARSET); });
     ASSERT_EQ(d->GetStyleCodePage(sjis), 932u);
-    AddText("a\x82\xA0" "b", sjis);
+    AddText("a\x82\xA0"
+            "b",
+            sjis);
     d->FormatAll();
     Caret(0, 1);
     d->OnRightPress(false, false);
