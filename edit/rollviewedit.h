@@ -202,6 +202,13 @@ public:
 
     TRVPasteEvent OnPaste;
 
+    // ==== Input methods (rollviewedit_ime.cpp)
+    // The text an input method is composing and its cursor (code units): shown
+    // at the caret over the document, in the current text style; it is not part
+    // of the document and nothing of it is recorded.
+    const WideString& CompositionText() const { return FComposition; }
+    int CompositionCursor() const { return FCompositionCursor; }
+
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
@@ -245,6 +252,20 @@ private:
     // the group, lays the document out whole and passes on. False when refused.
     bool InsertInGroup(const std::function<bool()>& insert);
     void HandleClipboardMessage(TMessage& message);
+
+    // ---- Input methods (rollviewedit_ime.cpp)
+    // Tells the input method where the caret is and which font the current text style has.
+    void TellInputMethod();
+    void WMImeStartComposition(TMessage& message);
+    void WMImeComposition(TMessage& message);
+    void TypeCommitted(const WideString& text);
+    void SetComposition(const WideString& text, int cursor);
+    TRect CompositionRect();
+    void InvalidateComposition();
+    // Paints the text being composed and its cursor; false when there is none.
+    bool PaintComposition(TCanvas* canvas);
+    WideString FComposition;
+    int FCompositionCursor = 0;
 
     void BlinkCaret(TObject*);
     void InvalidateCaret();

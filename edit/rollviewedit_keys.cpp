@@ -366,6 +366,16 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
     case EM_CANPASTE:
         HandleClipboardMessage(message);
         return;
+    case WM_IME_STARTCOMPOSITION:
+        WMImeStartComposition(message);
+        return;
+    case WM_IME_COMPOSITION:
+        WMImeComposition(message);
+        return;
+    case WM_IME_ENDCOMPOSITION:
+        SetComposition(WideString(), 0);
+        TCustomRollView::Dispatch(message);
+        return;
     default:
         if (!HandleEditMessage(message))
             TCustomRollView::Dispatch(message);
