@@ -238,6 +238,7 @@ bool TCustomRollViewEdit::DoChanging()
 void TCustomRollViewEdit::DoChange(bool clearRedo)
 {
     TRVEditRVData* data = EditRVData();
+    data->CreateResizer();
     Modified = true;
     if (RVData->SoftPageBreaks)
         ClearSoftPageBreaks();

@@ -68,6 +68,8 @@ void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
     TCustomRollView::KeyDown(key, shift);
     if (key == 0 || !Style())
         return;
+    if (key == VK_ESCAPE && data->CancelResize())
+        return;
     bool selectionChanged = false;
     if (PrepareKey(key, shift, selectionChanged))
         ActOnKey(key, shift, selectionChanged);

@@ -19,6 +19,7 @@
 
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
+#include "edit/rvresize.h"
 #include "edit/rvundo.h"
 #include "view/rvrvdata.h"
 
@@ -298,6 +299,32 @@ public:
     // ItemsAdded follow the merges.
     void ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded);
 
+    // ==== The item resizer (rvervdata_resize.cpp): handles around the one
+    // resizable item (a picture, a control) that the selection holds whole, in
+    // an editor that is not read-only and allows image resizing; dragging one
+    // resizes the item as one undo group.
+    std::unique_ptr<TRVItemResizer> Resizer;
+    // Made for the selection as it is now (or none); called after every change
+    // of the selection and of the document.
+    void CreateResizer();
+    // Made again when its draw item is no longer the one it stands on.
+    void UpdateResizer();
+    bool GetResizeHandleAt(int x, int y, TRVResizeHandleIndex& index);
+    // Esc during a drag: the frame goes and the next mouse-up does nothing.
+    bool CancelResize();
+    // Width and Height include the item's spacing on both sides (a draw
+    // item's size); the item gets at least 1 x 1 pixels.
+    void ResizeItem(int itemNo, int width, int height);
+    // A control item's control takes this size (recorded).
+    void Do_Resize(int itemNo, int width, int height, bool reformat);
+    void DoSelect() override;
+    void PostPaintTo(TCanvas* canvas, int xShift, int yShift, int firstDrawItem, int lastDrawItem) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void XorDrawing() override;
+    void AdjustMouseUpSelection() override;
+
 private:
     // Whether the document's minimum width differs from DocumentMinWidth after
     // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
@@ -330,6 +357,8 @@ private:
                          int& wantedPara, bool& fullReformat);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
+    // The draw item under the last mouse-down (a click on one item selects it).
+    int FMouseDownDrawItemNo = -1;
     bool FPlaying = false;
     int FVerticalX = -1;
     int FVerticalDrawItemNo = -1;
