@@ -230,3 +230,62 @@ TEST_F(Clipboards, PastedRVFKeepsTheEditorsColourAndBackground)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Clipboards, AnExceptionHalfwayThroughAPasteLeavesEverythingRecordedAndLaidOut)
+{
+    Start();
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    // A handler that fails on the third item put into the document.
+    int inserted = 0;
+    Editor.Edit->OnItemAction = [&](TObject*, TRVItemAction action, TCustomRVItemInfo*, AnsiString&,
+                                    TCustomRVData*) {
+        if (action == rviaInserting && ++inserted == 3)
+            throw Exception("refused");
+    };
+    Clipboard()->SetAsText("one\r\ntwo\r\nthree\r\nfour");
+    const int beeps = Editor.Beeps();
+    Editor.Edit->Paste();
+    Editor.Edit->OnItemAction = nullptr;
+    EXPECT_EQ(Editor.Beeps(), beeps + 1);
+    editinvariant::CheckState(*d, "after the failed paste");
+    EXPECT_NE(editinvariant::SaveRVF(*d), before);
+    // One undo takes back what went in.
+    d->Undo();
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Clipboards, InsertionsThatInsertNothingAnswerFalseAndKeepNoStyleMaps)
+{
+    Start();
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    auto stream = [](const AnsiString& bytes) {
+        auto s = std::make_unique<TMemoryStream>();
+        s->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        s->SetPosition(0);
+        return s;
+    };
+    // Unreadable input.
+    EXPECT_FALSE(Editor.Edit->InsertRVFFromStreamEd(stream("no RVF\n").get()));
+    EXPECT_EQ(d->TextStylesMapping, nullptr);
+    EXPECT_FALSE(Editor.Edit->InsertTextFromFile("/nonexistent/file.txt"));
+    EXPECT_FALSE(Editor.Edit->InsertRVFFromFileEd("/nonexistent/file.rvf"));
+    // RTF without the import installed (this program does not link it).
+    EXPECT_FALSE(Editor.Edit->InsertRTFFromStreamEd(stream("{\\rtf1 x}").get()));
+    // Refused.
+    Editor.Edit->SetReadOnly(true);
+    EXPECT_FALSE(Editor.Edit->InsertRVFFromStreamEd(stream(RVFOf("x")).get()));
+    EXPECT_FALSE(Editor.Edit->InsertText("x"));
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
+    // A readable document: its maps go with its read.
+    Editor.Edit->SetReadOnly(false);
+    EXPECT_TRUE(Editor.Edit->InsertRVFFromStreamEd(stream(RVFOf("x")).get()));
+    EXPECT_EQ(d->TextStylesMapping, nullptr);
+}
+
+} // namespace

@@ -3,7 +3,8 @@
 // a table surviving, undo taking exactly the paste back, unreadable RTF
 // changing nothing. RTF that LibreOffice writes goes through the platform's
 // clipboard headless and, under Xvfb, through the desktop's clipboard filled
-// by xclip; what the editor copies is read back by xclip and LibreOffice.
+// by xclip, as does UTF-8 text into a Unicode and an 8-bit item; what the
+// editor copies is read back by xclip and LibreOffice.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -321,6 +322,35 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     d.Deselect(nullptr, false);
     d.Undo();
     EXPECT_TRUE(editinvariant::SaveRVF(d) == before);
+
+    // UTF-8 text that xclip offers, into a Unicode item and into an item of
+    // code page 1252 (which has no U+0416).
+    const std::string text = std::string(rtfFile) + ".txt";
+    CaptureOutput("printf '\303\251\342\202\254\320\226' > " + ShellQuoted(text));
+    CaptureOutput("xclip -selection clipboard -i " + ShellQuoted(text) + " >/dev/null 2>&1");
+    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->HasFormat(CF_UNICODETEXT); }, 5000, PumpEvents));
+    Style->TextStyles()->Add()->SetUnicode(true);
+    const int uni = Style->TextStyles()->Count() - 1;
+    Style->TextStyles()->Add()->SetCharset(ANSI_CHARSET);
+    const int latin = Style->TextStyles()->Count() - 1;
+    for (int styleNo : {uni, latin}) {
+        SCOPED_TRACE(styleNo);
+        Edit->Clear();
+        if (styleNo == uni)
+            d.AddNLWTag(u"ab", styleNo, 0, TRVTag());
+        else
+            d.AddNL("ab", styleNo, 0);
+        Edit->Format();
+        d.SetCaretAtItem(0, 3, false);
+        editinvariant::Run(d, "text", [&] {
+            CaptureOutput("xdotool key ctrl+v");
+            WaitUntil([&] { return d.ItemLength(0) > 2; }, 5000, PumpEvents);
+        });
+        if (styleNo == uni)
+            EXPECT_EQ(d.GetItemTextW(0), u"ab\u00e9\u20ac\u0416");
+        else
+            EXPECT_EQ(d.GetItemText(0), "ab\xE9\x80?");
+    }
     if (!::testing::Test::HasFailure())
         WriteXvfbResult("pasted");
 }
