@@ -57,24 +57,13 @@ private:
     TRVRTFReaderProperties* FProperties;
 };
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // %XX escapes decoded to their bytes; a malformed escape stays as it is.
 AnsiString PercentDecode(const AnsiString& s)
 {
     AnsiString out;
     for (size_t i = 0; i < s.size(); ++i) {
-        const int hi = s[i] == '%' && i + 2 < s.size() ? HexValue(s[i + 1]) : -1;
-        const int lo = hi >= 0 ? HexValue(s[i + 2]) : -1;
+        const int hi = s[i] == '%' && i + 2 < s.size() ? HexDigitValue(s[i + 1]) : -1;
+        const int lo = hi >= 0 ? HexDigitValue(s[i + 2]) : -1;
         if (lo < 0) {
             out += s[i];
             continue;

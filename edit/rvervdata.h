@@ -345,6 +345,7 @@ private:
                           bool applyPara);
     // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp)
     struct TTextPiece;
+    bool InsertTextOf(const AnsiString& s, bool wide, bool caretBefore, bool autoTag);
     bool InsertPieces(std::vector<TTextPiece>& pieces, bool caretBefore, bool autoTag);
     bool InsertBlock(std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>& block);
     struct TInsertionPoint;

@@ -73,42 +73,38 @@ template <class TStr> std::vector<TRawPiece<TStr>> SplitText(const TStr& text, b
     return pieces;
 }
 
-std::string ReadWholeFile(const AnsiString& fileName)
+// The whole file; false when it cannot be read.
+bool ReadWholeFile(const AnsiString& fileName, AnsiString& bytes)
 {
-    TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
-    const int64_t size = stream.Size();
-    if (size < 0 || size > INT32_MAX)
-        throw EReadError("File too large");
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (size > 0)
-        stream.ReadBuffer(&bytes[0], size);
-    return bytes;
+    try {
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
+        const int64_t size = stream.Size();
+        if (size < 0 || size > INT32_MAX)
+            return false;
+        bytes.assign(static_cast<size_t>(size), '\0');
+        if (size > 0)
+            stream.ReadBuffer(&bytes[0], size);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace
 
 bool TRVEditRVData::InsertText_(const AnsiString& s, bool caretBefore, bool autoTag)
 {
-    if (s.empty()) {
-        Invalidate();
-        return false;
-    }
-    TRVStyle* style = GetRVStyle();
-    const bool unicode = style->TextStyles()->Items(CurTextStyleNo)->Unicode();
-    const unsigned codePage = GetStyleCodePage(CurTextStyleNo);
-    std::vector<TTextPiece> pieces;
-    for (auto& raw : SplitText(s, false, true)) {
-        AnsiString text = RV_ReplaceTabsA(raw.Text, style->SpacesInTab());
-        if (unicode)
-            text = RVU_AnsiToUnicode(codePage, text);
-        pieces.push_back({std::move(text), raw.NewPara, raw.PageBreak});
-    }
-    return InsertPieces(pieces, caretBefore, autoTag);
+    return InsertTextOf(s, false, caretBefore, autoTag);
 }
 
 bool TRVEditRVData::InsertTextW_(const AnsiString& s, bool caretBefore, bool autoTag)
 {
     RVCheckUni(static_cast<int64_t>(s.size()));
+    return InsertTextOf(s, true, caretBefore, autoTag);
+}
+
+bool TRVEditRVData::InsertTextOf(const AnsiString& s, bool wide, bool caretBefore, bool autoTag)
+{
     if (s.empty()) {
         Invalidate();
         return false;
@@ -116,12 +112,20 @@ bool TRVEditRVData::InsertTextW_(const AnsiString& s, bool caretBefore, bool aut
     TRVStyle* style = GetRVStyle();
     const bool unicode = style->TextStyles()->Items(CurTextStyleNo)->Unicode();
     const unsigned codePage = GetStyleCodePage(CurTextStyleNo);
+    const int spaces = style->SpacesInTab();
     std::vector<TTextPiece> pieces;
-    for (auto& raw : SplitText(RVU_RawUnicodeToWideString(s), true, true)) {
-        AnsiString text = RV_ReplaceTabsW(RVU_GetRawUnicode(raw.Text), style->SpacesInTab());
-        if (!unicode)
-            text = RVU_UnicodeToAnsi(codePage, text);
-        pieces.push_back({std::move(text), raw.NewPara, raw.PageBreak});
+    // A piece in the current style's form: UTF-16 bytes or its code page.
+    auto add = [&](AnsiString text, bool inUnicode, bool newPara, bool pageBreak) {
+        if (inUnicode != unicode)
+            text = inUnicode ? RVU_UnicodeToAnsi(codePage, text) : RVU_AnsiToUnicode(codePage, text);
+        pieces.push_back({std::move(text), newPara, pageBreak});
+    };
+    if (wide) {
+        for (auto& raw : SplitText(RVU_RawUnicodeToWideString(s), true, true))
+            add(RV_ReplaceTabsW(RVU_GetRawUnicode(raw.Text), spaces), true, raw.NewPara, raw.PageBreak);
+    } else {
+        for (auto& raw : SplitText(s, false, true))
+            add(RV_ReplaceTabsA(raw.Text, spaces), false, raw.NewPara, raw.PageBreak);
     }
     return InsertPieces(pieces, caretBefore, autoTag);
 }
@@ -129,9 +133,7 @@ bool TRVEditRVData::InsertTextW_(const AnsiString& s, bool caretBefore, bool aut
 bool TRVEditRVData::InsertTextFromFile(const AnsiString& fileName, bool oem, bool caretBefore)
 {
     AnsiString bytes;
-    try {
-        bytes = ReadWholeFile(fileName);
-    } catch (const std::exception&) {
+    if (!ReadWholeFile(fileName, bytes)) {
         EditBeep();
         return false;
     }
@@ -144,9 +146,7 @@ bool TRVEditRVData::InsertTextFromFile(const AnsiString& fileName, bool oem, boo
 bool TRVEditRVData::InsertTextFromFileW(const AnsiString& fileName, bool caretBefore)
 {
     AnsiString bytes;
-    try {
-        bytes = ReadWholeFile(fileName);
-    } catch (const std::exception&) {
+    if (!ReadWholeFile(fileName, bytes)) {
         EditBeep();
         return false;
     }

@@ -49,10 +49,9 @@ TEST_F(EditorInputMethod, CommittedTextIsTypedAndUndoneAsTyping)
 {
     Load("ab", Uni);
     SimulateInputMethodPreedit(Edit, u"ni");
-    SimulateInputMethodCommit(Edit, u"\u65e5\u672c");
+    editinvariant::Run(Data(), "commit", [&] { SimulateInputMethodCommit(Edit, u"\u65e5\u672c"); });
     EXPECT_TRUE(Edit->CompositionText().empty());
     EXPECT_EQ(Text(), "ab\xE6\x97\xA5\xE6\x9C\xAC");
-    Check("commit");
     // Characters committed one by one join the typing group.
     SimulateInputMethodCommit(Edit, u"x");
     SimulateInputMethodCommit(Edit, u"y");
@@ -63,9 +62,8 @@ TEST_F(EditorInputMethod, CommittedTextIsTypedAndUndoneAsTyping)
     Edit->Undo();
     EXPECT_EQ(Text(), "ab");
     // Committed lines become paragraphs.
-    SimulateInputMethodCommit(Edit, u"1\u20292");
+    editinvariant::Run(Data(), "lines", [&] { SimulateInputMethodCommit(Edit, u"1\u20292"); });
     EXPECT_EQ(Text(), "ab1|2");
-    Check("lines");
 }
 
 TEST_F(EditorInputMethod, AReadOnlyEditorTakesNoCommittedTextAndBeepsOnce)

@@ -4,6 +4,10 @@
 // insertion runs through the editing invariant.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
 #include "document/rvmarker.h"
 #include "platform/core/codepages.h"
 #include "platform/core/streams.h"
@@ -273,6 +277,106 @@ TEST_F(InsertingRVF, UnreadableDataChangesNothing)
     EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
     EXPECT_EQ(Editor.Beeps(), beeps + 1);
     EXPECT_FALSE(InsertRVF(""));
+}
+
+} // namespace
+
+namespace {
+
+// Random pieces of random documents, copied as RVF and inserted at random
+// caret places of another: the invariant holds after every insertion.
+class RandomInsertion : public Inserting {
+protected:
+    std::mt19937 Rng;
+    int Pick(int n) { return static_cast<int>(Rng() % static_cast<unsigned>(n)); }
+    void Build(TRVEditRVData& data)
+    {
+        static const char* const words[] = {"abc", "de f", "", "line of text", "x"};
+        const int paras = 1 + Pick(5);
+        for (int p = 0; p < paras; ++p) {
+            const int paraNo = Pick(3) == 0 ? Indented : 0;
+            switch (Pick(6)) {
+            case 0:
+                data.SetListMarkerInfo(-1, 0, 0, 1, paraNo, false);
+                data.AddNL(words[Pick(5)], 0, -1);
+                break;
+            case 1: {
+                TCustomRVItemInfo* picture = NewPicture();
+                picture->ParaNo = paraNo;
+                data.AddItem(AnsiString(), picture);
+                data.AddNL(words[Pick(5)], 0, -1);
+                break;
+            }
+            case 2:
+                data.AddBreak();
+                break;
+            case 3:
+                data.AddNLWTag(u"uni", Uni, paraNo, TRVTag());
+                data.AddNL(words[Pick(5)], 0, -1);
+                break;
+            default:
+                data.AddNL(words[Pick(5)], 0, paraNo);
+                break;
+            }
+        }
+    }
+    // A random place (item, offset) of Data.
+    std::pair<int, int> Place(TRVEditRVData& data)
+    {
+        const int i = Pick(data.GetItemCount());
+        const int before = data.GetOffsBeforeItem(i);
+        return {i, before + Pick(data.GetOffsAfterItem(i) - before + 1)};
+    }
+};
+
+TEST_F(RandomInsertion, PiecesOfDocumentsInsertedAnywhereKeepTheInvariant)
+{
+    const int seeds = std::getenv("KELVOR_EDIT_SEEDS") ? std::atoi(std::getenv("KELVOR_EDIT_SEEDS")) : 300;
+    int inserted = 0;
+    for (int seed = 0; seed < seeds; ++seed) {
+        SCOPED_TRACE(seed);
+        Rng.seed(static_cast<unsigned>(seed));
+        AnsiString rvf;
+        {
+            THeadlessEditor other;
+            TRVEditRVData* source = other.NewEditor(&Style);
+            Build(*source);
+            source->FormatAll();
+            const auto a = Place(*source);
+            const auto b = Place(*source);
+            source->SetSelectionBounds(a.first, a.second, b.first, b.second);
+            TMemoryStream stream;
+            source->SaveRVFToStream(stream, true, clWindow, nullptr, nullptr);
+            rvf = AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+        }
+        Editor.Edit->Clear();
+        Build(*d);
+        d->FormatAll();
+        const auto at = Place(*d);
+        Caret(at.first, at.second);
+        inserted += Run("insert", [&] {
+            TMemoryStream stream;
+            stream.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
+            stream.SetPosition(0);
+            return d->InsertRVFFromStreamEd_(stream);
+        });
+        // Text with breaks of every kind, the caret before or after it.
+        static const char16_t* const parts[] = {u"a",  u"\r\n", u"\u2028", u"\f",
+                                                u"\t", u"b c",  u"\u2029", u"\n"};
+        std::u16string text;
+        for (int k = Pick(6); k >= 0; --k)
+            text += parts[Pick(8)];
+        const auto at2 = Place(*d);
+        Caret(at2.first, at2.second);
+        const bool before = Pick(2) == 0;
+        Run("text", [&] { return d->InsertTextW_(Raw(text), before); });
+        if (::testing::Test::HasFailure()) {
+            std::fprintf(stderr, "failing seed %d\n", seed);
+            break;
+        }
+    }
+    // Only an empty piece inserts nothing.
+    EXPECT_GT(inserted, seeds / 2);
 }
 
 } // namespace
