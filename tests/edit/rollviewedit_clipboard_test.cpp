@@ -289,3 +289,33 @@ TEST_F(Clipboards, InsertionsThatInsertNothingAnswerFalseAndKeepNoStyleMaps)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Clipboards, CopiedRTFNamesEveryHyperlinksOwnURL)
+{
+    const int link = AddText([](TFontInfo* f) { f->SetJump(true); });
+    AddText("one", link);
+    AddText(" and ", 0, -1);
+    AddText("two", link, -1);
+    d->FormatAll();
+    // A link typed in front of them after the layout.
+    Caret(0, 1);
+    d->CurTextStyleNo = link;
+    Command("link", [&] { Editor.Edit->InsertText("zero "); });
+    Editor.Edit->OnURLNeeded = [](TObject*, int id, AnsiString& url) {
+        url = "http://example.com/" + std::to_string(id);
+    };
+    d->SetSelectionBounds(0, 1, d->GetItemCount() - 1, d->GetOffsAfterItem(d->GetItemCount() - 1));
+    Editor.Edit->CopyRTF();
+    AnsiString rtf;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(RegisterClipboardFormatA("Rich Text Format"), rtf));
+    const size_t first = rtf.find("HYPERLINK \"http://example.com/0\"");
+    EXPECT_NE(first, AnsiString::npos) << rtf;
+    EXPECT_NE(rtf.find("HYPERLINK \"http://example.com/1\"", first), AnsiString::npos) << rtf;
+    EXPECT_EQ(rtf.find("HYPERLINK \"http://example.com/2\""), AnsiString::npos) << rtf;
+    // Editing goes on without hyperlink areas.
+    EXPECT_FALSE(d->GetFlags().Contains(rvflUseJumps));
+}
+
+} // namespace
