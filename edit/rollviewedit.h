@@ -10,6 +10,9 @@
 //   rollviewedit.cpp       construction, settings, the caret and its painting, the change protocol
 //   rollviewedit_keys.cpp  key messages, typed characters, the messages of an edit control
 //   rollviewedit_text.cpp  inserting and typing text at the caret
+//   rollviewedit_insert.cpp      documents, text files and pictures inserted at the caret
+//   rollviewedit_clipboard.cpp   pasting, cutting, the clipboard's formats and messages
+//   rollviewedit_ime.cpp         input methods: committed and pre-edit text, the caret told
 #pragma once
 
 #include <cstdint>

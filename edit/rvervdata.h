@@ -10,6 +10,9 @@
 //   rvervdata_caret.cpp   caret stops, placing the caret, the editor's layout
 //   rvervdata_delete.cpp  Delete and Backspace
 //   rvervdata_keys.cpp    caret movement keys and hyperlink mode
+//   rvervdata_inserttext.cpp  text of several lines and text files at the caret
+//   rvervdata_insertdoc.cpp   RVF and RTF documents at the caret, in one piece
+//   rvervdata_resize.cpp      the item resizer: handles, the drag, the undoable resize
 #pragma once
 
 #include <functional>
@@ -25,7 +28,6 @@
 
 class TCustomRollView;
 class TCustomRollViewEdit;
-class TRVAsideRVData;
 class TRVStyle;
 class TStream;
 
