@@ -228,12 +228,13 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
         item->Inserting(this, text, false);
         Items->Put(at, text);
         item->Inserted(this, at);
-        AddMarkerInList(at);
         if (fromUndo)
             item->MovingFromUndoList(at, this);
         item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     }
     list.clear();
+    // The markers of the block enter the list in one piece, each list numbered once.
+    AddMarkersInList(itemNo, itemNo + count - 1);
     InvalidateTailLayout();
     Do_InsertItems_2(itemNo, count, record, fullReformat);
 }
