@@ -118,16 +118,22 @@ AnsiString BasePathFromSourceURL(const AnsiString& url)
 
 bool TCustomRollViewEdit::CanPasteRVF()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->CanPasteRVF();
     return HasFormat(RVFFormat());
 }
 
 bool TCustomRollViewEdit::CanPasteRTF()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->CanPasteRTF();
     return HasFormat(RTFFormat());
 }
 
 bool TCustomRollViewEdit::CanPaste()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->CanPaste();
     // Metafiles are never offered here: the desktop's pictures come as PNG.
     for (unsigned format : Clipboard()->Formats())
         if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == RVFFormat() ||
@@ -156,6 +162,8 @@ AnsiString TCustomRollViewEdit::GetBasePathFromHTMLInClipboard()
 
 void TCustomRollViewEdit::Paste()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->Paste();
     if (!BeforeChange(false))
         return;
     bool doDefault = true;
@@ -192,6 +200,8 @@ void TCustomRollViewEdit::Paste()
 
 void TCustomRollViewEdit::PasteRVF()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteRVF();
     AnsiString block;
     if (!Clipboard()->GetAsBytes(RVFFormat(), block))
         return;
@@ -212,6 +222,8 @@ void TCustomRollViewEdit::PasteRVF()
 
 void TCustomRollViewEdit::PasteRTF()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteRTF();
     AnsiString block;
     if (!Clipboard()->GetAsBytes(RTFFormat(), block))
         return;
@@ -224,6 +236,8 @@ void TCustomRollViewEdit::PasteRTF()
 
 void TCustomRollViewEdit::PasteText()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteText();
     if (!HasFormat(CF_TEXT))
         return;
     // The clipboard's ANSI text is in the ANSI code page: it reaches the
@@ -234,6 +248,8 @@ void TCustomRollViewEdit::PasteText()
 
 void TCustomRollViewEdit::PasteTextW()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteTextW();
     AnsiString block;
     if (!Clipboard()->GetAsBytes(CF_UNICODETEXT, block))
         return;
@@ -252,6 +268,8 @@ void TCustomRollViewEdit::PasteTextW()
 
 void TCustomRollViewEdit::PasteBitmap(bool textAsName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteBitmap(textAsName);
     if (!HasFormat(CF_BITMAP))
         return;
     auto bitmap = std::make_unique<TBitmap>();
@@ -267,6 +285,8 @@ void TCustomRollViewEdit::PasteBitmap(bool textAsName)
 
 void TCustomRollViewEdit::PasteMetafile(bool textAsName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->PasteMetafile(textAsName);
     AnsiString block;
     if (!Clipboard()->GetAsBytes(CF_METAFILEPICT, block))
         return;
@@ -298,6 +318,8 @@ void TCustomRollViewEdit::PasteMetafile(bool textAsName)
 
 void TCustomRollViewEdit::CutDef()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->CutDef();
     if (!BeforeChange(false))
         return;
     if (CopyDef())

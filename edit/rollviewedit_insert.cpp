@@ -40,6 +40,8 @@ void TCustomRollViewEdit::BeforeUnicode()
 
 bool TCustomRollViewEdit::InsertRVFFromStreamEd(TStream* stream)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertRVFFromStreamEd(stream);
     if (!stream)
         return false;
     return InsertInGroup([&] { return EditRVData()->InsertRVFFromStreamEd_(*stream); });
@@ -47,6 +49,8 @@ bool TCustomRollViewEdit::InsertRVFFromStreamEd(TStream* stream)
 
 bool TCustomRollViewEdit::InsertRTFFromStreamEd(TStream* stream)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertRTFFromStreamEd(stream);
     if (!stream)
         return false;
     return InsertInGroup([&] { return EditRVData()->InsertRTFFromStreamEd_(*stream); });
@@ -68,28 +72,38 @@ std::unique_ptr<TFileStream> OpenForReading(const AnsiString& fileName)
 
 bool TCustomRollViewEdit::InsertRVFFromFileEd(const AnsiString& fileName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertRVFFromFileEd(fileName);
     std::unique_ptr<TFileStream> stream = OpenForReading(fileName);
     return stream && InsertRVFFromStreamEd(stream.get());
 }
 
 bool TCustomRollViewEdit::InsertRTFFromFileEd(const AnsiString& fileName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertRTFFromFileEd(fileName);
     std::unique_ptr<TFileStream> stream = OpenForReading(fileName);
     return stream && InsertRTFFromStreamEd(stream.get());
 }
 
 bool TCustomRollViewEdit::InsertTextFromFile(const AnsiString& fileName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertTextFromFile(fileName);
     return InsertInGroup([&] { return EditRVData()->InsertTextFromFile(fileName, false, false); });
 }
 
 bool TCustomRollViewEdit::InsertOEMTextFromFile(const AnsiString& fileName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertOEMTextFromFile(fileName);
     return InsertInGroup([&] { return EditRVData()->InsertTextFromFile(fileName, true, false); });
 }
 
 bool TCustomRollViewEdit::InsertTextFromFileW(const AnsiString& fileName)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertTextFromFileW(fileName);
     return InsertInGroup([&] {
         BeforeUnicode();
         return EditRVData()->InsertTextFromFileW(fileName, false);
@@ -98,6 +112,8 @@ bool TCustomRollViewEdit::InsertTextFromFileW(const AnsiString& fileName)
 
 bool TCustomRollViewEdit::InsertPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertPicture(name, graphic, vAlign);
     std::unique_ptr<TGraphic> owned(graphic);
     if (!graphic)
         return false;
