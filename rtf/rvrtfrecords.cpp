@@ -505,10 +505,8 @@ TRVRTFStyleSheetEntry& TRVRTFStyleSheet::AddPara(int number)
 
 TRVRTFStyleSheetEntry* TRVRTFStyleSheet::GetEntry(int number) const
 {
-    for (const auto& entry : Items)
-        if (entry->Number == number)
-            return entry.get();
-    return nullptr;
+    const int at = FIndex.Find(number, Items.size(), [this](size_t i) { return Items[i]->Number; });
+    return at >= 0 ? Items[static_cast<size_t>(at)].get() : nullptr;
 }
 
 TRVRTFFont& TRVRTFFontList::Add(int number)
@@ -520,15 +518,11 @@ TRVRTFFont& TRVRTFFontList::Add(int number)
 
 int TRVRTFFontList::GetFontIndex(int number, int defNumber) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == number)
-            return static_cast<int>(i);
-    if (number == defNumber)
-        return 0;
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == defNumber)
-            return static_cast<int>(i);
-    return 0;
+    const auto numberOf = [this](size_t i) { return Items[i]->Number; };
+    int at = FIndex.Find(number, Items.size(), numberOf);
+    if (at < 0 && number != defNumber)
+        at = FIndex.Find(defNumber, Items.size(), numberOf);
+    return std::max(at, 0);
 }
 
 void TRVRTFFontList::RemoveChasetFromNames()
@@ -577,10 +571,7 @@ TRVRTFList97& TRVRTFListTable97::AddNew()
 
 int TRVRTFListTable97::FindList(int listId) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->ListId == listId)
-            return static_cast<int>(i);
-    return -1;
+    return FIndex.Find(listId, Items.size(), [this](size_t i) { return Items[i]->ListId; });
 }
 
 TRVRTFListOverrideLevel97& TRVRTFListOverride97::AddNew()
@@ -597,8 +588,5 @@ TRVRTFListOverride97& TRVRTFListOverrideTable97::AddNew()
 
 int TRVRTFListOverrideTable97::FindListOverride(int number) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == number)
-            return static_cast<int>(i);
-    return -1;
+    return FIndex.Find(number, Items.size(), [this](size_t i) { return Items[i]->Number; });
 }

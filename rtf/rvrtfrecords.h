@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/streams.h"
@@ -418,6 +419,42 @@ public:
     int SuggestedWidth = 0, SuggestedHeight = 0;
 };
 
+// The entries of one of the reader's tables by number, for lookups in a
+// few steps however many entries the file defines; the first entry of a
+// number is the one found. The reader gives an entry its number only while it
+// is the table's last (the entry being read), so every entry before the last
+// is indexed once, when a lookup first finds one after it, and the last is
+// compared as it stands. The owning table clears it with its entries.
+class TRVRTFNumberIndex {
+public:
+    // The index of the first of Count entries whose number, NumberOf(i), is
+    // Number; -1 when there is none.
+    template <class TNumberOf> int Find(int number, size_t count, TNumberOf numberOf) const
+    {
+        if (FIndexed > count)
+            Clear();
+        for (; FIndexed + 1 < count; ++FIndexed, ++FSteps)
+            FFirst.emplace(numberOf(FIndexed), static_cast<int>(FIndexed));
+        ++FSteps;
+        const auto found = FFirst.find(number);
+        if (found != FFirst.end())
+            return found->second;
+        return count > 0 && numberOf(count - 1) == number ? static_cast<int>(count - 1) : -1;
+    }
+    void Clear() const
+    {
+        FFirst.clear();
+        FIndexed = 0;
+    }
+    // Entries indexed and lookups made so far: what finding entries costs.
+    int64_t GetSteps() const { return FSteps; }
+
+private:
+    mutable std::unordered_map<int, int> FFirst;
+    mutable size_t FIndexed = 0;
+    mutable int64_t FSteps = 0;
+};
+
 class TRVRTFListLevel97 : public TRVRTFCustomMarkerProperties {
 public:
     TRVRTFListLevel97() { Reset(); }
@@ -447,7 +484,15 @@ public:
     TRVRTFList97& AddNew();
     int FindList(int listId) const;
     TRVRTFList97* GetLastList() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        FIndex.Clear();
+    }
+    int64_t GetLookupSteps() const { return FIndex.GetSteps(); }
+
+private:
+    TRVRTFNumberIndex FIndex;
 };
 
 class TRVRTFListOverrideLevel97 {
@@ -470,7 +515,15 @@ public:
     TRVRTFListOverride97& AddNew();
     int FindListOverride(int number) const;
     TRVRTFListOverride97* GetLastListOverride() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        FIndex.Clear();
+    }
+    int64_t GetLookupSteps() const { return FIndex.GetSteps(); }
+
+private:
+    TRVRTFNumberIndex FIndex;
 };
 
 class TRVRTFStyleSheetEntry {
@@ -493,7 +546,15 @@ public:
     TRVRTFStyleSheetEntry& AddPara(int number);
     TRVRTFStyleSheetEntry* GetEntry(int number) const;
     TRVRTFStyleSheetEntry* Last() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        FIndex.Clear();
+    }
+    int64_t GetLookupSteps() const { return FIndex.GetSteps(); }
+
+private:
+    TRVRTFNumberIndex FIndex;
 };
 
 class TRVRTFFont {
@@ -513,7 +574,15 @@ public:
     // the matching charsets.
     void RemoveChasetFromNames();
     TRVRTFFont* Last() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        FIndex.Clear();
+    }
+    int64_t GetLookupSteps() const { return FIndex.GetSteps(); }
+
+private:
+    TRVRTFNumberIndex FIndex;
 };
 
 class TRVRTFColorList {
