@@ -21,6 +21,7 @@
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/png.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
@@ -363,6 +364,34 @@ TEST_F(PictureItemTest, RVFDamagedDataBecomesTheInvalidPicture)
     EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
     ASSERT_NE(Back->Image(), nullptr);
     EXPECT_TRUE(Back->Image()->Equals(Style.InvalidPicture()->Graphic()));
+}
+
+// A PNG header of 32768 x 32768 pixels (each side within the side limit, far
+// beyond the pixel budget) in a record of a few hundred bytes is the invalid
+// picture, not an item 32,768 pixels high.
+TEST_F(PictureItemTest, RVFPictureBeyondThePixelBudgetBecomesTheInvalidPicture)
+{
+    RegisterGraphicClasses();
+    Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    std::unique_ptr<TBitmap> Small(NewBitmap(4, 4));
+    auto* Png = new TPNGImage;
+    Png->Assign(Small.get());
+    TRVGraphicItemInfo Item(&Data, Png, rvvaBaseline);
+    TMemoryStream Stream;
+    Item.SaveRVF(Stream, &Data, 0, 0, "x", nullptr, false);
+    AnsiString Bytes = StreamBytes(Stream);
+    // The IHDR width and height, as hex after the signature.
+    const size_t At = Bytes.find("89504E470D0A1A0A");
+    ASSERT_NE(At, AnsiString::npos);
+    Bytes.replace(At + 32, 16, "0000800000008000");
+    bool Accepted = false;
+    AnsiString Name;
+    auto Back = ReadBack(Bytes, &Data, Accepted, Name);
+    EXPECT_TRUE(Accepted) << "the load goes on";
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
+    ASSERT_NE(Back->Image(), nullptr);
+    EXPECT_TRUE(Back->Image()->Equals(Style.InvalidPicture()->Graphic()));
+    EXPECT_LT(Back->GetHeight(), 100);
 }
 
 TEST_F(PictureItemTest, RVFUnknownPictureClassFailsUnlessIgnored)
