@@ -465,6 +465,8 @@ private:
     bool FTabStop = false;
     int FAlignLevel = 0;
     int64_t FAlignSteps = 0;
+    // Set by the parent while it shows its children: no later sibling has a window.
+    bool FNoLaterWindowedSibling = false;
     TSize FLastClientSize{-1, -1};
 };
 
