@@ -3,7 +3,9 @@
 // hidden text, pictures, header and footer targets, an RVF round trip); the
 // rest is the RTF. After every input the documents must be sound: every style
 // and paragraph number in range, paragraphs that start where they must, every
-// marker registered once with its list and level inside the sheet.
+// marker registered once with its list and level inside the sheet. After a
+// successful load the document is laid out at a fixed width, painted on the
+// recording canvas and saved as RVF, RTF, HTML and text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include "document/rvstyle_list.h"
 #include "platform/core/streams.h"
 #include "rtf/rvrtfimport.h"
+#include "tests/fuzz/fuzz_document.h"
 #include "tests/support/testrvdata.h"
 
 namespace {
@@ -29,9 +32,9 @@ namespace {
 }
 
 // A document that writes its pictures' bytes into RVF.
-class TFuzzData : public TTestRVData {
+class TFuzzData : public TFuzzFormattedData {
 public:
-    using TTestRVData::TTestRVData;
+    using TFuzzFormattedData::TFuzzFormattedData;
     TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSavePicturesBody}; }
 };
 
@@ -104,6 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     markers += CheckData(footer, style);
     const TRVMarkerList* list = doc.GetMarkers(false);
     Check((list ? list->Count() : 0) == markers);
+    if (result == rtf_ec_OK)
+        FuzzLayOutPaintAndSave(doc);
 
     if (b & 64) {
         // What was read is a document the RVF writer and reader agree on.
