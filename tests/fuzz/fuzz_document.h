@@ -95,8 +95,8 @@ inline void FuzzLayOutPaintAndSave(TFuzzFormattedData& data)
     if (!data.SaveRTFToStream(rtf, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0))
         std::abort();
     int images = 0;
-    if (!data.SaveHTMLToStream(html, "", "fuzz", "img", TRVSaveOptions(), clWhite, images, 0, 0, 0, 0, nullptr,
-                               nullptr))
+    if (!data.SaveHTMLToStream(html, "", "fuzz", "img", TRVSaveOptions(), clWhite, images, 0, 0, 0, 0,
+                               nullptr, nullptr))
         std::abort();
     TColor fileColor = clNone;
     if (!data.SaveHTMLToStreamEx(css, "", "fuzz", "img", "", "", "", TRVSaveOptions(), clWhite, fileColor,
