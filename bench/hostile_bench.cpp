@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/U_kelvor.h"
@@ -93,41 +94,35 @@ std::string TableRVF(const std::function<void(TWriter&)>& writeC)
     return rvf + std::string(length, 4) + table;
 }
 
-// Rows x Cols slots under one cell.
-std::string OneCell(int rows, int cols)
+// A grid of Rows x Cols and the cells list's entries (column span, row span).
+std::string Grid(int rows, int cols, const std::vector<std::pair<int, int>>& entries)
 {
-    return TableRVF([=](TWriter& w) {
+    return TableRVF([&](TWriter& w) {
         w.WriteInteger(rows);
         w.WriteInteger(cols);
         w.WriteListBegin();
-        CellEntry(w, cols, rows);
+        for (const auto& entry : entries)
+            CellEntry(w, entry.first, entry.second);
         w.WriteListEnd();
     });
+}
+
+// Rows x Cols slots under one cell.
+std::string OneCell(int rows, int cols)
+{
+    return Grid(rows, cols, {{cols, rows}});
 }
 
 // Cols columns, each one cell as tall as the table.
 std::string TallColumns(int rows, int cols)
 {
-    return TableRVF([=](TWriter& w) {
-        w.WriteInteger(rows);
-        w.WriteInteger(cols);
-        w.WriteListBegin();
-        for (int c = 0; c < cols; ++c)
-            CellEntry(w, 1, rows);
-        w.WriteListEnd();
-    });
+    return Grid(rows, cols, std::vector<std::pair<int, int>>(static_cast<size_t>(cols), {1, rows}));
 }
 
 // A grid of Rows x Cols claimed, and a list that ends after one cell.
 std::string EndsEarly(int rows, int cols)
 {
-    return TableRVF([=](TWriter& w) {
-        w.WriteInteger(rows);
-        w.WriteInteger(cols);
-        w.WriteListBegin();
-        CellEntry(w, 1, 1);
-        w.WriteListEnd();
-    });
+    return Grid(rows, cols, {{1, 1}});
 }
 
 // Reads the RVF; when it reads, lays it out at a fixed width, paints a

@@ -505,7 +505,7 @@ TRVRTFStyleSheetEntry& TRVRTFStyleSheet::AddPara(int number)
 
 TRVRTFStyleSheetEntry* TRVRTFStyleSheet::GetEntry(int number) const
 {
-    const int at = FIndex.Find(number, Items.size(), [this](size_t i) { return Items[i]->Number; });
+    const int at = FindNumber(number, [](const TRVRTFStyleSheetEntry& e) { return e.Number; });
     return at >= 0 ? Items[static_cast<size_t>(at)].get() : nullptr;
 }
 
@@ -518,10 +518,10 @@ TRVRTFFont& TRVRTFFontList::Add(int number)
 
 int TRVRTFFontList::GetFontIndex(int number, int defNumber) const
 {
-    const auto numberOf = [this](size_t i) { return Items[i]->Number; };
-    int at = FIndex.Find(number, Items.size(), numberOf);
+    const auto numberOf = [](const TRVRTFFont& font) { return font.Number; };
+    int at = FindNumber(number, numberOf);
     if (at < 0 && number != defNumber)
-        at = FIndex.Find(defNumber, Items.size(), numberOf);
+        at = FindNumber(defNumber, numberOf);
     return std::max(at, 0);
 }
 
@@ -571,7 +571,7 @@ TRVRTFList97& TRVRTFListTable97::AddNew()
 
 int TRVRTFListTable97::FindList(int listId) const
 {
-    return FIndex.Find(listId, Items.size(), [this](size_t i) { return Items[i]->ListId; });
+    return FindNumber(listId, [](const TRVRTFList97& list) { return list.ListId; });
 }
 
 TRVRTFListOverrideLevel97& TRVRTFListOverride97::AddNew()
@@ -588,5 +588,5 @@ TRVRTFListOverride97& TRVRTFListOverrideTable97::AddNew()
 
 int TRVRTFListOverrideTable97::FindListOverride(int number) const
 {
-    return FIndex.Find(number, Items.size(), [this](size_t i) { return Items[i]->Number; });
+    return FindNumber(number, [](const TRVRTFListOverride97& o) { return o.Number; });
 }

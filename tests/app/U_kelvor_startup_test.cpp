@@ -17,33 +17,15 @@
 #include "platform/controls/extctrls_splitter.h"
 #include "platform/core/inidata.h"
 #include "platform/core/inifiles.h"
+#include "tests/app/U_kelvor_fixture.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "view/rollview.h"
 
 namespace {
 
-class KelvorStartupTest : public ::testing::Test {
+class KelvorStartupTest : public KelvorStartStopTest {
 protected:
-    // The window as the program makes it, on the settings file Name.
-    void Start(const std::string& Name)
-    {
-        SetCommandLine({Dir.File("kelvor"), Dir.File(Name)});
-        Form = new TForm1(nullptr);
-        Form->AfterConstruction();
-    }
-    void Stop()
-    {
-        if (Form)
-            Form->Free();
-        Form = nullptr;
-    }
-    void TearDown() override
-    {
-        Stop();
-        SetCommandLine({});
-    }
-
     // The values of [TailFiles] in the settings file, in file order.
     std::vector<std::string> SavedTailFiles(const std::string& Name)
     {
@@ -63,10 +45,6 @@ protected:
             Text += "File" + std::to_string(i) + "=" + Names[i] + "\n";
         return Text;
     }
-
-    TScriptedUI UI;
-    TempDir Dir;
-    TForm1* Form = nullptr;
 };
 
 std::vector<std::string> Lines(const AnsiString& Text)
@@ -90,7 +68,7 @@ TEST_F(KelvorStartupTest, OneBoxListsTheProblemsOfAllSavedFiles)
         Names.push_back(Dir.File("missing" + std::to_string(i) + ".log"));
     Dir.Write("k.ini", "[Options]\nSaveSettings=1\n" + TailFilesSection(Names));
     UI.QueueMessageBoxResult(IDOK);
-    Start("k.ini");
+    Start(Dir.File("k.ini"));
 
     const std::vector<TUICall> Boxes = UI.CallsOf(TUICallKind::MessageBox);
     ASSERT_EQ(Boxes.size(), 1u);
@@ -123,7 +101,7 @@ TEST_F(KelvorStartupTest, ManySavedFilesAreAlignedTogether)
     for (int i = 0; i < N; ++i)
         Names.push_back(Dir.Write("f" + std::to_string(i) + ".log", ""));
     Dir.Write("k.ini", TailFilesSection(Names));
-    Start("k.ini");
+    Start(Dir.File("k.ini"));
     ASSERT_EQ(Form->Tail->GetCount(), N);
     const double Controls = 2 * N;
     EXPECT_LE(Form->GetAlignSteps(), int64_t(40 * Controls * std::log2(Controls)));
@@ -137,7 +115,7 @@ protected:
     void SetUp() override { ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &Saved), 0); }
     void TearDown() override
     {
-        KelvorStartupTest::TearDown();
+        KelvorStartStopTest::TearDown();
         setrlimit(RLIMIT_NOFILE, &Saved);
     }
     // The handles this process holds now.
@@ -162,7 +140,7 @@ TEST_F(KelvorFileLimitTest, FilesBeyondTheLimitAreNamedAndKept)
     Low.rlim_cur = static_cast<rlim_t>(Held() + 64 + 5);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &Low), 0);
     UI.QueueMessageBoxResult(IDOK);
-    Start("k.ini");
+    Start(Dir.File("k.ini"));
     // Making the window may itself take a handle or two.
     const int Opened = Form->Tail->GetCount();
     EXPECT_GE(Opened, 3);
@@ -209,7 +187,7 @@ TEST_F(KelvorStartupTest, AHugeNameIsShownShortAndSavedWhole)
     const std::string Huge = Dir.File("huge-") + std::string(3 << 20, 'n') + ".log";
     Dir.Write("k.ini", "[Options]\nSaveSettings=1\n" + TailFilesSection({Huge}));
     UI.QueueMessageBoxResult(IDOK);
-    Start("k.ini");
+    Start(Dir.File("k.ini"));
     const std::vector<TUICall> Boxes = UI.CallsOf(TUICallKind::MessageBox);
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_LE(Boxes[0].Text.size(), MaxShownNameLength + 40);
@@ -235,7 +213,7 @@ TEST_F(KelvorStartupTest, TheSettingsAreNeverWrittenLargerThanTheyAreRead)
     Dir.Write("k.ini", Text);
     UI.QueueMessageBoxResult(IDOK); // the missing files
     UI.QueueMessageBoxResult(IDOK); // what was left out
-    Start("k.ini");
+    Start(Dir.File("k.ini"));
     Stop();
     AnsiString Written;
     ASSERT_EQ(LoadIniText(Dir.File("k.ini"), Written), TIniLoadResult::Loaded) << "the next start reads it";
@@ -253,7 +231,7 @@ TEST_F(KelvorStartupTest, TheSettingsAreNeverWrittenLargerThanTheyAreRead)
     Dir.Write("full.ini", Full);
     UI.ClearCalls();
     UI.QueueMessageBoxResult(IDOK);
-    Start("full.ini");
+    Start(Dir.File("full.ini"));
     Stop();
     EXPECT_TRUE(Dir.Read("full.ini") == Full) << "the file is left as it is";
     ASSERT_EQ(UI.CallsOf(TUICallKind::MessageBox).size(), 1u);

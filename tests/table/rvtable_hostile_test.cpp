@@ -167,10 +167,7 @@ TEST(TableHostile, AFailedReadKeepsOnlyTheWholeRowsItRead)
         });
         TTableDoc Doc;
         TRVTableItemInfo* Table = Doc.AddTable(1, 1);
-        TMemoryStream In;
-        In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-        In.SetPosition(0);
-        EXPECT_THROW(Table->LoadFromStream(In), EReadError);
+        EXPECT_THROW(LoadTableStream(Table, Bytes), EReadError);
         ASSERT_EQ(Table->Rows->Count(), L.KeptRows);
         EXPECT_EQ(tablegrid::Shape(*Table->Rows), L.KeptShape);
         if (L.KeptRows > 0) {

@@ -134,17 +134,23 @@ std::string BmpOf(int32_t width, int32_t height)
     return file;
 }
 
-// An old-format metafile of Width x Height pixels (96 units an inch).
-std::string WmfOf(int width, int height)
+// A small metafile drawn on, saved.
+std::string SmallMetafile(bool enhanced)
 {
     TMetafile metafile;
-    metafile.SetEnhanced(false);
+    metafile.SetEnhanced(enhanced);
     metafile.SetWidth(4);
     metafile.SetHeight(4);
     {
         TMetafileCanvas canvas(&metafile);
     }
-    std::string file = SavedBytes(metafile);
+    return SavedBytes(metafile);
+}
+
+// An old-format metafile of Width x Height pixels (96 units an inch).
+std::string WmfOf(int width, int height)
+{
+    std::string file = SmallMetafile(false);
     PutLE(file, 6, 0, 2);
     PutLE(file, 8, 0, 2);
     PutLE(file, 10, static_cast<uint32_t>(width), 2);
@@ -160,13 +166,7 @@ std::string WmfOf(int width, int height)
 // An enhanced metafile whose frame is Width x Height pixels.
 std::string EmfOf(int width, int height)
 {
-    TMetafile metafile;
-    metafile.SetWidth(4);
-    metafile.SetHeight(4);
-    {
-        TMetafileCanvas canvas(&metafile);
-    }
-    std::string file = SavedBytes(metafile);
+    std::string file = SmallMetafile(true);
     PutLE(file, 24, 0, 4);
     PutLE(file, 28, 0, 4);
     PutLE(file, 32, static_cast<uint32_t>(int64_t(width) * 2540 / 96), 4);
