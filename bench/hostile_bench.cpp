@@ -172,8 +172,8 @@ double TableCosts()
     };
     double worst = 0;
     for (const TCase& c : cases) {
-        const double small = Best(3, [&] { LoadLayOutPaintSave(c.Small); });
-        const double large = Best(3, [&] { LoadLayOutPaintSave(c.Large); });
+        const double small = Best(5, [&] { LoadLayOutPaintSave(c.Small); });
+        const double large = Best(5, [&] { LoadLayOutPaintSave(c.Large); });
         std::printf("table, %s (%zu / %zu bytes of RVF): %.3f s / %.3f s, ratio %.2f\n", c.Name,
                     c.Small.size(), c.Large.size(), small, large, large / small);
         worst = std::max(worst, large / small);
@@ -225,8 +225,8 @@ void Parse(const std::string& rtf)
 
 double RtfRatio(const char* name, const std::string& small, const std::string& large)
 {
-    const double a = Best(3, [&] { Parse(small); });
-    const double b = Best(3, [&] { Parse(large); });
+    const double a = Best(5, [&] { Parse(small); });
+    const double b = Best(5, [&] { Parse(large); });
     std::printf("rtf, %s (%zu / %zu bytes): %.3f s / %.3f s, ratio %.2f\n", name, small.size(), large.size(),
                 a, b, b / a);
     return b / a;
@@ -250,7 +250,7 @@ double KelvorStart(const std::string& dir, int files)
     SetCommandLine({AnsiString(), name});
     double best = 1e30;
     double closing = 0;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         const auto start = Clock::now();
         auto* form = new TForm1(nullptr);
         form->AfterConstruction();
