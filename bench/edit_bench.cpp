@@ -13,6 +13,7 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
 #include "edit/rollviewedit.h"
+#include "platform/controls/clipbrd.h"
 #include "platform/controls/forms.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
@@ -186,6 +187,25 @@ void BM_ApplyParaStyle(benchmark::State& state)
 }
 BENCHMARK(BM_ApplyParaStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Pastes state.range(0) lines of text from the clipboard into the middle of a
+// paragraph in the middle of a document of 10,000 paragraphs.
+void BM_Paste(benchmark::State& state)
+{
+    const int lines = static_cast<int>(state.range(0));
+    std::string text;
+    for (int i = 0; i < lines; ++i)
+        text += "pasted line " + std::to_string(i) + " of the clipboard\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(10000);
+        CaretOnParagraph(Doc, 5000, 11);
+        Clipboard()->SetAsText(text);
+        state.ResumeTiming();
+        Doc.Edit->Paste();
+    }
+}
+BENCHMARK(BM_Paste)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // Keeps the real time per iteration of every run, by name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -222,6 +242,8 @@ int main(int argc, char** argv)
                 Ratio("BM_Join/100000/iterations:3", "BM_Join/100/iterations:3"));
     std::printf("click to caret cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
+    std::printf("paste cost 10k/1k paragraphs: %.2f\n",
+                Ratio("BM_Paste/10000/iterations:3", "BM_Paste/1000/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/100000/iterations:3", "BM_DeleteAndUndo/10000/iterations:3"));
     std::printf("list style cost 10k/1k paragraphs: %.2f\n",

@@ -15,7 +15,11 @@
 #include <unistd.h>
 
 #include "document/rvstyle.h"
+#include "edit/rollviewedit.h"
+#include "platform/controls/clipbrd.h"
+#include "platform/controls/forms.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
 #include "tests/support/testrvdata.h"
@@ -180,6 +184,51 @@ void BM_Peer(benchmark::State& state)
 }
 BENCHMARK(BM_Peer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// An editor that measures on the recording canvas, as the tests' does.
+class TBenchEdit : public TRollViewEdit {
+public:
+    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
+    TCanvas* GetFormattingCanvas() override { return &Measure; }
+    TRecordingCanvas Measure{1000, 1000, 96};
+};
+
+// Pastes RTF of state.range(0) paragraphs (formatted text, tables, pictures)
+// from the clipboard into the middle of a shown editor of 10,000 paragraphs.
+void BM_Paste(benchmark::State& state)
+{
+    RV_RegisterRTFImport();
+    const std::string rtf = MakeRTF(static_cast<int>(state.range(0)));
+    const unsigned format = RegisterClipboardFormatA("Rich Text Format");
+    for (auto _ : state) {
+        state.PauseTiming();
+        TRVStyle style(nullptr);
+        TForm* form = new TForm(nullptr);
+        form->SetBounds(0, 0, 640, 480);
+        auto* edit = new TBenchEdit(form);
+        edit->SetBounds(0, 0, 600, 400);
+        edit->SetStyle(&style);
+        edit->SetParent(form);
+        form->Show();
+        TRVRTFReaderProperties* props = edit->GetRTFReadProperties();
+        props->SetTextStyleMode(rvrsAddIfNeeded);
+        props->SetParaStyleMode(rvrsAddIfNeeded);
+        TRVEditRVData* data = edit->EditRVData();
+        for (int i = 0; i < 10000; ++i)
+            data->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
+        edit->Format();
+        data->SetCaretAtItem(5000, 11, false);
+        Clipboard()->SetBuffer(format, rtf.data(), rtf.size());
+        state.ResumeTiming();
+        edit->Paste();
+        state.PauseTiming();
+        if (data->GetItemCount() <= 10000)
+            state.SkipWithError("nothing was pasted");
+        form->Free();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Paste)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // Keeps the CPU and real time per iteration of every run by name; with
 // repetitions, the median's.
 class TCollector : public benchmark::ConsoleReporter {
@@ -212,6 +261,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
     TCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
@@ -252,6 +302,10 @@ int main(int argc, char** argv)
         std::printf("rtf import speed ours/unrtf: %.2f\n", peer / importReal);
     else
         std::printf("rtf import speed ours/unrtf: skipped (no peer)\n");
+    const double pasteSmall = time(collector.CPU, "BM_Paste/1000/iterations:3"),
+                 pasteLarge = time(collector.CPU, "BM_Paste/10000/iterations:3");
+    if (pasteSmall > 0 && pasteLarge > 0)
+        std::printf("rtf paste cost 10k/1k paragraphs: %.2f\n", pasteLarge / pasteSmall);
     benchmark::Shutdown();
     return 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "document/rvclasses.h"
 #include "document/rvitem.h"
@@ -508,6 +509,8 @@ public:
                             bool ignorePara);
     // Merges item FirstItemNo + 1 into item FirstItemNo.
     void SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
+    // Merges every pair of neighbours among FirstItemNo..LastItemNo that may be
+    // one item; linear in the items, however many merge.
     void MassSimpleConcate(int firstItemNo, int lastItemNo);
     int NextChar(int itemNo, int index) const;
     int PrevChar(int itemNo, int index) const;
@@ -582,6 +585,14 @@ public:
     void RecalcMarker(int itemNo, bool allowCreate);
     // Enters the marker item ItemNo into the markers list at its document position.
     void AddMarkerInList(int itemNo);
+    // Enters every marker of items FirstItemNo..LastItemNo, those in their
+    // sub-documents included, into the markers list in one pass, and numbers
+    // each list they belong to once: items put in place together cost one
+    // insertion into the list, not one each.
+    void AddMarkersInList(int firstItemNo, int lastItemNo);
+    // The markers of items FirstItemNo..LastItemNo and of their sub-documents,
+    // in document order, appended to Markers.
+    void CollectMarkers(int firstItemNo, int lastItemNo, std::vector<TRVMarkerItemInfo*>& markers);
     // The last marker at or before item ItemNo in document order, nested
     // documents and the documents around this one included; null when none.
     TRVMarkerItemInfo* FindPreviousMarker(int itemNo);
@@ -819,6 +830,9 @@ private:
     TCustomRVData(const TCustomRVData&) = delete;
     TCustomRVData& operator=(const TCustomRVData&) = delete;
     TCustomRVItemInfo* LastItem() const;
+    // SimpleConcate without removing the second item's entry, which is left
+    // empty (no text, no item).
+    void JoinIntoFirst(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
     bool IsRoot() { return GetRootData() == this; }
     bool HasUnicodeStyle(int styleNo);
 

@@ -140,6 +140,8 @@ void TCustomRollViewEdit::SetCaret(const TRect& rect, bool visible)
     FCaretTimer->SetEnabled(false);
     FCaretTimer->SetEnabled(visible);
     InvalidateCaret();
+    if (visible && TWinControl::Focused())
+        TellInputMethod();
 }
 
 void TCustomRollViewEdit::InvalidateCaret()
@@ -200,6 +202,9 @@ void TCustomRollViewEdit::Paint()
     // The viewer's picture (background, document, selection) covers every
     // pixel of the area painted, so a caret drawn before is gone with it.
     TCustomRollView::Paint();
+    // While an input method composes, its text and cursor stand at the caret.
+    if (PaintComposition(Canvas()))
+        return;
     if (!Style() || !FCaretVisible || !FCaretBlinkOn || !TWinControl::Focused())
         return;
     TCanvas* c = Canvas();
@@ -241,6 +246,7 @@ bool TCustomRollViewEdit::DoChanging()
 void TCustomRollViewEdit::DoChange(bool clearRedo)
 {
     TRVEditRVData* data = EditRVData();
+    data->CreateResizer();
     Modified = true;
     if (RVData->SoftPageBreaks)
         ClearSoftPageBreaks();

@@ -7,12 +7,15 @@
 // (BeforeChange, the command, DoChange) with OnChanging and OnChange.
 //
 // Its implementation is split by concern:
-//   rollviewedit.cpp       construction, settings, the caret and its painting, the change protocol
-//   rollviewedit_keys.cpp  key messages, typed characters, the messages of an edit control
-//   rollviewedit_text.cpp  inserting and typing text at the caret
-//   rollviewedit_styles.cpp applying text, paragraph and list styles, page breaks
-//   rollviewedit_items.cpp the item at the caret, item properties, controls, checkpoints
-//   rollviewedit_undo.cpp  the undo API, undo and redo, search and selection
+//   rollviewedit.cpp             construction, settings, the caret and its painting, the change protocol
+//   rollviewedit_keys.cpp        key messages, typed characters, the messages of an edit control
+//   rollviewedit_text.cpp        inserting and typing text at the caret
+//   rollviewedit_styles.cpp      applying text, paragraph and list styles, page breaks
+//   rollviewedit_items.cpp       the item at the caret, item properties, controls, checkpoints
+//   rollviewedit_undo.cpp        the undo API, search and selection, copying events
+//   rollviewedit_insert.cpp      documents, text files and pictures inserted at the caret
+//   rollviewedit_clipboard.cpp   pasting, cutting, the clipboard's formats and messages
+//   rollviewedit_ime.cpp         input methods: committed and pre-edit text, the caret told
 #pragma once
 
 #include <cstdint>
@@ -29,6 +32,7 @@ class TControl;
 class TCustomImageList;
 class TGraphic;
 class TRVStyle;
+class TStream;
 class TTimer;
 
 enum TRVEditorOption : uint8_t {
@@ -56,6 +60,8 @@ using TRVStyleConversionEvent = std::function<void(TCustomRollViewEdit* sender, 
 
 enum TRVESearchOption : uint8_t { rvseoMatchCase, rvseoDown, rvseoWholeWord };
 using TRVESearchOptions = TRVSet<TRVESearchOption, uint8_t>;
+// Asked before a paste; DoDefault false cancels it.
+using TRVPasteEvent = std::function<void(TCustomRollViewEdit* sender, bool& doDefault)>;
 
 // The messages an editor posts to itself to undo (redo) after closing an open
 // cell editor.
@@ -125,9 +131,12 @@ public:
     virtual void Undo();
     virtual void Redo();
     virtual void DeleteSelection();
-    // Text at the caret in the current text style, replacing the selection;
-    // tabs become SpacesInTab spaces. Line breaks are refused (false), as is
-    // a change BeforeChange refuses.
+    // Text at the caret in the current text style, replacing the selection,
+    // as one undo group; tabs become SpacesInTab spaces and line breaks start
+    // paragraphs (see TRVEditRVData::InsertText_). False when refused or when
+    // nothing was inserted. 8-bit text is in the current style's code page;
+    // InsertTextW first switches an 8-bit current style to the style sheet's
+    // DefUnicodeStyle when it has one (BeforeUnicode).
     bool InsertText(const AnsiString& s, bool caretBefore = false);
     bool InsertTextW(const WideString& s, bool caretBefore = false);
     void OnBackSpacePress(bool ctrl);
@@ -309,9 +318,68 @@ public:
     void SelectCurrentLine();
     // The caret's screen line (from 1) and its place among the line's stops (from 1).
     void GetCurrentLineCol(int& line, int& column);
-    // The viewer's events, and from another editor also its style and caret
-    // events (never OnChange, OnChanging and OnCaretGetOut).
+    // The viewer's events, and from another editor also its style, caret and
+    // paste events (never OnChange, OnChanging and OnCaretGetOut).
     void AssignEvents(TCustomRollView* source);
+    // ==== The clipboard, and documents, pictures and text files inserted at
+    // the caret (rollviewedit_clipboard.cpp, rollviewedit_insert.cpp). Each
+    // insertion replaces the selection and is one undo group; a refusal
+    // (BeforeChange, a selection that cannot go) beeps and changes nothing.
+
+    // Clipboard formats read, in the order Paste prefers them: "RollView Format"
+    // (a 4-byte little-endian length N, then N bytes of RVF), "Rich Text
+    // Format", Unicode text, ANSI text, a picture, a metafile.
+    virtual bool CanPaste();
+    bool CanPasteRVF();
+    bool CanPasteRTF();
+    // BeforeChange, OnPaste (which may cancel), then the first format the
+    // clipboard holds; a failure beeps (nothing half-pasted stays unrecorded).
+    virtual void Paste();
+    void PasteRVF();
+    // RTF; pictures it names relatively are looked for beside the source page
+    // that "HTML Format" names (GetBasePathFromHTMLInClipboard).
+    void PasteRTF();
+    // Text converted into the current text style's form (code-page rules for
+    // an 8-bit style).
+    void PasteText();
+    void PasteTextW();
+    // A picture item; TextAsName: the clipboard's text becomes its name.
+    void PasteBitmap(bool textAsName);
+    void PasteMetafile(bool textAsName);
+    // Copies the selection (the viewer's CopyDef) and deletes it.
+    void CutDef();
+    // The folder of the "SourceURL:" of "HTML Format", read as a URL: a local
+    // file's folder (file:// with its %-escapes decoded) with a trailing '/',
+    // or a web address's folder (http://, https://) with a trailing '/'; empty
+    // when there is none.
+    AnsiString GetBasePathFromHTMLInClipboard();
+
+    // RVF or RTF read whole from the stream's position, then put at the caret.
+    // False when refused or when nothing was inserted (unreadable input).
+    bool InsertRVFFromStreamEd(TStream* stream);
+    bool InsertRTFFromStreamEd(TStream* stream);
+    bool InsertRVFFromFileEd(const AnsiString& fileName);
+    bool InsertRTFFromFileEd(const AnsiString& fileName);
+    // A text file: 8-bit in the current style's code page, OEM, or UTF-16 with
+    // or without a byte-order mark. False when refused or unreadable; a UTF-16
+    // file of odd size raises ERollViewError with nothing inserted.
+    bool InsertTextFromFile(const AnsiString& fileName);
+    bool InsertOEMTextFromFile(const AnsiString& fileName);
+    bool InsertTextFromFileW(const AnsiString& fileName);
+    // A picture item owning Graphic (freed when the insertion is refused).
+    bool InsertPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign);
+    // An 8-bit current text style becomes the style sheet's DefUnicodeStyle
+    // when that names a text style.
+    void BeforeUnicode();
+
+    TRVPasteEvent OnPaste;
+
+    // ==== Input methods (rollviewedit_ime.cpp)
+    // The text an input method is composing and its cursor (code units): shown
+    // at the caret over the document, in the current text style; it is not part
+    // of the document and nothing of it is recorded.
+    const WideString& CompositionText() const { return FComposition; }
+    int CompositionCursor() const { return FCompositionCursor; }
 
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
@@ -360,6 +428,26 @@ private:
     void InsertNewTextItem(const AnsiString& s, bool caretBefore);
     bool BeforeInserting();
     void AfterInserting();
+
+    // ---- The clipboard and insertions (rollviewedit_clipboard.cpp, rollviewedit_insert.cpp)
+    // Runs Insert inside BeforeInserting / AfterInserting; an exception closes
+    // the group, lays the document out whole and passes on. False when refused.
+    bool InsertInGroup(const std::function<bool()>& insert);
+    void HandleClipboardMessage(TMessage& message);
+
+    // ---- Input methods (rollviewedit_ime.cpp)
+    // Tells the input method where the caret is and which font the current text style has.
+    void TellInputMethod();
+    void WMImeStartComposition(TMessage& message);
+    void WMImeComposition(TMessage& message);
+    void TypeCommitted(const WideString& text);
+    void SetComposition(const WideString& text, int cursor);
+    TRect CompositionRect();
+    void InvalidateComposition();
+    // Paints the text being composed and its cursor; false when there is none.
+    bool PaintComposition(TCanvas* canvas);
+    WideString FComposition;
+    int FCompositionCursor = 0;
 
     void BlinkCaret(TObject*);
     void InvalidateCaret();

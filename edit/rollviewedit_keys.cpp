@@ -68,6 +68,8 @@ void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
     TCustomRollView::KeyDown(key, shift);
     if (key == 0 || !Style())
         return;
+    if (key == VK_ESCAPE && data->CancelResize())
+        return;
     bool selectionChanged = false;
     if (PrepareKey(key, shift, selectionChanged))
         ActOnKey(key, shift, selectionChanged);
@@ -359,6 +361,21 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
         return;
     case WM_RVDEFERRED:
         RunDeferred();
+        return;
+    case WM_CUT:
+    case WM_PASTE:
+    case EM_CANPASTE:
+        HandleClipboardMessage(message);
+        return;
+    case WM_IME_STARTCOMPOSITION:
+        WMImeStartComposition(message);
+        return;
+    case WM_IME_COMPOSITION:
+        WMImeComposition(message);
+        return;
+    case WM_IME_ENDCOMPOSITION:
+        SetComposition(WideString(), 0);
+        TCustomRollView::Dispatch(message);
         return;
     default:
         if (!HandleEditMessage(message))

@@ -156,34 +156,15 @@ bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
 {
     if (TCustomRollViewEdit* cell = CellEditor())
         return cell->InsertText(s, caretBefore);
-    if (!Style())
-        return false;
-    // 8-bit text is in the current style's code page.
-    const TFontInfo* font = Style()->TextStyles()->Items(EditRVData()->CurTextStyleNo);
-    const unsigned codePage = RVU_Charset2CodePage(font->Charset());
-    return InsertTextW(RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(codePage, s)), caretBefore);
+    return InsertInGroup([&] { return EditRVData()->InsertText_(s, caretBefore); });
 }
 
 bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
 {
     if (TCustomRollViewEdit* cell = CellEditor())
         return cell->InsertTextW(s, caretBefore);
-    // Paragraph and line breaks are not taken here: text that holds them is refused.
-    for (WideChar c : s)
-        if (c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029 || c == 0x0B || c == 0x0C || c == 0)
-            return false;
-    if (s.empty() || !BeforeInserting())
-        return false;
-    WideString text;
-    const int spaces = std::max(Style()->SpacesInTab(), 0);
-    for (WideChar c : s) {
-        if (c == '\t')
-            text.append(static_cast<size_t>(spaces), WideChar(' '));
-        else
-            text += c;
-    }
-    if (!text.empty())
-        InsertNewTextItem(TextForStyle(text, EditRVData()->CurTextStyleNo), caretBefore);
-    AfterInserting();
-    return true;
+    return InsertInGroup([&] {
+        BeforeUnicode();
+        return EditRVData()->InsertTextW_(RVU_GetRawUnicode(s), caretBefore);
+    });
 }

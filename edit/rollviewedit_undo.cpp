@@ -110,4 +110,5 @@ void TCustomRollViewEdit::AssignEvents(TCustomRollView* source)
     OnCurParaStyleChanged = editor->OnCurParaStyleChanged;
     OnCurTextStyleChanged = editor->OnCurTextStyleChanged;
     OnCaretMove = editor->OnCaretMove;
+    OnPaste = editor->OnPaste;
 }

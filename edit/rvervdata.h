@@ -10,6 +10,9 @@
 //   rvervdata_caret.cpp   caret stops, placing the caret, the editor's layout
 //   rvervdata_delete.cpp  Delete and Backspace
 //   rvervdata_keys.cpp    caret movement keys and hyperlink mode
+//   rvervdata_inserttext.cpp  text of several lines and text files at the caret
+//   rvervdata_insertdoc.cpp   RVF and RTF documents at the caret, in one piece
+//   rvervdata_resize.cpp      the item resizer: handles, the drag, the undoable resize
 #pragma once
 
 #include <functional>
@@ -20,6 +23,7 @@
 #include "document/rvclasses.h"
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
+#include "edit/rvresize.h"
 #include "edit/rvundo.h"
 #include "edit/rvundoprops.h"
 #include "view/rvrvdata.h"
@@ -30,6 +34,7 @@ class TRVStyle;
 class TControl;
 class TPersistent;
 class TRVMarkerList;
+class TStream;
 struct TRVMarkerBatch;
 
 // One caret stop of the caret's line. Offset counts inside the draw item: 1
@@ -391,6 +396,62 @@ public:
     // item: nothing to find).
     void SrchStart(bool down, int& itemNo, int& offs) override;
 
+    // ==== Text, files and documents inserted at the caret
+    // (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp). The caller has asked
+    // BeforeChange, opened the undo group and deleted the selection; each
+    // answers whether something was inserted (a refusal beeps). Breaks in text:
+    // CR, LF, CR LF, LF CR, U+2029 and form feed (which also puts a page break
+    // before what follows it) start a paragraph; U+2028, VT and NUL start another
+    // item on the same line. Tabs become SpacesInTab blanks.
+    // 8-bit text in the current text style's code page.
+    bool InsertText_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // UTF-16 code units in a byte string; ERollViewError "Can't perform Unicode
+    // operation" for an odd length, with nothing inserted.
+    bool InsertTextW_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // A text file read whole before anything is inserted (false when it cannot
+    // be read): 8-bit in the current text style's code page, or with Oem in the
+    // OEM code page; NUL bytes become '?'.
+    bool InsertTextFromFile(const AnsiString& fileName, bool oem, bool caretBefore);
+    // A UTF-16 file: little-endian, or big-endian after the mark FE FF; a mark
+    // FF FE is skipped. ERollViewError "Can't perform Unicode operation" for a
+    // file of odd size, with nothing inserted.
+    bool InsertTextFromFileW(const AnsiString& fileName, bool caretBefore);
+    // A document read whole aside (RVF with the editor's read modes; RTF through
+    // the editor's RTF import settings), then put at the caret in one piece: one
+    // insertion record, the markers it brings numbered once. The document's
+    // colour and background in RVF are not applied. False, with nothing changed
+    // and a beep, when the stream cannot be read or holds nothing.
+    bool InsertRVFFromStreamEd_(TStream& stream);
+    bool InsertRTFFromStreamEd_(TStream& stream);
+    // Merges the inserted items FirstItemNo..LastItemNo with their neighbours
+    // where their styles allow; CaretOffs (an offset in LastItemNo) and
+    // ItemsAdded follow the merges.
+    void ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded);
+
+    // ==== The item resizer (rvervdata_resize.cpp): handles around the one
+    // resizable item (a picture, a control) that the selection holds whole, in
+    // an editor that is not read-only and allows image resizing; dragging one
+    // resizes the item as one undo group.
+    std::unique_ptr<TRVItemResizer> Resizer;
+    // Made for the selection as it is now (or none); called after every change
+    // of the selection and of the document.
+    void CreateResizer();
+    // Made again when its draw item is no longer the one it stands on.
+    void UpdateResizer();
+    bool GetResizeHandleAt(int x, int y, TRVResizeHandleIndex& index);
+    // Esc during a drag: the frame goes and the next mouse-up does nothing.
+    bool CancelResize();
+    // Width and Height include the item's spacing on both sides (a draw
+    // item's size); the item gets at least 1 x 1 pixels.
+    void ResizeItem(int itemNo, int width, int height);
+    void DoSelect() override;
+    void PostPaintTo(TCanvas* canvas, int xShift, int yShift, int firstDrawItem, int lastDrawItem) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void XorDrawing() override;
+    void AdjustMouseUpSelection() override;
+
 private:
     // Whether the document's minimum width differs from DocumentMinWidth after
     // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
@@ -413,10 +474,23 @@ private:
     void JoinWithNextPara(int itemNo, int paraFirstDi, int paraLastDi);
     void ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
                           bool applyPara);
+    // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp)
+    struct TTextPiece;
+    bool InsertTextOf(const AnsiString& s, bool wide, bool caretBefore, bool autoTag);
+    bool InsertPieces(std::vector<TTextPiece>& pieces, bool caretBefore, bool autoTag);
+    bool InsertBlock(std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>& block);
+    struct TInsertionPoint;
+    bool OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertionPoint& point, bool& fullReformat);
+    // Lays out what an insertion changed: the paragraphs first measured, or the
+    // whole document when markers of a list that goes on after them were inserted.
+    void ReformatInsertion(bool mayShrink, int paraFirst, int paraLast, int itemsAdded, bool insertedMarkers,
+                           int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
+    // The draw item under the last mouse-down (a click on one item selects it).
+    int FMouseDownDrawItemNo = -1;
     bool FPlaying = false;
     int FVerticalX = -1;
     int FVerticalDrawItemNo = -1;

@@ -232,13 +232,15 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
         item->Inserting(this, text, false);
         Items->Put(at, text);
         item->Inserted(this, at);
-        AddMarkerInList(at);
-        NoteMarkerItem(item);
         if (fromUndo)
             item->MovingFromUndoList(at, this);
         item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     }
     list.clear();
+    // The markers of the block enter the list in one piece, each list numbered once.
+    AddMarkersInList(itemNo, itemNo + count - 1);
+    for (int i = itemNo; i < itemNo + count; ++i)
+        NoteMarkerItem(GetItem(i));
     InvalidateTailLayout();
     Do_InsertItems_2(itemNo, count, record, fullReformat);
 }

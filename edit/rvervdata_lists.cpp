@@ -34,25 +34,6 @@ void AddUnique(std::vector<int>& list, int value)
         list.push_back(value);
 }
 
-// The markers of Data's items First..Last in document order, those inside
-// the items' sub-documents included.
-void CollectMarkers(TCustomRVData* data, int first, int last, std::vector<TRVMarkerItemInfo*>& markers)
-{
-    for (int i = first; i <= last && i < data->GetItemCount(); ++i) {
-        TCustomRVItemInfo* item = data->GetItem(i);
-        if (item->StyleNo == rvsListMarker) {
-            if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item))
-                markers.push_back(marker);
-            continue;
-        }
-        TRVStoreSubRVData* state = nullptr;
-        for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub;
-             sub = item->GetSubRVData(state, rvdNext))
-            CollectMarkers(sub->GetRVData(), 0, sub->GetRVData()->GetItemCount() - 1, markers);
-        delete state;
-    }
-}
-
 } // namespace
 
 TRVMarkerList* TRVEditRVData::GetMarkers(bool allowCreate)
@@ -256,7 +237,7 @@ void TRVEditRVData::EndMarkerBatch(TRVMarkerBatch& batch, int firstItemNo, int l
 {
     FMarkerBatch = nullptr;
     std::vector<TRVMarkerItemInfo*> inRange;
-    CollectMarkers(this, firstItemNo, lastItemNo, inRange);
+    CollectMarkers(firstItemNo, lastItemNo, inRange);
     TRVMarkerList* list = GetMarkers(!inRange.empty());
     if (!list)
         return;
@@ -373,7 +354,7 @@ void TRVEditRVData::PrepareForUpdateRangeAfterMarkers(int startItemNo, int endIt
     endItemNo = GetParaEndItemNo(std::clamp(endItemNo, startItemNo, GetItemCount() - 1));
     lastItemNo = endItemNo;
     std::vector<TRVMarkerItemInfo*> markers;
-    CollectMarkers(this, startItemNo, endItemNo, markers);
+    CollectMarkers(startItemNo, endItemNo, markers);
     TRVStyle* style = GetRVStyle();
     for (TRVMarkerItemInfo* marker : markers) {
         if (!IsVariableWidthList(style, marker->ListNo))

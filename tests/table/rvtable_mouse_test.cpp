@@ -324,6 +324,25 @@ TEST_F(TableMouseTest, TabMovesToTheNextCellAndDoesNothingInTheLast)
     EXPECT_EQ(CellText(0, 0), "0,0");
 }
 
+// While a cell is edited in place, the holding editor's insertions and its
+// paste act on the cell.
+TEST_F(TableMouseTest, PasteAndInsertionsGoIntoTheOpenCellEditor)
+{
+    NewTable(1, 2);
+    Table->EditCell(0, 1);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    editor->EditRVData()->SetCaretAtItem(0, 4, false);
+    EXPECT_TRUE(Editor.Edit->InsertText("a"));
+    Editor.UI.SetClipboard({{"text/plain", "b"}});
+    Editor.Edit->Paste();
+    Pump();
+    EXPECT_EQ(std::string(editor->EditRVData()->GetItemText(0)), "0,1ab");
+    EXPECT_EQ(std::string(d->GetItemText(0)), "before");
+    EXPECT_EQ(std::string(d->GetItemText(2)), "after");
+}
+
 TEST_F(TableMouseTest, ALostCaptureEndsTheCellSelectionStartedInTheEditor)
 {
     NewTable(2, 2);
