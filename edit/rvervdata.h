@@ -461,6 +461,9 @@ private:
     // The x a move up or down aims at: the column of the last such move while
     // the caret has moved only up and down since, else the caret's.
     int VerticalMoveX() const;
+    // The item of draw item DrawItemNo takes the caret inside it (a table, into
+    // a cell) when X lies over it; From: the side the caret comes from.
+    bool EnterItemAt(int drawItemNo, int x, TRVEnterDirection from);
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     void MoveCaretTo(int drawItemNo, int drawOffs);
     // The caret stops of a text draw item shown right to left (the item's text

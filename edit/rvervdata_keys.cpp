@@ -102,7 +102,10 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
         AdjustMarkerCaret(false, offs);
         OnChangeCaretLine(offs - 2);
     } else {
-        (void)shift;
+        // An item that holds documents (a table) may take the caret into
+        // its last place, when it is the item the caret stands after.
+        if (!shift && !ctrl && GetItem(itemNo)->EnterItem(rvedRight, 0))
+            return false;
         --CaretOffs;
     }
     ChangeCaret(false, true, false, false);
@@ -111,7 +114,6 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
 
 bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
 {
-    (void)shift;
     const int lastStop = static_cast<int>(CharPos.size()) - 1;
     const bool onLastDrawItem = CharPos.back().DrawItemNo == DrawItems.Count() - 1;
     if (ctrl) {
@@ -146,10 +148,21 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
         AdjustMarkerCaret(true, offs);
         OnChangeCaretLine(offs - 2);
     } else {
+        // The item of the next stop may take the caret into its first place.
+        const int next = DrawItems[CharPos[static_cast<size_t>(CaretOffs + 1)].DrawItemNo]->ItemNo;
+        if (!shift && !ctrl && GetItem(next)->EnterItem(rvedLeft, 0))
+            return false;
         ++CaretOffs;
     }
     ChangeCaret(false, true, false, false);
     return false;
+}
+
+bool TRVEditRVData::EnterItemAt(int drawItemNo, int x, TRVEnterDirection from)
+{
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    return x >= dli->Left && x < dli->Left + dli->Width &&
+           GetItem(dli->ItemNo)->EnterItem(from, x - dli->Left);
 }
 
 // The caret at drawOffs of drawItemNo, its line's stops rebuilt; scroll lets
@@ -190,13 +203,15 @@ bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[f - 1]->Top + 1, drawItemNo, drawOffs))
         return false;
+    // An item under the column that holds documents takes the caret into its bottom.
+    if (!shift && !ctrl && EnterItemAt(drawItemNo, x, rvedBottom))
+        return false;
     PutCaretOnLine(drawItemNo, drawOffs, true, x);
     return false;
 }
 
 bool TRVEditRVData::OnDownPress(bool shift, bool ctrl)
 {
-    (void)ctrl;
     if (CaretInTheLastLine()) {
         if (shift && !CaretAtTheEndOfLine()) {
             CaretOffs = static_cast<int>(CharPos.size()) - 1;
@@ -210,6 +225,8 @@ bool TRVEditRVData::OnDownPress(bool shift, bool ctrl)
     int drawItemNo = 0;
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[next]->Top + 1, drawItemNo, drawOffs))
+        return false;
+    if (!shift && !ctrl && EnterItemAt(drawItemNo, x, rvedTop))
         return false;
     PutCaretOnLine(drawItemNo, drawOffs, true, x);
     return false;

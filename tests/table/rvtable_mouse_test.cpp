@@ -324,6 +324,36 @@ TEST_F(TableMouseTest, TabMovesToTheNextCellAndDoesNothingInTheLast)
     EXPECT_EQ(CellText(0, 0), "0,0");
 }
 
+// The caret keys take the caret into the table: Down from the line above into
+// the first row under the caret's column, Right from before the table into its
+// first cell, Left from after it into its last; with Shift they pass it by.
+TEST_F(TableMouseTest, TheCaretKeysEnterTheTablesCells)
+{
+    NewTable(2, 2);
+    int row, col;
+    Caret(0, 2);
+    EXPECT_FALSE(d->OnDownPress(false, false));
+    ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(0, 0));
+    Table->DestroyInplace(false);
+    Pump();
+    Caret(ItemNo, 0);
+    EXPECT_FALSE(d->OnRightPress(false, false));
+    ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(0, 0));
+    Table->DestroyInplace(false);
+    Pump();
+    Caret(ItemNo, 1);
+    EXPECT_FALSE(d->OnLeftPress(false, false));
+    ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(1, 1));
+    Table->DestroyInplace(false);
+    Pump();
+    Caret(ItemNo, 1);
+    d->OnLeftPress(true, false);
+    EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
+}
+
 // While a cell is edited in place, the holding editor's insertions and its
 // paste act on the cell.
 TEST_F(TableMouseTest, PasteAndInsertionsGoIntoTheOpenCellEditor)
