@@ -137,6 +137,8 @@ void TCustomRVFormattedData::ClearTemporal()
     PressedDrawItemNo = -1;
     // Nothing is laid out any more: a tail layout must start from the top.
     FLastParaStart = TRVParaStartNote();
+    FOpenLine = TRVOpenLineNote();
+    FRuleDrawItems.clear();
     FLayoutUsesWidth = false;
 }
 
@@ -177,6 +179,7 @@ void TCustomRVFormattedData::ItemTextChanged(int itemNo)
 void TCustomRVFormattedData::InvalidateTailLayout()
 {
     FLastParaStart = TRVParaStartNote();
+    FOpenLine = TRVOpenLineNote();
     FMinWidthCache = TRVMinWidthCache();
     FLayoutStale = true;
 }

@@ -303,3 +303,70 @@ TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
     EXPECT_GT(cdx[3], cdx[2]); // then the "x"
     SetACP(0);
 }
+
+TEST(QtTextTest, PrefixExtentsGiveWhatEveryPartMeasuresAlone)
+{
+    // Any part that begins and ends where a character begins measures alone
+    // the difference of its prefix extents; a part that begins or ends inside
+    // a character (a mark, the second half of a pair) is not marked as such.
+    TPixelBuffer b(40, 20);
+    auto c = CreateBufferCanvas(b);
+    c->Font()->SetName("DejaVu Sans");
+    c->Font()->SetSize(11);
+    c->SetTextCharacterExtra(1);
+    const WideString wide = u"Wa c\u0301\u0327d \u6F22\u5B57\u3002 \u05D0\u05D1 \xD83D\xDE00x\u200By\u00A0z-";
+    const int n = static_cast<int>(wide.size());
+    std::vector<int> dx;
+    std::vector<uint8_t> starts;
+    TSize size;
+    ASSERT_TRUE(c->GetTextPrefixExtentsW(wide.data(), n, dx, starts, size));
+    ASSERT_EQ(dx.size(), wide.size());
+    ASSERT_EQ(starts.size(), wide.size() + 1);
+    EXPECT_EQ(starts[4], 0); // the marks after "c"
+    EXPECT_EQ(starts[5], 0);
+    EXPECT_EQ(starts[16], 0); // the second half of the pair
+    auto prefix = [&](int i) { return i == 0 ? 0 : dx[static_cast<size_t>(i) - 1]; };
+    for (int a = 0; a < n; ++a)
+        for (int e = a; e <= n; ++e) {
+            if (!starts[static_cast<size_t>(a)] || !starts[static_cast<size_t>(e)])
+                continue;
+            TSize part;
+            ASSERT_TRUE(c->GetTextExtentPoint32W(wide.data() + a, e - a, part));
+            EXPECT_EQ(part.cx, prefix(e) - prefix(a)) << a << ".." << e;
+            EXPECT_EQ(part.cy, size.cy);
+        }
+
+    // ANSI text in UTF-8 (with a combining mark) and in a single-byte code page.
+    struct TAnsiCase {
+        unsigned CodePage;
+        AnsiString Text;
+    };
+    const TAnsiCase cases[] = {
+        {65001, "a\xC3\xA9 e\xCC\x81\xE6\xBC\xA2\xE5\xAD\x97 \xD7\x90\xF0\x9F\x98\x80z"},
+        {1252, "caf\xE9 \x80 na\xEFve"},
+    };
+    for (const TAnsiCase& t : cases) {
+        SCOPED_TRACE(t.CodePage);
+        SetACP(t.CodePage);
+        const int bytes = static_cast<int>(t.Text.size());
+        ASSERT_TRUE(c->GetTextPrefixExtentsA(t.Text.data(), bytes, dx, starts, size));
+        ASSERT_EQ(starts.size(), t.Text.size() + 1);
+        int marked = 0;
+        for (int a = 0; a < bytes; ++a)
+            for (int e = a; e <= bytes; ++e) {
+                if (!starts[static_cast<size_t>(a)] || !starts[static_cast<size_t>(e)])
+                    continue;
+                ++marked;
+                TSize part;
+                ASSERT_TRUE(c->GetTextExtentPoint32A(t.Text.data() + a, e - a, part));
+                EXPECT_EQ(part.cx, prefix(e) - prefix(a)) << a << ".." << e;
+            }
+        EXPECT_GT(marked, bytes);
+        EXPECT_EQ(starts[1], 1);
+        EXPECT_EQ(starts[2], t.CodePage == 65001 ? 0 : 1); // inside the e acute in UTF-8
+        if (t.CodePage == 65001) {
+            EXPECT_EQ(starts[5], 0); // the combining acute after "e"
+        }
+    }
+    SetACP(0);
+}
