@@ -11,13 +11,16 @@
 namespace {
 
 // Up to this many characters a piece is measured part by part on the canvas:
-// taking the extents of all its prefixes would cost more than it saves.
+// taking the extents of its prefixes would cost more than it saves.
 constexpr int DirectMeasureLimit = 256;
+// Bytes at the end of a window of ANSI text whose characters may be cut.
+constexpr int CutMargin = 8;
 
 } // namespace
 
-TPieceText::TPieceText(const AnsiString& text, int offs, int len, bool unicode)
-    : FUnicode(unicode), FLen(len), FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
+TPieceText::TPieceText(const AnsiString& text, int offs, int len, bool unicode, int windowChars)
+    : FUnicode(unicode), FLen(len), FWindowChars(std::max(windowChars, 1)),
+      FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
 {
     if (unicode) {
         FWide.resize(static_cast<size_t>(len));
@@ -38,11 +41,16 @@ bool TPieceText::IsSpace(int index) const
     return FUnicode ? FWide[static_cast<size_t>(index)] == 0x0020 : FAnsi[index] == ' ';
 }
 
-TSize TPieceText::Measure(TCanvas* canvas, int start, int count) const
+TSize TPieceText::Measure(TCanvas* canvas, int start, int count)
 {
-    if (FHasPrefixes && FStarts[static_cast<size_t>(start)] && FStarts[static_cast<size_t>(start + count)])
-        return TSize{FPrefix[static_cast<size_t>(start + count)] - FPrefix[static_cast<size_t>(start)],
-                     FHeight};
+    if (count > 0 && FByPrefixes) {
+        const int end = start + count;
+        // The rest of the piece: its whole width less the width before Start.
+        if (end == FLen && Cover(canvas, start, start) && StartAt(start))
+            return TSize{FTotal - PrefixAt(start), FHeight};
+        if (end < FLen && Cover(canvas, start, end) && StartAt(start) && StartAt(end))
+            return TSize{PrefixAt(end) - PrefixAt(start), FHeight};
+    }
     TSize size;
     bool ok = FUnicode ? canvas->GetTextExtentPoint32W(Wide() + start, count, size)
                        : canvas->GetTextExtentPoint32A(FAnsi + start, count, size);
@@ -50,30 +58,70 @@ TSize TPieceText::Measure(TCanvas* canvas, int start, int count) const
     return ok ? size : TSize();
 }
 
-void TPieceText::MeasurePrefixes(TCanvas* canvas)
+void TPieceText::MeasureByPrefixes(TCanvas* canvas)
 {
-    if (FHasPrefixes)
+    if (FByPrefixes)
         return;
-    std::vector<int> dx;
     TSize size;
-    const bool ok = FUnicode ? canvas->GetTextPrefixExtentsW(Wide(), FLen, dx, FStarts, size)
-                             : canvas->GetTextPrefixExtentsA(FAnsi, FLen, dx, FStarts, size);
-    if (!ok || static_cast<int>(dx.size()) != FLen || static_cast<int>(FStarts.size()) != FLen + 1) {
-        FStarts.clear();
+    const bool ok = FUnicode ? canvas->GetTextExtentPoint32W(Wide(), FLen, size)
+                             : canvas->GetTextExtentPoint32A(FAnsi, FLen, size);
+    if (!ok)
         return;
-    }
-    FPrefix.resize(static_cast<size_t>(FLen) + 1);
-    FPrefix[0] = 0;
-    std::copy(dx.begin(), dx.end(), FPrefix.begin() + 1);
+    FTotal = size.cx;
     FHeight = size.cy;
-    FHasPrefixes = true;
+    FByPrefixes = true;
+    FWinTrusted = -1;
 }
 
 void TPieceText::ForgetPrefixes()
 {
-    FHasPrefixes = false;
-    FPrefix.clear();
-    FStarts.clear();
+    FByPrefixes = false;
+    FWinTrusted = -1;
+    FWinDx.clear();
+    FWinStarts.clear();
+}
+
+bool TPieceText::Cover(TCanvas* canvas, int from, int to)
+{
+    if (!FByPrefixes || from < 0 || to > FLen || from > to)
+        return false;
+    if (FWinTrusted >= 0 && from >= FWinStart && to <= FWinTrusted)
+        return true;
+    // The window moves on from the last character start it knows at or before
+    // From, whose width before it is known; else it starts again at the start.
+    int start = 0;
+    int base = 0;
+    if (FWinTrusted >= 0 && from >= FWinStart) {
+        start = std::min(from, FWinTrusted);
+        while (start > FWinStart && !StartAt(start))
+            --start;
+        base = PrefixAt(start);
+    }
+    std::vector<int> dx;
+    std::vector<uint8_t> starts;
+    for (int span = to - start + FWindowChars;; span *= 2) {
+        const int end = span >= FLen - start ? FLen : start + span;
+        TSize size;
+        const bool ok = FUnicode
+                            ? canvas->GetTextPrefixExtentsW(Wide() + start, end - start, dx, starts, size)
+                            : canvas->GetTextPrefixExtentsA(FAnsi + start, end - start, dx, starts, size);
+        if (!ok || dx.size() != static_cast<size_t>(end - start) ||
+            starts.size() != static_cast<size_t>(end - start) + 1) {
+            FWinTrusted = -1;
+            return false;
+        }
+        // Near a cut end a character may be cut too (ANSI text is read by
+        // characters of several bytes): what lies there is measured again.
+        const int trusted = end == FLen ? FLen : end - (FUnicode ? 1 : CutMargin);
+        if (trusted >= to || end == FLen) {
+            FWinStart = start;
+            FWinBase = base;
+            FWinTrusted = trusted;
+            FWinDx.swap(dx);
+            FWinStarts.swap(starts);
+            return true;
+        }
+    }
 }
 
 int TPieceText::CharEnd(TCanvas* canvas, int start) const
@@ -95,6 +143,17 @@ int TPieceText::AnsiBoundaryBefore(TCanvas* canvas, int start, int pos) const
     if (FUnicode || CodePageMaxCharSize(codePage) == 1)
         return pos;
     int boundary = start;
+    if (codePage == CP_UTF8) {
+        // No UTF-8 character holds a byte below 0x80 but as itself: the walk
+        // by characters passes every such byte, and the one after it.
+        if (pos >= FLen || static_cast<unsigned char>(FAnsi[pos]) < 0x80)
+            return pos;
+        for (int i = pos - 1; i >= start; --i)
+            if (static_cast<unsigned char>(FAnsi[i]) < 0x80) {
+                boundary = i + 1;
+                break;
+            }
+    }
     while (boundary < pos) {
         const int next = CharEnd(canvas, boundary);
         if (next > pos)
@@ -107,36 +166,38 @@ int TPieceText::AnsiBoundaryBefore(TCanvas* canvas, int start, int pos) const
 // The canvas's characters and the platform's character steps group units
 // alike (a code point with the marks after it), so that the notes of the
 // prefix measurement answer without walking back over marks.
-bool TPieceText::BeginsChar(int from, int index) const
+bool TPieceText::BeginsChar(TCanvas* canvas, int from, int index)
 {
     if (index == from)
         return true;
-    if (FHasPrefixes)
-        return FStarts[static_cast<size_t>(index)] != 0;
+    if (Cover(canvas, from, index))
+        return StartAt(index);
     const WideChar* p = Wide() + from;
     return CharPrevW(p, Wide() + index + 1) == Wide() + index;
 }
 
-int TPieceText::CharStartBefore(int from, int end) const
+int TPieceText::CharStartBefore(TCanvas* canvas, int from, int end)
 {
     if (end <= from)
         return from;
-    if (!FHasPrefixes)
+    if (!Cover(canvas, from, end))
         return static_cast<int>(CharPrevW(Wide() + from, Wide() + end) - Wide());
     int i = end - 1;
-    while (i > from && !FStarts[static_cast<size_t>(i)])
+    while (i > from && !StartAt(i))
         --i;
     return i;
 }
 
-int TPieceText::DecidingCount(int pos, int remaining, int avail) const
+int TPieceText::DecidingCount(TCanvas* canvas, int pos, int remaining, int avail)
 {
-    if (!FHasPrefixes || !FStarts[static_cast<size_t>(pos)])
+    if (!Cover(canvas, pos, pos) || !StartAt(pos))
         return remaining;
-    const int base = FPrefix[static_cast<size_t>(pos)];
-    for (int i = pos + 1; i <= pos + remaining; ++i)
-        if (FStarts[static_cast<size_t>(i)] && FPrefix[static_cast<size_t>(i)] - base > avail)
+    for (int i = pos + 1; i < pos + remaining; ++i) {
+        if (i > FWinTrusted && !Cover(canvas, pos, std::min(pos + remaining, i + FWindowChars)))
+            return remaining;
+        if (StartAt(i) && PrefixAt(i) - PrefixAt(pos) > avail)
             return i - pos;
+    }
     return remaining;
 }
 
@@ -149,16 +210,16 @@ int FitChars(TPieceText& chars, int pos, int remaining, int avail, bool noWrap, 
         if (noWrap)
             return remaining;
         if (remaining > DirectMeasureLimit)
-            chars.MeasurePrefixes(canvas);
+            chars.MeasureByPrefixes(canvas);
         // The characters after the first one that overflows change nothing.
         fit = 0;
         TSize size;
-        RVU_GetTextExtentExPointPC(canvas, chars.Raw(pos), chars.DecidingCount(pos, remaining, avail), avail,
-                                   fit, nullptr,
+        RVU_GetTextExtentExPointPC(canvas, chars.Raw(pos), chars.DecidingCount(canvas, pos, remaining, avail),
+                                   avail, fit, nullptr,
                                    chars.Unicode() ? TRVItemOptions{rvioUnicode} : TRVItemOptions(), size);
     } else {
         if (!noWrap && remaining > DirectMeasureLimit)
-            chars.MeasurePrefixes(canvas);
+            chars.MeasureByPrefixes(canvas);
         whole = chars.Measure(canvas, pos, remaining);
         if (noWrap || (whole.cx > 0 && whole.cx <= avail))
             return remaining;
@@ -189,10 +250,10 @@ int FitChars(TPieceText& chars, int pos, int remaining, int avail, bool noWrap, 
     if (chars.Unicode()) {
         // A piece never ends inside a character cluster.
         const int old = fit;
-        while (fit < remaining && !chars.BeginsChar(pos, pos + fit))
+        while (fit < remaining && !chars.BeginsChar(canvas, pos, pos + fit))
             ++fit;
         if (fit != old && chars.Measure(canvas, pos, fit).cx > avail)
-            fit = chars.CharStartBefore(pos, pos + fit - 1) - pos;
+            fit = chars.CharStartBefore(canvas, pos, pos + fit - 1) - pos;
     } else {
         fit = chars.AnsiBoundaryBefore(canvas, pos, pos + fit) - pos;
     }

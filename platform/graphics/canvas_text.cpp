@@ -367,6 +367,31 @@ bool TCanvas::GetTextPrefixExtentsA(const char* str, int count, std::vector<int>
 {
     if (count < 0 || (count > 0 && !str))
         return false;
+    if (count > 0 && FontCodePage() == CP_UTF8 &&
+        std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        // ASCII in UTF-8: every byte a character of its own, measured without
+        // converting the text (as GetTextExtentPoint32A measures it).
+        dx.resize(static_cast<size_t>(count));
+        WideChar units[256];
+        int sum = 0;
+        for (int done = 0; done < count;) {
+            const int n = std::min(count - done, 256);
+            for (int i = 0; i < n; ++i)
+                units[i] = static_cast<unsigned char>(str[done + i]);
+            int* advances = dx.data() + done;
+            UnitAdvances(units, n, advances);
+            for (int i = 0; i < n; ++i) {
+                sum += advances[i] + FCharExtra;
+                advances[i] = sum;
+            }
+            done += n;
+        }
+        starts.assign(static_cast<size_t>(count) + 1, 1);
+        TOutlineTextMetric otm;
+        FontMetrics(otm);
+        size = {sum, otm.otmTextMetrics.tmHeight};
+        return true;
+    }
     TAnsiText text;
     ConvertAnsi(str, count, text);
     std::vector<int> units;

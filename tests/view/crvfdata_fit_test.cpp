@@ -64,9 +64,10 @@ AnsiString Bytes(const WideString& wide)
 void ExpectSameFits(TCanvas& canvas, const AnsiString& text, int length, bool unicode)
 {
     TPieceText direct(text, 0, length, unicode);
-    TPieceText prefixed(text, 0, length, unicode);
-    prefixed.MeasurePrefixes(&canvas);
-    ASSERT_TRUE(prefixed.HasPrefixes());
+    // A window of a few characters, so that it moves on many times.
+    TPieceText prefixed(text, 0, length, unicode, 7);
+    prefixed.MeasureByPrefixes(&canvas);
+    ASSERT_TRUE(prefixed.ByPrefixes());
     for (int start = 0; start <= length; ++start)
         for (int count = 0; start + count <= length; ++count) {
             const TSize a = direct.Measure(&canvas, start, count);
@@ -120,8 +121,8 @@ TEST(TextFit, APieceThatStartsInsideACharacterFallsBackToTheCanvas)
     const WideString wide = u"e\u0301\u0301x y\u0327z";
     const AnsiString text = Bytes(wide);
     TPieceText direct(text, 1, 6, true);
-    TPieceText prefixed(text, 1, 6, true);
-    prefixed.MeasurePrefixes(&canvas);
+    TPieceText prefixed(text, 1, 6, true, 2);
+    prefixed.MeasureByPrefixes(&canvas);
     for (int start = 0; start <= 6; ++start)
         for (int count = 0; start + count <= 6; ++count)
             EXPECT_EQ(direct.Measure(&canvas, start, count).cx, prefixed.Measure(&canvas, start, count).cx)
