@@ -81,7 +81,7 @@ void BM_DeleteAndUndo(benchmark::State& state)
         d.Undo();
     }
 }
-BENCHMARK(BM_DeleteAndUndo)->Arg(10000)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteAndUndo)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Keeps the real time per iteration of every run, by name.
 class TRatioReporter : public benchmark::ConsoleReporter {
@@ -113,6 +113,6 @@ int main(int argc, char** argv)
     std::printf("typing cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_Typing/100000/iterations:3", "BM_Typing/100/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
-                Ratio("BM_DeleteAndUndo/100000/iterations:3", "BM_DeleteAndUndo/10000/iterations:3"));
+                Ratio("BM_DeleteAndUndo/10000/iterations:3", "BM_DeleteAndUndo/1000/iterations:3"));
     return 0;
 }
