@@ -3,6 +3,7 @@
 #include "platform/graphics/qtcanvas.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/core/colors.h"
@@ -306,9 +307,39 @@ void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
         WideLines(points, false);
         return;
     }
+    // A solid pen's pixels do not depend on their place along the line: of a
+    // level or upright segment only those the clip holds are made (a rule as
+    // wide as a very long line costs what shows).
+    const bool solid = PatternOf(Pen()->Style()).empty();
+    const TRect clip = DeviceClip();
     std::vector<TPoint> pixels;
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        SegmentPixels(points[i], points[i + 1], pixels);
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        TPoint from = points[i];
+        TPoint to = points[i + 1];
+        if (solid && from.Y == to.Y && from != to) {
+            if (from.Y < clip.Top || from.Y >= clip.Bottom)
+                continue;
+            // Pixels From.X up to To.X, without To.X, within the clip's columns.
+            const int step = from.X < to.X ? 1 : -1;
+            const int first = step > 0 ? std::max(from.X, clip.Left) : std::min(from.X, clip.Right - 1);
+            const int end = step > 0 ? std::min(to.X, clip.Right) : std::max(to.X, clip.Left - 1);
+            if (int64_t(end - first) * step <= 0)
+                continue;
+            from.X = first;
+            to.X = end;
+        } else if (solid && from.X == to.X && from != to) {
+            if (from.X < clip.Left || from.X >= clip.Right)
+                continue;
+            const int step = from.Y < to.Y ? 1 : -1;
+            const int first = step > 0 ? std::max(from.Y, clip.Top) : std::min(from.Y, clip.Bottom - 1);
+            const int end = step > 0 ? std::min(to.Y, clip.Bottom) : std::max(to.Y, clip.Top - 1);
+            if (int64_t(end - first) * step <= 0)
+                continue;
+            from.Y = first;
+            to.Y = end;
+        }
+        SegmentPixels(from, to, pixels);
+    }
     PlotPixels(pixels, true);
 }
 

@@ -370,3 +370,81 @@ TEST(QtTextTest, PrefixExtentsGiveWhatEveryPartMeasuresAlone)
     }
     SetACP(0);
 }
+
+TEST_F(QtCanvasTest, LevelAndUprightLinesReachingFarOutsideDrawWhatTheDeviceHolds)
+{
+    // From, To (the last pixel left out), the row or column drawn and the
+    // range of it that shows on the 40 x 30 buffer.
+    struct TCase {
+        TPoint From, To;
+        bool Level;
+        int Line, First, Last; // pixels First..Last of row or column Line
+    };
+    const TCase cases[] = {
+        {{-2000000000, 5}, {2000000000, 5}, true, 5, 0, 39},
+        {{30, 6}, {-70000000, 6}, true, 6, 0, 30},
+        {{-3, 7}, {12, 7}, true, 7, 0, 11},
+        {{12, 8}, {-3, 8}, true, 8, 0, 12},
+        {{7, -100000000}, {7, 100000000}, false, 7, 0, 29},
+        {{9, 25}, {9, -4}, false, 9, 0, 25},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.From.X << "," << c.From.Y << " to " << c.To.X << "," << c.To.Y);
+        std::fill(buffer.Pixels.begin(), buffer.Pixels.end(), kWhite);
+        canvas->MoveTo(c.From.X, c.From.Y);
+        canvas->LineTo(c.To.X, c.To.Y);
+        const int length = c.Level ? buffer.Width : buffer.Height;
+        for (int i = 0; i < length; ++i) {
+            const uint32_t pixel = c.Level ? At(i, c.Line) : At(c.Line, i);
+            EXPECT_EQ(pixel, i >= c.First && i <= c.Last ? kBlack : kWhite) << i;
+        }
+        EXPECT_EQ(Inked(Rect(0, 0, buffer.Width, buffer.Height)), c.Last - c.First + 1);
+    }
+    // Off the device altogether: nothing.
+    std::fill(buffer.Pixels.begin(), buffer.Pixels.end(), kWhite);
+    canvas->MoveTo(-50, 40);
+    canvas->LineTo(90, 40);
+    EXPECT_EQ(Inked(Rect(0, 0, buffer.Width, buffer.Height)), 0);
+}
+
+TEST(QtTextTest, ALongRunDrawsOnTheDeviceWhatItsVisiblePartDraws)
+{
+    // A run of 3,000 characters that starts far left of a 120 px buffer and
+    // reaches far beyond it, against the characters that show, drawn where
+    // the long run places them on a buffer wide enough to hold them all.
+    const int pad = 200;
+    TPixelBuffer whole(120, 24), part(120 + 2 * pad, 24);
+    auto cw = CreateBufferCanvas(whole);
+    auto cp = CreateBufferCanvas(part);
+    for (TCanvas* c : {cw.get(), cp.get()}) {
+        c->Font()->SetName("DejaVu Serif");
+        c->Font()->SetSize(11);
+        c->Font()->SetStyle(TFontStyles{fsItalic});
+        c->Brush()->SetStyle(bsClear);
+    }
+    WideString text;
+    for (int i = 0; text.size() < 3000; ++i)
+        text += u"fjW/\\ Tagy\u00C5 ";
+    text.resize(3000);
+    const int n = static_cast<int>(text.size());
+    std::vector<int> dx(text.size());
+    TSize size;
+    ASSERT_TRUE(cw->GetTextExtentExPointW(text.data(), n, 0, nullptr, dx.data(), size));
+    const int x0 = -size.cx / 2;
+    cw->TextOutW(x0, 2, text.data(), n);
+    // The characters from well before the left edge to well after the right one.
+    int first = 0;
+    while (first < n && x0 + dx[static_cast<size_t>(first)] < -60)
+        ++first;
+    int last = first;
+    while (last < n && x0 + dx[static_cast<size_t>(last)] < 180)
+        ++last;
+    cp->TextOutW(pad + x0 + (first == 0 ? 0 : dx[static_cast<size_t>(first) - 1]), 2, text.data() + first,
+                 last - first);
+    int differing = 0;
+    for (int y = 0; y < whole.Height; ++y)
+        for (int x = 0; x < whole.Width; ++x)
+            differing += whole.At(x, y) != part.At(x + pad, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(FirstInkedColumn(whole), -1);
+}
