@@ -4,50 +4,53 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "document/rvstyle.h"
-#include "edit/rvedithost.h"
-#include "edit/rvervdata.h"
+#include "edit/rollviewedit.h"
+#include "platform/controls/clipbrd.h"
+#include "platform/controls/forms.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
 
 namespace {
 
-class TBenchHost : public TRVEditHost {
+// An editor that measures on the recording canvas, as the tests' does.
+class TBenchEdit : public TRollViewEdit {
 public:
-    void Beep() override {}
-    void SetCaret(const TRect&, bool) override {}
-    bool Focused() override { return true; }
-    bool ReadOnly() override { return false; }
-    void Defer(std::function<void()>) override {}
-    void SetCursor(TCursor) override {}
-    void Invalidate() override {}
-    int GetHOffs() override { return 0; }
-    int GetVOffs() override { return VOffs; }
-    int GetWidth() override { return 600; }
-    int GetHeight() override { return 400; }
-    void ScrollTo(int Y) override { VOffs = Y; }
-    void HScrollTo(int) override {}
-    void SetDocumentAreaSize(int, int) override {}
-    TCanvas* GetCanvas() override { return &Canvas; }
-    int VOffs = 0;
-    TRecordingCanvas Canvas{1000, 1000, 96};
+    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
+    TCanvas* GetFormattingCanvas() override { return &Measure; }
+    using TCustomRollView::MouseDown;
+    using TCustomRollView::MouseUp;
+    TRecordingCanvas Measure{1000, 1000, 96};
 };
 
+// A shown editor of Paragraphs log lines, laid out.
 struct TDocument {
     TRVStyle Style{nullptr};
-    TBenchHost Host;
-    std::unique_ptr<TRVEditRVData> Data;
+    TForm* Form = nullptr;
+    TBenchEdit* Edit = nullptr;
+    TRVEditRVData* Data = nullptr;
     explicit TDocument(int Paragraphs)
     {
-        Data = std::make_unique<TRVEditRVData>(&Style, &Host);
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 640, 480);
+        Edit = new TBenchEdit(Form);
+        Edit->SetBounds(0, 0, 600, 400);
+        Edit->SetStyle(&Style);
+        Edit->SetParent(Form);
+        Form->Show();
+        Data = Edit->EditRVData();
         for (int i = 0; i < Paragraphs; ++i)
             Data->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
-        Data->FormatAll();
+        Edit->Format();
     }
+    ~TDocument() { Form->Free(); }
+    TDocument(const TDocument&) = delete;
+    TDocument& operator=(const TDocument&) = delete;
 };
 
 // Types 1,000 characters at the end of a document of state.range(0) paragraphs.
@@ -83,6 +86,84 @@ void BM_DeleteAndUndo(benchmark::State& state)
 }
 BENCHMARK(BM_DeleteAndUndo)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// The caret on paragraph Para of the document, the view scrolled to it.
+void CaretOnParagraph(TDocument& doc, int para, int offs)
+{
+    doc.Data->SetCaretAtItem(para, offs, false);
+}
+
+// 200 Enter presses in the middle of a document of state.range(0)
+// paragraphs, each splitting a paragraph, through the editor control.
+void BM_Enter(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        CaretOnParagraph(Doc, n / 2, 11);
+        state.ResumeTiming();
+        for (int i = 0; i < 200; ++i)
+            Doc.Edit->OnEnterPress(false);
+    }
+}
+BENCHMARK(BM_Enter)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// 40 Backspace presses at a paragraph's start in the middle of a document of
+// state.range(0) paragraphs, each joining two paragraphs.
+void BM_Join(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        state.ResumeTiming();
+        for (int i = 0; i < 40; ++i) {
+            CaretOnParagraph(Doc, n / 2 + 20 - i, 1);
+            Doc.Edit->OnBackSpacePress(false);
+        }
+    }
+}
+BENCHMARK(BM_Join)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// 2,000 clicks, each placing the caret, on the lines in view in the middle of a
+// document of state.range(0) paragraphs.
+void BM_ClickToCaret(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(n);
+        CaretOnParagraph(Doc, n / 2, 1);
+        state.ResumeTiming();
+        for (int i = 0; i < 2000; ++i) {
+            const int y = 10 + (i * 37) % 300;
+            const int x = 10 + (i * 53) % 250;
+            Doc.Edit->MouseDown(mbLeft, TShiftState{ssLeft}, x, y);
+            Doc.Edit->MouseUp(mbLeft, TShiftState(), x, y);
+        }
+    }
+}
+BENCHMARK(BM_ClickToCaret)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Pastes state.range(0) lines of text from the clipboard into the middle of a
+// paragraph in the middle of a document of 10,000 paragraphs.
+void BM_Paste(benchmark::State& state)
+{
+    const int lines = static_cast<int>(state.range(0));
+    std::string text;
+    for (int i = 0; i < lines; ++i)
+        text += "pasted line " + std::to_string(i) + " of the clipboard\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocument Doc(10000);
+        CaretOnParagraph(Doc, 5000, 11);
+        Clipboard()->SetAsText(text);
+        state.ResumeTiming();
+        Doc.Edit->Paste();
+    }
+}
+BENCHMARK(BM_Paste)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // Keeps the real time per iteration of every run, by name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -99,6 +180,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
     TRatioReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
@@ -112,6 +194,14 @@ int main(int argc, char** argv)
     };
     std::printf("typing cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_Typing/100000/iterations:3", "BM_Typing/100/iterations:3"));
+    std::printf("enter cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_Enter/100000/iterations:3", "BM_Enter/100/iterations:3"));
+    std::printf("join cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_Join/100000/iterations:3", "BM_Join/100/iterations:3"));
+    std::printf("click to caret cost 100k/100 paragraphs: %.2f\n",
+                Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
+    std::printf("paste cost 10k/1k paragraphs: %.2f\n",
+                Ratio("BM_Paste/10000/iterations:3", "BM_Paste/1000/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/10000/iterations:3", "BM_DeleteAndUndo/1000/iterations:3"));
     return 0;

@@ -20,13 +20,27 @@ private:
 
 } // namespace
 
-TCustomRVData::TCustomRVData() : Items(new TStringList), FOwnsItems(true) {}
+TCustomRVData::TCustomRVData() : Items(new TStringList), FOwnsItems(true)
+{
+    Items->OnChange = [this](TObject*) { NoteChange(); };
+}
 
 TCustomRVData::~TCustomRVData()
 {
     TCustomRVData::Clear();
     if (FOwnsItems)
         delete Items;
+}
+
+void TCustomRVData::NoteChange()
+{
+    // The documents around this one (a cell's table's document, and so on) count it too.
+    TCustomRVData* data = this;
+    for (int depth = 0; data != nullptr && depth < 256; ++depth) {
+        ++data->FChangeCount;
+        TCustomRVData* parent = data->GetAbsoluteParentData();
+        data = parent != data ? parent : nullptr;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -508,6 +508,8 @@ public:
                             bool ignorePara);
     // Merges item FirstItemNo + 1 into item FirstItemNo.
     void SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
+    // Merges every pair of neighbours among FirstItemNo..LastItemNo that may be
+    // one item; linear in the items, however many merge.
     void MassSimpleConcate(int firstItemNo, int lastItemNo);
     int NextChar(int itemNo, int index) const;
     int PrevChar(int itemNo, int index) const;
@@ -582,6 +584,11 @@ public:
     void RecalcMarker(int itemNo, bool allowCreate);
     // Enters the marker item ItemNo into the markers list at its document position.
     void AddMarkerInList(int itemNo);
+    // Enters every marker of items FirstItemNo..LastItemNo, those in their
+    // sub-documents included, into the markers list in one pass, and numbers
+    // each list they belong to once: items put in place together cost one
+    // insertion into the list, not one each.
+    void AddMarkersInList(int firstItemNo, int lastItemNo);
     // The last marker at or before item ItemNo in document order, nested
     // documents and the documents around this one included; null when none.
     TRVMarkerItemInfo* FindPreviousMarker(int itemNo);
@@ -786,6 +793,15 @@ public:
     void SaveRTFListTable97(TStream& stream, TRVColorList* colorList, TRVIntegerList* listOverrideOffsetsList,
                             TRVRTFFontTable* fontTable, double twipsPerPixel);
 
+    // ---- Changes
+    // Counts the changes of the document: every change of its item list (items
+    // added, removed or replaced, their texts), item options and properties set
+    // through this store, and every change of a document inside one of its
+    // items (a table cell), which counts in the documents around it too. A
+    // layout made earlier tells in one comparison whether it is stale.
+    uint64_t ChangeCount() const { return FChangeCount; }
+    void NoteChange();
+
     // ---- Fields
     int FirstJumpNo = 0;          // the number of the document's first hyperlink
     TStringList* Items = nullptr; // texts and items; owned unless ShareItems
@@ -810,11 +826,15 @@ private:
     TCustomRVData(const TCustomRVData&) = delete;
     TCustomRVData& operator=(const TCustomRVData&) = delete;
     TCustomRVItemInfo* LastItem() const;
+    // SimpleConcate without removing the second item's entry, which is left
+    // empty (no text, no item).
+    void JoinIntoFirst(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
     bool IsRoot() { return GetRootData() == this; }
     bool HasUnicodeStyle(int styleNo);
 
     // Whether Items is this store's own list (freed with the store).
     bool FOwnsItems = false;
+    uint64_t FChangeCount = 0;
 };
 
 template <class T> T* TCustomRVData::CheckItemClass(int itemNo) const

@@ -142,6 +142,7 @@ int TCustomRVData::GetOffsAfterItem(int itemNo) const
 
 bool TCustomRVData::SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value)
 {
+    NoteChange();
     return GetItem(itemNo)->SetExtraIntProperty(prop, value);
 }
 
@@ -183,6 +184,7 @@ void TCustomRVData::GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle&
 void TCustomRVData::SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
                                  const TRVTag& aTag)
 {
+    NoteChange();
     TRVBreakItemInfo* item = CheckItemClass<TRVBreakItemInfo>(itemNo);
     item->LineWidth = aLineWidth;
     item->Style = aStyle;
@@ -204,6 +206,7 @@ void TCustomRVData::GetBulletInfo(int itemNo, AnsiString& aName, int& aImageInde
 void TCustomRVData::SetBulletInfo(int itemNo, const AnsiString& aName, int aImageIndex, TCustomImageList*,
                                   const TRVTag& aTag)
 {
+    NoteChange();
     TRVBulletItemInfo* item = CheckItemClass<TRVBulletItemInfo>(itemNo);
     item->ImageIndex = aImageIndex;
     SetItemTag(itemNo, aTag);
@@ -225,6 +228,7 @@ void TCustomRVData::GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageInd
 void TCustomRVData::SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,
                                    TCustomImageList*, const TRVTag& aTag)
 {
+    NoteChange();
     TRVHotspotItemInfo* item = CheckItemClass<TRVHotspotItemInfo>(itemNo);
     item->ImageIndex = aImageIndex;
     item->HotImageIndex = aHotImageIndex;
@@ -248,6 +252,7 @@ bool TCustomRVData::GetPageBreaksBeforeItems(int itemNo) const
 
 void TCustomRVData::SetPageBreaksBeforeItems(int itemNo, bool value)
 {
+    NoteChange();
     if (itemNo < 0 || itemNo >= Items->Count())
         throw ERollViewError(errRVItemIndex);
     GetItem(itemNo)->ItemOptions.Set(rvioPageBreakBefore, value);

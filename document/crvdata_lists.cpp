@@ -5,7 +5,9 @@
 // Positions of sub-documents (TRVStoreSubRVData) that GetSubRVData and
 // GetParentInfo hand out belong to the caller, which frees them when done;
 // rvdNext and rvdPrev move the position they are given.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "document/crvdata.h"
 #include "document/rvmarker.h"
@@ -214,6 +216,53 @@ void TCustomRVData::AddMarkerInList(int itemNo)
         return;
     list->InsertAfter(marker, previous);
     list->RecalcCounters(marker->GetIndexInList(list), GetRVStyle());
+}
+
+namespace {
+
+// The markers of Data's items First..Last and of their sub-documents, in document order.
+void CollectMarkers(TCustomRVData* data, int first, int last, std::vector<TRVMarkerItemInfo*>& markers)
+{
+    for (int i = first; i <= last; ++i) {
+        TCustomRVItemInfo* item = data->GetItem(i);
+        if (TRVMarkerItemInfo* marker = AsMarker(item)) {
+            markers.push_back(marker);
+            continue;
+        }
+        TRVStoreSubRVData* state = nullptr;
+        for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub;
+             sub = item->GetSubRVData(state, rvdNext))
+            CollectMarkers(sub, 0, sub->GetItemCount() - 1, markers);
+        delete state;
+    }
+}
+
+} // namespace
+
+void TCustomRVData::AddMarkersInList(int firstItemNo, int lastItemNo)
+{
+    firstItemNo = std::max(firstItemNo, 0);
+    lastItemNo = std::min(lastItemNo, Items->Count() - 1);
+    if (firstItemNo > lastItemNo)
+        return;
+    std::vector<TRVMarkerItemInfo*> markers;
+    CollectMarkers(this, firstItemNo, lastItemNo, markers);
+    if (markers.empty())
+        return;
+    TRVMarkerList* list = GetMarkers(true);
+    if (!list)
+        return;
+    const int index = list->InsertRange(markers, FindPreviousMarker(firstItemNo - 1));
+    if (index < 0)
+        return;
+    // Each list is numbered once, from its first marker that was inserted.
+    std::vector<int> numbered;
+    for (TRVMarkerItemInfo* marker : markers) {
+        if (std::find(numbered.begin(), numbered.end(), marker->ListNo) != numbered.end())
+            continue;
+        numbered.push_back(marker->ListNo);
+        list->RecalcCounters(marker->GetIndexInList(list), GetRVStyle());
+    }
 }
 
 TRVMarkerItemInfo* TCustomRVData::FindPreviousMarker(int itemNo)

@@ -83,6 +83,7 @@ void TCustomRVData::NormalizeParas(int startItemNo)
 
 void TCustomRVData::SetParagraphStyleToAll(int paraNo)
 {
+    NoteChange();
     for (int i = 0; i < Items->Count(); ++i) {
         TCustomRVItemInfo* item = GetItem(i);
         if (item->StyleNo != rvsBreak)
@@ -122,6 +123,12 @@ bool TCustomRVData::RV_CanConcateItems(int firstItemNo, const TCustomRVItemInfo*
 
 void TCustomRVData::SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2)
 {
+    JoinIntoFirst(firstItemNo, item1, item2);
+    Items->Delete(firstItemNo + 1);
+}
+
+void TCustomRVData::JoinIntoFirst(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2)
+{
     const AnsiString& s1 = Items->Get(firstItemNo);
     const AnsiString& s2 = Items->Get(firstItemNo + 1);
     if (s1.empty() && !s2.empty()) {
@@ -141,9 +148,9 @@ void TCustomRVData::SimpleConcate(int firstItemNo, TCustomRVItemInfo* item1, TCu
         item2->Checkpoint = nullptr;
     }
     const bool textReplaced = !s2.empty();
+    Items->Put(firstItemNo + 1, AnsiString());
     Items->PutObject(firstItemNo + 1, nullptr);
     InternalFreeItem(item2, false);
-    Items->Delete(firstItemNo + 1);
     if (textReplaced)
         ItemTextChanged(firstItemNo);
 }
@@ -154,10 +161,37 @@ void TCustomRVData::MassSimpleConcate(int firstItemNo, int lastItemNo)
         firstItemNo = 0;
     if (lastItemNo >= Items->Count())
         lastItemNo = Items->Count() - 1;
-    // Downwards, so that a merge never moves an index still to be visited.
-    for (int i = lastItemNo; i > firstItemNo; --i)
-        if (RV_CanConcateItems(i - 1, GetItem(i - 1), GetItem(i), false))
-            SimpleConcate(i - 1, GetItem(i - 1), GetItem(i));
+    if (firstItemNo >= lastItemNo)
+        return;
+    // Forwards, the items that stay packed after Kept: each item is moved next
+    // to the last one kept and merged into it where it can be, and the entries
+    // merges emptied go in one pass at the end, so that the cost stays linear
+    // however many items merge.
+    int kept = firstItemNo;
+    for (int i = firstItemNo + 1; i <= lastItemNo; ++i) {
+        if (i != kept + 1) {
+            Items->Put(kept + 1, Items->Get(i));
+            Items->PutObject(kept + 1, Items->GetObject(i));
+            Items->Put(i, AnsiString());
+            Items->PutObject(i, nullptr);
+        }
+        if (RV_CanConcateItems(kept, GetItem(kept), GetItem(kept + 1), false))
+            JoinIntoFirst(kept, GetItem(kept), GetItem(kept + 1));
+        else
+            ++kept;
+    }
+    const int removed = lastItemNo - kept;
+    if (removed == 0)
+        return;
+    const int count = Items->Count();
+    Items->BeginUpdate();
+    for (int i = lastItemNo + 1; i < count; ++i) {
+        Items->Put(i - removed, Items->Get(i));
+        Items->PutObject(i - removed, Items->GetObject(i));
+    }
+    for (int i = count - 1; i >= count - removed; --i)
+        Items->Delete(i);
+    Items->EndUpdate();
 }
 
 // ---------------------------------------------------------------------------

@@ -60,6 +60,7 @@ void TCustomRVData::GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGr
 bool TCustomRVData::SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic, TRVVAlign avAlign,
                                    const TRVTag& aTag)
 {
+    NoteChange();
     TRVGraphicItemInfo* item = CheckItemClass<TRVGraphicItemInfo>(itemNo);
     if (aGraphic == nullptr)
         throw ERollViewError(errRVNilParameter);
@@ -87,6 +88,7 @@ void TCustomRVData::GetControlInfo(int itemNo, AnsiString& aName, TControl*& aCo
 
 bool TCustomRVData::SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign, const TRVTag& aTag)
 {
+    NoteChange();
     TRVControlItemInfo* item = CheckItemClass<TRVControlItemInfo>(itemNo);
     const bool changed = item->VAlign != avAlign;
     item->VAlign = avAlign;

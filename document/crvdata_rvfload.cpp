@@ -118,6 +118,7 @@ private:
 
     int FInsertPoint;
     bool FFirst = true;
+    bool FItemLost = false;
     TRVCPInfo* FCPBefore = nullptr;
     TRVCPInfo* FPending = nullptr;
 
@@ -176,7 +177,7 @@ bool TRVFReader::Run(const std::string& bytes)
     } catch (const std::exception&) {
         failed = true;
     }
-    const bool result = !failed && FState == rstHeader;
+    const bool result = !failed && FState == rstHeader && !FItemLost;
     // The paragraphs where the new items meet the old ones, also after a
     // failure, so that no paragraph is left with mixed paragraph styles.
     if (!FEdit)
@@ -574,8 +575,13 @@ bool TRVFReader::InsertTextLine(const AnsiString& line, bool newLine)
 
 bool TRVFReader::InsertItem(std::unique_ptr<TCustomRVItemInfo> item, AnsiString text, bool newLine)
 {
-    if (!item->GetBoolValue(rvbpValid))
+    // An item that could not be made (a picture or a control whose data was
+    // not saved and that no handler supplies): the rest is read, and the
+    // load says that it lost something.
+    if (!item->GetBoolValue(rvbpValid)) {
+        FItemLost = true;
         return true;
+    }
 
     // A full-width item neither continues a line nor is continued.
     const bool FullWidth = item->GetBoolValue(rvbpFullWidth);

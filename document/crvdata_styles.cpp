@@ -130,6 +130,7 @@ void TCustomRVData::MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerLi
 void TCustomRVData::UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
                                  TRVIntegerList* listStylesShift)
 {
+    NoteChange();
     for (int i = 0; i < Items->Count(); ++i)
         GetItem(i)->UpdateStyles(textStylesShift, paraStylesShift, listStylesShift);
 }

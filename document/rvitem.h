@@ -809,6 +809,12 @@ public:
                        int part, TRVColorMode colorMode) override;
     // A draw item that pagination may split when MinHeightOnPage is set and the
     // picture is shown at its own height.
+    // Its draw item has the size it prints at: on a device, a picture larger
+    // than the line's width or the page's printable height is scaled down into
+    // them, its proportions kept (the stored size stays).
+    void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                          TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift, int& desc,
+                          bool reformat) override;
     TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad) override;
     void UpdatePaletteInfo(TRVPaletteAction paletteAction, bool forceRecreateCopy, HPALETTE palette,
                            const TLogPalette* logPalette) override;

@@ -119,6 +119,8 @@ bool TRVGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rv
     // A metafile prints as itself: a bitmap of it would lose its resolution.
     if (prop == rvbpPrintToBMP)
         return dynamic_cast<const TMetafile*>(FImage.get()) == nullptr;
+    if (prop == rvbpActualPrintSize)
+        return true;
     return TRVRectItemInfo::GetBoolValueEx(prop, rvStyle);
 }
 
@@ -159,16 +161,22 @@ void TRVGraphicItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates 
 }
 
 void TRVGraphicItemInfo::Print(TCanvas* canvas, int x, int y, int, bool preview, bool,
-                               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo*,
-                               int, TRVColorMode, TCustomRVData*)
+                               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView,
+                               TRVDrawLineInfo* dli, int, TRVColorMode, TCustomRVData*)
 {
     if (FImage == nullptr)
         return;
     TRVStyle* style = richView != nullptr ? richView->GetPrintRVStyle() : nullptr;
-    const TRect dest = Bounds(x + MulDiv(Spacing, sad.DevicePpiX, sad.ScreenPpiX),
-                              y + MulDiv(Spacing, sad.DevicePpiY, sad.ScreenPpiY),
-                              MulDiv(GetImageWidth(style), sad.DevicePpiX, sad.ScreenPpiX),
-                              MulDiv(GetImageHeight(style), sad.DevicePpiY, sad.ScreenPpiY));
+    const int spaceX = MulDiv(Spacing, sad.DevicePpiX, sad.ScreenPpiX);
+    const int spaceY = MulDiv(Spacing, sad.DevicePpiY, sad.ScreenPpiY);
+    int w = MulDiv(GetImageWidth(style), sad.DevicePpiX, sad.ScreenPpiX);
+    int h = MulDiv(GetImageHeight(style), sad.DevicePpiY, sad.ScreenPpiY);
+    // Laid out smaller (scaled down to fit the page): the draw item's size.
+    if (dli != nullptr && dli->Width > 0 && dli->Height > 0) {
+        w = std::min(w, dli->Width - 2 * spaceX);
+        h = std::min(h, dli->Height - 2 * spaceY);
+    }
+    const TRect dest = Bounds(x + spaceX, y + spaceY, w, h);
     // A printer's clip and origins are kept whatever the picture does to them.
     const int savedState = preview ? 0 : canvas->SaveDC();
     canvas->StretchDraw(dest, FImage.get());
@@ -183,6 +191,13 @@ bool TRVGraphicItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrinting
         return false;
     const int offset = RVGetPrintPartOffset(dli, part);
     TCanvas* canvas = bkgnd->Canvas();
+    // A picture printed smaller than it is shown (scaled down to fit a page):
+    // the bitmap has the printed size, and the picture is stretched into it.
+    if (part < 0 && (bkgnd->Width() < GetImageWidth(nullptr) || bkgnd->Height() < GetImageHeight(nullptr))) {
+        canvas->StretchDraw(Rect(0, 0, bkgnd->Width(), bkgnd->Height()),
+                            preview && FImageCopy ? FImageCopy.get() : FImage.get());
+        return true;
+    }
     if (ImageWidth < 1 && ImageHeight < 1) {
         canvas->Draw(0, offset, preview && FImageCopy ? FImageCopy.get() : FImage.get());
         return true;
@@ -213,6 +228,41 @@ bool TRVGraphicItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrinting
         canvas->StretchDraw(Rect(0, 0, bkgnd->Width(), bkgnd->Height()), under.get());
     canvas->Draw(0, offset, FImage.get());
     return true;
+}
+
+void TRVGraphicItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,
+                                          TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
+                                          int& desc, bool reformat)
+{
+    TRVRectItemInfo::OnDocWidthChange(docWidth, dli, printing, canvas, rvData, sad, hShift, desc, reformat);
+    if (dli == nullptr)
+        return;
+    if (!printing || sad == nullptr) {
+        dli->Width = GetWidth();
+        dli->Height = GetHeight();
+        return;
+    }
+    desc = MulDiv(desc, sad->DevicePpiY, sad->ScreenPpiY);
+    // A picture split over pages keeps the size it was made with.
+    if (dynamic_cast<TRVMultiImagePrintInfo*>(dli) != nullptr)
+        return;
+    const int spaceX = MulDiv(Spacing, sad->DevicePpiX, sad->ScreenPpiX);
+    const int spaceY = MulDiv(Spacing, sad->DevicePpiY, sad->ScreenPpiY);
+    int64_t w = MulDiv(GetImageWidth(nullptr), sad->DevicePpiX, sad->ScreenPpiX);
+    int64_t h = MulDiv(GetImageHeight(nullptr), sad->DevicePpiY, sad->ScreenPpiY);
+    auto* services = dynamic_cast<TRVPrintableDataServices*>(rvData);
+    const int64_t maxW = docWidth - 2 * spaceX;
+    const int64_t maxH = services != nullptr ? services->GetPrintablePageHeight() - 2 * spaceY : 0;
+    if (maxW > 0 && w > maxW) {
+        h = std::max<int64_t>(1, h * maxW / w);
+        w = maxW;
+    }
+    if (maxH > 0 && h > maxH) {
+        w = std::max<int64_t>(1, w * maxH / h);
+        h = maxH;
+    }
+    dli->Width = static_cast<int>(w) + 2 * spaceX;
+    dli->Height = static_cast<int>(h) + 2 * spaceY;
 }
 
 TRVDrawLineInfo* TRVGraphicItemInfo::CreatePrintingDrawItem(TCustomRVData*, const TRVScreenAndDevice& sad)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "document/rvitem.h"
 #include "document/rvstyle_list.h"
@@ -175,6 +176,11 @@ public:
     void InsertAfter(TRVMarkerItemInfo* marker, TRVMarkerItemInfo* insertAfter);
     // Adds Marker at the end and caches its index (no search).
     void Append(TRVMarkerItemInfo* marker);
+    // Inserts Markers (in document order) right after InsertAfter (at 0 when
+    // that is null or not in the list) in one pass, leaving out those the list
+    // holds already, and caches the index of every marker from there on. The
+    // index of the first marker inserted; -1 when none was.
+    int InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, TRVMarkerItemInfo* insertAfter);
     // Renumbers the markers of the list of the marker at StartIndex, from there on.
     void RecalcCounters(int startIndex, TRVStyle* rvStyle);
     // The index of Marker; -1 when it is not in the list.

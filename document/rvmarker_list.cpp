@@ -222,6 +222,31 @@ void TRVMarkerList::Append(TRVMarkerItemInfo* aMarker)
     aMarker->FCachedIndexInList = Add(aMarker);
 }
 
+int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, TRVMarkerItemInfo* insertAfter)
+{
+    std::vector<TRVMarkerItemInfo*> fresh;
+    fresh.reserve(markers.size());
+    for (TRVMarkerItemInfo* m : markers) {
+        const int cached = m->FCachedIndexInList;
+        if (!(cached >= 0 && cached < Count() && Get(cached) == m))
+            fresh.push_back(m);
+    }
+    if (fresh.empty())
+        return -1;
+    const int index = insertAfter != nullptr ? insertAfter->GetIndexInList(this) + 1 : 0;
+    const int old = Count();
+    const int added = static_cast<int>(fresh.size());
+    SetCount(old + added);
+    for (int i = old - 1; i >= index; --i)
+        Put(i + added, Get(i));
+    for (int k = 0; k < added; ++k)
+        Put(index + k, fresh[static_cast<size_t>(k)]);
+    for (int i = index; i < Count(); ++i)
+        Marker(i)->FCachedIndexInList = i;
+    FWorkDone += Count() - index;
+    return index;
+}
+
 int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* aMarker) const
 {
     for (int i = 0; i < Count(); ++i) {

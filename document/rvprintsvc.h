@@ -33,6 +33,9 @@ public:
     // RelativeToItem, Left and Top count from the printed item's position.
     virtual void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
                                   int itemBackgroundLayer, bool relativeToItem) = 0;
+    // The height of a page's printable area in device pixels (0: no limit), so
+    // that an item can be made to fit on one page.
+    virtual int GetPrintablePageHeight() { return 0; }
 
 protected:
     ~TRVPrintableDataServices() = default;

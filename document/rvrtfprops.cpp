@@ -47,6 +47,8 @@ void TRVRTFReaderProperties::Assign(const TPersistent* source)
     FAutoHideTableGridLines = other->FAutoHideTableGridLines;
     FLineBreaksAsParagraphs = other->FLineBreaksAsParagraphs;
     FConvertHighlight = other->FConvertHighlight;
+    HideDoubleCellBorders = other->HideDoubleCellBorders;
+    TableWidthFromGrid = other->TableWidthFromGrid;
 }
 
 void TRVRTFReaderProperties::SetTextStyleNo(int value)

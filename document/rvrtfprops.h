@@ -107,6 +107,12 @@ public:
     int HeaderYPx = 0;
     int FooterYPx = 0;
 
+    // Tables: a cell border that doubles the facing border of the cell on its
+    // left or above is hidden when the table has no spacing that way; a table
+    // without a width of its own gets the width of its column grid.
+    bool HideDoubleCellBorders = true;
+    bool TableWidthFromGrid = false;
+
     // Asked before a style of the sheet is chosen as the closest one
     // (styleNo, textStyle, allow); setting allow to false skips the style.
     std::function<void(int styleNo, bool textStyle, bool& allow)> OnAllowUseStyle;

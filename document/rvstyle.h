@@ -66,6 +66,12 @@ public:
     const char* ClassName() const override { return "TRVStyle"; }
     const TPropertyTable* PropertyTable() const override;
 
+    // Counts the changes of the style collections and their entries (an entry
+    // added, removed or set, a border or background of one changed), so that
+    // a layout made earlier can tell in one comparison whether it is stale.
+    uint64_t ChangeCount() const { return FChangeCount; }
+    void NoteChange() { ++FChangeCount; }
+
     virtual TCollectionItemClass GetTextStyleClass() const;
     virtual TCollectionItemClass GetParaStyleClass() const;
     virtual TCollectionItemClass GetListStyleClass() const;
@@ -189,6 +195,7 @@ private:
     void SaveTextStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const;
     void SaveParaStylesCSS(TStream* stream, TRVSaveCSSOptions aOptions) const;
 
+    uint64_t FChangeCount = 0;
     std::unique_ptr<TFontInfos> FTextStyles;
     std::unique_ptr<TParaInfos> FParaStyles;
     std::unique_ptr<TRVListInfos> FListStyles;

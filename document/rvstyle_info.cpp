@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_text.h"
 #include "platform/core/inifiles.h"
@@ -24,6 +25,7 @@ void TCustomRVInfo::Assign(const TPersistent* source)
         FStyleName = src->FStyleName;
         FBaseStyleNo = src->FBaseStyleNo;
         FStandard = src->FStandard;
+        Changed(false);
         return;
     }
     TCollectionItem::Assign(source);
@@ -68,6 +70,13 @@ void TCustomRVInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, co
 TCustomRVInfos::TCustomRVInfos(TCollectionItemClass itemClass, TPersistent* owner)
     : TCollection(std::move(itemClass), owner)
 {}
+
+void TCustomRVInfos::Update(TCollectionItem* item)
+{
+    TCollection::Update(item);
+    if (auto* style = dynamic_cast<TRVStyle*>(GetOwner()))
+        style->NoteChange();
+}
 
 void TCustomRVInfos::AssignTo(TPersistent* dest) const
 {

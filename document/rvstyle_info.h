@@ -59,11 +59,11 @@ public:
     const TPropertyTable* PropertyTable() const override;
 
     int BaseStyleNo() const { return FBaseStyleNo; }
-    void SetBaseStyleNo(int value) { FBaseStyleNo = value; }
+    void SetBaseStyleNo(int value) { SetField(FBaseStyleNo, value); }
     const AnsiString& StyleName() const { return FStyleName; }
-    void SetStyleName(const AnsiString& value) { FStyleName = value; }
+    void SetStyleName(const AnsiString& value) { SetField(FStyleName, value); }
     bool Standard() const { return FStandard; }
-    void SetStandard(bool value) { FStandard = value; }
+    void SetStandard(bool value) { SetField(FStandard, value); }
 
     // Equality of everything that matters for merging; with IgnoreID, the
     // reference to the next style is not compared.
@@ -76,6 +76,10 @@ public:
     // How alike Value is to this entry; higher is more alike.
     virtual int SimilarityValue(const TCustomRVInfo* value) const = 0;
 
+    // The entry (or a border, background or rectangle it holds) changed: the
+    // style sheet notes it (TRVStyle::ChangeCount).
+    void NoteChanged() { Changed(false); }
+
     // The reference to another entry of the collection that merging renumbers
     // besides BaseStyleNo (NextStyleNo, NextParaNo); null when there is none.
     virtual int* NextStyleReference() { return nullptr; }
@@ -84,6 +88,13 @@ public:
     void LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
                      const AnsiString& defName);
     void SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const;
+
+protected:
+    template <class T, class V> void SetField(T& field, const V& value)
+    {
+        field = value;
+        Changed(false);
+    }
 
 private:
     int FBaseStyleNo = -1;
@@ -110,6 +121,9 @@ public:
     void MergeWith(TCustomRVInfos* styles, TRVStyleMergeMode mode, TRVIntegerList* mapping);
 
 protected:
+    // Every change of the collection or of an entry counts as a change of the
+    // style sheet that owns it.
+    void Update(TCollectionItem* item) override;
     // Into a string list: the StyleName of every entry in index order.
     void AssignTo(TPersistent* dest) const override;
 

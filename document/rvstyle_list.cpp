@@ -53,6 +53,7 @@ void TRVListLevel::Assign(const TPersistent* source)
         SetPicture(src->FPicture.get());
         SetFont(src->FFont.get());
         FOptions = src->FOptions;
+        Changed(false);
         return;
     }
     TCollectionItem::Assign(source);
@@ -67,6 +68,7 @@ void TRVListLevel::SetImageList(TCustomImageList* value)
 {
     FImageList = value;
     FImageListComponent = value;
+    Changed(false);
     if (value == nullptr)
         return;
     const TRVListInfos* lists = ListInfos();
@@ -100,6 +102,7 @@ void TRVListLevel::SetPicture(const TPicture* value)
     } else {
         FPicture.reset();
     }
+    Changed(false);
 }
 
 TRVMarkerFont* TRVListLevel::Font()
@@ -117,6 +120,7 @@ void TRVListLevel::SetFont(const TFont* value)
         FFont.reset();
     else
         Font()->Assign(value);
+    Changed(false);
 }
 
 bool TRVListLevel::HasNumbering() const
@@ -251,6 +255,13 @@ void TRVListLevel::HTMLCloseTag(TStream* stream, bool) const
 TRVListLevelCollection::TRVListLevelCollection(TPersistent* owner)
     : TCollection([](TCollection* c) -> TCollectionItem* { return new TRVListLevel(c); }, owner)
 {}
+
+void TRVListLevelCollection::Update(TCollectionItem* item)
+{
+    TCollection::Update(item);
+    if (auto* list = dynamic_cast<TRVListInfo*>(GetOwner()))
+        list->NoteChanged();
+}
 
 bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* value) const
 {

@@ -78,29 +78,29 @@ public:
     AnsiString DisplayName() const override;
 
     TRVListType ListType() const { return FListType; }
-    void SetListType(TRVListType value) { FListType = value; }
+    void SetListType(TRVListType value) { SetField(FListType, value); }
     int StartFrom() const { return FStartFrom; }
-    void SetStartFrom(int value) { FStartFrom = value; }
+    void SetStartFrom(int value) { SetField(FStartFrom, value); }
     TCustomImageList* ImageList() const { return FImageList; }
     // The style sheet that holds the level (when there is one) is told when the
     // image list goes away, and clears it from its levels.
     void SetImageList(TCustomImageList* value);
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int value) { FImageIndex = value; }
+    void SetImageIndex(int value) { SetField(FImageIndex, value); }
     const TRVMarkerFormatString& FormatString() const { return FFormatString; }
-    void SetFormatString(const TRVMarkerFormatString& value) { FFormatString = value; }
+    void SetFormatString(const TRVMarkerFormatString& value) { SetField(FFormatString, value); }
     const TRVMarkerFormatStringW& FormatStringW() const { return FFormatStringW; }
-    void SetFormatStringW(const TRVMarkerFormatStringW& value) { FFormatStringW = value; }
+    void SetFormatStringW(const TRVMarkerFormatStringW& value) { SetField(FFormatStringW, value); }
     int LeftIndent() const { return FLeftIndent; }
-    void SetLeftIndent(int value) { FLeftIndent = value; }
+    void SetLeftIndent(int value) { SetField(FLeftIndent, value); }
     int FirstIndent() const { return FFirstIndent; }
-    void SetFirstIndent(int value) { FFirstIndent = value; }
+    void SetFirstIndent(int value) { SetField(FFirstIndent, value); }
     int MarkerIndent() const { return FMarkerIndent; }
-    void SetMarkerIndent(int value) { FMarkerIndent = value; }
+    void SetMarkerIndent(int value) { SetField(FMarkerIndent, value); }
     TRVMarkerAlignment MarkerAlignment() const { return FMarkerAlignment; }
-    void SetMarkerAlignment(TRVMarkerAlignment value) { FMarkerAlignment = value; }
+    void SetMarkerAlignment(TRVMarkerAlignment value) { SetField(FMarkerAlignment, value); }
     TRVListLevelOptions Options() const { return FOptions; }
-    void SetOptions(TRVListLevelOptions value) { FOptions = value; }
+    void SetOptions(TRVListLevelOptions value) { SetField(FOptions, value); }
 
     // The picture, made empty on first use.
     TPicture* Picture();
@@ -132,6 +132,11 @@ public:
     AnsiString GetIndentCSSForTextVersion() const;
 
 private:
+    template <class T, class V> void SetField(T& field, const V& value)
+    {
+        field = value;
+        Changed(false);
+    }
     bool SameFont(const TRVListLevel* value) const;
     // The list styles that hold the level, when it is in some.
     const TRVListInfos* ListInfos() const;
@@ -173,6 +178,10 @@ public:
     void SetItem(int index, const TRVListLevel* value) { Items(index)->Assign(value); }
     // Same count and levels equal pairwise.
     bool IsSimpleEqual(const TRVListLevelCollection* value) const;
+
+protected:
+    // A change of the levels is a change of the list that owns them.
+    void Update(TCollectionItem* item) override;
 };
 
 // One list style: its levels (owned) and whether a one-level preview is shown.
@@ -187,7 +196,7 @@ public:
     const TRVListLevelCollection* Levels() const { return &FLevels; }
     void SetLevels(const TRVListLevelCollection* value) { FLevels.Assign(value); }
     bool OneLevelPreview() const { return FOneLevelPreview; }
-    void SetOneLevelPreview(bool value) { FOneLevelPreview = value; }
+    void SetOneLevelPreview(bool value) { SetField(FOneLevelPreview, value); }
 
     bool HasNumbering() const;
     bool AllNumbered() const;

@@ -30,6 +30,7 @@ void TRVRect::Assign(const TPersistent* source)
         FLeft = src->FLeft;
         FRight = src->FRight;
         FBottom = src->FBottom;
+        Touch();
         return;
     }
     TPersistent::Assign(source);
@@ -38,6 +39,7 @@ void TRVRect::Assign(const TPersistent* source)
 void TRVRect::SetAll(int value)
 {
     FTop = FLeft = FRight = FBottom = value;
+    Touch();
 }
 
 void TRVRect::AssignToRect(TRect& rect) const
@@ -127,6 +129,7 @@ void TRVBooleanRect::Assign(const TPersistent* source)
 void TRVBooleanRect::SetAll(bool value)
 {
     FTop = FLeft = FRight = FBottom = value;
+    Touch();
 }
 
 void TRVBooleanRect::SetValues(bool aLeft, bool aTop, bool aRight, bool aBottom)
@@ -135,6 +138,7 @@ void TRVBooleanRect::SetValues(bool aLeft, bool aTop, bool aRight, bool aBottom)
     FTop = aTop;
     FRight = aRight;
     FBottom = aBottom;
+    Touch();
 }
 
 bool TRVBooleanRect::IsEqual(const TRVBooleanRect* value) const
@@ -179,6 +183,13 @@ void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, c
 
 TRVBorder::TRVBorder() = default;
 
+void TRVBorder::SetOwnerInfo(TCustomRVInfo* info)
+{
+    TRVStylePart::SetOwnerInfo(info);
+    FVisibleBorders.SetOwnerInfo(info);
+    FBorderOffsets.SetOwnerInfo(info);
+}
+
 void TRVBorder::Assign(const TPersistent* source)
 {
     if (const auto* src = dynamic_cast<const TRVBorder*>(source)) {
@@ -188,6 +199,7 @@ void TRVBorder::Assign(const TPersistent* source)
         FInternalWidth = src->FInternalWidth;
         FVisibleBorders.Assign(&src->FVisibleBorders);
         FBorderOffsets.Assign(&src->FBorderOffsets);
+        Touch();
         return;
     }
     TPersistent::Assign(source);
@@ -299,11 +311,18 @@ void TRVBorder::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const 
 // ---------------------------------------------------------------------------
 // TRVBackgroundRect
 
+void TRVBackgroundRect::SetOwnerInfo(TCustomRVInfo* info)
+{
+    TRVStylePart::SetOwnerInfo(info);
+    FBorderOffsets.SetOwnerInfo(info);
+}
+
 void TRVBackgroundRect::Assign(const TPersistent* source)
 {
     if (const auto* src = dynamic_cast<const TRVBackgroundRect*>(source)) {
         FColor = src->FColor;
         FBorderOffsets.Assign(&src->FBorderOffsets);
+        Touch();
         return;
     }
     TPersistent::Assign(source);
@@ -356,6 +375,8 @@ void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section
 
 TParaInfo::TParaInfo(TCollection* collection) : TCustomRVInfo(collection)
 {
+    FBorder.SetOwnerInfo(this);
+    FBackground.SetOwnerInfo(this);
     SetStyleName("Paragraph Style");
 }
 

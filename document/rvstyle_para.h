@@ -11,22 +11,45 @@
 
 class TCanvas;
 
+// A part of a style entry (a border, a background, their rectangles): every
+// change is told to the entry that holds it, when one does.
+class TRVStylePart : public TPersistent {
+public:
+    const char* ClassName() const override { return "TRVStylePart"; }
+    virtual void SetOwnerInfo(TCustomRVInfo* info) { FOwnerInfo = info; }
+
+protected:
+    void Touch()
+    {
+        if (FOwnerInfo != nullptr)
+            FOwnerInfo->NoteChanged();
+    }
+    template <class T, class V> void SetField(T& field, const V& value)
+    {
+        field = value;
+        Touch();
+    }
+
+private:
+    TCustomRVInfo* FOwnerInfo = nullptr;
+};
+
 // Four offsets in screen pixels by which a border or background extends
 // beyond the paragraph's text rectangle.
-class TRVRect : public TPersistent {
+class TRVRect : public TRVStylePart {
 public:
     const char* ClassName() const override { return "TRVRect"; }
     const TPropertyTable* PropertyTable() const override;
     void Assign(const TPersistent* source) override;
 
     int Left() const { return FLeft; }
-    void SetLeft(int value) { FLeft = value; }
+    void SetLeft(int value) { SetField(FLeft, value); }
     int Top() const { return FTop; }
-    void SetTop(int value) { FTop = value; }
+    void SetTop(int value) { SetField(FTop, value); }
     int Right() const { return FRight; }
-    void SetRight(int value) { FRight = value; }
+    void SetRight(int value) { SetField(FRight, value); }
     int Bottom() const { return FBottom; }
-    void SetBottom(int value) { FBottom = value; }
+    void SetBottom(int value) { SetField(FBottom, value); }
     void SetAll(int value);
 
     // The rectangle becomes (Left, Top, Right, Bottom).
@@ -50,7 +73,7 @@ private:
 };
 
 // Four flags: the visible sides of a border.
-class TRVBooleanRect : public TPersistent {
+class TRVBooleanRect : public TRVStylePart {
 public:
     explicit TRVBooleanRect(bool defValue = true);
     const char* ClassName() const override { return "TRVBooleanRect"; }
@@ -58,13 +81,13 @@ public:
     void Assign(const TPersistent* source) override;
 
     bool Left() const { return FLeft; }
-    void SetLeft(bool value) { FLeft = value; }
+    void SetLeft(bool value) { SetField(FLeft, value); }
     bool Top() const { return FTop; }
-    void SetTop(bool value) { FTop = value; }
+    void SetTop(bool value) { SetField(FTop, value); }
     bool Right() const { return FRight; }
-    void SetRight(bool value) { FRight = value; }
+    void SetRight(bool value) { SetField(FRight, value); }
     bool Bottom() const { return FBottom; }
-    void SetBottom(bool value) { FBottom = value; }
+    void SetBottom(bool value) { SetField(FBottom, value); }
     void SetAll(bool value);
     void SetValues(bool aLeft, bool aTop, bool aRight, bool aBottom);
 
@@ -127,21 +150,22 @@ inline constexpr TRVParaInfoProperties RVAllParaBorderProperties =
 
 // The border drawn around a paragraph: Style lines of Width pixels, InternalWidth
 // apart, on the visible sides, widened by the offsets. Owns its two rectangles.
-class TRVBorder : public TPersistent {
+class TRVBorder : public TRVStylePart {
 public:
     TRVBorder();
     const char* ClassName() const override { return "TRVBorder"; }
+    void SetOwnerInfo(TCustomRVInfo* info) override;
     const TPropertyTable* PropertyTable() const override;
     void Assign(const TPersistent* source) override;
 
     TColor Color() const { return FColor; }
-    void SetColor(TColor value) { FColor = value; }
+    void SetColor(TColor value) { SetField(FColor, value); }
     TRVBorderStyle Style() const { return FStyle; }
-    void SetStyle(TRVBorderStyle value) { FStyle = value; }
+    void SetStyle(TRVBorderStyle value) { SetField(FStyle, value); }
     int Width() const { return FWidth; }
-    void SetWidth(int value) { FWidth = value; }
+    void SetWidth(int value) { SetField(FWidth, value); }
     int InternalWidth() const { return FInternalWidth; }
-    void SetInternalWidth(int value) { FInternalWidth = value; }
+    void SetInternalWidth(int value) { SetField(FInternalWidth, value); }
     TRVBooleanRect* VisibleBorders() { return &FVisibleBorders; }
     const TRVBooleanRect* VisibleBorders() const { return &FVisibleBorders; }
     void SetVisibleBorders(const TRVBooleanRect* value) { FVisibleBorders.Assign(value); }
@@ -173,9 +197,10 @@ private:
 };
 
 // The background colour behind a paragraph, widened by its offsets. clNone: none.
-class TRVBackgroundRect : public TPersistent {
+class TRVBackgroundRect : public TRVStylePart {
 public:
     const char* ClassName() const override { return "TRVBackgroundRect"; }
+    void SetOwnerInfo(TCustomRVInfo* info) override;
     const TPropertyTable* PropertyTable() const override;
     void Assign(const TPersistent* source) override;
 
@@ -183,7 +208,7 @@ public:
     const TRVRect* BorderOffsets() const { return &FBorderOffsets; }
     void SetBorderOffsets(const TRVRect* value) { FBorderOffsets.Assign(value); }
     TColor Color() const { return FColor; }
-    void SetColor(TColor value) { FColor = value; }
+    void SetColor(TColor value) { SetField(FColor, value); }
 
     void PrepareDraw(TRect& rect) const;
     void PrepareDrawSaD(TRect& rect, const TRVScreenAndDevice& sad) const;
@@ -214,33 +239,33 @@ public:
     void Assign(const TPersistent* source) override;
 
     int FirstIndent() const { return FFirstIndent; }
-    void SetFirstIndent(int value) { FFirstIndent = value; }
+    void SetFirstIndent(int value) { SetField(FFirstIndent, value); }
     int LeftIndent() const { return FLeftIndent; }
-    void SetLeftIndent(int value) { FLeftIndent = value; }
+    void SetLeftIndent(int value) { SetField(FLeftIndent, value); }
     int RightIndent() const { return FRightIndent; }
-    void SetRightIndent(int value) { FRightIndent = value; }
+    void SetRightIndent(int value) { SetField(FRightIndent, value); }
     int SpaceBefore() const { return FSpaceBefore; }
-    void SetSpaceBefore(int value) { FSpaceBefore = value; }
+    void SetSpaceBefore(int value) { SetField(FSpaceBefore, value); }
     int SpaceAfter() const { return FSpaceAfter; }
-    void SetSpaceAfter(int value) { FSpaceAfter = value; }
+    void SetSpaceAfter(int value) { SetField(FSpaceAfter, value); }
     int LineSpacing() const { return FLineSpacing; }
-    void SetLineSpacing(int value) { FLineSpacing = value; }
+    void SetLineSpacing(int value) { SetField(FLineSpacing, value); }
     TRVLineSpacingType LineSpacingType() const { return FLineSpacingType; }
-    void SetLineSpacingType(TRVLineSpacingType value) { FLineSpacingType = value; }
+    void SetLineSpacingType(TRVLineSpacingType value) { SetField(FLineSpacingType, value); }
     TRVAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TRVAlignment value) { FAlignment = value; }
+    void SetAlignment(TRVAlignment value) { SetField(FAlignment, value); }
     TRVBorder* Border() { return &FBorder; }
     const TRVBorder* Border() const { return &FBorder; }
     void SetBorder(const TRVBorder* value) { FBorder.Assign(value); }
     int NextParaNo() const { return FNextParaNo; }
-    void SetNextParaNo(int value) { FNextParaNo = value; }
+    void SetNextParaNo(int value) { SetField(FNextParaNo, value); }
     TRVBackgroundRect* Background() { return &FBackground; }
     const TRVBackgroundRect* Background() const { return &FBackground; }
     void SetBackground(const TRVBackgroundRect* value) { FBackground.Assign(value); }
     TRVParaOptions Options() const { return FOptions; }
-    void SetOptions(TRVParaOptions value) { FOptions = value; }
+    void SetOptions(TRVParaOptions value) { SetField(FOptions, value); }
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
-    void SetBiDiMode(TRVBiDiMode value) { FBiDiMode = value; }
+    void SetBiDiMode(TRVBiDiMode value) { SetField(FBiDiMode, value); }
 
     // More than single spacing: over 100 percent, or over 0 pixels between lines.
     bool ExtraLineSpacing() const;

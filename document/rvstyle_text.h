@@ -82,43 +82,43 @@ public:
     void DefineProperties(TFiler* filer) override;
 
     const AnsiString& FontName() const { return FFontName; }
-    void SetFontName(const AnsiString& value) { FFontName = value; }
+    void SetFontName(const AnsiString& value) { SetField(FFontName, value); }
     int Size() const { return FSize; }
-    void SetSize(int value) { FSize = value; }
+    void SetSize(int value) { SetField(FSize, value); }
     TFontCharset Charset() const { return FCharset; }
-    void SetCharset(TFontCharset value) { FCharset = value; }
+    void SetCharset(TFontCharset value) { SetField(FCharset, value); }
     TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles value) { FStyle = value; }
+    void SetStyle(TFontStyles value) { SetField(FStyle, value); }
     TRVFontStyles StyleEx() const { return FStyleEx; }
-    void SetStyleEx(TRVFontStyles value) { FStyleEx = value; }
+    void SetStyleEx(TRVFontStyles value) { SetField(FStyleEx, value); }
     int VShift() const { return FVShift; }
-    void SetVShift(int value) { FVShift = value; }
+    void SetVShift(int value) { SetField(FVShift, value); }
     TColor Color() const { return FColor; }
-    void SetColor(TColor value) { FColor = value; }
+    void SetColor(TColor value) { SetField(FColor, value); }
     TColor BackColor() const { return FBackColor; }
-    void SetBackColor(TColor value) { FBackColor = value; }
+    void SetBackColor(TColor value) { SetField(FBackColor, value); }
     TColor HoverColor() const { return FHoverColor; }
-    void SetHoverColor(TColor value) { FHoverColor = value; }
+    void SetHoverColor(TColor value) { SetField(FHoverColor, value); }
     TColor HoverBackColor() const { return FHoverBackColor; }
-    void SetHoverBackColor(TColor value) { FHoverBackColor = value; }
+    void SetHoverBackColor(TColor value) { SetField(FHoverBackColor, value); }
     bool Jump() const { return FJump; }
-    void SetJump(bool value) { FJump = value; }
+    void SetJump(bool value) { SetField(FJump, value); }
     TCursor JumpCursor() const { return FJumpCursor; }
-    void SetJumpCursor(TCursor value) { FJumpCursor = value; }
+    void SetJumpCursor(TCursor value) { SetField(FJumpCursor, value); }
     int CharScale() const { return FCharScale; }
-    void SetCharScale(int value) { FCharScale = value; }
+    void SetCharScale(int value) { SetField(FCharScale, value); }
     int CharSpacing() const { return FCharSpacing; }
-    void SetCharSpacing(int value) { FCharSpacing = value; }
+    void SetCharSpacing(int value) { SetField(FCharSpacing, value); }
     int NextStyleNo() const { return FNextStyleNo; }
-    void SetNextStyleNo(int value) { FNextStyleNo = value; }
+    void SetNextStyleNo(int value) { SetField(FNextStyleNo, value); }
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
-    void SetBiDiMode(TRVBiDiMode value) { FBiDiMode = value; }
+    void SetBiDiMode(TRVBiDiMode value) { SetField(FBiDiMode, value); }
     bool Unicode() const { return FUnicode; }
-    void SetUnicode(bool value) { FUnicode = value; }
+    void SetUnicode(bool value) { SetField(FUnicode, value); }
     TRVProtectOptions Protection() const { return FProtection; }
-    void SetProtection(TRVProtectOptions value) { FProtection = value; }
+    void SetProtection(TRVProtectOptions value) { SetField(FProtection, value); }
     TRVTextOptions Options() const { return FOptions; }
-    void SetOptions(TRVTextOptions value) { FOptions = value; }
+    void SetOptions(TRVTextOptions value) { SetField(FOptions, value); }
     // The legacy streamed property "SingleSymbols": true adds rvprStyleProtect
     // and rvprDoNotAutoSwitch to Protection.
     void SetSingleSymbols(bool value);

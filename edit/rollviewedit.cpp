@@ -1,5 +1,6 @@
-// TCustomRollViewEdit: construction, settings, the host the document data
-// works through, painting with the caret, and the change protocol.
+// TCustomRollViewEdit: construction with the editor's changes to the viewer's
+// defaults, settings, the caret and its painting over the viewer's picture,
+// and the change protocol.
 #include "edit/rollviewedit.h"
 
 #include "document/rvstyle.h"
@@ -10,23 +11,29 @@
 #include "platform/graphics/canvas.h"
 
 TCustomRollViewEdit::TCustomRollViewEdit(TComponent* aOwner)
-    : TRVScroller(aOwner), FData(std::make_unique<TRVEditRVData>(nullptr, this))
+    : TCustomRollViewEdit(aOwner, &TRVEditRVData::Create)
+{}
+
+TCustomRollViewEdit::TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TCustomRollView(aOwner, dataClass ? dataClass : &TRVEditRVData::Create)
 {
-    // The keys move the caret, not the view.
+    // The keys move the caret, not the view; the vertical bar stays, disabled,
+    // when the document fits.
     SetKeyboardScroll(false);
     SetDisableNoScroll(true);
-    TRVFlags flags = FData->Flags;
+    TRVFlags flags = Flags();
     flags.Include(rvflRootEditor);
     flags.Exclude(rvflUseJumps);
     flags.Exclude(rvflUseExternalLeading);
-    FData->Flags = flags;
+    SetFlags(flags);
+    // An editor shows where the caret is, not the end of the document.
+    TRVOptions options = Options();
+    options.Exclude(rvoScrollToEnd);
+    SetOptions(options);
+    RVData->TabNavigation = rvtnNone;
     SetTabStop(true);
-    TControl::SetCursor(crIBeam);
-    FData->UndoList->Limit = -1;
-    FData->OnChange = [this] {
-        if (FUpdateCount < 1 && OnChange)
-            OnChange(this);
-    };
+    SetCursor(crIBeam);
+    EditRVData()->UndoList->Limit = -1;
     FCaretTimer = new TTimer(this);
     FCaretTimer->SetEnabled(false);
     FCaretTimer->SetInterval(CaretBlinkMs);
@@ -35,9 +42,19 @@ TCustomRollViewEdit::TCustomRollViewEdit(TComponent* aOwner)
 
 TCustomRollViewEdit::~TCustomRollViewEdit()
 {
+    Destroying();
     FCaretTimer->SetEnabled(false);
-    SetStyle(nullptr);
-    FData.reset();
+    DestroyHandle();
+    FreeDocument();
+}
+
+void TCustomRollViewEdit::FreeDocument()
+{
+    if (!RVData)
+        return;
+    Clear();
+    delete RVData;
+    RVData = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -45,44 +62,23 @@ TCustomRollViewEdit::~TCustomRollViewEdit()
 
 void TCustomRollViewEdit::SetStyle(TRVStyle* value)
 {
-    if (FStyle == value)
-        return;
-    if (FStyle && !(FStyle->ComponentState() & csDestroying))
-        FStyle->RemoveFreeNotification(this);
-    FStyle = value;
-    if (FStyle)
-        FStyle->FreeNotification(this);
-    FData->Style = value;
-    if (!value) {
-        FData->Clear();
+    TCustomRollView::SetStyle(value);
+    if (!value)
         SetCaret(TRect(), false);
-    }
-    Invalidate();
-}
-
-void TCustomRollViewEdit::Notification(TComponent* aComponent, TOperation operation)
-{
-    TRVScroller::Notification(aComponent, operation);
-    if (operation == opRemove && aComponent != nullptr && aComponent == FStyle)
-        SetStyle(nullptr);
 }
 
 void TCustomRollViewEdit::SetReadOnly(bool value)
 {
     FReadOnly = value;
+    TRVEditRVData* data = EditRVData();
+    // A read-only editor is a viewer with working hyperlinks.
     if (value)
-        FData->BuildJumpsCoords(false);
+        data->BuildJumpsCoords(true);
     else
-        FData->ClearJumpsCoords();
-    if (FStyle && FData->DrawItems.Count() > 0)
-        FData->ChangeCaret(false, false, true, false);
+        data->ClearJumpsCoords();
+    if (Style() && data->DrawItems.Count() > 0)
+        data->ChangeCaret(false, false, true, false);
     Invalidate();
-}
-
-void TCustomRollViewEdit::SetEditorOptions(TRVEditorOptions value)
-{
-    FEditorOptions = value;
-    FData->HideReadOnlyCaret = value.Contains(rvoHideReadOnlyCaret);
 }
 
 void TCustomRollViewEdit::SetTabNavigation(TRVTabNavigationType value)
@@ -93,58 +89,41 @@ void TCustomRollViewEdit::SetTabNavigation(TRVTabNavigationType value)
 
 void TCustomRollViewEdit::SetCurTextStyleNo(int value)
 {
-    if (FData->CurTextStyleNo == value && !FData->State.Contains(rvstForceStyleChangeEvent))
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurTextStyleNo(value);
+    TRVEditRVData* data = EditRVData();
+    if (data->CurTextStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
-    FData->State.Exclude(rvstForceStyleChangeEvent);
-    FData->CurTextStyleNo = value;
+    data->State.Exclude(rvstForceStyleChangeEvent);
+    data->CurTextStyleNo = value;
     CurTextStyleChange();
 }
 
 void TCustomRollViewEdit::SetCurParaStyleNo(int value)
 {
-    if (FData->CurParaStyleNo == value && !FData->State.Contains(rvstForceStyleChangeEvent))
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->SetCurParaStyleNo(value);
+    TRVEditRVData* data = EditRVData();
+    if (data->CurParaStyleNo == value && !data->State.Contains(rvstForceStyleChangeEvent))
         return;
-    FData->CurParaStyleNo = value;
+    data->CurParaStyleNo = value;
     CurParaStyleChange();
 }
 
 void TCustomRollViewEdit::CurTextStyleChange()
 {
-    if (FStyle && !(ComponentState() & csDestroying) && OnCurTextStyleChanged)
+    if (Style() && !(ComponentState() & csDestroying) && OnCurTextStyleChanged)
         OnCurTextStyleChanged(this);
 }
 
 void TCustomRollViewEdit::CurParaStyleChange()
 {
-    if (FStyle && !(ComponentState() & csDestroying) && OnCurParaStyleChanged)
+    if (Style() && !(ComponentState() & csDestroying) && OnCurParaStyleChanged)
         OnCurParaStyleChanged(this);
 }
 
-void TCustomRollViewEdit::Format()
-{
-    if (!FStyle || !HandleAllocated())
-        return;
-    FData->PrepareForEdit();
-    FData->FormatAll();
-    Invalidate();
-}
-
-void TCustomRollViewEdit::Clear()
-{
-    FData->Clear();
-    SetCaret(TRect(), false);
-    Invalidate();
-}
-
-void TCustomRollViewEdit::AfterCreateWnd2()
-{
-    TRVScroller::AfterCreateWnd2();
-    if (FStyle && FData->GetItemCount() > 0)
-        Format();
-}
-
 // ---------------------------------------------------------------------------
-// The host
+// The caret
 
 void TCustomRollViewEdit::Beep()
 {
@@ -161,6 +140,8 @@ void TCustomRollViewEdit::SetCaret(const TRect& rect, bool visible)
     FCaretTimer->SetEnabled(false);
     FCaretTimer->SetEnabled(visible);
     InvalidateCaret();
+    if (visible && TWinControl::Focused())
+        TellInputMethod();
 }
 
 void TCustomRollViewEdit::InvalidateCaret()
@@ -196,18 +177,7 @@ void TCustomRollViewEdit::RunDeferred()
     }
 }
 
-void TCustomRollViewEdit::SetCursor(TCursor cursor)
-{
-    TControl::SetCursor(cursor == 0 ? crIBeam : cursor);
-}
-
-void TCustomRollViewEdit::SetDocumentAreaSize(int width, int height)
-{
-    const int step = std::max(VSmallStep(), 1);
-    UpdateScrollBars(width, (std::max(height, 0) + step - 1) / step, true, true);
-}
-
-void TCustomRollViewEdit::CaretMoved()
+void TCustomRollViewEdit::AfterCaretMove()
 {
     if (!(ComponentState() & csDestroying) && OnCaretMove)
         OnCaretMove(this);
@@ -215,33 +185,32 @@ void TCustomRollViewEdit::CaretMoved()
 
 void TCustomRollViewEdit::AfterVScroll()
 {
-    TRVScroller::AfterVScroll();
-    if (FStyle && FData->DrawItems.Count() > 0)
-        FData->ChangeCaret(false, false, true, false);
+    TCustomRollView::AfterVScroll();
+    if (Style() && RVData->DrawItems.Count() > 0)
+        EditRVData()->ChangeCaret(false, false, true, false);
 }
 
 void TCustomRollViewEdit::AfterHScroll()
 {
-    TRVScroller::AfterHScroll();
-    if (FStyle && FData->DrawItems.Count() > 0)
-        FData->ChangeCaret(false, false, true, false);
+    TCustomRollView::AfterHScroll();
+    if (Style() && RVData->DrawItems.Count() > 0)
+        EditRVData()->ChangeCaret(false, false, true, false);
 }
 
 void TCustomRollViewEdit::Paint()
 {
-    TCanvas* c = Canvas();
-    if (!FStyle) {
-        c->Brush()->SetColor(clWindow);
-        c->Brush()->SetStyle(bsSolid);
-        c->FillRect(ClientRect());
+    // The viewer's picture (background, document, selection) covers every
+    // pixel of the area painted, so a caret drawn before is gone with it.
+    TCustomRollView::Paint();
+    // While an input method composes, its text and cursor stand at the caret.
+    if (PaintComposition(Canvas()))
         return;
-    }
-    FData->PaintTo(c, ClientRect());
-    if (FCaretVisible && FCaretBlinkOn && TWinControl::Focused()) {
-        c->Brush()->SetColor(clWindowText);
-        c->Brush()->SetStyle(bsSolid);
-        c->FillRect(FCaretRect);
-    }
+    if (!Style() || !FCaretVisible || !FCaretBlinkOn || !TWinControl::Focused())
+        return;
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(clWindowText);
+    c->Brush()->SetStyle(bsSolid);
+    c->FillRect(FCaretRect);
 }
 
 // ---------------------------------------------------------------------------
@@ -249,17 +218,20 @@ void TCustomRollViewEdit::Paint()
 
 bool TCustomRollViewEdit::BeforeChange(bool fromOutside)
 {
-    bool allowed = !GetReadOnly() && FStyle != nullptr;
-    if (allowed && !fromOutside && FData->MouseCaptureItem)
+    TRVEditRVData* data = EditRVData();
+    bool allowed = !GetReadOnly() && Style() != nullptr;
+    if (allowed && !fromOutside && data->MouseCaptureItem)
         allowed = false;
     if (allowed)
         allowed = DoChanging();
     if (!allowed) {
-        if (FStyle)
-            FData->EditBeep();
+        if (Style())
+            data->EditBeep();
         return false;
     }
-    FData->PrepareForEdit();
+    data->PrepareForEdit();
+    if (data->SoftPageBreaks)
+        ClearSoftPageBreaks();
     return true;
 }
 
@@ -271,54 +243,79 @@ bool TCustomRollViewEdit::DoChanging()
     return canEdit;
 }
 
+void TCustomRollViewEdit::DoChange(bool clearRedo)
+{
+    TRVEditRVData* data = EditRVData();
+    data->CreateResizer();
+    Modified = true;
+    if (RVData->SoftPageBreaks)
+        ClearSoftPageBreaks();
+    data->ClearJumpsCoords();
+    if (clearRedo)
+        data->RedoList->Clear();
+    if (FUpdateCount < 1 && OnChange)
+        OnChange(this);
+}
+
 void TCustomRollViewEdit::Undo()
 {
-    if (!FStyle)
+    if (ForwardUndo(false))
         return;
-    FData->Undo();
-    Invalidate();
+    TRVEditRVData* data = EditRVData();
+    if (data->UndoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
+        return;
+    // The layout after the group repaints what it changed.
+    data->Undo();
 }
 
 void TCustomRollViewEdit::Redo()
 {
-    if (!FStyle)
+    if (ForwardUndo(true))
         return;
-    FData->Redo();
-    Invalidate();
+    TRVEditRVData* data = EditRVData();
+    if (data->RedoList->CurrentUndoType() == rvutNone || !BeforeChange(false))
+        return;
+    data->Redo();
 }
 
 void TCustomRollViewEdit::DeleteSelection()
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->DeleteSelection();
     if (!BeforeChange(false))
         return;
-    const bool had = FData->SelectionExists(true, false);
-    if (had && FData->DeleteSelection_()) {
+    TRVEditRVData* data = EditRVData();
+    const bool had = data->SelectionExists(true, false);
+    if (had && data->DeleteSelection_())
         Change();
-        Invalidate();
-    }
 }
 
 void TCustomRollViewEdit::OnBackSpacePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnBackSpacePress(ctrl);
     if (!BeforeChange(false))
         return;
-    FData->OnBackSpacePress_(ctrl, false, false);
+    EditRVData()->OnBackSpacePress_(ctrl, false, false);
     Change();
 }
 
 void TCustomRollViewEdit::OnDeletePress(bool ctrl)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnDeletePress(ctrl);
     if (!BeforeChange(false))
         return;
-    FData->OnDeletePress_(ctrl, false);
+    EditRVData()->OnDeletePress_(ctrl, false);
     Change();
 }
 
 void TCustomRollViewEdit::OnEnterPress(bool shift)
 {
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->OnEnterPress(shift);
     if (!BeforeChange(false))
         return;
-    FData->OnEnterPress_(shift);
-    Invalidate();
+    EditRVData()->OnEnterPress_(shift);
     Change();
 }

@@ -7,23 +7,6 @@
 
 namespace {
 
-bool IsCutShortcut(TShiftState shift, WORD key)
-{
-    return (shift.Contains(ssCtrl) && key == 'X' && !shift.Contains(ssAlt)) ||
-           (shift.Contains(ssShift) && key == VK_DELETE && !shift.Contains(ssCtrl));
-}
-
-bool IsCopyShortcut(TShiftState shift, WORD key)
-{
-    return shift.Contains(ssCtrl) && (key == 'C' || key == VK_INSERT) && !shift.Contains(ssAlt);
-}
-
-bool IsPasteShortcut(TShiftState shift, WORD key)
-{
-    return (shift.Contains(ssCtrl) && key == 'V' && !shift.Contains(ssAlt)) ||
-           (shift.Contains(ssShift) && key == VK_INSERT && !shift.Contains(ssCtrl));
-}
-
 bool IsNavigationKey(WORD key)
 {
     switch (key) {
@@ -66,7 +49,8 @@ bool IsInertKey(WORD key)
 
 void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
 {
-    FData->PrepareForEdit();
+    TRVEditRVData* data = EditRVData();
+    data->PrepareForEdit();
     if (key == VK_RETURN && FEditorOptions.Contains(rvoDoNotWantReturns))
         key = 0;
     const bool ctrl = shift.Contains(ssCtrl);
@@ -81,8 +65,10 @@ void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
     }
     if (key == 0)
         return;
-    TRVScroller::KeyDown(key, shift);
-    if (key == 0 || !FStyle)
+    TCustomRollView::KeyDown(key, shift);
+    if (key == 0 || !Style())
+        return;
+    if (key == VK_ESCAPE && data->CancelResize())
         return;
     bool selectionChanged = false;
     if (PrepareKey(key, shift, selectionChanged))
@@ -92,31 +78,36 @@ void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
 // The preparation by key; false stops the key here.
 bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selectionChanged)
 {
+    TRVEditRVData* data = EditRVData();
     if (key == VK_BACK || key == VK_DELETE) {
         if (!BeforeChange(false))
             return false;
-        if (!FData->SelectionExists(true, false))
+        if (!data->SelectionExists(true, false))
             return true;
         if (IsCutShortcut(shift, key)) {
             Perform(WM_CUT, 0, 0);
             return false;
         }
-        if (FData->DeleteSelection_())
+        if (data->DeleteSelection_())
             Change();
         key = 0;
-        Invalidate();
         return false;
     }
     if (IsInertKey(key))
         return true;
     if (key == VK_CONTROL) {
-        if (FEditorOptions.Contains(rvoCtrlJumps) && !FData->Flags.Contains(rvflUseJumps))
-            FData->BuildJumpsCoords(false);
+        if (FEditorOptions.Contains(rvoCtrlJumps) && !data->GetFlags().Contains(rvflUseJumps)) {
+            data->BuildJumpsCoords(false);
+            GenerateMouseMove();
+        }
         return true;
     }
     if (IsNavigationKey(key)) {
-        if (!shift.Contains(ssShift) && FData->SelectionExists(true, false)) {
-            FData->Deselect(nullptr, true);
+        if (shift.Contains(ssShift)) {
+            data->StartShiftMoving();
+            selectionChanged = true;
+        } else if (data->SelectionExists(true, false)) {
+            data->Deselect(nullptr, true);
             selectionChanged = true;
         }
         return true;
@@ -134,13 +125,13 @@ bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selecti
         return false;
     }
     if (!shift.Contains(ssCtrl) && !shift.Contains(ssAlt) && key != VK_INSERT &&
-        FData->SelectionExists(true, false)) {
+        EditRVData()->SelectionExists(true, false)) {
         // Typing, Enter and Tab replace the selection: it goes on key-down,
         // in an undo group of its own.
         selectionChanged = true;
         if (!BeforeChange(false))
             return false;
-        if (FData->DeleteSelection_())
+        if (EditRVData()->DeleteSelection_())
             Change();
     }
     return true;
@@ -177,69 +168,73 @@ void TCustomRollViewEdit::ActOnKey(WORD& key, TShiftState shift, bool selectionC
             PostMessage(Handle(), WM_CHAR, 9, 0);
         break;
     case VK_PRIOR:
-        FData->OnPgUpPress();
+        EditRVData()->OnPgUpPress();
         break;
     case VK_NEXT:
-        FData->OnPgDownPress();
+        EditRVData()->OnPgDownPress();
         break;
     case VK_HOME:
-        FireGetOut(FData->OnHomePress(ctrl), rvdTop);
+        FireGetOut(EditRVData()->OnHomePress(ctrl), rvdTop);
         break;
     case VK_END:
-        FireGetOut(FData->OnEndPress(ctrl), rvdBottom);
+        FireGetOut(EditRVData()->OnEndPress(ctrl), rvdBottom);
         break;
     case VK_LEFT:
         if (rtl)
-            FireGetOut(FData->OnRightPress(sh, ctrl), rvdRight);
+            FireGetOut(EditRVData()->OnRightPress(sh, ctrl), rvdRight);
         else
-            FireGetOut(FData->OnLeftPress(sh, ctrl), rvdLeft);
+            FireGetOut(EditRVData()->OnLeftPress(sh, ctrl), rvdLeft);
         break;
     case VK_RIGHT:
         if (rtl)
-            FireGetOut(FData->OnLeftPress(sh, ctrl), rvdLeft);
+            FireGetOut(EditRVData()->OnLeftPress(sh, ctrl), rvdLeft);
         else
-            FireGetOut(FData->OnRightPress(sh, ctrl), rvdRight);
+            FireGetOut(EditRVData()->OnRightPress(sh, ctrl), rvdRight);
         break;
     case VK_UP:
-        FireGetOut(FData->OnUpPress(sh, ctrl), rvdUp);
+        FireGetOut(EditRVData()->OnUpPress(sh, ctrl), rvdUp);
         break;
     case VK_DOWN:
-        FireGetOut(FData->OnDownPress(sh, ctrl), rvdDown);
+        FireGetOut(EditRVData()->OnDownPress(sh, ctrl), rvdDown);
         break;
     default:
         if (selectionChanged)
             Invalidate();
         return;
     }
-    if (selectionChanged || sh) {
-        FData->DoOnSelection();
+    if (sh && IsNavigationKey(key))
+        EditRVData()->EndShiftMoving();
+    if (selectionChanged) {
+        EditRVData()->DoOnSelection();
         Invalidate();
     }
 }
 
 void TCustomRollViewEdit::KeyUp(WORD& key, TShiftState shift)
 {
-    if (key == VK_CONTROL && !GetReadOnly())
-        FData->ClearJumpsCoords();
-    TRVScroller::KeyUp(key, shift);
+    if (key == VK_CONTROL && !GetReadOnly()) {
+        EditRVData()->ClearJumpsCoords();
+        GenerateMouseMove();
+    }
+    TCustomRollView::KeyUp(key, shift);
 }
 
 // Characters below 128 (the platform's KeyPress).
 void TCustomRollViewEdit::KeyPress(char& key)
 {
-    if (FData->State.Contains(rvstIgnoreNextChar))
+    if (EditRVData()->State.Contains(rvstIgnoreNextChar))
         return;
     if (key == '\r' && FEditorOptions.Contains(rvoDoNotWantReturns)) {
         key = 0;
-        if (FStyle)
-            FData->EditBeep();
+        if (Style())
+            EditRVData()->EditBeep();
         return;
     }
     if ((static_cast<unsigned char>(key) < 32 && key != '\t') || key == 127)
         return;
     if (!BeforeChange(false))
         return;
-    TRVScroller::KeyPress(key);
+    TCustomRollView::KeyPress(key);
     if (key == 0)
         return;
     TypeText(WideString(1, static_cast<WideChar>(static_cast<unsigned char>(key))));
@@ -253,10 +248,10 @@ void TCustomRollViewEdit::WMChar(TMessage& message)
     const auto unit = static_cast<WideChar>(message.WParam);
     if (unit < 0x80) {
         FPendingHigh = 0;
-        TRVScroller::Dispatch(message);
+        TCustomRollView::Dispatch(message);
         return;
     }
-    if (FData->State.Contains(rvstIgnoreNextChar))
+    if (EditRVData()->State.Contains(rvstIgnoreNextChar))
         return;
     if (unit >= 0xD800 && unit < 0xDC00) {
         FPendingHigh = unit;
@@ -277,21 +272,22 @@ void TCustomRollViewEdit::WMChar(TMessage& message)
 
 void TCustomRollViewEdit::WMSetFocus(TMessage& message)
 {
-    TRVScroller::Dispatch(message);
-    FData->PrepareForEdit();
-    if (FStyle && FData->DrawItems.Count() > 0) {
-        FData->ChangeCaret(false, false, true, false);
+    TCustomRollView::Dispatch(message);
+    EditRVData()->PrepareForEdit();
+    if (Style() && EditRVData()->DrawItems.Count() > 0) {
+        EditRVData()->ChangeCaret(false, false, true, false);
         Invalidate();
     }
 }
 
 void TCustomRollViewEdit::WMKillFocus(TMessage& message)
 {
-    TRVScroller::Dispatch(message);
+    TCustomRollView::Dispatch(message);
     if (ComponentState() & csDestroying)
         return;
-    FData->ClearJumpsCoords();
-    if (FStyle && FData->DrawItems.Count() > 0)
+    EditRVData()->ClearJumpsCoords();
+    GenerateMouseMove();
+    if (Style() && EditRVData()->DrawItems.Count() > 0)
         SetCaret(FCaretRect, false);
 }
 
@@ -301,19 +297,19 @@ bool TCustomRollViewEdit::HandleEditMessage(TMessage& message)
     switch (message.Msg) {
     case WM_UNDO:
     case EM_UNDO:
-        message.Result = FData->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = EditRVData()->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
         Undo();
         return true;
     case EM_CANUNDO:
-        message.Result = FData->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = EditRVData()->UndoList->CurrentUndoType() != rvutNone ? 1 : 0;
         return true;
     case EM_REDO:
-        message.Result = FData->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = EditRVData()->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
         if (message.Result)
             Redo();
         return true;
     case EM_CANREDO:
-        message.Result = FData->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
+        message.Result = EditRVData()->RedoList->CurrentUndoType() != rvutNone ? 1 : 0;
         return true;
     case WM_CLEAR:
         DeleteSelection();
@@ -334,9 +330,6 @@ bool TCustomRollViewEdit::HandleEditMessage(TMessage& message)
 void TCustomRollViewEdit::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
-    case WM_ERASEBKGND:
-        message.Result = 1;
-        return;
     case WM_GETDLGCODE:
         message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         if (!FEditorOptions.Contains(rvoDoNotWantReturns))
@@ -346,8 +339,8 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
         return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        FData->State.Exclude(rvstIgnoreNextChar);
-        TRVScroller::Dispatch(message);
+        EditRVData()->State.Exclude(rvstIgnoreNextChar);
+        TCustomRollView::Dispatch(message);
         return;
     case WM_CHAR:
         WMChar(message);
@@ -358,7 +351,7 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
             message.Result = 0;
             return;
         }
-        TRVScroller::Dispatch(message);
+        TCustomRollView::Dispatch(message);
         return;
     case WM_SETFOCUS:
         WMSetFocus(message);
@@ -369,9 +362,24 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
     case WM_RVDEFERRED:
         RunDeferred();
         return;
+    case WM_CUT:
+    case WM_PASTE:
+    case EM_CANPASTE:
+        HandleClipboardMessage(message);
+        return;
+    case WM_IME_STARTCOMPOSITION:
+        WMImeStartComposition(message);
+        return;
+    case WM_IME_COMPOSITION:
+        WMImeComposition(message);
+        return;
+    case WM_IME_ENDCOMPOSITION:
+        SetComposition(WideString(), 0);
+        TCustomRollView::Dispatch(message);
+        return;
     default:
         if (!HandleEditMessage(message))
-            TRVScroller::Dispatch(message);
+            TCustomRollView::Dispatch(message);
         return;
     }
 }

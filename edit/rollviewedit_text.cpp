@@ -1,7 +1,8 @@
 // TCustomRollViewEdit: typed characters and text inserted at the caret.
 // Typing into the caret's text item of the current style is recorded as
-// typing, so that a word typed letter by letter is one undo step; anything
-// else becomes an insertion group of its own.
+// typing: a word typed letter by letter is one typing group, which undo takes
+// back one letter at a time; anything else becomes an insertion group of its
+// own.
 #include <algorithm>
 
 #include "document/rvitem.h"
@@ -13,64 +14,85 @@
 AnsiString TCustomRollViewEdit::TextForStyle(const WideString& units, int styleNo) const
 {
     const AnsiString raw = RVU_GetRawUnicode(units);
-    const TFontInfo* font = FStyle->TextStyles()->Items(styleNo);
+    const TFontInfo* font = Style()->TextStyles()->Items(styleNo);
     if (font->Unicode())
         return raw;
     return RVU_UnicodeToAnsi(RVU_Charset2CodePage(font->Charset()), raw);
 }
 
-// Puts s (one character) into the caret's text item with a typing record; false when
-// the caret's item cannot take typing (another style, another kind, empty,
-// protected).
+namespace {
+
+// The text item and offset that text typed in the current style (StyleNo)
+// goes into: the caret's item when it has that style; when the caret is at
+// the end of an item of another style, the start of the next item when that
+// continues the paragraph in the style. False when there is none, or when it
+// is protected or of the other encoding.
+bool TypingTarget(TRVEditRVData& d, int styleNo, bool unicode, int& itemNo, int& pos)
+{
+    itemNo = d.GetCurItemNo();
+    pos = d.GetOffsetInCurItem();
+    if (itemNo < 0 || d.CharPos.empty())
+        return false;
+    if (d.GetItemStyle(itemNo) != styleNo) {
+        const int next = itemNo + 1;
+        if (pos < d.GetOffsAfterItem(itemNo) || next >= d.GetItemCount() ||
+            !d.GetItem(next)->GetSameAsPrev() || d.GetItemStyle(next) != styleNo)
+            return false;
+        itemNo = next;
+        pos = d.GetOffsBeforeItem(next);
+    }
+    return !d.IsProtected(itemNo, rvprModifyProtect) && !d.IsItemParaProtected(itemNo) &&
+           d.GetItemOptions(itemNo).Contains(rvioUnicode) == unicode;
+}
+
+} // namespace
+
+// Puts s (one character) into the text item that typing goes into, with a
+// typing record; false when there is none or it is empty.
 bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
 {
-    TRVEditRVData& d = *FData;
-    const int itemNo = d.GetCurItemNo();
-    if (itemNo < 0 || d.GetItemStyle(itemNo) != d.CurTextStyleNo || d.GetItemText(itemNo).empty() ||
-        d.IsProtected(itemNo, rvprModifyProtect) || d.IsItemParaProtected(itemNo) || d.CharPos.empty())
+    TRVEditRVData& d = *EditRVData();
+    const bool unicode = Style()->TextStyles()->Items(d.CurTextStyleNo)->Unicode();
+    int itemNo = -1;
+    int pos = 0;
+    if (!TypingTarget(d, d.CurTextStyleNo, unicode, itemNo, pos) || d.GetItemText(itemNo).empty())
         return false;
     const TRVItemOptions options = d.GetItemOptions(itemNo);
-    const bool unicode = options.Contains(rvioUnicode);
-    if (unicode != FStyle->TextStyles()->Items(d.CurTextStyleNo)->Unicode())
-        return false;
     // A typing record undoes one unit: a character of two bytes in a
     // multibyte code page is inserted whole instead.
     if (s.size() != (unicode ? 2u : 1u))
         return false;
-    const int pos = d.GetOffsetInCurItem();
     int firstDi = 0;
     int lastDi = 0;
     d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
     const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
     AnsiString text = d.GetItemText(itemNo);
     RVU_Insert(s, text, pos, options);
-    d.Items->Put(itemNo, text);
-    d.InvalidateTailLayout();
+    d.ChangeItemText(itemNo, text);
     for (int k = 0; k < units; ++k)
         d.UndoList->AddTyping(itemNo, pos + k, unicode);
-    // A changed width asks for a full layout only when it reaches the document's.
     const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
-    d.Reformat_(w0 != w1 && (w1 > d.DocumentMinWidth || w0 >= d.DocumentMinWidth), firstDi, lastDi, 0);
+    d.Reformat_(d.MinWidthChangeNeedsFull(w0, w1), firstDi, lastDi, 0);
     d.SetCaretAtItem(itemNo, pos + units, false);
     return true;
 }
 
 // Puts s (in the current style's form) at the caret inside an open undo
-// group: into the caret's text item of the same style, or as a new item.
+// group: into the text item that typing goes into, or as a new item.
 void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefore)
 {
-    TRVEditRVData& d = *FData;
-    const int itemNo = d.GetCurItemNo();
+    TRVEditRVData& d = *EditRVData();
     const int styleNo = d.CurTextStyleNo;
-    if (itemNo >= 0 && d.GetItemStyle(itemNo) == styleNo && !d.IsProtected(itemNo, rvprModifyProtect) &&
-        !d.IsItemParaProtected(itemNo) && !d.CharPos.empty() &&
-        d.GetItemOptions(itemNo).Contains(rvioUnicode) == FStyle->TextStyles()->Items(styleNo)->Unicode()) {
-        const int pos = d.GetOffsetInCurItem();
+    int itemNo = -1;
+    int pos = 0;
+    if (TypingTarget(d, styleNo, Style()->TextStyles()->Items(styleNo)->Unicode(), itemNo, pos)) {
         int firstDi = 0;
         int lastDi = 0;
         d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
+        const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
         d.Do_InsertSubstring(itemNo, pos, s);
-        d.Reformat_(true, firstDi, lastDi, 0);
+        const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
+        d.Reformat_(d.MinWidthChangeNeedsFull(w0, w1), firstDi, lastDi, 0);
         d.SetCaretAtItem(itemNo, caretBefore ? pos : pos + RVU_Length(s, d.GetItemOptions(itemNo)), false);
         return;
     }
@@ -81,14 +103,14 @@ void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefor
 
 void TCustomRollViewEdit::TypeText(const WideString& units)
 {
-    TRVEditRVData& d = *FData;
+    TRVEditRVData& d = *EditRVData();
     if (d.SelectionExists(true, false)) {
         if (!d.DeleteSelection_())
             return;
         Change();
     }
     if (units == WideString(1, WideChar('\t'))) {
-        InsertText(AnsiString(static_cast<size_t>(std::max(FStyle->SpacesInTab(), 0)), ' '));
+        InsertText(AnsiString(static_cast<size_t>(std::max(Style()->SpacesInTab(), 0)), ' '));
         return;
     }
     const AnsiString s = TextForStyle(units, d.CurTextStyleNo);
@@ -101,13 +123,12 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
         InsertNewTextItem(s, false);
     }
     Change();
-    Invalidate();
 }
 
 bool TCustomRollViewEdit::BeforeInserting()
 {
-    TRVEditRVData& d = *FData;
-    if (!FStyle) {
+    TRVEditRVData& d = *EditRVData();
+    if (!Style()) {
         return false;
     }
     if (d.PartialSelectedItem || !d.CanDelete()) {
@@ -127,39 +148,23 @@ bool TCustomRollViewEdit::BeforeInserting()
 
 void TCustomRollViewEdit::AfterInserting()
 {
-    FData->SetUndoGroupMode(false);
-    Invalidate();
+    EditRVData()->SetUndoGroupMode(false);
     Change();
 }
 
 bool TCustomRollViewEdit::InsertText(const AnsiString& s, bool caretBefore)
 {
-    if (!FStyle)
-        return false;
-    // 8-bit text is in the current style's code page.
-    const TFontInfo* font = FStyle->TextStyles()->Items(FData->CurTextStyleNo);
-    const unsigned codePage = RVU_Charset2CodePage(font->Charset());
-    return InsertTextW(RVU_RawUnicodeToWideString(RVU_AnsiToUnicode(codePage, s)), caretBefore);
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertText(s, caretBefore);
+    return InsertInGroup([&] { return EditRVData()->InsertText_(s, caretBefore); });
 }
 
 bool TCustomRollViewEdit::InsertTextW(const WideString& s, bool caretBefore)
 {
-    // Paragraph and line breaks are not taken here: text that holds them is refused.
-    for (WideChar c : s)
-        if (c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029 || c == 0x0B || c == 0x0C || c == 0)
-            return false;
-    if (s.empty() || !BeforeInserting())
-        return false;
-    WideString text;
-    const int spaces = std::max(FStyle->SpacesInTab(), 0);
-    for (WideChar c : s) {
-        if (c == '\t')
-            text.append(static_cast<size_t>(spaces), WideChar(' '));
-        else
-            text += c;
-    }
-    if (!text.empty())
-        InsertNewTextItem(TextForStyle(text, FData->CurTextStyleNo), caretBefore);
-    AfterInserting();
-    return true;
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertTextW(s, caretBefore);
+    return InsertInGroup([&] {
+        BeforeUnicode();
+        return EditRVData()->InsertTextW_(RVU_GetRawUnicode(s), caretBefore);
+    });
 }

@@ -7,44 +7,53 @@
 
 namespace {
 
-constexpr WideChar ZeroWidthJoiner = 0x200D;
 constexpr unsigned CodePageUtf8 = 65001;
 
-bool IsUtf8Continuation(unsigned char byte)
+// The grapheme boundaries of UTF-8 bytes, as byte counts. Bytes that are no
+// UTF-8 are characters of their own, as the code page reads them.
+std::vector<int> Utf8Boundaries(const AnsiString& text)
 {
-    return (byte & 0xC0) == 0x80;
+    const char* start = text.data();
+    const char* end = start + text.size();
+    // The byte offset of every UTF-16 unit's character, and the units.
+    std::vector<int> unitToByte;
+    WideString units;
+    for (const char* p = start; p < end;) {
+        const char* next = CharNextExA(CodePageUtf8, p, end);
+        WideChar buffer[4];
+        int n = MultiByteToWideChar(CodePageUtf8, 0, p, static_cast<int>(next - p), buffer, 4);
+        if (n <= 0) {
+            buffer[0] = 0xFFFD;
+            n = 1;
+        }
+        for (int k = 0; k < n; ++k) {
+            units += buffer[k];
+            unitToByte.push_back(static_cast<int>(p - start));
+        }
+        p = next;
+    }
+    std::vector<int> result;
+    for (int b : GraphemeBoundaries(units.data(), static_cast<int>(units.size())))
+        result.push_back(unitToByte[static_cast<size_t>(b)]);
+    return result;
 }
 
 } // namespace
 
 std::vector<int> RVE_CharBoundaries(const AnsiString& text, bool unicode, unsigned codePage)
 {
+    if (unicode) {
+        const WideString w = RVU_RawUnicodeToWideString(text.substr(0, text.size() / 2 * 2));
+        return GraphemeBoundaries(w.data(), static_cast<int>(w.size()));
+    }
+    codePage = ResolveCodePage(codePage);
+    if (codePage == CodePageUtf8)
+        return Utf8Boundaries(text);
     std::vector<int> result;
-    if (!unicode) {
-        codePage = ResolveCodePage(codePage);
-        const int count = static_cast<int>(text.size());
-        for (int i = 1; i < count; ++i)
-            if (codePage != CodePageUtf8 || !IsUtf8Continuation(static_cast<unsigned char>(text[i])))
-                result.push_back(i);
-        return result;
-    }
-    const WideString w = RVU_RawUnicodeToWideString(text.substr(0, text.size() / 2 * 2));
-    const WideChar* start = w.c_str();
-    const WideChar* end = start + w.size();
-    const WideChar* p = start;
-    while (p < end) {
-        const WideChar* next = CharNextW(p);
-        // A joiner and the character it joins stay with the one before.
-        while (next < end && *next == ZeroWidthJoiner) {
-            next = CharNextW(next);
-            if (next < end)
-                next = CharNextW(next);
-        }
-        if (next >= end || next == p)
-            break;
-        result.push_back(static_cast<int>(next - start));
-        p = next;
-    }
+    const char* start = text.data();
+    const char* end = start + text.size();
+    for (const char* p = CharNextExA(codePage, start, end); p < end; p = CharNextExA(codePage, p, end))
+        result.push_back(static_cast<int>(p - start));
     return result;
 }
 

@@ -1,5 +1,5 @@
-// The editor's document data: construction, the host's geometry, undo
-// sequences and playing them, caret positions in item terms and protection.
+// The editor's document data: construction, undo sequences and playing them,
+// the end of a command, caret positions in item terms and protection.
 #include "edit/rvervdata.h"
 
 #include <algorithm>
@@ -9,9 +9,10 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvundorecords.h"
 
-TRVEditRVData::TRVEditRVData(TRVStyle* aStyle, TRVEditHost* aHost) : Style(aStyle), Host(aHost)
+TRVEditRVData::TRVEditRVData(TCustomRollView* aRollView) : TRollViewRVData(aRollView)
 {
     UndoList = std::make_unique<TRVUndoList>(this);
     RedoList = std::make_unique<TRVUndoList>(this);
@@ -26,28 +27,14 @@ TRVEditRVData::~TRVEditRVData()
     Clear();
 }
 
-TRVMarkerList* TRVEditRVData::GetMarkers(bool allowCreate)
+TCustomRollViewEdit* TRVEditRVData::RollViewEdit() const
 {
-    if (!FMarkers && allowCreate)
-        FMarkers = std::make_unique<TRVMarkerList>();
-    return FMarkers.get();
-}
-
-void TRVEditRVData::DestroyMarkers()
-{
-    FMarkers.reset();
-}
-
-void TRVEditRVData::SetDocumentAreaSize(int width, int height, bool)
-{
-    FAreaWidth = width;
-    Host->SetDocumentAreaSize(width, height);
+    return static_cast<TCustomRollViewEdit*>(RollView());
 }
 
 void TRVEditRVData::Clear()
 {
-    TCustomRVFormattedData::Clear();
-    Modified = false;
+    TRollViewRVData::Clear();
     if (UndoList)
         UndoList->Clear();
     if (RedoList)
@@ -63,7 +50,7 @@ void TRVEditRVData::ClearTemporal()
     CharPos.clear();
     CaretDrawItemNo = -1;
     CaretOffs = -1;
-    TCustomRVFormattedData::ClearTemporal();
+    TRollViewRVData::ClearTemporal();
 }
 
 // ---------------------------------------------------------------------------
@@ -71,6 +58,7 @@ void TRVEditRVData::ClearTemporal()
 
 TRVUndoList* TRVEditRVData::GetUndoList()
 {
+    ++FEdits;
     if (UndoDest == udUndo && UndoList->Limit != 0)
         return UndoList.get();
     if (UndoDest == udRedo)
@@ -146,6 +134,9 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 {
     if (from.CurrentUndoType() == rvutNone)
         return;
+    // Playing deselects: the highlight goes wherever the selection was.
+    if (SelectionExists(false, true))
+        Invalidate();
     FPlaying = true;
     try {
         from.Undo(this);
@@ -164,13 +155,13 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 
 void TRVEditRVData::ChangeEx(bool clearRedo)
 {
-    Modified = true;
-    if (clearRedo && !FPlaying)
-        RedoList->Clear();
     UndoList->PopIfEmpty();
     UndoDest = udNone;
-    if (OnChange)
-        OnChange();
+    // A command that was refused or found nothing to do is no change.
+    if (FEdits == FEditsAtChange)
+        return;
+    FEditsAtChange = FEdits;
+    RollViewEdit()->DoChange(clearRedo && !FPlaying);
 }
 
 // ---------------------------------------------------------------------------
@@ -254,15 +245,16 @@ bool TRVEditRVData::IsProtected(int itemNo, TRVProtectOption option)
 {
     const int styleNo = GetItemStyle(itemNo);
     if (styleNo >= 0)
-        return Style->TextStyles()->Items(styleNo)->Protection().Contains(option);
+        return GetRVStyle()->TextStyles()->Items(styleNo)->Protection().Contains(option);
     const auto* nonText = dynamic_cast<const TRVNonTextItemInfo*>(GetItem(itemNo));
     return option == rvprDeleteProtect && nonText && nonText->DeleteProtect;
 }
 
 bool TRVEditRVData::IsParaProtected(int paraNo, TRVParaOption option)
 {
-    return paraNo >= 0 && paraNo < Style->ParaStyles()->Count() &&
-           Style->ParaStyles()->Items(paraNo)->Options().Contains(option);
+    const TRVStyle* style = GetRVStyle();
+    return paraNo >= 0 && paraNo < style->ParaStyles()->Count() &&
+           style->ParaStyles()->Items(paraNo)->Options().Contains(option);
 }
 
 bool TRVEditRVData::IsItemParaProtected(int itemNo)
@@ -313,6 +305,6 @@ void TRVEditRVData::AdjustMarkerCaret(bool right, int& offs)
 
 void TRVEditRVData::EditBeep()
 {
-    if (Style && Style->UseSound())
-        Host->Beep();
+    if (GetRVStyle() && GetRVStyle()->UseSound())
+        RollViewEdit()->Beep();
 }

@@ -10,6 +10,9 @@
 //   rvervdata_caret.cpp   caret stops, placing the caret, the editor's layout
 //   rvervdata_delete.cpp  Delete and Backspace
 //   rvervdata_keys.cpp    caret movement keys and hyperlink mode
+//   rvervdata_inserttext.cpp  text of several lines and text files at the caret
+//   rvervdata_insertdoc.cpp   RVF and RTF documents at the caret, in one piece
+//   rvervdata_resize.cpp      the item resizer: handles, the drag, the undoable resize
 #pragma once
 
 #include <functional>
@@ -19,12 +22,14 @@
 
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_para.h"
-#include "edit/rvedithost.h"
+#include "edit/rvresize.h"
 #include "edit/rvundo.h"
-#include "view/crvfdata.h"
+#include "view/rvrvdata.h"
 
-class TRVMarkerList;
+class TCustomRollView;
+class TCustomRollViewEdit;
 class TRVStyle;
+class TStream;
 
 // One caret stop of the caret's line. Offset counts inside the draw item: 1
 // before a text draw item's first character, n + 1 after its n-th; 0 before
@@ -43,75 +48,24 @@ enum TRVUndoDest { udNone, udUndo, udRedo };
 // holds the list.
 using TRVItemList = std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>;
 
-// The data knows no window: geometry, the caret's painting, beeps and
-// invalidation go through Host. The style sheet and the host are the
-// caller's and outlive the data. Item numbers count from 0; caret offsets and
-// character indices in text items count from 1 (UTF-16 code units in a
-// Unicode item); a non-text item has the offsets 0 (before) and 1 (after).
-class TRVEditRVData : public TCustomRVFormattedData {
+// The editor's document data: the viewer's root data (every setting, size,
+// colour, scroll operation and event comes from the editor control that owns
+// it, as for a viewer) with a caret, an undo list and a redo list. What only
+// an editor has (the caret's painting, beeps, read-only, the change events)
+// it asks of its control, RollViewEdit. Item numbers count from 0; caret
+// offsets and character indices in text items count from 1 (UTF-16 code units
+// in a Unicode item); a non-text item has the offsets 0 (before) and 1 (after).
+class TRVEditRVData : public TRollViewRVData {
 public:
-    TRVEditRVData(TRVStyle* aStyle, TRVEditHost* aHost);
+    explicit TRVEditRVData(TCustomRollView* aRollView);
     ~TRVEditRVData() override;
     const char* ClassName() const override { return "TRVEditRVData"; }
 
-    // ---- Settings
-    TRVStyle* Style;
-    TRVEditHost* Host;
-    TRVOptions Options;
-    // Hyperlinks act only while BuildJumpsCoords has built them.
-    TRVFlags Flags{rvflTrim, rvflUseExternalLeading, rvflRoot, rvflRootEditor};
-    int LeftMargin = 5;
-    int RightMargin = 5;
-    int TopMargin = 5;
-    int BottomMargin = 5;
-    TColor Color = clWindow;
-    bool Modified = false;
-    // A read-only editor shows no caret (the control's editor option).
-    bool HideReadOnlyCaret = false;
-    // After every change (Change): the editor's change notification.
-    std::function<void()> OnChange;
+    // The data class of an editor control.
+    static TRollViewRVData* Create(TCustomRollView* aRollView) { return new TRVEditRVData(aRollView); }
 
-    // ---- The store's and the layout's environment
-    TRVStyle* GetRVStyle() override { return Style; }
-    TRVOptions GetOptions() override { return Options; }
-    void SetOptions(TRVOptions value) override { Options = value; }
-    TRVMarkerList* GetMarkers(bool allowCreate) override;
-    void DestroyMarkers() override;
-    AnsiString GetURL(int) override { return AnsiString(); }
-    void ControlAction2(TRVControlAction, int, TControl*&) override {}
-    void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString&, bool&) override {}
-    TRVFlags GetFlags() override { return Flags; }
-    void SetFlags(TRVFlags value) override { Flags = value; }
-    int GetAreaWidth() override { return FAreaWidth >= 0 ? FAreaWidth : GetWidth(); }
-    int GetLeftMargin() override { return LeftMargin; }
-    int GetRightMargin() override { return RightMargin; }
-    int GetTopMargin() override { return TopMargin; }
-    int GetBottomMargin() override { return BottomMargin; }
-    int GetMinTextWidth() override { return 0; }
-    int GetMaxTextWidth() override { return 0; }
-    TRVBackground* GetBackground() override { return nullptr; }
-    void AdjustVScrollUnits() override {}
-    void SetDocumentAreaSize(int width, int height, bool updateH) override;
-    int GetHOffs() override { return Host->GetHOffs(); }
-    int GetVOffs() override { return Host->GetVOffs(); }
-    int GetWidth() override { return Host->GetWidth(); }
-    int GetHeight() override { return Host->GetHeight(); }
-    TCanvas* GetCanvas() override { return Host->GetCanvas(); }
-    void ScrollTo(int y, bool) override { Host->ScrollTo(y); }
-    void HScrollTo(int x) override { Host->HScrollTo(x); }
-    int GetVSmallStep() override { return 10; }
-    TColor GetColor() override { return Color; }
-    bool IsAssignedRVMouseUp() override { return false; }
-    bool IsAssignedRVMouseDown() override { return false; }
-    bool IsAssignedJump() override { return false; }
-    bool IsAssignedCheckpointVisible() override { return false; }
-    void DoRVMouseUp(TMouseButton, TShiftState, int, int, int) override {}
-    void DoRVMouseDown(TMouseButton, TShiftState, int, int, int) override {}
-    void DoJump(int) override {}
-    void DoRVMouseMove(int) override {}
-    void DoCheckpointVisible(TRVCPInfo*) override {}
-    TCursor GetNormalCursor() override { return 0; }
-    void SetCursor(TCursor cursor) override { Host->SetCursor(cursor); }
+    // The editor control that owns this data.
+    TCustomRollViewEdit* RollViewEdit() const;
 
     // ---- Clearing
     // Also empties both lists, resets the current styles and Modified.
@@ -123,7 +77,9 @@ public:
     std::unique_ptr<TRVUndoList> UndoList;
     std::unique_ptr<TRVUndoList> RedoList;
     TRVUndoDest UndoDest = udNone;
-    // The list the primitives record into, or null.
+    // The list the primitives record into, or null. Every step that changes
+    // the document asks it first, which counts the step: Change reports a
+    // change only when steps were made since the last one.
     TRVUndoList* GetUndoList();
     void BeginUndoSequence(TRVUndoType undoType, bool allowFinalize);
     void BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption, bool allowFinalize);
@@ -135,11 +91,13 @@ public:
     // in full and the exception passes on.
     void Undo();
     void Redo();
-    // The end of every command: Modified, the redo list cleared unless
-    // undoing or redoing (ClearRedo false), the recording destination reset,
-    // OnChange.
+    // The end of every command: the recording destination reset, then the
+    // control's DoChange (Modified, the redo list cleared unless undoing or
+    // redoing (ClearRedo false), OnChange).
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo);
+    // Whether an undo or redo group is being played.
+    bool Playing() const { return FPlaying; }
     // Both lists emptied.
     void ClearUndo();
 
@@ -165,11 +123,12 @@ public:
     void AdjustMarkerPos(int& itemNo, int& offs);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
     void AdjustMarkerCaret(bool right, int& offs);
-    // A refusal: the host beeps when the style sheet's UseSound is on.
+    // A refusal: a beep when the style sheet's UseSound is on.
     void EditBeep();
 
     // ---- Primitives (rvervdata_do.cpp). FullReformat: whether the document's
-    // minimum width may have changed.
+    // minimum width may have changed. A primitive that inserts or removes items
+    // drops the selection, whose draw items no longer name the same places.
     void Do_DeleteItem(int itemNo, bool& fullReformat);
     void Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullReformat);
     // Takes Item; s may be adjusted by the item.
@@ -219,6 +178,9 @@ public:
     // Frees an item that no list keeps, telling the document first.
     void DisposeItem(TCustomRVItemInfo* item);
     void DisposeCheckpoint(TRVCPInfo* checkpoint);
+    // The one road by which an edit writes an item's text: the item is told
+    // (rviaTextModifying) and the layout learns that the text changed.
+    void ChangeItemText(int itemNo, const AnsiString& s);
 
     // ---- Commands (rvervdata_insert.cpp)
     TCustomRVItemInfo* CreateTextItem(const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev, bool br);
@@ -233,7 +195,17 @@ public:
                       int& itemsAdded, bool& fullReformat);
     bool CanDelete();
     bool DeleteSelection_();
+    // The layout step that ends a command: the paragraphs of the draw items
+    // StartDrawItemNo..EndDrawItemNo (laid out before the command, which added
+    // ItemsAdded items) are laid out again, or the whole document when its
+    // minimum width changed. FullFormat: the command may have narrowed the
+    // widest paragraph section (it widened or removed a section as wide as the
+    // document's minimum width); only then is the rest of the document looked at.
     void Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded);
+    // Before a command: whether the paragraph sections of the draw items
+    // FirstDrawItemNo..LastDrawItemNo are as wide as the document's minimum
+    // width, so that changing them may narrow the document.
+    bool ReachesDocMinWidth(int firstDrawItemNo, int lastDrawItemNo);
     void OnEnterPress_(bool shift);
 
     // ---- The caret (rvervdata_caret.cpp)
@@ -241,13 +213,20 @@ public:
     int CaretDrawItemNo = -1;
     int CaretOffs = -1;
     int CaretHeight = 0;
-    // The caret rectangle last given to the host, document coordinates.
+    // The caret rectangle last given to the control, document coordinates.
     TRect CaretRect;
     int CurTextStyleNo = 0;
     int CurParaStyleNo = 0;
     int LastAutoTextStyleNo = 0;
     // The document's minimum width at its last layout.
     int DocumentMinWidth = 0;
+    // The minimum width rule of every item change: a width that went from
+    // OldWidth to NewWidth needs the whole document laid out when it changed
+    // and either was the document's minimum width (or more) or now exceeds it.
+    bool MinWidthChangeNeedsFull(int oldWidth, int newWidth) const
+    {
+        return oldWidth != newWidth && (newWidth > DocumentMinWidth || oldWidth >= DocumentMinWidth);
+    }
     void OnChangeCaretLine(int diOffs);
     void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
     // The caret at an item position (marker-adjusted), placed and shown.
@@ -255,8 +234,23 @@ public:
     void PrepareForEdit();
     void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                  bool reformat) override;
-    // The whole document laid out on the host's canvas.
+    // The whole document laid out on the measuring canvas.
     void FormatAll() { Format_(false, true, false, 0, nullptr, false, false); }
+
+    // ---- The selection (rvervdata_select.cpp)
+    // Where the selection's fixed end is: the formatted data's answer, or the
+    // caret when there is no selection.
+    void GetSelStart(int& drawItemNo, int& offs) override;
+    // The caret follows the moving end of the selection (off a list marker).
+    void DoOnSelection() override;
+    void SetPartialSelectedItem(TCustomRVItemInfo* item) override;
+    void DeselectPartiallySelectedItem(TCustomRVItemInfo* newItem) override;
+    // Shift with a caret key: the selection starts at the caret when there is
+    // none, and its moving end follows the caret after the move.
+    void StartShiftMoving();
+    void EndShiftMoving();
+    // The word around the caret in a text item, selected.
+    void SelectCurrentWord();
 
     // ---- Delete and Backspace (rvervdata_delete.cpp)
     void OnDeletePress_(bool ctrl, bool inner);
@@ -275,26 +269,107 @@ public:
     int BuildJumpsCoords(bool force);
     void ClearJumpsCoords();
 
+    // ==== Text, files and documents inserted at the caret
+    // (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp). The caller has asked
+    // BeforeChange, opened the undo group and deleted the selection; each
+    // answers whether something was inserted (a refusal beeps). Breaks in text:
+    // CR, LF, CR LF, LF CR, U+2029 and form feed (which also puts a page break
+    // before what follows it) start a paragraph; U+2028, VT and NUL start another
+    // item on the same line. Tabs become SpacesInTab blanks.
+    // 8-bit text in the current text style's code page.
+    bool InsertText_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // UTF-16 code units in a byte string; ERollViewError "Can't perform Unicode
+    // operation" for an odd length, with nothing inserted.
+    bool InsertTextW_(const AnsiString& s, bool caretBefore, bool autoTag = true);
+    // A text file read whole before anything is inserted (false when it cannot
+    // be read): 8-bit in the current text style's code page, or with Oem in the
+    // OEM code page; NUL bytes become '?'.
+    bool InsertTextFromFile(const AnsiString& fileName, bool oem, bool caretBefore);
+    // A UTF-16 file: little-endian, or big-endian after the mark FE FF; a mark
+    // FF FE is skipped. ERollViewError "Can't perform Unicode operation" for a
+    // file of odd size, with nothing inserted.
+    bool InsertTextFromFileW(const AnsiString& fileName, bool caretBefore);
+    // A document read whole aside (RVF with the editor's read modes; RTF through
+    // the editor's RTF import settings), then put at the caret in one piece: one
+    // insertion record, the markers it brings numbered once. The document's
+    // colour and background in RVF are not applied. False, with nothing changed
+    // and a beep, when the stream cannot be read or holds nothing.
+    bool InsertRVFFromStreamEd_(TStream& stream);
+    bool InsertRTFFromStreamEd_(TStream& stream);
+    // Merges the inserted items FirstItemNo..LastItemNo with their neighbours
+    // where their styles allow; CaretOffs (an offset in LastItemNo) and
+    // ItemsAdded follow the merges.
+    void ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded);
+
+    // ==== The item resizer (rvervdata_resize.cpp): handles around the one
+    // resizable item (a picture, a control) that the selection holds whole, in
+    // an editor that is not read-only and allows image resizing; dragging one
+    // resizes the item as one undo group.
+    std::unique_ptr<TRVItemResizer> Resizer;
+    // Made for the selection as it is now (or none); called after every change
+    // of the selection and of the document.
+    void CreateResizer();
+    // Made again when its draw item is no longer the one it stands on.
+    void UpdateResizer();
+    bool GetResizeHandleAt(int x, int y, TRVResizeHandleIndex& index);
+    // Esc during a drag: the frame goes and the next mouse-up does nothing.
+    bool CancelResize();
+    // Width and Height include the item's spacing on both sides (a draw
+    // item's size); the item gets at least 1 x 1 pixels.
+    void ResizeItem(int itemNo, int width, int height);
+    // A control item's control takes this size (recorded).
+    void Do_Resize(int itemNo, int width, int height, bool reformat);
+    void DoSelect() override;
+    void PostPaintTo(TCanvas* canvas, int xShift, int yShift, int firstDrawItem, int lastDrawItem) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void XorDrawing() override;
+    void AdjustMouseUpSelection() override;
+
 private:
+    // Whether the document's minimum width differs from DocumentMinWidth after
+    // a command whose paragraphs are Reformat_'s range (MayShrink: see Reformat_).
+    bool MinDocWidthChanged(bool mayShrink, int startDrawItemNo, int endDrawItemNo, int itemsAdded);
     void PlayGroup(TRVUndoList& from, TRVUndoList& to);
-    void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll);
+    void PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll, int x);
+    // The x a move up or down aims at: the column of the last such move while
+    // the caret has moved only up and down since, else the caret's.
+    int VerticalMoveX() const;
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
-    // The document's minimum width differs from the one of its last layout
-    // (measured over the whole document: for joins of paragraphs only).
-    bool MinWidthChanged() { return CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth; }
     void MoveCaretTo(int drawItemNo, int drawOffs);
-    void ChangeItemText(int itemNo, const AnsiString& s);
+    // The caret stops of a text draw item shown right to left (the item's text
+    // S), at the visual place of every character boundary, in logical order;
+    // false when the platform cannot place the characters.
+    bool AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs);
+    void ForgetSelection();
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithNextPara(int itemNo, int paraFirstDi, int paraLastDi);
     void ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
                           bool applyPara);
+    // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp)
+    struct TTextPiece;
+    bool InsertTextOf(const AnsiString& s, bool wide, bool caretBefore, bool autoTag);
+    bool InsertPieces(std::vector<TTextPiece>& pieces, bool caretBefore, bool autoTag);
+    bool InsertBlock(std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>& block);
+    struct TInsertionPoint;
+    bool OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertionPoint& point, bool& fullReformat);
+    // Lays out what an insertion changed: the paragraphs first measured, or the
+    // whole document when markers of a list that goes on after them were inserted.
+    void ReformatInsertion(bool mayShrink, int paraFirst, int paraLast, int itemsAdded, bool insertedMarkers,
+                           int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
-    std::unique_ptr<TRVMarkerList> FMarkers;
-    int FAreaWidth = -1;
+    // The draw item under the last mouse-down (a click on one item selects it).
+    int FMouseDownDrawItemNo = -1;
     bool FPlaying = false;
+    int FVerticalX = -1;
+    int FVerticalDrawItemNo = -1;
+    int FVerticalOffs = -1;
+    int FEdits = 0;
+    int FEditsAtChange = 0;
 };

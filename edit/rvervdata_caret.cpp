@@ -1,5 +1,5 @@
 // The caret: the stops of the caret's line, placing the caret rectangle that
-// the host paints, the current styles that follow it, and the editor's layout
+// the control paints, the current styles that follow it, and the editor's layout
 // (which keeps the caret at its item position and gives an empty editor its
 // first line).
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
@@ -38,7 +39,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         }
         ++first;
     }
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     auto add = [&](int x, int drawItemNo, int offset, int xShift) {
         CharPos.push_back({x, drawItemNo, offset, xShift});
         return static_cast<int>(CharPos.size()) - 1;
@@ -49,19 +50,28 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         const bool isText = GetItemStyle(itemNo) >= 0;
         const bool isCaretItem = d == CaretDrawItemNo;
         const AnsiString s = isText ? DrawItems.GetString(d, Items) : AnsiString();
+        if (isText && !s.empty() && canvas && GetItemBiDiMode(itemNo) != rvbdUnspecified &&
+            AddRightToLeftStops(d, d == first, s, diOffs))
+            continue;
+        // A non-text item of a right-to-left paragraph starts at its right edge.
+        const bool rtlObject = !isText && GetParaBiDiMode(GetItemPara(itemNo)) == rvbdRightToLeft;
         if (d == first && (!isText || !s.empty())) {
-            const int i = add(dli->Left, d, isText ? 1 : 0, 1);
+            const int i =
+                add(rtlObject ? dli->Left + dli->Width : dli->Left, d, isText ? 1 : 0, rtlObject ? 2 : 1);
             if (isCaretItem && diOffs < 0)
                 CaretOffs = i;
         }
         if (isText && !s.empty() && canvas) {
             const TRVItemOptions options = GetItemOptions(itemNo);
             const bool unicode = options.Contains(rvioUnicode);
-            Style->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
+            const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(GetItemStyle(itemNo));
+            GetRVStyle()->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
             const int n = RVU_Length(s, options);
             std::vector<int> extents(static_cast<size_t>(n) + 1, 0);
             int fit = 0;
-            RVU_GetTextExtentExPoint(canvas, s, std::max(dli->Width, 1) * 10, fit, extents.data(), options);
+            // Measured as shown: in capitals for an all-capitals style.
+            RVU_GetTextExtentExPoint(canvas, RV_ReturnCapitalized(s, textStyle), std::max(dli->Width, 1) * 10,
+                                     fit, extents.data(), options);
             // Units before the caret in this draw item; a position inside a
             // character selects the stop before it.
             const int units = diOffs + 1;
@@ -76,7 +86,8 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
             if (isCaretItem && units > 0 && units < n && CaretOffs < 0 && !CharPos.empty())
                 CaretOffs = static_cast<int>(CharPos.size()) - 1;
         }
-        const int end = add(dli->Left + dli->Width, d, GetOffsAfterDrawItem(d), isText ? 1 : 2);
+        const int end = add(rtlObject ? dli->Left : dli->Left + dli->Width, d, GetOffsAfterDrawItem(d),
+                            isText || rtlObject ? 1 : 2);
         const bool pastEnd = isText ? diOffs > dli->Length - 2 : diOffs >= -1;
         if ((d + 1 == CaretDrawItemNo && diOffs < 0) || (isCaretItem && pastEnd))
             CaretOffs = end;
@@ -85,13 +96,57 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         CaretOffs = 0;
 }
 
+bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs)
+{
+    TCanvas* canvas = GetFormattingCanvas();
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    const int itemNo = dli->ItemNo;
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    const int styleNo = GetItemStyle(itemNo);
+    const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(styleNo);
+    GetRVStyle()->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
+    const int n = RVU_Length(s, options);
+    std::vector<int> positions(static_cast<size_t>(n) + 1, 0);
+    if (!RVU_GetTextCaretPos(canvas, RV_ReturnCapitalized(s, textStyle), positions.data(), options))
+        return false;
+    // The boundaries of whole characters, both edges included.
+    std::vector<int> bounds{0};
+    for (int b : RVE_CharBoundaries(s, options.Contains(rvioUnicode), GetStyleCodePage(styleNo)))
+        bounds.push_back(b);
+    bounds.push_back(n);
+    const bool isCaretItem = drawItemNo == CaretDrawItemNo;
+    const bool beforeCaretItem = drawItemNo + 1 == CaretDrawItemNo;
+    const int units = diOffs + 1;
+    for (size_t k = 0; k < bounds.size(); ++k) {
+        const int b = bounds[k];
+        // The place before the first character is the last one's of the draw
+        // item before it, unless this draw item starts the line.
+        if (b == 0 && !firstOfLine)
+            continue;
+        CharPos.push_back(
+            {positions[static_cast<size_t>(b)] + dli->Left + dli->SpaceBefore, drawItemNo, b + 1, 0});
+        const int i = static_cast<int>(CharPos.size()) - 1;
+        const bool inside = k + 1 < bounds.size() && units > b && units < bounds[k + 1];
+        if (isCaretItem && (units == b || (b == 0 && diOffs < 0) || (b == n && diOffs > n - 1) || inside))
+            CaretOffs = i;
+        if (beforeCaretItem && b == n && diOffs < 0)
+            CaretOffs = i;
+    }
+    return true;
+}
+
 void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
 {
     if (State.Contains(rvstSkipFormatting))
         return;
+    // A caret placed anywhere else than where the last move up or down left
+    // it forgets that move's column (scrolling places it again in the same spot).
+    if (CaretDrawItemNo != FVerticalDrawItemNo || CaretOffs != FVerticalOffs)
+        FVerticalX = -1;
+    TCustomRollViewEdit* editor = RollViewEdit();
     if (PartialSelectedItem) {
-        Host->SetCaret(TRect(), false);
-        Host->CaretMoved();
+        editor->SetCaret(TRect(), false);
+        editor->AfterCaretMove();
         return;
     }
     int h = 0;
@@ -122,31 +177,32 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
     } else {
         CaretRect = TRect();
     }
-    const bool show = h != 0 && Host->Focused() && !(Host->ReadOnly() && HideReadOnlyCaret);
+    const bool show = h != 0 && editor->Focused() &&
+                      !(editor->GetReadOnly() && editor->EditorOptions().Contains(rvoHideReadOnlyCaret));
     TRect client = CaretRect;
     client.Left -= GetHOffs();
     client.Right -= GetHOffs();
     client.Top -= GetVOffs();
     client.Bottom -= GetVOffs();
-    Host->SetCaret(client, show);
+    editor->SetCaret(client, show);
     CaretHeight = h;
     if (dli) {
         const int itemNo = dli->ItemNo;
         if (!keepStyles)
-            CurParaStyleNo = GetItemPara(itemNo);
+            editor->SetCurParaStyleNo(GetItemPara(itemNo));
         const int styleNo = GetItemStyle(itemNo);
         if (styleNo >= 0 && !keepStyles) {
-            if (Style->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
-                CurTextStyleNo = LastAutoTextStyleNo;
+            if (GetRVStyle()->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
+                editor->SetCurTextStyleNo(LastAutoTextStyleNo);
             } else {
-                CurTextStyleNo = styleNo;
                 LastAutoTextStyleNo = styleNo;
+                editor->SetCurTextStyleNo(styleNo);
             }
         }
     }
     if (scrollToCaret && h != 0 && !MouseCaptureItem)
         ShowRectangle(caretX, caretY, 5, h);
-    Host->CaretMoved();
+    editor->AfterCaretMove();
 }
 
 void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
@@ -173,12 +229,13 @@ void TRVEditRVData::MoveCaretTo(int drawItemNo, int drawOffs)
 
 void TRVEditRVData::PrepareForEdit()
 {
-    if (GetItemCount() != 0 || !Style)
+    TRVStyle* style = GetRVStyle();
+    if (GetItemCount() != 0 || !style)
         return;
     AddNL(AnsiString(), CurTextStyleNo, CurParaStyleNo);
-    if (Style->TextStyles()->Items(CurTextStyleNo)->Unicode())
+    if (style->TextStyles()->Items(CurTextStyleNo)->Unicode())
         GetItem(0)->ItemOptions.Include(rvioUnicode);
-    Format_(false, true, false, 0, GetCanvas(), false, false);
+    Format_(false, true, false, 0, GetFormattingCanvas(), false, false);
     if (DrawItems.Count() > 0) {
         CaretDrawItemNo = 0;
         OnChangeCaretLine(-1);
@@ -188,16 +245,29 @@ void TRVEditRVData::PrepareForEdit()
 void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                             bool reformat)
 {
+    // A layout that reporting the laid-out size asks for is the one under way:
+    // the formatted data drops it.
+    if (SettingAreaSize) {
+        TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
+        return;
+    }
     PrepareForEdit();
-    const bool place = depth == 0 && Style && !State.Contains(rvstSkipFormatting);
+    const bool place = depth == 0 && GetRVStyle() && !State.Contains(rvstSkipFormatting);
     int savedItem = -1;
     int savedOffs = 0;
-    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
+    // The caret is kept by item position; a caret whose line a command has
+    // not rebuilt yet names no draw item (the command places it afterwards).
+    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()) &&
+        CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo < DrawItems.Count() &&
+        DrawItems[CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo]->ItemNo < GetItemCount())
         DrawItem2Item(CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo,
                       CharPos[static_cast<size_t>(CaretOffs)].Offset, savedItem, savedOffs);
-    TCustomRVFormattedData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
-    if (depth == 0)
-        DocumentMinWidth = CalculateMinDocWidthPlus(nullptr, nullptr);
+    const bool laysOut = depth == 0 && !SettingAreaSize && GetRVStyle() &&
+                         !State.Contains(rvstSkipFormatting) && (canvas || GetFormattingCanvas());
+    TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
+    // The layout measured the document's minimum width on its way.
+    if (laysOut)
+        DocumentMinWidth = LastMinDocWidth();
     if (!place)
         return;
     if (savedItem >= 0 && savedItem < GetItemCount()) {

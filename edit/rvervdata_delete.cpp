@@ -121,12 +121,14 @@ void TRVEditRVData::DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int 
 
 void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
 {
+    // Joined paragraphs take the first one's indents: the widest may narrow.
+    const bool mayShrink = ReachesDocMinWidth(paraFirstDi, paraLastDi);
     bool flag = false;
     bool full = false;
     const bool markerBefore = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
     if (GetItem(markerBefore ? i - 1 : i)->GetPageBreakBefore()) {
         Do_PageBreak(i, false);
-        Host->Invalidate();
+        Invalidate();
         return;
     }
     if (i == 0)
@@ -142,8 +144,8 @@ void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
         full = flag;
         Do_NewLine(i - 1, false, -1, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
-                         GetOffsBeforeItem(i - 1), false);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i - 1, GetOffsBeforeItem(i - 1),
+                         false);
         return;
     }
     if (IsEmptyText(*this, i)) {
@@ -155,8 +157,8 @@ void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
         full = flag;
         SettleAfterRemoval(i, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
-                         GetOffsAfterItem(i - 1), true);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i - 1, GetOffsAfterItem(i - 1),
+                         true);
         return;
     }
     if (IsEmptyText(*this, i - 1)) {
@@ -175,8 +177,8 @@ void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
         full = full || flag;
         SettleAfterRemoval(i - 1, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1,
-                         GetOffsBeforeItem(i - 1), false);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i - 1, GetOffsBeforeItem(i - 1),
+                         false);
         return;
     }
     if (protectedParas || IsProtected(i, rvprParaStartProtect)) {
@@ -188,11 +190,11 @@ void TRVEditRVData::JoinWithPreviousPara(int i, int paraFirstDi, int paraLastDi)
         full = Do_Concate(i - 1) || full;
         SettleAfterRemoval(i, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i - 1, oldLength + 1, true);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i - 1, oldLength + 1, true);
         return;
     }
     JoinLine(i, flag);
-    ReformatAndPlace(flag || MinWidthChanged(), paraFirstDi, paraLastDi, 0, i, GetOffsBeforeItem(i), true);
+    ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, 0, i, GetOffsBeforeItem(i), true);
 }
 
 void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
@@ -266,6 +268,8 @@ void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
 
 void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
 {
+    // Joined paragraphs take the first one's indents: the widest may narrow.
+    const bool mayShrink = ReachesDocMinWidth(paraFirstDi, paraLastDi);
     const int j = i + 1;
     bool flag = false;
     bool full = false;
@@ -288,7 +292,7 @@ void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
             // The text after the marker continues this line.
             JoinLine(j, flag);
         }
-        ReformatAndPlace(full || flag || MinWidthChanged(), paraFirstDi, paraLastDi, added, i, oldEnd, true);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, added, i, oldEnd, true);
         return;
     }
     const bool protectedParas = IsItemParaProtected(i) || IsItemParaProtected(j);
@@ -319,14 +323,13 @@ void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
                 --at;
             }
             at = std::min(at, GetItemCount() - 1);
-            ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, added, at,
-                             GetOffsBeforeItem(at), false);
+            ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, added, at, GetOffsBeforeItem(at),
+                             false);
             return;
         }
         SettleAfterRemoval(j, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i, GetOffsAfterItem(i),
-                         true);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i, GetOffsAfterItem(i), true);
         return;
     }
     if (protectedParas || IsProtected(j, rvprParaStartProtect)) {
@@ -338,11 +341,11 @@ void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
         full = Do_Concate(i) || full;
         SettleAfterRemoval(j, flag);
         full = full || flag;
-        ReformatAndPlace(full || MinWidthChanged(), paraFirstDi, paraLastDi, -1, i, oldEnd, true);
+        ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, -1, i, oldEnd, true);
         return;
     }
     JoinLine(j, flag);
-    ReformatAndPlace(flag || MinWidthChanged(), paraFirstDi, paraLastDi, 0, i, GetOffsAfterItem(i), true);
+    ReformatAndPlace(full || mayShrink, paraFirstDi, paraLastDi, 0, i, GetOffsAfterItem(i), true);
 }
 
 void TRVEditRVData::OnDeletePress_(bool ctrl, bool inner)

@@ -18,12 +18,6 @@ namespace {
 constexpr const char* errUndo = "Undo error";
 constexpr const char* errCheckpoint = "Checkpoint error";
 
-// The changed-width rule.
-bool WidthChangeNeedsFull(int w0, int w1, int docMinWidth)
-{
-    return w0 != w1 && (w1 > docMinWidth || w0 >= docMinWidth);
-}
-
 template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction action)
 {
     auto record = std::make_unique<T>();
@@ -65,10 +59,10 @@ void OpenEntries(TStringList& list, int index, int count)
 
 void TRVEditRVData::ChangeItemText(int itemNo, const AnsiString& s)
 {
+    ++FEdits;
     AnsiString text = s;
     ItemAction(rviaTextModifying, GetItem(itemNo), text, this);
-    Items->Put(itemNo, text);
-    InvalidateTailLayout();
+    SetItemText(itemNo, text);
 }
 
 void TRVEditRVData::DisposeItem(TCustomRVItemInfo* item)
@@ -96,11 +90,19 @@ void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* checkpoint)
 // ---------------------------------------------------------------------------
 // Removing and inserting items
 
+void TRVEditRVData::ForgetSelection()
+{
+    SelStartNo = SelEndNo = -1;
+    SelStartOffs = SelEndOffs = 0;
+    State.Exclude(rvstMakingSelection);
+}
+
 void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 {
     fullReformat = false;
     if (itemNo < 0 || itemNo >= GetItemCount())
         return;
+    ForgetSelection();
     fullReformat = CalculateMinItemWidthPlusEx(itemNo) >= DocumentMinWidth;
     if (GetItem(itemNo)->Checkpoint)
         Do_DeleteCP(itemNo);
@@ -128,6 +130,7 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
     lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
     if (firstItemNo > lastItemNo)
         return;
+    ForgetSelection();
     fullReformat = CalculateMinItemsWidthPlusEx(firstItemNo, lastItemNo) >= DocumentMinWidth;
     for (int i = lastItemNo; i >= firstItemNo; --i)
         if (GetItem(i)->Checkpoint)
@@ -159,6 +162,7 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
 {
     fullReformat = false;
     itemNo = std::clamp(itemNo, 0, GetItemCount());
+    ForgetSelection();
     int paraEnd = -1;
     if (item->CanBeBorderStart() && itemNo < GetItemCount() && !GetItem(itemNo)->CanBeBorderStart())
         paraEnd = GetParaEndItemNo(itemNo);
@@ -207,6 +211,7 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
     if (list.empty())
         return;
     const int count = static_cast<int>(list.size());
+    ForgetSelection();
     TRVUndoInfo* record = Do_InsertItems_1(itemNo, count);
     // The list is last-first: entry k goes to ItemNo + Count - 1 - k.
     OpenEntries(*Items, itemNo, count);
@@ -223,12 +228,13 @@ void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo,
         item->Inserting(this, text, false);
         Items->Put(at, text);
         item->Inserted(this, at);
-        AddMarkerInList(at);
         if (fromUndo)
             item->MovingFromUndoList(at, this);
         item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
     }
     list.clear();
+    // The markers of the block enter the list in one piece, each list numbered once.
+    AddMarkersInList(itemNo, itemNo + count - 1);
     InvalidateTailLayout();
     Do_InsertItems_2(itemNo, count, record, fullReformat);
 }
@@ -401,7 +407,7 @@ void TRVEditRVData::Do_BR(int itemNo, bool br, bool& fullReformat)
     }
     item->SetBR(br);
     InvalidateTailLayout();
-    fullReformat = WidthChangeNeedsFull(w0, CalculateMinItemWidthPlusEx(itemNo), DocumentMinWidth);
+    fullReformat = MinWidthChangeNeedsFull(w0, CalculateMinItemWidthPlusEx(itemNo));
 }
 
 void TRVEditRVData::Do_PageBreak(int itemNo, bool pageBreak)
@@ -456,8 +462,7 @@ void TRVEditRVData::Do_ParaList(int firstItemNo, const std::vector<int>& list, b
     for (int i = firstItemNo; i <= last; ++i)
         GetItem(i)->ParaNo = list[static_cast<size_t>(i - firstItemNo)];
     InvalidateTailLayout();
-    fullReformat =
-        WidthChangeNeedsFull(w0, CalculateParaSectionsMinWidthDef(firstItemNo, last), DocumentMinWidth);
+    fullReformat = MinWidthChangeNeedsFull(w0, CalculateParaSectionsMinWidthDef(firstItemNo, last));
 }
 
 void TRVEditRVData::SetParaStyle(int firstItemNo, int lastItemNo, int paraNo, bool& fullReformat)
@@ -489,8 +494,8 @@ void TRVEditRVData::Do_StyleNo(int itemNo, int styleNo)
         record->StyleNo = item->StyleNo;
         list->AddInfo(std::move(record));
     }
-    const bool oldUnicode = Style->TextStyles()->Items(item->StyleNo)->Unicode();
-    const bool newUnicode = Style->TextStyles()->Items(styleNo)->Unicode();
+    const bool oldUnicode = GetRVStyle()->TextStyles()->Items(item->StyleNo)->Unicode();
+    const bool newUnicode = GetRVStyle()->TextStyles()->Items(styleNo)->Unicode();
     if (oldUnicode && !newUnicode)
         item->ItemOptions.Exclude(rvioUnicode);
     else if (!oldUnicode && newUnicode)

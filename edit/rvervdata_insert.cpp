@@ -9,6 +9,7 @@
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
@@ -23,7 +24,7 @@ TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& tag, int paraNo, 
     item->ParaNo = paraNo;
     item->SetSameAsPrev(sameAsPrev);
     item->SetBR(br);
-    if (Style->TextStyles()->Items(styleNo)->Unicode())
+    if (GetRVStyle()->TextStyles()->Items(styleNo)->Unicode())
         item->ItemOptions.Include(rvioUnicode);
     item->Tag = tag;
     return item;
@@ -79,11 +80,6 @@ bool TRVEditRVData::ReplicateMarker(int referenceItemNo, int insertItemNo, bool&
 
 void TRVEditRVData::Reformat_(bool fullFormat, int startDrawItemNo, int endDrawItemNo, int itemsAdded)
 {
-    if (fullFormat && CalculateMinDocWidthPlus(nullptr, nullptr) != DocumentMinWidth) {
-        Format_(false, true, false, 0, GetCanvas(), false, false);
-        Host->Invalidate();
-        return;
-    }
     const int oldCount = DrawItems.Count();
     // The range ends at a paragraph's end: lines that continue the changed
     // paragraph (line breaks inside it) follow its new style and indents. The
@@ -108,20 +104,62 @@ void TRVEditRVData::Reformat_(bool fullFormat, int startDrawItemNo, int endDrawI
         while (startDrawItemNo > 0 && DrawItems[startDrawItemNo - 1]->ItemNo == itemNo)
             --startDrawItemNo;
     }
-    FormatParas(startDrawItemNo, endDrawItemNo, itemsAdded);
-    // What the range holds now can only have widened the document: then the
-    // whole document is laid out for its new minimum width.
-    const int count = DrawItems.Count();
-    if (count > 0 && GetItemCount() > 0) {
-        const int first = DrawItems[std::clamp(startDrawItemNo, 0, count - 1)]->ItemNo;
-        const int last = DrawItems[std::clamp(endDrawItemNo + count - oldCount, 0, count - 1)]->ItemNo;
-        if (CalculateMinItemsWidthPlusEx(std::min(first, last), std::max(first, last)) > DocumentMinWidth) {
-            Format_(false, true, false, 0, GetCanvas(), false, false);
-            Host->Invalidate();
-            return;
-        }
+    const int itemCount = GetItemCount();
+    if (oldCount == 0 || itemCount == 0 || startDrawItemNo < 0 || endDrawItemNo >= oldCount ||
+        startDrawItemNo > endDrawItemNo ||
+        MinDocWidthChanged(fullFormat, startDrawItemNo, endDrawItemNo, itemsAdded)) {
+        Format_(false, true, false, 0, GetFormattingCanvas(), false, false);
+        Invalidate();
+        return;
     }
-    Host->Invalidate();
+    FormatParas(startDrawItemNo, endDrawItemNo, itemsAdded);
+}
+
+bool TRVEditRVData::ReachesDocMinWidth(int firstDrawItemNo, int lastDrawItemNo)
+{
+    const int count = DrawItems.Count();
+    if (count == 0 || GetItemCount() == 0)
+        return true;
+    const int itemCount = GetItemCount();
+    const int first =
+        std::clamp(DrawItems[std::clamp(firstDrawItemNo, 0, count - 1)]->ItemNo, 0, itemCount - 1);
+    const int last =
+        std::clamp(DrawItems[std::clamp(lastDrawItemNo, 0, count - 1)]->ItemNo, first, itemCount - 1);
+    return CalculateParaSectionsMinWidthDef(first, last) >= DocumentMinWidth;
+}
+
+bool TRVEditRVData::MinDocWidthChanged(bool mayShrink, int startDrawItemNo, int endDrawItemNo, int itemsAdded)
+{
+    // The items of the range now: those before it are as they were.
+    const int itemCount = GetItemCount();
+    const int first = std::clamp(DrawItems[startDrawItemNo]->ItemNo, 0, itemCount - 1);
+    const int last = std::clamp(DrawItems[endDrawItemNo]->ItemNo + itemsAdded, first, itemCount - 1);
+    int from = first;
+    int to = last;
+    ExpandToParaSection(first, last, from, to);
+    const int width = CalculateParaSectionsMinWidthDef(from, to);
+    if (width > DocumentMinWidth)
+        return true;
+    if (width == DocumentMinWidth || !mayShrink)
+        return false;
+    // The range no longer reaches the document's minimum width: it stays only
+    // when a section elsewhere does (in most documents one of the first does).
+    TCanvas* canvas = GetFormattingCanvas();
+    int paraStart = -1;
+    for (int i = 0; i < itemCount;) {
+        if (i == from) {
+            i = to + 1;
+            paraStart = -1;
+            continue;
+        }
+        int sectionFirst = i;
+        int sectionLast = i;
+        ExpandToParaSection(i, i, sectionFirst, sectionLast);
+        if (CalculateParaSectionMinWidth(i, paraStart, nullptr, canvas) >= DocumentMinWidth)
+            return false;
+        i = std::max(sectionLast, i) + 1;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -140,20 +178,18 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, boo
     bool fullReformat = false;
     const int firstDi = CharPos.front().DrawItemNo;
     const int lastDi = CharPos.back().DrawItemNo;
+    int paraFirst = 0;
+    int paraLast = 0;
+    GetParaBounds(firstDi, lastDi, paraFirst, paraLast);
+    // An insertion may split or regroup paragraph sections (and list indents).
+    const bool mayShrink = ReachesDocMinWidth(paraFirst, paraLast);
     if (!InsSomething(item, s, autoTag, insertPoint, itemsAdded, fullReformat)) {
         EditBeep();
         return false;
     }
     if (!item)
         return true;
-    int paraFirst = 0;
-    int paraLast = 0;
-    GetParaBounds(firstDi, lastDi, paraFirst, paraLast);
-    // An insertion may split or regroup paragraph sections (and list indents):
-    // the document's width is measured once.
-    const bool full =
-        fullReformat || CalculateMinItemWidthPlusEx(insertPoint) > DocumentMinWidth || MinWidthChanged();
-    Reformat_(full, paraFirst, paraLast, itemsAdded);
+    Reformat_(fullReformat || mayShrink, paraFirst, paraLast, itemsAdded);
     int offs;
     if (caretBefore)
         offs = GetOffsBeforeItem(insertPoint);
@@ -199,7 +235,8 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
 {
     fullReformat = false;
     itemsAdded = 1;
-    int wantedPara = item->ParaNo >= 0 && item->ParaNo < Style->ParaStyles()->Count() ? item->ParaNo : -1;
+    int wantedPara =
+        item->ParaNo >= 0 && item->ParaNo < GetRVStyle()->ParaStyles()->Count() ? item->ParaNo : -1;
     const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
     const bool marker = item->StyleNo == rvsListMarker;
     auto drop = [&](bool result) {
@@ -344,6 +381,10 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
     const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
                                                        d.GetStyleCodePage(d.GetItemStyle(itemNo)));
     const int units = offs - 1;
+    const int length = d.ItemLength(itemNo);
+    // The item's two edges are edges of characters.
+    if (units <= 0 || units >= length)
+        return offs;
     int prev = 0;
     for (int b : bounds) {
         if (b == units)
@@ -352,8 +393,7 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
             return (forward ? b : prev) + 1;
         prev = b;
     }
-    const int length = d.ItemLength(itemNo);
-    return units <= 0 || units >= length ? offs : (forward ? length : prev) + 1;
+    return (forward ? length : prev) + 1;
 }
 
 } // namespace
@@ -412,6 +452,7 @@ bool TRVEditRVData::DeleteSelection_()
     int paraStartDi = 0;
     int paraEndDi = 0;
     GetParaBounds(startDi, endDi, paraStartDi, paraEndDi);
+    const bool mayShrink = ReachesDocMinWidth(paraStartDi, paraEndDi);
     int startNo = 0;
     int endNo = 0;
     int startOffs = 0;
@@ -428,7 +469,6 @@ bool TRVEditRVData::DeleteSelection_()
     endOffs = SnapToCharacter(*this, endNo, endOffs, true);
 
     int Deleted = 0;
-    int MaxWidth = 0;
     bool fullReformat = false;
     bool NextStartsPara = true;
     bool JoinNext = false;
@@ -444,7 +484,6 @@ bool TRVEditRVData::DeleteSelection_()
     };
 
     auto cutStart = [&](int i, int from, int to) {
-        MaxWidth = std::max(MaxWidth, CalculateMinItemWidthPlusEx(i));
         if (from <= GetOffsBeforeItem(i) && to >= GetOffsAfterItem(i)) {
             TCustomRVItemInfo* item = GetItem(i);
             const bool startsPara = !item->GetSameAsPrev();
@@ -493,7 +532,6 @@ bool TRVEditRVData::DeleteSelection_()
         NextStartsPara = startNo + 1 >= GetItemCount() || !GetItem(startNo + 1)->GetSameAsPrev();
         cutStart(startNo, startOffs, endOffs);
     } else {
-        MaxWidth = CalculateMinItemWidthPlusEx(endNo);
         if (endOffs < GetOffsAfterItem(endNo)) {
             if (GetItemStyle(endNo) >= 0 && endOffs > 1)
                 Do_DeleteSubstring(endNo, 1, endOffs - 1);
@@ -506,7 +544,6 @@ bool TRVEditRVData::DeleteSelection_()
             ++Deleted;
         }
         if (endNo - 1 >= startNo + 1) {
-            MaxWidth = std::max(MaxWidth, CalculateMinItemsWidthPlusEx(startNo + 1, endNo - 1));
             Deleted += endNo - 1 - startNo;
             Do_DeleteItems(startNo + 1, endNo - 1, Flag);
             Note();
@@ -535,8 +572,7 @@ bool TRVEditRVData::DeleteSelection_()
         CaretOffsInItem = 1;
     }
     // A deletion across paragraphs may move items into another paragraph style.
-    Reformat_(fullReformat || DocumentMinWidth <= MaxWidth || (startNo != endNo && MinWidthChanged()),
-              paraStartDi, paraEndDi, -Deleted);
+    Reformat_(fullReformat || mayShrink, paraStartDi, paraEndDi, -Deleted);
     SetCaretAtItem(caretItem, CaretOffsInItem, true);
     DoSelect();
     return true;
@@ -558,6 +594,7 @@ void TRVEditRVData::OnEnterPress_(bool shift)
     int paraFirst = 0;
     int paraLast = 0;
     GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
+    const bool mayShrink = ReachesDocMinWidth(paraFirst, paraLast);
     // On an empty line the caret is at both edges: the new line goes after it.
     const bool atEnd = CaretAtTheEndOfParaSection();
     const bool atStart = !atEnd && CaretAtTheBeginningOfParaSection();
@@ -573,12 +610,12 @@ void TRVEditRVData::OnEnterPress_(bool shift)
         const bool atLineEnd = CaretAtTheEndOfLine();
         const int styleNo = GetItemStyle(i);
         if (atLineEnd && styleNo == CurTextStyleNo && styleNo >= 0 &&
-            Style->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
-            CurTextStyleNo = Style->TextStyles()->Items(styleNo)->NextStyleNo();
+            GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
+            RollViewEdit()->SetCurTextStyleNo(GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo());
         if (!shift && !(i + 1 < GetItemCount() && GetItem(i + 1)->GetBR())) {
-            const int next = Style->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
+            const int next = GetRVStyle()->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
             if (IsItemParaProtected(i) || (atLineEnd && next != -1))
-                CurParaStyleNo = next == -1 ? 0 : next;
+                RollViewEdit()->SetCurParaStyleNo(next == -1 ? 0 : next);
         }
         const int newStyle =
             IsProtected(i, rvprModifyProtect) && styleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
@@ -698,6 +735,6 @@ void TRVEditRVData::OnEnterPress_(bool shift)
         full = full || (noWrap && DocumentMinWidth <= w);
     }
     // A new paragraph (or a copied marker) regroups the paragraph sections.
-    Reformat_(full || MinWidthChanged(), paraFirst, paraLast, added);
+    Reformat_(full || mayShrink, paraFirst, paraLast, added);
     SetCaretAtItem(caretItem, GetOffsBeforeItem(caretItem), false);
 }

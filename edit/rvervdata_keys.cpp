@@ -6,6 +6,7 @@
 
 #include "document/rvitem.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
 
 namespace {
@@ -152,13 +153,22 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
 }
 
 // The caret at drawOffs of drawItemNo, its line's stops rebuilt; scroll lets
-// the caret's change scroll it into view.
-void TRVEditRVData::PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll)
+// the caret's change scroll it into view. The column the caret came from
+// (x) is kept for the next move up or down.
+void TRVEditRVData::PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll, int x)
 {
     CaretDrawItemNo = drawItemNo;
     AdjustMarkerCaret(true, drawOffs);
     OnChangeCaretLine(drawOffs - 2);
     ChangeCaret(false, scroll, false, false);
+    FVerticalX = x;
+    FVerticalDrawItemNo = CaretDrawItemNo;
+    FVerticalOffs = CaretOffs;
+}
+
+int TRVEditRVData::VerticalMoveX() const
+{
+    return FVerticalX >= 0 ? FVerticalX : CharPos[static_cast<size_t>(CaretOffs)].X;
 }
 
 bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
@@ -175,12 +185,12 @@ bool TRVEditRVData::OnUpPress(bool shift, bool ctrl)
         ScrollTo(0, true);
         return true;
     }
-    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int x = VerticalMoveX();
     int drawItemNo = 0;
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[f - 1]->Top + 1, drawItemNo, drawOffs))
         return false;
-    PutCaretOnLine(drawItemNo, drawOffs, true);
+    PutCaretOnLine(drawItemNo, drawOffs, true, x);
     return false;
 }
 
@@ -195,19 +205,19 @@ bool TRVEditRVData::OnDownPress(bool shift, bool ctrl)
         ScrollTo(DocumentHeight, true);
         return true;
     }
-    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int x = VerticalMoveX();
     const int next = CharPos.back().DrawItemNo + 1;
     int drawItemNo = 0;
     int drawOffs = 0;
     if (!FindDrawItemAt(x, DrawItems[next]->Top + 1, drawItemNo, drawOffs))
         return false;
-    PutCaretOnLine(drawItemNo, drawOffs, true);
+    PutCaretOnLine(drawItemNo, drawOffs, true, x);
     return false;
 }
 
 bool TRVEditRVData::OnPgUpPress()
 {
-    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int x = VerticalMoveX();
     const int h = GetHeight();
     // A step of at least one pixel, so that a tiny view still ends.
     const int step = std::max(1, h / 2);
@@ -216,7 +226,7 @@ bool TRVEditRVData::OnPgUpPress()
         int drawItemNo = 0;
         int drawOffs = 0;
         if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo < lineFirst) {
-            PutCaretOnLine(drawItemNo, drawOffs, true);
+            PutCaretOnLine(drawItemNo, drawOffs, true, x);
             return false;
         }
     }
@@ -226,7 +236,7 @@ bool TRVEditRVData::OnPgUpPress()
 
 bool TRVEditRVData::OnPgDownPress()
 {
-    const int x = CharPos[static_cast<size_t>(CaretOffs)].X;
+    const int x = VerticalMoveX();
     const int h = GetHeight();
     const int step = std::max(1, h / 2);
     const int lineLast = CharPos.back().DrawItemNo;
@@ -234,7 +244,7 @@ bool TRVEditRVData::OnPgDownPress()
         int drawItemNo = 0;
         int drawOffs = 0;
         if (FindDrawItemAt(x, y, drawItemNo, drawOffs) && drawItemNo > lineLast) {
-            PutCaretOnLine(drawItemNo, drawOffs, false);
+            PutCaretOnLine(drawItemNo, drawOffs, false, x);
             ScrollTo(DrawItems[CaretDrawItemNo]->Top, true);
             return false;
         }
@@ -248,27 +258,31 @@ bool TRVEditRVData::OnPgDownPress()
 
 int TRVEditRVData::BuildJumpsCoords(bool force)
 {
-    if ((!force && Host->ReadOnly()) || MouseCaptureItem)
+    if ((!force && RollViewEdit()->GetReadOnly()) || MouseCaptureItem)
         return 0;
     ClearJumps();
     HotDrawItemNo = -1;
-    Flags.Include(rvflUseJumps);
+    TRVFlags flags = GetFlags();
+    flags.Include(rvflUseJumps);
+    SetFlags(flags);
     int startJumpNo = FirstJumpNo;
     TCustomRVFormattedData::BuildJumpsCoords(startJumpNo, nullptr);
     State.Exclude(rvstDrawHover);
     HotDrawItemNo = -1;
-    Host->Invalidate();
+    Invalidate();
     return Jumps.Count();
 }
 
 void TRVEditRVData::ClearJumpsCoords()
 {
-    if (Host->ReadOnly() || MouseCaptureItem || !Flags.Contains(rvflUseJumps))
+    if (RollViewEdit()->GetReadOnly() || MouseCaptureItem || !GetFlags().Contains(rvflUseJumps))
         return;
     HotDrawItemNo = -1;
     ClearJumps();
-    Flags.Exclude(rvflUseJumps);
+    TRVFlags flags = GetFlags();
+    flags.Exclude(rvflUseJumps);
+    SetFlags(flags);
     State.Exclude(rvstDrawHover);
     ChangeCaret(false, false, true, false);
-    Host->Invalidate();
+    Invalidate();
 }

@@ -133,7 +133,11 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         rvData->GetParaBounds(firstDi, lastDi, firstDi, lastDi);
     }
 
-    bool fullReformat = false;
+    // The records' width rules look at single items; a group that moved
+    // items between paragraphs may narrow the document without any of them
+    // seeing it, so the range is measured before the records play.
+    bool fullReformat =
+        needFormat && rvData->DrawItems.Count() > 0 && rvData->ReachesDocMinWidth(firstDi, lastDi);
     for (auto it = Records.rbegin(); it != Records.rend(); ++it) {
         TRVUndoInfo* record = it->get();
         if (needFormat)
@@ -143,13 +147,8 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
             fullReformat = fullReformat || record->RequiresFullReformat2(rvData);
     }
 
-    // The records' width rules look at single items; a group that moved
-    // items between paragraphs may change the document's minimum width
-    // without any of them seeing it, so the width is measured once here.
     if (reformat && needFormat)
-        rvData->Reformat_(fullReformat ||
-                              rvData->CalculateMinDocWidthPlus(nullptr, nullptr) != rvData->DocumentMinWidth,
-                          firstDi, lastDi, added);
+        rvData->Reformat_(fullReformat, firstDi, lastDi, added);
     if (rvData->GetItemCount() > 0) {
         const int itemNo = std::clamp(CaretItemNo, 0, rvData->GetItemCount() - 1);
         const int offs =
@@ -157,7 +156,9 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         if (reformat && rvData->DrawItems.Count() > 0)
             rvData->SetCaretAtItem(itemNo, offs, false);
     }
-    rvData->Host->Invalidate();
+    // A group whose records change no layout changes what they show in place.
+    if (!(reformat && needFormat))
+        rvData->Invalidate();
     if (needSuper && reformat)
         rvData->FormatAll();
 }
@@ -334,4 +335,14 @@ void TRVUndoList::DisposeItem(TCustomRVItemInfo* item)
         RVData->DisposeItem(item);
     else
         delete item;
+}
+
+std::unique_ptr<TRVUndoInfos> TRVUndoList::TakeGroup(int index)
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    std::unique_ptr<TRVUndoInfos> group = std::move(FGroups[static_cast<size_t>(index)]);
+    FGroups.erase(FGroups.begin() + index);
+    group->ChangeUndoList(nullptr);
+    return group;
 }

@@ -141,6 +141,10 @@ public:
     // Frees an item that a record keeps, telling the owning document first.
     void DisposeItem(TCustomRVItemInfo* item);
 
+    // ---- Groups moving whole between lists (composite records of sub-documents)
+    // Takes the group at Index out of the list; the caller owns it.
+    std::unique_ptr<TRVUndoInfos> TakeGroup(int index);
+
 private:
     bool LastIsTyping() const;
     void DropEmptyLast();

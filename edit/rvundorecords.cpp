@@ -15,10 +15,7 @@ bool WidthRequiresFull(TRVEditRVData* rvData, int itemNo, int oldWidth)
 {
     if (itemNo < 0 || itemNo >= rvData->GetItemCount())
         return false;
-    const int New = rvData->CalculateMinItemWidthPlusEx(itemNo);
-    if (New == oldWidth)
-        return false;
-    return oldWidth >= rvData->DocumentMinWidth || New > rvData->DocumentMinWidth;
+    return rvData->MinWidthChangeNeedsFull(oldWidth, rvData->CalculateMinItemWidthPlusEx(itemNo));
 }
 
 } // namespace
@@ -70,8 +67,7 @@ void TRVUndoTypingInfo::Undo(TRVEditRVData* rvData)
     const AnsiString removed = text.substr(pos, unit);
     text.erase(pos, unit);
     --Length;
-    rvData->Items->Put(ItemNo, text);
-    rvData->InvalidateTailLayout();
+    rvData->ChangeItemText(ItemNo, text);
     rvData->RedoList->AddUntyping(removed, ItemNo, Index + Length + 1);
 }
 
@@ -84,8 +80,7 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData* rvData)
     const size_t pos = static_cast<size_t>(Index - n - 1) * unit;
     text.insert(pos, s.substr(s.size() - unit));
     s.erase(s.size() - unit);
-    rvData->Items->Put(ItemNo, text);
-    rvData->InvalidateTailLayout();
+    rvData->ChangeItemText(ItemNo, text);
     rvData->UndoList->AddTyping(ItemNo, Index - n, Unicode);
 }
 
@@ -121,9 +116,7 @@ bool TRVUndoModifyItemInfo::RequiresFullReformat1(TRVEditRVData* rvData)
     const int cur = rvData->CalculateMinItemWidthPlusEx(ItemNo);
     const int projected = cur - rvData->GetItem(ItemNo)->GetMinWidth(nullptr, nullptr, rvData) +
                           Item->GetMinWidth(nullptr, nullptr, rvData);
-    if (projected == cur)
-        return false;
-    return projected > rvData->DocumentMinWidth || cur >= rvData->DocumentMinWidth;
+    return rvData->MinWidthChangeNeedsFull(cur, projected);
 }
 
 void TRVUndoReplaceItemInfo::Undo(TRVEditRVData* rvData)

@@ -10,41 +10,16 @@
 #include "platform/graphics/bitmap.h"
 #include "view/rvback.h"
 
-namespace {
-
-// A fingerprint of a store's items: their objects, styles, paragraphs and
-// texts, so that any change made to the document since a pagination shows.
-uint64_t ItemsFingerprint(TCustomRVData* data)
-{
-    uint64_t h = 1469598103934665603ull;
-    auto mix = [&h](uint64_t v) {
-        h ^= v;
-        h *= 1099511628211ull;
-    };
-    mix(reinterpret_cast<uintptr_t>(data->Items));
-    mix(reinterpret_cast<uintptr_t>(data->GetRVStyle()));
-    const int count = data->GetItemCount();
-    mix(static_cast<uint64_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const TCustomRVItemInfo* item = data->GetItem(i);
-        mix(reinterpret_cast<uintptr_t>(item));
-        mix(static_cast<uint64_t>(static_cast<uint32_t>(item->StyleNo)));
-        mix(static_cast<uint64_t>(static_cast<uint32_t>(item->ParaNo)));
-        for (unsigned char c : data->Items->Get(i))
-            mix(c);
-    }
-    return h;
-}
-
-} // namespace
-
-// A document the pages were made from: gone when its viewer was destroyed,
-// changed when its fingerprint differs.
+// A document the pages were made from (or the style sheet of one): gone when
+// its component was destroyed, changed when its change count moved on.
 struct TCustomRVPrint::TSourceNote {
     TCustomRVData* Data = nullptr;
-    TComponent* Owner = nullptr; // the viewer holding Data, when there is one
-    uint64_t Fingerprint = 0;
+    TRVStyle* Style = nullptr;
+    TComponent* Owner = nullptr; // the viewer holding Data, or the style sheet
+    uint64_t Count = 0;
     bool Gone = false;
+
+    uint64_t Current() const { return Data ? Data->ChangeCount() : Style->ChangeCount(); }
 };
 
 // ---- TCustomPrintableRV
@@ -120,6 +95,18 @@ TPrintableRV::TPrintableRV(TComponent* aOwner, TRollViewRVDataClass dataClass)
     : TCustomPrintableRV(aOwner, dataClass ? dataClass : &TPrintableRVData::Create)
 {}
 
+void TRVPageInfo::Assign(const TPersistent* source)
+{
+    if (const auto* page = dynamic_cast<const TRVPageInfo*>(source)) {
+        StartY = page->StartY;
+        StartDrawItemNo = page->StartDrawItemNo;
+        StartPart = page->StartPart;
+        StartY2 = page->StartY2;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
 void TPrintableRV::DoOnPrinting(int pageCompleted, TRVPrintingStep step)
 {
     auto* print = dynamic_cast<TRVPrint*>(RVPrint);
@@ -141,6 +128,16 @@ TCustomRVPrint::~TCustomRVPrint()
     delete rv;
     rv = nullptr;
     FEmptySource.reset();
+}
+
+void TCustomRVPrint::InitRollView()
+{
+    rv = CreateRollView();
+    if (!rv)
+        return;
+    rv->RVPrint = this;
+    if (auto* window = dynamic_cast<TWinControl*>(Owner()); window && !(ComponentState() & csDesigning))
+        rv->SetParent(window);
 }
 
 void TCustomRVPrint::Loaded()
@@ -167,6 +164,15 @@ void TCustomRVPrint::NoteSources(std::initializer_list<TCustomRVData*> sources)
         if (note.Owner && !note.Gone)
             RemoveFreeNotification(note.Owner);
     FNotes.clear();
+    auto add = [this](TSourceNote note) {
+        for (const TSourceNote& known : FNotes)
+            if (known.Data == note.Data && known.Style == note.Style)
+                return;
+        note.Count = note.Current();
+        if (note.Owner)
+            FreeNotification(note.Owner);
+        FNotes.push_back(note);
+    };
     for (TCustomRVData* data : sources) {
         if (!data)
             continue;
@@ -174,21 +180,29 @@ void TCustomRVPrint::NoteSources(std::initializer_list<TCustomRVData*> sources)
         note.Data = data;
         if (auto* root = dynamic_cast<TRollViewRVData*>(data))
             note.Owner = root->RollView();
-        note.Fingerprint = ItemsFingerprint(data);
-        if (note.Owner)
-            FreeNotification(note.Owner);
-        FNotes.push_back(note);
+        add(note);
+        if (TRVStyle* style = data->GetRVStyle()) {
+            TSourceNote styleNote;
+            styleNote.Style = style;
+            styleNote.Owner = style;
+            add(styleNote);
+        }
     }
 }
 
+// O(1) per document and style sheet: their change counts against those of
+// the pagination, and the style sheet the viewer prints with.
 bool TCustomRVPrint::Ready() const
 {
-    if (!FReady)
+    if (!FReady || !rv)
         return false;
-    for (const TSourceNote& note : FNotes)
-        if (note.Gone || ItemsFingerprint(note.Data) != note.Fingerprint)
+    bool styleNoted = rv->Style() == nullptr;
+    for (const TSourceNote& note : FNotes) {
+        if (note.Gone || note.Current() != note.Count)
             return false;
-    return true;
+        styleNoted = styleNoted || note.Style == rv->Style();
+    }
+    return styleNoted;
 }
 
 void TCustomRVPrint::Notification(TComponent* aComponent, TOperation operation)
@@ -196,6 +210,13 @@ void TCustomRVPrint::Notification(TComponent* aComponent, TOperation operation)
     TComponent::Notification(aComponent, operation);
     if (operation != opRemove)
         return;
+    // The hidden viewer goes with its parent window when that window is
+    // destroyed before this component.
+    if (aComponent == rv) {
+        rv = nullptr;
+        FReady = false;
+        return;
+    }
     bool lost = false;
     for (TSourceNote& note : FNotes)
         if (note.Owner == aComponent) {
@@ -277,15 +298,20 @@ void TCustomRVPrint::SetColorMode(TRVColorMode value)
 
 TRVPrint::TRVPrint(TComponent* aOwner) : TRVPrint(aOwner, &TPrintableRVData::Create) {}
 
-TRVPrint::TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRVPrint(aOwner)
+TRVPrint::TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass)
+    : TCustomRVPrint(aOwner), FDataClass(dataClass)
 {
-    rv = new TPrintableRV(this, dataClass);
-    rv->RVPrint = this;
+    InitRollView();
     SetColorMode(rvcmPrinterColor);
     SetLeftMarginMM(20);
     SetRightMarginMM(20);
     SetTopMarginMM(20);
     SetBottomMarginMM(20);
+}
+
+TCustomPrintableRV* TRVPrint::CreateRollView()
+{
+    return new TPrintableRV(this, FDataClass);
 }
 
 void TRVPrint::AssignSource(TCustomRollView* source)
@@ -306,6 +332,7 @@ void TRVPrint::AssignSource(TCustomRollView* source)
         data->TmpTM = source->TopMargin();
         data->TmpBM = source->BottomMargin();
         rv->SetStyle(source->Style());
+        rv->SetDoInPaletteMode(source->DoInPaletteMode());
         rv->SetBackgroundStyle(source->GetBackgroundStyle());
         rv->SetBackBitmap(source->GetBackBitmap());
         rv->SetColor(source->Color());
@@ -329,16 +356,16 @@ int TRVPrint::FormatPages()
     return result;
 }
 
-void TRVPrint::Print(const AnsiString& title, int copies, bool collate)
+bool TRVPrint::Print(const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->Print(title, copies, collate);
+    return PrintableRV()->Print(title, copies, collate);
 }
 
-void TRVPrint::PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate)
+bool TRVPrint::PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate)
 {
     CheckReady();
-    PrintableRV()->PrintPages(firstPageNo, lastPageNo, title, copies, collate);
+    return PrintableRV()->PrintPages(firstPageNo, lastPageNo, title, copies, collate);
 }
 
 void TRVPrint::ContinuousPrint()

@@ -58,11 +58,13 @@ public:
     const char* ClassName() const override { return "TPrintableRV"; }
 
     TPrintableRVData* PrintableData() const { return static_cast<TPrintableRVData*>(RVData); }
-    void Print(const AnsiString& title, int copies, bool collate);
-    // Pages FirstPageNo..LastPageNo, Copies times, collated or not. When
-    // drawing raises, the job is aborted and the printer's copy count restored
-    // before the exception goes on.
-    void PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
+    bool Print(const AnsiString& title, int copies, bool collate);
+    // The document's pages within FirstPageNo..LastPageNo, Copies times,
+    // collated or not; false, with no job started, when the range holds no
+    // page of the document (an empty document has none). When drawing raises,
+    // the job is aborted and the printer's copy count restored before the
+    // exception goes on.
+    bool PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
     // Every page on the printer's running job (the caller opened it).
     void ContinuousPrint();
     void DoOnPrinting(int pageCompleted, TRVPrintingStep step);
@@ -103,11 +105,12 @@ public:
     int GetPreview100PercentHeight() const;
     // Page PageNo scaled into PageRect of Canvas; the canvas's mapping, clip
     // and font resolution are as they were afterwards. False when nothing
-    // was painted because the component is not ready.
+    // was painted: the component is not ready, or the document has no such page.
     bool DrawPreview(int pageNo, TCanvas* canvas, const TRect& pageRect);
     // The printable area of PageNo scaled into PageRect, with the canvas's pen and brush.
     void DrawMarginsRect(TCanvas* canvas, const TRect& pageRect, int pageNo);
 
+    // The hidden viewer, made by CreateRollView and owned as a component.
     TCustomPrintableRV* rv = nullptr;
     bool PreviewCorrection = true;
     TRVPrintComponentEvent OnPrintComponent;
@@ -116,6 +119,11 @@ public:
     int FormattingID = 0;
 
 protected:
+    // The hidden viewer this component prints through; none here.
+    virtual TCustomPrintableRV* CreateRollView() { return nullptr; }
+    // Makes the hidden viewer (CreateRollView), links it back and, when the
+    // owner is a window, makes it the viewer's parent.
+    void InitRollView();
     void SetReady(bool value);
     // Notes the documents the pages were made from, for Ready.
     void NoteSources(std::initializer_list<TCustomRVData*> sources);
@@ -147,10 +155,12 @@ public:
     // The viewer to print: its items, style sheet, margins and background.
     void AssignSource(TCustomRollView* source);
     int FormatPages();
-    void Print(const AnsiString& title, int copies, bool collate);
-    void PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
+    // False when nothing was printed: the document has no page (in the range).
+    bool Print(const AnsiString& title, int copies, bool collate);
+    bool PrintPages(int firstPageNo, int lastPageNo, const AnsiString& title, int copies, bool collate);
     void ContinuousPrint();
-    // Bitmap sized to the 100 % preview, then MakeScaledPreview.
+    // Bitmap sized to the 100 % preview, then MakeScaledPreview; false (the
+    // bitmap untouched) for a page the document does not have.
     bool MakePreview(int pageNo, TBitmap* bitmap);
     bool MakeScaledPreview(int pageNo, TBitmap* bitmap);
     // Header and footer documents (null: none); they must outlive the
@@ -184,8 +194,11 @@ public:
 protected:
     // The viewer's data made by DataClass (a descendant of TPrintableRVData).
     TRVPrint(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // A TPrintableRV over the data class given at construction.
+    TCustomPrintableRV* CreateRollView() override;
 
 private:
+    TRollViewRVDataClass FDataClass;
     TCustomRVFormattedData* FHeaderSource = nullptr;
     TCustomRVFormattedData* FFooterSource = nullptr;
 };

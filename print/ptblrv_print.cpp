@@ -11,14 +11,19 @@
 
 // ---- TPrintableRV
 
-void TPrintableRV::Print(const AnsiString& title, int copies, bool collate)
+bool TPrintableRV::Print(const AnsiString& title, int copies, bool collate)
 {
-    PrintPages(1, PrintData()->PagesCount(), title, copies, collate);
+    return PrintPages(1, PrintData()->PagesCount(), title, copies, collate);
 }
 
-void TPrintableRV::PrintPages(int firstPageNo, int LastPageNo, const AnsiString& title, int Copies,
+bool TPrintableRV::PrintPages(int firstPageNo, int LastPageNo, const AnsiString& title, int Copies,
                               bool collate)
 {
+    // Only the document's own pages: a page outside it would be a blank sheet.
+    firstPageNo = std::max(firstPageNo, 1);
+    LastPageNo = std::min(LastPageNo, PrintData()->PagesCount());
+    if (firstPageNo > LastPageNo)
+        return false;
     if (RVPrint)
         RVPrint->StartAt = 0;
     DoOnPrinting(0, rvpsStarting);
@@ -68,6 +73,7 @@ void TPrintableRV::PrintPages(int firstPageNo, int LastPageNo, const AnsiString&
     }
     device->SetCopies(oldCopies);
     DoOnPrinting(0, rvpsFinished);
+    return true;
 }
 
 void TPrintableRV::ContinuousPrint()
@@ -99,7 +105,7 @@ int TCustomRVPrint::GetPreview100PercentHeight() const
 
 bool TCustomRVPrint::DrawPreview(int pageNo, TCanvas* canvas, const TRect& pageRect)
 {
-    if (!Ready())
+    if (!Ready() || pageNo < 1 || pageNo > GetPagesCount())
         return false;
     TCustomMainPtblRVData* data = rv->PrintData();
     // The caller's mapping, clip, font resolution, brush and pen come back on every way out.
@@ -154,6 +160,8 @@ void TCustomRVPrint::DrawMarginsRect(TCanvas* canvas, const TRect& pageRect, int
 
 bool TRVPrint::MakePreview(int pageNo, TBitmap* bitmap)
 {
+    if (!Ready() || pageNo < 1 || pageNo > GetPagesCount())
+        return false;
     const int w = GetPreview100PercentWidth();
     const int h = GetPreview100PercentHeight();
     if (bitmap->Width() != w || bitmap->Height() != h)

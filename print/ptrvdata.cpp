@@ -3,6 +3,7 @@
 #include "print/ptrvdata.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "document/rvstyle.h"
 #include "platform/controls/printers.h"
@@ -12,9 +13,14 @@
 
 namespace {
 
-// Millimetres to device pixels: MulDiv(mm, ppi * 5, 127).
+// Millimetres to device pixels: MulDiv(mm, ppi * 5, 127). A length no page
+// can hold (beyond a kilometre, or the 32 bits of a device length) is refused
+// as a margin that leaves no printable area.
 int MMToPix(int mm, int ppi)
 {
+    constexpr int64_t maxMM = 1000000;
+    if (mm > maxMM || mm < -maxMM)
+        throw ERollViewError(errRVPrintableAreaEmpty);
     return MulDiv(mm, ppi * 5, 127);
 }
 

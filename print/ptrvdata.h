@@ -33,7 +33,19 @@ inline constexpr const char* errRVPrintableAreaEmpty = "The printable area of th
 // printable area; StartPart is 0 when the page begins with a whole draw item,
 // n when it begins with the n-th part of a split one; StartY2 is then the
 // document Y at the page's top for the draw items that follow that part.
-struct TRVPageInfo {
+class TRVPageInfo : public TPersistent {
+public:
+    TRVPageInfo() = default;
+    TRVPageInfo(const TRVPageInfo& other) : TPersistent() { Assign(&other); }
+    TRVPageInfo& operator=(const TRVPageInfo& other)
+    {
+        Assign(&other);
+        return *this;
+    }
+    const char* ClassName() const override { return "TRVPageInfo"; }
+    // From another page record: all four fields; anything else as TPersistent.
+    void Assign(const TPersistent* source) override;
+
     int StartY = 0;
     int StartDrawItemNo = 0;
     int StartPart = 0;
@@ -70,6 +82,7 @@ public:
     virtual void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction);
     void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
                           int itemBackgroundLayer, bool relativeToItem) override;
+    int GetPrintablePageHeight() override { return 0; }
 
     // ---- The layout happens on a measuring canvas, never on a window
     TCanvas* GetCanvas() override { return FLayoutCanvas; }
@@ -126,6 +139,8 @@ public:
     void CheckPageNo(int pageNo) override;
     TRVColorMode GetColorMode() override { return ColorMode; }
     void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction) override;
+    // The printable area less the source viewer's own top and bottom margins.
+    int GetPrintablePageHeight() override { return GetHeight() - (TmpTMPix + TmpBMPix); }
 
     // Lays the items out for the printer and cuts them into pages; the page
     // count (0 without draw items). ERollViewError when the printable area or
@@ -242,6 +257,8 @@ public:
     TRVColorMode GetColorMode() override;
     void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
                           int itemBackgroundLayer, bool relativeToItem) override;
+    // The page's, of the root printable data.
+    int GetPrintablePageHeight() override;
 
     void GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad) override;
     TColor GetColor() override { return Color; }

@@ -251,7 +251,14 @@ void TCustomPrintableRVData::DrawNonTextItem(TCanvas* canvas, TRVDrawLineInfo* d
             w = RV_XToScreen(GetWidth() - RV_XToDevice(GetRightMargin(), sad) - dli->Left, sad);
         else
             w = item->GetImageWidth(style);
-        const int h = part >= 0 ? RV_YToScreen(PartHeight(dli, part), sad) : item->GetImageHeight(style);
+        int h = part >= 0 ? RV_YToScreen(PartHeight(dli, part), sad) : item->GetImageHeight(style);
+        // An item laid out smaller than its picture (scaled down to fit the
+        // page) is painted at the size it was given.
+        if (item->GetBoolValueEx(rvbpActualPrintSize, style) && !item->GetBoolValue(rvbpFullWidth)) {
+            w = std::min(w, std::max(1, RV_XToScreen(dli->Width, sad) - 2 * item->GetBorderWidth()));
+            if (part < 0)
+                h = std::min(h, std::max(1, RV_YToScreen(dli->Height, sad) - 2 * item->GetBorderHeight()));
+        }
         if (w > 0 && h > 0) {
             work->SetSize(w, h);
             DrawBackToBitmap(RV_XToScreen(dli->Left, sad) + item->GetBorderWidth(),

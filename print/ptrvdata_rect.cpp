@@ -39,6 +39,12 @@ TRVColorMode TRectPtblRVData::GetColorMode()
     return root ? root->ColorMode : rvcmPrinterColor;
 }
 
+int TRectPtblRVData::GetPrintablePageHeight()
+{
+    TCustomMainPtblRVData* root = RootPrintData();
+    return root ? root->GetPrintablePageHeight() : 0;
+}
+
 void TRectPtblRVData::GetSADForFormatting(TCanvas* canvas, TRVScreenAndDevice& sad)
 {
     if (TCustomMainPtblRVData* root = RootPrintData())
@@ -109,10 +115,16 @@ void TPrintableRVData::DoPagePrepaint(TCanvas* canvas, int pageNo, bool preview,
     auto* print = dynamic_cast<TRVPrint*>(PrintableRV()->RVPrint);
     if (print && print->OnPagePrepaint)
         print->OnPagePrepaint(print, pageNo, canvas, preview, PageRect(), area);
-    if (FHeader)
+    // Header and footer follow the page's left margin (mirrored on even pages).
+    const int dx = area.Left - LeftMarginPix;
+    if (FHeader) {
+        FHeader->DX = dx;
         FHeader->DrawPage(pageNo, canvas, preview, correction);
-    if (FFooter)
+    }
+    if (FFooter) {
+        FFooter->DX = dx;
         FFooter->DrawPage(pageNo, canvas, preview, correction);
+    }
     if (print && print->ClipMargins)
         canvas->IntersectClipRect(area.Left, area.Top, area.Right, area.Bottom);
 }

@@ -11,10 +11,12 @@
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
+#include "platform/core/codepages.h"
 #include "platform/core/numbers.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "table/rvtable.h"
 
 namespace {
 
@@ -33,6 +35,7 @@ TRVRTFPosition Stronger(TRVRTFPosition a, TRVRTFPosition b)
 
 void RV_RegisterRTFImport()
 {
+    RV_RegisterTableItem();
     RVSetRTFConverterFactory([] { return std::make_unique<TRVRTFImport>(); });
 }
 
@@ -67,6 +70,9 @@ TRVRTFErrorCode TRVRTFImport::ReadFromStream(TRVRTFReaderProperties& properties,
     FReader = &reader;
     if (result == rtf_ec_OK || !FAborted) {
         try {
+            // Tables a failed read left open keep what was read into them.
+            while (!FTables.empty())
+                TableEnd();
             UpdateMarker();
             SetTarget(FMain);
             CloseMarker();
@@ -103,7 +109,7 @@ void TRVRTFImport::InitReader(TRVRTFReader& reader, TCustomRVData* rvData)
             NewPicture(picture, std::move(graphic), position);
         };
     reader.OnRequiredPageBreak = [this](TRVRTFReader*) { FPageBreak = true; };
-    // Tables are not built: the cells' text arrives as paragraphs.
+    reader.OnTable = [this](TRVRTFReader*, TRVRTFTableEventKind whatHappens) { ReaderTable(whatHappens); };
     if (FProps->Header() || FProps->Footer()) {
         reader.OnHeaderFooter = [this](TRVRTFReader*, TRVRTFHeaderFooterType hfType, bool starting) {
             HeaderFooter(hfType, starting);
@@ -141,21 +147,27 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
     int styleNo = ReturnStyleNo(wantUnicode);
     std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FTarget));
     item->BeforeLoading(rvlfRTF);
-    const bool styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
+    bool styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
 
     AnsiString text;
-    if (styleUnicode) {
-        if (wide) {
-            text = RVU_GetRawUnicode(*wide);
-        } else {
-            int charset = 1;
-            const int fontIndex = state.CharProps.FontIndex;
-            if (fontIndex >= 0 && fontIndex < int(FReader->FontTable().Items.size()))
-                charset = FReader->FontTable().Items[fontIndex]->Charset;
-            text = RVU_AnsiToUnicode(RVU_Charset2CodePage(charset), *ansi);
-        }
+    if (wide) {
+        text = styleUnicode ? RVU_GetRawUnicode(*wide) : FReader->UnicodeToAnsi(*wide);
     } else {
-        text = wide ? FReader->UnicodeToAnsi(*wide) : *ansi;
+        // The bytes are letters of the font's code page. A style of another
+        // code page gets them converted; one that cannot hold them gives way
+        // to a style that can.
+        const unsigned codePage = TextCodePage();
+        const unsigned styleCodePage = StyleCodePage(styleNo);
+        if (styleUnicode || (codePage != CP_SYMBOL && codePage != styleCodePage)) {
+            const WideString letters = FReader->AnsiToUnicode(*ansi, codePage);
+            if (!StyleHolds(styleNo, letters)) {
+                styleNo = StyleHoldingText(styleNo, letters, wantUnicode);
+                styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
+            }
+            text = styleUnicode ? RVU_GetRawUnicode(letters) : WideToAnsi(letters, StyleCodePage(styleNo));
+        } else {
+            text = *ansi;
+        }
     }
     text = FTarget->ReplaceTabs(text, styleNo, false);
 
@@ -172,6 +184,23 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
         item->ItemOptions.Include(rvioUnicode);
     item->StyleNo = styleNo;
     InsertItem(text, std::move(item), position);
+}
+
+unsigned TRVRTFImport::TextCodePage() const
+{
+    const int fontIndex = FReader->State().CharProps.FontIndex;
+    const auto& fonts = FReader->FontTable().Items;
+    const int charset = fontIndex >= 0 && fontIndex < int(fonts.size()) ? fonts[fontIndex]->Charset : 1;
+    if (charset == SYMBOL_CHARSET)
+        return CP_SYMBOL;
+    // A font of the default character set writes in the document's code page.
+    return ResolveCodePage(charset == DEFAULT_CHARSET ? FReader->CodePage() : RVU_Charset2CodePage(charset));
+}
+
+unsigned TRVRTFImport::StyleCodePage(int styleNo) const
+{
+    const int charset = FStyle->TextStyles()->Items(styleNo)->Charset();
+    return charset == SYMBOL_CHARSET ? CP_SYMBOL : ResolveCodePage(RVU_Charset2CodePage(charset));
 }
 
 bool TRVRTFImport::IsHypertext(AnsiString& target, AnsiString& extras) const
@@ -280,6 +309,7 @@ void TRVRTFImport::NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> 
 void TRVRTFImport::HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting)
 {
     const TRVRTFSectionProperties& section = FReader->State().SectionProps;
+    FHFType = starting ? hfType : rtf_hf_MainText;
     if (starting && hfType == rtf_hf_Header && FProps->Header()) {
         FProps->HeaderYPx = Px(section.HeaderY);
         SetTarget(FProps->Header());
@@ -328,7 +358,7 @@ int TRVRTFImport::ReturnParaNo(TRVRTFPosition position)
 }
 
 void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item,
-                              TRVRTFPosition position)
+                              TRVRTFPosition position, bool keepParaNo)
 {
     position = Stronger(position, FHeldPosition);
     FHeldPosition = rtf_ts_ContinuePara;
@@ -336,7 +366,8 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
     if (FPageBreak && item->StyleNo != rvsListMarker)
         position = rtf_ts_NewPara;
     const bool isMarker = item->StyleNo == rvsListMarker;
-    if (!isMarker)
+    keepParaNo = keepParaNo || item->StyleNo == rvsTable;
+    if (!isMarker && !keepParaNo)
         item->ParaNo = ReturnParaNo(position);
 
     TCustomRVItemInfo* prev = nullptr;
@@ -350,7 +381,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         sameAsPrev = true;
     else if (position == rtf_ts_NewLine && !FProps->LineBreaksAsParagraphs())
         br = true;
-    else if (!isMarker && FPendingMarker < 0 && InsertMarker(item->ParaNo)) {
+    else if (!isMarker && !keepParaNo && FPendingMarker < 0 && InsertMarker(item->ParaNo)) {
         sameAsPrev = true;
         if (InMain())
             prev = FMain->GetItem(FIndex - 1);
@@ -386,6 +417,9 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FTarget->AddItem(text, raw);
         FTarget->AddMarkerInList(FTarget->GetItemCount() - 1);
         FLastInserted = FTarget->GetItemCount() - 1;
+        // Something read after the last row of the open table.
+        if (!FTables.empty() && FTarget != OutsideTarget())
+            FTables.back()->RowEnded = false;
         return;
     }
     if (FFirstItem) {

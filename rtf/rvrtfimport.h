@@ -18,6 +18,8 @@
 class TCustomRVItemInfo;
 class TRVStyle;
 class TRVListLevel;
+class TRVTableItemInfo;
+class TRVTableCellData;
 
 // Installs the converter of this subsystem into the document layer (any number
 // of times; it also runs at start-up of any program that links the import).
@@ -53,12 +55,20 @@ private:
     void NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic, TRVRTFPosition position);
     void HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting);
     void SetTarget(TCustomRVData* target);
+    // The code page of ANSI text in the current font (the document's for a
+    // font of the default character set).
+    unsigned TextCodePage() const;
+    // The code page of the bytes of an ANSI text style.
+    unsigned StyleCodePage(int styleNo) const;
 
     // ---- Placing items
     // The paragraph style of an item at Position: chosen for a new paragraph,
     // else the one of the paragraph it continues.
     int ReturnParaNo(TRVRTFPosition position);
-    void InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item, TRVRTFPosition position);
+    // KeepParaNo: the item brings its paragraph style (a table, or an item
+    // moved out of one) and makes no list marker.
+    void InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInfo> item, TRVRTFPosition position,
+                    bool keepParaNo = false);
     // An empty text item in the style of empty text (0, or the specified one).
     std::unique_ptr<TCustomRVItemInfo> MakeEmptyText() const;
     bool InMain() const { return FTarget == FMain; }
@@ -66,6 +76,60 @@ private:
     bool IsHypertext(AnsiString& target, AnsiString& extras) const;
     // The current field instruction names a hyperlink anywhere.
     bool IsHypertextAnywhere() const;
+
+    // ---- Tables (rvrtfimport_tables.cpp; the rows: rvrtfimport_tablerows.cpp)
+    // One open table level: the table being built, the row being read (the
+    // single row of a second table), the column grid in twips and what the
+    // rows gave for the table's borders, padding and spacing.
+    struct TTableLevel {
+        ~TTableLevel();
+        // The document the tables stand in until the table is inserted: it
+        // holds no items and answers the style sheet and settings of the place
+        // the table goes to.
+        std::unique_ptr<TCustomRVData> Holder;
+        int SavedRow = -1, SavedCol = -1;
+        std::vector<int> Grid;
+        std::unique_ptr<TRVTableItemInfo> Table;
+        std::unique_ptr<TRVTableItemInfo> RowBuffer;
+        // The last row was ended by \row and nothing was read after it.
+        bool RowEnded = false;
+        bool AnyCellBorder = false, TableBorderAgrees = true, HaveTableBorder = false;
+        bool PrivateWidths = false, HaveVSpacing = false, HaveHSpacing = false;
+        int TableBorderType = 0, TableBorderTw = 0;
+        int64_t PaddingSum = 0, PaddingCount = 0;
+        int64_t CellBorderSum = 0, CellBorderCount = 0, BorderSum = 0, BorderCount = 0;
+        int64_t VSpacingSum = 0, HSpacingSum = 0, VSpacingTop = 0, VSpacingBottom = 0;
+        int PrevSpacingBottom = 0;
+        TColor CellBorderColor = clNone;
+        bool CellBorderColorsAgree = true;
+        TRVRTFAlignment Alignment = rtf_al_Left;
+        // The widest row's width as read (twips, or minus fiftieths of a percent).
+        int RawWidth = 0;
+    };
+    void ReaderTable(TRVRTFTableEventKind whatHappens);
+    void TableStart();
+    void CellEnd();
+    void RowEnd();
+    void TableEnd();
+    // The cell of the row being read at the current column, emptied for what the
+    // reader sends it.
+    TRVTableCellData* BufferCell(TTableLevel& level, int col) const;
+    // Moves the row just read into the table with its row and cell records.
+    void AssignRowProperties(TTableLevel& level);
+    // The grid boundary for X (within the grid tolerance) after column After, a
+    // new one when none matches: the table gets a column there and the earlier
+    // rows' cells that it splits are merged back across it.
+    int GridIndex(TTableLevel& level, int x, int after);
+    void SplitGridColumn(TTableLevel& level, int col);
+    void FinishTable(TTableLevel& level);
+    // One empty paragraph in the styles of empty text.
+    void MakeEmptyCell(TRVTableCellData* cell);
+    // Registers the markers of the table's cells once the table is in a document.
+    void RegisterTableMarkers(TRVTableItemInfo* table);
+    // The paragraph style of a table or an empty cell's paragraph.
+    int GetEmptyParaNo(TRVAlignment alignment);
+    // Where items go when no table is open: the header, the footer or the main data.
+    TCustomRVData* OutsideTarget() const;
 
     // ---- List markers (rvrtfimport_lists.cpp)
     bool InsertMarker(int paraNo);
@@ -91,8 +155,18 @@ private:
     };
     TTextDesc CurrentTextDesc() const;
     int ReturnStyleNo(bool unicode);
+    // For ANSI text in code page CodePage whose letters the chosen style
+    // StyleNo cannot hold: the closest style that holds them (one of its own
+    // code page, of a code page that holds the letters, or a Unicode style),
+    // added when the mode allows; StyleNo when none does.
+    int StyleHoldingText(int styleNo, const WideString& text, bool unicode);
+    // Whether text style StyleNo can keep the letters of Text.
+    bool StyleHolds(int styleNo, const WideString& text) const;
     int FindStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const;
-    int FindBestStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const;
+    // With Holding given, only styles that keep its letters are candidates,
+    // and -1 answers that none is.
+    int FindBestStyleNo(const TTextDesc& desc, bool unicode, bool hypertext,
+                        const WideString* holding = nullptr) const;
     int AddStyle(const TTextDesc& desc, bool unicode, bool hypertext);
     bool HypertextFits(bool styleJump, bool hypertext) const;
     // The paragraph style of a new paragraph.
@@ -129,4 +203,15 @@ private:
     // same formatting gets the same answer without searching the sheet again.
     std::map<std::string, int> FTextStyleMap;
     std::map<std::string, int> FParaStyleMap;
+    // The description of the last run whose style was chosen, for the style
+    // that holds letters its first choice could not.
+    std::string FTextStyleKey;
+    std::map<std::string, int> FHoldingStyleMap;
+
+    // The open table levels, innermost last, and the current row and column.
+    std::vector<std::unique_ptr<TTableLevel>> FTables;
+    int FRow = -1, FCol = -1;
+    // The header or footer group being read, where a table level ends.
+    TRVRTFHeaderFooterType FHFType = rtf_hf_MainText;
+    int FEmptyParaNo = -1;
 };

@@ -2,12 +2,14 @@
 // paragraph styles for the reader's current character and paragraph
 // properties, and the translation of RTF borders into paragraph borders.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 
 #include "document/rvmapwht.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
+#include "platform/core/codepages.h"
 #include "platform/core/numbers.h"
 #include "platform/core/sysutils.h"
 #include "rtf/rvrtfimport.h"
@@ -185,6 +187,7 @@ int TRVRTFImport::ReturnStyleNo(bool unicode)
                       int64_t(desc.Style), int64_t(desc.AllCaps), int64_t(desc.CharScale),
                       int64_t(desc.CharSpacing), int64_t(desc.Script), int64_t(unicode), int64_t(hypertext)})
         Put(key, v);
+    FTextStyleKey = key;
     const auto found = FTextStyleMap.find(key);
     if (found != FTextStyleMap.end() && found->second < count)
         return found->second;
@@ -198,6 +201,47 @@ int TRVRTFImport::ReturnStyleNo(bool unicode)
     }
     FTextStyleMap[key] = styleNo;
     return styleNo;
+}
+
+bool TRVRTFImport::StyleHolds(int styleNo, const WideString& text) const
+{
+    if (FStyle->TextStyles()->Items(styleNo)->Unicode())
+        return true;
+    const unsigned codePage = StyleCodePage(styleNo);
+    if (codePage == CP_SYMBOL)
+        return false;
+    bool lost = false;
+    const int count = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+    if (count == 0)
+        return true;
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), count, nullptr, 0, nullptr, &lost);
+    return size > 0 && !lost;
+}
+
+int TRVRTFImport::StyleHoldingText(int styleNo, const WideString& text, bool unicode)
+{
+    const int count = FStyle->TextStyles()->Count();
+    // The specified style is the caller's choice: its letters are converted as well as they can be.
+    if (FProps->TextStyleMode() == rvrsUseSpecified)
+        return styleNo;
+    const auto found = FHoldingStyleMap.find(FTextStyleKey);
+    if (found != FHoldingStyleMap.end() && found->second < count && StyleHolds(found->second, text))
+        return found->second;
+    const TTextDesc desc = CurrentTextDesc();
+    const bool hypertext = IsHypertextAnywhere();
+    int result = FindBestStyleNo(desc, unicode, hypertext, &text);
+    if (result < 0)
+        result = FindBestStyleNo(desc, !unicode, hypertext, &text);
+    if (result < 0 && FProps->TextStyleMode() == rvrsAddIfNeeded) {
+        // A style of the font's own character set holds its letters, else a Unicode one.
+        result = AddStyle(desc, unicode, hypertext);
+        if (!StyleHolds(result, text))
+            FStyle->TextStyles()->Items(result)->SetUnicode(true);
+    }
+    if (result < 0)
+        return styleNo;
+    FHoldingStyleMap[FTextStyleKey] = result;
+    return result;
 }
 
 int TRVRTFImport::FindStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const
@@ -244,15 +288,18 @@ int TRVRTFImport::AddStyle(const TTextDesc& desc, bool unicode, bool hypertext)
     return FStyle->TextStyles()->Count() - 1;
 }
 
-int TRVRTFImport::FindBestStyleNo(const TTextDesc& desc, bool unicode, bool hypertext) const
+int TRVRTFImport::FindBestStyleNo(const TTextDesc& desc, bool unicode, bool hypertext,
+                                  const WideString* holding) const
 {
     const TFontInfos* styles = FStyle->TextStyles();
     const AnsiString name = LowerCase(desc.FontName);
-    int64_t best = 0;
-    int result = 0;
+    int64_t best = holding ? INT64_MIN : 0;
+    int result = holding ? -1 : 0;
     for (int i = 0; i < styles->Count(); ++i) {
         const TFontInfo* s = styles->Items(i);
         if (s->Unicode() != unicode || !HypertextFits(s->Jump(), hypertext) || !AllowUseStyle(i, true))
+            continue;
+        if (holding && !StyleHolds(i, *holding))
             continue;
         // Scores are summed in 64 bits: extreme values read from a file cannot overflow.
         int64_t score = 0;

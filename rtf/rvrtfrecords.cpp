@@ -352,6 +352,8 @@ void TRVRTFCellProperties::Finalize()
 
 void TRVRTFRowProperties::Reset()
 {
+    // A new row definition: a width in twips after a row in percent stays twips.
+    PercentWidth = false;
     Heading = false;
     GapH = Left = Height = 0;
     Padding.fill(0);

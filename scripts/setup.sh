@@ -4,7 +4,7 @@
 kelvor_packages=(
   cmake ninja-build g++ make pkg-config ccache
   qt6-base-dev qt6-qpa-plugins
-  libjpeg-dev libicu-dev
+  libjpeg-dev libicu-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth
 )
@@ -12,8 +12,8 @@ kelvor_packages=(
 # Real programs the tests check our output and our window against. Tests that
 # need one skip when it is missing; ./test.sh installs them.
 kelvor_test_packages=(
-  chromium tidy python3-html5lib imagemagick poppler-utils
-  unrtf libreoffice-writer-nogui
+  chromium tidy python3-html5lib imagemagick poppler-utils fonts-liberation2
+  unrtf libreoffice-writer-nogui pandoc
   xdotool xclip x11-utils x11-apps
   clang libclang-rt-14-dev
 )

@@ -48,6 +48,8 @@ TRVTableItemInfo::TRVTableItemInfo(int rowCount, int colCount, TCustomRVData* rv
 
 TRVTableItemInfo::~TRVTableItemInfo()
 {
+    // An open cell editor gives the cell its items back first.
+    DestroyInplace(false);
     ClearTemporal();
     // The cells go while the table is whole: they reach it through their rows.
     Rows.reset();
@@ -107,6 +109,13 @@ void TRVTableItemInfo::ClearTemporal()
         FormattingInfo->Clear();
 }
 
+void TRVTableItemInfo::Changed()
+{
+    State.Include(rvtsModified);
+    if (TCustomRVData* data = GetRVData())
+        data->NoteChange();
+}
+
 // The cell class has no copy of its own: a write through the slot copies the
 // attributes (sizes included) and leaves the content; a covered slot is refused.
 void TRVTableItemInfo::SetCells(int row, int col, const TRVTableCellData* value)
@@ -159,13 +168,6 @@ void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 bool TRVTableItemInfo::IsSemiTransparentBackground() const
 {
     return Color == clNone && Background && Background->IsSemitransparent();
-}
-
-bool TRVTableItemInfo::IsCellSelected(int row, int col) const
-{
-    (void)row;
-    (void)col;
-    return false;
 }
 
 // ---------------------------------------------------------------------------

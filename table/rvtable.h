@@ -11,6 +11,7 @@
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
 //   rvtable_print.cpp    the print layout, its row bands and cell documents, painting a band
+//   rvtable_subdocs.cpp  the cells as sub-documents: walking, choosing, hyperlinks, styles
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
 //   rvtable_html.cpp     the table in HTML (attributes and CSS) and as plain text
@@ -20,8 +21,15 @@
 //   rvtable_do_cells.cpp the primitive steps that clear, merge and unmerge cells
 //   rvtable_undo.cpp     the undo records (rvtable_undo.h) and their opposites
 //   rvtable_props.cpp    the table in an editor: undo groups, property setters by name, colours
+//   rvtable_mouse.cpp    hit tests of rules and cells, the mouse protocol
+//   rvtable_drag.cpp     dragging a rule into new widths or heights
+//   rvtable_select.cpp   the cell selection, row and column commands on it
+//   rvtable_selcmd.cpp   merging, unmerging, splitting, styling and clearing the selected cells
+//   rvtable_nav.cpp      moving between cells, the keyboard focus, the chosen cell
+//   rvtinplace_table.cpp the table's side of editing a cell in place (rvtinplace.h)
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +38,7 @@
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
 #include "document/rvstyle_para.h"
+#include "edit/rollviewedit.h"
 #include "platform/core/component.h"
 #include "table/rvdatalist.h"
 #include "view/rvback.h"
@@ -81,18 +90,33 @@ using TRVTableStates = TRVSet<TRVTableState, uint16_t>;
 // The pen style of the editing grid; psClear switches the grid off for every table.
 extern TPenStyle RollViewTableGridStyle;
 
-// The in-place cell editor as the table sees it. The editing layer implements
-// it and sets the table's InplaceEditor while a cell is edited; the table never
-// owns it.
-class TRVTableInplaceEdit {
-public:
-    virtual ~TRVTableInplaceEdit() = default;
-    // The cell being edited.
-    virtual TRVTableCellData* GetEditedCell() = 0;
-    // The document being edited in place of the cell's own.
-    virtual TCustomRVFormattedData* GetEditorData() = 0;
-    // The cell was laid out to a new width.
-    virtual void SetEditorWidth(int width) = 0;
+// The in-place cell editor (table/rvtinplace.h): an editor control laid over
+// the cell being edited, holding the cell's items meanwhile; owned by the table.
+class TRVTableInplaceEdit;
+
+// Directions from one cell to another: the four sides, the document's top and
+// bottom (leaving the table), and reading order forwards and backwards.
+enum TRVCellDirection {
+    rvcdLeft,
+    rvcdUp,
+    rvcdRight,
+    rvcdDown,
+    rvcdDocTop,
+    rvcdDocBottom,
+    rvcdNext,
+    rvcdPrev
+};
+
+// The edited cell's selection and place while its editor is closed for a moment.
+struct TRVTableInplaceParamStorage {
+    bool Stored = false;
+    int StartItemNo = -1;
+    int EndItemNo = -1;
+    int StartItemOffs = -1;
+    int EndItemOffs = -1;
+    int Row = -1;
+    int Col = -1;
+    TCustomRVItemInfo* PartialSelectedItem = nullptr;
 };
 
 // A cell's document laid out for a printer, one per slot of a print layout. The
@@ -111,6 +135,16 @@ public:
     virtual void FormatCell(bool force) = 0;
     // Paints the document with its top-left corner at (Left, Top + the vertical offset).
     virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
+    // The bottom of every line of the laid-out document (document Y, in
+    // order): where a row taller than a page may be cut. One line here.
+    virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
+    // From now on only the lines whose bottoms lie in (From, To] are painted,
+    // moved up by From (To < 0: to the end); (0, -1) is the whole document.
+    virtual void SetSlice(int from, int to)
+    {
+        (void)from;
+        (void)to;
+    }
 };
 
 // One cell: a sub-document owned by its row. Left, Top, Width and Height are
@@ -148,6 +182,8 @@ public:
     TRVTableItemInfo* GetTable() const;
     // The document really edited: the in-place editor's while it edits this cell.
     TCustomRVData* GetRVData() override;
+    // The in-place editor while it edits this cell, else null.
+    TWinControl* GetEditor() override;
     TCustomRVFormattedData* GetFormattedRVData();
     bool IsTransparent() const { return Color == clNone; }
 
@@ -404,15 +440,17 @@ public:
     TRVTablePrintCell* PrintCell(int index) const;
 };
 
+class TRVTablePrintPart;
+
 // The draw item of a table laid out for a device, with one printable cell
-// document per slot in Fmt.PrintCells (the table lays it out with Device set
-// to Sad). Pagination may cut it into row bands (TRVTablePrintPart): the
+// document per slot in FmtInfo.PrintCells (the table lays it out with Device set
+// to SaD). Pagination may cut it into row bands (TRVTablePrintPart): the
 // heading rows are left out of the bands, to be painted again above each one,
 // and a block of rows held together by a row-spanning cell is never cut.
-class TRVTablePrintDrawItem : public TRVMultiDrawItemInfo {
+class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
 public:
-    explicit TRVTablePrintDrawItem(TRVTableItemInfo* aTable = nullptr) : Fmt(true), Table(aTable) {}
-    const char* ClassName() const override { return "TRVTablePrintDrawItem"; }
+    explicit TRVTablePrintInfo(TRVTableItemInfo* aTable = nullptr) : FmtInfo(true), Table(aTable) {}
+    const char* ClassName() const override { return "TRVTablePrintInfo"; }
     // The size comes from the table's print layout alone.
     void SetSize(int, int) override {}
     // False unless the table's print options allow cutting rows; else one band
@@ -421,10 +459,16 @@ public:
     // Whether the first block of body rows fits in Y device pixels.
     bool CanSplitFirst(int y) override;
     // Cuts the last band so that it fits in Y; false when nothing can be cut.
+    // A row taller than Y alone is cut between the lines of its cells.
     bool SplitAt(int y) override;
+    // The height band Part takes on a page.
+    int BandHeight(const TRVTablePrintPart* part) const;
+    // The layout shows band Part for the time of painting it: a row it holds
+    // only in part is as high as that part, its cells showing only its lines.
+    class TBandScope;
 
-    TRVTableItemFormattingInfo Fmt;
-    TRVScreenAndDevice Sad;
+    TRVTableItemFormattingInfo FmtInfo;
+    TRVScreenAndDevice SaD;
     TRVTableItemInfo* Table;
     // The heading rows are painted again above every band.
     bool UseHeadingRows = false;
@@ -435,6 +479,12 @@ private:
     // The height of the table above its first body row and below its last row.
     int ExtraHeight() const;
     int RowBottom(int row) const;
+    // The height of the lines of row Row's cells between From and To (per
+    // column; empty: the whole documents).
+    int SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const;
+    // Cuts band Part inside its first row, a single row taller than Y; false
+    // when what is left of that row fits.
+    bool SliceFirstRow(TRVTablePrintPart* part, int y);
 };
 
 // One page band of a table cut by rows for printing.
@@ -445,6 +495,11 @@ public:
     int GetSoftPageBreakInfo() const override { return FirstRow; }
     int FirstRow = 0;
     int RowCount = 0;
+    // A band that begins (ends) inside a row taller than a page: per column,
+    // the document Y of that row's cell from which (up to which) the band shows
+    // its lines. Empty when the band begins (ends) with the row whole.
+    std::vector<int> FirstRowFrom;
+    std::vector<int> LastRowTo;
 };
 
 // The border drawing hook: DoDefault false suppresses the border and its grid.
@@ -530,8 +585,8 @@ public:
     // Open and close a table-level undo group around structural changes.
     void InitUndo();
     void DoneUndo();
-    // The table must be laid out again.
-    void Changed() { State.Include(rvtsModified); }
+    // The table must be laid out again; its document notes the change.
+    void Changed();
     // Sets a published integer property by name: in an editor as one undoable
     // group, elsewhere directly. Either way the table is marked changed.
     void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
@@ -640,6 +695,31 @@ public:
     // Neither the cell, the table nor the table's paragraph has a colour.
     bool CanSeeBackgroundThroughCell(const TRVTableCellData* cell) const;
 
+    // ---- The cells as sub-documents (rvtable_subdocs.cpp)
+    // Drawing the table changes the canvas's font (the cells' text).
+    bool GetBoolValue(TRVItemBoolProperty prop) const override;
+    // First, last, next and previous cells in reading order, the chosen (or
+    // edited) one; a new position goes to the caller, Next and Prev move it.
+    TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position) override;
+    // (rvtable_nav.cpp:) the table is selected in its document and the cell
+    // becomes its chosen document, keeping the cell's own selection; in an
+    // editor in edit mode the cell is edited in place.
+    void ChooseSubRVData(TRVStoreSubRVData* storeState) override;
+    void ChooseSubRVData_(int row, int col);
+    // No cell chosen any more, the edited one closed.
+    void CleanUpChosen() override;
+    // A chosen slot outside the grid is dropped; inside, it moves to its main cell.
+    bool ValidateChosen();
+    // The hyperlink rectangles of every cell, in reading order, moved into the
+    // coordinates of the table's document (Left, Top: the table's place).
+    void BuildJumps(int left, int top, int& nextJumpNo, TList* jumps) override;
+    void MarkStylesInUse(TRVIntegerList* usedTextStyles, TRVIntegerList* usedParaStyles,
+                         TRVIntegerList* usedListStyles) override;
+    void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
+                      TRVIntegerList* listStylesShift) override;
+    // The top of row Data (a page break before that row).
+    int GetSoftPageBreakDY(int data) override;
+
     // ---- Stored form (rvtable_rvf.cpp)
     // The band of rows the next write stores.
     int SavedFirstRow = 0;
@@ -687,7 +767,196 @@ public:
     AnsiString AsText(int lineWidth, TCustomRVData* rvData, const AnsiString& text, const AnsiString& path,
                       bool textOnly, bool unicode) override;
 
+    // ==== The mouse, the cell selection, commands on selected cells, moving
+    // between cells and editing a cell in place (rvtable_mouse.cpp,
+    // rvtable_drag.cpp, rvtable_select.cpp, rvtable_selcmd.cpp, rvtable_nav.cpp,
+    // rvtinplace_table.cpp). Mouse coordinates are the table's: (0, 0) is its
+    // top-left corner.
+
+    // ---- Hit tests
+    // The column (row) rule within max(width / 2, 2) pixels of X (Y), -1 for
+    // none: 0 the left (top) edge, n the right (bottom) edge. Min: the smallest
+    // position the rule may be dragged to (-1: none); RuleX (RuleY): its position.
+    int GetVerticalRuleNo(int x, int& minX, int& ruleX) const;
+    int GetHorizontalRuleNo(int y, int& minY, int& ruleY) const;
+    // The column (row) whose extent holds X (Y); -1 when none.
+    int GetColNo(int x) const;
+    int GetRowNo(int y) const;
+    // The main cell under the point (not on its outermost pixel); GetCellAt
+    // remembers the last cell found and tries it first.
+    bool GetCellAt(int x, int y, int& row, int& col);
+    bool GetCellAt_(int x, int y, int& row, int& col) const;
+
+    // ---- The mouse protocol of the document holding the table
+    bool MouseMove(TShiftState shift, int x, int y, int itemNo, TCustomRVData* rvData) override;
+    bool MouseDown(TMouseButton button, TShiftState shift, int x, int y, int itemNo,
+                   TCustomRVData* rvData) override;
+    bool MouseUp(TMouseButton button, TShiftState shift, int x, int y, int itemNo,
+                 TCustomRVData* rvData) override;
+    // The dragged rule's feedback line (client coordinates of the document's
+    // control), drawn as an inverting dotted line: a second call erases it.
+    void XorDrawing(TObject* sender, TShiftState shift, int x, int y);
+    // A mouse cell selection is running (cleared by the release or a lost capture).
+    bool IsSelecting() const { return FSelecting; }
+    // The capture of the document's control went elsewhere: a running cell
+    // selection or rule drag ends without a change.
+    void MouseCaptureLost();
+    // A rule is being dragged.
+    bool IsDraggingRule() const { return FDraggedRule >= 0; }
+
+    // ---- The cell selection
+    void Select(int startRow, int startCol, int rowOffs, int colOffs);
+    void SelectRows(int startRow, int count);
+    void SelectCols(int startCol, int count);
+    void Deselect();
+    void DeselectPartial() override { Deselect(); }
+    bool PartiallySelected() const override { return State.Contains(rvtsSelExists); }
+    // The anchor and the offsets to the opposite corner; whether a selection exists.
+    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
+    // The selection grown to whole merged cells; without one, with
+    // IncludeEditedCell, the cell being edited. False when neither.
+    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol, int& colCount,
+                                      int& rowCount);
+    // Marks the selected cells rvstCompletelySelected and deselects the others inside.
+    void UpdateCellSel();
+    // Starts a mouse cell selection at a cell; false unless the document allows selecting.
+    bool StartSelecting(int row, int col);
+    // The document's own selection covers the whole table item.
+    bool CompletelySelected();
+
+    // ---- Row and column commands on the selection (or the edited cell)
+    // Index 0..count, CopyIndex -1..count-1 (the line whose attributes the new
+    // ones copy); Select selects the new lines.
+    void InsertCols(int index, int count, int copyIndex, bool select);
+    void InsertRows(int index, int count, int copyIndex, bool select);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    // Rows (columns) whose slots are all covered from elsewhere.
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+
+    // ---- Commands on the selected cells
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    bool CanMergeSelectedCells(bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows, bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    // Mode 0: a text style conversion (Value: its user data), 1: paragraph
+    // style Value, 2: a paragraph style conversion; on every selected cell, as
+    // one undo group.
+    void ApplyToPartiallySelected(int mode, int value);
+    void ApplyStyleConversionToPartiallySelected(int userData) override
+    {
+        ApplyToPartiallySelected(0, userData);
+    }
+    void ApplyParaStyleToPartiallySelected(int paraNo) override { ApplyToPartiallySelected(1, paraNo); }
+    void ApplyParaStyleConversionToPartiallySelected(int userData) override
+    {
+        ApplyToPartiallySelected(2, userData);
+    }
+    bool CanDeletePartiallySelected() const override;
+    // Clears the selected cells (their attributes and spans stay).
+    void DeletePartiallySelected() override;
+    // A hidden editor in the control that shows the table, for changing cells
+    // through the editing commands (owned by the caller); null outside an editor.
+    TCustomRollViewEdit* CreateTemporalEditor();
+
+    // ---- The editor around the table
+    // False outside an editor; else the editor's BeforeChange from outside.
+    bool BeforeChange();
+    bool CanChange() const { return IsInEditor(); }
+    // Before and after a change of the table's size: the token says whether
+    // the whole document must be laid out again (the table was as wide as the
+    // document's minimum width); EndModify lays the table out again.
+    int BeginModify(int itemNo);
+    void EndModify(int itemNo, int token);
+    void Change() { ChangeEx(true); }
+    void ChangeEx(bool clearRedo);
+
+    // ---- Moving between cells, the keyboard focus and the chosen cell
+    // The cell reached from the main cell at (Row, Col) going Dir; false at
+    // the table's ends (rvcdNext and rvcdPrev beep there unless Quiet).
+    bool GetCellTo(int row, int col, TRVCellDirection dir, int& newRow, int& newCol, bool quiet) const;
+    // The slot that holds Cell; -1, -1 when it is not in the table.
+    void GetCellPosition(const TRVTableCellData* cell, int& row, int& col) const;
+    // The open editor and its cell; null and -1, -1 without one.
+    TRVTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    void EditCell(int row, int col) { EditCell_(row, col, false); }
+    // A table inside a cell first has its outer table edit that cell.
+    void EditCell_(int row, int col, bool skipQuery);
+    bool EnterItem(TRVEnterDirection from, int coord) override;
+    void ValidateFocused();
+    bool MoveFocus(bool goForward, TCustomRVData*& topFocusedRvData, int& topFocusedItemNo) override;
+    void ClearFocus() override;
+    void AdjustFocus(int row, int col, TCustomRVData* topFocusedRvData, int topFocusedItemNo);
+    bool AdjustFocusToControl(TControl* aControl, TCustomRVData*& topFocusedRvData,
+                              int& topFocusedItemNo) override;
+    bool CellIsChosen();
+    void UnAssignActiveCell();
+    void ResetSubCoords() override;
+    // Places the editor; a height over 10000 is cut to 10000 (the editor scrolls itself then).
+    void SetInplaceBounds(int left, int top, int width, int height);
+
+    // ---- Editing a cell in place (rvtinplace_table.cpp)
+    // Opens the editor over the main cell at (Row, Col) of a table inserted in
+    // an editor. ItemNo: the table's item number (-1: looked up).
+    void CreateInplace(int itemNo, int row, int col, bool linksActive, bool caretToStart, bool caretToEnd,
+                       bool stampTime, bool skipQuery);
+    bool DoOnCellEditing(int row, int col, bool automatic);
+    // Closes the editor; its items go back into the cell.
+    void DestroyInplace(bool reassignChosen);
+    // Called by the editor while it goes.
+    void InplaceDeleted(bool clearing);
+    // Closes the editor for an operation that must not run with it, and reopens it.
+    void SaveInplace();
+    void RestoreInplace();
+    void StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage);
+    void RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage);
+    // The editor's undo (and redo) groups become one cell-edit record each in
+    // the document's lists; DestroyLists: the editor goes and keeps no lists.
+    void MergeInplaceUndo(bool destroyLists);
+    void FinalizeUndoGroup() override { MergeInplaceUndo(false); }
+    void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
+    void InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction);
+    void InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
+                                int x, int y);
+    void InplaceEditorMouseUp(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
+                              int x, int y);
+    void InplaceEditorMouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action, int itemNo,
+                                    TControl*& ctrl);
+    void AdjustInserted(int x, int y, bool adjustY) override;
+    bool OwnsControl(TControl* aControl) const override;
+    bool GetCellWhichOwnsControl(TControl* aControl, int& row, int& col, int& itemNo) const;
+    bool OwnsInplaceEditor(TControl* aEditor) const override;
+    void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
+    void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
+    // The last minimum widths seen while the editor is open.
+    int CachedItemMinWidth = 0;
+    int CachedEditorMinWidth = 0;
+    TRVTableInplaceParamStorage InplaceParams;
+    // The table's position in its document when its editor opened or the mouse was captured.
+    int DocLeft = 0;
+    int DocTop = 0;
+
 private:
+    // The next (previous) slot holding a cell in reading order; false at the end.
+    bool NextCellSlot(int& row, int& col, bool forward) const;
+    // Calls Visit with the current document of every cell, in reading order.
+    template <class Visit> void ForEachCellData(Visit visit)
+    {
+        for (int r = 0; r < Rows->Count(); ++r)
+            for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+                if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
+                    visit(cell->GetRVData());
+    }
     void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     struct TLayoutPass;
@@ -698,6 +967,29 @@ private:
                    TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState, TColor selColor,
                    TRVColorMode colorMode, bool printing, bool drawGrid);
     bool GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const;
+
+    // ---- The mouse and the cell selection
+    bool CellContentHit(const TRVTableCellData* cell, int x, int y) const;
+    void PassToCell(int row, int col, int kind, TMouseButton button, TShiftState shift, int x, int y);
+    void StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, int minPos, int rulePos, int pointer,
+                       bool vertical, bool changeTableWidth, int itemNo);
+    void FinishRuleDrag(TCustomRVFormattedData* data, int x, int y);
+    void SetRowHeightsFromRule(int row, int extent, int pos);
+    void SetPixelWidthsFromRule(int col, int extent, int pos, bool next);
+    void SetPercentWidthsFromRule(int col, int extent, int pos);
+    void ReformatInEditor();
+    int FSelStartRow = -1;
+    int FSelStartCol = -1;
+    int FSelRowOffs = 0;
+    int FSelColOffs = 0;
+    bool FSelecting = false;
+    int FLastHitRow = -1;
+    int FLastHitCol = -1;
+    int FDraggedRule = -1;
+    int FDragMin = -1;
+    int FDragLimit2 = -1;
+    int FGrabOffs = 0;
+    bool FPlacingInplace = false;
 };
 
 // The table's stored form: a component whose published T is the table and
@@ -740,6 +1032,12 @@ AnsiString RVTableSaveBackgroundImg(TGraphic* image);
 // raises EReadError; an unknown class (or one that makes no picture) skips
 // the picture's block and answers null.
 std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream);
+
+// Value cut to the 32-bit range (lengths of hostile sizes are summed in 64 bits).
+inline int RV_Clamp32(int64_t value)
+{
+    return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
+}
 
 // The smallest index whose start lies before Value in a list of ascending starts.
 int RV_GetCrossed(int value, const TRVIntegerList& list);

@@ -11,6 +11,7 @@
 #include "platform/core/streams.h"
 #include "platform/core/typinfo.h"
 #include "table/rvtable.h"
+#include "table/rvtinplace.h"
 
 TRVTableCellData::TRVTableCellData(TRVTableRow* aRow)
     : TRVItemFormattedData(aRow), VisibleBorders(new TRVBooleanRect(true))

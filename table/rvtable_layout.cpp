@@ -9,6 +9,7 @@
 
 #include "platform/core/numbers.h"
 #include "table/rvtable.h"
+#include "table/rvtinplace.h"
 
 namespace {
 
@@ -206,13 +207,13 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
     desc = 0;
     if (printing) {
         // Only a draw item made by the printing layer carries a print layout.
-        auto* printItem = dynamic_cast<TRVTablePrintDrawItem*>(dli);
+        auto* printItem = dynamic_cast<TRVTablePrintInfo*>(dli);
         if (printItem == nullptr)
             return;
-        Device = &printItem->Sad;
-        InternalOnDocWidthChange(docWidth, &printItem->Fmt, canvas, false);
-        printItem->Width = printItem->Fmt.Width;
-        printItem->Height = printItem->Fmt.Height;
+        Device = &printItem->SaD;
+        InternalOnDocWidthChange(docWidth, &printItem->FmtInfo, canvas, false);
+        printItem->Width = printItem->FmtInfo.Width;
+        printItem->Height = printItem->FmtInfo.Height;
         Device = nullptr;
         return;
     }
@@ -221,6 +222,10 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
         FormattingInfo->Width = 0;
     }
     InternalOnDocWidthChange(docWidth, FormattingInfo.get(), canvas, reformat);
+    if (dli != nullptr) {
+        dli->Width = FormattingInfo->Width;
+        dli->Height = FormattingInfo->Height;
+    }
 }
 
 void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt,

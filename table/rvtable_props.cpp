@@ -64,7 +64,7 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
         SetOrdProp(object, prop, value);
     }
     if (data != nullptr)
-        data->Host->Invalidate();
+        data->Invalidate();
     table->Changed();
 }
 
@@ -287,14 +287,38 @@ void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 {
     if (Rows->Count() == 0)
         return;
+    int editedRow, editedCol;
+    const bool edited = GetEditedCell(editedRow, editedCol) != nullptr;
+    if (edited && editedRow >= index + count)
+        editedRow -= count;
+    DestroyInplace(true);
+    Deselect();
     DeleteLines(index, count, Rows->Count(), [&] { Rows->DeleteRows(index, count, decreaseHeight); });
+    // The cell editor comes back on the cell it was on (or where the rows went).
+    if (Rows->Count() > 0 && GetRVData() != nullptr && GetMyItemNo() >= 0 && Options.Contains(rvtoEditing)) {
+        const int row = std::min(edited ? editedRow : index, Rows->Count() - 1);
+        const int col = std::min(edited ? editedCol : 0, Rows->Get(row)->Count() - 1);
+        CreateInplace(-1, row, col, false, true, false, false, true);
+    }
 }
 
 void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 {
     if (Rows->Count() == 0 || Rows->GetColCount() == 0)
         return;
+    int editedRow, editedCol;
+    const bool edited = GetEditedCell(editedRow, editedCol) != nullptr;
+    if (edited && editedCol >= index + count)
+        editedCol -= count;
+    DestroyInplace(true);
+    Deselect();
     DeleteLines(index, count, Rows->GetColCount(), [&] { Rows->DeleteCols(index, count, decreaseWidth); });
+    if (Rows->Count() > 0 && Rows->GetColCount() > 0 && GetRVData() != nullptr && GetMyItemNo() >= 0 &&
+        CanChange() && Options.Contains(rvtoEditing)) {
+        const int row = std::min(edited ? editedRow : 0, Rows->Count() - 1);
+        const int col = std::min(edited ? editedCol : index, Rows->Get(row)->Count() - 1);
+        CreateInplace(-1, row, col, false, true, false, false, true);
+    }
 }
 
 // Deletes count of the table's lines (rows or columns, lines of them in all)

@@ -24,8 +24,15 @@ public:
     void LayOut(TCanvas* canvas);
     // Whether the cell's current document is still the one laid out, item for item.
     bool IsCurrent();
+    // The draw items of a slice: the lines whose bottoms lie in (SliceFrom, SliceTo].
+    void GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part) override;
+    int GetTopCoord(int pageNo) override;
+    void GetLineBottoms(std::vector<int>& bottoms);
 
     TRVTableCellData* Cell;
+    // The slice painted (document Y; SliceTo < 0: to the end).
+    int SliceFrom = 0;
+    int SliceTo = -1;
 
 private:
     void Snapshot();
@@ -38,10 +45,20 @@ class TRVTableCellPrint : public TRVTablePrintCell {
 public:
     explicit TRVTableCellPrint(std::unique_ptr<TCellPtblRVData> aData) : Data(std::move(aData)) {}
     const char* ClassName() const override { return "TRVTableCellPrint"; }
-    int GetDocumentHeight() override { return Data->DocumentHeight; }
+    // While a slice is shown, the slice fills the cell.
+    int GetDocumentHeight() override
+    {
+        return Data->SliceFrom > 0 || Data->SliceTo >= 0 ? Height : Data->DocumentHeight;
+    }
     // Lays the document out on the canvas of the layout in progress.
     void FormatCell(bool force) override;
     void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) override;
+    void GetLineBottoms(std::vector<int>& bottoms) override { Data->GetLineBottoms(bottoms); }
+    void SetSlice(int from, int to) override
+    {
+        Data->SliceFrom = from;
+        Data->SliceTo = to;
+    }
 
     std::unique_ptr<TCellPtblRVData> Data;
 };

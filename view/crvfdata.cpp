@@ -71,6 +71,15 @@ TCanvas* TCustomRVFormattedData::GetCanvas()
     return nullptr;
 }
 
+TCanvas* TCustomRVFormattedData::GetFormattingCanvas()
+{
+    TCustomRVData* root = GetRootData();
+    if (root != this)
+        if (auto* fRoot = dynamic_cast<TCustomRVFormattedData*>(root))
+            return fRoot->GetFormattingCanvas();
+    return GetCanvas();
+}
+
 void TCustomRVFormattedData::DoSelect()
 {
     TCustomRVData* root = GetRootData();
@@ -178,6 +187,8 @@ void TCustomRVFormattedData::ItemTextChanged(int itemNo)
 
 void TCustomRVFormattedData::InvalidateTailLayout()
 {
+    // Whatever made the laid-out tail stale changed the document.
+    NoteChange();
     FLastParaStart = TRVParaStartNote();
     FOpenLine = TRVOpenLineNote();
     FMinWidthCache = TRVMinWidthCache();

@@ -140,8 +140,12 @@ public:
     // Visible size.
     virtual int GetWidth() = 0;
     virtual int GetHeight() = 0;
-    // The canvas to measure and paint on: the root data's (null here at a root).
+    // The canvas to paint feedback on: the root data's (null here at a root).
     virtual TCanvas* GetCanvas();
+    // The canvas text is measured on by layouts, caret stops and hit tests: the
+    // root data's, and at a root GetCanvas unless the root has a canvas of its
+    // own for measuring.
+    virtual TCanvas* GetFormattingCanvas();
     virtual void ScrollTo(int y, bool redraw) = 0;
     virtual void HScrollTo(int x) = 0;
     // Pixels per vertical scroll unit.
@@ -204,7 +208,7 @@ public:
     // selection; skipped when neither width changed). Force: lay out even when
     // the widths did not change. NoScroll: keep the scroll position. Depth: 0,
     // or 1 for the one repetition after a scroll bar appeared or went. Canvas:
-    // null for GetCanvas. Tail: only the items after LastFormattedItem.
+    // null for GetFormattingCanvas. Tail: only the items after LastFormattedItem.
     // Reformat: passed to the items.
     virtual void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                          bool reformat);
@@ -237,6 +241,8 @@ public:
     // with Incremental, from the cache for the sections that were closed at
     // the last computation plus the sections from there on.
     int GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* canvas, bool incremental);
+    // The document's minimum width as the last layout found it (its result of GetMinDocWidth).
+    int LastMinDocWidth() const { return FLastMinDocWidth; }
 
     // ---- Selection bounds, mapping and minimum widths that the layout calls
     // (defined in crvfdata_select.cpp with the rest of that block).
@@ -316,7 +322,7 @@ public:
 
     // ---- Minimum widths (crvfdata_minwidth.cpp): pure computations over the
     // items and styles that change nothing but the canvas's font. sad given:
-    // device pixels, else screen pixels; a null canvas is GetCanvas.
+    // device pixels, else screen pixels; a null canvas is GetFormattingCanvas.
     // ParaStartItem is the running first item of the current paragraph (-1: find it).
     int CalculateParaSectionsMinWidth(int first, int last, int& paraStartItem, const TRVScreenAndDevice* sad,
                                       TCanvas* canvas);
@@ -330,7 +336,7 @@ public:
                                    TCanvas* canvas);
     // The item's own minimum width (with a list marker it follows on its line).
     int CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo, const TRVScreenAndDevice* sad, TCanvas* canvas);
-    // The same in screen pixels on GetCanvas, the paragraph start found.
+    // The same in screen pixels on GetFormattingCanvas, the paragraph start found.
     int CalculateParaSectionsMinWidthDef(int first, int last);
     int CalculateParaSectionMinWidthDef(int itemNo);
     int CalculateMinItemWidthPlusEx(int itemNo);
@@ -675,6 +681,9 @@ private:
     void ReopenLastLine(TRVFormatLineState& st, int oldTextWidth, int oldDocumentWidth);
     // Rules before draw item Before take the new document width.
     void WidenRules(int before);
+    // The selection as item positions (start item, end item, start offset,
+    // end offset), when it names draw items that name items; false otherwise.
+    bool NoteSelection(int (&selItems)[4]);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
     // Lays out one item on the lines of st: a text item word by word in a
@@ -707,6 +716,7 @@ private:
     std::vector<int> FRuleDrawItems;
     TRVMinWidthCache FMinWidthCache;
     int FFirstNewDrawItem = 0;
+    int FLastMinDocWidth = 0;
     // Whether the draw items laid out so far depend on the text or document
     // width (wrapped or aligned paragraphs, non-text items): a tail layout at
     // another width must then lay out everything.

@@ -22,7 +22,7 @@ bool SameSad(const TRVScreenAndDevice& a, const TRVScreenAndDevice& b)
 
 void TCustomRVFormattedData::Format(bool reformat)
 {
-    Format_(false, true, false, 0, GetCanvas(), false, reformat);
+    Format_(false, true, false, 0, GetFormattingCanvas(), false, reformat);
 }
 
 TCustomRVFormattedData::TRVTailStart TCustomRVFormattedData::CanFormatTail() const
@@ -101,7 +101,21 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     FMinWidthCache.OpenWidth = openWidth;
     FMinWidthCache.DevicePpiX = sad.DevicePpiX;
     FMinWidthCache.ScreenPpiX = sad.ScreenPpiX;
-    return std::max(closed, openWidth);
+    FLastMinDocWidth = std::max(closed, openWidth);
+    return FLastMinDocWidth;
+}
+
+bool TCustomRVFormattedData::NoteSelection(int (&selItems)[4])
+{
+    const int count = DrawItems.Count();
+    const int itemCount = GetItemCount();
+    auto valid = [&](int drawItemNo) {
+        return drawItemNo >= 0 && drawItemNo < count && DrawItems[drawItemNo]->ItemNo < itemCount;
+    };
+    if (!valid(SelStartNo) || !valid(SelEndNo))
+        return false;
+    StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
+    return true;
 }
 
 void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
@@ -225,7 +239,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
     if (Depth > 1 || GetRVStyle() == nullptr || State.Contains(rvstSkipFormatting))
         return;
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     if (canvas == nullptr)
         return;
 
@@ -246,12 +260,15 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
     };
     try {
         int selItems[4] = {-1, -1, 0, 0};
+        bool selNoted = false;
         int topItem = -1;
         int topOffs = 0;
         int oldVOffs = 0;
         if (Depth == 0) {
+            // The selection is kept by item position across a layout that
+            // makes the draw items anew.
+            selNoted = NoteSelection(selItems);
             if (resized) {
-                StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
                 if (!noScroll && DrawItems.Count() > 0) {
                     const int topDrawItem = std::min(GetDrawItemNo(GetVOffs(), 1), DrawItems.Count() - 1);
                     if (topDrawItem >= 0) {
@@ -272,6 +289,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         sad.DevRightMargin = MulDiv(GetRightMargin(), sad.DevicePpiX, sad.ScreenPpiX);
 
         TRVTailStart tailStart = tail && SameSad(sad, FLayoutSad) ? CanFormatTail() : TRVTailStart::None;
+        bool fullLayout = false;
         const int clientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
         const int minW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
         const int maxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
@@ -303,10 +321,8 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             else if (tailStart == TRVTailStart::ParaStart)
                 reopenedDrawItem = FLastParaStart.DrawItemNo;
             if (tailStart != TRVTailStart::None) {
-                // A selection there is kept by item position.
-                keepSelection = std::max(SelStartNo, SelEndNo) >= reopenedDrawItem;
-                if (keepSelection)
-                    StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
+                // A selection there is kept by item position (noted above).
+                keepSelection = selNoted && std::max(SelStartNo, SelEndNo) >= reopenedDrawItem;
                 if (HotDrawItemNo >= reopenedDrawItem)
                     HotDrawItemNo = -1;
                 if (DocumentWidth != oldDocumentWidth)
@@ -336,6 +352,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
                 ClearTemporal();
                 FLayoutStale = false;
                 reopenedDrawItem = 0;
+                fullLayout = true;
             }
             FOpenLine.Valid = false;
             FLookedPastEnd = false;
@@ -391,8 +408,12 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             AdjustChildrenCoords();
             if (tail)
                 ScrollTo(GetOptions().Contains(rvoScrollToEnd) ? DocumentHeight : oldVOffs, false);
-            if (resized)
-                RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
+            if (resized || fullLayout) {
+                if (selNoted)
+                    RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
+                else if (fullLayout)
+                    SelStartNo = SelEndNo = -1;
+            }
         }
     } catch (...) {
         if (Depth == 0)

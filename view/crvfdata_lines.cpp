@@ -541,8 +541,13 @@ void TCustomRVFormattedData::FormatFullLineItem(TCustomRVItemInfo* item, int ite
     if (item->GetBoolValue(rvbpDrawingChangesFont))
         st.CurStyleNo = -1;
     const auto* nonText = dynamic_cast<const TRVNonTextItemInfo*>(item);
-    const int w = nonText != nullptr ? ScaleX(nonText->GetWidth(), sad) : 0;
-    const int h = nonText != nullptr ? ScaleY(nonText->GetHeight(), sad) : 0;
+    int w = nonText != nullptr ? ScaleX(nonText->GetWidth(), sad) : 0;
+    int h = nonText != nullptr ? ScaleY(nonText->GetHeight(), sad) : 0;
+    // An item laid out for the device (a printed table) has its size in its draw item.
+    if (item->GetBoolValueEx(rvbpActualPrintSize, rvStyle)) {
+        w = dli->Width;
+        h = dli->Height;
+    }
     switch (para->Alignment()) {
     case rvaRight:
         x0 += st.LineWidth - w;

@@ -37,7 +37,7 @@ int TCustomRVFormattedData::CalculateParaSectionsMinWidth(int first, int last, i
                                                           const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     if (first > last || GetItemCount() == 0)
         return 0;
     int from, to;
@@ -72,7 +72,7 @@ int TCustomRVFormattedData::CalculateUnwrappedItemsWidth(int first, int last, co
                                                          TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     TRVStyle* style = GetRVStyle();
     int result = 0;
     int appliedStyle = -1;
@@ -106,7 +106,7 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlus(int first, int last, int&
                                                        const TRVScreenAndDevice* sad, TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     int result = 0;
     int indents = 0;
     for (int i = first; i <= last; ++i) {
@@ -124,7 +124,7 @@ int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo,
                                                                      TCanvas* canvas)
 {
     if (canvas == nullptr)
-        canvas = GetCanvas();
+        canvas = GetFormattingCanvas();
     TCustomRVItemInfo* item = GetItem(itemNo);
     int result = item->GetMinWidth(sad, canvas, this);
     // A list marker and the item after it on its line cannot be parted.
@@ -139,19 +139,19 @@ int TCustomRVFormattedData::CalculateMinItemWidthPlus_WithoutPSWidth(int itemNo,
 int TCustomRVFormattedData::CalculateParaSectionsMinWidthDef(int first, int last)
 {
     int paraStartItem = -1;
-    return CalculateParaSectionsMinWidth(first, last, paraStartItem, nullptr, GetCanvas());
+    return CalculateParaSectionsMinWidth(first, last, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateParaSectionMinWidthDef(int itemNo)
 {
     int paraStartItem = -1;
-    return CalculateParaSectionMinWidth(itemNo, paraStartItem, nullptr, GetCanvas());
+    return CalculateParaSectionMinWidth(itemNo, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateMinItemWidthPlusEx(int itemNo)
 {
     int paraStartItem = -1;
-    return CalculateMinItemsWidthPlus(itemNo, itemNo, paraStartItem, nullptr, GetCanvas());
+    return CalculateMinItemsWidthPlus(itemNo, itemNo, paraStartItem, nullptr, GetFormattingCanvas());
 }
 
 int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
@@ -172,8 +172,8 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
     if (noWrap(first))
         result = CalculateParaSectionMinWidthDef(first);
     else
-        result =
-            CalculateMinItemsWidthPlus(first, std::min(s1Last, last), paraStartItem, nullptr, GetCanvas());
+        result = CalculateMinItemsWidthPlus(first, std::min(s1Last, last), paraStartItem, nullptr,
+                                            GetFormattingCanvas());
     if (s1Last >= last)
         return result;
     // The part of Last's section up to Last.
@@ -181,8 +181,8 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int first, int last)
     if (noWrap(last))
         result = std::max(result, CalculateParaSectionMinWidthDef(last));
     else
-        result =
-            std::max(result, CalculateMinItemsWidthPlus(s2First, last, paraStartItem, nullptr, GetCanvas()));
+        result = std::max(
+            result, CalculateMinItemsWidthPlus(s2First, last, paraStartItem, nullptr, GetFormattingCanvas()));
     // The whole sections between the two.
     if (s2First > s1Last + 1)
         result = std::max(result, CalculateParaSectionsMinWidthDef(s1Last + 1, s2First - 1));

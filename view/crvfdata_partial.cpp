@@ -150,7 +150,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     if (State.Contains(rvstSkipFormatting))
         return;
     TRVStyle* rvStyle = GetRVStyle();
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     if (rvStyle == nullptr || canvas == nullptr)
         return;
     const int oldCount = DrawItems.Count();
@@ -162,6 +162,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         Format_(false, true, true, 0, canvas, false, reformat);
         return;
     }
+    const int widthBefore = GetWidth();
     // The range holds whole items: the first draw item of its first item and
     // the last of its last, whatever the caller passed.
     int startDi = startDrawItemNo;
@@ -264,14 +265,19 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
                 const int oldVOffs = GetVOffs();
                 DocumentHeight = newHeight;
                 AdjustVScrollUnits();
+                // A scroll bar that comes or goes changes the area: the layout
+                // it asks for waits until this one is done (below).
                 AreaResizing = true;
+                SettingAreaSize = true;
                 try {
                     SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
                 } catch (...) {
                     AreaResizing = false;
+                    SettingAreaSize = false;
                     throw;
                 }
                 AreaResizing = false;
+                SettingAreaSize = false;
                 if (GetVOffs() != oldVOffs)
                     if (TWinControl* control = GetParentControl())
                         repaint = control->ClientRect();
@@ -314,6 +320,10 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     }
     State.Exclude(rvstFormatParas);
     Formatted(firstItem, lastItem, true);
+    // The document is laid out again for an area that a scroll bar narrowed
+    // or widened, keeping the selection and the view.
+    if (GetWidth() != widthBefore)
+        Format_(true, false, true, 0, canvas, false, reformat);
 }
 
 void TCustomRVFormattedData::DeleteParas(int firstItemNo, int lastItemNo)
@@ -342,7 +352,7 @@ void TCustomRVFormattedData::DeleteParas(int firstItemNo, int lastItemNo)
     if (laidOut)
         FormatParasExact(startDi, endDi, -(last1 - first1 + 1), false);
     else if (shown)
-        Format_(false, true, true, 0, GetCanvas(), false, false);
+        Format_(false, true, true, 0, GetFormattingCanvas(), false, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -216,7 +216,7 @@ void TCustomRVFormattedData::FindDrawItemForSel(int x, int y, int& drawItemNo, i
     }
     drawOffs = 1;
     TRVStyle* style = GetRVStyle();
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     if (style == nullptr || canvas == nullptr)
         return;
     const TRVItemOptions options = GetItemOptions(itemNo);

@@ -67,7 +67,7 @@ bool TCustomRVFormattedData::FindWordAt(AnsiString& word, int x, int y, int& sty
     }
 
     TRVStyle* rvStyle = GetRVStyle();
-    TCanvas* canvas = GetCanvas();
+    TCanvas* canvas = GetFormattingCanvas();
     const TRVItemOptions options = item->ItemOptions;
     const int itemLen = RVU_Length(text, options);
     if (rvStyle == nullptr || canvas == nullptr || itemLen == 0) {

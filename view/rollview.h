@@ -232,7 +232,7 @@ public:
     // ---- Style sheet, colours, background
     TRVStyle* Style() const { return FStyle; }
     // Not owned; the viewer is told when it goes.
-    void SetStyle(TRVStyle* value);
+    virtual void SetStyle(TRVStyle* value);
     // Color() is clNone by default: the style sheet's colour is used.
     TColor GetColor();
     TColor GetHoverColor(TColor color);
@@ -627,13 +627,15 @@ protected:
     // The focused and the unfocused selection colours of the style sheet differ.
     bool SelectionColorsDiffer() const;
 
+public:
+    // The canvas layouts, caret stops and hit tests measure on: a bitmap's,
+    // kept as long as the viewer, so that measuring (which sets fonts) never
+    // changes the state of the window's canvas, also when it runs halfway
+    // through a paint of the window. Text measures on it as in the window.
+    virtual TCanvas* GetFormattingCanvas();
+
 private:
     void Init();
-    // The canvas layouts measure on when none is given: a bitmap's, kept as
-    // long as the viewer, so that a layout (which sets fonts as it measures)
-    // never changes the state of the window's canvas, also when it runs
-    // halfway through a paint of the window.
-    TCanvas* LayoutCanvas();
 
     TRollViewRVDataClass FDataClass;
     TCursor FCursor = crDefault;

@@ -13,7 +13,7 @@
 // ---------------------------------------------------------------------------
 // Layout
 
-TCanvas* TCustomRollView::LayoutCanvas()
+TCanvas* TCustomRollView::GetFormattingCanvas()
 {
     // Text measures the same on it as in the window: both are screen canvases
     // of 96 pixels per inch.
@@ -29,7 +29,7 @@ void TCustomRollView::Format_(bool resized, bool force, TCanvas* canvas, bool ta
     // Nothing is measured or laid out before there is a window to do it for.
     if (!HandleAllocated() || (ComponentState() & csDesigning))
         return;
-    RVData->Format_(resized, force, false, 0, canvas ? canvas : LayoutCanvas(), tail, reformat);
+    RVData->Format_(resized, force, false, 0, canvas ? canvas : GetFormattingCanvas(), tail, reformat);
 }
 
 void TCustomRollView::Format()
@@ -81,7 +81,7 @@ void TCustomRollView::FormatTail()
     };
     const TViewPlacement before = placement();
     const int vOffsBefore = RVData->GetZVOffs();
-    RVData->FormatTailKeepingState(LayoutCanvas());
+    RVData->FormatTailKeepingState(GetFormattingCanvas());
     if (!FOptions.Contains(rvoFormatInvalidate))
         return;
     // When the tail layout kept the draw items before the new ones and the

@@ -164,8 +164,13 @@ TCPEventKind TRollViewRVData::GetCPEventKind()
 
 TCanvas* TRollViewRVData::GetCanvas()
 {
-    // Measuring needs the window's canvas; there is none before the window.
+    // Feedback is drawn on the window's canvas; there is none before the window.
     return FRollView->HandleAllocated() ? FRollView->Canvas() : nullptr;
+}
+
+TCanvas* TRollViewRVData::GetFormattingCanvas()
+{
+    return FRollView->HandleAllocated() ? FRollView->GetFormattingCanvas() : nullptr;
 }
 
 int TRollViewRVData::GetWidth()

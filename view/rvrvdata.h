@@ -116,6 +116,8 @@ public:
 
     // ---- Geometry of the control
     TCanvas* GetCanvas() override;
+    // The viewer's measuring canvas; null before the window exists.
+    TCanvas* GetFormattingCanvas() override;
     int GetWidth() override;
     int GetHeight() override;
     int GetAreaWidth() override;

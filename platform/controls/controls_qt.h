@@ -21,6 +21,7 @@ class QPainter;
 class QScrollBar;
 class TCanvas;
 class TQtCanvas;
+struct TLogFont;
 
 // The frame: border and scroll bars around the client area; for a form, the
 // top-level window. Control is null once the control has let go of it.
@@ -222,6 +223,11 @@ void DeliverKeyEvent(TWinControl* fallback, QEvent* event);
 void DeliverInputMethodEvent(TWinControl* control, QEvent* event);
 // What the platform does with WM_IME_COMPOSITION left unhandled: WM_CHAR for each unit.
 void DefaultImeComposition(TWinControl* control, TMessage& message);
+// What a window's input context tells the input method: the cursor of its
+// composition window (client coordinates, as high as the composition font or
+// the caret) and its composition font; false when the window set none.
+bool InputMethodCursor(TWinControl* control, TRect& rect);
+bool InputMethodFont(TWinControl* control, TLogFont& logFont);
 
 // ---- Scroll bars (scrollbars.cpp)
 void ConnectScrollBar(TWindowData* data, int which);

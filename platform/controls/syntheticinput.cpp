@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEnterEvent>
+#include <QFont>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -192,6 +193,32 @@ void SimulateInputMethodCommit(TWinControl* control, const WideString& text)
     QInputMethodEvent event;
     event.setCommitString(ToQString(text));
     QCoreApplication::sendEvent(KeyTarget(control), &event);
+}
+
+void SimulateInputMethodPreedit(TWinControl* control, const WideString& text, int cursor)
+{
+    const int length = static_cast<int>(text.size());
+    QList<QInputMethodEvent::Attribute> attributes;
+    attributes.append(QInputMethodEvent::Attribute(QInputMethodEvent::Cursor,
+                                                   cursor < 0 ? length : std::min(cursor, length), 1));
+    QInputMethodEvent event(ToQString(text), attributes);
+    QCoreApplication::sendEvent(KeyTarget(control), &event);
+}
+
+TInputMethodAnswer QueryInputMethod(TWinControl* control)
+{
+    control->HandleNeeded();
+    QWidget* client = ClientWidgetOf(control);
+    TInputMethodAnswer answer;
+    const QRect r = client->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    answer.Cursor = Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+    const QVariant font = client->inputMethodQuery(Qt::ImFont);
+    if (font.canConvert<QFont>() && !font.isNull()) {
+        const QFont f = font.value<QFont>();
+        answer.FontFamily = f.family().toStdString();
+        answer.FontPixelSize = std::max(f.pixelSize(), 0);
+    }
+    return answer;
 }
 
 void SimulateWheel(TWinControl* control, int delta, int x, int y, TShiftState shift)

@@ -46,6 +46,19 @@ void SimulateKey(TWinControl* control, WORD key, TShiftState shift = TShiftState
 
 // An input method commits Text to the window with the focus (or Control).
 void SimulateInputMethodCommit(TWinControl* control, const WideString& text);
+// An input method shows Text as the text being composed (the pre-edit text),
+// its cursor after Cursor code units (-1: at its end); an empty Text ends the
+// composition without committing anything.
+void SimulateInputMethodPreedit(TWinControl* control, const WideString& text, int cursor = -1);
+// What the window answers an input method that asks where its cursor is
+// (client coordinates) and which font it writes in (family, pixel size; empty
+// and 0 when the window names none).
+struct TInputMethodAnswer {
+    TRect Cursor;
+    AnsiString FontFamily;
+    int FontPixelSize = 0;
+};
+TInputMethodAnswer QueryInputMethod(TWinControl* control);
 
 // Works a scroll bar of the window (SB_HORZ, SB_VERT) as the user would:
 // SB_LINEUP/DOWN, SB_PAGEUP/DOWN, SB_TOP/BOTTOM click the bar; SB_THUMBTRACK

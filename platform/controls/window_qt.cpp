@@ -2,6 +2,7 @@
 // top-level window of a form) and the client area, and the translation of the
 // toolkit's events into messages: one event, one delivery through WndProc.
 #include <QApplication>
+#include <QFont>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/colors.h"
+#include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/qtcanvas_qt.h"
 
 namespace {
@@ -333,10 +335,24 @@ QVariant TClientWidget::inputMethodQuery(Qt::InputMethodQuery query) const
     if (query == Qt::ImEnabled)
         return testAttribute(Qt::WA_InputMethodEnabled);
     if (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle) {
+        TRect cursor;
+        if (Control && InputMethodCursor(Control, cursor))
+            return QRect(cursor.Left, cursor.Top, cursor.Width(), cursor.Height());
         TPoint caret;
         if (Control && CaretOwnedBy(TWindowAdapter::HandleOf(Control), caret))
             return QRect(caret.X, caret.Y, 1, CaretHeight());
         return QRect(0, 0, 1, height());
+    }
+    if (query == Qt::ImFont) {
+        TLogFont logFont;
+        if (Control && InputMethodFont(Control, logFont)) {
+            QFont font(QString::fromStdString(logFont.lfFaceName));
+            if (logFont.lfHeight != 0)
+                font.setPixelSize(std::max(1, std::abs(logFont.lfHeight)));
+            font.setBold(logFont.lfWeight >= FW_BOLD);
+            font.setItalic(logFont.lfItalic != 0);
+            return font;
+        }
     }
     return QWidget::inputMethodQuery(query);
 }

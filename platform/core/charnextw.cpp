@@ -1,6 +1,7 @@
 // Character steps in UTF-16 text, with ICU's general categories for the marks.
 #include "platform/core/charnextw.h"
 
+#include <unicode/ubrk.h>
 #include <unicode/uchar.h>
 
 namespace {
@@ -64,4 +65,37 @@ const WideChar* CharPrevW(const WideChar* start, const WideChar* current)
     while (p > start && IsCombining(CodePointAt(p, units)))
         p = PrevCodePoint(start, p);
     return p;
+}
+
+std::vector<int> GraphemeBoundaries(const WideChar* text, int length)
+{
+    std::vector<int> result;
+    if (text == nullptr || length <= 1)
+        return result;
+    // Opening a break iterator reads its rules: one is kept per thread and
+    // given each text in turn.
+    struct TIterator {
+        UBreakIterator* Breaks = nullptr;
+        ~TIterator()
+        {
+            if (Breaks)
+                ubrk_close(Breaks);
+        }
+    };
+    thread_local TIterator iterator;
+    UErrorCode status = U_ZERO_ERROR;
+    if (!iterator.Breaks)
+        iterator.Breaks = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    if (U_SUCCESS(status) && iterator.Breaks)
+        ubrk_setText(iterator.Breaks, reinterpret_cast<const UChar*>(text), length, &status);
+    if (U_FAILURE(status) || !iterator.Breaks) {
+        // Without the break rules, code points with their marks.
+        const WideString copy(text, static_cast<size_t>(length));
+        for (const WideChar* p = CharNextW(copy.c_str()); p < copy.c_str() + length; p = CharNextW(p))
+            result.push_back(static_cast<int>(p - copy.c_str()));
+        return result;
+    }
+    for (int32_t b = ubrk_next(iterator.Breaks); b != UBRK_DONE && b < length; b = ubrk_next(iterator.Breaks))
+        result.push_back(b);
+    return result;
 }

@@ -62,11 +62,9 @@ void TList::SetCapacity(int newCapacity)
     ResizeCapacity(FItems, newCapacity);
 }
 
-void* TList::Get(int index) const
+const char* TList::IndexErrorMessage()
 {
-    if (index < 0 || index >= Count())
-        Error(SysConst::SListIndexError, index);
-    return FItems[static_cast<size_t>(index)];
+    return SysConst::SListIndexError;
 }
 
 void TList::Put(int index, void* item)

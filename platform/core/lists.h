@@ -37,7 +37,13 @@ public:
     int Capacity() const { return static_cast<int>(FItems.capacity()); }
     void SetCapacity(int newCapacity);
 
-    void* Get(int index) const;
+    // Inline: the layout reads lists of hundreds of thousands of entries.
+    void* Get(int index) const
+    {
+        if (static_cast<size_t>(index) >= FItems.size())
+            Error(IndexErrorMessage(), index);
+        return FItems[static_cast<size_t>(index)];
+    }
     void Put(int index, void* item);
     void* operator[](int index) const { return Get(index); }
     void* First() const;
@@ -59,6 +65,7 @@ protected:
     [[noreturn]] static void Error(const char* message, int data);
 
 private:
+    static const char* IndexErrorMessage();
     std::vector<void*> FItems;
 };
 

@@ -90,10 +90,9 @@ void TStringList::Changed()
         OnChange(this);
 }
 
-void TStringList::CheckIndex(int index) const
+void TStringList::IndexError(int index) const
 {
-    if (index < 0 || index >= Count())
-        throw EStringListError(Format(SysConst::SListIndexError, {index}));
+    throw EStringListError(Format(SysConst::SListIndexError, {index}));
 }
 
 void TStringList::CheckNotSorted() const
@@ -125,24 +124,12 @@ void TStringList::Assign(const TPersistent* source)
     TPersistent::Assign(source);
 }
 
-const AnsiString& TStringList::Get(int index) const
-{
-    CheckIndex(index);
-    return FItems[static_cast<size_t>(index)].FString;
-}
-
 void TStringList::Put(int index, const AnsiString& s)
 {
     CheckNotSorted();
     CheckIndex(index);
     FItems[static_cast<size_t>(index)].FString = s;
     Changed();
-}
-
-TObject* TStringList::GetObject(int index) const
-{
-    CheckIndex(index);
-    return FItems[static_cast<size_t>(index)].FObject;
 }
 
 void TStringList::PutObject(int index, TObject* object)

@@ -39,10 +39,18 @@ public:
     int Count() const { return static_cast<int>(FItems.size()); }
     // The entries there is room for before the list must grow.
     int Capacity() const { return static_cast<int>(FItems.capacity()); }
-    const AnsiString& Get(int index) const;
+    const AnsiString& Get(int index) const
+    {
+        CheckIndex(index);
+        return FItems[static_cast<size_t>(index)].FString;
+    }
     void Put(int index, const AnsiString& s);
     const AnsiString& operator[](int index) const { return Get(index); }
-    TObject* GetObject(int index) const;
+    TObject* GetObject(int index) const
+    {
+        CheckIndex(index);
+        return FItems[static_cast<size_t>(index)].FObject;
+    }
     void PutObject(int index, TObject* object);
 
     // Appends, or on a sorted list inserts at the sorted place; returns the index.
@@ -122,7 +130,12 @@ private:
         AnsiString FString;
         TObject* FObject = nullptr;
     };
-    void CheckIndex(int index) const;
+    void CheckIndex(int index) const
+    {
+        if (static_cast<size_t>(index) >= FItems.size())
+            IndexError(index);
+    }
+    [[noreturn]] void IndexError(int index) const;
     void CheckNotSorted() const;
     void InsertItem(int index, const AnsiString& s, TObject* object);
     void FreeObjects(std::vector<TStringItem>& items);

@@ -3,6 +3,8 @@
 #include "platform/graphics/canvas.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "platform/core/numbers.h"
 #include "platform/graphics/pixelbuffer.h"
@@ -29,6 +31,17 @@ bool TCanvas::Scaled() const
 {
     return FMapMode == MM_ANISOTROPIC &&
            (FWindowExt.cx != FViewportExt.cx || FWindowExt.cy != FViewportExt.cy);
+}
+
+int TCanvas::DevicePenWidth() const
+{
+    const int width = FPen->Width();
+    if (width <= 1 || !Scaled())
+        return width;
+    const double scale = (std::abs(static_cast<double>(FViewportExt.cx) / FWindowExt.cx) +
+                          std::abs(static_cast<double>(FViewportExt.cy) / FWindowExt.cy)) /
+                         2;
+    return std::max(1, static_cast<int>(std::lround(width * scale)));
 }
 
 TPoint TCanvas::ToDevice(const TPoint& p) const

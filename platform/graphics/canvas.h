@@ -326,6 +326,10 @@ public:
 protected:
     // Whether the mapping scales (MM_ANISOTROPIC with extents that differ).
     bool Scaled() const;
+    // The pen's width in device pixels: a wide pen's logical width scaled as
+    // the mapping scales coordinates (the mean of the two axes), never below
+    // one pixel; widths 0 and 1 stay one-pixel lines.
+    int DevicePenWidth() const;
     TPoint ToDevice(const TPoint& p) const;
     TRect ToDevice(const TRect& r) const;
     std::vector<TPoint> ToDevice(const std::vector<TPoint>& points) const;

@@ -283,7 +283,7 @@ void TQtCanvas::WideLines(const std::vector<TPoint>& points, bool closed)
     if (!p.isActive())
         return;
     SetPenMode();
-    p.setPen(QPen(ToQColor(Pen()->Color()), Pen()->Width(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(ToQColor(Pen()->Color()), DevicePenWidth(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     std::vector<QPoint> q;
     for (const TPoint& pt : points)
@@ -303,7 +303,7 @@ void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
 {
     if (Pen()->Style() == psClear)
         return;
-    if (Pen()->Width() > 1) {
+    if (DevicePenWidth() > 1) {
         WideLines(points, false);
         return;
     }
@@ -358,7 +358,7 @@ void TQtCanvas::DoPolygon(const std::vector<TPoint>& points)
     }
     if (Pen()->Style() == psClear)
         return;
-    if (Pen()->Width() > 1) {
+    if (DevicePenWidth() > 1) {
         WideLines(points, true);
         return;
     }
@@ -384,7 +384,7 @@ void TQtCanvas::DoRectangle(const TRect& r)
         FillWithBrush({r.Left, r.Top, r.Right - 1, r.Bottom - 1});
         return;
     }
-    const int w = std::max(1, Pen()->Width());
+    const int w = std::max(1, DevicePenWidth());
     const TRect o = FigureBounds(r, w, Pen()->Style());
     if (o.IsEmpty())
         return;
@@ -421,7 +421,7 @@ void TQtCanvas::DoRectangle(const TRect& r)
 void TQtCanvas::DoEllipse(const TRect& r)
 {
     const bool noPen = Pen()->Style() == psClear;
-    const int w = noPen ? 0 : std::max(1, Pen()->Width());
+    const int w = noPen ? 0 : std::max(1, DevicePenWidth());
     const TRect o = FigureBounds(r, w, Pen()->Style());
     if (o.Width() < 2 || o.Height() < 2)
         return;

@@ -16,6 +16,7 @@
 
 #include "platform/core/colors.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/fontsubst.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtsupport.h"
@@ -223,6 +224,11 @@ AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
     auto it = faces.find(lower);
     if (it != faces.end())
         return it->second.toStdString();
+    // The face the system substitutes for it (a metric-compatible one, when
+    // installed), as the desktop's own programs would draw it.
+    const AnsiString substitute = SystemFontSubstitute(name, pitch == fpFixed);
+    if (!substitute.empty() && faces.count(QString::fromStdString(substitute).toLower()))
+        return substitute;
     static const std::set<QString> mono{"courier new", "courier",  "lucida console",
                                         "consolas",    "fixedsys", "terminal"};
     static const std::set<QString> serif{"times new roman", "times", "georgia", "book antiqua"};

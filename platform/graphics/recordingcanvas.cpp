@@ -81,7 +81,7 @@ TCanvasRecord& TRecordingCanvas::Add(TCanvasOp op)
 {
     TCanvasRecord r;
     r.Op = op;
-    r.Pen = {Pen()->Color(), Pen()->Width(), Pen()->Style(), Pen()->Mode()};
+    r.Pen = {Pen()->Color(), DevicePenWidth(), Pen()->Style(), Pen()->Mode()};
     r.Brush = {Brush()->Color(), Brush()->Style()};
     const TFont* f = Font();
     r.Font = {f->Name(), f->Height(), f->Size(), f->Width(), f->Style(), f->Color(), f->Charset()};

@@ -35,7 +35,7 @@ protected:
         if (!InXvfbChild())
             GTEST_SKIP() << "runs under the Xvfb test";
         Form->SetCaption("kelvor-editor-under-xvfb");
-        Load("", 1);
+        Load("", Uni);
         ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
         const std::string window =
             CaptureOutput("xdotool search --name '^kelvor-editor-under-xvfb$' | head -1");

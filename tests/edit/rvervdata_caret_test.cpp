@@ -34,14 +34,15 @@ TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
     EXPECT_EQ(Stops(), (std::vector<std::vector<int>>{
                            {5, 0, 1}, {12, 0, 2}, {19, 0, 3}, {26, 0, 4}, {33, 1, 2}, {40, 1, 3}}));
     EXPECT_EQ(d->CaretOffs, 4);
-    EXPECT_TRUE(Host.CaretVisible);
-    EXPECT_EQ(Host.Caret.Left, 33);
-    EXPECT_EQ(Host.Caret.Width(), 1);
-    EXPECT_EQ(Host.Caret.Height(), 13 + 2);
-    EXPECT_EQ(Host.Caret.Bottom, d->DrawItems[1]->Top + d->DrawItems[1]->Height);
-    Host.HasFocus = false;
+    const TTestRollViewEdit* edit = Editor.Edit;
+    EXPECT_TRUE(edit->CaretVisible());
+    EXPECT_EQ(edit->CaretRect().Left, 33);
+    EXPECT_EQ(edit->CaretRect().Width(), 1);
+    EXPECT_EQ(edit->CaretRect().Height(), 13 + 2);
+    EXPECT_EQ(edit->CaretRect().Bottom, d->DrawItems[1]->Top + d->DrawItems[1]->Height);
+    Editor.SetFocused(false);
     d->ChangeCaret(false, false, false, false);
-    EXPECT_FALSE(Host.CaretVisible);
+    EXPECT_FALSE(edit->CaretVisible());
 }
 
 TEST_F(CaretTest, AnEmptyEditorLaidOutHasACaretOnOneEmptyLine)
@@ -54,7 +55,7 @@ TEST_F(CaretTest, AnEmptyEditorLaidOutHasACaretOnOneEmptyLine)
     EXPECT_EQ(d->GetItemPara(0), Indented);
     EXPECT_TRUE(d->GetItemOptions(0).Contains(rvioUnicode));
     EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
-    EXPECT_TRUE(Host.CaretVisible);
+    EXPECT_TRUE(Editor.Edit->CaretVisible());
     editinvariant::CheckState(*d, "empty editor");
 }
 
@@ -64,8 +65,7 @@ TEST_F(CaretTest, AWidthChangeKeepsTheCaretsItemAndOffset)
     d->FormatAll();
     Caret(0, 60);
     for (int Width : {120, 60, 400}) {
-        Host.Width = Width;
-        d->Format_(true, false, false, 0, nullptr, false, false);
+        Editor.SetClientSize(Width, 200);
         EXPECT_EQ(CaretPos(), std::make_pair(0, 60)) << Width;
     }
 }
@@ -101,10 +101,10 @@ TEST_F(CaretTest, LeftAndRightAtTheDocumentsEdgesStayAndReportLeaving)
     EXPECT_TRUE(d->OnLeftPress(false, false));
     EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
     Caret(1, 3);
-    const int Moves = Host.CaretMoves;
+    const int Moves = Editor.CaretMoves;
     EXPECT_TRUE(d->OnRightPress(false, false));
     EXPECT_TRUE(d->OnRightPress(false, true));
-    EXPECT_EQ(Host.CaretMoves, Moves);
+    EXPECT_EQ(Editor.CaretMoves, Moves);
     EXPECT_EQ(CaretPos(), std::make_pair(1, 3));
     // Across the paragraph boundary and back.
     Caret(0, 3);
@@ -145,13 +145,13 @@ TEST_P(Pages, PageKeysEndAtTheDocumentsEdges)
     for (int i = 0; i < 30; ++i)
         AddText("line " + std::to_string(i));
     d->FormatAll();
-    Host.Height = GetParam();
+    Editor.SetClientSize(300, GetParam());
     Caret(27, 2);
     for (int i = 0; i < 40 && CaretPos() != std::make_pair(29, 8); ++i)
         Move("page down", [&] { d->OnPgDownPress(); });
     EXPECT_EQ(CaretPos(), std::make_pair(29, 8));
     Caret(2, 2);
-    Host.VOffs = 0;
+    Editor.Edit->ScrollTo(0);
     for (int i = 0; i < 40 && CaretPos() != std::make_pair(0, 1); ++i)
         Move("page up", [&] { d->OnPgUpPress(); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
@@ -177,6 +177,32 @@ TEST_F(CaretTest, UpAndDownKeepTheCaretsX)
     EXPECT_TRUE(d->OnUpPress(false, false));
 }
 
+// In a right-to-left paragraph a Hebrew word's first character is on the
+// right: the caret before it stands at the word's right edge, after its last
+// at its left edge, and Right moves through the word in logical order.
+TEST_F(CaretTest, RightToLeftTextTakesItsStopsWhereItsCharactersAreShown)
+{
+    const int rtl = AddPara([](TParaInfo* p) { p->SetBiDiMode(rvbdRightToLeft); });
+    AddText("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", Uni, rtl); // four Hebrew letters
+    d->FormatAll();
+    const TRVDrawLineInfo* dli = d->DrawItems[0];
+    ASSERT_EQ(dli->Width, 4 * 7);
+    std::vector<int> xs;
+    for (int offs = 1; offs <= 5; ++offs) {
+        Caret(0, offs);
+        xs.push_back(d->CharPos[static_cast<size_t>(d->CaretOffs)].X - dli->Left);
+        EXPECT_EQ(CaretPos(), std::make_pair(0, offs));
+    }
+    // Each step to the left of the one before it, from the right edge to the left one.
+    EXPECT_EQ(xs.front(), dli->Width);
+    EXPECT_EQ(xs.back(), 0);
+    for (size_t i = 1; i < xs.size(); ++i)
+        EXPECT_LT(xs[i], xs[i - 1]) << i;
+    Caret(0, 1);
+    Move("right", [&] { d->OnRightPress(false, false); });
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 2));
+}
+
 TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)
 {
     const int Link = AddText([](TFontInfo* f) { f->SetJump(true); });
@@ -189,7 +215,9 @@ TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)
     d->ClearJumpsCoords();
     EXPECT_FALSE(d->GetFlags().Contains(rvflUseJumps));
     EXPECT_EQ(d->Jumps.Count(), 0);
-    Host.IsReadOnly = true;
+    // A read-only editor builds them at once.
+    Editor.Edit->SetReadOnly(true);
+    EXPECT_EQ(d->Jumps.Count(), 1);
     EXPECT_EQ(d->BuildJumpsCoords(false), 0);
     EXPECT_EQ(d->BuildJumpsCoords(true), 1);
 }

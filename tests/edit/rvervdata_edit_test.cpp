@@ -46,7 +46,7 @@ TEST_F(Editing, BreakInsertedMidParagraphStartsANewParagraphAfterIt)
     AddText("abcdef", 0, Indented);
     d->FormatAll();
     Caret(0, 3);
-    Key("break", [&] { editcommands::InsertItem(*d, new TRVBreakItemInfo(d.get(), 1, rvbsLine, clNone)); });
+    Key("break", [&] { editcommands::InsertItem(*d, new TRVBreakItemInfo(d, 1, rvbsLine, clNone)); });
     ASSERT_EQ(Texts(), (Items{"ab", "<-1>", "cdef"}));
     EXPECT_TRUE(d->GetItem(2)->CanBeBorderStart());
     EXPECT_EQ(d->GetItemPara(1), 0);
@@ -120,7 +120,7 @@ TEST_F(Editing, EnterRefusedWhereTheParagraphWantsNoReturns)
     Caret(0, 2);
     Key("enter", [&] { d->OnEnterPress_(false); });
     EXPECT_EQ(Texts(), (Items{"abc"}));
-    EXPECT_EQ(Host.Beeps, 1);
+    EXPECT_EQ(Editor.Beeps(), 1);
 }
 
 struct TCharCase {
@@ -271,7 +271,7 @@ TEST_P(Protection, Matrix)
     const AnsiString Before = editinvariant::SaveRVF(*d);
     editinvariant::Run(*d, c.Name, [&] { c.Command(*this); });
     EXPECT_EQ(editinvariant::SaveRVF(*d) != Before, c.Changes);
-    EXPECT_EQ(Host.Beeps > 0, !c.Changes);
+    EXPECT_EQ(Editor.Beeps() > 0, !c.Changes);
 }
 
 auto Two(int StyleA, int ParaA, int StyleB, int ParaB)
@@ -330,7 +330,10 @@ INSTANTIATE_TEST_SUITE_P(
         TProtectionCase{"SelectionFromReadOnlyParagraphStart", Two(0, 'R', 0, 0), Sel(0, 1, 1, 2), true},
         TProtectionCase{"SelectionFromInsideReadOnlyParagraph", Two(0, 'R', 0, 0), Sel(0, 2, 1, 2), false},
         TProtectionCase{"SelectionInsideReadOnlyParagraph", Two(0, 'R', 0, 0), Sel(0, 2, 0, 3), false},
-        TProtectionCase{"SelectionEndingAtReadOnlyParagraphEnd", Two(0, 0, 0, 'R'), Sel(0, 2, 1, 4), true},
+        // Made from the end back, so that the caret (at the moving end) is not
+        // in the read-only paragraph.
+        TProtectionCase{"SelectionEndingAtReadOnlyParagraphEnd", Two(0, 0, 0, 'R'), Sel(1, 4, 0, 2), true},
+        TProtectionCase{"CaretInReadOnlyParagraph", Two(0, 0, 0, 'R'), Sel(0, 2, 1, 4), false},
         TProtectionCase{"SelectionEndingInsideReadOnlyParagraph", Two(0, 0, 0, 'R'), Sel(0, 2, 1, 3), false}),
     [](const auto& i) { return std::string(i.param.Name); });
 

@@ -112,7 +112,7 @@ protected:
             InsertItem(*d, NewPicture(10 + Pick(300), 8));
             return "picture";
         case 11:
-            InsertItem(*d, new TRVBreakItemInfo(d.get(), 1, rvbsLine, clNone));
+            InsertItem(*d, new TRVBreakItemInfo(d, 1, rvbsLine, clNone));
             return "break";
         case 12:
             if (d->GetItemOptions(d->GetCurItemNo()).Contains(rvioUnicode))
@@ -160,9 +160,8 @@ TEST_F(RandomEditing, SeededSequencesKeepTheInvariant)
     if (const char* e = std::getenv("KELVOR_EDIT_SEED"))
         FirstSeed = std::atoi(e);
     for (int Seed = FirstSeed; Seed < FirstSeed + Seeds; ++Seed) {
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
-        Host.VOffs = 0;
-        Host.Height = Seed % 7 == 0 ? 1 : 200;
+        d = Editor.NewEditor(&Style);
+        Editor.SetClientSize(300, Seed % 7 == 0 ? 1 : 200);
         Rng.seed(static_cast<unsigned>(Seed));
         BuildDocument();
         editinvariant::CheckState(*d, "seed " + std::to_string(Seed) + " document");

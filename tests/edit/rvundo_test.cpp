@@ -94,7 +94,7 @@ TEST_F(UndoList, FailuresLeaveTheListsAsTheyWere)
     L().AddTyping(0, 1, false);
     Expect([&] { AddMisc(); }, "Incorrect adding into undo list");
     EXPECT_EQ(L().Count(), 1);
-    Expect([&] { d->RedoList->Undo(d.get()); }, "Undo buffer is empty");
+    Expect([&] { d->RedoList->Undo(d); }, "Undo buffer is empty");
 }
 
 // Typing A then B at offset 5, undone and redone one character at a time.
@@ -206,8 +206,11 @@ public:
 
 TEST_F(UndoList, KeptItemsAreFreedOnceWithNotices)
 {
-    auto* n = new TNoticeData(&Style, &Host);
-    d.reset(n);
+    d = Editor.NewEditor(&Style,
+                         [](TCustomRollView* view) -> TRollViewRVData* { return new TNoticeData(view); });
+    auto* n = static_cast<TNoticeData*>(d);
+    // The empty line a focused empty editor gets went with the editor's clearing.
+    n->Destroying = n->DestroyInUndo = 0;
     AddText("abc");
     AddPicture(0);
     AddPicture(0);

@@ -3,7 +3,8 @@
 // hidden text, pictures, header and footer targets, an RVF round trip); the
 // rest is the RTF. After every input the documents must be sound: every style
 // and paragraph number in range, paragraphs that start where they must, every
-// marker registered once with its list and level inside the sheet.
+// marker registered once with its list and level inside the sheet, every
+// table rectangular with valid spans, its cells as sound as the document.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "document/rvstyle_list.h"
 #include "platform/core/streams.h"
 #include "rtf/rvrtfimport.h"
+#include "table/rvtable.h"
+#include "tests/support/tablegridcheck.h"
 #include "tests/support/testrvdata.h"
 
 namespace {
@@ -50,6 +53,16 @@ int CheckData(TCustomRVData& data, TRVStyle& style, bool structure = true)
         // Nothing continues the start of the document or a full-width item.
         if (i == 0 || data.GetItem(i - 1)->GetBoolValue(rvbpFullWidth))
             Check(!item->GetSameAsPrev());
+        if (const auto* table = dynamic_cast<const TRVTableItemInfo*>(item)) {
+            Check(tablegrid::GridFault(*table->Rows).empty());
+            for (int r = 0; r < table->Rows->Count(); ++r)
+                for (int c = 0; c < table->Rows->GetColCount(); ++c)
+                    if (TRVTableCellData* cell = table->GetCells(r, c)) {
+                        // A cell holds at least its empty paragraph.
+                        Check(cell->GetItemCount() > 0);
+                        markers += CheckData(*cell, style, structure);
+                    }
+        }
         if (const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(item)) {
             ++markers;
             Check(!item->GetSameAsPrev() && !item->GetBR());

@@ -6,120 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "document/rvstyle.h"
-#include "platform/controls/printers.h"
-#include "print/ptblrv.h"
-#include "tests/support/headlessbrowser.h"
-#include "tests/support/tempdir.h"
-#include "view/rollview.h"
+#include "tests/support/testpdfprint.h"
 
 namespace {
 
-struct TPpm {
-    int Width = 0;
-    int Height = 0;
-    std::string Rgb;
-    unsigned char R(int x, int y) const { return Rgb[3 * (y * Width + x)]; }
-    unsigned char G(int x, int y) const { return Rgb[3 * (y * Width + x) + 1]; }
-    unsigned char B(int x, int y) const { return Rgb[3 * (y * Width + x) + 2]; }
-};
-
-class PdfPrintTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!ProgramAvailable("/usr/bin/pdftotext") || !ProgramAvailable("/usr/bin/pdfinfo") ||
-            !ProgramAvailable("/usr/bin/pdftoppm"))
-            GTEST_SKIP() << "poppler is not installed";
-        Root = std::make_unique<TComponent>(nullptr);
-        Style = new TRVStyle(Root.get());
-        Source = MakeView();
-        Print = new TRVPrint(Root.get());
-        Pdf = Dir.File("out.pdf");
-        OldPrinter = SetPrinter(std::make_unique<TPdfPrinter>(Pdf));
-    }
-    void TearDown() override
-    {
-        Root.reset();
-        if (OldPrinter)
-            SetPrinter(std::move(OldPrinter));
-    }
-    TRollView* MakeView()
-    {
-        auto* View = new TRollView(Root.get());
-        View->SetStyle(Style);
-        return View;
-    }
-    void AddLines(int Count)
-    {
-        for (int i = 0; i < Count; ++i) {
-            char Line[32];
-            std::snprintf(Line, sizeof Line, "Line %03d", i);
-            Source->AddNL(Line, 0, 0);
-        }
-    }
-    int FormatAndPrint(int Copies = 1, bool Collate = true)
-    {
-        Print->AssignSource(Source);
-        const int Pages = Print->FormatPages();
-        Print->Print("Kelvor test", Copies, Collate);
-        return Pages;
-    }
-    std::string Run(const std::string& Command)
-    {
-        int Status = 0;
-        std::string Out = RunCommand(Command, Status);
-        EXPECT_EQ(Status, 0) << Command;
-        return Out;
-    }
-    // The text of every page, in order.
-    std::vector<std::string> PageTexts()
-    {
-        std::vector<std::string> Pages;
-        std::string Text = Run("pdftotext -layout '" + Pdf + "' -");
-        size_t Start = 0;
-        for (size_t ff; (ff = Text.find('\f', Start)) != std::string::npos; Start = ff + 1)
-            Pages.push_back(Text.substr(Start, ff - Start));
-        return Pages;
-    }
-    // Page 1 rendered at 20 pixels per inch.
-    TPpm Render()
-    {
-        const std::string Base = Dir.File("page");
-        Run("pdftoppm -r 20 -f 1 -l 1 -singlefile '" + Pdf + "' '" + Base + "'");
-        std::istringstream In(Dir.Read(Base + ".ppm"));
-        std::string Magic;
-        int Max = 0;
-        TPpm Image;
-        In >> Magic >> Image.Width >> Image.Height >> Max;
-        In.get();
-        Image.Rgb.resize(static_cast<size_t>(3 * Image.Width * Image.Height));
-        In.read(&Image.Rgb[0], static_cast<std::streamsize>(Image.Rgb.size()));
-        EXPECT_EQ(Magic, "P6");
-        return Image;
-    }
-
-    TempDir Dir;
-    std::string Pdf;
-    std::unique_ptr<TComponent> Root;
-    TRVStyle* Style = nullptr;
-    TRollView* Source = nullptr;
-    TRVPrint* Print = nullptr;
-    std::unique_ptr<TPrinter> OldPrinter;
-};
+using PdfPrintTest = PdfPrintFixture;
 
 TEST_F(PdfPrintTest, ThreePagesOfA4WithEveryLineOnceInOrderAndHeaderAndFooterOnEach)
 {
-    TRollView* Head = MakeView();
-    Head->AddNL("HEADER TEXT", 0, 0);
-    TRollView* Foot = MakeView();
-    Foot->AddNL("FOOTER TEXT", 0, 0);
-    Print->SetHeader(Head->RVData);
-    Print->SetFooter(Foot->RVData);
+    HeaderAndFooter("HEADER TEXT", "FOOTER TEXT");
     Print->AssignSource(Source);
     // Enough lines for three pages.
     int Lines = 0;

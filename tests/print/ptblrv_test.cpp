@@ -5,10 +5,14 @@
 // colour around a picture).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "document/rvstr.h"
+#include "platform/controls/forms.h"
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
@@ -386,6 +390,105 @@ TEST_F(PrintComponentTest, ABackgroundPictureFillsThePrintableArea)
     ASSERT_FALSE(Pictures.empty());
     EXPECT_EQ(Pictures[0]->Rect, Rect(38, 0, 300, 140)); // the area, drawn before the text
     EXPECT_EQ(Canvas.Records()[0].Op, TCanvasOp::Pixels);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrintComponentTest, ChangesAfterFormattingAreNoticedWhereverTheyAre)
+{
+    Style->TextStyles()->Add();
+    auto* Picture = new TBitmap;
+    Picture->SetSize(20, 10);
+    AddLines(4);
+    Source->AddPictureEx("pic", Picture, 0, rvvaBaseline); // item 4
+    AddLines(2, 4);
+    using TChange = std::function<void()>;
+    const std::vector<std::pair<const char*, TChange>> Changes = {
+        {"text style size", [this] { Style->TextStyles()->Items(0)->SetSize(40); }},
+        {"text style name", [this] { Style->TextStyles()->Items(1)->SetFontName("Other"); }},
+        {"text styles cleared", [this] { Style->TextStyles()->Clear(); }},
+        {"paragraph spacing", [this] { Style->ParaStyles()->Items(0)->SetSpaceBefore(30); }},
+        {"paragraph border", [this] { Style->ParaStyles()->Items(0)->Border()->SetWidth(3); }},
+        {"page break added", [this] { Source->SetPageBreaksBeforeItems(2, true); }},
+        {"picture size", [this] { Source->SetItemExtraIntProperty(4, rvepImageHeight, 200); }},
+        {"item text", [this] { Source->SetItemText(1, "other"); }},
+        {"line added", [this] { Source->AddNL("more", 0, 0); }},
+    };
+    for (const auto& [Name, Change] : Changes) {
+        SCOPED_TRACE(Name);
+        Print->AssignSource(Source);
+        Print->FormatPages();
+        ASSERT_TRUE(Print->Ready());
+        Change();
+        EXPECT_FALSE(Print->Ready());
+        EXPECT_THROW(Print->Print("T", 1, true), ERollViewError);
+        if (Style->TextStyles()->Count() == 0)
+            Style->TextStyles()->Add();
+    }
+    // Nothing changed: still ready.
+    Print->FormatPages();
+    Source->GetItemText(0);
+    EXPECT_TRUE(Print->Ready());
+}
+
+TEST_F(PrintComponentTest, MarginsThatCannotBePrintedAreRefused)
+{
+    AddLines(3);
+    const int Values[] = {1000, 2147483647, -2147483647 - 1};
+    for (int Side = 0; Side < 4; ++Side)
+        for (int Value : Values) {
+            SCOPED_TRACE(std::to_string(Side) + ": " + std::to_string(Value));
+            Print->SetLeftMarginMM(Side == 0 ? Value : 10);
+            Print->SetRightMarginMM(Side == 1 ? Value : 10);
+            Print->SetTopMarginMM(Side == 2 ? Value : 10);
+            Print->SetBottomMarginMM(Side == 3 ? Value : 10);
+            Print->AssignSource(Source);
+            Print->TestData()->Metrics = TestMetrics(800, 1100);
+            EXPECT_THROW(Print->FormatPages(), ERollViewError);
+        }
+    Print->SetLeftMarginMM(10);
+    Print->SetRightMarginMM(10);
+    Print->SetTopMarginMM(10);
+    Print->SetBottomMarginMM(10);
+    EXPECT_EQ(Print->FormatPages(), 1);
+}
+
+TEST_F(PrintComponentTest, TheSourcesPaletteModeIsCopied)
+{
+    for (TRVPaletteAction Mode : {rvpaDoNothing, rvpaAssignPallette, rvpaCreateCopiesEx}) {
+        Source->SetDoInPaletteMode(Mode);
+        Print->AssignSource(Source);
+        EXPECT_EQ(Print->rv->DoInPaletteMode(), Mode);
+    }
+}
+
+TEST_F(PrintComponentTest, APageRecordAssignsEveryField)
+{
+    TRVPageInfo Page;
+    Page.StartY = 1;
+    Page.StartDrawItemNo = 2;
+    Page.StartPart = 3;
+    Page.StartY2 = 4;
+    TRVPageInfo Copy;
+    Copy.Assign(&Page);
+    EXPECT_EQ((std::vector<int>{Copy.StartY, Copy.StartDrawItemNo, Copy.StartPart, Copy.StartY2}),
+              (std::vector<int>{1, 2, 3, 4}));
+    TPersistent Other;
+    EXPECT_THROW(Copy.Assign(&Other), Exception);
+}
+
+TEST_F(PrintComponentTest, TheHiddenViewerIsParentedToAWindowThatOwnsTheComponent)
+{
+    auto* Form = new TForm(Root.get());
+    auto* P = new TRVPrint(Form);
+    EXPECT_EQ(P->rv->Parent(), Form);
+    EXPECT_EQ(P->rv->Owner(), P);
+    EXPECT_FALSE(P->rv->Visible());
+    // Without a window for an owner the viewer has no parent.
+    EXPECT_EQ(Print->rv->Parent(), nullptr);
+    delete Form;
 }
 
 } // namespace

@@ -21,7 +21,8 @@ const TPlacementCase PlacementCases[] = {
     {"hidden text keeps the paragraph before it", R"({\rtf1 a\par{\v hidden}b})", "a\nb"},
     {"page break", R"({\rtf1 a\page b})", "a\n^b"},
     {"numbering text without markers", R"({\rtf1{\listtext 1. }One\par{\pntext 2. }Two})", "1. One\n2. Two"},
-    {"cell text as paragraphs", R"({\rtf1\trowd\cellx1000\cellx2000 a\cell b\cell\row c\par})", "a\nb\nc"},
+    {"cells without \\intbl end paragraphs", R"({\rtf1\trowd\cellx1000\cellx2000 a\cell b\cell\row c\par})",
+     "a\nb\nc"},
     {"cell outside a table", R"({\rtf1 a\cell b\row c})", "a\nbc"},
     {"unicode through its fallback", R"({\rtf1\uc1 x\u8364?y})", "x?y"},
 };

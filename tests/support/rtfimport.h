@@ -16,6 +16,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/png.h"
 #include "rtf/rvrtfimport.h"
+#include "table/rvtable.h"
 #include "tests/support/testrvdata.h"
 
 // A document whose hyperlinks are recorded and kept as string tags.
@@ -36,10 +37,33 @@ public:
     std::vector<TLink> Links;
 };
 
+inline std::string RTFSummary(TCustomRVData& data);
+
+// A table as "[RxC: cell / cell | cell ...]": each cell's summary, covered
+// slots left out, rows divided by "|".
+inline std::string RTFTableSummary(TRVTableItemInfo& table)
+{
+    std::string out =
+        "[" + std::to_string(table.Rows->Count()) + "x" + std::to_string(table.Rows->GetColCount()) + ":";
+    for (int r = 0; r < table.Rows->Count(); ++r) {
+        if (r > 0)
+            out += " |";
+        bool first = true;
+        for (int c = 0; c < table.Rows->GetColCount(); ++c)
+            if (TRVTableCellData* cell = table.GetCells(r, c)) {
+                out += first ? " " : " / ";
+                first = false;
+                out += RTFSummary(*cell);
+            }
+    }
+    return out + "]";
+}
+
 // The document's items in a line: "\n" before an item that starts a
 // paragraph (not the first), "|" before one that starts a line, "#L.l" for a
 // marker of list L at level l, "[pic]" for a picture, "^" before an item with
-// a page break before it. Unicode text shows as its ASCII bytes.
+// a page break before it, a table as RTFTableSummary. Unicode text shows as
+// its ASCII bytes.
 inline std::string RTFSummary(TCustomRVData& data)
 {
     std::string out;
@@ -53,6 +77,8 @@ inline std::string RTFSummary(TCustomRVData& data)
             out += "#" + std::to_string(marker->ListNo) + "." + std::to_string(marker->Level);
         } else if (item->StyleNo == rvsPicture || item->StyleNo == rvsHotPicture) {
             out += "[pic]";
+        } else if (auto* table = dynamic_cast<TRVTableItemInfo*>(item)) {
+            out += RTFTableSummary(*table);
         } else {
             const AnsiString& text = data.GetItemText(i);
             if (item->ItemOptions.Contains(rvioUnicode)) {

@@ -1,5 +1,5 @@
 // A shown editor control on a form, for the tests of the editor control: a
-// style sheet with an 8-bit text style 0 and a Unicode text style 1, one
+// style sheet with an 8-bit text style 0 and a Unicode text style Uni, one
 // paragraph of text, the caret at its end and the focus on the editor; keys
 // and characters arrive as the toolkit's own events.
 #pragma once
@@ -28,6 +28,7 @@ public:
         Form->SetBounds(0, 0, 500, 300);
         Style = new TRVStyle(Form);
         Style->TextStyles()->Add()->SetUnicode(true);
+        Uni = Style->TextStyles()->Count() - 1;
         Edit = new TRollViewEdit(Form);
         Edit->SetBounds(0, 0, 400, 200);
         Edit->SetStyle(Style);
@@ -41,7 +42,7 @@ public:
     TEditControlFixture& operator=(const TEditControlFixture&) = delete;
 
     int Beeps() const { return static_cast<int>(UI.CallsOf(TUICallKind::MessageBeep).size()); }
-    TRVEditRVData& Data() { return *Edit->RVData(); }
+    TRVEditRVData& Data() { return *Edit->EditRVData(); }
 
     // One paragraph of Text in text style StyleNo (UTF-8 for the Unicode
     // style), laid out, the caret at its end, nothing to undo.
@@ -94,5 +95,7 @@ public:
     TForm* Form = nullptr;
     TRVStyle* Style = nullptr;
     TRollViewEdit* Edit = nullptr;
+    // The Unicode text style (the style sheet's own styles come before it).
+    int Uni = 0;
     int Changes = 0;
 };

@@ -1,7 +1,6 @@
-// A headless editor: TTestEditHost answers the editor data's host with fixed
-// geometry and the recording canvas's metrics and logs what it is told;
 // TEditFixture holds a style sheet with the text and paragraph styles the
-// editing tests use and an editor data on that host.
+// editing tests use and a headless editor on it (tests/support/testeditor.h),
+// whose document data is d.
 #pragma once
 
 #include <algorithm>
@@ -17,11 +16,10 @@
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
-#include "edit/rvedithost.h"
 #include "edit/rvervdata.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
-#include "tests/support/testedithost.h"
+#include "tests/support/testeditor.h"
 
 // Text styles: 0 the default (8-bit), and the ones added below. Paragraph
 // styles: 0 the default, and the ones added below.
@@ -43,7 +41,7 @@ protected:
         Level->SetListType(rvlstDecimal);
         Level->SetLeftIndent(24);
         Level->SetFirstIndent(0);
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        d = Editor.NewEditor(&Style);
     }
     // A numbered paragraph (list 0): its marker and text.
     void AddNumbered(const AnsiString& Text, int ParaNo = 0)
@@ -87,7 +85,7 @@ protected:
         auto* Bitmap = new TBitmap;
         Bitmap->SetPixelFormat(pf24bit);
         Bitmap->SetSize(Width, Height);
-        return new TRVGraphicItemInfo(d.get(), Bitmap, rvvaBaseline);
+        return new TRVGraphicItemInfo(d, Bitmap, rvvaBaseline);
     }
     void AddPicture(int ParaNo)
     {
@@ -144,8 +142,8 @@ protected:
     std::pair<int, int> CaretPos() { return {d->GetCurItemNo(), d->GetOffsetInCurItem()}; }
 
     TRVStyle Style{nullptr};
-    TTestEditHost Host;
-    std::unique_ptr<TRVEditRVData> d;
+    THeadlessEditor Editor;
+    TRVEditRVData* d = nullptr;
     int Uni = 0;
     int ModifyProtected = 0;
     int DeleteProtected = 0;

@@ -349,43 +349,43 @@ TEST_F(TablePaintTest, PrintLayoutScalesToTheDeviceAndPaintsThePrintableCells)
     const int ScreenWidth = t->GetWidth();
     t->GetCells(0, 0)->BestWidth = 50;
     t->GetCells(1, 1)->BestWidth = 70;
-    TRVTablePrintDrawItem Item;
-    Item.Sad = TRVScreenAndDevice{96, 96, 192, 192, 0, 0};
+    TRVTablePrintInfo Item;
+    Item.SaD = TRVScreenAndDevice{96, 96, 192, 192, 0, 0};
     std::vector<TFakePrintCell*> Cells;
     for (int i = 0; i < 4; ++i) {
         Cells.push_back(new TFakePrintCell(i < 2 ? 40 : 6));
-        Item.Fmt.PrintCells->Add(Cells.back());
+        Item.FmtInfo.PrintCells->Add(Cells.back());
     }
     int HShift = -1;
     int Desc = -1;
-    t->OnDocWidthChange(800, &Item, true, &Canvas, &Doc.Data, &Item.Sad, HShift, Desc, false);
+    t->OnDocWidthChange(800, &Item, true, &Canvas, &Doc.Data, &Item.SaD, HShift, Desc, false);
     EXPECT_EQ(t->Device, nullptr);
     EXPECT_EQ(HShift, 0);
     EXPECT_EQ(Desc, 0);
     // A fixed-width table: every length doubled.
-    EXPECT_EQ(Item.Fmt.ColWidths[0], 100);
-    EXPECT_EQ(Item.Fmt.ColWidths[1], 140);
-    EXPECT_EQ(Item.Fmt.Width, 100 + 140 + 2 * (4 + 2 + 4));
-    EXPECT_EQ(Item.Width, Item.Fmt.Width);
+    EXPECT_EQ(Item.FmtInfo.ColWidths[0], 100);
+    EXPECT_EQ(Item.FmtInfo.ColWidths[1], 140);
+    EXPECT_EQ(Item.FmtInfo.Width, 100 + 140 + 2 * (4 + 2 + 4));
+    EXPECT_EQ(Item.Width, Item.FmtInfo.Width);
     // Rows are as high as their printable documents, at least 10 screen pixels.
-    EXPECT_EQ(Item.Fmt.RowHeights[0], 40);
-    EXPECT_EQ(Item.Fmt.RowHeights[1], 20);
-    EXPECT_EQ(Cells[1]->Left, Item.Fmt.ColStarts[1] + 2);
+    EXPECT_EQ(Item.FmtInfo.RowHeights[0], 40);
+    EXPECT_EQ(Item.FmtInfo.RowHeights[1], 20);
+    EXPECT_EQ(Cells[1]->Left, Item.FmtInfo.ColStarts[1] + 2);
     EXPECT_EQ(Cells[1]->Width, 140);
-    EXPECT_EQ(Cells[2]->Top, Item.Fmt.RowStarts[1] + 2);
+    EXPECT_EQ(Cells[2]->Top, Item.FmtInfo.RowStarts[1] + 2);
     EXPECT_EQ(Cells[3]->Formats, 1);
     // The screen layout is left alone.
     EXPECT_EQ(t->GetWidth(), ScreenWidth);
 
-    t->Device = &Item.Sad;
+    t->Device = &Item.SaD;
     Canvas.Clear();
-    t->PaintTo(10, 800, 20, 0, 2, &Canvas, {rvidsPrinting}, nullptr, &Item.Fmt, false, Rect(0, 0, 400, 2000),
-               rvcmColor);
+    t->PaintTo(10, 800, 20, 0, 2, &Canvas, {rvidsPrinting}, nullptr, &Item.FmtInfo, false,
+               Rect(0, 0, 400, 2000), rvcmColor);
     t->Device = nullptr;
     ASSERT_EQ(Cells[3]->Drawn.size(), 1u);
     // Top-aligned rows: the document stands at the cell's padding.
-    EXPECT_EQ(Cells[3]->Drawn[0].X, 10 + Item.Fmt.ColStarts[1] + 2);
-    EXPECT_EQ(Cells[3]->Drawn[0].Y, 20 + Item.Fmt.RowStarts[1] + 2);
+    EXPECT_EQ(Cells[3]->Drawn[0].X, 10 + Item.FmtInfo.ColStarts[1] + 2);
+    EXPECT_EQ(Cells[3]->Drawn[0].Y, 20 + Item.FmtInfo.RowStarts[1] + 2);
 }
 
 TEST_F(TablePaintTest, BackgroundUnderACellIsTheTablesColour)

@@ -10,12 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "platform/core/streams.h"
 #include "table/rvtableprint.h"
+#include "table/rvtinplace.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testtableprint.h"
@@ -27,11 +30,11 @@ constexpr int PageWidth = 3000;
 
 class TablePrintTest : public TPrintFixture {
 protected:
-    TRVTablePrintDrawItem* PrintItem()
+    TRVTablePrintInfo* PrintItem()
     {
         TCustomMainPtblRVData* Data = Print->rv->PrintData();
         for (int i = 0; i < Data->DrawItems.Count(); ++i)
-            if (auto* Item = dynamic_cast<TRVTablePrintDrawItem*>(Data->DrawItems[i]))
+            if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
                 return Item;
         return nullptr;
     }
@@ -75,7 +78,7 @@ TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
         if (!Case.RowsSplit)
             Table->PrintOptions.Exclude(rvtoRowsSplit);
         const int Pages = Format(PageWidth, Case.PageHeight, Ppi);
-        TRVTablePrintDrawItem* Item = PrintItem();
+        TRVTablePrintInfo* Item = PrintItem();
         ASSERT_NE(Item, nullptr);
         EXPECT_EQ(Item->UseHeadingRows, Case.HeadingsUsable);
         const int H = Case.HeadingsUsable && Case.RowsSplit ? Case.Headings : 0;
@@ -133,20 +136,15 @@ TEST_F(TablePrintTest, APageSavedAsRVFStoresOnlyItsBand)
         EXPECT_EQ(Saved->GetCells(r, 1)->GetItemText(0), CellLabel(Band->FirstRow + r, 1));
 }
 
-// An in-place editor whose document holds "editing".
-class TFakeCellEditor : public TRVTableInplaceEdit {
-public:
-    TFakeCellEditor(TRVTableCellData* ACell, TRVStyle* AStyle) : Cell(ACell), Data(AStyle)
-    {
-        Data.AddNL("editing", 0, 0);
-    }
-    TRVTableCellData* GetEditedCell() override { return Cell; }
-    TCustomRVFormattedData* GetEditorData() override { return &Data; }
-    void SetEditorWidth(int) override {}
-
-    TRVTableCellData* Cell;
-    TTableTestData Data;
-};
+// An in-place editor of Cell whose document holds "editing".
+std::unique_ptr<TRVTableInplaceEdit> FakeCellEditor(TRVTableCellData* cell, TRVStyle* style)
+{
+    auto editor = std::make_unique<TRVTableInplaceEdit>(nullptr);
+    editor->SetStyle(style);
+    editor->Cell = cell;
+    editor->EditRVData()->AddNL("editing", 0, 0);
+    return editor;
+}
 
 TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
 {
@@ -165,7 +163,7 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
         SCOPED_TRACE(Case.Name);
         Source->Clear();
         TRVTableItemInfo* Table = AddLabelledTable(Source, 1, 2, 0);
-        auto Editor = std::make_unique<TFakeCellEditor>(Table->GetCells(0, 0), Style);
+        auto Editor = FakeCellEditor(Table->GetCells(0, 0), Style);
         Table->InplaceEditor = Editor.get();
         ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
         if (Case.CloseEditor) {
@@ -177,6 +175,33 @@ TEST_F(TablePrintTest, CellsPaintTheirCurrentDocument)
         }
         EXPECT_EQ(Painted(1000).at(0), Case.Shown);
         Table->InplaceEditor = nullptr;
+    }
+}
+
+TEST_F(TablePrintTest, AChangeInsideACellOrOfTheTableIsNoticed)
+{
+    TRVTableCellData* Holder = AddLabelledTable(Source, 2, 2, 0)->GetCells(1, 0);
+    Holder->Clear();
+    auto* Inner = new TRVTableItemInfo(1, 1, Holder);
+    Holder->AddItem(AnsiString(), Inner);
+    auto* Table = static_cast<TRVTableItemInfo*>(Source->RVData->GetItem(0));
+    using TChange = std::function<void()>;
+    const std::vector<std::pair<const char*, TChange>> Changes = {
+        {"cell text", [&] { Table->GetCells(0, 1)->SetItemText(0, "other"); }},
+        {"line added to a cell", [&] { Table->GetCells(1, 1)->AddNL("more", 0, 0); }},
+        {"nested cell", [&] { Inner->GetCells(0, 0)->AddNL("deep", 0, 0); }},
+        {"rows inserted",
+         [&] {
+             Table->Rows->InsertRows(1, 1, 0, false);
+             Table->Changed();
+         }},
+    };
+    for (const auto& [Name, Change] : Changes) {
+        SCOPED_TRACE(Name);
+        ASSERT_EQ(Format(PageWidth, 2000, Ppi), 1);
+        ASSERT_TRUE(Print->Ready());
+        Change();
+        EXPECT_FALSE(Print->Ready());
     }
 }
 

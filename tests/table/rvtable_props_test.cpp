@@ -17,14 +17,14 @@ using TablePropsTest = TTableEditFixture;
 
 TEST_F(TablePropsTest, ATableNotInsertedTakesTheValueWithoutRecording)
 {
-    TRVTableItemInfo loose(2, 2, d.get());
+    TRVTableItemInfo loose(2, 2, d);
     ASSERT_FALSE(loose.State.Contains(rvtsInserted));
     loose.SetProperty("CellPadding", 5, true, true);
     loose.SetCellProperty(-1, "BestWidth", 30, 1, 1, true, true);
     EXPECT_EQ(loose.CellPadding, 5);
     EXPECT_EQ(loose.GetCells(1, 1)->BestWidth, 30);
     EXPECT_EQ(d->UndoList->Count(), 0);
-    EXPECT_FALSE(d->Modified);
+    EXPECT_FALSE(Editor.Edit->Modified);
 }
 
 TEST_F(TablePropsTest, AChangeIsOneGroupThatUndoRestores)
@@ -78,7 +78,7 @@ TEST_F(TablePropsTest, APictureChangeIsUndoable)
         const int row = place.first;
         const int col = place.second;
         SCOPED_TRACE(row);
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        d = Editor.NewEditor(&Style);
         NewTable(2, 2);
         TBitmap picture;
         picture.SetPixelFormat(pf24bit);
@@ -113,7 +113,7 @@ TEST_F(TablePropsTest, CellColourFallsBackThroughTableParagraphAndDocument)
     TParaInfo* para = Style.ParaStyles()->Add();
     para->Background()->SetColor(clYellow);
     const int shaded = Style.ParaStyles()->Count() - 1;
-    d->Color = clAqua;
+    Editor.Edit->SetColor(clAqua);
     const struct {
         TColor Cell, Table;
         bool ShadedPara;
@@ -161,7 +161,7 @@ TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
     const bool columns[] = {true, false};
     for (bool cols : columns) {
         SCOPED_TRACE(cols ? "columns" : "rows");
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        d = Editor.NewEditor(&Style);
         NewTable(3, 3);
         EXPECT_TRUE(Command("delete all", [&] {
             if (cols)
@@ -173,8 +173,8 @@ TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
         EXPECT_EQ(d->UndoList->Count(), 1);
     }
     // A table that is the document's only item leaves an empty line behind.
-    d = std::make_unique<TRVEditRVData>(&Style, &Host);
-    Table = new TRVTableItemInfo(2, 2, d.get());
+    d = Editor.NewEditor(&Style);
+    Table = new TRVTableItemInfo(2, 2, d);
     d->AddItem(AnsiString(), Table);
     d->FormatAll();
     EXPECT_TRUE(Command("only item", [&] { Table->DeleteRows(0, 2, false); }));

@@ -102,7 +102,7 @@ TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
     for (int seed = 1; seed <= Seeds && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         Random.seed(static_cast<unsigned>(seed));
-        d = std::make_unique<TRVEditRVData>(&Style, &Host);
+        d = Editor.NewEditor(&Style);
         NewTable(Pick(1, 4), Pick(1, 4));
         for (int r = 0; r < Table->Rows->Count(); ++r)
             for (int c = 0; c < Table->Rows->GetColCount(); ++c) {

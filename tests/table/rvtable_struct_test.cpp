@@ -169,7 +169,7 @@ TEST_F(TableStructureTest, RefusalsChangeNothing)
     }
     // A merge that would cover a whole column beeps.
     EXPECT_FALSE(Command("merge", [&] { Table->Rows->MergeCells(0, 0, 2, 6, false, false); }));
-    EXPECT_EQ(Host.Beeps, 1);
+    EXPECT_EQ(Editor.Beeps(), 1);
     EXPECT_TRUE(Command("merge", [&] { Table->Rows->MergeCells(0, 0, 2, 6, true, false); }));
 }
 

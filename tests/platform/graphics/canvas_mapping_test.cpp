@@ -102,4 +102,38 @@ TEST(CanvasMappingTest, TextIsPlacedAndScaledByTheMapping)
     EXPECT_EQ(Outside, 0);
 }
 
+// The thickness of the ink in column X of Buffer.
+int InkedRows(const TPixelBuffer& Buffer, int X)
+{
+    int n = 0;
+    for (int y = 0; y < Buffer.Height; ++y)
+        n += Buffer.At(X, y) != 0xFFFFFFFFu;
+    return n;
+}
+
+TEST(CanvasMappingTest, PenWidthsScaleAsTheMappingScalesCoordinates)
+{
+    struct TCase {
+        int PenWidth; // logical
+        int Window;   // logical units onto 100 device pixels
+        int Rows;     // device rows inked
+    };
+    // A 600-unit page on 100 pixels: 6 units are one pixel; never less than one.
+    const TCase Cases[] = {{6, 600, 1}, {12, 600, 2}, {1, 600, 1}, {30, 600, 5}, {3, 100, 3}};
+    for (const TCase& c : Cases) {
+        SCOPED_TRACE(c.PenWidth);
+        TPixelBuffer Buffer(100, 100);
+        std::unique_ptr<TCanvas> Canvas = CreateBufferCanvas(Buffer);
+        Canvas->SetMapMode(MM_ANISOTROPIC);
+        Canvas->SetWindowExtEx(c.Window, c.Window);
+        Canvas->SetViewportExtEx(100, 100);
+        Canvas->Pen()->SetWidth(c.PenWidth);
+        Canvas->MoveTo(0, c.Window / 2);
+        Canvas->LineTo(c.Window, c.Window / 2);
+        EXPECT_EQ(InkedRows(Buffer, 50), c.Rows);
+        // The pen keeps the width it was given.
+        EXPECT_EQ(Canvas->Pen()->Width(), c.PenWidth);
+    }
+}
+
 } // namespace

@@ -1,0 +1,318 @@
+// The table's cell selection (an anchor cell and the offsets to the opposite
+// corner, grown to whole merged cells when read) and the row and column
+// commands that act on it or on the cell being edited.
+#include <algorithm>
+
+#include "edit/rvervdata.h"
+#include "table/rvtable.h"
+#include "table/rvtinplace.h"
+
+namespace {
+
+TCustomRVFormattedData* FormattedDataOf(const TRVTableItemInfo* table)
+{
+    return dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+}
+
+void BeepIn(TCustomRVData* data)
+{
+    if (auto* edit = dynamic_cast<TRVEditRVData*>(data))
+        edit->EditBeep();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Selecting
+
+void TRVTableItemInfo::Select(int startRow, int startCol, int rowOffs, int colOffs)
+{
+    if (!State.Contains(rvtsInserted))
+        return;
+    DestroyInplace(true);
+    TCustomRVFormattedData* data = FormattedDataOf(this);
+    if (data == nullptr || !data->GetOptions().Contains(rvoAllowSelection))
+        return;
+    data->SetPartialSelectedItem(this);
+    State.Include(rvtsSelExists);
+    FSelStartRow = startRow;
+    FSelStartCol = startCol;
+    FSelRowOffs = rowOffs;
+    FSelColOffs = colOffs;
+    UpdateCellSel();
+    data->Invalidate();
+}
+
+void TRVTableItemInfo::SelectCols(int startCol, int count)
+{
+    Select(0, startCol, Rows->Count() - 1, count - 1);
+}
+
+void TRVTableItemInfo::SelectRows(int startRow, int count)
+{
+    Select(startRow, 0, count - 1, Rows->Get(startRow)->Count() - 1);
+}
+
+void TRVTableItemInfo::Deselect()
+{
+    DestroyInplace(true);
+    State.Exclude(rvtsSelExists);
+    FSelStartRow = -1;
+    FSelStartCol = -1;
+    FSelRowOffs = 0;
+    FSelColOffs = 0;
+    UpdateCellSel();
+    UnAssignActiveCell();
+    if (TCustomRVFormattedData* data = FormattedDataOf(this))
+        data->Invalidate();
+}
+
+bool TRVTableItemInfo::StartSelecting(int row, int col)
+{
+    TCustomRVFormattedData* data = FormattedDataOf(this);
+    if (data == nullptr || !data->GetOptions().Contains(rvoAllowSelection))
+        return false;
+    // Marking the table first: that may clear an older selection of it.
+    data->SetPartialSelectedItem(this);
+    FSelStartRow = row;
+    FSelStartCol = col;
+    FSelRowOffs = 0;
+    FSelColOffs = 0;
+    State.Exclude(rvtsSelExists);
+    data->SetMouseCapture(this, DocLeft, DocTop);
+    UpdateCellSel();
+    FSelecting = true;
+    return true;
+}
+
+bool TRVTableItemInfo::GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const
+{
+    startRow = FSelStartRow;
+    startCol = FSelStartCol;
+    rowOffs = FSelRowOffs;
+    colOffs = FSelColOffs;
+    return State.Contains(rvtsSelExists);
+}
+
+namespace {
+
+// The block of the anchor and the opposite corner grown to whole merged cells.
+bool SelectionBlock(const TRVTableRows& rows, int startRow, int startCol, int rowOffs, int colOffs, int& top,
+                    int& left, int& bottom, int& right)
+{
+    auto inGrid = [&rows](int r, int c) {
+        return r >= 0 && r < rows.Count() && c >= 0 && c < rows.Get(r)->Count();
+    };
+    if (!inGrid(startRow, startCol) || !inGrid(startRow + rowOffs, startCol + colOffs))
+        return false;
+    int mr, mc;
+    const TRVTableCellData* a = rows.GetMainCell(startRow, startCol, mr, mc);
+    if (a == nullptr)
+        return false;
+    top = mr;
+    left = mc;
+    bottom = mr + a->RowSpan - 1;
+    right = mc + a->ColSpan - 1;
+    const TRVTableCellData* b = rows.GetMainCell(startRow + rowOffs, startCol + colOffs, mr, mc);
+    if (b == nullptr)
+        return false;
+    top = std::min(top, mr);
+    left = std::min(left, mc);
+    bottom = std::max(bottom, mr + b->RowSpan - 1);
+    right = std::max(right, mc + b->ColSpan - 1);
+    return true;
+}
+
+} // namespace
+
+bool TRVTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
+                                                    int& colCount, int& rowCount)
+{
+    if (State.Contains(rvtsSelExists) && (FSelStartRow < 0 || FSelStartCol < 0)) {
+        State.Exclude(rvtsSelExists);
+        if (TCustomRVFormattedData* data = FormattedDataOf(this)) {
+            data->ReleaseMouseCapture(this);
+            if (data->GetChosenRVData() != nullptr)
+                data->SilentReplaceChosenRVData(nullptr);
+        }
+        FSelecting = false;
+    }
+    int bottom, right;
+    if (State.Contains(rvtsSelExists) && SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
+                                                        FSelColOffs, topRow, leftCol, bottom, right)) {
+        colCount = right - leftCol + 1;
+        rowCount = bottom - topRow + 1;
+        return true;
+    }
+    int row, col;
+    if (includeEditedCell && GetEditedCell(row, col) != nullptr) {
+        const TRVTableCellData* cell = GetCells(row, col);
+        topRow = row;
+        leftCol = col;
+        colCount = cell->ColSpan;
+        rowCount = cell->RowSpan;
+        return true;
+    }
+    return false;
+}
+
+bool TRVTableItemInfo::IsCellSelected(int row, int col) const
+{
+    int top, left, bottom, right;
+    if (!State.Contains(rvtsSelExists) || !SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
+                                                          FSelColOffs, top, left, bottom, right))
+        return false;
+    const TRVTableCellData* cell = GetCells(row, col);
+    if (cell == nullptr)
+        return false;
+    return row <= bottom && row + cell->RowSpan - 1 >= top && col <= right && col + cell->ColSpan - 1 >= left;
+}
+
+void TRVTableItemInfo::UpdateCellSel()
+{
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
+            TRVTableCellData* cell = GetCells(r, c);
+            if (cell == nullptr)
+                continue;
+            if (IsCellSelected(r, c)) {
+                cell->State.Include(rvstCompletelySelected);
+                continue;
+            }
+            cell->State.Exclude(rvstCompletelySelected);
+            if (r != FSelStartRow || c != FSelStartCol)
+                if (auto* data = dynamic_cast<TCustomRVFormattedData*>(cell->GetRVData()))
+                    data->Deselect(nullptr, true);
+        }
+}
+
+bool TRVTableItemInfo::CompletelySelected()
+{
+    TCustomRVFormattedData* data = FormattedDataOf(this);
+    if (data == nullptr || !data->SelectionExists(false, false))
+        return false;
+    const int itemNo = GetMyItemNo();
+    int startNo, startOffs, endNo, endOffs;
+    data->GetSelectionBounds(startNo, startOffs, endNo, endOffs, true);
+    const bool startsBefore = startNo < itemNo || (startNo == itemNo && startOffs == 0);
+    const bool endsAfter = endNo > itemNo || (endNo == itemNo && endOffs == 1);
+    return itemNo >= 0 && startsBefore && endsAfter;
+}
+
+// ---------------------------------------------------------------------------
+// Rows and columns
+
+void TRVTableItemInfo::InsertCols(int index, int count, int copyIndex, bool select)
+{
+    const int cols = Rows->GetColCount();
+    if (index < 0 || index > cols || copyIndex < -1 || copyIndex >= cols)
+        throw ERollViewError("Invalid row or column index");
+    DestroyInplace(true);
+    InitUndo();
+    try {
+        Rows->InsertCols(index, count, copyIndex, true);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    if (select)
+        SelectCols(index, count);
+    Changed();
+}
+
+void TRVTableItemInfo::InsertRows(int index, int count, int copyIndex, bool select)
+{
+    const int rows = Rows->Count();
+    if (index < 0 || index > rows || copyIndex < -1 || copyIndex >= rows)
+        throw ERollViewError("Invalid row or column index");
+    DestroyInplace(true);
+    InitUndo();
+    try {
+        Rows->InsertRows(index, count, copyIndex, true);
+    } catch (...) {
+        DoneUndo();
+        throw;
+    }
+    DoneUndo();
+    if (select)
+        SelectRows(index, count);
+    Changed();
+}
+
+void TRVTableItemInfo::InsertColsLeft(int count)
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        InsertCols(left, count, left, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::InsertColsRight(int count)
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        InsertCols(left + cols, count, left + cols - 1, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::InsertRowsAbove(int count)
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        InsertRows(top, count, top, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::InsertRowsBelow(int count)
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        InsertRows(top + rows, count, top + rows - 1, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::DeleteSelectedRows()
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        DeleteRows(top, rows, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::DeleteSelectedCols()
+{
+    int top, left, cols, rows;
+    if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
+        DeleteCols(left, cols, true);
+    else
+        BeepIn(GetRVData());
+}
+
+void TRVTableItemInfo::DeleteEmptyRows()
+{
+    for (int r = Rows->Count() - 1; r >= 0 && Rows->Count() > 1; --r) {
+        const TRVTableRow* row = Rows->Get(r);
+        bool empty = true;
+        for (int c = 0; c < row->Count() && empty; ++c)
+            empty = row->Get(c) == nullptr;
+        if (empty)
+            DeleteRows(r, 1, false);
+    }
+}
+
+void TRVTableItemInfo::DeleteEmptyCols()
+{
+    for (int c = Rows->GetColCount() - 1; c >= 0 && Rows->GetColCount() > 1; --c) {
+        bool empty = true;
+        for (int r = 0; r < Rows->Count() && empty; ++r)
+            empty = Rows->Get(r)->Get(c) == nullptr;
+        if (empty)
+            DeleteCols(c, 1, false);
+    }
+}

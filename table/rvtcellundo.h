@@ -1,0 +1,50 @@
+// The composite undo records of tables: edits made inside cells are kept as
+// whole undo groups nested in one record of the document's list. A cell's own
+// editing (its in-place editor's groups) becomes a TRVUndoCellModify; one
+// change applied to several selected cells, a TRVUndoMultiCellsModify.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "table/rvtable_undo.h"
+
+// A record that holds undo groups of a sub-document in a list of its own.
+class TRVCompositeUndo : public TRVUndoModifyItemProps {
+public:
+    // The nested groups play as redo (the record lives in the redo list).
+    bool IsRedo = false;
+    std::unique_ptr<TRVUndoList> UndoList;
+};
+
+// The groups of one cell's in-place editor. Undoing opens the editor on the
+// cell, hands it the groups and has it undo (redo) the last one there.
+class TRVUndoCellModify : public TRVCompositeUndo {
+public:
+    int Row = -1;
+    int Col = -1;
+    int CaretItemNo = 0;
+    int CaretOffs = 0;
+    // The editor lays out what it changes itself.
+    bool RequiresFormat() override { return false; }
+    bool RequiresFullReformat1(TRVEditRVData*) override { return false; }
+    bool RequiresFullReformat2(TRVEditRVData*) override { return false; }
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// One change applied to several cells: for each cell (Rows[i], Cols[i]) the
+// next GroupCounts[i] nested groups, undone in a temporary editor.
+class TRVUndoMultiCellsModify : public TRVCompositeUndo {
+public:
+    std::vector<int> Rows;
+    std::vector<int> Cols;
+    std::vector<int> GroupCounts;
+    int OldWidth = 0;
+    bool RequiresFormat() override { return true; }
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
+// Moves the first Count groups of From to the end of To (in order).
+void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count);

@@ -1,0 +1,138 @@
+// The in-place cell editor: a borderless editor without scroll bars that a
+// table lays exactly over the cell being edited, holding the cell's items for
+// the time of the edit. It scrolls the document around the table instead of
+// itself (unless the cell is taller than 10000 pixels), leaves the cell with
+// Tab and Shift+Tab, passes undo and redo it cannot serve to the editor that
+// holds the table, follows that editor's read-only state and settings, paints
+// the cell's (or the table's) background under its text, and defers its
+// clicks, hyperlinks and drops to the viewer that shows the whole document.
+//
+//   rvtinplace.cpp        the control and its document data
+//   rvtinplace_table.cpp  the table's side: opening, closing, parking, merging undo
+#pragma once
+
+#include "edit/rollviewedit.h"
+#include "table/rvtable.h"
+
+class TRVTableInplaceEdit;
+
+// Moves the editor to a neighbouring cell (WParam: a TRVCellDirection).
+inline constexpr UINT WM_RVMOVEEDITOR = WM_USER + 10;
+// Undo (redo) in the cell editor, posted by the cell's undo record.
+inline constexpr UINT WM_RVINPLACEUNDO = WM_USER + 11;
+inline constexpr UINT WM_RVINPLACEREDO = WM_USER + 12;
+// The editor's height at most; a taller cell makes the editor scroll itself.
+inline constexpr int RVInplaceMaxHeight = 10000;
+
+// The cell editor cannot close now (a cell selection started inside it runs).
+class ERVTableInplaceError : public ERollViewError {
+public:
+    using ERollViewError::ERollViewError;
+};
+
+using TRVTableInplaceChangeEvent = std::function<void(TCustomRollViewEdit* sender, bool clearRedo)>;
+
+// The cell editor's document: the cell's items while the cell is edited.
+class TRVTableInplaceRVData : public TRVEditRVData {
+public:
+    explicit TRVTableInplaceRVData(TCustomRollView* aRollView) : TRVEditRVData(aRollView) {}
+    const char* ClassName() const override { return "TRVTableInplaceRVData"; }
+    static TRollViewRVData* Create(TCustomRollView* aRollView)
+    {
+        return new TRVTableInplaceRVData(aRollView);
+    }
+
+    TRVTableInplaceEdit* Editor() const;
+    // Set by every report of the laid-out size; Resized reads and clears it.
+    bool ResizedFlag = false;
+
+    void SetDocumentAreaSize(int width, int height, bool updateH) override;
+    // The document around the table scrolls (the editor itself only for a tall cell).
+    void ShowRectangle(int left, int top, int width, int height) override;
+    void GetOriginEx(int& x, int& y) override;
+    TCustomRVData* GetSourceRVData() override;
+    TCustomRVData* GetAbsoluteParentData() override;
+    TCustomRVData* GetAbsoluteRootData() override;
+    void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location) override;
+    void DoRVDblClick(const AnsiString& clickedWord, int styleNo) override;
+    void DoJump(int id) override;
+    void DrawBackground(TCanvas* canvas, const TRect& rect) override;
+    TRVBackground* GetBackground() override;
+    void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
+};
+
+class TRVTableInplaceEdit : public TRollViewEdit {
+public:
+    explicit TRVTableInplaceEdit(TComponent* aOwner);
+    ~TRVTableInplaceEdit() override;
+    const char* ClassName() const override { return "TRVTableInplaceEdit"; }
+
+    TRVTableInplaceRVData* InplaceData() const { return static_cast<TRVTableInplaceRVData*>(RVData); }
+
+    // ---- What the table sets and reads
+    TCustomRVFormattedData* ParentData = nullptr;
+    TRVTableItemInfo* Table = nullptr;
+    TRVTableCellData* Cell = nullptr;
+    int Row = -1;
+    int Col = -1;
+    int TableItemNo = -1;
+    bool Clearing = false;
+    // A cell selection was started by a press inside the editor.
+    bool MouseSelecting = false;
+    bool Transparent = false;
+    // Platform tick at creation; 0 after the first press.
+    unsigned CreationTick = 0;
+    // The creation tick := now (a click that opened the editor).
+    void StampCreation();
+    bool TallCell = false;
+    TRVTableInplaceChangeEvent OnChangeEx;
+    // Called after each layout of the document when assigned.
+    TNotifyEvent OnFormatted;
+
+    void SetCell(int row, int col, TRVTableItemInfo* table, int margin);
+    void SetParentRVData(TCustomRVFormattedData* data);
+    void SetClearingState() { Clearing = true; }
+    // Whether the document's size was reported since the last ask (and forgets it).
+    bool Resized();
+    // Painted as one of the selected cells (the selection colour), or not.
+    void SelectCompletely(bool select);
+    // The press that opened the editor, at an editor client point.
+    void PressFromTable(TMouseButton button, TShiftState shift, int x, int y);
+    // The cell the editor edits, and its document.
+    TRVTableCellData* GetEditedCell() const { return Cell; }
+    TCustomRVFormattedData* GetEditorData() const { return InplaceData(); }
+    // The cell was laid out to a new width: the editor follows, its document laid out again.
+    void SetEditorWidth(int width);
+    // The editor whose document holds the table, or null in a viewer.
+    TCustomRollViewEdit* HoldingEditor() const;
+    // Set first thing by the destructor.
+    bool Destroying = false;
+
+    // ---- Overrides of the editor
+    void Undo() override;
+    void Redo() override;
+    bool BeforeChange(bool fromOutside) override;
+    bool GetReadOnly() const override;
+    void SetReadOnly(bool value) override;
+    TRVRTFReaderProperties* GetRTFReadProperties() override;
+    TCanvas* GetFormattingCanvas() override;
+    void SetVPos(int value, bool redraw) override;
+    void SetHPos(int value) override;
+    void Dispatch(TMessage& message) override;
+    void WndProc(TMessage& message) override;
+
+protected:
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Click() override;
+    void DoChange(bool clearRedo) override;
+
+private:
+    void MoveEditor(TRVCellDirection direction);
+    TCustomRollView* RootViewer() const;
+    TCustomRollView* ParentViewer() const;
+    TColor FSavedColor = clNone;
+};

@@ -1,0 +1,476 @@
+// The table's side of editing a cell in place: opening the editor over a cell
+// (the cell's items move into it), closing it (they move back and its undo
+// groups become one cell-edit record of the document), parking it around
+// operations that must not run with it, following its changes with a new
+// layout, and passing its mouse events on to the viewer.
+#include <algorithm>
+
+#include "edit/rvervdata.h"
+#include "platform/controls/winapi.h"
+#include "table/rvtable.h"
+#include "table/rvtcellundo.h"
+#include "table/rvtinplace.h"
+#include "view/rollview.h"
+#include "view/rvscroll.h"
+
+namespace {
+
+TRVEditRVData* EditorDataOf(const TRVTableItemInfo* table)
+{
+    return dynamic_cast<TRVEditRVData*>(table->GetRVData());
+}
+
+} // namespace
+
+TWinControl* TRVTableCellData::GetEditor()
+{
+    TRVTableItemInfo* table = GetTable();
+    TRVTableInplaceEdit* editor = table != nullptr ? table->InplaceEditor : nullptr;
+    return editor != nullptr && editor->Cell == this && !editor->Destroying ? editor : nullptr;
+}
+
+bool TRVTableItemInfo::DoOnCellEditing(int row, int col, bool automatic)
+{
+    bool allow = true;
+    if (OnCellEditing)
+        OnCellEditing(this, row, col, automatic, allow);
+    return allow;
+}
+
+TRVTableInplaceEdit* TRVTableItemInfo::GetEditedCell(int& row, int& col) const
+{
+    row = -1;
+    col = -1;
+    if (InplaceEditor == nullptr || InplaceEditor->Destroying)
+        return nullptr;
+    row = InplaceEditor->Row;
+    col = InplaceEditor->Col;
+    return InplaceEditor;
+}
+
+void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksActive, bool caretToStart,
+                                     bool caretToEnd, bool stampTime, bool skipQuery)
+{
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditorDataOf(this) : nullptr;
+    if (data == nullptr || row < 0 || row >= Rows->Count() || col < 0 || col >= Rows->Get(row)->Count())
+        return;
+    int mainRow, mainCol;
+    if (Rows->GetMainCell(row, col, mainRow, mainCol) == nullptr)
+        return;
+    row = mainRow;
+    col = mainCol;
+    if (!skipQuery && !DoOnCellEditing(row, col, false))
+        return;
+    if (itemNo < 0)
+        itemNo = GetMyItemNo();
+    TCustomRollViewEdit* holder = data->RollViewEdit();
+    if (itemNo < 0 || holder == nullptr)
+        return;
+    DestroyInplace(true);
+    Deselect();
+    data->PartialSelectedItem = nullptr;
+    data->RestoreSelBounds(itemNo, itemNo, 1, 1);
+    if (holder->GetReadOnly())
+        linksActive = true;
+    CachedItemMinWidth = data->CalculateMinItemWidthPlusEx(itemNo);
+
+    TRVTableCellData* cell = GetCells(row, col);
+    auto* editor = new TRVTableInplaceEdit(nullptr);
+    editor->SetOptions(data->GetOptions());
+    editor->OnChangeEx = [this](TCustomRollViewEdit* sender, bool clearRedo) {
+        InplaceEditorChange(sender, clearRedo);
+    };
+    editor->OnCaretGetOut = [this](TCustomRollViewEdit* sender, TRVGetOutDirection direction) {
+        InplaceEditorCaretGetout(sender, direction);
+    };
+    editor->SetBiDiModeRV(holder->BiDiMode());
+    editor->AssignEvents(holder);
+    editor->OnChange = nullptr;
+    editor->OnChanging = nullptr;
+    editor->OnCaretMove = nullptr;
+    editor->OnRVMouseDown = [this](TObject* sender, TMouseButton button, TShiftState shift, int item, int x,
+                                   int y) {
+        InplaceEditorMouseDown(dynamic_cast<TCustomRollView*>(sender), button, shift, item, x, y);
+    };
+    editor->OnRVMouseUp = [this](TObject* sender, TMouseButton button, TShiftState shift, int item, int x,
+                                 int y) {
+        InplaceEditorMouseUp(dynamic_cast<TCustomRollView*>(sender), button, shift, item, x, y);
+    };
+    editor->OnControlAction = [this](TObject* sender, TRVControlAction action, int item, TControl*& ctrl) {
+        InplaceEditorControlAction(dynamic_cast<TCustomRollView*>(sender), action, item, ctrl);
+    };
+    editor->OnMouseMove = [this](TObject* sender, TShiftState shift, int x, int y) {
+        InplaceEditorMouseMove(sender, shift, x, y);
+    };
+    TRVEditorOptions editorOptions = holder->EditorOptions();
+    editorOptions.Include(rvoWantTabs);
+    editor->SetEditorOptions(editorOptions);
+    editor->SetUndoLimit(holder->UndoLimit() != 0 ? -1 : 0);
+    editor->SetColor(GetCellColor(cell));
+    editor->Transparent = CanSeeBackgroundThroughCell(cell);
+    editor->SetParentRVData(data);
+    editor->SetCell(row, col, this, CellPadding);
+    InplaceEditor = editor;
+    editor->SetParent(holder);
+    data->GetItemClientCoords(itemNo, DocLeft, DocTop);
+    const int extra = cell->GetExtraVOffs();
+    SetInplaceBounds(DocLeft + cell->Left, DocTop + cell->Top + extra, cell->Width, cell->Height - extra);
+    editor->EditRVData()->DrainFrom(cell);
+    cell->ContentChanged();
+    editor->Format();
+    if (stampTime)
+        editor->StampCreation();
+    if (linksActive)
+        editor->EditRVData()->BuildJumpsCoords(true);
+    editor->Show();
+    // The cell is chosen once its items are in the editor: emptying a chosen
+    // cell would let it go, and the editor with it.
+    data->AssignChosenRVData(cell, this);
+    ChosenCellRow = row;
+    ChosenCellCol = col;
+    CachedEditorMinWidth = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+    TRVEditRVData* inner = editor->EditRVData();
+    if (inner->GetItemCount() > 0) {
+        if (caretToStart)
+            inner->SetCaretAtItem(0, inner->GetOffsBeforeItem(0), false);
+        else if (caretToEnd) {
+            const int last = inner->GetItemCount() - 1;
+            inner->SetCaretAtItem(last, inner->GetOffsAfterItem(last), false);
+        }
+    }
+    TCustomRVData* root = data->GetAbsoluteRootData();
+    const bool hadNoKill = root->State.Contains(rvstNoKillFocusEvents);
+    root->State.Include(rvstNoKillFocusEvents);
+    try {
+        editor->SetFocusSilent();
+    } catch (...) {
+        if (!hadNoKill)
+            root->State.Exclude(rvstNoKillFocusEvents);
+        throw;
+    }
+    if (!hadNoKill)
+        root->State.Exclude(rvstNoKillFocusEvents);
+}
+
+void TRVTableItemInfo::DestroyInplace(bool reassignChosen)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (editor == nullptr || editor->Destroying)
+        return;
+    if (reassignChosen) {
+        if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
+            data->UnassignChosenRVData(editor->Cell);
+        // Letting the cell go may already have closed the editor.
+        if (InplaceEditor != editor)
+            return;
+    } else {
+        editor->SetClearingState();
+    }
+    delete editor;
+    InplaceEditor = nullptr;
+}
+
+void TRVTableItemInfo::InplaceDeleted(bool clearing)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (editor == nullptr)
+        return;
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
+    clearing = clearing || data == nullptr || data->State.Contains(rvstClearing) || control == nullptr ||
+               !control->HandleAllocated();
+    MergeInplaceUndo(true);
+    TRVTableInplaceParamStorage storage;
+    StoreRVSelection(editor->EditRVData(), storage);
+    TRVTableCellData* cell = editor->Cell;
+    const int row = editor->Row;
+    const int col = editor->Col;
+    if (cell != nullptr) {
+        cell->DrainFrom(editor->EditRVData());
+        cell->ContentChanged();
+    }
+    if (!clearing && cell != nullptr) {
+        ResetSubCoords();
+        cell->Format(false);
+        RestoreRVSelection(cell, storage);
+    }
+    InplaceEditor = nullptr;
+    if (!clearing) {
+        data->Invalidate();
+        if (auto* edit = dynamic_cast<TRVEditRVData*>(data))
+            if (TCustomRollViewEdit* holder = edit->RollViewEdit()) {
+                holder->AfterCaretMove();
+                if (holder->GetReadOnly())
+                    edit->BuildJumpsCoords(true);
+            }
+    }
+    if (OnCellEndEdit)
+        OnCellEndEdit(this, row, col, clearing);
+}
+
+void TRVTableItemInfo::StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage)
+{
+    rvData->GetSelectionBoundsEx(storage.StartItemNo, storage.StartItemOffs, storage.EndItemNo,
+                                 storage.EndItemOffs, false);
+    storage.PartialSelectedItem = rvData->PartialSelectedItem;
+}
+
+void TRVTableItemInfo::RestoreRVSelection(TCustomRVFormattedData* rvData,
+                                          const TRVTableInplaceParamStorage& storage)
+{
+    const int count = rvData->GetItemCount();
+    if (storage.StartItemNo >= 0 && storage.EndItemNo >= 0 && storage.StartItemNo < count &&
+        storage.EndItemNo < count && rvData->DrawItems.Count() > 0)
+        rvData->SetSelectionBounds(storage.StartItemNo, storage.StartItemOffs, storage.EndItemNo,
+                                   storage.EndItemOffs);
+    if (storage.PartialSelectedItem != nullptr && rvData->GetItemNo(storage.PartialSelectedItem) >= 0)
+        rvData->SetPartialSelectedItem(storage.PartialSelectedItem);
+}
+
+void TRVTableItemInfo::SaveInplace()
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (editor == nullptr)
+        return;
+    if (editor->MouseSelecting)
+        throw ERVTableInplaceError("Cannot destroy cell inplace editor at this time");
+    StoreRVSelection(editor->EditRVData(), InplaceParams);
+    InplaceParams.Row = editor->Row;
+    InplaceParams.Col = editor->Col;
+    InplaceParams.Stored = true;
+    DestroyInplace(true);
+}
+
+void TRVTableItemInfo::RestoreInplace()
+{
+    if (!InplaceParams.Stored)
+        return;
+    CreateInplace(-1, InplaceParams.Row, InplaceParams.Col, false, true, false, false, true);
+    if (InplaceEditor == nullptr)
+        return;
+    RestoreRVSelection(InplaceEditor->EditRVData(), InplaceParams);
+    InplaceEditor->Invalidate();
+    InplaceParams.Stored = false;
+}
+
+void TRVTableItemInfo::MergeInplaceUndo(bool destroyLists)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditorDataOf(this) : nullptr;
+    if (editor == nullptr || data == nullptr)
+        return;
+    (void)destroyLists;
+    TRVEditRVData* inner = editor->EditRVData();
+    const TRVUndoDest savedDest = data->UndoDest;
+    for (const bool redo : {false, true}) {
+        std::unique_ptr<TRVUndoList>& source = redo ? inner->RedoList : inner->UndoList;
+        TRVUndoList* target = redo ? data->RedoList.get() : data->UndoList.get();
+        if (source->Count() == 0) {
+            target->PopIfEmpty();
+            continue;
+        }
+        if (redo)
+            data->BeginRedoSequence(rvutModifyItem, AnsiString());
+        else
+            data->BeginUndoSequence(rvutModifyItem, false);
+        const int limit = source->Limit;
+        auto* record = AddTableUndoInfo<TRVUndoCellModify>(data, GetEditorItemNoForUndo(), false, false);
+        if (record != nullptr) {
+            record->IsRedo = redo;
+            record->Row = editor->Row;
+            record->Col = editor->Col;
+            record->CaretItemNo = inner->GetCurItemNo();
+            record->CaretOffs = inner->GetOffsetInCurItem();
+            record->UndoList = std::move(source);
+            // The groups outlive the editor's document: the document around
+            // the table disposes of what they keep.
+            record->UndoList->RVData = data;
+        } else {
+            source->Clear();
+        }
+        source = std::make_unique<TRVUndoList>(inner);
+        source->Limit = limit;
+    }
+    data->UndoDest = savedDest;
+}
+
+void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo)
+{
+    TRVEditRVData* data = EditorDataOf(this);
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) &&
+        editor->Resized()) {
+        Changed();
+        State.Include(rvtsInplaceIsReformatting);
+        const TRect oldBounds = editor->BoundsRect();
+        const int itemNo = GetMyItemNo();
+        const int editorMin = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+        bool full = editorMin != CachedEditorMinWidth;
+        if (full) {
+            CachedEditorMinWidth = editorMin;
+            const int itemMin = data->CalculateMinItemWidthPlusEx(itemNo);
+            full = data->MinWidthChangeNeedsFull(CachedItemMinWidth, itemMin);
+            CachedItemMinWidth = itemMin;
+        }
+        try {
+            if (full)
+                data->FormatAll();
+            else
+                EndModify(itemNo, CachedItemMinWidth);
+        } catch (...) {
+            State.Exclude(rvtsInplaceIsReformatting);
+            throw;
+        }
+        editor->Resized();
+        State.Exclude(rvtsInplaceIsReformatting);
+        if (InplaceEditor != nullptr && InplaceEditor->BoundsRect() != oldBounds)
+            data->Refresh();
+    }
+    if (data != nullptr && State.Contains(rvtsInserted))
+        if (TCustomRollViewEdit* holder = data->RollViewEdit(); holder != nullptr && holder != sender)
+            holder->DoChange(clearRedo);
+}
+
+void TRVTableItemInfo::InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction)
+{
+    if (sender != nullptr && sender->HandleAllocated())
+        PostMessage(sender->Handle(), WM_RVMOVEEDITOR, static_cast<WPARAM>(direction), 0);
+}
+
+namespace {
+
+// Posts a press or release of the editor to the control that shows the
+// table's document, in that control's client coordinates.
+void PostMouseEvent(TRVTableItemInfo* table, TCustomRollView* sender, TRVEventType event, TMouseButton button,
+                    TShiftState shift, int x, int y)
+{
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(table->GetRVData());
+    auto* viewer = data != nullptr ? dynamic_cast<TCustomRollView*>(data->GetParentControl()) : nullptr;
+    if (viewer == nullptr || sender == nullptr)
+        return;
+    const TPoint p = viewer->ScreenToClient(sender->ClientToScreen(TPoint{x, y}));
+    auto message = std::make_unique<TRVMouseUpDownMessageData>(event);
+    message->X = p.X;
+    message->Y = p.Y;
+    message->Shift = shift;
+    message->Button = button;
+    message->ItemNo = 0;
+    viewer->PostRVEvent(std::move(message));
+}
+
+} // namespace
+
+void TRVTableItemInfo::InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift,
+                                              int itemNo, int x, int y)
+{
+    (void)itemNo;
+    PostMouseEvent(this, sender, rvetRVMouseDown, button, shift, x, y);
+}
+
+void TRVTableItemInfo::InplaceEditorMouseUp(TCustomRollView* sender, TMouseButton button, TShiftState shift,
+                                            int itemNo, int x, int y)
+{
+    (void)itemNo;
+    PostMouseEvent(this, sender, rvetRVMouseUp, button, shift, x, y);
+}
+
+void TRVTableItemInfo::InplaceEditorMouseMove(TObject* sender, TShiftState shift, int x, int y)
+{
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
+    auto* editor = dynamic_cast<TControl*>(sender);
+    if (control != nullptr && editor != nullptr && control->OnMouseMove)
+        control->OnMouseMove(control, shift, x + editor->Left(), y + editor->Top());
+}
+
+void TRVTableItemInfo::InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action,
+                                                  int itemNo, TControl*& ctrl)
+{
+    (void)sender;
+    (void)itemNo;
+    if (auto* data = dynamic_cast<TRollViewRVData*>(GetRVData()))
+        data->ControlAction2(action, GetMyItemNo(), ctrl);
+}
+
+void TRVTableItemInfo::SetInplaceBounds(int left, int top, int width, int height)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (editor == nullptr)
+        return;
+    editor->TallCell = height > RVInplaceMaxHeight;
+    height = std::min(height, RVInplaceMaxHeight);
+    editor->SetTag(top);
+    editor->SetBounds(left, RV_GetYByTag(editor), width, height);
+    if (State.Contains(rvtsFormatInplace))
+        editor->EditRVData()->FormatAll();
+    State.Exclude(rvtsFormatInplace);
+}
+
+void TRVTableItemInfo::AdjustInserted(int x, int y, bool adjustY)
+{
+    (void)adjustY;
+    if (TRVTableInplaceEdit* editor = InplaceEditor; editor != nullptr && editor->Cell != nullptr) {
+        TRVTableCellData* cell = editor->Cell;
+        const int extra = cell->GetExtraVOffs();
+        SetInplaceBounds(cell->Left + x, cell->Top + y + extra, cell->Width, cell->Height - extra);
+        editor->EditRVData()->Format_(true, false, false, 0, nullptr, false, false);
+    }
+    CurLeft = x;
+    CurTop = y;
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c))
+                cell->AdjustChildrenCoords();
+}
+
+bool TRVTableItemInfo::GetCellWhichOwnsControl(TControl* aControl, int& row, int& col, int& itemNo) const
+{
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
+            TRVTableCellData* cell = GetCells(r, c);
+            if (cell == nullptr)
+                continue;
+            TCustomRVData* data = cell->GetRVData();
+            for (int i = 0; i < data->GetItemCount(); ++i)
+                if (data->GetItem(i)->OwnsControl(aControl)) {
+                    row = r;
+                    col = c;
+                    itemNo = i;
+                    return true;
+                }
+        }
+    return false;
+}
+
+bool TRVTableItemInfo::OwnsControl(TControl* aControl) const
+{
+    int row, col, itemNo;
+    return GetCellWhichOwnsControl(aControl, row, col, itemNo);
+}
+
+bool TRVTableItemInfo::OwnsInplaceEditor(TControl* aEditor) const
+{
+    return aEditor != nullptr && aEditor == InplaceEditor;
+}
+
+void TRVTableItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem)
+{
+    DestroyInplace(false);
+    // The cells stay in their rows: only what their items show goes.
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i)
+                    cell->GetItem(i)->MovingToUndoList(i, cell, aContainerUndoItem);
+    TRVFullLineItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
+}
+
+void TRVTableItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
+{
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c))
+                for (int i = 0; i < cell->GetItemCount(); ++i)
+                    cell->GetItem(i)->MovingFromUndoList(i, cell);
+    TRVFullLineItemInfo::MovingFromUndoList(itemNo, rvData);
+}

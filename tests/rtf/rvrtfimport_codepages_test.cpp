@@ -1,0 +1,225 @@
+// RTF text in the code pages of its fonts: the letters stay the letters
+// whatever style the text lands in, and LibreOffice's RTF of texts in
+// several scripts reads back word for word.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "document/rvuni.h"
+#include "platform/core/codepages.h"
+#include "tests/support/headlessbrowser.h"
+#include "tests/support/rtfimport.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+// The document's text as UTF-8, each item read in its style's code page,
+// paragraphs divided by "\n".
+std::string Letters(TCustomRVData& data)
+{
+    WideString all;
+    TRVStyle* style = data.GetRVStyle();
+    for (int i = 0; i < data.GetItemCount(); ++i) {
+        const TCustomRVItemInfo* item = data.GetItem(i);
+        if (i > 0 && !item->GetSameAsPrev())
+            all += u'\n';
+        if (item->StyleNo < 0)
+            continue;
+        const AnsiString& text = data.GetItemText(i);
+        if (item->ItemOptions.Contains(rvioUnicode)) {
+            all += WideString(reinterpret_cast<const WideChar*>(text.data()), text.size() / 2);
+        } else {
+            const int charset = style->TextStyles()->Items(item->StyleNo)->Charset();
+            all += AnsiToWide(text, RVU_Charset2CodePage(charset));
+        }
+    }
+    return UTF8Encode(all);
+}
+
+struct TScriptCase {
+    const char* Name;
+    const char* Rtf;
+    const char* Expected;
+};
+
+const TScriptCase ScriptCases[] = {
+    {"Central European", R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset238 Arial CE;}}\f0 ra\'e8un})",
+     "račun"},
+    {"Cyrillic", R"({\rtf1\ansi{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'c6\'e6})", "Жж"},
+    {"Greek", R"({\rtf1\ansi{\fonttbl{\f0\fcharset161 Arial;}}\f0 \'e1\'e2\'e3})", "αβγ"},
+    {"Turkish", R"({\rtf1\ansi{\fonttbl{\f0\fcharset162 Arial;}}\f0 \'f0\'fe})", "ğş"},
+    {"a default-charset font in the document's code page",
+     R"({\rtf1\ansi\ansicpg1251{\fonttbl{\f0 Arial;}}\f0 \'c6\'e6})", "Жж"},
+    {"two fonts in one paragraph",
+     R"({\rtf1\ansi{\fonttbl{\f0\fcharset238 A;}{\f1\fcharset204 B;}}\f0 \'e8{\f1 \'c6}\'e8})", "čЖč"},
+};
+
+// Style sheets that the text may meet.
+enum TSheet { shDefault, shLatinOnly, shLatinAndUnicode, shLatinAndCyrillic };
+
+void MakeSheet(TRVStyle& style, TSheet sheet)
+{
+    if (sheet == shDefault)
+        return;
+    style.TextStyles()->Clear();
+    style.TextStyles()->Add()->SetCharset(ANSI_CHARSET);
+    if (sheet == shLatinAndUnicode) {
+        TFontInfo* unicode = style.TextStyles()->Add();
+        unicode->SetUnicode(true);
+    } else if (sheet == shLatinAndCyrillic) {
+        style.TextStyles()->Add()->SetCharset(RUSSIAN_CHARSET);
+    }
+}
+
+} // namespace
+
+TEST_F(TRTFImportTest, BytesAreReadInTheCodePageOfTheirFont)
+{
+    for (TRVReaderStyleMode mode : {rvrsUseClosest, rvrsAddIfNeeded})
+        for (TRVReaderUnicode unicode : {rvruNoUnicode, rvruOnlyUnicode})
+            for (const TScriptCase& c : ScriptCases) {
+                SCOPED_TRACE(std::string(c.Name) + " mode " + std::to_string(mode) + " unicode " +
+                             std::to_string(unicode));
+                Data.Clear();
+                Props.SetTextStyleMode(mode);
+                Props.SetUnicodeMode(unicode);
+                ASSERT_EQ(Load(c.Rtf), rtf_ec_OK);
+                EXPECT_EQ(Letters(Data), c.Expected);
+                ExpectStylesInRange();
+            }
+}
+
+TEST(RTFCodePages, AStyleThatCannotHoldTheLettersGivesWay)
+{
+    RV_RegisterRTFImport();
+    const std::string cyrillic = R"({\rtf1\ansi{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'c6\'e6})";
+    const struct {
+        TSheet Sheet;
+        TRVReaderStyleMode Mode;
+        const char* Expected;
+        int Styles; // text styles after the load
+    } cases[] = {
+        {shLatinAndCyrillic, rvrsUseClosest, "Жж", 2},
+        {shLatinAndUnicode, rvrsUseClosest, "Жж", 2},
+        {shLatinOnly, rvrsAddIfNeeded, "Жж", 2},
+        // Nothing holds the letters and nothing may be added: converted as well as can be.
+        {shLatinOnly, rvrsUseClosest, "??", 1},
+        // The specified style is the caller's choice.
+        {shLatinOnly, rvrsUseSpecified, "??", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Sheet) + " mode " + std::to_string(c.Mode));
+        TRVStyle style(nullptr);
+        MakeSheet(style, c.Sheet);
+        TRVRTFReaderProperties props;
+        props.SetTextStyleMode(c.Mode);
+        TRTFTestData data(&style, &props);
+        TMemoryStream stream;
+        stream.WriteBuffer(cyrillic.data(), static_cast<int64_t>(cyrillic.size()));
+        stream.SetPosition(0);
+        ASSERT_EQ(props.ReadFromStream(stream, &data), rtf_ec_OK);
+        EXPECT_EQ(Letters(data), c.Expected);
+        EXPECT_EQ(style.TextStyles()->Count(), c.Styles);
+    }
+}
+
+struct TScriptText {
+    const char* Name;
+    int Charset;
+    const char* Text;
+};
+
+const TScriptText ScriptTexts[] = {
+    {"ce", 238, "Příliš žluťoučký kůň úpěl ďábelské ódy. Zażółć gęślą jaźń. Árvíztűrő tükörfúrógép."},
+    {"cyr", 204, "Съешь же ещё этих мягких французских булок, да выпей чаю."},
+    {"greek", 161, "Ξεσκεπάζω την ψυχοφθόρα βδελυγμία. Άλφα βήτα γάμμα."},
+    {"tr", 162, "Pijamalı hasta yağız şoföre çabucak güvendi. İstanbul ığdır."},
+};
+
+// LibreOffice run on files written into a folder of the test.
+class TRTFLibreOffice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!ProgramAvailable("/usr/bin/soffice"))
+            GTEST_SKIP() << "LibreOffice is not installed";
+        RV_RegisterRTFImport();
+    }
+    // Writes a file of the folder and notes it for the next run.
+    void Add(const std::string& name, const std::string& bytes)
+    {
+        Dir.Write(name, bytes);
+        Files += " '" + Dir.File(name) + "'";
+    }
+    // Converts the noted files into Dir/out; false when LibreOffice failed.
+    bool Soffice(const std::string& convertTo)
+    {
+        int status = 0;
+        RunCommand("cd '" + Dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
+                       Dir.Path() + "/profile --headless --convert-to '" + convertTo + "' --outdir '" +
+                       Dir.Path() + "/out'" + Files + " >/dev/null 2>&1",
+                   status);
+        return status == 0;
+    }
+    TempDir Dir;
+    std::string Files;
+};
+
+std::string LoadLetters(const std::string& file, TRVReaderUnicode unicode)
+{
+    TRVStyle style(nullptr);
+    TRVRTFReaderProperties props;
+    props.SetUnicodeMode(unicode);
+    TRTFTestData data(&style, &props);
+    EXPECT_EQ(props.ReadFromFile(file, &data), rtf_ec_OK);
+    return Letters(data);
+}
+
+// Texts in four scripts written as RTF by LibreOffice read back word for
+// word. LibreOffice writes these letters as \u with a '?' for readers
+// without Unicode, which get that fallback as the import's settings say.
+TEST_F(TRTFLibreOffice, TextsInFourScriptsReadBackWordForWord)
+{
+    for (const TScriptText& t : ScriptTexts)
+        Add(std::string(t.Name) + ".html",
+            std::string("<html><head><meta charset=\"utf-8\"></head><body><p>") + t.Text +
+                "</p></body></html>\n");
+    ASSERT_TRUE(Soffice("rtf:Rich Text Format"));
+    for (const TScriptText& t : ScriptTexts)
+        for (TRVReaderUnicode unicode : {rvruMixed, rvruOnlyUnicode}) {
+            SCOPED_TRACE(std::string(t.Name) + " unicode mode " + std::to_string(unicode));
+            EXPECT_EQ(LoadLetters(Dir.File("out/" + std::string(t.Name) + ".rtf"), unicode), t.Text);
+        }
+}
+
+// RTF whose letters are bytes in the code pages of their fonts' character
+// sets, as older writers make it: in every Unicode mode the import reads
+// the same text as LibreOffice does.
+TEST_F(TRTFLibreOffice, FontCharsetBytesReadAsLibreOfficeReadsThem)
+{
+    for (const TScriptText& t : ScriptTexts) {
+        const AnsiString bytes = WideToAnsi(UTF8Decode(t.Text), RVU_Charset2CodePage(t.Charset));
+        std::string body;
+        for (unsigned char c : bytes) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\'%02x", c);
+            body += c < 128 ? std::string(1, static_cast<char>(c)) : std::string(hex);
+        }
+        Add(std::string(t.Name) + ".rtf",
+            "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fswiss\\fcharset" +
+                std::to_string(t.Charset) + " Arial;}}\\f0 A: {\\f1 " + body + "}\\par}");
+    }
+    ASSERT_TRUE(Soffice("txt:Text (encoded):UTF8"));
+    for (const TScriptText& t : ScriptTexts) {
+        std::string theirs = Dir.Read(Dir.File("out/" + std::string(t.Name) + ".txt"));
+        if (theirs.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            theirs.erase(0, 3);
+        while (!theirs.empty() && (theirs.back() == '\n' || theirs.back() == '\r'))
+            theirs.pop_back();
+        ASSERT_EQ(theirs, std::string("A: ") + t.Text);
+        for (TRVReaderUnicode unicode : {rvruNoUnicode, rvruMixed, rvruOnlyUnicode}) {
+            SCOPED_TRACE(std::string(t.Name) + " unicode mode " + std::to_string(unicode));
+            EXPECT_EQ(LoadLetters(Dir.File(t.Name + std::string(".rtf")), unicode), theirs);
+        }
+    }
+}

@@ -1,0 +1,272 @@
+// RTF tables loaded into documents: the column grid, merged cells, nesting,
+// what follows the last row, the finishing of borders, padding and widths, and
+// our own writer's tables read back.
+#include <gtest/gtest.h>
+
+#include "document/rvstyle_list.h"
+#include "tests/support/rtfimport.h"
+#include "tests/support/tablegrid.h"
+
+namespace {
+
+class TRTFTableTest : public TRTFImportTest {
+protected:
+    // The tables of the document, outermost first, each checked for a sound grid.
+    std::vector<TRVTableItemInfo*> Tables(TCustomRVData& data)
+    {
+        std::vector<TRVTableItemInfo*> found;
+        for (int i = 0; i < data.GetItemCount(); ++i)
+            if (auto* table = dynamic_cast<TRVTableItemInfo*>(data.GetItem(i))) {
+                EXPECT_EQ(tablegrid::GridFault(*table->Rows), "") << tablegrid::Shape(*table->Rows);
+                found.push_back(table);
+                for (int r = 0; r < table->Rows->Count(); ++r)
+                    for (int c = 0; c < table->Rows->GetColCount(); ++c)
+                        if (TRVTableCellData* cell = table->GetCells(r, c))
+                            for (TRVTableItemInfo* nested : Tables(*cell))
+                                found.push_back(nested);
+            }
+        return found;
+    }
+    TRVTableItemInfo* OnlyTable()
+    {
+        const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+        return tables.size() == 1 ? tables[0] : nullptr;
+    }
+};
+
+// Two rows "a | b" and "c | d" whose second row has the given boundaries.
+std::string TwoRows(const char* secondRow)
+{
+    return std::string(R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl a\cell b\cell\row\trowd)") + secondRow +
+           R"(\pard\intbl c\cell d\cell\row\pard after\par})";
+}
+
+struct TGridCase {
+    const char* Name;
+    std::string Rtf;
+    const char* Shape;
+    const char* Summary;
+};
+
+} // namespace
+
+TEST_F(TRTFTableTest, CellBoundariesMakeTheColumnGrid)
+{
+    const TGridCase cases[] = {
+        {"1 twip apart: one column", TwoRows(R"(\cellx1001\cellx2000)"), "1x1 1x1 |1x1 1x1 |",
+         "[2x2: a / b | c / d]\nafter"},
+        {"2 twips apart: the earlier row's cell spans the new column", TwoRows(R"(\cellx1002\cellx2000)"),
+         "1x1 2x1 . |2x1 . 1x1 |", "[2x3: a / b | c / d]\nafter"},
+        {"a narrower row", TwoRows(R"(\cellx1000\cellx1500)"), "1x1 2x1 . |1x1 1x1 1x1 |",
+         "[2x3: a / b | c / d / ]\nafter"},
+        {"a wider row", TwoRows(R"(\cellx1000\cellx3000)"), "1x1 1x1 1x1 |1x1 2x1 . |",
+         "[2x3: a / b /  | c / d]\nafter"},
+        {"horizontal merge",
+         R"({\rtf1\trowd\clmgf\cellx1000\clmrg\cellx2000\cellx3000\pard\intbl a\cell b\cell c\cell\row})",
+         "2x1 . 1x1 |", "[1x3: a\nb / c]"},
+        {"vertical merge",
+         R"({\rtf1\trowd\clvmgf\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl\cell d\cell\row})",
+         "1x2 1x1 |. 1x1 |", "[2x2: a / b | d]"},
+        {"a merged block",
+         R"({\rtf1\trowd\clvmgf\clmgf\cellx1000\clvmgf\clmrg\cellx2000\cellx3000\pard\intbl a\cell\cell b\cell\row)"
+         R"(\trowd\clvmrg\clmgf\cellx1000\clvmrg\clmrg\cellx2000\cellx3000\pard\intbl\cell\cell c\cell\row})",
+         "2x2 . 1x1 |. . 1x1 |", "[2x3: a / b | c]"},
+        {"a merge that does not fit the cell above is not made",
+         R"({\rtf1\trowd\cellx2000\pard\intbl a\cell\row\trowd\clvmrg\cellx1000\cellx2000\pard\intbl b\cell c\cell\row})",
+         "2x1 . |1x1 1x1 |", "[2x2: a | b / c]"},
+    };
+    for (const TGridCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(c.Rtf), rtf_ec_OK);
+        TRVTableItemInfo* table = OnlyTable();
+        ASSERT_NE(table, nullptr) << Summary();
+        EXPECT_EQ(tablegrid::Shape(*table->Rows), c.Shape);
+        EXPECT_EQ(Summary(), c.Summary);
+        ExpectStylesInRange();
+    }
+}
+
+TEST_F(TRTFTableTest, ContentAfterTheLastRowAndOutsideTablesGoesOnAsText)
+{
+    const struct {
+        const char* Name;
+        const char* Rtf;
+        const char* Summary;
+    } cases[] = {
+        {"after the last row", R"({\rtf1\trowd\cellx1000\pard\intbl a\cell\row moved\par\pard after})",
+         "[1x1: a]\nmoved\nafter"},
+        {"a row never ended", R"({\rtf1\trowd\cellx1000\pard\intbl a\cell b})", "a\nb"},
+        {"a cell outside any table", R"({\rtf1 a\cell b\row\nestcell\nestrow c})", "a\nb\nc"},
+        {"an empty first cell", R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl\cell b\cell\row})",
+         "[1x2:  / b]"},
+        {"a table with no cell", R"({\rtf1\trowd\cellx1000\pard\intbl\row\pard after})", "after"},
+        {"a page break inside a table waits for the text after it",
+         R"({\rtf1\trowd\cellx1000\pard\intbl a\cell\row\pard\page after})", "[1x1: a]\n^after"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        EXPECT_EQ(Load(c.Rtf), rtf_ec_OK);
+        EXPECT_EQ(Summary(), c.Summary);
+        Tables(Data);
+        ExpectStylesInRange();
+    }
+}
+
+TEST_F(TRTFTableTest, ItapPutsATableInACell)
+{
+    ASSERT_EQ(Load(R"({\rtf1\trowd\cellx3000\pard\intbl\itap1 outer\par)"
+                   R"(\pard\intbl\itap2 in1\nestcell in2\nestcell)"
+                   R"({\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow}{\nonesttables\par})"
+                   R"(\pard\intbl\itap1 tail\cell\row\pard after})"),
+              rtf_ec_OK);
+    EXPECT_EQ(Summary(), "[1x1: outer\n[1x2: in1 / in2]\ntail]\nafter");
+    const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+    ASSERT_EQ(tables.size(), 2u);
+    // The nested table belongs to the outer table's cell.
+    EXPECT_EQ(tables[1]->GetRVData(), tables[0]->GetCells(0, 0));
+}
+
+TEST_F(TRTFTableTest, ListMarkersInCellsAreRegisteredWithTheDocument)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Load(R"({\rtf1{\pn\pnlvlbody\pndec\pnstart1}one\par)"
+                   R"(\trowd\cellx2000\pard\intbl{\pn\pnlvlbody\pndec\pnstart1}two\cell\row)"
+                   R"(\pard{\pn\pnlvlbody\pndec\pnstart1}three\par})"),
+              rtf_ec_OK);
+    const TRVMarkerList* markers = Data.GetMarkers(false);
+    ASSERT_NE(markers, nullptr);
+    ASSERT_EQ(markers->Count(), 3);
+    // Numbered in document order, through the cell.
+    EXPECT_EQ(Summary(), "#0.0one\n[1x1: #0.0two]\n#0.0three");
+    EXPECT_EQ(markers->Marker(1)->Counter, 2);
+    EXPECT_EQ(markers->Marker(2)->Counter, 3);
+    ExpectStylesInRange();
+}
+
+TEST_F(TRTFTableTest, BordersPaddingSpacingAndWidthsAreFinished)
+{
+    // 15 twips are 1 pixel. Every cell has 30-twip borders; padding 60 twips;
+    // no spacing, so the table's borders collapse into its cells'.
+    ASSERT_EQ(
+        Load(
+            R"({\rtf1\trowd\trpaddl60\trpaddr60\trpaddfl3\trpaddfr3\trwWidth4500\trftsWidth3)"
+            R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx1500)"
+            R"(\clbrdrl\brdrs\brdrw30\clbrdrt\brdrs\brdrw30\clbrdrr\brdrs\brdrw30\clbrdrb\brdrs\brdrw30\cellx4500)"
+            R"(\pard\intbl a\cell b\cell\row})"),
+        rtf_ec_OK);
+    TRVTableItemInfo* table = OnlyTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->CellBorderStyle, rvtbColor);
+    EXPECT_EQ(table->CellBorderWidth, 2);
+    EXPECT_EQ(table->CellPadding, 4);
+    EXPECT_EQ(table->CellHSpacing, -1);
+    EXPECT_EQ(table->CellVSpacing, -1);
+    EXPECT_EQ(table->BorderWidth, 0);
+    EXPECT_EQ(table->BestWidth, 300);
+    // The boundaries' widths less the padding on both sides.
+    EXPECT_EQ(table->GetCells(0, 0)->BestWidth, 100 - 8);
+    EXPECT_EQ(table->GetCells(0, 1)->BestWidth, 200 - 8);
+    // The second cell's left border doubles the first one's right border.
+    EXPECT_TRUE(table->GetCells(0, 0)->VisibleBorders->Right());
+    EXPECT_FALSE(table->GetCells(0, 1)->VisibleBorders->Left());
+
+    Data.Clear();
+    Props.SetAutoHideTableGridLines(true);
+    ASSERT_EQ(Load(R"({\rtf1\trowd\trftsWidth2\trwWidth2500\cellx1000\pard\intbl a\cell\row})"), rtf_ec_OK);
+    ASSERT_NE(OnlyTable(), nullptr);
+    EXPECT_EQ(OnlyTable()->BestWidth, -50);
+    EXPECT_TRUE(OnlyTable()->Options.Contains(rvtoHideGridLines));
+}
+
+// A row in twips after a row in percent: \trowd starts the row definition
+// afresh, percentage included.
+TEST_F(TRTFTableTest, TrowdClearsThePercentWidth)
+{
+    ASSERT_EQ(Load(R"({\rtf1\trowd\trftsWidth2\trwWidth2500\cellx1000\pard\intbl a\cell\row\pard x\par)"
+                   R"(\trowd\trwWidth1500\cellx1000\pard\intbl b\cell\row\pard y})"),
+              rtf_ec_OK);
+    const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[0]->BestWidth, -50);
+    EXPECT_EQ(tables[1]->BestWidth, 100);
+}
+
+TEST_F(TRTFTableTest, OurOwnTablesReadBackEqual)
+{
+    TRVStyle sourceStyle(nullptr);
+    sourceStyle.TextStyles()->Add()->SetStyle(TFontStyles{fsBold});
+    TTestRVData source(&sourceStyle);
+    source.AddNL("before", 0, 0);
+    auto* table = new TRVTableItemInfo(3, 3, &source);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            TRVTableCellData* cell = table->GetCells(r, c);
+            cell->Clear();
+            cell->AddNL(AnsiString(std::to_string(r) + std::to_string(c)), (r + c) % 2, 0);
+        }
+    table->Rows->MergeCells(0, 0, 2, 2, true, false);
+    table->Rows->MergeCells(1, 2, 1, 2, true, false);
+    table->BestWidth = 400;
+    table->BorderWidth = 2;
+    table->CellBorderWidth = 1;
+    table->CellPadding = 3;
+    table->CellHSpacing = 4;
+    table->CellVSpacing = 6;
+    table->GetCells(0, 2)->Color = clYellow;
+    table->GetCells(0, 2)->BestWidth = 90;
+    table->GetCells(2, 0)->BestWidth = -30;
+    source.AddItem(AnsiString(), table);
+    source.AddNL("after", 1, 0);
+
+    TMemoryStream rtf;
+    ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0));
+    rtf.SetPosition(0);
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+    EXPECT_EQ(Summary(), RTFSummary(source));
+    TRVTableItemInfo* got = OnlyTable();
+    ASSERT_NE(got, nullptr);
+    EXPECT_EQ(tablegrid::Shape(*got->Rows), tablegrid::Shape(*table->Rows));
+    EXPECT_EQ(got->BestWidth, table->BestWidth);
+    EXPECT_EQ(got->BorderWidth, table->BorderWidth);
+    EXPECT_EQ(got->CellBorderWidth, table->CellBorderWidth);
+    EXPECT_EQ(got->CellPadding, table->CellPadding);
+    EXPECT_EQ(got->CellHSpacing, table->CellHSpacing);
+    EXPECT_EQ(got->CellVSpacing, table->CellVSpacing);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE(std::to_string(r) + "," + std::to_string(c));
+            TRVTableCellData* want = table->GetCells(r, c);
+            TRVTableCellData* cell = got->GetCells(r, c);
+            ASSERT_EQ(cell == nullptr, want == nullptr);
+            if (!cell)
+                continue;
+            EXPECT_EQ(cell->BestWidth, want->BestWidth);
+            // The writer gives every cell the colour it shows with.
+            EXPECT_EQ(ColorToRGB(got->GetCellColor(cell)), ColorToRGB(table->GetCellColor(want)));
+            // Bold cells stay bold.
+            const int gotStyle = cell->GetItemStyle(0), wantStyle = want->GetItemStyle(0);
+            EXPECT_TRUE(Style.TextStyles()->Items(gotStyle)->Style() ==
+                        sourceStyle.TextStyles()->Items(wantStyle)->Style());
+        }
+}
+
+// A table nested in a table that never ended a row comes out into the
+// document with the text around it, its markers counted there.
+TEST_F(TRTFTableTest, ANestedTableMovedOutKeepsItsMarkersCounted)
+{
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Load(R"({\rtf1\trowd\cellx3000\pard\intbl\itap2{\pn\pnlvlbody\pndec\pnstart1}in1\nestcell)"
+                   R"( in2\nestcell{\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow})"
+                   R"(\pard\intbl\itap1 tail\cell})"),
+              rtf_ec_OK);
+    EXPECT_EQ(Summary(), "[1x2: #0.0in1 / #0.0in2]\ntail");
+    const TRVMarkerList* markers = Data.GetMarkers(false);
+    ASSERT_NE(markers, nullptr);
+    EXPECT_EQ(markers->Count(), 2);
+}

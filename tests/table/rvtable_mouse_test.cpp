@@ -1,0 +1,327 @@
+// Tables under the mouse and the keyboard in an editor: rule and cell hits,
+// dragging rules into undoable widths and heights, moving between cells, the
+// commands on selected cells, and editing a cell in place.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "document/rvstyle.h"
+#include "platform/controls/winapi.h"
+#include "table/rvtcellundo.h"
+#include "table/rvtinplace.h"
+#include "tests/support/pumpevents.h"
+#include "tests/support/tablegrid.h"
+
+namespace {
+
+class TableMouseTest : public TTableEditFixture {
+protected:
+    static constexpr int ItemNo = 1; // "before", the table, "after"
+    void Press(int x, int y, TShiftState shift = TShiftState{ssLeft}, TMouseButton button = mbLeft)
+    {
+        Table->MouseDown(button, shift, x, y, ItemNo, d);
+    }
+    void Release(int x, int y, TShiftState shift = TShiftState(), TMouseButton button = mbLeft)
+    {
+        Table->MouseUp(button, shift, x, y, ItemNo, d);
+    }
+    // A point inside the content of the cell at (Row, Col).
+    int CellX(int r, int c) { return Table->GetCells(r, c)->Left + 3; }
+    int CellY(int r, int c) { return Table->GetCells(r, c)->Top + 3; }
+    // Drags column rule Rule (row rule with Rows) by Delta pixels.
+    void DragRule(bool rows, int rule, int delta, TShiftState shift = TShiftState{ssLeft})
+    {
+        const TRVTableItemFormattingInfo& f = *Table->FormattingInfo;
+        const int pos = (rows ? f.RowStarts[rule] : f.ColStarts[rule]) - 1;
+        const int mid = rows ? CellX(0, 0) : CellY(0, 0);
+        Press(rows ? mid : pos, rows ? pos : mid, shift);
+        Release(rows ? mid : pos + delta, rows ? pos + delta : mid);
+    }
+    void RunDrag(const std::string& name, const std::function<void()>& drag)
+    {
+        Caret(0, 1);
+        editinvariant::Run(*d, name, [&] {
+            drag();
+            d->FormatAll();
+            Caret(0, 1);
+        });
+        EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << name;
+    }
+    void Pump(int times = 5)
+    {
+        for (int i = 0; i < times; ++i)
+            PumpEvents();
+    }
+};
+
+TEST_F(TableMouseTest, RulesAreHitWithinTwoPixelsAndCellsInsideTheirBorder)
+{
+    NewTable(2, 3);
+    int minX, ruleX;
+    const int rule1 = Table->FormattingInfo->ColStarts[1] - 1;
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 + 2, minX, ruleX), 1);
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 - 2, minX, ruleX), 1);
+    EXPECT_EQ(minX, Table->FormattingInfo->ColStarts[0]);
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 + 6, minX, ruleX), -1);
+    EXPECT_EQ(Table->GetVerticalRuleNo(Table->GetWidth() - 1, minX, ruleX), 3);
+    int row, col;
+    ASSERT_TRUE(Table->GetCellAt(CellX(1, 2), CellY(1, 2), row, col));
+    EXPECT_EQ(row * 10 + col, 12);
+    EXPECT_FALSE(Table->GetCellAt(Table->GetCells(1, 2)->Left, CellY(1, 2), row, col));
+}
+
+TEST_F(TableMouseTest, ColumnDragKeepsTheTableWidthUnlessShiftIsHeld)
+{
+    struct TCase {
+        const char* Name;
+        TShiftState Shift;
+        bool NextColumnChanges;
+    };
+    const TCase cases[] = {{"plain", TShiftState{ssLeft}, true},
+                           {"shift", TShiftState{ssLeft, ssShift}, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 3);
+        const int before0 = Table->GetCells(0, 0)->Width;
+        RunDrag(c.Name, [&] { DragRule(false, 1, 20, c.Shift); });
+        EXPECT_GT(Table->GetCells(0, 0)->BestWidth, 0);
+        EXPECT_EQ(Table->GetCells(0, 1)->BestWidth > 0, c.NextColumnChanges);
+        EXPECT_EQ(Table->GetCells(0, 0)->Width, before0 + 20);
+        EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, Table->GetCells(0, 0)->BestWidth);
+        EXPECT_FALSE(Table->IsDraggingRule());
+    }
+}
+
+TEST_F(TableMouseTest, ARowDraggedAboveItsTopGetsAutomaticHeight)
+{
+    NewTable(3, 2);
+    Table->GetCells(1, 0)->BestHeight = 40;
+    d->FormatAll();
+    RunDrag("row up", [&] { DragRule(true, 2, -200); });
+    EXPECT_EQ(Table->GetCells(1, 0)->BestHeight, 0);
+    EXPECT_EQ(Table->GetCells(1, 1)->BestHeight, 0);
+    RunDrag("row down", [&] { DragRule(true, 2, 30); });
+    EXPECT_GT(Table->GetCells(1, 0)->BestHeight, 10);
+}
+
+TEST_F(TableMouseTest, APercentDragOverColumnsWithoutWidthChangesNothing)
+{
+    NewTable(1, 2);
+    Table->GetCells(0, 0)->BestWidth = -50;
+    // Columns that add up to no width: the divisor of the percentages is zero.
+    Table->FormattingInfo->Width = Table->GetHorzExtra();
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    const int pos = Table->FormattingInfo->ColStarts[1] - 1;
+    Press(pos, CellY(0, 0));
+    Release(pos + 10, CellY(0, 0));
+    EXPECT_EQ(Table->GetCells(0, 0)->BestWidth, -50);
+    EXPECT_EQ(editinvariant::SaveRVF(*d), before);
+}
+
+TEST_F(TableMouseTest, CellsAreReachedInEveryDirection)
+{
+    NewTable(4, 3);
+    Table->Rows->MergeCells(0, 0, 1, 3, true, true);
+    struct TCase {
+        int Row, Col;
+        TRVCellDirection Dir;
+        bool Found;
+        int NewRow, NewCol;
+        int Beeps;
+    };
+    const TCase cases[] = {
+        {1, 2, rvcdRight, true, 2, 1, 0},    // a row's end goes on to the next row
+        {3, 2, rvcdRight, false, -1, -1, 0}, // the table's end: no beep
+        {3, 2, rvcdNext, false, -1, -1, 1},  {0, 0, rvcdDown, true, 3, 0, 0}, // from a 3-row span
+        {2, 1, rvcdLeft, true, 0, 0, 0},                                      // covered slot: its main cell
+        {3, 0, rvcdLeft, true, 2, 2, 0}, // column 0: the last cell of the row above
+        {0, 0, rvcdUp, false, -1, -1, 0},    {0, 0, rvcdPrev, false, -1, -1, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col) + " dir " + std::to_string(c.Dir));
+        const int beeps = Editor.Beeps();
+        int r, col;
+        EXPECT_EQ(Table->GetCellTo(c.Row, c.Col, c.Dir, r, col, false), c.Found);
+        if (c.Found) {
+            EXPECT_EQ(r * 10 + col, c.NewRow * 10 + c.NewCol);
+        }
+        EXPECT_EQ(Editor.Beeps() - beeps, c.Beeps);
+    }
+}
+
+TEST_F(TableMouseTest, DraggingAcrossCellsSelectsThemAndCommandsActOnTheSelection)
+{
+    NewTable(2, 3);
+    ASSERT_TRUE(Table->StartSelecting(0, 0));
+    Table->MouseMove(TShiftState{ssLeft}, CellX(0, 1), CellY(0, 1), ItemNo, d);
+    Release(CellX(0, 1), CellY(0, 1));
+    EXPECT_FALSE(Table->IsSelecting());
+    int top, left, cols, rows;
+    ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
+    EXPECT_EQ(top * 1000 + left * 100 + cols * 10 + rows, 21);
+    EXPECT_TRUE(Table->GetCells(0, 1)->State.Contains(rvstCompletelySelected));
+    EXPECT_FALSE(Table->GetCells(1, 1)->State.Contains(rvstCompletelySelected));
+
+    // Split into 3 columns each: the grown 1 x 6 block is selected.
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    Table->SplitSelectedCellsVertically(3);
+    ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
+    EXPECT_EQ(cols * 10 + rows, 61);
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+    d->FormatAll();
+    d->Undo();
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
+}
+
+TEST_F(TableMouseTest, AParagraphStyleOnThreeCellsIsOneUndoStep)
+{
+    NewTable(2, 3);
+    Table->Select(0, 0, 0, 2);
+    const int groups = d->UndoList->Count();
+    Caret(0, 1);
+    editinvariant::Run(*d, "para style", [&] {
+        Table->Select(0, 0, 0, 2);
+        Table->ApplyParaStyleToPartiallySelected(1);
+        Caret(0, 1);
+    });
+    EXPECT_EQ(d->UndoList->Count(), groups + 1);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(Table->GetCells(0, c)->GetItemPara(0), 1);
+    EXPECT_EQ(Table->GetCells(1, 0)->GetItemPara(0), 0);
+    ASSERT_NE(dynamic_cast<TRVUndoMultiCellsModify*>(d->UndoList->Last()->Records.back().get()), nullptr);
+}
+
+TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
+{
+    NewTable(2, 3);
+    Table->Rows->MergeCells(0, 0, 2, 1, true, true);
+    Table->GetCells(0, 0)->Color = clRed;
+    d->FormatAll();
+    editinvariant::Run(*d, "clear", [&] {
+        Table->Select(0, 0, 1, 2);
+        ASSERT_TRUE(Table->CanDeletePartiallySelected());
+        Table->DeletePartiallySelected();
+        Caret(0, 1);
+    });
+    EXPECT_EQ(CellText(0, 0), "");
+    EXPECT_EQ(CellText(1, 2), "");
+    EXPECT_EQ(Table->GetCells(0, 0)->ColSpan, 2);
+    EXPECT_EQ(Table->GetCells(0, 0)->Color, clRed);
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+}
+
+TEST_F(TableMouseTest, AClickOpensTheCellEditorAndClosingWithoutTypingRecordsNothing)
+{
+    NewTable(2, 2);
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    const int groups = d->UndoList->Count();
+    Press(CellX(1, 1), CellY(1, 1));
+    Release(CellX(1, 1), CellY(1, 1));
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(row * 10 + col, 11);
+    EXPECT_EQ(Table->GetCells(1, 1)->GetItemCount(), 0); // the items are in the editor
+    EXPECT_EQ(editor->EditRVData()->GetItemText(0), "1,1");
+    EXPECT_EQ(Editor.Edit->GetInplaceEditor(), editor);
+    EXPECT_EQ(editinvariant::SaveRVF(*d), before); // the document saves what the editor holds
+    Table->DestroyInplace(true);
+    EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
+    EXPECT_EQ(CellText(1, 1), "1,1");
+    EXPECT_EQ(d->UndoList->Count(), groups);
+    EXPECT_EQ(editinvariant::SaveRVF(*d), before);
+}
+
+TEST_F(TableMouseTest, TypingInACellIsUndoneInOneStepAfterTheEditorClosed)
+{
+    NewTable(2, 2);
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    Table->EditCell(0, 1);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    // The holder's insertion goes to the cell editor.
+    ASSERT_TRUE(Editor.Edit->InsertText("xy"));
+    EXPECT_EQ(editor->EditRVData()->GetItemText(0), "xy0,1");
+    const AnsiString typed = editinvariant::SaveRVF(*d);
+    Table->DestroyInplace(true);
+    EXPECT_EQ(CellText(0, 1), "xy0,1");
+    ASSERT_NE(dynamic_cast<TRVUndoCellModify*>(d->UndoList->Last()->Records.back().get()), nullptr);
+    Editor.Edit->Undo();
+    Pump();
+    EXPECT_EQ(editinvariant::SaveRVF(*d), before);
+    EXPECT_FALSE(Editor.Edit->GetReadOnly());
+    Editor.Edit->Redo();
+    Pump();
+    EXPECT_EQ(editinvariant::SaveRVF(*d), typed);
+}
+
+TEST_F(TableMouseTest, UndoInAnEmptyCellEditorFallsBackToTheHolder)
+{
+    NewTable(1, 2);
+    Caret(2, 6);
+    ASSERT_TRUE(Editor.Edit->InsertText("!"));
+    EXPECT_EQ(std::string(d->GetItemText(2)), "after!");
+    Table->EditCell(0, 0);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    editor->Undo();
+    Pump();
+    EXPECT_EQ(std::string(d->GetItemText(2)), "after");
+    EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
+}
+
+TEST_F(TableMouseTest, TabMovesToTheNextCellAndDoesNothingInTheLast)
+{
+    NewTable(1, 2);
+    Table->EditCell(0, 0);
+    int row, col;
+    ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+    for (int expected : {1, 1}) {
+        TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+        SendMessage(editor->Handle(), WM_KEYDOWN, VK_TAB, 0);
+        Pump();
+        ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+        EXPECT_EQ(col, expected);
+    }
+    EXPECT_EQ(CellText(0, 0), "0,0");
+}
+
+// While a cell is edited in place, the holding editor's insertions and its
+// paste act on the cell.
+TEST_F(TableMouseTest, PasteAndInsertionsGoIntoTheOpenCellEditor)
+{
+    NewTable(1, 2);
+    Table->EditCell(0, 1);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    editor->EditRVData()->SetCaretAtItem(0, 4, false);
+    EXPECT_TRUE(Editor.Edit->InsertText("a"));
+    Editor.UI.SetClipboard({{"text/plain", "b"}});
+    Editor.Edit->Paste();
+    Pump();
+    EXPECT_EQ(std::string(editor->EditRVData()->GetItemText(0)), "0,1ab");
+    EXPECT_EQ(std::string(d->GetItemText(0)), "before");
+    EXPECT_EQ(std::string(d->GetItemText(2)), "after");
+}
+
+TEST_F(TableMouseTest, ALostCaptureEndsTheCellSelectionStartedInTheEditor)
+{
+    NewTable(2, 2);
+    Table->EditCell(0, 0);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    editor->MouseSelecting = true;
+    EXPECT_THROW(Table->SaveInplace(), ERVTableInplaceError);
+    SendMessage(editor->Handle(), WM_CANCELMODE, 0, 0);
+    EXPECT_FALSE(Table->IsSelecting());
+    EXPECT_NO_THROW(Table->SaveInplace());
+    Table->RestoreInplace();
+    EXPECT_NE(Table->GetEditedCell(row, col), nullptr);
+}
+
+} // namespace

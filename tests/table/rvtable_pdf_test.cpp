@@ -1,0 +1,155 @@
+// Tables printed to PDF and read back with poppler: the text after a table
+// follows the table's printed height whether the viewer never showed the
+// table or showed it narrow or wide, also when the table crosses pages; a row
+// taller than a page continues on the next pages with every line of its cells
+// printed once; a preview draws one-pixel rules as thin as the page scaled
+// down. Skipped when poppler is missing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/bitmap.h"
+#include "table/rvtable.h"
+#include "tests/support/testpdfprint.h"
+#include "tests/support/testtableprint.h"
+
+namespace {
+
+class TablePdfTest : public PdfPrintFixture {
+protected:
+    void SetUp() override
+    {
+        PdfPrintFixture::SetUp();
+        RV_RegisterTableItem();
+    }
+    TRVTableItemInfo* AddTable(int Rows, int Cols) { return AddLabelledTable(Source, Rows, Cols, 0); }
+    const TPdfWord* Find(const std::vector<TPdfWord>& All, const std::string& Text)
+    {
+        for (const TPdfWord& W : All)
+            if (W.Text == Text)
+                return &W;
+        return nullptr;
+    }
+};
+
+TEST_F(TablePdfTest, TheLineAfterATableFollowsItsPrintedHeight)
+{
+    struct TCase {
+        const char* Name;
+        int ShownWidth; // 0: never shown
+        int Rows;
+    };
+    const TCase Cases[] = {{"never shown", 0, 4},
+                           {"shown narrow", 300, 4},
+                           {"shown wide", 1500, 4},
+                           {"crossing pages", 600, 400}};
+    for (const TCase& c : Cases) {
+        SCOPED_TRACE(c.Name);
+        Source->Clear();
+        Source->AddNL("Opening", 0, 0);
+        AddTable(c.Rows, 3);
+        Source->AddNL("Closing", 0, 0);
+        if (c.ShownWidth > 0) {
+            Source->SetBounds(0, 0, c.ShownWidth, 400);
+            Source->Format();
+        }
+        const int Pages = FormatAndPrint();
+        const std::vector<TPdfWord> All = Words();
+        // Every cell once, in order; the closing line below the last row on the last page.
+        for (int r = 0; r < c.Rows; ++r) {
+            const std::string Label = CellLabel(r, 2);
+            ASSERT_EQ(
+                std::count_if(All.begin(), All.end(), [&](const TPdfWord& W) { return W.Text == Label; }), 1)
+                << Label;
+        }
+        const TPdfWord* Last = Find(All, CellLabel(c.Rows - 1, 0));
+        const TPdfWord* Closing = Find(All, "Closing");
+        ASSERT_NE(Last, nullptr);
+        ASSERT_NE(Closing, nullptr) << "the closing line is printed";
+        EXPECT_EQ(Closing->Page, Pages);
+        EXPECT_EQ(Closing->Page, Last->Page);
+        EXPECT_GT(Closing->YMin, Last->YMax) << "nothing overlaps";
+        EXPECT_LT(Closing->YMin - Last->YMax, 12) << "no gap of screen pixels";
+        EXPECT_LE(Closing->YMax, 842 - 20 * 72 / 25.4 + 1) << "inside the sheet's printable area";
+    }
+}
+
+TEST_F(TablePdfTest, ARowTallerThanAPageContinuesOnTheNextPages)
+{
+    TRVTableItemInfo* t = AddTable(3, 2);
+    // Row 1: 151 lines in one cell, 40 in the other.
+    for (int c = 0; c < 2; ++c) {
+        TRVTableCellData* Cell = t->GetCells(1, c);
+        Cell->Clear();
+        for (int i = 0; i < (c == 0 ? 151 : 40); ++i)
+            Cell->AddNL("L" + std::to_string(c) + "x" + std::to_string(i), 0, 0);
+    }
+    t->CellBorderWidth = 1;
+    Source->AddNL("Closing", 0, 0);
+    const int Pages = FormatAndPrint();
+    EXPECT_GE(Pages, 3);
+    const std::vector<TPdfWord> All = Words();
+    std::map<std::string, int> Seen;
+    for (const TPdfWord& W : All) {
+        ++Seen[W.Text];
+        // Nothing in the margins (20 mm).
+        EXPECT_GE(W.YMin, 20 * 72 / 25.4 - 1) << W.Text;
+        EXPECT_LE(W.YMax, 842 - 20 * 72 / 25.4 + 1) << W.Text;
+    }
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < (c == 0 ? 151 : 40); ++i) {
+            const std::string Line = "L" + std::to_string(c) + "x" + std::to_string(i);
+            EXPECT_EQ(Seen[Line], 1) << Line;
+        }
+    EXPECT_EQ(Seen["r0c0"], 1);
+    EXPECT_EQ(Seen["r2c1"], 1);
+    EXPECT_EQ(Seen["Closing"], 1);
+    // Lines keep their order down the pages.
+    const TPdfWord* Prev = nullptr;
+    for (const TPdfWord& W : All)
+        if (W.Text.rfind("L0x", 0) == 0) {
+            if (Prev) {
+                EXPECT_TRUE(W.Page > Prev->Page || (W.Page == Prev->Page && W.YMin > Prev->YMin)) << W.Text;
+            }
+            Prev = &W;
+        }
+}
+
+TEST_F(TablePdfTest, APreviewDrawsOnePixelRulesThin)
+{
+    TRVTableItemInfo* t = AddTable(3, 3);
+    t->BorderWidth = 1;
+    t->BorderStyle = rvtbColor;
+    t->BorderColor = clBlack;
+    t->CellBorderWidth = 1;
+    t->CellBorderStyle = rvtbColor;
+    t->CellBorderColor = clBlack;
+    Print->AssignSource(Source);
+    ASSERT_EQ(Print->FormatPages(), 1);
+    TBitmap Preview;
+    ASSERT_TRUE(Print->MakePreview(1, &Preview));
+    const TPixelBuffer& Px = Preview.Pixels();
+    // Down a column through the table's left part: every dark run is one or two pixels.
+    const int X = Px.Width / 4;
+    int Run = 0;
+    int Longest = 0;
+    int Runs = 0;
+    for (int y = 0; y < Px.Height / 2; ++y) {
+        const uint32_t p = Px.At(X, y);
+        const bool Dark = ((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && (p & 0xFF) < 100;
+        if (Dark) {
+            ++Run;
+            Longest = std::max(Longest, Run);
+        } else {
+            Runs += Run > 0 ? 1 : 0;
+            Run = 0;
+        }
+    }
+    EXPECT_GE(Runs, 4) << "the table's rules cross the column";
+    EXPECT_LE(Longest, 2);
+}
+
+} // namespace
