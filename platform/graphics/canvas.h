@@ -380,6 +380,9 @@ private:
         std::vector<uint8_t> LastByte; // 1 on the last byte of each character
     };
     void ConvertAnsi(const char* str, int count, TAnsiText& out);
+    // ASCII text in UTF-8 measured without converting it: false for other
+    // text. Prefixes (optional, Count entries): the extent of every prefix.
+    bool AsciiExtents(const char* str, int count, int* prefixes, TSize& size);
     // Starts (optional): 1 on the first unit of every character, the others 0.
     void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,
                       std::vector<uint8_t>* starts = nullptr);

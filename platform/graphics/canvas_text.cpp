@@ -254,29 +254,38 @@ bool TCanvas::GetTextExtentPoint32W(const WideChar* str, int count, TSize& size)
     return GetTextExtentExPointW(str, count, 0, nullptr, nullptr, size);
 }
 
+bool TCanvas::AsciiExtents(const char* str, int count, int* prefixes, TSize& size)
+{
+    if (count <= 0 || !str || FontCodePage() != CP_UTF8 ||
+        !std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
+    // of its own, so the advances add up without converting the text.
+    WideChar units[256];
+    int own[256];
+    int sum = 0;
+    for (int done = 0; done < count;) {
+        const int n = std::min(count - done, 256);
+        for (int i = 0; i < n; ++i)
+            units[i] = static_cast<unsigned char>(str[done + i]);
+        int* advances = prefixes ? prefixes + done : own;
+        UnitAdvances(units, n, advances);
+        for (int i = 0; i < n; ++i) {
+            sum += advances[i] + FCharExtra;
+            advances[i] = sum;
+        }
+        done += n;
+    }
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    size = {sum, otm.otmTextMetrics.tmHeight};
+    return true;
+}
+
 bool TCanvas::GetTextExtentPoint32A(const char* str, int count, TSize& size)
 {
-    if (count > 0 && str && FontCodePage() == CP_UTF8 &&
-        std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
-        // of its own, so the advances add up without converting the text.
-        WideChar units[256];
-        int advances[256];
-        int sum = 0;
-        for (int done = 0; done < count;) {
-            const int n = std::min(count - done, 256);
-            for (int i = 0; i < n; ++i)
-                units[i] = static_cast<unsigned char>(str[done + i]);
-            UnitAdvances(units, n, advances);
-            for (int i = 0; i < n; ++i)
-                sum += advances[i] + FCharExtra;
-            done += n;
-        }
-        TOutlineTextMetric otm;
-        FontMetrics(otm);
-        size = {sum, otm.otmTextMetrics.tmHeight};
+    if (AsciiExtents(str, count, nullptr, size))
         return true;
-    }
     return GetTextExtentExPointA(str, count, 0, nullptr, nullptr, size);
 }
 
@@ -367,29 +376,10 @@ bool TCanvas::GetTextPrefixExtentsA(const char* str, int count, std::vector<int>
 {
     if (count < 0 || (count > 0 && !str))
         return false;
-    if (count > 0 && FontCodePage() == CP_UTF8 &&
-        std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        // ASCII in UTF-8: every byte a character of its own, measured without
-        // converting the text (as GetTextExtentPoint32A measures it).
-        dx.resize(static_cast<size_t>(count));
-        WideChar units[256];
-        int sum = 0;
-        for (int done = 0; done < count;) {
-            const int n = std::min(count - done, 256);
-            for (int i = 0; i < n; ++i)
-                units[i] = static_cast<unsigned char>(str[done + i]);
-            int* advances = dx.data() + done;
-            UnitAdvances(units, n, advances);
-            for (int i = 0; i < n; ++i) {
-                sum += advances[i] + FCharExtra;
-                advances[i] = sum;
-            }
-            done += n;
-        }
+    dx.resize(static_cast<size_t>(count));
+    if (AsciiExtents(str, count, dx.data(), size)) {
+        // Every byte a character of its own.
         starts.assign(static_cast<size_t>(count) + 1, 1);
-        TOutlineTextMetric otm;
-        FontMetrics(otm);
-        size = {sum, otm.otmTextMetrics.tmHeight};
         return true;
     }
     TAnsiText text;

@@ -312,31 +312,26 @@ void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
     // wide as a very long line costs what shows).
     const bool solid = PatternOf(Pen()->Style()).empty();
     const TRect clip = DeviceClip();
+    // The pixels of a run along one axis from From up to To (without To)
+    // within Low..High (without High), when there are any.
+    auto clipRun = [](int& from, int& to, int low, int high) {
+        const int step = from < to ? 1 : -1;
+        const int first = step > 0 ? std::max(from, low) : std::min(from, high - 1);
+        const int end = step > 0 ? std::min(to, high) : std::max(to, low - 1);
+        from = first;
+        to = end;
+        return int64_t(end - first) * step > 0;
+    };
     std::vector<TPoint> pixels;
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         TPoint from = points[i];
         TPoint to = points[i + 1];
         if (solid && from.Y == to.Y && from != to) {
-            if (from.Y < clip.Top || from.Y >= clip.Bottom)
+            if (from.Y < clip.Top || from.Y >= clip.Bottom || !clipRun(from.X, to.X, clip.Left, clip.Right))
                 continue;
-            // Pixels From.X up to To.X, without To.X, within the clip's columns.
-            const int step = from.X < to.X ? 1 : -1;
-            const int first = step > 0 ? std::max(from.X, clip.Left) : std::min(from.X, clip.Right - 1);
-            const int end = step > 0 ? std::min(to.X, clip.Right) : std::max(to.X, clip.Left - 1);
-            if (int64_t(end - first) * step <= 0)
-                continue;
-            from.X = first;
-            to.X = end;
         } else if (solid && from.X == to.X && from != to) {
-            if (from.X < clip.Left || from.X >= clip.Right)
+            if (from.X < clip.Left || from.X >= clip.Right || !clipRun(from.Y, to.Y, clip.Top, clip.Bottom))
                 continue;
-            const int step = from.Y < to.Y ? 1 : -1;
-            const int first = step > 0 ? std::max(from.Y, clip.Top) : std::min(from.Y, clip.Bottom - 1);
-            const int end = step > 0 ? std::min(to.Y, clip.Bottom) : std::max(to.Y, clip.Top - 1);
-            if (int64_t(end - first) * step <= 0)
-                continue;
-            from.Y = first;
-            to.Y = end;
         }
         SegmentPixels(from, to, pixels);
     }
