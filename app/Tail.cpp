@@ -32,7 +32,17 @@ bool FileLength(int handle, int64_t& length)
 
 [[noreturn]] void RaiseUnableToOpen(const AnsiString& name)
 {
-    throw Exception("Unable to open file '" + name + "'.");
+    throw Exception("Unable to open file '" + ShownFileName(name) + "'.");
+}
+
+[[noreturn]] void RaiseNotExists(const AnsiString& name)
+{
+    throw Exception("File '" + ShownFileName(name) + "' not exists.");
+}
+
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // Opens a regular file for reading and gives its length at this moment.
@@ -41,10 +51,10 @@ int OpenRegularFile(const AnsiString& name, int64_t& length)
     // A name with a NUL byte would name another file to the system.
     struct stat info;
     if (name.empty() || name.find('\0') != AnsiString::npos)
-        throw Exception("File '" + name + "' not exists.");
+        RaiseNotExists(name);
     if (stat(name.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            throw Exception("File '" + name + "' not exists.");
+            RaiseNotExists(name);
         RaiseUnableToOpen(name);
     }
     // FileOpen does not wait for the other end of a named pipe and refuses a
@@ -207,6 +217,21 @@ void ReadKept(int handle, int64_t position, AnsiString& kept)
 }
 
 } // namespace
+
+AnsiString ShownFileName(const AnsiString& name)
+{
+    if (name.size() <= MaxShownNameLength)
+        return name;
+    // A third for the start (the folders it lies in), the rest for the end.
+    const AnsiString gap = "...";
+    size_t head = (MaxShownNameLength - gap.size()) / 3;
+    size_t tail = name.size() - (MaxShownNameLength - gap.size() - head);
+    while (head > 0 && IsContinuationByte(name[head]))
+        --head;
+    while (tail < name.size() && IsContinuationByte(name[tail]))
+        ++tail;
+    return name.substr(0, head) + gap + name.substr(tail);
+}
 
 // ---------------------------------------------------------------------------
 // TTailFile

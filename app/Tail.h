@@ -18,6 +18,13 @@ class TSplitter;
 class TTimer;
 class TTailFile;
 
+// The most bytes of a file name that messages, boxes and panes show.
+inline constexpr size_t MaxShownNameLength = 120;
+// A file name as it is shown to people: whole up to MaxShownNameLength bytes,
+// else its start and its end (where the file's own name is) joined by "...",
+// cut between UTF-8 characters. Settings and the monitor keep the full name.
+AnsiString ShownFileName(const AnsiString& name);
+
 // A callback of the monitor: the index of the record in the monitor's list and
 // the record itself.
 using TTailFileEvent = std::function<void(int index, TTailFile* file)>;

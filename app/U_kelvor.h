@@ -53,6 +53,12 @@ inline constexpr int MaxUnplacedWindowSide = 4096;
 // The background of a pane whose file is paused.
 inline constexpr TColor InactivePaneColor = 0xC0C0C0; // silver
 
+// The lines of problems a box lists before "and N more": a screenful.
+inline constexpr size_t MaxListedStartProblems = 20;
+// The text of the one box that reports the problems with files at start-up:
+// a line each, at most MaxListedStartProblems of them, then "and N more".
+AnsiString StartProblemsText(const std::vector<AnsiString>& problems);
+
 // The program's command line as main() received it: ParamStr(0) is the program
 // file (a full path), ParamStr(1) the settings file named by the user. Empty for
 // an index beyond the arguments.
@@ -179,7 +185,13 @@ public:
     int GetSpecialWordStyle(const AnsiString& line) const;
 
     // ---- Commands, recent files and pane layout (U_kelvor_commands.cpp, U_kelvor_panes.cpp)
+    // Asks before opening a file that is open already; a failure shows its
+    // message in an "Error" box and gives null.
     TTailFile* OpenTailFile(const AnsiString& name);
+    // A new pane for the file (record, splitter and viewer) on top of the
+    // others, and the file moved to the end of the recent files. Raises what
+    // opening the file raises, and then nothing of the pane is left.
+    TTailFile* AddTailPane(const AnsiString& name);
     void AddRecentFile(const AnsiString& name);
     void RecentFileClick(TObject* sender);
     void OptionsPMPopup(TObject* sender);
@@ -262,6 +274,13 @@ private:
     bool FindSettingsFile();
     void ReadSettings();
     void ReadSpecialWords(TCustomIniFile& ini);
+    // Opens the files of [TailFiles] in new panes (U_kelvor_startup.cpp). A
+    // name that cannot be opened, or that would take the process beyond the
+    // files it may hold open, stays in FMissingTailFiles; the problems are
+    // listed in one "Error" box.
+    void OpenSavedFiles(const std::vector<AnsiString>& names);
+    // The settings file's text with the first Kept of the watched files.
+    AnsiString SettingsText(const std::vector<AnsiString>& watched, size_t kept, const AnsiString& lineBreak);
     // Gives the window these bounds fitted into the screen they lie on most
     // (the first one when they lie on none): no larger than its work area, at
     // least the minimum size, wholly visible.

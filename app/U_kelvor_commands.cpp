@@ -71,19 +71,22 @@ TTailFile* TForm1::OpenTailFile(const AnsiString& name)
     if (!Tail)
         return nullptr;
     if (Tail->IsOpen(name) &&
-        !Confirmed("File is already opened:\n" + name + "\n\nContinue and open the file?"))
+        !Confirmed("File is already opened:\n" + ShownFileName(name) + "\n\nContinue and open the file?"))
         return nullptr;
+    try {
+        return AddTailPane(name);
+    } catch (const Exception& e) {
+        ShowErrorBox(e.Message());
+        return nullptr;
+    }
+}
+
+TTailFile* TForm1::AddTailPane(const AnsiString& name)
+{
     // The panes are laid out by the callers; a resize while the pane is being
     // built would size a half-made pane.
     OnResize = nullptr;
     TTailFile* file = nullptr;
-    // Nothing half-built stays behind: no poll may find a record without its
-    // pane while the error box is up.
-    auto discard = [&] {
-        RemoveTailFile(file);
-        file = nullptr;
-        OnResize = [this](TObject* sender) { FormResize(sender); };
-    };
     try {
         file = Tail->AddFile(name);
         auto* splitter = new TSplitter(this);
@@ -113,12 +116,11 @@ TTailFile* TForm1::OpenTailFile(const AnsiString& name)
 
         DrawFileNameImage(file);
         AddRecentFile(name);
-    } catch (const Exception& e) {
-        discard();
-        ShowErrorBox(e.Message());
-        return nullptr;
     } catch (...) {
-        discard();
+        // Nothing half-built stays behind: no poll may find a record without
+        // its pane while the caller reports the failure.
+        RemoveTailFile(file);
+        OnResize = [this](TObject* sender) { FormResize(sender); };
         throw;
     }
     OnResize = [this](TObject* sender) { FormResize(sender); };
@@ -223,7 +225,7 @@ void TForm1::OptionsPMPopup(TObject*)
     AdjustSizePMI->SetEnabled(Tail && Tail->GetCount() > 0);
 
     if (TTailFile* file = FileUnderPopup()) {
-        const AnsiString name = EscapeMenuCaption(file->FileName);
+        const AnsiString name = EscapeMenuCaption(ShownFileName(file->FileName));
         RemoveFilePMI->SetCaption("Remove File '" + name + "'");
         ResetFilePMI->SetCaption("Reset File '" + name + "'");
         for (TMenuItem* item : {RemoveFilePMI, ResetFilePMI, TextPMI, MaximizeFilePMI})
@@ -238,7 +240,7 @@ void TForm1::OptionsPMPopup(TObject*)
     for (int i = 0; i < RecentFiles->Count(); ++i) {
         FRecentFilePaths.push_back(RecentFiles->Get(i));
         auto* item = new TMenuItem(nullptr); // owned by the submenu
-        item->SetCaption(EscapeMenuCaption(RecentFiles->Get(i)));
+        item->SetCaption(EscapeMenuCaption(ShownFileName(RecentFiles->Get(i))));
         item->SetTag(i);
         item->OnClick = [this](TObject* sender) { RecentFileClick(sender); };
         RecentFilePMI->Add(item);

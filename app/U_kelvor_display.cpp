@@ -403,7 +403,7 @@ void TForm1::TailFileFailed(int index, TTailFile* file, const AnsiString& reason
     }
     // The box runs the event loop: the record may go meanwhile.
     const AnsiString fileName = file->FileName;
-    MessageBox("Unable to follow the file:\n\n" + fileName + "\n\n" + reason +
+    MessageBox("Unable to follow the file:\n\n" + ShownFileName(fileName) + "\n\n" + reason +
                    "\n\nThe file is paused: double-click its pane to follow it again.",
                "Error", MB_OK | MB_ICONERROR);
 }

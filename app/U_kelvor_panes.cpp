@@ -68,7 +68,7 @@ void TForm1::MaximizeFilePMIClick(TObject*)
 void TForm1::TailViewClick(TObject* sender)
 {
     if (TTailFile* file = Tail ? Tail->FindByViewer(sender) : nullptr)
-        SetCaption(kCaptionPrefix + file->FileName);
+        SetCaption(kCaptionPrefix + ShownFileName(file->FileName));
 }
 
 void TForm1::TailViewDblClick(TObject* sender)
@@ -83,7 +83,7 @@ void TForm1::TailViewDblClick(TObject* sender)
         AdjustSizePMIClick(sender);
     } else {
         file->Active = !file->Active;
-        SetCaption(kCaptionPrefix + file->FileName);
+        SetCaption(kCaptionPrefix + ShownFileName(file->FileName));
         file->View->SetColor(file->Active ? MonitorBackgroundColor : InactivePaneColor);
         DrawFileNameImage(file);
     }
@@ -127,7 +127,7 @@ void TForm1::DrawFileNameImage(TTailFile* file)
     TFontStyles style = font->Style();
     font->SetStyle(style.Include(fsBold));
     font->SetSize(kFileNameFontSize);
-    const AnsiString name = ExtractFileName(file->FileName);
+    const AnsiString name = ShownFileName(ExtractFileName(file->FileName));
     const int width = picture->Canvas()->TextWidth(name);
     const int height = picture->Canvas()->TextHeight("W");
     picture->SetSize(width, height);

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <unordered_set>
+#include <vector>
 
 #include "app/U_kelvor.h"
 #include "document/rvstyle.h"
@@ -104,7 +106,8 @@ void TForm1::ReadSettings()
     AnsiString text;
     if (LoadIniText(IniFileName, text) == TIniLoadResult::Unreadable) {
         FSettingsUnreadable = true;
-        MessageBox("Unable to read the ini file:\n\n" + IniFileName + "\n\n" + UnreadableReason(IniFileName) +
+        MessageBox("Unable to read the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" +
+                       UnreadableReason(IniFileName) +
                        "\nThe default settings are used and the file is left as it is.",
                    "Error", MB_OK | MB_ICONERROR);
     }
@@ -153,13 +156,11 @@ void TForm1::ReadSettings()
             RecentFiles->Add(ini.ReadString(RecentFilesSection, keys[i], ""));
 
     ini.ReadSection(TailFilesSection, keys);
-    for (int i = 0; i < keys.Count(); ++i) {
-        if (!StartsWith(keys[i], "File"))
-            continue;
-        const AnsiString name = ini.ReadString(TailFilesSection, keys[i], "");
-        if (!OpenTailFile(name) && !name.empty() && !Tail->IsOpen(name))
-            FMissingTailFiles.push_back(name);
-    }
+    std::vector<AnsiString> watched;
+    for (int i = 0; i < keys.Count(); ++i)
+        if (StartsWith(keys[i], "File"))
+            watched.push_back(ini.ReadString(TailFilesSection, keys[i], ""));
+    OpenSavedFiles(watched);
 
     SetActive(active);
     if (Tail->GetCount() > 0)
@@ -227,6 +228,48 @@ void TForm1::PlaceOnScreen(int left, int top, int width, int height)
 // ---------------------------------------------------------------------------
 // Writing
 
+AnsiString TForm1::SettingsText(const std::vector<AnsiString>& watched, size_t kept,
+                                const AnsiString& lineBreak)
+{
+    TMemIniFile ini(IniFileName);
+    ini.EraseSection(TailFilesSection);
+    for (size_t i = 0; i < kept; ++i)
+        ini.WriteString(TailFilesSection, "File" + IntToStr(static_cast<int64_t>(i)), watched[i]);
+
+    ini.EraseSection(OptionsSection);
+    const TFontInfo* normal = RVStyle->TextStyles()->Items(0);
+    ini.WriteBool(OptionsSection, "Active", Active);
+    ini.WriteInteger(OptionsSection, "FontSize", normal->Size());
+    ini.WriteString(OptionsSection, "FontName", normal->FontName());
+    ini.WriteInteger(OptionsSection, "PurgeAtLine", PurgeAtLine);
+    ini.WriteInteger(OptionsSection, "MonitorInterval", Tail->GetInterval());
+    ini.WriteBool(OptionsSection, "ShowOnlyInSystemTray", ShowOnlyInSystemTray);
+    ini.WriteBool(OptionsSection, "ShowOnLogEvent", ShowOnLogEvent);
+    ini.WriteBool(OptionsSection, "BeepOnLogEvent", BeepOnLogEvent);
+    ini.WriteBool(OptionsSection, "ShowOnlySpecialWordLogs", ShowOnlySpecialWordLogs);
+    ini.WriteInteger(OptionsSection, "MonitorBackgroundColor", MonitorBackgroundColor);
+    ini.WriteBool(OptionsSection, "ShowFileNameImage", ShowFileNameImage);
+    ini.WriteBool(OptionsSection, "AlwaysOnTop", AlwaysOnTop);
+    ini.WriteBool(OptionsSection, "AdjustSizeAutomaticly", AdjustSizeAutomaticly);
+    ini.WriteInteger(OptionsSection, "Left", Left());
+    ini.WriteInteger(OptionsSection, "Top", Top());
+    ini.WriteInteger(OptionsSection, "Width", Width());
+    ini.WriteInteger(OptionsSection, "Height", Height());
+    ini.WriteBool(OptionsSection, "SaveSettings", SaveSettings);
+
+    ini.EraseSection(RecentFilesSection);
+    for (int i = 0; i < RecentFiles->Count(); ++i)
+        ini.WriteString(RecentFilesSection, "File" + IntToStr(i), (*RecentFiles)[i]);
+    // [SpecialWords] belongs to the user: never written.
+
+    TStringList lines;
+    ini.GetStrings(lines);
+    AnsiString text;
+    for (int i = 0; i < lines.Count(); ++i)
+        text += lines[i] + lineBreak;
+    return text;
+}
+
 void TForm1::WriteSettings()
 {
     if (!SaveSettings || IniFileName.empty() || FSettingsUnreadable)
@@ -235,65 +278,69 @@ void TForm1::WriteSettings()
     // The per-user folder of the fallback name may not exist yet.
     ForceDirectories(ExtractFileDir(IniFileName));
     AnsiString reason;
+    AnsiString dropped;
     AnsiString before;
     if (LoadIniText(IniFileName, before) == TIniLoadResult::Unreadable) {
         reason = UnreadableReason(IniFileName);
     } else {
-        TMemIniFile ini(IniFileName);
-        ini.EraseSection(TailFilesSection);
-        int number = 0;
-        for (int i = 0; i < Tail->GetCount(); ++i)
-            ini.WriteString(TailFilesSection, "File" + IntToStr(number++), Tail->GetFile(i)->FileName);
+        // The watched files in monitor order, then those that could not be
+        // opened at start (so that the next start tries them again).
+        std::vector<AnsiString> watched;
+        std::unordered_set<AnsiString> open;
+        for (int i = 0; i < Tail->GetCount(); ++i) {
+            watched.push_back(Tail->GetFile(i)->FileName);
+            open.insert(watched.back());
+        }
         for (const AnsiString& name : FMissingTailFiles)
-            if (!Tail->IsOpen(name))
-                ini.WriteString(TailFilesSection, "File" + IntToStr(number++), name);
-
-        ini.EraseSection(OptionsSection);
-        const TFontInfo* normal = RVStyle->TextStyles()->Items(0);
-        ini.WriteBool(OptionsSection, "Active", Active);
-        ini.WriteInteger(OptionsSection, "FontSize", normal->Size());
-        ini.WriteString(OptionsSection, "FontName", normal->FontName());
-        ini.WriteInteger(OptionsSection, "PurgeAtLine", PurgeAtLine);
-        ini.WriteInteger(OptionsSection, "MonitorInterval", Tail->GetInterval());
-        ini.WriteBool(OptionsSection, "ShowOnlyInSystemTray", ShowOnlyInSystemTray);
-        ini.WriteBool(OptionsSection, "ShowOnLogEvent", ShowOnLogEvent);
-        ini.WriteBool(OptionsSection, "BeepOnLogEvent", BeepOnLogEvent);
-        ini.WriteBool(OptionsSection, "ShowOnlySpecialWordLogs", ShowOnlySpecialWordLogs);
-        ini.WriteInteger(OptionsSection, "MonitorBackgroundColor", MonitorBackgroundColor);
-        ini.WriteBool(OptionsSection, "ShowFileNameImage", ShowFileNameImage);
-        ini.WriteBool(OptionsSection, "AlwaysOnTop", AlwaysOnTop);
-        ini.WriteBool(OptionsSection, "AdjustSizeAutomaticly", AdjustSizeAutomaticly);
-        ini.WriteInteger(OptionsSection, "Left", Left());
-        ini.WriteInteger(OptionsSection, "Top", Top());
-        ini.WriteInteger(OptionsSection, "Width", Width());
-        ini.WriteInteger(OptionsSection, "Height", Height());
-        ini.WriteBool(OptionsSection, "SaveSettings", SaveSettings);
-
-        ini.EraseSection(RecentFilesSection);
-        for (int i = 0; i < RecentFiles->Count(); ++i)
-            ini.WriteString(RecentFilesSection, "File" + IntToStr(i), (*RecentFiles)[i]);
-        // [SpecialWords] belongs to the user: never written.
-
+            if (!open.count(name))
+                watched.push_back(name);
         // The file's own line breaks are kept.
         const AnsiString lineBreak = before.find("\r\n") != AnsiString::npos ? "\r\n" : "\n";
-        TStringList lines;
-        ini.GetStrings(lines);
-        AnsiString text;
-        for (int i = 0; i < lines.Count(); ++i)
-            text += lines[i] + lineBreak;
-        if (!existed || text != before)
-            reason = WriteSettingsText(IniFileName, text);
+        size_t kept = watched.size();
+        AnsiString text = SettingsText(watched, kept, lineBreak);
+        // Never a file that the next start would refuse to read: watched files
+        // are left out from the last one until it fits.
+        while (static_cast<int64_t>(text.size()) > MaxIniFileSize && kept > 0) {
+            int64_t excess = static_cast<int64_t>(text.size()) - MaxIniFileSize;
+            while (kept > 0 && excess > 0) {
+                --kept;
+                excess -= static_cast<int64_t>(4 + IntToStr(static_cast<int64_t>(kept)).size() + 1 +
+                                               watched[kept].size() + lineBreak.size());
+            }
+            text = SettingsText(watched, kept, lineBreak);
+        }
+        const AnsiString limit = IntToStr(static_cast<int>(MaxIniFileSize >> 20)) + " MiB";
+        if (static_cast<int64_t>(text.size()) > MaxIniFileSize) {
+            reason = "The settings would take more than " + limit +
+                     ", which is more than the program reads: the file is left as it is.";
+        } else {
+            if (!existed || text != before)
+                reason = WriteSettingsText(IniFileName, text);
+            if (reason.empty() && kept < watched.size())
+                dropped = "The settings file may not be larger than " + limit + ": the last " +
+                          IntToStr(static_cast<int64_t>(watched.size() - kept)) + " of the " +
+                          IntToStr(static_cast<int64_t>(watched.size())) +
+                          " watched files are not saved in it.";
+        }
     }
     if (!reason.empty()) {
-        const AnsiString message = "Unable to write the ini file:\n\n" + IniFileName + "\n\n" + reason;
         if (ClosingOnSignal)
             std::fprintf(stderr, "kelvor: unable to write the ini file %s: %s\n", IniFileName.c_str(),
                          reason.c_str());
         else
-            MessageBox(message, "Error", MB_OK | MB_ICONERROR);
+            MessageBox("Unable to write the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" + reason,
+                       "Error", MB_OK | MB_ICONERROR);
         return;
     }
+    if (!dropped.empty()) {
+        if (ClosingOnSignal)
+            std::fprintf(stderr, "kelvor: %s: %s\n", IniFileName.c_str(), dropped.c_str());
+        else
+            MessageBox("Not everything could be saved in the ini file:\n\n" + ShownFileName(IniFileName) +
+                           "\n\n" + dropped,
+                       "Error", MB_OK | MB_ICONERROR);
+    }
     if (!existed && FileExists(IniFileName) && !ClosingOnSignal)
-        MessageBox("The program has created an ini file:\n" + IniFileName, "Confirmation",
+        MessageBox("The program has created an ini file:\n" + ShownFileName(IniFileName), "Confirmation",
                    MB_OK | MB_ICONINFORMATION);
 }

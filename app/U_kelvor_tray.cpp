@@ -143,7 +143,7 @@ void TForm1::WMDropFiles(TMessage& message)
     for (const AnsiString& name : names) {
         // Only local files arrive as absolute paths; anything else is no file.
         if (name.empty() || name[0] != '/') {
-            MessageBox("Unable to open file '" + name + "'.", "Error", MB_OK | MB_ICONERROR);
+            MessageBox("Unable to open file '" + ShownFileName(name) + "'.", "Error", MB_OK | MB_ICONERROR);
             continue;
         }
         TTailFile* file = nullptr;

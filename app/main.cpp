@@ -1,7 +1,12 @@
 // Entry of the Kelvor log monitor: kelvor [settings-file]. Creates the main
 // window and runs the message loop until it closes. A termination signal
-// (SIGTERM, SIGINT, SIGHUP) closes the main window the normal way, so the
-// settings are written as at any other exit.
+// (SIGTERM, SIGINT, SIGHUP) that comes while the loop runs closes the main
+// window the normal way, so the settings are written as at any other exit;
+// one that comes before (while the settings are read, the saved files opened
+// or a start-up box waits), or a second one before the first was taken up,
+// ends the program at once, as the signal itself would.
+#include <sys/resource.h>
+
 #include <csignal>
 #include <vector>
 
@@ -18,9 +23,17 @@ extern "C" const char* __lsan_default_suppressions()
 namespace {
 
 volatile std::sig_atomic_t CloseRequested = 0;
+// The message loop runs: from here on a signal closes the window.
+volatile std::sig_atomic_t LoopRunning = 0;
 
-void RequestClose(int)
+void RequestClose(int number)
 {
+    if (!LoopRunning || CloseRequested) {
+        // Nothing is written: what was read of the settings may be partial.
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
     CloseRequested = 1;
 }
 
@@ -33,6 +46,17 @@ void InstallSignalHandlers()
         sigaction(number, &action, nullptr);
 }
 
+// The process may hold as many files open as its hard limit allows: each
+// watched file keeps one.
+void RaiseOpenFileLimit()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -43,8 +67,10 @@ int main(int argc, char** argv)
     // ParamStr(0) is the program file itself, wherever it was started from.
     if (!args.empty())
         args[0].clear();
-    SetCommandLine(args);
+    // Before anything else: a signal ends the program at any time.
     InstallSignalHandlers();
+    SetCommandLine(args);
+    RaiseOpenFileLimit();
 
     try {
         Application->Initialize();
@@ -61,6 +87,7 @@ int main(int argc, char** argv)
             }
         };
         closer.SetEnabled(true);
+        LoopRunning = 1;
         Application->Run();
     } catch (const Exception& e) {
         Application->ShowException(e);

@@ -51,8 +51,9 @@ template <typename S> void CutLengthPrefix(S& text)
 bool DecodeDDB(const TRVRTFPicture& picture, TPixelBuffer& out)
 {
     const int w = picture.PicW, h = picture.PicH, bits = picture.WBMBitsPixel;
+    // The pixel budget of every decoder, before the pixels are made.
     if (picture.WBMPlanes != 1 || !ValidBitDepth(bits) || w <= 0 || h <= 0 || w > MaxBitmapSide ||
-        h > MaxBitmapSide)
+        h > MaxBitmapSide || int64_t(w) * h > GraphicMaxPixels)
         return false;
     const int64_t minRow = (int64_t(w) * bits + 7) / 8;
     int64_t rowBytes = picture.WBMWidthBytes > 0 ? picture.WBMWidthBytes : (int64_t(w) * bits + 15) / 16 * 2;

@@ -507,10 +507,8 @@ TRVRTFStyleSheetEntry& TRVRTFStyleSheet::AddPara(int number)
 
 TRVRTFStyleSheetEntry* TRVRTFStyleSheet::GetEntry(int number) const
 {
-    for (const auto& entry : Items)
-        if (entry->Number == number)
-            return entry.get();
-    return nullptr;
+    const int at = FindNumber(number, [](const TRVRTFStyleSheetEntry& e) { return e.Number; });
+    return at >= 0 ? Items[static_cast<size_t>(at)].get() : nullptr;
 }
 
 TRVRTFFont& TRVRTFFontList::Add(int number)
@@ -522,15 +520,11 @@ TRVRTFFont& TRVRTFFontList::Add(int number)
 
 int TRVRTFFontList::GetFontIndex(int number, int defNumber) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == number)
-            return static_cast<int>(i);
-    if (number == defNumber)
-        return 0;
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == defNumber)
-            return static_cast<int>(i);
-    return 0;
+    const auto numberOf = [](const TRVRTFFont& font) { return font.Number; };
+    int at = FindNumber(number, numberOf);
+    if (at < 0 && number != defNumber)
+        at = FindNumber(defNumber, numberOf);
+    return std::max(at, 0);
 }
 
 void TRVRTFFontList::RemoveChasetFromNames()
@@ -579,10 +573,7 @@ TRVRTFList97& TRVRTFListTable97::AddNew()
 
 int TRVRTFListTable97::FindList(int listId) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->ListId == listId)
-            return static_cast<int>(i);
-    return -1;
+    return FindNumber(listId, [](const TRVRTFList97& list) { return list.ListId; });
 }
 
 TRVRTFListOverrideLevel97& TRVRTFListOverride97::AddNew()
@@ -599,8 +590,5 @@ TRVRTFListOverride97& TRVRTFListOverrideTable97::AddNew()
 
 int TRVRTFListOverrideTable97::FindListOverride(int number) const
 {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->Number == number)
-            return static_cast<int>(i);
-    return -1;
+    return FindNumber(number, [](const TRVRTFListOverride97& o) { return o.Number; });
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/streams.h"
@@ -418,6 +419,47 @@ public:
     int SuggestedWidth = 0, SuggestedHeight = 0;
 };
 
+// One of the reader's tables whose entries are found by number in a few steps
+// however many the file defines; the first entry of a number is the one found.
+// The reader gives an entry its number only while it is the table's last (the
+// entry being read), so every entry before the last is indexed once, when a
+// lookup first finds one after it, and the last is compared as it stands.
+template <class TEntry> class TRVRTFNumberedTable {
+public:
+    std::vector<std::unique_ptr<TEntry>> Items;
+    void Clear()
+    {
+        Items.clear();
+        FFirst.clear();
+        FIndexed = 0;
+    }
+    // Entries indexed and lookups made so far: what finding entries costs.
+    int64_t GetLookupSteps() const { return FSteps; }
+
+protected:
+    // The index of the first entry whose number, NumberOf(entry), is Number;
+    // -1 when there is none.
+    template <class TNumberOf> int FindNumber(int number, TNumberOf numberOf) const
+    {
+        if (FIndexed > Items.size()) {
+            FFirst.clear();
+            FIndexed = 0;
+        }
+        for (; FIndexed + 1 < Items.size(); ++FIndexed, ++FSteps)
+            FFirst.emplace(numberOf(*Items[FIndexed]), static_cast<int>(FIndexed));
+        ++FSteps;
+        const auto found = FFirst.find(number);
+        if (found != FFirst.end())
+            return found->second;
+        return !Items.empty() && numberOf(*Items.back()) == number ? static_cast<int>(Items.size() - 1) : -1;
+    }
+
+private:
+    mutable std::unordered_map<int, int> FFirst;
+    mutable size_t FIndexed = 0;
+    mutable int64_t FSteps = 0;
+};
+
 class TRVRTFListLevel97 : public TRVRTFCustomMarkerProperties {
 public:
     TRVRTFListLevel97() { Reset(); }
@@ -441,13 +483,11 @@ public:
     TRVRTFListLevel97* GetLastLevel() { return Levels.empty() ? nullptr : Levels.back().get(); }
 };
 
-class TRVRTFListTable97 {
+class TRVRTFListTable97 : public TRVRTFNumberedTable<TRVRTFList97> {
 public:
-    std::vector<std::unique_ptr<TRVRTFList97>> Items;
     TRVRTFList97& AddNew();
     int FindList(int listId) const;
     TRVRTFList97* GetLastList() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
 };
 
 class TRVRTFListOverrideLevel97 {
@@ -464,13 +504,11 @@ public:
     TRVRTFListOverrideLevel97* GetLastLevel() { return Levels.empty() ? nullptr : Levels.back().get(); }
 };
 
-class TRVRTFListOverrideTable97 {
+class TRVRTFListOverrideTable97 : public TRVRTFNumberedTable<TRVRTFListOverride97> {
 public:
-    std::vector<std::unique_ptr<TRVRTFListOverride97>> Items;
     TRVRTFListOverride97& AddNew();
     int FindListOverride(int number) const;
     TRVRTFListOverride97* GetLastListOverride() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
 };
 
 class TRVRTFStyleSheetEntry {
@@ -487,13 +525,11 @@ public:
     AnsiString Name;
 };
 
-class TRVRTFStyleSheet {
+class TRVRTFStyleSheet : public TRVRTFNumberedTable<TRVRTFStyleSheetEntry> {
 public:
-    std::vector<std::unique_ptr<TRVRTFStyleSheetEntry>> Items;
     TRVRTFStyleSheetEntry& AddPara(int number);
     TRVRTFStyleSheetEntry* GetEntry(int number) const;
     TRVRTFStyleSheetEntry* Last() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
 };
 
 class TRVRTFFont {
@@ -504,16 +540,14 @@ public:
     uint8_t Charset = 1;
 };
 
-class TRVRTFFontList {
+class TRVRTFFontList : public TRVRTFNumberedTable<TRVRTFFont> {
 public:
-    std::vector<std::unique_ptr<TRVRTFFont>> Items;
     TRVRTFFont& Add(int number);
     int GetFontIndex(int number, int defNumber) const;
     // Cuts " cyr", " ce", " greek", " tur", " baltic" off the names of fonts of
     // the matching charsets.
     void RemoveChasetFromNames();
     TRVRTFFont* Last() { return Items.empty() ? nullptr : Items.back().get(); }
-    void Clear() { Items.clear(); }
 };
 
 class TRVRTFColorList {

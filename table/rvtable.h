@@ -317,6 +317,8 @@ public:
     // The cell whose block holds slot (Row, Col), and its slot; null (and -1, -1)
     // only for a grid that breaks the invariants.
     TRVTableCellData* GetMainCell(int row, int col, int& mRow, int& mCol) const;
+    // The slots looked at by main-cell lookups so far: what finding main cells costs.
+    int64_t GetMainCellSteps() const { return FMainCellSteps; }
     // The wanted width of a block; percentages win over pixels.
     int GetBestWidth(int topRow, int leftCol, int colSpan, int rowSpan) const;
     bool IsEmptyCols(int firstRow, int col1, int count1, int rowCount, int col2, int count2) const;
@@ -401,6 +403,21 @@ public:
                             int oldBestHeight);
 
 private:
+    // Main cells by slot, built from the grid on demand. An entry is the
+    // flat position (row * FIndexCols + col) of the cell whose block holds
+    // the slot, or -1. The grid changes without telling the index: an entry
+    // is trusted only once the cell it names is found there still covering
+    // the slot, which in a sound grid makes it that slot's only main cell.
+    mutable std::vector<int32_t> FMainIndex;
+    mutable int FIndexRows = -1;
+    mutable int FIndexCols = -1;
+    // Slots looked at by walks since the index was last built: a stale index
+    // is built again once walking has cost as much as building it.
+    mutable int64_t FWalkSteps = 0;
+    mutable int64_t FMainCellSteps = 0;
+    bool IndexedMainCell(int row, int col, int& mRow, int& mCol, TRVTableCellData*& cell) const;
+    void BuildMainIndex() const;
+    TRVTableCellData* WalkMainCell(int row, int col, int& mRow, int& mCol) const;
     // Takes the cell out of a slot without freeing it; the slot becomes empty.
     TRVTableCellData* TakeCell(int row, int col);
     // A new cell in an empty slot.
@@ -1024,6 +1041,9 @@ public:
 // The largest grid (rows x columns) read from a stored table: every slot
 // costs memory before its cell is read, whatever the file's size.
 inline constexpr int64_t RVTableMaxStoredSlots = int64_t(1) << 20;
+// The largest grid whose main cells are indexed (four bytes a slot); a larger
+// one, which only a program can build, finds them by walking the grid.
+inline constexpr int64_t RVTableMaxIndexedSlots = int64_t(1) << 24;
 
 // A background picture in its stored form: 32-bit little-endian length of the
 // class name, the name, then the picture as a binary block. Empty for none.

@@ -443,6 +443,15 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
     const int64_t pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
     const int64_t gap = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellVSpacing +
                                         2 * static_cast<int64_t>(CellBorderWidth)));
+    // The last row of the row's cell that ends first (INT64_MAX for a row
+    // without cells): a row has a cell of its own ending within a span when
+    // this lies inside it. Found once, so that many tall cells cost no more
+    // than the grid.
+    std::vector<int64_t> firstEnd(rowCount, INT64_MAX);
+    for (int r = 0; r < rowCount; ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (const TRVTableCellData* cell = Rows->Get(r)->Get(c))
+                firstEnd[r] = std::min<int64_t>(firstEnd[r], int64_t(r) + cell->RowSpan - 1);
     for (int r = 0; r < rowCount; ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
             TRVTableCellData* cell = Rows->Get(r)->Get(c);
@@ -466,7 +475,7 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
                 continue;
             std::vector<int> taking;
             for (int k = r; k < r + span; ++k)
-                if (!Rows->Get(k)->HasCellsInRange(k, r, span))
+                if (firstEnd[k] > int64_t(r) + span - 1)
                     taking.push_back(k);
             if (taking.empty())
                 for (int k = r; k < r + span; ++k)

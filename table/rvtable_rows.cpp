@@ -162,22 +162,113 @@ TRVTableCellData* TRVTableRows::GetMainCell(int row, int col, int& mRow, int& mC
 {
     mRow = row;
     mCol = col;
+    ++FMainCellSteps;
     if (TRVTableCellData* cell = SlotOf(this, row, col))
         return cell;
-    // Left along the row first, then one row up; a grid that breaks the
-    // invariants ends at row 0 with no cell rather than reading outside it.
-    while (mRow >= 0) {
+    if (row < 0 || row >= Count() || col < 0) {
+        mRow = -1;
+        mCol = -1;
+        return nullptr;
+    }
+    TRVTableCellData* cell = nullptr;
+    if (IndexedMainCell(row, col, mRow, mCol, cell))
+        return cell;
+    return WalkMainCell(row, col, mRow, mCol);
+}
+
+// Whether the cell whose block holds slot (Row, Col) is known from the index;
+// the index is built when there is none for this grid's size, and built again
+// when it proves stale and walks have paid for that.
+bool TRVTableRows::IndexedMainCell(int row, int col, int& mRow, int& mCol, TRVTableCellData*& cell) const
+{
+    const int cols = GetColCount();
+    if (col >= cols || static_cast<int64_t>(Count()) * cols > RVTableMaxIndexedSlots)
+        return false;
+    bool fresh = false;
+    if (FIndexRows != Count() || FIndexCols != cols) {
+        BuildMainIndex();
+        fresh = true;
+    }
+    for (;;) {
+        const int32_t at = FMainIndex[static_cast<size_t>(row) * cols + col];
+        if (at >= 0) {
+            const int r = at / cols;
+            const int c = at % cols;
+            TRVTableCellData* found = SlotOf(this, r, c);
+            if (found != nullptr && r <= row && c <= col && found->RowSpan > row - r &&
+                found->ColSpan > col - c) {
+                mRow = r;
+                mCol = c;
+                cell = found;
+                return true;
+            }
+        }
+        if (fresh || FWalkSteps < static_cast<int64_t>(FMainIndex.size()))
+            return false;
+        BuildMainIndex();
+        fresh = true;
+    }
+}
+
+// Slot by slot, row by row: a covered slot lies in the block of the main cell
+// of its left neighbour, or else of the slot above (the block's first column).
+void TRVTableRows::BuildMainIndex() const
+{
+    const int rows = Count();
+    const int cols = GetColCount();
+    FMainIndex.assign(static_cast<size_t>(rows) * cols, -1);
+    FIndexRows = rows;
+    FIndexCols = cols;
+    FWalkSteps = 0;
+    FMainCellSteps += static_cast<int64_t>(rows) * cols;
+    const auto covers = [this, cols](int32_t at, int row, int col) {
+        if (at < 0)
+            return false;
+        const int r = at / cols;
+        const int c = at % cols;
+        const TRVTableCellData* cell = Get(r)->Get(c);
+        return cell->RowSpan > row - r && cell->ColSpan > col - c;
+    };
+    for (int r = 0; r < rows; ++r) {
+        const TRVTableRow* row = Get(r);
+        int32_t* entries = FMainIndex.data() + static_cast<size_t>(r) * cols;
+        for (int c = 0; c < cols; ++c) {
+            if (c < row->Count() && row->Get(c) != nullptr)
+                entries[c] = r * cols + c;
+            else if (c > 0 && covers(entries[c - 1], r, c))
+                entries[c] = entries[c - 1];
+            else if (r > 0 && covers(entries[c - cols], r, c))
+                entries[c] = entries[c - cols];
+        }
+    }
+}
+
+// The definition itself: left along the row first, then one row up. A grid
+// that breaks the invariants ends at row 0 with no cell rather than reading
+// outside it.
+TRVTableCellData* TRVTableRows::WalkMainCell(int row, int col, int& mRow, int& mCol) const
+{
+    const int64_t before = FMainCellSteps;
+    TRVTableCellData* result = nullptr;
+    for (mRow = row; mRow >= 0; --mRow) {
         const TRVTableRow* r = Get(mRow);
         mCol = std::min(col, r->Count() - 1);
-        while (mCol >= 1 && r->Get(mCol) == nullptr)
+        ++FMainCellSteps;
+        while (mCol >= 1 && r->Get(mCol) == nullptr) {
             --mCol;
+            ++FMainCellSteps;
+        }
         if (mCol >= 0) {
             TRVTableCellData* cell = r->Get(mCol);
-            if (cell != nullptr && cell->ColSpan > col - mCol && cell->RowSpan > row - mRow)
-                return cell;
+            if (cell != nullptr && cell->ColSpan > col - mCol && cell->RowSpan > row - mRow) {
+                result = cell;
+                break;
+            }
         }
-        --mRow;
     }
+    FWalkSteps += FMainCellSteps - before;
+    if (result != nullptr)
+        return result;
     mRow = -1;
     mCol = -1;
     return nullptr;

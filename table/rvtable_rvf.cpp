@@ -22,16 +22,17 @@ const char* const SWrongSpan = "Wrong cell span";
 // The most bytes a picture's class name may take: a short identifier.
 constexpr uint32_t MaxGraphicClassName = 255;
 
-// Every slot of a grid read so far that no cell covers gets a fresh cell, so
-// that a grid left by a failed read still keeps the grid's invariants.
-void FillUncovered(TRVTableRows* rows, const std::vector<bool>& covered, int colCount)
+// Cuts a grid left by a failed read to its first Whole rows, the rows the
+// cells list gave in full: the cells of later rows go, and a cell reaching
+// below the rows kept ends at the last of them.
+void KeepWholeRows(TRVTableRows* rows, int whole)
 {
-    for (int r = 0; r < rows->Count(); ++r)
-        for (int c = 0; c < colCount; ++c)
-            if (!covered[static_cast<size_t>(r) * colCount + c]) {
-                TRVTableRow* row = rows->Get(r);
-                row->Put(c, new TRVTableCellData(row));
-            }
+    while (rows->Count() > whole)
+        rows->Delete(rows->Count() - 1);
+    for (int r = 0; r < whole; ++r)
+        for (int c = 0; c < rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = rows->Get(r)->Get(c))
+                cell->RowSpan = std::min(cell->RowSpan, whole - r);
 }
 
 } // namespace
@@ -163,49 +164,52 @@ void TRVTableItemInfo::CellsReader(TReader* reader, TD* cellReader)
     if (rowCount < 0 || colCount <= 0 || slots > RVTableMaxStoredSlots || reader->Remaining() < 2)
         throw EReadError(SWrongCellsCount);
     Rows->Reset(0, 0);
-    Rows->SetCapacity(rowCount);
-    for (int r = 0; r < rowCount; ++r) {
-        TRVTableRow* row = Rows->Add(0);
-        row->SetCapacity(colCount);
-        for (int c = 0; c < colCount; ++c)
-            row->InsertEmpty(c);
-    }
-    std::vector<bool> covered(static_cast<size_t>(slots), false);
+    // The grid grows slot by slot as the list reaches it, so that a list
+    // that ends early has cost nothing for the slots it only claimed.
+    // coveredTo[c]: the first row of column c that no cell read so far covers.
+    std::vector<int> coveredTo;
+    int row = 0;
     try {
         reader->ReadListBegin();
-        for (int r = 0; r < rowCount; ++r)
+        for (; row < rowCount; ++row) {
+            TRVTableRow* current = Rows->Add(0);
             for (int c = 0; c < colCount; ++c) {
-                if (covered[static_cast<size_t>(r) * colCount + c])
+                if (c == static_cast<int>(coveredTo.size()))
+                    coveredTo.push_back(0);
+                if (coveredTo[static_cast<size_t>(c)] > row) {
+                    current->InsertEmpty(c);
                     continue;
+                }
                 if (reader->EndOfList())
                     throw EReadError(SWrongEndOfCells);
                 const int colSpan = reader->ReadInteger();
                 const int rowSpan = reader->ReadInteger();
-                // A block must be at least one slot, lie inside the grid and
-                // cover no slot another cell covers.
-                if (colSpan < 1 || rowSpan < 1 || colSpan > colCount - c || rowSpan > rowCount - r)
+                // A block must be at least one slot and lie inside the grid.
+                // Its first row is where it could meet the block of a cell
+                // read before (one from above reaches it there first).
+                if (colSpan < 1 || rowSpan < 1 || colSpan > colCount - c || rowSpan > rowCount - row)
                     throw EReadError(SWrongSpan);
-                for (int br = r; br < r + rowSpan; ++br)
-                    for (int bc = c; bc < c + colSpan; ++bc)
-                        if (covered[static_cast<size_t>(br) * colCount + bc])
-                            throw EReadError(SWrongSpan);
-                for (int br = r; br < r + rowSpan; ++br)
-                    for (int bc = c; bc < c + colSpan; ++bc)
-                        covered[static_cast<size_t>(br) * colCount + bc] = true;
-                TRVTableRow* row = Rows->Get(r);
-                auto* cell = new TRVTableCellData(row);
-                row->Put(c, cell);
+                if (coveredTo.size() < static_cast<size_t>(c) + colSpan)
+                    coveredTo.resize(static_cast<size_t>(c) + colSpan, 0);
+                for (int k = c; k < c + colSpan; ++k)
+                    if (coveredTo[static_cast<size_t>(k)] > row)
+                        throw EReadError(SWrongSpan);
+                for (int k = c; k < c + colSpan; ++k)
+                    coveredTo[static_cast<size_t>(k)] = row + rowSpan;
+                auto* cell = new TRVTableCellData(current);
+                current->InsertPointer(c, cell);
                 cell->ColSpan = colSpan;
                 cell->RowSpan = rowSpan;
                 cellReader->C = cell;
                 reader->ReadComponent(cellReader);
                 ++cellReader->CellsRead;
             }
+        }
         if (!reader->EndOfList())
             throw EReadError(SWrongEndOfCells);
         reader->ReadListEnd();
     } catch (...) {
-        FillUncovered(Rows.get(), covered, colCount);
+        KeepWholeRows(Rows.get(), row);
         throw;
     }
 }

@@ -328,6 +328,8 @@ public:
     bool AlignDisabled() const { return FAlignLevel != 0; }
     // Aligns the children again.
     void Realign();
+    // Children compared and placed by alignment so far: what aligning costs.
+    int64_t GetAlignSteps() const { return FAlignSteps; }
 
     // ---- Focus and tab order
     // The control, and every parent up to its form, is visible and enabled.
@@ -462,6 +464,9 @@ private:
     bool FShowing = false;
     bool FTabStop = false;
     int FAlignLevel = 0;
+    int64_t FAlignSteps = 0;
+    // Set by the parent while it shows its children: no later sibling has a window.
+    bool FNoLaterWindowedSibling = false;
     TSize FLastClientSize{-1, -1};
 };
 

@@ -90,15 +90,18 @@ void TWinControl::CreateWnd()
     FWindow = std::make_unique<TWindowData>(this, params, parentClient);
     FHandle = AllocateWindowHandle(this);
     FWindow->Frame->setEnabled(Enabled());
-    // Stack the new window under the later siblings that have windows already.
+    // Stack the new window under the later siblings that have windows already
+    // (a new window is on top of its siblings: nothing to do when none has).
     if (FParent) {
-        auto self = std::find(FParent->FControls.begin(), FParent->FControls.end(), this);
-        for (auto it = self == FParent->FControls.end() ? self : self + 1; it != FParent->FControls.end();
-             ++it)
-            if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(*it))) {
-                FWindow->Frame->stackUnder(frame);
-                break;
-            }
+        if (!FNoLaterWindowedSibling) {
+            auto self = std::find(FParent->FControls.begin(), FParent->FControls.end(), this);
+            for (auto it = self == FParent->FControls.end() ? self : self + 1; it != FParent->FControls.end();
+                 ++it)
+                if (QWidget* frame = FrameWidgetOf(dynamic_cast<TWinControl*>(*it))) {
+                    FWindow->Frame->stackUnder(frame);
+                    break;
+                }
+        }
         FWindow->Frame->setVisible(Visible());
     }
     Perform(CM_CURSORCHANGED, 0, 0);
@@ -150,9 +153,19 @@ void TWinControl::UpdateControlState()
     const bool showing = Visible() && parentShowing && !(ComponentState() & csDestroying);
     if (showing != FShowing || (showing && !FHandle))
         SetShowing(showing);
-    for (TControl* child : FControls)
-        if (auto* win = dynamic_cast<TWinControl*>(child))
+    // Which children come before a sibling with a window: only a window made
+    // for one of those has to be stacked, so that showing many children at
+    // once does not look through their siblings for each.
+    const size_t count = FControls.size();
+    std::vector<bool> laterWindow(count, false);
+    for (size_t i = count; i-- > 1;)
+        laterWindow[i - 1] = laterWindow[i] || FrameWidgetOf(dynamic_cast<TWinControl*>(FControls[i]));
+    for (size_t i = 0; i < FControls.size(); ++i)
+        if (auto* win = dynamic_cast<TWinControl*>(FControls[i])) {
+            win->FNoLaterWindowedSibling = FControls.size() == count && !laterWindow[i];
             win->UpdateControlState();
+            win->FNoLaterWindowedSibling = false;
+        }
 }
 
 void TWinControl::SetShowing(bool value)

@@ -8,23 +8,6 @@
 
 namespace {
 
-// True when C1 comes before C2 among the controls of one alignment.
-bool InsertBefore(const TControl* c1, const TControl* c2, TAlign align)
-{
-    switch (align) {
-    case alTop:
-        return c1->Top() < c2->Top();
-    case alBottom:
-        return c1->Top() + c1->Height() >= c2->Top() + c2->Height();
-    case alLeft:
-        return c1->Left() < c2->Left();
-    case alRight:
-        return c1->Left() + c1->Width() >= c2->Left() + c2->Width();
-    default:
-        return false;
-    }
-}
-
 // Places one control at its edge of Rect and takes its room from Rect.
 void DoPosition(TControl* control, TAlign align, TRect& rect)
 {
@@ -114,21 +97,47 @@ void TWinControl::AdjustClientRect(TRect&) const {}
 void TWinControl::AlignControls(TControl* aControl, TRect& rect)
 {
     AdjustClientRect(rect);
+    // Within one alignment the controls go by their positions: top and left
+    // edges ascending, with the asking control and then the others in list
+    // order before those level with them; bottom and right edges descending,
+    // those level with each other in the opposite order. (The order the class
+    // library reaches by inserting each control in turn, found here by a
+    // stable sort, so that aligning many controls stays cheap.)
+    std::vector<TControl*> list;
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
-        std::vector<TControl*> list;
+        list.clear();
         if (aControl && aControl->Parent() == this && aControl->Visible() && aControl->Align() == align)
             list.push_back(aControl);
-        for (TControl* control : FControls) {
-            if (control == aControl || control->Align() != align || !control->Visible())
-                continue;
-            // The control that asked is in the list already: it goes before the
-            // controls that are level with it.
-            size_t j = 0;
-            while (j < list.size() && !InsertBefore(control, list[j], align))
-                ++j;
-            list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), control);
+        for (TControl* control : FControls)
+            if (control != aControl && control->Align() == align && control->Visible())
+                list.push_back(control);
+        const auto sortBy = [this, &list](auto key, bool descending) {
+            if (descending)
+                std::reverse(list.begin(), list.end());
+            std::stable_sort(list.begin(), list.end(), [this, key, descending](TControl* a, TControl* b) {
+                ++FAlignSteps;
+                return descending ? key(a) > key(b) : key(a) < key(b);
+            });
+        };
+        switch (align) {
+        case alTop:
+            sortBy([](const TControl* c) { return c->Top(); }, false);
+            break;
+        case alBottom:
+            sortBy([](const TControl* c) { return int64_t{c->Top()} + c->Height(); }, true);
+            break;
+        case alLeft:
+            sortBy([](const TControl* c) { return c->Left(); }, false);
+            break;
+        case alRight:
+            sortBy([](const TControl* c) { return int64_t{c->Left()} + c->Width(); }, true);
+            break;
+        default:
+            break;
         }
-        for (TControl* control : list)
+        for (TControl* control : list) {
             DoPosition(control, align, rect);
+            ++FAlignSteps;
+        }
     }
 }

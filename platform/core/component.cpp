@@ -204,7 +204,9 @@ const TPropertyTable* TComponent::PropertyTable() const
 
 void TComponent::Notification(TComponent* aComponent, TOperation operation)
 {
-    if (operation == opRemove && aComponent)
+    if (operation == opInsert)
+        return;
+    if (aComponent)
         RemoveFreeNotification(aComponent);
     // Backwards, and kept in range: a component may leave (or be freed) while it
     // hears the call.

@@ -22,8 +22,10 @@ using TComponentState = unsigned;
 
 // A node of the owner tree. The owner owns its components: it frees them when it
 // is freed, the last inserted first, and a component freed on its own leaves its
-// owner. Whenever a component enters or leaves an owner, the owner and everything
-// below it hear Notification(component, opInsert / opRemove).
+// owner. Whenever a component leaves an owner, the owner and everything below it
+// hear Notification(component, opRemove); when one enters, the owner alone hears
+// Notification(component, opInsert) (nothing below an owner needs it, and passing
+// it on would make adding N components cost N squared).
 //
 // Free notifications are two-way links: after A->FreeNotification(B), each of A
 // and B hears Notification(other, opRemove) before the other goes away, and the
@@ -93,8 +95,8 @@ public:
 protected:
     // AComponent is being added (opInsert) to or removed (opRemove) from the
     // owner tree, or a component linked by FreeNotification is going away. This
-    // base drops the free-notification link on opRemove and passes the call on
-    // to every owned component; overrides call it.
+    // base drops the free-notification link on opRemove and passes an opRemove
+    // call on to every owned component; overrides call it.
     virtual void Notification(TComponent* aComponent, TOperation operation);
     void SetComponentState(TComponentState state) { FComponentState = state; }
     void Include(TComponentStateFlag flag) { FComponentState |= flag; }

@@ -198,6 +198,12 @@ void TMetafile::LoadFromStream(TStream& stream)
     } else {
         InvalidMetafile();
     }
+    // The frame is what the picture measures and is drawn at: held to the
+    // pixel budget of every decoder, as a bitmap of its size would be.
+    const int64_t pixels = int64_t(MulDiv(ClampMM(mmWidth), PixelsPerInch, HundredthMMPerInch)) *
+                           MulDiv(ClampMM(mmHeight), PixelsPerInch, HundredthMMPerInch);
+    if (pixels > GraphicMaxPixels)
+        InvalidMetafile();
     FData = std::move(data);
     FPixels = TPixelBuffer();
     FMMWidth = ClampMM(mmWidth);

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include "platform/core/streams.h"
+#include "platform/graphics/graphicio.h"
 #include "platform/graphics/pixelbuffer_qt.h"
 
 namespace {
@@ -36,7 +37,9 @@ bool TPNGImage::ReadHeader(const uint8_t* data, size_t size, int& width, int& he
         return false;
     const uint32_t w = BigEndian32(data + 16);
     const uint32_t h = BigEndian32(data + 20);
-    if (w == 0 || h == 0 || w > uint32_t(GraphicMaxSide) || h > uint32_t(GraphicMaxSide))
+    // The pixel budget of every decoder, not only the side limit: a header
+    // within both sides may still ask for gigabytes.
+    if (!graphicio::SizeAllowed(w, h))
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);

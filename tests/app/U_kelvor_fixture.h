@@ -21,6 +21,39 @@
 #include "tests/support/tempdir.h"
 #include "view/rollview.h"
 
+// The window made and closed as the program makes and closes it, on the
+// settings file named as its argument (none for an empty one), with the
+// scripted UI answering its boxes.
+class KelvorStartStopTest : public ::testing::Test {
+protected:
+    // Creates the window as the program does: constructor, then OnCreate.
+    void Start(const std::string& Argument = std::string())
+    {
+        std::vector<AnsiString> args{Dir.File("kelvor")};
+        if (!Argument.empty())
+            args.push_back(Argument);
+        SetCommandLine(args);
+        Form = new TForm1(nullptr);
+        Form->AfterConstruction();
+    }
+    // Closes the window as the program does at exit (OnDestroy writes).
+    void Stop()
+    {
+        if (Form)
+            Form->Free();
+        Form = nullptr;
+    }
+    void TearDown() override
+    {
+        Stop();
+        SetCommandLine({});
+    }
+
+    TScriptedUI UI;
+    TempDir Dir;
+    TForm1* Form = nullptr;
+};
+
 class KelvorFormTest : public ::testing::Test {
 protected:
     // Settings read at start-up: [Options] and further sections, as ini text.

@@ -15,43 +15,16 @@
 #include "platform/controls/dialogs.h"
 #include "platform/controls/monitors.h"
 #include "platform/core/inifiles.h"
+#include "tests/app/U_kelvor_fixture.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
-class KelvorSettingsTest : public ::testing::Test {
+class KelvorSettingsTest : public KelvorStartStopTest {
 protected:
-    // Creates the window as the program does: constructor, then OnCreate.
-    // Argument empty: no settings file named on the command line.
-    void Start(const std::string& Argument = std::string())
-    {
-        std::vector<AnsiString> args{Dir.File("kelvor")};
-        if (!Argument.empty())
-            args.push_back(Argument);
-        SetCommandLine(args);
-        Form = new TForm1(nullptr);
-        Form->AfterConstruction();
-    }
-    // Closes the window as the program does at exit (OnDestroy writes).
-    void Stop()
-    {
-        if (Form)
-            Form->Free();
-        Form = nullptr;
-    }
-    void TearDown() override
-    {
-        Stop();
-        SetCommandLine({});
-    }
-
     TFontInfo* Style(int Index) const { return Form->RVStyle->TextStyles()->Items(Index); }
     int StyleCount() const { return Form->RVStyle->TextStyles()->Count(); }
-
-    TScriptedUI UI;
-    TempDir Dir;
-    TForm1* Form = nullptr;
 };
 
 // ---------------------------------------------------------------------------

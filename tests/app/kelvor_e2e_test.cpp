@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -162,6 +163,32 @@ TEST(KelvorEndToEndTest, WatchesTwoLogsColoursTheSpecialWordAndSavesTheFilesAtEx
     EXPECT_EQ(saved.ReadString("TailFiles", "File1", ""), alarmLog);
     EXPECT_EQ(saved.ReadString("SpecialWords", "SpecialWord1", ""), "ALARM");
     EXPECT_EQ(saved.ReadString("Options", "Active", ""), "1");
+}
+
+// A signal ends the program at any time: here while a box about the saved
+// files waits at start-up, before the message loop runs. Nothing is written,
+// since the settings may have been read only in part.
+TEST(KelvorEndToEndTest, ASignalEndsTheProgramWhileAStartUpBoxWaits)
+{
+    const std::string kelvor = KelvorBinary();
+    ASSERT_EQ(access(kelvor.c_str(), X_OK), 0) << "the program is not built: " << kelvor;
+    TempDir dir;
+    const std::string text =
+        "[Options]\nSaveSettings=1\n[TailFiles]\nFile0=" + dir.File("missing.log") + "\n";
+    const std::string ini = dir.Write("kelvor.ini", text);
+    pid_t program = SpawnProgram({kelvor, ini}, dir.File("kelvor.out"), {"QT_QPA_PLATFORM=offscreen"});
+    TProgramGuard guard{program};
+    // The box about the missing file waits for a click that never comes.
+    usleep(2000 * 1000);
+    int status = 0;
+    ASSERT_EQ(waitpid(program, &status, WNOHANG), 0) << "the program ended by itself:\n"
+                                                     << dir.Read("kelvor.out");
+    ASSERT_EQ(kill(program, SIGTERM), 0);
+    const bool ended = ReapProgram(program, status, 5000);
+    program = -1;
+    ASSERT_TRUE(ended) << "the program did not end; it said:\n" << dir.Read("kelvor.out");
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(dir.Read("kelvor.ini"), text);
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/png.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/document/doctestdata.h"
 #include "tests/support/tempdir.h"
@@ -84,6 +85,10 @@ protected:
     PictureItemTest() : Data(&Style) {}
     TRVStyle Style{nullptr};
     TDocTestData Data;
+
+    // Reads the record back: the load goes on, with the item holding the
+    // style sheet's invalid picture and the warning given.
+    std::unique_ptr<TRVGraphicItemInfo> ReadBackInvalid(const AnsiString& Bytes);
 };
 
 } // namespace
@@ -287,6 +292,20 @@ std::unique_ptr<TRVGraphicItemInfo> ReadBack(const AnsiString& Bytes, TCustomRVD
 
 } // namespace
 
+std::unique_ptr<TRVGraphicItemInfo> PictureItemTest::ReadBackInvalid(const AnsiString& Bytes)
+{
+    bool Accepted = false;
+    AnsiString Name;
+    auto Back = ReadBack(Bytes, &Data, Accepted, Name);
+    EXPECT_TRUE(Accepted) << "the load goes on";
+    EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
+    EXPECT_NE(Back->Image(), nullptr);
+    if (Back->Image() != nullptr) {
+        EXPECT_TRUE(Back->Image()->Equals(Style.InvalidPicture()->Graphic()));
+    }
+    return Back;
+}
+
 TEST_F(PictureItemTest, RVFRecordWithAndWithoutBody)
 {
     TRVGraphicItemInfo Item(&Data, NewBitmap(3, 2), rvvaMiddle);
@@ -356,13 +375,28 @@ TEST_F(PictureItemTest, RVFDamagedDataBecomesTheInvalidPicture)
     // Damage the data line a little way in.
     const size_t DataLine = Bytes.find("TBitmap\r\n") + 9;
     Bytes[DataLine + 10] = 'Z';
-    bool Accepted = false;
-    AnsiString Name;
-    auto Back = ReadBack(Bytes, &Data, Accepted, Name);
-    EXPECT_TRUE(Accepted) << "the load goes on";
-    EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
-    ASSERT_NE(Back->Image(), nullptr);
-    EXPECT_TRUE(Back->Image()->Equals(Style.InvalidPicture()->Graphic()));
+    ReadBackInvalid(Bytes);
+}
+
+// A PNG header of 32768 x 32768 pixels (each side within the side limit, far
+// beyond the pixel budget) in a record of a few hundred bytes is the invalid
+// picture, not an item 32,768 pixels high.
+TEST_F(PictureItemTest, RVFPictureBeyondThePixelBudgetBecomesTheInvalidPicture)
+{
+    RegisterGraphicClasses();
+    Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    std::unique_ptr<TBitmap> Small(NewBitmap(4, 4));
+    auto* Png = new TPNGImage;
+    Png->Assign(Small.get());
+    TRVGraphicItemInfo Item(&Data, Png, rvvaBaseline);
+    TMemoryStream Stream;
+    Item.SaveRVF(Stream, &Data, 0, 0, "x", nullptr, false);
+    AnsiString Bytes = StreamBytes(Stream);
+    // The IHDR width and height, as hex after the signature.
+    const size_t At = Bytes.find("89504E470D0A1A0A");
+    ASSERT_NE(At, AnsiString::npos);
+    Bytes.replace(At + 32, 16, "0000800000008000");
+    EXPECT_LT(ReadBackInvalid(Bytes)->GetHeight(), 100);
 }
 
 TEST_F(PictureItemTest, RVFUnknownPictureClassFailsUnlessIgnored)

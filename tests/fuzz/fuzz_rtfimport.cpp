@@ -5,6 +5,8 @@
 // and paragraph number in range, paragraphs that start where they must, every
 // marker registered once with its list and level inside the sheet, every
 // table rectangular with valid spans, its cells as sound as the document.
+// After a successful load the document is laid out at a fixed width, painted
+// on the recording canvas and saved as RVF, RTF, HTML and text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include "platform/core/streams.h"
 #include "rtf/rvrtfimport.h"
 #include "table/rvtable.h"
+#include "tests/fuzz/fuzz_document.h"
 #include "tests/support/tablegridcheck.h"
 #include "tests/support/testrvdata.h"
 
@@ -32,9 +35,9 @@ namespace {
 }
 
 // A document that writes its pictures' bytes into RVF.
-class TFuzzData : public TTestRVData {
+class TFuzzData : public TFuzzFormattedData {
 public:
-    using TTestRVData::TTestRVData;
+    using TFuzzFormattedData::TFuzzFormattedData;
     TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSavePicturesBody}; }
 };
 
@@ -117,6 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     markers += CheckData(footer, style);
     const TRVMarkerList* list = doc.GetMarkers(false);
     Check((list ? list->Count() : 0) == markers);
+    if (result == rtf_ec_OK)
+        FuzzLayOutPaintAndSave(doc);
 
     if (b & 64) {
         // What was read is a document the RVF writer and reader agree on.

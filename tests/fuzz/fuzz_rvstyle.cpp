@@ -4,10 +4,10 @@
 // styles for 3, list styles for 5 and 7). A failed load reports an exception
 // and leaves a style sheet that can still be saved, drawn with and written as CSS.
 // A count in the ini file makes the reader add that many styles (up to
-// RVMaxIniStyleCount each): an input whose counts ask for more than a few dozen
+// RVMaxIniStyleCount each): an input whose counts ask for more than eight
 // styles in all is skipped, since it only repeats what small counts do, at
-// thousands of times the cost. An input with a count above the limit still
-// reaches the reader, which must refuse it.
+// thousands of times the cost. A count above the limit is not counted: the
+// reader must refuse it, and the input still reaches the reader.
 // The seeds' replay skips nothing.
 #include <cstdint>
 #include <string>
@@ -25,7 +25,7 @@ namespace {
 // The seeds replay in full, however many styles they ask for.
 constexpr int64_t MaxStylesRead = INT64_MAX;
 #else
-constexpr int64_t MaxStylesRead = 32;
+constexpr int64_t MaxStylesRead = 8;
 #endif
 
 // Whether the counts of the section ask for few styles in all, or for too many.
@@ -39,10 +39,9 @@ bool FewStyles(TCustomIniFile& ini)
         // FontsCount, ParasCount, ListCount and each list's LevelsCount key.
         if (LowerCase(key).find("count") == AnsiString::npos)
             continue;
+        // A count above the limit is refused by the reader; the others are read.
         const int count = ini.ReadInteger("S", key, 0);
-        if (count > RVMaxIniStyleCount)
-            return true;
-        if (count > 0)
+        if (count > 0 && count <= RVMaxIniStyleCount)
             total += count;
     }
     return total <= MaxStylesRead;

@@ -148,6 +148,13 @@ std::vector<TPictureCase> PictureCases()
         {"DDBHugeWithFourBytes", Pict("\\wbitmap\\picw30000\\pich30000\\wbmbitspixel1", "00000000"),
          rtf_ec_OK, 1, false, 0, 0},
         {"DDBWrongPlanes", Pict("\\wbitmap\\picw8\\pich1\\wbmplanes3", "ff00"), rtf_ec_OK, 1, false, 0, 0},
+        // Every byte there, but more pixels than any decoder makes.
+        {"DDBOverThePixelBudget",
+         "{\\rtf1{\\pict\\wbitmap\\picw8192\\pich8192\\wbmwidthbytes1024\\bin8388608 " +
+             std::string(8388608, '\0') + "}}",
+         rtf_ec_OK, 1, false, 0, 0},
+        {"MetafileOverThePixelBudget", Pict("\\wmetafile\\picw8192\\pich8192", Hex(MinimalWMF())), rtf_ec_OK,
+         1, false, 0, 0},
         {"MetafileAnisotropic", Pict("\\wmetafile8\\picw2540\\pich1270", Hex(MinimalWMF())), rtf_ec_OK, 1,
          true, 96, 48},
         {"MetafilePixels", Pict("\\wmetafile\\picw30\\pich20", Hex(MinimalWMF())), rtf_ec_OK, 1, true, 30,

@@ -247,4 +247,49 @@ TEST(RTFReaderProps, GroupsRestoreFormatting)
     EXPECT_EQ(recorder.Runs[2].Chars.Size, 12);
 }
 
+// Fonts, styles, lists and list overrides are found by number in a constant
+// number of steps however many the file defines: a file of thousands, each
+// used once, costs no more than its length. The first entry of a number wins.
+TEST(RTFReaderProps, TablesAreFoundByNumberInAFewStepsEach)
+{
+    constexpr int N = 3000;
+    std::string rtf = "{\\rtf1\\deff2{\\fonttbl";
+    for (int i = 0; i < N; ++i)
+        rtf += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
+    rtf += "{\\f7 Again;}}{\\stylesheet{\\s0 Normal;}";
+    for (int i = 1; i < N; ++i)
+        rtf += "{\\s" + std::to_string(i) + "\\sbasedon" + std::to_string(i - 1) + " S;}";
+    rtf += "}{\\*\\listtable";
+    for (int i = 0; i < N; ++i)
+        rtf += "{\\list\\listid" + std::to_string(1000 + i) + "}";
+    rtf += "}{\\*\\listoverridetable";
+    for (int i = 0; i < N; ++i)
+        rtf += "{\\listoverride\\listid" + std::to_string(1000 + N - 1 - i) + "\\listoverridecount0\\ls" +
+               std::to_string(i + 1) + "}";
+    rtf += "}";
+    for (int i = 0; i < N; ++i)
+        rtf += "\\pard\\ls" + std::to_string(N - i) + "\\f" + std::to_string(i) + " t\\par ";
+    rtf += "\\f99999 missing}";
+
+    TRTFRecorder recorder;
+    ASSERT_EQ(recorder.Read(rtf), rtf_ec_OK);
+    const TRVRTFReader& r = recorder.Reader;
+    ASSERT_EQ(recorder.Runs.size(), size_t(N) + 1);
+    for (int i = 0; i < N; ++i) {
+        EXPECT_EQ(recorder.Runs[i].Chars.FontIndex, i) << i;
+        EXPECT_EQ(recorder.Runs[i].Para.ListOverrideIndex, N - 1 - i) << i;
+    }
+    EXPECT_EQ(recorder.Runs[N].Chars.FontIndex, 2) << "a missing font is the default one";
+    for (int i = 0; i < N; ++i)
+        EXPECT_EQ(r.ListOverrideTable().Items[i]->ListIndex, N - 1 - i) << i;
+    ASSERT_EQ(r.StyleSheet().Items.size(), size_t(N));
+    for (int i = 1; i < N; ++i)
+        EXPECT_EQ(r.StyleSheet().Items[i]->BasedOn, r.StyleSheet().Items[i - 1].get()) << i;
+
+    EXPECT_LE(r.FontTable().GetLookupSteps(), 4 * N);
+    EXPECT_LE(r.StyleSheet().GetLookupSteps(), 4 * N);
+    EXPECT_LE(r.ListTable().GetLookupSteps(), 4 * N);
+    EXPECT_LE(r.ListOverrideTable().GetLookupSteps(), 4 * N);
+}
+
 } // namespace

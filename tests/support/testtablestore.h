@@ -99,6 +99,15 @@ inline std::string TableStream(const std::function<void(TWriter&)>& WriteC,
     return StreamBytes(Stream);
 }
 
+// Reads a component stream of a table into Table; raises what reading raises.
+inline void LoadTableStream(TRVTableItemInfo* Table, const std::string& Bytes)
+{
+    TMemoryStream In;
+    In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    In.SetPosition(0);
+    Table->LoadFromStream(In);
+}
+
 // One entry of the cells list: spans and an empty cell.
 inline void WriteCellEntry(TWriter& W, int ColSpan, int RowSpan)
 {

@@ -99,10 +99,7 @@ TEST(TableStream, BandHoldsOnlyItsRowsAndZeroRowsWriteOnlyTheCount)
     TTableDoc Other;
     TRVTableItemInfo* Band = Other.AddTable(1, 1);
     const std::string Bytes = StreamOf(Table, 1, 2);
-    TMemoryStream In;
-    In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    In.SetPosition(0);
-    Band->LoadFromStream(In);
+    LoadTableStream(Band, Bytes);
     ASSERT_EQ(Band->Rows->Count(), 2);
     EXPECT_EQ(Band->GetCells(0, 0)->GetItemText(0), "d");
     EXPECT_EQ(Band->GetCells(0, 2)->RowSpan, 2);
@@ -167,10 +164,7 @@ TEST(TableStream, RowVAlignListIsReadToItsEnd)
     TTableDoc Doc;
     TRVTableItemInfo* Table = Doc.AddTable(1, 1);
     Table->Rows->Get(0)->VAlign = rvcMiddle;
-    TMemoryStream In;
-    In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    In.SetPosition(0);
-    Table->LoadFromStream(In);
+    LoadTableStream(Table, Bytes);
     ASSERT_EQ(Table->Rows->Count(), 2);
     EXPECT_EQ(Table->Rows->Get(0)->VAlign, rvcBottom);
     EXPECT_EQ(Table->Rows->Get(1)->VAlign, rvcTop);
@@ -264,10 +258,7 @@ TEST(TableStream, MalformedCellsListsAreReadErrorsThatLeaveAValidGrid)
         const std::string Bytes = TableStream(Bad.WriteC);
         TTableDoc Doc;
         TRVTableItemInfo* Table = Doc.AddTable(1, 1);
-        TMemoryStream In;
-        In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-        In.SetPosition(0);
-        EXPECT_THROW(Table->LoadFromStream(In), EReadError);
+        EXPECT_THROW(LoadTableStream(Table, Bytes), EReadError);
         // Every slot is a cell or covered by one.
         for (int r = 0; r < Table->Rows->Count(); ++r)
             for (int c = 0; c < Table->Rows->Get(r)->Count(); ++c) {

@@ -97,6 +97,24 @@ TEST(TComponentTest, OwnerFreesItsComponentsLastFirstAfterNotifyingTheTree)
                         "free B destroying", "A -A", "free A destroying"}));
 }
 
+// An insertion is heard by the owner alone (adding N components costs no N
+// squared calls); a removal by the owner and everything below it.
+TEST(TComponentTest, AnInsertionIsHeardByTheOwnerAloneARemovalByTheWholeTree)
+{
+    Log log;
+    TTestComponent owner(nullptr, "Owner", log);
+    auto* a = new TTestComponent(&owner, "A", log);
+    new TTestComponent(a, "Inner", log);
+    auto* b = new TTestComponent(nullptr, "B", log);
+    log.clear();
+    owner.InsertComponent(b);
+    EXPECT_EQ(log, (Log{"Owner +B"}));
+    log.clear();
+    owner.RemoveComponent(b);
+    EXPECT_EQ(log, (Log{"B -B", "Inner -B", "A -B", "Owner -B"}));
+    delete b;
+}
+
 TEST(TComponentTest, ContainerThatFreesItsComponentsItselfHearsAboutThem)
 {
     Log log;

@@ -1,0 +1,318 @@
+// Hostile and heavy input, each worst case at two sizes in one run: tables a
+// few bytes of RVF describe (a cell spanning a million rows, a grid under one
+// cell, columns of tall cells, a cells list that ends long before the grid it
+// claims) loaded, laid out, painted and saved as RVF, RTF, HTML and text; RTF
+// files that define tens of thousands of fonts and list overrides, each used
+// once; and Kelvor starting with a thousand or two saved files. A plain timing
+// program (the best of a few runs of each case); the headline ratios of the
+// larger size to the smaller are printed last, one per line, each the worst of
+// the cases it stands for.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/U_kelvor.h"
+#include "document/rvfmisc.h"
+#include "platform/core/compstream.h"
+#include "platform/core/streams.h"
+#include "rtf/rvrtfreader.h"
+#include "tests/support/testtable.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The best of Runs runs of Work, in seconds.
+double Best(int runs, const std::function<void()>& work)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+std::string Bytes(TMemoryStream& stream)
+{
+    return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+// ---------------------------------------------------------------------------
+// Tables
+
+// A cell of the cells list: its spans and an empty cell.
+void CellEntry(TWriter& w, int colSpan, int rowSpan)
+{
+    w.WriteInteger(colSpan);
+    w.WriteInteger(rowSpan);
+    w.WriteStr("TD");
+    w.WriteStr("");
+    w.WriteListEnd();
+    w.WriteListEnd();
+}
+
+// The binary RVF of a document holding one table whose cells list WriteC writes.
+std::string TableRVF(const std::function<void(TWriter&)>& writeC)
+{
+    TMemoryStream component;
+    {
+        TWriter w(component);
+        w.WriteSignature();
+        w.WriteStr("TRVTableSW");
+        w.WriteStr("");
+        w.WriteStr("C");
+        writeC(w);
+        w.WriteListEnd();
+        w.WriteListEnd();
+    }
+    const std::string table = Bytes(component);
+    // A document with a 1 x 1 table, its table's stream replaced.
+    TTableDoc doc;
+    doc.AddTable(1, 1);
+    doc.Data.RVFOptions = TRVFOptions{rvfoSaveBinary};
+    TMemoryStream saved;
+    doc.Data.SaveRVFToStream(saved, false, clNone, nullptr, nullptr);
+    std::string rvf = Bytes(saved);
+    const std::string mark = "\r\n1\r\n";
+    rvf.resize(rvf.rfind(mark) + mark.size());
+    const uint32_t n = static_cast<uint32_t>(table.size());
+    const char length[4] = {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                            static_cast<char>(n >> 24)};
+    return rvf + std::string(length, 4) + table;
+}
+
+// A grid of Rows x Cols and the cells list's entries (column span, row span).
+std::string Grid(int rows, int cols, const std::vector<std::pair<int, int>>& entries)
+{
+    return TableRVF([&](TWriter& w) {
+        w.WriteInteger(rows);
+        w.WriteInteger(cols);
+        w.WriteListBegin();
+        for (const auto& entry : entries)
+            CellEntry(w, entry.first, entry.second);
+        w.WriteListEnd();
+    });
+}
+
+// Rows x Cols slots under one cell.
+std::string OneCell(int rows, int cols)
+{
+    return Grid(rows, cols, {{cols, rows}});
+}
+
+// Cols columns, each one cell as tall as the table.
+std::string TallColumns(int rows, int cols)
+{
+    return Grid(rows, cols, std::vector<std::pair<int, int>>(static_cast<size_t>(cols), {1, rows}));
+}
+
+// A grid of Rows x Cols claimed, and a list that ends after one cell.
+std::string EndsEarly(int rows, int cols)
+{
+    return Grid(rows, cols, {{1, 1}});
+}
+
+// Reads the RVF; when it reads, lays it out at a fixed width, paints a
+// screen in the middle and saves it in every format.
+void LoadLayOutPaintSave(const std::string& rvf)
+{
+    TTableDoc doc;
+    TMemoryStream in;
+    in.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
+    in.SetPosition(0);
+    TColor color = clNone;
+    if (!doc.Data.LoadRVFFromStream(in, color, nullptr, nullptr))
+        return;
+    doc.Format();
+    if (auto* table = dynamic_cast<TRVTableItemInfo*>(doc.Data.GetItem(0))) {
+        TRecordingCanvas canvas(400, 600, 96);
+        const int middle = table->GetHeight() / 2;
+        table->PaintTo(0, 400, -middle, 0, table->Rows->Count(), &canvas, {}, nullptr,
+                       table->FormattingInfo.get(), false, Rect(0, 0, 400, 600), rvcmColor);
+    }
+    for (bool binary : {false, true}) {
+        doc.Data.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions();
+        TMemoryStream out;
+        doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
+    }
+    TMemoryStream rtf, html, text;
+    doc.Data.SaveRTFToStream(rtf, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    int counter = 0;
+    doc.Data.SaveHTMLToStream(html, "", "t", "img", TRVSaveOptions(), clWhite, counter, 0, 0, 0, 0, nullptr,
+                              nullptr);
+    doc.Data.SaveTextToStream("", text, 80, false, false, false);
+}
+
+struct TCase {
+    const char* Name;
+    std::string Small; // the worst case at one size
+    std::string Large; // and at twice the slots
+};
+
+double TableCosts()
+{
+    const std::vector<TCase> cases = {
+        {"one cell over 524,288 / 1,048,576 rows", OneCell(524288, 1), OneCell(1048576, 1)},
+        {"one cell over 512x512 / 512x1024 slots", OneCell(512, 512), OneCell(512, 1024)},
+        {"512 cells each 512 / 1024 rows tall", TallColumns(512, 512), TallColumns(1024, 512)},
+        {"list ending after one cell of 512x1024 / 1024x1024", EndsEarly(512, 1024), EndsEarly(1024, 1024)},
+    };
+    double worst = 0;
+    for (const TCase& c : cases) {
+        const double small = Best(5, [&] { LoadLayOutPaintSave(c.Small); });
+        const double large = Best(5, [&] { LoadLayOutPaintSave(c.Large); });
+        std::printf("table, %s (%zu / %zu bytes of RVF): %.3f s / %.3f s, ratio %.2f\n", c.Name,
+                    c.Small.size(), c.Large.size(), small, large, large / small);
+        worst = std::max(worst, large / small);
+    }
+    return worst;
+}
+
+// ---------------------------------------------------------------------------
+// RTF
+
+// Fonts defined in the font table, each used once.
+std::string ManyFonts(int fonts)
+{
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl";
+    for (int i = 0; i < fonts; ++i)
+        rtf += "{\\f" + std::to_string(i) + "\\fswiss Font" + std::to_string(i) + ";}";
+    rtf += "}\n";
+    for (int i = 0; i < fonts; ++i)
+        rtf += "{\\f" + std::to_string(i) + " x}";
+    return rtf + "}";
+}
+
+// Lists and their overrides, each override used once.
+std::string ManyListOverrides(int overrides)
+{
+    std::string rtf = "{\\rtf1\\ansi{\\*\\listtable";
+    for (int i = 0; i < overrides; ++i)
+        rtf += "{\\list\\listid" + std::to_string(i + 1) + "{\\listlevel\\levelnfc0}}";
+    rtf += "}{\\*\\listoverridetable";
+    for (int i = 0; i < overrides; ++i)
+        rtf += "{\\listoverride\\listid" + std::to_string(i + 1) + "\\listoverridecount0\\ls" +
+               std::to_string(i + 1) + "}";
+    rtf += "}\n";
+    for (int i = 0; i < overrides; ++i)
+        rtf += "\\pard\\ls" + std::to_string(i + 1) + " x\\par\n";
+    return rtf + "}";
+}
+
+void Parse(const std::string& rtf)
+{
+    TRVRTFReader reader(nullptr);
+    size_t seen = 0;
+    reader.OnNewText = [&](TRVRTFReader*, const AnsiString& text, TRVRTFPosition) { seen += text.size(); };
+    TMemoryStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+    stream.SetPosition(0);
+    reader.ReadFromStream(stream);
+}
+
+double RtfRatio(const char* name, const std::string& small, const std::string& large)
+{
+    const double a = Best(5, [&] { Parse(small); });
+    const double b = Best(5, [&] { Parse(large); });
+    std::printf("rtf, %s (%zu / %zu bytes): %.3f s / %.3f s, ratio %.2f\n", name, small.size(), large.size(),
+                a, b, b / a);
+    return b / a;
+}
+
+// ---------------------------------------------------------------------------
+// Kelvor's start
+
+// Starting the window on settings that watch Files existing files, until it
+// shows with every pane.
+double KelvorStart(const std::string& dir, int files)
+{
+    std::string ini = "[Options]\nActive=1\nLeft=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\n";
+    for (int i = 0; i < files; ++i) {
+        const std::string log = dir + "/f" + std::to_string(i) + ".log";
+        std::ofstream(log) << "";
+        ini += "File" + std::to_string(i) + "=" + log + "\n";
+    }
+    const std::string name = dir + "/k" + std::to_string(files) + ".ini";
+    std::ofstream(name) << ini;
+    SetCommandLine({AnsiString(), name});
+    double best = 1e30;
+    double closing = 0;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Clock::now();
+        auto* form = new TForm1(nullptr);
+        form->AfterConstruction();
+        form->Show();
+        QCoreApplication::processEvents();
+        const auto shown = Clock::now();
+        best = std::min(best, std::chrono::duration<double>(shown - start).count());
+        if (form->Tail->GetCount() != files)
+            std::fprintf(stderr, "hostile_bench: %d of %d files opened\n", form->Tail->GetCount(), files);
+        form->Free();
+        closing = std::chrono::duration<double>(Clock::now() - shown).count();
+    }
+    std::printf("kelvor with %d saved files closes in %.3f s\n", files, closing);
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // hostile_bench [tables] [rtf] [kelvor]: only those parts (all by default).
+    const auto part = [&](const char* name) {
+        if (argc < 2)
+            return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::string(argv[i]) == name)
+                return true;
+        return false;
+    };
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    RV_RegisterTableItem();
+
+    const double tables = part("tables") ? TableCosts() : 0;
+    double fonts = 0;
+    if (part("rtf")) {
+        fonts = RtfRatio("60,000 / 120,000 fonts each used once", ManyFonts(60000), ManyFonts(120000));
+        RtfRatio("20,000 / 40,000 list overrides each used once", ManyListOverrides(20000),
+                 ManyListOverrides(40000));
+    }
+    double start = 0;
+    if (part("kelvor")) {
+        Application->Initialize();
+        char folder[] = "/tmp/hostile-bench-XXXXXX";
+        if (!mkdtemp(folder))
+            return 1;
+        const double small = KelvorStart(folder, 1000);
+        const double large = KelvorStart(folder, 2000);
+        std::printf("kelvor start, 1000 / 2000 saved files: %.3f s / %.3f s\n", small, large);
+        std::system(("rm -rf '" + std::string(folder) + "'").c_str());
+        start = large / small;
+    }
+
+    if (part("tables"))
+        std::printf("hostile table cost 2x/1x slots: %.2f\n", tables);
+    if (part("rtf"))
+        std::printf("rtf font lookup cost 2x/1x fonts: %.2f\n", fonts);
+    if (part("kelvor"))
+        std::printf("kelvor start cost 2000/1000 files: %.2f\n", start);
+    return 0;
+}
