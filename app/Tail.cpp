@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -94,17 +95,27 @@ void AppendDelivered(AnsiString& text, const char* data, size_t count, bool& nul
 {
     const char* run = data;
     const char* end = data + count;
-    for (const char* p = data; p < end; ++p) {
-        const char c = *p;
-        if (c != '\r' && c != '\0')
-            continue;
+    // The next carriage return and the next NUL, each looked for once.
+    auto next = [end](const char* from, char c) {
+        const void* found = std::memchr(from, c, static_cast<size_t>(end - from));
+        return found ? static_cast<const char*>(found) : end;
+    };
+    const char* cr = next(data, '\r');
+    const char* zero = next(data, '\0');
+    while (cr < end || zero < end) {
+        const char* p = std::min(cr, zero);
         text.append(run, p);
         if (p > run)
             nul = false;
         run = p + 1;
-        if (c == '\0' && !nul) {
-            text += '\0';
-            nul = true;
+        if (p == zero) {
+            if (!nul) {
+                text += '\0';
+                nul = true;
+            }
+            zero = next(run, '\0');
+        } else {
+            cr = next(run, '\r');
         }
     }
     if (end > run) {
@@ -262,7 +273,7 @@ CTail::CTail()
 {
     FTimer->SetEnabled(false);
     FTimer->SetInterval(DefaultInterval);
-    FTimer->OnTimer = [this](TObject* sender) { TimerTimer(sender); };
+    FTimer->OnTimer = [this](TObject*) { Tick(); };
 }
 
 CTail::~CTail()
@@ -379,6 +390,16 @@ void CTail::SetActive(bool on)
     FTimer->SetEnabled(on);
 }
 
+void CTail::Tick()
+{
+    const std::shared_ptr<bool> alive = FAlive;
+    const auto start = std::chrono::steady_clock::now();
+    do
+        TimerTimer(nullptr);
+    while (*alive && FMoreWaiting && FTimer->Enabled() &&
+           std::chrono::steady_clock::now() - start < std::chrono::milliseconds(TickBudgetMs));
+}
+
 void CTail::TimerTimer(TObject*)
 {
     if (FPolling)
@@ -442,6 +463,7 @@ bool CTail::PollFile(TTailFile* file)
 bool CTail::ReadAndDeliver(TTailFile* file)
 {
     file->NewText.clear();
+    file->MoreWaiting = false;
     int64_t length;
     if (!QueryLength(file, length))
         return true; // unknown this time: nothing changes, the next poll tries again
@@ -472,6 +494,7 @@ bool CTail::ReadAndDeliver(TTailFile* file)
         file->Position = 0;
         file->LastBytes.clear();
         file->EndsInNul = false;
+        file->MoreWaiting = length > 0;
         FMoreWaiting = FMoreWaiting || length > 0;
         if (OnTruncate)
             OnTruncate(FPollIndex, file);
@@ -492,6 +515,7 @@ bool CTail::ReadAndDeliver(TTailFile* file)
         if (*alive && FPollFile == file && appended)
             file->LineComplete = endsLine;
     };
+    file->MoreWaiting = file->Position < length;
     try {
         if (OnNewText)
             OnNewText(FPollIndex, file);

@@ -69,6 +69,10 @@ public:
     AnsiString LastBytes;
     // The last byte consumed was a NUL: a run of them going on is not delivered again.
     bool EndsInNul = false;
+    // The last poll of the file read only a piece of what it held: the rest
+    // comes with the next tick, at once (OnNewText sees it already). Every
+    // poll sets it; false when that poll read nothing.
+    bool MoreWaiting = false;
 };
 
 // The monitor: owns its records (and through them their open files) and a timer
@@ -121,6 +125,11 @@ public:
     bool GetActive() const;
     void SetActive(bool on);
 
+    // The timer's tick: a poll, and while a file has more waiting, polls
+    // again at once for up to TickBudget, so that a burst is read without a
+    // wait between its pieces and the event loop still runs often.
+    static constexpr int TickBudgetMs = 20;
+    void Tick();
     // The poll: visits the records in list order. An inactive record is moved to
     // its file's end. A longer file is read from Position on, at most PieceLimit
     // bytes, holes skipped, and the bytes (carriage returns dropped, a run of NUL

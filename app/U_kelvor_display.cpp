@@ -1,17 +1,103 @@
 // The display of new text: the file monitor's two callbacks turn a chunk of a
 // watched file into lines of its pane, each in the colour of its first special
 // word, and mark a file that became shorter with a break line.
+//
+// Lines wait in the pane's queue while their file has more waiting to be read
+// and the pane is purged: a burst larger than the purge line is read and
+// matched line by line, but only the lines that stay are laid out. The queue
+// is shown when the file has nothing more waiting (or is paused, or the
+// monitor stops), and at least once a second during a long burst, a piece's
+// worth of text at a time, so that the window never waits long for it.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstring>
+#include <deque>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "app/Tail.h"
 #include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
 #include "platform/core/codepages.h"
 #include "view/rollview.h"
 
 namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// How long lines wait at most while their file keeps sending more.
+constexpr auto ShowAtLeastEvery = std::chrono::milliseconds(1000);
+// What one showing adds to a pane: a piece's worth of text (at least a line).
+constexpr size_t SliceBytes = CTail::PieceLimit;
+// The pane's timer: at once while lines are to be shown, else a look now and
+// then for a file that stopped sending without a poll saying so.
+constexpr unsigned ShowNextSlice = 1;
+constexpr unsigned LookAgain = 50;
+
+// What waits to be added to a pane, oldest first: the text of each chunk
+// once, and where its lines lie in it, each with its style and how the
+// pane's viewer is to take it (a continuation of the last paragraph, a
+// paragraph, or a break). Lines cost no copy until they are shown.
+enum class TPendingKind : uint8_t { Continuation, Paragraph, Break };
+
+class TPendingLines {
+public:
+    bool Empty() const { return FChunks.empty(); }
+    void Clear() { FChunks.clear(); }
+    // The lines that follow lie in Text (until the next chunk); the chunk's own copy.
+    const AnsiString& BeginChunk(AnsiString text)
+    {
+        FChunks.push_back({std::move(text), {}, 0});
+        return FChunks.back().Text;
+    }
+    // A line of the last chunk's text.
+    void Add(size_t start, size_t length, int style, TPendingKind kind)
+    {
+        FChunks.back().Lines.push_back(
+            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind});
+    }
+    // A chunk without lines is let go.
+    void EndChunk()
+    {
+        if (!FChunks.empty() && FChunks.back().Lines.empty())
+            FChunks.pop_back();
+    }
+    void AddBreak()
+    {
+        BeginChunk(AnsiString());
+        Add(0, 0, 0, TPendingKind::Break);
+    }
+    // Hands the oldest line to Show(text, style, kind); its length in bytes.
+    template <class F> size_t PopFront(F show)
+    {
+        TChunk& chunk = FChunks.front();
+        const TLine& line = chunk.Lines[chunk.Next++];
+        show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
+        const size_t length = line.Length;
+        if (chunk.Next == chunk.Lines.size())
+            FChunks.pop_front();
+        return length;
+    }
+
+private:
+    struct TLine {
+        uint32_t Start;
+        uint32_t Length;
+        int Style;
+        TPendingKind Kind;
+    };
+    struct TChunk {
+        AnsiString Text;
+        std::vector<TLine> Lines;
+        size_t Next;
+    };
+    std::deque<TChunk> FChunks;
+};
 
 // What the display remembers of a pane between two chunks of its file. Owned
 // by the pane, so it goes with it.
@@ -33,10 +119,28 @@ public:
     // on the pane) and what is kept belongs to the file before.
     AnsiString FileName;
     int LineCount = 0;
+    // The lines not yet added to the pane, oldest first, and since when the
+    // oldest waits (or the pane last showed some during a burst).
+    TPendingLines Pending;
+    TClock::time_point WaitingSince;
+    // The pane was cleared since it was last laid out.
+    bool WholeLayout = false;
+    // Shows what waits when no poll will (owned by this state).
+    TTimer* ShowTimer = nullptr;
+
+    // Forgets what belongs to the file before a reopening.
+    void Reopened()
+    {
+        StartNewLine = true;
+        HeldBytes.clear();
+        Pending.Clear();
+    }
 };
 
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state);
+
 // The pane's state, made for File the first time the pane is shown text.
-TPaneDisplayState* PaneState(TRollView* view, const TTailFile* file)
+TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
 {
     for (int i = 0; i < view->ComponentCount(); ++i)
         if (auto* state = dynamic_cast<TPaneDisplayState*>(view->Components(i)))
@@ -44,7 +148,63 @@ TPaneDisplayState* PaneState(TRollView* view, const TTailFile* file)
     auto* state = new TPaneDisplayState(view);
     state->FileName = file->FileName;
     state->LineCount = file->LineCount;
+    state->ShowTimer = new TTimer(state);
+    state->ShowTimer->SetEnabled(false);
+    state->ShowTimer->OnTimer = [form, view, state](TObject*) { ShowPending(form, view, state); };
     return state;
+}
+
+// Adds the oldest waiting lines to the pane, a piece's worth, lays it out,
+// scrolls it to its end and paints it at once.
+void ShowSlice(TRollView* view, TPaneDisplayState* state)
+{
+    size_t bytes = 0;
+    auto show = [view](const AnsiString& text, int style, TPendingKind kind) {
+        if (kind == TPendingKind::Break)
+            view->AddBreak();
+        else
+            view->AddTextNL(text, style, kind == TPendingKind::Continuation ? -1 : 0, 0);
+    };
+    while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
+        bytes += state->Pending.PopFront(show) + 1;
+    // Only the new tail is laid out (the result equals a whole layout); a
+    // cleared pane is laid out whole. The layout marks for painting what it
+    // changed, and scrolling to the end moves what stays.
+    if (state->WholeLayout)
+        view->Format();
+    else
+        view->FormatTail();
+    state->WholeLayout = false;
+    view->SetVScrollPos(view->GetVScrollMax());
+    // Painted now, without running the event loop inside the poll.
+    view->Update();
+}
+
+// Shows a slice of what waits unless the file has more waiting to be read
+// and may yet purge it (then now and then during a long burst), and leaves
+// the timer to come back for the rest.
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state)
+{
+    TTailFile* file = form->Tail ? form->Tail->FindByViewer(view) : nullptr;
+    if (!file || state->FileName != file->FileName || state->LineCount != file->LineCount) {
+        // Gone or reopened since: what waits belonged to the file before.
+        if (file)
+            state->Reopened();
+        state->Pending.Clear();
+        state->ShowTimer->SetEnabled(false);
+        return;
+    }
+    const bool burst = form->PurgeAtLine > 0 && file->MoreWaiting && file->Active && form->Tail->GetActive();
+    const TClock::time_point now = TClock::now();
+    if (burst && now - state->WaitingSince < ShowAtLeastEvery && !state->Pending.Empty()) {
+        state->ShowTimer->SetInterval(LookAgain);
+        state->ShowTimer->SetEnabled(true);
+        return;
+    }
+    ShowSlice(view, state);
+    state->WaitingSince = now;
+    state->ShowTimer->SetInterval(burst ? LookAgain : ShowNextSlice);
+    state->ShowTimer->SetEnabled(!state->Pending.Empty());
 }
 
 // The length of Text without the start of a UTF-8 character cut off by its
@@ -66,18 +226,44 @@ size_t CompleteUtf8Length(const AnsiString& text)
     return length > n - (i - 1) ? i - 1 : n;
 }
 
+// The lines of Text as (start, length): a line ends at a line feed, a
+// carriage return or both; a final line end makes no empty last line.
+void SplitLines(const AnsiString& text, std::vector<std::pair<size_t, size_t>>& lines)
+{
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = begin; p < end;) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char* stop = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+        const char* lineEnd = cr ? cr : stop;
+        lines.emplace_back(static_cast<size_t>(p - begin), static_cast<size_t>(lineEnd - p));
+        p = lineEnd;
+        if (p < end && *p == '\r')
+            ++p;
+        if (p < end && *p == '\n')
+            ++p;
+    }
+}
+
+// The style of the first of Words (in their order) that occurs in Line; -1 when none does.
+int SpecialWordStyleIn(const TStringList* words, std::string_view line)
+{
+    if (!words)
+        return -1;
+    for (int i = 0; i < words->Count(); ++i) {
+        const AnsiString& word = (*words)[i];
+        if (!word.empty() && line.find(word) != std::string_view::npos)
+            return TForm1::SpecialWordStyleNo(words->GetObject(i));
+    }
+    return -1;
+}
+
 } // namespace
 
 int TForm1::GetSpecialWordStyle(const AnsiString& line) const
 {
-    if (!SpecialWords)
-        return -1;
-    for (int i = 0; i < SpecialWords->Count(); ++i) {
-        const AnsiString& word = (*SpecialWords)[i];
-        if (!word.empty() && line.find(word) != AnsiString::npos)
-            return SpecialWordStyleNo(SpecialWords->GetObject(i));
-    }
-    return -1;
+    return SpecialWordStyleIn(SpecialWords.get(), line);
 }
 
 void TForm1::TailNewText(int index, TTailFile* file)
@@ -87,11 +273,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
     if (!file || !file->View || !LineSplitter)
         return;
     TRollView* view = file->View;
-    TPaneDisplayState* state = PaneState(view, file);
-    if (state->FileName != file->FileName || state->LineCount != file->LineCount) {
-        state->StartNewLine = true;
-        state->HeldBytes.clear();
-    }
+    TPaneDisplayState* state = PaneState(this, view, file);
+    if (state->FileName != file->FileName || state->LineCount != file->LineCount)
+        state->Reopened();
 
     // The chunk as shown: the bytes held from the last chunk first (unless the
     // file skipped ahead meanwhile, which completes its line), NUL as '?', and
@@ -103,10 +287,14 @@ void TForm1::TailNewText(int index, TTailFile* file)
         lineComplete = state->HeldLineComplete;
     }
     state->HeldBytes.clear();
-    text += file->NewText;
-    for (char& c : text)
-        if (c == '\0')
-            c = '?';
+    // The record's text is taken over rather than copied.
+    if (text.empty())
+        text.swap(file->NewText);
+    else
+        text += file->NewText;
+    for (char* p = text.data();
+         (p = static_cast<char*>(std::memchr(p, '\0', text.data() + text.size() - p)));)
+        *p++ = '?';
     if (GetACP() == CP_UTF8) {
         const size_t whole = CompleteUtf8Length(text);
         if (whole < text.size()) {
@@ -115,69 +303,75 @@ void TForm1::TailNewText(int index, TTailFile* file)
             text.resize(whole);
         }
     }
-    LineSplitter->SetText(text);
+    // The lines of the chunk (a final line feed makes no empty last line).
+    std::vector<std::pair<size_t, size_t>> lines;
+    SplitLines(text, lines);
 
     // Purging is decided once per piece, before any of its lines is added: a
     // piece is bounded, so the pane holds at most the purge line and one piece.
+    // What waits to be shown goes with the pane's lines, never laid out.
     bool cleared = false;
     if (PurgeAtLine > 0 && file->LineCount > PurgeAtLine) {
+        const bool held = view->GetLineCount() > 0;
         view->Clear();
+        state->Pending.Clear();
+        state->WholeLayout = true;
         file->LineCount = 0;
         state->StartNewLine = false;
         cleared = true;
         // The lines let go are given back to the system, not kept for good.
-        malloc_trim(0);
+        if (held)
+            malloc_trim(0);
     }
+    const bool queued = !state->Pending.Empty();
 
+    // Every line is matched against the special words and counted now; what
+    // is shown waits in the pane's queue.
     bool added = false;
-    int first = 0;
-    if (!lineComplete && LineSplitter->Count() > 0) {
+    size_t first = 0;
+    const std::string_view chunk = state->Pending.BeginChunk(std::move(text));
+    auto styleOf = [&](size_t i) {
+        return SpecialWordStyleIn(SpecialWords.get(), chunk.substr(lines[i].first, lines[i].second));
+    };
+    if (!lineComplete && !lines.empty()) {
         // The rest of a line begun in an earlier chunk; not counted again.
         first = 1;
-        const AnsiString& piece = (*LineSplitter)[0];
-        const int style = GetSpecialWordStyle(piece);
+        const int style = styleOf(0);
         if (style > 0 || !ShowOnlySpecialWordLogs) {
             const int styleNo = style > 0 ? style : 0;
             if (!state->StartNewLine) {
-                view->AddTextNL(piece, styleNo, -1, 0);
+                state->Pending.Add(lines[0].first, lines[0].second, styleNo, TPendingKind::Continuation);
                 added = true;
-            } else if (!piece.empty()) {
-                view->AddTextNL(piece, styleNo, 0, 0);
+            } else if (lines[0].second > 0) {
+                state->Pending.Add(lines[0].first, lines[0].second, styleNo, TPendingKind::Paragraph);
                 state->StartNewLine = false;
                 added = true;
             }
         }
     }
-    for (int i = first; i < LineSplitter->Count(); ++i) {
+    for (size_t i = first; i < lines.size(); ++i) {
         // Every line counts for the purge, shown or not.
         ++file->LineCount;
-        const AnsiString& line = (*LineSplitter)[i];
-        const int style = GetSpecialWordStyle(line);
+        const int style = styleOf(i);
         if (style > 0 || !ShowOnlySpecialWordLogs) {
             // A paragraph of its own (paragraph style 0).
-            view->AddTextNL(line, style > 0 ? style : 0, 0, 0);
+            state->Pending.Add(lines[i].first, lines[i].second, style > 0 ? style : 0,
+                               TPendingKind::Paragraph);
             state->StartNewLine = false;
             added = true;
         } else {
             state->StartNewLine = true;
         }
     }
+    state->Pending.EndChunk();
     state->FileName = file->FileName;
     state->LineCount = file->LineCount;
-    LineSplitter->Clear();
 
     if (!added && !cleared)
         return;
-    // Only the new tail is laid out (the result equals a whole layout); a
-    // cleared pane holds no more than this chunk. The layout marks for
-    // painting what it changed, and scrolling to the end moves what stays.
-    if (cleared)
-        view->Format();
-    else
-        view->FormatTail();
-    view->SetVScrollPos(view->GetVScrollMax());
-    // Painted now, without running the event loop inside the poll.
-    view->Update();
+    if (!queued)
+        state->WaitingSince = TClock::now();
+    ShowPending(this, view, state);
     if (!added)
         return;
 
@@ -222,7 +416,14 @@ void TForm1::TailFileTruncated(int index, TTailFile* file)
     TRollView* view = file->View;
     // The file starts again from its beginning: a character cut off before is
     // never completed.
-    PaneState(view, file)->HeldBytes.clear();
+    TPaneDisplayState* state = PaneState(this, view, file);
+    state->HeldBytes.clear();
+    if (!state->Pending.Empty()) {
+        // The break goes after the lines that wait.
+        state->Pending.AddBreak();
+        ShowPending(this, view, state);
+        return;
+    }
     view->AddBreak();
     view->FormatTail();
     view->Invalidate();

@@ -8,11 +8,13 @@
 //    margins); the ratio of the costs per page, best of three runs each.
 // 2. Against QTextDocument::print: the same 100-page log, as plain text in
 //    the same font at the same size, printed to PDF on A4 at 600 ppi with the
-//    same margins by both; the ratio of the times (formatting included) and of
-//    the PDF file sizes. pdftotext reads our text back when poppler is there.
+//    same margins by both; the ratio of the times (building the document from
+//    the same lines and formatting included on both sides) and of the PDF
+//    file sizes. pdftotext reads our text back when poppler is there.
 // 3. The readiness check (Ready, asked by every Print and DrawPreview) of the
 //    1,000-page document against the 100-page one: the time of 100,000 checks
 //    each, best of three runs; it should not grow with the document.
+// 4. The same as 2 for one paragraph of 1,000,000 characters.
 #include <QApplication>
 #include <QFile>
 #include <QFont>
@@ -27,6 +29,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "document/rvstyle.h"
 #include "platform/controls/printers.h"
@@ -107,6 +110,40 @@ long FileSize(const std::string& Name)
     return f.exists() ? static_cast<long>(f.size()) : 0;
 }
 
+// Ours: the lines as paragraphs of the source view, paginated and printed
+// to PDF; the time from the first line added to the file written.
+double OurPdf(TSetup& s, const std::vector<std::string>& Lines, int& Pages)
+{
+    s.Source->Clear();
+    const auto Start = Clock::now();
+    for (const std::string& Line : Lines)
+        s.Source->AddNL(Line, 0, 0);
+    s.Print->AssignSource(s.Source);
+    Pages = s.Print->FormatPages();
+    s.Print->Print("log", 1, true);
+    return Seconds(Start);
+}
+
+// The peer: the same lines as plain text, font, paper, resolution and
+// margins, set into a QTextDocument and printed; timed alike.
+double PeerPdf(TSetup& s, const std::vector<std::string>& Lines, const std::string& File)
+{
+    const TFontInfo* Font = s.Style->TextStyles()->Items(0);
+    const auto Start = Clock::now();
+    std::string Text;
+    for (const std::string& Line : Lines)
+        Text += Line + "\n";
+    QPdfWriter Writer(QString::fromStdString(File));
+    Writer.setResolution(600);
+    Writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
+    QTextDocument Document;
+    Document.setDefaultFont(QFont(QString::fromStdString(Font->FontName()), Font->Size()));
+    Document.setPlainText(QString::fromStdString(Text));
+    Document.print(&Writer);
+    return Seconds(Start);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -134,30 +171,14 @@ int main(int argc, char** argv)
     std::printf("readiness: 100000 checks of %d pages in %.4f s, of %d pages in %.4f s\n", Pages100, Ready100,
                 Pages1000, Ready1000);
 
-    // Ours: the 100-page log to PDF, formatting included.
-    s.Fill(Lines100);
-    auto Start = Clock::now();
-    const int OurPages = s.Print->FormatPages();
-    s.Print->Print("log", 1, true);
-    const double OurTime = Seconds(Start);
-
-    // The peer: the same text, font, paper, resolution and margins.
-    std::string Text;
+    // The 100-page log to PDF by both, from the same lines, document building
+    // and formatting included on both sides.
+    std::vector<std::string> Lines;
     for (int i = 0; i < Lines100; ++i)
-        Text += LogLine(i) + "\n";
-    const TFontInfo* Font = s.Style->TextStyles()->Items(0);
-    Start = Clock::now();
-    {
-        QPdfWriter Writer(QString::fromStdString(Peer));
-        Writer.setResolution(600);
-        Writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
-        QTextDocument Document;
-        Document.setDefaultFont(QFont(QString::fromStdString(Font->FontName()), Font->Size()));
-        Document.setPlainText(QString::fromStdString(Text));
-        Document.print(&Writer);
-    }
-    const double PeerTime = Seconds(Start);
+        Lines.push_back(LogLine(i));
+    int OurPages = 0;
+    const double OurTime = OurPdf(s, Lines, OurPages);
+    const double PeerTime = PeerPdf(s, Lines, Peer);
     const long OurSize = FileSize(Ours);
     const long PeerSize = FileSize(Peer);
     std::printf("pdf: ours %d pages %.3f s %ld bytes, qtextdocument %.3f s %ld bytes\n", OurPages, OurTime,
@@ -172,11 +193,23 @@ int main(int argc, char** argv)
             std::printf("pdftotext reads back %d of %d lines\n", Found, Lines100);
         }
     }
+
+    // One paragraph of 1,000,000 characters (words of the log, no line ends).
+    std::string Paragraph;
+    for (int i = 0; Paragraph.size() < 1000000; ++i)
+        Paragraph += LogLine(i) + ' ';
+    Paragraph.resize(1000000);
+    int LongPages = 0;
+    const double OurLong = OurPdf(s, {Paragraph}, LongPages);
+    const double PeerLong = PeerPdf(s, {Paragraph}, Peer);
+    std::printf("long paragraph pdf: ours %d pages %.3f s %ld bytes, qtextdocument %.3f s %ld bytes\n",
+                LongPages, OurLong, FileSize(Ours), PeerLong, FileSize(Peer));
     std::system(("rm -rf " + Dir).c_str());
 
     std::printf("pagination per-page cost 1000/100: %.2f\n", (T1000 / Pages1000) / (T100 / Pages100));
     std::printf("readiness check time 1000 pages/100 pages: %.2f\n", Ready1000 / Ready100);
     std::printf("pdf time ours/qtextdocument: %.2f\n", OurTime / PeerTime);
     std::printf("pdf size ours/qtextdocument: %.2f\n", static_cast<double>(OurSize) / PeerSize);
+    std::printf("long paragraph pdf time ours/qtextdocument: %.2f\n", OurLong / PeerLong);
     return 0;
 }

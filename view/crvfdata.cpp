@@ -146,6 +146,8 @@ void TCustomRVFormattedData::ClearTemporal()
     PressedDrawItemNo = -1;
     // Nothing is laid out any more: a tail layout must start from the top.
     FLastParaStart = TRVParaStartNote();
+    FOpenLine = TRVOpenLineNote();
+    FRuleDrawItems.clear();
     FLayoutUsesWidth = false;
 }
 
@@ -188,6 +190,7 @@ void TCustomRVFormattedData::InvalidateTailLayout()
     // Whatever made the laid-out tail stale changed the document.
     NoteChange();
     FLastParaStart = TRVParaStartNote();
+    FOpenLine = TRVOpenLineNote();
     FMinWidthCache = TRVMinWidthCache();
     FLayoutStale = true;
 }

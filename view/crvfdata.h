@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/crvdata.h"
 #include "document/rvfuncs.h"
@@ -73,8 +74,10 @@ struct TRVFormatLineState {
     TTextMetric TextMetric;   // metrics of the current text style
     int ParaStartItem = -1;   // first item of the current paragraph, -1 until found
     bool Reformat = false;    // passed to the items' OnDocWidthChange
-    // Set by Format_ only: note where each paragraph starts, so that a later
-    // tail layout can lay the last paragraph out again (see FLastParaStart).
+    int StylesApplied = 0;    // text styles applied to the canvas so far (each a change of font)
+    // Set by Format_ only: note where each paragraph starts and where rules
+    // lie, so that a later tail layout can lay the last paragraph out again
+    // (see FLastParaStart) or widen the rules (FRuleDrawItems).
     bool NoteParaStarts = false;
 };
 
@@ -326,6 +329,8 @@ public:
     // The indents of the section that holds ItemNo.
     int CalculatePureParaSectionWidth(int itemNo, int& paraStartItem, const TRVScreenAndDevice* sad,
                                       TCanvas* canvas);
+    // The width of items First..Last of an unwrapped section on their line.
+    int CalculateUnwrappedItemsWidth(int first, int last, const TRVScreenAndDevice* sad, TCanvas* canvas);
     // The largest item minimum width plus its section's indents over First..Last.
     int CalculateMinItemsWidthPlus(int first, int last, int& paraStartItem, const TRVScreenAndDevice* sad,
                                    TCanvas* canvas);
@@ -628,18 +633,54 @@ private:
         bool UsesWidth = false;
     };
     // The minimum widths of the paragraph sections before OpenSection (the
-    // first item of the last section at the last computation), for the
-    // resolution it was computed at.
+    // first item of the last section at the last computation), and that of
+    // the last section's items before OpenDone, for the resolution it was
+    // computed at.
     struct TRVMinWidthCache {
         bool Valid = false;
         int ClosedWidth = 0;
         int OpenSection = 0;
+        int OpenDone = 0;
+        int OpenWidth = 0;
         int DevicePpiX = 0;
         int ScreenPpiX = 0;
     };
 
+    // Where a tail layout starts: nowhere (a whole layout), at the end of the
+    // last line laid out (continued as it was left open), or at the start of
+    // the last paragraph.
+    enum class TRVTailStart { None, OpenLine, ParaStart };
+    // The state at the end of the last layout, just before its last line was
+    // closed: the line-building state and the places of that line's draw items
+    // as they were before alignment, line spacing and right-to-left order
+    // moved them. Laying out the items that came since from there gives what a
+    // whole layout gives, unless a line's end depended on nothing following
+    // the last item (LookedPastEnd) and the first new item joins that line.
+    struct TRVDrawItemPlace {
+        int Left = 0;
+        int Width = 0;
+        int SpaceBefore = 0;
+        int ExtraSpaceBelow = 0;
+    };
+    struct TRVOpenLineNote {
+        bool Valid = false;
+        bool LookedPastEnd = false;
+        TRVFormatLineState State;
+        int ItemCount = 0;       // the items laid out
+        int DrawItemCount = 0;   // and their draw items
+        int JumpsCount = 0;      // and hyperlink rectangles
+        int FirstDrawItemNo = 0; // the open line's first draw item
+        std::vector<TRVDrawItemPlace> Places;
+    };
+
     // crvfdata_format.cpp
-    bool CanFormatTail(bool& reopen) const;
+    TRVTailStart CanFormatTail() const;
+    // Notes the open last line (before it is closed); puts it back as noted,
+    // with the line's width following a new text or document width.
+    void NoteOpenLine(const TRVFormatLineState& st);
+    void ReopenLastLine(TRVFormatLineState& st, int oldTextWidth, int oldDocumentWidth);
+    // Rules before draw item Before take the new document width.
+    void WidenRules(int before);
     // The selection as item positions (start item, end item, start offset,
     // end offset), when it names draw items that name items; false otherwise.
     bool NoteSelection(int (&selItems)[4]);
@@ -668,6 +709,11 @@ private:
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
 
     TRVParaStartNote FLastParaStart;
+    TRVOpenLineNote FOpenLine;
+    // The layout asked whether an item follows the last one (see TRVOpenLineNote).
+    bool FLookedPastEnd = false;
+    // The draw items of horizontal rules (as wide as the document), in order.
+    std::vector<int> FRuleDrawItems;
     TRVMinWidthCache FMinWidthCache;
     int FFirstNewDrawItem = 0;
     int FLastMinDocWidth = 0;

@@ -25,23 +25,25 @@ void TCustomRVFormattedData::Format(bool reformat)
     Format_(false, true, false, 0, GetFormattingCanvas(), false, reformat);
 }
 
-bool TCustomRVFormattedData::CanFormatTail(bool& reopen) const
+TCustomRVFormattedData::TRVTailStart TCustomRVFormattedData::CanFormatTail() const
 {
-    reopen = false;
     const int itemCount = GetItemCount();
     if (FLayoutStale || DrawItems.Count() == 0 || LastFormattedItem < 0 || LastFormattedItem >= itemCount ||
         State.Contains(rvstLastParaAborted))
-        return false;
-    if (LastFormattedItem + 1 >= itemCount || !GetItem(LastFormattedItem + 1)->GetSameAsPrev())
-        return true;
-    // The first new item continues the last line: the last paragraph is laid
-    // out again from its start, which must be the one noted.
+        return TRVTailStart::None;
+    // The lines laid out continue as they are unless their breaks depended on
+    // nothing following the last item and the first new item joins its line.
+    const TRVOpenLineNote& open = FOpenLine;
+    const bool joins = LastFormattedItem + 1 < itemCount && !IsFromNewLine(LastFormattedItem + 1);
+    if (open.Valid && open.ItemCount == LastFormattedItem + 1 && open.DrawItemCount == DrawItems.Count() &&
+        open.JumpsCount == Jumps.Count() && (!open.LookedPastEnd || !joins))
+        return TRVTailStart::OpenLine;
+    // Else the last paragraph is laid out again from its start, which must be the one noted.
     const TRVParaStartNote& note = FLastParaStart;
     if (!note.Valid || note.ItemNo != GetFirstParaItem(LastFormattedItem) ||
         note.DrawItemNo > DrawItems.Count() || note.JumpsCount > Jumps.Count())
-        return false;
-    reopen = true;
-    return true;
+        return TRVTailStart::None;
+    return TRVTailStart::ParaStart;
 }
 
 int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanvas* canvas, bool incremental)
@@ -50,24 +52,39 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     const bool screen = sad.ScreenPpiX == sad.DevicePpiX && sad.ScreenPpiY == sad.DevicePpiY;
     const TRVScreenAndDevice* psad = screen ? nullptr : &sad;
     const int itemCount = GetItemCount();
-    int start = 0;
-    int closed = 0;
-    const TRVMinWidthCache& cache = FMinWidthCache;
-    if (incremental && cache.Valid && cache.DevicePpiX == sad.DevicePpiX &&
-        cache.ScreenPpiX == sad.ScreenPpiX && cache.OpenSection < itemCount) {
-        start = cache.OpenSection;
-        closed = cache.ClosedWidth;
-    }
+    const TRVMinWidthCache cache = FMinWidthCache;
+    const bool useCache = incremental && cache.Valid && cache.DevicePpiX == sad.DevicePpiX &&
+                          cache.ScreenPpiX == sad.ScreenPpiX && cache.OpenSection < itemCount &&
+                          cache.OpenDone > cache.OpenSection && cache.OpenDone <= itemCount;
+    const int start = useCache ? cache.OpenSection : 0;
+    int closed = useCache ? cache.ClosedWidth : 0;
     int paraStart = start > 0 ? GetFirstParaItem(start) : 0;
     int openWidth = 0;
     int openSection = start;
+    TRVStyle* style = GetRVStyle();
     for (int i = start; i < itemCount;) {
-        int next = i + 1;
+        // The items of the open section measured before are still in it.
+        const bool resumed = useCache && i == cache.OpenSection;
+        int next = resumed ? cache.OpenDone : i + 1;
         while (next < itemCount && !IsFromNewLine(next))
             ++next;
         if (IsParaStart(i))
             paraStart = i;
-        const int w = CalculateParaSectionMinWidth(i, paraStart, psad, canvas);
+        int w;
+        if (!resumed) {
+            w = CalculateParaSectionMinWidth(i, paraStart, psad, canvas);
+        } else if (cache.OpenDone == next) {
+            w = cache.OpenWidth;
+        } else if (style != nullptr &&
+                   style->ParaStyles()->Items(GetItemPara(i))->Options().Contains(rvpaoNoWrap)) {
+            // An unwrapped section is as wide as all its items: the new ones add theirs.
+            w = cache.OpenWidth + CalculateUnwrappedItemsWidth(cache.OpenDone, next - 1, psad, canvas);
+        } else {
+            // A wrapped one as its widest item: the new ones may be wider.
+            int sectionParaStart = paraStart;
+            w = std::max(cache.OpenWidth, CalculateMinItemsWidthPlus(cache.OpenDone, next - 1,
+                                                                     sectionParaStart, psad, canvas));
+        }
         // The last section may still grow by appended items: kept apart.
         if (next < itemCount) {
             closed = std::max(closed, w);
@@ -80,6 +97,8 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     FMinWidthCache.Valid = true;
     FMinWidthCache.ClosedWidth = closed;
     FMinWidthCache.OpenSection = itemCount > 0 ? openSection : 0;
+    FMinWidthCache.OpenDone = itemCount;
+    FMinWidthCache.OpenWidth = openWidth;
     FMinWidthCache.DevicePpiX = sad.DevicePpiX;
     FMinWidthCache.ScreenPpiX = sad.ScreenPpiX;
     FLastMinDocWidth = std::max(closed, openWidth);
@@ -104,6 +123,9 @@ void TCustomRVFormattedData::NoteItemWidthUse(int itemNo)
     if (FLayoutUsesWidth)
         return;
     const TCustomRVItemInfo* item = GetItem(itemNo);
+    // A rule only takes the document's width, which a tail layout gives it (WidenRules).
+    if (item->StyleNo == rvsBreak)
+        return;
     if (item->StyleNo < 0) {
         FLayoutUsesWidth = true;
         return;
@@ -143,6 +165,66 @@ void TCustomRVFormattedData::LayoutItems(int firstItemNo, TRVFormatLineState& st
     for (int i = firstItemNo; i < itemCount; ++i) {
         LayoutItem(i, st);
         NoteItemWidthUse(i);
+    }
+}
+
+void TCustomRVFormattedData::NoteOpenLine(const TRVFormatLineState& st)
+{
+    TRVOpenLineNote& note = FOpenLine;
+    note.Valid = st.LineEnd == DrawItems.Count();
+    note.LookedPastEnd = FLookedPastEnd;
+    note.State = st;
+    note.ItemCount = GetItemCount();
+    note.DrawItemCount = DrawItems.Count();
+    note.JumpsCount = Jumps.Count();
+    // The line FinishScreenLine closes: back to the draw item that starts it.
+    int first = st.LineEnd;
+    if (!st.NoLineYet && first > 0) {
+        --first;
+        while (first > 0 && !DrawItems[first]->FromNewLine)
+            --first;
+    }
+    note.FirstDrawItemNo = first;
+    note.Places.clear();
+    for (int i = first; i < st.LineEnd; ++i) {
+        const TRVDrawLineInfo* dli = DrawItems[i];
+        note.Places.push_back({dli->Left, dli->Width, dli->SpaceBefore, dli->ExtraSpaceBelow});
+    }
+}
+
+void TCustomRVFormattedData::ReopenLastLine(TRVFormatLineState& st, int oldTextWidth, int oldDocumentWidth)
+{
+    const TRVOpenLineNote& note = FOpenLine;
+    for (size_t i = 0; i < note.Places.size(); ++i) {
+        TRVDrawLineInfo* dli = DrawItems[note.FirstDrawItemNo + static_cast<int>(i)];
+        const TRVDrawItemPlace& place = note.Places[i];
+        dli->Left = place.Left;
+        dli->Width = place.Width;
+        dli->SpaceBefore = place.SpaceBefore;
+        dli->ExtraSpaceBelow = place.ExtraSpaceBelow;
+    }
+    const TRVFormatLineState kept = st;
+    st = note.State;
+    st.Canvas = kept.Canvas;
+    st.sad = kept.sad;
+    st.Reformat = kept.Reformat;
+    st.NoteParaStarts = kept.NoteParaStarts;
+    // The canvas has drawn with other fonts since: the text style goes on it again.
+    st.CurStyleNo = -1;
+    // The open line is as wide as its paragraph's kind of width says.
+    if (note.FirstDrawItemNo < DrawItems.Count()) {
+        const int paraNo = GetItemPara(DrawItems[note.FirstDrawItemNo]->ItemNo);
+        const bool noWrap = GetRVStyle()->ParaStyles()->Items(paraNo)->Options().Contains(rvpaoNoWrap);
+        st.LineWidth += noWrap ? TextWidth - oldTextWidth : DocumentWidth - oldDocumentWidth;
+    }
+}
+
+void TCustomRVFormattedData::WidenRules(int before)
+{
+    for (int drawItemNo : FRuleDrawItems) {
+        if (drawItemNo >= before)
+            break;
+        DrawItems[drawItemNo]->Width = DocumentWidth;
     }
 }
 
@@ -206,13 +288,12 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         sad.DevLeftMargin = MulDiv(GetLeftMargin(), sad.DevicePpiX, sad.ScreenPpiX);
         sad.DevRightMargin = MulDiv(GetRightMargin(), sad.DevicePpiX, sad.ScreenPpiX);
 
-        bool reopen = false;
-        bool doTail = tail && CanFormatTail(reopen) && SameSad(sad, FLayoutSad);
+        TRVTailStart tailStart = tail && SameSad(sad, FLayoutSad) ? CanFormatTail() : TRVTailStart::None;
         bool fullLayout = false;
         const int clientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
         const int minW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
         const int maxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
-        TextWidth = std::max(clientTextWidth, GetMinDocWidth(sad, canvas, doTail));
+        TextWidth = std::max(clientTextWidth, GetMinDocWidth(sad, canvas, tailStart != TRVTailStart::None));
         TextWidth = std::max(TextWidth, minW);
         if (GetOptions().Contains(rvoClientTextWidth))
             DocumentWidth = std::max(clientTextWidth, minW);
@@ -220,9 +301,10 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             DocumentWidth = TextWidth > maxW && GetMaxTextWidth() > 0 ? maxW : TextWidth;
         const bool widthsChanged = DocumentWidth != oldDocumentWidth || TextWidth != oldTextWidth;
         // Lines laid out for the old width may stay only when nothing in them
-        // depends on it.
-        if (doTail && widthsChanged && (reopen ? FLastParaStart.UsesWidth : FLayoutUsesWidth))
-            doTail = false;
+        // depends on it (rules, as wide as the document, are widened).
+        if (tailStart != TRVTailStart::None && widthsChanged &&
+            (tailStart == TRVTailStart::ParaStart ? FLastParaStart.UsesWidth : FLayoutUsesWidth))
+            tailStart = TRVTailStart::None;
 
         if (!resized || widthsChanged || force) {
             TRVFormatLineState st;
@@ -232,12 +314,25 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             st.NoteParaStarts = true;
             int firstItemNo = 0;
             bool keepSelection = false;
-            if (doTail && reopen) {
+            // The draw items from here on are laid out again (or moved).
+            int reopenedDrawItem = DrawItems.Count();
+            if (tailStart == TRVTailStart::OpenLine)
+                reopenedDrawItem = FOpenLine.FirstDrawItemNo;
+            else if (tailStart == TRVTailStart::ParaStart)
+                reopenedDrawItem = FLastParaStart.DrawItemNo;
+            if (tailStart != TRVTailStart::None) {
+                // A selection there is kept by item position (noted above).
+                keepSelection = selNoted && std::max(SelStartNo, SelEndNo) >= reopenedDrawItem;
+                if (HotDrawItemNo >= reopenedDrawItem)
+                    HotDrawItemNo = -1;
+                if (DocumentWidth != oldDocumentWidth)
+                    WidenRules(reopenedDrawItem);
+            }
+            if (tailStart == TRVTailStart::OpenLine) {
+                firstItemNo = LastFormattedItem + 1;
+                ReopenLastLine(st, oldTextWidth, oldDocumentWidth);
+            } else if (tailStart == TRVTailStart::ParaStart) {
                 const TRVParaStartNote note = FLastParaStart;
-                // A selection in the reopened paragraph is kept by item position.
-                keepSelection = std::max(SelStartNo, SelEndNo) >= note.DrawItemNo;
-                if (keepSelection)
-                    StoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3], false);
                 firstItemNo = note.ItemNo;
                 for (int i = firstItemNo; i <= LastFormattedItem; ++i)
                     GetItem(i)->DrawItemNo = -1;
@@ -247,26 +342,23 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
                 if (note.JumpsCount < Jumps.Count())
                     Jumps.SetCount(note.JumpsCount);
                 JumpCount = note.JumpCount;
-                if (HotDrawItemNo >= note.DrawItemNo)
-                    HotDrawItemNo = -1;
+                while (!FRuleDrawItems.empty() && FRuleDrawItems.back() >= note.DrawItemNo)
+                    FRuleDrawItems.pop_back();
                 st.BaseLine = note.BaseLine;
                 st.LineDescent = note.LineDescent;
                 FLayoutUsesWidth = note.UsesWidth;
-            } else if (doTail) {
-                firstItemNo = LastFormattedItem + 1;
-                st.BaseLine = DocumentHeight - GetBottomMargin();
-                if (LastFormattedItem >= 0)
-                    st.BaseLine -= MulDiv(
-                        GetRVStyle()->ParaStyles()->Items(GetItemPara(LastFormattedItem))->SpaceAfter(),
-                        sad.DevicePpiY, sad.ScreenPpiY);
             } else {
                 st.BaseLine = GetTopMargin();
                 ClearTemporal();
                 FLayoutStale = false;
+                reopenedDrawItem = 0;
                 fullLayout = true;
             }
-            st.LineEnd = DrawItems.Count();
-            FFirstNewDrawItem = st.LineEnd;
+            FOpenLine.Valid = false;
+            FLookedPastEnd = false;
+            if (tailStart != TRVTailStart::OpenLine)
+                st.LineEnd = DrawItems.Count();
+            FFirstNewDrawItem = reopenedDrawItem;
             try {
                 LayoutItems(firstItemNo, st);
             } catch (...) {
@@ -274,6 +366,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
                 InvalidateTailLayout();
                 throw;
             }
+            NoteOpenLine(st);
             int extra = 0;
             FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd,
                              !State.Contains(rvstLastParaAborted), extra, st.NoLineYet);

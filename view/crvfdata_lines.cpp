@@ -3,17 +3,15 @@
 // in the line, whole-line items on lines of their own, line ascent and descent
 // raised as taller pieces arrive, indents, list markers and hyperlink rectangles.
 #include <algorithm>
-#include <cstdint>
 #include <memory>
 
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
-#include "platform/core/charnextw.h"
-#include "platform/core/codepages.h"
 #include "platform/core/numbers.h"
 #include "platform/core/stringlist.h"
 #include "view/crvfdata.h"
+#include "view/crvfdata_fit.h"
 
 bool RollViewSafeFormatting = false;
 
@@ -27,144 +25,6 @@ int ScaleX(int v, const TRVScreenAndDevice& sad)
 int ScaleY(int v, const TRVScreenAndDevice& sad)
 {
     return MulDiv(v, sad.DevicePpiY, sad.ScreenPpiY);
-}
-
-// The characters of one text piece being laid out: ANSI bytes or UTF-16
-// units, addressed by character index from the start of the range.
-class TPieceText {
-public:
-    TPieceText(const AnsiString& text, int offs, int len, bool unicode)
-        : FUnicode(unicode), FLen(len), FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
-    {
-        if (unicode) {
-            FWide.resize(static_cast<size_t>(len));
-            for (int i = 0; i < len; ++i) {
-                const size_t b = static_cast<size_t>(offs + i) * 2;
-                FWide[static_cast<size_t>(i)] = static_cast<WideChar>(
-                    static_cast<unsigned char>(text[b]) | static_cast<unsigned char>(text[b + 1]) << 8);
-            }
-        } else {
-            FAnsi = text.data() + offs;
-        }
-    }
-
-    bool Unicode() const { return FUnicode; }
-    int Length() const { return FLen; }
-    const WideChar* Wide() const { return FWide.c_str(); }
-    const char* Ansi() const { return FAnsi; }
-    // The item's own bytes of character Index.
-    const char* Raw(int index) const { return FRaw + (FUnicode ? 2 * static_cast<size_t>(index) : index); }
-
-    bool IsSpace(int index) const
-    {
-        if (index < 0 || index >= FLen)
-            return false;
-        return FUnicode ? FWide[static_cast<size_t>(index)] == 0x0020 : FAnsi[index] == ' ';
-    }
-
-    TSize Measure(TCanvas* canvas, int start, int count) const
-    {
-        TSize size;
-        bool ok = FUnicode ? canvas->GetTextExtentPoint32W(Wide() + start, count, size)
-                           : canvas->GetTextExtentPoint32A(FAnsi + start, count, size);
-        // A failing measurement gives a zero size.
-        return ok ? size : TSize();
-    }
-
-    // The end of the character (Unicode: the cluster) that starts at Start.
-    int CharEnd(TCanvas* canvas, int start) const
-    {
-        if (start >= FLen)
-            return FLen;
-        if (FUnicode)
-            return std::min(static_cast<int>(CharNextW(Wide() + start) - Wide()), FLen);
-        const unsigned codePage = canvas->FontCodePage();
-        if (CodePageMaxCharSize(codePage) == 1)
-            return start + 1;
-        const char* next = CharNextExA(codePage, FAnsi + start, FAnsi + FLen);
-        return std::max(static_cast<int>(next - FAnsi), start + 1);
-    }
-
-    // The last character boundary at or before Pos, counting from Start (a
-    // boundary): no piece of multi-byte ANSI text ends inside a character.
-    int AnsiBoundaryBefore(TCanvas* canvas, int start, int pos) const
-    {
-        const unsigned codePage = canvas->FontCodePage();
-        if (FUnicode || CodePageMaxCharSize(codePage) == 1)
-            return pos;
-        int boundary = start;
-        while (boundary < pos) {
-            const int next = CharEnd(canvas, boundary);
-            if (next > pos)
-                break;
-            boundary = next;
-        }
-        return boundary;
-    }
-
-private:
-    bool FUnicode;
-    int FLen;
-    const char* FRaw;
-    WideString FWide;
-    const char* FAnsi = nullptr;
-};
-
-// The number of characters from Pos (of Remaining) that fit in Avail pixels:
-// the whole text measured once, then an interpolation search. Whole gets the
-// size of all Remaining characters when they were measured (else cx -1).
-int FitChars(const TPieceText& chars, int pos, int remaining, int avail, bool noWrap, bool byCharacter,
-             TCanvas* canvas, TSize& whole)
-{
-    whole = TSize{-1, 0};
-    int fit;
-    if (byCharacter) {
-        if (noWrap)
-            return remaining;
-        fit = 0;
-        TSize size;
-        RVU_GetTextExtentExPointPC(canvas, chars.Raw(pos), remaining, avail, fit, nullptr,
-                                   chars.Unicode() ? TRVItemOptions{rvioUnicode} : TRVItemOptions(), size);
-    } else {
-        whole = chars.Measure(canvas, pos, remaining);
-        if (noWrap || (whole.cx > 0 && whole.cx <= avail))
-            return remaining;
-        // Interpolation between a count that fits (Lo, WLo) and one that does
-        // not (Hi, WHi). Counts times widths exceed 32 bits on long lines.
-        int lo = 0;
-        int hi = remaining;
-        int64_t wLo = 0;
-        int64_t wHi = whole.cx;
-        while (lo + 1 < hi) {
-            if (wHi == wLo)
-                ++wHi;
-            int64_t mid = int64_t(hi - lo) * (int64_t(avail) - wLo) / (wHi - wLo) + lo;
-            mid = std::clamp<int64_t>(mid, lo + 1, hi - 1);
-            const int w = chars.Measure(canvas, pos, static_cast<int>(mid)).cx;
-            if (w == avail) {
-                lo = hi = static_cast<int>(mid);
-            } else if (w < avail && w > 0) {
-                lo = static_cast<int>(mid);
-                wLo = w;
-            } else {
-                hi = static_cast<int>(mid);
-                wHi = w;
-            }
-        }
-        fit = lo;
-    }
-    if (chars.Unicode()) {
-        // A piece never ends inside a character cluster.
-        const WideChar* p = chars.Wide() + pos;
-        const int old = fit;
-        while (fit < remaining && CharPrevW(p, p + fit + 1) != p + fit)
-            ++fit;
-        if (fit != old && chars.Measure(canvas, pos, fit).cx > avail)
-            fit = static_cast<int>(CharPrevW(p, p + fit - 1) - p);
-    } else {
-        fit = chars.AnsiBoundaryBefore(canvas, pos, pos + fit) - pos;
-    }
-    return fit;
 }
 
 } // namespace
@@ -248,8 +108,10 @@ bool TCustomRVFormattedData::StartNewLine(int itemNo, bool softBreak, TRVFormatL
                 --dli->Length;
                 TRVStyle* rvStyle = GetRVStyle();
                 const bool otherStyle = lastItem->StyleNo != st.CurStyleNo;
-                if (otherStyle)
+                if (otherStyle) {
                     rvStyle->ApplyStyle(st.Canvas, lastItem->StyleNo, GetParaBiDiMode(lastItem->ParaNo));
+                    ++st.StylesApplied;
+                }
                 const TFontInfo* lastStyle = rvStyle->TextStyles()->Items(lastItem->StyleNo);
                 AnsiString piece = DrawItems.GetString(last, Items);
                 if (lastStyle->StyleEx().Contains(rvfsAllCaps))
@@ -304,6 +166,7 @@ void TCustomRVFormattedData::RaiseLineAscent(int ascent, TRVFormatLineState& st)
 void TCustomRVFormattedData::ApplyTextStyle(int styleNo, int itemNo, TRVFormatLineState& st)
 {
     st.CurStyleNo = styleNo;
+    ++st.StylesApplied;
     TRVStyle* rvStyle = GetRVStyle();
     const TFontInfo* textStyle = rvStyle->TextStyles()->Items(styleNo);
     rvStyle->ApplyStyle(st.Canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
@@ -424,7 +287,9 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
         return;
     }
 
-    const TPieceText chars(text, offs, len, unicode);
+    TPieceText chars(text, offs, len, unicode);
+    // The extents measured for the piece hold only in the font they were measured in.
+    int stylesApplied = st.StylesApplied;
     bool newLine = firstPiece && !sameAsPrev;
     bool trimmedSpace = false;
     int pos = 0;
@@ -439,6 +304,10 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
                 ++pos;
                 --remaining;
             }
+        }
+        if (st.StylesApplied != stylesApplied) {
+            chars.ForgetPrefixes();
+            stylesApplied = st.StylesApplied;
         }
         const int avail = std::max(st.LineWidth - st.X, 0);
         TSize whole;
@@ -471,6 +340,11 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
                     }
             }
             // A space right at the overflow breaks the line only when trimming.
+            // Whether an item follows decides here: a line that ends so
+            // depends on what is appended after the last item.
+            if (trim && brk < 0 && chars.IsSpace(pos + fit) && fit + 1 >= remaining &&
+                itemNo + 1 >= GetItemCount())
+                FLookedPastEnd = true;
             if (trim && brk < 0 && chars.IsSpace(pos + fit) &&
                 (fit + 1 < remaining || (itemNo + 1 < GetItemCount() && !IsFromNewLine(itemNo + 1)))) {
                 brk = pos + fit;
@@ -645,6 +519,8 @@ void TCustomRVFormattedData::FormatFullLineItem(TCustomRVItemInfo* item, int ite
                                                      DocumentWidth, 2 * half + 1, itemNo, true);
         if (!ShareItems())
             item->DrawItemNo = st.LineEnd;
+        if (st.NoteParaStarts)
+            FRuleDrawItems.push_back(st.LineEnd);
         InsertDrawItem(dli.release(), itemNo, true, st);
         st.BaseLine += st.LineDescent + half + 1;
         st.LineDescent = half;

@@ -64,9 +64,17 @@ int TCustomRVFormattedData::CalculateParaSectionMinWidth(int itemNo, int& paraSt
         return CalculateMinItemsWidthPlus(first, last, paraStartItem, sad, canvas);
 
     // The whole section stays on one line: its indents and everything in it.
+    return CalculatePureParaSectionWidth(itemNo, paraStartItem, sad, canvas) +
+           CalculateUnwrappedItemsWidth(first, last, sad, canvas);
+}
+
+int TCustomRVFormattedData::CalculateUnwrappedItemsWidth(int first, int last, const TRVScreenAndDevice* sad,
+                                                         TCanvas* canvas)
+{
     if (canvas == nullptr)
         canvas = GetFormattingCanvas();
-    int result = CalculatePureParaSectionWidth(itemNo, paraStartItem, sad, canvas);
+    TRVStyle* style = GetRVStyle();
+    int result = 0;
     int appliedStyle = -1;
     for (int i = first; i <= last; ++i) {
         TCustomRVItemInfo* item = GetItem(i);
@@ -74,7 +82,7 @@ int TCustomRVFormattedData::CalculateParaSectionMinWidth(int itemNo, int& paraSt
             result += item->GetMinWidth(sad, canvas, this);
             continue;
         }
-        if (canvas == nullptr)
+        if (canvas == nullptr || style == nullptr)
             continue;
         const TFontInfo* textStyle = style->TextStyles()->Items(item->StyleNo);
         if (item->StyleNo != appliedStyle) {

@@ -2,6 +2,7 @@
 // backgrounds, page breaks, checkpoints, items and text with the selection
 // and the hyperlink hover; and asking the parent control to repaint.
 #include <algorithm>
+#include <cstdint>
 
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
@@ -157,6 +158,7 @@ private:
     void DrawParagraph(int& i, bool& pastBottom);
     void NonTextItem(int i, TCustomRVItemInfo* item);
     void TextItem(int i, TCustomRVItemInfo* item);
+    bool OutsideHorizontally(const TRVDrawLineInfo* dli) const;
     void DrawTextPiece(const TRVTextPiece& piece, int x, int width, const AnsiString& text, int offset,
                        bool selected, bool startsDrawItem, bool endsDrawItem, bool widthHasSpace);
 };
@@ -297,9 +299,19 @@ void TRVPainter::Items()
                                     C.XShift, item->Checkpoint->RaiseEvent, C.Control, C.ControlWidth);
         if (item->StyleNo < 0)
             NonTextItem(i, item);
-        else
+        else if (!OutsideHorizontally(dli))
             TextItem(i, item);
     }
+}
+
+// A text piece wholly left or right of the clip, with room for what its
+// letters may reach beyond their cells, shows nothing: a line far wider than
+// the window draws only its pieces that show.
+bool TRVPainter::OutsideHorizontally(const TRVDrawLineInfo* dli) const
+{
+    const int64_t margin = 2 * int64_t(dli->Height) + 16;
+    return int64_t(dli->Left) - margin >= C.DocClip.Right ||
+           int64_t(dli->Left) + dli->Width + margin <= C.DocClip.Left;
 }
 
 void TRVPainter::NonTextItem(int i, TCustomRVItemInfo* item)

@@ -280,6 +280,16 @@ public:
     // Count entries): the extent of every prefix.
     bool GetTextExtentExPointA(const char* str, int count, int maxExtent, int* fit, int* dx, TSize& size);
     bool GetTextExtentExPointW(const WideChar* str, int count, int maxExtent, int* fit, int* dx, TSize& size);
+    // For a caller that measures many parts of one text: Dx (Count entries) the
+    // extent of every prefix, as GetTextExtentExPoint gives it, and Starts (Count
+    // + 1 entries) 1 where a character begins (a code point with the combining
+    // marks after it; in ANSI text also a whole character of the code page), at
+    // 0 and at Count included. A part that begins and ends where characters
+    // begin measures on its own the difference of the two prefix extents.
+    bool GetTextPrefixExtentsA(const char* str, int count, std::vector<int>& dx, std::vector<uint8_t>& starts,
+                               TSize& size);
+    bool GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<int>& dx,
+                               std::vector<uint8_t>& starts, TSize& size);
     bool GetTextMetrics(TTextMetric& metrics);
     bool GetOutlineTextMetrics(TOutlineTextMetric& metrics);
     int GetTextCharacterExtra() const { return FCharExtra; }
@@ -370,7 +380,12 @@ private:
         std::vector<uint8_t> LastByte; // 1 on the last byte of each character
     };
     void ConvertAnsi(const char* str, int count, TAnsiText& out);
-    void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances);
+    // ASCII text in UTF-8 measured without converting it: false for other
+    // text. Prefixes (optional, Count entries): the extent of every prefix.
+    bool AsciiExtents(const char* str, int count, int* prefixes, TSize& size);
+    // Starts (optional): 1 on the first unit of every character, the others 0.
+    void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,
+                      std::vector<uint8_t>* starts = nullptr);
     void AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances);
     void BuildClusters(TTextRun& run);
     bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);

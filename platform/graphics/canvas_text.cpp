@@ -153,7 +153,8 @@ void TCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
         advances[i] = CharAdvance(str + i, 1);
 }
 
-void TCanvas::MeasureUnits(const WideChar* Str, int count, std::vector<int>& advances)
+void TCanvas::MeasureUnits(const WideChar* Str, int count, std::vector<int>& advances,
+                           std::vector<uint8_t>* starts)
 {
     advances.assign(static_cast<size_t>(count), 0);
     if (std::all_of(Str, Str + count, [](WideChar c) { return c < 0x300; })) {
@@ -161,10 +162,16 @@ void TCanvas::MeasureUnits(const WideChar* Str, int count, std::vector<int>& adv
         UnitAdvances(Str, count, advances.data());
         for (int& a : advances)
             a += FCharExtra;
+        if (starts)
+            starts->assign(static_cast<size_t>(count), 1);
         return;
     }
+    if (starts)
+        starts->assign(static_cast<size_t>(count), 0);
     ForEachCluster(Str, count, [&](int start, int count) {
         advances[static_cast<size_t>(start)] = CharAdvance(Str + start, count) + FCharExtra;
+        if (starts)
+            (*starts)[static_cast<size_t>(start)] = 1;
     });
 }
 
@@ -247,29 +254,38 @@ bool TCanvas::GetTextExtentPoint32W(const WideChar* str, int count, TSize& size)
     return GetTextExtentExPointW(str, count, 0, nullptr, nullptr, size);
 }
 
+bool TCanvas::AsciiExtents(const char* str, int count, int* prefixes, TSize& size)
+{
+    if (count <= 0 || !str || FontCodePage() != CP_UTF8 ||
+        !std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
+    // of its own, so the advances add up without converting the text.
+    WideChar units[256];
+    int own[256];
+    int sum = 0;
+    for (int done = 0; done < count;) {
+        const int n = std::min(count - done, 256);
+        for (int i = 0; i < n; ++i)
+            units[i] = static_cast<unsigned char>(str[done + i]);
+        int* advances = prefixes ? prefixes + done : own;
+        UnitAdvances(units, n, advances);
+        for (int i = 0; i < n; ++i) {
+            sum += advances[i] + FCharExtra;
+            advances[i] = sum;
+        }
+        done += n;
+    }
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    size = {sum, otm.otmTextMetrics.tmHeight};
+    return true;
+}
+
 bool TCanvas::GetTextExtentPoint32A(const char* str, int count, TSize& size)
 {
-    if (count > 0 && str && FontCodePage() == CP_UTF8 &&
-        std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
-        // of its own, so the advances add up without converting the text.
-        WideChar units[256];
-        int advances[256];
-        int sum = 0;
-        for (int done = 0; done < count;) {
-            const int n = std::min(count - done, 256);
-            for (int i = 0; i < n; ++i)
-                units[i] = static_cast<unsigned char>(str[done + i]);
-            UnitAdvances(units, n, advances);
-            for (int i = 0; i < n; ++i)
-                sum += advances[i] + FCharExtra;
-            done += n;
-        }
-        TOutlineTextMetric otm;
-        FontMetrics(otm);
-        size = {sum, otm.otmTextMetrics.tmHeight};
+    if (AsciiExtents(str, count, nullptr, size))
         return true;
-    }
     return GetTextExtentExPointA(str, count, 0, nullptr, nullptr, size);
 }
 
@@ -335,6 +351,60 @@ TSize TCanvas::TextExtent(const AnsiString& text)
     TSize size;
     GetTextExtentPoint32A(text.data(), static_cast<int>(text.size()), size);
     return size;
+}
+
+bool TCanvas::GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<int>& dx,
+                                    std::vector<uint8_t>& starts, TSize& size)
+{
+    if (count < 0 || (count > 0 && !str))
+        return false;
+    MeasureUnits(str, count, dx, &starts);
+    int sum = 0;
+    for (int& d : dx) {
+        sum += d;
+        d = sum;
+    }
+    starts.push_back(1);
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    size = {sum, otm.otmTextMetrics.tmHeight};
+    return true;
+}
+
+bool TCanvas::GetTextPrefixExtentsA(const char* str, int count, std::vector<int>& dx,
+                                    std::vector<uint8_t>& starts, TSize& size)
+{
+    if (count < 0 || (count > 0 && !str))
+        return false;
+    dx.resize(static_cast<size_t>(count));
+    if (AsciiExtents(str, count, dx.data(), size)) {
+        // Every byte a character of its own.
+        starts.assign(static_cast<size_t>(count) + 1, 1);
+        return true;
+    }
+    TAnsiText text;
+    ConvertAnsi(str, count, text);
+    std::vector<int> units;
+    std::vector<uint8_t> unitStarts;
+    MeasureUnits(text.Wide.data(), static_cast<int>(text.Wide.size()), units, &unitStarts);
+    dx.assign(static_cast<size_t>(count), 0);
+    AnsiAdvances(text, units, dx.data());
+    starts.assign(static_cast<size_t>(count) + 1, 0);
+    int sum = 0;
+    for (int i = 0; i < count; ++i) {
+        // A byte begins a character when the one before it ended one and the
+        // character's first unit is not a mark that joins the one before.
+        const size_t unit = static_cast<size_t>(text.ByteUnit[static_cast<size_t>(i)]);
+        const bool charStart = i == 0 || text.LastByte[static_cast<size_t>(i) - 1];
+        starts[static_cast<size_t>(i)] = charStart && unit < unitStarts.size() && unitStarts[unit];
+        sum += dx[static_cast<size_t>(i)];
+        dx[static_cast<size_t>(i)] = sum;
+    }
+    starts[static_cast<size_t>(count)] = 1;
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    size = {sum, otm.otmTextMetrics.tmHeight};
+    return true;
 }
 
 bool TCanvas::GetTextMetrics(TTextMetric& metrics)

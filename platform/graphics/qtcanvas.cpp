@@ -3,6 +3,7 @@
 #include "platform/graphics/qtcanvas.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/core/colors.h"
@@ -306,9 +307,34 @@ void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
         WideLines(points, false);
         return;
     }
+    // A solid pen's pixels do not depend on their place along the line: of a
+    // level or upright segment only those the clip holds are made (a rule as
+    // wide as a very long line costs what shows).
+    const bool solid = PatternOf(Pen()->Style()).empty();
+    const TRect clip = DeviceClip();
+    // The pixels of a run along one axis from From up to To (without To)
+    // within Low..High (without High), when there are any.
+    auto clipRun = [](int& from, int& to, int low, int high) {
+        const int step = from < to ? 1 : -1;
+        const int first = step > 0 ? std::max(from, low) : std::min(from, high - 1);
+        const int end = step > 0 ? std::min(to, high) : std::max(to, low - 1);
+        from = first;
+        to = end;
+        return int64_t(end - first) * step > 0;
+    };
     std::vector<TPoint> pixels;
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        SegmentPixels(points[i], points[i + 1], pixels);
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        TPoint from = points[i];
+        TPoint to = points[i + 1];
+        if (solid && from.Y == to.Y && from != to) {
+            if (from.Y < clip.Top || from.Y >= clip.Bottom || !clipRun(from.X, to.X, clip.Left, clip.Right))
+                continue;
+        } else if (solid && from.X == to.X && from != to) {
+            if (from.X < clip.Left || from.X >= clip.Right || !clipRun(from.Y, to.Y, clip.Top, clip.Bottom))
+                continue;
+        }
+        SegmentPixels(from, to, pixels);
+    }
     PlotPixels(pixels, true);
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -311,6 +312,15 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     indexes.reserve(static_cast<qsizetype>(run.Text.size()));
     positions.reserve(static_cast<qsizetype>(run.Text.size()));
     int face = -1;
+    // A character whose glyphs lie wholly outside the clip draws nothing: on
+    // an unscaled device a long run draws only what shows. A glyph's ink may
+    // reach beyond its advance; a margin of a few em sizes covers it.
+    const TRect clip = DeviceClip();
+    const int margin =
+        2 * (font.Metrics.otmTextMetrics.tmHeight + font.Metrics.otmTextMetrics.tmMaxCharWidth);
+    auto outside = [&](int x, int advance) {
+        return !scaled && (x - margin >= clip.Right || x + advance + margin <= clip.Left);
+    };
     auto flush = [&] {
         if (indexes.isEmpty())
             return;
@@ -327,6 +337,8 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         const WideChar* text = run.Text.data() + c.Start;
         const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                                         : font.GlyphsOf(text, c.Count);
+        if (outside(x0 + c.Offset, std::abs(g.Advance)))
+            continue;
         const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
         for (const TQtGlyph& glyph : g.Glyphs) {
             if (glyph.Face != face) {

@@ -120,6 +120,50 @@ TEST_F(TailRobustTest, ABurstArrivesInBoundedPiecesAndTheNextTickFollowsAtOnce)
     }
 }
 
+TEST_F(TailRobustTest, ATickReadsOnWhileMoreWaitsAndAPollReadsOnePiece)
+{
+    // Five pieces and a half, with carriage returns and NUL runs in them.
+    std::string burst;
+    std::string expected; // as delivered: carriage returns dropped, a NUL run as one NUL
+    for (int i = 0; burst.size() < 5 * CTail::PieceLimit + CTail::PieceLimit / 2; ++i) {
+        const std::string line = "line " + std::to_string(i);
+        burst += line + (i % 7 == 0 ? "\r\n" : i % 11 == 0 ? std::string("\0\0x\n", 4) : "\n");
+        expected += line + (i % 11 == 0 && i % 7 != 0 ? std::string("\0x\n", 3) : "\n");
+    }
+    const std::string path = Dir.Write("tick.log", "");
+    TTailFile* file = Tail->AddFile(path);
+    Tail->SetActive(true);
+    Append(path, burst);
+    Poll();
+    EXPECT_EQ(Pieces.size(), 1u) << "a poll reads one piece";
+    EXPECT_TRUE(file->MoreWaiting);
+    std::string all = Text;
+    // The tick goes on at once (a quick display: within its time, several
+    // pieces on a loaded machine too); each piece bounded.
+    Pieces.clear();
+    Text.clear();
+    Tail->Tick();
+    EXPECT_GE(Pieces.size(), 2u);
+    for (int ticks = 1; file->MoreWaiting && ticks < 10; ++ticks)
+        Tail->Tick();
+    EXPECT_EQ(Pieces.size(), 5u);
+    for (size_t n : Pieces)
+        EXPECT_LE(n, CTail::PieceLimit);
+    all += Text;
+    EXPECT_TRUE(all == expected) << "nothing lost, nothing twice, in order";
+    EXPECT_FALSE(file->MoreWaiting);
+
+    // A display that switches the monitor off ends the tick.
+    Append(path, burst);
+    Fail = [this] { Tail->SetActive(false); };
+    Pieces.clear();
+    Tail->Tick();
+    EXPECT_EQ(Pieces.size(), 1u);
+    EXPECT_TRUE(file->MoreWaiting);
+    Fail = nullptr;
+    delete file;
+}
+
 struct TRewriteCase {
     const char* Name;
     const char* Before; // lines written and read before the rewrite

@@ -110,6 +110,16 @@ TEST_F(KelvorDisplayTest, NulBytesShowAsQuestionMarksAndCutNothing)
     EXPECT_EQ(Shown(), (TItems{{"a?b", 0, true}, {"?", 0, true}, {"c", 0, true}}));
 }
 
+TEST_F(KelvorDisplayTest, ACarriageReturnThatReachesTheWindowEndsALineToo)
+{
+    // The monitor drops them; a chunk handed over with them splits as lines
+    // of a string list do: at CR, LF or both.
+    Feed(std::string("a\rb\r\nc\n\r\nd\r", 11));
+    EXPECT_EQ(Shown(),
+              (TItems{{"a", 0, true}, {"b", 0, true}, {"c", 0, true}, {"", 0, true}, {"d", 0, true}}));
+    EXPECT_EQ(File->LineCount, 5);
+}
+
 TEST_F(KelvorDisplayTest, APaneIsPurgedWhenAChunkArrivesAfterTheLimitWasPassed)
 {
     Form->PurgeAtLine = 3;

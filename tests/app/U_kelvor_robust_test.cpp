@@ -19,6 +19,8 @@
 #include "platform/controls/monitors.h"
 #include "platform/core/inifiles.h"
 #include "tests/app/U_kelvor_fixture.h"
+#include "tests/support/pumpevents.h"
+#include "tests/support/testrvfdata.h"
 
 namespace {
 
@@ -75,6 +77,156 @@ TEST_F(KelvorBurstTest, AFailingDisplayShowsOneBoxAndPausesTheFile)
     Poll();
     Poll();
     EXPECT_EQ(ErrorBoxes().size(), 1u) << "no box at every tick";
+}
+
+// ---- A burst larger than the purge line: read and matched line by line,
+// laid out only where it stays. Lines of 128 bytes: a piece holds exactly
+// PurgeAtLine of them.
+
+constexpr int BurstPurge = static_cast<int>(CTail::PieceLimit / 128);
+
+class KelvorSkippedBurstTest : public KelvorFormTest {
+protected:
+    std::string Settings() const override
+    {
+        return "[Options]\nActive=0\nPurgeAtLine=" + std::to_string(BurstPurge) +
+               "\n[SpecialWords]\nSpecialWord1=FATAL\nSpecialColor1=255\n";
+    }
+
+    // Lines First.. of 127 characters and a line feed; line Special says FATAL.
+    static std::string BurstLines(int first, int count, int special = -1)
+    {
+        std::string text;
+        for (int i = first; i < first + count; ++i) {
+            std::string line = "line " + std::to_string(i) + (i == special ? " FATAL" : "") + " of a burst ";
+            line.resize(127, '.');
+            text += line + '\n';
+        }
+        return text;
+    }
+
+    static std::vector<std::string> PaneLines(const TTailFile* file)
+    {
+        std::vector<std::string> lines;
+        for (int i = 0; i < file->View->GetLineCount(); ++i)
+            lines.push_back(file->View->GetItemText(i));
+        return lines;
+    }
+
+    // Polls until the file was read to its end and nothing waits to be shown.
+    void PollToEnd(TTailFile* file, const std::string& path)
+    {
+        struct stat info;
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        while (file->Position < info.st_size)
+            Poll();
+        PumpEvents();
+    }
+
+    // Three times the purge line written at once into one file and piece by
+    // piece (each read before the next is written) into another; the special
+    // word in line Special only.
+    void FeedBurstAndSlowly(int special, TTailFile*& burst, TTailFile*& slow)
+    {
+        const std::string burstPath = Log("burst.log");
+        const std::string slowPath = Log("slow.log");
+        burst = Open(burstPath);
+        slow = Open(slowPath);
+        ASSERT_TRUE(burst && slow);
+        Form->SetActive(true);
+        Append(burstPath, BurstLines(0, 3 * BurstPurge, special));
+        for (int piece = 0; piece < 3; ++piece) {
+            Poll();
+            EXPECT_EQ(burst->MoreWaiting, piece < 2) << piece;
+            if (piece < 2) {
+                EXPECT_EQ(burst->View->GetLineCount(), 0) << "lines the purge removes are not laid out";
+                // (The first line continues what the file held when it was opened.)
+                EXPECT_EQ(burst->LineCount, (piece + 1) * BurstPurge - 1) << "but read and counted";
+            }
+        }
+        PollToEnd(burst, burstPath);
+        for (int piece = 0; piece < 3; ++piece) {
+            Append(slowPath, BurstLines(piece * BurstPurge, BurstPurge, special));
+            Poll();
+            PumpEvents();
+        }
+    }
+};
+
+TEST_F(KelvorSkippedBurstTest, ABurstOfThreePurgeLinesLeavesTheLastOnesAsWhenFedSlowly)
+{
+    TTailFile* burst = nullptr;
+    TTailFile* slow = nullptr;
+    FeedBurstAndSlowly(-1, burst, slow);
+    const std::vector<std::string> lines = PaneLines(burst);
+    ASSERT_EQ(lines.size(), static_cast<size_t>(BurstPurge));
+    EXPECT_EQ(lines.front().rfind("line " + std::to_string(2 * BurstPurge) + " ", 0), 0u);
+    EXPECT_EQ(lines.back().rfind("line " + std::to_string(3 * BurstPurge - 1) + " ", 0), 0u);
+    EXPECT_TRUE(lines == PaneLines(slow));
+    EXPECT_EQ(burst->LineCount, slow->LineCount);
+    // Laid out as a whole layout lays it out, scrolled to its end.
+    const TLayoutFields shown = LayoutFieldsOf(*burst->View->RVData);
+    burst->View->Format();
+    EXPECT_EQ(shown.DrawItems, LayoutFieldsOf(*burst->View->RVData).DrawItems);
+    EXPECT_EQ(burst->View->VPos(), burst->View->GetVScrollMax());
+}
+
+TEST_F(KelvorSkippedBurstTest, ASpecialWordOnlyInLinesNeverShownStillRaisesItsAlert)
+{
+    Form->SetShowOnlySpecialWordLogs(true);
+    Form->SetBeepOnLogEvent(true);
+    TTailFile* burst = nullptr;
+    TTailFile* slow = nullptr;
+    FeedBurstAndSlowly(10, burst, slow);
+    // One beep for each file's first piece, whose FATAL line the purge removed
+    // before the burst's was ever laid out.
+    EXPECT_EQ(UI.CallsOf(TUICallKind::Beep).size(), 2u);
+    EXPECT_EQ(burst->View->GetLineCount(), 0);
+    EXPECT_EQ(slow->View->GetLineCount(), 0);
+}
+
+TEST_F(KelvorSkippedBurstTest, WaitingLinesAreShownWhenTheFileStopsSendingAndGoWithAReset)
+{
+    // Paused, or the monitor switched off, before the rest is read: what waits
+    // shows. A truncation puts its break after the waiting lines. A reset
+    // drops them.
+    for (int how = 0; how < 4; ++how) {
+        SCOPED_TRACE(how);
+        const std::string path = Log("wait" + std::to_string(how) + ".log");
+        TTailFile* file = Open(path);
+        ASSERT_NE(file, nullptr);
+        Form->SetActive(true);
+        Append(path, BurstLines(0, BurstPurge + 10));
+        Poll();
+        ASSERT_TRUE(file->MoreWaiting);
+        ASSERT_EQ(file->View->GetLineCount(), 0);
+        int expected = BurstPurge;
+        switch (how) {
+        case 0:
+            file->Active = false;
+            break;
+        case 1:
+            Form->SetActive(false);
+            break;
+        case 2:
+            ASSERT_EQ(truncate(path.c_str(), 0), 0);
+            Poll();
+            expected = BurstPurge + 1;
+            break;
+        default:
+            Form->ResetTailFile(file);
+            expected = 0;
+            break;
+        }
+        EXPECT_TRUE(WaitUntil([&] { return file->View->GetLineCount() == expected; }, 5000, PumpEvents));
+        PumpEvents();
+        EXPECT_EQ(file->View->GetLineCount(), expected);
+        if (how == 2) {
+            EXPECT_EQ(file->View->GetItemStyle(BurstPurge), rvsBreak);
+        }
+        Form->RemoveTailFile(file);
+        Form->SetActive(false);
+    }
 }
 
 // ---- Values of the settings file.

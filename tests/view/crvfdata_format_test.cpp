@@ -199,6 +199,118 @@ TEST_F(DocumentLayout, TailRepeatedOneParagraphAtATime)
     ExpectSameLayout(A, B);
 }
 
+// A long paragraph that grows by appended pieces, laid out by a tail layout
+// after every piece, against a whole layout of the same document each time;
+// in every paragraph style, at three widths, after a paragraph and a rule.
+struct TGrowthCase {
+    const char* Name;
+    bool Unicode;
+    std::vector<std::u16string> Pieces;
+};
+
+std::vector<std::u16string> Repeated(const std::u16string& piece, int count)
+{
+    std::vector<std::u16string> pieces;
+    for (int i = 0; i < count; ++i)
+        pieces.push_back(piece + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
+    return pieces;
+}
+
+const TGrowthCase GrowthCases[] = {
+    {"Words", false, Repeated(u"some words of a long paragraph ", 12)},
+    {"NoSpaces", false, Repeated(u"abcdefghijklmnopqrstuvwxyz0123456789", 12)},
+    {"CjkAndRightToLeft", true,
+     Repeated(u"漢字、かな漢字 שלום עולם "
+              u"and latin ",
+              12)},
+    {"AWordLongerThanTheLine",
+     false,
+     {u"short ", u"words ", std::u16string(90, u'w'), u" then ", std::u16string(50, u'v'), u"more", u" end"}},
+    // 10 characters are 70 px, the narrowest width: lines end exactly there.
+    {"LinesExactlyAtTheWidth",
+     false,
+     {u"abcdefghij", u"klmnopqrst", u" uvwxyzabc", u"defghijklm ", u"nopqrstuvw", u"xyzabcdefg"}},
+    // The space after "abcd" overflows a line of 4: whether an item follows decides the break.
+    {"ASpaceRightAtTheOverflow", false, {u"abcd ", u"efgh ", u"ijkl", u" mnop ", u"qrst ", u"uvwx"}},
+};
+
+class ParagraphGrowth : public DocumentLayout, public ::testing::WithParamInterface<TGrowthCase> {};
+
+TEST_P(ParagraphGrowth, EachTailLayoutEqualsAWholeLayout)
+{
+    Style.TextStyles()->Add()->SetUnicode(true); // 7
+    TFontInfo* largeUnicode = Style.TextStyles()->Add();
+    largeUnicode->SetUnicode(true);
+    largeUnicode->SetSize(20); // 8
+    const TGrowthCase& c = GetParam();
+    for (int width : {70, 133, 300})
+        for (int paraNo : {0, 2, 3, 4, 5}) {
+            SCOPED_TRACE(testing::Message() << "width " << width << ", paragraph style " << paraNo);
+            for (TTestRVFData* d : {&A, &B}) {
+                d->Clear();
+                d->Width = width;
+                AddPara(*d, 0);
+                d->AddBreak();
+            }
+            A.FormatAll();
+            for (size_t k = 0; k < c.Pieces.size(); ++k) {
+                SCOPED_TRACE(k);
+                // Every third piece in large text.
+                const bool large = k % 3 == 2;
+                for (TTestRVFData* d : {&A, &B}) {
+                    const int para = k == 0 ? paraNo : -1;
+                    if (c.Unicode)
+                        d->AddNLWTag(WideString(c.Pieces[k]), large ? 8 : 7, para, TRVTag());
+                    else
+                        d->AddNL(std::string(c.Pieces[k].begin(), c.Pieces[k].end()), large ? 6 : 0, para);
+                }
+                A.FormatTail();
+                B.FormatAll();
+                ExpectSameLayout(A, B);
+                if (HasFailure())
+                    return;
+            }
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pieces, ParagraphGrowth, ::testing::ValuesIn(GrowthCases),
+                         [](const ::testing::TestParamInfo<TGrowthCase>& info) { return info.param.Name; });
+
+TEST_F(DocumentLayout, APieceAppendedToALongParagraphCostsItsOwnTextAndTheLastLine)
+{
+    // 40 pieces of 2,500 characters into one paragraph, wrapped, and
+    // unwrapped after a rule as in a log pane (the rule widens as the line
+    // grows): each tail layout measures what the piece adds and the line it
+    // joins, not the paragraph so far, so that the whole growth costs a small
+    // multiple of the text.
+    for (int paraNo : {0, 3}) {
+        SCOPED_TRACE(paraNo);
+        A.Clear();
+        A.AddNL("first", 0, paraNo);
+        A.AddBreak();
+        A.FormatAll();
+        int64_t total = 0;
+        A.Canvas.CharsMeasured = 0;
+        for (int k = 0; k < 40; ++k) {
+            std::string piece;
+            while (piece.size() < 2500)
+                piece += "word" + std::to_string(k) + ' ';
+            piece.resize(2500);
+            total += static_cast<int64_t>(piece.size());
+            A.AddNL(piece, 0, k == 0 ? paraNo : -1);
+            A.FormatTail();
+        }
+        EXPECT_LT(A.Canvas.CharsMeasured, 6 * total);
+        B.Clear();
+        B.AddNL("first", 0, paraNo);
+        B.AddBreak();
+        for (int k = 2; k < A.GetItemCount(); ++k)
+            B.AddNL(A.GetItemTextA(k), 0, k == 2 ? paraNo : -1);
+        B.FormatAll();
+        ExpectSameLayout(A, B);
+    }
+}
+
 TEST_F(DocumentLayout, TheDocumentsWidthsAndWhereTextWraps)
 {
     A.LeftMargin = 10;

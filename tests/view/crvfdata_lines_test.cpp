@@ -341,6 +341,41 @@ TEST_F(LineBuilding, TheFitSearchHoldsOnVeryLongLines)
     EXPECT_LT(Data.Canvas.MetricsCalls, Lines * 8);
 }
 
+TEST_F(LineBuilding, EveryCharacterOfALongParagraphIsMeasuredABoundedNumberOfTimes)
+{
+    // A paragraph of 200,000 characters over about 5,000 lines, with and
+    // without spaces, as ANSI and as Unicode text, by interpolation and by
+    // character: the work stays a small multiple of the text, not of the text
+    // times its lines.
+    TFontInfo* uni = Style.TextStyles()->Add();
+    uni->SetUnicode(true);
+    const int uniStyle = Style.TextStyles()->Count() - 1;
+    const int length = 200000;
+    std::string words;
+    for (int i = 0; static_cast<int>(words.size()) < length; ++i)
+        words += "word" + std::to_string(i % 97) + ' ';
+    words.resize(length);
+    Data.Width = 280;
+    for (const bool byCharacter : {false, true})
+        for (const bool unicode : {false, true})
+            for (const std::string& text : {words, std::string(length, 'x')}) {
+                SCOPED_TRACE(std::string(unicode ? "unicode" : "ansi") +
+                             (byCharacter ? ", by character" : "") +
+                             (text[4] == 'x' ? ", no spaces" : ", words"));
+                RollViewSafeFormatting = byCharacter;
+                Data.Clear();
+                if (unicode)
+                    Data.AddNLWTag(WideString(text.begin(), text.end()), uniStyle, 0, TRVTag());
+                else
+                    Data.AddNL(text, 0, 0);
+                Data.Canvas.CharsMeasured = 0;
+                Data.FormatAll();
+                EXPECT_GE(Data.DrawItems.Count(), length / 41);
+                EXPECT_LT(Data.Canvas.CharsMeasured, int64_t(6) * length);
+            }
+    RollViewSafeFormatting = false;
+}
+
 TEST_F(LineBuilding, ExternalLeadingIsAddedOnlyWhenAskedFor)
 {
     Data.Canvas.MetricsForFont = [](const TFont&) {

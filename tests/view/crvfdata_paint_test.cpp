@@ -193,6 +193,36 @@ TEST_F(PaintTest, OnlyTheVisibleLinesOfALongDocumentArePainted)
     EXPECT_EQ(Texts().back().Text, "line 99999");
 }
 
+TEST_F(PaintTest, OnlyThePiecesOfAVeryLongLineThatShowArePainted)
+{
+    // One unwrapped line of four items of 2,000 characters (14,000 px each),
+    // scrolled to each in turn: the piece under the view is painted (with a
+    // piece that ends or starts just beside it), the others are not.
+    TParaInfo* unwrapped = Style.ParaStyles()->Add();
+    unwrapped->SetOptions({rvpaoNoWrap});
+    const int paraNo = Style.ParaStyles()->Count() - 1;
+    for (char c : std::string("abcd"))
+        Data.AddNL(std::string(2000, c), 0, Data.GetItemCount() == 0 ? paraNo : -1);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 4);
+    struct TCase {
+        int HOffs;
+        std::string Painted; // first letters of the pieces painted
+    };
+    const TCase cases[] = {{0, "a"}, {20000, "b"}, {27990, "bc"}, {42000, "cd"}, {44000, "d"}, {80000, ""}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.HOffs);
+        Data.HOffs = c.HOffs;
+        Paint(300, 130);
+        std::string painted;
+        for (const TText& t : Texts())
+            painted += t.Text[0];
+        EXPECT_EQ(painted, c.Painted);
+        for (const TText& t : Texts())
+            EXPECT_EQ(t.X, 14000 * (t.Text[0] - 'a') - c.HOffs);
+    }
+}
+
 TEST_F(PaintTest, ParagraphBackgroundAndBorderAroundAMultiLineParagraph)
 {
     TParaInfo* Boxed = Style.ParaStyles()->Add(); // paragraph 2

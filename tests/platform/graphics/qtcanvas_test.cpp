@@ -303,3 +303,148 @@ TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
     EXPECT_GT(cdx[3], cdx[2]); // then the "x"
     SetACP(0);
 }
+
+TEST(QtTextTest, PrefixExtentsGiveWhatEveryPartMeasuresAlone)
+{
+    // Any part that begins and ends where a character begins measures alone
+    // the difference of its prefix extents; a part that begins or ends inside
+    // a character (a mark, the second half of a pair) is not marked as such.
+    TPixelBuffer b(40, 20);
+    auto c = CreateBufferCanvas(b);
+    c->Font()->SetName("DejaVu Sans");
+    c->Font()->SetSize(11);
+    c->SetTextCharacterExtra(1);
+    const WideString wide = u"Wa c\u0301\u0327d \u6F22\u5B57\u3002 \u05D0\u05D1 \xD83D\xDE00x\u200By\u00A0z-";
+    const int n = static_cast<int>(wide.size());
+    std::vector<int> dx;
+    std::vector<uint8_t> starts;
+    TSize size;
+    ASSERT_TRUE(c->GetTextPrefixExtentsW(wide.data(), n, dx, starts, size));
+    ASSERT_EQ(dx.size(), wide.size());
+    ASSERT_EQ(starts.size(), wide.size() + 1);
+    EXPECT_EQ(starts[4], 0); // the marks after "c"
+    EXPECT_EQ(starts[5], 0);
+    EXPECT_EQ(starts[16], 0); // the second half of the pair
+    auto prefix = [&](int i) { return i == 0 ? 0 : dx[static_cast<size_t>(i) - 1]; };
+    for (int a = 0; a < n; ++a)
+        for (int e = a; e <= n; ++e) {
+            if (!starts[static_cast<size_t>(a)] || !starts[static_cast<size_t>(e)])
+                continue;
+            TSize part;
+            ASSERT_TRUE(c->GetTextExtentPoint32W(wide.data() + a, e - a, part));
+            EXPECT_EQ(part.cx, prefix(e) - prefix(a)) << a << ".." << e;
+            EXPECT_EQ(part.cy, size.cy);
+        }
+
+    // ANSI text in UTF-8 (with a combining mark) and in a single-byte code page.
+    struct TAnsiCase {
+        unsigned CodePage;
+        AnsiString Text;
+    };
+    const TAnsiCase cases[] = {
+        {65001, "a\xC3\xA9 e\xCC\x81\xE6\xBC\xA2\xE5\xAD\x97 \xD7\x90\xF0\x9F\x98\x80z"},
+        {1252, "caf\xE9 \x80 na\xEFve"},
+    };
+    for (const TAnsiCase& t : cases) {
+        SCOPED_TRACE(t.CodePage);
+        SetACP(t.CodePage);
+        const int bytes = static_cast<int>(t.Text.size());
+        ASSERT_TRUE(c->GetTextPrefixExtentsA(t.Text.data(), bytes, dx, starts, size));
+        ASSERT_EQ(starts.size(), t.Text.size() + 1);
+        int marked = 0;
+        for (int a = 0; a < bytes; ++a)
+            for (int e = a; e <= bytes; ++e) {
+                if (!starts[static_cast<size_t>(a)] || !starts[static_cast<size_t>(e)])
+                    continue;
+                ++marked;
+                TSize part;
+                ASSERT_TRUE(c->GetTextExtentPoint32A(t.Text.data() + a, e - a, part));
+                EXPECT_EQ(part.cx, prefix(e) - prefix(a)) << a << ".." << e;
+            }
+        EXPECT_GT(marked, bytes);
+        EXPECT_EQ(starts[1], 1);
+        EXPECT_EQ(starts[2], t.CodePage == 65001 ? 0 : 1); // inside the e acute in UTF-8
+        if (t.CodePage == 65001) {
+            EXPECT_EQ(starts[5], 0); // the combining acute after "e"
+        }
+    }
+    SetACP(0);
+}
+
+TEST_F(QtCanvasTest, LevelAndUprightLinesReachingFarOutsideDrawWhatTheDeviceHolds)
+{
+    // From, To (the last pixel left out), the row or column drawn and the
+    // range of it that shows on the 40 x 30 buffer.
+    struct TCase {
+        TPoint From, To;
+        bool Level;
+        int Line, First, Last; // pixels First..Last of row or column Line
+    };
+    const TCase cases[] = {
+        {{-2000000000, 5}, {2000000000, 5}, true, 5, 0, 39},
+        {{30, 6}, {-70000000, 6}, true, 6, 0, 30},
+        {{-3, 7}, {12, 7}, true, 7, 0, 11},
+        {{12, 8}, {-3, 8}, true, 8, 0, 12},
+        {{7, -100000000}, {7, 100000000}, false, 7, 0, 29},
+        {{9, 25}, {9, -4}, false, 9, 0, 25},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.From.X << "," << c.From.Y << " to " << c.To.X << "," << c.To.Y);
+        std::fill(buffer.Pixels.begin(), buffer.Pixels.end(), kWhite);
+        canvas->MoveTo(c.From.X, c.From.Y);
+        canvas->LineTo(c.To.X, c.To.Y);
+        const int length = c.Level ? buffer.Width : buffer.Height;
+        for (int i = 0; i < length; ++i) {
+            const uint32_t pixel = c.Level ? At(i, c.Line) : At(c.Line, i);
+            EXPECT_EQ(pixel, i >= c.First && i <= c.Last ? kBlack : kWhite) << i;
+        }
+        EXPECT_EQ(Inked(Rect(0, 0, buffer.Width, buffer.Height)), c.Last - c.First + 1);
+    }
+    // Off the device altogether: nothing.
+    std::fill(buffer.Pixels.begin(), buffer.Pixels.end(), kWhite);
+    canvas->MoveTo(-50, 40);
+    canvas->LineTo(90, 40);
+    EXPECT_EQ(Inked(Rect(0, 0, buffer.Width, buffer.Height)), 0);
+}
+
+TEST(QtTextTest, ALongRunDrawsOnTheDeviceWhatItsVisiblePartDraws)
+{
+    // A run of 3,000 characters that starts far left of a 120 px buffer and
+    // reaches far beyond it, against the characters that show, drawn where
+    // the long run places them on a buffer wide enough to hold them all.
+    const int pad = 200;
+    TPixelBuffer whole(120, 24), part(120 + 2 * pad, 24);
+    auto cw = CreateBufferCanvas(whole);
+    auto cp = CreateBufferCanvas(part);
+    for (TCanvas* c : {cw.get(), cp.get()}) {
+        c->Font()->SetName("DejaVu Serif");
+        c->Font()->SetSize(11);
+        c->Font()->SetStyle(TFontStyles{fsItalic});
+        c->Brush()->SetStyle(bsClear);
+    }
+    WideString text;
+    for (int i = 0; text.size() < 3000; ++i)
+        text += u"fjW/\\ Tagy\u00C5 ";
+    text.resize(3000);
+    const int n = static_cast<int>(text.size());
+    std::vector<int> dx(text.size());
+    TSize size;
+    ASSERT_TRUE(cw->GetTextExtentExPointW(text.data(), n, 0, nullptr, dx.data(), size));
+    const int x0 = -size.cx / 2;
+    cw->TextOutW(x0, 2, text.data(), n);
+    // The characters from well before the left edge to well after the right one.
+    int first = 0;
+    while (first < n && x0 + dx[static_cast<size_t>(first)] < -60)
+        ++first;
+    int last = first;
+    while (last < n && x0 + dx[static_cast<size_t>(last)] < 180)
+        ++last;
+    cp->TextOutW(pad + x0 + (first == 0 ? 0 : dx[static_cast<size_t>(first) - 1]), 2, text.data() + first,
+                 last - first);
+    int differing = 0;
+    for (int y = 0; y < whole.Height; ++y)
+        for (int x = 0; x < whole.Width; ++x)
+            differing += whole.At(x, y) != part.At(x + pad, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(FirstInkedColumn(whole), -1);
+}
