@@ -994,6 +994,9 @@ private:
     void SetRowHeightsFromRule(int row, int extent, int pos);
     void SetPixelWidthsFromRule(int col, int extent, int pos, bool next);
     void SetPercentWidthsFromRule(int col, int extent, int pos);
+    // Calls Act with each cell that starts in its own row left of column Col
+    // and spans up to it, ending there (with its row and column).
+    void ForEachCellSpanningToColumn(int col, const std::function<void(TRVTableCellData*, int, int)>& act);
     void ReformatInEditor();
     int FSelStartRow = -1;
     int FSelStartCol = -1;

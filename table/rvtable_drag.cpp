@@ -236,21 +236,12 @@ void TRVTableItemInfo::SetPixelWidthsFromRule(int col, int extent, int pos, bool
         }
     if (next)
         return;
-    for (int r = 0; r < Rows->Count(); ++r) {
-        if (Rows->Get(r)->Get(col) != nullptr)
-            continue;
-        int mr, mc;
-        TRVTableCellData* main = Rows->GetMainCell(r, col, mr, mc);
-        if (main == nullptr || mc >= col || mr != r)
-            continue;
-        int nr, nc;
-        if (col + 1 < n && Rows->GetMainCell(r, col + 1, nr, nc) == main)
-            continue;
+    ForEachCellSpanningToColumn(col, [&](TRVTableCellData* main, int mr, int mc) {
         const int64_t grown = static_cast<int64_t>(main->Width) - FormattingInfo->ColWidths[col] +
                               (extent - 2 * static_cast<int64_t>(CellPadding));
         SetCellBestWidth_(itemNo, ownCells ? 0 : static_cast<int>(std::clamp<int64_t>(grown, 1, INT32_MAX)),
                           mr, mc);
-    }
+    });
 }
 
 void TRVTableItemInfo::SetPercentWidthsFromRule(int col, int extent, int pos)
@@ -280,6 +271,15 @@ void TRVTableItemInfo::SetPercentWidthsFromRule(int col, int extent, int pos)
             ownCells = true;
             SetCellBestWidth_(itemNo, percent(v), r, col);
         }
+    ForEachCellSpanningToColumn(col, [&](TRVTableCellData* main, int mr, int mc) {
+        SetCellBestWidth_(itemNo, ownCells ? 0 : percent(right - main->Left), mr, mc);
+    });
+}
+
+void TRVTableItemInfo::ForEachCellSpanningToColumn(
+    int col, const std::function<void(TRVTableCellData*, int, int)>& act)
+{
+    const int n = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
         if (Rows->Get(r)->Get(col) != nullptr)
             continue;
@@ -290,6 +290,6 @@ void TRVTableItemInfo::SetPercentWidthsFromRule(int col, int extent, int pos)
         int nr, nc;
         if (col + 1 < n && Rows->GetMainCell(r, col + 1, nr, nc) == main)
             continue;
-        SetCellBestWidth_(itemNo, ownCells ? 0 : percent(right - main->Left), mr, mc);
+        act(main, mr, mc);
     }
 }
