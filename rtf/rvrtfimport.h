@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "document/rvrtfprops.h"
@@ -202,6 +203,10 @@ private:
     // A description and its chosen style, for this load: every run with the
     // same formatting gets the same answer without searching the sheet again.
     std::map<std::string, int> FTextStyleMap;
+    // The text styles by the key of an exact match, the first of each key;
+    // the styles from FIndexedTextStyles on are not in it yet.
+    mutable std::unordered_map<std::string, int> FExactTextStyles;
+    mutable int FIndexedTextStyles = 0;
     std::map<std::string, int> FParaStyleMap;
     // The description of the last run whose style was chosen, for the style
     // that holds letters its first choice could not.

@@ -59,6 +59,21 @@ void Put(std::string& key, int64_t value)
     key += ',';
 }
 
+// The key of an exact style match: what FindStyleNo compares, the font's
+// name lower-cased.
+std::string ExactStyleKey(const AnsiString& lowerName, int charset, int size, TColor color, TColor backColor,
+                          uint8_t style, bool allCaps, int charScale, int charSpacing, int script,
+                          bool unicode, bool jump)
+{
+    std::string key = lowerName;
+    key += '\n';
+    for (int64_t v : {int64_t(charset), int64_t(size), int64_t(color), int64_t(backColor), int64_t(style),
+                      int64_t(allCaps), int64_t(charScale), int64_t(charSpacing), int64_t(script),
+                      int64_t(unicode), int64_t(jump)})
+        Put(key, v);
+    return key;
+}
+
 } // namespace
 
 TRVRTFBorderLook RVRTFTranslateBorder(TRVRTFBorderType type, int widthPx, int doubleWidthPx, bool farSide)
@@ -248,19 +263,33 @@ int TRVRTFImport::FindStyleNo(const TTextDesc& desc, bool unicode, bool hypertex
 {
     if (FReader->FontTable().Items.empty())
         return 0;
+    // The styles are indexed by what an exact match compares, as they come: a
+    // search costs a few lookups, however many styles the sheet holds. The
+    // first style that matches wins, as in a search from the start.
     const TFontInfos* styles = FStyle->TextStyles();
-    const AnsiString name = LowerCase(desc.FontName);
-    for (int i = 0; i < styles->Count(); ++i) {
+    for (int i = FIndexedTextStyles; i < styles->Count(); ++i) {
         const TFontInfo* s = styles->Items(i);
-        if (LowerCase(s->FontName()) == name && (s->Charset() == desc.Charset || s->Charset() == 1) &&
-            s->Size() == desc.Size && s->Color() == desc.Color && s->BackColor() == desc.BackColor &&
-            s->Style().Bits == desc.Style && s->StyleEx().Contains(rvfsAllCaps) == desc.AllCaps &&
-            s->CharScale() == desc.CharScale && s->CharSpacing() == desc.CharSpacing &&
-            ScriptOf(s->VShift()) == desc.Script && s->Unicode() == unicode &&
-            HypertextFits(s->Jump(), hypertext))
-            return i;
+        FExactTextStyles.emplace(
+            ExactStyleKey(LowerCase(s->FontName()), s->Charset(), s->Size(), s->Color(), s->BackColor(),
+                          s->Style().Bits, s->StyleEx().Contains(rvfsAllCaps), s->CharScale(),
+                          s->CharSpacing(), ScriptOf(s->VShift()), s->Unicode(), s->Jump()),
+            i);
     }
-    return -1;
+    FIndexedTextStyles = styles->Count();
+    const AnsiString name = LowerCase(desc.FontName);
+    int result = -1;
+    // A style of the default character set (1) matches any character set.
+    for (int charset : {desc.Charset, 1})
+        for (bool jump : {false, true}) {
+            if (!HypertextFits(jump, hypertext))
+                continue;
+            const auto found = FExactTextStyles.find(
+                ExactStyleKey(name, charset, desc.Size, desc.Color, desc.BackColor, desc.Style, desc.AllCaps,
+                              desc.CharScale, desc.CharSpacing, desc.Script, unicode, jump));
+            if (found != FExactTextStyles.end() && (result < 0 || found->second < result))
+                result = found->second;
+        }
+    return result;
 }
 
 int TRVRTFImport::AddStyle(const TTextDesc& desc, bool unicode, bool hypertext)

@@ -120,6 +120,27 @@ TEST_F(TRTFImportTest, AddedStylesAreFoundAgain)
     EXPECT_EQ(Style.TextStyles()->Count(), before + 3);
 }
 
+// Of two styles equal to the text's formatting the first is taken, and a style
+// of the default character set stands for any character set.
+TEST_F(TRTFImportTest, AnExactMatchTakesTheFirstEqualStyle)
+{
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Load(Doc(R"(\f1\fs28 x)")), rtf_ec_OK);
+    const int first = Data.GetItemStyle(0);
+    TFontInfo* copy = Style.TextStyles()->Add();
+    copy->Assign(Style.TextStyles()->Items(first));
+    TFontInfo* anyCharset = Style.TextStyles()->Add();
+    anyCharset->Assign(Style.TextStyles()->Items(first));
+    anyCharset->SetSize(30);
+    anyCharset->SetCharset(DEFAULT_CHARSET);
+    const int count = Style.TextStyles()->Count();
+    Data.Clear();
+    ASSERT_EQ(Load(Doc(R"(\f1\fs28 y\par\fs60 z)")), rtf_ec_OK);
+    EXPECT_EQ(Data.GetItemStyle(0), first);
+    EXPECT_EQ(Data.GetItemStyle(1), count - 1);
+    EXPECT_EQ(Style.TextStyles()->Count(), count);
+}
+
 TEST_F(TRTFImportTest, SpecifiedStylesAreUsedForEverything)
 {
     Style.TextStyles()->Add();
