@@ -187,6 +187,11 @@ void TCustomRVFormattedData::InvalidateTailLayout()
 {
     // Whatever made the laid-out tail stale changed the document.
     NoteChange();
+    ForgetTailLayout();
+}
+
+void TCustomRVFormattedData::ForgetTailLayout()
+{
     FLastParaStart = TRVParaStartNote();
     FMinWidthCache = TRVMinWidthCache();
     FLayoutStale = true;
