@@ -10,9 +10,8 @@
 #include <map>
 #include <string>
 
-#include "edit/rollviewedit.h"
 #include "platform/controls/forms.h"
-#include "platform/graphics/recordingcanvas.h"
+#include "tests/support/testeditor.h"
 #include "tests/support/testtable.h"
 
 namespace {
@@ -47,14 +46,6 @@ void BM_TableScreenPaint(benchmark::State& state)
 }
 BENCHMARK(BM_TableScreenPaint)->Arg(100)->Arg(10000);
 
-// An editor that measures on the recording canvas, as the tests' does.
-class TBenchEdit : public TRollViewEdit {
-public:
-    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
-    TCanvas* GetFormattingCanvas() override { return &Measure; }
-    TRecordingCanvas Measure{1000, 1000, 96};
-};
-
 // A shown editor holding a paragraph, a table of Rows x 3 cells of text and a
 // paragraph, laid out. The editor is about as tall as the 10-row table:
 // repainting after an edit is bounded by the window, so that both sizes
@@ -69,7 +60,8 @@ struct TTableEditor {
         RV_RegisterTableItem();
         Form = new TForm(nullptr);
         Form->SetBounds(0, 0, 640, 480);
-        auto* edit = new TBenchEdit(Form);
+        // Measuring on the recording canvas, as the tests' editor does.
+        auto* edit = new TTestRollViewEdit(Form);
         edit->SetBounds(0, 0, 600, 200);
         edit->SetStyle(&Style);
         edit->SetParent(Form);

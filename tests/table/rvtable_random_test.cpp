@@ -1,11 +1,10 @@
 // Seeded random sequences of structural operations on a table in an editor,
 // of the commands on a randomly selected block of cells (merge, unmerge,
 // split both ways, clear, a paragraph style) and of typing in a cell's
-// editor: after every step the grid is
-// sound, the table's kept layout is a fresh one and the editor's invariant
-// holds (undo and redo of the step give back both documents); at the end,
-// undoing every step through the control gives back the first document byte
-// for byte and redoing them the last.
+// editor: after every step the grid is sound, the table's kept layout is a
+// fresh one and the editor's invariant holds (undo and redo of the step give
+// back both documents); at the end, undoing every step through the control
+// gives back the first document byte for byte and redoing them the last.
 #include <map>
 #include <random>
 #include <string>
