@@ -112,6 +112,7 @@ void TRVTableItemInfo::ClearTemporal()
 void TRVTableItemInfo::Changed()
 {
     State.Include(rvtsModified);
+    FGrid.Valid = false;
     if (TCustomRVData* data = GetRVData())
         data->NoteChange();
 }

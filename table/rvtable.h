@@ -37,6 +37,7 @@
 
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
+#include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "edit/rollviewedit.h"
 #include "platform/core/component.h"
@@ -170,6 +171,27 @@ public:
     int Top = 0;
     int Width = 0;
     int Height = 0;
+
+private:
+    // Next to the rectangle, which the table's layout reads with them for
+    // every cell: the kept minimum width and what it was measured for, and
+    // what the last layout made by FormatIfStale was made for.
+    uint64_t FMinWidthChanges = 0;
+    uint64_t FMinWidthStyleChanges = 0;
+    const TRVStyle* FMinWidthStyle = nullptr;
+    int FMinWidth = 0;
+    int FMinWidthDevicePpiX = 0;
+    int FMinWidthScreenPpiX = 0;
+    bool FMinWidthValid = false;
+    bool FMinWidthHasSad = false;
+    bool FLaidOut = false;
+    int FLaidOutWidth = 0;
+    int FLaidOutHeight = 0;
+    uint64_t FLaidOutChanges = 0;
+    uint64_t FLaidOutStyleChanges = 0;
+    const TRVStyle* FLaidOutStyle = nullptr;
+
+public:
     TRVBooleanRect* VisibleBorders;
     TColor BorderColor = clNone;
     TColor BorderLightColor = clNone;
@@ -204,11 +226,32 @@ public:
     TRVCellVAlign GetRealVAlign() const;
     int GetExtraVOffs();
     int GetCellHeight();
-    // The narrowest content width; cached until the content or the units change.
+    // The narrowest content width; cached until the content, the style sheet or the units change.
     int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas);
+    // The same with the cell's style sheet known (the table's walks over its
+    // cells): the kept width without a call when it stands.
+    int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style)
+    {
+        return MinWidthStands(sad, style) ? FMinWidth : MeasureMinWidth(sad, canvas, style);
+    }
     bool HasData(bool checkStyles);
-    // The cached minimum width is stale: the content changed.
-    void ContentChanged() { FMinWidthValid = false; }
+    // The cached minimum width and layout are stale: the content changed.
+    void ContentChanged()
+    {
+        FMinWidthValid = false;
+        FLaidOut = false;
+    }
+    // Lays the cell out unless Force is false and its layout still stands: it
+    // was made by this call for the cell's present width, and neither the cell
+    // (its documents inside included) nor the style sheet changed since.
+    // Answers the height of the laid-out content (DocumentHeight).
+    int FormatIfStale(bool force, const TRVStyle* style)
+    {
+        if (force || !FLaidOut || FLaidOutWidth != Width || FLaidOutChanges != ChangeCount() ||
+            FLaidOutStyle != style || FLaidOutStyleChanges != StyleChangesOf(style))
+            FormatAgain(force, style);
+        return FLaidOutHeight;
+    }
 
     // ---- Sub-document answers
     TRVOptions GetOptions() override;
@@ -259,11 +302,22 @@ public:
 
 private:
     void OriginInHolder(int& x, int& y, bool withOffsets);
-    int FMinWidth = 0;
-    bool FMinWidthValid = false;
-    TRVScreenAndDevice FMinWidthSad;
-    bool FMinWidthHasSad = false;
-    int FMinWidthItems = -1;
+    static uint64_t StyleChangesOf(const TRVStyle* style)
+    {
+        return style != nullptr ? style->ChangeCount() : 0;
+    }
+    // The kept minimum width was measured for the cell as it is (it never
+    // stands while an in-place editor holds the cell's items: taking them
+    // changed the cell).
+    bool MinWidthStands(const TRVScreenAndDevice* sad, const TRVStyle* style) const
+    {
+        return FMinWidthValid && FMinWidthChanges == ChangeCount() && FMinWidthStyle == style &&
+               FMinWidthStyleChanges == StyleChangesOf(style) && FMinWidthHasSad == (sad != nullptr) &&
+               (sad == nullptr ||
+                (sad->DevicePpiX == FMinWidthDevicePpiX && sad->ScreenPpiX == FMinWidthScreenPpiX));
+    }
+    int MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style);
+    void FormatAgain(bool force, const TRVStyle* style);
 };
 
 // One row: a slot per column, each a cell or null (covered by a merged cell).
@@ -666,7 +720,10 @@ public:
                           TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift, int& desc,
                           bool reformat) override;
     void InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt, TCanvas* canvas, bool force);
-    void UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force);
+    // PlaceDown: no cell spans rows, so each row is placed down as soon as its cells are laid out.
+    void UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force, bool placeDown);
+    // A row's height on screen from its cells' heights noted by UpdateCellXCoords.
+    int LaidOutRowHeight(int row) const;
     void UpdateCellYCoords(TRVTableItemFormattingInfo* fmt);
 
     // ---- Painting (rvtable_paint.cpp, rvtable_border.cpp)
@@ -976,10 +1033,47 @@ private:
     }
     void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
+    // What the layout and the minimum width read of the grid, gathered in one
+    // walk over the cells and kept while the document, the style sheet, the
+    // units, the canvas and the table's sizes are those it was gathered for:
+    // every change of a cell or of the table (Changed) is a change of the
+    // document.
+    struct TGridMeasure {
+        struct TCellAt {
+            int Row;
+            int Col;
+            TRVTableCellData* Cell;
+        };
+        bool Valid = false;
+        const TCustomRVData* Data = nullptr;
+        uint64_t Changes = 0;
+        const TRVStyle* Style = nullptr;
+        uint64_t StyleChanges = 0;
+        const TCanvas* Canvas = nullptr;
+        bool HasSad = false;
+        int DevicePpiX = 0;
+        int ScreenPpiX = 0;
+        std::vector<int> Sizes;
+        // Of each column, from its cells that span no columns: the narrowest
+        // content width, the largest pixel width (0 when a cell has a
+        // percentage), the largest percentage (0: none).
+        std::vector<int> ColMins;
+        std::vector<int> Pixels;
+        std::vector<int> Percents;
+        // The cells spanning several columns (rows), in reading order.
+        std::vector<TCellAt> Wide;
+        std::vector<TCellAt> Tall;
+        // The table's narrowest width; -1 until measured.
+        int MinWidth = -1;
+    };
+    TGridMeasure FGrid;
+    const TGridMeasure& GridMeasure(const TRVScreenAndDevice* sad, TCanvas* canvas);
+    // The heights of the rows' cells that span no rows, gathered while the cells are laid out.
+    std::vector<int> FCellRowHeights;
     struct TLayoutPass;
     void WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind);
-    void DistributeRest(TLayoutPass& pass, int content);
-    void LayOutRows(TRVTableItemFormattingInfo* fmt);
+    void DistributeRest(TLayoutPass& pass, const TGridMeasure& grid, int content);
+    void LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMeasure& grid);
     void PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
                    TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState, TColor selColor,
                    TRVColorMode colorMode, bool printing, bool drawGrid);

@@ -43,17 +43,16 @@ TRVTableItemInfo* TRVTableCellData::GetTable() const
 
 TCustomRVData* TRVTableCellData::GetRVData()
 {
+    return GetFormattedRVData();
+}
+
+TCustomRVFormattedData* TRVTableCellData::GetFormattedRVData()
+{
     TRVTableItemInfo* table = GetTable();
     if (table != nullptr && table->InplaceEditor != nullptr && table->InplaceEditor->GetEditedCell() == this)
         if (TCustomRVFormattedData* data = table->InplaceEditor->GetEditorData())
             return data;
     return this;
-}
-
-TCustomRVFormattedData* TRVTableCellData::GetFormattedRVData()
-{
-    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    return data != nullptr ? data : this;
 }
 
 // ---------------------------------------------------------------------------
@@ -160,9 +159,11 @@ int TRVTableCellData::GetCellHeight()
     return std::max(BestHeight, DocumentHeight);
 }
 
-int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas)
+namespace {
+
+// The narrowest content width of a cell's document D.
+int MinContentWidth(TCustomRVFormattedData* d, const TRVScreenAndDevice* sad, TCanvas* canvas, bool own)
 {
-    TCustomRVFormattedData* d = GetFormattedRVData();
     const int count = d->GetItemCount();
     if (count == 0)
         return 0;
@@ -175,32 +176,59 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
         const int w = para->FirstIndent() + para->LeftIndent() + para->RightIndent();
         return sad != nullptr ? RV_XToDevice(w, *sad) : w;
     }
+    const int w = d->CalculateMinDocWidthPlus(sad, canvas);
+    return own && w == 0 ? 10 : w;
+}
+
+} // namespace
+
+int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas)
+{
+    return GetMinWidth(sad, canvas, GetRVStyle());
+}
+
+int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style)
+{
+    // Kept while the cell (with the documents inside it), the style sheet and
+    // the units stay as they were; a table operation that moves items
+    // between cells says so through ContentChanged.
+    TCustomRVFormattedData* d = GetFormattedRVData();
     if (d != this)
-        return d->CalculateMinDocWidthPlus(sad, canvas);
-    // The cache is keyed on the units and on a cheap fingerprint of the items
-    // (their count, styles and text lengths), so that an edit that goes past
-    // ContentChanged still measures again.
-    // Unsigned: the sum wraps around on long documents.
-    uint32_t hash = static_cast<uint32_t>(count);
-    for (int i = 0; i < count; ++i)
-        hash = hash * 31u + static_cast<uint32_t>(GetItemStyle(i)) * 7u +
-               static_cast<uint32_t>(GetItemPara(i)) * 3u + static_cast<uint32_t>(GetItemText(i).size());
-    const int fingerprint = static_cast<int>(hash);
-    const bool sameUnits = (sad == nullptr && !FMinWidthHasSad) ||
-                           (sad != nullptr && FMinWidthHasSad && sad->DevicePpiX == FMinWidthSad.DevicePpiX &&
-                            sad->ScreenPpiX == FMinWidthSad.ScreenPpiX);
-    if (FMinWidthValid && sameUnits && FMinWidthItems == fingerprint)
-        return FMinWidth;
-    int w = CalculateMinDocWidthPlus(sad, canvas);
-    if (w == 0)
-        w = 10;
-    FMinWidth = w;
+        return MinContentWidth(d, sad, canvas, false);
+    FMinWidth = MinContentWidth(this, sad, canvas, true);
     FMinWidthValid = true;
     FMinWidthHasSad = sad != nullptr;
-    if (sad != nullptr)
-        FMinWidthSad = *sad;
-    FMinWidthItems = fingerprint;
-    return w;
+    FMinWidthDevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
+    FMinWidthScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
+    FMinWidthChanges = ChangeCount();
+    FMinWidthStyle = style;
+    FMinWidthStyleChanges = StyleChangesOf(style);
+    return FMinWidth;
+}
+
+void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
+{
+    FLaidOut = false;
+    // The cell's children keep their places: the table places them after it.
+    const bool had = State.Contains(rvstDoNotMoveChildren);
+    State.Include(rvstDoNotMoveChildren);
+    try {
+        Format(force);
+    } catch (...) {
+        if (!had)
+            State.Exclude(rvstDoNotMoveChildren);
+        throw;
+    }
+    if (!had)
+        State.Exclude(rvstDoNotMoveChildren);
+    // Laying out may note changes of its own (a layout started afresh): what
+    // stands now is the layout for the cell as it is.
+    FLaidOut = true;
+    FLaidOutWidth = Width;
+    FLaidOutHeight = DocumentHeight;
+    FLaidOutChanges = ChangeCount();
+    FLaidOutStyle = style;
+    FLaidOutStyleChanges = StyleChangesOf(style);
 }
 
 bool TRVTableCellData::HasData(bool checkStyles)

@@ -5,8 +5,10 @@
 // products are taken in 64 bits and clamped back to 32.
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <vector>
 
+#include "document/rvstyle.h"
 #include "platform/core/numbers.h"
 #include "table/rvtable.h"
 #include "table/rvtinplace.h"
@@ -33,6 +35,70 @@ int ScaleSafe(int64_t a, int64_t b, int64_t c)
 }
 
 enum TColumnKind { ckAuto = 0, ckPixel = 1, ckPercent = 2 };
+
+// Places the table's cells down, row by row from the top: each row's start
+// and its cells' tops and heights (or their print cells').
+class TRowPlacer {
+public:
+    TRowPlacer(const TRVTableItemInfo& table, TRVTableItemFormattingInfo* fmt)
+        : Table(table), Fmt(fmt), RowCount(table.Rows->Count()), Cols(table.Rows->GetColCount()),
+          Printing(fmt->PrintCells != nullptr)
+    {
+        Gaps = table.GetDevY(Clamp32(
+            (2 * (static_cast<int64_t>(table.CellPadding) + table.CellBorderWidth) + table.CellVSpacing) *
+            RowCount));
+        Y = table.GetDevY(
+            Clamp32(static_cast<int64_t>(table.BorderWidth) + table.BorderVSpacing + table.CellBorderWidth));
+        GapsLeft = Gaps;
+        Pad = table.GetDevY(table.CellPadding);
+        Pad2 = table.GetDevY(Clamp32(2 * static_cast<int64_t>(table.CellPadding)));
+        fmt->RowStarts.Clear();
+    }
+    // Row R, the rows' heights known as far as its cells span.
+    void PlaceRow(int r, const std::vector<int>& heights)
+    {
+        Fmt->RowStarts.Add(Clamp32(Y));
+        const TRVTableRow* row = Table.Rows->Get(r);
+        for (int c = 0; c < row->Count(); ++c) {
+            TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr)
+                continue;
+            const int span = std::clamp(cell->RowSpan, 1, RowCount - r);
+            int64_t height = Pad2 + (span > 1 ? ScaleSafe(Gaps, span - 1, RowCount) : 0);
+            for (int k = r; k < r + span; ++k)
+                height += heights[k];
+            if (!Printing) {
+                cell->Top = Clamp32(Y);
+                cell->Height = Clamp32(height);
+            } else if (TRVTablePrintCell* p = Fmt->PrintCell(r * Cols + c)) {
+                p->Top = Clamp32(Y + Pad);
+                p->Height = Clamp32(height - 2 * Pad);
+            }
+        }
+        const int64_t g = GapsLeft / (RowCount - r);
+        GapsLeft -= g;
+        Y += heights[r] + g;
+    }
+
+private:
+    const TRVTableItemInfo& Table;
+    TRVTableItemFormattingInfo* Fmt;
+    const int RowCount;
+    const int Cols;
+    const bool Printing;
+    int64_t Gaps = 0;
+    int64_t Y = 0;
+    int64_t GapsLeft = 0;
+    int64_t Pad = 0;
+    int64_t Pad2 = 0;
+};
+
+// Percent (1..100, 0: none) of Width as TRVTableRows::GetPercentColWidth
+// gives it for a column: never below 0.
+int PercentOfWidth(int percent, int width)
+{
+    return std::max(0, static_cast<int>(static_cast<int64_t>(percent) * width / 100));
+}
 
 } // namespace
 
@@ -130,9 +196,76 @@ void TRVTableItemInfo::WidenSpan(TLayoutPass& pass, int row, int col, int wanted
 // ---------------------------------------------------------------------------
 // Minimum width and the fixed-width test
 
+const TRVTableItemInfo::TGridMeasure& TRVTableItemInfo::GridMeasure(const TRVScreenAndDevice* sad,
+                                                                    TCanvas* canvas)
+{
+    TGridMeasure& g = FGrid;
+    TCustomRVData* data = GetRVData();
+    const TRVStyle* style = data != nullptr ? data->GetRVStyle() : nullptr;
+    const uint64_t changes = data != nullptr ? data->ChangeCount() : 0;
+    const uint64_t styleChanges = style != nullptr ? style->ChangeCount() : 0;
+    const int cols = Rows->GetColCount();
+    const std::vector<int> sizes = {Rows->Count(), cols,           BestWidth,    CellPadding,
+                                    BorderWidth,   BorderHSpacing, CellHSpacing, CellBorderWidth};
+    // A table outside a document has no change count to trust: gathered every time.
+    if (data != nullptr && g.Valid && g.Data == data && g.Changes == changes && g.Style == style &&
+        g.StyleChanges == styleChanges && g.Canvas == canvas && g.HasSad == (sad != nullptr) &&
+        (sad == nullptr || (g.DevicePpiX == sad->DevicePpiX && g.ScreenPpiX == sad->ScreenPpiX)) &&
+        g.Sizes == sizes)
+        return g;
+    g = TGridMeasure();
+    g.ColMins.assign(static_cast<size_t>(std::max(cols, 0)), 0);
+    g.Pixels.assign(g.ColMins.size(), 0);
+    g.Percents.assign(g.ColMins.size(), 0);
+    std::vector<char> percent(g.ColMins.size(), 0);
+    for (int r = 0; r < Rows->Count(); ++r) {
+        const TRVTableRow* row = Rows->Get(r);
+        // A grid read from a file may hold rows longer than row 0: their
+        // cells still span, but measure no column.
+        for (int c = 0; c < row->Count(); ++c) {
+            TRVTableCellData* cell = row->Get(c);
+            if (cell == nullptr)
+                continue;
+            if (cell->RowSpan > 1)
+                g.Tall.push_back({r, c, cell});
+            if (cell->ColSpan > 1) {
+                g.Wide.push_back({r, c, cell});
+                continue;
+            }
+            if (c >= cols)
+                continue;
+            g.ColMins[c] = std::max(g.ColMins[c], cell->GetMinWidth(sad, canvas, style));
+            if (cell->BestWidth < 0) {
+                percent[c] = 1;
+                g.Percents[c] = std::max(g.Percents[c], static_cast<int>(std::clamp<int64_t>(
+                                                            -static_cast<int64_t>(cell->BestWidth), 1, 100)));
+            } else {
+                g.Pixels[c] = std::max(g.Pixels[c], cell->BestWidth);
+            }
+        }
+    }
+    for (size_t c = 0; c < percent.size(); ++c)
+        if (percent[c])
+            g.Pixels[c] = 0;
+    g.Valid = data != nullptr;
+    g.Data = data;
+    g.Changes = changes;
+    g.Style = style;
+    g.StyleChanges = styleChanges;
+    g.Canvas = canvas;
+    g.HasSad = sad != nullptr;
+    g.DevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
+    g.ScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
+    g.Sizes = sizes;
+    return g;
+}
+
 int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, TCustomRVData* rvData)
 {
     (void)rvData;
+    const TGridMeasure& grid = GridMeasure(sad, canvas);
+    if (grid.MinWidth >= 0)
+        return grid.MinWidth;
     const TRVScreenAndDevice* oldDevice = Device;
     Device = sad;
     int result = 0;
@@ -147,26 +280,24 @@ int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
         pass.Widths.assign(cols, 0);
         pass.Kinds.assign(cols, ckAuto);
         for (int c = 0; c < cols; ++c) {
-            int w = Rows->GetMinColWidth(c, sad, canvas);
+            int w = grid.ColMins[c];
             if (BestWidth == 0)
-                w = std::max(w, GetDevX(Rows->GetPixelColWidth(c)));
+                w = std::max(w, GetDevX(grid.Pixels[c]));
             pass.Widths[c] = w;
             pass.MinSum += w;
         }
-        for (int r = 0; r < Rows->Count(); ++r)
-            for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-                TRVTableCellData* cell = Rows->Get(r)->Get(c);
-                if (cell == nullptr || cell->ColSpan <= 1)
-                    continue;
-                int m = cell->GetMinWidth(sad, canvas);
-                if (BestWidth == 0)
-                    m = std::max(m, GetDevX(cell->BestWidth));
-                WidenSpan(pass, r, c, m, true, 0);
-            }
+        for (const TGridMeasure::TCellAt& at : grid.Wide) {
+            int m = at.Cell->GetMinWidth(sad, canvas, grid.Style);
+            if (BestWidth == 0)
+                m = std::max(m, GetDevX(at.Cell->BestWidth));
+            WidenSpan(pass, at.Row, at.Col, m, true, 0);
+        }
         result = Clamp32(extra + pass.MinSum);
         result = std::max(result, GetDevX(BestWidth));
     }
     Device = oldDevice;
+    // Measuring changes nothing: the measure gathered above still stands.
+    FGrid.MinWidth = std::max(result, 0);
     return result;
 }
 
@@ -261,21 +392,22 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
     }
     fmt->QuickClear();
 
-    // Minimum widths.
+    // Minimum widths; a forced layout gathers the grid's measures afresh too.
+    if (force)
+        FGrid.Valid = false;
+    const TGridMeasure& grid = GridMeasure(Device, Canvas);
     pass.Widths.assign(Cols, 0);
     pass.Kinds.assign(Cols, ckAuto);
     for (int c = 0; c < Cols; ++c) {
-        pass.Widths[c] = Rows->GetMinColWidth(c, Device, Canvas);
+        pass.Widths[c] = grid.ColMins[c];
         pass.MinSum += pass.Widths[c];
     }
-    auto forEachSpanning = [this](auto&& fn) {
-        for (int r = 0; r < Rows->Count(); ++r)
-            for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-                if (TRVTableCellData* cell = Rows->Get(r)->Get(c); cell != nullptr && cell->ColSpan > 1)
-                    fn(r, c, cell);
+    auto forEachSpanning = [&grid](auto&& fn) {
+        for (const TGridMeasure::TCellAt& at : grid.Wide)
+            fn(at.Row, at.Col, at.Cell);
     };
     forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
-        WidenSpan(pass, r, c, cell->GetMinWidth(Device, Canvas), true, 0);
+        WidenSpan(pass, r, c, cell->GetMinWidth(Device, Canvas, grid.Style), true, 0);
     });
 
     if (!pass.Fixed && pass.MinSum >= free) {
@@ -287,7 +419,7 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
             std::vector<int64_t> p(Cols);
             int64_t pSum = 0;
             for (int c = 0; c < Cols; ++c) {
-                p[c] = Rows->GetPercentColWidth(c, Clamp32(Content)) - Pad2;
+                p[c] = PercentOfWidth(grid.Percents[c], Clamp32(Content)) - Pad2;
                 pSum += p[c];
             }
             if (pSum != 0 && pass.Left > 0) {
@@ -326,7 +458,7 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
         for (int c = 0; c < Cols && (pass.Fixed || pass.Left > 0); ++c) {
             if (pass.Kinds[c] != ckAuto)
                 continue;
-            int64_t q = GetDevX(Rows->GetPixelColWidth(c));
+            int64_t q = GetDevX(grid.Pixels[c]);
             if (q <= 0)
                 continue;
             pass.Kinds[c] = ckPixel;
@@ -362,20 +494,26 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
             fmt->Width =
                 Clamp32(GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding)) + extra + sum);
         } else if (pass.Left > 0) {
-            DistributeRest(pass, Clamp32(Content));
+            DistributeRest(pass, grid, Clamp32(Content));
         }
     }
     fmt->ColWidths.Clear();
     for (int w : pass.Widths)
         fmt->ColWidths.Add(w);
-    UpdateCellXCoords(fmt, force);
-    LayOutRows(fmt);
-    UpdateCellYCoords(fmt);
+    // The cells are placed across and laid out (their heights noted), the
+    // rows' heights found, the cells placed down. Without cells spanning rows
+    // a row's height is known once its cells are laid out: its cells are then
+    // placed down in the same visit.
+    const bool placeDown = fmt->PrintCells == nullptr && grid.Tall.empty();
+    UpdateCellXCoords(fmt, force, placeDown);
+    LayOutRows(fmt, grid);
+    if (!placeDown)
+        UpdateCellYCoords(fmt);
 }
 
 // Gives the width left over to the automatic columns evenly, else to the
 // pixel columns by their widths, else to the percentage columns by theirs.
-void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, int content)
+void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, const TGridMeasure& grid, int content)
 {
     const int cols = static_cast<int>(pass.Widths.size());
     const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
@@ -397,10 +535,10 @@ void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, int content)
     for (int c = 0; c < cols; ++c) {
         const bool percent = Rows->IsPercentWidthColumn(c);
         if (pass.PixelCount > 0 && !percent) {
-            const int px = Rows->GetPixelColWidth(c);
+            const int px = grid.Pixels[c];
             weights[c] = px == 0 ? 1 : px;
         } else if (pass.PixelCount == 0 && percent) {
-            weights[c] = std::max<int64_t>(Rows->GetPercentColWidth(c, content) - pad2, 1);
+            weights[c] = std::max<int64_t>(PercentOfWidth(grid.Percents[c], content) - pad2, 1);
         }
         t += weights[c];
     }
@@ -416,7 +554,7 @@ void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, int content)
 
 // Row heights from the cells' contents, then the rows under a cell that spans
 // several grown for it.
-void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
+void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMeasure& grid)
 {
     const int rowCount = Rows->Count();
     const int cols = Rows->GetColCount();
@@ -429,7 +567,7 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
     for (int r = 0; r < rowCount; ++r) {
         const TRVTableRow* row = Rows->Get(r);
         if (!printing) {
-            heights[r] = GetDevY(row->GetHeight());
+            heights[r] = LaidOutRowHeight(r);
         } else {
             heights[r] = GetDevY(row->GetBestHeight());
             for (int c = 0; c < row->Count(); ++c)
@@ -447,54 +585,56 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
     // without cells): a row has a cell of its own ending within a span when
     // this lies inside it. Found once, so that many tall cells cost no more
     // than the grid.
-    std::vector<int64_t> firstEnd(rowCount, INT64_MAX);
-    for (int r = 0; r < rowCount; ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (const TRVTableCellData* cell = Rows->Get(r)->Get(c))
-                firstEnd[r] = std::min<int64_t>(firstEnd[r], int64_t(r) + cell->RowSpan - 1);
-    for (int r = 0; r < rowCount; ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-            TRVTableCellData* cell = Rows->Get(r)->Get(c);
-            if (cell == nullptr || cell->RowSpan <= 1)
-                continue;
-            const int span = std::min(cell->RowSpan, rowCount - r);
-            int64_t need = 0;
-            if (!printing) {
-                need = GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
-            } else {
-                need = GetDevY(std::max(cell->BestHeight, 10));
-                if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c))
-                    need = std::max<int64_t>(need, p->GetDocumentHeight());
-                need += pad2;
-            }
-            int64_t have = GetDevY(
-                Clamp32(-static_cast<int64_t>(CellVSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
-            for (int k = r; k < r + span; ++k)
-                have += heights[k] + gap;
-            if (have >= need)
-                continue;
-            std::vector<int> taking;
-            for (int k = r; k < r + span; ++k)
-                if (firstEnd[k] > int64_t(r) + span - 1)
-                    taking.push_back(k);
-            if (taking.empty())
-                for (int k = r; k < r + span; ++k)
-                    taking.push_back(k);
-            int64_t s = 0;
-            for (int k : taking)
-                s += heights[k];
-            int64_t extra = need - have;
-            height += extra;
-            const int n = static_cast<int>(taking.size());
-            for (int i = 0; i < n; ++i) {
-                const int k = taking[i];
-                // Rows of no height share the growth evenly.
-                const int64_t grow = s > 0 ? ScaleSafe(heights[k], extra, s) : extra / (n - i);
-                s -= heights[k];
-                heights[k] += grow;
-                extra -= grow;
-            }
+    std::vector<int64_t> firstEnd;
+    if (!grid.Tall.empty()) {
+        firstEnd.assign(static_cast<size_t>(rowCount), INT64_MAX);
+        for (int r = 0; r < rowCount; ++r)
+            for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+                if (const TRVTableCellData* cell = Rows->Get(r)->Get(c))
+                    firstEnd[r] = std::min<int64_t>(firstEnd[r], int64_t(r) + cell->RowSpan - 1);
+    }
+    for (const TGridMeasure::TCellAt& at : grid.Tall) {
+        const int r = at.Row;
+        const int c = at.Col;
+        TRVTableCellData* cell = at.Cell;
+        const int span = std::min(cell->RowSpan, rowCount - r);
+        int64_t need = 0;
+        if (!printing) {
+            need = GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
+        } else {
+            need = GetDevY(std::max(cell->BestHeight, 10));
+            if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c))
+                need = std::max<int64_t>(need, p->GetDocumentHeight());
+            need += pad2;
         }
+        int64_t have =
+            GetDevY(Clamp32(-static_cast<int64_t>(CellVSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
+        for (int k = r; k < r + span; ++k)
+            have += heights[k] + gap;
+        if (have >= need)
+            continue;
+        std::vector<int> taking;
+        for (int k = r; k < r + span; ++k)
+            if (firstEnd[k] > int64_t(r) + span - 1)
+                taking.push_back(k);
+        if (taking.empty())
+            for (int k = r; k < r + span; ++k)
+                taking.push_back(k);
+        int64_t s = 0;
+        for (int k : taking)
+            s += heights[k];
+        int64_t extra = need - have;
+        height += extra;
+        const int n = static_cast<int>(taking.size());
+        for (int i = 0; i < n; ++i) {
+            const int k = taking[i];
+            // Rows of no height share the growth evenly.
+            const int64_t grow = s > 0 ? ScaleSafe(heights[k], extra, s) : extra / (n - i);
+            s -= heights[k];
+            heights[k] += grow;
+            extra -= grow;
+        }
+    }
     fmt->RowHeights.Clear();
     for (int64_t h : heights)
         fmt->RowHeights.Add(Clamp32(h));
@@ -504,7 +644,14 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt)
 // ---------------------------------------------------------------------------
 // Cell placement
 
-void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force)
+int TRVTableItemInfo::LaidOutRowHeight(int row) const
+{
+    // As TRVTableRow::GetHeight, from the heights noted while laying the cells out.
+    const int h = row < static_cast<int>(FCellRowHeights.size()) ? FCellRowHeights[row] : 0;
+    return GetDevY(h == 0 ? 10 : h);
+}
+
+void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool force, bool placeDown)
 {
     const int cols = Rows->GetColCount();
     const bool printing = fmt->PrintCells != nullptr;
@@ -512,32 +659,60 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
         GetDevX(Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellHSpacing) * cols));
     int64_t x = GetDevX(Clamp32(static_cast<int64_t>(BorderWidth) + BorderHSpacing + CellBorderWidth));
     int64_t gapsLeft = gaps;
+    // Local copies: read for every cell.
+    std::vector<int> widths(static_cast<size_t>(cols));
+    std::vector<int> starts(static_cast<size_t>(cols));
     fmt->ColStarts.Clear();
     for (int c = 0; c < cols; ++c) {
-        fmt->ColStarts.Add(Clamp32(x));
+        widths[c] = fmt->ColWidths[c];
+        starts[c] = Clamp32(x);
+        fmt->ColStarts.Add(starts[c]);
         const int64_t g = gapsLeft / (cols - c);
         gapsLeft -= g;
-        x += fmt->ColWidths[c] + g;
+        x += widths[c] + g;
     }
     const int64_t pad = GetDevX(CellPadding);
     const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    TCustomRVData* data = GetRVData();
+    const TRVStyle* style = data != nullptr ? data->GetRVStyle() : nullptr;
+    const TRVTableCellData* edited = InplaceEditor != nullptr ? InplaceEditor->GetEditedCell() : nullptr;
+    if (!printing)
+        FCellRowHeights.assign(static_cast<size_t>(Rows->Count()), 0);
+    std::vector<int> rowHeights(placeDown ? static_cast<size_t>(Rows->Count()) : 0);
+    std::unique_ptr<TRowPlacer> placer(placeDown ? new TRowPlacer(*this, fmt) : nullptr);
+    // One visit of each cell: placed across, then (on screen) laid out unless
+    // its layout stands, its height noted for its row.
     for (int r = 0; r < Rows->Count(); ++r) {
         const TRVTableRow* row = Rows->Get(r);
-        for (int c = 0; c < std::min(row->Count(), cols); ++c) {
+        for (int c = 0; c < row->Count(); ++c) {
             TRVTableCellData* cell = row->Get(c);
             if (cell == nullptr)
                 continue;
-            const int span = std::clamp(cell->ColSpan, 1, cols - c);
-            int64_t width = pad2 + ScaleSafe(gaps, span - 1, cols);
-            for (int k = c; k < c + span; ++k)
-                width += fmt->ColWidths[k];
-            if (!printing) {
-                cell->Left = fmt->ColStarts[c];
-                cell->Width = Clamp32(width);
-            } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
-                p->Left = Clamp32(fmt->ColStarts[c] + pad);
-                p->Width = Clamp32(width - 2 * pad);
+            if (c < cols) {
+                const int span = std::clamp(cell->ColSpan, 1, cols - c);
+                int64_t width = pad2 + (span > 1 ? ScaleSafe(gaps, span - 1, cols) : 0);
+                for (int k = c; k < c + span; ++k)
+                    width += widths[k];
+                if (!printing) {
+                    cell->Left = starts[c];
+                    cell->Width = Clamp32(width);
+                } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
+                    p->Left = Clamp32(starts[c] + pad);
+                    p->Width = Clamp32(width - 2 * pad);
+                }
             }
+            if (printing)
+                continue;
+            const int contentHeight = cell->FormatIfStale(force, style);
+            // GetCellHeight, asked only of the cell whose items an editor holds.
+            if (cell->RowSpan < 2)
+                FCellRowHeights[r] =
+                    std::max(FCellRowHeights[r], cell == edited ? cell->GetCellHeight()
+                                                                : std::max(cell->BestHeight, contentHeight));
+        }
+        if (placer) {
+            rowHeights[r] = LaidOutRowHeight(r);
+            placer->PlaceRow(r, rowHeights);
         }
     }
     if (printing) {
@@ -546,15 +721,6 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                 p->FormatCell(force);
         return;
     }
-    for (int r = 0; r < Rows->Count(); ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (TRVTableCellData* cell = Rows->Get(r)->Get(c)) {
-                const bool had = cell->State.Contains(rvstDoNotMoveChildren);
-                cell->State.Include(rvstDoNotMoveChildren);
-                cell->Format(force);
-                if (!had)
-                    cell->State.Exclude(rvstDoNotMoveChildren);
-            }
     if (InplaceEditor != nullptr)
         if (TRVTableCellData* edited = InplaceEditor->GetEditedCell())
             InplaceEditor->SetEditorWidth(edited->Width);
@@ -563,36 +729,10 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
 void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* fmt)
 {
     const int rowCount = Rows->Count();
-    const int cols = Rows->GetColCount();
-    const bool printing = fmt->PrintCells != nullptr;
-    const int64_t gaps = GetDevY(
-        Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellVSpacing) * rowCount));
-    int64_t y = GetDevY(Clamp32(static_cast<int64_t>(BorderWidth) + BorderVSpacing + CellBorderWidth));
-    int64_t gapsLeft = gaps;
-    const int64_t pad = GetDevY(CellPadding);
-    const int64_t pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    fmt->RowStarts.Clear();
-    for (int r = 0; r < rowCount; ++r) {
-        fmt->RowStarts.Add(Clamp32(y));
-        const TRVTableRow* row = Rows->Get(r);
-        for (int c = 0; c < row->Count(); ++c) {
-            TRVTableCellData* cell = row->Get(c);
-            if (cell == nullptr)
-                continue;
-            const int span = std::clamp(cell->RowSpan, 1, rowCount - r);
-            int64_t height = pad2 + ScaleSafe(gaps, span - 1, rowCount);
-            for (int k = r; k < r + span; ++k)
-                height += fmt->RowHeights[k];
-            if (!printing) {
-                cell->Top = Clamp32(y);
-                cell->Height = Clamp32(height);
-            } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
-                p->Top = Clamp32(y + pad);
-                p->Height = Clamp32(height - 2 * pad);
-            }
-        }
-        const int64_t g = gapsLeft / (rowCount - r);
-        gapsLeft -= g;
-        y += fmt->RowHeights[r] + g;
-    }
+    std::vector<int> heights(static_cast<size_t>(rowCount));
+    for (int r = 0; r < rowCount; ++r)
+        heights[r] = fmt->RowHeights[r];
+    TRowPlacer placer(*this, fmt);
+    for (int r = 0; r < rowCount; ++r)
+        placer.PlaceRow(r, heights);
 }

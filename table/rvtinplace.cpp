@@ -25,7 +25,15 @@ unsigned TickNow()
 
 TRVTableInplaceEdit* TRVTableInplaceRVData::Editor() const
 {
-    return static_cast<TRVTableInplaceEdit*>(RollViewEdit());
+    // Null while the editor's base classes are built or destroyed (the
+    // document is cleared then): it is not a cell editor at those times.
+    return dynamic_cast<TRVTableInplaceEdit*>(RollViewEdit());
+}
+
+TRVTableCellData* TRVTableInplaceRVData::EditedCell() const
+{
+    TRVTableInplaceEdit* editor = Editor();
+    return editor != nullptr ? editor->Cell : nullptr;
 }
 
 void TRVTableInplaceRVData::SetDocumentAreaSize(int width, int height, bool updateH)
@@ -37,7 +45,7 @@ void TRVTableInplaceRVData::SetDocumentAreaSize(int width, int height, bool upda
 void TRVTableInplaceRVData::ShowRectangle(int left, int top, int width, int height)
 {
     TRVTableInplaceEdit* editor = Editor();
-    if (editor->TallCell || editor->ParentData == nullptr) {
+    if (editor == nullptr || editor->TallCell || editor->ParentData == nullptr) {
         TRVEditRVData::ShowRectangle(left, top, width, height);
         return;
     }
@@ -49,7 +57,7 @@ void TRVTableInplaceRVData::ShowRectangle(int left, int top, int width, int heig
 void TRVTableInplaceRVData::GetOriginEx(int& x, int& y)
 {
     TRVTableInplaceEdit* editor = Editor();
-    if (editor->Cell == nullptr || editor->Table == nullptr) {
+    if (editor == nullptr || editor->Cell == nullptr || editor->Table == nullptr) {
         TRVEditRVData::GetOriginEx(x, y);
         return;
     }
@@ -60,25 +68,25 @@ void TRVTableInplaceRVData::GetOriginEx(int& x, int& y)
 
 TCustomRVData* TRVTableInplaceRVData::GetSourceRVData()
 {
-    TRVTableCellData* cell = Editor()->Cell;
+    TRVTableCellData* cell = EditedCell();
     return cell != nullptr ? static_cast<TCustomRVData*>(cell) : this;
 }
 
 TCustomRVData* TRVTableInplaceRVData::GetAbsoluteParentData()
 {
-    TRVTableCellData* cell = Editor()->Cell;
+    TRVTableCellData* cell = EditedCell();
     return cell != nullptr ? cell->GetAbsoluteParentData() : nullptr;
 }
 
 TCustomRVData* TRVTableInplaceRVData::GetAbsoluteRootData()
 {
-    TRVTableCellData* cell = Editor()->Cell;
+    TRVTableCellData* cell = EditedCell();
     return cell != nullptr ? cell->GetAbsoluteRootData() : this;
 }
 
 void TRVTableInplaceRVData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location)
 {
-    if (TRVTableCellData* cell = Editor()->Cell) {
+    if (TRVTableCellData* cell = EditedCell()) {
         cell->GetParentInfo(parentItemNo, location);
         return;
     }
@@ -105,13 +113,13 @@ void TRVTableInplaceRVData::DoJump(int id)
 void TRVTableInplaceRVData::DrawBackground(TCanvas* canvas, const TRect& rect)
 {
     TRVTableInplaceEdit* editor = Editor();
-    TRVTableCellData* cell = editor->Cell;
-    TRVTableItemInfo* table = editor->Table;
+    TRVTableCellData* cell = editor != nullptr ? editor->Cell : nullptr;
+    TRVTableItemInfo* table = editor != nullptr ? editor->Table : nullptr;
     if (cell == nullptr || table == nullptr || !cell->IsTransparent() ||
         State.Contains(rvstCompletelySelected)) {
         if (TRVBackground* background = GetBackground())
             background->Draw(canvas, rect, GetHOffs(), GetVOffs(), 0, 0, GetWidth(), GetHeight(),
-                             editor->GetColor(), false);
+                             RollViewEdit() != nullptr ? RollViewEdit()->GetColor() : clNone, false);
         else
             TRVEditRVData::DrawBackground(canvas, rect);
         return;
@@ -134,7 +142,7 @@ void TRVTableInplaceRVData::DrawBackground(TCanvas* canvas, const TRect& rect)
 
 TRVBackground* TRVTableInplaceRVData::GetBackground()
 {
-    TRVTableCellData* cell = Editor()->Cell;
+    TRVTableCellData* cell = EditedCell();
     if (cell != nullptr && !State.Contains(rvstCompletelySelected) && cell->Background)
         return cell->Background.get();
     return TRVEditRVData::GetBackground();
@@ -144,7 +152,7 @@ void TRVTableInplaceRVData::Formatted(int firstItemNo, int lastItemNo, bool part
 {
     TRVEditRVData::Formatted(firstItemNo, lastItemNo, partial);
     TRVTableInplaceEdit* editor = Editor();
-    if (editor->OnFormatted)
+    if (editor != nullptr && editor->OnFormatted)
         editor->OnFormatted(editor);
 }
 

@@ -43,6 +43,8 @@ public:
     }
 
     TRVTableInplaceEdit* Editor() const;
+    // The edited cell; null while there is none (or no cell editor yet or still).
+    TRVTableCellData* EditedCell() const;
     // Set by every report of the laid-out size; Resized reads and clears it.
     bool ResizedFlag = false;
 

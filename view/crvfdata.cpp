@@ -189,6 +189,11 @@ void TCustomRVFormattedData::InvalidateTailLayout()
 {
     // Whatever made the laid-out tail stale changed the document.
     NoteChange();
+    ForgetTailLayout();
+}
+
+void TCustomRVFormattedData::ForgetTailLayout()
+{
     FLastParaStart = TRVParaStartNote();
     FOpenLine = TRVOpenLineNote();
     FMinWidthCache = TRVMinWidthCache();

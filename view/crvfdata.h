@@ -178,7 +178,11 @@ public:
     // Deselects, then deletes; the layout is stale afterwards.
     void DeleteItems(int firstItemNo, int count) override;
     // Forgets what a tail layout relies on: the next one lays out everything.
+    // The document changed (NoteChange).
     void InvalidateTailLayout();
+    // The same after laying out in a way a tail layout cannot continue from:
+    // nothing changed in the document.
+    void ForgetTailLayout();
     void ClearLastJump();
     void ClearJumps();
 

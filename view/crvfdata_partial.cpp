@@ -310,7 +310,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         AdjustChildrenCoords();
         LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.
-        InvalidateTailLayout();
+        ForgetTailLayout();
         InvalidateRect(repaint);
         UpdateView();
     } catch (...) {

@@ -18,6 +18,60 @@
 #include "tests/support/tablegridcheck.h"
 #include "tests/support/testeditor.h"
 
+namespace tablegrid {
+
+// What the table's layout made: the table's size and minimum width, its
+// columns and rows, and every cell's rectangle and laid-out lines.
+inline std::string LayoutOf(TRVEditRVData& d, TRVTableItemInfo& table)
+{
+    std::string s = "table " + std::to_string(table.GetWidth()) + "x" + std::to_string(table.GetHeight()) +
+                    " min " + std::to_string(table.GetMinWidth(nullptr, d.GetFormattingCanvas(), &d)) + "\n";
+    const TRVTableItemFormattingInfo& f = *table.FormattingInfo;
+    for (const TRVIntegerList* list : {&f.ColWidths, &f.ColStarts, &f.RowHeights, &f.RowStarts}) {
+        for (int i = 0; i < list->Count(); ++i)
+            s += std::to_string(list->Get(i)) + " ";
+        s += "\n";
+    }
+    for (int r = 0; r < table.Rows->Count(); ++r)
+        for (int c = 0; c < table.Rows->Get(r)->Count(); ++c) {
+            TRVTableCellData* cell = table.GetCells(r, c);
+            if (cell == nullptr)
+                continue;
+            s += "cell " + std::to_string(r) + "," + std::to_string(c) + ": " + std::to_string(cell->Left) +
+                 " " + std::to_string(cell->Top) + " " + std::to_string(cell->Width) + "x" +
+                 std::to_string(cell->Height) + " doc " + std::to_string(cell->DocumentHeight) + " min " +
+                 std::to_string(cell->GetMinWidth(nullptr, d.GetFormattingCanvas())) + ":";
+            for (int i = 0; i < cell->DrawItems.Count(); ++i) {
+                const TRVDrawLineInfo* dli = cell->DrawItems[i];
+                s += " [" + std::to_string(dli->ItemNo) + " " + std::to_string(dli->Offs) + "+" +
+                     std::to_string(dli->Length) + " " + std::to_string(dli->Left) + "," +
+                     std::to_string(dli->Top) + " " + std::to_string(dli->Width) + "x" +
+                     std::to_string(dli->Height) + "]";
+            }
+            s += "\n";
+        }
+    return s;
+}
+
+// Empty when the layout the table kept (cells laid out again only when they
+// or their widths changed, measures kept while nothing changed) is the one a
+// fresh layout of every cell makes; else both layouts.
+inline std::string StaleLayout(TRVEditRVData& d, TRVTableItemInfo& table)
+{
+    const std::string kept = LayoutOf(d, table);
+    // Every cell noted as changed: nothing measured or laid out before stands.
+    for (int r = 0; r < table.Rows->Count(); ++r)
+        for (int c = 0; c < table.Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = table.GetCells(r, c))
+                cell->NoteChange();
+    table.Changed();
+    d.Format_(false, true, true, 0, nullptr, false, true);
+    const std::string fresh = LayoutOf(d, table);
+    return kept == fresh ? std::string() : "kept:\n" + kept + "fresh:\n" + fresh;
+}
+
+} // namespace tablegrid
+
 // Tables are kept apart from the text-editing fixture: the table layer has a
 // switch named like a constant of the Unicode helpers.
 class TTableEditFixture : public ::testing::Test {
@@ -66,6 +120,8 @@ protected:
     {
         Caret(0, 1);
         const bool changed = editinvariant::Run(*d, name, [&] {
+            const int itemNo = Table->GetMyItemNo();
+            const int token = Table->BeginModify(itemNo);
             Table->InitUndo();
             try {
                 operation();
@@ -75,10 +131,16 @@ protected:
             }
             Table->DoneUndo();
             Table->Changed();
-            d->FormatAll();
+            // The table laid out again as an editing command does: only its
+            // own lines, unless the document's minimum width moved.
+            if (itemNo < d->GetItemCount() && d->GetItem(itemNo) == Table)
+                Table->EndModify(itemNo, token);
+            else
+                d->FormatAll();
             Caret(0, 1);
         });
         EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << name << ": " << tablegrid::Shape(*Table->Rows);
+        EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "") << name;
         return changed;
     }
 

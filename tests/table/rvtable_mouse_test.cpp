@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "document/rvstyle.h"
+#include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "table/rvtcellundo.h"
 #include "table/rvtinplace.h"
@@ -57,12 +58,20 @@ protected:
 TEST_F(TableMouseTest, RulesAreHitWithinTwoPixelsAndCellsInsideTheirBorder)
 {
     NewTable(2, 3);
+    // Rules one pixel wide between the columns.
+    Table->CellHSpacing = 1;
+    Table->Changed();
+    d->FormatAll();
     int minX, ruleX;
-    const int rule1 = Table->FormattingInfo->ColStarts[1] - 1;
+    // The gap of one pixel ends where column 1 starts.
+    const int rule1 = Table->FormattingInfo->ColStarts[1];
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1, minX, ruleX), 1);
+    EXPECT_EQ(ruleX, rule1 - 1);
     EXPECT_EQ(Table->GetVerticalRuleNo(rule1 + 2, minX, ruleX), 1);
     EXPECT_EQ(Table->GetVerticalRuleNo(rule1 - 2, minX, ruleX), 1);
     EXPECT_EQ(minX, Table->FormattingInfo->ColStarts[0]);
-    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 + 6, minX, ruleX), -1);
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 + 3, minX, ruleX), -1);
+    EXPECT_EQ(Table->GetVerticalRuleNo(rule1 - 3, minX, ruleX), -1);
     EXPECT_EQ(Table->GetVerticalRuleNo(Table->GetWidth() - 1, minX, ruleX), 3);
     int row, col;
     ASSERT_TRUE(Table->GetCellAt(CellX(1, 2), CellY(1, 2), row, col));
@@ -75,19 +84,35 @@ TEST_F(TableMouseTest, ColumnDragKeepsTheTableWidthUnlessShiftIsHeld)
     struct TCase {
         const char* Name;
         TShiftState Shift;
+        bool FixedWidths; // every column of 50 pixels: the table is as wide as they are
         bool NextColumnChanges;
+        int TableGrows;
     };
-    const TCase cases[] = {{"plain", TShiftState{ssLeft}, true},
-                           {"shift", TShiftState{ssLeft, ssShift}, false}};
+    const TCase cases[] = {{"plain", TShiftState{ssLeft}, false, true, 0},
+                           {"shift", TShiftState{ssLeft, ssShift}, false, false, 0},
+                           {"plain, fixed widths", TShiftState{ssLeft}, true, true, 0},
+                           {"shift, fixed widths", TShiftState{ssLeft, ssShift}, true, false, 20}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         d = Editor.NewEditor(&Style);
         NewTable(2, 3);
+        if (c.FixedWidths) {
+            for (int r = 0; r < 2; ++r)
+                for (int col = 0; col < 3; ++col)
+                    Table->GetCells(r, col)->BestWidth = 50;
+            Table->Changed();
+            d->FormatAll();
+        }
         const int before0 = Table->GetCells(0, 0)->Width;
+        const int before1 = Table->GetCells(0, 1)->Width;
+        const int width = Table->GetWidth();
         RunDrag(c.Name, [&] { DragRule(false, 1, 20, c.Shift); });
         EXPECT_GT(Table->GetCells(0, 0)->BestWidth, 0);
-        EXPECT_EQ(Table->GetCells(0, 1)->BestWidth > 0, c.NextColumnChanges);
+        EXPECT_EQ(Table->GetCells(0, 1)->BestWidth != (c.FixedWidths ? 50 : 0), c.NextColumnChanges);
         EXPECT_EQ(Table->GetCells(0, 0)->Width, before0 + 20);
+        if (c.FixedWidths)
+            EXPECT_EQ(Table->GetCells(0, 1)->Width, before1 - (c.NextColumnChanges ? 20 : 0));
+        EXPECT_EQ(Table->GetWidth(), width + c.TableGrows);
         EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, Table->GetCells(0, 0)->BestWidth);
         EXPECT_FALSE(Table->IsDraggingRule());
     }
@@ -308,22 +333,6 @@ TEST_F(TableMouseTest, UndoInAnEmptyCellEditorFallsBackToTheHolder)
     EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
 }
 
-TEST_F(TableMouseTest, TabMovesToTheNextCellAndDoesNothingInTheLast)
-{
-    NewTable(1, 2);
-    Table->EditCell(0, 0);
-    int row, col;
-    ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
-    for (int expected : {1, 1}) {
-        TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
-        SendMessage(editor->Handle(), WM_KEYDOWN, VK_TAB, 0);
-        Pump();
-        ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
-        EXPECT_EQ(col, expected);
-    }
-    EXPECT_EQ(CellText(0, 0), "0,0");
-}
-
 // The caret keys take the caret into the table: Down from the line above into
 // the first row under the caret's column, Right from before the table into its
 // first cell, Left from after it into its last; with Shift they pass it by.
@@ -387,6 +396,88 @@ TEST_F(TableMouseTest, ALostCaptureEndsTheCellSelectionStartedInTheEditor)
     EXPECT_NO_THROW(Table->SaveInplace());
     Table->RestoreInplace();
     EXPECT_NE(Table->GetEditedCell(row, col), nullptr);
+}
+
+// The toolkit's own mouse events on the editor's window, as a user's arrive:
+// the press that opens a cell editor gives it the mouse capture, so the moves
+// and the release that follow go to the cell editor (calling the editor's
+// protected handlers directly would pass them to the editor instead, and the
+// cell editor would never see its release).
+TEST_F(TableMouseTest, ThroughTheWindowADragSelectsCellsAndAClickEditsACell)
+{
+    NewTable(2, 3);
+    auto at = [&](int r, int c) {
+        int left, top;
+        d->GetItemClientCoords(ItemNo, left, top);
+        return TPoint{left + CellX(r, c), top + CellY(r, c)};
+    };
+    int top, left, cols, rows, row, col;
+    TPoint a = at(0, 0), b = at(0, 1);
+    SimulateMouseDown(Editor.Edit, mbLeft, a.X, a.Y);
+    SimulateMouseMove(Editor.Edit, b.X, b.Y, TShiftState{ssLeft});
+    SimulateMouseUp(Editor.Edit, mbLeft, b.X, b.Y);
+    Pump();
+    ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
+    EXPECT_EQ(top * 1000 + left * 100 + cols * 10 + rows, 21);
+    EXPECT_EQ(Table->GetEditedCell(row, col), nullptr); // the cell editor let itself go
+    EXPECT_FALSE(Table->IsSelecting());
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // A click edits the cell: the keys typed go into it.
+    a = at(1, 1);
+    SimulateClick(Editor.Edit, mbLeft, a.X, a.Y);
+    Pump();
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(row * 10 + col, 11);
+    EXPECT_FALSE(editor->MouseSelecting);
+    EXPECT_EQ(GetCapture(), nullptr);
+    SimulateKeyDown(Editor.Edit, 0, TShiftState(), WideString(1, u'Z'));
+    EXPECT_NE(std::string(editor->EditRVData()->GetItemText(0)).find('Z'), std::string::npos);
+
+    // A press in the open cell editor dragged onto another cell selects the block.
+    editor->CreationTick = 0; // not the second click of a double click
+    b = editor->ScreenToClient(Editor.Edit->ClientToScreen(at(0, 2)));
+    SimulateMouseDown(editor, mbLeft, 3, 3);
+    SimulateMouseMove(editor, b.X, b.Y, TShiftState{ssLeft});
+    SimulateMouseUp(editor, mbLeft, b.X, b.Y);
+    Pump();
+    ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
+    EXPECT_EQ(top * 1000 + left * 100 + cols * 10 + rows, 122);
+    EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
+    EXPECT_EQ(CellText(1, 1).find('Z') != std::string::npos, true);
+}
+
+// Tab and Shift+Tab leave the cell for the next (previous) one and do
+// nothing past the last (first); Ctrl+Tab types a tab into the cell (as the
+// style sheet's spaces, as the editor types a tab).
+TEST_F(TableMouseTest, TabMovesBetweenCellsAndCtrlTabTypesATab)
+{
+    NewTable(1, 2);
+    Table->EditCell(0, 0);
+    int row, col;
+    struct TCase {
+        TShiftState Shift;
+        int Col; // the edited column afterwards
+    };
+    const TCase cases[] = {
+        {TShiftState{ssShift}, 0}, {TShiftState(), 1}, {TShiftState(), 1}, {TShiftState{ssShift}, 0}};
+    for (const TCase& c : cases) {
+        ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+        SimulateKey(Editor.Edit, VK_TAB, c.Shift);
+        Pump();
+        ASSERT_NE(Table->GetEditedCell(row, col), nullptr);
+        EXPECT_EQ(col, c.Col);
+    }
+    EXPECT_EQ(CellText(0, 1), "0,1");
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    editor->EditRVData()->SetCaretAtItem(0, 1, false);
+    SimulateKey(Editor.Edit, VK_TAB, TShiftState{ssCtrl});
+    Pump();
+    ASSERT_EQ(Table->GetEditedCell(row, col), editor);
+    EXPECT_EQ(col, 0);
+    EXPECT_EQ(std::string(editor->EditRVData()->GetItemText(0)),
+              std::string(static_cast<size_t>(Style.SpacesInTab()), ' ') + "0,0");
 }
 
 } // namespace

@@ -1,23 +1,35 @@
-// Seeded random sequences of structural operations on a table in an editor:
-// after every step the grid is sound and the editor's invariant holds (undo
-// and redo of the step give back both documents); at the end, undoing every
-// step gives back the first document byte for byte and redoing them the last.
+// Seeded random sequences of structural operations on a table in an editor,
+// of the commands on a randomly selected block of cells (merge, unmerge,
+// split both ways, clear, a paragraph style) and of typing in a cell's
+// editor: after every step the grid is sound, the table's kept layout is a
+// fresh one and the editor's invariant holds (undo and redo of the step give
+// back both documents); at the end, undoing every step through the control
+// gives back the first document byte for byte and redoing them the last.
+#include <map>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/controls/forms.h"
+#include "table/rvtinplace.h"
 #include "tests/support/tablegrid.h"
 
 namespace {
 
 class TableRandomTest : public TTableEditFixture {
 protected:
+    TableRandomTest()
+    {
+        // Paragraph styles for the cells: an indented one and a centred one.
+        Style.ParaStyles()->Add()->SetFirstIndent(14);
+        Style.ParaStyles()->Add()->SetAlignment(rvaCenter);
+    }
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(Random); }
     bool Coin() { return Pick(0, 1) == 1; }
 
-    // One random operation; its arguments may be out of range on purpose.
-    void Step(std::string& name)
+    // One random operation of the given kind; its arguments may be out of range on purpose.
+    void Step(int kind, std::string& name)
     {
         TRVTableRows* rows = Table->Rows.get();
         const int rowCount = rows->Count();
@@ -28,7 +40,13 @@ protected:
         const int b = Pick(1, 3);
         const bool f = Coin();
         const bool g = Coin();
-        switch (Pick(0, 10)) {
+        // A block of cells selected from one corner to the other, either way round.
+        auto select = [&] {
+            const int r1 = Pick(0, rowCount - 1);
+            const int c1 = Pick(0, colCount - 1);
+            Table->Select(r, c, r1 - r, c1 - c);
+        };
+        switch (kind) {
         case 0:
             name = "insert rows";
             if (rowCount < 9)
@@ -77,6 +95,39 @@ protected:
             }
             break;
         }
+        case 11:
+            name = "merge selected";
+            select();
+            Table->MergeSelectedCells(f);
+            break;
+        case 12:
+            name = "unmerge selected";
+            select();
+            Table->UnmergeSelectedCells(f, g);
+            break;
+        case 13:
+            name = "split selected across";
+            select();
+            if (colCount < 7)
+                Table->SplitSelectedCellsVertically(a);
+            break;
+        case 14:
+            name = "split selected down";
+            select();
+            if (rowCount < 7)
+                Table->SplitSelectedCellsHorizontally(a);
+            break;
+        case 15:
+            name = "clear selected";
+            select();
+            if (Table->CanDeletePartiallySelected())
+                Table->DeletePartiallySelected();
+            break;
+        case 16:
+            name = "paragraph style on selected";
+            select();
+            Table->ApplyParaStyleToPartiallySelected(Pick(0, Style.ParaStyles()->Count() - 1));
+            break;
         default: {
             name = "clear";
             TRVIntegerList rs;
@@ -91,7 +142,64 @@ protected:
         }
     }
 
+    // The control's undo (redo) as the user gives it, with the deferred work
+    // it posts done; false when neither the editor nor an open cell editor
+    // has anything to undo.
+    bool UndoStep(bool redo)
+    {
+        auto pending = [redo](TCustomRollViewEdit* editor) {
+            return editor != nullptr &&
+                   (redo ? editor->EditRVData()->RedoList : editor->EditRVData()->UndoList)->Count() > 0;
+        };
+        if (!pending(Editor.Edit) && !pending(Editor.Edit->CellEditor()))
+            return false;
+        if (redo)
+            Editor.Edit->Redo();
+        else
+            Editor.Edit->Undo();
+        // What the undo posted, and what that posts in turn.
+        for (int i = 0; i < 4; ++i)
+            Application->ProcessMessages();
+        return true;
+    }
+    // The document saved with no cell editor open (closing one joins its
+    // edits to the document's lists).
+    AnsiString Settled()
+    {
+        d->DestroyInplaceEditor();
+        return editinvariant::SaveRVF(*d);
+    }
+
+    // Typing in a cell's editor, closed again, as the user does it (outside
+    // any table command): the control's undo gives back the document, its redo
+    // the typed one.
+    bool TypeInCell(std::string& name)
+    {
+        name = "typing in a cell";
+        const int r = Pick(0, Table->Rows->Count() - 1);
+        const int c = Pick(0, Table->Rows->GetColCount() - 1);
+        const AnsiString s0 = Settled();
+        Table->EditCell(r, c);
+        // The holder's insertion goes to the open cell editor.
+        Editor.Edit->InsertText(Coin() ? "x" : "yz");
+        const AnsiString s1 = Settled();
+        editinvariant::CheckState(*d, name + ": after");
+        if (s0 == s1)
+            return false;
+        EXPECT_TRUE(UndoStep(false)) << name << ": nothing to undo";
+        EXPECT_TRUE(Settled() == s0) << name << ": undo does not restore the document";
+        editinvariant::CheckState(*d, name + ": undone");
+        EXPECT_TRUE(UndoStep(true)) << name << ": nothing to redo";
+        EXPECT_TRUE(Settled() == s1) << name << ": redo does not repeat the change";
+        editinvariant::CheckState(*d, name + ": redone");
+        EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << name;
+        EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "") << name;
+        return true;
+    }
+
     std::mt19937 Random;
+    // How many steps of each kind changed the document.
+    std::map<std::string, int> ChangedBy;
 };
 
 TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
@@ -109,31 +217,40 @@ TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
                 Table->GetCells(r, c)->BestWidth = Pick(-1, 1) * Pick(0, 60);
                 Table->GetCells(r, c)->BestHeight = Pick(0, 40);
             }
+        Table->Changed();
         d->FormatAll();
         const AnsiString start = editinvariant::SaveRVF(*d);
         for (int i = 0; i < Steps && !HasFailure(); ++i) {
             std::string name;
             const AnsiString before = editinvariant::SaveRVF(*d);
             try {
-                changed += Command("step " + std::to_string(i), [&] { Step(name); }) ? 1 : 0;
+                const int kind = Pick(0, 17);
+                if (kind == 17 ? TypeInCell(name)
+                               : Command("step " + std::to_string(i), [&] { Step(kind, name); })) {
+                    ++changed;
+                    ++ChangedBy[name];
+                }
             } catch (const ERollViewError&) {
                 EXPECT_TRUE(editinvariant::SaveRVF(*d) == before) << name << ": a refusal changed the table";
             }
             if (HasFailure())
                 ADD_FAILURE() << "failing seed " << seed << ", step " << i << " (" << name << ")";
         }
-        const AnsiString end = editinvariant::SaveRVF(*d);
-        const int groups = d->UndoList->Count();
-        for (int i = 0; i < groups; ++i)
-            d->Undo();
-        EXPECT_TRUE(editinvariant::SaveRVF(*d) == start) << "failing seed " << seed << ": undo all";
-        for (int i = 0; i < groups; ++i)
-            d->Redo();
-        EXPECT_TRUE(editinvariant::SaveRVF(*d) == end) << "failing seed " << seed << ": redo all";
+        const AnsiString end = Settled();
+        for (int n = 0; n < 1000 && UndoStep(false); ++n)
+            continue;
+        EXPECT_TRUE(Settled() == start) << "failing seed " << seed << ": undo all";
+        for (int n = 0; n < 1000 && UndoStep(true); ++n)
+            continue;
+        EXPECT_TRUE(Settled() == end) << "failing seed " << seed << ": redo all";
         EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << "failing seed " << seed;
     }
-    // Most steps change the table: the sequences are not mostly refusals.
+    // Most steps change the table, and every kind of step does many times:
+    // the sequences are not mostly refusals.
     EXPECT_GT(changed, Seeds * Steps / 2);
+    EXPECT_EQ(ChangedBy.size(), 17u);
+    for (const auto& [name, count] : ChangedBy)
+        EXPECT_GT(count, 50) << name;
 }
 
 } // namespace

@@ -203,4 +203,51 @@ TEST_F(TableStructureTest, UndoGivesBackTheVeryRowsAndCells)
     EXPECT_EQ(Table->GetCells(1, 0), cell);
 }
 
+// The table's layout keeps what still stands: a row inserted while the
+// column widths stand lays out the new row's cells and leaves the others'
+// lines as they were; a cell changed through its own document is laid out
+// again though its width stands; and either way the layout is the one a fresh
+// layout of every cell makes.
+TEST_F(TableStructureTest, ALayoutAfterAnEditLaysOutOnlyTheChangedCells)
+{
+    NewTable(4, 2);
+    // A mark that only a new layout of the cell takes away.
+    constexpr int Mark = -12345;
+    auto mark = [&](int r, int c) {
+        const int width = Table->GetCells(r, c)->DrawItems[0]->Width;
+        Table->GetCells(r, c)->DrawItems[0]->Width = Mark;
+        return width;
+    };
+    const int itemNo = Table->GetMyItemNo();
+    auto relayout = [&](const std::function<void()>& change) {
+        const int token = Table->BeginModify(itemNo);
+        change();
+        Table->EndModify(itemNo, token);
+    };
+    const int width = mark(3, 1);
+    relayout([&] { Table->InsertRows(2, 1, 1, false); });
+    EXPECT_EQ(Table->GetCells(4, 1)->DrawItems[0]->Width, Mark) << "an unchanged cell was laid out again";
+    EXPECT_EQ(Table->GetCells(2, 0)->DrawItems.Count(), 1);
+    Table->GetCells(4, 1)->DrawItems[0]->Width = width;
+    EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+
+    // Same width of text: the column widths stand, the changed cell alone moves.
+    TRVTableCellData* cell = Table->GetCells(0, 0);
+    cell->Clear();
+    cell->AddNL("a,b", 0, 0);
+    cell->AddNL("c,d", 0, 0);
+    const int height = Table->GetHeight();
+    relayout([&] { Table->Changed(); });
+    EXPECT_EQ(cell->DrawItems.Count(), 2);
+    EXPECT_GT(Table->GetHeight(), height);
+    EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+
+    // A changed style sheet lays out every cell again.
+    mark(4, 1);
+    Style.TextStyles()->Items(0)->SetSize(20);
+    relayout([&] { Table->Changed(); });
+    EXPECT_NE(Table->GetCells(4, 1)->DrawItems[0]->Width, Mark);
+    EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+}
+
 } // namespace
