@@ -110,8 +110,9 @@ TEST_F(TableMouseTest, ColumnDragKeepsTheTableWidthUnlessShiftIsHeld)
         EXPECT_GT(Table->GetCells(0, 0)->BestWidth, 0);
         EXPECT_EQ(Table->GetCells(0, 1)->BestWidth != (c.FixedWidths ? 50 : 0), c.NextColumnChanges);
         EXPECT_EQ(Table->GetCells(0, 0)->Width, before0 + 20);
-        if (c.FixedWidths)
+        if (c.FixedWidths) {
             EXPECT_EQ(Table->GetCells(0, 1)->Width, before1 - (c.NextColumnChanges ? 20 : 0));
+        }
         EXPECT_EQ(Table->GetWidth(), width + c.TableGrows);
         EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, Table->GetCells(0, 0)->BestWidth);
         EXPECT_FALSE(Table->IsDraggingRule());
