@@ -66,14 +66,25 @@ bool TCustomRollViewEdit::TypeIntoCaretItem(const AnsiString& s, int units)
     int lastDi = 0;
     d.GetParaBounds(d.CharPos.front().DrawItemNo, d.CharPos.back().DrawItemNo, firstDi, lastDi);
     const int w0 = d.CalculateMinItemWidthPlusEx(itemNo);
-    AnsiString text = d.GetItemText(itemNo);
+    const AnsiString old = d.GetItemText(itemNo);
+    AnsiString text = old;
     RVU_Insert(s, text, pos, options);
     d.ChangeItemText(itemNo, text);
-    for (int k = 0; k < units; ++k)
-        d.UndoList->AddTyping(itemNo, pos + k, unicode);
+    if (d.GetItemText(itemNo) == text) {
+        for (int k = 0; k < units; ++k)
+            d.UndoList->AddTyping(itemNo, pos + k, unicode);
+    } else {
+        // The item's text hook wrote another text than the one typed: a typing
+        // record would take back the wrong character, so the change is
+        // recorded as a change of the whole text.
+        const AnsiString hooked = d.GetItemText(itemNo);
+        d.Items->Put(itemNo, old);
+        d.BeginUndoSequence(rvutMiscTyping, true);
+        d.Do_ChangeText(itemNo, hooked);
+    }
     const int w1 = d.CalculateMinItemWidthPlusEx(itemNo);
     d.Reformat_(d.MinWidthChangeNeedsFull(w0, w1), firstDi, lastDi, 0);
-    d.SetCaretAtItem(itemNo, pos + units, false);
+    d.SetCaretAtItem(itemNo, std::min(pos + units, d.GetOffsAfterItem(itemNo)), false);
     return true;
 }
 

@@ -189,7 +189,8 @@ public:
     void DisposeItem(TCustomRVItemInfo* item);
     void DisposeCheckpoint(TRVCPInfo* checkpoint);
     // The one road by which an edit writes an item's text: the item is told
-    // (rviaTextModifying) and the layout learns that the text changed.
+    // (rviaTextModifying, except while undoing or redoing) and the layout
+    // learns that the text changed.
     void ChangeItemText(int itemNo, const AnsiString& s);
 
     // ---- Commands (rvervdata_insert.cpp)

@@ -61,7 +61,10 @@ void TRVEditRVData::ChangeItemText(int itemNo, const AnsiString& s)
 {
     ++FEdits;
     AnsiString text = s;
-    ItemAction(rviaTextModifying, GetItem(itemNo), text, this);
+    // Undo and redo put back texts that were written already: the hook that
+    // may rewrite a text is asked for new texts only.
+    if (!FPlaying)
+        ItemAction(rviaTextModifying, GetItem(itemNo), text, this);
     SetItemText(itemNo, text);
 }
 

@@ -5,6 +5,8 @@
 // every command.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -95,6 +97,23 @@ TEST_F(RollViewEditTest, WordTypedLetterByLetterIsOneTypingGroupUndoneLetterByLe
         EXPECT_EQ(Text(), "say word");
         Check("redone");
     }
+}
+
+// An item-action hook that rewrites the typed text: undo gives back the text
+// before the key, redo the rewritten one.
+TEST_F(RollViewEditTest, TextRewrittenByTheTextHookIsUndoneWhole)
+{
+    Load("say");
+    Edit->OnItemAction = [](TObject*, TRVItemAction action, TCustomRVItemInfo*, AnsiString& text,
+                            TCustomRVData*) {
+        if (action == rviaTextModifying)
+            for (char& c : text)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    };
+    editinvariant::Run(Data(), "a letter the hook rewrites", [&] { Type("x"); });
+    EXPECT_EQ(Text(), "SAYX");
+    Key('Z', {ssCtrl});
+    EXPECT_EQ(Text(), "say");
 }
 
 TEST_F(RollViewEditTest, LetterOverSelectionGivesTwoUndoGroups)
