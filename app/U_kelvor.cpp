@@ -105,7 +105,6 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
         TailFileFailed(index, file, reason);
     };
 
-    LineSplitter = std::make_unique<TStringList>();
     SpecialWords = std::make_unique<TStringList>();
     RecentFiles = std::make_unique<TStringList>();
     PurgeAtLine = 0;
@@ -283,7 +282,6 @@ void TForm1::FormDestroy(TObject* sender)
     (void)sender;
     WriteSettings();
     Tail.reset();
-    LineSplitter.reset();
     SpecialWords.reset();
     RecentFiles.reset();
     RemoveTrayIcon();

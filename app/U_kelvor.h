@@ -134,7 +134,6 @@ public:
 
     // ---- Fields. (Active hides TCustomForm::Active(), the form's activation:
     // here it is whether monitoring is switched on.)
-    std::unique_ptr<TStringList> LineSplitter; // the lines of the chunk being shown
     // Special words in the settings file's order; each entry's object is the
     // number of its text style (see SpecialWordStyleObject).
     std::unique_ptr<TStringList> SpecialWords;

@@ -159,11 +159,15 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
 void ShowSlice(TRollView* view, TPaneDisplayState* state)
 {
     size_t bytes = 0;
+    // The queued lines hold no line ends: each is added as it stands, and an
+    // empty rest of a line adds nothing to the line it continues.
     auto show = [view](const AnsiString& text, int style, TPendingKind kind) {
         if (kind == TPendingKind::Break)
             view->AddBreak();
-        else
-            view->AddTextNL(text, style, kind == TPendingKind::Continuation ? -1 : 0, 0);
+        else if (kind == TPendingKind::Paragraph)
+            view->AddNL(text, style, 0);
+        else if (!text.empty())
+            view->AddNL(text, style, -1);
     };
     while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
         bytes += state->Pending.PopFront(show) + 1;
@@ -270,7 +274,7 @@ void TForm1::TailNewText(int index, TTailFile* file)
 {
     (void)index;
     // A record whose pane is still being built or already gone shows nothing.
-    if (!file || !file->View || !LineSplitter)
+    if (!file || !file->View)
         return;
     TRollView* view = file->View;
     TPaneDisplayState* state = PaneState(this, view, file);

@@ -218,13 +218,12 @@ void TCustomRVData::AddMarkerInList(int itemNo)
     list->RecalcCounters(marker->GetIndexInList(list), GetRVStyle());
 }
 
-namespace {
-
-// The markers of Data's items First..Last and of their sub-documents, in document order.
-void CollectMarkers(TCustomRVData* data, int first, int last, std::vector<TRVMarkerItemInfo*>& markers)
+// The markers of items First..Last and of their sub-documents, in document order.
+void TCustomRVData::CollectMarkers(int firstItemNo, int lastItemNo, std::vector<TRVMarkerItemInfo*>& markers)
 {
-    for (int i = first; i <= last; ++i) {
-        TCustomRVItemInfo* item = data->GetItem(i);
+    lastItemNo = std::min(lastItemNo, Items->Count() - 1);
+    for (int i = std::max(firstItemNo, 0); i <= lastItemNo; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
         if (TRVMarkerItemInfo* marker = AsMarker(item)) {
             markers.push_back(marker);
             continue;
@@ -232,16 +231,9 @@ void CollectMarkers(TCustomRVData* data, int first, int last, std::vector<TRVMar
         TRVStoreSubRVData* state = nullptr;
         for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub;
              sub = item->GetSubRVData(state, rvdNext))
-            CollectMarkers(sub, 0, sub->GetItemCount() - 1, markers);
+            sub->CollectMarkers(0, sub->GetItemCount() - 1, markers);
         delete state;
     }
-}
-
-} // namespace
-
-void TCustomRVData::CollectMarkers(int firstItemNo, int lastItemNo, std::vector<TRVMarkerItemInfo*>& markers)
-{
-    ::CollectMarkers(this, std::max(firstItemNo, 0), std::min(lastItemNo, Items->Count() - 1), markers);
 }
 
 void TCustomRVData::AddMarkersInList(int firstItemNo, int lastItemNo)

@@ -169,12 +169,9 @@ void TCustomRVData::MassSimpleConcate(int firstItemNo, int lastItemNo)
     // however many items merge.
     int kept = firstItemNo;
     for (int i = firstItemNo + 1; i <= lastItemNo; ++i) {
-        if (i != kept + 1) {
-            Items->Put(kept + 1, Items->Get(i));
-            Items->PutObject(kept + 1, Items->GetObject(i));
-            Items->Put(i, AnsiString());
-            Items->PutObject(i, nullptr);
-        }
+        // The slot after Kept is one that a merge emptied.
+        if (i != kept + 1)
+            Items->Exchange(kept + 1, i);
         if (RV_CanConcateItems(kept, GetItem(kept), GetItem(kept + 1), false))
             JoinIntoFirst(kept, GetItem(kept), GetItem(kept + 1));
         else
@@ -185,10 +182,8 @@ void TCustomRVData::MassSimpleConcate(int firstItemNo, int lastItemNo)
         return;
     const int count = Items->Count();
     Items->BeginUpdate();
-    for (int i = lastItemNo + 1; i < count; ++i) {
-        Items->Put(i - removed, Items->Get(i));
-        Items->PutObject(i - removed, Items->GetObject(i));
-    }
+    for (int i = lastItemNo + 1; i < count; ++i)
+        Items->Exchange(i - removed, i);
     for (int i = count - 1; i >= count - removed; --i)
         Items->Delete(i);
     Items->EndUpdate();

@@ -48,15 +48,6 @@ TCustomRollViewEdit::~TCustomRollViewEdit()
     FreeDocument();
 }
 
-void TCustomRollViewEdit::FreeDocument()
-{
-    if (!RVData)
-        return;
-    Clear();
-    delete RVData;
-    RVData = nullptr;
-}
-
 // ---------------------------------------------------------------------------
 // Settings
 
@@ -259,33 +250,30 @@ void TCustomRollViewEdit::DoChange(bool clearRedo)
 
 void TCustomRollViewEdit::Undo()
 {
-    if (ForwardUndo(false))
+    PlayHistory(false);
+}
+
+void TCustomRollViewEdit::Redo()
+{
+    PlayHistory(true);
+}
+
+void TCustomRollViewEdit::PlayHistory(bool redo)
+{
+    if (ForwardUndo(redo))
         return;
     TRVEditRVData* data = EditRVData();
-    if (data->UndoList->CurrentUndoType() == rvutNone) {
+    if ((redo ? data->RedoList : data->UndoList)->CurrentUndoType() == rvutNone) {
         data->EditBeep();
         return;
     }
     if (!BeforeChange(false))
         return;
     // The layout after the group repaints what it changed.
-    data->Undo();
-    if (Visible())
-        SetFocusSilent();
-}
-
-void TCustomRollViewEdit::Redo()
-{
-    if (ForwardUndo(true))
-        return;
-    TRVEditRVData* data = EditRVData();
-    if (data->RedoList->CurrentUndoType() == rvutNone) {
-        data->EditBeep();
-        return;
-    }
-    if (!BeforeChange(false))
-        return;
-    data->Redo();
+    if (redo)
+        data->Redo();
+    else
+        data->Undo();
     if (Visible())
         SetFocusSilent();
 }

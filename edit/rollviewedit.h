@@ -384,11 +384,11 @@ public:
 protected:
     // An editor whose document data is made by DataClass (a TRVEditRVData).
     TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass);
-    // Clears and frees the document data. The data calls back into its
-    // control (the caret, beeps, events, and what a derived editor answers):
-    // a derived editor whose data asks it calls this in its own destructor,
-    // while it is whole; the destructor here calls it otherwise.
-    void FreeDocument();
+    // The editor's data calls back into its control (the caret, beeps,
+    // events, and what a derived editor answers): a derived editor whose data
+    // asks it calls FreeDocument in its own destructor, while it is whole; the
+    // destructor here calls it otherwise.
+    using TCustomRollView::FreeDocument;
 
     virtual void CurTextStyleChange();
     virtual void CurParaStyleChange();
@@ -418,6 +418,8 @@ private:
     // something to undo; else this editor's, after the cell editor closed
     // (posted). False without a cell editor.
     bool ForwardUndo(bool redo);
+    // Undo or Redo: the group played, or a beep when there is none.
+    void PlayHistory(bool redo);
 
     // ---- Text (rollviewedit_text.cpp)
     // The one road of typed text into the document; the caller has asked BeforeChange.

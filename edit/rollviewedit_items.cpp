@@ -230,8 +230,9 @@ void TCustomRollViewEdit::SetCurrentTag(const TRVTag& tag)
 {
     if (TCustomRollViewEdit* inner = CellEditor())
         return inner->SetCurrentTag(tag);
-    if (BeforeChange(false))
-        SetItemTagEd(GetCurItemNo(), tag);
+    // Asking BeforeChange is SetItemTagEd's, once the tag differs.
+    if (const int itemNo = GetCurItemNo(); itemNo >= 0)
+        SetItemTagEd(itemNo, tag);
 }
 
 void TCustomRollViewEdit::ResizeCurrentControl(int width, int height)

@@ -101,7 +101,7 @@ void TCustomRollViewEdit::ChangeListLevels(int levelDelta)
 void TCustomRollViewEdit::InsertPageBreak()
 {
     if (CellEditor()) {
-        ::MessageBeep(MB_OK);
+        Beep();
         return;
     }
     if (!BeforeChange(false))
@@ -112,18 +112,17 @@ void TCustomRollViewEdit::InsertPageBreak()
 void TCustomRollViewEdit::RemoveCurrentPageBreak()
 {
     if (CellEditor()) {
-        ::MessageBeep(MB_OK);
+        Beep();
         return;
     }
     if (!BeforeChange(false))
         return;
     TRVEditRVData* data = EditRVData();
-    int itemNo = data->GetCurItemNo();
-    if (itemNo < 0)
+    const int curItemNo = data->GetCurItemNo();
+    if (curItemNo < 0)
         return;
     // The break stands before the line: at the item that starts the caret's line.
-    while (itemNo > 0 && data->GetItem(itemNo)->GetSameAsPrev())
-        --itemNo;
+    const int itemNo = data->GetFirstParaSectionItem(curItemNo);
     data->BeginUndoSequence(rvutRemovePageBreak, true);
     data->Do_PageBreak(itemNo, false);
     Change();

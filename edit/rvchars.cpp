@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr unsigned CodePageUtf8 = 65001;
-
 // The grapheme boundaries of UTF-8 bytes, as byte counts. Bytes that are no
 // UTF-8 are characters of their own, as the code page reads them.
 std::vector<int> Utf8Boundaries(const AnsiString& text)
@@ -19,9 +17,9 @@ std::vector<int> Utf8Boundaries(const AnsiString& text)
     std::vector<int> unitToByte;
     WideString units;
     for (const char* p = start; p < end;) {
-        const char* next = CharNextExA(CodePageUtf8, p, end);
+        const char* next = CharNextExA(CP_UTF8, p, end);
         WideChar buffer[4];
-        int n = MultiByteToWideChar(CodePageUtf8, 0, p, static_cast<int>(next - p), buffer, 4);
+        int n = MultiByteToWideChar(CP_UTF8, 0, p, static_cast<int>(next - p), buffer, 4);
         if (n <= 0) {
             buffer[0] = 0xFFFD;
             n = 1;
@@ -47,7 +45,7 @@ std::vector<int> RVE_CharBoundaries(const AnsiString& text, bool unicode, unsign
         return GraphemeBoundaries(w.data(), static_cast<int>(w.size()));
     }
     codePage = ResolveCodePage(codePage);
-    if (codePage == CodePageUtf8)
+    if (codePage == CP_UTF8)
         return Utf8Boundaries(text);
     std::vector<int> result;
     const char* start = text.data();

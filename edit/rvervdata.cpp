@@ -59,7 +59,7 @@ void TRVEditRVData::ClearTemporal()
 
 TRVUndoList* TRVEditRVData::GetUndoList()
 {
-    ++FEdits;
+    FEdited = true;
     if (UndoDest == udUndo && UndoList->Limit != 0)
         return UndoList.get();
     if (UndoDest == udRedo)
@@ -162,9 +162,9 @@ void TRVEditRVData::ChangeEx(bool clearRedo)
     UndoList->PopIfEmpty();
     UndoDest = udNone;
     // A command that was refused or found nothing to do is no change.
-    if (FEdits == FEditsAtChange)
+    if (!FEdited)
         return;
-    FEditsAtChange = FEdits;
+    FEdited = false;
     RollViewEdit()->DoChange(clearRedo && !FPlaying);
 }
 

@@ -106,8 +106,6 @@ public:
     // redoing (ClearRedo false), OnChange).
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo);
-    // Whether an undo or redo group is being played.
-    bool Playing() const { return FPlaying; }
     // Both lists emptied.
     void ClearUndo();
 
@@ -242,6 +240,9 @@ public:
     void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
     // The caret at an item position (marker-adjusted), placed and shown.
     void SetCaretAtItem(int itemNo, int offs, bool applyPara);
+    // The caret's draw item and stop for an item position (the first draw
+    // item when the position has none), not yet shown.
+    void PlaceCaretAtItem(int itemNo, int offs);
     void PrepareForEdit();
     void Format_(bool resized, bool force, bool noScroll, int depth, TCanvas* canvas, bool tail,
                  bool reformat) override;
@@ -310,19 +311,10 @@ public:
     // ---- List markers (rvervdata_lists.cpp)
     void ApplyListStyle(int listNo, int listLevel, int startFrom, bool useStartFrom, bool recursive,
                         TRVParaListOperation operation);
-    // Notes, before an edit of the items StartItemNo..EndItemNo (widened to
-    // whole paragraphs; LastItemNo: the widened end), the lists of variable
-    // marker width the range numbers (ListNos, empty when none) and the index
-    // of the last of their markers in it (for a deletion: of the marker before
-    // the first, as the range's markers are about to go).
-    void PrepareForUpdateRangeAfterMarkers(int startItemNo, int endItemNo, bool forDeletion, int& lastItemNo,
-                                           int& lastMarkerIndex, TRVIntegerList& listNos);
-    // After an edit that renumbered the lists ListNos (or ListNo, when 0 or
-    // more): lays out again the paragraphs from ItemNo to the last marker of
-    // those lists, with a record that does the same on undo. The caret stays.
-    void UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList* listNos, int listNo);
-    // Both halves around an insertion of the items StartItemNo..EndItemNo.
-    void UpdateRangeAfterMarkers(int startItemNo, int endItemNo);
+    // After an edit that renumbered the lists ListNos: lays out again the
+    // paragraphs from ItemNo to the last marker of those lists, with a record
+    // that does the same on undo. The caret stays.
+    void UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList& listNos);
     // A marker that an edit puts into the document or takes out of it
     // (before it goes): the numbers after it change.
     void NoteMarkerItem(TCustomRVItemInfo* item);
@@ -425,9 +417,9 @@ public:
     bool InsertRVFFromStreamEd_(TStream& stream);
     bool InsertRTFFromStreamEd_(TStream& stream);
     // Merges the inserted items FirstItemNo..LastItemNo with their neighbours
-    // where their styles allow; CaretOffs (an offset in LastItemNo) and
-    // ItemsAdded follow the merges.
-    void ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded);
+    // where their styles allow; LastItemNo and CaretOffs (an offset in it)
+    // follow the merges.
+    void ConcateAfterAdding(int firstItemNo, int& lastItemNo, int& caretOffs);
 
     // ==== The item resizer (rvervdata_resize.cpp): handles around the one
     // resizable item (a picture, a control) that the selection holds whole, in
@@ -471,7 +463,6 @@ private:
     // S), at the visual place of every character boundary, in logical order;
     // false when the platform cannot place the characters.
     bool AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs);
-    void ForgetSelection();
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
@@ -499,8 +490,8 @@ private:
     int FVerticalX = -1;
     int FVerticalDrawItemNo = -1;
     int FVerticalOffs = -1;
-    int FEdits = 0;
-    int FEditsAtChange = 0;
+    // A primitive ran since the last reported change.
+    bool FEdited = false;
 
     // ---- Styles, lists, item changes (rvervdata_styles.cpp, rvervdata_lists.cpp, rvervdata_props.cpp)
     // The caret at an item position again after a layout, the view left where it is.

@@ -205,7 +205,7 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
     editor->AfterCaretMove();
 }
 
-void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
+void TRVEditRVData::PlaceCaretAtItem(int itemNo, int offs)
 {
     int drawOffs = 0;
     Item2DrawItem(itemNo, offs, CaretDrawItemNo, drawOffs);
@@ -215,6 +215,11 @@ void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
     }
     AdjustMarkerCaret(true, drawOffs);
     OnChangeCaretLine(drawOffs - 2);
+}
+
+void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
+{
+    PlaceCaretAtItem(itemNo, offs);
     ChangeCaret(false, true, false, true);
 }
 
@@ -257,13 +262,9 @@ void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, 
     int savedOffs = 0;
     // The caret is kept by item position; a caret whose line a command has
     // not rebuilt yet names no draw item (the command places it afterwards).
-    if (place && (resized || tail) && CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()) &&
-        CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo < DrawItems.Count() &&
-        DrawItems[CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo]->ItemNo < GetItemCount())
-        DrawItem2Item(CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo,
-                      CharPos[static_cast<size_t>(CaretOffs)].Offset, savedItem, savedOffs);
-    const bool laysOut = depth == 0 && !SettingAreaSize && GetRVStyle() &&
-                         !State.Contains(rvstSkipFormatting) && (canvas || GetFormattingCanvas());
+    if (place && (resized || tail))
+        CaretItemPosition(savedItem, savedOffs);
+    const bool laysOut = place && (canvas || GetFormattingCanvas());
     TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
     // The layout measured the document's minimum width on its way.
     if (laysOut)

@@ -59,7 +59,7 @@ void OpenEntries(TStringList& list, int index, int count)
 
 void TRVEditRVData::ChangeItemText(int itemNo, const AnsiString& s)
 {
-    ++FEdits;
+    FEdited = true;
     AnsiString text = s;
     // Undo and redo put back texts that were written already: the hook that
     // may rewrite a text is asked for new texts only.
@@ -92,13 +92,6 @@ void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* checkpoint)
 
 // ---------------------------------------------------------------------------
 // Removing and inserting items
-
-void TRVEditRVData::ForgetSelection()
-{
-    SelStartNo = SelEndNo = -1;
-    SelStartOffs = SelEndOffs = 0;
-    State.Exclude(rvstMakingSelection);
-}
 
 void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 {

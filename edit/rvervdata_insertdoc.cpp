@@ -247,7 +247,6 @@ bool TRVEditRVData::InsertBlock(TRVItemList& block)
     bool flag = false;
     Do_InsertItems(p, block, false, flag);
     full = full || flag;
-    int firstNo = p;
     int lastNo = p + count - 1;
     if (lastNo + 1 < GetItemCount()) {
         if (nextJoins) {
@@ -259,26 +258,19 @@ bool TRVEditRVData::InsertBlock(TRVItemList& block)
         }
     }
     int caretOffs = GetOffsAfterItem(lastNo);
-    int added = count;
-    ConcateAfterAdding(firstNo, lastNo, caretOffs, added);
+    ConcateAfterAdding(p, lastNo, caretOffs);
     ReformatInsertion(full || mayShrink, paraFirst, paraLast, GetItemCount() - countBefore, markers, lastNo);
     SetCaretAtItem(lastNo, caretOffs, false);
     return true;
 }
 
-void TRVEditRVData::ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& caretOffs, int& itemsAdded)
+void TRVEditRVData::ConcateAfterAdding(int firstItemNo, int& lastItemNo, int& caretOffs)
 {
-    bool flag = false;
-    if (lastItemNo + 1 < GetItemCount()) {
-        TCustomRVItemInfo* last = GetItem(lastItemNo);
-        TCustomRVItemInfo* after = GetItem(lastItemNo + 1);
-        if (RV_CanConcateItems(lastItemNo, last, after, false)) {
-            Do_Concate(lastItemNo);
-            --itemsAdded;
-        } else if (IsFullWidth(last) && after->GetSameAsPrev()) {
-            Do_NewLine(lastItemNo + 1, false, after->ParaNo, flag);
-        }
-    }
+    // The item after the range has its line settled by the insertion: it
+    // only merges into the range's last item.
+    if (lastItemNo + 1 < GetItemCount() &&
+        RV_CanConcateItems(lastItemNo, GetItem(lastItemNo), GetItem(lastItemNo + 1), false))
+        Do_Concate(lastItemNo);
     // Inside the range, from the end: merges shift nothing before them. The
     // caret's item is the last one as long as every merge so far succeeded.
     for (int i = lastItemNo; i > firstItemNo; --i) {
@@ -289,7 +281,6 @@ void TRVEditRVData::ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& c
         if (i == lastItemNo)
             caretOffs += shift;
         --lastItemNo;
-        --itemsAdded;
     }
     if (firstItemNo > 0 &&
         RV_CanConcateItems(firstItemNo - 1, GetItem(firstItemNo - 1), GetItem(firstItemNo), false)) {
@@ -297,14 +288,12 @@ void TRVEditRVData::ConcateAfterAdding(int& firstItemNo, int& lastItemNo, int& c
         Do_Concate(firstItemNo - 1);
         if (lastItemNo == firstItemNo)
             caretOffs += shift;
-        --firstItemNo;
         --lastItemNo;
-        --itemsAdded;
     } else if (firstItemNo > 0 && GetItemStyle(firstItemNo) >= 0 && ItemLength(firstItemNo) == 0 &&
                GetItem(firstItemNo)->GetSameAsPrev() && !IsMarker(GetItem(firstItemNo - 1)) &&
                firstItemNo < lastItemNo) {
-        Do_DeleteItem(firstItemNo, flag);
+        bool full = false;
+        Do_DeleteItem(firstItemNo, full);
         --lastItemNo;
-        --itemsAdded;
     }
 }

@@ -36,7 +36,7 @@ template <class TStr> struct TRawPiece {
 // piece starts a paragraph with a page break; no empty piece is made for it
 // (except first: the caret's line then ends before the page). An item break
 // makes no empty item. The first piece continues the caret's line.
-template <class TStr> std::vector<TRawPiece<TStr>> SplitText(const TStr& text, bool wide, bool nulBreaks)
+template <class TStr> std::vector<TRawPiece<TStr>> SplitText(const TStr& text, bool wide)
 {
     using TUnit = typename TStr::value_type;
     std::vector<TRawPiece<TStr>> pieces;
@@ -59,7 +59,7 @@ template <class TStr> std::vector<TRawPiece<TStr>> SplitText(const TStr& text, b
             }
             current.NewPara = true;
             current.PageBreak = true;
-        } else if ((wide && c == 0x2028) || c == '\v' || (nulBreaks && c == 0)) {
+        } else if ((wide && c == 0x2028) || c == '\v' || c == 0) {
             if (!current.Text.empty()) {
                 pieces.push_back(std::move(current));
                 current = TRawPiece<TStr>();
@@ -121,10 +121,10 @@ bool TRVEditRVData::InsertTextOf(const AnsiString& s, bool wide, bool caretBefor
         pieces.push_back({std::move(text), newPara, pageBreak});
     };
     if (wide) {
-        for (auto& raw : SplitText(RVU_RawUnicodeToWideString(s), true, true))
+        for (auto& raw : SplitText(RVU_RawUnicodeToWideString(s), true))
             add(RV_ReplaceTabsW(RVU_GetRawUnicode(raw.Text), spaces), true, raw.NewPara, raw.PageBreak);
     } else {
-        for (auto& raw : SplitText(s, false, true))
+        for (auto& raw : SplitText(s, false))
             add(RV_ReplaceTabsA(raw.Text, spaces), false, raw.NewPara, raw.PageBreak);
     }
     return InsertPieces(pieces, caretBefore, autoTag);

@@ -277,8 +277,7 @@ void TRVEditRVData::EndMarkerBatch(TRVMarkerBatch& batch, int firstItemNo, int l
                 list->RecalcCounters(i, style);
                 break;
             }
-        if (IsVariableWidthList(style, listNo))
-            NoteMarkerChange(listNo, rangeAt + static_cast<int>(inRange.size()));
+        NoteMarkerChange(listNo, rangeAt + static_cast<int>(inRange.size()));
     }
 }
 
@@ -335,52 +334,18 @@ void TRVEditRVData::UpdateChangedMarkers()
             itemNo = DrawItems[drawItemNo]->ItemNo;
         else
             itemNo = FindMarkerLocalLocationFrom(0, marker);
-        UpdateAfterMarkers(itemNo < 0 ? 0 : itemNo, i, &lists, -1);
+        UpdateAfterMarkers(itemNo < 0 ? 0 : itemNo, i, lists);
         return;
     }
 }
 
-void TRVEditRVData::PrepareForUpdateRangeAfterMarkers(int startItemNo, int endItemNo, bool forDeletion,
-                                                      int& lastItemNo, int& lastMarkerIndex,
-                                                      TRVIntegerList& listNos)
+void TRVEditRVData::UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList& listNos)
 {
-    listNos.Clear();
-    lastMarkerIndex = -1;
-    lastItemNo = endItemNo;
-    TRVMarkerList* list = GetMarkers(false);
-    if (!list || startItemNo < 0 || GetItemCount() == 0)
-        return;
-    startItemNo = GetFirstParaItem(std::min(startItemNo, GetItemCount() - 1));
-    endItemNo = GetParaEndItemNo(std::clamp(endItemNo, startItemNo, GetItemCount() - 1));
-    lastItemNo = endItemNo;
-    std::vector<TRVMarkerItemInfo*> markers;
-    CollectMarkers(startItemNo, endItemNo, markers);
-    TRVStyle* style = GetRVStyle();
-    for (TRVMarkerItemInfo* marker : markers) {
-        if (!IsVariableWidthList(style, marker->ListNo))
-            continue;
-        listNos.AddUnique(marker->ListNo);
-        if (!forDeletion || lastMarkerIndex < 0)
-            lastMarkerIndex = marker->GetIndexInList(list);
-    }
-    // The markers of a range that is about to go: the one before them counts.
-    if (forDeletion && lastMarkerIndex >= 0)
-        --lastMarkerIndex;
-}
-
-void TRVEditRVData::UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TRVIntegerList* listNos,
-                                       int listNo)
-{
-    TRVIntegerList one;
-    if (listNo >= 0) {
-        one.Add(listNo);
-        listNos = &one;
-    }
     TRVMarkerList* markers = GetMarkers(false);
-    if (!listNos || listNos->Count() == 0 || !markers || GetItemCount() == 0)
+    if (listNos.Count() == 0 || !markers || GetItemCount() == 0)
         return;
     TRVIntegerList lists;
-    lists.Assign(listNos);
+    lists.Assign(&listNos);
     const int lastIndex = FindLastMarkerIndex(lastMarkerIndex, &lists);
     if (lastIndex < 0)
         return;
@@ -413,14 +378,4 @@ void TRVEditRVData::UpdateAfterMarkers(int itemNo, int lastMarkerIndex, const TR
     }
     if (hadCaret && !SelectionExists(false, false))
         KeepCaretAt(caretItem, caretOffs);
-}
-
-void TRVEditRVData::UpdateRangeAfterMarkers(int startItemNo, int endItemNo)
-{
-    TRVIntegerList listNos;
-    int lastItemNo = 0;
-    int lastMarkerIndex = -1;
-    PrepareForUpdateRangeAfterMarkers(startItemNo, endItemNo, false, lastItemNo, lastMarkerIndex, listNos);
-    if (listNos.Count() > 0)
-        UpdateAfterMarkers(lastItemNo, lastMarkerIndex, &listNos, -1);
 }

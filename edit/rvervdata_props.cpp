@@ -39,14 +39,7 @@ void TRVEditRVData::KeepCaretAt(int itemNo, int offs)
     }
     offs = std::clamp(offs, GetOffsBeforeItem(itemNo), GetOffsAfterItem(itemNo));
     AdjustMarkerPos(itemNo, offs);
-    int drawOffs = 0;
-    Item2DrawItem(itemNo, offs, CaretDrawItemNo, drawOffs);
-    if (CaretDrawItemNo < 0) {
-        CaretDrawItemNo = 0;
-        drawOffs = GetOffsBeforeDrawItem(0);
-    }
-    AdjustMarkerCaret(true, drawOffs);
-    OnChangeCaretLine(drawOffs - 2);
+    PlaceCaretAtItem(itemNo, offs);
     ChangeCaret(false, false, true, false);
 }
 

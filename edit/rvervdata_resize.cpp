@@ -25,26 +25,12 @@ void TRVEditRVData::CreateResizer()
     TCustomRollViewEdit* editor = RollViewEdit();
     if (editor && !editor->GetReadOnly() && !editor->EditorOptions().Contains(rvoNoImageResize) &&
         GetRVStyle() && SelectionExists(false, false)) {
-        int startNo = 0;
-        int endNo = 0;
-        int startOffs = 0;
-        int endOffs = 0;
-        StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
-        // A bound at the very end of an item stands for the start of the next
-        // one, a bound at the very start for the end of the one before.
-        if (startNo >= 0 && startNo + 1 < GetItemCount() && startOffs >= GetOffsAfterItem(startNo)) {
-            ++startNo;
-            startOffs = GetOffsBeforeItem(startNo);
-        }
-        if (endNo > 0 && endNo < GetItemCount() && endOffs <= GetOffsBeforeItem(endNo)) {
-            --endNo;
-            endOffs = GetOffsAfterItem(endNo);
-        }
-        TCustomRVItemInfo* item = startNo >= 0 && startNo == endNo ? GetItem(startNo) : nullptr;
+        const int itemNo = GetSelectedWholeItemNo();
+        TCustomRVItemInfo* item = itemNo >= 0 ? GetItem(itemNo) : nullptr;
         int drawItemNo = -1;
-        if (item && item->StyleNo < 0 && startOffs <= 0 && endOffs >= 1 &&
-            item->GetBoolValue(rvbpResizable) && !IsParaProtected(item->ParaNo, rvpaoReadOnly))
-            Item2FirstDrawItem(startNo, drawItemNo);
+        if (item && item->StyleNo < 0 && item->GetBoolValue(rvbpResizable) &&
+            !IsParaProtected(item->ParaNo, rvpaoReadOnly))
+            Item2FirstDrawItem(itemNo, drawItemNo);
         if (drawItemNo >= 0) {
             Resizer = std::make_unique<TRVItemResizer>(DrawItems[drawItemNo], item, drawItemNo);
             if (item->GetBoolValue(rvbpResizeHandlesOutside))
@@ -190,8 +176,9 @@ void TRVEditRVData::ResizeItem(int itemNo, int width, int height)
     int paraLast = 0;
     if (firstDi >= 0)
         GetParaBounds(firstDi, firstDi, paraFirst, paraLast);
+    // A wider item is noticed by the layout; a narrower one matters only where
+    // its paragraphs were as wide as the document.
     const bool mayShrink = firstDi < 0 || ReachesDocMinWidth(paraFirst, paraLast);
-    const int w0 = CalculateMinItemWidthPlusEx(itemNo);
     if (dynamic_cast<TRVControlItemInfo*>(item)) {
         // Laid out below with the picture's case.
         Do_Resize(itemNo, width, height, false);
@@ -199,9 +186,7 @@ void TRVEditRVData::ResizeItem(int itemNo, int width, int height)
         Do_ExtraIntProperty(itemNo, rvepImageHeight, height);
         Do_ExtraIntProperty(itemNo, rvepImageWidth, width);
     }
-    const int w1 = CalculateMinItemWidthPlusEx(itemNo);
-    Reformat_(firstDi < 0 || MinWidthChangeNeedsFull(w0, w1) || mayShrink, firstDi < 0 ? -1 : paraFirst,
-              firstDi < 0 ? -1 : paraLast, 0);
+    Reformat_(mayShrink, firstDi < 0 ? -1 : paraFirst, firstDi < 0 ? -1 : paraLast, 0);
     // The item stays selected with its handles.
     SetCaretAtItem(itemNo, 1, false);
     SetSelectionBounds(itemNo, 0, itemNo, 1);

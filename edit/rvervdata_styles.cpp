@@ -13,22 +13,28 @@
 #include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
 
-int TRVEditRVData::ConvertTextStyle(int styleNo, int userData, bool appliedToText)
+namespace {
+
+// The style that the editor's conversion event makes of StyleNo; StyleNo
+// itself when there is no event or it answers no style of the Count there are.
+int Converted(TCustomRollViewEdit* editor, int styleNo, int userData, bool appliedToText, int count)
 {
-    TCustomRollViewEdit* editor = RollViewEdit();
     int result = styleNo;
     if (editor->CurStyleConversion)
         editor->CurStyleConversion(editor, styleNo, userData, appliedToText, result);
-    return result >= 0 && result < GetRVStyle()->TextStyles()->Count() ? result : styleNo;
+    return result >= 0 && result < count ? result : styleNo;
+}
+
+} // namespace
+
+int TRVEditRVData::ConvertTextStyle(int styleNo, int userData, bool appliedToText)
+{
+    return Converted(RollViewEdit(), styleNo, userData, appliedToText, GetRVStyle()->TextStyles()->Count());
 }
 
 int TRVEditRVData::ConvertParaStyle(int paraNo, int userData)
 {
-    TCustomRollViewEdit* editor = RollViewEdit();
-    int result = paraNo;
-    if (editor->CurStyleConversion)
-        editor->CurStyleConversion(editor, paraNo, userData, false, result);
-    return result >= 0 && result < GetRVStyle()->ParaStyles()->Count() ? result : paraNo;
+    return Converted(RollViewEdit(), paraNo, userData, false, GetRVStyle()->ParaStyles()->Count());
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "edit/rvundo.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/rvitem.h"
 #include "document/rvtypes.h"
@@ -106,7 +107,7 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
         // end moves by what they added or removed, so that the range (taken
         // on the layout before the group plays) covers it either way.
         if (added != 0)
-            end += added > 0 ? added : -added;
+            end += std::abs(added);
         const int a = record->ItemsAdded();
         if (a > 0)
             end += a;

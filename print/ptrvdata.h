@@ -82,7 +82,6 @@ public:
     virtual void DrawPage(int pageNo, TCanvas* canvas, bool preview, bool correction);
     void DrawBackToBitmap(int left, int top, TBitmap* bitmap, const TRVScreenAndDevice& sad,
                           int itemBackgroundLayer, bool relativeToItem) override;
-    int GetPrintablePageHeight() override { return 0; }
 
     // ---- The layout happens on a measuring canvas, never on a window
     TCanvas* GetCanvas() override { return FLayoutCanvas; }

@@ -253,6 +253,13 @@ public:
     void StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs, int& endItemOffs,
                         bool normalize);
     void RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs, int endItemOffs);
+    // No selection, and none being made.
+    void ForgetSelection()
+    {
+        SelStartNo = SelEndNo = -1;
+        SelStartOffs = SelEndOffs = 0;
+        State.Exclude(rvstMakingSelection);
+    }
     // A draw item near y; modes 1 (the first to paint from) and 3.
     int GetDrawItemNo(int y, int mode);
     int FindDrawItemByItem(int itemNo);
@@ -582,6 +589,9 @@ public:
     // The picture of a selection that is one item with a picture (zero-width
     // ends in the neighbouring items allowed); null otherwise. The item's.
     TGraphic* GetSelectedImage();
+    // The item that the selection holds whole and alone (a bound at an item's
+    // edge may stand in the item beside it); -1 when there is none.
+    int GetSelectedWholeItemNo();
     // One clipboard format each, added to what the clipboard holds (between
     // the clipboard's Open and Close they join the other formats written):
     // ANSI text, UTF-16 text, the picture (nothing for a selection that is

@@ -81,36 +81,41 @@ WideString TCustomRVFormattedData::GetSelTextW()
     return RVU_RawUnicodeToWideString(bytes.size() % 2 ? bytes.substr(0, bytes.size() - 1) : bytes);
 }
 
-TGraphic* TCustomRVFormattedData::GetSelectedImage()
+int TCustomRVFormattedData::GetSelectedWholeItemNo()
 {
-    if (TCustomRVFormattedData* chosen = ChosenData(this))
-        return chosen->GetSelectedImage();
     int startNo, endNo, startOffs, endOffs;
     StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
     if (startNo < 0 || endNo < 0 || endNo >= GetItemCount())
-        return nullptr;
-    int itemNo = -1;
+        return -1;
     switch (endNo - startNo) {
     case 0:
         // The whole non-text item.
         if (startOffs <= 0 && endOffs >= 1)
-            itemNo = startNo;
+            return startNo;
         break;
     case 1:
         // The first item whole up to the start of the second, or from the end
         // of the first the second item whole.
         if (startOffs <= GetOffsBeforeItem(startNo) && endOffs <= GetOffsBeforeItem(endNo))
-            itemNo = startNo;
-        else if (startOffs >= GetOffsAfterItem(startNo) && endOffs >= GetOffsAfterItem(endNo))
-            itemNo = endNo;
+            return startNo;
+        if (startOffs >= GetOffsAfterItem(startNo) && endOffs >= GetOffsAfterItem(endNo))
+            return endNo;
         break;
     case 2:
         if (startOffs >= GetOffsAfterItem(startNo) && endOffs <= GetOffsBeforeItem(endNo))
-            itemNo = startNo + 1;
+            return startNo + 1;
         break;
     default:
         break;
     }
+    return -1;
+}
+
+TGraphic* TCustomRVFormattedData::GetSelectedImage()
+{
+    if (TCustomRVFormattedData* chosen = ChosenData(this))
+        return chosen->GetSelectedImage();
+    const int itemNo = GetSelectedWholeItemNo();
     return itemNo >= 0 ? GetItem(itemNo)->AsImage() : nullptr;
 }
 

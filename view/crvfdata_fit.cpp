@@ -97,8 +97,10 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
             --start;
         base = PrefixAt(start);
     }
-    std::vector<int> dx;
-    std::vector<uint8_t> starts;
+    // Measured into the spare buffers, which then change places with the
+    // window's: a window that moves on reuses their memory.
+    std::vector<int>& dx = FSpareDx;
+    std::vector<uint8_t>& starts = FSpareStarts;
     for (int span = to - start + FWindowChars;; span *= 2) {
         const int end = span >= FLen - start ? FLen : start + span;
         TSize size;

@@ -90,6 +90,8 @@ private:
     int FWinBase = 0;
     std::vector<int> FWinDx;
     std::vector<uint8_t> FWinStarts;
+    std::vector<int> FSpareDx;
+    std::vector<uint8_t> FSpareStarts;
 };
 
 // The number of characters from Pos (of Remaining) that fit in Avail pixels:

@@ -342,13 +342,14 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
             // A space right at the overflow breaks the line only when trimming.
             // Whether an item follows decides here: a line that ends so
             // depends on what is appended after the last item.
-            if (trim && brk < 0 && chars.IsSpace(pos + fit) && fit + 1 >= remaining &&
-                itemNo + 1 >= GetItemCount())
-                FLookedPastEnd = true;
-            if (trim && brk < 0 && chars.IsSpace(pos + fit) &&
-                (fit + 1 < remaining || (itemNo + 1 < GetItemCount() && !IsFromNewLine(itemNo + 1)))) {
-                brk = pos + fit;
-                ++fit;
+            if (trim && brk < 0 && chars.IsSpace(pos + fit)) {
+                const bool lastItem = itemNo + 1 >= GetItemCount();
+                if (fit + 1 >= remaining && lastItem)
+                    FLookedPastEnd = true;
+                if (fit + 1 < remaining || (!lastItem && !IsFromNewLine(itemNo + 1))) {
+                    brk = pos + fit;
+                    ++fit;
+                }
             }
             if (brk >= 0) {
                 if (trim && brk != pos && (!unicode || chars.IsSpace(brk))) {

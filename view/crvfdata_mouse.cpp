@@ -490,9 +490,7 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
             RestoreSelBounds(note.SelItems[0], note.SelItems[1], note.SelItems[2], note.SelItems[3]);
             State.Set(rvstMakingSelection, note.MakingSelection);
         } else {
-            SelStartNo = SelEndNo = -1;
-            SelStartOffs = SelEndOffs = 0;
-            State.Exclude(rvstMakingSelection);
+            ForgetSelection();
         }
     }
 

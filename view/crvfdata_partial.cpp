@@ -288,9 +288,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         MoveDrawItemRef(selStart, startDi, endDi, moved);
         MoveDrawItemRef(selEnd, startDi, endDi, moved);
         if (SelStartNo >= 0 && (selStart < 0 || selEnd < 0)) {
-            SelStartNo = SelEndNo = -1;
-            SelStartOffs = SelEndOffs = 0;
-            State.Exclude(rvstMakingSelection);
+            ForgetSelection();
         } else {
             SelStartNo = selStart;
             SelEndNo = selEnd;

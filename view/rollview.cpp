@@ -63,12 +63,17 @@ TCustomRollView::~TCustomRollView()
     if (TBitmap* bitmap = FBackground ? FBackground->GetBitmap() : nullptr)
         bitmap->OnChange = nullptr;
     FBackground.reset();
-    if (RVData) {
-        Clear();
-        delete RVData;
-        RVData = nullptr;
-    }
+    FreeDocument();
     SetRTFReadProperties(nullptr);
+}
+
+void TCustomRollView::FreeDocument()
+{
+    if (!RVData)
+        return;
+    Clear();
+    delete RVData;
+    RVData = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -599,6 +599,8 @@ public:
 
 protected:
     TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // Clears and frees the document data (once: later calls do nothing).
+    void FreeDocument();
     void Notification(TComponent* aComponent, TOperation operation) override;
     void Paint() override;
     void KeyDown(WORD& key, TShiftState shift) override;
