@@ -250,6 +250,9 @@ public:
     int StyleNo = 0;
     int ParaNo = 0;
     int JumpID = 0;
+    // The first draw item of the item as its last layout left it: a note
+    // that an edit above it may leave out of date; the laid-out data checks
+    // it when read (FindDrawItemByItem).
     int DrawItemNo = -1;
     TRVItemOptions ItemOptions;
 

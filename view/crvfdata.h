@@ -262,7 +262,9 @@ public:
     }
     // A draw item near y; modes 1 (the first to paint from) and 3.
     int GetDrawItemNo(int y, int mode);
-    int FindDrawItemByItem(int itemNo);
+    int FindDrawItemByItem(int itemNo) const;
+    // The same for an item given by itself (-1 when it is not in this data or not laid out).
+    int FindDrawItemOfItem(const TCustomRVItemInfo* item) const;
     // The minimum width of the paragraph section holding ItemNo. sad null: screen pixels.
     int CalculateParaSectionMinWidth(int itemNo, int& paraStartItem, const TRVScreenAndDevice* sad,
                                      TCanvas* canvas);

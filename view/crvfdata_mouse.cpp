@@ -479,10 +479,8 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
         return;
     note.Valid = false;
     const int itemCount = GetItemCount();
-    const int Count = DrawItems.Count();
     auto laidOut = [&](int itemNo) {
-        return itemNo >= 0 && itemNo < itemCount && GetItem(itemNo)->DrawItemNo >= 0 &&
-               GetItem(itemNo)->DrawItemNo < Count;
+        return itemNo >= 0 && itemNo < itemCount && FindDrawItemByItem(itemNo) >= 0;
     };
 
     if (note.SelItems[0] >= 0) {
@@ -516,7 +514,7 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
     if (note.PressedJumpId != -1 && PressedJumpId == -1)
         PressedJumpId = note.PressedJumpId;
     if (laidOut(note.PressedItemNo))
-        PressedDrawItemNo = GetItem(note.PressedItemNo)->DrawItemNo;
+        PressedDrawItemNo = FindDrawItemByItem(note.PressedItemNo);
     // The items outlive a layout; a freed one was forgotten when it was freed.
     if (MouseCaptureItem == nullptr && note.CaptureItem != nullptr && GetItemNo(note.CaptureItem) >= 0)
         MouseCaptureItem = note.CaptureItem;

@@ -176,7 +176,7 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     // base for a partial layout.
     if (endDi < oldCount - 1) {
         const int nextItem = DrawItems[endDi + 1]->ItemNo + itemsInserted;
-        const int lastBelow = DrawItems[oldCount - 1]->ItemNo + itemsInserted;
+        const int lastBelow = DrawItems.ItemNoOf(oldCount - 1) + itemsInserted;
         if (nextItem <= DrawItems[startDi]->ItemNo || lastBelow >= itemCount) {
             InvalidateTailLayout();
             Format_(false, true, true, 0, canvas, false, reformat);
@@ -248,19 +248,16 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         // A range that reaches the end decides the height itself, also when
         // nothing moved (a last line that grew or shrank in place).
         if (itemsInserted != 0 || newCount != oldCount || delta != 0 || nextTop < 0) {
-            int maxBottom = newBottom;
-            for (int i = firstBelow; i < newCount; ++i) {
-                TRVDrawLineInfo* dli = DrawItems[i];
-                dli->Top += delta;
-                dli->ItemNo += itemsInserted;
-                maxBottom = std::max(maxBottom, dli->Top + dli->Height);
-                if (StartsItem(DrawItems, i) && !ShareItems())
-                    GetItem(dli->ItemNo)->DrawItemNo = i;
-            }
-            repaint.Bottom = std::min(maxBottom - GetVOffs() + 10, GetHeight());
+            // The draw items below move when they are next looked at; the
+            // items' notes of their first draw items are checked when read
+            // (Item2FirstDrawItem), so neither is walked here.
+            DrawItems.ShiftFrom(firstBelow, delta, itemsInserted);
             // The document ends where the layout ended it, moved with the rest
             // (or, when the range reached the end, below the new last line).
             const int newHeight = nextTop >= 0 ? DocumentHeight + delta : GetBottomMargin() + newBottom;
+            // Everything from the edit down to the lower of the old and the
+            // new end of the document is painted again.
+            repaint.Bottom = std::min(std::max(newHeight, DocumentHeight) - GetVOffs() + 10, GetHeight());
             if (newHeight != DocumentHeight) {
                 const int oldVOffs = GetVOffs();
                 DocumentHeight = newHeight;

@@ -96,10 +96,10 @@ void TCustomRVFormattedData::AfterVScroll()
     // The Y of a checkpoint: the top of its item's first draw item; false for
     // an item that is not laid out.
     auto yOf = [&](const TRVCPInfo* cp, int& y) {
-        const TCustomRVItemInfo* item = cp->ItemInfo;
-        if (item == nullptr || item->DrawItemNo < 0 || item->DrawItemNo >= count)
+        const int drawItemNo = FindDrawItemOfItem(cp->ItemInfo);
+        if (drawItemNo < 0 || drawItemNo >= count)
             return false;
-        y = DrawItems[item->DrawItemNo]->Top;
+        y = DrawItems[drawItemNo]->Top;
         return true;
     };
     auto report = [&](TRVCPInfo* cp) {

@@ -69,7 +69,7 @@ void TCustomRVFormattedData::DrawItem2Item(int drawItemNo, int drawOffs, int& it
 
 void TCustomRVFormattedData::Item2FirstDrawItem(int itemNo, int& drawItemNo)
 {
-    drawItemNo = itemNo == -1 ? -1 : GetItem(itemNo)->DrawItemNo;
+    drawItemNo = FindDrawItemByItem(itemNo);
 }
 
 void TCustomRVFormattedData::Item2DrawItem(int itemNo, int offs, int& drawItemNo, int& drawOffs)
@@ -115,20 +115,50 @@ void TCustomRVFormattedData::GetScreenLineBounds(int drawItemNo, int& first, int
     --last;
 }
 
-int TCustomRVFormattedData::FindDrawItemByItem(int itemNo)
+int TCustomRVFormattedData::FindDrawItemByItem(int itemNo) const
 {
-    if (itemNo == -1)
+    if (itemNo < 0 || itemNo >= GetItemCount())
         return -1;
-    // The item's own note of its first draw item answers at once when it
-    // still holds (a data that shares its items with another does not keep it).
-    const int noted = GetItem(itemNo)->DrawItemNo;
-    if (noted >= 0 && noted < DrawItems.Count() && DrawItems.Get(noted)->ItemNo == itemNo &&
-        (noted == 0 || DrawItems.Get(noted - 1)->ItemNo != itemNo))
+    // The item's note of its first draw item answers at once when it still
+    // holds. A partial layout does not renumber the items below the lines it
+    // laid out, so a note can be out of date: the draw items, in item order,
+    // are then searched by halves and the note is mended (a data that shares
+    // its items with another does not keep notes).
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    const int count = DrawItems.Count();
+    const int noted = item->DrawItemNo;
+    if (noted >= 0 && noted < count && DrawItems.ItemNoOf(noted) == itemNo &&
+        (noted == 0 || DrawItems.ItemNoOf(noted - 1) != itemNo))
         return noted;
-    for (int i = 0; i < DrawItems.Count(); ++i)
-        if (DrawItems.Get(i)->ItemNo == itemNo)
-            return i;
-    return -1;
+    int lo = 0;
+    int hi = count;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (DrawItems.ItemNoOf(mid) < itemNo)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == count || DrawItems.ItemNoOf(lo) != itemNo)
+        return -1;
+    if (!ShareItems())
+        item->DrawItemNo = lo;
+    return lo;
+}
+
+int TCustomRVFormattedData::FindDrawItemOfItem(const TCustomRVItemInfo* item) const
+{
+    if (item == nullptr)
+        return -1;
+    // The note answers when the draw item it names shows this item.
+    const int noted = item->DrawItemNo;
+    if (noted >= 0 && noted < DrawItems.Count()) {
+        const int itemNo = DrawItems.ItemNoOf(noted);
+        if (itemNo >= 0 && itemNo < GetItemCount() && GetItem(itemNo) == item &&
+            (noted == 0 || DrawItems.ItemNoOf(noted - 1) != itemNo))
+            return noted;
+    }
+    return FindDrawItemByItem(GetItemNo(item));
 }
 
 // ---------------------------------------------------------------------------
@@ -147,12 +177,12 @@ int BisectLine(const TRVDrawLines& drawItems, int y)
     int hi = drawItems.Count() - 1;
     while (hi - lo >= 2) {
         const int mid = (lo + hi) / 2;
-        if (drawItems.Get(mid)->Top > y)
+        if (drawItems.TopOf(mid) > y)
             hi = mid;
         else
             lo = mid;
     }
-    return drawItems.Get(hi)->Top <= y ? hi : lo;
+    return drawItems.TopOf(hi) <= y ? hi : lo;
 }
 
 } // namespace
@@ -296,7 +326,7 @@ int TCustomRVFormattedData::GetDrawItemNo(int y, int mode)
     const int count = DrawItems.Count();
     if (count == 0 || DrawItems.Get(0)->Top >= y)
         return 0;
-    if (mode == 3 && DrawItems.Get(count - 1)->Top < y)
+    if (mode == 3 && DrawItems.TopOf(count - 1) < y)
         return count - 1;
     // Tops grow from line to line but not within a line (pieces of different
     // heights share a baseline), so the bisection stops at any draw item at
@@ -308,8 +338,8 @@ int TCustomRVFormattedData::GetDrawItemNo(int y, int mode)
     bool found = false;
     while (hi - lo > 1) {
         mid = (lo + hi) / 2;
-        if (DrawItems.Get(mid)->Top >= y) {
-            if (DrawItems.Get(mid - 1)->Top < y) {
+        if (DrawItems.TopOf(mid) >= y) {
+            if (DrawItems.TopOf(mid - 1) < y) {
                 found = true;
                 break;
             }

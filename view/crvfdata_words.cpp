@@ -331,11 +331,11 @@ void TCustomRVFormattedData::GetCheckpointXY(TRVCPInfo* checkpointData, int& x, 
         y = DocumentHeight;
         return;
     }
-    const TCustomRVItemInfo* item = checkpointData->ItemInfo;
-    if (item == nullptr || item->DrawItemNo < 0 || item->DrawItemNo >= DrawItems.Count())
+    const int drawItemNo = FindDrawItemOfItem(checkpointData->ItemInfo);
+    if (drawItemNo < 0 || drawItemNo >= DrawItems.Count())
         throw ERollViewError(errRVNotFormatted);
-    x = DrawItems[item->DrawItemNo]->Left;
-    y = DrawItems[item->DrawItemNo]->Top;
+    x = DrawItems[drawItemNo]->Left;
+    y = DrawItems[drawItemNo]->Top;
 }
 
 int TCustomRVFormattedData::GetCheckpointYEx(TRVCPInfo* checkpointData)
@@ -404,7 +404,7 @@ bool TCustomRVFormattedData::GetItemCoords(int itemNo, int& left, int& top)
     top = 0;
     if (itemNo < 0 || itemNo >= GetItemCount())
         return false;
-    const int drawItemNo = GetItem(itemNo)->DrawItemNo;
+    const int drawItemNo = FindDrawItemByItem(itemNo);
     if (drawItemNo < 0 || drawItemNo >= DrawItems.Count())
         return false;
     left = DrawItems[drawItemNo]->Left;

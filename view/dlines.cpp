@@ -13,14 +13,57 @@ TRVDrawLines::~TRVDrawLines()
 void TRVDrawLines::Clear()
 {
     for (int i = 0; i < Count(); ++i)
-        delete Get(i);
+        delete Raw(i);
     TList::Clear();
+    ForgetShift();
     MarkedFirst = -1;
     MarkedCount = 0;
 }
 
+void TRVDrawLines::ForgetShift() const
+{
+    FShiftedFrom = NoShift;
+    FShiftTop = 0;
+    FShiftItemNo = 0;
+}
+
+void TRVDrawLines::Settle(int last) const
+{
+    last = std::min(last, Count() - 1);
+    if (last < FShiftedFrom)
+        return;
+    for (int i = FShiftedFrom; i <= last; ++i)
+        if (TRVDrawLineInfo* dli = Raw(i)) {
+            dli->Top += FShiftTop;
+            dli->ItemNo += FShiftItemNo;
+        }
+    FShiftedFrom = last + 1;
+    if (FShiftedFrom >= Count())
+        ForgetShift();
+}
+
+void TRVDrawLines::ShiftFrom(int first, int dTop, int dItemNo)
+{
+    if ((dTop == 0 && dItemNo == 0) || first >= Count())
+        return;
+    first = std::max(first, 0);
+    Settle(first - 1);
+    if (FShiftedFrom == NoShift)
+        FShiftedFrom = first;
+    // Draw items already settled below First move now; the rest keep waiting
+    // with the sum of both moves.
+    for (int i = first; i < FShiftedFrom; ++i)
+        if (TRVDrawLineInfo* dli = Raw(i)) {
+            dli->Top += dTop;
+            dli->ItemNo += dItemNo;
+        }
+    FShiftTop += dTop;
+    FShiftItemNo += dItemNo;
+}
+
 void TRVDrawLines::Insert(int index, TRVDrawLineInfo* item)
 {
+    Settle(index);
     if (MarkedCount > 0) {
         // The caller inserts at MarkedFirst: the slot is free, nothing moves.
         TList::Put(index, item);
@@ -29,6 +72,8 @@ void TRVDrawLines::Insert(int index, TRVDrawLineInfo* item)
         return;
     }
     TList::Insert(index, item);
+    if (FShiftedFrom != NoShift)
+        ++FShiftedFrom;
 }
 
 void TRVDrawLines::Delete(int index)
@@ -42,6 +87,8 @@ void TRVDrawLines::Delete(int index)
         return;
     }
     TList::Delete(index);
+    if (FShiftedFrom != NoShift)
+        --FShiftedFrom;
 }
 
 void TRVDrawLines::DeleteRange(int first, int last)
@@ -49,18 +96,22 @@ void TRVDrawLines::DeleteRange(int first, int last)
     const int n = Count();
     if (first < 0 || last >= n || first > last)
         return;
+    Settle(last);
     const int removed = last - first + 1;
     for (int i = last + 1; i < n; ++i)
         TList::Put(i - removed, TList::Get(i));
     SetCount(n - removed);
+    if (FShiftedFrom != NoShift)
+        FShiftedFrom -= removed;
 }
 
 void TRVDrawLines::MarkForDelete(int first, int last)
 {
+    Settle(last);
     MarkedFirst = first;
     MarkedCount = last - first + 1;
     for (int i = first; i <= last; ++i) {
-        delete Get(i);
+        delete Raw(i);
         TList::Put(i, nullptr);
     }
 }
@@ -77,10 +128,13 @@ void TRVDrawLines::DeleteFrom(int first)
 {
     if (first < 0)
         first = 0;
+    Settle(first - 1);
     for (int i = first; i < Count(); ++i)
-        delete Get(i);
+        delete Raw(i);
     if (first < Count())
         SetCount(first);
+    if (FShiftedFrom >= Count())
+        ForgetShift();
 }
 
 namespace {

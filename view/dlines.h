@@ -5,6 +5,9 @@
 // TRVDrawLineInfo, is shared with the items in document/rvdrawline.h.
 #pragma once
 
+#include <algorithm>
+#include <limits>
+
 #include "document/rvclasses.h"
 #include "document/rvdrawline.h"
 #include "document/rvitem.h"
@@ -22,18 +25,42 @@ class TStringList;
 // insert at MarkedFirst) and Delete just before the range widens it, so that
 // laying out a few lines again moves nothing below them. DeleteMarked removes
 // the slots that are left.
+//
+// Deferred move: an edit moves every draw item below the lines it laid out
+// again, and a document of a hundred thousand lines would pay for all of
+// them on every key. ShiftFrom records the move instead: the draw items from
+// ShiftedFrom on lie ShiftTop lower and name items ShiftItemNo later than
+// their fields say. Get applies the move to the draw items up to the one it
+// is asked for, so every caller sees true values and only the draw items
+// that are looked at (the lines on screen) are touched; TopOf and ItemNoOf
+// read true values without applying anything (bisections over the whole
+// list). Every change of the list applies the move up to the slots it
+// touches first.
 class TRVDrawLines : public TList {
 public:
     TRVDrawLines() = default;
     ~TRVDrawLines() override;
     const char* ClassName() const override { return "TRVDrawLines"; }
 
-    TRVDrawLineInfo* Get(int index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(index)); }
+    TRVDrawLineInfo* Get(int index) const
+    {
+        if (index >= FShiftedFrom)
+            Settle(index);
+        return static_cast<TRVDrawLineInfo*>(TList::Get(index));
+    }
     TRVDrawLineInfo* operator[](int index) const { return Get(index); }
-    TRVDrawLineInfo* Last() const { return static_cast<TRVDrawLineInfo*>(TList::Last()); }
+    TRVDrawLineInfo* Last() const { return Get(Count() - 1); }
     // Replaces the draw item at Index (the old one is not freed: the caller owns it then).
-    void Put(int index, TRVDrawLineInfo* item) { TList::Put(index, item); }
-    void Add(TRVDrawLineInfo* item) { TList::Add(item); }
+    void Put(int index, TRVDrawLineInfo* item)
+    {
+        Settle(index);
+        TList::Put(index, item);
+    }
+    void Add(TRVDrawLineInfo* item)
+    {
+        Settle(Count() - 1);
+        TList::Add(item);
+    }
     // Reuses the next marked slot when a range is marked; else a list insert.
     void Insert(int index, TRVDrawLineInfo* item);
     // Frees the draw item; with a marked range its slot joins the range.
@@ -48,6 +75,15 @@ public:
     void DeleteFrom(int first);
     void Clear() override;
 
+    // Moves the draw items from First to the end DTop lower and adds DItemNo
+    // to the item numbers they name, deferred (above).
+    void ShiftFrom(int first, int dTop, int dItemNo);
+    // The true Top and ItemNo of draw item Index, with the deferred move.
+    int TopOf(int index) const { return Raw(index)->Top + (index >= FShiftedFrom ? FShiftTop : 0); }
+    int ItemNoOf(int index) const { return Raw(index)->ItemNo + (index >= FShiftedFrom ? FShiftItemNo : 0); }
+    // The first draw item with a deferred move (past the end when there is none).
+    int ShiftedFrom() const { return std::min(FShiftedFrom, Count()); }
+
     // Text of draw item Index, from the texts of the items (the store's Items):
     // its characters (bytes, or two-byte units for Unicode text). Offsets count
     // from 1 within the draw item. Every range is cut to what the item's text
@@ -61,6 +97,17 @@ public:
 
     int MarkedFirst = -1;
     int MarkedCount = 0;
+
+private:
+    static constexpr int NoShift = std::numeric_limits<int>::max();
+    TRVDrawLineInfo* Raw(int index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(index)); }
+    // Applies the deferred move to the draw items up to Last.
+    void Settle(int last) const;
+    void ForgetShift() const;
+
+    mutable int FShiftedFrom = NoShift;
+    mutable int FShiftTop = 0;
+    mutable int FShiftItemNo = 0;
 };
 
 // One hyperlink rectangle of a laid-out document, in document coordinates.

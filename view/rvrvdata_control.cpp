@@ -120,7 +120,7 @@ void TRVControlData::DrawFocusedRect(TCanvas* canvas)
     data->GetOriginEx(originX, originY);
     canvas->Font()->SetColor(clBlack);
     canvas->Brush()->SetStyle(bsSolid);
-    for (int i = item->DrawItemNo; i >= 0 && i < data->DrawItems.Count(); ++i) {
+    for (int i = data->FindDrawItemByItem(TopFocusedItemNo); i >= 0 && i < data->DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = data->DrawItems[i];
         if (dli->ItemNo != TopFocusedItemNo)
             break;
@@ -214,7 +214,7 @@ void TRVControlData::DoTabNavigation(bool goForward, TWinControl* prevControl)
             TopFocusedRVData->GetItem(TopFocusedItemNo)->Focusing();
         DrawFocusedRect(canvas);
         if (FocusedItemNo != -1) {
-            const int drawItemNo = GetItem(FocusedItemNo)->DrawItemNo;
+            const int drawItemNo = FindDrawItemByItem(FocusedItemNo);
             if (drawItemNo >= 0 && drawItemNo < DrawItems.Count()) {
                 const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
                 ShowRectangle(dli->Left, dli->Top, dli->Width, dli->Height);

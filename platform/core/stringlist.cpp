@@ -60,7 +60,7 @@ TStringList::~TStringList()
 {
     OnChange = nullptr;
     if (FOwnsObjects)
-        FreeObjects(FItems);
+        FreeObjects();
 }
 
 // Runs a change of several steps as one update, so that OnChange comes once at
@@ -101,11 +101,12 @@ void TStringList::CheckNotSorted() const
         throw EStringListError(SysConst::SSortedListError);
 }
 
-void TStringList::FreeObjects(std::vector<TStringItem>& items)
+void TStringList::FreeObjects()
 {
     // The entries leave the list first: an object's destructor may look at it.
     std::vector<TStringItem> taken;
-    taken.swap(items);
+    taken.swap(FItems.Contiguous());
+    FItems.clear();
     for (TStringItem& item : taken)
         delete item.FObject;
 }
@@ -164,7 +165,10 @@ int TStringList::AddObject(const AnsiString& s, TObject* object)
 void TStringList::AddStrings(const TStringList& strings)
 {
     // A copy first: the source may be this list, and a sorted list reorders as it grows.
-    const std::vector<TStringItem> source = strings.FItems;
+    std::vector<TStringItem> source;
+    source.reserve(strings.FItems.size());
+    for (size_t i = 0; i < strings.FItems.size(); ++i)
+        source.push_back(strings.FItems[i]);
     Updating([&] {
         for (const TStringItem& item : source)
             AddObject(item.FString, item.FObject);
@@ -186,8 +190,7 @@ void TStringList::InsertObject(int index, const AnsiString& s, TObject* object)
 
 void TStringList::InsertItem(int index, const AnsiString& s, TObject* object)
 {
-    GrowListForOne(FItems);
-    FItems.insert(FItems.begin() + index, TStringItem{s, object});
+    FItems.insert(static_cast<size_t>(index), TStringItem{s, object});
     Changed();
 }
 
@@ -195,7 +198,7 @@ void TStringList::Delete(int index)
 {
     CheckIndex(index);
     TObject* object = FItems[static_cast<size_t>(index)].FObject;
-    FItems.erase(FItems.begin() + index);
+    FItems.erase(static_cast<size_t>(index));
     if (FOwnsObjects)
         delete object;
     Changed();
@@ -206,7 +209,7 @@ void TStringList::Clear()
     if (FItems.empty())
         return;
     if (FOwnsObjects)
-        FreeObjects(FItems);
+        FreeObjects();
     else
         FItems.clear();
     Changed();
@@ -229,8 +232,8 @@ void TStringList::Move(int curIndex, int newIndex)
     CheckIndex(curIndex);
     CheckIndex(newIndex);
     TStringItem item = std::move(FItems[static_cast<size_t>(curIndex)]);
-    FItems.erase(FItems.begin() + curIndex);
-    FItems.insert(FItems.begin() + newIndex, std::move(item));
+    FItems.erase(static_cast<size_t>(curIndex));
+    FItems.insert(static_cast<size_t>(newIndex), std::move(item));
     Changed();
 }
 
@@ -284,7 +287,8 @@ void TStringList::SortItems()
 {
     if (Count() < 2)
         return;
-    std::stable_sort(FItems.begin(), FItems.end(), [this](const TStringItem& a, const TStringItem& b) {
+    std::vector<TStringItem>& items = FItems.Contiguous();
+    std::stable_sort(items.begin(), items.end(), [this](const TStringItem& a, const TStringItem& b) {
         return CompareStrings(a.FString, b.FString) < 0;
     });
     Changed();
@@ -305,11 +309,12 @@ void TStringList::CustomSort(const std::function<int(TStringList* list, int inde
     std::vector<int> order(FItems.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
+    std::vector<TStringItem>& items = FItems.Contiguous();
     std::vector<TStringItem> sorted;
-    sorted.reserve(FItems.size());
+    sorted.reserve(items.size());
     for (int i : order)
-        sorted.push_back(std::move(FItems[static_cast<size_t>(i)]));
-    FItems.swap(sorted);
+        sorted.push_back(std::move(items[static_cast<size_t>(i)]));
+    items.swap(sorted);
     Changed();
 }
 
@@ -388,12 +393,12 @@ int TStringList::IndexOfName(const AnsiString& name) const
 AnsiString TStringList::Text() const
 {
     size_t size = 0;
-    for (const TStringItem& item : FItems)
-        size += item.FString.size() + FLineBreak.size();
+    for (size_t i = 0; i < FItems.size(); ++i)
+        size += FItems[i].FString.size() + FLineBreak.size();
     AnsiString text;
     text.reserve(size);
-    for (const TStringItem& item : FItems) {
-        text += item.FString;
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        text += FItems[i].FString;
         text += FLineBreak;
     }
     return text;

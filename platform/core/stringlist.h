@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/core/gapvector.h"
 #include "platform/core/object.h"
 
 class TStream;
@@ -138,12 +139,14 @@ private:
     [[noreturn]] void IndexError(int index) const;
     void CheckNotSorted() const;
     void InsertItem(int index, const AnsiString& s, TObject* object);
-    void FreeObjects(std::vector<TStringItem>& items);
+    void FreeObjects();
     void SortItems();
     void Changed();
     template <class Fn> void Updating(Fn&& change);
 
-    std::vector<TStringItem> FItems;
+    // A gap buffer: an editor inserts and deletes item texts at one place
+    // of a long document again and again.
+    TGapVector<TStringItem> FItems;
     AnsiString FLineBreak = "\r\n";
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;

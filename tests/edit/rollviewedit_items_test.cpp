@@ -143,7 +143,7 @@ TEST_F(ItemsFixture, APictureGivenItsOwnGraphicKeepsACopyAndAnEqualTagIsNoChange
 TEST_F(ItemsFixture, AControlFollowsItsDrawItemOrTheLayoutFollowsTheControl)
 {
     LoadMixed();
-    const TRVDrawLineInfo* dli = d->DrawItems[d->GetItem(5)->DrawItemNo];
+    const TRVDrawLineInfo* dli = d->DrawItems[d->FindDrawItemByItem(5)];
     const int left = dli->Left + 1 - d->GetZHOffs();
     Control->SetLeft(left + 50);
     Edit()->AdjustControlPlacement2(Control);
@@ -151,7 +151,7 @@ TEST_F(ItemsFixture, AControlFollowsItsDrawItemOrTheLayoutFollowsTheControl)
     Control->SetBounds(Control->Left(), Control->Top(), 120, 40);
     Edit()->AdjustControlPlacement(5);
     editinvariant::CheckState(*d, "after the control grew");
-    EXPECT_EQ(d->DrawItems[d->GetItem(5)->DrawItemNo]->Width, 122);
+    EXPECT_EQ(d->DrawItems[d->FindDrawItemByItem(5)]->Width, 122);
 }
 
 TEST_F(ItemsFixture, PropertiesByNameAreRecordedOnlyWhenTheyChange)

@@ -47,7 +47,7 @@ inline TLayout LayoutOf(TRVEditRVData& d)
                                dli->FromNewLine ? 1 : 0});
     }
     for (int i = 0; i < d.GetItemCount(); ++i)
-        r.ItemDrawItems.push_back(d.GetItem(i)->DrawItemNo);
+        r.ItemDrawItems.push_back(d.FindDrawItemByItem(i));
     r.Height = d.DocumentHeight;
     r.MinWidth = d.DocumentMinWidth;
     return r;

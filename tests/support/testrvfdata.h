@@ -156,7 +156,7 @@ private:
 struct TLayoutFields {
     std::vector<std::vector<int>> DrawItems;
     std::vector<std::vector<int>> Jumps;
-    std::vector<std::vector<int>> Items; // DrawItemNo, JumpID
+    std::vector<std::vector<int>> Items; // first draw item, JumpID
     std::vector<int> Document;           // height, width, text width, jump count, last formatted item
 };
 
@@ -185,7 +185,7 @@ inline TLayoutFields LayoutFieldsOf(const TCustomRVFormattedData& data)
         f.Jumps.push_back({j->Left, j->Top, j->Width, j->Height, j->Id, j->DrawItemNo, j->Cursor});
     }
     for (int i = 0; i < data.GetItemCount(); ++i)
-        f.Items.push_back({data.GetItem(i)->DrawItemNo, data.GetItem(i)->JumpID});
+        f.Items.push_back({data.FindDrawItemByItem(i), data.GetItem(i)->JumpID});
     f.Document = {data.DocumentHeight, data.DocumentWidth, data.TextWidth, data.JumpCount,
                   data.LastFormattedItem};
     return f;

@@ -2,6 +2,9 @@
 // search, and the draw item's compact marker offset.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "document/rvitem.h"
 #include "platform/core/stringlist.h"
 #include "view/dlines.h"
@@ -75,6 +78,74 @@ TEST(DrawLineInfo, StaysCompactAndKeepsMarkerOffsetsInRange)
     EXPECT_EQ(static_cast<int>(dli.MarkerOffset), 32767);
     dli.MarkerOffset = -100000;
     EXPECT_EQ(static_cast<int>(dli.MarkerOffset), -32768);
+}
+
+// The deferred move of the draw items below an edit: what a reader sees is
+// always the moved value, whichever way it reads and whatever changes the
+// list in between; the model moves every entry at once.
+TEST(DrawLinesShift, ReadersSeeMovedValuesWhateverChangesTheListInBetween)
+{
+    TRVDrawLines Lines;
+    std::vector<std::pair<int, int>> Model; // Top, ItemNo
+    for (int i = 0; i < 200; ++i) {
+        auto* dli = Piece(i, 1, 1);
+        dli->Top = i * 10;
+        Lines.Add(dli);
+        Model.emplace_back(i * 10, i);
+    }
+    auto shift = [&](int first, int dTop, int dItemNo) {
+        Lines.ShiftFrom(first, dTop, dItemNo);
+        for (size_t i = static_cast<size_t>(first); i < Model.size(); ++i) {
+            Model[i].first += dTop;
+            Model[i].second += dItemNo;
+        }
+    };
+    auto expectSame = [&](const char* where) {
+        SCOPED_TRACE(where);
+        ASSERT_EQ(Lines.Count(), static_cast<int>(Model.size()));
+        // Peeking first, settling after: both see the same.
+        for (int i = Lines.Count() - 1; i >= 0; --i) {
+            ASSERT_EQ(Lines.TopOf(i), Model[static_cast<size_t>(i)].first) << i;
+            ASSERT_EQ(Lines.ItemNoOf(i), Model[static_cast<size_t>(i)].second) << i;
+        }
+        for (int i = 0; i < Lines.Count(); ++i) {
+            ASSERT_EQ(Lines[i]->Top, Model[static_cast<size_t>(i)].first) << i;
+            ASSERT_EQ(Lines[i]->ItemNo, Model[static_cast<size_t>(i)].second) << i;
+        }
+    };
+
+    shift(100, 13, 1);
+    EXPECT_EQ(Lines.ShiftedFrom(), 100);
+    EXPECT_EQ(Lines[120]->Top, 120 * 10 + 13); // settles up to 120 only
+    EXPECT_EQ(Lines.ShiftedFrom(), 121);
+    shift(110, -3, 2); // above the settled edge: those between move now
+    shift(150, 5, -1); // below it: settles down to 149 first
+    EXPECT_EQ(Lines.ShiftedFrom(), 150);
+    // A draw item inserted and one deleted above the waiting ones.
+    auto* added = Piece(77, 1, 1);
+    added->Top = 777;
+    Lines.Insert(40, added);
+    Model.insert(Model.begin() + 40, {777, 77});
+    Lines.Delete(10);
+    Model.erase(Model.begin() + 10);
+    EXPECT_EQ(Lines.ShiftedFrom(), 150);
+    // A range laid out again below the settled edge.
+    Lines.MarkForDelete(160, 162);
+    for (int k = 0; k < 2; ++k) {
+        auto* piece = Piece(500 + k, 1, 1);
+        piece->Top = 5000 + k;
+        Lines.Insert(160 + k, piece);
+    }
+    Lines.DeleteMarked();
+    Model.erase(Model.begin() + 160, Model.begin() + 163);
+    Model.insert(Model.begin() + 160, {{5000, 500}, {5001, 501}});
+    shift(161, 7, 0);
+    expectSame("after the changes");
+    shift(0, 1, 1);
+    Lines.DeleteFrom(190);
+    Model.resize(190);
+    expectSame("after cutting the end");
+    EXPECT_EQ(Lines.ShiftedFrom(), Lines.Count());
 }
 
 } // namespace

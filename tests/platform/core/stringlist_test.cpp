@@ -195,3 +195,76 @@ TEST(TStringListTextTest, SettingTextReplacesEntriesAndFreesOwnedObjects)
     EXPECT_EQ(Entries(list), (Strings{"new"}));
     EXPECT_EQ(list.GetObject(0), nullptr);
 }
+
+// An editor inserts and deletes entries at a wandering place of a long list;
+// the list keeps a gap there. Every operation is checked against a plain
+// vector, with long entries (held outside the string) and short ones.
+TEST(TStringListGapTest, InsertsAndDeletesAnywhereKeepEveryEntry)
+{
+    TStringList list;
+    Strings model;
+    unsigned seed = 12345;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    auto text = [](int i) {
+        return (i % 3 == 0 ? "a long entry that lives on the heap " : "e") + std::to_string(i);
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const int count = list.Count();
+        const unsigned what = next(10);
+        if (what < 5 || count == 0) {
+            // Near the last place mostly, sometimes anywhere or at the end.
+            const int at = what == 0 ? count : static_cast<int>(next(static_cast<unsigned>(count) + 1));
+            list.Insert(at, text(step));
+            model.insert(model.begin() + at, text(step));
+        } else if (what < 8) {
+            const int at = static_cast<int>(next(static_cast<unsigned>(count)));
+            list.Delete(at);
+            model.erase(model.begin() + at);
+        } else if (what == 8) {
+            const int from = static_cast<int>(next(static_cast<unsigned>(count)));
+            const int to = static_cast<int>(next(static_cast<unsigned>(count)));
+            list.Move(from, to);
+            const std::string moved = model[static_cast<size_t>(from)];
+            model.erase(model.begin() + from);
+            model.insert(model.begin() + to, moved);
+        } else {
+            const int at = static_cast<int>(next(static_cast<unsigned>(count)));
+            list.Put(at, text(-step));
+            model[static_cast<size_t>(at)] = text(-step);
+        }
+        if (step % 97 == 0) {
+            ASSERT_EQ(Entries(list), model) << "step " << step;
+        }
+    }
+    ASSERT_EQ(Entries(list), model);
+    // The whole-list operations see the entries in order, not the gap.
+    std::string joined;
+    for (const std::string& s : model)
+        joined += s + "\r\n";
+    EXPECT_EQ(list.Text(), joined);
+    list.Sort();
+    std::stable_sort(model.begin(), model.end(),
+                     [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    EXPECT_EQ(Entries(list), model);
+}
+
+TEST(TStringListGapTest, OwnedObjectsAreFreedOnceWhateverTheGap)
+{
+    int freed = 0;
+    {
+        TStringList list;
+        list.SetOwnsObjects(true);
+        for (int i = 0; i < 40; ++i)
+            list.AddObject("x", new TCounted(freed));
+        for (int i = 0; i < 10; ++i)
+            list.InsertObject(20, "y", new TCounted(freed)); // a gap in the middle
+        list.Delete(5);
+        list.Delete(30);
+        EXPECT_EQ(freed, 2);
+        EXPECT_EQ(list.Count(), 48);
+    }
+    EXPECT_EQ(freed, 50);
+}
