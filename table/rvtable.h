@@ -647,6 +647,14 @@ public:
     // ---- The editor around the table (rvtable_props.cpp)
     // The table's document is an editor's document data.
     bool IsInEditor() const;
+    // That editor's document data; null outside an editor.
+    TRVEditRVData* GetEditData() const;
+    // The same while the table counts as inserted in it (an undo record
+    // setting a property back lifts that state for the time it sets).
+    TRVEditRVData* GetInsertedEditData() const
+    {
+        return State.Contains(rvtsInserted) ? GetEditData() : nullptr;
+    }
     // Inserted, in an editor whose undo list records.
     bool UndoEnabled() const;
     // The table's item number in its document (cached while still right).
@@ -656,6 +664,18 @@ public:
     // Open and close a table-level undo group around structural changes.
     void InitUndo();
     void DoneUndo();
+    // Runs Operation between InitUndo and DoneUndo, closing the group also when it raises.
+    template <class F> void InUndoGroup(F operation)
+    {
+        InitUndo();
+        try {
+            operation();
+        } catch (...) {
+            DoneUndo();
+            throw;
+        }
+        DoneUndo();
+    }
     // The table must be laid out again; its document notes the change.
     void Changed();
     // Sets a published integer property by name: in an editor as one undoable
@@ -994,9 +1014,9 @@ public:
     void StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage);
     void RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage);
     // The editor's undo (and redo) groups become one cell-edit record each in
-    // the document's lists; DestroyLists: the editor goes and keeps no lists.
-    void MergeInplaceUndo(bool destroyLists);
-    void FinalizeUndoGroup() override { MergeInplaceUndo(false); }
+    // the document's lists; the editor keeps new empty lists.
+    void MergeInplaceUndo();
+    void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
     void InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction);
     void InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
@@ -1031,7 +1051,7 @@ private:
                 if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
                     visit(cell->GetRVData());
     }
-    void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
+    void DeleteLines(bool rows, int index, int count, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     // What the layout and the minimum width read of the grid, gathered in one
     // walk over the cells and kept while the document, the style sheet, the

@@ -208,14 +208,7 @@ void TRVTableItemInfo::InsertCols(int index, int count, int copyIndex, bool sele
     if (index < 0 || index > cols || copyIndex < -1 || copyIndex >= cols)
         throw ERollViewError("Invalid row or column index");
     DestroyInplace(true);
-    InitUndo();
-    try {
-        Rows->InsertCols(index, count, copyIndex, true);
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
+    InUndoGroup([&] { Rows->InsertCols(index, count, copyIndex, true); });
     if (select)
         SelectCols(index, count);
     Changed();
@@ -227,14 +220,7 @@ void TRVTableItemInfo::InsertRows(int index, int count, int copyIndex, bool sele
     if (index < 0 || index > rows || copyIndex < -1 || copyIndex >= rows)
         throw ERollViewError("Invalid row or column index");
     DestroyInplace(true);
-    InitUndo();
-    try {
-        Rows->InsertRows(index, count, copyIndex, true);
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
+    InUndoGroup([&] { Rows->InsertRows(index, count, copyIndex, true); });
     if (select)
         SelectRows(index, count);
     Changed();
