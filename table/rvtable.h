@@ -978,8 +978,6 @@ public:
     // The cell reached from the main cell at (Row, Col) going Dir; false at
     // the table's ends (rvcdNext and rvcdPrev beep there unless Quiet).
     bool GetCellTo(int row, int col, TRVCellDirection dir, int& newRow, int& newCol, bool quiet) const;
-    // The slot that holds Cell; -1, -1 when it is not in the table.
-    void GetCellPosition(const TRVTableCellData* cell, int& row, int& col) const;
     // The open editor and its cell; null and -1, -1 without one.
     TRVTableInplaceEdit* GetEditedCell(int& row, int& col) const;
     void EditCell(int row, int col) { EditCell_(row, col, false); }
@@ -1100,6 +1098,9 @@ private:
     bool GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const;
 
     // ---- The mouse and the cell selection
+    // The selected block (from the anchor to the opposite corner, grown to
+    // whole merged cells); false without a selection.
+    bool SelectionBlock(int& top, int& left, int& bottom, int& right) const;
     bool CellContentHit(const TRVTableCellData* cell, int x, int y) const;
     void PassToCell(int row, int col, int kind, TMouseButton button, TShiftState shift, int x, int y);
     void StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, int minPos, int rulePos, int pointer,
