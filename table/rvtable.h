@@ -152,6 +152,32 @@ public:
 // the cell's rectangle relative to the table, padding included, written by the
 // table's layout. RowSpan and ColSpan above 1 make a merged cell whose covered
 // slots are null. A new cell holds one empty text line.
+// What a kept measure of a document was taken for: the document's change
+// count, the style sheet with its change count, and the units of the device
+// (all 0 for the screen). The measure stands while the key made now equals
+// the kept one.
+struct TRVMeasureKey {
+    uint64_t Changes = 0;
+    uint64_t StyleChanges = 0;
+    const TRVStyle* Style = nullptr;
+    int DevicePpiX = 0;
+    int ScreenPpiX = 0;
+    bool HasSad = false;
+
+    TRVMeasureKey() = default;
+    TRVMeasureKey(uint64_t changes, const TRVStyle* style, const TRVScreenAndDevice* sad)
+        : Changes(changes), StyleChanges(style != nullptr ? style->ChangeCount() : 0), Style(style),
+          DevicePpiX(sad != nullptr ? sad->DevicePpiX : 0), ScreenPpiX(sad != nullptr ? sad->ScreenPpiX : 0),
+          HasSad(sad != nullptr)
+    {}
+    bool operator==(const TRVMeasureKey& other) const
+    {
+        return Changes == other.Changes && StyleChanges == other.StyleChanges && Style == other.Style &&
+               DevicePpiX == other.DevicePpiX && ScreenPpiX == other.ScreenPpiX && HasSad == other.HasSad;
+    }
+    bool operator!=(const TRVMeasureKey& other) const { return !(*this == other); }
+};
+
 class TRVTableCellData : public TRVItemFormattedData {
 public:
     explicit TRVTableCellData(TRVTableRow* aRow);
@@ -176,20 +202,14 @@ private:
     // Next to the rectangle, which the table's layout reads with them for
     // every cell: the kept minimum width and what it was measured for, and
     // what the last layout made by FormatIfStale was made for.
-    uint64_t FMinWidthChanges = 0;
-    uint64_t FMinWidthStyleChanges = 0;
-    const TRVStyle* FMinWidthStyle = nullptr;
+    TRVMeasureKey FMinWidthKey;
     int FMinWidth = 0;
-    int FMinWidthDevicePpiX = 0;
-    int FMinWidthScreenPpiX = 0;
     bool FMinWidthValid = false;
-    bool FMinWidthHasSad = false;
     bool FLaidOut = false;
     int FLaidOutWidth = 0;
     int FLaidOutHeight = 0;
-    uint64_t FLaidOutChanges = 0;
-    uint64_t FLaidOutStyleChanges = 0;
-    const TRVStyle* FLaidOutStyle = nullptr;
+    // Laid out for no device: the key's units stay 0.
+    TRVMeasureKey FLaidOutKey;
 
 public:
     TRVBooleanRect* VisibleBorders;
@@ -247,8 +267,8 @@ public:
     // Answers the height of the laid-out content (DocumentHeight).
     int FormatIfStale(bool force, const TRVStyle* style)
     {
-        if (force || !FLaidOut || FLaidOutWidth != Width || FLaidOutChanges != ChangeCount() ||
-            FLaidOutStyle != style || FLaidOutStyleChanges != StyleChangesOf(style))
+        if (force || !FLaidOut || FLaidOutWidth != Width ||
+            FLaidOutKey != TRVMeasureKey(ChangeCount(), style, nullptr))
             FormatAgain(force, style);
         return FLaidOutHeight;
     }
@@ -302,19 +322,12 @@ public:
 
 private:
     void OriginInHolder(int& x, int& y, bool withOffsets);
-    static uint64_t StyleChangesOf(const TRVStyle* style)
-    {
-        return style != nullptr ? style->ChangeCount() : 0;
-    }
     // The kept minimum width was measured for the cell as it is (it never
     // stands while an in-place editor holds the cell's items: taking them
     // changed the cell).
     bool MinWidthStands(const TRVScreenAndDevice* sad, const TRVStyle* style) const
     {
-        return FMinWidthValid && FMinWidthChanges == ChangeCount() && FMinWidthStyle == style &&
-               FMinWidthStyleChanges == StyleChangesOf(style) && FMinWidthHasSad == (sad != nullptr) &&
-               (sad == nullptr ||
-                (sad->DevicePpiX == FMinWidthDevicePpiX && sad->ScreenPpiX == FMinWidthScreenPpiX));
+        return FMinWidthValid && FMinWidthKey == TRVMeasureKey(ChangeCount(), style, sad);
     }
     int MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style);
     void FormatAgain(bool force, const TRVStyle* style);
@@ -1064,13 +1077,8 @@ private:
         };
         bool Valid = false;
         const TCustomRVData* Data = nullptr;
-        uint64_t Changes = 0;
-        const TRVStyle* Style = nullptr;
-        uint64_t StyleChanges = 0;
+        TRVMeasureKey Key;
         const TCanvas* Canvas = nullptr;
-        bool HasSad = false;
-        int DevicePpiX = 0;
-        int ScreenPpiX = 0;
         std::vector<int> Sizes;
         // Of each column, from its cells that span no columns: the narrowest
         // content width, the largest pixel width (0 when a cell has a

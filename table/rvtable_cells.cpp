@@ -197,12 +197,7 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
         return MinContentWidth(d, sad, canvas, false);
     FMinWidth = MinContentWidth(this, sad, canvas, true);
     FMinWidthValid = true;
-    FMinWidthHasSad = sad != nullptr;
-    FMinWidthDevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
-    FMinWidthScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
-    FMinWidthChanges = ChangeCount();
-    FMinWidthStyle = style;
-    FMinWidthStyleChanges = StyleChangesOf(style);
+    FMinWidthKey = TRVMeasureKey(ChangeCount(), style, sad);
     return FMinWidth;
 }
 
@@ -226,9 +221,7 @@ void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
     FLaidOut = true;
     FLaidOutWidth = Width;
     FLaidOutHeight = DocumentHeight;
-    FLaidOutChanges = ChangeCount();
-    FLaidOutStyle = style;
-    FLaidOutStyleChanges = StyleChangesOf(style);
+    FLaidOutKey = TRVMeasureKey(ChangeCount(), style, nullptr);
 }
 
 bool TRVTableCellData::HasData(bool checkStyles)

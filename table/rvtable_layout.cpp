@@ -197,15 +197,12 @@ const TRVTableItemInfo::TGridMeasure& TRVTableItemInfo::GridMeasure(const TRVScr
     TGridMeasure& g = FGrid;
     TCustomRVData* data = GetRVData();
     const TRVStyle* style = data != nullptr ? data->GetRVStyle() : nullptr;
-    const uint64_t changes = data != nullptr ? data->ChangeCount() : 0;
-    const uint64_t styleChanges = style != nullptr ? style->ChangeCount() : 0;
+    const TRVMeasureKey key(data != nullptr ? data->ChangeCount() : 0, style, sad);
     const int cols = Rows->GetColCount();
     const std::vector<int> sizes = {Rows->Count(), cols,           BestWidth,    CellPadding,
                                     BorderWidth,   BorderHSpacing, CellHSpacing, CellBorderWidth};
     // A table outside a document has no change count to trust: gathered every time.
-    if (data != nullptr && g.Valid && g.Data == data && g.Changes == changes && g.Style == style &&
-        g.StyleChanges == styleChanges && g.Canvas == canvas && g.HasSad == (sad != nullptr) &&
-        (sad == nullptr || (g.DevicePpiX == sad->DevicePpiX && g.ScreenPpiX == sad->ScreenPpiX)) &&
+    if (data != nullptr && g.Valid && g.Data == data && g.Key == key && g.Canvas == canvas &&
         g.Sizes == sizes)
         return g;
     g = TGridMeasure();
@@ -244,13 +241,8 @@ const TRVTableItemInfo::TGridMeasure& TRVTableItemInfo::GridMeasure(const TRVScr
             g.Pixels[c] = 0;
     g.Valid = data != nullptr;
     g.Data = data;
-    g.Changes = changes;
-    g.Style = style;
-    g.StyleChanges = styleChanges;
+    g.Key = key;
     g.Canvas = canvas;
-    g.HasSad = sad != nullptr;
-    g.DevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
-    g.ScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
     g.Sizes = sizes;
     return g;
 }
@@ -282,7 +274,7 @@ int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
             pass.MinSum += w;
         }
         for (const TGridMeasure::TCellAt& at : grid.Wide) {
-            int m = at.Cell->GetMinWidth(sad, canvas, grid.Style);
+            int m = at.Cell->GetMinWidth(sad, canvas, grid.Key.Style);
             if (BestWidth == 0)
                 m = std::max(m, GetDevX(at.Cell->BestWidth));
             WidenSpan(pass, at.Row, at.Col, m, true, 0);
@@ -398,7 +390,7 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
         pass.MinSum += pass.Widths[c];
     }
     for (const TGridMeasure::TCellAt& at : grid.Wide)
-        WidenSpan(pass, at.Row, at.Col, at.Cell->GetMinWidth(Device, Canvas, grid.Style), true, 0);
+        WidenSpan(pass, at.Row, at.Col, at.Cell->GetMinWidth(Device, Canvas, grid.Key.Style), true, 0);
 
     if (!pass.Fixed && pass.MinSum >= free) {
         fmt->Width = RV_Clamp32(tableWidth - free + pass.MinSum);
