@@ -1,7 +1,6 @@
 // The table cell: its defaults, how it reaches its table, its measures, its
 // background and its stored properties.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -314,14 +313,14 @@ int TRVTableCellData::GetWidth()
 {
     TRVTableItemInfo* table = GetTable();
     const int64_t size = Width - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
+    return RV_Clamp32(size);
 }
 
 int TRVTableCellData::GetHeight()
 {
     TRVTableItemInfo* table = GetTable();
     const int64_t size = Height - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
+    return RV_Clamp32(size);
 }
 
 void TRVTableCellData::ControlAction2(TRVControlAction action, int itemNo, TControl*& ctrl)
