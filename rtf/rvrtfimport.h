@@ -125,8 +125,6 @@ private:
     void FinishTable(TTableLevel& level);
     // One empty paragraph in the styles of empty text.
     void MakeEmptyCell(TRVTableCellData* cell);
-    // Registers the markers of the table's cells once the table is in a document.
-    void RegisterTableMarkers(TRVTableItemInfo* table);
     // The paragraph style of a table or an empty cell's paragraph.
     int GetEmptyParaNo(TRVAlignment alignment);
     // Where items go when no table is open: the header, the footer or the main data.

@@ -14,8 +14,6 @@ namespace {
 
 // A cell boundary within this many twips of a grid boundary falls on it.
 constexpr int RV_TableGridEps = 1;
-// A table grows at most to this many slots; what further rows hold goes into its last cell.
-constexpr int64_t MaxTableSlots = 1 << 20;
 // A table has at most this many columns: boundaries beyond fall on the nearest one.
 constexpr int MaxTableColumns = rtfMaxCellsPerRow;
 
@@ -36,7 +34,7 @@ int TRVRTFImport::GridIndex(TTableLevel& level, int x, int after)
     if (found != grid.end() && *found <= x + RV_TableGridEps)
         return static_cast<int>(found - grid.begin());
     const int rows = level.Table->Rows->Count();
-    if (size - 1 >= MaxTableColumns || static_cast<int64_t>(rows) * size > MaxTableSlots) {
+    if (size - 1 >= MaxTableColumns || static_cast<int64_t>(rows) * size > RVTableMaxStoredSlots) {
         // No more columns: the nearest boundary after After.
         if (found == grid.end())
             return size - 1;
@@ -120,7 +118,7 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
     // The row's place in the grid (the first row makes the grid). A row that
     // would make the table too large goes into the last cell.
     const int r = rows.Count();
-    if (r > 0 && static_cast<int64_t>(r + 1) * std::max(rows.GetColCount(), count) > MaxTableSlots) {
+    if (r > 0 && static_cast<int64_t>(r + 1) * std::max(rows.GetColCount(), count) > RVTableMaxStoredSlots) {
         int mRow = r - 1, mCol = rows.GetColCount() - 1;
         if (TRVTableCellData* last = rows.GetMainCell(r - 1, rows.GetColCount() - 1, mRow, mCol))
             for (int i = 0; i < read; ++i)

@@ -139,14 +139,13 @@ void TRVRTFImport::RowEnd()
     TTableLevel& level = *FTables.back();
     UpdateMarker();
     CloseMarker();
-    TTableLevel& current = level;
-    AssignRowProperties(current);
-    current.RowEnded = true;
+    AssignRowProperties(level);
+    level.RowEnded = true;
     ++FRow;
     FCol = 0;
     // The buffer's cells go away: the target moves to the new first cell directly.
-    current.RowBuffer->Rows->Reset(1, 1);
-    TRVTableCellData* cell = BufferCell(current, 0);
+    level.RowBuffer->Rows->Reset(1, 1);
+    TRVTableCellData* cell = BufferCell(level, 0);
     cell->Clear();
     FTarget = cell;
     FPendingMarker = -1;
@@ -171,15 +170,15 @@ void TRVRTFImport::TableEnd()
         FinishTable(*level);
         std::unique_ptr<TRVTableItemInfo> table = std::move(level->Table);
         table->ParaNo = GetEmptyParaNo(AlignmentOf(level->Alignment));
-        TRVTableItemInfo* raw = table.get();
         // A page break read at the table's end belongs to what follows it.
         const bool pageBreak = FPageBreak;
         FPageBreak = false;
         AnsiString text;
         InsertItem(text, std::move(table), rtf_ts_NewPara);
         FPageBreak = pageBreak;
+        // The markers of its cells are counted once it stands in the document.
         if (FTables.empty())
-            RegisterTableMarkers(raw);
+            FTarget->AddMarkersInList(FLastInserted, FLastInserted);
     }
     if (!FTables.empty())
         FTables.back()->RowEnded = false;
@@ -212,10 +211,10 @@ void TRVRTFImport::TableEnd()
                 afterMarker = false;
                 item->SetPageBreakBefore(false);
                 // A table moved out into the document has its markers counted there.
-                auto* table = FTables.empty() ? dynamic_cast<TRVTableItemInfo*>(item.get()) : nullptr;
+                const bool table = FTables.empty() && dynamic_cast<TRVTableItemInfo*>(item.get()) != nullptr;
                 InsertItem(entry.Text, std::move(item), position, true);
                 if (table)
-                    RegisterTableMarkers(table);
+                    FTarget->AddMarkersInList(FLastInserted, FLastInserted);
             }
         }
     }
@@ -306,22 +305,6 @@ void TRVRTFImport::FinishTable(TTableLevel& level)
         table.BorderWidth = table.BorderVSpacing = table.BorderHSpacing = 0;
     if (FProps->AutoHideTableGridLines())
         table.Options.Include(rvtoHideGridLines);
-}
-
-void TRVRTFImport::RegisterTableMarkers(TRVTableItemInfo* table)
-{
-    TRVTableRows& rows = *table->Rows;
-    for (int r = 0; r < rows.Count(); ++r)
-        for (int c = 0; c < rows.Get(r)->Count(); ++c) {
-            TRVTableCellData* cell = rows.Get(r)->Get(c);
-            if (!cell)
-                continue;
-            for (int i = 0; i < cell->GetItemCount(); ++i) {
-                cell->AddMarkerInList(i);
-                if (auto* nested = dynamic_cast<TRVTableItemInfo*>(cell->GetItem(i)))
-                    RegisterTableMarkers(nested);
-            }
-        }
 }
 
 int TRVRTFImport::GetEmptyParaNo(TRVAlignment alignment)

@@ -152,6 +152,32 @@ public:
 // the cell's rectangle relative to the table, padding included, written by the
 // table's layout. RowSpan and ColSpan above 1 make a merged cell whose covered
 // slots are null. A new cell holds one empty text line.
+// What a kept measure of a document was taken for: the document's change
+// count, the style sheet with its change count, and the units of the device
+// (all 0 for the screen). The measure stands while the key made now equals
+// the kept one.
+struct TRVMeasureKey {
+    uint64_t Changes = 0;
+    uint64_t StyleChanges = 0;
+    const TRVStyle* Style = nullptr;
+    int DevicePpiX = 0;
+    int ScreenPpiX = 0;
+    bool HasSad = false;
+
+    TRVMeasureKey() = default;
+    TRVMeasureKey(uint64_t changes, const TRVStyle* style, const TRVScreenAndDevice* sad)
+        : Changes(changes), StyleChanges(style != nullptr ? style->ChangeCount() : 0), Style(style),
+          DevicePpiX(sad != nullptr ? sad->DevicePpiX : 0), ScreenPpiX(sad != nullptr ? sad->ScreenPpiX : 0),
+          HasSad(sad != nullptr)
+    {}
+    bool operator==(const TRVMeasureKey& other) const
+    {
+        return Changes == other.Changes && StyleChanges == other.StyleChanges && Style == other.Style &&
+               DevicePpiX == other.DevicePpiX && ScreenPpiX == other.ScreenPpiX && HasSad == other.HasSad;
+    }
+    bool operator!=(const TRVMeasureKey& other) const { return !(*this == other); }
+};
+
 class TRVTableCellData : public TRVItemFormattedData {
 public:
     explicit TRVTableCellData(TRVTableRow* aRow);
@@ -176,20 +202,14 @@ private:
     // Next to the rectangle, which the table's layout reads with them for
     // every cell: the kept minimum width and what it was measured for, and
     // what the last layout made by FormatIfStale was made for.
-    uint64_t FMinWidthChanges = 0;
-    uint64_t FMinWidthStyleChanges = 0;
-    const TRVStyle* FMinWidthStyle = nullptr;
+    TRVMeasureKey FMinWidthKey;
     int FMinWidth = 0;
-    int FMinWidthDevicePpiX = 0;
-    int FMinWidthScreenPpiX = 0;
     bool FMinWidthValid = false;
-    bool FMinWidthHasSad = false;
     bool FLaidOut = false;
     int FLaidOutWidth = 0;
     int FLaidOutHeight = 0;
-    uint64_t FLaidOutChanges = 0;
-    uint64_t FLaidOutStyleChanges = 0;
-    const TRVStyle* FLaidOutStyle = nullptr;
+    // Laid out for no device: the key's units stay 0.
+    TRVMeasureKey FLaidOutKey;
 
 public:
     TRVBooleanRect* VisibleBorders;
@@ -247,8 +267,8 @@ public:
     // Answers the height of the laid-out content (DocumentHeight).
     int FormatIfStale(bool force, const TRVStyle* style)
     {
-        if (force || !FLaidOut || FLaidOutWidth != Width || FLaidOutChanges != ChangeCount() ||
-            FLaidOutStyle != style || FLaidOutStyleChanges != StyleChangesOf(style))
+        if (force || !FLaidOut || FLaidOutWidth != Width ||
+            FLaidOutKey != TRVMeasureKey(ChangeCount(), style, nullptr))
             FormatAgain(force, style);
         return FLaidOutHeight;
     }
@@ -302,19 +322,12 @@ public:
 
 private:
     void OriginInHolder(int& x, int& y, bool withOffsets);
-    static uint64_t StyleChangesOf(const TRVStyle* style)
-    {
-        return style != nullptr ? style->ChangeCount() : 0;
-    }
     // The kept minimum width was measured for the cell as it is (it never
     // stands while an in-place editor holds the cell's items: taking them
     // changed the cell).
     bool MinWidthStands(const TRVScreenAndDevice* sad, const TRVStyle* style) const
     {
-        return FMinWidthValid && FMinWidthChanges == ChangeCount() && FMinWidthStyle == style &&
-               FMinWidthStyleChanges == StyleChangesOf(style) && FMinWidthHasSad == (sad != nullptr) &&
-               (sad == nullptr ||
-                (sad->DevicePpiX == FMinWidthDevicePpiX && sad->ScreenPpiX == FMinWidthScreenPpiX));
+        return FMinWidthValid && FMinWidthKey == TRVMeasureKey(ChangeCount(), style, sad);
     }
     int MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style);
     void FormatAgain(bool force, const TRVStyle* style);
@@ -647,6 +660,14 @@ public:
     // ---- The editor around the table (rvtable_props.cpp)
     // The table's document is an editor's document data.
     bool IsInEditor() const;
+    // That editor's document data; null outside an editor.
+    TRVEditRVData* GetEditData() const;
+    // The same while the table counts as inserted in it (an undo record
+    // setting a property back lifts that state for the time it sets).
+    TRVEditRVData* GetInsertedEditData() const
+    {
+        return State.Contains(rvtsInserted) ? GetEditData() : nullptr;
+    }
     // Inserted, in an editor whose undo list records.
     bool UndoEnabled() const;
     // The table's item number in its document (cached while still right).
@@ -656,6 +677,18 @@ public:
     // Open and close a table-level undo group around structural changes.
     void InitUndo();
     void DoneUndo();
+    // Runs Operation between InitUndo and DoneUndo, closing the group also when it raises.
+    template <class F> void InUndoGroup(F operation)
+    {
+        InitUndo();
+        try {
+            operation();
+        } catch (...) {
+            DoneUndo();
+            throw;
+        }
+        DoneUndo();
+    }
     // The table must be laid out again; its document notes the change.
     void Changed();
     // Sets a published integer property by name: in an editor as one undoable
@@ -958,8 +991,6 @@ public:
     // The cell reached from the main cell at (Row, Col) going Dir; false at
     // the table's ends (rvcdNext and rvcdPrev beep there unless Quiet).
     bool GetCellTo(int row, int col, TRVCellDirection dir, int& newRow, int& newCol, bool quiet) const;
-    // The slot that holds Cell; -1, -1 when it is not in the table.
-    void GetCellPosition(const TRVTableCellData* cell, int& row, int& col) const;
     // The open editor and its cell; null and -1, -1 without one.
     TRVTableInplaceEdit* GetEditedCell(int& row, int& col) const;
     void EditCell(int row, int col) { EditCell_(row, col, false); }
@@ -994,9 +1025,9 @@ public:
     void StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage);
     void RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage);
     // The editor's undo (and redo) groups become one cell-edit record each in
-    // the document's lists; DestroyLists: the editor goes and keeps no lists.
-    void MergeInplaceUndo(bool destroyLists);
-    void FinalizeUndoGroup() override { MergeInplaceUndo(false); }
+    // the document's lists; the editor keeps new empty lists.
+    void MergeInplaceUndo();
+    void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
     void InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction);
     void InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
@@ -1031,7 +1062,7 @@ private:
                 if (TRVTableCellData* cell = Rows->Get(r)->Get(c))
                     visit(cell->GetRVData());
     }
-    void DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines);
+    void DeleteLines(bool rows, int index, int count, const std::function<void()>& deleteLines);
     mutable int FMyItemNo = -1;
     // What the layout and the minimum width read of the grid, gathered in one
     // walk over the cells and kept while the document, the style sheet, the
@@ -1046,13 +1077,8 @@ private:
         };
         bool Valid = false;
         const TCustomRVData* Data = nullptr;
-        uint64_t Changes = 0;
-        const TRVStyle* Style = nullptr;
-        uint64_t StyleChanges = 0;
+        TRVMeasureKey Key;
         const TCanvas* Canvas = nullptr;
-        bool HasSad = false;
-        int DevicePpiX = 0;
-        int ScreenPpiX = 0;
         std::vector<int> Sizes;
         // Of each column, from its cells that span no columns: the narrowest
         // content width, the largest pixel width (0 when a cell has a
@@ -1080,6 +1106,9 @@ private:
     bool GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const;
 
     // ---- The mouse and the cell selection
+    // The selected block (from the anchor to the opposite corner, grown to
+    // whole merged cells); false without a selection.
+    bool SelectionBlock(int& top, int& left, int& bottom, int& right) const;
     bool CellContentHit(const TRVTableCellData* cell, int x, int y) const;
     void PassToCell(int row, int col, int kind, TMouseButton button, TShiftState shift, int x, int y);
     void StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, int minPos, int rulePos, int pointer,

@@ -1,7 +1,6 @@
 // The table cell: its defaults, how it reaches its table, its measures, its
 // background and its stored properties.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -197,12 +196,7 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
         return MinContentWidth(d, sad, canvas, false);
     FMinWidth = MinContentWidth(this, sad, canvas, true);
     FMinWidthValid = true;
-    FMinWidthHasSad = sad != nullptr;
-    FMinWidthDevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
-    FMinWidthScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
-    FMinWidthChanges = ChangeCount();
-    FMinWidthStyle = style;
-    FMinWidthStyleChanges = StyleChangesOf(style);
+    FMinWidthKey = TRVMeasureKey(ChangeCount(), style, sad);
     return FMinWidth;
 }
 
@@ -226,9 +220,7 @@ void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
     FLaidOut = true;
     FLaidOutWidth = Width;
     FLaidOutHeight = DocumentHeight;
-    FLaidOutChanges = ChangeCount();
-    FLaidOutStyle = style;
-    FLaidOutStyleChanges = StyleChangesOf(style);
+    FLaidOutKey = TRVMeasureKey(ChangeCount(), style, nullptr);
 }
 
 bool TRVTableCellData::HasData(bool checkStyles)
@@ -321,14 +313,14 @@ int TRVTableCellData::GetWidth()
 {
     TRVTableItemInfo* table = GetTable();
     const int64_t size = Width - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
+    return RV_Clamp32(size);
 }
 
 int TRVTableCellData::GetHeight()
 {
     TRVTableItemInfo* table = GetTable();
     const int64_t size = Height - 2 * static_cast<int64_t>(table != nullptr ? table->CellPadding : 0);
-    return static_cast<int>(std::clamp<int64_t>(size, INT_MIN, INT_MAX));
+    return RV_Clamp32(size);
 }
 
 void TRVTableCellData::ControlAction2(TRVControlAction action, int itemNo, TControl*& ctrl)

@@ -9,9 +9,7 @@
 
 TRVEditRVData* TableUndoData(const TRVTableItemInfo* table)
 {
-    if (table == nullptr || !table->State.Contains(rvtsInserted) || table->Rows == nullptr)
-        return nullptr;
-    auto* data = dynamic_cast<TRVEditRVData*>(table->Rows->MainRVData);
+    TRVEditRVData* data = table != nullptr ? table->GetInsertedEditData() : nullptr;
     return data != nullptr && data->GetUndoList() != nullptr ? data : nullptr;
 }
 

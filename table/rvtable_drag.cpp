@@ -13,11 +13,6 @@
 
 namespace {
 
-TRVEditRVData* EditorDataOf(const TRVTableItemInfo* table)
-{
-    return table->State.Contains(rvtsInserted) ? dynamic_cast<TRVEditRVData*>(table->GetRVData()) : nullptr;
-}
-
 // A dotted line of Length pixels from (X, Y): three dots, then a gap of three, every 8 pixels.
 void DottedLine(TCanvas* canvas, int x, int y, int length, bool horizontal)
 {
@@ -37,16 +32,16 @@ void DottedLine(TCanvas* canvas, int x, int y, int length, bool horizontal)
 
 bool TRVTableItemInfo::BeforeChange()
 {
-    if (!IsInEditor())
+    TRVEditRVData* data = GetEditData();
+    if (data == nullptr)
         return false;
-    auto* data = static_cast<TRVEditRVData*>(GetRVData());
     TCustomRollViewEdit* editor = data->RollViewEdit();
     return editor != nullptr && editor->BeforeChange(true);
 }
 
 int TRVTableItemInfo::BeginModify(int itemNo)
 {
-    TRVEditRVData* data = EditorDataOf(this);
+    TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || itemNo < 0 || itemNo >= data->GetItemCount())
         return 0;
     return data->CalculateMinItemWidthPlusEx(itemNo);
@@ -54,7 +49,7 @@ int TRVTableItemInfo::BeginModify(int itemNo)
 
 void TRVTableItemInfo::EndModify(int itemNo, int token)
 {
-    TRVEditRVData* data = EditorDataOf(this);
+    TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || itemNo < 0 || itemNo >= data->GetItemCount() || data->GetItem(itemNo) != this)
         return;
     Changed();
@@ -80,7 +75,7 @@ void TRVTableItemInfo::ReformatInEditor()
 
 void TRVTableItemInfo::ChangeEx(bool clearRedo)
 {
-    if (TRVEditRVData* data = EditorDataOf(this))
+    if (TRVEditRVData* data = GetInsertedEditData())
         data->ChangeEx(clearRedo);
 }
 
@@ -155,27 +150,27 @@ void TRVTableItemInfo::FinishRuleDrag(TCustomRVFormattedData* data, int x, int y
     const int extent = pos - FDragMin;
     const int itemNo = GetMyItemNo();
     const int token = BeginModify(itemNo);
-    InitUndo();
     try {
-        if (!vertical) {
-            if (rule - 1 < Rows->Count())
-                SetRowHeightsFromRule(rule - 1, extent, pos);
-        } else if (rule - 1 < Rows->GetColCount()) {
-            const int n = Rows->GetColCount();
-            if (Rows->IsPercentWidthColumn(rule - 1)) {
-                SetPercentWidthsFromRule(rule - 1, extent, pos);
-            } else {
-                SetPixelWidthsFromRule(rule - 1, extent, pos, false);
-                if (!State.Contains(rvtsDRChangeTableWidth) && rule != n && !Rows->IsPercentWidthColumn(rule))
-                    SetPixelWidthsFromRule(rule, extent, pos, true);
+        InUndoGroup([&] {
+            if (!vertical) {
+                if (rule - 1 < Rows->Count())
+                    SetRowHeightsFromRule(rule - 1, extent, pos);
+            } else if (rule - 1 < Rows->GetColCount()) {
+                const int n = Rows->GetColCount();
+                if (Rows->IsPercentWidthColumn(rule - 1)) {
+                    SetPercentWidthsFromRule(rule - 1, extent, pos);
+                } else {
+                    SetPixelWidthsFromRule(rule - 1, extent, pos, false);
+                    if (!State.Contains(rvtsDRChangeTableWidth) && rule != n &&
+                        !Rows->IsPercentWidthColumn(rule))
+                        SetPixelWidthsFromRule(rule, extent, pos, true);
+                }
             }
-        }
+        });
     } catch (...) {
-        DoneUndo();
         data->ReleaseMouseCapture(this);
         throw;
     }
-    DoneUndo();
     Changed();
     EndModify(itemNo, token);
     Change();

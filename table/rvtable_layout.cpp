@@ -15,11 +15,6 @@
 
 namespace {
 
-int Clamp32(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
-}
-
 // MulDiv that reports its overflow as the nearest bound instead of -1.
 int ScaleSafe(int64_t a, int64_t b, int64_t c)
 {
@@ -44,20 +39,20 @@ public:
         : Table(table), Fmt(fmt), RowCount(table.Rows->Count()), Cols(table.Rows->GetColCount()),
           Printing(fmt->PrintCells != nullptr)
     {
-        Gaps = table.GetDevY(Clamp32(
+        Gaps = table.GetDevY(RV_Clamp32(
             (2 * (static_cast<int64_t>(table.CellPadding) + table.CellBorderWidth) + table.CellVSpacing) *
             RowCount));
-        Y = table.GetDevY(
-            Clamp32(static_cast<int64_t>(table.BorderWidth) + table.BorderVSpacing + table.CellBorderWidth));
+        Y = table.GetDevY(RV_Clamp32(static_cast<int64_t>(table.BorderWidth) + table.BorderVSpacing +
+                                     table.CellBorderWidth));
         GapsLeft = Gaps;
         Pad = table.GetDevY(table.CellPadding);
-        Pad2 = table.GetDevY(Clamp32(2 * static_cast<int64_t>(table.CellPadding)));
+        Pad2 = table.GetDevY(RV_Clamp32(2 * static_cast<int64_t>(table.CellPadding)));
         fmt->RowStarts.Clear();
     }
     // Row R, the rows' heights known as far as its cells span.
     void PlaceRow(int r, const std::vector<int>& heights)
     {
-        Fmt->RowStarts.Add(Clamp32(Y));
+        Fmt->RowStarts.Add(RV_Clamp32(Y));
         const TRVTableRow* row = Table.Rows->Get(r);
         for (int c = 0; c < row->Count(); ++c) {
             TRVTableCellData* cell = row->Get(c);
@@ -68,11 +63,11 @@ public:
             for (int k = r; k < r + span; ++k)
                 height += heights[k];
             if (!Printing) {
-                cell->Top = Clamp32(Y);
-                cell->Height = Clamp32(height);
+                cell->Top = RV_Clamp32(Y);
+                cell->Height = RV_Clamp32(height);
             } else if (TRVTablePrintCell* p = Fmt->PrintCell(r * Cols + c)) {
-                p->Top = Clamp32(Y + Pad);
-                p->Height = Clamp32(height - 2 * Pad);
+                p->Top = RV_Clamp32(Y + Pad);
+                p->Height = RV_Clamp32(height - 2 * Pad);
             }
         }
         const int64_t g = GapsLeft / (RowCount - r);
@@ -141,9 +136,9 @@ int TRVTableItemInfo::GetWidth() const
 int TRVTableItemInfo::GetHorzExtra() const
 {
     const int64_t cols = Rows->GetColCount();
-    return GetDevX(Clamp32((cols - 1) * CellHSpacing +
-                           2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing) +
-                           2 * cols * CellBorderWidth));
+    return GetDevX(RV_Clamp32((cols - 1) * CellHSpacing +
+                              2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing) +
+                              2 * cols * CellBorderWidth));
 }
 
 // ---------------------------------------------------------------------------
@@ -153,12 +148,12 @@ void TRVTableItemInfo::WidenSpan(TLayoutPass& pass, int row, int col, int wanted
 {
     const TRVTableCellData* cell = Rows->Get(row)->Get(col);
     const int last = std::min(col + cell->ColSpan, static_cast<int>(pass.Widths.size()));
-    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t pad2 = GetDevX(RV_Clamp32(2 * static_cast<int64_t>(CellPadding)));
     const int64_t need = static_cast<int64_t>(wanted) + pad2;
-    const int64_t gap = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellHSpacing +
-                                        2 * static_cast<int64_t>(CellBorderWidth)));
+    const int64_t gap = GetDevX(RV_Clamp32(2 * static_cast<int64_t>(CellPadding) + CellHSpacing +
+                                           2 * static_cast<int64_t>(CellBorderWidth)));
     int64_t have =
-        GetDevX(Clamp32(-static_cast<int64_t>(CellHSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
+        GetDevX(RV_Clamp32(-static_cast<int64_t>(CellHSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
     for (int c = col; c < last; ++c)
         have += pass.Widths[c] + gap;
     std::vector<int> candidates;
@@ -185,7 +180,7 @@ void TRVTableItemInfo::WidenSpan(TLayoutPass& pass, int row, int col, int wanted
         const int64_t w = pass.Widths[c] + pad2;
         // Columns that weigh nothing share the extra evenly.
         const int64_t w2 = s > 0 ? ScaleSafe(w, t, s) : w + (t - s) / (n - i);
-        pass.Widths[c] = Clamp32(w2 - pad2);
+        pass.Widths[c] = RV_Clamp32(w2 - pad2);
         if (minMode)
             pass.MinSum += w2 - w;
         s -= w;
@@ -202,15 +197,12 @@ const TRVTableItemInfo::TGridMeasure& TRVTableItemInfo::GridMeasure(const TRVScr
     TGridMeasure& g = FGrid;
     TCustomRVData* data = GetRVData();
     const TRVStyle* style = data != nullptr ? data->GetRVStyle() : nullptr;
-    const uint64_t changes = data != nullptr ? data->ChangeCount() : 0;
-    const uint64_t styleChanges = style != nullptr ? style->ChangeCount() : 0;
+    const TRVMeasureKey key(data != nullptr ? data->ChangeCount() : 0, style, sad);
     const int cols = Rows->GetColCount();
     const std::vector<int> sizes = {Rows->Count(), cols,           BestWidth,    CellPadding,
                                     BorderWidth,   BorderHSpacing, CellHSpacing, CellBorderWidth};
     // A table outside a document has no change count to trust: gathered every time.
-    if (data != nullptr && g.Valid && g.Data == data && g.Changes == changes && g.Style == style &&
-        g.StyleChanges == styleChanges && g.Canvas == canvas && g.HasSad == (sad != nullptr) &&
-        (sad == nullptr || (g.DevicePpiX == sad->DevicePpiX && g.ScreenPpiX == sad->ScreenPpiX)) &&
+    if (data != nullptr && g.Valid && g.Data == data && g.Key == key && g.Canvas == canvas &&
         g.Sizes == sizes)
         return g;
     g = TGridMeasure();
@@ -249,13 +241,8 @@ const TRVTableItemInfo::TGridMeasure& TRVTableItemInfo::GridMeasure(const TRVScr
             g.Pixels[c] = 0;
     g.Valid = data != nullptr;
     g.Data = data;
-    g.Changes = changes;
-    g.Style = style;
-    g.StyleChanges = styleChanges;
+    g.Key = key;
     g.Canvas = canvas;
-    g.HasSad = sad != nullptr;
-    g.DevicePpiX = sad != nullptr ? sad->DevicePpiX : 0;
-    g.ScreenPpiX = sad != nullptr ? sad->ScreenPpiX : 0;
     g.Sizes = sizes;
     return g;
 }
@@ -270,11 +257,11 @@ int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
     Device = sad;
     int result = 0;
     if (Rows->Empty()) {
-        result = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
+        result = GetDevX(RV_Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
     } else {
         const int cols = Rows->GetColCount();
         const int64_t extra =
-            static_cast<int64_t>(GetDevX(Clamp32(2 * static_cast<int64_t>(cols) * CellPadding))) +
+            static_cast<int64_t>(GetDevX(RV_Clamp32(2 * static_cast<int64_t>(cols) * CellPadding))) +
             GetHorzExtra();
         TLayoutPass pass;
         pass.Widths.assign(cols, 0);
@@ -287,12 +274,12 @@ int TRVTableItemInfo::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas
             pass.MinSum += w;
         }
         for (const TGridMeasure::TCellAt& at : grid.Wide) {
-            int m = at.Cell->GetMinWidth(sad, canvas, grid.Style);
+            int m = at.Cell->GetMinWidth(sad, canvas, grid.Key.Style);
             if (BestWidth == 0)
                 m = std::max(m, GetDevX(at.Cell->BestWidth));
             WidenSpan(pass, at.Row, at.Col, m, true, 0);
         }
-        result = Clamp32(extra + pass.MinSum);
+        result = RV_Clamp32(extra + pass.MinSum);
         result = std::max(result, GetDevX(BestWidth));
     }
     Device = oldDevice;
@@ -364,13 +351,13 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
 {
     if (Rows->Empty()) {
         fmt->Clear();
-        fmt->Width = GetDevX(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
-        fmt->Height = GetDevY(Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderVSpacing)));
+        fmt->Width = GetDevX(RV_Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderHSpacing)));
+        fmt->Height = GetDevY(RV_Clamp32(2 * (static_cast<int64_t>(BorderWidth) + BorderVSpacing)));
         return;
     }
     const int Cols = Rows->GetColCount();
     const int64_t extra = GetHorzExtra();
-    const int64_t Pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t Pad2 = GetDevX(RV_Clamp32(2 * static_cast<int64_t>(CellPadding)));
     TLayoutPass pass;
     int64_t tableWidth = 0;
     if (BestWidth > 0)
@@ -383,12 +370,12 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
         tableWidth = docWidth;
     if (tableWidth != 0 && tableWidth == fmt->Width && !force && fmt->ColWidths.Count() == Cols)
         return;
-    fmt->Width = Clamp32(tableWidth);
+    fmt->Width = RV_Clamp32(tableWidth);
     int64_t Content = 0;
     int64_t free = 0;
     if (!pass.Fixed) {
         Content = tableWidth - extra;
-        free = Content - GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding));
+        free = Content - GetDevX(RV_Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding));
     }
     fmt->QuickClear();
 
@@ -402,16 +389,11 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
         pass.Widths[c] = grid.ColMins[c];
         pass.MinSum += pass.Widths[c];
     }
-    auto forEachSpanning = [&grid](auto&& fn) {
-        for (const TGridMeasure::TCellAt& at : grid.Wide)
-            fn(at.Row, at.Col, at.Cell);
-    };
-    forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
-        WidenSpan(pass, r, c, cell->GetMinWidth(Device, Canvas, grid.Style), true, 0);
-    });
+    for (const TGridMeasure::TCellAt& at : grid.Wide)
+        WidenSpan(pass, at.Row, at.Col, at.Cell->GetMinWidth(Device, Canvas, grid.Key.Style), true, 0);
 
     if (!pass.Fixed && pass.MinSum >= free) {
-        fmt->Width = Clamp32(tableWidth - free + pass.MinSum);
+        fmt->Width = RV_Clamp32(tableWidth - free + pass.MinSum);
     } else {
         pass.Left = free - pass.MinSum;
         if (!pass.Fixed) {
@@ -419,7 +401,7 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
             std::vector<int64_t> p(Cols);
             int64_t pSum = 0;
             for (int c = 0; c < Cols; ++c) {
-                p[c] = PercentOfWidth(grid.Percents[c], Clamp32(Content)) - Pad2;
+                p[c] = PercentOfWidth(grid.Percents[c], RV_Clamp32(Content)) - Pad2;
                 pSum += p[c];
             }
             if (pSum != 0 && pass.Left > 0) {
@@ -434,24 +416,26 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
                     if (pass.Widths[c] < s) {
                         pass.Left += pass.Widths[c];
                         s = std::min(s, pass.Left);
-                        pass.Widths[c] = Clamp32(s);
+                        pass.Widths[c] = RV_Clamp32(s);
                         pass.Left -= s;
                     }
                 }
             }
             if (pass.Left > 0) {
-                forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
+                for (const TGridMeasure::TCellAt& at : grid.Wide) {
+                    const TRVTableCellData* cell = at.Cell;
                     if (cell->BestWidth >= 0)
-                        return;
+                        continue;
                     const int percent =
                         static_cast<int>(std::clamp<int64_t>(-static_cast<int64_t>(cell->BestWidth), 1, 100));
-                    WidenSpan(pass, r, c, Clamp32(ScaleSafe(percent, Content, 100) - Pad2), false, ckPercent);
-                    for (int k = c; k < std::min(c + cell->ColSpan, Cols); ++k)
+                    WidenSpan(pass, at.Row, at.Col, RV_Clamp32(ScaleSafe(percent, Content, 100) - Pad2),
+                              false, ckPercent);
+                    for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
                         if (pass.Kinds[k] == ckAuto) {
                             pass.Kinds[k] = ckPercent;
                             ++pass.KindCount;
                         }
-                });
+                }
             }
         }
         // Pixel columns.
@@ -470,21 +454,22 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
                     q = std::min(q, pass.Left);
                     pass.Left -= q;
                 }
-                pass.Widths[c] = Clamp32(q);
+                pass.Widths[c] = RV_Clamp32(q);
             }
         }
         if (pass.Fixed || pass.Left > 0) {
-            forEachSpanning([&](int r, int c, TRVTableCellData* cell) {
+            for (const TGridMeasure::TCellAt& at : grid.Wide) {
+                const TRVTableCellData* cell = at.Cell;
                 if (cell->BestWidth <= 0)
-                    return;
-                WidenSpan(pass, r, c, GetDevX(cell->BestWidth), false, ckPixel);
-                for (int k = c; k < std::min(c + cell->ColSpan, Cols); ++k)
+                    continue;
+                WidenSpan(pass, at.Row, at.Col, GetDevX(cell->BestWidth), false, ckPixel);
+                for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
                     if (pass.Kinds[k] == ckAuto) {
                         pass.Kinds[k] = ckPixel;
                         ++pass.KindCount;
                         ++pass.PixelCount;
                     }
-            });
+            }
         }
         // The rest.
         if (pass.Fixed) {
@@ -492,9 +477,9 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
             for (int w : pass.Widths)
                 sum += w;
             fmt->Width =
-                Clamp32(GetDevX(Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding)) + extra + sum);
+                RV_Clamp32(GetDevX(RV_Clamp32(static_cast<int64_t>(Cols) * 2 * CellPadding)) + extra + sum);
         } else if (pass.Left > 0) {
-            DistributeRest(pass, grid, Clamp32(Content));
+            DistributeRest(pass, grid, RV_Clamp32(Content));
         }
     }
     fmt->ColWidths.Clear();
@@ -516,7 +501,7 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
 void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, const TGridMeasure& grid, int content)
 {
     const int cols = static_cast<int>(pass.Widths.size());
-    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t pad2 = GetDevX(RV_Clamp32(2 * static_cast<int64_t>(CellPadding)));
     int Auto = 0;
     for (int k : pass.Kinds)
         Auto += k == ckAuto ? 1 : 0;
@@ -525,7 +510,7 @@ void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, const TGridMeasure& gri
             if (pass.Kinds[c] != ckAuto)
                 continue;
             const int64_t give = pass.Left / Auto--;
-            pass.Widths[c] = Clamp32(pass.Widths[c] + give);
+            pass.Widths[c] = RV_Clamp32(pass.Widths[c] + give);
             pass.Left -= give;
         }
         return;
@@ -546,7 +531,7 @@ void TRVTableItemInfo::DistributeRest(TLayoutPass& pass, const TGridMeasure& gri
         if (weights[c] == 0)
             continue;
         const int64_t give = std::min<int64_t>(ScaleSafe(pass.Left, weights[c], t), pass.Left);
-        pass.Widths[c] = Clamp32(pass.Widths[c] + give);
+        pass.Widths[c] = RV_Clamp32(pass.Widths[c] + give);
         pass.Left -= give;
         t -= weights[c];
     }
@@ -560,9 +545,9 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMe
     const int cols = Rows->GetColCount();
     const bool printing = fmt->PrintCells != nullptr;
     int64_t height =
-        GetDevY(Clamp32(2 * (static_cast<int64_t>(rowCount) * CellPadding + BorderWidth + BorderVSpacing) +
-                        (static_cast<int64_t>(rowCount) - 1) * CellVSpacing +
-                        2 * static_cast<int64_t>(rowCount) * CellBorderWidth));
+        GetDevY(RV_Clamp32(2 * (static_cast<int64_t>(rowCount) * CellPadding + BorderWidth + BorderVSpacing) +
+                           (static_cast<int64_t>(rowCount) - 1) * CellVSpacing +
+                           2 * static_cast<int64_t>(rowCount) * CellBorderWidth));
     std::vector<int64_t> heights(rowCount);
     for (int r = 0; r < rowCount; ++r) {
         const TRVTableRow* row = Rows->Get(r);
@@ -578,9 +563,9 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMe
         }
         height += heights[r];
     }
-    const int64_t pad2 = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding)));
-    const int64_t gap = GetDevY(Clamp32(2 * static_cast<int64_t>(CellPadding) + CellVSpacing +
-                                        2 * static_cast<int64_t>(CellBorderWidth)));
+    const int64_t pad2 = GetDevY(RV_Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t gap = GetDevY(RV_Clamp32(2 * static_cast<int64_t>(CellPadding) + CellVSpacing +
+                                           2 * static_cast<int64_t>(CellBorderWidth)));
     // The last row of the row's cell that ends first (INT64_MAX for a row
     // without cells): a row has a cell of its own ending within a span when
     // this lies inside it. Found once, so that many tall cells cost no more
@@ -600,15 +585,15 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMe
         const int span = std::min(cell->RowSpan, rowCount - r);
         int64_t need = 0;
         if (!printing) {
-            need = GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
+            need = GetDevY(RV_Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
         } else {
             need = GetDevY(std::max(cell->BestHeight, 10));
             if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c))
                 need = std::max<int64_t>(need, p->GetDocumentHeight());
             need += pad2;
         }
-        int64_t have =
-            GetDevY(Clamp32(-static_cast<int64_t>(CellVSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
+        int64_t have = GetDevY(
+            RV_Clamp32(-static_cast<int64_t>(CellVSpacing) - 2 * static_cast<int64_t>(CellBorderWidth)));
         for (int k = r; k < r + span; ++k)
             have += heights[k] + gap;
         if (have >= need)
@@ -637,8 +622,8 @@ void TRVTableItemInfo::LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMe
     }
     fmt->RowHeights.Clear();
     for (int64_t h : heights)
-        fmt->RowHeights.Add(Clamp32(h));
-    fmt->Height = Clamp32(height);
+        fmt->RowHeights.Add(RV_Clamp32(h));
+    fmt->Height = RV_Clamp32(height);
 }
 
 // ---------------------------------------------------------------------------
@@ -655,9 +640,9 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
 {
     const int cols = Rows->GetColCount();
     const bool printing = fmt->PrintCells != nullptr;
-    const int64_t gaps =
-        GetDevX(Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellHSpacing) * cols));
-    int64_t x = GetDevX(Clamp32(static_cast<int64_t>(BorderWidth) + BorderHSpacing + CellBorderWidth));
+    const int64_t gaps = GetDevX(
+        RV_Clamp32((2 * (static_cast<int64_t>(CellPadding) + CellBorderWidth) + CellHSpacing) * cols));
+    int64_t x = GetDevX(RV_Clamp32(static_cast<int64_t>(BorderWidth) + BorderHSpacing + CellBorderWidth));
     int64_t gapsLeft = gaps;
     // Local copies: read for every cell.
     std::vector<int> widths(static_cast<size_t>(cols));
@@ -665,14 +650,14 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
     fmt->ColStarts.Clear();
     for (int c = 0; c < cols; ++c) {
         widths[c] = fmt->ColWidths[c];
-        starts[c] = Clamp32(x);
+        starts[c] = RV_Clamp32(x);
         fmt->ColStarts.Add(starts[c]);
         const int64_t g = gapsLeft / (cols - c);
         gapsLeft -= g;
         x += widths[c] + g;
     }
     const int64_t pad = GetDevX(CellPadding);
-    const int64_t pad2 = GetDevX(Clamp32(2 * static_cast<int64_t>(CellPadding)));
+    const int64_t pad2 = GetDevX(RV_Clamp32(2 * static_cast<int64_t>(CellPadding)));
     TCustomRVData* data = GetRVData();
     const TRVStyle* style = data != nullptr ? data->GetRVStyle() : nullptr;
     const TRVTableCellData* edited = InplaceEditor != nullptr ? InplaceEditor->GetEditedCell() : nullptr;
@@ -695,10 +680,10 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                     width += widths[k];
                 if (!printing) {
                     cell->Left = starts[c];
-                    cell->Width = Clamp32(width);
+                    cell->Width = RV_Clamp32(width);
                 } else if (TRVTablePrintCell* p = fmt->PrintCell(r * cols + c)) {
-                    p->Left = Clamp32(starts[c] + pad);
-                    p->Width = Clamp32(width - 2 * pad);
+                    p->Left = RV_Clamp32(starts[c] + pad);
+                    p->Width = RV_Clamp32(width - 2 * pad);
                 }
             }
             if (printing)
@@ -721,9 +706,8 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                 p->FormatCell(force);
         return;
     }
-    if (InplaceEditor != nullptr)
-        if (TRVTableCellData* edited = InplaceEditor->GetEditedCell())
-            InplaceEditor->SetEditorWidth(edited->Width);
+    if (InplaceEditor != nullptr && edited != nullptr)
+        InplaceEditor->SetEditorWidth(edited->Width);
 }
 
 void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* fmt)

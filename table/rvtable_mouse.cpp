@@ -37,11 +37,43 @@ bool RuleHit(int pos, int x, int width)
     return std::abs(pos - x) <= std::max(width / 2, 2);
 }
 
-void FocusControlOf(TCustomRVData* data)
+// The rule within reach of Pos along one axis of the table (Extent long, its
+// Count lines starting at Starts): 0 the outer one at the start (Outer wide),
+// Count the one at the end, between them the rule before line i (Inner wide);
+// -1 for none. MinPos is the start of the line before the rule (-1 for rule
+// 0), RulePos where the rule is drawn.
+int RuleNo(int pos, int extent, int count, const TRVIntegerList& starts, int outer, int inner, int& minPos,
+           int& rulePos)
 {
-    TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
-    if (control != nullptr && control->CanFocus())
-        control->SetFocus();
+    minPos = -1;
+    rulePos = 0;
+    if (pos < 0 || pos > extent || count == 0 || starts.Count() < count)
+        return -1;
+    if (RuleHit(outer / 2, pos, outer)) {
+        rulePos = outer / 2;
+        return 0;
+    }
+    if (RuleHit(extent - outer / 2, pos, outer)) {
+        minPos = starts[count - 1];
+        rulePos = extent - outer / 2;
+        return count;
+    }
+    for (int i = 1; i < count; ++i)
+        if (RuleHit(starts[i] - inner / 2, pos, inner)) {
+            minPos = starts[i - 1];
+            rulePos = starts[i] - (inner + 1) / 2;
+            return i;
+        }
+    return -1;
+}
+
+// The line (column or row) whose extent with its padding holds Pos; -1 for none.
+int LineNo(int pos, const TRVIntegerList& starts, const TRVIntegerList& sizes, int padding)
+{
+    for (int i = 0; i < std::min(starts.Count(), sizes.Count()); ++i)
+        if (pos >= starts[i] && pos <= starts[i] + sizes[i] + 2 * padding)
+            return i;
+    return -1;
 }
 
 } // namespace
@@ -51,78 +83,26 @@ void FocusControlOf(TCustomRVData* data)
 
 int TRVTableItemInfo::GetVerticalRuleNo(int x, int& minX, int& ruleX) const
 {
-    minX = -1;
-    ruleX = 0;
-    const int width = GetWidth();
-    const int n = Rows->GetColCount();
-    const TRVIntegerList& starts = FormattingInfo->ColStarts;
-    if (x < 0 || x > width || n == 0 || starts.Count() < n)
-        return -1;
-    const int w0 = BorderWidth + BorderHSpacing + CellBorderWidth;
-    const int w = 2 * CellBorderWidth + CellHSpacing;
-    if (RuleHit(w0 / 2, x, w0)) {
-        ruleX = w0 / 2;
-        return 0;
-    }
-    if (RuleHit(width - w0 / 2, x, w0)) {
-        minX = starts[n - 1];
-        ruleX = width - w0 / 2;
-        return n;
-    }
-    for (int i = 1; i < n; ++i)
-        if (RuleHit(starts[i] - w / 2, x, w)) {
-            minX = starts[i - 1];
-            ruleX = starts[i] - (w + 1) / 2;
-            return i;
-        }
-    return -1;
+    return RuleNo(x, GetWidth(), Rows->GetColCount(), FormattingInfo->ColStarts,
+                  BorderWidth + BorderHSpacing + CellBorderWidth, 2 * CellBorderWidth + CellHSpacing, minX,
+                  ruleX);
 }
 
 int TRVTableItemInfo::GetHorizontalRuleNo(int y, int& minY, int& ruleY) const
 {
-    minY = -1;
-    ruleY = 0;
-    const int height = GetHeight();
-    const int n = Rows->Count();
-    const TRVIntegerList& starts = FormattingInfo->RowStarts;
-    if (y < 0 || y > height || n == 0 || starts.Count() < n)
-        return -1;
-    const int w0 = BorderWidth + BorderVSpacing + CellBorderWidth;
-    const int w = 2 * CellBorderWidth + CellVSpacing;
-    if (RuleHit(w0 / 2, y, w0)) {
-        ruleY = w0 / 2;
-        return 0;
-    }
-    if (RuleHit(height - w0 / 2, y, w0)) {
-        minY = starts[n - 1];
-        ruleY = height - w0 / 2;
-        return n;
-    }
-    for (int i = 1; i < n; ++i)
-        if (RuleHit(starts[i] - w / 2, y, w)) {
-            minY = starts[i - 1];
-            ruleY = starts[i] - (w + 1) / 2;
-            return i;
-        }
-    return -1;
+    return RuleNo(y, GetHeight(), Rows->Count(), FormattingInfo->RowStarts,
+                  BorderWidth + BorderVSpacing + CellBorderWidth, 2 * CellBorderWidth + CellVSpacing, minY,
+                  ruleY);
 }
 
 int TRVTableItemInfo::GetColNo(int x) const
 {
-    const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
-    for (int c = 0; c < std::min(fmt.ColStarts.Count(), fmt.ColWidths.Count()); ++c)
-        if (x >= fmt.ColStarts[c] && x <= fmt.ColStarts[c] + fmt.ColWidths[c] + 2 * CellPadding)
-            return c;
-    return -1;
+    return LineNo(x, FormattingInfo->ColStarts, FormattingInfo->ColWidths, CellPadding);
 }
 
 int TRVTableItemInfo::GetRowNo(int y) const
 {
-    const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
-    for (int r = 0; r < std::min(fmt.RowStarts.Count(), fmt.RowHeights.Count()); ++r)
-        if (y >= fmt.RowStarts[r] && y <= fmt.RowStarts[r] + fmt.RowHeights[r] + 2 * CellPadding)
-            return r;
-    return -1;
+    return LineNo(y, FormattingInfo->RowStarts, FormattingInfo->RowHeights, CellPadding);
 }
 
 namespace {
@@ -300,7 +280,7 @@ bool TRVTableItemInfo::MouseDown(TMouseButton button, TShiftState shift, int x, 
     }
     if (overCell) {
         DestroyInplace(true);
-        FocusControlOf(data);
+        data->FocusParentControl();
         if (button == mbLeft) {
             const bool hadNoScroll = data->State.Contains(rvstNoScroll);
             data->State.Include(rvstNoScroll);
@@ -358,7 +338,7 @@ bool TRVTableItemInfo::MouseDown(TMouseButton button, TShiftState shift, int x, 
         return false;
     }
     DestroyInplace(true);
-    FocusControlOf(data);
+    data->FocusParentControl();
     return false;
 }
 

@@ -42,23 +42,15 @@ bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& ne
     case rvcdDown:
         return row + cell->RowSpan < rowCount && mainOf(row + cell->RowSpan, col);
     case rvcdNext:
-        for (int r = row, c = col + 1; r < rowCount; ++r, c = 0)
-            for (; c < Rows->Get(r)->Count(); ++c)
-                if (GetCells(r, c) != nullptr) {
-                    newRow = r;
-                    newCol = c;
-                    return true;
-                }
+    case rvcdPrev: {
+        int r = row, c = col;
+        if (NextCellSlot(r, c, dir == rvcdNext)) {
+            newRow = r;
+            newCol = c;
+            return true;
+        }
         break;
-    case rvcdPrev:
-        for (int r = row, c = col - 1; r >= 0; --r, c = r >= 0 ? Rows->Get(r)->Count() - 1 : -1)
-            for (; c >= 0; --c)
-                if (GetCells(r, c) != nullptr) {
-                    newRow = r;
-                    newCol = c;
-                    return true;
-                }
-        break;
+    }
     default:
         return false;
     }
@@ -67,26 +59,13 @@ bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& ne
     return false;
 }
 
-void TRVTableItemInfo::GetCellPosition(const TRVTableCellData* cell, int& row, int& col) const
-{
-    for (int r = 0; r < Rows->Count(); ++r)
-        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
-            if (GetCells(r, c) == cell) {
-                row = r;
-                col = c;
-                return;
-            }
-    row = -1;
-    col = -1;
-}
-
 void TRVTableItemInfo::EditCell_(int row, int col, bool skipQuery)
 {
     if (auto* outerCell = dynamic_cast<TRVTableCellData*>(GetRVData())) {
         TRVTableItemInfo* outer = outerCell->GetTable();
         int outerRow = -1, outerCol = -1;
         if (outer != nullptr)
-            outer->GetCellPosition(outerCell, outerRow, outerCol);
+            outerCell->GetPosition(outerRow, outerCol);
         if (outerRow < 0)
             throw ERollViewError("Internal error");
         outer->EditCell_(outerRow, outerCol, skipQuery);

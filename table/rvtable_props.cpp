@@ -13,11 +13,6 @@
 
 namespace {
 
-TRVEditRVData* EditDataOf(const TRVTableItemInfo* table)
-{
-    return table->Rows != nullptr ? dynamic_cast<TRVEditRVData*>(table->Rows->MainRVData) : nullptr;
-}
-
 // Clears the "inserted" state for the lifetime of the guard, so that a setter
 // reached by name stores its field, and restores it however the scope ends.
 class TInsertedPause {
@@ -49,7 +44,7 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
                        const TRVIntPropertyRecordClass& recordClass)
 {
     const TPropInfo& prop = FindPropInfo(object, propName);
-    TRVEditRVData* data = table->State.Contains(rvtsInserted) ? EditDataOf(table) : nullptr;
+    TRVEditRVData* data = table->GetInsertedEditData();
     {
         TInsertedPause pause(table);
         if (GetOrdProp(object, prop) == value)
@@ -68,15 +63,20 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
 
 } // namespace
 
+TRVEditRVData* TRVTableItemInfo::GetEditData() const
+{
+    return dynamic_cast<TRVEditRVData*>(GetRVData());
+}
+
 bool TRVTableItemInfo::IsInEditor() const
 {
-    return EditDataOf(this) != nullptr;
+    return GetEditData() != nullptr;
 }
 
 bool TRVTableItemInfo::UndoEnabled() const
 {
-    TRVEditRVData* data = EditDataOf(this);
-    return State.Contains(rvtsInserted) && data != nullptr && data->UndoList->Limit != 0;
+    TRVEditRVData* data = GetInsertedEditData();
+    return data != nullptr && data->UndoList->Limit != 0;
 }
 
 int TRVTableItemInfo::GetMyItemNo() const
@@ -102,7 +102,7 @@ int TRVTableItemInfo::GetEditorItemNoForUndo() const
 
 void TRVTableItemInfo::InitUndo()
 {
-    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+    if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         data->SetUndoGroupMode(true);
     }
@@ -110,7 +110,7 @@ void TRVTableItemInfo::InitUndo()
 
 void TRVTableItemInfo::DoneUndo()
 {
-    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+    if (TRVEditRVData* data = GetInsertedEditData()) {
         data->SetUndoGroupMode(false);
         // A command that changed nothing leaves no group behind.
         data->UndoList->PopIfEmpty();
@@ -177,7 +177,7 @@ bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, b
     if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
         borders->Bottom() == bottom)
         return true;
-    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+    if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* r = AddTableUndoInfo<TRVUndoModifyCellVisibleBorders>(
                 data, itemNo == -1 ? GetMyItemNo() : itemNo, false, false)) {
@@ -196,7 +196,7 @@ bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, b
 
 void TRVTableItemInfo::RecordBackgroundImage(int row, int col)
 {
-    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+    TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr)
         return;
     data->BeginUndoSequence(rvutModifyItem, true);
@@ -224,7 +224,7 @@ void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
     TRVTableRow* r = Rows->Get(row);
     if (r->VAlign == value)
         return;
-    if (TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr) {
+    if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* record = AddTableUndoInfo<TRVUndoRowVAlign>(data, itemNo == -1 ? GetMyItemNo() : itemNo,
                                                               true, false)) {
@@ -285,64 +285,49 @@ void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 {
     if (Rows->Count() == 0)
         return;
-    int editedRow, editedCol;
-    const bool edited = GetEditedCell(editedRow, editedCol) != nullptr;
-    if (edited && editedRow >= index + count)
-        editedRow -= count;
-    DestroyInplace(true);
-    Deselect();
-    DeleteLines(index, count, Rows->Count(), [&] { Rows->DeleteRows(index, count, decreaseHeight); });
-    // The cell editor comes back on the cell it was on (or where the rows went).
-    if (Rows->Count() > 0 && GetRVData() != nullptr && GetMyItemNo() >= 0 && Options.Contains(rvtoEditing)) {
-        const int row = std::min(edited ? editedRow : index, Rows->Count() - 1);
-        const int col = std::min(edited ? editedCol : 0, Rows->Get(row)->Count() - 1);
-        CreateInplace(-1, row, col, false, true, false, false, true);
-    }
+    DeleteLines(true, index, count, [&] { Rows->DeleteRows(index, count, decreaseHeight); });
 }
 
 void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 {
     if (Rows->Count() == 0 || Rows->GetColCount() == 0)
         return;
-    int editedRow, editedCol;
-    const bool edited = GetEditedCell(editedRow, editedCol) != nullptr;
-    if (edited && editedCol >= index + count)
-        editedCol -= count;
-    DestroyInplace(true);
-    Deselect();
-    DeleteLines(index, count, Rows->GetColCount(), [&] { Rows->DeleteCols(index, count, decreaseWidth); });
-    if (Rows->Count() > 0 && Rows->GetColCount() > 0 && GetRVData() != nullptr && GetMyItemNo() >= 0 &&
-        CanChange() && Options.Contains(rvtoEditing)) {
-        const int row = std::min(edited ? editedRow : 0, Rows->Count() - 1);
-        const int col = std::min(edited ? editedCol : index, Rows->Get(row)->Count() - 1);
-        CreateInplace(-1, row, col, false, true, false, false, true);
-    }
+    DeleteLines(false, index, count, [&] { Rows->DeleteCols(index, count, decreaseWidth); });
 }
 
-// Deletes count of the table's lines (rows or columns, lines of them in all)
-// from index through deleteLines, as one undo group. Deleting them all deletes
-// the table itself, which only an editor can do.
-void TRVTableItemInfo::DeleteLines(int index, int count, int lines, const std::function<void()>& deleteLines)
+// Deletes count of the table's rows (or columns) from index through
+// deleteLines, as one undo group. The cell editor closes first and comes back
+// on the cell it was on (or where the lines went). Deleting them all deletes
+// the table itself, which only an editor can do; nothing of the table is
+// touched after that (an editor without undo has freed it).
+void TRVTableItemInfo::DeleteLines(bool rows, int index, int count, const std::function<void()>& deleteLines)
 {
+    int editedRow, editedCol;
+    const bool edited = GetEditedCell(editedRow, editedCol) != nullptr;
+    int& editedLine = rows ? editedRow : editedCol;
+    if (edited && editedLine >= index + count)
+        editedLine -= count;
+    DestroyInplace(true);
+    Deselect();
+    const int lines = rows ? Rows->Count() : Rows->GetColCount();
     if (index < 0 || index >= lines || count < 1 || (index == 0 && count > lines))
         throw ERollViewError("Invalid row or column index");
     if (index == 0 && count == lines) {
-        TRVEditRVData* data = State.Contains(rvtsInserted) ? EditDataOf(this) : nullptr;
+        TRVEditRVData* data = GetInsertedEditData();
         if (data == nullptr)
             throw ERollViewError("Invalid row or column index");
         data->BeginUndoSequence(rvutDelete, true);
         DeleteTableItem(data, GetMyItemNo());
         return;
     }
-    InitUndo();
-    try {
-        deleteLines();
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
+    InUndoGroup(deleteLines);
     Changed();
+    if (Rows->Count() == 0 || Rows->GetColCount() == 0 || GetRVData() == nullptr || GetMyItemNo() < 0 ||
+        !Options.Contains(rvtoEditing))
+        return;
+    const int row = std::min(edited ? editedRow : rows ? index : 0, Rows->Count() - 1);
+    const int col = std::min(edited ? editedCol : rows ? 0 : index, Rows->Get(row)->Count() - 1);
+    CreateInplace(-1, row, col, false, true, false, false, true);
 }
 
 namespace {

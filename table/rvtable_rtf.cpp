@@ -2,8 +2,6 @@
 // definition (spacing, padding, width, borders), the cell definitions with
 // their merges, widths, borders, colours and right edges, and the cells'
 // documents one nesting level deeper.
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "document/crvdata_rtfformat.h"
@@ -115,9 +113,7 @@ void TRVTableItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemN
     const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
     // Lengths are summed in 64 bits and the twips clamped to 32 bits: the
     // properties of a table read from a file may hold any values.
-    const auto ToInt = [](long double value) {
-        return static_cast<int>(std::clamp<int64_t>(Round(value), INT32_MIN, INT32_MAX));
-    };
+    const auto ToInt = [](long double value) { return RV_Clamp32(Round(value)); };
     const auto twips = [&](int64_t pixels) {
         return ToInt(static_cast<long double>(pixels) * twipsPerPixel);
     };

@@ -14,24 +14,6 @@
 
 namespace {
 
-TRVEditRVData* EditorDataOf(const TRVTableItemInfo* table)
-{
-    return table->State.Contains(rvtsInserted) ? dynamic_cast<TRVEditRVData*>(table->GetRVData()) : nullptr;
-}
-
-// Runs Operation between InitUndo and DoneUndo, closing the group also when it raises.
-template <class F> void InUndoGroup(TRVTableItemInfo* table, F operation)
-{
-    table->InitUndo();
-    try {
-        operation();
-    } catch (...) {
-        table->DoneUndo();
-        throw;
-    }
-    table->DoneUndo();
-}
-
 // Applies Mode's change to the whole document of Editor (nothing is laid
 // out), a conversion asking Conversion for every style it meets; false when
 // there is nothing to change.
@@ -72,7 +54,7 @@ bool TRVTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int r
 void TRVTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC)
 {
     DestroyInplace(true);
-    InUndoGroup(this, [&] { Rows->MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC, true); });
+    InUndoGroup([&] { Rows->MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC, true); });
     Changed();
 }
 
@@ -94,8 +76,7 @@ void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int ro
                                     bool unmergeCols)
 {
     SaveInplace();
-    InUndoGroup(this,
-                [&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
+    InUndoGroup([&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
     RestoreInplace();
     Changed();
 }
@@ -113,7 +94,7 @@ void TRVTableItemInfo::SplitSelectedCellsVertically(int colCount)
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
     DestroyInplace(true);
-    InUndoGroup(this, [&] {
+    InUndoGroup([&] {
         const int added = Rows->SplitCellsVertically(top, left, cols, rows, colCount);
         Select(top, left, rows - 1, cols + added - 1);
     });
@@ -126,7 +107,7 @@ void TRVTableItemInfo::SplitSelectedCellsHorizontally(int rowCount)
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
     DestroyInplace(true);
-    InUndoGroup(this, [&] {
+    InUndoGroup([&] {
         const int added = Rows->SplitCellsHorizontally(top, left, cols, rows, rowCount);
         Select(top, left, rows + added - 1, cols - 1);
     });
@@ -135,7 +116,7 @@ void TRVTableItemInfo::SplitSelectedCellsHorizontally(int rowCount)
 
 TCustomRollViewEdit* TRVTableItemInfo::CreateTemporalEditor()
 {
-    TRVEditRVData* data = EditorDataOf(this);
+    TRVEditRVData* data = GetInsertedEditData();
     TCustomRollViewEdit* source = data != nullptr ? data->RollViewEdit() : nullptr;
     if (source == nullptr)
         return nullptr;
@@ -151,15 +132,14 @@ TCustomRollViewEdit* TRVTableItemInfo::CreateTemporalEditor()
 void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
 {
     int top, left, cols, rows;
-    TRVEditRVData* data = EditorDataOf(this);
+    TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || !Options.Contains(rvtoEditing) ||
         !GetNormalizedSelectionBounds(false, top, left, cols, rows) || !BeforeChange())
         return;
     const int itemNo = GetMyItemNo();
     const int token = BeginModify(itemNo);
     State.Exclude(rvtsModified);
-    InitUndo();
-    try {
+    InUndoGroup([&] {
         std::unique_ptr<TCustomRollViewEdit> editor(CreateTemporalEditor());
         // The conversions of the editor that holds the table decide for the cells.
         const TRVStyleConversionEvent conversion = data->RollViewEdit()->CurStyleConversion;
@@ -191,13 +171,10 @@ void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
                 cell->DrainFrom(inner);
                 cell->ContentChanged();
             }
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    if (State.Contains(rvtsModified))
-        EndModify(itemNo, token);
-    DoneUndo();
+        // The table is laid out again before the group closes.
+        if (State.Contains(rvtsModified))
+            EndModify(itemNo, token);
+    });
     Change();
 }
 
@@ -205,7 +182,7 @@ bool TRVTableItemInfo::CanDeletePartiallySelected() const
 {
     auto* self = const_cast<TRVTableItemInfo*>(this);
     int top, left, cols, rows;
-    if (!Options.Contains(rvtoEditing) || EditorDataOf(this) == nullptr ||
+    if (!Options.Contains(rvtoEditing) || GetInsertedEditData() == nullptr ||
         !self->GetNormalizedSelectionBounds(false, top, left, cols, rows))
         return false;
     for (int r = 0; r < Rows->Count(); ++r)
@@ -234,7 +211,7 @@ void TRVTableItemInfo::DeletePartiallySelected()
         return;
     const int myItemNo = GetMyItemNo();
     const int token = BeginModify(myItemNo);
-    InUndoGroup(this, [&] {
+    InUndoGroup([&] {
         std::vector<TRVTableCellData*>* cellList = nullptr;
         TObject* record = Rows->Do_BeforeClearCells(itemNo, rowList, colList, cellList);
         Rows->Do_ClearCells(cellList, rowList, colList, record);

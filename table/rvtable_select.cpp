@@ -94,26 +94,27 @@ bool TRVTableItemInfo::GetSelectionBounds(int& startRow, int& startCol, int& row
     return State.Contains(rvtsSelExists);
 }
 
-namespace {
-
-// The block of the anchor and the opposite corner grown to whole merged cells.
-bool SelectionBlock(const TRVTableRows& rows, int startRow, int startCol, int rowOffs, int colOffs, int& top,
-                    int& left, int& bottom, int& right)
+bool TRVTableItemInfo::SelectionBlock(int& top, int& left, int& bottom, int& right) const
 {
+    if (!State.Contains(rvtsSelExists))
+        return false;
+    const TRVTableRows& rows = *Rows;
     auto inGrid = [&rows](int r, int c) {
         return r >= 0 && r < rows.Count() && c >= 0 && c < rows.Get(r)->Count();
     };
-    if (!inGrid(startRow, startCol) || !inGrid(startRow + rowOffs, startCol + colOffs))
+    if (!inGrid(FSelStartRow, FSelStartCol) ||
+        !inGrid(FSelStartRow + FSelRowOffs, FSelStartCol + FSelColOffs))
         return false;
     int mr, mc;
-    const TRVTableCellData* a = rows.GetMainCell(startRow, startCol, mr, mc);
+    const TRVTableCellData* a = rows.GetMainCell(FSelStartRow, FSelStartCol, mr, mc);
     if (a == nullptr)
         return false;
     top = mr;
     left = mc;
     bottom = mr + a->RowSpan - 1;
     right = mc + a->ColSpan - 1;
-    const TRVTableCellData* b = rows.GetMainCell(startRow + rowOffs, startCol + colOffs, mr, mc);
+    const TRVTableCellData* b =
+        rows.GetMainCell(FSelStartRow + FSelRowOffs, FSelStartCol + FSelColOffs, mr, mc);
     if (b == nullptr)
         return false;
     top = std::min(top, mr);
@@ -121,6 +122,14 @@ bool SelectionBlock(const TRVTableRows& rows, int startRow, int startCol, int ro
     bottom = std::max(bottom, mr + b->RowSpan - 1);
     right = std::max(right, mc + b->ColSpan - 1);
     return true;
+}
+
+namespace {
+
+// The cell at (Row, Col) lies in the block or reaches into it.
+bool CellMeetsBlock(const TRVTableCellData* cell, int row, int col, int top, int left, int bottom, int right)
+{
+    return row <= bottom && row + cell->RowSpan - 1 >= top && col <= right && col + cell->ColSpan - 1 >= left;
 }
 
 } // namespace
@@ -138,8 +147,7 @@ bool TRVTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int&
         FSelecting = false;
     }
     int bottom, right;
-    if (State.Contains(rvtsSelExists) && SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
-                                                        FSelColOffs, topRow, leftCol, bottom, right)) {
+    if (SelectionBlock(topRow, leftCol, bottom, right)) {
         colCount = right - leftCol + 1;
         rowCount = bottom - topRow + 1;
         return true;
@@ -159,30 +167,34 @@ bool TRVTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int&
 bool TRVTableItemInfo::IsCellSelected(int row, int col) const
 {
     int top, left, bottom, right;
-    if (!State.Contains(rvtsSelExists) || !SelectionBlock(*Rows, FSelStartRow, FSelStartCol, FSelRowOffs,
-                                                          FSelColOffs, top, left, bottom, right))
+    if (!SelectionBlock(top, left, bottom, right))
         return false;
     const TRVTableCellData* cell = GetCells(row, col);
-    if (cell == nullptr)
-        return false;
-    return row <= bottom && row + cell->RowSpan - 1 >= top && col <= right && col + cell->ColSpan - 1 >= left;
+    return cell != nullptr && CellMeetsBlock(cell, row, col, top, left, bottom, right);
 }
 
 void TRVTableItemInfo::UpdateCellSel()
 {
+    // The block is read before the walk and again only after a cell's
+    // document is deselected: that raises the selection event, whose handler
+    // may select otherwise in the table.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    bool block = SelectionBlock(top, left, bottom, right);
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
             TRVTableCellData* cell = GetCells(r, c);
             if (cell == nullptr)
                 continue;
-            if (IsCellSelected(r, c)) {
+            if (block && CellMeetsBlock(cell, r, c, top, left, bottom, right)) {
                 cell->State.Include(rvstCompletelySelected);
                 continue;
             }
             cell->State.Exclude(rvstCompletelySelected);
             if (r != FSelStartRow || c != FSelStartCol)
-                if (auto* data = dynamic_cast<TCustomRVFormattedData*>(cell->GetRVData()))
+                if (auto* data = dynamic_cast<TCustomRVFormattedData*>(cell->GetRVData())) {
                     data->Deselect(nullptr, true);
+                    block = SelectionBlock(top, left, bottom, right);
+                }
         }
 }
 
@@ -208,14 +220,7 @@ void TRVTableItemInfo::InsertCols(int index, int count, int copyIndex, bool sele
     if (index < 0 || index > cols || copyIndex < -1 || copyIndex >= cols)
         throw ERollViewError("Invalid row or column index");
     DestroyInplace(true);
-    InitUndo();
-    try {
-        Rows->InsertCols(index, count, copyIndex, true);
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
+    InUndoGroup([&] { Rows->InsertCols(index, count, copyIndex, true); });
     if (select)
         SelectCols(index, count);
     Changed();
@@ -227,14 +232,7 @@ void TRVTableItemInfo::InsertRows(int index, int count, int copyIndex, bool sele
     if (index < 0 || index > rows || copyIndex < -1 || copyIndex >= rows)
         throw ERollViewError("Invalid row or column index");
     DestroyInplace(true);
-    InitUndo();
-    try {
-        Rows->InsertRows(index, count, copyIndex, true);
-    } catch (...) {
-        DoneUndo();
-        throw;
-    }
-    DoneUndo();
+    InUndoGroup([&] { Rows->InsertRows(index, count, copyIndex, true); });
     if (select)
         SelectRows(index, count);
     Changed();

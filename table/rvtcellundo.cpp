@@ -69,18 +69,6 @@ void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
 // ---------------------------------------------------------------------------
 // Several cells
 
-bool TRVUndoMultiCellsModify::RequiresFullReformat1(TRVEditRVData* rvData)
-{
-    OldWidth = rvData->CalculateMinItemWidthPlusEx(ItemNo);
-    return OldWidth >= rvData->DocumentMinWidth;
-}
-
-bool TRVUndoMultiCellsModify::RequiresFullReformat2(TRVEditRVData* rvData)
-{
-    const int width = rvData->CalculateMinItemWidthPlusEx(ItemNo);
-    return width != OldWidth && width > rvData->DocumentMinWidth;
-}
-
 void TRVUndoMultiCellsModify::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);

@@ -40,8 +40,17 @@ public:
     std::vector<int> Cols;
     std::vector<int> GroupCounts;
     bool RequiresFormat() override { return true; }
-    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
-    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
+    // The cells' changes may change the table's minimum width: measured as
+    // for any property change that affects the width (records of this class
+    // are always made so).
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override
+    {
+        return TRVUndoModifyItemProps::RequiresFullReformat1(rvData);
+    }
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override
+    {
+        return TRVUndoModifyItemProps::RequiresFullReformat2(rvData);
+    }
     void Undo(TRVEditRVData* rvData) override;
 };
 

@@ -422,11 +422,6 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
     TRVTableItemInfo* table = Table;
     if (parent == nullptr || table == nullptr)
         return;
-    auto focusParent = [parent] {
-        TWinControl* control = parent->GetParentControl();
-        if (control != nullptr && control->CanFocus())
-            control->SetFocus();
-    };
     auto* root = dynamic_cast<TCustomRVFormattedData*>(parent->GetAbsoluteRootData());
     if (direction == rvcdDocTop || direction == rvcdDocBottom) {
         if (root != nullptr && root->GetItemCount() > 0) {
@@ -435,7 +430,7 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
                 direction == rvcdDocTop ? root->GetOffsBeforeItem(item) : root->GetOffsAfterItem(item);
             root->SetSelectionBounds(item, offs, item, offs);
         }
-        focusParent();
+        parent->FocusParentControl();
         return;
     }
     int newRow, newCol;
@@ -458,7 +453,7 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
     if (offs < 0)
         return;
     parent->SetSelectionBounds(itemNo, offs, itemNo, offs);
-    focusParent();
+    parent->FocusParentControl();
 }
 
 void TRVTableInplaceEdit::WndProc(TMessage& message)

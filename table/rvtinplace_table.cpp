@@ -13,15 +13,6 @@
 #include "view/rollview.h"
 #include "view/rvscroll.h"
 
-namespace {
-
-TRVEditRVData* EditorDataOf(const TRVTableItemInfo* table)
-{
-    return dynamic_cast<TRVEditRVData*>(table->GetRVData());
-}
-
-} // namespace
-
 TWinControl* TRVTableCellData::GetEditor()
 {
     TRVTableItemInfo* table = GetTable();
@@ -51,7 +42,7 @@ TRVTableInplaceEdit* TRVTableItemInfo::GetEditedCell(int& row, int& col) const
 void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksActive, bool caretToStart,
                                      bool caretToEnd, bool stampTime, bool skipQuery)
 {
-    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditorDataOf(this) : nullptr;
+    TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || row < 0 || row >= Rows->Count() || col < 0 || col >= Rows->Get(row)->Count())
         return;
     int mainRow, mainCol;
@@ -179,7 +170,7 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
     TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
     clearing = clearing || data == nullptr || data->State.Contains(rvstClearing) || control == nullptr ||
                !control->HandleAllocated();
-    MergeInplaceUndo(true);
+    MergeInplaceUndo();
     TRVTableInplaceParamStorage storage;
     StoreRVSelection(editor->EditRVData(), storage);
     TRVTableCellData* cell = editor->Cell;
@@ -253,13 +244,12 @@ void TRVTableItemInfo::RestoreInplace()
     InplaceParams.Stored = false;
 }
 
-void TRVTableItemInfo::MergeInplaceUndo(bool destroyLists)
+void TRVTableItemInfo::MergeInplaceUndo()
 {
     TRVTableInplaceEdit* editor = InplaceEditor;
-    TRVEditRVData* data = State.Contains(rvtsInserted) ? EditorDataOf(this) : nullptr;
+    TRVEditRVData* data = GetInsertedEditData();
     if (editor == nullptr || data == nullptr)
         return;
-    (void)destroyLists;
     TRVEditRVData* inner = editor->EditRVData();
     const TRVUndoDest savedDest = data->UndoDest;
     for (const bool redo : {false, true}) {
@@ -296,7 +286,7 @@ void TRVTableItemInfo::MergeInplaceUndo(bool destroyLists)
 
 void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo)
 {
-    TRVEditRVData* data = EditorDataOf(this);
+    TRVEditRVData* data = GetEditData();
     TRVTableInplaceEdit* editor = InplaceEditor;
     if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) &&
         editor->Resized()) {

@@ -423,6 +423,8 @@ public:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Selects the word under the pointer (GetCursorPos) and fires OnRVDblClick.
     void DblClick();
+    // The control showing the document takes the keyboard focus when it can.
+    void FocusParentControl();
     // HotDrawItemNo := the draw item at the client point moved by the offsets.
     void SearchHotItem(int x, int y, int hOffs, int vOffs);
     int GetZHOffs();

@@ -24,13 +24,6 @@ AnsiString WordAsText(TCustomRVFormattedData* data, int itemNo, const AnsiString
     return RVU_UnicodeToAnsi(CP_UTF8, word);
 }
 
-void FocusParentControl(TCustomRVFormattedData* data)
-{
-    TWinControl* control = data->GetParentControl();
-    if (control != nullptr && control->CanFocus())
-        control->SetFocus();
-}
-
 // The item that holds draw item HotDrawItemNo, or null.
 TCustomRVItemInfo* HotItem(TCustomRVFormattedData* data, const TRVDrawLineInfo*& dli)
 {
@@ -253,17 +246,17 @@ void TCustomRVFormattedData::MouseDown(TMouseButton button, TShiftState shift, i
         if (item != PartialSelectedItem && item != GetChosenItem()) {
             DeselectPartiallySelectedItem(nullptr);
             if (!shift.Contains(ssDouble))
-                FocusParentControl(this);
+                FocusParentControl();
         }
         if (TWinControl* editor = GetInplaceEditor())
             if (!item->OwnsInplaceEditor(editor)) {
                 DestroyInplaceEditor();
-                FocusParentControl(this);
+                FocusParentControl();
             }
         item->MouseDown(button, shift, x - (dli->Left - hOffs), y - (dli->Top - vOffs), itemNo, this);
     } else if (GetInplaceEditor() != nullptr) {
         DestroyInplaceEditor();
-        FocusParentControl(this);
+        FocusParentControl();
     }
 
     const bool editing = GetInplaceEditor() != nullptr;
@@ -400,6 +393,13 @@ void TCustomRVFormattedData::MouseUp(TMouseButton button, TShiftState shift, int
         if (fire)
             DoJump(FirstJumpNo + pressed);
     }
+}
+
+void TCustomRVFormattedData::FocusParentControl()
+{
+    TWinControl* control = GetParentControl();
+    if (control != nullptr && control->CanFocus())
+        control->SetFocus();
 }
 
 void TCustomRVFormattedData::DblClick()

@@ -181,6 +181,22 @@ TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
     ASSERT_EQ(d->GetItemCount(), 1);
     EXPECT_EQ(d->GetItemStyle(0), 0);
 
+    // An editor without undo frees the deleted table at once: nothing of it is touched afterwards.
+    for (bool cols : columns) {
+        SCOPED_TRACE(cols ? "columns, no undo" : "rows, no undo");
+        d = Editor.NewEditor(&Style);
+        Editor.Edit->SetUndoLimit(0);
+        NewTable(3, 3);
+        d->SetCaretAtItem(0, 1, false);
+        if (cols)
+            Table->DeleteCols(0, 3, false);
+        else
+            Table->DeleteRows(0, 3, false);
+        Table = nullptr;
+        EXPECT_EQ(d->GetItemCount(), 2);
+        EXPECT_EQ(d->UndoList->Count(), 0);
+    }
+
     TTableDoc doc;
     TRVTableItemInfo* t = doc.AddTable(2, 2);
     EXPECT_THROW(t->DeleteCols(0, 2, false), ERollViewError);
