@@ -289,11 +289,13 @@ int main(int argc, char** argv)
     RV_RegisterTableItem();
 
     const double tables = part("tables") ? TableCosts() : 0;
-    double fonts = 0;
+    double lookup = 0;
     if (part("rtf")) {
-        fonts = RtfRatio("60,000 / 120,000 fonts each used once", ManyFonts(60000), ManyFonts(120000));
-        RtfRatio("20,000 / 40,000 list overrides each used once", ManyListOverrides(20000),
-                 ManyListOverrides(40000));
+        const double fonts =
+            RtfRatio("60,000 / 120,000 fonts each used once", ManyFonts(60000), ManyFonts(120000));
+        const double overrides = RtfRatio("20,000 / 40,000 list overrides each used once",
+                                          ManyListOverrides(20000), ManyListOverrides(40000));
+        lookup = std::max(fonts, overrides);
     }
     double start = 0;
     if (part("kelvor")) {
@@ -311,7 +313,7 @@ int main(int argc, char** argv)
     if (part("tables"))
         std::printf("hostile table cost 2x/1x slots: %.2f\n", tables);
     if (part("rtf"))
-        std::printf("rtf font lookup cost 2x/1x fonts: %.2f\n", fonts);
+        std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
     if (part("kelvor"))
         std::printf("kelvor start cost 2000/1000 files: %.2f\n", start);
     return 0;
