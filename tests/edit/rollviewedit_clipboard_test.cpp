@@ -27,21 +27,6 @@ protected:
     {
         Command("paste", [&] { Editor.Edit->Paste(); });
     }
-    // An RVF clipboard block: the length N, then the document's RVF, then Tail.
-    static AnsiString Block(const AnsiString& rvf, uint32_t length, const AnsiString& tail = AnsiString())
-    {
-        unsigned char prefix[4] = {
-            static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
-            static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 24)};
-        return AnsiString(reinterpret_cast<char*>(prefix), 4) + rvf + tail;
-    }
-    AnsiString RVFOf(const AnsiString& text)
-    {
-        THeadlessEditor other;
-        TRVEditRVData* data = other.NewEditor(&Style);
-        data->AddNL(text, 0, 0);
-        return editinvariant::SaveRVF(*data);
-    }
     // "abcd", laid out, the caret after "ab".
     void Start(int styleNo = 0)
     {
@@ -54,7 +39,7 @@ protected:
 TEST_F(Clipboards, PasteTakesTheFirstFormatInTheOrderRVFThenTextThenPicture)
 {
     Start();
-    Editor.UI.SetClipboard({{"text/plain", "T"}, {RVFMime, Block(RVFOf("R"), RVFOf("R").size())}});
+    Editor.UI.SetClipboard({{"text/plain", "T"}, {RVFMime, RVFClipboardBlock(RVFOf("R"))}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRcd"}));
     // Text before a picture.
@@ -77,14 +62,14 @@ TEST_F(Clipboards, TheRVFBlockIsReadToItsLengthAndABadLengthIsRefused)
     Start();
     const AnsiString rvf = RVFOf("XY");
     // Bytes after the N bytes of RVF are not read.
-    Editor.UI.SetClipboard({{RVFMime, Block(rvf, rvf.size(), "0 garbage that is no RVF\r\n")}});
+    Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf, rvf.size(), "0 garbage that is no RVF\r\n")}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abXYcd"}));
     const AnsiString before = editinvariant::SaveRVF(*d);
     const int beeps = Editor.Beeps();
     for (uint32_t length : {uint32_t(rvf.size() + 1), uint32_t(0xFFFFFFFF), uint32_t(0x80000000)}) {
         SCOPED_TRACE(length);
-        Editor.UI.SetClipboard({{RVFMime, Block(rvf, length)}});
+        Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf, length)}});
         Paste();
         EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
     }
@@ -223,7 +208,7 @@ TEST_F(Clipboards, PastedRVFKeepsTheEditorsColourAndBackground)
     options.Include(rvfoLoadBack);
     Editor.Edit->SetRVFOptions(options);
     Editor.Edit->SetColor(clBlue);
-    Editor.UI.SetClipboard({{RVFMime, Block(rvf, rvf.size())}});
+    Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf)}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abXcd"}));
     EXPECT_EQ(Editor.Edit->Color(), clBlue);

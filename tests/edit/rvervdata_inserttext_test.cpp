@@ -187,14 +187,6 @@ TEST_F(Inserting, TextFilesInEveryEncoding)
 
 class InsertingRVF : public Inserting {
 protected:
-    // The RVF of a document built by Build in an editor of its own.
-    AnsiString RVFOf(const std::function<void(TRVEditRVData&)>& build)
-    {
-        THeadlessEditor other;
-        TRVEditRVData* data = other.NewEditor(&Style);
-        build(*data);
-        return editinvariant::SaveRVF(*data);
-    }
     bool InsertRVF(const AnsiString& rvf)
     {
         return Run("InsertRVFFromStreamEd_", [&] {
@@ -336,19 +328,15 @@ TEST_F(RandomInsertion, PiecesOfDocumentsInsertedAnywhereKeepTheInvariant)
     for (int seed = 0; seed < seeds; ++seed) {
         SCOPED_TRACE(seed);
         Rng.seed(static_cast<unsigned>(seed));
-        AnsiString rvf;
-        {
-            THeadlessEditor other;
-            TRVEditRVData* source = other.NewEditor(&Style);
-            Build(*source);
-            source->FormatAll();
-            const auto a = Place(*source);
-            const auto b = Place(*source);
-            source->SetSelectionBounds(a.first, a.second, b.first, b.second);
-            TMemoryStream stream;
-            source->SaveRVFToStream(stream, true, clWindow, nullptr, nullptr);
-            rvf = AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-        }
+        const AnsiString rvf = RVFOf(
+            [&](TRVEditRVData& source) {
+                Build(source);
+                source.FormatAll();
+                const auto a = Place(source);
+                const auto b = Place(source);
+                source.SetSelectionBounds(a.first, a.second, b.first, b.second);
+            },
+            true);
         Editor.Edit->Clear();
         Build(*d);
         d->FormatAll();

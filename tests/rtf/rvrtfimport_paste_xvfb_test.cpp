@@ -123,17 +123,9 @@ TEST_F(RTFPaste, TheClipboardsFormatsArePastedInTheOrderRVFRTFText)
     Editor.UI.SetClipboard({{"text/plain", "T"}, {"text/rtf", "{\\rtf1\\ansi R}"}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRcd"}));
-    THeadlessEditor* editor = &Editor;
-    AnsiString rvf;
-    {
-        THeadlessEditor other;
-        other.NewEditor(&Style)->AddNL("V", 0, 0);
-        rvf = editinvariant::SaveRVF(*other.Edit->EditRVData());
-    }
-    const char length[4] = {static_cast<char>(rvf.size()), 0, 0, 0};
-    editor->UI.SetClipboard({{"text/plain", "T"},
-                             {"text/rtf", "{\\rtf1\\ansi R}"},
-                             {"application/x-rollview-rvf", AnsiString(length, 4) + rvf}});
+    Editor.UI.SetClipboard({{"text/plain", "T"},
+                            {"text/rtf", "{\\rtf1\\ansi R}"},
+                            {"application/x-rollview-rvf", RVFClipboardBlock(RVFOf("V"))}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRVcd"}));
 }

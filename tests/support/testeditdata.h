@@ -1,9 +1,11 @@
 // TEditFixture holds a style sheet with the text and paragraph styles the
 // editing tests use and a headless editor on it (tests/support/testeditor.h),
-// whose document data is d.
+// whose document data is d; and the RVF of documents made in another editor
+// on the same sheet, as they reach the clipboard.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -17,9 +19,24 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rvervdata.h"
+#include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/testeditor.h"
+
+// An RVF block as the clipboard holds one: Length in four bytes (the lowest
+// first), then the RVF, then Tail.
+inline AnsiString RVFClipboardBlock(const AnsiString& rvf, uint32_t length,
+                                    const AnsiString& tail = AnsiString())
+{
+    const char prefix[4] = {static_cast<char>(length), static_cast<char>(length >> 8),
+                            static_cast<char>(length >> 16), static_cast<char>(length >> 24)};
+    return AnsiString(prefix, 4) + rvf + tail;
+}
+inline AnsiString RVFClipboardBlock(const AnsiString& rvf)
+{
+    return RVFClipboardBlock(rvf, static_cast<uint32_t>(rvf.size()));
+}
 
 // Text styles: 0 the default (8-bit), and the ones added below. Paragraph
 // styles: 0 the default, and the ones added below.
@@ -139,6 +156,23 @@ protected:
         return r;
     }
     void Caret(int ItemNo, int Offs) { d->SetCaretAtItem(ItemNo, Offs, false); }
+
+    // The RVF of a document that Build makes in another headless editor on
+    // the same style sheet (of its selection only, when SelectionOnly).
+    AnsiString RVFOf(const std::function<void(TRVEditRVData&)>& Build, bool SelectionOnly = false)
+    {
+        THeadlessEditor Other;
+        TRVEditRVData* Data = Other.NewEditor(&Style);
+        Build(*Data);
+        TStringStream Stream;
+        Data->SaveRVFToStream(Stream, SelectionOnly, clWindow, nullptr, nullptr);
+        return Stream.DataString();
+    }
+    // The RVF of a document of one paragraph of Text in text style 0.
+    AnsiString RVFOf(const AnsiString& Text)
+    {
+        return RVFOf([&](TRVEditRVData& Data) { Data.AddNL(Text, 0, 0); });
+    }
     std::pair<int, int> CaretPos() { return {d->GetCurItemNo(), d->GetOffsetInCurItem()}; }
 
     TRVStyle Style{nullptr};
