@@ -245,7 +245,6 @@ protected:
         RV_RegisterRTFImport();
         Form = new TForm(nullptr);
         Form->SetBounds(0, 0, 500, 300);
-        Form->SetCaption("kelvor-paste-under-xvfb");
         Style = new TRVStyle(Form);
         Edit = new TRollViewEdit(Form);
         Edit->SetBounds(0, 0, 400, 200);
@@ -261,24 +260,9 @@ protected:
         Edit->Clear();
         Edit->RVData->AddNL("abcd", 0, 0);
         Edit->Format();
-        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
-        const std::string window =
-            CaptureOutput("xdotool search --name '^kelvor-paste-under-xvfb$' | head -1");
-        ASSERT_FALSE(window.empty());
-        CaptureOutput("xdotool windowfocus --sync " + window);
-        Edit->SetFocus();
-        for (int i = 0; i < 20; ++i)
-            PumpEvents();
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-paste-under-xvfb", Edit));
     }
     void TearDown() override { delete Form; }
-    // A key pressed on the X server, as a user's keyboard does: the clipboard
-    // takes its time from it.
-    static void Keys(const std::string& keys)
-    {
-        CaptureOutput("xdotool key " + keys);
-        for (int i = 0; i < 20; ++i)
-            PumpEvents();
-    }
 
     TForm* Form = nullptr;
     TRVStyle* Style = nullptr;
@@ -308,7 +292,9 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     while (last + 1 < d.GetItemCount() && !d.IsParaStart(last + 1))
         ++last;
     d.SetSelectionBounds(0, d.GetOffsBeforeItem(0), last, d.GetOffsAfterItem(last));
-    Keys("ctrl+c");
+    // A key pressed on the X server, as a user's keyboard does: the clipboard
+    // takes its time from it.
+    Xdo("key ctrl+c", 20);
     EXPECT_EQ(ReadClipboardWithXclip("text/plain", std::string(copiedFile) + ".txt"), "abHello bold world");
     EXPECT_NE(ReadClipboardWithXclip("text/rtf", copiedFile).find("\\rtf1"), std::string::npos);
     d.Deselect(nullptr, false);
