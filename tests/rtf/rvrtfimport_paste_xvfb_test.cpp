@@ -36,14 +36,10 @@ const char* const SampleHTML = "<html><body><p>Hello <b>bold</b> world</p>"
 // LibreOffice's RTF of SampleHTML; empty when LibreOffice is not installed.
 std::string LibreOfficeRTF(TempDir& dir)
 {
-    if (!ProgramAvailable("/usr/bin/soffice"))
+    if (!LibreOfficeAvailable())
         return std::string();
-    dir.Write("sample.html", SampleHTML);
-    int status = 0;
-    RunCommand("cd '" + dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" + dir.Path() +
-                   "/profile --headless --convert-to 'rtf:Rich Text Format' --outdir '" + dir.Path() +
-                   "/out' sample.html >/dev/null 2>&1",
-               status);
+    LibreOfficeConvert(dir.Path(), "rtf:Rich Text Format", dir.File("out"),
+                       {dir.Write("sample.html", SampleHTML)});
     return dir.Read(dir.File("out/sample.rtf"));
 }
 
@@ -164,7 +160,7 @@ TEST_F(RTFPaste, LibreOfficesRTFThroughThePlatformsClipboard)
 {
     TempDir dir;
     const std::string rtf = LibreOfficeRTF(dir);
-    if (!ProgramAvailable("/usr/bin/soffice"))
+    if (!LibreOfficeAvailable())
         GTEST_SKIP() << "LibreOffice is not installed";
     ASSERT_FALSE(rtf.empty());
     Start();
@@ -200,13 +196,9 @@ TEST(RTFPasteXvfbTest, RTFThatXclipOffersPastesAndWhatTheEditorCopiesReadsBack)
     ASSERT_TRUE(ChildSucceeded(run));
     EXPECT_EQ(run.Result, "pasted");
     // LibreOffice reads what the editor copied as RTF to the same text, bold kept.
-    for (const char* format : {"html", "txt:Text (encoded):UTF8"}) {
-        int status = 0;
-        RunCommand("cd '" + dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
-                       dir.Path() + "/profile --headless --convert-to '" + format + "' --outdir '" +
-                       dir.Path() + "/back' copied.rtf >/dev/null 2>&1",
-                   status);
-    }
+    for (const char* format : {"html", "txt:Text (encoded):UTF8"})
+        EXPECT_TRUE(LibreOfficeConvert(dir.Path(), format, dir.File("back"), {dir.File("copied.rtf")}))
+            << format;
     // The text file starts with a byte-order mark.
     const std::string text = dir.Read(dir.File("back/copied.txt"));
     EXPECT_NE(text.find("abHello bold world"), std::string::npos) << text;
