@@ -19,13 +19,9 @@ const char* const RVFMime = "application/x-rollview-rvf";
 
 class Clipboards : public TEditFixture {
 protected:
-    void Command(const std::string& name, const std::function<void()>& command)
-    {
-        editinvariant::Run(*d, name, command);
-    }
     void Paste()
     {
-        Command("paste", [&] { Editor.Edit->Paste(); });
+        Run("paste", [&] { Editor.Edit->Paste(); });
     }
     // "abcd", laid out, the caret after "ab".
     void Start(int styleNo = 0)
@@ -105,7 +101,7 @@ TEST_F(Clipboards, CopyThenPasteGivesTheDocumentBack)
     const AnsiString original = editinvariant::SaveRVF(*d);
     d->SetSelectionBounds(0, 3, 3, 3);
     Editor.Edit->Copy();
-    Command("delete", [&] { Editor.Edit->DeleteSelection(); });
+    Run("delete", [&] { Editor.Edit->DeleteSelection(); });
     Paste();
     EXPECT_TRUE(editinvariant::SaveRVF(*d) == original) << editinvariant::SaveRVF(*d);
 }
@@ -114,14 +110,14 @@ TEST_F(Clipboards, CutCopiesAndDeletesAsOneChange)
 {
     Start();
     d->SetSelectionBounds(0, 2, 0, 4);
-    Command("cut", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
+    Run("cut", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"ad"}));
     EXPECT_EQ(Clipboard()->AsText(), "bc");
     // Read-only: nothing is cut, nothing copied.
     Editor.Edit->SetReadOnly(true);
     Clipboard()->SetAsText("kept");
     d->SetSelectionBounds(0, 1, 0, 3);
-    Command("cut read-only", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
+    Run("cut read-only", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"ad"}));
     EXPECT_EQ(Clipboard()->AsText(), "kept");
 }
@@ -287,7 +283,7 @@ TEST_F(Clipboards, CopiedRTFNamesEveryHyperlinksOwnURL)
     // A link typed in front of them after the layout.
     Caret(0, 1);
     d->CurTextStyleNo = link;
-    Command("link", [&] { Editor.Edit->InsertText("zero "); });
+    Run("link", [&] { Editor.Edit->InsertText("zero "); });
     Editor.Edit->OnURLNeeded = [](TObject*, int id, AnsiString& url) {
         url = "http://example.com/" + std::to_string(id);
     };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/editinvariant.h"
 #include "tests/support/testeditor.h"
 
 // An RVF block as the clipboard holds one: Length in four bytes (the lowest
@@ -156,6 +158,13 @@ protected:
         return r;
     }
     void Caret(int ItemNo, int Offs) { d->SetCaretAtItem(ItemNo, Offs, false); }
+    TTestRollViewEdit* Edit() { return Editor.Edit; }
+    // Runs Command as one editing command and checks the editing invariant
+    // after it (tests/support/editinvariant.h); true when it changed the document.
+    bool Run(const std::string& Name, const std::function<void()>& Command)
+    {
+        return editinvariant::Run(*d, Name, Command);
+    }
 
     // The RVF of a document that Build makes in another headless editor on
     // the same style sheet (of its selection only, when SelectionOnly).
