@@ -195,9 +195,9 @@ TEST_F(Clipboards, PastedRVFKeepsTheEditorsColourAndBackground)
         TRVFOptions options = other.Edit->RVFOptions();
         options.Include(rvfoSaveBack);
         other.Edit->SetRVFOptions(options);
-        TMemoryStream saved;
+        TStringStream saved;
         ASSERT_TRUE(other.Edit->SaveRVFToStream(&saved, false));
-        rvf = AnsiString(static_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size()));
+        rvf = saved.DataString();
     }
     Start();
     TRVFOptions options = Editor.Edit->RVFOptions();

@@ -190,9 +190,7 @@ protected:
     bool InsertRVF(const AnsiString& rvf)
     {
         return Run("InsertRVFFromStreamEd_", [&] {
-            TMemoryStream stream;
-            stream.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
-            stream.SetPosition(0);
+            TStringStream stream(rvf);
             return d->InsertRVFFromStreamEd_(stream);
         });
     }
@@ -343,9 +341,7 @@ TEST_F(RandomInsertion, PiecesOfDocumentsInsertedAnywhereKeepTheInvariant)
         const auto at = Place(*d);
         Caret(at.first, at.second);
         inserted += Run("insert", [&] {
-            TMemoryStream stream;
-            stream.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
-            stream.SetPosition(0);
+            TStringStream stream(rvf);
             return d->InsertRVFFromStreamEd_(stream);
         });
         // Text with breaks of every kind, the caret before or after it.

@@ -114,9 +114,7 @@ TEST(RTFCodePages, AStyleThatCannotHoldTheLettersGivesWay)
         TRVRTFReaderProperties props;
         props.SetTextStyleMode(c.Mode);
         TRTFTestData data(&style, &props);
-        TMemoryStream stream;
-        stream.WriteBuffer(cyrillic.data(), static_cast<int64_t>(cyrillic.size()));
-        stream.SetPosition(0);
+        TStringStream stream(cyrillic);
         ASSERT_EQ(props.ReadFromStream(stream, &data), rtf_ec_OK);
         EXPECT_EQ(Letters(data), c.Expected);
         EXPECT_EQ(style.TextStyles()->Count(), c.Styles);

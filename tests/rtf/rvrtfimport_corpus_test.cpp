@@ -293,11 +293,10 @@ TEST_F(TRTFCorpus, OurRTFOfTheCorpusReadsBackInLibreOffice)
         SCOPED_TRACE(name);
         TLoaded doc;
         ASSERT_EQ(doc.Load(file), rtf_ec_OK);
-        TMemoryStream rtf;
+        TStringStream rtf;
         ASSERT_TRUE(doc.Data.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
                                              nullptr, nullptr, 0));
-        const std::string ours = Dir->Write(
-            "ours_" + name + ".rtf", std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())));
+        const std::string ours = Dir->Write("ours_" + name + ".rtf", rtf.DataString());
         EXPECT_EQ(LibreOfficeText(ours, "ours_" + name), LibreOfficeText(file, name));
     }
 }

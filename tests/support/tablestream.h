@@ -11,12 +11,8 @@
 #include "document/rvfmisc.h"
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/testtable.h"
-
-inline std::string StreamBytes(TMemoryStream& Stream)
-{
-    return std::string(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
-}
 
 // A component stream of a table: the root record with "C" written by WriteC
 // and then whatever Extra writes (further properties), as TRVTableSW writes it.
