@@ -11,49 +11,20 @@
 #include <memory>
 #include <string>
 
-#include "document/rvstyle.h"
+#include "bench/benchedit.h"
 #include "document/rvstyle_list.h"
-#include "edit/rollviewedit.h"
 #include "platform/controls/clipbrd.h"
-#include "platform/controls/forms.h"
-#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
 
 namespace {
 
-// An editor that measures on the recording canvas, as the tests' does.
-class TBenchEdit : public TRollViewEdit {
-public:
-    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
-    TCanvas* GetFormattingCanvas() override { return &Measure; }
-    using TCustomRollView::MouseDown;
-    using TCustomRollView::MouseUp;
-    TRecordingCanvas Measure{1000, 1000, 96};
-};
-
 // A shown editor of Paragraphs log lines, laid out.
-struct TDocument {
-    TRVStyle Style{nullptr};
-    TForm* Form = nullptr;
-    TBenchEdit* Edit = nullptr;
-    TRVEditRVData* Data = nullptr;
+struct TDocument : TBenchEditor {
     explicit TDocument(int Paragraphs)
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(0, 0, 640, 480);
-        Edit = new TBenchEdit(Form);
-        Edit->SetBounds(0, 0, 600, 400);
-        Edit->SetStyle(&Style);
-        Edit->SetParent(Form);
-        Form->Show();
-        Data = Edit->EditRVData();
-        for (int i = 0; i < Paragraphs; ++i)
-            Data->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
+        AddLogLines(Paragraphs);
         Edit->Format();
     }
-    ~TDocument() { Form->Free(); }
-    TDocument(const TDocument&) = delete;
-    TDocument& operator=(const TDocument&) = delete;
 };
 
 // Runs Work on a fresh document of Paragraphs paragraphs once per iteration,
