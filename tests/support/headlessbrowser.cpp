@@ -86,6 +86,17 @@ std::string ChromiumRunPage(const std::string& PageFile, const std::string& Work
     return DecodeEntities(dom.substr(start + open.size(), end - start - open.size()));
 }
 
+std::string PythonWithHTML5Lib()
+{
+    for (const char* Python : {"python3", "/usr/bin/python3"}) {
+        int Status = 0;
+        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
+        if (Status == 0)
+            return Python;
+    }
+    return std::string();
+}
+
 bool LibreOfficeAvailable()
 {
     return ProgramAvailable("/usr/bin/soffice");

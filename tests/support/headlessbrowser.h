@@ -30,6 +30,10 @@ std::string RunCommand(const std::string& Command, int& ExitStatus);
 // Whether an executable exists at Path.
 bool ProgramAvailable(const std::string& Path);
 
+// A python3 that has html5lib (the system's own, where another comes first
+// on the path); empty when there is none.
+std::string PythonWithHTML5Lib();
+
 // Whether LibreOffice is installed (/usr/bin/soffice).
 bool LibreOfficeAvailable();
 

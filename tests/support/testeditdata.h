@@ -4,7 +4,6 @@
 // on the same sheet, as they reach the clipboard.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rvervdata.h"
+#include "platform/core/codepages.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
@@ -85,19 +85,9 @@ protected:
     void AddText(const AnsiString& Text, int StyleNo = 0, int ParaNo = 0)
     {
         if (Style.TextStyles()->Items(StyleNo)->Unicode())
-            d->AddNLWTag(WideFromUtf8(Text), StyleNo, ParaNo, TRVTag());
+            d->AddNLWTag(UTF8Decode(Text), StyleNo, ParaNo, TRVTag());
         else
             d->AddNL(Text, StyleNo, ParaNo);
-    }
-    static WideString WideFromUtf8(const AnsiString& Text)
-    {
-        std::vector<WideChar> Buffer(Text.size() + 1);
-        const int n = RVU_Utf8ToUnicodeBuf(Buffer.data(), static_cast<int>(Buffer.size()), Text.data(),
-                                           static_cast<int>(Text.size()));
-        WideString w(Buffer.data(), static_cast<size_t>(std::max(n, 0)));
-        while (!w.empty() && w.back() == 0)
-            w.pop_back();
-        return w;
     }
     TCustomRVItemInfo* NewPicture(int Width = 20, int Height = 10)
     {
@@ -118,36 +108,15 @@ protected:
         }
     }
 
-    // The item's text as UTF-8 (Unicode items converted).
+    // The item's text as UTF-8 (Unicode items converted; a lone surrogate
+    // reads as U+FFFD).
     AnsiString Text(int ItemNo) const
     {
         if (d->GetItemStyle(ItemNo) < 0)
             return AnsiString();
         if (!d->GetItemOptions(ItemNo).Contains(rvioUnicode))
             return d->GetItemText(ItemNo);
-        const WideString w = RVU_RawUnicodeToWideString(d->GetItemText(ItemNo));
-        AnsiString Out;
-        for (size_t i = 0; i < w.size(); ++i) {
-            unsigned c = w[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size())
-                c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
-            if (c < 0x80) {
-                Out += char(c);
-            } else if (c < 0x800) {
-                Out += char(0xC0 | (c >> 6));
-                Out += char(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                Out += char(0xE0 | (c >> 12));
-                Out += char(0x80 | ((c >> 6) & 0x3F));
-                Out += char(0x80 | (c & 0x3F));
-            } else {
-                Out += char(0xF0 | (c >> 18));
-                Out += char(0x80 | ((c >> 12) & 0x3F));
-                Out += char(0x80 | ((c >> 6) & 0x3F));
-                Out += char(0x80 | (c & 0x3F));
-            }
-        }
-        return Out;
+        return UTF8Encode(RVU_RawUnicodeToWideString(d->GetItemText(ItemNo)));
     }
     std::vector<AnsiString> Texts() const
     {

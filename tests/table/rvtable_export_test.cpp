@@ -256,17 +256,6 @@ TEST(TableHTML, AttributeValuesAreEscapedAndStylesHaveNoBraces)
     EXPECT_EQ(Html.find("style='{"), AnsiString::npos);
 }
 
-std::string PythonWithHTML5Lib()
-{
-    for (const char* Python : {"python3", "/usr/bin/python3"}) {
-        int Status = 0;
-        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
-        if (Status == 0)
-            return Python;
-    }
-    return std::string();
-}
-
 // Prints each table of an HTML file as its grid rebuilt from colspan and
 // rowspan: rows joined by "|", slots by ","; a slot covered from the left is
 // "<", from above "^". Columns that every row covers from the left (a reader's
