@@ -93,10 +93,7 @@ TEST(LayoutInfoTest, UnknownTailIsSkippedAndBadLengthsFail)
 
     for (int Length : {24, 31, -1, 0x7FFFFFFF}) {
         AnsiString Bad = StreamBytes(Stream);
-        Bad[4] = static_cast<char>(Length & 0xFF);
-        Bad[5] = static_cast<char>((Length >> 8) & 0xFF);
-        Bad[6] = static_cast<char>((Length >> 16) & 0xFF);
-        Bad[7] = static_cast<char>((Length >> 24) & 0xFF);
+        Bad.replace(4, 4, Count32(static_cast<uint32_t>(Length)));
         TStringStream BadStream(Bad);
         TRVLayoutInfo Untouched;
         ExpectInvalid([&] { Untouched.LoadFromStream(BadStream, false); });

@@ -302,13 +302,6 @@ void FillBitmap(TBitmap& Bitmap)
     Bitmap.SetPixels(Pixels);
 }
 
-// A 32-bit little-endian count.
-AnsiString Count32(int64_t Value)
-{
-    const uint32_t v = static_cast<uint32_t>(Value);
-    return AnsiString{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-
 class RVFObjectsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { RegisterClass<TRVFSampleComponent>("TRVFSampleComponent"); }

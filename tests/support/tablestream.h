@@ -70,10 +70,7 @@ inline std::string RVFWithTableStream(const std::string& Stream, bool Binary)
         throw std::logic_error("the saved document shows no table stream");
     std::string Result = Saved.DataString().substr(0, At + Mark.size());
     if (Binary) {
-        const uint32_t N = static_cast<uint32_t>(Stream.size());
-        const char Len[4] = {static_cast<char>(N), static_cast<char>(N >> 8), static_cast<char>(N >> 16),
-                             static_cast<char>(N >> 24)};
-        Result += std::string(Len, 4) + Stream;
+        Result += Count32(Stream.size()) + Stream;
     } else {
         TMemoryStream Bytes;
         Bytes.WriteBuffer(Stream.data(), static_cast<int64_t>(Stream.size()));

@@ -24,6 +24,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editinvariant.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/testeditor.h"
 
 // An RVF block as the clipboard holds one: Length in four bytes (the lowest
@@ -31,9 +32,7 @@
 inline AnsiString RVFClipboardBlock(const AnsiString& rvf, uint32_t length,
                                     const AnsiString& tail = AnsiString())
 {
-    const char prefix[4] = {static_cast<char>(length), static_cast<char>(length >> 8),
-                            static_cast<char>(length >> 16), static_cast<char>(length >> 24)};
-    return AnsiString(prefix, 4) + rvf + tail;
+    return Count32(length) + rvf + tail;
 }
 inline AnsiString RVFClipboardBlock(const AnsiString& rvf)
 {
