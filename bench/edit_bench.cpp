@@ -6,69 +6,57 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "document/rvstyle.h"
+#include "bench/benchedit.h"
 #include "document/rvstyle_list.h"
-#include "edit/rollviewedit.h"
 #include "platform/controls/clipbrd.h"
-#include "platform/controls/forms.h"
-#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
 
 namespace {
 
-// An editor that measures on the recording canvas, as the tests' does.
-class TBenchEdit : public TRollViewEdit {
-public:
-    explicit TBenchEdit(TComponent* owner) : TRollViewEdit(owner) {}
-    TCanvas* GetFormattingCanvas() override { return &Measure; }
-    using TCustomRollView::MouseDown;
-    using TCustomRollView::MouseUp;
-    TRecordingCanvas Measure{1000, 1000, 96};
-};
-
 // A shown editor of Paragraphs log lines, laid out.
-struct TDocument {
-    TRVStyle Style{nullptr};
-    TForm* Form = nullptr;
-    TBenchEdit* Edit = nullptr;
-    TRVEditRVData* Data = nullptr;
+struct TDocument : TBenchEditor {
     explicit TDocument(int Paragraphs)
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(0, 0, 640, 480);
-        Edit = new TBenchEdit(Form);
-        Edit->SetBounds(0, 0, 600, 400);
-        Edit->SetStyle(&Style);
-        Edit->SetParent(Form);
-        Form->Show();
-        Data = Edit->EditRVData();
-        for (int i = 0; i < Paragraphs; ++i)
-            Data->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
+        AddLogLines(Paragraphs);
         Edit->Format();
     }
-    ~TDocument() { Form->Free(); }
-    TDocument(const TDocument&) = delete;
-    TDocument& operator=(const TDocument&) = delete;
 };
+
+// Runs Work on a fresh document of Paragraphs paragraphs once per iteration,
+// after Prepare. Only Work is timed: building the document, preparing it and
+// freeing it (up to 100,000 paragraphs) run with the clock stopped.
+void OnFreshDocument(benchmark::State& state, int paragraphs, const std::function<void(TDocument&)>& prepare,
+                     const std::function<void(TDocument&)>& work)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = std::make_unique<TDocument>(paragraphs);
+        if (prepare)
+            prepare(*doc);
+        state.ResumeTiming();
+        work(*doc);
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
 
 // Types 1,000 characters at the end of a document of state.range(0) paragraphs.
 void BM_Typing(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(static_cast<int>(state.range(0)));
-        TRVEditRVData& d = *Doc.Data;
-        d.OnEndPress(true);
-        state.ResumeTiming();
-        for (int i = 0; i < 1000; ++i) {
-            editcommands::TypeChar(d, i % 7 == 0 ? ' ' : 'a' + i % 26);
-            d.Change();
-        }
-    }
+    OnFreshDocument(
+        state, static_cast<int>(state.range(0)), [](TDocument& doc) { doc.Data->OnEndPress(true); },
+        [](TDocument& doc) {
+            for (int i = 0; i < 1000; ++i) {
+                editcommands::TypeChar(*doc.Data, i % 7 == 0 ? ' ' : 'a' + i % 26);
+                doc.Data->Change();
+            }
+        });
 }
 BENCHMARK(BM_Typing)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -76,37 +64,26 @@ BENCHMARK(BM_Typing)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMil
 void BM_DeleteAndUndo(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(n);
-        TRVEditRVData& d = *Doc.Data;
-        state.ResumeTiming();
+    OnFreshDocument(state, n, nullptr, [n](TDocument& doc) {
+        TRVEditRVData& d = *doc.Data;
         editcommands::DeleteRange(d, n / 2, 1, n / 2 + n / 10 - 1, d.GetOffsAfterItem(n / 2 + n / 10 - 1));
         d.Change();
         d.Undo();
-    }
+    });
 }
 BENCHMARK(BM_DeleteAndUndo)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
-
-// The caret on paragraph Para of the document, the view scrolled to it.
-void CaretOnParagraph(TDocument& doc, int para, int offs)
-{
-    doc.Data->SetCaretAtItem(para, offs, false);
-}
 
 // 200 Enter presses in the middle of a document of state.range(0)
 // paragraphs, each splitting a paragraph, through the editor control.
 void BM_Enter(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(n);
-        CaretOnParagraph(Doc, n / 2, 11);
-        state.ResumeTiming();
-        for (int i = 0; i < 200; ++i)
-            Doc.Edit->OnEnterPress(false);
-    }
+    OnFreshDocument(
+        state, n, [n](TDocument& doc) { doc.Data->SetCaretAtItem(n / 2, 11, false); },
+        [](TDocument& doc) {
+            for (int i = 0; i < 200; ++i)
+                doc.Edit->OnEnterPress(false);
+        });
 }
 BENCHMARK(BM_Enter)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -115,15 +92,12 @@ BENCHMARK(BM_Enter)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMill
 void BM_Join(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(n);
-        state.ResumeTiming();
+    OnFreshDocument(state, n, nullptr, [n](TDocument& doc) {
         for (int i = 0; i < 40; ++i) {
-            CaretOnParagraph(Doc, n / 2 + 20 - i, 1);
-            Doc.Edit->OnBackSpacePress(false);
+            doc.Data->SetCaretAtItem(n / 2 + 20 - i, 1, false);
+            doc.Edit->OnBackSpacePress(false);
         }
-    }
+    });
 }
 BENCHMARK(BM_Join)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -132,18 +106,16 @@ BENCHMARK(BM_Join)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMilli
 void BM_ClickToCaret(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(n);
-        CaretOnParagraph(Doc, n / 2, 1);
-        state.ResumeTiming();
-        for (int i = 0; i < 2000; ++i) {
-            const int y = 10 + (i * 37) % 300;
-            const int x = 10 + (i * 53) % 250;
-            Doc.Edit->MouseDown(mbLeft, TShiftState{ssLeft}, x, y);
-            Doc.Edit->MouseUp(mbLeft, TShiftState(), x, y);
-        }
-    }
+    OnFreshDocument(
+        state, n, [n](TDocument& doc) { doc.Data->SetCaretAtItem(n / 2, 1, false); },
+        [](TDocument& doc) {
+            for (int i = 0; i < 2000; ++i) {
+                const int y = 10 + (i * 37) % 300;
+                const int x = 10 + (i * 53) % 250;
+                doc.Edit->MouseDown(mbLeft, TShiftState{ssLeft}, x, y);
+                doc.Edit->MouseUp(mbLeft, TShiftState(), x, y);
+            }
+        });
 }
 BENCHMARK(BM_ClickToCaret)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -153,20 +125,15 @@ BENCHMARK(BM_ClickToCaret)->Arg(100)->Arg(100000)->Iterations(3)->Unit(benchmark
 void BM_ApplyListStyle(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto doc = std::make_unique<TDocument>(n);
-        TRVListLevel* level = doc->Style.ListStyles()->Add()->Levels()->Add();
-        level->SetListType(rvlstDecimal);
-        level->SetFormatString("%0:s.");
-        doc->Data->SetSelectionBounds(0, 1, n - 1, doc->Data->GetOffsAfterItem(n - 1));
-        state.ResumeTiming();
-        doc->Edit->ApplyListStyle(0, 0, 1, false, false);
-        // Freeing the document is not what is measured.
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
+    OnFreshDocument(
+        state, n,
+        [n](TDocument& doc) {
+            TRVListLevel* level = doc.Style.ListStyles()->Add()->Levels()->Add();
+            level->SetListType(rvlstDecimal);
+            level->SetFormatString("%0:s.");
+            doc.Data->SetSelectionBounds(0, 1, n - 1, doc.Data->GetOffsAfterItem(n - 1));
+        },
+        [](TDocument& doc) { doc.Edit->ApplyListStyle(0, 0, 1, false, false); });
 }
 BENCHMARK(BM_ApplyListStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -174,16 +141,10 @@ BENCHMARK(BM_ApplyListStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchma
 void BM_ApplyParaStyle(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto doc = std::make_unique<TDocument>(n);
-        doc->Data->SetSelectionBounds(0, 1, n - 1, doc->Data->GetOffsAfterItem(n - 1));
-        state.ResumeTiming();
-        doc->Edit->ApplyParaStyle(1);
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
+    OnFreshDocument(
+        state, n,
+        [n](TDocument& doc) { doc.Data->SetSelectionBounds(0, 1, n - 1, doc.Data->GetOffsAfterItem(n - 1)); },
+        [](TDocument& doc) { doc.Edit->ApplyParaStyle(1); });
 }
 BENCHMARK(BM_ApplyParaStyle)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -195,14 +156,13 @@ void BM_Paste(benchmark::State& state)
     std::string text;
     for (int i = 0; i < lines; ++i)
         text += "pasted line " + std::to_string(i) + " of the clipboard\r\n";
-    for (auto _ : state) {
-        state.PauseTiming();
-        TDocument Doc(10000);
-        CaretOnParagraph(Doc, 5000, 11);
-        Clipboard()->SetAsText(text);
-        state.ResumeTiming();
-        Doc.Edit->Paste();
-    }
+    OnFreshDocument(
+        state, 10000,
+        [&](TDocument& doc) {
+            doc.Data->SetCaretAtItem(5000, 11, false);
+            Clipboard()->SetAsText(text);
+        },
+        [](TDocument& doc) { doc.Edit->Paste(); });
 }
 BENCHMARK(BM_Paste)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -242,7 +202,7 @@ int main(int argc, char** argv)
                 Ratio("BM_Join/100000/iterations:3", "BM_Join/100/iterations:3"));
     std::printf("click to caret cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
-    std::printf("paste cost 10k/1k paragraphs: %.2f\n",
+    std::printf("paste cost 10k/1k pasted paragraphs: %.2f\n",
                 Ratio("BM_Paste/10000/iterations:3", "BM_Paste/1000/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/10000/iterations:3", "BM_DeleteAndUndo/1000/iterations:3"));

@@ -10,8 +10,7 @@
 #include <map>
 #include <string>
 
-#include "platform/controls/forms.h"
-#include "tests/support/testeditor.h"
+#include "bench/benchedit.h"
 #include "tests/support/testtable.h"
 
 namespace {
@@ -50,23 +49,11 @@ BENCHMARK(BM_TableScreenPaint)->Arg(100)->Arg(10000);
 // paragraph, laid out. The editor is about as tall as the 10-row table:
 // repainting after an edit is bounded by the window, so that both sizes
 // repaint a full window and the ratio shows what the number of rows adds.
-struct TTableEditor {
-    TRVStyle Style{nullptr};
-    TForm* Form = nullptr;
-    TRVEditRVData* Data = nullptr;
+struct TTableEditor : TBenchEditor {
     TRVTableItemInfo* Table = nullptr;
-    explicit TTableEditor(int rows)
+    explicit TTableEditor(int rows) : TBenchEditor(200)
     {
         RV_RegisterTableItem();
-        Form = new TForm(nullptr);
-        Form->SetBounds(0, 0, 640, 480);
-        // Measuring on the recording canvas, as the tests' editor does.
-        auto* edit = new TTestRollViewEdit(Form);
-        edit->SetBounds(0, 0, 600, 200);
-        edit->SetStyle(&Style);
-        edit->SetParent(Form);
-        Form->Show();
-        Data = edit->EditRVData();
         Data->AddNL("before", 0, 0);
         Table = new TRVTableItemInfo(rows, 3, Data);
         for (int r = 0; r < rows; ++r)
@@ -77,12 +64,9 @@ struct TTableEditor {
             }
         Data->AddItem(AnsiString(), Table);
         Data->AddNL("after", 0, 0);
-        edit->Format();
+        Edit->Format();
         Data->SetCaretAtItem(0, 1, false);
     }
-    ~TTableEditor() { Form->Free(); }
-    TTableEditor(const TTableEditor&) = delete;
-    TTableEditor& operator=(const TTableEditor&) = delete;
 };
 
 // Inserts a row in the middle of a table of state.range(0) rows in an editor,

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/e2eprocess.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/xvfbchild.h"
 
@@ -26,20 +27,6 @@ std::string KelvorProgram()
 #else
     return "kelvor";
 #endif
-}
-
-// A shell command's standard output.
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
 }
 
 // Kelvor started on the display with these options; its main window's id.
@@ -85,13 +72,13 @@ public:
     static std::string FirstLine(const std::string& command)
     {
         std::string line;
-        std::getline(std::stringstream(Capture(command)) >> std::ws, line);
+        std::getline(std::stringstream(CaptureOutput(command)) >> std::ws, line);
         return line;
     }
     // Another window of the program is shown: the popup menu.
     bool MenuShown() const
     {
-        std::stringstream windows(Capture("xdotool search --onlyvisible --classname '^kelvor$'"));
+        std::stringstream windows(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
         std::string window;
         while (std::getline(windows, window))
             if (window != Window)
@@ -168,7 +155,7 @@ TEST(KelvorE2EBurstChildTest, OversizedWindow)
     ASSERT_FALSE(kelvor.Window.empty()) << kelvor.WhyNoWindow();
     int left = -1, top = -1, width = -1, height = -1;
     const auto fits = [&] {
-        std::stringstream lines(Capture("xdotool getwindowgeometry --shell " + kelvor.Window));
+        std::stringstream lines(CaptureOutput("xdotool getwindowgeometry --shell " + kelvor.Window));
         std::string line;
         while (std::getline(lines, line)) {
             const std::string key = line.substr(0, line.find('='));

@@ -643,19 +643,6 @@ std::string WritePage(const TempDir& Dir, TDocument& Doc, bool CSS, const AnsiSt
     return Dir.Write(Name, CSS ? WithCSS(Doc.Data, a) : Plain(Doc.Data, a));
 }
 
-// A python3 that has html5lib (the system's own, where another comes first
-// on the path); empty when there is none.
-std::string PythonWithHTML5Lib()
-{
-    for (const char* Python : {"python3", "/usr/bin/python3"}) {
-        int Status = 0;
-        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
-        if (Status == 0)
-            return Python;
-    }
-    return std::string();
-}
-
 } // namespace
 
 // Every form of the page (plain or with CSS, markers as list tags or as text)

@@ -8,6 +8,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/jpeg.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
 
@@ -36,14 +37,6 @@ void ExpectInvalid(const std::function<void()>& Call)
     }
 }
 
-AnsiString Bytes(TMemoryStream& Stream)
-{
-    AnsiString s(static_cast<size_t>(Stream.Size()), '\0');
-    Stream.SetPosition(0);
-    Stream.ReadBuffer(s.data(), Stream.Size());
-    return s;
-}
-
 } // namespace
 
 TEST(LayoutInfoTest, ShortBlockRoundTrip)
@@ -51,7 +44,7 @@ TEST(LayoutInfoTest, ShortBlockRoundTrip)
     TMemoryStream Stream;
     Sample().SaveToStream(Stream, true);
     EXPECT_EQ(Stream.Size(), 4 + 8 + 25);
-    const AnsiString s = Bytes(Stream);
+    const AnsiString s = StreamBytes(Stream);
     EXPECT_EQ(s.substr(0, 12), AnsiString("\x21\0\0\0\0\0\0\0\x19\0\0\0", 12));
 
     Stream.SetPosition(0);
@@ -89,26 +82,19 @@ TEST(LayoutInfoTest, UnknownTailIsSkippedAndBadLengthsFail)
 {
     TMemoryStream Stream;
     Sample().SaveToStream(Stream, false);
-    AnsiString s = Bytes(Stream);
+    AnsiString s = StreamBytes(Stream);
     s[4] = 30; // five bytes more than this version knows
     s += AnsiString("\x01\x02\x03\x04\x05!", 6);
-    TMemoryStream Longer;
-    Longer.WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
-    Longer.SetPosition(0);
+    TStringStream Longer(s);
     TRVLayoutInfo Read;
     Read.LoadFromStream(Longer, false);
     EXPECT_EQ(Read.MinTextWidth, 500);
     EXPECT_EQ(Longer.Position(), 8 + 30);
 
     for (int Length : {24, 31, -1, 0x7FFFFFFF}) {
-        AnsiString Bad = Bytes(Stream);
-        Bad[4] = static_cast<char>(Length & 0xFF);
-        Bad[5] = static_cast<char>((Length >> 8) & 0xFF);
-        Bad[6] = static_cast<char>((Length >> 16) & 0xFF);
-        Bad[7] = static_cast<char>((Length >> 24) & 0xFF);
-        TMemoryStream BadStream;
-        BadStream.WriteBuffer(Bad.data(), static_cast<int64_t>(Bad.size()));
-        BadStream.SetPosition(0);
+        AnsiString Bad = StreamBytes(Stream);
+        Bad.replace(4, 4, Count32(static_cast<uint32_t>(Length)));
+        TStringStream BadStream(Bad);
         TRVLayoutInfo Untouched;
         ExpectInvalid([&] { Untouched.LoadFromStream(BadStream, false); });
         EXPECT_FALSE(Untouched.Loaded);
@@ -123,7 +109,7 @@ TEST(LayoutInfoTest, TextAndBinaryRecordForms)
 {
     TMemoryStream Text;
     Sample().SaveTextToStream(Text);
-    AnsiString Line = Bytes(Text);
+    AnsiString Line = StreamBytes(Text);
     ASSERT_GE(Line.size(), 2u);
     EXPECT_EQ(Line.substr(Line.size() - 2), "\r\n");
     Line.resize(Line.size() - 2);
@@ -136,7 +122,7 @@ TEST(LayoutInfoTest, TextAndBinaryRecordForms)
     TMemoryStream Raw;
     Sample().SaveToStream(Raw, false);
     TRVLayoutInfo FromBinary;
-    FromBinary.LoadBinary(Bytes(Raw));
+    FromBinary.LoadBinary(StreamBytes(Raw));
     EXPECT_EQ(FromBinary.BottomMargin, 4);
 }
 

@@ -16,12 +16,6 @@ namespace {
 
 const AnsiString Version = "-8 1 2\r\n";
 
-AnsiString Count32(size_t Value)
-{
-    const uint32_t v = static_cast<uint32_t>(Value);
-    return AnsiString{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-
 // Holds a document of its own, read from a binary block of its record, as a
 // table cell holds one: the second line of its record is the block.
 class TNestItem : public TRVNonTextItemInfo {

@@ -34,13 +34,6 @@ TBitmap* MakeBitmap()
     return Bitmap;
 }
 
-// A 32-bit little-endian count.
-AnsiString Count32(size_t Value)
-{
-    const uint32_t v = static_cast<uint32_t>(Value);
-    return AnsiString{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-
 int FileCount(const std::string& Folder)
 {
     int Count = 0;

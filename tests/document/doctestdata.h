@@ -25,6 +25,7 @@
 #include "platform/core/stringlist.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/imagelist.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/testrvdata.h"
 
 class TDocTestData : public TTestRVData {
@@ -190,12 +191,6 @@ inline std::unique_ptr<TRVStyle> MakeRVFStyle()
         level->SetFormatString(i == 0 ? "%0:s." : "%0:s.%1:s.");
     }
     return style;
-}
-
-// The bytes a memory stream holds.
-inline AnsiString StreamBytes(TMemoryStream& stream)
-{
-    return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
 inline AnsiString SaveRVFBytes(TCustomRVData& data, TRVFSaveScope scope = rvfss_Full, TColor color = clNone,

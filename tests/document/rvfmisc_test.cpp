@@ -13,13 +13,9 @@
 #include "platform/core/typinfo.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/jpeg.h"
+#include "tests/support/streambytes.h"
 
 namespace {
-
-AnsiString Content(TMemoryStream& stream)
-{
-    return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-}
 
 void Fill(TMemoryStream& stream, const AnsiString& bytes)
 {
@@ -37,7 +33,7 @@ TEST(RVFWriteTest, LinesEndAsTheirKindAsks)
     RVFWriteLine(stream, "-8 1 3");
     RVFWriteLineX(stream, AnsiString("h\0i\0", 4), true);
     RVFWriteLineX(stream, "", false);
-    EXPECT_EQ(Content(stream), AnsiString("a b-8 1 3\r\nh\0i\0\x29\x20\r\n", 19));
+    EXPECT_EQ(StreamBytes(stream), AnsiString("a b-8 1 3\r\nh\0i\0\x29\x20\r\n", 19));
 }
 
 TEST(RVFHexTest, Strings)
@@ -67,12 +63,12 @@ TEST(RVFHexTest, Streams)
     TMemoryStream decoded;
     Fill(decoded, "old content");
     EXPECT_TRUE(RVFTextString2Stream("01fe7F", decoded));
-    EXPECT_EQ(Content(decoded), "\x01\xFE\x7F");
+    EXPECT_EQ(StreamBytes(decoded), "\x01\xFE\x7F");
     EXPECT_EQ(decoded.Position(), 0);
 
     // A bad pair: false, and the stream holds only what was decoded.
     EXPECT_FALSE(RVFTextString2Stream("0102XX0304", decoded));
-    EXPECT_EQ(Content(decoded), "\x01\x02");
+    EXPECT_EQ(StreamBytes(decoded), "\x01\x02");
     EXPECT_EQ(decoded.Position(), 0);
 
     EXPECT_FALSE(RVFTextString2Stream("012", decoded));
@@ -101,18 +97,18 @@ TEST(RVFBinaryBlockTest, WriteAndRead)
     RVFWriteBinaryBlock(stream, [&](TStream& s) { RVFWrite(s, data); });
     EXPECT_EQ(stream.Position(), 108); // left at the end of the data
     RVFWrite(stream, "tail");
-    EXPECT_EQ(Content(stream), "head" + AnsiString("\x64\x00\x00\x00", 4) + data + "tail");
+    EXPECT_EQ(StreamBytes(stream), "head" + AnsiString("\x64\x00\x00\x00", 4) + data + "tail");
 
     stream.SetPosition(4);
     TMemoryStream block;
     ASSERT_TRUE(RVFReadBinaryBlock(stream, block));
-    EXPECT_EQ(Content(block), data);
+    EXPECT_EQ(StreamBytes(block), data);
     EXPECT_EQ(block.Position(), 0);
     EXPECT_EQ(stream.Position(), 108);
 
     TMemoryStream empty;
     RVFWriteBinaryBlock(empty, [](TStream&) {});
-    EXPECT_EQ(Content(empty), AnsiString(4, '\0'));
+    EXPECT_EQ(StreamBytes(empty), AnsiString(4, '\0'));
     empty.SetPosition(0);
     ASSERT_TRUE(RVFReadBinaryBlock(empty, block));
     EXPECT_EQ(block.Size(), 0);
@@ -133,7 +129,7 @@ TEST(RVFBinaryBlockTest, BadCountsFailWithoutReading)
         Fill(block, "kept");
         EXPECT_FALSE(RVFReadBinaryBlock(stream, block));
         EXPECT_EQ(stream.Position(), 0);
-        EXPECT_EQ(Content(block), "kept");
+        EXPECT_EQ(StreamBytes(block), "kept");
     }
 }
 
@@ -142,7 +138,7 @@ TEST(RVFBinaryBlockTest, BytesToStream)
     TMemoryStream stream;
     Fill(stream, "longer old content");
     RVFBytesToStream(AnsiString("\x00\x01", 2), stream);
-    EXPECT_EQ(Content(stream), AnsiString("\x00\x01", 2));
+    EXPECT_EQ(StreamBytes(stream), AnsiString("\x00\x01", 2));
     EXPECT_EQ(stream.Position(), 0);
 }
 
@@ -296,11 +292,6 @@ public:
     AnsiString FCaption;
 };
 
-AnsiString Bytes(TMemoryStream& Stream)
-{
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
-}
-
 // A 3 x 2 bitmap with two coloured pixels.
 void FillBitmap(TBitmap& Bitmap)
 {
@@ -309,13 +300,6 @@ void FillBitmap(TBitmap& Bitmap)
     Pixels.At(1, 0) = 0xFF102030u;
     Pixels.At(2, 1) = 0xFF405060u;
     Bitmap.SetPixels(Pixels);
-}
-
-// A 32-bit little-endian count.
-AnsiString Count32(int64_t Value)
-{
-    const uint32_t v = static_cast<uint32_t>(Value);
-    return AnsiString{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
 }
 
 class RVFObjectsTest : public ::testing::Test {
@@ -358,11 +342,11 @@ TEST_F(RVFObjectsTest, PicturesAsBinaryBlocks)
         TMemoryStream Stream;
         Stream.WriteBuffer("x", 1);
         RVFSavePictureBinary(Stream, Graphic);
-        EXPECT_EQ(Bytes(Stream), "x" + Count32(Data.Size()) + Bytes(Data));
+        EXPECT_EQ(StreamBytes(Stream), "x" + Count32(Data.Size()) + StreamBytes(Data));
         EXPECT_EQ(Stream.Position(), Stream.Size());
 
         std::unique_ptr<TGraphic> Read(CreateGraphic(GraphicClassOf(Graphic)));
-        RVFLoadPictureBinary(Bytes(Data), Read.get());
+        RVFLoadPictureBinary(StreamBytes(Data), Read.get());
         EXPECT_TRUE(Read->Equals(Graphic));
 
         std::unique_ptr<TGraphic> Read2(CreateGraphic(GraphicClassOf(Graphic)));
@@ -394,7 +378,7 @@ TEST_F(RVFObjectsTest, Components)
     const AnsiString Hex = RVFSaveControl(&Source);
     TMemoryStream Binary;
     RVFSaveControlBinary(Binary, &Source);
-    EXPECT_EQ(RVDecodeString(Hex), Bytes(Binary).substr(4));
+    EXPECT_EQ(RVDecodeString(Hex), StreamBytes(Binary).substr(4));
 
     // Into a component the caller made.
     auto* Made = new TRVFSampleComponent(nullptr);
@@ -408,7 +392,7 @@ TEST_F(RVFObjectsTest, Components)
 
     // Into a new component of a registered class named by the caller.
     Control = nullptr;
-    RVFLoadControlBinary(Bytes(Binary).substr(4), Control, "TRVFSampleComponent", nullptr);
+    RVFLoadControlBinary(StreamBytes(Binary).substr(4), Control, "TRVFSampleComponent", nullptr);
     ASSERT_NE(Control, nullptr);
     EXPECT_EQ(static_cast<TRVFSampleComponent*>(Control)->FValue, 70000);
     EXPECT_EQ(Control->Owner(), nullptr);

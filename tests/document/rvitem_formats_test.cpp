@@ -45,9 +45,9 @@ template <class T> bool ReadHeader(T& Item, const AnsiString& Tail, TCustomRVDat
 
 AnsiString Written(const std::function<void(TStream&)>& Write)
 {
-    TMemoryStream Stream;
+    TStringStream Stream;
     Write(Stream);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return Stream.DataString();
 }
 
 } // namespace

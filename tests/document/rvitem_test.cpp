@@ -14,9 +14,9 @@ namespace {
 
 AnsiString ExtraLines(TRVNonTextItemInfo& Item)
 {
-    TMemoryStream Stream;
+    TStringStream Stream;
     Item.SaveRVFExtraProperties(Stream);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return Stream.DataString();
 }
 
 // A rectangular item with a picture height, as pictures have.

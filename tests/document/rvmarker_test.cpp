@@ -422,9 +422,9 @@ namespace {
 
 AnsiString HTMLOf(const std::function<void(TStream&)>& Write)
 {
-    TMemoryStream Stream;
+    TStringStream Stream;
     Write(Stream);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return Stream.DataString();
 }
 
 } // namespace

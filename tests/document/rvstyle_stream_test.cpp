@@ -9,6 +9,7 @@
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/imagelist.h"
+#include "tests/support/streambytes.h"
 
 namespace {
 
@@ -205,13 +206,12 @@ TEST(StyleStreamTest, ImageListsByTagInsideDocuments)
     level->SetImageList(&document.List);
 
     // Outside a document no tag is written.
-    TMemoryStream plain;
+    TStringStream plain;
     {
         TWriter writer(plain);
         writer.WriteCollection(style.ListStyles());
     }
-    const AnsiString plainBytes(static_cast<const char*>(plain.Memory()), static_cast<size_t>(plain.Size()));
-    EXPECT_EQ(plainBytes.find("ILTag"), AnsiString::npos);
+    EXPECT_EQ(plain.DataString().find("ILTag"), AnsiString::npos);
 
     style.ListStyles()->SetRVData(&document);
     TMemoryStream stream;
@@ -219,8 +219,7 @@ TEST(StyleStreamTest, ImageListsByTagInsideDocuments)
         TWriter writer(stream);
         writer.WriteCollection(style.ListStyles());
     }
-    const AnsiString bytes(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-    EXPECT_NE(bytes.find("ILTag"), AnsiString::npos);
+    EXPECT_NE(StreamBytes(stream).find("ILTag"), AnsiString::npos);
     TRVStyle other(nullptr);
     other.ListStyles()->SetRVData(&document);
     stream.SetPosition(0);

@@ -19,28 +19,9 @@ const char* const RVFMime = "application/x-rollview-rvf";
 
 class Clipboards : public TEditFixture {
 protected:
-    void Command(const std::string& name, const std::function<void()>& command)
-    {
-        editinvariant::Run(*d, name, command);
-    }
     void Paste()
     {
-        Command("paste", [&] { Editor.Edit->Paste(); });
-    }
-    // An RVF clipboard block: the length N, then the document's RVF, then Tail.
-    static AnsiString Block(const AnsiString& rvf, uint32_t length, const AnsiString& tail = AnsiString())
-    {
-        unsigned char prefix[4] = {
-            static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
-            static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 24)};
-        return AnsiString(reinterpret_cast<char*>(prefix), 4) + rvf + tail;
-    }
-    AnsiString RVFOf(const AnsiString& text)
-    {
-        THeadlessEditor other;
-        TRVEditRVData* data = other.NewEditor(&Style);
-        data->AddNL(text, 0, 0);
-        return editinvariant::SaveRVF(*data);
+        Run("paste", [&] { Editor.Edit->Paste(); });
     }
     // "abcd", laid out, the caret after "ab".
     void Start(int styleNo = 0)
@@ -54,7 +35,7 @@ protected:
 TEST_F(Clipboards, PasteTakesTheFirstFormatInTheOrderRVFThenTextThenPicture)
 {
     Start();
-    Editor.UI.SetClipboard({{"text/plain", "T"}, {RVFMime, Block(RVFOf("R"), RVFOf("R").size())}});
+    Editor.UI.SetClipboard({{"text/plain", "T"}, {RVFMime, RVFClipboardBlock(RVFOf("R"))}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRcd"}));
     // Text before a picture.
@@ -77,14 +58,14 @@ TEST_F(Clipboards, TheRVFBlockIsReadToItsLengthAndABadLengthIsRefused)
     Start();
     const AnsiString rvf = RVFOf("XY");
     // Bytes after the N bytes of RVF are not read.
-    Editor.UI.SetClipboard({{RVFMime, Block(rvf, rvf.size(), "0 garbage that is no RVF\r\n")}});
+    Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf, rvf.size(), "0 garbage that is no RVF\r\n")}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abXYcd"}));
     const AnsiString before = editinvariant::SaveRVF(*d);
     const int beeps = Editor.Beeps();
     for (uint32_t length : {uint32_t(rvf.size() + 1), uint32_t(0xFFFFFFFF), uint32_t(0x80000000)}) {
         SCOPED_TRACE(length);
-        Editor.UI.SetClipboard({{RVFMime, Block(rvf, length)}});
+        Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf, length)}});
         Paste();
         EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
     }
@@ -120,7 +101,7 @@ TEST_F(Clipboards, CopyThenPasteGivesTheDocumentBack)
     const AnsiString original = editinvariant::SaveRVF(*d);
     d->SetSelectionBounds(0, 3, 3, 3);
     Editor.Edit->Copy();
-    Command("delete", [&] { Editor.Edit->DeleteSelection(); });
+    Run("delete", [&] { Editor.Edit->DeleteSelection(); });
     Paste();
     EXPECT_TRUE(editinvariant::SaveRVF(*d) == original) << editinvariant::SaveRVF(*d);
 }
@@ -129,14 +110,14 @@ TEST_F(Clipboards, CutCopiesAndDeletesAsOneChange)
 {
     Start();
     d->SetSelectionBounds(0, 2, 0, 4);
-    Command("cut", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
+    Run("cut", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"ad"}));
     EXPECT_EQ(Clipboard()->AsText(), "bc");
     // Read-only: nothing is cut, nothing copied.
     Editor.Edit->SetReadOnly(true);
     Clipboard()->SetAsText("kept");
     d->SetSelectionBounds(0, 1, 0, 3);
-    Command("cut read-only", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
+    Run("cut read-only", [&] { Editor.Edit->Perform(WM_CUT, 0, 0); });
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"ad"}));
     EXPECT_EQ(Clipboard()->AsText(), "kept");
 }
@@ -214,16 +195,16 @@ TEST_F(Clipboards, PastedRVFKeepsTheEditorsColourAndBackground)
         TRVFOptions options = other.Edit->RVFOptions();
         options.Include(rvfoSaveBack);
         other.Edit->SetRVFOptions(options);
-        TMemoryStream saved;
+        TStringStream saved;
         ASSERT_TRUE(other.Edit->SaveRVFToStream(&saved, false));
-        rvf = AnsiString(static_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size()));
+        rvf = saved.DataString();
     }
     Start();
     TRVFOptions options = Editor.Edit->RVFOptions();
     options.Include(rvfoLoadBack);
     Editor.Edit->SetRVFOptions(options);
     Editor.Edit->SetColor(clBlue);
-    Editor.UI.SetClipboard({{RVFMime, Block(rvf, rvf.size())}});
+    Editor.UI.SetClipboard({{RVFMime, RVFClipboardBlock(rvf)}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abXcd"}));
     EXPECT_EQ(Editor.Edit->Color(), clBlue);
@@ -302,7 +283,7 @@ TEST_F(Clipboards, CopiedRTFNamesEveryHyperlinksOwnURL)
     // A link typed in front of them after the layout.
     Caret(0, 1);
     d->CurTextStyleNo = link;
-    Command("link", [&] { Editor.Edit->InsertText("zero "); });
+    Run("link", [&] { Editor.Edit->InsertText("zero "); });
     Editor.Edit->OnURLNeeded = [](TObject*, int id, AnsiString& url) {
         url = "http://example.com/" + std::to_string(id);
     };

@@ -38,11 +38,6 @@ protected:
         Images = new TCustomImageList(Editor.Form, 16, 16);
         Other = new TCustomImageList(Editor.Form, 8, 8);
     }
-    TCustomRollViewEdit* Edit() { return Editor.Edit; }
-    bool Run(const std::string& name, const std::function<void()>& command)
-    {
-        return editinvariant::Run(*d, name, command);
-    }
     // Text 0, a rule 1, a picture 2, a bullet 3, a hot spot 4, a control 5, Unicode text 6.
     void LoadMixed()
     {

@@ -38,14 +38,7 @@ protected:
     {
         if (!InXvfbChild())
             GTEST_SKIP() << "runs under the Xvfb test";
-        Form->SetCaption("kelvor-editor-mouse-under-xvfb");
-        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
-        Window = CaptureOutput("xdotool search --name '^kelvor-editor-mouse-under-xvfb$' | head -1");
-        ASSERT_FALSE(Window.empty());
-        Window.erase(Window.find_last_not_of("\n") + 1);
-        CaptureOutput("xdotool windowfocus --sync " + Window);
-        Edit->SetFocus();
-        PumpEvents();
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-editor-mouse-under-xvfb", Edit, &Window));
     }
     void TearDown() override
     {
@@ -74,14 +67,6 @@ protected:
         d.SetCaretAtItem(oldItem, oldOffs, false);
         return Edit->ClientToScreen(TPoint{caret.Left + 1, (caret.Top + caret.Bottom) / 2});
     }
-    static std::string At(const TPoint& p) { return std::to_string(p.X) + " " + std::to_string(p.Y); }
-    void Xdo(const std::string& args)
-    {
-        CaptureOutput("xdotool " + args);
-        // The events reach the window through the server: handle them until quiet.
-        for (int i = 0; i < 10; ++i)
-            PumpEvents();
-    }
     bool TextBecomes(const AnsiString& expected)
     {
         return WaitUntil([&] { return Text() == expected; }, 4000, PumpEvents);
@@ -99,12 +84,12 @@ protected:
 TEST_F(RollViewEditMouseXvfbChildTest, AClickPlacesTheCaretAndADragSelectsWhatDeleteRemoves)
 {
     Three();
-    Xdo("mousemove " + At(ScreenPointOf(0, 8)) + " click 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(0, 8)) + " click 1");
     Xdo("type X");
     EXPECT_TRUE(TextBecomes("alpha bXeta gamma|delta epsilon zeta|eta theta iota")) << Text();
     Three();
-    Xdo("mousemove " + At(ScreenPointOf(0, 7)) + " mousedown 1");
-    Xdo("mousemove " + At(ScreenPointOf(1, 7)) + " mouseup 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(0, 7)) + " mousedown 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(1, 7)) + " mouseup 1");
     EXPECT_EQ(Selection(), (std::vector<int>{0, 7, 1, 7}));
     Xdo("key Delete");
     EXPECT_TRUE(TextBecomes("alpha epsilon zeta|eta theta iota")) << Text();
@@ -114,7 +99,7 @@ TEST_F(RollViewEditMouseXvfbChildTest, AClickPlacesTheCaretAndADragSelectsWhatDe
 TEST_F(RollViewEditMouseXvfbChildTest, ADoubleClickSelectsAWordAndShiftRightThreeCharacters)
 {
     Three();
-    Xdo("mousemove " + At(ScreenPointOf(2, 7)) + " click --repeat 2 --delay 80 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(2, 7)) + " click --repeat 2 --delay 80 1");
     EXPECT_EQ(Selection(), (std::vector<int>{2, 5, 2, 10}));
     Data().SetCaretAtItem(1, 1, false);
     Data().Deselect(nullptr, true);
@@ -164,7 +149,7 @@ TEST_F(RollViewEditMouseXvfbChildTest, AReadOnlyEditorUndoesNothingAndFollowsIts
     PumpEvents();
     Xdo("key ctrl+z");
     EXPECT_EQ(Text(), "absee here");
-    Xdo("mousemove " + At(ScreenPointOf(1, 3)) + " click 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(1, 3)) + " click 1");
     EXPECT_EQ(jumps, std::vector<int>({0}));
 }
 
@@ -174,7 +159,7 @@ TEST_F(RollViewEditMouseXvfbChildTest, TheScreenAfterEditingIsWhatPaintingAfresh
     Data().SetCaretAtItem(1, 6, false);
     Xdo("type --delay 20 typed");
     Xdo("key Return BackSpace BackSpace Return ctrl+z");
-    Xdo("mousemove " + At(ScreenPointOf(0, 3)) + " click 1");
+    Xdo("mousemove " + XdoPoint(ScreenPointOf(0, 3)) + " click 1");
     Xdo("key End Return");
     // Without the focus the caret is not drawn in either picture.
     Form->SetFocus();

@@ -21,11 +21,6 @@ protected:
         ParaProtected = AddPara([](TParaInfo* p) { p->SetOptions(TRVParaOptions{rvpaoStyleProtect}); });
     }
     using TEditFixture::AddText;
-    TCustomRollViewEdit* Edit() { return Editor.Edit; }
-    bool Run(const std::string& name, const std::function<void()>& command)
-    {
-        return editinvariant::Run(*d, name, command);
-    }
     std::vector<int> StylesOf()
     {
         std::vector<int> r;

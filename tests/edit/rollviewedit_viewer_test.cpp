@@ -18,7 +18,6 @@ namespace {
 
 class EditorAsViewer : public TEditFixture {
 protected:
-    TTestRollViewEdit* Edit() { return Editor.Edit; }
     // The client point before character Index (0-based) of line Line.
     static int X(int index) { return 5 + 7 * index; }
     static int Y(int line) { return 5 + 13 * line + 6; }

@@ -34,15 +34,8 @@ protected:
     {
         if (!InXvfbChild())
             GTEST_SKIP() << "runs under the Xvfb test";
-        Form->SetCaption("kelvor-editor-under-xvfb");
         Load("", Uni);
-        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
-        const std::string window =
-            CaptureOutput("xdotool search --name '^kelvor-editor-under-xvfb$' | head -1");
-        ASSERT_FALSE(window.empty());
-        CaptureOutput("xdotool windowfocus --sync " + window);
-        Edit->SetFocus();
-        PumpEvents();
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-editor-under-xvfb", Edit));
     }
     // Runs an xdotool command, then handles events until the document reads Expected.
     bool Send(const std::string& args, const AnsiString& expected)

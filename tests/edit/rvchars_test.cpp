@@ -93,13 +93,7 @@ TEST(CharBoundaries, MultiByteCodePagesStepOverWholeCharacters)
     }
 }
 
-class GraphemeEditing : public TEditFixture {
-protected:
-    void Run(const char* name, const std::function<void()>& command)
-    {
-        editinvariant::Run(*d, name, command);
-    }
-};
+class GraphemeEditing : public TEditFixture {};
 
 TEST_F(GraphemeEditing, TheCaretAndTheKeysNeverSplitAnEmojiOrAFlag)
 {

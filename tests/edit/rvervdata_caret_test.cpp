@@ -18,10 +18,6 @@ protected:
             r.push_back({p.X, p.DrawItemNo, p.Offset});
         return r;
     }
-    void Move(const std::string& Name, const std::function<void()>& Key)
-    {
-        editinvariant::Run(*d, Name, Key);
-    }
 };
 
 TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
@@ -127,8 +123,7 @@ TEST_P(WordMoves, CtrlArrowsStopAtWordStarts)
     AddText("abc def");
     d->FormatAll();
     Caret(0, GetParam().From);
-    Move("ctrl+arrow",
-         [&] { GetParam().Right ? d->OnRightPress(false, true) : d->OnLeftPress(false, true); });
+    Run("ctrl+arrow", [&] { GetParam().Right ? d->OnRightPress(false, true) : d->OnLeftPress(false, true); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, GetParam().To));
 }
 
@@ -148,12 +143,12 @@ TEST_P(Pages, PageKeysEndAtTheDocumentsEdges)
     Editor.SetClientSize(300, GetParam());
     Caret(27, 2);
     for (int i = 0; i < 40 && CaretPos() != std::make_pair(29, 8); ++i)
-        Move("page down", [&] { d->OnPgDownPress(); });
+        Run("page down", [&] { d->OnPgDownPress(); });
     EXPECT_EQ(CaretPos(), std::make_pair(29, 8));
     Caret(2, 2);
     Editor.Edit->ScrollTo(0);
     for (int i = 0; i < 40 && CaretPos() != std::make_pair(0, 1); ++i)
-        Move("page up", [&] { d->OnPgUpPress(); });
+        Run("page up", [&] { d->OnPgUpPress(); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
 }
 
@@ -166,12 +161,12 @@ TEST_F(CaretTest, UpAndDownKeepTheCaretsX)
     AddText("mn");
     d->FormatAll();
     Caret(0, 4);
-    Move("down", [&] { d->OnDownPress(false, false); });
+    Run("down", [&] { d->OnDownPress(false, false); });
     EXPECT_EQ(CaretPos(), std::make_pair(1, 4));
-    Move("down", [&] { d->OnDownPress(false, false); });
+    Run("down", [&] { d->OnDownPress(false, false); });
     EXPECT_EQ(CaretPos(), std::make_pair(2, 3));
     EXPECT_TRUE(d->OnDownPress(false, false));
-    Move("up", [&] { d->OnUpPress(false, false); });
+    Run("up", [&] { d->OnUpPress(false, false); });
     EXPECT_EQ(d->GetCurItemNo(), 1);
     Caret(0, 2);
     EXPECT_TRUE(d->OnUpPress(false, false));
@@ -199,7 +194,7 @@ TEST_F(CaretTest, RightToLeftTextTakesItsStopsWhereItsCharactersAreShown)
     for (size_t i = 1; i < xs.size(); ++i)
         EXPECT_LT(xs[i], xs[i - 1]) << i;
     Caret(0, 1);
-    Move("right", [&] { d->OnRightPress(false, false); });
+    Run("right", [&] { d->OnRightPress(false, false); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, 2));
 }
 

@@ -14,17 +14,13 @@ using Items = std::vector<AnsiString>;
 
 class Editing : public TEditFixture {
 protected:
-    void Key(const std::string& Name, const std::function<void()>& Command)
-    {
-        editinvariant::Run(*d, Name, Command);
-    }
     void Backspace(bool Ctrl = false)
     {
-        Key("backspace", [&] { d->OnBackSpacePress_(Ctrl, false, false); });
+        Run("backspace", [&] { d->OnBackSpacePress_(Ctrl, false, false); });
     }
     void Delete()
     {
-        Key("delete", [&] { d->OnDeletePress_(false, false); });
+        Run("delete", [&] { d->OnDeletePress_(false, false); });
     }
 };
 
@@ -33,7 +29,7 @@ TEST_F(Editing, PictureInsertedMidTextSplitsTheItemAndOneUndoJoinsIt)
     AddText("abcdef");
     d->FormatAll();
     Caret(0, 4);
-    Key("picture", [&] { editcommands::InsertItem(*d, NewPicture()); });
+    Run("picture", [&] { editcommands::InsertItem(*d, NewPicture()); });
     EXPECT_EQ(Texts(), (Items{"abc", "<-3>", "def"}));
     EXPECT_TRUE(d->GetItem(2)->GetSameAsPrev());
     EXPECT_EQ(CaretPos(), std::make_pair(1, 1));
@@ -46,7 +42,7 @@ TEST_F(Editing, BreakInsertedMidParagraphStartsANewParagraphAfterIt)
     AddText("abcdef", 0, Indented);
     d->FormatAll();
     Caret(0, 3);
-    Key("break", [&] { editcommands::InsertItem(*d, new TRVBreakItemInfo(d, 1, rvbsLine, clNone)); });
+    Run("break", [&] { editcommands::InsertItem(*d, new TRVBreakItemInfo(d, 1, rvbsLine, clNone)); });
     ASSERT_EQ(Texts(), (Items{"ab", "<-1>", "cdef"}));
     EXPECT_TRUE(d->GetItem(2)->CanBeBorderStart());
     EXPECT_EQ(d->GetItemPara(1), 0);
@@ -57,7 +53,7 @@ TEST_F(Editing, DeleteAcrossParagraphsJoinsThem)
     AddText("first line");
     AddText("second line");
     d->FormatAll();
-    Key("delete selection", [&] { editcommands::DeleteRange(*d, 0, 6, 1, 8); });
+    Run("delete selection", [&] { editcommands::DeleteRange(*d, 0, 6, 1, 8); });
     EXPECT_EQ(Texts(), (Items{"firstline"}));
     EXPECT_EQ(CaretPos(), std::make_pair(0, 6));
 }
@@ -69,7 +65,7 @@ TEST_F(Editing, DeletingAWholeParagraphLeavesOneEmptyItem)
     AddPicture(-1);
     AddText("three");
     d->FormatAll();
-    Key("delete selection", [&] { editcommands::DeleteRange(*d, 1, 1, 2, 1); });
+    Run("delete selection", [&] { editcommands::DeleteRange(*d, 1, 1, 2, 1); });
     EXPECT_EQ(Texts(), (Items{"one", "", "three"}));
     EXPECT_EQ(d->GetItemPara(1), Indented);
     EXPECT_EQ(CaretPos(), std::make_pair(1, 1));
@@ -80,11 +76,11 @@ TEST_F(Editing, EnterAndShiftEnter)
     AddText("abcdef");
     d->FormatAll();
     Caret(0, 4);
-    Key("shift+enter", [&] { d->OnEnterPress_(true); });
+    Run("shift+enter", [&] { d->OnEnterPress_(true); });
     ASSERT_EQ(Texts(), (Items{"abc", "def"}));
     EXPECT_TRUE(d->GetItem(1)->GetBR());
     Caret(1, 4);
-    Key("enter", [&] { d->OnEnterPress_(false); });
+    Run("enter", [&] { d->OnEnterPress_(false); });
     ASSERT_EQ(Texts(), (Items{"abc", "def", ""}));
     EXPECT_TRUE(d->GetItem(2)->CanBeBorderStart());
     EXPECT_EQ(CaretPos(), std::make_pair(2, 1));
@@ -95,21 +91,21 @@ TEST_F(Editing, EnterInANumberedParagraphCopiesItsMarker)
     AddNumbered("first");
     d->FormatAll();
     Caret(1, 6);
-    Key("enter at the end", [&] { d->OnEnterPress_(false); });
+    Run("enter at the end", [&] { d->OnEnterPress_(false); });
     ASSERT_EQ(Texts(), (Items{"<-11>", "first", "<-11>", ""}));
     EXPECT_EQ(CaretPos(), std::make_pair(3, 1));
     Caret(1, 3);
-    Key("enter inside", [&] { d->OnEnterPress_(false); });
+    Run("enter inside", [&] { d->OnEnterPress_(false); });
     ASSERT_EQ(Texts(), (Items{"<-11>", "fi", "<-11>", "rst", "<-11>", ""}));
     EXPECT_TRUE(d->GetItem(3)->GetSameAsPrev());
     // Backspace at the start of a numbered paragraph removes its marker only.
     Caret(3, 1);
-    Key("backspace", [&] { d->OnBackSpacePress_(false, false, false); });
+    Run("backspace", [&] { d->OnBackSpacePress_(false, false, false); });
     EXPECT_EQ(Texts(), (Items{"<-11>", "fi", "rst", "<-11>", ""}));
     EXPECT_TRUE(d->GetItem(2)->CanBeBorderStart());
     // Delete at the end of a paragraph before a numbered one joins its text.
     Caret(2, 4);
-    Key("delete", [&] { d->OnDeletePress_(false, false); });
+    Run("delete", [&] { d->OnDeletePress_(false, false); });
     EXPECT_EQ(Texts(), (Items{"<-11>", "fi", "rst"}));
 }
 
@@ -118,7 +114,7 @@ TEST_F(Editing, EnterRefusedWhereTheParagraphWantsNoReturns)
     AddText("abc", 0, NoReturns);
     d->FormatAll();
     Caret(0, 2);
-    Key("enter", [&] { d->OnEnterPress_(false); });
+    Run("enter", [&] { d->OnEnterPress_(false); });
     EXPECT_EQ(Texts(), (Items{"abc"}));
     EXPECT_EQ(Editor.Beeps(), 1);
 }
@@ -164,7 +160,7 @@ TEST_F(Editing, ASelectionEndingInsideACharacterDeletesItWhole)
     AddText("a\xF0\x9F\x98\x80z\xF0\x9F\x98\x80", Uni);
     d->FormatAll();
     // From inside the first pair to inside the second: both pairs go whole.
-    Key("delete selection", [&] { editcommands::DeleteRange(*d, 0, 3, 0, 6); });
+    Run("delete selection", [&] { editcommands::DeleteRange(*d, 0, 3, 0, 6); });
     EXPECT_EQ(Text(0), "a");
 }
 
@@ -269,7 +265,7 @@ TEST_P(Protection, Matrix)
     c.Build(*this);
     d->FormatAll();
     const AnsiString Before = editinvariant::SaveRVF(*d);
-    editinvariant::Run(*d, c.Name, [&] { c.Command(*this); });
+    Run(c.Name, [&] { c.Command(*this); });
     EXPECT_EQ(editinvariant::SaveRVF(*d) != Before, c.Changes);
     EXPECT_EQ(Editor.Beeps() > 0, !c.Changes);
 }

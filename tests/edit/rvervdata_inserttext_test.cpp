@@ -187,20 +187,10 @@ TEST_F(Inserting, TextFilesInEveryEncoding)
 
 class InsertingRVF : public Inserting {
 protected:
-    // The RVF of a document built by Build in an editor of its own.
-    AnsiString RVFOf(const std::function<void(TRVEditRVData&)>& build)
-    {
-        THeadlessEditor other;
-        TRVEditRVData* data = other.NewEditor(&Style);
-        build(*data);
-        return editinvariant::SaveRVF(*data);
-    }
     bool InsertRVF(const AnsiString& rvf)
     {
         return Run("InsertRVFFromStreamEd_", [&] {
-            TMemoryStream stream;
-            stream.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
-            stream.SetPosition(0);
+            TStringStream stream(rvf);
             return d->InsertRVFFromStreamEd_(stream);
         });
     }
@@ -336,28 +326,22 @@ TEST_F(RandomInsertion, PiecesOfDocumentsInsertedAnywhereKeepTheInvariant)
     for (int seed = 0; seed < seeds; ++seed) {
         SCOPED_TRACE(seed);
         Rng.seed(static_cast<unsigned>(seed));
-        AnsiString rvf;
-        {
-            THeadlessEditor other;
-            TRVEditRVData* source = other.NewEditor(&Style);
-            Build(*source);
-            source->FormatAll();
-            const auto a = Place(*source);
-            const auto b = Place(*source);
-            source->SetSelectionBounds(a.first, a.second, b.first, b.second);
-            TMemoryStream stream;
-            source->SaveRVFToStream(stream, true, clWindow, nullptr, nullptr);
-            rvf = AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-        }
+        const AnsiString rvf = RVFOf(
+            [&](TRVEditRVData& source) {
+                Build(source);
+                source.FormatAll();
+                const auto a = Place(source);
+                const auto b = Place(source);
+                source.SetSelectionBounds(a.first, a.second, b.first, b.second);
+            },
+            true);
         Editor.Edit->Clear();
         Build(*d);
         d->FormatAll();
         const auto at = Place(*d);
         Caret(at.first, at.second);
         inserted += Run("insert", [&] {
-            TMemoryStream stream;
-            stream.WriteBuffer(rvf.data(), static_cast<int64_t>(rvf.size()));
-            stream.SetPosition(0);
+            TStringStream stream(rvf);
             return d->InsertRVFFromStreamEd_(stream);
         });
         // Text with breaks of every kind, the caret before or after it.

@@ -48,10 +48,6 @@ protected:
                 r.push_back(m->DisplayString);
         return r;
     }
-    bool Run(const std::string& name, const std::function<void()>& command)
-    {
-        return editinvariant::Run(*d, name, command);
-    }
     void Apply(int listNo, int level, int startFrom, bool useStartFrom)
     {
         Run("apply", [&] { Editor.Edit->ApplyListStyle(listNo, level, startFrom, useStartFrom, false); });

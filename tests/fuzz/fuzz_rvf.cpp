@@ -96,10 +96,10 @@ void Configure(TFuzzRVData& Data, uint8_t Mode, TCustomImageList* Images)
 AnsiString Save(TFuzzRVData& Data, bool Binary, TRVLayoutInfo* Layout)
 {
     Data.RVFOptions.Set(rvfoSaveBinary, Binary);
-    TMemoryStream Stream;
+    TStringStream Stream;
     if (!Data.SaveRVFToStream(Stream, false, clRed, &Data, Layout))
         abort();
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return Stream.DataString();
 }
 
 // What was read saves, and what was saved reads back whole into the same
@@ -117,9 +117,7 @@ void CheckRoundTrip(TFuzzRVData& Data, TRVStyle* Style, uint8_t Mode, TCustomIma
         TFuzzRVData Again(Style);
         Configure(Again, Mode, Images);
         Again.RVFOptions.Include(rvfoConvUnknownStylesToZero);
-        TMemoryStream Stream;
-        Stream.WriteBuffer(Saved.data(), static_cast<int64_t>(Saved.size()));
-        Stream.SetPosition(0);
+        TStringStream Stream(Saved);
         TColor Color = clNone;
         TRVLayoutInfo ReadLayout;
         if (!Again.LoadRVFFromStream(Stream, Color, &Again, &ReadLayout))

@@ -64,10 +64,7 @@ void CheckHex(const AnsiString& text)
 
 void CheckBlock(const AnsiString& data)
 {
-    TMemoryStream stream;
-    if (!data.empty())
-        stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
-    stream.SetPosition(0);
+    TStringStream stream(data);
     TMemoryStream block;
     if (RVFReadBinaryBlock(stream, block)) {
         if (stream.Position() != 4 + block.Size())

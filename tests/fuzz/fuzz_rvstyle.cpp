@@ -69,9 +69,7 @@ bool LoadIni(TRVStyle& style, const std::string& text)
 
 void LoadCollection(TRVStyle& style, uint8_t kind, const std::string& bytes)
 {
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    stream.SetPosition(0);
+    TStringStream stream(bytes);
     TReader reader(stream);
     switch ((kind >> 1) & 3) {
     case 0:

@@ -196,8 +196,7 @@ namespace {
 
 TEST_F(PdfPagesTest, AFaceThisSystemLacksPrintsInItsSubstitute)
 {
-    int Status = 0;
-    if (RunCommand("fc-list : family 2>/dev/null", Status).find("Liberation Sans") == std::string::npos)
+    if (!FontFamiliesInstalled({"Liberation Sans"}))
         GTEST_SKIP() << "the Liberation fonts are not installed";
     Style->TextStyles()->Items(0)->SetFontName("Arial");
     AddLines(2);

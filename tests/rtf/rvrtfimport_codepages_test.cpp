@@ -114,9 +114,7 @@ TEST(RTFCodePages, AStyleThatCannotHoldTheLettersGivesWay)
         TRVRTFReaderProperties props;
         props.SetTextStyleMode(c.Mode);
         TRTFTestData data(&style, &props);
-        TMemoryStream stream;
-        stream.WriteBuffer(cyrillic.data(), static_cast<int64_t>(cyrillic.size()));
-        stream.SetPosition(0);
+        TStringStream stream(cyrillic);
         ASSERT_EQ(props.ReadFromStream(stream, &data), rtf_ec_OK);
         EXPECT_EQ(Letters(data), c.Expected);
         EXPECT_EQ(style.TextStyles()->Count(), c.Styles);
@@ -141,7 +139,7 @@ class TRTFLibreOffice : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!ProgramAvailable("/usr/bin/soffice"))
+        if (!LibreOfficeAvailable())
             GTEST_SKIP() << "LibreOffice is not installed";
         RV_RegisterRTFImport();
     }
@@ -149,20 +147,15 @@ protected:
     void Add(const std::string& name, const std::string& bytes)
     {
         Dir.Write(name, bytes);
-        Files += " '" + Dir.File(name) + "'";
+        Files.push_back(Dir.File(name));
     }
     // Converts the noted files into Dir/out; false when LibreOffice failed.
     bool Soffice(const std::string& convertTo)
     {
-        int status = 0;
-        RunCommand("cd '" + Dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
-                       Dir.Path() + "/profile --headless --convert-to '" + convertTo + "' --outdir '" +
-                       Dir.Path() + "/out'" + Files + " >/dev/null 2>&1",
-                   status);
-        return status == 0;
+        return LibreOfficeConvert(Dir.Path(), convertTo, Dir.File("out"), Files);
     }
     TempDir Dir;
-    std::string Files;
+    std::vector<std::string> Files;
 };
 
 std::string LoadLetters(const std::string& file, TRVReaderUnicode unicode)
@@ -211,9 +204,7 @@ TEST_F(TRTFLibreOffice, FontCharsetBytesReadAsLibreOfficeReadsThem)
     }
     ASSERT_TRUE(Soffice("txt:Text (encoded):UTF8"));
     for (const TScriptText& t : ScriptTexts) {
-        std::string theirs = Dir.Read(Dir.File("out/" + std::string(t.Name) + ".txt"));
-        if (theirs.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            theirs.erase(0, 3);
+        std::string theirs = WithoutByteOrderMark(Dir.Read(Dir.File("out/" + std::string(t.Name) + ".txt")));
         while (!theirs.empty() && (theirs.back() == '\n' || theirs.back() == '\r'))
             theirs.pop_back();
         ASSERT_EQ(theirs, std::string("A: ") + t.Text);

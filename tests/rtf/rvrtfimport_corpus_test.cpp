@@ -95,11 +95,8 @@ std::string OurText(TCustomRVData& data)
 
 std::string TheirText(const std::string& txt)
 {
-    std::string s = txt;
-    if (s.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        s.erase(0, 3);
     std::vector<std::string> lines;
-    std::istringstream in(s);
+    std::istringstream in(WithoutByteOrderMark(txt));
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return Normalised(lines);
@@ -141,7 +138,7 @@ class TRTFCorpus : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!ProgramAvailable("/usr/bin/soffice"))
+        if (!LibreOfficeAvailable())
             return;
         RV_RegisterRTFImport();
         Dir = new TempDir;
@@ -164,12 +161,7 @@ protected:
     }
     static bool Soffice(const std::string& convertTo, const std::string& outDir, const std::string& file)
     {
-        int status = 0;
-        RunCommand("cd '" + Dir->Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
-                       Dir->Path() + "/profile --headless --convert-to '" + convertTo + "' --outdir '" +
-                       Dir->File(outDir) + "' '" + file + "' >/dev/null 2>&1",
-                   status);
-        return status == 0;
+        return LibreOfficeConvert(Dir->Path(), convertTo, Dir->File(outDir), {file});
     }
     // LibreOffice's own text of an RTF file.
     static std::string LibreOfficeText(const std::string& rtf, const std::string& name)
@@ -301,11 +293,10 @@ TEST_F(TRTFCorpus, OurRTFOfTheCorpusReadsBackInLibreOffice)
         SCOPED_TRACE(name);
         TLoaded doc;
         ASSERT_EQ(doc.Load(file), rtf_ec_OK);
-        TMemoryStream rtf;
+        TStringStream rtf;
         ASSERT_TRUE(doc.Data.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
                                              nullptr, nullptr, 0));
-        const std::string ours = Dir->Write(
-            "ours_" + name + ".rtf", std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())));
+        const std::string ours = Dir->Write("ours_" + name + ".rtf", rtf.DataString());
         EXPECT_EQ(LibreOfficeText(ours, "ours_" + name), LibreOfficeText(file, name));
     }
 }

@@ -5,6 +5,7 @@
 #include "document/rvstyle_list.h"
 #include "platform/graphics/picture.h"
 #include "tests/support/rtfimport.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -262,22 +263,21 @@ TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)
     }
     source.AddPictureEx("", png, 0, rvvaBaseline);
     const std::string original = [&] {
-        TMemoryStream bytes;
+        TStringStream bytes;
         png->SaveToStream(bytes);
-        return std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size()));
+        return bytes.DataString();
     }();
     auto sameBytes = [&](const TGraphic* graphic) {
         ASSERT_NE(dynamic_cast<const TPNGImage*>(graphic), nullptr);
-        TMemoryStream bytes;
+        TStringStream bytes;
         graphic->SaveToStream(bytes);
-        EXPECT_EQ(std::string(static_cast<const char*>(bytes.Memory()), size_t(bytes.Size())), original);
+        EXPECT_EQ(bytes.DataString(), original);
     };
 
     TMemoryStream rtf;
     ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, 0));
-    EXPECT_NE(std::string(static_cast<const char*>(rtf.Memory()), size_t(rtf.Size())).find("\\pngblip"),
-              std::string::npos);
+    EXPECT_NE(StreamBytes(rtf).find("\\pngblip"), std::string::npos);
     rtf.SetPosition(0);
     ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
     ASSERT_EQ(Summary(), "[pic]");

@@ -36,14 +36,10 @@ const char* const SampleHTML = "<html><body><p>Hello <b>bold</b> world</p>"
 // LibreOffice's RTF of SampleHTML; empty when LibreOffice is not installed.
 std::string LibreOfficeRTF(TempDir& dir)
 {
-    if (!ProgramAvailable("/usr/bin/soffice"))
+    if (!LibreOfficeAvailable())
         return std::string();
-    dir.Write("sample.html", SampleHTML);
-    int status = 0;
-    RunCommand("cd '" + dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" + dir.Path() +
-                   "/profile --headless --convert-to 'rtf:Rich Text Format' --outdir '" + dir.Path() +
-                   "/out' sample.html >/dev/null 2>&1",
-               status);
+    LibreOfficeConvert(dir.Path(), "rtf:Rich Text Format", dir.File("out"),
+                       {dir.Write("sample.html", SampleHTML)});
     return dir.Read(dir.File("out/sample.rtf"));
 }
 
@@ -123,17 +119,9 @@ TEST_F(RTFPaste, TheClipboardsFormatsArePastedInTheOrderRVFRTFText)
     Editor.UI.SetClipboard({{"text/plain", "T"}, {"text/rtf", "{\\rtf1\\ansi R}"}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRcd"}));
-    THeadlessEditor* editor = &Editor;
-    AnsiString rvf;
-    {
-        THeadlessEditor other;
-        other.NewEditor(&Style)->AddNL("V", 0, 0);
-        rvf = editinvariant::SaveRVF(*other.Edit->EditRVData());
-    }
-    const char length[4] = {static_cast<char>(rvf.size()), 0, 0, 0};
-    editor->UI.SetClipboard({{"text/plain", "T"},
-                             {"text/rtf", "{\\rtf1\\ansi R}"},
-                             {"application/x-rollview-rvf", AnsiString(length, 4) + rvf}});
+    Editor.UI.SetClipboard({{"text/plain", "T"},
+                            {"text/rtf", "{\\rtf1\\ansi R}"},
+                            {"application/x-rollview-rvf", RVFClipboardBlock(RVFOf("V"))}});
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRVcd"}));
 }
@@ -172,7 +160,7 @@ TEST_F(RTFPaste, LibreOfficesRTFThroughThePlatformsClipboard)
 {
     TempDir dir;
     const std::string rtf = LibreOfficeRTF(dir);
-    if (!ProgramAvailable("/usr/bin/soffice"))
+    if (!LibreOfficeAvailable())
         GTEST_SKIP() << "LibreOffice is not installed";
     ASSERT_FALSE(rtf.empty());
     Start();
@@ -208,13 +196,9 @@ TEST(RTFPasteXvfbTest, RTFThatXclipOffersPastesAndWhatTheEditorCopiesReadsBack)
     ASSERT_TRUE(ChildSucceeded(run));
     EXPECT_EQ(run.Result, "pasted");
     // LibreOffice reads what the editor copied as RTF to the same text, bold kept.
-    for (const char* format : {"html", "txt:Text (encoded):UTF8"}) {
-        int status = 0;
-        RunCommand("cd '" + dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" +
-                       dir.Path() + "/profile --headless --convert-to '" + format + "' --outdir '" +
-                       dir.Path() + "/back' copied.rtf >/dev/null 2>&1",
-                   status);
-    }
+    for (const char* format : {"html", "txt:Text (encoded):UTF8"})
+        EXPECT_TRUE(LibreOfficeConvert(dir.Path(), format, dir.File("back"), {dir.File("copied.rtf")}))
+            << format;
     // The text file starts with a byte-order mark.
     const std::string text = dir.Read(dir.File("back/copied.txt"));
     EXPECT_NE(text.find("abHello bold world"), std::string::npos) << text;
@@ -253,7 +237,6 @@ protected:
         RV_RegisterRTFImport();
         Form = new TForm(nullptr);
         Form->SetBounds(0, 0, 500, 300);
-        Form->SetCaption("kelvor-paste-under-xvfb");
         Style = new TRVStyle(Form);
         Edit = new TRollViewEdit(Form);
         Edit->SetBounds(0, 0, 400, 200);
@@ -269,24 +252,9 @@ protected:
         Edit->Clear();
         Edit->RVData->AddNL("abcd", 0, 0);
         Edit->Format();
-        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
-        const std::string window =
-            CaptureOutput("xdotool search --name '^kelvor-paste-under-xvfb$' | head -1");
-        ASSERT_FALSE(window.empty());
-        CaptureOutput("xdotool windowfocus --sync " + window);
-        Edit->SetFocus();
-        for (int i = 0; i < 20; ++i)
-            PumpEvents();
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-paste-under-xvfb", Edit));
     }
     void TearDown() override { delete Form; }
-    // A key pressed on the X server, as a user's keyboard does: the clipboard
-    // takes its time from it.
-    static void Keys(const std::string& keys)
-    {
-        CaptureOutput("xdotool key " + keys);
-        for (int i = 0; i < 20; ++i)
-            PumpEvents();
-    }
 
     TForm* Form = nullptr;
     TRVStyle* Style = nullptr;
@@ -316,7 +284,9 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     while (last + 1 < d.GetItemCount() && !d.IsParaStart(last + 1))
         ++last;
     d.SetSelectionBounds(0, d.GetOffsBeforeItem(0), last, d.GetOffsAfterItem(last));
-    Keys("ctrl+c");
+    // A key pressed on the X server, as a user's keyboard does: the clipboard
+    // takes its time from it.
+    Xdo("key ctrl+c", 20);
     EXPECT_EQ(ReadClipboardWithXclip("text/plain", std::string(copiedFile) + ".txt"), "abHello bold world");
     EXPECT_NE(ReadClipboardWithXclip("text/rtf", copiedFile).find("\\rtf1"), std::string::npos);
     d.Deselect(nullptr, false);

@@ -44,10 +44,7 @@ TEST_F(TRTFImportTest, PlacesItemsByTheContinuationRule)
 TEST_F(TRTFImportTest, DocumentLoadsGoThroughTheImport)
 {
     Data.AddNL("old ", 0, 0);
-    TMemoryStream stream;
-    const std::string rtf = R"({\rtf1 new\par next})";
-    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
-    stream.SetPosition(0);
+    TStringStream stream(R"({\rtf1 new\par next})");
     // The document read starts a paragraph after the old last one.
     EXPECT_EQ(Data.LoadRTFFromStream(stream), rtf_ec_OK);
     EXPECT_EQ(Summary(), "old \nnew\nnext");

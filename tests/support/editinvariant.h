@@ -20,9 +20,9 @@ namespace editinvariant {
 
 inline AnsiString SaveRVF(TRVEditRVData& d)
 {
-    TMemoryStream Stream;
+    TStringStream Stream;
     d.SaveRVFToStream(Stream, false, clWindow, nullptr, nullptr);
-    return AnsiString(static_cast<const char*>(Stream.Memory()), static_cast<size_t>(Stream.Size()));
+    return Stream.DataString();
 }
 
 struct TLayout {

@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/e2eprocess.h"
+
 namespace {
 
 const char* const ChromiumPath = "/usr/bin/chromium";
@@ -28,12 +30,6 @@ std::string DecodeEntities(std::string s)
     s = ReplaceAll(s, "&#39;", "'");
     s = ReplaceAll(s, "&nbsp;", "\xC2\xA0");
     return ReplaceAll(s, "&amp;", "&");
-}
-
-// The text in single quotes for the shell.
-std::string Quoted(const std::string& s)
-{
-    return "'" + ReplaceAll(s, "'", "'\\''") + "'";
 }
 
 } // namespace
@@ -76,7 +72,7 @@ std::string ChromiumRunPage(const std::string& PageFile, const std::string& Work
                                 " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                                 " --disable-background-networking --disable-component-update --disable-sync"
                                 " --disable-dev-shm-usage --user-data-dir=" +
-                                Quoted(profile) + " --dump-dom " + Quoted("file://" + PageFile) +
+                                ShellQuoted(profile) + " --dump-dom " + ShellQuoted("file://" + PageFile) +
                                 " 2>/dev/null";
     int status = 0;
     const std::string dom = RunCommand(command, status);
@@ -88,6 +84,54 @@ std::string ChromiumRunPage(const std::string& PageFile, const std::string& Work
     if (end == std::string::npos)
         return std::string();
     return DecodeEntities(dom.substr(start + open.size(), end - start - open.size()));
+}
+
+std::string PythonWithHTML5Lib()
+{
+    for (const char* Python : {"python3", "/usr/bin/python3"}) {
+        int Status = 0;
+        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
+        if (Status == 0)
+            return Python;
+    }
+    return std::string();
+}
+
+bool LibreOfficeAvailable()
+{
+    return ProgramAvailable("/usr/bin/soffice");
+}
+
+bool LibreOfficeConvert(const std::string& WorkDir, const std::string& ConvertTo, const std::string& OutDir,
+                        const std::vector<std::string>& Files)
+{
+    std::string command = "cd " + ShellQuoted(WorkDir) + " && timeout 300 soffice -env:UserInstallation=" +
+                          ShellQuoted("file://" + WorkDir + "/profile") + " --headless --convert-to " +
+                          ShellQuoted(ConvertTo) + " --outdir " + ShellQuoted(OutDir);
+    for (const std::string& file : Files)
+        command += " " + ShellQuoted(file);
+    int status = 0;
+    RunCommand(command + " >/dev/null 2>&1", status);
+    return status == 0;
+}
+
+std::string WithoutByteOrderMark(std::string Text)
+{
+    if (Text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        Text.erase(0, 3);
+    return Text;
+}
+
+bool FontFamiliesInstalled(const std::vector<std::string>& Families)
+{
+    int status = 0;
+    const std::string listed = RunCommand("fc-list : family 2>/dev/null", status);
+    if (status != 0)
+        return false;
+    for (const std::string& family : Families)
+        if (listed.find(family) == std::string::npos)
+            return false;
+    return true;
 }
 
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& Text)

@@ -1,11 +1,13 @@
 // Real programs that tests check our HTML and pictures against: headless
 // Chromium (computed styles of a page, reported by the page's own script), the
-// HTML checkers tidy and html5lib, and ImageMagick's identify. Each test skips
-// when its program is not installed.
+// HTML checkers tidy and html5lib, ImageMagick's identify, LibreOffice's
+// converter and fontconfig's font list. Each test skips when its program is
+// not installed.
 #pragma once
 
 #include <map>
 #include <string>
+#include <vector>
 
 // Whether headless Chromium is installed (/usr/bin/chromium).
 bool ChromiumAvailable();
@@ -27,3 +29,25 @@ std::string RunCommand(const std::string& Command, int& ExitStatus);
 
 // Whether an executable exists at Path.
 bool ProgramAvailable(const std::string& Path);
+
+// A python3 that has html5lib (the system's own, where another comes first
+// on the path); empty when there is none.
+std::string PythonWithHTML5Lib();
+
+// Whether LibreOffice is installed (/usr/bin/soffice).
+bool LibreOfficeAvailable();
+
+// Converts Files (full paths, or names in WorkDir) with headless LibreOffice
+// to ConvertTo ("txt:Text (encoded):UTF8", "rtf:Rich Text Format", "html",
+// ...), each into OutDir under its own name with the new extension. It runs in
+// WorkDir with a user profile of its own in WorkDir/profile, for five minutes
+// at the most. True when LibreOffice reported success.
+bool LibreOfficeConvert(const std::string& WorkDir, const std::string& ConvertTo, const std::string& OutDir,
+                        const std::vector<std::string>& Files);
+
+// Text without the UTF-8 byte-order mark it may start with (LibreOffice's
+// text files have one).
+std::string WithoutByteOrderMark(std::string Text);
+
+// Whether fontconfig lists every one of the font families.
+bool FontFamiliesInstalled(const std::vector<std::string>& Families);

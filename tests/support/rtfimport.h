@@ -100,14 +100,13 @@ inline std::string PngHex(int width, int height)
     bitmap.SetSize(width, height);
     TPNGImage png;
     png.Assign(&bitmap);
-    TMemoryStream stream;
+    TStringStream stream;
     png.SaveToStream(stream);
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    const auto* bytes = static_cast<const uint8_t*>(stream.Memory());
-    for (int64_t i = 0; i < stream.Size(); ++i) {
-        hex += digits[bytes[i] >> 4];
-        hex += digits[bytes[i] & 15];
+    for (unsigned char byte : stream.DataString()) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
     }
     return hex;
 }
@@ -118,9 +117,7 @@ protected:
 
     TRVRTFErrorCode Load(const std::string& rtf)
     {
-        TMemoryStream stream;
-        stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
-        stream.SetPosition(0);
+        TStringStream stream(rtf);
         return Props.ReadFromStream(stream, &Data);
     }
     std::string Summary() { return RTFSummary(Data); }

@@ -1,11 +1,13 @@
 // TEditFixture holds a style sheet with the text and paragraph styles the
 // editing tests use and a headless editor on it (tests/support/testeditor.h),
-// whose document data is d.
+// whose document data is d; and the RVF of documents made in another editor
+// on the same sheet, as they reach the clipboard.
 #pragma once
 
-#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,9 +19,25 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rvervdata.h"
+#include "platform/core/codepages.h"
+#include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/recordingcanvas.h"
+#include "tests/support/editinvariant.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/testeditor.h"
+
+// An RVF block as the clipboard holds one: Length in four bytes (the lowest
+// first), then the RVF, then Tail.
+inline AnsiString RVFClipboardBlock(const AnsiString& rvf, uint32_t length,
+                                    const AnsiString& tail = AnsiString())
+{
+    return Count32(length) + rvf + tail;
+}
+inline AnsiString RVFClipboardBlock(const AnsiString& rvf)
+{
+    return RVFClipboardBlock(rvf, static_cast<uint32_t>(rvf.size()));
+}
 
 // Text styles: 0 the default (8-bit), and the ones added below. Paragraph
 // styles: 0 the default, and the ones added below.
@@ -66,19 +84,9 @@ protected:
     void AddText(const AnsiString& Text, int StyleNo = 0, int ParaNo = 0)
     {
         if (Style.TextStyles()->Items(StyleNo)->Unicode())
-            d->AddNLWTag(WideFromUtf8(Text), StyleNo, ParaNo, TRVTag());
+            d->AddNLWTag(UTF8Decode(Text), StyleNo, ParaNo, TRVTag());
         else
             d->AddNL(Text, StyleNo, ParaNo);
-    }
-    static WideString WideFromUtf8(const AnsiString& Text)
-    {
-        std::vector<WideChar> Buffer(Text.size() + 1);
-        const int n = RVU_Utf8ToUnicodeBuf(Buffer.data(), static_cast<int>(Buffer.size()), Text.data(),
-                                           static_cast<int>(Text.size()));
-        WideString w(Buffer.data(), static_cast<size_t>(std::max(n, 0)));
-        while (!w.empty() && w.back() == 0)
-            w.pop_back();
-        return w;
     }
     TCustomRVItemInfo* NewPicture(int Width = 20, int Height = 10)
     {
@@ -99,36 +107,15 @@ protected:
         }
     }
 
-    // The item's text as UTF-8 (Unicode items converted).
+    // The item's text as UTF-8 (Unicode items converted; a lone surrogate
+    // reads as U+FFFD).
     AnsiString Text(int ItemNo) const
     {
         if (d->GetItemStyle(ItemNo) < 0)
             return AnsiString();
         if (!d->GetItemOptions(ItemNo).Contains(rvioUnicode))
             return d->GetItemText(ItemNo);
-        const WideString w = RVU_RawUnicodeToWideString(d->GetItemText(ItemNo));
-        AnsiString Out;
-        for (size_t i = 0; i < w.size(); ++i) {
-            unsigned c = w[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size())
-                c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
-            if (c < 0x80) {
-                Out += char(c);
-            } else if (c < 0x800) {
-                Out += char(0xC0 | (c >> 6));
-                Out += char(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                Out += char(0xE0 | (c >> 12));
-                Out += char(0x80 | ((c >> 6) & 0x3F));
-                Out += char(0x80 | (c & 0x3F));
-            } else {
-                Out += char(0xF0 | (c >> 18));
-                Out += char(0x80 | ((c >> 12) & 0x3F));
-                Out += char(0x80 | ((c >> 6) & 0x3F));
-                Out += char(0x80 | (c & 0x3F));
-            }
-        }
-        return Out;
+        return UTF8Encode(RVU_RawUnicodeToWideString(d->GetItemText(ItemNo)));
     }
     std::vector<AnsiString> Texts() const
     {
@@ -139,6 +126,30 @@ protected:
         return r;
     }
     void Caret(int ItemNo, int Offs) { d->SetCaretAtItem(ItemNo, Offs, false); }
+    TTestRollViewEdit* Edit() { return Editor.Edit; }
+    // Runs Command as one editing command and checks the editing invariant
+    // after it (tests/support/editinvariant.h); true when it changed the document.
+    bool Run(const std::string& Name, const std::function<void()>& Command)
+    {
+        return editinvariant::Run(*d, Name, Command);
+    }
+
+    // The RVF of a document that Build makes in another headless editor on
+    // the same style sheet (of its selection only, when SelectionOnly).
+    AnsiString RVFOf(const std::function<void(TRVEditRVData&)>& Build, bool SelectionOnly = false)
+    {
+        THeadlessEditor Other;
+        TRVEditRVData* Data = Other.NewEditor(&Style);
+        Build(*Data);
+        TStringStream Stream;
+        Data->SaveRVFToStream(Stream, SelectionOnly, clWindow, nullptr, nullptr);
+        return Stream.DataString();
+    }
+    // The RVF of a document of one paragraph of Text in text style 0.
+    AnsiString RVFOf(const AnsiString& Text)
+    {
+        return RVFOf([&](TRVEditRVData& Data) { Data.AddNL(Text, 0, 0); });
+    }
     std::pair<int, int> CaretPos() { return {d->GetCurItemNo(), d->GetOffsetInCurItem()}; }
 
     TRVStyle Style{nullptr};

@@ -1,7 +1,9 @@
 // Tests on a real X server: the test program starts Xvfb on a free display and
 // runs itself again under it, on the toolkit's X11 platform, with a filter that
 // names the tests meant for the server. The child reports how far it got in a
-// result file that the parent reads once the child has ended.
+// result file that the parent reads once the child has ended. In the child, a
+// form's window is found and focused on the server, and xdotool works it as a
+// user would.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +11,9 @@
 
 #include <string>
 
+#include "platform/controls/forms.h"
+#include "tests/support/e2eprocess.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/waituntil.h"
 
 // The full name of an executable file found on PATH; empty when there is none.
@@ -47,3 +52,41 @@ TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay);
 bool InXvfbChild();
 // The child's report to the parent: one line, replacing any earlier report.
 void WriteXvfbResult(const std::string& Result);
+
+// In the child: names Form's window Caption (a name no other window on the
+// server has), waits until the window shows, finds it by that name with
+// xdotool and gives it the server's focus, then gives Focus the focus and
+// handles the events that follow. The window's id goes to Window when given.
+inline ::testing::AssertionResult FocusXvfbWindow(TForm* Form, const std::string& Caption, TWinControl* Focus,
+                                                  std::string* Window = nullptr)
+{
+    Form->SetCaption(Caption);
+    if (!WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents))
+        return ::testing::AssertionFailure() << "the window " << Caption << " never showed";
+    const std::string Id =
+        CaptureOutput("xdotool search --name " + ShellQuoted("^" + Caption + "$") + " | head -1");
+    if (Id.empty())
+        return ::testing::AssertionFailure() << "xdotool finds no window named " << Caption;
+    CaptureOutput("xdotool windowfocus --sync " + Id);
+    Focus->SetFocus();
+    for (int i = 0; i < 20; ++i)
+        PumpEvents();
+    if (Window)
+        *Window = Id;
+    return ::testing::AssertionSuccess();
+}
+
+// Runs xdotool with Args; the events reach the window through the server, so
+// that they are handled until quiet (Pumps rounds of the event loop).
+inline void Xdo(const std::string& Args, int Pumps = 10)
+{
+    CaptureOutput("xdotool " + Args);
+    for (int i = 0; i < Pumps; ++i)
+        PumpEvents();
+}
+
+// A screen point as xdotool's mousemove takes it: "X Y".
+inline std::string XdoPoint(const TPoint& P)
+{
+    return std::to_string(P.X) + " " + std::to_string(P.Y);
+}

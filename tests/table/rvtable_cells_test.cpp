@@ -230,9 +230,7 @@ TEST_F(TableCellsTest, BackgroundOfAnUnknownClassIsSkipped)
     Bytes += Name;
     // The picture: a block of three bytes, stepped over by its size.
     Bytes += AnsiString("\x03\0\0\0\x01\x02\x03", 7);
-    TMemoryStream Stream;
-    Stream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    Stream.SetPosition(0);
+    TStringStream Stream(Bytes);
     c->LoadBackgroundImg(Stream);
     EXPECT_EQ(c->GetBackgroundImage(), nullptr);
     EXPECT_EQ(Stream.Position(), Stream.Size());

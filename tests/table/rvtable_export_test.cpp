@@ -256,17 +256,6 @@ TEST(TableHTML, AttributeValuesAreEscapedAndStylesHaveNoBraces)
     EXPECT_EQ(Html.find("style='{"), AnsiString::npos);
 }
 
-std::string PythonWithHTML5Lib()
-{
-    for (const char* Python : {"python3", "/usr/bin/python3"}) {
-        int Status = 0;
-        RunCommand(std::string(Python) + " -c 'import html5lib' 2>/dev/null", Status);
-        if (Status == 0)
-            return Python;
-    }
-    return std::string();
-}
-
 // Prints each table of an HTML file as its grid rebuilt from colspan and
 // rowspan: rows joined by "|", slots by ","; a slot covered from the left is
 // "<", from above "^". Columns that every row covers from the left (a reader's
@@ -341,19 +330,15 @@ TEST(TableRealPrograms, Html5libRebuildsTheSourceGrids)
 TEST(TableRealPrograms, LibreOfficeReadsTheRTFGridsAndUnrtfTheText)
 {
     const std::string Python = PythonWithHTML5Lib();
-    if (!ProgramAvailable("/usr/bin/soffice") || Python.empty())
+    if (!LibreOfficeAvailable() || Python.empty())
         GTEST_SKIP() << "LibreOffice or html5lib is not installed";
     TempDir Dir;
     TTableDoc Doc;
     BuildGridDoc(Doc);
     const std::string Rtf = Dir.Write("doc.rtf", DocRTF(Doc));
     const std::string Script = Dir.Write("grid.py", GridScript);
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "html", Dir.File("out"), {Rtf}));
     int Status = 0;
-    RunCommand("cd '" + Dir.Path() + "' && timeout 300 soffice -env:UserInstallation=file://" + Dir.Path() +
-                   "/profile --headless --convert-to html --outdir '" + Dir.Path() + "/out' '" + Rtf +
-                   "' >/dev/null 2>&1",
-               Status);
-    ASSERT_EQ(Status, 0);
     EXPECT_EQ(RunCommand(Python + " '" + Script + "' '" + Dir.Path() + "/out/doc.html' 2>&1", Status),
               ExpectedGrids);
     if (ProgramAvailable("/usr/bin/unrtf")) {

@@ -37,12 +37,7 @@ protected:
         if (!InXvfbChild())
             GTEST_SKIP() << "runs under the Xvfb test";
         RV_RegisterTableItem();
-        Form->SetCaption("kelvor-table-mouse-under-xvfb");
-        ASSERT_TRUE(WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents));
-        Window = CaptureOutput("xdotool search --name '^kelvor-table-mouse-under-xvfb$' | head -1");
-        ASSERT_FALSE(Window.empty());
-        Window.erase(Window.find_last_not_of("\n") + 1);
-        CaptureOutput("xdotool windowfocus --sync " + Window);
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-table-mouse-under-xvfb", Edit));
         // "before", a 2 x 3 table whose cells hold "r,c", "after".
         Load("before");
         Table = new TRVTableItemInfo(2, 3, &Data());
@@ -74,13 +69,6 @@ protected:
         return Edit->ClientToScreen(
             TPoint{left + cell->Left + Table->CellPadding + 2, top + cell->Top + cell->Height / 2});
     }
-    static std::string At(const TPoint& p) { return std::to_string(p.X) + " " + std::to_string(p.Y); }
-    void Xdo(const std::string& args)
-    {
-        CaptureOutput("xdotool " + args);
-        for (int i = 0; i < 10; ++i)
-            PumpEvents();
-    }
     std::string CellText(int row, int col)
     {
         TCustomRVData* data = Table->GetCells(row, col)->GetRVData();
@@ -91,13 +79,12 @@ protected:
     }
     TRVTableInplaceEdit* Edited(int& row, int& col) { return Table->GetEditedCell(row, col); }
 
-    std::string Window;
     TRVTableItemInfo* Table = nullptr;
 };
 
 TEST_F(TableMouseXvfbChildTest, AClickIntoACellAndTypingPutTheTextIntoThatCell)
 {
-    Xdo("mousemove " + At(CellPoint(1, 1)) + " click 1");
+    Xdo("mousemove " + XdoPoint(CellPoint(1, 1)) + " click 1");
     int row = -1, col = -1;
     ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
     EXPECT_EQ(row * 10 + col, 11);
@@ -118,8 +105,8 @@ TEST_F(TableMouseXvfbChildTest, AClickIntoACellAndTypingPutTheTextIntoThatCell)
 
 TEST_F(TableMouseXvfbChildTest, ADragAcrossTwoCellsSelectsThemAndMergingMakesOne)
 {
-    Xdo("mousemove " + At(CellPoint(0, 0)) + " mousedown 1");
-    Xdo("mousemove " + At(CellPoint(0, 1)));
+    Xdo("mousemove " + XdoPoint(CellPoint(0, 0)) + " mousedown 1");
+    Xdo("mousemove " + XdoPoint(CellPoint(0, 1)));
     Xdo("mouseup 1");
     int top, left, cols, rows;
     ASSERT_TRUE(Table->GetNormalizedSelectionBounds(false, top, left, cols, rows));
@@ -134,14 +121,14 @@ TEST_F(TableMouseXvfbChildTest, ADragAcrossTwoCellsSelectsThemAndMergingMakesOne
     EXPECT_EQ(CellText(0, 0), "0,0/0,1");
     EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
     // The merged cell takes a click like any other.
-    Xdo("mousemove " + At(CellPoint(0, 0)) + " click 1");
+    Xdo("mousemove " + XdoPoint(CellPoint(0, 0)) + " click 1");
     ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
     EXPECT_EQ(row * 10 + col, 0);
 }
 
 TEST_F(TableMouseXvfbChildTest, TabAndShiftTabMoveBetweenCells)
 {
-    Xdo("mousemove " + At(CellPoint(0, 1)) + " click 1");
+    Xdo("mousemove " + XdoPoint(CellPoint(0, 1)) + " click 1");
     int row = -1, col = -1;
     ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
     EXPECT_EQ(row * 10 + col, 1);

@@ -116,9 +116,7 @@ TEST(TableStream, BandHoldsOnlyItsRowsAndZeroRowsWriteOnlyTheCount)
                                     "C\x02\x00",
                                     4)),
               std::string::npos);
-    TMemoryStream ZeroIn;
-    ZeroIn.WriteBuffer(Zero.data(), static_cast<int64_t>(Zero.size()));
-    ZeroIn.SetPosition(0);
+    TStringStream ZeroIn(Zero);
     Band->LoadFromStream(ZeroIn);
     EXPECT_EQ(Band->Rows->Count(), 0);
 }
@@ -282,9 +280,7 @@ TEST(TableStream, GridSizeLimit)
         });
         TTableDoc Doc;
         TRVTableItemInfo* Table = Doc.AddTable(1, 1);
-        TMemoryStream In;
-        In.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-        In.SetPosition(0);
+        TStringStream In(Bytes);
         if (Rows * int64_t(1024) <= RVTableMaxStoredSlots) {
             Table->LoadFromStream(In);
             EXPECT_EQ(Table->GetCells(0, 0)->RowSpan, Rows);

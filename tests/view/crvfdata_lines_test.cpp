@@ -33,15 +33,7 @@ protected:
     LineBuilding() : Style(nullptr)
     {
         Style.TextStyles()->Add()->SetSize(20); // style 6: ascent 20, descent 6, 12 px a character
-        Data.Canvas.MetricsForFont = [](const TFont& Font) {
-            TRecordingMetrics m;
-            if (Font.Size() >= 20) {
-                m.CharWidth = 12;
-                m.Ascent = 20;
-                m.Descent = 6;
-            }
-            return m;
-        };
+        UseLargeFontMetrics(Data.Canvas);
     }
 
     // Text of draw item i.

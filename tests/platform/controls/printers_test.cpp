@@ -9,29 +9,20 @@
 
 #include "platform/controls/printers.h"
 #include "platform/core/colors.h"
+#include "tests/support/headlessbrowser.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/xvfbchild.h"
 
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-bool ToolInstalled(const std::string& tool)
-{
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// The standard output of a command (file names are test folders: no quoting needed).
+// The standard output of a command, byte for byte (file names are test
+// folders: no quoting needed).
 std::string RunCommand(const std::string& command)
 {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[4096];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            out.append(chunk, n);
-        pclose(pipe);
-    }
-    return out;
+    int status = 0;
+    return ::RunCommand(command, status);
 }
 
 // The value of one "Key: value" line of pdfinfo's report.
@@ -163,7 +154,7 @@ TEST_F(PdfPrinterTest, WritesAValidPdfWithItsPages)
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_EQ(CountPageObjects(pdf), 3);
     EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
-    if (!ToolInstalled("pdfinfo"))
+    if (FindProgram("pdfinfo").empty())
         GTEST_SKIP() << "pdfinfo is not installed";
     EXPECT_EQ(PdfInfo(file, "Pages"), "3");
     EXPECT_EQ(PdfInfo(file, "Page size"), "595 x 842 pts (A4)");
@@ -175,7 +166,7 @@ TEST_F(PdfPrinterTest, PaperSizeReachesTheFile)
     printer.SetPaperSize(TPaperSize{2970, 2100});
     PrintPages(1);
     EXPECT_EQ(CountPageObjects(dir.Read(file)), 1);
-    if (!ToolInstalled("pdfinfo"))
+    if (FindProgram("pdfinfo").empty())
         GTEST_SKIP() << "pdfinfo is not installed";
     EXPECT_EQ(PdfInfo(file, "Page size").substr(0, 13), "842 x 595 pts");
     printer.SetPaperSize(PaperLetter);
@@ -197,11 +188,11 @@ TEST_F(PdfPrinterTest, DrawingLandsAtItsDevicePosition)
     canvas->Brush()->SetStyle(bsClear);
     canvas->TextOut(600, 3000, "Kelvor prints");
     printer.EndDoc();
-    if (ToolInstalled("pdftotext")) {
+    if (!FindProgram("pdftotext").empty()) {
         EXPECT_NE(RunCommand("pdftotext '" + file + "' - 2>/dev/null").find("Kelvor prints"),
                   std::string::npos);
     }
-    if (!ToolInstalled("pdftoppm"))
+    if (FindProgram("pdftoppm").empty())
         GTEST_SKIP() << "pdftoppm is not installed";
     // Rendered at 60 pixels per inch (a tenth of the device's), as a grey map.
     const std::string pgm = RunCommand("pdftoppm -r 60 -gray '" + file + "' 2>/dev/null");
@@ -269,7 +260,7 @@ TEST_F(PdfPrinterTest, ThinLinesMarkTheSamePixelsOnThePage)
     DrawThinLines(recording.Canvas());
     recording.EndDoc();
     const TPixelBuffer& expected = recording.Pages()[0];
-    if (!ToolInstalled("pdftoppm"))
+    if (FindProgram("pdftoppm").empty())
         GTEST_SKIP() << "pdftoppm is not installed";
     // Without smoothing, the top left 200 x 100 points as a grey map.
     const std::string pgm = RunCommand("pdftoppm -r 72 -aa no -aaVector no -gray -x 0 -y 0 -W 200 -H 100 '" +

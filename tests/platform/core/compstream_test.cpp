@@ -14,6 +14,7 @@
 #include "platform/core/classreg.h"
 #include "tests/support/compstream_sample.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 
@@ -41,11 +42,6 @@ std::string Fixture(const std::string& name)
     return bytes;
 }
 
-std::string Bytes(TMemoryStream& m)
-{
-    return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
-}
-
 void Load(TMemoryStream& m, const std::string& bytes)
 {
     m.Clear();
@@ -57,7 +53,7 @@ std::string Written(TComponent* c)
 {
     TMemoryStream m;
     m.WriteComponent(c);
-    return Bytes(m);
+    return StreamBytes(m);
 }
 
 std::string AsText(const std::string& bytes)
@@ -66,7 +62,7 @@ std::string AsText(const std::string& bytes)
     Load(in, bytes);
     TMemoryStream out;
     ObjectBinaryToText(in, out);
-    return Bytes(out);
+    return StreamBytes(out);
 }
 
 // A component record of TSampleComponent with the given property bytes.
@@ -211,7 +207,7 @@ TEST(CompStreamValues, IntegersTakeTheSmallestForm)
     for (const Case& c : cases) {
         TMemoryStream m;
         TWriter(m).WriteInteger(c.value);
-        EXPECT_EQ(Bytes(m), c.bytes) << c.value;
+        EXPECT_EQ(StreamBytes(m), c.bytes) << c.value;
         m.SetPosition(0);
         EXPECT_EQ(TReader(m).ReadInt64(), c.value);
     }
@@ -277,7 +273,7 @@ TEST(CompStreamFixtures, CollectionWriterMatchesAndReaderTakesItsOutput)
     FillSample(c);
     TMemoryStream m;
     TWriter(m).WriteCollection(&c.FItems);
-    EXPECT_EQ(Bytes(m), Fixture("collection.bin"));
+    EXPECT_EQ(StreamBytes(m), Fixture("collection.bin"));
 
     // As the document reader does: take the collection tag, then read the items.
     TSampleComponent target(nullptr);
@@ -419,7 +415,7 @@ TEST(CompStreamComponents, ChildrenAreWrittenAndReadBackOwnedByTheRoot)
     TLoadWatcher target(nullptr);
     TMemoryStream m;
     m.WriteComponent(&root);
-    EXPECT_NE(AsText(Bytes(m)).find("  object Child: TLoadWatcher\n    Value = 11\n  end\n"),
+    EXPECT_NE(AsText(StreamBytes(m)).find("  object Child: TLoadWatcher\n    Value = 11\n  end\n"),
               std::string::npos);
     m.SetPosition(0);
     m.ReadComponent(&target);
@@ -633,7 +629,7 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
 
     TMemoryStream m;
     TWriter(m).WriteCollection(&c.FItems);
-    const std::string collection = dir.Write("items.bin", Bytes(m));
+    const std::string collection = dir.Write("items.bin", StreamBytes(m));
     const std::string items = RunCommand("'" + check + "' collection '" + collection + "'", status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(items.find("Items[1]=7365636F6E64|0|200|16777215|[3]"), std::string::npos) << items;

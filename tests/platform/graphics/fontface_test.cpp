@@ -15,11 +15,7 @@ namespace {
 
 bool LiberationInstalled()
 {
-    int Status = 0;
-    const std::string Out = RunCommand("fc-list : family 2>/dev/null", Status);
-    return Status == 0 && Out.find("Liberation Sans") != std::string::npos &&
-           Out.find("Liberation Mono") != std::string::npos &&
-           Out.find("Liberation Serif") != std::string::npos;
+    return FontFamiliesInstalled({"Liberation Sans", "Liberation Mono", "Liberation Serif"});
 }
 
 TEST(FontFaceTest, InstalledFacesAndFallbacksOfTheirKind)
