@@ -202,7 +202,7 @@ int main(int argc, char** argv)
                 Ratio("BM_Join/100000/iterations:3", "BM_Join/100/iterations:3"));
     std::printf("click to caret cost 100k/100 paragraphs: %.2f\n",
                 Ratio("BM_ClickToCaret/100000/iterations:3", "BM_ClickToCaret/100/iterations:3"));
-    std::printf("paste cost 10k/1k pasted paragraphs: %.2f\n",
+    std::printf("paste cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_Paste/10000/iterations:3", "BM_Paste/1000/iterations:3"));
     std::printf("delete and undo cost 10k/1k paragraphs: %.2f\n",
                 Ratio("BM_DeleteAndUndo/10000/iterations:3", "BM_DeleteAndUndo/1000/iterations:3"));

@@ -333,7 +333,7 @@ int main(int argc, char** argv)
     const double pasteSmall = time(collector.CPU, "BM_Paste/1000/iterations:3"),
                  pasteLarge = time(collector.CPU, "BM_Paste/10000/iterations:3");
     if (pasteSmall > 0 && pasteLarge > 0)
-        std::printf("rtf paste cost 10k/1k pasted paragraphs: %.2f\n", pasteLarge / pasteSmall);
+        std::printf("rtf paste cost 10k/1k paragraphs: %.2f\n", pasteLarge / pasteSmall);
     benchmark::Shutdown();
     return 0;
 }
