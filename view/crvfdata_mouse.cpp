@@ -478,10 +478,7 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
     if (!note.Valid)
         return;
     note.Valid = false;
-    const int itemCount = GetItemCount();
-    auto laidOut = [&](int itemNo) {
-        return itemNo >= 0 && itemNo < itemCount && FindDrawItemByItem(itemNo) >= 0;
-    };
+    auto laidOut = [&](int itemNo) { return FindDrawItemByItem(itemNo) >= 0; };
 
     if (note.SelItems[0] >= 0) {
         if (laidOut(note.SelItems[0]) && laidOut(note.SelItems[1])) {
@@ -513,8 +510,8 @@ void TCustomRVFormattedData::RestoreMouseState(TRVMouseStateNote& note)
     }
     if (note.PressedJumpId != -1 && PressedJumpId == -1)
         PressedJumpId = note.PressedJumpId;
-    if (laidOut(note.PressedItemNo))
-        PressedDrawItemNo = FindDrawItemByItem(note.PressedItemNo);
+    if (const int pressed = FindDrawItemByItem(note.PressedItemNo); pressed >= 0)
+        PressedDrawItemNo = pressed;
     // The items outlive a layout; a freed one was forgotten when it was freed.
     if (MouseCaptureItem == nullptr && note.CaptureItem != nullptr && GetItemNo(note.CaptureItem) >= 0)
         MouseCaptureItem = note.CaptureItem;

@@ -150,13 +150,13 @@ int TCustomRVFormattedData::FindDrawItemOfItem(const TCustomRVItemInfo* item) co
 {
     if (item == nullptr)
         return -1;
-    // The note answers when the draw item it names shows this item.
+    // The draw item the note names gives the item's number when it shows
+    // this item; else the items are searched for it.
     const int noted = item->DrawItemNo;
     if (noted >= 0 && noted < DrawItems.Count()) {
         const int itemNo = DrawItems.ItemNoOf(noted);
-        if (itemNo >= 0 && itemNo < GetItemCount() && GetItem(itemNo) == item &&
-            (noted == 0 || DrawItems.ItemNoOf(noted - 1) != itemNo))
-            return noted;
+        if (itemNo >= 0 && itemNo < GetItemCount() && GetItem(itemNo) == item)
+            return FindDrawItemByItem(itemNo);
     }
     return FindDrawItemByItem(GetItemNo(item));
 }

@@ -27,16 +27,21 @@ void TRVDrawLines::ForgetShift() const
     FShiftItemNo = 0;
 }
 
-void TRVDrawLines::Settle(int last) const
+void TRVDrawLines::MoveRange(int first, int last, int dTop, int dItemNo) const
+{
+    for (int i = first; i <= last; ++i)
+        if (TRVDrawLineInfo* dli = Raw(i)) {
+            dli->Top += dTop;
+            dli->ItemNo += dItemNo;
+        }
+}
+
+void TRVDrawLines::SettleTo(int last) const
 {
     last = std::min(last, Count() - 1);
     if (last < FShiftedFrom)
         return;
-    for (int i = FShiftedFrom; i <= last; ++i)
-        if (TRVDrawLineInfo* dli = Raw(i)) {
-            dli->Top += FShiftTop;
-            dli->ItemNo += FShiftItemNo;
-        }
+    MoveRange(FShiftedFrom, last, FShiftTop, FShiftItemNo);
     FShiftedFrom = last + 1;
     if (FShiftedFrom >= Count())
         ForgetShift();
@@ -52,11 +57,7 @@ void TRVDrawLines::ShiftFrom(int first, int dTop, int dItemNo)
         FShiftedFrom = first;
     // Draw items already settled below First move now; the rest keep waiting
     // with the sum of both moves.
-    for (int i = first; i < FShiftedFrom; ++i)
-        if (TRVDrawLineInfo* dli = Raw(i)) {
-            dli->Top += dTop;
-            dli->ItemNo += dItemNo;
-        }
+    MoveRange(first, FShiftedFrom - 1, dTop, dItemNo);
     FShiftTop += dTop;
     FShiftItemNo += dItemNo;
 }

@@ -44,8 +44,7 @@ public:
 
     TRVDrawLineInfo* Get(int index) const
     {
-        if (index >= FShiftedFrom)
-            Settle(index);
+        Settle(index);
         return static_cast<TRVDrawLineInfo*>(TList::Get(index));
     }
     TRVDrawLineInfo* operator[](int index) const { return Get(index); }
@@ -101,8 +100,16 @@ public:
 private:
     static constexpr int NoShift = std::numeric_limits<int>::max();
     TRVDrawLineInfo* Raw(int index) const { return static_cast<TRVDrawLineInfo*>(TList::Get(index)); }
-    // Applies the deferred move to the draw items up to Last.
-    void Settle(int last) const;
+    // Applies the deferred move to the draw items up to Last (inline: every
+    // read of a draw item asks, and mostly nothing waits).
+    void Settle(int last) const
+    {
+        if (last >= FShiftedFrom)
+            SettleTo(last);
+    }
+    void SettleTo(int last) const;
+    // Moves the draw items First..Last (null slots skipped).
+    void MoveRange(int first, int last, int dTop, int dItemNo) const;
     void ForgetShift() const;
 
     mutable int FShiftedFrom = NoShift;

@@ -49,7 +49,6 @@ public:
         FSlots.clear();
         FGapStart = FGapEnd = 0;
     }
-    void reserve(size_t n) { FSlots.reserve(n + GapLength()); }
 
     // The entries in order, as one vector (the gap closed): for algorithms
     // that need them side by side.

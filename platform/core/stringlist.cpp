@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/core/lists.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
