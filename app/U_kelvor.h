@@ -55,8 +55,9 @@ inline constexpr TColor InactivePaneColor = 0xC0C0C0; // silver
 
 // The lines of problems a box lists before "and N more": a screenful.
 inline constexpr size_t MaxListedStartProblems = 20;
-// The text of the one box that reports the problems with files at start-up:
-// a line each, at most MaxListedStartProblems of them, then "and N more".
+// The text of the one box that reports the problems with files at start-up
+// or when every file is reset: a line each, at most MaxListedStartProblems of
+// them, then "and N more".
 AnsiString StartProblemsText(const std::vector<AnsiString>& problems);
 
 // The program's command line as main() received it: ParamStr(0) is the program

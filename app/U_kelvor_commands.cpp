@@ -175,8 +175,18 @@ void TForm1::ResetFilePMIClick(TObject*)
     if (CtrlHeld()) {
         if (!Confirmed("Reset all files?"))
             return;
-        for (int i = 0; i < Tail->GetCount(); ++i)
-            ResetTailFile(Tail->GetFile(i));
+        // A file that cannot be opened again keeps its old handle; the others
+        // are reset all the same, and one box names every failure.
+        std::vector<AnsiString> problems;
+        for (int i = 0; Tail && i < Tail->GetCount(); ++i) {
+            try {
+                ResetTailFile(Tail->GetFile(i));
+            } catch (const Exception& e) {
+                problems.push_back(e.Message());
+            }
+        }
+        if (!problems.empty())
+            ShowErrorBox(StartProblemsText(problems));
     } else if (TTailFile* file = FileUnderPopup()) {
         ResetTailFile(file);
     }

@@ -294,6 +294,39 @@ TEST_F(CommandsTest, ResetEmptiesThePaneAndFollowsFromTheEnd)
     EXPECT_EQ(file->View->GetLineCount(), 0);
 }
 
+TEST_F(CommandsTest, ResetAllGoesOnPastFilesThatCannotBeOpenedAndNamesThemInOneBox)
+{
+    TTailFile* first = Open(Log("gone1.log"));
+    TTailFile* kept = Open(Log("kept.log"));
+    TTailFile* last = Open(Log("gone2.log"));
+    for (TTailFile* file : {first, kept, last}) {
+        Append(file->FileName, "shown\n");
+        file->LineCount = 5;
+    }
+    Poll();
+    ASSERT_GT(kept->View->GetLineCount(), 0);
+    const AnsiString firstName = first->FileName;
+    const AnsiString lastName = last->FileName;
+    ASSERT_EQ(unlink(firstName.c_str()), 0);
+    ASSERT_EQ(unlink(lastName.c_str()), 0);
+
+    UI.QueueMessageBoxResult(IDYES);
+    UI.QueueMessageBoxResult(IDOK);
+    WithKey(VK_CONTROL, [&] { Form->ResetFilePMIClick(Form); });
+
+    // The file behind the failures was reset all the same.
+    EXPECT_EQ(kept->View->GetLineCount(), 0);
+    EXPECT_EQ(kept->LineCount, 0);
+    // The failed ones are as they were, still watched through their old handles.
+    EXPECT_EQ(first->LineCount, 5);
+    EXPECT_EQ(last->LineCount, 5);
+    EXPECT_EQ(Form->Tail->GetCount(), 3);
+    ASSERT_EQ(ErrorBoxes().size(), 1u);
+    const AnsiString text = ErrorBoxes()[0].Text;
+    EXPECT_NE(text.find("'" + firstName + "' not exists."), AnsiString::npos) << text;
+    EXPECT_NE(text.find("'" + lastName + "' not exists."), AnsiString::npos) << text;
+}
+
 class CopyAndSaveTest : public KelvorFormTest {
 protected:
     // A pane that shows "one", "two", a break for the truncation, then "three".
