@@ -11,11 +11,13 @@
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/dragdrop.h"
+#include "platform/controls/extctrls_splitter.h"
 #include "platform/controls/menus.h"
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/imagelist.h"
 #include "platform/graphics/resources.h"
+#include "view/rollview.h"
 
 TForm1* Form1 = nullptr;
 
@@ -129,9 +131,31 @@ TForm1::~TForm1()
     // then the panes and the rest of the components, whose going may still
     // reach this window's handlers.
     BeforeDestruction();
+    // One alignment of nothing at the end rather than one per pane that goes.
+    DisableAlign();
+    FFreeingComponents = true;
     DestroyComponents();
     if (Form1 == this)
         Form1 = nullptr;
+}
+
+void TForm1::Notification(TComponent* aComponent, TOperation operation)
+{
+    // While the window frees its components, the panes and splitters go one
+    // by one, and announcing each to every other component costs time in
+    // proportion to the square of their number (seconds for thousands of
+    // panes). Nothing of the window holds a pane or a splitter except through
+    // a free-notification link (the popup menu, a pane's splitter), which the
+    // going component drops itself; so only the window's own hold on it is
+    // dropped here: its links and its focus.
+    auto* control = dynamic_cast<TCustomControl*>(aComponent);
+    const bool pane = dynamic_cast<TRollView*>(control) || dynamic_cast<TSplitter*>(control);
+    if (operation != opRemove || !FFreeingComponents || !pane || control->Owner() != this) {
+        TForm::Notification(aComponent, operation);
+        return;
+    }
+    RemoveFreeNotification(control);
+    DefocusControl(control, true);
 }
 
 void TForm1::CreateLayout()

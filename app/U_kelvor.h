@@ -264,6 +264,11 @@ public:
     std::vector<AnsiString> FRecentFilePaths;
     bool FTrayIconShown = false;
 
+protected:
+    // While the window itself goes, a pane's or a splitter's going is not
+    // passed on to every other component of the window (see U_kelvor.cpp).
+    void Notification(TComponent* aComponent, TOperation operation) override;
+
 private:
     // The window's layout: its properties, components and popup menu.
     void CreateLayout();
@@ -292,6 +297,8 @@ private:
     std::vector<AnsiString> FMissingTailFiles;
     // The settings file could not be read at start: it is never written.
     bool FSettingsUnreadable = false;
+    // The destructor is freeing the window's components.
+    bool FFreeingComponents = false;
 };
 
 extern TForm1* Form1;

@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,59 @@ TEST_F(KelvorStartupTest, ManySavedFilesAreAlignedTogether)
     const double Controls = 2 * N;
     EXPECT_LE(Form->GetAlignSteps(), int64_t(40 * Controls * std::log2(Controls)));
     EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
+}
+
+// A component of the window that counts how often it is told that one of the
+// given components goes (known by address: a component being freed is no
+// longer of its own class).
+class TRemovalProbe : public TComponent {
+public:
+    TRemovalProbe(TComponent* Owner, int& Heard) : TComponent(Owner), FHeard(Heard) {}
+    std::set<const TComponent*> Watched;
+
+protected:
+    void Notification(TComponent* Component, TOperation Operation) override
+    {
+        TComponent::Notification(Component, Operation);
+        if (Operation == opRemove && Watched.count(Component))
+            ++FHeard;
+    }
+
+private:
+    int& FHeard;
+};
+
+// Closing the window does not tell each going pane to every other component
+// (which made closing thousands of panes take seconds), and still saves every
+// file and leaves nothing behind that points at a pane: the popup menu was
+// last opened over one pane and another one has the focus.
+TEST_F(KelvorStartupTest, ClosingManyPanesTellsNoOtherComponentAndSavesEveryFile)
+{
+    constexpr int N = 40;
+    Dir.Write("k.ini", "[Options]\nSaveSettings=1\n");
+    Start(Dir.File("k.ini"));
+    Form->Show();
+    int Heard = 0;
+    auto* Probe = new TRemovalProbe(Form, Heard);
+    std::vector<std::string> Names;
+    for (int i = 0; i < N; ++i) {
+        Names.push_back(Dir.Write("f" + std::to_string(i) + ".log", ""));
+        TTailFile* File = Form->OpenTailFile(Names.back());
+        ASSERT_NE(File, nullptr);
+        Probe->Watched.insert(File->View);
+        Probe->Watched.insert(File->Splitter);
+    }
+    // During the run a removed pane and its splitter are still announced.
+    Form->RemoveTailFile(Form->Tail->GetFile(N - 1));
+    Names.pop_back();
+    EXPECT_EQ(Heard, 2);
+    Form->OptionsPM->SetPopupComponent(Form->Tail->GetFile(3)->View);
+    Form->SetActiveControl(Form->Tail->GetFile(5)->View);
+
+    Heard = 0;
+    Stop();
+    EXPECT_EQ(Heard, 0);
+    EXPECT_EQ(SavedTailFiles("k.ini"), Names);
 }
 
 // Files beyond what the process may hold open are not opened: the box names
