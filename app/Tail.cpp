@@ -126,6 +126,9 @@ void AppendDelivered(AnsiString& text, const char* data, size_t count, bool& nul
 
 // Where the next data lies at or after pos, before limit: pos when there is no
 // hole there (or the file system cannot say), limit when only a hole is left.
+// The question waits, on common file systems, until a writer's write() call
+// on the file has ended (seconds for a large one), which reads and size
+// queries do not: it is asked only where a read has just returned zeros.
 int64_t NextData(int handle, int64_t pos, int64_t limit)
 {
     const off_t data = lseek(handle, static_cast<off_t>(pos), SEEK_DATA);
@@ -134,11 +137,18 @@ int64_t NextData(int handle, int64_t pos, int64_t limit)
     return std::min<int64_t>(data, limit);
 }
 
-// The end of the data that starts at pos, before limit.
-int64_t DataEnd(int handle, int64_t pos, int64_t limit)
+// A run of zeros at least this long at the end of a read block may be where a
+// hole begins: only then is the file system asked where the next data lies.
+// Holes are whole blocks of the file system, a page or more.
+const size_t HoleProbeRun = 4096;
+
+// The number of zero bytes that end the count bytes at data.
+size_t TrailingZeros(const char* data, size_t count)
 {
-    const off_t hole = lseek(handle, static_cast<off_t>(pos), SEEK_HOLE);
-    return hole > pos ? std::min<int64_t>(hole, limit) : limit;
+    size_t zeros = 0;
+    while (zeros < count && data[count - 1 - zeros] == '\0')
+        ++zeros;
+    return zeros;
 }
 
 enum class TReadOutcome { Read, Failed, Rewritten };
@@ -148,9 +158,11 @@ enum class TReadOutcome { Read, Failed, Rewritten };
 // call also reads the remembered bytes before offset again: when they differ,
 // the file was rewritten and nothing is to be used. On success text holds the
 // bytes as delivered, consumed counts every byte passed (holes included), and
-// kept and nul are brought up to date.
+// kept and nul are brought up to date. Plain reads only, except where a read
+// ended in a long run of zeros: there the file system is asked where the next
+// data lies (counted in holeProbes), and a hole up to it is passed as zeros.
 TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString& text, int64_t& consumed,
-                       AnsiString& kept, bool& nul)
+                       AnsiString& kept, bool& nul, int64_t& holeProbes)
 {
     text.clear();
     consumed = 0;
@@ -163,21 +175,7 @@ TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString
     const int64_t limit = offset + available;
     while (consumed < available && dataRead < budget) {
         const int64_t pos = offset + consumed;
-        int64_t want = std::min({ReadBlock, budget - dataRead, available - consumed});
-        if (!first) {
-            const int64_t data = NextData(handle, pos, limit);
-            if (data > pos) {
-                // A hole reads as zeros: one NUL stands for all of it.
-                if (!nul) {
-                    text += '\0';
-                    nul = true;
-                }
-                KeepLast(kept, nullptr, data - pos);
-                consumed += data - pos;
-                continue;
-            }
-            want = std::min(want, DataEnd(handle, pos, limit) - pos);
-        }
+        const int64_t want = std::min({ReadBlock, budget - dataRead, available - consumed});
         const size_t extra = first ? check : 0;
         const ssize_t got = pread(handle, &block[0], static_cast<size_t>(want) + extra,
                                   static_cast<off_t>(pos - static_cast<int64_t>(extra)));
@@ -195,10 +193,22 @@ TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString
         const int64_t fresh = got - static_cast<int64_t>(extra);
         if (fresh == 0)
             break;
-        AppendDelivered(text, block.data() + extra, static_cast<size_t>(fresh), nul);
-        KeepLast(kept, block.data() + extra, fresh);
+        const char* bytes = block.data() + extra;
+        AppendDelivered(text, bytes, static_cast<size_t>(fresh), nul);
+        KeepLast(kept, bytes, fresh);
         consumed += fresh;
         dataRead += fresh;
+        if (consumed < available && TrailingZeros(bytes, static_cast<size_t>(fresh)) >= HoleProbeRun) {
+            ++holeProbes;
+            const int64_t next = offset + consumed;
+            const int64_t data = NextData(handle, next, limit);
+            // A hole reads as zeros, and the block ended with zeros already:
+            // the NUL delivered for them stands for all of it.
+            if (data > next) {
+                KeepLast(kept, nullptr, data - next);
+                consumed += data - next;
+            }
+        }
     }
     return TReadOutcome::Read;
 }
@@ -484,10 +494,10 @@ bool CTail::ReadAndDeliver(TTailFile* file)
     int64_t consumed = 0;
     AnsiString kept = file->LastBytes;
     bool nul = file->EndsInNul;
-    const TReadOutcome outcome =
-        length < file->Position
-            ? TReadOutcome::Rewritten
-            : ReadPiece(file->Handle, file->Position, length - file->Position, text, consumed, kept, nul);
+    const TReadOutcome outcome = length < file->Position
+                                     ? TReadOutcome::Rewritten
+                                     : ReadPiece(file->Handle, file->Position, length - file->Position, text,
+                                                 consumed, kept, nul, FHoleProbes);
     if (outcome == TReadOutcome::Rewritten) {
         // The file was cut short or rewritten: what it holds now was written
         // after that, so the next poll reads it from the start.

@@ -145,6 +145,11 @@ public:
     // The size queries made on the watched files so far (by polls and by switching
     // on): what following the files costs while nothing is written to them.
     int64_t GetSizeQueryCount() const { return FSizeQueries; }
+    // The times a poll asked the file system where a file's next data lies,
+    // past a run of zeros that may be a hole. That question waits for a
+    // writer's whole write() call on the file, so it is asked only where a
+    // read returned a long run of zeros, never for text.
+    int64_t GetHoleProbeCount() const { return FHoleProbes; }
 
     TTailFileEvent OnNewText;
     TTailFileEvent OnTruncate;
@@ -168,6 +173,7 @@ private:
     // monitor returns without touching it.
     std::shared_ptr<bool> FAlive;
     int64_t FSizeQueries = 0;
+    int64_t FHoleProbes = 0;
     unsigned FInterval;
     // A file had more than one piece waiting at the last poll.
     bool FMoreWaiting = false;

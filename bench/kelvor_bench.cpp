@@ -32,7 +32,10 @@
 // block, and the heap it costs per byte once shown). The catch-up of a burst
 // runs on the monitor's own timer in the event loop, as a user would wait for
 // it: the time from the burst's first poll to its last line shown, for 200 MB
-// against 20 MB, both into a pane purged at 100,000 lines.
+// against 20 MB, both into a pane purged at 100,000 lines. Last, another thread
+// makes one write() of 200 MB into the file while the pane polls as often as
+// it can: the longest time the UI thread was kept from its events.
+#include <fcntl.h>
 #include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -43,10 +46,12 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Tail.h"
@@ -333,6 +338,58 @@ double LongLine(TTailFile* File, const std::string& Log, int64_t Bytes, double& 
     return block;
 }
 
+// One write() of Bytes of 100-character lines into the pane's file by another
+// thread, as a service that dumps its whole buffer in one call, while the
+// pane polls as often as it can: the longest time one poll and the events it
+// left kept the event loop from running, from before the write until the
+// pane shows the write's last line. The file system lets a writer hold the
+// file for its whole call; nothing the poll does on the UI thread may wait
+// for that. Negative when the write failed.
+double SingleWrite(TTailFile* File, const std::string& Log, int64_t Bytes, long PurgeLines)
+{
+    File->View->Clear();
+    File->View->Format();
+    File->LineCount = 0;
+    File->LineComplete = true;
+    Form1->PurgeAtLine = PurgeLines;
+    Form1->Tail->SetActive(true);
+    std::string buffer;
+    buffer.reserve(static_cast<size_t>(Bytes) + 128);
+    for (long i = 0; static_cast<int64_t>(buffer.size()) < Bytes - 100; ++i)
+        buffer += LogLine(i, 100) + '\n';
+    // A last line ending in a character no log line holds: any piece of it
+    // shown last tells that the write has been shown to its end.
+    const std::string last = "the single write ends here #";
+    buffer += last + '\n';
+    struct stat info;
+    stat(Log.c_str(), &info);
+    const int64_t end = static_cast<int64_t>(info.st_size) + static_cast<int64_t>(buffer.size());
+    std::atomic<int> state{0}; // 0 writing, 1 written, -1 failed
+    std::thread writer([&] {
+        const int fd = open(Log.c_str(), O_WRONLY | O_APPEND);
+        const ssize_t written = fd >= 0 ? write(fd, buffer.data(), buffer.size()) : -1;
+        if (fd >= 0)
+            close(fd);
+        state = written == static_cast<ssize_t>(buffer.size()) ? 1 : -1;
+    });
+    const auto shownToEnd = [&] {
+        const AnsiString shown = LastShown(File->View);
+        return !shown.empty() && last.size() >= shown.size() &&
+               last.compare(last.size() - shown.size(), shown.size(), shown) == 0;
+    };
+    double longest = 0;
+    while (state == 0 || (state == 1 && (File->Position < end || !shownToEnd()))) {
+        const Clock::time_point start = Clock::now();
+        Form1->Tail->TimerTimer(nullptr);
+        QCoreApplication::processEvents();
+        longest = std::max(longest, Seconds(start));
+    }
+    writer.join();
+    Form1->Tail->SetActive(false);
+    Form1->PurgeAtLine = 0;
+    return state == 1 ? longest : -1;
+}
+
 } // namespace
 
 int main()
@@ -494,6 +551,17 @@ int main()
                 static_cast<long long>(longBytes), freshBlock * 1000, truncatedBlock * 1000, freshPerByte,
                 longPerByte);
 
+    // One 200 MB write() by another thread while the pane polls.
+    file->Reopen(log);
+    kelvor.Clear();
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr);
+    const double singleBlock = SingleWrite(file, log, int64_t{200} << 20, purgeLines);
+    if (singleBlock < 0)
+        std::fprintf(stderr, "kelvor_bench: the single write failed\n");
+    std::printf("one write() of 200 MB by another thread while the pane polls: longest block %.1f ms\n",
+                singleBlock * 1000);
+
     std::printf("append ratio kelvor/qplaintextedit, worst of six cases: %.2f\n", headlineRatio);
     std::printf("tail cost 1M/1k lines: %.2f\n", kelvorMillion / kelvorThousand);
     std::printf("bytes per line: %.0f\n", kelvorBytes);
@@ -503,6 +571,7 @@ int main()
     std::printf("long line longest block ms: %.0f\n", std::max(freshBlock, truncatedBlock) * 1000);
     std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n",
                 std::max(freshPerByte, longPerByte));
+    std::printf("single 200MB write longest ui block ms: %.0f\n", singleBlock * 1000);
     std::fflush(stdout);
 
     Form1->Free();

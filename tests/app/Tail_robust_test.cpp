@@ -274,6 +274,38 @@ TEST_F(TailRobustTest, ACopyThenTruncateRotationSkipsTheHoleItsWriterLeaves)
     EXPECT_LE(Pieces.size(), 1u);
 }
 
+// Where a file's next data lies is asked only after a long run of zeros: the
+// question waits for a writer's whole write() call, which reading text must
+// never do. Text (with short NUL runs in it) is read with no such question in
+// any of its pieces; a long run of written zeros asks, is read on and arrives
+// as one NUL.
+TEST_F(TailRobustTest, TextIsReadWithoutAskingWhereHolesAre)
+{
+    const std::string path = Dir.Write("text.log", "");
+    TTailFile* file = Tail->AddFile(path);
+    std::string text;
+    for (int i = 0; text.size() < 3 * CTail::PieceLimit; ++i)
+        text += "line " + std::to_string(i) + (i % 100 == 0 ? std::string(100, '\0') : std::string()) + "\n";
+    Append(path, text);
+    std::string delivered;
+    while (file->Position < static_cast<int64_t>(text.size())) {
+        Poll();
+        ASSERT_EQ(Kinds, "N");
+        delivered += Text;
+    }
+    EXPECT_GE(Tail->GetSizeQueryCount(), 4);
+    EXPECT_EQ(Tail->GetHoleProbeCount(), 0);
+    std::string expected = text;
+    for (size_t at; (at = expected.find(std::string(2, '\0'))) != std::string::npos;)
+        expected.erase(at, 1);
+    EXPECT_EQ(delivered, expected);
+
+    Append(path, std::string(200000, '\0') + "after zeros\n");
+    Poll();
+    EXPECT_GE(Tail->GetHoleProbeCount(), 1);
+    EXPECT_EQ(Text, std::string("\0after zeros\n", 13));
+}
+
 TEST_F(TailRobustTest, APollThatFailsForAFileReportsOnceAndPausesIt)
 {
     struct TCase {
