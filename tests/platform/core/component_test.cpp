@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -202,14 +203,18 @@ TEST(TComponentTest, HandlersThatSkipTheBaseLeaveNoLinkBehind)
     EXPECT_EQ(rude->Heard, 1);
     delete rude;
 
+    // The other side hears the rude one go, and then holds no link to it.
+    Log log;
     rude = new TRude(nullptr);
-    other = new TComponent(nullptr);
-    other->FreeNotification(rude);
+    auto* linked = new TTestComponent(nullptr, "Linked", log);
+    linked->Refer(rude);
     delete rude;
-    delete other;
+    EXPECT_EQ(linked->Ref, nullptr);
+    delete linked;
+    EXPECT_EQ(log, (Log{"Linked -?", "free Linked"}));
+    log.clear();
 
     // A component being destroyed takes no new links.
-    Log log;
     auto* a = new TTestComponent(nullptr, "A", log);
     auto* b = new TTestComponent(nullptr, "B", log);
     a->Destroying();
@@ -223,16 +228,16 @@ TEST(TComponentTest, HandlersThatSkipTheBaseLeaveNoLinkBehind)
 namespace {
 
 // Frees a sibling while it hears about another component's removal.
-class TFreesHelper : public TComponent {
+class TFreesHelper : public TTestComponent {
 public:
-    using TComponent::TComponent;
+    using TTestComponent::TTestComponent;
     TComponent* Helper = nullptr;
     TComponent* Watched = nullptr;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override
     {
-        TComponent::Notification(AComponent, Operation);
+        TTestComponent::Notification(AComponent, Operation);
         if (Operation == opRemove && AComponent == Helper)
             Helper = nullptr;
         if (Operation == opRemove && AComponent == Watched && Helper) {
@@ -247,11 +252,33 @@ protected:
 
 TEST(TComponentTest, ComponentsFreedDuringNotificationsAreNotVisitedAgain)
 {
-    auto* owner = new TComponent(nullptr);
-    auto* helper = new TComponent(owner);
-    auto* freer = new TFreesHelper(owner);
-    auto* watched = new TComponent(owner);
+    Log log;
+    auto* owner = new TTestComponent(nullptr, "Owner", log);
+    auto* helper = new TTestComponent(owner, "Helper", log);
+    auto* freer = new TFreesHelper(owner, "Freer", log);
+    auto* watched = new TTestComponent(owner, "Watched", log);
     freer->Helper = helper;
     freer->Watched = watched;
-    delete owner; // AddressSanitizer checks that no freed component is touched
+    log.clear();
+    // AddressSanitizer also checks that no freed component is touched.
+    delete owner;
+    // Each component is freed once, a freed one hears nothing more, and the
+    // ones still there hear of the components that go.
+    for (const char* name : {"Owner", "Helper", "Freer", "Watched"}) {
+        SCOPED_TRACE(name);
+        const auto freed = std::find_if(log.begin(), log.end(), [&](const std::string& entry) {
+            return entry.rfind(std::string("free ") + name, 0) == 0;
+        });
+        ASSERT_NE(freed, log.end());
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [&](const std::string& entry) {
+                                    return entry.rfind(std::string("free ") + name, 0) == 0;
+                                }),
+                  1);
+        EXPECT_TRUE(std::none_of(freed + 1, log.end(), [&](const std::string& entry) {
+            return entry.rfind(std::string(name) + " ", 0) == 0;
+        }));
+    }
+    for (const char* heard : {"Freer -Watched", "Freer -Helper", "Watched -Helper"})
+        EXPECT_NE(std::find(log.begin(), log.end(), heard), log.end()) << heard;
 }
