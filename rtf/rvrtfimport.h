@@ -17,6 +17,7 @@
 #include "rtf/rvrtfreader.h"
 
 class TCustomRVItemInfo;
+class TRVGraphicItemInfo;
 class TRVStyle;
 class TRVListLevel;
 class TRVTableItemInfo;
@@ -54,6 +55,14 @@ private:
     void NewUnicodeText(const WideString& text, TRVRTFPosition position);
     void AddText(const AnsiString* ansi, const WideString* wide, TRVRTFPosition position);
     void NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic, TRVRTFPosition position);
+    // The item the program's OnCustomImageItem makes for a picture (none: the
+    // picture is dropped), its style and tag read as a link when it is one.
+    std::unique_ptr<TCustomRVItemInfo> CustomImageItem(TRVRTFPicture* picture,
+                                                       std::unique_ptr<TGraphic> graphic, bool hypertext,
+                                                       const AnsiString& target, const AnsiString& extras,
+                                                       AnsiString& text);
+    // The display size of a picture scaled by its record, or a metafile's.
+    void ScalePicture(TRVGraphicItemInfo& item, const TRVRTFPicture* picture) const;
     void HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting);
     void SetTarget(TCustomRVData* target);
     // The code page of ANSI text in the current font (the document's for a
@@ -132,6 +141,8 @@ private:
 
     // ---- List markers (rvrtfimport_lists.cpp)
     bool InsertMarker(int paraNo);
+    // The current paragraph gets a list marker when it starts.
+    bool ParagraphNumbered() const;
     bool InsertMarker97(int paraNo);
     void UpdateMarker();
     // A marker that ends its target gets the empty text that completes its line.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "document/rvstyle_list.h"
+#include "document/rvstyle_text.h"
 #include "platform/graphics/picture.h"
+#include "rtf/rvrtfrecords.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
@@ -111,6 +113,75 @@ TEST_F(TRTFImportTest, HyperlinkTargets)
         EXPECT_EQ(Data.Links[0].Extras, c.Extras);
         EXPECT_EQ(Data.GetItemTag(1).AsString(), c.Target);
     }
+}
+
+TEST_F(TRTFImportTest, SymbolFieldsKeepTheirFontAndSize)
+{
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    const std::string field = R"({\field{\*\fldinst SYMBOL 183 \\f "Symbol" \\s 20}{\fldrslt }})";
+    ASSERT_EQ(Load(R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}}\f0\fs24 a)" + field + "b}"), rtf_ec_OK);
+    ASSERT_EQ(Data.GetItemCount(), 3);
+    // The character code stays the symbol font's glyph number.
+    EXPECT_EQ(Data.GetItemText(1), "\xB7");
+    const TFontInfo* symbol = Style.TextStyles()->Items(Data.GetItem(1)->StyleNo);
+    EXPECT_EQ(symbol->FontName(), "Symbol");
+    EXPECT_EQ(symbol->Size(), 20);
+    EXPECT_EQ(symbol->Charset(), SYMBOL_CHARSET);
+    // The text around the field keeps the run's font.
+    const TFontInfo* body = Style.TextStyles()->Items(Data.GetItem(2)->StyleNo);
+    EXPECT_EQ(body->FontName(), "Arial");
+    EXPECT_EQ(body->Size(), 12);
+}
+
+TEST_F(TRTFImportTest, CustomImageItemsReplaceThePictureItem)
+{
+    struct TCall {
+        bool HadGraphic, Hypertext, HadRecord;
+        int64_t DataSize;
+    };
+    std::vector<TCall> calls;
+    // The handler makes a bullet for an undecodable picture and keeps the
+    // decoded one in a picture item of its own.
+    Props.OnCustomImageItem = [&](TCustomRVData* rvData, TGraphic* graphic, bool hypertext,
+                                  TCustomRVItemInfo*& item, bool& freeGraphic, TRVRTFPicture* picture) {
+        calls.push_back(
+            {graphic != nullptr, hypertext, picture != nullptr, picture ? picture->Data.Size() : -1});
+        if (!graphic) {
+            item = new TRVBulletItemInfo(rvData);
+            item->StyleNo = rvsBullet;
+            return;
+        }
+        item = new TRVGraphicItemInfo(rvData, graphic, rvvaMiddle);
+        freeGraphic = false;
+    };
+    ASSERT_EQ(Load("{\\rtf1 a" + Pict("\\jpegblip", "0102030405") + "b" + Pict("\\pngblip", PngHex(4, 3)) +
+                   "{\\field{\\*\\fldinst HYPERLINK \"x.html\"}{\\fldrslt " +
+                   Pict("\\pngblip", PngHex(2, 2)) + "}}}"),
+              rtf_ec_OK);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_FALSE(calls[0].HadGraphic);
+    EXPECT_TRUE(calls[0].HadRecord);
+    // The program can read the picture's own bytes.
+    EXPECT_EQ(calls[0].DataSize, 5);
+    EXPECT_TRUE(calls[1].HadGraphic);
+    EXPECT_FALSE(calls[1].Hypertext);
+    EXPECT_TRUE(calls[2].Hypertext);
+    ASSERT_EQ(Data.GetItemCount(), 5);
+    EXPECT_EQ(Data.GetItemStyle(1), rvsBullet);
+    ASSERT_NE(PictureAt(Data, 3), nullptr);
+    EXPECT_EQ(PictureAt(Data, 3)->VAlign, rvvaMiddle);
+    EXPECT_EQ(PictureAt(Data, 3)->Image()->Width(), 4);
+    // The link's item went through the document's hyperlink reading.
+    ASSERT_EQ(Data.Links.size(), 1u);
+    EXPECT_EQ(Data.GetItemTag(4).AsString(), "x.html");
+}
+
+TEST_F(TRTFImportTest, ACustomImageHandlerMayDropPictures)
+{
+    Props.OnCustomImageItem = [](TCustomRVData*, TGraphic*, bool, TCustomRVItemInfo*&, bool&,
+                                 TRVRTFPicture*) {};
+    ASSERT_EQ(Load("{\\rtf1 a" + Pict("\\pngblip", PngHex(4, 3)) + "b}"), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "ab");
 }
 
 TEST_F(TRTFImportTest, HeadersAndFootersGoToTheirTargets)
