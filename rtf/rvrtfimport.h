@@ -115,6 +115,13 @@ private:
         TRVRTFAlignment Alignment = rtf_al_Left;
         // The widest row's width as read (twips, or minus fiftieths of a percent).
         int RawWidth = 0;
+        // Cells merged down (\clvmrg) whose rows are not merged yet, by the
+        // column of their main cell: its row, the column after the block and
+        // the last row the block reaches so far.
+        struct TVMerge {
+            int Row = 0, EndCol = 0, LastRow = 0;
+        };
+        std::map<int, TVMerge> VMerges;
     };
     void ReaderTable(TRVRTFTableEventKind whatHappens);
     void TableStart();
@@ -131,6 +138,8 @@ private:
     // rows' cells that it splits are merged back across it.
     int GridIndex(TTableLevel& level, int x, int after);
     void SplitGridColumn(TTableLevel& level, int col);
+    // Merges the blocks of merged rows that end above row BeforeRow.
+    void MergeVMerges(TTableLevel& level, int beforeRow);
     void FinishTable(TTableLevel& level);
     // One empty paragraph in the styles of empty text.
     void MakeEmptyCell(TRVTableCellData* cell);

@@ -5,6 +5,7 @@
 // spacing and widths are finished from what the rows gave, and the table goes
 // where it stands.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "document/crvdata.h"
@@ -225,6 +226,8 @@ void TRVRTFImport::TableEnd()
 
 void TRVRTFImport::FinishTable(TTableLevel& level)
 {
+    // The blocks of merged rows still open end with the table.
+    MergeVMerges(level, INT_MAX);
     TRVTableItemInfo& table = *level.Table;
     TRVTableRows& rows = *table.Rows;
     const int rowCount = rows.Count();
