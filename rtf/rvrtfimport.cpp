@@ -77,6 +77,7 @@ TRVRTFErrorCode TRVRTFImport::ReadFromStream(TRVRTFReaderProperties& properties,
             UpdateMarker();
             SetTarget(FMain);
             CloseMarker();
+            PlaceLastCheckpoints();
         } catch (const std::exception&) {
             result = rtf_ec_Exception;
         }
@@ -110,6 +111,7 @@ void TRVRTFImport::InitReader(TRVRTFReader& reader, TCustomRVData* rvData)
             NewPicture(picture, std::move(graphic), position);
         };
     reader.OnRequiredPageBreak = [this](TRVRTFReader*) { FPageBreak = true; };
+    reader.OnBookmarkStart = [this](TRVRTFReader*, const AnsiString& name) { BookmarkStart(name); };
     reader.OnTable = [this](TRVRTFReader*, TRVRTFTableEventKind whatHappens) { ReaderTable(whatHappens); };
     if (FProps->Header() || FProps->Footer()) {
         reader.OnHeaderFooter = [this](TRVRTFReader*, TRVRTFHeaderFooterType hfType, bool starting) {
@@ -340,6 +342,52 @@ void TRVRTFImport::ScalePicture(TRVGraphicItemInfo& item, const TRVRTFPicture* p
 }
 
 // ---------------------------------------------------------------------------
+// Bookmarks
+
+namespace {
+
+// The name our writer gives a checkpoint without one: "RollViewCheckpoint" and digits.
+bool IsUnnamedCheckpointName(const AnsiString& name)
+{
+    static const AnsiString prefix = "RollViewCheckpoint";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return std::all_of(name.begin() + prefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+void TRVRTFImport::BookmarkStart(const AnsiString& name)
+{
+    // Hidden bookmarks go with the hidden text they mark.
+    if (FProps->SkipHiddenText() && FReader->State().CharProps.Hidden)
+        return;
+    // A bookmark per item at most is kept; a document never names more than
+    // one per word, so this bound only stops a flood.
+    if (FBookmarks.size() < 1024)
+        FBookmarks.push_back(IsUnnamedCheckpointName(name) ? AnsiString() : name);
+}
+
+void TRVRTFImport::PlaceCheckpoint(int itemNo)
+{
+    // A list marker is made from the paragraph's numbering when its first item
+    // arrives: the bookmarks before that item are the item's.
+    if (FBookmarks.empty() || itemNo < 0 || itemNo >= FTarget->GetItemCount() ||
+        FTarget->GetItem(itemNo)->Checkpoint || FTarget->GetItem(itemNo)->StyleNo == rvsListMarker)
+        return;
+    FTarget->InsertCheckpoint(itemNo, TRVTag(), FBookmarks.front(), false);
+    FBookmarks.erase(FBookmarks.begin());
+}
+
+void TRVRTFImport::PlaceLastCheckpoints()
+{
+    // Only the main document keeps a checkpoint after its last item.
+    if (!FBookmarks.empty() && FTarget == FMain)
+        FMain->AddNamedCheckpointExTag(FBookmarks.front(), false, TRVTag());
+    FBookmarks.clear();
+}
+
+// ---------------------------------------------------------------------------
 // Headers and footers
 
 void TRVRTFImport::HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting)
@@ -458,6 +506,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FTarget->AddItem(text, raw);
         FTarget->AddMarkerInList(FTarget->GetItemCount() - 1);
         FLastInserted = FTarget->GetItemCount() - 1;
+        PlaceCheckpoint(FLastInserted);
         // Something read after the last row of the open table.
         if (!FTables.empty() && FTarget != OutsideTarget())
             FTables.back()->RowEnded = false;
@@ -478,6 +527,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FFirstItem = false;
         FIndex = index + 1;
         FLastInserted = index;
+        PlaceCheckpoint(FLastInserted);
     } else {
         TCustomRVItemInfo* raw = item.get();
         raw->Inserting(FMain, text, false);
@@ -487,5 +537,6 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FMain->AddMarkerInList(FIndex);
         FLastInserted = FIndex;
         ++FIndex;
+        PlaceCheckpoint(FLastInserted);
     }
 }

@@ -64,6 +64,12 @@ private:
     // The display size of a picture scaled by its record, or a metafile's.
     void ScalePicture(TRVGraphicItemInfo& item, const TRVRTFPicture* picture) const;
     void HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting);
+    // A bookmark becomes a checkpoint of the next item placed.
+    void BookmarkStart(const AnsiString& name);
+    // Gives item ItemNo of the current target the first bookmark waiting for an item.
+    void PlaceCheckpoint(int itemNo);
+    // Bookmarks after the last item: the first waits as the document's pending checkpoint.
+    void PlaceLastCheckpoints();
     void SetTarget(TCustomRVData* target);
     // The code page of ANSI text in the current font (the document's for a
     // font of the default character set).
@@ -213,6 +219,8 @@ private:
     // The paragraph or line start of text that was dropped (hidden text), kept
     // for the next item.
     TRVRTFPosition FHeldPosition = rtf_ts_ContinuePara;
+    // Names of the bookmarks read and not yet given to an item, in order.
+    std::vector<AnsiString> FBookmarks;
     // The old-style marker whose list waits for the paragraph's formatting.
     int FPendingMarker = -1;
     // The list style of each list of the reader's list table, once merged.

@@ -318,6 +318,116 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackToEqualTextAndStyles)
     }
 }
 
+TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
+{
+    TRVStyle sourceStyle{nullptr};
+    TTestRVData source(&sourceStyle);
+    TRVListInfo* numbered = sourceStyle.ListStyles()->Add();
+    for (int i = 0; i < 2; ++i) {
+        TRVListLevel* level = numbered->Levels()->Add();
+        level->SetListType(i == 0 ? rvlstDecimal : rvlstLowerAlpha);
+        level->SetFormatString(i == 0 ? "%0:s." : "%1:s)");
+        level->SetLeftIndent(24 * (i + 1));
+    }
+    TRVListLevel* bullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
+    bullet->SetListType(rvlstBullet);
+    bullet->SetFormatString("\xB7");
+    // Each paragraph: its marker when it is numbered, then its text with its checkpoint.
+    struct TPara {
+        const char* Text;
+        int ListNo, Level, StartFrom;
+        bool Reset;
+        const char* Checkpoint;
+    };
+    const TPara paras[] = {
+        {"intro", -1, 0, 0, false, "top"},   {"first", 0, 0, 5, true, "first"},
+        {"second", 0, 0, 1, false, nullptr}, {"nested", 0, 1, 1, false, "inner"},
+        {"third", 0, 0, 1, false, nullptr},  {"dot", 1, 0, 1, false, "dot"},
+        {"end", -1, 0, 0, false, ""},
+    };
+    for (const TPara& p : paras) {
+        if (p.ListNo >= 0)
+            source.SetListMarkerInfo(-1, p.ListNo, p.Level, p.StartFrom, 0, p.Reset);
+        if (p.Checkpoint)
+            source.AddNamedCheckpointExTag(p.Checkpoint, false, TRVTag());
+        source.AddNL(p.Text, 0, p.ListNo >= 0 ? -1 : 0);
+    }
+    source.AddNamedCheckpointExTag("after", false, TRVTag());
+    TMemoryStream stream;
+    ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, 0));
+    stream.SetPosition(0);
+
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+    ASSERT_EQ(Summary(), RTFSummary(source));
+    for (int i = 0; i < Data.GetItemCount(); ++i) {
+        SCOPED_TRACE(i);
+        const auto* want = dynamic_cast<TRVMarkerItemInfo*>(source.GetItem(i));
+        const auto* got = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i));
+        if (want && got &&
+            sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0)->ListType() != rvlstBullet) {
+            // Numbering: levels, start values, and the numbers shown.
+            EXPECT_EQ(got->Level, want->Level);
+            EXPECT_EQ(got->StartFrom, want->StartFrom);
+            EXPECT_EQ(got->Reset, want->Reset);
+            EXPECT_EQ(got->Counter, want->Counter);
+            const TRVListLevel* gotLevel =
+                Style.ListStyles()->Items(got->ListNo)->Levels()->Items(got->Level);
+            const TRVListLevel* wantLevel = numbered->Levels()->Items(want->Level);
+            EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
+            EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
+        }
+        // The checkpoints stand on the same items with the same names.
+        const TRVCPInfo* wantCP = source.GetItemCheckpoint(i);
+        const TRVCPInfo* gotCP = Data.GetItemCheckpoint(i);
+        ASSERT_EQ(gotCP != nullptr, wantCP != nullptr);
+        if (wantCP) {
+            EXPECT_EQ(gotCP->Name, wantCP->Name);
+        }
+    }
+    EXPECT_EQ(Data.CPCount, source.CPCount);
+    // The checkpoint after the last item waits for the next item as it did.
+    ASSERT_NE(Data.NotAddedCP, nullptr);
+    EXPECT_EQ(Data.NotAddedCP->Name, "after");
+}
+
+TEST_F(TRTFImportTest, BookmarksOfForeignDocumentsBecomeCheckpoints)
+{
+    // Bookmarks in a table cell, before hidden text (dropped with it), two at
+    // one place (the second goes to the next item), and unnamed ones of our writer.
+    ASSERT_EQ(Load(R"({\rtf1 a{\*\bkmkstart one}b\par)"
+                   R"(\trowd\cellx1000\pard\intbl{\*\bkmkstart cell}{\*\bkmkend cell}in\cell\row\pard)"
+                   R"({\v{\*\bkmkstart hidden}gone}{\*\bkmkstart x1}{\*\bkmkstart x2}c{\b d})"
+                   R"({\*\bkmkstart RollViewCheckpoint7}e})"),
+              rtf_ec_OK);
+    ASSERT_EQ(Summary(), "ab\n[1x1: in]\ncde");
+    // The checkpoint of each item with text, by its text.
+    auto names = [](TCustomRVData& data) {
+        std::string out;
+        for (int i = 0; i < data.GetItemCount(); ++i)
+            if (!data.GetItemText(i).empty()) {
+                const TRVCPInfo* cp = data.GetItemCheckpoint(i);
+                out += data.GetItemText(i) + (cp ? "[" + cp->Name + "] " : " ");
+            }
+        return out;
+    };
+    EXPECT_EQ(names(Data), "a b[one] c[x1] d[x2] e[] ");
+    auto* table = dynamic_cast<TRVTableItemInfo*>(Data.GetItem(2));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(names(*table->GetCells(0, 0)), "in[cell] ");
+    EXPECT_EQ(Data.CPCount, 4);
+
+    // Cells of a row never ended go on as text, their checkpoints with them.
+    Data.Clear();
+    ASSERT_EQ(Load(R"({\rtf1\trowd\cellx1000\pard\intbl{\*\bkmkstart p}a\cell{\*\bkmkstart q}b})"),
+              rtf_ec_OK);
+    EXPECT_EQ(names(Data), "a[p] b[q] ");
+    EXPECT_EQ(Data.CPCount, 2);
+    EXPECT_EQ(Data.GetCheckpointItemNo(Data.FindCheckpointByName("q")), 1);
+}
+
 TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)
 {
     TRVStyle sourceStyle{nullptr};
