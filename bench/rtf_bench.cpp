@@ -253,6 +253,67 @@ void BM_Paste(benchmark::State& state)
 }
 BENCHMARK(BM_Paste)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Tables of merged cells: MergedRows(rows, started) is one cell merged down
+// every row of the table (begun by \clvmgf, or with \clvmrg alone when not
+// started) beside a cell of its own per row; MergedCells(rows) has rows of 1,000
+// cells of which all but the first are \clmrg.
+std::string MergedRowsRTF(int rows, bool started)
+{
+    std::string rtf = "{\\rtf1\\ansi\n";
+    for (int r = 0; r < rows; ++r)
+        rtf += std::string("\\trowd") + (r == 0 && started ? "\\clvmgf" : "\\clvmrg") +
+               "\\cellx1000\\cellx2000\\pard\\intbl a\\cell row " + std::to_string(r) + "\\cell\\row\n";
+    return rtf + "\\pard after\\par}";
+}
+
+std::string MergedCellsRTF(int rows)
+{
+    std::string rtf = "{\\rtf1\\ansi\n";
+    for (int r = 0; r < rows; ++r) {
+        rtf += "\\trowd";
+        for (int c = 0; c < 1000; ++c)
+            rtf += std::string(c == 0 ? "\\clmgf" : "\\clmrg") + "\\cellx" + std::to_string(10 * (c + 1));
+        rtf += "\\pard\\intbl";
+        for (int c = 0; c < 1000; ++c)
+            rtf += " x\\cell";
+        rtf += "\\row\n";
+    }
+    return rtf + "\\pard after\\par}";
+}
+
+void ImportTable(benchmark::State& state, const std::string& rtf)
+{
+    RV_RegisterRTFImport();
+    TMemoryStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<int64_t>(rtf.size()));
+    for (auto _ : state) {
+        TRVStyle style(nullptr);
+        TBenchData data(&style);
+        TRVRTFReaderProperties props;
+        stream.SetPosition(0);
+        if (props.ReadFromStream(stream, &data) != rtf_ec_OK || data.GetItemCount() != 2)
+            state.SkipWithError("import failed");
+    }
+}
+
+void BM_MergedRows(benchmark::State& state)
+{
+    ImportTable(state, MergedRowsRTF(static_cast<int>(state.range(0)), state.range(1) != 0));
+}
+BENCHMARK(BM_MergedRows)
+    ->Args({4000, 1})
+    ->Args({8000, 1})
+    ->Args({4000, 0})
+    ->Args({8000, 0})
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_MergedCells(benchmark::State& state)
+{
+    ImportTable(state, MergedCellsRTF(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_MergedCells)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
 // Keeps the CPU and real time per iteration of every run by name; with
 // repetitions, the median's.
 class TCollector : public benchmark::ConsoleReporter {
@@ -334,6 +395,26 @@ int main(int argc, char** argv)
                  pasteLarge = time(collector.CPU, "BM_Paste/10000/iterations:3");
     if (pasteSmall > 0 && pasteLarge > 0)
         std::printf("rtf paste cost 10k/1k paragraphs: %.2f\n", pasteLarge / pasteSmall);
+    // The merges: each case's ratio, then the worst of the row cases.
+    double mergedRows = 0;
+    for (const char* started : {"1", "0"}) {
+        // The medians of the repetitions.
+        auto name = [&](const char* rows) {
+            return std::string("BM_MergedRows/") + rows + "/" + started + "/repeats:5";
+        };
+        const double small = time(collector.CPU, name("4000")), large = time(collector.CPU, name("8000"));
+        if (small > 0 && large > 0) {
+            std::printf("rtf merged rows cost 8k/4k rows, %s: %.2f\n",
+                        *started == '1' ? "\\clvmgf started" : "\\clvmrg alone", large / small);
+            mergedRows = std::max(mergedRows, large / small);
+        }
+    }
+    const double cellsSmall = time(collector.CPU, "BM_MergedCells/50"),
+                 cellsLarge = time(collector.CPU, "BM_MergedCells/100");
+    if (cellsSmall > 0 && cellsLarge > 0)
+        std::printf("rtf merged cells cost 100/50 rows of 1,000 cells: %.2f\n", cellsLarge / cellsSmall);
+    if (mergedRows > 0)
+        std::printf("rtf merged rows cost 8k/4k rows: %.2f\n", mergedRows);
     benchmark::Shutdown();
     return 0;
 }

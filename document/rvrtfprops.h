@@ -13,6 +13,9 @@
 class TCustomRVData;
 class TStream;
 class TRVRTFReaderProperties;
+class TRVRTFPicture;
+class TCustomRVItemInfo;
+class TGraphic;
 
 // Whether text arrives as Unicode: rvruMixed and rvruOnlyUnicode have Unicode
 // text reported as such; rvruOnlyUnicode also wants Unicode text styles for
@@ -116,6 +119,20 @@ public:
     // Asked before a style of the sheet is chosen as the closest one
     // (styleNo, textStyle, allow); setting allow to false skips the style.
     std::function<void(int styleNo, bool textStyle, bool& allow)> OnAllowUseStyle;
+
+    // Asked for every picture a load reads, in place of the picture item the
+    // import would make: (target, graphic, hypertext, item, freeGraphic,
+    // rtfPicture). Graphic is the picture read, or null when it could not be
+    // made (a type without a decoder, bad data); rtfPicture is the picture's
+    // record with its data rewound, or null for a picture a field included.
+    // The handler may set item to an item of its own for the target, which the
+    // import takes over and places (its style number and tag pass through the
+    // target's hyperlink reading when the picture is a link); with item left
+    // null nothing is placed. The import frees the graphic afterwards unless the
+    // handler clears freeGraphic (it keeps it) or the item holds it.
+    std::function<void(TCustomRVData* rvData, TGraphic* graphic, bool hypertext, TCustomRVItemInfo*& item,
+                       bool& freeGraphic, TRVRTFPicture* rtfPicture)>
+        OnCustomImageItem;
 
 private:
     TRVReaderUnicode FUnicodeMode = rvruNoUnicode;

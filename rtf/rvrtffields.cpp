@@ -111,6 +111,14 @@ bool RVRTFParseSymbolField(const AnsiString& instruction, int& code, AnsiString&
     return hasFont && hasSize;
 }
 
+bool RVRTFIsSymbolFontName(const AnsiString& fontName)
+{
+    AnsiString lower;
+    for (char c : fontName)
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower == "symbol" || lower == "wingdings";
+}
+
 bool RVRTFReadIncludedFile(const AnsiString& basePath, const AnsiString& name, int64_t maxSize,
                            std::string& bytes)
 {

@@ -16,6 +16,10 @@ bool RVRTFFieldArgument(const AnsiString& instruction, const char* fieldName, An
 // hexadecimal after 0x. False unless code, font and size are all present and valid.
 bool RVRTFParseSymbolField(const AnsiString& instruction, int& code, AnsiString& fontName, int& size);
 
+// Whether a font named by a field is a symbol font ("Symbol", "Wingdings", in
+// any letter case): its character codes are glyph numbers, not letters of a code page.
+bool RVRTFIsSymbolFontName(const AnsiString& fontName);
+
 // The bytes of the file an INCLUDEPICTURE field names, when it is safe to
 // read: the name relative and without "..", resolved (links followed) inside
 // basePath, a regular file of at most maxSize bytes, opened without waiting

@@ -2,6 +2,7 @@
 // reader, placing items by the continuation rule, page breaks, headers and
 // footers, and the hyperlinks of fields.
 #include "rtf/rvrtfimport.h"
+#include "rtf/rvrtffields.h"
 
 #include <algorithm>
 
@@ -39,12 +40,12 @@ void RV_RegisterRTFImport()
     RVSetRTFConverterFactory([] { return std::make_unique<TRVRTFImport>(); });
 }
 
-namespace {
-
-// Any program that links the import has it installed from the start.
-const bool RTFImportRegistered = (RV_RegisterRTFImport(), true);
-
-} // namespace
+// Any program that links the import has it installed from the start. A static
+// library gives a program only the objects it names, so the library's link
+// options ask the linker for this symbol: this object, and with it the
+// installing initialiser, is linked even into a program that only loads RTF
+// through the viewer.
+extern "C" const bool RVRTFImportInstalled = (RV_RegisterRTFImport(), true);
 
 // ---------------------------------------------------------------------------
 // One load
@@ -76,6 +77,7 @@ TRVRTFErrorCode TRVRTFImport::ReadFromStream(TRVRTFReaderProperties& properties,
             UpdateMarker();
             SetTarget(FMain);
             CloseMarker();
+            PlaceLastCheckpoints();
         } catch (const std::exception&) {
             result = rtf_ec_Exception;
         }
@@ -109,6 +111,7 @@ void TRVRTFImport::InitReader(TRVRTFReader& reader, TCustomRVData* rvData)
             NewPicture(picture, std::move(graphic), position);
         };
     reader.OnRequiredPageBreak = [this](TRVRTFReader*) { FPageBreak = true; };
+    reader.OnBookmarkStart = [this](TRVRTFReader*, const AnsiString& name) { BookmarkStart(name); };
     reader.OnTable = [this](TRVRTFReader*, TRVRTFTableEventKind whatHappens) { ReaderTable(whatHappens); };
     if (FProps->Header() || FProps->Footer()) {
         reader.OnHeaderFooter = [this](TRVRTFReader*, TRVRTFHeaderFooterType hfType, bool starting) {
@@ -188,7 +191,12 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
 
 unsigned TRVRTFImport::TextCodePage() const
 {
-    const int fontIndex = FReader->State().CharProps.FontIndex;
+    const TRVRTFCharProperties& chars = FReader->State().CharProps;
+    // A font named by a field (SYMBOL) writes its character codes as they are
+    // when it is a symbol font, whatever the font table says of the run's font.
+    if (!chars.FontName.empty() && RVRTFIsSymbolFontName(chars.FontName))
+        return CP_SYMBOL;
+    const int fontIndex = chars.FontIndex;
     const auto& fonts = FReader->FontTable().Items;
     const int charset = fontIndex >= 0 && fontIndex < int(fonts.size()) ? fonts[fontIndex]->Charset : 1;
     if (charset == SYMBOL_CHARSET)
@@ -258,49 +266,125 @@ bool TRVRTFImport::IsHypertextAnywhere() const
 void TRVRTFImport::NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic,
                               TRVRTFPosition position)
 {
-    // A picture that could not be made shows as the sheet's invalid picture.
-    if (!graphic) {
-        const TPicture* invalid = FStyle->InvalidPicture();
-        if (invalid && invalid->Graphic()) {
-            graphic.reset(RV_CreateGraphics(GraphicClassOf(invalid->Graphic())));
-            if (graphic)
-                graphic->Assign(invalid->Graphic());
-        }
-        if (!graphic)
-            return;
-    }
-    const bool scaled = picture && (picture->PicScaleX != 100 || picture->PicScaleY != 100 ||
-                                    dynamic_cast<TMetafile*>(graphic.get()) != nullptr);
-    int width = 0, height = 0;
-    if (scaled) {
-        const int w = picture->SuggestedWidth > 0 ? picture->SuggestedWidth : graphic->Width();
-        const int h = picture->SuggestedHeight > 0 ? picture->SuggestedHeight : graphic->Height();
-        width = RVRTFClamp(MulDiv(w, picture->PicScaleX, 100), 0, rtfMaxPictureSide);
-        height = RVRTFClamp(MulDiv(h, picture->PicScaleY, 100), 0, rtfMaxPictureSide);
-    }
-
     std::unique_ptr<TCustomRVItemInfo> item;
     AnsiString text;
     AnsiString target, extras;
-    if (IsHypertext(target, extras)) {
-        int styleNo = rvsPicture;
-        TRVTag tag;
-        FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, tag, text);
-        std::unique_ptr<TCustomRVItemInfo> made(CreateRollViewItem(styleNo, FTarget));
-        if (auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(made.get())) {
-            graphicItem->SetImage(graphic.release());
-            graphicItem->Tag = tag;
-            item = std::move(made);
+    const bool hypertext = IsHypertext(target, extras);
+    if (FProps->OnCustomImageItem) {
+        item = CustomImageItem(picture, std::move(graphic), hypertext, target, extras, text);
+        if (!item)
+            return;
+    } else {
+        // A picture that could not be made shows as the sheet's invalid picture.
+        if (!graphic) {
+            const TPicture* invalid = FStyle->InvalidPicture();
+            if (invalid && invalid->Graphic()) {
+                graphic.reset(RV_CreateGraphics(GraphicClassOf(invalid->Graphic())));
+                if (graphic)
+                    graphic->Assign(invalid->Graphic());
+            }
+            if (!graphic)
+                return;
         }
+        if (hypertext) {
+            int styleNo = rvsPicture;
+            TRVTag tag;
+            FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, tag, text);
+            std::unique_ptr<TCustomRVItemInfo> made(CreateRollViewItem(styleNo, FTarget));
+            if (auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(made.get())) {
+                graphicItem->SetImage(graphic.release());
+                graphicItem->Tag = tag;
+                item = std::move(made);
+            }
+        }
+        if (!item)
+            item = std::make_unique<TRVGraphicItemInfo>(FTarget, graphic.release(), rvvaBaseline);
     }
-    if (!item)
-        item = std::make_unique<TRVGraphicItemInfo>(FTarget, graphic.release(), rvvaBaseline);
-    auto* graphicItem = static_cast<TRVGraphicItemInfo*>(item.get());
-    if (scaled) {
-        graphicItem->ImageWidth = width;
-        graphicItem->ImageHeight = height;
-    }
+    if (auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(item.get()))
+        ScalePicture(*graphicItem, picture);
     InsertItem(text, std::move(item), position);
+}
+
+std::unique_ptr<TCustomRVItemInfo> TRVRTFImport::CustomImageItem(TRVRTFPicture* picture,
+                                                                 std::unique_ptr<TGraphic> graphic,
+                                                                 bool hypertext, const AnsiString& target,
+                                                                 const AnsiString& extras, AnsiString& text)
+{
+    TCustomRVItemInfo* made = nullptr;
+    bool freeGraphic = true;
+    FProps->OnCustomImageItem(FTarget, graphic.get(), hypertext, made, freeGraphic, picture);
+    std::unique_ptr<TCustomRVItemInfo> item(made);
+    // The item that holds the graphic owns it; a graphic the handler keeps is its own.
+    auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(item.get());
+    if ((graphicItem && graphic && graphicItem->Image() == graphic.get()) || !freeGraphic)
+        graphic.release();
+    if (item && hypertext) {
+        int styleNo = item->StyleNo;
+        FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, item->Tag, text);
+        item->StyleNo = styleNo;
+    }
+    return item;
+}
+
+void TRVRTFImport::ScalePicture(TRVGraphicItemInfo& item, const TRVRTFPicture* picture) const
+{
+    const TGraphic* graphic = item.Image();
+    if (!picture || !graphic)
+        return;
+    const bool scaled = picture->PicScaleX != 100 || picture->PicScaleY != 100 ||
+                        dynamic_cast<const TMetafile*>(graphic) != nullptr;
+    if (!scaled)
+        return;
+    const int w = picture->SuggestedWidth > 0 ? picture->SuggestedWidth : graphic->Width();
+    const int h = picture->SuggestedHeight > 0 ? picture->SuggestedHeight : graphic->Height();
+    item.ImageWidth = RVRTFClamp(MulDiv(w, picture->PicScaleX, 100), 0, rtfMaxPictureSide);
+    item.ImageHeight = RVRTFClamp(MulDiv(h, picture->PicScaleY, 100), 0, rtfMaxPictureSide);
+}
+
+// ---------------------------------------------------------------------------
+// Bookmarks
+
+namespace {
+
+// The name our writer gives a checkpoint without one: "RollViewCheckpoint" and digits.
+bool IsUnnamedCheckpointName(const AnsiString& name)
+{
+    static const AnsiString prefix = "RollViewCheckpoint";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return std::all_of(name.begin() + prefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+void TRVRTFImport::BookmarkStart(const AnsiString& name)
+{
+    // Hidden bookmarks go with the hidden text they mark.
+    if (FProps->SkipHiddenText() && FReader->State().CharProps.Hidden)
+        return;
+    // A bookmark per item at most is kept; a document never names more than
+    // one per word, so this bound only stops a flood.
+    if (FBookmarks.size() < 1024)
+        FBookmarks.push_back(IsUnnamedCheckpointName(name) ? AnsiString() : name);
+}
+
+void TRVRTFImport::PlaceCheckpoint(int itemNo)
+{
+    // A list marker is made from the paragraph's numbering when its first item
+    // arrives: the bookmarks before that item are the item's.
+    if (FBookmarks.empty() || itemNo < 0 || itemNo >= FTarget->GetItemCount() ||
+        FTarget->GetItem(itemNo)->Checkpoint || FTarget->GetItem(itemNo)->StyleNo == rvsListMarker)
+        return;
+    FTarget->InsertCheckpoint(itemNo, TRVTag(), FBookmarks.front(), false);
+    FBookmarks.erase(FBookmarks.begin());
+}
+
+void TRVRTFImport::PlaceLastCheckpoints()
+{
+    // Only the main document keeps a checkpoint after its last item.
+    if (!FBookmarks.empty() && FTarget == FMain)
+        FMain->AddNamedCheckpointExTag(FBookmarks.front(), false, TRVTag());
+    FBookmarks.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -367,6 +451,11 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         position = rtf_ts_NewPara;
     const bool isMarker = item->StyleNo == rvsListMarker;
     keepParaNo = keepParaNo || item->StyleNo == rvsTable;
+    // A load continues the paragraph the document ends with: the first text
+    // read joins it (a numbered paragraph keeps its own line and marker).
+    if (FFirstItem && InMain() && position == rtf_ts_NewPara && !FPageBreak && !isMarker && !keepParaNo &&
+        !ParagraphNumbered() && FIndex > 0 && !FMain->GetItem(FIndex - 1)->GetBoolValue(rvbpFullWidth))
+        position = rtf_ts_ContinuePara;
     if (!isMarker && !keepParaNo)
         item->ParaNo = ReturnParaNo(position);
 
@@ -417,6 +506,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FTarget->AddItem(text, raw);
         FTarget->AddMarkerInList(FTarget->GetItemCount() - 1);
         FLastInserted = FTarget->GetItemCount() - 1;
+        PlaceCheckpoint(FLastInserted);
         // Something read after the last row of the open table.
         if (!FTables.empty() && FTarget != OutsideTarget())
             FTables.back()->RowEnded = false;
@@ -437,6 +527,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FFirstItem = false;
         FIndex = index + 1;
         FLastInserted = index;
+        PlaceCheckpoint(FLastInserted);
     } else {
         TCustomRVItemInfo* raw = item.get();
         raw->Inserting(FMain, text, false);
@@ -446,5 +537,6 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
         FMain->AddMarkerInList(FIndex);
         FLastInserted = FIndex;
         ++FIndex;
+        PlaceCheckpoint(FLastInserted);
     }
 }

@@ -17,6 +17,7 @@
 #include "rtf/rvrtfreader.h"
 
 class TCustomRVItemInfo;
+class TRVGraphicItemInfo;
 class TRVStyle;
 class TRVListLevel;
 class TRVTableItemInfo;
@@ -54,7 +55,21 @@ private:
     void NewUnicodeText(const WideString& text, TRVRTFPosition position);
     void AddText(const AnsiString* ansi, const WideString* wide, TRVRTFPosition position);
     void NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> graphic, TRVRTFPosition position);
+    // The item the program's OnCustomImageItem makes for a picture (none: the
+    // picture is dropped), its style and tag read as a link when it is one.
+    std::unique_ptr<TCustomRVItemInfo> CustomImageItem(TRVRTFPicture* picture,
+                                                       std::unique_ptr<TGraphic> graphic, bool hypertext,
+                                                       const AnsiString& target, const AnsiString& extras,
+                                                       AnsiString& text);
+    // The display size of a picture scaled by its record, or a metafile's.
+    void ScalePicture(TRVGraphicItemInfo& item, const TRVRTFPicture* picture) const;
     void HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting);
+    // A bookmark becomes a checkpoint of the next item placed.
+    void BookmarkStart(const AnsiString& name);
+    // Gives item ItemNo of the current target the first bookmark waiting for an item.
+    void PlaceCheckpoint(int itemNo);
+    // Bookmarks after the last item: the first waits as the document's pending checkpoint.
+    void PlaceLastCheckpoints();
     void SetTarget(TCustomRVData* target);
     // The code page of ANSI text in the current font (the document's for a
     // font of the default character set).
@@ -106,6 +121,13 @@ private:
         TRVRTFAlignment Alignment = rtf_al_Left;
         // The widest row's width as read (twips, or minus fiftieths of a percent).
         int RawWidth = 0;
+        // Cells merged down (\clvmrg) whose rows are not merged yet, by the
+        // column of their main cell: its row, the column after the block and
+        // the last row the block reaches so far.
+        struct TVMerge {
+            int Row = 0, EndCol = 0, LastRow = 0;
+        };
+        std::map<int, TVMerge> VMerges;
     };
     void ReaderTable(TRVRTFTableEventKind whatHappens);
     void TableStart();
@@ -122,6 +144,8 @@ private:
     // rows' cells that it splits are merged back across it.
     int GridIndex(TTableLevel& level, int x, int after);
     void SplitGridColumn(TTableLevel& level, int col);
+    // Merges the blocks of merged rows that end above row BeforeRow.
+    void MergeVMerges(TTableLevel& level, int beforeRow);
     void FinishTable(TTableLevel& level);
     // One empty paragraph in the styles of empty text.
     void MakeEmptyCell(TRVTableCellData* cell);
@@ -132,6 +156,8 @@ private:
 
     // ---- List markers (rvrtfimport_lists.cpp)
     bool InsertMarker(int paraNo);
+    // The current paragraph gets a list marker when it starts.
+    bool ParagraphNumbered() const;
     bool InsertMarker97(int paraNo);
     void UpdateMarker();
     // A marker that ends its target gets the empty text that completes its line.
@@ -193,6 +219,8 @@ private:
     // The paragraph or line start of text that was dropped (hidden text), kept
     // for the next item.
     TRVRTFPosition FHeldPosition = rtf_ts_ContinuePara;
+    // Names of the bookmarks read and not yet given to an item, in order.
+    std::vector<AnsiString> FBookmarks;
     // The old-style marker whose list waits for the paragraph's formatting.
     int FPendingMarker = -1;
     // The list style of each list of the reader's list table, once merged.

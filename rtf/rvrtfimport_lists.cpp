@@ -60,6 +60,14 @@ bool SameFirstLevels(const TRVListInfo& style, const TRVListInfo& wanted)
 
 } // namespace
 
+bool TRVRTFImport::ParagraphNumbered() const
+{
+    if (FProps->ParaStyleMode() != rvrsAddIfNeeded)
+        return false;
+    const TRVRTFParaProperties& para = FReader->State().ParaProps;
+    return para.ListOverrideIndex >= 0 || (para.HasMarker() && para.MarkerProps->Level >= 1);
+}
+
 bool TRVRTFImport::InsertMarker(int paraNo)
 {
     if (FProps->ParaStyleMode() != rvrsAddIfNeeded)

@@ -12,6 +12,7 @@
 #include "platform/core/codepages.h"
 #include "platform/core/numbers.h"
 #include "platform/core/sysutils.h"
+#include "rtf/rvrtffields.h"
 #include "rtf/rvrtfimport.h"
 
 namespace {
@@ -165,7 +166,7 @@ TRVRTFImport::TTextDesc TRVRTFImport::CurrentTextDesc() const
         desc.Charset = font->Charset;
     if (!chars.FontName.empty()) {
         desc.FontName = chars.FontName;
-        if (SameText(chars.FontName, "Symbol") || SameText(chars.FontName, "Wingdings"))
+        if (RVRTFIsSymbolFontName(chars.FontName))
             desc.Charset = 2;
     } else if (font) {
         desc.FontName = font->Name;

@@ -4,6 +4,7 @@
 // cells are merged. Every change of the grid goes through the table's own
 // operations.
 #include <algorithm>
+#include <climits>
 
 #include "document/crvdata.h"
 #include "document/rvitem.h"
@@ -43,6 +44,8 @@ int TRVRTFImport::GridIndex(TTableLevel& level, int x, int after)
         return static_cast<int>(found - grid.begin());
     }
     const int p = static_cast<int>(found - grid.begin());
+    // The blocks of merged rows are merged before the columns move.
+    MergeVMerges(level, INT_MAX);
     TRVTableRows& rowList = *level.Table->Rows;
     if (p == 0 || p == size) {
         // A column at an edge: the earlier rows get empty cells without borders there.
@@ -281,19 +284,27 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
         if (TRVTableCellData* last = rows.Get(r)->Get(idx[placed - 1]))
             last->DrainFrom(buffer.Get(0)->Get(i));
 
-    // Merged cells: \clmrg into the cell on the left, then \clvmrg into the cell above.
+    // Merged cells: each run of \clmrg merges into the cell on its left at once.
+    // A run that cannot merge whole merges cell by cell as far as it can.
     std::vector<int> groups;
-    for (int i = 0; i < placed; ++i) {
-        const bool merged = i > 0 && i < records && row.Cell(i).HMerge == rtf_cm_Merged;
-        if (!merged) {
-            groups.push_back(i);
-            continue;
+    for (int i = 0; i < placed;) {
+        int end = i + 1;
+        while (end < placed && end < records && row.Cell(end).HMerge == rtf_cm_Merged)
+            ++end;
+        groups.push_back(i);
+        const int first = idx[i];
+        if (end - i > 1 && rows.CanMergeCells(r, first, idx[end] - first, 1, true)) {
+            rows.MergeCells(r, first, idx[end] - first, 1, true, false);
+        } else {
+            for (int k = i + 1; k < end; ++k) {
+                const int from = idx[groups.back()];
+                if (rows.CanMergeCells(r, from, idx[k + 1] - from, 1, true))
+                    rows.MergeCells(r, from, idx[k + 1] - from, 1, true, false);
+                else
+                    groups.push_back(k);
+            }
         }
-        const int first = idx[groups.back()];
-        if (rows.CanMergeCells(r, first, idx[i + 1] - first, 1, true))
-            rows.MergeCells(r, first, idx[i + 1] - first, 1, true, false);
-        else
-            groups.push_back(i);
+        i = end;
     }
     groups.push_back(placed);
     for (size_t g = 0; g + 1 < groups.size(); ++g) {
@@ -321,11 +332,36 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
             cell->BestWidth = Px(level.Grid[b] - level.Grid[a]);
         if (r == 0 || i >= records || row.Cell(i).VMerge != rtf_cm_Merged)
             continue;
+        // \clvmrg: the cell joins the cell above. The rows of one block are
+        // merged together once the block's last row is known.
+        auto block = level.VMerges.find(a);
+        if (block != level.VMerges.end() && block->second.LastRow == r - 1 && block->second.EndCol == b) {
+            block->second.LastRow = r;
+            continue;
+        }
         int mRow = r - 1, mCol = a;
         TRVTableCellData* above = rows.GetMainCell(r - 1, a, mRow, mCol);
         if (!above || mCol != a || mCol + above->ColSpan != b)
             continue;
-        if (rows.CanMergeCells(mRow, mCol, b - a, r - mRow + 1, true))
-            rows.MergeCells(mRow, mCol, b - a, r - mRow + 1, true, false);
+        level.VMerges[a] = {mRow, b, r};
+    }
+    // Blocks this row did not continue end above it.
+    MergeVMerges(level, r);
+}
+
+void TRVRTFImport::MergeVMerges(TTableLevel& level, int beforeRow)
+{
+    TRVTableRows& rows = *level.Table->Rows;
+    for (auto it = level.VMerges.begin(); it != level.VMerges.end();) {
+        const int col = it->first;
+        const TTableLevel::TVMerge& block = it->second;
+        if (block.LastRow >= beforeRow) {
+            ++it;
+            continue;
+        }
+        const int rowSpan = block.LastRow - block.Row + 1;
+        if (rows.CanMergeCells(block.Row, col, block.EndCol - col, rowSpan, true))
+            rows.MergeCells(block.Row, col, block.EndCol - col, rowSpan, true, false);
+        it = level.VMerges.erase(it);
     }
 }

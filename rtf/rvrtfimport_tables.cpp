@@ -5,6 +5,7 @@
 // spacing and widths are finished from what the rows gave, and the table goes
 // where it stands.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "document/crvdata.h"
@@ -192,18 +193,32 @@ void TRVRTFImport::TableEnd()
             struct TEntry {
                 AnsiString Text;
                 TCustomRVItemInfo* Item;
+                bool HasCheckpoint;
+                AnsiString CheckpointName;
             };
+            // The items leave the cell without their checkpoints, which wait
+            // as bookmarks for the items' new places.
             std::vector<TEntry> moving;
-            for (int i = 0; i < cell->GetItemCount(); ++i)
-                moving.push_back({cell->GetItemText(i), cell->GetItem(i)});
+            for (int i = 0; i < cell->GetItemCount(); ++i) {
+                const TRVCPInfo* cp = cell->GetItem(i)->Checkpoint;
+                moving.push_back(
+                    {cell->GetItemText(i), cell->GetItem(i), cp != nullptr, cp ? cp->Name : AnsiString()});
+                if (cp)
+                    cell->RemoveCheckpoint(i);
+            }
             cell->Items->Clear();
             bool afterMarker = false;
+            std::vector<AnsiString> carried;
             for (TEntry& entry : moving) {
                 std::unique_ptr<TCustomRVItemInfo> item(entry.Item);
+                if (entry.HasCheckpoint)
+                    carried.push_back(entry.CheckpointName);
                 if (item->StyleNo == rvsListMarker) {
                     afterMarker = true;
                     continue;
                 }
+                FBookmarks.insert(FBookmarks.begin(), carried.begin(), carried.end());
+                carried.clear();
                 const TRVRTFPosition position = afterMarker             ? rtf_ts_NewPara
                                                 : item->GetSameAsPrev() ? rtf_ts_ContinuePara
                                                 : item->GetBR()         ? rtf_ts_NewLine
@@ -216,6 +231,7 @@ void TRVRTFImport::TableEnd()
                 if (table)
                     FTarget->AddMarkersInList(FLastInserted, FLastInserted);
             }
+            FBookmarks.insert(FBookmarks.begin(), carried.begin(), carried.end());
         }
     }
 }
@@ -225,6 +241,8 @@ void TRVRTFImport::TableEnd()
 
 void TRVRTFImport::FinishTable(TTableLevel& level)
 {
+    // The blocks of merged rows still open end with the table.
+    MergeVMerges(level, INT_MAX);
     TRVTableItemInfo& table = *level.Table;
     TRVTableRows& rows = *table.Rows;
     const int rowCount = rows.Count();

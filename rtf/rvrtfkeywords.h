@@ -38,7 +38,8 @@ enum TRTFIDEST {
     idestLO,
     idestLOLevel,
     idestListText,
-    idestShpPict
+    idestShpPict,
+    idestBookmarkStart
 };
 
 // Special keywords.

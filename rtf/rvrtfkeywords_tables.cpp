@@ -17,6 +17,7 @@ constexpr TRVRTFsymbol RVRTFKeywords[] = {
     {"author", 0, false, rtf_kwd_Dest, idestSkip, rtf_af_None},
     {"b", 1, false, rtf_kwd_Prop, ipropBold, rtf_af_CharProp},
     {"bin", 0, false, rtf_kwd_Spec, ipfnBin, rtf_af_None},
+    {"bkmkstart", 0, false, rtf_kwd_Dest, idestBookmarkStart, rtf_af_None},
     {"blue", 0, false, rtf_kwd_Prop, ipropBlue, rtf_af_None},
     {"brdrb", 3, true, rtf_kwd_Prop, ipropParaBorderSide, rtf_af_ParaProp},
     {"brdrcf", 0, false, rtf_kwd_Prop, ipropParaBorderColor, rtf_af_ParaProp},

@@ -58,6 +58,7 @@ void TRVRTFReader::Clear()
     FState->Destination = rdsNorm;
     FState->InputState = risNorm;
     FText.clear();
+    FBookmarkName.clear();
     FTextW.clear();
     FPosition = rtf_ts_NewPara;
     FPushedBack = false;
@@ -389,6 +390,10 @@ TRVRTFErrorCode TRVRTFReader::ParseChar(unsigned char c)
         break;
     case rdsFldInst:
         FState->FieldInstruction += static_cast<char>(c);
+        break;
+    case rdsBookmarkStart:
+        if (FBookmarkName.size() < MaxBookmarkName && c != ' ' && c >= 32)
+            FBookmarkName += static_cast<char>(c);
         break;
     case rdsPNTextAfter:
     case rdsPNTextBefore:

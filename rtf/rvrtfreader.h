@@ -64,6 +64,9 @@ public:
     TRVRTFHeaderFooterEvent OnHeaderFooter;
     TRVRTFNotifyEvent OnUpdateMarker;
     TRVRTFNotifyEvent OnRequiredPageBreak;
+    // A bookmark starts here (\bkmkstart in the body): the text before it has
+    // been reported, the name is as read (at most MaxBookmarkName bytes).
+    std::function<void(TRVRTFReader* sender, const AnsiString& name)> OnBookmarkStart;
 
     unsigned DefCodePage = 0;
     TRVRTFHighlightConvert ConvertHighlight = rtf_hl_FixedColors;
@@ -98,6 +101,7 @@ public:
     static constexpr int MaxGroupLevel = 1000;
     // Longest control word; longer ones are read whole and ignored.
     static constexpr int MaxKeywordLength = 32;
+    static constexpr size_t MaxBookmarkName = 255;
 
 private:
     // ---- Input
@@ -167,6 +171,8 @@ private:
     bool FPushedBack = false;
 
     AnsiString FText;
+    // The name of the bookmark whose group is being read.
+    AnsiString FBookmarkName;
     WideString FTextW;
 
     TRVRTFStyleSheet FStyleSheet;

@@ -219,6 +219,18 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestNestedTableProps:
         state.Destination = rdsNorm;
         break;
+    case idestBookmarkStart:
+        // Bookmarks of the body only; the text before one is reported first,
+        // so that the bookmark falls between the two runs.
+        if (current != rdsNorm || !OnBookmarkStart) {
+            state.Destination = rdsSkip;
+            break;
+        }
+        if (const TRVRTFErrorCode ec = FlushOpeningTables(); ec != rtf_ec_OK)
+            return ec;
+        FBookmarkName.clear();
+        state.Destination = rdsBookmarkStart;
+        break;
     case idestShpPict:
         // The picture inside is read as any other (its metafile copy, in a
         // \nonshppict group, is skipped).
@@ -320,6 +332,11 @@ TRVRTFErrorCode TRVRTFReader::EndGroupAction(TRTFrds dest)
     case rdsFldInst:
         InsertExternalPicture();
         return InsertSymbol();
+    case rdsBookmarkStart:
+        if (OnBookmarkStart && !FBookmarkName.empty())
+            OnBookmarkStart(this, FBookmarkName);
+        FBookmarkName.clear();
+        break;
     case rdsListLevelText:
         if (level) {
             CutLengthPrefix(level->Text);

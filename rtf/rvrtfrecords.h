@@ -363,7 +363,8 @@ enum TRTFrds {
     rdsListLevelNumbers,
     rdsLOTable,
     rdsLO,
-    rdsLOLevel
+    rdsLOLevel,
+    rdsBookmarkStart
 };
 enum TRVRTFHeaderFooterType { rtf_hf_MainText, rtf_hf_Header, rtf_hf_Footer };
 

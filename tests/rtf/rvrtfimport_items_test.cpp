@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "document/rvstyle_list.h"
+#include "document/rvstyle_text.h"
 #include "platform/graphics/picture.h"
+#include "rtf/rvrtfrecords.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
@@ -111,6 +113,75 @@ TEST_F(TRTFImportTest, HyperlinkTargets)
         EXPECT_EQ(Data.Links[0].Extras, c.Extras);
         EXPECT_EQ(Data.GetItemTag(1).AsString(), c.Target);
     }
+}
+
+TEST_F(TRTFImportTest, SymbolFieldsKeepTheirFontAndSize)
+{
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    const std::string field = R"({\field{\*\fldinst SYMBOL 183 \\f "Symbol" \\s 20}{\fldrslt }})";
+    ASSERT_EQ(Load(R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}}\f0\fs24 a)" + field + "b}"), rtf_ec_OK);
+    ASSERT_EQ(Data.GetItemCount(), 3);
+    // The character code stays the symbol font's glyph number.
+    EXPECT_EQ(Data.GetItemText(1), "\xB7");
+    const TFontInfo* symbol = Style.TextStyles()->Items(Data.GetItem(1)->StyleNo);
+    EXPECT_EQ(symbol->FontName(), "Symbol");
+    EXPECT_EQ(symbol->Size(), 20);
+    EXPECT_EQ(symbol->Charset(), SYMBOL_CHARSET);
+    // The text around the field keeps the run's font.
+    const TFontInfo* body = Style.TextStyles()->Items(Data.GetItem(2)->StyleNo);
+    EXPECT_EQ(body->FontName(), "Arial");
+    EXPECT_EQ(body->Size(), 12);
+}
+
+TEST_F(TRTFImportTest, CustomImageItemsReplaceThePictureItem)
+{
+    struct TCall {
+        bool HadGraphic, Hypertext, HadRecord;
+        int64_t DataSize;
+    };
+    std::vector<TCall> calls;
+    // The handler makes a bullet for an undecodable picture and keeps the
+    // decoded one in a picture item of its own.
+    Props.OnCustomImageItem = [&](TCustomRVData* rvData, TGraphic* graphic, bool hypertext,
+                                  TCustomRVItemInfo*& item, bool& freeGraphic, TRVRTFPicture* picture) {
+        calls.push_back(
+            {graphic != nullptr, hypertext, picture != nullptr, picture ? picture->Data.Size() : -1});
+        if (!graphic) {
+            item = new TRVBulletItemInfo(rvData);
+            item->StyleNo = rvsBullet;
+            return;
+        }
+        item = new TRVGraphicItemInfo(rvData, graphic, rvvaMiddle);
+        freeGraphic = false;
+    };
+    ASSERT_EQ(Load("{\\rtf1 a" + Pict("\\jpegblip", "0102030405") + "b" + Pict("\\pngblip", PngHex(4, 3)) +
+                   "{\\field{\\*\\fldinst HYPERLINK \"x.html\"}{\\fldrslt " +
+                   Pict("\\pngblip", PngHex(2, 2)) + "}}}"),
+              rtf_ec_OK);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_FALSE(calls[0].HadGraphic);
+    EXPECT_TRUE(calls[0].HadRecord);
+    // The program can read the picture's own bytes.
+    EXPECT_EQ(calls[0].DataSize, 5);
+    EXPECT_TRUE(calls[1].HadGraphic);
+    EXPECT_FALSE(calls[1].Hypertext);
+    EXPECT_TRUE(calls[2].Hypertext);
+    ASSERT_EQ(Data.GetItemCount(), 5);
+    EXPECT_EQ(Data.GetItemStyle(1), rvsBullet);
+    ASSERT_NE(PictureAt(Data, 3), nullptr);
+    EXPECT_EQ(PictureAt(Data, 3)->VAlign, rvvaMiddle);
+    EXPECT_EQ(PictureAt(Data, 3)->Image()->Width(), 4);
+    // The link's item went through the document's hyperlink reading.
+    ASSERT_EQ(Data.Links.size(), 1u);
+    EXPECT_EQ(Data.GetItemTag(4).AsString(), "x.html");
+}
+
+TEST_F(TRTFImportTest, ACustomImageHandlerMayDropPictures)
+{
+    Props.OnCustomImageItem = [](TCustomRVData*, TGraphic*, bool, TCustomRVItemInfo*&, bool&,
+                                 TRVRTFPicture*) {};
+    ASSERT_EQ(Load("{\\rtf1 a" + Pict("\\pngblip", PngHex(4, 3)) + "b}"), rtf_ec_OK);
+    EXPECT_EQ(Summary(), "ab");
 }
 
 TEST_F(TRTFImportTest, HeadersAndFootersGoToTheirTargets)
@@ -245,6 +316,116 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackToEqualTextAndStyles)
         EXPECT_EQ(gotPara->Alignment(), wantPara->Alignment());
         EXPECT_EQ(gotPara->LeftIndent(), wantPara->LeftIndent());
     }
+}
+
+TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
+{
+    TRVStyle sourceStyle{nullptr};
+    TTestRVData source(&sourceStyle);
+    TRVListInfo* numbered = sourceStyle.ListStyles()->Add();
+    for (int i = 0; i < 2; ++i) {
+        TRVListLevel* level = numbered->Levels()->Add();
+        level->SetListType(i == 0 ? rvlstDecimal : rvlstLowerAlpha);
+        level->SetFormatString(i == 0 ? "%0:s." : "%1:s)");
+        level->SetLeftIndent(24 * (i + 1));
+    }
+    TRVListLevel* bullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
+    bullet->SetListType(rvlstBullet);
+    bullet->SetFormatString("\xB7");
+    // Each paragraph: its marker when it is numbered, then its text with its checkpoint.
+    struct TPara {
+        const char* Text;
+        int ListNo, Level, StartFrom;
+        bool Reset;
+        const char* Checkpoint;
+    };
+    const TPara paras[] = {
+        {"intro", -1, 0, 0, false, "top"},   {"first", 0, 0, 5, true, "first"},
+        {"second", 0, 0, 1, false, nullptr}, {"nested", 0, 1, 1, false, "inner"},
+        {"third", 0, 0, 1, false, nullptr},  {"dot", 1, 0, 1, false, "dot"},
+        {"end", -1, 0, 0, false, ""},
+    };
+    for (const TPara& p : paras) {
+        if (p.ListNo >= 0)
+            source.SetListMarkerInfo(-1, p.ListNo, p.Level, p.StartFrom, 0, p.Reset);
+        if (p.Checkpoint)
+            source.AddNamedCheckpointExTag(p.Checkpoint, false, TRVTag());
+        source.AddNL(p.Text, 0, p.ListNo >= 0 ? -1 : 0);
+    }
+    source.AddNamedCheckpointExTag("after", false, TRVTag());
+    TMemoryStream stream;
+    ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, 0));
+    stream.SetPosition(0);
+
+    Props.SetTextStyleMode(rvrsAddIfNeeded);
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+    ASSERT_EQ(Summary(), RTFSummary(source));
+    for (int i = 0; i < Data.GetItemCount(); ++i) {
+        SCOPED_TRACE(i);
+        const auto* want = dynamic_cast<TRVMarkerItemInfo*>(source.GetItem(i));
+        const auto* got = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i));
+        if (want && got &&
+            sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0)->ListType() != rvlstBullet) {
+            // Numbering: levels, start values, and the numbers shown.
+            EXPECT_EQ(got->Level, want->Level);
+            EXPECT_EQ(got->StartFrom, want->StartFrom);
+            EXPECT_EQ(got->Reset, want->Reset);
+            EXPECT_EQ(got->Counter, want->Counter);
+            const TRVListLevel* gotLevel =
+                Style.ListStyles()->Items(got->ListNo)->Levels()->Items(got->Level);
+            const TRVListLevel* wantLevel = numbered->Levels()->Items(want->Level);
+            EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
+            EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
+        }
+        // The checkpoints stand on the same items with the same names.
+        const TRVCPInfo* wantCP = source.GetItemCheckpoint(i);
+        const TRVCPInfo* gotCP = Data.GetItemCheckpoint(i);
+        ASSERT_EQ(gotCP != nullptr, wantCP != nullptr);
+        if (wantCP) {
+            EXPECT_EQ(gotCP->Name, wantCP->Name);
+        }
+    }
+    EXPECT_EQ(Data.CPCount, source.CPCount);
+    // The checkpoint after the last item waits for the next item as it did.
+    ASSERT_NE(Data.NotAddedCP, nullptr);
+    EXPECT_EQ(Data.NotAddedCP->Name, "after");
+}
+
+TEST_F(TRTFImportTest, BookmarksOfForeignDocumentsBecomeCheckpoints)
+{
+    // Bookmarks in a table cell, before hidden text (dropped with it), two at
+    // one place (the second goes to the next item), and unnamed ones of our writer.
+    ASSERT_EQ(Load(R"({\rtf1 a{\*\bkmkstart one}b\par)"
+                   R"(\trowd\cellx1000\pard\intbl{\*\bkmkstart cell}{\*\bkmkend cell}in\cell\row\pard)"
+                   R"({\v{\*\bkmkstart hidden}gone}{\*\bkmkstart x1}{\*\bkmkstart x2}c{\b d})"
+                   R"({\*\bkmkstart RollViewCheckpoint7}e})"),
+              rtf_ec_OK);
+    ASSERT_EQ(Summary(), "ab\n[1x1: in]\ncde");
+    // The checkpoint of each item with text, by its text.
+    auto names = [](TCustomRVData& data) {
+        std::string out;
+        for (int i = 0; i < data.GetItemCount(); ++i)
+            if (!data.GetItemText(i).empty()) {
+                const TRVCPInfo* cp = data.GetItemCheckpoint(i);
+                out += data.GetItemText(i) + (cp ? "[" + cp->Name + "] " : " ");
+            }
+        return out;
+    };
+    EXPECT_EQ(names(Data), "a b[one] c[x1] d[x2] e[] ");
+    auto* table = dynamic_cast<TRVTableItemInfo*>(Data.GetItem(2));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(names(*table->GetCells(0, 0)), "in[cell] ");
+    EXPECT_EQ(Data.CPCount, 4);
+
+    // Cells of a row never ended go on as text, their checkpoints with them.
+    Data.Clear();
+    ASSERT_EQ(Load(R"({\rtf1\trowd\cellx1000\pard\intbl{\*\bkmkstart p}a\cell{\*\bkmkstart q}b})"),
+              rtf_ec_OK);
+    EXPECT_EQ(names(Data), "a[p] b[q] ");
+    EXPECT_EQ(Data.CPCount, 2);
+    EXPECT_EQ(Data.GetCheckpointItemNo(Data.FindCheckpointByName("q")), 1);
 }
 
 TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)

@@ -72,6 +72,22 @@ TEST_F(TRTFTableTest, CellBoundariesMakeTheColumnGrid)
          R"({\rtf1\trowd\clvmgf\clmgf\cellx1000\clvmgf\clmrg\cellx2000\cellx3000\pard\intbl a\cell\cell b\cell\row)"
          R"(\trowd\clvmrg\clmgf\cellx1000\clvmrg\clmrg\cellx2000\cellx3000\pard\intbl\cell\cell c\cell\row})",
          "2x2 . 1x1 |. . 1x1 |", "[2x3: a / b | c]"},
+        {"two merged blocks in one column",
+         R"({\rtf1\trowd\clvmgf\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl\cell c\cell\row)"
+         R"(\trowd\clvmgf\cellx1000\cellx2000\pard\intbl d\cell e\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl\cell f\cell\row})",
+         "1x2 1x1 |. 1x1 |1x2 1x1 |. 1x1 |", "[4x2: a / b | c | d / e | f]"},
+        {"merged rows without a start join the cell above",
+         R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl x\cell c\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl y\cell d\cell\row})",
+         "1x3 1x1 |. 1x1 |. 1x1 |", "[3x2: a\nx\ny / b | c | d]"},
+        {"a merged block goes on across a new grid column",
+         R"({\rtf1\trowd\clvmgf\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx2000\pard\intbl\cell c\cell\row)"
+         R"(\trowd\clvmrg\cellx1000\cellx1500\cellx2000\pard\intbl\cell d\cell e\cell\row})",
+         "1x3 2x1 . |. 2x1 . |. 1x1 1x1 |", "[3x3: a / b | c | d / e]"},
         {"a merge that does not fit the cell above is not made",
          R"({\rtf1\trowd\cellx2000\pard\intbl a\cell\row\trowd\clvmrg\cellx1000\cellx2000\pard\intbl b\cell c\cell\row})",
          "2x1 . |1x1 1x1 |", "[2x2: a | b / c]"},
@@ -85,6 +101,54 @@ TEST_F(TRTFTableTest, CellBoundariesMakeTheColumnGrid)
         EXPECT_EQ(tablegrid::Shape(*table->Rows), c.Shape);
         EXPECT_EQ(Summary(), c.Summary);
         ExpectStylesInRange();
+    }
+}
+
+// The work of merging, counted in the table's main-cell lookups: in
+// proportion to the table's slots, however tall or wide the merged cells.
+TEST_F(TRTFTableTest, MergedCellsCostWorkInProportionToTheTable)
+{
+    struct TCase {
+        const char* Name;
+        std::string Rtf;
+        int64_t Slots;
+    };
+    std::string tall = R"({\rtf1)", alone = R"({\rtf1)", wide = R"({\rtf1)";
+    const int rows = 1500;
+    for (int r = 0; r < rows; ++r) {
+        const std::string rest = R"(\cellx1000\cellx2000\pard\intbl a\cell b\cell\row)";
+        tall += std::string(r == 0 ? R"(\trowd\clvmgf)" : R"(\trowd\clvmrg)") + rest;
+        alone += R"(\trowd\clvmrg)" + rest;
+    }
+    const int wideRows = 20, wideCells = 300;
+    for (int r = 0; r < wideRows; ++r) {
+        wide += R"(\trowd)";
+        for (int c = 0; c < wideCells; ++c)
+            wide +=
+                std::string(c == 0 ? R"(\clmgf)" : R"(\clmrg)") + R"(\cellx)" + std::to_string(10 * (c + 1));
+        wide += R"(\pard\intbl)";
+        for (int c = 0; c < wideCells; ++c)
+            wide += R"( x\cell)";
+        wide += R"(\row)";
+    }
+    const TCase cases[] = {
+        {"a cell merged down every row", tall + "}", 2 * rows},
+        {"\\clvmrg without a start", alone + "}", 2 * rows},
+        {"rows of merged cells", wide + "}", wideRows * wideCells},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(c.Rtf), rtf_ec_OK);
+        TRVTableItemInfo* table = OnlyTable();
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->Rows->Count(), c.Name[0] == 'r' ? wideRows : rows);
+        EXPECT_EQ(table->Rows->Count() * table->Rows->GetColCount(), c.Slots);
+        // One merged cell per column, or per row.
+        const TRVTableCellData* first = table->GetCells(0, 0);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(c.Name[0] == 'r' ? first->ColSpan : first->RowSpan, c.Name[0] == 'r' ? wideCells : rows);
+        EXPECT_LE(table->Rows->GetMainCellSteps(), 8 * c.Slots);
     }
 }
 

@@ -45,11 +45,12 @@ TEST_F(TRTFImportTest, DocumentLoadsGoThroughTheImport)
 {
     Data.AddNL("old ", 0, 0);
     TStringStream stream(R"({\rtf1 new\par next})");
-    // The document read starts a paragraph after the old last one.
+    // The first paragraph read continues the old last one, and its first text
+    // joins the old last item.
     EXPECT_EQ(Data.LoadRTFFromStream(stream), rtf_ec_OK);
-    EXPECT_EQ(Summary(), "old \nnew\nnext");
+    EXPECT_EQ(Summary(), "old new\nnext");
     EXPECT_EQ(Data.LoadRTF("/nonexistent/file.rtf"), rtf_ec_FileOpenError);
-    EXPECT_EQ(Data.GetItemCount(), 3);
+    EXPECT_EQ(Data.GetItemCount(), 2);
 }
 
 TEST_F(TRTFImportTest, MalformedInputLeavesASoundDocument)

@@ -42,10 +42,11 @@ TEST(RTFKeywords, CountsOfEachKind)
             ++skipDestinations;
     }
     // The 311 rows of the format plus \~, \_, \- and \bullet, and the two
-    // groups of a picture's copies (\shppict read, \nonshppict skipped).
-    EXPECT_EQ(RVRTFKeywordCount, 317);
+    // groups of a picture's copies (\shppict read, \nonshppict skipped), and
+    // the start of a bookmark.
+    EXPECT_EQ(RVRTFKeywordCount, 318);
     EXPECT_EQ(byType[rtf_kwd_Prop], 242);
-    EXPECT_EQ(byType[rtf_kwd_Dest], 54);
+    EXPECT_EQ(byType[rtf_kwd_Dest], 55);
     EXPECT_EQ(skipDestinations, 29);
     EXPECT_EQ(byType[rtf_kwd_Char], 9);
     EXPECT_EQ(byType[rtf_kwd_WideChar], 9);

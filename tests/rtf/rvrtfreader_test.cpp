@@ -201,3 +201,20 @@ TEST(RTFReader, ReadFromFileThatIsMissing)
 }
 
 } // namespace
+
+TEST(RTFReader, BookmarksOfTheBodyComeBetweenTheirRuns)
+{
+    TRVRTFReader reader(nullptr);
+    std::vector<std::string> seen;
+    reader.OnNewText = [&](TRVRTFReader*, const AnsiString& text, TRVRTFPosition) { seen.push_back(text); };
+    reader.OnBookmarkStart = [&](TRVRTFReader*, const AnsiString& name) { seen.push_back("<" + name + ">"); };
+    const std::string longName(400, 'n');
+    TStringStream stream("{\\rtf1 a{\\*\\bkmkstart one}b{\\*\\bkmkend one}{\\fonttbl{\\*\\bkmkstart font}}"
+                         "{\\*\\bkmkstart }{\\*\\bkmkstart " +
+                         longName + "}c}");
+    ASSERT_EQ(reader.ReadFromStream(stream), rtf_ec_OK);
+    // A bookmark outside the body, or without a name, is not reported; a long
+    // name is cut to its first 255 bytes.
+    const std::vector<std::string> expected = {"a", "<one>", "b", "<" + longName.substr(0, 255) + ">", "c"};
+    EXPECT_EQ(seen, expected);
+}
