@@ -47,6 +47,11 @@ enum TRVEditorOption : uint8_t {
 };
 using TRVEditorOptions = TRVSet<TRVEditorOption, uint8_t>;
 
+// How key strokes become Unicode characters. Key events here carry the text
+// they type, so both ways take that text.
+enum TRollViewUnicodeInput : uint8_t { rvuiStandard, rvuiAlternative };
+extern TRollViewUnicodeInput RollViewUnicodeInput;
+
 enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
 
 class TCustomRollViewEdit;
@@ -443,6 +448,10 @@ private:
     void WMChar(TMessage& message);
     void WMSetFocus(TMessage& message);
     void WMKillFocus(TMessage& message);
+    // The keyboard switched to a language of character set WParam: with
+    // rvoAutoSwitchLang an 8-bit current text style becomes the nearest
+    // style of that set, a new non-standard copy when there is none.
+    void WMInputLangChange(TMessage& message);
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
 
