@@ -47,6 +47,11 @@ enum TRVEditorOption : uint8_t {
 };
 using TRVEditorOptions = TRVSet<TRVEditorOption, uint8_t>;
 
+// How key strokes become Unicode characters. Key events here carry the text
+// they type, so both ways take that text.
+enum TRollViewUnicodeInput : uint8_t { rvuiStandard, rvuiAlternative };
+extern TRollViewUnicodeInput RollViewUnicodeInput;
+
 enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
 
 class TCustomRollViewEdit;
@@ -368,6 +373,38 @@ public:
     bool InsertTextFromFileW(const AnsiString& fileName);
     // A picture item owning Graphic (freed when the insertion is refused).
     bool InsertPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign);
+
+    // ---- Items put at the caret (rollviewedit_insert.cpp). Each replaces the
+    // selection, asks OnChanging, is one undo group and fires OnChange; a
+    // refusal beeps (when the style sheet's UseSound is on) and changes nothing.
+    // A horizontal line or other break, a paragraph of its own.
+    void InsertBreak(uint8_t width, TRVBreakStyle style, TColor color);
+    // An image of ImageList (not owned) on the baseline.
+    void InsertBullet(int imageIndex, TCustomImageList* imageList);
+    // An image of ImageList that is a hyperlink, HotImageIndex while hovered.
+    void InsertHotspot(int imageIndex, int hotImageIndex, TCustomImageList* imageList);
+    // A picture that is a hyperlink; it owns Graphic (freed when refused).
+    void InsertHotPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign);
+    // Control becomes the item's: hidden until laid out, its parent this editor.
+    // When the editor refuses, the caller keeps it.
+    void InsertControl(const AnsiString& name, TControl* control, TRVVAlign vAlign);
+    // Any item (a table, for instance), taken over: freed when refused. The
+    // document data's answer.
+    bool InsertItem(const AnsiString& name, TCustomRVItemInfo* item);
+    // One text item in the current text style with Tag; tabs become
+    // SpacesInTab spaces. S is 8-bit text in the current style's code page,
+    // converted for a Unicode style.
+    void InsertStringTag(const AnsiString& s, const TRVTag& tag);
+    // The same from UTF-16 (BeforeUnicode first); converted to the style's
+    // code page when the current style stays 8-bit.
+    void InsertStringWTag(const WideString& s, const TRVTag& tag);
+    // InsertTextW for text given as UTF-16 bytes, acting on this editor even
+    // while a cell editor is open.
+    bool InsertTextW_(const AnsiString& s, bool caretBefore = false);
+    // The item-type code of the caret's item (the document prepared for
+    // editing first): a text style number, or a negative item type; the
+    // current text style while the document has no item.
+    int GetCurItemStyle();
     // An 8-bit current text style becomes the style sheet's DefUnicodeStyle
     // when that names a text style.
     void BeforeUnicode();
@@ -411,6 +448,10 @@ private:
     void WMChar(TMessage& message);
     void WMSetFocus(TMessage& message);
     void WMKillFocus(TMessage& message);
+    // The keyboard switched to a language of character set WParam: with
+    // rvoAutoSwitchLang an 8-bit current text style becomes the nearest
+    // style of that set, a new non-standard copy when there is none.
+    void WMInputLangChange(TMessage& message);
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
 
@@ -435,6 +476,11 @@ private:
     // Runs Insert inside BeforeInserting / AfterInserting; an exception closes
     // the group, lays the document out whole and passes on. False when refused.
     bool InsertInGroup(const std::function<bool()>& insert);
+    // Item (owned) given to the document data inside the insertion bracket;
+    // freed when the editor or the data refuses it.
+    bool InsertBuiltItem(TCustomRVItemInfo* item, const AnsiString& name);
+    // A text item in the current style holding Text (already in its form).
+    void InsertTextItem(const AnsiString& text, const TRVTag& tag);
     void HandleClipboardMessage(TMessage& message);
 
     // ---- Input methods (rollviewedit_ime.cpp)

@@ -3,10 +3,13 @@
 // AfterInserting) so that deleting the selection and inserting are one group.
 #include <memory>
 
+#include "document/rvfuncs.h"
 #include "document/rvitem.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
+#include "document/rvuni.h"
 #include "edit/rollviewedit.h"
+#include "platform/controls/controls.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/graphic.h"
 
@@ -124,4 +127,151 @@ bool TCustomRollViewEdit::InsertPicture(const AnsiString& name, TGraphic* graphi
         AnsiString text = name;
         return d->InsertSomething(item, text, true, false);
     });
+}
+
+// ---------------------------------------------------------------------------
+// Items at the caret
+
+bool TCustomRollViewEdit::InsertBuiltItem(TCustomRVItemInfo* item, const AnsiString& name)
+{
+    std::unique_ptr<TCustomRVItemInfo> owned(item);
+    return InsertInGroup([&] {
+        TCustomRVItemInfo* given = owned.release();
+        AnsiString text = name;
+        const bool inserted = EditRVData()->InsertSomething(given, text, true, false);
+        // The data frees what it drops and clears the pointer; an item it
+        // refused before taking it is still the caller's, and goes here.
+        if (!inserted)
+            delete given;
+        return inserted;
+    });
+}
+
+void TCustomRollViewEdit::InsertBreak(uint8_t width, TRVBreakStyle style, TColor color)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertBreak(width, style, color);
+    InsertBuiltItem(new TRVBreakItemInfo(EditRVData(), width, style, color), AnsiString());
+}
+
+void TCustomRollViewEdit::InsertBullet(int imageIndex, TCustomImageList* imageList)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertBullet(imageIndex, imageList);
+    InsertBuiltItem(new TRVBulletItemInfo(EditRVData(), imageIndex, imageList, rvvaBaseline), AnsiString());
+}
+
+void TCustomRollViewEdit::InsertHotspot(int imageIndex, int hotImageIndex, TCustomImageList* imageList)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertHotspot(imageIndex, hotImageIndex, imageList);
+    InsertBuiltItem(new TRVHotspotItemInfo(EditRVData(), imageIndex, hotImageIndex, imageList, rvvaBaseline),
+                    AnsiString());
+}
+
+void TCustomRollViewEdit::InsertHotPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertHotPicture(name, graphic, vAlign);
+    std::unique_ptr<TGraphic> owned(graphic);
+    if (!graphic)
+        return;
+    TRVEditRVData* d = EditRVData();
+    auto* item = new TRVHotGraphicItemInfo(d, owned.release(), vAlign);
+    item->UpdatePaletteInfo(d->GetDoInPaletteMode(), false, d->GetRVPalette(), d->GetRVLogPalette());
+    InsertBuiltItem(item, name);
+}
+
+void TCustomRollViewEdit::InsertControl(const AnsiString& name, TControl* control, TRVVAlign vAlign)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertControl(name, control, vAlign);
+    if (!control)
+        return;
+    InsertInGroup([&] {
+        // The item owns the control from here on; the layout shows it.
+        control->SetVisible(false);
+        control->SetParent(this);
+        TCustomRVItemInfo* item = new TRVControlItemInfo(EditRVData(), control, vAlign);
+        AnsiString text = name;
+        const bool inserted = EditRVData()->InsertSomething(item, text, true, false);
+        if (!inserted)
+            delete item;
+        return inserted;
+    });
+}
+
+bool TCustomRollViewEdit::InsertItem(const AnsiString& name, TCustomRVItemInfo* item)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertItem(name, item);
+    if (!item)
+        return false;
+    return InsertBuiltItem(item, name);
+}
+
+void TCustomRollViewEdit::InsertTextItem(const AnsiString& text, const TRVTag& tag)
+{
+    InsertInGroup([&] {
+        TRVEditRVData* d = EditRVData();
+        TCustomRVItemInfo* item = RollViewTextItemClass->Create(d);
+        item->StyleNo = d->CurTextStyleNo;
+        item->Tag = tag;
+        AnsiString s = text;
+        if (Style()->TextStyles()->Items(d->CurTextStyleNo)->Unicode())
+            item->ItemOptions.Include(rvioUnicode);
+        const bool inserted = d->InsertSomething(item, s, false, false);
+        if (!inserted)
+            delete item;
+        return inserted;
+    });
+}
+
+void TCustomRollViewEdit::InsertStringTag(const AnsiString& s, const TRVTag& tag)
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertStringTag(s, tag);
+    if (!Style())
+        return InsertTextItem(AnsiString(), tag);
+    TRVEditRVData* d = EditRVData();
+    AnsiString text = RV_ReplaceTabsA(s, Style()->SpacesInTab());
+    if (Style()->TextStyles()->Items(d->CurTextStyleNo)->Unicode())
+        text = RVU_AnsiToUnicode(d->GetStyleCodePage(d->CurTextStyleNo), text);
+    InsertTextItem(text, tag);
+}
+
+void TCustomRollViewEdit::InsertStringWTag(const WideString& s, const TRVTag& tag)
+{
+    // The cell editor takes the UTF-16 text as it is: an 8-bit copy would
+    // lose every character outside the code page.
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->InsertStringWTag(s, tag);
+    if (!Style())
+        return InsertTextItem(AnsiString(), tag);
+    BeforeUnicode();
+    TRVEditRVData* d = EditRVData();
+    AnsiString text = RV_ReplaceTabsW(RVU_GetRawUnicode(s), Style()->SpacesInTab());
+    if (!Style()->TextStyles()->Items(d->CurTextStyleNo)->Unicode())
+        text = RVU_UnicodeToAnsi(d->GetStyleCodePage(d->CurTextStyleNo), text);
+    InsertTextItem(text, tag);
+}
+
+bool TCustomRollViewEdit::InsertTextW_(const AnsiString& s, bool caretBefore)
+{
+    return InsertInGroup([&] {
+        BeforeUnicode();
+        return EditRVData()->InsertTextW_(s, caretBefore);
+    });
+}
+
+int TCustomRollViewEdit::GetCurItemStyle()
+{
+    if (TCustomRollViewEdit* cell = CellEditor())
+        return cell->GetCurItemStyle();
+    TRVEditRVData* d = EditRVData();
+    d->PrepareForEdit();
+    const int itemNo = d->GetCurItemNo();
+    // An editor without a style sheet has no item yet: text would go in the
+    // current text style.
+    return itemNo >= 0 ? d->GetItemStyle(itemNo) : d->CurTextStyleNo;
 }

@@ -2,8 +2,11 @@
 // the control's own key handling, the preparation by key, the action by key),
 // typed characters, focus, and the messages of an edit control.
 #include "document/rvstyle.h"
+#include "document/rvstyle_text.h"
 #include "edit/rollviewedit.h"
 #include "platform/controls/winapi.h"
+
+TRollViewUnicodeInput RollViewUnicodeInput = rvuiStandard;
 
 namespace {
 
@@ -283,12 +286,55 @@ void TCustomRollViewEdit::WMSetFocus(TMessage& message)
 void TCustomRollViewEdit::WMKillFocus(TMessage& message)
 {
     TCustomRollView::Dispatch(message);
-    if (ComponentState() & csDestroying)
+    TRVEditRVData* data = EditRVData();
+    // The outermost document says when the focus only moves within it (a
+    // cell editor opening or closing): nothing here is to change then.
+    if ((ComponentState() & csDestroying) ||
+        data->GetAbsoluteRootData()->State.Contains(rvstNoKillFocusEvents))
         return;
-    EditRVData()->ClearJumpsCoords();
+    data->ClearJumpsCoords();
+    // Hyperlinks a held Ctrl made work in the document around a cell editor
+    // stop with the focus, and none of them stays drawn hovered.
+    if (!GetReadOnly()) {
+        if (auto* parent = dynamic_cast<TRVEditRVData*>(data->GetAbsoluteParentData())) {
+            parent->ClearJumpsCoords();
+            TRVFlags flags = parent->GetFlags();
+            flags.Exclude(rvflUseJumps);
+            parent->SetFlags(flags);
+            parent->State.Exclude(rvstDrawHover);
+        }
+    }
     GenerateMouseMove();
     if (Style() && EditRVData()->DrawItems.Count() > 0)
         SetCaret(FCaretRect, false);
+}
+
+void TCustomRollViewEdit::WMInputLangChange(TMessage& message)
+{
+    TRVStyle* style = Style();
+    TRVEditRVData* data = EditRVData();
+    if (!style || data->GetItemCount() == 0 || !FEditorOptions.Contains(rvoAutoSwitchLang)) {
+        TCustomRollView::Dispatch(message);
+        return;
+    }
+    TFontInfos* textStyles = style->TextStyles();
+    const int current = CurTextStyleNo();
+    // A Unicode style writes every language already.
+    if (current < 0 || current >= textStyles->Count() || textStyles->Items(current)->Unicode()) {
+        TCustomRollView::Dispatch(message);
+        return;
+    }
+    const auto charset = static_cast<TFontCharset>(message.WParam);
+    int styleNo = textStyles->FindStyleWithCharset(current, charset);
+    if (styleNo < 0) {
+        TFontInfo* copy = textStyles->Add();
+        copy->Assign(textStyles->Items(current));
+        copy->SetStandard(false);
+        copy->SetCharset(charset);
+        styleNo = textStyles->Count() - 1;
+    }
+    SetCurTextStyleNo(styleNo);
+    message.Result = 1;
 }
 
 // The messages of an edit control; false for any other message.
@@ -358,6 +404,9 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
         return;
     case WM_KILLFOCUS:
         WMKillFocus(message);
+        return;
+    case WM_INPUTLANGCHANGE:
+        WMInputLangChange(message);
         return;
     case WM_RVDEFERRED:
         RunDeferred();

@@ -24,6 +24,7 @@ TRVEditRVData::~TRVEditRVData()
     UndoList.reset();
     RedoList.reset();
     CharPos.clear();
+    FDestroying = true;
     Clear();
 }
 
@@ -35,6 +36,9 @@ TCustomRollViewEdit* TRVEditRVData::RollViewEdit() const
 void TRVEditRVData::Clear()
 {
     TRollViewRVData::Clear();
+    // An emptied document holds nothing unsaved.
+    if (!FDestroying)
+        RollViewEdit()->Modified = false;
     if (UndoList)
         UndoList->Clear();
     if (RedoList)

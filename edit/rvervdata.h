@@ -58,6 +58,12 @@ using TRVItemList = std::vector<std::pair<AnsiString, TCustomRVItemInfo*>>;
 // (and level), removes them, or moves them by a number of levels.
 enum TRVParaListOperation { rvplopChange, rvplopRemove, rvplopLevel };
 
+// The caret's width in pixels, the pixels it reaches above and below its
+// line, and the cap of its height before that extra is added.
+extern int RollViewEditCaretWidth;
+extern int RollViewEditCaretHeightExtra;
+extern int RollViewEditMaxCaretHeight;
+
 // The editor's document data: the viewer's root data (every setting, size,
 // colour, scroll operation and event comes from the editor control that owns
 // it, as for a viewer) with a caret, an undo list and a redo list. What only
@@ -78,7 +84,8 @@ public:
     TCustomRollViewEdit* RollViewEdit() const;
 
     // ---- Clearing
-    // Also empties both lists, resets the current styles and Modified.
+    // Also empties both lists and resets the current styles; the editor is
+    // no longer Modified.
     void Clear() override;
     // Also forgets the caret.
     void ClearTemporal() override;
@@ -237,6 +244,12 @@ public:
         return oldWidth != newWidth && (newWidth > DocumentMinWidth || oldWidth >= DocumentMinWidth);
     }
     void OnChangeCaretLine(int diOffs);
+    // Places the caret at CaretOffs of CharPos (none while an item is partly
+    // selected, a cell editor is open, the document is selected whole or a
+    // resizer frames the chosen item), takes the current styles from the
+    // caret's item (the item after the caret for a selection made backwards
+    // up to an item's end), makes a picture or control at the caret the
+    // display-active item and a hot-cold hyperlink there hovered.
     void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
     // The caret at an item position (marker-adjusted), placed and shown.
     void SetCaretAtItem(int itemNo, int offs, bool applyPara);
@@ -492,6 +505,15 @@ private:
     int FVerticalOffs = -1;
     // A primitive ran since the last reported change.
     bool FEdited = false;
+    // ---- The caret's item (rvervdata_caret.cpp)
+    // The item whose style the current text style follows: the caret's, or
+    // the next one of the paragraph for a backward selection ending at the
+    // end of the caret's draw item.
+    int StyleItemOfCaret() const;
+    // The display-active item and the hovered hyperlink follow the caret's item.
+    void ShowCaretItemState(int itemNo);
+    // The data is going: its control is no longer asked anything.
+    bool FDestroying = false;
 
     // ---- Styles, lists, item changes (rvervdata_styles.cpp, rvervdata_lists.cpp, rvervdata_props.cpp)
     // The caret at an item position again after a layout, the view left where it is.

@@ -12,12 +12,9 @@
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
-namespace {
-
-constexpr int CaretWidth = 1;
-constexpr int MaxCaretHeight = 1000;
-
-} // namespace
+int RollViewEditCaretWidth = 1;
+int RollViewEditCaretHeightExtra = 0;
+int RollViewEditMaxCaretHeight = 1000;
 
 void TRVEditRVData::OnChangeCaretLine(int diOffs)
 {
@@ -135,6 +132,49 @@ bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const 
     return true;
 }
 
+int TRVEditRVData::StyleItemOfCaret() const
+{
+    const int itemNo = DrawItems[CaretDrawItemNo]->ItemNo;
+    if (SelStartNo < 0 || SelEndNo != CaretDrawItemNo)
+        return itemNo;
+    const bool backwards = SelStartNo > SelEndNo || (SelStartNo == SelEndNo && SelStartOffs > SelEndOffs);
+    const int next = CaretDrawItemNo + 1;
+    // Selected from right to left up to an item's end, the caret stands
+    // before the selected text: typing goes in that text's style.
+    if (backwards && SelEndOffs >= GetOffsAfterDrawItem(CaretDrawItemNo) && next < DrawItems.Count() &&
+        GetItem(DrawItems[next]->ItemNo)->GetSameAsPrev())
+        return DrawItems[next]->ItemNo;
+    return itemNo;
+}
+
+void TRVEditRVData::ShowCaretItemState(int itemNo)
+{
+    TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item->GetBoolValue(rvbpDisplayActiveState)) {
+        if (CurrentItem != item) {
+            CurrentItem = item;
+            Invalidate();
+        }
+    } else if (CurrentItem) {
+        CurrentItem = nullptr;
+        Invalidate();
+    }
+    if (item->GetBoolValueEx(rvbpHotColdJump, GetRVStyle())) {
+        if (!State.Contains(rvstDrawHover) || HoverJumpId != item->JumpID ||
+            HotDrawItemNo != CaretDrawItemNo) {
+            HoverJumpId = item->JumpID;
+            HotDrawItemNo = CaretDrawItemNo;
+            State.Include(rvstDrawHover);
+            Invalidate();
+        }
+    } else if (State.Contains(rvstDrawHover)) {
+        HoverJumpId = -1;
+        HotDrawItemNo = -1;
+        State.Exclude(rvstDrawHover);
+        Invalidate();
+    }
+}
+
 void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
 {
     if (State.Contains(rvstSkipFormatting))
@@ -144,7 +184,9 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
     if (CaretDrawItemNo != FVerticalDrawItemNo || CaretOffs != FVerticalOffs)
         FVerticalX = -1;
     TCustomRollViewEdit* editor = RollViewEdit();
-    if (PartialSelectedItem) {
+    // Selected cells, an open cell editor (which has its own caret) or a
+    // document selected whole as a cell of a table: no caret here.
+    if (PartialSelectedItem || GetInplaceEditor() || State.Contains(rvstCompletelySelected)) {
         editor->SetCaret(TRect(), false);
         editor->AfterCaretMove();
         return;
@@ -166,31 +208,43 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
             const TRVCharPos& stop = CharPos[static_cast<size_t>(CaretOffs)];
             CaretDrawItemNo = stop.DrawItemNo;
             dli = DrawItems[CaretDrawItemNo];
-            h = std::min(dli->Height + 2, MaxCaretHeight);
+            h = std::min(dli->Height + 2, RollViewEditMaxCaretHeight);
             caretX = stop.X - 1 + stop.XShift;
             caretY = dli->Top - 1;
         }
     }
-    if (dli) {
-        const int top = dli->Top + dli->Height - h;
-        CaretRect = TRect{caretX - CaretWidth / 2, top, caretX - CaretWidth / 2 + CaretWidth, top + h};
-    } else {
+    if (Resizer) {
+        // The resize handles stand for the caret while a picture or control is chosen.
+        editor->SetCaret(TRect(), false);
         CaretRect = TRect();
+    } else {
+        if (dli) {
+            // The caret's bottom stays on the draw item's bottom; the extra
+            // reaches past both ends.
+            const int width = RollViewEditCaretWidth;
+            const int left = caretX - width / 2;
+            const int top = caretY + dli->Height + 1 - RollViewEditCaretHeightExtra - h;
+            CaretRect = TRect{left, top, left + width, top + h + 2 * RollViewEditCaretHeightExtra};
+        } else {
+            CaretRect = TRect();
+        }
+        const bool show = h != 0 && editor->Focused() &&
+                          !(editor->GetReadOnly() && editor->EditorOptions().Contains(rvoHideReadOnlyCaret));
+        TRect client = CaretRect;
+        client.Left -= GetHOffs();
+        client.Right -= GetHOffs();
+        client.Top -= GetVOffs();
+        client.Bottom -= GetVOffs();
+        editor->SetCaret(client, show);
+        CaretHeight = h;
     }
-    const bool show = h != 0 && editor->Focused() &&
-                      !(editor->GetReadOnly() && editor->EditorOptions().Contains(rvoHideReadOnlyCaret));
-    TRect client = CaretRect;
-    client.Left -= GetHOffs();
-    client.Right -= GetHOffs();
-    client.Top -= GetVOffs();
-    client.Bottom -= GetVOffs();
-    editor->SetCaret(client, show);
-    CaretHeight = h;
     if (dli) {
         const int itemNo = dli->ItemNo;
         if (!keepStyles)
             editor->SetCurParaStyleNo(GetItemPara(itemNo));
-        const int styleNo = GetItemStyle(itemNo);
+        ShowCaretItemState(itemNo);
+        const int styleItemNo = StyleItemOfCaret();
+        const int styleNo = GetItemStyle(styleItemNo);
         if (styleNo >= 0 && !keepStyles) {
             if (GetRVStyle()->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
                 editor->SetCurTextStyleNo(LastAutoTextStyleNo);
@@ -200,8 +254,8 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
             }
         }
     }
-    if (scrollToCaret && h != 0 && !MouseCaptureItem)
-        ShowRectangle(caretX, caretY, 5, h);
+    if (!Resizer && scrollToCaret && CaretHeight != 0 && !MouseCaptureItem)
+        ShowRectangle(caretX, caretY, 5, CaretHeight);
     editor->AfterCaretMove();
 }
 

@@ -17,6 +17,7 @@
 #include "platform/controls/controls.h"
 #include "platform/controls/winapi.h"
 
+class QKeyEvent;
 class QPainter;
 class QScrollBar;
 class TCanvas;
@@ -232,3 +233,8 @@ bool InputMethodFont(TWinControl* control, TLogFont& logFont);
 // ---- Scroll bars (scrollbars.cpp)
 void ConnectScrollBar(TWindowData* data, int which);
 void ApplyScrollBarState(TWindowData* data, int which);
+
+// Before a key press is delivered: a switch of the keyboard's XKB group since
+// the last press tells the focused window the new language (and the input
+// method's locale changes are watched from the first press on).
+void NoteKeyboardLanguage(const QKeyEvent* key);

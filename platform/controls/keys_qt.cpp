@@ -176,6 +176,8 @@ void DeliverKeyEvent(TWinControl* fallback, QEvent* event)
             SendKeyMessage(wnd, alt ? CN_SYSKEYUP : CN_KEYUP, alt ? WM_SYSKEYUP : WM_KEYUP, vk, lParam);
         return;
     }
+    // A new keyboard language is told before the key it types.
+    NoteKeyboardLanguage(key);
     if (key->isAutoRepeat())
         lParam |= 1 << 30;
     // A key that the dialog keys used up (Tab moving the focus) types nothing.

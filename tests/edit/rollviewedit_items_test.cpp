@@ -272,10 +272,8 @@ TEST_F(ItemsFixture, SavedHTMLNumbersTheHyperlinksOfAnEditedDocument)
     d->FormatAll();
     Caret(1, 1);
     Run("new link", [&] {
-        d->BeginUndoSequence(rvutInsert, true);
-        AnsiString s = "new";
-        TCustomRVItemInfo* item = d->CreateTextItem(TRVTag(), 0, link, false, false);
-        d->InsertSomething(item, s, false, false);
+        Edit()->SetCurTextStyleNo(link);
+        Edit()->InsertStringTag("new", TRVTag());
     });
     std::vector<int> ids;
     Edit()->OnURLNeeded = [&](TObject*, int id, AnsiString& url) {

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/controls/syntheticinput.h"
-#include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/pumpevents.h"
 #include "tests/support/testeditdata.h"
@@ -272,8 +271,8 @@ TEST_F(EditorAsViewer, AControlInsertedIntoTheEditorIsItsChild)
     auto* box = new TCustomControl(nullptr);
     box->SetBounds(0, 0, 30, 12);
     Caret(0, 12);
-    ASSERT_TRUE(editcommands::InsertItem(*d, new TRVControlItemInfo(d, box, rvvaBaseline)));
-    d->Change();
+    Edit()->InsertControl("", box, rvvaBaseline);
+    ASSERT_EQ(d->GetItemStyle(1), rvsComponent);
     EXPECT_EQ(d->GetParentControl(), Edit());
     EXPECT_EQ(box->Parent(), Edit());
     editinvariant::CheckState(*d, "with a control");

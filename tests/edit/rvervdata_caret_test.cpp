@@ -217,4 +217,105 @@ TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)
     EXPECT_EQ(d->BuildJumpsCoords(true), 1);
 }
 
+// What follows the caret's item: the current text style (from the selected
+// text for a selection made backwards), the display-active picture, the
+// hovered hot-cold hyperlink; and when no caret shows.
+TEST_F(CaretTest, ABackwardSelectionTakesTheStyleOfTheTextItSelected)
+{
+    const int red = AddText([](TFontInfo* f) { f->SetColor(clRed); });
+    AddText("abc");
+    AddText("def", red, -1);
+    d->FormatAll();
+    struct Case {
+        int StartItem, StartOffs, EndItem, EndOffs, Style;
+    };
+    for (const Case& c : {Case{1, 3, 0, 4, red}, Case{0, 1, 0, 4, 0}, Case{0, 2, 0, 4, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.StartItem << "," << c.StartOffs);
+        Caret(0, 1);
+        d->SetSelectionBounds(c.StartItem, c.StartOffs, c.EndItem, c.EndOffs);
+        d->DoOnSelection();
+        EXPECT_EQ(Edit()->CurTextStyleNo(), c.Style);
+    }
+}
+
+TEST_F(CaretTest, NoCaretWhileResizeHandlesShowOrTheDocumentIsSelectedWhole)
+{
+    AddText("ab");
+    AddPicture(-1);
+    d->FormatAll();
+    Caret(0, 2);
+    ASSERT_TRUE(Edit()->CaretVisible());
+    d->SetSelectionBounds(1, 0, 1, 1);
+    d->CreateResizer();
+    ASSERT_NE(d->Resizer, nullptr);
+    d->ChangeCaret(false, true, true, false);
+    EXPECT_FALSE(Edit()->CaretVisible());
+    d->Deselect(nullptr, false);
+    d->CreateResizer();
+    Caret(0, 2);
+    d->ChangeCaret(false, true, true, false);
+    EXPECT_TRUE(Edit()->CaretVisible());
+    d->State.Include(rvstCompletelySelected);
+    const int moves = Editor.CaretMoves;
+    d->ChangeCaret(false, true, true, false);
+    EXPECT_FALSE(Edit()->CaretVisible());
+    EXPECT_EQ(Editor.CaretMoves, moves + 1) << "the caret's move is still reported";
+    d->State.Exclude(rvstCompletelySelected);
+}
+
+TEST_F(CaretTest, APictureAtTheCaretIsDisplayActive)
+{
+    AddText("ab");
+    AddPicture(-1);
+    AddText("cd", 0, -1);
+    d->FormatAll();
+    Caret(1, 1);
+    EXPECT_EQ(d->CurrentItem, d->GetItem(1));
+    Caret(2, 2);
+    EXPECT_EQ(d->CurrentItem, nullptr);
+}
+
+TEST_F(CaretTest, AHotColdHyperlinkAtTheCaretIsDrawnHovered)
+{
+    const int link = AddText([](TFontInfo* f) {
+        f->SetJump(true);
+        f->SetHoverColor(clRed);
+    });
+    AddText("see ");
+    AddText("here", link, -1);
+    d->FormatAll();
+    Caret(1, 3);
+    EXPECT_TRUE(d->State.Contains(rvstDrawHover));
+    EXPECT_EQ(d->HoverJumpId, d->GetItem(1)->JumpID);
+    EXPECT_EQ(d->HotDrawItemNo, d->CaretDrawItemNo);
+    Caret(0, 2);
+    EXPECT_FALSE(d->State.Contains(rvstDrawHover));
+    EXPECT_EQ(d->HoverJumpId, -1);
+}
+
+TEST_F(CaretTest, TheCaretsSizeFollowsItsSettings)
+{
+    AddText("abc");
+    d->FormatAll();
+    struct Saved {
+        int W = RollViewEditCaretWidth, E = RollViewEditCaretHeightExtra, M = RollViewEditMaxCaretHeight;
+        ~Saved()
+        {
+            RollViewEditCaretWidth = W;
+            RollViewEditCaretHeightExtra = E;
+            RollViewEditMaxCaretHeight = M;
+        }
+    } saved;
+    RollViewEditCaretWidth = 3;
+    RollViewEditCaretHeightExtra = 2;
+    RollViewEditMaxCaretHeight = 6;
+    Caret(0, 2);
+    const TRect r = Edit()->CaretRect();
+    const TRVDrawLineInfo* dli = d->DrawItems[0];
+    EXPECT_EQ(r.Left, 12 - 1) << "centred on the stop";
+    EXPECT_EQ(r.Width(), 3);
+    EXPECT_EQ(r.Height(), 6 + 2 * 2);
+    EXPECT_EQ(r.Bottom, dli->Top + dli->Height + 2);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "document/rvitem.h"
 #include "document/rvuni.h"
+#include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
 
 namespace editcommands {
@@ -62,12 +63,12 @@ inline bool InsertChars(TRVEditRVData& d, const AnsiString& s)
     return true;
 }
 
-// Item inserted at the caret in its own undo group.
+// Item inserted at the caret by the editor control, as a program inserts one:
+// the change protocol (OnChanging, one undo group, Change) around the data's
+// insertion. The item is the editor's; false when refused.
 inline bool InsertItem(TRVEditRVData& d, TCustomRVItemInfo* Item)
 {
-    d.BeginUndoSequence(rvutInsert, true);
-    AnsiString s;
-    return d.InsertSomething(Item, s, true, false);
+    return d.RollViewEdit()->InsertItem(AnsiString(), Item);
 }
 
 inline bool DeleteRange(TRVEditRVData& d, int StartItemNo, int StartOffs, int EndItemNo, int EndOffs)

@@ -1,0 +1,234 @@
+// Items and strings a program puts at the caret through the editor control:
+// each replaces the selection, asks OnChanging, fires OnChange, is one undo
+// group (the editing invariant around it), and an item the editor refuses is
+// freed.
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "document/rvuni.h"
+#include "platform/controls/controls.h"
+#include "platform/graphics/bitmap.h"
+#include "tests/support/editinvariant.h"
+#include "tests/support/testeditdata.h"
+
+namespace {
+
+// A break that counts the instances alive, to see that refused items go.
+class TCountedBreak : public TRVBreakItemInfo {
+public:
+    explicit TCountedBreak(TCustomRVData* rvData) : TRVBreakItemInfo(rvData, 1, rvbsLine, clNone) { ++Alive; }
+    ~TCountedBreak() override { --Alive; }
+    static int Alive;
+};
+int TCountedBreak::Alive = 0;
+
+class InsertApi : public TEditFixture {
+protected:
+    InsertApi()
+    {
+        Edit()->OnChanging = [this](TCustomRollViewEdit*, bool& canEdit) {
+            ++Asked;
+            canEdit = Allow;
+        };
+        Edit()->OnChange = [this](TObject*) { ++Changes; };
+    }
+    // "abcdef" with "bcd" selected.
+    void LoadSelected()
+    {
+        AddText("abcdef");
+        d->FormatAll();
+        Caret(0, 1);
+        d->SetSelectionBounds(0, 2, 0, 5);
+        Edit()->Modified = false;
+        Asked = 0;
+        Changes = 0;
+    }
+    TBitmap* NewBitmap()
+    {
+        auto* bitmap = new TBitmap;
+        bitmap->SetPixelFormat(pf24bit);
+        bitmap->SetSize(12, 8);
+        return bitmap;
+    }
+
+    bool Allow = true;
+    int Asked = 0;
+    int Changes = 0;
+};
+
+struct TInsertCase {
+    const char* Name;
+    int ItemType; // the item-type code of the item that replaces the selection
+    std::function<void(TCustomRollViewEdit*, TRVEditRVData*, TBitmap*)> Insert;
+};
+
+const std::vector<TInsertCase>& InsertCases()
+{
+    static const std::vector<TInsertCase> cases{
+        {"break", rvsBreak,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             e->InsertBreak(2, rvbsLine, clRed);
+         }},
+        {"bullet", rvsBullet,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             e->InsertBullet(0, nullptr);
+         }},
+        {"hotspot", rvsHotspot,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             e->InsertHotspot(0, 1, nullptr);
+         }},
+        {"hot picture", rvsHotPicture,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             e->InsertHotPicture("pic", b, rvvaBaseline);
+         }},
+        {"control", rvsComponent,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             auto* box = new TCustomControl(nullptr);
+             box->SetBounds(0, 0, 20, 10);
+             e->InsertControl("box", box, rvvaBaseline);
+         }},
+        {"item", rvsPicture,
+         [](TCustomRollViewEdit* e, TRVEditRVData* d, TBitmap* b) {
+             EXPECT_TRUE(e->InsertItem("p", new TRVGraphicItemInfo(d, b, rvvaBaseline)));
+         }},
+        {"string", 0,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             e->InsertStringTag("XY", TRVTag());
+         }},
+        {"wide string", 0,
+         [](TCustomRollViewEdit* e, TRVEditRVData*, TBitmap* b) {
+             delete b;
+             e->InsertStringWTag(u"XY", TRVTag());
+         }},
+    };
+    return cases;
+}
+
+TEST_F(InsertApi, EachInsertionReplacesTheSelectionAsOneChange)
+{
+    for (const TInsertCase& c : InsertCases()) {
+        SCOPED_TRACE(c.Name);
+        Edit()->Clear();
+        LoadSelected();
+        const int groups = d->UndoList->Count();
+        Run(c.Name, [&] { c.Insert(Edit(), d, NewBitmap()); });
+        // After the invariant's undo and redo the edited document stands.
+        EXPECT_EQ(Asked, 1) << "OnChanging is asked once";
+        EXPECT_GE(Changes, 1);
+        EXPECT_TRUE(Edit()->Modified);
+        EXPECT_EQ(d->UndoList->Count(), groups + 1) << "deleting and inserting are one group";
+        EXPECT_FALSE(d->SelectionExists(true, false));
+        ASSERT_GE(d->GetItemCount(), 2);
+        EXPECT_EQ(Text(0), "a");
+        bool found = false;
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            found = found || d->GetItemStyle(i) == c.ItemType;
+        EXPECT_TRUE(found);
+        EXPECT_EQ(Text(d->GetItemCount() - 1), "ef");
+        d->Undo();
+        EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abcdef"}));
+    }
+}
+
+TEST_F(InsertApi, RefusedInsertionsChangeNothingAndFreeTheItem)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> refusals{
+        {"OnChanging", [&] { Allow = false; }},
+        {"read-only", [&] { Edit()->SetReadOnly(true); }},
+    };
+    for (const auto& [name, refuse] : refusals) {
+        SCOPED_TRACE(name);
+        Edit()->Clear();
+        LoadSelected();
+        Allow = true;
+        Edit()->SetReadOnly(false);
+        const AnsiString before = editinvariant::SaveRVF(*d);
+        refuse();
+        const int alive = TCountedBreak::Alive;
+        EXPECT_FALSE(Edit()->InsertItem("", new TCountedBreak(d)));
+        EXPECT_EQ(TCountedBreak::Alive, alive) << "the refused item is freed";
+        Edit()->InsertStringTag("x", TRVTag());
+        Edit()->InsertBreak(1, rvbsLine, clNone);
+        EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
+        EXPECT_EQ(Changes, 0);
+        EXPECT_FALSE(Edit()->Modified);
+        EXPECT_EQ(d->UndoList->CurrentUndoType(), rvutNone);
+    }
+    Allow = true;
+    Edit()->SetReadOnly(false);
+}
+
+TEST_F(InsertApi, AnItemTheDocumentRefusesIsFreedToo)
+{
+    AddText("locked", 0, ReadOnlyPara);
+    d->FormatAll();
+    Caret(0, 3);
+    const int alive = TCountedBreak::Alive;
+    EXPECT_FALSE(Edit()->InsertItem("", new TCountedBreak(d)));
+    EXPECT_EQ(TCountedBreak::Alive, alive);
+    EXPECT_EQ(Texts(), (std::vector<AnsiString>{"locked"}));
+}
+
+TEST_F(InsertApi, StringTagTakesTheCurrentStyleTagAndTabSpaces)
+{
+    Style.SetSpacesInTab(3);
+    AddText("ab", Uni);
+    d->FormatAll();
+    Caret(0, 2);
+    ASSERT_EQ(Edit()->CurTextStyleNo(), Uni);
+    Run("string", [&] { Edit()->InsertStringTag("x\ty", TRVTag(7)); });
+    ASSERT_EQ(d->GetItemCount(), 3);
+    EXPECT_EQ(Texts(), (std::vector<AnsiString>{"a", "x   y", "b"}));
+    EXPECT_EQ(d->GetItemStyle(1), Uni);
+    EXPECT_TRUE(d->GetItemOptions(1).Contains(rvioUnicode)) << "converted for the Unicode style";
+    EXPECT_EQ(d->GetItem(1)->Tag.AsInteger(), 7) << "the tag given, not the neighbour's";
+}
+
+TEST_F(InsertApi, WideStringSwitchesToTheDefaultUnicodeStyleOrConverts)
+{
+    AddText("ab");
+    d->FormatAll();
+    Caret(0, 3);
+    Run("8-bit", [&] { Edit()->InsertStringWTag(u"\tz", TRVTag()); });
+    EXPECT_EQ(Texts(), (std::vector<AnsiString>{"ab", "        z"}));
+    EXPECT_FALSE(d->GetItemOptions(1).Contains(rvioUnicode)) << "converted to the 8-bit style";
+
+    Style.SetDefUnicodeStyle(Uni);
+    Caret(1, 10);
+    Run("unicode", [&] { Edit()->InsertStringWTag(u"\u0416", TRVTag()); });
+    EXPECT_EQ(Edit()->CurTextStyleNo(), Uni);
+    ASSERT_EQ(d->GetItemCount(), 3);
+    EXPECT_EQ(d->GetItemStyle(2), Uni);
+    EXPECT_EQ(Text(2), "\xD0\x96");
+}
+
+TEST_F(InsertApi, CurItemStyleIsTheCaretItemsType)
+{
+    AddText("ab", Uni);
+    d->FormatAll();
+    Caret(0, 2);
+    Edit()->InsertItem("p", NewPicture());
+    EXPECT_EQ(Edit()->GetCurItemStyle(), rvsPicture);
+    Caret(0, 1);
+    EXPECT_EQ(Edit()->GetCurItemStyle(), Uni);
+}
+
+TEST_F(InsertApi, TextWUnderscoreTakesUtf16Bytes)
+{
+    AddText("ab", Uni);
+    d->FormatAll();
+    Caret(0, 2);
+    Run("text", [&] { EXPECT_TRUE(Edit()->InsertTextW_(RVU_GetRawUnicode(u"\u00e9\u00e8"))); });
+    EXPECT_EQ(Texts(), (std::vector<AnsiString>{"a\xC3\xA9\xC3\xA8"
+                                                "b"}));
+    EXPECT_EQ(CaretPos(), std::make_pair(0, 4));
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+// The editor control with a cell editor open over a table cell: items and
+// strings a program inserts go into the cell, Unicode text whole, and the
+// cell editor losing the focus ends the holder's hyperlink mode.
+#include <gtest/gtest.h>
+
+#include "document/rvstyle.h"
+#include "document/rvstyle_text.h"
+#include "document/rvuni.h"
+#include "table/rvtinplace.h"
+#include "tests/support/tablegrid.h"
+
+namespace {
+
+class CellEditorForwarding : public TTableEditFixture {
+protected:
+    TRVTableInplaceEdit* OpenCell(int row, int col)
+    {
+        NewTable(1, 2);
+        Table->EditCell(row, col);
+        int r = -1;
+        int c = -1;
+        TRVTableInplaceEdit* editor = Table->GetEditedCell(r, c);
+        if (editor)
+            editor->EditRVData()->SetCaretAtItem(0, 4, false);
+        return editor;
+    }
+};
+
+TEST_F(CellEditorForwarding, InsertedItemsAndStringsGoIntoTheCell)
+{
+    TRVTableInplaceEdit* editor = OpenCell(0, 1);
+    ASSERT_NE(editor, nullptr);
+    TRVEditRVData* cell = editor->EditRVData();
+    Editor.Edit->InsertStringTag("s", TRVTag(5));
+    Editor.Edit->InsertBreak(1, rvbsLine, clNone);
+    EXPECT_TRUE(Editor.Edit->InsertItem("b", new TRVBulletItemInfo(cell, 0, nullptr, rvvaBaseline)));
+    EXPECT_EQ(Editor.Edit->GetCurItemStyle(), rvsBullet);
+    ASSERT_EQ(cell->GetItemCount(), 4);
+    EXPECT_EQ(cell->GetItemText(1), "s");
+    EXPECT_EQ(cell->GetItem(1)->Tag.AsInteger(), 5);
+    EXPECT_EQ(cell->GetItemStyle(2), rvsBreak);
+    EXPECT_EQ(cell->GetItemStyle(3), rvsBullet);
+    EXPECT_EQ(d->GetItemCount(), 3) << "the holder's own items stay as they were";
+    EXPECT_EQ(std::string(d->GetItemText(0)), "before");
+}
+
+// The cell editor takes UTF-16 text as it is: through an 8-bit string it
+// would lose what the code page lacks and the switch to the Unicode style.
+TEST_F(CellEditorForwarding, WideStringsReachTheCellWhole)
+{
+    Style.TextStyles()->Add()->SetUnicode(true);
+    const int uni = Style.TextStyles()->Count() - 1;
+    Style.SetDefUnicodeStyle(uni);
+    TRVTableInplaceEdit* editor = OpenCell(0, 0);
+    ASSERT_NE(editor, nullptr);
+    Editor.Edit->InsertStringWTag(u"\u0416\u03A9", TRVTag());
+    TRVEditRVData* cell = editor->EditRVData();
+    const int itemNo = cell->GetCurItemNo();
+    EXPECT_EQ(cell->GetItemStyle(itemNo), uni);
+    EXPECT_TRUE(RVU_RawUnicodeToWideString(cell->GetItemText(itemNo)) == u"\u0416\u03A9");
+}
+
+TEST_F(CellEditorForwarding, ACellEditorLosingTheFocusEndsTheHoldersHyperlinkMode)
+{
+    TRVTableInplaceEdit* editor = OpenCell(0, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->EditRVData()->GetAbsoluteParentData(), d);
+    d->BuildJumpsCoords(true);
+    d->State.Include(rvstDrawHover);
+    ASSERT_TRUE(d->GetFlags().Contains(rvflUseJumps));
+    editor->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(d->GetFlags().Contains(rvflUseJumps));
+    EXPECT_FALSE(d->State.Contains(rvstDrawHover));
+
+    // Moving the focus within the outermost document changes nothing.
+    d->BuildJumpsCoords(true);
+    d->State.Include(rvstDrawHover);
+    d->State.Include(rvstNoKillFocusEvents);
+    editor->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_TRUE(d->GetFlags().Contains(rvflUseJumps));
+    EXPECT_TRUE(d->State.Contains(rvstDrawHover));
+    d->State.Exclude(rvstNoKillFocusEvents);
+}
+
+} // namespace
