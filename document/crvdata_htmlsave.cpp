@@ -13,6 +13,7 @@
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
+#include "platform/core/codepages.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
@@ -221,7 +222,13 @@ TGraphic* RVHTMLBackgroundPicture(TRVFBackground* background)
 void RVHTMLWriteTitleAndCharset(TStream& stream, const AnsiString& title, TRVStyle* style)
 {
     RVWriteLn(&stream, "<HTML><HEAD><TITLE>" + RV_EscapeHTMLText(title) + "</TITLE>");
-    const AnsiString charset = RV_CharSet2HTMLLang(style->TextStyles()->Items(0)->Charset());
+    const int fontCharset = style->TextStyles()->Items(0)->Charset();
+    AnsiString charset = RV_CharSet2HTMLLang(fontCharset);
+    // Text in the ANSI code page is written as its bytes: on a UTF-8 system
+    // they are UTF-8, which a reader must be told, as it would otherwise take
+    // them for its default single-byte set.
+    if (charset.empty() && ResolveCodePage(RVU_Charset2CodePage(fontCharset)) == CP_UTF8)
+        charset = "UTF-8";
     if (!charset.empty())
         RVWriteLn(&stream,
                   Format("<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=%s\">", {charset}));

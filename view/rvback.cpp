@@ -7,7 +7,6 @@
 
 #include "document/crvdata.h"
 #include "document/rvprintsvc.h"
-#include "platform/controls/controls.h"
 #include "platform/core/colors.h"
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
@@ -360,21 +359,6 @@ void TRVBackground::Print(TCanvas* canvas, const TRect& aRect, const TRect& full
     default:
         break;
     }
-}
-
-// ---------------------------------------------------------------------------
-// Control images
-
-std::unique_ptr<TBitmap> DrawControl(TControl* control)
-{
-    if (!control)
-        return nullptr;
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(control->Width(), control->Height());
-    // A windowed control paints itself and its visible children, each at its place.
-    if (auto* window = dynamic_cast<TWinControl*>(control))
-        window->PaintTo(bitmap->Canvas(), 0, 0);
-    return bitmap;
 }
 
 void TRVBackground::SetRVFBackgroundStyle(int style)

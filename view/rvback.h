@@ -13,8 +13,12 @@
 #include "platform/graphics/graphic.h"
 
 class TBitmap;
+class TButton;
 class TCanvas;
 class TControl;
+class TEdit;
+class TMemo;
+class TPanel;
 class TCustomRVData;
 class TRVPrintableDataServices;
 
@@ -96,7 +100,19 @@ private:
     std::unique_ptr<TGraphic> FImage;
 };
 
-// A new bitmap the size of Control (Width x Height) with the control drawn at
-// (0, 0): a windowed control paints itself and its visible children into it; any
-// other control leaves it white. Null for a null control.
+// Control images: each is a new bitmap the size of the control (Width x
+// Height) with the control drawn at (0, 0), null for a null control. A button
+// is a push-button face with its caption centred; an edit box and a memo are
+// a face in their colour inside their border with their text (a memo's lines
+// aligned as it says); a panel paints itself and then each visible child is
+// drawn over it at its place, by its own kind, within the panel; any other
+// windowed control paints itself and its visible children; any other control
+// leaves the bitmap white. The text of edit boxes and memos is shown as it is
+// ('&' is no mnemonic there).
+std::unique_ptr<TBitmap> DrawButton(TButton* button);
+std::unique_ptr<TBitmap> DrawEdit(TEdit* edit);
+std::unique_ptr<TBitmap> DrawMemo(TMemo* memo);
+std::unique_ptr<TBitmap> DrawPanel(TPanel* panel);
 std::unique_ptr<TBitmap> DrawControl(TControl* control);
+// What those draw: Control drawn by its kind on Canvas at (X, Y).
+void DrawControlAt(TCanvas* canvas, TControl* control, int x, int y);

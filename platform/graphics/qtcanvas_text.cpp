@@ -112,13 +112,25 @@ namespace {
 
 constexpr int kMaxPixelSize = 2000;
 
-// The faces installed here, by lower-case name.
+// A family that more than one foundry ships is listed as "Family [foundry]",
+// once for each; documents and the font configuration name the family alone.
+QString WithoutFoundry(const QString& family)
+{
+    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+    if (open > 0 && family.endsWith(QLatin1Char(']')))
+        return family.left(open);
+    return family;
+}
+
+// The families installed here, by lower-case name without a foundry.
 const std::map<QString, QString>& InstalledFaces()
 {
     static const std::map<QString, QString>* faces = [] {
         auto* m = new std::map<QString, QString>;
-        for (const QString& family : QFontDatabase::families())
-            m->emplace(family.toLower(), family);
+        for (const QString& family : QFontDatabase::families()) {
+            const QString name = WithoutFoundry(family);
+            m->emplace(name.toLower(), name);
+        }
         return m;
     }();
     return *faces;
@@ -227,8 +239,9 @@ AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
     // The face the system substitutes for it (a metric-compatible one, when
     // installed), as the desktop's own programs would draw it.
     const AnsiString substitute = SystemFontSubstitute(name, pitch == fpFixed);
-    if (!substitute.empty() && faces.count(QString::fromStdString(substitute).toLower()))
-        return substitute;
+    it = faces.find(QString::fromStdString(substitute).toLower());
+    if (!substitute.empty() && it != faces.end())
+        return it->second.toStdString();
     static const std::set<QString> mono{"courier new", "courier",  "lucida console",
                                         "consolas",    "fixedsys", "terminal"};
     static const std::set<QString> serif{"times new roman", "times", "georgia", "book antiqua"};

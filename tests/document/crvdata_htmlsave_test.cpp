@@ -18,6 +18,7 @@
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "platform/controls/controls.h"
+#include "platform/core/codepages.h"
 #include "platform/core/colors.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
@@ -86,6 +87,41 @@ AnsiString Body(TCustomRVData& Data, bool CSS, TPageArgs a = TPageArgs())
 bool Contains(const AnsiString& s, const AnsiString& Part)
 {
     return s.find(Part) != AnsiString::npos;
+}
+
+// Text in the ANSI code page is written as its bytes; on a UTF-8 system the
+// page says so, in both dialects, and on a single-byte one it stays silent.
+TEST(HTMLText, UTF8TextDeclaresItsCharset)
+{
+    const unsigned SavedACP = GetACP();
+    TRVStyle Style(nullptr);
+    TDocTestData Data(&Style);
+    Style.TextStyles()->Items(0)->SetCharset(DEFAULT_CHARSET);
+    Data.AddNL("caf\xC3\xA9 \xE2\x9C\x93", 0, 0);
+    const AnsiString Meta =
+        "</TITLE>\r\n<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=UTF-8\">\r\n";
+    SetACP(CP_UTF8);
+    const AnsiString Page = Plain(Data);
+    EXPECT_TRUE(Contains(Page, Meta));
+    EXPECT_TRUE(Contains(Page, "caf\xC3\xA9 \xE2\x9C\x93"));
+    EXPECT_TRUE(Contains(WithCSS(Data), Meta));
+    // A reader that does not guess the encoding reads the text as it was.
+    const std::string Python = PythonWithHTML5Lib();
+    if (!Python.empty()) {
+        TempDir Dir;
+        const std::string Page = Dir.Write("page.html", Plain(Data));
+        const std::string Script = Dir.Write(
+            "text.py", "import sys, html5lib\n"
+                       "doc = html5lib.parse(open(sys.argv[1], 'rb').read(), namespaceHTMLElements=False)\n"
+                       "sys.stdout.buffer.write(''.join(doc.find('body').itertext()).encode('utf-8'))\n");
+        int Status = 0;
+        const std::string Text = RunCommand(Python + " '" + Script + "' '" + Page + "'", Status);
+        EXPECT_EQ(Status, 0);
+        EXPECT_NE(Text.find("caf\xC3\xA9 \xE2\x9C\x93"), std::string::npos) << Text;
+    }
+    SetACP(1252);
+    EXPECT_FALSE(Contains(Plain(Data), "<META"));
+    SetACP(SavedACP);
 }
 
 // ---------------------------------------------------------------------------

@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "document/rvstr.h"
+#include "platform/controls/extctrls_panel.h"
 #include "platform/controls/forms.h"
+#include "platform/controls/stdctrls.h"
+#include "platform/core/colors.h"
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
@@ -281,6 +284,33 @@ TEST_F(PrintComponentTest, AControlPrintsAsThePictureTheEventGives)
     const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
     const TPixelBuffer& Sheet = Recording->Pages().at(0);
     EXPECT_EQ(Sheet.At(dli->Left + 15, dli->Top + 5 + 10) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(PrintComponentTest, APanelPrintsAsItsPictureWithItsButtonAndEditBox)
+{
+    auto* Panel = new TPanel(nullptr); // the item owns it
+    Panel->SetBounds(0, 0, 120, 60);
+    auto* Button = new TButton(Panel);
+    Button->SetParent(Panel);
+    Button->SetBounds(10, 5, 50, 20);
+    auto* Edit = new TEdit(Panel);
+    Edit->SetParent(Panel);
+    Edit->SetBounds(10, 30, 100, 20);
+    Edit->SetColor(clYellow);
+    Source->AddControlEx("panel", Panel, 0, rvvaBaseline);
+    Format(300, 140);
+    Print->Print("T", 1, true);
+    const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
+    const TPixelBuffer& Sheet = Recording->Pages().at(0);
+    const int X = dli->Left + 1, Y = dli->Top + 5 + 1; // inside the item's spacing of 1
+    auto Rgb = [](TColor c) {
+        const TColor rgb = ColorToRGB(c);
+        return uint32_t(GetRValue(rgb)) << 16 | uint32_t(GetGValue(rgb)) << 8 | GetBValue(rgb);
+    };
+    EXPECT_EQ(Sheet.At(X + 10, Y + 5) & 0xFFFFFF, Rgb(clBtnHighlight)) << "the button's edge";
+    EXPECT_EQ(Sheet.At(X + 59, Y + 24) & 0xFFFFFF, Rgb(cl3DDkShadow));
+    EXPECT_EQ(Sheet.At(X + 105, Y + 45) & 0xFFFFFF, Rgb(clYellow)) << "the edit box's face";
+    EXPECT_EQ(Sheet.At(X + 115, Y + 55) & 0xFFFFFF, Rgb(clBtnFace)) << "the panel's face";
 }
 
 TEST_F(PrintComponentTest, APreviewIsTheSheetScaledIntoThePageRectangle)

@@ -134,6 +134,15 @@ bool FontFamiliesInstalled(const std::vector<std::string>& Families)
     return true;
 }
 
+std::string FontConfigMatch(const std::string& Family, bool Mono)
+{
+    int status = 0;
+    const std::string pattern = Family + (Mono ? ":spacing=mono" : "");
+    const std::string family =
+        RunCommand("fc-match -f '%{family[0]}' " + ShellQuoted(pattern) + " 2>/dev/null", status);
+    return status == 0 ? family : std::string();
+}
+
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& Text)
 {
     std::map<std::string, std::string> results;

@@ -51,3 +51,7 @@ std::string WithoutByteOrderMark(std::string Text);
 
 // Whether fontconfig lists every one of the font families.
 bool FontFamiliesInstalled(const std::vector<std::string>& Families);
+
+// The family fontconfig matches for Family (fixed pitch asked with Mono), as
+// fc-match names it; empty when fc-match is not installed.
+std::string FontConfigMatch(const std::string& Family, bool Mono);
