@@ -205,9 +205,14 @@ void TCustomRVData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& locatio
 
 void TCustomRVData::ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, TCustomRVData*) {}
 
-// Only control items own a control to report; no item of the kinds built so
-// far does, so there is nothing to pass to ControlAction2.
-void TCustomRVData::ControlAction(TRVControlAction, int, TCustomRVItemInfo*) {}
+// Only control items own a control to report. The receiver gets the item's
+// own control field: it may free the control and leave null there (the item
+// then frees nothing), or hand the item another one.
+void TCustomRVData::ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item)
+{
+    if (auto* controlItem = dynamic_cast<TRVControlItemInfo*>(item))
+        ControlAction2(controlAction, itemNo, controlItem->ControlRef());
+}
 
 // ---------------------------------------------------------------------------
 // List markers

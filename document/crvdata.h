@@ -320,7 +320,8 @@ public:
     virtual void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location);
     virtual TCustomRVData* GetChosenRVData() { return nullptr; }
     virtual TCustomRVItemInfo* GetChosenItem() { return nullptr; }
-    virtual void Edit() {}
+    // Makes this document the one being edited; the document really edited (itself here).
+    virtual TCustomRVData* Edit() { return this; }
     virtual bool ShareItems() const { return false; }
     virtual bool CanLoadLayout() const { return false; }
     virtual bool SupportsPageBreaks() const { return true; }

@@ -707,6 +707,9 @@ public:
     bool Resizable = false;
 
     TControl* Control() const { return FControl; }
+    // The owned control's field itself, for the control-action receivers,
+    // which may replace or clear it.
+    TControl*& ControlRef() { return FControl; }
     // Takes the control over, freeing the one held before (unless it is the same).
     void SetControl(TControl* value);
     int PercentWidth() const { return FPercentWidth; }

@@ -285,7 +285,8 @@ void TCustomRollViewEdit::DeleteSelection()
     if (!BeforeChange(false))
         return;
     TRVEditRVData* data = EditRVData();
-    const bool had = data->SelectionExists(true, false);
+    // Cells selected in a table count as a selection (their contents go).
+    const bool had = data->SelectionExists(true, true);
     if (had && data->DeleteSelection_())
         Change();
 }

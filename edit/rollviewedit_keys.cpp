@@ -85,7 +85,8 @@ bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selecti
     if (key == VK_BACK || key == VK_DELETE) {
         if (!BeforeChange(false))
             return false;
-        if (!data->SelectionExists(true, false))
+        // Cells selected in a table count as a selection: the keys clear them.
+        if (!data->SelectionExists(true, true))
             return true;
         if (IsCutShortcut(shift, key)) {
             Perform(WM_CUT, 0, 0);

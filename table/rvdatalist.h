@@ -57,8 +57,9 @@ public:
     void HScrollTo(int) override {}
     int GetVSmallStep() override { return 0; }
 
-    // A sub-document shows whole: its first item and its last; -1 when empty.
-    int GetFirstItemVisible() override { return GetItemCount() > 0 ? 0 : -1; }
+    // A sub-document shows whole: from its item 0 (also when empty) to its
+    // last item (-1 when empty).
+    int GetFirstItemVisible() override { return 0; }
     int GetLastItemVisible() override { return GetItemCount() - 1; }
     // Scrolls the root so that a rectangle of this sub-document shows.
     void ShowRectangle(int left, int top, int width, int height) override;

@@ -205,7 +205,7 @@ const TPropertyTable* TRVTableItemInfo::PropertyTable() const
                 },
                 {"rvtoHalftoneBorders", "rvtoRowsSplit", "rvtoWhiteBackground"}, 3u)
             .Int("BestWidth", &T::BestWidth, &T::BestWidth, 0)
-            .Color("Color", &T::Color, &T::Color, clWindow)
+            .Color("Color", &T::Color, &T::SetColor, clWindow)
             .Enum("BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle,
                   {"rvbsColor", "rvbsStretched", "rvbsTiled", "rvbsCentered"}, rvbsColor)
             .Int("HeadingRowCount", &T::HeadingRowCount, &T::HeadingRowCount, 0)
@@ -220,7 +220,7 @@ const TPropertyTable* TRVTableItemInfo::PropertyTable() const
             .Int("CellBorderWidth", &T::CellBorderWidth, &T::CellBorderWidth, 0)
             .Color("CellBorderColor", &T::CellBorderColor, &T::CellBorderColor, clWindowText)
             .Color("CellBorderLightColor", &T::CellBorderLightColor, &T::CellBorderLightColor, clBtnHighlight)
-            .Int("CellPadding", &T::CellPadding, &T::CellPadding, 1)
+            .Int("CellPadding", &T::CellPadding, &T::SetCellPadding, 1)
             .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, styles, rvtbLowered)
             .Int("VRuleWidth", &T::VRuleWidth, &T::VRuleWidth, 0)
             .Color("VRuleColor", &T::VRuleColor, &T::VRuleColor, clWindowText)

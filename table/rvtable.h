@@ -227,9 +227,13 @@ public:
     // The in-place editor while it edits this cell, else null.
     TWinControl* GetEditor() override;
     TCustomRVFormattedData* GetFormattedRVData();
+    // Opens the table's in-place editor on this cell unless it edits it
+    // already; the document really edited afterwards.
+    TCustomRVData* Edit() override;
     bool IsTransparent() const { return Color == clNone; }
 
-    void SetColor(TColor value) { Color = value; }
+    // An in-place editor of this cell takes the colour the cell is now painted with.
+    void SetColor(TColor value);
     void SetBestWidth(TRVHTMLLength value) { BestWidth = value; }
     void SetBestHeight(int value) { BestHeight = value; }
     void SetVisibleBorders(const TRVBooleanRect* value) { VisibleBorders->Assign(value); }
@@ -656,6 +660,14 @@ public:
     int CurTop = 0;
 
     void Init(int rowCount, int colCount, TCustomRVData* rvData);
+    // The published setters of Color and CellPadding: an open in-place
+    // editor follows (its colour, its margins and a new layout); in a
+    // document the change goes through SetProperty.
+    void SetColor(TColor value);
+    void SetCellPadding(int value);
+    // The in-place editor, when it edits Cell (any cell: null), takes the
+    // cell's painting colour and see-through state.
+    void InplaceCellColorChanged(const TRVTableCellData* cell);
 
     // ---- The editor around the table (rvtable_props.cpp)
     // The table's document is an editor's document data.
@@ -712,7 +724,28 @@ public:
     void RecordBackgroundImage(int row, int col);
     // A row's vertical alignment, undoably in an editor; nothing for an equal value.
     void SetRowVAlign_(int itemNo, TRVCellVAlign value, int row);
-    // Copies Source's attributes to the cell at (Row, Col), undoably in an editor.
+    // The same setters for the table's own item: undoable in an editor.
+    void SetCellBestWidth(TRVHTMLLength value, int row, int col) { SetCellBestWidth_(-1, value, row, col); }
+    void SetCellBestHeight(int value, int row, int col) { SetCellBestHeight_(-1, value, row, col); }
+    void SetCellColor(TColor value, int row, int col) { SetCellColor_(-1, value, row, col); }
+    void SetCellVAlign(TRVCellVAlign value, int row, int col) { SetCellVAlign_(-1, value, row, col); }
+    void SetCellBorderColor(TColor value, int row, int col) { SetCellBorderColor_(-1, value, row, col); }
+    void SetCellBorderLightColor(TColor value, int row, int col)
+    {
+        SetCellBorderLightColor_(-1, value, row, col);
+    }
+    void SetCellBackgroundStyle(TRVItemBackgroundStyle value, int row, int col)
+    {
+        SetCellBackgroundStyle_(-1, value, row, col);
+    }
+    bool SetCellVisibleBorders(bool left, bool top, bool right, bool bottom, int row, int col)
+    {
+        return SetCellVisibleBorders_(-1, left, top, right, bottom, row, col);
+    }
+    void SetRowVAlign(TRVCellVAlign value, int row) { SetRowVAlign_(-1, value, row); }
+    // Copies Source's attributes to the cell at (Row, Col), undoably in an
+    // editor: the borders and the picture as their own steps, the integer
+    // properties as one record (TRVUndoModifyCellIntProperties).
     void AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source, bool includeSize,
                               int divColSpan, int divRowSpan);
     // Around an undo record re-setting an old value: the value is stored directly.
@@ -808,6 +841,8 @@ public:
     // First, last, next and previous cells in reading order, the chosen (or
     // edited) one; a new position goes to the caller, Next and Prev move it.
     TCustomRVData* GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position) override;
+    // The current document of the cell under the point (table coordinates); null off the cells.
+    TCustomRVData* GetSubRVDataAt(int x, int y) override;
     // (rvtable_nav.cpp:) the table is selected in its document and the cell
     // becomes its chosen document, keeping the cell's own selection; in an
     // editor in edit mode the cell is edited in place.
@@ -968,6 +1003,9 @@ public:
     {
         ApplyToPartiallySelected(2, userData);
     }
+    // A text style conversion of every cell's text (a selection that holds
+    // the whole table), recorded into the editor's open undo group.
+    void ApplyStyleConversion(TCustomRVData* rvData, int userData) override;
     bool CanDeletePartiallySelected() const override;
     // Clears the selected cells (their attributes and spans stay).
     void DeletePartiallySelected() override;
@@ -1063,6 +1101,9 @@ private:
                     visit(cell->GetRVData());
     }
     void DeleteLines(bool rows, int index, int count, const std::function<void()>& deleteLines);
+    // Mode's change (as ApplyToPartiallySelected) on every cell, or on the
+    // selected ones, through a temporary editor; one record in the open group.
+    void ApplyToCells(TRVEditRVData* data, int mode, int value, bool selectedOnly);
     mutable int FMyItemNo = -1;
     // What the layout and the minimum width read of the grid, gathered in one
     // walk over the cells and kept while the document, the style sheet, the

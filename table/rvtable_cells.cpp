@@ -345,6 +345,13 @@ TRVMarkerList* TRVTableCellData::GetMarkers(bool allowCreate)
     return TRVItemFormattedData::GetMarkers(allowCreate);
 }
 
+void TRVTableCellData::SetColor(TColor value)
+{
+    Color = value;
+    if (TRVTableItemInfo* table = GetTable())
+        table->InplaceCellColorChanged(this);
+}
+
 // ---------------------------------------------------------------------------
 // Stored properties
 

@@ -48,6 +48,19 @@ void TRVTableCellData::GetPosition(int& row, int& col) const
     }
 }
 
+TCustomRVData* TRVTableCellData::Edit()
+{
+    if (GetRVData() == this) {
+        TRVTableItemInfo* table = GetTable();
+        int row = -1, col = -1;
+        GetPosition(row, col);
+        if (table == nullptr || row < 0)
+            throw ERollViewError("Internal error");
+        table->EditCell(row, col);
+    }
+    return GetRVData();
+}
+
 void TRVTableCellData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
     TRVItemFormattedData::Deselect(newPartiallySelected, makeEvent);

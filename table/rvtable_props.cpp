@@ -244,19 +244,31 @@ void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const 
         Changed();
         return;
     }
+    if (itemNo == -1)
+        itemNo = GetMyItemNo();
     const TRVBooleanRect* b = source->VisibleBorders;
     SetCellVisibleBorders_(itemNo, b->Left(), b->Top(), b->Right(), b->Bottom(), row, col);
     SetCellBackgroundImage(source->GetBackgroundImage(), row, col);
-    SetCellColor_(itemNo, source->Color, row, col);
-    SetCellBorderColor_(itemNo, source->BorderColor, row, col);
-    SetCellBorderLightColor_(itemNo, source->BorderLightColor, row, col);
-    SetCellVAlign_(itemNo, source->VAlign, row, col);
-    SetCellBackgroundStyle_(itemNo, source->GetBackgroundStyle(), row, col);
+    TRVIntPropertyList props = {{"Color", source->Color},
+                                {"BorderColor", source->BorderColor},
+                                {"BorderLightColor", source->BorderLightColor},
+                                {"VAlign", source->VAlign},
+                                {"BackgroundStyle", source->GetBackgroundStyle()}};
     if (includeSize) {
-        SetCellBestWidth_(itemNo, divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth, row,
-                          col);
-        SetCellBestHeight_(itemNo, divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight,
-                           row, col);
+        props.emplace_back("BestWidth", divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth);
+        props.emplace_back("BestHeight",
+                           divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight);
+    }
+    TRVEditRVData* data = GetEditData();
+    {
+        TInsertedPause pause(this);
+        data->BeginUndoSequence(rvutModifyItem, true);
+        data->Do_ModifyItemIntProperties(itemNo, cell, props, includeSize, includeSize, [row, col] {
+            auto record = std::make_unique<TRVUndoModifyCellIntProperties>();
+            record->Row = row;
+            record->Col = col;
+            return record;
+        });
     }
     Changed();
 }

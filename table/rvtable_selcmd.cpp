@@ -140,42 +140,60 @@ void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
     const int token = BeginModify(itemNo);
     State.Exclude(rvtsModified);
     InUndoGroup([&] {
-        std::unique_ptr<TCustomRollViewEdit> editor(CreateTemporalEditor());
-        // The conversions of the editor that holds the table decide for the cells.
-        const TRVStyleConversionEvent conversion = data->RollViewEdit()->CurStyleConversion;
-        TRVUndoMultiCellsModify* record =
-            AddTableUndoInfo<TRVUndoMultiCellsModify>(data, GetEditorItemNoForUndo(), true, true);
-        if (record != nullptr)
-            record->UndoList = std::make_unique<TRVUndoList>(data);
-        TRVEditRVData* inner = editor->EditRVData();
-        for (int r = 0; r < Rows->Count(); ++r)
-            for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
-                TRVTableCellData* cell = GetCells(r, c);
-                if (cell == nullptr || !IsCellSelected(r, c) || !DoOnCellEditing(r, c, true))
-                    continue;
-                inner->Clear();
-                inner->DrainFrom(cell);
-                inner->FormatAll();
-                const bool applied = ApplyToCell(editor.get(), mode, value, conversion);
-                const int groups = inner->UndoList->Count();
-                if (applied && groups > 0) {
-                    if (record != nullptr) {
-                        record->Rows.push_back(r);
-                        record->Cols.push_back(c);
-                        record->GroupCounts.push_back(groups);
-                        RVMoveUndoGroups(*inner->UndoList, *record->UndoList, groups);
-                    }
-                    Changed();
-                }
-                inner->UndoList->Clear();
-                cell->DrainFrom(inner);
-                cell->ContentChanged();
-            }
+        ApplyToCells(data, mode, value, true);
         // The table is laid out again before the group closes.
         if (State.Contains(rvtsModified))
             EndModify(itemNo, token);
     });
     Change();
+}
+
+void TRVTableItemInfo::ApplyToCells(TRVEditRVData* data, int mode, int value, bool selectedOnly)
+{
+    std::unique_ptr<TCustomRollViewEdit> editor(CreateTemporalEditor());
+    if (editor == nullptr)
+        return;
+    // The conversions of the editor that holds the table decide for the cells.
+    const TRVStyleConversionEvent conversion = data->RollViewEdit()->CurStyleConversion;
+    TRVUndoMultiCellsModify* record =
+        AddTableUndoInfo<TRVUndoMultiCellsModify>(data, GetEditorItemNoForUndo(), true, true);
+    if (record != nullptr)
+        record->UndoList = std::make_unique<TRVUndoList>(data);
+    TRVEditRVData* inner = editor->EditRVData();
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
+            TRVTableCellData* cell = GetCells(r, c);
+            if (cell == nullptr || (selectedOnly && !IsCellSelected(r, c)) || !DoOnCellEditing(r, c, true))
+                continue;
+            inner->Clear();
+            inner->DrainFrom(cell);
+            inner->FormatAll();
+            const bool applied = ApplyToCell(editor.get(), mode, value, conversion);
+            const int groups = inner->UndoList->Count();
+            if (applied && groups > 0) {
+                if (record != nullptr) {
+                    record->Rows.push_back(r);
+                    record->Cols.push_back(c);
+                    record->GroupCounts.push_back(groups);
+                    RVMoveUndoGroups(*inner->UndoList, *record->UndoList, groups);
+                }
+                Changed();
+            }
+            inner->UndoList->Clear();
+            cell->DrainFrom(inner);
+            cell->ContentChanged();
+        }
+}
+
+void TRVTableItemInfo::ApplyStyleConversion(TCustomRVData* rvData, int userData)
+{
+    // Only the table of an editor converts: the change is recorded into the
+    // group the editor's conversion opened, as one record over every cell.
+    // A selection that holds the whole table leaves no cell editor open.
+    TRVEditRVData* data = GetInsertedEditData();
+    if (data == nullptr || data != rvData || InplaceEditor != nullptr)
+        return;
+    ApplyToCells(data, 0, userData, false);
 }
 
 bool TRVTableItemInfo::CanDeletePartiallySelected() const

@@ -63,6 +63,14 @@ bool TRVTableItemInfo::NextCellSlot(int& row, int& col, bool forward) const
     }
 }
 
+TCustomRVData* TRVTableItemInfo::GetSubRVDataAt(int x, int y)
+{
+    int row = -1, col = -1;
+    if (Rows->Empty() || !GetCellAt_(x, y, row, col))
+        return nullptr;
+    return GetCells(row, col)->GetRVData();
+}
+
 TCustomRVData* TRVTableItemInfo::GetSubRVData(TRVStoreSubRVData*& storeState, TRVSubRVDataPos position)
 {
     if (Rows->Empty()) {

@@ -46,6 +46,36 @@ TPersistent* TRVUndoModifyCellIntProperty::GetSubObject(TRVEditRVData* rvData)
     return table->GetCells(Row, Col);
 }
 
+void TRVUndoModifyCellIntProperties::Undo(TRVEditRVData* rvData)
+{
+    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
+    if (table == nullptr)
+        throw ERollViewError("Undo error");
+    table->Changed();
+    TRVUndoModifyItemIntProperties::Undo(rvData);
+}
+
+std::unique_ptr<TRVUndoModifyItemIntProperties> TRVUndoModifyCellIntProperties::CreateOpposite() const
+{
+    return std::make_unique<TRVUndoModifyCellIntProperties>();
+}
+
+void TRVUndoModifyCellIntProperties::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite)
+{
+    if (auto* o = dynamic_cast<TRVUndoModifyCellIntProperties*>(opposite)) {
+        o->Row = Row;
+        o->Col = Col;
+    }
+}
+
+TPersistent* TRVUndoModifyCellIntProperties::GetSubObject(TRVEditRVData* rvData)
+{
+    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
+    if (table == nullptr)
+        throw ERollViewError("Undo error");
+    return table->GetCells(Row, Col);
+}
+
 void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);

@@ -60,6 +60,18 @@ public:
     TPersistent* GetSubObject(TRVEditRVData* rvData) override;
 };
 
+// Several integer properties by name of the cell at (Row, Col), set together.
+class TRVUndoModifyCellIntProperties : public TRVUndoModifyItemIntProperties {
+public:
+    int Row = 0;
+    int Col = 0;
+    void Undo(TRVEditRVData* rvData) override;
+    std::unique_ptr<TRVUndoModifyItemIntProperties> CreateOpposite() const override;
+    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override;
+    // The cell object may have been replaced since the record was made.
+    TPersistent* GetSubObject(TRVEditRVData* rvData) override;
+};
+
 class TRVUndoModifyCellVisibleBorders : public TRVUndoTableProps {
 public:
     int Row = 0;

@@ -252,6 +252,16 @@ bool TRVTableInplaceEdit::Resized()
     return result;
 }
 
+void TRVTableInplaceEdit::SetCellColor(TColor color, bool transparent)
+{
+    Transparent = transparent;
+    if (InplaceData()->State.Contains(rvstCompletelySelected))
+        FSavedColor = color;
+    else
+        SetColor(color);
+    Invalidate();
+}
+
 void TRVTableInplaceEdit::SelectCompletely(bool select)
 {
     TRVTableInplaceRVData* data = InplaceData();

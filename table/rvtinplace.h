@@ -98,6 +98,10 @@ public:
     bool Resized();
     // Painted as one of the selected cells (the selection colour), or not.
     void SelectCompletely(bool select);
+    // The colour of the edited cell and whether the table's background shows
+    // through it; while the editor shows the selection colour, the cell's
+    // colour comes back when the selection goes.
+    void SetCellColor(TColor color, bool transparent);
     // The press that opened the editor, at an editor client point.
     void PressFromTable(TMouseButton button, TShiftState shift, int x, int y);
     // The cell the editor edits, and its document.

@@ -464,3 +464,41 @@ void TRVTableItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
                     cell->GetItem(i)->MovingFromUndoList(i, cell);
     TRVFullLineItemInfo::MovingFromUndoList(itemNo, rvData);
 }
+
+// ---------------------------------------------------------------------------
+// The open editor follows the table's colour and padding
+
+void TRVTableItemInfo::InplaceCellColorChanged(const TRVTableCellData* cell)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    if (editor == nullptr || editor->GetEditedCell() == nullptr ||
+        (cell != nullptr && editor->GetEditedCell() != cell))
+        return;
+    editor->SetCellColor(GetCellColor(editor->GetEditedCell()),
+                         CanSeeBackgroundThroughCell(editor->GetEditedCell()));
+}
+
+void TRVTableItemInfo::SetColor(TColor value)
+{
+    if (State.Contains(rvtsInserted))
+        SetProperty("Color", value, false, false);
+    else
+        Color = value;
+    InplaceCellColorChanged(nullptr);
+}
+
+void TRVTableItemInfo::SetCellPadding(int value)
+{
+    if (InplaceEditor != nullptr) {
+        InplaceEditor->SetLeftMargin(value);
+        InplaceEditor->SetRightMargin(value);
+        InplaceEditor->SetTopMargin(value);
+        InplaceEditor->SetBottomMargin(value);
+        // The next placing of the editor lays its document out for the new margins.
+        State.Include(rvtsFormatInplace);
+    }
+    if (State.Contains(rvtsInserted))
+        SetProperty("CellPadding", value, true, true);
+    else
+        CellPadding = value;
+}

@@ -152,9 +152,13 @@ bool TCustomRVFormattedData::SelectControl(TControl* aControl)
         if (item->StyleNo >= 0)
             continue;
         if (dynamic_cast<TRVControlItemInfo*>(item) != nullptr && item->OwnsControl(aControl)) {
-            Edit();
-            SetSelectionBounds(i, 0, i, 1);
-            Invalidate();
+            // Editing a cell moves its items into the cell's editor, whose
+            // document then holds the control at the same number.
+            auto* edited = dynamic_cast<TCustomRVFormattedData*>(Edit());
+            if (edited == nullptr)
+                edited = this;
+            edited->SetSelectionBounds(i, 0, i, 1);
+            edited->Invalidate();
             return true;
         }
         TRVStoreSubRVData* store = nullptr;

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/controls/forms.h"
+#include "platform/core/classreg.h"
 #include "platform/core/streams.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
+#include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
 
@@ -332,6 +334,92 @@ TEST_F(ItemsFixture, EventsComeFromAnEditorAndOnlyTheViewersFromAViewer)
     Edit()->AssignEvents(&viewer);
     EXPECT_TRUE(static_cast<bool>(Edit()->OnCopy));
     EXPECT_TRUE(static_cast<bool>(Edit()->OnStyleConversion)) << "a viewer has none to give";
+}
+
+// A window control that RVF can name, for the control-action sequence.
+class TActionTestControl : public TCustomControl {
+public:
+    explicit TActionTestControl(TComponent* owner) : TCustomControl(owner) {}
+    const char* ClassName() const override { return "TActionTestControl"; }
+};
+const TPersistentClass ActionTestControlClass = RegisterClass<TActionTestControl>("TActionTestControl");
+
+// Every notice about the control of a control item reaches OnControlAction,
+// with the item's number (-1 for an item kept by an undo record) and the control.
+TEST_F(ItemsFixture, ControlActionsFollowTheControlThroughEditsUndoAndFiles)
+{
+    using TAction = std::pair<TRVControlAction, int>;
+    std::vector<TAction> actions;
+    std::vector<TControl*> controls;
+    Edit()->OnControlAction = [&](TObject* sender, TRVControlAction action, int itemNo, TControl*& ctrl) {
+        EXPECT_EQ(sender, Edit());
+        actions.emplace_back(action, itemNo);
+        controls.push_back(ctrl);
+    };
+    auto take = [&] {
+        std::vector<TAction> r;
+        r.swap(actions);
+        return r;
+    };
+    AddText("abc");
+    auto* control = new TActionTestControl(nullptr);
+    control->SetBounds(0, 0, 30, 12);
+    d->AddItem("ctl", new TRVControlItemInfo(d, control, rvvaBaseline));
+    d->GetItem(1)->SetSameAsPrev(true);
+    d->AddNL("def", 0, -1);
+    d->FormatAll();
+    ASSERT_EQ(d->GetItemCount(), 3);
+    EXPECT_TRUE(take().empty());
+
+    ASSERT_TRUE(editcommands::DeleteRange(*d, 0, 2, 2, 2));
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveToUndoList, 1}}));
+    ASSERT_FALSE(controls.empty());
+    EXPECT_EQ(controls.back(), control);
+    d->Undo();
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveFromUndoList, 1}}));
+    d->Redo();
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveToUndoList, 1}}));
+    Edit()->ClearUndo();
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaDestroyInUndoList, -1}}));
+
+    // A control saved with its body, then the document read back over it.
+    auto* second = new TActionTestControl(nullptr);
+    second->SetBounds(0, 0, 20, 10);
+    d->AddItem("second", new TRVControlItemInfo(d, second, rvvaBaseline));
+    d->FormatAll();
+    const int secondNo = d->GetItemCount() - 1;
+    TRVFOptions options = Edit()->RVFOptions();
+    options.Include(rvfoSaveControlsBody);
+    Edit()->SetRVFOptions(options);
+    TMemoryStream stream;
+    ASSERT_TRUE(Edit()->SaveRVFToStream(&stream, false));
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaBeforeRVFSave, secondNo}, {rvcaAfterRVFSave, secondNo}}));
+    stream.SetPosition(0);
+    ASSERT_TRUE(Edit()->LoadRVFFromStream(&stream));
+    EXPECT_EQ(take(), (std::vector<TAction>{{rvcaDestroy, secondNo}, {rvcaAfterRVFLoad, secondNo}}));
+    ASSERT_EQ(d->GetItemStyle(secondNo), rvsComponent);
+    EXPECT_EQ(controls.back(), static_cast<TRVControlItemInfo*>(d->GetItem(secondNo))->Control());
+    Edit()->OnControlAction = nullptr;
+}
+
+// A receiver that frees the control on its destruction and clears the field
+// leaves the item nothing to free a second time.
+TEST_F(ItemsFixture, AControlFreedByTheReceiverIsNotFreedAgain)
+{
+    int destroyed = 0;
+    Edit()->OnControlAction = [&](TObject*, TRVControlAction action, int, TControl*& ctrl) {
+        if (action != rvcaDestroy && action != rvcaDestroyInUndoList)
+            return;
+        delete ctrl;
+        ctrl = nullptr;
+        ++destroyed;
+    };
+    AddText("abc");
+    d->AddItem("ctl", new TRVControlItemInfo(d, new TActionTestControl(nullptr), rvvaBaseline));
+    d->FormatAll();
+    Edit()->Clear();
+    EXPECT_EQ(destroyed, 1);
+    Edit()->OnControlAction = nullptr;
 }
 
 } // namespace

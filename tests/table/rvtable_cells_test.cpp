@@ -435,6 +435,6 @@ TEST_F(TableCellsTest, SubDocumentVisibleItemsAndShownOrigin)
     EXPECT_EQ(YEx, Y);
 
     Low->Clear();
-    EXPECT_EQ(AsDoc->GetFirstItemVisible(), -1);
+    EXPECT_EQ(AsDoc->GetFirstItemVisible(), 0);
     EXPECT_EQ(AsDoc->GetLastItemVisible(), -1);
 }

@@ -253,6 +253,42 @@ TEST_F(TableMouseTest, StyleConversionsOnSelectedCells)
     EXPECT_EQ(Table->GetCells(1, 0)->GetItemPara(0), 0);
 }
 
+// A text style applied to a selection that holds a whole table reaches the
+// text of every cell, in the one undo step of the text around it.
+TEST_F(TableMouseTest, ATextStyleOverAWholeTableReachesItsCells)
+{
+    const int bold = Style.TextStyles()->Count();
+    Style.TextStyles()->Add()->SetStyle(TFontStyles{fsBold});
+    NewTable(2, 2);
+    Table->GetCells(1, 1)->Clear();
+    Table->GetCells(1, 1)->AddNL("one", 0, 0);
+    Table->GetCells(1, 1)->AddNL("two", 0, 0);
+    d->FormatAll();
+    const int groups = d->UndoList->Count();
+    editinvariant::Run(*d, "whole table", [&] {
+        d->SetSelectionBounds(0, 1, 2, 6);
+        Editor.Edit->ApplyTextStyle(bold);
+        Caret(0, 1);
+    });
+    EXPECT_EQ(d->UndoList->Count(), groups + 1);
+    EXPECT_EQ(d->GetItemStyle(0), bold);
+    EXPECT_EQ(d->GetItemStyle(2), bold);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < Table->GetCells(r, c)->GetItemCount(); ++i)
+                EXPECT_EQ(Table->GetCells(r, c)->GetItemStyle(i), bold) << r << "," << c << " item " << i;
+    EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+
+    // Only the part of the text before the table: the cells keep their style.
+    d->Undo();
+    editinvariant::Run(*d, "text before the table", [&] {
+        d->SetSelectionBounds(0, 1, 0, 4);
+        Editor.Edit->ApplyTextStyle(bold);
+        Caret(0, 1);
+    });
+    EXPECT_EQ(Table->GetCells(0, 0)->GetItemStyle(0), 0);
+}
+
 TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
 {
     NewTable(2, 3);
@@ -270,6 +306,40 @@ TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
     EXPECT_EQ(Table->GetCells(0, 0)->ColSpan, 2);
     EXPECT_EQ(Table->GetCells(0, 0)->Color, clRed);
     EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+}
+
+// With a block of cells selected, Delete and Backspace clear them as one
+// undo group, and Ctrl+X cuts them: nothing else of the document changes.
+TEST_F(TableMouseTest, TheDeleteKeysAndCutClearTheSelectedCells)
+{
+    NewTable(2, 3);
+    const struct {
+        const char* Name;
+        WORD Key;
+        TShiftState Shift;
+    } keys[] = {{"Delete", VK_DELETE, TShiftState()},
+                {"Backspace", VK_BACK, TShiftState()},
+                {"Ctrl+X", 'X', TShiftState{ssCtrl}},
+                {"Shift+Delete", VK_DELETE, TShiftState{ssShift}}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.Name);
+        Caret(0, 1);
+        const int groups = d->UndoList->Count();
+        editinvariant::Run(*d, k.Name, [&] {
+            Table->Select(0, 0, 1, 1);
+            SimulateKey(Editor.Edit, k.Key, k.Shift);
+            Caret(0, 1);
+        });
+        EXPECT_EQ(d->UndoList->Count(), groups + 1);
+        EXPECT_EQ(d->UndoList->CurrentUndoType(), rvutModifyItem);
+        EXPECT_EQ(CellText(0, 0), "");
+        EXPECT_EQ(CellText(1, 1), "");
+        EXPECT_EQ(CellText(0, 2), "0,2");
+        EXPECT_EQ(d->GetItemText(0), "before");
+        EXPECT_EQ(d->GetItemText(2), "after");
+        d->Undo();
+        EXPECT_EQ(CellText(1, 1), "1,1");
+    }
 }
 
 TEST_F(TableMouseTest, AClickOpensTheCellEditorAndClosingWithoutTypingRecordsNothing)
@@ -292,6 +362,85 @@ TEST_F(TableMouseTest, AClickOpensTheCellEditorAndClosingWithoutTypingRecordsNot
     EXPECT_EQ(CellText(1, 1), "1,1");
     EXPECT_EQ(d->UndoList->Count(), groups);
     EXPECT_EQ(editinvariant::SaveRVF(*d), before);
+}
+
+// A cell asked to be edited opens the table's editor on itself and answers
+// the editor's document; asked again, it answers the same document.
+TEST_F(TableMouseTest, ACellAskedToBeEditedOpensTheEditorOnItself)
+{
+    NewTable(2, 2);
+    TRVTableCellData* cell = Table->GetCells(1, 0);
+    TCustomRVData* edited = cell->Edit();
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(row * 10 + col, 10);
+    EXPECT_EQ(edited, editor->EditRVData());
+    EXPECT_EQ(editor->EditRVData()->GetItemText(0), "1,0");
+    EXPECT_EQ(cell->Edit(), edited);
+    EXPECT_EQ(Table->GetEditedCell(row, col), editor);
+
+    // Selecting a control that a cell holds selects it in that cell's editor.
+    TRVTableCellData* other = Table->GetCells(0, 1);
+    auto* control = new TCustomControl(nullptr);
+    control->SetBounds(0, 0, 20, 10);
+    other->AddItem("ctl", new TRVControlItemInfo(other, control, rvvaBaseline));
+    d->FormatAll();
+    ASSERT_TRUE(Editor.Edit->SelectControl(control));
+    editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(row * 10 + col, 1);
+    int startNo, startOffs, endNo, endOffs;
+    editor->EditRVData()->GetSelectionBoundsEx(startNo, startOffs, endNo, endOffs, true);
+    EXPECT_EQ(startNo, 1);
+    EXPECT_EQ(endNo, 1);
+    EXPECT_EQ(startOffs, 0);
+    EXPECT_EQ(endOffs, 1);
+}
+
+// An open cell editor follows its cell: the cell's and the table's colours
+// give it its colour and see-through state, the padding its margins and a
+// new layout.
+TEST_F(TableMouseTest, AnOpenCellEditorFollowsItsCellsColourAndPadding)
+{
+    NewTable(2, 2);
+    Table->EditCell(1, 1);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Color(), clWindow);
+    Table->SetCellColor(clRed, 1, 1);
+    EXPECT_EQ(editor->Color(), clRed);
+    EXPECT_FALSE(editor->Transparent);
+    Table->SetCellColor(clBlue, 0, 0);
+    EXPECT_EQ(editor->Color(), clRed) << "another cell's colour";
+    Table->SetCellColor(clNone, 1, 1);
+    EXPECT_EQ(editor->Color(), clWindow) << "the table's colour";
+    Table->SetProperty("Color", clYellow, false, false);
+    EXPECT_EQ(editor->Color(), clYellow);
+    Table->SetColor(clNone);
+    EXPECT_EQ(Table->Color, clNone);
+    EXPECT_EQ(editor->Color(), d->GetColor()) << "the document's colour";
+    EXPECT_TRUE(editor->Transparent);
+
+    ASSERT_EQ(Table->GetEditedCell(row, col), editor);
+    Table->SetProperty("CellPadding", 9, true, true);
+    EXPECT_EQ(Table->CellPadding, 9);
+    EXPECT_EQ(editor->LeftMargin(), 9);
+    EXPECT_EQ(editor->TopMargin(), 9);
+    EXPECT_EQ(editor->RightMargin(), 9);
+    EXPECT_EQ(editor->BottomMargin(), 9);
+    d->FormatAll();
+    EXPECT_FALSE(Table->State.Contains(rvtsFormatInplace));
+    ASSERT_EQ(Table->GetEditedCell(row, col), editor);
+    ASSERT_GT(editor->EditRVData()->DrawItems.Count(), 0);
+    EXPECT_EQ(editor->EditRVData()->DrawItems[0]->Left, 9);
+    // The editor control closes a cell editor before it undoes in the document.
+    Table->DestroyInplace(true);
+    d->Undo();
+    EXPECT_EQ(Table->CellPadding, 1);
+    d->Undo();
+    EXPECT_EQ(Table->Color, clYellow);
 }
 
 TEST_F(TableMouseTest, TypingInACellIsUndoneInOneStepAfterTheEditorClosed)

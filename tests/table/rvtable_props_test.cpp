@@ -156,6 +156,86 @@ TEST_F(TablePropsTest, HeadingRowsMustNotEndInsideACell)
 
 // Deleting every column (or row) of a table in an editor deletes the table,
 // as one undoable step; outside an editor it is refused.
+// The cell and row setters for the table's own item: each change is one
+// undoable group, and the value reaches the cell or the row.
+TEST_F(TablePropsTest, TheSettersForTheTablesOwnItemAreUndoable)
+{
+    NewTable(2, 2);
+    TRVTableCellData* cell = Table->GetCells(1, 0);
+    const struct {
+        const char* Name;
+        std::function<void()> Set;
+        std::function<bool()> Done;
+    } cases[] = {
+        {"best width", [&] { Table->SetCellBestWidth(-40, 1, 0); }, [&] { return cell->BestWidth == -40; }},
+        {"best height", [&] { Table->SetCellBestHeight(30, 1, 0); }, [&] { return cell->BestHeight == 30; }},
+        {"colour", [&] { Table->SetCellColor(clRed, 1, 0); }, [&] { return cell->Color == clRed; }},
+        {"alignment", [&] { Table->SetCellVAlign(rvcBottom, 1, 0); },
+         [&] { return cell->VAlign == rvcBottom; }},
+        {"border colour", [&] { Table->SetCellBorderColor(clBlue, 1, 0); },
+         [&] { return cell->BorderColor == clBlue; }},
+        {"light border colour", [&] { Table->SetCellBorderLightColor(clLime, 1, 0); },
+         [&] { return cell->BorderLightColor == clLime; }},
+        {"background style", [&] { Table->SetCellBackgroundStyle(rvbsTiled, 1, 0); },
+         [&] { return cell->GetBackgroundStyle() == rvbsTiled; }},
+        {"visible borders",
+         [&] { EXPECT_FALSE(Table->SetCellVisibleBorders(true, false, true, false, 1, 0)); },
+         [&] { return !cell->VisibleBorders->Top() && !cell->VisibleBorders->Bottom(); }},
+        {"row alignment", [&] { Table->SetRowVAlign(rvcMiddle, 1); },
+         [&] { return Table->Rows->Get(1)->VAlign == rvcMiddle; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const int groups = d->UndoList->Count();
+        EXPECT_TRUE(Command(c.Name, c.Set));
+        EXPECT_TRUE(c.Done());
+        EXPECT_EQ(d->UndoList->Count(), groups + 1);
+        EXPECT_EQ(d->UndoList->Last()->UndoType, rvutModifyItem);
+    }
+}
+
+// Copying a cell's attributes in an editor records its integer properties
+// as one record that undo and redo play whole.
+TEST_F(TablePropsTest, AssignedCellAttributesAreOneRecordOfSeveralProperties)
+{
+    NewTable(2, 2);
+    TRVTableCellData* source = Table->GetCells(0, 0);
+    source->Color = clRed;
+    source->BorderColor = clBlue;
+    source->VAlign = rvcBottom;
+    source->BestWidth = 40;
+    source->BestHeight = 30;
+    d->FormatAll();
+    EXPECT_TRUE(Command("assign", [&] { Table->AssignCellAttributes(-1, 1, 1, source, true, 2, 3); }));
+    TRVTableCellData* target = Table->GetCells(1, 1);
+    EXPECT_EQ(target->Color, clRed);
+    EXPECT_EQ(target->BorderColor, clBlue);
+    EXPECT_EQ(target->VAlign, rvcBottom);
+    EXPECT_EQ(target->BestWidth, 20);
+    EXPECT_EQ(target->BestHeight, 10);
+    ASSERT_EQ(d->UndoList->Count(), 1);
+    const auto& records = d->UndoList->Last()->Records;
+    int propertyRecords = 0;
+    for (const auto& record : records) {
+        EXPECT_EQ(dynamic_cast<TRVUndoModifyCellIntProperty*>(record.get()), nullptr);
+        if (auto* r = dynamic_cast<TRVUndoModifyCellIntProperties*>(record.get())) {
+            ++propertyRecords;
+            EXPECT_EQ(r->Row * 10 + r->Col, 11);
+            EXPECT_EQ(r->PropList.size(), 5u); // the properties that changed
+            EXPECT_TRUE(r->AffectSize);
+            EXPECT_TRUE(r->AffectWidth);
+        }
+    }
+    EXPECT_EQ(propertyRecords, 1);
+    // Without the sizes the record leaves the layout alone.
+    source->Color = clYellow;
+    d->FormatAll();
+    EXPECT_TRUE(
+        Command("assign without sizes", [&] { Table->AssignCellAttributes(-1, 1, 0, source, false, 1, 1); }));
+    EXPECT_EQ(Table->GetCells(1, 0)->Color, clYellow);
+    EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, 0);
+}
+
 TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
 {
     const bool columns[] = {true, false};

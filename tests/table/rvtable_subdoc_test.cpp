@@ -91,6 +91,55 @@ TEST_F(TableInViewTest, SearchFindsTextInCellsBothWays)
     EXPECT_FALSE(View->SearchText("needle", TRVSearchOptions()));
 }
 
+// A point over a cell's text finds the cell's item and word, and a double
+// click reports and selects that word inside the cell; a point on the
+// table's border finds the table itself.
+TEST_F(TableInViewTest, APointInACellReachesTheCellsItemsAndWords)
+{
+    View->AddNL("before", 0, 0);
+    TRVTableItemInfo* t = AddTable(View, 2, 2);
+    t->GetCells(0, 0)->SetItemText(0, "alpha beta");
+    t->GetCells(1, 1)->SetItemText(0, "gamma");
+    View->Format();
+    const struct {
+        int Row, Col, Offs;
+        const char* Word;
+    } cases[] = {{0, 0, 2, "alpha"}, {0, 0, 7, "beta"}, {1, 1, 2, "gamma"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Word);
+        const TPoint p = InCell(t, c.Row, c.Col, c.Offs);
+        TCustomRVFormattedData* data = nullptr;
+        int itemNo = -1;
+        int offs = 0;
+        ASSERT_TRUE(View->GetItemAt(p.X, p.Y, data, itemNo, offs, true));
+        EXPECT_EQ(data, t->GetCells(c.Row, c.Col));
+        EXPECT_EQ(itemNo, 0);
+        // The viewer's font is not of fixed width: the offset lies inside the word.
+        EXPECT_GT(offs, 1);
+        EXPECT_LE(offs, static_cast<int>(t->GetCells(c.Row, c.Col)->GetItemText(0).size()));
+    }
+
+    const int tableNo = View->RVData->GetItemNo(t);
+    const TRVDrawLineInfo* d = View->RVData->DrawItems[t->DrawItemNo];
+    TCustomRVFormattedData* data = nullptr;
+    int itemNo = -1;
+    int offs = 0;
+    ASSERT_TRUE(View->GetItemAt(d->Left + 1, d->Top + 1, data, itemNo, offs, true));
+    EXPECT_EQ(data, View->RVData);
+    EXPECT_EQ(itemNo, tableNo);
+
+    std::vector<std::string> words;
+    View->OnRVDblClick = [&](TObject*, const AnsiString& word, int) { words.push_back(word); };
+    TRVOptions options = View->Options();
+    options.Include(rvoDblClickSelectsWord);
+    options.Include(rvoAllowSelection);
+    View->SetOptions(options);
+    const TPoint p = InCell(t, 0, 0, 7);
+    SimulateDoubleClick(View, mbLeft, p.X, p.Y);
+    EXPECT_EQ(words, std::vector<std::string>({"beta"}));
+    EXPECT_EQ(View->GetSelText(), "beta");
+}
+
 TEST_F(TableInViewTest, HyperlinksInCellsHaveRectanglesAndCanBeClicked)
 {
     const int jumpStyle = 4;
