@@ -279,6 +279,18 @@ TEST_F(TableMouseTest, ATextStyleOverAWholeTableReachesItsCells)
                 EXPECT_EQ(Table->GetCells(r, c)->GetItemStyle(i), bold) << r << "," << c << " item " << i;
     EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
 
+    // From inside the text before the table to inside the text after it:
+    // the split text moves the table's number, and undo still finds it.
+    d->Undo();
+    editinvariant::Run(*d, "inside the text around", [&] {
+        d->SetSelectionBounds(0, 3, 2, 3);
+        Editor.Edit->ApplyTextStyle(bold);
+        Caret(0, 1);
+    });
+    EXPECT_EQ(d->GetItemCount(), 5);
+    EXPECT_EQ(d->GetItem(2), Table);
+    EXPECT_EQ(Table->GetCells(1, 0)->GetItemStyle(0), bold);
+
     // Only the part of the text before the table: the cells keep their style.
     d->Undo();
     editinvariant::Run(*d, "text before the table", [&] {
