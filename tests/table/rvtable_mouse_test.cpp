@@ -290,15 +290,6 @@ TEST_F(TableMouseTest, ATextStyleOverAWholeTableReachesItsCells)
     EXPECT_EQ(d->GetItemCount(), 5);
     EXPECT_EQ(d->GetItem(2), Table);
     EXPECT_EQ(Table->GetCells(1, 0)->GetItemStyle(0), bold);
-
-    // Only the part of the text before the table: the cells keep their style.
-    d->Undo();
-    editinvariant::Run(*d, "text before the table", [&] {
-        d->SetSelectionBounds(0, 1, 0, 4);
-        Editor.Edit->ApplyTextStyle(bold);
-        Caret(0, 1);
-    });
-    EXPECT_EQ(Table->GetCells(0, 0)->GetItemStyle(0), 0);
 }
 
 TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
@@ -405,10 +396,6 @@ TEST_F(TableMouseTest, CopyingSelectedCellsCopiesThemAsATable)
     const AnsiString all = d->GetSelText(false);
     for (const char* label : {"before", "0,0", "2,2", "after"})
         EXPECT_NE(all.find(label), std::string::npos) << label;
-    EXPECT_NE(d->GetSelText(true).find(AnsiString("2\0,\0"
-                                                  "2\0",
-                                                  6)),
-              std::string::npos);
 }
 
 TEST_F(TableMouseTest, AClickOpensTheCellEditorAndClosingWithoutTypingRecordsNothing)
