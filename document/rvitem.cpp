@@ -354,6 +354,11 @@ bool TCustomRVItemInfo::CanDeletePartiallySelected() const
 }
 
 void TCustomRVItemInfo::DeletePartiallySelected() {}
+
+TCustomRVItemInfo* TCustomRVItemInfo::CopyPartiallySelected(TCustomRVData*)
+{
+    return nullptr;
+}
 void TCustomRVItemInfo::ApplyParaStyleToPartiallySelected(int) {}
 void TCustomRVItemInfo::ApplyParaStyleConversionToPartiallySelected(int) {}
 void TCustomRVItemInfo::ApplyStyleConversionToPartiallySelected(int) {}

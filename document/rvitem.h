@@ -383,6 +383,9 @@ public:
     virtual bool PartiallySelected() const;
     virtual bool CanDeletePartiallySelected() const;
     virtual void DeletePartiallySelected();
+    // A new item (the caller's) for RVData holding what is selected inside
+    // this item, for the writers of a selection; null here.
+    virtual TCustomRVItemInfo* CopyPartiallySelected(TCustomRVData* rvData);
     virtual void ApplyParaStyleToPartiallySelected(int paraNo);
     virtual void ApplyParaStyleConversionToPartiallySelected(int userData);
     virtual void ApplyStyleConversionToPartiallySelected(int userData);

@@ -1009,6 +1009,9 @@ public:
     bool CanDeletePartiallySelected() const override;
     // Clears the selected cells (their attributes and spans stay).
     void DeletePartiallySelected() override;
+    // A new table for RVData of the selected block of cells, with their
+    // contents, attributes and the spans that lie inside the block.
+    TCustomRVItemInfo* CopyPartiallySelected(TCustomRVData* rvData) override;
     // A hidden editor in the control that shows the table, for changing cells
     // through the editing commands (owned by the caller); null outside an editor.
     TCustomRollViewEdit* CreateTemporalEditor();

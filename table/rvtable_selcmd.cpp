@@ -8,6 +8,7 @@
 #include "document/rvstyle.h"
 #include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"
+#include "platform/core/streams.h"
 #include "table/rvtable.h"
 #include "table/rvtcellundo.h"
 #include "table/rvtinplace.h"
@@ -236,4 +237,32 @@ void TRVTableItemInfo::DeletePartiallySelected()
     });
     EndModify(myItemNo, token);
     Change();
+}
+
+TCustomRVItemInfo* TRVTableItemInfo::CopyPartiallySelected(TCustomRVData* rvData)
+{
+    int top, left, cols, rows;
+    if (!GetNormalizedSelectionBounds(false, top, left, cols, rows))
+        return nullptr;
+    // The whole table is copied through its stored form; then only the
+    // selected block stays, the lines after it going before those before it.
+    TMemoryStream stream;
+    SaveToStream(stream);
+    stream.SetPosition(0);
+    auto copy = std::make_unique<TRVTableItemInfo>(rvData);
+    copy->ParaNo = ParaNo;
+    copy->LoadFromStream(stream);
+    TRVTableRows& grid = *copy->Rows;
+    const int colCount = grid.GetColCount();
+    if (left + cols < colCount)
+        grid.DeleteCols(left + cols, colCount - left - cols, false);
+    if (left > 0)
+        grid.DeleteCols(0, left, false);
+    const int rowCount = grid.Count();
+    if (top + rows < rowCount)
+        grid.DeleteRows(top + rows, rowCount - top - rows, false);
+    if (top > 0)
+        grid.DeleteRows(0, top, false);
+    copy->Changed();
+    return copy.release();
 }

@@ -23,7 +23,9 @@ bool TRVTableItemInfo::GetBoolValue(TRVItemBoolProperty prop) const
 {
     // Painting the cells sets their fonts on the canvas: the text after the
     // table applies its own again.
-    if (prop == rvbpDrawingChangesFont)
+    // Its cells' text belongs to any text of the document, written in
+    // whatever encoding the text is.
+    if (prop == rvbpDrawingChangesFont || prop == rvbpAlwaysInText || prop == rvbpCanSaveUnicode)
         return true;
     return TRVFullLineItemInfo::GetBoolValue(prop);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "document/rvasidedata.h"
 #include "document/rvuni.h"
 #include "platform/controls/clipbrd.h"
 #include "platform/core/streams.h"
@@ -43,6 +44,23 @@ void PutBytes(unsigned format, const AnsiString& bytes)
     Clipboard()->SetBuffer(format, bytes.data(), bytes.size());
 }
 
+// While an item holds the selection inside itself (a table with selected
+// cells) and the document selects nothing of its own, the writers of the
+// selection write a document aside that holds a copy of what the item
+// selects; null otherwise.
+std::unique_ptr<TRVAsideRVData> PartialSelectionCopy(TCustomRVFormattedData* data)
+{
+    TCustomRVItemInfo* item = data->PartialSelectedItem;
+    if (item == nullptr || !item->PartiallySelected() || data->SelectionExists(false, false))
+        return nullptr;
+    auto aside = std::make_unique<TRVAsideRVData>(data);
+    TCustomRVItemInfo* copy = item->CopyPartiallySelected(aside.get());
+    if (copy == nullptr)
+        return nullptr;
+    aside->AddItem(AnsiString(), copy);
+    return aside;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -69,7 +87,10 @@ AnsiString TCustomRVFormattedData::GetSelText(bool unicode)
     if (!SelectionExists(false, true))
         return AnsiString();
     TStringStream stream;
-    if (!SaveTextToStream(AnsiString(), stream, 80, true, true, unicode))
+    const std::unique_ptr<TRVAsideRVData> cells = PartialSelectionCopy(this);
+    const bool saved = cells ? cells->SaveTextToStream(AnsiString(), stream, 80, false, true, unicode)
+                             : SaveTextToStream(AnsiString(), stream, 80, true, true, unicode);
+    if (!saved)
         return AnsiString();
     return stream.DataString();
 }
@@ -145,7 +166,10 @@ void TCustomRVFormattedData::CopyImage_()
 void TCustomRVFormattedData::CopyRTF_(TColor color, TRVBackground* background)
 {
     TStringStream stream;
-    if (SaveRTFToStream(stream, true, 0, color, background, nullptr, nullptr, nullptr, nullptr, nullptr, 0))
+    const std::unique_ptr<TRVAsideRVData> cells = PartialSelectionCopy(this);
+    TCustomRVData* source = cells ? static_cast<TCustomRVData*>(cells.get()) : this;
+    if (source->SaveRTFToStream(stream, cells == nullptr, 0, color, background, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, 0))
         PutBytes(RegisterClipboardFormatA(RTFFormatName), stream.DataString());
 }
 
@@ -154,7 +178,9 @@ void TCustomRVFormattedData::CopyRVF_(TColor color, TRVBackground* background)
     TStringStream stream;
     const int32_t zero = 0;
     stream.WriteBuffer(&zero, 4);
-    if (!SaveRVFToStream(stream, true, color, background, nullptr))
+    const std::unique_ptr<TRVAsideRVData> cells = PartialSelectionCopy(this);
+    TCustomRVData* source = cells ? static_cast<TCustomRVData*>(cells.get()) : this;
+    if (!source->SaveRVFToStream(stream, cells == nullptr, color, background, nullptr))
         return;
     const int64_t length = stream.Position() - 4;
     // A block the 32-bit length cannot describe is not offered.

@@ -361,15 +361,16 @@ TEST_F(ItemsFixture, ControlActionsFollowTheControlThroughEditsUndoAndFiles)
         r.swap(actions);
         return r;
     };
-    AddText("abc");
+    AddText("abcdef");
+    d->FormatAll();
+    Caret(0, 4);
     auto* control = new TActionTestControl(nullptr);
     control->SetBounds(0, 0, 30, 12);
-    d->AddItem("ctl", new TRVControlItemInfo(d, control, rvvaBaseline));
-    d->GetItem(1)->SetSameAsPrev(true);
-    d->AddNL("def", 0, -1);
-    d->FormatAll();
+    ASSERT_TRUE(editcommands::InsertItem(*d, new TRVControlItemInfo(d, control, rvvaBaseline)));
     ASSERT_EQ(d->GetItemCount(), 3);
-    EXPECT_TRUE(take().empty());
+    EXPECT_TRUE(take().empty()) << "inserting says nothing of the control";
+    Edit()->ClearUndo();
+    EXPECT_TRUE(take().empty()) << "the insertion's group keeps no control";
 
     ASSERT_TRUE(editcommands::DeleteRange(*d, 0, 2, 2, 2));
     EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveToUndoList, 1}}));
@@ -379,7 +380,10 @@ TEST_F(ItemsFixture, ControlActionsFollowTheControlThroughEditsUndoAndFiles)
     EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveFromUndoList, 1}}));
     d->Redo();
     EXPECT_EQ(take(), (std::vector<TAction>{{rvcaMoveToUndoList, 1}}));
-    Edit()->ClearUndo();
+    // The group that keeps the control is evicted by the next one under a limit of one.
+    Edit()->SetUndoLimit(1);
+    Caret(0, 1);
+    ASSERT_TRUE(editcommands::InsertChars(*d, "x"));
     EXPECT_EQ(take(), (std::vector<TAction>{{rvcaDestroyInUndoList, -1}}));
 
     // A control saved with its body, then the document read back over it.

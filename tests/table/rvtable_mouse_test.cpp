@@ -279,14 +279,17 @@ TEST_F(TableMouseTest, ATextStyleOverAWholeTableReachesItsCells)
                 EXPECT_EQ(Table->GetCells(r, c)->GetItemStyle(i), bold) << r << "," << c << " item " << i;
     EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
 
-    // Only the part of the text before the table: the cells keep their style.
+    // From inside the text before the table to inside the text after it:
+    // the split text moves the table's number, and undo still finds it.
     d->Undo();
-    editinvariant::Run(*d, "text before the table", [&] {
-        d->SetSelectionBounds(0, 1, 0, 4);
+    editinvariant::Run(*d, "inside the text around", [&] {
+        d->SetSelectionBounds(0, 3, 2, 3);
         Editor.Edit->ApplyTextStyle(bold);
         Caret(0, 1);
     });
-    EXPECT_EQ(Table->GetCells(0, 0)->GetItemStyle(0), 0);
+    EXPECT_EQ(d->GetItemCount(), 5);
+    EXPECT_EQ(d->GetItem(2), Table);
+    EXPECT_EQ(Table->GetCells(1, 0)->GetItemStyle(0), bold);
 }
 
 TEST_F(TableMouseTest, ClearingSelectedCellsKeepsAttributesAndSpans)
@@ -340,6 +343,59 @@ TEST_F(TableMouseTest, TheDeleteKeysAndCutClearTheSelectedCells)
         d->Undo();
         EXPECT_EQ(CellText(1, 1), "1,1");
     }
+}
+
+// Copying with a block of cells selected puts those cells on the clipboard:
+// as text, and as a table of their own in the library's format and in RTF.
+TEST_F(TableMouseTest, CopyingSelectedCellsCopiesThemAsATable)
+{
+    NewTable(3, 3);
+    Table->Rows->MergeCells(1, 1, 2, 1, true, true);
+    d->FormatAll();
+    Table->Select(0, 1, 1, 1);
+    SimulateKey(Editor.Edit, 'C', TShiftState{ssCtrl});
+    AnsiString text, rvf, rtf;
+    for (const TClipboardItem& item : Editor.UI.ClipboardContent()) {
+        if (item.Mime == "text/plain")
+            text = item.Data;
+        else if (item.Mime == "application/x-rollview-rvf")
+            rvf = item.Data;
+        else if (item.Mime == "text/rtf")
+            rtf = item.Data;
+    }
+    for (const char* label : {"0,1", "0,2", "1,1"}) {
+        EXPECT_NE(text.find(label), std::string::npos) << label;
+        EXPECT_NE(rtf.find(label), std::string::npos) << label;
+    }
+    for (const char* label : {"0,0", "1,0", "2,1", "before"}) {
+        EXPECT_EQ(text.find(label), std::string::npos) << label;
+        EXPECT_EQ(rtf.find(label), std::string::npos) << label;
+    }
+
+    // The RVF block reads back as a 2 x 2 table holding the merged cell whole.
+    ASSERT_GT(rvf.size(), 4u);
+    THeadlessEditor other;
+    TRVEditRVData* o = other.NewEditor(&Style);
+    TStringStream stream(rvf.substr(4));
+    ASSERT_TRUE(other.Edit->LoadRVFFromStream(&stream));
+    TRVTableItemInfo* copy = nullptr;
+    for (int i = 0; i < o->GetItemCount(); ++i)
+        if (auto* t = dynamic_cast<TRVTableItemInfo*>(o->GetItem(i)))
+            copy = t;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(tablegrid::GridFault(*copy->Rows), "");
+    EXPECT_EQ(tablegrid::Shape(*copy->Rows), "1x1 1x1 |2x1 . |");
+    EXPECT_EQ(copy->GetCells(0, 1)->GetItemText(0), "0,2");
+    EXPECT_EQ(copy->GetCells(1, 0)->GetItemText(0), "1,1");
+    // The table itself is unchanged and still selected.
+    EXPECT_TRUE(Table->PartiallySelected());
+    EXPECT_EQ(CellText(0, 0), "0,0");
+
+    // A selection holding the whole table has the text of all its cells.
+    d->SetSelectionBounds(0, 1, 2, 6);
+    const AnsiString all = d->GetSelText(false);
+    for (const char* label : {"before", "0,0", "2,2", "after"})
+        EXPECT_NE(all.find(label), std::string::npos) << label;
 }
 
 TEST_F(TableMouseTest, AClickOpensTheCellEditorAndClosingWithoutTypingRecordsNothing)

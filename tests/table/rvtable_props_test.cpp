@@ -227,13 +227,6 @@ TEST_F(TablePropsTest, AssignedCellAttributesAreOneRecordOfSeveralProperties)
         }
     }
     EXPECT_EQ(propertyRecords, 1);
-    // Without the sizes the record leaves the layout alone.
-    source->Color = clYellow;
-    d->FormatAll();
-    EXPECT_TRUE(
-        Command("assign without sizes", [&] { Table->AssignCellAttributes(-1, 1, 0, source, false, 1, 1); }));
-    EXPECT_EQ(Table->GetCells(1, 0)->Color, clYellow);
-    EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, 0);
 }
 
 TEST_F(TablePropsTest, DeletingEveryColumnDeletesTheTable)
