@@ -26,6 +26,14 @@ public:
 };
 int TCountedBreak::Alive = 0;
 
+class TCountedBox : public TCustomControl {
+public:
+    TCountedBox() : TCustomControl(nullptr) { ++Alive; }
+    ~TCountedBox() override { --Alive; }
+    static int Alive;
+};
+int TCountedBox::Alive = 0;
+
 class InsertApi : public TEditFixture {
 protected:
     InsertApi()
@@ -116,6 +124,9 @@ TEST_F(InsertApi, RefusedInsertionsChangeNothingAndFreeTheItem)
         const int alive = TCountedBreak::Alive;
         EXPECT_FALSE(Edit()->InsertItem("", new TCountedBreak(d)));
         EXPECT_EQ(TCountedBreak::Alive, alive) << "the refused item is freed";
+        const int boxes = TCountedBox::Alive;
+        Edit()->InsertControl("", new TCountedBox, rvvaBaseline);
+        EXPECT_EQ(TCountedBox::Alive, boxes) << "so is a refused control";
         Edit()->InsertStringTag("x", TRVTag());
         Edit()->InsertBreak(1, rvbsLine, clNone);
         EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
