@@ -386,7 +386,7 @@ public:
     // A picture that is a hyperlink; it owns Graphic (freed when refused).
     void InsertHotPicture(const AnsiString& name, TGraphic* graphic, TRVVAlign vAlign);
     // Control becomes the item's: hidden until laid out, its parent this editor.
-    // When the editor refuses, the caller keeps it.
+    // Taken in every case: freed when the insertion is refused.
     void InsertControl(const AnsiString& name, TControl* control, TRVVAlign vAlign);
     // Any item (a table, for instance), taken over: freed when refused. The
     // document data's answer.

@@ -186,13 +186,16 @@ void TCustomRollViewEdit::InsertControl(const AnsiString& name, TControl* contro
 {
     if (TCustomRollViewEdit* cell = CellEditor())
         return cell->InsertControl(name, control, vAlign);
+    // The control is the editor's from here on, inserted or not: the caller
+    // could not tell a refusal from an insertion and must not keep it.
+    std::unique_ptr<TControl> owned(control);
     if (!control)
         return;
     InsertInGroup([&] {
-        // The item owns the control from here on; the layout shows it.
+        // The item owns the control; the layout shows it.
         control->SetVisible(false);
         control->SetParent(this);
-        TCustomRVItemInfo* item = new TRVControlItemInfo(EditRVData(), control, vAlign);
+        TCustomRVItemInfo* item = new TRVControlItemInfo(EditRVData(), owned.release(), vAlign);
         AnsiString text = name;
         const bool inserted = EditRVData()->InsertSomething(item, text, true, false);
         if (!inserted)

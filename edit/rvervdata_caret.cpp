@@ -159,7 +159,8 @@ void TRVEditRVData::ShowCaretItemState(int itemNo)
         CurrentItem = nullptr;
         Invalidate();
     }
-    if (item->GetBoolValueEx(rvbpHotColdJump, GetRVStyle())) {
+    // An empty hyperlink has no number of its own (and nothing to draw).
+    if (item->JumpID >= 0 && item->GetBoolValueEx(rvbpHotColdJump, GetRVStyle())) {
         if (!State.Contains(rvstDrawHover) || HoverJumpId != item->JumpID ||
             HotDrawItemNo != CaretDrawItemNo) {
             HoverJumpId = item->JumpID;

@@ -61,57 +61,41 @@ protected:
     int StyleEvents = 0;
 };
 
-TEST_F(KeyboardLanguage, WithoutTheOptionNothingChanges)
-{
-    const int count = Style.TextStyles()->Count();
-    EXPECT_EQ(Switch(RUSSIAN_CHARSET), 0);
-    EXPECT_EQ(Edit()->CurTextStyleNo(), 0);
-    EXPECT_EQ(Style.TextStyles()->Count(), count);
-}
-
-TEST_F(KeyboardLanguage, ANewLanguageGetsANonStandardCopyOfTheCurrentStyleOnce)
-{
-    Edit()->SetEditorOptions(TRVEditorOptions{rvoAutoSwitchLang});
-    const int count = Style.TextStyles()->Count();
-    EXPECT_EQ(Switch(RUSSIAN_CHARSET), 1);
-    ASSERT_EQ(Style.TextStyles()->Count(), count + 1);
-    const TFontInfo* copy = Style.TextStyles()->Items(count);
-    EXPECT_EQ(Edit()->CurTextStyleNo(), count);
-    EXPECT_EQ(StyleEvents, 1);
-    EXPECT_EQ(copy->Charset(), RUSSIAN_CHARSET);
-    EXPECT_FALSE(copy->Standard());
-    EXPECT_EQ(copy->FontName(), "Sans");
-    EXPECT_EQ(copy->Size(), 11);
-    // Back and forth: the styles found are reused.
-    Switch(GREEK_CHARSET);
-    const int afterGreek = Style.TextStyles()->Count();
-    Switch(RUSSIAN_CHARSET);
-    EXPECT_EQ(Style.TextStyles()->Count(), afterGreek);
-    EXPECT_EQ(Edit()->CurTextStyleNo(), count);
-}
-
-TEST_F(KeyboardLanguage, AnExistingStyleOfTheLanguageIsTaken)
+TEST_F(KeyboardLanguage, TheNearestStyleOfTheLanguageOrANonStandardCopy)
 {
     Edit()->SetEditorOptions(TRVEditorOptions{rvoAutoSwitchLang});
     TFontInfo* greek = Style.TextStyles()->Add();
     greek->Assign(Style.TextStyles()->Items(0));
     greek->SetCharset(GREEK_CHARSET);
     const int greekNo = Style.TextStyles()->Count() - 1;
-    const int count = Style.TextStyles()->Count();
+    const int copyNo = greekNo + 1;
+    EXPECT_EQ(Switch(RUSSIAN_CHARSET), 1);
+    ASSERT_EQ(Style.TextStyles()->Count(), copyNo + 1);
+    const TFontInfo* copy = Style.TextStyles()->Items(copyNo);
+    EXPECT_EQ(Edit()->CurTextStyleNo(), copyNo);
+    EXPECT_EQ(StyleEvents, 1);
+    EXPECT_EQ(copy->Charset(), RUSSIAN_CHARSET);
+    EXPECT_FALSE(copy->Standard());
+    EXPECT_EQ(copy->FontName(), "Sans");
+    EXPECT_EQ(copy->Size(), 11);
+    // Styles of a language are found, not made again.
     EXPECT_EQ(Switch(GREEK_CHARSET), 1);
     EXPECT_EQ(Edit()->CurTextStyleNo(), greekNo);
-    EXPECT_EQ(Style.TextStyles()->Count(), count);
+    Switch(RUSSIAN_CHARSET);
+    EXPECT_EQ(Edit()->CurTextStyleNo(), copyNo);
+    EXPECT_EQ(Style.TextStyles()->Count(), copyNo + 1);
 }
 
-TEST_F(KeyboardLanguage, UnicodeStylesAndEmptyDocumentsStay)
+TEST_F(KeyboardLanguage, NothingChangesWithoutTheOptionForAUnicodeStyleOrAnEmptyDocument)
 {
-    Edit()->SetEditorOptions(TRVEditorOptions{rvoAutoSwitchLang});
     const int count = Style.TextStyles()->Count();
+    EXPECT_EQ(Switch(RUSSIAN_CHARSET), 0);
+    EXPECT_EQ(Edit()->CurTextStyleNo(), 0);
+    Edit()->SetEditorOptions(TRVEditorOptions{rvoAutoSwitchLang});
     Edit()->SetCurTextStyleNo(Uni);
     EXPECT_EQ(Switch(HEBREW_CHARSET), 0);
     EXPECT_EQ(Edit()->CurTextStyleNo(), Uni);
     Edit()->Clear();
-    Edit()->SetCurTextStyleNo(0);
     EXPECT_EQ(Switch(HEBREW_CHARSET), 0);
     EXPECT_EQ(Edit()->CurTextStyleNo(), 0);
     EXPECT_EQ(Style.TextStyles()->Count(), count);

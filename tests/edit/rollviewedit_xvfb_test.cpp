@@ -1,7 +1,8 @@
 // The editor control on a real X server: when Xvfb and xdotool are installed,
 // this program runs again under a server of its own, shows an editor and lets
 // xdotool type ASCII text into it and press Tab and the undo and redo
-// shortcuts, as a user's keyboard would. Skipped when either program is missing.
+// shortcuts, as a user's keyboard would; and type in two keyboard layouts, the
+// text style following the keyboard's language. Skipped when a program is missing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,6 +73,68 @@ TEST_F(RollViewEditXvfbChildTest, TypingAndShortcuts)
     }
     if (!::testing::Test::HasFailure())
         WriteXvfbResult("typed");
+}
+
+} // namespace
+
+// A switch of the keyboard's layout group on a real server: the X server is
+// given the layouts us and ru, and xdotool types a Cyrillic letter (switching
+// to the Russian group for it) and then a Latin one.
+TEST(RollViewEditXvfbTest, TheKeyboardsLanguageSwitchesTheTextStyle)
+{
+    if (InXvfbChild())
+        GTEST_SKIP() << "inside the server already";
+    if (FindProgram("xdotool").empty() || FindProgram("setxkbmap").empty())
+        GTEST_SKIP() << "xdotool or setxkbmap is not installed";
+    const TXvfbRun run = RunUnderXvfb("RollViewEditLangXvfbChildTest.*", 250);
+    if (!run.XvfbInstalled)
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(ChildSucceeded(run));
+    EXPECT_EQ(run.Result, "switched");
+}
+
+namespace {
+
+class RollViewEditLangXvfbChildTest : public ::testing::Test, public TEditControlFixture {
+protected:
+    void SetUp() override
+    {
+        if (!InXvfbChild())
+            GTEST_SKIP() << "runs under the Xvfb test";
+        CaptureOutput("setxkbmap -layout us,ru");
+        Load("ab", 0);
+        Edit->SetEditorOptions(TRVEditorOptions{rvoAutoSwitchLang});
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-editor-language-under-xvfb", Edit));
+    }
+    TFontCharset CurrentCharset() { return Style->TextStyles()->Items(Edit->CurTextStyleNo())->Charset(); }
+};
+
+TEST_F(RollViewEditLangXvfbChildTest, TypingInAnotherGroup)
+{
+    struct TStep {
+        std::string Letter;
+        AnsiString Expected;
+        TFontCharset Charset;
+    };
+    // The group the keyboard is in at the first key is no switch; the Russian
+    // letter goes into a Russian 8-bit style in its code page (0xE6).
+    const std::vector<TStep> steps = {
+        {"b", "abb", DEFAULT_CHARSET},
+        {"ж", "abb\xE6", RUSSIAN_CHARSET},
+        {"c",
+         "abb\xE6"
+         "c",
+         ANSI_CHARSET},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Letter);
+        CaptureOutput("xdotool type --delay 30 '" + step.Letter + "'");
+        EXPECT_TRUE(WaitUntil([&] { return Text() == step.Expected; }, 4000, PumpEvents)) << Text();
+        EXPECT_EQ(CurrentCharset(), step.Charset);
+    }
+    Check("typed");
+    if (!::testing::Test::HasFailure())
+        WriteXvfbResult("switched");
 }
 
 } // namespace

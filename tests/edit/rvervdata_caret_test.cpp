@@ -263,30 +263,23 @@ TEST_F(CaretTest, NoCaretWhileResizeHandlesShowOrTheDocumentIsSelectedWhole)
     d->State.Exclude(rvstCompletelySelected);
 }
 
-TEST_F(CaretTest, APictureAtTheCaretIsDisplayActive)
-{
-    AddText("ab");
-    AddPicture(-1);
-    AddText("cd", 0, -1);
-    d->FormatAll();
-    Caret(1, 1);
-    EXPECT_EQ(d->CurrentItem, d->GetItem(1));
-    Caret(2, 2);
-    EXPECT_EQ(d->CurrentItem, nullptr);
-}
-
-TEST_F(CaretTest, AHotColdHyperlinkAtTheCaretIsDrawnHovered)
+TEST_F(CaretTest, APictureAtTheCaretIsDisplayActiveAndAHotColdLinkHovered)
 {
     const int link = AddText([](TFontInfo* f) {
         f->SetJump(true);
         f->SetHoverColor(clRed);
     });
-    AddText("see ");
+    AddText("ab");
+    AddPicture(-1);
     AddText("here", link, -1);
     d->FormatAll();
-    Caret(1, 3);
+    Caret(1, 1);
+    EXPECT_EQ(d->CurrentItem, d->GetItem(1));
+    EXPECT_FALSE(d->State.Contains(rvstDrawHover));
+    Caret(2, 3);
+    EXPECT_EQ(d->CurrentItem, nullptr);
     EXPECT_TRUE(d->State.Contains(rvstDrawHover));
-    EXPECT_EQ(d->HoverJumpId, d->GetItem(1)->JumpID);
+    EXPECT_EQ(d->HoverJumpId, d->GetItem(2)->JumpID);
     EXPECT_EQ(d->HotDrawItemNo, d->CaretDrawItemNo);
     Caret(0, 2);
     EXPECT_FALSE(d->State.Contains(rvstDrawHover));

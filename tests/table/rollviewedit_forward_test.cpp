@@ -7,6 +7,7 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "table/rvtinplace.h"
+#include "tests/support/editinvariant.h"
 #include "tests/support/tablegrid.h"
 
 namespace {
@@ -42,6 +43,26 @@ TEST_F(CellEditorForwarding, InsertedItemsAndStringsGoIntoTheCell)
     EXPECT_EQ(cell->GetItemStyle(3), rvsBullet);
     EXPECT_EQ(d->GetItemCount(), 3) << "the holder's own items stay as they were";
     EXPECT_EQ(std::string(d->GetItemText(0)), "before");
+}
+
+TEST_F(CellEditorForwarding, AProgramPutsATableIntoTheEditorAsOneChange)
+{
+    AddText("abcd");
+    d->FormatAll();
+    Caret(0, 3);
+    int changes = 0;
+    Editor.Edit->OnChange = [&](TObject*) { ++changes; };
+    const int groups = d->UndoList->Count();
+    editinvariant::Run(*d, "table", [&] {
+        auto* table = new TRVTableItemInfo(2, 3, d);
+        EXPECT_TRUE(Editor.Edit->InsertItem("t", table));
+    });
+    EXPECT_GE(changes, 1);
+    EXPECT_EQ(d->UndoList->Count(), groups + 1);
+    ASSERT_EQ(d->GetItemCount(), 3);
+    EXPECT_EQ(std::string(d->GetItemText(0)), "ab");
+    EXPECT_NE(dynamic_cast<TRVTableItemInfo*>(d->GetItem(1)), nullptr);
+    EXPECT_EQ(std::string(d->GetItemText(2)), "cd");
 }
 
 // The cell editor takes UTF-16 text as it is: through an 8-bit string it

@@ -1,12 +1,10 @@
 // Keyboard-language notices: the character sets of languages and XKB layouts,
-// the layout of a group, and the message the focused window receives.
+// and the layout of a group (the focused editor's answer is tested with the editor).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/controls/controls.h"
-#include "platform/controls/forms.h"
 #include "platform/controls/inputlang.h"
 
 namespace {
@@ -60,39 +58,6 @@ TEST(InputLanguage, TheLayoutOfAGroup)
     EXPECT_EQ(XkbLayoutOfGroup("us,ru", 2), "");
     EXPECT_EQ(XkbLayoutOfGroup("us", -1), "");
     EXPECT_EQ(XkbLayoutOfGroup("", 0), "");
-}
-
-// Notes the keyboard-language messages it receives.
-class TListener : public TCustomControl {
-public:
-    explicit TListener(TComponent* owner) : TCustomControl(owner) { SetTabStop(true); }
-    std::vector<WPARAM> Charsets;
-
-protected:
-    void Dispatch(TMessage& message) override
-    {
-        if (message.Msg == WM_INPUTLANGCHANGE)
-            Charsets.push_back(message.WParam);
-        TCustomControl::Dispatch(message);
-    }
-};
-
-TEST(InputLanguage, TheFocusedWindowIsTold)
-{
-    auto* form = new TForm(nullptr);
-    form->SetBounds(0, 0, 200, 100);
-    auto* first = new TListener(form);
-    first->SetParent(form);
-    first->SetBounds(0, 0, 50, 20);
-    auto* second = new TListener(form);
-    second->SetParent(form);
-    second->SetBounds(0, 30, 50, 20);
-    form->Show();
-    second->SetFocus();
-    InputLanguageChanged(GREEK_CHARSET);
-    EXPECT_TRUE(first->Charsets.empty());
-    EXPECT_EQ(second->Charsets, std::vector<WPARAM>{GREEK_CHARSET});
-    form->Free();
 }
 
 } // namespace
