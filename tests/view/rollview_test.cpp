@@ -623,6 +623,28 @@ TEST_F(RollViewTest, ATailLayoutKeepsTheFocusedItem)
 
 } // namespace
 
+TEST_F(RollViewTest, AResizeLeavesTheLineAtTheTopWhereItWas)
+{
+    for (int i = 0; i < 100; ++i)
+        View->AddNL("paragraph " + std::to_string(i) + " holds words enough to wrap over three lines", 0, 0);
+    View->Format();
+    TRollViewRVData* data = View->RVData;
+    const int first = data->FindDrawItemByItem(16);
+    ASSERT_TRUE(data->DrawItems[first + 1]->FromNewLine && data->DrawItems[first + 1]->ItemNo == 16);
+    const int lineOffs = data->DrawItems[first + 1]->Top - data->DrawItems[first]->Top;
+    View->SetVPos(data->DrawItems[first + 1]->Top / View->VSmallStep(), true);
+    const int start = data->GetVOffs();
+    ASSERT_EQ(start, data->DrawItems[first + 1]->Top) << "the top of item 16's second line";
+
+    View->SetHeight(View->Height() - 20);
+    EXPECT_EQ(data->GetVOffs(), start) << "only the height changed";
+
+    View->SetWidth(View->Width() - 60);
+    const int top = data->FindDrawItemByItem(16);
+    ASSERT_GE(top, 0);
+    EXPECT_EQ(data->GetVOffs() - data->DrawItems[top]->Top, lineOffs) << "item 16's second line is on top";
+}
+
 // ---------------------------------------------------------------------------
 // Events
 

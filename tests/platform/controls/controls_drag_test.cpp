@@ -2,8 +2,8 @@
 // press on an automatic-drag control begins a drag instead of the mouse
 // events, a drag released before the pointer moved ends without a target,
 // the drag object a handler gives stays the handler's, one drag at a time, a
-// source that goes ends its drag, and a control without OnDragOver takes no
-// drag. Targets, drops and the toolkit's drag are tested on a real X server
+// source that goes ends its drag, and the threshold a drag waits for.
+// Targets, drops and the toolkit's drag are tested on a real X server
 // (tests/table/rvtinplace_drag_xvfb_test.cpp).
 #include <gtest/gtest.h>
 
@@ -34,12 +34,6 @@ public:
             Events.push_back("EndDrag " + std::string(Target ? "target" : "none") + " " + std::to_string(X) +
                              "," + std::to_string(Y));
         };
-    }
-    bool Accepts(TObject* Source, TDragState State)
-    {
-        bool accept = true;
-        DragOver(Source, 1, 2, State, accept);
-        return accept;
     }
     std::vector<std::string> Events;
     TDragObject* Given = nullptr;
@@ -126,20 +120,6 @@ TEST_F(ControlsDragTest, AMoveWithoutTheButtonOrASourceThatGoesEndsThePendingDra
     next->BeginDrag(false);
     EXPECT_TRUE(next->Dragging()) << "the gone source's drag ended with it";
     next->EndDrag(false);
-}
-
-TEST_F(ControlsDragTest, AControlWithoutOnDragOverTakesNoDrag)
-{
-    EXPECT_FALSE(A->Accepts(A, dsDragEnter));
-    std::vector<TDragState> states;
-    A->OnDragOver = [&](TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
-        states.push_back(State);
-        EXPECT_TRUE(Accept) << "starts true";
-        Accept = Source == A && X == 1 && Y == 2;
-    };
-    EXPECT_TRUE(A->Accepts(A, dsDragEnter));
-    EXPECT_FALSE(A->Accepts(Form, dsDragMove));
-    EXPECT_EQ(states, (std::vector<TDragState>{dsDragEnter, dsDragMove}));
 }
 
 TEST_F(ControlsDragTest, APendingDragWaitsForThePointerToPassTheThreshold)
