@@ -1,5 +1,5 @@
 // Controls: TControl (bounds, alignment, visibility, colour, font, cursor, mouse
-// events), TWinControl (a window: children, keyboard focus, tab order, keys,
+// events, drag and drop between controls), TWinControl (a window: children, keyboard focus, tab order, keys,
 // painting, scroll bars, message handling) and TCustomControl (a window that
 // paints itself on a canvas). The window of a control is a toolkit widget behind
 // an internal adapter; every input, paint, timer and posted message reaches the
