@@ -1076,6 +1076,12 @@ public:
     void InplaceEditorMouseUp(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
                               int x, int y);
     void InplaceEditorMouseMove(TObject* sender, TShiftState shift, int x, int y);
+    // A drag over the cell editor, or dropped on it, asks (tells) the control
+    // that shows the table's document at once, in that control's client
+    // coordinates. A control that takes no drags refuses it over the cell too.
+    void InplaceEditorDragOver(TObject* sender, TObject* source, int x, int y, TDragState state,
+                               bool& accept);
+    void InplaceEditorDragDrop(TObject* sender, TObject* source, int x, int y);
     void InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action, int itemNo,
                                     TControl*& ctrl);
     void AdjustInserted(int x, int y, bool adjustY) override;

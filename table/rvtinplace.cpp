@@ -426,6 +426,35 @@ void TRVTableInplaceEdit::Click()
         viewer->PostRVEvent(std::make_unique<TRVClickMessageData>());
 }
 
+namespace {
+
+// Posts a drop or a drag's end at an editor client point to the viewer, in
+// the viewer's client coordinates.
+void PostDragEvent(TRVTableInplaceEdit* editor, TCustomRollView* viewer, TRVEventType event, TObject* obj,
+                   int x, int y)
+{
+    if (viewer == nullptr)
+        return;
+    const TPoint p = viewer->ScreenToClient(editor->ClientToScreen(TPoint{x, y}));
+    auto data = std::make_unique<TRVDNDMessageData>(event);
+    data->X = p.X;
+    data->Y = p.Y;
+    data->Obj = obj;
+    viewer->PostRVEvent(std::move(data));
+}
+
+} // namespace
+
+void TRVTableInplaceEdit::DragDrop(TObject* source, int x, int y)
+{
+    PostDragEvent(this, RootViewer(), rvetDragDrop, source, x, y);
+}
+
+void TRVTableInplaceEdit::DoEndDrag(TObject* target, int x, int y)
+{
+    PostDragEvent(this, RootViewer(), rvetEndDrag, target, x, y);
+}
+
 void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
 {
     TCustomRVFormattedData* parent = ParentData;

@@ -126,6 +126,9 @@ public:
     void SetHPos(int value) override;
     void Dispatch(TMessage& message) override;
     void WndProc(TMessage& message) override;
+    // A drop on the editor goes to the viewer that shows the whole document,
+    // after the drop's own handling, in that viewer's client coordinates.
+    void DragDrop(TObject* source, int x, int y) override;
 
 protected:
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -134,6 +137,8 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Click() override;
+    // The end of a drag from the editor goes to the viewer, as a drop does.
+    void DoEndDrag(TObject* target, int x, int y) override;
     void DoChange(bool clearRedo) override;
 
 private:

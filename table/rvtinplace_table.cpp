@@ -93,6 +93,11 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     editor->OnMouseMove = [this](TObject* sender, TShiftState shift, int x, int y) {
         InplaceEditorMouseMove(sender, shift, x, y);
     };
+    editor->OnDragOver = [this](TObject* sender, TObject* source, int x, int y, TDragState state,
+                                bool& accept) { InplaceEditorDragOver(sender, source, x, y, state, accept); };
+    editor->OnDragDrop = [this](TObject* sender, TObject* source, int x, int y) {
+        InplaceEditorDragDrop(sender, source, x, y);
+    };
     TRVEditorOptions editorOptions = holder->EditorOptions();
     editorOptions.Include(rvoWantTabs);
     editor->SetEditorOptions(editorOptions);
@@ -371,6 +376,31 @@ void TRVTableItemInfo::InplaceEditorMouseMove(TObject* sender, TShiftState shift
     auto* editor = dynamic_cast<TControl*>(sender);
     if (control != nullptr && editor != nullptr && control->OnMouseMove)
         control->OnMouseMove(control, shift, x + editor->Left(), y + editor->Top());
+}
+
+void TRVTableItemInfo::InplaceEditorDragOver(TObject* sender, TObject* source, int x, int y, TDragState state,
+                                             bool& accept)
+{
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
+    auto* editor = dynamic_cast<TControl*>(sender);
+    if (control == nullptr || editor == nullptr)
+        return;
+    // As the control itself would answer: without a handler it takes nothing.
+    if (!control->OnDragOver) {
+        accept = false;
+        return;
+    }
+    control->OnDragOver(control, source, x + editor->Left(), y + editor->Top(), state, accept);
+}
+
+void TRVTableItemInfo::InplaceEditorDragDrop(TObject* sender, TObject* source, int x, int y)
+{
+    auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TWinControl* control = data != nullptr ? data->GetParentControl() : nullptr;
+    auto* editor = dynamic_cast<TControl*>(sender);
+    if (control != nullptr && editor != nullptr && control->OnDragDrop)
+        control->OnDragDrop(control, source, x + editor->Left(), y + editor->Top());
 }
 
 void TRVTableItemInfo::InplaceEditorControlAction(TCustomRollView* sender, TRVControlAction action,

@@ -723,6 +723,9 @@ private:
     // out as dli), as the layout and the renumbering after a partial layout make it.
     void AddJump(const TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor, TList& list);
     void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
+    // The item of the line at the top of the view and the view's offset from
+    // that item's first draw item (-1, 0 without draw items).
+    void NoteTopItem(int& topItem, int& topOffs);
     // crvfdata_finish.cpp
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
 
@@ -743,4 +746,6 @@ private:
     bool FLayoutStale = false;
     // Resolutions and margins of the last layout: a tail layout needs the same.
     TRVScreenAndDevice FLayoutSad;
+    // Layouts of the items done so far: tells a resize whether anything moved.
+    unsigned FLayoutRuns = 0;
 };

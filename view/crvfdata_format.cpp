@@ -228,6 +228,26 @@ void TCustomRVFormattedData::WidenRules(int before)
     }
 }
 
+void TCustomRVFormattedData::NoteTopItem(int& topItem, int& topOffs)
+{
+    topItem = -1;
+    topOffs = 0;
+    const int count = DrawItems.Count();
+    if (count == 0)
+        return;
+    // The line at the top of the view: the first draw item that reaches below
+    // the view's top, searched from two lines above it.
+    const int y = GetVOffs();
+    int top = std::min(GetDrawItemNo(y, 1), count - 1);
+    while (top < count - 1 && DrawItems[top]->Top + DrawItems[top]->Height <= y)
+        ++top;
+    topItem = DrawItems[top]->ItemNo;
+    // Measured from the item's first draw item, where the new layout is found
+    // again: the same line of the item comes back to the top.
+    const int first = FindDrawItemByItem(topItem);
+    topOffs = y - DrawItems[first >= 0 ? first : top]->Top;
+}
+
 void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, int Depth, TCanvas* canvas,
                                      bool tail, bool reformat)
 {
@@ -264,19 +284,13 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         int topItem = -1;
         int topOffs = 0;
         int oldVOffs = 0;
+        const unsigned layoutRunsBefore = FLayoutRuns;
         if (Depth == 0) {
             // The selection is kept by item position across a layout that
             // makes the draw items anew.
             selNoted = NoteSelection(selItems);
-            if (resized) {
-                if (!noScroll && DrawItems.Count() > 0) {
-                    const int topDrawItem = std::min(GetDrawItemNo(GetVOffs(), 1), DrawItems.Count() - 1);
-                    if (topDrawItem >= 0) {
-                        topOffs = GetVOffs() - DrawItems[topDrawItem]->Top;
-                        topItem = DrawItems[topDrawItem]->ItemNo;
-                    }
-                }
-            }
+            if (resized && !noScroll)
+                NoteTopItem(topItem, topOffs);
             if (tail)
                 oldVOffs = GetVOffs();
         }
@@ -307,6 +321,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             tailStart = TRVTailStart::None;
 
         if (!resized || widthsChanged || force) {
+            ++FLayoutRuns;
             TRVFormatLineState st;
             st.Canvas = canvas;
             st.sad = sad;
@@ -401,7 +416,9 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         }
 
         if (Depth == 0) {
-            if (resized && !noScroll) {
+            // Only a new layout moves the lines: a resize that laid nothing
+            // out leaves the view where it is.
+            if (resized && !noScroll && FLayoutRuns != layoutRunsBefore) {
                 const int drawItemNo = topItem >= 0 ? FindDrawItemByItem(topItem) : -1;
                 ScrollTo(drawItemNo >= 0 ? DrawItems[drawItemNo]->Top + topOffs : 0, false);
             }

@@ -200,10 +200,29 @@ void TCustomRollView::AssignEvents(TCustomRollView* source)
     OnSaveRTFExtra = source->OnSaveRTFExtra;
     OnSelect = source->OnSelect;
     OnURLNeeded = source->OnURLNeeded;
-    OnDragDrop = source->OnDragDrop;
-    OnEndDrag = source->OnEndDrag;
     OnVScrolled = source->OnVScrolled;
     OnHScrolled = source->OnHScrolled;
+    // The class library's events, so that a program's handlers run in a
+    // viewer set up from another (a table's cell editor among them).
+    OnClick = source->OnClick;
+    OnDblClick = source->OnDblClick;
+    OnResize = source->OnResize;
+    OnMouseDown = source->OnMouseDown;
+    OnMouseUp = source->OnMouseUp;
+    OnMouseMove = source->OnMouseMove;
+    OnMouseWheel = source->OnMouseWheel;
+    OnMouseWheelDown = source->OnMouseWheelDown;
+    OnMouseWheelUp = source->OnMouseWheelUp;
+    OnContextPopup = source->OnContextPopup;
+    OnKeyDown = source->OnKeyDown;
+    OnKeyUp = source->OnKeyUp;
+    OnKeyPress = source->OnKeyPress;
+    OnEnter = source->OnEnter;
+    OnExit = source->OnExit;
+    OnStartDrag = source->OnStartDrag;
+    OnDragOver = source->OnDragOver;
+    OnDragDrop = source->OnDragDrop;
+    OnEndDrag = source->OnEndDrag;
 }
 
 void TCustomRollView::SetName(const AnsiString& newName)
@@ -307,16 +326,4 @@ void TCustomRollView::WMRVEvent(TMessage& message)
             DoEndDrag(d->Obj, d->X, d->Y);
         break;
     }
-}
-
-void TCustomRollView::DragDrop(TObject* source, int x, int y)
-{
-    if (OnDragDrop)
-        OnDragDrop(this, source, x, y);
-}
-
-void TCustomRollView::DoEndDrag(TObject* target, int x, int y)
-{
-    if (OnEndDrag)
-        OnEndDrag(this, target, x, y);
 }

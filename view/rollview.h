@@ -151,9 +151,6 @@ using TRVSaveRTFExtraEvent =
     std::function<void(TObject* sender, TRVRTFSaveArea area, TObject* obj, int index1, int index2,
                        bool inStyleSheet, AnsiString& rtfCode)>;
 using TRVURLNeededEvent = std::function<void(TObject* sender, int id, AnsiString& url)>;
-// The class library's drag-and-drop events, which deferred events may raise.
-using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int x, int y)>;
-using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x, int y)>;
 
 // The root data's class: the function that makes it for a viewer.
 using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* aRollView);
@@ -491,9 +488,6 @@ public:
     // Posts a deferred event to the viewer's window; the message owns the
     // record. False without a window (the record is freed).
     bool PostRVEvent(std::unique_ptr<TRVMessageData> data);
-    // The drag-and-drop events a deferred event raises.
-    void DragDrop(TObject* source, int x, int y);
-    void DoEndDrag(TObject* target, int x, int y);
 
     void Dispatch(TMessage& message) override;
     void Loaded() override;
@@ -527,8 +521,6 @@ public:
     TRVSaveRTFExtraEvent OnSaveRTFExtra;
     TNotifyEvent OnSelect;
     TRVURLNeededEvent OnURLNeeded;
-    TDragDropEvent OnDragDrop;
-    TEndDragEvent OnEndDrag;
 
     // ==== Search, selected text, the clipboard, loading and saving
     // (rollview_files.cpp). Each passes to the root data with the viewer's

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/controls/controls.h"
+#include "platform/controls/controls_qt.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/winapi.h"
@@ -82,6 +83,7 @@ TControl::TControl(TComponent* aOwner)
 
 TControl::~TControl()
 {
+    DragControlGone(this);
     FFont->OnChange = nullptr;
     FConstraints->OnChange = nullptr;
     if (FParent)
@@ -346,9 +348,16 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TControl::WndProc(TMessage& message)
 {
+    if (DragMouseMessage(this, message))
+        return;
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        if (FDragMode == dmAutomatic && !Dragging()) {
+            // The press begins a drag, which goes once the pointer moves.
+            BeginDrag(false);
+            return;
+        }
         FControlState |= csLButtonDown;
         break;
     case WM_LBUTTONUP:

@@ -1,5 +1,5 @@
 // Controls: TControl (bounds, alignment, visibility, colour, font, cursor, mouse
-// events), TWinControl (a window: children, keyboard focus, tab order, keys,
+// events, drag and drop between controls), TWinControl (a window: children, keyboard focus, tab order, keys,
 // painting, scroll bars, message handling) and TCustomControl (a window that
 // paints itself on a canvas). The window of a control is a toolkit widget behind
 // an internal adapter; every input, paint, timer and posted message reaches the
@@ -17,6 +17,7 @@
 #include "platform/core/sysutils.h"
 
 class TCanvas;
+class TControl;
 class TCustomForm;
 class TFont;
 class TList;
@@ -67,6 +68,44 @@ using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shi
 using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 // MousePos in client coordinates, (-1, -1) when the menu was asked for from the keyboard.
 using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
+
+// Drag and drop between controls of the program.
+enum TDragMode { dmManual, dmAutomatic };
+// Where a drag is in respect of the control asked (OnDragOver).
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+// What a drag carries. OnStartDrag may give one of its own (which stays its
+// own: the drag never frees it); otherwise the control makes a
+// TDragControlObject for the drag and frees it when the drag ends.
+class TDragObject : public TObject {
+public:
+    const char* ClassName() const override { return "TDragObject"; }
+    // The control the pointer is over now, or null; the point is on the screen.
+    TControl* DragTarget = nullptr;
+    TPoint DragPos;
+    // The drag ended with a drop on a target that accepted it.
+    bool Dropped = false;
+};
+
+// The drag object a control makes for itself: the control is the drag's
+// source that targets see.
+class TDragControlObject : public TDragObject {
+public:
+    explicit TDragControlObject(TControl* aControl) : Control(aControl) {}
+    const char* ClassName() const override { return "TDragControlObject"; }
+    TControl* Control;
+};
+
+using TStartDragEvent = std::function<void(TObject* sender, TDragObject*& dragObject)>;
+// Source is the control dragged from when the drag carries the control's own
+// drag object, else the drag object; X and Y are in the sender's client
+// coordinates. Accept starts true.
+using TDragOverEvent =
+    std::function<void(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int x, int y)>;
+// Target is the control dropped on (null when the drag ended without a drop);
+// X and Y are in the target's client coordinates (0, 0 without one).
+using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x, int y)>;
 
 // Limits of a control's size; 0 is no limit.
 class TSizeConstraints : public TPersistent {
@@ -203,6 +242,34 @@ public:
 
     virtual void Click();
     virtual void DblClick();
+
+    // ---- Drag and drop (controls_drag.cpp). A drag runs over the toolkit's
+    // drag and drop within the program: targets are the program's controls
+    // under the pointer, asked by DragOver as it enters, moves and leaves;
+    // releasing the left button over one that accepted drops there
+    // (DragDrop), Esc or the right button cancels; then the source's
+    // DoEndDrag. One drag at a time.
+    TDragMode DragMode() const { return FDragMode; }
+    // dmAutomatic: a left-button press begins a drag (no OnMouseDown then).
+    void SetDragMode(TDragMode value) { FDragMode = value; }
+    // Begins a drag from this control (OnStartDrag first). Immediate: the drag
+    // goes with the pointer's next move while the left button is down;
+    // otherwise once the pointer has moved more than Threshold pixels (-1:
+    // the desktop's drag distance). Released before that, the drag ends
+    // without a target. Nothing when a drag runs already.
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Ends this control's drag: with Drop, on the target under the pointer
+    // when it accepted the drag; otherwise without a target.
+    void EndDrag(bool drop);
+    // This control's drag runs.
+    bool Dragging() const;
+    // A drag was dropped on the control: OnDragDrop.
+    virtual void DragDrop(TObject* source, int x, int y);
+
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
     // The logical palette to realise when the control paints; none here (no
     // screen of this system is palette-based).
     virtual HPALETTE GetPalette() { return 0; }
@@ -220,6 +287,7 @@ public:
 
 protected:
     friend class TWinControl;
+    friend struct TDragSession;
 
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
@@ -231,6 +299,13 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
     virtual void DoContextPopup(TPoint mousePos, bool& handled);
+    // The drag begins: OnStartDrag, which may give a drag object.
+    virtual void DoStartDrag(TDragObject*& dragObject);
+    // Whether the control takes a drag at a client point: false without
+    // OnDragOver, else what OnDragOver answers (it starts true).
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    // The control's drag ended: OnEndDrag.
+    virtual void DoEndDrag(TObject* target, int x, int y);
     // The client size changed: OnResize.
     virtual void Resize();
     void Notification(TComponent* aComponent, TOperation operation) override;
@@ -287,6 +362,7 @@ private:
     TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks;
     TControlState FControlState = 0;
     int FWheelAccumulator = 0;
+    TDragMode FDragMode = dmManual;
 };
 
 // A control with a window: it holds child controls, can have the keyboard focus,

@@ -160,6 +160,19 @@ public:
 // Makes the application object and the input-state tracking once.
 void EnsureControlsRuntime();
 
+// ---- Drag and drop between controls (controls_drag.cpp)
+class QMimeData;
+// The toolkit's data is that of a drag between the program's controls.
+bool IsControlDrag(const QMimeData* data);
+// A mouse message of a control whose drag waits for the pointer to move;
+// true when the drag used it up.
+bool DragMouseMessage(TControl* control, TMessage& message);
+// The control goes: a drag from it ends, a drag over it forgets it.
+void DragControlGone(TControl* control);
+// A toolkit drag event on a window's client area; true when it was a drag
+// between controls (answered here).
+bool DeliverControlDrag(TWinControl* control, QWidget* client, QEvent* event);
+
 // ---- Window handles (winapi.cpp)
 HWND AllocateWindowHandle(TWinControl* control);
 void FreeWindowHandle(HWND wnd);

@@ -116,6 +116,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // A drag between the program's controls is the client area's own.
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+            IsControlDrag(static_cast<QDropEvent*>(event)->mimeData()))
+            return false;
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

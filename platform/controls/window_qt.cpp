@@ -312,6 +312,13 @@ bool TClientWidget::event(QEvent* event)
         if (DeliverTimer(control, static_cast<QTimerEvent*>(event)->timerId()))
             return true;
         break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        if (DeliverControlDrag(control, this, event))
+            return true;
+        break;
     case QEvent::ContextMenu:
         // Menus come from WM_RBUTTONUP; only the keyboard's menu key asks here.
         if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)

@@ -687,3 +687,54 @@ TEST_F(TableMouseTest, TabMovesBetweenCellsAndCtrlTabTypesATab)
 }
 
 } // namespace
+
+TEST_F(TableMouseTest, TheCellEditorRunsTheHoldersHandlersAndPassesDragsToIt)
+{
+    NewTable(2, 2);
+    TCustomRollView* holder = Editor.Edit;
+    std::vector<std::string> calls;
+    auto at = [](TObject* sender, TCustomRollView* expected, int x, int y) {
+        return std::string(sender == expected ? "holder " : "other ") + std::to_string(x) + "," +
+               std::to_string(y);
+    };
+    holder->OnKeyDown = [&](TObject* sender, WORD&, TShiftState) {
+        calls.push_back(std::string("key ") + (sender == holder ? "holder" : "cell"));
+    };
+    Table->CreateInplace(-1, 1, 1, false, true, false, false, true);
+    int row, col;
+    TRVTableInplaceEdit* editor = Table->GetEditedCell(row, col);
+    ASSERT_NE(editor, nullptr);
+    SimulateKey(editor, VK_RIGHT);
+    EXPECT_EQ(calls, (std::vector<std::string>{"key cell"})) << "the program's key handler runs in the cell";
+    calls.clear();
+
+    // Over the cell a drag is answered as the holder answers: it takes none
+    // without a handler.
+    ASSERT_TRUE(static_cast<bool>(editor->OnDragOver));
+    bool accept = true;
+    editor->OnDragOver(editor, Editor.Form, 3, 4, dsDragEnter, accept);
+    EXPECT_FALSE(accept);
+    holder->OnDragOver = [&](TObject* sender, TObject* source, int x, int y, TDragState, bool& take) {
+        calls.push_back("over " + at(sender, holder, x, y));
+        take = source == Editor.Form;
+    };
+    accept = true;
+    editor->OnDragOver(editor, Editor.Form, 3, 4, dsDragMove, accept);
+    EXPECT_TRUE(accept);
+    const std::string point = at(holder, holder, editor->Left() + 3, editor->Top() + 4);
+    EXPECT_EQ(calls, (std::vector<std::string>{"over " + point}));
+    calls.clear();
+
+    // A drop on the cell reaches the holder once, after the drop's own
+    // handling, in the holder's coordinates.
+    holder->OnDragDrop = [&](TObject* sender, TObject* source, int x, int y) {
+        calls.push_back("drop " + at(sender, holder, x, y) + (source == Editor.Form ? " form" : ""));
+    };
+    editor->DragDrop(Editor.Form, 3, 4);
+    EXPECT_TRUE(calls.empty()) << "deferred";
+    bool clicked = false;
+    holder->OnClick = [&](TObject*) { clicked = true; };
+    holder->PostRVEvent(std::make_unique<TRVClickMessageData>());
+    ASSERT_TRUE(WaitUntil([&] { return clicked; }, WaitDeadlineMs, PumpEvents));
+    EXPECT_EQ(calls, (std::vector<std::string>{"drop " + point + " form"}));
+}

@@ -386,3 +386,46 @@ TEST_F(DocumentLayout, ResizeKeepsTheTopLineAndSkipsUnchangedWidths)
 }
 
 } // namespace
+
+namespace {
+
+// The draw item whose line holds the view's top.
+int LineAtTop(TTestRVFData& d)
+{
+    for (int i = 0; i < d.DrawItems.Count(); ++i)
+        if (d.DI(i)->Top + d.DI(i)->Height > d.VOffs)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+TEST_F(DocumentLayout, AResizeKeepsTheLineAtTheTopInPlace)
+{
+    for (int i = 0; i < 100; ++i)
+        A.AddNL("paragraph " + std::to_string(i) + " of words enough to wrap over three lines or more here",
+                0, 0);
+    A.FormatAll();
+    const int first = A.FindDrawItemByItem(16);
+    ASSERT_GE(first, 0);
+    ASSERT_TRUE(A.DI(first + 1)->FromNewLine);
+    ASSERT_EQ(A.DI(first + 1)->ItemNo, 16) << "item 16 wraps";
+    const int lineOffs = A.DI(first + 1)->Top - A.DI(first)->Top;
+    A.VOffs = A.DI(first + 1)->Top; // the top of item 16's second line
+    const int start = A.VOffs;
+
+    // Only the height changes: nothing is laid out, and the view stays.
+    A.Height = 150;
+    A.Format_(true, false, false, 0, nullptr, false, false);
+    EXPECT_EQ(A.VOffs, start);
+
+    // Narrower: the paragraphs wrap anew, and item 16's second line is on top again.
+    A.Width = 240;
+    A.Format_(true, false, false, 0, nullptr, false, false);
+    const int top = LineAtTop(A);
+    ASSERT_GE(top, 0);
+    EXPECT_EQ(A.DI(top)->ItemNo, 16);
+    EXPECT_EQ(top, A.FindDrawItemByItem(16) + 1) << "its second line";
+    EXPECT_EQ(A.VOffs, A.DI(top)->Top);
+    EXPECT_EQ(A.VOffs - A.DI(A.FindDrawItemByItem(16))->Top, lineOffs);
+}

@@ -622,3 +622,86 @@ TEST_F(RollViewTest, ATailLayoutKeepsTheFocusedItem)
 }
 
 } // namespace
+
+TEST_F(RollViewTest, AResizeLeavesTheLineAtTheTopWhereItWas)
+{
+    for (int i = 0; i < 100; ++i)
+        View->AddNL("paragraph " + std::to_string(i) + " holds words enough to wrap over three lines", 0, 0);
+    View->Format();
+    TRollViewRVData* data = View->RVData;
+    const int first = data->FindDrawItemByItem(16);
+    ASSERT_TRUE(data->DrawItems[first + 1]->FromNewLine && data->DrawItems[first + 1]->ItemNo == 16);
+    const int lineOffs = data->DrawItems[first + 1]->Top - data->DrawItems[first]->Top;
+    View->SetVPos(data->DrawItems[first + 1]->Top / View->VSmallStep(), true);
+    const int start = data->GetVOffs();
+    ASSERT_EQ(start, data->DrawItems[first + 1]->Top) << "the top of item 16's second line";
+
+    View->SetHeight(View->Height() - 20);
+    EXPECT_EQ(data->GetVOffs(), start) << "only the height changed";
+
+    View->SetWidth(View->Width() - 60);
+    const int top = data->FindDrawItemByItem(16);
+    ASSERT_GE(top, 0);
+    EXPECT_EQ(data->GetVOffs() - data->DrawItems[top]->Top, lineOffs) << "item 16's second line is on top";
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+TEST_F(RollViewTest, AssignEventsCopiesTheClassLibrarysEventsToo)
+{
+    TRollView source(Form);
+    std::vector<std::string> calls;
+    auto note = [&](const char* name) { calls.push_back(name); };
+    source.OnClick = [&](TObject*) { note("Click"); };
+    source.OnDblClick = [&](TObject*) { note("DblClick"); };
+    source.OnResize = [&](TObject*) { note("Resize"); };
+    source.OnKeyDown = [&](TObject*, WORD&, TShiftState) { note("KeyDown"); };
+    source.OnKeyUp = [&](TObject*, WORD&, TShiftState) { note("KeyUp"); };
+    source.OnKeyPress = [&](TObject*, char&) { note("KeyPress"); };
+    source.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { note("MouseDown"); };
+    source.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { note("MouseUp"); };
+    source.OnMouseMove = [&](TObject*, TShiftState, int, int) { note("MouseMove"); };
+    source.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { note("MouseWheel"); };
+    source.OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool&) { note("MouseWheelDown"); };
+    source.OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool&) { note("MouseWheelUp"); };
+    source.OnContextPopup = [&](TObject*, TPoint, bool&) { note("ContextPopup"); };
+    source.OnEnter = [&](TObject*) { note("Enter"); };
+    source.OnExit = [&](TObject*) { note("Exit"); };
+    source.OnStartDrag = [&](TObject*, TDragObject*&) { note("StartDrag"); };
+    source.OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool&) { note("DragOver"); };
+    source.OnDragDrop = [&](TObject*, TObject*, int, int) { note("DragDrop"); };
+    source.OnEndDrag = [&](TObject*, TObject*, int, int) { note("EndDrag"); };
+    source.OnJump = [&](TObject*, int) { note("Jump"); };
+    View->AssignEvents(&source);
+
+    WORD key = 0;
+    char ch = 'a';
+    bool handled = false;
+    TDragObject* object = nullptr;
+    View->OnClick(View);
+    View->OnDblClick(View);
+    View->OnResize(View);
+    View->OnKeyDown(View, key, TShiftState());
+    View->OnKeyUp(View, key, TShiftState());
+    View->OnKeyPress(View, ch);
+    View->OnMouseDown(View, mbLeft, TShiftState(), 0, 0);
+    View->OnMouseUp(View, mbLeft, TShiftState(), 0, 0);
+    View->OnMouseMove(View, TShiftState(), 0, 0);
+    View->OnMouseWheel(View, TShiftState(), 120, TPoint{}, handled);
+    View->OnMouseWheelDown(View, TShiftState(), TPoint{}, handled);
+    View->OnMouseWheelUp(View, TShiftState(), TPoint{}, handled);
+    View->OnContextPopup(View, TPoint{}, handled);
+    View->OnEnter(View);
+    View->OnExit(View);
+    View->OnStartDrag(View, object);
+    View->OnDragOver(View, nullptr, 0, 0, dsDragMove, handled);
+    View->OnDragDrop(View, nullptr, 0, 0);
+    View->OnEndDrag(View, nullptr, 0, 0);
+    View->OnJump(View, 0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"Click",        "DblClick",   "Resize",         "KeyDown",
+                                               "KeyUp",        "KeyPress",   "MouseDown",      "MouseUp",
+                                               "MouseMove",    "MouseWheel", "MouseWheelDown", "MouseWheelUp",
+                                               "ContextPopup", "Enter",      "Exit",           "StartDrag",
+                                               "DragOver",     "DragDrop",   "EndDrag",        "Jump"}));
+}
