@@ -112,7 +112,7 @@ TColor ColorRef(uint32_t value)
 class TWmfPlayer {
 public:
     TWmfPlayer(TCanvas* canvas, const TRect& rect, int objects)
-        : FCanvas(canvas), FRect(rect), FObjects(static_cast<size_t>(objects))
+        : FCanvas(canvas), FRect(rect), FObjectLimit(static_cast<size_t>(objects))
     {}
     void SetWindow(int orgX, int orgY, int extX, int extY)
     {
@@ -130,12 +130,14 @@ private:
     int X(int x) const { return FRect.Left + Scale(x - FState.OrgX, FRect.Width(), FState.ExtX); }
     int Y(int y) const { return FRect.Top + Scale(y - FState.OrgY, FRect.Height(), FState.ExtY); }
     TPoint Point(int x, int y) const { return TPoint{X(x), Y(y)}; }
+    // Value x Num / Den rounded to the nearest, kept far inside the int range.
     static int Scale(int64_t value, int64_t num, int64_t den)
     {
         const int64_t product = value * num;
         const int64_t half = std::abs(den) / 2;
-        return static_cast<int>((product >= 0) == (den > 0) ? (product + (den > 0 ? half : -half)) / den
-                                                            : (product - (den > 0 ? half : -half)) / den);
+        const int64_t result = (product >= 0) == (den > 0) ? (product + (den > 0 ? half : -half)) / den
+                                                           : (product - (den > 0 ? half : -half)) / den;
+        return static_cast<int>(std::clamp<int64_t>(result, -(int64_t(1) << 30), int64_t(1) << 30));
     }
     // A rectangle of logical corners, normalised.
     TRect Box(int left, int top, int right, int bottom) const
@@ -158,7 +160,11 @@ private:
     TRect FRect;
     TPlayState FState;
     std::vector<TPlayState> FSaved;
+    // The object table grows as objects are made, up to the header's count;
+    // every place before FFirstFree is taken.
     std::vector<TWmfObject> FObjects;
+    size_t FObjectLimit;
+    size_t FFirstFree = 0;
     int64_t FPixelsPlayed = 0;
 };
 
@@ -168,8 +174,9 @@ void TWmfPlayer::SelectPen()
     TPen* target = FCanvas->Pen();
     target->SetColor(pen.Color);
     target->SetStyle(pen.Style);
+    // No wider than the picture: a pen beyond that draws nothing more.
     const int width = pen.Width <= 1 ? 1 : std::abs(Scale(pen.Width, FRect.Width(), FState.ExtX));
-    target->SetWidth(std::max(1, width));
+    target->SetWidth(std::clamp(width, 1, std::max({1, FRect.Width(), FRect.Height()})));
 }
 
 void TWmfPlayer::SelectBrush()
@@ -205,11 +212,14 @@ void TWmfPlayer::SelectFont()
 bool TWmfPlayer::CreateObject(const TWmfObject& object)
 {
     // The object takes the first free place; a full table keeps nothing.
-    for (TWmfObject& slot : FObjects)
-        if (slot.Kind == TWmfObject::None) {
-            slot = object;
+    while (FFirstFree < FObjects.size() && FObjects[FFirstFree].Kind != TWmfObject::None)
+        ++FFirstFree;
+    if (FFirstFree == FObjects.size()) {
+        if (FObjects.size() >= FObjectLimit)
             return true;
-        }
+        FObjects.emplace_back();
+    }
+    FObjects[FFirstFree++] = object;
     return true;
 }
 
@@ -578,9 +588,10 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
         if (index >= FObjects.size())
             return true;
         TWmfObject& object = FObjects[index];
-        if (function == META_DELETEOBJECT)
+        if (function == META_DELETEOBJECT) {
             object = TWmfObject();
-        else if (object.Kind == TWmfObject::Pen)
+            FFirstFree = std::min(FFirstFree, index);
+        } else if (object.Kind == TWmfObject::Pen)
             FState.Pen = object.PenValue;
         else if (object.Kind == TWmfObject::Brush)
             FState.Brush = object.BrushValue;
