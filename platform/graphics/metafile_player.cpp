@@ -1,6 +1,6 @@
-// Playing old-format (WMF) metafile records onto a canvas: lines, shapes,
-// polygons, text and bitmaps, with the pens, brushes and fonts the records
-// make, mapped from the metafile's window onto a rectangle of the canvas.
+// Playing old-format (WMF) metafile records onto a canvas: the mapping, the
+// pens, brushes and fonts selected into the canvas, polygons, text and
+// bitmaps, and the entry that walks the records of a file.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -8,165 +8,14 @@
 
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/dibcodec.h"
-#include "platform/graphics/graphic.h"
-#include "platform/graphics/graphicio.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/metafile_player.h"
 
 using graphicio::I16;
 using graphicio::U16;
 using graphicio::U32;
 
-namespace {
-
-// Record functions played or skipped with intent.
-enum : uint16_t {
-    META_EOF = 0x0000,
-    META_SAVEDC = 0x001E,
-    META_SETBKMODE = 0x0102,
-    META_RESTOREDC = 0x0127,
-    META_SELECTOBJECT = 0x012D,
-    META_SETTEXTALIGN = 0x012E,
-    META_DELETEOBJECT = 0x01F0,
-    META_SETBKCOLOR = 0x0201,
-    META_SETTEXTCOLOR = 0x0209,
-    META_SETWINDOWORG = 0x020B,
-    META_SETWINDOWEXT = 0x020C,
-    META_OFFSETWINDOWORG = 0x020F,
-    META_LINETO = 0x0213,
-    META_MOVETO = 0x0214,
-    META_INTERSECTCLIPRECT = 0x0416,
-    META_ELLIPSE = 0x0418,
-    META_RECTANGLE = 0x041B,
-    META_POLYGON = 0x0324,
-    META_POLYLINE = 0x0325,
-    META_TEXTOUT = 0x0521,
-    META_POLYPOLYGON = 0x0538,
-    META_PATBLT = 0x061D,
-    META_DIBBITBLT = 0x0940,
-    META_EXTTEXTOUT = 0x0A32,
-    META_DIBSTRETCHBLT = 0x0B41,
-    META_STRETCHDIB = 0x0F43,
-    META_CREATEPENINDIRECT = 0x02FA,
-    META_CREATEFONTINDIRECT = 0x02FB,
-    META_CREATEBRUSHINDIRECT = 0x02FC,
-    // Objects this player does not use but that take a place in the table.
-    META_CREATEPALETTE = 0x00F7,
-    META_DIBCREATEPATTERNBRUSH = 0x0142,
-    META_CREATEPATTERNBRUSH = 0x01F9,
-    META_CREATEREGION = 0x06FF,
-};
-
-constexpr uint32_t SRCCOPY = 0x00CC0020u;
-constexpr uint32_t PATCOPY = 0x00F00021u;
-constexpr uint32_t BLACKNESS = 0x00000042u;
-constexpr uint32_t WHITENESS = 0x00FF0062u;
-constexpr int OPAQUE_MODE = 2;
-constexpr size_t MaxSavedStates = 256;
-// Bitmaps decoded in one playing, in pixels: more are skipped, so that a small
-// file cannot ask for unbounded work.
-constexpr int64_t MaxPlayedPixels = GraphicMaxPixels * 2;
-
-struct TWmfPen {
-    TPenStyle Style = psSolid;
-    int Width = 0; // logical units; 0 and 1 are one pixel
-    TColor Color = 0;
-};
-struct TWmfBrush {
-    TBrushStyle Style = bsSolid;
-    TColor Color = 0xFFFFFF;
-};
-struct TWmfFont {
-    int Height = -12; // logical units
-    int Weight = 400;
-    bool Italic = false;
-    bool Underline = false;
-    bool StrikeOut = false;
-    int Charset = 0;
-    AnsiString Face;
-};
-struct TWmfObject {
-    enum { None, Pen, Brush, Font, Other } Kind = None;
-    TWmfPen PenValue;
-    TWmfBrush BrushValue;
-    TWmfFont FontValue;
-};
-
-struct TPlayState {
-    int OrgX = 0, OrgY = 0, ExtX = 1, ExtY = 1;
-    TWmfPen Pen;
-    TWmfBrush Brush;
-    TWmfFont Font;
-    TColor TextColor = 0;
-    TColor BkColor = 0xFFFFFF;
-    int BkMode = OPAQUE_MODE;
-    unsigned TextAlign = TA_LEFT | TA_TOP;
-    TPoint Position; // logical
-    int CanvasLevel = 0;
-};
-
-TColor ColorRef(uint32_t value)
-{
-    return static_cast<TColor>(value & 0x00FFFFFFu);
-}
-
-class TWmfPlayer {
-public:
-    TWmfPlayer(TCanvas* canvas, const TRect& rect, int objects)
-        : FCanvas(canvas), FRect(rect), FObjectLimit(static_cast<size_t>(objects))
-    {}
-    void SetWindow(int orgX, int orgY, int extX, int extY)
-    {
-        FState.OrgX = orgX;
-        FState.OrgY = orgY;
-        FState.ExtX = extX ? extX : 1;
-        FState.ExtY = extY ? extY : 1;
-    }
-    // One record: its function and its parameters (Size bytes). False for a
-    // record whose parameters do not fit it.
-    bool Play(uint16_t function, const uint8_t* p, size_t size);
-    void RestoreAll();
-
-private:
-    int X(int x) const { return FRect.Left + Scale(x - FState.OrgX, FRect.Width(), FState.ExtX); }
-    int Y(int y) const { return FRect.Top + Scale(y - FState.OrgY, FRect.Height(), FState.ExtY); }
-    TPoint Point(int x, int y) const { return TPoint{X(x), Y(y)}; }
-    // Value x Num / Den rounded to the nearest, kept far inside the int range.
-    static int Scale(int64_t value, int64_t num, int64_t den)
-    {
-        const int64_t product = value * num;
-        const int64_t half = std::abs(den) / 2;
-        const int64_t result = (product >= 0) == (den > 0) ? (product + (den > 0 ? half : -half)) / den
-                                                           : (product - (den > 0 ? half : -half)) / den;
-        return static_cast<int>(std::clamp<int64_t>(result, -(int64_t(1) << 30), int64_t(1) << 30));
-    }
-    // A rectangle of logical corners, normalised.
-    TRect Box(int left, int top, int right, int bottom) const
-    {
-        const int x1 = X(left), x2 = X(right), y1 = Y(top), y2 = Y(bottom);
-        return TRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
-    }
-    void SelectPen();
-    void SelectBrush();
-    void SelectFont();
-    bool CreateObject(const TWmfObject& object);
-    std::vector<TPoint> Points(const uint8_t* p, int count) const;
-    void PolyPolygon(const std::vector<std::vector<TPoint>>& polygons);
-    void Text(int x, int y, unsigned options, const TRect* rect, const char* str, int count,
-              const uint8_t* dx);
-    bool Bitmap(uint16_t function, const uint8_t* p, size_t size);
-    void FillPattern(uint32_t rop, const TRect& dest);
-
-    TCanvas* FCanvas;
-    TRect FRect;
-    TPlayState FState;
-    std::vector<TPlayState> FSaved;
-    // The object table grows as objects are made, up to the header's count;
-    // every place before FFirstFree is taken.
-    std::vector<TWmfObject> FObjects;
-    size_t FObjectLimit;
-    size_t FFirstFree = 0;
-    int64_t FPixelsPlayed = 0;
-};
+namespace metafileplayer {
 
 void TWmfPlayer::SelectPen()
 {
@@ -313,8 +162,10 @@ void TWmfPlayer::FillPattern(uint32_t rop, const TRect& dest)
     FCanvas->FillRect(dest);
 }
 
-bool TWmfPlayer::Bitmap(uint16_t function, const uint8_t* p, size_t size)
+bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
 {
+    const uint8_t* p = r.P;
+    const size_t size = r.Size;
     // The parameters before the bitmap: raster operation, then 16-bit values.
     const size_t words = function == META_STRETCHDIB ? 9 : function == META_DIBSTRETCHBLT ? 8 : 6;
     const size_t head = 4 + 2 * words;
@@ -362,258 +213,6 @@ bool TWmfPlayer::Bitmap(uint16_t function, const uint8_t* p, size_t size)
     return true;
 }
 
-bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
-{
-    auto need = [&](size_t bytes) { return size >= bytes; };
-    switch (function) {
-    case META_SAVEDC:
-        if (FSaved.size() < MaxSavedStates) {
-            FSaved.push_back(FState);
-            FSaved.back().CanvasLevel = FCanvas->SaveDC();
-        }
-        return true;
-    case META_RESTOREDC: {
-        if (!need(2))
-            return false;
-        const int level = I16(p);
-        // Negative: that many states back; positive: that state (from 1).
-        const int64_t index = level < 0 ? int64_t(FSaved.size()) + level : int64_t(level) - 1;
-        if (index < 0 || index >= int64_t(FSaved.size()))
-            return true;
-        FState = FSaved[static_cast<size_t>(index)];
-        FCanvas->RestoreDC(FState.CanvasLevel);
-        FSaved.resize(static_cast<size_t>(index));
-        return true;
-    }
-    case META_SETBKMODE:
-        if (!need(2))
-            return false;
-        FState.BkMode = U16(p);
-        return true;
-    case META_SETTEXTALIGN:
-        if (!need(2))
-            return false;
-        FState.TextAlign = U16(p) & (TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING);
-        return true;
-    case META_SETBKCOLOR:
-    case META_SETTEXTCOLOR:
-        if (!need(4))
-            return false;
-        (function == META_SETBKCOLOR ? FState.BkColor : FState.TextColor) = ColorRef(U32(p));
-        return true;
-    case META_SETWINDOWORG:
-        if (!need(4))
-            return false;
-        SetWindow(I16(p + 2), I16(p), FState.ExtX, FState.ExtY);
-        return true;
-    case META_SETWINDOWEXT:
-        if (!need(4))
-            return false;
-        SetWindow(FState.OrgX, FState.OrgY, I16(p + 2), I16(p));
-        return true;
-    case META_OFFSETWINDOWORG:
-        if (!need(4))
-            return false;
-        SetWindow(FState.OrgX + I16(p + 2), FState.OrgY + I16(p), FState.ExtX, FState.ExtY);
-        return true;
-    case META_MOVETO:
-        if (!need(4))
-            return false;
-        FState.Position = TPoint{I16(p + 2), I16(p)};
-        return true;
-    case META_LINETO: {
-        if (!need(4))
-            return false;
-        const TPoint to{I16(p + 2), I16(p)};
-        SelectPen();
-        FCanvas->MoveTo(X(FState.Position.X), Y(FState.Position.Y));
-        FCanvas->LineTo(X(to.X), Y(to.Y));
-        FState.Position = to;
-        return true;
-    }
-    case META_INTERSECTCLIPRECT: {
-        if (!need(8))
-            return false;
-        const TRect r = Box(I16(p + 6), I16(p + 4), I16(p + 2), I16(p));
-        FCanvas->IntersectClipRect(r.Left, r.Top, r.Right, r.Bottom);
-        return true;
-    }
-    case META_RECTANGLE:
-    case META_ELLIPSE: {
-        if (!need(8))
-            return false;
-        const TRect r = Box(I16(p + 6), I16(p + 4), I16(p + 2), I16(p));
-        SelectPen();
-        SelectBrush();
-        if (function == META_RECTANGLE)
-            FCanvas->Rectangle(r);
-        else
-            FCanvas->Ellipse(r);
-        return true;
-    }
-    case META_POLYGON:
-    case META_POLYLINE: {
-        if (!need(2))
-            return false;
-        const int count = I16(p);
-        if (count < 0 || !need(2 + 4 * size_t(count)))
-            return false;
-        SelectPen();
-        if (function == META_POLYLINE) {
-            FCanvas->Polyline(Points(p + 2, count));
-        } else if (count >= 3) {
-            SelectBrush();
-            FCanvas->Polygon(Points(p + 2, count));
-        }
-        return true;
-    }
-    case META_POLYPOLYGON: {
-        if (!need(2))
-            return false;
-        const int polygons = I16(p);
-        if (polygons < 0 || !need(2 + 2 * size_t(polygons)))
-            return false;
-        size_t offset = 2 + 2 * size_t(polygons);
-        std::vector<std::vector<TPoint>> all;
-        for (int i = 0; i < polygons; ++i) {
-            const int count = I16(p + 2 + 2 * i);
-            if (count < 0 || !need(offset + 4 * size_t(count)))
-                return false;
-            all.push_back(Points(p + offset, count));
-            offset += 4 * size_t(count);
-        }
-        PolyPolygon(all);
-        return true;
-    }
-    case META_TEXTOUT: {
-        if (!need(2))
-            return false;
-        const int count = I16(p);
-        const size_t padded = (size_t(std::max(count, 0)) + 1) & ~size_t(1);
-        if (count < 0 || !need(2 + padded + 4))
-            return false;
-        Text(I16(p + 2 + padded + 2), I16(p + 2 + padded), 0, nullptr, reinterpret_cast<const char*>(p + 2),
-             count, nullptr);
-        return true;
-    }
-    case META_EXTTEXTOUT: {
-        if (!need(8))
-            return false;
-        const int y = I16(p), x = I16(p + 2), count = I16(p + 4);
-        const unsigned options = U16(p + 6);
-        size_t offset = 8;
-        TRect rect;
-        const bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
-        if (hasRect) {
-            if (!need(16))
-                return false;
-            rect = TRect{I16(p + 8), I16(p + 10), I16(p + 12), I16(p + 14)};
-            offset = 16;
-        }
-        if (count < 0 || !need(offset + size_t(count)))
-            return false;
-        const size_t padded = (size_t(count) + 1) & ~size_t(1);
-        const bool hasDx = need(offset + padded + 2 * size_t(count)) && count > 0;
-        Text(x, y, options, hasRect ? &rect : nullptr, reinterpret_cast<const char*>(p + offset), count,
-             hasDx ? p + offset + padded : nullptr);
-        return true;
-    }
-    case META_PATBLT: {
-        if (!need(12))
-            return false;
-        FillPattern(U32(p), Box(I16(p + 10), I16(p + 8), I16(p + 10) + I16(p + 6), I16(p + 8) + I16(p + 4)));
-        return true;
-    }
-    case META_DIBBITBLT:
-    case META_DIBSTRETCHBLT:
-    case META_STRETCHDIB:
-        return Bitmap(function, p, size);
-    case META_CREATEPENINDIRECT: {
-        if (!need(10))
-            return false;
-        TWmfObject object;
-        object.Kind = TWmfObject::Pen;
-        const unsigned style = U16(p) & 0x0F;
-        object.PenValue.Style = style <= 6 ? static_cast<TPenStyle>(style) : psSolid;
-        if (object.PenValue.Style == psInsideFrame)
-            object.PenValue.Style = psSolid;
-        object.PenValue.Width = std::abs(I16(p + 2));
-        object.PenValue.Color = ColorRef(U32(p + 6));
-        return CreateObject(object);
-    }
-    case META_CREATEBRUSHINDIRECT: {
-        if (!need(8))
-            return false;
-        TWmfObject object;
-        object.Kind = TWmfObject::Brush;
-        const unsigned style = U16(p), hatch = U16(p + 6);
-        object.BrushValue.Color = ColorRef(U32(p + 2));
-        // Solid, none, hatched; patterns are shown in their colour.
-        object.BrushValue.Style =
-            style == 1   ? bsClear
-            : style == 2 ? (hatch <= 5 ? static_cast<TBrushStyle>(bsHorizontal + hatch) : bsSolid)
-                         : bsSolid;
-        return CreateObject(object);
-    }
-    case META_CREATEFONTINDIRECT: {
-        if (!need(18))
-            return false;
-        TWmfObject object;
-        object.Kind = TWmfObject::Font;
-        TWmfFont& font = object.FontValue;
-        font.Height = I16(p);
-        font.Weight = I16(p + 8);
-        font.Italic = p[10] != 0;
-        font.Underline = p[11] != 0;
-        font.StrikeOut = p[12] != 0;
-        font.Charset = p[13];
-        const size_t faceEnd = std::min(size, size_t(18 + 32));
-        for (size_t i = 18; i < faceEnd && p[i] != 0; ++i)
-            font.Face += static_cast<char>(p[i]);
-        return CreateObject(object);
-    }
-    case META_CREATEPALETTE:
-    case META_DIBCREATEPATTERNBRUSH:
-    case META_CREATEPATTERNBRUSH:
-    case META_CREATEREGION: {
-        TWmfObject object;
-        object.Kind = TWmfObject::Other;
-        return CreateObject(object);
-    }
-    case META_SELECTOBJECT:
-    case META_DELETEOBJECT: {
-        if (!need(2))
-            return false;
-        const size_t index = U16(p);
-        if (index >= FObjects.size())
-            return true;
-        TWmfObject& object = FObjects[index];
-        if (function == META_DELETEOBJECT) {
-            object = TWmfObject();
-            FFirstFree = std::min(FFirstFree, index);
-        } else if (object.Kind == TWmfObject::Pen)
-            FState.Pen = object.PenValue;
-        else if (object.Kind == TWmfObject::Brush)
-            FState.Brush = object.BrushValue;
-        else if (object.Kind == TWmfObject::Font)
-            FState.Font = object.FontValue;
-        return true;
-    }
-    default:
-        return true; // records that change nothing drawn here
-    }
-}
-
-void TWmfPlayer::RestoreAll()
-{
-    if (!FSaved.empty())
-        FCanvas->RestoreDC(FSaved.front().CanvasLevel);
-}
-
-} // namespace
-
-namespace metafileplayer {
-
 bool PlayWmf(const uint8_t* data, size_t size, TCanvas* canvas, const TRect& rect)
 {
     // The placeable header (22 bytes) gives the frame in the file's units,
@@ -644,7 +243,7 @@ bool PlayWmf(const uint8_t* data, size_t size, TCanvas* canvas, const TRect& rec
             break;
         offset += static_cast<size_t>(recordSize);
     }
-    player.RestoreAll();
+    // Back to the caller's state, dropping the states the records saved.
     canvas->RestoreDC(level);
     return valid;
 }
