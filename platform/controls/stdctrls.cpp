@@ -260,6 +260,7 @@ void TMemo::CreateWidget()
 {
     auto* memo = new QTextEdit(ClientWidgetOf(this));
     memo->setAcceptRichText(false);
+    memo->setLineWrapMode(QTextEdit::NoWrap);
     FWidget->Widget = memo;
     QObject::connect(memo, &QTextEdit::textChanged, [this, memo] {
         RunGuarded(this, [&] {

@@ -66,7 +66,7 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
 };
 
-// One line of text (Text); a line break typed or set is kept as it is.
+// One line of text (Text).
 class TEdit : public TCustomEdit {
 public:
     explicit TEdit(TComponent* aOwner);
@@ -78,8 +78,9 @@ protected:
     void UpdateWidget() override;
 };
 
-// Lines of text (Lines, owned), aligned as Alignment says. Text is the lines
-// joined with CR LF.
+// Lines of text (Lines, owned), aligned as Alignment says. A line longer
+// than the memo is not wrapped: the widget scrolls sideways, as the memo's
+// picture cuts it at the border.
 class TMemo : public TCustomEdit {
 public:
     explicit TMemo(TComponent* aOwner);

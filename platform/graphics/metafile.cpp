@@ -232,19 +232,26 @@ void TMetafile::SaveToStream(TStream& stream) const
 
 void TMetafile::Draw(TCanvas* aCanvas, const TRect& rect)
 {
-    if (Empty())
+    if (Empty() || !aCanvas)
         return;
     TPen pen;
     TBrush brush;
+    TFont font;
     pen.Assign(aCanvas->Pen());
     brush.Assign(aCanvas->Brush());
-    aCanvas->Pen()->SetColor(0x808080);
-    aCanvas->Pen()->SetWidth(1);
-    aCanvas->Pen()->SetStyle(psSolid);
-    aCanvas->Brush()->SetStyle(bsClear);
-    aCanvas->Rectangle(rect);
+    font.Assign(aCanvas->Font());
+    if (FEnhanced) {
+        aCanvas->Pen()->SetColor(0x808080);
+        aCanvas->Pen()->SetWidth(1);
+        aCanvas->Pen()->SetStyle(psSolid);
+        aCanvas->Brush()->SetStyle(bsClear);
+        aCanvas->Rectangle(rect);
+    } else {
+        metafileplayer::PlayWmf(FData.data(), FData.size(), aCanvas, rect);
+    }
     aCanvas->SetPen(&pen);
     aCanvas->SetBrush(&brush);
+    aCanvas->SetFont(&font);
 }
 
 // ---------------------------------------------------------------------------

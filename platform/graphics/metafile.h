@@ -11,10 +11,11 @@
 
 class TBitmap;
 
-// A metafile is kept as the bytes it was read from: this library does not play
-// metafile records. Its size comes from its header (the placeable header of an
-// old-format file, the frame of an enhanced one), and it is drawn as its frame:
-// a rectangle outline where the picture would be.
+// A metafile is kept as the bytes it was read from. Its size comes from its
+// header (the placeable header of an old-format file, the frame of an enhanced
+// one). An old-format metafile is drawn by playing its records (lines,
+// shapes, polygons, text and bitmaps; see metafileplayer); an enhanced one is
+// drawn as its frame: a rectangle outline where the picture would be.
 //
 // Sizes: MMWidth and MMHeight are in 0.01 mm; Width and Height are pixels at
 // 96 per inch (MulDiv(MMWidth, 96, 2540)). Inch is the placeable header's
@@ -66,7 +67,10 @@ public:
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
 
-    // The frame: a rectangle outline in a grey pen, nothing filled.
+    // Old format: the records played into Rect (the metafile's window
+    // stretched over it, nothing drawn outside it). Enhanced: the frame, a
+    // rectangle outline in a grey pen, nothing filled. The canvas's font, pen,
+    // brush, clip and text alignment are left as they were.
     void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
 private:
@@ -107,6 +111,21 @@ private:
     TMetafile* FMetafile;
     std::unique_ptr<TBitmap> FBitmap;
 };
+
+// Plays an old-format metafile with a placeable header (the whole file's
+// bytes) onto Canvas, its frame (or the window its records set) mapped onto
+// Rect and clipped to it. Records: window origin and extent, saved and
+// restored states, clipping rectangles, pens, brushes and fonts (made,
+// selected, deleted), text and background colours and modes, text alignment,
+// lines, polylines, rectangles, ellipses, polygons and polypolygons, text
+// (TEXTOUT, EXTTEXTOUT with its advances), bitmaps copied or stretched
+// (DIBBITBLT, DIBSTRETCHBLT, STRETCHDIB; other raster operations than a copy
+// are not played) and pattern fills; other records are skipped. Every count is
+// checked against its record and every record against the file; playing stops
+// at the first that does not fit. True when the records ran to the end record.
+namespace metafileplayer {
+bool PlayWmf(const uint8_t* data, size_t size, TCanvas* canvas, const TRect& rect);
+} // namespace metafileplayer
 
 // The bytes of a metafile that shows the pixels (opaque, on white) stretched
 // over a picture of MMWidth x MMHeight (0.01 mm): old format in units of which

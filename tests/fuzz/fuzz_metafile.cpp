@@ -1,11 +1,13 @@
-// Fuzz target of the metafile reader: any input loads or raises
-// EInvalidGraphic, and a metafile that loads writes back the bytes it read.
+// Fuzz target of the metafile reader and player: any input loads or raises
+// EInvalidGraphic, a metafile that loads writes back the bytes it read, and
+// drawing it (its records played) leaves the canvas's clip as it was.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/core/streams.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/recordingcanvas.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -25,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         (consumed && std::memcmp(saved.Memory(), data, static_cast<size_t>(consumed))))
         std::abort();
     if (metafile.Width() < 0 || metafile.Height() < 0)
+        std::abort();
+    TRecordingCanvas canvas(200, 200);
+    canvas.StretchDraw(TRect{10, 10, 190, 190}, &metafile);
+    if (!(canvas.ClipRect() == TRect{0, 0, 200, 200}))
         std::abort();
     return 0;
 }

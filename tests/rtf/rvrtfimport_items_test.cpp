@@ -4,6 +4,10 @@
 
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_text.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
 #include "rtf/rvrtfrecords.h"
 #include "tests/support/rtfimport.h"
@@ -59,6 +63,44 @@ TEST_F(TRTFImportTest, PngIsPreferredToItsMetafileCopy)
     TMemoryStream saved;
     png->SaveToStream(saved);
     EXPECT_EQ(saved.Size() * 2, static_cast<int64_t>(hex.size()));
+}
+
+// An old-format metafile in RTF (its records without the placeable header,
+// its size in 0.01 mm under the anisotropic mapping mode) is drawn as its
+// records say: here a metafile of our own writer, red on the left, blue on the right.
+TEST_F(TRTFImportTest, AWindowsMetafileIsDrawnAsItsRecordsSay)
+{
+    TMetafile source;
+    source.SetEnhanced(false);
+    source.SetWidth(40);
+    source.SetHeight(20);
+    {
+        TMetafileCanvas canvas(&source);
+        canvas.Canvas()->Brush()->SetColor(clRed);
+        canvas.Canvas()->FillRect(TRect{0, 0, 20, 20});
+        canvas.Canvas()->Brush()->SetColor(clBlue);
+        canvas.Canvas()->FillRect(TRect{20, 0, 40, 20});
+    }
+    TMemoryStream bytes;
+    source.SaveToStream(bytes);
+    std::string hex;
+    static const char digits[] = "0123456789abcdef";
+    const auto* p = static_cast<const uint8_t*>(bytes.Memory());
+    for (int64_t i = 22; i < bytes.Size(); ++i) {
+        hex += digits[p[i] >> 4];
+        hex += digits[p[i] & 15];
+    }
+    const std::string words = "\\wmetafile8\\picw" + std::to_string(source.MMWidth()) + "\\pich" +
+                              std::to_string(source.MMHeight()) + "\\picwgoal600\\pichgoal300";
+    ASSERT_EQ(Load("{\\rtf1 " + Pict(words, hex) + "}"), rtf_ec_OK);
+    ASSERT_EQ(Summary(), "[pic]");
+    auto* metafile = dynamic_cast<TMetafile*>(PictureAt(Data, 0)->Image());
+    ASSERT_NE(metafile, nullptr);
+    TBitmap shown;
+    shown.SetSize(80, 40);
+    shown.Canvas()->StretchDraw(TRect{0, 0, 80, 40}, metafile);
+    EXPECT_EQ(shown.Pixels().At(10, 20), 0xFFFF0000u);
+    EXPECT_EQ(shown.Pixels().At(70, 20), 0xFF0000FFu);
 }
 
 TEST_F(TRTFImportTest, UndecodablePicturesBecomeTheInvalidPictureAndTheLoadGoesOn)

@@ -72,10 +72,13 @@ TEST(FontFaceTest, FacesTheSystemSubstitutesAreDrawnWithTheirSubstitutes)
         EXPECT_EQ(ResolveFontFace(Name, fpDefault), Face);
     }
     // Text in "Arial" has the substitute's metrics.
+    const std::string ArialFace = SystemSubstitute("Arial", false);
+    if (ArialFace.empty())
+        return;
     TPixelBuffer Buffer(200, 50);
     std::unique_ptr<TCanvas> Canvas = CreateBufferCanvas(Buffer);
     Canvas->Font()->SetHeight(-40);
-    Canvas->Font()->SetName("Liberation Sans");
+    Canvas->Font()->SetName(ArialFace);
     const int Substitute = Canvas->TextWidth("Metrics kept");
     Canvas->Font()->SetName("Arial");
     EXPECT_EQ(Canvas->TextWidth("Metrics kept"), Substitute);

@@ -1,0 +1,332 @@
+// Old-format metafiles played onto a canvas: the records map from the file's
+// window onto the rectangle drawn into (shapes, polygons with holes, text with
+// its font and advances, bitmaps); our own metafiles show their bitmap; files
+// that LibreOffice writes look as LibreOffice draws them; damaged records stop
+// the playing without harm; enhanced metafiles stay a frame.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/dibcodec.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/png.h"
+#include "platform/graphics/recordingcanvas.h"
+#include "tests/support/headlessbrowser.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+// An old-format metafile built record by record, with a placeable header of
+// the frame (0, 0) - (Right, Bottom) at Inch units per inch.
+class TWmfBuilder {
+public:
+    TWmfBuilder(int right, int bottom, int inch, int objects)
+        : FRight(right), FBottom(bottom), FInch(inch), FObjects(objects)
+    {}
+    TWmfBuilder& Record(uint16_t function, const std::vector<int>& words,
+                        const std::string& bytes = std::string())
+    {
+        std::string r;
+        const size_t size = 3 + words.size() + (bytes.size() + 1) / 2;
+        Put32(r, static_cast<uint32_t>(size));
+        Put16(r, function);
+        for (int w : words)
+            Put16(r, static_cast<uint16_t>(w));
+        r += bytes;
+        if (bytes.size() % 2)
+            r += '\0';
+        FRecords += r;
+        return *this;
+    }
+    // Raw bytes appended as they are (damaged records).
+    TWmfBuilder& Raw(const std::string& bytes)
+    {
+        FRecords += bytes;
+        return *this;
+    }
+    std::string Bytes(bool withEnd = true) const
+    {
+        std::string f;
+        const uint16_t header[10] = {0xCDD7,          0x9AC6, 0, 0, 0, uint16_t(FRight), uint16_t(FBottom),
+                                     uint16_t(FInch), 0,      0};
+        uint16_t checksum = 0;
+        for (uint16_t w : header) {
+            Put16(f, w);
+            checksum ^= w;
+        }
+        Put16(f, checksum);
+        std::string records = FRecords;
+        if (withEnd)
+            records += std::string("\x03\0\0\0\0\0", 6);
+        Put16(f, 1);
+        Put16(f, 9);
+        Put16(f, 0x300);
+        Put32(f, static_cast<uint32_t>(9 + records.size() / 2));
+        Put16(f, static_cast<uint16_t>(FObjects));
+        Put32(f, 0);
+        Put16(f, 0);
+        return f + records;
+    }
+    static void Put16(std::string& s, uint16_t v)
+    {
+        s += static_cast<char>(v & 0xFF);
+        s += static_cast<char>(v >> 8);
+    }
+    static void Put32(std::string& s, uint32_t v)
+    {
+        Put16(s, static_cast<uint16_t>(v & 0xFFFF));
+        Put16(s, static_cast<uint16_t>(v >> 16));
+    }
+
+private:
+    int FRight, FBottom, FInch, FObjects;
+    std::string FRecords;
+};
+
+std::unique_ptr<TMetafile> Load(const std::string& bytes)
+{
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->LoadFromStream(stream);
+    return metafile;
+}
+
+uint32_t Argb(TColor c)
+{
+    return 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) |
+           uint32_t(GetBValue(c));
+}
+
+std::string Word(int v)
+{
+    std::string s;
+    TWmfBuilder::Put16(s, static_cast<uint16_t>(v));
+    return s;
+}
+
+TEST(MetafilePlayerTest, RecordsMapFromTheWindowOntoTheRectangle)
+{
+    // Window (100, 200) of 1000 x 500 units, drawn into (10, 20) - (110, 70):
+    // a tenth of a unit per pixel.
+    TWmfBuilder b(1000, 500, 1440, 4);
+    b.Record(0x020B, {200, 100})                    // SETWINDOWORG y, x
+        .Record(0x020C, {500, 1000})                // SETWINDOWEXT y, x
+        .Record(0x02FA, {0, 30, 0, 0x00FF, 0x0000}) // pen: solid, 30 wide, red
+        .Record(0x02FC, {0, 0xFF00, 0x0000, 0})     // brush: solid green (0x00FF00)
+        .Record(0x012D, {0})
+        .Record(0x012D, {1})
+        .Record(0x041B, {600, 700, 300, 200})               // RECTANGLE bottom, right, top, left
+        .Record(0x0324, {3, 100, 200, 1100, 200, 100, 700}) // POLYGON
+        .Record(0x02FB, {uint16_t(-200), 0, 0, 0, 700, 0x0100, 0, 0}, "Arial")
+        .Record(0x012D, {2})
+        .Record(0x0209, {0xFF, 0}) // SETTEXTCOLOR red
+        .Record(0x0102, {1})       // SETBKMODE transparent
+        .Record(0x0A32, {400, 300, 2, 0}, std::string("Hi") + Word(50) + Word(70));
+    auto Metafile = Load(b.Bytes());
+    ASSERT_FALSE(Metafile->Enhanced());
+    TRecordingCanvas Canvas(200, 200);
+    Canvas.StretchDraw(TRect{10, 20, 110, 70}, Metafile.get());
+    const auto Rects = Canvas.RecordsOf(TCanvasOp::Rectangle);
+    ASSERT_EQ(Rects.size(), 1u);
+    EXPECT_EQ(Rects[0]->Rect, (TRect{20, 30, 70, 60}));
+    EXPECT_EQ(Rects[0]->Pen.Color, TColor(0x0000FF));
+    EXPECT_EQ(Rects[0]->Pen.Width, 3);
+    EXPECT_EQ(Rects[0]->Brush.Color, TColor(0x00FF00));
+    const auto Polygons = Canvas.RecordsOf(TCanvasOp::Polygon);
+    ASSERT_EQ(Polygons.size(), 1u);
+    EXPECT_EQ(Polygons[0]->Points, (std::vector<TPoint>{{10, 20}, {110, 20}, {10, 70}}));
+    const auto Texts = Canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(Texts.size(), 1u);
+    EXPECT_EQ(Texts[0]->TextUtf8(), "Hi");
+    EXPECT_EQ(Texts[0]->X, 30);
+    EXPECT_EQ(Texts[0]->Y, 40);
+    EXPECT_EQ(Texts[0]->Font.Height, -20);
+    EXPECT_TRUE(Texts[0]->Font.Style.Contains(fsBold));
+    EXPECT_EQ(Texts[0]->Font.Color, TColor(0x0000FF));
+    EXPECT_EQ(Texts[0]->Advances, (std::vector<int>{5, 7}));
+    EXPECT_FALSE(Texts[0]->Opaque);
+    // Nothing outside the rectangle, and the canvas as it was.
+    for (const TCanvasRecord& r : Canvas.Records())
+        EXPECT_TRUE(r.Op == TCanvasOp::Graphic ||
+                    (r.Clip.Left >= 10 && r.Clip.Top >= 20 && r.Clip.Right <= 110 && r.Clip.Bottom <= 70));
+    EXPECT_EQ(Canvas.ClipRect(), (TRect{0, 0, 200, 200}));
+    EXPECT_EQ(Canvas.Pen()->Color(), TColor(0));
+    EXPECT_EQ(Canvas.Font()->Height(), TFont().Height());
+}
+
+TEST(MetafilePlayerTest, APolyPolygonLeavesItsHoleOpen)
+{
+    TWmfBuilder b(100, 100, 96, 2);
+    b.Record(0x02FC, {0, 0x00FF, 0, 0}) // red brush
+        .Record(0x012D, {0})
+        .Record(0x02FA, {5, 0, 0, 0, 0}) // no pen
+        .Record(0x012D, {1})
+        .Record(0x0538, {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
+    auto Metafile = Load(b.Bytes());
+    TBitmap Bitmap;
+    Bitmap.SetSize(100, 100);
+    Bitmap.Canvas()->StretchDraw(TRect{0, 0, 100, 100}, Metafile.get());
+    EXPECT_EQ(Bitmap.Pixels().At(10, 10), Argb(0x0000FF));
+    EXPECT_EQ(Bitmap.Pixels().At(50, 50), 0xFFFFFFFFu) << "the hole";
+    EXPECT_EQ(Bitmap.Pixels().At(90, 50), Argb(0x0000FF));
+}
+
+TEST(MetafilePlayerTest, OurOwnOldFormatMetafileShowsItsBitmapAndAnEnhancedOneItsFrame)
+{
+    for (bool Enhanced : {false, true}) {
+        SCOPED_TRACE(Enhanced);
+        TMetafile Metafile;
+        Metafile.SetEnhanced(Enhanced);
+        Metafile.SetWidth(40);
+        Metafile.SetHeight(30);
+        {
+            TMetafileCanvas Canvas(&Metafile);
+            Canvas.Canvas()->Brush()->SetColor(clRed);
+            Canvas.Canvas()->FillRect(TRect{0, 0, 20, 30});
+            Canvas.Canvas()->Brush()->SetColor(clBlue);
+            Canvas.Canvas()->FillRect(TRect{20, 0, 40, 30});
+        }
+        TBitmap Bitmap;
+        Bitmap.SetSize(80, 60);
+        Bitmap.Canvas()->StretchDraw(TRect{0, 0, 80, 60}, &Metafile);
+        const TPixelBuffer& Px = Bitmap.Pixels();
+        if (Enhanced) {
+            EXPECT_EQ(Px.At(20, 30), 0xFFFFFFFFu);
+            EXPECT_EQ(Px.At(0, 30), Argb(0x808080));
+        } else {
+            EXPECT_EQ(Px.At(5, 5), Argb(clRed));
+            EXPECT_EQ(Px.At(35, 55), Argb(clRed));
+            EXPECT_EQ(Px.At(45, 5), Argb(clBlue));
+            EXPECT_EQ(Px.At(79, 59), Argb(clBlue));
+        }
+    }
+}
+
+TEST(MetafilePlayerTest, DamagedRecordsStopThePlayingWithoutHarm)
+{
+    const std::string Pen = std::string("\x08\0\0\0\xFA\x02", 6) + std::string(10, '\0');
+    const std::vector<std::string> Damaged = {
+        std::string("\x05\0\0\0\x24\x03\xFF\x7F\0\0", 10),         // a polygon of 32767 points in 2 words
+        std::string("\x06\0\0\0\x38\x05\x02\0\xFF\x7F\x01\0", 12), // polypolygon counts past the record
+        std::string("\x00\x00\x00\x80\x13\x02", 6),                // a record larger than the file
+        std::string("\x02\0\0\0\x13\x02", 6),                      // a record smaller than its header
+        std::string("\x04\0\0\0\x2D\x01\xFF\xFF", 8),              // an object that is not there
+        std::string("\x04\0\0\0\x27\x01\x10\0", 8),                // restoring a state never saved
+        std::string("\x0A\0\0\0\x32\x0A\0\0\0\0\xFF\x7F\0\0", 14), // text longer than its record
+        std::string("\x10\0\0\0\x43\x0F", 6) + std::string(26, '\x7F'), // a bitmap that is no bitmap
+    };
+    for (const std::string& Bad : Damaged) {
+        SCOPED_TRACE(Bad.size());
+        TWmfBuilder b(100, 100, 96, 1);
+        b.Raw(Pen).Raw(Bad).Record(0x041B, {50, 50, 10, 10});
+        auto Metafile = Load(b.Bytes());
+        TRecordingCanvas Canvas(100, 100);
+        Canvas.Draw(0, 0, Metafile.get());
+        for (const TCanvasRecord& r : Canvas.Records())
+            for (const TPoint& p : r.Points)
+                EXPECT_TRUE(p.X >= -40000 && p.X <= 40000 && p.Y >= -40000 && p.Y <= 40000);
+        EXPECT_EQ(Canvas.ClipRect(), (TRect{0, 0, 100, 100}));
+    }
+}
+
+// LibreOffice's own metafile of shapes, text and a bitmap, drawn by us and by
+// LibreOffice: the drawings, cut to what they cover, agree cell by cell.
+TEST(MetafilePlayerTest, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
+{
+    if (!LibreOfficeAvailable())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    TempDir Dir;
+    // An 8 x 8 picture of four squares, yellow and green.
+    TPixelBuffer Checker(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            Checker.At(x, y) = (x / 4 + y / 4) % 2 ? 0xFF00A000u : 0xFFFFFF00u;
+    const graphicio::Bytes Bmp = dib::EncodeFile(Checker, 24);
+    static const char Base64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string Encoded;
+    for (size_t i = 0; i < Bmp.size(); i += 3) {
+        const uint32_t n = uint32_t(Bmp[i]) << 16 | (i + 1 < Bmp.size() ? uint32_t(Bmp[i + 1]) << 8 : 0) |
+                           (i + 2 < Bmp.size() ? Bmp[i + 2] : 0);
+        Encoded += Base64[n >> 18];
+        Encoded += Base64[(n >> 12) & 63];
+        Encoded += i + 1 < Bmp.size() ? Base64[(n >> 6) & 63] : '=';
+        Encoded += i + 2 < Bmp.size() ? Base64[n & 63] : '=';
+    }
+    Dir.Write("shapes.svg",
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+              "width=\"400\" height=\"300\" viewBox=\"0 0 400 300\">"
+              "<rect x=\"20\" y=\"20\" width=\"150\" height=\"100\" fill=\"#ff0000\" stroke=\"#000000\" "
+              "stroke-width=\"2\"/>"
+              "<polygon points=\"250,30 380,60 300,140\" fill=\"#0000ff\"/>"
+              "<line x1=\"20\" y1=\"200\" x2=\"380\" y2=\"280\" stroke=\"#008000\" stroke-width=\"4\"/>"
+              "<text x=\"30\" y=\"180\" font-family=\"DejaVu Sans\" font-size=\"28\" fill=\"#000000\">Hello "
+              "WMF</text>"
+              "<image x=\"250\" y=\"170\" width=\"120\" height=\"100\" xlink:href=\"data:image/bmp;base64," +
+                  Encoded + "\"/></svg>");
+    if (!LibreOfficeConvert(Dir.Path(), "wmf", Dir.Path(), {"shapes.svg"}) || Dir.Read("shapes.wmf").empty())
+        GTEST_SKIP() << "LibreOffice cannot write metafiles here (no drawing component)";
+    const std::string Out = Dir.Path() + "/png";
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {"shapes.wmf"}));
+    auto Metafile = Load(Dir.Read("shapes.wmf"));
+    ASSERT_FALSE(Metafile->Enhanced());
+    TPNGImage Png;
+    Png.LoadFromFile(Out + "/shapes.png");
+    const TPixelBuffer& Theirs = Png.Pixels();
+    TBitmap Ours;
+    Ours.SetSize(Metafile->Width(), Metafile->Height());
+    Ours.Canvas()->StretchDraw(TRect{0, 0, Metafile->Width(), Metafile->Height()}, Metafile.get());
+
+    // What each drawing covers (LibreOffice puts the picture on a page).
+    auto Covered = [](const TPixelBuffer& px) {
+        TRect box{px.Width, px.Height, 0, 0};
+        for (int y = 0; y < px.Height; ++y)
+            for (int x = 0; x < px.Width; ++x)
+                if ((px.At(x, y) & 0xFFFFFF) != 0xFFFFFF) {
+                    box.Left = std::min(box.Left, x);
+                    box.Top = std::min(box.Top, y);
+                    box.Right = std::max(box.Right, x + 1);
+                    box.Bottom = std::max(box.Bottom, y + 1);
+                }
+        return box;
+    };
+    const TRect A = Covered(Ours.Pixels()), B = Covered(Theirs);
+    ASSERT_FALSE(A.IsEmpty());
+    ASSERT_FALSE(B.IsEmpty());
+    EXPECT_NEAR(double(A.Width()) / A.Height(), double(B.Width()) / B.Height(), 0.05);
+    // The mean colour of each of 40 x 30 cells.
+    constexpr int Cols = 40, Rows = 30;
+    auto Cell = [](const TPixelBuffer& px, const TRect& box, int c, int r, int channel) {
+        const int x0 = box.Left + box.Width() * c / Cols, x1 = box.Left + box.Width() * (c + 1) / Cols;
+        const int y0 = box.Top + box.Height() * r / Rows, y1 = box.Top + box.Height() * (r + 1) / Rows;
+        int64_t sum = 0, n = 0;
+        for (int y = y0; y < std::max(y1, y0 + 1); ++y)
+            for (int x = x0; x < std::max(x1, x0 + 1); ++x, ++n)
+                sum += (px.At(x, y) >> (8 * channel)) & 0xFF;
+        return int(sum / n);
+    };
+    int Differ = 0, Coloured = 0;
+    for (int r = 0; r < Rows; ++r)
+        for (int c = 0; c < Cols; ++c) {
+            int Diff = 0;
+            bool White = true;
+            for (int ch = 0; ch < 3; ++ch) {
+                Diff = std::max(Diff, std::abs(Cell(Ours.Pixels(), A, c, r, ch) - Cell(Theirs, B, c, r, ch)));
+                White = White && Cell(Theirs, B, c, r, ch) > 240;
+            }
+            Differ += Diff > 80;
+            Coloured += !White;
+        }
+    EXPECT_GT(Coloured, Cols * Rows / 5) << "the drawing covers a good part of the picture";
+    EXPECT_LT(Differ, Cols * Rows / 25) << Differ << " of " << Cols * Rows << " cells differ";
+}
+
+} // namespace
