@@ -1,7 +1,9 @@
 // Hostile and heavy input, each worst case at two sizes in one run: tables a
 // few bytes of RVF describe (a cell spanning a million rows, a grid under one
 // cell, columns of tall cells, a cells list that ends long before the grid it
-// claims) loaded, laid out, painted and saved as RVF, RTF, HTML and text; RTF
+// claims, many tables each claiming a million slots) loaded, laid out,
+// painted and saved as RVF, RTF, HTML and text; tables nested 16 and 32 deep
+// saved as text RVF; RTF
 // files that define tens of thousands of fonts and list overrides, each used
 // once; and Kelvor starting with a thousand or two saved files. A plain timing
 // program (the best of a few runs of each case); the headline ratios of the
@@ -133,6 +135,88 @@ double TableCosts()
     return worst;
 }
 
+// The costs of spanning grids: Tables tables one after another, each one cell
+// spanning Rows x Cols (a grid a few bytes claim), and a grid whose cells
+// each span 64 columns of a row (one its bytes justify).
+std::string SpanningTables(int tables, int rows, int cols)
+{
+    const std::string one = OneCell(rows, cols);
+    std::string rvf;
+    for (int i = 0; i < tables; ++i)
+        rvf += one;
+    return rvf;
+}
+
+std::string WideCells(int rows)
+{
+    return Grid(rows, 1024, std::vector<std::pair<int, int>>(static_cast<size_t>(rows) * 16, {64, 1}));
+}
+
+double SpanningGridCosts()
+{
+    const std::vector<TCase> cases = {
+        {"40 / 80 cells each spanning 1024x1024", SpanningTables(40, 1024, 1024),
+         SpanningTables(80, 1024, 1024)},
+        {"256 / 512 rows of 16 cells each spanning 64 columns", WideCells(256), WideCells(512)},
+    };
+    double worst = 0;
+    for (const TCase& c : cases) {
+        const double small = Best(3, [&] { LoadLayOutPaintSave(c.Small); });
+        const double large = Best(3, [&] { LoadLayOutPaintSave(c.Large); });
+        std::printf("spanning grid, %s (%zu / %zu bytes of RVF): %.3f s / %.3f s, ratio %.2f\n", c.Name,
+                    c.Small.size(), c.Large.size(), small, large, large / small);
+        worst = std::max(worst, large / small);
+    }
+    return worst;
+}
+
+// ---------------------------------------------------------------------------
+// Nested tables saved as text RVF
+
+// Tables nested Depth deep, each 1 x 1, the innermost cell holding text.
+void AddNested(TTableDoc& doc, int depth)
+{
+    TRVTableItemInfo* table = doc.AddTable(1, 1);
+    for (int level = 1; level < depth; ++level) {
+        TRVTableCellData* holder = table->GetCells(0, 0);
+        holder->Clear();
+        table = new TRVTableItemInfo(1, 1, holder);
+        holder->AddItem(AnsiString(), table);
+    }
+    table->GetCells(0, 0)->Clear();
+    table->GetCells(0, 0)->AddNL("deep", 0, 0);
+}
+
+// The bytes of the document's RVF in one form.
+size_t SavedSize(TTableDoc& doc, bool binary)
+{
+    doc.Data.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions();
+    TMemoryStream out;
+    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
+    return static_cast<size_t>(out.Size());
+}
+
+// The time and size of the text RVF at 16 and 32 levels (the most a read
+// accepts); Size gets the worse of the two ratios of text to binary size.
+double NestedSaveCosts(double& sizeRatio, double& textToBinary)
+{
+    double seconds[2] = {0, 0};
+    size_t text[2] = {0, 0};
+    textToBinary = 0;
+    const int depths[2] = {16, 32};
+    for (int i = 0; i < 2; ++i) {
+        TTableDoc doc;
+        AddNested(doc, depths[i]);
+        seconds[i] = Best(5, [&] { text[i] = SavedSize(doc, false); });
+        const size_t binary = SavedSize(doc, true);
+        textToBinary = std::max(textToBinary, double(text[i]) / double(binary));
+        std::printf("nested tables, %d levels: text RVF %zu bytes in %.4f s, binary RVF %zu bytes\n",
+                    depths[i], text[i], seconds[i], binary);
+    }
+    sizeRatio = double(text[1]) / double(text[0]);
+    return seconds[1] / seconds[0];
+}
+
 // ---------------------------------------------------------------------------
 // RTF
 
@@ -239,6 +323,9 @@ int main(int argc, char** argv)
     RV_RegisterTableItem();
 
     const double tables = part("tables") ? TableCosts() : 0;
+    const double spanning = part("tables") ? SpanningGridCosts() : 0;
+    double nestedSize = 0, nestedTextToBinary = 0;
+    const double nestedTime = part("tables") ? NestedSaveCosts(nestedSize, nestedTextToBinary) : 0;
     double lookup = 0;
     if (part("rtf")) {
         const double fonts =
@@ -260,8 +347,13 @@ int main(int argc, char** argv)
         start = large / small;
     }
 
-    if (part("tables"))
+    if (part("tables")) {
         std::printf("hostile table cost 2x/1x slots: %.2f\n", tables);
+        std::printf("spanning grid cost 2x/1x, worst of claimed and justified grids: %.2f\n", spanning);
+        std::printf("nested tables text RVF time 32/16 levels: %.2f\n", nestedTime);
+        std::printf("nested tables text RVF size 32/16 levels: %.2f\n", nestedSize);
+        std::printf("nested tables text RVF size / binary size, worst: %.2f\n", nestedTextToBinary);
+    }
     if (part("rtf"))
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
     if (part("kelvor"))

@@ -16,6 +16,7 @@
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixelbudget.h"
 
 namespace {
 
@@ -772,6 +773,8 @@ bool TCustomRVData::InsertRVFFromStream_(TStream& stream, int& index, int aParaN
         SetRVFWarnings(TRVFWarnings());
     try {
         const std::string bytes = ReadRest(stream);
+        const TRVFGridAllowance grid(static_cast<int64_t>(bytes.size()));
+        const TPictureLoadBudget pictures;
         TRVFReader reader(this, index, aParaNo, allowReplaceStyles, appendMode, editFlag, color, background,
                           layout);
         const bool result = reader.Run(bytes);

@@ -19,6 +19,10 @@ const char* const SWrongEndOfCells = "Wrong end of cells list";
 const char* const SWrongCellsCount = "Wrong cells count";
 const char* const SWrongSpan = "Wrong cell span";
 
+// What a row costs beyond its slots, counted in slots against the grid
+// allowance of a read: a row object and each writer's row definition.
+constexpr int64_t RVTableRowSlots = 16;
+
 // The most bytes a picture's class name may take: a short identifier.
 constexpr uint32_t MaxGraphicClassName = 255;
 
@@ -164,6 +168,12 @@ void TRVTableItemInfo::CellsReader(TReader* reader, TD* cellReader)
     if (rowCount < 0 || colCount <= 0 || slots > RVTableMaxStoredSlots || reader->Remaining() < 2)
         throw EReadError(SWrongCellsCount);
     Rows->Reset(0, 0);
+    // A grid is read only when the read's bytes justify it: slots covered by
+    // spans and rows where no cell starts cost memory and every writer's
+    // output, yet a file describes them in a few bytes. A grid refused leaves
+    // the table empty, as a list that ends at once does.
+    if (!RVFClaimGridSlots(slots + RVTableRowSlots * rowCount, reader->Remaining()))
+        throw EReadError(SWrongCellsCount);
     // The grid grows slot by slot as the list reaches it, so that a list
     // that ends early has cost nothing for the slots it only claimed.
     // coveredTo[c]: the first row of column c that no cell read so far covers.
