@@ -153,7 +153,7 @@ void TBitmap::SetSize(int aWidth, int aHeight)
         throw EOutOfResources(GraphicConst::SOutOfResources);
     TPixelBuffer resized(aWidth, aHeight, 0xFFFFFFFFu);
     const int w = std::min(aWidth, Width()), h = std::min(aHeight, Height());
-    if (!FPixels.Pixels.empty())
+    if (!FPixels.Pixels.empty() && !resized.Pixels.empty())
         for (int y = 0; y < h; ++y)
             std::copy_n(&FPixels.At(0, y), w, &resized.At(0, y));
     ReplacePixels(std::move(resized));

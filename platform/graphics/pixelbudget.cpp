@@ -21,10 +21,12 @@ struct TRegister {
     int64_t Total = 0;
 };
 
+// Never destroyed: pictures that live in static objects leave it at exit,
+// after the statics made before it are gone.
 TRegister& Register()
 {
-    static TRegister instance;
-    return instance;
+    static TRegister* const instance = new TRegister;
+    return *instance;
 }
 
 // What the load in progress may still read; -1 outside a load.
