@@ -3,7 +3,8 @@
 // cell, columns of tall cells, a cells list that ends long before the grid it
 // claims, many tables each claiming a million slots) loaded, laid out,
 // painted and saved as RVF, RTF, HTML and text; tables nested 16 and 32 deep
-// saved as text RVF; RTF
+// saved as text RVF; RTF files of many run-length pictures of the largest
+// size, read, drawn and saved; RTF
 // files that define tens of thousands of fonts and list overrides, each used
 // once; and Kelvor starting with a thousand or two saved files. A plain timing
 // program (the best of a few runs of each case); the headline ratios of the
@@ -25,7 +26,9 @@
 #include <vector>
 
 #include "app/U_kelvor.h"
+#include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
+#include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
 #include "tests/support/tablestream.h"
 #include "tests/support/testtable.h"
@@ -223,6 +226,82 @@ double NestedSaveCosts(double& sizeRatio, double& textToBinary)
 }
 
 // ---------------------------------------------------------------------------
+// Pictures: run-length bitmaps of 5792 x 5792 pixels (the most one picture
+// may have) in RTF of a few hundred bytes
+
+std::string RlePictures(int count)
+{
+    // A DIB header, one palette entry and the end-of-bitmap code, as hex.
+    std::string dib;
+    const auto add32 = [&dib](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            dib += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    add32(40);
+    add32(5792);
+    add32(5792);
+    dib += std::string("\1\0\x08\0", 4);
+    add32(1); // RLE8
+    add32(2);
+    add32(0);
+    add32(0);
+    add32(1);
+    add32(0);
+    add32(0x336699);
+    dib += std::string("\0\1", 2);
+    std::string hex;
+    for (unsigned char c : dib) {
+        hex += "0123456789abcdef"[c >> 4];
+        hex += "0123456789abcdef"[c & 15];
+    }
+    std::string rtf = "{\\rtf1 ";
+    for (int i = 0; i < count; ++i)
+        rtf += "{\\pict\\dibitmap0\\picw5792\\pich5792 " + hex + "}";
+    return rtf + "}";
+}
+
+// Reads the RTF, draws every picture and saves the document as text RVF and
+// RTF; Output gets the bytes written.
+void LoadDrawSavePictures(const std::string& rtf, size_t& output)
+{
+    TTableDoc doc;
+    TRVRTFReaderProperties props;
+    TStringStream in(rtf);
+    props.ReadFromStream(in, &doc.Data);
+    TRecordingCanvas canvas(400, 400, 96);
+    for (int i = 0; i < doc.Data.GetItemCount(); ++i)
+        if (auto* item = dynamic_cast<TRVGraphicItemInfo*>(doc.Data.GetItem(i)))
+            item->Image()->Draw(&canvas, Rect(0, 0, 400, 400));
+    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    TMemoryStream rvf, out;
+    doc.Data.SaveRVFToStream(rvf, false, clNone, nullptr, nullptr);
+    doc.Data.SaveRTFToStream(out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    output = static_cast<size_t>(rvf.Size() + out.Size());
+}
+
+// The peak resident size of the process so far, in MB.
+double PeakMB()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+double PictureCosts(double& peak)
+{
+    RV_RegisterRTFImport();
+    const std::string small = RlePictures(8), large = RlePictures(16);
+    size_t smallOut = 0, largeOut = 0;
+    const double a = Best(3, [&] { LoadDrawSavePictures(small, smallOut); });
+    const double b = Best(3, [&] { LoadDrawSavePictures(large, largeOut); });
+    peak = PeakMB();
+    std::printf("pictures, 8 / 16 run-length bitmaps of 5792x5792 (%zu / %zu bytes of RTF): %.3f s / %.3f s, "
+                "%zu / %zu bytes of RVF and RTF written, ratio %.2f\n",
+                small.size(), large.size(), a, b, smallOut, largeOut, b / a);
+    return b / a;
+}
+
+// ---------------------------------------------------------------------------
 // RTF
 
 // Fonts defined in the font table, each used once.
@@ -310,7 +389,7 @@ double KelvorStart(const std::string& dir, int files)
 
 int main(int argc, char** argv)
 {
-    // hostile_bench [tables] [rtf] [kelvor]: only those parts (all by default).
+    // hostile_bench [tables] [pictures] [rtf] [kelvor]: only those parts (all by default).
     const auto part = [&](const char* name) {
         if (argc < 2)
             return true;
@@ -339,6 +418,9 @@ int main(int argc, char** argv)
                                           ManyListOverrides(20000), ManyListOverrides(40000));
         lookup = std::max(fonts, overrides);
     }
+    double pictures = 0, picturesPeak = 0;
+    if (part("pictures"))
+        pictures = PictureCosts(picturesPeak);
     double start = 0;
     if (part("kelvor")) {
         Application->Initialize();
@@ -358,6 +440,10 @@ int main(int argc, char** argv)
         std::printf("nested tables text RVF time 32/16 levels: %.2f\n", nestedTime);
         std::printf("nested tables text RVF size 32/16 levels: %.2f\n", nestedSize);
         std::printf("nested tables text RVF size / binary size, worst: %.2f\n", nestedTextToBinary);
+    }
+    if (part("pictures")) {
+        std::printf("pictures cost 16/8 bitmaps past the pixel budget: %.2f\n", pictures);
+        std::printf("pictures peak resident size, MB: %.0f\n", picturesPeak);
     }
     if (part("rtf"))
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
