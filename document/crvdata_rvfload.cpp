@@ -534,11 +534,18 @@ void TRVFReader::BackgroundLine(const AnsiString& line)
     }
     if (FOptions.Contains(rvfoLoadBack)) {
         auto bitmap = std::make_unique<TBitmap>();
-        if (h.ReadMode == 2)
-            RVFLoadPictureBinary(line, bitmap.get());
-        else if (!RVFLoadPicture(line, bitmap.get()))
-            Abort();
-        if (FBackground)
+        try {
+            if (h.ReadMode == 2)
+                RVFLoadPictureBinary(line, bitmap.get());
+            else if (!RVFLoadPicture(line, bitmap.get()))
+                Abort();
+        } catch (const EOutOfResources&) {
+            // Past the read's pixel allowance: no background picture, and the
+            // read goes on.
+            bitmap.reset();
+            Warn(rvfwInvalidPicture);
+        }
+        if (FBackground && bitmap)
             FBackground->SetRVFBackgroundImage(bitmap.release());
     }
     FState = rstSkip;

@@ -11,6 +11,7 @@
 #include "platform/core/classreg.h"
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/graphic.h"
 #include "table/rvtable.h"
 
 namespace {
@@ -78,7 +79,13 @@ std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream)
             throw EReadError("Stream read error");
         return nullptr;
     }
-    RVFLoadPictureBinary2(stream, graphic.get());
+    try {
+        RVFLoadPictureBinary2(stream, graphic.get());
+    } catch (const EOutOfResources&) {
+        // Past the read's pixel allowance (its block already stepped over):
+        // the table or cell shows no background picture and the read goes on.
+        return nullptr;
+    }
     return graphic;
 }
 

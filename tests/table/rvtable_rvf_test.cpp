@@ -7,6 +7,7 @@
 #include "document/rvfmisc.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/picturebudget.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 #include "tests/support/testtablestore.h"
@@ -134,6 +135,32 @@ TEST(TableStream, BackgroundPictureRoundTrips)
     auto* T = dynamic_cast<TRVTableItemInfo*>(Copy.Data.GetItem(0));
     ASSERT_NE(T->GetBackgroundImage(), nullptr);
     EXPECT_EQ(T->GetBackgroundImage()->Width(), 2);
+}
+
+// A background picture past the read's pixel allowance is left out; the
+// table and the rest of the read are kept.
+TEST(TableStream, BackgroundPicturePastTheReadsAllowanceIsLeftOut)
+{
+    TTableDoc Doc;
+    TRVTableItemInfo* Table = Doc.AddTable(1, 1);
+    TBitmap Picture;
+    Picture.SetSize(100, 100);
+    Table->SetBackgroundImage(&Picture);
+    Table->GetCells(0, 0)->SetBackgroundImage(&Picture);
+    Doc.Data.AddNL("after", 0, 0);
+    const TSmallPixelBudgets Budgets(int64_t(1) << 40, 15000);
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        TTableDoc Copy;
+        ASSERT_TRUE(LoadDocRVF(Copy, SaveDocRVF(Doc, Binary)));
+        ASSERT_EQ(Copy.Data.GetItemCount(), 2);
+        auto* T = dynamic_cast<TRVTableItemInfo*>(Copy.Data.GetItem(0));
+        ASSERT_NE(T, nullptr);
+        // The first picture read fits; the second does not.
+        EXPECT_NE(T->GetBackgroundImage(), nullptr);
+        EXPECT_EQ(T->GetCells(0, 0)->GetBackgroundImage(), nullptr);
+        EXPECT_EQ(Copy.Data.GetItemText(1), "after");
+    }
 }
 
 TEST(TableStream, RowVAlignListIsReadToItsEnd)
