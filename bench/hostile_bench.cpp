@@ -1,7 +1,10 @@
 // Hostile and heavy input, each worst case at two sizes in one run: tables a
 // few bytes of RVF describe (a cell spanning a million rows, a grid under one
 // cell, columns of tall cells, a cells list that ends long before the grid it
-// claims) loaded, laid out, painted and saved as RVF, RTF, HTML and text; RTF
+// claims, many tables each claiming a million slots) loaded, laid out,
+// painted and saved as RVF, RTF, HTML and text; tables nested 16 and 32 deep
+// saved as text RVF; RTF files of many run-length pictures of the largest
+// size, read, drawn and saved; RTF
 // files that define tens of thousands of fonts and list overrides, each used
 // once; and Kelvor starting and closing with a thousand or two saved files. A
 // plain timing program (the best of a few runs of each case); the headline
@@ -23,7 +26,9 @@
 #include <vector>
 
 #include "app/U_kelvor.h"
+#include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
+#include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
 #include "tests/support/tablestream.h"
 #include "tests/support/testtable.h"
@@ -133,6 +138,169 @@ double TableCosts()
     return worst;
 }
 
+// The costs of spanning grids: Tables tables one after another, each one cell
+// spanning Rows x Cols (a grid a few bytes claim), and a grid whose cells
+// each span 64 columns of a row (one its bytes justify).
+std::string SpanningTables(int tables, int rows, int cols)
+{
+    const std::string one = OneCell(rows, cols);
+    std::string rvf;
+    for (int i = 0; i < tables; ++i)
+        rvf += one;
+    return rvf;
+}
+
+std::string WideCells(int rows)
+{
+    return Grid(rows, 1024, std::vector<std::pair<int, int>>(static_cast<size_t>(rows) * 16, {64, 1}));
+}
+
+double SpanningGridCosts()
+{
+    const std::vector<TCase> cases = {
+        {"40 / 80 cells each spanning 1024x1024", SpanningTables(40, 1024, 1024),
+         SpanningTables(80, 1024, 1024)},
+        {"256 / 512 rows of 16 cells each spanning 64 columns", WideCells(256), WideCells(512)},
+    };
+    double worst = 0;
+    for (const TCase& c : cases) {
+        const double small = Best(3, [&] { LoadLayOutPaintSave(c.Small); });
+        const double large = Best(3, [&] { LoadLayOutPaintSave(c.Large); });
+        std::printf("spanning grid, %s (%zu / %zu bytes of RVF): %.3f s / %.3f s, ratio %.2f\n", c.Name,
+                    c.Small.size(), c.Large.size(), small, large, large / small);
+        worst = std::max(worst, large / small);
+    }
+    return worst;
+}
+
+// ---------------------------------------------------------------------------
+// Nested tables saved as text RVF
+
+// Tables nested Depth deep, each 1 x 1, the innermost cell holding text.
+void AddNested(TTableDoc& doc, int depth)
+{
+    TRVTableItemInfo* table = doc.AddTable(1, 1);
+    for (int level = 1; level < depth; ++level) {
+        TRVTableCellData* holder = table->GetCells(0, 0);
+        holder->Clear();
+        table = new TRVTableItemInfo(1, 1, holder);
+        holder->AddItem(AnsiString(), table);
+    }
+    table->GetCells(0, 0)->Clear();
+    table->GetCells(0, 0)->AddNL("deep", 0, 0);
+}
+
+// The bytes of the document's RVF in one form.
+size_t SavedSize(TTableDoc& doc, bool binary)
+{
+    doc.Data.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions();
+    TMemoryStream out;
+    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
+    return static_cast<size_t>(out.Size());
+}
+
+// The time and size of the text RVF at 16 and 32 levels (the most a read
+// accepts); Size gets the worse of the two ratios of text to binary size.
+double NestedSaveCosts(double& sizeRatio, double& textToBinary)
+{
+    double seconds[2] = {0, 0};
+    size_t text[2] = {0, 0};
+    textToBinary = 0;
+    const int depths[2] = {16, 32};
+    for (int i = 0; i < 2; ++i) {
+        TTableDoc doc;
+        AddNested(doc, depths[i]);
+        // A save takes well under a millisecond: 200 of them are timed.
+        seconds[i] = Best(5, [&] {
+            for (int k = 0; k < 200; ++k)
+                text[i] = SavedSize(doc, false);
+        });
+        const size_t binary = SavedSize(doc, true);
+        textToBinary = std::max(textToBinary, double(text[i]) / double(binary));
+        std::printf(
+            "nested tables, %d levels: text RVF %zu bytes, 200 saves in %.4f s, binary RVF %zu bytes\n",
+            depths[i], text[i], seconds[i], binary);
+    }
+    sizeRatio = double(text[1]) / double(text[0]);
+    return seconds[1] / seconds[0];
+}
+
+// ---------------------------------------------------------------------------
+// Pictures: run-length bitmaps of 5792 x 5792 pixels (the most one picture
+// may have) in RTF of a few hundred bytes
+
+std::string RlePictures(int count)
+{
+    // A DIB header, one palette entry and the end-of-bitmap code, as hex.
+    std::string dib;
+    const auto add32 = [&dib](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            dib += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    add32(40);
+    add32(5792);
+    add32(5792);
+    dib += std::string("\1\0\x08\0", 4);
+    add32(1); // RLE8
+    add32(2);
+    add32(0);
+    add32(0);
+    add32(1);
+    add32(0);
+    add32(0x336699);
+    dib += std::string("\0\1", 2);
+    std::string hex;
+    for (unsigned char c : dib) {
+        hex += "0123456789abcdef"[c >> 4];
+        hex += "0123456789abcdef"[c & 15];
+    }
+    std::string rtf = "{\\rtf1 ";
+    for (int i = 0; i < count; ++i)
+        rtf += "{\\pict\\dibitmap0\\picw5792\\pich5792 " + hex + "}";
+    return rtf + "}";
+}
+
+// Reads the RTF, draws every picture and saves the document as text RVF and
+// RTF; Output gets the bytes written.
+void LoadDrawSavePictures(const std::string& rtf, size_t& output)
+{
+    TTableDoc doc;
+    TRVRTFReaderProperties props;
+    TStringStream in(rtf);
+    props.ReadFromStream(in, &doc.Data);
+    TRecordingCanvas canvas(400, 400, 96);
+    for (int i = 0; i < doc.Data.GetItemCount(); ++i)
+        if (auto* item = dynamic_cast<TRVGraphicItemInfo*>(doc.Data.GetItem(i)))
+            item->Image()->Draw(&canvas, Rect(0, 0, 400, 400));
+    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    TMemoryStream rvf, out;
+    doc.Data.SaveRVFToStream(rvf, false, clNone, nullptr, nullptr);
+    doc.Data.SaveRTFToStream(out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    output = static_cast<size_t>(rvf.Size() + out.Size());
+}
+
+// The peak resident size of the process so far, in MB.
+double PeakMB()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+double PictureCosts(double& peak)
+{
+    RV_RegisterRTFImport();
+    const std::string small = RlePictures(8), large = RlePictures(16);
+    size_t smallOut = 0, largeOut = 0;
+    const double a = Best(3, [&] { LoadDrawSavePictures(small, smallOut); });
+    const double b = Best(3, [&] { LoadDrawSavePictures(large, largeOut); });
+    peak = PeakMB();
+    std::printf("pictures, 8 / 16 run-length bitmaps of 5792x5792 (%zu / %zu bytes of RTF): %.3f s / %.3f s, "
+                "%zu / %zu bytes of RVF and RTF written, ratio %.2f\n",
+                small.size(), large.size(), a, b, smallOut, largeOut, b / a);
+    return b / a;
+}
+
 // ---------------------------------------------------------------------------
 // RTF
 
@@ -227,7 +395,7 @@ TKelvorCost KelvorStartAndExit(const std::string& dir, int files)
 
 int main(int argc, char** argv)
 {
-    // hostile_bench [tables] [rtf] [kelvor]: only those parts (all by default).
+    // hostile_bench [tables] [pictures] [rtf] [kelvor]: only those parts (all by default).
     const auto part = [&](const char* name) {
         if (argc < 2)
             return true;
@@ -245,6 +413,9 @@ int main(int argc, char** argv)
     RV_RegisterTableItem();
 
     const double tables = part("tables") ? TableCosts() : 0;
+    const double spanning = part("tables") ? SpanningGridCosts() : 0;
+    double nestedSize = 0, nestedTextToBinary = 0;
+    const double nestedTime = part("tables") ? NestedSaveCosts(nestedSize, nestedTextToBinary) : 0;
     double lookup = 0;
     if (part("rtf")) {
         const double fonts =
@@ -253,6 +424,9 @@ int main(int argc, char** argv)
                                           ManyListOverrides(20000), ManyListOverrides(40000));
         lookup = std::max(fonts, overrides);
     }
+    double pictures = 0, picturesPeak = 0;
+    if (part("pictures"))
+        pictures = PictureCosts(picturesPeak);
     double start = 0;
     double closing = 0;
     if (part("kelvor")) {
@@ -270,8 +444,17 @@ int main(int argc, char** argv)
         closing = large.Exit / small.Exit;
     }
 
-    if (part("tables"))
+    if (part("tables")) {
         std::printf("hostile table cost 2x/1x slots: %.2f\n", tables);
+        std::printf("spanning grid cost 2x/1x, worst of claimed and justified grids: %.2f\n", spanning);
+        std::printf("nested tables text RVF time 32/16 levels: %.2f\n", nestedTime);
+        std::printf("nested tables text RVF size 32/16 levels: %.2f\n", nestedSize);
+        std::printf("nested tables text RVF size / binary size, worst: %.2f\n", nestedTextToBinary);
+    }
+    if (part("pictures")) {
+        std::printf("pictures cost 16/8 bitmaps past the pixel budget: %.2f\n", pictures);
+        std::printf("pictures peak resident size, MB: %.0f\n", picturesPeak);
+    }
     if (part("rtf"))
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
     if (part("kelvor")) {

@@ -16,6 +16,7 @@
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixelbudget.h"
 
 namespace {
 
@@ -533,11 +534,18 @@ void TRVFReader::BackgroundLine(const AnsiString& line)
     }
     if (FOptions.Contains(rvfoLoadBack)) {
         auto bitmap = std::make_unique<TBitmap>();
-        if (h.ReadMode == 2)
-            RVFLoadPictureBinary(line, bitmap.get());
-        else if (!RVFLoadPicture(line, bitmap.get()))
-            Abort();
-        if (FBackground)
+        try {
+            if (h.ReadMode == 2)
+                RVFLoadPictureBinary(line, bitmap.get());
+            else if (!RVFLoadPicture(line, bitmap.get()))
+                Abort();
+        } catch (const EOutOfResources&) {
+            // Past the read's pixel allowance: no background picture, and the
+            // read goes on.
+            bitmap.reset();
+            Warn(rvfwInvalidPicture);
+        }
+        if (FBackground && bitmap)
             FBackground->SetRVFBackgroundImage(bitmap.release());
     }
     FState = rstSkip;
@@ -772,6 +780,8 @@ bool TCustomRVData::InsertRVFFromStream_(TStream& stream, int& index, int aParaN
         SetRVFWarnings(TRVFWarnings());
     try {
         const std::string bytes = ReadRest(stream);
+        const TRVFGridAllowance grid(static_cast<int64_t>(bytes.size()));
+        const TPictureLoadBudget pictures;
         TRVFReader reader(this, index, aParaNo, allowReplaceStyles, appendMode, editFlag, color, background,
                           layout);
         const bool result = reader.Run(bytes);

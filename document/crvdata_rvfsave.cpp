@@ -382,7 +382,11 @@ void TCustomRVData::DataWriter(TStream& stream)
 {
     TCustomRVData* data = GetRVData();
     const TRVFOptions old = data->GetRVFOptions();
-    data->SetRVFOptions(old - TRVFOptions{rvfoSaveBack});
+    // The document is stored in binary form whatever the options: the item
+    // that holds it is hex-encoded as a whole in text RVF, and a text form
+    // inside would be encoded again at every level of nesting, doubling the
+    // size per level. Readers take either form record by record.
+    data->SetRVFOptions(old - TRVFOptions{rvfoSaveBack} + TRVFOptions{rvfoSaveBinary});
     bool saved = false;
     try {
         RVFWriteBinaryBlock(stream, [data, &saved](TStream& out) {

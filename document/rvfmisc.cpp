@@ -332,3 +332,37 @@ AnsiString RVFMakeLineSafe(const AnsiString& s, bool unicode)
     }
     return result;
 }
+
+// ---------------------------------------------------------------------------
+// Grid slots
+
+namespace {
+
+// What the read in progress may still claim; -1 outside a read.
+int64_t GridAllowance = -1;
+
+} // namespace
+
+bool RVFClaimGridSlots(int64_t slots, int64_t ownBytes)
+{
+    if (slots < 0)
+        return false;
+    if (GridAllowance < 0)
+        return slots <= RVFFreeGridSlots + RVFGridSlotsPerByte * std::max<int64_t>(ownBytes, 0);
+    if (slots > GridAllowance)
+        return false;
+    GridAllowance -= slots;
+    return true;
+}
+
+TRVFGridAllowance::TRVFGridAllowance(int64_t bytes) : FOuter(GridAllowance < 0)
+{
+    if (FOuter)
+        GridAllowance = RVFFreeGridSlots + RVFGridSlotsPerByte * std::max<int64_t>(bytes, 0);
+}
+
+TRVFGridAllowance::~TRVFGridAllowance()
+{
+    if (FOuter)
+        GridAllowance = -1;
+}

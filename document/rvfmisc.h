@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 #include "document/rvtag.h"
@@ -181,6 +182,34 @@ bool RVFLoadControl(const AnsiString& s, TComponent*& control, const AnsiString&
 // The same from raw bytes.
 void RVFLoadControlBinary(const AnsiString& data, TComponent*& control, const AnsiString& className,
                           TWinControl* parent);
+
+// ---------------------------------------------------------------------------
+// Grid slots a read may claim. A table's record claims slots (and rows) that
+// its bytes need not describe one by one: a cell spanning a million rows
+// takes a few bytes. A read may therefore claim at most RVFFreeGridSlots plus
+// RVFGridSlotsPerByte for each byte of the data it reads, across all the
+// tables in it (nested ones included); a record that claims more fails.
+
+inline constexpr int64_t RVFFreeGridSlots = 65536;
+inline constexpr int64_t RVFGridSlotsPerByte = 16;
+
+// Takes Slots from the allowance of the RVF read in progress; outside one,
+// checks them against OwnBytes, the bytes of the record making the claim.
+// False (and nothing taken) when they exceed what is left.
+bool RVFClaimGridSlots(int64_t slots, int64_t ownBytes);
+
+// Opens an allowance for a read of Bytes bytes; the outermost one counts,
+// reads inside it (the documents of cells) share it.
+class TRVFGridAllowance {
+public:
+    explicit TRVFGridAllowance(int64_t bytes);
+    ~TRVFGridAllowance();
+    TRVFGridAllowance(const TRVFGridAllowance&) = delete;
+    TRVFGridAllowance& operator=(const TRVFGridAllowance&) = delete;
+
+private:
+    bool FOuter;
+};
 
 // ---------------------------------------------------------------------------
 // The document background as RVF reads and writes it: a style (the ordinal of

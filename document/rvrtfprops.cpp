@@ -4,6 +4,7 @@
 
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/pixelbudget.h"
 
 namespace {
 
@@ -87,6 +88,9 @@ TRVRTFErrorCode TRVRTFReaderProperties::ReadFromStream(TStream& stream, TCustomR
     const TRVRTFConverterFactory factory = ConverterFactory();
     if (!factory)
         return rtf_ec_Assertion;
+    // The pictures of one load share one pixel allowance; past it a picture
+    // shows as the invalid picture and the load goes on.
+    const TPictureLoadBudget pictures;
     try {
         std::unique_ptr<TRVRTFConverter> converter = factory();
         if (!converter)

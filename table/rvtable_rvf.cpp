@@ -11,6 +11,7 @@
 #include "platform/core/classreg.h"
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/graphic.h"
 #include "table/rvtable.h"
 
 namespace {
@@ -18,6 +19,10 @@ namespace {
 const char* const SWrongEndOfCells = "Wrong end of cells list";
 const char* const SWrongCellsCount = "Wrong cells count";
 const char* const SWrongSpan = "Wrong cell span";
+
+// What a row costs beyond its slots, counted in slots against the grid
+// allowance of a read: a row object and each writer's row definition.
+constexpr int64_t RVTableRowSlots = 16;
 
 // The most bytes a picture's class name may take: a short identifier.
 constexpr uint32_t MaxGraphicClassName = 255;
@@ -74,7 +79,13 @@ std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream)
             throw EReadError("Stream read error");
         return nullptr;
     }
-    RVFLoadPictureBinary2(stream, graphic.get());
+    try {
+        RVFLoadPictureBinary2(stream, graphic.get());
+    } catch (const EOutOfResources&) {
+        // Past the read's pixel allowance (its block already stepped over):
+        // the table or cell shows no background picture and the read goes on.
+        return nullptr;
+    }
     return graphic;
 }
 
@@ -164,6 +175,12 @@ void TRVTableItemInfo::CellsReader(TReader* reader, TD* cellReader)
     if (rowCount < 0 || colCount <= 0 || slots > RVTableMaxStoredSlots || reader->Remaining() < 2)
         throw EReadError(SWrongCellsCount);
     Rows->Reset(0, 0);
+    // A grid is read only when the read's bytes justify it: slots covered by
+    // spans and rows where no cell starts cost memory and every writer's
+    // output, yet a file describes them in a few bytes. A grid refused leaves
+    // the table empty, as a list that ends at once does.
+    if (!RVFClaimGridSlots(slots + RVTableRowSlots * rowCount, reader->Remaining()))
+        throw EReadError(SWrongCellsCount);
     // The grid grows slot by slot as the list reaches it, so that a list
     // that ends early has cost nothing for the slots it only claimed.
     // coveredTo[c]: the first row of column c that no cell read so far covers.

@@ -12,6 +12,14 @@
 
 using namespace graphicio;
 
+// The file a bitmap was read from: its header (with masks and palette), and
+// the header, tables and pixel data as bytes.
+struct TBitmap::TKeptFile {
+    dib::THeader Header;
+    Bytes Dib;
+    size_t BitsAt = 0;
+};
+
 namespace {
 
 [[noreturn]] void InvalidBitmap()
@@ -38,14 +46,54 @@ TBitmap::TBitmap() : FTransparentColor(clDefault) {}
 
 TBitmap::~TBitmap()
 {
+    pixelbudget::Drop(this);
     // The canvas paints into the pixels' storage: it goes first.
     FCanvas.reset();
     if (FPalette)
         DeletePalette(FPalette);
 }
 
+TPixelBuffer& TBitmap::Decoded() const
+{
+    if (!FFile)
+        return FPixels;
+    auto* self = const_cast<TBitmap*>(this);
+    if (FPixels.Pixels.empty() && !FPixels.Empty()) {
+        const TKeptFile& file = *FFile;
+        TPixelBuffer pixels;
+        // The file was decoded once when it was read: it decodes again.
+        if (!dib::DecodeBits(file.Header, file.Dib.data() + file.BitsAt, file.Dib.size() - file.BitsAt,
+                             pixels) ||
+            pixels.Width != FPixels.Width || pixels.Height != FPixels.Height)
+            pixels = TPixelBuffer(FPixels.Width, FPixels.Height, 0xFF000000u);
+        FPixels = std::move(pixels);
+        pixelbudget::Hold(self, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
+    } else {
+        pixelbudget::Touch(self);
+    }
+    return FPixels;
+}
+
+void TBitmap::Own()
+{
+    if (!FFile)
+        return;
+    Decoded();
+    FFile.reset();
+    pixelbudget::Drop(this);
+}
+
+void TBitmap::ReleasePixels()
+{
+    // A canvas paints into the storage: a bitmap with one has no kept file.
+    if (FFile && !FCanvas)
+        std::vector<uint32_t>().swap(FPixels.Pixels);
+}
+
 void TBitmap::ReplacePixels(TPixelBuffer&& pixels)
 {
+    FFile.reset();
+    pixelbudget::Drop(this);
     if (FCanvas && (pixels.Width != FPixels.Width || pixels.Height != FPixels.Height)) {
         // The one canvas moves to the new pixels; the old storage lives until it has let go.
         TPixelBuffer old = std::move(FPixels);
@@ -72,7 +120,12 @@ void TBitmap::Assign(const TPersistent* source)
     } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
         if (bitmap == this)
             return;
-        ReplacePixels(TPixelBuffer(bitmap->FPixels));
+        ReplacePixels(TPixelBuffer(bitmap->Decoded()));
+        // The kept file comes along, unless a canvas may still draw here.
+        if (bitmap->FFile && !FCanvas) {
+            FFile = std::make_unique<TKeptFile>(*bitmap->FFile);
+            pixelbudget::Hold(this, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
+        }
         FPixelFormat = bitmap->FPixelFormat;
         FTransparent = bitmap->FTransparent;
         FTransparentColor = bitmap->FTransparentColor;
@@ -93,15 +146,16 @@ void TBitmap::SetSize(int aWidth, int aHeight)
     aHeight = std::max(aHeight, 0);
     if (aWidth == Width() && aHeight == Height())
         return;
-    TPixelBuffer resized;
-    if (aWidth > 0 && aHeight > 0) {
-        if (!SizeAllowed(aWidth, aHeight))
-            throw EOutOfResources(GraphicConst::SOutOfResources);
-        resized = TPixelBuffer(aWidth, aHeight, 0xFFFFFFFFu);
-        const int w = std::min(aWidth, Width()), h = std::min(aHeight, Height());
+    Own();
+    // A side of 0 leaves no pixels but keeps the other side, so that a bitmap
+    // sized one side at a time (SetWidth, then SetHeight) gets both.
+    if (!SizeAllowed(std::max(aWidth, 1), std::max(aHeight, 1)))
+        throw EOutOfResources(GraphicConst::SOutOfResources);
+    TPixelBuffer resized(aWidth, aHeight, 0xFFFFFFFFu);
+    const int w = std::min(aWidth, Width()), h = std::min(aHeight, Height());
+    if (!FPixels.Pixels.empty() && !resized.Pixels.empty())
         for (int y = 0; y < h; ++y)
             std::copy_n(&FPixels.At(0, y), w, &resized.At(0, y));
-    }
     ReplacePixels(std::move(resized));
     Changed(this);
 }
@@ -112,6 +166,8 @@ void TBitmap::SetPixelFormat(TPixelFormat value)
         value = pf24bit;
     if (value == FPixelFormat)
         return;
+    // The file kept was of the old format: what is saved is now the pixels.
+    Own();
     if (FPixelFormat == pf32bit)
         for (uint32_t& px : FPixels.Pixels)
             px = Unpremultiply(px) | 0xFF000000u;
@@ -121,7 +177,7 @@ void TBitmap::SetPixelFormat(TPixelFormat value)
 
 int TBitmap::BytesPerScanLine() const
 {
-    const int bpp = FPixelFormat == pf32bit ? 32 : 24;
+    const int bpp = FFile ? FFile->Header.BitCount : FPixelFormat == pf32bit ? 32 : 24;
     return static_cast<int>(((static_cast<int64_t>(Width()) * bpp + 31) / 32) * 4);
 }
 
@@ -131,7 +187,7 @@ TColor TBitmap::TransparentColor() const
         return ColorToRGB(FTransparentColor);
     if (Empty())
         return clDefault;
-    uint32_t px = Unpremultiply(FPixels.At(0, Height() - 1));
+    uint32_t px = Unpremultiply(Decoded().At(0, Height() - 1));
     return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
 }
 
@@ -163,6 +219,8 @@ void TBitmap::SetPalette(HPALETTE value)
 
 TCanvas* TBitmap::Canvas()
 {
+    // Drawing changes the pixels: they are no longer the kept file's.
+    Own();
     if (!FCanvas) {
         FCanvas = CreateBufferCanvas(FPixels);
         // Drawing changes the picture: every drawing marks it modified; the class
@@ -210,22 +268,46 @@ void TBitmap::LoadFromStream(TStream& stream)
     const int64_t here = 14 + static_cast<int64_t>(dibBytes.size());
     if (bitsOffset > here && !Skip(stream, bitsOffset - here))
         InvalidBitmap();
-    Bytes bits;
-    if (!ReadAppend(stream, bits, BitsToRead(h, Remaining(stream))))
+    if (!pixelbudget::ChargeLoad(static_cast<int64_t>(h.Width) * h.Height))
+        throw EOutOfResources(GraphicConst::SOutOfResources);
+    auto kept = std::make_unique<TKeptFile>();
+    kept->BitsAt = dibBytes.size();
+    if (!ReadAppend(stream, dibBytes, BitsToRead(h, Remaining(stream))))
         InvalidBitmap();
     TPixelBuffer pixels;
     bool alpha = false;
-    if (!dib::DecodeBits(h, bits.data(), bits.size(), pixels, &alpha))
+    if (!dib::DecodeBits(h, dibBytes.data() + kept->BitsAt, dibBytes.size() - kept->BitsAt, pixels, &alpha))
         InvalidBitmap();
     ReplacePixels(std::move(pixels));
     FPixelFormat = h.BitCount == 32 || alpha ? pf32bit : pf24bit;
+    // The file is kept unless a canvas may still draw here.
+    if (!FCanvas) {
+        kept->Header = std::move(h);
+        kept->Dib = std::move(dibBytes);
+        FFile = std::move(kept);
+        pixelbudget::Hold(this, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
+    }
     Changed(this);
 }
 
 void TBitmap::SaveToStream(TStream& stream) const
 {
-    if (!Empty())
+    if (Empty())
+        return;
+    if (!FFile) {
         Write(stream, dib::EncodeFile(FPixels, FPixelFormat == pf32bit ? 32 : 24));
+        return;
+    }
+    // The kept file behind a file header of its own (the pixel data right
+    // after the tables, whatever gap the file read had).
+    const uint32_t size = static_cast<uint32_t>(14 + FFile->Dib.size());
+    Bytes header(14, 0);
+    header[0] = 'B';
+    header[1] = 'M';
+    Set32(header, 2, size);
+    Set32(header, 10, static_cast<uint32_t>(14 + FFile->BitsAt));
+    Write(stream, header);
+    Write(stream, FFile->Dib);
 }
 
 void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
@@ -233,14 +315,15 @@ void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
     if (Empty())
         return;
     const TRect source = Bounds(0, 0, Width(), Height());
+    const TPixelBuffer& pixels = Decoded();
     if (!FTransparent) {
-        aCanvas->DrawPixels(rect, FPixels, source);
+        aCanvas->DrawPixels(rect, pixels, source);
         return;
     }
     // Pixels of the transparent colour are left out.
     const TColor key = TransparentColor();
     const uint32_t rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
-    TPixelBuffer masked(FPixels);
+    TPixelBuffer masked(pixels);
     for (uint32_t& px : masked.Pixels)
         if ((Unpremultiply(px) & 0xFFFFFF) == rgb)
             px = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbudget.h"
 #include "platform/graphics/pixelbuffer.h"
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
@@ -26,7 +27,14 @@ enum TTransparentMode { tmAuto, tmFixed };
 // A new or grown area of a bitmap is opaque white; resizing keeps the pixels of
 // the part that stays. Transparent drawing leaves out the pixels of
 // TransparentColor: with tmAuto, the colour of the bottom-left pixel.
-class TBitmap : public TGraphic {
+//
+// A loaded bitmap keeps its file (header, tables and pixel data, compressed or
+// not) and saves it as it was read until its pixels, size or format change;
+// its decoded pixels count against the process's pixel budget and may be
+// dropped for other pictures, to be decoded again when next needed. A load
+// counts the bitmap's size against the allowance of the document load in
+// progress.
+class TBitmap : public TGraphic, public TPixelHolder {
 public:
     TBitmap();
     ~TBitmap() override;
@@ -47,7 +55,8 @@ public:
 
     TPixelFormat PixelFormat() const { return FPixelFormat; }
     void SetPixelFormat(TPixelFormat value);
-    // Bytes in one row of the BMP this bitmap saves (rows padded to 4 bytes).
+    // Bytes in one row of the BMP this bitmap saves (rows padded to 4 bytes;
+    // for a kept file, the rows of its depth).
     int BytesPerScanLine() const;
 
     // tmAuto: the bottom-left pixel's colour (clDefault for an empty bitmap).
@@ -70,22 +79,34 @@ public:
     // library's drawing methods (TCanvas::OnChange) also raise OnChange.
     TCanvas* Canvas();
 
-    const TPixelBuffer& Pixels() const { return FPixels; }
+    // Decoded when needed (see the class comment on references).
+    const TPixelBuffer& Pixels() const { return Decoded(); }
     // Replaces the pixels (size included).
     void SetPixels(const TPixelBuffer& pixels);
 
     // A BMP file from the stream's position; an empty rest gives an empty
     // bitmap. Raises EInvalidGraphic "Bitmap image is not valid" for anything
-    // else that is not a whole bitmap, and then leaves the bitmap unchanged.
+    // else that is not a whole bitmap, and EOutOfResources when the load in
+    // progress has no room for its pixels; the bitmap is then unchanged.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
 
     void Draw(TCanvas* aCanvas, const TRect& rect) override;
 
-private:
-    void ReplacePixels(TPixelBuffer&& pixels);
+    // Drops the decoded pixels of a bitmap that keeps its file.
+    void ReleasePixels() override;
 
-    TPixelBuffer FPixels;
+private:
+    struct TKeptFile;
+
+    void ReplacePixels(TPixelBuffer&& pixels);
+    // The pixels, decoded from the kept file when they were dropped.
+    TPixelBuffer& Decoded() const;
+    // The pixels are about to change: decoded, and the kept file let go.
+    void Own();
+
+    mutable TPixelBuffer FPixels; // without pixels but sized while dropped
+    std::unique_ptr<TKeptFile> FFile;
     std::unique_ptr<TCanvas> FCanvas;
     TPixelFormat FPixelFormat = pfDevice;
     TColor FTransparentColor;

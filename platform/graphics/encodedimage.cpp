@@ -15,10 +15,26 @@ constexpr int64_t MaxEncodedFile = int64_t(256) << 20;
 
 } // namespace
 
+void TEncodedImage::NotePixels() const
+{
+    auto* self = const_cast<TEncodedImage*>(this);
+    if (!FData.empty() && !FPixels.Empty())
+        pixelbudget::Hold(self, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
+    else
+        pixelbudget::Drop(self);
+}
+
+void TEncodedImage::ReleasePixels()
+{
+    if (!FData.empty())
+        FPixels = TPixelBuffer();
+}
+
 void TEncodedImage::Clear()
 {
     FData.clear();
     FPixels = TPixelBuffer();
+    pixelbudget::Drop(this);
     FDecodeFailed = false;
     FWidth = FHeight = 0;
     ClearSettings();
@@ -38,6 +54,7 @@ void TEncodedImage::Assign(const TPersistent* source)
         FDecodeFailed = image->FDecodeFailed;
         FWidth = image->FWidth;
         FHeight = image->FHeight;
+        NotePixels();
         AssignSettings(*image);
         Changed(this);
     } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
@@ -83,6 +100,9 @@ const TPixelBuffer& TEncodedImage::Pixels() const
             FPixels = TPixelBuffer();
             FormatError(code);
         }
+        NotePixels();
+    } else if (!FData.empty()) {
+        pixelbudget::Touch(const_cast<TEncodedImage*>(this));
     }
     return FPixels;
 }
@@ -102,8 +122,11 @@ void TEncodedImage::LoadFromStream(TStream& stream)
         throw EReadError(SysConst::SReadError);
     int width = 0, height = 0;
     CheckHeader(data, width, height);
+    if (!pixelbudget::ChargeLoad(static_cast<int64_t>(width) * height))
+        throw EOutOfResources(GraphicConst::SOutOfResources);
     FData = std::move(data);
     FPixels = TPixelBuffer();
+    pixelbudget::Drop(this);
     FDecodeFailed = false;
     FWidth = width;
     FHeight = height;
@@ -115,8 +138,12 @@ void TEncodedImage::SaveToStream(TStream& stream) const
     if (Empty())
         return;
     int code = 0;
-    if (FData.empty() && !Encode(FPixels, FData, code))
-        FormatError(code);
+    if (FData.empty()) {
+        if (!Encode(FPixels, FData, code))
+            FormatError(code);
+        // The pixels can now be decoded again: they join the budget.
+        NotePixels();
+    }
     graphicio::Write(stream, FData);
 }
 

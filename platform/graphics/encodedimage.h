@@ -7,6 +7,7 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbudget.h"
 #include "platform/graphics/pixelbuffer.h"
 
 // A picture that keeps the bytes it was read from and writes them back
@@ -16,7 +17,10 @@
 // the stream and checks the file's header; data damaged further on is found
 // when the pixels are first needed, and such a picture draws nothing. The size
 // cannot be changed. A format supplies its header check, codec and messages.
-class TEncodedImage : public TGraphic {
+// Decoded pixels count against the process's pixel budget and may be dropped
+// for other pictures, to be decoded again; a load counts the picture's size
+// against the allowance of the document load in progress.
+class TEncodedImage : public TGraphic, public TPixelHolder {
 public:
     // From a picture of the same class (its bytes and settings) or a bitmap
     // (its pixels, to be encoded), or null (empty).
@@ -33,8 +37,9 @@ public:
     const TPixelBuffer& Pixels() const;
 
     // Raises the format's error when the rest of the stream is not a file of
-    // the format (the picture is then unchanged); an empty rest gives an empty
-    // picture.
+    // the format, and EOutOfResources when the load in progress has no room
+    // for its pixels (the picture is then unchanged); an empty rest gives an
+    // empty picture.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
     // Draws the decoded pixels; a picture that cannot be decoded draws nothing.
@@ -62,8 +67,14 @@ protected:
     virtual void AssignSettings(const TEncodedImage&) {}
     virtual void ClearSettings() {}
 
+    // Drops the decoded pixels of a picture that keeps its bytes.
+    void ReleasePixels() override;
+
 private:
     void Clear();
+    // Registers the decoded pixels when they can be decoded again, else
+    // leaves the register (pixels made from a bitmap stay until encoded).
+    void NotePixels() const;
 
     mutable std::vector<uint8_t> FData; // the file; encoded on demand after Assign from pixels
     mutable TPixelBuffer FPixels;       // decoded on demand

@@ -11,6 +11,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/imagelist.h"
 #include "tests/document/doctestdata.h"
+#include "tests/support/picturebudget.h"
 
 namespace {
 
@@ -532,5 +533,33 @@ TEST_F(RVFLoadTest, NestingIsLimited)
         TRVFTestData Read(Style.get());
         // The outermost read is level 1; the leaf document is level Depth + 1.
         EXPECT_EQ(LoadRVFBytes(Read, Inner), Depth + 1 <= TCustomRVData::RVFMaxNesting) << Depth;
+    }
+}
+
+// A background picture past the read's pixel allowance is left out with the
+// invalid-picture warning; the items after it are read.
+TEST_F(RVFLoadTest, BackgroundPastThePixelAllowanceIsLeftOut)
+{
+    const TSmallPixelBudgets Budgets(int64_t(1) << 40, 5000);
+    Data.AddNL("text", 0, 0);
+    TTestBackground Background;
+    Background.Style = 1;
+    Background.Image.reset(new TBitmap);
+    static_cast<TBitmap*>(Background.Image.get())->SetSize(100, 100);
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        Data.RVFOptions = {rvfoSaveBack, rvfoLoadBack};
+        Data.RVFOptions.Set(rvfoSaveBinary, Binary);
+        const AnsiString Saved = SaveRVFBytes(Data, rvfss_Full, clRed, &Background);
+        TRVFTestData Read(Style.get());
+        Read.RVFOptions = Data.RVFOptions;
+        TTestBackground ReadBack;
+        TMemoryStream Stream;
+        TColor Color = clNone;
+        EXPECT_TRUE(Read.LoadRVFFromStream(FillStream(Stream, Saved), Color, &ReadBack, nullptr));
+        EXPECT_EQ(ReadBack.Image, nullptr);
+        EXPECT_TRUE(Read.Warnings.Contains(rvfwInvalidPicture));
+        ASSERT_EQ(Read.GetItemCount(), 1);
+        EXPECT_EQ(Read.GetItemText(0), "text");
     }
 }

@@ -24,6 +24,7 @@
 #include "platform/graphics/png.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/document/doctestdata.h"
+#include "tests/support/picturebudget.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -535,4 +536,46 @@ TEST_F(PictureItemTest, HTMLWritesThePictureBesideThePage)
     TMemoryStream None;
     Item.SaveToHTML(None, &Data, 0, "", Path, "img", Counter, clWhite, TRVSaveOptions(), false, nullptr);
     EXPECT_EQ(StreamBytes(None), "");
+}
+
+// The pictures of one read share one pixel allowance, in both forms: those
+// past it become the invalid picture with the warning, the read goes on, and
+// the next read has an allowance of its own. A kept run-length bitmap is
+// written back as its own bytes.
+TEST_F(PictureItemTest, RVFPicturesShareTheReadsPixelAllowance)
+{
+    const TSmallPixelBudgets Budgets(int64_t(1) << 40, 25000);
+    const std::string File = RleBmp(100, 0x00FF00);
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        Data.Clear();
+        Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+        if (Binary)
+            Data.RVFOptions = Data.RVFOptions + TRVFOptions{rvfoSaveBinary};
+        for (int i = 0; i < 3; ++i) {
+            auto* Bitmap = new TBitmap;
+            TStringStream In(File);
+            Bitmap->LoadFromStream(In);
+            Data.AddPictureEx("p", Bitmap, 0, rvvaBaseline);
+        }
+        TMemoryStream Saved;
+        ASSERT_TRUE(Data.SaveRVFToStream(Saved, false, clNone, nullptr, nullptr));
+        // Each picture is its run-length file (hex in the text form), not 30 KB of rows.
+        EXPECT_LT(Saved.Size(), 3 * 2 * static_cast<int64_t>(File.size()) + 400);
+
+        for (int Read = 0; Read < 2; ++Read) {
+            Saved.SetPosition(0);
+            Data.Warnings = TRVFWarnings();
+            TColor Color = clNone;
+            EXPECT_TRUE(Data.LoadRVFFromStream(Saved, Color, nullptr, nullptr));
+            ASSERT_EQ(Data.GetItemCount(), 3);
+            for (int i = 0; i < 2; ++i) {
+                auto* Item = static_cast<TRVGraphicItemInfo*>(Data.GetItem(i));
+                EXPECT_EQ(Item->Image()->Width(), 100) << i;
+            }
+            auto* Last = static_cast<TRVGraphicItemInfo*>(Data.GetItem(2));
+            EXPECT_TRUE(Last->Image()->Equals(Style.InvalidPicture()->Graphic()));
+            EXPECT_TRUE(Data.Warnings.Contains(rvfwInvalidPicture));
+        }
+    }
 }

@@ -2,6 +2,7 @@
 // markers, and our own RTF writer's output read back.
 #include <gtest/gtest.h>
 
+#include "document/crvdata_rtfsave.h"
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_text.h"
 #include "platform/core/colors.h"
@@ -10,6 +11,7 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
 #include "rtf/rvrtfrecords.h"
+#include "tests/support/picturebudget.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
@@ -520,4 +522,39 @@ TEST_F(TRTFImportTest, PngPicturesAreWrittenAsTheyAre)
     ASSERT_TRUE(source.SaveHTMLToStream(html, dir.Path() + "/", "t", "img", {}, clNone, counter, 0, 0, 0, 0,
                                         nullptr, nullptr));
     EXPECT_EQ(dir.Read("img1.png"), original);
+}
+
+// The pictures of one load share one pixel allowance: those past it show as
+// the invalid picture and the load goes on. A run-length bitmap is written
+// back to RTF and RVF as its own bytes, not as its decoded rows.
+TEST_F(TRTFImportTest, PicturesShareTheLoadsPixelAllowanceAndKeepTheirBytes)
+{
+    const TSmallPixelBudgets budgets(int64_t(1) << 40, 25000);
+    const std::string file = RleBmp(100, 0x204080);
+    std::string hex;
+    for (size_t i = 14; i < file.size(); ++i) {
+        static const char digits[] = "0123456789abcdef";
+        hex += digits[static_cast<unsigned char>(file[i]) >> 4];
+        hex += digits[static_cast<unsigned char>(file[i]) & 15];
+    }
+    const std::string pict = Pict("\\dibitmap0\\picw100\\pich100", hex);
+    ASSERT_EQ(Load("{\\rtf1 a" + pict + pict + pict + "b}"), rtf_ec_OK);
+    ASSERT_EQ(Summary(), "a[pic][pic][pic]b");
+    for (int itemNo : {1, 2}) {
+        const auto* bitmap = dynamic_cast<const TBitmap*>(PictureAt(Data, itemNo)->Image());
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(bitmap->Width(), 100);
+        EXPECT_EQ(bitmap->Pixels().At(50, 50), 0xFF204080u);
+    }
+    EXPECT_TRUE(PictureAt(Data, 3)->Image()->Equals(Style.InvalidPicture()->Graphic()));
+
+    TMemoryStream rvf;
+    PictureAt(Data, 1)->Image()->SaveToStream(rvf);
+    EXPECT_EQ(StreamBytes(rvf), file);
+    TMemoryStream rtf;
+    RVSaveImageToRTF(rtf, 15, PictureAt(Data, 1)->Image(), 0, 0, TRVRTFOptions());
+    const std::string written = StreamBytes(rtf);
+    EXPECT_NE(written.find("\\dibitmap0\\wbmwidthbytes100\\"), std::string::npos) << written.substr(0, 80);
+    EXPECT_LT(written.size(), 2 * file.size() + 200);
+    EXPECT_GT(written.size(), 2 * file.size() - 28);
 }

@@ -7,6 +7,7 @@
 #include "document/rvfmisc.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/picturebudget.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 #include "tests/support/testtablestore.h"
@@ -134,6 +135,32 @@ TEST(TableStream, BackgroundPictureRoundTrips)
     auto* T = dynamic_cast<TRVTableItemInfo*>(Copy.Data.GetItem(0));
     ASSERT_NE(T->GetBackgroundImage(), nullptr);
     EXPECT_EQ(T->GetBackgroundImage()->Width(), 2);
+}
+
+// A background picture past the read's pixel allowance is left out; the
+// table and the rest of the read are kept.
+TEST(TableStream, BackgroundPicturePastTheReadsAllowanceIsLeftOut)
+{
+    TTableDoc Doc;
+    TRVTableItemInfo* Table = Doc.AddTable(1, 1);
+    TBitmap Picture;
+    Picture.SetSize(100, 100);
+    Table->SetBackgroundImage(&Picture);
+    Table->GetCells(0, 0)->SetBackgroundImage(&Picture);
+    Doc.Data.AddNL("after", 0, 0);
+    const TSmallPixelBudgets Budgets(int64_t(1) << 40, 15000);
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        TTableDoc Copy;
+        ASSERT_TRUE(LoadDocRVF(Copy, SaveDocRVF(Doc, Binary)));
+        ASSERT_EQ(Copy.Data.GetItemCount(), 2);
+        auto* T = dynamic_cast<TRVTableItemInfo*>(Copy.Data.GetItem(0));
+        ASSERT_NE(T, nullptr);
+        // The first picture read fits; the second does not.
+        EXPECT_NE(T->GetBackgroundImage(), nullptr);
+        EXPECT_EQ(T->GetCells(0, 0)->GetBackgroundImage(), nullptr);
+        EXPECT_EQ(Copy.Data.GetItemText(1), "after");
+    }
 }
 
 TEST(TableStream, RowVAlignListIsReadToItsEnd)
@@ -267,7 +294,8 @@ TEST(TableStream, MalformedCellsListsAreReadErrorsThatLeaveAValidGrid)
     }
 }
 
-// The largest grid a file may describe is read; one more row is refused.
+// The largest grid a file may describe is read (its cells, each 64 slots
+// wide, justify it); one more row is refused.
 TEST(TableStream, GridSizeLimit)
 {
     for (int Rows : {1024, 1025}) {
@@ -275,7 +303,9 @@ TEST(TableStream, GridSizeLimit)
         const std::string Bytes = TableStream([Rows](TWriter& W) {
             Counts(W, Rows, 1024);
             W.WriteListBegin();
-            WriteCellEntry(W, 1024, Rows);
+            for (int r = 0; r < Rows; ++r)
+                for (int c = 0; c < 1024; c += 64)
+                    WriteCellEntry(W, 64, 1);
             W.WriteListEnd();
         });
         TTableDoc Doc;
@@ -283,7 +313,8 @@ TEST(TableStream, GridSizeLimit)
         TStringStream In(Bytes);
         if (Rows * int64_t(1024) <= RVTableMaxStoredSlots) {
             Table->LoadFromStream(In);
-            EXPECT_EQ(Table->GetCells(0, 0)->RowSpan, Rows);
+            EXPECT_EQ(Table->Rows->Count(), Rows);
+            EXPECT_EQ(Table->GetCells(Rows - 1, 960)->ColSpan, 64);
         } else {
             EXPECT_THROW(Table->LoadFromStream(In), EReadError);
         }
@@ -375,3 +406,137 @@ TEST(TableStream, FreePascalsReaderListsTheExpectedProperties)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// What a small file may cost
+
+namespace {
+
+// Tables nested Depth deep, each 1 x 1, the innermost cell holding "deep".
+void AddNestedTables(TTableDoc& Doc, int Depth)
+{
+    TRVTableItemInfo* Table = Doc.AddTable(1, 1);
+    for (int Level = 1; Level < Depth; ++Level) {
+        TRVTableCellData* Holder = Table->GetCells(0, 0);
+        Holder->Clear();
+        Table = new TRVTableItemInfo(1, 1, Holder);
+        Holder->AddItem(AnsiString(), Table);
+    }
+    SetCellText(Table->GetCells(0, 0), "deep");
+}
+
+// The number of tables nested from the document's first item, and the text
+// of the innermost cell.
+int NestingOf(TTableDoc& Doc, AnsiString& Text)
+{
+    int Depth = 0;
+    TCustomRVData* Data = &Doc.Data;
+    while (Data->GetItemCount() > 0) {
+        auto* Table = dynamic_cast<TRVTableItemInfo*>(Data->GetItem(0));
+        if (Table == nullptr) {
+            Text = Data->GetItemText(0);
+            break;
+        }
+        ++Depth;
+        Data = Table->GetCells(0, 0);
+    }
+    return Depth;
+}
+
+} // namespace
+
+// Text RVF grows with the document, not with each level of nesting, and
+// reads back whole.
+TEST(TableRVFSize, NestedTablesSaveInTextFormInProportionToTheDocument)
+{
+    for (int Depth : {1, 4, 12}) {
+        SCOPED_TRACE(Depth);
+        TTableDoc Source;
+        AddNestedTables(Source, Depth);
+        const std::string Binary = SaveDocRVF(Source, true);
+        const std::string Text = SaveDocRVF(Source, false);
+        EXPECT_LE(Text.size(), 3 * Binary.size()) << Binary.size();
+        for (const std::string* Saved : {&Text, &Binary}) {
+            TTableDoc Copy;
+            ASSERT_TRUE(LoadDocRVF(Copy, *Saved));
+            AnsiString Inner;
+            EXPECT_EQ(NestingOf(Copy, Inner), Depth);
+            EXPECT_EQ(Inner, "deep");
+        }
+    }
+}
+
+// A cell whose document was stored as text RVF (as files written before
+// cells were always stored in binary form) is still read, with a table in it.
+TEST(TableRVFSize, CellsStoredAsTextRVFAreStillRead)
+{
+    TTableDoc Inner;
+    AddNestedTable(Inner);
+    const std::string CellRVF = SaveDocRVF(Inner, false);
+    const std::string Stream = TableStream([&CellRVF](TWriter& W) {
+        Counts(W, 1, 1);
+        W.WriteListBegin();
+        W.WriteInteger(1);
+        W.WriteInteger(1);
+        W.WriteStr("TD");
+        W.WriteStr("");
+        W.WriteStr("C.Data");
+        const std::string Block = Count32(CellRVF.size()) + CellRVF;
+        W.WriteBinary(Block.data(), static_cast<int64_t>(Block.size()));
+        W.WriteListEnd();
+        W.WriteListEnd();
+        W.WriteListEnd();
+    });
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        TTableDoc Doc;
+        ASSERT_TRUE(LoadDocRVF(Doc, RVFWithTableStream(Stream, Binary)));
+        auto* Outer = dynamic_cast<TRVTableItemInfo*>(Doc.Data.GetItem(0));
+        ASSERT_NE(Outer, nullptr);
+        auto* Table = dynamic_cast<TRVTableItemInfo*>(Outer->GetCells(0, 0)->GetItem(0));
+        ASSERT_NE(Table, nullptr);
+        auto* Nested = dynamic_cast<TRVTableItemInfo*>(Table->GetCells(0, 1)->GetItem(0));
+        ASSERT_NE(Nested, nullptr);
+        EXPECT_EQ(Nested->GetCells(1, 0)->GetItemText(0), "in2");
+    }
+}
+
+// A grid is read only when the read's bytes justify its slots and rows: one
+// cell may not claim a million rows, and many small claims add up over the
+// tables of one read. What the read gave before the refused table stays.
+TEST(TableRVFSize, GridsTheFileCannotJustifyAreRefused)
+{
+    const auto OneCell = [](int Rows, int Cols) {
+        return TableStream([Rows, Cols](TWriter& W) {
+            Counts(W, Rows, Cols);
+            W.WriteListBegin();
+            WriteCellEntry(W, Cols, Rows);
+            W.WriteListEnd();
+        });
+    };
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        TTableDoc Tall;
+        EXPECT_FALSE(LoadDocRVF(Tall, RVFWithTableStream(OneCell(1048576, 1), Binary)));
+        EXPECT_EQ(Tall.Data.GetItemCount(), 0);
+        // A square of 200 x 200 under one cell is read alone...
+        const std::string Square = RVFWithTableStream(OneCell(200, 200), Binary);
+        TTableDoc One;
+        ASSERT_TRUE(LoadDocRVF(One, Square));
+        EXPECT_EQ(dynamic_cast<TRVTableItemInfo*>(One.Data.GetItem(0))->Rows->Count(), 200);
+        // ...but forty of them in one read are not: the first few are kept.
+        std::string Many;
+        for (int i = 0; i < 40; ++i)
+            Many += Square;
+        TTableDoc Forty;
+        EXPECT_FALSE(LoadDocRVF(Forty, Many));
+        EXPECT_GE(Forty.Data.GetItemCount(), 1);
+        EXPECT_LT(Forty.Data.GetItemCount(), 40);
+    }
+    // Outside a document's read, a table's own bytes are what count.
+    TTableDoc Doc;
+    TRVTableItemInfo* Table = Doc.AddTable(1, 1);
+    EXPECT_THROW(LoadTableStream(Table, OneCell(4096, 1024)), EReadError);
+    LoadTableStream(Table, OneCell(200, 200));
+    EXPECT_EQ(Table->Rows->Count(), 200);
+}

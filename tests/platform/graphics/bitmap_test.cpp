@@ -344,3 +344,35 @@ TEST(BitmapFiles, OpensInImageMagick)
 }
 
 // ---------------------------------------------------------------------------
+// Sizing
+
+// Each side set alone is kept, also while the other is still 0; the pixels
+// come once both sides are there, and a side past the limits is refused.
+TEST(BitmapSize, EachSideIsKeptWhenSetAlone)
+{
+    TBitmap bitmap;
+    bitmap.SetWidth(10);
+    EXPECT_EQ(bitmap.Width(), 10);
+    EXPECT_EQ(bitmap.Height(), 0);
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.SetHeight(120);
+    EXPECT_EQ(bitmap.Width(), 10);
+    EXPECT_EQ(bitmap.Height(), 120);
+    ASSERT_FALSE(bitmap.Empty());
+    EXPECT_EQ(bitmap.Pixels().Pixels.size(), 1200u);
+
+    TBitmap other;
+    other.SetHeight(7);
+    other.SetWidth(3);
+    EXPECT_EQ(other.Width(), 3);
+    EXPECT_EQ(other.Height(), 7);
+    EXPECT_EQ(other.Pixels().At(2, 6), 0xFFFFFFFFu);
+
+    // Back to one side of 0: no pixels, the other side stays.
+    other.SetWidth(0);
+    EXPECT_TRUE(other.Empty());
+    EXPECT_EQ(other.Height(), 7);
+    EXPECT_EQ(Save(other), "");
+    EXPECT_THROW(other.SetWidth(GraphicMaxSide + 1), EOutOfResources);
+    EXPECT_EQ(other.Height(), 7);
+}

@@ -1,0 +1,131 @@
+// The pixel budgets of pictures: a loaded bitmap keeps and saves its own file,
+// decoded pixels beyond the process's budget are dropped (oldest first) and
+// decoded again when asked, and a document load refuses pictures past its
+// allowance.
+#include "platform/graphics/pixelbudget.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/colors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/png.h"
+#include "tests/support/picturebudget.h"
+
+namespace {
+
+std::string Saved(const TGraphic& graphic)
+{
+    TStringStream stream;
+    graphic.SaveToStream(stream);
+    return stream.DataString();
+}
+
+template <class TPic> void Load(TPic& picture, const std::string& bytes)
+{
+    TStringStream stream(bytes);
+    picture.LoadFromStream(stream);
+}
+
+TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
+{
+    const std::string file = RleBmp(600, 0x336699);
+    TBitmap bitmap;
+    Load(bitmap, file);
+    EXPECT_EQ(bitmap.Width(), 600);
+    EXPECT_EQ(bitmap.Pixels().At(599, 599), 0xFF336699u);
+    // The run-length file as it was read, not 1 MB of 24-bit rows.
+    EXPECT_EQ(Saved(bitmap), file);
+    EXPECT_EQ(bitmap.BytesPerScanLine(), 600);
+    TBitmap copy;
+    copy.Assign(&bitmap);
+    EXPECT_EQ(Saved(copy), file);
+
+    // Drawing on it changes the pixels: they are what is saved now.
+    TCanvas* canvas = bitmap.Canvas();
+    canvas->Brush()->SetColor(clRed);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->FillRect(Rect(0, 0, 1, 1));
+    const std::string drawn = Saved(bitmap);
+    EXPECT_EQ(drawn.size(), 14u + 40u + 600u * 1800u);
+    TBitmap back;
+    Load(back, drawn);
+    EXPECT_EQ(back.Pixels().At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(back.Pixels().At(1, 0), 0xFF336699u);
+    // A new format is saved as that format.
+    copy.SetPixelFormat(pf32bit);
+    EXPECT_EQ(Saved(copy).size(), 14u + 40u + 600u * 2400u);
+}
+
+// However many pictures are read, the pixels held decoded stay within the
+// process's budget; a picture whose pixels were dropped decodes them again.
+TEST(PixelBudget, DecodedPixelsStayWithinTheProcessBudget)
+{
+    const int side = 100;
+    const TSmallPixelBudgets budgets(3 * side * side, int64_t(1) << 40);
+    std::vector<std::unique_ptr<TBitmap>> bitmaps;
+    for (uint32_t i = 0; i < 6; ++i) {
+        bitmaps.push_back(std::make_unique<TBitmap>());
+        Load(*bitmaps.back(), RleBmp(side, 0x101010u * (i + 1)));
+        EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side) << i;
+    }
+    // A PNG decoded on first use joins the same budget.
+    TBitmap source;
+    source.SetPixels(TPixelBuffer(side, side, 0xFF00FF00u));
+    TPNGImage made;
+    made.Assign(&source);
+    TPNGImage png;
+    Load(png, Saved(made));
+    EXPECT_EQ(png.Pixels().At(5, 5), 0xFF00FF00u);
+    EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
+    for (int round = 0; round < 2; ++round)
+        for (uint32_t i = 0; i < 6; ++i) {
+            const uint32_t grey = 0x101010u * (i + 1);
+            EXPECT_EQ(bitmaps[i]->Pixels().At(side - 1, 0), 0xFF000000u | grey) << i;
+            EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
+        }
+    EXPECT_EQ(png.Pixels().At(0, side - 1), 0xFF00FF00u);
+    // Pictures that go leave the register.
+    bitmaps.clear();
+    EXPECT_EQ(pixelbudget::HeldPixels(), side * side);
+}
+
+// Within a document load, pictures past the allowance are refused and leave
+// the picture as it was; nested loads share the outer allowance; outside a
+// load nothing is counted.
+TEST(PixelBudget, ALoadRefusesPicturesPastItsAllowance)
+{
+    const TSmallPixelBudgets budgets(int64_t(1) << 40, 25000);
+    const std::string file = RleBmp(100, 0x808080);
+    {
+        const TPictureLoadBudget load;
+        TBitmap first, second, third;
+        Load(first, file);
+        {
+            const TPictureLoadBudget nested;
+            Load(second, file);
+        }
+        third.SetSize(3, 2);
+        EXPECT_THROW(Load(third, file), EOutOfResources);
+        EXPECT_EQ(third.Width(), 3);
+        TPNGImage png;
+        TBitmap source;
+        source.SetPixels(TPixelBuffer(80, 80));
+        png.Assign(&source);
+        TPNGImage loaded;
+        EXPECT_THROW(Load(loaded, Saved(png)), EOutOfResources);
+        EXPECT_TRUE(loaded.Empty());
+    }
+    TBitmap later;
+    Load(later, file);
+    Load(later, file);
+    Load(later, file);
+    EXPECT_EQ(later.Width(), 100);
+}
+
+} // namespace
