@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/dragdrop.h"
@@ -220,7 +221,11 @@ void TWinControl::RemoveControl(TControl* aControl)
         RemoveTabOrder(win);
         win->FShowing = false;
     }
-    FControls.erase(std::remove(FControls.begin(), FControls.end(), aControl), FControls.end());
+    // A control is in the list once; looked for from the end, since a window
+    // frees its controls last-first.
+    const auto found = std::find(FControls.rbegin(), FControls.rend(), aControl);
+    if (found != FControls.rend())
+        FControls.erase(std::next(found).base());
     aControl->FParent = nullptr;
     Realign();
 }

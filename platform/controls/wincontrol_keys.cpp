@@ -3,6 +3,7 @@
 // dialog-key handling unless the control asks for them (WM_GETDLGCODE); then as
 // WM_KEYDOWN, which the form sees first when it has KeyPreview.
 #include <algorithm>
+#include <iterator>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/forms.h"
@@ -113,7 +114,11 @@ void TWinControl::InsertTabOrder(TWinControl* control)
 
 void TWinControl::RemoveTabOrder(TWinControl* control)
 {
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), control), FTabList.end());
+    // Listed once (InsertTabOrder); looked for from the end, where the
+    // controls freed last-first are.
+    const auto found = std::find(FTabList.rbegin(), FTabList.rend(), control);
+    if (found != FTabList.rend())
+        FTabList.erase(std::next(found).base());
 }
 
 void TWinControl::GetTabOrderList(TList* list)
