@@ -387,6 +387,17 @@ private:
     void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,
                       std::vector<uint8_t>* starts = nullptr);
     void AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances);
+    // A long left-to-right run drawn on an unscaled canvas without explicit
+    // advances draws only what the clip shows, with a margin of a few
+    // characters: the part [First, Last) of it (bytes of ANSI text, code units
+    // of wide text) and how far right of X that part begins. False when the
+    // run is drawn whole (short, aligned otherwise, scaled, or with
+    // right-to-left text anywhere, whose reordering needs the whole run).
+    bool VisibleSpanA(int x, unsigned options, const char* str, int count, int& first, int& last,
+                      int& offset);
+    bool VisibleSpanW(int x, unsigned options, const WideChar* str, int count, int& first, int& last,
+                      int& offset);
+    bool MayDrawPart(unsigned options, int count) const;
     void BuildClusters(TTextRun& run);
     bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);
     bool ExtTextOutInternal(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,
