@@ -159,15 +159,16 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
 void ShowSlice(TRollView* view, TPaneDisplayState* state)
 {
     size_t bytes = 0;
-    // The queued lines hold no line ends: each is added as it stands, and an
-    // empty rest of a line adds nothing to the line it continues.
-    auto show = [view](const AnsiString& text, int style, TPendingKind kind) {
+    // The queued lines hold no line ends: each is added as it stands (its
+    // copy moved into the pane's document), and an empty rest of a line adds
+    // nothing to the line it continues.
+    auto show = [view](AnsiString text, int style, TPendingKind kind) {
         if (kind == TPendingKind::Break)
             view->AddBreak();
         else if (kind == TPendingKind::Paragraph)
-            view->AddNL(text, style, 0);
+            view->AddNL(std::move(text), style, 0);
         else if (!text.empty())
-            view->AddNL(text, style, -1);
+            view->AddNL(std::move(text), style, -1);
     };
     while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
         bytes += state->Pending.PopFront(show) + 1;
