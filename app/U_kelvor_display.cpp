@@ -324,7 +324,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
         file->LineCount = 0;
         state->StartNewLine = false;
         cleared = true;
-        // The lines let go are given back to the system, not kept for good.
+        // The texts of the lines let go are given back to the system, not
+        // kept for good; their items and draw items stay pooled for the
+        // lines that fill the pane again.
         if (held)
             malloc_trim(0);
     }

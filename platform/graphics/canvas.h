@@ -344,6 +344,10 @@ protected:
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.
     virtual void UnitAdvances(const WideChar* str, int count, int* advances);
+    // The advances of the 128 ASCII characters in the current font (as
+    // CharAdvance gives them), when the backend keeps them at hand; null
+    // makes ASCII text ask UnitAdvances.
+    virtual const int* AsciiAdvances() { return nullptr; }
     virtual void FontMetrics(TOutlineTextMetric& metrics) = 0;
     virtual void DoLine(const TPoint& from, const TPoint& to) = 0;
     virtual void DoPolyline(const std::vector<TPoint>& points) = 0;

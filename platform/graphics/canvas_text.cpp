@@ -332,6 +332,22 @@ bool TCanvas::AsciiExtents(const char* str, int count, int* prefixes, TSize& siz
         return false;
     // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
     // of its own, so the advances add up without converting the text.
+    if (const int* ascii = AsciiAdvances()) {
+        const int extra = FCharExtra;
+        int sum = 0;
+        if (prefixes) {
+            for (int i = 0; i < count; ++i)
+                prefixes[i] = sum += ascii[static_cast<unsigned char>(str[i])] + extra;
+        } else {
+            for (int i = 0; i < count; ++i)
+                sum += ascii[static_cast<unsigned char>(str[i])];
+            sum += extra * count;
+        }
+        TOutlineTextMetric otm;
+        FontMetrics(otm);
+        size = {sum, otm.otmTextMetrics.tmHeight};
+        return true;
+    }
     WideChar units[256];
     int own[256];
     int sum = 0;
