@@ -73,15 +73,20 @@ public:
         Add(0, 0, 0, TPendingKind::Break);
     }
     // Hands the oldest line to Show(text, style, kind); its length in bytes.
+    // A chunk that is one line and nothing else (a piece of a line without an
+    // end) hands its text over instead of a copy.
     template <class F> size_t PopFront(F show)
     {
         TChunk& chunk = FChunks.front();
-        const TLine& line = chunk.Lines[chunk.Next++];
-        show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
-        const size_t length = line.Length;
-        if (chunk.Next == chunk.Lines.size())
+        const TLine line = chunk.Lines[chunk.Next++];
+        const bool last = chunk.Next == chunk.Lines.size();
+        if (last && line.Start == 0 && line.Length == chunk.Text.size())
+            show(std::move(chunk.Text), line.Style, line.Kind);
+        else
+            show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
+        if (last)
             FChunks.pop_front();
-        return length;
+        return line.Length;
     }
 
 private:
