@@ -73,15 +73,20 @@ public:
         Add(0, 0, 0, TPendingKind::Break);
     }
     // Hands the oldest line to Show(text, style, kind); its length in bytes.
+    // A chunk that is one line and nothing else (a piece of a line without an
+    // end) hands its text over instead of a copy.
     template <class F> size_t PopFront(F show)
     {
         TChunk& chunk = FChunks.front();
-        const TLine& line = chunk.Lines[chunk.Next++];
-        show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
-        const size_t length = line.Length;
-        if (chunk.Next == chunk.Lines.size())
+        const TLine line = chunk.Lines[chunk.Next++];
+        const bool last = chunk.Next == chunk.Lines.size();
+        if (last && line.Start == 0 && line.Length == chunk.Text.size())
+            show(std::move(chunk.Text), line.Style, line.Kind);
+        else
+            show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
+        if (last)
             FChunks.pop_front();
-        return length;
+        return line.Length;
     }
 
 private:
@@ -159,15 +164,16 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
 void ShowSlice(TRollView* view, TPaneDisplayState* state)
 {
     size_t bytes = 0;
-    // The queued lines hold no line ends: each is added as it stands, and an
-    // empty rest of a line adds nothing to the line it continues.
-    auto show = [view](const AnsiString& text, int style, TPendingKind kind) {
+    // The queued lines hold no line ends: each is added as it stands (its
+    // copy moved into the pane's document), and an empty rest of a line adds
+    // nothing to the line it continues.
+    auto show = [view](AnsiString text, int style, TPendingKind kind) {
         if (kind == TPendingKind::Break)
             view->AddBreak();
         else if (kind == TPendingKind::Paragraph)
-            view->AddNL(text, style, 0);
+            view->AddNL(std::move(text), style, 0);
         else if (!text.empty())
-            view->AddNL(text, style, -1);
+            view->AddNL(std::move(text), style, -1);
     };
     while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
         bytes += state->Pending.PopFront(show) + 1;
@@ -323,7 +329,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
         file->LineCount = 0;
         state->StartNewLine = false;
         cleared = true;
-        // The lines let go are given back to the system, not kept for good.
+        // The texts of the lines let go are given back to the system, not
+        // kept for good; their items and draw items stay pooled for the
+        // lines that fill the pane again.
         if (held)
             malloc_trim(0);
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "document/rvclasses.h"
@@ -352,11 +353,13 @@ public:
     // Appends an item (owned by the store from then on) with its text. An item
     // of ParaNo -1 continues the last paragraph's line unless the store is empty
     // or ends with a full-width item; then it starts a paragraph of style 0.
-    void AddItem(const AnsiString& text, TCustomRVItemInfo* item);
+    // The texts are taken by value here and below: a caller that lets go of
+    // its string moves it into the store without a copy.
+    void AddItem(AnsiString text, TCustomRVItemInfo* item);
     // A text item of style StyleNo; tabs become spaces. ERollViewError "Can't
     // perform Unicode operation" for text of odd length in a Unicode style.
-    void AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
-    void AddNL(const AnsiString& s, int styleNo, int paraNo) { AddNLTag(s, styleNo, paraNo, TRVTag()); }
+    void AddNLTag(AnsiString s, int styleNo, int paraNo, const TRVTag& tag);
+    void AddNL(AnsiString s, int styleNo, int paraNo) { AddNLTag(std::move(s), styleNo, paraNo, TRVTag()); }
     void AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo, int paraNo);
     // ANSI text, converted to UTF-16 for a Unicode style (the style's code page).
     void AddNLATag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
@@ -395,7 +398,7 @@ public:
     // Tabs replaced by the style sheet's SpacesInTab blanks (8 without a style
     // sheet); in the wide form when Unicode is set without a style sheet, or
     // when text style StyleNo is Unicode.
-    AnsiString ReplaceTabs(const AnsiString& s, int styleNo, bool unicode);
+    AnsiString ReplaceTabs(AnsiString s, int styleNo, bool unicode);
 
     // ---- Deleting
     // Frees items FirstItemNo .. FirstItemNo + Count - 1 (cut to the items that

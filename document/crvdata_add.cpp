@@ -1,6 +1,7 @@
 // The item store: appending items in paragraph and line mode, text lines and
 // blocks, breaks, bullets, hot spots and pending checkpoints.
 #include <memory>
+#include <utility>
 
 #include "document/crvdata.h"
 #include "document/rvfuncs.h"
@@ -41,7 +42,7 @@ private:
 
 } // namespace
 
-void TCustomRVData::AddItem(const AnsiString& text, TCustomRVItemInfo* item)
+void TCustomRVData::AddItem(AnsiString text, TCustomRVItemInfo* item)
 {
     TCustomRVItemInfo* last = LastItem();
     if (item->ParaNo == -1 && last && !last->GetBoolValue(rvbpFullWidth)) {
@@ -74,9 +75,8 @@ void TCustomRVData::AddItem(const AnsiString& text, TCustomRVItemInfo* item)
     SetCP(item, LastCP, NotAddedCP);
     try {
         item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
-        AnsiString s = text;
-        item->Inserting(this, s, false);
-        Items->AddObject(s, item);
+        item->Inserting(this, text, false);
+        Items->AddObject(std::move(text), item);
     } catch (...) {
         // The item stays the caller's: give the checkpoint back as the pending one.
         if (attached) {
@@ -95,7 +95,7 @@ bool TCustomRVData::HasUnicodeStyle(int styleNo)
     return style && style->TextStyles()->Items(styleNo)->Unicode();
 }
 
-AnsiString TCustomRVData::ReplaceTabs(const AnsiString& s, int styleNo, bool unicode)
+AnsiString TCustomRVData::ReplaceTabs(AnsiString s, int styleNo, bool unicode)
 {
     if (s.find('\t') == AnsiString::npos)
         return s;
@@ -107,7 +107,7 @@ AnsiString TCustomRVData::ReplaceTabs(const AnsiString& s, int styleNo, bool uni
     return RV_ReplaceTabsA(s, style->SpacesInTab());
 }
 
-void TCustomRVData::AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag)
+void TCustomRVData::AddNLTag(AnsiString s, int styleNo, int paraNo, const TRVTag& tag)
 {
     const bool unicode = HasUnicodeStyle(styleNo);
     // Text for a Unicode style is UTF-16: half a code unit cannot be stored.
@@ -119,7 +119,7 @@ void TCustomRVData::AddNLTag(const AnsiString& s, int styleNo, int paraNo, const
     item->Tag = tag;
     if (unicode)
         item->ItemOptions.Include(rvioUnicode);
-    AddItem(ReplaceTabs(s, styleNo, false), item.get());
+    AddItem(ReplaceTabs(std::move(s), styleNo, false), item.get());
     item.release();
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "document/rvclasses.h"
+#include "platform/core/blockpool.h"
 #include "platform/core/object.h"
 
 // A pixel offset kept in 16 bits so that a draw item stays small (a long
@@ -38,6 +39,10 @@ public:
     // SetData, then SetSize.
     TRVDrawLineInfo(int aLeft, int aTop, int aWidth, int aHeight, int aItemNo, bool aFromNewLine);
     const char* ClassName() const override { return "TRVDrawLineInfo"; }
+    // Plain draw items come from a pool, without an allocator header each (a
+    // log pane holds one per line); larger subclasses from the heap.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
 
     virtual void SetData(int aLeft, int aTop, int aItemNo, bool aFromNewLine);
     virtual void SetSize(int aWidth, int aHeight);
@@ -66,6 +71,19 @@ public:
 };
 // With the virtual table pointer, 48 bytes on 64-bit platforms.
 static_assert(sizeof(void*) != 8 || sizeof(TRVDrawLineInfo) <= 48, "a draw item must stay compact");
+
+using TRVDrawLinePool = TBlockPool<sizeof(TRVDrawLineInfo), alignof(TRVDrawLineInfo)>;
+inline void* TRVDrawLineInfo::operator new(size_t size)
+{
+    return size == sizeof(TRVDrawLineInfo) ? TRVDrawLinePool::Allocate() : ::operator new(size);
+}
+inline void TRVDrawLineInfo::operator delete(void* block, size_t size)
+{
+    if (size == sizeof(TRVDrawLineInfo))
+        TRVDrawLinePool::Release(block);
+    else
+        ::operator delete(block);
+}
 
 // One page part of a draw item that pagination spreads over several pages.
 // Height is the part's height on its page, in device pixels.

@@ -240,6 +240,10 @@ public:
     explicit TCustomRVItemInfo(TCustomRVData* rvData);
     ~TCustomRVItemInfo() override;
     const char* ClassName() const override { return "TCustomRVItemInfo"; }
+    // Items of the base's size (text items: one per line of a log) come from
+    // a pool, without an allocator header each; larger ones from the heap.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
     // The item's own class reference. Every item class overrides it.
     virtual TRVItemClass GetItemClass() const;
 
@@ -550,6 +554,20 @@ public:
     void UpdateStyles(TRVIntegerList* textStylesShift, TRVIntegerList* paraStylesShift,
                       TRVIntegerList* listStylesShift) override;
 };
+static_assert(sizeof(TRVTextItemInfo) == sizeof(TCustomRVItemInfo), "text items come from the item pool");
+
+using TRVItemPool = TBlockPool<sizeof(TCustomRVItemInfo), alignof(TCustomRVItemInfo)>;
+inline void* TCustomRVItemInfo::operator new(size_t size)
+{
+    return size == sizeof(TCustomRVItemInfo) ? TRVItemPool::Allocate() : ::operator new(size);
+}
+inline void TCustomRVItemInfo::operator delete(void* block, size_t size)
+{
+    if (size == sizeof(TCustomRVItemInfo))
+        TRVItemPool::Release(block);
+    else
+        ::operator delete(block);
+}
 
 // A horizontal rule across the text width: LineWidth pixels thick, in Color
 // (clNone: the colour of text style 0). Style is kept and saved only.

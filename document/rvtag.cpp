@@ -4,14 +4,14 @@
 const AnsiString& TRVTag::AsString() const
 {
     static const AnsiString empty;
-    return FText ? *FText : empty;
+    return IsString() ? *Text() : empty;
 }
 
 bool TRVTag::operator==(const TRVTag& other) const
 {
     if (IsString() != other.IsString())
         return false;
-    return FText ? *FText == *other.FText : FValue == other.FValue;
+    return IsString() ? *Text() == *other.Text() : FBits == other.FBits;
 }
 
 TRVTag RV_CopyTag(const TRVTag& tag, bool /*TagsArePChars*/)

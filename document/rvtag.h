@@ -18,25 +18,33 @@
 class TRVTag {
 public:
     TRVTag() = default;
-    TRVTag(int32_t value) : FValue(value) {}
-    explicit TRVTag(AnsiString text) : FText(std::make_unique<AnsiString>(std::move(text))) {}
+    TRVTag(int32_t value) : FBits(IntegerBits(value)) {}
+    explicit TRVTag(AnsiString text) : FBits(StringBits(new AnsiString(std::move(text)))) {}
     TRVTag(const TRVTag& other)
-        : FText(other.FText ? std::make_unique<AnsiString>(*other.FText) : nullptr), FValue(other.FValue)
+        : FBits(other.IsString() ? StringBits(new AnsiString(*other.Text())) : other.FBits)
     {}
-    TRVTag(TRVTag&& other) noexcept = default;
+    TRVTag(TRVTag&& other) noexcept : FBits(std::exchange(other.FBits, IntegerBits(0))) {}
+    ~TRVTag() { delete Text(); }
     TRVTag& operator=(const TRVTag& other)
     {
         if (this != &other) {
-            FText = other.FText ? std::make_unique<AnsiString>(*other.FText) : nullptr;
-            FValue = other.FValue;
+            TRVTag copy(other);
+            std::swap(FBits, copy.FBits);
         }
         return *this;
     }
-    TRVTag& operator=(TRVTag&& other) noexcept = default;
+    TRVTag& operator=(TRVTag&& other) noexcept
+    {
+        std::swap(FBits, other.FBits);
+        return *this;
+    }
 
-    bool IsString() const { return FText != nullptr; }
+    bool IsString() const { return (FBits & 1) == 0; }
     // The integer of an integer tag; 0 for a string tag.
-    int32_t AsInteger() const { return FText ? 0 : FValue; }
+    int32_t AsInteger() const
+    {
+        return IsString() ? 0 : static_cast<int32_t>(static_cast<uint32_t>(FBits >> 1));
+    }
     // The text of a string tag; empty for an integer tag.
     const AnsiString& AsString() const;
 
@@ -46,9 +54,18 @@ public:
     bool operator!=(const TRVTag& other) const { return !(*this == other); }
 
 private:
-    std::unique_ptr<AnsiString> FText; // null for an integer tag
-    int32_t FValue = 0;
+    // One word for either kind: an integer shifted left with the lowest bit
+    // set, or the address of the owned text (heap addresses are even).
+    static uint64_t IntegerBits(int32_t value) { return (uint64_t{static_cast<uint32_t>(value)} << 1) | 1; }
+    static uint64_t StringBits(AnsiString* text) { return reinterpret_cast<uintptr_t>(text); }
+    AnsiString* Text() const
+    {
+        return IsString() ? reinterpret_cast<AnsiString*>(static_cast<uintptr_t>(FBits)) : nullptr;
+    }
+
+    uint64_t FBits = 1; // the integer 0
 };
+static_assert(sizeof(TRVTag) == 8, "a tag is one word: every item carries one");
 
 // A new tag for another holder. Tags are values, so this is a plain copy in
 // both kinds of document; a string tag gets its own copy of the text.

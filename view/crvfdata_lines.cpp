@@ -596,7 +596,10 @@ void TCustomRVFormattedData::GetIndents(int itemNo, bool isFirstLine, int& paraS
         }
     };
     auto markerLevel = [&](int no) -> TRVListLevel* {
-        const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(GetItem(no));
+        // Text items (most of a document) are never markers: no type query for them.
+        const TCustomRVItemInfo* candidate = GetItem(no);
+        const auto* marker =
+            candidate->StyleNo < 0 ? dynamic_cast<const TRVMarkerItemInfo*>(candidate) : nullptr;
         return marker != nullptr ? marker->GetLevelInfo(rvStyle) : nullptr;
     };
     TRVListLevel* paraLevel = markerLevel(paraStartItem);

@@ -89,8 +89,12 @@ int TCustomRVFormattedData::CalculateUnwrappedItemsWidth(int first, int last, co
             textStyle->Apply(canvas, GetParaBiDiMode(item->ParaNo));
             appliedStyle = item->StyleNo;
         }
-        // Measured as the layout shows it: in capitals for an all-capitals style.
-        result += RVU_TextWidth(RV_ReturnCapitalized(GetItemText(i), textStyle), canvas, item->ItemOptions);
+        // Measured as the layout shows it: in capitals for an all-capitals
+        // style; other text as it stands, without a copy.
+        const AnsiString& text = GetItemText(i);
+        result += textStyle->StyleEx().Contains(rvfsAllCaps)
+                      ? RVU_TextWidth(RV_ReturnCapitalized(text, textStyle), canvas, item->ItemOptions)
+                      : RVU_TextWidth(text, canvas, item->ItemOptions);
     }
     return result;
 }
@@ -211,7 +215,9 @@ int TCustomRVFormattedData::GetMaxIndent(int itemNo, int& paraStartItem)
     // A list paragraph takes its indents from the list level: the level of its
     // marker, or of the marker of a first paragraph begun elsewhere.
     TRVListLevel* level = nullptr;
-    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(GetItem(paraStartItem)))
+    TCustomRVItemInfo* first = GetItem(paraStartItem);
+    // Text items are never markers: no type query for them.
+    if (auto* marker = first->StyleNo < 0 ? dynamic_cast<TRVMarkerItemInfo*>(first) : nullptr)
         level = marker->GetLevelInfo(style);
     if (level == nullptr && paraStartItem == 0 && State.Contains(rvstFirstParaAborted)) {
         int listNo, levelNo;

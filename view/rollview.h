@@ -293,8 +293,9 @@ public:
     // ---- Adding items: every operation passes to the store (paragraph -1
     // continues the previous paragraph's line). Nothing is laid out.
     void AddNLTag(const AnsiString& s, int styleNo, int paraNo, const TRVTag& tag);
-    void AddItem(const AnsiString& text, TCustomRVItemInfo* item);
-    void AddNL(const AnsiString& s, int styleNo, int paraNo);
+    // Texts by value: a caller that lets go of its string moves it into the document.
+    void AddItem(AnsiString text, TCustomRVItemInfo* item);
+    void AddNL(AnsiString s, int styleNo, int paraNo);
     void AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo, int paraNo);
     void AddFromNewLine(const AnsiString& s, int styleNo);
     void AddTag(const AnsiString& s, int styleNo, const TRVTag& tag);

@@ -3,6 +3,7 @@
 // to the root document data and its item store.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
@@ -174,14 +175,14 @@ void TCustomRollView::AddNLTag(const AnsiString& s, int styleNo, int paraNo, con
     RVData->AddNLTag(s, styleNo, paraNo, tag);
 }
 
-void TCustomRollView::AddItem(const AnsiString& text, TCustomRVItemInfo* item)
+void TCustomRollView::AddItem(AnsiString text, TCustomRVItemInfo* item)
 {
-    RVData->AddItem(text, item);
+    RVData->AddItem(std::move(text), item);
 }
 
-void TCustomRollView::AddNL(const AnsiString& s, int styleNo, int paraNo)
+void TCustomRollView::AddNL(AnsiString s, int styleNo, int paraNo)
 {
-    RVData->AddNL(s, styleNo, paraNo);
+    RVData->AddNL(std::move(s), styleNo, paraNo);
 }
 
 void TCustomRollView::AddFmt(const AnsiString& formatStr, std::initializer_list<TFormatArg> args, int styleNo,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
@@ -148,7 +149,7 @@ int TStringList::Add(const AnsiString& s)
     return AddObject(s, nullptr);
 }
 
-int TStringList::AddObject(const AnsiString& s, TObject* object)
+int TStringList::AddObject(AnsiString s, TObject* object)
 {
     int index = Count();
     if (FSorted && Find(s, index)) {
@@ -157,7 +158,7 @@ int TStringList::AddObject(const AnsiString& s, TObject* object)
         if (FDuplicates == dupError)
             throw EStringListError(SysConst::SDuplicateString);
     }
-    InsertItem(index, s, object);
+    InsertItem(index, std::move(s), object);
     return index;
 }
 
@@ -187,9 +188,9 @@ void TStringList::InsertObject(int index, const AnsiString& s, TObject* object)
     InsertItem(index, s, object);
 }
 
-void TStringList::InsertItem(int index, const AnsiString& s, TObject* object)
+void TStringList::InsertItem(int index, AnsiString s, TObject* object)
 {
-    FItems.insert(static_cast<size_t>(index), TStringItem{s, object});
+    FItems.insert(static_cast<size_t>(index), TStringItem{std::move(s), object});
     Changed();
 }
 

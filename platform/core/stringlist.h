@@ -59,7 +59,8 @@ public:
     // returns the existing index (the object is not stored: the caller keeps it),
     // dupError raises, dupAccept inserts before the equal strings.
     int Add(const AnsiString& s);
-    int AddObject(const AnsiString& s, TObject* object);
+    // The text is taken by value: a caller that lets go of its string moves it in.
+    int AddObject(AnsiString s, TObject* object);
     void AddStrings(const TStringList& strings);
     void Insert(int index, const AnsiString& s);
     void InsertObject(int index, const AnsiString& s, TObject* object);
@@ -138,7 +139,7 @@ private:
     }
     [[noreturn]] void IndexError(int index) const;
     void CheckNotSorted() const;
-    void InsertItem(int index, const AnsiString& s, TObject* object);
+    void InsertItem(int index, AnsiString s, TObject* object);
     void FreeObjects();
     void SortItems();
     void Changed();

@@ -344,6 +344,10 @@ protected:
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.
     virtual void UnitAdvances(const WideChar* str, int count, int* advances);
+    // The advances of the 128 ASCII characters in the current font (as
+    // CharAdvance gives them), when the backend keeps them at hand; null
+    // makes ASCII text ask UnitAdvances.
+    virtual const int* AsciiAdvances() { return nullptr; }
     virtual void FontMetrics(TOutlineTextMetric& metrics) = 0;
     virtual void DoLine(const TPoint& from, const TPoint& to) = 0;
     virtual void DoPolyline(const std::vector<TPoint>& points) = 0;
@@ -387,6 +391,17 @@ private:
     void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,
                       std::vector<uint8_t>* starts = nullptr);
     void AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances);
+    // A long left-to-right run drawn on an unscaled canvas without explicit
+    // advances draws only what the clip shows, with a margin of a few
+    // characters: the part [First, Last) of it (bytes of ANSI text, code units
+    // of wide text) and how far right of X that part begins. False when the
+    // run is drawn whole (short, aligned otherwise, scaled, or with
+    // right-to-left text anywhere, whose reordering needs the whole run).
+    bool VisibleSpanA(int x, unsigned options, const char* str, int count, int& first, int& last,
+                      int& offset);
+    bool VisibleSpanW(int x, unsigned options, const WideChar* str, int count, int& first, int& last,
+                      int& offset);
+    bool MayDrawPart(unsigned options, int count) const;
     void BuildClusters(TTextRun& run);
     bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);
     bool ExtTextOutInternal(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,

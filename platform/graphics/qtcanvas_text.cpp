@@ -52,6 +52,9 @@ struct TQtFontData {
     TOutlineTextMetric Metrics;
     std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
     std::array<const TQtGlyphs*, 0x100> Latin{};
+    // The advances of the ASCII characters, once asked for.
+    std::array<int, 0x80> Ascii{};
+    bool AsciiKnown = false;
     std::vector<TQtFace> Faces;
 
     const TQtGlyphs& GlyphsOf(const WideChar* text, int count)
@@ -276,6 +279,17 @@ void TQtCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
     TQtFontData& font = CurrentFont();
     for (int i = 0; i < count; ++i)
         advances[i] = font.GlyphsOf(str + i, 1).Advance;
+}
+
+const int* TQtCanvas::AsciiAdvances()
+{
+    TQtFontData& font = CurrentFont();
+    if (!font.AsciiKnown) {
+        for (WideChar c = 0; c < 0x80; ++c)
+            font.Ascii[c] = font.GlyphsOf(&c, 1).Advance;
+        font.AsciiKnown = true;
+    }
+    return font.Ascii.data();
 }
 
 void TQtCanvas::FontMetrics(TOutlineTextMetric& metrics)

@@ -31,3 +31,43 @@ TEST(TRVTagTest, CompareTags)
     EXPECT_FALSE(RV_CompareTags(TRVTag(AnsiString("5")), TRVTag(5), true));
     EXPECT_FALSE(RV_CompareTags(TRVTag(AnsiString("5")), TRVTag(5), false));
 }
+
+// A tag is one word (every item carries one), whichever kind it holds.
+TEST(TRVTagTest, EveryValueSurvivesCopiesMovesAndAssignments)
+{
+    static_assert(sizeof(TRVTag) <= sizeof(uint64_t), "a tag fits in one word");
+    for (int32_t value : {0, 1, -1, 2, INT32_MAX, INT32_MIN, 0x40000000, -0x40000000}) {
+        SCOPED_TRACE(value);
+        const TRVTag tag(value);
+        EXPECT_FALSE(tag.IsString());
+        EXPECT_EQ(tag.AsInteger(), value);
+        EXPECT_EQ(tag.AsString(), "");
+        TRVTag copy(tag);
+        EXPECT_EQ(copy, tag);
+        TRVTag moved(std::move(copy));
+        EXPECT_EQ(moved.AsInteger(), value);
+        TRVTag assigned(AnsiString("replaced"));
+        assigned = moved;
+        EXPECT_FALSE(assigned.IsString());
+        EXPECT_EQ(assigned.AsInteger(), value);
+    }
+    EXPECT_NE(TRVTag(1), TRVTag(-1));
+    EXPECT_NE(TRVTag(INT32_MIN), TRVTag(0));
+
+    TRVTag text(AnsiString("text"));
+    EXPECT_TRUE(text.IsString());
+    EXPECT_EQ(text.AsInteger(), 0);
+    TRVTag moved(std::move(text));
+    EXPECT_EQ(moved.AsString(), "text");
+    TRVTag target(7);
+    target = std::move(moved);
+    EXPECT_EQ(target.AsString(), "text");
+    TRVTag& self = target;
+    target = self;
+    EXPECT_EQ(target.AsString(), "text");
+    target = TRVTag(3);
+    EXPECT_FALSE(target.IsString());
+    EXPECT_EQ(target.AsInteger(), 3);
+    EXPECT_EQ(TRVTag().AsInteger(), 0);
+    EXPECT_FALSE(TRVTag().IsString());
+}

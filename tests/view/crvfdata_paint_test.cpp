@@ -223,6 +223,35 @@ TEST_F(PaintTest, OnlyThePiecesOfAVeryLongLineThatShowArePainted)
     }
 }
 
+TEST_F(PaintTest, APieceFarWiderThanTheViewPaintsOnlyTheCharactersThatShow)
+{
+    // One unwrapped item of 100,000 characters (700,000 px): whatever part of
+    // it is scrolled into view, the few characters under the view are drawn,
+    // each where the whole piece places it.
+    TParaInfo* unwrapped = Style.ParaStyles()->Add();
+    unwrapped->SetOptions({rvpaoNoWrap});
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += static_cast<char>('a' + i % 26);
+    Data.AddNL(text, 0, Style.ParaStyles()->Count() - 1);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 1);
+    for (int hOffs : {0, 7 * 50000 + 3, 699800}) {
+        SCOPED_TRACE(hOffs);
+        Data.HOffs = hOffs;
+        Paint(300, 130);
+        const std::vector<TText> texts = Texts();
+        ASSERT_EQ(texts.size(), 1u);
+        const TText& t = texts[0];
+        const int left = Data.DrawItems[0]->Left - hOffs;
+        ASSERT_EQ((t.X - left) % 7, 0);
+        EXPECT_EQ(t.Text, text.substr(static_cast<size_t>((t.X - left) / 7), t.Text.size()));
+        EXPECT_LT(t.Text.size(), 200u);
+        EXPECT_LE(t.X, 0);
+        EXPECT_GE(t.X + 7 * static_cast<int>(t.Text.size()), std::min(300, left + 700000));
+    }
+}
+
 TEST_F(PaintTest, ParagraphBackgroundAndBorderAroundAMultiLineParagraph)
 {
     TParaInfo* Boxed = Style.ParaStyles()->Add(); // paragraph 2

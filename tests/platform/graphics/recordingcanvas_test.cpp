@@ -120,3 +120,100 @@ TEST_F(RecordingCanvasTest, AnsiCharacterPlacementKeepsBytesTogether)
     EXPECT_EQ(dx, (std::vector<int>{7, 0, 7, 0, 7, 7}));
     EXPECT_EQ(classes, (std::vector<char>{1, 2, 2, 2, 2, 1}));
 }
+
+// A long run draws only the characters that reach into the clip (with a
+// margin for glyphs that overhang their cells), each where the whole run
+// would place it; the clip is the canvas (200 px) unless narrowed.
+TEST_F(RecordingCanvasTest, LongRunDrawsOnlyWhatTheClipShows)
+{
+    SetACP(65001);
+    AnsiString ascii;
+    for (int i = 0; i < 100000; ++i)
+        ascii += static_cast<char>('a' + i % 26);
+    struct TCase {
+        const char* Name;
+        int X;
+        int ClipLeft;
+        int ClipRight;
+    };
+    const TCase cases[] = {
+        {"from its start", 0, 0, 200},
+        {"scrolled to its middle", -350003, 0, 200},
+        {"narrow clip", -7000, 60, 90},
+        {"scrolled near its end", -699900, 0, 200},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRecordingCanvas clipped{200, 100};
+        clipped.IntersectClipRect(c.ClipLeft, 0, c.ClipRight, 100);
+        clipped.TextOutA(c.X, 5, ascii.data(), static_cast<int>(ascii.size()));
+        ASSERT_EQ(clipped.Count(), 1);
+        const TCanvasRecord& r = clipped[0];
+        // Cut where a character begins, and placed where the whole run has it.
+        ASSERT_EQ((r.X - c.X) % 7, 0);
+        const size_t first = static_cast<size_t>((r.X - c.X) / 7);
+        EXPECT_EQ(r.Ansi, ascii.substr(first, r.Ansi.size()));
+        EXPECT_EQ(r.Y, 5);
+        EXPECT_LT(r.Ansi.size(), 100u);
+        // Every pixel of the clip is covered.
+        EXPECT_LE(r.X, c.ClipLeft);
+        EXPECT_GE(r.X + r.Width, std::min(c.ClipRight, c.X + 700000));
+    }
+
+    // Wholly left or right of the canvas: nothing of it is drawn.
+    canvas.TextOutA(-800000, 0, ascii.data(), static_cast<int>(ascii.size()));
+    canvas.TextOutA(500, 0, ascii.data(), static_cast<int>(ascii.size()));
+    ASSERT_EQ(canvas.Count(), 2);
+    EXPECT_TRUE(canvas[0].Text.empty());
+    EXPECT_TRUE(canvas[1].Text.empty());
+}
+
+TEST_F(RecordingCanvasTest, LongRunCutsBetweenWholeCharacters)
+{
+    SetACP(65001);
+    // Two-byte letters: a cut never falls inside one.
+    AnsiString accented;
+    for (int i = 0; i < 20000; ++i)
+        accented += "\xC3\xA9";
+    canvas.TextOutA(-7001, 0, accented.data(), static_cast<int>(accented.size()));
+    const TCanvasRecord& a = canvas[0];
+    EXPECT_EQ((a.X + 7001) % 7, 0);
+    ASSERT_FALSE(a.Ansi.empty());
+    EXPECT_EQ(static_cast<unsigned char>(a.Ansi[0]), 0xC3u);
+    EXPECT_EQ(a.Ansi.size() % 2, 0u);
+    EXPECT_LT(a.Text.size(), 100u);
+
+    // Wide text: a letter and its combining mark stay together and measure as one.
+    WideString marked;
+    for (int i = 0; i < 10000; ++i)
+        marked += u"e\u0301";
+    canvas.TextOutW(-7000, 0, marked.data(), static_cast<int>(marked.size()));
+    const TCanvasRecord& w = canvas[1];
+    EXPECT_EQ((w.X + 7000) % 7, 0);
+    ASSERT_FALSE(w.Text.empty());
+    EXPECT_EQ(w.Text[0], u'e');
+    EXPECT_EQ(w.Text.size() % 2, 0u);
+    EXPECT_EQ(w.Width, static_cast<int>(w.Text.size() / 2) * 7);
+}
+
+TEST_F(RecordingCanvasTest, LongRunIsDrawnWholeWhereItsPartsDependOnTheWhole)
+{
+    SetACP(65001);
+    AnsiString text(10000, 'x');
+    const int n = static_cast<int>(text.size());
+    // A right-to-left letter anywhere reorders the run.
+    AnsiString hebrew = text + "\xD7\x90";
+    canvas.TextOutA(0, 0, hebrew.data(), n + 2);
+    // Centred or right-aligned text is placed by its whole width.
+    canvas.SetTextAlign(TA_RIGHT);
+    canvas.TextOutA(100, 0, text.data(), n);
+    canvas.SetTextAlign(TA_LEFT);
+    // Explicit advances are drawn as given.
+    std::vector<int> dx(text.size(), 3);
+    canvas.ExtTextOutA(0, 0, 0, nullptr, text.data(), n, dx.data());
+    ASSERT_EQ(canvas.Count(), 3);
+    EXPECT_EQ(canvas[0].Text.size(), text.size() + 1);
+    EXPECT_EQ(canvas[1].Text.size(), text.size());
+    EXPECT_EQ(canvas[1].X, 100 - 7 * n);
+    EXPECT_EQ(canvas[2].Text.size(), text.size());
+}

@@ -1,0 +1,53 @@
+// The pool of equal blocks: distinct, aligned blocks across many slabs, and
+// released blocks given out again.
+#include "platform/core/blockpool.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+namespace {
+
+using TPool = TBlockPool<40, 8>;
+
+} // namespace
+
+TEST(TBlockPoolTest, BlocksAreDistinctAlignedAndReused)
+{
+    // Far more than one slab holds: no two blocks overlap.
+    std::vector<char*> blocks;
+    for (int i = 0; i < 10000; ++i) {
+        char* block = static_cast<char*>(TPool::Allocate());
+        ASSERT_EQ(reinterpret_cast<uintptr_t>(block) % 8, 0u);
+        // Every byte of the block is the caller's.
+        for (int k = 0; k < 40; ++k)
+            block[k] = static_cast<char>(i);
+        blocks.push_back(block);
+    }
+    std::set<char*> sorted(blocks.begin(), blocks.end());
+    ASSERT_EQ(sorted.size(), blocks.size());
+    char* previous = nullptr;
+    for (char* block : sorted) {
+        if (previous) {
+            EXPECT_GE(block - previous, 40);
+        }
+        previous = block;
+    }
+    for (size_t i = 0; i < blocks.size(); ++i)
+        for (int k = 0; k < 40; ++k)
+            ASSERT_EQ(blocks[i][k], static_cast<char>(i)) << "block " << i << " was overwritten";
+    for (char* block : blocks)
+        TPool::Release(block);
+    TPool::Release(nullptr);
+#ifndef KELVOR_BLOCKPOOL_HEAP
+    // What was released comes back before any new slab is taken.
+    std::set<char*> again;
+    for (size_t i = 0; i < blocks.size(); ++i)
+        again.insert(static_cast<char*>(TPool::Allocate()));
+    EXPECT_EQ(again, sorted);
+    for (char* block : again)
+        TPool::Release(block);
+#endif
+}
