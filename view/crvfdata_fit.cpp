@@ -7,6 +7,7 @@
 #include "document/rvuni.h"
 #include "platform/core/charnextw.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/textshaping.h"
 
 namespace {
 
@@ -93,7 +94,9 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
     int base = 0;
     if (FWinTrusted >= 0 && from >= FWinStart) {
         start = std::min(from, FWinTrusted);
-        while (start > FWinStart && !StartAt(start))
+        // A word of a joining script is measured whole (its letters' forms
+        // depend on each other): a window never begins inside one.
+        while (start > FWinStart && (!StartAt(start) || (FUnicode && JoinsWithPrevious(Wide(), FLen, start))))
             --start;
         base = PrefixAt(start);
     }
@@ -114,7 +117,11 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
         }
         // Near a cut end a character may be cut too (ANSI text is read by
         // characters of several bytes): what lies there is measured again.
-        const int trusted = end == FLen ? FLen : end - (FUnicode ? 1 : CutMargin);
+        int trusted = end == FLen ? FLen : end - (FUnicode ? 1 : CutMargin);
+        // Nor is a word that the window's end cuts trusted: it is measured again whole.
+        if (FUnicode && end < FLen && JoinsWithPrevious(Wide(), FLen, end))
+            while (trusted > start && JoinsWithPrevious(Wide(), FLen, trusted))
+                --trusted;
         if (trusted >= to || end == FLen) {
             FWinStart = start;
             FWinBase = base;
