@@ -12,6 +12,8 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <string>
+#include <unordered_map>
 
 #include "platform/graphics/textshaping.h"
 
@@ -21,6 +23,10 @@ namespace {
 constexpr int kUnitsPerPixel = 64;
 // Faces kept shaped at once (a face at each pixel size is one); the oldest goes first.
 constexpr size_t kMaxFaces = 32;
+// Words kept shaped per face (the layout measures a word several times before it
+// is drawn), and the longest word kept: the cache starts again when full.
+constexpr size_t kMaxWords = 2048;
+constexpr int kMaxCachedWord = 256;
 
 hb_blob_t* ReferenceTable(hb_face_t*, hb_tag_t tag, void* userData)
 {
@@ -38,15 +44,16 @@ hb_blob_t* ReferenceTable(hb_face_t*, hb_tag_t tag, void* userData)
 struct THbFace {
     QRawFont Face;
     hb_font_t* Font;
+    std::unordered_map<std::u16string, std::vector<TShapedCluster>> Words;
 };
 
 // The HarfBuzz font of a face at its pixel size, or null when it cannot be read.
-hb_font_t* HbFontOf(const QRawFont& face)
+THbFace* HbFaceOf(const QRawFont& face)
 {
     static auto* cache = new std::deque<THbFace>; // lives as long as the program
-    for (const THbFace& f : *cache)
+    for (THbFace& f : *cache)
         if (f.Face == face)
-            return f.Font;
+            return &f;
     if (!face.isValid() || face.pixelSize() <= 0)
         return nullptr;
     hb_face_t* hbFace = hb_face_create_for_tables(ReferenceTable, new QRawFont(face),
@@ -60,8 +67,8 @@ hb_font_t* HbFontOf(const QRawFont& face)
         hb_font_destroy(cache->front().Font);
         cache->pop_front();
     }
-    cache->push_back({face, font});
-    return font;
+    cache->push_back({face, font, {}});
+    return &cache->back();
 }
 
 // One glyph as shaped: where it lies from the word's left edge.
@@ -74,6 +81,8 @@ struct TPlaced {
     double OffsetY;
 };
 
+bool Shape(hb_font_t* font, const WideChar* str, int count, std::vector<TShapedCluster>& clusters);
+
 } // namespace
 
 bool ShapeJoiningWord(const QRawFont& face, const WideChar* str, int count,
@@ -82,9 +91,29 @@ bool ShapeJoiningWord(const QRawFont& face, const WideChar* str, int count,
     clusters.clear();
     if (!str || count <= 0)
         return false;
-    hb_font_t* font = HbFontOf(face);
-    if (!font)
+    THbFace* hb = HbFaceOf(face);
+    if (!hb)
         return false;
+    if (count > kMaxCachedWord)
+        return Shape(hb->Font, str, count, clusters);
+    std::u16string word(str, static_cast<size_t>(count));
+    const auto known = hb->Words.find(word);
+    if (known != hb->Words.end()) {
+        clusters = known->second;
+        return !clusters.empty();
+    }
+    // A word that cannot be shaped is kept too, as no clusters.
+    const bool shaped = Shape(hb->Font, str, count, clusters);
+    if (hb->Words.size() >= kMaxWords)
+        hb->Words.clear();
+    hb->Words.emplace(std::move(word), shaped ? clusters : std::vector<TShapedCluster>());
+    return shaped;
+}
+
+namespace {
+
+bool Shape(hb_font_t* font, const WideChar* str, int count, std::vector<TShapedCluster>& clusters)
+{
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(str), count, 0, count);
     hb_buffer_guess_segment_properties(buffer);
@@ -141,3 +170,5 @@ bool ShapeJoiningWord(const QRawFont& face, const WideChar* str, int count,
     }
     return true;
 }
+
+} // namespace

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "platform/core/codepages.h"
@@ -107,6 +108,11 @@ struct TScript {
     WideString Word;
     bool Narrower; // joined, the word is narrower than its isolated letters
 };
+
+void PrintTo(const TScript& script, std::ostream* os)
+{
+    *os << script.Name;
+}
 
 const std::vector<TScript>& Scripts()
 {
