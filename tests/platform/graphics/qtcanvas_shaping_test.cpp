@@ -15,92 +15,13 @@
 #include "platform/core/codepages.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/qtcanvas.h"
+#include "tests/support/inkmatch.h"
 
 namespace {
 
 constexpr int kPixelSize = 24;
 constexpr int kWidth = 400;
 constexpr int kHeight = 48;
-
-// The first family fontconfig lists for a pattern (":lang=ar"), preferring
-// DejaVu Sans; empty when none (or fc-list is missing).
-std::string FamilyFor(const std::string& pattern)
-{
-    std::string out;
-    if (FILE* pipe = popen(("fc-list '" + pattern + "' family 2>/dev/null").c_str(), "r")) {
-        char buf[512];
-        while (fgets(buf, sizeof buf, pipe))
-            out += buf;
-        pclose(pipe);
-    }
-    std::string first;
-    size_t at = 0;
-    while (at < out.size()) {
-        size_t end = out.find('\n', at);
-        if (end == std::string::npos)
-            end = out.size();
-        std::string line = out.substr(at, end - at);
-        line = line.substr(0, line.find(','));
-        if (line == "DejaVu Sans")
-            return line;
-        if (first.empty())
-            first = line;
-        at = end + 1;
-    }
-    return first;
-}
-
-bool Ink(uint32_t argb)
-{
-    const int gray = (((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF)) / 3;
-    return gray < 160;
-}
-
-// The ink of an image as rows of booleans, and its bounding box.
-struct TInk {
-    std::vector<std::vector<bool>> Rows;
-    int Left = kWidth, Right = -1, Top = kHeight, Bottom = -1;
-    template <typename F> explicit TInk(F pixel)
-    {
-        Rows.assign(kHeight, std::vector<bool>(kWidth, false));
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                if (Ink(pixel(x, y))) {
-                    Rows[y][x] = true;
-                    Left = std::min(Left, x);
-                    Right = std::max(Right, x);
-                    Top = std::min(Top, y);
-                    Bottom = std::max(Bottom, y);
-                }
-    }
-    bool At(int x, int y) const { return x >= 0 && y >= 0 && x < kWidth && y < kHeight && Rows[y][x]; }
-    int Count() const
-    {
-        int n = 0;
-        for (const auto& r : Rows)
-            for (bool b : r)
-                n += b;
-        return n;
-    }
-};
-
-// The share of A's ink with no ink of B within a pixel, B moved by (dx, dy).
-double Unmatched(const TInk& a, const TInk& b, int dx, int dy)
-{
-    int missed = 0, total = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            if (!a.At(x, y))
-                continue;
-            ++total;
-            bool near = false;
-            for (int j = -1; j <= 1 && !near; ++j)
-                for (int i = -1; i <= 1 && !near; ++i)
-                    near = b.At(x + i - dx, y + j - dy);
-            missed += !near;
-        }
-    return total ? double(missed) / total : 1.0;
-}
 
 struct TScript {
     const char* Name;
@@ -129,7 +50,7 @@ class QtShapingTest : public ::testing::TestWithParam<TScript> {
 protected:
     void SetUp() override
     {
-        Family = FamilyFor(GetParam().Pattern);
+        Family = InstalledFamilyFor(GetParam().Pattern);
         if (Family.empty())
             GTEST_SKIP() << "no installed font covers " << GetParam().Name;
         Canvas = CreateBufferCanvas(Buffer);
@@ -161,25 +82,19 @@ TEST_P(QtShapingTest, DrawnAsTheToolkitDrawsTheSameString)
         p.drawText(QPointF(10, 8 + QFontMetrics(font).ascent()),
                    QString::fromUtf16(word.data(), static_cast<qsizetype>(word.size())));
     }
-    const TInk ours([&](int x, int y) { return Buffer.At(x, y); });
-    const TInk theirs([&](int x, int y) { return static_cast<uint32_t>(reference.pixel(x, y)); });
-    ASSERT_GT(theirs.Count(), 0);
-    ASSERT_GT(ours.Count(), 0);
+    const TInk ours(kWidth, kHeight, [&](int x, int y) { return Buffer.At(x, y); });
+    const TInk theirs(kWidth, kHeight,
+                      [&](int x, int y) { return static_cast<uint32_t>(reference.pixel(x, y)); });
+    ASSERT_GT(theirs.Count, 0);
+    ASSERT_GT(ours.Count, 0);
     // Whole pixels per cluster against the toolkit's own rounding: a pixel or
     // two over a word, no more.
     EXPECT_NEAR(ours.Right - ours.Left, theirs.Right - theirs.Left, 3);
     EXPECT_NEAR(ours.Top, theirs.Top, 1);
     EXPECT_NEAR(ours.Bottom, theirs.Bottom, 1);
     // The same letter forms in the same places: nearly all ink of each lies
-    // within a pixel of the other's, compared at the best of small shifts.
-    double best = 1.0;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -2; dx <= 2; ++dx) {
-            const int shift = theirs.Left - ours.Left + dx;
-            best = std::min(
-                best, std::max(Unmatched(ours, theirs, shift, dy), Unmatched(theirs, ours, -shift, -dy)));
-        }
-    EXPECT_LT(best, 0.04) << "unmatched share of ink";
+    // within a pixel of the other's.
+    EXPECT_LT(InkMismatch(ours, theirs), 0.04) << "unmatched share of ink";
 }
 
 TEST_P(QtShapingTest, MeasuredAsDrawnAndPiecesLineUp)
@@ -213,7 +128,7 @@ TEST_P(QtShapingTest, MeasuredAsDrawnAndPiecesLineUp)
     auto single = CreateBufferCanvas(alone);
     single->Font()->Assign(Canvas->Font());
     ASSERT_TRUE(single->TextOutW(20, 8, word.data(), static_cast<int>(word.size())));
-    const TInk ink([&](int x, int y) { return alone.At(x, y); });
+    const TInk ink(kWidth, kHeight, [&](int x, int y) { return alone.At(x, y); });
     EXPECT_GE(ink.Left, 20 - 2);
     EXPECT_LE(ink.Right, 20 + wordSize.cx + 1);
     if (!GetParam().Narrower)
@@ -233,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Scripts, QtShapingTest, ::testing::ValuesIn(Scripts()),
 
 TEST(QtShapingLigatureTest, ALigatureIsOneClusterForCaretsAndFits)
 {
-    const std::string family = FamilyFor(":lang=ar");
+    const std::string family = InstalledFamilyFor(":lang=ar");
     if (family.empty())
         GTEST_SKIP() << "no installed font covers Arabic";
     TPixelBuffer buffer(kWidth, kHeight);
