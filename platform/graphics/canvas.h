@@ -181,8 +181,8 @@ struct TTextRun {
 // characters are drawn. A word of a script whose letters join (Arabic, Syriac,
 // N'Ko) is shaped as a whole where the backend can: its clusters (joined
 // letters, ligatures) take the places of characters, each with its integer
-// advance, and a cluster's later units add 0. In wide text a character's advance belongs to its first
-// code unit (the others add 0). ANSI text is converted through the code page of
+// advance, and a cluster's later units add 0. In wide text a character's
+// advance belongs to its first code unit (the others add 0). ANSI text is converted through the code page of
 // the font's character set (CharsetToCodePage); in a multi-byte code page the
 // per-byte results of a character report where it starts on every byte but its
 // last, which reports where it ends, and a fit never ends inside a character.

@@ -159,38 +159,42 @@ TEST(TextFit, WordsOfJoiningScriptsMeasureWholeAcrossPrefixWindows)
     canvas.Shaper = ContextualShaper;
     const char16_t* const parts[] = {u"\u0628", u"\u0644", u"\u0627", u"\u064E", u"\u0628\u0628\u0628",
                                      u" ",      u"a"};
-    for (int window : {3, 7, 20}) {
-        SCOPED_TRACE(window);
-        WideString wide;
-        while (wide.size() < 150)
-            wide += parts[random() % (sizeof parts / sizeof parts[0])];
-        const int length = static_cast<int>(wide.size());
-        const AnsiString text = Bytes(wide);
-        TPieceText direct(text, 0, length, true);
-        TPieceText prefixed(text, 0, length, true, window);
-        prefixed.MeasureByPrefixes(&canvas);
-        ASSERT_TRUE(prefixed.ByPrefixes());
-        // Parts between spaces hold whole words: they measure as they do alone,
-        // wherever the windows of prefix extents begin and end.
-        std::vector<int> bounds{0};
-        for (int i = 0; i < length; ++i)
-            if (wide[static_cast<size_t>(i)] == u' ')
-                bounds.insert(bounds.end(), {i, i + 1});
-        bounds.push_back(length);
-        // The rest of the piece from every unit on, as lines are laid out: each
-        // window begins where the one before it stopped being trusted, often
-        // inside a word. From a boundary, the rest measures as it does alone.
-        for (int start = 0; start <= length; ++start) {
-            const int byPrefixes = prefixed.Measure(&canvas, start, length - start).cx;
-            if (std::find(bounds.begin(), bounds.end(), start) != bounds.end())
-                ASSERT_EQ(direct.Measure(&canvas, start, length - start).cx, byPrefixes) << start;
+    SetACP(CP_UTF8);
+    for (bool unicode : {true, false})
+        for (int window : {3, 7, 20}) {
+            SCOPED_TRACE(std::to_string(window) + (unicode ? " wide" : " UTF-8"));
+            WideString wide;
+            while (wide.size() < 150)
+                wide += parts[random() % (sizeof parts / sizeof parts[0])];
+            const AnsiString text = unicode ? Bytes(wide) : UTF8Encode(wide);
+            const int length = static_cast<int>(unicode ? wide.size() : text.size());
+            TPieceText direct(text, 0, length, unicode);
+            TPieceText prefixed(text, 0, length, unicode, window);
+            prefixed.MeasureByPrefixes(&canvas);
+            ASSERT_TRUE(prefixed.ByPrefixes());
+            // Parts between spaces hold whole words: they measure as they do alone,
+            // wherever the windows of prefix extents begin and end.
+            std::vector<int> bounds{0};
+            for (int i = 0; i < length; ++i)
+                if (unicode ? wide[static_cast<size_t>(i)] == u' ' : text[static_cast<size_t>(i)] == ' ')
+                    bounds.insert(bounds.end(), {i, i + 1});
+            bounds.push_back(length);
+            // The rest of the piece from every unit on, as lines are laid out:
+            // each window begins where the one before it stopped being trusted,
+            // often inside a word. From a boundary, the rest measures as alone.
+            for (int start = 0; start <= length; ++start) {
+                const int byPrefixes = prefixed.Measure(&canvas, start, length - start).cx;
+                if (std::find(bounds.begin(), bounds.end(), start) != bounds.end()) {
+                    ASSERT_EQ(direct.Measure(&canvas, start, length - start).cx, byPrefixes) << start;
+                }
+            }
+            for (size_t a = 0; a < bounds.size(); ++a)
+                for (size_t b = a; b < bounds.size(); ++b)
+                    ASSERT_EQ(direct.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx,
+                              prefixed.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx)
+                        << bounds[a] << ".." << bounds[b];
         }
-        for (size_t a = 0; a < bounds.size(); ++a)
-            for (size_t b = a; b < bounds.size(); ++b)
-                ASSERT_EQ(direct.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx,
-                          prefixed.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx)
-                    << bounds[a] << ".." << bounds[b];
-    }
+    SetACP(0);
 }
 
 } // namespace
