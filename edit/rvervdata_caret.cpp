@@ -11,6 +11,34 @@
 #include "edit/rollviewedit.h"
 #include "edit/rvchars.h"
 #include "edit/rvervdata.h"
+#include "platform/core/codepages.h"
+#include "platform/graphics/textshaping.h"
+
+namespace {
+
+// Where the clusters of a text drawn in the canvas's font begin (one entry per
+// unit or byte, and one at the end), when it may hold a word of a joining script
+// (wide text, or UTF-8) whose ligatures join characters into one cluster; empty
+// otherwise.
+std::vector<uint8_t> ClusterStarts(TCanvas* canvas, const AnsiString& s, bool unicode, unsigned codePage)
+{
+    std::vector<uint8_t> starts;
+    std::vector<int> dx;
+    TSize size;
+    if (unicode) {
+        const WideString w = RVU_RawUnicodeToWideString(s);
+        if (HasJoiningScript(w.data(), static_cast<int>(w.size())))
+            canvas->GetTextPrefixExtentsW(w.data(), static_cast<int>(w.size()), dx, starts, size);
+    } else if (ResolveCodePage(codePage) == CP_UTF8 && std::any_of(s.begin(), s.end(), [](char c) {
+                   // The lead bytes of U+0600 to U+07FF, where the joining scripts lie.
+                   return static_cast<unsigned char>(c) >= 0xD8 && static_cast<unsigned char>(c) <= 0xDF;
+               })) {
+        canvas->GetTextPrefixExtentsA(s.data(), static_cast<int>(s.size()), dx, starts, size);
+    }
+    return starts;
+}
+
+} // namespace
 
 int RollViewEditCaretWidth = 1;
 int RollViewEditCaretHeightExtra = 0;
@@ -72,7 +100,12 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
             // Units before the caret in this draw item; a position inside a
             // character selects the stop before it.
             const int units = diOffs + 1;
+            // No stop inside a cluster of the drawn text (a ligature of joined letters).
+            const std::vector<uint8_t> clusters = ClusterStarts(
+                canvas, RV_ReturnCapitalized(s, textStyle), unicode, GetStyleCodePage(GetItemStyle(itemNo)));
             for (int b : RVE_CharBoundaries(s, unicode, GetStyleCodePage(GetItemStyle(itemNo)))) {
+                if (b < n && static_cast<size_t>(b) < clusters.size() && !clusters[static_cast<size_t>(b)])
+                    continue;
                 if (isCaretItem && units > 0 && units < b && CaretOffs < 0 && !CharPos.empty())
                     CaretOffs = static_cast<int>(CharPos.size()) - 1;
                 const int i =

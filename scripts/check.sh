@@ -3,7 +3,7 @@
 #   scripts/check.sh            both checks
 #   scripts/check.sh format     every .cpp/.h is unchanged by clang-format --style=file
 #   scripts/check.sh layers     no file includes a header of a layer above its own, and only
-#                               platform/ includes Qt, libjpeg, ICU, iconv or fontconfig headers
+#                               platform/ includes Qt, libjpeg, ICU, iconv, fontconfig or HarfBuzz headers
 # The files checked are those git knows of plus new ones it does not ignore, so the
 # checks can be run by hand before a commit. A failing check lists what is wrong and
 # exits with status 1.
@@ -79,6 +79,7 @@ check_layers() {
         if (header ~ /^unicode\//) return "ICU"
         if (header ~ /^iconv\.h$/) return "iconv"
         if (header ~ /^fontconfig\//) return "fontconfig"
+        if (header ~ /^hb(-[a-z0-9-]+)?\.h$/ || header ~ /^harfbuzz\//) return "HarfBuzz"
         return ""
       }
       BEGIN {

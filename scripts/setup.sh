@@ -4,7 +4,7 @@
 kelvor_packages=(
   cmake ninja-build g++ make pkg-config ccache
   qt6-base-dev qt6-qpa-plugins
-  libjpeg-dev libicu-dev libfontconfig-dev libxcb1-dev
+  libjpeg-dev libicu-dev libfontconfig-dev libharfbuzz-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth
 )

@@ -7,6 +7,7 @@
 #include "document/rvuni.h"
 #include "platform/core/charnextw.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/textshaping.h"
 
 namespace {
 
@@ -93,7 +94,9 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
     int base = 0;
     if (FWinTrusted >= 0 && from >= FWinStart) {
         start = std::min(from, FWinTrusted);
-        while (start > FWinStart && !StartAt(start))
+        // A word of a joining script is measured whole (its letters' forms
+        // depend on each other): a window never begins inside one.
+        while (start > FWinStart && (!StartAt(start) || JoinedAt(canvas, start)))
             --start;
         base = PrefixAt(start);
     }
@@ -114,7 +117,11 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
         }
         // Near a cut end a character may be cut too (ANSI text is read by
         // characters of several bytes): what lies there is measured again.
-        const int trusted = end == FLen ? FLen : end - (FUnicode ? 1 : CutMargin);
+        int trusted = end == FLen ? FLen : end - (FUnicode ? 1 : CutMargin);
+        // Nor is a word that the window's end cuts trusted: it is measured again whole.
+        if (end < FLen && JoinedAt(canvas, end))
+            while (trusted > start && JoinedAt(canvas, trusted))
+                --trusted;
         if (trusted >= to || end == FLen) {
             FWinStart = start;
             FWinBase = base;
@@ -124,6 +131,29 @@ bool TPieceText::Cover(TCanvas* canvas, int from, int to)
             return true;
         }
     }
+}
+
+bool TPieceText::JoinedAt(TCanvas* canvas, int i) const
+{
+    if (i <= 0 || i >= FLen)
+        return false;
+    if (FUnicode)
+        return JoinsWithPrevious(Wide(), FLen, i);
+    if (canvas->FontCodePage() != CP_UTF8)
+        return false;
+    auto byte = [&](int k) { return static_cast<unsigned char>(FAnsi[k]); };
+    // In UTF-8 the joining scripts (U+0600 to U+07FF) begin with the bytes D8
+    // to DF, the joiners with E2 80 8C/8D; inside a character is inside its word.
+    auto inWord = [&](int k) {
+        const unsigned char b = byte(k);
+        return (b & 0xC0) == 0x80 || (b >= 0xD8 && b <= 0xDF) ||
+               (b == 0xE2 && k + 2 < FLen && byte(k + 1) == 0x80 &&
+                (byte(k + 2) == 0x8C || byte(k + 2) == 0x8D));
+    };
+    int before = i - 1;
+    while (before > 0 && i - before < 4 && (byte(before) & 0xC0) == 0x80)
+        --before;
+    return inWord(i) && inWord(before);
 }
 
 int TPieceText::CharEnd(TCanvas* canvas, int start) const

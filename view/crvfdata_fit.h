@@ -66,6 +66,9 @@ private:
     // Moves the window so that it holds From..To with From at or after its
     // start; false when that cannot be (the text is not measured by prefixes).
     bool Cover(TCanvas* canvas, int from, int to);
+    // Whether a word of a joining script (wide text, or UTF-8) may go on across
+    // unit I, so that a window cut there would shape it differently.
+    bool JoinedAt(TCanvas* canvas, int i) const;
     // In the window: whether a character begins at I, and the width of the text before I.
     bool StartAt(int i) const { return FWinStarts[static_cast<size_t>(i - FWinStart)] != 0; }
     int PrefixAt(int i) const

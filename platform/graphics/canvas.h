@@ -178,8 +178,11 @@ struct TTextRun {
 // current font, the advance plus the character extra is its width, and a text is as
 // wide as the sum of its characters' widths: no kerning, no ligatures between
 // characters, so that the extents of prefixes are the positions at which the
-// characters are drawn. In wide text a character's advance belongs to its first
-// code unit (the others add 0). ANSI text is converted through the code page of
+// characters are drawn. A word of a script whose letters join (Arabic, Syriac,
+// N'Ko) is shaped as a whole where the backend can: its clusters (joined
+// letters, ligatures) take the places of characters, each with its integer
+// advance, and a cluster's later units add 0. In wide text a character's
+// advance belongs to its first code unit (the others add 0). ANSI text is converted through the code page of
 // the font's character set (CharsetToCodePage); in a multi-byte code page the
 // per-byte results of a character report where it starts on every byte but its
 // last, which reports where it ends, and a fit never ends inside a character.
@@ -348,6 +351,12 @@ protected:
     // CharAdvance gives them), when the backend keeps them at hand; null
     // makes ASCII text ask UnitAdvances.
     virtual const int* AsciiAdvances() { return nullptr; }
+    // Shapes Count code units of one joining script (Arabic, Syriac, N'Ko) as one
+    // word: Advances gets the advance of each cluster (a letter in its joined
+    // form, a ligature, a letter with its marks) on the cluster's first unit and
+    // 0 on the others, Starts 1 on each cluster's first unit. False (the
+    // default): the letters keep their own advances and isolated forms.
+    virtual bool ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts);
     virtual void FontMetrics(TOutlineTextMetric& metrics) = 0;
     virtual void DoLine(const TPoint& from, const TPoint& to) = 0;
     virtual void DoPolyline(const std::vector<TPoint>& points) = 0;
@@ -390,6 +399,10 @@ private:
     // Starts (optional): 1 on the first unit of every character, the others 0.
     void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,
                       std::vector<uint8_t>* starts = nullptr);
+    // Replaces the advances (and character starts) of the text's joining-script
+    // stretches by their shaped ones (textshaping.cpp).
+    void ShapeJoiningStretches(const WideChar* str, int count, std::vector<int>& advances,
+                               std::vector<uint8_t>* starts);
     void AnsiAdvances(const TAnsiText& text, const std::vector<int>& unitAdvances, int* byteAdvances);
     // A long left-to-right run drawn on an unscaled canvas without explicit
     // advances draws only what the clip shows, with a margin of a few

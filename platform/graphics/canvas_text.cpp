@@ -244,6 +244,7 @@ void TCanvas::MeasureUnits(const WideChar* Str, int count, std::vector<int>& adv
         if (starts)
             (*starts)[static_cast<size_t>(start)] = 1;
     });
+    ShapeJoiningStretches(Str, count, advances, starts);
 }
 
 void TCanvas::ConvertAnsi(const char* str, int count, TAnsiText& out)

@@ -9,8 +9,9 @@
 // "DejaVu Sans Mono", the usual serif names ("Times New Roman", "Times", "Georgia", "Book Antiqua") "DejaVu
 // Serif", and every other missing face "DejaVu Sans". Characters the face lacks are drawn from the toolkit's
 // fallback fonts, with their own advances. Characters are drawn one by one at their measured positions, so
-// text is drawn exactly where its extents say; scripts that join their letters (Arabic) show the letters in
-// their isolated forms.
+// text is drawn exactly where its extents say. A word of a script that joins its letters (Arabic, Syriac,
+// N'Ko) is shaped with HarfBuzz in the face that draws its first letter, and its clusters are measured and
+// drawn as that shaping gives them (textshaping_qt.h).
 #pragma once
 
 #include <memory>

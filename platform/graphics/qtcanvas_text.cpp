@@ -20,6 +20,8 @@
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtsupport.h"
+#include "platform/graphics/textshaping.h"
+#include "platform/graphics/textshaping_qt.h"
 
 // One glyph of a character: which of the font's faces draws it (an index into
 // TQtFontData::Faces), its index in that face and its place from the
@@ -229,6 +231,9 @@ std::u16string Mirrored(const std::u16string& text)
     return out;
 }
 
+// The glyphs of the text's joining-script words (below).
+std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideString& text);
+
 } // namespace
 
 AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
@@ -339,6 +344,7 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     indexes.reserve(static_cast<qsizetype>(run.Text.size()));
     positions.reserve(static_cast<qsizetype>(run.Text.size()));
     int face = -1;
+    const std::unordered_map<int, TQtGlyphs> shaped = ShapedGlyphs(font, run.Text);
     // A character whose glyphs lie wholly outside the clip draws nothing: on
     // an unscaled device a long run draws only what shows. A glyph's ink may
     // reach beyond its advance; a margin of a few em sizes covers it.
@@ -362,8 +368,10 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     };
     for (const TTextRun::TCluster& c : run.Clusters) {
         const WideChar* text = run.Text.data() + c.Start;
-        const TQtGlyphs& g = c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
-                                        : font.GlyphsOf(text, c.Count);
+        const auto word = shaped.find(c.Start);
+        const TQtGlyphs& g = word != shaped.end() ? word->second
+                             : c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
+                                          : font.GlyphsOf(text, c.Count);
         if (outside(x0 + c.Offset, std::abs(g.Advance)))
             continue;
         const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
@@ -395,4 +403,61 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     }
     if (scaled)
         p.resetTransform();
+}
+
+// ---- Words of joining scripts
+
+namespace {
+
+// The face that draws a word's first letter (the font's own or a fallback), which shapes the whole word.
+const TQtFace* WordFace(TQtFontData& font, const WideChar* str, int count)
+{
+    const bool pair = count > 1 && str[0] >= 0xD800 && str[0] <= 0xDBFF;
+    const TQtGlyphs& first = font.GlyphsOf(str, pair ? 2 : 1);
+    if (first.Glyphs.empty())
+        return nullptr;
+    return &font.Faces[static_cast<size_t>(first.Glyphs.front().Face)];
+}
+
+// Each cluster's glyphs under its first unit, the cluster's other units with
+// none; units of words that cannot be shaped have no entry.
+std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideString& text)
+{
+    std::unordered_map<int, TQtGlyphs> glyphs;
+    const int count = static_cast<int>(text.size());
+    std::vector<TShapedCluster> clusters;
+    for (const TJoiningStretch& s : FindJoiningStretches(text.data(), count)) {
+        const TQtFace* face = WordFace(font, text.data() + s.Start, s.Count);
+        if (!face || !ShapeJoiningWord(face->Font, text.data() + s.Start, s.Count, clusters))
+            continue;
+        const int faceIndex = static_cast<int>(face - font.Faces.data());
+        for (const TShapedCluster& c : clusters) {
+            TQtGlyphs& g = glyphs[s.Start + c.Start];
+            g.Advance = c.Advance;
+            g.BaselineShift = font.Metrics.otmTextMetrics.tmAscent;
+            for (const TShapedGlyph& shapedGlyph : c.Glyphs)
+                g.Glyphs.push_back({faceIndex, shapedGlyph.Index, shapedGlyph.At});
+            for (int u = 1; u < c.Count; ++u)
+                glyphs[s.Start + c.Start + u] = TQtGlyphs();
+        }
+    }
+    return glyphs;
+}
+
+} // namespace
+
+bool TQtCanvas::ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts)
+{
+    TQtFontData& font = CurrentFont();
+    const TQtFace* face = WordFace(font, str, count);
+    std::vector<TShapedCluster> clusters;
+    if (!face || !ShapeJoiningWord(face->Font, str, count, clusters))
+        return false;
+    std::fill(advances, advances + count, 0);
+    std::fill(starts, starts + count, 0);
+    for (const TShapedCluster& c : clusters) {
+        advances[c.Start] = c.Advance;
+        starts[c.Start] = 1;
+    }
+    return true;
 }

@@ -45,6 +45,14 @@ int TRecordingCanvas::CharAdvance(const WideChar*, int)
     return CurrentMetrics().CharWidth;
 }
 
+bool TRecordingCanvas::ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts)
+{
+    if (!Shaper)
+        return false;
+    FAdvancesAsked = true;
+    return Shaper(str, count, advances, starts);
+}
+
 void TRecordingCanvas::FontMetrics(TOutlineTextMetric& otm)
 {
     // The metrics query that ends a text call closes the text's run of advances.

@@ -113,6 +113,10 @@ public:
     // The metrics of a font: Metrics unless MetricsForFont is set.
     TRecordingMetrics Metrics;
     std::function<TRecordingMetrics(const TFont& font)> MetricsForFont;
+    // When set, shapes the words of joining scripts as ShapeJoiningText does
+    // (a test gives the joined widths it wants); unset, their letters measure
+    // like any other character.
+    std::function<bool(const WideChar* str, int count, int* advances, uint8_t* starts)> Shaper;
 
     const std::vector<TCanvasRecord>& Records() const { return FRecords; }
     int Count() const { return static_cast<int>(FRecords.size()); }
@@ -134,6 +138,7 @@ protected:
     TRect DeviceBounds() const override { return {0, 0, FWidth, FHeight}; }
     int CharAdvance(const WideChar* Char, int count) override;
     void FontMetrics(TOutlineTextMetric& metrics) override;
+    bool ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts) override;
     void DoLine(const TPoint& from, const TPoint& to) override;
     void DoPolyline(const std::vector<TPoint>& points) override;
     void DoPolygon(const std::vector<TPoint>& points) override;

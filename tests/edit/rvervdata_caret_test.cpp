@@ -3,6 +3,7 @@
 // and hyperlink mode.
 #include <gtest/gtest.h>
 
+#include "platform/core/codepages.h"
 #include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
@@ -39,6 +40,38 @@ TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
     Editor.SetFocused(false);
     d->ChangeCaret(false, false, false, false);
     EXPECT_FALSE(edit->CaretVisible());
+}
+
+TEST_F(CaretTest, NoStopInsideALigatureOfJoinedLetters)
+{
+    // Seen, lam, alef, meem: lam and alef drawn as one ligature (the shaper's
+    // clusters: 4, 6 with the alef adding nothing, 4).
+    Editor.Edit->Measure.Shaper = [](const WideChar* str, int count, int* advances, uint8_t* starts) {
+        for (int i = 0; i < count; ++i) {
+            const bool joined = i > 0 && str[i - 1] == 0x0644 && str[i] == 0x0627;
+            starts[i] = !joined;
+            advances[i] = joined ? 0 : str[i] == 0x0644 ? 6 : 4;
+        }
+        return true;
+    };
+    SetACP(CP_UTF8);
+    struct TCase {
+        int Style;
+        int Inside; // the caret offset between lam and alef: in units, or in UTF-8 bytes
+        std::vector<std::vector<int>> Stops;
+    };
+    for (const TCase& c : {TCase{Uni, 3, {{5, 0, 1}, {9, 0, 2}, {15, 0, 4}, {19, 0, 5}}},
+                           TCase{0, 5, {{5, 0, 1}, {9, 0, 3}, {15, 0, 7}, {19, 0, 9}}}}) {
+        SCOPED_TRACE(c.Style);
+        d->Clear();
+        AddText("\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85", c.Style);
+        d->FormatAll();
+        Caret(0, c.Inside);
+        EXPECT_EQ(Stops(), c.Stops);
+        // The caret asked for inside the ligature stands at the stop before it.
+        EXPECT_EQ(d->CaretOffs, 1);
+    }
+    SetACP(0);
 }
 
 TEST_F(CaretTest, AnEmptyEditorLaidOutHasACaretOnOneEmptyLine)

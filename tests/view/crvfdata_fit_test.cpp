@@ -129,4 +129,72 @@ TEST(TextFit, APieceThatStartsInsideACharacterFallsBackToTheCanvas)
                 << start << "+" << count;
 }
 
+// Joined letters are narrower than those at a word's ends, so that a word cut
+// in two measures wider than whole: a letter with a letter of its word on both
+// sides is 3 pixels, any other 5; marks add nothing.
+bool ContextualShaper(const WideChar* str, int count, int* advances, uint8_t* starts)
+{
+    auto letter = [&](int k) { return k >= 0 && k < count && !(str[k] >= 0x064B && str[k] <= 0x065F); };
+    for (int i = 0; i < count; ++i) {
+        starts[i] = letter(i);
+        if (!letter(i)) {
+            advances[i] = 0;
+            continue;
+        }
+        int before = i - 1;
+        while (before >= 0 && !letter(before))
+            --before;
+        int after = i + 1;
+        while (after < count && !letter(after))
+            ++after;
+        advances[i] = before >= 0 && after < count ? 3 : 5;
+    }
+    return true;
+}
+
+TEST(TextFit, WordsOfJoiningScriptsMeasureWholeAcrossPrefixWindows)
+{
+    std::mt19937 random(20261207);
+    TRecordingCanvas canvas;
+    canvas.Shaper = ContextualShaper;
+    const char16_t* const parts[] = {u"\u0628", u"\u0644", u"\u0627", u"\u064E", u"\u0628\u0628\u0628",
+                                     u" ",      u"a"};
+    SetACP(CP_UTF8);
+    for (bool unicode : {true, false})
+        for (int window : {3, 7, 20}) {
+            SCOPED_TRACE(std::to_string(window) + (unicode ? " wide" : " UTF-8"));
+            WideString wide;
+            while (wide.size() < 150)
+                wide += parts[random() % (sizeof parts / sizeof parts[0])];
+            const AnsiString text = unicode ? Bytes(wide) : UTF8Encode(wide);
+            const int length = static_cast<int>(unicode ? wide.size() : text.size());
+            TPieceText direct(text, 0, length, unicode);
+            TPieceText prefixed(text, 0, length, unicode, window);
+            prefixed.MeasureByPrefixes(&canvas);
+            ASSERT_TRUE(prefixed.ByPrefixes());
+            // Parts between spaces hold whole words: they measure as they do alone,
+            // wherever the windows of prefix extents begin and end.
+            std::vector<int> bounds{0};
+            for (int i = 0; i < length; ++i)
+                if (unicode ? wide[static_cast<size_t>(i)] == u' ' : text[static_cast<size_t>(i)] == ' ')
+                    bounds.insert(bounds.end(), {i, i + 1});
+            bounds.push_back(length);
+            // The rest of the piece from every unit on, as lines are laid out:
+            // each window begins where the one before it stopped being trusted,
+            // often inside a word. From a boundary, the rest measures as alone.
+            for (int start = 0; start <= length; ++start) {
+                const int byPrefixes = prefixed.Measure(&canvas, start, length - start).cx;
+                if (std::find(bounds.begin(), bounds.end(), start) != bounds.end()) {
+                    ASSERT_EQ(direct.Measure(&canvas, start, length - start).cx, byPrefixes) << start;
+                }
+            }
+            for (size_t a = 0; a < bounds.size(); ++a)
+                for (size_t b = a; b < bounds.size(); ++b)
+                    ASSERT_EQ(direct.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx,
+                              prefixed.Measure(&canvas, bounds[a], bounds[b] - bounds[a]).cx)
+                        << bounds[a] << ".." << bounds[b];
+        }
+    SetACP(0);
+}
+
 } // namespace
