@@ -73,16 +73,20 @@ bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, boo
 
 } // namespace
 
-int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions)
+bool RVU_TextExtent(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions, TSize& size)
 {
-    TSize size;
     const int n = RVU_Length(s, itemOptions);
     if (IsUnicode(itemOptions)) {
         const WideString w = UnitsOf(s.data(), n);
-        canvas->GetTextExtentPoint32W(w.data(), n, size);
-    } else {
-        canvas->GetTextExtentPoint32A(s.data(), n, size);
+        return canvas->GetTextExtentPoint32W(w.data(), n, size);
     }
+    return canvas->GetTextExtentPoint32A(s.data(), n, size);
+}
+
+int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions)
+{
+    TSize size;
+    RVU_TextExtent(s, canvas, itemOptions, size);
     return size.cx;
 }
 

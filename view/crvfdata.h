@@ -22,6 +22,7 @@
 #include "platform/graphics/canvas.h"
 #include "view/dlines.h"
 
+class TFontInfo;
 class TRVBackground;
 class TRVStyle;
 class TWinControl;
@@ -736,6 +737,25 @@ private:
     // The draw items of horizontal rules (as wide as the document), in order.
     std::vector<int> FRuleDrawItems;
     TRVMinWidthCache FMinWidthCache;
+    // The sizes of whole text items that the minimum width of an unwrapped
+    // section measured, kept for the layout that follows in the same Format_
+    // so that a line is measured once: items FirstItemNo on, cx -1 where
+    // nothing was noted. Only items whose measurement the layout repeats
+    // exactly are noted (no style hook, no character spacing, left-to-right
+    // reading), at most MaxNotedTextSizes of them; emptied when the layout ends.
+    struct TRVNotedTextSizes {
+        bool Noting = false;
+        TCanvas* Canvas = nullptr;
+        int FirstItemNo = 0;
+        std::vector<TSize> Sizes;
+    };
+    static constexpr int MaxNotedTextSizes = 1 << 16;
+    // Measures the item's text for the minimum width, noting its size when noting.
+    int MeasureUnwrappedText(int itemNo, const TFontInfo* textStyle, TCanvas* canvas);
+    // The noted size of item ItemNo's whole text on Canvas, taken once.
+    bool TakeNotedTextSize(int itemNo, TCanvas* canvas, TSize& size);
+    void ForgetNotedTextSizes();
+    TRVNotedTextSizes FNotedSizes;
     int FFirstNewDrawItem = 0;
     int FLastMinDocWidth = 0;
     // Whether the draw items laid out so far depend on the text or document

@@ -57,6 +57,12 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
                           cache.ScreenPpiX == sad.ScreenPpiX && cache.OpenSection < itemCount &&
                           cache.OpenDone > cache.OpenSection && cache.OpenDone <= itemCount;
     const int start = useCache ? cache.OpenSection : 0;
+    // The texts measured from here on are noted for the layout that follows.
+    FNotedSizes.Sizes.clear();
+    FNotedSizes.Sizes.reserve(static_cast<size_t>(std::min(itemCount - start, MaxNotedTextSizes)));
+    FNotedSizes.FirstItemNo = start;
+    FNotedSizes.Canvas = canvas;
+    FNotedSizes.Noting = true;
     int closed = useCache ? cache.ClosedWidth : 0;
     int paraStart = start > 0 ? GetFirstParaItem(start) : 0;
     int openWidth = 0;
@@ -94,6 +100,7 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
         }
         i = next;
     }
+    FNotedSizes.Noting = false;
     FMinWidthCache.Valid = true;
     FMinWidthCache.ClosedWidth = closed;
     FMinWidthCache.OpenSection = itemCount > 0 ? openSection : 0;
@@ -307,6 +314,11 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         const int clientTextWidth = GetWidth() - sad.DevLeftMargin - sad.DevRightMargin;
         const int minW = MulDiv(GetMinTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
         const int maxW = MulDiv(GetMaxTextWidth(), sad.DevicePpiX, sad.ScreenPpiX);
+        // The text sizes the minimum width notes serve this layout alone.
+        struct TNotedSizesGuard {
+            TCustomRVFormattedData* Data;
+            ~TNotedSizesGuard() { Data->ForgetNotedTextSizes(); }
+        } notedSizesGuard{this};
         TextWidth = std::max(clientTextWidth, GetMinDocWidth(sad, canvas, tailStart != TRVTailStart::None));
         TextWidth = std::max(TextWidth, minW);
         if (GetOptions().Contains(rvoClientTextWidth))

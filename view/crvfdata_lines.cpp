@@ -312,7 +312,12 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
         const int avail = std::max(st.LineWidth - st.X, 0);
         TSize whole;
         const int measured = remaining;
-        int fit = FitChars(chars, pos, remaining, avail, noWrap, byCharacter, st.Canvas, whole);
+        // An unwrapped line takes all its text: its size, when the minimum
+        // width measured the whole item just now, is not measured again.
+        int fit = noWrap && !byCharacter && offs == 0 && pos == 0 && remaining == textLen &&
+                          TakeNotedTextSize(itemNo, st.Canvas, whole)
+                      ? remaining
+                      : FitChars(chars, pos, remaining, avail, noWrap, byCharacter, st.Canvas, whole);
 
         if (fit == 0) {
             if (newLine || (firstPiece && afterMarker)) {

@@ -89,14 +89,59 @@ int TCustomRVFormattedData::CalculateUnwrappedItemsWidth(int first, int last, co
             textStyle->Apply(canvas, GetParaBiDiMode(item->ParaNo));
             appliedStyle = item->StyleNo;
         }
-        // Measured as the layout shows it: in capitals for an all-capitals
-        // style; other text as it stands, without a copy.
-        const AnsiString& text = GetItemText(i);
-        result += textStyle->StyleEx().Contains(rvfsAllCaps)
-                      ? RVU_TextWidth(RV_ReturnCapitalized(text, textStyle), canvas, item->ItemOptions)
-                      : RVU_TextWidth(text, canvas, item->ItemOptions);
+        result += MeasureUnwrappedText(i, textStyle, canvas);
     }
     return result;
+}
+
+int TCustomRVFormattedData::MeasureUnwrappedText(int itemNo, const TFontInfo* textStyle, TCanvas* canvas)
+{
+    // Measured as the layout shows it: in capitals for an all-capitals style;
+    // other text as it stands, without a copy.
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    const AnsiString& text = GetItemText(itemNo);
+    if (textStyle->StyleEx().Contains(rvfsAllCaps))
+        return RVU_TextWidth(RV_ReturnCapitalized(text, textStyle), canvas, item->ItemOptions);
+    TRVNotedTextSizes& noted = FNotedSizes;
+    const int slot = itemNo - noted.FirstItemNo;
+    // The layout measures the text again in the same font and reading
+    // direction only when no style hook and no character spacing apply.
+    const bool note = noted.Noting && canvas == noted.Canvas && slot >= 0 && slot < MaxNotedTextSizes &&
+                      !text.empty() && textStyle->CharSpacing() == 0 && !GetRVStyle()->OnApplyStyle &&
+                      (canvas->GetTextAlign() & TA_RTLREADING) == 0;
+    TSize size;
+    const bool measured = RVU_TextExtent(text, canvas, item->ItemOptions, size);
+    if (note && measured) {
+        if (noted.Sizes.size() <= static_cast<size_t>(slot))
+            noted.Sizes.resize(static_cast<size_t>(slot) + 1, TSize{-1, 0});
+        noted.Sizes[static_cast<size_t>(slot)] = size;
+    }
+    return size.cx;
+}
+
+bool TCustomRVFormattedData::TakeNotedTextSize(int itemNo, TCanvas* canvas, TSize& size)
+{
+    TRVNotedTextSizes& noted = FNotedSizes;
+    const int slot = itemNo - noted.FirstItemNo;
+    if (canvas != noted.Canvas || slot < 0 || static_cast<size_t>(slot) >= noted.Sizes.size() ||
+        noted.Sizes[static_cast<size_t>(slot)].cx < 0 || (canvas->GetTextAlign() & TA_RTLREADING) != 0)
+        return false;
+    const TCustomRVItemInfo* item = GetItem(itemNo);
+    const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(item->StyleNo);
+    if (textStyle->CharSpacing() != 0 || textStyle->StyleEx().Contains(rvfsAllCaps) ||
+        GetRVStyle()->OnApplyStyle)
+        return false;
+    size = noted.Sizes[static_cast<size_t>(slot)];
+    noted.Sizes[static_cast<size_t>(slot)].cx = -1;
+    return true;
+}
+
+void TCustomRVFormattedData::ForgetNotedTextSizes()
+{
+    FNotedSizes.Noting = false;
+    FNotedSizes.Canvas = nullptr;
+    // The pane keeps no room for the next layout: a log window holds many panes.
+    std::vector<TSize>().swap(FNotedSizes.Sizes);
 }
 
 int TCustomRVFormattedData::CalculatePureParaSectionWidth(int itemNo, int& paraStartItem,

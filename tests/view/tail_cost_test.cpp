@@ -128,15 +128,43 @@ TEST_F(TailCostTest, NewLinesCostTheirOwnTextAndEqualAWholeLayout)
         newChars += static_cast<int64_t>(NewLine(i).size());
     }
     LayOutTailAndCompare(OldLines);
-    // Each new line is measured for its place and for the minimum width; the
-    // last old paragraph (one piece) once more, where the width search resumes.
+    // Each new line is measured once: the minimum width's measurement serves
+    // its place too; the last old paragraph (one piece) at most once more.
     const int64_t texts = TailCanvas.TextsMeasured();
-    EXPECT_LE(texts, 2 * (NewLines + 1));
+    EXPECT_LE(texts, NewLines + 1);
     EXPECT_GE(texts, NewLines) << "every new line is measured";
-    EXPECT_LE(TailCanvas.CharsMeasured, 2 * (newChars + static_cast<int64_t>(OldLine(OldLines - 1).size())));
+    EXPECT_LE(TailCanvas.CharsMeasured, newChars + static_cast<int64_t>(OldLine(OldLines - 1).size()));
     std::printf("tail of %d lines after %d: %lld texts, %lld characters measured\n", NewLines, OldLines,
                 static_cast<long long>(texts), static_cast<long long>(TailCanvas.CharsMeasured));
     EXPECT_EQ(Tail->RVData->TextWidth, 80 * CharWidth) << "the 80-character line widened the document";
+}
+
+// A style hook may lay text out in another font than the minimum width
+// measures it in: then the layout measures each line itself, and every line
+// gets the width of the font it is drawn in.
+TEST_F(TailCostTest, AStyleHookFontIsMeasuredByTheLayoutItself)
+{
+    const int boldWidth = 9;
+    for (TCountingCanvas* canvas : {&TailCanvas, &WholeCanvas})
+        canvas->MetricsForFont = [boldWidth](const TFont& font) {
+            TRecordingMetrics metrics;
+            if (font.Style().Contains(fsBold))
+                metrics.CharWidth = boldWidth;
+            return metrics;
+        };
+    Style->OnApplyStyle = [](TRVStyle* sender, TCanvas* canvas, int styleNo, bool& doDefault) {
+        sender->TextStyles()->Items(styleNo)->Apply(canvas, rvbdUnspecified);
+        canvas->Font()->SetStyle(TFontStyles{fsBold});
+        doDefault = false;
+    };
+    for (int i = 0; i < NewLines; ++i)
+        Tail->AddTextNL(NewLine(i), 0, 0, 0);
+    Tail->RVData->FormatTailKeepingState(&TailCanvas);
+    ASSERT_EQ(Tail->RVData->DrawItems.Count(), OldLines + NewLines);
+    for (int i = 0; i < NewLines; ++i) {
+        const TRVDrawLineInfo* dli = Tail->RVData->DrawItems[OldLines + i];
+        ASSERT_EQ(dli->Width, static_cast<int>(NewLine(i).size()) * boldWidth) << "new line " << i;
+    }
 }
 
 // A chunk that begins with the rest of the last line (the window adds it to
@@ -149,8 +177,9 @@ TEST_F(TailCostTest, AChunkContinuingTheLastLineReopensOnlyTheLastParagraph)
             view->AddTextNL(NewLine(i), 0, 0, 0);
     }
     LayOutTailAndCompare(OldLines - 1);
-    // The reopened paragraph now has two pieces; 999 new lines.
-    EXPECT_LE(TailCanvas.TextsMeasured(), 2 * ((NewLines - 1) + 2));
+    // The reopened paragraph now has two pieces, measured for the minimum
+    // width and for their places; 999 new lines, each measured once.
+    EXPECT_LE(TailCanvas.TextsMeasured(), (NewLines - 1) + 2 * 2);
     // The continuation sits on the old last line, after its text.
     const TRVDrawLineInfo* start = Tail->RVData->DrawItems[OldLines - 1];
     const TRVDrawLineInfo* rest = Tail->RVData->DrawItems[OldLines];
