@@ -75,14 +75,11 @@ static_assert(sizeof(void*) != 8 || sizeof(TRVDrawLineInfo) <= 48, "a draw item 
 using TRVDrawLinePool = TBlockPool<sizeof(TRVDrawLineInfo), alignof(TRVDrawLineInfo)>;
 inline void* TRVDrawLineInfo::operator new(size_t size)
 {
-    return size == sizeof(TRVDrawLineInfo) ? TRVDrawLinePool::Allocate() : ::operator new(size);
+    return TRVDrawLinePool::AllocateFor(size);
 }
 inline void TRVDrawLineInfo::operator delete(void* block, size_t size)
 {
-    if (size == sizeof(TRVDrawLineInfo))
-        TRVDrawLinePool::Release(block);
-    else
-        ::operator delete(block);
+    TRVDrawLinePool::ReleaseFor(block, size);
 }
 
 // One page part of a draw item that pagination spreads over several pages.

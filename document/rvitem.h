@@ -559,14 +559,11 @@ static_assert(sizeof(TRVTextItemInfo) == sizeof(TCustomRVItemInfo), "text items 
 using TRVItemPool = TBlockPool<sizeof(TCustomRVItemInfo), alignof(TCustomRVItemInfo)>;
 inline void* TCustomRVItemInfo::operator new(size_t size)
 {
-    return size == sizeof(TCustomRVItemInfo) ? TRVItemPool::Allocate() : ::operator new(size);
+    return TRVItemPool::AllocateFor(size);
 }
 inline void TCustomRVItemInfo::operator delete(void* block, size_t size)
 {
-    if (size == sizeof(TCustomRVItemInfo))
-        TRVItemPool::Release(block);
-    else
-        ::operator delete(block);
+    TRVItemPool::ReleaseFor(block, size);
 }
 
 // A horizontal rule across the text width: LineWidth pixels thick, in Color

@@ -52,6 +52,21 @@ public:
 #endif
     }
 
+    // For a class's own operator new and delete: a block of the pool for an
+    // object of exactly Size bytes, an ordinary heap block for a larger
+    // subclass.
+    static void* AllocateFor(size_t size)
+    {
+        return size == Size ? Allocate() : ::operator new(size);
+    }
+    static void ReleaseFor(void* block, size_t size)
+    {
+        if (size == Size)
+            Release(block);
+        else
+            ::operator delete(block);
+    }
+
 private:
     struct TFreeBlock {
         TFreeBlock* Next;
