@@ -307,6 +307,16 @@ void TRVEditRVData::PlaceCaretAtItem(int itemNo, int offs)
 
 void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
 {
+    // Moving the caret ends a selection of this document: the caret is the
+    // selection's moving end, so a selection left in place would have the
+    // next insertion go in at its end while the current styles follow the
+    // caret's paragraph.
+    const bool selected =
+        SelStartNo >= 0 && SelEndNo >= 0 && (SelStartNo != SelEndNo || SelStartOffs != SelEndOffs);
+    if (selected) {
+        Deselect(PartialSelectedItem, true);
+        Invalidate();
+    }
     PlaceCaretAtItem(itemNo, offs);
     ChangeCaret(false, true, false, true);
 }

@@ -25,33 +25,28 @@ template <class T> std::unique_ptr<T> MakeRecord(TRVUndoAction action)
     return record;
 }
 
-// Removes the entries First..Last of a list in one pass: the entries after
-// them move down once, whatever the count removed.
+// Removes the entries First..Last of a list (their objects are gone already).
+// The list keeps its free room where it was last changed: removing from the
+// last entry to the first moves the entries after them once, whatever the
+// count removed, and copies none of their texts.
 void EraseEntries(TStringList& list, int first, int last)
 {
-    const int count = list.Count();
-    const int removed = last - first + 1;
     list.BeginUpdate();
-    for (int i = last + 1; i < count; ++i) {
-        list.Put(i - removed, list.Get(i));
-        list.PutObject(i - removed, list.GetObject(i));
-    }
-    for (int i = count - 1; i >= count - removed; --i)
+    for (int i = last; i >= first; --i) {
+        list.PutObject(i, nullptr);
         list.Delete(i);
+    }
     list.EndUpdate();
 }
 
-// Opens Count empty entries at Index in one pass.
+// Opens Count empty entries at Index. The list keeps its free room where it
+// was last changed, so entries inserted one after another at one place move
+// the entries after it once, not once each (nor copy their texts).
 void OpenEntries(TStringList& list, int index, int count)
 {
-    const int old = list.Count();
     list.BeginUpdate();
     for (int i = 0; i < count; ++i)
-        list.AddObject(AnsiString(), nullptr);
-    for (int i = old - 1; i >= index; --i) {
-        list.Put(i + count, list.Get(i));
-        list.PutObject(i + count, list.GetObject(i));
-    }
+        list.InsertObject(index + i, AnsiString(), nullptr);
     list.EndUpdate();
 }
 

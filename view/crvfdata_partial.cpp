@@ -309,6 +309,8 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         InvalidateRect(repaint);
         UpdateView();
     } catch (...) {
+        // No free slot stays in the list.
+        DrawItems.DeleteMarked();
         State.Exclude(rvstFormatParas);
         InvalidateTailLayout();
         throw;

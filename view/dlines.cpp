@@ -62,9 +62,25 @@ void TRVDrawLines::ShiftFrom(int first, int dTop, int dItemNo)
     FShiftItemNo += dItemNo;
 }
 
+void TRVDrawLines::OpenGap(int index)
+{
+    // The slots a layout of a range fills beyond the ones it marked open in
+    // blocks that double, so that laying out a thousand new lines above a
+    // hundred thousand moves the lines below a few times, not once per line.
+    const int gap = std::max(256, FGapGrowth);
+    FGapGrowth = gap * 2;
+    TList::InsertNulls(index, gap);
+    if (FShiftedFrom != NoShift)
+        FShiftedFrom += gap;
+    MarkedFirst = index;
+    MarkedCount = gap;
+}
+
 void TRVDrawLines::Insert(int index, TRVDrawLineInfo* item)
 {
     Settle(index);
+    if (MarkedCount == 0 && MarkedFirst >= 0 && index == MarkedFirst)
+        OpenGap(index);
     if (MarkedCount > 0) {
         // The caller inserts at MarkedFirst: the slot is free, nothing moves.
         TList::Put(index, item);
@@ -111,6 +127,7 @@ void TRVDrawLines::MarkForDelete(int first, int last)
     Settle(last);
     MarkedFirst = first;
     MarkedCount = last - first + 1;
+    FGapGrowth = 0;
     for (int i = first; i <= last; ++i) {
         delete Raw(i);
         TList::Put(i, nullptr);
@@ -119,10 +136,11 @@ void TRVDrawLines::MarkForDelete(int first, int last)
 
 void TRVDrawLines::DeleteMarked()
 {
-    if (MarkedCount <= 0)
-        return;
-    DeleteRange(MarkedFirst, MarkedFirst + MarkedCount - 1);
+    if (MarkedCount > 0)
+        DeleteRange(MarkedFirst, MarkedFirst + MarkedCount - 1);
     MarkedCount = 0;
+    // Inserts after this are plain list inserts again.
+    MarkedFirst = -1;
 }
 
 void TRVDrawLines::DeleteFrom(int first)

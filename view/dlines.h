@@ -60,7 +60,9 @@ public:
         Settle(Count() - 1);
         TList::Add(item);
     }
-    // Reuses the next marked slot when a range is marked; else a list insert.
+    // Reuses the next marked slot when a range is marked; once the marked
+    // slots are used up (until DeleteMarked), opens a block of free slots
+    // there; else a list insert.
     void Insert(int index, TRVDrawLineInfo* item);
     // Frees the draw item; with a marked range its slot joins the range.
     void Delete(int index);
@@ -111,10 +113,14 @@ private:
     // Moves the draw items First..Last (null slots skipped).
     void MoveRange(int first, int last, int dTop, int dItemNo) const;
     void ForgetShift() const;
+    // Opens free slots at Index (the end of the used marked slots) as a marked range.
+    void OpenGap(int index);
 
     mutable int FShiftedFrom = NoShift;
     mutable int FShiftTop = 0;
     mutable int FShiftItemNo = 0;
+    // The size of the next block of free slots OpenGap opens.
+    int FGapGrowth = 0;
 };
 
 // One hyperlink rectangle of a laid-out document, in document coordinates.

@@ -99,6 +99,14 @@ void TList::Insert(int index, void* item)
     FItems.insert(FItems.begin() + index, item);
 }
 
+void TList::InsertNulls(int index, int count)
+{
+    if (index < 0 || index > Count())
+        Error(SysConst::SListIndexError, index);
+    if (count > 0)
+        FItems.insert(FItems.begin() + index, static_cast<size_t>(count), nullptr);
+}
+
 void TList::Delete(int index)
 {
     if (index < 0 || index >= Count())

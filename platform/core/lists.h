@@ -51,6 +51,8 @@ public:
 
     int Add(void* item);
     void Insert(int index, void* item);
+    // Opens Count null entries at Index, moving the entries after it once.
+    void InsertNulls(int index, int count);
     void Delete(int index);
     int Remove(void* item);    // index it had, or -1
     void* Extract(void* item); // removes the first occurrence; returns it, or null

@@ -345,3 +345,47 @@ TEST_F(CaretTest, TheCaretsSizeFollowsItsSettings)
 }
 
 } // namespace
+
+// Moving the caret through the data ends a selection left in place: an item
+// inserted next goes in at the caret, in the caret paragraph's style, and the
+// live layout equals a fresh one.
+TEST_F(CaretTest, MovingTheCaretEndsASelectionLeftInPlace)
+{
+    const int centred = AddPara([](TParaInfo* p) { p->SetAlignment(rvaCenter); });
+    const int rtl = AddPara([](TParaInfo* p) { p->SetBiDiMode(rvbdRightToLeft); });
+    AddText("first line of the document");
+    AddNumbered("numbered text", centred);
+    AddText("a plain paragraph in the middle");
+    AddText("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", Uni, rtl);
+    AddText("the last paragraph");
+    d->FormatAll();
+    Caret(2, 1);
+    Run("break", [&] {
+        d->BeginUndoSequence(rvutInsert, true);
+        TCustomRVItemInfo* brk = new TRVBreakItemInfo(d, 1, rvbsLine, clNone);
+        AnsiString none;
+        ASSERT_TRUE(d->InsertSomething(brk, none, true, false));
+    });
+    const int hebrew = d->GetItemCount() - 2;
+    ASSERT_EQ(d->GetItemPara(hebrew), rtl);
+    d->SetSelectionBounds(d->GetItemCount() - 1, 5, 0, 1);
+    Caret(hebrew, 4);
+    EXPECT_EQ(CaretPos(), std::make_pair(hebrew, 4));
+    const int itemsBefore = d->GetItemCount();
+    Run("picture", [&] {
+        auto* bitmap = new TBitmap;
+        bitmap->SetPixelFormat(pf24bit);
+        bitmap->SetSize(20, 10);
+        ASSERT_TRUE(Edit()->InsertPicture("", bitmap, rvvaBaseline));
+    });
+    // Nothing of the old selection was deleted: the picture and the second
+    // half of the split text are the only new items.
+    EXPECT_EQ(d->GetItemCount(), itemsBefore + 2);
+    EXPECT_EQ(Text(0), "first line of the document");
+    // The Hebrew text was split at the caret and the picture stands between its halves.
+    const int pictureNo = hebrew + 1;
+    ASSERT_EQ(d->GetItemStyle(pictureNo), rvsPicture);
+    EXPECT_EQ(d->GetItemPara(pictureNo), rtl);
+    EXPECT_EQ(d->GetItemPara(pictureNo + 1), rtl);
+    EXPECT_EQ(CaretPos(), std::make_pair(pictureNo, d->GetOffsAfterItem(pictureNo)));
+}
