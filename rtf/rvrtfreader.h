@@ -140,6 +140,12 @@ private:
     TRVRTFErrorCode TranslateKeyword(const std::string& keyword, int param, bool hasParam);
     TRVRTFErrorCode ApplyPropChange(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyGeneral(TRTFIPROP prop, int value);
+    // The groups ApplyGeneral dispatches to.
+    TRVRTFErrorCode ApplyCharProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyFontProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyParaProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplySectionProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyDocProp(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyTableProp(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_SSEntry(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_Picture(TRTFIPROP prop, int value);
