@@ -147,6 +147,9 @@ private:
     TRVRTFErrorCode ApplySectionProp(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyDocProp(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyTableProp(TRTFIPROP prop, int value);
+    // The words of the row record and of its last cell, for ApplyTableProp.
+    void ApplyRowProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value);
+    void ApplyCellProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_SSEntry(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_Picture(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_PN(TRTFIPROP prop, int value);
