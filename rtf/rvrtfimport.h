@@ -139,6 +139,16 @@ private:
     TRVTableCellData* BufferCell(TTableLevel& level, int col) const;
     // Moves the row just read into the table with its row and cell records.
     void AssignRowProperties(TTableLevel& level);
+    // Its steps: the row's place in the grid (IDX gets the grid index of each
+    // cell boundary; the result is how many cells found a place), the table-wide
+    // attributes the row gives, its cells' attributes and content, and its
+    // merged cells with their widths.
+    int PlaceRowInGrid(TTableLevel& level, const std::vector<int>& bounds, int count, std::vector<int>& idx);
+    void AssignRowTableAttributes(TTableLevel& level, const TRVRTFRowProperties& row, int r);
+    void AssignRowCells(TTableLevel& level, const TRVRTFRowProperties& row, int r,
+                        const std::vector<int>& idx, int placed, int read);
+    void MergeRowCells(TTableLevel& level, const TRVRTFRowProperties& row, int r, const std::vector<int>& idx,
+                       int placed);
     // The grid boundary for X (within the grid tolerance) after column After, a
     // new one when none matches: the table gets a column there and the earlier
     // rows' cells that it splits are merged back across it.

@@ -93,8 +93,7 @@ void TRVRTFImport::MakeEmptyCell(TRVTableCellData* cell)
 
 void TRVRTFImport::AssignRowProperties(TTableLevel& level)
 {
-    TRVTableItemInfo& table = *level.Table;
-    TRVTableRows& rows = *table.Rows;
+    TRVTableRows& rows = *level.Table->Rows;
     TRVTableRows& buffer = *level.RowBuffer->Rows;
     static const TRVRTFRowProperties noRow;
     const TRVRTFRowProperties* rowProps = FReader->State().RowProps();
@@ -129,6 +128,19 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
         return;
     }
     std::vector<int> idx(bounds.size());
+    const int placed = PlaceRowInGrid(level, bounds, count, idx);
+    AssignRowTableAttributes(level, row, r);
+    AssignRowCells(level, row, r, idx, placed, read);
+    MergeRowCells(level, row, r, idx, placed);
+    // Blocks this row did not continue end above it.
+    MergeVMerges(level, r);
+}
+
+int TRVRTFImport::PlaceRowInGrid(TTableLevel& level, const std::vector<int>& bounds, int count,
+                                 std::vector<int>& idx)
+{
+    TRVTableRows& rows = *level.Table->Rows;
+    const int r = rows.Count();
     int placed = count;
     if (r == 0) {
         level.Grid = bounds;
@@ -158,7 +170,12 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
             cell->VisibleBorders->SetAll(false);
             MakeEmptyCell(cell);
         }
+    return placed;
+}
 
+void TRVRTFImport::AssignRowTableAttributes(TTableLevel& level, const TRVRTFRowProperties& row, int r)
+{
+    TRVTableItemInfo& table = *level.Table;
     // Heading rows, spacing, padding and the table border.
     if (row.Heading && table.HeadingRowCount == r)
         table.HeadingRowCount = r + 1;
@@ -221,7 +238,14 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
     } else {
         level.RawWidth = std::max(level.RawWidth, row.BestWidth);
     }
+}
 
+void TRVRTFImport::AssignRowCells(TTableLevel& level, const TRVRTFRowProperties& row, int r,
+                                  const std::vector<int>& idx, int placed, int read)
+{
+    TRVTableRows& rows = *level.Table->Rows;
+    TRVTableRows& buffer = *level.RowBuffer->Rows;
+    const int records = row.CellCount();
     // Cells wider than one grid column span their columns.
     for (int i = 0; i < placed; ++i)
         if (idx[i + 1] - idx[i] > 1 && rows.CanMergeCells(r, idx[i], idx[i + 1] - idx[i], 1, true))
@@ -283,7 +307,13 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
     for (int i = placed; i < read; ++i)
         if (TRVTableCellData* last = rows.Get(r)->Get(idx[placed - 1]))
             last->DrainFrom(buffer.Get(0)->Get(i));
+}
 
+void TRVRTFImport::MergeRowCells(TTableLevel& level, const TRVRTFRowProperties& row, int r,
+                                 const std::vector<int>& idx, int placed)
+{
+    TRVTableRows& rows = *level.Table->Rows;
+    const int records = row.CellCount();
     // Merged cells: each run of \clmrg merges into the cell on its left at once.
     // A run that cannot merge whole merges cell by cell as far as it can.
     std::vector<int> groups;
@@ -345,8 +375,6 @@ void TRVRTFImport::AssignRowProperties(TTableLevel& level)
             continue;
         level.VMerges[a] = {mRow, b, r};
     }
-    // Blocks this row did not continue end above it.
-    MergeVMerges(level, r);
 }
 
 void TRVRTFImport::MergeVMerges(TTableLevel& level, int beforeRow)

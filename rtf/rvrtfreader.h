@@ -140,7 +140,16 @@ private:
     TRVRTFErrorCode TranslateKeyword(const std::string& keyword, int param, bool hasParam);
     TRVRTFErrorCode ApplyPropChange(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyGeneral(TRTFIPROP prop, int value);
+    // The groups ApplyGeneral dispatches to.
+    TRVRTFErrorCode ApplyCharProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyFontProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyParaProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplySectionProp(TRTFIPROP prop, int value);
+    TRVRTFErrorCode ApplyDocProp(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyTableProp(TRTFIPROP prop, int value);
+    // The words of the row record and of its last cell, for ApplyTableProp.
+    void ApplyRowProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value);
+    void ApplyCellProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_SSEntry(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_Picture(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyPropChange_PN(TRTFIPROP prop, int value);

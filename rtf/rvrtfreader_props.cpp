@@ -109,11 +109,99 @@ TRVRTFErrorCode TRVRTFReader::ApplyPropChange(TRTFIPROP prop, int value)
 
 TRVRTFErrorCode TRVRTFReader::ApplyGeneral(TRTFIPROP prop, int value)
 {
+    switch (prop) {
+    case ipropBold:
+    case ipropItalic:
+    case ipropUnderline:
+    case ipropStrike:
+    case ipropCharScaleX:
+    case ipropCharSpacing:
+    case ipropSScript:
+    case ipropAllCaps:
+    case ipropFontSize:
+    case ipropTextColor:
+    case ipropTextBackColor:
+    case ipropHighlight:
+    case ipropLanguage:
+    case ipropDefLanguage:
+    case ipropHidden:
+        return ApplyCharProp(prop, value);
+    case ipropF:
+    case ipropDefF:
+    case ipropFontFamily:
+    case ipropFCharset:
+        return ApplyFontProp(prop, value);
+    case ipropSL:
+    case ipropSLMult:
+    case ipropLeftInd:
+    case ipropRightInd:
+    case ipropFirstInd:
+    case ipropSpaceBefore:
+    case ipropSpaceAfter:
+    case ipropJust:
+    case ipropParaBorderType:
+    case ipropParaBorderSide:
+    case ipropParaBorderWidth:
+    case ipropParaBorderColor:
+    case ipropParaBorderSpace:
+    case ipropParaColor:
+    case ipropParaFColor:
+    case ipropParaShading:
+    case ipropLONumber:
+    case ipropLevel:
+        return ApplyParaProp(prop, value);
+    case ipropCols:
+    case ipropPgnX:
+    case ipropPgnY:
+    case ipropHeaderY:
+    case ipropFooterY:
+    case ipropSbk:
+    case ipropPgnFormat:
+        return ApplySectionProp(prop, value);
+    case ipropXaPage:
+    case ipropYaPage:
+    case ipropXaLeft:
+    case ipropXaRight:
+    case ipropYaTop:
+    case ipropYaBottom:
+    case ipropPgnStart:
+    case ipropFacingp:
+    case ipropLandscape:
+        return ApplyDocProp(prop, value);
+    case ipropPard:
+    case ipropPlain:
+    case ipropSectd:
+    case ipropTRowD:
+        return ParseSpecialProperty(prop, value);
+    case ipropAnsiCodePage:
+        FCodePage = static_cast<unsigned>(value);
+        break;
+    case ipropU:
+        return ApplyUnicode(value);
+    case ipropUC:
+        FUnicodeFallback = RVRTFClamp(value, 0, 255);
+        break;
+    case ipropPage:
+        if (OnRequiredPageBreak) {
+            const TRVRTFErrorCode ec = FlushOpeningTables();
+            if (ec != rtf_ec_OK)
+                return ec;
+            OnRequiredPageBreak(this);
+        }
+        break;
+    case ipropPNSecLvl:
+        return ChangeDest(idestPNSecLvl, value);
+    default:
+        return ApplyTableProp(prop, value);
+    }
+    return rtf_ec_OK;
+}
+
+// Character properties: font style, size, colours, scripts, language and hidden text.
+TRVRTFErrorCode TRVRTFReader::ApplyCharProp(TRTFIPROP prop, int value)
+{
     TRVRTFReaderState& state = *FState;
     TRVRTFCharProperties& chars = state.CharProps;
-    TRVRTFParaProperties& para = state.ParaProps;
-    TRVRTFSectionProperties& section = state.SectionProps;
-    TRVRTFDocProperties& doc = state.DocProps;
     TColor color = 0;
     switch (prop) {
     case ipropBold:
@@ -163,6 +251,63 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneral(TRTFIPROP prop, int value)
     case ipropDefLanguage:
         state.DefLanguage = value;
         break;
+    case ipropHidden:
+        if ((value != 0) != chars.Hidden) {
+            if (state.Destination == rdsNorm) {
+                FForceText = FForceText || value != 0;
+                const TRVRTFErrorCode ec = Flush();
+                if (ec != rtf_ec_OK)
+                    return ec;
+            }
+            chars.Hidden = value != 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return rtf_ec_OK;
+}
+
+// Font numbers of the text and the default, and the font table's family and charset words.
+TRVRTFErrorCode TRVRTFReader::ApplyFontProp(TRTFIPROP prop, int value)
+{
+    TRVRTFReaderState& state = *FState;
+    TRVRTFCharProperties& chars = state.CharProps;
+    switch (prop) {
+    case ipropF:
+        if (state.Destination == rdsNorm)
+            chars.FontIndex = FontIndexOf(value);
+        else if (state.Destination == rdsFontTable)
+            FFontTable.Add(value);
+        else if (state.Destination == rdsStyleSheet && FStyleSheet.Last())
+            FStyleSheet.Last()->CharProps.FontIndex = FontIndexOf(value);
+        break;
+    case ipropDefF:
+        if (state.Destination == rdsNorm)
+            state.DefFont = value;
+        break;
+    case ipropFontFamily:
+        if (state.Destination == rdsFontTable && FFontTable.Last())
+            FFontTable.Last()->Family = static_cast<TRVRTFFontFamily>(RVRTFClamp(value, 0, 7));
+        break;
+    case ipropFCharset:
+        // Charset words before any \f have no font to address.
+        if (state.Destination == rdsFontTable && FFontTable.Last())
+            FFontTable.Last()->Charset = value >= 0 && value < 256 ? static_cast<uint8_t>(value) : 77;
+        break;
+    default:
+        break;
+    }
+    return rtf_ec_OK;
+}
+
+// Paragraph properties: spacing, indents, alignment, borders, shading and list membership.
+TRVRTFErrorCode TRVRTFReader::ApplyParaProp(TRTFIPROP prop, int value)
+{
+    TRVRTFReaderState& state = *FState;
+    TRVRTFParaProperties& para = state.ParaProps;
+    TColor color = 0;
+    switch (prop) {
     case ipropSL:
         para.LineSpacing = RVRTFClampLength(value);
         break;
@@ -186,71 +331,6 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneral(TRTFIPROP prop, int value)
         break;
     case ipropJust:
         para.Alignment = static_cast<TRVRTFAlignment>(RVRTFClamp(value, 0, 3));
-        break;
-    case ipropCols:
-        section.Columns = RVRTFClamp(value, 1, 255);
-        break;
-    case ipropPgnX:
-        section.PageNumberX = RVRTFClampLength(value);
-        break;
-    case ipropPgnY:
-        section.PageNumberY = RVRTFClampLength(value);
-        break;
-    case ipropHeaderY:
-        section.HeaderY = RVRTFClampLength(value);
-        break;
-    case ipropFooterY:
-        section.FooterY = RVRTFClampLength(value);
-        break;
-    case ipropSbk:
-        section.SectionBreak = static_cast<TRVRTFSectionBreakType>(RVRTFClamp(value, 0, 4));
-        break;
-    case ipropPgnFormat:
-        section.PageNumberFormat = static_cast<TRVRTFPageNumberFormat>(RVRTFClamp(value, 0, 4));
-        break;
-    case ipropXaPage:
-        doc.PaperWidth = RVRTFClampLength(value);
-        break;
-    case ipropYaPage:
-        doc.PaperHeight = RVRTFClampLength(value);
-        break;
-    case ipropXaLeft:
-        doc.LeftMargin = RVRTFClampLength(value);
-        break;
-    case ipropXaRight:
-        doc.RightMargin = RVRTFClampLength(value);
-        break;
-    case ipropYaTop:
-        doc.TopMargin = RVRTFClampLength(value);
-        break;
-    case ipropYaBottom:
-        doc.BottomMargin = RVRTFClampLength(value);
-        break;
-    case ipropPgnStart:
-        doc.PageNumberStart = value;
-        break;
-    case ipropFacingp:
-        doc.FacingPages = value != 0;
-        break;
-    case ipropLandscape:
-        doc.Landscape = value != 0;
-        break;
-    case ipropPard:
-    case ipropPlain:
-    case ipropSectd:
-    case ipropTRowD:
-        return ParseSpecialProperty(prop, value);
-    case ipropF:
-        if (state.Destination == rdsNorm)
-            chars.FontIndex = FontIndexOf(value);
-        else if (state.Destination == rdsFontTable)
-            FFontTable.Add(value);
-        else if (state.Destination == rdsStyleSheet && FStyleSheet.Last())
-            FStyleSheet.Last()->CharProps.FontIndex = FontIndexOf(value);
-        break;
-    case ipropDefF:
-        if (state.Destination == rdsNorm)
-            state.DefFont = value;
         break;
     case ipropParaBorderType:
     case ipropParaBorderSide:
@@ -282,44 +362,6 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneral(TRTFIPROP prop, int value)
     case ipropParaShading:
         para.Shading = RVRTFClamp(value, 0, 10000);
         break;
-    case ipropAnsiCodePage:
-        FCodePage = static_cast<unsigned>(value);
-        break;
-    case ipropU:
-        return ApplyUnicode(value);
-    case ipropUC:
-        FUnicodeFallback = RVRTFClamp(value, 0, 255);
-        break;
-    case ipropPage:
-        if (OnRequiredPageBreak) {
-            const TRVRTFErrorCode ec = FlushOpeningTables();
-            if (ec != rtf_ec_OK)
-                return ec;
-            OnRequiredPageBreak(this);
-        }
-        break;
-    case ipropHidden:
-        if ((value != 0) != chars.Hidden) {
-            if (state.Destination == rdsNorm) {
-                FForceText = FForceText || value != 0;
-                const TRVRTFErrorCode ec = Flush();
-                if (ec != rtf_ec_OK)
-                    return ec;
-            }
-            chars.Hidden = value != 0;
-        }
-        break;
-    case ipropFontFamily:
-        if (state.Destination == rdsFontTable && FFontTable.Last())
-            FFontTable.Last()->Family = static_cast<TRVRTFFontFamily>(RVRTFClamp(value, 0, 7));
-        break;
-    case ipropFCharset:
-        // Charset words before any \f have no font to address.
-        if (state.Destination == rdsFontTable && FFontTable.Last())
-            FFontTable.Last()->Charset = value >= 0 && value < 256 ? static_cast<uint8_t>(value) : 77;
-        break;
-    case ipropPNSecLvl:
-        return ChangeDest(idestPNSecLvl, value);
     case ipropLONumber:
         para.ListOverrideIndex = FListOverrideTable.FindListOverride(value);
         break;
@@ -327,7 +369,77 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneral(TRTFIPROP prop, int value)
         para.ListLevel = RVRTFClamp(value, 0, 11);
         break;
     default:
-        return ApplyTableProp(prop, value);
+        break;
+    }
+    return rtf_ec_OK;
+}
+
+// Section properties: columns, page number places and format, header and footer places, breaks.
+TRVRTFErrorCode TRVRTFReader::ApplySectionProp(TRTFIPROP prop, int value)
+{
+    TRVRTFSectionProperties& section = FState->SectionProps;
+    switch (prop) {
+    case ipropCols:
+        section.Columns = RVRTFClamp(value, 1, 255);
+        break;
+    case ipropPgnX:
+        section.PageNumberX = RVRTFClampLength(value);
+        break;
+    case ipropPgnY:
+        section.PageNumberY = RVRTFClampLength(value);
+        break;
+    case ipropHeaderY:
+        section.HeaderY = RVRTFClampLength(value);
+        break;
+    case ipropFooterY:
+        section.FooterY = RVRTFClampLength(value);
+        break;
+    case ipropSbk:
+        section.SectionBreak = static_cast<TRVRTFSectionBreakType>(RVRTFClamp(value, 0, 4));
+        break;
+    case ipropPgnFormat:
+        section.PageNumberFormat = static_cast<TRVRTFPageNumberFormat>(RVRTFClamp(value, 0, 4));
+        break;
+    default:
+        break;
+    }
+    return rtf_ec_OK;
+}
+
+// Document properties: paper size, margins, first page number, facing pages, orientation.
+TRVRTFErrorCode TRVRTFReader::ApplyDocProp(TRTFIPROP prop, int value)
+{
+    TRVRTFDocProperties& doc = FState->DocProps;
+    switch (prop) {
+    case ipropXaPage:
+        doc.PaperWidth = RVRTFClampLength(value);
+        break;
+    case ipropYaPage:
+        doc.PaperHeight = RVRTFClampLength(value);
+        break;
+    case ipropXaLeft:
+        doc.LeftMargin = RVRTFClampLength(value);
+        break;
+    case ipropXaRight:
+        doc.RightMargin = RVRTFClampLength(value);
+        break;
+    case ipropYaTop:
+        doc.TopMargin = RVRTFClampLength(value);
+        break;
+    case ipropYaBottom:
+        doc.BottomMargin = RVRTFClampLength(value);
+        break;
+    case ipropPgnStart:
+        doc.PageNumberStart = value;
+        break;
+    case ipropFacingp:
+        doc.FacingPages = value != 0;
+        break;
+    case ipropLandscape:
+        doc.Landscape = value != 0;
+        break;
+    default:
+        break;
     }
     return rtf_ec_OK;
 }

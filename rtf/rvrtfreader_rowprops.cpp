@@ -20,7 +20,6 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProp(TRTFIPROP prop, int value)
 {
     TRVRTFReaderState& state = *FState;
     TRVRTFParaProperties& para = state.ParaProps;
-    TColor color = 0;
     switch (prop) {
     case ipropRowEnd:
         state.GetRowProps().Finalize();
@@ -54,7 +53,14 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProp(TRTFIPROP prop, int value)
                           prop == ipropRVCellBestWidth || prop == ipropRVCellBestHeight;
     if (!rowWord && !cellWord)
         return rtf_ec_OK;
-    TRVRTFRowProperties& row = state.GetRowProps();
+    ApplyRowProp(state.GetRowProps(), prop, value);
+    return rtf_ec_OK;
+}
+
+// Words of the row record; the others go to the row's last cell.
+void TRVRTFReader::ApplyRowProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value)
+{
+    TRVRTFReaderState& state = *FState;
     const int side = prop >= ipropTRPaddL && prop <= ipropTRSpdFB ? (prop - ipropTRPaddL) % 4 : 0;
     // The words name the sides left, right, top, bottom; the records index them left, top, right, bottom.
     static constexpr int SideIndex[4] = {rtf_side_Left, rtf_side_Right, rtf_side_Top, rtf_side_Bottom};
@@ -123,59 +129,65 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProp(TRTFIPROP prop, int value)
         if (row.AddCell())
             row.LastCellOpen = true;
         break;
-    default: {
-        // Words of the cell opened by the last \cellx.
-        TRVRTFCellProperties* cell = row.GetLastCellProp();
-        if (!cell)
-            break;
-        switch (prop) {
-        case ipropCLVMerge:
-            cell->VMerge = static_cast<TRVRTFCellMerge>(RVRTFClamp(value, 0, 2));
-            break;
-        case ipropCLHMerge:
-            cell->HMerge = static_cast<TRVRTFCellMerge>(RVRTFClamp(value, 0, 2));
-            break;
-        case ipropCLwWidth:
-            cell->BestWidth = WidthOf(value, cell->PercentWidth);
-            break;
-        case ipropCLftsWidth:
-            if (value == 2) {
-                cell->PercentWidth = true;
-                cell->BestWidth = WidthOf(cell->BestWidth, true);
-            } else if (value != 3) {
-                cell->BestWidth = 0;
-            }
-            break;
-        case ipropCLColor:
-            if (ColorOf(value, color))
-                cell->Color = color == rtfAutoColor ? rtfNoColor : color;
-            break;
-        case ipropCLFColor:
-            if (ColorOf(value, color))
-                cell->ForeColor = color;
-            break;
-        case ipropCLShading:
-            cell->Shading = RVRTFClamp(value, 0, 10000);
-            break;
-        case ipropCLVertAl:
-            cell->VAlign = static_cast<TRVRTFVAlign>(RVRTFClamp(value, 0, 2));
-            break;
-        case ipropCLBorderSide:
-            state.CurrentBorderType = rtf_bt_Cell;
-            cell->CurBorderSide = static_cast<TRVRTFSide>(RVRTFClamp(value, 0, 3));
-            break;
-        case ipropRVCellBestWidth:
-            cell->BestWidth = WidthOf(value, value < 0);
-            row.HasPrivateWidths = true;
-            break;
-        case ipropRVCellBestHeight:
-            cell->BestHeight = RVRTFClampLength(value);
-            row.HasPrivateWidths = true;
-            break;
-        default:
-            break;
+    default:
+        ApplyCellProp(row, prop, value);
+        break;
+    }
+}
+
+// Words of the cell opened by the last \cellx.
+void TRVRTFReader::ApplyCellProp(TRVRTFRowProperties& row, TRTFIPROP prop, int value)
+{
+    TRVRTFCellProperties* cell = row.GetLastCellProp();
+    if (!cell)
+        return;
+    TRVRTFReaderState& state = *FState;
+    TColor color = 0;
+    switch (prop) {
+    case ipropCLVMerge:
+        cell->VMerge = static_cast<TRVRTFCellMerge>(RVRTFClamp(value, 0, 2));
+        break;
+    case ipropCLHMerge:
+        cell->HMerge = static_cast<TRVRTFCellMerge>(RVRTFClamp(value, 0, 2));
+        break;
+    case ipropCLwWidth:
+        cell->BestWidth = WidthOf(value, cell->PercentWidth);
+        break;
+    case ipropCLftsWidth:
+        if (value == 2) {
+            cell->PercentWidth = true;
+            cell->BestWidth = WidthOf(cell->BestWidth, true);
+        } else if (value != 3) {
+            cell->BestWidth = 0;
         }
+        break;
+    case ipropCLColor:
+        if (ColorOf(value, color))
+            cell->Color = color == rtfAutoColor ? rtfNoColor : color;
+        break;
+    case ipropCLFColor:
+        if (ColorOf(value, color))
+            cell->ForeColor = color;
+        break;
+    case ipropCLShading:
+        cell->Shading = RVRTFClamp(value, 0, 10000);
+        break;
+    case ipropCLVertAl:
+        cell->VAlign = static_cast<TRVRTFVAlign>(RVRTFClamp(value, 0, 2));
+        break;
+    case ipropCLBorderSide:
+        state.CurrentBorderType = rtf_bt_Cell;
+        cell->CurBorderSide = static_cast<TRVRTFSide>(RVRTFClamp(value, 0, 3));
+        break;
+    case ipropRVCellBestWidth:
+        cell->BestWidth = WidthOf(value, value < 0);
+        row.HasPrivateWidths = true;
+        break;
+    case ipropRVCellBestHeight:
+        cell->BestHeight = RVRTFClampLength(value);
+        row.HasPrivateWidths = true;
+        break;
+    default:
+        break;
     }
-    }
-    return rtf_ec_OK;
 }

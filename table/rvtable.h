@@ -1153,6 +1153,17 @@ private:
     void PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
                    TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState, TColor selColor,
                    TRVColorMode colorMode, bool printing, bool drawGrid);
+    // The steps of PaintTo.
+    void PaintBackground(TCanvas* canvas, const TRect& tableRect, const TRect& clip, bool printing,
+                         TRVColorMode colorMode);
+    void PaintVRules(TCanvas* canvas, int left, const TRect& tableRect, TRVTableItemFormattingInfo* fmt,
+                     const TRect& clip, bool hRules);
+    void PaintHRules(TCanvas* canvas, int left, int top, int bodyTop, int first, int last, int headings,
+                     const TRect& tableRect, TRVTableItemFormattingInfo* fmt, const TRect& clip,
+                     bool printing, bool vRules);
+    void PaintCells(TCanvas* canvas, int left, int top, int bodyTop, int first, int last, int headings,
+                    TRVTableItemFormattingInfo* fmt, const TRect& clip, TRVItemDrawStates drawState,
+                    TColor selColor, TRVColorMode colorMode, bool printing, bool drawGrid);
     bool GridOverlapped(TRVBooleanRect* visibleBorders, int row, int col, int side) const;
 
     // ---- The mouse and the cell selection

@@ -39,6 +39,154 @@ void ClippedVLine(TCanvas* canvas, int x, int y1, int y2, const TRect& clip)
     Line(canvas, x, std::max(y1, clip.Top - 1), x, std::min(y2, clip.Bottom + 1));
 }
 
+// The pen of the dotted grid an edited table shows where no border is drawn.
+void SetGridPen(TPen* pen)
+{
+    pen->SetWidth(1);
+    pen->SetStyle(RollViewTableGridStyle);
+    pen->SetColor(clBtnFace);
+}
+
+// A 3-D border (raised, lowered or their coloured forms): the top and left
+// sides in one colour, the bottom and right in the other, one line per pixel
+// of width, or one wide inside-frame line for halftone printing.
+void Draw3DBorder(TCanvas* canvas, int left, int top, int right, int bottom, int w, TColor lightColor,
+                  TColor color, TColor backgroundColor, TRVTableBorderStyle style, bool halftone,
+                  bool finerDevice, const TRect& clip, const TRVBooleanRect* visibleBorders,
+                  TRVColorMode colorMode)
+{
+    TPen* pen = canvas->Pen();
+    --right;
+    --bottom;
+    const bool highlightIsBack = ColorToRGB(backgroundColor) == ColorToRGB(clBtnHighlight);
+    const TColor highlight = highlightIsBack ? clBtnFace : clBtnHighlight;
+    TColor first = clBtnShadow;
+    TColor second = clBtnShadow;
+    switch (style) {
+    case rvtbRaised:
+        first = highlight;
+        break;
+    case rvtbLowered:
+        second = highlight;
+        break;
+    case rvtbRaisedColor:
+        first = lightColor;
+        second = color;
+        break;
+    default:
+        first = color;
+        second = lightColor;
+        break;
+    }
+    first = RV_GetColor(first, colorMode);
+    second = RV_GetColor(second, colorMode);
+    int passes = w;
+    int extra = 1;
+    if (halftone) {
+        if (finerDevice) {
+            ++w;
+            --left;
+            --top;
+        }
+        pen->SetWidth(w);
+        pen->SetStyle(psInsideFrame);
+        left += w / 2;
+        top += w / 2;
+        right -= w / 2;
+        bottom -= w / 2;
+        passes = 1;
+        extra = 0;
+    } else {
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
+    }
+    for (int i = 0; i < passes; ++i) {
+        pen->SetColor(first);
+        if (SideVisible(visibleBorders, sdTop))
+            Line(canvas, left + i, top + i, right - i + extra, top + i);
+        if (SideVisible(visibleBorders, sdLeft))
+            ClippedVLine(canvas, left + i, top + i, bottom - i + extra, clip);
+        pen->SetColor(second);
+        if (SideVisible(visibleBorders, sdBottom))
+            Line(canvas, left + i, bottom - i, right - i + extra, bottom - i);
+        if (SideVisible(visibleBorders, sdRight))
+            ClippedVLine(canvas, right - i, top + i, bottom - i + extra, clip);
+    }
+    pen->SetWidth(1);
+    pen->SetStyle(psSolid);
+}
+
+// A one-colour border: one inside-frame rectangle when all sides show, else
+// its visible sides line by line (overlapping at the corners when asked).
+void DrawColorBorder(TCanvas* canvas, int left, int top, int right, int bottom, int w, TColor color,
+                     bool allVisible, bool overlapping, bool halftone, bool finerDevice, const TRect& clip,
+                     const TRVBooleanRect* visibleBorders, TRVColorMode colorMode)
+{
+    TPen* pen = canvas->Pen();
+    if (color == clNone)
+        return;
+    pen->SetColor(RV_GetColor(color, colorMode));
+    if (allVisible && (RVNT || bottom - top < 32000)) {
+        if (finerDevice) {
+            ++w;
+            --left;
+            --top;
+        }
+        pen->SetWidth(w);
+        pen->SetStyle(psInsideFrame);
+        canvas->Rectangle(left, top, right, bottom);
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
+        return;
+    }
+    if (finerDevice) {
+        ++w;
+        --left;
+        --top;
+    }
+    int passes = w;
+    if (halftone) {
+        pen->SetWidth(w);
+        pen->SetStyle(psInsideFrame);
+        left += w / 2;
+        top += w / 2;
+        right -= w / 2;
+        bottom -= w / 2;
+        passes = 1;
+    } else {
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
+    }
+    --right;
+    --bottom;
+    for (int i = 0; i < passes; ++i) {
+        const int l = overlapping ? left + i : left;
+        const int t = overlapping ? top + i : top;
+        const int r = overlapping ? right - i : right;
+        const int b = overlapping ? bottom - i : bottom;
+        const int vTop = overlapping ? top : t;
+        const int vBottom = overlapping ? bottom : b;
+        const int hLeft = overlapping ? left : l;
+        const int hRight = overlapping ? right : r;
+        if (SideVisible(visibleBorders, sdLeft))
+            ClippedVLine(canvas, l, vTop, vBottom + 1, clip);
+        if (SideVisible(visibleBorders, sdRight))
+            ClippedVLine(canvas, r, vTop, vBottom + 1, clip);
+        if (SideVisible(visibleBorders, sdTop))
+            Line(canvas, hLeft, t, hRight + 1, t);
+        if (SideVisible(visibleBorders, sdBottom))
+            Line(canvas, hLeft, b, hRight + 1, b);
+        if (!overlapping) {
+            ++left;
+            ++top;
+            --right;
+            --bottom;
+        }
+    }
+    pen->SetWidth(1);
+    pen->SetStyle(psSolid);
+}
+
 } // namespace
 
 // Whether the border of a neighbour (or of the table) covers the hidden side
@@ -100,14 +248,9 @@ void TRVTableItemInfo::DrawBorder(TCanvas* canvas, int left, int top, int right,
     }
     TPen* pen = canvas->Pen();
     const bool grid = drawGrid && !printing && RollViewTableGridStyle != psClear;
-    auto gridPen = [&]() {
-        pen->SetWidth(1);
-        pen->SetStyle(RollViewTableGridStyle);
-        pen->SetColor(clBtnFace);
-    };
     if (width == 0) {
         if (grid) {
-            gridPen();
+            SetGridPen(pen);
             canvas->Brush()->SetColor(clNone);
             canvas->Brush()->SetStyle(bsClear);
             canvas->Rectangle(left, top, right, bottom);
@@ -118,7 +261,7 @@ void TRVTableItemInfo::DrawBorder(TCanvas* canvas, int left, int top, int right,
     }
     const bool allVisible = visibleBorders == nullptr || visibleBorders->IsAllEqual(true);
     if (grid && !allVisible) {
-        gridPen();
+        SetGridPen(pen);
         if (!visibleBorders->Top() && !GridOverlapped(visibleBorders, row, col, sdTop))
             Line(canvas, left, top, right, top);
         if (!visibleBorders->Bottom() && !GridOverlapped(visibleBorders, row, col, sdBottom))
@@ -133,131 +276,12 @@ void TRVTableItemInfo::DrawBorder(TCanvas* canvas, int left, int top, int right,
     canvas->Brush()->SetStyle(bsClear);
     const bool halftone = printing && PrintOptions.Contains(rvtoHalftoneBorders);
     const bool finerDevice = printing && Device != nullptr && Device->DevicePpiY > Device->ScreenPpiY;
-    int w = GetDevY(width);
-
-    if (style != rvtbColor) {
-        --right;
-        --bottom;
-        const bool highlightIsBack = ColorToRGB(backgroundColor) == ColorToRGB(clBtnHighlight);
-        const TColor highlight = highlightIsBack ? clBtnFace : clBtnHighlight;
-        TColor first = clBtnShadow;
-        TColor second = clBtnShadow;
-        switch (style) {
-        case rvtbRaised:
-            first = highlight;
-            break;
-        case rvtbLowered:
-            second = highlight;
-            break;
-        case rvtbRaisedColor:
-            first = lightColor;
-            second = color;
-            break;
-        default:
-            first = color;
-            second = lightColor;
-            break;
-        }
-        first = RV_GetColor(first, colorMode);
-        second = RV_GetColor(second, colorMode);
-        int passes = w;
-        int extra = 1;
-        if (halftone) {
-            if (finerDevice) {
-                ++w;
-                --left;
-                --top;
-            }
-            pen->SetWidth(w);
-            pen->SetStyle(psInsideFrame);
-            left += w / 2;
-            top += w / 2;
-            right -= w / 2;
-            bottom -= w / 2;
-            passes = 1;
-            extra = 0;
-        } else {
-            pen->SetWidth(1);
-            pen->SetStyle(psSolid);
-        }
-        for (int i = 0; i < passes; ++i) {
-            pen->SetColor(first);
-            if (SideVisible(visibleBorders, sdTop))
-                Line(canvas, left + i, top + i, right - i + extra, top + i);
-            if (SideVisible(visibleBorders, sdLeft))
-                ClippedVLine(canvas, left + i, top + i, bottom - i + extra, clip);
-            pen->SetColor(second);
-            if (SideVisible(visibleBorders, sdBottom))
-                Line(canvas, left + i, bottom - i, right - i + extra, bottom - i);
-            if (SideVisible(visibleBorders, sdRight))
-                ClippedVLine(canvas, right - i, top + i, bottom - i + extra, clip);
-        }
-        pen->SetWidth(1);
-        pen->SetStyle(psSolid);
-        return;
-    }
-
-    if (color == clNone)
-        return;
-    pen->SetColor(RV_GetColor(color, colorMode));
-    if (allVisible && (RVNT || bottom - top < 32000)) {
-        if (finerDevice) {
-            ++w;
-            --left;
-            --top;
-        }
-        pen->SetWidth(w);
-        pen->SetStyle(psInsideFrame);
-        canvas->Rectangle(left, top, right, bottom);
-        pen->SetWidth(1);
-        pen->SetStyle(psSolid);
-        return;
-    }
-    if (finerDevice) {
-        ++w;
-        --left;
-        --top;
-    }
-    int passes = w;
-    if (halftone) {
-        pen->SetWidth(w);
-        pen->SetStyle(psInsideFrame);
-        left += w / 2;
-        top += w / 2;
-        right -= w / 2;
-        bottom -= w / 2;
-        passes = 1;
-    } else {
-        pen->SetWidth(1);
-        pen->SetStyle(psSolid);
-    }
-    --right;
-    --bottom;
-    const bool overlapping = Options.Contains(rvtoOverlappingCorners);
-    for (int i = 0; i < passes; ++i) {
-        const int l = overlapping ? left + i : left;
-        const int t = overlapping ? top + i : top;
-        const int r = overlapping ? right - i : right;
-        const int b = overlapping ? bottom - i : bottom;
-        const int vTop = overlapping ? top : t;
-        const int vBottom = overlapping ? bottom : b;
-        const int hLeft = overlapping ? left : l;
-        const int hRight = overlapping ? right : r;
-        if (SideVisible(visibleBorders, sdLeft))
-            ClippedVLine(canvas, l, vTop, vBottom + 1, clip);
-        if (SideVisible(visibleBorders, sdRight))
-            ClippedVLine(canvas, r, vTop, vBottom + 1, clip);
-        if (SideVisible(visibleBorders, sdTop))
-            Line(canvas, hLeft, t, hRight + 1, t);
-        if (SideVisible(visibleBorders, sdBottom))
-            Line(canvas, hLeft, b, hRight + 1, b);
-        if (!overlapping) {
-            ++left;
-            ++top;
-            --right;
-            --bottom;
-        }
-    }
-    pen->SetWidth(1);
-    pen->SetStyle(psSolid);
+    const int w = GetDevY(width);
+    if (style != rvtbColor)
+        Draw3DBorder(canvas, left, top, right, bottom, w, lightColor, color, backgroundColor, style, halftone,
+                     finerDevice, clip, visibleBorders, colorMode);
+    else
+        DrawColorBorder(canvas, left, top, right, bottom, w, color, allVisible,
+                        Options.Contains(rvtoOverlappingCorners), halftone, finerDevice, clip, visibleBorders,
+                        colorMode);
 }

@@ -81,7 +81,6 @@ void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int r
                          Fmt->ColStarts.Count() != Rows->GetColCount();
     const bool vRules = VRuleWidth != 0 && VRuleColor != clNone && !noCells;
     const bool hRules = HRuleWidth != 0 && HRuleColor != clNone && !noCells;
-    const int BW = GetDevY(CellBorderWidth);
 
     // Rows to paint and the table's rectangle.
     int first = 0;
@@ -111,24 +110,7 @@ void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int r
         }
     }
 
-    // Background.
-    TRect under;
-    if (IntersectRect(under, tableRect, Clip)) {
-        TColor back = clNone;
-        if (Color != clNone)
-            back = Printing && PrintOptions.Contains(rvtoWhiteBackground) ? clWhite
-                                                                          : RV_GetBackColor(Color, ColorMode);
-        if (Background && Background->Image() != nullptr && !Printing) {
-            Background->Draw(canvas, under, 0, 0, tableRect.Left, tableRect.Top, tableRect.Width(),
-                             tableRect.Height(), back, true);
-        } else if (Background && Background->Image() != nullptr && Device != nullptr) {
-            Background->Print(canvas, under, tableRect, *Device, back, false, nullptr, nullptr, 0);
-        } else if (back != clNone) {
-            canvas->Brush()->SetStyle(bsSolid);
-            canvas->Brush()->SetColor(back);
-            canvas->FillRect(under);
-        }
-    }
+    PaintBackground(canvas, tableRect, Clip, Printing, ColorMode);
     canvas->Pen()->SetWidth(1);
     canvas->Pen()->SetStyle(psSolid);
 
@@ -136,56 +118,11 @@ void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int r
     if (Printing && !noCells && first <= last)
         bodyTop = top - (Fmt->RowStarts[first] - Fmt->RowStarts[headings]);
 
-    if (vRules) {
-        const int w = GetDevX(VRuleWidth);
-        const int half = (GetDevX(CellHSpacing + 2 * CellBorderWidth) + 1) / 2;
-        const int inset = hRules && HOutermostRule ? GetDevX(BorderWidth + BorderVSpacing / 2) : 0;
-        const int y1 = std::max(tableRect.Top + inset, Clip.Top - 1);
-        const int y2 = std::min(tableRect.Bottom - inset, Clip.Bottom + 1);
-        const int c0 = RV_GetCrossed(Clip.Left - Left - GetDevX(BorderWidth + CellHSpacing + BorderHSpacing),
-                                     Fmt->ColStarts);
-        canvas->Pen()->SetColor(VRuleColor);
-        if (VOutermostRule && c0 == 0)
-            VerticalRule(canvas, Left + GetDevX(BorderWidth + BorderHSpacing / 2), w, y1, y2);
-        for (int c = c0; c <= Rows->Get(0)->Count() - 2; ++c) {
-            const int x = Left + Fmt->ColStarts[c + 1] - half;
-            if (x - w > Clip.Right)
-                break;
-            VerticalRule(canvas, x, w, y1, y2);
-        }
-        if (VOutermostRule)
-            VerticalRule(canvas,
-                         Left + Fmt->Width - GetDevX(BorderWidth + BorderHSpacing / 2) - 1 +
-                             (w % 2 == 0 ? 1 : 0),
-                         w, y1, y2);
-    }
-    if (hRules) {
-        const int w = GetDevY(HRuleWidth);
-        const int half = (GetDevY(CellVSpacing + 2 * CellBorderWidth) + 1) / 2;
-        const int inset = vRules && VOutermostRule ? GetDevY(BorderWidth + BorderHSpacing / 2) : 0;
-        const int x1 = Left + inset;
-        const int x2 = Left + Fmt->Width - inset;
-        canvas->Pen()->SetColor(HRuleColor);
-        if (HOutermostRule && (first < 2 || Printing))
-            HorizontalRule(canvas, tableRect.Top + GetDevY(BorderWidth + BorderVSpacing / 2), w, x1, x2);
-        for (int i = 0; i <= headings - 2; ++i) {
-            const int y = top + Fmt->RowStarts[i + 1] - half;
-            if (y - w > Clip.Bottom)
-                break;
-            HorizontalRule(canvas, y, w, x1, x2);
-        }
-        for (int r = std::max(first - 1, 0); first <= last && r <= last - 1; ++r) {
-            const int y = bodyTop + Fmt->RowStarts[r + 1] - half;
-            if (y - w > Clip.Bottom)
-                break;
-            HorizontalRule(canvas, y, w, x1, x2);
-        }
-        if (HOutermostRule)
-            HorizontalRule(canvas,
-                           tableRect.Bottom - GetDevY(BorderWidth + BorderVSpacing / 2) - 1 +
-                               (w % 2 == 0 ? 1 : 0),
-                           w, x1, x2);
-    }
+    if (vRules)
+        PaintVRules(canvas, Left, tableRect, Fmt, Clip, hRules);
+    if (hRules)
+        PaintHRules(canvas, Left, top, bodyTop, first, last, headings, tableRect, Fmt, Clip, Printing,
+                    vRules);
 
     TColor docColor = clNone;
     if (auto* doc = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
@@ -199,6 +136,101 @@ void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int r
         return;
     }
 
+    PaintCells(canvas, Left, top, bodyTop, first, last, headings, Fmt, Clip, DrawState, SelColor, ColorMode,
+               Printing, DrawGrid);
+    canvas->Pen()->SetWidth(1);
+}
+
+// The table's colour or picture under the part of TableRect inside Clip.
+void TRVTableItemInfo::PaintBackground(TCanvas* canvas, const TRect& tableRect, const TRect& Clip,
+                                       bool Printing, TRVColorMode ColorMode)
+{
+    TRect under;
+    if (!IntersectRect(under, tableRect, Clip))
+        return;
+    TColor back = clNone;
+    if (Color != clNone)
+        back = Printing && PrintOptions.Contains(rvtoWhiteBackground) ? clWhite
+                                                                      : RV_GetBackColor(Color, ColorMode);
+    if (Background && Background->Image() != nullptr && !Printing) {
+        Background->Draw(canvas, under, 0, 0, tableRect.Left, tableRect.Top, tableRect.Width(),
+                         tableRect.Height(), back, true);
+    } else if (Background && Background->Image() != nullptr && Device != nullptr) {
+        Background->Print(canvas, under, tableRect, *Device, back, false, nullptr, nullptr, 0);
+    } else if (back != clNone) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(back);
+        canvas->FillRect(under);
+    }
+}
+
+// The rules between columns (and outside the outer ones when asked), cut to
+// the table's height within the clip.
+void TRVTableItemInfo::PaintVRules(TCanvas* canvas, int Left, const TRect& tableRect,
+                                   TRVTableItemFormattingInfo* Fmt, const TRect& Clip, bool hRules)
+{
+    const int w = GetDevX(VRuleWidth);
+    const int half = (GetDevX(CellHSpacing + 2 * CellBorderWidth) + 1) / 2;
+    const int inset = hRules && HOutermostRule ? GetDevX(BorderWidth + BorderVSpacing / 2) : 0;
+    const int y1 = std::max(tableRect.Top + inset, Clip.Top - 1);
+    const int y2 = std::min(tableRect.Bottom - inset, Clip.Bottom + 1);
+    const int c0 = RV_GetCrossed(Clip.Left - Left - GetDevX(BorderWidth + CellHSpacing + BorderHSpacing),
+                                 Fmt->ColStarts);
+    canvas->Pen()->SetColor(VRuleColor);
+    if (VOutermostRule && c0 == 0)
+        VerticalRule(canvas, Left + GetDevX(BorderWidth + BorderHSpacing / 2), w, y1, y2);
+    for (int c = c0; c <= Rows->Get(0)->Count() - 2; ++c) {
+        const int x = Left + Fmt->ColStarts[c + 1] - half;
+        if (x - w > Clip.Right)
+            break;
+        VerticalRule(canvas, x, w, y1, y2);
+    }
+    if (VOutermostRule)
+        VerticalRule(canvas,
+                     Left + Fmt->Width - GetDevX(BorderWidth + BorderHSpacing / 2) - 1 + (w % 2 == 0 ? 1 : 0),
+                     w, y1, y2);
+}
+
+// The rules between rows (and outside the outer ones when asked): between the
+// repeated heading rows, then between the body rows painted.
+void TRVTableItemInfo::PaintHRules(TCanvas* canvas, int Left, int top, int bodyTop, int first, int last,
+                                   int headings, const TRect& tableRect, TRVTableItemFormattingInfo* Fmt,
+                                   const TRect& Clip, bool Printing, bool vRules)
+{
+    const int w = GetDevY(HRuleWidth);
+    const int half = (GetDevY(CellVSpacing + 2 * CellBorderWidth) + 1) / 2;
+    const int inset = vRules && VOutermostRule ? GetDevY(BorderWidth + BorderHSpacing / 2) : 0;
+    const int x1 = Left + inset;
+    const int x2 = Left + Fmt->Width - inset;
+    canvas->Pen()->SetColor(HRuleColor);
+    if (HOutermostRule && (first < 2 || Printing))
+        HorizontalRule(canvas, tableRect.Top + GetDevY(BorderWidth + BorderVSpacing / 2), w, x1, x2);
+    for (int i = 0; i <= headings - 2; ++i) {
+        const int y = top + Fmt->RowStarts[i + 1] - half;
+        if (y - w > Clip.Bottom)
+            break;
+        HorizontalRule(canvas, y, w, x1, x2);
+    }
+    for (int r = std::max(first - 1, 0); first <= last && r <= last - 1; ++r) {
+        const int y = bodyTop + Fmt->RowStarts[r + 1] - half;
+        if (y - w > Clip.Bottom)
+            break;
+        HorizontalRule(canvas, y, w, x1, x2);
+    }
+    if (HOutermostRule)
+        HorizontalRule(
+            canvas, tableRect.Bottom - GetDevY(BorderWidth + BorderVSpacing / 2) - 1 + (w % 2 == 0 ? 1 : 0),
+            w, x1, x2);
+}
+
+// The cells of the heading rows repeated (printing) and of rows First..Last,
+// with the merged cells that reach into row First from above, up to the clip.
+void TRVTableItemInfo::PaintCells(TCanvas* canvas, int Left, int top, int bodyTop, int first, int last,
+                                  int headings, TRVTableItemFormattingInfo* Fmt, const TRect& Clip,
+                                  TRVItemDrawStates DrawState, TColor SelColor, TRVColorMode ColorMode,
+                                  bool Printing, bool DrawGrid)
+{
+    const int BW = GetDevY(CellBorderWidth);
     auto Paint = [&](int r, int c, int x, int y) {
         PaintCell(r, c, x, y, canvas, Clip, Fmt, DrawState, SelColor, ColorMode, Printing, DrawGrid);
     };
@@ -236,7 +268,6 @@ void TRVTableItemInfo::PaintTo(int Left, int right, int top, int firstRow, int r
     for (int r = first; r <= last; ++r)
         if (!paintRow(r, bodyTop))
             break;
-    canvas->Pen()->SetWidth(1);
 }
 
 void TRVTableItemInfo::PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
