@@ -114,43 +114,38 @@ TEST(KelvorEndToEndTest, WatchesTwoLogsColoursTheSpecialWordAndSavesTheFilesAtEx
         std::ofstream(plainLog, std::ios::app) << "an ordinary line number " << i << "\n";
     std::ofstream(alarmLog, std::ios::app) << "ALARM: the disk is full\nALARM: and again\n";
 
-    // The lines arrive at the next polls; the pixels tell when.
+    // The lines arrive at the next polls, one pane at a time; the pixels tell
+    // when. Two panes one above the other: the red text lies in one half, the
+    // ordinary (black) text in the other, and both panes show their background.
     TShot shot;
-    auto redShown = [&] {
+    int red[2] = {0, 0}, dark[2] = {0, 0}, back[2] = {0, 0}; // above, below
+    auto bothShown = [&] {
         const std::string file = dir.File("shot.ppm");
         unlink(file.c_str());
         CaptureOutput("import -window " + window + " -depth 8 ppm:" + ShellQuoted(file) + " 2>/dev/null");
         if (!ReadPpm(dir.Read(file), shot))
             return false;
+        const int middle = shot.Height / 2;
+        for (int half = 0; half < 2; ++half)
+            red[half] = dark[half] = back[half] = 0;
         for (int y = 0; y < shot.Height; ++y)
-            for (int x = 0; x < shot.Width; ++x)
-                if (IsRed(shot.At(x, y)))
-                    return true;
-        return false;
-    };
-    ASSERT_TRUE(WaitUntil(redShown)) << "no text in the special word's colour; the program said:\n"
-                                     << dir.Read("kelvor.out");
-
-    // Two panes one above the other: the red text lies in one half, the
-    // ordinary (black) text in the other, and both panes show their background.
-    const int middle = shot.Height / 2;
-    int red[2] = {0, 0}, dark[2] = {0, 0}, back[2] = {0, 0}; // above, below
-    for (int y = 0; y < shot.Height; ++y)
-        for (int x = 0; x < shot.Width; ++x) {
-            const unsigned char* p = shot.At(x, y);
-            const int half = y < middle ? 0 : 1;
-            back[half] += IsPaneBackground(p);
-            if (y < middle - 4 || y > middle + 4) {
-                red[half] += IsRed(p);
-                dark[half] += IsDark(p);
+            for (int x = 0; x < shot.Width; ++x) {
+                const unsigned char* p = shot.At(x, y);
+                const int half = y < middle ? 0 : 1;
+                back[half] += IsPaneBackground(p);
+                if (y < middle - 4 || y > middle + 4) {
+                    red[half] += IsRed(p);
+                    dark[half] += IsDark(p);
+                }
             }
-        }
-    EXPECT_GT(back[0], 0);
-    EXPECT_GT(back[1], 0);
-    EXPECT_TRUE((red[0] > 0 && red[1] == 0 && dark[1] > 0 && dark[0] == 0) ||
-                (red[1] > 0 && red[0] == 0 && dark[0] > 0 && dark[1] == 0))
+        return back[0] > 0 && back[1] > 0 &&
+               ((red[0] > 0 && red[1] == 0 && dark[1] > 0 && dark[0] == 0) ||
+                (red[1] > 0 && red[0] == 0 && dark[0] > 0 && dark[1] == 0));
+    };
+    ASSERT_TRUE(WaitUntil(bothShown))
         << "red above " << red[0] << ", below " << red[1] << "; dark above " << dark[0] << ", below "
-        << dark[1];
+        << dark[1] << "; background above " << back[0] << ", below " << back[1] << "; the program said:\n"
+        << dir.Read("kelvor.out");
 
     // A termination signal closes the window normally: the settings are written.
     ASSERT_EQ(kill(program, SIGTERM), 0);
