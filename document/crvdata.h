@@ -688,7 +688,10 @@ public:
     // to null). False stops the reading.
     virtual bool InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemInfo*& li, bool editFlag,
                                     bool& fullReformat, int& newListNo);
-    static constexpr int RVFMaxNesting = 32;
+    // Documents a read may nest: the root and the cells of 32 tables nested
+    // in it, as deep as the RTF reader nests tables, so that a document read
+    // from RTF reads back from its RVF.
+    static constexpr int RVFMaxNesting = 33;
 
     // ---- HTML pages (crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
     // A page in one of two dialects: plain HTML (text styles as FONT, B, I, U,
