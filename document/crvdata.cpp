@@ -193,8 +193,38 @@ void TCustomRVData::DoneStyleMappings(TRVIntegerList*, TRVIntegerList*, TRVInteg
 
 TRVStyle* TCustomRVData::GetRVStyle()
 {
+    TRVSaveAnswers* answers = TRVSaveAnswers::Active();
+    if (answers) {
+        const auto known = answers->Styles.find(this);
+        if (known != answers->Styles.end())
+            return known->second;
+    }
     TCustomRVData* parent = GetParentData();
-    return parent ? parent->GetRVStyle() : nullptr;
+    TRVStyle* style = parent ? parent->GetRVStyle() : nullptr;
+    if (answers)
+        answers->Styles.emplace(this, style);
+    return style;
+}
+
+namespace {
+thread_local TRVSaveAnswers* ActiveSaveAnswers = nullptr;
+}
+
+TRVSaveAnswers::TRVSaveAnswers() : FOuter(ActiveSaveAnswers == nullptr)
+{
+    if (FOuter)
+        ActiveSaveAnswers = this;
+}
+
+TRVSaveAnswers::~TRVSaveAnswers()
+{
+    if (FOuter)
+        ActiveSaveAnswers = nullptr;
+}
+
+TRVSaveAnswers* TRVSaveAnswers::Active()
+{
+    return ActiveSaveAnswers;
 }
 
 void TCustomRVData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -688,7 +689,10 @@ public:
     // to null). False stops the reading.
     virtual bool InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemInfo*& li, bool editFlag,
                                     bool& fullReformat, int& newListNo);
-    static constexpr int RVFMaxNesting = 32;
+    // Documents a read may nest: the root and the cells of 32 tables nested
+    // in it, as deep as the RTF reader nests tables, so that a document read
+    // from RTF reads back from its RVF.
+    static constexpr int RVFMaxNesting = 33;
 
     // ---- HTML pages (crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
     // A page in one of two dialects: plain HTML (text styles as FONT, B, I, U,
@@ -843,6 +847,28 @@ private:
     // Whether Items is this store's own list (freed with the store).
     bool FOwnsItems = false;
     uint64_t FChangeCount = 0;
+};
+
+// While a save walks a document, the root and the style sheet of each store
+// asked about are remembered, so that a store nested many levels deep (a cell
+// of a table in a cell of a table ...) finds them in one step instead of
+// through its whole chain of holders at every question. Only the outermost
+// scope on a thread keeps answers; no store may be moved, added or freed
+// while it lasts, as a save changes no structure.
+class TRVSaveAnswers {
+public:
+    TRVSaveAnswers();
+    ~TRVSaveAnswers();
+    TRVSaveAnswers(const TRVSaveAnswers&) = delete;
+    TRVSaveAnswers& operator=(const TRVSaveAnswers&) = delete;
+    // The answers of the scope running on this thread, or null.
+    static TRVSaveAnswers* Active();
+
+    std::unordered_map<const TCustomRVData*, TCustomRVData*> Roots;
+    std::unordered_map<const TCustomRVData*, TRVStyle*> Styles;
+
+private:
+    bool FOuter;
 };
 
 template <class T> T* TCustomRVData::CheckItemClass(int itemNo) const

@@ -847,15 +847,18 @@ bool TCustomRVData::InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemI
 
 void TCustomRVData::DataReader(TStream& stream)
 {
-    TMemoryStream data;
-    if (!RVFReadBinaryBlock(stream, data))
-        throw ERollViewError(errRVInvalidRVF);
     const bool wasLoadingAsPart = State.Contains(rvstLoadingAsPartOfItem);
     State.Include(rvstLoadingAsPartOfItem);
-    TColor color = clNone;
-    const bool loaded = LoadRVFFromStream(data, color, nullptr, nullptr);
+    bool loaded = false;
+    // The cell's document is read where it lies in the table's stream.
+    const bool block = RVFReadBinaryBlockInPlace(stream, [this, &loaded](TStream& data) {
+        TColor color = clNone;
+        loaded = LoadRVFFromStream(data, color, nullptr, nullptr);
+    });
     if (!wasLoadingAsPart)
         State.Exclude(rvstLoadingAsPartOfItem);
+    if (!block)
+        throw ERollViewError(errRVInvalidRVF);
     // A cell that could not be read whole fails its table's record.
     if (!loaded)
         throw ERollViewError(errRVInvalidRVF);

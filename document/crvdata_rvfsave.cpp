@@ -349,6 +349,9 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream& stream, TRVFSaveScope saveScope, 
 {
     if (Items->Count() == 0)
         return true;
+    // The documents of nested cells find their settings through the answers
+    // of this save instead of walking up to the root at every level.
+    const TRVSaveAnswers answers;
     try {
         TRVFWriter writer(this, stream);
         return writer.Save(saveScope, color, background, layout);

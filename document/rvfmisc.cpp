@@ -159,6 +159,28 @@ void RVFWriteBinaryBlock(TStream& stream, const std::function<void(TStream& stre
     stream.SetPosition(end);
 }
 
+bool RVFReadBinaryBlockInPlace(TStream& stream, const std::function<void(TStream& stream)>& readData)
+{
+    const int64_t start = stream.Position();
+    uint8_t bytes[4];
+    if (stream.Read(bytes, 4) != 4) {
+        stream.SetPosition(start);
+        return false;
+    }
+    const int32_t count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
+                                               uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    if (count < 0 || count > stream.Size() - stream.Position()) {
+        stream.SetPosition(start);
+        return false;
+    }
+    {
+        TStreamWindow block(stream, start + 4, count, false);
+        readData(block);
+    }
+    stream.SetPosition(start + 4 + count);
+    return true;
+}
+
 bool RVFReadBinaryBlock(TStream& stream, TMemoryStream& data)
 {
     const int64_t start = stream.Position();

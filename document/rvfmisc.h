@@ -64,6 +64,11 @@ void RVFWriteBinaryBlock(TStream& stream, const std::function<void(TStream& stre
 // positioned at its start). False, with the stream back where it was and Data
 // unchanged, when the count is missing, negative or runs past the end of the stream.
 bool RVFReadBinaryBlock(TStream& stream, TMemoryStream& data);
+// Reads a block in place: ReadData gets a stream of exactly the block's bytes
+// (positioned at its start), and the stream is left after the block whatever
+// ReadData took. False, with the stream back where it was and ReadData not
+// called, when the count is missing, negative or runs past the end.
+bool RVFReadBinaryBlockInPlace(TStream& stream, const std::function<void(TStream& stream)>& readData);
 // Replaces the stream's content by the raw bytes of a block already cut out of
 // an RVF line and positions it at its start.
 void RVFBytesToStream(const AnsiString& bytes, TMemoryStream& stream);

@@ -30,8 +30,17 @@ TCustomRVData* TRVItemFormattedData::GetParentData()
 
 TCustomRVData* TRVItemFormattedData::GetRootData()
 {
+    TRVSaveAnswers* answers = TRVSaveAnswers::Active();
+    if (answers) {
+        const auto known = answers->Roots.find(this);
+        if (known != answers->Roots.end())
+            return known->second;
+    }
     TCustomRVData* parent = GetParentData();
-    return parent != nullptr ? parent->GetRootData() : this;
+    TCustomRVData* root = parent != nullptr ? parent->GetRootData() : this;
+    if (answers)
+        answers->Roots.emplace(this, root);
+    return root;
 }
 
 TCustomRVData* TRVItemFormattedData::GetAbsoluteParentData()

@@ -288,11 +288,31 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, const TStreamProc& re
     (void)readData;
     if (!hasData || !writeData)
         return;
-    // The length comes first, so the data is gathered before anything is written.
-    TMemoryStream data;
-    writeData(data);
     WritePropName(name);
-    WriteBinary(data.Memory(), data.Size());
+    const int64_t countPos = Position();
+    if (countPos < 0) {
+        // A stream that cannot tell its position cannot be patched: the data is
+        // gathered first, as its length comes before it.
+        TMemoryStream data;
+        writeData(data);
+        WriteBinary(data.Memory(), data.Size());
+        return;
+    }
+    // The data is written in place after a placeholder length, which is patched
+    // once the data's size is known: a block nested in a block nested in a
+    // block is written once, not copied again at every level.
+    WriteValue(vaBinary);
+    WriteUInt32(0);
+    const int64_t start = countPos + 5;
+    TStreamWindow data(FStream, start, 0, true);
+    writeData(data);
+    const int64_t count = data.Size();
+    if (count > std::numeric_limits<uint32_t>::max() ||
+        FStream.Seek(countPos + 1, soBeginning) != countPos + 1)
+        throw EWriteError(SysConst::SWriteError);
+    WriteUInt32(static_cast<uint32_t>(count));
+    if (FStream.Seek(start + count, soBeginning) != start + count)
+        throw EWriteError(SysConst::SWriteError);
 }
 
 void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& prop)

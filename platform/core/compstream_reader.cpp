@@ -400,11 +400,17 @@ void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& re
     FPropFound = true;
     CheckValue(vaBinary);
     const int64_t count = ReadLength(1);
-    TMemoryStream data;
-    data.SetSize(count);
-    Read(data.Memory(), count);
-    data.SetPosition(0);
-    readData(data);
+    // The block is read in place, through a window of its bytes: nested blocks
+    // are not copied again at every level. The reader goes on after it,
+    // whatever ReadData took.
+    const int64_t start = FPosition;
+    {
+        TStreamWindow data(FStream, start, count, false);
+        readData(data);
+    }
+    if (FStream.Seek(start + count, soBeginning) != start + count)
+        throw EReadError(SysConst::SReadError);
+    FPosition = start + count;
     FPropName.clear();
     FPropFound = true;
 }

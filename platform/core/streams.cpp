@@ -338,6 +338,94 @@ AnsiString TStringStream::ReadString(int64_t count)
 }
 
 // ---------------------------------------------------------------------------
+// TStreamWindow
+
+TStreamWindow::TStreamWindow(TStream& base, int64_t start, int64_t size, bool grows)
+    : FOuter(dynamic_cast<TStreamWindow*>(&base)), FBase(FOuter ? FOuter->FBase : base),
+      FStart(FOuter ? FOuter->FStart + start : start), FSize(grows ? 0 : std::max<int64_t>(size, 0)),
+      FGrows(grows)
+{
+    // A fixed window inside another window ends where that one ends.
+    if (FOuter && !grows)
+        FSize = std::min(FSize, std::max<int64_t>(FOuter->FSize - start, 0));
+}
+
+TStreamWindow::~TStreamWindow()
+{
+    if (FOuter && FOuter->FGrows)
+        FOuter->FSize = std::max(FOuter->FSize, FStart + FSize - FOuter->FStart);
+}
+
+bool TStreamWindow::SeekBase()
+{
+    int64_t target;
+    if (__builtin_add_overflow(FStart, FPosition, &target))
+        return false;
+    return FBase.Seek(target, soBeginning) == target;
+}
+
+bool TStreamWindow::FillTo(int64_t position)
+{
+    static const char zeros[4096] = {};
+    const int64_t saved = FPosition;
+    FPosition = FSize;
+    bool done = SeekBase();
+    while (done && FPosition < position) {
+        const int64_t n = FBase.Write(zeros, std::min<int64_t>(sizeof zeros, position - FPosition));
+        done = n > 0;
+        FPosition += std::max<int64_t>(n, 0);
+        FSize = FPosition;
+    }
+    FPosition = saved;
+    return done;
+}
+
+int64_t TStreamWindow::Read(void* buffer, int64_t count)
+{
+    if (count <= 0 || FPosition >= FSize || !SeekBase())
+        return 0;
+    const int64_t n = FBase.Read(buffer, std::min(count, FSize - FPosition));
+    if (n > 0)
+        FPosition += n;
+    return std::max<int64_t>(n, 0);
+}
+
+int64_t TStreamWindow::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    if (!FGrows)
+        count = std::min(count, FSize - FPosition);
+    // A position past the end leaves a gap of zeros, as in a memory stream.
+    if (count <= 0 || (FPosition > FSize && !FillTo(FPosition)) || !SeekBase())
+        return 0;
+    const int64_t n = FBase.Write(buffer, count);
+    if (n > 0) {
+        FPosition += n;
+        FSize = std::max(FSize, FPosition);
+    }
+    return std::max<int64_t>(n, 0);
+}
+
+int64_t TStreamWindow::Seek(int64_t offset, TSeekOrigin origin)
+{
+    const int64_t target = SeekTarget(FPosition, FSize, offset, origin);
+    if (target >= 0)
+        FPosition = target;
+    return target;
+}
+
+void TStreamWindow::SetSize(int64_t newSize)
+{
+    if (!FGrows || newSize < 0)
+        throw EStreamError("TStreamWindow cannot change its size");
+    if (newSize > FSize && !FillTo(newSize))
+        throw EWriteError(SysConst::SWriteError);
+    FSize = newSize;
+    FPosition = std::min(FPosition, FSize);
+}
+
+// ---------------------------------------------------------------------------
 // TFileStream
 
 TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : FFileName(fileName)

@@ -83,6 +83,46 @@ private:
     int64_t FPosition = 0;
 };
 
+// A part of another stream seen as a stream of its own, so that a nested
+// block is read or written in place instead of through a copy. Positions
+// count from the window's start (Start in the base stream); the base is
+// sought to the window's position before every read or write and is not
+// owned. A fixed window holds Size bytes and writes nothing past them; a
+// growing window starts empty and grows with what is written into it, the
+// base's bytes beyond the window's end not counting as its own.
+// A window over a window reads and writes the outermost base directly, so a
+// block nested many levels deep costs no more per byte than one at the top;
+// windows over windows nest strictly (an inner one goes before its outer one
+// is used again), and a growing window hands its extent to a growing outer
+// one when it goes.
+class TStreamWindow : public TStream {
+public:
+    TStreamWindow(TStream& base, int64_t start, int64_t size, bool grows);
+    ~TStreamWindow() override;
+    TStreamWindow(const TStreamWindow&) = delete;
+    TStreamWindow& operator=(const TStreamWindow&) = delete;
+    const char* ClassName() const override { return "TStreamWindow"; }
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return FSize; }
+    // A growing window only (EStreamError for a fixed one): new bytes are zero.
+    void SetSize(int64_t newSize) override;
+
+private:
+    // Moves the base to the window's position; false when it cannot go there.
+    bool SeekBase();
+    // Writes zeros into the base from the window's end up to Position.
+    bool FillTo(int64_t position);
+
+    TStreamWindow* FOuter; // the window this one was opened in, or null
+    TStream& FBase;        // never a window
+    int64_t FStart;        // in FBase
+    int64_t FSize;
+    int64_t FPosition = 0;
+    bool FGrows;
+};
+
 // A file opened or created with the fm... modes of sysutils.h. fmCreate makes a
 // new empty file or empties an existing one (EFCreateError when it cannot);
 // otherwise the file is opened (EFOpenError; a folder cannot be opened). The

@@ -466,6 +466,31 @@ TEST(TableRVFSize, NestedTablesSaveInTextFormInProportionToTheDocument)
     }
 }
 
+// Tables nest in RVF as deep as the RTF reader nests them, 32 levels, and
+// a document of that depth reads back from either form; one more level is
+// refused as a failed read.
+TEST(TableRVFSize, TablesNestedAsDeepAsRTFAllowsReadBack)
+{
+    for (int Depth : {32, 33}) {
+        SCOPED_TRACE(Depth);
+        TTableDoc Source;
+        AddNestedTables(Source, Depth);
+        for (bool Binary : {false, true}) {
+            const std::string Saved = SaveDocRVF(Source, Binary);
+            TTableDoc Copy;
+            AnsiString Inner;
+            if (Depth > 32) {
+                EXPECT_FALSE(LoadDocRVF(Copy, Saved)) << Binary;
+                continue;
+            }
+            ASSERT_TRUE(LoadDocRVF(Copy, Saved)) << Binary;
+            EXPECT_EQ(NestingOf(Copy, Inner), Depth);
+            EXPECT_EQ(Inner, "deep");
+            EXPECT_EQ(SaveDocRVF(Copy, Binary), Saved);
+        }
+    }
+}
+
 // A cell whose document was stored as text RVF (as files written before
 // cells were always stored in binary form) is still read, with a table in it.
 TEST(TableRVFSize, CellsStoredAsTextRVFAreStillRead)

@@ -503,6 +503,84 @@ TEST(CompStreamProperties, DefinedPropertiesOfSubObjectsCarryThePath)
     EXPECT_THROW(m.ReadComponent(&target), EReadError);
 }
 
+namespace {
+
+// A component whose binary property holds the stream of another one, as a
+// table's cell holds a document that holds a table. WriteData must see an
+// empty stream wherever the block lies in the outer one.
+class TBlockHolder : public TComponent {
+public:
+    explicit TBlockHolder(TComponent* AOwner) : TComponent(AOwner) {}
+    const char* ClassName() const override { return "TBlockHolder"; }
+    const TPropertyTable* PropertyTable() const override { return nullptr; }
+    void DefineProperties(TFiler* Filer) override
+    {
+        Filer->DefineBinaryProperty(
+            "Inner",
+            [this](TStream& s) {
+                uint8_t length = 0;
+                s.ReadBuffer(&length, 1);
+                Text.assign(length, '\0');
+                s.ReadBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+                if (s.Position() < s.Size()) {
+                    Inner = std::make_unique<TBlockHolder>(nullptr);
+                    s.ReadComponent(Inner.get());
+                }
+            },
+            [this](TStream& s) {
+                EmptyAtStart = EmptyAtStart && s.Size() == 0 && s.Position() == 0;
+                const uint8_t length = static_cast<uint8_t>(Text.size());
+                s.WriteBuffer(&length, 1);
+                s.WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+                if (Inner)
+                    s.WriteComponent(Inner.get());
+            },
+            true);
+    }
+    AnsiString Text;
+    std::unique_ptr<TBlockHolder> Inner;
+    bool EmptyAtStart = true;
+};
+
+} // namespace
+
+TEST(CompStreamProperties, BinaryBlocksNestInPlaceAndReadBack)
+{
+    TBlockHolder source(nullptr);
+    TBlockHolder* level = &source;
+    for (int i = 0; i < 12; ++i) {
+        level->Text = "level" + std::to_string(i);
+        if (i < 11) {
+            level->Inner = std::make_unique<TBlockHolder>(nullptr);
+            level = level->Inner.get();
+        }
+    }
+    const std::string alone = Written(&source);
+    // Written over old bytes in the middle of a stream: the same bytes, and
+    // the old ones after them stay where the write did not reach.
+    TMemoryStream m;
+    Load(m, std::string(2, '>') + std::string(alone.size() + 50, '#'));
+    m.SetPosition(2);
+    m.WriteComponent(&source);
+    EXPECT_EQ(m.Position(), static_cast<int64_t>(2 + alone.size()));
+    const std::string all(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+    EXPECT_EQ(all.substr(2, alone.size()), alone);
+    EXPECT_EQ(all.substr(2 + alone.size()), std::string(50, '#'));
+
+    TBlockHolder target(nullptr);
+    m.SetPosition(2);
+    m.ReadComponent(&target);
+    EXPECT_EQ(m.Position(), static_cast<int64_t>(2 + alone.size()));
+    int depth = 0;
+    for (TBlockHolder *a = &source, *b = &target; a; a = a->Inner.get(), b = b ? b->Inner.get() : nullptr) {
+        ASSERT_NE(b, nullptr) << depth;
+        EXPECT_TRUE(a->EmptyAtStart) << depth;
+        EXPECT_EQ(b->Text, a->Text);
+        ++depth;
+    }
+    EXPECT_EQ(depth, 12);
+}
+
 // ---------------------------------------------------------------------------
 // Broken and hostile streams
 

@@ -148,6 +148,75 @@ TEST(MemoryStream, LoadFromStreamKeepsTheOldBytesWhenTheSourceFallsShort)
 // ---------------------------------------------------------------------------
 // File streams
 
+// ---------------------------------------------------------------------------
+// Windows onto a part of a stream
+
+TEST(StreamWindow, AGrowingWindowIsEmptyAtFirstAndWritesInPlace)
+{
+    TStringStream base("0123456789");
+    TStreamWindow window(base, 3, 0, true);
+    // The base's bytes after the start are not the window's own.
+    EXPECT_EQ(window.Size(), 0);
+    char c = 0;
+    EXPECT_EQ(window.Read(&c, 1), 0);
+    window.WriteBuffer("ab", 2);
+    EXPECT_EQ(window.Size(), 2);
+    // A position past the end leaves a gap of zeros, as in a memory stream.
+    window.SetPosition(4);
+    window.WriteBuffer("z", 1);
+    EXPECT_EQ(window.Size(), 5);
+    EXPECT_EQ(base.DataString(), std::string("012ab\0\0z89", 10));
+    EXPECT_EQ(ReadAll(window), std::string("ab\0\0z", 5));
+    window.SetSize(2);
+    EXPECT_EQ(window.Position(), 2);
+    EXPECT_EQ(ReadAll(window), "ab");
+}
+
+TEST(StreamWindow, AFixedWindowReadsAndWritesOnlyItsBytes)
+{
+    TStringStream base("0123456789");
+    TStreamWindow window(base, 2, 4, false);
+    EXPECT_EQ(window.Size(), 4);
+    EXPECT_EQ(ReadAll(window), "2345");
+    char bytes[8] = {};
+    EXPECT_EQ(window.Read(bytes, 8), 0);
+    window.SetPosition(3);
+    EXPECT_EQ(window.Write("xyz", 3), 1);
+    EXPECT_EQ(base.DataString(), "01234x6789");
+    EXPECT_THROW(window.SetSize(6), EStreamError);
+    EXPECT_EQ(window.Seek(-1, soBeginning), -1);
+    EXPECT_EQ(window.Seek(-1, soEnd), 3);
+}
+
+// Windows nest as blocks do: an inner one works on the outermost stream,
+// a fixed one ends where its outer one ends, and a growing outer window
+// takes in what a growing inner one wrote.
+TEST(StreamWindow, WindowsInWindowsWorkOnTheOutermostStream)
+{
+    TMemoryStream base;
+    base.WriteBuffer("head", 4);
+    {
+        TStreamWindow outer(base, 4, 0, true);
+        outer.WriteBuffer("<", 1);
+        {
+            TStreamWindow middle(outer, 1, 0, true);
+            middle.WriteBuffer("[", 1);
+            {
+                TStreamWindow inner(middle, 1, 0, true);
+                inner.WriteBuffer("deep", 4);
+            }
+            EXPECT_EQ(middle.Size(), 5);
+            middle.Seek(0, soEnd);
+            middle.WriteBuffer("]", 1);
+        }
+        EXPECT_EQ(outer.Size(), 7);
+        TStreamWindow reading(outer, 2, 100, false);
+        EXPECT_EQ(reading.Size(), 5);
+        EXPECT_EQ(ReadAll(reading), "deep]");
+    }
+    EXPECT_EQ(MemoryBytes(base, base.Size()), "head<[deep]");
+}
+
 TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
 {
     TempDir dir;
