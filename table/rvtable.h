@@ -495,6 +495,10 @@ private:
     TRVTableCellData* NewCellAt(int row, int col);
     // Opens (closes) the bracket of an operation's records.
     void Bracket(int itemNo, bool opening);
+    // The row and column twins written once: Rows picks the direction in
+    // which lines are counted (true: rows, false: columns).
+    int SplitCellAlong(bool rows, int row, int col, int count);
+    int SplitCellsAlong(bool rows, int row, int col, int colSpan, int rowSpan, int count);
 };
 
 // The slot of a cell as a sub-document position.
