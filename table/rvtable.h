@@ -499,6 +499,8 @@ private:
     // which lines are counted (true: rows, false: columns).
     int SplitCellAlong(bool rows, int row, int col, int count);
     int SplitCellsAlong(bool rows, int row, int col, int colSpan, int rowSpan, int count);
+    void Do_SplitCellAlong(bool rows, int row, int col, int newLine, bool divideSizes);
+    void Do_UnSplitCellAlong(bool rows, int row, int col, int newLine, int oldBestSize);
 };
 
 // The slot of a cell as a sub-document position.
