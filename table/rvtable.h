@@ -497,6 +497,8 @@ private:
     void Bracket(int itemNo, bool opening);
     // The row and column twins written once: Rows picks the direction in
     // which lines are counted (true: rows, false: columns).
+    void InsertLines(bool rows, int index, int count, int copyIndex, bool divideSizes);
+    void DeleteLines(bool rows, int index, int count, bool divideSizes);
     int SplitCellAlong(bool rows, int row, int col, int count);
     int SplitCellsAlong(bool rows, int row, int col, int colSpan, int rowSpan, int count);
     void Do_SplitCellAlong(bool rows, int row, int col, int newLine, bool divideSizes);
