@@ -1178,6 +1178,10 @@ private:
     // Calls Act with each cell that starts in its own row left of column Col
     // and spans up to it, ending there (with its row and column).
     void ForEachCellSpanningToColumn(int col, const std::function<void(TRVTableCellData*, int, int)>& act);
+    // The same over either axis: cells that start in their own line (row when
+    // Rows, column otherwise) before Line and span up to it, ending there.
+    void ForEachCellSpanningToLine(bool rows, int line,
+                                   const std::function<void(TRVTableCellData*, int, int)>& act);
     void ReformatInEditor();
     int FSelStartRow = -1;
     int FSelStartCol = -1;
