@@ -5,6 +5,7 @@
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
 #include "table/rvtable.h"
+#include "table/rvtable_axis.h"
 #include "table/rvtable_undo.h"
 
 TRVEditRVData* TableUndoData(const TRVTableItemInfo* table)
@@ -183,24 +184,12 @@ void TRVTableRows::Do_BeforeSplitCellHorz(int itemNo, int row, int col, int newR
 
 void TRVTableRows::Do_SplitCellHorz(int row, int col, int newRow, bool divideHeights)
 {
-    TRVTableCellData* cell = Get(row)->Get(col);
-    auto* lower = new TRVTableCellData(Get(newRow));
-    lower->AssignAttributesFrom(cell, true, 1, 1);
-    lower->ColSpan = cell->ColSpan;
-    lower->RowSpan = row + cell->RowSpan - newRow;
-    lower->BestHeight = cell->BestHeight * lower->RowSpan / cell->RowSpan;
-    Get(newRow)->Put(col, lower);
-    if (divideHeights)
-        cell->BestHeight = (cell->RowSpan - lower->RowSpan) * cell->BestHeight / cell->RowSpan;
-    cell->RowSpan -= lower->RowSpan;
+    Do_SplitCellAlong(true, row, col, newRow, divideHeights);
 }
 
 void TRVTableRows::Do_UnSplitCellHorz(int row, int col, int newRow, int oldBestHeight)
 {
-    TRVTableCellData* cell = Get(row)->Get(col);
-    cell->BestHeight = oldBestHeight;
-    cell->RowSpan += Get(newRow)->Get(col)->RowSpan;
-    Get(newRow)->Put(col, nullptr);
+    Do_UnSplitCellAlong(true, row, col, newRow, oldBestHeight);
 }
 
 void TRVTableRows::Do_BeforeSplitCellVert(int itemNo, int row, int col, int newCol, bool divideWidths)
@@ -216,24 +205,42 @@ void TRVTableRows::Do_BeforeSplitCellVert(int itemNo, int row, int col, int newC
 
 void TRVTableRows::Do_SplitCellVert(int row, int col, int newCol, bool divideWidths)
 {
-    TRVTableCellData* cell = Get(row)->Get(col);
-    auto* right = new TRVTableCellData(Get(row));
-    right->AssignAttributesFrom(cell, true, 1, 1);
-    right->RowSpan = cell->RowSpan;
-    right->ColSpan = col + cell->ColSpan - newCol;
-    right->BestWidth = cell->BestWidth * right->ColSpan / cell->ColSpan;
-    Get(row)->Put(newCol, right);
-    if (divideWidths)
-        cell->BestWidth = (cell->ColSpan - right->ColSpan) * cell->BestWidth / cell->ColSpan;
-    cell->ColSpan -= right->ColSpan;
+    Do_SplitCellAlong(false, row, col, newCol, divideWidths);
 }
 
 void TRVTableRows::Do_UnSplitCellVert(int row, int col, int newCol, int oldBestWidth)
 {
+    Do_UnSplitCellAlong(false, row, col, newCol, oldBestWidth);
+}
+
+// The cell at (Row, Col) keeps its lines before NewLine along the axis; a
+// copy of its attributes takes the rest, with its share of the best size.
+void TRVTableRows::Do_SplitCellAlong(bool rows, int row, int col, int newLine, bool divideSizes)
+{
+    const TRVTableAxis axis{rows};
+    const int line = rows ? row : col;
+    const int across = rows ? col : row;
     TRVTableCellData* cell = Get(row)->Get(col);
-    cell->BestWidth = oldBestWidth;
-    cell->ColSpan += Get(row)->Get(newCol)->ColSpan;
-    Get(row)->Put(newCol, nullptr);
+    TRVTableRow* home = Get(axis.Row(newLine, across));
+    auto* part = new TRVTableCellData(home);
+    part->AssignAttributesFrom(cell, true, 1, 1);
+    axis.CrossSpan(part) = axis.CrossSpan(cell);
+    axis.Span(part) = line + axis.Span(cell) - newLine;
+    axis.BestSize(part) = axis.BestSize(cell) * axis.Span(part) / axis.Span(cell);
+    home->Put(axis.Col(newLine, across), part);
+    if (divideSizes)
+        axis.BestSize(cell) = (axis.Span(cell) - axis.Span(part)) * axis.BestSize(cell) / axis.Span(cell);
+    axis.Span(cell) -= axis.Span(part);
+}
+
+void TRVTableRows::Do_UnSplitCellAlong(bool rows, int row, int col, int newLine, int oldBestSize)
+{
+    const TRVTableAxis axis{rows};
+    const int across = rows ? col : row;
+    TRVTableCellData* cell = Get(row)->Get(col);
+    axis.BestSize(cell) = oldBestSize;
+    axis.Span(cell) += axis.Span(axis.Cell(*this, newLine, across));
+    Get(axis.Row(newLine, across))->Put(axis.Col(newLine, across), nullptr);
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "edit/rvervdata.h"
 #include "platform/graphics/canvas.h"
 #include "table/rvtable.h"
+#include "table/rvtable_axis.h"
 #include "table/rvtinplace.h"
 
 namespace {
@@ -196,18 +197,9 @@ void TRVTableItemInfo::SetRowHeightsFromRule(int row, int extent, int pos)
             ownCells = true;
             SetCellBestHeight_(itemNo, height, row, c);
         }
-    for (int c = 0; c < r->Count(); ++c) {
-        if (r->Get(c) != nullptr)
-            continue;
-        int mr, mc;
-        TRVTableCellData* main = Rows->GetMainCell(row, c, mr, mc);
-        if (main == nullptr || mr >= row)
-            continue;
-        int nr, nc;
-        if (row + 1 < rowCount && Rows->GetMainCell(row + 1, c, nr, nc) == main)
-            continue;
+    ForEachCellSpanningToLine(true, row, [&](TRVTableCellData* main, int mr, int mc) {
         SetCellBestHeight_(itemNo, ownCells ? 0 : std::max(bottom - main->Top, 0), mr, mc);
-    }
+    });
 }
 
 void TRVTableItemInfo::SetPixelWidthsFromRule(int col, int extent, int pos, bool next)
@@ -274,17 +266,26 @@ void TRVTableItemInfo::SetPercentWidthsFromRule(int col, int extent, int pos)
 void TRVTableItemInfo::ForEachCellSpanningToColumn(
     int col, const std::function<void(TRVTableCellData*, int, int)>& act)
 {
-    const int n = Rows->GetColCount();
-    for (int r = 0; r < Rows->Count(); ++r) {
-        if (Rows->Get(r)->Get(col) != nullptr)
+    ForEachCellSpanningToLine(false, col, act);
+}
+
+// A cell that spans several slots across the line is met once, at the slot
+// where it starts.
+void TRVTableItemInfo::ForEachCellSpanningToLine(bool rows, int line,
+                                                 const std::function<void(TRVTableCellData*, int, int)>& act)
+{
+    const TRVTableAxis axis{rows};
+    const int lineCount = axis.LineCount(*Rows);
+    for (int a = 0; a < axis.SlotsOf(*Rows, line); ++a) {
+        if (axis.Cell(*Rows, line, a) != nullptr)
             continue;
-        int mr, mc;
-        TRVTableCellData* main = Rows->GetMainCell(r, col, mr, mc);
-        if (main == nullptr || mc >= col || mr != r)
+        int mLine, mAcross;
+        TRVTableCellData* main = axis.MainCell(*Rows, line, a, mLine, mAcross);
+        if (main == nullptr || mLine >= line || mAcross != a)
             continue;
-        int nr, nc;
-        if (col + 1 < n && Rows->GetMainCell(r, col + 1, nr, nc) == main)
+        int nLine, nAcross;
+        if (line + 1 < lineCount && axis.MainCell(*Rows, line + 1, a, nLine, nAcross) == main)
             continue;
-        act(main, mr, mc);
+        act(main, axis.Row(mLine, mAcross), axis.Col(mLine, mAcross));
     }
 }

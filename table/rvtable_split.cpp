@@ -4,142 +4,121 @@
 #include <algorithm>
 
 #include "table/rvtable.h"
+#include "table/rvtable_axis.h"
+
+namespace {
+
+// Merges the block at (line, across) of LineSpan lines and AcrossSpan slots.
+void MergeAlong(TRVTableRows& rows, const TRVTableAxis& axis, int line, int across, int lineSpan,
+                int acrossSpan)
+{
+    rows.MergeCells(axis.Row(line, across), axis.Col(line, across), axis.Col(lineSpan, acrossSpan),
+                    axis.Row(lineSpan, acrossSpan), true, true);
+}
+
+} // namespace
 
 int TRVTableRows::SplitCellVertically(int row, int col, int colCount)
 {
-    TRVTableCellData* cell = Get(row)->Get(col);
-    if (cell == nullptr || colCount <= 1)
-        return 0;
-    const int n = cell->ColSpan;
-    if (n > 1)
-        UnmergeCell(row, col, false, true);
-    if (n < colCount) {
-        int k = colCount;
-        int m = n;
-        for (int c = col + n - 1; c >= col; --c) {
-            const int q = k / m;
-            if (q > 1) {
-                InsertCols(c, q - 1, c, true);
-                // Only this cell is split: the copies in the other rows join their originals.
-                for (int r = Count() - 1; r >= 0;) {
-                    int mRow = 0;
-                    int mCol = 0;
-                    TRVTableCellData* main = GetMainCell(r, c, mRow, mCol);
-                    if (mRow != row) {
-                        int eRow = 0;
-                        int eCol = 0;
-                        const TRVTableCellData* end = GetMainCell(mRow, c + q - 1, eRow, eCol);
-                        MergeCells(mRow, mCol, eCol + end->ColSpan - mCol, main->RowSpan, true, true);
-                    }
-                    r = mRow - 1;
-                }
-            }
-            k -= q;
-            m -= 1;
-        }
-        return colCount - n;
-    }
-    int m = n;
-    int k = colCount;
-    for (int c = col + n - 1; k > 0 && c >= col;) {
-        const int g = m / k;
-        const int first = c - g + 1;
-        MergeCells(row, first, g, Get(row)->Get(first)->RowSpan, true, true);
-        m -= g;
-        k -= 1;
-        c = first - 1;
-    }
-    return 0;
+    return SplitCellAlong(false, row, col, colCount);
 }
 
 int TRVTableRows::SplitCellHorizontally(int row, int col, int rowCount)
 {
+    return SplitCellAlong(true, row, col, rowCount);
+}
+
+int TRVTableRows::SplitCellsHorizontally(int row, int col, int colSpan, int rowSpan, int rowCount)
+{
+    return SplitCellsAlong(true, row, col, colSpan, rowSpan, rowCount);
+}
+
+int TRVTableRows::SplitCellsVertically(int row, int col, int colSpan, int rowSpan, int colCount)
+{
+    return SplitCellsAlong(false, row, col, colSpan, rowSpan, colCount);
+}
+
+// Splits the cell at (Row, Col) into Count lines along the axis; returns the
+// number of lines added to the table.
+int TRVTableRows::SplitCellAlong(bool rows, int row, int col, int count)
+{
+    const TRVTableAxis axis{rows};
     TRVTableCellData* cell = Get(row)->Get(col);
-    if (cell == nullptr || rowCount <= 1)
+    if (cell == nullptr || count <= 1)
         return 0;
-    const int n = cell->RowSpan;
+    const int line = rows ? row : col;
+    const int across = rows ? col : row;
+    const int n = axis.Span(cell);
     if (n > 1)
-        UnmergeCell(row, col, true, false);
-    if (n < rowCount) {
-        int k = rowCount;
+        UnmergeCell(row, col, rows, !rows);
+    if (n < count) {
+        int k = count;
         int m = n;
-        for (int r = row + n - 1; r >= row; --r) {
+        for (int l = line + n - 1; l >= line; --l) {
             const int q = k / m;
             if (q > 1) {
-                InsertRows(r, q - 1, r, true);
-                for (int c = GetColCount() - 1; c >= 0;) {
-                    int mRow = 0;
-                    int mCol = 0;
-                    TRVTableCellData* main = GetMainCell(r, c, mRow, mCol);
-                    if (mCol != col) {
-                        int eRow = 0;
-                        int eCol = 0;
-                        const TRVTableCellData* end = GetMainCell(r + q - 1, mCol, eRow, eCol);
-                        MergeCells(mRow, mCol, main->ColSpan, eRow + end->RowSpan - mRow, true, true);
+                if (rows)
+                    InsertRows(l, q - 1, l, true);
+                else
+                    InsertCols(l, q - 1, l, true);
+                // Only this cell is split: the copies in the other lines join their originals.
+                for (int a = axis.CrossCount(*this) - 1; a >= 0;) {
+                    int mLine = 0;
+                    int mAcross = 0;
+                    TRVTableCellData* main = axis.MainCell(*this, l, a, mLine, mAcross);
+                    if (mAcross != across) {
+                        int eLine = 0;
+                        int eAcross = 0;
+                        TRVTableCellData* end = axis.MainCell(*this, l + q - 1, mAcross, eLine, eAcross);
+                        MergeAlong(*this, axis, mLine, mAcross, eLine + axis.Span(end) - mLine,
+                                   axis.CrossSpan(main));
                     }
-                    c = mCol - 1;
+                    a = mAcross - 1;
                 }
             }
             k -= q;
             m -= 1;
         }
-        return rowCount - n;
+        return count - n;
     }
     int m = n;
-    int k = rowCount;
-    for (int r = row + n - 1; k > 0 && r >= row;) {
+    int k = count;
+    for (int l = line + n - 1; k > 0 && l >= line;) {
         const int g = m / k;
-        const int first = r - g + 1;
-        MergeCells(first, col, Get(first)->Get(col)->ColSpan, g, true, true);
+        const int first = l - g + 1;
+        MergeAlong(*this, axis, first, across, g, axis.CrossSpan(axis.Cell(*this, first, across)));
         m -= g;
         k -= 1;
-        r = first - 1;
+        l = first - 1;
     }
     return 0;
 }
 
-int TRVTableRows::SplitCellsHorizontally(int row, int col, int colSpan, int rowSpan, int rowCount)
+// Splits every cell of the block into Count lines along the axis, from the
+// last line up; a cell after one that added lines first grows over them.
+int TRVTableRows::SplitCellsAlong(bool rows, int row, int col, int colSpan, int rowSpan, int count)
 {
+    const TRVTableAxis axis{rows};
+    const int line = rows ? row : col;
+    const int lineSpan = rows ? rowSpan : colSpan;
+    const int across = rows ? col : row;
+    const int acrossSpan = rows ? colSpan : rowSpan;
     int total = 0;
-    for (int r = row + rowSpan - 1; r >= row; --r) {
+    for (int l = line + lineSpan - 1; l >= line; --l) {
         int added = 0;
-        for (int c = col; c < col + colSpan && c < Get(r)->Count(); ++c) {
-            TRVTableCellData* cell = Get(r)->Get(c);
+        for (int a = across; a < across + acrossSpan && a < axis.SlotsOf(*this, l); ++a) {
+            TRVTableCellData* cell = axis.Cell(*this, l, a);
             if (cell == nullptr)
                 continue;
             if (added > 0) {
                 int k = 0;
-                for (int i = r + 1; i <= r + added && i < Count(); ++i)
-                    if (Get(i)->Get(c) != nullptr)
+                for (int i = l + 1; i <= l + added && i < axis.LinesAt(*this, a); ++i)
+                    if (axis.Cell(*this, i, a) != nullptr)
                         ++k;
                 if (k > 0)
-                    MergeCells(r, c, cell->ColSpan, cell->RowSpan + k, true, true);
+                    MergeAlong(*this, axis, l, a, axis.Span(cell) + k, axis.CrossSpan(cell));
             }
-            added += SplitCellHorizontally(r, c, rowCount);
-        }
-        total += added;
-    }
-    return total;
-}
-
-int TRVTableRows::SplitCellsVertically(int row, int col, int colSpan, int rowSpan, int colCount)
-{
-    int total = 0;
-    for (int c = col + colSpan - 1; c >= col; --c) {
-        int added = 0;
-        for (int r = row; r < row + rowSpan && r < Count(); ++r) {
-            TRVTableCellData* cell = Get(r)->Get(c);
-            if (cell == nullptr)
-                continue;
-            if (added > 0) {
-                int k = 0;
-                for (int i = c + 1; i <= c + added && i < Get(r)->Count(); ++i)
-                    if (Get(r)->Get(i) != nullptr)
-                        ++k;
-                if (k > 0)
-                    MergeCells(r, c, cell->ColSpan + k, cell->RowSpan, true, true);
-            }
-            added += SplitCellVertically(r, c, colCount);
+            added += SplitCellAlong(rows, axis.Row(l, a), axis.Col(l, a), count);
         }
         total += added;
     }

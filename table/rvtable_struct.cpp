@@ -5,6 +5,7 @@
 
 #include "edit/rvervdata.h"
 #include "table/rvtable.h"
+#include "table/rvtable_axis.h"
 
 namespace {
 
@@ -17,207 +18,177 @@ namespace {
 
 void TRVTableRows::InsertRows(int index, int count, int copyIndex, bool divideHeights)
 {
-    const int rowCount = Count();
-    if (index < 0 || index > rowCount || copyIndex < -1 || copyIndex > rowCount - 1)
-        BadIndex();
-    if (count < 1)
-        return;
-    const int colCount = GetColCount();
-    const int itemNo = Table->GetEditorItemNoForUndo();
-    Bracket(itemNo, true);
-    // Columns whose new slots a cell from above covers: it grows by Count rows.
-    std::vector<bool> covered(static_cast<size_t>(colCount), false);
-    if (index != rowCount)
-        for (int c = colCount - 1; c >= 0;) {
-            int mRow = 0;
-            int mCol = 0;
-            TRVTableCellData* cell = GetMainCell(index, c, mRow, mCol);
-            if (mRow < index) {
-                for (int k = mCol; k < mCol + cell->ColSpan; ++k)
-                    covered[static_cast<size_t>(k)] = true;
-                Do_SetSpan(itemNo, mRow, mCol, cell->RowSpan + count, false);
-            }
-            c = mCol - 1;
-        }
-    if (copyIndex >= index)
-        copyIndex += count;
-    Do_BeforeInsertRows(itemNo, index, count);
-    Do_InsertRows(index, count);
-    for (int c = 0; c < colCount;) {
-        if (covered[static_cast<size_t>(c)]) {
-            Do_BeforeFreeEmptyCells(itemNo, index, c, 1, count);
-            Do_FreeEmptyCells(index, c, 1, count);
-            ++c;
-            continue;
-        }
-        TRVTableCellData* source = copyIndex >= 0 ? Get(copyIndex)->Get(c) : nullptr;
-        if (source == nullptr) {
-            ++c;
-            continue;
-        }
-        // The copies spread as the source does, but never over a column
-        // that a cell from above covers.
-        int spread = 1;
-        while (spread < source->ColSpan && c + spread < colCount && !covered[static_cast<size_t>(c + spread)])
-            ++spread;
-        if (divideHeights)
-            Table->SetCellBestHeight_(
-                itemNo, source->BestHeight * source->RowSpan / (source->RowSpan + count), copyIndex, c);
-        for (int i = 0; i < count; ++i) {
-            Table->AssignCellAttributes(itemNo, index + i, c, source, true, 1, source->RowSpan);
-            if (spread > 1) {
-                Do_BeforeSpreadOverEmptyCells(itemNo, index + i, c, spread);
-                Do_SpreadOverEmptyCells(index + i, c, spread);
-            }
-        }
-        c += spread;
-    }
-    Bracket(itemNo, false);
+    InsertLines(true, index, count, copyIndex, divideHeights);
 }
 
 void TRVTableRows::InsertCols(int index, int count, int copyIndex, bool divideWidths)
 {
-    const int colCount = GetColCount();
-    if (index < 0 || index > colCount || copyIndex < -1 || copyIndex > colCount - 1)
-        BadIndex();
-    if (count < 1)
-        return;
-    const int rowCount = Count();
-    const int itemNo = Table->GetEditorItemNoForUndo();
-    Bracket(itemNo, true);
-    // Rows whose new slots a cell from the left covers: it grows by Count columns.
-    std::vector<bool> covered(static_cast<size_t>(rowCount), false);
-    if (index != colCount)
-        for (int r = rowCount - 1; r >= 0;) {
-            int mRow = 0;
-            int mCol = 0;
-            TRVTableCellData* cell = GetMainCell(r, index, mRow, mCol);
-            if (mCol < index) {
-                for (int k = mRow; k < mRow + cell->RowSpan; ++k)
-                    covered[static_cast<size_t>(k)] = true;
-                Do_SetSpan(itemNo, mRow, mCol, cell->ColSpan + count, true);
-            }
-            r = mRow - 1;
-        }
-    for (int r = 0; r < rowCount;) {
-        if (covered[static_cast<size_t>(r)]) {
-            Do_BeforeInsertEmptyCells(itemNo, r, index, count, 1);
-            Do_InsertEmptyCells(r, index, count, 1);
-            ++r;
-            continue;
-        }
-        TRVTableCellData* source = copyIndex >= 0 ? Get(r)->Get(copyIndex) : nullptr;
-        // The copies span down as the source does, but never over a row that
-        // a cell from the left covers.
-        int spread = 1;
-        if (source != nullptr)
-            while (spread < source->RowSpan && r + spread < rowCount &&
-                   !covered[static_cast<size_t>(r + spread)])
-                ++spread;
-        if (source != nullptr && divideWidths)
-            Table->SetCellBestWidth_(itemNo, source->BestWidth * source->ColSpan / (source->ColSpan + count),
-                                     r, copyIndex);
-        for (int i = 0; i < count; ++i) {
-            Do_BeforeInsertCell(itemNo, r, index);
-            Get(r)->Insert(index);
-            if (source != nullptr) {
-                Table->AssignCellAttributes(itemNo, r, index, source, true, source->ColSpan, 1);
-                Do_SetSpan(itemNo, r, index, spread, false);
-            }
-        }
-        if (spread > 1) {
-            Do_BeforeInsertEmptyCells(itemNo, r + 1, index, count, spread - 1);
-            Do_InsertEmptyCells(r + 1, index, count, spread - 1);
-        }
-        r += spread;
-    }
-    Bracket(itemNo, false);
+    InsertLines(false, index, count, copyIndex, divideWidths);
 }
 
 void TRVTableRows::DeleteRows(int index, int count, bool divideHeights)
 {
-    const int rowCount = Count();
-    if (index < 0 || index >= rowCount || count < 1 || (index == 0 && count > rowCount))
-        BadIndex();
-    count = std::min(count, rowCount - index);
-    // Every row gone would leave a table without a grid: the table itself is
-    // deleted instead, by the document holding it.
-    if (count == rowCount)
-        BadIndex();
-    const int colCount = GetColCount();
-    const int last = index + count - 1;
-    const int itemNo = Table->GetEditorItemNoForUndo();
-    Bracket(itemNo, true);
-    // Cells that start in the deleted rows and reach below: their part below survives.
-    if (last + 1 < rowCount)
-        for (int c = colCount - 1; c >= 0;) {
-            int mRow = 0;
-            int mCol = 0;
-            TRVTableCellData* cell = GetMainCell(last, c, mRow, mCol);
-            if (mRow >= index && mRow + cell->RowSpan - 1 > last) {
-                Do_BeforeSplitCellHorz(itemNo, mRow, mCol, last + 1, divideHeights);
-                Do_SplitCellHorz(mRow, mCol, last + 1, divideHeights);
-            }
-            c = mCol - 1;
-        }
-    // Cells from above lose the deleted rows.
-    for (int c = colCount - 1; c >= 0;) {
-        int mRow = 0;
-        int mCol = 0;
-        TRVTableCellData* cell = GetMainCell(index, c, mRow, mCol);
-        if (mRow < index) {
-            const int oldSpan = cell->RowSpan;
-            const int newSpan = mRow + oldSpan - 1 > last ? oldSpan - count : index - mRow;
-            if (divideHeights)
-                Table->SetCellBestHeight_(itemNo, cell->BestHeight * newSpan / oldSpan, mRow, mCol);
-            Do_SetSpan(itemNo, mRow, mCol, newSpan, false);
-        }
-        c = mCol - 1;
-    }
-    TObject* record = Do_BeforeDeleteRows(itemNo, index, count);
-    Do_DeleteRows(itemNo, index, count, record);
-    Bracket(itemNo, false);
+    DeleteLines(true, index, count, divideHeights);
 }
 
 void TRVTableRows::DeleteCols(int index, int count, bool divideWidths)
 {
-    const int colCount = GetColCount();
-    if (index < 0 || index >= colCount || count < 1 || (index == 0 && count > colCount))
+    DeleteLines(false, index, count, divideWidths);
+}
+
+// Inserts Count lines before Index, copying the attributes of line CopyIndex
+// (-1: plain new cells). The row list holds rows, so new rows go in whole
+// before their slots are filled, while a new column is put into each row in turn.
+void TRVTableRows::InsertLines(bool rows, int index, int count, int copyIndex, bool divideSizes)
+{
+    const TRVTableAxis axis{rows};
+    const int lineCount = axis.LineCount(*this);
+    if (index < 0 || index > lineCount || copyIndex < -1 || copyIndex > lineCount - 1)
         BadIndex();
-    count = std::min(count, colCount - index);
-    // Rows of no slots would break the grid: the table itself is deleted instead.
-    if (count == colCount)
+    if (count < 1)
+        return;
+    const int crossCount = axis.CrossCount(*this);
+    const int itemNo = Table->GetEditorItemNoForUndo();
+    Bracket(itemNo, true);
+    // Slots across whose new lines a cell from before covers: it grows by Count lines.
+    std::vector<bool> covered(static_cast<size_t>(crossCount), false);
+    if (index != lineCount)
+        for (int a = crossCount - 1; a >= 0;) {
+            int mLine = 0;
+            int mAcross = 0;
+            TRVTableCellData* cell = axis.MainCell(*this, index, a, mLine, mAcross);
+            if (mLine < index) {
+                for (int k = mAcross; k < mAcross + axis.CrossSpan(cell); ++k)
+                    covered[static_cast<size_t>(k)] = true;
+                Do_SetSpan(itemNo, axis.Row(mLine, mAcross), axis.Col(mLine, mAcross),
+                           axis.Span(cell) + count, !rows);
+            }
+            a = mAcross - 1;
+        }
+    if (rows) {
+        if (copyIndex >= index)
+            copyIndex += count;
+        Do_BeforeInsertRows(itemNo, index, count);
+        Do_InsertRows(index, count);
+    }
+    for (int a = 0; a < crossCount;) {
+        if (covered[static_cast<size_t>(a)]) {
+            // The covering cell takes these slots: they stay empty.
+            if (rows) {
+                Do_BeforeFreeEmptyCells(itemNo, index, a, 1, count);
+                Do_FreeEmptyCells(index, a, 1, count);
+            } else {
+                Do_BeforeInsertEmptyCells(itemNo, a, index, count, 1);
+                Do_InsertEmptyCells(a, index, count, 1);
+            }
+            ++a;
+            continue;
+        }
+        TRVTableCellData* source = copyIndex >= 0 ? axis.Cell(*this, copyIndex, a) : nullptr;
+        // The copies spread as the source does, but never over a slot that a
+        // cell from before covers.
+        int spread = 1;
+        if (source != nullptr)
+            while (spread < axis.CrossSpan(source) && a + spread < crossCount &&
+                   !covered[static_cast<size_t>(a + spread)])
+                ++spread;
+        if (source != nullptr && divideSizes) {
+            const int share = axis.BestSize(source) * axis.Span(source) / (axis.Span(source) + count);
+            if (rows)
+                Table->SetCellBestHeight_(itemNo, share, copyIndex, a);
+            else
+                Table->SetCellBestWidth_(itemNo, share, a, copyIndex);
+        }
+        for (int i = 0; i < count; ++i) {
+            const int row = axis.Row(index + i, a);
+            const int col = axis.Col(index + i, a);
+            if (!rows) {
+                // Every copy goes in at Index: the column opens one slot at a time.
+                Do_BeforeInsertCell(itemNo, a, index);
+                Get(a)->Insert(index);
+            }
+            if (source == nullptr)
+                continue;
+            const int span = axis.Span(source);
+            Table->AssignCellAttributes(itemNo, row, rows ? col : index, source, true, axis.Col(span, 1),
+                                        axis.Row(span, 1));
+            if (rows && spread > 1) {
+                Do_BeforeSpreadOverEmptyCells(itemNo, row, col, spread);
+                Do_SpreadOverEmptyCells(row, col, spread);
+            } else if (!rows) {
+                Do_SetSpan(itemNo, a, index, spread, false);
+            }
+        }
+        if (!rows && spread > 1) {
+            Do_BeforeInsertEmptyCells(itemNo, a + 1, index, count, spread - 1);
+            Do_InsertEmptyCells(a + 1, index, count, spread - 1);
+        }
+        a += spread;
+    }
+    Bracket(itemNo, false);
+}
+
+// Deletes Count lines from Index on. Cells that start in them and reach
+// beyond are split first, so that their part beyond survives; cells from
+// before lose the deleted lines.
+void TRVTableRows::DeleteLines(bool rows, int index, int count, bool divideSizes)
+{
+    const TRVTableAxis axis{rows};
+    const int lineCount = axis.LineCount(*this);
+    if (index < 0 || index >= lineCount || count < 1 || (index == 0 && count > lineCount))
         BadIndex();
-    const int rowCount = Count();
+    count = std::min(count, lineCount - index);
+    // Every line gone would leave a table without a grid: the table itself is
+    // deleted instead, by the document holding it.
+    if (count == lineCount)
+        BadIndex();
+    const int crossCount = axis.CrossCount(*this);
     const int last = index + count - 1;
     const int itemNo = Table->GetEditorItemNoForUndo();
     Bracket(itemNo, true);
-    if (last + 1 < colCount)
-        for (int r = rowCount - 1; r >= 0;) {
-            int mRow = 0;
-            int mCol = 0;
-            TRVTableCellData* cell = GetMainCell(r, last, mRow, mCol);
-            if (mCol >= index && mCol + cell->ColSpan - 1 > last) {
-                Do_BeforeSplitCellVert(itemNo, mRow, mCol, last + 1, divideWidths);
-                Do_SplitCellVert(mRow, mCol, last + 1, divideWidths);
+    if (last + 1 < lineCount)
+        for (int a = crossCount - 1; a >= 0;) {
+            int mLine = 0;
+            int mAcross = 0;
+            TRVTableCellData* cell = axis.MainCell(*this, last, a, mLine, mAcross);
+            if (mLine >= index && mLine + axis.Span(cell) - 1 > last) {
+                const int mRow = axis.Row(mLine, mAcross);
+                const int mCol = axis.Col(mLine, mAcross);
+                if (rows)
+                    Do_BeforeSplitCellHorz(itemNo, mRow, mCol, last + 1, divideSizes);
+                else
+                    Do_BeforeSplitCellVert(itemNo, mRow, mCol, last + 1, divideSizes);
+                Do_SplitCellAlong(rows, mRow, mCol, last + 1, divideSizes);
             }
-            r = mRow - 1;
+            a = mAcross - 1;
         }
-    for (int r = rowCount - 1; r >= 0;) {
-        int mRow = 0;
-        int mCol = 0;
-        TRVTableCellData* cell = GetMainCell(r, index, mRow, mCol);
-        if (mCol < index) {
-            const int oldSpan = cell->ColSpan;
-            const int newSpan = mCol + oldSpan - 1 > last ? oldSpan - count : index - mCol;
-            if (divideWidths)
-                Table->SetCellBestWidth_(itemNo, cell->BestWidth * newSpan / oldSpan, mRow, mCol);
-            Do_SetSpan(itemNo, mRow, mCol, newSpan, true);
+    for (int a = crossCount - 1; a >= 0;) {
+        int mLine = 0;
+        int mAcross = 0;
+        TRVTableCellData* cell = axis.MainCell(*this, index, a, mLine, mAcross);
+        if (mLine < index) {
+            const int mRow = axis.Row(mLine, mAcross);
+            const int mCol = axis.Col(mLine, mAcross);
+            const int oldSpan = axis.Span(cell);
+            const int newSpan = mLine + oldSpan - 1 > last ? oldSpan - count : index - mLine;
+            if (divideSizes) {
+                const int share = axis.BestSize(cell) * newSpan / oldSpan;
+                if (rows)
+                    Table->SetCellBestHeight_(itemNo, share, mRow, mCol);
+                else
+                    Table->SetCellBestWidth_(itemNo, share, mRow, mCol);
+            }
+            Do_SetSpan(itemNo, mRow, mCol, newSpan, !rows);
         }
-        r = mRow - 1;
+        a = mAcross - 1;
     }
-    TObject* record = Do_BeforeDeleteCols(itemNo, index, count);
-    Do_DeleteCols(itemNo, index, count, record);
+    if (rows) {
+        TObject* record = Do_BeforeDeleteRows(itemNo, index, count);
+        Do_DeleteRows(itemNo, index, count, record);
+    } else {
+        TObject* record = Do_BeforeDeleteCols(itemNo, index, count);
+        Do_DeleteCols(itemNo, index, count, record);
+    }
     Bracket(itemNo, false);
 }
 

@@ -131,6 +131,39 @@ TEST_F(TableMouseTest, ARowDraggedAboveItsTopGetsAutomaticHeight)
     EXPECT_GT(Table->GetCells(1, 0)->BestHeight, 10);
 }
 
+TEST_F(TableMouseTest, ARuleDragResizesTheMergedCellsEndingAtItsLineOnly)
+{
+    // Row 1 has a cell of its own, so a merged cell ending in it gives up its
+    // height, while one that goes on past it keeps its own.
+    struct TCase {
+        const char* Name;
+        int RowSpan;
+        int Expected;
+    };
+    for (const TCase& c : {TCase{"ends at the rule", 2, 0}, TCase{"goes on past the rule", 3, 40}}) {
+        SCOPED_TRACE(c.Name);
+        d = Editor.NewEditor(&Style);
+        NewTable(3, 3);
+        Table->Rows->MergeCells(0, 1, 2, c.RowSpan, true, true);
+        Table->GetCells(0, 1)->BestHeight = 40;
+        Table->Changed();
+        d->FormatAll();
+        RunDrag(c.Name, [&] { DragRule(true, 2, 30); });
+        EXPECT_EQ(Table->GetCells(0, 1)->BestHeight, c.Expected);
+        EXPECT_GT(Table->GetCells(1, 0)->BestHeight, 0);
+    }
+    // The same across columns: a merged cell below row 0 ending in column 1.
+    d = Editor.NewEditor(&Style);
+    NewTable(3, 3);
+    Table->Rows->MergeCells(1, 0, 2, 2, true, true);
+    Table->GetCells(1, 0)->BestWidth = 50;
+    Table->Changed();
+    d->FormatAll();
+    RunDrag("column rule right of a merged cell", [&] { DragRule(false, 2, 20); });
+    EXPECT_EQ(Table->GetCells(1, 0)->BestWidth, 0);
+    EXPECT_GT(Table->GetCells(0, 1)->BestWidth, 0);
+}
+
 TEST_F(TableMouseTest, APercentDragOverColumnsWithoutWidthChangesNothing)
 {
     NewTable(1, 2);
