@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "platform/controls/winapi.h"
+#include "platform/core/numbers.h"
 
 TRVScrollBarFunctions RVScrollBarFunctions = {
     ::ShowScrollBar, ::GetScrollInfo, ::GetScrollPos, ::SetScrollPos, ::SetScrollInfo, ::EnableScrollBar,
@@ -15,16 +16,11 @@ TRVScrollBarFunctions RVScrollBarFunctions = {
 
 namespace {
 
-int ClampToInt(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
-}
-
 // Pos kept at most at the last position of a bar (Max less the page) and at least at 0.
 int ClampPos(int pos, int max, int page)
 {
     const int64_t last = static_cast<int64_t>(max) - (page - 1);
-    return ClampToInt(std::max<int64_t>(std::min<int64_t>(pos, last), 0));
+    return RV_Clamp32(std::max<int64_t>(std::min<int64_t>(pos, last), 0));
 }
 
 } // namespace
@@ -60,7 +56,7 @@ void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisable
         FHRange = width;
         // A page of at least one pixel, so that page scrolling always moves.
         FHPage = std::max(ClientWidth(), 1);
-        FHMax = ClampToInt(static_cast<int64_t>(width) - 1);
+        FHMax = RV_Clamp32(static_cast<int64_t>(width) - 1);
         if (FHScrollVisible) {
             FHPos = ClampPos(FHPos, FHMax, FHPage);
             SCROLLINFO info;
@@ -82,7 +78,7 @@ void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisable
     // The page is at least one unit, whatever the client height and the step, so
     // that Page Up and Page Down always move.
     FVPage = std::max(ClientHeight() / FVSmallStep, 1);
-    FVMax = ClampToInt(static_cast<int64_t>(height) - 1);
+    FVMax = RV_Clamp32(static_cast<int64_t>(height) - 1);
     FVPos = ClampPos(FVPos, FVMax, FVPage);
     if (FVScrollVisible) {
         SCROLLINFO info;
@@ -160,8 +156,8 @@ void TRVScroller::SetVSmallStep(int value)
     // unit allows); what the rounding moves, the child controls follow.
     const int64_t pixels = static_cast<int64_t>(FVPos) * FVSmallStep;
     FVSmallStep = value;
-    FVPos = ClampToInt(pixels / value);
-    ScrollChildren(0, ClampToInt(pixels - static_cast<int64_t>(FVPos) * value));
+    FVPos = RV_Clamp32(pixels / value);
+    ScrollChildren(0, RV_Clamp32(pixels - static_cast<int64_t>(FVPos) * value));
 }
 
 // ---------------------------------------------------------------------------
@@ -216,8 +212,8 @@ void TRVScroller::SetHPos(int pos)
 
 void TRVScroller::ScrollContents(int64_t dx, int64_t dy, bool redraw)
 {
-    const int x = ClampToInt(dx);
-    const int y = ClampToInt(dy);
+    const int x = RV_Clamp32(dx);
+    const int y = RV_Clamp32(dy);
     if (!redraw) {
         ScrollChildren(x, y);
         return;
@@ -242,11 +238,11 @@ void TRVScroller::ScrollChildren(int dx, int dy)
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* child = Controls(i);
         if (dy != 0) {
-            child->SetTag(ClampToInt(static_cast<int64_t>(child->Tag()) + dy));
+            child->SetTag(RV_Clamp32(static_cast<int64_t>(child->Tag()) + dy));
             RV_Tag2Y(child);
         }
         if (dx != 0)
-            child->SetLeft(ClampToInt(static_cast<int64_t>(child->Left()) + dx));
+            child->SetLeft(RV_Clamp32(static_cast<int64_t>(child->Left()) + dx));
     }
 }
 
@@ -301,16 +297,16 @@ void TRVScroller::WMVScroll(TMessage& message)
     const int64_t pos = FVPos;
     switch (LOWORD(message.WParam)) {
     case SB_LINEUP:
-        SetVScrollPos(ClampToInt(pos - 1));
+        SetVScrollPos(RV_Clamp32(pos - 1));
         break;
     case SB_LINEDOWN:
-        SetVScrollPos(ClampToInt(pos + 1));
+        SetVScrollPos(RV_Clamp32(pos + 1));
         break;
     case SB_PAGEUP:
-        SetVScrollPos(ClampToInt(pos - page));
+        SetVScrollPos(RV_Clamp32(pos - page));
         break;
     case SB_PAGEDOWN:
-        SetVScrollPos(ClampToInt(pos + page));
+        SetVScrollPos(RV_Clamp32(pos + page));
         break;
     case SB_THUMBPOSITION:
         SetVScrollPos(ThumbPosition(SB_VERT, message.WParam));
@@ -339,16 +335,16 @@ void TRVScroller::WMHScroll(TMessage& message)
     const int64_t pos = FHPos;
     switch (LOWORD(message.WParam)) {
     case SB_LINELEFT:
-        SetHPos(ClampToInt(pos - FVSmallStep));
+        SetHPos(RV_Clamp32(pos - FVSmallStep));
         break;
     case SB_LINERIGHT:
-        SetHPos(ClampToInt(pos + FVSmallStep));
+        SetHPos(RV_Clamp32(pos + FVSmallStep));
         break;
     case SB_PAGELEFT:
-        SetHPos(ClampToInt(pos - page));
+        SetHPos(RV_Clamp32(pos - page));
         break;
     case SB_PAGERIGHT:
-        SetHPos(ClampToInt(pos + page));
+        SetHPos(RV_Clamp32(pos + page));
         break;
     case SB_THUMBPOSITION:
         SetHPos(ThumbPosition(SB_HORZ, message.WParam));
@@ -416,7 +412,7 @@ bool TRVScroller::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
     const bool handled = TCustomControl::DoMouseWheelDown(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
-    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) + FWheelStep));
+    SetVScrollPos(RV_Clamp32(static_cast<int64_t>(FVPos) + FWheelStep));
     return true;
 }
 
@@ -425,6 +421,6 @@ bool TRVScroller::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
     const bool handled = TCustomControl::DoMouseWheelUp(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
-    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) - FWheelStep));
+    SetVScrollPos(RV_Clamp32(static_cast<int64_t>(FVPos) - FWheelStep));
     return true;
 }
