@@ -293,73 +293,58 @@ int TRVScroller::ThumbPosition(int bar, WPARAM wParam)
 
 void TRVScroller::WMVScroll(TMessage& message)
 {
-    const int page = std::max(ClientHeight() / FVSmallStep, 1);
-    const int64_t pos = FVPos;
-    switch (LOWORD(message.WParam)) {
-    case SB_LINEUP:
-        SetVScrollPos(RV_Clamp32(pos - 1));
-        break;
-    case SB_LINEDOWN:
-        SetVScrollPos(RV_Clamp32(pos + 1));
-        break;
-    case SB_PAGEUP:
-        SetVScrollPos(RV_Clamp32(pos - page));
-        break;
-    case SB_PAGEDOWN:
-        SetVScrollPos(RV_Clamp32(pos + page));
-        break;
-    case SB_THUMBPOSITION:
-        SetVScrollPos(ThumbPosition(SB_VERT, message.WParam));
-        break;
-    case SB_THUMBTRACK: {
-        // Read even without tracking: the release that follows may need it.
-        const int pos = ThumbPosition(SB_VERT, message.WParam);
-        if (FTracking)
-            SetVScrollPos(pos);
-        break;
-    }
-    case SB_TOP:
-        SetVScrollPos(0);
-        break;
-    case SB_BOTTOM:
-        SetVScrollPos(FVRange);
-        break;
-    default:
-        break;
-    }
+    WMScroll(true, message);
 }
 
 void TRVScroller::WMHScroll(TMessage& message)
 {
-    const int page = std::max(ClientWidth(), 1);
-    const int64_t pos = FHPos;
+    WMScroll(false, message);
+}
+
+// One scroll request on either bar. The two differ only in their units: the
+// vertical position counts steps of FVSmallStep pixels, so a line is 1 and a
+// page the client height in steps; the horizontal one counts pixels, so a line
+// is FVSmallStep and a page the client width. The codes of the two bars share
+// their values (SB_LINEUP is SB_LINELEFT, SB_TOP is SB_LEFT, ...).
+void TRVScroller::WMScroll(bool vertical, TMessage& message)
+{
+    const int line = vertical ? 1 : FVSmallStep;
+    const int page = vertical ? std::max(ClientHeight() / FVSmallStep, 1) : std::max(ClientWidth(), 1);
+    const int64_t pos = vertical ? FVPos : FHPos;
+    const auto setPos = [this, vertical](int value) {
+        if (vertical)
+            SetVScrollPos(value);
+        else
+            SetHPos(value);
+    };
     switch (LOWORD(message.WParam)) {
-    case SB_LINELEFT:
-        SetHPos(RV_Clamp32(pos - FVSmallStep));
+    case SB_LINEUP:
+        setPos(RV_Clamp32(pos - line));
         break;
-    case SB_LINERIGHT:
-        SetHPos(RV_Clamp32(pos + FVSmallStep));
+    case SB_LINEDOWN:
+        setPos(RV_Clamp32(pos + line));
         break;
-    case SB_PAGELEFT:
-        SetHPos(RV_Clamp32(pos - page));
+    case SB_PAGEUP:
+        setPos(RV_Clamp32(pos - page));
         break;
-    case SB_PAGERIGHT:
-        SetHPos(RV_Clamp32(pos + page));
+    case SB_PAGEDOWN:
+        setPos(RV_Clamp32(pos + page));
         break;
     case SB_THUMBPOSITION:
-        SetHPos(ThumbPosition(SB_HORZ, message.WParam));
+        setPos(ThumbPosition(vertical ? SB_VERT : SB_HORZ, message.WParam));
         break;
     case SB_THUMBTRACK: {
-        const int pos = ThumbPosition(SB_HORZ, message.WParam);
+        // Read even without tracking: the release that follows may need it.
+        const int track = ThumbPosition(vertical ? SB_VERT : SB_HORZ, message.WParam);
         if (FTracking)
-            SetHPos(pos);
+            setPos(track);
         break;
     }
-    case SB_LEFT:
-        SetHPos(0);
+    case SB_TOP:
+        setPos(0);
         break;
-    case SB_RIGHT:
-        SetHPos(FHRange);
+    case SB_BOTTOM:
+        setPos(vertical ? FVRange : FHRange);
         break;
     default:
         break;
