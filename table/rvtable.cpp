@@ -281,6 +281,9 @@ void RV_RegisterTableItem()
     RegisterRollViewItemClass(rvsTable, RVItemClassOf<TRVTableItemInfo>());
 }
 
-namespace {
-const bool TableItemRegistered = (RV_RegisterTableItem(), true);
-} // namespace
+// The table item's one registration. A static library gives a program only the
+// objects it names, so the library's link options ask the linker for this
+// symbol: every program that links the table library can make tables from
+// their item code, even one that never names the table item (a viewer that
+// only reads documents holding tables).
+extern "C" const bool RVTableItemRegistered = (RV_RegisterTableItem(), true);

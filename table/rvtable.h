@@ -1243,5 +1243,5 @@ std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream);
 
 // The smallest index whose start lies before Value in a list of ascending starts.
 int RV_GetCrossed(int value, const TRVIntegerList& list);
-// Registers the table item under its item-type code (also done at start-up).
+// Registers the table item under its item-type code (linking the library does it).
 void RV_RegisterTableItem();
