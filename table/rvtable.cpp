@@ -186,20 +186,12 @@ void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 
 TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const
 {
-    return Background ? Background->GetItemBackStyle() : rvbsColor;
+    return RV_GetItemBackgroundStyle(Background.get());
 }
 
 void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (value == GetBackgroundStyle())
-        return;
-    if (!Background && value != rvbsColor)
-        Background = std::make_unique<TRVBackground>(false);
-    if (Background) {
-        Background->SetItemBackStyle(value);
-        if (Background->Empty())
-            Background.reset();
-    }
+    RV_SetItemBackgroundStyle(Background, value);
 }
 
 bool TRVTableItemInfo::IsSemiTransparentBackground() const

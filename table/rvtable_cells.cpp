@@ -64,7 +64,7 @@ TGraphic* TRVTableCellData::GetBackgroundImage() const
 
 TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const
 {
-    return Background ? Background->GetItemBackStyle() : rvbsColor;
+    return RV_GetItemBackgroundStyle(Background.get());
 }
 
 void TRVTableCellData::SetBackgroundImage_(TGraphic* graphic, bool copy)
@@ -85,15 +85,7 @@ void TRVTableCellData::SetBackgroundImage_(TGraphic* graphic, bool copy)
 
 void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (value == GetBackgroundStyle())
-        return;
-    if (!Background && value != rvbsColor)
-        Background = std::make_unique<TRVBackground>(false);
-    if (Background) {
-        Background->SetItemBackStyle(value);
-        if (Background->Empty())
-            Background.reset();
-    }
+    RV_SetItemBackgroundStyle(Background, value);
 }
 
 void TRVTableCellData::AssignAttributesFrom(const TRVTableCellData* source, bool includeSize, int divColSpan,

@@ -147,6 +147,24 @@ void TRVBackground::SetItemBackStyle(TRVItemBackgroundStyle value)
     }
 }
 
+TRVItemBackgroundStyle RV_GetItemBackgroundStyle(const TRVBackground* background)
+{
+    return background ? background->GetItemBackStyle() : rvbsColor;
+}
+
+void RV_SetItemBackgroundStyle(std::unique_ptr<TRVBackground>& background, TRVItemBackgroundStyle value)
+{
+    if (value == RV_GetItemBackgroundStyle(background.get()))
+        return;
+    if (!background && value != rvbsColor)
+        background = std::make_unique<TRVBackground>(false);
+    if (background) {
+        background->SetItemBackStyle(value);
+        if (background->Empty())
+            background.reset();
+    }
+}
+
 void TRVBackground::FreeImage()
 {
     FImage.reset();
