@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/core/classreg.h"
 #include "platform/core/compstream.h"
@@ -196,17 +197,10 @@ void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
 {
     FLaidOut = false;
     // The cell's children keep their places: the table places them after it.
-    const bool had = State.Contains(rvstDoNotMoveChildren);
-    State.Include(rvstDoNotMoveChildren);
-    try {
+    {
+        TRVFlagGuard noMove(State, rvstDoNotMoveChildren, true);
         Format(force);
-    } catch (...) {
-        if (!had)
-            State.Exclude(rvstDoNotMoveChildren);
-        throw;
     }
-    if (!had)
-        State.Exclude(rvstDoNotMoveChildren);
     // Laying out may note changes of its own (a layout started afresh): what
     // stands now is the layout for the cell as it is.
     FLaidOut = true;

@@ -9,9 +9,10 @@
 
 #include "document/rvclasses.h"
 #include "document/rvmarker.h"
+#include "document/rvset.h"
 #include "document/rvstyle.h"
-#include "view/rollview.h"
 #include "platform/core/numbers.h"
+#include "view/rollview.h"
 
 namespace {
 
@@ -402,15 +403,9 @@ void TRollViewRVData::UnassignChosenRVData(TCustomRVData* rvData)
 {
     if (State.Contains(rvstUnAssigningChosen))
         return;
-    State.Include(rvstUnAssigningChosen);
-    try {
-        TRVControlData::UnassignChosenRVData(rvData);
-        FRollView->UnassignChosenRVData(rvData);
-    } catch (...) {
-        State.Exclude(rvstUnAssigningChosen);
-        throw;
-    }
-    State.Exclude(rvstUnAssigningChosen);
+    TRVFlagGuard unassigning(State, rvstUnAssigningChosen);
+    TRVControlData::UnassignChosenRVData(rvData);
+    FRollView->UnassignChosenRVData(rvData);
 }
 
 void TRollViewRVData::DestroyInplaceEditor()
