@@ -246,7 +246,7 @@ double RV_GetRTFTwipsPerPixel()
 int RV_PixelsToTwips(int pixels, double twipsPerPixel)
 {
     const int64_t twips = Round(static_cast<long double>(pixels) * twipsPerPixel);
-    return static_cast<int>(std::clamp<int64_t>(twips, INT32_MIN, INT32_MAX));
+    return RV_Clamp32(twips);
 }
 
 void RV_SeedRTFListIds(uint32_t seed)

@@ -8,23 +8,10 @@
 #include "platform/core/colors.h"
 #include "platform/core/numbers.h"
 
-namespace {
-
-int Clamp32(int64_t v)
-{
-    if (v > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int>(v);
-}
-
-} // namespace
-
 int RV_CompareInts(int value1, int value2, int weight)
 {
     if (value1 == 0)
-        return Clamp32((1 - std::llabs(int64_t(value2))) * int64_t(weight));
+        return RV_Clamp32((1 - std::llabs(int64_t(value2))) * int64_t(weight));
     const long double diff = static_cast<long double>(std::llabs(int64_t(value1) - int64_t(value2)));
     const long double base = static_cast<long double>(std::llabs(int64_t(value1)));
     // The same expression, in the same order, as for small values, so that sane
@@ -34,14 +21,14 @@ int RV_CompareInts(int value1, int value2, int weight)
         return std::numeric_limits<int32_t>::max();
     if (score <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
         return std::numeric_limits<int32_t>::min();
-    return Clamp32(Round(score));
+    return RV_Clamp32(Round(score));
 }
 
 int RV_CompareColors(TColor color1, TColor color2, int weight1, int weight2)
 {
     if (color1 == clNone || color2 == clNone) {
         if (color1 == color2)
-            return Clamp32(3 * int64_t(weight1) + weight2);
+            return RV_Clamp32(3 * int64_t(weight1) + weight2);
         return 0;
     }
     const TColor rgb1 = ColorToRGB(color1);
@@ -61,5 +48,5 @@ int RV_CompareColors(TColor color1, TColor color2, int weight1, int weight2)
     }
     if ((bright1 == 0) == (bright2 == 0))
         score += weight2;
-    return Clamp32(score);
+    return RV_Clamp32(score);
 }

@@ -56,3 +56,28 @@ template <class E, class B = uint32_t> struct TRVSet {
 private:
     static constexpr B Bit(E m) { return static_cast<B>(B(1) << static_cast<unsigned>(m)); }
 };
+
+// Holds a state flag (one member of a set) for a scope: includes it on
+// construction and takes it out again on every way out, an exception included,
+// so that a flag never stays behind after a failed step. With keepIfSet, a flag
+// that was already set before stays set (a nested use leaves it to the outer one).
+template <class E, class B> class TRVFlagGuard {
+public:
+    TRVFlagGuard(TRVSet<E, B>& set, E member, bool keepIfSet = false)
+        : FSet(set), FMember(member), FKeep(keepIfSet && set.Contains(member))
+    {
+        FSet.Include(FMember);
+    }
+    ~TRVFlagGuard()
+    {
+        if (!FKeep)
+            FSet.Exclude(FMember);
+    }
+    TRVFlagGuard(const TRVFlagGuard&) = delete;
+    TRVFlagGuard& operator=(const TRVFlagGuard&) = delete;
+
+private:
+    TRVSet<E, B>& FSet;
+    E FMember;
+    bool FKeep;
+};

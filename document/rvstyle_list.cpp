@@ -4,6 +4,7 @@
 #include "document/rvstyle_list.h"
 
 #include "platform/core/colors.h"
+#include "platform/core/numbers.h"
 #include "platform/graphics/imagelist.h"
 #include "platform/graphics/picture.h"
 
@@ -338,7 +339,7 @@ int TRVListInfo::SimilarityValue(const TCustomRVInfo* value) const
     for (int i = 0; i < common; ++i)
         r += FLevels.Items(i)->SimilarityValue(v->FLevels.Items(i));
     r -= 100 * int64_t(own > other ? own - other : other - own);
-    return r < INT32_MIN ? INT32_MIN : r > INT32_MAX ? INT32_MAX : static_cast<int>(r);
+    return RV_Clamp32(r);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,20 +5,7 @@
 
 #include "document/rvmapwht.h"
 #include "platform/core/inifiles.h"
-
-namespace {
-
-// Scores are summed in 64 bits and clamped, since values read from files are not bounded.
-int ClampScore(int64_t r)
-{
-    if (r > INT32_MAX)
-        return INT32_MAX;
-    if (r < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int>(r);
-}
-
-} // namespace
+#include "platform/core/numbers.h"
 
 // ---------------------------------------------------------------------------
 // TRVRect
@@ -89,7 +76,7 @@ bool TRVRect::IsEqualEx(const TRVRect* value, bool ignL, bool ignT, bool ignR, b
 
 int TRVRect::SimilarityValue(const TRVRect* value, int weight) const
 {
-    return ClampScore(
+    return RV_Clamp32(
         int64_t(RV_CompareInts(FLeft, value->FLeft, weight)) + RV_CompareInts(FTop, value->FTop, weight) +
         RV_CompareInts(FRight, value->FRight, weight) + RV_CompareInts(FBottom, value->FBottom, weight));
 }
@@ -284,7 +271,7 @@ int TRVBorder::SimilarityValue(const TRVBorder* value) const
         else
             r += RV_CompareInts(ownOffsets[side], otherOffsets[side], 100);
     }
-    return ClampScore(r);
+    return RV_Clamp32(r);
 }
 
 void TRVBorder::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
@@ -354,7 +341,7 @@ bool TRVBackgroundRect::IsEqual_Para(const TRVBackgroundRect* value, TRVParaInfo
 
 int TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect* value) const
 {
-    return ClampScore(int64_t(RV_CompareColors(FColor, value->FColor, 10000, 50000)) +
+    return RV_Clamp32(int64_t(RV_CompareColors(FColor, value->FColor, 10000, 50000)) +
                       FBorderOffsets.SimilarityValue(&value->FBorderOffsets, 100));
 }
 
@@ -470,7 +457,7 @@ int TParaInfo::SimilarityValue(const TCustomRVInfo* value) const
         r += RV_CompareInts(FLineSpacing, v->FLineSpacing, 5000);
     else if (ExtraLineSpacing() != v->ExtraLineSpacing())
         r -= 20000;
-    return ClampScore(r);
+    return RV_Clamp32(r);
 }
 
 void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)

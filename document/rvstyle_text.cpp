@@ -7,6 +7,7 @@
 
 #include "document/rvmapwht.h"
 #include "platform/core/inifiles.h"
+#include "platform/core/numbers.h"
 
 // ---------------------------------------------------------------------------
 // TFontInfo
@@ -167,11 +168,7 @@ int TFontInfo::SimilarityValue(const TCustomRVInfo* value) const
         r += 50000;
     else if (FCharset == DEFAULT_CHARSET || v->FCharset == DEFAULT_CHARSET)
         r += 12500;
-    if (r > INT32_MAX)
-        return INT32_MAX;
-    if (r < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int>(r);
+    return RV_Clamp32(r);
 }
 
 void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,

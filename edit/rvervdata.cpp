@@ -6,6 +6,7 @@
 
 #include "document/rvitem.h"
 #include "document/rvmarker.h"
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
@@ -86,17 +87,11 @@ void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType undoType, const AnsiStrin
                                            bool allowFinalize)
 {
     if (allowFinalize && !State.Contains(rvstFinalizingUndo)) {
-        State.Include(rvstFinalizingUndo);
-        try {
-            if (PartialSelectedItem)
-                PartialSelectedItem->FinalizeUndoGroup();
-            else if (TCustomRVItemInfo* chosen = GetChosenItem())
-                chosen->FinalizeUndoGroup();
-        } catch (...) {
-            State.Exclude(rvstFinalizingUndo);
-            throw;
-        }
-        State.Exclude(rvstFinalizingUndo);
+        TRVFlagGuard finalizing(State, rvstFinalizingUndo);
+        if (PartialSelectedItem)
+            PartialSelectedItem->FinalizeUndoGroup();
+        else if (TCustomRVItemInfo* chosen = GetChosenItem())
+            chosen->FinalizeUndoGroup();
     }
     const bool accepted = UndoList->BeginItem(undoType, caption, GetCurItemNo(), GetOffsetInCurItem());
     UndoDest = accepted ? udUndo : udNone;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/core/stringlist.h"
 #include "platform/graphics/bitmap.h"
@@ -317,31 +318,25 @@ TCustomPrintableRV* TRVPrint::CreateRollView()
 void TRVPrint::AssignSource(TCustomRollView* source)
 {
     TCustomMainPtblRVData* data = rv->PrintData();
-    data->State.Include(rvstSkipFormatting);
-    try {
-        SetReady(false);
-        if (FSource && FSource != source)
-            RemoveFreeNotification(FSource);
-        data->ShareItemsFrom(source->RVData);
-        FSource = source;
-        FreeNotification(source);
-        rv->SetLeftMargin(source->LeftMargin());
-        rv->SetRightMargin(source->RightMargin());
-        rv->SetTopMargin(0);
-        rv->SetBottomMargin(0);
-        data->TmpTM = source->TopMargin();
-        data->TmpBM = source->BottomMargin();
-        rv->SetStyle(source->Style());
-        rv->SetDoInPaletteMode(source->DoInPaletteMode());
-        rv->SetBackgroundStyle(source->GetBackgroundStyle());
-        rv->SetBackBitmap(source->GetBackBitmap());
-        rv->SetColor(source->Color());
-        rv->SetBiDiModeRV(source->BiDiMode());
-    } catch (...) {
-        data->State.Exclude(rvstSkipFormatting);
-        throw;
-    }
-    data->State.Exclude(rvstSkipFormatting);
+    TRVFlagGuard skipFormatting(data->State, rvstSkipFormatting);
+    SetReady(false);
+    if (FSource && FSource != source)
+        RemoveFreeNotification(FSource);
+    data->ShareItemsFrom(source->RVData);
+    FSource = source;
+    FreeNotification(source);
+    rv->SetLeftMargin(source->LeftMargin());
+    rv->SetRightMargin(source->RightMargin());
+    rv->SetTopMargin(0);
+    rv->SetBottomMargin(0);
+    data->TmpTM = source->TopMargin();
+    data->TmpBM = source->BottomMargin();
+    rv->SetStyle(source->Style());
+    rv->SetDoInPaletteMode(source->DoInPaletteMode());
+    rv->SetBackgroundStyle(source->GetBackgroundStyle());
+    rv->SetBackBitmap(source->GetBackBitmap());
+    rv->SetColor(source->Color());
+    rv->SetBiDiModeRV(source->BiDiMode());
 }
 
 int TRVPrint::FormatPages()

@@ -36,7 +36,6 @@ TRVRTFPosition Stronger(TRVRTFPosition a, TRVRTFPosition b)
 
 void RV_RegisterRTFImport()
 {
-    RV_RegisterTableItem();
     RVSetRTFConverterFactory([] { return std::make_unique<TRVRTFImport>(); });
 }
 

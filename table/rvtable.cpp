@@ -33,6 +33,42 @@ TRVTablePrintCell* TRVTableItemFormattingInfo::PrintCell(int index) const
 // ---------------------------------------------------------------------------
 // Construction
 
+namespace {
+
+// The table's defaults, in one place: Init gives them to every new table and
+// the property table publishes them, so that a stream leaves out the values
+// that equal them and reads a missing one back as the same value.
+namespace TableDefault {
+constexpr TRVTableOptions Options{rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect};
+constexpr TRVTablePrintOptions PrintOptions{rvtoHalftoneBorders, rvtoRowsSplit};
+constexpr int BestWidth = 0;
+constexpr TColor Color = clWindow;
+constexpr int HeadingRowCount = 0;
+constexpr const char* TextRowSeparator = "\r\n";
+constexpr const char* TextColSeparator = "\r\n";
+constexpr int BorderWidth = 0;
+constexpr TColor BorderColor = clWindowText;
+constexpr TColor BorderLightColor = clBtnHighlight;
+constexpr TRVTableBorderStyle BorderStyle = rvtbRaised;
+constexpr int BorderVSpacing = 2;
+constexpr int BorderHSpacing = 2;
+constexpr int CellBorderWidth = 0;
+constexpr TColor CellBorderColor = clWindowText;
+constexpr TColor CellBorderLightColor = clBtnHighlight;
+constexpr int CellPadding = 1;
+constexpr TRVTableBorderStyle CellBorderStyle = rvtbLowered;
+constexpr int VRuleWidth = 0;
+constexpr TColor VRuleColor = clWindowText;
+constexpr int HRuleWidth = 0;
+constexpr TColor HRuleColor = clWindowText;
+constexpr int CellVSpacing = 2;
+constexpr int CellHSpacing = 2;
+constexpr bool VOutermostRule = false;
+constexpr bool HOutermostRule = false;
+} // namespace TableDefault
+
+} // namespace
+
 TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* rvData) : TRVFullLineItemInfo(rvData)
 {
     Init(1, 1, rvData);
@@ -67,32 +103,32 @@ void TRVTableItemInfo::Init(int rowCount, int colCount, TCustomRVData* rvData)
     FormattingInfo = std::make_unique<TRVTableItemFormattingInfo>(false);
     StyleNo = rvsTable;
     Rows = std::make_unique<TRVTableRows>(rowCount, colCount, rvData, this);
-    Options = TRVTableOptions{rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect};
-    PrintOptions = TRVTablePrintOptions{rvtoHalftoneBorders, rvtoRowsSplit};
-    BestWidth = 0;
-    Color = clWindow;
-    HeadingRowCount = 0;
-    TextRowSeparator = "\r\n";
-    TextColSeparator = "\r\n";
-    BorderWidth = 0;
-    BorderColor = clWindowText;
-    BorderLightColor = clBtnHighlight;
-    BorderStyle = rvtbRaised;
-    BorderVSpacing = 2;
-    BorderHSpacing = 2;
-    CellBorderWidth = 0;
-    CellBorderColor = clWindowText;
-    CellBorderLightColor = clBtnHighlight;
-    CellPadding = 1;
-    CellBorderStyle = rvtbLowered;
-    VRuleWidth = 0;
-    VRuleColor = clWindowText;
-    HRuleWidth = 0;
-    HRuleColor = clWindowText;
-    CellVSpacing = 2;
-    CellHSpacing = 2;
-    VOutermostRule = false;
-    HOutermostRule = false;
+    Options = TableDefault::Options;
+    PrintOptions = TableDefault::PrintOptions;
+    BestWidth = TableDefault::BestWidth;
+    Color = TableDefault::Color;
+    HeadingRowCount = TableDefault::HeadingRowCount;
+    TextRowSeparator = TableDefault::TextRowSeparator;
+    TextColSeparator = TableDefault::TextColSeparator;
+    BorderWidth = TableDefault::BorderWidth;
+    BorderColor = TableDefault::BorderColor;
+    BorderLightColor = TableDefault::BorderLightColor;
+    BorderStyle = TableDefault::BorderStyle;
+    BorderVSpacing = TableDefault::BorderVSpacing;
+    BorderHSpacing = TableDefault::BorderHSpacing;
+    CellBorderWidth = TableDefault::CellBorderWidth;
+    CellBorderColor = TableDefault::CellBorderColor;
+    CellBorderLightColor = TableDefault::CellBorderLightColor;
+    CellPadding = TableDefault::CellPadding;
+    CellBorderStyle = TableDefault::CellBorderStyle;
+    VRuleWidth = TableDefault::VRuleWidth;
+    VRuleColor = TableDefault::VRuleColor;
+    HRuleWidth = TableDefault::HRuleWidth;
+    HRuleColor = TableDefault::HRuleColor;
+    CellVSpacing = TableDefault::CellVSpacing;
+    CellHSpacing = TableDefault::CellHSpacing;
+    VOutermostRule = TableDefault::VOutermostRule;
+    HOutermostRule = TableDefault::HOutermostRule;
     FocusedCellRow = FocusedCellCol = -1;
     ChosenCellRow = ChosenCellCol = -1;
 }
@@ -150,20 +186,12 @@ void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 
 TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const
 {
-    return Background ? Background->GetItemBackStyle() : rvbsColor;
+    return RV_GetItemBackgroundStyle(Background.get());
 }
 
 void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (value == GetBackgroundStyle())
-        return;
-    if (!Background && value != rvbsColor)
-        Background = std::make_unique<TRVBackground>(false);
-    if (Background) {
-        Background->SetItemBackStyle(value);
-        if (Background->Empty())
-            Background.reset();
-    }
+    RV_SetItemBackgroundStyle(Background, value);
 }
 
 bool TRVTableItemInfo::IsSemiTransparentBackground() const
@@ -197,39 +225,45 @@ const TPropertyTable* TRVTableItemInfo::PropertyTable() const
                 {"rvtoEditing", "rvtoRowSizing", "rvtoColSizing", "rvtoRowSelect", "rvtoColSelect",
                  "rvtoRTFSaveCellPixelBestWidth", "rvtoRTFAllowAutofit", "rvtoHideGridLines",
                  "rvtoOverlappingCorners", "rvtoCellBelowBorders"},
-                31u)
+                TableDefault::Options.Bits)
             .Set(
                 "PrintOptions", [](const T* t) { return t->PrintOptions.Bits; },
                 [](T* t, int64_t v) {
                     t->PrintOptions = TRVTablePrintOptions::FromBits(static_cast<uint8_t>(v));
                 },
-                {"rvtoHalftoneBorders", "rvtoRowsSplit", "rvtoWhiteBackground"}, 3u)
-            .Int("BestWidth", &T::BestWidth, &T::BestWidth, 0)
-            .Color("Color", &T::Color, &T::SetColor, clWindow)
+                {"rvtoHalftoneBorders", "rvtoRowsSplit", "rvtoWhiteBackground"},
+                TableDefault::PrintOptions.Bits)
+            .Int("BestWidth", &T::BestWidth, &T::BestWidth, TableDefault::BestWidth)
+            .Color("Color", &T::Color, &T::SetColor, TableDefault::Color)
             .Enum("BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle,
                   {"rvbsColor", "rvbsStretched", "rvbsTiled", "rvbsCentered"}, rvbsColor)
-            .Int("HeadingRowCount", &T::HeadingRowCount, &T::HeadingRowCount, 0)
-            .Str("TextRowSeparator", &T::TextRowSeparator, &T::TextRowSeparator, "\r\n")
-            .Str("TextColSeparator", &T::TextColSeparator, &T::TextColSeparator, "\r\n")
-            .Int("BorderWidth", &T::BorderWidth, &T::BorderWidth, 0)
-            .Color("BorderColor", &T::BorderColor, &T::BorderColor, clWindowText)
-            .Color("BorderLightColor", &T::BorderLightColor, &T::BorderLightColor, clBtnHighlight)
-            .Enum("BorderStyle", &T::BorderStyle, &T::BorderStyle, styles, rvtbRaised)
-            .Int("BorderVSpacing", &T::BorderVSpacing, &T::BorderVSpacing, 2)
-            .Int("BorderHSpacing", &T::BorderHSpacing, &T::BorderHSpacing, 2)
-            .Int("CellBorderWidth", &T::CellBorderWidth, &T::CellBorderWidth, 0)
-            .Color("CellBorderColor", &T::CellBorderColor, &T::CellBorderColor, clWindowText)
-            .Color("CellBorderLightColor", &T::CellBorderLightColor, &T::CellBorderLightColor, clBtnHighlight)
-            .Int("CellPadding", &T::CellPadding, &T::SetCellPadding, 1)
-            .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, styles, rvtbLowered)
-            .Int("VRuleWidth", &T::VRuleWidth, &T::VRuleWidth, 0)
-            .Color("VRuleColor", &T::VRuleColor, &T::VRuleColor, clWindowText)
-            .Int("HRuleWidth", &T::HRuleWidth, &T::HRuleWidth, 0)
-            .Color("HRuleColor", &T::HRuleColor, &T::HRuleColor, clWindowText)
-            .Int("CellVSpacing", &T::CellVSpacing, &T::CellVSpacing, 2)
-            .Int("CellHSpacing", &T::CellHSpacing, &T::CellHSpacing, 2)
-            .Bool("VOutermostRule", &T::VOutermostRule, &T::VOutermostRule, false)
-            .Bool("HOutermostRule", &T::HOutermostRule, &T::HOutermostRule, false)
+            .Int("HeadingRowCount", &T::HeadingRowCount, &T::HeadingRowCount, TableDefault::HeadingRowCount)
+            .Str("TextRowSeparator", &T::TextRowSeparator, &T::TextRowSeparator,
+                 TableDefault::TextRowSeparator)
+            .Str("TextColSeparator", &T::TextColSeparator, &T::TextColSeparator,
+                 TableDefault::TextColSeparator)
+            .Int("BorderWidth", &T::BorderWidth, &T::BorderWidth, TableDefault::BorderWidth)
+            .Color("BorderColor", &T::BorderColor, &T::BorderColor, TableDefault::BorderColor)
+            .Color("BorderLightColor", &T::BorderLightColor, &T::BorderLightColor,
+                   TableDefault::BorderLightColor)
+            .Enum("BorderStyle", &T::BorderStyle, &T::BorderStyle, styles, TableDefault::BorderStyle)
+            .Int("BorderVSpacing", &T::BorderVSpacing, &T::BorderVSpacing, TableDefault::BorderVSpacing)
+            .Int("BorderHSpacing", &T::BorderHSpacing, &T::BorderHSpacing, TableDefault::BorderHSpacing)
+            .Int("CellBorderWidth", &T::CellBorderWidth, &T::CellBorderWidth, TableDefault::CellBorderWidth)
+            .Color("CellBorderColor", &T::CellBorderColor, &T::CellBorderColor, TableDefault::CellBorderColor)
+            .Color("CellBorderLightColor", &T::CellBorderLightColor, &T::CellBorderLightColor,
+                   TableDefault::CellBorderLightColor)
+            .Int("CellPadding", &T::CellPadding, &T::SetCellPadding, TableDefault::CellPadding)
+            .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, styles,
+                  TableDefault::CellBorderStyle)
+            .Int("VRuleWidth", &T::VRuleWidth, &T::VRuleWidth, TableDefault::VRuleWidth)
+            .Color("VRuleColor", &T::VRuleColor, &T::VRuleColor, TableDefault::VRuleColor)
+            .Int("HRuleWidth", &T::HRuleWidth, &T::HRuleWidth, TableDefault::HRuleWidth)
+            .Color("HRuleColor", &T::HRuleColor, &T::HRuleColor, TableDefault::HRuleColor)
+            .Int("CellVSpacing", &T::CellVSpacing, &T::CellVSpacing, TableDefault::CellVSpacing)
+            .Int("CellHSpacing", &T::CellHSpacing, &T::CellHSpacing, TableDefault::CellHSpacing)
+            .Bool("VOutermostRule", &T::VOutermostRule, &T::VOutermostRule, TableDefault::VOutermostRule)
+            .Bool("HOutermostRule", &T::HOutermostRule, &T::HOutermostRule, TableDefault::HOutermostRule)
             .Build();
     return &table;
 }
@@ -239,6 +273,9 @@ void RV_RegisterTableItem()
     RegisterRollViewItemClass(rvsTable, RVItemClassOf<TRVTableItemInfo>());
 }
 
-namespace {
-const bool TableItemRegistered = (RV_RegisterTableItem(), true);
-} // namespace
+// The table item's one registration. A static library gives a program only the
+// objects it names, so the library's link options ask the linker for this
+// symbol: every program that links the table library can make tables from
+// their item code, even one that never names the table item (a viewer that
+// only reads documents holding tables).
+extern "C" const bool RVTableItemRegistered = (RV_RegisterTableItem(), true);

@@ -41,6 +41,7 @@
 #include "document/rvstyle_para.h"
 #include "edit/rollviewedit.h"
 #include "platform/core/component.h"
+#include "platform/core/numbers.h"
 #include "table/rvdatalist.h"
 #include "view/rvback.h"
 
@@ -1252,13 +1253,7 @@ AnsiString RVTableSaveBackgroundImg(TGraphic* image);
 // the picture's block and answers null.
 std::unique_ptr<TGraphic> RVTableLoadBackgroundImg(TStream& stream);
 
-// Value cut to the 32-bit range (lengths of hostile sizes are summed in 64 bits).
-inline int RV_Clamp32(int64_t value)
-{
-    return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
-}
-
 // The smallest index whose start lies before Value in a list of ascending starts.
 int RV_GetCrossed(int value, const TRVIntegerList& list);
-// Registers the table item under its item-type code (also done at start-up).
+// Registers the table item under its item-type code (linking the library does it).
 void RV_RegisterTableItem();

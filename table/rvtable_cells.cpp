@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/core/classreg.h"
 #include "platform/core/compstream.h"
@@ -64,7 +65,7 @@ TGraphic* TRVTableCellData::GetBackgroundImage() const
 
 TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const
 {
-    return Background ? Background->GetItemBackStyle() : rvbsColor;
+    return RV_GetItemBackgroundStyle(Background.get());
 }
 
 void TRVTableCellData::SetBackgroundImage_(TGraphic* graphic, bool copy)
@@ -85,15 +86,7 @@ void TRVTableCellData::SetBackgroundImage_(TGraphic* graphic, bool copy)
 
 void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    if (value == GetBackgroundStyle())
-        return;
-    if (!Background && value != rvbsColor)
-        Background = std::make_unique<TRVBackground>(false);
-    if (Background) {
-        Background->SetItemBackStyle(value);
-        if (Background->Empty())
-            Background.reset();
-    }
+    RV_SetItemBackgroundStyle(Background, value);
 }
 
 void TRVTableCellData::AssignAttributesFrom(const TRVTableCellData* source, bool includeSize, int divColSpan,
@@ -204,17 +197,10 @@ void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
 {
     FLaidOut = false;
     // The cell's children keep their places: the table places them after it.
-    const bool had = State.Contains(rvstDoNotMoveChildren);
-    State.Include(rvstDoNotMoveChildren);
-    try {
+    {
+        TRVFlagGuard noMove(State, rvstDoNotMoveChildren, true);
         Format(force);
-    } catch (...) {
-        if (!had)
-            State.Exclude(rvstDoNotMoveChildren);
-        throw;
     }
-    if (!had)
-        State.Exclude(rvstDoNotMoveChildren);
     // Laying out may note changes of its own (a layout started afresh): what
     // stands now is the layout for the cell as it is.
     FLaidOut = true;

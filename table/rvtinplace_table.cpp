@@ -5,6 +5,7 @@
 // layout, and passing its mouse events on to the viewer.
 #include <algorithm>
 
+#include "document/rvset.h"
 #include "edit/rvervdata.h"
 #include "platform/controls/winapi.h"
 #include "table/rvtable.h"
@@ -135,17 +136,8 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
         }
     }
     TCustomRVData* root = data->GetAbsoluteRootData();
-    const bool hadNoKill = root->State.Contains(rvstNoKillFocusEvents);
-    root->State.Include(rvstNoKillFocusEvents);
-    try {
-        editor->SetFocusSilent();
-    } catch (...) {
-        if (!hadNoKill)
-            root->State.Exclude(rvstNoKillFocusEvents);
-        throw;
-    }
-    if (!hadNoKill)
-        root->State.Exclude(rvstNoKillFocusEvents);
+    TRVFlagGuard noKill(root->State, rvstNoKillFocusEvents, true);
+    editor->SetFocusSilent();
 }
 
 void TRVTableItemInfo::DestroyInplace(bool reassignChosen)

@@ -2,6 +2,7 @@
 // small selection operations and the joining of neighbouring items.
 #include "view/crvfdata.h"
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 #include "platform/controls/controls.h"
@@ -153,20 +154,13 @@ void TCustomRVFormattedData::ClearTemporal()
 
 void TCustomRVFormattedData::Clear()
 {
-    const bool wasClearing = State.Contains(rvstClearing);
-    State.Include(rvstClearing);
-    try {
+    {
+        TRVFlagGuard clearing(State, rvstClearing, true);
         SoftPageBreaks.reset();
         Deselect(nullptr, true);
         ClearTemporal();
         TCustomRVData::Clear();
-    } catch (...) {
-        if (!wasClearing)
-            State.Exclude(rvstClearing);
-        throw;
     }
-    if (!wasClearing)
-        State.Exclude(rvstClearing);
     // Nothing is laid out: the next tail layout starts from the first item.
     LastFormattedItem = -1;
     InvalidateTailLayout();
@@ -220,22 +214,16 @@ void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* newPartiallySelected, b
     // The events below may come back here.
     if (State.Contains(rvstDeselecting))
         return;
-    State.Include(rvstDeselecting);
-    try {
-        State.Exclude(rvstMakingSelection);
-        SelStartNo = -1;
-        SelEndNo = -1;
-        SelStartOffs = 0;
-        SelEndOffs = 0;
-        FocusedItemNo = -1;
-        DeselectPartiallySelectedItem(newPartiallySelected);
-        if (makeEvent)
-            DoSelect();
-    } catch (...) {
-        State.Exclude(rvstDeselecting);
-        throw;
-    }
-    State.Exclude(rvstDeselecting);
+    TRVFlagGuard deselecting(State, rvstDeselecting);
+    State.Exclude(rvstMakingSelection);
+    SelStartNo = -1;
+    SelEndNo = -1;
+    SelStartOffs = 0;
+    SelEndOffs = 0;
+    FocusedItemNo = -1;
+    DeselectPartiallySelectedItem(newPartiallySelected);
+    if (makeEvent)
+        DoSelect();
 }
 
 void TCustomRVFormattedData::SelectAll()

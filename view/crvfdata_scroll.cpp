@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "document/rvprintsvc.h"
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/controls/controls.h"
 #include "view/crvfdata.h"
@@ -337,14 +338,8 @@ void TCustomRVFormattedData::UpdateBackgroundPaletteInfo(TRVBackground* backgrou
     if (background == nullptr)
         return;
     TCustomRVData* root = GetRootData();
-    State.Include(rvstChangingBkPalette);
-    try {
-        background->UpdatePaletted(root->GetDoInPaletteMode(), root->GetRVPalette(), root->GetRVLogPalette());
-    } catch (...) {
-        State.Exclude(rvstChangingBkPalette);
-        throw;
-    }
-    State.Exclude(rvstChangingBkPalette);
+    TRVFlagGuard changing(State, rvstChangingBkPalette);
+    background->UpdatePaletted(root->GetDoInPaletteMode(), root->GetRVPalette(), root->GetRVLogPalette());
 }
 
 void TCustomRVFormattedData::AssignSoftPageBreaks(TRVPrintServices* printServices)

@@ -15,11 +15,6 @@
 
 namespace {
 
-int ClampToInt(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
-}
-
 // Division rounding down, so that tiles also cover the parts of a rectangle
 // that lie before the area's origin.
 int64_t FloorDiv(int64_t a, int64_t b)
@@ -152,6 +147,24 @@ void TRVBackground::SetItemBackStyle(TRVItemBackgroundStyle value)
     }
 }
 
+TRVItemBackgroundStyle RV_GetItemBackgroundStyle(const TRVBackground* background)
+{
+    return background ? background->GetItemBackStyle() : rvbsColor;
+}
+
+void RV_SetItemBackgroundStyle(std::unique_ptr<TRVBackground>& background, TRVItemBackgroundStyle value)
+{
+    if (value == RV_GetItemBackgroundStyle(background.get()))
+        return;
+    if (!background && value != rvbsColor)
+        background = std::make_unique<TRVBackground>(false);
+    if (background) {
+        background->SetItemBackStyle(value);
+        if (background->Empty())
+            background.reset();
+    }
+}
+
 void TRVBackground::FreeImage()
 {
     FImage.reset();
@@ -241,12 +254,12 @@ void TRVBackground::Draw(TCanvas* canvas, const TRect& rect, int hOffs, int vOff
     const int64_t PH = picture->Height();
     auto copyAt = [&](int64_t x, int64_t y) {
         PutPicture(canvas, picture,
-                   Bounds(ClampToInt(x), ClampToInt(y), static_cast<int>(PW), static_cast<int>(PH)));
+                   Bounds(RV_Clamp32(x), RV_Clamp32(y), static_cast<int>(PW), static_cast<int>(PH)));
     };
     switch (FBackgroundStyle) {
     case bsStretched:
         // One picture spread over the whole area, whatever part is painted.
-        PutPicture(canvas, picture, Bounds(ClampToInt(-l), ClampToInt(-t), areaWidth, areaHeight));
+        PutPicture(canvas, picture, Bounds(RV_Clamp32(-l), RV_Clamp32(-t), areaWidth, areaHeight));
         break;
     case bsTiled:
         // Tiles fixed to the area's origin.
@@ -317,8 +330,8 @@ void TRVBackground::Print(TCanvas* canvas, const TRect& aRect, const TRect& full
     // What the page shows under the piece at (x, y) goes into the tile first.
     auto fillUnder = [&](int64_t x, int64_t y) {
         if (RVData)
-            RVData->DrawBackToBitmap(RV_XToScreen(ClampToInt(DX + x), sad),
-                                     RV_YToScreen(ClampToInt(DY + y), sad), &tile, sad, itemBackgroundLayer,
+            RVData->DrawBackToBitmap(RV_XToScreen(RV_Clamp32(DX + x), sad),
+                                     RV_YToScreen(RV_Clamp32(DY + y), sad), &tile, sad, itemBackgroundLayer,
                                      true);
     };
     auto tilePiece = [&](int64_t x, int64_t y) {
@@ -326,7 +339,7 @@ void TRVBackground::Print(TCanvas* canvas, const TRect& aRect, const TRect& full
             fillUnder(x, y);
             tile.Canvas()->Draw(0, 0, picture);
         }
-        RV_PictureToDevice(canvas, ClampToInt(x), ClampToInt(y), tile.Width(), tile.Height(), sad, &tile,
+        RV_PictureToDevice(canvas, RV_Clamp32(x), RV_Clamp32(y), tile.Width(), tile.Height(), sad, &tile,
                            ToScreen);
     };
 
@@ -343,7 +356,7 @@ void TRVBackground::Print(TCanvas* canvas, const TRect& aRect, const TRect& full
             fillUnder(x, y);
             tile.Canvas()->StretchDraw(Rect(0, 0, screenW, screenH), picture);
         }
-        RV_PictureToDevice(canvas, ClampToInt(x), ClampToInt(y), screenW, screenH, sad, &tile, ToScreen);
+        RV_PictureToDevice(canvas, RV_Clamp32(x), RV_Clamp32(y), screenW, screenH, sad, &tile, ToScreen);
         break;
     }
     case bsTiled:

@@ -100,6 +100,13 @@ private:
     std::unique_ptr<TGraphic> FImage;
 };
 
+// The placement of a table's or cell's optional background (rvbsColor when it
+// has none). Setting a placement other than rvbsColor makes the background
+// when there is none; one left with nothing to show is dropped, so an item
+// holds a background only while it has a placement or a picture.
+TRVItemBackgroundStyle RV_GetItemBackgroundStyle(const TRVBackground* background);
+void RV_SetItemBackgroundStyle(std::unique_ptr<TRVBackground>& background, TRVItemBackgroundStyle value);
+
 // Control images: each is a new bitmap the size of the control (Width x
 // Height) with the control drawn at (0, 0), null for a null control. A button
 // is a push-button face with its caption centred; an edit box and a memo are

@@ -9,15 +9,12 @@
 
 #include "document/rvclasses.h"
 #include "document/rvmarker.h"
+#include "document/rvset.h"
 #include "document/rvstyle.h"
+#include "platform/core/numbers.h"
 #include "view/rollview.h"
 
 namespace {
-
-int ClampToInt(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
-}
 
 // The normal vertical scroll unit, in pixels.
 constexpr int NormalVSmallStep = 10;
@@ -38,7 +35,7 @@ int RV_AdjustedVSmallStep(int64_t height, int currentStep, int64_t maxUnits)
     int64_t step = height / maxUnits;
     if (step < 1 || height / step > maxUnits)
         ++step;
-    return ClampToInt(step);
+    return RV_Clamp32(step);
 }
 
 // ---------------------------------------------------------------------------
@@ -195,7 +192,7 @@ int TRollViewRVData::GetHOffs()
 
 int TRollViewRVData::GetVOffs()
 {
-    return ClampToInt(static_cast<int64_t>(FRollView->VPos()) * FRollView->VSmallStep());
+    return RV_Clamp32(static_cast<int64_t>(FRollView->VPos()) * FRollView->VSmallStep());
 }
 
 int TRollViewRVData::GetLeftMargin()
@@ -272,7 +269,7 @@ void TRollViewRVData::SetDocumentAreaSize(int width, int height, bool updateH)
 {
     const int64_t step = std::max(FRollView->VSmallStep(), 1);
     const int64_t units = (std::max<int64_t>(height, 0) + step - 1) / step;
-    FRollView->UpdateScrollBars(width, ClampToInt(units), true, updateH);
+    FRollView->UpdateScrollBars(width, RV_Clamp32(units), true, updateH);
 }
 
 void TRollViewRVData::AdjustVScrollUnits()
@@ -406,15 +403,9 @@ void TRollViewRVData::UnassignChosenRVData(TCustomRVData* rvData)
 {
     if (State.Contains(rvstUnAssigningChosen))
         return;
-    State.Include(rvstUnAssigningChosen);
-    try {
-        TRVControlData::UnassignChosenRVData(rvData);
-        FRollView->UnassignChosenRVData(rvData);
-    } catch (...) {
-        State.Exclude(rvstUnAssigningChosen);
-        throw;
-    }
-    State.Exclude(rvstUnAssigningChosen);
+    TRVFlagGuard unassigning(State, rvstUnAssigningChosen);
+    TRVControlData::UnassignChosenRVData(rvData);
+    FRollView->UnassignChosenRVData(rvData);
 }
 
 void TRollViewRVData::DestroyInplaceEditor()

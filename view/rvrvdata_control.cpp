@@ -3,6 +3,7 @@
 // focused item, and painting through an off-screen bitmap.
 #include <memory>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/core/lists.h"
@@ -73,19 +74,13 @@ void TRVControlData::ClearTemporal()
 void TRVControlData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
     if (!State.Contains(rvstDeselecting)) {
-        State.Include(rvstDeselecting);
-        try {
-            const bool hadFocus = FocusedItemNo != -1;
-            ClearFocus();
-            if (hadFocus)
-                Invalidate();
-            TopFocusedItemNo = -1;
-            TopFocusedRVData = nullptr;
-        } catch (...) {
-            State.Exclude(rvstDeselecting);
-            throw;
-        }
-        State.Exclude(rvstDeselecting);
+        TRVFlagGuard deselecting(State, rvstDeselecting);
+        const bool hadFocus = FocusedItemNo != -1;
+        ClearFocus();
+        if (hadFocus)
+            Invalidate();
+        TopFocusedItemNo = -1;
+        TopFocusedRVData = nullptr;
     }
     TCustomRVFormattedData::Deselect(newPartiallySelected, makeEvent);
 }

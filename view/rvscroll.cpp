@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "platform/controls/winapi.h"
+#include "platform/core/numbers.h"
 
 TRVScrollBarFunctions RVScrollBarFunctions = {
     ::ShowScrollBar, ::GetScrollInfo, ::GetScrollPos, ::SetScrollPos, ::SetScrollInfo, ::EnableScrollBar,
@@ -15,16 +16,11 @@ TRVScrollBarFunctions RVScrollBarFunctions = {
 
 namespace {
 
-int ClampToInt(int64_t value)
-{
-    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
-}
-
 // Pos kept at most at the last position of a bar (Max less the page) and at least at 0.
 int ClampPos(int pos, int max, int page)
 {
     const int64_t last = static_cast<int64_t>(max) - (page - 1);
-    return ClampToInt(std::max<int64_t>(std::min<int64_t>(pos, last), 0));
+    return RV_Clamp32(std::max<int64_t>(std::min<int64_t>(pos, last), 0));
 }
 
 } // namespace
@@ -60,7 +56,7 @@ void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisable
         FHRange = width;
         // A page of at least one pixel, so that page scrolling always moves.
         FHPage = std::max(ClientWidth(), 1);
-        FHMax = ClampToInt(static_cast<int64_t>(width) - 1);
+        FHMax = RV_Clamp32(static_cast<int64_t>(width) - 1);
         if (FHScrollVisible) {
             FHPos = ClampPos(FHPos, FHMax, FHPage);
             SCROLLINFO info;
@@ -82,7 +78,7 @@ void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisable
     // The page is at least one unit, whatever the client height and the step, so
     // that Page Up and Page Down always move.
     FVPage = std::max(ClientHeight() / FVSmallStep, 1);
-    FVMax = ClampToInt(static_cast<int64_t>(height) - 1);
+    FVMax = RV_Clamp32(static_cast<int64_t>(height) - 1);
     FVPos = ClampPos(FVPos, FVMax, FVPage);
     if (FVScrollVisible) {
         SCROLLINFO info;
@@ -160,8 +156,8 @@ void TRVScroller::SetVSmallStep(int value)
     // unit allows); what the rounding moves, the child controls follow.
     const int64_t pixels = static_cast<int64_t>(FVPos) * FVSmallStep;
     FVSmallStep = value;
-    FVPos = ClampToInt(pixels / value);
-    ScrollChildren(0, ClampToInt(pixels - static_cast<int64_t>(FVPos) * value));
+    FVPos = RV_Clamp32(pixels / value);
+    ScrollChildren(0, RV_Clamp32(pixels - static_cast<int64_t>(FVPos) * value));
 }
 
 // ---------------------------------------------------------------------------
@@ -216,8 +212,8 @@ void TRVScroller::SetHPos(int pos)
 
 void TRVScroller::ScrollContents(int64_t dx, int64_t dy, bool redraw)
 {
-    const int x = ClampToInt(dx);
-    const int y = ClampToInt(dy);
+    const int x = RV_Clamp32(dx);
+    const int y = RV_Clamp32(dy);
     if (!redraw) {
         ScrollChildren(x, y);
         return;
@@ -242,11 +238,11 @@ void TRVScroller::ScrollChildren(int dx, int dy)
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* child = Controls(i);
         if (dy != 0) {
-            child->SetTag(ClampToInt(static_cast<int64_t>(child->Tag()) + dy));
+            child->SetTag(RV_Clamp32(static_cast<int64_t>(child->Tag()) + dy));
             RV_Tag2Y(child);
         }
         if (dx != 0)
-            child->SetLeft(ClampToInt(static_cast<int64_t>(child->Left()) + dx));
+            child->SetLeft(RV_Clamp32(static_cast<int64_t>(child->Left()) + dx));
     }
 }
 
@@ -297,73 +293,58 @@ int TRVScroller::ThumbPosition(int bar, WPARAM wParam)
 
 void TRVScroller::WMVScroll(TMessage& message)
 {
-    const int page = std::max(ClientHeight() / FVSmallStep, 1);
-    const int64_t pos = FVPos;
-    switch (LOWORD(message.WParam)) {
-    case SB_LINEUP:
-        SetVScrollPos(ClampToInt(pos - 1));
-        break;
-    case SB_LINEDOWN:
-        SetVScrollPos(ClampToInt(pos + 1));
-        break;
-    case SB_PAGEUP:
-        SetVScrollPos(ClampToInt(pos - page));
-        break;
-    case SB_PAGEDOWN:
-        SetVScrollPos(ClampToInt(pos + page));
-        break;
-    case SB_THUMBPOSITION:
-        SetVScrollPos(ThumbPosition(SB_VERT, message.WParam));
-        break;
-    case SB_THUMBTRACK: {
-        // Read even without tracking: the release that follows may need it.
-        const int pos = ThumbPosition(SB_VERT, message.WParam);
-        if (FTracking)
-            SetVScrollPos(pos);
-        break;
-    }
-    case SB_TOP:
-        SetVScrollPos(0);
-        break;
-    case SB_BOTTOM:
-        SetVScrollPos(FVRange);
-        break;
-    default:
-        break;
-    }
+    WMScroll(true, message);
 }
 
 void TRVScroller::WMHScroll(TMessage& message)
 {
-    const int page = std::max(ClientWidth(), 1);
-    const int64_t pos = FHPos;
+    WMScroll(false, message);
+}
+
+// One scroll request on either bar. The two differ only in their units: the
+// vertical position counts steps of FVSmallStep pixels, so a line is 1 and a
+// page the client height in steps; the horizontal one counts pixels, so a line
+// is FVSmallStep and a page the client width. The codes of the two bars share
+// their values (SB_LINEUP is SB_LINELEFT, SB_TOP is SB_LEFT, ...).
+void TRVScroller::WMScroll(bool vertical, TMessage& message)
+{
+    const int line = vertical ? 1 : FVSmallStep;
+    const int page = vertical ? std::max(ClientHeight() / FVSmallStep, 1) : std::max(ClientWidth(), 1);
+    const int64_t pos = vertical ? FVPos : FHPos;
+    const auto setPos = [this, vertical](int value) {
+        if (vertical)
+            SetVScrollPos(value);
+        else
+            SetHPos(value);
+    };
     switch (LOWORD(message.WParam)) {
-    case SB_LINELEFT:
-        SetHPos(ClampToInt(pos - FVSmallStep));
+    case SB_LINEUP:
+        setPos(RV_Clamp32(pos - line));
         break;
-    case SB_LINERIGHT:
-        SetHPos(ClampToInt(pos + FVSmallStep));
+    case SB_LINEDOWN:
+        setPos(RV_Clamp32(pos + line));
         break;
-    case SB_PAGELEFT:
-        SetHPos(ClampToInt(pos - page));
+    case SB_PAGEUP:
+        setPos(RV_Clamp32(pos - page));
         break;
-    case SB_PAGERIGHT:
-        SetHPos(ClampToInt(pos + page));
+    case SB_PAGEDOWN:
+        setPos(RV_Clamp32(pos + page));
         break;
     case SB_THUMBPOSITION:
-        SetHPos(ThumbPosition(SB_HORZ, message.WParam));
+        setPos(ThumbPosition(vertical ? SB_VERT : SB_HORZ, message.WParam));
         break;
     case SB_THUMBTRACK: {
-        const int pos = ThumbPosition(SB_HORZ, message.WParam);
+        // Read even without tracking: the release that follows may need it.
+        const int track = ThumbPosition(vertical ? SB_VERT : SB_HORZ, message.WParam);
         if (FTracking)
-            SetHPos(pos);
+            setPos(track);
         break;
     }
-    case SB_LEFT:
-        SetHPos(0);
+    case SB_TOP:
+        setPos(0);
         break;
-    case SB_RIGHT:
-        SetHPos(FHRange);
+    case SB_BOTTOM:
+        setPos(vertical ? FVRange : FHRange);
         break;
     default:
         break;
@@ -416,7 +397,7 @@ bool TRVScroller::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
     const bool handled = TCustomControl::DoMouseWheelDown(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
-    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) + FWheelStep));
+    SetVScrollPos(RV_Clamp32(static_cast<int64_t>(FVPos) + FWheelStep));
     return true;
 }
 
@@ -425,6 +406,6 @@ bool TRVScroller::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
     const bool handled = TCustomControl::DoMouseWheelUp(shift, mousePos);
     if (FWheelStep == 0)
         return handled;
-    SetVScrollPos(ClampToInt(static_cast<int64_t>(FVPos) - FWheelStep));
+    SetVScrollPos(RV_Clamp32(static_cast<int64_t>(FVPos) - FWheelStep));
     return true;
 }

@@ -203,6 +203,8 @@ private:
     void SetBars(int width, int height, bool updateH, bool allowDisableNoScroll);
     // The position of a thumb message, with all 32 bits.
     int ThumbPosition(int bar, WPARAM wParam);
+    // WM_VSCROLL (vertical) or WM_HSCROLL in the units of that bar.
+    void WMScroll(bool vertical, TMessage& message);
     // Moves the window's contents and children after a position change.
     void ScrollContents(int64_t dx, int64_t dy, bool redraw);
     // Sets a bar that must not show to a range its page covers.

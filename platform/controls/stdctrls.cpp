@@ -18,6 +18,7 @@
 #include "platform/core/stringlist.h"
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/qtcanvas.h"
+#include "platform/graphics/qtcolor_qt.h"
 
 struct TStdControlWidget {
     QPointer<QWidget> Widget;
@@ -35,12 +36,6 @@ AnsiString FromQString(const QString& text)
 {
     return WideToAnsi(
         WideString(reinterpret_cast<const WideChar*>(text.utf16()), static_cast<size_t>(text.size())));
-}
-
-QColor ToQColor(TColor color)
-{
-    const TColor rgb = ColorToRGB(color);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
 // The widget shows the control's font and colours: Face is the palette role

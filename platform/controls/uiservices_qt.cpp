@@ -24,6 +24,7 @@
 #include "platform/controls/uiservices.h"
 #include "platform/core/codepages.h"
 #include "platform/graphics/pixelbuffer_qt.h"
+#include "platform/graphics/qtcolor_qt.h"
 #include "platform/graphics/qtsupport.h"
 
 namespace {
@@ -228,8 +229,7 @@ public:
     bool ColorDialog(TColor& color) override
     {
         EnsureQtApplication();
-        QColor chosen = QColorDialog::getColor(QColor(GetRValue(color), GetGValue(color), GetBValue(color)),
-                                               QApplication::activeWindow());
+        QColor chosen = QColorDialog::getColor(ToQColor(color), QApplication::activeWindow());
         if (!chosen.isValid())
             return false;
         color = RGB(chosen.red(), chosen.green(), chosen.blue());

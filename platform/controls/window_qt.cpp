@@ -17,6 +17,7 @@
 #include "platform/core/colors.h"
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/qtcanvas_qt.h"
+#include "platform/graphics/qtcolor_qt.h"
 
 namespace {
 
@@ -24,12 +25,6 @@ std::vector<QObject*>& EventStack()
 {
     static std::vector<QObject*> stack;
     return stack;
-}
-
-QColor ToQColor(TColor color)
-{
-    const TColor rgb = ColorToRGB(color);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
 WPARAM MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)

@@ -14,3 +14,14 @@ int MulDiv(int a, int b, int c);
 int64_t Round(long double x);
 // Toward zero, saturating like Round.
 int64_t Trunc(long double x);
+
+// Value cut to the 32-bit range. Sizes and scores that come from files are
+// summed in 64 bits and brought back to int with this.
+inline int RV_Clamp32(int64_t value)
+{
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int>(value);
+}

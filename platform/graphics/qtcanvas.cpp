@@ -9,15 +9,10 @@
 #include "platform/core/colors.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/qtcanvas_qt.h"
+#include "platform/graphics/qtcolor_qt.h"
 #include "platform/graphics/qtsupport.h"
 
 namespace {
-
-QColor ToQColor(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 uint32_t ToRgb(TColor c)
 {

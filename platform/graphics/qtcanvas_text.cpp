@@ -19,6 +19,7 @@
 #include "platform/graphics/fontsubst.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
+#include "platform/graphics/qtcolor_qt.h"
 #include "platform/graphics/qtsupport.h"
 #include "platform/graphics/textshaping.h"
 #include "platform/graphics/textshaping_qt.h"
@@ -329,12 +330,9 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         x0 = 0;
         y0 = 0;
     }
-    const TColor back = ColorToRGB(Brush()->Color());
     if (Brush()->Style() == bsSolid && run.Width > 0)
-        p.fillRect(QRect(x0, y0, run.Width, run.Height),
-                   QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
-    const TColor fore = ColorToRGB(Font()->Color());
-    const QColor color(GetRValue(fore), GetGValue(fore), GetBValue(fore));
+        p.fillRect(QRect(x0, y0, run.Width, run.Height), ToQColor(Brush()->Color()));
+    const QColor color = ToQColor(Font()->Color());
     p.setPen(color);
     // Each character's glyphs at the place the measuring gave it, gathered into
     // one run per face in drawing order, so that a line is a few draw calls

@@ -343,3 +343,29 @@ TEST(RVControlImageTest, ControlAndItsChildrenAtTheirPlaces)
     EXPECT_EQ(image->Pixels().At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
     EXPECT_EQ(DrawControl(nullptr), nullptr);
 }
+
+// The optional background of a table or cell: made for a placement, dropped
+// when it is left with nothing to show, kept while it holds a picture.
+TEST(RVBackgroundTest, ItemBackgroundIsMadeAndDroppedByItsPlacement)
+{
+    std::unique_ptr<TRVBackground> back;
+    EXPECT_EQ(RV_GetItemBackgroundStyle(back.get()), rvbsColor);
+    RV_SetItemBackgroundStyle(back, rvbsColor);
+    EXPECT_EQ(back, nullptr) << "a colour needs no background";
+    for (TRVItemBackgroundStyle style : {rvbsStretched, rvbsTiled, rvbsCentered}) {
+        RV_SetItemBackgroundStyle(back, style);
+        ASSERT_NE(back, nullptr) << style;
+        EXPECT_EQ(RV_GetItemBackgroundStyle(back.get()), style);
+    }
+    RV_SetItemBackgroundStyle(back, rvbsColor);
+    EXPECT_EQ(back, nullptr) << "no placement and no picture: dropped";
+
+    back = MakeBackground(bsTiled, 4, 4);
+    const TRVBackground* kept = back.get();
+    RV_SetItemBackgroundStyle(back, rvbsColor);
+    EXPECT_EQ(back.get(), kept) << "the picture keeps it";
+    EXPECT_EQ(RV_GetItemBackgroundStyle(back.get()), rvbsColor);
+    RV_SetItemBackgroundStyle(back, rvbsCentered);
+    EXPECT_EQ(back.get(), kept);
+    EXPECT_EQ(RV_GetItemBackgroundStyle(back.get()), rvbsCentered);
+}

@@ -209,6 +209,31 @@ TEST_F(RVScrollerTest, ScrollBarMessagesKeysAndWheel)
     EXPECT_EQ(formWheels, 1);
 }
 
+// The horizontal bar counts pixels: a line is one vertical step of pixels, a
+// page the client width; the ends and the start clamp like the vertical bar.
+TEST_F(RVScrollerTest, HorizontalBarMessagesInPixels)
+{
+    SetDocument(5000, 1000);
+    const int width = View->ClientWidth();
+    const int step = View->VSmallStep();
+    ASSERT_GT(width, step);
+    Scroll(WM_HSCROLL, SB_PAGERIGHT);
+    EXPECT_EQ(View->HPos(), width);
+    Scroll(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(View->HPos(), width + step);
+    Scroll(WM_HSCROLL, SB_PAGELEFT);
+    EXPECT_EQ(View->HPos(), step);
+    Scroll(WM_HSCROLL, SB_PAGELEFT);
+    EXPECT_EQ(View->HPos(), 0) << "clamped at the start";
+    Scroll(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(View->HPos(), 5000 - width);
+    Scroll(WM_HSCROLL, SB_PAGERIGHT);
+    EXPECT_EQ(View->HPos(), 5000 - width) << "clamped at the end";
+    Scroll(WM_HSCROLL, SB_LEFT);
+    EXPECT_EQ(View->HPos(), 0);
+    EXPECT_EQ(View->VPos(), 0) << "the other bar never moves";
+}
+
 TEST_F(RVScrollerTest, HorizontalPositionsBeyondSixteenBits)
 {
     SetDocument(200000, 1000);

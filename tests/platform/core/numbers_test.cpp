@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <climits>
 #include <limits>
+#include <utility>
 
 #include "platform/core/numbers.h"
 #include "platform/core/types.h"
@@ -82,6 +83,22 @@ TEST(Round, DoesNotDependOnTheRoundingMode)
         EXPECT_EQ(Round(-2.6L), -3);
     }
     std::fesetround(saved);
+}
+
+// Sums of sizes and scores read from files come back to int saturated, never wrapped.
+TEST(RV_Clamp32, SaturatesAtBothEnds)
+{
+    const std::pair<int64_t, int> cases[] = {{0, 0},
+                                             {-7, -7},
+                                             {INT32_MAX, INT32_MAX},
+                                             {int64_t(INT32_MAX) + 1, INT32_MAX},
+                                             {INT64_MAX, INT32_MAX},
+                                             {INT32_MIN, INT32_MIN},
+                                             {int64_t(INT32_MIN) - 1, INT32_MIN},
+                                             {INT64_MIN, INT32_MIN},
+                                             {int64_t(1) << 32, INT32_MAX}};
+    for (const auto& [value, clamped] : cases)
+        EXPECT_EQ(RV_Clamp32(value), clamped) << value;
 }
 
 TEST(TRect, ExtremeValuesWrapInsteadOfOverflowing)
