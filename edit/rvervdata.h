@@ -473,9 +473,10 @@ private:
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     void MoveCaretTo(int drawItemNo, int drawOffs);
     // The caret stops of a text draw item shown right to left (the item's text
-    // S), at the visual place of every character boundary, in logical order;
-    // false when the platform cannot place the characters.
-    bool AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs);
+    // S, measured at its caret places into Stops), at the visual place of every
+    // character boundary, in logical order.
+    void AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs,
+                             const TRVCharStops& stops);
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);
