@@ -68,7 +68,7 @@ void TCustomRollViewEdit::SetReadOnly(bool value)
     else
         data->ClearJumpsCoords();
     if (Style() && data->DrawItems.Count() > 0)
-        data->ChangeCaret(false, false, true, false);
+        data->ChangeCaret(rvcmKeepStyles);
     Invalidate();
 }
 
@@ -178,14 +178,14 @@ void TCustomRollViewEdit::AfterVScroll()
 {
     TCustomRollView::AfterVScroll();
     if (Style() && RVData->DrawItems.Count() > 0)
-        EditRVData()->ChangeCaret(false, false, true, false);
+        EditRVData()->ChangeCaret(rvcmKeepStyles);
 }
 
 void TCustomRollViewEdit::AfterHScroll()
 {
     TCustomRollView::AfterHScroll();
     if (Style() && RVData->DrawItems.Count() > 0)
-        EditRVData()->ChangeCaret(false, false, true, false);
+        EditRVData()->ChangeCaret(rvcmKeepStyles);
 }
 
 void TCustomRollViewEdit::Paint()

@@ -279,7 +279,7 @@ void TCustomRollViewEdit::WMSetFocus(TMessage& message)
     TCustomRollView::Dispatch(message);
     EditRVData()->PrepareForEdit();
     if (Style() && EditRVData()->DrawItems.Count() > 0) {
-        EditRVData()->ChangeCaret(false, false, true, false);
+        EditRVData()->ChangeCaret(rvcmKeepStyles);
         Invalidate();
     }
 }

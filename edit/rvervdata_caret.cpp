@@ -197,8 +197,10 @@ void TRVEditRVData::ShowCaretItemState(int itemNo)
     }
 }
 
-void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
+void TRVEditRVData::ChangeCaret(unsigned how)
 {
+    const bool scrollToCaret = (how & rvcmScrollToCaret) != 0;
+    const bool keepStyles = (how & rvcmKeepStyles) != 0;
     if (State.Contains(rvstSkipFormatting))
         return;
     // A caret placed anywhere else than where the last move up or down left
@@ -221,10 +223,7 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
         if (CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size())) {
             // A caret that lost its stop goes back to the document's start,
             // quietly: the edit before it has been made and must be reported.
-            CaretDrawItemNo = 0;
-            int offs = GetOffsBeforeDrawItem(0);
-            AdjustMarkerCaret(true, offs);
-            OnChangeCaretLine(offs - 2);
+            MoveCaretOffMarker(0, GetOffsBeforeDrawItem(0), true);
         }
         if (CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size())) {
             const TRVCharPos& stop = CharPos[static_cast<size_t>(CaretOffs)];
@@ -306,12 +305,19 @@ void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
         Invalidate();
     }
     PlaceCaretAtItem(itemNo, offs);
-    ChangeCaret(false, true, false, true);
+    ChangeCaret(rvcmScrollToCaret);
 }
 
 void TRVEditRVData::MoveCaretTo(int drawItemNo, int drawOffs)
 {
     CaretDrawItemNo = drawItemNo;
+    OnChangeCaretLine(drawOffs - 2);
+}
+
+void TRVEditRVData::MoveCaretOffMarker(int drawItemNo, int drawOffs, bool right)
+{
+    CaretDrawItemNo = drawItemNo;
+    AdjustMarkerCaret(right, drawOffs);
     OnChangeCaretLine(drawOffs - 2);
 }
 
@@ -359,18 +365,16 @@ void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, 
         return;
     if (savedItem >= 0 && savedItem < GetItemCount()) {
         int drawOffs = 0;
-        Item2DrawItem(savedItem, savedOffs, CaretDrawItemNo, drawOffs);
-        OnChangeCaretLine(drawOffs - 2);
+        int drawItemNo = -1;
+        Item2DrawItem(savedItem, savedOffs, drawItemNo, drawOffs);
+        MoveCaretTo(drawItemNo, drawOffs);
     } else if (DrawItems.Count() > 0) {
-        CaretDrawItemNo = 0;
-        int offs = GetOffsBeforeDrawItem(0);
-        AdjustMarkerCaret(true, offs);
-        OnChangeCaretLine(offs - 2);
+        MoveCaretOffMarker(0, GetOffsBeforeDrawItem(0), true);
     } else {
         CharPos.clear();
         CaretDrawItemNo = -1;
         CaretOffs = -1;
     }
-    ChangeCaret(false, false, !State.Contains(rvstEditorUnformatted), false);
+    ChangeCaret((!State.Contains(rvstEditorUnformatted) ? rvcmKeepStyles : rvcmNone));
     State.Exclude(rvstEditorUnformatted);
 }
