@@ -67,8 +67,7 @@ void TCustomRollViewEdit::SetReadOnly(bool value)
         data->BuildJumpsCoords(true);
     else
         data->ClearJumpsCoords();
-    if (Style() && data->DrawItems.Count() > 0)
-        data->ChangeCaret(false, false, true, false);
+    RefreshCaretIfPlaceable();
     Invalidate();
 }
 
@@ -174,18 +173,29 @@ void TCustomRollViewEdit::AfterCaretMove()
         OnCaretMove(this);
 }
 
+bool TCustomRollViewEdit::CaretPlaceable() const
+{
+    return Style() && EditRVData()->DrawItems.Count() > 0;
+}
+
+bool TCustomRollViewEdit::RefreshCaretIfPlaceable()
+{
+    if (!CaretPlaceable())
+        return false;
+    EditRVData()->ChangeCaret(rvcmKeepStyles);
+    return true;
+}
+
 void TCustomRollViewEdit::AfterVScroll()
 {
     TCustomRollView::AfterVScroll();
-    if (Style() && RVData->DrawItems.Count() > 0)
-        EditRVData()->ChangeCaret(false, false, true, false);
+    RefreshCaretIfPlaceable();
 }
 
 void TCustomRollViewEdit::AfterHScroll()
 {
     TCustomRollView::AfterHScroll();
-    if (Style() && RVData->DrawItems.Count() > 0)
-        EditRVData()->ChangeCaret(false, false, true, false);
+    RefreshCaretIfPlaceable();
 }
 
 void TCustomRollViewEdit::Paint()

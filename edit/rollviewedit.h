@@ -442,6 +442,11 @@ protected:
     friend class TRVEditRVData;
 
 private:
+    // A caret can stand in the editor: it has a style sheet and is laid out.
+    bool CaretPlaceable() const;
+    // When the caret can stand, places it again (the current styles kept) and
+    // says so.
+    bool RefreshCaretIfPlaceable();
     // ---- Keys (rollviewedit_keys.cpp)
     bool PrepareKey(WORD& key, TShiftState shift, bool& selectionChanged);
     void ActOnKey(WORD& key, TShiftState shift, bool selectionChanged);

@@ -278,10 +278,8 @@ void TCustomRollViewEdit::WMSetFocus(TMessage& message)
 {
     TCustomRollView::Dispatch(message);
     EditRVData()->PrepareForEdit();
-    if (Style() && EditRVData()->DrawItems.Count() > 0) {
-        EditRVData()->ChangeCaret(false, false, true, false);
+    if (RefreshCaretIfPlaceable())
         Invalidate();
-    }
 }
 
 void TCustomRollViewEdit::WMKillFocus(TMessage& message)
@@ -306,7 +304,7 @@ void TCustomRollViewEdit::WMKillFocus(TMessage& message)
         }
     }
     GenerateMouseMove();
-    if (Style() && EditRVData()->DrawItems.Count() > 0)
+    if (CaretPlaceable())
         SetCaret(FCaretRect, false);
 }
 

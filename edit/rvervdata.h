@@ -64,6 +64,9 @@ extern int RollViewEditCaretWidth;
 extern int RollViewEditCaretHeightExtra;
 extern int RollViewEditMaxCaretHeight;
 
+// What ChangeCaret does besides placing the caret; flags that combine.
+enum TRVCaretMove : unsigned { rvcmNone = 0, rvcmScrollToCaret = 1, rvcmKeepStyles = 2 };
+
 // The editor's document data: the viewer's root data (every setting, size,
 // colour, scroll operation and event comes from the editor control that owns
 // it, as for a viewer) with a caret, an undo list and a redo list. What only
@@ -250,7 +253,15 @@ public:
     // caret's item (the item after the caret for a selection made backwards
     // up to an item's end), makes a picture or control at the caret the
     // display-active item and a hot-cold hyperlink there hovered.
-    void ChangeCaret(bool forceCreate, bool scrollToCaret, bool keepStyles, bool refreshFirst);
+    // How: rvcmScrollToCaret scrolls the caret into view; rvcmKeepStyles leaves
+    // the current styles as they are.
+    void ChangeCaret(unsigned how);
+    // The older four-flag form (the first and the last flag never mattered).
+    void ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
+    {
+        ChangeCaret((scrollToCaret ? rvcmScrollToCaret : rvcmNone) |
+                    (keepStyles ? rvcmKeepStyles : rvcmNone));
+    }
     // The caret at an item position (marker-adjusted), placed and shown.
     void SetCaretAtItem(int itemNo, int offs, bool applyPara);
     // The caret's draw item and stop for an item position (the first draw
@@ -472,10 +483,14 @@ private:
     bool EnterItemAt(int drawItemNo, int x, TRVEnterDirection from);
     void AddRecord(std::unique_ptr<TRVUndoInfo> info);
     void MoveCaretTo(int drawItemNo, int drawOffs);
+    // As MoveCaretTo, but a place on a list marker moves beside it: after it
+    // when Right (or when it starts the document), before it otherwise.
+    void MoveCaretOffMarker(int drawItemNo, int drawOffs, bool right);
     // The caret stops of a text draw item shown right to left (the item's text
-    // S), at the visual place of every character boundary, in logical order;
-    // false when the platform cannot place the characters.
-    bool AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs);
+    // S, measured at its caret places into Stops), at the visual place of every
+    // character boundary, in logical order.
+    void AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs,
+                             const TRVCharStops& stops);
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
     void DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int paraLastDi);
     void JoinWithPreviousPara(int itemNo, int paraFirstDi, int paraLastDi);

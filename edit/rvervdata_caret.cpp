@@ -75,9 +75,12 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         const bool isText = GetItemStyle(itemNo) >= 0;
         const bool isCaretItem = d == CaretDrawItemNo;
         const AnsiString s = isText ? DrawItems.GetString(d, Items) : AnsiString();
-        if (isText && !s.empty() && canvas && GetItemBiDiMode(itemNo) != rvbdUnspecified &&
-            AddRightToLeftStops(d, d == first, s, diOffs))
+        TRVCharStops stops;
+        const bool measured = isText && !s.empty() && canvas && CharStops(d, stops, true);
+        if (measured && stops.CaretPlaces) {
+            AddRightToLeftStops(d, d == first, s, diOffs, stops);
             continue;
+        }
         // A non-text item of a right-to-left paragraph starts at its right edge.
         const bool rtlObject = !isText && GetParaBiDiMode(GetItemPara(itemNo)) == rvbdRightToLeft;
         if (d == first && (!isText || !s.empty())) {
@@ -86,17 +89,11 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
             if (isCaretItem && diOffs < 0)
                 CaretOffs = i;
         }
-        if (isText && !s.empty() && canvas) {
+        if (measured) {
             const TRVItemOptions options = GetItemOptions(itemNo);
             const bool unicode = options.Contains(rvioUnicode);
             const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(GetItemStyle(itemNo));
-            GetRVStyle()->ApplyStyle(canvas, GetItemStyle(itemNo), GetParaBiDiMode(GetItemPara(itemNo)));
-            const int n = RVU_Length(s, options);
-            std::vector<int> extents(static_cast<size_t>(n) + 1, 0);
-            int fit = 0;
-            // Measured as shown: in capitals for an all-capitals style.
-            RVU_GetTextExtentExPoint(canvas, RV_ReturnCapitalized(s, textStyle), std::max(dli->Width, 1) * 10,
-                                     fit, extents.data(), options);
+            const int n = static_cast<int>(stops.X.size()) - 1;
             // Units before the caret in this draw item; a position inside a
             // character selects the stop before it.
             const int units = diOffs + 1;
@@ -108,8 +105,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
                     continue;
                 if (isCaretItem && units > 0 && units < b && CaretOffs < 0 && !CharPos.empty())
                     CaretOffs = static_cast<int>(CharPos.size()) - 1;
-                const int i =
-                    add(extents[static_cast<size_t>(b - 1)] + dli->Left + dli->SpaceBefore, d, b + 1, 1);
+                const int i = add(stops.X[static_cast<size_t>(b)], d, b + 1, 1);
                 if (isCaretItem && units == b)
                     CaretOffs = i;
             }
@@ -126,19 +122,13 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         CaretOffs = 0;
 }
 
-bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs)
+void TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs,
+                                        const TRVCharStops& stops)
 {
-    TCanvas* canvas = GetFormattingCanvas();
     const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
-    const int itemNo = dli->ItemNo;
-    const TRVItemOptions options = GetItemOptions(itemNo);
-    const int styleNo = GetItemStyle(itemNo);
-    const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(styleNo);
-    GetRVStyle()->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
-    const int n = RVU_Length(s, options);
-    std::vector<int> positions(static_cast<size_t>(n) + 1, 0);
-    if (!RVU_GetTextCaretPos(canvas, RV_ReturnCapitalized(s, textStyle), positions.data(), options))
-        return false;
+    const TRVItemOptions options = GetItemOptions(dli->ItemNo);
+    const int styleNo = GetItemStyle(dli->ItemNo);
+    const int n = static_cast<int>(stops.X.size()) - 1;
     // The boundaries of whole characters, both edges included.
     std::vector<int> bounds{0};
     for (int b : RVE_CharBoundaries(s, options.Contains(rvioUnicode), GetStyleCodePage(styleNo)))
@@ -153,8 +143,7 @@ bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const 
         // item before it, unless this draw item starts the line.
         if (b == 0 && !firstOfLine)
             continue;
-        CharPos.push_back(
-            {positions[static_cast<size_t>(b)] + dli->Left + dli->SpaceBefore, drawItemNo, b + 1, 0});
+        CharPos.push_back({stops.X[static_cast<size_t>(b)], drawItemNo, b + 1, 0});
         const int i = static_cast<int>(CharPos.size()) - 1;
         const bool inside = k + 1 < bounds.size() && units > b && units < bounds[k + 1];
         if (isCaretItem && (units == b || (b == 0 && diOffs < 0) || (b == n && diOffs > n - 1) || inside))
@@ -162,7 +151,6 @@ bool TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const 
         if (beforeCaretItem && b == n && diOffs < 0)
             CaretOffs = i;
     }
-    return true;
 }
 
 int TRVEditRVData::StyleItemOfCaret() const
@@ -209,8 +197,10 @@ void TRVEditRVData::ShowCaretItemState(int itemNo)
     }
 }
 
-void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
+void TRVEditRVData::ChangeCaret(unsigned how)
 {
+    const bool scrollToCaret = (how & rvcmScrollToCaret) != 0;
+    const bool keepStyles = (how & rvcmKeepStyles) != 0;
     if (State.Contains(rvstSkipFormatting))
         return;
     // A caret placed anywhere else than where the last move up or down left
@@ -233,10 +223,7 @@ void TRVEditRVData::ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
         if (CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size())) {
             // A caret that lost its stop goes back to the document's start,
             // quietly: the edit before it has been made and must be reported.
-            CaretDrawItemNo = 0;
-            int offs = GetOffsBeforeDrawItem(0);
-            AdjustMarkerCaret(true, offs);
-            OnChangeCaretLine(offs - 2);
+            MoveCaretOffMarker(0, GetOffsBeforeDrawItem(0), true);
         }
         if (CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size())) {
             const TRVCharPos& stop = CharPos[static_cast<size_t>(CaretOffs)];
@@ -318,12 +305,19 @@ void TRVEditRVData::SetCaretAtItem(int itemNo, int offs, bool)
         Invalidate();
     }
     PlaceCaretAtItem(itemNo, offs);
-    ChangeCaret(false, true, false, true);
+    ChangeCaret(rvcmScrollToCaret);
 }
 
 void TRVEditRVData::MoveCaretTo(int drawItemNo, int drawOffs)
 {
     CaretDrawItemNo = drawItemNo;
+    OnChangeCaretLine(drawOffs - 2);
+}
+
+void TRVEditRVData::MoveCaretOffMarker(int drawItemNo, int drawOffs, bool right)
+{
+    CaretDrawItemNo = drawItemNo;
+    AdjustMarkerCaret(right, drawOffs);
     OnChangeCaretLine(drawOffs - 2);
 }
 
@@ -371,18 +365,16 @@ void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, 
         return;
     if (savedItem >= 0 && savedItem < GetItemCount()) {
         int drawOffs = 0;
-        Item2DrawItem(savedItem, savedOffs, CaretDrawItemNo, drawOffs);
-        OnChangeCaretLine(drawOffs - 2);
+        int drawItemNo = -1;
+        Item2DrawItem(savedItem, savedOffs, drawItemNo, drawOffs);
+        MoveCaretTo(drawItemNo, drawOffs);
     } else if (DrawItems.Count() > 0) {
-        CaretDrawItemNo = 0;
-        int offs = GetOffsBeforeDrawItem(0);
-        AdjustMarkerCaret(true, offs);
-        OnChangeCaretLine(offs - 2);
+        MoveCaretOffMarker(0, GetOffsBeforeDrawItem(0), true);
     } else {
         CharPos.clear();
         CaretDrawItemNo = -1;
         CaretOffs = -1;
     }
-    ChangeCaret(false, false, !State.Contains(rvstEditorUnformatted), false);
+    ChangeCaret((!State.Contains(rvstEditorUnformatted) ? rvcmKeepStyles : rvcmNone));
     State.Exclude(rvstEditorUnformatted);
 }

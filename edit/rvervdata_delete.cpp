@@ -228,11 +228,10 @@ void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
     if (CaretOffs == 0 && atItemStart && GetItem(i)->GetSameAsPrev() &&
         !(i > 0 && GetItemStyle(i - 1) == rvsListMarker) && CaretDrawItemNo > 0) {
         // The line before ends inside this paragraph: delete there.
-        --CaretDrawItemNo;
-        OnChangeCaretLine(GetOffsAfterDrawItem(CaretDrawItemNo) - 2);
+        MoveCaretTo(CaretDrawItemNo - 1, GetOffsAfterDrawItem(CaretDrawItemNo - 1));
         CaretOffs = static_cast<int>(CharPos.size()) - 1;
         OnBackSpacePress_(ctrl, fromDelete, true);
-        ChangeCaret(false, true, false, false);
+        ChangeCaret(rvcmScrollToCaret);
         return;
     }
     BeginUndoSequence(rvutDelete, true);
@@ -389,7 +388,7 @@ void TRVEditRVData::OnDeletePress_(bool ctrl, bool inner)
         MoveCaretTo(CaretDrawItemNo + 1, GetOffsBeforeDrawItem(CaretDrawItemNo + 1));
         CaretOffs = 0;
         OnDeletePress_(ctrl, true);
-        ChangeCaret(false, true, false, false);
+        ChangeCaret(rvcmScrollToCaret);
         return;
     }
     BeginUndoSequence(rvutDelete, true);
@@ -411,5 +410,5 @@ void TRVEditRVData::OnDeletePress_(bool ctrl, bool inner)
             OnBackSpacePress_(false, true, false);
     }
     (void)inner;
-    ChangeCaret(false, true, false, false);
+    ChangeCaret(rvcmScrollToCaret);
 }

@@ -49,16 +49,13 @@ bool TRVEditRVData::OnHomePress(bool ctrl)
     if (CharPos.empty())
         return ctrl;
     if (ctrl) {
-        CaretDrawItemNo = 0;
-        int offs = GetOffsBeforeDrawItem(0);
-        AdjustMarkerCaret(true, offs);
-        OnChangeCaretLine(offs - 2);
+        MoveCaretOffMarker(0, GetOffsBeforeDrawItem(0), true);
         CaretOffs = 0;
     } else {
         CaretOffs = 0;
         CaretDrawItemNo = CharPos[0].DrawItemNo;
     }
-    ChangeCaret(false, true, false, false);
+    ChangeCaret(rvcmScrollToCaret);
     return ctrl;
 }
 
@@ -67,12 +64,11 @@ bool TRVEditRVData::OnEndPress(bool ctrl)
     if (CharPos.empty())
         return ctrl;
     if (ctrl) {
-        CaretDrawItemNo = DrawItems.Count() - 1;
-        OnChangeCaretLine(GetOffsAfterDrawItem(CaretDrawItemNo) - 2);
+        MoveCaretTo(DrawItems.Count() - 1, GetOffsAfterDrawItem(DrawItems.Count() - 1));
     }
     CaretOffs = static_cast<int>(CharPos.size()) - 1;
     CaretDrawItemNo = CharPos.back().DrawItemNo;
-    ChangeCaret(false, true, false, false);
+    ChangeCaret(rvcmScrollToCaret);
     return ctrl;
 }
 
@@ -87,9 +83,7 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
         int drawItemNo = 0;
         int drawOffs = 0;
         Item2DrawItem(itemNo, k - n + 1, drawItemNo, drawOffs);
-        CaretDrawItemNo = drawItemNo;
-        AdjustMarkerCaret(false, drawOffs);
-        OnChangeCaretLine(drawOffs - 2);
+        MoveCaretOffMarker(drawItemNo, drawOffs, false);
     } else if (CaretAtTheBeginningOfLine()) {
         // A list marker is no stop: it belongs to this line.
         int first = CharPos.front().DrawItemNo;
@@ -97,10 +91,7 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
             --first;
         if (first == 0)
             return true;
-        CaretDrawItemNo = first - 1;
-        int offs = GetOffsAfterDrawItem(CaretDrawItemNo);
-        AdjustMarkerCaret(false, offs);
-        OnChangeCaretLine(offs - 2);
+        MoveCaretOffMarker(first - 1, GetOffsAfterDrawItem(first - 1), false);
     } else {
         // An item that holds documents (a table) may take the caret into
         // its last place, when it is the item the caret stands after.
@@ -108,7 +99,7 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
             return false;
         --CaretOffs;
     }
-    ChangeCaret(false, true, false, false);
+    ChangeCaret(rvcmScrollToCaret);
     return false;
 }
 
@@ -120,10 +111,8 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
         if (CaretOffs + 1 > lastStop) {
             if (onLastDrawItem)
                 return true;
-            CaretDrawItemNo = CharPos.back().DrawItemNo + 1;
-            int offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
-            AdjustMarkerCaret(true, offs);
-            OnChangeCaretLine(offs - 2);
+            const int next = CharPos.back().DrawItemNo + 1;
+            MoveCaretOffMarker(next, GetOffsBeforeDrawItem(next), true);
         } else {
             ++CaretOffs;
         }
@@ -137,16 +126,13 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
             int drawItemNo = 0;
             int drawOffs = 0;
             Item2DrawItem(itemNo, target, drawItemNo, drawOffs);
-            CaretDrawItemNo = drawItemNo;
-            OnChangeCaretLine(drawOffs - 2);
+            MoveCaretTo(drawItemNo, drawOffs);
         }
     } else if (CaretOffs == lastStop) {
         if (onLastDrawItem)
             return true;
-        CaretDrawItemNo = CharPos.back().DrawItemNo + 1;
-        int offs = GetOffsBeforeDrawItem(CaretDrawItemNo);
-        AdjustMarkerCaret(true, offs);
-        OnChangeCaretLine(offs - 2);
+        const int next = CharPos.back().DrawItemNo + 1;
+        MoveCaretOffMarker(next, GetOffsBeforeDrawItem(next), true);
     } else {
         // The item of the next stop may take the caret into its first place.
         const int next = DrawItems[CharPos[static_cast<size_t>(CaretOffs + 1)].DrawItemNo]->ItemNo;
@@ -154,7 +140,7 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
             return false;
         ++CaretOffs;
     }
-    ChangeCaret(false, true, false, false);
+    ChangeCaret(rvcmScrollToCaret);
     return false;
 }
 
@@ -170,10 +156,8 @@ bool TRVEditRVData::EnterItemAt(int drawItemNo, int x, TRVEnterDirection from)
 // (x) is kept for the next move up or down.
 void TRVEditRVData::PutCaretOnLine(int drawItemNo, int drawOffs, bool scroll, int x)
 {
-    CaretDrawItemNo = drawItemNo;
-    AdjustMarkerCaret(true, drawOffs);
-    OnChangeCaretLine(drawOffs - 2);
-    ChangeCaret(false, scroll, false, false);
+    MoveCaretOffMarker(drawItemNo, drawOffs, true);
+    ChangeCaret((scroll ? rvcmScrollToCaret : rvcmNone));
     FVerticalX = x;
     FVerticalDrawItemNo = CaretDrawItemNo;
     FVerticalOffs = CaretOffs;
@@ -300,6 +284,6 @@ void TRVEditRVData::ClearJumpsCoords()
     flags.Exclude(rvflUseJumps);
     SetFlags(flags);
     State.Exclude(rvstDrawHover);
-    ChangeCaret(false, false, true, false);
+    ChangeCaret(rvcmKeepStyles);
     Invalidate();
 }

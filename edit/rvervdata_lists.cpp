@@ -76,9 +76,8 @@ void TRVEditRVData::ApplyListStyle(int listNo, int listLevel, int startFrom, boo
         Reformat_(full, firstDi, lastDi, added);
         if (hadSelection) {
             RestoreSelBounds(sel[0], sel[2], sel[1], sel[3]);
-            CaretDrawItemNo = SelEndNo;
-            OnChangeCaretLine(SelEndOffs - 2);
-            ChangeCaret(false, true, false, true);
+            MoveCaretTo(SelEndNo, SelEndOffs);
+            ChangeCaret(rvcmScrollToCaret);
         } else {
             KeepCaretAt(sel[2], sel[3]);
         }

@@ -40,7 +40,7 @@ void TRVEditRVData::KeepCaretAt(int itemNo, int offs)
     offs = std::clamp(offs, GetOffsBeforeItem(itemNo), GetOffsAfterItem(itemNo));
     AdjustMarkerPos(itemNo, offs);
     PlaceCaretAtItem(itemNo, offs);
-    ChangeCaret(false, false, true, false);
+    ChangeCaret(rvcmKeepStyles);
 }
 
 // ---------------------------------------------------------------------------

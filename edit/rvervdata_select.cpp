@@ -27,9 +27,8 @@ void TRVEditRVData::DoOnSelection()
         ++SelEndNo;
         SelEndOffs = GetOffsBeforeDrawItem(SelEndNo);
     }
-    CaretDrawItemNo = SelEndNo;
-    OnChangeCaretLine(SelEndOffs - 2);
-    ChangeCaret(false, true, false, false);
+    MoveCaretTo(SelEndNo, SelEndOffs);
+    ChangeCaret(rvcmScrollToCaret);
 }
 
 void TRVEditRVData::SetPartialSelectedItem(TCustomRVItemInfo* item)

@@ -350,10 +350,9 @@ void TRVEditRVData::ApplyStyleConversion_(int userData)
         RestoreSelBounds(last.ItemNo, first.ItemNo, last.Offs, first.Offs);
     else
         RestoreSelBounds(first.ItemNo, last.ItemNo, first.Offs, last.Offs);
-    CaretDrawItemNo = SelEndNo;
-    OnChangeCaretLine(SelEndOffs - 2);
+    MoveCaretTo(SelEndNo, SelEndOffs);
     editor->SetCurTextStyleNo(newCurrent);
-    ChangeCaret(false, true, true, true);
+    ChangeCaret(rvcmScrollToCaret | rvcmKeepStyles);
     Change();
 }
 

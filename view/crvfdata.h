@@ -58,6 +58,18 @@ enum TCPEventKind { cpeNone, cpeAsSectionStart, cpeWhenVisible };
 // The running state of line building, carried from item to item and from line
 // to line by Format_ (and by partial re-layout) through FormatLine and
 // FormatWords. Lengths are device pixels.
+// The x-positions of the characters of a text draw item, as CharStops measures
+// them. X[j] is the document x of the place after j units (bytes or UTF-16 units)
+// of the draw item's text, 0 <= j <= its length. Along the logical text X grows
+// and Fit counts the units of whole characters that end within the limit; at the
+// caret places of text with a direction of its own (CaretPlaces) X follows the
+// characters as shown and Fit is the whole length.
+struct TRVCharStops {
+    std::vector<int> X;
+    int Fit = 0;
+    bool CaretPlaces = false;
+};
+
 struct TRVFormatLineState {
     int X = 0;           // x of the next piece, from the line's left edge
     int BaseLine = 0;    // y of the current line's baseline
@@ -326,6 +338,13 @@ public:
     // The draw item and the offset in it at a document point, for selecting
     // (Strict: only a point inside a draw item hits); -1, -1 without draw items.
     void FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawOffs, bool strict);
+    // Measures text draw item DrawItemNo as drawn (its style applied to the
+    // formatting canvas, in capitals for an all-capitals style) into Stops. With
+    // UseCaretPlaces, text with a direction of its own is measured at its caret
+    // places where they can be had. Limit bounds Fit; below zero it is ten times
+    // the draw item's width. False, with Stops empty, for a non-text draw item, an
+    // empty text or no style or canvas.
+    bool CharStops(int drawItemNo, TRVCharStops& stops, bool useCaretPlaces, int limit = -1);
     // The draw item whose rectangle holds the document point; -1 when none.
     int FindDrawItemAtPos(int x, int y);
     // The draw item to start painting from for a view whose top is Y.

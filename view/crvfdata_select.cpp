@@ -245,31 +245,19 @@ void TCustomRVFormattedData::FindDrawItemForSel(int x, int y, int& drawItemNo, i
         return;
     }
     drawOffs = 1;
-    TRVStyle* style = GetRVStyle();
-    TCanvas* canvas = GetFormattingCanvas();
-    if (style == nullptr || canvas == nullptr)
+    TRVCharStops stops;
+    if (!CharStops(drawItemNo, stops, true))
         return;
-    const TRVItemOptions options = GetItemOptions(itemNo);
-    style->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
-    const AnsiString s =
-        RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items), style->TextStyles()->Items(styleNo));
-    const int len = RVU_Length(s, options);
-    if (len == 0)
-        return;
+    const int len = static_cast<int>(stops.X.size()) - 1;
 
     // Caret places: Places[j] is the x of the place after j characters.
     std::vector<int> places;
-    std::vector<int> pos(static_cast<size_t>(len) + 1);
-    if (GetItemBiDiMode(itemNo) != rvbdUnspecified && RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
-        for (int j = 0; j <= len; ++j)
-            places.push_back(dli->Left + dli->SpaceBefore + pos[static_cast<size_t>(j)]);
+    if (stops.CaretPlaces) {
+        places = stops.X;
     } else {
-        int fit = 0;
-        const int limit = static_cast<int>(std::min<int64_t>(int64_t(dli->Width) * 10, INT32_MAX));
-        RVU_GetTextExtentExPoint(canvas, s, limit, fit, pos.data(), options);
         places.push_back(dli->Left);
-        for (int j = 1; j <= std::min(fit, len); ++j)
-            places.push_back(dli->Left + dli->SpaceBefore + pos[static_cast<size_t>(j) - 1]);
+        for (int j = 1; j <= std::min(stops.Fit, len); ++j)
+            places.push_back(stops.X[static_cast<size_t>(j)]);
     }
     int best = 0;
     for (int j = 1; j < static_cast<int>(places.size()); ++j)
@@ -277,11 +265,54 @@ void TCustomRVFormattedData::FindDrawItemForSel(int x, int y, int& drawItemNo, i
             best = j;
     if (best >= 1 && best < len) {
         // Never inside a character of several code units.
-        const int next = NextCharStr(s, itemNo, best);
+        const AnsiString shown = RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items),
+                                                      GetRVStyle()->TextStyles()->Items(styleNo));
+        const int next = NextCharStr(shown, itemNo, best);
         if (next > best + 1)
             best = next - 1;
     }
     drawOffs = std::clamp(best + 1, 1, len + 1);
+}
+
+bool TCustomRVFormattedData::CharStops(int drawItemNo, TRVCharStops& stops, bool useCaretPlaces, int limit)
+{
+    stops = TRVCharStops();
+    const TRVDrawLineInfo* dli = DrawItems.Get(drawItemNo);
+    const int itemNo = dli->ItemNo;
+    const int styleNo = GetItemStyle(itemNo);
+    TRVStyle* style = GetRVStyle();
+    TCanvas* canvas = GetFormattingCanvas();
+    if (styleNo < 0 || style == nullptr || canvas == nullptr)
+        return false;
+    const TRVItemOptions options = GetItemOptions(itemNo);
+    style->ApplyStyle(canvas, styleNo, GetParaBiDiMode(GetItemPara(itemNo)));
+    const AnsiString s =
+        RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items), style->TextStyles()->Items(styleNo));
+    const int len = RVU_Length(s, options);
+    if (len == 0)
+        return false;
+    const int origin = dli->Left + dli->SpaceBefore;
+    std::vector<int> pos(static_cast<size_t>(len) + 1, 0);
+    if (useCaretPlaces && GetItemBiDiMode(itemNo) != rvbdUnspecified &&
+        RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
+        stops.CaretPlaces = true;
+        stops.Fit = len;
+        stops.X.reserve(pos.size());
+        for (int p : pos)
+            stops.X.push_back(origin + p);
+        return true;
+    }
+    // Ten times the width lets every character of the draw item fit; counted in
+    // 64 bits, so that a very wide draw item cannot wrap the limit negative.
+    if (limit < 0)
+        limit = static_cast<int>(std::min<int64_t>(int64_t(dli->Width) * 10, INT32_MAX));
+    RVU_GetTextExtentExPoint(canvas, s, limit, stops.Fit, pos.data(), options);
+    // The measuring gives the extent after each unit; X[0] is the text's start.
+    stops.X.reserve(pos.size());
+    stops.X.push_back(origin);
+    for (int j = 0; j < len; ++j)
+        stops.X.push_back(origin + pos[static_cast<size_t>(j)]);
+    return true;
 }
 
 int TCustomRVFormattedData::FindDrawItemAtPos(int X, int y)

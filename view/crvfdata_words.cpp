@@ -75,26 +75,21 @@ bool TCustomRVFormattedData::FindWordAt(AnsiString& word, int x, int y, int& sty
         offs = dli->Offs;
         return true;
     }
-    rvStyle->ApplyStyle(canvas, styleNo, GetParaBiDiMode(item->ParaNo));
-    const AnsiString s =
-        RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items), rvStyle->TextStyles()->Items(styleNo));
-    const int len = RVU_Length(s, options);
     const int distance = docX - dli->Left - dli->SpaceBefore;
-    // The number of characters before the pointer.
+    // The number of characters before the pointer: the nearest caret place, or
+    // the whole characters left of it.
     int count = 0;
-    bool placed = false;
-    if (len > 0 && GetItemBiDiMode(itemNo) != rvbdUnspecified) {
-        std::vector<int> pos(static_cast<size_t>(len) + 1);
-        if (RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
-            for (int j = 1; j <= len; ++j)
-                if (std::abs(pos[static_cast<size_t>(j)] - distance) <
-                    std::abs(pos[static_cast<size_t>(count)] - distance))
+    TRVCharStops stops;
+    if (CharStops(drawItemNo, stops, true, std::max(distance, 0))) {
+        if (stops.CaretPlaces) {
+            for (int j = 1; j < static_cast<int>(stops.X.size()); ++j)
+                if (std::abs(stops.X[static_cast<size_t>(j)] - docX) <
+                    std::abs(stops.X[static_cast<size_t>(count)] - docX))
                     count = j;
-            placed = true;
+        } else if (distance > 0) {
+            count = stops.Fit;
         }
     }
-    if (!placed && len > 0 && distance > 0)
-        RVU_GetTextExtentExPoint(canvas, s, distance, count, nullptr, options);
     const int p = std::clamp(count + dli->Offs, 1, itemLen);
 
     if (IsDelimiter(text, p, options)) {

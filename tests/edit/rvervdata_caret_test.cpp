@@ -38,7 +38,7 @@ TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
     EXPECT_EQ(edit->CaretRect().Height(), 13 + 2);
     EXPECT_EQ(edit->CaretRect().Bottom, d->DrawItems[1]->Top + d->DrawItems[1]->Height);
     Editor.SetFocused(false);
-    d->ChangeCaret(false, false, false, false);
+    d->ChangeCaret(rvcmNone);
     EXPECT_FALSE(edit->CaretVisible());
 }
 
@@ -106,7 +106,7 @@ TEST_F(CaretTest, AnInvalidStopIsResetQuietly)
     d->FormatAll();
     Caret(1, 3);
     d->CaretOffs = 100000;
-    EXPECT_NO_THROW(d->ChangeCaret(false, false, false, false));
+    EXPECT_NO_THROW(d->ChangeCaret(rvcmNone));
     EXPECT_EQ(CaretPos(), std::make_pair(0, 1));
 }
 
@@ -281,16 +281,16 @@ TEST_F(CaretTest, NoCaretWhileResizeHandlesShowOrTheDocumentIsSelectedWhole)
     d->SetSelectionBounds(1, 0, 1, 1);
     d->CreateResizer();
     ASSERT_NE(d->Resizer, nullptr);
-    d->ChangeCaret(false, true, true, false);
+    d->ChangeCaret(rvcmScrollToCaret | rvcmKeepStyles);
     EXPECT_FALSE(Edit()->CaretVisible());
     d->Deselect(nullptr, false);
     d->CreateResizer();
     Caret(0, 2);
-    d->ChangeCaret(false, true, true, false);
+    d->ChangeCaret(rvcmScrollToCaret | rvcmKeepStyles);
     EXPECT_TRUE(Edit()->CaretVisible());
     d->State.Include(rvstCompletelySelected);
     const int moves = Editor.CaretMoves;
-    d->ChangeCaret(false, true, true, false);
+    d->ChangeCaret(rvcmScrollToCaret | rvcmKeepStyles);
     EXPECT_FALSE(Edit()->CaretVisible());
     EXPECT_EQ(Editor.CaretMoves, moves + 1) << "the caret's move is still reported";
     d->State.Exclude(rvstCompletelySelected);

@@ -129,6 +129,33 @@ TEST_F(SelectTest, HitsOnBothSidesOfALineInsideTextAndOnEachHalfOfAPicture)
     }
 }
 
+TEST_F(SelectTest, CharStopsMeasureWholeCharactersWithinTenTimesTheWidth)
+{
+    BuildLines();
+    TRVCharStops stops;
+    // "ghij" at x 10, 7 pixels a character: every place, all of them fitting.
+    ASSERT_TRUE(Data.CharStops(2, stops, true));
+    EXPECT_EQ(stops.X, (std::vector<int>{10, 17, 24, 31, 38}));
+    EXPECT_EQ(stops.Fit, 4);
+    EXPECT_FALSE(stops.CaretPlaces);
+    // A limit given: only the characters that end within it.
+    ASSERT_TRUE(Data.CharStops(2, stops, true, 15));
+    EXPECT_EQ(stops.Fit, 2);
+    // One pixel wide: ten pixels hold one character.
+    Data.DrawItems[2]->Width = 1;
+    ASSERT_TRUE(Data.CharStops(2, stops, true));
+    EXPECT_EQ(stops.Fit, 1);
+    // So wide that ten times the width does not fit 32 bits: the limit is
+    // clamped, not wrapped negative, and every character still fits.
+    Data.DrawItems[2]->Width = 300000000;
+    ASSERT_TRUE(Data.CharStops(2, stops, true));
+    EXPECT_EQ(stops.Fit, 4);
+    EXPECT_EQ(stops.X.back(), 38);
+    // A picture has no characters.
+    EXPECT_FALSE(Data.CharStops(3, stops, true));
+    EXPECT_TRUE(stops.X.empty());
+}
+
 TEST_F(SelectTest, RightToLeftLinesAreMirrored)
 {
     TParaInfo* rtl = Style.ParaStyles()->Add();
