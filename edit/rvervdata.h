@@ -256,12 +256,6 @@ public:
     // How: rvcmScrollToCaret scrolls the caret into view; rvcmKeepStyles leaves
     // the current styles as they are.
     void ChangeCaret(unsigned how);
-    // The older four-flag form (the first and the last flag never mattered).
-    void ChangeCaret(bool, bool scrollToCaret, bool keepStyles, bool)
-    {
-        ChangeCaret((scrollToCaret ? rvcmScrollToCaret : rvcmNone) |
-                    (keepStyles ? rvcmKeepStyles : rvcmNone));
-    }
     // The caret at an item position (marker-adjusted), placed and shown.
     void SetCaretAtItem(int itemNo, int offs, bool applyPara);
     // The caret's draw item and stop for an item position (the first draw

@@ -276,7 +276,7 @@ void TRVTableInplaceEdit::SelectCompletely(bool select)
         data->State.Exclude(rvstCompletelySelected);
         SetColor(FSavedColor);
     }
-    data->ChangeCaret(true, false, true, true);
+    data->ChangeCaret(rvcmKeepStyles);
     Invalidate();
 }
 
