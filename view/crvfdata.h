@@ -708,8 +708,7 @@ private:
     // (old: before Format_ set them); true for a full layout.
     bool LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat, TRVTailStart tailStart,
                         int oldTextWidth, int oldDocumentWidth, bool selNoted, const int (&selItems)[4]);
-    // Reports the laid-out size; a scroll bar that comes or goes with it
-    // changes the area, and the document is laid out once more for it.
+    // Reports the laid-out size, laying out again for a scroll bar that came or went.
     void ReportLayoutSize(bool resized, bool force, int Depth, TCanvas* canvas, bool reformat);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
