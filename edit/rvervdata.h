@@ -226,6 +226,13 @@ public:
     // width, so that changing them may narrow the document.
     bool ReachesDocMinWidth(int firstDrawItemNo, int lastDrawItemNo);
     void OnEnterPress_(bool shift);
+    // The parts of OnEnterPress_: Enter with the caret at an edge of a
+    // paragraph section (a new empty item goes there) or inside it (the item
+    // is split or the next one starts a line); false after a beep for a
+    // protected place, with nothing changed.
+    bool EnterAtSectionEdge_(bool shift, int i, bool atStart, bool& full, int& caretItem, int& added);
+    bool EnterInsideSection_(bool shift, const TRVDrawLineInfo* dli, int i, bool& full, int& caretItem,
+                             int& added);
 
     // ---- The caret (rvervdata_caret.cpp)
     std::vector<TRVCharPos> CharPos;

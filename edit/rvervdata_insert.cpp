@@ -599,142 +599,155 @@ void TRVEditRVData::OnEnterPress_(bool shift)
     const bool atEnd = CaretAtTheEndOfParaSection();
     const bool atStart = !atEnd && CaretAtTheBeginningOfParaSection();
     bool full = false;
-    bool flag = false;
     int caretItem = i;
     int added = 0;
-    if (atStart || atEnd) {
-        if (IsProtected(i, rvprParaStartProtect)) {
-            EditBeep();
-            return;
-        }
-        const bool atLineEnd = CaretAtTheEndOfLine();
-        const int styleNo = GetItemStyle(i);
-        if (atLineEnd && styleNo == CurTextStyleNo && styleNo >= 0 &&
-            GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
-            RollViewEdit()->SetCurTextStyleNo(GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo());
-        if (!shift && !(i + 1 < GetItemCount() && GetItem(i + 1)->GetBR())) {
-            const int next = GetRVStyle()->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
-            if (IsItemParaProtected(i) || (atLineEnd && next != -1))
-                RollViewEdit()->SetCurParaStyleNo(next == -1 ? 0 : next);
-        }
-        const int newStyle =
-            IsProtected(i, rvprModifyProtect) && styleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
-        TCustomRVItemInfo* n = CreateTextItem(TRVTag(), CurParaStyleNo, newStyle, false, false);
-        const bool afterMarker = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
-        if (shift && atStart && afterMarker) {
-            // The marker's line keeps the new empty text; the old one goes on a new line.
-            n->ParaNo = GetItemPara(i - 1);
-            n->SetSameAsPrev(true);
-        } else if (shift) {
-            n->ParaNo = GetItemPara(i);
-            if (atStart && CharPos.size() > 1) {
-                n->SetBR(GetItem(i)->GetBR());
-                Do_BR(i, true, flag);
-                full = full || flag;
-            } else {
-                n->SetBR(true);
-            }
-        }
-        if (styleNo == n->StyleNo)
-            n->Tag = RV_CopyTag(GetItem(i)->Tag, TagsArePChars());
-        AnsiString empty;
-        added = 1;
-        if (atStart && shift && afterMarker) {
-            Do_InsertItem(i, empty, n, false, flag);
-            full = full || flag;
-            Do_NewLine(i + 1, false, -1, flag);
-            full = full || flag;
-            Do_BR(i + 1, true, flag);
-            caretItem = i + 1;
-        } else if (atStart) {
-            if (afterMarker && !shift) {
-                // The new empty line keeps the marker; the old text gets a copy of it.
-                n->SetSameAsPrev(true);
-                n->ParaNo = GetItemPara(i - 1);
-                Do_InsertItem(i, empty, n, false, flag);
-                full = full || flag;
-                ReplicateMarker(i, i + 1, flag);
-                added = 2;
-                caretItem = i + 2;
-            } else {
-                Do_InsertItem(i, empty, n, false, flag);
-                caretItem = i + 1;
-            }
-        } else {
-            int at = i + 1;
-            if (!shift && ReplicateMarker(i, at, flag)) {
-                full = full || flag;
-                n->SetSameAsPrev(true);
-                n->ParaNo = GetItemPara(at);
-                ++at;
-                added = 2;
-            }
-            Do_InsertItem(at, empty, n, false, flag);
-            caretItem = at;
-        }
-        full = full || flag;
-    } else {
-        if (IsItemParaProtected(i)) {
-            EditBeep();
-            return;
-        }
-        const int w = CalculateParaSectionMinWidthDef(i);
-        const bool noWrap = IsParaProtected(GetItemPara(i), rvpaoNoWrap);
-        const bool isText = GetItemStyle(i) >= 0;
-        const int p = isText ? dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1
-                             : CharPos[static_cast<size_t>(CaretOffs)].Offset;
-        int target = i;
-        if ((!isText && p == 0) || (isText && p <= 1)) {
-            target = i;
-        } else if (isText && p <= ItemLength(i)) {
-            if (IsProtected(i, rvprParaStartProtect) || IsProtected(i, rvprModifyProtect)) {
-                EditBeep();
-                return;
-            }
-            AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
-            Do_DeleteSubstring(i, p, -1);
-            TCustomRVItemInfo* newItem = CreateTextItemLike(i, false);
-            int at = i + 1;
-            added = 1;
-            if (shift) {
-                newItem->SetBR(true);
-            } else if (ReplicateMarker(i, at, flag)) {
-                full = full || flag;
-                newItem->SetSameAsPrev(true);
-                newItem->ParaNo = GetItemPara(at);
-                ++at;
-                added = 2;
-            }
-            Do_InsertItem(at, tail, newItem, false, flag);
-            full = full || flag;
-            target = -1;
-            caretItem = at;
-        } else {
-            target = i + 1;
-        }
-        if (target >= 0) {
-            if (IsProtected(target, rvprParaStartProtect)) {
-                EditBeep();
-                return;
-            }
-            if (shift) {
-                Do_NewLine(target, false, -1, flag);
-                full = full || flag;
-                Do_BR(target, true, flag);
-                full = full || flag;
-            } else if (ReplicateMarker(target - 1, target, flag)) {
-                // The item continues a copy of its paragraph's marker.
-                ++target;
-                ++added;
-            } else {
-                Do_NewLine(target, false, -1, flag);
-            }
-            full = full || flag;
-            caretItem = target;
-        }
-        full = full || (noWrap && DocumentMinWidth <= w);
-    }
+    const bool done = atStart || atEnd ? EnterAtSectionEdge_(shift, i, atStart, full, caretItem, added)
+                                       : EnterInsideSection_(shift, dli, i, full, caretItem, added);
+    if (!done)
+        return;
     // A new paragraph (or a copied marker) regroups the paragraph sections.
     Reformat_(full || mayShrink, paraFirst, paraLast, added);
     SetCaretAtItem(caretItem, GetOffsBeforeItem(caretItem), false);
+}
+
+bool TRVEditRVData::EnterAtSectionEdge_(bool shift, int i, bool atStart, bool& full, int& caretItem,
+                                        int& added)
+{
+    bool flag = false;
+    if (IsProtected(i, rvprParaStartProtect)) {
+        EditBeep();
+        return false;
+    }
+    const bool atLineEnd = CaretAtTheEndOfLine();
+    const int styleNo = GetItemStyle(i);
+    if (atLineEnd && styleNo == CurTextStyleNo && styleNo >= 0 &&
+        GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo() != -1)
+        RollViewEdit()->SetCurTextStyleNo(GetRVStyle()->TextStyles()->Items(styleNo)->NextStyleNo());
+    if (!shift && !(i + 1 < GetItemCount() && GetItem(i + 1)->GetBR())) {
+        const int next = GetRVStyle()->ParaStyles()->Items(GetItemPara(i))->NextParaNo();
+        if (IsItemParaProtected(i) || (atLineEnd && next != -1))
+            RollViewEdit()->SetCurParaStyleNo(next == -1 ? 0 : next);
+    }
+    const int newStyle = IsProtected(i, rvprModifyProtect) && styleNo == CurTextStyleNo ? 0 : CurTextStyleNo;
+    TCustomRVItemInfo* n = CreateTextItem(TRVTag(), CurParaStyleNo, newStyle, false, false);
+    const bool afterMarker = i > 0 && GetItemStyle(i - 1) == rvsListMarker;
+    if (shift && atStart && afterMarker) {
+        // The marker's line keeps the new empty text; the old one goes on a new line.
+        n->ParaNo = GetItemPara(i - 1);
+        n->SetSameAsPrev(true);
+    } else if (shift) {
+        n->ParaNo = GetItemPara(i);
+        if (atStart && CharPos.size() > 1) {
+            n->SetBR(GetItem(i)->GetBR());
+            Do_BR(i, true, flag);
+            full = full || flag;
+        } else {
+            n->SetBR(true);
+        }
+    }
+    if (styleNo == n->StyleNo)
+        n->Tag = RV_CopyTag(GetItem(i)->Tag, TagsArePChars());
+    AnsiString empty;
+    added = 1;
+    if (atStart && shift && afterMarker) {
+        Do_InsertItem(i, empty, n, false, flag);
+        full = full || flag;
+        Do_NewLine(i + 1, false, -1, flag);
+        full = full || flag;
+        Do_BR(i + 1, true, flag);
+        caretItem = i + 1;
+    } else if (atStart) {
+        if (afterMarker && !shift) {
+            // The new empty line keeps the marker; the old text gets a copy of it.
+            n->SetSameAsPrev(true);
+            n->ParaNo = GetItemPara(i - 1);
+            Do_InsertItem(i, empty, n, false, flag);
+            full = full || flag;
+            ReplicateMarker(i, i + 1, flag);
+            added = 2;
+            caretItem = i + 2;
+        } else {
+            Do_InsertItem(i, empty, n, false, flag);
+            caretItem = i + 1;
+        }
+    } else {
+        int at = i + 1;
+        if (!shift && ReplicateMarker(i, at, flag)) {
+            full = full || flag;
+            n->SetSameAsPrev(true);
+            n->ParaNo = GetItemPara(at);
+            ++at;
+            added = 2;
+        }
+        Do_InsertItem(at, empty, n, false, flag);
+        caretItem = at;
+    }
+    full = full || flag;
+    return true;
+}
+
+bool TRVEditRVData::EnterInsideSection_(bool shift, const TRVDrawLineInfo* dli, int i, bool& full,
+                                        int& caretItem, int& added)
+{
+    bool flag = false;
+    if (IsItemParaProtected(i)) {
+        EditBeep();
+        return false;
+    }
+    const int w = CalculateParaSectionMinWidthDef(i);
+    const bool noWrap = IsParaProtected(GetItemPara(i), rvpaoNoWrap);
+    const bool isText = GetItemStyle(i) >= 0;
+    const int p = isText ? dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1
+                         : CharPos[static_cast<size_t>(CaretOffs)].Offset;
+    int target = i;
+    if ((!isText && p == 0) || (isText && p <= 1)) {
+        target = i;
+    } else if (isText && p <= ItemLength(i)) {
+        if (IsProtected(i, rvprParaStartProtect) || IsProtected(i, rvprModifyProtect)) {
+            EditBeep();
+            return false;
+        }
+        AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
+        Do_DeleteSubstring(i, p, -1);
+        TCustomRVItemInfo* newItem = CreateTextItemLike(i, false);
+        int at = i + 1;
+        added = 1;
+        if (shift) {
+            newItem->SetBR(true);
+        } else if (ReplicateMarker(i, at, flag)) {
+            full = full || flag;
+            newItem->SetSameAsPrev(true);
+            newItem->ParaNo = GetItemPara(at);
+            ++at;
+            added = 2;
+        }
+        Do_InsertItem(at, tail, newItem, false, flag);
+        full = full || flag;
+        target = -1;
+        caretItem = at;
+    } else {
+        target = i + 1;
+    }
+    if (target >= 0) {
+        if (IsProtected(target, rvprParaStartProtect)) {
+            EditBeep();
+            return false;
+        }
+        if (shift) {
+            Do_NewLine(target, false, -1, flag);
+            full = full || flag;
+            Do_BR(target, true, flag);
+            full = full || flag;
+        } else if (ReplicateMarker(target - 1, target, flag)) {
+            // The item continues a copy of its paragraph's marker.
+            ++target;
+            ++added;
+        } else {
+            Do_NewLine(target, false, -1, flag);
+        }
+        full = full || flag;
+        caretItem = target;
+    }
+    full = full || (noWrap && DocumentMinWidth <= w);
+    return true;
 }

@@ -22,6 +22,7 @@
 #include "platform/graphics/canvas.h"
 #include "view/dlines.h"
 
+class TPieceText;
 class TFontInfo;
 class TRVBackground;
 class TRVStyle;
@@ -722,6 +723,12 @@ private:
     // The selection as item positions (start item, end item, start offset,
     // end offset), when it names draw items that name items; false otherwise.
     bool NoteSelection(int (&selItems)[4]);
+    // Lays out the document anew, or from tailStart on, for widths already set
+    // (old: before Format_ set them); true for a full layout.
+    bool LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat, TRVTailStart tailStart,
+                        int oldTextWidth, int oldDocumentWidth, bool selNoted, const int (&selItems)[4]);
+    // Reports the laid-out size, laying out again for a scroll bar that came or went.
+    void ReportLayoutSize(bool resized, bool force, int Depth, TCanvas* canvas, bool reformat);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
     // Lays out one item on the lines of st: a text item word by word in a
@@ -731,6 +738,18 @@ private:
     void NoteItemWidthUse(int itemNo);
     // crvfdata_lines.cpp
     void FormatTextLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& st);
+    // The parts of FormatTextLine: an empty text item as one 0-wide piece; the
+    // end of a piece that overflows the line moved back to its last break
+    // (false when the rest must go on a new line whole; mustPlace: a piece
+    // goes here even without a break); the draw item of a piece of fit
+    // characters from offs (from 0), placed on a new or the current line.
+    void FormatEmptyText(TCustomRVItemInfo* item, int itemNo, int offs, int pieceAscent, int pieceDescent,
+                         bool jump, TRVFormatLineState& st);
+    bool BreakTextPiece(TPieceText& chars, int itemNo, int pos, int remaining, bool unicode, bool trim,
+                        bool mustPlace, int& fit, bool& trimmedSpace);
+    TRVDrawLineInfo* AddTextPiece(TCustomRVItemInfo* item, int itemNo, int offs, int fit, TSize size,
+                                  bool newLine, int extra, int pieceAscent, bool firstPiece,
+                                  TRVFormatLineState& st);
     void FormatInlineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st);
     void FormatFullLineItem(TCustomRVItemInfo* item, int itemNo, TRVFormatLineState& st);
     // Closes the current line and prepares the next; true when a trailing
@@ -746,6 +765,16 @@ private:
     // The item of the line at the top of the view and the view's offset from
     // that item's first draw item (-1, 0 without draw items).
     void NoteTopItem(int& topItem, int& topOffs);
+    // crvfdata_partial.cpp: the parts of FormatParasExact. The paragraph
+    // spacing between item lastItem and the one after it; the draw items
+    // below the range moved and the document height following them (repaint
+    // grows to cover what changed); the selection and the pressed draw item
+    // renumbered; the hyperlinks numbered again when there are any.
+    int SpaceBelowParas(int lastItem, const TRVScreenAndDevice& sad);
+    void ShiftBelowParas(int firstBelow, int delta, int itemsInserted, int nextTop, int newBottom,
+                         TRect& repaint);
+    void MoveSelectionRefs(int selStart, int selEnd, int startDi, int endDi, int moved);
+    void RenumberJumps(int firstItem, int lastItem);
     // crvfdata_finish.cpp
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
 

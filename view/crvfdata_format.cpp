@@ -255,6 +255,110 @@ void TCustomRVFormattedData::NoteTopItem(int& topItem, int& topOffs)
     topOffs = y - DrawItems[first >= 0 ? first : top]->Top;
 }
 
+bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat,
+                                            TRVTailStart tailStart, int oldTextWidth, int oldDocumentWidth,
+                                            bool selNoted, const int (&selItems)[4])
+{
+    bool fullLayout = false;
+    ++FLayoutRuns;
+    TRVFormatLineState st;
+    st.Canvas = canvas;
+    st.sad = sad;
+    st.Reformat = reformat;
+    st.NoteParaStarts = true;
+    int firstItemNo = 0;
+    bool keepSelection = false;
+    // The draw items from here on are laid out again (or moved).
+    int reopenedDrawItem = DrawItems.Count();
+    if (tailStart == TRVTailStart::OpenLine)
+        reopenedDrawItem = FOpenLine.FirstDrawItemNo;
+    else if (tailStart == TRVTailStart::ParaStart)
+        reopenedDrawItem = FLastParaStart.DrawItemNo;
+    if (tailStart != TRVTailStart::None) {
+        // A selection there is kept by item position (noted by Format_).
+        keepSelection = selNoted && std::max(SelStartNo, SelEndNo) >= reopenedDrawItem;
+        if (HotDrawItemNo >= reopenedDrawItem)
+            HotDrawItemNo = -1;
+        if (DocumentWidth != oldDocumentWidth)
+            WidenRules(reopenedDrawItem);
+    }
+    if (tailStart == TRVTailStart::OpenLine) {
+        firstItemNo = LastFormattedItem + 1;
+        ReopenLastLine(st, oldTextWidth, oldDocumentWidth);
+    } else if (tailStart == TRVTailStart::ParaStart) {
+        const TRVParaStartNote note = FLastParaStart;
+        firstItemNo = note.ItemNo;
+        for (int i = firstItemNo; i <= LastFormattedItem; ++i)
+            GetItem(i)->DrawItemNo = -1;
+        DrawItems.DeleteFrom(note.DrawItemNo);
+        for (int i = note.JumpsCount; i < Jumps.Count(); ++i)
+            delete static_cast<TRVJumpInfo*>(Jumps.Get(i));
+        if (note.JumpsCount < Jumps.Count())
+            Jumps.SetCount(note.JumpsCount);
+        JumpCount = note.JumpCount;
+        while (!FRuleDrawItems.empty() && FRuleDrawItems.back() >= note.DrawItemNo)
+            FRuleDrawItems.pop_back();
+        st.BaseLine = note.BaseLine;
+        st.LineDescent = note.LineDescent;
+        FLayoutUsesWidth = note.UsesWidth;
+    } else {
+        st.BaseLine = GetTopMargin();
+        ClearTemporal();
+        FLayoutStale = false;
+        reopenedDrawItem = 0;
+        fullLayout = true;
+    }
+    FOpenLine.Valid = false;
+    FLookedPastEnd = false;
+    if (tailStart != TRVTailStart::OpenLine)
+        st.LineEnd = DrawItems.Count();
+    FFirstNewDrawItem = reopenedDrawItem;
+    try {
+        LayoutItems(firstItemNo, st);
+    } catch (...) {
+        // Draw items of a broken layout are no base for a tail.
+        InvalidateTailLayout();
+        throw;
+    }
+    NoteOpenLine(st);
+    int extra = 0;
+    FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd, !State.Contains(rvstLastParaAborted), extra,
+                     st.NoLineYet);
+    DocumentHeight = GetBottomMargin() + st.BaseLine + st.LineDescent + extra;
+    if (GetItemCount() > 0)
+        DocumentHeight +=
+            MulDiv(GetRVStyle()->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter(),
+                   sad.DevicePpiY, sad.ScreenPpiY);
+    FLayoutSad = sad;
+    if (keepSelection)
+        RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
+    AdjustVScrollUnits();
+    AdjustJumpsCoords();
+    return fullLayout;
+}
+
+void TCustomRVFormattedData::ReportLayoutSize(bool resized, bool force, int Depth, TCanvas* canvas,
+                                              bool reformat)
+{
+    // Reporting the size may show or hide a scroll bar, which changes the
+    // area: then the document is laid out once more for it.
+    const int oldWidth = GetWidth();
+    const int oldHeight = GetHeight();
+    SettingAreaSize = true;
+    try {
+        SetDocumentAreaSize(GetLeftMargin() + TextWidth + GetRightMargin(), DocumentHeight, true);
+    } catch (...) {
+        SettingAreaSize = false;
+        throw;
+    }
+    SettingAreaSize = false;
+    if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
+        EndFormatting();
+        Format_(resized, force, false, Depth + 1, canvas, false, reformat);
+        StartFormatting();
+    }
+}
+
 void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, int Depth, TCanvas* canvas,
                                      bool tail, bool reformat)
 {
@@ -332,100 +436,11 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             (tailStart == TRVTailStart::ParaStart ? FLastParaStart.UsesWidth : FLayoutUsesWidth))
             tailStart = TRVTailStart::None;
 
-        if (!resized || widthsChanged || force) {
-            ++FLayoutRuns;
-            TRVFormatLineState st;
-            st.Canvas = canvas;
-            st.sad = sad;
-            st.Reformat = reformat;
-            st.NoteParaStarts = true;
-            int firstItemNo = 0;
-            bool keepSelection = false;
-            // The draw items from here on are laid out again (or moved).
-            int reopenedDrawItem = DrawItems.Count();
-            if (tailStart == TRVTailStart::OpenLine)
-                reopenedDrawItem = FOpenLine.FirstDrawItemNo;
-            else if (tailStart == TRVTailStart::ParaStart)
-                reopenedDrawItem = FLastParaStart.DrawItemNo;
-            if (tailStart != TRVTailStart::None) {
-                // A selection there is kept by item position (noted above).
-                keepSelection = selNoted && std::max(SelStartNo, SelEndNo) >= reopenedDrawItem;
-                if (HotDrawItemNo >= reopenedDrawItem)
-                    HotDrawItemNo = -1;
-                if (DocumentWidth != oldDocumentWidth)
-                    WidenRules(reopenedDrawItem);
-            }
-            if (tailStart == TRVTailStart::OpenLine) {
-                firstItemNo = LastFormattedItem + 1;
-                ReopenLastLine(st, oldTextWidth, oldDocumentWidth);
-            } else if (tailStart == TRVTailStart::ParaStart) {
-                const TRVParaStartNote note = FLastParaStart;
-                firstItemNo = note.ItemNo;
-                for (int i = firstItemNo; i <= LastFormattedItem; ++i)
-                    GetItem(i)->DrawItemNo = -1;
-                DrawItems.DeleteFrom(note.DrawItemNo);
-                for (int i = note.JumpsCount; i < Jumps.Count(); ++i)
-                    delete static_cast<TRVJumpInfo*>(Jumps.Get(i));
-                if (note.JumpsCount < Jumps.Count())
-                    Jumps.SetCount(note.JumpsCount);
-                JumpCount = note.JumpCount;
-                while (!FRuleDrawItems.empty() && FRuleDrawItems.back() >= note.DrawItemNo)
-                    FRuleDrawItems.pop_back();
-                st.BaseLine = note.BaseLine;
-                st.LineDescent = note.LineDescent;
-                FLayoutUsesWidth = note.UsesWidth;
-            } else {
-                st.BaseLine = GetTopMargin();
-                ClearTemporal();
-                FLayoutStale = false;
-                reopenedDrawItem = 0;
-                fullLayout = true;
-            }
-            FOpenLine.Valid = false;
-            FLookedPastEnd = false;
-            if (tailStart != TRVTailStart::OpenLine)
-                st.LineEnd = DrawItems.Count();
-            FFirstNewDrawItem = reopenedDrawItem;
-            try {
-                LayoutItems(firstItemNo, st);
-            } catch (...) {
-                // Draw items of a broken layout are no base for a tail.
-                InvalidateTailLayout();
-                throw;
-            }
-            NoteOpenLine(st);
-            int extra = 0;
-            FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd,
-                             !State.Contains(rvstLastParaAborted), extra, st.NoLineYet);
-            DocumentHeight = GetBottomMargin() + st.BaseLine + st.LineDescent + extra;
-            if (GetItemCount() > 0)
-                DocumentHeight +=
-                    MulDiv(GetRVStyle()->ParaStyles()->Items(GetItemPara(GetItemCount() - 1))->SpaceAfter(),
-                           sad.DevicePpiY, sad.ScreenPpiY);
-            FLayoutSad = sad;
-            if (keepSelection)
-                RestoreSelBounds(selItems[0], selItems[1], selItems[2], selItems[3]);
-            AdjustVScrollUnits();
-            AdjustJumpsCoords();
-        }
+        if (!resized || widthsChanged || force)
+            fullLayout = LayoutDocument(canvas, sad, reformat, tailStart, oldTextWidth, oldDocumentWidth,
+                                        selNoted, selItems);
 
-        // Reporting the size may show or hide a scroll bar, which changes the
-        // area: then the document is laid out once more for it.
-        const int oldWidth = GetWidth();
-        const int oldHeight = GetHeight();
-        SettingAreaSize = true;
-        try {
-            SetDocumentAreaSize(GetLeftMargin() + TextWidth + GetRightMargin(), DocumentHeight, true);
-        } catch (...) {
-            SettingAreaSize = false;
-            throw;
-        }
-        SettingAreaSize = false;
-        if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
-            EndFormatting();
-            Format_(resized, force, false, Depth + 1, canvas, false, reformat);
-            StartFormatting();
-        }
+        ReportLayoutSize(resized, force, Depth, canvas, reformat);
 
         if (Depth == 0) {
             // Only a new layout moves the lines: a resize that laid nothing

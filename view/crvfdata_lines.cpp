@@ -27,6 +27,35 @@ int ScaleY(int v, const TRVScreenAndDevice& sad)
     return MulDiv(v, sad.DevicePpiY, sad.ScreenPpiY);
 }
 
+// Keeps the range [offs, offs + len) inside a text of textLen characters.
+inline void ClampTextRange(int textLen, int& offs, int& len)
+{
+    if (offs < 0)
+        offs = 0;
+    if (offs > textLen)
+        offs = textLen;
+    if (len > textLen - offs)
+        len = textLen - offs;
+    if (len < 0)
+        len = 0;
+}
+
+// The last break character in chars[pos, pos + fit) (-1 when none): a space
+// for ANSI text, a Unicode line-break opportunity for Unicode text.
+inline int FindBreakChar(TPieceText& chars, int pos, int fit, int remaining, bool unicode)
+{
+    if (unicode) {
+        const WideChar* found = RVU_FindLineBreak(chars.Wide() + pos, fit, remaining);
+        if (found != nullptr && found != chars.Wide() + pos + fit)
+            return static_cast<int>(found - chars.Wide());
+        return -1;
+    }
+    for (int i = pos + fit - 1; i >= pos; --i)
+        if (chars.Ansi()[i] == ' ')
+            return i;
+    return -1;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -238,14 +267,7 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
 
     // The range never reaches past the text, whatever the caller asks.
     const int textLen = RVU_Length(text, item->ItemOptions);
-    if (offs < 0)
-        offs = 0;
-    if (offs > textLen)
-        offs = textLen;
-    if (len > textLen - offs)
-        len = textLen - offs;
-    if (len < 0)
-        len = 0;
+    ClampTextRange(textLen, offs, len);
 
     if (!sameAsPrev && offs == 0)
         st.NewParagraph = true;
@@ -258,32 +280,7 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
     const bool afterMarker = itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker;
 
     if (len == 0) {
-        // An empty item: a 0-wide piece as high as a space in its style.
-        auto dli = std::make_unique<TRVDrawLineInfo>();
-        int top;
-        if (!sameAsPrev) {
-            int extra = 0;
-            StartNewLine(itemNo, false, st, extra);
-            st.X = 0;
-            st.BaseLine += extra;
-            top = st.BaseLine + st.LineDescent;
-            st.LineAscent = pieceAscent;
-            st.BaseLine += st.LineDescent + st.LineAscent;
-            st.LineDescent = pieceDescent;
-        } else {
-            RaiseLineAscent(pieceAscent, st);
-            top = st.BaseLine - pieceAscent;
-            st.LineDescent = std::max(st.LineDescent, pieceDescent);
-        }
-        dli->SetData(st.X + st.LineLeft, top, itemNo, !sameAsPrev);
-        dli->SetSize(0, st.Canvas->TextHeight(" "));
-        dli->Offs = offs + 1;
-        dli->Length = 0;
-        if (jump)
-            item->JumpID = -3;
-        if (!ShareItems())
-            item->DrawItemNo = st.LineEnd;
-        InsertDrawItem(dli.release(), itemNo, false, st);
+        FormatEmptyText(item, itemNo, offs, pieceAscent, pieceDescent, jump, st);
         return;
     }
 
@@ -331,45 +328,12 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
             }
         }
 
-        if (fit < remaining) {
-            int brk = -1; // index of the break character
-            if (unicode) {
-                const WideChar* found = RVU_FindLineBreak(chars.Wide() + pos, fit, remaining);
-                if (found != nullptr && found != chars.Wide() + pos + fit)
-                    brk = static_cast<int>(found - chars.Wide());
-            } else {
-                for (int i = pos + fit - 1; i >= pos; --i)
-                    if (chars.Ansi()[i] == ' ') {
-                        brk = i;
-                        break;
-                    }
-            }
-            // A space right at the overflow breaks the line only when trimming.
-            // Whether an item follows decides here: a line that ends so
-            // depends on what is appended after the last item.
-            if (trim && brk < 0 && chars.IsSpace(pos + fit)) {
-                const bool lastItem = itemNo + 1 >= GetItemCount();
-                if (fit + 1 >= remaining && lastItem)
-                    FLookedPastEnd = true;
-                if (fit + 1 < remaining || (!lastItem && !IsFromNewLine(itemNo + 1))) {
-                    brk = pos + fit;
-                    ++fit;
-                }
-            }
-            if (brk >= 0) {
-                if (trim && brk != pos && (!unicode || chars.IsSpace(brk))) {
-                    fit = brk - pos;
-                    trimmedSpace = true;
-                } else {
-                    fit = brk - pos + 1;
-                }
-            } else if (!(newLine || (firstPiece && afterMarker))) {
-                // The word does not fit here: the rest goes on a new line whole.
-                st.NewParagraph = false;
-                newLine = true;
-                continue;
-            }
-            // Otherwise a word longer than the line is cut at Fit.
+        if (fit < remaining && !BreakTextPiece(chars, itemNo, pos, remaining, unicode, trim,
+                                               newLine || (firstPiece && afterMarker), fit, trimmedSpace)) {
+            // The word does not fit here: the rest goes on a new line whole.
+            st.NewParagraph = false;
+            newLine = true;
+            continue;
         }
 
         const int pieceStart = pos;
@@ -388,28 +352,8 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
         // A piece of all the text measured for the fit is not measured again.
         const TSize size =
             whole.cx >= 0 && fit == measured ? whole : chars.Measure(st.Canvas, pieceStart, fit);
-        auto dli = std::make_unique<TRVDrawLineInfo>();
-        dli->ItemNo = itemNo;
-        dli->Offs = offs + pieceStart + 1;
-        dli->Length = fit;
-        dli->SetSize(size.cx, size.cy);
-        if (!newLine) {
-            RaiseLineAscent(pieceAscent, st);
-            dli->Top = st.BaseLine - pieceAscent;
-            dli->FromNewLine = false;
-        } else {
-            dli->FromNewLine = true;
-            st.X = 0;
-            st.BaseLine += extra;
-            dli->Top = st.BaseLine + st.LineDescent;
-            st.LineAscent = pieceAscent;
-            st.BaseLine += st.LineDescent + st.LineAscent;
-        }
-        dli->Left = st.X + st.LineLeft;
-        if (firstPiece && !ShareItems())
-            item->DrawItemNo = st.LineEnd;
-        TRVDrawLineInfo* placed = dli.get();
-        InsertDrawItem(dli.release(), itemNo, false, st);
+        const TRVDrawLineInfo* placed = AddTextPiece(item, itemNo, offs + pieceStart, fit, size, newLine,
+                                                     extra, pieceAscent, firstPiece, st);
         // Every piece of one hyperlink item shares its id; JumpCount moves on
         // after the item's first call.
         if (jump && flags.Contains(rvflUseJumps))
@@ -425,6 +369,97 @@ void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, in
         item->JumpID = JumpCount;
         ++JumpCount;
     }
+}
+
+void TCustomRVFormattedData::FormatEmptyText(TCustomRVItemInfo* item, int itemNo, int offs, int pieceAscent,
+                                             int pieceDescent, bool jump, TRVFormatLineState& st)
+{
+    // An empty item: a 0-wide piece as high as a space in its style.
+    const bool sameAsPrev = item->GetSameAsPrev();
+    auto dli = std::make_unique<TRVDrawLineInfo>();
+    int top;
+    if (!sameAsPrev) {
+        int extra = 0;
+        StartNewLine(itemNo, false, st, extra);
+        st.X = 0;
+        st.BaseLine += extra;
+        top = st.BaseLine + st.LineDescent;
+        st.LineAscent = pieceAscent;
+        st.BaseLine += st.LineDescent + st.LineAscent;
+        st.LineDescent = pieceDescent;
+    } else {
+        RaiseLineAscent(pieceAscent, st);
+        top = st.BaseLine - pieceAscent;
+        st.LineDescent = std::max(st.LineDescent, pieceDescent);
+    }
+    dli->SetData(st.X + st.LineLeft, top, itemNo, !sameAsPrev);
+    dli->SetSize(0, st.Canvas->TextHeight(" "));
+    dli->Offs = offs + 1;
+    dli->Length = 0;
+    if (jump)
+        item->JumpID = -3;
+    if (!ShareItems())
+        item->DrawItemNo = st.LineEnd;
+    InsertDrawItem(dli.release(), itemNo, false, st);
+}
+
+bool TCustomRVFormattedData::BreakTextPiece(TPieceText& chars, int itemNo, int pos, int remaining,
+                                            bool unicode, bool trim, bool mustPlace, int& fit,
+                                            bool& trimmedSpace)
+{
+    int brk = FindBreakChar(chars, pos, fit, remaining, unicode); // index of the break character
+    // A space right at the overflow breaks the line only when trimming.
+    // Whether an item follows decides here: a line that ends so
+    // depends on what is appended after the last item.
+    if (trim && brk < 0 && chars.IsSpace(pos + fit)) {
+        const bool lastItem = itemNo + 1 >= GetItemCount();
+        if (fit + 1 >= remaining && lastItem)
+            FLookedPastEnd = true;
+        if (fit + 1 < remaining || (!lastItem && !IsFromNewLine(itemNo + 1))) {
+            brk = pos + fit;
+            ++fit;
+        }
+    }
+    if (brk >= 0) {
+        if (trim && brk != pos && (!unicode || chars.IsSpace(brk))) {
+            fit = brk - pos;
+            trimmedSpace = true;
+        } else {
+            fit = brk - pos + 1;
+        }
+        return true;
+    }
+    // Otherwise a word longer than the line is cut at fit when it must go here.
+    return mustPlace;
+}
+
+TRVDrawLineInfo* TCustomRVFormattedData::AddTextPiece(TCustomRVItemInfo* item, int itemNo, int offs, int fit,
+                                                      TSize size, bool newLine, int extra, int pieceAscent,
+                                                      bool firstPiece, TRVFormatLineState& st)
+{
+    auto dli = std::make_unique<TRVDrawLineInfo>();
+    dli->ItemNo = itemNo;
+    dli->Offs = offs + 1;
+    dli->Length = fit;
+    dli->SetSize(size.cx, size.cy);
+    if (!newLine) {
+        RaiseLineAscent(pieceAscent, st);
+        dli->Top = st.BaseLine - pieceAscent;
+        dli->FromNewLine = false;
+    } else {
+        dli->FromNewLine = true;
+        st.X = 0;
+        st.BaseLine += extra;
+        dli->Top = st.BaseLine + st.LineDescent;
+        st.LineAscent = pieceAscent;
+        st.BaseLine += st.LineDescent + st.LineAscent;
+    }
+    dli->Left = st.X + st.LineLeft;
+    if (firstPiece && !ShareItems())
+        item->DrawItemNo = st.LineEnd;
+    TRVDrawLineInfo* placed = dli.get();
+    InsertDrawItem(dli.release(), itemNo, false, st);
+    return placed;
 }
 
 // ---------------------------------------------------------------------------

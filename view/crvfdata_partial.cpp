@@ -144,6 +144,87 @@ int LineBottom(TCustomRVFormattedData& data, int last, TCanvas* canvas)
 
 } // namespace
 
+int TCustomRVFormattedData::SpaceBelowParas(int lastItem, const TRVScreenAndDevice& sad)
+{
+    const TRVStyle* rvStyle = GetRVStyle();
+    int space = 0;
+    const bool lastIsLast = lastItem == GetItemCount() - 1;
+    const TCustomRVItemInfo* next = lastIsLast ? nullptr : GetItem(lastItem + 1);
+    if (lastIsLast || next->CanBeBorderStart())
+        space += ScaleY(rvStyle->ParaStyles()->Items(GetItemPara(lastItem))->SpaceAfter(), sad);
+    if (next != nullptr && next->CanBeBorderStart()) {
+        space += ScaleY(rvStyle->ParaStyles()->Items(next->ParaNo)->SpaceBefore(), sad);
+        // A rule stands below the space of paragraph style 0 too.
+        if (next->StyleNo == rvsBreak)
+            space += ScaleY(rvStyle->ParaStyles()->Items(0)->SpaceBefore(), sad);
+    }
+    return space;
+}
+
+void TCustomRVFormattedData::ShiftBelowParas(int firstBelow, int delta, int itemsInserted, int nextTop,
+                                             int newBottom, TRect& repaint)
+{
+    // The draw items below move when they are next looked at; the
+    // items' notes of their first draw items are checked when read
+    // (Item2FirstDrawItem), so neither is walked here.
+    DrawItems.ShiftFrom(firstBelow, delta, itemsInserted);
+    // The document ends where the layout ended it, moved with the rest
+    // (or, when the range reached the end, below the new last line).
+    const int newHeight = nextTop >= 0 ? DocumentHeight + delta : GetBottomMargin() + newBottom;
+    // Everything from the edit down to the lower of the old and the
+    // new end of the document is painted again.
+    repaint.Bottom = std::min(std::max(newHeight, DocumentHeight) - GetVOffs() + 10, GetHeight());
+    if (newHeight != DocumentHeight) {
+        const int oldVOffs = GetVOffs();
+        DocumentHeight = newHeight;
+        AdjustVScrollUnits();
+        // A scroll bar that comes or goes changes the area: the layout
+        // it asks for waits until this one is done (below).
+        AreaResizing = true;
+        SettingAreaSize = true;
+        try {
+            SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
+        } catch (...) {
+            AreaResizing = false;
+            SettingAreaSize = false;
+            throw;
+        }
+        AreaResizing = false;
+        SettingAreaSize = false;
+        if (GetVOffs() != oldVOffs)
+            if (TWinControl* control = GetParentControl())
+                repaint = control->ClientRect();
+    }
+}
+
+void TCustomRVFormattedData::MoveSelectionRefs(int selStart, int selEnd, int startDi, int endDi, int moved)
+{
+    MoveDrawItemRef(selStart, startDi, endDi, moved);
+    MoveDrawItemRef(selEnd, startDi, endDi, moved);
+    if (SelStartNo >= 0 && (selStart < 0 || selEnd < 0)) {
+        ForgetSelection();
+    } else {
+        SelStartNo = selStart;
+        SelEndNo = selEnd;
+    }
+    MoveDrawItemRef(PressedDrawItemNo, startDi, endDi, moved);
+}
+
+void TCustomRVFormattedData::RenumberJumps(int firstItem, int lastItem)
+{
+    // Hyperlinks are numbered again over the whole document only when there
+    // are any: a document without them (and a range without them) has
+    // nothing to number, so that an edit costs its paragraph alone.
+    const int itemCount = GetItemCount();
+    bool numberJumps = JumpCount > 0 || GetFlags().Contains(rvflUseJumps);
+    for (int i = firstItem; !numberJumps && i <= lastItem && i < itemCount; ++i)
+        numberJumps = GetItem(i)->GetBoolValueEx(rvbpJump, GetRVStyle());
+    int jumpNo = 0;
+    ClearJumps();
+    if (numberJumps)
+        BuildJumpsCoords(jumpNo, nullptr);
+}
+
 void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawItemNo, int itemsInserted,
                                               bool reformat)
 {
@@ -231,77 +312,17 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
 
         // Where the line after the range starts now: the paragraph spacing
         // between them, as the layout puts it.
-        int newBottom = st.BaseLine + st.LineDescent + extra;
-        const bool lastIsLast = lastItem == itemCount - 1;
-        const TCustomRVItemInfo* next = lastIsLast ? nullptr : GetItem(lastItem + 1);
-        if (lastIsLast || next->CanBeBorderStart())
-            newBottom += ScaleY(rvStyle->ParaStyles()->Items(GetItemPara(lastItem))->SpaceAfter(), st.sad);
-        if (next != nullptr && next->CanBeBorderStart()) {
-            newBottom += ScaleY(rvStyle->ParaStyles()->Items(next->ParaNo)->SpaceBefore(), st.sad);
-            // A rule stands below the space of paragraph style 0 too.
-            if (next->StyleNo == rvsBreak)
-                newBottom += ScaleY(rvStyle->ParaStyles()->Items(0)->SpaceBefore(), st.sad);
-        }
+        const int newBottom = st.BaseLine + st.LineDescent + extra + SpaceBelowParas(lastItem, st.sad);
         repaint.Bottom = newBottom + 10 - GetVOffs();
 
         const int delta = nextTop >= 0 ? newBottom - nextTop : 0;
         // A range that reaches the end decides the height itself, also when
         // nothing moved (a last line that grew or shrank in place).
-        if (itemsInserted != 0 || newCount != oldCount || delta != 0 || nextTop < 0) {
-            // The draw items below move when they are next looked at; the
-            // items' notes of their first draw items are checked when read
-            // (Item2FirstDrawItem), so neither is walked here.
-            DrawItems.ShiftFrom(firstBelow, delta, itemsInserted);
-            // The document ends where the layout ended it, moved with the rest
-            // (or, when the range reached the end, below the new last line).
-            const int newHeight = nextTop >= 0 ? DocumentHeight + delta : GetBottomMargin() + newBottom;
-            // Everything from the edit down to the lower of the old and the
-            // new end of the document is painted again.
-            repaint.Bottom = std::min(std::max(newHeight, DocumentHeight) - GetVOffs() + 10, GetHeight());
-            if (newHeight != DocumentHeight) {
-                const int oldVOffs = GetVOffs();
-                DocumentHeight = newHeight;
-                AdjustVScrollUnits();
-                // A scroll bar that comes or goes changes the area: the layout
-                // it asks for waits until this one is done (below).
-                AreaResizing = true;
-                SettingAreaSize = true;
-                try {
-                    SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
-                } catch (...) {
-                    AreaResizing = false;
-                    SettingAreaSize = false;
-                    throw;
-                }
-                AreaResizing = false;
-                SettingAreaSize = false;
-                if (GetVOffs() != oldVOffs)
-                    if (TWinControl* control = GetParentControl())
-                        repaint = control->ClientRect();
-            }
-        }
+        if (itemsInserted != 0 || newCount != oldCount || delta != 0 || nextTop < 0)
+            ShiftBelowParas(firstBelow, delta, itemsInserted, nextTop, newBottom, repaint);
 
-        const int moved = newCount - oldCount;
-        MoveDrawItemRef(selStart, startDi, endDi, moved);
-        MoveDrawItemRef(selEnd, startDi, endDi, moved);
-        if (SelStartNo >= 0 && (selStart < 0 || selEnd < 0)) {
-            ForgetSelection();
-        } else {
-            SelStartNo = selStart;
-            SelEndNo = selEnd;
-        }
-        MoveDrawItemRef(PressedDrawItemNo, startDi, endDi, moved);
-
-        // Hyperlinks are numbered again over the whole document only when there
-        // are any: a document without them (and a range without them) has
-        // nothing to number, so that an edit costs its paragraph alone.
-        bool numberJumps = JumpCount > 0 || GetFlags().Contains(rvflUseJumps);
-        for (int i = firstItem; !numberJumps && i <= lastItem && i < itemCount; ++i)
-            numberJumps = GetItem(i)->GetBoolValueEx(rvbpJump, rvStyle);
-        int jumpNo = 0;
-        ClearJumps();
-        if (numberJumps)
-            BuildJumpsCoords(jumpNo, nullptr);
+        MoveSelectionRefs(selStart, selEnd, startDi, endDi, newCount - oldCount);
+        RenumberJumps(firstItem, lastItem);
         AdjustChildrenCoords();
         LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.

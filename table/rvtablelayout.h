@@ -1,0 +1,122 @@
+// The results of a table's layout: column widths and row heights, the
+// printable cell documents of a print layout, and the table's print draw item
+// with the row bands pagination cuts it into.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "document/rvdrawline.h"
+#include "document/rvitem.h"
+#include "table/rvtablecell.h"
+
+// A cell's document laid out for a printer, one per slot of a print layout. The
+// printing layer implements it; the table lays it out and paints it through
+// this interface. Lengths are device pixels.
+class TRVTablePrintCell : public TObject {
+public:
+    const char* ClassName() const override { return "TRVTablePrintCell"; }
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    // The height of the laid-out document.
+    virtual int GetDocumentHeight() = 0;
+    // Lays the document out at Width.
+    virtual void FormatCell(bool force) = 0;
+    // Paints the document with its top-left corner at (Left, Top + the vertical offset).
+    virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
+    // The bottom of every line of the laid-out document (document Y, in
+    // order): where a row taller than a page may be cut. One line here.
+    virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
+    // From now on only the lines whose bottoms lie in (From, To] are painted,
+    // moved up by From (To < 0: to the end); (0, -1) is the whole document.
+    virtual void SetSlice(int from, int to)
+    {
+        (void)from;
+        (void)to;
+    }
+};
+
+// The result of a layout: column content widths and left edges, row content
+// heights and top edges (relative to the table), the table's size, and for a
+// print layout the printable cell documents (row * column count + column).
+class TRVTableItemFormattingInfo : public TObject {
+public:
+    explicit TRVTableItemFormattingInfo(bool createPrintCells);
+    const char* ClassName() const override { return "TRVTableItemFormattingInfo"; }
+
+    TRVIntegerList ColWidths;
+    TRVIntegerList RowHeights;
+    TRVIntegerList ColStarts;
+    TRVIntegerList RowStarts;
+    int Width = 0;
+    int Height = 0;
+    std::unique_ptr<TRVList> PrintCells;
+
+    void Clear();
+    void QuickClear() { Clear(); }
+    TRVTablePrintCell* PrintCell(int index) const;
+};
+
+class TRVTablePrintPart;
+
+// The draw item of a table laid out for a device, with one printable cell
+// document per slot in FmtInfo.PrintCells (the table lays it out with Device set
+// to SaD). Pagination may cut it into row bands (TRVTablePrintPart): the
+// heading rows are left out of the bands, to be painted again above each one,
+// and a block of rows held together by a row-spanning cell is never cut.
+class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
+public:
+    explicit TRVTablePrintInfo(TRVTableItemInfo* aTable = nullptr) : FmtInfo(true), Table(aTable) {}
+    const char* ClassName() const override { return "TRVTablePrintInfo"; }
+    // The size comes from the table's print layout alone.
+    void SetSize(int, int) override {}
+    // False unless the table's print options allow cutting rows; else one band
+    // of every row below the heading rows.
+    bool InitSplit() override;
+    // Whether the first block of body rows fits in Y device pixels.
+    bool CanSplitFirst(int y) override;
+    // Cuts the last band so that it fits in Y; false when nothing can be cut.
+    // A row taller than Y alone is cut between the lines of its cells.
+    bool SplitAt(int y) override;
+    // The height band Part takes on a page.
+    int BandHeight(const TRVTablePrintPart* part) const;
+    // The layout shows band Part for the time of painting it: a row it holds
+    // only in part is as high as that part, its cells showing only its lines.
+    class TBandScope;
+
+    TRVTableItemFormattingInfo FmtInfo;
+    TRVScreenAndDevice SaD;
+    TRVTableItemInfo* Table;
+    // The heading rows are painted again above every band.
+    bool UseHeadingRows = false;
+
+private:
+    // The heading rows repeated on every page.
+    int HeadingCount() const;
+    // The height of the table above its first body row and below its last row.
+    int ExtraHeight() const;
+    int RowBottom(int row) const;
+    // The height of the lines of row Row's cells between From and To (per
+    // column; empty: the whole documents).
+    int SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const;
+    // Cuts band Part inside its first row, a single row taller than Y; false
+    // when what is left of that row fits.
+    bool SliceFirstRow(TRVTablePrintPart* part, int y);
+};
+
+// One page band of a table cut by rows for printing.
+class TRVTablePrintPart : public TRVMultiDrawItemPart {
+public:
+    const char* ClassName() const override { return "TRVTablePrintPart"; }
+    // A soft page break before this band stores its first row.
+    int GetSoftPageBreakInfo() const override { return FirstRow; }
+    int FirstRow = 0;
+    int RowCount = 0;
+    // A band that begins (ends) inside a row taller than a page: per column,
+    // the document Y of that row's cell from which (up to which) the band shows
+    // its lines. Empty when the band begins (ends) with the row whole.
+    std::vector<int> FirstRowFrom;
+    std::vector<int> LastRowTo;
+};
