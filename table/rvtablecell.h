@@ -375,6 +375,14 @@ private:
     TRVTableCellData* NewCellAt(int row, int col);
     // Opens (closes) the bracket of an operation's records.
     void Bracket(int itemNo, bool opening);
+    // The row and column twins written once: Rows picks the direction in
+    // which lines are counted (true: rows, false: columns).
+    void InsertLines(bool rows, int index, int count, int copyIndex, bool divideSizes);
+    void DeleteLines(bool rows, int index, int count, bool divideSizes);
+    int SplitCellAlong(bool rows, int row, int col, int count);
+    int SplitCellsAlong(bool rows, int row, int col, int colSpan, int rowSpan, int count);
+    void Do_SplitCellAlong(bool rows, int row, int col, int newLine, bool divideSizes);
+    void Do_UnSplitCellAlong(bool rows, int row, int col, int newLine, int oldBestSize);
 };
 
 // The slot of a cell as a sub-document position.
