@@ -159,20 +159,36 @@ void RVFWriteBinaryBlock(TStream& stream, const std::function<void(TStream& stre
     stream.SetPosition(end);
 }
 
-bool RVFReadBinaryBlockInPlace(TStream& stream, const std::function<void(TStream& stream)>& readData)
+namespace {
+
+// The four-byte count that opens a binary block, checked against what the
+// stream still holds; false (the stream back at start) when it is missing,
+// negative or longer than the rest.
+bool ReadBlockCount(TStream& stream, int64_t start, int32_t& count)
 {
-    const int64_t start = stream.Position();
     uint8_t bytes[4];
     if (stream.Read(bytes, 4) != 4) {
         stream.SetPosition(start);
         return false;
     }
-    const int32_t count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
-                                               uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    // Signed, as the count is written: a negative count is as bad as a long one.
+    count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                                 uint32_t(bytes[3]) << 24);
     if (count < 0 || count > stream.Size() - stream.Position()) {
         stream.SetPosition(start);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool RVFReadBinaryBlockInPlace(TStream& stream, const std::function<void(TStream& stream)>& readData)
+{
+    const int64_t start = stream.Position();
+    int32_t count = 0;
+    if (!ReadBlockCount(stream, start, count))
+        return false;
     {
         TStreamWindow block(stream, start + 4, count, false);
         readData(block);
@@ -184,18 +200,9 @@ bool RVFReadBinaryBlockInPlace(TStream& stream, const std::function<void(TStream
 bool RVFReadBinaryBlock(TStream& stream, TMemoryStream& data)
 {
     const int64_t start = stream.Position();
-    uint8_t bytes[4];
-    if (stream.Read(bytes, 4) != 4) {
-        stream.SetPosition(start);
+    int32_t count = 0;
+    if (!ReadBlockCount(stream, start, count))
         return false;
-    }
-    // Signed, as the count is written: a negative count is as bad as a long one.
-    const int32_t count = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
-                                               uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
-    if (count < 0 || count > stream.Size() - stream.Position()) {
-        stream.SetPosition(start);
-        return false;
-    }
     AnsiString block(static_cast<size_t>(count), '\0');
     if (count > 0 && stream.Read(&block[0], count) != count) {
         stream.SetPosition(start);
