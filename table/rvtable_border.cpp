@@ -39,6 +39,17 @@ void ClippedVLine(TCanvas* canvas, int x, int y1, int y2, const TRect& clip)
     Line(canvas, x, std::max(y1, clip.Top - 1), x, std::min(y2, clip.Bottom + 1));
 }
 
+// On a device finer than the screen a border is one pixel wider and starts
+// one pixel further up and left, so that it covers what it covers on screen.
+void WidenOnFinerDevice(bool finerDevice, int& w, int& left, int& top)
+{
+    if (finerDevice) {
+        ++w;
+        --left;
+        --top;
+    }
+}
+
 // The pen of the dotted grid an edited table shows where no border is drawn.
 void SetGridPen(TPen* pen)
 {
@@ -83,11 +94,7 @@ void Draw3DBorder(TCanvas* canvas, int left, int top, int right, int bottom, int
     int passes = w;
     int extra = 1;
     if (halftone) {
-        if (finerDevice) {
-            ++w;
-            --left;
-            --top;
-        }
+        WidenOnFinerDevice(finerDevice, w, left, top);
         pen->SetWidth(w);
         pen->SetStyle(psInsideFrame);
         left += w / 2;
@@ -127,11 +134,7 @@ void DrawColorBorder(TCanvas* canvas, int left, int top, int right, int bottom, 
         return;
     pen->SetColor(RV_GetColor(color, colorMode));
     if (allVisible && (RVNT || bottom - top < 32000)) {
-        if (finerDevice) {
-            ++w;
-            --left;
-            --top;
-        }
+        WidenOnFinerDevice(finerDevice, w, left, top);
         pen->SetWidth(w);
         pen->SetStyle(psInsideFrame);
         canvas->Rectangle(left, top, right, bottom);
@@ -139,11 +142,7 @@ void DrawColorBorder(TCanvas* canvas, int left, int top, int right, int bottom, 
         pen->SetStyle(psSolid);
         return;
     }
-    if (finerDevice) {
-        ++w;
-        --left;
-        --top;
-    }
+    WidenOnFinerDevice(finerDevice, w, left, top);
     int passes = w;
     if (halftone) {
         pen->SetWidth(w);
