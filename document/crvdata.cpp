@@ -2,6 +2,8 @@
 // and deleting items, clearing, and the links of the checkpoint chain.
 #include "document/crvdata.h"
 
+#include <memory>
+
 #include "document/rvmarker.h"
 
 namespace {
@@ -30,14 +32,21 @@ TCustomRVData::~TCustomRVData()
     TCustomRVData::Clear();
     if (FOwnsItems)
         delete Items;
+    // A store made later at the same address is not this one.
+    TRVSaveAnswers::Forget(this);
 }
 
 void TCustomRVData::NoteChange()
 {
-    // The documents around this one (a cell's table's document, and so on) count it too.
+    // The documents around this one (a cell's table's document, and so on)
+    // count it too. A document read as part of an item counts the changes
+    // inside it and passes them on once, when its read ends (DataReader), so
+    // that a read of documents nested in it costs no walk per item.
     TCustomRVData* data = this;
     for (int depth = 0; data != nullptr && depth < 256; ++depth) {
         ++data->FChangeCount;
+        if (data->State.Contains(rvstLoadingAsPartOfItem))
+            break;
         TCustomRVData* parent = data->GetAbsoluteParentData();
         data = parent != data ? parent : nullptr;
     }
@@ -227,6 +236,22 @@ TRVSaveAnswers* TRVSaveAnswers::Active()
     return ActiveSaveAnswers;
 }
 
+void TRVSaveAnswers::Forget(const TCustomRVData* data)
+{
+    TRVSaveAnswers* answers = ActiveSaveAnswers;
+    if (answers == nullptr)
+        return;
+    if (data == nullptr) {
+        answers->Roots.clear();
+        answers->Styles.clear();
+        answers->ActionTargets.clear();
+        return;
+    }
+    answers->Roots.erase(data);
+    answers->Styles.erase(data);
+    answers->ActionTargets.erase(data);
+}
+
 void TCustomRVData::GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location)
 {
     parentItemNo = -1;
@@ -359,6 +384,13 @@ void TCustomRVData::DeleteSection(const AnsiString& cpName)
 
 void TCustomRVData::Clear()
 {
+    // The documents inside items (only non-text items hold any) ask their
+    // holders as they go.
+    std::unique_ptr<TRVSaveAnswers> answers;
+    if (!ShareItems() && FOwnsItems && !TRVSaveAnswers::Active())
+        for (int i = 0; i < Items->Count() && !answers; ++i)
+            if (const TCustomRVItemInfo* item = GetItem(i); item != nullptr && item->StyleNo < 0)
+                answers = std::make_unique<TRVSaveAnswers>();
     const bool wasClearing = State.Contains(rvstClearing);
     State.Include(rvstClearing);
     State.Exclude(rvstFirstParaAborted);

@@ -849,12 +849,13 @@ private:
     uint64_t FChangeCount = 0;
 };
 
-// While a save walks a document, the root and the style sheet of each store
-// asked about are remembered, so that a store nested many levels deep (a cell
-// of a table in a cell of a table ...) finds them in one step instead of
-// through its whole chain of holders at every question. Only the outermost
-// scope on a thread keeps answers; no store may be moved, added or freed
-// while it lasts, as a save changes no structure.
+// While a save or a load walks a document, or a document is cleared, the root,
+// the style sheet and the handler of item actions of each store asked about
+// are remembered, so that a store nested many levels deep (a cell of a table
+// in a cell of a table ...) finds them in one step instead of through its
+// whole chain of holders at every question. Only the outermost scope on a
+// thread keeps answers. A store freed while it lasts is forgotten, and a
+// table or cell that changes its holder forgets every answer (Forget).
 class TRVSaveAnswers {
 public:
     TRVSaveAnswers();
@@ -863,9 +864,12 @@ public:
     TRVSaveAnswers& operator=(const TRVSaveAnswers&) = delete;
     // The answers of the scope running on this thread, or null.
     static TRVSaveAnswers* Active();
+    // Drops what is kept about Data (null: about every store).
+    static void Forget(const TCustomRVData* data);
 
     std::unordered_map<const TCustomRVData*, TCustomRVData*> Roots;
     std::unordered_map<const TCustomRVData*, TRVStyle*> Styles;
+    std::unordered_map<const TCustomRVData*, TCustomRVData*> ActionTargets;
 
 private:
     bool FOuter;

@@ -58,6 +58,8 @@ bool TCustomRVData::InsertRVFFromStream_(TStream& stream, int& index, int aParaN
     if (RVFReadNesting == 1)
         SetRVFWarnings(TRVFWarnings());
     try {
+        // The documents read inside items ask their holders for each item.
+        const TRVSaveAnswers answers;
         const std::string bytes = ReadRest(stream);
         const TRVFGridAllowance grid(static_cast<int64_t>(bytes.size()));
         const TPictureLoadBudget pictures;
@@ -134,8 +136,11 @@ void TCustomRVData::DataReader(TStream& stream)
         TColor color = clNone;
         loaded = LoadRVFFromStream(data, color, nullptr, nullptr);
     });
-    if (!wasLoadingAsPart)
+    if (!wasLoadingAsPart) {
         State.Exclude(rvstLoadingAsPartOfItem);
+        // The documents around this one count what the read changed in it.
+        NoteChange();
+    }
     if (!block)
         throw ERollViewError(errRVInvalidRVF);
     // A cell that could not be read whole fails its table's record.

@@ -20,7 +20,16 @@ TRVItemFormattedData::TRVItemFormattedData(TRVDataList* aList) : List(aList) {}
 TRVItemFormattedData::~TRVItemFormattedData()
 {
     List = nullptr;
+    TRVSaveAnswers::Forget(this);
     Clear();
+}
+
+void TRVItemFormattedData::SetList(TRVDataList* list)
+{
+    if (list == List)
+        return;
+    List = list;
+    TRVSaveAnswers::Forget(nullptr);
 }
 
 TCustomRVData* TRVItemFormattedData::GetParentData()

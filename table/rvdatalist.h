@@ -35,6 +35,9 @@ public:
     const char* ClassName() const override { return "TRVItemFormattedData"; }
 
     TRVDataList* List;
+    // Moves the sub-document to another list (null: none). Answers kept
+    // about holders (TRVSaveAnswers) are dropped when the list changes.
+    void SetList(TRVDataList* list);
 
     TCustomRVData* GetParentData() override;
     TCustomRVData* GetRootData() override;

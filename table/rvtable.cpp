@@ -88,6 +88,10 @@ TRVTableItemInfo::~TRVTableItemInfo()
     DestroyInplace(false);
     ClearTemporal();
     // The cells go while the table is whole: they reach it through their rows.
+    // Without its rows the table is in no document, so its cells pass
+    // nothing on to the documents around: what was kept of that is dropped.
+    if (TRVSaveAnswers* answers = TRVSaveAnswers::Active())
+        answers->ActionTargets.clear();
     Rows.reset();
 }
 

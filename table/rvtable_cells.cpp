@@ -226,23 +226,45 @@ bool TRVTableCellData::HasData(bool checkStyles)
 // ---------------------------------------------------------------------------
 // Sub-document answers
 
+TCustomRVData* TRVTableCellData::Holder()
+{
+    TRVTableItemInfo* table = GetTable();
+    return table != nullptr ? table->GetRVData() : nullptr;
+}
+
+TCustomRVData* TRVTableCellData::OuterHolder(TRVSaveAnswers& answers)
+{
+    const auto known = answers.ActionTargets.find(this);
+    if (known != answers.ActionTargets.end())
+        return known->second;
+    TCustomRVData* main = Holder();
+    if (auto* cell = dynamic_cast<TRVTableCellData*>(main))
+        main = cell->OuterHolder(answers);
+    answers.ActionTargets.emplace(this, main);
+    return main;
+}
+
+// Without kept answers the question goes from holder to holder, each cell
+// passing it on.
 TRVOptions TRVTableCellData::GetOptions()
 {
-    TCustomRVData* main = nullptr;
-    if (TRVTableItemInfo* table = GetTable())
-        main = table->GetRVData();
+    TRVSaveAnswers* answers = TRVSaveAnswers::Active();
+    TCustomRVData* main = answers != nullptr ? OuterHolder(*answers) : Holder();
     TRVOptions result = main != nullptr ? main->GetOptions() : TRVOptions();
     result.Exclude(rvoClientTextWidth);
     return result;
 }
 
+// A change inside the cell counts in the cells around it through their
+// change counts (NoteChange); with kept answers the action goes straight to
+// the outer holder.
 void TRVTableCellData::ItemAction(TRVItemAction action, TCustomRVItemInfo* item, AnsiString& text,
                                   TCustomRVData* rvData)
 {
     FMinWidthValid = false;
-    if (TRVTableItemInfo* table = GetTable())
-        if (TCustomRVData* main = table->GetRVData())
-            main->ItemAction(action, item, text, rvData);
+    TRVSaveAnswers* answers = TRVSaveAnswers::Active();
+    if (TCustomRVData* main = answers != nullptr ? OuterHolder(*answers) : Holder())
+        main->ItemAction(action, item, text, rvData);
 }
 
 // The cell's content origin in the holding document: the holder's origin (with

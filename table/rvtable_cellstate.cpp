@@ -138,7 +138,7 @@ void TRVTableCellData::MovingToUndoList(TObject* aUndoInfo)
     for (int i = 0; i < GetItemCount(); ++i)
         GetItem(i)->MovingToUndoList(i, this, aUndoInfo);
     UndoInfo = aUndoInfo;
-    List = nullptr;
+    SetList(nullptr);
 }
 
 void TRVTableCellData::MovingFromUndoList()
@@ -161,7 +161,7 @@ void TRVTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCou
     for (int r = row; r < row + rowCount && r < Count(); ++r)
         for (int c = col; c < col + colCount && c < Get(r)->Count(); ++c)
             if (TRVTableCellData* cell = Get(r)->Get(c)) {
-                cell->List = Get(r);
+                cell->SetList(Get(r));
                 cell->MovingFromUndoList();
             }
 }

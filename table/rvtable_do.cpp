@@ -276,7 +276,7 @@ void TRVTableRows::Do_UnDeleteRows(int index, std::vector<TRVTableRow*>& rows)
         InsertPointer(index + static_cast<int>(i), row);
         for (int c = 0; c < row->Count(); ++c)
             if (TRVTableCellData* cell = row->Get(c))
-                cell->List = row;
+                cell->SetList(row);
     }
     MovingFromUndoList(index, 0, GetColCount(), static_cast<int>(rows.size()));
     rows.clear();

@@ -64,14 +64,14 @@ void TRVTableRow::InsertEmpty(int index)
 void TRVTableRow::InsertPointer(int index, TRVTableCellData* cell)
 {
     if (cell != nullptr)
-        cell->List = this;
+        cell->SetList(this);
     TRVList::Insert(index, cell);
 }
 
 void TRVTableRow::Put(int index, TRVTableCellData* cell)
 {
     if (cell != nullptr)
-        cell->List = this;
+        cell->SetList(this);
     TRVList::Put(index, cell);
 }
 
@@ -142,14 +142,18 @@ TRVTableRow* TRVTableRows::Insert(int index, int colCount)
 
 void TRVTableRows::InsertPointer(int index, TRVTableRow* row)
 {
+    if (row->Rows != this)
+        TRVSaveAnswers::Forget(nullptr);
     row->Rows = this;
     TRVList::Insert(index, row);
 }
 
 void TRVTableRows::Put(int index, TRVTableRow* row)
 {
-    if (row != nullptr)
+    if (row != nullptr && row->Rows != this) {
+        TRVSaveAnswers::Forget(nullptr);
         row->Rows = this;
+    }
     TRVList::Put(index, row);
 }
 

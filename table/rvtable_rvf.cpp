@@ -399,6 +399,8 @@ void TRVTableItemInfo::Inserting(TCustomRVData* rvData, AnsiString& text, bool s
 {
     TRVFullLineItemInfo::Inserting(rvData, text, safe);
     if (rvData != nullptr) {
+        if (Rows->MainRVData != rvData)
+            TRVSaveAnswers::Forget(nullptr);
         Rows->MainRVData = rvData;
         State.Include(rvtsInserted);
     } else {
@@ -412,7 +414,7 @@ void TRVTableItemInfo::Inserting(TCustomRVData* rvData, AnsiString& text, bool s
                 continue;
             if (cell->GetItemCount() == 0)
                 cell->AddNL(AnsiString(), 0, 0);
-            cell->List = row;
+            cell->SetList(row);
         }
     }
 }

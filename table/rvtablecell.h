@@ -22,6 +22,7 @@ class TRVTableItemInfo;
 class TRVTableRow;
 class TRVTableRows;
 class TRVTableCellData;
+class TRVSaveAnswers;
 
 // A wanted width: above 0 pixels, below 0 a percentage (-50 is 50 %), 0 automatic.
 using TRVHTMLLength = int;
@@ -206,6 +207,13 @@ public:
 
 private:
     void OriginInHolder(int& x, int& y, bool withOffsets);
+    // The document holding the cell's table, or null.
+    TCustomRVData* Holder();
+    // The first document around the cell that is not a cell itself (the
+    // document of the outermost table it lies in), or null when the cell is
+    // in no document, kept in Answers. The cells in between only pass options
+    // and item actions on to it.
+    TCustomRVData* OuterHolder(TRVSaveAnswers& answers);
     // The kept minimum width was measured for the cell as it is (it never
     // stands while an in-place editor holds the cell's items: taking them
     // changed the cell).

@@ -1,8 +1,13 @@
 // Tables in RVF and in plain component streams: byte-for-byte round trips in
 // both forms, the cells list with merged blocks, saved bands, the rows'
-// alignment, background pictures, and malformed streams rejected before
-// anything is allocated for them.
+// alignment, background pictures, malformed streams rejected before anything
+// is allocated for them, and what a read of nested tables tells the documents
+// around each cell.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "document/rvfmisc.h"
 #include "platform/graphics/bitmap.h"
@@ -564,4 +569,129 @@ TEST(TableRVFSize, GridsTheFileCannotJustifyAreRefused)
     EXPECT_THROW(LoadTableStream(Table, OneCell(4096, 1024)), EReadError);
     LoadTableStream(Table, OneCell(200, 200));
     EXPECT_EQ(Table->Rows->Count(), 200);
+}
+
+// ---------------------------------------------------------------------------
+// Reading nested tables: what the documents around each cell are told
+
+namespace {
+
+// The document and the cell of every level of a nested read, outermost first.
+std::vector<TCustomRVData*> NestedStores(TCustomRVData* Root)
+{
+    std::vector<TCustomRVData*> Stores{Root};
+    while (Stores.back()->GetItemCount() > 0) {
+        auto* Table = dynamic_cast<TRVTableItemInfo*>(Stores.back()->GetItem(0));
+        if (Table == nullptr)
+            break;
+        Stores.push_back(Table->GetCells(0, 0));
+    }
+    return Stores;
+}
+
+// A table document that logs each item action with the store it came from.
+class TActionLogData : public TTableTestData {
+public:
+    using TTableTestData::TTableTestData;
+    ~TActionLogData() override { Clear(); }
+    void ItemAction(TRVItemAction Action, TCustomRVItemInfo*, AnsiString&, TCustomRVData* From) override
+    {
+        Log.emplace_back(Action, From);
+    }
+    bool Told(TRVItemAction Action, const TCustomRVData* From) const
+    {
+        return std::find(Log.begin(), Log.end(), std::make_pair(Action, From)) != Log.end();
+    }
+    std::vector<std::pair<TRVItemAction, const TCustomRVData*>> Log;
+};
+
+} // namespace
+
+// Each store's change count is a step of a walk up through the documents
+// around it: a read passes the changes inside a cell up once, so the counts
+// add up in proportion to the depth, and the document's own count does not
+// grow with it. A change after the read still counts everywhere around.
+TEST(TableRVFNested, ReadPassesChangesUpOncePerCell)
+{
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        uint64_t RootCount[2] = {0, 0};
+        const int Depths[2] = {8, 32};
+        for (int k = 0; k < 2; ++k) {
+            TTableDoc Source;
+            AddNestedTables(Source, Depths[k]);
+            TTableDoc Copy;
+            ASSERT_TRUE(LoadDocRVF(Copy, SaveDocRVF(Source, Binary)));
+            const std::vector<TCustomRVData*> Stores = NestedStores(&Copy.Data);
+            ASSERT_EQ(Stores.size(), size_t(Depths[k]) + 1);
+            uint64_t Sum = 0;
+            for (TCustomRVData* Store : Stores)
+                Sum += Store->ChangeCount();
+            EXPECT_LE(Sum, 16 * Stores.size()) << Depths[k];
+            RootCount[k] = Copy.Data.ChangeCount();
+
+            std::vector<uint64_t> Before;
+            for (TCustomRVData* Store : Stores)
+                Before.push_back(Store->ChangeCount());
+            Stores.back()->AddNL("more", 0, 0);
+            for (size_t i = 0; i < Stores.size(); ++i)
+                EXPECT_GT(Stores[i]->ChangeCount(), Before[i]) << "level " << i;
+        }
+        EXPECT_EQ(RootCount[0], RootCount[1]);
+    }
+}
+
+// The document hears of every item read into the cells at any depth, from
+// the cell that holds it. The cells of a table being freed are in no
+// document and tell nothing, also when the holders were asked before.
+TEST(TableRVFNested, ItemActionsOfEveryLevelReachTheDocument)
+{
+    TTableDoc Source;
+    AddNestedTables(Source, 32);
+    const std::string Saved = SaveDocRVF(Source, true);
+    TRVStyle Style(nullptr);
+    TActionLogData Data(&Style);
+    TStringStream Stream(Saved);
+    TColor Color = clNone;
+    ASSERT_TRUE(Data.LoadRVFFromStream(Stream, Color, nullptr, nullptr));
+    const std::vector<TCustomRVData*> Stores = NestedStores(&Data);
+    ASSERT_EQ(Stores.size(), 33u);
+    for (size_t i = 0; i < Stores.size(); ++i)
+        EXPECT_TRUE(Data.Told(rviaInserted, Stores[i])) << "level " << i;
+    Data.Log.clear();
+    {
+        const TRVSaveAnswers Answers;
+        for (TCustomRVData* Store : Stores)
+            Store->GetOptions();
+        Data.Clear();
+    }
+    EXPECT_TRUE(Data.Told(rviaDestroying, &Data));
+    for (size_t i = 1; i < Stores.size(); ++i)
+        EXPECT_FALSE(Data.Told(rviaDestroying, Stores[i])) << "level " << i;
+}
+
+// While answers about holders are kept, a table moved into another document
+// makes its cells ask the new one: its style sheet, options and item actions.
+TEST(TableRVFNested, KeptAnswersFollowATableIntoAnotherDocument)
+{
+    RV_RegisterTableItem();
+    TRVStyle StyleA(nullptr), StyleB(nullptr);
+    TActionLogData A(&StyleA), B(&StyleB);
+    A.Options = TRVOptions{rvoTagsArePChars};
+    auto* Table = new TRVTableItemInfo(1, 1, &A);
+    TRVTableCellData* Cell = Table->GetCells(0, 0);
+    {
+        const TRVSaveAnswers Answers;
+        EXPECT_EQ(Cell->GetRootData(), &A);
+        EXPECT_EQ(Cell->GetRVStyle(), &StyleA);
+        EXPECT_TRUE(Cell->GetOptions().Contains(rvoTagsArePChars));
+        B.AddItem(AnsiString(), Table);
+        EXPECT_EQ(Cell->GetRootData(), &B);
+        EXPECT_EQ(Cell->GetRVStyle(), &StyleB);
+        EXPECT_FALSE(Cell->GetOptions().Contains(rvoTagsArePChars));
+        A.Log.clear();
+        Cell->AddNL("moved", 0, 0);
+        EXPECT_TRUE(B.Told(rviaInserted, Cell));
+        EXPECT_TRUE(A.Log.empty());
+    }
 }
