@@ -128,7 +128,19 @@ bool TCustomRVData::InsertFirstRVFItem(int& index, AnsiString& s, TCustomRVItemI
 
 void TCustomRVData::DataReader(TStream& stream)
 {
-    const bool wasLoadingAsPart = State.Contains(rvstLoadingAsPartOfItem);
+    // However the read ends, the state goes and the documents around this one
+    // count what the read changed in it.
+    struct TPartRead {
+        TCustomRVData* Data;
+        bool Outer;
+        ~TPartRead()
+        {
+            if (!Outer)
+                return;
+            Data->State.Exclude(rvstLoadingAsPartOfItem);
+            Data->NoteChange();
+        }
+    } const part{this, !State.Contains(rvstLoadingAsPartOfItem)};
     State.Include(rvstLoadingAsPartOfItem);
     bool loaded = false;
     // The cell's document is read where it lies in the table's stream.
@@ -136,11 +148,6 @@ void TCustomRVData::DataReader(TStream& stream)
         TColor color = clNone;
         loaded = LoadRVFFromStream(data, color, nullptr, nullptr);
     });
-    if (!wasLoadingAsPart) {
-        State.Exclude(rvstLoadingAsPartOfItem);
-        // The documents around this one count what the read changed in it.
-        NoteChange();
-    }
     if (!block)
         throw ERollViewError(errRVInvalidRVF);
     // A cell that could not be read whole fails its table's record.
