@@ -1,8 +1,10 @@
 // Synthetic input: the toolkit's events built and sent to our widgets.
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEnterEvent>
 #include <QFont>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -308,6 +310,26 @@ bool GrabWindow(TWinControl* control, TPixelBuffer& pixels)
     if (!frame)
         return false;
     pixels = PixelsOfImage(frame->grab().toImage());
+    return true;
+}
+
+bool GrabShownClient(TWinControl* control, TPixelBuffer& pixels)
+{
+    QWidget* client = ClientWidgetOf(control);
+    if (!client || !client->isVisible())
+        return false;
+    // The top-level window's backing store holds what the window system is
+    // given to show, laid out as the window.
+    QWidget* top = client->window();
+    QBackingStore* store = top->backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    const QImage& image = *static_cast<QImage*>(device);
+    const QRect area(client->mapTo(top, QPoint(0, 0)), client->size());
+    if (!image.rect().contains(area))
+        return false;
+    pixels = PixelsOfImage(image.copy(area));
     return true;
 }
 

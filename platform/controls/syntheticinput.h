@@ -69,6 +69,10 @@ bool SimulateScrollBar(TWinControl* control, int bar, int action, int pos = 0);
 // The pixels the window shows (border, bars, client area, children, caret),
 // after painting what is invalid. False without a window.
 bool GrabWindow(TWinControl* control, TPixelBuffer& pixels);
+// The pixels of the window's client area as the toolkit holds them for the
+// screen now (its copy of the top-level window), painting nothing. False
+// until the window system has exposed the window.
+bool GrabShownClient(TWinControl* control, TPixelBuffer& pixels);
 // Handles messages until Done answers true or TimeoutMs milliseconds have
 // passed; returns Done's last answer.
 bool ProcessMessagesUntil(const std::function<bool()>& done, int timeoutMs);

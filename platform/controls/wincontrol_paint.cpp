@@ -119,15 +119,22 @@ int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* cl
     // Where the moved pixels land, within the scrolled area and the clip.
     const QRect target = source.translated(dx, dy) & area;
     if (!target.isEmpty() && !Buffer.isNull()) {
-        const QImage moved = Buffer.copy(source);
+        // Moved in place, row by row in the order that reads every row before
+        // it is overwritten (memmove takes care of a row moved sideways).
         const int bytesPerLine = Buffer.bytesPerLine();
         uchar* bits = Buffer.bits();
-        for (int y = target.top(); y <= target.bottom(); ++y) {
-            const uchar* from =
-                moved.constScanLine(y - dy - source.top()) + (target.left() - dx - source.left()) * 4;
-            std::memcpy(bits + static_cast<size_t>(y) * bytesPerLine + target.left() * 4, from,
-                        static_cast<size_t>(target.width()) * 4);
-        }
+        const size_t rowBytes = static_cast<size_t>(target.width()) * 4;
+        const auto moveRow = [&](int y) {
+            std::memmove(bits + static_cast<size_t>(y) * bytesPerLine + target.left() * 4,
+                         bits + static_cast<size_t>(y - dy) * bytesPerLine + (target.left() - dx) * 4,
+                         rowBytes);
+        };
+        if (dy > 0)
+            for (int y = target.bottom(); y >= target.top(); --y)
+                moveRow(y);
+        else
+            for (int y = target.top(); y <= target.bottom(); ++y)
+                moveRow(y);
     }
     // What was waiting to be painted there moves with the pixels.
     const QRegion waiting = Invalid & area;
@@ -153,8 +160,22 @@ int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* cl
                 child->SetBounds(child->Left() + dx, child->Top() + dy, child->Width(), child->Height());
         }
     }
-    if (Client)
-        Client->update(area);
+    if (Client) {
+        // The toolkit's copy of the window moves the same pixels by itself and
+        // repaints from the buffer only what it uncovered (and what was
+        // waiting there, moved with them), unless a child window lies on
+        // them: its pixels there would move while it stays. Else the area is
+        // shown again whole.
+        bool childOver = false;
+        for (const QObject* object : Client->children())
+            if (const auto* child = qobject_cast<const QWidget*>(object);
+                child && child->isVisible() && child->geometry().intersects(area))
+                childOver = true;
+        if (childOver)
+            Client->update(area);
+        else
+            Client->scroll(dx, dy, area);
+    }
     return uncovered.isEmpty() ? NULLREGION : SIMPLEREGION;
 }
 

@@ -322,6 +322,7 @@ TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShow
     // what painting the whole window shows, in every way a log grows.
     Style->TextStyles()->Add()->SetColor(clRed);
     const int red = Style->TextStyles()->Count() - 1;
+    ASSERT_TRUE(WaitUntil([&] { return WindowExposed(View); }, WaitDeadlineMs, PumpEvents));
     AddLines(30);
     View->Format();
     View->SetVScrollPos(View->GetVScrollMax());
@@ -367,9 +368,15 @@ TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShow
         }
         View->Update();
         const TPixelBuffer afterTail = shown();
+        // The toolkit moved its own copy of the window's pixels: it shows the same.
+        TPixelBuffer toolkitAfterTail;
+        ASSERT_TRUE(GrabShownClient(View, toolkitAfterTail));
         View->Invalidate();
         View->Update();
         EXPECT_TRUE(afterTail.Pixels == shown().Pixels);
+        TPixelBuffer toolkitWhole;
+        ASSERT_TRUE(GrabShownClient(View, toolkitWhole));
+        EXPECT_TRUE(toolkitAfterTail.Pixels == toolkitWhole.Pixels);
     }
 }
 

@@ -349,6 +349,77 @@ TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
     EXPECT_EQ(pixels.At(50, 75), 0xFF00FF00u) << "the uncovered strip was painted";
 }
 
+TEST_F(ControlsTest, ScrolledPixelsShowAsAWholePaintWouldShowThem)
+{
+    // What the window system is given after a scroll and an update must be
+    // what painting the window whole gives, however the pixels were moved.
+    struct TCase {
+        const char* Name;
+        int Dx, Dy;
+        TRect Scroll, Clip, Waiting; // empty: none
+        bool Caret;
+        bool Child = false; // a child window lies on the area (and stays)
+    };
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(A); }, 30000));
+    const TRect none{};
+    const TCase cases[] = {
+        {"up by a line", 0, -10, none, none, none, false},
+        {"down by a line", 0, 12, none, none, none, false},
+        {"sideways", -7, 0, none, none, none, false},
+        {"up, with a strip waiting to be painted", 0, -10, none, none, Rect(0, 40, 100, 50), false},
+        {"up within a smaller clip", 0, -10, none, Rect(0, 10, 100, 60), none, false},
+        {"a part scrolled into a larger clip", 0, -10, Rect(20, 30, 80, 70), Rect(0, 0, 100, 80), none,
+         false},
+        {"up under a caret", 0, -10, none, none, none, true},
+        {"up under a child window that stays", 0, -10, none, none, none, false, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        A->Fill = clRed;
+        A->Repaint();
+        A->Canvas()->Brush()->SetColor(clBlue);
+        A->Canvas()->FillRect(Rect(0, 20, 100, 30));
+        A->Canvas()->Brush()->SetColor(clYellow);
+        A->Canvas()->FillRect(Rect(40, 0, 45, 80));
+        TProbe* child = nullptr;
+        if (c.Child) {
+            child = new TProbe(Form);
+            child->Fill = clBlack;
+            child->SetParent(A);
+            child->SetBounds(60, 40, 20, 20);
+        }
+        if (c.Caret) {
+            CreateCaret(A->Handle(), nullptr, 2, 12);
+            SetCaretPos(30, 50);
+            ShowCaret(A->Handle());
+        }
+        // The toolkit shows all of it before the scroll.
+        TPixelBuffer shown;
+        TPixelBuffer whole;
+        const auto same = [&] {
+            return GrabShownClient(A, shown) && GrabWindow(A, whole) && shown.Pixels == whole.Pixels;
+        };
+        ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+        A->Fill = clLime;
+        if (!c.Waiting.IsEmpty())
+            InvalidateRect(A->Handle(), &c.Waiting, false);
+        ScrollWindowEx(A->Handle(), c.Dx, c.Dy, c.Scroll.IsEmpty() ? nullptr : &c.Scroll,
+                       c.Clip.IsEmpty() ? nullptr : &c.Clip, nullptr, nullptr, SW_INVALIDATE);
+        A->Update();
+        // Shown by the update itself; only what the toolkit could not move
+        // itself (under a child window) may wait for the event loop.
+        if (!c.Child)
+            EXPECT_TRUE(same());
+        EXPECT_TRUE(ProcessMessagesUntil(same, 30000));
+        if (c.Scroll.IsEmpty()) {
+            EXPECT_NE(shown.At(50, 25 + c.Dy), shown.At(50, 5)) << "the blue band moved";
+        }
+        if (c.Caret)
+            DestroyCaret();
+        delete child;
+    }
+}
+
 TEST_F(ControlsTest, PointerEnteringAndLeavingIsReported)
 {
     A->Messages.clear();
