@@ -244,6 +244,11 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         item = nullptr;
         return result;
     };
+    // Nothing goes between sticking items; the refusal beeps.
+    auto dropSticking = [&] {
+        EditBeep();
+        return drop(false);
+    };
     CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
     const int i = dli->ItemNo;
@@ -268,7 +273,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         insertPoint = i + 1;
     } else if (ItemLength(i) == 0) {
         if (IsSticking(i - 1) || IsSticking(i))
-            return drop(false);
+            return dropSticking();
         TCustomRVItemInfo* empty = GetItem(i);
         if (!empty->GetSameAsPrev()) {
             item->SetSameAsPrev(false);
@@ -292,7 +297,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         if (p <= 1 && !fullWidthAfterMarker) {
             insertPoint = i;
             if (IsSticking(i - 1))
-                return drop(false);
+                return dropSticking();
             if (!fullWidth && !text->GetSameAsPrev()) {
                 InsertAtNonText(item, i, false, insertPoint, wantedPara, fullReformat);
             } else {
@@ -314,7 +319,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
             wantedPara = -1;
             insertPoint = i + 1;
             if (IsSticking(i))
-                return drop(false);
+                return dropSticking();
             autoTagFrom = &text->Tag;
         }
         if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->Tag == TRVTag() &&
@@ -596,6 +601,7 @@ void TRVEditRVData::OnEnterPress_(bool shift)
     GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
     const bool mayShrink = ReachesDocMinWidth(paraFirst, paraLast);
     // On an empty line the caret is at both edges: the new line goes after it.
+    CaretDrawItemNo = CharPos[CaretOffs].DrawItemNo;
     const bool atEnd = CaretAtTheEndOfParaSection();
     const bool atStart = !atEnd && CaretAtTheBeginningOfParaSection();
     bool full = false;

@@ -35,7 +35,7 @@ protected:
 // list, or answers null when nothing records.
 template <class T> T* AddTableUndoInfo(TRVEditRVData* rvData, int itemNo, bool affectSize, bool affectWidth)
 {
-    TRVUndoList* list = rvData != nullptr ? rvData->GetUndoList() : nullptr;
+    TRVUndoList* list = rvData != nullptr ? rvData->NoteEditAndGetUndoList() : nullptr;
     return list != nullptr
                ? AddModifyItemPropsRecord(list, std::make_unique<T>(), itemNo, affectSize, affectWidth)
                : nullptr;
