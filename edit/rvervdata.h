@@ -219,6 +219,13 @@ public:
                       int& itemsAdded, bool& fullReformat);
     bool CanDelete();
     bool DeleteSelection_();
+    // The parts of DeleteSelection_: the items and text of the selection cut
+    // out (the start item last, as it decides where the caret goes), then the
+    // items around the cut settled (joined, a marker given its line).
+    struct TSelectionCut;
+    void CutSelection_(TSelectionCut& cut, int startNo, int startOffs, int endNo, int endOffs);
+    void CutSelectionStart_(TSelectionCut& cut, int i, int from, int to);
+    void SettleAfterCut_(TSelectionCut& cut, int startNo);
     // The layout step that ends a command: the paragraphs of the draw items
     // StartDrawItemNo..EndDrawItemNo (laid out before the command, which added
     // ItemsAdded items) are laid out again, or the whole document when its
