@@ -205,5 +205,8 @@ class TRVUndoUnmerge : public TRVUndoTableProps {
 public:
     bool Unmerge = false, UnmergeRows = false, UnmergeCols = false;
     int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, OldBestHeight = 0;
+    // The place and the directions of the unmerge, and the cell's spans and
+    // best sizes before it.
+    void NoteCell(int row, int col, bool unmergeRows, bool unmergeCols, const TRVTableCellData* cell);
     void Undo(TRVEditRVData* rvData) override;
 };
