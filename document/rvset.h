@@ -81,3 +81,16 @@ private:
     E FMember;
     bool FKeep;
 };
+
+// The same for a flag that is a field of its own: true for the scope, false
+// again on every way out.
+class TRVBoolFlagGuard {
+public:
+    explicit TRVBoolFlagGuard(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~TRVBoolFlagGuard() { FFlag = false; }
+    TRVBoolFlagGuard(const TRVBoolFlagGuard&) = delete;
+    TRVBoolFlagGuard& operator=(const TRVBoolFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+};

@@ -62,9 +62,8 @@ void TRVEditRVData::ClearTemporal()
 // ---------------------------------------------------------------------------
 // Undo sequences
 
-TRVUndoList* TRVEditRVData::GetUndoList()
+TRVUndoList* TRVEditRVData::GetUndoList() const
 {
-    FEdited = true;
     if (UndoDest == udUndo && UndoList->Limit != 0)
         return UndoList.get();
     if (UndoDest == udRedo)
@@ -72,9 +71,15 @@ TRVUndoList* TRVEditRVData::GetUndoList()
     return nullptr;
 }
 
+TRVUndoList* TRVEditRVData::NoteEditAndGetUndoList()
+{
+    FEdited = true;
+    return GetUndoList();
+}
+
 void TRVEditRVData::AddRecord(std::unique_ptr<TRVUndoInfo> info)
 {
-    if (TRVUndoList* list = GetUndoList())
+    if (TRVUndoList* list = NoteEditAndGetUndoList())
         list->AddInfo(std::move(info));
 }
 
@@ -215,12 +220,11 @@ bool TRVEditRVData::CaretInTheLastLine() const
     return !CharPos.empty() && CharPos.back().DrawItemNo == DrawItems.Count() - 1;
 }
 
-bool TRVEditRVData::CaretAtTheBeginningOfParaSection()
+bool TRVEditRVData::CaretAtTheBeginningOfParaSection() const
 {
-    CaretDrawItemNo = CharPos[CaretOffs].DrawItemNo;
     if (CaretOffs != 0)
         return false;
-    const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
+    const TRVDrawLineInfo* dli = DrawItems[CharPos[CaretOffs].DrawItemNo];
     if (dli->Offs > 1 && GetItemStyle(dli->ItemNo) >= 0)
         return false;
     const int itemNo = dli->ItemNo;
@@ -229,12 +233,11 @@ bool TRVEditRVData::CaretAtTheBeginningOfParaSection()
     return !GetItem(itemNo)->GetSameAsPrev() || (itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker);
 }
 
-bool TRVEditRVData::CaretAtTheEndOfParaSection()
+bool TRVEditRVData::CaretAtTheEndOfParaSection() const
 {
-    CaretDrawItemNo = CharPos[CaretOffs].DrawItemNo;
     if (!CaretAtTheEndOfLine())
         return false;
-    const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
+    const TRVDrawLineInfo* dli = DrawItems[CharPos[CaretOffs].DrawItemNo];
     const int itemNo = dli->ItemNo;
     if (itemNo + 1 < GetItemCount() && GetItem(itemNo + 1)->GetSameAsPrev())
         return false;
@@ -267,16 +270,11 @@ bool TRVEditRVData::IsItemParaProtected(int itemNo)
 
 bool TRVEditRVData::IsSticking(int itemNo)
 {
-    bool result;
     if (itemNo < 0)
-        result = GetItemCount() > 0 && IsProtected(0, rvprSticking);
-    else if (itemNo >= GetItemCount() - 1)
-        result = IsProtected(itemNo, rvprSticking);
-    else
-        result = IsProtected(itemNo, rvprSticking) && IsProtected(itemNo + 1, rvprSticking);
-    if (result)
-        EditBeep();
-    return result;
+        return GetItemCount() > 0 && IsProtected(0, rvprSticking);
+    if (itemNo >= GetItemCount() - 1)
+        return IsProtected(itemNo, rvprSticking);
+    return IsProtected(itemNo, rvprSticking) && IsProtected(itemNo + 1, rvprSticking);
 }
 
 void TRVEditRVData::AdjustMarkerPos(int& itemNo, int& offs)

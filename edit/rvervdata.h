@@ -97,10 +97,12 @@ public:
     std::unique_ptr<TRVUndoList> UndoList;
     std::unique_ptr<TRVUndoList> RedoList;
     TRVUndoDest UndoDest = udNone;
-    // The list the primitives record into, or null. Every step that changes
-    // the document asks it first, which counts the step: Change reports a
-    // change only when steps were made since the last one.
-    TRVUndoList* GetUndoList();
+    // The list the primitives record into, or null.
+    TRVUndoList* GetUndoList() const;
+    // Counts a step that changes the document, then answers GetUndoList: every
+    // step asks it first, and Change reports a change only when steps were made
+    // since the last one.
+    TRVUndoList* NoteEditAndGetUndoList();
     void BeginUndoSequence(TRVUndoType undoType, bool allowFinalize);
     void BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption, bool allowFinalize);
     void BeginRedoSequence(TRVUndoType undoType, const AnsiString& caption);
@@ -126,12 +128,15 @@ public:
     bool CaretAtTheBeginningOfLine() const;
     bool CaretAtTheEndOfLine() const;
     bool CaretInTheLastLine() const;
-    bool CaretAtTheBeginningOfParaSection();
-    bool CaretAtTheEndOfParaSection();
+    // Whether the caret is at the first (last) place of its paragraph section,
+    // measured from the draw item of its caret stop.
+    bool CaretAtTheBeginningOfParaSection() const;
+    bool CaretAtTheEndOfParaSection() const;
     bool IsProtected(int itemNo, TRVProtectOption option);
     bool IsParaProtected(int paraNo, TRVParaOption option);
     bool IsItemParaProtected(int itemNo);
-    // Beeps when it answers true.
+    // Whether nothing may go between ItemNo and ItemNo + 1; a caller that
+    // refuses an insertion for it beeps.
     bool IsSticking(int itemNo);
     // Inserts at InsertItemNo a copy of the list marker that starts the
     // paragraph of ReferenceItemNo (numbering on, not restarting); false when
@@ -214,6 +219,13 @@ public:
                       int& itemsAdded, bool& fullReformat);
     bool CanDelete();
     bool DeleteSelection_();
+    // The parts of DeleteSelection_: the items and text of the selection cut
+    // out (the start item last, as it decides where the caret goes), then the
+    // items around the cut settled (joined, a marker given its line).
+    struct TSelectionCut;
+    void CutSelection_(TSelectionCut& cut, int startNo, int startOffs, int endNo, int endOffs);
+    void CutSelectionStart_(TSelectionCut& cut, int i, int from, int to);
+    void SettleAfterCut_(TSelectionCut& cut, int startNo);
     // The layout step that ends a command: the paragraphs of the draw items
     // StartDrawItemNo..EndDrawItemNo (laid out before the command, which added
     // ItemsAdded items) are laid out again, or the whole document when its

@@ -235,6 +235,7 @@ void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
         return;
     }
     BeginUndoSequence(rvutDelete, true);
+    CaretDrawItemNo = CharPos[CaretOffs].DrawItemNo;
     if (CaretAtTheBeginningOfParaSection() && atItemStart) {
         JoinWithPreviousPara(i, paraFirst, paraLast);
         return;

@@ -99,7 +99,7 @@ void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
         Do_DeleteCP(itemNo);
     TCustomRVItemInfo* item = GetItem(itemNo);
     NoteMarkerItem(item);
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteItemInfo>(rvuDeleteItem);
         record->ItemNo = itemNo;
         record->s = Items->Get(itemNo);
@@ -129,7 +129,7 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
             Do_DeleteCP(i);
         NoteMarkerItem(GetItem(i));
     }
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteItemsInfo>(rvuDeleteItems);
         record->StartItemNo = firstItemNo;
         record->EndItemNo = lastItemNo;
@@ -164,7 +164,7 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
     item->Checkpoint = nullptr;
     if (cp)
         cp->ItemInfo = nullptr;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoInsertItemInfo>(rvuInsertItem);
         record->ItemNo = itemNo;
         record->LastAffectedItemNo = paraEnd;
@@ -189,7 +189,7 @@ TRVUndoInfo* TRVEditRVData::Do_InsertItems_1(int itemNo, int count)
 {
     if (count == 0)
         return nullptr;
-    TRVUndoList* list = GetUndoList();
+    TRVUndoList* list = NoteEditAndGetUndoList();
     if (!list)
         return nullptr;
     auto record = MakeRecord<TRVUndoInsertItemsInfo>(rvuInsertItems);
@@ -272,7 +272,7 @@ void TRVEditRVData::Do_InsertSubstring(int itemNo, int index, const AnsiString& 
     AnsiString text = Items->Get(itemNo);
     if (index < 1 || index > RVU_Length(text, options) + 1)
         throw ERollViewError(errUndo);
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoInsertSubstringInfo>(rvuInsertSubstring);
         record->ItemNo = itemNo;
         record->Index = index;
@@ -297,7 +297,7 @@ void TRVEditRVData::Do_DeleteSubstring(int itemNo, int index, int count)
     count = std::min(count, length - index + 1);
     if (count <= 0)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteSubstringInfo>(rvuDeleteSubstring);
         record->ItemNo = itemNo;
         record->Index = index;
@@ -312,7 +312,7 @@ void TRVEditRVData::Do_ChangeText(int itemNo, const AnsiString& s)
 {
     if (Items->Get(itemNo) == s)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoChangeTextInfo>(rvuChangeText);
         record->ItemNo = itemNo;
         record->s = Items->Get(itemNo);
@@ -341,7 +341,7 @@ void TRVEditRVData::Do_NewLine(int itemNo, bool sameAsPrev, int paraNo, bool& fu
     int paraEnd = -1;
     if (itemNo + 1 < GetItemCount() && !GetItem(itemNo + 1)->CanBeBorderStart())
         paraEnd = GetParaEndItemNo(itemNo + 1);
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoNewLineInfo>(rvuNewLine);
         record->ItemNo = itemNo;
         record->SameAsPrev = item->GetSameAsPrev();
@@ -396,7 +396,7 @@ void TRVEditRVData::Do_BR(int itemNo, bool br, bool& fullReformat)
     if (current == br)
         return;
     const int w0 = CalculateMinItemWidthPlusEx(itemNo);
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoBRInfo>(rvuBR);
         record->ItemNo = itemNo;
         record->BR = item->GetBR();
@@ -415,7 +415,7 @@ void TRVEditRVData::Do_PageBreak(int itemNo, bool pageBreak)
     const bool current = item->GetSameAsPrev() || item->GetPageBreakBefore();
     if (current == pageBreak)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoPageBreakInfo>(rvuPageBreak);
         record->ItemNo = itemNo;
         record->PageBreak = item->GetPageBreakBefore();
@@ -430,7 +430,7 @@ void TRVEditRVData::Do_Para(int firstItemNo, int lastItemNo, int paraNo, bool& f
     lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
     if (lastItemNo < firstItemNo)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
         record->StartItemNo = firstItemNo;
         for (int i = firstItemNo; i <= lastItemNo; ++i)
@@ -448,7 +448,7 @@ void TRVEditRVData::Do_ParaList(int firstItemNo, const std::vector<int>& list, b
         return;
     // Every item keeps its own style in the record, so that undoing a change
     // that left several styles restores each of them.
-    if (TRVUndoList* undoTo = GetUndoList()) {
+    if (TRVUndoList* undoTo = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoParaListInfo>(rvuPara);
         record->StartItemNo = firstItemNo;
         for (int i = firstItemNo; i <= last; ++i)
@@ -485,7 +485,7 @@ void TRVEditRVData::Do_StyleNo(int itemNo, int styleNo)
     TCustomRVItemInfo* item = GetItem(itemNo);
     if (item->StyleNo < 0 || item->StyleNo == styleNo)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoStyleNoInfo>(rvuStyleNo);
         record->ItemNo = itemNo;
         record->StyleNo = item->StyleNo;
@@ -506,7 +506,7 @@ void TRVEditRVData::Do_Tag(int itemNo, const TRVTag& tag)
     TCustomRVItemInfo* item = GetItem(itemNo);
     if (item->Tag == tag)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoTagInfo>(rvuTag);
         record->ItemNo = itemNo;
         record->Tag = item->Tag;
@@ -524,7 +524,7 @@ void TRVEditRVData::Do_AddCP(int itemNo, TRVCPInfo* checkpoint)
     }
     if (!checkpoint)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoAddCPInfo>(rvuCheckpoint);
         record->ItemNo = itemNo;
         list->AddInfo(std::move(record));
@@ -546,7 +546,7 @@ void TRVEditRVData::Do_DeleteCP(int itemNo)
     TRVCPInfo* cp = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->Checkpoint;
     if (!cp)
         throw ERollViewError(errCheckpoint);
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoDeleteCPInfo>(rvuCheckpoint);
         record->ItemNo = itemNo;
         TRVUndoDeleteCPInfo* raw = record.get();

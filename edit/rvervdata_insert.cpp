@@ -244,6 +244,11 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         item = nullptr;
         return result;
     };
+    // Nothing goes between sticking items; the refusal beeps.
+    auto dropSticking = [&] {
+        EditBeep();
+        return drop(false);
+    };
     CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
     const int i = dli->ItemNo;
@@ -268,7 +273,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         insertPoint = i + 1;
     } else if (ItemLength(i) == 0) {
         if (IsSticking(i - 1) || IsSticking(i))
-            return drop(false);
+            return dropSticking();
         TCustomRVItemInfo* empty = GetItem(i);
         if (!empty->GetSameAsPrev()) {
             item->SetSameAsPrev(false);
@@ -292,7 +297,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         if (p <= 1 && !fullWidthAfterMarker) {
             insertPoint = i;
             if (IsSticking(i - 1))
-                return drop(false);
+                return dropSticking();
             if (!fullWidth && !text->GetSameAsPrev()) {
                 InsertAtNonText(item, i, false, insertPoint, wantedPara, fullReformat);
             } else {
@@ -314,7 +319,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
             wantedPara = -1;
             insertPoint = i + 1;
             if (IsSticking(i))
-                return drop(false);
+                return dropSticking();
             autoTagFrom = &text->Tag;
         }
         if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->Tag == TRVTag() &&
@@ -427,6 +432,20 @@ bool TRVEditRVData::CanDelete()
     return !IsParaProtected(CurParaStyleNo, rvpaoReadOnly);
 }
 
+// What a deletion of the selection did so far: the items it removed (less the
+// empty ones it put in), whether the whole document must be laid out, and
+// where the caret goes.
+struct TRVEditRVData::TSelectionCut {
+    int Deleted = 0;
+    bool FullReformat = false;
+    // The place after the deleted part starts a paragraph (of its own or after a marker).
+    bool NextStartsPara = true;
+    // The rest of the end item joins the start's line.
+    bool JoinNext = false;
+    int CaretItem = 0;
+    int CaretOffs = 0;
+};
+
 bool TRVEditRVData::DeleteSelection_()
 {
     if (!SelectionExists(true, false)) {
@@ -468,114 +487,123 @@ bool TRVEditRVData::DeleteSelection_()
     startOffs = SnapToCharacter(*this, startNo, startOffs, false);
     endOffs = SnapToCharacter(*this, endNo, endOffs, true);
 
-    int Deleted = 0;
-    bool fullReformat = false;
-    bool NextStartsPara = true;
-    bool JoinNext = false;
-    bool Flag = false;
-    int caretItem = startNo;
-    int CaretOffsInItem = startOffs;
-    auto Note = [&]() { fullReformat = fullReformat || Flag; };
+    TSelectionCut cut;
+    cut.CaretItem = startNo;
+    cut.CaretOffs = startOffs;
+    CutSelection_(cut, startNo, startOffs, endNo, endOffs);
+    SettleAfterCut_(cut, startNo);
+    // A deletion across paragraphs may move items into another paragraph style.
+    Reformat_(cut.FullReformat || mayShrink, paraStartDi, paraEndDi, -cut.Deleted);
+    SetCaretAtItem(cut.CaretItem, cut.CaretOffs, true);
+    DoSelect();
+    return true;
+}
+
+void TRVEditRVData::CutSelection_(TSelectionCut& cut, int startNo, int startOffs, int endNo, int endOffs)
+{
+    bool flag = false;
+    if (startNo == endNo) {
+        cut.NextStartsPara = startNo + 1 >= GetItemCount() || !GetItem(startNo + 1)->GetSameAsPrev();
+        CutSelectionStart_(cut, startNo, startOffs, endOffs);
+        return;
+    }
+    if (endOffs < GetOffsAfterItem(endNo)) {
+        if (GetItemStyle(endNo) >= 0 && endOffs > 1)
+            Do_DeleteSubstring(endNo, 1, endOffs - 1);
+        cut.JoinNext = true;
+        cut.NextStartsPara = false;
+    } else {
+        cut.NextStartsPara = endNo + 1 >= GetItemCount() || !GetItem(endNo + 1)->GetSameAsPrev();
+        Do_DeleteItem(endNo, flag);
+        cut.FullReformat = cut.FullReformat || flag;
+        ++cut.Deleted;
+    }
+    if (endNo - 1 >= startNo + 1) {
+        cut.Deleted += endNo - 1 - startNo;
+        Do_DeleteItems(startNo + 1, endNo - 1, flag);
+        cut.FullReformat = cut.FullReformat || flag;
+    }
+    CutSelectionStart_(cut, startNo, startOffs, GetOffsAfterItem(startNo));
+}
+
+void TRVEditRVData::CutSelectionStart_(TSelectionCut& cut, int i, int from, int to)
+{
+    bool flag = false;
+    auto note = [&]() { cut.FullReformat = cut.FullReformat || flag; };
     // The rest of the end item joins the start's line, unless that ends with
     // a full-width item, which nothing continues.
-    auto JoinAt = [&](int itemNo) {
-        JoinLine(itemNo, Flag);
-        Note();
+    auto joinAt = [&](int itemNo) {
+        JoinLine(itemNo, flag);
+        note();
     };
-
-    auto cutStart = [&](int i, int from, int to) {
-        if (from <= GetOffsBeforeItem(i) && to >= GetOffsAfterItem(i)) {
-            TCustomRVItemInfo* item = GetItem(i);
-            const bool startsPara = !item->GetSameAsPrev();
-            if (NextStartsPara)
-                NextStartsPara = startsPara || (i > 0 && GetItemStyle(i - 1) == rvsListMarker);
-            const bool br = item->GetBR();
-            const bool sameAsPrev = item->GetSameAsPrev();
-            const int paraNo = item->ParaNo;
-            Do_DeleteItem(i, Flag);
-            Note();
-            ++Deleted;
-            if (NextStartsPara) {
-                InsEmptyString(i, TRVTag(), paraNo, CurTextStyleNo, sameAsPrev, br);
-                --Deleted;
-                caretItem = i;
-                CaretOffsInItem = 1;
-            } else if (startsPara && i < GetItemCount()) {
-                if (!(i > 0 && IsProtected(i, rvprParaStartProtect))) {
-                    Do_NewLine(i, false, -1, Flag);
-                    Note();
-                    if (br) {
-                        Do_BR(i, true, Flag);
-                        Note();
-                    }
-                }
-                caretItem = i;
-                CaretOffsInItem = GetOffsBeforeItem(i);
-            } else {
-                caretItem = i - 1;
-                CaretOffsInItem = GetOffsAfterItem(i - 1);
-                if (JoinNext)
-                    JoinAt(i);
-            }
-            return;
-        }
+    if (!(from <= GetOffsBeforeItem(i) && to >= GetOffsAfterItem(i))) {
         if (GetItemStyle(i) >= 0 && to > from) {
             Do_DeleteSubstring(i, from, to - from);
         }
-        caretItem = i;
-        CaretOffsInItem = from;
-        if (JoinNext)
-            JoinAt(i + 1);
-    };
-
-    if (startNo == endNo) {
-        NextStartsPara = startNo + 1 >= GetItemCount() || !GetItem(startNo + 1)->GetSameAsPrev();
-        cutStart(startNo, startOffs, endOffs);
+        cut.CaretItem = i;
+        cut.CaretOffs = from;
+        if (cut.JoinNext)
+            joinAt(i + 1);
+        return;
+    }
+    TCustomRVItemInfo* item = GetItem(i);
+    const bool startsPara = !item->GetSameAsPrev();
+    if (cut.NextStartsPara)
+        cut.NextStartsPara = startsPara || (i > 0 && GetItemStyle(i - 1) == rvsListMarker);
+    const bool br = item->GetBR();
+    const bool sameAsPrev = item->GetSameAsPrev();
+    const int paraNo = item->ParaNo;
+    Do_DeleteItem(i, flag);
+    note();
+    ++cut.Deleted;
+    if (cut.NextStartsPara) {
+        InsEmptyString(i, TRVTag(), paraNo, CurTextStyleNo, sameAsPrev, br);
+        --cut.Deleted;
+        cut.CaretItem = i;
+        cut.CaretOffs = 1;
+    } else if (startsPara && i < GetItemCount()) {
+        if (!(i > 0 && IsProtected(i, rvprParaStartProtect))) {
+            Do_NewLine(i, false, -1, flag);
+            note();
+            if (br) {
+                Do_BR(i, true, flag);
+                note();
+            }
+        }
+        cut.CaretItem = i;
+        cut.CaretOffs = GetOffsBeforeItem(i);
     } else {
-        if (endOffs < GetOffsAfterItem(endNo)) {
-            if (GetItemStyle(endNo) >= 0 && endOffs > 1)
-                Do_DeleteSubstring(endNo, 1, endOffs - 1);
-            JoinNext = true;
-            NextStartsPara = false;
-        } else {
-            NextStartsPara = endNo + 1 >= GetItemCount() || !GetItem(endNo + 1)->GetSameAsPrev();
-            Do_DeleteItem(endNo, Flag);
-            Note();
-            ++Deleted;
-        }
-        if (endNo - 1 >= startNo + 1) {
-            Deleted += endNo - 1 - startNo;
-            Do_DeleteItems(startNo + 1, endNo - 1, Flag);
-            Note();
-        }
-        cutStart(startNo, startOffs, GetOffsAfterItem(startNo));
+        cut.CaretItem = i - 1;
+        cut.CaretOffs = GetOffsAfterItem(i - 1);
+        if (cut.JoinNext)
+            joinAt(i);
     }
+}
+
+void TRVEditRVData::SettleAfterCut_(TSelectionCut& cut, int startNo)
+{
+    bool flag = false;
     for (int i = startNo; i <= startNo + 1; ++i) {
-        SettleAfterRemoval(i, Flag);
-        Note();
+        SettleAfterRemoval(i, flag);
+        cut.FullReformat = cut.FullReformat || flag;
     }
-    if (caretItem >= 0 && caretItem + 1 < GetItemCount() &&
-        RV_CanConcateItems(caretItem, GetItem(caretItem), GetItem(caretItem + 1), false)) {
-        fullReformat = Do_Concate(caretItem) || fullReformat;
-        ++Deleted;
+    if (cut.CaretItem >= 0 && cut.CaretItem + 1 < GetItemCount() &&
+        RV_CanConcateItems(cut.CaretItem, GetItem(cut.CaretItem), GetItem(cut.CaretItem + 1), false)) {
+        cut.FullReformat = Do_Concate(cut.CaretItem) || cut.FullReformat;
+        ++cut.Deleted;
     }
-    if (caretItem < 0) {
-        caretItem = 0;
-        CaretOffsInItem = GetOffsBeforeItem(0);
+    if (cut.CaretItem < 0) {
+        cut.CaretItem = 0;
+        cut.CaretOffs = GetOffsBeforeItem(0);
     }
     // A marker keeps a line to number: an empty text when nothing follows it.
-    if (GetItemStyle(caretItem) == rvsListMarker &&
-        (caretItem + 1 >= GetItemCount() || GetItem(caretItem + 1)->CanBeBorderStart())) {
-        InsEmptyString(caretItem + 1, TRVTag(), GetItemPara(caretItem), CurTextStyleNo, true, false);
-        --Deleted;
-        ++caretItem;
-        CaretOffsInItem = 1;
+    if (GetItemStyle(cut.CaretItem) == rvsListMarker &&
+        (cut.CaretItem + 1 >= GetItemCount() || GetItem(cut.CaretItem + 1)->CanBeBorderStart())) {
+        InsEmptyString(cut.CaretItem + 1, TRVTag(), GetItemPara(cut.CaretItem), CurTextStyleNo, true, false);
+        --cut.Deleted;
+        ++cut.CaretItem;
+        cut.CaretOffs = 1;
     }
-    // A deletion across paragraphs may move items into another paragraph style.
-    Reformat_(fullReformat || mayShrink, paraStartDi, paraEndDi, -Deleted);
-    SetCaretAtItem(caretItem, CaretOffsInItem, true);
-    DoSelect();
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -596,6 +624,7 @@ void TRVEditRVData::OnEnterPress_(bool shift)
     GetParaBounds(CharPos.front().DrawItemNo, CharPos.back().DrawItemNo, paraFirst, paraLast);
     const bool mayShrink = ReachesDocMinWidth(paraFirst, paraLast);
     // On an empty line the caret is at both edges: the new line goes after it.
+    CaretDrawItemNo = CharPos[CaretOffs].DrawItemNo;
     const bool atEnd = CaretAtTheEndOfParaSection();
     const bool atStart = !atEnd && CaretAtTheBeginningOfParaSection();
     bool full = false;

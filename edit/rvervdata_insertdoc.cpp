@@ -153,8 +153,10 @@ bool TRVEditRVData::OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertio
             // The marker keeps its empty line; the block follows it.
             point.ItemNo = i + 1;
         } else {
-            if (IsSticking(i - 1) || IsSticking(i))
+            if (IsSticking(i - 1) || IsSticking(i)) {
+                EditBeep();
                 return false;
+            }
             point.ItemNo = i;
             point.AtLineStart = !at->GetSameAsPrev();
             point.Replaced = point.AtLineStart;
@@ -167,8 +169,10 @@ bool TRVEditRVData::OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertio
     } else {
         const int p = dli->Offs + caretOffset - 1;
         if (p <= 1) {
-            if (IsSticking(i - 1))
+            if (IsSticking(i - 1)) {
+                EditBeep();
                 return false;
+            }
             point.ItemNo = i;
             point.AtLineStart = !at->GetSameAsPrev();
         } else if (p <= ItemLength(i)) {
@@ -180,8 +184,10 @@ bool TRVEditRVData::OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertio
             full = full || flag;
             point.ItemNo = i + 1;
         } else {
-            if (IsSticking(i))
+            if (IsSticking(i)) {
+                EditBeep();
                 return false;
+            }
             point.ItemNo = i + 1;
         }
     }

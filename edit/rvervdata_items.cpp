@@ -23,7 +23,7 @@ void TRVEditRVData::Do_ModifyItem(int itemNo, const AnsiString& s, TCustomRVItem
         CurrentItem = newItem;
     if (MouseCaptureItem == old)
         MouseCaptureItem = nullptr;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoModifyItemInfo>();
         record->Action = rvuModifyItem;
         record->ItemNo = itemNo;
@@ -59,7 +59,7 @@ void TRVEditRVData::Do_ReplaceItem(int itemNo, TCustomRVItemInfo* newItem)
         ReleaseMouseCapture(old);
     if (CurrentItem == old)
         CurrentItem = newItem;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoReplaceItemInfo>();
         record->Action = rvuModifyItem;
         record->ItemNo = itemNo;
@@ -82,7 +82,7 @@ void TRVEditRVData::Do_ChangeVAlign(int itemNo, TRVVAlign vAlign)
     auto* item = CheckItemClass<TRVRectItemInfo>(itemNo);
     if (item->VAlign == vAlign)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoChangeVAlignInfo>();
         record->Action = rvuChangeVAlign;
         record->ItemNo = itemNo;
@@ -99,7 +99,7 @@ void TRVEditRVData::Do_ExtraIntProperty(int itemNo, TRVExtraItemProperty prop, i
     int old = 0;
     if (!item->GetExtraIntProperty(prop, old) || old == value)
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoExtraIntProperty>();
         record->Action = rvuModifyItem;
         record->ItemNo = itemNo;
@@ -113,7 +113,7 @@ void TRVEditRVData::Do_ExtraIntProperty(int itemNo, TRVExtraItemProperty prop, i
 
 void TRVEditRVData::Do_ReformateRange(int startItemNo, int endItemNo, bool superReformat)
 {
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoReformateRange>();
         record->Action = rvuMisc;
         record->ItemNo = startItemNo;
@@ -125,7 +125,7 @@ void TRVEditRVData::Do_ReformateRange(int startItemNo, int endItemNo, bool super
 
 void TRVEditRVData::Do_ItemModifyTerminator(int itemNo, bool opening)
 {
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoModifyItemTerminator>();
         record->Action = rvuModifyItem;
         record->ItemNo = itemNo;

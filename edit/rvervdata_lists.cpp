@@ -152,7 +152,7 @@ void TRVEditRVData::Do_ChangeListMarkers(TRVMarkerChanges& changes, bool fromUnd
     const int first = changes.front().ItemNo;
     const int w0 = CalculateParaSectionsMinWidthDef(first, GetParaEndItemNo(changes.back().ItemNo));
     TRVUndoListMarkersInfo* record = nullptr;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto info = std::make_unique<TRVUndoListMarkersInfo>();
         info->Action = rvuChangeListMarker;
         record = info.get();

@@ -133,7 +133,7 @@ void TRVEditRVData::Do_Resize(int itemNo, int width, int height, bool reformat)
     TControl* control = CheckItemClass<TRVControlItemInfo>(itemNo)->Control();
     if (!control || (control->Width() == width && control->Height() == height))
         return;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = std::make_unique<TRVUndoResizeInfo>();
         record->Action = rvuModifyItem;
         record->ItemNo = itemNo;
@@ -186,7 +186,7 @@ TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperty(int itemNo, TPer
     if (old == value)
         return nullptr;
     TRVUndoModifyItemIntProperty* record = nullptr;
-    if (TRVUndoList* list = GetUndoList()) {
+    if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         record = AddModifyItemPropsRecord(
             list, recordClass ? recordClass() : std::make_unique<TRVUndoModifyItemIntProperty>(), itemNo,
             affectSize, affectWidth);
@@ -209,7 +209,7 @@ TRVEditRVData::Do_ModifyItemIntProperties(int itemNo, TPersistent* subObject, co
     TPersistent* object = PropertyObject(item, subObject);
     // The record is made first so that what changed is written into it, and
     // added only when something did.
-    TRVUndoList* list = GetUndoList();
+    TRVUndoList* list = NoteEditAndGetUndoList();
     std::unique_ptr<TRVUndoModifyItemIntProperties> record;
     if (list)
         record = recordClass ? recordClass() : std::make_unique<TRVUndoModifyItemIntProperties>();

@@ -165,6 +165,7 @@ private:
 
     // ---- Destinations, pictures and fields (rvrtfreader_dest.cpp)
     TRVRTFErrorCode ChangeDest(TRTFIDEST dest, int param);
+    void ChangeListDest(TRTFIDEST dest, int param);
     TRVRTFErrorCode EndGroupAction(TRTFrds dest);
     TRVRTFErrorCode EndPicture();
     std::unique_ptr<TGraphic> MakeGraphic(TRVRTFPicture& picture, bool& valid);

@@ -156,6 +156,12 @@ void LoadWinMetafile(TMetafile& metafile, TRVRTFPicture& picture)
     }
 }
 
+// A destination that opens only inside Parent: Then there, else the group is skipped.
+TRTFrds Inside(TRTFrds current, TRTFrds parent, TRTFrds then)
+{
+    return current == parent ? then : rdsSkip;
+}
+
 } // namespace
 
 TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
@@ -164,9 +170,6 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     if (state.Destination == rdsSkip)
         return rtf_ec_OK;
     const TRTFrds current = state.Destination;
-    auto inside = [&](TRTFrds parent, TRTFrds then) {
-        state.Destination = current == parent ? then : rdsSkip;
-    };
     switch (dest) {
     case idestPict:
         if (FPicture)
@@ -213,7 +216,7 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
             state.FieldInstruction.clear();
             state.FieldPictureInserted = false;
         }
-        inside(rdsField, rdsFldInst);
+        state.Destination = Inside(current, rdsField, rdsFldInst);
         break;
     case idestFldRslt:
     case idestNestedTableProps:
@@ -250,10 +253,39 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
             state.Destination = rdsSkip;
         break;
     case idestPNTextAfter:
-        inside(rdsPN, rdsPNTextAfter);
+    case idestPNTextBefore:
+    case idestPN:
+    case idestPNSecLvl:
+    case idestListTable:
+    case idestList:
+    case idestListName:
+    case idestListLevel:
+    case idestLevelText:
+    case idestLevelNumbers:
+    case idestLOTable:
+    case idestLO:
+    case idestLOLevel:
+        ChangeListDest(dest, param);
+        break;
+    default:
+        state.Destination = rdsSkip;
+        break;
+    }
+    return rtf_ec_OK;
+}
+
+// The destinations of the list tables, the list overrides and the old
+// paragraph numbering.
+void TRVRTFReader::ChangeListDest(TRTFIDEST dest, int param)
+{
+    TRVRTFReaderState& state = *FState;
+    const TRTFrds current = state.Destination;
+    switch (dest) {
+    case idestPNTextAfter:
+        state.Destination = Inside(current, rdsPN, rdsPNTextAfter);
         break;
     case idestPNTextBefore:
-        inside(rdsPN, rdsPNTextBefore);
+        state.Destination = Inside(current, rdsPN, rdsPNTextBefore);
         break;
     case idestPN:
         FMarkerProps = std::make_unique<TRVRTFMarkerProperties>();
@@ -271,10 +303,10 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestList:
         if (current == rdsListTable)
             FListTable.AddNew();
-        inside(rdsListTable, rdsList);
+        state.Destination = Inside(current, rdsListTable, rdsList);
         break;
     case idestListName:
-        inside(rdsList, rdsListName);
+        state.Destination = Inside(current, rdsList, rdsListName);
         break;
     case idestListLevel:
         // A list table emptied inside the list group leaves no list to add to.
@@ -286,10 +318,10 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
         }
         break;
     case idestLevelText:
-        inside(rdsListLevel, rdsListLevelText);
+        state.Destination = Inside(current, rdsListLevel, rdsListLevelText);
         break;
     case idestLevelNumbers:
-        inside(rdsListLevel, rdsListLevelNumbers);
+        state.Destination = Inside(current, rdsListLevel, rdsListLevelNumbers);
         break;
     case idestLOTable:
         FListOverrideTable.Clear();
@@ -298,7 +330,7 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestLO:
         if (current == rdsLOTable)
             FListOverrideTable.AddNew();
-        inside(rdsLOTable, rdsLO);
+        state.Destination = Inside(current, rdsLOTable, rdsLO);
         break;
     case idestLOLevel:
         if (current == rdsLO && FListOverrideTable.GetLastListOverride()) {
@@ -309,10 +341,8 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
         }
         break;
     default:
-        state.Destination = rdsSkip;
         break;
     }
-    return rtf_ec_OK;
 }
 
 TRVRTFErrorCode TRVRTFReader::EndGroupAction(TRTFrds dest)

@@ -674,6 +674,9 @@ private:
     struct TLayoutPass;
     void WidenSpan(TLayoutPass& pass, int row, int col, int wanted, bool minMode, int maxKind);
     void DistributeRest(TLayoutPass& pass, const TGridMeasure& grid, int content);
+    // The percentage and the pixel columns of a layout pass given their widths.
+    void GivePercentWidths(TLayoutPass& pass, const TGridMeasure& grid, int64_t content, int64_t pad2);
+    void GivePixelWidths(TLayoutPass& pass, const TGridMeasure& grid);
     void LayOutRows(TRVTableItemFormattingInfo* fmt, const TGridMeasure& grid);
     void PaintCell(int row, int col, int x, int y, TCanvas* canvas, const TRect& clip,
                    TRVTableItemFormattingInfo* fmt, TRVItemDrawStates drawState, TColor selColor,

@@ -11,7 +11,7 @@
 TRVEditRVData* TableUndoData(const TRVTableItemInfo* table)
 {
     TRVEditRVData* data = table != nullptr ? table->GetInsertedEditData() : nullptr;
-    return data != nullptr && data->GetUndoList() != nullptr ? data : nullptr;
+    return data != nullptr && data->NoteEditAndGetUndoList() != nullptr ? data : nullptr;
 }
 
 namespace {

@@ -160,17 +160,8 @@ void TRVTableRows::Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRo
 
 void TRVTableRows::Do_BeforeUnmergeCell(int itemNo, int row, int col, bool unmergeRows, bool unmergeCols)
 {
-    if (auto* r = AddTableUndoInfo<TRVUndoUnmerge>(TableUndoData(Table), itemNo, true, true)) {
-        const TRVTableCellData* cell = Get(row)->Get(col);
-        r->Row = row;
-        r->Col = col;
-        r->UnmergeRows = unmergeRows;
-        r->UnmergeCols = unmergeCols;
-        r->OldColSpan = cell->ColSpan;
-        r->OldRowSpan = cell->RowSpan;
-        r->OldBestWidth = cell->BestWidth;
-        r->OldBestHeight = cell->BestHeight;
-    }
+    if (auto* r = AddTableUndoInfo<TRVUndoUnmerge>(TableUndoData(Table), itemNo, true, true))
+        r->NoteCell(row, col, unmergeRows, unmergeCols, Get(row)->Get(col));
 }
 
 namespace {

@@ -346,6 +346,92 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
     }
 }
 
+// Percentage columns: what is left is shared by their percentages of the
+// content width, and cells with a percentage widen the columns they span.
+void TRVTableItemInfo::GivePercentWidths(TLayoutPass& pass, const TGridMeasure& grid, int64_t content,
+                                         int64_t pad2)
+{
+    const int Cols = Rows->GetColCount();
+    std::vector<int64_t> p(Cols);
+    int64_t pSum = 0;
+    for (int c = 0; c < Cols; ++c) {
+        p[c] = PercentOfWidth(grid.Percents[c], RV_Clamp32(content)) - pad2;
+        pSum += p[c];
+    }
+    if (pSum != 0 && pass.Left > 0) {
+        const int64_t a = pass.Left;
+        pSum = std::max(pSum, a);
+        for (int c = 0; c < Cols && pass.Left > 0; ++c) {
+            int64_t s = ScaleSafe(p[c], a, pSum);
+            if (s <= 0)
+                continue;
+            pass.Kinds[c] = ckPercent;
+            ++pass.KindCount;
+            if (pass.Widths[c] < s) {
+                pass.Left += pass.Widths[c];
+                s = std::min(s, pass.Left);
+                pass.Widths[c] = RV_Clamp32(s);
+                pass.Left -= s;
+            }
+        }
+    }
+    if (pass.Left > 0) {
+        for (const TGridMeasure::TCellAt& at : grid.Wide) {
+            const TRVTableCellData* cell = at.Cell;
+            if (cell->BestWidth >= 0)
+                continue;
+            const int percent =
+                static_cast<int>(std::clamp<int64_t>(-static_cast<int64_t>(cell->BestWidth), 1, 100));
+            WidenSpan(pass, at.Row, at.Col, RV_Clamp32(ScaleSafe(percent, content, 100) - pad2), false,
+                      ckPercent);
+            for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
+                if (pass.Kinds[k] == ckAuto) {
+                    pass.Kinds[k] = ckPercent;
+                    ++pass.KindCount;
+                }
+        }
+    }
+}
+
+// Pixel columns: the columns with a width of their own, then the cells with one
+// widen the columns they span, from what is left (any width in a fixed table).
+void TRVTableItemInfo::GivePixelWidths(TLayoutPass& pass, const TGridMeasure& grid)
+{
+    const int Cols = Rows->GetColCount();
+    for (int c = 0; c < Cols && (pass.Fixed || pass.Left > 0); ++c) {
+        if (pass.Kinds[c] != ckAuto)
+            continue;
+        int64_t q = GetDevX(grid.Pixels[c]);
+        if (q <= 0)
+            continue;
+        pass.Kinds[c] = ckPixel;
+        ++pass.KindCount;
+        ++pass.PixelCount;
+        if (pass.Widths[c] < q) {
+            if (!pass.Fixed) {
+                pass.Left += pass.Widths[c];
+                q = std::min(q, pass.Left);
+                pass.Left -= q;
+            }
+            pass.Widths[c] = RV_Clamp32(q);
+        }
+    }
+    if (pass.Fixed || pass.Left > 0) {
+        for (const TGridMeasure::TCellAt& at : grid.Wide) {
+            const TRVTableCellData* cell = at.Cell;
+            if (cell->BestWidth <= 0)
+                continue;
+            WidenSpan(pass, at.Row, at.Col, GetDevX(cell->BestWidth), false, ckPixel);
+            for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
+                if (pass.Kinds[k] == ckAuto) {
+                    pass.Kinds[k] = ckPixel;
+                    ++pass.KindCount;
+                    ++pass.PixelCount;
+                }
+        }
+    }
+}
+
 void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormattingInfo* fmt,
                                                 TCanvas* Canvas, bool force)
 {
@@ -396,81 +482,9 @@ void TRVTableItemInfo::InternalOnDocWidthChange(int docWidth, TRVTableItemFormat
         fmt->Width = RV_Clamp32(tableWidth - free + pass.MinSum);
     } else {
         pass.Left = free - pass.MinSum;
-        if (!pass.Fixed) {
-            // Percentage columns.
-            std::vector<int64_t> p(Cols);
-            int64_t pSum = 0;
-            for (int c = 0; c < Cols; ++c) {
-                p[c] = PercentOfWidth(grid.Percents[c], RV_Clamp32(Content)) - Pad2;
-                pSum += p[c];
-            }
-            if (pSum != 0 && pass.Left > 0) {
-                const int64_t a = pass.Left;
-                pSum = std::max(pSum, a);
-                for (int c = 0; c < Cols && pass.Left > 0; ++c) {
-                    int64_t s = ScaleSafe(p[c], a, pSum);
-                    if (s <= 0)
-                        continue;
-                    pass.Kinds[c] = ckPercent;
-                    ++pass.KindCount;
-                    if (pass.Widths[c] < s) {
-                        pass.Left += pass.Widths[c];
-                        s = std::min(s, pass.Left);
-                        pass.Widths[c] = RV_Clamp32(s);
-                        pass.Left -= s;
-                    }
-                }
-            }
-            if (pass.Left > 0) {
-                for (const TGridMeasure::TCellAt& at : grid.Wide) {
-                    const TRVTableCellData* cell = at.Cell;
-                    if (cell->BestWidth >= 0)
-                        continue;
-                    const int percent =
-                        static_cast<int>(std::clamp<int64_t>(-static_cast<int64_t>(cell->BestWidth), 1, 100));
-                    WidenSpan(pass, at.Row, at.Col, RV_Clamp32(ScaleSafe(percent, Content, 100) - Pad2),
-                              false, ckPercent);
-                    for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
-                        if (pass.Kinds[k] == ckAuto) {
-                            pass.Kinds[k] = ckPercent;
-                            ++pass.KindCount;
-                        }
-                }
-            }
-        }
-        // Pixel columns.
-        for (int c = 0; c < Cols && (pass.Fixed || pass.Left > 0); ++c) {
-            if (pass.Kinds[c] != ckAuto)
-                continue;
-            int64_t q = GetDevX(grid.Pixels[c]);
-            if (q <= 0)
-                continue;
-            pass.Kinds[c] = ckPixel;
-            ++pass.KindCount;
-            ++pass.PixelCount;
-            if (pass.Widths[c] < q) {
-                if (!pass.Fixed) {
-                    pass.Left += pass.Widths[c];
-                    q = std::min(q, pass.Left);
-                    pass.Left -= q;
-                }
-                pass.Widths[c] = RV_Clamp32(q);
-            }
-        }
-        if (pass.Fixed || pass.Left > 0) {
-            for (const TGridMeasure::TCellAt& at : grid.Wide) {
-                const TRVTableCellData* cell = at.Cell;
-                if (cell->BestWidth <= 0)
-                    continue;
-                WidenSpan(pass, at.Row, at.Col, GetDevX(cell->BestWidth), false, ckPixel);
-                for (int k = at.Col; k < std::min(at.Col + cell->ColSpan, Cols); ++k)
-                    if (pass.Kinds[k] == ckAuto) {
-                        pass.Kinds[k] = ckPixel;
-                        ++pass.KindCount;
-                        ++pass.PixelCount;
-                    }
-            }
-        }
+        if (!pass.Fixed)
+            GivePercentWidths(pass, grid, Content, Pad2);
+        GivePixelWidths(pass, grid);
         // The rest.
         if (pass.Fixed) {
             int64_t sum = 0;

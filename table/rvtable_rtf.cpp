@@ -76,6 +76,132 @@ AnsiString BorderWords(const char* prefix, TRVTableBorderStyle style, int width,
     return result;
 }
 
+// Lengths of the table in RTF's twips. Lengths are summed in 64 bits and the
+// twips clamped to 32 bits: the properties of a table read from a file may hold
+// any values.
+int ToInt(long double value)
+{
+    return RV_Clamp32(Round(value));
+}
+
+struct TTwips {
+    double PerPixel;
+    int Of(int64_t pixels) const { return ToInt(static_cast<long double>(pixels) * PerPixel); }
+    // Half a pixel length in twips, halved before rounding.
+    int HalfOf(int64_t pixels) const { return ToInt(static_cast<long double>(pixels) * PerPixel / 2); }
+};
+
+// A width in percent as RTF's fiftieths of a percent (the table keeps it negative).
+int Fiftieths(int percent)
+{
+    return ToInt(-static_cast<long double>(percent) * 50);
+}
+
+// The row definition of row R: spacing, padding, heading, height, width and the
+// table's borders.
+AnsiString RowWords(TRVTableItemInfo& table, int r, const AnsiString& align, int level, TCustomRVData* rvData,
+                    const TTwips& twips, const TRVColorList* colorList)
+{
+    const TRVTableRows* Rows = table.Rows.get();
+    AnsiString s =
+        Format("\\trowd%s\\trgaph%d\\trleft0\\itap%d",
+               {align,
+                twips.HalfOf((static_cast<int64_t>(table.CellPadding) + table.CellBorderWidth) * 2 +
+                             table.CellHSpacing),
+                level + 1});
+    if (r < table.HeadingRowCount)
+        s += "\\trhdr";
+    if (const int bestHeight = Rows->Get(r)->GetBestHeight(); bestHeight > 0)
+        s += Format("\\trrh%d", {twips.Of(bestHeight)});
+    const int pad = twips.Of(table.CellPadding);
+    s += Format("\\trpaddl%d\\trpaddt%d\\trpaddr%d\\trpaddb%d", {pad, pad, pad, pad});
+    s += "\\trpaddfl3\\trpaddft3\\trpaddfr3\\trpaddfb3";
+    const int hSpace = twips.HalfOf(table.CellHSpacing);
+    s += Format("\\trspdl%d\\trspdr%d\\trspdfl3\\trspdfr3", {hSpace, hSpace});
+    s += Format("\\trspdt%d\\trspdb%d\\trspdft3\\trspdfb3",
+                {twips.HalfOf(r == 0 ? table.BorderVSpacing : table.CellVSpacing),
+                 twips.HalfOf(r == Rows->Count() - 1 ? table.BorderVSpacing : table.CellVSpacing)});
+    if (table.BestWidth > 0)
+        s += Format("\\trwWidth%d\\trftsWidth3",
+                    {twips.Of(table.BestWidth + 2 * static_cast<int64_t>(table.BorderWidth))});
+    else if (table.BestWidth < 0)
+        s += Format("\\trwWidth%d\\trftsWidth2", {Fiftieths(table.BestWidth)});
+    else
+        s += "\\trftsWidth1";
+    if (table.Options.Contains(rvtoRTFAllowAutofit))
+        s += "\\trautofit1";
+    s += Format("\\rollviewtbw%d", {table.BestWidth});
+    s += BorderWords("tr", table.BorderStyle, table.BorderWidth, table.BorderColor, table.BorderLightColor,
+                     nullptr, twips.PerPixel, colorList);
+    if (rvData != nullptr)
+        s += rvData->GetExtraRTFCode(rv_rtfs_RowProps, &table, r, -1, false);
+    return s;
+}
+
+// The cell definition of the place at row R, column C: its merges, width,
+// borders, colour, vertical alignment and right edge; nothing for a place
+// that no cell covers.
+AnsiString CellWords(TRVTableItemInfo& table, int r, int c, TCustomRVData* rvData, const TTwips& twips,
+                     const TRVColorList* colorList)
+{
+    int mRow = r;
+    int mCol = c;
+    TRVTableCellData* main = table.Rows->GetMainCell(r, c, mRow, mCol);
+    if (main == nullptr)
+        return AnsiString();
+    AnsiString s;
+    const bool own = mRow == r && mCol == c;
+    if (!own) {
+        if (r > mRow) {
+            s += "\\clvmrg";
+            if (c == mCol && main->ColSpan > 1)
+                s += "\\clmgf";
+        }
+        if (c > mCol) {
+            s += "\\clmrg";
+            if (r == mRow && main->RowSpan > 1)
+                s += "\\clvmgf";
+        }
+    } else {
+        if (main->RowSpan > 1)
+            s += "\\clvmgf";
+        if (main->ColSpan > 1)
+            s += "\\clmgf";
+        if (main->BestWidth > 0)
+            s += table.Options.Contains(rvtoRTFSaveCellPixelBestWidth)
+                     ? Format("\\clwWidth%d\\clftsWidth3", {twips.Of(main->BestWidth)})
+                     : AnsiString("\\clwWidth0");
+        else if (main->BestWidth < 0)
+            s += Format("\\clwWidth%d\\clftsWidth2", {Fiftieths(main->BestWidth)});
+        else
+            s += "\\clftsWidth1";
+        s += Format("\\rollviewcbw%d\\rollviewcbh%d", {main->BestWidth, main->BestHeight});
+    }
+    s += BorderWords("cl", table.CellBorderStyle, table.CellBorderWidth,
+                     main->BorderColor != clNone ? main->BorderColor : table.CellBorderColor,
+                     main->BorderLightColor != clNone ? main->BorderLightColor : table.CellBorderLightColor,
+                     main->VisibleBorders, twips.PerPixel, colorList);
+    if (const TColor cellColor = table.GetCellColor(main); cellColor != clNone) {
+        const int index = RVRTFColorIndex(colorList, cellColor);
+        if (index >= 0)
+            s += Format("\\clcbpat%d", {index});
+    }
+    const TRVCellVAlign va = main->GetRealVAlign();
+    if (va == rvcMiddle)
+        s += "\\clvertalc";
+    else if (va == rvcBottom)
+        s += "\\clvertalb";
+    if (rvData != nullptr)
+        s += rvData->GetExtraRTFCode(rv_rtfs_CellProps, &table, c, r, false);
+    const TRVTableItemFormattingInfo& fmt = *table.FormattingInfo;
+    const int64_t right = c < fmt.ColStarts.Count() && c < fmt.ColWidths.Count()
+                              ? static_cast<int64_t>(fmt.ColStarts.Get(c)) + fmt.ColWidths.Get(c)
+                              : 0;
+    s += Format("\\cellx%d", {ToInt(static_cast<long double>(right) * twips.PerPixel +
+                                    static_cast<long double>(table.CellHSpacing) * twips.PerPixel / 2)});
+    return s;
+}
+
 } // namespace
 
 void TRVTableItemInfo::FillRTFTables(TRVColorList* colorList, TRVIntegerList* listOverrideCountList,
@@ -110,18 +236,7 @@ void TRVTableItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemN
     (void)name;
     if (FormattingInfo->Width == 0)
         InternalOnDocWidthChange(600, FormattingInfo.get(), nullptr, false);
-    const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
-    // Lengths are summed in 64 bits and the twips clamped to 32 bits: the
-    // properties of a table read from a file may hold any values.
-    const auto ToInt = [](long double value) { return RV_Clamp32(Round(value)); };
-    const auto twips = [&](int64_t pixels) {
-        return ToInt(static_cast<long double>(pixels) * twipsPerPixel);
-    };
-    // Half a pixel length in twips, halved before rounding.
-    const auto halfTwips = [&](int64_t pixels) {
-        return ToInt(static_cast<long double>(pixels) * twipsPerPixel / 2);
-    };
-    const auto fiftieths = [&](int percent) { return ToInt(-static_cast<long double>(percent) * 50); };
+    const TTwips twips{twipsPerPixel};
     const bool nested = level > 0;
     const AnsiString nest = nested ? "nest" : "";
 
@@ -133,92 +248,9 @@ void TRVTableItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemN
     }
     const int colCount = Rows->GetColCount();
     for (int r = 0; r < Rows->Count(); ++r) {
-        AnsiString s = Format(
-            "\\trowd%s\\trgaph%d\\trleft0\\itap%d",
-            {align, halfTwips((static_cast<int64_t>(CellPadding) + CellBorderWidth) * 2 + CellHSpacing),
-             level + 1});
-        if (r < HeadingRowCount)
-            s += "\\trhdr";
-        if (const int bestHeight = Rows->Get(r)->GetBestHeight(); bestHeight > 0)
-            s += Format("\\trrh%d", {twips(bestHeight)});
-        const int pad = twips(CellPadding);
-        s += Format("\\trpaddl%d\\trpaddt%d\\trpaddr%d\\trpaddb%d", {pad, pad, pad, pad});
-        s += "\\trpaddfl3\\trpaddft3\\trpaddfr3\\trpaddfb3";
-        const int hSpace = halfTwips(CellHSpacing);
-        s += Format("\\trspdl%d\\trspdr%d\\trspdfl3\\trspdfr3", {hSpace, hSpace});
-        s += Format("\\trspdt%d\\trspdb%d\\trspdft3\\trspdfb3",
-                    {halfTwips(r == 0 ? BorderVSpacing : CellVSpacing),
-                     halfTwips(r == Rows->Count() - 1 ? BorderVSpacing : CellVSpacing)});
-        if (BestWidth > 0)
-            s += Format("\\trwWidth%d\\trftsWidth3",
-                        {twips(BestWidth + 2 * static_cast<int64_t>(BorderWidth))});
-        else if (BestWidth < 0)
-            s += Format("\\trwWidth%d\\trftsWidth2", {fiftieths(BestWidth)});
-        else
-            s += "\\trftsWidth1";
-        if (Options.Contains(rvtoRTFAllowAutofit))
-            s += "\\trautofit1";
-        s += Format("\\rollviewtbw%d", {BestWidth});
-        s += BorderWords("tr", BorderStyle, BorderWidth, BorderColor, BorderLightColor, nullptr,
-                         twipsPerPixel, colorList);
-        if (rvData != nullptr)
-            s += rvData->GetExtraRTFCode(rv_rtfs_RowProps, this, r, -1, false);
-
-        for (int c = 0; c < colCount; ++c) {
-            int mRow = r;
-            int mCol = c;
-            TRVTableCellData* main = Rows->GetMainCell(r, c, mRow, mCol);
-            if (main == nullptr)
-                continue;
-            const bool own = mRow == r && mCol == c;
-            if (!own) {
-                if (r > mRow) {
-                    s += "\\clvmrg";
-                    if (c == mCol && main->ColSpan > 1)
-                        s += "\\clmgf";
-                }
-                if (c > mCol) {
-                    s += "\\clmrg";
-                    if (r == mRow && main->RowSpan > 1)
-                        s += "\\clvmgf";
-                }
-            } else {
-                if (main->RowSpan > 1)
-                    s += "\\clvmgf";
-                if (main->ColSpan > 1)
-                    s += "\\clmgf";
-                if (main->BestWidth > 0)
-                    s += Options.Contains(rvtoRTFSaveCellPixelBestWidth)
-                             ? Format("\\clwWidth%d\\clftsWidth3", {twips(main->BestWidth)})
-                             : AnsiString("\\clwWidth0");
-                else if (main->BestWidth < 0)
-                    s += Format("\\clwWidth%d\\clftsWidth2", {fiftieths(main->BestWidth)});
-                else
-                    s += "\\clftsWidth1";
-                s += Format("\\rollviewcbw%d\\rollviewcbh%d", {main->BestWidth, main->BestHeight});
-            }
-            s += BorderWords("cl", CellBorderStyle, CellBorderWidth,
-                             main->BorderColor != clNone ? main->BorderColor : CellBorderColor,
-                             main->BorderLightColor != clNone ? main->BorderLightColor : CellBorderLightColor,
-                             main->VisibleBorders, twipsPerPixel, colorList);
-            if (const TColor cellColor = GetCellColor(main); cellColor != clNone) {
-                const int index = RVRTFColorIndex(colorList, cellColor);
-                if (index >= 0)
-                    s += Format("\\clcbpat%d", {index});
-            }
-            const TRVCellVAlign va = main->GetRealVAlign();
-            if (va == rvcMiddle)
-                s += "\\clvertalc";
-            else if (va == rvcBottom)
-                s += "\\clvertalb";
-            if (rvData != nullptr)
-                s += rvData->GetExtraRTFCode(rv_rtfs_CellProps, this, c, r, false);
-            const int64_t right = c < fmt.ColStarts.Count() && c < fmt.ColWidths.Count()
-                                      ? static_cast<int64_t>(fmt.ColStarts.Get(c)) + fmt.ColWidths.Get(c)
-                                      : 0;
-            s += Format("\\cellx%d", {ToInt(static_cast<long double>(right) * twipsPerPixel +
-                                            static_cast<long double>(CellHSpacing) * twipsPerPixel / 2)});
-        }
+        AnsiString s = RowWords(*this, r, align, level, rvData, twips, colorList);
+        for (int c = 0; c < colCount; ++c)
+            s += CellWords(*this, r, c, rvData, twips, colorList);
         // A row of the outermost table: its definition, then its cells. A
         // nested row: its cells first, then its definition in a group that
         // readers without nested tables skip, so that they keep the text.

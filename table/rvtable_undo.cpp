@@ -363,19 +363,24 @@ void TRVUndoMerge::Undo(TRVEditRVData* rvData)
     table->Changed();
 }
 
+void TRVUndoUnmerge::NoteCell(int row, int col, bool unmergeRows, bool unmergeCols,
+                              const TRVTableCellData* cell)
+{
+    Row = row;
+    Col = col;
+    UnmergeRows = unmergeRows;
+    UnmergeCols = unmergeCols;
+    OldColSpan = cell->ColSpan;
+    OldRowSpan = cell->RowSpan;
+    OldBestWidth = cell->BestWidth;
+    OldBestHeight = cell->BestHeight;
+}
+
 void TRVUndoUnmerge::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);
     if (auto* o = AddTableUndoInfo<TRVUndoUnmerge>(rvData, ItemNo, true, true)) {
-        const TRVTableCellData* cell = table->GetCells(Row, Col);
-        o->Row = Row;
-        o->Col = Col;
-        o->UnmergeRows = UnmergeRows;
-        o->UnmergeCols = UnmergeCols;
-        o->OldColSpan = cell->ColSpan;
-        o->OldRowSpan = cell->RowSpan;
-        o->OldBestWidth = cell->BestWidth;
-        o->OldBestHeight = cell->BestHeight;
+        o->NoteCell(Row, Col, UnmergeRows, UnmergeCols, table->GetCells(Row, Col));
         o->Unmerge = !Unmerge;
     }
     if (Unmerge)

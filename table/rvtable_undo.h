@@ -35,7 +35,7 @@ protected:
 // list, or answers null when nothing records.
 template <class T> T* AddTableUndoInfo(TRVEditRVData* rvData, int itemNo, bool affectSize, bool affectWidth)
 {
-    TRVUndoList* list = rvData != nullptr ? rvData->GetUndoList() : nullptr;
+    TRVUndoList* list = rvData != nullptr ? rvData->NoteEditAndGetUndoList() : nullptr;
     return list != nullptr
                ? AddModifyItemPropsRecord(list, std::make_unique<T>(), itemNo, affectSize, affectWidth)
                : nullptr;
@@ -205,5 +205,8 @@ class TRVUndoUnmerge : public TRVUndoTableProps {
 public:
     bool Unmerge = false, UnmergeRows = false, UnmergeCols = false;
     int Row = 0, Col = 0, OldColSpan = 1, OldRowSpan = 1, OldBestWidth = 0, OldBestHeight = 0;
+    // The place and the directions of the unmerge, and the cell's spans and
+    // best sizes before it.
+    void NoteCell(int row, int col, bool unmergeRows, bool unmergeCols, const TRVTableCellData* cell);
     void Undo(TRVEditRVData* rvData) override;
 };

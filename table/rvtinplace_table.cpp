@@ -288,28 +288,24 @@ void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool cle
     if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) &&
         editor->Resized()) {
         Changed();
-        State.Include(rvtsInplaceIsReformatting);
         const TRect oldBounds = editor->BoundsRect();
-        const int itemNo = GetMyItemNo();
-        const int editorMin = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
-        bool full = editorMin != CachedEditorMinWidth;
-        if (full) {
-            CachedEditorMinWidth = editorMin;
-            const int itemMin = data->CalculateMinItemWidthPlusEx(itemNo);
-            full = data->MinWidthChangeNeedsFull(CachedItemMinWidth, itemMin);
-            CachedItemMinWidth = itemMin;
-        }
-        try {
+        {
+            TRVFlagGuard reformatting(State, rvtsInplaceIsReformatting);
+            const int itemNo = GetMyItemNo();
+            const int editorMin = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+            bool full = editorMin != CachedEditorMinWidth;
+            if (full) {
+                CachedEditorMinWidth = editorMin;
+                const int itemMin = data->CalculateMinItemWidthPlusEx(itemNo);
+                full = data->MinWidthChangeNeedsFull(CachedItemMinWidth, itemMin);
+                CachedItemMinWidth = itemMin;
+            }
             if (full)
                 data->FormatAll();
             else
                 EndModify(itemNo, CachedItemMinWidth);
-        } catch (...) {
-            State.Exclude(rvtsInplaceIsReformatting);
-            throw;
+            editor->Resized();
         }
-        editor->Resized();
-        State.Exclude(rvtsInplaceIsReformatting);
         if (InplaceEditor != nullptr && InplaceEditor->BoundsRect() != oldBounds)
             data->Refresh();
     }

@@ -344,14 +344,10 @@ void TCustomRVFormattedData::ReportLayoutSize(bool resized, bool force, int Dept
     // area: then the document is laid out once more for it.
     const int oldWidth = GetWidth();
     const int oldHeight = GetHeight();
-    SettingAreaSize = true;
-    try {
+    {
+        TRVBoolFlagGuard settingSize(SettingAreaSize);
         SetDocumentAreaSize(GetLeftMargin() + TextWidth + GetRightMargin(), DocumentHeight, true);
-    } catch (...) {
-        SettingAreaSize = false;
-        throw;
     }
-    SettingAreaSize = false;
     if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
         EndFormatting();
         Format_(resized, force, false, Depth + 1, canvas, false, reformat);

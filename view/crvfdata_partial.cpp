@@ -180,17 +180,11 @@ void TCustomRVFormattedData::ShiftBelowParas(int firstBelow, int delta, int item
         AdjustVScrollUnits();
         // A scroll bar that comes or goes changes the area: the layout
         // it asks for waits until this one is done (below).
-        AreaResizing = true;
-        SettingAreaSize = true;
-        try {
+        {
+            TRVBoolFlagGuard resizing(AreaResizing);
+            TRVBoolFlagGuard settingSize(SettingAreaSize);
             SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
-        } catch (...) {
-            AreaResizing = false;
-            SettingAreaSize = false;
-            throw;
         }
-        AreaResizing = false;
-        SettingAreaSize = false;
         if (GetVOffs() != oldVOffs)
             if (TWinControl* control = GetParentControl())
                 repaint = control->ClientRect();
@@ -265,10 +259,10 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         }
     }
 
-    State.Include(rvstFormatParas);
     int firstItem = 0;
     int lastItem = 0;
     try {
+        TRVFlagGuard formattingParas(State, rvstFormatParas);
         firstItem = DrawItems[startDi]->ItemNo;
         lastItem = DrawItems[endDi]->ItemNo + itemsInserted;
         AdjustInItemsRange(firstItem);
@@ -332,11 +326,9 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     } catch (...) {
         // No free slot stays in the list.
         DrawItems.DeleteMarked();
-        State.Exclude(rvstFormatParas);
         InvalidateTailLayout();
         throw;
     }
-    State.Exclude(rvstFormatParas);
     Formatted(firstItem, lastItem, true);
     // The document is laid out again for an area that a scroll bar narrowed
     // or widened, keeping the selection and the view.

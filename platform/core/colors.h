@@ -2,6 +2,8 @@
 // system colours, resolved from a fixed table of classic values.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/core/types.h"
 
 // System colour indexes (COLOR_...) and their TColor values (0x80000000 + index).
@@ -101,6 +103,13 @@ inline constexpr TColor clDefault = TColorOf(0x20000000u);
 TColor GetSysColor(int index);
 // A system colour becomes its RGB value; any other colour has its high byte cleared.
 TColor ColorToRGB(TColor color);
+// The colour as an opaque pixel 0xFFRRGGBB, system colours resolved.
+inline uint32_t ColorToPixel(TColor color)
+{
+    const TColor rgb = ColorToRGB(color);
+    return 0xFF000000u | (uint32_t(GetRValue(rgb)) << 16) | (uint32_t(GetGValue(rgb)) << 8) |
+           uint32_t(GetBValue(rgb));
+}
 
 // "clRed", "clWindowText", ... for colours with a name; otherwise "$" and eight
 // hexadecimal digits ("$00FF8040").

@@ -51,6 +51,90 @@ AnsiString FloatText(long double value, std::chars_format form, int precision)
     }
 }
 
+// The text of one argument for a specifier of Type (before padding to the width).
+AnsiString ArgText(const AnsiString& format, char type, const TFormatArg& a, int precision)
+{
+    bool isInt = a.GetKind() == TFormatArg::Kind::Int || a.GetKind() == TFormatArg::Kind::UInt;
+    AnsiString text;
+    switch (type) {
+    case 'd':
+    case 'D':
+    case 'u':
+    case 'U': {
+        if (!isInt)
+            FormatError(format);
+        int64_t v = a.AsInt();
+        bool negative = a.GetKind() == TFormatArg::Kind::Int && v < 0;
+        uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+        if ((type == 'u' || type == 'U') && negative) {
+            // The class library shows a negative value's 32-bit pattern (64 bits for a wider one).
+            magnitude = v >= INT32_MIN ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
+            negative = false;
+        }
+        text = (negative ? "-" : "") + Digits(magnitude, 10, false, precision);
+        break;
+    }
+    case 'x':
+    case 'X': {
+        if (!isInt)
+            FormatError(format);
+        int64_t v = a.AsInt();
+        // A negative 32-bit value shows its 32-bit pattern, a wider one its 64 bits;
+        // unsigned arguments are shown as they are.
+        const bool signedArg = a.GetKind() == TFormatArg::Kind::Int;
+        uint64_t bits =
+            (signedArg && v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
+        text = Digits(bits, 16, true, precision); // the class library writes upper case
+        break;
+    }
+    case 's':
+    case 'S':
+        if (a.GetKind() == TFormatArg::Kind::Str)
+            text = a.AsStr();
+        else if (a.GetKind() == TFormatArg::Kind::Char)
+            text = AnsiString(1, static_cast<char>(a.AsInt()));
+        else
+            FormatError(format);
+        if (precision >= 0 && precision < static_cast<int>(text.size()))
+            text.resize(static_cast<size_t>(precision));
+        break;
+    case 'c':
+    case 'C':
+        if (a.GetKind() != TFormatArg::Kind::Char && !isInt)
+            FormatError(format);
+        text = AnsiString(1, static_cast<char>(a.AsInt()));
+        break;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G': {
+        if (a.GetKind() != TFormatArg::Kind::Float && !isInt)
+            FormatError(format);
+        const long double v = a.GetKind() == TFormatArg::Kind::Float ? a.AsFloat()
+                              : a.GetKind() == TFormatArg::Kind::UInt
+                                  ? static_cast<long double>(static_cast<uint64_t>(a.AsInt()))
+                                  : static_cast<long double>(a.AsInt());
+        const char lower = static_cast<char>(type | 0x20);
+        const std::chars_format form = lower == 'f'   ? std::chars_format::fixed
+                                       : lower == 'e' ? std::chars_format::scientific
+                                                      : std::chars_format::general;
+        // %g defaults to 15 significant digits, %f and %e to 2 decimals.
+        const int prec = precision >= 0 ? precision : (lower == 'g' ? 15 : 2);
+        text = FloatText(v, form, prec);
+        if (type != lower) // %E, %G, %F: "E", "INF", "NAN"
+            for (char& ch : text)
+                if (ch >= 'a' && ch <= 'z')
+                    ch = static_cast<char>(ch - ('a' - 'A'));
+        break;
+    }
+    default:
+        FormatError(format);
+    }
+    return text;
+}
+
 } // namespace
 
 AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> args)
@@ -112,84 +196,7 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             FormatError(format);
         char type = format[i];
         const TFormatArg& a = nextArg();
-        bool isInt = a.GetKind() == TFormatArg::Kind::Int || a.GetKind() == TFormatArg::Kind::UInt;
-        AnsiString text;
-        switch (type) {
-        case 'd':
-        case 'D':
-        case 'u':
-        case 'U': {
-            if (!isInt)
-                FormatError(format);
-            int64_t v = a.AsInt();
-            bool negative = a.GetKind() == TFormatArg::Kind::Int && v < 0;
-            uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            if ((type == 'u' || type == 'U') && negative) {
-                // The class library shows a negative value's 32-bit pattern (64 bits for a wider one).
-                magnitude = v >= INT32_MIN ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
-                negative = false;
-            }
-            text = (negative ? "-" : "") + Digits(magnitude, 10, false, precision);
-            break;
-        }
-        case 'x':
-        case 'X': {
-            if (!isInt)
-                FormatError(format);
-            int64_t v = a.AsInt();
-            // A negative 32-bit value shows its 32-bit pattern, a wider one its 64 bits;
-            // unsigned arguments are shown as they are.
-            const bool signedArg = a.GetKind() == TFormatArg::Kind::Int;
-            uint64_t bits =
-                (signedArg && v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
-            text = Digits(bits, 16, true, precision); // the class library writes upper case
-            break;
-        }
-        case 's':
-        case 'S':
-            if (a.GetKind() == TFormatArg::Kind::Str)
-                text = a.AsStr();
-            else if (a.GetKind() == TFormatArg::Kind::Char)
-                text = AnsiString(1, static_cast<char>(a.AsInt()));
-            else
-                FormatError(format);
-            if (precision >= 0 && precision < static_cast<int>(text.size()))
-                text.resize(static_cast<size_t>(precision));
-            break;
-        case 'c':
-        case 'C':
-            if (a.GetKind() != TFormatArg::Kind::Char && !isInt)
-                FormatError(format);
-            text = AnsiString(1, static_cast<char>(a.AsInt()));
-            break;
-        case 'f':
-        case 'F':
-        case 'e':
-        case 'E':
-        case 'g':
-        case 'G': {
-            if (a.GetKind() != TFormatArg::Kind::Float && !isInt)
-                FormatError(format);
-            const long double v = a.GetKind() == TFormatArg::Kind::Float ? a.AsFloat()
-                                  : a.GetKind() == TFormatArg::Kind::UInt
-                                      ? static_cast<long double>(static_cast<uint64_t>(a.AsInt()))
-                                      : static_cast<long double>(a.AsInt());
-            const char lower = static_cast<char>(type | 0x20);
-            const std::chars_format form = lower == 'f'   ? std::chars_format::fixed
-                                           : lower == 'e' ? std::chars_format::scientific
-                                                          : std::chars_format::general;
-            // %g defaults to 15 significant digits, %f and %e to 2 decimals.
-            const int prec = precision >= 0 ? precision : (lower == 'g' ? 15 : 2);
-            text = FloatText(v, form, prec);
-            if (type != lower) // %E, %G, %F: "E", "INF", "NAN"
-                for (char& ch : text)
-                    if (ch >= 'a' && ch <= 'z')
-                        ch = static_cast<char>(ch - ('a' - 'A'));
-            break;
-        }
-        default:
-            FormatError(format);
-        }
+        AnsiString text = ArgText(format, type, a, precision);
         out += Pad(std::move(text), width, leftAlign);
     }
     return out;

@@ -15,13 +15,6 @@ using namespace graphicio;
 
 namespace {
 
-// An RGB colour (TColor, system colours resolved) as an opaque pixel.
-uint32_t PixelOf(TColor color)
-{
-    TColor rgb = ColorToRGB(color);
-    return 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
-}
-
 // Every channel (alpha too) scaled by num/den.
 uint32_t Scale(uint32_t px, uint32_t num, uint32_t den)
 {
@@ -130,7 +123,7 @@ int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
 {
     if (!image || image->Empty())
         return -1;
-    const uint32_t key = PixelOf(maskColor) & 0xFFFFFF;
+    const uint32_t key = ColorToPixel(maskColor) & 0xFFFFFF;
     TBitmap keyed;
     TPixelBuffer pixels = image->Pixels();
     for (uint32_t& px : pixels.Pixels)
@@ -179,7 +172,7 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
     }
     // Etched: the highlight one pixel down and right, the shadow over it.
     TPixelBuffer etched(FWidth + 1, FHeight + 1, 0);
-    const uint32_t highlight = PixelOf(clBtnHighlight), shadow = PixelOf(clBtnShadow);
+    const uint32_t highlight = ColorToPixel(clBtnHighlight), shadow = ColorToPixel(clBtnShadow);
     for (int py = 0; py < FHeight; ++py)
         for (int px = 0; px < FWidth; ++px)
             if (IsInk(image.At(px, py)))
@@ -225,7 +218,7 @@ bool ImageList_DrawEx(const TCustomImageList* list, int index, TCanvas* canvas, 
             for (uint32_t& px : image.Pixels)
                 px = Scale(px, 4 - blendPart, 4);
         } else {
-            const uint32_t colour = PixelOf(fg == CLR_DEFAULT ? clHighlight : fg);
+            const uint32_t colour = ColorToPixel(fg == CLR_DEFAULT ? clHighlight : fg);
             for (uint32_t& px : image.Pixels) {
                 // The colour is mixed in only where the image has pixels, in proportion to its alpha.
                 const uint32_t alpha = px >> 24, tint = Scale(colour, alpha, 255);
@@ -239,7 +232,7 @@ bool ImageList_DrawEx(const TCustomImageList* list, int index, TCanvas* canvas, 
         }
     }
     if (!(style & ILD_TRANSPARENT) && bk != CLR_NONE && bk != CLR_DEFAULT) {
-        const uint32_t background = PixelOf(bk);
+        const uint32_t background = ColorToPixel(bk);
         for (uint32_t& px : image.Pixels)
             px = Blend(px, background);
     }

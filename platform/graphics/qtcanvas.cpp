@@ -14,13 +14,6 @@
 
 namespace {
 
-uint32_t ToRgb(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return 0xFF000000u | (uint32_t(GetRValue(rgb)) << 16) | (uint32_t(GetGValue(rgb)) << 8) |
-           uint32_t(GetBValue(rgb));
-}
-
 QRect ToQRect(const TRect& r)
 {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -199,7 +192,7 @@ void TQtCanvas::PlotPixels(const std::vector<TPoint>& pixels, bool patterned)
 {
     const std::vector<int>& pattern = patterned ? PatternOf(Pen()->Style()) : PatternOf(psSolid);
     const TRect clip = DeviceClip();
-    const uint32_t rgb = ToRgb(Pen()->Color());
+    const uint32_t rgb = ColorToPixel(Pen()->Color());
     const TPenMode mode = Pen()->Mode();
     std::vector<QPoint> points;
     size_t part = 0;

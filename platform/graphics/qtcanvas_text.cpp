@@ -312,9 +312,7 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         QPainter& p = Painter();
         if (p.isActive())
             p.fillRect(QRect(clipRect.Left, clipRect.Top, clipRect.Width(), clipRect.Height()),
-                       QColor(GetRValue(ColorToRGB(Brush()->Color())),
-                              GetGValue(ColorToRGB(Brush()->Color())),
-                              GetBValue(ColorToRGB(Brush()->Color()))));
+                       ToQColor(Brush()->Color()));
     }
     QPainter& p = Painter(clipped ? &clipRect : nullptr);
     if (!p.isActive())

@@ -55,3 +55,19 @@ TEST(RVFlagGuard, KeepIfSetLeavesAnOuterFlagToItsOwner)
         EXPECT_EQ(flags.Contains(fC), c.SetAfter);
     }
 }
+
+TEST(RVBoolFlagGuard, HoldsAFieldFlagForTheScopeOnEveryWayOut)
+{
+    bool flag = false;
+    {
+        TRVBoolFlagGuard guard(flag);
+        EXPECT_TRUE(flag);
+    }
+    EXPECT_FALSE(flag);
+    try {
+        TRVBoolFlagGuard guard(flag);
+        throw std::runtime_error("step failed");
+    } catch (const std::runtime_error&) {
+        EXPECT_FALSE(flag) << "a failed step leaves no flag behind";
+    }
+}
