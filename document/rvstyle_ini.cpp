@@ -74,7 +74,16 @@ std::vector<AnsiString> FontFields(const AnsiString& s)
 
 AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name)
 {
-    return Format(fs, {name});
+    // The patterns hold one "%s" and no other '%': the name takes its place.
+    // Any other pattern goes through Format.
+    const size_t at = fs.find('%');
+    if (at == AnsiString::npos || at + 1 >= fs.size() || fs[at + 1] != 's' ||
+        fs.find('%', at + 2) != AnsiString::npos)
+        return Format(fs, {name});
+    AnsiString key;
+    key.reserve(fs.size() - 2 + name.size());
+    key.append(fs, 0, at).append(name).append(fs, at + 2, AnsiString::npos);
+    return key;
 }
 
 void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int value,

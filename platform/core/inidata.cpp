@@ -2,6 +2,7 @@
 // the profile rules, editing in place, and reading a file with a size bound.
 #include "platform/core/inidata.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,14 +30,6 @@ AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiS
     return s.substr(first, last - first);
 }
 
-AnsiString LowerAscii(AnsiString s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
-
 // A value or name on one line: each CR LF, CR or LF becomes one blank.
 AnsiString OneLine(const AnsiString& s)
 {
@@ -60,12 +53,80 @@ AnsiString CleanName(const AnsiString& name)
     return TrimBlanks(OneLine(name));
 }
 
-// What names are matched by: ASCII case and line breaks (written as blanks) do
-// not count, so that a name read from the file, the name a caller gives and the
-// name as written all find the same entry.
-AnsiString NameKey(const AnsiString& name)
+// ASCII upper case to lower case, every other byte as it is.
+struct TLowerAscii {
+    unsigned char Map[256];
+    constexpr TLowerAscii() : Map()
+    {
+        for (int c = 0; c < 256; ++c)
+            Map[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    unsigned char operator()(char c) const { return Map[static_cast<unsigned char>(c)]; }
+};
+constexpr TLowerAscii Lower;
+
+bool IsNameSpace(char c)
 {
-    return LowerAscii(CleanName(name));
+    return IsBlank(c) || c == '\r' || c == '\n';
+}
+
+// A name as it is matched: ASCII case and line breaks (written as blanks) do
+// not count, so that a name read from the file, the name a caller gives and the
+// name as written all find the same entry. The text is that of CleanName, and
+// is compared ignoring ASCII case; it is the caller's own characters unless the
+// name holds a line break, which is rare, so that matching copies nothing.
+} // namespace
+
+class TIniData::TMatchedName {
+public:
+    TMatchedName(const char* first, const char* last)
+    {
+        // A line break at either end becomes a blank and goes with the blanks.
+        while (first < last && IsNameSpace(*first))
+            ++first;
+        while (last > first && IsNameSpace(last[-1]))
+            --last;
+        FSize = static_cast<size_t>(last - first);
+        FData = first;
+        if (std::memchr(first, '\r', FSize) || std::memchr(first, '\n', FSize)) {
+            FOneLine = OneLine(AnsiString(first, last));
+            FData = FOneLine.data();
+            FSize = FOneLine.size();
+        }
+    }
+    explicit TMatchedName(const AnsiString& name) : TMatchedName(name.data(), name.data() + name.size()) {}
+    TMatchedName(const TMatchedName&) = delete;
+    TMatchedName& operator=(const TMatchedName&) = delete;
+
+    size_t Hash() const
+    {
+        uint64_t hash = 14695981039346656037u;
+        for (size_t i = 0; i < FSize; ++i)
+            hash = (hash ^ Lower(FData[i])) * 1099511628211u;
+        return static_cast<size_t>(hash);
+    }
+    bool operator==(const TMatchedName& other) const
+    {
+        if (FSize != other.FSize)
+            return false;
+        for (size_t i = 0; i < FSize; ++i)
+            if (Lower(FData[i]) != Lower(other.FData[i]))
+                return false;
+        return true;
+    }
+
+private:
+    const char* FData;
+    size_t FSize;
+    AnsiString FOneLine;
+};
+
+namespace {
+
+// The key name of a key line, as matched: the text before the first '='.
+TIniData::TMatchedName KeyOf(const AnsiString& line)
+{
+    return TIniData::TMatchedName(line.data(), line.data() + std::min(line.find('='), line.size()));
 }
 
 // The key name of a key line: the text before the first '=', trimmed.
@@ -78,10 +139,17 @@ AnsiString KeyName(const AnsiString& line)
 // matching quotes around it.
 AnsiString KeyValue(const AnsiString& line)
 {
-    AnsiString value = TrimBlanks(line, line.find('=') + 1);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return value;
+    size_t first = line.find('=') + 1;
+    size_t last = line.size();
+    while (first < last && IsBlank(line[first]))
+        ++first;
+    while (last > first && IsBlank(line[last - 1]))
+        --last;
+    if (last - first >= 2 && (line[first] == '"' || line[first] == '\'') && line[last - 1] == line[first]) {
+        ++first;
+        --last;
+    }
+    return line.substr(first, last - first);
 }
 
 } // namespace
@@ -134,10 +202,30 @@ TIniData::TIniData()
 
 TIniData::~TIniData() = default;
 
+size_t TIniData::TSection::FindKey(const TMatchedName& ident, size_t hash) const
+{
+    const auto range = Keys.equal_range(hash);
+    for (auto entry = range.first; entry != range.second; ++entry)
+        if (KeyOf(Lines[entry->second].Text) == ident)
+            return entry->second;
+    return AnsiString::npos;
+}
+
+size_t TIniData::TSection::FindKey(const AnsiString& ident) const
+{
+    const TMatchedName name(ident);
+    return FindKey(name, name.Hash());
+}
+
 void TIniData::TSection::AddLine(TLine line)
 {
     if (line.Kind == lkKey) {
-        Keys.emplace(NameKey(KeyName(line.Text)), Lines.size()); // the first key of a name wins
+        // The first key of a name wins.
+        const TMatchedName name = KeyOf(line.Text);
+        const size_t hash = name.Hash();
+        line.Indexed = FindKey(name, hash) == AnsiString::npos;
+        if (line.Indexed)
+            Keys.emplace(hash, Lines.size());
         LastKeyLine = Lines.size();
     }
     Lines.push_back(std::move(line));
@@ -145,13 +233,12 @@ void TIniData::TSection::AddLine(TLine line)
 
 void TIniData::TSection::IndexKeys()
 {
+    std::vector<TLine> lines;
+    lines.swap(Lines);
     Keys.clear();
     LastKeyLine = 0;
-    for (size_t i = 0; i < Lines.size(); ++i)
-        if (Lines[i].Kind == lkKey) {
-            Keys.emplace(NameKey(KeyName(Lines[i].Text)), i);
-            LastKeyLine = i;
-        }
+    for (TLine& line : lines)
+        AddLine(std::move(line));
 }
 
 void TIniData::SetText(const AnsiString& text)
@@ -212,8 +299,11 @@ void TIniData::IndexSections()
 {
     FSectionIndex.clear();
     for (const auto& section : FSections)
-        if (section->HasHeader)
-            FSectionIndex.emplace(NameKey(section->Name), section.get());
+        if (section->HasHeader) {
+            section->Indexed = !FindSection(section->Name);
+            if (section->Indexed)
+                FSectionIndex.emplace(TMatchedName(section->Name).Hash(), section.get());
+        }
 }
 
 const char* TIniData::LineBreak() const
@@ -256,8 +346,12 @@ std::vector<AnsiString> TIniData::Lines() const
 
 TIniData::TSection* TIniData::FindSection(const AnsiString& section) const
 {
-    auto found = FSectionIndex.find(NameKey(section));
-    return found == FSectionIndex.end() ? nullptr : found->second;
+    const TMatchedName name(section);
+    const auto range = FSectionIndex.equal_range(name.Hash());
+    for (auto entry = range.first; entry != range.second; ++entry)
+        if (TMatchedName(entry->second->Name) == name)
+            return entry->second;
+    return nullptr;
 }
 
 bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value) const
@@ -265,10 +359,10 @@ bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identN
     const TSection* section = FindSection(sectionName);
     if (!section)
         return false;
-    auto found = section->Keys.find(NameKey(identName));
-    if (found == section->Keys.end())
+    const size_t line = section->FindKey(identName);
+    if (line == AnsiString::npos)
         return false;
-    value = KeyValue(section->Lines[found->second].Text);
+    value = KeyValue(section->Lines[line].Text);
     return true;
 }
 
@@ -294,25 +388,31 @@ void TIniData::EnsureFinalBreak()
 bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& identName,
                           const AnsiString& newValue)
 {
-    const AnsiString ident = CleanName(identName);
-    const AnsiString value = OneLine(newValue);
+    // Most values hold no line break and are used as they are.
+    AnsiString oneLine;
+    const bool plain = newValue.find_first_of("\r\n") == AnsiString::npos;
+    if (!plain)
+        oneLine = OneLine(newValue);
+    const AnsiString& value = plain ? newValue : oneLine;
     TSection* section = FindSection(sectionName);
     if (!section) {
         EnsureFinalBreak();
         auto added = std::make_unique<TSection>();
         added->Name = CleanName(sectionName);
         added->HasHeader = true;
+        added->Indexed = true;
         added->AddLine({"[" + added->Name + "]", FBreak, lkHeader});
-        added->AddLine({ident + "=" + value, FBreak, lkKey});
-        FSectionIndex.emplace(NameKey(added->Name), added.get());
+        added->AddLine({CleanName(identName) + "=" + value, FBreak, lkKey});
+        FSectionIndex.emplace(TMatchedName(added->Name).Hash(), added.get());
         FSections.push_back(std::move(added));
         return true;
     }
 
-    const AnsiString lowerIdent = NameKey(ident);
-    auto found = section->Keys.find(lowerIdent);
-    if (found != section->Keys.end()) {
-        TLine& line = section->Lines[found->second];
+    const TMatchedName ident(identName);
+    const size_t hash = ident.Hash();
+    const size_t found = section->FindKey(ident, hash);
+    if (found != AnsiString::npos) {
+        TLine& line = section->Lines[found];
         if (KeyValue(line.Text) == value)
             return false;
         // The key keeps its spelling in the file.
@@ -322,7 +422,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
 
     // After the last key line (or the header): the keys before it keep their line numbers.
     size_t at = section->LastKeyLine ? section->LastKeyLine + 1 : 1;
-    TLine line{ident + "=" + value, FBreak, lkKey};
+    TLine line{CleanName(identName) + "=" + value, FBreak, lkKey, true};
     TLine& previous = section->Lines[at - 1];
     if (previous.Break == brNone) {
         // The file's last line: the new one becomes last and keeps the missing final break.
@@ -330,20 +430,20 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
         line.Break = brNone;
     }
     section->Lines.insert(section->Lines.begin() + static_cast<ptrdiff_t>(at), std::move(line));
-    section->Keys.emplace(lowerIdent, at);
+    section->Keys.emplace(hash, at);
     section->LastKeyLine = at;
     return true;
 }
 
 bool TIniData::EraseSection(const AnsiString& section)
 {
-    const AnsiString name = NameKey(section);
-    if (!FSectionIndex.count(name))
+    if (!FindSection(section))
         return false;
     std::vector<std::unique_ptr<TSection>> kept;
     kept.reserve(FSections.size());
+    const TMatchedName name(section);
     for (auto& entry : FSections)
-        if (!entry->HasHeader || NameKey(entry->Name) != name)
+        if (!entry->HasHeader || !(TMatchedName(entry->Name) == name))
             kept.push_back(std::move(entry));
     FSections.swap(kept);
     IndexSections();
@@ -353,13 +453,13 @@ bool TIniData::EraseSection(const AnsiString& section)
 bool TIniData::DeleteKey(const AnsiString& sectionName, const AnsiString& identName)
 {
     TSection* section = FindSection(sectionName);
-    const AnsiString ident = NameKey(identName);
-    if (!section || !section->Keys.count(ident))
+    if (!section || section->FindKey(identName) == AnsiString::npos)
         return false;
+    const TMatchedName ident(identName);
     std::vector<TLine> kept;
     kept.reserve(section->Lines.size());
     for (TLine& line : section->Lines)
-        if (line.Kind != lkKey || NameKey(KeyName(line.Text)) != ident)
+        if (line.Kind != lkKey || !(KeyOf(line.Text) == ident))
             kept.push_back(std::move(line));
     section->Lines.swap(kept);
     section->IndexKeys();
@@ -370,7 +470,7 @@ std::vector<AnsiString> TIniData::SectionNames() const
 {
     std::vector<AnsiString> names;
     for (const auto& section : FSections)
-        if (section->HasHeader && FSectionIndex.at(NameKey(section->Name)) == section.get())
+        if (section->Indexed)
             names.push_back(section->Name);
     return names;
 }
@@ -379,12 +479,9 @@ std::vector<AnsiString> TIniData::SectionKeys(const AnsiString& sectionName) con
 {
     std::vector<AnsiString> keys;
     if (const TSection* section = FindSection(sectionName))
-        for (size_t i = 0; i < section->Lines.size(); ++i)
-            if (section->Lines[i].Kind == lkKey) {
-                AnsiString name = KeyName(section->Lines[i].Text);
-                if (section->Keys.at(NameKey(name)) == i)
-                    keys.push_back(std::move(name));
-            }
+        for (const TLine& line : section->Lines)
+            if (line.Indexed)
+                keys.push_back(KeyName(line.Text));
     return keys;
 }
 
@@ -392,11 +489,8 @@ std::vector<std::pair<AnsiString, AnsiString>> TIniData::SectionValues(const Ans
 {
     std::vector<std::pair<AnsiString, AnsiString>> values;
     if (const TSection* section = FindSection(sectionName))
-        for (size_t i = 0; i < section->Lines.size(); ++i)
-            if (section->Lines[i].Kind == lkKey) {
-                AnsiString name = KeyName(section->Lines[i].Text);
-                if (section->Keys.at(NameKey(name)) == i)
-                    values.emplace_back(std::move(name), KeyValue(section->Lines[i].Text));
-            }
+        for (const TLine& line : section->Lines)
+            if (line.Indexed)
+                values.emplace_back(KeyName(line.Text), KeyValue(line.Text));
     return values;
 }

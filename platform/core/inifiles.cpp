@@ -84,7 +84,9 @@ TIniFile::~TIniFile()
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& Default)
 {
     AnsiString value;
-    return FData->ReadValue(section, ident, value) ? value : Default;
+    if (FData->ReadValue(section, ident, value))
+        return value;
+    return Default;
 }
 
 void TIniFile::Changed(TIniChange change)

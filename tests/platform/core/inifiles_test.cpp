@@ -91,6 +91,54 @@ TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
     EXPECT_EQ(Entries(list), (Strings{"z=1", "a=2", "m=4"}));
 }
 
+TEST(IniRead, NamesMatchIgnoringCaseBlanksAndLineBreaks)
+{
+    TempDir dir;
+    // A lone CR inside a key name read from the file matches as a blank.
+    TMemIniFile ini(dir.Write("t.ini", "[ Sec\tOne ]\n"
+                                       " Key\rName =1\n"
+                                       "key name=2\n"
+                                       "KeyNamf=3\n"
+                                       "[sec\tone]\n"
+                                       "other=4\n"));
+    EXPECT_EQ(ini.ReadString("SEC\tONE", "key name", "-"), "1");
+    EXPECT_EQ(ini.ReadString(" sec\tone\r\n", "\tKEY\r\nNAME ", "-"), "1");
+    EXPECT_EQ(ini.ReadString("sec one", "key name", "-"), "-");
+    EXPECT_EQ(ini.ReadString("sec\tone", "keynamf", "-"), "3");
+    EXPECT_EQ(ini.ReadString("sec\tone", "keyname", "-"), "-");
+    EXPECT_EQ(ini.ReadString("sec\tone", "other", "-"), "-");
+    TStringList list;
+    ini.ReadSection("Sec\tOne", list);
+    EXPECT_EQ(Entries(list), (Strings{"Key\rName", "KeyNamf"}));
+
+    // Deleting a key removes each spelling of it; a write then adds it anew.
+    ini.DeleteKey("SEC\tONE", "KEY\nNAME");
+    EXPECT_EQ(ini.ReadString("Sec\tOne", "key name", "-"), "-");
+    ini.WriteString("Sec\tOne", "Key\r\nName", "5");
+    EXPECT_EQ(ini.ReadString("sec\tone", "KEY NAME", "-"), "5");
+    ini.ReadSection("Sec\tOne", list);
+    EXPECT_EQ(Entries(list), (Strings{"KeyNamf", "Key Name"}));
+}
+
+TEST(IniRead, EveryKeyOfALargeSectionIsFoundAndWrittenInPlace)
+{
+    std::string text = "[S]\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", text));
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(ini.ReadInteger("s", "KEY" + IntToStr(i), -1), i) << i;
+    EXPECT_EQ(ini.ReadInteger("S", "Key3000", -1), -1);
+    for (int i = 0; i < 3000; i += 7)
+        ini.WriteInteger("S", "key" + IntToStr(i), -i);
+    TStringList list;
+    ini.ReadSection("S", list);
+    ASSERT_EQ(list.Count(), 3000);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(ini.ReadInteger("S", "Key" + IntToStr(i), 1), i % 7 ? i : -i) << i;
+}
+
 TEST(IniRead, CommentsBlankAndOddLinesAreNoKeys)
 {
     TempDir dir;
