@@ -72,10 +72,36 @@ std::vector<AnsiString> FontFields(const AnsiString& s)
 
 } // namespace
 
-AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name)
+TRVIniKeys::TRVIniKeys(const AnsiString& fs)
 {
     // The patterns hold one "%s" and no other '%': the name takes its place.
     // Any other pattern goes through Format.
+    FAt = fs.find('%');
+    if (FAt == AnsiString::npos || FAt + 1 >= fs.size() || fs[FAt + 1] != 's' ||
+        fs.find('%', FAt + 2) != AnsiString::npos) {
+        FAt = AnsiString::npos;
+        FRest = fs;
+        return;
+    }
+    FRest.assign(fs, FAt + 2, AnsiString::npos);
+    // Room for the longest property name.
+    FKey.reserve(FAt + 32 + FRest.size());
+    FKey.assign(fs, 0, FAt);
+}
+
+const AnsiString& TRVIniKeys::operator()(std::string_view name)
+{
+    if (FAt == AnsiString::npos) {
+        FKey = Format(FRest, {AnsiString(name)});
+        return FKey;
+    }
+    FKey.resize(FAt);
+    FKey.append(name).append(FRest);
+    return FKey;
+}
+
+AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name)
+{
     const size_t at = fs.find('%');
     if (at == AnsiString::npos || at + 1 >= fs.size() || fs[at + 1] != 's' ||
         fs.find('%', at + 2) != AnsiString::npos)

@@ -123,6 +123,23 @@ private:
 
 namespace {
 
+// The line of a new key: its name as written, '=' and the value (one line already).
+AnsiString KeyLine(const AnsiString& ident, const AnsiString& value)
+{
+    if (ident.find_first_of("\r\n") != AnsiString::npos)
+        return CleanName(ident) + "=" + value;
+    size_t first = 0;
+    size_t last = ident.size();
+    while (first < last && IsBlank(ident[first]))
+        ++first;
+    while (last > first && IsBlank(ident[last - 1]))
+        --last;
+    AnsiString line;
+    line.reserve(last - first + 1 + value.size());
+    line.append(ident, first, last - first).append(1, '=').append(value);
+    return line;
+}
+
 // The key name of a key line, as matched: the text before the first '='.
 TIniData::TMatchedName KeyOf(const AnsiString& line)
 {
@@ -402,7 +419,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
         added->HasHeader = true;
         added->Indexed = true;
         added->AddLine({"[" + added->Name + "]", FBreak, lkHeader});
-        added->AddLine({CleanName(identName) + "=" + value, FBreak, lkKey});
+        added->AddLine({KeyLine(identName, value), FBreak, lkKey});
         FSectionIndex.emplace(TMatchedName(added->Name).Hash(), added.get());
         FSections.push_back(std::move(added));
         return true;
@@ -422,7 +439,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
 
     // After the last key line (or the header): the keys before it keep their line numbers.
     size_t at = section->LastKeyLine ? section->LastKeyLine + 1 : 1;
-    TLine line{CleanName(identName) + "=" + value, FBreak, lkKey, true};
+    TLine line{KeyLine(identName, value), FBreak, lkKey, true};
     TLine& previous = section->Lines[at - 1];
     if (previous.Break == brNone) {
         // The file's last line: the new one becomes last and keeps the missing final break.
