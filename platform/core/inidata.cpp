@@ -53,17 +53,27 @@ AnsiString CleanName(const AnsiString& name)
     return TrimBlanks(OneLine(name));
 }
 
-// ASCII upper case to lower case, every other byte as it is.
-struct TLowerAscii {
-    unsigned char Map[256];
-    constexpr TLowerAscii() : Map()
+// Per byte: its ASCII lower case, and whether it breaks a line.
+struct TNameBytes {
+    unsigned char Lower[256];
+    unsigned char Break[256];
+    constexpr TNameBytes() : Lower(), Break()
     {
-        for (int c = 0; c < 256; ++c)
-            Map[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        for (int c = 0; c < 256; ++c) {
+            Lower[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+            Break[c] = c == '\r' || c == '\n';
+        }
     }
-    unsigned char operator()(char c) const { return Map[static_cast<unsigned char>(c)]; }
 };
-constexpr TLowerAscii Lower;
+constexpr TNameBytes NameBytes;
+
+unsigned char Lower(char c)
+{
+    return NameBytes.Lower[static_cast<unsigned char>(c)];
+}
+
+const uint64_t HashSeed = 14695981039346656037u;
+const uint64_t HashPrime = 1099511628211u;
 
 bool IsNameSpace(char c)
 {
@@ -88,23 +98,29 @@ public:
             --last;
         FSize = static_cast<size_t>(last - first);
         FData = first;
-        if (std::memchr(first, '\r', FSize) || std::memchr(first, '\n', FSize)) {
+        // The hash, and whether a line break is inside, in one pass.
+        uint64_t hash = HashSeed;
+        unsigned breaks = 0;
+        for (size_t i = 0; i < FSize; ++i) {
+            const auto c = static_cast<unsigned char>(first[i]);
+            hash = (hash ^ NameBytes.Lower[c]) * HashPrime;
+            breaks |= NameBytes.Break[c];
+        }
+        if (breaks) {
             FOneLine = OneLine(AnsiString(first, last));
             FData = FOneLine.data();
             FSize = FOneLine.size();
+            hash = HashSeed;
+            for (size_t i = 0; i < FSize; ++i)
+                hash = (hash ^ Lower(FData[i])) * HashPrime;
         }
+        FHash = static_cast<size_t>(hash);
     }
     explicit TMatchedName(const AnsiString& name) : TMatchedName(name.data(), name.data() + name.size()) {}
     TMatchedName(const TMatchedName&) = delete;
     TMatchedName& operator=(const TMatchedName&) = delete;
 
-    size_t Hash() const
-    {
-        uint64_t hash = 14695981039346656037u;
-        for (size_t i = 0; i < FSize; ++i)
-            hash = (hash ^ Lower(FData[i])) * 1099511628211u;
-        return static_cast<size_t>(hash);
-    }
+    size_t Hash() const { return FHash; }
     bool operator==(const TMatchedName& other) const
     {
         if (FSize != other.FSize)
@@ -118,6 +134,7 @@ public:
 private:
     const char* FData;
     size_t FSize;
+    size_t FHash;
     AnsiString FOneLine;
 };
 
@@ -262,6 +279,7 @@ void TIniData::SetText(const AnsiString& text)
 {
     FSections.clear();
     FSectionIndex.clear();
+    FReadSection = nullptr;
     FSections.push_back(std::make_unique<TSection>());
     size_t pos = 0;
     FBom.clear();
@@ -314,6 +332,7 @@ void TIniData::SetText(const AnsiString& text)
 
 void TIniData::IndexSections()
 {
+    FReadSection = nullptr;
     FSectionIndex.clear();
     for (const auto& section : FSections)
         if (section->HasHeader) {
@@ -371,9 +390,13 @@ TIniData::TSection* TIniData::FindSection(const AnsiString& section) const
     return nullptr;
 }
 
-bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value) const
+bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value)
 {
-    const TSection* section = FindSection(sectionName);
+    if (!FReadSection || sectionName != FReadSectionName) {
+        FReadSection = FindSection(sectionName);
+        FReadSectionName = sectionName;
+    }
+    const TSection* section = FReadSection;
     if (!section)
         return false;
     const size_t line = section->FindKey(identName);

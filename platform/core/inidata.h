@@ -47,7 +47,9 @@ public:
     // The line break of the file (its first one), used for new lines: LF when it has none.
     const char* LineBreak() const;
 
-    bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value) const;
+    // Remembers the section it read from, so that a run of reads of one
+    // section, spelled the same, looks it up once.
+    bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value);
     bool WriteValue(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
     // Removes every section of the name, header and lines.
     bool EraseSection(const AnsiString& section);
@@ -97,4 +99,6 @@ private:
     TBreak FBreak = brLF;
     std::vector<std::unique_ptr<TSection>> FSections;         // FSections[0] is the headerless start
     std::unordered_multimap<size_t, TSection*> FSectionIndex; // name hash -> first section of the name
+    TSection* FReadSection = nullptr; // the section ReadValue found last, null after a change of sections
+    AnsiString FReadSectionName;      // as ReadValue was given it
 };

@@ -120,6 +120,30 @@ TEST(IniRead, NamesMatchIgnoringCaseBlanksAndLineBreaks)
     EXPECT_EQ(Entries(list), (Strings{"KeyNamf", "Key Name"}));
 }
 
+TEST(IniRead, ReadsFollowEveryChangeOfTheSections)
+{
+    TMemIniFile ini("");
+    TStringList lines;
+    lines.Add("[S]");
+    lines.Add("k=1");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "1");
+    ini.EraseSection("s");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "-");
+    ini.WriteString("S", "k", "2");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "2");
+    lines.Clear();
+    lines.Add("[T]");
+    lines.Add("[S]");
+    lines.Add("k=3");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "3");
+    EXPECT_EQ(ini.ReadString("T", "k", "-"), "-");
+    ini.WriteString("T", "k", "4");
+    EXPECT_EQ(ini.ReadString("T", "k", "-"), "4");
+    EXPECT_EQ(ini.ReadString("s", "K", "-"), "3");
+}
+
 TEST(IniRead, EveryKeyOfALargeSectionIsFoundAndWrittenInPlace)
 {
     std::string text = "[S]\n";
