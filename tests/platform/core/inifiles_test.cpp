@@ -120,6 +120,27 @@ TEST(IniRead, NamesMatchIgnoringCaseBlanksAndLineBreaks)
     EXPECT_EQ(Entries(list), (Strings{"KeyNamf", "Key Name"}));
 }
 
+TEST(IniRead, OnlyAsciiLettersMatchInEitherCase)
+{
+    TempDir dir;
+    // '@' '[' '`' '{' sit next to the letters; 0xC3 0x84 differs from 0xE3 0xA4
+    // by the bit that makes a letter small.
+    TMemIniFile ini(dir.Write("t.ini", "[S]\n"
+                                       "A@Z[=1\n"
+                                       "\xC3\x84=2\n"
+                                       "abcdefghABCDEFGHx=3\n"
+                                       "abcdefgh=4\n"));
+    EXPECT_EQ(ini.ReadString("S", "a@z[", "-"), "1");
+    EXPECT_EQ(ini.ReadString("S", "a`z{", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "\xE3\xA4", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "\xC3\x84", "-"), "2");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefghX", "-"), "3");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefghY", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefgh", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGH", "-"), "4");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFG", "-"), "-");
+}
+
 TEST(IniRead, ReadsFollowEveryChangeOfTheSections)
 {
     TMemIniFile ini("");
