@@ -405,13 +405,18 @@ TIniData::TSection* TIniData::FindSection(const AnsiString& section) const
     return nullptr;
 }
 
-bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value)
+TIniData::TSection* TIniData::RememberedSection(const AnsiString& sectionName)
 {
     if (!FReadSection || sectionName != FReadSectionName) {
         FReadSection = FindSection(sectionName);
         FReadSectionName = sectionName;
     }
-    const TSection* section = FReadSection;
+    return FReadSection;
+}
+
+bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value)
+{
+    const TSection* section = RememberedSection(sectionName);
     if (!section)
         return false;
     const size_t line = section->FindKey(identName);
@@ -449,7 +454,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
     if (!plain)
         oneLine = OneLine(newValue);
     const AnsiString& value = plain ? newValue : oneLine;
-    TSection* section = FindSection(sectionName);
+    TSection* section = RememberedSection(sectionName);
     if (!section) {
         EnsureFinalBreak();
         auto added = std::make_unique<TSection>();

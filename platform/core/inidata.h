@@ -47,8 +47,8 @@ public:
     // The line break of the file (its first one), used for new lines: LF when it has none.
     const char* LineBreak() const;
 
-    // Remembers the section it read from, so that a run of reads of one
-    // section, spelled the same, looks it up once.
+    // Reads and writes remember the section they found, so that a run of them
+    // in one section, spelled the same, looks it up once.
     bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value);
     bool WriteValue(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
     // Removes every section of the name, header and lines.
@@ -91,6 +91,7 @@ private:
     };
 
     TSection* FindSection(const AnsiString& section) const;
+    TSection* RememberedSection(const AnsiString& section);
     void IndexSections();
     TBreak BreakAfter(const AnsiString& text) const;
     void EnsureFinalBreak();
@@ -99,6 +100,6 @@ private:
     TBreak FBreak = brLF;
     std::vector<std::unique_ptr<TSection>> FSections;         // FSections[0] is the headerless start
     std::unordered_multimap<size_t, TSection*> FSectionIndex; // name hash -> first section of the name
-    TSection* FReadSection = nullptr; // the section ReadValue found last, null after a change of sections
-    AnsiString FReadSectionName;      // as ReadValue was given it
+    TSection* FReadSection = nullptr; // the section found last by name, null after a change of sections
+    AnsiString FReadSectionName;      // the name as it was given
 };

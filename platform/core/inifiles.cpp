@@ -215,8 +215,10 @@ void TMemIniFile::SetStrings(const TStrings& list)
 {
     const AnsiString lineBreak = FData->LineBreak();
     AnsiString text;
-    for (int i = 0; i < list.Count(); ++i)
-        text += list[i] + lineBreak;
+    for (int i = 0; i < list.Count(); ++i) {
+        text += list[i];
+        text += lineBreak;
+    }
     if (text != FData->Text()) {
         FData->SetText(text);
         FModified = true;
