@@ -7,7 +7,8 @@
 // size; a line longer than that becomes several items of one line, each cut on
 // a whole character. A line end or a Ctrl-Z that arrives split over two chunks
 // counts as it would in one.
-#include <vector>
+#include <algorithm>
+#include <memory>
 
 #include "document/crvdata.h"
 #include "document/rvfmisc.h"
@@ -19,6 +20,15 @@
 namespace {
 
 constexpr int64_t ChunkSize = 64 * 1024;
+
+// The read buffer of a file: a chunk, or less for a smaller file (at least a
+// page, should the file grow while it is read). It is not cleared: only what
+// a read fills is used.
+std::unique_ptr<char[]> ReadBuffer(TStream& stream, int64_t extra, int64_t& size)
+{
+    size = std::min(ChunkSize, std::max<int64_t>(stream.Size(), 4096));
+    return std::unique_ptr<char[]>(new char[static_cast<size_t>(size + extra)]);
+}
 
 // Restores the store's paragraph mode however the block is left.
 class TParagraphModeKeeper {
@@ -448,12 +458,13 @@ bool TCustomRVData::LoadText(const AnsiString& fileName, int styleNo, int paraNo
     try {
         TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
         TAnsiTextLoader loader(this, styleNo, paraNo, asSingleParagraph);
-        std::vector<char> buffer(ChunkSize);
+        int64_t chunk = 0;
+        const std::unique_ptr<char[]> buffer = ReadBuffer(stream, 0, chunk);
         for (;;) {
-            const int64_t read = stream.Read(buffer.data(), ChunkSize);
+            const int64_t read = stream.Read(buffer.get(), chunk);
             if (read <= 0)
                 break;
-            loader.Feed(buffer.data(), static_cast<size_t>(read));
+            loader.Feed(buffer.get(), static_cast<size_t>(read));
         }
         loader.Finish();
         return true;
@@ -472,10 +483,11 @@ bool TCustomRVData::LoadTextW(const AnsiString& fileName, int styleNo, int paraN
         std::unique_ptr<TUnicodeTextLoader> loader;
         bool bigEndian = false;
         bool first = true;
-        std::vector<char> buffer(ChunkSize + 1);
+        int64_t chunk = 0;
+        const std::unique_ptr<char[]> buffer = ReadBuffer(stream, 1, chunk);
         size_t carried = 0; // a byte of a unit split over two reads
         for (;;) {
-            const int64_t read = stream.Read(buffer.data() + carried, ChunkSize);
+            const int64_t read = stream.Read(buffer.get() + carried, chunk);
             if (read <= 0)
                 break;
             const size_t bytes = carried + static_cast<size_t>(read);
@@ -494,7 +506,7 @@ bool TCustomRVData::LoadTextW(const AnsiString& fileName, int styleNo, int paraN
                 if (!loader)
                     loader = std::make_unique<TUnicodeTextLoader>(this, styleNo, paraNo, paraNo,
                                                                   asSingleParagraph);
-                loader->Feed(buffer.data() + start, units, bigEndian);
+                loader->Feed(buffer.get() + start, units, bigEndian);
             }
             carried = (bytes - start) % 2;
             if (carried)

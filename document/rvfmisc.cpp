@@ -60,7 +60,7 @@ size_t DecodeBytes(const AnsiString& s, uint8_t* out)
     for (size_t i = 0; i < pairs; ++i) {
         const int high = HexDigitValue(s[2 * i]);
         const int low = HexDigitValue(s[2 * i + 1]);
-        if (high < 0 || low < 0)
+        if ((high | low) < 0)
             return i;
         out[i] = static_cast<uint8_t>(high << 4 | low);
     }

@@ -52,16 +52,18 @@ bool TCustomRVInfo::IsSimpleEqualEx(TCustomRVInfo* value, const TRVIntegerList* 
 void TCustomRVInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
                                 const AnsiString& defName)
 {
-    FStyleName = ini->ReadString(section, RVIniKey(fs, "StyleName"), defName);
-    FBaseStyleNo = ini->ReadInteger(section, RVIniKey(fs, "BaseStyleNo"), -1);
-    FStandard = ini->ReadInteger(section, RVIniKey(fs, "Standard"), 1) != 0;
+    TRVIniKeys key(fs);
+    FStyleName = ini->ReadString(section, key("StyleName"), defName);
+    FBaseStyleNo = ini->ReadInteger(section, key("BaseStyleNo"), -1);
+    FStandard = ini->ReadInteger(section, key("Standard"), 1) != 0;
 }
 
 void TCustomRVInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIniString(ini, section, RVIniKey(fs, "StyleName"), FStyleName);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BaseStyleNo"), FBaseStyleNo, -1);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Standard"), FStandard ? 1 : 0, 1);
+    TRVIniKeys key(fs);
+    WriteIniString(ini, section, key("StyleName"), FStyleName);
+    WriteIntToIniIfNE(ini, section, key("BaseStyleNo"), FBaseStyleNo, -1);
+    WriteIntToIniIfNE(ini, section, key("Standard"), FStandard ? 1 : 0, 1);
 }
 
 // ---------------------------------------------------------------------------

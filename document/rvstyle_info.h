@@ -3,6 +3,8 @@
 // with which every style entry saves itself.
 #pragma once
 
+#include <string_view>
+
 #include <cstdint>
 
 #include "document/rvclasses.h"
@@ -183,6 +185,19 @@ private:
 
 // The key: Format(fs, {Name}).
 AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name);
+// The keys of one pattern, as RVIniKey makes them, each made in the same
+// string, which keeps its room: a style reads and writes dozens of keys of one
+// pattern. What a call returns holds until the next call.
+class TRVIniKeys {
+public:
+    explicit TRVIniKeys(const AnsiString& fs);
+    const AnsiString& operator()(std::string_view name);
+
+private:
+    AnsiString FKey;
+    AnsiString FRest; // the pattern after "%s"; the whole pattern when it goes through Format
+    size_t FAt;       // where the name goes; npos when the pattern goes through Format
+};
 void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int value,
                        int defValue);
 void WriteBoolToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, bool value,

@@ -72,9 +72,44 @@ std::vector<AnsiString> FontFields(const AnsiString& s)
 
 } // namespace
 
+TRVIniKeys::TRVIniKeys(const AnsiString& fs)
+{
+    // The patterns hold one "%s" and no other '%': the name takes its place.
+    // Any other pattern goes through Format.
+    FAt = fs.find('%');
+    if (FAt == AnsiString::npos || FAt + 1 >= fs.size() || fs[FAt + 1] != 's' ||
+        fs.find('%', FAt + 2) != AnsiString::npos) {
+        FAt = AnsiString::npos;
+        FRest = fs;
+        return;
+    }
+    FRest.assign(fs, FAt + 2, AnsiString::npos);
+    // Room for the longest property name.
+    FKey.reserve(FAt + 32 + FRest.size());
+    FKey.assign(fs, 0, FAt);
+}
+
+const AnsiString& TRVIniKeys::operator()(std::string_view name)
+{
+    if (FAt == AnsiString::npos) {
+        FKey = Format(FRest, {AnsiString(name)});
+        return FKey;
+    }
+    FKey.resize(FAt);
+    FKey.append(name).append(FRest);
+    return FKey;
+}
+
 AnsiString RVIniKey(const AnsiString& fs, const AnsiString& name)
 {
-    return Format(fs, {name});
+    const size_t at = fs.find('%');
+    if (at == AnsiString::npos || at + 1 >= fs.size() || fs[at + 1] != 's' ||
+        fs.find('%', at + 2) != AnsiString::npos)
+        return Format(fs, {name});
+    AnsiString key;
+    key.reserve(fs.size() - 2 + name.size());
+    key.append(fs, 0, at).append(name).append(fs, at + 2, AnsiString::npos);
+    return key;
 }
 
 void WriteIntToIniIfNE(TCustomIniFile* ini, const AnsiString& section, const AnsiString& key, int value,

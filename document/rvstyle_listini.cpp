@@ -48,74 +48,74 @@ std::unique_ptr<TGraphic> ReadGraphic(const AnsiString& className, const AnsiStr
 
 void TRVListLevel::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "ListType"), FListType, rvlstBullet);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "ImageIndex"), FImageIndex, 0);
-    WriteLongStringToINI(ini, section, RVIniKey(fs, "FormatString"), FFormatString);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LeftIndent"), FLeftIndent, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "FirstIndent"), FFirstIndent, 10);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "MarkerIndent"), FMarkerIndent, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "MarkerAlignment"), FMarkerAlignment, rvmaLeft);
+    TRVIniKeys key(fs);
+    WriteIntToIniIfNE(ini, section, key("ListType"), FListType, rvlstBullet);
+    WriteIntToIniIfNE(ini, section, key("ImageIndex"), FImageIndex, 0);
+    WriteLongStringToINI(ini, section, key("FormatString"), FFormatString);
+    WriteIntToIniIfNE(ini, section, key("LeftIndent"), FLeftIndent, 0);
+    WriteIntToIniIfNE(ini, section, key("FirstIndent"), FFirstIndent, 10);
+    WriteIntToIniIfNE(ini, section, key("MarkerIndent"), FMarkerIndent, 0);
+    WriteIntToIniIfNE(ini, section, key("MarkerAlignment"), FMarkerAlignment, rvmaLeft);
     if (HasPicture()) {
         const TGraphic* graphic = FPicture->Graphic();
-        ini->WriteString(section, RVIniKey(fs, "GraphicClass"), graphic->ClassName());
+        ini->WriteString(section, key("GraphicClass"), graphic->ClassName());
         TMemoryStream stream;
         graphic->SaveToStream(stream);
-        WriteLongStringToINI(ini, section, RVIniKey(fs, "Picture"), RVFStream2TextString(stream));
+        WriteLongStringToINI(ini, section, key("Picture"), RVFStream2TextString(stream));
     }
     if (FFont)
-        WriteIniString(ini, section, RVIniKey(fs, "Font"), RVFontToString(FFont.get()));
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Continuous"), FOptions.Contains(rvloContinuous), true);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "LevelReset"), FOptions.Contains(rvloLevelReset), true);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "LegalStyleNumbering"),
-                       FOptions.Contains(rvloLegalStyleNumbering), false);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "StartFrom"), FStartFrom, 1);
+        WriteIniString(ini, section, key("Font"), RVFontToString(FFont.get()));
+    WriteBoolToIniIfNE(ini, section, key("Continuous"), FOptions.Contains(rvloContinuous), true);
+    WriteBoolToIniIfNE(ini, section, key("LevelReset"), FOptions.Contains(rvloLevelReset), true);
+    WriteBoolToIniIfNE(ini, section, key("LegalStyleNumbering"), FOptions.Contains(rvloLegalStyleNumbering),
+                       false);
+    WriteIntToIniIfNE(ini, section, key("StartFrom"), FStartFrom, 1);
     if (!FFormatStringW.empty())
-        WriteLongStringToINI(ini, section, RVIniKey(fs, "FormatStringW"),
+        WriteLongStringToINI(ini, section, key("FormatStringW"),
                              RVEncodeString(RVU_GetRawUnicode(FFormatStringW)));
 }
 
 void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    const int listType = ini->ReadInteger(section, RVIniKey(fs, "ListType"), rvlstBullet);
+    TRVIniKeys key(fs);
+    const int listType = ini->ReadInteger(section, key("ListType"), rvlstBullet);
     FListType = listType >= rvlstBullet && listType <= rvlstUnicodeBullet ? static_cast<TRVListType>(listType)
                                                                           : rvlstBullet;
-    FImageIndex = ini->ReadInteger(section, RVIniKey(fs, "ImageIndex"), 0);
-    FFormatString = ReadLongStringFromINI(ini, section, RVIniKey(fs, "FormatString"));
-    FLeftIndent = ini->ReadInteger(section, RVIniKey(fs, "LeftIndent"), 0);
-    FFirstIndent = ini->ReadInteger(section, RVIniKey(fs, "FirstIndent"), 10);
-    FMarkerIndent = ini->ReadInteger(section, RVIniKey(fs, "MarkerIndent"), 0);
-    const int alignment = ini->ReadInteger(section, RVIniKey(fs, "MarkerAlignment"), rvmaLeft);
+    FImageIndex = ini->ReadInteger(section, key("ImageIndex"), 0);
+    FFormatString = ReadLongStringFromINI(ini, section, key("FormatString"));
+    FLeftIndent = ini->ReadInteger(section, key("LeftIndent"), 0);
+    FFirstIndent = ini->ReadInteger(section, key("FirstIndent"), 10);
+    FMarkerIndent = ini->ReadInteger(section, key("MarkerIndent"), 0);
+    const int alignment = ini->ReadInteger(section, key("MarkerAlignment"), rvmaLeft);
     FMarkerAlignment = alignment >= rvmaLeft && alignment <= rvmaCenter
                            ? static_cast<TRVMarkerAlignment>(alignment)
                            : rvmaLeft;
 
     // A picture that cannot be read leaves the level without one; the rest of
     // the level still loads.
-    const AnsiString graphicClass = ini->ReadString(section, RVIniKey(fs, "GraphicClass"), "");
+    const AnsiString graphicClass = ini->ReadString(section, key("GraphicClass"), "");
     std::unique_ptr<TGraphic> graphic;
     if (!graphicClass.empty())
-        graphic = ReadGraphic(graphicClass, ReadLongStringFromINI(ini, section, RVIniKey(fs, "Picture")));
+        graphic = ReadGraphic(graphicClass, ReadLongStringFromINI(ini, section, key("Picture")));
     if (graphic) {
         Picture()->SetGraphic(graphic.get());
     } else {
         FPicture.reset();
     }
 
-    const AnsiString font = ini->ReadString(section, RVIniKey(fs, "Font"), "");
+    const AnsiString font = ini->ReadString(section, key("Font"), "");
     if (font.empty())
         FFont.reset();
     else
         RVStringToFont(font, Font());
 
     FOptions = TRVListLevelOptions();
-    FOptions.Set(rvloContinuous, IniReadBool(ini, section, RVIniKey(fs, "Continuous"), true));
-    FOptions.Set(rvloLevelReset, IniReadBool(ini, section, RVIniKey(fs, "LevelReset"), true));
-    FOptions.Set(rvloLegalStyleNumbering,
-                 IniReadBool(ini, section, RVIniKey(fs, "LegalStyleNumbering"), false));
-    FStartFrom = ini->ReadInteger(section, RVIniKey(fs, "StartFrom"), 1);
+    FOptions.Set(rvloContinuous, IniReadBool(ini, section, key("Continuous"), true));
+    FOptions.Set(rvloLevelReset, IniReadBool(ini, section, key("LevelReset"), true));
+    FOptions.Set(rvloLegalStyleNumbering, IniReadBool(ini, section, key("LegalStyleNumbering"), false));
+    FStartFrom = ini->ReadInteger(section, key("StartFrom"), 1);
 
-    const AnsiString bytes =
-        RVDecodeString(ReadLongStringFromINI(ini, section, RVIniKey(fs, "FormatStringW")));
+    const AnsiString bytes = RVDecodeString(ReadLongStringFromINI(ini, section, key("FormatStringW")));
     FFormatStringW.assign(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < FFormatStringW.size(); ++i)
         FFormatStringW[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -127,21 +127,23 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, c
 
 void TRVListInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::SaveToINI(ini, section, fs);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LevelsCount"), FLevels.Count(), 0);
+    WriteIntToIniIfNE(ini, section, key("LevelsCount"), FLevels.Count(), 0);
     // Each list has its own key; the older shared key "OneLevelPreview" could
     // keep only one value for all lists of a section.
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "OneLevelPreview"), FOneLevelPreview, false);
+    WriteBoolToIniIfNE(ini, section, key("OneLevelPreview"), FOneLevelPreview, false);
     for (int j = 0; j < FLevels.Count(); ++j)
         FLevels.Items(j)->SaveToINI(ini, section, LevelPattern(fs, j));
 }
 
 void TRVListInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::LoadFromINI(ini, section, fs, "List Style");
     const bool shared = IniReadBool(ini, section, "OneLevelPreview", false);
-    FOneLevelPreview = IniReadBool(ini, section, RVIniKey(fs, "OneLevelPreview"), shared);
-    const int count = RVReadIniCount(ini, section, RVIniKey(fs, "LevelsCount"), 0);
+    FOneLevelPreview = IniReadBool(ini, section, key("OneLevelPreview"), shared);
+    const int count = RVReadIniCount(ini, section, key("LevelsCount"), 0);
     for (int j = 0; j < count; ++j)
         FLevels.Add()->LoadFromINI(ini, section, LevelPattern(fs, j));
 }

@@ -83,18 +83,20 @@ int TRVRect::SimilarityValue(const TRVRect* value, int weight) const
 
 void TRVRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FLeft = ini->ReadInteger(section, RVIniKey(fs, "Left"), 0);
-    FRight = ini->ReadInteger(section, RVIniKey(fs, "Right"), 0);
-    FTop = ini->ReadInteger(section, RVIniKey(fs, "Top"), 0);
-    FBottom = ini->ReadInteger(section, RVIniKey(fs, "Bottom"), 0);
+    TRVIniKeys key(fs);
+    FLeft = ini->ReadInteger(section, key("Left"), 0);
+    FRight = ini->ReadInteger(section, key("Right"), 0);
+    FTop = ini->ReadInteger(section, key("Top"), 0);
+    FBottom = ini->ReadInteger(section, key("Bottom"), 0);
 }
 
 void TRVRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Left"), FLeft, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Right"), FRight, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Top"), FTop, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Bottom"), FBottom, 0);
+    TRVIniKeys key(fs);
+    WriteIntToIniIfNE(ini, section, key("Left"), FLeft, 0);
+    WriteIntToIniIfNE(ini, section, key("Right"), FRight, 0);
+    WriteIntToIniIfNE(ini, section, key("Top"), FTop, 0);
+    WriteIntToIniIfNE(ini, section, key("Bottom"), FBottom, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -151,18 +153,20 @@ bool TRVBooleanRect::IsEqualEx(const TRVBooleanRect* value, bool ignL, bool ignT
 
 void TRVBooleanRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FLeft = IniReadBool(ini, section, RVIniKey(fs, "Left"), true);
-    FRight = IniReadBool(ini, section, RVIniKey(fs, "Right"), true);
-    FTop = IniReadBool(ini, section, RVIniKey(fs, "Top"), true);
-    FBottom = IniReadBool(ini, section, RVIniKey(fs, "Bottom"), true);
+    TRVIniKeys key(fs);
+    FLeft = IniReadBool(ini, section, key("Left"), true);
+    FRight = IniReadBool(ini, section, key("Right"), true);
+    FTop = IniReadBool(ini, section, key("Top"), true);
+    FBottom = IniReadBool(ini, section, key("Bottom"), true);
 }
 
 void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Left"), FLeft, true);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Right"), FRight, true);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Top"), FTop, true);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Bottom"), FBottom, true);
+    TRVIniKeys key(fs);
+    WriteBoolToIniIfNE(ini, section, key("Left"), FLeft, true);
+    WriteBoolToIniIfNE(ini, section, key("Right"), FRight, true);
+    WriteBoolToIniIfNE(ini, section, key("Top"), FTop, true);
+    WriteBoolToIniIfNE(ini, section, key("Bottom"), FBottom, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -276,23 +280,25 @@ int TRVBorder::SimilarityValue(const TRVBorder* value) const
 
 void TRVBorder::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FWidth = ini->ReadInteger(section, RVIniKey(fs, "Width"), 1);
-    const int style = ini->ReadInteger(section, RVIniKey(fs, "Style"), rvbNone);
+    TRVIniKeys key(fs);
+    FWidth = ini->ReadInteger(section, key("Width"), 1);
+    const int style = ini->ReadInteger(section, key("Style"), rvbNone);
     FStyle = style >= rvbNone && style <= rvbThickOutside ? static_cast<TRVBorderStyle>(style) : rvbNone;
-    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clWindowText);
-    FInternalWidth = ini->ReadInteger(section, RVIniKey(fs, "InternalWidth"), 1);
-    FBorderOffsets.LoadFromINI(ini, section, RVIniKey(fs, "Offsets%s"));
-    FVisibleBorders.LoadFromINI(ini, section, RVIniKey(fs, "Visible%s"));
+    FColor = ini->ReadInteger(section, key("Color"), clWindowText);
+    FInternalWidth = ini->ReadInteger(section, key("InternalWidth"), 1);
+    FBorderOffsets.LoadFromINI(ini, section, key("Offsets%s"));
+    FVisibleBorders.LoadFromINI(ini, section, key("Visible%s"));
 }
 
 void TRVBorder::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Width"), FWidth, 1);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Style"), FStyle, rvbNone);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clWindowText);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "InternalWidth"), FInternalWidth, 1);
-    FBorderOffsets.SaveToINI(ini, section, RVIniKey(fs, "Offsets%s"));
-    FVisibleBorders.SaveToINI(ini, section, RVIniKey(fs, "Visible%s"));
+    TRVIniKeys key(fs);
+    WriteIntToIniIfNE(ini, section, key("Width"), FWidth, 1);
+    WriteIntToIniIfNE(ini, section, key("Style"), FStyle, rvbNone);
+    WriteIntToIniIfNE(ini, section, key("Color"), FColor, clWindowText);
+    WriteIntToIniIfNE(ini, section, key("InternalWidth"), FInternalWidth, 1);
+    FBorderOffsets.SaveToINI(ini, section, key("Offsets%s"));
+    FVisibleBorders.SaveToINI(ini, section, key("Visible%s"));
 }
 
 // ---------------------------------------------------------------------------
@@ -347,14 +353,16 @@ int TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect* value) const
 
 void TRVBackgroundRect::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
-    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clNone);
-    FBorderOffsets.LoadFromINI(ini, section, RVIniKey(fs, "Offsets%s"));
+    TRVIniKeys key(fs);
+    FColor = ini->ReadInteger(section, key("Color"), clNone);
+    FBorderOffsets.LoadFromINI(ini, section, key("Offsets%s"));
 }
 
 void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clNone);
-    FBorderOffsets.SaveToINI(ini, section, RVIniKey(fs, "Offsets%s"));
+    TRVIniKeys key(fs);
+    WriteIntToIniIfNE(ini, section, key("Color"), FColor, clNone);
+    FBorderOffsets.SaveToINI(ini, section, key("Offsets%s"));
 }
 
 // ---------------------------------------------------------------------------
@@ -462,52 +470,53 @@ int TParaInfo::SimilarityValue(const TCustomRVInfo* value) const
 
 void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs)
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::LoadFromINI(ini, section, fs, "Paragraph Style");
-    FSpaceBefore = ini->ReadInteger(section, RVIniKey(fs, "SpaceBefore"), 0);
-    FSpaceAfter = ini->ReadInteger(section, RVIniKey(fs, "SpaceAfter"), 0);
-    FLeftIndent = ini->ReadInteger(section, RVIniKey(fs, "LeftIndent"), 0);
-    FRightIndent = ini->ReadInteger(section, RVIniKey(fs, "RightIndent"), 0);
-    FFirstIndent = ini->ReadInteger(section, RVIniKey(fs, "FirstIndent"), 0);
-    FLineSpacing = ini->ReadInteger(section, RVIniKey(fs, "LineSpacing"), 100);
-    const int lsType = ini->ReadInteger(section, RVIniKey(fs, "LSType"), rvlsPercent);
+    FSpaceBefore = ini->ReadInteger(section, key("SpaceBefore"), 0);
+    FSpaceAfter = ini->ReadInteger(section, key("SpaceAfter"), 0);
+    FLeftIndent = ini->ReadInteger(section, key("LeftIndent"), 0);
+    FRightIndent = ini->ReadInteger(section, key("RightIndent"), 0);
+    FFirstIndent = ini->ReadInteger(section, key("FirstIndent"), 0);
+    FLineSpacing = ini->ReadInteger(section, key("LineSpacing"), 100);
+    const int lsType = ini->ReadInteger(section, key("LSType"), rvlsPercent);
     FLineSpacingType = lsType == rvlsSpaceBetween ? rvlsSpaceBetween : rvlsPercent;
-    FNextParaNo = ini->ReadInteger(section, RVIniKey(fs, "NextParaNo"), -1);
-    const int alignment = ini->ReadInteger(section, RVIniKey(fs, "Alignment"), rvaLeft);
+    FNextParaNo = ini->ReadInteger(section, key("NextParaNo"), -1);
+    const int alignment = ini->ReadInteger(section, key("Alignment"), rvaLeft);
     FAlignment =
         alignment >= rvaLeft && alignment <= rvaJustify ? static_cast<TRVAlignment>(alignment) : rvaLeft;
-    const int bidi = ini->ReadInteger(section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
+    const int bidi = ini->ReadInteger(section, key("BiDiMode"), rvbdUnspecified);
     FBiDiMode =
         bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FOptions = TRVParaOptions();
-    FOptions.Set(rvpaoNoWrap, IniReadBool(ini, section, RVIniKey(fs, "NoWrap"), false));
-    FOptions.Set(rvpaoReadOnly, IniReadBool(ini, section, RVIniKey(fs, "ReadOnly"), false));
-    FOptions.Set(rvpaoStyleProtect, IniReadBool(ini, section, RVIniKey(fs, "StyleProtect"), false));
-    FOptions.Set(rvpaoDoNotWantReturns, IniReadBool(ini, section, RVIniKey(fs, "DoNotWantReturns"), false));
-    FBorder.LoadFromINI(ini, section, RVIniKey(fs, "Border%s"));
-    FBackground.LoadFromINI(ini, section, RVIniKey(fs, "Background%s"));
+    FOptions.Set(rvpaoNoWrap, IniReadBool(ini, section, key("NoWrap"), false));
+    FOptions.Set(rvpaoReadOnly, IniReadBool(ini, section, key("ReadOnly"), false));
+    FOptions.Set(rvpaoStyleProtect, IniReadBool(ini, section, key("StyleProtect"), false));
+    FOptions.Set(rvpaoDoNotWantReturns, IniReadBool(ini, section, key("DoNotWantReturns"), false));
+    FBorder.LoadFromINI(ini, section, key("Border%s"));
+    FBackground.LoadFromINI(ini, section, key("Background%s"));
 }
 
 void TParaInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::SaveToINI(ini, section, fs);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "SpaceBefore"), FSpaceBefore, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "SpaceAfter"), FSpaceAfter, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LeftIndent"), FLeftIndent, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "RightIndent"), FRightIndent, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "FirstIndent"), FFirstIndent, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LineSpacing"), FLineSpacing, 100);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "LSType"), FLineSpacingType, rvlsPercent);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "NextParaNo"), FNextParaNo, -1);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Alignment"), FAlignment, rvaLeft);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "NoWrap"), FOptions.Contains(rvpaoNoWrap), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "ReadOnly"), FOptions.Contains(rvpaoReadOnly), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "StyleProtect"), FOptions.Contains(rvpaoStyleProtect),
+    WriteIntToIniIfNE(ini, section, key("SpaceBefore"), FSpaceBefore, 0);
+    WriteIntToIniIfNE(ini, section, key("SpaceAfter"), FSpaceAfter, 0);
+    WriteIntToIniIfNE(ini, section, key("LeftIndent"), FLeftIndent, 0);
+    WriteIntToIniIfNE(ini, section, key("RightIndent"), FRightIndent, 0);
+    WriteIntToIniIfNE(ini, section, key("FirstIndent"), FFirstIndent, 0);
+    WriteIntToIniIfNE(ini, section, key("LineSpacing"), FLineSpacing, 100);
+    WriteIntToIniIfNE(ini, section, key("LSType"), FLineSpacingType, rvlsPercent);
+    WriteIntToIniIfNE(ini, section, key("NextParaNo"), FNextParaNo, -1);
+    WriteIntToIniIfNE(ini, section, key("Alignment"), FAlignment, rvaLeft);
+    WriteIntToIniIfNE(ini, section, key("BiDiMode"), FBiDiMode, rvbdUnspecified);
+    WriteBoolToIniIfNE(ini, section, key("NoWrap"), FOptions.Contains(rvpaoNoWrap), false);
+    WriteBoolToIniIfNE(ini, section, key("ReadOnly"), FOptions.Contains(rvpaoReadOnly), false);
+    WriteBoolToIniIfNE(ini, section, key("StyleProtect"), FOptions.Contains(rvpaoStyleProtect), false);
+    WriteBoolToIniIfNE(ini, section, key("DoNotWantReturns"), FOptions.Contains(rvpaoDoNotWantReturns),
                        false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "DoNotWantReturns"),
-                       FOptions.Contains(rvpaoDoNotWantReturns), false);
-    FBorder.SaveToINI(ini, section, RVIniKey(fs, "Border%s"));
-    FBackground.SaveToINI(ini, section, RVIniKey(fs, "Background%s"));
+    FBorder.SaveToINI(ini, section, key("Border%s"));
+    FBackground.SaveToINI(ini, section, key("Background%s"));
 }
 
 // ---------------------------------------------------------------------------

@@ -174,30 +174,31 @@ int TFontInfo::SimilarityValue(const TCustomRVInfo* value) const
 void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs,
                             bool jumpByDefault, TCursor defJumpCursor)
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::LoadFromINI(ini, section, fs, "Font Style");
-    FFontName = ini->ReadString(section, RVIniKey(fs, "Name"), "Arial");
-    const AnsiString jump = ini->ReadString(section, RVIniKey(fs, "Jump"), "?");
+    FFontName = ini->ReadString(section, key("Name"), "Arial");
+    const AnsiString jump = ini->ReadString(section, key("Jump"), "?");
     if (jump == "?") {
         FJump = jumpByDefault;
         FJumpCursor = defJumpCursor;
     } else {
         FJump = UpperCase(jump) == "YES";
-        FJumpCursor = static_cast<TCursor>(ini->ReadInteger(section, RVIniKey(fs, "JumpCursor"), crJump));
+        FJumpCursor = static_cast<TCursor>(ini->ReadInteger(section, key("JumpCursor"), crJump));
     }
-    FSize = ini->ReadInteger(section, RVIniKey(fs, "Size"), 10);
-    FColor = ini->ReadInteger(section, RVIniKey(fs, "Color"), clWindowText);
-    FBackColor = ini->ReadInteger(section, RVIniKey(fs, "BackColor"), clNone);
-    FHoverBackColor = ini->ReadInteger(section, RVIniKey(fs, "HoverBackColor"), clNone);
-    FHoverColor = ini->ReadInteger(section, RVIniKey(fs, "HoverColor"), clNone);
-    FCharset = static_cast<TFontCharset>(ini->ReadInteger(section, RVIniKey(fs, "Charset"), DEFAULT_CHARSET));
-    FCharScale = ini->ReadInteger(section, RVIniKey(fs, "CharScale"), 100);
-    FCharSpacing = ini->ReadInteger(section, RVIniKey(fs, "CharSpacing"), 0);
-    const int bidi = ini->ReadInteger(section, RVIniKey(fs, "BiDiMode"), rvbdUnspecified);
+    FSize = ini->ReadInteger(section, key("Size"), 10);
+    FColor = ini->ReadInteger(section, key("Color"), clWindowText);
+    FBackColor = ini->ReadInteger(section, key("BackColor"), clNone);
+    FHoverBackColor = ini->ReadInteger(section, key("HoverBackColor"), clNone);
+    FHoverColor = ini->ReadInteger(section, key("HoverColor"), clNone);
+    FCharset = static_cast<TFontCharset>(ini->ReadInteger(section, key("Charset"), DEFAULT_CHARSET));
+    FCharScale = ini->ReadInteger(section, key("CharScale"), 100);
+    FCharSpacing = ini->ReadInteger(section, key("CharSpacing"), 0);
+    const int bidi = ini->ReadInteger(section, key("BiDiMode"), rvbdUnspecified);
     FBiDiMode =
         bidi >= rvbdUnspecified && bidi <= rvbdRightToLeft ? static_cast<TRVBiDiMode>(bidi) : rvbdUnspecified;
     FStyle = TFontStyles();
-    auto readStyle = [&](const char* key, TFontStyle s) {
-        if (IniReadBool(ini, section, RVIniKey(fs, key), false))
+    auto readStyle = [&](const char* name, TFontStyle s) {
+        if (IniReadBool(ini, section, key(name), false))
             FStyle.Include(s);
     };
     readStyle("Bold", fsBold);
@@ -205,46 +206,47 @@ void TFontInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, cons
     readStyle("StrikeOut", fsStrikeOut);
     readStyle("Italic", fsItalic);
     FStyleEx = TRVFontStyles();
-    FStyleEx.Set(rvfsOverline, IniReadBool(ini, section, RVIniKey(fs, "Overline"), false));
-    FStyleEx.Set(rvfsAllCaps, IniReadBool(ini, section, RVIniKey(fs, "Caps"), false));
+    FStyleEx.Set(rvfsOverline, IniReadBool(ini, section, key("Overline"), false));
+    FStyleEx.Set(rvfsAllCaps, IniReadBool(ini, section, key("Caps"), false));
     FProtection = TRVProtectOptions::FromBits(
-        static_cast<uint8_t>(ini->ReadInteger(section, RVIniKey(fs, "Protection"), 0) & 0x3F));
-    SetSingleSymbols(IniReadBool(ini, section, RVIniKey(fs, "SingleSymbols"), false));
+        static_cast<uint8_t>(ini->ReadInteger(section, key("Protection"), 0) & 0x3F));
+    SetSingleSymbols(IniReadBool(ini, section, key("SingleSymbols"), false));
     FOptions = TRVTextOptions();
-    FOptions.Set(rvteoRTFCode, IniReadBool(ini, section, RVIniKey(fs, "RTFCode"), false));
-    FOptions.Set(rvteoHTMLCode, IniReadBool(ini, section, RVIniKey(fs, "HTMLCode"), false));
-    FVShift = ini->ReadInteger(section, RVIniKey(fs, "VShift"), 0);
-    FNextStyleNo = ini->ReadInteger(section, RVIniKey(fs, "NextStyleNo"), -1);
-    FUnicode = IniReadBool(ini, section, RVIniKey(fs, "Unicode"), false);
+    FOptions.Set(rvteoRTFCode, IniReadBool(ini, section, key("RTFCode"), false));
+    FOptions.Set(rvteoHTMLCode, IniReadBool(ini, section, key("HTMLCode"), false));
+    FVShift = ini->ReadInteger(section, key("VShift"), 0);
+    FNextStyleNo = ini->ReadInteger(section, key("NextStyleNo"), -1);
+    FUnicode = IniReadBool(ini, section, key("Unicode"), false);
 }
 
 void TFontInfo::SaveToINI(TCustomIniFile* ini, const AnsiString& section, const AnsiString& fs) const
 {
+    TRVIniKeys key(fs);
     TCustomRVInfo::SaveToINI(ini, section, fs);
-    WriteIniString(ini, section, RVIniKey(fs, "Name"), FFontName);
-    ini->WriteString(section, RVIniKey(fs, "Jump"), FJump ? "Yes" : "No");
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Size"), FSize, 10);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Color"), FColor, clWindowText);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BackColor"), FBackColor, clNone);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "HoverBackColor"), FHoverBackColor, clNone);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "HoverColor"), FHoverColor, clNone);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "JumpCursor"), FJumpCursor, crJump);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Charset"), FCharset, DEFAULT_CHARSET);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "CharScale"), FCharScale, 100);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "CharSpacing"), FCharSpacing, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "BiDiMode"), FBiDiMode, rvbdUnspecified);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Bold"), FStyle.Contains(fsBold), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Underline"), FStyle.Contains(fsUnderline), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "StrikeOut"), FStyle.Contains(fsStrikeOut), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Italic"), FStyle.Contains(fsItalic), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Overline"), FStyleEx.Contains(rvfsOverline), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Caps"), FStyleEx.Contains(rvfsAllCaps), false);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "Protection"), FProtection.Bits & 0x3F, 0);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "RTFCode"), FOptions.Contains(rvteoRTFCode), false);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "HTMLCode"), FOptions.Contains(rvteoHTMLCode), false);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "VShift"), FVShift, 0);
-    WriteIntToIniIfNE(ini, section, RVIniKey(fs, "NextStyleNo"), FNextStyleNo, -1);
-    WriteBoolToIniIfNE(ini, section, RVIniKey(fs, "Unicode"), FUnicode, false);
+    WriteIniString(ini, section, key("Name"), FFontName);
+    ini->WriteString(section, key("Jump"), FJump ? "Yes" : "No");
+    WriteIntToIniIfNE(ini, section, key("Size"), FSize, 10);
+    WriteIntToIniIfNE(ini, section, key("Color"), FColor, clWindowText);
+    WriteIntToIniIfNE(ini, section, key("BackColor"), FBackColor, clNone);
+    WriteIntToIniIfNE(ini, section, key("HoverBackColor"), FHoverBackColor, clNone);
+    WriteIntToIniIfNE(ini, section, key("HoverColor"), FHoverColor, clNone);
+    WriteIntToIniIfNE(ini, section, key("JumpCursor"), FJumpCursor, crJump);
+    WriteIntToIniIfNE(ini, section, key("Charset"), FCharset, DEFAULT_CHARSET);
+    WriteIntToIniIfNE(ini, section, key("CharScale"), FCharScale, 100);
+    WriteIntToIniIfNE(ini, section, key("CharSpacing"), FCharSpacing, 0);
+    WriteIntToIniIfNE(ini, section, key("BiDiMode"), FBiDiMode, rvbdUnspecified);
+    WriteBoolToIniIfNE(ini, section, key("Bold"), FStyle.Contains(fsBold), false);
+    WriteBoolToIniIfNE(ini, section, key("Underline"), FStyle.Contains(fsUnderline), false);
+    WriteBoolToIniIfNE(ini, section, key("StrikeOut"), FStyle.Contains(fsStrikeOut), false);
+    WriteBoolToIniIfNE(ini, section, key("Italic"), FStyle.Contains(fsItalic), false);
+    WriteBoolToIniIfNE(ini, section, key("Overline"), FStyleEx.Contains(rvfsOverline), false);
+    WriteBoolToIniIfNE(ini, section, key("Caps"), FStyleEx.Contains(rvfsAllCaps), false);
+    WriteIntToIniIfNE(ini, section, key("Protection"), FProtection.Bits & 0x3F, 0);
+    WriteBoolToIniIfNE(ini, section, key("RTFCode"), FOptions.Contains(rvteoRTFCode), false);
+    WriteBoolToIniIfNE(ini, section, key("HTMLCode"), FOptions.Contains(rvteoHTMLCode), false);
+    WriteIntToIniIfNE(ini, section, key("VShift"), FVShift, 0);
+    WriteIntToIniIfNE(ini, section, key("NextStyleNo"), FNextStyleNo, -1);
+    WriteBoolToIniIfNE(ini, section, key("Unicode"), FUnicode, false);
 }
 
 int TFontInfo::PixelsPerInch() const

@@ -2,6 +2,7 @@
 // the profile rules, editing in place, and reading a file with a size bound.
 #include "platform/core/inidata.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,14 +30,6 @@ AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiS
     return s.substr(first, last - first);
 }
 
-AnsiString LowerAscii(AnsiString s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
-
 // A value or name on one line: each CR LF, CR or LF becomes one blank.
 AnsiString OneLine(const AnsiString& s)
 {
@@ -60,12 +53,129 @@ AnsiString CleanName(const AnsiString& name)
     return TrimBlanks(OneLine(name));
 }
 
-// What names are matched by: ASCII case and line breaks (written as blanks) do
-// not count, so that a name read from the file, the name a caller gives and the
-// name as written all find the same entry.
-AnsiString NameKey(const AnsiString& name)
+// Names are read eight bytes at a time: a sanitized build checks each load,
+// and a style sheet looks up hundreds of names.
+const uint64_t EveryByte = 0x0101010101010101u;
+const uint64_t HighBits = 0x8080808080808080u;
+
+// The word of the bytes at p (fewer than eight: the rest are zero).
+uint64_t Word(const char* p, size_t count)
 {
-    return LowerAscii(CleanName(name));
+    uint64_t word = 0;
+    if (count >= 8)
+        std::memcpy(&word, p, 8);
+    else
+        std::memcpy(&word, p, count);
+    return word;
+}
+
+// Every ASCII capital of the word in lower case, every other byte as it is.
+uint64_t LowerWord(uint64_t word)
+{
+    const uint64_t ascii = ~word & HighBits;
+    const uint64_t low = word & ~HighBits;
+    const uint64_t atLeastA = low + 0x3F * EveryByte; // the high bit set where a byte is 'A' or above
+    const uint64_t aboveZ = low + 0x25 * EveryByte;   // the high bit set where a byte is above 'Z'
+    return word | ((ascii & atLeastA & ~aboveZ) >> 2);
+}
+
+// Whether a byte of the word is Byte.
+bool HasByte(uint64_t word, unsigned char byte)
+{
+    const uint64_t v = word ^ (byte * EveryByte);
+    return ((v - EveryByte) & ~v & HighBits) != 0;
+}
+
+uint64_t HashWords(const char* p, size_t size)
+{
+    uint64_t hash = 14695981039346656037u ^ size;
+    for (size_t i = 0; i < size; i += 8) {
+        hash = (hash ^ LowerWord(Word(p + i, size - i))) * 1099511628211u;
+        hash ^= hash >> 29;
+    }
+    return hash;
+}
+
+bool IsNameSpace(char c)
+{
+    return IsBlank(c) || c == '\r' || c == '\n';
+}
+
+// A name as it is matched: ASCII case and line breaks (written as blanks) do
+// not count, so that a name read from the file, the name a caller gives and the
+// name as written all find the same entry. The text is that of CleanName, and
+// is compared ignoring ASCII case; it is the caller's own characters unless the
+// name holds a line break, which is rare, so that matching copies nothing.
+} // namespace
+
+class TIniData::TMatchedName {
+public:
+    TMatchedName(const char* first, const char* last)
+    {
+        // A line break at either end becomes a blank and goes with the blanks.
+        while (first < last && IsNameSpace(*first))
+            ++first;
+        while (last > first && IsNameSpace(last[-1]))
+            --last;
+        FSize = static_cast<size_t>(last - first);
+        FData = first;
+        bool breaks = false;
+        for (size_t i = 0; i < FSize && !breaks; i += 8) {
+            const uint64_t word = Word(first + i, FSize - i);
+            breaks = HasByte(word, '\r') || HasByte(word, '\n');
+        }
+        if (breaks) {
+            FOneLine = OneLine(AnsiString(first, last));
+            FData = FOneLine.data();
+            FSize = FOneLine.size();
+        }
+        FHash = static_cast<size_t>(HashWords(FData, FSize));
+    }
+    explicit TMatchedName(const AnsiString& name) : TMatchedName(name.data(), name.data() + name.size()) {}
+    TMatchedName(const TMatchedName&) = delete;
+    TMatchedName& operator=(const TMatchedName&) = delete;
+
+    size_t Hash() const { return FHash; }
+    bool operator==(const TMatchedName& other) const
+    {
+        if (FSize != other.FSize)
+            return false;
+        for (size_t i = 0; i < FSize; i += 8)
+            if (LowerWord(Word(FData + i, FSize - i)) != LowerWord(Word(other.FData + i, FSize - i)))
+                return false;
+        return true;
+    }
+
+private:
+    const char* FData;
+    size_t FSize;
+    size_t FHash;
+    AnsiString FOneLine;
+};
+
+namespace {
+
+// The line of a new key: its name as written, '=' and the value (one line already).
+AnsiString KeyLine(const AnsiString& ident, const AnsiString& value)
+{
+    if (ident.find_first_of("\r\n") != AnsiString::npos)
+        return CleanName(ident) + "=" + value;
+    size_t first = 0;
+    size_t last = ident.size();
+    while (first < last && IsBlank(ident[first]))
+        ++first;
+    while (last > first && IsBlank(ident[last - 1]))
+        --last;
+    AnsiString line;
+    line.reserve(last - first + 1 + value.size());
+    line.append(ident, first, last - first).append(1, '=').append(value);
+    return line;
+}
+
+// The key name of a key line, as matched: the text before the first '='.
+TIniData::TMatchedName KeyOf(const AnsiString& line)
+{
+    return TIniData::TMatchedName(line.data(), line.data() + std::min(line.find('='), line.size()));
 }
 
 // The key name of a key line: the text before the first '=', trimmed.
@@ -78,10 +188,17 @@ AnsiString KeyName(const AnsiString& line)
 // matching quotes around it.
 AnsiString KeyValue(const AnsiString& line)
 {
-    AnsiString value = TrimBlanks(line, line.find('=') + 1);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return value;
+    size_t first = line.find('=') + 1;
+    size_t last = line.size();
+    while (first < last && IsBlank(line[first]))
+        ++first;
+    while (last > first && IsBlank(line[last - 1]))
+        --last;
+    if (last - first >= 2 && (line[first] == '"' || line[first] == '\'') && line[last - 1] == line[first]) {
+        ++first;
+        --last;
+    }
+    return line.substr(first, last - first);
 }
 
 } // namespace
@@ -134,10 +251,30 @@ TIniData::TIniData()
 
 TIniData::~TIniData() = default;
 
+size_t TIniData::TSection::FindKey(const TMatchedName& ident, size_t hash) const
+{
+    const auto range = Keys.equal_range(hash);
+    for (auto entry = range.first; entry != range.second; ++entry)
+        if (KeyOf(Lines[entry->second].Text) == ident)
+            return entry->second;
+    return AnsiString::npos;
+}
+
+size_t TIniData::TSection::FindKey(const AnsiString& ident) const
+{
+    const TMatchedName name(ident);
+    return FindKey(name, name.Hash());
+}
+
 void TIniData::TSection::AddLine(TLine line)
 {
     if (line.Kind == lkKey) {
-        Keys.emplace(NameKey(KeyName(line.Text)), Lines.size()); // the first key of a name wins
+        // The first key of a name wins.
+        const TMatchedName name = KeyOf(line.Text);
+        const size_t hash = name.Hash();
+        line.Indexed = FindKey(name, hash) == AnsiString::npos;
+        if (line.Indexed)
+            Keys.emplace(hash, Lines.size());
         LastKeyLine = Lines.size();
     }
     Lines.push_back(std::move(line));
@@ -145,19 +282,19 @@ void TIniData::TSection::AddLine(TLine line)
 
 void TIniData::TSection::IndexKeys()
 {
+    std::vector<TLine> lines;
+    lines.swap(Lines);
     Keys.clear();
     LastKeyLine = 0;
-    for (size_t i = 0; i < Lines.size(); ++i)
-        if (Lines[i].Kind == lkKey) {
-            Keys.emplace(NameKey(KeyName(Lines[i].Text)), i);
-            LastKeyLine = i;
-        }
+    for (TLine& line : lines)
+        AddLine(std::move(line));
 }
 
 void TIniData::SetText(const AnsiString& text)
 {
     FSections.clear();
     FSectionIndex.clear();
+    FReadSection = nullptr;
     FSections.push_back(std::make_unique<TSection>());
     size_t pos = 0;
     FBom.clear();
@@ -210,10 +347,14 @@ void TIniData::SetText(const AnsiString& text)
 
 void TIniData::IndexSections()
 {
+    FReadSection = nullptr;
     FSectionIndex.clear();
     for (const auto& section : FSections)
-        if (section->HasHeader)
-            FSectionIndex.emplace(NameKey(section->Name), section.get());
+        if (section->HasHeader) {
+            section->Indexed = !FindSection(section->Name);
+            if (section->Indexed)
+                FSectionIndex.emplace(TMatchedName(section->Name).Hash(), section.get());
+        }
 }
 
 const char* TIniData::LineBreak() const
@@ -256,19 +397,32 @@ std::vector<AnsiString> TIniData::Lines() const
 
 TIniData::TSection* TIniData::FindSection(const AnsiString& section) const
 {
-    auto found = FSectionIndex.find(NameKey(section));
-    return found == FSectionIndex.end() ? nullptr : found->second;
+    const TMatchedName name(section);
+    const auto range = FSectionIndex.equal_range(name.Hash());
+    for (auto entry = range.first; entry != range.second; ++entry)
+        if (TMatchedName(entry->second->Name) == name)
+            return entry->second;
+    return nullptr;
 }
 
-bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value) const
+TIniData::TSection* TIniData::RememberedSection(const AnsiString& sectionName)
 {
-    const TSection* section = FindSection(sectionName);
+    if (!FReadSection || sectionName != FReadSectionName) {
+        FReadSection = FindSection(sectionName);
+        FReadSectionName = sectionName;
+    }
+    return FReadSection;
+}
+
+bool TIniData::ReadValue(const AnsiString& sectionName, const AnsiString& identName, AnsiString& value)
+{
+    const TSection* section = RememberedSection(sectionName);
     if (!section)
         return false;
-    auto found = section->Keys.find(NameKey(identName));
-    if (found == section->Keys.end())
+    const size_t line = section->FindKey(identName);
+    if (line == AnsiString::npos)
         return false;
-    value = KeyValue(section->Lines[found->second].Text);
+    value = KeyValue(section->Lines[line].Text);
     return true;
 }
 
@@ -294,25 +448,31 @@ void TIniData::EnsureFinalBreak()
 bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& identName,
                           const AnsiString& newValue)
 {
-    const AnsiString ident = CleanName(identName);
-    const AnsiString value = OneLine(newValue);
-    TSection* section = FindSection(sectionName);
+    // Most values hold no line break and are used as they are.
+    AnsiString oneLine;
+    const bool plain = newValue.find_first_of("\r\n") == AnsiString::npos;
+    if (!plain)
+        oneLine = OneLine(newValue);
+    const AnsiString& value = plain ? newValue : oneLine;
+    TSection* section = RememberedSection(sectionName);
     if (!section) {
         EnsureFinalBreak();
         auto added = std::make_unique<TSection>();
         added->Name = CleanName(sectionName);
         added->HasHeader = true;
+        added->Indexed = true;
         added->AddLine({"[" + added->Name + "]", FBreak, lkHeader});
-        added->AddLine({ident + "=" + value, FBreak, lkKey});
-        FSectionIndex.emplace(NameKey(added->Name), added.get());
+        added->AddLine({KeyLine(identName, value), FBreak, lkKey});
+        FSectionIndex.emplace(TMatchedName(added->Name).Hash(), added.get());
         FSections.push_back(std::move(added));
         return true;
     }
 
-    const AnsiString lowerIdent = NameKey(ident);
-    auto found = section->Keys.find(lowerIdent);
-    if (found != section->Keys.end()) {
-        TLine& line = section->Lines[found->second];
+    const TMatchedName ident(identName);
+    const size_t hash = ident.Hash();
+    const size_t found = section->FindKey(ident, hash);
+    if (found != AnsiString::npos) {
+        TLine& line = section->Lines[found];
         if (KeyValue(line.Text) == value)
             return false;
         // The key keeps its spelling in the file.
@@ -322,7 +482,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
 
     // After the last key line (or the header): the keys before it keep their line numbers.
     size_t at = section->LastKeyLine ? section->LastKeyLine + 1 : 1;
-    TLine line{ident + "=" + value, FBreak, lkKey};
+    TLine line{KeyLine(identName, value), FBreak, lkKey, true};
     TLine& previous = section->Lines[at - 1];
     if (previous.Break == brNone) {
         // The file's last line: the new one becomes last and keeps the missing final break.
@@ -330,20 +490,20 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
         line.Break = brNone;
     }
     section->Lines.insert(section->Lines.begin() + static_cast<ptrdiff_t>(at), std::move(line));
-    section->Keys.emplace(lowerIdent, at);
+    section->Keys.emplace(hash, at);
     section->LastKeyLine = at;
     return true;
 }
 
 bool TIniData::EraseSection(const AnsiString& section)
 {
-    const AnsiString name = NameKey(section);
-    if (!FSectionIndex.count(name))
+    if (!FindSection(section))
         return false;
     std::vector<std::unique_ptr<TSection>> kept;
     kept.reserve(FSections.size());
+    const TMatchedName name(section);
     for (auto& entry : FSections)
-        if (!entry->HasHeader || NameKey(entry->Name) != name)
+        if (!entry->HasHeader || !(TMatchedName(entry->Name) == name))
             kept.push_back(std::move(entry));
     FSections.swap(kept);
     IndexSections();
@@ -353,13 +513,13 @@ bool TIniData::EraseSection(const AnsiString& section)
 bool TIniData::DeleteKey(const AnsiString& sectionName, const AnsiString& identName)
 {
     TSection* section = FindSection(sectionName);
-    const AnsiString ident = NameKey(identName);
-    if (!section || !section->Keys.count(ident))
+    if (!section || section->FindKey(identName) == AnsiString::npos)
         return false;
+    const TMatchedName ident(identName);
     std::vector<TLine> kept;
     kept.reserve(section->Lines.size());
     for (TLine& line : section->Lines)
-        if (line.Kind != lkKey || NameKey(KeyName(line.Text)) != ident)
+        if (line.Kind != lkKey || !(KeyOf(line.Text) == ident))
             kept.push_back(std::move(line));
     section->Lines.swap(kept);
     section->IndexKeys();
@@ -370,7 +530,7 @@ std::vector<AnsiString> TIniData::SectionNames() const
 {
     std::vector<AnsiString> names;
     for (const auto& section : FSections)
-        if (section->HasHeader && FSectionIndex.at(NameKey(section->Name)) == section.get())
+        if (section->Indexed)
             names.push_back(section->Name);
     return names;
 }
@@ -379,12 +539,9 @@ std::vector<AnsiString> TIniData::SectionKeys(const AnsiString& sectionName) con
 {
     std::vector<AnsiString> keys;
     if (const TSection* section = FindSection(sectionName))
-        for (size_t i = 0; i < section->Lines.size(); ++i)
-            if (section->Lines[i].Kind == lkKey) {
-                AnsiString name = KeyName(section->Lines[i].Text);
-                if (section->Keys.at(NameKey(name)) == i)
-                    keys.push_back(std::move(name));
-            }
+        for (const TLine& line : section->Lines)
+            if (line.Indexed)
+                keys.push_back(KeyName(line.Text));
     return keys;
 }
 
@@ -392,11 +549,8 @@ std::vector<std::pair<AnsiString, AnsiString>> TIniData::SectionValues(const Ans
 {
     std::vector<std::pair<AnsiString, AnsiString>> values;
     if (const TSection* section = FindSection(sectionName))
-        for (size_t i = 0; i < section->Lines.size(); ++i)
-            if (section->Lines[i].Kind == lkKey) {
-                AnsiString name = KeyName(section->Lines[i].Text);
-                if (section->Keys.at(NameKey(name)) == i)
-                    values.emplace_back(std::move(name), KeyValue(section->Lines[i].Text));
-            }
+        for (const TLine& line : section->Lines)
+            if (line.Indexed)
+                values.emplace_back(KeyName(line.Text), KeyValue(line.Text));
     return values;
 }

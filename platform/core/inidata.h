@@ -47,7 +47,9 @@ public:
     // The line break of the file (its first one), used for new lines: LF when it has none.
     const char* LineBreak() const;
 
-    bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value) const;
+    // Reads and writes remember the section they found, so that a run of them
+    // in one section, spelled the same, looks it up once.
+    bool ReadValue(const AnsiString& section, const AnsiString& ident, AnsiString& value);
     bool WriteValue(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
     // Removes every section of the name, header and lines.
     bool EraseSection(const AnsiString& section);
@@ -58,6 +60,8 @@ public:
     std::vector<AnsiString> SectionKeys(const AnsiString& section) const; // each key once, file order
     std::vector<std::pair<AnsiString, AnsiString>> SectionValues(const AnsiString& section) const;
 
+    class TMatchedName; // a section or key name as names are matched
+
 private:
     enum TBreak : uint8_t { brNone, brLF, brCRLF };
     enum TKind : uint8_t { lkOther, lkBlank, lkComment, lkKey, lkHeader };
@@ -65,26 +69,37 @@ private:
         AnsiString Text; // without the line break
         TBreak Break;
         TKind Kind;
+        bool Indexed = false; // the first key line of its name in the section
     };
     // A header line and the lines up to the next header; the first section of
-    // the file has no header and holds the lines before the first one.
+    // the file has no header and holds the lines before the first one. Keys
+    // indexes the first key line of each name by the hash of the name as it
+    // is matched; a lookup compares the names themselves, so that no name is
+    // copied to be looked up.
     struct TSection {
         AnsiString Name;
         bool HasHeader = false;
+        bool Indexed = false; // the first section of its name
         std::vector<TLine> Lines;
-        std::unordered_map<AnsiString, size_t> Keys; // lower-case name -> line of its first key
-        size_t LastKeyLine = 0;                      // 0 when the section has no key line
+        std::unordered_multimap<size_t, size_t> Keys; // name hash -> line of the first key of the name
+        size_t LastKeyLine = 0;                       // 0 when the section has no key line
         void AddLine(TLine line);
         void IndexKeys();
+        // The line of the first key of the name; npos when there is none.
+        size_t FindKey(const AnsiString& ident) const;
+        size_t FindKey(const TMatchedName& ident, size_t hash) const;
     };
 
     TSection* FindSection(const AnsiString& section) const;
+    TSection* RememberedSection(const AnsiString& section);
     void IndexSections();
     TBreak BreakAfter(const AnsiString& text) const;
     void EnsureFinalBreak();
 
     AnsiString FBom;
     TBreak FBreak = brLF;
-    std::vector<std::unique_ptr<TSection>> FSections;        // FSections[0] is the headerless start
-    std::unordered_map<AnsiString, TSection*> FSectionIndex; // lower-case name -> first section
+    std::vector<std::unique_ptr<TSection>> FSections;         // FSections[0] is the headerless start
+    std::unordered_multimap<size_t, TSection*> FSectionIndex; // name hash -> first section of the name
+    TSection* FReadSection = nullptr; // the section found last by name, null after a change of sections
+    AnsiString FReadSectionName;      // the name as it was given
 };

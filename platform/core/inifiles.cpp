@@ -84,7 +84,9 @@ TIniFile::~TIniFile()
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& Default)
 {
     AnsiString value;
-    return FData->ReadValue(section, ident, value) ? value : Default;
+    if (FData->ReadValue(section, ident, value))
+        return value;
+    return Default;
 }
 
 void TIniFile::Changed(TIniChange change)
@@ -213,8 +215,10 @@ void TMemIniFile::SetStrings(const TStrings& list)
 {
     const AnsiString lineBreak = FData->LineBreak();
     AnsiString text;
-    for (int i = 0; i < list.Count(); ++i)
-        text += list[i] + lineBreak;
+    for (int i = 0; i < list.Count(); ++i) {
+        text += list[i];
+        text += lineBreak;
+    }
     if (text != FData->Text()) {
         FData->SetText(text);
         FModified = true;

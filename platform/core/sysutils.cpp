@@ -87,15 +87,28 @@ bool ParseInteger(const AnsiString& s, uint64_t maxPositive, uint64_t maxNegativ
 
 } // namespace
 
+namespace {
+
+// The value of each byte as a hexadecimal digit, -1 for any other byte: the
+// readers of hexadecimal text look up every digit of long runs of it.
+struct THexDigitValues {
+    signed char Value[256];
+    constexpr THexDigitValues() : Value()
+    {
+        for (int c = 0; c < 256; ++c)
+            Value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                       : -1);
+    }
+};
+constexpr THexDigitValues HexDigitValues;
+
+} // namespace
+
 int HexDigitValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return HexDigitValues.Value[static_cast<unsigned char>(c)];
 }
 
 // ---------------------------------------------------------------------------

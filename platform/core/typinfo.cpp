@@ -28,7 +28,8 @@ const TPropInfo* TPropertyTable::Find(const AnsiString& name) const
 {
     for (const TPropertyTable* table = this; table; table = table->FParent)
         for (const TPropInfo& prop : table->FProps)
-            if (SameText(prop.Name, name))
+            // The length first: most names differ in it, and it needs no call.
+            if (prop.Name.size() == name.size() && SameText(prop.Name, name))
                 return &prop;
     return nullptr;
 }

@@ -15,6 +15,8 @@ TEST(StyleIniTest, KeysAndDefaults)
 {
     EXPECT_EQ(RVIniKey("Font%s3", "Size"), "FontSize3");
     EXPECT_EQ(RVIniKey("List%s0", ""), "List0");
+    // A name holding a format specifier is taken as it is.
+    EXPECT_EQ(RVIniKey("Para%s1", "%d%s"), "Para%d%s1");
     TMemIniFile ini("");
     WriteIntToIniIfNE(&ini, "S", "A", 5, 5);
     WriteIntToIniIfNE(&ini, "S", "B", clWindowText, 0);

@@ -91,6 +91,99 @@ TEST(IniRead, FirstOccurrenceWinsAndNamesAreListedOnceInFileOrder)
     EXPECT_EQ(Entries(list), (Strings{"z=1", "a=2", "m=4"}));
 }
 
+TEST(IniRead, NamesMatchIgnoringCaseBlanksAndLineBreaks)
+{
+    TempDir dir;
+    // A lone CR inside a key name read from the file matches as a blank.
+    TMemIniFile ini(dir.Write("t.ini", "[ Sec\tOne ]\n"
+                                       " Key\rName =1\n"
+                                       "key name=2\n"
+                                       "KeyNamf=3\n"
+                                       "[sec\tone]\n"
+                                       "other=4\n"));
+    EXPECT_EQ(ini.ReadString("SEC\tONE", "key name", "-"), "1");
+    EXPECT_EQ(ini.ReadString(" sec\tone\r\n", "\tKEY\r\nNAME ", "-"), "1");
+    EXPECT_EQ(ini.ReadString("sec one", "key name", "-"), "-");
+    EXPECT_EQ(ini.ReadString("sec\tone", "keynamf", "-"), "3");
+    EXPECT_EQ(ini.ReadString("sec\tone", "keyname", "-"), "-");
+    EXPECT_EQ(ini.ReadString("sec\tone", "other", "-"), "-");
+    TStringList list;
+    ini.ReadSection("Sec\tOne", list);
+    EXPECT_EQ(Entries(list), (Strings{"Key\rName", "KeyNamf"}));
+
+    // Deleting a key removes each spelling of it; a write then adds it anew.
+    ini.DeleteKey("SEC\tONE", "KEY\nNAME");
+    EXPECT_EQ(ini.ReadString("Sec\tOne", "key name", "-"), "-");
+    ini.WriteString("Sec\tOne", "Key\r\nName", "5");
+    EXPECT_EQ(ini.ReadString("sec\tone", "KEY NAME", "-"), "5");
+    ini.ReadSection("Sec\tOne", list);
+    EXPECT_EQ(Entries(list), (Strings{"KeyNamf", "Key Name"}));
+}
+
+TEST(IniRead, OnlyAsciiLettersMatchInEitherCase)
+{
+    TempDir dir;
+    // '@' '[' '`' '{' sit next to the letters; 0xC3 0x84 differs from 0xE3 0xA4
+    // by the bit that makes a letter small.
+    TMemIniFile ini(dir.Write("t.ini", "[S]\n"
+                                       "A@Z[=1\n"
+                                       "\xC3\x84=2\n"
+                                       "abcdefghABCDEFGHx=3\n"
+                                       "abcdefgh=4\n"));
+    EXPECT_EQ(ini.ReadString("S", "a@z[", "-"), "1");
+    EXPECT_EQ(ini.ReadString("S", "a`z{", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "\xE3\xA4", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "\xC3\x84", "-"), "2");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefghX", "-"), "3");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefghY", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGHabcdefgh", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFGH", "-"), "4");
+    EXPECT_EQ(ini.ReadString("S", "ABCDEFG", "-"), "-");
+}
+
+TEST(IniRead, ReadsFollowEveryChangeOfTheSections)
+{
+    TMemIniFile ini("");
+    TStringList lines;
+    lines.Add("[S]");
+    lines.Add("k=1");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "1");
+    ini.EraseSection("s");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "-");
+    ini.WriteString("S", "k", "2");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "2");
+    lines.Clear();
+    lines.Add("[T]");
+    lines.Add("[S]");
+    lines.Add("k=3");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "3");
+    EXPECT_EQ(ini.ReadString("T", "k", "-"), "-");
+    ini.WriteString("T", "k", "4");
+    EXPECT_EQ(ini.ReadString("T", "k", "-"), "4");
+    EXPECT_EQ(ini.ReadString("s", "K", "-"), "3");
+}
+
+TEST(IniRead, EveryKeyOfALargeSectionIsFoundAndWrittenInPlace)
+{
+    std::string text = "[S]\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    TempDir dir;
+    TMemIniFile ini(dir.Write("t.ini", text));
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(ini.ReadInteger("s", "KEY" + IntToStr(i), -1), i) << i;
+    EXPECT_EQ(ini.ReadInteger("S", "Key3000", -1), -1);
+    for (int i = 0; i < 3000; i += 7)
+        ini.WriteInteger("S", "key" + IntToStr(i), -i);
+    TStringList list;
+    ini.ReadSection("S", list);
+    ASSERT_EQ(list.Count(), 3000);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(ini.ReadInteger("S", "Key" + IntToStr(i), 1), i % 7 ? i : -i) << i;
+}
+
 TEST(IniRead, CommentsBlankAndOddLinesAreNoKeys)
 {
     TempDir dir;

@@ -85,6 +85,16 @@ TEST(IntegerText, GarbageIsNotANumber)
 // ---------------------------------------------------------------------------
 // Files
 
+TEST(IntegerText, HexDigitsOfEveryByte)
+{
+    const std::string digits = "0123456789abcdef";
+    for (int c = 0; c < 256; ++c) {
+        const size_t lower = digits.find(static_cast<char>(c >= 'A' && c <= 'F' ? c + 32 : c));
+        const int expected = c != 0 && lower != std::string::npos ? static_cast<int>(lower) : -1;
+        EXPECT_EQ(HexDigitValue(static_cast<char>(c)), expected) << c;
+    }
+}
+
 TEST(Files, OpenFailures)
 {
     TempDir dir;
