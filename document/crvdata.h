@@ -110,6 +110,11 @@ public:
     virtual TCustomRVData* GetRootData() { return this; }
     virtual TCustomRVData* GetAbsoluteParentData() { return nullptr; }
     virtual TCustomRVData* GetAbsoluteRootData() { return this; }
+    // The number of tables this document lies in: 0 for a root document.
+    int TableNestingLevel();
+    // The levels of tables Item makes: 0 for an item without documents of its
+    // own, 1 for a table of plain cells, one more for each table inside.
+    static int TableNestingDepth(TCustomRVItemInfo* item);
     virtual void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location);
     virtual TCustomRVData* GetChosenRVData() { return nullptr; }
     virtual TCustomRVItemInfo* GetChosenItem() { return nullptr; }
@@ -484,6 +489,9 @@ public:
     // in it, as deep as the RTF reader nests tables, so that a document read
     // from RTF reads back from its RVF.
     static constexpr int RVFMaxNesting = 33;
+    // Tables one document may nest, around and inside it: what the editor
+    // makes stays readable.
+    static constexpr int MaxTableNesting = RVFMaxNesting - 1;
 
     // ---- HTML pages (crvdata_htmlsave.cpp, crvdata_htmlcss.cpp)
     // A page in one of two dialects: plain HTML (text styles as FONT, B, I, U,

@@ -1,6 +1,8 @@
 // The item store: reading and changing single items, their texts in ANSI and
 // wide form, tags, per-kind information, page-break flags, code pages and the
 // word-delimiter test.
+#include <algorithm>
+
 #include "document/crvdata.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
@@ -305,4 +307,28 @@ void TCustomRVData::Replace0(AnsiString& s)
     for (char& c : s)
         if (c == '\0')
             c = '?';
+}
+
+// ---------------------------------------------------------------------------
+// Tables around and inside
+
+int TCustomRVData::TableNestingLevel()
+{
+    int level = 0;
+    for (TCustomRVData* d = GetAbsoluteParentData(); d; d = d->GetAbsoluteParentData())
+        ++level;
+    return level;
+}
+
+int TCustomRVData::TableNestingDepth(TCustomRVItemInfo* item)
+{
+    TRVStoreSubRVData* state = nullptr;
+    int inner = -1;
+    for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub; sub = item->GetSubRVData(state, rvdNext)) {
+        inner = std::max(inner, 0);
+        for (int i = 0; i < sub->GetItemCount(); ++i)
+            inner = std::max(inner, TableNestingDepth(sub->GetItem(i)));
+    }
+    delete state;
+    return inner + 1;
 }

@@ -523,6 +523,9 @@ private:
                            int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
+    // Whether Item may go into this document without its tables nesting
+    // deeper than a read accepts (a file saved from it would not read back).
+    bool NestsReadably(TCustomRVItemInfo* item);
     bool FindDrawItemAt(int x, int y, int& drawItemNo, int& drawOffs);
 
     // The draw item under the last mouse-down (a click on one item selects it).

@@ -173,6 +173,12 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, boo
         EditBeep();
         return false;
     }
+    if (!NestsReadably(item)) {
+        EditBeep();
+        delete item;
+        item = nullptr;
+        return false;
+    }
     int insertPoint = 0;
     int itemsAdded = 0;
     bool fullReformat = false;
@@ -197,6 +203,11 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, boo
         offs = GetOffsAfterItem(insertPoint);
     SetCaretAtItem(insertPoint, offs, false);
     return true;
+}
+
+bool TRVEditRVData::NestsReadably(TCustomRVItemInfo* item)
+{
+    return TableNestingLevel() + TableNestingDepth(item) <= MaxTableNesting;
 }
 
 bool TRVEditRVData::InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,

@@ -204,6 +204,11 @@ bool TRVEditRVData::InsertBlock(TRVItemList& block)
     TBlockGuard guard(block);
     if (block.empty())
         return false;
+    for (const auto& entry : block)
+        if (!NestsReadably(entry.second)) {
+            EditBeep();
+            return false;
+        }
     SettleBlock(*this, block);
     int paraFirst = 0;
     int paraLast = 0;

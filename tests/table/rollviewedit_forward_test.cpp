@@ -104,3 +104,51 @@ TEST_F(CellEditorForwarding, ACellEditorLosingTheFocusEndsTheHoldersHyperlinkMod
 }
 
 } // namespace
+
+// Tables nested deeper than a read accepts would make a file that does not
+// read back: the editor refuses such a table, inserted or pasted into a cell.
+TEST_F(CellEditorForwarding, TablesNestNoDeeperThanAFileReadsBack)
+{
+    TRVTableInplaceEdit* editor = OpenCell(0, 0);
+    ASSERT_NE(editor, nullptr);
+    TRVEditRVData* cell = editor->EditRVData();
+    EXPECT_EQ(d->TableNestingLevel(), 0);
+    EXPECT_EQ(cell->TableNestingLevel(), 1);
+    // Tables nested Depth deep, each 1 x 1, made for the cell.
+    auto nested = [&](int depth) {
+        auto* outer = new TRVTableItemInfo(1, 1, cell);
+        TRVTableItemInfo* table = outer;
+        for (int level = 1; level < depth; ++level) {
+            TRVTableCellData* holder = table->GetCells(0, 0);
+            holder->Clear();
+            table = new TRVTableItemInfo(1, 1, holder);
+            holder->AddItem(AnsiString(), table);
+        }
+        return outer;
+    };
+    const int max = TCustomRVData::MaxTableNesting;
+    TRVTableItemInfo* tooDeep = nested(max);
+    EXPECT_EQ(TCustomRVData::TableNestingDepth(tooDeep), max);
+    const int items = cell->GetItemCount();
+    EXPECT_FALSE(Editor.Edit->InsertItem("t", tooDeep)) << "the cell's table makes one level more";
+    EXPECT_EQ(cell->GetItemCount(), items);
+    ASSERT_TRUE(Editor.Edit->InsertItem("t", nested(max - 1)));
+
+    // The document, now as deep as allowed, reads back from its RVF.
+    TMemoryStream saved;
+    ASSERT_TRUE(Editor.Edit->SaveRVFToStream(&saved, false));
+    const std::string rvf(static_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size()));
+    THeadlessEditor other;
+    other.NewEditor(&Style);
+    TStringStream in(rvf);
+    EXPECT_TRUE(other.Edit->LoadRVFFromStream(&in));
+
+    // Its RVF pasted into the cell would nest one level more.
+    int row = -1;
+    int col = -1;
+    ASSERT_EQ(Table->GetEditedCell(row, col), editor);
+    const int withTable = cell->GetItemCount();
+    TStringStream paste(rvf);
+    EXPECT_FALSE(Editor.Edit->InsertRVFFromStreamEd(&paste));
+    EXPECT_EQ(cell->GetItemCount(), withTable);
+}
