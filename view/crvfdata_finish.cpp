@@ -66,6 +66,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
     } else if (para->LineSpacingType() == rvlsSpaceBetween && para->LineSpacing() >= 0) {
         extra = MulDiv(para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
     }
+    extra = std::clamp(extra, TRVDrawLineInfo::MinExtraSpaceBelow, TRVDrawLineInfo::MaxExtraSpaceBelow);
     if (extra != 0)
         for (int i = first; i <= last; ++i)
             DrawItems[i]->ExtraSpaceBelow = extra;
