@@ -79,7 +79,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
             const TCustomRVItemInfo* pieceItem = GetItem(dli->ItemNo);
             return pieceItem->StyleNo >= 0 && dli->Length > 0 &&
-                   RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
+                   RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
         };
         int spaces = 0;
         for (int j = first + 1; j <= last; ++j)
