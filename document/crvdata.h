@@ -218,7 +218,7 @@ public:
     TRVItemOptions GetItemOptions(int itemNo) const;
     const TRVTag& GetItemTag(int itemNo) const;
     void SetItemTag(int itemNo, const TRVTag& tag);
-    const AnsiString& GetItemText(int itemNo) const;
+    AnsiString GetItemText(int itemNo) const;
     // ERollViewError "Can't perform Unicode operation" for text of odd length in a Unicode item.
     void SetItemText(int itemNo, const AnsiString& s);
     AnsiString GetItemTextA(int itemNo);

@@ -26,10 +26,7 @@ struct TRVHTMLPiece {
     AnsiString Part;
 
     // The text written: the part, else the item's text in the store.
-    const AnsiString& Text(const TCustomRVData& data) const
-    {
-        return Partial ? Part : data.GetItemText(ItemNo);
-    }
+    AnsiString Text(const TCustomRVData& data) const { return Partial ? Part : data.GetItemText(ItemNo); }
 };
 
 // The items a save writes, in document order. A selection keeps the selected

@@ -61,7 +61,7 @@ void TCustomRVData::SetItemTag(int itemNo, const TRVTag& tag)
         item->Tag = tag;
 }
 
-const AnsiString& TCustomRVData::GetItemText(int itemNo) const
+AnsiString TCustomRVData::GetItemText(int itemNo) const
 {
     return Items->Get(itemNo);
 }
@@ -126,7 +126,7 @@ int TCustomRVData::ItemLength(int itemNo) const
     const TCustomRVItemInfo* item = GetItem(itemNo);
     if (item->StyleNo < 0)
         return 1;
-    return RVU_Length(Items->Get(itemNo), item->ItemOptions);
+    return RVU_Length(Items->GetView(itemNo), item->ItemOptions);
 }
 
 int TCustomRVData::GetOffsBeforeItem(int itemNo) const
@@ -139,7 +139,7 @@ int TCustomRVData::GetOffsAfterItem(int itemNo) const
     const TCustomRVItemInfo* item = GetItem(itemNo);
     if (item->StyleNo < 0)
         return 1;
-    return RVU_Length(Items->Get(itemNo), item->ItemOptions) + 1;
+    return RVU_Length(Items->GetView(itemNo), item->ItemOptions) + 1;
 }
 
 bool TCustomRVData::SetItemExtraIntProperty(int itemNo, TRVExtraItemProperty prop, int value)

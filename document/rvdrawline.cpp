@@ -2,6 +2,7 @@
 #include "document/rvdrawline.h"
 
 TRVDrawLineInfo::TRVDrawLineInfo(int aLeft, int aTop, int aWidth, int aHeight, int aItemNo, bool aFromNewLine)
+    : TRVDrawLineInfo()
 {
     SetData(aLeft, aTop, aItemNo, aFromNewLine);
     SetSize(aWidth, aHeight);

@@ -33,9 +33,17 @@ private:
 // the item's text (bytes, or two-byte units for Unicode text); Offs counts from
 // 1, and is 0 for non-text items. A draw item made with no arguments has every
 // field 0.
+//
+// A long document holds one draw item per line, so the fields are sized to
+// what they hold: positions, sizes, the item number and the text range keep 32
+// bits; the spaces of justification and line spacing and a marker's offset
+// keep 16 (ExtraSpaceBelow 15: values beyond are stored as the nearest bound
+// by the layout). SpaceBefore and MarkerOffset share their storage:
+// justification widens text pieces only, and only a list marker's draw item
+// has an offset.
 class TRVDrawLineInfo : public TObject {
 public:
-    TRVDrawLineInfo() = default;
+    TRVDrawLineInfo() : ExtraSpaceBelow(0), FromNewLine(false) {}
     // SetData, then SetSize.
     TRVDrawLineInfo(int aLeft, int aTop, int aWidth, int aHeight, int aItemNo, bool aFromNewLine);
     const char* ClassName() const override { return "TRVDrawLineInfo"; }
@@ -54,7 +62,6 @@ public:
     virtual bool CanSplitFirst(int height);
     virtual bool SplitAt(int height);
 
-    int SpaceBefore = 0; // pixels left free before the text (justification), included in Width
     int Left = 0;
     int Top = 0;
     int Width = 0;
@@ -62,15 +69,24 @@ public:
     int ItemNo = 0;
     int Offs = 0;
     int Length = 0;
-    int ExtraSpaceBelow = 0; // line spacing below the line, in every draw item of the line
-    bool FromNewLine = false;
-    // A list marker's draw item: how far the marker's content is drawn from
-    // the draw item's left edge (negative: to the left of it). Set by the
-    // marker when it lays itself out; 0 for every other item.
-    TRVShortOffset MarkerOffset;
+    union {
+        // A text piece: pixels left free before the text (justification), included in Width.
+        TRVShortOffset SpaceBefore = 0;
+        // A list marker's draw item: how far the marker's content is drawn from
+        // the draw item's left edge (negative: to the left of it). Set by the
+        // marker when it lays itself out.
+        TRVShortOffset MarkerOffset;
+    };
+    // Line spacing below the line, in every draw item of the line.
+    int16_t ExtraSpaceBelow : 15;
+    bool FromNewLine : 1;
+
+    // The bounds of ExtraSpaceBelow.
+    static constexpr int MaxExtraSpaceBelow = (1 << 14) - 1;
+    static constexpr int MinExtraSpaceBelow = -(1 << 14);
 };
-// With the virtual table pointer, 48 bytes on 64-bit platforms.
-static_assert(sizeof(void*) != 8 || sizeof(TRVDrawLineInfo) <= 48, "a draw item must stay compact");
+// With the virtual table pointer, 40 bytes on 64-bit platforms.
+static_assert(sizeof(void*) != 8 || sizeof(TRVDrawLineInfo) <= 40, "a draw item must stay compact");
 
 using TRVDrawLinePool = TBlockPool<sizeof(TRVDrawLineInfo), alignof(TRVDrawLineInfo)>;
 inline void* TRVDrawLineInfo::operator new(size_t size)

@@ -37,7 +37,7 @@ constexpr unsigned WideToAnsiFlags = 0x270;
 // ---------------------------------------------------------------------------
 // Strings in characters
 
-int RVU_Length(const AnsiString& s, TRVItemOptions itemOptions)
+int RVU_Length(std::string_view s, TRVItemOptions itemOptions)
 {
     return ClampedSize(IsUnicode(itemOptions) ? s.size() / 2 : s.size());
 }
@@ -70,7 +70,7 @@ int RVU_OffsInPChar(int offset, TRVItemOptions itemOptions)
     return IsUnicode(itemOptions) ? offset * 2 : offset;
 }
 
-bool RVU_IsSpace(const AnsiString& s, int index, TRVItemOptions itemOptions)
+bool RVU_IsSpace(std::string_view s, int index, TRVItemOptions itemOptions)
 {
     if (index < 1 || index > RVU_Length(s, itemOptions))
         return false;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "document/rvtypes.h"
 #include "platform/core/types.h"
@@ -30,7 +31,7 @@ enum TRVUnicodeTestResult { rvutNo, rvutYes, rvutProbably, rvutEmpty, rvutError 
 // Strings in characters
 
 // Characters: bytes, or bytes div 2 for Unicode text.
-int RVU_Length(const AnsiString& s, TRVItemOptions itemOptions);
+int RVU_Length(std::string_view s, TRVItemOptions itemOptions);
 // Count characters from From (1-based), with Copy's rules for positions outside the text.
 AnsiString RVU_Copy(const AnsiString& s, int from, int count, TRVItemOptions itemOptions);
 // Removes Count characters at Index; nothing for an Index outside the text.
@@ -41,7 +42,7 @@ void RVU_Insert(const AnsiString& sub, AnsiString& s, int index, TRVItemOptions 
 int RVU_OffsInPChar(int offset, TRVItemOptions itemOptions);
 // Whether character Index (1-based) is the space U+0020 (no other blank counts);
 // false outside the text.
-bool RVU_IsSpace(const AnsiString& s, int index, TRVItemOptions itemOptions);
+bool RVU_IsSpace(std::string_view s, int index, TRVItemOptions itemOptions);
 // The first unit equal to Ch among Str[0..Length-1]; null when there is none.
 const WideChar* RVU_StrScanW(const WideChar* str, WideChar ch, int length);
 // Swaps the two bytes of each of Count code units in place (big-endian input).

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "document/crvdata.h"
@@ -186,7 +187,7 @@ public:
     virtual void Formatted(int firstItemNo, int lastItemNo, bool partial);
     // Places Len characters of Text from the 0-based character Offs (text
     // items), or the whole item (non-text items: Text empty, Len ignored).
-    void FormatLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& state);
+    void FormatLine(std::string_view text, int offs, int len, int itemNo, TRVFormatLineState& state);
     // Places a text item of a justified paragraph word by word.
     void FormatWords(int itemNo, TRVFormatLineState& state);
     // Closes the screen line that ends before LineEnd: alignment, line
@@ -685,7 +686,7 @@ private:
     void LayoutItem(int itemNo, TRVFormatLineState& st);
     void NoteItemWidthUse(int itemNo);
     // crvfdata_lines.cpp
-    void FormatTextLine(const AnsiString& text, int offs, int len, int itemNo, TRVFormatLineState& st);
+    void FormatTextLine(std::string_view text, int offs, int len, int itemNo, TRVFormatLineState& st);
     // The parts of FormatTextLine: an empty text item as one 0-wide piece; the
     // end of a piece that overflows the line moved back to its last break
     // (false when the rest must go on a new line whole; mustPlace: a piece

@@ -66,6 +66,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
     } else if (para->LineSpacingType() == rvlsSpaceBetween && para->LineSpacing() >= 0) {
         extra = MulDiv(para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
     }
+    extra = std::clamp(extra, TRVDrawLineInfo::MinExtraSpaceBelow, TRVDrawLineInfo::MaxExtraSpaceBelow);
     if (extra != 0)
         for (int i = first; i <= last; ++i)
             DrawItems[i]->ExtraSpaceBelow = extra;
@@ -78,7 +79,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
             const TCustomRVItemInfo* pieceItem = GetItem(dli->ItemNo);
             return pieceItem->StyleNo >= 0 && dli->Length > 0 &&
-                   RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
+                   RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
         };
         int spaces = 0;
         for (int j = first + 1; j <= last; ++j)

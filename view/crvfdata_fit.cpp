@@ -19,7 +19,7 @@ constexpr int CutMargin = 8;
 
 } // namespace
 
-TPieceText::TPieceText(const AnsiString& text, int offs, int len, bool unicode, int windowChars)
+TPieceText::TPieceText(std::string_view text, int offs, int len, bool unicode, int windowChars)
     : FUnicode(unicode), FLen(len), FWindowChars(std::max(windowChars, 1)),
       FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/types.h"
@@ -28,7 +29,7 @@ public:
     // few lines' worth, small enough to stay in the processor's cache.
     static constexpr int DefaultWindowChars = 4096;
 
-    TPieceText(const AnsiString& text, int offs, int len, bool unicode, int windowChars = DefaultWindowChars);
+    TPieceText(std::string_view text, int offs, int len, bool unicode, int windowChars = DefaultWindowChars);
 
     bool Unicode() const { return FUnicode; }
     int Length() const { return FLen; }

@@ -148,7 +148,8 @@ void TCustomRVFormattedData::LayoutItem(int itemNo, TRVFormatLineState& st)
     const TCustomRVItemInfo* item = GetItem(itemNo);
     if (!item->GetSameAsPrev() && !item->GetBR())
         st.ParaStartItem = itemNo;
-    const AnsiString& text = Items->Get(itemNo);
+    // The item's text in place: the layout changes no item.
+    const std::string_view text = Items->GetView(itemNo);
     if (item->StyleNo < 0) {
         FormatLine(AnsiString(), 0, static_cast<int>(text.size()), itemNo, st);
         return;
@@ -161,7 +162,7 @@ void TCustomRVFormattedData::LayoutItem(int itemNo, TRVFormatLineState& st)
     const TFontInfo* textStyle = rvStyle->TextStyles()->Items(item->StyleNo);
     const int len = RVU_Length(text, item->ItemOptions);
     if (textStyle->StyleEx().Contains(rvfsAllCaps))
-        FormatLine(RV_ReturnCapitalized(text, textStyle), 0, len, itemNo, st);
+        FormatLine(RV_ReturnCapitalized(AnsiString(text), textStyle), 0, len, itemNo, st);
     else
         FormatLine(text, 0, len, itemNo, st);
 }

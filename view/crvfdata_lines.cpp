@@ -61,7 +61,7 @@ inline int FindBreakChar(TPieceText& chars, int pos, int fit, int remaining, boo
 // ---------------------------------------------------------------------------
 // Entry points
 
-void TCustomRVFormattedData::FormatLine(const AnsiString& text, int offs, int len, int itemNo,
+void TCustomRVFormattedData::FormatLine(std::string_view text, int offs, int len, int itemNo,
                                         TRVFormatLineState& st)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
@@ -250,7 +250,7 @@ void TCustomRVFormattedData::NoteParaStart(int itemNo, int baseLine, int lineDes
 // ---------------------------------------------------------------------------
 // Text
 
-void TCustomRVFormattedData::FormatTextLine(const AnsiString& text, int offs, int len, int itemNo,
+void TCustomRVFormattedData::FormatTextLine(std::string_view text, int offs, int len, int itemNo,
                                             TRVFormatLineState& st)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);

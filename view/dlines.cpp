@@ -2,6 +2,8 @@
 // start list's search.
 #include "view/dlines.h"
 
+#include <string_view>
+
 #include "document/rvuni.h"
 #include "platform/core/stringlist.h"
 
@@ -170,7 +172,8 @@ AnsiString ItemChars(TStringList* aItems, int itemNo, int from, int count)
 {
     if (count <= 0 || itemNo < 0 || itemNo >= aItems->Count())
         return AnsiString();
-    const AnsiString& s = aItems->Get(itemNo);
+    // The item's bytes in place: only the characters asked for are copied.
+    const std::string_view s = aItems->GetView(itemNo);
     const TRVItemOptions options = OptionsOf(aItems, itemNo);
     const int length = RVU_Length(s, options);
     if (from < 1)
@@ -179,7 +182,8 @@ AnsiString ItemChars(TStringList* aItems, int itemNo, int from, int count)
         return AnsiString();
     if (count > length - from + 1)
         count = length - from + 1;
-    return RVU_Copy(s, from, count, options);
+    const size_t unit = options.Contains(rvioUnicode) ? 2 : 1;
+    return AnsiString(s.substr(unit * static_cast<size_t>(from - 1), unit * static_cast<size_t>(count)));
 }
 
 } // namespace

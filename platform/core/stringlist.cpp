@@ -129,7 +129,7 @@ void TStringList::Put(int index, const AnsiString& s)
 {
     CheckNotSorted();
     CheckIndex(index);
-    FItems[static_cast<size_t>(index)].FString = s;
+    FItems[static_cast<size_t>(index)].FString = TPackedString(s);
     Changed();
 }
 
@@ -149,7 +149,7 @@ int TStringList::Add(const AnsiString& s)
     return AddObject(s, nullptr);
 }
 
-int TStringList::AddObject(AnsiString s, TObject* object)
+int TStringList::AddObject(const AnsiString& s, TObject* object)
 {
     int index = Count();
     if (FSorted && Find(s, index)) {
@@ -158,7 +158,7 @@ int TStringList::AddObject(AnsiString s, TObject* object)
         if (FDuplicates == dupError)
             throw EStringListError(SysConst::SDuplicateString);
     }
-    InsertItem(index, std::move(s), object);
+    InsertItem(index, s, object);
     return index;
 }
 
@@ -171,7 +171,7 @@ void TStringList::AddStrings(const TStringList& strings)
         source.push_back(strings.FItems[i]);
     Updating([&] {
         for (const TStringItem& item : source)
-            AddObject(item.FString, item.FObject);
+            AddObject(item.FString.Str(), item.FObject);
     });
 }
 
@@ -188,9 +188,9 @@ void TStringList::InsertObject(int index, const AnsiString& s, TObject* object)
     InsertItem(index, s, object);
 }
 
-void TStringList::InsertItem(int index, AnsiString s, TObject* object)
+void TStringList::InsertItem(int index, const AnsiString& s, TObject* object)
 {
-    FItems.insert(static_cast<size_t>(index), TStringItem{std::move(s), object});
+    FItems.insert(static_cast<size_t>(index), TStringItem{TPackedString(s), object});
     Changed();
 }
 
@@ -249,7 +249,7 @@ int TStringList::IndexOf(const AnsiString& s) const
         return Find(s, index) ? index : -1;
     }
     for (int i = 0; i < Count(); ++i)
-        if (CompareStrings(FItems[static_cast<size_t>(i)].FString, s) == 0)
+        if (CompareStrings(FItems[static_cast<size_t>(i)].FString.Str(), s) == 0)
             return i;
     return -1;
 }
@@ -270,7 +270,7 @@ bool TStringList::Find(const AnsiString& s, int& index) const
     bool found = false;
     while (low <= high) {
         const int middle = low + (high - low) / 2;
-        const int c = CompareStrings(FItems[static_cast<size_t>(middle)].FString, s);
+        const int c = CompareStrings(FItems[static_cast<size_t>(middle)].FString.Str(), s);
         if (c < 0) {
             low = middle + 1;
         } else {
@@ -289,7 +289,7 @@ void TStringList::SortItems()
         return;
     std::vector<TStringItem>& items = FItems.Contiguous();
     std::stable_sort(items.begin(), items.end(), [this](const TStringItem& a, const TStringItem& b) {
-        return CompareStrings(a.FString, b.FString) < 0;
+        return CompareStrings(a.FString.Str(), b.FString.Str()) < 0;
     });
     Changed();
 }
@@ -382,7 +382,7 @@ void TStringList::SetValue(const AnsiString& name, const AnsiString& value)
 int TStringList::IndexOfName(const AnsiString& name) const
 {
     for (int i = 0; i < Count(); ++i) {
-        const AnsiString& s = FItems[static_cast<size_t>(i)].FString;
+        const AnsiString s = FItems[static_cast<size_t>(i)].FString.Str();
         const size_t equals = s.find('=');
         if (equals != AnsiString::npos && CompareStrings(s.substr(0, equals), name) == 0)
             return i;
@@ -398,7 +398,7 @@ AnsiString TStringList::Text() const
     AnsiString text;
     text.reserve(size);
     for (size_t i = 0; i < FItems.size(); ++i) {
-        text += FItems[i].FString;
+        text += FItems[i].FString.View();
         text += FLineBreak;
     }
     return text;
@@ -432,7 +432,7 @@ AnsiString TStringList::CommaText() const
     for (size_t i = 0; i < FItems.size(); ++i) {
         if (i > 0)
             text += ',';
-        const AnsiString& s = FItems[i].FString;
+        const AnsiString s = FItems[i].FString.Str();
         text += NeedsQuotes(s) ? Quoted(s) : s;
     }
     return text;

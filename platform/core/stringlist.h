@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/gapvector.h"
 #include "platform/core/object.h"
+#include "platform/core/packedstring.h"
 
 class TStream;
 
@@ -15,7 +17,9 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 // Strings compare by CompareStrings: the locale's case-insensitive comparison
 // (AnsiCompareText), or AnsiCompareStr when CaseSensitive. A Sorted list stays in
 // that order: Add inserts at the sorted place, Find and IndexOf search by halves.
-// Strings are byte strings and may hold any byte, NUL included.
+// Strings are byte strings and may hold any byte, NUL included. The list keeps
+// them packed (TPackedString: one word per entry and a pooled block per string),
+// so Get gives a copy, and GetView the bytes in place.
 //
 // Ownership: with OwnsObjects the list frees an entry's object when the entry is
 // deleted or cleared, when another object is put over it, and in the destructor.
@@ -40,13 +44,15 @@ public:
     int Count() const { return static_cast<int>(FItems.size()); }
     // The entries there is room for before the list must grow.
     int Capacity() const { return static_cast<int>(FItems.capacity()); }
-    const AnsiString& Get(int index) const
+    AnsiString Get(int index) const { return AnsiString(GetView(index)); }
+    // The bytes of entry Index without a copy, valid until the list changes.
+    std::string_view GetView(int index) const
     {
         CheckIndex(index);
-        return FItems[static_cast<size_t>(index)].FString;
+        return FItems[static_cast<size_t>(index)].FString.View();
     }
     void Put(int index, const AnsiString& s);
-    const AnsiString& operator[](int index) const { return Get(index); }
+    AnsiString operator[](int index) const { return Get(index); }
     TObject* GetObject(int index) const
     {
         CheckIndex(index);
@@ -59,8 +65,7 @@ public:
     // returns the existing index (the object is not stored: the caller keeps it),
     // dupError raises, dupAccept inserts before the equal strings.
     int Add(const AnsiString& s);
-    // The text is taken by value: a caller that lets go of its string moves it in.
-    int AddObject(AnsiString s, TObject* object);
+    int AddObject(const AnsiString& s, TObject* object);
     void AddStrings(const TStringList& strings);
     void Insert(int index, const AnsiString& s);
     void InsertObject(int index, const AnsiString& s, TObject* object);
@@ -129,7 +134,7 @@ protected:
 
 private:
     struct TStringItem {
-        AnsiString FString;
+        TPackedString FString;
         TObject* FObject = nullptr;
     };
     void CheckIndex(int index) const
@@ -139,7 +144,7 @@ private:
     }
     [[noreturn]] void IndexError(int index) const;
     void CheckNotSorted() const;
-    void InsertItem(int index, AnsiString s, TObject* object);
+    void InsertItem(int index, const AnsiString& s, TObject* object);
     void FreeObjects();
     void SortItems();
     void Changed();

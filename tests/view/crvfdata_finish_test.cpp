@@ -155,6 +155,20 @@ TEST_F(LineFinishing, ALineOfBoxesOnlyGetsNoPercentSpacingAndARuleNoAlignment)
     EXPECT_EQ(Data.DI(1)->ExtraSpaceBelow, 0);
 }
 
+// A spacing past what a draw item keeps is laid out at that bound, so that
+// the next line and the painted bottom of this one agree.
+TEST_F(LineFinishing, AHugeLineSpacingIsKeptAtItsBoundAndTheNextLineFollowsIt)
+{
+    Para->SetLineSpacingType(rvlsSpaceBetween);
+    Para->SetLineSpacing(100000);
+    Data.AddNL("a", 0, 0);
+    Data.AddNL("b", 0, 0);
+    Data.FormatAll();
+    ASSERT_EQ(Data.DrawItems.Count(), 2);
+    EXPECT_EQ(Data.DI(0)->ExtraSpaceBelow, TRVDrawLineInfo::MaxExtraSpaceBelow);
+    EXPECT_EQ(Data.DI(1)->Top, 13 + TRVDrawLineInfo::MaxExtraSpaceBelow);
+}
+
 TEST_F(LineFinishing, TheSpacingOfALineClosedByARuleStaysBelowIt)
 {
     Para->SetLineSpacingType(rvlsSpaceBetween);

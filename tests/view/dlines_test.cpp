@@ -80,6 +80,28 @@ TEST(DrawLineInfo, StaysCompactAndKeepsMarkerOffsetsInRange)
     EXPECT_EQ(static_cast<int>(dli.MarkerOffset), -32768);
 }
 
+// The narrow fields of a draw item keep their ranges apart: the flag never
+// bleeds into the signed field beside it, and a 16-bit field keeps its bound.
+TEST(DrawLineInfo, PackedFieldsKeepTheirRangesApart)
+{
+    EXPECT_LE(sizeof(TRVDrawLineInfo), 40u);
+    const TRVDrawLineInfo made(1, 2, 3, 4, 5, true);
+    EXPECT_TRUE(made.FromNewLine);
+    EXPECT_EQ(made.ExtraSpaceBelow, 0);
+    EXPECT_EQ(static_cast<int>(made.SpaceBefore), 0);
+    TRVDrawLineInfo dli;
+    for (int extra : {TRVDrawLineInfo::MinExtraSpaceBelow, -1, 1, TRVDrawLineInfo::MaxExtraSpaceBelow}) {
+        for (bool fromNewLine : {false, true}) {
+            dli.ExtraSpaceBelow = static_cast<int16_t>(extra);
+            dli.FromNewLine = fromNewLine;
+            EXPECT_EQ(dli.ExtraSpaceBelow, extra);
+            EXPECT_EQ(dli.FromNewLine, fromNewLine);
+        }
+    }
+    dli.SpaceBefore = 40000;
+    EXPECT_EQ(static_cast<int>(dli.SpaceBefore), 32767);
+}
+
 // The deferred move of the draw items below an edit: what a reader sees is
 // always the moved value, whichever way it reads and whatever changes the
 // list in between; the model moves every entry at once.

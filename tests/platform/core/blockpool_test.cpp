@@ -51,3 +51,22 @@ TEST(TBlockPoolTest, BlocksAreDistinctAlignedAndReused)
         TPool::Release(block);
 #endif
 }
+
+#ifndef KELVOR_BLOCKPOOL_HEAP
+// The bytes all pools keep free: a block given out leaves them, a released one
+// joins them again, whatever pool it belongs to.
+TEST(TBlockPoolTest, FreeBytesFollowWhatThePoolsKeepForReuse)
+{
+    // The first blocks may take new slabs; the next ones come from those.
+    void* first = TBlockPool<24, 8>::Allocate();
+    TPool::Release(TPool::Allocate());
+    const size_t free = TBlockPools::FreeBytes();
+    void* second = TBlockPool<24, 8>::Allocate();
+    void* third = TPool::Allocate();
+    EXPECT_EQ(TBlockPools::FreeBytes(), free - 24 - 40);
+    TPool::Release(third);
+    TBlockPool<24, 8>::Release(second);
+    TBlockPool<24, 8>::Release(first);
+    EXPECT_EQ(TBlockPools::FreeBytes(), free + 24);
+}
+#endif
