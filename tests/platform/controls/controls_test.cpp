@@ -408,8 +408,9 @@ TEST_F(ControlsTest, ScrolledPixelsShowAsAWholePaintWouldShowThem)
         A->Update();
         // Shown by the update itself; only what the toolkit could not move
         // itself (under a child window) may wait for the event loop.
-        if (!c.Child)
+        if (!c.Child) {
             EXPECT_TRUE(same());
+        }
         EXPECT_TRUE(ProcessMessagesUntil(same, 30000));
         if (c.Scroll.IsEmpty()) {
             EXPECT_NE(shown.At(50, 25 + c.Dy), shown.At(50, 5)) << "the blue band moved";
