@@ -214,6 +214,8 @@ public:
     int GetItemNo(const TCustomRVItemInfo* item) const;
     int GetItemCount() const;
     int GetItemStyle(int itemNo) const;
+    // A text item: its style is a text style (other kinds have negative style numbers).
+    bool IsTextItem(int itemNo) const { return GetItemStyle(itemNo) >= 0; }
     int GetItemPara(int itemNo) const;
     TRVItemOptions GetItemOptions(int itemNo) const;
     const TRVTag& GetItemTag(int itemNo) const;

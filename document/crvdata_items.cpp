@@ -324,7 +324,8 @@ int TCustomRVData::TableNestingDepth(TCustomRVItemInfo* item)
 {
     TRVStoreSubRVData* state = nullptr;
     int inner = -1;
-    for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub; sub = item->GetSubRVData(state, rvdNext)) {
+    for (TCustomRVData* sub = item->GetSubRVData(state, rvdFirst); sub;
+         sub = item->GetSubRVData(state, rvdNext)) {
         inner = std::max(inner, 0);
         for (int i = 0; i < sub->GetItemCount(); ++i)
             inner = std::max(inner, TableNestingDepth(sub->GetItem(i)));

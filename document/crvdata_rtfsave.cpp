@@ -101,7 +101,7 @@ private:
 // text item or the whole range.
 bool TRTFBodyWriter::Touched(int itemNo, int startItemNo, int endItemNo, int startOffs, int endOffs) const
 {
-    const bool isText = FRVData->GetItemStyle(itemNo) >= 0;
+    const bool isText = FRVData->IsTextItem(itemNo);
     if (startItemNo == endItemNo && isText)
         return false;
     if (isText && FRVData->GetItemText(itemNo).empty())

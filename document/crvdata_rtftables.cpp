@@ -268,7 +268,7 @@ void TCustomRVData::MakeRTFTables(TRVColorList* colorList, TRVIntegerList* listO
         }
     }
     for (int i = 0; i < GetItemCount(); ++i)
-        if (GetItemStyle(i) < 0)
+        if (!IsTextItem(i))
             GetItem(i)->FillRTFTables(colorList, listOverrideCountList, this);
 }
 

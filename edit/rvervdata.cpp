@@ -193,7 +193,7 @@ int TRVEditRVData::GetOffsetInCurItem()
     if (CaretDrawItemNo < 0 || CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size()))
         return -1;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    if (GetItemStyle(dli->ItemNo) >= 0)
+    if (IsTextItem(dli->ItemNo))
         return dli->Offs + CharPos[CaretOffs].Offset - 1;
     return CharPos[CaretOffs].Offset;
 }
@@ -225,10 +225,10 @@ bool TRVEditRVData::CaretAtTheBeginningOfParaSection() const
     if (CaretOffs != 0)
         return false;
     const TRVDrawLineInfo* dli = DrawItems[CharPos[CaretOffs].DrawItemNo];
-    if (dli->Offs > 1 && GetItemStyle(dli->ItemNo) >= 0)
+    if (dli->Offs > 1 && IsTextItem(dli->ItemNo))
         return false;
     const int itemNo = dli->ItemNo;
-    if (GetItemStyle(itemNo) >= 0 && CharPos[CaretOffs].Offset > 1)
+    if (IsTextItem(itemNo) && CharPos[CaretOffs].Offset > 1)
         return false;
     return !GetItem(itemNo)->GetSameAsPrev() || (itemNo > 0 && GetItemStyle(itemNo - 1) == rvsListMarker);
 }
@@ -241,7 +241,7 @@ bool TRVEditRVData::CaretAtTheEndOfParaSection() const
     const int itemNo = dli->ItemNo;
     if (itemNo + 1 < GetItemCount() && GetItem(itemNo + 1)->GetSameAsPrev())
         return false;
-    return GetItemStyle(itemNo) < 0 || dli->Offs + CharPos[CaretOffs].Offset - 1 > ItemLength(itemNo);
+    return !IsTextItem(itemNo) || dli->Offs + CharPos[CaretOffs].Offset - 1 > ItemLength(itemNo);
 }
 
 // ---------------------------------------------------------------------------

@@ -72,7 +72,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
     for (int d = first; d <= last; ++d) {
         const TRVDrawLineInfo* dli = DrawItems[d];
         const int itemNo = dli->ItemNo;
-        const bool isText = GetItemStyle(itemNo) >= 0;
+        const bool isText = IsTextItem(itemNo);
         const bool isCaretItem = d == CaretDrawItemNo;
         const AnsiString s = isText ? DrawItems.GetString(d, Items) : AnsiString();
         TRVCharStops stops;

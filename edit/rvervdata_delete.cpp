@@ -16,12 +16,12 @@ namespace {
 int CaretPosInItem(TRVEditRVData& d, const TRVCharPos& stop)
 {
     const TRVDrawLineInfo* dli = d.DrawItems[stop.DrawItemNo];
-    return d.GetItemStyle(dli->ItemNo) >= 0 ? dli->Offs + stop.Offset - 1 : stop.Offset;
+    return d.IsTextItem(dli->ItemNo) ? dli->Offs + stop.Offset - 1 : stop.Offset;
 }
 
 bool IsEmptyText(TRVEditRVData& d, int itemNo)
 {
-    return d.GetItemStyle(itemNo) >= 0 && d.ItemLength(itemNo) == 0;
+    return d.IsTextItem(itemNo) && d.ItemLength(itemNo) == 0;
 }
 
 bool IsFullWidth(TRVEditRVData& d, int itemNo)
@@ -205,7 +205,7 @@ void TRVEditRVData::OnBackSpacePress_(bool ctrl, bool fromDelete, bool retry)
     CaretDrawItemNo = stop.DrawItemNo;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
     const int i = dli->ItemNo;
-    const bool isText = GetItemStyle(i) >= 0;
+    const bool isText = IsTextItem(i);
     int pos = CaretPosInItem(*this, stop);
     if (retry && CaretDrawItemNo + 1 < DrawItems.Count() && DrawItems[CaretDrawItemNo + 1]->ItemNo != i)
         pos = GetOffsAfterItem(i);
@@ -283,8 +283,7 @@ void TRVEditRVData::JoinWithNextPara(int i, int paraFirstDi, int paraLastDi)
         Do_DeleteItem(j, flag);
         full = flag;
         int added = -1;
-        if (j < GetItemCount() && GetItemStyle(j) >= 0 &&
-            RV_CanConcateItems(i, GetItem(i), GetItem(j), true)) {
+        if (j < GetItemCount() && IsTextItem(j) && RV_CanConcateItems(i, GetItem(i), GetItem(j), true)) {
             full = Do_Concate(i) || full;
             --added;
             // An empty item of the other encoding gives way to the joined
@@ -363,7 +362,7 @@ void TRVEditRVData::OnDeletePress_(bool ctrl, bool inner)
         EditBeep();
         return;
     }
-    const bool isText = GetItemStyle(i) >= 0;
+    const bool isText = IsTextItem(i);
     const int pos = CaretPosInItem(*this, stop);
     const bool atLineEnd = CaretAtTheEndOfLine() && (!isText || pos > ItemLength(i));
     if (atLineEnd) {

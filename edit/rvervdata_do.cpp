@@ -266,7 +266,7 @@ void TRVEditRVData::Do_InsertSubstring(int itemNo, int index, const AnsiString& 
 {
     if (s.empty())
         return;
-    if (itemNo < 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) < 0)
+    if (itemNo < 0 || itemNo >= GetItemCount() || !IsTextItem(itemNo))
         throw ERollViewError(errUndo);
     const TRVItemOptions options = GetItemOptions(itemNo);
     AnsiString text = Items->Get(itemNo);
@@ -285,7 +285,7 @@ void TRVEditRVData::Do_InsertSubstring(int itemNo, int index, const AnsiString& 
 
 void TRVEditRVData::Do_DeleteSubstring(int itemNo, int index, int count)
 {
-    if (itemNo < 0 || itemNo >= GetItemCount() || GetItemStyle(itemNo) < 0)
+    if (itemNo < 0 || itemNo >= GetItemCount() || !IsTextItem(itemNo))
         throw ERollViewError(errUndo);
     const TRVItemOptions options = GetItemOptions(itemNo);
     AnsiString text = Items->Get(itemNo);

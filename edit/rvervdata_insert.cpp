@@ -274,7 +274,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         return drop(false);
     bool flag = false;
     const TRVTag* autoTagFrom = nullptr;
-    if (GetItemStyle(i) < 0) {
+    if (!IsTextItem(i)) {
         if (marker)
             return drop(true);
         InsertAtNonText(item, i, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, insertPoint, wantedPara,
@@ -371,7 +371,7 @@ namespace {
 // Whether a text item may lose the piece From..To of its offsets.
 bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 {
-    if (d.GetItemStyle(itemNo) < 0)
+    if (!d.IsTextItem(itemNo))
         return true;
     const int before = d.GetOffsBeforeItem(itemNo);
     const int after = d.GetOffsAfterItem(itemNo);
@@ -391,7 +391,7 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 // the start, forward for the end): a deletion never cuts a character.
 int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
 {
-    if (d.GetItemStyle(itemNo) < 0)
+    if (!d.IsTextItem(itemNo))
         return offs;
     const TRVItemOptions options = d.GetItemOptions(itemNo);
     const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
@@ -519,7 +519,7 @@ void TRVEditRVData::CutSelection_(TSelectionCut& cut, int startNo, int startOffs
         return;
     }
     if (endOffs < GetOffsAfterItem(endNo)) {
-        if (GetItemStyle(endNo) >= 0 && endOffs > 1)
+        if (IsTextItem(endNo) && endOffs > 1)
             Do_DeleteSubstring(endNo, 1, endOffs - 1);
         cut.JoinNext = true;
         cut.NextStartsPara = false;
@@ -548,7 +548,7 @@ void TRVEditRVData::CutSelectionStart_(TSelectionCut& cut, int i, int from, int 
         note();
     };
     if (!(from <= GetOffsBeforeItem(i) && to >= GetOffsAfterItem(i))) {
-        if (GetItemStyle(i) >= 0 && to > from) {
+        if (IsTextItem(i) && to > from) {
             Do_DeleteSubstring(i, from, to - from);
         }
         cut.CaretItem = i;
@@ -736,7 +736,7 @@ bool TRVEditRVData::EnterInsideSection_(bool shift, const TRVDrawLineInfo* dli, 
     }
     const int w = CalculateParaSectionMinWidthDef(i);
     const bool noWrap = IsParaProtected(GetItemPara(i), rvpaoNoWrap);
-    const bool isText = GetItemStyle(i) >= 0;
+    const bool isText = IsTextItem(i);
     const int p = isText ? dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1
                          : CharPos[static_cast<size_t>(CaretOffs)].Offset;
     int target = i;

@@ -140,7 +140,7 @@ bool TRVEditRVData::OpenInsertionPoint(const TCustomRVItemInfo* first, TInsertio
         return false;
     TCustomRVItemInfo* at = GetItem(i);
     bool flag = false;
-    if (GetItemStyle(i) < 0) {
+    if (!IsTextItem(i)) {
         if (caretOffset != 0) {
             point.ItemNo = i + 1;
             point.AtLineStart = IsFullWidth(at);
@@ -300,7 +300,7 @@ void TRVEditRVData::ConcateAfterAdding(int firstItemNo, int& lastItemNo, int& ca
         if (lastItemNo == firstItemNo)
             caretOffs += shift;
         --lastItemNo;
-    } else if (firstItemNo > 0 && GetItemStyle(firstItemNo) >= 0 && ItemLength(firstItemNo) == 0 &&
+    } else if (firstItemNo > 0 && IsTextItem(firstItemNo) && ItemLength(firstItemNo) == 0 &&
                GetItem(firstItemNo)->GetSameAsPrev() && !IsMarker(GetItem(firstItemNo - 1)) &&
                firstItemNo < lastItemNo) {
         bool full = false;

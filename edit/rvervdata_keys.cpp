@@ -78,7 +78,7 @@ bool TRVEditRVData::OnLeftPress(bool shift, bool ctrl)
     const TRVDrawLineInfo* dli = DrawItems[stop.DrawItemNo];
     const int itemNo = dli->ItemNo;
     const int k = stop.Offset + dli->Offs - 2;
-    if (ctrl && GetItemStyle(itemNo) >= 0 && k > 0) {
+    if (ctrl && IsTextItem(itemNo) && k > 0) {
         const int n = WordBack(Items->Get(itemNo), k, GetItemOptions(itemNo));
         int drawItemNo = 0;
         int drawOffs = 0;
@@ -119,7 +119,7 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
         const TRVCharPos stop = CharPos[static_cast<size_t>(CaretOffs)];
         const TRVDrawLineInfo* dli = DrawItems[stop.DrawItemNo];
         const int itemNo = dli->ItemNo;
-        if (GetItemStyle(itemNo) >= 0) {
+        if (IsTextItem(itemNo)) {
             const int k = stop.Offset + dli->Offs - 1;
             const int n = WordForward(Items->Get(itemNo), k, GetItemOptions(itemNo));
             const int target = std::min(k + n + 1, GetOffsAfterItem(itemNo));

@@ -145,7 +145,7 @@ void TRVEditRVData::AdjustMouseUpSelection()
         SelEndNo >= DrawItems.Count() || SelEndNo != FMouseDownDrawItemNo)
         return;
     const int itemNo = DrawItems[SelEndNo]->ItemNo;
-    if (GetItemStyle(itemNo) >= 0 || !GetItem(itemNo)->GetBoolValue(rvbpResizable))
+    if (IsTextItem(itemNo) || !GetItem(itemNo)->GetBoolValue(rvbpResizable))
         return;
     SelStartOffs = 0;
     SelEndOffs = 1;

@@ -73,7 +73,7 @@ void TRVEditRVData::SelectCurrentWord()
 {
     PrepareForEdit();
     const int itemNo = GetCurItemNo();
-    if (itemNo < 0 || GetItemStyle(itemNo) < 0)
+    if (itemNo < 0 || !IsTextItem(itemNo))
         return;
     const AnsiString& text = GetItemText(itemNo);
     const TRVItemOptions options = GetItemOptions(itemNo);

@@ -210,7 +210,7 @@ public:
     {
         start = {i, from};
         end = {i, to};
-        if (D.GetItemStyle(i) < 0) {
+        if (!D.IsTextItem(i)) {
             D.GetItem(i)->ApplyStyleConversion(&D, UserData);
             return 0;
         }
@@ -251,7 +251,7 @@ public:
         if (k <= 0 || k >= D.GetItemCount() ||
             !D.RV_CanConcateItems(k - 1, D.GetItem(k - 1), D.GetItem(k), false))
             return;
-        const int length = D.GetItemStyle(k - 1) >= 0 ? D.ItemLength(k - 1) : 0;
+        const int length = D.IsTextItem(k - 1) ? D.ItemLength(k - 1) : 0;
         Full = D.Do_Concate(k - 1) || Full;
         --Added;
         for (TItemPos* p : {&a, &b}) {
@@ -287,7 +287,7 @@ void TRVEditRVData::ApplyStyleConversion_(int userData)
         // caret takes it at once.
         int itemNo = -1;
         int offs = 0;
-        if (CaretItemPosition(itemNo, offs) && GetItemStyle(itemNo) >= 0 && ItemLength(itemNo) == 0) {
+        if (CaretItemPosition(itemNo, offs) && IsTextItem(itemNo) && ItemLength(itemNo) == 0) {
             BeginUndoSequence(rvutStyleNo, true);
             const int drawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
             const int w0 = CalculateMinItemWidthPlusEx(itemNo);

@@ -159,7 +159,7 @@ int MinContentWidth(TCustomRVFormattedData* d, const TRVScreenAndDevice* sad, TC
     const int count = d->GetItemCount();
     if (count == 0)
         return 0;
-    if (count == 1 && d->GetItemStyle(0) >= 0 && d->GetItemText(0).empty()) {
+    if (count == 1 && d->IsTextItem(0) && d->GetItemText(0).empty()) {
         TRVStyle* style = d->GetRVStyle();
         if (style == nullptr)
             return 0;

@@ -263,13 +263,13 @@ void TCustomRVFormattedData::UnassignChosenRVData(TCustomRVData* rvData)
 
 int TCustomRVFormattedData::GetOffsBeforeDrawItem(int drawItemNo) const
 {
-    return GetItemStyle(DrawItems[drawItemNo]->ItemNo) >= 0 ? 1 : 0;
+    return IsTextItem(DrawItems[drawItemNo]->ItemNo) ? 1 : 0;
 }
 
 int TCustomRVFormattedData::GetOffsAfterDrawItem(int drawItemNo) const
 {
     const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
-    return GetItemStyle(dli->ItemNo) >= 0 ? dli->Length + 1 : 1;
+    return IsTextItem(dli->ItemNo) ? dli->Length + 1 : 1;
 }
 
 // ---------------------------------------------------------------------------

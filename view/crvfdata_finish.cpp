@@ -53,7 +53,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         int minTop = 0, maxBottom = 0;
         for (int i = first; i <= last; ++i) {
             const TRVDrawLineInfo* dli = DrawItems[i];
-            if (GetItemStyle(dli->ItemNo) < 0)
+            if (!IsTextItem(dli->ItemNo))
                 continue;
             if (!found || dli->Top < minTop)
                 minTop = dli->Top;

@@ -60,7 +60,7 @@ void TCustomRVFormattedData::DrawItem2Item(int drawItemNo, int drawOffs, int& it
     }
     const TRVDrawLineInfo* dli = DrawItems.Get(drawItemNo);
     itemNo = dli->ItemNo;
-    if (GetItemStyle(itemNo) < 0)
+    if (!IsTextItem(itemNo))
         return;
     // A draw item laid out for a longer text than the item now holds never
     // names a position past the item's end.
@@ -81,7 +81,7 @@ void TCustomRVFormattedData::Item2DrawItem(int itemNo, int offs, int& drawItemNo
         drawItemNo = -1;
         return;
     }
-    if (GetItemStyle(itemNo) < 0)
+    if (!IsTextItem(itemNo))
         return;
     offs = std::clamp(offs, 1, ItemLength(itemNo) + 1);
     const int count = DrawItems.Count();
@@ -447,7 +447,7 @@ void TCustomRVFormattedData::AdjustChildrenCoords()
     const int vOffs = GetZVOffs();
     for (int i = 0; i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* dli = DrawItems.Get(i);
-        if (GetItemStyle(dli->ItemNo) >= 0)
+        if (IsTextItem(dli->ItemNo))
             continue;
         if (auto* item = dynamic_cast<TRVNonTextItemInfo*>(GetItem(dli->ItemNo)))
             item->AdjustInserted(dli->Left - hOffs, dli->Top - vOffs, true);
