@@ -144,9 +144,9 @@ TEST_F(TailCostTest, NewLinesCostTheirOwnTextAndEqualAWholeLayout)
 // gets the width of the font it is drawn in.
 TEST_F(TailCostTest, AStyleHookFontIsMeasuredByTheLayoutItself)
 {
-    const int boldWidth = 9;
+    constexpr int boldWidth = 9;
     for (TCountingCanvas* canvas : {&TailCanvas, &WholeCanvas})
-        canvas->MetricsForFont = [boldWidth](const TFont& font) {
+        canvas->MetricsForFont = [](const TFont& font) {
             TRecordingMetrics metrics;
             if (font.Style().Contains(fsBold))
                 metrics.CharWidth = boldWidth;
