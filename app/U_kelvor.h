@@ -176,6 +176,8 @@ public:
     // The monitor's OnNewText and OnTruncate. Both ignore a record without a
     // pane. Neither runs the event loop: the pane is repainted directly.
     void TailNewText(int index, TTailFile* file);
+    // Brings the window up and beeps for new lines of FileName, as the options ask.
+    void AnnounceLogEvent(const AnsiString& fileName);
     void TailFileTruncated(int index, TTailFile* file);
     // The monitor's OnError: the file is paused (its pane silver) and one
     // "Error" box names it and the reason.

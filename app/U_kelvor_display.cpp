@@ -262,35 +262,19 @@ int SpecialWordStyleIn(const TStringList* words, std::string_view line)
     if (!words)
         return -1;
     for (int i = 0; i < words->Count(); ++i) {
-        const AnsiString& word = (*words)[i];
+        const std::string_view word = words->GetView(i);
         if (!word.empty() && line.find(word) != std::string_view::npos)
             return TForm1::SpecialWordStyleNo(words->GetObject(i));
     }
     return -1;
 }
 
-} // namespace
-
-int TForm1::GetSpecialWordStyle(const AnsiString& line) const
+// The chunk as shown: the bytes held from the last chunk first (unless the
+// file skipped ahead meanwhile, which completes its line), NUL as '?', and the
+// start of a character cut off by the end kept for the next chunk.
+// LineComplete becomes whether the chunk's first line begins a line.
+AnsiString TakeChunk(TPaneDisplayState* state, TTailFile* file, bool& lineComplete)
 {
-    return SpecialWordStyleIn(SpecialWords.get(), line);
-}
-
-void TForm1::TailNewText(int index, TTailFile* file)
-{
-    (void)index;
-    // A record whose pane is still being built or already gone shows nothing.
-    if (!file || !file->View)
-        return;
-    TRollView* view = file->View;
-    TPaneDisplayState* state = PaneState(this, view, file);
-    if (state->FileName != file->FileName || state->LineCount != file->LineCount)
-        state->Reopened();
-
-    // The chunk as shown: the bytes held from the last chunk first (unless the
-    // file skipped ahead meanwhile, which completes its line), NUL as '?', and
-    // the start of a character cut off by the end kept for the next chunk.
-    bool lineComplete = file->LineComplete;
     AnsiString text;
     if (!state->HeldBytes.empty() && !file->LineComplete) {
         text = state->HeldBytes;
@@ -313,6 +297,45 @@ void TForm1::TailNewText(int index, TTailFile* file)
             text.resize(whole);
         }
     }
+    return text;
+}
+
+// Clears a pane past its purge line, with what waits to be shown.
+void Purge(TRollView* view, TPaneDisplayState* state, TTailFile* file)
+{
+    const bool held = view->GetLineCount() > 0;
+    view->Clear();
+    state->Pending.Clear();
+    state->WholeLayout = true;
+    file->LineCount = 0;
+    state->StartNewLine = false;
+    // The long texts of the lines let go are given back to the system; short
+    // texts, items and draw items stay pooled for the lines that fill the
+    // pane again.
+    if (held)
+        malloc_trim(0);
+}
+
+} // namespace
+
+int TForm1::GetSpecialWordStyle(const AnsiString& line) const
+{
+    return SpecialWordStyleIn(SpecialWords.get(), line);
+}
+
+void TForm1::TailNewText(int index, TTailFile* file)
+{
+    (void)index;
+    // A record whose pane is still being built or already gone shows nothing.
+    if (!file || !file->View)
+        return;
+    TRollView* view = file->View;
+    TPaneDisplayState* state = PaneState(this, view, file);
+    if (state->FileName != file->FileName || state->LineCount != file->LineCount)
+        state->Reopened();
+
+    bool lineComplete = file->LineComplete;
+    AnsiString text = TakeChunk(state, file, lineComplete);
     // The lines of the chunk (a final line feed makes no empty last line).
     std::vector<std::pair<size_t, size_t>> lines;
     SplitLines(text, lines);
@@ -320,21 +343,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
     // Purging is decided once per piece, before any of its lines is added: a
     // piece is bounded, so the pane holds at most the purge line and one piece.
     // What waits to be shown goes with the pane's lines, never laid out.
-    bool cleared = false;
-    if (PurgeAtLine > 0 && file->LineCount > PurgeAtLine) {
-        const bool held = view->GetLineCount() > 0;
-        view->Clear();
-        state->Pending.Clear();
-        state->WholeLayout = true;
-        file->LineCount = 0;
-        state->StartNewLine = false;
-        cleared = true;
-        // The texts of the lines let go are given back to the system, not
-        // kept for good; their items and draw items stay pooled for the
-        // lines that fill the pane again.
-        if (held)
-            malloc_trim(0);
-    }
+    const bool cleared = PurgeAtLine > 0 && file->LineCount > PurgeAtLine;
+    if (cleared)
+        Purge(view, state, file);
     const bool queued = !state->Pending.Empty();
 
     // Every line is matched against the special words and counted now; what
@@ -389,7 +400,11 @@ void TForm1::TailNewText(int index, TTailFile* file)
 
     // The record is not read after this point: the window's reactions may run
     // handlers of their own.
-    const AnsiString fileName = file->FileName;
+    AnnounceLogEvent(file->FileName);
+}
+
+void TForm1::AnnounceLogEvent(const AnsiString& fileName)
+{
     if (ShowOnLogEvent) {
         if (!Visible())
             SetCaption("Kelvor:" + fileName);
