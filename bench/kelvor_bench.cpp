@@ -394,6 +394,135 @@ double SingleWrite(TTailFile* File, const std::string& Log, int64_t Bytes, long 
     return state == 1 ? longest : -1;
 }
 
+// The append ratio of every case of line length and chunk size, printed; the
+// worst of them is answered.
+double AppendRatio(TKelvorSide& kelvor, TPlainSide& plain)
+{
+    double headlineRatio = 0;
+    for (int length : {80, 200}) {
+        for (long chunkLines : {1L, 100L, 10000L}) {
+            const long total = chunkLines == 1 ? 5000 : chunkLines == 100 ? 50000 : 100000;
+            const std::vector<std::string> chunks = Chunks(0, total, length, chunkLines);
+            kelvor.Clear();
+            const double k = total / FeedAll(kelvor, chunks);
+            plain.Clear();
+            const double p = total / FeedAll(plain, chunks);
+            std::printf("%3d-character lines, chunks of %5ld, %6ld lines: kelvor %9.0f lines/s, "
+                        "qplaintextedit %9.0f lines/s, ratio %.2f\n",
+                        length, chunkLines, total, k, p, k / p);
+            headlineRatio = headlineRatio == 0 ? k / p : std::min(headlineRatio, k / p);
+        }
+    }
+    return headlineRatio;
+}
+
+// The cost of 1,000 new lines (chunks of 100) as the pane grows, printed; the
+// cost in a pane of 1,000,000 lines against one of 1,000 is answered.
+double TailCostRatio(TKelvorSide& kelvor, TPlainSide& plain)
+{
+    kelvor.Clear();
+    plain.Clear();
+    double kelvorThousand = 0;
+    double kelvorMillion = 0;
+    for (long lines : {0L, 1000L, 100000L, 1000000L}) {
+        const double k = TailCost(kelvor, lines, 80);
+        const double p = TailCost(plain, lines, 80);
+        std::printf("1,000 80-character lines in chunks of 100 into a pane of %7ld lines: "
+                    "kelvor %7.2f ms, qplaintextedit %7.2f ms\n",
+                    lines, k * 1000, p * 1000);
+        if (lines == 1000)
+            kelvorThousand = k;
+        if (lines == 1000000)
+            kelvorMillion = k;
+    }
+    return kelvorMillion / kelvorThousand;
+}
+
+struct TBurstFigures {
+    double PeakRatio = 0;    // the highest heap against that of a full pane
+    double BlockSeconds = 0; // the longest block of the event loop
+};
+
+// A burst of 200 MB of 100-character lines into a pane purged at PurgeLines,
+// through the monitor as the timer would run it; the heap against that of a
+// pane that holds PurgeLines such lines.
+TBurstFigures Burst(TKelvorSide& kelvor, TPlainSide& plain, const std::string& log, long purgeLines)
+{
+    TTailFile* file = kelvor.File;
+    kelvor.Clear();
+    plain.Clear();
+    malloc_trim(0);
+    const size_t emptyHeap = HeapInUse();
+    FillTo(kelvor, purgeLines, 100);
+    const double purgeHeap = static_cast<double>(HeapInUse()) - static_cast<double>(emptyHeap);
+    kelvor.Clear();
+    Form1->PurgeAtLine = purgeLines;
+    file->LineCount = 0;
+    Form1->Tail->SetActive(true);
+    std::string burstBlock;
+    for (long i = 0; burstBlock.size() < (size_t{1} << 20); ++i)
+        burstBlock += LogLine(i, 100) + '\n';
+    const int64_t burstBytes = int64_t{200} << 20;
+    for (int64_t written = 0; written < burstBytes; written += static_cast<int64_t>(burstBlock.size()))
+        AppendToFile(log, burstBlock);
+    burstBlock.pop_back();
+    const AnsiString burstLast = burstBlock.substr(burstBlock.rfind('\n') + 1);
+    burstBlock = std::string();
+    struct stat logInfo;
+    stat(log.c_str(), &logInfo);
+    double burstBlockSeconds = 0;
+    size_t burstPeak = 0;
+    PollToEnd(file, static_cast<int64_t>(logInfo.st_size), LastItemOf(logInfo.st_size, burstLast),
+              burstBlockSeconds, burstPeak);
+    Form1->Tail->SetActive(false);
+    const double burstRatio = (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / purgeHeap;
+    std::printf("burst of %lld MB into a pane purged at %ld lines: pane heap %.1f MB at the purge line, "
+                "%.1f MB at the peak, longest block %.1f ms\n",
+                static_cast<long long>(burstBytes >> 20), purgeLines, purgeHeap / 1e6,
+                (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / 1e6,
+                burstBlockSeconds * 1000);
+    Form1->PurgeAtLine = 0;
+    return {burstRatio, burstBlockSeconds};
+}
+
+struct TLongLineFigures {
+    double BlockSeconds = 0; // the longest block, worst of both files
+    double PerByte = 0;      // heap per byte shown, worst of both files
+};
+
+// One line of LongBytes without a line end, through the monitor in pieces:
+// into a fresh file (the pane reopened on a new one in Dir), and into Log after
+// it was truncated (a break line above it).
+TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const std::string& log,
+                           int64_t longBytes)
+{
+    TTailFile* file = kelvor.File;
+    const std::string freshLog = dir + "/fresh.log";
+    std::ofstream(freshLog) << "";
+    kelvor.Clear();
+    file->Reopen(freshLog);
+    file->LineComplete = true;
+    double freshPerByte = 0;
+    const double freshBlock = LongLine(file, freshLog, longBytes, freshPerByte);
+    file->Reopen(log);
+    kelvor.Clear();
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr); // the file became shorter: a break, and again from 0
+    // What came before leaves the line splitter and the record first.
+    kelvor.Feed(std::string());
+    AnsiString().swap(file->NewText);
+    file->LineComplete = true;
+    double longPerByte = 0;
+    const double truncatedBlock = LongLine(file, log, longBytes, longPerByte);
+    unlink(freshLog.c_str());
+    std::printf("one line of %lld bytes without a line end, in pieces: longest block %.1f ms into a fresh "
+                "file, %.1f ms after a truncation; heap %.1f bytes per byte shown into a fresh file, %.1f "
+                "after a truncation\n",
+                static_cast<long long>(longBytes), freshBlock * 1000, truncatedBlock * 1000, freshPerByte,
+                longPerByte);
+    return {std::max(freshBlock, truncatedBlock), std::max(freshPerByte, longPerByte)};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -459,76 +588,16 @@ int main(int argc, char** argv)
     }
 
     // Throughput: the same chunks to both, each starting empty.
-    double headlineRatio = 0;
-    for (int length : {80, 200}) {
-        for (long chunkLines : {1L, 100L, 10000L}) {
-            const long total = chunkLines == 1 ? 5000 : chunkLines == 100 ? 50000 : 100000;
-            const std::vector<std::string> chunks = Chunks(0, total, length, chunkLines);
-            kelvor.Clear();
-            const double k = total / FeedAll(kelvor, chunks);
-            plain.Clear();
-            const double p = total / FeedAll(plain, chunks);
-            std::printf("%3d-character lines, chunks of %5ld, %6ld lines: kelvor %9.0f lines/s, "
-                        "qplaintextedit %9.0f lines/s, ratio %.2f\n",
-                        length, chunkLines, total, k, p, k / p);
-            headlineRatio = headlineRatio == 0 ? k / p : std::min(headlineRatio, k / p);
-        }
-    }
+    const double headlineRatio = AppendRatio(kelvor, plain);
 
     // The cost of 1,000 new lines (chunks of 100) as the pane grows.
-    kelvor.Clear();
-    plain.Clear();
-    double kelvorThousand = 0;
-    double kelvorMillion = 0;
-    for (long lines : {0L, 1000L, 100000L, 1000000L}) {
-        const double k = TailCost(kelvor, lines, 80);
-        const double p = TailCost(plain, lines, 80);
-        std::printf("1,000 80-character lines in chunks of 100 into a pane of %7ld lines: "
-                    "kelvor %7.2f ms, qplaintextedit %7.2f ms\n",
-                    lines, k * 1000, p * 1000);
-        if (lines == 1000)
-            kelvorThousand = k;
-        if (lines == 1000000)
-            kelvorMillion = k;
-    }
+    const double tailRatio = TailCostRatio(kelvor, plain);
 
     // A burst of 200 MB of 100-character lines into a pane that is purged at
     // 100,000 lines, through the monitor as the timer would run it; against the
     // heap of a pane that holds 100,000 such lines.
-    kelvor.Clear();
-    plain.Clear();
-    malloc_trim(0);
     const long purgeLines = 100000;
-    const size_t emptyHeap = HeapInUse();
-    FillTo(kelvor, purgeLines, 100);
-    const double purgeHeap = static_cast<double>(HeapInUse()) - static_cast<double>(emptyHeap);
-    kelvor.Clear();
-    Form1->PurgeAtLine = purgeLines;
-    file->LineCount = 0;
-    Form1->Tail->SetActive(true);
-    std::string burstBlock;
-    for (long i = 0; burstBlock.size() < (size_t{1} << 20); ++i)
-        burstBlock += LogLine(i, 100) + '\n';
-    const int64_t burstBytes = int64_t{200} << 20;
-    for (int64_t written = 0; written < burstBytes; written += static_cast<int64_t>(burstBlock.size()))
-        AppendToFile(log, burstBlock);
-    burstBlock.pop_back();
-    const AnsiString burstLast = burstBlock.substr(burstBlock.rfind('\n') + 1);
-    burstBlock = std::string();
-    struct stat logInfo;
-    stat(log.c_str(), &logInfo);
-    double burstBlockSeconds = 0;
-    size_t burstPeak = 0;
-    PollToEnd(file, static_cast<int64_t>(logInfo.st_size), LastItemOf(logInfo.st_size, burstLast),
-              burstBlockSeconds, burstPeak);
-    Form1->Tail->SetActive(false);
-    const double burstRatio = (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / purgeHeap;
-    std::printf("burst of %lld MB into a pane purged at %ld lines: pane heap %.1f MB at the purge line, "
-                "%.1f MB at the peak, longest block %.1f ms\n",
-                static_cast<long long>(burstBytes >> 20), purgeLines, purgeHeap / 1e6,
-                (static_cast<double>(burstPeak) - static_cast<double>(emptyHeap)) / 1e6,
-                burstBlockSeconds * 1000);
-    Form1->PurgeAtLine = 0;
+    const TBurstFigures burst = Burst(kelvor, plain, log, purgeLines);
 
     // The time until the last line of a burst shows, 200 MB against 20 MB.
     truncate(log.c_str(), 0);
@@ -540,32 +609,8 @@ int main(int argc, char** argv)
     std::printf("burst into a pane purged at %ld lines, last line shown after: 20 MB %.3f s, 200 MB %.3f s\n",
                 purgeLines, catchUpSmall, catchUpLarge);
 
-    // One line of 5 MB without a line end, through the monitor in pieces: into
-    // a fresh file (the pane reopened on a new one), and into one that was
-    // truncated (a break line above it).
-    const int64_t longBytes = 5000000;
-    const std::string freshLog = dir + "/fresh.log";
-    std::ofstream(freshLog) << "";
-    kelvor.Clear();
-    file->Reopen(freshLog);
-    file->LineComplete = true;
-    double freshPerByte = 0;
-    const double freshBlock = LongLine(file, freshLog, longBytes, freshPerByte);
-    file->Reopen(log);
-    kelvor.Clear();
-    truncate(log.c_str(), 0);
-    Form1->Tail->TimerTimer(nullptr); // the file became shorter: a break, and again from 0
-    // What came before leaves the line splitter and the record first.
-    kelvor.Feed(std::string());
-    AnsiString().swap(file->NewText);
-    file->LineComplete = true;
-    double longPerByte = 0;
-    const double truncatedBlock = LongLine(file, log, longBytes, longPerByte);
-    std::printf("one line of %lld bytes without a line end, in pieces: longest block %.1f ms into a fresh "
-                "file, %.1f ms after a truncation; heap %.1f bytes per byte shown into a fresh file, %.1f "
-                "after a truncation\n",
-                static_cast<long long>(longBytes), freshBlock * 1000, truncatedBlock * 1000, freshPerByte,
-                longPerByte);
+    // One line of 5 MB without a line end, through the monitor in pieces.
+    const TLongLineFigures longLine = LongLines(kelvor, dir, log, 5000000);
 
     // One 200 MB write() by another thread while the pane polls.
     file->Reopen(log);
@@ -579,21 +624,19 @@ int main(int argc, char** argv)
                 singleBlock * 1000);
 
     std::printf("append ratio kelvor/qplaintextedit, worst of six cases: %.2f\n", headlineRatio);
-    std::printf("tail cost 1M/1k lines: %.2f\n", kelvorMillion / kelvorThousand);
+    std::printf("tail cost 1M/1k lines: %.2f\n", tailRatio);
     std::printf("bytes per line: %.0f\n", kelvorBytes);
-    std::printf("burst peak heap / purge-line heap: %.2f\n", burstRatio);
-    std::printf("burst longest block ms: %.0f\n", burstBlockSeconds * 1000);
+    std::printf("burst peak heap / purge-line heap: %.2f\n", burst.PeakRatio);
+    std::printf("burst longest block ms: %.0f\n", burst.BlockSeconds * 1000);
     std::printf("burst catch-up cost 200MB/20MB: %.2f\n", catchUpLarge / catchUpSmall);
-    std::printf("long line longest block ms: %.0f\n", std::max(freshBlock, truncatedBlock) * 1000);
-    std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n",
-                std::max(freshPerByte, longPerByte));
+    std::printf("long line longest block ms: %.0f\n", longLine.BlockSeconds * 1000);
+    std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n", longLine.PerByte);
     std::printf("single 200MB write longest ui block ms: %.0f\n", singleBlock * 1000);
     std::fflush(stdout);
 
     Form1->Free();
     Form1 = nullptr;
     unlink(log.c_str());
-    unlink(freshLog.c_str());
     unlink(ini.c_str());
     rmdir(dir.c_str());
     return 0;
