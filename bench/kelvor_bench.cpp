@@ -576,8 +576,8 @@ int main(int argc, char** argv)
     std::printf("memory, %ld lines of 100 characters, heap bytes per line beyond the text: "
                 "kelvor %.1f, qplaintextedit %.1f\n",
                 memoryLines, kelvorBytes, plainBytes);
-    if (memoryOnly) {
-        std::printf("bytes per line: %.0f\n", kelvorBytes);
+    // The window goes, and the files it followed and read.
+    const auto finish = [&] {
         std::fflush(stdout);
         Form1->Free();
         Form1 = nullptr;
@@ -585,6 +585,10 @@ int main(int argc, char** argv)
         unlink(ini.c_str());
         rmdir(dir.c_str());
         return 0;
+    };
+    if (memoryOnly) {
+        std::printf("bytes per line: %.0f\n", kelvorBytes);
+        return finish();
     }
 
     // Throughput: the same chunks to both, each starting empty.
@@ -632,12 +636,5 @@ int main(int argc, char** argv)
     std::printf("long line longest block ms: %.0f\n", longLine.BlockSeconds * 1000);
     std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n", longLine.PerByte);
     std::printf("single 200MB write longest ui block ms: %.0f\n", singleBlock * 1000);
-    std::fflush(stdout);
-
-    Form1->Free();
-    Form1 = nullptr;
-    unlink(log.c_str());
-    unlink(ini.c_str());
-    rmdir(dir.c_str());
-    return 0;
+    return finish();
 }
