@@ -282,7 +282,7 @@ void TCustomRVFormattedData::ConcateItems(int itemNo)
     InvalidateTailLayout();
     const bool uni1 = item1->ItemOptions.Contains(rvioUnicode);
     const bool uni2 = item2->ItemOptions.Contains(rvioUnicode);
-    if (uni1 != uni2 && !Items->Get(itemNo + 1).empty()) {
+    if (uni1 != uni2 && !Items->GetView(itemNo + 1).empty()) {
         // Texts of two encodings cannot be one string: the second item, which
         // has text, stays and takes over the line start of the first.
         item2->ItemOptions.Set(rvioSameAsPrev, item1->ItemOptions.Contains(rvioSameAsPrev));

@@ -119,7 +119,7 @@ bool TCustomRVFormattedData::StartNewLine(int itemNo, bool softBreak, TRVFormatL
         TRVDrawLineInfo* dli = DrawItems[last];
         const TCustomRVItemInfo* lastItem = GetItem(dli->ItemNo);
         if (lastItem->StyleNo >= 0 && dli->Length > 0 &&
-            RVU_IsSpace(Items->Get(dli->ItemNo), dli->Offs + dli->Length - 1, lastItem->ItemOptions) &&
+            RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs + dli->Length - 1, lastItem->ItemOptions) &&
             !IsDrawItemFromNewLine(last)) {
             // The hyperlink rectangle of the piece (the last one made) follows it.
             TRVJumpInfo* jump = Jumps.Count() > 0 ? static_cast<TRVJumpInfo*>(Jumps.Last()) : nullptr;

@@ -386,7 +386,7 @@ void TCustomRVFormattedData::BuildJumpsCoords(int& startJumpNo, TList* aJumps)
         const int itemNo = dli->ItemNo;
         TCustomRVItemInfo* item = GetItem(itemNo);
         if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
-            if (item->StyleNo >= 0 && RVU_Length(Items->Get(itemNo), item->ItemOptions) == 0) {
+            if (item->StyleNo >= 0 && RVU_Length(Items->GetView(itemNo), item->ItemOptions) == 0) {
                 item->JumpID = -3;
                 continue;
             }
