@@ -233,9 +233,10 @@ private:
     std::vector<AnsiString> FBookmarks;
     // The old-style marker whose list waits for the paragraph's formatting.
     int FPendingMarker = -1;
-    // The list style of each list of the reader's list table, once merged.
+    // The list style of each list of the reader's list table, once merged;
+    // merged again when a later list table replaces the one merged.
     std::vector<int> FLists97;
-    bool FListsMerged = false;
+    int FListsMergedAt = -1;
     // A description and its chosen style, for this load: every run with the
     // same formatting gets the same answer without searching the sheet again.
     std::map<std::string, int> FTextStyleMap;

@@ -102,11 +102,15 @@ bool TRVRTFImport::InsertMarker97(int paraNo)
     // An override whose list is missing makes no marker.
     if (override.ListIndex < 0 || override.ListIndex >= int(FLists97.size()))
         return false;
-    const TRVRTFList97& list = *FReader->ListTable().Items[override.ListIndex];
     const int listNo = FLists97[override.ListIndex];
-    if (listNo < 0 || list.Levels.empty())
+    if (listNo < 0 || listNo >= FStyle->ListStyles()->Count())
         return false;
-    const int level = std::clamp(para.ListLevel, 0, int(list.Levels.size()) - 1);
+    // The list's own levels bound the paragraph's; the style chosen for it may have more.
+    const int levels = std::min(int(FReader->ListTable().Items[override.ListIndex]->Levels.size()),
+                                FStyle->ListStyles()->Items(listNo)->Levels()->Count());
+    if (levels == 0)
+        return false;
+    const int level = std::clamp(para.ListLevel, 0, levels - 1);
     int startFrom = 1;
     bool reset = false;
     if (level < int(override.Levels.size()) && override.Levels[level]) {
@@ -233,9 +237,11 @@ void TRVRTFImport::FillLevel97(TRVListLevel& level, const TRVRTFListLevel97& sou
 
 void TRVRTFImport::MergeListTable97()
 {
-    if (FListsMerged || FProps->ParaStyleMode() != rvrsAddIfNeeded)
+    const int table = FReader->ListTable().GetClearCount();
+    if (FListsMergedAt == table || FProps->ParaStyleMode() != rvrsAddIfNeeded)
         return;
-    FListsMerged = true;
+    FListsMergedAt = table;
+    FLists97.clear();
     TRVListInfos* lists = FStyle->ListStyles();
     std::vector<bool> taken(lists->Count(), false);
     for (const auto& list : FReader->ListTable().Items) {

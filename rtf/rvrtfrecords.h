@@ -433,7 +433,11 @@ public:
         Items.clear();
         FFirst.clear();
         FIndexed = 0;
+        ++FClears;
     }
+    // How many times the table was emptied: a reader of the table that keeps
+    // what it derived from the entries knows by it when they were replaced.
+    int GetClearCount() const { return FClears; }
     // Entries indexed and lookups made so far: what finding entries costs.
     int64_t GetLookupSteps() const { return FSteps; }
 
@@ -459,6 +463,7 @@ private:
     mutable std::unordered_map<int, int> FFirst;
     mutable size_t FIndexed = 0;
     mutable int64_t FSteps = 0;
+    int FClears = 0;
 };
 
 class TRVRTFListLevel97 : public TRVRTFCustomMarkerProperties {

@@ -307,6 +307,28 @@ TEST_F(TRTFImportTest, Word97ListsBecomeListStyles)
     EXPECT_EQ(Style.ListStyles()->Count(), lists + 2);
 }
 
+TEST_F(TRTFImportTest, ALaterListTableIsMergedAgain)
+{
+    // The first table's list has no level the reader knows; the second
+    // replaces it with a two-level list. Paragraphs after the second table
+    // take their markers from its lists, inside their levels.
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    const int lists = Style.ListStyles()->Count();
+    const char* const rtf =
+        R"({\rtf1{\listtable{\list{\listlevelx}\listid7}})"
+        R"({\*\listoverridetable{\listoverride\listid7\listoverridecount0\ls1}})"
+        R"(\pard\ls1 a\par)"
+        R"({\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}{\levelnumbers\'01;}})"
+        R"({\listlevel\levelnfc4{\leveltext\'02\'01);}{\levelnumbers\'01;}}\listid7}})"
+        R"(\pard\ls1\ilvl1 b\par\pard\ls1\ilvl5 c})";
+    ASSERT_EQ(Load(rtf), rtf_ec_OK);
+    const std::string second = std::to_string(lists + 1);
+    EXPECT_EQ(Summary(), "a\n#" + second + ".1b\n#" + second + ".1c");
+    ASSERT_EQ(Style.ListStyles()->Count(), lists + 2);
+    EXPECT_EQ(Style.ListStyles()->Items(lists + 1)->Levels()->Count(), 2);
+    ExpectStylesInRange();
+}
+
 TEST_F(TRTFImportTest, WithoutMarkersTheNumberingTextIsKept)
 {
     const int lists = Style.ListStyles()->Count();
