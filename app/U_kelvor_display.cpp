@@ -49,10 +49,14 @@ class TPendingLines {
 public:
     bool Empty() const { return FChunks.empty(); }
     void Clear() { FChunks.clear(); }
-    // The lines that follow lie in Text (until the next chunk); the chunk's own copy.
-    const AnsiString& BeginChunk(AnsiString text)
+    // The lines that follow lie in Text (until the next chunk); the chunk's own
+    // copy. Room is made for LineCount lines at once: a burst keeps up to a
+    // purge line's worth of them waiting, and growing by halves would leave
+    // up to as much again unused.
+    const AnsiString& BeginChunk(AnsiString text, size_t lineCount)
     {
         FChunks.push_back({std::move(text), {}, 0});
+        FChunks.back().Lines.reserve(lineCount);
         return FChunks.back().Text;
     }
     // A line of the last chunk's text.
@@ -61,15 +65,21 @@ public:
         FChunks.back().Lines.push_back(
             {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind});
     }
-    // A chunk without lines is let go.
+    // A chunk without lines is let go; one that kept far fewer lines than it
+    // made room for (the others were not to be shown) gives the room back.
     void EndChunk()
     {
-        if (!FChunks.empty() && FChunks.back().Lines.empty())
+        if (FChunks.empty())
+            return;
+        std::vector<TLine>& lines = FChunks.back().Lines;
+        if (lines.empty())
             FChunks.pop_back();
+        else if (lines.size() < lines.capacity() / 2)
+            lines.shrink_to_fit();
     }
     void AddBreak()
     {
-        BeginChunk(AnsiString());
+        BeginChunk(AnsiString(), 1);
         Add(0, 0, 0, TPendingKind::Break);
     }
     // Hands the oldest line to Show(text, style, kind); its length in bytes.
@@ -352,7 +362,7 @@ void TForm1::TailNewText(int index, TTailFile* file)
     // is shown waits in the pane's queue.
     bool added = false;
     size_t first = 0;
-    const std::string_view chunk = state->Pending.BeginChunk(std::move(text));
+    const std::string_view chunk = state->Pending.BeginChunk(std::move(text), lines.size());
     auto styleOf = [&](size_t i) {
         return SpecialWordStyleIn(SpecialWords.get(), chunk.substr(lines[i].first, lines[i].second));
     };

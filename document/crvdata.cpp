@@ -320,9 +320,9 @@ void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
     if (!item)
         return;
     DeleteMarkerFromList(item, clearing);
-    if (item->Checkpoint && item->Checkpoint->ItemInfo == item) {
-        TRVCPInfo* cp = item->Checkpoint;
-        item->Checkpoint = nullptr;
+    if (item->GetCheckpoint() && item->GetCheckpoint()->ItemInfo == item) {
+        TRVCPInfo* cp = item->GetCheckpoint();
+        item->SetCheckpoint(nullptr);
         FreeCheckpoint(cp, true, true);
     }
     delete item; // with a checkpoint it carries unattached, which no chain counts
@@ -433,7 +433,7 @@ void TCustomRVData::SetCP(TCustomRVItemInfo* item, TRVCPInfo* prev, TRVCPInfo*& 
         if (prev == LastCP)
             LastCP = cp;
     }
-    item->Checkpoint = cp;
+    item->SetCheckpoint(cp);
     cp = nullptr;
 }
 

@@ -64,9 +64,9 @@ void TCustomRVData::AddItem(AnsiString text, TCustomRVItemInfo* item)
 
     // A checkpoint the item brings along becomes the pending one, unless one is
     // pending already; either way its record is not needed any more.
-    if (item->Checkpoint) {
-        std::unique_ptr<TRVCPInfo> carried(item->Checkpoint);
-        item->Checkpoint = nullptr;
+    if (item->GetCheckpoint()) {
+        std::unique_ptr<TRVCPInfo> carried(item->GetCheckpoint());
+        item->SetCheckpoint(nullptr);
         if (!NotAddedCP)
             AddNamedCheckpointExTag(carried->Name, carried->RaiseEvent, carried->Tag);
     }
@@ -80,7 +80,7 @@ void TCustomRVData::AddItem(AnsiString text, TCustomRVItemInfo* item)
     } catch (...) {
         // The item stays the caller's: give the checkpoint back as the pending one.
         if (attached) {
-            item->Checkpoint = nullptr;
+            item->SetCheckpoint(nullptr);
             UnlinkCheckpoint(attached, false);
             NotAddedCP = attached;
         }
@@ -116,7 +116,7 @@ void TCustomRVData::AddNLTag(AnsiString s, int styleNo, int paraNo, const TRVTag
     std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(this));
     item->StyleNo = styleNo;
     item->ParaNo = paraNo;
-    item->Tag = tag;
+    item->SetTag(tag);
     if (unicode)
         item->ItemOptions.Include(rvioUnicode);
     AddItem(ReplaceTabs(std::move(s), styleNo, false), item.get());
@@ -187,7 +187,7 @@ void TCustomRVData::AddBreakExTag(uint8_t width, TRVBreakStyle style, TColor col
     std::unique_ptr<TRVBreakItemInfo> item(new TRVBreakItemInfo(this, width, style, color));
     item->SetSameAsPrev(false);
     item->ParaNo = 0;
-    item->Tag = tag;
+    item->SetTag(tag);
     AddItem(AnsiString(), item.get());
     item.release();
 }
@@ -198,7 +198,7 @@ void TCustomRVData::AddHotspotExTag(const AnsiString& name, int imageIndex, int 
     std::unique_ptr<TRVHotspotItemInfo> item(
         new TRVHotspotItemInfo(this, imageIndex, hotImageIndex, imageList, rvvaBaseline));
     item->ParaNo = paraNo;
-    item->Tag = tag;
+    item->SetTag(tag);
     AddItem(name, item.get());
     item.release();
 }
@@ -208,7 +208,7 @@ void TCustomRVData::AddBulletExTag(const AnsiString& name, int imageIndex, TCust
 {
     std::unique_ptr<TRVBulletItemInfo> item(new TRVBulletItemInfo(this, imageIndex, imageList, rvvaBaseline));
     item->ParaNo = paraNo;
-    item->Tag = tag;
+    item->SetTag(tag);
     AddItem(name, item.get());
     item.release();
 }

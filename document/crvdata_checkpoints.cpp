@@ -40,7 +40,7 @@ TRVCPInfo* TCustomRVData::GetPrevCheckpoint(const TRVCPInfo* checkpointData) con
 
 TRVCPInfo* TCustomRVData::GetItemCheckpoint(int itemNo) const
 {
-    return GetItem(itemNo)->Checkpoint;
+    return GetItem(itemNo)->GetCheckpoint();
 }
 
 int TCustomRVData::GetCheckpointItemNo(const TRVCPInfo* checkpointData) const
@@ -122,14 +122,14 @@ TRVCPInfo* TCustomRVData::FindCPBeforeItem(int itemNo)
 void TCustomRVData::InsertCheckpoint(int itemNo, const TRVTag& tag, const AnsiString& name, bool raiseEvent)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    if (item->Checkpoint)
+    if (item->GetCheckpoint())
         throw ERollViewError(errRVCheckpointExists);
     TRVCPInfo* cp = new TRVCPInfo;
     cp->Tag = tag;
     cp->Name = name;
     cp->RaiseEvent = raiseEvent;
     cp->ItemInfo = item;
-    item->Checkpoint = cp;
+    item->SetCheckpoint(cp);
     ++CPCount;
     UpdateCPPos(cp, itemNo);
 }
@@ -137,7 +137,7 @@ void TCustomRVData::InsertCheckpoint(int itemNo, const TRVTag& tag, const AnsiSt
 void TCustomRVData::SetCheckpointInfo(int itemNo, const TRVTag& aTag, const AnsiString& aName,
                                       bool aRaiseEvent)
 {
-    TRVCPInfo* cp = GetItem(itemNo)->Checkpoint;
+    TRVCPInfo* cp = GetItem(itemNo)->GetCheckpoint();
     if (!cp) {
         InsertCheckpoint(itemNo, aTag, aName, aRaiseEvent);
         return;
@@ -150,10 +150,10 @@ void TCustomRVData::SetCheckpointInfo(int itemNo, const TRVTag& aTag, const Ansi
 bool TCustomRVData::RemoveCheckpoint(int itemNo)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    TRVCPInfo* cp = item->Checkpoint;
+    TRVCPInfo* cp = item->GetCheckpoint();
     if (!cp)
         return false;
-    item->Checkpoint = nullptr;
+    item->SetCheckpoint(nullptr);
     FreeCheckpoint(cp, true, true);
     return true;
 }
@@ -164,7 +164,7 @@ void TCustomRVData::UpdateCPItemNo()
     const int chained = CPCount - (NotAddedCP ? 1 : 0);
     int numbered = 0;
     for (int i = 0; i < Items->Count() && numbered < chained; ++i) {
-        TRVCPInfo* cp = GetItem(i)->Checkpoint;
+        TRVCPInfo* cp = GetItem(i)->GetCheckpoint();
         if (cp) {
             cp->ItemNo = i;
             ++numbered;

@@ -260,14 +260,14 @@ AnsiString RVHTMLGetTarget(TCustomRVData& data, int itemNo, TRVStyle* style)
     const TCustomRVItemInfo* item = data.GetItem(itemNo);
     if (!item->GetBoolValueEx(rvbpJump, style))
         return AnsiString();
-    return RV_EscapeHTMLAttribute(data.GetURL(item->JumpID + data.FirstJumpNo));
+    return RV_EscapeHTMLAttribute(data.GetURL(item->GetJumpID() + data.FirstJumpNo));
 }
 
 void RVHTMLWriteItemCheckpoint(TCustomRVData& data, TStream& stream, const TRVHTMLRange& range, int itemNo,
                                int& cpIndex, const AnsiString& cpPrefix, bool fromNewLine,
                                TRVSaveOptions options)
 {
-    const TRVCPInfo* checkpoint = data.GetItem(itemNo)->Checkpoint;
+    const TRVCPInfo* checkpoint = data.GetItem(itemNo)->GetCheckpoint();
     if (!checkpoint)
         return;
     // A selection's anchors keep the numbers they have in the whole document.

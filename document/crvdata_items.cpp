@@ -51,14 +51,14 @@ TRVItemOptions TCustomRVData::GetItemOptions(int itemNo) const
 
 const TRVTag& TCustomRVData::GetItemTag(int itemNo) const
 {
-    return GetItem(itemNo)->Tag;
+    return GetItem(itemNo)->GetTag();
 }
 
 void TCustomRVData::SetItemTag(int itemNo, const TRVTag& tag)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    if (item->Tag != tag)
-        item->Tag = tag;
+    if (item->GetTag() != tag)
+        item->SetTag(tag);
 }
 
 AnsiString TCustomRVData::GetItemText(int itemNo) const
@@ -170,7 +170,7 @@ void TCustomRVData::GetTextInfo(int itemNo, AnsiString& aText, TRVTag& aTag) con
     if (item->StyleNo < 0)
         throw ERollViewError(errRVItemInfoKind);
     aText = Items->Get(itemNo);
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 void TCustomRVData::GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle& aStyle, TColor& aColor,
@@ -180,7 +180,7 @@ void TCustomRVData::GetBreakInfo(int itemNo, uint8_t& aLineWidth, TRVBreakStyle&
     aLineWidth = item->LineWidth;
     aStyle = item->Style;
     aColor = item->Color;
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 void TCustomRVData::SetBreakInfo(int itemNo, uint8_t aLineWidth, TRVBreakStyle aStyle, TColor aColor,
@@ -201,7 +201,7 @@ void TCustomRVData::GetBulletInfo(int itemNo, AnsiString& aName, int& aImageInde
     aName = Items->Get(itemNo);
     aImageIndex = item->ImageIndex;
     aImageList = item->ImageList;
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 // The image list stays the item's own: only the index, tag and name change.
@@ -224,7 +224,7 @@ void TCustomRVData::GetHotspotInfo(int itemNo, AnsiString& aName, int& aImageInd
     aImageIndex = item->ImageIndex;
     aHotImageIndex = item->HotImageIndex;
     aImageList = item->ImageList;
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 void TCustomRVData::SetHotspotInfo(int itemNo, const AnsiString& aName, int aImageIndex, int aHotImageIndex,

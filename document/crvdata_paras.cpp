@@ -109,7 +109,7 @@ bool TCustomRVData::RV_CanConcateItems(int firstItemNo, const TCustomRVItemInfo*
         return continues;
     if (item1->StyleNo != item2->StyleNo || !continues)
         return false;
-    if (!RV_CompareTags(item1->Tag, item2->Tag, TagsArePChars()) || item2->Checkpoint)
+    if (!RV_CompareTags(item1->GetTag(), item2->GetTag(), TagsArePChars()) || item2->GetCheckpoint())
         return false;
     // UTF-16 and byte text cannot be joined as they are.
     if (item1->ItemOptions.Contains(rvioUnicode) != item2->ItemOptions.Contains(rvioUnicode))
@@ -142,10 +142,10 @@ void TCustomRVData::JoinIntoFirst(int firstItemNo, TCustomRVItemInfo* item1, TCu
     }
     // A checkpoint of the second item would be lost with it: when the first has
     // none, it moves over (its place in the chain stays right, as the two are neighbours).
-    if (!item1->Checkpoint && item2->Checkpoint && item2->Checkpoint->ItemInfo == item2) {
-        item1->Checkpoint = item2->Checkpoint;
-        item1->Checkpoint->ItemInfo = item1;
-        item2->Checkpoint = nullptr;
+    if (!item1->GetCheckpoint() && item2->GetCheckpoint() && item2->GetCheckpoint()->ItemInfo == item2) {
+        item1->SetCheckpoint(item2->GetCheckpoint());
+        item1->GetCheckpoint()->ItemInfo = item1;
+        item2->SetCheckpoint(nullptr);
     }
     const bool textReplaced = !s2.empty();
     Items->Put(firstItemNo + 1, AnsiString());

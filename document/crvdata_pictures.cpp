@@ -15,7 +15,7 @@ void AddOwned(TCustomRVData* rvData, std::unique_ptr<T> item, const AnsiString& 
               const TRVTag& tag)
 {
     item->ParaNo = paraNo;
-    item->Tag = tag;
+    item->SetTag(tag);
     rvData->AddItem(name, item.get());
     item.release();
 }
@@ -54,7 +54,7 @@ void TCustomRVData::GetPictureInfo(int itemNo, AnsiString& aName, TGraphic*& aGr
     aName = Items->Get(itemNo);
     aGraphic = item->Image();
     avAlign = item->VAlign;
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 bool TCustomRVData::SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic* aGraphic, TRVVAlign avAlign,
@@ -83,7 +83,7 @@ void TCustomRVData::GetControlInfo(int itemNo, AnsiString& aName, TControl*& aCo
     aName = Items->Get(itemNo);
     aControl = item->Control();
     avAlign = item->VAlign;
-    aTag = item->Tag;
+    aTag = item->GetTag();
 }
 
 bool TCustomRVData::SetControlInfo(int itemNo, const AnsiString& aName, TRVVAlign avAlign, const TRVTag& aTag)

@@ -196,11 +196,11 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
         TCustomRVItemInfo* item = FRVData->GetItem(i);
         if (!item->GetSameAsPrev())
             WriteItemStart(i);
-        if (item->Checkpoint != nullptr)
-            WriteBookmark(item->Checkpoint);
+        if (item->GetCheckpoint() != nullptr)
+            WriteBookmark(item->GetCheckpoint());
         bool fieldOpen = false;
         if (item->GetBoolValueEx(rvbpJump, FStyle)) {
-            AnsiString target = FRVData->GetURL(item->JumpID);
+            AnsiString target = FRVData->GetURL(item->GetJumpID());
             if (!target.empty()) {
                 // A quote would end the field's argument; in a URL it is "%22".
                 RV_ReplaceStr(target, "\"", "%22");

@@ -294,7 +294,7 @@ void TRVFReader::ParseHeader(const AnsiString& line)
     if (h.StyleNo == rvsCheckpoint)
         h.CPTag = tag;
     else if (h.Item)
-        h.Item->Tag = tag;
+        h.Item->SetTag(tag);
 
     if (h.Item && h.StyleNo >= 0)
         h.Item->StyleNo = h.StyleNo =
@@ -479,7 +479,7 @@ bool TRVFReader::InsertTextLine(const AnsiString& line, bool newLine)
     std::unique_ptr<TCustomRVItemInfo> item(RollViewTextItemClass->Create(FData));
     item->BeforeLoading(rvlfRVF);
     item->Assign(Template);
-    item->Tag = RV_CopyTag(Template->Tag, FTagsPC);
+    item->SetTag(RV_CopyTag(Template->GetTag(), FTagsPC));
     return InsertItem(std::move(item), line, newLine);
 }
 
@@ -608,13 +608,13 @@ void TRVFReader::AttachPending(TCustomRVItemInfo* item)
     }
     if (FEdit) {
         // The editor links it into the chain itself.
-        item->Checkpoint = cp;
+        item->SetCheckpoint(cp);
         cp->ItemInfo = item;
     } else {
         ++FData->CPCount;
         FData->SetCP(item, FCPBefore, cp);
     }
-    FCPBefore = item->Checkpoint;
+    FCPBefore = item->GetCheckpoint();
 }
 
 void TRVFReader::DropPending()
@@ -633,9 +633,9 @@ void TRVFReader::AfterInsert(int itemNo, TCustomRVItemInfo* item)
 
 void TRVFReader::Discard(TCustomRVItemInfo* item)
 {
-    TRVCPInfo* cp = item->Checkpoint;
+    TRVCPInfo* cp = item->GetCheckpoint();
     if (cp && cp->ItemInfo == item) {
-        item->Checkpoint = nullptr;
+        item->SetCheckpoint(nullptr);
         if (FCPBefore == cp)
             FCPBefore = cp->Prev;
         if (FEdit)

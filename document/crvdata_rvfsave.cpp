@@ -245,7 +245,7 @@ void TRVFWriter::WriteTextRecord(int firstItemNo, int count, int paraNo, int opt
     const TCustomRVItemInfo* first = Item(firstItemNo);
     RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, first->StyleNo), count,
                                                        RVFSavePara(FStyle, FUseNames, paraNo), options, 0,
-                                                       RVFSaveTag(FTagsPC, first->Tag)}));
+                                                       RVFSaveTag(FTagsPC, first->GetTag())}));
     for (int i = firstItemNo; i < firstItemNo + count; ++i) {
         const bool unicode = Item(i)->ItemOptions.Contains(rvioUnicode);
         RVFWriteLineX(FStream, RVFMakeLineSafe(FData->GetItemText(i), unicode), unicode);
@@ -260,15 +260,15 @@ void TRVFWriter::WritePartial(int itemNo, int startOffs, int endOffs, bool force
         return;
     const bool atStart = startOffs <= FData->GetOffsBeforeItem(itemNo);
     const int paraNo = (atStart && !current->GetSameAsPrev()) || forcePara ? current->ParaNo : -1;
-    if (atStart && current->Checkpoint)
-        WriteCheckpoint(current->Checkpoint);
+    if (atStart && current->GetCheckpoint())
+        WriteCheckpoint(current->GetCheckpoint());
     if (endOffs < startOffs || (paraNo == -1 && startOffs == endOffs))
         return;
     const bool unicode = current->ItemOptions.Contains(rvioUnicode);
     RVFWriteLine(FStream, Format("%s %d %s %d %d %s", {RVFSaveText(FStyle, FUseNames, current->StyleNo), 1,
                                                        RVFSavePara(FStyle, FUseNames, paraNo),
                                                        RVFGetItemOptions(current->ItemOptions, paraNo == -1),
-                                                       0, RVFSaveTag(FTagsPC, current->Tag)}));
+                                                       0, RVFSaveTag(FTagsPC, current->GetTag())}));
     const AnsiString part =
         RVU_Copy(FData->GetItemText(itemNo), startOffs, endOffs - startOffs, current->ItemOptions);
     RVFWriteLineX(FStream, RVFMakeLineSafe(part, unicode), unicode);
@@ -277,8 +277,8 @@ void TRVFWriter::WritePartial(int itemNo, int startOffs, int endOffs, bool force
 void TRVFWriter::WriteNonText(int itemNo, int paraNo, TRVMultiDrawItemPart* part)
 {
     TCustomRVItemInfo* current = Item(itemNo);
-    if (current->Checkpoint)
-        WriteCheckpoint(current->Checkpoint);
+    if (current->GetCheckpoint())
+        WriteCheckpoint(current->GetCheckpoint());
     const bool force = FForceSameAsPrev;
     FForceSameAsPrev = false;
     auto* marker = dynamic_cast<TRVMarkerItemInfo*>(current);
@@ -312,7 +312,7 @@ bool TRVFWriter::CanJoinGroup(int itemNo) const
     return current->StyleNo >= 0 && !current->GetSameAsPrev() && current->StyleNo == first->StyleNo &&
            current->ParaNo == FGroupParaNo &&
            (current->ItemOptions.Bits & 0x0F) == (first->ItemOptions.Bits & 0x0F) &&
-           RV_CompareTags(current->Tag, first->Tag, FTagsPC) && !current->Checkpoint;
+           RV_CompareTags(current->GetTag(), first->GetTag(), FTagsPC) && !current->GetCheckpoint();
 }
 
 void TRVFWriter::OpenGroup(int itemNo, int paraNo)
@@ -329,8 +329,8 @@ void TRVFWriter::WriteGroup(int endItemNo)
     FGroupCount = 0;
     if (count <= 0)
         return;
-    if (Item(first)->Checkpoint)
-        WriteCheckpoint(Item(first)->Checkpoint);
+    if (Item(first)->GetCheckpoint())
+        WriteCheckpoint(Item(first)->GetCheckpoint());
     int from = first;
     if (FForceSameAsPrev) {
         FForceSameAsPrev = false;

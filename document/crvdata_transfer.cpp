@@ -76,7 +76,7 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
         moving.push_back({victim->Items->Get(i), victim->GetItem(i)});
     for (const TEntry& entry : moving) {
         victim->DeleteMarkerFromList(entry.Item, true);
-        TRVCPInfo* cp = entry.Item->Checkpoint;
+        TRVCPInfo* cp = entry.Item->GetCheckpoint();
         if (cp && cp->ItemInfo == entry.Item)
             victim->UnlinkCheckpoint(cp, true);
     }
@@ -105,8 +105,8 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
         for (size_t i = next; i < moving.size(); ++i) {
             TCustomRVItemInfo* item = moving[i].Item;
             victim->Items->AddObject(moving[i].Text, item);
-            if (TRVCPInfo* cp = item->Checkpoint) {
-                item->Checkpoint = nullptr;
+            if (TRVCPInfo* cp = item->GetCheckpoint()) {
+                item->SetCheckpoint(nullptr);
                 victim->SetCP(item, victim->LastCP, cp);
                 ++victim->CPCount;
             }

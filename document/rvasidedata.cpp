@@ -22,7 +22,7 @@ std::vector<std::pair<AnsiString, TCustomRVItemInfo*>> TRVAsideRVData::TakeItems
     items.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         TCustomRVItemInfo* item = GetItem(i);
-        if (TRVCPInfo* cp = item->Checkpoint) {
+        if (TRVCPInfo* cp = item->GetCheckpoint()) {
             cp->Prev = nullptr;
             cp->Next = nullptr;
             cp->ItemInfo = nullptr;

@@ -86,10 +86,8 @@ TCustomRVItemInfo::TCustomRVItemInfo(TCustomRVData* rvData)
 
 TCustomRVItemInfo::~TCustomRVItemInfo()
 {
-    // A checkpoint attached to the item belongs to its store's chain; one the
-    // item carries on its own (a duplicate's copy) is the item's to free.
-    if (Checkpoint != nullptr && Checkpoint->ItemInfo != this)
-        delete Checkpoint;
+    if (FHasExtra)
+        ReleaseExtra();
 }
 
 TRVItemClass TCustomRVItemInfo::GetItemClass() const
@@ -618,7 +616,7 @@ void TCustomRVItemInfo::WriteRVFHeader(TStream& stream, TCustomRVData* rvData, i
     RVFWriteLine(stream, Format("%d %d %s %d %d %s %s",
                                 {StyleNo, lineCount, RVFItemSavePara(paraNo, rvData, forceSameAsPrev),
                                  RVFGetItemOptions(ItemOptions, forceSameAsPrev), readMode,
-                                 RVFSaveTag(tagsArePChars, Tag), SaveRVFHeaderTail(rvData)}));
+                                 RVFSaveTag(tagsArePChars, GetTag()), SaveRVFHeaderTail(rvData)}));
 }
 
 bool TCustomRVItemInfo::WriteRVFBodyHead(TStream& stream, TCustomRVData* rvData, int paraNo,

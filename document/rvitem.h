@@ -248,18 +248,41 @@ public:
     // The item's own class reference. Every item class overrides it.
     virtual TRVItemClass GetItemClass() const;
 
-    // ---- Fields (the widest first: a document holds one item per line of a
-    // log, and the padding between narrow and wide fields would add to each)
-    TRVCPInfo* Checkpoint = nullptr;
-    TRVTag Tag;
+    // ---- Fields. A document holds one item per line of a log, so an item
+    // keeps in itself only what every item sets; the checkpoint, the tag and
+    // the hyperlink number, which most items leave at their defaults, live
+    // apart (below).
     int StyleNo = 0;
     int ParaNo = 0;
-    int JumpID = 0;
     // The first draw item of the item as its last layout left it: a note
     // that an edit above it may leave out of date; the laid-out data checks
     // it when read (FindDrawItemByItem).
     int DrawItemNo = -1;
     TRVItemOptions ItemOptions;
+
+private:
+    // Whether the item has a record of its rarely set fields (the checkpoint,
+    // the tag, the hyperlink number): one of them differs from its default.
+    bool FHasExtra = false;
+
+public:
+    // ---- Rarely set fields: held in a record of their own for the items
+    // that set them, kept in one table for all items and freed once every
+    // field is back at its default (and with the item). An item that sets
+    // none of them pays nothing for them. Safe from any thread for different
+    // items.
+    // The checkpoint attached to the item (owned by the store's chain), or
+    // one it carries on its own; null for none.
+    TRVCPInfo* GetCheckpoint() const { return FHasExtra ? ExtraCheckpoint() : nullptr; }
+    void SetCheckpoint(TRVCPInfo* checkpoint);
+    // The item's tag; the integer 0 when none was set. The reference is valid
+    // until the item's rarely set fields change or the item is destroyed.
+    const TRVTag& GetTag() const { return FHasExtra ? ExtraTag() : DefaultTag; }
+    void SetTag(TRVTag tag);
+    // The hyperlink number that the layout engine gives a hyperlink item
+    // (-3 for an empty one); 0 until it does.
+    int GetJumpID() const { return FHasExtra ? ExtraJumpID() : 0; }
+    void SetJumpID(int id);
 
     // ---- Item options
     bool GetSameAsPrev() const { return ItemOptions.Contains(rvioSameAsPrev); }
@@ -425,7 +448,23 @@ protected:
     // follow, Binary telling whether it goes in binary form.
     bool WriteRVFBodyHead(TStream& stream, TCustomRVData* rvData, int paraNo, const AnsiString& name,
                           bool forceSameAsPrev, const char* bodyClass, bool& binary);
+
+private:
+    static const TRVTag DefaultTag;
+    // Read the item's record of rarely set fields (FHasExtra is set).
+    TRVCPInfo* ExtraCheckpoint() const;
+    const TRVTag& ExtraTag() const;
+    int ExtraJumpID() const;
+    // Runs Change on the item's record, made when missing, and lets the record
+    // go once every field in it is back at its default.
+    template <class Fn> void ChangeExtra(Fn&& change);
+    // Lets the record go with the item, freeing a checkpoint the item carries
+    // on its own.
+    void ReleaseExtra();
 };
+// The virtual table pointer, three numbers and the options: a text item (one
+// per line of a log) takes 24 bytes on 64-bit platforms.
+static_assert(sizeof(void*) != 8 || sizeof(TCustomRVItemInfo) <= 24, "an item must stay compact");
 
 // ---------------------------------------------------------------------------
 // Intermediate bases

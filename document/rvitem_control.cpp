@@ -316,7 +316,7 @@ bool TRVControlItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* rvData,
         }
         // The body was not saved: the document supplies the control by name.
         name = s;
-        SetControl(rvData->RVFControlNeeded(name, Tag));
+        SetControl(rvData->RVFControlNeeded(name, GetTag()));
         if (FControl == nullptr)
             return missing();
         FControl->SetVisible(false);

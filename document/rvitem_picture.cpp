@@ -426,5 +426,5 @@ void TRVHotGraphicItemInfo::Execute(TCustomRVData* rvData)
 {
     // Only a laid-out document has hyperlink numbers and a handler for them.
     if (auto* handler = dynamic_cast<TRVJumpHandler*>(rvData))
-        handler->DoJump(rvData->FirstJumpNo + JumpID);
+        handler->DoJump(rvData->FirstJumpNo + GetJumpID());
 }

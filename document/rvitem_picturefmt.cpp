@@ -246,7 +246,7 @@ bool TRVGraphicItemInfo::ReadRVFLine(const AnsiString& s, TCustomRVData* rvData,
         // The body was not saved: the document supplies the picture by name.
         if (lineNo == 0) {
             name = s;
-            SetImage(rvData->RVFPictureNeeded(name, Tag));
+            SetImage(rvData->RVFPictureNeeded(name, GetTag()));
         } else {
             SetExtraPropertyFromRVFStr(s);
         }

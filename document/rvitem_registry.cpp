@@ -92,8 +92,8 @@ TCustomRVItemInfo* RV_DuplicateItem(const TCustomRVItemInfo* source, TCustomRVDa
     const bool tagsArePChars = rvData != nullptr && rvData->GetOptions().Contains(rvoTagsArePChars);
     std::unique_ptr<TCustomRVItemInfo> copy(source->GetItemClass()->Create(rvData));
     copy->Assign(source);
-    if (source->Checkpoint != nullptr)
-        copy->Checkpoint = source->Checkpoint->CreateCopy(tagsArePChars);
-    copy->Tag = RV_CopyTag(source->Tag, tagsArePChars);
+    if (source->GetCheckpoint() != nullptr)
+        copy->SetCheckpoint(source->GetCheckpoint()->CreateCopy(tagsArePChars));
+    copy->SetTag(RV_CopyTag(source->GetTag(), tagsArePChars));
     return copy.release();
 }

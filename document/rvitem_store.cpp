@@ -9,7 +9,7 @@ namespace {
 void JumpThrough(TCustomRVData* rvData, const TCustomRVItemInfo* item)
 {
     if (auto* handler = dynamic_cast<TRVJumpHandler*>(rvData))
-        handler->DoJump(rvData->FirstJumpNo + item->JumpID);
+        handler->DoJump(rvData->FirstJumpNo + item->GetJumpID());
 }
 
 } // namespace

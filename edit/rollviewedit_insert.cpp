@@ -219,7 +219,7 @@ void TCustomRollViewEdit::InsertTextItem(const AnsiString& text, const TRVTag& t
         TRVEditRVData* d = EditRVData();
         TCustomRVItemInfo* item = RollViewTextItemClass->Create(d);
         item->StyleNo = d->CurTextStyleNo;
-        item->Tag = tag;
+        item->SetTag(tag);
         AnsiString s = text;
         if (Style()->TextStyles()->Items(d->CurTextStyleNo)->Unicode())
             item->ItemOptions.Include(rvioUnicode);

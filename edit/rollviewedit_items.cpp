@@ -275,7 +275,7 @@ void TCustomRollViewEdit::SetBreakInfoEd(int itemNo, uint8_t width, TRVBreakStyl
     if (!BeginItemChange<TRVBreakItemInfo>(itemNo, rvutModifyItem))
         return;
     auto* item = new TRVBreakItemInfo(EditRVData(), width, style, color);
-    item->Tag = tag;
+    item->SetTag(tag);
     ReplaceItem(itemNo, item, AnsiString());
 }
 
@@ -286,7 +286,7 @@ void TCustomRollViewEdit::SetBulletInfoEd(int itemNo, const AnsiString& name, in
     if (!old)
         return;
     auto* item = new TRVBulletItemInfo(EditRVData(), imageIndex, old->ImageList, old->VAlign);
-    item->Tag = tag;
+    item->SetTag(tag);
     ReplaceItem(itemNo, item, name);
 }
 
@@ -297,7 +297,7 @@ void TCustomRollViewEdit::SetHotspotInfoEd(int itemNo, const AnsiString& name, i
     if (!old)
         return;
     auto* item = new TRVHotspotItemInfo(EditRVData(), imageIndex, hotImageIndex, old->ImageList, old->VAlign);
-    item->Tag = tag;
+    item->SetTag(tag);
     ReplaceItem(itemNo, item, name);
 }
 
@@ -325,7 +325,7 @@ void TCustomRollViewEdit::SetPictureInfoEd(int itemNo, const AnsiString& name, T
     if (graphic != oldGraphic)
         item->SetImage(graphic);
     item->VAlign = vAlign;
-    item->Tag = tag;
+    item->SetTag(tag);
     data->Do_ModifyItem(itemNo, name, made.release());
     if (reformat)
         data->EndItemModify(itemNo, itemData);
@@ -381,7 +381,7 @@ void TCustomRollViewEdit::SetItemTextEdW(int itemNo, const WideString& s)
 
 void TCustomRollViewEdit::SetItemTagEd(int itemNo, const TRVTag& tag)
 {
-    if (EditRVData()->GetItem(itemNo)->Tag == tag || !BeforeChange(false))
+    if (EditRVData()->GetItem(itemNo)->GetTag() == tag || !BeforeChange(false))
         return;
     EditRVData()->BeginUndoSequence(rvutTag, true);
     EditRVData()->Do_Tag(itemNo, tag);
@@ -482,8 +482,8 @@ void TCustomRollViewEdit::SetCheckpointInfoEd(int itemNo, const TRVTag& tag, con
     checkpoint->Name = name;
     checkpoint->Tag = tag;
     checkpoint->RaiseEvent = raiseEvent;
-    data->BeginUndoSequence(item->Checkpoint ? rvutModifyCheckpoint : rvutAddCheckpoint, true);
-    if (item->Checkpoint)
+    data->BeginUndoSequence(item->GetCheckpoint() ? rvutModifyCheckpoint : rvutAddCheckpoint, true);
+    if (item->GetCheckpoint())
         data->Do_DeleteCP(itemNo);
     data->Do_AddCP(itemNo, checkpoint.release());
     Change();
@@ -493,7 +493,7 @@ void TCustomRollViewEdit::SetCheckpointInfoEd(int itemNo, const TRVTag& tag, con
 void TCustomRollViewEdit::RemoveCheckpointEd(int itemNo)
 {
     TRVEditRVData* data = EditRVData();
-    if (!data->GetItem(itemNo)->Checkpoint || !BeforeChange(false))
+    if (!data->GetItem(itemNo)->GetCheckpoint() || !BeforeChange(false))
         return;
     data->BeginUndoSequence(rvutRemoveCheckpoint, true);
     data->Do_DeleteCP(itemNo);

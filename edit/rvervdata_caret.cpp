@@ -181,10 +181,10 @@ void TRVEditRVData::ShowCaretItemState(int itemNo)
         Invalidate();
     }
     // An empty hyperlink has no number of its own (and nothing to draw).
-    if (item->JumpID >= 0 && item->GetBoolValueEx(rvbpHotColdJump, GetRVStyle())) {
-        if (!State.Contains(rvstDrawHover) || HoverJumpId != item->JumpID ||
+    if (item->GetJumpID() >= 0 && item->GetBoolValueEx(rvbpHotColdJump, GetRVStyle())) {
+        if (!State.Contains(rvstDrawHover) || HoverJumpId != item->GetJumpID() ||
             HotDrawItemNo != CaretDrawItemNo) {
-            HoverJumpId = item->JumpID;
+            HoverJumpId = item->GetJumpID();
             HotDrawItemNo = CaretDrawItemNo;
             State.Include(rvstDrawHover);
             Invalidate();

@@ -77,12 +77,12 @@ void TRVEditRVData::DeleteWholeItemOnBackspace(int itemNo, int paraFirstDi, int 
     if ((startsLine || afterMarker) && !nextContinues) {
         // The paragraph keeps an empty line in the current styles.
         TCustomRVItemInfo* empty =
-            CreateTextItem(isText ? RV_CopyTag(item->Tag, TagsArePChars()) : TRVTag(), item->ParaNo,
+            CreateTextItem(isText ? RV_CopyTag(item->GetTag(), TagsArePChars()) : TRVTag(), item->ParaNo,
                            CurTextStyleNo, item->GetSameAsPrev(), item->GetBR());
         if (item->GetPageBreakBefore())
             empty->SetPageBreakBefore(true);
-        if (item->Checkpoint)
-            empty->Checkpoint = item->Checkpoint->CreateCopy(TagsArePChars());
+        if (item->GetCheckpoint())
+            empty->SetCheckpoint(item->GetCheckpoint()->CreateCopy(TagsArePChars()));
         Do_DeleteItem(itemNo, flag);
         full = flag;
         AnsiString text;

@@ -70,9 +70,9 @@ void TRVEditRVData::DisposeItem(TCustomRVItemInfo* item)
     AnsiString empty;
     ItemAction(rviaDestroying, item, empty, this);
     ControlAction(rvcaDestroyInUndoList, -1, item);
-    item->Tag = TRVTag();
-    if (TRVCPInfo* cp = item->Checkpoint) {
-        item->Checkpoint = nullptr;
+    item->SetTag(TRVTag());
+    if (TRVCPInfo* cp = item->GetCheckpoint()) {
+        item->SetCheckpoint(nullptr);
         if (cp->ItemInfo == item)
             cp->ItemInfo = nullptr;
         delete cp;
@@ -95,7 +95,7 @@ void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
         return;
     ForgetSelection();
     fullReformat = CalculateMinItemWidthPlusEx(itemNo) >= DocumentMinWidth;
-    if (GetItem(itemNo)->Checkpoint)
+    if (GetItem(itemNo)->GetCheckpoint())
         Do_DeleteCP(itemNo);
     TCustomRVItemInfo* item = GetItem(itemNo);
     NoteMarkerItem(item);
@@ -125,7 +125,7 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
     ForgetSelection();
     fullReformat = CalculateMinItemsWidthPlusEx(firstItemNo, lastItemNo) >= DocumentMinWidth;
     for (int i = lastItemNo; i >= firstItemNo; --i) {
-        if (GetItem(i)->Checkpoint)
+        if (GetItem(i)->GetCheckpoint())
             Do_DeleteCP(i);
         NoteMarkerItem(GetItem(i));
     }
@@ -160,8 +160,8 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
     int paraEnd = -1;
     if (item->CanBeBorderStart() && itemNo < GetItemCount() && !GetItem(itemNo)->CanBeBorderStart())
         paraEnd = GetParaEndItemNo(itemNo);
-    TRVCPInfo* cp = item->Checkpoint;
-    item->Checkpoint = nullptr;
+    TRVCPInfo* cp = item->GetCheckpoint();
+    item->SetCheckpoint(nullptr);
     if (cp)
         cp->ItemInfo = nullptr;
     if (TRVUndoList* list = NoteEditAndGetUndoList()) {
@@ -251,8 +251,8 @@ void TRVEditRVData::Do_InsertItems_2(int itemNo, int count, TRVUndoInfo* undoInf
         Do_Para(last, paraEnd, GetItemPara(last), fullReformat);
     for (int i = itemNo; i <= last; ++i) {
         TCustomRVItemInfo* item = GetItem(i);
-        if (TRVCPInfo* cp = item->Checkpoint) {
-            item->Checkpoint = nullptr;
+        if (TRVCPInfo* cp = item->GetCheckpoint()) {
+            item->SetCheckpoint(nullptr);
             cp->ItemInfo = nullptr;
             Do_AddCP(i, cp);
         }
@@ -504,20 +504,20 @@ void TRVEditRVData::Do_StyleNo(int itemNo, int styleNo)
 void TRVEditRVData::Do_Tag(int itemNo, const TRVTag& tag)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
-    if (item->Tag == tag)
+    if (item->GetTag() == tag)
         return;
     if (TRVUndoList* list = NoteEditAndGetUndoList()) {
         auto record = MakeRecord<TRVUndoTagInfo>(rvuTag);
         record->ItemNo = itemNo;
-        record->Tag = item->Tag;
+        record->Tag = item->GetTag();
         list->AddInfo(std::move(record));
     }
-    item->Tag = tag;
+    item->SetTag(tag);
 }
 
 void TRVEditRVData::Do_AddCP(int itemNo, TRVCPInfo* checkpoint)
 {
-    TRVCPInfo* present = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->Checkpoint;
+    TRVCPInfo* present = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->GetCheckpoint();
     if (present) {
         delete checkpoint;
         throw ERollViewError(errCheckpoint);
@@ -536,14 +536,14 @@ void TRVEditRVData::Do_AddCP(int itemNo, TRVCPInfo* checkpoint)
         return;
     }
     TCustomRVItemInfo* item = GetItem(itemNo);
-    item->Checkpoint = checkpoint;
+    item->SetCheckpoint(checkpoint);
     checkpoint->ItemInfo = item;
     UpdateCPPos(checkpoint, itemNo);
 }
 
 void TRVEditRVData::Do_DeleteCP(int itemNo)
 {
-    TRVCPInfo* cp = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->Checkpoint;
+    TRVCPInfo* cp = itemNo == -1 ? NotAddedCP : GetItem(itemNo)->GetCheckpoint();
     if (!cp)
         throw ERollViewError(errCheckpoint);
     if (TRVUndoList* list = NoteEditAndGetUndoList()) {
@@ -562,7 +562,7 @@ void TRVEditRVData::Do_DeleteCP(int itemNo)
     if (itemNo == -1)
         NotAddedCP = nullptr;
     else
-        GetItem(itemNo)->Checkpoint = nullptr;
+        GetItem(itemNo)->SetCheckpoint(nullptr);
 }
 
 bool TRVEditRVData::Do_Concate(int itemNo)
@@ -588,8 +588,8 @@ bool TRVEditRVData::Do_Concate(int itemNo)
             Do_BR(itemNo + 1, true, flag);
             note();
         }
-        if (first->Checkpoint && !next->Checkpoint)
-            Do_AddCP(itemNo + 1, first->Checkpoint->CreateCopy(TagsArePChars()));
+        if (first->GetCheckpoint() && !next->GetCheckpoint())
+            Do_AddCP(itemNo + 1, first->GetCheckpoint()->CreateCopy(TagsArePChars()));
         Do_DeleteItem(itemNo, flag);
         note();
         return Full;
@@ -597,10 +597,10 @@ bool TRVEditRVData::Do_Concate(int itemNo)
     const bool takeStyle = firstEmpty;
     const int nextStyle = next->StyleNo;
     if (takeStyle)
-        Do_Tag(itemNo, next->Tag);
+        Do_Tag(itemNo, next->GetTag());
     Do_InsertSubstring(itemNo, ItemLength(itemNo) + 1, Items->Get(itemNo + 1));
-    if (next->Checkpoint && !first->Checkpoint)
-        Do_AddCP(itemNo, next->Checkpoint->CreateCopy(TagsArePChars()));
+    if (next->GetCheckpoint() && !first->GetCheckpoint())
+        Do_AddCP(itemNo, next->GetCheckpoint()->CreateCopy(TagsArePChars()));
     Do_DeleteItem(itemNo + 1, flag);
     note();
     if (takeStyle)

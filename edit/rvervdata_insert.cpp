@@ -26,7 +26,7 @@ TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& tag, int paraNo, 
     item->SetBR(br);
     if (GetRVStyle()->TextStyles()->Items(styleNo)->Unicode())
         item->ItemOptions.Include(rvioUnicode);
-    item->Tag = tag;
+    item->SetTag(tag);
     return item;
 }
 
@@ -39,7 +39,7 @@ TCustomRVItemInfo* TRVEditRVData::CreateTextItemLike(int sourceItemNo, bool same
     if (source->ItemOptions.Contains(rvioUnicode))
         item->ItemOptions.Include(rvioUnicode);
     item->SetSameAsPrev(sameAsPrev);
-    item->Tag = RV_CopyTag(source->Tag, TagsArePChars());
+    item->SetTag(RV_CopyTag(source->GetTag(), TagsArePChars()));
     return item;
 }
 
@@ -314,7 +314,7 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
             } else {
                 wantedPara = -1;
             }
-            autoTagFrom = &text->Tag;
+            autoTagFrom = &text->GetTag();
         } else if (p <= ItemLength(i)) {
             if (IsProtected(i, rvprModifyProtect))
                 return drop(false);
@@ -325,17 +325,17 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
             Do_DeleteSubstring(i, p, -1);
             Do_InsertItem(i + 1, tail, CreateTextItemLike(i, true), false, flag);
             fullReformat = fullReformat || flag;
-            autoTagFrom = &GetItem(i + 1)->Tag;
+            autoTagFrom = &GetItem(i + 1)->GetTag();
         } else {
             wantedPara = -1;
             insertPoint = i + 1;
             if (IsSticking(i))
                 return dropSticking();
-            autoTagFrom = &text->Tag;
+            autoTagFrom = &text->GetTag();
         }
-        if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->Tag == TRVTag() &&
+        if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->GetTag() == TRVTag() &&
             item->StyleNo == text->StyleNo)
-            item->Tag = RV_CopyTag(*autoTagFrom, TagsArePChars());
+            item->SetTag(RV_CopyTag(*autoTagFrom, TagsArePChars()));
     }
     if (fullWidth && insertPoint > 0 && GetItemStyle(insertPoint - 1) == rvsListMarker) {
         // A marker is never followed by a full-width item: its line keeps an empty text.
@@ -686,7 +686,7 @@ bool TRVEditRVData::EnterAtSectionEdge_(bool shift, int i, bool atStart, bool& f
         }
     }
     if (styleNo == n->StyleNo)
-        n->Tag = RV_CopyTag(GetItem(i)->Tag, TagsArePChars());
+        n->SetTag(RV_CopyTag(GetItem(i)->GetTag(), TagsArePChars()));
     AnsiString empty;
     added = 1;
     if (atStart && shift && afterMarker) {

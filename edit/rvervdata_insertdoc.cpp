@@ -36,8 +36,8 @@ public:
             TCustomRVItemInfo* item = entry.second;
             if (!item)
                 continue;
-            delete item->Checkpoint;
-            item->Checkpoint = nullptr;
+            delete item->GetCheckpoint();
+            item->SetCheckpoint(nullptr);
             delete item;
         }
         FBlock.clear();

@@ -8,14 +8,14 @@
 void TRVEditRVData::Do_ModifyItem(int itemNo, const AnsiString& s, TCustomRVItemInfo* newItem)
 {
     TCustomRVItemInfo* old = GetItem(itemNo);
-    if (TRVCPInfo* cp = old->Checkpoint) {
-        old->Checkpoint = nullptr;
-        newItem->Checkpoint = cp;
+    if (TRVCPInfo* cp = old->GetCheckpoint()) {
+        old->SetCheckpoint(nullptr);
+        newItem->SetCheckpoint(cp);
         cp->ItemInfo = newItem;
     }
     newItem->ParaNo = old->ParaNo;
     newItem->ItemOptions = old->ItemOptions;
-    newItem->JumpID = old->JumpID;
+    newItem->SetJumpID(old->GetJumpID());
     newItem->DrawItemNo = old->DrawItemNo;
     if (PartialSelectedItem == old)
         PartialSelectedItem = newItem;
@@ -46,13 +46,13 @@ void TRVEditRVData::Do_ReplaceItem(int itemNo, TCustomRVItemInfo* newItem)
     newItem->Assign(old);
     newItem->StyleNo = styleNo;
     newItem->ItemOptions = old->ItemOptions;
-    newItem->JumpID = old->JumpID;
-    newItem->Tag = old->Tag;
+    newItem->SetJumpID(old->GetJumpID());
+    newItem->SetTag(old->GetTag());
     newItem->DrawItemNo = old->DrawItemNo;
-    old->Tag = TRVTag();
-    if (TRVCPInfo* cp = old->Checkpoint) {
-        old->Checkpoint = nullptr;
-        newItem->Checkpoint = cp;
+    old->SetTag(TRVTag());
+    if (TRVCPInfo* cp = old->GetCheckpoint()) {
+        old->SetCheckpoint(nullptr);
+        newItem->SetCheckpoint(cp);
         cp->ItemInfo = newItem;
     }
     if (MouseCaptureItem == old)

@@ -123,7 +123,7 @@ int TRVEditRVData::ApplyListStyle_(int firstItemNo, int lastItemNo, int listNo, 
             continue;
         }
         // A checkpoint on a marker that goes is recorded going on its own.
-        if (old && old->Checkpoint)
+        if (old && old->GetCheckpoint())
             Do_DeleteCP(p);
         changes.push_back({p, marker});
     }

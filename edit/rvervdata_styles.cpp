@@ -136,7 +136,7 @@ public:
     bool ClearTags() const { return D.RollViewEdit()->EditorOptions().Contains(rvoClearTagOnStyleApp); }
     TRVTag TagFor(int itemNo, bool converted) const
     {
-        return converted && ClearTags() ? TRVTag() : D.GetItem(itemNo)->Tag;
+        return converted && ClearTags() ? TRVTag() : D.GetItem(itemNo)->GetTag();
     }
 
     // The whole item in its new style.
@@ -181,7 +181,7 @@ public:
         ++Added;
         if (pageBreak)
             D.Do_PageBreak(i, true);
-        if (TRVCPInfo* cp = D.GetItem(i + 1)->Checkpoint) {
+        if (TRVCPInfo* cp = D.GetItem(i + 1)->GetCheckpoint()) {
             D.Do_AddCP(i, cp->CreateCopy(D.GetOptions().Contains(rvoTagsArePChars)));
             D.Do_DeleteCP(i + 1);
         }

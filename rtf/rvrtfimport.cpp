@@ -5,6 +5,7 @@
 #include "rtf/rvrtffields.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "document/crvdata.h"
 #include "document/rvfuncs.h"
@@ -176,7 +177,9 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
     AnsiString target, extras;
     if (IsHypertext(target, extras)) {
         int linkStyle = styleNo;
-        FTarget->ReadHyperlink(target, extras, rvlfRTF, linkStyle, item->Tag, text);
+        TRVTag tag = item->GetTag();
+        FTarget->ReadHyperlink(target, extras, rvlfRTF, linkStyle, tag, text);
+        item->SetTag(std::move(tag));
         // A style of the other encoding would misread the text already converted.
         if (linkStyle >= 0 && linkStyle < FStyle->TextStyles()->Count() &&
             FStyle->TextStyles()->Items(linkStyle)->Unicode() == styleUnicode)
@@ -292,7 +295,7 @@ void TRVRTFImport::NewPicture(TRVRTFPicture* picture, std::unique_ptr<TGraphic> 
             std::unique_ptr<TCustomRVItemInfo> made(CreateRollViewItem(styleNo, FTarget));
             if (auto* graphicItem = dynamic_cast<TRVGraphicItemInfo*>(made.get())) {
                 graphicItem->SetImage(graphic.release());
-                graphicItem->Tag = tag;
+                graphicItem->SetTag(std::move(tag));
                 item = std::move(made);
             }
         }
@@ -319,7 +322,9 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImport::CustomImageItem(TRVRTFPicture* 
         graphic.release();
     if (item && hypertext) {
         int styleNo = item->StyleNo;
-        FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, item->Tag, text);
+        TRVTag tag = item->GetTag();
+        FTarget->ReadHyperlink(target, extras, rvlfRTF, styleNo, tag, text);
+        item->SetTag(std::move(tag));
         item->StyleNo = styleNo;
     }
     return item;
@@ -372,7 +377,7 @@ void TRVRTFImport::PlaceCheckpoint(int itemNo)
     // A list marker is made from the paragraph's numbering when its first item
     // arrives: the bookmarks before that item are the item's.
     if (FBookmarks.empty() || itemNo < 0 || itemNo >= FTarget->GetItemCount() ||
-        FTarget->GetItem(itemNo)->Checkpoint || FTarget->GetItem(itemNo)->StyleNo == rvsListMarker)
+        FTarget->GetItem(itemNo)->GetCheckpoint() || FTarget->GetItem(itemNo)->StyleNo == rvsListMarker)
         return;
     FTarget->InsertCheckpoint(itemNo, TRVTag(), FBookmarks.front(), false);
     FBookmarks.erase(FBookmarks.begin());

@@ -200,7 +200,7 @@ void TRVRTFImport::TableEnd()
             // as bookmarks for the items' new places.
             std::vector<TEntry> moving;
             for (int i = 0; i < cell->GetItemCount(); ++i) {
-                const TRVCPInfo* cp = cell->GetItem(i)->Checkpoint;
+                const TRVCPInfo* cp = cell->GetItem(i)->GetCheckpoint();
                 moving.push_back(
                     {cell->GetItemText(i), cell->GetItem(i), cp != nullptr, cp ? cp->Name : AnsiString()});
                 if (cp)

@@ -366,7 +366,7 @@ void TCustomRVFormattedData::FormatTextLine(std::string_view text, int offs, int
         firstPiece = false;
     }
     if (jump && offs == 0) {
-        item->JumpID = JumpCount;
+        item->SetJumpID(JumpCount);
         ++JumpCount;
     }
 }
@@ -397,7 +397,7 @@ void TCustomRVFormattedData::FormatEmptyText(TCustomRVItemInfo* item, int itemNo
     dli->Offs = offs + 1;
     dli->Length = 0;
     if (jump)
-        item->JumpID = -3;
+        item->SetJumpID(-3);
     if (!ShareItems())
         item->DrawItemNo = st.LineEnd;
     InsertDrawItem(dli.release(), itemNo, false, st);
@@ -533,7 +533,7 @@ void TCustomRVFormattedData::FormatInlineItem(TCustomRVItemInfo* item, int itemN
     if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
         if (flags.Contains(rvflUseJumps))
             AddJump(placed, JumpCount, st.LineEnd - 1, item->GetHypertextCursor(rvStyle), Jumps);
-        item->JumpID = JumpCount;
+        item->SetJumpID(JumpCount);
         ++JumpCount;
     }
 }

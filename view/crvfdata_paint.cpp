@@ -153,7 +153,7 @@ private:
     bool Hovered(const TCustomRVItemInfo* item) const
     {
         return Data->State.Contains(rvstDrawHover) && Data->HoverJumpId != -1 &&
-               Data->HoverJumpId == item->JumpID;
+               Data->HoverJumpId == item->GetJumpID();
     }
     void DrawParagraph(int& i, bool& pastBottom);
     void NonTextItem(int i, TCustomRVItemInfo* item);
@@ -294,9 +294,9 @@ void TRVPainter::Items()
         if (itemStart && item->GetPageBreakBefore() && C.Options.Contains(rvoShowPageBreaks))
             C.Style->DrawPageBreak(C.Canvas, dli->Top - C.YShift - 1, C.XShift, rvpbPageBreak, C.Control,
                                    C.ControlWidth);
-        if (itemStart && item->Checkpoint != nullptr && C.Options.Contains(rvoShowCheckpoints))
+        if (itemStart && item->GetCheckpoint() != nullptr && C.Options.Contains(rvoShowCheckpoints))
             C.Style->DrawCheckpoint(C.Canvas, dli->Left - C.XShift, dli->Top - C.YShift, dli->ItemNo,
-                                    C.XShift, item->Checkpoint->RaiseEvent, C.Control, C.ControlWidth);
+                                    C.XShift, item->GetCheckpoint()->RaiseEvent, C.Control, C.ControlWidth);
         if (item->StyleNo < 0)
             NonTextItem(i, item);
         else if (!OutsideHorizontally(dli))

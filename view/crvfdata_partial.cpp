@@ -387,7 +387,7 @@ void TCustomRVFormattedData::BuildJumpsCoords(int& startJumpNo, TList* aJumps)
         TCustomRVItemInfo* item = GetItem(itemNo);
         if (item->GetBoolValueEx(rvbpJump, rvStyle)) {
             if (item->StyleNo >= 0 && RVU_Length(Items->GetView(itemNo), item->ItemOptions) == 0) {
-                item->JumpID = -3;
+                item->SetJumpID(-3);
                 continue;
             }
             const int id = startJumpNo + JumpCount - (itemNo == prevItem ? 1 : 0);
@@ -396,7 +396,7 @@ void TCustomRVFormattedData::BuildJumpsCoords(int& startJumpNo, TList* aJumps)
                         item->StyleNo >= 0 ? rvStyle->TextStyles()->Items(item->StyleNo)->JumpCursor()
                                            : item->GetHypertextCursor(rvStyle),
                         *list);
-            item->JumpID = id;
+            item->SetJumpID(id);
             if (itemNo != prevItem) {
                 ++JumpCount;
                 prevItem = itemNo;

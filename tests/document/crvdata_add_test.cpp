@@ -186,18 +186,18 @@ TEST_F(AddTest, CarriedCheckpointBecomesTheItemsOwnUnlessOneIsPending)
 {
     auto carrying = [&](const char* name) {
         TCustomRVItemInfo* item = RollViewTextItemClass->Create(&Data);
-        item->Checkpoint = new TRVCPInfo;
-        item->Checkpoint->Name = name;
-        item->Checkpoint->Tag = TRVTag(AnsiString("t"));
-        item->Checkpoint->RaiseEvent = true;
+        item->SetCheckpoint(new TRVCPInfo);
+        item->GetCheckpoint()->Name = name;
+        item->GetCheckpoint()->Tag = TRVTag(AnsiString("t"));
+        item->GetCheckpoint()->RaiseEvent = true;
         return item;
     };
     TCustomRVItemInfo* item = carrying("carried");
     Data.AddItem("x", item);
-    EXPECT_EQ(item->Checkpoint->ItemInfo, item);
-    EXPECT_EQ(item->Checkpoint->Tag, TRVTag(AnsiString("t")));
-    EXPECT_TRUE(item->Checkpoint->RaiseEvent);
-    EXPECT_EQ(Data.FirstCP, item->Checkpoint);
+    EXPECT_EQ(item->GetCheckpoint()->ItemInfo, item);
+    EXPECT_EQ(item->GetCheckpoint()->Tag, TRVTag(AnsiString("t")));
+    EXPECT_TRUE(item->GetCheckpoint()->RaiseEvent);
+    EXPECT_EQ(Data.FirstCP, item->GetCheckpoint());
 
     // A pending checkpoint wins; the carried record is freed (the leak checker watches).
     Data.AddNamedCheckpointExTag("pending", false, 0);

@@ -230,7 +230,7 @@ public:
     }
     void Link(int ID, const AnsiString& Target)
     {
-        Data.GetItem(Data.GetItemCount() - 1)->JumpID = ID;
+        Data.GetItem(Data.GetItemCount() - 1)->SetJumpID(ID);
         Data.URLs[ID] = Target;
     }
     void Marker(int ListNo, int Level) { Data.SetListMarkerInfo(-1, ListNo, Level, 1, 0, false); }
@@ -495,9 +495,9 @@ TEST(HTMLStyles, ALinkNeverSitsInAnOpenSpan)
     TDocTestData Data(&Style);
     // Two pieces of one hyperlink style: the first without a target, the second with one.
     Data.AddNL("no target ", 4, 0);
-    Data.GetItem(0)->JumpID = 0;
+    Data.GetItem(0)->SetJumpID(0);
     Data.AddNL("target", 4, -1);
-    Data.GetItem(1)->JumpID = 1;
+    Data.GetItem(1)->SetJumpID(1);
     Data.URLs[1] = "t.html";
     EXPECT_EQ(Body(Data, true), "\r\n<P><SPAN class=RVTS4>no target&nbsp;</SPAN>"
                                 "<A class=RVTS4 href=\"t.html\">target</A></P>");

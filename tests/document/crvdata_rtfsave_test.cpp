@@ -230,7 +230,7 @@ TEST_F(RTFWriterTest, FragmentsOfTheHeaderStylesAndParagraphs)
          [](RTFWriterTest& t) {
              t.Style.TextStyles()->Items(4)->SetJump(true);
              t.Data.AddNL("here", 4, 0);
-             t.Data.GetItem(0)->JumpID = 3;
+             t.Data.GetItem(0)->SetJumpID(3);
              t.Data.URLs[3] = "http://x/?a=\"b\"&c={d}";
          },
          {"{\\field{\\*\\fldinst HYPERLINK \"http://x/?a=%22b%22&c=\\{d\\}\"}"}},
@@ -410,7 +410,7 @@ void BuildEverything(TRVStyle& Style, TDocTestData& Data, TCustomImageList& Imag
     Data.AddNL("Kelvor {log} \\ viewer", 1, 1);
     Data.AddNL("Plain text, a tab\there, ", 0, 0);
     Data.AddNL("a link", 4, -1);
-    Data.GetItem(Data.GetItemCount() - 1)->JumpID = 0;
+    Data.GetItem(Data.GetItemCount() - 1)->SetJumpID(0);
     Data.URLs[0] = "https://example.org/log?id=1";
     Data.AddNL(" and x", 0, -1);
     Data.AddNL("2", Super, -1);
@@ -431,7 +431,7 @@ void BuildEverything(TRVStyle& Style, TDocTestData& Data, TCustomImageList& Imag
     Data.AddNL("Pictures: ", 0, 0);
     Data.AddPictureEx("picture", SmallBitmap(clRed), -1, rvvaBaseline);
     Data.AddHotPicture("hot picture", SmallBitmap(clBlue), -1, rvvaMiddle);
-    Data.GetItem(Data.GetItemCount() - 1)->JumpID = 1;
+    Data.GetItem(Data.GetItemCount() - 1)->SetJumpID(1);
     Data.URLs[1] = "https://example.org/picture";
     Data.AddBulletEx("bullet", 0, &Images, -1);
     Data.AddHotspotEx("hot spot", 0, 1, &Images, -1);

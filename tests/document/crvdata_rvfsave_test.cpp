@@ -143,7 +143,7 @@ TEST_F(RVFSaveTest, StringTagsStayOneField)
     ASSERT_TRUE(LoadRVFBytes(Read, Saved));
     ASSERT_EQ(Read.GetItemCount(), 2);
     EXPECT_EQ(Read.GetItemTag(0).AsString(), "one_two__three");
-    EXPECT_EQ(Read.GetItem(1)->Checkpoint->Tag.AsString(), "x_y");
+    EXPECT_EQ(Read.GetItem(1)->GetCheckpoint()->Tag.AsString(), "x_y");
     // An empty string is saved as "no string".
     EXPECT_FALSE(Read.GetItemTag(1).IsString());
 }

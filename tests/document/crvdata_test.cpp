@@ -129,7 +129,7 @@ TEST(CustomRVDataTest, DeleteSectionEndsAtTheNextNamedCheckpoint)
 {
     TTestRVData Data;
     Fill(Data, 7, {1, 3, 5});
-    Data.GetItem(3)->Checkpoint->Name = ""; // an unnamed checkpoint goes with the section
+    Data.GetItem(3)->GetCheckpoint()->Name = ""; // an unnamed checkpoint goes with the section
     Data.DeleteSection("cp1");
     EXPECT_EQ(Texts(Data), "056");
     EXPECT_EQ(ChainNames(Data), "cp5 ");
@@ -311,8 +311,8 @@ TEST_F(CheckpointTest, ChangeMoveAndRemove)
 
     // Moved by hand to another item, then relinked.
     cp = Data.GetItemCheckpoint(2);
-    Data.GetItem(2)->Checkpoint = nullptr;
-    Data.GetItem(8)->Checkpoint = cp;
+    Data.GetItem(2)->SetCheckpoint(nullptr);
+    Data.GetItem(8)->SetCheckpoint(cp);
     cp->ItemInfo = Data.GetItem(8);
     Data.UpdateCPPos(cp, 8);
     EXPECT_EQ(Chain(), "3:c3 4:c4 6:renamed 8:c2");

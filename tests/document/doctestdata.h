@@ -267,11 +267,11 @@ inline std::string DumpItems(TCustomRVData& data)
         TCustomRVItemInfo* item = data.GetItem(i);
         const AnsiString& text = data.GetItemText(i);
         out << item->StyleNo << ' ' << item->ParaNo << ' ' << int(item->ItemOptions.Bits)
-            << " tag=" << tagText(item->Tag) << " '"
+            << " tag=" << tagText(item->GetTag()) << " '"
             << (item->ItemOptions.Contains(rvioUnicode) ? RVEncodeString(text) : text) << "'";
-        if (item->Checkpoint)
-            out << " cp=" << item->Checkpoint->Name << '/' << item->Checkpoint->RaiseEvent << '/'
-                << tagText(item->Checkpoint->Tag);
+        if (item->GetCheckpoint())
+            out << " cp=" << item->GetCheckpoint()->Name << '/' << item->GetCheckpoint()->RaiseEvent << '/'
+                << tagText(item->GetCheckpoint()->Tag);
         if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item))
             out << " marker=" << marker->ListNo << '/' << marker->Level << '/' << marker->Counter << " '"
                 << marker->DisplayString << "'";
@@ -313,8 +313,8 @@ inline std::string Shape(TCustomRVData& data)
             out += "/" + para;
         else
             out += i > 0 && data.GetItem(i - 1)->ParaNo != item->ParaNo ? "+" + para : "+";
-        if (item->Checkpoint)
-            out += "{" + std::string(item->Checkpoint->Name) + "}";
+        if (item->GetCheckpoint())
+            out += "{" + std::string(item->GetCheckpoint()->Name) + "}";
         const AnsiString& text = data.GetItemText(i);
         switch (item->StyleNo) {
         case rvsListMarker:

@@ -171,10 +171,10 @@ TEST_F(ItemDrawing, ExecuteJumpsThroughALaidOutDocument)
     Data.FirstJumpNo = 100;
     TRVTextItemInfo Link(nullptr);
     Link.StyleNo = 4;
-    Link.JumpID = 2;
+    Link.SetJumpID(2);
     TRVTextItemInfo Plain(nullptr);
     TRVHotspotItemInfo Hotspot(nullptr, 0, 1, &Images, rvvaBaseline);
-    Hotspot.JumpID = 5;
+    Hotspot.SetJumpID(5);
     Link.Execute(&Data);
     Plain.Execute(&Data);
     Hotspot.Execute(&Data);

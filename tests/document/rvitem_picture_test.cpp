@@ -282,7 +282,7 @@ std::unique_ptr<TRVGraphicItemInfo> ReadBack(const AnsiString& Bytes, TCustomRVD
                 &ReadType, TagText);
     auto Item = std::unique_ptr<TRVGraphicItemInfo>(
         static_cast<TRVGraphicItemInfo*>(CreateRollViewItem(StyleNo, RVData)));
-    Item->Tag = TRVTag(std::atoi(TagText));
+    Item->SetTag(TRVTag(std::atoi(TagText)));
     TRVFReadMode Mode = rmText;
     TRVFReadState State = rstData;
     Accepted = true;
@@ -310,7 +310,7 @@ std::unique_ptr<TRVGraphicItemInfo> PictureItemTest::ReadBackInvalid(const AnsiS
 TEST_F(PictureItemTest, RVFRecordWithAndWithoutBody)
 {
     TRVGraphicItemInfo Item(&Data, NewBitmap(3, 2), rvvaMiddle);
-    Item.Tag = TRVTag(5);
+    Item.SetTag(TRVTag(5));
     TMemoryStream Stream;
     Item.SaveRVF(Stream, &Data, 0, 0, "pic", nullptr, false);
     // Without rvfoSavePicturesBody: read mode 1, the name only (no width or height lines).

@@ -88,29 +88,29 @@ TEST(DuplicateItem, CopiesClassFieldsTagAndCheckpoint)
 
     TRVHotspotItemInfo Source(nullptr, 1, 2, nullptr, rvvaMiddle);
     Source.ParaNo = 3;
-    Source.Tag = TRVTag(AnsiString("http://x"));
-    Source.JumpID = 8;
+    Source.SetTag(TRVTag(AnsiString("http://x")));
+    Source.SetJumpID(8);
     TRVCPInfo Chained;
     Chained.Name = "here";
     Chained.Tag = TRVTag(AnsiString("cp tag"));
     Chained.ItemInfo = &Source;
-    Source.Checkpoint = &Chained;
+    Source.SetCheckpoint(&Chained);
 
     std::unique_ptr<TCustomRVItemInfo> Copy(RV_DuplicateItem(&Source, &Data));
-    Source.Checkpoint = nullptr;
+    Source.SetCheckpoint(nullptr);
     auto* Hot = dynamic_cast<TRVHotspotItemInfo*>(Copy.get());
     ASSERT_NE(Hot, nullptr);
     EXPECT_EQ(Hot->HotImageIndex, 2);
-    EXPECT_EQ(Hot->JumpID, 0);
+    EXPECT_EQ(Hot->GetJumpID(), 0);
     EXPECT_EQ(Hot->DrawItemNo, -1);
-    ASSERT_TRUE(Hot->Tag.IsString());
-    EXPECT_EQ(Hot->Tag.AsString(), "http://x");
+    ASSERT_TRUE(Hot->GetTag().IsString());
+    EXPECT_EQ(Hot->GetTag().AsString(), "http://x");
 
     // The copy carries its own unattached checkpoint (freed with it).
-    ASSERT_NE(Hot->Checkpoint, nullptr);
-    EXPECT_NE(Hot->Checkpoint, &Chained);
-    EXPECT_EQ(Hot->Checkpoint->Tag.AsString(), "cp tag");
-    EXPECT_EQ(Hot->Checkpoint->ItemInfo, nullptr);
+    ASSERT_NE(Hot->GetCheckpoint(), nullptr);
+    EXPECT_NE(Hot->GetCheckpoint(), &Chained);
+    EXPECT_EQ(Hot->GetCheckpoint()->Tag.AsString(), "cp tag");
+    EXPECT_EQ(Hot->GetCheckpoint()->ItemInfo, nullptr);
 }
 
 TEST(DuplicateItem, ACarriedCheckpointBecomesPendingWhenAdded)
@@ -120,21 +120,21 @@ TEST(DuplicateItem, ACarriedCheckpointBecomesPendingWhenAdded)
     TRVCPInfo Chained;
     Chained.Name = "copy me";
     Chained.ItemInfo = &Source;
-    Source.Checkpoint = &Chained;
+    Source.SetCheckpoint(&Chained);
     TCustomRVItemInfo* Copy = RV_DuplicateItem(&Source, &Data);
-    Source.Checkpoint = nullptr;
+    Source.SetCheckpoint(nullptr);
 
     // Another checkpoint is pending already: the carried one must not leak.
     Data.AddNamedCheckpointExTag("pending", false, TRVTag());
     Data.AddItem("text", Copy);
-    ASSERT_NE(Copy->Checkpoint, nullptr);
-    EXPECT_EQ(Copy->Checkpoint->Name, "pending");
+    ASSERT_NE(Copy->GetCheckpoint(), nullptr);
+    EXPECT_EQ(Copy->GetCheckpoint()->Name, "pending");
     EXPECT_EQ(Data.CPCount, 1);
 
     TCustomRVItemInfo* Second = RV_DuplicateItem(&Source, &Data);
-    Second->Checkpoint = Chained.CreateCopy(false);
+    Second->SetCheckpoint(Chained.CreateCopy(false));
     Data.AddItem("more", Second);
-    ASSERT_NE(Second->Checkpoint, nullptr);
-    EXPECT_EQ(Second->Checkpoint->Name, "copy me");
+    ASSERT_NE(Second->GetCheckpoint(), nullptr);
+    EXPECT_EQ(Second->GetCheckpoint()->Name, "copy me");
     EXPECT_EQ(Data.CPCount, 2);
 }

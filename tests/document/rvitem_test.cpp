@@ -66,14 +66,14 @@ TEST(Checkpoints, AnItemFreesACheckpointItCarriesUnattached)
 {
     // Run under LeakSanitizer: the carried checkpoint must go with the item.
     auto* Item = new TRVTextItemInfo(nullptr);
-    Item->Checkpoint = new TRVCPInfo;
-    Item->Checkpoint->Name = "carried";
+    Item->SetCheckpoint(new TRVCPInfo);
+    Item->GetCheckpoint()->Name = "carried";
     delete Item;
 
     // An attached one belongs to the store's chain and stays.
     TRVCPInfo Chained;
     auto* Attached = new TRVTextItemInfo(nullptr);
-    Attached->Checkpoint = &Chained;
+    Attached->SetCheckpoint(&Chained);
     Chained.ItemInfo = Attached;
     delete Attached;
     EXPECT_EQ(Chained.Name, "");

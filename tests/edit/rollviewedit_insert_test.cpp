@@ -158,7 +158,7 @@ TEST_F(InsertApi, StringTagTakesTheCurrentStyleTagAndTabSpaces)
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"a", "x   y", "b"}));
     EXPECT_EQ(d->GetItemStyle(1), Uni);
     EXPECT_TRUE(d->GetItemOptions(1).Contains(rvioUnicode)) << "converted for the Unicode style";
-    EXPECT_EQ(d->GetItem(1)->Tag.AsInteger(), 7) << "the tag given, not the neighbour's";
+    EXPECT_EQ(d->GetItem(1)->GetTag().AsInteger(), 7) << "the tag given, not the neighbour's";
 }
 
 TEST_F(InsertApi, WideStringSwitchesToTheDefaultUnicodeStyleOrConverts)

@@ -96,7 +96,7 @@ TEST_F(ItemsFixture, EachPropertySetterIsOneUndoGroup)
         << "a bullet keeps its image list";
     EXPECT_EQ(static_cast<TRVGraphicItemInfo*>(d->GetItem(2))->Image()->Width(), 30);
     EXPECT_EQ(Control->Width(), 70);
-    EXPECT_EQ(d->GetItem(0)->Checkpoint, nullptr);
+    EXPECT_EQ(d->GetItem(0)->GetCheckpoint(), nullptr);
 }
 
 TEST_F(ItemsFixture, AWrongItemClassRaisesBeforeAnythingChanges)
@@ -132,7 +132,7 @@ TEST_F(ItemsFixture, APictureGivenItsOwnGraphicKeepsACopyAndAnEqualTagIsNoChange
     EXPECT_EQ(d->GetItemText(2), "renamed");
     Changes = 0;
     const int groups = d->UndoList->Count();
-    Edit()->SetItemTagEd(0, d->GetItem(0)->Tag);
+    Edit()->SetItemTagEd(0, d->GetItem(0)->GetTag());
     EXPECT_EQ(d->UndoList->Count(), groups);
     EXPECT_EQ(Changes, 0);
 }

@@ -133,14 +133,14 @@ TEST_F(Styles, TagsAreClearedUnlessTheOptionIsOff)
         Edit()->SetEditorOptions(clear ? TRVEditorOptions{rvoClearTagOnStyleApp} : TRVEditorOptions{});
         d->Clear();
         AddText("abcdef");
-        d->GetItem(0)->Tag = TRVTag(7);
+        d->GetItem(0)->SetTag(TRVTag(7));
         d->FormatAll();
         d->SetSelectionBounds(0, 3, 0, 5);
         Run("middle", [&] { Edit()->ApplyTextStyle(Bold); });
         ASSERT_EQ(d->GetItemCount(), 3);
-        EXPECT_EQ(d->GetItem(0)->Tag, TRVTag(7));
-        EXPECT_EQ(d->GetItem(1)->Tag, clear ? TRVTag() : TRVTag(7));
-        EXPECT_EQ(d->GetItem(2)->Tag, TRVTag(7));
+        EXPECT_EQ(d->GetItem(0)->GetTag(), TRVTag(7));
+        EXPECT_EQ(d->GetItem(1)->GetTag(), clear ? TRVTag() : TRVTag(7));
+        EXPECT_EQ(d->GetItem(2)->GetTag(), TRVTag(7));
     }
 }
 

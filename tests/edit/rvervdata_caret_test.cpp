@@ -312,7 +312,7 @@ TEST_F(CaretTest, APictureAtTheCaretIsDisplayActiveAndAHotColdLinkHovered)
     Caret(2, 3);
     EXPECT_EQ(d->CurrentItem, nullptr);
     EXPECT_TRUE(d->State.Contains(rvstDrawHover));
-    EXPECT_EQ(d->HoverJumpId, d->GetItem(2)->JumpID);
+    EXPECT_EQ(d->HoverJumpId, d->GetItem(2)->GetJumpID());
     EXPECT_EQ(d->HotDrawItemNo, d->CaretDrawItemNo);
     Caret(0, 2);
     EXPECT_FALSE(d->State.Contains(rvstDrawHover));

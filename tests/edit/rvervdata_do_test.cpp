@@ -171,7 +171,7 @@ TEST_F(Primitives, TagsAreValuesTheRecordDoesNotShare)
     Tag = TRVTag(AnsiString("changed"));
     Do("tag", [&] { d->Do_Tag(0, TRVTag(AnsiString("second"))); });
     d->Undo();
-    EXPECT_TRUE(d->GetItem(0)->Tag == TRVTag(AnsiString("first")));
+    EXPECT_TRUE(d->GetItem(0)->GetTag() == TRVTag(AnsiString("first")));
 }
 
 TEST_F(Primitives, AnEmptyItemGivesWayToAFollowingItemOfTheOtherEncoding)

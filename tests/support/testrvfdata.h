@@ -185,7 +185,7 @@ inline TLayoutFields LayoutFieldsOf(const TCustomRVFormattedData& data)
         f.Jumps.push_back({j->Left, j->Top, j->Width, j->Height, j->Id, j->DrawItemNo, j->Cursor});
     }
     for (int i = 0; i < data.GetItemCount(); ++i)
-        f.Items.push_back({data.FindDrawItemByItem(i), data.GetItem(i)->JumpID});
+        f.Items.push_back({data.FindDrawItemByItem(i), data.GetItem(i)->GetJumpID()});
     f.Document = {data.DocumentHeight, data.DocumentWidth, data.TextWidth, data.JumpCount,
                   data.LastFormattedItem};
     return f;

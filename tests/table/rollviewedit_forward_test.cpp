@@ -38,7 +38,7 @@ TEST_F(CellEditorForwarding, InsertedItemsAndStringsGoIntoTheCell)
     EXPECT_EQ(Editor.Edit->GetCurItemStyle(), rvsBullet);
     ASSERT_EQ(cell->GetItemCount(), 4);
     EXPECT_EQ(cell->GetItemText(1), "s");
-    EXPECT_EQ(cell->GetItem(1)->Tag.AsInteger(), 5);
+    EXPECT_EQ(cell->GetItem(1)->GetTag().AsInteger(), 5);
     EXPECT_EQ(cell->GetItemStyle(2), rvsBreak);
     EXPECT_EQ(cell->GetItemStyle(3), rvsBullet);
     EXPECT_EQ(d->GetItemCount(), 3) << "the holder's own items stay as they were";

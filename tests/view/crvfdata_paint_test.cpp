@@ -293,8 +293,8 @@ TEST_F(PaintTest, HyperlinkHoverColours)
 {
     Data.AddNL("link", 4, 0);
     Data.AddNL("text", 0, -1);
-    Data.GetItem(0)->JumpID = 0;
-    Data.GetItem(1)->JumpID = 0; // not a hyperlink: never hovered
+    Data.GetItem(0)->SetJumpID(0);
+    Data.GetItem(1)->SetJumpID(0); // not a hyperlink: never hovered
     AddDrawItem(Data, 0, 0, 0, 28, 13, 1, 4, true);
     AddDrawItem(Data, 1, 28, 0, 28, 13, 1, 4, false);
 
