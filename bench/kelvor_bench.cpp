@@ -5,7 +5,10 @@
 //
 // Kelvor's road is the one a poll takes: TForm1::TailNewText with the chunk as
 // the monitor delivers it, which splits it into lines, appends them to a real
-// pane, lays the pane out, scrolls it to its end and repaints it at once. The
+// pane, lays the pane out, scrolls it to its end and repaints it at once; a
+// chunk larger than a piece is shown a piece at a time, the rest on the pane's
+// timer, and the timing of a run of chunks lasts until the pane shows every
+// line of them (the events run until it does). The
 // other side gets the same chunk through QPlainTextEdit::appendPlainText (one
 // call per chunk, its cheapest use), is scrolled to its end and repainted at
 // once with QWidget::repaint, which paints the widget and its children (frame,
@@ -132,6 +135,13 @@ public:
         File->LineComplete = Chunk.empty() || Chunk.back() == '\n';
         QCoreApplication::processEvents();
     }
+    // Runs the events until the pane shows Lines lines: what a chunk larger
+    // than a piece left waiting is shown on the pane's timer.
+    void Settle(long Lines)
+    {
+        while (this->Lines() < Lines)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     void Clear()
     {
         File->View->Clear();
@@ -169,6 +179,8 @@ public:
         Edit.repaint();
         QCoreApplication::processEvents();
     }
+    // Every chunk is shown once fed.
+    void Settle(long) {}
     void Clear()
     {
         Edit.clear();
@@ -180,11 +192,17 @@ public:
     QPlainTextEdit Edit;
 };
 
+// The time from the first chunk fed until the side shows the last line of
+// them (every chunk holds whole lines).
 template <class Side> double FeedAll(Side& S, const std::vector<std::string>& Chunks)
 {
+    long lines = S.Lines();
+    for (const std::string& chunk : Chunks)
+        lines += static_cast<long>(std::count(chunk.begin(), chunk.end(), '\n'));
     const Clock::time_point start = Clock::now();
     for (const std::string& chunk : Chunks)
         S.Feed(chunk);
+    S.Settle(lines);
     return Seconds(start);
 }
 
@@ -194,6 +212,7 @@ template <class Side> void FillTo(Side& S, long Lines, int Length)
     const long have = S.Lines();
     for (const std::string& chunk : Chunks(have, Lines - have, Length, 10000))
         S.Feed(chunk);
+    S.Settle(Lines);
 }
 
 // The median time of appending 1,000 lines in chunks of 100 to a side that

@@ -58,10 +58,10 @@ AnsiString RVU_GetRawUnicode(const WideString& s);
 // Measuring and drawing with the canvas's current font. Canvas is never null.
 
 // Width in pixels of the whole text.
-int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions);
+int RVU_TextWidth(std::string_view s, TCanvas* canvas, TRVItemOptions itemOptions);
 // The size of the whole text as the canvas measures it; false when the
 // measurement failed (Size is then what the canvas left in it).
-bool RVU_TextExtent(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions, TSize& size);
+bool RVU_TextExtent(std::string_view s, TCanvas* canvas, TRVItemOptions itemOptions, TSize& size);
 // Fit: the number of leading characters whose extent is at most MaxExtent.
 // PosArray (when given, RVU_Length(s) entries): the extent of every prefix.
 // An empty text gives Fit 0.

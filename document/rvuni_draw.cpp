@@ -73,7 +73,7 @@ bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, boo
 
 } // namespace
 
-bool RVU_TextExtent(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions, TSize& size)
+bool RVU_TextExtent(std::string_view s, TCanvas* canvas, TRVItemOptions itemOptions, TSize& size)
 {
     const int n = RVU_Length(s, itemOptions);
     if (IsUnicode(itemOptions)) {
@@ -83,7 +83,7 @@ bool RVU_TextExtent(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOpt
     return canvas->GetTextExtentPoint32A(s.data(), n, size);
 }
 
-int RVU_TextWidth(const AnsiString& s, TCanvas* canvas, TRVItemOptions itemOptions)
+int RVU_TextWidth(std::string_view s, TCanvas* canvas, TRVItemOptions itemOptions)
 {
     TSize size;
     RVU_TextExtent(s, canvas, itemOptions, size);

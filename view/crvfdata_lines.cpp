@@ -80,16 +80,17 @@ void TCustomRVFormattedData::FormatLine(std::string_view text, int offs, int len
 void TCustomRVFormattedData::FormatWords(int itemNo, TRVFormatLineState& st)
 {
     const TCustomRVItemInfo* item = GetItem(itemNo);
-    const AnsiString& raw = Items->Get(itemNo);
+    // The item's bytes in place: laying a line out changes no item's text.
+    const std::string_view raw = Items->GetView(itemNo);
     int n = RVU_Length(raw, item->ItemOptions);
     if (n == 0) {
-        FormatLine(AnsiString(), 0, 0, itemNo, st);
+        FormatLine(std::string_view(), 0, 0, itemNo, st);
         return;
     }
     const TFontInfo* textStyle = GetRVStyle()->TextStyles()->Items(item->StyleNo);
     const bool allCaps = textStyle->StyleEx().Contains(rvfsAllCaps);
-    const AnsiString capitalized = allCaps ? RV_ReturnCapitalized(raw, textStyle) : AnsiString();
-    const AnsiString& text = allCaps ? capitalized : raw;
+    const AnsiString capitalized = allCaps ? RV_ReturnCapitalized(AnsiString(raw), textStyle) : AnsiString();
+    const std::string_view text = allCaps ? std::string_view(capitalized) : raw;
     const TPieceText chars(text, 0, n, item->ItemOptions.Contains(rvioUnicode));
     // Each word after the first is a piece that starts with its space: the
     // justification widens exactly those pieces.

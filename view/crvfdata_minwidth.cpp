@@ -99,9 +99,9 @@ int TCustomRVFormattedData::MeasureUnwrappedText(int itemNo, const TFontInfo* te
     // Measured as the layout shows it: in capitals for an all-capitals style;
     // other text as it stands, without a copy.
     const TCustomRVItemInfo* item = GetItem(itemNo);
-    const AnsiString& text = GetItemText(itemNo);
+    const std::string_view text = Items->GetView(itemNo);
     if (textStyle->StyleEx().Contains(rvfsAllCaps))
-        return RVU_TextWidth(RV_ReturnCapitalized(text, textStyle), canvas, item->ItemOptions);
+        return RVU_TextWidth(RV_ReturnCapitalized(AnsiString(text), textStyle), canvas, item->ItemOptions);
     TRVNotedTextSizes& noted = FNotedSizes;
     const int slot = itemNo - noted.FirstItemNo;
     // The layout measures the text again in the same font and reading

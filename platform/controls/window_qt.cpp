@@ -468,7 +468,9 @@ void TWindowData::ResizeBuffer()
     }
     BufferCanvas = static_cast<TQtCanvas*>(owned.get());
     BufferCanvas->SetDevice(nullptr);
-    Buffer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    // Opaque, as the window is: the toolkit's copy of a window is opaque too,
+    // so showing the buffer copies its rows instead of blending every pixel.
+    Buffer = QImage(size, QImage::Format_RGB32);
     const TColor color = Control->Color();
     Buffer.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
     BufferCanvas->SetDevice(&Buffer);

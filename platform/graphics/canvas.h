@@ -394,7 +394,8 @@ private:
     };
     void ConvertAnsi(const char* str, int count, TAnsiText& out);
     // ASCII text in UTF-8 measured without converting it: false for other
-    // text. Prefixes (optional, Count entries): the extent of every prefix.
+    // text. Prefixes (optional, Count entries): the extent of every prefix
+    // (left in no defined state when the answer is false).
     bool AsciiExtents(const char* str, int count, int* prefixes, TSize& size);
     // Starts (optional): 1 on the first unit of every character, the others 0.
     void MeasureUnits(const WideChar* str, int count, std::vector<int>& advances,

@@ -182,27 +182,39 @@ bool TCanvas::GetTextExtentPoint32W(const WideChar* str, int count, TSize& size)
 
 bool TCanvas::AsciiExtents(const char* str, int count, int* prefixes, TSize& size)
 {
-    if (count <= 0 || !str || FontCodePage() != CP_UTF8 ||
-        !std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (count <= 0 || !str || FontCodePage() != CP_UTF8)
         return false;
     // ASCII in UTF-8 (most of a log): a byte is a character and a code unit
-    // of its own, so the advances add up without converting the text.
+    // of its own, so the advances add up without converting the text. With
+    // the advances at hand the bytes are read once: added up, and tested for
+    // ASCII on the way (a byte with the high bit set gives the text back).
     if (const int* ascii = AsciiAdvances()) {
         const int extra = FCharExtra;
+        unsigned high = 0;
         int sum = 0;
         if (prefixes) {
-            for (int i = 0; i < count; ++i)
-                prefixes[i] = sum += ascii[static_cast<unsigned char>(str[i])] + extra;
+            for (int i = 0; i < count; ++i) {
+                const auto c = static_cast<unsigned char>(str[i]);
+                high |= c;
+                prefixes[i] = sum += ascii[c & 0x7F] + extra;
+            }
         } else {
-            for (int i = 0; i < count; ++i)
-                sum += ascii[static_cast<unsigned char>(str[i])];
+            for (int i = 0; i < count; ++i) {
+                const auto c = static_cast<unsigned char>(str[i]);
+                high |= c;
+                sum += ascii[c & 0x7F];
+            }
             sum += extra * count;
         }
+        if (high & 0x80)
+            return false;
         TOutlineTextMetric otm;
         FontMetrics(otm);
         size = {sum, otm.otmTextMetrics.tmHeight};
         return true;
     }
+    if (!std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
     WideChar units[256];
     int own[256];
     int sum = 0;

@@ -38,6 +38,21 @@ TEST(RVUniExtentTest, TextWidthOfAnsiAndUnicodeText)
     EXPECT_EQ(RVU_TextWidth(Raw(u"ab") + "c", &canvas, Uni), 14);    // an odd byte is none
 }
 
+// An item's bytes are measured in place, as a view into the item list: only
+// the viewed bytes count, not those that follow them in memory.
+TEST(RVUniExtentTest, ExtentOfTextViewedInPlace)
+{
+    TNarrowICanvas canvas;
+    const AnsiString ansi = "aiiiii";
+    const AnsiString uni = Raw(u"aiiiii");
+    TSize size;
+    ASSERT_TRUE(RVU_TextExtent(std::string_view(ansi).substr(0, 2), &canvas, Ansi, size));
+    EXPECT_EQ(size.cx, 10);
+    EXPECT_EQ(size.cy, 13);
+    EXPECT_EQ(RVU_TextWidth(std::string_view(uni).substr(0, 4), &canvas, Uni), 10);
+    EXPECT_EQ(RVU_TextWidth(std::string_view(ansi).substr(1, 0), &canvas, Ansi), 0);
+}
+
 TEST(RVUniExtentTest, FitAndPrefixExtents)
 {
     TNarrowICanvas canvas;

@@ -349,6 +349,37 @@ TEST_F(ControlsTest, ScrollWindowExMovesPixelsAndInvalidatesTheStrip)
     EXPECT_EQ(pixels.At(50, 75), 0xFF00FF00u) << "the uncovered strip was painted";
 }
 
+TEST_F(ControlsTest, TextInAWindowShowsThePixelsItHasOnAnImage)
+{
+    // A window keeps its pixels opaque; smoothed text drawn in it is shown
+    // with the very pixels the same drawing gives on an image of its own.
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(A); }, 30000));
+    TPixelBuffer image(A->ClientWidth(), A->ClientHeight());
+    auto onImage = CreateBufferCanvas(image);
+    const auto draw = [](TCanvas* canvas, TColor fill) {
+        canvas->Brush()->SetColor(fill);
+        canvas->FillRect(Rect(0, 0, 100, 80));
+        canvas->Font()->SetName("DejaVu Sans");
+        canvas->Font()->SetSize(11);
+        canvas->Font()->SetColor(clNavy);
+        canvas->Brush()->SetStyle(bsClear);
+        canvas->TextOut(3, 4, "Kelvor 0.9 ok");
+        canvas->Font()->SetColor(clWhite);
+        canvas->TextOut(3, 30, "on red");
+    };
+    A->Fill = clRed;
+    A->Repaint();
+    draw(A->Canvas(), clRed);
+    draw(onImage.get(), clRed);
+    TPixelBuffer shown;
+    const auto same = [&] { return GrabShownClient(A, shown) && shown.Pixels == image.Pixels; };
+    EXPECT_TRUE(ProcessMessagesUntil(same, 30000));
+    int smoothed = 0; // pixels between the text's colour and the fill's
+    for (uint32_t pixel : shown.Pixels)
+        smoothed += pixel != 0xFFFF0000u && pixel != 0xFF000080u && pixel != 0xFFFFFFFFu;
+    EXPECT_GT(smoothed, 0);
+}
+
 TEST_F(ControlsTest, ScrolledPixelsShowAsAWholePaintWouldShowThem)
 {
     // What the window system is given after a scroll and an update must be

@@ -301,6 +301,21 @@ TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
     EXPECT_EQ(cdx[1], cdx[0]); // first byte of the mark: where it starts
     EXPECT_EQ(cdx[2], cdx[0]); // its last byte: it adds nothing
     EXPECT_GT(cdx[3], cdx[2]); // then the "x"
+
+    // A log line that turns out not to be ASCII only at its last character
+    // measures as its characters, in total and by prefixes.
+    const AnsiString late = "[worker-07] id=42 ok \xE2\x82\xAC";
+    const WideString lateWide = u"[worker-07] id=42 ok \u20AC";
+    TSize lateSize, lateWidened;
+    ASSERT_TRUE(ca->GetTextExtentPoint32A(late.data(), static_cast<int>(late.size()), lateSize));
+    ASSERT_TRUE(cb->GetTextExtentPoint32W(lateWide.data(), static_cast<int>(lateWide.size()), lateWidened));
+    EXPECT_EQ(lateSize.cx, lateWidened.cx);
+    std::vector<int> lateDx;
+    std::vector<uint8_t> lateStarts;
+    ASSERT_TRUE(
+        ca->GetTextPrefixExtentsA(late.data(), static_cast<int>(late.size()), lateDx, lateStarts, lateSize));
+    EXPECT_EQ(lateDx.back(), lateWidened.cx);
+    EXPECT_EQ(lateStarts[late.size() - 1], 0); // the euro's last byte begins nothing
     SetACP(0);
 }
 
