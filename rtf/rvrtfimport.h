@@ -248,6 +248,7 @@ private:
     // The description of the last run whose style was chosen, for the style
     // that holds letters its first choice could not.
     std::string FTextStyleKey;
+    std::string FParaStyleKey; // the key of the last paragraph looked up
     std::map<std::string, int> FHoldingStyleMap;
 
     // The open table levels, innermost last, and the current row and column.

@@ -196,14 +196,15 @@ int TRVRTFImport::ReturnStyleNo(bool unicode)
         return FProps->TextStyleNo() < count ? FProps->TextStyleNo() : 0;
     const bool hypertext = IsHypertextAnywhere();
     const TTextDesc desc = CurrentTextDesc();
-    std::string key;
+    // Built in place of the last key: its room serves every text run.
+    std::string& key = FTextStyleKey;
+    key.clear();
     key += desc.FontName;
     key += '\n';
     for (int64_t v : {int64_t(desc.Charset), int64_t(desc.Size), int64_t(desc.Color), int64_t(desc.BackColor),
                       int64_t(desc.Style), int64_t(desc.AllCaps), int64_t(desc.CharScale),
                       int64_t(desc.CharSpacing), int64_t(desc.Script), int64_t(unicode), int64_t(hypertext)})
         Put(key, v);
-    FTextStyleKey = key;
     const auto found = FTextStyleMap.find(key);
     if (found != FTextStyleMap.end() && found->second < count)
         return found->second;
@@ -436,7 +437,9 @@ int TRVRTFImport::ReturnNewParaNo()
     TParaInfo wanted(nullptr);
     DescribePara(wanted, style, width, internalWidth, color);
     // The key also tells the border sides apart, which the closest search weighs one by one.
-    std::string key;
+    // It is built in the room of the last one.
+    std::string& key = FParaStyleKey;
+    key.clear();
     const TRVRTFParaProperties& para = FReader->State().ParaProps;
     for (int64_t v :
          {int64_t(wanted.Alignment()), int64_t(wanted.LeftIndent()), int64_t(wanted.RightIndent()),

@@ -142,11 +142,6 @@ int TRVRTFReader::GetC()
     return FLastChar;
 }
 
-bool TRVRTFReader::IsEOF()
-{
-    return !FPushedBack && FBufPos >= FBuffer.size() && !Fill(1);
-}
-
 // "{\rtf" after optional white space; nothing is consumed but the white space.
 bool TRVRTFReader::StartsAsRTF()
 {
@@ -187,8 +182,8 @@ TRVRTFErrorCode TRVRTFReader::Parse()
 
 TRVRTFErrorCode TRVRTFReader::ParseLoop()
 {
-    while (!IsEOF()) {
-        const int c = GetC();
+    // GetC gives -1 at the end of the input.
+    for (int c = GetC(); c >= 0; c = GetC()) {
         if (FGroupLevel < 0)
             return rtf_ec_StackUnderflow;
         TRVRTFErrorCode ec = rtf_ec_OK;
@@ -233,9 +228,9 @@ TRVRTFErrorCode TRVRTFReader::ParseLoop()
 
 TRVRTFErrorCode TRVRTFReader::ParseRtfKeyword()
 {
-    if (IsEOF())
-        return rtf_ec_EndOfFile;
     int c = GetC();
+    if (c < 0)
+        return rtf_ec_EndOfFile;
     if (!IsLetter(c)) {
         // A control symbol is one fallback character, except \' whose byte
         // counts when its two digits have been read.

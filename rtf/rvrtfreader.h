@@ -108,7 +108,6 @@ private:
     bool Fill(size_t wanted);
     int GetC();
     void UngetC() { FPushedBack = true; }
-    bool IsEOF();
     bool StartsAsRTF();
 
     // ---- Parsing

@@ -129,13 +129,20 @@ public:
             FData = FOneLine.data();
             FSize = FOneLine.size();
         }
-        FHash = static_cast<size_t>(HashWords(FData, FSize));
     }
     explicit TMatchedName(const AnsiString& name) : TMatchedName(name.data(), name.data() + name.size()) {}
     TMatchedName(const TMatchedName&) = delete;
     TMatchedName& operator=(const TMatchedName&) = delete;
 
-    size_t Hash() const { return FHash; }
+    // Hashed when first asked for: a name read from a line to be compared needs no hash.
+    size_t Hash() const
+    {
+        if (!FHashed) {
+            FHash = static_cast<size_t>(HashWords(FData, FSize));
+            FHashed = true;
+        }
+        return FHash;
+    }
     bool operator==(const TMatchedName& other) const
     {
         if (FSize != other.FSize)
@@ -149,7 +156,8 @@ public:
 private:
     const char* FData;
     size_t FSize;
-    size_t FHash;
+    mutable size_t FHash = 0;
+    mutable bool FHashed = false;
     AnsiString FOneLine;
 };
 
@@ -251,13 +259,38 @@ TIniData::TIniData()
 
 TIniData::~TIniData() = default;
 
+void TIniData::TKeyIndex::Clear()
+{
+    FSlots.clear();
+    FCount = 0;
+}
+
+void TIniData::TKeyIndex::Put(size_t hash, size_t line)
+{
+    const size_t mask = FSlots.size() - 1;
+    size_t i = hash & mask;
+    while (FSlots[i].Line != 0)
+        i = (i + 1) & mask;
+    FSlots[i] = {hash, line + 1};
+}
+
+void TIniData::TKeyIndex::Add(size_t hash, size_t line)
+{
+    if (2 * (FCount + 1) > FSlots.size()) {
+        std::vector<TSlot> old;
+        old.swap(FSlots);
+        FSlots.assign(std::max<size_t>(16, 2 * old.size()), TSlot{0, 0});
+        for (const TSlot& slot : old)
+            if (slot.Line != 0)
+                Put(slot.Hash, slot.Line - 1);
+    }
+    Put(hash, line);
+    ++FCount;
+}
+
 size_t TIniData::TSection::FindKey(const TMatchedName& ident, size_t hash) const
 {
-    const auto range = Keys.equal_range(hash);
-    for (auto entry = range.first; entry != range.second; ++entry)
-        if (KeyOf(Lines[entry->second].Text) == ident)
-            return entry->second;
-    return AnsiString::npos;
+    return Keys.Find(hash, [&](size_t line) { return KeyOf(Lines[line].Text) == ident; });
 }
 
 size_t TIniData::TSection::FindKey(const AnsiString& ident) const
@@ -274,7 +307,7 @@ void TIniData::TSection::AddLine(TLine line)
         const size_t hash = name.Hash();
         line.Indexed = FindKey(name, hash) == AnsiString::npos;
         if (line.Indexed)
-            Keys.emplace(hash, Lines.size());
+            Keys.Add(hash, Lines.size());
         LastKeyLine = Lines.size();
     }
     Lines.push_back(std::move(line));
@@ -284,7 +317,7 @@ void TIniData::TSection::IndexKeys()
 {
     std::vector<TLine> lines;
     lines.swap(Lines);
-    Keys.clear();
+    Keys.Clear();
     LastKeyLine = 0;
     for (TLine& line : lines)
         AddLine(std::move(line));
@@ -490,7 +523,7 @@ bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& ident
         line.Break = brNone;
     }
     section->Lines.insert(section->Lines.begin() + static_cast<ptrdiff_t>(at), std::move(line));
-    section->Keys.emplace(hash, at);
+    section->Keys.Add(hash, at);
     section->LastKeyLine = at;
     return true;
 }

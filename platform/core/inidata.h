@@ -71,6 +71,34 @@ private:
         TKind Kind;
         bool Indexed = false; // the first key line of its name in the section
     };
+    // The lines of the first keys of a section by the hashes of their names:
+    // open addressing in one array, so that indexing a key allocates nothing
+    // but the array's growth. A hash may stand for several names.
+    class TKeyIndex {
+    public:
+        void Clear();
+        void Add(size_t hash, size_t line);
+        // The first line of the hash for which Matches(line) holds; npos when none does.
+        template <class TMatches> size_t Find(size_t hash, TMatches matches) const
+        {
+            if (FSlots.empty())
+                return static_cast<size_t>(-1);
+            const size_t mask = FSlots.size() - 1;
+            for (size_t i = hash & mask; FSlots[i].Line != 0; i = (i + 1) & mask)
+                if (FSlots[i].Hash == hash && matches(FSlots[i].Line - 1))
+                    return FSlots[i].Line - 1;
+            return static_cast<size_t>(-1);
+        }
+
+    private:
+        struct TSlot {
+            size_t Hash;
+            size_t Line; // the line's index plus one; 0 for an empty slot
+        };
+        void Put(size_t hash, size_t line);
+        std::vector<TSlot> FSlots; // a power of two in size, at most half full
+        size_t FCount = 0;
+    };
     // A header line and the lines up to the next header; the first section of
     // the file has no header and holds the lines before the first one. Keys
     // indexes the first key line of each name by the hash of the name as it
@@ -81,8 +109,8 @@ private:
         bool HasHeader = false;
         bool Indexed = false; // the first section of its name
         std::vector<TLine> Lines;
-        std::unordered_multimap<size_t, size_t> Keys; // name hash -> line of the first key of the name
-        size_t LastKeyLine = 0;                       // 0 when the section has no key line
+        TKeyIndex Keys;         // name hash -> line of the first key of the name
+        size_t LastKeyLine = 0; // 0 when the section has no key line
         void AddLine(TLine line);
         void IndexKeys();
         // The line of the first key of the name; npos when there is none.

@@ -213,12 +213,14 @@ void TMemIniFile::UpdateFile()
 
 void TMemIniFile::SetStrings(const TStrings& list)
 {
-    const AnsiString lineBreak = FData->LineBreak();
+    const std::string_view lineBreak = FData->LineBreak();
+    size_t size = 0;
+    for (int i = 0; i < list.Count(); ++i)
+        size += list.GetView(i).size() + lineBreak.size();
     AnsiString text;
-    for (int i = 0; i < list.Count(); ++i) {
-        text += list[i];
-        text += lineBreak;
-    }
+    text.reserve(size);
+    for (int i = 0; i < list.Count(); ++i)
+        text.append(list.GetView(i)).append(lineBreak);
     if (text != FData->Text()) {
         FData->SetText(text);
         FModified = true;

@@ -120,11 +120,14 @@ void TBitmap::Assign(const TPersistent* source)
     } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
         if (bitmap == this)
             return;
-        ReplacePixels(TPixelBuffer(bitmap->Decoded()));
-        // The kept file comes along, unless a canvas may still draw here.
         if (bitmap->FFile && !FCanvas) {
+            // The kept file comes along; the pixels are decoded from it when asked for.
+            ReplacePixels(TPixelBuffer());
             FFile = std::make_unique<TKeptFile>(*bitmap->FFile);
-            pixelbudget::Hold(this, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
+            FPixels.Width = bitmap->FPixels.Width;
+            FPixels.Height = bitmap->FPixels.Height;
+        } else {
+            ReplacePixels(TPixelBuffer(bitmap->Decoded()));
         }
         FPixelFormat = bitmap->FPixelFormat;
         FTransparent = bitmap->FTransparent;
@@ -274,9 +277,26 @@ void TBitmap::LoadFromStream(TStream& stream)
     kept->BitsAt = dibBytes.size();
     if (!ReadAppend(stream, dibBytes, BitsToRead(h, Remaining(stream))))
         InvalidBitmap();
+    const uint8_t* bits = dibBytes.data() + kept->BitsAt;
+    const size_t bitsSize = dibBytes.size() - kept->BitsAt;
+    if (!FCanvas && !dib::AlphaFromPixels(h)) {
+        // The file is kept and its pixels are decoded when first asked for:
+        // a load costs what the file holds, not what it describes.
+        if (!dib::BitsComplete(h, bitsSize))
+            InvalidBitmap();
+        ReplacePixels(TPixelBuffer());
+        FPixels.Width = h.Width;
+        FPixels.Height = h.Height;
+        FPixelFormat = h.BitCount == 32 ? pf32bit : pf24bit;
+        kept->Header = std::move(h);
+        kept->Dib = std::move(dibBytes);
+        FFile = std::move(kept);
+        Changed(this);
+        return;
+    }
     TPixelBuffer pixels;
     bool alpha = false;
-    if (!dib::DecodeBits(h, dibBytes.data() + kept->BitsAt, dibBytes.size() - kept->BitsAt, pixels, &alpha))
+    if (!dib::DecodeBits(h, bits, bitsSize, pixels, &alpha))
         InvalidBitmap();
     ReplacePixels(std::move(pixels));
     FPixelFormat = h.BitCount == 32 || alpha ? pf32bit : pf24bit;

@@ -30,8 +30,9 @@ enum TTransparentMode { tmAuto, tmFixed };
 //
 // A loaded bitmap keeps its file (header, tables and pixel data, compressed or
 // not) and saves it as it was read until its pixels, size or format change;
-// its decoded pixels count against the process's pixel budget and may be
-// dropped for other pictures, to be decoded again when next needed. A load
+// its pixels are decoded when first needed (a copy shares the file and decodes
+// on its own), count against the process's pixel budget and may be dropped for
+// other pictures, to be decoded again when next needed. A load
 // counts the bitmap's size against the allowance of the document load in
 // progress.
 class TBitmap : public TGraphic, public TPixelHolder {

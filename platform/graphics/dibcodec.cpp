@@ -120,10 +120,9 @@ bool ParseInfo(const uint8_t* p, THeader& h)
 // Pixel data of uncompressed rows: indexes, 24-bit or masked 16/32-bit pixels.
 bool DecodeRows(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool& anyAlpha)
 {
-    const int64_t stride = h.Stride();
-    const int64_t lastRow = (static_cast<int64_t>(h.Width) * h.BitCount + 7) / 8;
-    if (static_cast<int64_t>(n) < stride * (h.Height - 1) + lastRow)
+    if (!BitsComplete(h, n))
         return false;
+    const int64_t stride = h.Stride();
     const TChannel red(h.Masks[0]), green(h.Masks[1]), blue(h.Masks[2]), alpha(h.Masks[3]);
     const bool masked = h.BitCount == 16 || h.BitCount == 32;
     auto indexed = [&h](uint32_t i) { return i < h.Palette.size() ? h.Palette[i] : 0xFF000000u; };
@@ -256,6 +255,19 @@ bool ParseTables(const uint8_t* p, size_t n, THeader& h)
         }
     }
     return true;
+}
+
+bool BitsComplete(const THeader& h, size_t n)
+{
+    if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4)
+        return true;
+    const int64_t lastRow = (static_cast<int64_t>(h.Width) * h.BitCount + 7) / 8;
+    return static_cast<int64_t>(n) >= static_cast<int64_t>(h.Stride()) * (h.Height - 1) + lastRow;
+}
+
+bool AlphaFromPixels(const THeader& h)
+{
+    return h.BitCount == 16 && h.Masks[3] != 0;
 }
 
 bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha)

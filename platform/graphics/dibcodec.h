@@ -49,6 +49,12 @@ bool ParseTables(const uint8_t* p, size_t n, THeader& h);
 // HasAlpha (optional) tells whether 16- or 32-bit data had an alpha channel
 // that is not zero everywhere (one that is counts as opaque).
 bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha = nullptr);
+// Whether DecodeBits succeeds on N bytes of pixel data: RLE data always does,
+// uncompressed data when it holds every row.
+bool BitsComplete(const THeader& h, size_t n);
+// Whether the alpha that DecodeBits reports depends on the pixels: 16-bit
+// data with an alpha mask (32-bit data counts as having alpha whatever it holds).
+bool AlphaFromPixels(const THeader& h);
 
 // A whole packed bitmap in memory (header, tables, bits); false when invalid.
 bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& out, THeader* header = nullptr);

@@ -1,5 +1,6 @@
-// Fuzz target of the BMP reader: any input loads or raises EInvalidGraphic,
-// and a bitmap that loads writes a file that loads again at the same size.
+// Fuzz target of the BMP reader: any input loads or raises EInvalidGraphic, a
+// bitmap that loads decodes its pixels, and writes a file that loads again at
+// the same size.
 // The round trip is left out for large pictures: a few bytes of run-length
 // data may describe millions of pixels, and writing them twice only costs time.
 // For the same reason, while fuzzing, a header that asks for more than a small
@@ -64,6 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EInvalidGraphic&) {
         return 0;
     }
+    // The pixels, decoded when first asked for, are as many as the size says.
+    const TPixelBuffer& pixels = bitmap.Pixels();
+    if (pixels.Pixels.size() != static_cast<size_t>(bitmap.Width()) * static_cast<size_t>(bitmap.Height()))
+        std::abort();
     if (static_cast<int64_t>(bitmap.Width()) * bitmap.Height() > (1 << 20))
         return 0;
     TMemoryStream saved;

@@ -11,6 +11,7 @@
 // The seeds' replay skips nothing.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "document/rvstyle.h"
 #include "platform/core/compstream.h"
@@ -28,19 +29,33 @@ constexpr int64_t MaxStylesRead = INT64_MAX;
 constexpr int64_t MaxStylesRead = 8;
 #endif
 
+// Whether the key's name holds "count" in any case of ASCII letters.
+bool CountKey(std::string_view key)
+{
+    static const char Count[] = "count";
+    for (size_t at = 0; at + 5 <= key.size(); ++at) {
+        size_t i = 0;
+        while (i < 5 && (key[at + i] | 0x20) == Count[i])
+            ++i;
+        if (i == 5)
+            return true;
+    }
+    return false;
+}
+
 // Whether the counts of the section ask for few styles in all, or for too many.
 bool FewStyles(TCustomIniFile& ini)
 {
     TStringList keys;
-    ini.ReadSection("S", keys);
+    const AnsiString section = "S";
+    ini.ReadSection(section, keys);
     int64_t total = 0;
     for (int i = 0; i < keys.Count(); ++i) {
-        const AnsiString& key = keys.Get(i);
         // FontsCount, ParasCount, ListCount and each list's LevelsCount key.
-        if (LowerCase(key).find("count") == AnsiString::npos)
+        if (!CountKey(keys.GetView(i)))
             continue;
         // A count above the limit is refused by the reader; the others are read.
-        const int count = ini.ReadInteger("S", key, 0);
+        const int count = ini.ReadInteger(section, keys.Get(i), 0);
         if (count > 0 && count <= RVMaxIniStyleCount)
             total += count;
     }
@@ -51,10 +66,12 @@ bool FewStyles(TCustomIniFile& ini)
 bool LoadIni(TRVStyle& style, const std::string& text)
 {
     TStringList lines;
+    AnsiString line;
     size_t start = 0;
     while (start <= text.size()) {
         const size_t end = text.find('\n', start);
-        lines.Add(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        line.assign(text, start, end == std::string::npos ? std::string::npos : end - start);
+        lines.Add(line);
         if (end == std::string::npos)
             break;
         start = end + 1;

@@ -184,6 +184,26 @@ TEST(IniRead, EveryKeyOfALargeSectionIsFoundAndWrittenInPlace)
         ASSERT_EQ(ini.ReadInteger("S", "Key" + IntToStr(i), 1), i % 7 ? i : -i) << i;
 }
 
+// Keys that writes add, and the index rebuilt after a key is deleted, find
+// every key of a section that grows by writes alone.
+TEST(IniRead, KeysAddedAndDeletedByWritesAreFound)
+{
+    TMemIniFile ini("");
+    for (int i = 0; i < 500; ++i) {
+        ini.WriteInteger("S", "Key" + IntToStr(i), i);
+        ASSERT_EQ(ini.ReadInteger("s", "KEY" + IntToStr(i / 2), -1), i / 2) << i;
+    }
+    for (int i = 0; i < 500; i += 3)
+        ini.DeleteKey("S", "key" + IntToStr(i));
+    ini.WriteInteger("S", "key0", 7);
+    for (int i = 1; i < 500; ++i)
+        ASSERT_EQ(ini.ReadInteger("S", "Key" + IntToStr(i), -1), i % 3 ? i : -1) << i;
+    EXPECT_EQ(ini.ReadInteger("S", "Key0", -1), 7);
+    TStringList lines;
+    ini.GetStrings(lines);
+    EXPECT_EQ(lines.Get(lines.Count() - 1), "key0=7");
+}
+
 TEST(IniRead, CommentsBlankAndOddLinesAreNoKeys)
 {
     TempDir dir;

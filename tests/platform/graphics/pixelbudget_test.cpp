@@ -62,6 +62,32 @@ TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
     EXPECT_EQ(Saved(copy).size(), 14u + 40u + 600u * 2400u);
 }
 
+// A load reads the file and no more: the pixels are decoded when first asked
+// for, by the bitmap and by each copy of it, and a new load lets them go.
+TEST(PixelBudget, ALoadedBitmapDecodesWhenItsPixelsAreFirstAskedFor)
+{
+    const int side = 300;
+    const TSmallPixelBudgets budgets(int64_t(1) << 40, int64_t(1) << 40);
+    const int64_t before = pixelbudget::HeldPixels();
+    TBitmap bitmap;
+    Load(bitmap, RleBmp(side, 0x123456));
+    EXPECT_EQ(bitmap.Width(), side);
+    EXPECT_EQ(bitmap.Height(), side);
+    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
+    TBitmap copy;
+    copy.Assign(&bitmap);
+    EXPECT_EQ(pixelbudget::HeldPixels(), before);
+
+    EXPECT_EQ(bitmap.Pixels().At(side - 1, side - 1), 0xFF123456u);
+    EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
+    EXPECT_EQ(copy.TransparentColor(), static_cast<TColor>(0x563412));
+    EXPECT_EQ(pixelbudget::HeldPixels(), before + 2 * side * side);
+    Load(bitmap, RleBmp(10, 0x654321));
+    EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
+    EXPECT_EQ(bitmap.Pixels().At(9, 9), 0xFF654321u);
+    EXPECT_EQ(Saved(copy), RleBmp(side, 0x123456));
+}
+
 // However many pictures are read, the pixels held decoded stay within the
 // process's budget; a picture whose pixels were dropped decodes them again.
 TEST(PixelBudget, DecodedPixelsStayWithinTheProcessBudget)
