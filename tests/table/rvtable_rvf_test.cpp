@@ -496,6 +496,40 @@ TEST(TableRVFSize, TablesNestedAsDeepAsRTFAllowsReadBack)
     }
 }
 
+// Tables nested 32 deep read alike from every kind of stream, from its
+// position on: from memory and from a window over it (read where the bytes
+// lie) and from a file (read through a copy), the stream left at its end.
+TEST(TableRVFNested, ReadsAlikeInPlaceAndFromAFile)
+{
+    TTableDoc Source;
+    AddNestedTables(Source, 32);
+    TempDir Dir;
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        const std::string Saved = SaveDocRVF(Source, Binary);
+        const std::string Prefix = "prefix";
+        TMemoryStream Memory;
+        Memory.WriteBuffer((Prefix + Saved).data(), static_cast<int64_t>(Prefix.size() + Saved.size()));
+        TStreamWindow Window(Memory, static_cast<int64_t>(Prefix.size()), static_cast<int64_t>(Saved.size()),
+                             false);
+        TFileStream File(Dir.Write("nested.rvf", Prefix + Saved), fmOpenRead);
+        const std::pair<TStream*, int64_t> Streams[] = {{&Memory, static_cast<int64_t>(Prefix.size())},
+                                                        {&Window, 0},
+                                                        {&File, static_cast<int64_t>(Prefix.size())}};
+        for (const auto& [Stream, Start] : Streams) {
+            Stream->SetPosition(Start);
+            TTableDoc Copy;
+            TColor Color = clNone;
+            ASSERT_TRUE(Copy.Data.LoadRVFFromStream(*Stream, Color, nullptr, nullptr));
+            EXPECT_EQ(Stream->Position(), Stream->Size());
+            AnsiString Inner;
+            EXPECT_EQ(NestingOf(Copy, Inner), 32);
+            EXPECT_EQ(Inner, "deep");
+            EXPECT_EQ(SaveDocRVF(Copy, Binary), Saved);
+        }
+    }
+}
+
 // A cell whose document was stored as text RVF (as files written before
 // cells were always stored in binary form) is still read, with a table in it.
 TEST(TableRVFSize, CellsStoredAsTextRVFAreStillRead)
