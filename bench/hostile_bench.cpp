@@ -6,8 +6,10 @@
 // saved and read as text and binary RVF and as RTF, and saved as HTML; RTF files of many run-length pictures
 // of the largest size, read, drawn and saved; RTF files that define tens of thousands of fonts and list
 // overrides, each used once; and Kelvor starting and closing with a thousand or two saved files. A plain
-// timing program (the best of a few runs of each case); the headline ratios of the larger size to the smaller
-// are printed last, one per line, each the worst of the cases it stands for.
+// timing program (the best of a few runs of each case; the nested tables and Kelvor's start and exit are
+// timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike);
+// the headline ratios of the larger size to the smaller are printed last, one per line, each the worst of the
+// cases it stands for.
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -48,22 +50,34 @@ double Best(int runs, const std::function<void()>& work)
     return best;
 }
 
-// The best of Runs runs of Work in seconds of this thread's processor time,
-// which other programs on a busy machine disturb less than the clock.
-double BestCpu(int runs, const std::function<void()>& work)
+// This thread's processor time in seconds, which other programs on a busy
+// machine disturb less than the clock.
+double ThreadSeconds()
 {
-    const auto now = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-    };
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const double start = now();
-        work();
-        best = std::min(best, now() - start);
-    }
-    return best;
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The best of Rounds timings of each of two pieces of work, in seconds of this
+// thread's processor time. The two are timed in turn, round by round, the
+// one that goes first changing every round, so that a spell of load on the
+// machine (or of a slower clock) falls on both alike; a first round warms
+// the caches and the allocator up and is not counted.
+std::pair<double, double> BestOfEachInTurn(int rounds, const std::function<void()>& first,
+                                           const std::function<void()>& second)
+{
+    double best[2] = {1e30, 1e30};
+    const std::function<void()>* work[2] = {&first, &second};
+    for (int round = 0; round <= rounds; ++round)
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2;
+            const double start = ThreadSeconds();
+            (*work[which])();
+            if (round > 0)
+                best[which] = std::min(best[which], ThreadSeconds() - start);
+        }
+    return {best[0], best[1]};
 }
 
 // ---------------------------------------------------------------------------
@@ -291,16 +305,19 @@ std::vector<std::pair<const char*, double>> NestedCosts(double& sizeRatio, doubl
     sizeRatio = double(text[1].size()) / double(text[0].size());
     std::vector<std::pair<const char*, double>> ratios;
     for (const TNestedCase& c : cases) {
-        // One run takes well under a millisecond: Repeats of them are timed,
-        // and a handled depth that read nothing is reported, not timed.
-        constexpr int Repeats = 200;
-        double seconds[2] = {0, 0};
+        // One run takes well under a millisecond: Repeats of them are timed
+        // together, the two depths in turn, and the best of Rounds timings of
+        // each is taken; a handled depth that read nothing is reported.
+        constexpr int Repeats = 100;
+        constexpr int Rounds = 25;
         size_t bytes[2] = {0, 0};
-        for (int i = 0; i < 2; ++i)
-            seconds[i] = BestCpu(9, [&] {
-                for (int k = 0; k < Repeats; ++k)
-                    bytes[i] = c.Run(docs[i], text[i], binary[i], rtf[i]);
-            });
+        const auto repeat = [&](int i) {
+            for (int k = 0; k < Repeats; ++k)
+                bytes[i] = c.Run(docs[i], text[i], binary[i], rtf[i]);
+        };
+        const auto [small, large] = BestOfEachInTurn(
+            Rounds, [&] { repeat(0); }, [&] { repeat(1); });
+        const double seconds[2] = {small, large};
         if (bytes[0] == 0 || bytes[1] == 0)
             std::fprintf(stderr, "hostile_bench: nested tables, %s failed\n", c.Name);
         const double ratio = seconds[1] / seconds[0];
@@ -441,41 +458,64 @@ double RtfRatio(const char* name, const std::string& small, const std::string& l
 // Kelvor's start
 
 // Starting the window on settings that watch Files existing files, until it
-// shows with every pane, and closing it again with its settings saved (the
-// best of a few runs of each).
+// shows with every pane, and closing it again with its settings saved, in
+// seconds of the clock: the best of Rounds runs of each of two numbers of
+// files, run in turn (the one that goes first changing every round) so that
+// the load of the machine falls on both alike, after a first run of each
+// that warms up and is not counted.
 struct TKelvorCost {
-    double Start;
-    double Exit;
+    double Start = 1e30;
+    double Exit = 1e30;
 };
 
-TKelvorCost KelvorStartAndExit(const std::string& dir, int files)
+// Writes the settings file of Files new empty files in Dir; answers its name.
+std::string KelvorSettings(const std::string& dir, int files)
 {
     std::string ini =
         "[Options]\nActive=1\nSaveSettings=1\nLeft=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\n";
     for (int i = 0; i < files; ++i) {
-        const std::string log = dir + "/f" + std::to_string(i) + ".log";
+        const std::string log = dir + "/f" + std::to_string(files) + "-" + std::to_string(i) + ".log";
         std::ofstream(log) << "";
         ini += "File" + std::to_string(i) + "=" + log + "\n";
     }
     const std::string name = dir + "/k" + std::to_string(files) + ".ini";
     std::ofstream(name) << ini;
-    SetCommandLine({AnsiString(), name});
-    TKelvorCost best{1e30, 1e30};
-    for (int run = 0; run < 5; ++run) {
-        const auto start = Clock::now();
-        auto* form = new TForm1(nullptr);
-        form->AfterConstruction();
-        form->Show();
-        QCoreApplication::processEvents();
-        const auto shown = Clock::now();
-        best.Start = std::min(best.Start, std::chrono::duration<double>(shown - start).count());
-        if (form->Tail->GetCount() != files)
-            std::fprintf(stderr, "hostile_bench: %d of %d files opened\n", form->Tail->GetCount(), files);
-        const auto closing = Clock::now();
-        form->Free();
-        best.Exit = std::min(best.Exit, std::chrono::duration<double>(Clock::now() - closing).count());
-    }
-    return best;
+    return name;
+}
+
+// One start and exit on the settings file; Cost keeps the best of each.
+void KelvorRun(const std::string& settings, int files, TKelvorCost& cost, bool counted)
+{
+    SetCommandLine({AnsiString(), settings});
+    const auto start = Clock::now();
+    auto* form = new TForm1(nullptr);
+    form->AfterConstruction();
+    form->Show();
+    QCoreApplication::processEvents();
+    const auto shown = Clock::now();
+    if (form->Tail->GetCount() != files)
+        std::fprintf(stderr, "hostile_bench: %d of %d files opened\n", form->Tail->GetCount(), files);
+    const auto closing = Clock::now();
+    form->Free();
+    const auto closed = Clock::now();
+    if (!counted)
+        return;
+    cost.Start = std::min(cost.Start, std::chrono::duration<double>(shown - start).count());
+    cost.Exit = std::min(cost.Exit, std::chrono::duration<double>(closed - closing).count());
+}
+
+std::pair<TKelvorCost, TKelvorCost> KelvorStartAndExit(const std::string& dir, int small, int large,
+                                                       int rounds)
+{
+    const std::string settings[2] = {KelvorSettings(dir, small), KelvorSettings(dir, large)};
+    const int files[2] = {small, large};
+    TKelvorCost cost[2];
+    for (int round = 0; round <= rounds; ++round)
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2;
+            KelvorRun(settings[which], files[which], cost[which], round > 0);
+        }
+    return {cost[0], cost[1]};
 }
 
 } // namespace
@@ -524,8 +564,7 @@ int main(int argc, char** argv)
         char folder[] = "/tmp/hostile-bench-XXXXXX";
         if (!mkdtemp(folder))
             return 1;
-        const TKelvorCost small = KelvorStartAndExit(folder, 1000);
-        const TKelvorCost large = KelvorStartAndExit(folder, 2000);
+        const auto [small, large] = KelvorStartAndExit(folder, 1000, 2000, 9);
         std::printf("kelvor start, 1000 / 2000 saved files: %.3f s / %.3f s\n", small.Start, large.Start);
         std::printf("kelvor exit with settings saved, 1000 / 2000 files: %.3f s / %.3f s\n", small.Exit,
                     large.Exit);
