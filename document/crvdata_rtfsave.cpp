@@ -358,6 +358,9 @@ bool TCustomRVData::SaveRTFToStream(TStream& stream, bool selectionOnly, int lev
                                     double twipsPerPixel)
 {
     (void)background;
+    // The documents of nested cells find their settings through the answers
+    // of this save instead of walking up to the root at every level.
+    const TRVSaveAnswers answers;
     const bool wasSkipping = State.Contains(rvstRTFSkipPar);
     try {
         int startItemNo = 0, endItemNo = -1, startOffs = 0, endOffs = 0;

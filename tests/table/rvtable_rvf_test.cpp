@@ -530,6 +530,29 @@ TEST(TableRVFNested, ReadsAlikeInPlaceAndFromAFile)
     }
 }
 
+// An RTF save keeps what nested cells learn of their documents for that save
+// only: two documents nested alike but with different fonts, saved one after
+// the other, each write their own font at every level.
+TEST(TableRVFNested, RTFSavesOfNestedTablesEachUseTheirOwnDocument)
+{
+    TTableDoc A, B;
+    AddNestedTables(A, 8);
+    AddNestedTables(B, 8);
+    A.Style.TextStyles()->Items(0)->SetFontName("Alphafont");
+    B.Style.TextStyles()->Items(0)->SetFontName("Betafont");
+    for (int Round = 0; Round < 2; ++Round)
+        for (TTableDoc* Doc : {&A, &B}) {
+            TMemoryStream Out;
+            ASSERT_TRUE(Doc->Data.SaveRTFToStream(Out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr, 0));
+            const std::string RTF(static_cast<const char*>(Out.Memory()), static_cast<size_t>(Out.Size()));
+            const bool IsA = Doc == &A;
+            EXPECT_NE(RTF.find(IsA ? "Alphafont" : "Betafont"), std::string::npos);
+            EXPECT_EQ(RTF.find(IsA ? "Betafont" : "Alphafont"), std::string::npos);
+            EXPECT_NE(RTF.find("deep"), std::string::npos);
+        }
+}
+
 // A cell whose document was stored as text RVF (as files written before
 // cells were always stored in binary form) is still read, with a table in it.
 TEST(TableRVFSize, CellsStoredAsTextRVFAreStillRead)
