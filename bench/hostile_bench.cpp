@@ -6,8 +6,11 @@
 // saved and read as text and binary RVF and as RTF, and saved as HTML; RTF files of many run-length pictures
 // of the largest size, read, drawn and saved; RTF files that define tens of thousands of fonts and list
 // overrides, each used once; and Kelvor starting and closing with a thousand or two saved files. A plain
-// timing program (the best of a few runs of each case); the headline ratios of the larger size to the smaller
-// are printed last, one per line, each the worst of the cases it stands for.
+// timing program (the best of a few runs of each case; the nested tables and Kelvor's start and exit are
+// timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike,
+// the nested tables and Kelvor's closing over spans of about the same length at both sizes);
+// the headline ratios of the larger size to the smaller are printed last, one per line, each the worst of the
+// cases it stands for.
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -48,22 +51,51 @@ double Best(int runs, const std::function<void()>& work)
     return best;
 }
 
-// The best of Runs runs of Work in seconds of this thread's processor time,
-// which other programs on a busy machine disturb less than the clock.
-double BestCpu(int runs, const std::function<void()>& work)
+// This thread's processor time in seconds, which other programs on a busy
+// machine disturb less than the clock.
+double ThreadSeconds()
 {
-    const auto now = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-    };
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const double start = now();
-        work();
-        best = std::min(best, now() - start);
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The median of a list of numbers.
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Two pieces of work timed in turn, Rounds times each, in seconds of this
+// thread's processor time, the one that goes first changing every round; a
+// first round warms the caches and the allocator up and is not counted.
+// Best gets the best time of each; the answer is the median, over the
+// rounds, of the second's time to the first's in the same round: the two
+// timings of a round lie side by side, so that the load of a busy machine,
+// which changes from one moment to the next, falls on both alike.
+double RatioInTurn(int rounds, const std::function<void()>& first, const std::function<void()>& second,
+                   double best[2])
+{
+    best[0] = best[1] = 1e30;
+    std::vector<double> ratios;
+    const std::function<void()>* work[2] = {&first, &second};
+    for (int round = 0; round <= rounds; ++round) {
+        double seconds[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2;
+            const double start = ThreadSeconds();
+            (*work[which])();
+            seconds[which] = ThreadSeconds() - start;
+        }
+        if (round == 0)
+            continue;
+        for (int which = 0; which < 2; ++which)
+            best[which] = std::min(best[which], seconds[which]);
+        ratios.push_back(seconds[1] / seconds[0]);
     }
-    return best;
+    return Median(ratios);
 }
 
 // ---------------------------------------------------------------------------
@@ -291,22 +323,29 @@ std::vector<std::pair<const char*, double>> NestedCosts(double& sizeRatio, doubl
     sizeRatio = double(text[1].size()) / double(text[0].size());
     std::vector<std::pair<const char*, double>> ratios;
     for (const TNestedCase& c : cases) {
-        // One run takes well under a millisecond: Repeats of them are timed,
-        // and a handled depth that read nothing is reported, not timed.
-        constexpr int Repeats = 200;
-        double seconds[2] = {0, 0};
+        // One run takes well under a millisecond: runs are timed in blocks
+        // of about the same length at both depths (twice as many at 16
+        // levels as at 32), the two depths in turn, Rounds blocks of each;
+        // the ratio is the median of the rounds' ratios of the time of one
+        // run, and the best blocks give the times shown. A handled depth
+        // that read nothing is reported.
+        constexpr int Repeats[2] = {200, 100};
+        constexpr int Rounds = 30;
         size_t bytes[2] = {0, 0};
-        for (int i = 0; i < 2; ++i)
-            seconds[i] = BestCpu(9, [&] {
-                for (int k = 0; k < Repeats; ++k)
-                    bytes[i] = c.Run(docs[i], text[i], binary[i], rtf[i]);
-            });
+        const auto repeat = [&](int i) {
+            for (int k = 0; k < Repeats[i]; ++k)
+                bytes[i] = c.Run(docs[i], text[i], binary[i], rtf[i]);
+        };
+        double best[2];
+        const double ratio = RatioInTurn(
+                                 Rounds, [&] { repeat(0); }, [&] { repeat(1); }, best) *
+                             Repeats[0] / Repeats[1];
+        const double seconds[2] = {best[0] / Repeats[0], best[1] / Repeats[1]};
         if (bytes[0] == 0 || bytes[1] == 0)
             std::fprintf(stderr, "hostile_bench: nested tables, %s failed\n", c.Name);
-        const double ratio = seconds[1] / seconds[0];
-        std::printf("nested tables, %s, 16 / 32 levels (%zu / %zu bytes): %d runs in %.4f s / %.4f s, ratio "
-                    "%.2f\n",
-                    c.Name, bytes[0], bytes[1], Repeats, seconds[0], seconds[1], ratio);
+        std::printf("nested tables, %s, 16 / 32 levels (%zu / %zu bytes): %.1f us / %.1f us a run at best, "
+                    "ratio (median of rounds) %.2f\n",
+                    c.Name, bytes[0], bytes[1], seconds[0] * 1e6, seconds[1] * 1e6, ratio);
         ratios.emplace_back(c.Name, ratio);
     }
     return ratios;
@@ -441,41 +480,95 @@ double RtfRatio(const char* name, const std::string& small, const std::string& l
 // Kelvor's start
 
 // Starting the window on settings that watch Files existing files, until it
-// shows with every pane, and closing it again with its settings saved (the
-// best of a few runs of each).
+// shows with every pane, and closing it again with its settings saved: Rounds runs of each of two numbers of
+// files, run in turn (the one that goes first changing every round) after a first run of each that warms up
+// and is not counted; the ratios are the medians over the rounds of the two runs' ratios, which lie side by
+// side so that the load of the machine falls on both alike. The closing is timed over about the same span at
+// both sizes, so that a spell of load on a busy machine has the same chance to spare either: two windows of
+// the smaller number of files are closed one after the other and the time halved.
 struct TKelvorCost {
-    double Start;
-    double Exit;
+    double Start = 1e30;
+    double Exit = 1e30;
 };
 
-TKelvorCost KelvorStartAndExit(const std::string& dir, int files)
+// Writes the settings file of Files new empty files in Dir, named after Tag;
+// answers its name.
+std::string KelvorSettings(const std::string& dir, int files, const std::string& tag)
 {
     std::string ini =
         "[Options]\nActive=1\nSaveSettings=1\nLeft=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\n";
     for (int i = 0; i < files; ++i) {
-        const std::string log = dir + "/f" + std::to_string(i) + ".log";
+        const std::string log = dir + "/f" + tag + "-" + std::to_string(i) + ".log";
         std::ofstream(log) << "";
         ini += "File" + std::to_string(i) + "=" + log + "\n";
     }
-    const std::string name = dir + "/k" + std::to_string(files) + ".ini";
+    const std::string name = dir + "/k" + tag + ".ini";
     std::ofstream(name) << ini;
-    SetCommandLine({AnsiString(), name});
-    TKelvorCost best{1e30, 1e30};
-    for (int run = 0; run < 5; ++run) {
-        const auto start = Clock::now();
+    return name;
+}
+
+// Starts a window on each settings file (the first start timed by the
+// clock) and closes them all one after the other (timed together in this
+// thread's processor time, which the other programs of a busy machine do not
+// add to, the time divided among them).
+TKelvorCost KelvorRun(const std::vector<std::string>& settings, int files)
+{
+    std::vector<TForm1*> forms;
+    TKelvorCost cost;
+    for (const std::string& name : settings) {
+        SetCommandLine({AnsiString(), name});
+        const auto begin = Clock::now();
         auto* form = new TForm1(nullptr);
         form->AfterConstruction();
         form->Show();
         QCoreApplication::processEvents();
-        const auto shown = Clock::now();
-        best.Start = std::min(best.Start, std::chrono::duration<double>(shown - start).count());
+        if (forms.empty())
+            cost.Start = std::chrono::duration<double>(Clock::now() - begin).count();
         if (form->Tail->GetCount() != files)
             std::fprintf(stderr, "hostile_bench: %d of %d files opened\n", form->Tail->GetCount(), files);
-        const auto closing = Clock::now();
-        form->Free();
-        best.Exit = std::min(best.Exit, std::chrono::duration<double>(Clock::now() - closing).count());
+        forms.push_back(form);
     }
-    return best;
+    const double closing = ThreadSeconds();
+    for (TForm1* form : forms)
+        form->Free();
+    cost.Exit = (ThreadSeconds() - closing) / double(forms.size());
+    return cost;
+}
+
+// The best start and exit at each size, and the medians over the rounds of
+// the larger size's time to the smaller's in the same round.
+struct TKelvorCosts {
+    TKelvorCost Best[2];
+    double StartRatio = 0;
+    double ExitRatio = 0;
+};
+
+TKelvorCosts KelvorStartAndExit(const std::string& dir, int small, int large, int rounds)
+{
+    const std::vector<std::string> settings[2] = {
+        {KelvorSettings(dir, small, "a"), KelvorSettings(dir, small, "b")},
+        {KelvorSettings(dir, large, "c")}};
+    const int files[2] = {small, large};
+    TKelvorCosts costs;
+    std::vector<double> startRatios, exitRatios;
+    for (int round = 0; round <= rounds; ++round) {
+        TKelvorCost cost[2];
+        for (int k = 0; k < 2; ++k) {
+            const int which = (round + k) % 2;
+            cost[which] = KelvorRun(settings[which], files[which]);
+        }
+        if (round == 0)
+            continue;
+        for (int which = 0; which < 2; ++which) {
+            costs.Best[which].Start = std::min(costs.Best[which].Start, cost[which].Start);
+            costs.Best[which].Exit = std::min(costs.Best[which].Exit, cost[which].Exit);
+        }
+        startRatios.push_back(cost[1].Start / cost[0].Start);
+        exitRatios.push_back(cost[1].Exit / cost[0].Exit);
+    }
+    costs.StartRatio = Median(startRatios);
+    costs.ExitRatio = Median(exitRatios);
+    return costs;
 }
 
 } // namespace
@@ -524,14 +617,19 @@ int main(int argc, char** argv)
         char folder[] = "/tmp/hostile-bench-XXXXXX";
         if (!mkdtemp(folder))
             return 1;
-        const TKelvorCost small = KelvorStartAndExit(folder, 1000);
-        const TKelvorCost large = KelvorStartAndExit(folder, 2000);
-        std::printf("kelvor start, 1000 / 2000 saved files: %.3f s / %.3f s\n", small.Start, large.Start);
-        std::printf("kelvor exit with settings saved, 1000 / 2000 files: %.3f s / %.3f s\n", small.Exit,
-                    large.Exit);
+        const TKelvorCosts costs = KelvorStartAndExit(folder, 1000, 2000, 15);
+        const TKelvorCost& small = costs.Best[0];
+        const TKelvorCost& large = costs.Best[1];
+        std::printf(
+            "kelvor start, 1000 / 2000 saved files: %.3f s / %.3f s at best, ratio (median of rounds) "
+            "%.2f\n",
+            small.Start, large.Start, costs.StartRatio);
+        std::printf("kelvor exit with settings saved, 1000 / 2000 files (two windows of 1000 closed in turn, "
+                    "halved), processor time: %.3f s / %.3f s at best, ratio (median of rounds) %.2f\n",
+                    small.Exit, large.Exit, costs.ExitRatio);
         std::system(("rm -rf '" + std::string(folder) + "'").c_str());
-        start = large.Start / small.Start;
-        closing = large.Exit / small.Exit;
+        start = costs.StartRatio;
+        closing = costs.ExitRatio;
     }
 
     if (part("tables")) {

@@ -2,6 +2,7 @@
 // by paragraph with bookmarks, hyperlink fields, formatted text and the items
 // that write themselves; and the escaping of text and names it uses.
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include "document/crvdata.h"
@@ -358,6 +359,14 @@ bool TCustomRVData::SaveRTFToStream(TStream& stream, bool selectionOnly, int lev
                                     double twipsPerPixel)
 {
     (void)background;
+    // The documents of cells nested in the cells of a table find their
+    // settings through the answers kept while a cell is saved, instead of
+    // walking up to the root at every level. A flat table's cells each keep
+    // a few, and the document itself none: a save that keeps them for the
+    // cells of a large table costs more than the walks of one level it saves.
+    std::optional<TRVSaveAnswers> answers;
+    if (level > 0)
+        answers.emplace();
     const bool wasSkipping = State.Contains(rvstRTFSkipPar);
     try {
         int startItemNo = 0, endItemNo = -1, startOffs = 0, endOffs = 0;

@@ -2,6 +2,7 @@
 // table-cell form; the reading itself is TRVFReader's.
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "document/crvdata.h"
 #include "document/crvdata_rvfreader.h"
@@ -23,16 +24,23 @@ public:
     TNestingGuard& operator=(const TNestingGuard&) = delete;
 };
 
-// Reads the whole rest of the stream.
-std::string ReadRest(TStream& stream)
+// The whole rest of the stream, read to its end: in place when the stream
+// keeps its bytes in memory (a document nested in an item is read from its
+// holder's bytes, so that nesting costs no copy per level), else copied into
+// Copy.
+std::string_view ReadRest(TStream& stream, std::string& copy)
 {
+    int64_t inMemory = 0;
+    if (const char* bytes = stream.BytesInMemory(inMemory)) {
+        stream.Seek(0, soEnd);
+        return std::string_view(bytes, static_cast<size_t>(inMemory));
+    }
     const int64_t size = stream.Size() - stream.Position();
-    std::string bytes;
     if (size <= 0)
-        return bytes;
-    bytes.resize(static_cast<size_t>(size));
-    bytes.resize(static_cast<size_t>(stream.Read(&bytes[0], size)));
-    return bytes;
+        return std::string_view();
+    copy.resize(static_cast<size_t>(size));
+    copy.resize(static_cast<size_t>(stream.Read(&copy[0], size)));
+    return copy;
 }
 
 } // namespace
@@ -60,7 +68,8 @@ bool TCustomRVData::InsertRVFFromStream_(TStream& stream, int& index, int aParaN
     try {
         // The documents read inside items ask their holders for each item.
         const TRVSaveAnswers answers;
-        const std::string bytes = ReadRest(stream);
+        std::string copy;
+        const std::string_view bytes = ReadRest(stream, copy);
         const TRVFGridAllowance grid(static_cast<int64_t>(bytes.size()));
         const TPictureLoadBudget pictures;
         rvfreader::TRVFReader reader(this, index, aParaNo, allowReplaceStyles, appendMode, editFlag, color,

@@ -60,9 +60,9 @@ TRVFReader::~TRVFReader()
         delete FPending;
 }
 
-bool TRVFReader::Run(const std::string& bytes)
+bool TRVFReader::Run(std::string_view bytes)
 {
-    FBytes = &bytes;
+    FBytes = bytes;
     bool failed = false;
     try {
         while (FPos < bytes.size()) {
@@ -99,7 +99,7 @@ bool TRVFReader::Run(const std::string& bytes)
 
 AnsiString TRVFReader::CutLine()
 {
-    const std::string& b = *FBytes;
+    const std::string_view b = FBytes;
     if (FMode == rmBinary) {
         if (Remaining() < 4)
             Abort();
@@ -111,7 +111,7 @@ AnsiString TRVFReader::CutLine()
         // The block must lie within the data.
         if (count < 0 || static_cast<size_t>(count) > Remaining())
             Abort();
-        AnsiString line = b.substr(FPos, static_cast<size_t>(count));
+        AnsiString line(b.substr(FPos, static_cast<size_t>(count)));
         FPos += static_cast<size_t>(count);
         return line;
     }
@@ -136,14 +136,14 @@ AnsiString TRVFReader::CutLine()
     size_t end = FPos;
     while (end < b.size() && b[end] != '\r' && b[end] != '\n')
         ++end;
-    AnsiString line = b.substr(FPos, end - FPos);
+    AnsiString line(b.substr(FPos, end - FPos));
     FPos = end;
     return line;
 }
 
 void TRVFReader::PassLineEnd()
 {
-    const std::string& b = *FBytes;
+    const std::string_view b = FBytes;
     const auto skipParagraphSeparator = [&b, this] {
         if (Remaining() >= 2 && b[FPos] == '\x29' && b[FPos + 1] == '\x20')
             FPos += 2;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "document/crvdata.h"
 
@@ -36,8 +37,9 @@ public:
     TRVFReader(const TRVFReader&) = delete;
     TRVFReader& operator=(const TRVFReader&) = delete;
 
-    // Reads Bytes; true when they ended on a record boundary and nothing failed.
-    bool Run(const std::string& bytes);
+    // Reads Bytes, read in place (they stay unchanged while it runs); true
+    // when they ended on a record boundary and nothing failed.
+    bool Run(std::string_view bytes);
 
     int FirstIndex; // the index of the first item read
     int NonFirstItemsAdded = 0;
@@ -47,7 +49,7 @@ public:
 private:
     int ItemCount() const { return FData->GetItemCount(); }
     void Warn(TRVFWarning warning) { FData->SetRVFWarnings(FData->GetRVFWarnings() + TRVFWarnings{warning}); }
-    size_t Remaining() const { return FBytes->size() - FPos; }
+    size_t Remaining() const { return FBytes.size() - FPos; }
 
     AnsiString CutLine();
     void PassLineEnd();
@@ -80,7 +82,7 @@ private:
     TRVFBackground* FBackground;
     TRVLayoutInfo* FLayout;
 
-    const std::string* FBytes = nullptr;
+    std::string_view FBytes;
     size_t FPos = 0;
     TRVFReadState FState = rstHeader;
     TRVFReadMode FMode = rmText;

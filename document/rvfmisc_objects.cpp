@@ -58,7 +58,7 @@ void RVFLoadPictureBinary2(TStream& stream, TGraphic* graphic)
 
 namespace {
 
-void LoadControlFromStream(TMemoryStream& stream, TComponent*& control, const AnsiString& className,
+void LoadControlFromStream(TStream& stream, TComponent*& control, const AnsiString& className,
                            TWinControl* parent)
 {
     if (!className.empty()) {
@@ -116,8 +116,9 @@ bool RVFLoadControl(const AnsiString& s, TComponent*& control, const AnsiString&
 void RVFLoadControlBinary(const AnsiString& data, TComponent*& control, const AnsiString& className,
                           TWinControl* parent)
 {
-    TMemoryStream stream;
-    RVFBytesToStream(data, stream);
+    // Read where the bytes lie: a control nested in a control (a table in a
+    // table's cell) is not copied once per level.
+    TBytesViewStream stream(data.data(), static_cast<int64_t>(data.size()));
     LoadControlFromStream(stream, control, className, parent);
 }
 

@@ -29,20 +29,35 @@ int RoundDiv64(int64_t x, int64_t d)
 
 // A table being built stands in a document of its own, so that asking for its
 // place (which its cells do for their list markers) costs nothing until it is
-// inserted. Everything else comes from the document around.
+// inserted. Everything else comes from the document around; its root and
+// style sheet, which stay the same while the table is read, are asked once,
+// so that tables nested deep do not walk up to the root at every level.
+// Changes inside the table concern no document around it until it is
+// inserted there (which counts as a change of that document): the counting
+// of a change in its cells stops here, as it stops at a document read as a
+// part of an item.
 class TRVRTFTableHolder : public TCustomRVData {
 public:
-    explicit TRVRTFTableHolder(TCustomRVData* parent) : FParent(parent) {}
+    explicit TRVRTFTableHolder(TCustomRVData* parent)
+        : FParent(parent), FRoot(parent->GetRootData()), FAbsoluteRoot(parent->GetAbsoluteRootData()),
+          FStyle(parent->GetRVStyle())
+    {
+        State.Include(rvstLoadingAsPartOfItem);
+    }
     TCustomRVData* GetParentData() override { return FParent; }
-    TCustomRVData* GetRootData() override { return FParent->GetRootData(); }
+    TCustomRVData* GetRootData() override { return FRoot; }
     TCustomRVData* GetAbsoluteParentData() override { return FParent; }
-    TCustomRVData* GetAbsoluteRootData() override { return FParent->GetAbsoluteRootData(); }
+    TCustomRVData* GetAbsoluteRootData() override { return FAbsoluteRoot; }
+    TRVStyle* GetRVStyle() override { return FStyle; }
     AnsiString GetURL(int) override { return AnsiString(); }
     void ControlAction2(TRVControlAction, int, TControl*&) override {}
     void HTMLSaveImage(TCustomRVData*, int, const AnsiString&, TColor, AnsiString&, bool&) override {}
 
 private:
     TCustomRVData* FParent;
+    TCustomRVData* FRoot;
+    TCustomRVData* FAbsoluteRoot;
+    TRVStyle* FStyle;
 };
 
 } // namespace

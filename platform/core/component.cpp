@@ -180,6 +180,13 @@ void TComponent::RemoveFreeNotification(TComponent* aComponent)
 {
     if (!aComponent)
         return;
+    // A link is always held on both sides, so the shorter list tells whether
+    // there is one: a component many others link to (a shared popup menu or
+    // style sheet) is not searched through for every one of them that goes,
+    // after its link has already been dropped.
+    const bool shorter = FFreeNotifies.size() <= aComponent->FFreeNotifies.size();
+    if (!Contains(shorter ? FFreeNotifies : aComponent->FFreeNotifies, shorter ? aComponent : this))
+        return;
     RemoveNotification(aComponent);
     aComponent->RemoveNotification(this);
 }

@@ -237,8 +237,34 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count)
     return count;
 }
 
+const char* TStream::BytesInMemory(int64_t& count)
+{
+    count = 0;
+    return nullptr;
+}
+
+namespace {
+
+// The bytes of a buffer of Size from Position on.
+const char* BytesFrom(const void* data, int64_t size, int64_t position, int64_t& count)
+{
+    if (position < 0 || position > size) {
+        count = 0;
+        return nullptr;
+    }
+    count = size - position;
+    return static_cast<const char*>(data) + position;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------
 // TMemoryStream
+
+const char* TMemoryStream::BytesInMemory(int64_t& count)
+{
+    return BytesFrom(FData.data(), Size(), FPosition, count);
+}
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count)
 {
@@ -324,6 +350,11 @@ int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin)
 void TStringStream::SetSize(int64_t newSize)
 {
     BufferSetSize(FDataString, FPosition, newSize);
+}
+
+const char* TStringStream::BytesInMemory(int64_t& count)
+{
+    return BytesFrom(FDataString.data(), static_cast<int64_t>(FDataString.size()), FPosition, count);
 }
 
 AnsiString TStringStream::ReadString(int64_t count)
@@ -423,6 +454,55 @@ void TStreamWindow::SetSize(int64_t newSize)
         throw EWriteError(SysConst::SWriteError);
     FSize = newSize;
     FPosition = std::min(FPosition, FSize);
+}
+
+const char* TStreamWindow::BytesInMemory(int64_t& count)
+{
+    count = 0;
+    if (FPosition > FSize || !SeekBase())
+        return nullptr;
+    int64_t inBase = 0;
+    const char* bytes = FBase.BytesInMemory(inBase);
+    // The base must hold the whole rest of the window.
+    if (!bytes || inBase < FSize - FPosition)
+        return nullptr;
+    count = FSize - FPosition;
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------
+// TBytesViewStream
+
+TBytesViewStream::TBytesViewStream(const void* bytes, int64_t size)
+    : FBytes(static_cast<const char*>(bytes)), FSize(std::max<int64_t>(size, 0))
+{}
+
+int64_t TBytesViewStream::Read(void* buffer, int64_t count)
+{
+    if (count <= 0 || FPosition >= FSize)
+        return 0;
+    const int64_t n = std::min(count, FSize - FPosition);
+    std::memcpy(buffer, FBytes + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TBytesViewStream::Write(const void*, int64_t)
+{
+    return 0;
+}
+
+int64_t TBytesViewStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    const int64_t target = SeekTarget(FPosition, FSize, offset, origin);
+    if (target >= 0)
+        FPosition = target;
+    return target;
+}
+
+const char* TBytesViewStream::BytesInMemory(int64_t& count)
+{
+    return BytesFrom(FBytes, FSize, FPosition, count);
 }
 
 // ---------------------------------------------------------------------------

@@ -52,6 +52,12 @@ public:
     // Reads a component stream into Instance, or, when Instance is null, into a
     // new component of the registered class the stream names (owned by the caller).
     TComponent* ReadComponent(TComponent* instance);
+
+    // The bytes from the position to the end, when the stream keeps them in
+    // memory (a memory, string or view stream, or a window over one), so
+    // that they can be read in place; valid until the stream's bytes change.
+    // Null, with Count 0, for any other stream.
+    virtual const char* BytesInMemory(int64_t& count);
 };
 
 // Bytes in memory. Memory() stays valid until the size changes. A write past
@@ -70,6 +76,7 @@ public:
 
     void* Memory() { return FData.data(); }
     const void* Memory() const { return FData.data(); }
+    const char* BytesInMemory(int64_t& count) override;
     void Clear();
     // All of Stream, from its start; on a failed read the stream is unchanged.
     void LoadFromStream(TStream& stream);
@@ -108,6 +115,7 @@ public:
     int64_t Size() override { return FSize; }
     // A growing window only (EStreamError for a fixed one): new bytes are zero.
     void SetSize(int64_t newSize) override;
+    const char* BytesInMemory(int64_t& count) override;
 
 private:
     // Moves the base to the window's position; false when it cannot go there.
@@ -160,6 +168,7 @@ public:
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     void SetSize(int64_t newSize) override;
+    const char* BytesInMemory(int64_t& count) override;
 
     const AnsiString& DataString() const { return FDataString; }
     // Reads Count bytes (fewer at the end) as a string.
@@ -167,6 +176,25 @@ public:
 
 private:
     AnsiString FDataString;
+    int64_t FPosition = 0;
+};
+
+// Bytes kept elsewhere read as a stream in place, without a copy: it reads
+// and seeks as a memory stream does and writes nothing. The bytes must stay
+// unchanged while it is used.
+class TBytesViewStream : public TStream {
+public:
+    TBytesViewStream(const void* bytes, int64_t size);
+    const char* ClassName() const override { return "TBytesViewStream"; }
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return FSize; }
+    const char* BytesInMemory(int64_t& count) override;
+
+private:
+    const char* FBytes;
+    int64_t FSize;
     int64_t FPosition = 0;
 };
 

@@ -334,3 +334,47 @@ TEST_F(TRTFTableTest, ANestedTableMovedOutKeepsItsMarkersCounted)
     ASSERT_NE(markers, nullptr);
     EXPECT_EQ(markers->Count(), 2);
 }
+
+// Tables nested 32 deep read from RTF: every cell's document knows its
+// document and style sheet, the counting of changes made while a table is
+// read stops at that table, so the counts add up in proportion to the depth,
+// and a change made after the read still counts in every document around.
+TEST_F(TRTFTableTest, TablesNestedDeepReadBackAndCountLaterChangesEverywhere)
+{
+    TRVStyle sourceStyle(nullptr);
+    TTestRVData source(&sourceStyle);
+    TCustomRVData* holder = &source;
+    for (int level = 0; level < 32; ++level) {
+        auto* table = new TRVTableItemInfo(1, 1, holder);
+        holder->AddItem(AnsiString(), table);
+        holder = table->GetCells(0, 0);
+        holder->Clear();
+    }
+    holder->AddNL("deep", 0, 0);
+    TMemoryStream rtf;
+    ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0));
+    rtf.SetPosition(0);
+    ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+
+    std::vector<TCustomRVData*> stores{&Data};
+    for (TRVTableItemInfo* table : Tables(Data)) {
+        ASSERT_EQ(table->GetRVData(), stores.back());
+        stores.push_back(table->GetCells(0, 0));
+    }
+    ASSERT_EQ(stores.size(), 33u);
+    EXPECT_EQ(stores.back()->GetItemText(stores.back()->GetItemCount() - 1), "deep");
+    uint64_t sum = 0;
+    for (TCustomRVData* store : stores) {
+        EXPECT_EQ(store->GetRootData(), &Data);
+        EXPECT_EQ(store->GetRVStyle(), &Style);
+        sum += store->ChangeCount();
+    }
+    EXPECT_LE(sum, 8 * stores.size());
+    std::vector<uint64_t> before;
+    for (TCustomRVData* store : stores)
+        before.push_back(store->ChangeCount());
+    stores.back()->AddNL("more", 0, 0);
+    for (size_t i = 0; i < stores.size(); ++i)
+        EXPECT_GT(stores[i]->ChangeCount(), before[i]) << "level " << i;
+}

@@ -496,6 +496,63 @@ TEST(TableRVFSize, TablesNestedAsDeepAsRTFAllowsReadBack)
     }
 }
 
+// Tables nested 32 deep read alike from every kind of stream, from its
+// position on: from memory and from a window over it (read where the bytes
+// lie) and from a file (read through a copy), the stream left at its end.
+TEST(TableRVFNested, ReadsAlikeInPlaceAndFromAFile)
+{
+    TTableDoc Source;
+    AddNestedTables(Source, 32);
+    TempDir Dir;
+    for (bool Binary : {false, true}) {
+        SCOPED_TRACE(Binary);
+        const std::string Saved = SaveDocRVF(Source, Binary);
+        const std::string Prefix = "prefix";
+        TMemoryStream Memory;
+        Memory.WriteBuffer((Prefix + Saved).data(), static_cast<int64_t>(Prefix.size() + Saved.size()));
+        TStreamWindow Window(Memory, static_cast<int64_t>(Prefix.size()), static_cast<int64_t>(Saved.size()),
+                             false);
+        TFileStream File(Dir.Write("nested.rvf", Prefix + Saved), fmOpenRead);
+        const std::pair<TStream*, int64_t> Streams[] = {{&Memory, static_cast<int64_t>(Prefix.size())},
+                                                        {&Window, 0},
+                                                        {&File, static_cast<int64_t>(Prefix.size())}};
+        for (const auto& [Stream, Start] : Streams) {
+            Stream->SetPosition(Start);
+            TTableDoc Copy;
+            TColor Color = clNone;
+            ASSERT_TRUE(Copy.Data.LoadRVFFromStream(*Stream, Color, nullptr, nullptr));
+            EXPECT_EQ(Stream->Position(), Stream->Size());
+            AnsiString Inner;
+            EXPECT_EQ(NestingOf(Copy, Inner), 32);
+            EXPECT_EQ(Inner, "deep");
+            EXPECT_EQ(SaveDocRVF(Copy, Binary), Saved);
+        }
+    }
+}
+
+// An RTF save keeps what nested cells learn of their documents for that save
+// only: two documents nested alike but with different fonts, saved one after
+// the other, each write their own font at every level.
+TEST(TableRVFNested, RTFSavesOfNestedTablesEachUseTheirOwnDocument)
+{
+    TTableDoc A, B;
+    AddNestedTables(A, 8);
+    AddNestedTables(B, 8);
+    A.Style.TextStyles()->Items(0)->SetFontName("Alphafont");
+    B.Style.TextStyles()->Items(0)->SetFontName("Betafont");
+    for (int Round = 0; Round < 2; ++Round)
+        for (TTableDoc* Doc : {&A, &B}) {
+            TMemoryStream Out;
+            ASSERT_TRUE(Doc->Data.SaveRTFToStream(Out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr, 0));
+            const std::string RTF(static_cast<const char*>(Out.Memory()), static_cast<size_t>(Out.Size()));
+            const bool IsA = Doc == &A;
+            EXPECT_NE(RTF.find(IsA ? "Alphafont" : "Betafont"), std::string::npos);
+            EXPECT_EQ(RTF.find(IsA ? "Betafont" : "Alphafont"), std::string::npos);
+            EXPECT_NE(RTF.find("deep"), std::string::npos);
+        }
+}
+
 // A cell whose document was stored as text RVF (as files written before
 // cells were always stored in binary form) is still read, with a table in it.
 TEST(TableRVFSize, CellsStoredAsTextRVFAreStillRead)

@@ -181,6 +181,39 @@ TEST(TComponentTest, FreeNotificationIsDroppedOnBothSidesWhoeverGoesFirst)
     delete x;
 }
 
+TEST(TComponentTest, LinksToOneComponentSharedByManyAreDroppedFromEitherSide)
+{
+    // A component many others link to (as panes link to one popup menu): a
+    // link dropped from either side is gone on both, those still linked are
+    // heard when they go, in any order, and none is heard twice.
+    Log log;
+    auto* hub = new TTestComponent(nullptr, "Hub", log);
+    std::vector<TTestComponent*> leaves;
+    for (const char* name : {"A", "B", "C", "D", "E", "F"}) {
+        leaves.push_back(new TTestComponent(nullptr, name, log));
+        leaves.back()->Refer(hub);
+        hub->Refer(leaves.back());
+    }
+    hub->RemoveFreeNotification(leaves[1]);
+    leaves[3]->RemoveFreeNotification(hub);
+    log.clear();
+    for (int i : {0, 5, 2}) {
+        delete leaves[static_cast<size_t>(i)];
+        leaves[static_cast<size_t>(i)] = nullptr;
+    }
+    EXPECT_EQ(log, (Log{"free A", "Hub -A", "free F", "Hub -F", "free C", "Hub -C"}));
+    log.clear();
+    delete hub;
+    // B and D were no longer linked: only E hears of it.
+    EXPECT_EQ(log, (Log{"free Hub", "E -Hub"}));
+    EXPECT_EQ(leaves[4]->Ref, nullptr);
+    for (TTestComponent* leaf : leaves)
+        if (leaf) {
+            leaf->Ref = nullptr;
+            delete leaf;
+        }
+}
+
 TEST(TComponentTest, LinksToOwnedComponentsAreHeardWhenTheOwnerGoes)
 {
     Log log;

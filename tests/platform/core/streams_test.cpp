@@ -217,6 +217,85 @@ TEST(StreamWindow, WindowsInWindowsWorkOnTheOutermostStream)
     EXPECT_EQ(MemoryBytes(base, base.Size()), "head<[deep]");
 }
 
+// The bytes a stream keeps in memory, from Stream's position, or "null".
+std::string InMemory(TStream& stream)
+{
+    int64_t count = -1;
+    const char* bytes = stream.BytesInMemory(count);
+    if (!bytes)
+        return count == 0 ? "null" : "null with a count";
+    return std::string(bytes, static_cast<size_t>(count));
+}
+
+TEST(BytesInMemory, EveryMemoryStreamAndWindowOverOneShowsItsRestInPlace)
+{
+    TMemoryStream memory;
+    memory.WriteBuffer("head<deep>tail", 14);
+    memory.SetPosition(4);
+    EXPECT_EQ(InMemory(memory), "<deep>tail");
+    EXPECT_EQ(memory.Position(), 4);
+    memory.SetPosition(20); // past the end
+    EXPECT_EQ(InMemory(memory), "null");
+
+    TStringStream text("abcdef");
+    text.SetPosition(2);
+    EXPECT_EQ(InMemory(text), "cdef");
+
+    // A window answers its own bytes only, whatever the base's position,
+    // also inside another window.
+    TStreamWindow outer(memory, 4, 6, false);
+    TStreamWindow inner(outer, 1, 4, false);
+    memory.SetPosition(0);
+    inner.SetPosition(1);
+    EXPECT_EQ(InMemory(inner), "eep");
+    EXPECT_EQ(InMemory(outer), "<deep>");
+
+    // A window reaching past its base's end is not in memory whole.
+    TMemoryStream shortBase;
+    shortBase.WriteBuffer("ab", 2);
+    TStreamWindow growing(shortBase, 0, 0, true);
+    growing.WriteBuffer("abcd", 4);
+    growing.SetPosition(1);
+    EXPECT_EQ(InMemory(growing), "bcd");
+}
+
+TEST(BytesInMemory, FileStreamsAndWindowsOverThemAreNotInMemory)
+{
+    TempDir dir;
+    const std::string name = dir.Path() + "/bytes";
+    {
+        TFileStream file(name, fmCreate);
+        file.WriteBuffer("abc", 3);
+        file.SetPosition(0);
+        EXPECT_EQ(InMemory(file), "null");
+        TStreamWindow window(file, 1, 2, false);
+        EXPECT_EQ(InMemory(window), "null");
+    }
+}
+
+TEST(BytesViewStream, ReadsAndSeeksInPlaceAndWritesNothing)
+{
+    const std::string bytes = "0123456789";
+    TBytesViewStream view(bytes.data(), static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(view.Size(), 10);
+    char buffer[4] = {};
+    EXPECT_EQ(view.Read(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    EXPECT_EQ(InMemory(view), "456789");
+    EXPECT_EQ(view.Write("x", 1), 0);
+    EXPECT_THROW(view.WriteBuffer("x", 1), EWriteError);
+    EXPECT_EQ(view.Seek(-2, soEnd), 8);
+    EXPECT_EQ(view.Read(buffer, 4), 2);
+    EXPECT_EQ(view.Read(buffer, 4), 0);
+    EXPECT_EQ(view.Seek(-1, soBeginning), -1);
+    EXPECT_EQ(bytes, "0123456789");
+    // A window over the view reads its part in place.
+    TStreamWindow window(view, 3, 4, false);
+    EXPECT_EQ(ReadAll(window), "3456");
+    window.SetPosition(1);
+    EXPECT_EQ(InMemory(window), "456");
+}
+
 TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
 {
     TempDir dir;
