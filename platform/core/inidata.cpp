@@ -19,14 +19,20 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiString::npos)
+// Narrows [First, Last) of S past the blanks at either end.
+void SkipBlanks(const AnsiString& s, size_t& first, size_t& last)
 {
-    if (last > s.size())
-        last = s.size();
     while (first < last && IsBlank(s[first]))
         ++first;
     while (last > first && IsBlank(s[last - 1]))
         --last;
+}
+
+AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiString::npos)
+{
+    if (last > s.size())
+        last = s.size();
+    SkipBlanks(s, first, last);
     return s.substr(first, last - first);
 }
 
@@ -170,10 +176,7 @@ AnsiString KeyLine(const AnsiString& ident, const AnsiString& value)
         return CleanName(ident) + "=" + value;
     size_t first = 0;
     size_t last = ident.size();
-    while (first < last && IsBlank(ident[first]))
-        ++first;
-    while (last > first && IsBlank(ident[last - 1]))
-        --last;
+    SkipBlanks(ident, first, last);
     AnsiString line;
     line.reserve(last - first + 1 + value.size());
     line.append(ident, first, last - first).append(1, '=').append(value);
@@ -198,10 +201,7 @@ AnsiString KeyValue(const AnsiString& line)
 {
     size_t first = line.find('=') + 1;
     size_t last = line.size();
-    while (first < last && IsBlank(line[first]))
-        ++first;
-    while (last > first && IsBlank(line[last - 1]))
-        --last;
+    SkipBlanks(line, first, last);
     if (last - first >= 2 && (line[first] == '"' || line[first] == '\'') && line[last - 1] == line[first]) {
         ++first;
         --last;
