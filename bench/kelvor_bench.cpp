@@ -414,12 +414,16 @@ double SingleWrite(TTailFile* File, const std::string& Log, int64_t Bytes, long 
 }
 
 // The append ratio of every case of line length and chunk size, printed; the
-// worst of them is answered.
-double AppendRatio(TKelvorSide& kelvor, TPlainSide& plain)
+// worst of them is answered. A length and a chunk size above 0 run that case
+// alone.
+double AppendRatio(TKelvorSide& kelvor, TPlainSide& plain, int onlyLength = 0, long onlyChunkLines = 0)
 {
     double headlineRatio = 0;
     for (int length : {80, 200}) {
         for (long chunkLines : {1L, 100L, 10000L}) {
+            if ((onlyLength > 0 && length != onlyLength) ||
+                (onlyChunkLines > 0 && chunkLines != onlyChunkLines))
+                continue;
             const long total = chunkLines == 1 ? 5000 : chunkLines == 100 ? 50000 : 100000;
             const std::vector<std::string> chunks = Chunks(0, total, length, chunkLines);
             kelvor.Clear();
@@ -546,8 +550,12 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 
 int main(int argc, char** argv)
 {
-    // "--memory" runs the memory case alone.
+    // "--memory" runs the memory case alone; "--append [LENGTH [CHUNK-LINES]]"
+    // runs the append cases alone (those of that line length and chunk size).
     const bool memoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
+    const bool appendOnly = argc > 1 && std::string(argv[1]) == "--append";
+    const int onlyLength = appendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
+    const long onlyChunkLines = appendOnly && argc > 3 ? std::atol(argv[3]) : 0;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string dir = TempFolder();
     const std::string ini = dir + "/kelvor.ini";
@@ -588,13 +596,6 @@ int main(int argc, char** argv)
     FeedAll(kelvor, Chunks(0, 200, 200, 100));
     FeedAll(plain, Chunks(0, 200, 200, 100));
 
-    // Memory first, from fresh containers.
-    const long memoryLines = 100000;
-    const double kelvorBytes = BytesPerLine(kelvor, memoryLines, 100);
-    const double plainBytes = BytesPerLine(plain, memoryLines, 100);
-    std::printf("memory, %ld lines of 100 characters, heap bytes per line beyond the text: "
-                "kelvor %.1f, qplaintextedit %.1f\n",
-                memoryLines, kelvorBytes, plainBytes);
     // The window goes, and the files it followed and read.
     const auto finish = [&] {
         std::fflush(stdout);
@@ -605,6 +606,19 @@ int main(int argc, char** argv)
         rmdir(dir.c_str());
         return 0;
     };
+    if (appendOnly) {
+        const double ratio = AppendRatio(kelvor, plain, onlyLength, onlyChunkLines);
+        std::printf("append ratio kelvor/qplaintextedit, worst of the cases run: %.2f\n", ratio);
+        return finish();
+    }
+
+    // Memory first, from fresh containers.
+    const long memoryLines = 100000;
+    const double kelvorBytes = BytesPerLine(kelvor, memoryLines, 100);
+    const double plainBytes = BytesPerLine(plain, memoryLines, 100);
+    std::printf("memory, %ld lines of 100 characters, heap bytes per line beyond the text: "
+                "kelvor %.1f, qplaintextedit %.1f\n",
+                memoryLines, kelvorBytes, plainBytes);
     if (memoryOnly) {
         std::printf("bytes per line: %.0f\n", kelvorBytes);
         return finish();
