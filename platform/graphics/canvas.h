@@ -351,6 +351,11 @@ protected:
     // CharAdvance gives them), when the backend keeps them at hand; null
     // makes ASCII text ask UnitAdvances.
     virtual const int* AsciiAdvances() { return nullptr; }
+    // The one advance that every printable ASCII character (0x20 to 0x7E) has
+    // in the current font, as AsciiAdvances gives them, when they all have the
+    // same (a fixed-pitch font); -1 when they differ or the backend does not
+    // keep them at hand.
+    virtual int PrintableAsciiAdvance() { return -1; }
     // Shapes Count code units of one joining script (Arabic, Syriac, N'Ko) as one
     // word: Advances gets the advance of each cluster (a letter in its joined
     // form, a ligature, a letter with its marks) on the cluster's first unit and

@@ -7,6 +7,7 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/core/codepages.h"
@@ -37,6 +38,27 @@ char ClassOf(UChar32 c)
     default:
         return GCPCLASS_NEUTRAL;
     }
+}
+
+// Whether every byte is a printable ASCII character (0x20 to 0x7E), tested
+// eight bytes at a time: a byte below 0x20 borrows into its top bit when 0x20
+// is taken from it, and a byte above 0x7E has its top bit set once 1 is added
+// (a borrow or a carry crosses into the next byte only from a byte that
+// failed already).
+bool AllPrintableAscii(const char* str, int count)
+{
+    constexpr uint64_t Ones = 0x0101010101010101u;
+    constexpr uint64_t Tops = 0x8080808080808080u;
+    uint64_t outside = 0;
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, str + i, sizeof w);
+        outside |= ((w - Ones * 0x20) & ~w & Tops) | (((w + Ones) | w) & Tops);
+    }
+    for (; i < count; ++i)
+        outside |= static_cast<unsigned char>(static_cast<unsigned char>(str[i]) - 0x20) > 0x5E;
+    return outside == 0;
 }
 
 } // namespace
@@ -198,6 +220,10 @@ bool TCanvas::AsciiExtents(const char* str, int count, int* prefixes, TSize& siz
                 high |= c;
                 prefixes[i] = sum += ascii[c & 0x7F] + extra;
             }
+        } else if (const int uniform = PrintableAsciiAdvance();
+                   uniform >= 0 && AllPrintableAscii(str, count)) {
+            // A fixed-pitch font: the width is a product.
+            sum = static_cast<int>(int64_t{uniform + extra} * count);
         } else {
             for (int i = 0; i < count; ++i) {
                 const auto c = static_cast<unsigned char>(str[i]);

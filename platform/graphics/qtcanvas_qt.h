@@ -42,6 +42,7 @@ protected:
     int CharAdvance(const WideChar* Char, int count) override;
     void UnitAdvances(const WideChar* str, int count, int* advances) override;
     const int* AsciiAdvances() override;
+    int PrintableAsciiAdvance() override;
     bool ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts) override;
     void FontMetrics(TOutlineTextMetric& metrics) override;
     void DoLine(const TPoint& from, const TPoint& to) override;

@@ -55,8 +55,10 @@ struct TQtFontData {
     TOutlineTextMetric Metrics;
     std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
     std::array<const TQtGlyphs*, 0x100> Latin{};
-    // The advances of the ASCII characters, once asked for.
+    // The advances of the ASCII characters, once asked for, and the one
+    // advance of the printable ones when they share it (else -1).
     std::array<int, 0x80> Ascii{};
+    int PrintableAscii = -1;
     bool AsciiKnown = false;
     std::vector<TQtFace> Faces;
 
@@ -293,9 +295,19 @@ const int* TQtCanvas::AsciiAdvances()
     if (!font.AsciiKnown) {
         for (WideChar c = 0; c < 0x80; ++c)
             font.Ascii[c] = font.GlyphsOf(&c, 1).Advance;
+        const auto printable = font.Ascii.begin() + 0x20;
+        const auto end = font.Ascii.begin() + 0x7F;
+        font.PrintableAscii =
+            std::all_of(printable, end, [&](int advance) { return advance == *printable; }) ? *printable : -1;
         font.AsciiKnown = true;
     }
     return font.Ascii.data();
+}
+
+int TQtCanvas::PrintableAsciiAdvance()
+{
+    AsciiAdvances();
+    return CurrentFont().PrintableAscii;
 }
 
 void TQtCanvas::FontMetrics(TOutlineTextMetric& metrics)

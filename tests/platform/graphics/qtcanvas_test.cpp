@@ -319,6 +319,32 @@ TEST(QtTextTest, AsciiInUtf8MeasuresAndDrawsAsTheGeneralRoadDoes)
     SetACP(0);
 }
 
+TEST(QtTextTest, FixedPitchAsciiMeasuresAsItsCharacters)
+{
+    // In a fixed-pitch font the width of printable ASCII is a product of its
+    // length; it must give what the characters' own advances give.
+    SetACP(65001);
+    TPixelBuffer pixels(20, 20);
+    auto canvas = CreateBufferCanvas(pixels);
+    canvas->Font()->SetName("DejaVu Sans Mono");
+    canvas->Font()->SetSize(9);
+    canvas->SetTextCharacterExtra(1);
+    const AnsiString base = "2024-05-01 [worker-07] id=42 ok {}~ ";
+    for (size_t length : {1u, 8u, 9u, 36u}) {
+        const AnsiString text = base.substr(0, length);
+        SCOPED_TRACE(text);
+        TSize total, prefixed;
+        std::vector<int> dx(text.size());
+        ASSERT_TRUE(canvas->GetTextExtentPoint32A(text.data(), static_cast<int>(text.size()), total));
+        ASSERT_TRUE(canvas->GetTextExtentExPointA(text.data(), static_cast<int>(text.size()), 100000, nullptr,
+                                                  dx.data(), prefixed));
+        EXPECT_EQ(total.cx, prefixed.cx);
+        EXPECT_EQ(total.cx, dx.back());
+        EXPECT_GT(total.cx, static_cast<int>(length));
+    }
+    SetACP(0);
+}
+
 TEST(QtTextTest, PrefixExtentsGiveWhatEveryPartMeasuresAlone)
 {
     // Any part that begins and ends where a character begins measures alone

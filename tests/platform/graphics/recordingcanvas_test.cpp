@@ -19,7 +19,61 @@ protected:
 // Logical "abc אבג def": Latin, a space, three Hebrew letters, a space, Latin.
 const WideString kMixed = u"abc \u05D0\u05D1\u05D2 def";
 
+// A fixed-pitch font as a backend that keeps its ASCII advances at hand
+// gives it: printable ASCII 7 pixels wide, every other character 3.
+class TFixedPitchCanvas : public TRecordingCanvas {
+public:
+    TFixedPitchCanvas() : TRecordingCanvas(200, 100)
+    {
+        for (int c = 0; c < 0x80; ++c)
+            FAscii[c] = Advance(static_cast<WideChar>(c));
+    }
+    static int Advance(WideChar c) { return c >= 0x20 && c < 0x7F ? 7 : 3; }
+
+protected:
+    int CharAdvance(const WideChar* c, int) override { return Advance(*c); }
+    const int* AsciiAdvances() override { return FAscii; }
+    int PrintableAsciiAdvance() override { return 7; }
+
+private:
+    int FAscii[0x80];
+};
+
 } // namespace
+
+TEST_F(RecordingCanvasTest, FixedPitchAsciiIsAProductOnlyWhenEveryByteIsPrintable)
+{
+    // Bytes are tested eight at a time, then one by one: an odd byte at any
+    // place of texts of several lengths leaves the text to its characters'
+    // own advances.
+    SetACP(65001);
+    TFixedPitchCanvas fixed;
+    fixed.SetTextCharacterExtra(1);
+    const AnsiString base = "2024-05-01 [worker-07] id=42 ok {}~ ";
+    for (size_t length : {1u, 7u, 8u, 9u, 16u, 17u, 36u}) {
+        for (size_t at = 0; at <= length; ++at) {
+            for (const char* odd : {"\x01", "\x1F", "\x7F", "\xC3\xA9"}) {
+                AnsiString text = base.substr(0, length);
+                if (at < length)
+                    text.replace(at, 1, odd); // at == length: the text as it is
+                SCOPED_TRACE(testing::PrintToString(text));
+                int expected = 0;
+                for (size_t i = 0; i < text.size(); ++i) {
+                    const auto c = static_cast<unsigned char>(text[i]);
+                    if (c == 0xC3) {
+                        expected += TFixedPitchCanvas::Advance(0xE9) + 1;
+                        ++i;
+                    } else {
+                        expected += TFixedPitchCanvas::Advance(c) + 1;
+                    }
+                }
+                TSize size;
+                ASSERT_TRUE(fixed.GetTextExtentPoint32A(text.data(), static_cast<int>(text.size()), size));
+                EXPECT_EQ(size.cx, expected);
+            }
+        }
+    }
+}
 
 TEST_F(RecordingCanvasTest, Utf8AnsiTextMeasuresAndDrawsWholeCharacters)
 {
