@@ -8,6 +8,9 @@
 // is shown when the file has nothing more waiting (or is paused, or the
 // monitor stops), and at least once a second during a long burst, a piece's
 // worth of text at a time, so that the window never waits long for it.
+// Outside a burst, one turn of the event loop shows slices for as long as a
+// turn may take and paints once: a chunk of several pieces shows without a
+// paint for each piece, and the window answers its input between turns.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
@@ -34,6 +37,10 @@ using TClock = std::chrono::steady_clock;
 constexpr auto ShowAtLeastEvery = std::chrono::milliseconds(1000);
 // What one showing adds to a pane: a piece's worth of text (at least a line).
 constexpr size_t SliceBytes = CTail::PieceLimit;
+// How long one turn of the event loop may go on adding slices outside a
+// burst (a turn shows one slice at least): short enough that the window
+// answers input without a wait one notices.
+constexpr auto TurnBudget = std::chrono::milliseconds(12);
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -169,11 +176,12 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
     return state;
 }
 
-// Adds the oldest waiting lines to the pane, a piece's worth, lays it out,
-// scrolls it to its end and paints it at once.
-void ShowSlice(TRollView* view, TPaneDisplayState* state)
+// Adds the oldest waiting lines to the pane, a piece's worth at a time, and
+// lays each piece out; with Many, further pieces while the turn's budget
+// lasts (the next piece is begun only when one more piece as long as the last
+// fits in it). Then scrolls the pane to its end and paints it once.
+void ShowSlice(TRollView* view, TPaneDisplayState* state, bool many)
 {
-    size_t bytes = 0;
     // The queued lines hold no line ends: each is added as it stands (its
     // copy moved into the pane's document), and an empty rest of a line adds
     // nothing to the line it continues.
@@ -185,16 +193,25 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state)
         else if (!text.empty())
             view->AddNL(std::move(text), style, -1);
     };
-    while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
-        bytes += state->Pending.PopFront(show) + 1;
-    // Only the new tail is laid out (the result equals a whole layout); a
-    // cleared pane is laid out whole. The layout marks for painting what it
-    // changed, and scrolling to the end moves what stays.
-    if (state->WholeLayout)
-        view->Format();
-    else
-        view->FormatTail();
-    state->WholeLayout = false;
+    const TClock::time_point start = TClock::now();
+    TClock::time_point pieceStart = start;
+    for (;;) {
+        size_t bytes = 0;
+        while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
+            bytes += state->Pending.PopFront(show) + 1;
+        // Only the new tail is laid out (the result equals a whole layout); a
+        // cleared pane is laid out whole. The layout marks for painting what
+        // it changed, and scrolling to the end moves what stays.
+        if (state->WholeLayout)
+            view->Format();
+        else
+            view->FormatTail();
+        state->WholeLayout = false;
+        const TClock::time_point now = TClock::now();
+        if (!many || state->Pending.Empty() || (now - start) + (now - pieceStart) > TurnBudget)
+            break;
+        pieceStart = now;
+    }
     view->SetVScrollPos(view->GetVScrollMax());
     // Painted now, without running the event loop inside the poll.
     view->Update();
@@ -221,7 +238,7 @@ void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state)
         state->ShowTimer->SetEnabled(true);
         return;
     }
-    ShowSlice(view, state);
+    ShowSlice(view, state, !burst);
     state->WaitingSince = now;
     state->ShowTimer->SetInterval(burst ? LookAgain : ShowNextSlice);
     state->ShowTimer->SetEnabled(!state->Pending.Empty());

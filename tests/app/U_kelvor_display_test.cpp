@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Tail.h"
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvfdata.h"
@@ -217,6 +219,37 @@ TEST_F(KelvorDisplayTest, TheTailLayoutEqualsAWholeLayoutAndThePaneShowsItsEnd)
     EXPECT_EQ(tail.Items, whole.Items);
     EXPECT_EQ(tail.Document, whole.Document);
     EXPECT_EQ(range, View->VRange());
+}
+
+TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndInView)
+{
+    // Four pieces' worth of lines in one chunk (a piece is what one showing
+    // takes at least), every thousandth in red: whatever one turn leaves
+    // waiting is shown as the events run, and nothing is lost, doubled or
+    // reordered.
+    const auto line = [](int i) {
+        return "line " + std::to_string(i) + (i % 1000 == 999 ? " ERROR" : "") + " of a large chunk";
+    };
+    std::string chunk;
+    int count = 0;
+    while (chunk.size() < 4 * CTail::PieceLimit)
+        chunk += line(count++) + '\n';
+    Feed(chunk);
+    ASSERT_TRUE(WaitUntil([&] { return View->GetLineCount() == count; }, WaitDeadlineMs, PumpEvents))
+        << View->GetLineCount();
+    for (int i : {0, 1, 999, count / 2, count - 2, count - 1}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(View->GetItemText(i), line(i));
+        EXPECT_EQ(View->GetItemStyle(i), i % 1000 == 999 ? 1 : 0);
+        EXPECT_TRUE(View->IsParaStart(i));
+    }
+    EXPECT_EQ(File->LineCount, count);
+    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
+    // What follows joins the end.
+    Feed("after\n");
+    ASSERT_TRUE(WaitUntil([&] { return View->GetLineCount() == count + 1; }, WaitDeadlineMs, PumpEvents));
+    EXPECT_EQ(View->GetItemText(count), "after");
+    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
 }
 
 TEST_F(KelvorDisplayTest, ShowOnLogEventBringsAHiddenWindowUpWithTheFilesName)
