@@ -77,7 +77,13 @@ struct TWindowData {
     TRect ClientInFrame;    // the client area in the frame's coordinates
 
     // The client area's pixels, the canvas over them (the control's, which
-    // outlives the window), and the update region.
+    // outlives the window), and the update region. Buffer views rows of
+    // Store from StoreTop on: once the window scrolls, Store is made taller
+    // than the client area, and a scroll of the whole area up or down moves
+    // the view instead of the pixels (they move only when the view reaches
+    // an end of Store).
+    QImage Store;
+    int StoreTop = 0;
     QImage Buffer;
     TQtCanvas* BufferCanvas = nullptr;
     QRegion Invalid;
@@ -94,6 +100,10 @@ struct TWindowData {
     // Makes the buffer the client area's size, with the control's canvas on it;
     // a new size invalidates it all.
     void ResizeBuffer();
+    // Scrolls the whole client area by Dy rows by moving the view of Buffer
+    // over Store, the pixels of the uncovered rows kept as they were; false
+    // (nothing done) where that cannot be done.
+    bool ScrollView(int dy);
     // Paints the update region into the buffer: WM_ERASEBKGND when asked for, then WM_PAINT.
     void PaintInvalid();
     // Hands the frame over to the toolkit for deletion (at once, or after the

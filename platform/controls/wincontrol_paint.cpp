@@ -118,7 +118,10 @@ int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* cl
     const QRect area = source & clip;
     // Where the moved pixels land, within the scrolled area and the clip.
     const QRect target = source.translated(dx, dy) & area;
-    if (!target.isEmpty() && !Buffer.isNull()) {
+    const bool whole = dx == 0 && area == client && !target.isEmpty();
+    if (whole && ScrollView(dy)) {
+        // The view moved over the pixels.
+    } else if (!target.isEmpty() && !Buffer.isNull()) {
         // Moved in place, row by row in the order that reads every row before
         // it is overwritten (memmove takes care of a row moved sideways).
         const int bytesPerLine = Buffer.bytesPerLine();

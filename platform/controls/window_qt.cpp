@@ -10,6 +10,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/forms.h"
@@ -470,15 +472,57 @@ void TWindowData::ResizeBuffer()
     BufferCanvas->SetDevice(nullptr);
     // Opaque, as the window is: the toolkit's copy of a window is opaque too,
     // so showing the buffer copies its rows instead of blending every pixel.
-    Buffer = QImage(size, QImage::Format_RGB32);
+    // Store is as tall as the client area until the window scrolls.
+    Store = QImage(size, QImage::Format_RGB32);
+    StoreTop = 0;
     const TColor color = Control->Color();
-    Buffer.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
+    Store.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
+    Buffer = QImage(Store.bits(), size.width(), size.height(), Store.bytesPerLine(), QImage::Format_RGB32);
     BufferCanvas->SetDevice(&Buffer);
     // A new size repaints the whole client area.
     Invalid = QRegion(0, 0, ClientInFrame.Width(), ClientInFrame.Height());
     EraseNeeded = true;
     if (Client)
         Client->update();
+}
+
+bool TWindowData::ScrollView(int dy)
+{
+    const int width = Buffer.width();
+    const int height = Buffer.height();
+    if (Buffer.isNull() || Store.isNull() || !BufferCanvas || Painting || dy == 0 || std::abs(dy) >= height)
+        return false;
+    const qsizetype bytesPerLine = Store.bytesPerLine();
+    const auto rows = [&](int top) { return Store.bits() + top * bytesPerLine; };
+    BufferCanvas->RepointImage([&] {
+        if (Store.height() == height) {
+            // The first scroll: room for as many rows again.
+            QImage taller(width, 2 * height, QImage::Format_RGB32);
+            std::memcpy(taller.bits(), Store.constBits(), static_cast<size_t>(height) * bytesPerLine);
+            Buffer = QImage();
+            Store = std::move(taller);
+            StoreTop = 0;
+        }
+        // Row y shows what row y - Dy showed; where the view would leave
+        // Store, it is first moved to the end it goes away from.
+        int top = StoreTop - dy;
+        if (top < 0 || top + height > Store.height()) {
+            const int at = dy < 0 ? 0 : Store.height() - height;
+            std::memmove(rows(at), rows(StoreTop), static_cast<size_t>(height) * bytesPerLine);
+            StoreTop = at;
+            top = StoreTop - dy;
+        }
+        // The uncovered rows keep the pixels they had.
+        const int count = std::abs(dy);
+        if (dy < 0)
+            std::memcpy(rows(StoreTop + height), rows(StoreTop + height - count),
+                        static_cast<size_t>(count) * bytesPerLine);
+        else
+            std::memcpy(rows(top), rows(StoreTop), static_cast<size_t>(count) * bytesPerLine);
+        StoreTop = top;
+        Buffer = QImage(rows(StoreTop), width, height, bytesPerLine, QImage::Format_RGB32);
+    });
+    return true;
 }
 
 void TWindowData::PaintInvalid()

@@ -36,6 +36,18 @@ public:
     // given; the device painted on before is let go first. The font, pen, brush,
     // origins and saved states stay; a clip is removed (it was the old device's).
     void SetDevice(QPaintDevice* device, std::unique_ptr<QPaintDevice> owned = nullptr);
+    // Lets go of the device while the image object it is points at other
+    // pixels of the same size, and takes it up again after (Change makes the
+    // change); the canvas keeps its clip and all its state.
+    template <class F> void RepointImage(F change)
+    {
+        const bool active = FPainter.isActive();
+        if (active)
+            FPainter.end();
+        change();
+        if (active && FDevice && FDevice->width() > 0 && FDevice->height() > 0)
+            FPainter.begin(FDevice);
+    }
 
 protected:
     TRect DeviceBounds() const override;

@@ -452,6 +452,48 @@ TEST_F(ControlsTest, ScrolledPixelsShowAsAWholePaintWouldShowThem)
     }
 }
 
+TEST_F(ControlsTest, ManyScrollsUpAndDownMovePixelsAsOneMoveEachWould)
+{
+    // Row y is painted in a colour of its own; scrolls of the whole window up
+    // and down, far past its height in either direction and back, must leave
+    // every row where one move of the pixels would have left it, the
+    // uncovered rows keeping the pixels they had (nothing is invalidated),
+    // and drawing after them lands where it is drawn.
+    TPixelBuffer pixels;
+    ASSERT_TRUE(GrabWindow(A, pixels));
+    const int height = A->ClientHeight();
+    const auto rowColour = [](int row) {
+        return TColor(0x010000 * (row % 256) + 0x000100 * (row / 256) + 0x40);
+    };
+    std::vector<TColor> expected(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        expected[static_cast<size_t>(y)] = rowColour(y);
+        A->Canvas()->Brush()->SetColor(rowColour(y));
+        A->Canvas()->FillRect(Rect(0, y, A->ClientWidth(), y + 1));
+    }
+    const int moves[] = {-10, -10, -3, -(height - 1), 12, 7, -5, 1, height - 1, 30, 30, 30, -33, -1};
+    int drawn = height;
+    for (int round = 0; round < 8; ++round) {
+        for (int dy : moves) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", by " << dy);
+            ScrollWindowEx(A->Handle(), 0, dy, nullptr, nullptr, nullptr, nullptr, 0);
+            std::vector<TColor> before = expected;
+            for (int y = 0; y < height; ++y)
+                if (y - dy >= 0 && y - dy < height)
+                    expected[static_cast<size_t>(y)] = before[static_cast<size_t>(y - dy)];
+            // A new row drawn after the scroll, at the end it uncovered.
+            const int row = dy < 0 ? height - 1 : 0;
+            expected[static_cast<size_t>(row)] = rowColour(drawn);
+            A->Canvas()->Brush()->SetColor(rowColour(drawn++));
+            A->Canvas()->FillRect(Rect(0, row, A->ClientWidth(), row + 1));
+            ASSERT_TRUE(GrabWindow(A, pixels));
+            for (int y = 0; y < height; ++y)
+                ASSERT_EQ(pixels.At(A->ClientWidth() / 2, y), ColorToPixel(expected[static_cast<size_t>(y)]))
+                    << "row " << y;
+        }
+    }
+}
+
 TEST_F(ControlsTest, PointerEnteringAndLeavingIsReported)
 {
     A->Messages.clear();
