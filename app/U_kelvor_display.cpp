@@ -159,7 +159,7 @@ public:
     }
 };
 
-void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state);
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, bool backlog = false);
 
 // The pane's state, made for File the first time the pane is shown text.
 TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
@@ -219,8 +219,10 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, bool many)
 
 // Shows a slice of what waits unless the file has more waiting to be read
 // and may yet purge it (then now and then during a long burst), and leaves
-// the timer to come back for the rest.
-void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state)
+// the timer to come back for the rest. A poll that finds lines waiting from
+// before (Backlog) has spent its turn reading: it shows one piece, and the
+// pane's timer shows the rest, a turn's budget at a time.
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, bool backlog)
 {
     TTailFile* file = form->Tail ? form->Tail->FindByViewer(view) : nullptr;
     if (!file || state->FileName != file->FileName || state->LineCount != file->LineCount) {
@@ -238,7 +240,7 @@ void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state)
         state->ShowTimer->SetEnabled(true);
         return;
     }
-    ShowSlice(view, state, !burst);
+    ShowSlice(view, state, !burst && !backlog);
     state->WaitingSince = now;
     state->ShowTimer->SetInterval(burst ? LookAgain : ShowNextSlice);
     state->ShowTimer->SetEnabled(!state->Pending.Empty());
@@ -421,7 +423,7 @@ void TForm1::TailNewText(int index, TTailFile* file)
         return;
     if (!queued)
         state->WaitingSince = TClock::now();
-    ShowPending(this, view, state);
+    ShowPending(this, view, state, queued);
     if (!added)
         return;
 
@@ -475,7 +477,7 @@ void TForm1::TailFileTruncated(int index, TTailFile* file)
     if (!state->Pending.Empty()) {
         // The break goes after the lines that wait.
         state->Pending.AddBreak();
-        ShowPending(this, view, state);
+        ShowPending(this, view, state, true);
         return;
     }
     view->AddBreak();
