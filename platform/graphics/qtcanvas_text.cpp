@@ -7,9 +7,11 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -37,6 +39,12 @@ struct TQtGlyphs {
     int Advance = 0;
     qreal BaselineShift = 0; // from the layout's baseline to the font's
     std::vector<TQtGlyph> Glyphs;
+    // Rows of the character's cell (0 its top) between which its ink lies,
+    // with room for the smoothing and hinting of the drawn glyphs; when not
+    // known, the ink may lie anywhere.
+    bool InkKnown = false;
+    int InkTop = 0;
+    int InkBottom = 0;
 };
 
 // A face that draws glyphs of a realised font (the font itself or a fallback),
@@ -45,6 +53,24 @@ struct TQtFace {
     QRawFont Font;
     QGlyphRun::GlyphRunFlags Flags;
 };
+
+// Notes where the ink of G's glyphs lies, from their outlines' bounds.
+static void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces)
+{
+    constexpr qreal Bleed = 2;
+    qreal top = g.Glyphs.empty() ? 0 : std::numeric_limits<qreal>::max();
+    qreal bottom = g.Glyphs.empty() ? 0 : std::numeric_limits<qreal>::lowest();
+    for (const TQtGlyph& glyph : g.Glyphs) {
+        if (glyph.Face < 0 || static_cast<size_t>(glyph.Face) >= faces.size())
+            return;
+        const QRectF bounds = faces[static_cast<size_t>(glyph.Face)].Font.boundingRect(glyph.Index);
+        top = std::min(top, g.BaselineShift + glyph.At.y() + bounds.top());
+        bottom = std::max(bottom, g.BaselineShift + glyph.At.y() + bounds.bottom());
+    }
+    g.InkTop = static_cast<int>(std::floor(top - Bleed));
+    g.InkBottom = static_cast<int>(std::ceil(bottom + Bleed));
+    g.InkKnown = true;
+}
 
 // A font realised once: the toolkit font, its metrics, and the advances and
 // glyphs of every character met so far. Characters of one code unit below
@@ -99,6 +125,7 @@ struct TQtFontData {
                 for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
                     g.Glyphs.push_back({face, indexes[i], positions[i]});
             }
+            NoteInk(g, Faces);
         } else {
             layout.endLayout();
         }
@@ -362,6 +389,10 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     auto outside = [&](int x, int advance) {
         return !scaled && (x - margin >= clip.Right || x + advance + margin <= clip.Left);
     };
+    // Nor does a character whose ink lies wholly above or below the clip.
+    auto offRows = [&](const TQtGlyphs& g) {
+        return !scaled && g.InkKnown && (y0 + g.InkBottom <= clip.Top || y0 + g.InkTop >= clip.Bottom);
+    };
     auto flush = [&] {
         if (indexes.isEmpty())
             return;
@@ -380,7 +411,7 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         const TQtGlyphs& g = word != shaped.end() ? word->second
                              : c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                                           : font.GlyphsOf(text, c.Count);
-        if (outside(x0 + c.Offset, std::abs(g.Advance)))
+        if (outside(x0 + c.Offset, std::abs(g.Advance)) || offRows(g))
             continue;
         const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
         for (const TQtGlyph& glyph : g.Glyphs) {
@@ -445,6 +476,7 @@ std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideStr
             g.BaselineShift = font.Metrics.otmTextMetrics.tmAscent;
             for (const TShapedGlyph& shapedGlyph : c.Glyphs)
                 g.Glyphs.push_back({faceIndex, shapedGlyph.Index, shapedGlyph.At});
+            NoteInk(g, font.Faces);
             for (int u = 1; u < c.Count; ++u)
                 glyphs[s.Start + c.Start + u] = TQtGlyphs();
         }

@@ -345,6 +345,39 @@ TEST(QtTextTest, FixedPitchAsciiMeasuresAsItsCharacters)
     SetACP(0);
 }
 
+TEST(QtTextTest, TextWhoseInkReachesIntoTheClipFromOutsideItIsDrawnThere)
+{
+    // Acute accents stacked on a letter reach far over its cell: drawn with a
+    // clip that leaves out the whole cell, the clip must show what a drawing
+    // without a clip shows there; a line whose ink stays away shows nothing.
+    SetACP(65001);
+    const WideString stacked = u"x\u0301\u0301\u0301\u0301\u0301\u0301 ok";
+    const TRect clip = Rect(0, 0, 80, 54);
+    TPixelBuffer clipped(80, 80), whole(80, 80);
+    auto cc = CreateBufferCanvas(clipped);
+    auto cw = CreateBufferCanvas(whole);
+    for (TCanvas* canvas : {cc.get(), cw.get()}) {
+        canvas->Font()->SetName("DejaVu Sans");
+        canvas->Font()->SetSize(10);
+    }
+    cc->IntersectClipRect(clip.Left, clip.Top, clip.Right, clip.Bottom);
+    for (TCanvas* canvas : {cc.get(), cw.get()})
+        canvas->TextOutW(4, 56, stacked.data(), static_cast<int>(stacked.size()));
+    int inked = 0;
+    for (int y = clip.Top; y < clip.Bottom; ++y)
+        for (int x = clip.Left; x < clip.Right; ++x) {
+            ASSERT_EQ(clipped.At(x, y), whole.At(x, y)) << x << "," << y;
+            inked += whole.At(x, y) != kWhite;
+        }
+    EXPECT_GT(inked, 0) << "the accents reach into the clip";
+    // Plain text a line below the clip leaves it as it was.
+    const std::vector<uint32_t> before = clipped.Pixels;
+    const WideString plain = u"plain text";
+    cc->TextOutW(4, 66, plain.data(), static_cast<int>(plain.size()));
+    EXPECT_EQ(clipped.Pixels, before);
+    SetACP(0);
+}
+
 TEST(QtTextTest, PrefixExtentsGiveWhatEveryPartMeasuresAlone)
 {
     // Any part that begins and ends where a character begins measures alone
