@@ -224,9 +224,9 @@ TEST_F(KelvorDisplayTest, TheTailLayoutEqualsAWholeLayoutAndThePaneShowsItsEnd)
 TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndInView)
 {
     // Four pieces' worth of lines in one chunk (a piece is what one showing
-    // takes at least), every thousandth in red: whatever one turn leaves
-    // waiting is shown as the events run, and nothing is lost, doubled or
-    // reordered.
+    // takes at least), every thousandth in red, then one more line: whatever
+    // one turn leaves waiting is shown as the events run, and nothing is
+    // lost, doubled or reordered.
     const auto line = [](int i) {
         return "line " + std::to_string(i) + (i % 1000 == 999 ? " ERROR" : "") + " of a large chunk";
     };
@@ -235,7 +235,17 @@ TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndIn
     while (chunk.size() < 4 * CTail::PieceLimit)
         chunk += line(count++) + '\n';
     Feed(chunk);
-    ASSERT_TRUE(WaitUntil([&] { return View->GetLineCount() == count; }, WaitDeadlineMs, PumpEvents))
+    const int shown = View->GetLineCount();
+    EXPECT_GT(shown, 0) << "a turn shows one piece at least";
+    if (shown < count) {
+        // A poll that finds lines waiting shows one piece of them, no more.
+        const int perPiece = static_cast<int>(CTail::PieceLimit / line(0).size()) + 1;
+        Feed("after\n");
+        EXPECT_LE(View->GetLineCount() - shown, perPiece);
+    } else {
+        Feed("after\n");
+    }
+    ASSERT_TRUE(WaitUntil([&] { return View->GetLineCount() == count + 1; }, WaitDeadlineMs, PumpEvents))
         << View->GetLineCount();
     for (int i : {0, 1, 999, count / 2, count - 2, count - 1}) {
         SCOPED_TRACE(i);
@@ -243,12 +253,8 @@ TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndIn
         EXPECT_EQ(View->GetItemStyle(i), i % 1000 == 999 ? 1 : 0);
         EXPECT_TRUE(View->IsParaStart(i));
     }
-    EXPECT_EQ(File->LineCount, count);
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
-    // What follows joins the end.
-    Feed("after\n");
-    ASSERT_TRUE(WaitUntil([&] { return View->GetLineCount() == count + 1; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(View->GetItemText(count), "after");
+    EXPECT_EQ(File->LineCount, count + 1);
     EXPECT_EQ(View->VPos(), View->GetVScrollMax());
 }
 
