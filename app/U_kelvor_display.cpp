@@ -39,8 +39,11 @@ constexpr auto ShowAtLeastEvery = std::chrono::milliseconds(1000);
 constexpr size_t SliceBytes = CTail::PieceLimit;
 // How long one turn of the event loop may go on adding slices outside a
 // burst (a turn shows one slice at least): short enough that the window
-// answers input without a wait one notices.
-constexpr auto TurnBudget = std::chrono::milliseconds(12);
+// answers input without a wait one notices. A poll shows its own chunk in
+// one turn when it can; the lines that wait longer are shown on the pane's
+// timer in shorter turns, which alternate with the polls.
+constexpr auto PollTurnBudget = std::chrono::milliseconds(12);
+constexpr auto TimerTurnBudget = std::chrono::milliseconds(8);
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -159,7 +162,8 @@ public:
     }
 };
 
-void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, bool backlog = false);
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state,
+                 TClock::duration budget = TimerTurnBudget);
 
 // The pane's state, made for File the first time the pane is shown text.
 TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
@@ -177,10 +181,10 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
 }
 
 // Adds the oldest waiting lines to the pane, a piece's worth at a time, and
-// lays each piece out; with Many, further pieces while the turn's budget
-// lasts (the next piece is begun only when one more piece as long as the last
-// fits in it). Then scrolls the pane to its end and paints it once.
-void ShowSlice(TRollView* view, TPaneDisplayState* state, bool many)
+// lays each piece out; further pieces while Budget lasts (the next piece is
+// begun only when one more piece as long as the last fits in it). Then
+// scrolls the pane to its end and paints it once.
+void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budget)
 {
     // The queued lines hold no line ends: each is added as it stands (its
     // copy moved into the pane's document), and an empty rest of a line adds
@@ -208,7 +212,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, bool many)
             view->FormatTail();
         state->WholeLayout = false;
         const TClock::time_point now = TClock::now();
-        if (!many || state->Pending.Empty() || (now - start) + (now - pieceStart) > TurnBudget)
+        if (state->Pending.Empty() || (now - start) + (now - pieceStart) >= budget)
             break;
         pieceStart = now;
     }
@@ -219,10 +223,9 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, bool many)
 
 // Shows a slice of what waits unless the file has more waiting to be read
 // and may yet purge it (then now and then during a long burst), and leaves
-// the timer to come back for the rest. A poll that finds lines waiting from
-// before (Backlog) has spent its turn reading: it shows one piece, and the
-// pane's timer shows the rest, a turn's budget at a time.
-void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, bool backlog)
+// the timer to come back for the rest; outside a burst a turn shows pieces
+// while Budget lasts (none: one piece).
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, TClock::duration budget)
 {
     TTailFile* file = form->Tail ? form->Tail->FindByViewer(view) : nullptr;
     if (!file || state->FileName != file->FileName || state->LineCount != file->LineCount) {
@@ -240,7 +243,7 @@ void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, bool b
         state->ShowTimer->SetEnabled(true);
         return;
     }
-    ShowSlice(view, state, !burst && !backlog);
+    ShowSlice(view, state, burst ? TClock::duration::zero() : budget);
     state->WaitingSince = now;
     state->ShowTimer->SetInterval(burst ? LookAgain : ShowNextSlice);
     state->ShowTimer->SetEnabled(!state->Pending.Empty());
@@ -423,7 +426,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
         return;
     if (!queued)
         state->WaitingSince = TClock::now();
-    ShowPending(this, view, state, queued);
+    // A poll that finds lines waiting from before has spent its turn reading:
+    // it shows one piece of them, and the pane's timer the rest.
+    ShowPending(this, view, state, queued ? TClock::duration::zero() : TClock::duration(PollTurnBudget));
     if (!added)
         return;
 
@@ -477,7 +482,7 @@ void TForm1::TailFileTruncated(int index, TTailFile* file)
     if (!state->Pending.Empty()) {
         // The break goes after the lines that wait.
         state->Pending.AddBreak();
-        ShowPending(this, view, state, true);
+        ShowPending(this, view, state, TClock::duration::zero());
         return;
     }
     view->AddBreak();
