@@ -67,6 +67,59 @@ bool HasParagraphDecorations(const TRVStyle* style)
     return false;
 }
 
+// The draw items of a document's last line, as a tail layout found them (none
+// when the line holds more than a few: it is then painted again whole).
+struct TLastLine {
+    struct TPiece {
+        int Left, Top, Width, Height, ItemNo, Offs, Length, SpaceBefore, ExtraSpaceBelow;
+        bool operator==(const TPiece& o) const
+        {
+            return Left == o.Left && Top == o.Top && Width == o.Width && Height == o.Height &&
+                   ItemNo == o.ItemNo && Offs == o.Offs && Length == o.Length &&
+                   SpaceBefore == o.SpaceBefore && ExtraSpaceBelow == o.ExtraSpaceBelow;
+        }
+    };
+    static constexpr int MaxPieces = 8;
+    int First = 0; // the draw item of the first piece
+    int Count = 0;
+    TPiece Pieces[MaxPieces];
+};
+
+TLastLine::TPiece PieceOf(const TRVDrawLineInfo* d)
+{
+    return {d->Left, d->Top,    d->Width,       d->Height,         d->ItemNo,
+            d->Offs, d->Length, d->SpaceBefore, d->ExtraSpaceBelow};
+}
+
+TLastLine NoteLastLine(const TRVDrawLines& drawItems)
+{
+    TLastLine line;
+    int start = drawItems.Count() - 1;
+    while (start > 0 && !drawItems[start]->FromNewLine && drawItems.Count() - start < TLastLine::MaxPieces)
+        --start;
+    if (start < 0 || !drawItems[start]->FromNewLine)
+        return line;
+    line.First = start;
+    line.Count = drawItems.Count() - start;
+    for (int i = 0; i < line.Count; ++i)
+        line.Pieces[i] = PieceOf(drawItems[start + i]);
+    return line;
+}
+
+// The first of the draw items from First on that the layout changed: the
+// draw items of the last line it laid out again where they were, with the
+// same text, are kept as they are shown.
+int FirstChangedDrawItem(const TRVDrawLines& drawItems, const TLastLine& lastLine, int first, int countBefore)
+{
+    if (lastLine.Count == 0 || first < lastLine.First || countBefore != lastLine.First + lastLine.Count)
+        return first;
+    int i = first;
+    while (i < countBefore && i < drawItems.Count() &&
+           PieceOf(drawItems[i]) == lastLine.Pieces[i - lastLine.First])
+        ++i;
+    return i;
+}
+
 } // namespace
 
 void TCustomRollView::FormatTail()
@@ -82,14 +135,18 @@ void TCustomRollView::FormatTail()
     };
     const TViewPlacement before = placement();
     const int vOffsBefore = RVData->GetZVOffs();
+    const TLastLine lastLine = NoteLastLine(RVData->DrawItems);
+    const int countBefore = RVData->DrawItems.Count();
     RVData->FormatTailKeepingState(GetFormattingCanvas());
     if (!FOptions.Contains(rvoFormatInvalidate))
         return;
     // When the tail layout kept the draw items before the new ones and the
     // view at most moved up or down (following the end), what the window
     // shows of the kept ones is moved with it, and only the window from the
-    // first new draw item down is painted again; else everything is.
+    // first draw item that changed down is painted again; else everything is.
     const int first = RVData->FirstNewDrawItem();
+    // The last line laid out again just as it was is shown as it was.
+    const int firstChanged = FirstChangedDrawItem(RVData->DrawItems, lastLine, first, countBefore);
     const TRVStyle* style = this->Style();
     const int shift = vOffsBefore - RVData->GetZVOffs();
     // A pending checkpoint is drawn at the end of the document, which moved.
@@ -105,7 +162,9 @@ void TCustomRollView::FormatTail()
         const TRect client = ClientRect();
         ScrollWindowEx(Handle(), 0, shift, nullptr, &client, nullptr, nullptr, SW_INVALIDATE);
     }
-    const int top = RVData->DrawItems[first]->Top - RVData->GetZVOffs();
+    const int top = (firstChanged < RVData->DrawItems.Count() ? RVData->DrawItems[firstChanged]->Top
+                                                              : RVData->DocumentHeight) -
+                    RVData->GetZVOffs();
     if (top < ClientHeight())
         InvalidateRect(Rect(0, std::max(top, 0), ClientWidth(), ClientHeight()), false);
 }

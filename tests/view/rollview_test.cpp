@@ -337,9 +337,11 @@ TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShow
         std::function<void()> Add;
         bool Partial;
         bool FromTop = false;
+        // Only the new last line waits: the line above it was laid out again as it was.
+        bool OnlyTheNewLine = false;
     };
     const TGrowth growths[] = {
-        {"a new line at the end", [&] { View->AddNL("line 30", 0, 0); }, true},
+        {"a new line at the end", [&] { View->AddNL("line 30", 0, 0); }, true, false, true},
         {"the last line continued", [&] { View->AddTextNL(" continued", red, -1, 0); }, true},
         {"three lines, one coloured",
          [&] {
@@ -365,6 +367,10 @@ TEST_F(RollViewTest, ATailLayoutPaintsOnlyTheNewLinesAndShowsWhatAWholePaintShow
         if (growth.Partial) {
             EXPECT_TRUE(any);
             EXPECT_GT(waiting.Top, View->ClientHeight() / 2) << "more than the new lines waits to be painted";
+        }
+        if (growth.OnlyTheNewLine) {
+            const TRVDrawLines& drawItems = View->RVData->DrawItems;
+            EXPECT_EQ(waiting.Top, drawItems[drawItems.Count() - 1]->Top - View->RVData->GetZVOffs());
         }
         View->Update();
         const TPixelBuffer afterTail = shown();
