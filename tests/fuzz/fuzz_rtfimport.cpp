@@ -20,6 +20,8 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbudget.h"
 #include "rtf/rvrtfimport.h"
 #include "table/rvtable.h"
 #include "tests/fuzz/fuzz_budget.h"
@@ -91,6 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 2 || FuzzSkipsLarge(data, size))
         return 0;
     RV_RegisterRTFImport();
+    // Decoded pixels are held for one picture of the largest size at most:
+    // a document of two such pictures painted stays far below the memory
+    // limit a fuzzing run sets, besides what the run itself holds.
+    static const bool budgetSet = (pixelbudget::SetProcessBudget(GraphicMaxPixels), true);
+    (void)budgetSet;
     const uint8_t a = data[0], b = data[1];
     TRVStyle style(nullptr);
     TRVRTFReaderProperties props;
