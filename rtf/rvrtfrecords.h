@@ -377,6 +377,12 @@ public:
     // The property records, DefLanguage, the row record, Destination,
     // InputState, CurrentBorderType and HFType.
     void Assign(const TRVRTFReaderState& source);
+    // Assign into a state kept from an earlier group, as into a new one.
+    void AssignAsNew(const TRVRTFReaderState& source)
+    {
+        FRowProps.reset();
+        Assign(source);
+    }
     void ChangeFontStyle(TFontStyle style, int on)
     {
         if (on != 0)
