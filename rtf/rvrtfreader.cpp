@@ -331,7 +331,7 @@ TRVRTFErrorCode TRVRTFReader::PushRtfState()
         saved = std::move(FSpareStates.back());
         FSpareStates.pop_back();
     }
-    saved->AssignAsNew(*FState);
+    saved->Assign(*FState);
     FStack.push_back(std::move(saved));
     FState->InputState = risNorm;
     ++FGroupLevel;
@@ -367,6 +367,7 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
         FState->ParaProps.GetMarkerProps().Assign(*FMarkerProps, false);
         FMarkerProps.reset();
     }
+    FStack.back()->ReleaseShared();
     FSpareStates.push_back(std::move(FStack.back()));
     FStack.pop_back();
     --FGroupLevel;
