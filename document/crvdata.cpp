@@ -265,6 +265,9 @@ void TCustomRVData::ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, T
 // then frees nothing), or hand the item another one.
 void TCustomRVData::ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item)
 {
+    // Text, the most common item, is never a control: no cast is tried.
+    if (item == nullptr || item->StyleNo >= 0)
+        return;
     if (auto* controlItem = dynamic_cast<TRVControlItemInfo*>(item))
         ControlAction2(controlAction, itemNo, controlItem->ControlRef());
 }

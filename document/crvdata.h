@@ -70,6 +70,10 @@ public:
     virtual void SetOptions(TRVOptions value);
     virtual TRVFOptions GetRVFOptions();
     virtual void SetRVFOptions(TRVFOptions value);
+    // The options an RVF save writes by: GetRVFOptions, and while the
+    // document of a table cell is saved inside another save (DataWriter),
+    // binary and without the background, whatever the root keeps.
+    TRVFOptions GetRVFSaveOptions();
     virtual TRVRTFOptions GetRTFOptions();
     virtual void SetRTFOptions(TRVRTFOptions value);
     virtual TRVFWarnings GetRVFWarnings();

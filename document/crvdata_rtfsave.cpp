@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "document/crvdata.h"
 #include "document/crvdata_rtfformat.h"
@@ -265,21 +266,30 @@ int RV_NextRTFListId()
 // ---------------------------------------------------------------------------
 // Escaping
 
+namespace {
+
+// Appends one character as RTFStr writes it.
+void AppendRTFChar(AnsiString& out, char ch, bool specialCode)
+{
+    const auto c = static_cast<unsigned char>(ch);
+    if (!specialCode && (ch == '\\' || ch == '{' || ch == '}')) {
+        out += '\\';
+        out += ch;
+    } else if (c < 26 || c >= 128) {
+        AppendByteEscape(out, c);
+    } else {
+        out += ch;
+    }
+}
+
+} // namespace
+
 AnsiString RVMakeRTFStr(const AnsiString& s, bool specialCode)
 {
     AnsiString out;
     out.reserve(s.size());
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (!specialCode && (ch == '\\' || ch == '{' || ch == '}')) {
-            out += '\\';
-            out += ch;
-        } else if (c < 26 || c >= 128) {
-            AppendByteEscape(out, c);
-        } else {
-            out += ch;
-        }
-    }
+    for (const char ch : s)
+        AppendRTFChar(out, ch, specialCode);
     return out;
 }
 
@@ -311,20 +321,25 @@ void RVWriteUnicodeRTFStr(TStream& stream, const AnsiString& s, unsigned codePag
                           bool specialCode)
 {
     AnsiString out;
+    out.reserve(s.size() / 2);
     for (size_t i = 0; i + 1 < s.size(); i += 2) {
         const auto unit = static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
                                                 (static_cast<unsigned char>(s[i + 1]) << 8));
         if (unit >= 1 && unit <= 127) {
-            out += RVMakeRTFStr(AnsiString(1, static_cast<char>(unit)), specialCode);
+            AppendRTFChar(out, static_cast<char>(unit), specialCode);
             continue;
         }
         AnsiString ansi;
         if (duplicateUnicode) {
             ansi = RVU_UnicodeToAnsi(codePage, s.substr(i, 2));
-            if (ansi.size() != 1)
-                out += Format("\\uc%d", {static_cast<int>(ansi.size())});
+            if (ansi.size() != 1) {
+                out += "\\uc";
+                out += std::to_string(ansi.size());
+            }
         }
-        out += Format("\\u%d ", {static_cast<int>(static_cast<int16_t>(unit))});
+        out += "\\u";
+        out += std::to_string(static_cast<int16_t>(unit));
+        out += ' ';
         if (duplicateUnicode) {
             out += RVMakeRTFStr(ansi, false);
             if (ansi.size() != 1)

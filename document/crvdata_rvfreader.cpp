@@ -2,6 +2,8 @@
 // collections, background and the insertion of the items it reads.
 #include "document/crvdata_rvfreader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
@@ -63,6 +65,7 @@ TRVFReader::~TRVFReader()
 bool TRVFReader::Run(std::string_view bytes)
 {
     FBytes = bytes;
+    FNextCR = FNextLF = std::string_view::npos;
     bool failed = false;
     try {
         while (FPos < bytes.size()) {
@@ -133,12 +136,21 @@ AnsiString TRVFReader::CutLine()
     }
     // A line of text runs to CR or LF; a zero byte is an ordinary byte, so
     // that it can never stop the reading in place.
-    size_t end = FPos;
-    while (end < b.size() && b[end] != '\r' && b[end] != '\n')
-        ++end;
+    const size_t end = std::min(NextByte('\r', FNextCR), NextByte('\n', FNextLF));
     AnsiString line(b.substr(FPos, end - FPos));
     FPos = end;
     return line;
+}
+
+size_t TRVFReader::NextByte(char c, size_t& kept)
+{
+    // The reading position only moves on: a byte found ahead of an earlier
+    // position and not yet passed is still the first ahead of this one.
+    if (kept == std::string_view::npos || kept < FPos) {
+        const void* found = std::memchr(FBytes.data() + FPos, c, FBytes.size() - FPos);
+        kept = found ? static_cast<size_t>(static_cast<const char*>(found) - FBytes.data()) : FBytes.size();
+    }
+    return kept;
 }
 
 void TRVFReader::PassLineEnd()

@@ -52,6 +52,10 @@ private:
     size_t Remaining() const { return FBytes.size() - FPos; }
 
     AnsiString CutLine();
+    // The first byte C at or after the reading position (the size: none);
+    // Kept remembers it while it lies ahead, so that the bytes are searched
+    // once for each kind of line end, however the lines end.
+    size_t NextByte(char c, size_t& kept);
     void PassLineEnd();
     // False when the reading stops early (InsertFirstRVFItem refused).
     bool HandleLine(const AnsiString& line);
@@ -84,6 +88,7 @@ private:
 
     std::string_view FBytes;
     size_t FPos = 0;
+    size_t FNextCR = std::string_view::npos, FNextLF = std::string_view::npos;
     TRVFReadState FState = rstHeader;
     TRVFReadMode FMode = rmText;
     TRVFHeader FHeader;

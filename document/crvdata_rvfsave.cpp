@@ -15,6 +15,9 @@
 
 namespace {
 
+// Saves of cells' documents in progress on this thread, one inside another.
+thread_local int NestedDataSaves = 0;
+
 // Writes one save of a store. The open text group is a run of consecutive
 // text items [FGroupFirst, FGroupFirst + FGroupCount) that share the text
 // style, paragraph, option bits and tag remembered from the first of them;
@@ -22,7 +25,7 @@ namespace {
 class TRVFWriter {
 public:
     TRVFWriter(TCustomRVData* data, TStream& stream)
-        : FData(data), FStream(stream), FStyle(data->GetRVStyle()), FOptions(data->GetRVFOptions()),
+        : FData(data), FStream(stream), FStyle(data->GetRVStyle()), FOptions(data->GetRVFSaveOptions()),
           FTagsPC(data->GetOptions().Contains(rvoTagsArePChars)),
           FUseNames(FOptions.Contains(rvfoUseStyleNames)), FBinary(FOptions.Contains(rvfoSaveBinary))
     {}
@@ -381,25 +384,31 @@ bool TCustomRVData::SaveRVF(const AnsiString& fileName, bool selectionOnly, TCol
     }
 }
 
+TRVFOptions TCustomRVData::GetRVFSaveOptions()
+{
+    const TRVFOptions options = GetRVFOptions();
+    if (NestedDataSaves == 0)
+        return options;
+    return options - TRVFOptions{rvfoSaveBack} + TRVFOptions{rvfoSaveBinary};
+}
+
 void TCustomRVData::DataWriter(TStream& stream)
 {
     TCustomRVData* data = GetRVData();
-    const TRVFOptions old = data->GetRVFOptions();
     // The document is stored in binary form whatever the options: the item
     // that holds it is hex-encoded as a whole in text RVF, and a text form
     // inside would be encoded again at every level of nesting, doubling the
-    // size per level. Readers take either form record by record.
-    data->SetRVFOptions(old - TRVFOptions{rvfoSaveBack} + TRVFOptions{rvfoSaveBinary});
+    // size per level. Readers take either form record by record. The form
+    // goes by a count of the saves in progress, not by options set on the
+    // root, which a root need not keep.
+    struct TNested {
+        TNested() { ++NestedDataSaves; }
+        ~TNested() { --NestedDataSaves; }
+    } nested;
     bool saved = false;
-    try {
-        RVFWriteBinaryBlock(stream, [data, &saved](TStream& out) {
-            saved = data->SaveRVFToStreamEx(out, rvfss_Full, clNone, nullptr, nullptr);
-        });
-    } catch (...) {
-        data->SetRVFOptions(old);
-        throw;
-    }
-    data->SetRVFOptions(old);
+    RVFWriteBinaryBlock(stream, [data, &saved](TStream& out) {
+        saved = data->SaveRVFToStreamEx(out, rvfss_Full, clNone, nullptr, nullptr);
+    });
     if (!saved)
         throw EWriteError(SysConst::SWriteError);
 }

@@ -624,7 +624,7 @@ bool TCustomRVItemInfo::WriteRVFBodyHead(TStream& stream, TCustomRVData* rvData,
                                          bool& binary)
 {
     const bool body = bodyClass != nullptr;
-    binary = rvData->GetRVFOptions().Contains(rvfoSaveBinary);
+    binary = rvData->GetRVFSaveOptions().Contains(rvfoSaveBinary);
     const int readMode = !body ? 1 : binary ? 2 : 0;
     WriteRVFHeader(stream, rvData, paraNo, GetRVFExtraPropertyCount() + (body ? 3 : 1), readMode,
                    forceSameAsPrev);

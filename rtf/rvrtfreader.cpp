@@ -187,43 +187,61 @@ TRVRTFErrorCode TRVRTFReader::ParseLoop()
         if (FGroupLevel < 0)
             return rtf_ec_StackUnderflow;
         TRVRTFErrorCode ec = rtf_ec_OK;
-        if (FState->InputState == risBin) {
+        // The bytes of structure are told apart by one switch.
+        const int kind = FState->InputState == risBin ? -1 : c;
+        switch (kind) {
+        case -1:
             ec = ParseChar(static_cast<unsigned char>(c));
-        } else if (c == '{') {
+            break;
+        case '{':
             FCharsToSkip = 0;
             ec = PushRtfState();
-        } else if (c == '}') {
+            break;
+        case '}':
             FCharsToSkip = 0;
             ec = PopRtfState();
             if (ec == rtf_ec_OK && FGroupLevel == 0)
                 return rtf_ec_OK;
-        } else if (c == '\\') {
+            break;
+        case '\\':
             ec = ParseRtfKeyword();
-        } else if (c == 13 || c == 10) {
+            break;
+        case 13:
+        case 10:
             continue;
-        } else if (FState->InputState == risHex) {
-            const int digit = HexValue(c);
-            if (digit < 0)
-                return rtf_ec_InvalidHex;
-            FHexByte = static_cast<uint8_t>(FHexByte * 16 + digit);
-            if (FHighNibbleNext) {
-                FHighNibbleNext = false;
-                continue;
-            }
-            FState->InputState = risNorm;
-            if (FCharsToSkip > 0)
-                --FCharsToSkip;
-            else
-                ec = ParseChar(FHexByte);
-        } else if (FCharsToSkip > 0) {
-            --FCharsToSkip;
-        } else {
-            ec = ParseChar(static_cast<unsigned char>(c));
+        default:
+            ec = ParseOther(c);
+            break;
         }
         if (ec != rtf_ec_OK)
             return ec;
     }
     return rtf_ec_OK;
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseOther(int c)
+{
+    if (FState->InputState == risHex) {
+        const int digit = HexValue(c);
+        if (digit < 0)
+            return rtf_ec_InvalidHex;
+        FHexByte = static_cast<uint8_t>(FHexByte * 16 + digit);
+        if (FHighNibbleNext) {
+            FHighNibbleNext = false;
+            return rtf_ec_OK;
+        }
+        FState->InputState = risNorm;
+        if (FCharsToSkip > 0) {
+            --FCharsToSkip;
+            return rtf_ec_OK;
+        }
+        return ParseChar(FHexByte);
+    }
+    if (FCharsToSkip > 0) {
+        --FCharsToSkip;
+        return rtf_ec_OK;
+    }
+    return ParseChar(static_cast<unsigned char>(c));
 }
 
 TRVRTFErrorCode TRVRTFReader::ParseRtfKeyword()
@@ -304,7 +322,15 @@ TRVRTFErrorCode TRVRTFReader::PushRtfState()
 {
     if (FGroupLevel >= MaxGroupLevel)
         return rtf_ec_StackOverflow;
-    auto saved = std::make_unique<TRVRTFReaderState>();
+    // The state of a group closed before is reused: a group costs a copy
+    // of the properties, not a new state.
+    std::unique_ptr<TRVRTFReaderState> saved;
+    if (FSpareStates.empty()) {
+        saved = std::make_unique<TRVRTFReaderState>();
+    } else {
+        saved = std::move(FSpareStates.back());
+        FSpareStates.pop_back();
+    }
     saved->Assign(*FState);
     FStack.push_back(std::move(saved));
     FState->InputState = risNorm;
@@ -341,6 +367,8 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
         FState->ParaProps.GetMarkerProps().Assign(*FMarkerProps, false);
         FMarkerProps.reset();
     }
+    FStack.back()->ReleaseShared();
+    FSpareStates.push_back(std::move(FStack.back()));
     FStack.pop_back();
     --FGroupLevel;
     return rtf_ec_OK;

@@ -115,6 +115,8 @@ private:
     TRVRTFErrorCode ParseLoop();
     TRVRTFErrorCode ParseRtfKeyword();
     TRVRTFErrorCode ParseSpecialKeyword(TRTFIPFN ipfn, int param, bool hasParam);
+    // A byte of text or of hexadecimal digits in the normal input state.
+    TRVRTFErrorCode ParseOther(int c);
     TRVRTFErrorCode PushRtfState();
     TRVRTFErrorCode PopRtfState();
     TRVRTFErrorCode ParseChar(unsigned char c);
@@ -193,6 +195,8 @@ private:
     std::unique_ptr<TRVRTFPicture> FPicture;
     std::unique_ptr<TRVRTFMarkerProperties> FMarkerProps;
     std::vector<std::unique_ptr<TRVRTFReaderState>> FStack;
+    // States of closed groups, kept for the next groups opened.
+    std::vector<std::unique_ptr<TRVRTFReaderState>> FSpareStates;
 
     unsigned FCodePage = 0;
     int FUnicodeFallback = 1;

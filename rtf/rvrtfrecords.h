@@ -264,6 +264,7 @@ public:
     TRVRTFMarkerProperties& GetListDefault(int level);
     // Takes over the level defaults of another section (shared until changed).
     void TakeListDefaults(const TRVRTFSectionProperties& source) { FListDefaults = source.FListDefaults; }
+    void ReleaseListDefaults() { FListDefaults.reset(); }
 
     int Columns;
     TRVRTFSectionBreakType SectionBreak;
@@ -377,6 +378,14 @@ public:
     // The property records, DefLanguage, the row record, Destination,
     // InputState, CurrentBorderType and HFType.
     void Assign(const TRVRTFReaderState& source);
+    // Lets go of the records shared with other states (the row and the list
+    // defaults), so that a state kept for a later group makes no record
+    // look shared to the states in use, and is assigned to as a new one.
+    void ReleaseShared()
+    {
+        FRowProps.reset();
+        SectionProps.ReleaseListDefaults();
+    }
     void ChangeFontStyle(TFontStyle style, int on)
     {
         if (on != 0)

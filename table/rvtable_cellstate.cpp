@@ -61,12 +61,19 @@ TCustomRVData* TRVTableCellData::Edit()
     return GetRVData();
 }
 
+TCustomRVFormattedData* TRVTableCellData::EditedData()
+{
+    // The cell itself unless an editor in place edits it: no cast then.
+    TCustomRVData* data = GetRVData();
+    return data == this ? this : dynamic_cast<TCustomRVFormattedData*>(data);
+}
+
 void TRVTableCellData::Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent)
 {
     TRVItemFormattedData::Deselect(newPartiallySelected, makeEvent);
     if (UndoInfo != nullptr || State.Contains(rvstDeselecting))
         return;
-    auto* edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
+    TCustomRVFormattedData* edited = EditedData();
     TStateFlag guard(this, edited != nullptr ? edited : this, rvstDeselecting);
     TRVTableItemInfo* table = GetTable();
     if (newPartiallySelected == nullptr && table != nullptr)
@@ -79,10 +86,10 @@ void TRVTableCellData::UnassignChosenRVData(TCustomRVData* rvData)
     TRVItemFormattedData::UnassignChosenRVData(rvData);
     if (State.Contains(rvstUnAssigningChosen))
         return;
-    auto* edited = dynamic_cast<TCustomRVFormattedData*>(GetRVData());
-    TStateFlag guard(this, edited != nullptr ? edited : this, rvstUnAssigningChosen);
     if (ChosenRVData == nullptr || (ChosenRVData != rvData && ChosenRVData->GetRVData() != rvData))
         return;
+    TCustomRVFormattedData* edited = EditedData();
+    TStateFlag guard(this, edited != nullptr ? edited : this, rvstUnAssigningChosen);
     if (auto* chosen = dynamic_cast<TCustomRVFormattedData*>(ChosenRVData->GetRVData()))
         chosen->Deselect(nullptr, false);
     ChosenRVData = nullptr;

@@ -311,7 +311,7 @@ void TRVTableItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int itemN
 {
     (void)itemNo;
     (void)forceSameAsPrev;
-    const bool binary = rvData->GetRVFOptions().Contains(rvfoSaveBinary);
+    const bool binary = rvData->GetRVFSaveOptions().Contains(rvfoSaveBinary);
     WriteRVFHeader(stream, rvData, paraNo, GetRVFExtraPropertyCount() + 3, binary ? 2 : 0, false);
     RVFWriteLine(stream, RVFMakeLineSafe(name, false));
     SaveRVFExtraProperties(stream);

@@ -187,6 +187,8 @@ public:
     // Also drops the cell as the chosen document of the table's document.
     void Deselect(TCustomRVItemInfo* newPartiallySelected, bool makeEvent) override;
     void UnassignChosenRVData(TCustomRVData* rvData) override;
+    // The document that edits the cell: the cell, or its editor in place.
+    TCustomRVFormattedData* EditedData();
     // The table's item number and a new TRVTableStoreSubRVData (the caller's) with this cell's slot.
     void GetParentInfo(int& parentItemNo, TRVStoreSubRVData*& location) override;
     void ResetSubCoords() override;

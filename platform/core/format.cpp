@@ -1,5 +1,6 @@
 // Format: the class library's formatting of text with specifiers (no argument
 // indexes) %[-][width][.precision]type, '*' taking width or precision from the arguments.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <vector>
@@ -13,26 +14,22 @@ namespace {
     throw EConvertError(Format(SysConst::SInvalidFormat, {format}));
 }
 
-AnsiString Pad(AnsiString text, int width, bool leftAlign)
-{
-    if (width > static_cast<int>(text.size())) {
-        AnsiString fill(static_cast<size_t>(width) - text.size(), ' ');
-        text = leftAlign ? text + fill : fill + text;
-    }
-    return text;
-}
-
 // The digits of an integer with at least `precision` digits (zeros in front).
 AnsiString Digits(uint64_t magnitude, int base, bool upper, int precision)
 {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    AnsiString text;
+    // Written from the end of a buffer wide enough for 64 bits in base 10 or 16.
+    char buffer[24];
+    char* first = buffer + sizeof buffer;
     do {
-        text.insert(text.begin(), digits[magnitude % static_cast<unsigned>(base)]);
+        *--first = digits[magnitude % static_cast<unsigned>(base)];
         magnitude /= static_cast<unsigned>(base);
     } while (magnitude);
-    if (precision > static_cast<int>(text.size()))
-        text.insert(0, static_cast<size_t>(precision) - text.size(), '0');
+    const size_t count = static_cast<size_t>(buffer + sizeof buffer - first);
+    AnsiString text;
+    if (precision > static_cast<int>(count))
+        text.assign(static_cast<size_t>(precision) - count, '0');
+    text.append(first, count);
     return text;
 }
 
@@ -167,10 +164,13 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
         return n;
     };
 
+    out.reserve(format.size() + 16);
     for (size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c != '%') {
-            out += c;
+        if (format[i] != '%') {
+            // The text up to the next specifier goes at once.
+            const size_t next = std::min(format.find('%', i), format.size());
+            out.append(format, i, next - i);
+            i = next - 1;
             continue;
         }
         if (++i >= format.size())
@@ -196,8 +196,14 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TFormatArg> ar
             FormatError(format);
         char type = format[i];
         const TFormatArg& a = nextArg();
-        AnsiString text = ArgText(format, type, a, precision);
-        out += Pad(std::move(text), width, leftAlign);
+        const AnsiString text = ArgText(format, type, a, precision);
+        const size_t fill =
+            width > static_cast<int>(text.size()) ? static_cast<size_t>(width) - text.size() : 0;
+        if (!leftAlign)
+            out.append(fill, ' ');
+        out += text;
+        if (leftAlign)
+            out.append(fill, ' ');
     }
     return out;
 }

@@ -60,6 +60,9 @@ TPixelBuffer& TBitmap::Decoded() const
     auto* self = const_cast<TBitmap*>(this);
     if (FPixels.Pixels.empty() && !FPixels.Empty()) {
         const TKeptFile& file = *FFile;
+        // Room is made before the pixels are decoded, so that the pictures
+        // held and this one together never exceed the process's budget.
+        pixelbudget::Hold(self, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
         TPixelBuffer pixels;
         // The file was decoded once when it was read: it decodes again.
         if (!dib::DecodeBits(file.Header, file.Dib.data() + file.BitsAt, file.Dib.size() - file.BitsAt,
@@ -67,7 +70,6 @@ TPixelBuffer& TBitmap::Decoded() const
             pixels.Width != FPixels.Width || pixels.Height != FPixels.Height)
             pixels = TPixelBuffer(FPixels.Width, FPixels.Height, 0xFF000000u);
         FPixels = std::move(pixels);
-        pixelbudget::Hold(self, static_cast<int64_t>(FPixels.Width) * FPixels.Height);
     } else {
         pixelbudget::Touch(self);
     }

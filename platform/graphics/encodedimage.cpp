@@ -94,6 +94,10 @@ void TEncodedImage::SetHeight(int)
 const TPixelBuffer& TEncodedImage::Pixels() const
 {
     if (FPixels.Empty() && !FData.empty()) {
+        // Room is made before the pixels are decoded, so that the pictures
+        // held and this one together never exceed the process's budget.
+        if (!FDecodeFailed)
+            pixelbudget::Hold(const_cast<TEncodedImage*>(this), static_cast<int64_t>(FWidth) * FHeight);
         int code = 0;
         if (FDecodeFailed || !Decode(FData, FPixels, code)) {
             FDecodeFailed = true;

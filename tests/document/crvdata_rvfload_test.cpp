@@ -335,6 +335,17 @@ TEST_F(RVFLoadTest, HeaderFieldsAreChecked)
     EXPECT_TRUE(Read.Warnings.Contains(rvfwConvUnknownStyles));
 }
 
+// Lines end at CR, LF or CR LF, mixed in one read, and a zero byte is part
+// of its line; the ends are found alike after a record of many lines.
+TEST_F(RVFLoadTest, LinesEndAtEitherByteMixedInOneRead)
+{
+    TRVFTestData Read(Style.get());
+    ASSERT_TRUE(LoadRVFBytes(Read, Version + "0 4 -1 0 0 0\na\rb\r\n" + AnsiString("z\0z", 3) +
+                                       "\n\r0 1 -1 0 0 0\re"));
+    EXPECT_EQ(DumpItems(Read), "0 0 0 tag=0 'a'\n0 0 0 tag=0 'b'\n0 0 0 tag=0 'z?z'\n0 0 0 tag=0 ''\n"
+                               "0 0 1 tag=0 'e'\ncps=0\n");
+}
+
 TEST_F(RVFLoadTest, LinesOfARecordStartParagraphsOfTheirOwn)
 {
     Data.AddNL("x", 0, 1);

@@ -20,6 +20,8 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbudget.h"
 #include "rtf/rvrtfimport.h"
 #include "table/rvtable.h"
 #include "tests/fuzz/fuzz_budget.h"
@@ -90,7 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 2 || FuzzSkipsLarge(data, size))
         return 0;
+    // The choices of the later stages go by one hash of the input.
+    const uint32_t hash = FuzzHash(data, size);
     RV_RegisterRTFImport();
+    // Decoded pixels are held for one picture of the largest size at most:
+    // a document of two such pictures painted stays far below the memory
+    // limit a fuzzing run sets, besides what the run itself holds.
+    static const bool budgetSet = (pixelbudget::SetProcessBudget(GraphicMaxPixels), true);
+    (void)budgetSet;
     const uint8_t a = data[0], b = data[1];
     TRVStyle style(nullptr);
     TRVRTFReaderProperties props;
@@ -124,10 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     markers += CheckData(footer, style);
     const TRVMarkerList* list = doc.GetMarkers(false);
     Check((list ? list->Count() : 0) == markers);
-    if (result == rtf_ec_OK && FuzzGoesOn(data, size, 8))
+    if (result == rtf_ec_OK && FuzzGoesOnHash(hash, 8))
         FuzzLayOutPaintAndSave(doc);
 
-    if ((b & 64) && FuzzGoesOn(data, size, 2)) {
+    if ((b & 64) && FuzzGoesOnHash(hash, 2)) {
         // What was read is a document the RVF writer and reader agree on.
         TMemoryStream rvf;
         if (doc.SaveRVFToStream(rvf, false, clWindow, nullptr, nullptr)) {

@@ -471,6 +471,47 @@ TEST(TableRVFSize, NestedTablesSaveInTextFormInProportionToTheDocument)
     }
 }
 
+// A root that answers fixed RVF options, text form with the background,
+// and keeps none set on it, as a document may.
+class TFixedOptionsData : public TTableTestData {
+public:
+    using TTableTestData::TTableTestData;
+    TRVFOptions GetRVFOptions() override { return TRVFOptions{rvfoSaveBack}; }
+    void SetRVFOptions(TRVFOptions) override {}
+};
+
+// The cells' documents are stored in binary form inside a text save however
+// the root answers its options: text RVF of tables nested 16 deep is about
+// twice the size of 8 deep, not 256 times, and reads back whole.
+TEST(TableRVFSize, NestedTablesSaveInProportionWhateverTheRootKeeps)
+{
+    std::string Text[2];
+    const int Depths[2] = {8, 16};
+    for (int i = 0; i < 2; ++i) {
+        TRVStyle Style(nullptr);
+        TFixedOptionsData Root(&Style);
+        TCustomRVData* Holder = &Root;
+        for (int Level = 0; Level < Depths[i]; ++Level) {
+            auto* Table = new TRVTableItemInfo(1, 1, Holder);
+            Holder->AddItem(AnsiString(), Table);
+            Holder = Table->GetCells(0, 0);
+            Holder->Clear();
+        }
+        Holder->AddNL("deep", 0, 0);
+        TStringStream Stream;
+        ASSERT_TRUE(Root.SaveRVFToStream(Stream, false, clNone, nullptr, nullptr));
+        Text[i] = Stream.DataString();
+        EXPECT_EQ(Root.GetRVFOptions(), TRVFOptions{rvfoSaveBack});
+        TTableDoc Copy;
+        ASSERT_TRUE(LoadDocRVF(Copy, Text[i]));
+        AnsiString Inner;
+        EXPECT_EQ(NestingOf(Copy, Inner), Depths[i]);
+        EXPECT_EQ(Inner, "deep");
+        Root.Clear();
+    }
+    EXPECT_LE(Text[1].size(), 3 * Text[0].size()) << Text[0].size();
+}
+
 // Tables nest in RVF as deep as the RTF reader nests them, 32 levels, and
 // a document of that depth reads back from either form; one more level is
 // refused as a failed read.

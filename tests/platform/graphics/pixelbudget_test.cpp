@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,37 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/png.h"
 #include "tests/support/picturebudget.h"
+
+// Bytes in blocks of at least 1 MiB live now, and the most there were since
+// the last reset: the decoded pixels of the tests' large pictures.
+namespace {
+constexpr size_t LargeBlock = size_t(1) << 20;
+size_t LargeLive = 0, LargePeak = 0;
+} // namespace
+
+void* operator new(size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    if (size >= LargeBlock) {
+        LargeLive += malloc_usable_size(p);
+        LargePeak = std::max(LargePeak, LargeLive);
+    }
+    return p;
+}
+
+void operator delete(void* p) noexcept
+{
+    if (p && malloc_usable_size(p) >= LargeBlock)
+        LargeLive -= malloc_usable_size(p);
+    std::free(p);
+}
+
+void operator delete(void* p, size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 
@@ -119,6 +155,36 @@ TEST(PixelBudget, DecodedPixelsStayWithinTheProcessBudget)
     // Pictures that go leave the register.
     bitmaps.clear();
     EXPECT_EQ(pixelbudget::HeldPixels(), side * side);
+}
+
+// A picture makes room for its pixels before it decodes them: with room for
+// one picture, decoding a second never holds both at once.
+TEST(PixelBudget, APictureMakesRoomBeforeItDecodes)
+{
+    const int side = 1000;
+    const TSmallPixelBudgets budgets(side * side + side, int64_t(1) << 40);
+    const size_t onePicture = size_t(side) * side * 4;
+    TBitmap first, second;
+    Load(first, RleBmp(side, 0x112233));
+    Load(second, RleBmp(side, 0x445566));
+    EXPECT_EQ(first.Pixels().At(1, 1), 0xFF112233u);
+    LargePeak = LargeLive;
+    EXPECT_EQ(second.Pixels().At(1, 1), 0xFF445566u);
+    EXPECT_LT(LargePeak, onePicture + onePicture / 2);
+    // PNG and JPEG pictures decoded on first use make room alike.
+    TBitmap source;
+    source.SetPixels(TPixelBuffer(side, side, 0xFF00FF00u));
+    TPNGImage made;
+    made.Assign(&source);
+    const std::string png = Saved(made);
+    source.SetPixels(TPixelBuffer());
+    TPNGImage loaded;
+    Load(loaded, png);
+    const size_t before = LargeLive;
+    LargePeak = LargeLive;
+    EXPECT_EQ(loaded.Pixels().At(5, 5), 0xFF00FF00u);
+    EXPECT_LT(LargePeak, before + onePicture / 2);
+    EXPECT_EQ(second.Pixels().At(2, 2), 0xFF445566u);
 }
 
 // Within a document load, pictures past the allowance are refused and leave
