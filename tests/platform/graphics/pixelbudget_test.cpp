@@ -41,16 +41,23 @@ void* operator new(size_t size)
     return p;
 }
 
-void operator delete(void* p) noexcept
+namespace {
+void Release(void* p) noexcept
 {
     if (p && malloc_usable_size(p) >= LargeBlock)
         LargeLive -= malloc_usable_size(p);
     std::free(p);
 }
+} // namespace
+
+void operator delete(void* p) noexcept
+{
+    Release(p);
+}
 
 void operator delete(void* p, size_t) noexcept
 {
-    operator delete(p);
+    Release(p);
 }
 
 namespace {
