@@ -2,6 +2,7 @@
 // the buffer canvas now and window and printer canvases later.
 #pragma once
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 
@@ -91,4 +92,10 @@ private:
     int FPixelsPerInchY;
     TQtFontData* FFontData = nullptr;
     uint64_t FFontVersion = ~0ull;
+    // The glyphs of one face that a text run draws at a time, and the run
+    // that hands them to the painter without a copy; kept so that drawing
+    // text allocates nothing once they have grown.
+    std::vector<quint32> FGlyphIndexes;
+    std::vector<QPointF> FGlyphPositions;
+    QGlyphRun FGlyphRun;
 };
