@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,10 @@ public:
         if (active && FDevice && FDevice->width() > 0 && FDevice->height() > 0)
             FPainter.begin(FDevice);
     }
+
+    // Called before the canvas reads or writes the pixels of its device, so
+    // that whoever keeps them elsewhere as well can bring them up to date.
+    void SetBeforePixels(std::function<void()> before) { FBeforePixels = std::move(before); }
 
 protected:
     TRect DeviceBounds() const override;
@@ -95,6 +100,12 @@ private:
     // The glyphs of one face that a text run draws at a time, and the run
     // that hands them to the painter without a copy; kept so that drawing
     // text allocates nothing once they have grown.
+    std::function<void()> FBeforePixels;
+    void BeforePixels()
+    {
+        if (FBeforePixels)
+            FBeforePixels();
+    }
     std::vector<quint32> FGlyphIndexes;
     std::vector<QPointF> FGlyphPositions;
     QGlyphRun FGlyphRun;
