@@ -89,6 +89,18 @@ struct TWindowData {
     QRegion Invalid;
     bool EraseNeeded = false;
     bool Painting = false;
+    // A whole repaint is painted straight into the toolkit's copy of the
+    // window (its top-level window's image) instead of Store and then copied
+    // there. Store lags behind it until it is caught up from that copy, as
+    // anything that reads or moves Store's pixels first does. The copy's
+    // pixels of the client area: their first row, the row length, and the
+    // image's serial number (a new image, even at the same address, has
+    // another).
+    bool StoreBehind = false;
+    bool PaintingStraight = false;
+    const uchar* ShownBits = nullptr;
+    qsizetype ShownBytesPerLine = 0;
+    qint64 ShownSerial = 0;
 
     // Timers of the window: our identifier -> the toolkit's.
     std::map<uintptr_t, int> Timers;
@@ -106,6 +118,16 @@ struct TWindowData {
     bool ScrollView(int dy);
     // Paints the update region into the buffer: WM_ERASEBKGND when asked for, then WM_PAINT.
     void PaintInvalid();
+    // In a paint of the client area on Device (the toolkit's image being
+    // painted, or null) for Region: paints the whole update region straight
+    // into that image when the update region and Region are the whole client
+    // area and the image is the window's own of Store's format with nothing
+    // else drawn over the area. False, painting nothing, otherwise.
+    bool PaintStraight(QPaintDevice* device, const QRegion& region);
+    // Brings Store up to the pixels painted straight into the toolkit's copy,
+    // or, where that copy is gone or moved, marks the client area to be
+    // painted again.
+    void CatchUpStore();
     // Hands the frame over to the toolkit for deletion (at once, or after the
     // event being handled when a widget of it is inside one).
     void ReleaseWidgets();

@@ -113,6 +113,17 @@ bool UpdateWindow(HWND wnd)
     if (!control->Showing() || data->Invalid.isEmpty())
         return true;
     const QRect area = data->Invalid.boundingRect();
+    // A window to be painted whole is painted in the toolkit's paint that
+    // shows it, straight into the toolkit's copy of the window when it can
+    // be; a toolkit that does not paint it now (a window not shown yet)
+    // leaves it to be painted below.
+    if (data->Client && data->Client->isVisible() && !InToolkitPaint() &&
+        (QRegion(data->Client->rect()) - data->Invalid).isEmpty()) {
+        data->Client->repaint(area);
+        data = FindControl(wnd) == control ? WindowDataOf(control) : nullptr;
+        if (!data || data->Invalid.isEmpty())
+            return true;
+    }
     data->PaintInvalid();
     // The window may be gone after its paint handler.
     data = FindControl(wnd) == control ? WindowDataOf(control) : nullptr;

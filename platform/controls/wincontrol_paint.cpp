@@ -70,6 +70,7 @@ TCanvas* TWinControl::WindowCanvas()
     if (FPaintCanvas)
         return FPaintCanvas;
     HandleNeeded();
+    FWindow->CatchUpStore();
     // Drawing outside a paint goes straight into the window's pixels: show them.
     if (FWindow->Client)
         FWindow->Client->update();
@@ -118,6 +119,7 @@ int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* cl
     const QRect area = source & clip;
     // Where the moved pixels land, within the scrolled area and the clip.
     const QRect target = source.translated(dx, dy) & area;
+    CatchUpStore();
     const bool whole = dx == 0 && area == client && !target.isEmpty();
     if (whole && ScrollView(dy)) {
         // The view moved over the pixels.
@@ -174,10 +176,13 @@ int TWindowData::Scroll(int dx, int dy, const TRect* scrollRect, const TRect* cl
             if (const auto* child = qobject_cast<const QWidget*>(object);
                 child && child->isVisible() && child->geometry().intersects(area))
                 childOver = true;
-        if (childOver)
+        // Painting straight into the toolkit's copy, the pixels moved there already.
+        if (PaintingStraight) {
+        } else if (childOver) {
             Client->update(area);
-        else
+        } else {
             Client->scroll(dx, dy, area);
+        }
     }
     return uncovered.isEmpty() ? NULLREGION : SIMPLEREGION;
 }

@@ -2,8 +2,10 @@
 // top-level window of a form) and the client area, and the translation of the
 // toolkit's events into messages: one event, one delivery through WndProc.
 #include <QApplication>
+#include <QBackingStore>
 #include <QFont>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
@@ -373,15 +375,23 @@ void TClientWidget::paintEvent(QPaintEvent* event)
     TWinControl* control = Control;
     const HWND wnd = TWindowAdapter::HandleOf(control);
     TWindowData* data = TWindowAdapter::Data(control);
-    if (control->Showing())
-        data->PaintInvalid();
+    bool straight = false;
+    if (control->Showing()) {
+        QPaintEngine* engine = painter.paintEngine();
+        straight = data->PaintStraight(engine ? engine->paintDevice() : nullptr, event->region());
+        if (!straight)
+            data->PaintInvalid();
+    }
     --GPaintDepth;
     // A handler may have destroyed the window while painting.
     if (!Control || FindControl(wnd) != control)
         return;
     data = TWindowAdapter::Data(control);
-    for (const QRect& r : event->region())
-        painter.drawImage(r, data->Buffer, r);
+    if (!straight) {
+        data->CatchUpStore();
+        for (const QRect& r : event->region())
+            painter.drawImage(r, data->Buffer, r);
+    }
     DrawCaretOverlay(control, painter);
 }
 
@@ -470,11 +480,15 @@ void TWindowData::ResizeBuffer()
     }
     BufferCanvas = static_cast<TQtCanvas*>(owned.get());
     BufferCanvas->SetDevice(nullptr);
+    // Drawing on the canvas, even through a pointer to it kept from before,
+    // finds Store caught up.
+    BufferCanvas->SetBeforePixels([this] { CatchUpStore(); });
     // Opaque, as the window is: the toolkit's copy of a window is opaque too,
     // so showing the buffer copies its rows instead of blending every pixel.
     // Store is as tall as the client area until the window scrolls.
     Store = QImage(size, QImage::Format_RGB32);
     StoreTop = 0;
+    StoreBehind = false;
     const TColor color = Control->Color();
     Store.fill(color == clNone ? QColor(Qt::white) : ToQColor(color));
     Buffer = QImage(Store.bits(), size.width(), size.height(), Store.bytesPerLine(), QImage::Format_RGB32);
@@ -488,6 +502,7 @@ void TWindowData::ResizeBuffer()
 
 bool TWindowData::ScrollView(int dy)
 {
+    CatchUpStore();
     const int width = Buffer.width();
     const int height = Buffer.height();
     if (Buffer.isNull() || Store.isNull() || !BufferCanvas || Painting || dy == 0 || std::abs(dy) >= height)
@@ -525,8 +540,102 @@ bool TWindowData::ScrollView(int dy)
     return true;
 }
 
+namespace {
+
+// The image a top-level window's pixels are painted into, when it is one
+// that lays them out one row after another, and where Widget's pixels lie in it.
+QImage* ShownImage(QWidget* widget, QRect& area)
+{
+    QWidget* top = widget ? widget->window() : nullptr;
+    QBackingStore* store = top ? top->backingStore() : nullptr;
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    area = QRect(widget->mapTo(top, QPoint(0, 0)), widget->size());
+    if (image->format() != QImage::Format_RGB32 || image->devicePixelRatio() != 1.0 ||
+        !image->rect().contains(area))
+        return nullptr;
+    return image;
+}
+
+const uchar* FirstPixel(const QImage& image, const QRect& area)
+{
+    return image.constBits() + area.top() * image.bytesPerLine() + area.left() * 4;
+}
+
+} // namespace
+
+bool TWindowData::PaintStraight(QPaintDevice* device, const QRegion& region)
+{
+    const QRect client(QPoint(0, 0), Buffer.size());
+    if (Painting || !BufferCanvas || !Client || Buffer.isNull() || !(QRegion(client) - Invalid).isEmpty() ||
+        !(QRegion(client) - region).isEmpty() || Store.format() != QImage::Format_RGB32)
+        return false;
+    // A caret or a child window would be drawn over the pixels in the
+    // toolkit's copy: they could not be taken back into Store.
+    TPoint caret;
+    if (CaretOwnedBy(TWindowAdapter::HandleOf(Control), caret))
+        return false;
+    for (const QObject* object : Client->children())
+        if (const auto* child = qobject_cast<const QWidget*>(object); child && child->isVisible())
+            return false;
+    QRect area;
+    QImage* shown = ShownImage(Client, area);
+    if (!shown || shown != device || area.size() != Buffer.size())
+        return false;
+    const qsizetype bytesPerLine = shown->bytesPerLine();
+    // The toolkit's painter holds that image for this paint already: its
+    // pixels are written where they lie, without a detach of the image.
+    uchar* first = const_cast<uchar*>(FirstPixel(*shown, area));
+    // Store's pixels are all painted over: nothing is caught up from before.
+    StoreBehind = false;
+    BufferCanvas->RepointImage(
+        [&] { Buffer = QImage(first, area.width(), area.height(), bytesPerLine, QImage::Format_RGB32); });
+    PaintingStraight = true;
+    const HWND wnd = TWindowAdapter::HandleOf(Control);
+    TWinControl* control = Control;
+    PaintInvalid();
+    // The handler may have destroyed the window (and this data with it).
+    if (FindControl(wnd) != control)
+        return true;
+    PaintingStraight = false;
+    BufferCanvas->RepointImage([&] {
+        Buffer = QImage(Store.bits() + StoreTop * Store.bytesPerLine(), client.width(), client.height(),
+                        Store.bytesPerLine(), QImage::Format_RGB32);
+    });
+    StoreBehind = true;
+    ShownBits = first;
+    ShownBytesPerLine = bytesPerLine;
+    ShownSerial = shown->cacheKey() >> 32;
+    return true;
+}
+
+void TWindowData::CatchUpStore()
+{
+    if (!StoreBehind || PaintingStraight)
+        return;
+    StoreBehind = false;
+    QRect area;
+    const QImage* shown = ShownImage(Client, area);
+    if (shown && area.size() == Buffer.size() && FirstPixel(*shown, area) == ShownBits &&
+        shown->bytesPerLine() == ShownBytesPerLine && (shown->cacheKey() >> 32) == ShownSerial) {
+        const size_t rowBytes = static_cast<size_t>(Buffer.width()) * 4;
+        uchar* rows = Buffer.bits();
+        for (int y = 0; y < Buffer.height(); ++y)
+            std::memcpy(rows + y * Buffer.bytesPerLine(), ShownBits + y * ShownBytesPerLine, rowBytes);
+        return;
+    }
+    // The toolkit let go of that copy or moved the window in it: what Store
+    // lacks is painted again.
+    Invalid = QRegion(0, 0, Buffer.width(), Buffer.height());
+    if (Client)
+        Client->update();
+}
+
 void TWindowData::PaintInvalid()
 {
+    CatchUpStore();
     if (Painting || Invalid.isEmpty() || !BufferCanvas)
         return;
     const QRect bounds = Invalid.boundingRect() & QRect(QPoint(0, 0), Buffer.size());
@@ -560,8 +669,10 @@ void TWindowData::PaintInvalid()
 
 void TWindowData::ReleaseWidgets()
 {
+    StoreBehind = false;
     // The control keeps its canvas; it paints on nothing until the next window.
     if (BufferCanvas) {
+        BufferCanvas->SetBeforePixels(nullptr);
         BufferCanvas->SetDevice(nullptr);
         BufferCanvas = nullptr;
     }

@@ -425,6 +425,11 @@ private:
     bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);
     bool ExtTextOutInternal(int x, int y, unsigned options, const TRect* rect, const WideChar* str, int count,
                             const int* unitDx, const AnsiString* ansi);
+    // ASCII text in UTF-8 drawn left to right with the measured advances: its
+    // run is filled in one pass, each byte a character, code unit and cluster
+    // of its own. False, drawing nothing, for other text or when the canvas
+    // gives no ASCII advances.
+    bool AsciiTextOut(int x, int y, unsigned options, const TRect* rect, const char* str, int count);
     unsigned Placement(const WideChar* str, int count, std::vector<int>& order, std::vector<int>& visualDx,
                        std::vector<char>& classes, std::vector<int>& carets);
     int DrawTextInternal(const WideString& text, TRect& rect, unsigned format);
@@ -445,6 +450,9 @@ private:
     bool FDrawsOffscreen = false;
     std::vector<TSavedState> FSaved;
     int FDrawDepth = 0;
+    // The run AsciiTextOut fills, kept so that its buffers are reused.
+    TTextRun FAsciiRun;
+    bool FAsciiRunBusy = false;
 };
 
 // The platform's device query on a canvas: LOGPIXELSX/Y, HORZRES/VERTRES (pixels),

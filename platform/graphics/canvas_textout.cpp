@@ -114,6 +114,57 @@ bool TCanvas::ExtTextOutInternal(int x, int y, unsigned options, const TRect* re
     return OutputRun(run, x, y, rect);
 }
 
+bool TCanvas::AsciiTextOut(int x, int y, unsigned options, const TRect* rect, const char* str, int count)
+{
+    if (count <= 0 || FAsciiRunBusy || (options & ETO_RTLREADING) || (FTextAlign & TA_RTLREADING) ||
+        FontCodePage() != CP_UTF8)
+        return false;
+    const int* ascii = AsciiAdvances();
+    if (!ascii)
+        return false;
+    TTextRun& run = FAsciiRun;
+    const size_t n = static_cast<size_t>(count);
+    run.Text.resize(n);
+    run.Advances.resize(n);
+    run.Clusters.resize(n);
+    // One pass: the bytes widened, their advances and their places; a byte
+    // with the high bit set gives the text back to the general path.
+    const int extra = FCharExtra;
+    unsigned high = 0;
+    int offset = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto c = static_cast<unsigned char>(str[i]);
+        high |= c;
+        const int advance = ascii[c & 0x7F] + extra;
+        run.Text[static_cast<size_t>(i)] = c;
+        run.Advances[static_cast<size_t>(i)] = advance;
+        run.Clusters[static_cast<size_t>(i)] = {i, 1, offset, false};
+        offset += advance;
+    }
+    if (high & 0x80)
+        return false;
+    run.Ansi.assign(str, n);
+    run.FromAnsi = true;
+    run.Options = options;
+    run.RightToLeft = false;
+    run.Width = offset;
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    run.Ascent = otm.otmTextMetrics.tmAscent;
+    run.Height = otm.otmTextMetrics.tmHeight;
+    run.X = run.Y = 0;
+    run.ScaleX = run.ScaleY = 1.0;
+    run.Rect = TRect();
+    run.HasRect = false;
+    run.PrefixUnit = -1;
+    struct TBusy {
+        bool& Flag;
+        ~TBusy() { Flag = false; }
+    } busy{FAsciiRunBusy = true};
+    OutputRun(run, x, y, rect);
+    return true;
+}
+
 // The characters in visual order, each at the sum of the advances of those left of it.
 void TCanvas::BuildClusters(TTextRun& run)
 {
@@ -288,6 +339,10 @@ bool TCanvas::ExtTextOutA(int x, int y, unsigned options, const TRect* rect, con
         str += first;
         count = last - first;
         x += offset;
+    }
+    if (!dx && AsciiTextOut(x, y, options, rect, str, count)) {
+        Drawn(false);
+        return true;
     }
     TAnsiText text;
     ConvertAnsi(str, count, text);

@@ -105,6 +105,7 @@ TRect TQtCanvas::DeviceBounds() const
 
 QPainter& TQtCanvas::Painter(const TRect* extraClip)
 {
+    BeforePixels();
     TRect clip = DeviceClip();
     if (extraClip && !IntersectRect(clip, clip, *extraClip))
         clip = TRect{};
@@ -190,6 +191,7 @@ void TQtCanvas::PlotPixel(int x, int y, uint32_t rgb, TPenMode mode)
 
 void TQtCanvas::PlotPixels(const std::vector<TPoint>& pixels, bool patterned)
 {
+    BeforePixels();
     const std::vector<int>& pattern = patterned ? PatternOf(Pen()->Style()) : PatternOf(psSolid);
     const TRect clip = DeviceClip();
     const uint32_t rgb = ColorToPixel(Pen()->Color());
@@ -449,6 +451,7 @@ void TQtCanvas::DoFrameRect(const TRect& r)
 
 void TQtCanvas::DoFocusRect(const TRect& r)
 {
+    BeforePixels();
     // Every other pixel of the frame inverted, so that drawing it twice restores the picture.
     std::vector<TPoint> frame;
     const int right = r.Right - 1, bottom = r.Bottom - 1;
@@ -493,6 +496,7 @@ void TQtCanvas::DoCopyRect(const TRect& dest, TCanvas* source, const TRect& sour
     auto* qtSource = dynamic_cast<TQtCanvas*>(source);
     if (!qtSource || !qtSource->FImage)
         return; // only pixels held here can be read back
+    qtSource->BeforePixels();
     QPainter& p = Painter();
     if (!p.isActive())
         return;

@@ -2,9 +2,11 @@
 // the buffer canvas now and window and printer canvases later.
 #pragma once
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,6 +51,10 @@ public:
             FPainter.begin(FDevice);
     }
 
+    // Called before the canvas reads or writes the pixels of its device, so
+    // that whoever keeps them elsewhere as well can bring them up to date.
+    void SetBeforePixels(std::function<void()> before) { FBeforePixels = std::move(before); }
+
 protected:
     TRect DeviceBounds() const override;
     int CharAdvance(const WideChar* Char, int count) override;
@@ -91,4 +97,16 @@ private:
     int FPixelsPerInchY;
     TQtFontData* FFontData = nullptr;
     uint64_t FFontVersion = ~0ull;
+    // The glyphs of one face that a text run draws at a time, and the run
+    // that hands them to the painter without a copy; kept so that drawing
+    // text allocates nothing once they have grown.
+    std::function<void()> FBeforePixels;
+    void BeforePixels()
+    {
+        if (FBeforePixels)
+            FBeforePixels();
+    }
+    std::vector<quint32> FGlyphIndexes;
+    std::vector<QPointF> FGlyphPositions;
+    QGlyphRun FGlyphRun;
 };

@@ -374,10 +374,10 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     // Each character's glyphs at the place the measuring gave it, gathered into
     // one run per face in drawing order, so that a line is a few draw calls
     // rather than one per character.
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    indexes.reserve(static_cast<qsizetype>(run.Text.size()));
-    positions.reserve(static_cast<qsizetype>(run.Text.size()));
+    std::vector<quint32>& indexes = FGlyphIndexes;
+    std::vector<QPointF>& positions = FGlyphPositions;
+    indexes.clear();
+    positions.clear();
     int face = -1;
     const std::unordered_map<int, TQtGlyphs> shaped = ShapedGlyphs(font, run.Text);
     // A character whose glyphs lie wholly outside the clip draws nothing: on
@@ -394,14 +394,15 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         return !scaled && g.InkKnown && (y0 + g.InkBottom <= clip.Top || y0 + g.InkTop >= clip.Bottom);
     };
     auto flush = [&] {
-        if (indexes.isEmpty())
+        if (indexes.empty())
             return;
-        QGlyphRun glyphs;
+        QGlyphRun& glyphs = FGlyphRun;
         glyphs.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
         glyphs.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
-        glyphs.setGlyphIndexes(indexes);
-        glyphs.setPositions(positions);
+        glyphs.setRawData(indexes.data(), positions.data(), static_cast<int>(indexes.size()));
         p.drawGlyphRun(QPointF(0, 0), glyphs);
+        // The run lets go of the glyphs before they change.
+        glyphs.setRawData(nullptr, nullptr, 0);
         indexes.clear();
         positions.clear();
     };
@@ -419,8 +420,8 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
                 flush();
                 face = glyph.Face;
             }
-            indexes.append(glyph.Index);
-            positions.append(glyph.At + origin);
+            indexes.push_back(glyph.Index);
+            positions.push_back(glyph.At + origin);
         }
     }
     flush();

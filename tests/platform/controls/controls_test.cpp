@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "platform/controls/controls_qt.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/imm.h"
 #include "platform/controls/menus.h"
@@ -450,6 +451,64 @@ TEST_F(ControlsTest, ScrolledPixelsShowAsAWholePaintWouldShowThem)
             DestroyCaret();
         delete child;
     }
+}
+
+TEST_F(ControlsTest, AWholePaintStraightIntoTheShownCopyIsFoundByWhatFollowsIt)
+{
+    // A window painted whole is painted straight into the toolkit's copy of
+    // it; drawing outside a paint, a scroll, a paint of a part and a new copy
+    // of the top-level window after it must all find the pixels it painted.
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(A); }, 30000));
+    TPixelBuffer shown;
+    TPixelBuffer whole;
+    const auto same = [&] {
+        return GrabShownClient(A, shown) && GrabWindow(A, whole) && shown.Pixels == whole.Pixels;
+    };
+    const auto paintWhole = [&](TColor fill) {
+        A->Fill = fill;
+        A->Invalidate();
+        A->Update();
+        return WindowDataOf(A)->StoreBehind;
+    };
+    constexpr uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu, lime = 0xFF00FF00u, yellow = 0xFFFFFF00u;
+
+    // Drawing outside a paint.
+    ASSERT_TRUE(paintWhole(clRed)) << "painted straight into the shown copy";
+    A->Canvas()->Brush()->SetColor(clBlue);
+    A->Canvas()->FillRect(Rect(0, 20, 100, 30));
+    EXPECT_FALSE(WindowDataOf(A)->StoreBehind);
+    ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+    EXPECT_EQ(shown.At(50, 5), red);
+    EXPECT_EQ(shown.At(50, 25), blue);
+
+    // A scroll of the whole window, and a part painted after it.
+    ASSERT_TRUE(paintWhole(clLime));
+    A->Fill = clYellow;
+    ScrollWindowEx(A->Handle(), 0, -10, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    A->Update();
+    ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+    EXPECT_EQ(shown.At(50, 5), lime);
+    EXPECT_EQ(shown.At(50, 75), yellow) << "the uncovered strip";
+    ASSERT_TRUE(paintWhole(clRed));
+    A->Fill = clBlue;
+    const TRect part = Rect(0, 0, 30, 30);
+    InvalidateRect(A->Handle(), &part, false);
+    A->Update();
+    ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+    EXPECT_EQ(shown.At(10, 10), blue);
+    EXPECT_EQ(shown.At(60, 60), red);
+
+    // The top-level window grows: its copy is a new one, and the pixels
+    // Store lacked are painted again.
+    ASSERT_TRUE(paintWhole(clLime));
+    A->Fill = clYellow;
+    Form->SetBounds(100, 100, 340, 230);
+    ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+    A->Canvas()->Brush()->SetColor(clBlue);
+    A->Canvas()->FillRect(Rect(0, 0, 10, 10));
+    ASSERT_TRUE(ProcessMessagesUntil(same, 30000));
+    EXPECT_EQ(shown.At(5, 5), blue);
+    EXPECT_TRUE(shown.At(50, 50) == lime || shown.At(50, 50) == yellow);
 }
 
 TEST_F(ControlsTest, ManyScrollsUpAndDownMovePixelsAsOneMoveEachWould)

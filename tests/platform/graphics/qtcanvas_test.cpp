@@ -522,3 +522,84 @@ TEST(QtTextTest, ALongRunDrawsOnTheDeviceWhatItsVisiblePartDraws)
     EXPECT_EQ(differing, 0);
     EXPECT_NE(FirstInkedColumn(whole), -1);
 }
+
+TEST(QtTextTest, AsciiRunsDrawAsTheirWideCharactersUnderEveryOption)
+{
+    // ASCII text in UTF-8 fills its run in one pass and reuses the buffers of
+    // the run before: every run, whatever came before it, must draw what the
+    // same characters drawn as wide text draw.
+    SetACP(65001);
+    TPixelBuffer a(240, 60), b(240, 60);
+    auto ca = CreateBufferCanvas(a);
+    auto cb = CreateBufferCanvas(b);
+    struct TCase {
+        const char* Text;
+        unsigned Align;
+        unsigned Options;
+        int Extra;
+        bool Opaque;
+        bool Styled;
+    };
+    const TCase cases[] = {
+        {"2024-05-01 [worker-07] id=42 ok", TA_LEFT | TA_TOP, 0, 0, false, false},
+        {"short", TA_LEFT | TA_TOP, ETO_OPAQUE | ETO_CLIPPED, 0, true, false},
+        {"tab\there, {}~", TA_RIGHT | TA_TOP, 0, 2, false, true},
+        {"centred on the baseline", TA_CENTER | TA_BASELINE, ETO_CLIPPED, 0, true, false},
+        {"caf\xC3\xA9 after ASCII", TA_LEFT | TA_TOP, 0, 1, false, true},
+        {"x", TA_LEFT | TA_BOTTOM, ETO_OPAQUE, 0, true, false},
+    };
+    const TRect rect = Rect(30, 10, 150, 40);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const AnsiString text = c.Text;
+        std::vector<WideChar> wide(text.size() + 1);
+        const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                              wide.data(), static_cast<int>(wide.size()));
+        ASSERT_GT(units, 0);
+        for (TCanvas* canvas : {ca.get(), cb.get()}) {
+            canvas->Font()->SetName("DejaVu Sans");
+            canvas->Font()->SetSize(10);
+            canvas->Font()->SetStyle(c.Styled ? TFontStyles{fsUnderline, fsStrikeOut} : TFontStyles{});
+            canvas->Font()->SetColor(c.Styled ? clBlue : clBlack);
+            canvas->Brush()->SetColor(clYellow);
+            canvas->Brush()->SetStyle(c.Opaque ? bsSolid : bsClear);
+            canvas->SetTextAlign(c.Align);
+            canvas->SetTextCharacterExtra(c.Extra);
+        }
+        ASSERT_TRUE(
+            ca->ExtTextOutA(120, 30, c.Options, &rect, text.data(), static_cast<int>(text.size()), nullptr));
+        ASSERT_TRUE(cb->ExtTextOutW(120, 30, c.Options, &rect, wide.data(), units, nullptr));
+        ASSERT_EQ(a.Pixels, b.Pixels);
+        EXPECT_NE(FirstInkedColumn(a), -1);
+    }
+    SetACP(0);
+}
+
+TEST(QtTextTest, ARunOverSeveralFacesDrawsAsItsCharactersOneByOne)
+{
+    // A run whose characters need a fallback face is drawn a face at a time
+    // from the same buffers: it must draw what its characters drawn alone at
+    // their measured places draw, twice over.
+    SetACP(65001);
+    const WideString text = u"ab\u4E2D\u6587cd\u4E2De";
+    TPixelBuffer whole(160, 24), single(160, 24);
+    auto cw = CreateBufferCanvas(whole);
+    auto cs = CreateBufferCanvas(single);
+    for (TCanvas* canvas : {cw.get(), cs.get()}) {
+        canvas->Font()->SetName("DejaVu Sans");
+        canvas->Font()->SetSize(10);
+        canvas->Brush()->SetStyle(bsClear);
+    }
+    std::vector<int> dx(text.size());
+    TSize size;
+    ASSERT_TRUE(cs->GetTextExtentExPointW(text.data(), static_cast<int>(text.size()), 100000, nullptr,
+                                          dx.data(), size));
+    for (int round = 0; round < 2; ++round) {
+        cw->TextOutW(2, 2 + round * 10, text.data(), static_cast<int>(text.size()));
+        for (size_t i = 0; i < text.size(); ++i)
+            cs->TextOutW(2 + (i ? dx[i - 1] : 0), 2 + round * 10, text.data() + i, 1);
+    }
+    EXPECT_EQ(whole.Pixels, single.Pixels);
+    EXPECT_NE(FirstInkedColumn(whole), -1);
+    SetACP(0);
+}
