@@ -551,7 +551,9 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 int main(int argc, char** argv)
 {
     // "--memory" runs the memory case alone; "--append [LENGTH [CHUNK-LINES]]"
-    // runs the append cases alone (those of that line length and chunk size).
+    // runs the append cases alone (those of that line length and chunk size);
+    // "--catch-up" runs the two burst catch-up cases alone.
+    const bool catchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
     const bool memoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
     const bool appendOnly = argc > 1 && std::string(argv[1]) == "--append";
     const int onlyLength = appendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
@@ -612,6 +614,26 @@ int main(int argc, char** argv)
         return finish();
     }
 
+    const long purgeLines = 100000;
+    // The time until the last line of a burst shows, 200 MB against 20 MB.
+    const auto catchUp = [&](double& small, double& large) {
+        truncate(log.c_str(), 0);
+        Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
+        small = CatchUp(file, log, int64_t{20} << 20, purgeLines);
+        truncate(log.c_str(), 0);
+        Form1->Tail->TimerTimer(nullptr);
+        large = CatchUp(file, log, int64_t{200} << 20, purgeLines);
+        std::printf(
+            "burst into a pane purged at %ld lines, last line shown after: 20 MB %.3f s, 200 MB %.3f s\n",
+            purgeLines, small, large);
+    };
+    double catchUpSmall = 0, catchUpLarge = 0;
+    if (catchUpOnly) {
+        catchUp(catchUpSmall, catchUpLarge);
+        std::printf("burst catch-up cost 200MB/20MB: %.2f\n", catchUpLarge / catchUpSmall);
+        return finish();
+    }
+
     // Memory first, from fresh containers.
     const long memoryLines = 100000;
     const double kelvorBytes = BytesPerLine(kelvor, memoryLines, 100);
@@ -633,18 +655,9 @@ int main(int argc, char** argv)
     // A burst of 200 MB of 100-character lines into a pane that is purged at
     // 100,000 lines, through the monitor as the timer would run it; against the
     // heap of a pane that holds 100,000 such lines.
-    const long purgeLines = 100000;
     const TBurstFigures burst = Burst(kelvor, plain, log, purgeLines);
 
-    // The time until the last line of a burst shows, 200 MB against 20 MB.
-    truncate(log.c_str(), 0);
-    Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
-    const double catchUpSmall = CatchUp(file, log, int64_t{20} << 20, purgeLines);
-    truncate(log.c_str(), 0);
-    Form1->Tail->TimerTimer(nullptr);
-    const double catchUpLarge = CatchUp(file, log, int64_t{200} << 20, purgeLines);
-    std::printf("burst into a pane purged at %ld lines, last line shown after: 20 MB %.3f s, 200 MB %.3f s\n",
-                purgeLines, catchUpSmall, catchUpLarge);
+    catchUp(catchUpSmall, catchUpLarge);
 
     // One line of 5 MB without a line end, through the monitor in pieces.
     const TLongLineFigures longLine = LongLines(kelvor, dir, log, 5000000);
