@@ -6,6 +6,7 @@
 #include "document/rvstyle_list.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tablegrid.h"
+#include "tests/support/testtable.h"
 
 namespace {
 
@@ -343,14 +344,7 @@ TEST_F(TRTFTableTest, TablesNestedDeepReadBackAndCountLaterChangesEverywhere)
 {
     TRVStyle sourceStyle(nullptr);
     TTestRVData source(&sourceStyle);
-    TCustomRVData* holder = &source;
-    for (int level = 0; level < 32; ++level) {
-        auto* table = new TRVTableItemInfo(1, 1, holder);
-        holder->AddItem(AnsiString(), table);
-        holder = table->GetCells(0, 0);
-        holder->Clear();
-    }
-    holder->AddNL("deep", 0, 0);
+    NestTables(&source, 32)->AddNL("deep", 0, 0);
     TMemoryStream rtf;
     ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, 0));

@@ -55,6 +55,19 @@ public:
     TTableTestData Data;
 };
 
+// Depth tables of one cell each, nested in Holder one inside the other (each
+// cell emptied); the innermost cell, where the content goes.
+inline TCustomRVData* NestTables(TCustomRVData* Holder, int Depth)
+{
+    for (int Level = 0; Level < Depth; ++Level) {
+        auto* Table = new TRVTableItemInfo(1, 1, Holder);
+        Holder->AddItem(AnsiString(), Table);
+        Holder = Table->GetCells(0, 0);
+        Holder->Clear();
+    }
+    return Holder;
+}
+
 // Merges the block of ColSpan x RowSpan slots from (Row, Col) into the cell
 // there, freeing the covered cells (their content is dropped).
 inline void MergeBlock(TRVTableItemInfo* Table, int Row, int Col, int ColSpan, int RowSpan)

@@ -15,6 +15,7 @@
 #include "tests/support/picturebudget.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
+#include "tests/support/testtable.h"
 #include "tests/support/testtablestore.h"
 
 namespace {
@@ -490,14 +491,7 @@ TEST(TableRVFSize, NestedTablesSaveInProportionWhateverTheRootKeeps)
     for (int i = 0; i < 2; ++i) {
         TRVStyle Style(nullptr);
         TFixedOptionsData Root(&Style);
-        TCustomRVData* Holder = &Root;
-        for (int Level = 0; Level < Depths[i]; ++Level) {
-            auto* Table = new TRVTableItemInfo(1, 1, Holder);
-            Holder->AddItem(AnsiString(), Table);
-            Holder = Table->GetCells(0, 0);
-            Holder->Clear();
-        }
-        Holder->AddNL("deep", 0, 0);
+        NestTables(&Root, Depths[i])->AddNL("deep", 0, 0);
         TStringStream Stream;
         ASSERT_TRUE(Root.SaveRVFToStream(Stream, false, clNone, nullptr, nullptr));
         Text[i] = Stream.DataString();
