@@ -187,12 +187,15 @@ TRVRTFErrorCode TRVRTFReader::ParseLoop()
         if (FGroupLevel < 0)
             return rtf_ec_StackUnderflow;
         TRVRTFErrorCode ec = rtf_ec_OK;
-        // The bytes of structure are told apart by one switch.
-        const int kind = FState->InputState == risBin ? -1 : c;
-        switch (kind) {
-        case -1:
+        // Binary data is taken byte by byte; elsewhere the bytes of
+        // structure are told apart by one switch.
+        if (FState->InputState == risBin) {
             ec = ParseChar(static_cast<unsigned char>(c));
-            break;
+            if (ec != rtf_ec_OK)
+                return ec;
+            continue;
+        }
+        switch (c) {
         case '{':
             FCharsToSkip = 0;
             ec = PushRtfState();
