@@ -677,7 +677,7 @@ private:
     bool LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat, TRVTailStart tailStart,
                         int oldTextWidth, int oldDocumentWidth, bool selNoted, const int (&selItems)[4]);
     // Reports the laid-out size, laying out again for a scroll bar that came or went.
-    void ReportLayoutSize(bool resized, bool force, int Depth, TCanvas* canvas, bool reformat);
+    void ReportLayoutSize(int textWidth, bool resized, bool force, int Depth, TCanvas* canvas, bool reformat);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
     // Lays out one item on the lines of st: a text item word by word in a

@@ -338,8 +338,8 @@ bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndD
     return fullLayout;
 }
 
-void TCustomRVFormattedData::ReportLayoutSize(bool resized, bool force, int Depth, TCanvas* canvas,
-                                              bool reformat)
+void TCustomRVFormattedData::ReportLayoutSize(int textWidth, bool resized, bool force, int Depth,
+                                              TCanvas* canvas, bool reformat)
 {
     // Reporting the size may show or hide a scroll bar, which changes the
     // area: then the document is laid out once more for it.
@@ -347,7 +347,7 @@ void TCustomRVFormattedData::ReportLayoutSize(bool resized, bool force, int Dept
     const int oldHeight = GetHeight();
     {
         TRVBoolFlagGuard settingSize(SettingAreaSize);
-        SetDocumentAreaSize(GetLeftMargin() + TextWidth + GetRightMargin(), DocumentHeight, true);
+        SetDocumentAreaSize(GetLeftMargin() + textWidth + GetRightMargin(), DocumentHeight, true);
     }
     if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
         EndFormatting();
@@ -420,8 +420,9 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             TCustomRVFormattedData* Data;
             ~TNotedSizesGuard() { Data->ForgetNotedTextSizes(); }
         } notedSizesGuard{this};
-        TextWidth = std::max(clientTextWidth, GetMinDocWidth(sad, canvas, tailStart != TRVTailStart::None));
-        TextWidth = std::max(TextWidth, minW);
+        const int neededTextWidth =
+            std::max(GetMinDocWidth(sad, canvas, tailStart != TRVTailStart::None), minW);
+        TextWidth = std::max(clientTextWidth, neededTextWidth);
         if (GetOptions().Contains(rvoClientTextWidth))
             DocumentWidth = std::max(clientTextWidth, minW);
         else
@@ -437,7 +438,12 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             fullLayout = LayoutDocument(canvas, sad, reformat, tailStart, oldTextWidth, oldDocumentWidth,
                                         selNoted, selItems);
 
-        ReportLayoutSize(resized, force, Depth, canvas, reformat);
+        // A text as wide as the client area follows it: only what the text
+        // needs counts for the horizontal range, so a vertical bar that
+        // narrows the area does not bring a horizontal one for the moment
+        // until the text is laid out again at the new width.
+        ReportLayoutSize(TextWidth > clientTextWidth ? TextWidth : neededTextWidth, resized, force, Depth,
+                         canvas, reformat);
 
         if (Depth == 0) {
             // Only a new layout moves the lines: a resize that laid nothing

@@ -7,6 +7,7 @@
 // keeps the focused item.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -656,6 +657,41 @@ TEST_F(RollViewTest, AResizeLeavesTheLineAtTheTopWhereItWas)
     const int top = data->FindDrawItemByItem(16);
     ASSERT_GE(top, 0);
     EXPECT_EQ(data->GetVOffs() - data->DrawItems[top]->Top, lineOffs) << "item 16's second line is on top";
+}
+
+// Lines appended until the vertical bar comes: the bar narrows the view, and
+// the text, as wide as the view, follows it without a horizontal bar coming
+// and going on the way; a line wider than the view brings one.
+TEST_F(RollViewTest, TheVerticalBarComingBringsNoHorizontalOneForShortLines)
+{
+    static std::vector<bool> horizontalShown;
+    horizontalShown.clear();
+    const TRVScrollBarFunctions saved = RVScrollBarFunctions;
+    RVScrollBarFunctions.SetScrollInfo = [](HWND wnd, int bar, const SCROLLINFO* info, bool redraw) {
+        if (bar == SB_HORZ)
+            horizontalShown.push_back(info->nMax - info->nMin + 1 > static_cast<int>(info->nPage));
+        return SetScrollInfo(wnd, bar, info, redraw);
+    };
+    struct TRestore {
+        TRVScrollBarFunctions Saved;
+        ~TRestore() { RVScrollBarFunctions = Saved; }
+    } restore{saved};
+
+    const int clientWidth = View->ClientWidth();
+    for (int i = 0; i < 40; ++i) {
+        AddLines(1, i);
+        View->FormatTail();
+    }
+    EXPECT_LT(View->ClientWidth(), clientWidth) << "the vertical bar came";
+    EXPECT_EQ(std::count(horizontalShown.begin(), horizontalShown.end(), true), 0);
+    EXPECT_EQ(View->RVData->TextWidth, View->ClientWidth() - View->LeftMargin() - View->RightMargin())
+        << "laid out again at the narrower width";
+
+    Style->ParaStyles()->Add()->SetOptions({rvpaoNoWrap});
+    View->AddNL(std::string(200, 'w'), 0, Style->ParaStyles()->Count() - 1);
+    View->FormatTail();
+    ASSERT_FALSE(horizontalShown.empty());
+    EXPECT_TRUE(horizontalShown.back()) << "a line wider than the view";
 }
 
 // ---------------------------------------------------------------------------
