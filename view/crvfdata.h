@@ -740,11 +740,16 @@ private:
     // nothing was noted. Only items whose measurement the layout repeats
     // exactly are noted (no style hook, no character spacing, left-to-right
     // reading), at most MaxNotedTextSizes of them; emptied when the layout ends.
+    // While noting, the text style (and reading direction) the canvas was
+    // last given for an unwrapped section is kept too, so that a run of
+    // one-line paragraphs in one style applies it once (-1: none known).
     struct TRVNotedTextSizes {
         bool Noting = false;
         TCanvas* Canvas = nullptr;
         int FirstItemNo = 0;
         std::vector<TSize> Sizes;
+        int AppliedStyleNo = -1;
+        TRVBiDiMode AppliedBiDiMode = rvbdUnspecified;
     };
     static constexpr int MaxNotedTextSizes = 1 << 16;
     // Measures the item's text for the minimum width, noting its size when noting.

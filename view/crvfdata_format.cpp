@@ -63,6 +63,7 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     FNotedSizes.FirstItemNo = start;
     FNotedSizes.Canvas = canvas;
     FNotedSizes.Noting = true;
+    FNotedSizes.AppliedStyleNo = -1;
     int closed = useCache ? cache.ClosedWidth : 0;
     int paraStart = start > 0 ? GetFirstParaItem(start) : 0;
     int openWidth = 0;

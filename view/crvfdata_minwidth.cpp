@@ -75,21 +75,33 @@ int TCustomRVFormattedData::CalculateUnwrappedItemsWidth(int first, int last, co
         canvas = GetFormattingCanvas();
     TRVStyle* style = GetRVStyle();
     int result = 0;
-    int appliedStyle = -1;
+    // The style applied by the section measured before, when the minimum
+    // width measures section after section on one canvas.
+    const bool keepApplied = FNotedSizes.Noting && canvas == FNotedSizes.Canvas;
+    int appliedStyle = keepApplied ? FNotedSizes.AppliedStyleNo : -1;
+    TRVBiDiMode appliedBiDiMode = FNotedSizes.AppliedBiDiMode;
     for (int i = first; i <= last; ++i) {
         TCustomRVItemInfo* item = GetItem(i);
         if (item->StyleNo < 0) {
             result += item->GetMinWidth(sad, canvas, this);
+            // A marker or an inserted document may have set a font of its own.
+            appliedStyle = -1;
             continue;
         }
         if (canvas == nullptr || style == nullptr)
             continue;
         const TFontInfo* textStyle = style->TextStyles()->Items(item->StyleNo);
-        if (item->StyleNo != appliedStyle) {
-            textStyle->Apply(canvas, GetParaBiDiMode(item->ParaNo));
+        const TRVBiDiMode biDiMode = GetParaBiDiMode(item->ParaNo);
+        if (item->StyleNo != appliedStyle || biDiMode != appliedBiDiMode) {
+            textStyle->Apply(canvas, biDiMode);
             appliedStyle = item->StyleNo;
+            appliedBiDiMode = biDiMode;
         }
         result += MeasureUnwrappedText(i, textStyle, canvas);
+    }
+    if (keepApplied) {
+        FNotedSizes.AppliedStyleNo = appliedStyle;
+        FNotedSizes.AppliedBiDiMode = appliedBiDiMode;
     }
     return result;
 }
@@ -165,6 +177,8 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlus(int first, int last, int&
             indents = CalculatePureParaSectionWidth(i, paraStartItem, sad, canvas);
         result = std::max(result, CalculateMinItemWidthPlus_WithoutPSWidth(i, sad, canvas) + indents);
     }
+    // The items applied fonts of their own.
+    FNotedSizes.AppliedStyleNo = -1;
     return result;
 }
 

@@ -132,4 +132,32 @@ TEST_F(MinWidthTest, WidthAfterInsertInAnUnwrappedParagraph)
     EXPECT_EQ(Data.CalculateMinWidthAfterInsert(&Box, 1), 33);
 }
 
+// The layout's minimum width measures one-line paragraphs one after another,
+// giving the canvas a style only when it changes: each line is still measured
+// in its own style and reading direction, whole and as it grows at the tail.
+TEST_F(MinWidthTest, OneLineParagraphsInChangingStylesAreEachMeasuredInTheirOwn)
+{
+    Style.TextStyles()->Add()->SetFontName("Wide");
+    const int Wide = Style.TextStyles()->Count() - 1;
+    Data.Canvas.MetricsForFont = [](const TFont& Font) {
+        TRecordingMetrics m;
+        m.CharWidth = Font.Name() == "Wide" ? 20 : 7;
+        return m;
+    };
+    Data.Width = 10; // narrower than every line: the text is as wide as it needs
+    const int Indents = 5 + 7 + 3;
+    Data.AddNL("abc", Wide, 2);   // 60
+    Data.AddNL("abcdefgh", 0, 2); // 56
+    Data.FormatAll();
+    EXPECT_EQ(Data.TextWidth, Indents + 60);
+    Data.AddNL("abcd", Wide, 2); // 80: in the wide style again after the narrow one
+    Data.FormatTail();
+    EXPECT_EQ(Data.TextWidth, Indents + 80);
+    Data.AddNL("abcdefghijklm", 0, 2); // 91
+    Data.FormatTail();
+    EXPECT_EQ(Data.TextWidth, Indents + 91);
+    Data.FormatAll();
+    EXPECT_EQ(Data.TextWidth, Indents + 91) << "a whole layout agrees";
+}
+
 } // namespace
