@@ -8,6 +8,9 @@ int MulDiv(int a, int b, int c)
 {
     if (c == 0)
         return -1;
+    // Scaling between equal resolutions, the common case on screen: exact.
+    if (b == c)
+        return a;
     // |a * b| <= 2^62: the product and the quotient fit 64 bits whatever the signs.
     const int64_t product = static_cast<int64_t>(a) * b;
     int64_t quotient = product / c;

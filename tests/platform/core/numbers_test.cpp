@@ -25,6 +25,7 @@ TEST(MulDiv, RoundingProductAndFailures)
         {8, 1, 3, 3},
         {-8, 1, 3, -3},
         {96, 144, 96, 144},
+        {-7, 96, 96, -7},
         {100000, 100000, 1000, 10000000},
         {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
         {INT_MIN, INT_MIN, INT_MIN, INT_MIN},
