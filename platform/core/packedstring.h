@@ -24,7 +24,13 @@ public:
     TPackedString(std::string_view s) : FBlock(Make(s)) {}
     TPackedString(const TPackedString& other) : FBlock(Make(other.View())) {}
     TPackedString(TPackedString&& other) noexcept : FBlock(std::exchange(other.FBlock, nullptr)) {}
-    ~TPackedString() { Free(FBlock); }
+    // Inline for the empty string: a list that grows moves its strings and
+    // destroys what they leave behind, empty every one.
+    ~TPackedString()
+    {
+        if (FBlock)
+            Free(FBlock);
+    }
     TPackedString& operator=(const TPackedString& other)
     {
         if (this != &other) {
