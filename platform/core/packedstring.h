@@ -19,6 +19,8 @@
 class TPackedString {
 public:
     static constexpr size_t PooledBlockMax = 512;
+    // The one word moves as bytes: it points to a block, never into itself.
+    static constexpr bool TriviallyRelocatable = true;
 
     TPackedString() = default;
     TPackedString(std::string_view s) : FBlock(Make(s)) {}
