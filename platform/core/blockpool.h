@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KELVOR_BLOCKPOOL_HEAP 1
@@ -26,6 +27,23 @@ struct TBlockPools {
     static inline std::atomic<size_t> FFreeBytes{0};
 };
 
+// The lock of one pool: held only while a block is taken from or given back
+// to its free list, a few instructions, so a waiter spins (yielding its turn
+// to a holder that may have been preempted) instead of sleeping in the kernel.
+class TBlockPoolLock {
+public:
+    void lock()
+    {
+        while (FHeld.exchange(true, std::memory_order_acquire))
+            while (FHeld.load(std::memory_order_relaxed))
+                std::this_thread::yield();
+    }
+    void unlock() { FHeld.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> FHeld{false};
+};
+
 // Blocks of Size bytes aligned to Alignment, with no
 // allocator header of their own and none of the allocator's rounding. A
 // released block is kept for the next allocation of the same size; the slabs
@@ -40,7 +58,7 @@ public:
 #ifdef KELVOR_BLOCKPOOL_HEAP
         return ::operator new(Size);
 #else
-        std::lock_guard<std::mutex> lock(FMutex);
+        std::lock_guard<TBlockPoolLock> lock(FLock);
         if (!FFree)
             Grow();
         TFreeBlock* block = FFree;
@@ -56,7 +74,7 @@ public:
 #else
         if (!block)
             return;
-        std::lock_guard<std::mutex> lock(FMutex);
+        std::lock_guard<TBlockPoolLock> lock(FLock);
         auto* free = static_cast<TFreeBlock*>(block);
         free->Next = FFree;
         FFree = free;
@@ -106,7 +124,7 @@ private:
         TBlockPools::FFreeBytes.fetch_add(PerSlab * BlockBytes, std::memory_order_relaxed);
     }
 
-    static inline std::mutex FMutex;
+    static inline TBlockPoolLock FLock;
     static inline TFreeBlock* FFree = nullptr;
     static inline TFreeBlock* FSlabs = nullptr;
 };

@@ -19,12 +19,20 @@
 class TPackedString {
 public:
     static constexpr size_t PooledBlockMax = 512;
+    // The one word moves as bytes: it points to a block, never into itself.
+    static constexpr bool TriviallyRelocatable = true;
 
     TPackedString() = default;
     TPackedString(std::string_view s) : FBlock(Make(s)) {}
     TPackedString(const TPackedString& other) : FBlock(Make(other.View())) {}
     TPackedString(TPackedString&& other) noexcept : FBlock(std::exchange(other.FBlock, nullptr)) {}
-    ~TPackedString() { Free(FBlock); }
+    // Inline for the empty string: a list that grows moves its strings and
+    // destroys what they leave behind, empty every one.
+    ~TPackedString()
+    {
+        if (FBlock)
+            Free(FBlock);
+    }
     TPackedString& operator=(const TPackedString& other)
     {
         if (this != &other) {

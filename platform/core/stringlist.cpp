@@ -104,11 +104,9 @@ void TStringList::CheckNotSorted() const
 void TStringList::FreeObjects()
 {
     // The entries leave the list first: an object's destructor may look at it.
-    std::vector<TStringItem> taken;
-    taken.swap(FItems.Contiguous());
-    FItems.clear();
-    for (TStringItem& item : taken)
-        delete item.FObject;
+    TGapVector<TStringItem> taken(std::move(FItems));
+    for (size_t i = 0; i < taken.size(); ++i)
+        delete taken[i].FObject;
 }
 
 void TStringList::Assign(const TPersistent* source)
@@ -287,8 +285,8 @@ void TStringList::SortItems()
 {
     if (Count() < 2)
         return;
-    std::vector<TStringItem>& items = FItems.Contiguous();
-    std::stable_sort(items.begin(), items.end(), [this](const TStringItem& a, const TStringItem& b) {
+    TStringItem* items = FItems.Contiguous();
+    std::stable_sort(items, items + FItems.size(), [this](const TStringItem& a, const TStringItem& b) {
         return CompareStrings(a.FString.Str(), b.FString.Str()) < 0;
     });
     Changed();
@@ -309,12 +307,12 @@ void TStringList::CustomSort(const std::function<int(TStringList* list, int inde
     std::vector<int> order(FItems.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
-    std::vector<TStringItem>& items = FItems.Contiguous();
+    TStringItem* items = FItems.Contiguous();
     std::vector<TStringItem> sorted;
-    sorted.reserve(items.size());
+    sorted.reserve(order.size());
     for (int i : order)
         sorted.push_back(std::move(items[static_cast<size_t>(i)]));
-    items.swap(sorted);
+    std::move(sorted.begin(), sorted.end(), items);
     Changed();
 }
 

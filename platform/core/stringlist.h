@@ -134,6 +134,7 @@ protected:
 
 private:
     struct TStringItem {
+        static constexpr bool TriviallyRelocatable = TPackedString::TriviallyRelocatable;
         TPackedString FString;
         TObject* FObject = nullptr;
     };

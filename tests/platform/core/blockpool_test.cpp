@@ -1,11 +1,14 @@
-// The pool of equal blocks: distinct, aligned blocks across many slabs, and
-// released blocks given out again.
+// The pool of equal blocks: distinct, aligned blocks across many slabs,
+// released blocks given out again, and blocks shared by no two threads.
 #include "platform/core/blockpool.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -70,3 +73,37 @@ TEST(TBlockPoolTest, FreeBytesFollowWhatThePoolsKeepForReuse)
     EXPECT_EQ(TBlockPools::FreeBytes(), free + 24);
 }
 #endif
+
+// Threads that take and give back blocks at once never get the same block
+// twice and lose none: what each wrote stays until it gives the block back.
+TEST(TBlockPoolTest, ThreadsTakingAndReleasingAtOnceShareNoBlock)
+{
+    using TSharedPool = TBlockPool<48, 8>;
+    constexpr int ThreadCount = 4;
+    constexpr int Rounds = 200;
+    constexpr int Held = 300;
+    std::atomic<int> overwritten{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < ThreadCount; ++t) {
+        threads.emplace_back([t, &overwritten] {
+            std::vector<char*> blocks;
+            for (int round = 0; round < Rounds; ++round) {
+                for (int i = 0; i < Held; ++i) {
+                    char* block = static_cast<char*>(TSharedPool::Allocate());
+                    std::memset(block, t * 31 + round % 7, 48);
+                    blocks.push_back(block);
+                }
+                for (char* block : blocks) {
+                    for (int k = 0; k < 48; ++k)
+                        if (block[k] != static_cast<char>(t * 31 + round % 7))
+                            ++overwritten;
+                    TSharedPool::Release(block);
+                }
+                blocks.clear();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(overwritten.load(), 0);
+}
