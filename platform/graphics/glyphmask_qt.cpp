@@ -143,12 +143,13 @@ void TakeGlyphMask(const QRawFont& font, QGlyphRun::GlyphRunFlags flags, quint32
     mask.Top = top - half;
     mask.Width = right - left + 1;
     mask.Height = bottom - top + 1;
-    mask.Coverage.resize(static_cast<size_t>(mask.Width) * static_cast<size_t>(mask.Height));
+    mask.Stride = (mask.Width + 3) & ~3;
+    mask.Coverage.assign(static_cast<size_t>(mask.Stride) * static_cast<size_t>(mask.Height), 0);
     for (int y = 0; y < mask.Height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(ink.constScanLine(top + y));
         for (int x = 0; x < mask.Width; ++x)
-            mask.Coverage[static_cast<size_t>(y) * static_cast<size_t>(mask.Width) + static_cast<size_t>(x)] =
-                static_cast<uint8_t>(row[left + x] >> 24);
+            mask.Coverage[static_cast<size_t>(y) * static_cast<size_t>(mask.Stride) +
+                          static_cast<size_t>(x)] = static_cast<uint8_t>(row[left + x] >> 24);
     }
     // The toolkit's drawing in another colour over varied pixels must be what
     // the mask blends there.
@@ -182,12 +183,20 @@ void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const T
     const uint32_t color = blend.Color;
     const bool opaque = color >= 0xFF000000u;
     const int width = static_cast<int>(right - left);
+#if defined(__SSE2__)
+    // The pixels blended four at a time: past the part of a row that shows,
+    // up to the row's stride where the clip leaves room (coverage 0 there
+    // leaves the pixels as they are).
+    const int64_t skipped = left - boxLeft;
+    const int64_t room = std::min<int64_t>(mask.Stride - skipped, target.Clip.Right - left);
+    const int grouped = static_cast<int>(std::min<int64_t>((width + 3) & ~3, room) & ~3);
+#endif
     for (int64_t row = top; row < bottom; ++row) {
-        const uint8_t* coverage = mask.Coverage.data() + (row - boxTop) * mask.Width + (left - boxLeft);
+        const uint8_t* coverage = mask.Coverage.data() + (row - boxTop) * mask.Stride + (left - boxLeft);
         auto* d = reinterpret_cast<uint32_t*>(target.Bits + row * target.BytesPerLine) + left;
         int i = 0;
 #if defined(__SSE2__)
-        for (; i + 4 <= width; i += 4) {
+        for (; i < grouped; i += 4) {
             uint32_t four;
             std::memcpy(&four, coverage + i, sizeof four);
             if (four == 0)

@@ -25,7 +25,10 @@ struct TGlyphMask {
     int Top = 0;
     int Width = 0;
     int Height = 0;
-    std::vector<uint8_t> Coverage; // Width * Height, rows top to bottom
+    // Rows top to bottom, Stride apart: Width values, then 0 up to a multiple
+    // of four, so that a row is blended four pixels at a time.
+    int Stride = 0;
+    std::vector<uint8_t> Coverage; // Stride * Height
 };
 
 // A pen colour's blend for every coverage, as the toolkit blends an opaque pen

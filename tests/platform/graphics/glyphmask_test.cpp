@@ -78,7 +78,8 @@ TEST(GlyphMaskTest, BlendsWhatTheToolkitDraws)
                            {"DejaVu Serif", 11, false, true},
                            {"DejaVu Sans", 30, false, false}};
     const QColor colors[] = {Qt::black, QColor(0xCC, 0x33, 0x66), Qt::white};
-    const QRect clips[] = {QRect(0, 0, 64, 64), QRect(0, 0, 21, 26), QRect(19, 20, 30, 30)};
+    const QRect clips[] = {QRect(0, 0, 64, 64), QRect(0, 0, 21, 26), QRect(19, 20, 30, 30),
+                           QRect(23, 12, 6, 30)};
     for (const TFace& face : faces) {
         const QRawFont font = RawFont(face.Family, face.PixelSize, face.Bold, face.Italic);
         ASSERT_TRUE(font.isValid());
