@@ -147,9 +147,12 @@ void TakeGlyphMask(const QRawFont& font, QGlyphRun::GlyphRunFlags flags, quint32
     mask.Coverage.assign(static_cast<size_t>(mask.Stride) * static_cast<size_t>(mask.Height), 0);
     for (int y = 0; y < mask.Height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(ink.constScanLine(top + y));
-        for (int x = 0; x < mask.Width; ++x)
-            mask.Coverage[static_cast<size_t>(y) * static_cast<size_t>(mask.Stride) +
-                          static_cast<size_t>(x)] = static_cast<uint8_t>(row[left + x] >> 24);
+        for (int x = 0; x < mask.Width; ++x) {
+            const int at = y * mask.Stride + x;
+            mask.Coverage[static_cast<size_t>(at)] = static_cast<uint8_t>(row[left + x] >> 24);
+            if (mask.Blank < 0 && mask.Coverage[static_cast<size_t>(at)] == 0)
+                mask.Blank = at;
+        }
     }
     // The toolkit's drawing in another colour over varied pixels must be what
     // the mask blends there.
@@ -167,10 +170,44 @@ void TakeGlyphMask(const QRawFont& font, QGlyphRun::GlyphRunFlags flags, quint32
         mask = TGlyphMask();
         mask.State = TGlyphMask::Toolkit;
     }
+    mask.Over = TGlyphMask::TOver();
 }
 
-void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const TGlyphTarget& target, int x,
-                    int y)
+namespace {
+
+// The pixel that blending Blend's colour through coverage A over D gives.
+inline uint32_t BlendOne(uint32_t d, uint32_t a, const TCoverageBlend& blend)
+{
+    const uint32_t source = blend.Source[a];
+    return source + ByteMul(d, 255 - (source >> 24));
+}
+
+// The box's pixels blended over Background, made when the glyph is asked
+// for the same colour over the same background twice running (a glyph
+// whose lines alternate between two never pays for making them).
+const uint32_t* OverBackground(TGlyphMask& mask, const TCoverageBlend& blend, uint32_t background)
+{
+    TGlyphMask::TOver& over = mask.Over;
+    const bool same = over.Color == blend.Color && over.Background == background;
+    if (same && over.Made)
+        return over.Pixels.data();
+    if (same && over.Asked) {
+        over.Pixels.resize(mask.Coverage.size());
+        for (size_t i = 0; i < mask.Coverage.size(); ++i)
+            over.Pixels[i] = BlendOne(background, mask.Coverage[i], blend);
+        over.Made = true;
+        return over.Pixels.data();
+    }
+    over.Made = false;
+    over.Asked = true;
+    over.Color = blend.Color;
+    over.Background = background;
+    return nullptr;
+}
+
+} // namespace
+
+void BlendGlyphMask(TGlyphMask& mask, const TCoverageBlend& blend, const TGlyphTarget& target, int x, int y)
 {
     const int64_t boxLeft = int64_t(x) + mask.Left;
     const int64_t boxTop = int64_t(y) + mask.Top;
@@ -183,6 +220,22 @@ void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const T
     const uint32_t color = blend.Color;
     const bool opaque = color >= 0xFF000000u;
     const int width = static_cast<int>(right - left);
+    // Most glyphs land on pixels of one colour, the background: a pixel the
+    // glyph leaves blank shows which, and where the pixels under the glyph
+    // are all of it, the glyph's pixels blended over it once are copied.
+    // Elsewhere (a neighbour's ink, a background of many colours) they are
+    // blended.
+    const uint32_t* over = nullptr;
+    uint32_t background = 0;
+    if (mask.Blank >= 0) {
+        const int64_t blankX = boxLeft + mask.Blank % mask.Stride;
+        const int64_t blankY = boxTop + mask.Blank / mask.Stride;
+        if (blankX >= left && blankX < right && blankY >= top && blankY < bottom) {
+            background =
+                reinterpret_cast<const uint32_t*>(target.Bits + blankY * target.BytesPerLine)[blankX];
+            over = OverBackground(mask, blend, background);
+        }
+    }
 #if defined(__SSE2__)
     // The pixels blended four at a time: past the part of a row that shows,
     // up to the row's stride where the clip leaves room (coverage 0 there
@@ -190,9 +243,12 @@ void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const T
     const int64_t skipped = left - boxLeft;
     const int64_t room = std::min<int64_t>(mask.Stride - skipped, target.Clip.Right - left);
     const int grouped = static_cast<int>(std::min<int64_t>((width + 3) & ~3, room) & ~3);
+    const __m128i backgrounds = _mm_set1_epi32(static_cast<int>(background));
 #endif
     for (int64_t row = top; row < bottom; ++row) {
-        const uint8_t* coverage = mask.Coverage.data() + (row - boxTop) * mask.Stride + (left - boxLeft);
+        const int64_t at = (row - boxTop) * mask.Stride + (left - boxLeft);
+        const uint8_t* coverage = mask.Coverage.data() + at;
+        const uint32_t* blended = over ? over + at : nullptr;
         auto* d = reinterpret_cast<uint32_t*>(target.Bits + row * target.BytesPerLine) + left;
         int i = 0;
 #if defined(__SSE2__)
@@ -201,6 +257,14 @@ void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const T
             std::memcpy(&four, coverage + i, sizeof four);
             if (four == 0)
                 continue;
+            if (blended) {
+                const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(under, backgrounds)) == 0xFFFF) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(blended + i)));
+                    continue;
+                }
+            }
             if (four == 0xFFFFFFFFu && opaque) {
                 std::fill(d + i, d + i + 4, color);
                 continue;
@@ -212,12 +276,12 @@ void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const T
             const uint32_t a = coverage[i];
             if (a == 0)
                 continue;
-            if (a == 255 && opaque) {
+            if (blended && d[i] == background)
+                d[i] = blended[i];
+            else if (a == 255 && opaque)
                 d[i] = color;
-                continue;
-            }
-            const uint32_t source = blend.Source[a];
-            d[i] = source + ByteMul(d[i], 255 - (source >> 24));
+            else
+                d[i] = BlendOne(d[i], a, blend);
         }
     }
 }

@@ -29,6 +29,18 @@ struct TGlyphMask {
     // of four, so that a row is blended four pixels at a time.
     int Stride = 0;
     std::vector<uint8_t> Coverage; // Stride * Height
+    // Where in Coverage the glyph leaves a pixel of its box blank (0), or -1.
+    int Blank = -1;
+    // The box's pixels blended in Color over pixels of Background (Made), or
+    // the colours last asked for (Asked).
+    struct TOver {
+        bool Asked = false;
+        bool Made = false;
+        uint32_t Color = 0;
+        uint32_t Background = 0;
+        std::vector<uint32_t> Pixels; // as Coverage
+    };
+    TOver Over;
 };
 
 // A pen colour's blend for every coverage, as the toolkit blends an opaque pen
@@ -63,6 +75,6 @@ struct TGlyphTarget {
     TRect Clip;
 };
 
-// Blends Blend's colour through Mask with the pen at (X, Y) into Target.
-void BlendGlyphMask(const TGlyphMask& mask, const TCoverageBlend& blend, const TGlyphTarget& target, int x,
-                    int y);
+// Blends Blend's colour through Mask with the pen at (X, Y) into Target; the
+// mask keeps its pixels blended over the background it met, for next time.
+void BlendGlyphMask(TGlyphMask& mask, const TCoverageBlend& blend, const TGlyphTarget& target, int x, int y);

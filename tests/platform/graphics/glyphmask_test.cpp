@@ -113,6 +113,51 @@ TEST(GlyphMaskTest, BlendsWhatTheToolkitDraws)
     }
 }
 
+TEST(GlyphMaskTest, AGlyphOverOneColourAgainIsWhatTheToolkitDraws)
+{
+    // A glyph met again over the same background copies what it blended
+    // there before; a neighbour's ink under part of it, a background of
+    // another colour or a pen of another colour must still show as the
+    // toolkit draws them.
+    const QRawFont font = RawFont("DejaVu Serif", 15, false, true);
+    ASSERT_TRUE(font.isValid());
+    const QPointF at(0, std::round(font.ascent()));
+    const quint32 index = GlyphOf(font, 'W');
+    TGlyphMask mask;
+    TakeGlyphMask(font, {}, index, at, mask);
+    ASSERT_EQ(mask.State, TGlyphMask::Ready);
+    struct TCase {
+        QRgb Background;
+        QColor Pen;
+        bool Neighbour;
+    };
+    const TCase cases[] = {
+        {0xFFFFFFFFu, Qt::black, false},  {0xFFFFFFFFu, Qt::black, false}, {0xFFFFFFFFu, Qt::black, true},
+        {0xFFFFFFFFu, Qt::black, false},  {0xFF203040u, Qt::black, false}, {0xFF203040u, Qt::black, false},
+        {0xFF203040u, Qt::yellow, false}, {0xFFFFFFFFu, Qt::black, false}, {0xFF203040u, Qt::black, true},
+    };
+    int round = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(round++);
+        for (int pass = 0; pass < 2; ++pass) {
+            QImage toolkit(48, 40, QImage::Format_RGB32);
+            toolkit.fill(c.Background);
+            if (c.Neighbour)
+                for (int y = 0; y < toolkit.height(); ++y)
+                    toolkit.setPixel(12 + y % 3, y, 0xFF808080u);
+            QImage blended = toolkit.copy();
+            const QPoint pen(6, 4);
+            ToolkitDraws(toolkit, font, index, at, pen, c.Pen, toolkit.rect());
+            TCoverageBlend blend;
+            blend.MakeFor(c.Pen.rgb());
+            BlendGlyphMask(mask, blend,
+                           TGlyphTarget{blended.bits(), blended.bytesPerLine(), TRect{0, 0, 48, 40}}, pen.x(),
+                           pen.y());
+            ASSERT_TRUE(toolkit == blended) << pass;
+        }
+    }
+}
+
 TEST(GlyphMaskTest, WhatCannotBeBlendedIsLeftToTheToolkit)
 {
     const QRawFont font = RawFont("DejaVu Sans", 13, false, false);
