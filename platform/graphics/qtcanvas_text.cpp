@@ -373,7 +373,8 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     if (Brush()->Style() == bsSolid && run.Width > 0)
         p.fillRect(QRect(x0, y0, run.Width, run.Height), ToQColor(Brush()->Color()));
     const QColor color = ToQColor(Font()->Color());
-    p.setPen(color);
+    // The pen is set when the toolkit first draws glyphs of the run.
+    bool penSet = false;
     // Each character's glyphs at the place the measuring gave it, gathered into
     // one run per face in drawing order, so that a line is a few draw calls
     // rather than one per character.
@@ -399,6 +400,10 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     auto flush = [&] {
         if (indexes.empty())
             return;
+        if (!penSet) {
+            p.setPen(color);
+            penSet = true;
+        }
         QGlyphRun& glyphs = FGlyphRun;
         glyphs.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
         glyphs.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
