@@ -433,7 +433,7 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     }
     for (const TTextRun::TCluster& c : run.Clusters) {
         const WideChar* text = run.Text.data() + c.Start;
-        const auto word = shaped.find(c.Start);
+        const auto word = shaped.empty() ? shaped.end() : shaped.find(c.Start);
         TQtGlyphs* own = nullptr;
         if (word == shaped.end())
             own = c.Mirrored ? &font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
