@@ -63,6 +63,14 @@ void ToolkitDraws(QImage& image, const QRawFont& font, quint32 index, const QPoi
     p.drawGlyphRun(QPointF(0, 0), run);
 }
 
+// The mask blended in Color with the pen at Pen into Image, inside Clip.
+void MaskBlends(TGlyphMask& mask, QImage& image, QRgb color, const QPoint& pen, const TRect& clip)
+{
+    TCoverageBlend blend;
+    blend.MakeFor(color);
+    BlendGlyphMask(mask, blend, TGlyphTarget{image.bits(), image.bytesPerLine(), clip}, pen.x(), pen.y());
+}
+
 } // namespace
 
 TEST(GlyphMaskTest, BlendsWhatTheToolkitDraws)
@@ -101,12 +109,8 @@ TEST(GlyphMaskTest, BlendsWhatTheToolkitDraws)
                         QImage blended = toolkit.copy();
                         const QPoint pen(20, 8);
                         ToolkitDraws(toolkit, font, index, at, pen, color, clip);
-                        TCoverageBlend blend;
-                        blend.MakeFor(color.rgb());
-                        const TGlyphTarget target{
-                            blended.bits(), blended.bytesPerLine(),
-                            TRect{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1}};
-                        BlendGlyphMask(mask, blend, target, pen.x(), pen.y());
+                        MaskBlends(mask, blended, color.rgb(), pen,
+                                   TRect{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
                         ASSERT_TRUE(toolkit == blended) << color.name().toStdString() << " " << format;
                     }
         }
@@ -148,11 +152,7 @@ TEST(GlyphMaskTest, AGlyphOverOneColourAgainIsWhatTheToolkitDraws)
             QImage blended = toolkit.copy();
             const QPoint pen(6, 4);
             ToolkitDraws(toolkit, font, index, at, pen, c.Pen, toolkit.rect());
-            TCoverageBlend blend;
-            blend.MakeFor(c.Pen.rgb());
-            BlendGlyphMask(mask, blend,
-                           TGlyphTarget{blended.bits(), blended.bytesPerLine(), TRect{0, 0, 48, 40}}, pen.x(),
-                           pen.y());
+            MaskBlends(mask, blended, c.Pen.rgb(), pen, TRect{0, 0, 48, 40});
             ASSERT_TRUE(toolkit == blended) << pass;
         }
     }
@@ -176,10 +176,7 @@ TEST(GlyphMaskTest, WhatCannotBeBlendedIsLeftToTheToolkit)
     EXPECT_EQ(mask.Width * mask.Height, 0);
     QImage image = Varied(QImage::Format_RGB32);
     const QImage before = image.copy();
-    TCoverageBlend blend;
-    blend.MakeFor(0xFF000000u);
-    BlendGlyphMask(mask, blend, TGlyphTarget{image.bits(), image.bytesPerLine(), TRect{0, 0, 64, 64}}, 10,
-                   10);
+    MaskBlends(mask, image, 0xFF000000u, QPoint(10, 10), TRect{0, 0, 64, 64});
     EXPECT_TRUE(image == before);
 }
 
@@ -192,14 +189,12 @@ TEST(GlyphMaskTest, ABlendStaysInsideTheClipAndTheImage)
     TGlyphMask mask;
     TakeGlyphMask(font, {}, GlyphOf(font, 'W'), QPointF(0, 30), mask);
     ASSERT_EQ(mask.State, TGlyphMask::Ready);
-    TCoverageBlend blend;
-    blend.MakeFor(0xFF102030u);
     const TRect clip{30, 30, 34, 34};
     for (QPoint pen : {QPoint(0, 0), QPoint(-20, -20), QPoint(28, 0), QPoint(33, 33), QPoint(-2147483000, 5),
                        QPoint(2147483000, 2147483000)}) {
         QImage image = Varied(QImage::Format_ARGB32_Premultiplied);
         const QImage before = image.copy();
-        BlendGlyphMask(mask, blend, TGlyphTarget{image.bits(), image.bytesPerLine(), clip}, pen.x(), pen.y());
+        MaskBlends(mask, image, 0xFF102030u, pen, clip);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 if (x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom)
