@@ -52,11 +52,13 @@ struct TCoverageBlend {
     void MakeFor(uint32_t color);
 };
 
-// The formats a glyph mask is blended into.
+// The images a glyph mask is blended into: 32-bit, a device pixel to a pixel
+// (on others the toolkit scales what it draws).
 inline bool TakesGlyphMasks(const QImage* image)
 {
-    return image && (image->format() == QImage::Format_RGB32 ||
-                     image->format() == QImage::Format_ARGB32_Premultiplied);
+    return image && image->devicePixelRatio() == 1.0 &&
+           (image->format() == QImage::Format_RGB32 ||
+            image->format() == QImage::Format_ARGB32_Premultiplied);
 }
 
 // Fills Mask for glyph Index of Font (with the run flags Flags) drawn with

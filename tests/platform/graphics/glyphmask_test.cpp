@@ -160,6 +160,14 @@ TEST(GlyphMaskTest, AGlyphOverOneColourAgainIsWhatTheToolkitDraws)
 
 TEST(GlyphMaskTest, WhatCannotBeBlendedIsLeftToTheToolkit)
 {
+    // Images the toolkit draws on scaled, or in other formats.
+    QImage scaled(8, 8, QImage::Format_RGB32);
+    EXPECT_TRUE(TakesGlyphMasks(&scaled));
+    scaled.setDevicePixelRatio(2);
+    EXPECT_FALSE(TakesGlyphMasks(&scaled));
+    const QImage indexed(8, 8, QImage::Format_Indexed8);
+    EXPECT_FALSE(TakesGlyphMasks(&indexed));
+
     const QRawFont font = RawFont("DejaVu Sans", 13, false, false);
     ASSERT_TRUE(font.isValid());
     const quint32 a = GlyphOf(font, 'a');
