@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/glyphmask_qt.h"
 
 struct TQtFontData;
 
@@ -109,4 +110,6 @@ private:
     std::vector<quint32> FGlyphIndexes;
     std::vector<QPointF> FGlyphPositions;
     QGlyphRun FGlyphRun;
+    // The blend of the last text colour that glyph masks were blended in.
+    TCoverageBlend FBlend;
 };

@@ -19,6 +19,7 @@
 #include "platform/core/colors.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/fontsubst.h"
+#include "platform/graphics/glyphmask_qt.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtcolor_qt.h"
@@ -28,11 +29,13 @@
 
 // One glyph of a character: which of the font's faces draws it (an index into
 // TQtFontData::Faces), its index in that face and its place from the
-// character's origin.
+// character's origin; and its ink, once the canvas has drawn it into an image
+// itself.
 struct TQtGlyph {
     int Face;
     quint32 Index;
     QPointF At;
+    TGlyphMask Mask{};
 };
 
 struct TQtGlyphs {
@@ -80,7 +83,7 @@ struct TQtFontData {
     QFont Font;
     TOutlineTextMetric Metrics;
     std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
-    std::array<const TQtGlyphs*, 0x100> Latin{};
+    std::array<TQtGlyphs*, 0x100> Latin{};
     // The advances of the ASCII characters, once asked for, and the one
     // advance of the printable ones when they share it (else -1).
     std::array<int, 0x80> Ascii{};
@@ -88,10 +91,10 @@ struct TQtFontData {
     bool AsciiKnown = false;
     std::vector<TQtFace> Faces;
 
-    const TQtGlyphs& GlyphsOf(const WideChar* text, int count)
+    TQtGlyphs& GlyphsOf(const WideChar* text, int count)
     {
         if (count == 1 && text[0] < 0x100) {
-            const TQtGlyphs*& known = Latin[text[0]];
+            TQtGlyphs*& known = Latin[text[0]];
             if (!known)
                 known = &GlyphsOf(std::u16string(text, 1));
             return *known;
@@ -99,7 +102,7 @@ struct TQtFontData {
         return GlyphsOf(std::u16string(text, static_cast<size_t>(count)));
     }
 
-    const TQtGlyphs& GlyphsOf(const std::u16string& text)
+    TQtGlyphs& GlyphsOf(const std::u16string& text)
     {
         auto it = Glyphs.find(text);
         if (it != Glyphs.end())
@@ -123,7 +126,7 @@ struct TQtFontData {
                 const QList<quint32> indexes = run.glyphIndexes();
                 const QList<QPointF> positions = run.positions();
                 for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
-                    g.Glyphs.push_back({face, indexes[i], positions[i]});
+                    g.Glyphs.push_back({face, indexes[i], positions[i], {}});
             }
             NoteInk(g, Faces);
         } else {
@@ -370,7 +373,8 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     if (Brush()->Style() == bsSolid && run.Width > 0)
         p.fillRect(QRect(x0, y0, run.Width, run.Height), ToQColor(Brush()->Color()));
     const QColor color = ToQColor(Font()->Color());
-    p.setPen(color);
+    // The pen is set when the toolkit first draws glyphs of the run.
+    bool penSet = false;
     // Each character's glyphs at the place the measuring gave it, gathered into
     // one run per face in drawing order, so that a line is a few draw calls
     // rather than one per character.
@@ -396,6 +400,10 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
     auto flush = [&] {
         if (indexes.empty())
             return;
+        if (!penSet) {
+            p.setPen(color);
+            penSet = true;
+        }
         QGlyphRun& glyphs = FGlyphRun;
         glyphs.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
         glyphs.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
@@ -406,16 +414,49 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
         indexes.clear();
         positions.clear();
     };
+    // On an unscaled 32-bit image the glyphs of the font's own characters are
+    // blended into the pixels by the canvas itself, from their ink taken once
+    // from the toolkit, in the order the toolkit would draw them; the others
+    // (shaped words, glyphs between pixels) go to the toolkit.
+    const bool blend = !scaled && TakesGlyphMasks(FImage);
+    TGlyphTarget target;
+    if (blend) {
+        const uint32_t rgb = color.rgb();
+        if (FBlend.Color != rgb)
+            FBlend.MakeFor(rgb);
+        TRect visible = DeviceClip();
+        if (clipped && !IntersectRect(visible, visible, clipRect))
+            visible = TRect{};
+        if (!IntersectRect(visible, visible, TRect{0, 0, FImage->width(), FImage->height()}))
+            visible = TRect{};
+        target = TGlyphTarget{FImage->bits(), FImage->bytesPerLine(), visible};
+    }
     for (const TTextRun::TCluster& c : run.Clusters) {
         const WideChar* text = run.Text.data() + c.Start;
-        const auto word = shaped.find(c.Start);
-        const TQtGlyphs& g = word != shaped.end() ? word->second
-                             : c.Mirrored ? font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
-                                          : font.GlyphsOf(text, c.Count);
+        const auto word = shaped.empty() ? shaped.end() : shaped.find(c.Start);
+        TQtGlyphs* own = nullptr;
+        if (word == shaped.end())
+            own = c.Mirrored ? &font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
+                             : &font.GlyphsOf(text, c.Count);
+        const TQtGlyphs& g = own ? *own : word->second;
         if (outside(x0 + c.Offset, std::abs(g.Advance)) || offRows(g))
             continue;
         const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
-        for (const TQtGlyph& glyph : g.Glyphs) {
+        for (size_t k = 0; k < g.Glyphs.size(); ++k) {
+            const TQtGlyph& glyph = g.Glyphs[k];
+            if (blend && own) {
+                TGlyphMask& mask = own->Glyphs[k].Mask;
+                if (mask.State == TGlyphMask::Unknown) {
+                    const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
+                    TakeGlyphMask(f.Font, f.Flags, glyph.Index,
+                                  QPointF(glyph.At.x(), glyph.At.y() + g.BaselineShift), mask);
+                }
+                if (mask.State == TGlyphMask::Ready) {
+                    flush();
+                    BlendGlyphMask(mask, FBlend, target, x0 + c.Offset, y0);
+                    continue;
+                }
+            }
             if (glyph.Face != face) {
                 flush();
                 face = glyph.Face;
@@ -476,7 +517,7 @@ std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideStr
             g.Advance = c.Advance;
             g.BaselineShift = font.Metrics.otmTextMetrics.tmAscent;
             for (const TShapedGlyph& shapedGlyph : c.Glyphs)
-                g.Glyphs.push_back({faceIndex, shapedGlyph.Index, shapedGlyph.At});
+                g.Glyphs.push_back({faceIndex, shapedGlyph.Index, shapedGlyph.At, {}});
             NoteInk(g, font.Faces);
             for (int u = 1; u < c.Count; ++u)
                 glyphs[s.Start + c.Start + u] = TQtGlyphs();

@@ -55,8 +55,10 @@ TJoiningScript JoiningScriptOf(unsigned c)
 
 bool HasJoiningScript(const WideChar* str, int count)
 {
+    // Every block of the scripts lies in [0x600, 0x8FF]: most text is told
+    // apart by that alone.
     for (int i = 0; i < count; ++i)
-        if (JoiningScriptOf(str[i]) != TJoiningScript::None)
+        if (str[i] >= 0x0600 && str[i] <= 0x08FF && JoiningScriptOf(str[i]) != TJoiningScript::None)
             return true;
     return false;
 }
