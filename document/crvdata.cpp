@@ -126,6 +126,13 @@ TRVPaletteAction TCustomRVData::GetDoInPaletteMode()
     return IsRoot() ? rvpaDoNothing : GetRootData()->GetDoInPaletteMode();
 }
 
+void TCustomRVData::UpdateItemPaletteInfo(TCustomRVItemInfo* item, bool forceRecreateCopy)
+{
+    TCustomRVData* root = GetRootData();
+    item->UpdatePaletteInfo(root->GetDoInPaletteMode(), forceRecreateCopy, root->GetRVPalette(),
+                            root->GetRVLogPalette());
+}
+
 TRVBiDiMode TCustomRVData::GetBiDiMode()
 {
     return IsRoot() ? rvbdUnspecified : GetRootData()->GetBiDiMode();

@@ -83,6 +83,9 @@ public:
     virtual HPALETTE GetRVPalette();
     virtual PLogPalette GetRVLogPalette();
     virtual TRVPaletteAction GetDoInPaletteMode();
+    // Gives the item the root document's palette mode and palettes, the
+    // root found once for the three.
+    void UpdateItemPaletteInfo(TCustomRVItemInfo* item, bool forceRecreateCopy);
     // The document's reading direction.
     virtual TRVBiDiMode GetBiDiMode();
     virtual AnsiString GetDelimiters();

@@ -74,7 +74,7 @@ void TCustomRVData::AddItem(AnsiString text, TCustomRVItemInfo* item)
     TRVCPInfo* attached = NotAddedCP;
     SetCP(item, LastCP, NotAddedCP);
     try {
-        item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetRVPalette(), GetRVLogPalette());
+        UpdateItemPaletteInfo(item, false);
         item->Inserting(this, text, false);
         Items->AddObject(std::move(text), item);
     } catch (...) {

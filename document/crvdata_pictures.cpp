@@ -72,7 +72,7 @@ bool TCustomRVData::SetPictureInfo(int itemNo, const AnsiString& aName, TGraphic
     SetItemTag(itemNo, aTag);
     Items->Put(itemNo, aName);
     ItemTextChanged(itemNo);
-    item->UpdatePaletteInfo(GetDoInPaletteMode(), true, GetRVPalette(), GetRVLogPalette());
+    UpdateItemPaletteInfo(item, true);
     return !sameLayout;
 }
 

@@ -524,8 +524,7 @@ bool TRVFReader::InsertItem(std::unique_ptr<TCustomRVItemInfo> item, AnsiString 
     };
     // Lines of a text record after the first start lines of their own.
     place(newLine && FHeader.ParaNo == -1 ? 0 : FHeader.ParaNo);
-    item->UpdatePaletteInfo(FData->GetDoInPaletteMode(), false, FData->GetRVPalette(),
-                            FData->GetRVLogPalette());
+    FData->UpdateItemPaletteInfo(item.get(), false);
 
     if (item->StyleNo >= 0) {
         const bool unicode = item->ItemOptions.Contains(rvioUnicode);

@@ -159,11 +159,12 @@ void TRVRTFImport::RowEnd()
     level.RowEnded = true;
     ++FRow;
     FCol = 0;
-    // The buffer's cells go away: the target moves to the new first cell directly.
-    level.RowBuffer->Rows->Reset(1, 1);
-    TRVTableCellData* cell = BufferCell(level, 0);
-    cell->Clear();
-    FTarget = cell;
+    // The buffer keeps its cells for the next row, each emptied of what this
+    // row left there; the target moves to the first one directly.
+    TRVTableRow& buffer = *level.RowBuffer->Rows->Get(0);
+    for (int c = 0; c < buffer.Count(); ++c)
+        buffer.Get(c)->Clear();
+    FTarget = BufferCell(level, 0);
     FPendingMarker = -1;
     FHeldPosition = rtf_ts_ContinuePara;
 }

@@ -147,7 +147,7 @@ void TCustomRVFormattedData::ClearTemporal()
     PressedDrawItemNo = -1;
     // Nothing is laid out any more: a tail layout must start from the top.
     FLastParaStart = TRVParaStartNote();
-    FOpenLine = TRVOpenLineNote();
+    ForgetOpenLine();
     FRuleDrawItems.clear();
     FLayoutUsesWidth = false;
 }
@@ -186,10 +186,19 @@ void TCustomRVFormattedData::InvalidateTailLayout()
     ForgetTailLayout();
 }
 
+void TCustomRVFormattedData::ForgetOpenLine()
+{
+    // The rest of the note is read only while it is valid: a cleared or
+    // emptied document (every cell made, cleared or freed) does not copy
+    // a whole line state to forget it.
+    FOpenLine.Valid = false;
+    FOpenLine.Places.clear();
+}
+
 void TCustomRVFormattedData::ForgetTailLayout()
 {
     FLastParaStart = TRVParaStartNote();
-    FOpenLine = TRVOpenLineNote();
+    ForgetOpenLine();
     FMinWidthCache = TRVMinWidthCache();
     FLayoutStale = true;
 }

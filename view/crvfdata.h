@@ -661,6 +661,8 @@ private:
         std::vector<TRVDrawItemPlace> Places;
     };
 
+    // The open line is noted no more.
+    void ForgetOpenLine();
     // crvfdata_format.cpp
     TRVTailStart CanFormatTail() const;
     // Notes the open last line (before it is closed); puts it back as noted,

@@ -2,6 +2,7 @@
 #include "platform/graphics/bitmap.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/core/colors.h"
 #include "platform/core/streams.h"
@@ -332,9 +333,67 @@ void TBitmap::SaveToStream(TStream& stream) const
     Write(stream, FFile->Dib);
 }
 
+namespace {
+
+// A picture of at least this many pixels that keeps its file and is drawn
+// mostly outside the canvas's clip decodes only the part that shows.
+constexpr int64_t PartDrawPixels = int64_t(1) << 20;
+
+// Leaves out the pixels of the colour Key (RGB).
+void MaskColor(TPixelBuffer& pixels, TColor key)
+{
+    const uint32_t rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    for (uint32_t& px : pixels.Pixels)
+        if ((Unpremultiply(px) & 0xFFFFFF) == rgb)
+            px = 0;
+}
+
+} // namespace
+
+bool TBitmap::DrawPart(TCanvas* aCanvas, const TRect& rect) const
+{
+    const int64_t whole = static_cast<int64_t>(Width()) * Height();
+    if (!FFile || FCanvas || !FPixels.Pixels.empty() || whole < PartDrawPixels || rect.IsEmpty() ||
+        !dib::PartDecodable(FFile->Header))
+        return false;
+    TRect shown;
+    if (!IntersectRect(shown, rect, aCanvas->ClipRect()))
+        return true; // nothing of it shows
+    // The picture's pixels under what shows, one more on each side for the
+    // rounding of a scaled drawing.
+    const double sx = double(Width()) / rect.Width(), sy = double(Height()) / rect.Height();
+    const int left = std::max(0, static_cast<int>(std::floor((shown.Left - rect.Left) * sx)) - 1);
+    const int top = std::max(0, static_cast<int>(std::floor((shown.Top - rect.Top) * sy)) - 1);
+    const int right = std::min(Width(), static_cast<int>(std::ceil((shown.Right - rect.Left) * sx)) + 1);
+    const int bottom = std::min(Height(), static_cast<int>(std::ceil((shown.Bottom - rect.Top) * sy)) + 1);
+    if (right <= left || bottom <= top || static_cast<int64_t>(right - left) * (bottom - top) * 4 > whole)
+        return false;
+    const TKeptFile& file = *FFile;
+    const uint8_t* bits = file.Dib.data() + file.BitsAt;
+    const size_t size = file.Dib.size() - file.BitsAt;
+    TPixelBuffer part;
+    if (!dib::DecodeBitsPart(file.Header, bits, size, left, top, right - left, bottom - top, part))
+        return false;
+    if (FTransparent) {
+        TColor key = FTransparentColor;
+        if (key == clDefault) {
+            // The bottom-left pixel's colour, as TransparentColor gives it.
+            TPixelBuffer corner;
+            if (!dib::DecodeBitsPart(file.Header, bits, size, 0, Height() - 1, 1, 1, corner))
+                return false;
+            const uint32_t px = Unpremultiply(corner.At(0, 0));
+            key = RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+        }
+        MaskColor(part, ColorToRGB(key));
+    }
+    // The whole picture's place, with the part's pixels where they lie in it.
+    aCanvas->DrawPixels(rect, part, Bounds(-left, -top, Width(), Height()));
+    return true;
+}
+
 void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
 {
-    if (Empty())
+    if (Empty() || DrawPart(aCanvas, rect))
         return;
     const TRect source = Bounds(0, 0, Width(), Height());
     const TPixelBuffer& pixels = Decoded();
@@ -343,11 +402,7 @@ void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
         return;
     }
     // Pixels of the transparent colour are left out.
-    const TColor key = TransparentColor();
-    const uint32_t rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
     TPixelBuffer masked(pixels);
-    for (uint32_t& px : masked.Pixels)
-        if ((Unpremultiply(px) & 0xFFFFFF) == rgb)
-            px = 0;
+    MaskColor(masked, TransparentColor());
     aCanvas->DrawPixels(rect, masked, source);
 }

@@ -105,6 +105,10 @@ private:
     TPixelBuffer& Decoded() const;
     // The pixels are about to change: decoded, and the kept file let go.
     void Own();
+    // Draws a large picture not decoded now, of which the canvas shows a
+    // small part, from that part decoded alone (nothing when none shows);
+    // false, with nothing drawn, when the whole picture is to be decoded.
+    bool DrawPart(TCanvas* aCanvas, const TRect& rect) const;
 
     mutable TPixelBuffer FPixels; // without pixels but sized while dropped
     std::unique_ptr<TKeptFile> FFile;

@@ -117,8 +117,19 @@ bool ParseInfo(const uint8_t* p, THeader& h)
     return true;
 }
 
+// The part of a bitmap that is decoded: columns Left..Left+Width-1 of rows
+// Top..Top+Height-1, rows counted from the top of the picture.
+struct TPart {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
 // Pixel data of uncompressed rows: indexes, 24-bit or masked 16/32-bit pixels.
-bool DecodeRows(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool& anyAlpha)
+// Masked pixels are decoded whole only (their alpha is judged on every pixel).
+bool DecodeRows(const THeader& h, const uint8_t* p, size_t n, const TPart& part, TPixelBuffer& out,
+                bool& anyAlpha)
 {
     if (!BitsComplete(h, n))
         return false;
@@ -127,28 +138,28 @@ bool DecodeRows(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out,
     const bool masked = h.BitCount == 16 || h.BitCount == 32;
     auto indexed = [&h](uint32_t i) { return i < h.Palette.size() ? h.Palette[i] : 0xFF000000u; };
 
-    for (int row = 0; row < h.Height; ++row) {
-        const uint8_t* s = p + stride * row;
-        uint32_t* d = &out.At(0, h.TopDown ? row : h.Height - 1 - row);
-        for (int x = 0; x < h.Width; ++x) {
+    for (int top = part.Top; top < part.Top + part.Height; ++top) {
+        const uint8_t* s = p + stride * (h.TopDown ? top : h.Height - 1 - top);
+        uint32_t* d = &out.At(0, top - part.Top);
+        for (int x = part.Left; x < part.Left + part.Width; ++x, ++d) {
             switch (h.BitCount) {
             case 1:
-                d[x] = indexed((s[x >> 3] >> (7 - (x & 7))) & 1);
+                *d = indexed((s[x >> 3] >> (7 - (x & 7))) & 1);
                 break;
             case 4:
-                d[x] = indexed((s[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF);
+                *d = indexed((s[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF);
                 break;
             case 8:
-                d[x] = indexed(s[x]);
+                *d = indexed(s[x]);
                 break;
             case 24:
-                d[x] = 0xFF000000u | (s[3 * x + 2] << 16) | (s[3 * x + 1] << 8) | s[3 * x];
+                *d = 0xFF000000u | (s[3 * x + 2] << 16) | (s[3 * x + 1] << 8) | s[3 * x];
                 break;
             default: {
                 uint32_t v = h.BitCount == 16 ? U16(s + 2 * x) : U32(s + 4 * x);
                 uint32_t a = alpha.Get(v, 0);
                 anyAlpha = anyAlpha || a != 0;
-                d[x] = (a << 24) | (red.Get(v, 0) << 16) | (green.Get(v, 0) << 8) | blue.Get(v, 0);
+                *d = (a << 24) | (red.Get(v, 0) << 16) | (green.Get(v, 0) << 8) | blue.Get(v, 0);
             }
             }
         }
@@ -162,24 +173,33 @@ bool DecodeRows(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out,
     return true;
 }
 
-// Run-length data of 4- or 8-bit bitmaps (always bottom-up).
-void DecodeRle(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out)
+// Run-length data of 4- or 8-bit bitmaps (always bottom-up). A run is
+// decoded only where it crosses the part; the rest of it is stepped over.
+void DecodeRle(const THeader& h, const uint8_t* p, size_t n, const TPart& part, TPixelBuffer& out)
 {
     const bool rle4 = h.Compression == BI_RLE4;
+    const int64_t left = part.Left, right = int64_t(part.Left) + part.Width;
     int64_t x = 0, y = 0;
-    auto put = [&](uint32_t index) {
-        if (x < h.Width && y < h.Height)
-            out.At(static_cast<int>(x), static_cast<int>(h.Height - 1 - y)) =
-                index < h.Palette.size() ? h.Palette[index] : 0xFF000000u;
-        ++x;
+    auto index = [&h](uint32_t i) { return i < h.Palette.size() ? h.Palette[i] : 0xFF000000u; };
+    // Count pixels of row Y from X on, the K-th of them of index Pixel(K).
+    auto run = [&](int count, auto pixel) {
+        const int64_t top = h.Height - 1 - y;
+        if (top >= part.Top && top < int64_t(part.Top) + part.Height) {
+            uint32_t* d = &out.At(0, static_cast<int>(top - part.Top));
+            const int64_t from = std::max(x, left), to = std::min(x + count, right);
+            for (int64_t at = from; at < to; ++at)
+                d[at - left] = index(pixel(static_cast<int>(at - x)));
+        }
+        x += count;
     };
     size_t i = 0;
     while (i + 1 < n && y < h.Height) {
         uint8_t count = p[i], value = p[i + 1];
         i += 2;
         if (count > 0) {
-            for (int k = 0; k < count; ++k)
-                put(rle4 ? ((k & 1) ? value & 0xF : value >> 4) : value);
+            run(count, [rle4, value](int k) -> uint32_t {
+                return rle4 ? ((k & 1) ? value & 0xF : value >> 4) : value;
+            });
             continue;
         }
         if (value == 0) { // end of line
@@ -198,11 +218,33 @@ void DecodeRle(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out)
             bytes += bytes & 1;
             if (i + bytes > n)
                 break;
-            for (int k = 0; k < value; ++k)
-                put(rle4 ? ((k & 1) ? p[i + k / 2] & 0xF : p[i + k / 2] >> 4) : p[i + k]);
+            const uint8_t* q = p + i;
+            run(value, [rle4, q](int k) -> uint32_t {
+                return rle4 ? ((k & 1) ? q[k / 2] & 0xF : q[k / 2] >> 4) : q[k];
+            });
             i += bytes;
         }
     }
+}
+
+bool DecodePart(const THeader& h, const uint8_t* p, size_t n, const TPart& part, TPixelBuffer& out,
+                bool* hasAlpha)
+{
+    bool anyAlpha = false;
+    if (hasAlpha)
+        *hasAlpha = false;
+    out = TPixelBuffer(part.Width, part.Height, 0xFF000000u);
+    if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
+        DecodeRle(h, p, n, part, out);
+        return true;
+    }
+    if (DecodeRows(h, p, n, part, out, anyAlpha)) {
+        if (hasAlpha)
+            *hasAlpha = anyAlpha;
+        return true;
+    }
+    out = TPixelBuffer();
+    return false;
 }
 
 } // namespace
@@ -272,21 +314,21 @@ bool AlphaFromPixels(const THeader& h)
 
 bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha)
 {
-    bool anyAlpha = false;
-    if (hasAlpha)
-        *hasAlpha = false;
-    out = TPixelBuffer(h.Width, h.Height, 0xFF000000u);
-    if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
-        DecodeRle(h, p, n, out);
-        return true;
-    }
-    if (DecodeRows(h, p, n, out, anyAlpha)) {
-        if (hasAlpha)
-            *hasAlpha = anyAlpha;
-        return true;
-    }
-    out = TPixelBuffer();
-    return false;
+    return DecodePart(h, p, n, TPart{0, 0, h.Width, h.Height}, out, hasAlpha);
+}
+
+bool PartDecodable(const THeader& h)
+{
+    return h.BitCount != 16 && h.BitCount != 32;
+}
+
+bool DecodeBitsPart(const THeader& h, const uint8_t* p, size_t n, int left, int top, int width, int height,
+                    TPixelBuffer& out)
+{
+    if (!PartDecodable(h) || left < 0 || top < 0 || width <= 0 || height <= 0 || width > h.Width - left ||
+        height > h.Height - top)
+        return false;
+    return DecodePart(h, p, n, TPart{left, top, width, height}, out, nullptr);
 }
 
 bool DecodePacked(const uint8_t* p, size_t n, TPixelBuffer& out, THeader* header)

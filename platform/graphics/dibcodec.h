@@ -49,6 +49,15 @@ bool ParseTables(const uint8_t* p, size_t n, THeader& h);
 // HasAlpha (optional) tells whether 16- or 32-bit data had an alpha channel
 // that is not zero everywhere (one that is counts as opaque).
 bool DecodeBits(const THeader& h, const uint8_t* p, size_t n, TPixelBuffer& out, bool* hasAlpha = nullptr);
+// Whether DecodeBitsPart decodes this bitmap's pixels: all depths but the
+// masked 16- and 32-bit ones, whose alpha is judged on the whole picture.
+bool PartDecodable(const THeader& h);
+// Decodes only the Width x Height pixels from (Left, Top) of the picture
+// (rows counted from its top) into Out, as DecodeBits would decode them.
+// False when the part is not inside the picture, the bitmap is not
+// PartDecodable or the data is short.
+bool DecodeBitsPart(const THeader& h, const uint8_t* p, size_t n, int left, int top, int width, int height,
+                    TPixelBuffer& out);
 // Whether DecodeBits succeeds on N bytes of pixel data: RLE data always does,
 // uncompressed data when it holds every row.
 bool BitsComplete(const THeader& h, size_t n);

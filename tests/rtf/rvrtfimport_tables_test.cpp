@@ -180,6 +180,50 @@ TEST_F(TRTFTableTest, ContentAfterTheLastRowAndOutsideTablesGoesOnAsText)
     }
 }
 
+// Each row's cells hold what that row gave them and nothing a wider row
+// before it left: rows of fewer cells, a row never ended, and a bookmark
+// read at a row's end.
+TEST_F(TRTFTableTest, ARowHoldsOnlyItsOwnCellsContent)
+{
+    const struct {
+        const char* Name;
+        const char* Rtf;
+        const char* Summary;
+        const char* Checkpoints;
+    } cases[] = {
+        {"rows of fewer cells after a wider one",
+         R"({\rtf1\trowd\cellx1000\cellx2000\cellx3000\pard\intbl a\cell b\cell c\cell\row)"
+         R"(\trowd\cellx1000\pard\intbl d\cell\row)"
+         R"(\trowd\cellx1000\cellx2000\pard\intbl e\cell\cell\row})",
+         "[3x3: a / b / c | d /  /  | e /  / ]", ""},
+        {"a row never ended after a wider one",
+         R"({\rtf1\trowd\cellx1000\cellx2000\cellx3000\pard\intbl a\cell b\cell c\cell\row)"
+         R"(\trowd\cellx1000\pard\intbl x})",
+         "[1x3: a / b / c]\nx", ""},
+        {"a bookmark at a row's end",
+         R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl a\cell b\cell{\*\bkmkstart m}\row)"
+         R"(\trowd\cellx1000\cellx2000\pard\intbl c\cell d\cell\row\pard after})",
+         "[2x2: a / b | c / d]\nafter", "m"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(c.Rtf), rtf_ec_OK);
+        EXPECT_EQ(Summary(), c.Summary);
+        std::string names;
+        for (TRVTableItemInfo* table : Tables(Data))
+            for (int r = 0; r < table->Rows->Count(); ++r)
+                for (int col = 0; col < table->Rows->GetColCount(); ++col)
+                    if (TRVTableCellData* cell = table->GetCells(r, col))
+                        for (TRVCPInfo* cp = cell->FirstCP; cp; cp = cp->Next)
+                            names += cp->Name;
+        for (TRVCPInfo* cp = Data.FirstCP; cp; cp = cp->Next)
+            names += cp->Name;
+        EXPECT_EQ(names, c.Checkpoints);
+        ExpectStylesInRange();
+    }
+}
+
 TEST_F(TRTFTableTest, ItapPutsATableInACell)
 {
     ASSERT_EQ(Load(R"({\rtf1\trowd\cellx3000\pard\intbl\itap1 outer\par)"

@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/colors.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/pixelbudget.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/headlessbrowser.h"
@@ -375,4 +379,100 @@ TEST(BitmapSize, EachSideIsKeptWhenSetAlone)
     EXPECT_EQ(Save(other), "");
     EXPECT_THROW(other.SetWidth(GraphicMaxSide + 1), EOutOfResources);
     EXPECT_EQ(other.Height(), 7);
+}
+
+// A picture past a million pixels, every pixel's colour given by its place:
+// 8-bit rows, or RLE8 or RLE4 data of repeated and absolute runs, moves right
+// and up, and rows ended early (the pixels they skip stay black).
+Bytes LargePicture(uint32_t compression)
+{
+    const int width = 1280, height = 1024;
+    const bool rle4 = compression == 2;
+    const int bpp = rle4 ? 4 : 8, colours = rle4 ? 16 : 256;
+    Bytes palette;
+    for (int i = 0; i < colours; ++i)
+        palette += Palette({static_cast<uint32_t>(i * 0x010305 + (i % 7) * 0x200000)});
+    Bytes bits;
+    auto index = [colours](int x, int y) { return (x / 3 + y * 7) % colours; };
+    if (compression == 0) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                bits += static_cast<char>(index(x, y));
+        return MakeBmp(width, height, bpp, 0, palette, bits, 40, -1, colours);
+    }
+    for (int y = 0; y < height; ++y) {
+        if (y == 500) {
+            bits += Bytes("\0\2\0\3", 4); // three rows up
+            y += 3;
+        }
+        // A repeated run, a move right over 30 pixels, then absolute runs.
+        bits += static_cast<char>(40);
+        bits += static_cast<char>(rle4 ? (index(0, y) << 4) | index(1, y) : index(0, y));
+        bits += Bytes("\0\2\x1E\0", 4);
+        const int end = y % 50 == 0 ? width / 2 : width;
+        for (int x = 70; x < end;) {
+            const int count = std::min(200, end - x);
+            Bytes run;
+            for (int k = 0; k < count; ++k) {
+                const int i = index(x + k, y);
+                if (!rle4)
+                    run += static_cast<char>(i);
+                else if (k % 2 == 0)
+                    run += static_cast<char>(i << 4);
+                else
+                    run.back() = static_cast<char>(run.back() | i);
+            }
+            if (run.size() % 2)
+                run += '\0';
+            bits += '\0';
+            bits += static_cast<char>(count);
+            bits += run;
+            x += count;
+        }
+        bits += Bytes("\0\0", 2); // end of line
+    }
+    bits += Bytes("\0\1", 2);
+    return MakeBmp(width, height, bpp, compression, palette, bits, 40, -1, colours);
+}
+
+// What a canvas of 64 x 48 shows of the picture drawn at Rect (over a grey
+// background).
+std::vector<uint32_t> Shown(TBitmap& picture, const TRect& rect)
+{
+    TBitmap target;
+    target.SetSize(64, 48);
+    target.Canvas()->Brush()->SetColor(static_cast<TColor>(0x808080));
+    target.Canvas()->FillRect(TRect{0, 0, 64, 48});
+    target.Canvas()->StretchDraw(rect, &picture);
+    return target.Pixels().Pixels;
+}
+
+// A large picture of which the canvas shows a small part is drawn from that
+// part alone, pixel for pixel as from the whole picture decoded, at its own
+// size and scaled, opaque and with its transparent colour left out; it
+// decodes nothing while no part of it shows.
+TEST(BitmapDraw, ALargePictureMostlyHiddenIsDrawnFromThePartThatShows)
+{
+    const TRect places[] = {
+        {-600, -500, 680, 524}, {-1200, -1000, 1360, 1048}, {-10, -20, 1270, 1004}, {-1240, -990, 40, 34}};
+    for (uint32_t compression : {0u, 1u, 2u}) {
+        const Bytes file = LargePicture(compression);
+        for (bool transparent : {false, true}) {
+            TBitmap part, whole;
+            Load(part, file);
+            Load(whole, file);
+            part.SetTransparent(transparent);
+            whole.SetTransparent(transparent);
+            const int64_t held = pixelbudget::HeldPixels();
+            EXPECT_EQ(Shown(part, TRect{5000, 5000, 6280, 6024}),
+                      Shown(whole, TRect{5000, 5000, 6280, 6024}));
+            std::vector<std::vector<uint32_t>> parts;
+            for (const TRect& place : places)
+                parts.push_back(Shown(part, place));
+            EXPECT_EQ(pixelbudget::HeldPixels(), held) << compression;
+            ASSERT_FALSE(whole.Pixels().Pixels.empty()); // decoded whole from here on
+            for (size_t i = 0; i < std::size(places); ++i)
+                EXPECT_EQ(parts[i], Shown(whole, places[i])) << compression << " " << transparent << " " << i;
+        }
+    }
 }
