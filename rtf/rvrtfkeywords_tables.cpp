@@ -1,7 +1,10 @@
-// The RTF control-word table, written in byte order of the keywords so that it
-// is searched by bisection with no sorting at run time; the order is checked
-// when the program is compiled.
+// The RTF control-word table, written in byte order of the keywords (the order
+// is checked when the program is compiled, so that a keyword listed twice is
+// caught); a keyword read is found through an index made once by hashing.
 #include "rtf/rvrtfkeywords.h"
+
+#include <string_view>
+#include <unordered_map>
 
 constexpr TRVRTFsymbol RVRTFKeywords[] = {
     {"\n", 0, false, rtf_kwd_Char, '\n', rtf_af_None},
@@ -348,34 +351,19 @@ constexpr bool StrictlyAscending()
 }
 static_assert(StrictlyAscending(), "the control-word table must be strictly ascending by keyword");
 
-// A row's keyword against the one read, byte by byte, without measuring the row's.
-int CompareKeyword(const char* row, std::string_view keyword)
-{
-    size_t i = 0;
-    for (; i < keyword.size(); ++i) {
-        const int a = static_cast<unsigned char>(row[i]), b = static_cast<unsigned char>(keyword[i]);
-        if (a == 0)
-            return -1; // the row ends first, even before a NUL byte
-        if (a != b)
-            return a - b;
-    }
-    return row[i] == '\0' ? 0 : 1;
-}
-
 } // namespace
 
 int RVRTFFindKeyword(std::string_view keyword)
 {
-    int lo = 0, hi = RVRTFKeywordCount - 1;
-    while (lo <= hi) {
-        const int mid = lo + (hi - lo) / 2;
-        const int cmp = CompareKeyword(RVRTFKeywords[mid].Keyword, keyword);
-        if (cmp == 0)
-            return mid;
-        if (cmp > 0)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return -1;
+    // A reader meets a control word every few bytes: one hash and one
+    // comparison find it, where a bisection compares it with nine rows.
+    static const auto* const index = [] {
+        auto* made = new std::unordered_map<std::string_view, int>;
+        made->reserve(static_cast<size_t>(RVRTFKeywordCount));
+        for (int i = 0; i < RVRTFKeywordCount; ++i)
+            made->emplace(RVRTFKeywords[i].Keyword, i);
+        return made;
+    }();
+    const auto it = index->find(keyword);
+    return it != index->end() ? it->second : -1;
 }
