@@ -281,10 +281,12 @@ private:
     bool FindSettingsFile();
     void ReadSettings();
     void ReadSpecialWords(TCustomIniFile& ini);
-    // Opens the files of [TailFiles] in new panes (U_kelvor_startup.cpp). A
-    // name that cannot be opened, or that would take the process beyond the
-    // files it may hold open, stays in FMissingTailFiles; the problems are
-    // listed in one "Error" box.
+    // Opens the files of [TailFiles] in new panes (U_kelvor_startup.cpp), each
+    // file once: an entry whose name came before, or that names a file open
+    // already (the same device and inode), is left out. A name that cannot be
+    // opened, or that would take the process beyond the files it may hold
+    // open, stays in FMissingTailFiles; the problems, and how many entries
+    // were left out, are listed in one "Error" box.
     void OpenSavedFiles(const std::vector<AnsiString>& names);
     // The settings file's text with the first Kept of the watched files.
     AnsiString SettingsText(const std::vector<AnsiString>& watched, size_t kept, const AnsiString& lineBreak);
