@@ -135,6 +135,16 @@ AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& te
     Step(TSettingsSaveStep::KeepCopy);
     try {
         ForceDirectories(KelvorConfigFolder());
+        // The copy is no more readable than the file: made first with the
+        // file's permission bits, which SafeWriteFile keeps.
+        struct stat info;
+        if (stat(fileName.c_str(), &info) == 0) {
+            const int made = open(copy.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (made >= 0) {
+                fchmod(made, info.st_mode & 0666);
+                close(made);
+            }
+        }
         SafeWriteFile(copy, [&](TStream& stream) {
             const AnsiString head = fileName + "\n";
             stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));

@@ -5,6 +5,7 @@
 #include "tests/app/U_kelvor_fixture.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +112,22 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             EXPECT_FALSE(Exists(copy));
         }
     }
+}
+
+TEST_F(SettingsSaveTest, TheCopyIsNoMoreReadableThanTheFile)
+{
+    const std::string ini = Dir.Write("kelvor.ini", "[Options]\nPurgeAtLine=5\n");
+    ASSERT_EQ(chmod(ini.c_str(), 0600), 0);
+    mode_t copyMode = 0;
+    SetSettingsSaveHook([&](TSettingsSaveStep step) {
+        struct stat info;
+        if (step == TSettingsSaveStep::Cut && stat(SettingsCopyFileName(ini).c_str(), &info) == 0)
+            copyMode = info.st_mode & 07777;
+    });
+    EXPECT_EQ(WriteSettingsInPlace(ini, "[Options]\nPurgeAtLine=6\n"), "");
+    SetSettingsSaveHook(nullptr);
+    EXPECT_EQ(copyMode, 0600u);
+    EXPECT_EQ(Dir.Read(ini), "[Options]\nPurgeAtLine=6\n");
 }
 
 TEST_F(SettingsSaveTest, ACopyOfAnotherFileIsLeftAlone)
