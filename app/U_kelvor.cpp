@@ -68,6 +68,11 @@ AnsiString ParamStr(int index)
                                                                   : AnsiString();
 }
 
+AnsiString KelvorConfigFolder()
+{
+    return ConfigHome() + "/kelvor";
+}
+
 AnsiString DefaultIniFileName(const AnsiString& programFile)
 {
     const AnsiString dir = ExtractFilePath(programFile);
@@ -77,7 +82,7 @@ AnsiString DefaultIniFileName(const AnsiString& programFile)
     const AnsiString iniName = (dot == AnsiString::npos || dot == 0 ? name : name.substr(0, dot)) + ".ini";
     if (!dir.empty() && access(dir.c_str(), W_OK) == 0)
         return dir + iniName;
-    return ConfigHome() + "/kelvor/kelvor.ini";
+    return KelvorConfigFolder() + "/kelvor.ini";
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 //   U_kelvor.cpp          construction (the window's layout and popup menu),
 //                         start-up and exit
 //   U_kelvor_settings.cpp the settings file, read at start-up and written at exit
+//   U_kelvor_save.cpp     the settings file written in place, with a copy of
+//                         the old one kept until the new one is whole
 //   U_kelvor_display.cpp  the monitor's callbacks: new text shown line by line
 //                         in the colour of its first special word, truncation
 //   U_kelvor_commands.cpp the popup menu's commands: opening, removing and
@@ -16,6 +18,7 @@
 //   U_kelvor_tray.cpp     the tray icon, window messages and dropped files
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -66,12 +69,42 @@ AnsiString StartProblemsText(const std::vector<AnsiString>& problems);
 void SetCommandLine(const std::vector<AnsiString>& args);
 AnsiString ParamStr(int index);
 
+// The program's per-user folder: $XDG_CONFIG_HOME + "/kelvor" when that
+// variable is an absolute path, else ~/.config/kelvor.
+AnsiString KelvorConfigFolder();
+
 // The settings file used when none is named on the command line: the program
 // file with the extension ".ini" (replacing its extension, or appended when it
 // has none), next to the program; when that folder cannot be written,
-// ConfigHome + "/kelvor/kelvor.ini" (ConfigHome: $XDG_CONFIG_HOME, else
-// ~/.config).
+// KelvorConfigFolder() + "/kelvor.ini".
 AnsiString DefaultIniFileName(const AnsiString& programFile);
+
+// ---- Writing the settings file in place (U_kelvor_save.cpp), for a file
+// whose folder takes no new file. No moment of such a save leaves the
+// settings cut: a copy of the old file is kept first, the new text is written
+// over the old bytes and only then is the file cut to its length, and the copy
+// goes last. A start that finds the copy (a save was cut short) puts it back.
+
+// The copy kept while a settings file is written in place: in
+// KelvorConfigFolder(), named after the file's full path, holding that path
+// and a line break, then the file's old bytes.
+AnsiString SettingsCopyFileName(const AnsiString& iniFileName);
+// The steps of a save in place, in their order; Write comes once for each
+// piece of the new text (and again for the old one, should a write fail).
+enum class TSettingsSaveStep { KeepCopy, Write, Cut, DropCopy };
+// Called before each step of every save in place (none when empty): tests
+// slow a save down with it to end it at each step.
+using TSettingsSaveHook = std::function<void(TSettingsSaveStep step)>;
+void SetSettingsSaveHook(TSettingsSaveHook hook);
+// Writes Text over the settings file FileName in place. The reason of a
+// failure, empty on success. When no copy can be kept the file is not
+// touched; when the writing fails the old bytes are written back, and the
+// copy stays for the next start when even that fails.
+AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& text);
+// At start-up: puts the copy of an unfinished save in place back over the
+// settings file FileName and drops it. The reason of a failure (the copy then
+// stays), empty when there was nothing to put back or it went back.
+AnsiString RestoreInterruptedSettingsSave(const AnsiString& fileName);
 
 // The main window. Its single instance Form1 lives for the whole run.
 //
@@ -281,10 +314,12 @@ private:
     bool FindSettingsFile();
     void ReadSettings();
     void ReadSpecialWords(TCustomIniFile& ini);
-    // Opens the files of [TailFiles] in new panes (U_kelvor_startup.cpp). A
-    // name that cannot be opened, or that would take the process beyond the
-    // files it may hold open, stays in FMissingTailFiles; the problems are
-    // listed in one "Error" box.
+    // Opens the files of [TailFiles] in new panes (U_kelvor_startup.cpp), each
+    // file once: an entry whose name came before, or that names a file open
+    // already (the same device and inode), is left out. A name that cannot be
+    // opened, or that would take the process beyond the files it may hold
+    // open, stays in FMissingTailFiles; the problems, and how many entries
+    // were left out, are listed in one "Error" box.
     void OpenSavedFiles(const std::vector<AnsiString>& names);
     // The settings file's text with the first Kept of the watched files.
     AnsiString SettingsText(const std::vector<AnsiString>& watched, size_t kept, const AnsiString& lineBreak);

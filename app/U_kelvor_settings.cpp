@@ -1,7 +1,8 @@
-// The settings file: read when the window is created (values held to what the
-// input boxes accept, the window fitted to the screen, watched files opened)
-// and written when it is destroyed (beside the file and put in its place, or in
-// place when the folder takes no new file).
+// The settings file: read when the window is created (after a save in place
+// that was cut short is undone; values held to what the input boxes accept,
+// the window fitted to the screen, watched files opened) and written when it
+// is destroyed (beside the file and put in its place, or in place when the
+// folder takes no new file).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,26 +52,9 @@ AnsiString UnreadableReason(const AnsiString& fileName)
     return reason;
 }
 
-// Writes all of text to handle, then forces it to the disk; false with errno set.
-bool WriteAllAndSync(int handle, const AnsiString& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(handle, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0)
-            errno = EIO;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return fsync(handle) == 0;
-}
-
 // Writes the settings file: beside it first and then put in its place, so that
 // it is never left half written; when its folder takes no new file but the
-// file itself may be written, in place (written, then synced). The reason of a
+// file itself may be written, in place (WriteSettingsInPlace). The reason of a
 // failure, empty on success.
 AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
 {
@@ -85,15 +69,7 @@ AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
     } catch (const Exception& error) {
         return error.Message();
     }
-    const int handle = open(fileName.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (handle < 0)
-        return SysErrorMessage(errno);
-    AnsiString reason;
-    if (!WriteAllAndSync(handle, text))
-        reason = SysErrorMessage(errno);
-    if (close(handle) != 0 && reason.empty())
-        reason = SysErrorMessage(errno);
-    return reason;
+    return WriteSettingsInPlace(fileName, text);
 }
 
 } // namespace
@@ -103,6 +79,17 @@ AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
 
 void TForm1::ReadSettings()
 {
+    // The last run was ended while it wrote the settings in place: the copy
+    // it kept of the old ones goes back first. Should that fail, the copy is
+    // all that holds them whole, so nothing is written over it in this run.
+    const AnsiString restoreFailure = RestoreInterruptedSettingsSave(IniFileName);
+    if (!restoreFailure.empty()) {
+        FSettingsUnreadable = true;
+        MessageBox("Unable to restore the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" +
+                       restoreFailure + "\nIts last settings are kept in " +
+                       ShownFileName(SettingsCopyFileName(IniFileName)) + "; nothing is saved at exit.",
+                   "Error", MB_OK | MB_ICONERROR);
+    }
     AnsiString text;
     if (LoadIniText(IniFileName, text) == TIniLoadResult::Unreadable) {
         FSettingsUnreadable = true;

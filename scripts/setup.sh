@@ -14,7 +14,7 @@ kelvor_packages=(
 kelvor_test_packages=(
   chromium tidy python3-html5lib imagemagick poppler-utils fonts-liberation2
   unrtf libreoffice-writer-nogui libreoffice-draw-nogui pandoc
-  xdotool xclip x11-utils x11-apps
+  xdotool xclip x11-utils x11-apps openbox trayer
   clang libclang-rt-14-dev
 )
 

@@ -128,6 +128,11 @@ void TApplication::FormCreated(TCustomForm* form)
     if (!FMainForm) {
         FMainForm = form;
         form->HandleNeeded();
+        // The form carries the program's taskbar button from now on: an
+        // application style set before (by the form's own OnCreate) applies
+        // to it now.
+        if (GExStyle & static_cast<LONG>(WS_EX_TOOLWINDOW))
+            UIServices().SetSkipTaskbar(form->Handle(), true);
     }
 }
 

@@ -283,3 +283,11 @@ void ApplyScrollBarState(TWindowData* data, int which);
 // the last press tells the focused window the new language (and the input
 // method's locale changes are watched from the first press on).
 void NoteKeyboardLanguage(const QKeyEvent* key);
+
+// ---- Window-manager hints (taskbar_qt.cpp)
+// Leaves the top-level Window out of the desktop's taskbar, or puts it back.
+// On X this is the window's _NET_WM_STATE_SKIP_TASKBAR state, asked of the
+// window manager while the window is mapped and written before each time it
+// is mapped again (a window manager drops the state of a withdrawn window);
+// elsewhere the window becomes a tool window, which desktops leave out.
+void SetSkipTaskbarHint(QWidget* window, bool on);

@@ -145,6 +145,23 @@ unsigned ButtonDownMessage(QSystemTrayIcon::ActivationReason reason, unsigned& u
     }
 }
 
+// The window a box or dialog belongs to, which the desktop keeps it above: the
+// box or dialog open now, else the main form's window while it is on the
+// screen (a box of no window of the program's would go under a main window
+// kept above all others), else the active window.
+QWidget* BoxOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    QWidget* window = main && main->HandleAllocated() ? FrameWidgetOf(main) : nullptr;
+    if (window)
+        window = window->window();
+    if (window && window->isVisible() && !(window->windowState() & Qt::WindowMinimized))
+        return window;
+    return QApplication::activeWindow();
+}
+
 class TQtUIServices : public TUIServices {
 public:
     ~TQtUIServices() override
@@ -157,7 +174,7 @@ public:
     {
         EnsureQtApplication();
         QMessageBox box(IconOfFlags(flags), ToQString(caption.empty() ? DefaultBoxCaption() : caption),
-                        ToQString(text), QMessageBox::NoButton, QApplication::activeWindow());
+                        ToQString(text), QMessageBox::NoButton, BoxOwner());
         // Texts are shown as they stand: a file name with '<' is no markup.
         box.setTextFormat(Qt::PlainText);
         std::vector<int> ids = MessageBoxButtons(flags);
@@ -181,7 +198,7 @@ public:
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override
     {
         EnsureQtApplication();
-        QInputDialog dialog(QApplication::activeWindow());
+        QInputDialog dialog(BoxOwner());
         dialog.setInputMode(QInputDialog::TextInput);
         dialog.setWindowTitle(ToQString(caption));
         dialog.setLabelText(ToQString(prompt));
@@ -195,8 +212,7 @@ public:
     bool FileDialog(const TFileDialogRequest& request, TFileDialogResult& result) override
     {
         EnsureQtApplication();
-        QFileDialog dialog(QApplication::activeWindow(), ToQString(request.Title),
-                           ToQPath(request.InitialDir));
+        QFileDialog dialog(BoxOwner(), ToQString(request.Title), ToQPath(request.InitialDir));
         dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         if (request.Save)
             dialog.setFileMode(QFileDialog::AnyFile);
@@ -229,7 +245,7 @@ public:
     bool ColorDialog(TColor& color) override
     {
         EnsureQtApplication();
-        QColor chosen = QColorDialog::getColor(ToQColor(color), QApplication::activeWindow());
+        QColor chosen = QColorDialog::getColor(ToQColor(color), BoxOwner());
         if (!chosen.isValid())
             return false;
         color = RGB(chosen.red(), chosen.green(), chosen.blue());
@@ -299,8 +315,13 @@ public:
         SetTopLevelFlag(window, Qt::WindowStaysOnTopHint, on);
     }
 
-    // A tool window is what desktops leave out of their taskbars.
-    void SetSkipTaskbar(HWND window, bool on) override { SetTopLevelFlag(window, Qt::Tool, on); }
+    void SetSkipTaskbar(HWND window, bool on) override
+    {
+        TWinControl* control = FindControl(window);
+        QWidget* frame = control ? FrameWidgetOf(control) : nullptr;
+        if (frame)
+            SetSkipTaskbarHint(frame->window(), on);
+    }
 
     void SetClipboard(const std::vector<TClipboardItem>& items) override
     {

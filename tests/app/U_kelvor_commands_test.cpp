@@ -128,6 +128,28 @@ TEST_F(CommandsTest, TheEleventhRecentFileDropsTheOldest)
     EXPECT_EQ(Form->Tail->GetCount(), 12);
 }
 
+TEST_F(CommandsTest, NamesThatDifferInCaseAreTwoFiles)
+{
+    // Two files of one folder whose names differ only in case, as Linux
+    // file systems keep them.
+    const std::string upper = Log("Server.log");
+    const std::string lower = Log("server.log");
+    Open(upper);
+    // No question: the other name is another file (the scripted UI fails the
+    // test for a box it has no answer for).
+    TTailFile* second = Open(lower);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Form->Tail->GetCount(), 2);
+    EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
+    EXPECT_EQ(RecentFiles(), (std::vector<AnsiString>{upper, lower}));
+
+    // The same name again is the same file: asked, and the recent entry moves.
+    UI.QueueMessageBoxResult(IDYES);
+    Open(upper);
+    ASSERT_EQ(UI.CallsOf(TUICallKind::MessageBox).size(), 1u);
+    EXPECT_EQ(RecentFiles(), (std::vector<AnsiString>{lower, upper}));
+}
+
 TEST_F(CommandsTest, ARecentFileOpensItsPathNotItsCaption)
 {
     const std::string odd = Log("R&D.log");

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +24,81 @@
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "view/rollview.h"
+
+// The per-user folder ($XDG_CONFIG_HOME) in a folder of the test's own for
+// the scope, so that nothing the program keeps there reaches the user's.
+class TConfigHomeScope {
+public:
+    explicit TConfigHomeScope(const std::string& folder)
+    {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        FHad = old != nullptr;
+        if (old)
+            FOld = old;
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~TConfigHomeScope()
+    {
+        if (FHad)
+            setenv("XDG_CONFIG_HOME", FOld.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+    }
+    TConfigHomeScope(const TConfigHomeScope&) = delete;
+    TConfigHomeScope& operator=(const TConfigHomeScope&) = delete;
+
+private:
+    bool FHad = false;
+    std::string FOld;
+};
+
+// Sets or clears the immutable flag of a file or folder (which even the
+// superuser cannot then write to or add to); false when the file system has none.
+inline bool SetImmutable(const std::string& path, bool on)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return done;
+}
+
+// Makes a file or folder refuse writing (and a folder new files) for the
+// scope; Locked() false when this cannot be done here.
+class TWriteLock {
+public:
+    explicit TWriteLock(const std::string& path) : FPath(path)
+    {
+        struct stat info;
+        FLocked = stat(path.c_str(), &info) == 0 && chmod(path.c_str(), info.st_mode & 0555) == 0;
+        FMode = info.st_mode & 07777;
+        if (FLocked && geteuid() == 0)
+            FLocked = FImmutable = SetImmutable(path, true);
+        else if (FLocked)
+            FLocked = access(path.c_str(), W_OK) != 0;
+    }
+    ~TWriteLock()
+    {
+        if (FImmutable)
+            SetImmutable(FPath, false);
+        chmod(FPath.c_str(), FMode);
+    }
+    TWriteLock(const TWriteLock&) = delete;
+    TWriteLock& operator=(const TWriteLock&) = delete;
+    bool Locked() const { return FLocked; }
+
+private:
+    std::string FPath;
+    mode_t FMode = 0755;
+    bool FLocked = false;
+    bool FImmutable = false;
+};
 
 // The window made and closed as the program makes and closes it, on the
 // settings file named as its argument (none for an empty one), with the
@@ -51,6 +130,7 @@ protected:
 
     TScriptedUI UI;
     TempDir Dir;
+    TConfigHomeScope ConfigHome{Dir.File("config")};
     TForm1* Form = nullptr;
 };
 
@@ -143,5 +223,6 @@ protected:
 
     TScriptedUI UI;
     TempDir Dir;
+    TConfigHomeScope ConfigHome{Dir.File("config")};
     TForm1* Form = nullptr;
 };

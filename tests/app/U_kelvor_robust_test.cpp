@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -379,43 +377,25 @@ TEST_F(KelvorSaveTest, AFailedSaveWhileClosingOnASignalGoesToStandardError)
     EXPECT_NE(said.find("Not a directory"), std::string::npos) << said;
 }
 
-// Sets or clears the folder's immutable flag; false when the file system has none.
-bool SetImmutable(const std::string& folder, bool on)
-{
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
-    return done;
-}
-
 TEST_F(KelvorSaveTest, AFolderThatTakesNoNewFileGetsTheSettingsWrittenInPlace)
 {
     const std::string folder = Dir.Path() + "/locked";
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     const std::string ini = Dir.Write("locked/kelvor.ini", "; kept\n[Options]\nPurgeAtLine=3\n");
-    const bool locked = chmod(folder.c_str(), 0555) == 0 &&
-                        (geteuid() != 0 ? access(folder.c_str(), W_OK) != 0 : SetImmutable(folder, true));
-    if (!locked) {
-        chmod(folder.c_str(), 0755);
-        GTEST_SKIP() << "the folder cannot be made to refuse new files";
+    {
+        TWriteLock lock(folder);
+        if (!lock.Locked())
+            GTEST_SKIP() << "the folder cannot be made to refuse new files";
+        Form->IniFileName = ini;
+        Form->PurgeAtLine = 77;
+        Form->BeforeDestruction();
     }
-    Form->IniFileName = ini;
-    Form->PurgeAtLine = 77;
-    Form->BeforeDestruction();
-    if (geteuid() == 0)
-        SetImmutable(folder, false);
-    chmod(folder.c_str(), 0755);
     EXPECT_TRUE(ErrorBoxes().empty());
     const std::string written = Dir.Read(ini);
     EXPECT_EQ(written.rfind("; kept\n", 0), 0u) << written;
     EXPECT_NE(written.find("PurgeAtLine=77"), std::string::npos) << written;
+    // The copy of the old settings kept meanwhile is gone.
+    EXPECT_NE(access(SettingsCopyFileName(ini).c_str(), F_OK), 0);
 }
 
 // ---- Watched files missing at start.

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <set>
@@ -59,8 +60,8 @@ std::vector<std::string> Lines(const AnsiString& Text)
 }
 
 // Missing files and a file listed twice: one box lists the missing ones (a
-// screenful, then how many more), nothing asks about the repeated one, which
-// opens again as it was saved, and the missing ones stay in the settings.
+// screenful, then how many more) and counts the repeated entry, which is not
+// opened again; the missing ones stay in the settings, the repeated one goes.
 TEST_F(KelvorStartupTest, OneBoxListsTheProblemsOfAllSavedFiles)
 {
     std::vector<std::string> Names = {Dir.Write("a.log", ""), Dir.Write("b.log", "")};
@@ -75,15 +76,16 @@ TEST_F(KelvorStartupTest, OneBoxListsTheProblemsOfAllSavedFiles)
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Caption, "Error");
     const std::vector<std::string> Listed = Lines(Boxes[0].Text);
-    ASSERT_EQ(Listed.size(), MaxListedStartProblems + 1);
+    ASSERT_EQ(Listed.size(), MaxListedStartProblems + 2);
     EXPECT_EQ(Listed[0], "File '" + Dir.File("missing0.log") + "' not exists.");
-    EXPECT_EQ(Listed.back(), "and 10 more");
+    EXPECT_EQ(Listed[MaxListedStartProblems], "and 10 more");
+    EXPECT_EQ(Listed.back(), "1 entry is not opened: it names a file listed before it.");
 
-    ASSERT_EQ(Form->Tail->GetCount(), 3);
-    EXPECT_EQ(Form->Tail->GetFile(2)->FileName, Names[0]);
+    ASSERT_EQ(Form->Tail->GetCount(), 2);
+    EXPECT_EQ(Form->Tail->GetFile(1)->FileName, Names[1]);
     // The panes stand as they always did: each new one on top of those
     // before it, its splitter under it.
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 2; ++i) {
         const TTailFile* File = Form->Tail->GetFile(i);
         EXPECT_EQ(File->Splitter->Top(), File->View->Top() + File->View->Height()) << i;
         if (i > 0) {
@@ -91,7 +93,39 @@ TEST_F(KelvorStartupTest, OneBoxListsTheProblemsOfAllSavedFiles)
         }
     }
     Stop();
+    Names.erase(Names.begin() + 2);
     EXPECT_EQ(SavedTailFiles("k.ini"), Names);
+}
+
+// A file listed again and again, under its own name or another one that
+// reaches it (a link, a name spelled otherwise), is watched in one pane; the
+// box counts the entries left out, and the settings keep each file once.
+TEST_F(KelvorStartupTest, EachSavedFileIsWatchedOnce)
+{
+    const std::string A = Dir.Write("a.log", "");
+    const std::string B = Dir.Write("b.log", "");
+    ASSERT_EQ(symlink(A.c_str(), Dir.File("symbolic.log").c_str()), 0);
+    ASSERT_EQ(link(A.c_str(), Dir.File("hard.log").c_str()), 0);
+    const std::vector<std::string> OtherNames = {Dir.File("symbolic.log"), Dir.File("hard.log"),
+                                                 Dir.Path() + "/./a.log", Dir.Path() + "//a.log"};
+    std::vector<std::string> Names;
+    for (int i = 0; i < 1000; ++i) {
+        Names.push_back(A);
+        Names.push_back(B);
+    }
+    Names.insert(Names.end(), OtherNames.begin(), OtherNames.end());
+    Dir.Write("k.ini", "[Options]\nSaveSettings=1\n" + TailFilesSection(Names));
+    UI.QueueMessageBoxResult(IDOK);
+    Start(Dir.File("k.ini"));
+
+    ASSERT_EQ(Form->Tail->GetCount(), 2);
+    EXPECT_EQ(Form->Tail->GetFile(0)->FileName, A);
+    EXPECT_EQ(Form->Tail->GetFile(1)->FileName, B);
+    const std::vector<TUICall> Boxes = UI.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "2002 entries are not opened: they name files listed before them.");
+    Stop();
+    EXPECT_EQ(SavedTailFiles("k.ini"), (std::vector<std::string>{A, B}));
 }
 
 // The window aligns its panes once for all the saved files, not once per file.

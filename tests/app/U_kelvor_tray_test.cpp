@@ -91,6 +91,28 @@ TEST_F(TrayTest, WithoutATrayTheWindowMinimisesNormally)
     Form->SetShowOnlyInSystemTray(false);
 }
 
+// Tray-only mode read from the settings file at start-up, before the window is
+// known as the main form.
+class TrayOnlyAtStartTest : public KelvorFormTest {
+protected:
+    std::string Settings() const override { return "[Options]\nActive=0\nShowOnlyInSystemTray=1\n"; }
+    void TearDown() override
+    {
+        Form->SetShowOnlyInSystemTray(false);
+        KelvorFormTest::TearDown();
+    }
+};
+
+TEST_F(TrayOnlyAtStartTest, TheWindowIsOutOfTheTaskbarFromTheStart)
+{
+    ASSERT_EQ(Application->MainForm(), Form);
+    EXPECT_TRUE(UI.TrayIconShown(KeyOf(Form)));
+    EXPECT_TRUE(UI.SkipTaskbar(Form->Handle()));
+    // Switched off, the window is back in the taskbar.
+    Form->SetShowOnlyInSystemTray(false);
+    EXPECT_FALSE(UI.SkipTaskbar(Form->Handle()));
+}
+
 TEST_F(TrayTest, OutsideTrayOnlyModeMinimiseMinimises)
 {
     Form->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);

@@ -1,0 +1,297 @@
+// Kelvor on a desktop: the real program on an X server of its own with a window
+// manager (openbox) and, where a test needs one, a tray (trayer). What the
+// window manager was told is read back with xprop: which window a box belongs
+// to (WM_TRANSIENT_FOR), the order the windows stack in
+// (_NET_CLIENT_LIST_STACKING, bottom first) and the main window's states
+// (_NET_WM_STATE). Skipped when a program the test needs is not installed.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/e2eprocess.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/waituntil.h"
+#include "tests/support/xvfbchild.h"
+
+namespace {
+
+std::string KelvorProgram()
+{
+#ifdef KELVOR_BINARY
+    return KELVOR_BINARY;
+#else
+    return OwnFolder() + "/../kelvor";
+#endif
+}
+
+void Shell(const std::string& command)
+{
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// The window ids that xprop prints after "window id #", in its order.
+std::vector<unsigned long> WindowIds(const std::string& xpropLine)
+{
+    std::vector<unsigned long> ids;
+    const size_t hash = xpropLine.find('#');
+    if (hash == std::string::npos)
+        return ids;
+    std::istringstream in(xpropLine.substr(hash + 1));
+    for (std::string word; in >> word;)
+        ids.push_back(std::stoul(word, nullptr, 0));
+    return ids;
+}
+
+// The lines of one section of an ini text, up to the next section.
+std::string Section(const std::string& ini, const std::string& name)
+{
+    const std::string head = "[" + name + "]\n";
+    const size_t start = ini.find(head);
+    if (start == std::string::npos)
+        return std::string();
+    const size_t body = start + head.size();
+    const size_t end = ini.find("\n[", body);
+    return ini.substr(body, end == std::string::npos ? std::string::npos : end + 1 - body);
+}
+
+unsigned long IdOf(const std::string& xdotoolId)
+{
+    return xdotoolId.empty() ? 0 : std::stoul(xdotoolId);
+}
+
+class KelvorE2EDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xdotool", "xprop", "import", "openbox"})
+            if (FindProgram(tool).empty())
+                GTEST_SKIP() << tool << " is not installed";
+        ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
+        ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
+        const std::string suppressions =
+            FDir.Write("lsan.supp", "leak:libfontconfig.so\nleak:libdbus-1.so\n");
+        const char* lsan = getenv("LSAN_OPTIONS");
+        setenv("LSAN_OPTIONS",
+               ((lsan && *lsan ? std::string(lsan) + ":" : std::string()) + "suppressions=" + suppressions)
+                   .c_str(),
+               1);
+    }
+
+    // The desktop: a tray when asked for (started first: it shows its panel at
+    // once with no window manager to wait for), then the window manager, which
+    // keeps what it writes in the test's folder. The window manager is ready
+    // once it has listed the windows it found (an empty list).
+    void StartDesktop(bool withTray)
+    {
+        const auto rootHas = [](const std::string& property) {
+            return CaptureOutput("xprop -root " + property + " 2>&1").find("window id") != std::string::npos;
+        };
+        if (withTray) {
+            FTray = SpawnProgram({FindProgram("trayer"), "--edge", "bottom"}, FDir.File("trayer.out"));
+            ASSERT_TRUE(WaitUntil([&] {
+                return !CaptureOutput("xdotool search --onlyvisible --class '^trayer$'").empty();
+            })) << "no tray\n"
+                << FDir.Read("trayer.out");
+        }
+        FManager = SpawnProgram({FindProgram("openbox")}, FDir.File("openbox.out"),
+                                {"HOME=" + FDir.Path(), "XDG_CONFIG_HOME=" + FDir.Path()});
+        ASSERT_TRUE(WaitUntil([&] { return rootHas("_NET_CLIENT_LIST"); })) << "openbox did not start\n"
+                                                                            << FDir.Read("openbox.out");
+    }
+
+    void StartKelvor(const std::string& settings)
+    {
+        const std::string ini = FDir.Write("kelvor.ini", "[Options]\nActive=1\nSaveSettings=1\n"
+                                                         "Left=300\nTop=100\nWidth=400\nHeight=300\n" +
+                                                             settings);
+        FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
+        ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }))
+            << FDir.Read("kelvor.out");
+        FWindow = FServer.Windows("^Kelvor:").front();
+        // Managed: the window manager lists it.
+        ASSERT_TRUE(WaitUntil([&] { return StackPlace(FWindow) >= 0; })) << Stacking();
+    }
+
+    // Ends the program as the desktop does at log-out; it writes its settings.
+    void StopKelvor()
+    {
+        kill(FKelvor, SIGTERM);
+        int status = 0;
+        ASSERT_TRUE(ReapProgram(FKelvor, status, WaitDeadlineMs)) << "kelvor did not end";
+        FKelvor = -1;
+        EXPECT_TRUE(WIFEXITED(status)) << "kelvor ended by signal " << WTERMSIG(status) << "\n"
+                                       << FDir.Read("kelvor.out");
+    }
+
+    std::string Stacking() { return CaptureOutput("xprop -root _NET_CLIENT_LIST_STACKING"); }
+
+    // The place of a window in the stacking order, bottom first; -1 when the
+    // window manager does not list it.
+    int StackPlace(const std::string& window)
+    {
+        const std::vector<unsigned long> ids = WindowIds(Stacking());
+        const auto found = std::find(ids.begin(), ids.end(), IdOf(window));
+        return found == ids.end() ? -1 : static_cast<int>(found - ids.begin());
+    }
+
+    // The window a box belongs to, as the window manager is told; 0 for none.
+    unsigned long TransientFor(const std::string& window)
+    {
+        const std::vector<unsigned long> ids =
+            WindowIds(CaptureOutput("xprop -id " + window + " WM_TRANSIENT_FOR"));
+        return ids.empty() ? 0 : ids.front();
+    }
+
+    // The one shown window of this name; empty while there is none.
+    std::string ShownWindow(const std::string& namePattern)
+    {
+        const std::vector<std::string> windows = FServer.Windows(namePattern);
+        return windows.empty() ? std::string() : windows.front();
+    }
+
+    // Waits for a box or dialog of the program and checks that it belongs to
+    // the main window and stacks above it.
+    ::testing::AssertionResult ComesUpAboveTheMainWindow(const std::string& namePattern, std::string& box)
+    {
+        if (!WaitUntil([&] { return !(box = ShownWindow(namePattern)).empty(); }))
+            return ::testing::AssertionFailure() << "no window " << namePattern << " showed";
+        if (TransientFor(box) != IdOf(FWindow))
+            return ::testing::AssertionFailure() << namePattern << " belongs to window " << TransientFor(box)
+                                                 << ", not to the main window " << FWindow;
+        if (!WaitUntil([&] { return StackPlace(box) > StackPlace(FWindow); }))
+            return ::testing::AssertionFailure()
+                   << namePattern << " stacks under the main window " << FWindow << ": " << Stacking();
+        return ::testing::AssertionSuccess();
+    }
+
+    // The program's popup menu (a shown window of its class other than the main one).
+    std::string MenuWindow()
+    {
+        std::istringstream ids(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
+        for (std::string id; ids >> id;)
+            if (id != FWindow)
+                return id;
+        return std::string();
+    }
+
+    std::string WindowImage(const std::string& window)
+    {
+        return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
+    }
+
+    // A right click at a screen point, then Down until the menu shows an item
+    // chosen (it takes the keyboard a moment after it is mapped), then the
+    // further keys; false when no menu came up or it never took a key.
+    bool MenuKeys(int x, int y, const std::string& furtherKeys)
+    {
+        Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+        std::string menu;
+        if (!WaitUntil([&] { return !(menu = MenuWindow()).empty(); }))
+            return false;
+        std::string shown = WindowImage(menu);
+        if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImage(menu)); }))
+            return false;
+        if (!WaitUntil([&] {
+                Shell("xdotool key Down");
+                return WaitUntil([&] { return WindowImage(menu) != shown; }, 2000);
+            }))
+            return false;
+        if (!furtherKeys.empty())
+            Shell("xdotool key --delay 100 " + furtherKeys);
+        return true;
+    }
+
+    TXServer FServer;
+    TempDir FDir;
+    pid_t FManager = -1;
+    pid_t FTray = -1;
+    pid_t FKelvor = -1;
+    // Killed in reverse order: the program first, the desktop's programs after it.
+    TProgramGuard FManagerGuard{FManager};
+    TProgramGuard FTrayGuard{FTray};
+    TProgramGuard FKelvorGuard{FKelvor};
+    std::string FWindow;
+};
+
+TEST_F(KelvorE2EDesktopTest, TheAlreadyOpenedQuestionComesUpAboveAWindowKeptOnTop)
+{
+    ASSERT_NO_FATAL_FAILURE(StartDesktop(false));
+    const std::string log = FDir.Write("watched.log", "");
+    ASSERT_NO_FATAL_FAILURE(StartKelvor("AlwaysOnTop=1\n[TailFiles]\nFile0=" + log + "\n"));
+    ASSERT_NE(CaptureOutput("xprop -id " + FWindow + " _NET_WM_STATE").find("_NET_WM_STATE_ABOVE"),
+              std::string::npos)
+        << "the main window is not kept above all";
+
+    // Over the pane the first enabled item is "Recent Files", then "Add File ...".
+    ASSERT_TRUE(MenuKeys(500, 250, "Down Return")) << "no popup menu";
+    std::string dialog;
+    ASSERT_TRUE(ComesUpAboveTheMainWindow("^Open$", dialog));
+    // The file already watched, typed once the dialog has the keyboard; the
+    // field's completion list may take a Return, so Return goes until it closes.
+    ASSERT_TRUE(WaitUntil([&] {
+        CaptureOutput("xdotool windowfocus " + dialog);
+        return CaptureOutput("xdotool getwindowfocus") == dialog;
+    }));
+    Shell("xdotool key ctrl+a");
+    Shell("xdotool type --delay 5 " + ShellQuoted(log));
+    ASSERT_TRUE(WaitUntil([&] {
+        Shell("xdotool key Return");
+        return WaitUntil([&] { return FServer.Windows("^Open$").empty(); }, 1000);
+    })) << "the file dialog did not take the name";
+
+    std::string box;
+    ASSERT_TRUE(ComesUpAboveTheMainWindow("^Confirmation$", box));
+    // Answered No: the file keeps its one pane.
+    ASSERT_TRUE(WaitUntil([&] {
+        CaptureOutput("xdotool windowfocus " + box + " key Escape");
+        return WaitUntil([&] { return FServer.Windows("^Confirmation$").empty(); }, 1000);
+    })) << "the question did not take its answer";
+    StopKelvor();
+    const std::string settings = FDir.Read("kelvor.ini");
+    EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + log + "\n") << settings;
+}
+
+TEST_F(KelvorE2EDesktopTest, TrayOnlyModeKeepsTheWindowOutOfTheTaskbarFromTheStart)
+{
+    if (FindProgram("trayer").empty())
+        GTEST_SKIP() << "trayer is not installed";
+    ASSERT_NO_FATAL_FAILURE(StartDesktop(true));
+    ASSERT_NO_FATAL_FAILURE(StartKelvor("ShowOnlyInSystemTray=1\n"));
+    const auto states = [&] { return CaptureOutput("xprop -id " + FWindow + " _NET_WM_STATE"); };
+    EXPECT_TRUE(WaitUntil([&] { return states().find("_NET_WM_STATE_SKIP_TASKBAR") != std::string::npos; }))
+        << states();
+
+    // Minimised, the window goes; a click on the icon brings it back, still
+    // out of the taskbar (a window manager drops the states of a window that
+    // is taken off the screen).
+    // The icon: the program's other window, the one the tray holds.
+    std::string icon;
+    std::istringstream ids(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
+    for (std::string id; icon.empty() && ids >> id;)
+        if (id != FWindow && CaptureOutput("xprop -id " + id + " _XEMBED_INFO").find("_XEMBED_INFO(") == 0)
+            icon = id;
+    ASSERT_FALSE(icon.empty()) << "no icon in the tray";
+    Shell("xdotool windowminimize " + FWindow);
+    ASSERT_TRUE(WaitUntil([&] { return FServer.Windows("^Kelvor:").empty(); })) << "the window stayed";
+    ASSERT_TRUE(WaitUntil([&] {
+        Shell("xdotool mousemove --window " + icon + " 5 5 click 1");
+        return WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }, 2000);
+    })) << "the icon did not bring the window back";
+    // Brought to the front, the window may be a new X window.
+    FWindow = FServer.Windows("^Kelvor:").front();
+    EXPECT_TRUE(WaitUntil([&] {
+        return StackPlace(FWindow) >= 0 && states().find("_NET_WM_STATE_SKIP_TASKBAR") != std::string::npos;
+    })) << states();
+    StopKelvor();
+}
+
+} // namespace
