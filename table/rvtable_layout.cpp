@@ -702,6 +702,11 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
             }
             if (printing)
                 continue;
+            // The editor that holds a cell's items lays them out at the cell's
+            // width before its height is taken: a width changed by this layout
+            // (a column deleted, the document narrower) changes its height too.
+            if (cell == edited)
+                InplaceEditor->SetEditorWidth(cell->Width);
             const int contentHeight = cell->FormatIfStale(force, style);
             // GetCellHeight, asked only of the cell whose items an editor holds.
             if (cell->RowSpan < 2)
@@ -720,8 +725,6 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                 p->FormatCell(force);
         return;
     }
-    if (InplaceEditor != nullptr && edited != nullptr)
-        InplaceEditor->SetEditorWidth(edited->Width);
 }
 
 void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* fmt)
