@@ -1,0 +1,89 @@
+// Commands on a table's selected cells as they are painted afterwards: a
+// style that changes nothing (or records nothing) leaves every cell's text
+// laid out and painted.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/graphics/recordingcanvas.h"
+#include "table/rvtinplace.h"
+#include "tests/support/tablegrid.h"
+
+namespace {
+
+class TableSelectedCellsTest : public TTableEditFixture {
+protected:
+    // A Rows x Cols table holding "r,c" in each cell, inserted at the caret
+    // of an empty editor as a program inserts it.
+    void InsertTable(int rows, int cols)
+    {
+        d = Editor.NewEditor(&Style);
+        Table = new TRVTableItemInfo(rows, cols, d);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                SetCellText(r, c, std::to_string(r) + "," + std::to_string(c));
+        ASSERT_TRUE(Editor.Edit->InsertItem(AnsiString(), Table));
+    }
+    // The texts the table paints, in painting order.
+    std::vector<std::string> PaintedTexts()
+    {
+        const int w = Table->FormattingInfo->Width;
+        const int h = Table->FormattingInfo->Height;
+        TRecordingCanvas canvas(w, h, 96);
+        Table->PaintTo(0, w, 0, 0, Table->Rows->Count(), &canvas, TRVItemDrawStates(), nullptr,
+                       Table->FormattingInfo.get(), false, Rect(0, 0, w, h), rvcmColor);
+        std::vector<std::string> texts;
+        for (const TCanvasRecord* r : canvas.RecordsOf(TCanvasOp::Text))
+            if (!r->Text.empty())
+                texts.push_back(r->TextUtf8());
+        return texts;
+    }
+};
+
+// A style applied to selected cells moves their items out and back: the
+// table is laid out again even when nothing changed, or when nothing was
+// recorded.
+TEST_F(TableSelectedCellsTest, AStyleThatChangesNothingLeavesTheCellsPainted)
+{
+    const int bold = Style.TextStyles()->Count();
+    Style.TextStyles()->Add()->SetStyle(TFontStyles{fsBold});
+    const struct {
+        const char* Name;
+        bool WholeTable;
+        int UndoLimit;
+        std::function<void(TCustomRollViewEdit*)> Apply;
+    } commands[] = {
+        {"text style", false, -1, [](TCustomRollViewEdit* e) { e->ApplyTextStyle(0); }},
+        {"paragraph style", false, -1, [](TCustomRollViewEdit* e) { e->ApplyParaStyle(0); }},
+        {"style conversion", false, -1, [](TCustomRollViewEdit* e) { e->ApplyStyleConversion(0); }},
+        {"paragraph style conversion", false, -1,
+         [](TCustomRollViewEdit* e) { e->ApplyParaStyleConversion(0); }},
+        {"list", false, -1, [](TCustomRollViewEdit* e) { e->ApplyListStyle(0, 0, 1, false, false); }},
+        {"text style over the whole table", true, -1, [](TCustomRollViewEdit* e) { e->ApplyTextStyle(0); }},
+        {"bold without undo", false, 0, [bold](TCustomRollViewEdit* e) { e->ApplyTextStyle(bold); }},
+    };
+    Style.ListStyles()->Add()->Levels()->Add();
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.Name);
+        InsertTable(3, 1);
+        Editor.Edit->SetUndoLimit(command.UndoLimit);
+        Editor.Edit->OnStyleConversion = [](TCustomRollViewEdit*, int styleNo, int, bool, int& newStyleNo) {
+            newStyleNo = styleNo;
+        };
+        Editor.Edit->OnParaStyleConversion = [](TCustomRollViewEdit*, int paraNo, int, bool, int& newParaNo) {
+            newParaNo = paraNo;
+        };
+        if (command.WholeTable)
+            d->SetSelectionBounds(0, d->GetOffsBeforeItem(0), d->GetItemCount() - 1,
+                                  d->GetOffsAfterItem(d->GetItemCount() - 1));
+        else
+            Table->Select(0, 0, 0, 0);
+        command.Apply(Editor.Edit);
+        EXPECT_EQ(PaintedTexts(), (std::vector<std::string>{"0,0", "1,0", "2,0"}));
+        EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+    }
+}
+
+} // namespace
