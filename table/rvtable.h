@@ -486,6 +486,9 @@ public:
                                       int& rowCount);
     // Marks the selected cells rvstCompletelySelected and deselects the others inside.
     void UpdateCellSel();
+    // Only the marks: every cell that meets the selected block has
+    // rvstCompletelySelected, every other cell has not.
+    void MarkSelectedCells();
     // Starts a mouse cell selection at a cell; false unless the document allows selecting.
     bool StartSelecting(int row, int col);
     // The document's own selection covers the whole table item.

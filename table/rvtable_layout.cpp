@@ -338,6 +338,11 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
     if (State.Contains(rvtsModified)) {
         State.Exclude(rvtsModified);
         FormattingInfo->Width = 0;
+        // The change may have put new cells into the selected block, brought
+        // cells back from an undo record or moved the block's bounds: the
+        // cells' marks follow the selection again, so that each cell's content
+        // is painted as the table paints the cell.
+        MarkSelectedCells();
     }
     InternalOnDocWidthChange(docWidth, FormattingInfo.get(), canvas, reformat);
     if (dli != nullptr) {

@@ -173,6 +173,20 @@ bool TRVTableItemInfo::IsCellSelected(int row, int col) const
     return cell != nullptr && CellMeetsBlock(cell, row, col, top, left, bottom, right);
 }
 
+void TRVTableItemInfo::MarkSelectedCells()
+{
+    int top = 0, left = 0, bottom = 0, right = 0;
+    const bool block = SelectionBlock(top, left, bottom, right);
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c)) {
+                if (block && CellMeetsBlock(cell, r, c, top, left, bottom, right))
+                    cell->State.Include(rvstCompletelySelected);
+                else
+                    cell->State.Exclude(rvstCompletelySelected);
+            }
+}
+
 void TRVTableItemInfo::UpdateCellSel()
 {
     // The block is read before the walk and again only after a cell's

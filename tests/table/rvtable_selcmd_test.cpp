@@ -1,12 +1,15 @@
-// Commands on a table's selected cells as they are painted afterwards: a
-// style that changes nothing (or records nothing) leaves every cell's text
-// laid out and painted.
+// Commands on a table's selected cells as they are painted afterwards: cells
+// cleared by the keys, a cut or the editor's deletion stay painted as
+// selected while the block stays selected; a style that changes nothing (or
+// records nothing) leaves every cell's text laid out and painted.
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "table/rvtinplace.h"
 #include "tests/support/tablegrid.h"
@@ -40,7 +43,79 @@ protected:
                 texts.push_back(r->TextUtf8());
         return texts;
     }
+    bool AllSelected()
+    {
+        for (int r = 0; r < Table->Rows->Count(); ++r)
+            for (int c = 0; c < Table->Rows->GetColCount(); ++c)
+                if (!Table->IsCellSelected(r, c))
+                    return false;
+        return true;
+    }
 };
+
+TEST_F(TableSelectedCellsTest, ClearedCellsStayPaintedAsSelected)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TCustomRollViewEdit*)> Clear;
+    } commands[] = {
+        {"Delete", [](TCustomRollViewEdit* e) { SimulateKey(e, VK_DELETE); }},
+        {"Backspace", [](TCustomRollViewEdit* e) { SimulateKey(e, VK_BACK); }},
+        {"Ctrl+X", [](TCustomRollViewEdit* e) { SimulateKey(e, 'X', TShiftState{ssCtrl}); }},
+        {"CutDef", [](TCustomRollViewEdit* e) { e->CutDef(); }},
+        {"DeleteSelection", [](TCustomRollViewEdit* e) { e->DeleteSelection(); }},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.Name);
+        InsertTable(2, 2);
+        editinvariant::Run(*d, command.Name, [&] {
+            Table->Select(0, 0, 1, 1);
+            command.Clear(Editor.Edit);
+            EXPECT_EQ(CellText(0, 0) + CellText(1, 1), "");
+            // The block is still selected, and every cleared cell (its empty
+            // line included) is painted so.
+            EXPECT_TRUE(AllSelected());
+            EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
+            Caret(0, 1);
+        });
+        // Undone and redone: the cells as the selection, or its end, says.
+        EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
+        d->Undo();
+        EXPECT_EQ(CellText(1, 1), "1,1");
+        EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
+    }
+}
+
+// Cells that come into the selected block or leave it as the grid changes
+// under a standing selection (a merge, a split, a new column, a cleared
+// cell) are painted as it says: Command checks the painting after the change.
+TEST_F(TableSelectedCellsTest, CellsThatChangeUnderASelectionArePaintedAsItSays)
+{
+    const struct {
+        const char* Name;
+        std::function<void()> Change;
+    } changes[] = {
+        {"merge", [&] { Table->Rows->MergeCells(1, 1, 2, 2, true, true); }},
+        {"split down", [&] { Table->Rows->SplitCellHorizontally(0, 0, 2); }},
+        {"insert a column", [&] { Table->Rows->InsertCols(1, 1, 0, false); }},
+        {"clear",
+         [&] {
+             TRVIntegerList rows, cols;
+             rows.Add(0);
+             cols.Add(1);
+             Table->Rows->ClearCells(rows, cols);
+         }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.Name);
+        d = Editor.NewEditor(&Style);
+        NewTable(3, 3);
+        Command(change.Name, [&] {
+            Table->Select(0, 0, 1, 1);
+            change.Change();
+        });
+    }
+}
 
 // A style applied to selected cells moves their items out and back: the
 // table is laid out again even when nothing changed, or when nothing was
@@ -82,6 +157,7 @@ TEST_F(TableSelectedCellsTest, AStyleThatChangesNothingLeavesTheCellsPainted)
             Table->Select(0, 0, 0, 0);
         command.Apply(Editor.Edit);
         EXPECT_EQ(PaintedTexts(), (std::vector<std::string>{"0,0", "1,0", "2,0"}));
+        EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
         EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
     }
 }
