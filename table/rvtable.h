@@ -487,7 +487,8 @@ public:
     // Marks the selected cells rvstCompletelySelected and deselects the others inside.
     void UpdateCellSel();
     // Only the marks: every cell that meets the selected block has
-    // rvstCompletelySelected, every other cell has not.
+    // rvstCompletelySelected, every other cell has not. Without a selection
+    // and without marks nothing is walked.
     void MarkSelectedCells();
     // Starts a mouse cell selection at a cell; false unless the document allows selecting.
     bool StartSelecting(int row, int col);
@@ -722,6 +723,9 @@ private:
     int FSelRowOffs = 0;
     int FSelColOffs = 0;
     bool FSelecting = false;
+    // Some cell of the grid may carry rvstCompletelySelected: the marks need
+    // taking off even when no cell is selected.
+    bool FCellsMarked = false;
     int FLastHitRow = -1;
     int FLastHitCol = -1;
     int FDraggedRule = -1;

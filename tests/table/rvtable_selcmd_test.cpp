@@ -88,7 +88,9 @@ TEST_F(TableSelectedCellsTest, ClearedCellsStayPaintedAsSelected)
 
 // Cells that come into the selected block or leave it as the grid changes
 // under a standing selection (a merge, a split, a new column, a cleared
-// cell) are painted as it says: Command checks the painting after the change.
+// cell, a deleted row) are painted as it says: Command checks the painting
+// after the change. Cells that come back from the undo record when it is
+// undone are painted as what is selected then says.
 TEST_F(TableSelectedCellsTest, CellsThatChangeUnderASelectionArePaintedAsItSays)
 {
     const struct {
@@ -98,6 +100,7 @@ TEST_F(TableSelectedCellsTest, CellsThatChangeUnderASelectionArePaintedAsItSays)
         {"merge", [&] { Table->Rows->MergeCells(1, 1, 2, 2, true, true); }},
         {"split down", [&] { Table->Rows->SplitCellHorizontally(0, 0, 2); }},
         {"insert a column", [&] { Table->Rows->InsertCols(1, 1, 0, false); }},
+        {"delete a row", [&] { Table->Rows->DeleteRows(1, 1, false); }},
         {"clear",
          [&] {
              TRVIntegerList rows, cols;
@@ -110,10 +113,12 @@ TEST_F(TableSelectedCellsTest, CellsThatChangeUnderASelectionArePaintedAsItSays)
         SCOPED_TRACE(change.Name);
         d = Editor.NewEditor(&Style);
         NewTable(3, 3);
-        Command(change.Name, [&] {
+        EXPECT_TRUE(Command(change.Name, [&] {
             Table->Select(0, 0, 1, 1);
             change.Change();
-        });
+        }));
+        d->Undo();
+        EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
     }
 }
 
