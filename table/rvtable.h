@@ -486,10 +486,6 @@ public:
                                       int& rowCount);
     // Marks the selected cells rvstCompletelySelected and deselects the others inside.
     void UpdateCellSel();
-    // Only the marks: every cell that meets the selected block has
-    // rvstCompletelySelected, every other cell has not. Without a selection
-    // and without marks nothing is walked.
-    void MarkSelectedCells();
     // Starts a mouse cell selection at a cell; false unless the document allows selecting.
     bool StartSelecting(int row, int col);
     // The document's own selection covers the whole table item.
@@ -702,6 +698,10 @@ private:
     // The selected block (from the anchor to the opposite corner, grown to
     // whole merged cells); false without a selection.
     bool SelectionBlock(int& top, int& left, int& bottom, int& right) const;
+    // Only the marks: every cell that meets the selected block has
+    // rvstCompletelySelected, every other cell has not. Without a selection
+    // and without marks nothing is walked.
+    void MarkSelectedCells();
     bool CellContentHit(const TRVTableCellData* cell, int x, int y) const;
     void PassToCell(int row, int col, int kind, TMouseButton button, TShiftState shift, int x, int y);
     void StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, int minPos, int rulePos, int pointer,
