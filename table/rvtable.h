@@ -698,6 +698,10 @@ private:
     // The selected block (from the anchor to the opposite corner, grown to
     // whole merged cells); false without a selection.
     bool SelectionBlock(int& top, int& left, int& bottom, int& right) const;
+    // Only the marks: every cell that meets the selected block has
+    // rvstCompletelySelected, every other cell has not. Without a selection
+    // and without marks nothing is walked.
+    void MarkSelectedCells();
     bool CellContentHit(const TRVTableCellData* cell, int x, int y) const;
     void PassToCell(int row, int col, int kind, TMouseButton button, TShiftState shift, int x, int y);
     void StartRuleDrag(TCustomRVFormattedData* data, int ruleNo, int minPos, int rulePos, int pointer,
@@ -719,6 +723,9 @@ private:
     int FSelRowOffs = 0;
     int FSelColOffs = 0;
     bool FSelecting = false;
+    // Some cell of the grid may carry rvstCompletelySelected: the marks need
+    // taking off even when no cell is selected.
+    bool FCellsMarked = false;
     int FLastHitRow = -1;
     int FLastHitCol = -1;
     int FDraggedRule = -1;

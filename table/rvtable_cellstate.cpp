@@ -142,6 +142,9 @@ bool TRVTableCellData::CanClear()
 
 void TRVTableCellData::MovingToUndoList(TObject* aUndoInfo)
 {
+    // A cell kept away from its table belongs to no cell selection: it comes
+    // back unmarked, and its table marks it as its selection then says.
+    State.Exclude(rvstCompletelySelected);
     for (int i = 0; i < GetItemCount(); ++i)
         GetItem(i)->MovingToUndoList(i, this, aUndoInfo);
     UndoInfo = aUndoInfo;

@@ -40,7 +40,6 @@ void TRVTableRows::Do_ClearCells(std::vector<TRVTableCellData*>* cellList, const
             continue;
         }
         cell->Deselect(nullptr, false);
-        cell->State.Exclude(rvstCompletelySelected);
         TakeCell(row, col);
         cell->MovingToUndoList(record);
         cellList->push_back(cell);
@@ -109,7 +108,6 @@ void TRVTableRows::Do_MergeCells(int itemNo, int row, int col, int colSpan, int 
             if (itemNo != -1 && r != nullptr) {
                 TakeCell(rr, c);
                 cell->MovingToUndoList(record);
-                cell->State.Exclude(rvstCompletelySelected);
                 auto item = std::make_unique<TRVUndoMergeItem>();
                 item->Row = rr;
                 item->Col = c;

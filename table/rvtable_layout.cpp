@@ -338,6 +338,11 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
     if (State.Contains(rvtsModified)) {
         State.Exclude(rvtsModified);
         FormattingInfo->Width = 0;
+        // The change may have put new cells into the selected block, brought
+        // cells back from an undo record or moved the block's bounds: the
+        // cells' marks follow the selection again, so that each cell's content
+        // is painted as the table paints the cell.
+        MarkSelectedCells();
     }
     InternalOnDocWidthChange(docWidth, FormattingInfo.get(), canvas, reformat);
     if (dli != nullptr) {
@@ -702,6 +707,11 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
             }
             if (printing)
                 continue;
+            // The editor that holds a cell's items lays them out at the cell's
+            // width before its height is taken: a width changed by this layout
+            // (a column deleted, the document narrower) changes its height too.
+            if (cell == edited)
+                InplaceEditor->SetEditorWidth(cell->Width);
             const int contentHeight = cell->FormatIfStale(force, style);
             // GetCellHeight, asked only of the cell whose items an editor holds.
             if (cell->RowSpan < 2)
@@ -720,8 +730,6 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                 p->FormatCell(force);
         return;
     }
-    if (InplaceEditor != nullptr && edited != nullptr)
-        InplaceEditor->SetEditorWidth(edited->Width);
 }
 
 void TRVTableItemInfo::UpdateCellYCoords(TRVTableItemFormattingInfo* fmt)

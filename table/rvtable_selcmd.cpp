@@ -161,6 +161,7 @@ void TRVTableItemInfo::ApplyToCells(TRVEditRVData* data, int mode, int value, bo
     if (record != nullptr)
         record->UndoList = std::make_unique<TRVUndoList>(data);
     TRVEditRVData* inner = editor->EditRVData();
+    bool moved = false;
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
             TRVTableCellData* cell = GetCells(r, c);
@@ -171,19 +172,22 @@ void TRVTableItemInfo::ApplyToCells(TRVEditRVData* data, int mode, int value, bo
             inner->FormatAll();
             const bool applied = ApplyToCell(editor.get(), mode, value, conversion);
             const int groups = inner->UndoList->Count();
-            if (applied && groups > 0) {
-                if (record != nullptr) {
-                    record->Rows.push_back(r);
-                    record->Cols.push_back(c);
-                    record->GroupCounts.push_back(groups);
-                    RVMoveUndoGroups(*inner->UndoList, *record->UndoList, groups);
-                }
-                Changed();
+            if (applied && groups > 0 && record != nullptr) {
+                record->Rows.push_back(r);
+                record->Cols.push_back(c);
+                record->GroupCounts.push_back(groups);
+                RVMoveUndoGroups(*inner->UndoList, *record->UndoList, groups);
             }
             inner->UndoList->Clear();
             cell->DrainFrom(inner);
             cell->ContentChanged();
+            moved = true;
         }
+    // The cells whose items went out and back lost their layouts, whether the
+    // style changed anything or not (or left no undo to tell): the table is
+    // laid out again.
+    if (moved)
+        Changed();
 }
 
 void TRVTableItemInfo::ApplyStyleConversion(TCustomRVData* rvData, int userData)

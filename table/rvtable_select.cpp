@@ -173,6 +173,26 @@ bool TRVTableItemInfo::IsCellSelected(int row, int col) const
     return cell != nullptr && CellMeetsBlock(cell, row, col, top, left, bottom, right);
 }
 
+void TRVTableItemInfo::MarkSelectedCells()
+{
+    int top = 0, left = 0, bottom = 0, right = 0;
+    const bool block = SelectionBlock(top, left, bottom, right);
+    if (!block && !FCellsMarked)
+        return;
+    bool marked = false;
+    for (int r = 0; r < Rows->Count(); ++r)
+        for (int c = 0; c < Rows->Get(r)->Count(); ++c)
+            if (TRVTableCellData* cell = GetCells(r, c)) {
+                if (block && CellMeetsBlock(cell, r, c, top, left, bottom, right)) {
+                    cell->State.Include(rvstCompletelySelected);
+                    marked = true;
+                } else {
+                    cell->State.Exclude(rvstCompletelySelected);
+                }
+            }
+    FCellsMarked = marked;
+}
+
 void TRVTableItemInfo::UpdateCellSel()
 {
     // The block is read before the walk and again only after a cell's
@@ -180,6 +200,7 @@ void TRVTableItemInfo::UpdateCellSel()
     // may select otherwise in the table.
     int top = 0, left = 0, bottom = 0, right = 0;
     bool block = SelectionBlock(top, left, bottom, right);
+    FCellsMarked = false;
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c) {
             TRVTableCellData* cell = GetCells(r, c);
@@ -187,6 +208,7 @@ void TRVTableItemInfo::UpdateCellSel()
                 continue;
             if (block && CellMeetsBlock(cell, r, c, top, left, bottom, right)) {
                 cell->State.Include(rvstCompletelySelected);
+                FCellsMarked = true;
                 continue;
             }
             cell->State.Exclude(rvstCompletelySelected);

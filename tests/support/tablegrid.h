@@ -1,11 +1,14 @@
 // The grid checker (tablegridcheck.h) every table test runs after a
-// structural operation, and a fixture holding a table in a headless editor:
-// a paragraph, the table (each cell holding the text "r,c" of its slot) and a
-// paragraph.
+// structural operation, the checks of the table's kept layout and of how it
+// paints its cell selection, and a fixture holding a table in a headless
+// editor: a paragraph, the table (each cell holding the text "r,c" of its
+// slot) and a paragraph.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,8 @@
 
 #include "document/rvstyle.h"
 #include "edit/rvervdata.h"
+#include "platform/core/colors.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "table/rvtable.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/tablegridcheck.h"
@@ -70,6 +75,53 @@ inline std::string StaleLayout(TRVEditRVData& d, TRVTableItemInfo& table)
     return kept == fresh ? std::string() : "kept:\n" + kept + "fresh:\n" + fresh;
 }
 
+// Empty when the table paints every cell as its cell selection says: a cell
+// the table reports selected (IsCellSelected) is filled in a selection colour
+// and its text (an empty line's too) drawn in a selection text colour, any
+// other cell neither; else the cells painted otherwise. The table is painted
+// alone, as its document paints it, its top-left corner at the canvas's
+// origin; each cell's content is painted again on a canvas of its own, as the
+// table paints it, so that text running past a narrow cell counts for its own.
+inline std::string SelectionPaintFault(TRVTableItemInfo& table)
+{
+    const TRVStyle* style = table.GetRVData()->GetRVStyle();
+    const int w = std::max(table.FormattingInfo->Width, 1);
+    const int h = std::max(table.FormattingInfo->Height, 1);
+    TRecordingCanvas canvas(w, h, 96);
+    table.PaintTo(0, w, 0, 0, table.Rows->Count(), &canvas, TRVItemDrawStates(), nullptr,
+                  table.FormattingInfo.get(), false, Rect(0, 0, w, h), rvcmColor);
+    auto either = [](TColor color, TColor a, TColor b) {
+        return ColorToRGB(color) == ColorToRGB(a) || ColorToRGB(color) == ColorToRGB(b);
+    };
+    std::ostringstream out;
+    for (int r = 0; r < table.Rows->Count(); ++r)
+        for (int c = 0; c < table.Rows->Get(r)->Count(); ++c) {
+            TRVTableCellData* cell = table.GetCells(r, c);
+            if (cell == nullptr)
+                continue;
+            const TRect box = Rect(cell->Left, cell->Top, cell->Left + cell->Width, cell->Top + cell->Height);
+            bool filled = false;
+            for (const TCanvasRecord* fill : canvas.RecordsOf(TCanvasOp::FillRect))
+                if (fill->Rect == box)
+                    filled = either(fill->Brush.Color, style->SelColor(), style->InactiveSelColor());
+            TRecordingCanvas content(w, h, 96);
+            cell->PaintTo(&content, Rect(0, 0, w, h));
+            int texts = 0;
+            int selectedTexts = 0;
+            for (const TCanvasRecord* text : content.RecordsOf(TCanvasOp::Text)) {
+                ++texts;
+                if (either(text->Font.Color, style->SelTextColor(), style->InactiveSelTextColor()))
+                    ++selectedTexts;
+            }
+            const bool selected = table.IsCellSelected(r, c);
+            if (filled != selected || selectedTexts != (selected ? texts : 0))
+                out << "cell (" << r << "," << c << ") " << (selected ? "selected" : "not selected")
+                    << ": filled " << (filled ? "as selected" : "as not selected") << ", " << selectedTexts
+                    << " of " << texts << " texts drawn as selected; ";
+        }
+    return out.str();
+}
+
 } // namespace tablegrid
 
 // Tables are kept apart from the text-editing fixture: the table layer has a
@@ -114,7 +166,8 @@ protected:
         return s;
     }
     // Runs a table command as the editor does: one undo group around it, the
-    // table laid out again, then the change; checks the grid and, when the
+    // table laid out again, then the change; checks the grid, that the cells
+    // are painted as the cell selection the command left says and, when the
     // document changed, that undo and redo give back both states.
     bool Command(const std::string& name, const std::function<void()>& operation)
     {
@@ -133,10 +186,13 @@ protected:
             Table->Changed();
             // The table laid out again as an editing command does: only its
             // own lines, unless the document's minimum width moved.
-            if (itemNo < d->GetItemCount() && d->GetItem(itemNo) == Table)
+            if (itemNo < d->GetItemCount() && d->GetItem(itemNo) == Table) {
                 Table->EndModify(itemNo, token);
-            else
+                // Before the caret moves, which ends the cell selection.
+                EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "") << name;
+            } else {
                 d->FormatAll();
+            }
             Caret(0, 1);
         });
         EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << name << ": " << tablegrid::Shape(*Table->Rows);

@@ -1,11 +1,13 @@
 // Structural operations on a table in an editor: each runs as one undoable
 // command whose undo and redo give back both documents byte for byte, and
-// leaves a sound grid.
+// leaves a sound grid and a layout equal to a fresh one.
 #include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/graphics/bitmap.h"
+#include "table/rvtinplace.h"
 #include "tests/support/tablegrid.h"
 #include "tests/support/testtable.h"
 
@@ -248,6 +250,32 @@ TEST_F(TableStructureTest, ALayoutAfterAnEditLaysOutOnlyTheChangedCells)
     relayout([&] { Table->Changed(); });
     EXPECT_NE(Table->GetCells(4, 1)->DrawItems[0]->Width, Mark);
     EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+}
+
+// Deleting a column widens the cells left; the one an editor holds is laid
+// out at its new width before its height is taken, so the table is no
+// taller than a fresh layout makes it (here the table also stops needing the
+// vertical scroll bar, which widens the document once more).
+TEST_F(TableStructureTest, TheEditedCellIsLaidOutAtItsNewWidthWhenAColumnGoes)
+{
+    for (const int col : {0, 1}) {
+        SCOPED_TRACE(col);
+        d = Editor.NewEditor(&Style);
+        Editor.SetClientSize(74, 166);
+        auto* picture = new TBitmap();
+        picture->SetSize(50, 50);
+        ASSERT_TRUE(Editor.Edit->InsertPicture(AnsiString(), picture, rvvaBaseline));
+        Table = new TRVTableItemInfo(2, 2, d);
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 2; ++c)
+                SetCellText(r, c, "ab cd ef gh ij kl");
+        ASSERT_TRUE(Editor.Edit->InsertItem(AnsiString(), Table));
+        Table->DeleteCols(col, 1, col == 1);
+        Editor.Edit->Format();
+        ASSERT_NE(Table->InplaceEditor, nullptr);
+        EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
+        editinvariant::CheckState(*d, "column " + std::to_string(col) + " deleted");
+    }
 }
 
 } // namespace
