@@ -298,7 +298,16 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         fullReformat = fullReformat || flag;
         insertPoint = i;
         --itemsAdded;
-        item->ParaNo = CurParaStyleNo;
+        // An item that goes on with a paragraph (after a list marker, or on a
+        // line of its own after a line break) keeps that paragraph's style:
+        // a paragraph has one style. One that starts a paragraph takes the
+        // current style.
+        if (i > 0 && (item->GetSameAsPrev() || item->GetBR())) {
+            item->ParaNo = GetItemPara(i - 1);
+            wantedPara = -1;
+        } else {
+            item->ParaNo = CurParaStyleNo;
+        }
     } else {
         if (marker)
             return drop(true);

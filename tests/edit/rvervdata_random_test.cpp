@@ -85,7 +85,7 @@ protected:
     std::string Step()
     {
         using namespace editcommands;
-        switch (Pick(22)) {
+        switch (Pick(23)) {
         case 0:
         case 1:
         case 2:
@@ -141,6 +141,15 @@ protected:
         case 19:
             Pick(2) ? d->OnPgUpPress() : d->OnPgDownPress();
             return "page";
+        case 20:
+            // The current paragraph style is the one a new paragraph takes;
+            // what goes on with the caret's paragraph keeps that one's.
+            d->RollViewEdit()->SetCurParaStyleNo(Pick(2) ? Indented : 0);
+            if (Pick(2))
+                InsertItem(*d, NewPicture(10 + Pick(40), 8));
+            else
+                d->RollViewEdit()->InsertTextW(Pick(2) ? u"w \U0001F44D" : u"ab");
+            return "paragraph style, insert";
         default: {
             // Caret to a random item position.
             const int i = Pick(d->GetItemCount());
