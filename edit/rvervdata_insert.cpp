@@ -396,20 +396,20 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
     return whole;
 }
 
-// A selection end inside a character moves to the character's edge (back for
-// the start, forward for the end): a deletion never cuts a character.
-int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
+} // namespace
+
+int TRVEditRVData::CharacterEdge(int itemNo, int offs, bool forward)
 {
-    if (!d.IsTextItem(itemNo))
+    if (!IsTextItem(itemNo))
         return offs;
-    const TRVItemOptions options = d.GetItemOptions(itemNo);
-    const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
-                                                       d.GetStyleCodePage(d.GetItemStyle(itemNo)));
     const int units = offs - 1;
-    const int length = d.ItemLength(itemNo);
+    const int length = ItemLength(itemNo);
     // The item's two edges are edges of characters.
     if (units <= 0 || units >= length)
         return offs;
+    const std::vector<int> bounds =
+        RVE_CharBoundaries(GetItemText(itemNo), GetItemOptions(itemNo).Contains(rvioUnicode),
+                           GetStyleCodePage(GetItemStyle(itemNo)));
     int prev = 0;
     for (int b : bounds) {
         if (b == units)
@@ -420,8 +420,6 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
     }
     return (forward ? length : prev) + 1;
 }
-
-} // namespace
 
 bool TRVEditRVData::CanDelete()
 {
@@ -504,8 +502,8 @@ bool TRVEditRVData::DeleteSelection_()
     }
     AdjustMarkerPos(startNo, startOffs);
     AdjustMarkerPos(endNo, endOffs);
-    startOffs = SnapToCharacter(*this, startNo, startOffs, false);
-    endOffs = SnapToCharacter(*this, endNo, endOffs, true);
+    startOffs = CharacterEdge(startNo, startOffs, false);
+    endOffs = CharacterEdge(endNo, endOffs, true);
 
     TSelectionCut cut;
     cut.CaretItem = startNo;

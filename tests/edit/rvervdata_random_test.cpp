@@ -4,6 +4,7 @@
 // failing seed is printed; KELVOR_EDIT_SEEDS sets how many run.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -63,13 +64,20 @@ protected:
         d->FormatAll();
     }
 
-    void RandomSelectionDelete()
+    // A range over up to three items, its ends at any offset (inside a
+    // character too): start item, offset, end item, offset.
+    std::array<int, 4> RandomRange()
     {
         const int a = Pick(d->GetItemCount());
         const int b = a + Pick(std::min(3, d->GetItemCount() - a));
         const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
         const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
-        editcommands::DeleteRange(*d, a, oa, b, ob);
+        return {a, oa, b, ob};
+    }
+    void RandomSelectionDelete()
+    {
+        const auto r = RandomRange();
+        editcommands::DeleteRange(*d, r[0], r[1], r[2], r[3]);
     }
 
     // The items after a failure, for replaying it.
@@ -85,7 +93,7 @@ protected:
     std::string Step()
     {
         using namespace editcommands;
-        switch (Pick(23)) {
+        switch (Pick(24)) {
         case 0:
         case 1:
         case 2:
@@ -150,6 +158,13 @@ protected:
             else
                 d->RollViewEdit()->InsertTextW(Pick(2) ? u"w \U0001F44D" : u"ab");
             return "paragraph style, insert";
+        case 21: {
+            const auto r = RandomRange();
+            d->SetSelectionBounds(r[0], r[1], r[2], r[3]);
+            d->RollViewEdit()->ApplyTextStyle(Pick(2) ? Uni : 0);
+            d->Deselect(nullptr, false);
+            return "text style";
+        }
         default: {
             // Caret to a random item position.
             const int i = Pick(d->GetItemCount());
