@@ -314,6 +314,17 @@ public:
     bool OnEndPress(bool ctrl);
     bool OnLeftPress(bool shift, bool ctrl);
     bool OnRightPress(bool shift, bool ctrl);
+    // Whether the caret's line shows text reordered for its direction (text
+    // with a direction of its own, or right-to-left characters): there the
+    // caret stops stand where the characters are shown, not in their order.
+    bool CaretLineReordered() const { return FCaretLineReordered; }
+    // Left or Right on such a line, as the user sees it: the caret goes to the
+    // nearest stop on that side of the screen (in a right-to-left stretch,
+    // Left goes on through the text). Past the line's edge it goes on to the
+    // line after (Forward true) or before, as OnRightPress or OnLeftPress do
+    // from the line's last or first stop; true when that would leave the
+    // document.
+    bool OnScreenSidePress(bool toRight, bool shift, bool& forward);
     bool OnUpPress(bool shift, bool ctrl);
     bool OnDownPress(bool shift, bool ctrl);
     bool OnPgUpPress();
@@ -536,6 +547,7 @@ private:
     int FMouseDownDrawItemNo = -1;
     bool FPlaying = false;
     int FVerticalX = -1;
+    bool FCaretLineReordered = false;
     int FVerticalDrawItemNo = -1;
     int FVerticalOffs = -1;
     // A primitive ran since the last reported change.

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "platform/controls/syntheticinput.h"
 #include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
@@ -38,7 +39,13 @@ protected:
         const int Paras = 1 + Pick(6);
         for (int p = 0; p < Paras; ++p) {
             const int ParaNo = Pick(4) == 0 ? Indented : 0;
-            switch (Pick(7)) {
+            switch (Pick(8)) {
+            case 6:
+                // Arabic words, alone or after Latin ones: shown right to left.
+                AddText((Pick(2) ? AnsiString() : Words(1 + Pick(3)) + " ") +
+                            "\xD9\x83\xD8\xAA\xD8\xA7\xD8\xA8 \xD8\xAC\xD8\xAF\xD9\x8A\xD8\xAF",
+                        Uni, ParaNo);
+                break;
             case 5:
                 AddNumbered(Words(1 + Pick(8)), ParaNo);
                 break;
@@ -132,10 +139,16 @@ protected:
             RandomSelectionDelete();
             return "delete selection";
         case 14:
-            d->OnLeftPress(false, Pick(2) == 0);
+            if (Pick(2))
+                d->OnLeftPress(false, Pick(2) == 0);
+            else
+                SimulateKey(Edit(), VK_LEFT); // as shown on the screen where text is reordered
             return "left";
         case 15:
-            d->OnRightPress(false, Pick(2) == 0);
+            if (Pick(2))
+                d->OnRightPress(false, Pick(2) == 0);
+            else
+                SimulateKey(Edit(), VK_RIGHT);
             return "right";
         case 16:
             d->OnUpPress(false, false);
