@@ -148,10 +148,10 @@ void TCustomRollViewEdit::FireGetOut(bool result, TRVGetOutDirection direction)
 }
 
 // Left (ToRight false) or Right. On a line that shows reordered text the
-// caret moves to the side it is shown going; elsewhere, and by words with
-// Ctrl, through the text, back for Left (forth in a right-to-left control).
-// The caret leaving the document reports rvdLeft at its start, rvdRight at
-// its end.
+// caret moves the way the key points on the screen; elsewhere, and by words
+// with Ctrl, it moves through the text: back for Left (forth in a
+// right-to-left control). The caret leaving the document reports rvdLeft at
+// its start, rvdRight at its end.
 void TCustomRollViewEdit::SideKey(bool toRight, bool shift, bool ctrl)
 {
     TRVEditRVData* data = EditRVData();

@@ -514,9 +514,10 @@ private:
     // As MoveCaretTo, but a place on a list marker moves beside it: after it
     // when Right (or when it starts the document), before it otherwise.
     void MoveCaretOffMarker(int drawItemNo, int drawOffs, bool right);
-    // The caret stops of a text draw item shown right to left (the item's text
-    // S, measured at its caret places into Stops), at the visual place of every
-    // character boundary, in logical order.
+    // The caret stops of a text draw item shown reordered (a direction of its
+    // own, or right-to-left characters; the item's text S, measured at its
+    // caret places into Stops), at the visual place of every character
+    // boundary, in logical order.
     void AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs,
                              const TRVCharStops& stops);
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
