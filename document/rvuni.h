@@ -71,16 +71,24 @@ void RVU_GetTextExtentExPoint(TCanvas* canvas, const AnsiString& s, int maxExten
 // with the size of the measured text. Length 0 gives Fit 0 and Size (0, 0).
 void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length, int maxExtent, int& fit,
                                 int* posArray, TRVItemOptions itemOptions, TSize& size);
+// Whether the text holds characters that read right to left, so that the
+// canvas reorders it when drawing it, whatever the reading direction.
+bool RVU_HasRightToLeft(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions);
 // PosArray[0..n] (n = RVU_Length(s), so n + 1 entries): the x of each caret place,
 // before the first character and after each character in logical order, in pixels
 // from the text's left edge, as the characters are placed for display (mixed
-// directions reordered). False, with PosArray untouched, when the placement fails.
+// directions reordered): after a character shown right to left at its left edge,
+// after any other one pixel right of its right edge; before the first character
+// at its other edge. A character's direction is the one the bidirectional
+// algorithm gives it (a space between two right-to-left words reads right to
+// left too). False, with PosArray untouched, when the placement fails.
 bool RVU_GetTextCaretPos(TCanvas* canvas, const AnsiString& s, int* posArray, TRVItemOptions itemOptions);
 // Draws characters Index1..Index2 (1-based, 1 <= Index1 <= Index2 <= length) of a
 // text placed at (Left, Top) in the canvas's current font and colours, each visual
 // run of them opaque and clipped to its own rectangle Height pixels high. False,
-// drawing nothing, for rvbdUnspecified, a range outside the text or a failed
-// placement: the caller then draws the selection itself.
+// drawing nothing, for rvbdUnspecified with text the canvas does not reorder
+// (RVU_HasRightToLeft), a range outside the text or a failed placement: the
+// caller then draws the selection itself.
 bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, TCanvas* canvas, int index1,
                             int index2, TRVItemOptions itemOptions, TRVBiDiMode biDiMode);
 

@@ -2,6 +2,7 @@
 // reordered text and the drawing of a selected part of mixed-direction text.
 #include "document/rvuni.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/graphics/canvas.h"
@@ -28,17 +29,17 @@ constexpr unsigned PlacementFlags = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAP
 
 // The placement of a text for display: Order[logical] is the visual position,
 // Inverse[visual] the logical character shown there, Dx[visual] its advance,
-// Class[logical] its character class (only when asked for).
+// Level[logical] its embedding level (odd: shown right to left; only when asked for).
 struct TPlacement {
     std::vector<unsigned> Order;
     std::vector<int> Inverse;
     std::vector<int> Dx;
-    std::vector<char> Class;
+    std::vector<uint8_t> Level;
 };
 
 // False when the canvas cannot place the text, or gives an order that is not a
 // one-to-one map of the characters (the walks below rely on it).
-bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, bool withClass, TPlacement& p)
+bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, bool withLevel, TPlacement& p)
 {
     const int n = RVU_Length(s, itemOptions);
     if (n <= 0)
@@ -46,11 +47,11 @@ bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, boo
     const size_t count = static_cast<size_t>(n);
     p.Order.assign(count, 0);
     p.Dx.assign(count, 0);
-    p.Class.assign(withClass ? count : 0, 0);
+    p.Level.assign(withLevel ? count : 0, 0);
     TGCPResults results;
     results.lpOrder = p.Order.data();
     results.lpDx = p.Dx.data();
-    results.lpClass = withClass ? p.Class.data() : nullptr;
+    results.lpLevel = withLevel ? p.Level.data() : nullptr;
     results.nGlyphs = static_cast<unsigned>(n);
     unsigned placed;
     if (IsUnicode(itemOptions)) {
@@ -118,39 +119,92 @@ void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length,
     }
 }
 
+bool RVU_HasRightToLeft(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions)
+{
+    const int n = RVU_Length(s, itemOptions);
+    if (n <= 0)
+        return false;
+    if (!IsUnicode(itemOptions))
+        return canvas->HasRightToLeftA(s.data(), n);
+    // Asked for every text measured where the caret goes: a block at a time,
+    // without copying the text. A surrogate pair cut by a block's end still
+    // shows its plane in its first unit.
+    constexpr int Block = 256;
+    WideChar units[Block];
+    for (int start = 0; start < n; start += Block) {
+        const int count = std::min(Block, n - start);
+        for (int i = 0; i < count; ++i) {
+            const size_t at = 2 * static_cast<size_t>(start + i);
+            units[i] = static_cast<WideChar>(static_cast<unsigned char>(s[at]) |
+                                             static_cast<unsigned char>(s[at + 1]) << 8);
+        }
+        if (canvas->HasRightToLeftW(units, count))
+            return true;
+    }
+    return false;
+}
+
 bool RVU_GetTextCaretPos(TCanvas* canvas, const AnsiString& s, int* posArray, TRVItemOptions itemOptions)
 {
     TPlacement p;
     if (!Place(canvas, s, itemOptions, true, p))
         return false;
-    // Walk the characters as they are shown, left to right: the caret after a
-    // right-to-left character is at its left edge, after any other at its right
-    // edge (one pixel on); the place before the first character is its other edge.
-    int x = 0;
-    for (size_t v = 0; v < p.Inverse.size(); ++v) {
-        const int l = p.Inverse[v];
-        const int dx = p.Dx[v];
-        if (p.Class[static_cast<size_t>(l)] == GCPCLASS_HEBREW) {
-            posArray[l + 1] = x;
-            if (l == 0)
-                posArray[0] = x + dx;
-        } else {
-            posArray[l + 1] = x + dx + 1;
-            if (l == 0)
-                posArray[0] = x;
-        }
-        x += dx;
-    }
+    const int n = static_cast<int>(p.Inverse.size());
+    // The left edge of every visual position.
+    std::vector<int> left(static_cast<size_t>(n) + 1, 0);
+    for (int v = 0; v < n; ++v)
+        left[static_cast<size_t>(v) + 1] = left[static_cast<size_t>(v)] + p.Dx[static_cast<size_t>(v)];
+    auto logical = [&](int v) { return p.Inverse[static_cast<size_t>(v)]; };
+    auto rightToLeft = [&](int v) { return (p.Level[static_cast<size_t>(logical(v))] & 1) != 0; };
+    // The units of one character (a code point and its marks, or a surrogate
+    // pair) stand side by side in logical order, at one level; the characters
+    // of a right-to-left stretch stand in the reverse order. So a unit shown
+    // right to left belongs to the character whose first unit is found going
+    // left while the logical order goes down by one.
+    auto characterStart = [&](int v) {
+        while (v > 0 && rightToLeft(v - 1) && logical(v - 1) == logical(v) - 1)
+            --v;
+        return v;
+    };
+    auto characterEnd = [&](int v) {
+        while (v + 1 < n && rightToLeft(v + 1) && logical(v + 1) == logical(v) + 1)
+            ++v;
+        return v + 1;
+    };
+    // The place after a character: at its left edge when it is shown right to
+    // left, else one pixel right of its right edge. The place before one: at
+    // its right edge when it is shown right to left, else at its left edge.
+    auto after = [&](int l) {
+        const int v = static_cast<int>(p.Order[static_cast<size_t>(l)]);
+        return rightToLeft(v) ? left[static_cast<size_t>(characterStart(v))]
+                              : left[static_cast<size_t>(v) + 1] + 1;
+    };
+    auto before = [&](int l) {
+        const int v = static_cast<int>(p.Order[static_cast<size_t>(l)]);
+        return rightToLeft(v) ? left[static_cast<size_t>(characterEnd(v))] : left[static_cast<size_t>(v)];
+    };
+    // A place between two characters belongs to the one of the deeper level
+    // (the one that starts a stretch of another direction), so that the two
+    // ends of such a stretch are places of their own: the place before the
+    // first Arabic letter after a Latin word is at that letter's right edge,
+    // the place after the last one at the left edge of the last.
+    auto level = [&](int l) { return p.Level[static_cast<size_t>(l)]; };
+    posArray[0] = before(0);
+    for (int l = 1; l < n; ++l)
+        posArray[l] = level(l) > level(l - 1) ? before(l) : after(l - 1);
+    posArray[n] = after(n - 1);
     return true;
 }
 
 bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, TCanvas* canvas, int index1,
                             int index2, TRVItemOptions itemOptions, TRVBiDiMode biDiMode)
 {
-    if (biDiMode == rvbdUnspecified)
-        return false;
     const int n = RVU_Length(s, itemOptions);
     if (index1 < 1 || index1 > index2 || index2 > n)
+        return false;
+    // Text without a direction of its own is drawn in its logical order unless
+    // it holds characters that read right to left.
+    if (biDiMode == rvbdUnspecified && !RVU_HasRightToLeft(canvas, s, itemOptions))
         return false;
     TPlacement p;
     if (!Place(canvas, s, itemOptions, false, p))

@@ -459,6 +459,7 @@ private:
     void WMInputLangChange(TMessage& message);
     bool HandleEditMessage(TMessage& message);
     void FireGetOut(bool result, TRVGetOutDirection direction);
+    void SideKey(bool toRight, bool shift, bool ctrl);
 
     // Undo (Redo) with a cell editor open: the cell editor's when it has
     // something to undo; else this editor's, after the cell editor closed

@@ -147,12 +147,31 @@ void TCustomRollViewEdit::FireGetOut(bool result, TRVGetOutDirection direction)
         OnCaretGetOut(this, direction);
 }
 
+// Left (ToRight false) or Right. On a line that shows reordered text the
+// caret moves the way the key points on the screen; elsewhere, and by words
+// with Ctrl, it moves through the text: back for Left (forth in a
+// right-to-left control). The caret leaving the document reports rvdLeft at
+// its start, rvdRight at its end.
+void TCustomRollViewEdit::SideKey(bool toRight, bool shift, bool ctrl)
+{
+    TRVEditRVData* data = EditRVData();
+    if (!ctrl && data->CaretLineReordered()) {
+        bool forward = toRight;
+        FireGetOut(data->OnScreenSidePress(toRight, shift, forward), forward ? rvdRight : rvdLeft);
+        return;
+    }
+    const bool forward = toRight != (BiDiMode() == rvbdRightToLeft);
+    if (forward)
+        FireGetOut(data->OnRightPress(shift, ctrl), rvdRight);
+    else
+        FireGetOut(data->OnLeftPress(shift, ctrl), rvdLeft);
+}
+
 // The action by key.
 void TCustomRollViewEdit::ActOnKey(WORD& key, TShiftState shift, bool selectionChanged)
 {
     const bool ctrl = shift.Contains(ssCtrl);
     const bool sh = shift.Contains(ssShift);
-    const bool rtl = BiDiMode() == rvbdRightToLeft;
     switch (key) {
     case VK_BACK:
         OnBackSpacePress(ctrl);
@@ -184,16 +203,8 @@ void TCustomRollViewEdit::ActOnKey(WORD& key, TShiftState shift, bool selectionC
         FireGetOut(EditRVData()->OnEndPress(ctrl), rvdBottom);
         break;
     case VK_LEFT:
-        if (rtl)
-            FireGetOut(EditRVData()->OnRightPress(sh, ctrl), rvdRight);
-        else
-            FireGetOut(EditRVData()->OnLeftPress(sh, ctrl), rvdLeft);
-        break;
     case VK_RIGHT:
-        if (rtl)
-            FireGetOut(EditRVData()->OnLeftPress(sh, ctrl), rvdLeft);
-        else
-            FireGetOut(EditRVData()->OnRightPress(sh, ctrl), rvdRight);
+        SideKey(key == VK_RIGHT, sh, ctrl);
         break;
     case VK_UP:
         FireGetOut(EditRVData()->OnUpPress(sh, ctrl), rvdUp);

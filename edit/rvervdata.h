@@ -144,6 +144,10 @@ public:
     bool ReplicateMarker(int referenceItemNo, int insertItemNo, bool& fullReformat);
     // Moves an item position off a list marker.
     void AdjustMarkerPos(int& itemNo, int& offs);
+    // An item offset inside a character of a text item moved to the
+    // character's edge (Forward: the one after it); other offsets as they are.
+    // A command that cuts text at the selection's ends never cuts a character.
+    int CharacterEdge(int itemNo, int offs, bool forward);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
     void AdjustMarkerCaret(bool right, int& offs);
     // A refusal: a beep when the style sheet's UseSound is on.
@@ -310,6 +314,17 @@ public:
     bool OnEndPress(bool ctrl);
     bool OnLeftPress(bool shift, bool ctrl);
     bool OnRightPress(bool shift, bool ctrl);
+    // Whether the caret's line shows text reordered for its direction (text
+    // with a direction of its own, or right-to-left characters): there the
+    // caret stops stand where the characters are shown, not in their order.
+    bool CaretLineReordered() const { return FCaretLineReordered; }
+    // Left or Right on such a line, as the user sees it: the caret goes to the
+    // nearest stop on that side of the screen (in a right-to-left stretch,
+    // Left goes on through the text). Past the line's edge it goes on to the
+    // line after (Forward true) or before, as OnRightPress or OnLeftPress do
+    // from the line's last or first stop; true when that would leave the
+    // document.
+    bool OnScreenSidePress(bool toRight, bool shift, bool& forward);
     bool OnUpPress(bool shift, bool ctrl);
     bool OnDownPress(bool shift, bool ctrl);
     bool OnPgUpPress();
@@ -499,9 +514,10 @@ private:
     // As MoveCaretTo, but a place on a list marker moves beside it: after it
     // when Right (or when it starts the document), before it otherwise.
     void MoveCaretOffMarker(int drawItemNo, int drawOffs, bool right);
-    // The caret stops of a text draw item shown right to left (the item's text
-    // S, measured at its caret places into Stops), at the visual place of every
-    // character boundary, in logical order.
+    // The caret stops of a text draw item shown reordered (a direction of its
+    // own, or right-to-left characters; the item's text S, measured at its
+    // caret places into Stops), at the visual place of every character
+    // boundary, in logical order.
     void AddRightToLeftStops(int drawItemNo, bool firstOfLine, const AnsiString& s, int diOffs,
                              const TRVCharStops& stops);
     int RemovableCharsBefore(int itemNo, int index, bool ctrl, bool fromDelete);
@@ -532,6 +548,7 @@ private:
     int FMouseDownDrawItemNo = -1;
     bool FPlaying = false;
     int FVerticalX = -1;
+    bool FCaretLineReordered = false;
     int FVerticalDrawItemNo = -1;
     int FVerticalOffs = -1;
     // A primitive ran since the last reported change.

@@ -47,6 +47,7 @@ int RollViewEditMaxCaretHeight = 1000;
 void TRVEditRVData::OnChangeCaretLine(int diOffs)
 {
     CharPos.clear();
+    FCaretLineReordered = false;
     if (CaretDrawItemNo < 0 || CaretDrawItemNo >= DrawItems.Count()) {
         CaretDrawItemNo = -1;
         CaretOffs = -1;
@@ -79,6 +80,7 @@ void TRVEditRVData::OnChangeCaretLine(int diOffs)
         const bool measured = isText && !s.empty() && canvas && CharStops(d, stops, true);
         if (measured && stops.CaretPlaces) {
             AddRightToLeftStops(d, d == first, s, diOffs, stops);
+            FCaretLineReordered = true;
             continue;
         }
         // A non-text item of a right-to-left paragraph starts at its right edge.
@@ -127,12 +129,19 @@ void TRVEditRVData::AddRightToLeftStops(int drawItemNo, bool firstOfLine, const 
 {
     const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
     const TRVItemOptions options = GetItemOptions(dli->ItemNo);
+    const bool unicode = options.Contains(rvioUnicode);
     const int styleNo = GetItemStyle(dli->ItemNo);
+    const unsigned codePage = GetStyleCodePage(styleNo);
     const int n = static_cast<int>(stops.X.size()) - 1;
-    // The boundaries of whole characters, both edges included.
+    // The boundaries of whole characters, both edges included; none inside a
+    // cluster of the drawn text (a ligature of joined letters).
+    const std::vector<uint8_t> clusters =
+        ClusterStarts(GetFormattingCanvas(),
+                      RV_ReturnCapitalized(s, GetRVStyle()->TextStyles()->Items(styleNo)), unicode, codePage);
     std::vector<int> bounds{0};
-    for (int b : RVE_CharBoundaries(s, options.Contains(rvioUnicode), GetStyleCodePage(styleNo)))
-        bounds.push_back(b);
+    for (int b : RVE_CharBoundaries(s, unicode, codePage))
+        if (!(static_cast<size_t>(b) < clusters.size() && !clusters[static_cast<size_t>(b)]))
+            bounds.push_back(b);
     bounds.push_back(n);
     const bool isCaretItem = drawItemNo == CaretDrawItemNo;
     const bool beforeCaretItem = drawItemNo + 1 == CaretDrawItemNo;

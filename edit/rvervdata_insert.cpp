@@ -298,7 +298,16 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         fullReformat = fullReformat || flag;
         insertPoint = i;
         --itemsAdded;
-        item->ParaNo = CurParaStyleNo;
+        // An item that goes on with a paragraph (after a list marker, or on a
+        // line of its own after a line break) keeps that paragraph's style:
+        // a paragraph has one style. One that starts a paragraph takes the
+        // current style.
+        if (i > 0 && (item->GetSameAsPrev() || item->GetBR())) {
+            item->ParaNo = GetItemPara(i - 1);
+            wantedPara = -1;
+        } else {
+            item->ParaNo = CurParaStyleNo;
+        }
     } else {
         if (marker)
             return drop(true);
@@ -387,20 +396,20 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
     return whole;
 }
 
-// A selection end inside a character moves to the character's edge (back for
-// the start, forward for the end): a deletion never cuts a character.
-int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
+} // namespace
+
+int TRVEditRVData::CharacterEdge(int itemNo, int offs, bool forward)
 {
-    if (!d.IsTextItem(itemNo))
+    if (!IsTextItem(itemNo))
         return offs;
-    const TRVItemOptions options = d.GetItemOptions(itemNo);
-    const std::vector<int> bounds = RVE_CharBoundaries(d.GetItemText(itemNo), options.Contains(rvioUnicode),
-                                                       d.GetStyleCodePage(d.GetItemStyle(itemNo)));
     const int units = offs - 1;
-    const int length = d.ItemLength(itemNo);
+    const int length = ItemLength(itemNo);
     // The item's two edges are edges of characters.
     if (units <= 0 || units >= length)
         return offs;
+    const std::vector<int> bounds =
+        RVE_CharBoundaries(GetItemText(itemNo), GetItemOptions(itemNo).Contains(rvioUnicode),
+                           GetStyleCodePage(GetItemStyle(itemNo)));
     int prev = 0;
     for (int b : bounds) {
         if (b == units)
@@ -411,8 +420,6 @@ int SnapToCharacter(TRVEditRVData& d, int itemNo, int offs, bool forward)
     }
     return (forward ? length : prev) + 1;
 }
-
-} // namespace
 
 bool TRVEditRVData::CanDelete()
 {
@@ -495,8 +502,8 @@ bool TRVEditRVData::DeleteSelection_()
     }
     AdjustMarkerPos(startNo, startOffs);
     AdjustMarkerPos(endNo, endOffs);
-    startOffs = SnapToCharacter(*this, startNo, startOffs, false);
-    endOffs = SnapToCharacter(*this, endNo, endOffs, true);
+    startOffs = CharacterEdge(startNo, startOffs, false);
+    endOffs = CharacterEdge(endNo, endOffs, true);
 
     TSelectionCut cut;
     cut.CaretItem = startNo;

@@ -3,6 +3,7 @@
 // caret's x and rebuilds the stops. Each key answers true when the caret
 // wanted to leave the document at that side.
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/rvitem.h"
 #include "document/rvuni.h"
@@ -142,6 +143,52 @@ bool TRVEditRVData::OnRightPress(bool shift, bool ctrl)
     }
     ChangeCaret(rvcmScrollToCaret);
     return false;
+}
+
+bool TRVEditRVData::OnScreenSidePress(bool toRight, bool shift, bool& forward)
+{
+    forward = toRight;
+    const int count = static_cast<int>(CharPos.size());
+    const int here = CaretOffs;
+    const int x = CharPos[static_cast<size_t>(here)].X;
+    auto beyond = [&](int i) {
+        return toRight ? CharPos[static_cast<size_t>(i)].X > x : CharPos[static_cast<size_t>(i)].X < x;
+    };
+    // Several places may share the nearest x (where the direction changes):
+    // the one nearest in the text wins, and of two as near the one in the
+    // direction the next place takes on the screen.
+    const bool onward = here + 1 < count && beyond(here + 1);
+    int best = -1;
+    for (int i = 0; i < count; ++i) {
+        if (i == here || !beyond(i))
+            continue;
+        if (best < 0) {
+            best = i;
+            continue;
+        }
+        const int gap = std::abs(CharPos[static_cast<size_t>(i)].X - x);
+        const int bestGap = std::abs(CharPos[static_cast<size_t>(best)].X - x);
+        const int steps = std::abs(i - here);
+        const int bestSteps = std::abs(best - here);
+        if (gap < bestGap ||
+            (gap == bestGap && (steps < bestSteps || (steps == bestSteps && (i > here) == onward))))
+            best = i;
+    }
+    if (best >= 0) {
+        CaretOffs = best;
+        CaretDrawItemNo = CharPos[static_cast<size_t>(best)].DrawItemNo;
+        ChangeCaret(rvcmScrollToCaret);
+        return false;
+    }
+    // At the line's edge on the screen: on to the next line when the
+    // paragraph reads that way, else back to the line before.
+    const int itemNo = DrawItems[CharPos[static_cast<size_t>(here)].DrawItemNo]->ItemNo;
+    forward = toRight != (GetParaBiDiMode(GetItemPara(itemNo)) == rvbdRightToLeft);
+    CaretOffs = forward ? count - 1 : 0;
+    const bool leaving = forward ? OnRightPress(shift, false) : OnLeftPress(shift, false);
+    if (leaving)
+        CaretOffs = here;
+    return leaving;
 }
 
 bool TRVEditRVData::EnterItemAt(int drawItemNo, int x, TRVEnterDirection from)

@@ -316,6 +316,8 @@ void TRVEditRVData::ApplyStyleConversion_(int userData)
     StoreSelBounds(si, ei, so, eo, true);
     AdjustMarkerPos(si, so);
     AdjustMarkerPos(ei, eo);
+    so = CharacterEdge(si, so, false);
+    eo = CharacterEdge(ei, eo, true);
     int paraFirstDi = 0;
     int paraLastDi = 0;
     GetParaBounds(std::min(startDi, endDi), std::max(startDi, endDi), paraFirstDi, paraLastDi);

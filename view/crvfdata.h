@@ -290,8 +290,9 @@ public:
     void FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawOffs, bool strict);
     // Measures text draw item DrawItemNo as drawn (its style applied to the
     // formatting canvas, in capitals for an all-capitals style) into Stops. With
-    // UseCaretPlaces, text with a direction of its own is measured at its caret
-    // places where they can be had. Limit bounds Fit; below zero it is ten times
+    // UseCaretPlaces, text with a direction of its own, and text that holds
+    // right-to-left characters (which the canvas reorders), is measured at its
+    // caret places where they can be had. Limit bounds Fit; below zero it is ten times
     // the draw item's width. False, with Stops empty, for a non-text draw item, an
     // empty text or no style or canvas.
     bool CharStops(int drawItemNo, TRVCharStops& stops, bool useCaretPlaces, int limit = -1);

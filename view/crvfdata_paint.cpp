@@ -381,7 +381,9 @@ void TRVPainter::TextItem(int i, TCustomRVItemInfo* item)
     if (from > to)
         return;
     const AnsiString caps = RV_ReturnCapitalized(text, textStyle);
-    if (ItemBiDi != rvbdUnspecified) {
+    // Reordered text (a direction of its own, or right-to-left characters)
+    // shows its selected characters where the whole text puts them.
+    if (ItemBiDi != rvbdUnspecified || RVU_HasRightToLeft(C.Canvas, caps, item->ItemOptions)) {
         TRVTextDrawStates state;
         state.Include(rvtsSelected);
         if (piece.Hover)

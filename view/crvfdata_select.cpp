@@ -293,7 +293,10 @@ bool TCustomRVFormattedData::CharStops(int drawItemNo, TRVCharStops& stops, bool
         return false;
     const int origin = dli->Left + dli->SpaceBefore;
     std::vector<int> pos(static_cast<size_t>(len) + 1, 0);
-    if (useCaretPlaces && GetItemBiDiMode(itemNo) != rvbdUnspecified &&
+    // Text with a direction of its own, and text that the canvas reorders for
+    // holding right-to-left characters, is measured where it is shown.
+    if (useCaretPlaces &&
+        (GetItemBiDiMode(itemNo) != rvbdUnspecified || RVU_HasRightToLeft(canvas, s, options)) &&
         RVU_GetTextCaretPos(canvas, s, pos.data(), options)) {
         stops.CaretPlaces = true;
         stops.Fit = len;

@@ -29,8 +29,8 @@ using TRVFlags = TRVSet<TRVFlag, uint16_t>;
 // them. X[j] is the document x of the place after j units (bytes or UTF-16 units)
 // of the draw item's text, 0 <= j <= its length. Along the logical text X grows
 // and Fit counts the units of whole characters that end within the limit; at the
-// caret places of text with a direction of its own (CaretPlaces) X follows the
-// characters as shown and Fit is the whole length.
+// caret places of reordered text (CaretPlaces) X follows the characters as
+// shown and Fit is the whole length.
 struct TRVCharStops {
     std::vector<int> X;
     int Fit = 0;

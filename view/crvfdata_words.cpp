@@ -76,16 +76,33 @@ bool TCustomRVFormattedData::FindWordAt(AnsiString& word, int x, int y, int& sty
         return true;
     }
     const int distance = docX - dli->Left - dli->SpaceBefore;
-    // The number of characters before the pointer: the nearest caret place, or
-    // the whole characters left of it.
+    // The number of characters before the one under the pointer: in text
+    // shown reordered, the character whose places before and after it hold
+    // the pointer between them (the narrowest pair, where a direction changes
+    // and a pair spans more), else the nearest place; else the whole
+    // characters left of the pointer.
     int count = 0;
     TRVCharStops stops;
     if (CharStops(drawItemNo, stops, true, std::max(distance, 0))) {
         if (stops.CaretPlaces) {
-            for (int j = 1; j < static_cast<int>(stops.X.size()); ++j)
-                if (std::abs(stops.X[static_cast<size_t>(j)] - docX) <
-                    std::abs(stops.X[static_cast<size_t>(count)] - docX))
-                    count = j;
+            const std::vector<int>& places = stops.X;
+            int narrowest = -1;
+            for (size_t j = 0; j + 1 < places.size(); ++j) {
+                const int from = std::min(places[j], places[j + 1]);
+                const int to = std::max(places[j], places[j + 1]);
+                if (from <= docX && docX < to &&
+                    (narrowest < 0 || to - from < std::abs(places[static_cast<size_t>(narrowest) + 1] -
+                                                           places[static_cast<size_t>(narrowest)])))
+                    narrowest = static_cast<int>(j);
+            }
+            if (narrowest >= 0) {
+                count = narrowest;
+            } else {
+                for (int j = 1; j < static_cast<int>(places.size()); ++j)
+                    if (std::abs(places[static_cast<size_t>(j)] - docX) <
+                        std::abs(places[static_cast<size_t>(count)] - docX))
+                        count = j;
+            }
         } else if (distance > 0) {
             count = stops.Fit;
         }

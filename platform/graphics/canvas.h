@@ -125,6 +125,9 @@ struct TGCPResults {
     int* lpDx = nullptr;         // [visual position] -> advance of the character shown there
     int* lpCaretPos = nullptr;   // [logical index] -> x of the character's leading edge
     char* lpClass = nullptr;     // [logical index] -> GCPCLASS_...
+    // [logical index] -> the embedding level the bidirectional algorithm gives
+    // the character (odd: shown right to left); not in the platform's record.
+    uint8_t* lpLevel = nullptr;
     unsigned nGlyphs = 0;
     int nMaxFit = 0; // out: characters placed
 };
@@ -293,6 +296,11 @@ public:
                                TSize& size);
     bool GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<int>& dx,
                                std::vector<uint8_t>& starts, TSize& size);
+    // Whether the text holds characters that read right to left, so that the
+    // bidirectional algorithm reorders it when it is drawn (ANSI text read
+    // through the font's code page).
+    bool HasRightToLeftW(const WideChar* str, int count) const;
+    bool HasRightToLeftA(const char* str, int count);
     bool GetTextMetrics(TTextMetric& metrics);
     bool GetOutlineTextMetrics(TOutlineTextMetric& metrics);
     int GetTextCharacterExtra() const { return FCharExtra; }
@@ -431,7 +439,7 @@ private:
     // gives no ASCII advances.
     bool AsciiTextOut(int x, int y, unsigned options, const TRect* rect, const char* str, int count);
     unsigned Placement(const WideChar* str, int count, std::vector<int>& order, std::vector<int>& visualDx,
-                       std::vector<char>& classes, std::vector<int>& carets);
+                       std::vector<char>& classes, std::vector<int>& carets, std::vector<uint8_t>& levels);
     int DrawTextInternal(const WideString& text, TRect& rect, unsigned format);
 
     std::unique_ptr<TFont> FFont;

@@ -417,7 +417,8 @@ unsigned TCanvas::SetTextAlign(unsigned align)
 // ---- Character placement
 
 unsigned TCanvas::Placement(const WideChar* str, int count, std::vector<int>& order,
-                            std::vector<int>& visualDx, std::vector<char>& classes, std::vector<int>& carets)
+                            std::vector<int>& visualDx, std::vector<char>& classes, std::vector<int>& carets,
+                            std::vector<uint8_t>& levels)
 {
     std::vector<int> advances;
     MeasureUnits(str, count, advances);
@@ -425,6 +426,7 @@ unsigned TCanvas::Placement(const WideChar* str, int count, std::vector<int>& or
     visualDx.assign(static_cast<size_t>(count), 0);
     classes.assign(static_cast<size_t>(count), GCPCLASS_NEUTRAL);
     carets.assign(static_cast<size_t>(count), 0);
+    levels.assign(static_cast<size_t>(count), 0);
     int visual = 0;
     int x = 0;
     for (const TClusterInfo& c : VisualClusters(str, count, (FTextAlign & TA_RTLREADING) != 0)) {
@@ -439,6 +441,7 @@ unsigned TCanvas::Placement(const WideChar* str, int count, std::vector<int>& or
             classes[static_cast<size_t>(u)] = cls;
             // The leading edge: the left of a left-to-right character, the right of a right-to-left one.
             carets[static_cast<size_t>(u)] = (c.Level & 1) ? x + width : x;
+            levels[static_cast<size_t>(u)] = c.Level;
             ++visual;
         }
         x += width;
@@ -469,7 +472,8 @@ unsigned TCanvas::GetCharacterPlacementW(const WideChar* str, int count, int max
         return 0;
     std::vector<int> order, dx, carets;
     std::vector<char> classes;
-    const unsigned size = Placement(str, count, order, dx, classes, carets);
+    std::vector<uint8_t> levels;
+    const unsigned size = Placement(str, count, order, dx, classes, carets, levels);
     for (int i = 0; i < count; ++i) {
         const size_t k = static_cast<size_t>(i);
         if (results.lpOrder)
@@ -480,6 +484,8 @@ unsigned TCanvas::GetCharacterPlacementW(const WideChar* str, int count, int max
             results.lpCaretPos[i] = carets[k];
         if (results.lpClass)
             results.lpClass[i] = classes[k];
+        if (results.lpLevel)
+            results.lpLevel[i] = levels[k];
     }
     results.nGlyphs = static_cast<unsigned>(count);
     results.nMaxFit = count;
@@ -502,7 +508,8 @@ unsigned TCanvas::GetCharacterPlacementA(const char* str, int count, int maxExte
     const int units = static_cast<int>(text.Wide.size());
     std::vector<int> order, dx, carets;
     std::vector<char> classes;
-    const unsigned size = Placement(text.Wide.data(), units, order, dx, classes, carets);
+    std::vector<uint8_t> levels;
+    const unsigned size = Placement(text.Wide.data(), units, order, dx, classes, carets, levels);
     // The characters in visual order, each by its first code unit.
     std::vector<int> unitByVisual(static_cast<size_t>(units));
     for (int u = 0; u < units; ++u)
@@ -535,6 +542,8 @@ unsigned TCanvas::GetCharacterPlacementA(const char* str, int count, int maxExte
                 results.lpCaretPos[b] = carets[static_cast<size_t>(u)];
             if (results.lpClass)
                 results.lpClass[b] = classes[static_cast<size_t>(u)];
+            if (results.lpLevel)
+                results.lpLevel[b] = levels[static_cast<size_t>(u)];
             ++visual;
             if (text.LastByte[k])
                 break;

@@ -1,5 +1,6 @@
 // TCanvas text output: runs of text drawn with their advances in visual order,
 // long runs cut to the part that is visible, and the TextOut and TextRect forms.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/core/codepages.h"
@@ -82,6 +83,27 @@ constexpr int LongRunUnits = 4096;
 constexpr int SpanBlock = 256;
 
 } // namespace
+
+// ---- Direction
+
+bool TCanvas::HasRightToLeftW(const WideChar* str, int count) const
+{
+    return str && count > 0 && HasRightToLeft(str, count);
+}
+
+bool TCanvas::HasRightToLeftA(const char* str, int count)
+{
+    if (!str || count <= 0)
+        return false;
+    // ASCII reads left to right in every code page.
+    if (std::all_of(str, str + count, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    if (FontCodePage() == CP_UTF8)
+        return Utf8HasRightToLeft(str, count);
+    TAnsiText text;
+    ConvertAnsi(str, count, text);
+    return HasRightToLeft(text.Wide.data(), static_cast<int>(text.Wide.size()));
+}
 
 // ---- Output
 

@@ -112,10 +112,12 @@ TEST(RVUniCaretTest, RightToLeftAndMixedText)
     std::vector<int> pos(4, -1);
     ASSERT_TRUE(RVU_GetTextCaretPos(&canvas, Raw(Hebrew.substr(0, 3)), pos.data(), Uni));
     EXPECT_EQ(pos, (std::vector<int>{21, 14, 7, 0}));
-    // "ab" then two Hebrew letters, shown as a b bet alef.
+    // "ab" then two Hebrew letters, shown as a b bet alef: the place before
+    // alef is at its right edge, the end after bet at bet's left edge, so that
+    // each place has a spot of its own.
     pos.assign(5, -1);
     ASSERT_TRUE(RVU_GetTextCaretPos(&canvas, Raw(u"ab" + Hebrew.substr(0, 2)), pos.data(), Uni));
-    EXPECT_EQ(pos, (std::vector<int>{0, 8, 15, 21, 14}));
+    EXPECT_EQ(pos, (std::vector<int>{0, 8, 28, 21, 14}));
 }
 
 TEST(RVUniCaretTest, FailedPlacementLeavesThePositions)

@@ -193,3 +193,59 @@ TEST_F(InsertApi, TextWUnderscoreTakesUtf16BytesAndCurItemStyleTheCaretsItem)
 }
 
 } // namespace
+
+// An empty text item that continues a paragraph (the line a numbered
+// paragraph keeps before a break, a line after a line break): what goes into
+// it takes that paragraph's style, whatever the current paragraph style says,
+// for a paragraph has one style. An empty paragraph takes the current style.
+TEST_F(InsertApi, ItemInAnEmptyLineTakesItsParagraphsStyle)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> insertions{
+        {"text", [&] { Edit()->InsertTextW(u"w \U0001F44D\U0001F3FD"); }},
+        {"bullet", [&] { Edit()->InsertBullet(0, nullptr); }},
+        {"picture", [&] { Edit()->InsertItem("p", NewPicture()); }},
+    };
+    // Each document, the item of its empty line and the style the line's paragraph ends with.
+    const std::vector<std::tuple<const char*, std::function<void()>, int, int>> lines{
+        {"after a marker",
+         [&] {
+             AddNumbered("abc");
+             d->FormatAll();
+             Edit()->SelectAll();
+             Run("break", [&] { Edit()->InsertBreak(1, rvbsLine, clNone); });
+             ASSERT_EQ(Texts(), (std::vector<AnsiString>{"<-11>", "", "<-1>"}));
+             Caret(0, 1);
+         },
+         1, 0},
+        {"after a line break",
+         [&] {
+             AddText("abc");
+             d->FormatAll();
+             Caret(0, 4);
+             Run("shift+enter", [&] { d->OnEnterPress_(true); });
+             ASSERT_EQ(Texts(), (std::vector<AnsiString>{"abc", ""}));
+         },
+         1, 0},
+        {"empty paragraph",
+         [&] {
+             AddText("abc");
+             AddText("");
+             d->FormatAll();
+             Caret(1, 1);
+         },
+         1, Indented},
+    };
+    for (const auto& [lineName, build, itemNo, paraNo] : lines) {
+        for (const auto& [name, insert] : insertions) {
+            SCOPED_TRACE(std::string(lineName) + ", " + name);
+            Edit()->Clear();
+            build();
+            ASSERT_EQ(d->GetCurItemNo(), itemNo);
+            Edit()->SetCurParaStyleNo(Indented);
+            Run(name, insert);
+            ASSERT_GT(d->GetItemCount(), itemNo);
+            for (int i = itemNo - 1; i <= itemNo; ++i)
+                EXPECT_EQ(d->GetItemPara(i), i == itemNo ? paraNo : 0) << "item " << i;
+        }
+    }
+}

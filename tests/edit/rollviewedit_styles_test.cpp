@@ -126,6 +126,59 @@ TEST_F(Styles, TextBetweenEncodingsIsConvertedWithTheCodePageOfThe8BitStyle)
     EXPECT_FALSE(d->GetItemOptions(0).Contains(rvioUnicode));
 }
 
+// A selection whose ends fall inside a character (a surrogate pair, or the
+// bytes of one character of 8-bit text in a multi-byte code page) converts
+// the whole character: no item is left holding half of one.
+TEST_F(Styles, ConversionsNeverCutACharacter)
+{
+    SetACP(CP_UTF8);
+    const int uniBold = AddText([](TFontInfo* f) {
+        f->SetUnicode(true);
+        f->SetStyle(TFontStyles{fsBold});
+    });
+    Edit()->OnStyleConversion = [](TCustomRollViewEdit*, int, int userData, bool, int& newStyleNo) {
+        newStyleNo = userData;
+    };
+    // Offsets 2 and 3 (5 and 6) of "a👍z👍" hold the halves of a pair.
+    const AnsiString up = "\xF0\x9F\x91\x8D";
+    const AnsiString pairs = "a" + up + "z" + up;
+    struct TCase {
+        const char* Name;
+        AnsiString Text;
+        int StyleNo;
+        int From, To;
+        bool ByEvent; // ApplyStyleConversion instead of ApplyTextStyle
+        int NewStyle;
+        Items Texts;
+        std::vector<int> Styles;
+    };
+    const int U = Uni;
+    const int B = Bold;
+    const std::vector<TCase> cases = {
+        {"end inside a pair", pairs, U, 1, 3, false, uniBold, {"a" + up, "z" + up}, {uniBold, U}},
+        {"start inside a pair", pairs, U, 3, 5, false, uniBold, {"a", up + "z", up}, {U, uniBold, U}},
+        {"both inside, to 8-bit", pairs, U, 3, 6, false, B, {"a", up + "z" + up}, {U, B}},
+        {"by the event", pairs, U, 2, 6, true, uniBold, {"a", up + "z" + up}, {U, uniBold}},
+        {"8-bit multi-byte", "a\xC3\xA9z", 0, 1, 3, false, B, {"a\xC3\xA9", "z"}, {B, 0}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        d->Clear();
+        AddText(c.Text, c.StyleNo);
+        d->FormatAll();
+        d->SetSelectionBounds(0, c.From, 0, c.To);
+        Run(c.Name, [&] {
+            if (c.ByEvent)
+                Edit()->ApplyStyleConversion(c.NewStyle);
+            else
+                Edit()->ApplyTextStyle(c.NewStyle);
+        });
+        EXPECT_EQ(Texts(), c.Texts);
+        EXPECT_EQ(StylesOf(), c.Styles);
+    }
+    SetACP(0);
+}
+
 TEST_F(Styles, TagsAreClearedUnlessTheOptionIsOff)
 {
     for (bool clear : {true, false}) {

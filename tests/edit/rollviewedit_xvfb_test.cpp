@@ -1,15 +1,19 @@
 // The editor control on a real X server: when Xvfb and xdotool are installed,
 // this program runs again under a server of its own, shows an editor and lets
 // xdotool type ASCII text into it and press Tab and the undo and redo
-// shortcuts, as a user's keyboard would; and type in two keyboard layouts, the
-// text style following the keyboard's language. Skipped when a program is missing.
+// shortcuts, as a user's keyboard would; type in two keyboard layouts, the
+// text style following the keyboard's language; and type Arabic, the caret
+// following the letters as they are drawn. Skipped when a program is missing.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "document/rvstyle_text.h"
 #include "platform/controls/syntheticinput.h"
+#include "platform/graphics/pixelbuffer.h"
 #include "tests/support/e2eprocess.h"
+#include "tests/support/inkmatch.h"
 #include "tests/support/pumpevents.h"
 #include "tests/support/testeditcontrol.h"
 #include "tests/support/xvfbchild.h"
@@ -135,6 +139,100 @@ TEST_F(RollViewEditLangXvfbChildTest, TypingInAnotherGroup)
     Check("typed");
     if (!::testing::Test::HasFailure())
         WriteXvfbResult("switched");
+}
+
+} // namespace
+
+// Arabic typed on a real X server into a paragraph without a direction of its
+// own: the toolkit draws the letters joined and right to left, and after each
+// letter the caret stands at the left end of what is drawn, where the next one
+// goes. Right then moves the caret right through the word (back through the
+// text) and Left brings it back. Skipped when a program or a font with Arabic
+// letters is missing.
+TEST(RollViewEditXvfbTest, TypedArabicKeepsTheCaretWhereItsLettersAreDrawn)
+{
+    if (InXvfbChild())
+        GTEST_SKIP() << "inside the server already";
+    if (FindProgram("xdotool").empty() || FindProgram("setxkbmap").empty())
+        GTEST_SKIP() << "xdotool or setxkbmap is not installed";
+    if (InstalledFamilyFor(":lang=ar").empty())
+        GTEST_SKIP() << "no installed font covers Arabic";
+    const TXvfbRun run = RunUnderXvfb("RollViewEditArabicXvfbChildTest.*", 260);
+    if (!run.XvfbInstalled)
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(ChildSucceeded(run));
+    EXPECT_EQ(run.Result, "arabic");
+}
+
+namespace {
+
+class RollViewEditArabicXvfbChildTest : public ::testing::Test, public TEditControlFixture {
+protected:
+    void SetUp() override
+    {
+        if (!InXvfbChild())
+            GTEST_SKIP() << "runs under the Xvfb test";
+        // The keyboard has an Arabic group for xdotool to type in.
+        CaptureOutput("setxkbmap -layout us,ara");
+        TFontInfo* font = Style->TextStyles()->Items(Uni);
+        font->SetFontName(InstalledFamilyFor(":lang=ar"));
+        font->SetSize(16);
+        Load("", Uni);
+        ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-editor-arabic-under-xvfb", Edit));
+    }
+    // The ink of the first line as shown, the caret's columns left out.
+    TInk LineInk()
+    {
+        TPixelBuffer shown;
+        EXPECT_TRUE(WaitUntil([&] { return GrabShownClient(Edit, shown); }, 4000, PumpEvents));
+        const TRVDrawLineInfo* dli = Data().DrawItems[0];
+        const TRect caret = Edit->CaretRect();
+        return TInk(shown.Width, dli->Height, [&](int x, int y) {
+            const int py = dli->Top + y;
+            if ((x >= caret.Left && x < caret.Right) || py >= shown.Height)
+                return 0xFFFFFFFFu;
+            return shown.At(x, py);
+        });
+    }
+    int CaretOffs() { return Data().GetOffsetInCurItem(); }
+};
+
+TEST_F(RollViewEditArabicXvfbChildTest, TypingAndMovingThroughTheWord)
+{
+    // Kaf, teh, alef, beh: "book".
+    const std::vector<std::string> letters = {"\xD9\x83", "\xD8\xAA", "\xD8\xA7", "\xD8\xA8"};
+    AnsiString typed;
+    for (const std::string& letter : letters) {
+        SCOPED_TRACE(letter);
+        CaptureOutput("xdotool type --delay 30 '" + letter + "'");
+        typed += letter;
+        ASSERT_TRUE(WaitUntil([&] { return Text() == typed; }, 4000, PumpEvents)) << Text();
+        const TInk ink = LineInk();
+        const TRect caret = Edit->CaretRect();
+        ASSERT_GT(ink.Count, 0);
+        EXPECT_LE(caret.Right, ink.Left + 1) << "the caret at the left end of the drawn letters";
+        EXPECT_GT(ink.Right, caret.Right + 3);
+        const TRVDrawLineInfo* dli = Data().DrawItems[0];
+        EXPECT_NEAR(caret.Left, dli->Left + dli->SpaceBefore - 1, 1);
+    }
+    const int end = CaretOffs();
+    // Right goes back through the word, each step further right.
+    int x = Edit->CaretRect().Left;
+    for (int offs = end - 1; offs >= 1; --offs) {
+        CaptureOutput("xdotool key Right");
+        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, 4000, PumpEvents)) << CaretOffs();
+        EXPECT_GT(Edit->CaretRect().Left, x);
+        x = Edit->CaretRect().Left;
+    }
+    for (int offs = 2; offs <= end; ++offs) {
+        CaptureOutput("xdotool key Left");
+        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, 4000, PumpEvents)) << CaretOffs();
+        EXPECT_LT(Edit->CaretRect().Left, x);
+        x = Edit->CaretRect().Left;
+    }
+    Check("typed and moved");
+    if (!::testing::Test::HasFailure())
+        WriteXvfbResult("arabic");
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 // and hyperlink mode.
 #include <gtest/gtest.h>
 
+#include "platform/controls/syntheticinput.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
@@ -45,7 +47,8 @@ TEST_F(CaretTest, StopsOfALineOfTwoDrawItemsAndTheCaretRectangle)
 TEST_F(CaretTest, NoStopInsideALigatureOfJoinedLetters)
 {
     // Seen, lam, alef, meem: lam and alef drawn as one ligature (the shaper's
-    // clusters: 4, 6 with the alef adding nothing, 4).
+    // clusters: 4, 6 with the alef adding nothing, 4), the word right to left
+    // from the seen at the right.
     Editor.Edit->Measure.Shaper = [](const WideChar* str, int count, int* advances, uint8_t* starts) {
         for (int i = 0; i < count; ++i) {
             const bool joined = i > 0 && str[i - 1] == 0x0644 && str[i] == 0x0627;
@@ -60,8 +63,8 @@ TEST_F(CaretTest, NoStopInsideALigatureOfJoinedLetters)
         int Inside; // the caret offset between lam and alef: in units, or in UTF-8 bytes
         std::vector<std::vector<int>> Stops;
     };
-    for (const TCase& c : {TCase{Uni, 3, {{5, 0, 1}, {9, 0, 2}, {15, 0, 4}, {19, 0, 5}}},
-                           TCase{0, 5, {{5, 0, 1}, {9, 0, 3}, {15, 0, 7}, {19, 0, 9}}}}) {
+    for (const TCase& c : {TCase{Uni, 3, {{19, 0, 1}, {15, 0, 2}, {9, 0, 4}, {5, 0, 5}}},
+                           TCase{0, 5, {{19, 0, 1}, {15, 0, 3}, {9, 0, 7}, {5, 0, 9}}}}) {
         SCOPED_TRACE(c.Style);
         d->Clear();
         AddText("\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85", c.Style);
@@ -229,6 +232,105 @@ TEST_F(CaretTest, RightToLeftTextTakesItsStopsWhereItsCharactersAreShown)
     Caret(0, 1);
     Run("right", [&] { d->OnRightPress(false, false); });
     EXPECT_EQ(CaretPos(), std::make_pair(0, 2));
+}
+
+// Arabic in a paragraph without a direction of its own is drawn right to
+// left (a space between two Arabic words too). The caret after each character
+// stands where the drawing put that character's far edge, a click on a
+// character's left or right part lands after or before it, a selection is
+// shown over the characters selected, and Left and Right move the caret the
+// way they point: on through the Arabic for Left. Latin text before it keeps
+// its places.
+TEST_F(CaretTest, RightToLeftTextWithoutADirectionIsMeasuredWhereItIsDrawn)
+{
+    struct TCase {
+        const char* Name;
+        AnsiString Text;
+        int Latin; // units of Latin text (and a space) before the Arabic
+    };
+    const AnsiString arabic = "\xD9\x83\xD8\xAA\xD8\xA8 \xD8\xAC\xD8\xAF\xD9\x8A\xD8\xAF"; // two words
+    for (const TCase& c : {TCase{"Arabic", arabic, 0}, TCase{"after Latin", "log " + arabic, 4}}) {
+        SCOPED_TRACE(c.Name);
+        d->Clear();
+        AddText(c.Text, Uni);
+        AddText("next");
+        d->FormatAll();
+        const TRVDrawLineInfo* dli = d->DrawItems[0];
+        TRecordingCanvas canvas(300, 200, 96);
+        d->PaintTo(&canvas, Rect(0, 0, 300, 200));
+        const TCanvasRecord drawn = *canvas.RecordsOf(TCanvasOp::Text).at(0);
+        const int n = d->ItemLength(0);
+        ASSERT_EQ(static_cast<int>(drawn.CharX.size()), n);
+        // Where the drawing shows unit U, and whether it reads right to left.
+        auto left = [&](int u) { return drawn.X + drawn.CharX[static_cast<size_t>(u)]; };
+        auto right = [&](int u) { return left(u) + drawn.Advances[static_cast<size_t>(u)]; };
+        auto rtl = [&](int u) { return u >= c.Latin; };
+        ASSERT_LT(left(n - 1), left(c.Latin)) << "the Arabic is drawn right to left";
+
+        std::vector<int> carets;
+        for (int offs = 1; offs <= n + 1; ++offs) {
+            Caret(0, offs);
+            ASSERT_EQ(CaretPos(), std::make_pair(0, offs));
+            const TRVCharPos& stop = d->CharPos[static_cast<size_t>(d->CaretOffs)];
+            const int x = stop.X - 1 + stop.XShift;
+            // Before a character that starts the text or the Arabic its near
+            // edge (the right one of an Arabic letter); else after the
+            // character before it, at that one's far edge.
+            const int q = offs - 1;
+            const int edge = q == 0 || (q < n && rtl(q) && !rtl(q - 1))
+                                 ? (rtl(q) ? right(q) : left(q))
+                                 : (rtl(q - 1) ? left(q - 1) : right(q - 1));
+            EXPECT_NEAR(x, edge, 1) << "offset " << offs;
+            carets.push_back(x);
+        }
+        for (int u = c.Latin; u < n; ++u) {
+            SCOPED_TRACE(u);
+            int drawItemNo = -1;
+            int offs = -1;
+            d->FindDrawItemForSel(left(u) + 1, dli->Top + 2, drawItemNo, offs, false);
+            EXPECT_EQ(offs, u + 2) << "left part: after it";
+            d->FindDrawItemForSel(right(u) - 2, dli->Top + 2, drawItemNo, offs, false);
+            EXPECT_EQ(offs, u + 1) << "right part: before it";
+        }
+
+        // The second and third Arabic letters selected: one stretch on the screen.
+        const int a = c.Latin + 1;
+        d->SetSelectionBounds(0, a + 1, 0, a + 3);
+        canvas.Clear();
+        d->PaintTo(&canvas, Rect(0, 0, 300, 200));
+        std::vector<TRect> selected;
+        for (const TCanvasRecord* r : canvas.RecordsOf(TCanvasOp::Text))
+            if (r->Y == drawn.Y && r->HasRect)
+                selected.push_back(r->Rect);
+        EXPECT_EQ(selected,
+                  (std::vector<TRect>{Rect(left(a + 1), dli->Top, right(a), dli->Top + dli->Height)}));
+        d->Deselect(nullptr, false);
+
+        // Left from the Arabic's first place goes on through it, each step
+        // to the left; Right comes back the same way; past the line's right
+        // end the caret goes on to the next line.
+        Caret(0, c.Latin + 1);
+        std::vector<int> wentLeft;
+        std::vector<int> wentRight;
+        std::vector<int> onward;
+        for (int k = c.Latin; k < n; ++k) {
+            SimulateKey(Edit(), VK_LEFT);
+            wentLeft.push_back(d->GetOffsetInCurItem());
+            onward.push_back(k + 2);
+        }
+        EXPECT_EQ(wentLeft, onward);
+        for (int k = c.Latin; k < n; ++k) {
+            SimulateKey(Edit(), VK_RIGHT);
+            wentRight.insert(wentRight.begin(), d->GetOffsetInCurItem() + 1);
+        }
+        EXPECT_EQ(wentRight, onward);
+        for (size_t k = static_cast<size_t>(c.Latin) + 1; k < carets.size(); ++k)
+            EXPECT_LT(carets[k], carets[k - 1]) << "each place of the Arabic left of the one before";
+        EXPECT_EQ(CaretPos(), std::make_pair(0, c.Latin + 1));
+        SimulateKey(Edit(), VK_RIGHT);
+        EXPECT_EQ(CaretPos(), std::make_pair(1, 1)) << "on to the next line";
+        editinvariant::CheckState(*d, c.Name);
+    }
 }
 
 TEST_F(CaretTest, HyperlinksActOnlyWhileBuilt)

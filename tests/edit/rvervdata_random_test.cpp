@@ -4,11 +4,13 @@
 // failing seed is printed; KELVOR_EDIT_SEEDS sets how many run.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 
+#include "platform/controls/syntheticinput.h"
 #include "tests/support/editcommands.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
@@ -37,7 +39,13 @@ protected:
         const int Paras = 1 + Pick(6);
         for (int p = 0; p < Paras; ++p) {
             const int ParaNo = Pick(4) == 0 ? Indented : 0;
-            switch (Pick(7)) {
+            switch (Pick(8)) {
+            case 6:
+                // Arabic words, alone or after Latin ones: shown right to left.
+                AddText((Pick(2) ? AnsiString() : Words(1 + Pick(3)) + " ") +
+                            "\xD9\x83\xD8\xAA\xD8\xA7\xD8\xA8 \xD8\xAC\xD8\xAF\xD9\x8A\xD8\xAF",
+                        Uni, ParaNo);
+                break;
             case 5:
                 AddNumbered(Words(1 + Pick(8)), ParaNo);
                 break;
@@ -63,13 +71,20 @@ protected:
         d->FormatAll();
     }
 
-    void RandomSelectionDelete()
+    // A range over up to three items, its ends at any offset (inside a
+    // character too): start item, offset, end item, offset.
+    std::array<int, 4> RandomRange()
     {
         const int a = Pick(d->GetItemCount());
         const int b = a + Pick(std::min(3, d->GetItemCount() - a));
         const int oa = d->GetOffsBeforeItem(a) + Pick(d->GetOffsAfterItem(a) - d->GetOffsBeforeItem(a) + 1);
         const int ob = d->GetOffsBeforeItem(b) + Pick(d->GetOffsAfterItem(b) - d->GetOffsBeforeItem(b) + 1);
-        editcommands::DeleteRange(*d, a, oa, b, ob);
+        return {a, oa, b, ob};
+    }
+    void RandomSelectionDelete()
+    {
+        const auto r = RandomRange();
+        editcommands::DeleteRange(*d, r[0], r[1], r[2], r[3]);
     }
 
     // The items after a failure, for replaying it.
@@ -85,7 +100,7 @@ protected:
     std::string Step()
     {
         using namespace editcommands;
-        switch (Pick(22)) {
+        switch (Pick(24)) {
         case 0:
         case 1:
         case 2:
@@ -124,10 +139,16 @@ protected:
             RandomSelectionDelete();
             return "delete selection";
         case 14:
-            d->OnLeftPress(false, Pick(2) == 0);
+            if (Pick(2))
+                d->OnLeftPress(false, Pick(2) == 0);
+            else
+                SimulateKey(Edit(), VK_LEFT); // as shown on the screen where text is reordered
             return "left";
         case 15:
-            d->OnRightPress(false, Pick(2) == 0);
+            if (Pick(2))
+                d->OnRightPress(false, Pick(2) == 0);
+            else
+                SimulateKey(Edit(), VK_RIGHT);
             return "right";
         case 16:
             d->OnUpPress(false, false);
@@ -141,6 +162,22 @@ protected:
         case 19:
             Pick(2) ? d->OnPgUpPress() : d->OnPgDownPress();
             return "page";
+        case 20:
+            // The current paragraph style is the one a new paragraph takes;
+            // what goes on with the caret's paragraph keeps that one's.
+            d->RollViewEdit()->SetCurParaStyleNo(Pick(2) ? Indented : 0);
+            if (Pick(2))
+                InsertItem(*d, NewPicture(10 + Pick(40), 8));
+            else
+                d->RollViewEdit()->InsertTextW(Pick(2) ? u"w \U0001F44D" : u"ab");
+            return "paragraph style, insert";
+        case 21: {
+            const auto r = RandomRange();
+            d->SetSelectionBounds(r[0], r[1], r[2], r[3]);
+            d->RollViewEdit()->ApplyTextStyle(Pick(2) ? Uni : 0);
+            d->Deselect(nullptr, false);
+            return "text style";
+        }
         default: {
             // Caret to a random item position.
             const int i = Pick(d->GetItemCount());

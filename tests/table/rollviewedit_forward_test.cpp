@@ -81,6 +81,28 @@ TEST_F(CellEditorForwarding, WideStringsReachTheCellWhole)
     EXPECT_TRUE(RVU_RawUnicodeToWideString(cell->GetItemText(itemNo)) == u"\u0416\u03A9");
 }
 
+// A text style applied through the holder to a selection in the cell being
+// edited whose end falls inside a surrogate pair converts the whole pair.
+TEST_F(CellEditorForwarding, ATextStyleInACellNeverCutsACharacter)
+{
+    Style.TextStyles()->Add()->SetUnicode(true);
+    const int uni = Style.TextStyles()->Count() - 1;
+    Style.TextStyles()->Add()->SetUnicode(true);
+    const int other = Style.TextStyles()->Count() - 1;
+    TRVTableInplaceEdit* editor = OpenCell(0, 0);
+    ASSERT_NE(editor, nullptr);
+    TRVEditRVData* cell = editor->EditRVData();
+    cell->Clear();
+    cell->AddNLWTag(u"a\U0001F44Dz", uni, 0, TRVTag());
+    cell->FormatAll();
+    cell->SetSelectionBounds(0, 1, 0, 3); // "a" and the first half of the pair
+    Editor.Edit->ApplyTextStyle(other);
+    ASSERT_EQ(cell->GetItemCount(), 2);
+    EXPECT_TRUE(RVU_RawUnicodeToWideString(cell->GetItemText(0)) == u"a\U0001F44D");
+    EXPECT_EQ(cell->GetItemStyle(0), other);
+    EXPECT_TRUE(RVU_RawUnicodeToWideString(cell->GetItemText(1)) == u"z");
+}
+
 TEST_F(CellEditorForwarding, ACellEditorLosingTheFocusEndsTheHoldersHyperlinkMode)
 {
     TRVTableInplaceEdit* editor = OpenCell(0, 0);

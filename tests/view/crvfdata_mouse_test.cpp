@@ -264,6 +264,33 @@ TEST_F(DocumentMouse, UnicodeWordsAreSelectedInTheirOwnUnitsAndReportedWithoutLo
     EXPECT_EQ(itemNo, item);
 }
 
+// Two Arabic words after a Latin one, drawn right to left in a paragraph
+// without a direction of its own: a double click on either part of any
+// letter selects the word the letter is drawn in.
+TEST_F(DocumentMouse, ArabicWordsAreFoundWhereTheyAreDrawn)
+{
+    const int uni = Style.AddTextStyle();
+    Style.TextStyles()->Items(uni)->SetUnicode(true);
+    // "log", then "book" and "new" in Arabic: units 4..7 and 9..12.
+    D.AddNLWTag(u"log \u0643\u062A\u0627\u0628 \u062C\u062F\u064A\u062F", uni, 0, TRVTag());
+    D.FormatAll();
+    const int item = 4;
+    const TRVDrawLineInfo* dli = D.DI(D.GetItem(item)->DrawItemNo);
+    // Shown as "log", then "new" and "book" reversed, from the left.
+    const int arabicLeft = dli->Left + 4 * 7;
+    for (int unit = 4; unit <= 12; ++unit) {
+        if (unit == 8)
+            continue;
+        SCOPED_TRACE(unit);
+        const bool book = unit < 8;
+        const int cell = arabicLeft + (12 - unit) * 7; // its left edge: the last unit leftmost
+        for (const int x : {cell + 1, cell + 5}) {
+            DoubleClick({x - D.HOffs, dli->Top + 5 - D.VOffs});
+            EXPECT_EQ(Selection(true), book ? (TSel{item, 5, item, 9}) : (TSel{item, 10, item, 14}));
+        }
+    }
+}
+
 TEST_F(DocumentMouse, SelectLineAndSelectWordAt)
 {
     D.SelectLine(2, 3);
