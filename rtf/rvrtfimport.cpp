@@ -2,7 +2,6 @@
 // reader, placing items by the continuation rule, page breaks, headers and
 // footers, and the hyperlinks of fields.
 #include "rtf/rvrtfimport.h"
-#include "rtf/rvrtffields.h"
 
 #include <algorithm>
 #include <utility>
@@ -152,25 +151,27 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
     item->BeforeLoading(rvlfRTF);
     bool styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
 
+    // The letters go into the style's code page; a style that cannot hold
+    // them gives way to a style that can.
+    auto toStyle = [&](const WideString& letters) {
+        if (!StyleHolds(styleNo, letters)) {
+            styleNo = StyleHoldingText(styleNo, letters, wantUnicode);
+            styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
+        }
+        return styleUnicode ? RVU_GetRawUnicode(letters)
+                            : RVRTFUnicodeToAnsi(letters, StyleCodePage(styleNo));
+    };
     AnsiString text;
     if (wide) {
-        text = styleUnicode ? RVU_GetRawUnicode(*wide) : FReader->UnicodeToAnsi(*wide);
+        text = toStyle(*wide);
     } else {
-        // The bytes are letters of the font's code page. A style of another
-        // code page gets them converted; one that cannot hold them gives way
-        // to a style that can.
-        const unsigned codePage = TextCodePage();
-        const unsigned styleCodePage = StyleCodePage(styleNo);
-        if (styleUnicode || (codePage != CP_SYMBOL && codePage != styleCodePage)) {
-            const WideString letters = FReader->AnsiToUnicode(*ansi, codePage);
-            if (!StyleHolds(styleNo, letters)) {
-                styleNo = StyleHoldingText(styleNo, letters, wantUnicode);
-                styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
-            }
-            text = styleUnicode ? RVU_GetRawUnicode(letters) : WideToAnsi(letters, StyleCodePage(styleNo));
-        } else {
+        // The bytes are letters of the font's code page: a style of another
+        // code page gets them converted.
+        const unsigned codePage = FReader->TextCodePage();
+        if (styleUnicode || (codePage != CP_SYMBOL && codePage != StyleCodePage(styleNo)))
+            text = toStyle(FReader->AnsiToUnicode(*ansi, codePage));
+        else
             text = *ansi;
-        }
     }
     text = FTarget->ReplaceTabs(text, styleNo, false);
 
@@ -189,22 +190,6 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
         item->ItemOptions.Include(rvioUnicode);
     item->StyleNo = styleNo;
     InsertItem(text, std::move(item), position);
-}
-
-unsigned TRVRTFImport::TextCodePage() const
-{
-    const TRVRTFCharProperties& chars = FReader->State().CharProps;
-    // A font named by a field (SYMBOL) writes its character codes as they are
-    // when it is a symbol font, whatever the font table says of the run's font.
-    if (!chars.FontName.empty() && RVRTFIsSymbolFontName(chars.FontName))
-        return CP_SYMBOL;
-    const int fontIndex = chars.FontIndex;
-    const auto& fonts = FReader->FontTable().Items;
-    const int charset = fontIndex >= 0 && fontIndex < int(fonts.size()) ? fonts[fontIndex]->Charset : 1;
-    if (charset == SYMBOL_CHARSET)
-        return CP_SYMBOL;
-    // A font of the default character set writes in the document's code page.
-    return ResolveCodePage(charset == DEFAULT_CHARSET ? FReader->CodePage() : RVU_Charset2CodePage(charset));
 }
 
 unsigned TRVRTFImport::StyleCodePage(int styleNo) const

@@ -71,9 +71,6 @@ private:
     // Bookmarks after the last item: the first waits as the document's pending checkpoint.
     void PlaceLastCheckpoints();
     void SetTarget(TCustomRVData* target);
-    // The code page of ANSI text in the current font (the document's for a
-    // font of the default character set).
-    unsigned TextCodePage() const;
     // The code page of the bytes of an ANSI text style.
     unsigned StyleCodePage(int styleNo) const;
 

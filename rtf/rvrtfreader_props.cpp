@@ -32,16 +32,12 @@ TRVRTFErrorCode TRVRTFReader::TranslateKeyword(const std::string& keyword, int p
             return rtf_ec_OK; // the optional hyphen shows nothing
         return ParseChar(row.Index);
     case rtf_kwd_WideChar: {
-        if (FState->Destination == rdsNorm && OnNewUnicodeText)
-            return OutputWideChar(static_cast<WideChar>(row.DefParam));
+        const WideChar unit = static_cast<WideChar>(row.DefParam);
+        if ((FState->Destination == rdsNorm && OnNewUnicodeText) || FState->Destination == rdsListLevelText)
+            return OutputWideChar(unit);
         if (row.Index != 0)
             return ParseChar(row.Index);
-        for (char c : UnicodeToAnsi(WideString(1, static_cast<WideChar>(row.DefParam)))) {
-            const TRVRTFErrorCode ec = ParseChar(static_cast<unsigned char>(c));
-            if (ec != rtf_ec_OK)
-                return ec;
-        }
-        return rtf_ec_OK;
+        return ParseWideCharAsBytes(unit);
     }
     case rtf_kwd_Dest:
         return ChangeDest(static_cast<TRTFIDEST>(row.Index), row.DefParam);
@@ -482,10 +478,31 @@ TRVRTFErrorCode TRVRTFReader::ApplyUnicode(int value)
     if (FUnicodeFallback <= 0)
         return rtf_ec_OK;
     FCharsToSkip = FUnicodeFallback;
-    for (char c : UnicodeToAnsi(WideString(1, unit))) {
+    return ParseWideCharAsBytes(unit);
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseWideCharAsBytes(WideChar unit)
+{
+    for (char c : RVRTFUnicodeToAnsi(WideString(1, unit), DestinationCodePage())) {
         const TRVRTFErrorCode ec = ParseChar(static_cast<unsigned char>(c));
         if (ec != rtf_ec_OK)
             return ec;
     }
     return rtf_ec_OK;
+}
+
+unsigned TRVRTFReader::DestinationCodePage() const
+{
+    switch (FState->Destination) {
+    case rdsNorm:
+        return TextCodePage();
+    case rdsPNTextBefore:
+    case rdsPNTextAfter:
+        // The numbering's own font, else the text's, whose font it takes.
+        if (FMarkerProps && FMarkerProps->ExplicitProps.Has(rtfmp_FontIndex))
+            return FontCodePage(FMarkerProps->FontIndex);
+        return TextCodePage();
+    default:
+        return FCodePage;
+    }
 }
