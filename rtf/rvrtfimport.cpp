@@ -144,6 +144,16 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
         FHeldPosition = Stronger(FHeldPosition, position);
         return;
     }
+    if (ansi && ansi->empty() && position == rtf_ts_NewPara) {
+        if (FAfterRule && IsWrittenRule(false)) {
+            FAfterRule = false;
+            return;
+        }
+        if (IsWrittenRule(true)) {
+            InsertRule();
+            return;
+        }
+    }
     const bool wantUnicode =
         wide ? FProps->UnicodeMode() != rvruNoUnicode : FProps->UnicodeMode() == rvruOnlyUnicode;
     int styleNo = ReturnStyleNo(wantUnicode);
@@ -401,7 +411,47 @@ void TRVRTFImport::SetTarget(TCustomRVData* target)
     UpdateMarker();
     CloseMarker();
     FTarget = target;
+    FAfterRule = false;
     FHeldPosition = rtf_ts_ContinuePara;
+}
+
+// ---------------------------------------------------------------------------
+// Horizontal rules
+
+bool TRVRTFImport::IsWrittenRule(bool bordered) const
+{
+    const TRVRTFReaderState& state = FReader->State();
+    const TRVRTFCharProperties& chars = state.CharProps;
+    const TRVRTFParaProperties& para = state.ParaProps;
+    if (chars.Size != 3 || !chars.Style.Empty() || !chars.StyleEx.Empty() ||
+        chars.SScriptType != rtf_ss_Normal || para.LeftIndent != 0 || para.RightIndent != 0 ||
+        para.FirstIndent != 0 || para.SpaceBefore != 0 || para.SpaceAfter != 0 ||
+        para.ListOverrideIndex >= 0 || para.HasMarker())
+        return false;
+    if (!bordered)
+        return !para.HasBorder();
+    if (!para.HasBorder())
+        return false;
+    for (TRVRTFSide side : {rtf_side_Left, rtf_side_Top, rtf_side_Right}) {
+        const TRVRTFBorderSide* other = para.Border->Side(side);
+        if (other && other->BorderType != rtf_brdr_None)
+            return false;
+    }
+    const TRVRTFBorderSide* bottom = para.Border->Side(rtf_side_Bottom);
+    return bottom && bottom->BorderType == rtf_brdr_SingleThickness && bottom->Space == 0;
+}
+
+void TRVRTFImport::InsertRule()
+{
+    const TRVRTFBorderSide& bottom = *FReader->State().ParaProps.Border->Side(rtf_side_Bottom);
+    // The automatic colour is the rule's own default colour.
+    const TColor color = bottom.Color == rtfNoColor || bottom.Color == rtfAutoColor ? clNone : bottom.Color;
+    const int width = RVRTFClamp(Px(bottom.Width), 0, 255);
+    auto rule = std::make_unique<TRVBreakItemInfo>(FTarget, static_cast<uint8_t>(width), rvbsLine, color);
+    rule->ParaNo = 0;
+    AnsiString text;
+    InsertItem(text, std::move(rule), rtf_ts_NewPara, true);
+    FAfterRule = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -435,6 +485,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
 {
     position = Stronger(position, FHeldPosition);
     FHeldPosition = rtf_ts_ContinuePara;
+    FAfterRule = false;
     // What follows a page break starts the page's first paragraph.
     if (FPageBreak && item->StyleNo != rvsListMarker)
         position = rtf_ts_NewPara;

@@ -74,6 +74,15 @@ private:
     // The code page of the bytes of an ANSI text style.
     unsigned StyleCodePage(int styleNo) const;
 
+    // ---- Horizontal rules
+    // Whether the empty paragraph being ended is in the form our writer gives
+    // a horizontal rule (Bordered) or in that of the empty paragraph it
+    // writes after one: plain 3-point text, no indents, spacing or list, and
+    // a single bottom border with no space for the rule, no border after it.
+    bool IsWrittenRule(bool bordered) const;
+    // The rule of the current paragraph's bottom border.
+    void InsertRule();
+
     // ---- Placing items
     // The paragraph style of an item at Position: chosen for a new paragraph,
     // else the one of the paragraph it continues.
@@ -223,6 +232,9 @@ private:
     bool FFirstItem = true;
     bool FPageBreak = false;
     bool FAborted = false;
+    // The last item placed is a rule read from its paragraph: an empty
+    // paragraph right after it may be the one written with it.
+    bool FAfterRule = false;
     // The paragraph or line start of text that was dropped (hidden text), kept
     // for the next item.
     TRVRTFPosition FHeldPosition = rtf_ts_ContinuePara;

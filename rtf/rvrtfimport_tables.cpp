@@ -66,6 +66,7 @@ TRVRTFImport::TTableLevel::~TTableLevel() = default;
 
 void TRVRTFImport::ReaderTable(TRVRTFTableEventKind whatHappens)
 {
+    FAfterRule = false;
     switch (whatHappens) {
     case rvf_tbl_TableStart:
         TableStart();
