@@ -162,14 +162,18 @@ void TRTFBodyWriter::WriteText(int itemNo, int from, int to)
 
     const AnsiString text =
         to > from ? RVU_Copy(FRVData->GetItemText(itemNo), from, to - from, item->ItemOptions) : AnsiString();
-    const bool specialCode = FStyle->TextStyles()->Items(styleNo)->Options().Contains(rvteoRTFCode);
+    const TFontInfo* font = FStyle->TextStyles()->Items(styleNo);
+    const bool specialCode = font->Options().Contains(rvteoRTFCode);
     const unsigned codePage = FRVData->GetStyleCodePage(styleNo);
     const bool duplicate = FOptions.Contains(rvrtfDuplicateUnicode);
     if (item->ItemOptions.Contains(rvioUnicode)) {
         RVWriteUnicodeRTFStr(FStream, text, codePage, duplicate, specialCode);
-    } else if (!specialCode && HasHighBytes(text) && IsMultiByteCodePage(codePage)) {
+    } else if (!specialCode && HasHighBytes(text) && IsMultiByteCodePage(codePage) &&
+               font->Charset() != SYMBOL_CHARSET) {
         // Bytes of a multi-byte code page (UTF-8 above all) cannot be read
-        // back one by one: such text goes out as Unicode characters.
+        // back one by one: such text goes out as Unicode characters. A
+        // symbol font's bytes are glyph numbers of its own, whatever the
+        // code page of its character set says: they go out as bytes.
         RVWriteUnicodeRTFStr(FStream, RVU_AnsiToUnicode(codePage, text), codePage, duplicate, false);
     } else {
         RVWrite(&FStream, RVMakeRTFStr(text, specialCode));
