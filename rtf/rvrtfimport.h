@@ -115,6 +115,8 @@ private:
         std::unique_ptr<TRVTableItemInfo> RowBuffer;
         // The last row was ended by \row and nothing was read after it.
         bool RowEnded = false;
+        // The bookmarks read before the first row: the table's own.
+        std::vector<AnsiString> Bookmarks;
         bool AnyCellBorder = false, TableBorderAgrees = true, HaveTableBorder = false;
         bool PrivateWidths = false, HaveVSpacing = false, HaveHSpacing = false;
         int TableBorderType = 0, TableBorderTw = 0;
