@@ -398,6 +398,9 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
     TRVListLevel* bullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
     bullet->SetListType(rvlstBullet);
     bullet->SetFormatString("\xB7");
+    TRVListLevel* unicodeBullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
+    unicodeBullet->SetListType(rvlstUnicodeBullet);
+    unicodeBullet->SetFormatStringW(u"\u25CF");
     // Each paragraph: its marker when it is numbered, then its text with its checkpoint.
     struct TPara {
         const char* Text;
@@ -409,7 +412,7 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
         {"intro", -1, 0, 0, false, "top"},   {"first", 0, 0, 5, true, "first"},
         {"second", 0, 0, 1, false, nullptr}, {"nested", 0, 1, 1, false, "inner"},
         {"third", 0, 0, 1, false, nullptr},  {"dot", 1, 0, 1, false, "dot"},
-        {"end", -1, 0, 0, false, ""},
+        {"disc", 2, 0, 1, false, nullptr},   {"end", -1, 0, 0, false, ""},
     };
     for (const TPara& p : paras) {
         if (p.ListNo >= 0)
@@ -432,8 +435,7 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
         SCOPED_TRACE(i);
         const auto* want = dynamic_cast<TRVMarkerItemInfo*>(source.GetItem(i));
         const auto* got = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i));
-        if (want && got &&
-            sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0)->ListType() != rvlstBullet) {
+        if (want && got && want->ListNo == 0) {
             // Numbering: levels, start values, and the numbers shown.
             EXPECT_EQ(got->Level, want->Level);
             EXPECT_EQ(got->StartFrom, want->StartFrom);
@@ -444,6 +446,15 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
             const TRVListLevel* wantLevel = numbered->Levels()->Items(want->Level);
             EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
             EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
+        } else if (want && got) {
+            // Bullets: the kind and the character.
+            const TRVListLevel* gotLevel = Style.ListStyles()->Items(got->ListNo)->Levels()->Items(0);
+            const TRVListLevel* wantLevel = sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0);
+            EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
+            if (wantLevel->ListType() == rvlstUnicodeBullet)
+                EXPECT_EQ(gotLevel->FormatStringW(), wantLevel->FormatStringW());
+            else
+                EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
         }
         // The checkpoints stand on the same items with the same names.
         const TRVCPInfo* wantCP = source.GetItemCheckpoint(i);
