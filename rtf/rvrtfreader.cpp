@@ -69,6 +69,7 @@ void TRVRTFReader::Clear()
     FMarkerProps.reset();
     FCodePage = DefCodePage;
     FUnicodeFallback = 1;
+    FHighSurrogate = 0;
     FCharsToSkip = 0;
     FGroupLevel = 0;
     FTableLevel = 0;
@@ -384,6 +385,7 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
 
 TRVRTFErrorCode TRVRTFReader::ParseChar(unsigned char c)
 {
+    FHighSurrogate = 0;
     TRVRTFErrorCode ec = rtf_ec_OK;
     const bool binary = FState->InputState == risBin;
     if (binary) {

@@ -173,10 +173,13 @@ private:
     TRVRTFErrorCode ApplyPropChange_LOLevel(TRTFIPROP prop, int value);
     TRVRTFErrorCode ParseSpecialProperty(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyUnicode(int value);
-    // A character given by its UTF-16 unit where text of the current
-    // destination is read as bytes: those bytes, in the code page of the
-    // font the destination's text is shown in.
-    TRVRTFErrorCode ParseWideCharAsBytes(WideChar unit);
+    // Characters where text of the current destination is read as bytes:
+    // those bytes, in the code page of the font the destination's text is
+    // shown in.
+    TRVRTFErrorCode ParseWideCharAsBytes(const WideString& text);
+    // The same for one \u unit, the halves of a character beyond U+FFFF
+    // taken together.
+    TRVRTFErrorCode ParseUnicodeAsBytes(WideChar unit);
     unsigned DestinationCodePage() const;
     // A level text that holds \u characters gets its bytes from them, in
     // the code page of the level's font.
@@ -221,6 +224,8 @@ private:
 
     unsigned FCodePage = 0;
     int FUnicodeFallback = 1;
+    // The first half of a character read as bytes, waiting for the second.
+    WideChar FHighSurrogate = 0;
     int FCharsToSkip = 0;
     int FTableLevel = 0;
     int FPNSecLevel = 0;

@@ -37,7 +37,7 @@ TRVRTFErrorCode TRVRTFReader::TranslateKeyword(const std::string& keyword, int p
             return OutputWideChar(unit);
         if (row.Index != 0)
             return ParseChar(row.Index);
-        return ParseWideCharAsBytes(unit);
+        return ParseWideCharAsBytes(WideString(1, unit));
     }
     case rtf_kwd_Dest:
         return ChangeDest(static_cast<TRTFIDEST>(row.Index), row.DefParam);
@@ -465,25 +465,39 @@ TRVRTFErrorCode TRVRTFReader::ApplyUnicode(int value)
 {
     const WideChar unit = static_cast<WideChar>(static_cast<unsigned>(value) & 0xFFFFu);
     const TRTFrds destination = FState->Destination;
-    if (destination == rdsNorm) {
-        if (!OnNewUnicodeText)
-            return rtf_ec_OK; // the fallback characters are read as text
+    if ((destination == rdsNorm && OnNewUnicodeText) || destination == rdsListLevelText) {
         FCharsToSkip = FUnicodeFallback;
         return OutputWideChar(unit);
     }
-    if (destination == rdsListLevelText) {
-        FCharsToSkip = FUnicodeFallback;
-        return OutputWideChar(unit);
-    }
-    if (FUnicodeFallback <= 0)
+    // Text read as bytes takes the fallback characters that follow; where
+    // there are none (\uc0), or elsewhere, the character gives its own bytes.
+    if (destination == rdsNorm && FUnicodeFallback > 0)
         return rtf_ec_OK;
     FCharsToSkip = FUnicodeFallback;
-    return ParseWideCharAsBytes(unit);
+    return ParseUnicodeAsBytes(unit);
 }
 
-TRVRTFErrorCode TRVRTFReader::ParseWideCharAsBytes(WideChar unit)
+TRVRTFErrorCode TRVRTFReader::ParseUnicodeAsBytes(WideChar unit)
 {
-    for (char c : RVRTFUnicodeToAnsi(WideString(1, unit), DestinationCodePage())) {
+    // A character beyond U+FFFF comes as its two halves, converted together;
+    // a half without the other gives nothing.
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        FHighSurrogate = unit;
+        return rtf_ec_OK;
+    }
+    WideString text(1, unit);
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        if (FHighSurrogate == 0)
+            return rtf_ec_OK;
+        text.insert(text.begin(), FHighSurrogate);
+    }
+    FHighSurrogate = 0;
+    return ParseWideCharAsBytes(text);
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseWideCharAsBytes(const WideString& text)
+{
+    for (char c : RVRTFUnicodeToAnsi(text, DestinationCodePage())) {
         const TRVRTFErrorCode ec = ParseChar(static_cast<unsigned char>(c));
         if (ec != rtf_ec_OK)
             return ec;

@@ -117,6 +117,11 @@ TEST(RTFEscaping, UnicodeUnits)
     EXPECT_EQ(Write(Utf16(u"\u00E9"), 1252, true, false), "\\u233 \\'e9");
     // Two bytes in a double-byte code page: the skip count around them.
     EXPECT_EQ(Write(Utf16(u"\u4E2D"), 936, true, false), "\\uc2\\u20013 \\'d6\\'d0\\uc1 ");
+    // A character beyond U+FFFF: its ANSI text, converted whole, after its first half.
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 65001, true, false),
+              "\\uc4\\u-10179 \\'f0\\'9f\\'98\\'80\\uc0\\u-8704 \\uc1 ");
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 1252, true, false), "\\u-10179 ?\\uc0\\u-8704 \\uc1 ");
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 1252, false, false), "\\u-10179 \\u-8704 ");
     EXPECT_EQ(Write(AnsiString("A\0B", 3), 1252, false, false), "A") << "an odd last byte is ignored";
 }
 

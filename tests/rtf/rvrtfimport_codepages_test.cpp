@@ -7,6 +7,7 @@
 
 #include "document/rvuni.h"
 #include "platform/core/codepages.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tempdir.h"
@@ -197,6 +198,44 @@ TEST_F(TRTFImportTest, CharactersBecomeTheBytesOfTheirFont)
         EXPECT_FALSE(data.GetItem(0)->ItemOptions.Contains(rvioUnicode));
         EXPECT_EQ(data.GetItemText(0), c.Bytes);
     }
+}
+
+// Our own RTF of 8-bit text in UTF-8, of Unicode text with a character
+// beyond U+FFFF and of 8-bit Cyrillic reads back letter for letter whatever
+// the import takes as Unicode, written with or without ANSI copies of the
+// Unicode characters.
+TEST(RTFCodePages, OwnTextReadsBackInEveryUnicodeMode)
+{
+    RV_RegisterRTFImport();
+    SetACP(65001);
+    TRVStyle sourceStyle(nullptr);
+    TDocTestData source(&sourceStyle);
+    TFontInfos* fonts = sourceStyle.TextStyles();
+    fonts->Items(1)->SetUnicode(true);
+    fonts->Items(2)->SetCharset(RUSSIAN_CHARSET);
+    source.AddNL("caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80", 0, 0);
+    source.AddNLWTag(u"Gr\u00FC\u00DFe \u2013 \u0395\u03BB \U0001F600!", 1, 0, TRVTag());
+    source.AddNL("\xC6\xE6", 2, 0);
+    const std::string expected = Letters(source);
+    for (bool duplicate : {false, true}) {
+        source.RTFOptions = duplicate ? TRVRTFOptions{rvrtfDuplicateUnicode} : TRVRTFOptions{};
+        TMemoryStream rtf;
+        ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, 0));
+        for (TRVReaderUnicode unicode : {rvruNoUnicode, rvruMixed, rvruOnlyUnicode}) {
+            SCOPED_TRACE(std::string(duplicate ? "with" : "without") + " ANSI copies, unicode mode " +
+                         std::to_string(unicode));
+            TRVStyle style(nullptr);
+            TRVRTFReaderProperties props;
+            props.SetTextStyleMode(rvrsAddIfNeeded);
+            props.SetUnicodeMode(unicode);
+            TRTFTestData data(&style, &props);
+            rtf.SetPosition(0);
+            ASSERT_EQ(props.ReadFromStream(rtf, &data), rtf_ec_OK);
+            EXPECT_EQ(Letters(data), expected);
+        }
+    }
+    SetACP(0);
 }
 
 struct TScriptText {
