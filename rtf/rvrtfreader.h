@@ -45,7 +45,8 @@ using TRVRTFNotifyEvent = std::function<void(TRVRTFReader* sender)>;
 // the picture being read and the numbering being read. The listener reads the
 // current state and the tables while an event runs. Whether OnNewUnicodeText,
 // OnNewPicture and OnHeaderFooter are set changes what is read: without them
-// \u characters fall back to their replacement text, picture data is not
+// \u characters fall back to their replacement text (to their own bytes in
+// their font's code page where there is none), picture data is not
 // collected, and header and footer groups are skipped.
 class TRVRTFReader : public TComponent {
 public:
