@@ -162,14 +162,18 @@ void TRTFBodyWriter::WriteText(int itemNo, int from, int to)
 
     const AnsiString text =
         to > from ? RVU_Copy(FRVData->GetItemText(itemNo), from, to - from, item->ItemOptions) : AnsiString();
-    const bool specialCode = FStyle->TextStyles()->Items(styleNo)->Options().Contains(rvteoRTFCode);
+    const TFontInfo* font = FStyle->TextStyles()->Items(styleNo);
+    const bool specialCode = font->Options().Contains(rvteoRTFCode);
     const unsigned codePage = FRVData->GetStyleCodePage(styleNo);
     const bool duplicate = FOptions.Contains(rvrtfDuplicateUnicode);
     if (item->ItemOptions.Contains(rvioUnicode)) {
         RVWriteUnicodeRTFStr(FStream, text, codePage, duplicate, specialCode);
-    } else if (!specialCode && HasHighBytes(text) && IsMultiByteCodePage(codePage)) {
+    } else if (!specialCode && HasHighBytes(text) && IsMultiByteCodePage(codePage) &&
+               font->Charset() != SYMBOL_CHARSET) {
         // Bytes of a multi-byte code page (UTF-8 above all) cannot be read
-        // back one by one: such text goes out as Unicode characters.
+        // back one by one: such text goes out as Unicode characters. A
+        // symbol font's bytes are glyph numbers of its own, whatever the
+        // code page of its character set says: they go out as bytes.
         RVWriteUnicodeRTFStr(FStream, RVU_AnsiToUnicode(codePage, text), codePage, duplicate, false);
     } else {
         RVWrite(&FStream, RVMakeRTFStr(text, specialCode));
@@ -322,29 +326,46 @@ void RVWriteUnicodeRTFStr(TStream& stream, const AnsiString& s, unsigned codePag
 {
     AnsiString out;
     out.reserve(s.size() / 2);
+    auto unitAt = [&s](size_t i) {
+        return static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
+                                     (static_cast<unsigned char>(s[i + 1]) << 8));
+    };
+    auto appendUnit = [&out](uint16_t unit) {
+        out += "\\u";
+        out += std::to_string(static_cast<int16_t>(unit));
+        out += ' ';
+    };
     for (size_t i = 0; i + 1 < s.size(); i += 2) {
-        const auto unit = static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
-                                                (static_cast<unsigned char>(s[i + 1]) << 8));
+        const uint16_t unit = unitAt(i);
         if (unit >= 1 && unit <= 127) {
             AppendRTFChar(out, static_cast<char>(unit), specialCode);
             continue;
         }
+        // A character beyond U+FFFF is two units: its ANSI text, converted
+        // whole, follows the first, and the second has none.
+        const bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 3 < s.size() && unitAt(i + 2) >= 0xDC00 &&
+                          unitAt(i + 2) <= 0xDFFF;
         AnsiString ansi;
         if (duplicateUnicode) {
-            ansi = RVU_UnicodeToAnsi(codePage, s.substr(i, 2));
+            ansi = RVU_UnicodeToAnsi(codePage, s.substr(i, pair ? 4 : 2));
             if (ansi.size() != 1) {
                 out += "\\uc";
                 out += std::to_string(ansi.size());
             }
         }
-        out += "\\u";
-        out += std::to_string(static_cast<int16_t>(unit));
-        out += ' ';
-        if (duplicateUnicode) {
-            out += RVMakeRTFStr(ansi, false);
-            if (ansi.size() != 1)
-                out += "\\uc1 ";
+        appendUnit(unit);
+        if (!duplicateUnicode) {
+            if (pair)
+                appendUnit(unitAt(i += 2));
+            continue;
         }
+        out += RVMakeRTFStr(ansi, false);
+        if (pair) {
+            out += "\\uc0";
+            appendUnit(unitAt(i += 2));
+        }
+        if (ansi.size() != 1 || pair)
+            out += "\\uc1 ";
     }
     RVWrite(&stream, out);
 }

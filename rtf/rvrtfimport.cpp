@@ -2,7 +2,6 @@
 // reader, placing items by the continuation rule, page breaks, headers and
 // footers, and the hyperlinks of fields.
 #include "rtf/rvrtfimport.h"
-#include "rtf/rvrtffields.h"
 
 #include <algorithm>
 #include <utility>
@@ -145,6 +144,16 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
         FHeldPosition = Stronger(FHeldPosition, position);
         return;
     }
+    if (ansi && ansi->empty() && position == rtf_ts_NewPara) {
+        if (FAfterRule && IsWrittenRule(false)) {
+            FAfterRule = false;
+            return;
+        }
+        if (IsWrittenRule(true)) {
+            InsertRule();
+            return;
+        }
+    }
     const bool wantUnicode =
         wide ? FProps->UnicodeMode() != rvruNoUnicode : FProps->UnicodeMode() == rvruOnlyUnicode;
     int styleNo = ReturnStyleNo(wantUnicode);
@@ -152,25 +161,27 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
     item->BeforeLoading(rvlfRTF);
     bool styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
 
+    // The letters go into the style's code page; a style that cannot hold
+    // them gives way to a style that can.
+    auto toStyle = [&](const WideString& letters) {
+        if (!StyleHolds(styleNo, letters)) {
+            styleNo = StyleHoldingText(styleNo, letters, wantUnicode);
+            styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
+        }
+        return styleUnicode ? RVU_GetRawUnicode(letters)
+                            : RVRTFUnicodeToAnsi(letters, StyleCodePage(styleNo));
+    };
     AnsiString text;
     if (wide) {
-        text = styleUnicode ? RVU_GetRawUnicode(*wide) : FReader->UnicodeToAnsi(*wide);
+        text = toStyle(*wide);
     } else {
-        // The bytes are letters of the font's code page. A style of another
-        // code page gets them converted; one that cannot hold them gives way
-        // to a style that can.
-        const unsigned codePage = TextCodePage();
-        const unsigned styleCodePage = StyleCodePage(styleNo);
-        if (styleUnicode || (codePage != CP_SYMBOL && codePage != styleCodePage)) {
-            const WideString letters = FReader->AnsiToUnicode(*ansi, codePage);
-            if (!StyleHolds(styleNo, letters)) {
-                styleNo = StyleHoldingText(styleNo, letters, wantUnicode);
-                styleUnicode = FStyle->TextStyles()->Items(styleNo)->Unicode();
-            }
-            text = styleUnicode ? RVU_GetRawUnicode(letters) : WideToAnsi(letters, StyleCodePage(styleNo));
-        } else {
+        // The bytes are letters of the font's code page: a style of another
+        // code page gets them converted.
+        const unsigned codePage = FReader->TextCodePage();
+        if (styleUnicode || (codePage != CP_SYMBOL && codePage != StyleCodePage(styleNo)))
+            text = toStyle(FReader->AnsiToUnicode(*ansi, codePage));
+        else
             text = *ansi;
-        }
     }
     text = FTarget->ReplaceTabs(text, styleNo, false);
 
@@ -189,22 +200,6 @@ void TRVRTFImport::AddText(const AnsiString* ansi, const WideString* wide, TRVRT
         item->ItemOptions.Include(rvioUnicode);
     item->StyleNo = styleNo;
     InsertItem(text, std::move(item), position);
-}
-
-unsigned TRVRTFImport::TextCodePage() const
-{
-    const TRVRTFCharProperties& chars = FReader->State().CharProps;
-    // A font named by a field (SYMBOL) writes its character codes as they are
-    // when it is a symbol font, whatever the font table says of the run's font.
-    if (!chars.FontName.empty() && RVRTFIsSymbolFontName(chars.FontName))
-        return CP_SYMBOL;
-    const int fontIndex = chars.FontIndex;
-    const auto& fonts = FReader->FontTable().Items;
-    const int charset = fontIndex >= 0 && fontIndex < int(fonts.size()) ? fonts[fontIndex]->Charset : 1;
-    if (charset == SYMBOL_CHARSET)
-        return CP_SYMBOL;
-    // A font of the default character set writes in the document's code page.
-    return ResolveCodePage(charset == DEFAULT_CHARSET ? FReader->CodePage() : RVU_Charset2CodePage(charset));
 }
 
 unsigned TRVRTFImport::StyleCodePage(int styleNo) const
@@ -416,7 +411,47 @@ void TRVRTFImport::SetTarget(TCustomRVData* target)
     UpdateMarker();
     CloseMarker();
     FTarget = target;
+    FAfterRule = false;
     FHeldPosition = rtf_ts_ContinuePara;
+}
+
+// ---------------------------------------------------------------------------
+// Horizontal rules
+
+bool TRVRTFImport::IsWrittenRule(bool bordered) const
+{
+    const TRVRTFReaderState& state = FReader->State();
+    const TRVRTFCharProperties& chars = state.CharProps;
+    const TRVRTFParaProperties& para = state.ParaProps;
+    if (chars.Size != 3 || !chars.Style.Empty() || !chars.StyleEx.Empty() ||
+        chars.SScriptType != rtf_ss_Normal || para.LeftIndent != 0 || para.RightIndent != 0 ||
+        para.FirstIndent != 0 || para.SpaceBefore != 0 || para.SpaceAfter != 0 ||
+        para.ListOverrideIndex >= 0 || para.HasMarker())
+        return false;
+    if (!bordered)
+        return !para.HasBorder();
+    if (!para.HasBorder())
+        return false;
+    for (TRVRTFSide side : {rtf_side_Left, rtf_side_Top, rtf_side_Right}) {
+        const TRVRTFBorderSide* other = para.Border->Side(side);
+        if (other && other->BorderType != rtf_brdr_None)
+            return false;
+    }
+    const TRVRTFBorderSide* bottom = para.Border->Side(rtf_side_Bottom);
+    return bottom && bottom->BorderType == rtf_brdr_SingleThickness && bottom->Space == 0;
+}
+
+void TRVRTFImport::InsertRule()
+{
+    const TRVRTFBorderSide& bottom = *FReader->State().ParaProps.Border->Side(rtf_side_Bottom);
+    // The automatic colour is the rule's own default colour.
+    const TColor color = bottom.Color == rtfNoColor || bottom.Color == rtfAutoColor ? clNone : bottom.Color;
+    const int width = RVRTFClamp(Px(bottom.Width), 0, 255);
+    auto rule = std::make_unique<TRVBreakItemInfo>(FTarget, static_cast<uint8_t>(width), rvbsLine, color);
+    rule->ParaNo = 0;
+    AnsiString text;
+    InsertItem(text, std::move(rule), rtf_ts_NewPara, true);
+    FAfterRule = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -450,6 +485,7 @@ void TRVRTFImport::InsertItem(AnsiString& text, std::unique_ptr<TCustomRVItemInf
 {
     position = Stronger(position, FHeldPosition);
     FHeldPosition = rtf_ts_ContinuePara;
+    FAfterRule = false;
     // What follows a page break starts the page's first paragraph.
     if (FPageBreak && item->StyleNo != rvsListMarker)
         position = rtf_ts_NewPara;

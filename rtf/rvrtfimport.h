@@ -71,11 +71,17 @@ private:
     // Bookmarks after the last item: the first waits as the document's pending checkpoint.
     void PlaceLastCheckpoints();
     void SetTarget(TCustomRVData* target);
-    // The code page of ANSI text in the current font (the document's for a
-    // font of the default character set).
-    unsigned TextCodePage() const;
     // The code page of the bytes of an ANSI text style.
     unsigned StyleCodePage(int styleNo) const;
+
+    // ---- Horizontal rules
+    // Whether the empty paragraph being ended is in the form our writer gives
+    // a horizontal rule (Bordered) or in that of the empty paragraph it
+    // writes after one: plain 3-point text, no indents, spacing or list, and
+    // a single bottom border with no space for the rule, no border after it.
+    bool IsWrittenRule(bool bordered) const;
+    // The rule of the current paragraph's bottom border.
+    void InsertRule();
 
     // ---- Placing items
     // The paragraph style of an item at Position: chosen for a new paragraph,
@@ -109,6 +115,8 @@ private:
         std::unique_ptr<TRVTableItemInfo> RowBuffer;
         // The last row was ended by \row and nothing was read after it.
         bool RowEnded = false;
+        // The bookmarks read before the first row: the table's own.
+        std::vector<AnsiString> Bookmarks;
         bool AnyCellBorder = false, TableBorderAgrees = true, HaveTableBorder = false;
         bool PrivateWidths = false, HaveVSpacing = false, HaveHSpacing = false;
         int TableBorderType = 0, TableBorderTw = 0;
@@ -226,6 +234,9 @@ private:
     bool FFirstItem = true;
     bool FPageBreak = false;
     bool FAborted = false;
+    // The last item placed is a rule read from its paragraph: an empty
+    // paragraph right after it may be the one written with it.
+    bool FAfterRule = false;
     // The paragraph or line start of text that was dropped (hidden text), kept
     // for the next item.
     TRVRTFPosition FHeldPosition = rtf_ts_ContinuePara;

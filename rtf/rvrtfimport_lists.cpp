@@ -8,6 +8,7 @@
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
+#include "platform/core/codepages.h"
 #include "platform/core/sysutils.h"
 #include "rtf/rvrtfimport.h"
 
@@ -211,7 +212,13 @@ int TRVRTFImport::GetMarkerIndex(const TRVRTFMarkerProperties& marker)
 void TRVRTFImport::FillLevel97(TRVListLevel& level, const TRVRTFListLevel97& source) const
 {
     const bool bullet = source.ListType == rtf_pn_Bullet;
-    level.SetListType(bullet ? rvlstBullet : ListTypeOf(source.ListType));
+    // A bullet given as Unicode characters is a Unicode bullet, except in a
+    // symbol font, whose bullets are its bytes.
+    const bool unicodeBullet =
+        bullet && !source.TextW.empty() && FReader->FontCodePage(source.FontIndex) != CP_SYMBOL;
+    level.SetListType(unicodeBullet ? rvlstUnicodeBullet
+                      : bullet      ? rvlstBullet
+                                    : ListTypeOf(source.ListType));
     level.SetFormatString(LevelFormat(source.Text));
     level.SetFormatStringW(LevelFormat(source.TextW));
     level.SetLeftIndent(std::max(0, Px(source.LeftIndent)));

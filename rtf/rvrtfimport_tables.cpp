@@ -66,6 +66,7 @@ TRVRTFImport::TTableLevel::~TTableLevel() = default;
 
 void TRVRTFImport::ReaderTable(TRVRTFTableEventKind whatHappens)
 {
+    FAfterRule = false;
     switch (whatHappens) {
     case rvf_tbl_TableStart:
         TableStart();
@@ -121,6 +122,8 @@ void TRVRTFImport::TableStart()
     FRow = FCol = 0;
     TRVTableCellData* cell = BufferCell(*level, 0);
     cell->Clear();
+    // The bookmarks waiting for an item mark the place where the table stands.
+    level->Bookmarks.swap(FBookmarks);
     FTables.push_back(std::move(level));
     SetTarget(cell);
 }
@@ -190,13 +193,19 @@ void TRVRTFImport::TableEnd()
         // A page break read at the table's end belongs to what follows it.
         const bool pageBreak = FPageBreak;
         FPageBreak = false;
+        // The table takes its own bookmarks; those read after its last row
+        // wait for what follows it.
+        std::vector<AnsiString> after = std::move(FBookmarks);
+        FBookmarks = std::move(level->Bookmarks);
         AnsiString text;
         InsertItem(text, std::move(table), rtf_ts_NewPara);
+        FBookmarks.insert(FBookmarks.end(), after.begin(), after.end());
         FPageBreak = pageBreak;
         // The markers of its cells are counted once it stands in the document.
         if (FTables.empty())
             FTarget->AddMarkersInList(FLastInserted, FLastInserted);
-    }
+    } else
+        FBookmarks.insert(FBookmarks.begin(), level->Bookmarks.begin(), level->Bookmarks.end());
     if (!FTables.empty())
         FTables.back()->RowEnded = false;
 

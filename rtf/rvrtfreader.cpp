@@ -6,9 +6,12 @@
 #include <climits>
 #include <cstring>
 
+#include "document/rvuni.h"
 #include "platform/core/codepages.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/gdiobjects.h"
+#include "rtf/rvrtffields.h"
 
 namespace {
 
@@ -66,6 +69,7 @@ void TRVRTFReader::Clear()
     FMarkerProps.reset();
     FCodePage = DefCodePage;
     FUnicodeFallback = 1;
+    FHighSurrogate = 0;
     FCharsToSkip = 0;
     FGroupLevel = 0;
     FTableLevel = 0;
@@ -381,6 +385,7 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
 
 TRVRTFErrorCode TRVRTFReader::ParseChar(unsigned char c)
 {
+    FHighSurrogate = 0;
     TRVRTFErrorCode ec = rtf_ec_OK;
     const bool binary = FState->InputState == risBin;
     if (binary) {
@@ -506,11 +511,12 @@ TRVRTFErrorCode TRVRTFReader::OutputWideChar(WideChar w)
     } else if (FState->Destination == rdsListLevelText) {
         TRVRTFList97* list = FListTable.GetLastList();
         TRVRTFListLevel97* level = list ? list->GetLastLevel() : nullptr;
+        // The level's bytes are made from its characters when the level's
+        // font is known (LevelTextToBytes).
         if (level && w != 0) {
             if (level->TextW.empty())
                 level->TextW = AnsiToUnicode(level->Text, FCodePage);
             level->TextW += w;
-            level->Text += UnicodeToAnsi(WideString(1, w));
         }
     }
     return rtf_ec_OK;
@@ -610,20 +616,47 @@ WideString TRVRTFReader::AnsiToUnicode(const AnsiString& s, unsigned codePage) c
     return w;
 }
 
-AnsiString TRVRTFReader::UnicodeToAnsi(const WideString& w) const
+unsigned TRVRTFReader::FontCodePage(int fontIndex) const
 {
-    if (w.empty())
-        return AnsiString();
-    const int count = static_cast<int>(std::min<size_t>(w.size(), INT_MAX));
-    for (unsigned cp : {FCodePage, 0u}) {
-        const int size = WideCharToMultiByte(cp, 0, w.data(), count, nullptr, 0, "?", nullptr);
-        if (size > 0) {
-            AnsiString s(static_cast<size_t>(size), '\0');
-            if (WideCharToMultiByte(cp, 0, w.data(), count, &s[0], size, "?", nullptr) == size)
-                return s;
+    const auto& fonts = FFontTable.Items;
+    const int charset =
+        fontIndex >= 0 && fontIndex < int(fonts.size()) ? fonts[fontIndex]->Charset : int(DEFAULT_CHARSET);
+    if (charset == SYMBOL_CHARSET)
+        return CP_SYMBOL;
+    return ResolveCodePage(charset == DEFAULT_CHARSET ? FCodePage : RVU_Charset2CodePage(charset));
+}
+
+unsigned TRVRTFReader::TextCodePage() const
+{
+    const TRVRTFCharProperties& chars = FState->CharProps;
+    // A symbol font named by a field writes its character codes as they are,
+    // whatever the font table says of the run's font.
+    if (!chars.FontName.empty() && RVRTFIsSymbolFontName(chars.FontName))
+        return CP_SYMBOL;
+    return FontCodePage(chars.FontIndex);
+}
+
+AnsiString RVRTFUnicodeToAnsi(const WideString& text, unsigned codePage)
+{
+    if (codePage != CP_SYMBOL)
+        return WideToAnsi(text, codePage);
+    AnsiString bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned unit = text[i];
+        if (unit < 0x80)
+            bytes += static_cast<char>(unit);
+        else if (unit >= 0xF000 && unit <= 0xF0FF)
+            bytes += static_cast<char>(unit & 0xFF);
+        else if (unit == 0x2022)
+            bytes += '\xB7';
+        else {
+            // One '?' for a character of two units.
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF)
+                ++i;
+            bytes += '?';
         }
-        if (cp == 0)
-            break;
     }
-    return AnsiString(w.size(), '?');
+    return bytes;
 }

@@ -17,6 +17,12 @@
 
 class TStream;
 
+// UTF-16 text as the bytes a font of code page CodePage shows it with; a
+// character the code page lacks becomes '?'. CP_SYMBOL is the encoding of
+// symbol fonts: U+F0xx is the byte xx, the bullet U+2022 is 0xB7 (the
+// fonts' bullet), a character below U+0080 is its own byte.
+AnsiString RVRTFUnicodeToAnsi(const WideString& text, unsigned codePage);
+
 // Where a text run goes relative to the previous one.
 enum TRVRTFPosition { rtf_ts_ContinuePara, rtf_ts_NewLine, rtf_ts_NewPara };
 enum TRVRTFTableEventKind { rvf_tbl_TableStart, rvf_tbl_TableEnd, rvf_tbl_RowEnd, rvf_tbl_CellEnd };
@@ -39,7 +45,8 @@ using TRVRTFNotifyEvent = std::function<void(TRVRTFReader* sender)>;
 // the picture being read and the numbering being read. The listener reads the
 // current state and the tables while an event runs. Whether OnNewUnicodeText,
 // OnNewPicture and OnHeaderFooter are set changes what is read: without them
-// \u characters fall back to their replacement text, picture data is not
+// \u characters fall back to their replacement text (to their own bytes in
+// their font's code page where there is none), picture data is not
 // collected, and header and footer groups are skipped.
 class TRVRTFReader : public TComponent {
 public:
@@ -92,10 +99,17 @@ public:
     int GroupLevel() const { return FGroupLevel; }
     int TableLevel() const { return FTableLevel; }
 
-    // Code-page conversions of the reader (an unconvertible byte or
-    // character becomes '?', the others are kept).
+    // Bytes of a code page as UTF-16 (an unconvertible byte becomes '?', the
+    // others are kept).
     WideString AnsiToUnicode(const AnsiString& s, unsigned codePage) const;
-    AnsiString UnicodeToAnsi(const WideString& w) const;
+    // The code page of the bytes of text in font FontIndex of the font table:
+    // CP_SYMBOL for a font of the symbol character set, the document's code
+    // page for a font of the default character set or for no font, else the
+    // code page of the font's character set.
+    unsigned FontCodePage(int fontIndex) const;
+    // The code page of the text being read: CP_SYMBOL in a symbol font named
+    // by a field (SYMBOL), else that of the current font.
+    unsigned TextCodePage() const;
 
     // The deepest group nesting read; deeper input gives rtf_ec_StackOverflow.
     static constexpr int MaxGroupLevel = 1000;
@@ -160,6 +174,17 @@ private:
     TRVRTFErrorCode ApplyPropChange_LOLevel(TRTFIPROP prop, int value);
     TRVRTFErrorCode ParseSpecialProperty(TRTFIPROP prop, int value);
     TRVRTFErrorCode ApplyUnicode(int value);
+    // Characters where text of the current destination is read as bytes:
+    // those bytes, in the code page of the font the destination's text is
+    // shown in.
+    TRVRTFErrorCode ParseWideCharAsBytes(const WideString& text);
+    // The same for one \u unit, the halves of a character beyond U+FFFF
+    // taken together.
+    TRVRTFErrorCode ParseUnicodeAsBytes(WideChar unit);
+    unsigned DestinationCodePage() const;
+    // A level text that holds \u characters gets its bytes from them, in
+    // the code page of the level's font.
+    void LevelTextToBytes(TRVRTFListLevel97& level) const;
     // The colour-table entry, or false when the index is out of range.
     bool ColorOf(int index, TColor& color) const;
     int FontIndexOf(int number) const;
@@ -200,6 +225,8 @@ private:
 
     unsigned FCodePage = 0;
     int FUnicodeFallback = 1;
+    // The first half of a character read as bytes, waiting for the second.
+    WideChar FHighSurrogate = 0;
     int FCharsToSkip = 0;
     int FTableLevel = 0;
     int FPNSecLevel = 0;

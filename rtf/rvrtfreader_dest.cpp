@@ -371,7 +371,13 @@ TRVRTFErrorCode TRVRTFReader::EndGroupAction(TRTFrds dest)
         if (level) {
             CutLengthPrefix(level->Text);
             CutLengthPrefix(level->TextW);
+            LevelTextToBytes(*level);
         }
+        break;
+    case rdsListLevel:
+        // The level's font may follow its text.
+        if (level)
+            LevelTextToBytes(*level);
         break;
     case rdsListLevelNumbers:
         if (level)
@@ -381,6 +387,12 @@ TRVRTFErrorCode TRVRTFReader::EndGroupAction(TRTFrds dest)
         break;
     }
     return rtf_ec_OK;
+}
+
+void TRVRTFReader::LevelTextToBytes(TRVRTFListLevel97& level) const
+{
+    if (!level.TextW.empty())
+        level.Text = RVRTFUnicodeToAnsi(level.TextW, FontCodePage(level.FontIndex));
 }
 
 TRVRTFErrorCode TRVRTFReader::EndPicture()

@@ -32,16 +32,12 @@ TRVRTFErrorCode TRVRTFReader::TranslateKeyword(const std::string& keyword, int p
             return rtf_ec_OK; // the optional hyphen shows nothing
         return ParseChar(row.Index);
     case rtf_kwd_WideChar: {
-        if (FState->Destination == rdsNorm && OnNewUnicodeText)
-            return OutputWideChar(static_cast<WideChar>(row.DefParam));
+        const WideChar unit = static_cast<WideChar>(row.DefParam);
+        if ((FState->Destination == rdsNorm && OnNewUnicodeText) || FState->Destination == rdsListLevelText)
+            return OutputWideChar(unit);
         if (row.Index != 0)
             return ParseChar(row.Index);
-        for (char c : UnicodeToAnsi(WideString(1, static_cast<WideChar>(row.DefParam)))) {
-            const TRVRTFErrorCode ec = ParseChar(static_cast<unsigned char>(c));
-            if (ec != rtf_ec_OK)
-                return ec;
-        }
-        return rtf_ec_OK;
+        return ParseWideCharAsBytes(WideString(1, unit));
     }
     case rtf_kwd_Dest:
         return ChangeDest(static_cast<TRTFIDEST>(row.Index), row.DefParam);
@@ -469,23 +465,58 @@ TRVRTFErrorCode TRVRTFReader::ApplyUnicode(int value)
 {
     const WideChar unit = static_cast<WideChar>(static_cast<unsigned>(value) & 0xFFFFu);
     const TRTFrds destination = FState->Destination;
-    if (destination == rdsNorm) {
-        if (!OnNewUnicodeText)
-            return rtf_ec_OK; // the fallback characters are read as text
+    if ((destination == rdsNorm && OnNewUnicodeText) || destination == rdsListLevelText) {
         FCharsToSkip = FUnicodeFallback;
         return OutputWideChar(unit);
     }
-    if (destination == rdsListLevelText) {
-        FCharsToSkip = FUnicodeFallback;
-        return OutputWideChar(unit);
-    }
-    if (FUnicodeFallback <= 0)
+    // Text read as bytes takes the fallback characters that follow; where
+    // there are none (\uc0), or elsewhere, the character gives its own bytes.
+    if (destination == rdsNorm && FUnicodeFallback > 0)
         return rtf_ec_OK;
     FCharsToSkip = FUnicodeFallback;
-    for (char c : UnicodeToAnsi(WideString(1, unit))) {
+    return ParseUnicodeAsBytes(unit);
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseUnicodeAsBytes(WideChar unit)
+{
+    // A character beyond U+FFFF comes as its two halves, converted together;
+    // a half without the other gives nothing.
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        FHighSurrogate = unit;
+        return rtf_ec_OK;
+    }
+    WideString text(1, unit);
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        if (FHighSurrogate == 0)
+            return rtf_ec_OK;
+        text.insert(text.begin(), FHighSurrogate);
+    }
+    FHighSurrogate = 0;
+    return ParseWideCharAsBytes(text);
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseWideCharAsBytes(const WideString& text)
+{
+    for (char c : RVRTFUnicodeToAnsi(text, DestinationCodePage())) {
         const TRVRTFErrorCode ec = ParseChar(static_cast<unsigned char>(c));
         if (ec != rtf_ec_OK)
             return ec;
     }
     return rtf_ec_OK;
+}
+
+unsigned TRVRTFReader::DestinationCodePage() const
+{
+    switch (FState->Destination) {
+    case rdsNorm:
+        return TextCodePage();
+    case rdsPNTextBefore:
+    case rdsPNTextAfter:
+        // The numbering's own font, else the text's, whose font it takes.
+        if (FMarkerProps && FMarkerProps->ExplicitProps.Has(rtfmp_FontIndex))
+            return FontCodePage(FMarkerProps->FontIndex);
+        return TextCodePage();
+    default:
+        return FCodePage;
+    }
 }

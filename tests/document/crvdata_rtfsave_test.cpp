@@ -117,6 +117,11 @@ TEST(RTFEscaping, UnicodeUnits)
     EXPECT_EQ(Write(Utf16(u"\u00E9"), 1252, true, false), "\\u233 \\'e9");
     // Two bytes in a double-byte code page: the skip count around them.
     EXPECT_EQ(Write(Utf16(u"\u4E2D"), 936, true, false), "\\uc2\\u20013 \\'d6\\'d0\\uc1 ");
+    // A character beyond U+FFFF: its ANSI text, converted whole, after its first half.
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 65001, true, false),
+              "\\uc4\\u-10179 \\'f0\\'9f\\'98\\'80\\uc0\\u-8704 \\uc1 ");
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 1252, true, false), "\\u-10179 ?\\uc0\\u-8704 \\uc1 ");
+    EXPECT_EQ(Write(Utf16(u"\U0001F600"), 1252, false, false), "\\u-10179 \\u-8704 ");
     EXPECT_EQ(Write(AnsiString("A\0B", 3), 1252, false, false), "A") << "an odd last byte is ignored";
 }
 
@@ -311,16 +316,20 @@ TEST_F(RTFWriterTest, ListTablesLevelsAndOverrides)
 
 TEST_F(RTFWriterTest, TextInAMultiByteCodePageIsWrittenAsUnicode)
 {
-    // Style 0 is in the ANSI code page, which is UTF-8 here; style 1 in 1251.
+    // Style 0 is in the ANSI code page, which is UTF-8 here; style 1 in 1251;
+    // style 2 in a symbol font, whose bytes are its own.
     SetACP(65001);
     Style.TextStyles()->Items(1)->SetCharset(204);
+    Style.TextStyles()->Items(2)->SetCharset(SYMBOL_CHARSET);
     Data.AddNL("caf\xC3\xA9 \xE4\xB8\xAD", 0, 0);
     Data.AddNL("\xEF\xF0\xE8", 1, -1);
+    Data.AddNL("\xB7\x61\xE5", 2, -1);
     const AnsiString RTF = Save();
     SetACP(0);
     EXPECT_CONTAINS(RTF, "caf\\u233  \\u20013 ") << "a blank ends the control word, a blank follows";
     EXPECT_CONTAINS(RTF, "\\lang1049\\fs20\\cf2 \\'ef\\'f0\\'e8")
         << "a single-byte code page keeps its bytes";
+    EXPECT_CONTAINS(RTF, "\\'b7a\\'e5") << "a symbol font keeps its bytes";
 }
 
 TEST_F(RTFWriterTest, SelectionWritesItsPartAndTheMarkerOfItsParagraph)

@@ -7,6 +7,7 @@
 
 #include "document/rvuni.h"
 #include "platform/core/codepages.h"
+#include "tests/document/doctestdata.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tempdir.h"
@@ -119,6 +120,122 @@ TEST(RTFCodePages, AStyleThatCannotHoldTheLettersGivesWay)
         EXPECT_EQ(Letters(data), c.Expected);
         EXPECT_EQ(style.TextStyles()->Count(), c.Styles);
     }
+}
+
+// Characters given as \u (or as \bullet, \~ and the like) where the import
+// makes 8-bit text become the bytes of the font they are shown in: a symbol
+// font's bullet is 0xB7 (its bytes U+F0xx are xx), a font of a character set
+// takes that set's code page, whatever the document's code page is.
+TEST_F(TRTFImportTest, CharactersBecomeTheBytesOfTheirFont)
+{
+    const std::string fonts =
+        R"({\fonttbl{\f0\fcharset0 Arial;}{\f1\fcharset2 Symbol;}{\f2\fcharset204 Arial;})"
+        R"({\f3\fcharset161 Arial;}})";
+    auto bulletList = [&](const std::string& level) {
+        return R"({\rtf1\ansi\ansicpg0)" + fonts + R"({\*\listtable{\list{\listlevel)" + level +
+               R"(}\listid1}}{\*\listoverridetable{\listoverride\listid1\listoverridecount0\ls1}})"
+               R"(\pard\ls1 x\par})";
+    };
+    const struct {
+        const char* Name;
+        std::string Rtf;
+        const char* FormatString;
+    } levels[] = {
+        {"a bullet in a symbol font", bulletList(R"(\levelnfc23{\leveltext\'01\u8226 ?;}\f1)"), "\xB7"},
+        {"the symbol font's own code", bulletList(R"(\levelnfc23\f1{\leveltext\'01\u-3913 ?;})"), "\xB7"},
+        {"a bullet word in a symbol font", bulletList(R"(\levelnfc23{\leveltext\'01\bullet;}\f1)"), "\xB7"},
+        {"a dash after the number", bulletList(R"(\levelnfc0{\leveltext\'02\'00\u8212 ?;}\f0)"), "%0:s\x97"},
+        {"Greek after the number", bulletList(R"(\levelnfc0{\leveltext\'02\'00\u945 ?;}\f3)"), "%0:s\xE1"},
+        {"an old-style bullet",
+         R"({\rtf1\ansi\ansicpg0)" + fonts + R"({\*\pn\pnlvlblt\pnf1\pnindent0{\pntxtb\u8226 ?}}\f0 x\par})",
+         "\xB7"},
+    };
+    for (const auto& c : levels) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle style(nullptr);
+        TRVRTFReaderProperties props;
+        props.SetParaStyleMode(rvrsAddIfNeeded);
+        TRTFTestData data(&style, &props);
+        TStringStream stream(c.Rtf);
+        ASSERT_EQ(props.ReadFromStream(stream, &data), rtf_ec_OK);
+        ASSERT_EQ(style.ListStyles()->Count(), 1);
+        EXPECT_EQ(style.ListStyles()->Items(0)->Levels()->Items(0)->FormatString(), c.FormatString);
+    }
+
+    // Text runs: with no Unicode text wanted, with a style that takes no
+    // Unicode, and with a symbol style that keeps its bytes.
+    const struct {
+        const char* Name;
+        TRVReaderStyleMode Mode;
+        TRVReaderUnicode Unicode;
+        int SpecifiedCharset;
+        const char* Body;
+        const char* Bytes;
+    } runs[] = {
+        {"typographic words in a Latin font", rvrsUseClosest, rvruNoUnicode, 0, R"(\f0 a\bullet b\~c)",
+         "a\x95"
+         "b\xA0"
+         "c"},
+        {"a bullet word in a symbol font", rvrsUseSpecified, rvruNoUnicode, 2, R"(\f1 a\bullet b)",
+         "a\xB7"
+         "b"},
+        {"Cyrillic into a Cyrillic style", rvrsUseSpecified, rvruMixed, 204, R"(\f2 \u1046?\u1078?)",
+         "\xC6\xE6"},
+        {"Greek into a Greek style", rvrsUseSpecified, rvruMixed, 161, R"(\f3 \u945?)", "\xE1"},
+        {"Latin letters into a symbol style", rvrsUseSpecified, rvruNoUnicode, 2, R"(\f0 abc)", "abc"},
+    };
+    for (const auto& c : runs) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle style(nullptr);
+        style.TextStyles()->Items(0)->SetCharset(static_cast<TFontCharset>(c.SpecifiedCharset));
+        TRVRTFReaderProperties props;
+        props.SetTextStyleMode(c.Mode);
+        props.SetUnicodeMode(c.Unicode);
+        TRTFTestData data(&style, &props);
+        TStringStream stream(R"({\rtf1\ansi\ansicpg0)" + fonts + c.Body + "}");
+        ASSERT_EQ(props.ReadFromStream(stream, &data), rtf_ec_OK);
+        ASSERT_EQ(data.GetItemCount(), 1);
+        EXPECT_FALSE(data.GetItem(0)->ItemOptions.Contains(rvioUnicode));
+        EXPECT_EQ(data.GetItemText(0), c.Bytes);
+    }
+}
+
+// Our own RTF of 8-bit text in UTF-8, of Unicode text with a character
+// beyond U+FFFF and of 8-bit Cyrillic reads back letter for letter whatever
+// the import takes as Unicode, written with or without ANSI copies of the
+// Unicode characters.
+TEST(RTFCodePages, OwnTextReadsBackInEveryUnicodeMode)
+{
+    RV_RegisterRTFImport();
+    SetACP(65001);
+    TRVStyle sourceStyle(nullptr);
+    TDocTestData source(&sourceStyle);
+    TFontInfos* fonts = sourceStyle.TextStyles();
+    fonts->Items(1)->SetUnicode(true);
+    fonts->Items(2)->SetCharset(RUSSIAN_CHARSET);
+    source.AddNL("caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80", 0, 0);
+    source.AddNLWTag(u"Gr\u00FC\u00DFe \u2013 \u0395\u03BB \U0001F600!", 1, 0, TRVTag());
+    source.AddNL("\xC6\xE6", 2, 0);
+    const std::string expected = Letters(source);
+    for (bool duplicate : {false, true}) {
+        source.RTFOptions = duplicate ? TRVRTFOptions{rvrtfDuplicateUnicode} : TRVRTFOptions{};
+        TMemoryStream rtf;
+        ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, 0));
+        for (TRVReaderUnicode unicode : {rvruNoUnicode, rvruMixed, rvruOnlyUnicode}) {
+            SCOPED_TRACE(std::string(duplicate ? "with" : "without") + " ANSI copies, unicode mode " +
+                         std::to_string(unicode));
+            TRVStyle style(nullptr);
+            TRVRTFReaderProperties props;
+            props.SetTextStyleMode(rvrsAddIfNeeded);
+            props.SetUnicodeMode(unicode);
+            TRTFTestData data(&style, &props);
+            rtf.SetPosition(0);
+            ASSERT_EQ(props.ReadFromStream(rtf, &data), rtf_ec_OK);
+            EXPECT_EQ(Letters(data), expected);
+        }
+    }
+    SetACP(0);
 }
 
 struct TScriptText {

@@ -398,6 +398,9 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
     TRVListLevel* bullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
     bullet->SetListType(rvlstBullet);
     bullet->SetFormatString("\xB7");
+    TRVListLevel* unicodeBullet = sourceStyle.ListStyles()->Add()->Levels()->Add();
+    unicodeBullet->SetListType(rvlstUnicodeBullet);
+    unicodeBullet->SetFormatStringW(u"\u25CF");
     // Each paragraph: its marker when it is numbered, then its text with its checkpoint.
     struct TPara {
         const char* Text;
@@ -409,7 +412,7 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
         {"intro", -1, 0, 0, false, "top"},   {"first", 0, 0, 5, true, "first"},
         {"second", 0, 0, 1, false, nullptr}, {"nested", 0, 1, 1, false, "inner"},
         {"third", 0, 0, 1, false, nullptr},  {"dot", 1, 0, 1, false, "dot"},
-        {"end", -1, 0, 0, false, ""},
+        {"disc", 2, 0, 1, false, nullptr},   {"end", -1, 0, 0, false, ""},
     };
     for (const TPara& p : paras) {
         if (p.ListNo >= 0)
@@ -432,8 +435,7 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
         SCOPED_TRACE(i);
         const auto* want = dynamic_cast<TRVMarkerItemInfo*>(source.GetItem(i));
         const auto* got = dynamic_cast<TRVMarkerItemInfo*>(Data.GetItem(i));
-        if (want && got &&
-            sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0)->ListType() != rvlstBullet) {
+        if (want && got && want->ListNo == 0) {
             // Numbering: levels, start values, and the numbers shown.
             EXPECT_EQ(got->Level, want->Level);
             EXPECT_EQ(got->StartFrom, want->StartFrom);
@@ -444,6 +446,15 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
             const TRVListLevel* wantLevel = numbered->Levels()->Items(want->Level);
             EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
             EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
+        } else if (want && got) {
+            // Bullets: the kind and the character.
+            const TRVListLevel* gotLevel = Style.ListStyles()->Items(got->ListNo)->Levels()->Items(0);
+            const TRVListLevel* wantLevel = sourceStyle.ListStyles()->Items(want->ListNo)->Levels()->Items(0);
+            EXPECT_EQ(gotLevel->ListType(), wantLevel->ListType());
+            if (wantLevel->ListType() == rvlstUnicodeBullet)
+                EXPECT_EQ(gotLevel->FormatStringW(), wantLevel->FormatStringW());
+            else
+                EXPECT_EQ(gotLevel->FormatString(), wantLevel->FormatString());
         }
         // The checkpoints stand on the same items with the same names.
         const TRVCPInfo* wantCP = source.GetItemCheckpoint(i);
@@ -457,6 +468,99 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
     // The checkpoint after the last item waits for the next item as it did.
     ASSERT_NE(Data.NotAddedCP, nullptr);
     EXPECT_EQ(Data.NotAddedCP->Name, "after");
+}
+
+// Horizontal rules everywhere they can stand (first in the document, one
+// after another, before and inside tables, last in a cell and in the
+// document) read back as rules of their width and colour, each one item.
+TEST_F(TRTFImportTest, OwnRulesReadBackAsRules)
+{
+    TRVStyle sourceStyle{nullptr};
+    TTestRVData source(&sourceStyle);
+    source.AddBreakEx(3, rvbsLine, clRed);
+    source.AddNL("a", 0, 0);
+    source.AddNamedCheckpointExTag("rule", false, TRVTag());
+    source.AddBreak();
+    source.AddBreakEx(1, rvbsLine, clBlue);
+    source.AddNL("", 0, 0);
+    auto* table = new TRVTableItemInfo(1, 2, &source);
+    for (int c = 0; c < 2; ++c)
+        table->GetCells(0, c)->Clear();
+    table->GetCells(0, 0)->AddNL("x", 0, 0);
+    table->GetCells(0, 0)->AddBreakEx(2, rvbsLine, clGreen);
+    table->GetCells(0, 1)->AddBreak();
+    table->GetCells(0, 1)->AddNL("y", 0, 0);
+    source.AddItem(AnsiString(), table);
+    source.AddNL("z", 0, 0);
+    source.AddBreakEx(4, rvbsLine, clNone);
+    TMemoryStream stream;
+    ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, 0));
+    for (TRVReaderStyleMode mode : {rvrsUseClosest, rvrsAddIfNeeded}) {
+        SCOPED_TRACE(mode);
+        Data.Clear();
+        stream.SetPosition(0);
+        Props.SetTextStyleMode(mode);
+        Props.SetParaStyleMode(mode);
+        ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+        ASSERT_EQ(Summary(), "[hr]\na\n[hr]\n[hr]\n\n[1x2: x\n[hr] / [hr]\ny]\nz\n[hr]");
+        auto* got = dynamic_cast<TRVTableItemInfo*>(Data.GetItem(5));
+        ASSERT_NE(got, nullptr);
+        const struct {
+            TCustomRVData* Store;
+            int ItemNo;
+            int Width;
+            TColor Color;
+        } rules[] = {{&Data, 0, 3, clRed},  {&Data, 2, 1, clNone},
+                     {&Data, 3, 1, clBlue}, {got->GetCells(0, 0), 1, 2, clGreen},
+                     {&Data, 7, 4, clNone}, {got->GetCells(0, 1), 0, 1, clNone}};
+        for (const auto& rule : rules) {
+            SCOPED_TRACE(rule.ItemNo);
+            auto* item = dynamic_cast<TRVBreakItemInfo*>(rule.Store->GetItem(rule.ItemNo));
+            ASSERT_NE(item, nullptr);
+            EXPECT_EQ(item->LineWidth, rule.Width);
+            EXPECT_EQ(item->Color, rule.Color);
+            EXPECT_EQ(item->Style, rvbsLine);
+        }
+        const TRVCPInfo* checkpoint = Data.GetItemCheckpoint(2);
+        ASSERT_NE(checkpoint, nullptr);
+        EXPECT_EQ(checkpoint->Name, "rule");
+        ExpectStylesInRange();
+    }
+}
+
+// Empty paragraphs with borders that are not in the writer's form of a rule,
+// and empty paragraphs after a rule that are not the one written with it,
+// stay paragraphs.
+TEST_F(TRTFImportTest, OtherBorderedParagraphsStayParagraphs)
+{
+    const std::string rule = R"(\pard\plain\fs6\brdrb\brdrs\brdrw15\par\pard)";
+    const struct {
+        const char* Name;
+        std::string Body;
+        const char* Summary;
+    } cases[] = {
+        {"the writer's form", rule + R"(\par b)", "a\n[hr]\nb"},
+        {"another writer's copy of it",
+         R"(\pard\plain\ql\brdrt\brdrnone\brdrl\brdrnone\brdrb\brdrs\brdrw15\brdrcf1\brsp0\brdrr\brdrnone\fs6\par)"
+         R"(\pard\plain\fs6\par\pard\plain b)",
+         "a\n[hr]\nb"},
+        {"a bottom border at the text's size", R"(\pard\brdrb\brdrs\brdrw15\par b)", "a\n\nb"},
+        {"space between border and text", R"(\pard\plain\fs6\brdrb\brdrs\brdrw15\brsp20\par b)", "a\n\nb"},
+        {"a border above as well", R"(\pard\plain\fs6\brdrt\brdrs\brdrb\brdrs\brdrw15\par b)", "a\n\nb"},
+        {"a double border", R"(\pard\plain\fs6\brdrb\brdrdb\brdrw15\par b)", "a\n\nb"},
+        {"an indent", R"(\pard\plain\fs6\li360\brdrb\brdrs\brdrw15\par b)", "a\n\nb"},
+        {"bold", R"(\pard\plain\fs6\b\brdrb\brdrs\brdrw15\par b)", "a\n\nb"},
+        {"text in it", R"(\pard\plain\fs6\brdrb\brdrs\brdrw15 x\par b)", "a\nx\nb"},
+        {"an empty paragraph of its own after the rule", rule + R"(\par\par b)", "a\n[hr]\n\nb"},
+        {"a larger empty paragraph after the rule", rule + R"(\plain\par b)", "a\n[hr]\n\nb"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(std::string(R"({\rtf1 a\par)") + c.Body + "}"), rtf_ec_OK);
+        EXPECT_EQ(Summary(), c.Summary);
+    }
 }
 
 TEST_F(TRTFImportTest, BookmarksOfForeignDocumentsBecomeCheckpoints)

@@ -3,6 +3,8 @@
 // our own writer's tables read back.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/rvstyle_list.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tablegrid.h"
@@ -363,6 +365,50 @@ TEST_F(TRTFTableTest, OurOwnTablesReadBackEqual)
             EXPECT_TRUE(Style.TextStyles()->Items(gotStyle)->Style() ==
                         sourceStyle.TextStyles()->Items(wantStyle)->Style());
         }
+}
+
+// Checkpoints on tables, in their cells and on the items around them come
+// back on the same items: a bookmark before a table's first row is the
+// table's, one after its last row belongs to what follows.
+TEST_F(TRTFTableTest, CheckpointsAroundTablesStayOnTheirItems)
+{
+    TRVStyle sourceStyle(nullptr);
+    TTestRVData source(&sourceStyle);
+    source.AddNamedCheckpointExTag("before", false, TRVTag());
+    source.AddNL("before", 0, 0);
+    auto* table = new TRVTableItemInfo(1, 2, &source);
+    for (int c = 0; c < 2; ++c)
+        table->GetCells(0, c)->Clear();
+    table->GetCells(0, 0)->AddNamedCheckpointExTag("cell", false, TRVTag());
+    table->GetCells(0, 0)->AddNL("in", 0, 0);
+    TCustomRVData* inner = NestTables(table->GetCells(0, 1), 1);
+    inner->AddNamedCheckpointExTag("inner", false, TRVTag());
+    inner->AddNL("deep", 0, 0);
+    table->GetCells(0, 1)->SetCheckpointInfo(0, TRVTag(), "nested", false);
+    source.AddItem(AnsiString(), table);
+    source.SetCheckpointInfo(1, TRVTag(), "table", false);
+    source.AddNamedCheckpointExTag("after", false, TRVTag());
+    source.AddNL("after", 0, 0);
+    TMemoryStream rtf;
+    ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0));
+    rtf.SetPosition(0);
+    ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+    // Each item's checkpoint, tables opened.
+    std::function<std::string(TCustomRVData&)> names = [&](TCustomRVData& data) {
+        std::string out;
+        for (int i = 0; i < data.GetItemCount(); ++i) {
+            const TRVCPInfo* cp = data.GetItemCheckpoint(i);
+            out += (cp ? cp->Name : "-") + " ";
+            if (auto* t = dynamic_cast<TRVTableItemInfo*>(data.GetItem(i)))
+                for (int c = 0; c < t->Rows->GetColCount(); ++c)
+                    out += "(" + names(*t->GetCells(0, c)) + ") ";
+        }
+        return out;
+    };
+    ASSERT_EQ(names(source), "before table (cell ) (nested (inner ) ) after ");
+    EXPECT_EQ(names(Data), names(source));
+    EXPECT_EQ(Data.CPCount, 3);
 }
 
 // A table nested in a table that never ended a row comes out into the

@@ -180,6 +180,11 @@ const TPropCase PropCases[] = {
      }},
     {"UnicodeInFontTable", "{\\fonttbl{\\f0 A\\u66 ?C;}}",
      [](TRVRTFReader& r) { EXPECT_EQ(r.FontTable().Items[0]->Name, "ABC"); }},
+    {"UnicodeWithoutFallbackInFontTable", "\\ansicpg1252\\uc0{\\fonttbl{\\f0 A\\u233 C;}}",
+     [](TRVRTFReader& r) {
+         EXPECT_EQ(r.FontTable().Items[0]->Name, "A\xE9"
+                                                 "C");
+     }},
     {"CodePage", "\\ansicpg1251", [](TRVRTFReader& r) { EXPECT_EQ(r.CodePage(), 1251u); }},
 };
 

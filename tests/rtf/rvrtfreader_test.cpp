@@ -163,6 +163,14 @@ TEST(RTFReader, ByteThatDoesNotConvertKeepsTheRest)
     EXPECT_EQ(text[2], u'\u0411');
 }
 
+TEST(RTFReader, SymbolFontsTakeTheirOwnBytes)
+{
+    EXPECT_EQ(RVRTFUnicodeToAnsi(u"\u2022\uF0B7\uF061a 1", CP_SYMBOL), "\xB7\xB7"
+                                                                       "aa 1");
+    // A character the font has no byte for, one beyond U+FFFF among them.
+    EXPECT_EQ(RVRTFUnicodeToAnsi(u"\u03B1\U0001F600\uF100", CP_SYMBOL), "???");
+}
+
 TEST(RTFReader, ReadsAgainAfterClear)
 {
     TRTFRecorder recorder;

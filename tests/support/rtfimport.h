@@ -61,9 +61,9 @@ inline std::string RTFTableSummary(TRVTableItemInfo& table)
 
 // The document's items in a line: "\n" before an item that starts a
 // paragraph (not the first), "|" before one that starts a line, "#L.l" for a
-// marker of list L at level l, "[pic]" for a picture, "^" before an item with
-// a page break before it, a table as RTFTableSummary. Unicode text shows as
-// its ASCII bytes.
+// marker of list L at level l, "[pic]" for a picture, "[hr]" for a horizontal
+// rule, "^" before an item with a page break before it, a table as
+// RTFTableSummary. Unicode text shows as its ASCII bytes.
 inline std::string RTFSummary(TCustomRVData& data)
 {
     std::string out;
@@ -77,6 +77,8 @@ inline std::string RTFSummary(TCustomRVData& data)
             out += "#" + std::to_string(marker->ListNo) + "." + std::to_string(marker->Level);
         } else if (item->StyleNo == rvsPicture || item->StyleNo == rvsHotPicture) {
             out += "[pic]";
+        } else if (item->StyleNo == rvsBreak) {
+            out += "[hr]";
         } else if (auto* table = dynamic_cast<TRVTableItemInfo*>(item)) {
             out += RTFTableSummary(*table);
         } else {
