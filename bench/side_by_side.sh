@@ -48,12 +48,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of its own, free of other sessions.
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of its own: the server picks one no other server holds and names
+# it on the pipe once it accepts clients (-displayfd); -noreset keeps it from
+# resetting, and turning a client away, whenever its last client leaves.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/displayfd" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+display=
+read -r -t 30 display <"$work/displayfd" || true
+if [ -z "$display" ]; then
+    echo "Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=:$display
 HOME=$work openbox >/dev/null 2>&1 &
 pids+=($!)
 # glogg keeps its settings under the home folder: a fresh one for every run.

@@ -106,7 +106,7 @@ void ExpectUnderXvfb(const std::string& name, const std::string& expected)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty() || FindProgram("xwd").empty())
         GTEST_SKIP() << "xdotool or xwd is not installed";
-    const TXvfbRun run = RunUnderXvfb("KelvorE2EBurstChildTest." + name, 240);
+    const TXvfbRun run = RunUnderXvfb("KelvorE2EBurstChildTest." + name);
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));
@@ -238,7 +238,7 @@ TEST(KelvorE2EBurstChildTest, OversizedWindow)
         }
         return width > 0 && left >= 0 && top >= 0 && left + width <= 800 && top + height <= 600;
     };
-    WriteXvfbResult(WaitFor(fits, 5000) ? "fits 800x600"
-                                        : std::to_string(left) + "," + std::to_string(top) + " " +
-                                              std::to_string(width) + "x" + std::to_string(height));
+    WriteXvfbResult(WaitFor(fits, WaitDeadlineMs) ? "fits 800x600"
+                                                  : std::to_string(left) + "," + std::to_string(top) + " " +
+                                                        std::to_string(width) + "x" + std::to_string(height));
 }

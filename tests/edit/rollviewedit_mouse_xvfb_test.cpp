@@ -23,7 +23,7 @@ TEST(RollViewEditMouseXvfbTest, PointerAndKeysWorkTheEditorAsAUserWould)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty())
         GTEST_SKIP() << "xdotool is not installed";
-    const TXvfbRun run = RunUnderXvfb("RollViewEditMouseXvfbChildTest.*", 250);
+    const TXvfbRun run = RunUnderXvfb("RollViewEditMouseXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

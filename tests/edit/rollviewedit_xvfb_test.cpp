@@ -24,7 +24,7 @@ TEST(RollViewEditXvfbTest, TypedTextAndShortcutsReachTheDocument)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty())
         GTEST_SKIP() << "xdotool is not installed";
-    const TXvfbRun run = RunUnderXvfb("RollViewEditXvfbChildTest.*", 240);
+    const TXvfbRun run = RunUnderXvfb("RollViewEditXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));
@@ -90,7 +90,7 @@ TEST(RollViewEditXvfbTest, TheKeyboardsLanguageSwitchesTheTextStyle)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty() || FindProgram("setxkbmap").empty())
         GTEST_SKIP() << "xdotool or setxkbmap is not installed";
-    const TXvfbRun run = RunUnderXvfb("RollViewEditLangXvfbChildTest.*", 250);
+    const TXvfbRun run = RunUnderXvfb("RollViewEditLangXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

@@ -190,7 +190,7 @@ TEST(RTFPasteXvfbTest, RTFThatXclipOffersPastesAndWhatTheEditorCopiesReadsBack)
         GTEST_SKIP() << "LibreOffice is not installed";
     setenv("KELVOR_PASTE_RTF", dir.Write("paste.rtf", rtf).c_str(), 1);
     setenv("KELVOR_COPIED_RTF", dir.File("copied.rtf").c_str(), 1);
-    const TXvfbRun run = RunUnderXvfb("RTFPasteXvfbChildTest.*", 260);
+    const TXvfbRun run = RunUnderXvfb("RTFPasteXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

@@ -2,10 +2,14 @@
 #include "tests/support/e2eprocess.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -88,44 +92,120 @@ std::string OwnFolder()
     return path.substr(0, path.rfind('/'));
 }
 
-TXServer::TXServer()
+int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& program)
 {
-    const std::string xvfb = FindProgram("Xvfb");
+    pid = -1;
+    const std::string xvfb = program.empty() ? FindProgram("Xvfb") : program;
     int fds[2];
-    if (xvfb.empty() || pipe(fds) != 0)
-        return;
-    // Xvfb chooses a free display itself and names it on the pipe.
-    FPid = fork();
-    if (FPid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
+    if (xvfb.empty() || pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t parent = getpid();
+    pid = fork();
+    if (pid == 0) {
+        // Only calls that are safe after a fork until the exec.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
         dup2(null, 1);
         dup2(null, 2);
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-              "tcp", static_cast<char*>(nullptr));
+        // The server keeps no descriptor of the test's (CTest waits for the
+        // test's output to close) but the pipe it names its display on, as 3.
+        if (fds[1] == 3)
+            fcntl(3, F_SETFD, 0);
+        else
+            dup2(fds[1], 3);
+        for (int fd = 4; fd < 1024; ++fd)
+            close(fd);
+        execl(xvfb.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+              "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        pid = -1;
+        return -1;
+    }
+    // The server writes the display's number and a line end once it accepts
+    // clients; it ends the pipe without them when it fails.
     std::string number;
-    char c;
-    while (FPid > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
+    bool named = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitDeadlineMs);
+    while (!named) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0)
+            break;
+        pollfd ready{fds[0], POLLIN, 0};
+        const int polled = poll(&ready, 1, static_cast<int>(left));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        char c;
+        const ssize_t n = read(fds[0], &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (c == '\n')
+            named = !number.empty();
+        else if (c >= '0' && c <= '9' && number.size() < 9)
+            number += c;
+        else
+            break;
+    }
     close(fds[0]);
-    if (number.empty())
+    if (!named) {
+        StopXvfbServer(pid);
+        return -1;
+    }
+    return std::stoi(number);
+}
+
+void StopXvfbServer(pid_t& pid)
+{
+    if (pid <= 0)
         return;
-    FDisplay = ":" + number;
-    setenv("DISPLAY", FDisplay.c_str(), 1);
-    unsetenv("XAUTHORITY");
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    kill(pid, SIGTERM);
+    int status = 0;
+    ReapProgram(pid, status, WaitDeadlineMs);
+    pid = -1;
+}
+
+TXServer::TXServer()
+{
+    const int display = StartXvfbServer("1024x768x24", FPid);
+    if (display < 0)
+        return;
+    FDisplay = ":" + std::to_string(display);
+    SetVariable("DISPLAY", FDisplay.c_str());
+    SetVariable("XAUTHORITY", nullptr);
+    SetVariable("QT_QPA_PLATFORM", "xcb");
 }
 
 TXServer::~TXServer()
 {
-    if (FPid > 0) {
-        kill(FPid, SIGTERM);
-        waitpid(FPid, nullptr, 0);
+    StopXvfbServer(FPid);
+    for (auto saved = FSaved.rbegin(); saved != FSaved.rend(); ++saved) {
+        if (saved->Set)
+            setenv(saved->Name.c_str(), saved->Value.c_str(), 1);
+        else
+            unsetenv(saved->Name.c_str());
     }
+}
+
+void TXServer::SetVariable(const std::string& name, const char* value)
+{
+    const char* old = getenv(name.c_str());
+    FSaved.push_back({name, old != nullptr, old ? old : ""});
+    if (value)
+        setenv(name.c_str(), value, 1);
+    else
+        unsetenv(name.c_str());
 }
 
 std::vector<std::string> TXServer::Windows(const std::string& namePattern) const

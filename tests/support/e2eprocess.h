@@ -29,8 +29,26 @@ std::string ShellQuoted(const std::string& s);
 // The folder of the running test program.
 std::string OwnFolder();
 
+// Starts Xvfb (Program, or the one found on PATH when Program is empty) with a
+// screen of Screen ("WxHxD"). With
+// -displayfd the server picks a display that no other server holds and names it
+// only once it accepts clients, so that no display number is chosen beforehand
+// and no client connects too early; with -noreset it does not reset whenever its
+// last client leaves, which refuses a client that connects in that moment. The
+// server ends with the test program, however that ends (the parent-death
+// signal). The display's number (Pid: the server's process), or -1 (Pid -1)
+// when the server could not start or named no display within WaitDeadlineMs.
+int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& program = std::string());
+
+// Ends the server started by StartXvfbServer (when pid > 0): asks it to end,
+// kills it when it has not ended within WaitDeadlineMs, reaps it, sets pid -1.
+void StopXvfbServer(pid_t& pid);
+
 // An Xvfb server on a display it chooses itself (1024x768, 24 bits); DISPLAY
-// names it from construction on, and the toolkit's X11 platform is chosen.
+// names it from construction on (XAUTHORITY is unset and the toolkit's X11
+// platform is chosen), so that every program the test starts and every X tool
+// it runs reaches this server. The destructor stops and reaps the server and
+// gives the three variables their former values back.
 class TXServer {
 public:
     TXServer();
@@ -44,8 +62,17 @@ public:
     std::vector<std::string> Windows(const std::string& namePattern) const;
 
 private:
+    // An environment variable as it was before the server's.
+    struct TSavedVariable {
+        std::string Name;
+        bool Set = false;
+        std::string Value;
+    };
+    void SetVariable(const std::string& name, const char* value);
+
     pid_t FPid = -1;
     std::string FDisplay;
+    std::vector<TSavedVariable> FSaved;
 };
 
 // Kills the program at the end of the scope unless it was reaped (pid -1).

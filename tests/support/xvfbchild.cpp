@@ -1,9 +1,9 @@
-// Running a test program again on an Xvfb display: finding the server, a free
-// display, the child process and its report.
+// Running a test program again on an Xvfb display: finding the server, the
+// child process and its report.
 #include "tests/support/xvfbchild.h"
 
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,17 +17,8 @@ const char* const ChildVariable = "KELVOR_XVFB_CHILD";
 // The file the child writes its report to.
 const char* const ResultVariable = "KELVOR_XVFB_RESULT";
 
-bool Exists(const std::string& Path)
-{
-    struct stat info;
-    return stat(Path.c_str(), &info) == 0;
-}
-
-bool Running(pid_t Pid)
-{
-    int status = 0;
-    return waitpid(Pid, &status, WNOHANG) == 0;
-}
+// How long the child may run: its own waits each have WaitDeadlineMs.
+constexpr int ChildDeadlineMs = 4 * WaitDeadlineMs;
 
 } // namespace
 
@@ -50,48 +41,48 @@ std::string FindProgram(const std::string& Name)
     return std::string();
 }
 
-int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid)
+int StartXvfb(const std::string& Xvfb, int, pid_t& Pid)
 {
-    for (int display = FirstDisplay; display < FirstDisplay + 70; ++display) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(display) + "-lock"))
-            continue;
-        Pid = fork();
-        if (Pid == 0) {
-            const std::string name = ":" + std::to_string(display);
-            execl(Xvfb.c_str(), "Xvfb", name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (Pid < 0)
-            return -1;
-        if (WaitUntil([&] { return Exists(socket) || !Running(Pid); }, WaitDeadlineMs) && Exists(socket))
-            return display;
-        // Another server took the display first, or this one failed: try the next.
-        kill(Pid, SIGTERM);
-        waitpid(Pid, nullptr, 0);
+    if (Xvfb.empty()) {
+        Pid = -1;
+        return -1;
     }
-    return -1;
+    return StartXvfbServer("800x600x24", Pid, Xvfb);
 }
 
-TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay)
+TXvfbRun RunUnderXvfb(const std::string& Filter, int)
+{
+    return RunUnderXvfb(Filter);
+}
+
+TXvfbRun RunUnderXvfb(const std::string& Filter)
 {
     TXvfbRun run;
-    const std::string xvfb = FindProgram("Xvfb");
-    run.XvfbInstalled = !xvfb.empty();
+    run.XvfbInstalled = !FindProgram("Xvfb").empty();
     if (!run.XvfbInstalled)
         return run;
-    pid_t server = -1;
-    run.Display = StartXvfb(xvfb, FirstDisplay, server);
+    // The server and the child are ended and reaped on every way out.
+    struct TServerGuard {
+        pid_t Pid = -1;
+        ~TServerGuard() { StopXvfbServer(Pid); }
+    } server;
+    run.Display = StartXvfbServer("800x600x24", server.Pid);
     if (run.Display < 0)
         return run;
     const std::string resultFile = "/tmp/kelvor-xvfb-" + std::to_string(getpid()) + ".result";
     unlink(resultFile.c_str());
-    const pid_t child = fork();
+    const std::string display = ":" + std::to_string(run.Display);
+    const std::string filter = "--gtest_filter=" + Filter;
+    const pid_t parent = getpid();
+    pid_t child = fork();
+    TProgramGuard childGuard{child};
     if (child == 0) {
-        const std::string name = ":" + std::to_string(run.Display);
-        const std::string filter = "--gtest_filter=" + Filter;
-        setenv("DISPLAY", name.c_str(), 1);
+        // The child ends with this program, however that ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        setenv("DISPLAY", display.c_str(), 1);
+        unsetenv("XAUTHORITY");
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         setenv(ChildVariable, "1", 1);
         setenv(ResultVariable, resultFile.c_str(), 1);
@@ -100,14 +91,10 @@ TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay)
         _exit(127);
     }
     if (child > 0) {
-        run.Ended = WaitUntil([&] { return waitpid(child, &run.Status, WNOHANG) == child; }, 60000);
-        if (!run.Ended) {
-            kill(child, SIGKILL);
-            waitpid(child, &run.Status, 0);
-        }
+        run.Ended = ReapProgram(child, run.Status, ChildDeadlineMs);
+        child = -1;
     }
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    StopXvfbServer(server.Pid);
     std::getline(std::ifstream(resultFile), run.Result);
     unlink(resultFile.c_str());
     return run;

@@ -1,5 +1,5 @@
-// Tests on a real X server: the test program starts Xvfb on a free display and
-// runs itself again under it, on the toolkit's X11 platform, with a filter that
+// Tests on a real X server: the test program starts Xvfb, which picks a free
+// display itself, and runs itself again under it, on the toolkit's X11 platform, with a filter that
 // names the tests meant for the server. The child reports how far it got in a
 // result file that the parent reads once the child has ended. In the child, a
 // form's window is found and focused on the server, and xdotool works it as a
@@ -25,24 +25,31 @@ template <typename F> bool WaitFor(F done, int timeoutMs)
     return WaitUntil(done, timeoutMs);
 }
 
-// Starts the Xvfb program on the first free display of FirstDisplay and the 69
-// after it; the display's number (and the server's process in Pid), or -1.
+// Starts the Xvfb program with an 800x600 screen as StartXvfbServer does: the
+// server picks its display itself (FirstDisplay is not used; callers from
+// before keep compiling). The display's number (and the server's process in
+// Pid, to be ended with StopXvfbServer), or -1.
 int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid);
 
 // What became of the program run again under Xvfb.
 struct TXvfbRun {
     bool XvfbInstalled = false;
     int Display = -1;   // the server's display; -1 when none could be started
-    bool Ended = false; // the child finished within a minute (else it was killed)
+    bool Ended = false; // the child finished within two minutes (else it was killed)
     int Status = -1;    // the child's wait status
     std::string Result; // the first line the child reported (empty: none)
 };
 
-// Starts Xvfb when it is installed on a free display from FirstDisplay on, runs
-// this test program under it with --gtest_filter=Filter, waits for it for a
-// minute at most and stops the server. The child sees InXvfbChild() true and
-// reports through WriteXvfbResult; leak checks are off in it (the X libraries
-// keep caches for the process's life; leaks are checked offscreen).
+// Starts Xvfb when it is installed (an 800x600 screen on a display it picks
+// itself, see StartXvfbServer), runs this test program under it with
+// --gtest_filter=Filter, waits for it for two minutes at most and stops the
+// server; the server and the child end with this program whichever way it
+// ends. The child sees InXvfbChild() true, DISPLAY naming the server (for the
+// X tools it runs too) and reports through WriteXvfbResult; leak checks are
+// off in it (the X libraries keep caches for the process's life; leaks are
+// checked offscreen).
+TXvfbRun RunUnderXvfb(const std::string& Filter);
+// The same; FirstDisplay is not used (the server picks its display).
 TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay);
 
 // Success when a display started and the child ran to its end with exit code 0.

@@ -21,7 +21,7 @@ TEST(TableMouseXvfbTest, PointerAndKeysWorkATableAsAUserWould)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty())
         GTEST_SKIP() << "xdotool is not installed";
-    const TXvfbRun run = RunUnderXvfb("TableMouseXvfbChildTest.*", 260);
+    const TXvfbRun run = RunUnderXvfb("TableMouseXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

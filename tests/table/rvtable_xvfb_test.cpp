@@ -30,7 +30,7 @@ TEST(TableXvfbTest, TablesShowAsTheRecordingCanvasPaintsThem)
 {
     if (InXvfbChild())
         GTEST_SKIP() << "inside the server already";
-    const TXvfbRun run = RunUnderXvfb("TableXvfbChildTest.*", 240);
+    const TXvfbRun run = RunUnderXvfb("TableXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

@@ -25,7 +25,7 @@ TEST(InplaceDragXvfbTest, DragsBetweenControlsWorkAsAUserMakesThem)
         GTEST_SKIP() << "inside the server already";
     if (FindProgram("xdotool").empty())
         GTEST_SKIP() << "xdotool is not installed";
-    const TXvfbRun run = RunUnderXvfb("InplaceDragXvfbChildTest.*", 330);
+    const TXvfbRun run = RunUnderXvfb("InplaceDragXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

@@ -35,7 +35,7 @@ TEST(RollViewShapingXvfbTest, AnArabicLineShowsJoinedAsTheToolkitDrawsIt)
         GTEST_SKIP() << "inside the server already";
     if (InstalledFamilyFor(":lang=ar").empty())
         GTEST_SKIP() << "no installed font covers Arabic";
-    const TXvfbRun run = RunUnderXvfb("RollViewShapingXvfbChildTest.*", 240);
+    const TXvfbRun run = RunUnderXvfb("RollViewShapingXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));

@@ -80,7 +80,7 @@ TEST(XvfbSmokeTest, AWindowMapsAndTakesAClickOnARealServer)
     if (InXvfbChild())
         GTEST_SKIP() << "inside the server already";
     // The child reports how far it got: "clicked", or "no xtest".
-    const TXvfbRun run = RunUnderXvfb("XvfbChildTest.*", 90);
+    const TXvfbRun run = RunUnderXvfb("XvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));
@@ -125,7 +125,7 @@ TEST(XvfbSmokeTest, AScrollBarOnTheScreenShowsEveryMoveOfItsThumb)
 {
     if (InXvfbChild())
         GTEST_SKIP() << "inside the server already";
-    const TXvfbRun run = RunUnderXvfb("XvfbScrollChildTest.*", 120);
+    const TXvfbRun run = RunUnderXvfb("XvfbScrollChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));
