@@ -157,7 +157,7 @@ TEST(RollViewEditXvfbTest, TypedArabicKeepsTheCaretWhereItsLettersAreDrawn)
         GTEST_SKIP() << "xdotool or setxkbmap is not installed";
     if (InstalledFamilyFor(":lang=ar").empty())
         GTEST_SKIP() << "no installed font covers Arabic";
-    const TXvfbRun run = RunUnderXvfb("RollViewEditArabicXvfbChildTest.*", 260);
+    const TXvfbRun run = RunUnderXvfb("RollViewEditArabicXvfbChildTest.*");
     if (!run.XvfbInstalled)
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(ChildSucceeded(run));
