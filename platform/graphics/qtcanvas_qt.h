@@ -96,7 +96,8 @@ private:
     QPainter FPainter;
     int FPixelsPerInchX;
     int FPixelsPerInchY;
-    TQtFontData* FFontData = nullptr;
+    // The font drawn with, kept alive while the canvas uses it.
+    std::shared_ptr<TQtFontData> FFontData;
     uint64_t FFontVersion = ~0ull;
     // The glyphs of one face that a text run draws at a time, and the run
     // that hands them to the painter without a copy; kept so that drawing
