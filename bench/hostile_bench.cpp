@@ -5,7 +5,9 @@
 // painted and saved as RVF, RTF, HTML and text; tables nested 16 and 32 deep
 // saved and read as text and binary RVF and as RTF, and saved as HTML; RTF files of many run-length pictures
 // of the largest size, read, drawn and saved; RTF files that define tens of thousands of fonts and list
-// overrides, each used once; and Kelvor starting and closing with a thousand or two saved files. A plain
+// overrides, each used once; RTF documents naming 5,000 font sizes or 5,000 missing font names, laid out
+// and painted on the Qt canvas (the growth of the resident size they leave behind, in MB, is printed last
+// with the ratios); and Kelvor starting and closing with a thousand or two saved files. A plain
 // timing program (the best of a few runs of each case; the nested tables and Kelvor's start and exit are
 // timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike,
 // the nested tables and Kelvor's closing over spans of about the same length at both sizes);

@@ -46,10 +46,17 @@ std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideStr
 
 TQtFontData& TQtCanvas::CurrentFont()
 {
-    if (FFontData && FFontVersion == Font()->Version())
+    const TFont& f = *Font();
+    if (FFontData && FFontVersion == f.Version())
         return *FFontData;
-    FFontData = qtfontcache::FontFor(*Font());
-    FFontVersion = Font()->Version();
+    FFontVersion = f.Version();
+    TRealisedFor& r = FRealisedFor;
+    const bool bold = f.Style().Contains(fsBold), italic = f.Style().Contains(fsItalic);
+    if (FFontData && r.Height == f.Height() && r.Width == f.Width() && r.Bold == bold && r.Italic == italic &&
+        r.Pitch == f.Pitch() && r.Name == f.Name())
+        return *FFontData;
+    FFontData = qtfontcache::FontFor(f);
+    r = TRealisedFor{f.Name(), f.Height(), f.Width(), bold, italic, f.Pitch()};
     return *FFontData;
 }
 
