@@ -5,7 +5,9 @@
 // painted and saved as RVF, RTF, HTML and text; tables nested 16 and 32 deep
 // saved and read as text and binary RVF and as RTF, and saved as HTML; RTF files of many run-length pictures
 // of the largest size, read, drawn and saved; RTF files that define tens of thousands of fonts and list
-// overrides, each used once; and Kelvor starting and closing with a thousand or two saved files. A plain
+// overrides, each used once; RTF documents naming 5,000 font sizes or 5,000 missing font names, laid out
+// and painted on the Qt canvas (the growth of the resident size they leave behind, in MB, is printed last
+// with the ratios); and Kelvor starting and closing with a thousand or two saved files. A plain
 // timing program (the best of a few runs of each case; the nested tables and Kelvor's start and exit are
 // timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike,
 // the nested tables and Kelvor's closing over spans of about the same length at both sizes);
@@ -30,8 +32,10 @@
 #include "app/U_kelvor.h"
 #include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
 #include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
+#include "tests/fuzz/fuzz_document.h"
 #include "tests/support/tablestream.h"
 #include "tests/support/testtable.h"
 
@@ -428,6 +432,83 @@ double PictureCosts(double& peak)
 }
 
 // ---------------------------------------------------------------------------
+// Fonts
+
+// The resident size of the process now, in MB.
+double ResidentMB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A document laid out and painted on a Qt canvas (a bitmap's).
+class TQtCanvasDoc : public TFuzzFormattedData {
+public:
+    TQtCanvasDoc(TRVStyle* style, TCanvas* canvas) : TFuzzFormattedData(style), FCanvas(canvas) {}
+    TCanvas* GetCanvas() override { return FCanvas; }
+
+private:
+    TCanvas* FCanvas;
+};
+
+// A paragraph of Text at each of Count font sizes (half points from 2 up) or,
+// with Names, in each of Count font names the system does not have.
+std::string ManyFontsUsed(int count, bool names, const char* text)
+{
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}";
+    if (names)
+        for (int i = 1; i <= count; ++i)
+            rtf += "{\\f" + std::to_string(i) + "\\fswiss Face" + std::to_string(i) + ";}";
+    rtf += "}\n";
+    for (int i = 1; i <= count; ++i)
+        rtf += names ? "{\\f" + std::to_string(i) + "\\fs20 " + text + "\\par}\n"
+                     : "{\\fs" + std::to_string(i + 1) + " " + text + "\\par}\n";
+    return rtf + "}";
+}
+
+// Reads the RTF, lays it out and paints it screen by screen on a bitmap's
+// canvas; the growth of the resident size, in MB, from before the read to
+// after the document has gone.
+double FontGrowth(const std::string& rtf)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(FuzzDocumentWidth, FuzzScreenHeight);
+    // The toolkit and the fallback face are set up before the count starts.
+    bitmap.Canvas()->TextOut(0, 0, "Kelvor");
+    const double before = ResidentMB();
+    {
+        TRVStyle style(nullptr);
+        TQtCanvasDoc doc(&style, bitmap.Canvas());
+        TRVRTFReaderProperties props;
+        props.SetTextStyleMode(rvrsAddIfNeeded);
+        TStringStream in(rtf);
+        props.ReadFromStream(in, &doc);
+        doc.Format_(false, true, false, 0, nullptr, false, true);
+        for (int top = 0; top < doc.DocumentHeight; top += FuzzScreenHeight)
+            doc.PaintTo(bitmap.Canvas(), Rect(0, top, FuzzDocumentWidth, top + FuzzScreenHeight));
+    }
+    return ResidentMB() - before;
+}
+
+// The growth for 5,000 sizes and for 5,000 names, each printed; the larger.
+double FontCosts()
+{
+    RV_RegisterRTFImport();
+    const double sizes = FontGrowth(ManyFontsUsed(5000, false, "Kelvor"));
+    std::printf("fonts, 5,000 sizes each used for a word, laid out and painted: %.1f MB of growth\n", sizes);
+    const double names = FontGrowth(ManyFontsUsed(5000, true, "Kelvor"));
+    std::printf("fonts, 5,000 missing names each used for a word, laid out and painted: %.1f MB of growth\n",
+                names);
+    return std::max(sizes, names);
+}
+
+// ---------------------------------------------------------------------------
 // RTF
 
 // Fonts defined in the font table, each used once.
@@ -575,7 +656,7 @@ TKelvorCosts KelvorStartAndExit(const std::string& dir, int small, int large, in
 
 int main(int argc, char** argv)
 {
-    // hostile_bench [tables] [nested] [pictures] [rtf] [kelvor]: only those parts (all by default);
+    // hostile_bench [tables] [nested] [pictures] [rtf] [fonts] [kelvor]: only those parts (all by default);
     // the nested tables are a part of the tables.
     const auto part = [&](const char* name) {
         if (argc < 2)
@@ -610,6 +691,7 @@ int main(int argc, char** argv)
     double pictures = 0, picturesPeak = 0;
     if (part("pictures"))
         pictures = PictureCosts(picturesPeak);
+    const double fonts = part("fonts") ? FontCosts() : 0;
     double start = 0;
     double closing = 0;
     if (part("kelvor")) {
@@ -653,6 +735,8 @@ int main(int argc, char** argv)
     }
     if (part("rtf"))
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
+    if (part("fonts"))
+        std::printf("fonts resident growth, worst of 5,000 sizes and 5,000 names, MB: %.1f\n", fonts);
     if (part("kelvor")) {
         std::printf("kelvor start cost 2000/1000 files: %.2f\n", start);
         std::printf("kelvor exit cost 2000/1000 files: %.2f\n", closing);

@@ -9,6 +9,7 @@
 #include "platform/controls/menus.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/colors.h"
+#include "platform/core/typinfo.h"
 #include "platform/graphics/gdiobjects.h"
 
 // ---------------------------------------------------------------------------
@@ -73,6 +74,58 @@ void TSizeConstraints::Changed()
 // ---------------------------------------------------------------------------
 // TControl
 
+// ---------------------------------------------------------------------------
+// Anchors
+
+void TControl::UpdateAnchorRules()
+{
+    FOriginalParentSize = TSize{0, 0};
+    if (!Anchored() || !FParent)
+        return;
+    TRect client = FParent->ClientRect();
+    FParent->AdjustClientRect(client);
+    FOriginalParentSize = TSize{client.Width(), client.Height()};
+    // Across and down alike: the distance to the far side when anchored
+    // there, else the centre.
+    FAnchorRules.X = FAnchors.Contains(akRight) ? client.Width() - (FLeft + FWidth) : FLeft + FWidth / 2;
+    FAnchorRules.Y = FAnchors.Contains(akBottom) ? client.Height() - (FTop + FHeight) : FTop + FHeight / 2;
+}
+
+namespace {
+
+// One axis of an anchored control: its start and extent in a parent of
+// Size, from the rule measured in a parent of Original.
+void AnchorAxis(bool nearSide, bool farSide, int rule, int original, int size, int& start, int& extent)
+{
+    if (farSide) {
+        if (nearSide)
+            extent = size - rule - start;
+        else
+            start = size - rule - extent;
+    } else if (!nearSide && original > 0) {
+        start = static_cast<int>(int64_t(rule) * size / original) - extent / 2;
+    }
+}
+
+} // namespace
+
+void TControl::AnchorTo(const TSize& parentSize)
+{
+    if (!Anchored() || FAlign != alNone || !FParent)
+        return;
+    int left = FLeft, top = FTop, width = FWidth, height = FHeight;
+    AnchorAxis(FAnchors.Contains(akLeft), FAnchors.Contains(akRight), FAnchorRules.X, FOriginalParentSize.cx,
+               parentSize.cx, left, width);
+    AnchorAxis(FAnchors.Contains(akTop), FAnchors.Contains(akBottom), FAnchorRules.Y, FOriginalParentSize.cy,
+               parentSize.cy, top, height);
+    FAnchorMove = true;
+    SetBounds(left, top, width, height);
+    FAnchorMove = false;
+}
+
+// ---------------------------------------------------------------------------
+// TControl
+
 TControl::TControl(TComponent* aOwner)
     : TComponent(aOwner), FConstraints(std::make_unique<TSizeConstraints>()), FColor(clWindow),
       FFont(std::make_unique<TFont>())
@@ -113,6 +166,8 @@ bool TControl::StoreBounds(int aLeft, int aTop, int aWidth, int aHeight)
     FTop = aTop;
     FWidth = aWidth;
     FHeight = aHeight;
+    if (!FAnchorMove)
+        UpdateAnchorRules();
     return true;
 }
 
@@ -166,6 +221,14 @@ void TControl::SetAlign(TAlign value)
         return;
     FAlign = value;
     RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors value)
+{
+    if (FAnchors == value)
+        return;
+    FAnchors = value;
+    UpdateAnchorRules();
 }
 
 void TControl::RequestAlign()
@@ -266,7 +329,26 @@ void TControl::SetCtl3D(bool value)
     if (FCtl3D == value)
         return;
     FCtl3D = value;
+    FParentCtl3D = false;
     Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TControl::SetParentCtl3D(bool value)
+{
+    if (FParentCtl3D == value)
+        return;
+    FParentCtl3D = value;
+    if (value && FParent)
+        Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
+void TControl::CMParentCtl3DChanged(TMessage&)
+{
+    if (!FParentCtl3D || !FParent)
+        return;
+    // Taking the parent's value keeps the control following it.
+    SetCtl3D(FParent->Ctl3D());
+    FParentCtl3D = true;
 }
 
 void TControl::SetCursor(TCursor value)
@@ -353,7 +435,7 @@ void TControl::WndProc(TMessage& message)
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (FDragMode == dmAutomatic && !Dragging()) {
+        if (FDragMode == dmAutomatic && FDragKind == dkDrag && !Dragging()) {
             // The press begins a drag, which goes once the pointer moves.
             BeginDrag(false);
             return;
@@ -400,6 +482,9 @@ void TControl::Dispatch(TMessage& message)
         break;
     case CM_PARENTCOLORCHANGED:
         CMParentColorChanged(message);
+        break;
+    case CM_PARENTCTL3DCHANGED:
+        CMParentCtl3DChanged(message);
         break;
     case CM_FONTCHANGED:
         FontChanged();

@@ -28,6 +28,23 @@ using HPALETTE = uint32_t;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// The sides of its parent's client area that a control keeps its distance to
+// when the parent's size changes (Anchors).
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+struct TAnchors {
+    uint8_t Bits = 0;
+
+    TAnchors() = default;
+    TAnchors(std::initializer_list<TAnchorKind> kinds)
+    {
+        for (TAnchorKind k : kinds)
+            Bits = static_cast<uint8_t>(Bits | (1u << k));
+    }
+    bool Contains(TAnchorKind k) const { return (Bits >> k) & 1; }
+    bool operator==(const TAnchors& o) const { return Bits == o.Bits; }
+    bool operator!=(const TAnchors& o) const { return Bits != o.Bits; }
+};
+
 // Border styles of controls (bsNone, bsSingle) and forms (all).
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
@@ -71,6 +88,9 @@ using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, 
 
 // Drag and drop between controls of the program.
 enum TDragMode { dmManual, dmAutomatic };
+// What a drag of the control is: drag and drop, or docking, which controls
+// here do not do (a control of dkDock begins no drag).
+enum TDragKind { dkDrag, dkDock };
 // Where a drag is in respect of the control asked (OnDragOver).
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
@@ -111,6 +131,7 @@ using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x
 class TSizeConstraints : public TPersistent {
 public:
     const char* ClassName() const override { return "TSizeConstraints"; }
+    const TPropertyTable* PropertyTable() const override;
     void Assign(const TPersistent* source) override;
     int MinWidth() const { return FMinWidth; }
     int MinHeight() const { return FMinHeight; }
@@ -148,11 +169,17 @@ struct TCreateParams {
 // all of them share. A control is owned by its owner component and belongs to its
 // parent, which frees it when the parent goes (a control freed first leaves its
 // parent). Bounds are in the parent's client coordinates.
+//
+// Published (component streams): Align, Anchors, Constraints, Ctl3D (stored
+// while it does not follow the parent's), DragKind, DragMode, Enabled,
+// HelpContext, ParentCtl3D, ShowHint and Visible, each written only when it
+// differs from its default.
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* aOwner);
     ~TControl() override;
     const char* ClassName() const override { return "TControl"; }
+    const TPropertyTable* PropertyTable() const override;
 
     TWinControl* Parent() const { return FParent; }
     virtual void SetParent(TWinControl* aParent);
@@ -182,6 +209,15 @@ public:
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign value);
     TSizeConstraints* Constraints() const { return FConstraints.get(); }
+    // A control that is not aligned keeps its distances to the anchored sides
+    // of its parent's client area, measured when its bounds, its anchors or
+    // its parent were last set: anchored left and right it stretches with the
+    // parent (top and bottom likewise), anchored right only it moves with the
+    // right side; anchored on neither side of an axis, its centre keeps its
+    // place in proportion to the parent's size on that axis. Default
+    // [akLeft, akTop]: the control stays where it is.
+    TAnchors Anchors() const { return FAnchors; }
+    void SetAnchors(TAnchors value);
 
     // ---- State and looks
     bool Visible() const { return FVisible; }
@@ -199,7 +235,14 @@ public:
     bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool value);
     bool Ctl3D() const { return FCtl3D; }
+    // A Ctl3D set on the control itself stops it following its parent's.
     void SetCtl3D(bool value);
+    // The control takes its parent's Ctl3D, and follows its changes (default).
+    bool ParentCtl3D() const { return FParentCtl3D; }
+    void SetParentCtl3D(bool value);
+    // The number of the control's topic in the program's help; nothing here shows help.
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int value) { FHelpContext = value; }
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor value);
     const AnsiString& Caption() const { return FText; }
@@ -252,7 +295,10 @@ public:
     TDragMode DragMode() const { return FDragMode; }
     // dmAutomatic: a left-button press begins a drag (no OnMouseDown then).
     void SetDragMode(TDragMode value) { FDragMode = value; }
-    // Begins a drag from this control (OnStartDrag first). Immediate: the drag
+    TDragKind DragKind() const { return FDragKind; }
+    void SetDragKind(TDragKind value) { FDragKind = value; }
+    // Begins a drag from this control (OnStartDrag first), unless its DragKind
+    // is dkDock. Immediate: the drag
     // goes with the pointer's next move while the left button is down;
     // otherwise once the pointer has moved more than Threshold pixels (-1:
     // the desktop's drag distance). Released before that, the drag ends
@@ -324,6 +370,7 @@ protected:
     void WMCancelMode(TMessage& message);
     void CMParentFontChanged(TMessage& message);
     void CMParentColorChanged(TMessage& message);
+    void CMParentCtl3DChanged(TMessage& message);
 
     // Raises OnMouseDown etc. with the message's point and flags.
     void DoMouseDown(const TMessage& message, TMouseButton button, TShiftState shift);
@@ -343,8 +390,21 @@ protected:
 private:
     void ParentFontChangedNotify();
     void FontChange(TObject* sender);
+    // Measures the distances that the anchors keep, against the parent's client area now.
+    void UpdateAnchorRules();
+    // Places the control by its anchors in a parent client area of that size.
+    void AnchorTo(const TSize& parentSize);
+    bool Anchored() const { return FAnchors != TAnchors{akLeft, akTop}; }
 
     TAlign FAlign = alNone;
+    TAnchors FAnchors{akLeft, akTop};
+    // What the anchors keep on each axis (X across, Y down): the distance to
+    // the far side when anchored there, else the centre; and the parent's
+    // client size they were measured against.
+    TPoint FAnchorRules;
+    TSize FOriginalParentSize{0, 0};
+    // Set while the anchors move the control: that is not a new place to keep.
+    bool FAnchorMove = false;
     std::unique_ptr<TSizeConstraints> FConstraints;
     bool FVisible = true;
     bool FEnabled = true;
@@ -354,6 +414,8 @@ private:
     bool FParentFont = true;
     bool FSettingParentFont = false;
     bool FCtl3D = true;
+    bool FParentCtl3D = true;
+    int FHelpContext = 0;
     TCursor FCursor = crDefault;
     AnsiString FText;
     AnsiString FHint;
@@ -363,6 +425,7 @@ private:
     TControlState FControlState = 0;
     int FWheelAccumulator = 0;
     TDragMode FDragMode = dmManual;
+    TDragKind FDragKind = dkDrag;
 };
 
 // A control with a window: it holds child controls, can have the keyboard focus,

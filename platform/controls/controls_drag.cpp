@@ -255,7 +255,8 @@ bool DeliverControlDrag(TWinControl* control, QWidget* client, QEvent* event)
 
 void TControl::BeginDrag(bool immediate, int threshold)
 {
-    if (GDrag || !dynamic_cast<TWinControl*>(this))
+    // A docking drag is not done here: such a control begins none.
+    if (GDrag || FDragKind == dkDock || !dynamic_cast<TWinControl*>(this))
         return;
     auto session = std::make_unique<TDragSession>();
     session->Source = this;

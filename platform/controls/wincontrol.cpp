@@ -201,11 +201,13 @@ void TWinControl::InsertControl(TControl* aControl)
         throw EInvalidOperation("A control cannot have itself as its parent");
     FControls.push_back(aControl);
     aControl->FParent = this;
+    aControl->UpdateAnchorRules();
     auto* win = dynamic_cast<TWinControl*>(aControl);
     if (win)
         InsertTabOrder(win);
     aControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     aControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    aControl->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
     if (win)
         win->UpdateControlState();
     AlignControl(aControl);
@@ -493,7 +495,11 @@ void TWinControl::WMSetCursor(TMessage& message)
     message.Result = 1;
 }
 
-void TWinControl::CMCtl3DChanged(TMessage&) {}
+void TWinControl::CMCtl3DChanged(TMessage&)
+{
+    for (TControl* child : std::vector<TControl*>(FControls))
+        child->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
 
 void TWinControl::NotifyChildrenFontChanged()
 {

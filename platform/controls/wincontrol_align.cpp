@@ -1,7 +1,8 @@
 // Alignment of child controls: alTop, alBottom, alLeft, alRight and alClient
 // children take the edges of the parent's client area in that order; within one
 // alignment they keep their positions' order, and the control whose change asked
-// for the alignment goes before those level with it.
+// for the alignment goes before those level with it. Then the controls that are
+// not aligned are placed by their anchors.
 #include <algorithm>
 
 #include "platform/controls/controls.h"
@@ -97,6 +98,7 @@ void TWinControl::AdjustClientRect(TRect&) const {}
 void TWinControl::AlignControls(TControl* aControl, TRect& rect)
 {
     AdjustClientRect(rect);
+    const TSize clientSize{rect.Width(), rect.Height()};
     // Within one alignment the controls go by their positions: top and left
     // edges ascending, with the asking control and then the others in list
     // order before those level with them; bottom and right edges descending,
@@ -140,4 +142,8 @@ void TWinControl::AlignControls(TControl* aControl, TRect& rect)
             ++FAlignSteps;
         }
     }
+    // The controls that are not aligned keep what their anchors measured
+    // (placing one changes no list here: its own alignment request waits).
+    for (TControl* control : FControls)
+        control->AnchorTo(clientSize);
 }

@@ -1,6 +1,7 @@
 // TEncodedImage: the bytes and pixels that JPEG and PNG pictures share.
 #include "platform/graphics/encodedimage.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 #include "platform/core/streams.h"
@@ -73,8 +74,17 @@ void TEncodedImage::AssignTo(TPersistent* dest) const
     if (auto bitmap = dynamic_cast<TBitmap*>(dest)) {
         TBitmap decoded;
         decoded.SetPixelFormat(BitmapFormat());
-        if (!Empty())
-            decoded.SetPixels(Pixels());
+        if (!Empty()) {
+            const TPixelBuffer& pixels = Pixels();
+            if (pixels.Height == FHeight) {
+                decoded.SetPixels(pixels);
+            } else {
+                // The rows the file held, over white.
+                TPixelBuffer whole(FWidth, FHeight);
+                std::copy(pixels.Pixels.begin(), pixels.Pixels.end(), whole.Pixels.begin());
+                decoded.SetPixels(whole);
+            }
+        }
         bitmap->Assign(&decoded);
     } else {
         TGraphic::AssignTo(dest);
@@ -161,5 +171,10 @@ void TEncodedImage::Draw(TCanvas* aCanvas, const TRect& rect)
     } catch (const EInvalidGraphic&) {
         return; // damaged beyond decoding: nothing to show
     }
-    aCanvas->DrawPixels(rect, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
+    // The rows a file cut short holds take their part of the picture's place.
+    TRect dest = rect;
+    if (pixels->Height < FHeight)
+        dest.Bottom = rect.Top + static_cast<int>(int64_t(rect.Height()) * pixels->Height / FHeight);
+    if (pixels->Height > 0 && dest.Bottom != dest.Top)
+        aCanvas->DrawPixels(dest, *pixels, Bounds(0, 0, pixels->Width, pixels->Height));
 }

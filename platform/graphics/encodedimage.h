@@ -15,11 +15,13 @@
 // decoded when first needed (drawing, copying into a bitmap); a picture made
 // from a bitmap (Assign) is encoded when first saved. Loading reads the rest of
 // the stream and checks the file's header; data damaged further on is found
-// when the pixels are first needed, and such a picture draws nothing. The size
-// cannot be changed. A format supplies its header check, codec and messages.
-// Decoded pixels count against the process's pixel budget and may be dropped
-// for other pictures, to be decoded again; a load counts the picture's size
-// against the allowance of the document load in progress.
+// when the pixels are first needed, and such a picture draws nothing. A file
+// that ends before its picture does may decode to its top rows only: those
+// are drawn in their part of the picture's place, the rest is not drawn (a
+// bitmap made of it is white there). The size cannot be changed. A format supplies its header check, codec
+// and messages. Decoded pixels count against the process's pixel budget and may be dropped for other
+// pictures, to be decoded again; a load counts the picture's size against the allowance of the document load
+// in progress.
 class TEncodedImage : public TGraphic, public TPixelHolder {
 public:
     // From a picture of the same class (its bytes and settings) or a bitmap
@@ -33,7 +35,9 @@ public:
     void SetWidth(int value) override;
     void SetHeight(int value) override;
 
-    // The decoded pixels; raises the format's error when the data cannot be decoded.
+    // The decoded pixels: the picture's width and its rows from the top, all
+    // of them unless the file ends early. Raises the format's error when the
+    // data cannot be decoded.
     const TPixelBuffer& Pixels() const;
 
     // Raises the format's error when the rest of the stream is not a file of
@@ -55,7 +59,8 @@ protected:
     // do not start as a file of the format, else gives the size and takes what
     // else the header says. Decode and Encode give false, with the format's
     // error code, when they fail; FormatError raises the error of a code (0:
-    // the data could not be decoded).
+    // the data could not be decoded). Decode may give fewer rows than the
+    // picture has, from the top, when the file holds no more.
     virtual void CheckHeader(const std::vector<uint8_t>& data, int& width, int& height) = 0;
     virtual bool Decode(const std::vector<uint8_t>& data, TPixelBuffer& pixels, int& code) const = 0;
     virtual bool Encode(const TPixelBuffer& pixels, std::vector<uint8_t>& data, int& code) const = 0;

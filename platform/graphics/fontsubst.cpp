@@ -1,6 +1,7 @@
 // Family names resolved through fontconfig's substitution rules (aliases such
 // as a metric-compatible family for a face of another system), with the
-// answers kept for the program's life: a document asks for few faces, often.
+// answers kept: a document asks for few faces, often. Documents are untrusted
+// and may name any number: the answers kept start again past a few thousand.
 #include "platform/graphics/fontsubst.h"
 
 #include <fontconfig/fontconfig.h>
@@ -50,6 +51,8 @@ AnsiString SystemFontSubstitute(const AnsiString& name, bool fixedPitch)
     auto it = known->find(key);
     if (it != known->end())
         return it->second;
+    if (known->size() >= 4096)
+        known->clear();
     AnsiString result;
     if (FcInit()) {
         // A family the configuration knows nothing of gets its default face:

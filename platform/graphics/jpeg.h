@@ -15,7 +15,9 @@ enum TJPEGPixelFormat { jf24Bit, jf8Bit };
 // bitmap is encoded with CompressionQuality, over white where the bitmap was
 // transparent. A header must give a frame size within the limits of graphic.h;
 // a picture whose compressed data is damaged further on shows what libjpeg
-// could decode of it. libjpeg's fatal errors become EJPEG; its warnings are not
+// could decode of it, and one whose file ends within its first scan the rows
+// that scan reached (decoding costs the rows the data holds, not the frame the
+// header claims). libjpeg's fatal errors become EJPEG; its warnings are not
 // shown.
 //
 // PixelFormat is kept for the callers that switch to jf8Bit for palette-based
@@ -55,6 +57,9 @@ private:
 namespace jpegcodec {
 // The frame size and colour kind of a JPEG file.
 bool ReadHeader(const uint8_t* data, size_t size, int& width, int& height, bool& grayscale, int& errorCode);
+// The picture's rows from the top: all of them, or those that a file ending
+// within its first scan holds (see TJPEGImage); room is made for no more than
+// the data can hold.
 bool Decode(const uint8_t* data, size_t size, TPixelBuffer& out, int& errorCode);
 // Opaque pixels (alpha composed over white) as a baseline JPEG file.
 bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode);

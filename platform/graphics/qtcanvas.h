@@ -3,7 +3,8 @@
 //
 // Fonts. A font is realised at its pixel height (Height < 0: character height,
 // Height > 0: cell height, 0: 12 pixels; at most 2000 pixels), bold at weight 700, without kerning and with
-// per-character advances rounded to whole pixels and cached per font. A face this system does not have is
+// per-character advances rounded to whole pixels and cached per font, within fixed bounds (qtfont_qt.h): the
+// fonts that documents name are not all kept while the program runs. A face this system does not have is
 // replaced by a fixed fallback so that metrics are the same on every machine: fixed-pitch fonts and the usual
 // monospaced names ("Courier New", "Courier", "Lucida Console", "Consolas", "Fixedsys", "Terminal") become
 // "DejaVu Sans Mono", the usual serif names ("Times New Roman", "Times", "Georgia", "Book Antiqua") "DejaVu

@@ -96,8 +96,19 @@ private:
     QPainter FPainter;
     int FPixelsPerInchX;
     int FPixelsPerInchY;
-    TQtFontData* FFontData = nullptr;
+    // The font drawn with, kept alive while the canvas uses it, and what of
+    // the canvas's font it was realised for (a font assigned again, or changed
+    // only in its colour, underline or character set, needs no lookup).
+    std::shared_ptr<TQtFontData> FFontData;
     uint64_t FFontVersion = ~0ull;
+    struct TRealisedFor {
+        AnsiString Name;
+        int Height = 0;
+        int Width = 0;
+        bool Bold = false;
+        bool Italic = false;
+        TFontPitch Pitch = fpDefault;
+    } FRealisedFor;
     // The glyphs of one face that a text run draws at a time, and the run
     // that hands them to the painter without a copy; kept so that drawing
     // text allocates nothing once they have grown.

@@ -1,250 +1,25 @@
-// The Qt canvas's fonts and text: faces with a fixed fallback, realised fonts
-// cached with their metrics and per-character advances and glyphs, and text drawn
-// character by character at the positions the measuring gave.
-#include <QFontDatabase>
+// The Qt canvas's text: measured through the realised fonts of qtfont_qt.h
+// and drawn character by character at the positions the measuring gave.
 #include <QGlyphRun>
-#include <QTextLayout>
 
 #include <unicode/uchar.h>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
+#include <cstddef>
 #include <cstdlib>
-#include <limits>
-#include <map>
-#include <set>
 #include <unordered_map>
 
 #include "platform/core/colors.h"
 #include "platform/core/sysutils.h"
-#include "platform/graphics/fontsubst.h"
 #include "platform/graphics/glyphmask_qt.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtcolor_qt.h"
-#include "platform/graphics/qtsupport.h"
+#include "platform/graphics/qtfont_qt.h"
 #include "platform/graphics/textshaping.h"
 #include "platform/graphics/textshaping_qt.h"
 
-// One glyph of a character: which of the font's faces draws it (an index into
-// TQtFontData::Faces), its index in that face and its place from the
-// character's origin; and its ink, once the canvas has drawn it into an image
-// itself.
-struct TQtGlyph {
-    int Face;
-    quint32 Index;
-    QPointF At;
-    TGlyphMask Mask{};
-};
-
-struct TQtGlyphs {
-    int Advance = 0;
-    qreal BaselineShift = 0; // from the layout's baseline to the font's
-    std::vector<TQtGlyph> Glyphs;
-    // Rows of the character's cell (0 its top) between which its ink lies,
-    // with room for the smoothing and hinting of the drawn glyphs; when not
-    // known, the ink may lie anywhere.
-    bool InkKnown = false;
-    int InkTop = 0;
-    int InkBottom = 0;
-};
-
-// A face that draws glyphs of a realised font (the font itself or a fallback),
-// with the flags its runs carry.
-struct TQtFace {
-    QRawFont Font;
-    QGlyphRun::GlyphRunFlags Flags;
-};
-
-// Notes where the ink of G's glyphs lies, from their outlines' bounds.
-static void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces)
-{
-    constexpr qreal Bleed = 2;
-    qreal top = g.Glyphs.empty() ? 0 : std::numeric_limits<qreal>::max();
-    qreal bottom = g.Glyphs.empty() ? 0 : std::numeric_limits<qreal>::lowest();
-    for (const TQtGlyph& glyph : g.Glyphs) {
-        if (glyph.Face < 0 || static_cast<size_t>(glyph.Face) >= faces.size())
-            return;
-        const QRectF bounds = faces[static_cast<size_t>(glyph.Face)].Font.boundingRect(glyph.Index);
-        top = std::min(top, g.BaselineShift + glyph.At.y() + bounds.top());
-        bottom = std::max(bottom, g.BaselineShift + glyph.At.y() + bounds.bottom());
-    }
-    g.InkTop = static_cast<int>(std::floor(top - Bleed));
-    g.InkBottom = static_cast<int>(std::ceil(bottom + Bleed));
-    g.InkKnown = true;
-}
-
-// A font realised once: the toolkit font, its metrics, and the advances and
-// glyphs of every character met so far. Characters of one code unit below
-// 0x100 (most of a log's text) are also found through a table, without a
-// string or a hash; entries of the map never move, so the table points at them.
-struct TQtFontData {
-    QFont Font;
-    TOutlineTextMetric Metrics;
-    std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
-    std::array<TQtGlyphs*, 0x100> Latin{};
-    // The advances of the ASCII characters, once asked for, and the one
-    // advance of the printable ones when they share it (else -1).
-    std::array<int, 0x80> Ascii{};
-    int PrintableAscii = -1;
-    bool AsciiKnown = false;
-    std::vector<TQtFace> Faces;
-
-    TQtGlyphs& GlyphsOf(const WideChar* text, int count)
-    {
-        if (count == 1 && text[0] < 0x100) {
-            TQtGlyphs*& known = Latin[text[0]];
-            if (!known)
-                known = &GlyphsOf(std::u16string(text, 1));
-            return *known;
-        }
-        return GlyphsOf(std::u16string(text, static_cast<size_t>(count)));
-    }
-
-    TQtGlyphs& GlyphsOf(const std::u16string& text)
-    {
-        auto it = Glyphs.find(text);
-        if (it != Glyphs.end())
-            return it->second;
-        TQtGlyphs g;
-        QTextLayout layout(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        option.setTextDirection(Qt::LeftToRight);
-        option.setAlignment(Qt::AlignLeft);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        if (line.isValid()) {
-            line.setPosition(QPointF(0, 0));
-            layout.endLayout();
-            g.Advance = static_cast<int>(std::lround(line.horizontalAdvance()));
-            g.BaselineShift = Metrics.otmTextMetrics.tmAscent - line.ascent();
-            for (const QGlyphRun& run : layout.glyphRuns()) {
-                const int face = FaceOf(run);
-                const QList<quint32> indexes = run.glyphIndexes();
-                const QList<QPointF> positions = run.positions();
-                for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
-                    g.Glyphs.push_back({face, indexes[i], positions[i], {}});
-            }
-            NoteInk(g, Faces);
-        } else {
-            layout.endLayout();
-        }
-        return Glyphs.emplace(text, std::move(g)).first->second;
-    }
-
-    int FaceOf(const QGlyphRun& run)
-    {
-        const QRawFont font = run.rawFont();
-        for (size_t i = 0; i < Faces.size(); ++i)
-            if (Faces[i].Font == font && Faces[i].Flags == run.flags())
-                return static_cast<int>(i);
-        Faces.push_back({font, run.flags()});
-        return static_cast<int>(Faces.size()) - 1;
-    }
-};
-
 namespace {
-
-constexpr int kMaxPixelSize = 2000;
-
-// A family that more than one foundry ships is listed as "Family [foundry]",
-// once for each; documents and the font configuration name the family alone.
-QString WithoutFoundry(const QString& family)
-{
-    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
-    if (open > 0 && family.endsWith(QLatin1Char(']')))
-        return family.left(open);
-    return family;
-}
-
-// The families installed here, by lower-case name without a foundry.
-const std::map<QString, QString>& InstalledFaces()
-{
-    static const std::map<QString, QString>* faces = [] {
-        auto* m = new std::map<QString, QString>;
-        for (const QString& family : QFontDatabase::families()) {
-            const QString name = WithoutFoundry(family);
-            m->emplace(name.toLower(), name);
-        }
-        return m;
-    }();
-    return *faces;
-}
-
-AnsiString FontKey(const TFont& f)
-{
-    return f.Name() + "|" + IntToStr(f.Height()) + "|" + IntToStr(f.Width()) + "|" +
-           IntToStr(f.Style().Bits) + "|" + IntToStr(f.Pitch());
-}
-
-// Realised fonts are few and live as long as the program (reachable, never freed).
-std::map<AnsiString, TQtFontData*>& FontCache()
-{
-    static auto* cache = new std::map<AnsiString, TQtFontData*>;
-    return *cache;
-}
-
-// The pixel size (em height) that gives a cell of the wanted height.
-int PixelSizeForCell(QFont font, int cellHeight)
-{
-    font.setPixelSize(100);
-    const QFontMetricsF m(font);
-    const qreal cell = m.ascent() + m.descent();
-    if (cell <= 0)
-        return cellHeight;
-    return std::max(1, static_cast<int>(std::lround(cellHeight * 100 / cell)));
-}
-
-TQtFontData* Realise(const TFont& f)
-{
-    auto* data = new TQtFontData;
-    QFont font(QString::fromStdString(ResolveFontFace(f.Name(), f.Pitch())));
-    font.setKerning(false);
-    font.setStyleStrategy(QFont::NoSubpixelAntialias);
-    font.setBold(f.Style().Contains(fsBold));
-    font.setItalic(f.Style().Contains(fsItalic));
-    // A height of 0 asks for the default size. Heights come from documents, which
-    // are untrusted: glyphs beyond kMaxPixelSize would need huge bitmaps, so they
-    // are drawn at that size.
-    const int height = std::clamp(f.Height(), -kMaxPixelSize, kMaxPixelSize);
-    int pixelSize = height < 0 ? -height : height > 0 ? PixelSizeForCell(font, height) : 12;
-    pixelSize = std::min(pixelSize, kMaxPixelSize);
-    font.setPixelSize(pixelSize);
-    if (f.Width() > 0) {
-        const int natural = QFontMetrics(font).averageCharWidth();
-        if (natural > 0)
-            font.setStretch(std::clamp(static_cast<int>(std::lround(f.Width() * 100.0 / natural)), 1, 4000));
-    }
-    data->Font = font;
-    const QFontMetrics m(font);
-    TTextMetric& tm = data->Metrics.otmTextMetrics;
-    tm.tmAscent = m.ascent();
-    tm.tmDescent = m.descent();
-    tm.tmHeight = tm.tmAscent + tm.tmDescent;
-    tm.tmInternalLeading = std::max(0, tm.tmHeight - pixelSize);
-    tm.tmExternalLeading = std::max(0, m.leading());
-    tm.tmAveCharWidth = m.averageCharWidth();
-    tm.tmMaxCharWidth = m.maxWidth();
-    tm.tmWeight = f.Style().Contains(fsBold) ? FW_BOLD : FW_NORMAL;
-    tm.tmItalic = f.Style().Contains(fsItalic);
-    tm.tmUnderlined = f.Style().Contains(fsUnderline);
-    tm.tmStruckOut = f.Style().Contains(fsStrikeOut);
-    tm.tmCharSet = f.Charset();
-    tm.tmPitchAndFamily = QFontInfo(font).fixedPitch() ? 0 : 1; // the platform's bit: 1 = variable pitch
-    tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = 96;
-    TOutlineTextMetric& otm = data->Metrics;
-    otm.otmAscent = tm.tmAscent;
-    otm.otmDescent = -tm.tmDescent;
-    otm.otmEMSquare = static_cast<unsigned>(pixelSize);
-    otm.otmsUnderscoreSize = std::max(1, m.lineWidth());
-    otm.otmsUnderscorePosition = -std::max(1, m.underlinePos());
-    otm.otmsStrikeoutSize = std::max(1, m.lineWidth());
-    otm.otmsStrikeoutPosition = m.strikeOutPos();
-    return data;
-}
 
 // Characters shown right to left take their mirrored forms (brackets).
 std::u16string Mirrored(const std::u16string& text)
@@ -269,41 +44,19 @@ std::unordered_map<int, TQtGlyphs> ShapedGlyphs(TQtFontData& font, const WideStr
 
 } // namespace
 
-AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
-{
-    EnsureQtApplication();
-    const QString lower = QString::fromStdString(name).toLower();
-    const auto& faces = InstalledFaces();
-    auto it = faces.find(lower);
-    if (it != faces.end())
-        return it->second.toStdString();
-    // The face the system substitutes for it (a metric-compatible one, when
-    // installed), as the desktop's own programs would draw it.
-    const AnsiString substitute = SystemFontSubstitute(name, pitch == fpFixed);
-    it = faces.find(QString::fromStdString(substitute).toLower());
-    if (!substitute.empty() && it != faces.end())
-        return it->second.toStdString();
-    static const std::set<QString> mono{"courier new", "courier",  "lucida console",
-                                        "consolas",    "fixedsys", "terminal"};
-    static const std::set<QString> serif{"times new roman", "times", "georgia", "book antiqua"};
-    if (pitch == fpFixed || mono.count(lower))
-        return "DejaVu Sans Mono";
-    if (serif.count(lower))
-        return "DejaVu Serif";
-    return "DejaVu Sans";
-}
-
 TQtFontData& TQtCanvas::CurrentFont()
 {
-    if (FFontData && FFontVersion == Font()->Version())
+    const TFont& f = *Font();
+    if (FFontData && FFontVersion == f.Version())
         return *FFontData;
-    const AnsiString key = FontKey(*Font());
-    auto& cache = FontCache();
-    auto it = cache.find(key);
-    if (it == cache.end())
-        it = cache.emplace(key, Realise(*Font())).first;
-    FFontData = it->second;
-    FFontVersion = Font()->Version();
+    FFontVersion = f.Version();
+    TRealisedFor& r = FRealisedFor;
+    const bool bold = f.Style().Contains(fsBold), italic = f.Style().Contains(fsItalic);
+    if (FFontData && r.Height == f.Height() && r.Width == f.Width() && r.Bold == bold && r.Italic == italic &&
+        r.Pitch == f.Pitch() && r.Name == f.Name())
+        return *FFontData;
+    FFontData = qtfontcache::FontFor(f);
+    r = TRealisedFor{f.Name(), f.Height(), f.Width(), bold, italic, f.Pitch()};
     return *FFontData;
 }
 
@@ -343,6 +96,11 @@ int TQtCanvas::PrintableAsciiAdvance()
 void TQtCanvas::FontMetrics(TOutlineTextMetric& metrics)
 {
     metrics = CurrentFont().Metrics;
+    // A realised font serves every font of its face, size, weight and slant.
+    TTextMetric& tm = metrics.otmTextMetrics;
+    tm.tmUnderlined = Font()->Style().Contains(fsUnderline);
+    tm.tmStruckOut = Font()->Style().Contains(fsStrikeOut);
+    tm.tmCharSet = Font()->Charset();
 }
 
 void TQtCanvas::DoTextRun(const TTextRun& run)
@@ -450,10 +208,16 @@ void TQtCanvas::DoTextRun(const TTextRun& run)
                     const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
                     TakeGlyphMask(f.Font, f.Flags, glyph.Index,
                                   QPointF(glyph.At.x(), glyph.At.y() + g.BaselineShift), mask);
+                    font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Coverage.capacity()));
                 }
                 if (mask.State == TGlyphMask::Ready) {
                     flush();
+                    // The pixels blended over a background, kept with the mask, count too.
+                    const size_t over = mask.Over.Pixels.capacity();
                     BlendGlyphMask(mask, FBlend, target, x0 + c.Offset, y0);
+                    if (mask.Over.Pixels.capacity() != over)
+                        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Over.Pixels.capacity() - over) *
+                                           static_cast<std::ptrdiff_t>(sizeof(uint32_t)));
                     continue;
                 }
             }

@@ -2,7 +2,8 @@
 // press on an automatic-drag control begins a drag instead of the mouse
 // events, a drag released before the pointer moved ends without a target,
 // the drag object a handler gives stays the handler's, one drag at a time, a
-// source that goes ends its drag, and the threshold a drag waits for.
+// source that goes ends its drag, the threshold a drag waits for, and a
+// docking control that begins no drag.
 // Targets, drops and the toolkit's drag are tested on a real X server
 // (tests/table/rvtinplace_drag_xvfb_test.cpp).
 #include <gtest/gtest.h>
@@ -135,4 +136,15 @@ TEST_F(ControlsDragTest, APendingDragWaitsForThePointerToPassTheThreshold)
     EXPECT_FALSE(A->Dragging());
     EXPECT_EQ(A->Events, (std::vector<std::string>{"StartDrag", "EndDrag none 0,0"}));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ControlsDragTest, ADockingControlBeginsNoDragAndKeepsItsMouseEvents)
+{
+    A->SetDragKind(dkDock);
+    A->BeginDrag(true);
+    EXPECT_FALSE(A->Dragging());
+    A->SetDragMode(dmAutomatic);
+    SimulateClick(A, mbLeft, 5, 5);
+    EXPECT_FALSE(A->Dragging());
+    EXPECT_EQ(A->Events, (std::vector<std::string>{"MouseDown", "Click", "MouseUp"}));
 }

@@ -1,6 +1,7 @@
 // Controls: the order of mouse events, capture, the wheel, the context menu,
 // focus messages, keys, key preview, input method text, a control's canvas and
-// scrolled pixels. Input comes as the toolkit's own events (syntheticinput.h).
+// scrolled pixels, and Ctl3D taken from the parent. Input comes as the toolkit's own events
+// (syntheticinput.h).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -587,4 +588,37 @@ TEST_F(ControlsTest, InputMethodTextArrivesAsCompositionOrCharacters)
     EXPECT_EQ(ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0), IMM_ERROR_NODATA);
     EXPECT_EQ(ImmGetCompositionStringW(context, 0x1234, nullptr, 0), IMM_ERROR_GENERAL);
     EXPECT_EQ(ImmGetContext(nullptr), nullptr);
+}
+
+TEST(ParentCtl3D, AControlFollowsItsParentUntilItHasAValueOfItsOwn)
+{
+    TForm Form(nullptr);
+    auto* Panel = new TProbe(&Form);
+    Panel->SetParent(&Form);
+    auto* Child = new TProbe(&Form);
+    Child->SetParent(Panel);
+    // Down the chain at once, the followers staying followers.
+    Form.SetCtl3D(false);
+    EXPECT_FALSE(Panel->Ctl3D());
+    EXPECT_FALSE(Child->Ctl3D());
+    EXPECT_TRUE(Child->ParentCtl3D());
+    // A value of its own detaches it: the parent's changes no longer reach it.
+    Child->SetCtl3D(true);
+    EXPECT_FALSE(Child->ParentCtl3D());
+    Form.SetCtl3D(true);
+    Form.SetCtl3D(false);
+    EXPECT_FALSE(Panel->Ctl3D());
+    EXPECT_TRUE(Child->Ctl3D());
+    // Following again takes the parent's value at once.
+    Child->SetParentCtl3D(true);
+    EXPECT_FALSE(Child->Ctl3D());
+    // A control put into a parent takes the parent's value; one of its own keeps it.
+    auto* Late = new TProbe(&Form);
+    Late->SetParent(Panel);
+    EXPECT_FALSE(Late->Ctl3D());
+    auto* Own = new TProbe(&Form);
+    Own->SetCtl3D(false);
+    Own->SetCtl3D(true);
+    Own->SetParent(Panel);
+    EXPECT_TRUE(Own->Ctl3D());
 }

@@ -1,6 +1,7 @@
 // Alignment of child controls: the order of each alignment's controls (as the
-// class library reaches it by inserting them one by one) and the cost of
-// aligning many, counted in the controls compared and placed.
+// class library reaches it by inserting them one by one), the cost of
+// aligning many, counted in the controls compared and placed, and the
+// anchors of the controls that are not aligned.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "platform/controls/forms.h"
 
 namespace {
 
@@ -170,6 +172,105 @@ TEST(AlignControls, AligningManyControlsCostsNLogN)
         Parent.EnableAlign();
         EXPECT_LE(Parent.GetAlignSteps() - Before, int64_t(4 * N * std::log2(N)));
     }
+}
+
+// ---------------------------------------------------------------------------
+// Anchors
+
+// How an anchored control is placed along one axis, as the class library's
+// users know it: anchored on the near side only it stays; on the far side
+// only it moves with that side; on both it stretches; on neither its centre
+// keeps its place in proportion to the parent's size.
+enum TAxisAnchors { aaNear, aaFar, aaBoth, aaNeither };
+
+struct TSpan {
+    int Start;
+    int Extent;
+};
+
+// A child at (40, 30) of 100 x 60 in a parent of 400 x 300, the parent made
+// 520 x 360, then 300 x 250, then 400 x 300 again: where the child is each
+// time, across and down, for each way an axis can be anchored.
+const TSize kSizes[] = {{520, 360}, {300, 250}, {400, 300}};
+const TSpan kAcross[4][3] = {
+    /* near */ {{40, 100}, {40, 100}, {40, 100}},
+    /* far */ {{160, 100}, {-60, 100}, {40, 100}},
+    /* both */ {{40, 220}, {40, 0}, {40, 100}},
+    /* neither: centre 90 of 400 */ {{67, 100}, {17, 100}, {40, 100}},
+};
+const TSpan kDown[4][3] = {
+    /* near */ {{30, 60}, {30, 60}, {30, 60}},
+    /* far */ {{90, 60}, {-20, 60}, {30, 60}},
+    /* both */ {{30, 120}, {30, 10}, {30, 60}},
+    /* neither: centre 60 of 300 */ {{42, 60}, {20, 60}, {30, 60}},
+};
+
+TAxisAnchors AxisOf(TAnchors Anchors, TAnchorKind Near, TAnchorKind Far)
+{
+    const bool N = Anchors.Contains(Near), F = Anchors.Contains(Far);
+    return N && F ? aaBoth : F ? aaFar : N ? aaNear : aaNeither;
+}
+
+TEST(Anchors, EveryCombinationKeepsItsDistancesAsTheParentResizes)
+{
+    for (uint8_t Bits = 0; Bits < 16; ++Bits) {
+        TAnchors Anchors;
+        Anchors.Bits = Bits;
+        SCOPED_TRACE(int(Bits));
+        TParent Parent(nullptr);
+        Parent.SetBounds(0, 0, 400, 300);
+        auto* C = new TPlainControl(&Parent);
+        C->SetParent(&Parent);
+        C->SetBounds(40, 30, 100, 60);
+        C->SetAnchors(Anchors);
+        const TAxisAnchors Across = AxisOf(Anchors, akLeft, akRight), Down = AxisOf(Anchors, akTop, akBottom);
+        for (int i = 0; i < 3; ++i) {
+            Parent.SetBounds(0, 0, kSizes[i].cx, kSizes[i].cy);
+            const TSpan X = kAcross[Across][i], Y = kDown[Down][i];
+            EXPECT_EQ(C->BoundsRect(), Bounds(X.Start, Y.Start, X.Extent, Y.Extent)) << "size " << i;
+        }
+    }
+}
+
+TEST(Anchors, AMoveOrANewParentMeasuresAgainAndAlignedControlsIgnoreThem)
+{
+    TParent Parent(nullptr), Other(nullptr);
+    Parent.SetBounds(0, 0, 400, 300);
+    Other.SetBounds(0, 0, 200, 100);
+    auto* C = new TPlainControl(&Parent);
+    C->SetParent(&Parent);
+    C->SetBounds(40, 30, 100, 60);
+    C->SetAnchors(TAnchors{akRight, akBottom});
+    Parent.SetBounds(0, 0, 520, 360);
+    EXPECT_EQ(C->BoundsRect(), Bounds(160, 90, 100, 60));
+    // Moved by hand: the distances from there are kept.
+    C->SetBounds(200, 100, 100, 60);
+    Parent.SetBounds(0, 0, 400, 300);
+    EXPECT_EQ(C->BoundsRect(), Bounds(80, 40, 100, 60));
+    // In another parent: its distances there (20 right, 0 down).
+    C->SetParent(&Other);
+    Other.SetBounds(0, 0, 250, 150);
+    EXPECT_EQ(C->BoundsRect(), Bounds(130, 90, 100, 60));
+    // An aligned control goes where its alignment puts it.
+    C->SetAlign(alTop);
+    Other.SetBounds(0, 0, 300, 200);
+    EXPECT_EQ(C->BoundsRect(), Bounds(0, 0, 300, 60));
+    C->SetParent(&Parent); // freed with Parent
+}
+
+TEST(Anchors, AWindowResizedByItsUserMovesItsAnchoredChildren)
+{
+    TForm Form(nullptr);
+    Form.SetBounds(100, 100, 300, 200);
+    auto* Button = new TParent(&Form);
+    Button->SetParent(&Form);
+    const int W = Form.ClientWidth(), H = Form.ClientHeight();
+    Button->SetBounds(W - 90, H - 40, 80, 30);
+    Button->SetAnchors(TAnchors{akRight, akBottom});
+    Form.Show();
+    Form.SetBounds(100, 100, 420, 260);
+    EXPECT_GT(Form.ClientWidth(), W);
+    EXPECT_EQ(Button->BoundsRect(), Bounds(Form.ClientWidth() - 90, Form.ClientHeight() - 40, 80, 30));
 }
 
 } // namespace

@@ -1,14 +1,18 @@
 // TJPEGImage: byte-identical round trips, encoding from bitmaps, decoding,
-// damaged and truncated files, and libjpeg's errors as exceptions.
+// damaged and truncated files (decoded as far as their data goes, at the cost
+// of what it holds), and libjpeg's errors as exceptions.
 #include "platform/graphics/jpeg.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixelbudget.h"
 #include "platform/graphics/recordingcanvas.h"
 
 namespace {
@@ -48,6 +52,33 @@ Bytes Save(const TJPEGImage& jpeg)
     TStringStream stream;
     jpeg.SaveToStream(stream);
     return stream.DataString();
+}
+
+// A segment: marker, 16-bit length, payload.
+Bytes Segment(uint8_t marker, const Bytes& payload)
+{
+    const size_t length = payload.size() + 2;
+    return Bytes{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8),
+                 static_cast<char>(length)} +
+           payload;
+}
+
+// A grey JPEG of W x H whose Huffman tables code a DC difference of 0 and the
+// end of a block each as the one-bit code 0, followed by ScanBytes zero bytes
+// of its first scan and the end of the file. A baseline block takes two of
+// those bits, a block of a progressive file's first (DC) scan one.
+Bytes FlatJpeg(int w, int h, bool progressive, size_t scanBytes)
+{
+    const Bytes oneCode = Bytes("\x01", 1) + Bytes(15, '\0') + Bytes(1, '\0');
+    Bytes file = "\xFF\xD8";
+    file += Segment(0xDB, Bytes(1, '\0') + Bytes(64, '\x01'));
+    file += Segment(progressive ? 0xC2 : 0xC0,
+                    Bytes{'\x08', static_cast<char>(h >> 8), static_cast<char>(h), static_cast<char>(w >> 8),
+                          static_cast<char>(w), '\x01', '\x01', '\x11', '\x00'});
+    file += Segment(0xC4, Bytes(1, '\x00') + oneCode);
+    file += Segment(0xC4, Bytes(1, '\x10') + oneCode);
+    file += Segment(0xDA, Bytes{'\x01', '\x01', '\x00', '\x00', progressive ? '\x00' : '\x3F', '\x00'});
+    return file + Bytes(scanBytes, '\0') + "\xFF\xD9";
 }
 
 bool Near(uint32_t a, uint32_t b, int tolerance)
@@ -154,4 +185,90 @@ TEST(JpegFiles, CorruptDataDecodesWithoutHarm)
     }
     TRecordingCanvas canvas;
     canvas.Draw(0, 0, &jpeg); // never raises
+}
+
+// A file whose first scan ends early decodes the rows that scan reached (and
+// up to two rows of blocks past them, where the decoder's read-ahead may have
+// taken the last of the data), with room made for no more: a header that
+// claims the largest frame costs what the data holds. Rows of blocks are 8
+// pixels; a row of a 5792-wide grey picture holds 724 blocks.
+TEST(JpegTruncated, AScanCutShortCostsTheRowsItHolds)
+{
+    struct TCase {
+        const char* Name;
+        int Side;
+        bool Progressive;
+        size_t ScanBytes;
+        int HeldRows; // rows the scan's bits code whole
+    };
+    const TCase cases[] = {
+        {"empty baseline scan", 5792, false, 0, 0},
+        {"ten rows of a baseline scan", 5792, false, 1810, 80},
+        {"empty progressive scan", 5792, true, 0, 0},
+        {"ten rows of a progressive scan", 5792, true, 905, 80},
+        {"whole baseline scan", 800, false, 100 * 100 * 2 / 8, 800},
+        {"whole first scan of a progressive file", 800, true, 100 * 100 / 8, 800},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Bytes file = FlatJpeg(c.Side, c.Side, c.Progressive, c.ScanBytes);
+        TPixelBuffer out;
+        int code = -1;
+        ASSERT_TRUE(jpegcodec::Decode(reinterpret_cast<const uint8_t*>(file.data()), file.size(), out, code));
+        EXPECT_EQ(out.Width, c.Side);
+        EXPECT_GE(out.Height, c.HeldRows);
+        EXPECT_LE(out.Height, std::min(c.HeldRows + 16, c.Side));
+        EXPECT_EQ(out.Pixels.size(), size_t(out.Width) * size_t(out.Height));
+        EXPECT_LE(out.Pixels.capacity(), size_t(out.Width) * size_t(out.Height + 16));
+        if (out.Height > 0) {
+            EXPECT_TRUE(Near(out.At(c.Side / 2, out.Height - 1), 0xFF808080u, 1)) << "grey as coded";
+        }
+    }
+}
+
+TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
+{
+    const int side = 5792;
+    const Bytes file = FlatJpeg(side, side, false, 1810);
+    TJPEGImage jpeg;
+    Load(jpeg, file);
+    EXPECT_EQ(jpeg.Width(), side);
+    EXPECT_EQ(jpeg.Height(), side);
+    const int64_t before = pixelbudget::HeldPixels();
+    TRecordingCanvas canvas(400, 400, 96);
+    canvas.StretchDraw(Rect(0, 0, 400, 400), &jpeg);
+    const int rows = jpeg.Pixels().Height;
+    ASSERT_GE(rows, 80);
+    ASSERT_LE(rows, 96);
+    // The budget holds the rows decoded, not the frame.
+    EXPECT_EQ(pixelbudget::HeldPixels() - before, int64_t(side) * rows);
+    // Drawn into the top of the place, in proportion.
+    const std::vector<const TCanvasRecord*> drawn = canvas.RecordsOf(TCanvasOp::Pixels);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0]->Rect, Rect(0, 0, 400, int(400LL * rows / side)));
+    EXPECT_EQ(drawn[0]->SourceRect, Rect(0, 0, side, rows));
+    // Pictures of real data cut within their scan keep what came before the
+    // cut. (Rows of blocks are 16 pixels here; the read-ahead's margin is 3
+    // of them for a picture 512 wide, and the colour of a row's last pixels
+    // is smoothed with the next row's, the one the cut went through.)
+    const Bytes real = EncodeBitmap(Quadrants(512, 512));
+    const size_t sos = real.find("\xFF\xDA");
+    const size_t cut = sos + 14 + (real.size() - sos) / 3;
+    TJPEGImage whole, part;
+    Load(whole, real);
+    Load(part, real.substr(0, cut));
+    const TPixelBuffer& all = whole.Pixels();
+    const TPixelBuffer& some = part.Pixels();
+    ASSERT_LT(some.Height, 512);
+    ASSERT_GT(some.Height, 48);
+    for (int y = 0; y < some.Height - 48 - 16; ++y)
+        for (int x = 0; x < 512; ++x)
+            ASSERT_EQ(some.At(x, y), all.At(x, y)) << x << "," << y;
+    // As a bitmap it has its whole size, white below what the file held.
+    TBitmap bitmap;
+    bitmap.Assign(&part);
+    EXPECT_EQ(bitmap.Width(), 512);
+    EXPECT_EQ(bitmap.Height(), 512);
+    EXPECT_EQ(bitmap.Pixels().At(5, 511), 0xFFFFFFFFu);
+    EXPECT_EQ(bitmap.Pixels().At(5, 0), some.At(5, 0));
 }

@@ -1,5 +1,5 @@
-// The Qt canvas: the platform's pixel rules, opaque text cells, and drawn glyph
-// positions against measured prefix widths.
+// The Qt canvas: the platform's pixel rules, opaque text cells, drawn glyph
+// positions against measured prefix widths, and the font's own flags in its metrics.
 #include <gtest/gtest.h>
 
 #include "platform/core/codepages.h"
@@ -602,4 +602,31 @@ TEST(QtTextTest, ARunOverSeveralFacesDrawsAsItsCharactersOneByOne)
     EXPECT_EQ(whole.Pixels, single.Pixels);
     EXPECT_NE(FirstInkedColumn(whole), -1);
     SetACP(0);
+}
+
+TEST(QtTextTest, UnderlineStrikeOutAndCharacterSetInTheMetricsAreTheFonts)
+{
+    TPixelBuffer buffer(10, 10);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    // Fonts of one face and size share what is realised for them, not these.
+    struct TCase {
+        TFontStyles Style;
+        TFontCharset Charset;
+    };
+    const TCase cases[] = {{TFontStyles{fsUnderline}, 0},
+                           {TFontStyles{}, 204},
+                           {TFontStyles{fsStrikeOut}, 161},
+                           {TFontStyles{}, 0}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(int(c.Charset));
+        canvas->Font()->SetName("DejaVu Sans");
+        canvas->Font()->SetHeight(-21);
+        canvas->Font()->SetStyle(c.Style);
+        canvas->Font()->SetCharset(c.Charset);
+        TTextMetric tm;
+        ASSERT_TRUE(canvas->GetTextMetrics(tm));
+        EXPECT_EQ(tm.tmUnderlined != 0, c.Style.Contains(fsUnderline));
+        EXPECT_EQ(tm.tmStruckOut != 0, c.Style.Contains(fsStrikeOut));
+        EXPECT_EQ(tm.tmCharSet, c.Charset);
+    }
 }

@@ -1,0 +1,120 @@
+// Internal to platform/graphics: the fonts the Qt canvas realises, with their
+// metrics and the advances, glyphs and glyph masks of the characters met, kept
+// for reuse within fixed bounds.
+#pragma once
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/glyphmask_qt.h"
+
+// One glyph of a character: which of the font's faces draws it (an index into
+// TQtFontData::Faces), its index in that face and its place from the
+// character's origin; and its ink, once the canvas has drawn it into an image
+// itself.
+struct TQtGlyph {
+    int Face;
+    quint32 Index;
+    QPointF At;
+    TGlyphMask Mask{};
+};
+
+struct TQtGlyphs {
+    int Advance = 0;
+    qreal BaselineShift = 0; // from the layout's baseline to the font's
+    std::vector<TQtGlyph> Glyphs;
+    // Rows of the character's cell (0 its top) between which its ink lies,
+    // with room for the smoothing and hinting of the drawn glyphs; when not
+    // known, the ink may lie anywhere.
+    bool InkKnown = false;
+    int InkTop = 0;
+    int InkBottom = 0;
+};
+
+// A face that draws glyphs of a realised font (the font itself or a fallback),
+// with the flags its runs carry.
+struct TQtFace {
+    QRawFont Font;
+    QGlyphRun::GlyphRunFlags Flags;
+};
+
+// Notes where the ink of G's glyphs lies, from their outlines' bounds.
+void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces);
+
+// A font realised once: the toolkit font, its metrics, and the advances and
+// glyphs of the characters met. Characters of one code unit below 0x100 (most
+// of a log's text) are also found through a table, without a string or a
+// hash; entries of the map never move, so the table points at them. The map
+// and the glyph masks of its entries hold at most MaxGlyphBytes: when a new
+// character would go past that, the map starts again (a reference that
+// GlyphsOf gave is good until the next GlyphsOf). The metrics describe the
+// face, size, weight and slant: underline, strike-out and character set are
+// the asking font's own.
+struct TQtFontData {
+    static constexpr size_t MaxGlyphBytes = size_t(4) << 20;
+
+    QFont Font;
+    TOutlineTextMetric Metrics;
+    std::unordered_map<std::u16string, TQtGlyphs> Glyphs;
+    std::array<TQtGlyphs*, 0x100> Latin{};
+    // The advances of the ASCII characters, once asked for, and the one
+    // advance of the printable ones when they share it (else -1).
+    std::array<int, 0x80> Ascii{};
+    int PrintableAscii = -1;
+    bool AsciiKnown = false;
+    std::vector<TQtFace> Faces;
+
+    TQtFontData() = default;
+    TQtFontData(const TQtFontData&) = delete;
+    TQtFontData& operator=(const TQtFontData&) = delete;
+    ~TQtFontData();
+
+    TQtGlyphs& GlyphsOf(const WideChar* text, int count);
+    TQtGlyphs& GlyphsOf(const std::u16string& text);
+    int FaceOf(const QGlyphRun& run);
+
+    // What the glyph map and its masks hold, in bytes (as counted by
+    // AddGlyphBytes: the entries' own storage and the masks' pixels).
+    size_t GlyphBytes() const { return FGlyphBytes; }
+    // Counts bytes that an entry's masks took or let go of.
+    void AddGlyphBytes(std::ptrdiff_t bytes);
+
+private:
+    friend class TQtFontCache;
+    void ClearGlyphs();
+    size_t FGlyphBytes = 0;
+    // Held by the cache: its bytes count in the cache's total.
+    bool FCached = false;
+};
+
+// The fonts realised for the Qt canvases, by what they are drawn with: the
+// face a name resolves to, the pixel size, the width asked, bold and italic
+// (names that resolve to one face share its fonts). The least recently used
+// are let go of beyond MaxFonts fonts or MaxBytes bytes of glyph maps in all;
+// a canvas keeps the font it draws with alive while it uses it.
+namespace qtfontcache {
+
+constexpr int MaxFonts = 32;
+constexpr size_t MaxBytes = size_t(24) << 20;
+
+// The realised font for F, made when the cache has none.
+std::shared_ptr<TQtFontData> FontFor(const TFont& f);
+
+struct TUsage {
+    int Fonts = 0;               // fonts held
+    size_t Bytes = 0;            // bytes of their glyph maps in all
+    size_t LargestFontBytes = 0; // of the font that holds most
+};
+TUsage Usage();
+
+} // namespace qtfontcache

@@ -1,0 +1,106 @@
+// The realised fonts of the Qt canvas: held within fixed bounds however many
+// sizes a document names, shared by the names that resolve to one face, each
+// font's glyph map (with its glyph masks) bounded, text the same before and
+// after its font was let go of.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/graphics/gdiobjects.h"
+#include "platform/graphics/pixelbuffer.h"
+#include "platform/graphics/qtcanvas.h"
+#include "platform/graphics/qtfont_qt.h"
+
+namespace {
+
+// Text drawn on a canvas of its own, as pixels.
+TPixelBuffer Drawn(const TFont& font, const WideString& text)
+{
+    TPixelBuffer buffer(160, 60);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    canvas->SetFont(&font);
+    canvas->TextOutW(2, 2, text.data(), static_cast<int>(text.size()));
+    // Twice over the same background: the masks keep their blended pixels too.
+    canvas->TextOutW(2, 2, text.data(), static_cast<int>(text.size()));
+    return buffer;
+}
+
+// A font of the given size that the tests' machines have.
+std::unique_ptr<TFont> Sized(int height, int width = 0)
+{
+    auto font = std::make_unique<TFont>();
+    font->SetName("DejaVu Sans");
+    font->SetHeight(height);
+    font->SetWidth(width);
+    return font;
+}
+
+} // namespace
+
+TEST(QtFontCacheTest, FiveThousandSizesStayWithinTheBounds)
+{
+    const TPixelBuffer first = Drawn(*Sized(-12), u"Kelvor");
+    TPixelBuffer buffer(200, 80);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    for (int i = 1; i <= 5000; ++i) {
+        // 5,000 sizes (those past 2000 pixels drawn at 2000), measured, and
+        // drawn now and then: masks and their pixels count too.
+        canvas->Font()->SetHeight(-i);
+        if (i % 64 == 0)
+            canvas->TextOut(0, 0, "Kelvor");
+        else
+            canvas->TextWidth("K");
+        const qtfontcache::TUsage usage = qtfontcache::Usage();
+        ASSERT_LE(usage.Fonts, qtfontcache::MaxFonts) << i;
+        ASSERT_LE(usage.Bytes, qtfontcache::MaxBytes) << i;
+    }
+    // The first font was let go of long ago: realised again, it draws the same.
+    const TPixelBuffer again = Drawn(*Sized(-12), u"Kelvor");
+    EXPECT_EQ(again.Pixels, first.Pixels);
+}
+
+TEST(QtFontCacheTest, NamesThatResolveToOneFaceShareItsFonts)
+{
+    const std::shared_ptr<TQtFontData> font = qtfontcache::FontFor(*Sized(-17));
+    for (const char* name : {"No Such Face 1", "No Such Face 2", "dejavu sans", ""}) {
+        SCOPED_TRACE(name);
+        if (ResolveFontFace(name, fpDefault) != ResolveFontFace("DejaVu Sans", fpDefault))
+            continue;
+        const std::unique_ptr<TFont> other = Sized(-17);
+        other->SetName(name);
+        other->SetPitch(fpVariable);
+        EXPECT_EQ(qtfontcache::FontFor(*other).get(), font.get());
+    }
+    // Another size, width, weight or slant is another font.
+    const std::unique_ptr<TFont> larger = Sized(-18), wider = Sized(-17, 9), bold = Sized(-17),
+                                 italic = Sized(-17);
+    bold->SetStyle(TFontStyles{fsBold});
+    italic->SetStyle(TFontStyles{fsItalic});
+    for (const TFont* other : {larger.get(), wider.get(), bold.get(), italic.get()})
+        EXPECT_NE(qtfontcache::FontFor(*other).get(), font.get());
+}
+
+TEST(QtFontCacheTest, AFontsGlyphMapAndMasksStayWithinItsBound)
+{
+    const std::unique_ptr<TFont> owned = Sized(-40);
+    const TFont& font = *owned;
+    const TPixelBuffer first = Drawn(font, u"Kelvor");
+    TPixelBuffer buffer(400, 80);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    canvas->SetFont(&font);
+    const std::shared_ptr<TQtFontData> data = qtfontcache::FontFor(font);
+    size_t largest = 0;
+    // Letters of many scripts, each drawn twice: a mask and its blended pixels each.
+    for (char16_t c = 0x21; c < 0x2000; ++c) {
+        if (c >= 0x7F && c < 0xA0)
+            continue;
+        const WideString text(4, c);
+        canvas->TextOutW(0, 0, text.data(), 4);
+        largest = std::max(largest, data->GlyphBytes());
+        ASSERT_LE(qtfontcache::Usage().Bytes, qtfontcache::MaxBytes) << int(c);
+    }
+    EXPECT_GT(largest, TQtFontData::MaxGlyphBytes / 2) << "the bound was reached";
+    // Beyond the bound by one entry at most, while it is added.
+    EXPECT_LE(largest, TQtFontData::MaxGlyphBytes + 512 * 1024);
+    EXPECT_EQ(Drawn(font, u"Kelvor").Pixels, first.Pixels);
+}
