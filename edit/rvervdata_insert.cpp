@@ -294,11 +294,19 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         }
         if (empty->GetPageBreakBefore())
             item->SetPageBreakBefore(true);
+        // No item of a paragraph keeps another style: an item that continues
+        // the empty text's paragraph takes its style; one that takes over its
+        // start has the whole paragraph take the current style (below).
+        if (item->GetSameAsPrev()) {
+            item->ParaNo = empty->ParaNo;
+            wantedPara = -1;
+        } else {
+            item->ParaNo = empty->GetSameAsPrev() ? CurParaStyleNo : empty->ParaNo;
+        }
         Do_DeleteItem(i, flag);
         fullReformat = fullReformat || flag;
         insertPoint = i;
         --itemsAdded;
-        item->ParaNo = CurParaStyleNo;
     } else {
         if (marker)
             return drop(true);
