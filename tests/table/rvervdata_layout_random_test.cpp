@@ -3,8 +3,8 @@
 // text, mixed with resizes of the editor to sizes where the scroll bars come
 // and go: after every step the editing invariant holds (undo and redo give
 // back the documents, the incremental layout equals a full one), the layout
-// leaves the bars as they are, and it equals a fresh layout of the same
-// document in another editor whose client area is as wide as this one's.
+// shown equals a fresh layout of the same document in another editor whose
+// client area is as wide as this one's, and a full layout settles at once.
 // A failing seed is printed; KELVOR_LAYOUT_SEEDS sets how many run and
 // KELVOR_LAYOUT_SEED the first.
 #include <gtest/gtest.h>
@@ -56,11 +56,7 @@ protected:
         return s;
     }
 
-    TCustomRVItemInfo* NewRandomPicture()
-    {
-        TCustomRVItemInfo* Item = NewPicture(10 + Pick(240), 8 + Pick(120));
-        return Item;
-    }
+    TCustomRVItemInfo* NewRandomPicture() { return NewPicture(10 + Pick(240), 8 + Pick(120)); }
 
     // A table of up to 3 x 3 cells holding words, its cells' widths pixels,
     // percentages (together up to far more than 100 %) or automatic.
@@ -124,16 +120,18 @@ protected:
 
     // The editor's outer size: from narrow to wide or a little wider than the
     // document's minimum width (where tables change most); from short to
-    // tall, or near the document's height, or between its heights at that
-    // width with and without the vertical bar, so that the bars come and go.
+    // tall, or about between the document's heights at that width with and
+    // without the vertical bar (in the bar's units), so that the bars come
+    // and go.
     void Resize()
     {
         const int Width = Pick(2) ? 60 + Pick(440) : d->DocumentMinWidth + Pick(50);
         int Height = 40 + Pick(300);
         if (Pick(2)) {
-            const int Wide = FreshHeight(Width);
-            const int Narrow = FreshHeight(Width - GetSystemMetrics(SM_CXVSCROLL));
-            Height = std::min(Wide, Narrow) - 3 + Pick(std::abs(Wide - Narrow) + 7);
+            const int Step = Edit()->VSmallStep();
+            const int Wide = (FreshHeight(Width) + Step - 1) / Step * Step;
+            const int Narrow = (FreshHeight(Width - GetSystemMetrics(SM_CXVSCROLL)) + Step - 1) / Step * Step;
+            Height = std::min(Wide, Narrow) - 5 + Pick(std::abs(Wide - Narrow) + Step + 10);
         }
         Edit()->SetBounds(0, 0, Width, std::max(Height, 20));
     }
