@@ -294,20 +294,19 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         }
         if (empty->GetPageBreakBefore())
             item->SetPageBreakBefore(true);
+        // No item of a paragraph keeps another style: an item that continues
+        // the empty text's paragraph takes its style; one that takes over its
+        // start has the whole paragraph take the current style (below).
+        if (item->GetSameAsPrev()) {
+            item->ParaNo = empty->ParaNo;
+            wantedPara = -1;
+        } else {
+            item->ParaNo = empty->GetSameAsPrev() ? CurParaStyleNo : empty->ParaNo;
+        }
         Do_DeleteItem(i, flag);
         fullReformat = fullReformat || flag;
         insertPoint = i;
         --itemsAdded;
-        // An item that goes on with a paragraph (after a list marker, or on a
-        // line of its own after a line break) keeps that paragraph's style:
-        // a paragraph has one style. One that starts a paragraph takes the
-        // current style.
-        if (i > 0 && (item->GetSameAsPrev() || item->GetBR())) {
-            item->ParaNo = GetItemPara(i - 1);
-            wantedPara = -1;
-        } else {
-            item->ParaNo = CurParaStyleNo;
-        }
     } else {
         if (marker)
             return drop(true);

@@ -97,6 +97,10 @@ public:
     virtual void AdjustVScrollUnits() = 0;
     // Reports the laid-out size (scroll ranges of a viewer).
     virtual void SetDocumentAreaSize(int width, int height, bool updateH) = 0;
+    // Keeps a viewer's vertical scroll bar shown whatever the document's
+    // height (from the next report of the size on), or lets it follow the
+    // height again; nothing here.
+    virtual void SetVScrollBarKept(bool) {}
     // Scroll offsets; 0 here.
     virtual int GetHOffs();
     virtual int GetVOffs();
@@ -679,7 +683,8 @@ private:
     // (old: before Format_ set them); true for a full layout.
     bool LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat, TRVTailStart tailStart,
                         int oldTextWidth, int oldDocumentWidth, bool selNoted, const int (&selItems)[4]);
-    // Reports the laid-out size, laying out again for a scroll bar that came or went.
+    // Reports the laid-out size, laying out again for a vertical scroll bar
+    // that came or went, until the layout is made at the width it leaves.
     void ReportLayoutSize(int textWidth, bool resized, bool force, int Depth, TCanvas* canvas, bool reformat);
     // Lays out items from firstItemNo to the end (a full or a tail layout).
     void LayoutItems(int firstItemNo, TRVFormatLineState& st);
@@ -714,9 +719,20 @@ private:
     // out as dli), as the layout and the renumbering after a partial layout make it.
     void AddJump(const TRVDrawLineInfo* dli, int id, int drawItemNo, TCursor cursor, TList& list);
     void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
-    // The item of the line at the top of the view and the view's offset from
-    // that item's first draw item (-1, 0 without draw items).
-    void NoteTopItem(int& topItem, int& topOffs);
+    // The place at the top of the view, kept across a layout for a new size:
+    // the item and the offset in it of the draw item at the top (its Offs),
+    // and the view's distance below that draw item's top. ItemNo -1: none.
+    struct TRVTopPlace {
+        int ItemNo = -1;
+        int Offs = 0;
+        int Pixels = 0;
+    };
+    TRVTopPlace NoteTopPlace();
+    // The draw item of the line at y: the first that reaches below it.
+    int TopDrawItemAt(int y);
+    // The view's offset that puts the line holding the place at the top
+    // again, as far into it as before (0 when the item has no draw item).
+    int TopPlaceY(const TRVTopPlace& place);
     // crvfdata_partial.cpp: the parts of FormatParasExact. The paragraph
     // spacing between item lastItem and the one after it; the draw items
     // below the range moved and the document height following them (repaint

@@ -237,24 +237,52 @@ void TCustomRVFormattedData::WidenRules(int before)
     }
 }
 
-void TCustomRVFormattedData::NoteTopItem(int& topItem, int& topOffs)
+int TCustomRVFormattedData::TopDrawItemAt(int y)
 {
-    topItem = -1;
-    topOffs = 0;
+    // The first draw item that reaches below y, searched from two lines above it.
     const int count = DrawItems.Count();
-    if (count == 0)
-        return;
-    // The line at the top of the view: the first draw item that reaches below
-    // the view's top, searched from two lines above it.
-    const int y = GetVOffs();
     int top = std::min(GetDrawItemNo(y, 1), count - 1);
     while (top < count - 1 && DrawItems[top]->Top + DrawItems[top]->Height <= y)
         ++top;
-    topItem = DrawItems[top]->ItemNo;
-    // Measured from the item's first draw item, where the new layout is found
-    // again: the same line of the item comes back to the top.
-    const int first = FindDrawItemByItem(topItem);
-    topOffs = y - DrawItems[first >= 0 ? first : top]->Top;
+    return top;
+}
+
+TCustomRVFormattedData::TRVTopPlace TCustomRVFormattedData::NoteTopPlace()
+{
+    TRVTopPlace place;
+    if (DrawItems.Count() == 0)
+        return place;
+    // Kept as the text at the top, which the new layout may break into other lines.
+    const int y = GetVOffs();
+    const TRVDrawLineInfo* dli = DrawItems[TopDrawItemAt(y)];
+    place.ItemNo = dli->ItemNo;
+    place.Offs = dli->Offs;
+    place.Pixels = std::max(y - dli->Top, 0);
+    return place;
+}
+
+int TCustomRVFormattedData::TopPlaceY(const TRVTopPlace& place)
+{
+    int drawItemNo = place.ItemNo >= 0 ? FindDrawItemByItem(place.ItemNo) : -1;
+    if (drawItemNo < 0)
+        return 0;
+    // The item's draw item holding the offset: the last one starting at or before it.
+    const int count = DrawItems.Count();
+    while (drawItemNo + 1 < count && DrawItems[drawItemNo + 1]->ItemNo == place.ItemNo &&
+           DrawItems[drawItemNo + 1]->Offs <= place.Offs)
+        ++drawItemNo;
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
+    const int y = dli->Top + std::min(place.Pixels, std::max(dli->Height - 1, 0));
+    // The view moves by whole units: down to one, unless a line above would
+    // then be the top line while the next unit is still inside this one.
+    const int step = std::max(GetVSmallStep(), 1);
+    const int unitY = y - y % step;
+    int lineStart = drawItemNo;
+    while (lineStart > 0 && !DrawItems[lineStart]->FromNewLine)
+        --lineStart;
+    if (TopDrawItemAt(unitY) < lineStart && unitY + step < dli->Top + dli->Height)
+        return unitY + step;
+    return unitY;
 }
 
 bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndDevice& sad, bool reformat,
@@ -342,30 +370,42 @@ bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndD
 void TCustomRVFormattedData::ReportLayoutSize(int textWidth, bool resized, bool force, int Depth,
                                               TCanvas* canvas, bool reformat)
 {
-    // Reporting the size may show or hide a scroll bar, which changes the
-    // area: then the document is laid out once more for it.
-    const int oldWidth = GetWidth();
-    const int oldHeight = GetHeight();
-    {
+    // Reporting the size may show or hide a scroll bar. Only the area's width
+    // shapes the layout: when the vertical bar changed it, the document is
+    // laid out once more for the new width.
+    const int laidOutWidth = GetWidth();
+    auto report = [&] {
         TRVBoolFlagGuard settingSize(SettingAreaSize);
         SetDocumentAreaSize(GetLeftMargin() + textWidth + GetRightMargin(), DocumentHeight, true);
+    };
+    report();
+    if (GetWidth() == laidOutWidth)
+        return;
+    if (Depth > 0) {
+        // The layout for the new width has the bar go back: the document
+        // needs the bar at the wider width and not at the narrower one. The
+        // bar stays, and the document is laid out at the narrower width
+        // (unless it already is).
+        SetVScrollBarKept(true);
+        report();
+        if (GetWidth() == laidOutWidth)
+            return;
     }
-    if (GetWidth() != oldWidth || GetHeight() != oldHeight) {
-        EndFormatting();
-        Format_(resized, force, false, Depth + 1, canvas, false, reformat);
-        StartFormatting();
-    }
+    EndFormatting();
+    Format_(resized, force, false, Depth + 1, canvas, false, reformat);
+    StartFormatting();
 }
 
 void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, int Depth, TCanvas* canvas,
                                      bool tail, bool reformat)
 {
-    // A layout caused by reporting the laid-out size does nothing.
-    if (SettingAreaSize) {
-        SettingAreaSize = false;
+    // A layout caused by reporting the laid-out size does nothing (however
+    // many times the bars change the area while it is reported).
+    if (SettingAreaSize)
         return;
-    }
-    if (Depth > 1 || GetRVStyle() == nullptr || State.Contains(rvstSkipFormatting))
+    // Depth 1 lays out for the width a scroll bar left, depth 2 for the
+    // width of a vertical bar kept after all (ReportLayoutSize).
+    if (Depth > 2 || GetRVStyle() == nullptr || State.Contains(rvstSkipFormatting))
         return;
     if (canvas == nullptr)
         canvas = GetFormattingCanvas();
@@ -377,6 +417,9 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         if (resized)
             State.Include(rvstResizing);
         FFirstNewDrawItem = 0;
+        // A vertical bar kept for an earlier layout shows again only when
+        // this one needs it.
+        SetVScrollBarKept(false);
     }
     auto finish = [&]() {
         if (Depth != 0)
@@ -390,8 +433,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
     try {
         int selItems[4] = {-1, -1, 0, 0};
         bool selNoted = false;
-        int topItem = -1;
-        int topOffs = 0;
+        TRVTopPlace topPlace;
         int oldVOffs = 0;
         const unsigned layoutRunsBefore = FLayoutRuns;
         if (Depth == 0) {
@@ -399,7 +441,7 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             // makes the draw items anew.
             selNoted = NoteSelection(selItems);
             if (resized && !noScroll)
-                NoteTopItem(topItem, topOffs);
+                topPlace = NoteTopPlace();
             if (tail)
                 oldVOffs = GetVOffs();
         }
@@ -449,10 +491,8 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
         if (Depth == 0) {
             // Only a new layout moves the lines: a resize that laid nothing
             // out leaves the view where it is.
-            if (resized && !noScroll && FLayoutRuns != layoutRunsBefore) {
-                const int drawItemNo = topItem >= 0 ? FindDrawItemByItem(topItem) : -1;
-                ScrollTo(drawItemNo >= 0 ? DrawItems[drawItemNo]->Top + topOffs : 0, false);
-            }
+            if (resized && !noScroll && FLayoutRuns != layoutRunsBefore)
+                ScrollTo(TopPlaceY(topPlace), false);
             AdjustChildrenCoords();
             if (tail)
                 ScrollTo(GetOptions().Contains(rvoScrollToEnd) ? DocumentHeight : oldVOffs, false);

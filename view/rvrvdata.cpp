@@ -272,6 +272,11 @@ void TRollViewRVData::SetDocumentAreaSize(int width, int height, bool updateH)
     FRollView->UpdateScrollBars(width, RV_Clamp32(units), true, updateH);
 }
 
+void TRollViewRVData::SetVScrollBarKept(bool kept)
+{
+    FRollView->SetVScrollKept(kept);
+}
+
 void TRollViewRVData::AdjustVScrollUnits()
 {
     const int step = RV_AdjustedVSmallStep(DocumentHeight, FRollView->VSmallStep(), MaxVScrollUnits);

@@ -141,6 +141,7 @@ public:
     void HScrollTo(int x) override;
     // The height in units, rounded up in 64 bits.
     void SetDocumentAreaSize(int width, int height, bool updateH) override;
+    void SetVScrollBarKept(bool kept) override;
     // Chooses the step so that DocumentHeight fits the 32-bit scroll positions
     // (RV_AdjustedVSmallStep): the normal step 10 for every document whose
     // height in units of 10 fits, a larger one only beyond that.

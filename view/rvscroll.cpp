@@ -83,7 +83,7 @@ void TRVScroller::SetBars(int width, int height, bool updateH, bool allowDisable
     if (FVScrollVisible) {
         SCROLLINFO info;
         info.fMask = mask;
-        if (allowDisableNoScroll && FDisableNoScroll)
+        if ((allowDisableNoScroll && FDisableNoScroll) || FVScrollKept)
             info.fMask |= SIF_DISABLENOSCROLL;
         info.nMin = 0;
         info.nMax = FVMax;

@@ -98,6 +98,12 @@ public:
     // Keep the vertical bar shown, disabled, when the document fits.
     bool DisableNoScroll() const { return FDisableNoScroll; }
     void SetDisableNoScroll(bool value) { FDisableNoScroll = value; }
+    // Keep the vertical bar shown, disabled when the document fits, at every
+    // setting of the bars until cleared, whatever UpdateScrollBars allows: a
+    // document that needs the bar only while the bar is hidden is laid out
+    // with it. Takes effect when the bars are next set.
+    bool VScrollKept() const { return FVScrollKept; }
+    void SetVScrollKept(bool value) { FVScrollKept = value; }
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
     TRVBiDiMode BiDiMode() const { return FBiDiMode; }
@@ -183,6 +189,7 @@ protected:
     TRVBiDiMode FBiDiMode = rvbdUnspecified;
     bool FUseXPThemes = true;
     bool FDisableNoScroll = false;
+    bool FVScrollKept = false;
     int FHPos = 0;
     int FVPos = 0;
     int FHRange = 0;

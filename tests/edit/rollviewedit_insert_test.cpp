@@ -146,6 +146,46 @@ TEST_F(InsertApi, RefusedInsertionsChangeNothingAndFreeTheItem)
     EXPECT_EQ(TCountedBreak::Alive, alive);
 }
 
+// A picture put into an empty text item while the current paragraph style is
+// another one (a program chose it, or a layout placed the caret keeping the
+// styles): the paragraph keeps one style. After a list marker the picture
+// takes the marker's paragraph's; at the start of a paragraph the whole
+// paragraph takes the current one, as a paragraph of the empty text alone does.
+TEST_F(InsertApi, AnItemInAnEmptyTextLeavesItsParagraphOfOneStyle)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void()> Build;
+        int EmptyItem;
+        std::vector<int> Paras; // of the items after the insertion
+    };
+    const std::vector<TCase> cases{
+        {"after a list marker", [&] { AddNumbered(""); }, 1, {0, 0}},
+        {"starting a paragraph that goes on",
+         [&] {
+             AddText("");
+             AddPicture(-1);
+         },
+         0,
+         {Indented, Indented}},
+        {"a paragraph alone", [&] { AddText(""); }, 0, {Indented}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Edit()->Clear();
+        c.Build();
+        d->FormatAll();
+        Caret(c.EmptyItem, 1);
+        Edit()->SetCurParaStyleNo(Indented);
+        Run("picture", [&] { Edit()->InsertItem("", NewPicture()); });
+        std::vector<int> paras;
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            paras.push_back(d->GetItemPara(i));
+        EXPECT_EQ(paras, c.Paras);
+        EXPECT_EQ(d->GetItemStyle(c.EmptyItem), rvsPicture);
+    }
+}
+
 TEST_F(InsertApi, StringTagTakesTheCurrentStyleTagAndTabSpaces)
 {
     Style.SetSpacesInTab(3);

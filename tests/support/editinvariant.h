@@ -64,9 +64,12 @@ inline std::string Describe(const TLayout& l)
     return s;
 }
 
+// A check of the caller's own, run on the layout as the command left it.
+using TLayoutCheck = std::function<void(const std::string& Where)>;
+
 // The state checks, without the undo round trip. Lays the document out in
-// full to compare (keeping the caret's item position).
-inline void CheckState(TRVEditRVData& d, const std::string& Where)
+// full to compare (keeping the caret's item position), after Check when given.
+inline void CheckState(TRVEditRVData& d, const std::string& Where, const TLayoutCheck& Check = nullptr)
 {
     SCOPED_TRACE(Where);
     ASSERT_GT(d.GetItemCount(), 0);
@@ -121,6 +124,8 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
             }
         }
     }
+    if (Check)
+        Check(Where);
     const TLayout Incremental = LayoutOf(d);
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);
@@ -133,13 +138,15 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where)
 }
 
 // Runs one command as the editor control does (the command, then Change) and
-// checks the invariant around it. Returns whether the command changed the document.
-inline bool Run(TRVEditRVData& d, const std::string& Name, const std::function<void()>& Command)
+// checks the invariant around it (with Check, when given, at every layout).
+// Returns whether the command changed the document.
+inline bool Run(TRVEditRVData& d, const std::string& Name, const std::function<void()>& Command,
+                const TLayoutCheck& Check = nullptr)
 {
     const AnsiString S0 = SaveRVF(d);
     Command();
     d.Change();
-    CheckState(d, Name + ": after");
+    CheckState(d, Name + ": after", Check);
     const AnsiString S1 = SaveRVF(d);
     if (S0 == S1)
         return false;
@@ -147,13 +154,13 @@ inline bool Run(TRVEditRVData& d, const std::string& Name, const std::function<v
     if (d.UndoList->CurrentUndoType() == rvutNone)
         return true;
     d.Undo();
-    CheckState(d, Name + ": undone");
+    CheckState(d, Name + ": undone", Check);
     const AnsiString Undone = SaveRVF(d);
     EXPECT_TRUE(Undone == S0) << Name << ": undo does not restore the document\nbefore:\n"
                               << S0 << "\nundone:\n"
                               << Undone;
     d.Redo();
-    CheckState(d, Name + ": redone");
+    CheckState(d, Name + ": redone", Check);
     EXPECT_TRUE(SaveRVF(d) == S1) << Name << ": redo does not repeat the change";
     return true;
 }
