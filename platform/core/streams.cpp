@@ -3,7 +3,6 @@
 #include "platform/core/streams.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -612,14 +611,14 @@ AnsiString WriteTarget(const AnsiString& fileName)
 // handle (and name), or -1 with errno set.
 int CreateTemporaryBeside(const AnsiString& target, AnsiString& tempName)
 {
-    static std::atomic<unsigned> counter{0};
+    static unsigned counter = 0;
     const AnsiString folder = ExtractFilePath(target);
     // Keep the name short enough for the file system whatever the target's length.
     const AnsiString base = ExtractFileName(target).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        uint64_t mix = stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^
-                       (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+        uint64_t mix =
+            stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull);
         tempName = folder + "." + base + ".tmp" + IntToHex(static_cast<int64_t>(mix & 0xFFFFFFFFFFFFull), 12);
         // 0666 so that a new file gets the permissions the umask allows, as any new file would.
         int handle = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
