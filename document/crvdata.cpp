@@ -223,7 +223,7 @@ TRVStyle* TCustomRVData::GetRVStyle()
 }
 
 namespace {
-thread_local TRVSaveAnswers* ActiveSaveAnswers = nullptr;
+TRVSaveAnswers* ActiveSaveAnswers = nullptr;
 }
 
 TRVSaveAnswers::TRVSaveAnswers() : FOuter(ActiveSaveAnswers == nullptr)

@@ -661,16 +661,16 @@ private:
 // the style sheet and the handler of item actions of each store asked about
 // are remembered, so that a store nested many levels deep (a cell of a table
 // in a cell of a table ...) finds them in one step instead of through its
-// whole chain of holders at every question. Only the outermost scope on a
-// thread keeps answers. A store freed while it lasts is forgotten, and a
-// table or cell that changes its holder forgets every answer (Forget).
+// whole chain of holders at every question. Only the outermost scope keeps
+// answers. A store freed while it lasts is forgotten, and a table or cell
+// that changes its holder forgets every answer (Forget).
 class TRVSaveAnswers {
 public:
     TRVSaveAnswers();
     ~TRVSaveAnswers();
     TRVSaveAnswers(const TRVSaveAnswers&) = delete;
     TRVSaveAnswers& operator=(const TRVSaveAnswers&) = delete;
-    // The answers of the scope running on this thread, or null.
+    // The answers of the scope running now, or null.
     static TRVSaveAnswers* Active();
     // Drops what is kept about Data (null: about every store).
     static void Forget(const TCustomRVData* data);

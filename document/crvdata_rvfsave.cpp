@@ -15,8 +15,8 @@
 
 namespace {
 
-// Saves of cells' documents in progress on this thread, one inside another.
-thread_local int NestedDataSaves = 0;
+// Saves of cells' documents in progress, one inside another.
+int NestedDataSaves = 0;
 
 // Writes one save of a store. The open text group is a run of consecutive
 // text items [FGroupFirst, FGroupFirst + FGroupCount) that share the text

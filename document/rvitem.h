@@ -269,8 +269,7 @@ public:
     // ---- Rarely set fields: held in a record of their own for the items
     // that set them, kept in one table for all items and freed once every
     // field is back at its default (and with the item). An item that sets
-    // none of them pays nothing for them. Safe from any thread for different
-    // items.
+    // none of them pays nothing for them.
     // The checkpoint attached to the item (owned by the store's chain), or
     // one it carries on its own; null for none.
     TRVCPInfo* GetCheckpoint() const { return FHasExtra ? ExtraCheckpoint() : nullptr; }

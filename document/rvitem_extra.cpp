@@ -1,7 +1,6 @@
 // The rarely set fields of items (checkpoint, tag, hyperlink number): one
 // table for all items, keyed by the item, holding a record only for the
 // items that set one of them.
-#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -17,12 +16,11 @@ struct TRVItemExtra {
     bool AllDefault() const { return Checkpoint == nullptr && Tag == TRVTag() && JumpID == 0; }
 };
 
-// Items may be made and freed on any thread (their pool allows it), so the
-// table has a lock. A record's address stays put
-// while others come and go (the map's nodes never move), so what a reader
-// was given stays valid until its own item changes.
+// Like the documents that hold the items, the table belongs to the program's
+// one thread and takes no lock. A record's address stays put while others
+// come and go (the map's nodes never move), so what a reader was given stays
+// valid until its own item changes.
 struct TRVItemExtras {
-    std::mutex Mutex;
     std::unordered_map<const TCustomRVItemInfo*, TRVItemExtra> Records;
 };
 
@@ -36,9 +34,7 @@ TRVItemExtras& Extras()
 
 const TRVItemExtra& RecordOf(const TCustomRVItemInfo* item)
 {
-    TRVItemExtras& extras = Extras();
-    std::lock_guard<std::mutex> lock(extras.Mutex);
-    return extras.Records.at(item);
+    return Extras().Records.at(item);
 }
 
 } // namespace
@@ -63,15 +59,11 @@ int TCustomRVItemInfo::ExtraJumpID() const
 template <class Fn> void TCustomRVItemInfo::ChangeExtra(Fn&& change)
 {
     TRVItemExtras& extras = Extras();
-    TRVTag released; // a string tag let go is freed outside the lock
-    std::lock_guard<std::mutex> lock(extras.Mutex);
     auto found = extras.Records.try_emplace(this).first;
     change(found->second);
     FHasExtra = !found->second.AllDefault();
-    if (!FHasExtra) {
-        released = std::move(found->second.Tag);
+    if (!FHasExtra)
         extras.Records.erase(found);
-    }
 }
 
 void TCustomRVItemInfo::SetCheckpoint(TRVCPInfo* checkpoint)
@@ -97,16 +89,12 @@ void TCustomRVItemInfo::SetJumpID(int id)
 
 void TCustomRVItemInfo::ReleaseExtra()
 {
-    TRVItemExtra record;
-    {
-        TRVItemExtras& extras = Extras();
-        std::lock_guard<std::mutex> lock(extras.Mutex);
-        auto found = extras.Records.find(this);
-        if (found == extras.Records.end())
-            return;
-        record = std::move(found->second);
-        extras.Records.erase(found);
-    }
+    TRVItemExtras& extras = Extras();
+    auto found = extras.Records.find(this);
+    if (found == extras.Records.end())
+        return;
+    const TRVItemExtra record = std::move(found->second);
+    extras.Records.erase(found);
     FHasExtra = false;
     // A checkpoint attached to the item belongs to its store's chain; one the
     // item carries on its own (a duplicate's copy) is the item's to free.

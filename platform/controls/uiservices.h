@@ -46,7 +46,7 @@ struct TTrayIconKey {
 };
 
 // The interface. Texts are in the ANSI code page; file names are the bytes of the
-// file system. Implementations answer on the calling thread.
+// file system. Implementations answer before the call returns.
 class TUIServices {
 public:
     virtual ~TUIServices() = default;

@@ -72,8 +72,8 @@ std::vector<int> GraphemeBoundaries(const WideChar* text, int length)
     std::vector<int> result;
     if (text == nullptr || length <= 1)
         return result;
-    // Opening a break iterator reads its rules: one is kept per thread and
-    // given each text in turn.
+    // Opening a break iterator reads its rules: one is kept for the program
+    // and given each text in turn.
     struct TIterator {
         UBreakIterator* Breaks = nullptr;
         ~TIterator()
@@ -82,7 +82,7 @@ std::vector<int> GraphemeBoundaries(const WideChar* text, int length)
                 ubrk_close(Breaks);
         }
     };
-    thread_local TIterator iterator;
+    static TIterator iterator;
     UErrorCode status = U_ZERO_ERROR;
     if (!iterator.Breaks)
         iterator.Breaks = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);

@@ -1,18 +1,17 @@
 // The class registry: one table for the program, keyed by the class name in
 // upper case. Entries are never freed, so a class reference stays valid after
-// its class is unregistered or registered again.
+// its class is unregistered or registered again. The table belongs to the
+// program's one thread (static initialisers run on it too) and takes no lock.
 #include "platform/core/classreg.h"
 
 #include <map>
 #include <memory>
-#include <mutex>
 
 #include "platform/core/sysutils.h"
 
 namespace {
 
 struct TClassTable {
-    std::mutex Lock;
     // Every entry ever made, by key; Registered says which ones GetClass finds.
     std::map<AnsiString, std::unique_ptr<TPersistentClassInfo>> Entries;
     std::map<AnsiString, TPersistentClassInfo*> Registered;
@@ -32,7 +31,6 @@ TPersistentClass RegisterClass(const AnsiString& name, std::function<TPersistent
 {
     TClassTable& table = Table();
     const AnsiString key = UpperCase(name);
-    std::lock_guard<std::mutex> guard(table.Lock);
     auto& entry = table.Entries[key];
     if (!entry)
         entry = std::make_unique<TPersistentClassInfo>();
@@ -45,7 +43,6 @@ TPersistentClass RegisterClass(const AnsiString& name, std::function<TPersistent
 void UnRegisterClass(const AnsiString& name)
 {
     TClassTable& table = Table();
-    std::lock_guard<std::mutex> guard(table.Lock);
     table.Registered.erase(UpperCase(name));
 }
 
@@ -53,7 +50,6 @@ TPersistentClass GetClass(const AnsiString& name)
 {
     TClassTable& table = Table();
     const AnsiString key = UpperCase(name);
-    std::lock_guard<std::mutex> guard(table.Lock);
     auto found = table.Registered.find(key);
     return found == table.Registered.end() ? nullptr : found->second;
 }

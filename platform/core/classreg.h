@@ -18,8 +18,7 @@ struct TPersistentClassInfo {
 using TPersistentClass = const TPersistentClassInfo*;
 
 // Registers (or re-registers, replacing the factory) a class under its name; the
-// class reference for a name is always the same one. Registration belongs to
-// start-up: replacing a factory while another thread creates through it is a race.
+// class reference for a name is always the same one.
 TPersistentClass RegisterClass(const AnsiString& name, std::function<TPersistent*(TComponent* owner)> create);
 // Convenience for a class T with a default constructor (or one taking an owner for components).
 template <class T> TPersistentClass RegisterClass(const AnsiString& name)

@@ -6,7 +6,6 @@
 #include <locale.h>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
@@ -22,10 +21,10 @@ namespace {
 // ---------------------------------------------------------------------------
 // Locale and settings
 
-std::atomic<unsigned> ACPOverride{0};
-std::atomic<unsigned> LocaleACP{0}; // 0 until the locale has been read
-std::atomic<unsigned> OEMCP{0};
-std::atomic<unsigned> MacCP{0};
+unsigned ACPOverride = 0;
+unsigned LocaleACP = 0; // 0 until the locale has been read
+unsigned OEMCP = 0;
+unsigned MacCP = 0;
 
 constexpr unsigned DefaultOEMCP = 437;
 constexpr unsigned DefaultMacCP = 10000;
@@ -468,43 +467,38 @@ template <typename String, typename Char> int CopyOut(const String& converted, C
 
 unsigned GetACP()
 {
-    if (unsigned codePage = ACPOverride.load())
-        return codePage;
-    unsigned codePage = LocaleACP.load();
-    if (codePage == 0) {
-        codePage = CodePageOfCharset(LocaleCharset());
-        LocaleACP.store(codePage);
-    }
-    return codePage;
+    if (ACPOverride)
+        return ACPOverride;
+    if (LocaleACP == 0)
+        LocaleACP = CodePageOfCharset(LocaleCharset());
+    return LocaleACP;
 }
 
 void SetACP(unsigned codePage)
 {
-    ACPOverride.store(codePage);
+    ACPOverride = codePage;
     if (codePage == 0)
-        LocaleACP.store(0);
+        LocaleACP = 0;
 }
 
 unsigned GetOEMCP()
 {
-    unsigned codePage = OEMCP.load();
-    return codePage ? codePage : DefaultOEMCP;
+    return OEMCP ? OEMCP : DefaultOEMCP;
 }
 
 void SetOEMCP(unsigned codePage)
 {
-    OEMCP.store(codePage);
+    OEMCP = codePage;
 }
 
 unsigned GetMacCP()
 {
-    unsigned codePage = MacCP.load();
-    return codePage ? codePage : DefaultMacCP;
+    return MacCP ? MacCP : DefaultMacCP;
 }
 
 void SetMacCP(unsigned codePage)
 {
-    MacCP.store(codePage);
+    MacCP = codePage;
 }
 
 unsigned ResolveCodePage(unsigned codePage)

@@ -9,7 +9,7 @@
 // from ICU: 874, 932, 936, 949, 950, 1250-1258, the OEM pages 437, 720, 737, 775,
 // 850, 852, 855, 857, 858, 860-863, 865, 866, 869, Mac Roman 10000, ASCII 20127,
 // KOI8-R 20866, KOI8-U 21866, ISO-8859 28591-28599, 28603, 28605. Every call is
-// safe from any thread and linear in the length of the text.
+// linear in the length of the text.
 #pragma once
 
 #include "platform/core/types.h"

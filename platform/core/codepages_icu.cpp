@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace codepages_detail {
 namespace {
@@ -223,16 +222,14 @@ std::unique_ptr<TCodePageTable> BuildTable(unsigned codePage, const char* icuNam
 
 const TCodePageTable* FindCodePageTable(unsigned codePage)
 {
-    // Tables are never freed before the program ends, so each thread may keep the
-    // last one it found and skip the lock while a text is converted piece by piece.
-    thread_local unsigned lastCodePage = 0;
-    thread_local const TCodePageTable* lastTable = nullptr;
+    // Tables are never freed before the program ends, so the last one found is
+    // kept and answers at once while a text is converted piece by piece.
+    static unsigned lastCodePage = 0;
+    static const TCodePageTable* lastTable = nullptr;
     if (lastTable && lastCodePage == codePage)
         return lastTable;
 
-    static std::mutex lock;
     static std::map<unsigned, std::unique_ptr<TCodePageTable>> tables;
-    std::lock_guard<std::mutex> guard(lock);
     auto it = tables.find(codePage);
     if (it == tables.end()) {
         const char* name = IcuNameOf(codePage);

@@ -11,7 +11,7 @@ namespace codepages_detail {
 
 // Both directions of one code page of one- or two-byte characters. Built once,
 // never changed afterwards, and kept until the program ends, so a pointer to it
-// stays valid and can be read from any thread.
+// stays valid.
 //
 // Bytes 0x00-0x7F are ASCII in every code page here. A byte the page does not
 // define maps to the code point of its own value, and so does a lead byte that
@@ -36,7 +36,7 @@ struct TCodePageTable {
 };
 
 // The table of a code page (not CP_ACP and the like: a resolved number), or null
-// when ICU has no converter for it. Thread-safe; the first call per page builds it.
+// when ICU has no converter for it. The first call per page builds it.
 const TCodePageTable* FindCodePageTable(unsigned codePage);
 
 } // namespace codepages_detail

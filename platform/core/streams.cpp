@@ -3,12 +3,12 @@
 #include "platform/core/streams.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -372,13 +372,24 @@ AnsiString TStringStream::ReadString(int64_t count)
 // TStreamWindow
 
 TStreamWindow::TStreamWindow(TStream& base, int64_t start, int64_t size, bool grows)
-    : FOuter(dynamic_cast<TStreamWindow*>(&base)), FBase(FOuter ? FOuter->FBase : base),
-      FStart(FOuter ? FOuter->FStart + start : start), FSize(grows ? 0 : std::max<int64_t>(size, 0)),
-      FGrows(grows)
+    : FOuter(dynamic_cast<TStreamWindow*>(&base)), FBase(FOuter ? FOuter->FBase : base), FGrows(grows)
 {
-    // A fixed window inside another window ends where that one ends.
-    if (FOuter && !grows)
-        FSize = std::min(FSize, std::max<int64_t>(FOuter->FSize - start, 0));
+    const int64_t wanted = grows ? 0 : std::max<int64_t>(size, 0);
+    if (!FOuter) {
+        FStart = start;
+        FRoom = std::numeric_limits<int64_t>::max() - std::max<int64_t>(start, 0);
+        FSize = std::min(wanted, FRoom);
+        if (!grows)
+            FRoom = FSize;
+        return;
+    }
+    // Inside another window: from a place inside what it may hold, and no
+    // further than it may reach. A fixed window ends where the outer one's
+    // bytes end now.
+    start = std::clamp<int64_t>(start, 0, FOuter->FRoom);
+    FStart = FOuter->FStart + start;
+    FSize = std::min(wanted, std::max<int64_t>(FOuter->FSize - start, 0));
+    FRoom = grows ? FOuter->FRoom - start : FSize;
 }
 
 TStreamWindow::~TStreamWindow()
@@ -423,10 +434,7 @@ int64_t TStreamWindow::Read(void* buffer, int64_t count)
 
 int64_t TStreamWindow::Write(const void* buffer, int64_t count)
 {
-    if (count <= 0)
-        return 0;
-    if (!FGrows)
-        count = std::min(count, FSize - FPosition);
+    count = std::min(count, FRoom - FPosition);
     // A position past the end leaves a gap of zeros, as in a memory stream.
     if (count <= 0 || (FPosition > FSize && !FillTo(FPosition)) || !SeekBase())
         return 0;
@@ -450,7 +458,7 @@ void TStreamWindow::SetSize(int64_t newSize)
 {
     if (!FGrows || newSize < 0)
         throw EStreamError("TStreamWindow cannot change its size");
-    if (newSize > FSize && !FillTo(newSize))
+    if (newSize > FRoom || (newSize > FSize && !FillTo(newSize)))
         throw EWriteError(SysConst::SWriteError);
     FSize = newSize;
     FPosition = std::min(FPosition, FSize);
@@ -603,14 +611,14 @@ AnsiString WriteTarget(const AnsiString& fileName)
 // handle (and name), or -1 with errno set.
 int CreateTemporaryBeside(const AnsiString& target, AnsiString& tempName)
 {
-    static std::atomic<unsigned> counter{0};
+    static unsigned counter = 0;
     const AnsiString folder = ExtractFilePath(target);
     // Keep the name short enough for the file system whatever the target's length.
     const AnsiString base = ExtractFileName(target).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        uint64_t mix = stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^
-                       (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+        uint64_t mix =
+            stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull);
         tempName = folder + "." + base + ".tmp" + IntToHex(static_cast<int64_t>(mix & 0xFFFFFFFFFFFFull), 12);
         // 0666 so that a new file gets the permissions the umask allows, as any new file would.
         int handle = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

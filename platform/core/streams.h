@@ -101,7 +101,10 @@ private:
 // block nested many levels deep costs no more per byte than one at the top;
 // windows over windows nest strictly (an inner one goes before its outer one
 // is used again), and a growing window hands its extent to a growing outer
-// one when it goes.
+// one when it goes. A window over a window stays inside it: it starts no
+// earlier than the outer one, and grows no further than the outer one's end
+// when that one is fixed (or than the outer one may grow): a write that would
+// go past writes what fits, as a write past a fixed window's end does.
 class TStreamWindow : public TStream {
 public:
     TStreamWindow(TStream& base, int64_t start, int64_t size, bool grows);
@@ -125,8 +128,11 @@ private:
 
     TStreamWindow* FOuter; // the window this one was opened in, or null
     TStream& FBase;        // never a window
-    int64_t FStart;        // in FBase
-    int64_t FSize;
+    int64_t FStart = 0;    // in FBase
+    int64_t FSize = 0;
+    // The most the window may hold: its size when fixed, else as far as the
+    // windows it is in let it grow (FStart + FRoom never overflows).
+    int64_t FRoom = 0;
     int64_t FPosition = 0;
     bool FGrows;
 };

@@ -136,7 +136,7 @@ AnsiString MapCharacterBytes(unsigned cp, const AnsiString& bytes, TCaseMap map)
     return result;
 }
 
-// Byte -> byte tables of a single-byte code page, built once per thread and code page.
+// Byte -> byte tables of a single-byte code page, built again only when the code page changes.
 struct TByteCaseTables {
     unsigned CodePage = 0;
     bool Built = false;
@@ -146,7 +146,7 @@ struct TByteCaseTables {
 
 const TByteCaseTables& ByteCaseTables(unsigned cp)
 {
-    thread_local TByteCaseTables tables;
+    static TByteCaseTables tables;
     if (tables.Built && tables.CodePage == cp)
         return tables;
     for (int b = 0; b < 256; ++b) {

@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "document/rvitem.h"
@@ -96,29 +95,28 @@ TEST(ItemExtras, ANewItemWhereAFreedOneStoodStartsClean)
     }
 }
 
-TEST(ItemExtras, ItemsOfManyThreads)
+// Items of several documents set and clear their fields in turn, one
+// record made as another goes: each item ends with its own value.
+TEST(ItemExtras, ItemsOfManyDocumentsInTurn)
 {
-    constexpr int ThreadCount = 4;
-    constexpr int PerThread = 2000;
-    std::vector<std::thread> Threads;
-    std::vector<int> Wrong(ThreadCount, 0);
-    for (int t = 0; t < ThreadCount; ++t)
-        Threads.emplace_back([t, &Wrong] {
-            std::vector<std::unique_ptr<TRVTextItemInfo>> items;
-            for (int i = 0; i < PerThread; ++i) {
-                items.push_back(std::make_unique<TRVTextItemInfo>(nullptr));
-                items.back()->SetTag(TRVTag(t * PerThread + i));
-                if (i % 2 == 1)
-                    items[static_cast<size_t>(i - 1)]->SetTag(TRVTag());
-            }
-            for (int i = 0; i < PerThread; ++i) {
-                const int expected = i % 2 == 0 && i + 1 < PerThread ? 0 : t * PerThread + i;
-                if (items[static_cast<size_t>(i)]->GetTag().AsInteger() != expected)
-                    ++Wrong[static_cast<size_t>(t)];
-            }
-        });
-    for (std::thread& thread : Threads)
-        thread.join();
-    for (int t = 0; t < ThreadCount; ++t)
-        EXPECT_EQ(Wrong[static_cast<size_t>(t)], 0) << "thread " << t;
+    constexpr int DocCount = 4;
+    constexpr int PerDoc = 2000;
+    std::vector<std::vector<std::unique_ptr<TRVTextItemInfo>>> Docs(DocCount);
+    for (int i = 0; i < PerDoc; ++i)
+        for (int d = 0; d < DocCount; ++d) {
+            auto& items = Docs[static_cast<size_t>(d)];
+            items.push_back(std::make_unique<TRVTextItemInfo>(nullptr));
+            items.back()->SetTag(TRVTag(d * PerDoc + i));
+            if (i % 2 == 1)
+                items[static_cast<size_t>(i - 1)]->SetTag(TRVTag());
+        }
+    for (int d = 0; d < DocCount; ++d) {
+        int wrong = 0;
+        for (int i = 0; i < PerDoc; ++i) {
+            const int expected = i % 2 == 0 && i + 1 < PerDoc ? 0 : d * PerDoc + i;
+            if (Docs[static_cast<size_t>(d)][static_cast<size_t>(i)]->GetTag().AsInteger() != expected)
+                ++wrong;
+        }
+        EXPECT_EQ(wrong, 0) << "document " << d;
+    }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include <fcntl.h>
@@ -215,6 +216,77 @@ TEST(StreamWindow, WindowsInWindowsWorkOnTheOutermostStream)
         EXPECT_EQ(ReadAll(reading), "deep]");
     }
     EXPECT_EQ(MemoryBytes(base, base.Size()), "head<[deep]");
+}
+
+// A window inside a fixed window stays inside it, however it is opened and
+// however far it grows: what would go past the fixed window's end or before
+// its start is not written.
+TEST(StreamWindow, AWindowInsideAFixedWindowStaysInsideIt)
+{
+    struct TCase {
+        const char* Name;
+        std::function<int64_t(TStreamWindow& fixed)> Write; // answers the bytes written
+        int64_t Written;
+        std::string Base;
+    };
+    const TCase cases[] = {
+        {"a growing window",
+         [](TStreamWindow& fixed) {
+             TStreamWindow inner(fixed, 1, 0, true);
+             return inner.Write("abcdef", 6);
+         },
+         3, "012abc6789"},
+        {"a growing window in a growing window",
+         [](TStreamWindow& fixed) {
+             TStreamWindow middle(fixed, 1, 0, true);
+             TStreamWindow inner(middle, 1, 0, true);
+             return inner.Write("abcdef", 6);
+         },
+         2, "0123ab6789"},
+        {"a gap up to the end",
+         [](TStreamWindow& fixed) {
+             TStreamWindow inner(fixed, 1, 0, true);
+             inner.SetPosition(2);
+             return inner.Write("xy", 2);
+         },
+         1, std::string("012\0\0x6789", 10)},
+        {"a gap past the end",
+         [](TStreamWindow& fixed) {
+             TStreamWindow inner(fixed, 1, 0, true);
+             inner.SetPosition(4);
+             return inner.Write("x", 1);
+         },
+         0, "0123456789"},
+        {"a growing window opened past the end",
+         [](TStreamWindow& fixed) {
+             TStreamWindow inner(fixed, 9, 0, true);
+             return inner.Write("a", 1);
+         },
+         0, "0123456789"},
+        {"a fixed window opened before the start",
+         [](TStreamWindow& fixed) {
+             TStreamWindow inner(fixed, -2, 6, false);
+             return inner.Write("abcdef", 6);
+         },
+         4, "01abcd6789"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStringStream base("0123456789");
+        TStreamWindow fixed(base, 2, 4, false);
+        EXPECT_EQ(c.Write(fixed), c.Written);
+        EXPECT_EQ(base.DataString(), c.Base);
+    }
+
+    // Writing a whole buffer or setting a size past the end fails.
+    TStringStream base("0123456789");
+    TStreamWindow fixed(base, 2, 4, false);
+    TStreamWindow inner(fixed, 1, 0, true);
+    EXPECT_THROW(inner.WriteBuffer("abcd", 4), EWriteError);
+    inner.SetPosition(0);
+    EXPECT_THROW(inner.SetSize(4), EWriteError);
+    inner.SetSize(3);
+    EXPECT_EQ(base.DataString(), "012abc6789");
 }
 
 // The bytes a stream keeps in memory, from Stream's position, or "null".
