@@ -323,8 +323,7 @@ void RVWriteUnicodeRTFStr(TStream& stream, const AnsiString& s, unsigned codePag
     AnsiString out;
     out.reserve(s.size() / 2);
     for (size_t i = 0; i + 1 < s.size(); i += 2) {
-        const auto unit = static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
-                                                (static_cast<unsigned char>(s[i + 1]) << 8));
+        const WideChar unit = RVU_RawUnicodeUnit(s.data(), i / 2);
         if (unit >= 1 && unit <= 127) {
             AppendRTFChar(out, static_cast<char>(unit), specialCode);
             continue;

@@ -13,16 +13,6 @@ bool IsUnicode(TRVItemOptions itemOptions)
     return itemOptions.Contains(rvioUnicode);
 }
 
-// Count code units kept as bytes, low byte first (the bytes need not be aligned).
-WideString UnitsOf(const char* bytes, int count)
-{
-    WideString w(static_cast<size_t>(count > 0 ? count : 0), 0);
-    for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    return w;
-}
-
 // Reordering, kerning, shaping and diacritics, as the layout asks of the platform.
 constexpr unsigned PlacementFlags = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_DIACRITIC;
 
@@ -54,7 +44,7 @@ bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, boo
     results.nGlyphs = static_cast<unsigned>(n);
     unsigned placed;
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(s.data(), n);
+        const WideString w = RVU_RawUnicodeUnits(s);
         placed = canvas->GetCharacterPlacementW(w.data(), n, 0, results, PlacementFlags);
     } else {
         placed = canvas->GetCharacterPlacementA(s.data(), n, 0, results, PlacementFlags);
@@ -77,7 +67,7 @@ bool RVU_TextExtent(std::string_view s, TCanvas* canvas, TRVItemOptions itemOpti
 {
     const int n = RVU_Length(s, itemOptions);
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(s.data(), n);
+        const WideString w = RVU_RawUnicodeUnits(s);
         return canvas->GetTextExtentPoint32W(w.data(), n, size);
     }
     return canvas->GetTextExtentPoint32A(s.data(), n, size);
@@ -107,7 +97,7 @@ void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length,
         return;
     bool measured;
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(buffer, length);
+        const WideString w = RVU_RawUnicodeUnits(std::string_view(buffer, 2 * static_cast<size_t>(length)));
         measured = canvas->GetTextExtentExPointW(w.data(), length, maxExtent, &fit, posArray, size);
     } else {
         measured = canvas->GetTextExtentExPointA(buffer, length, maxExtent, &fit, posArray, size);
@@ -183,7 +173,7 @@ bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, 
         x += stretch.Width;
         stretches.push_back(stretch);
     }
-    const WideString w = IsUnicode(itemOptions) ? UnitsOf(s.data(), n) : WideString();
+    const WideString w = IsUnicode(itemOptions) ? RVU_RawUnicodeUnits(s) : WideString();
     for (const TStretch& stretch : stretches) {
         const TRect clip = Rect(left + stretch.X, top, left + stretch.X + stretch.Width, top + height);
         if (IsUnicode(itemOptions))

@@ -115,6 +115,29 @@ TEST(RVUniStringTest, OddByteLengthsRaise)
     EXPECT_THROW(RVU_UnicodeToAnsi(1252, "abc"), ERollViewError);
 }
 
+// Decoding takes whole units, low byte first at any address, and leaves a
+// trailing odd byte out; only the conversion of text that must be whole
+// refuses it.
+TEST(RVUniStringTest, WholeUnitsLeaveAnOddByteOut)
+{
+    const AnsiString raw = "x" + RVU_GetRawUnicode(u"A\u20AC\U0001F600");
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(RVU_RawUnicodeUnit(raw.data() + 1, i), (u"A\u20AC\U0001F600")[i]) << i;
+    const struct {
+        AnsiString Bytes;
+        WideString Units;
+    } Cases[] = {
+        {"", u""}, {"a", u""}, {Bytes({0x41, 0, 0x42}), u"A"}, {raw.substr(1) + "z", u"A\u20AC\U0001F600"}};
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.Bytes.size());
+        EXPECT_EQ(RVU_RawUnicodeUnits(c.Bytes), c.Units);
+        if (c.Bytes.size() % 2 != 0)
+            EXPECT_THROW(RVU_RawUnicodeToWideString(c.Bytes), ERollViewError);
+        else
+            EXPECT_EQ(RVU_RawUnicodeToWideString(c.Bytes), c.Units);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Code pages
 
