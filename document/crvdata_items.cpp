@@ -284,10 +284,7 @@ bool TCustomRVData::IsDelimiter(const AnsiString& s, int index, TRVItemOptions i
     if (index < 1 || index > RVU_Length(s, itemOptions))
         return false;
     if (itemOptions.Contains(rvioUnicode)) {
-        const size_t offset = static_cast<size_t>(index - 1) * 2;
-        const WideChar ch = static_cast<WideChar>(static_cast<uint8_t>(s[offset]) |
-                                                  (static_cast<uint8_t>(s[offset + 1]) << 8));
-        return IsDelimiterW(ch);
+        return IsDelimiterW(RVU_RawUnicodeUnit(s.data(), static_cast<size_t>(index - 1)));
     }
     return IsDelimiterA(s[static_cast<size_t>(index - 1)]);
 }

@@ -197,7 +197,7 @@ int TCustomRVData::NextCharStr(const AnsiString& s, int itemNo, int index) const
     const int length = static_cast<int>(s.size() / 2);
     if (!RVNT || !GetItem(itemNo)->ItemOptions.Contains(rvioUnicode) || index < 1 || index > length)
         return index + 1;
-    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(length) * 2));
+    const WideString w = RVU_RawUnicodeUnits(s);
     const WideChar* start = w.c_str();
     return static_cast<int>(CharNextW(start + index - 1) - start) + 1;
 }
@@ -207,7 +207,7 @@ int TCustomRVData::PrevCharStr(const AnsiString& s, int itemNo, int index) const
     const int length = static_cast<int>(s.size() / 2);
     if (!RVNT || !GetItem(itemNo)->ItemOptions.Contains(rvioUnicode) || index < 1 || index > length + 1)
         return index - 1;
-    const WideString w = RVU_RawUnicodeToWideString(s.substr(0, static_cast<size_t>(length) * 2));
+    const WideString w = RVU_RawUnicodeUnits(s);
     const WideChar* start = w.c_str();
     return static_cast<int>(CharPrevW(start, start + index - 1) - start) + 1;
 }

@@ -326,10 +326,7 @@ void RVWriteUnicodeRTFStr(TStream& stream, const AnsiString& s, unsigned codePag
 {
     AnsiString out;
     out.reserve(s.size() / 2);
-    auto unitAt = [&s](size_t i) {
-        return static_cast<uint16_t>(static_cast<unsigned char>(s[i]) |
-                                     (static_cast<unsigned char>(s[i + 1]) << 8));
-    };
+    auto unitAt = [&s](size_t i) { return static_cast<uint16_t>(RVU_RawUnicodeUnit(s.data(), i / 2)); };
     auto appendUnit = [&out](uint16_t unit) {
         out += "\\u";
         out += std::to_string(static_cast<int16_t>(unit));

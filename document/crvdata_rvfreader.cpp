@@ -121,8 +121,7 @@ AnsiString TRVFReader::CutLine()
     if (FMode == rmUnicode) {
         AnsiString line;
         while (Remaining() >= 2) {
-            const unsigned unit = static_cast<uint8_t>(b[FPos]) | unsigned(static_cast<uint8_t>(b[FPos + 1]))
-                                                                      << 8;
+            const WideChar unit = RVU_RawUnicodeUnit(b.data() + FPos, 0);
             if (unit == 0x2029)
                 break;
             // A zero unit never ends or stalls a line: it is read as "?".

@@ -230,9 +230,8 @@ public:
     void Feed(const char* bytes, size_t count, bool bigEndian)
     {
         for (size_t i = 0; i < count; ++i) {
-            const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
-            const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
-            Unit(static_cast<WideChar>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
+            const WideChar unit = RVU_RawUnicodeUnit(bytes, i);
+            Unit(bigEndian ? static_cast<WideChar>(unit << 8 | unit >> 8) : unit);
         }
     }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "document/rvuni.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
@@ -351,7 +352,7 @@ AnsiString RVFMakeLineSafe(const AnsiString& s, bool unicode)
     }
     result.resize(result.size() & ~size_t(1));
     for (size_t i = 0; i < result.size(); i += 2) {
-        const unsigned unit = uint8_t(result[i]) | unsigned(uint8_t(result[i + 1])) << 8;
+        const WideChar unit = RVU_RawUnicodeUnit(result.data(), i / 2);
         if (unit == 0)
             result[i] = '?';
         else if (unit == 0x2029) {

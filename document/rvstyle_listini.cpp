@@ -116,10 +116,7 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, c
     FStartFrom = ini->ReadInteger(section, key("StartFrom"), 1);
 
     const AnsiString bytes = RVDecodeString(ReadLongStringFromINI(ini, section, key("FormatStringW")));
-    FFormatStringW.assign(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < FFormatStringW.size(); ++i)
-        FFormatStringW[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
-                                                  (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    FFormatStringW = RVU_RawUnicodeUnits(bytes);
 }
 
 // ---------------------------------------------------------------------------

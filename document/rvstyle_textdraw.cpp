@@ -22,16 +22,6 @@ TRVItemOptions TextOptions(bool unicode)
     return options;
 }
 
-// The code units of raw Unicode text; an odd last byte is not part of the text.
-WideString RawToWide(const AnsiString& s)
-{
-    WideString w(s.size() / 2, u'\0');
-    for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(s[2 * i]) |
-                                     (static_cast<unsigned char>(s[2 * i + 1]) << 8));
-    return w;
-}
-
 } // namespace
 
 void TFontInfo::AssignToLogFont(TLogFont& logFont, TCanvas* canvas) const
@@ -155,7 +145,7 @@ void TFontInfo::ApplyColor(TCanvas* canvas, const TRVStyle* rvStyle, TRVTextDraw
 void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const
 {
     if (FUnicode) {
-        const WideString w = RawToWide(s);
+        const WideString w = RVU_RawUnicodeUnits(s);
         canvas->TextOutW(x, y, w.data(), static_cast<int>(w.size()));
     } else {
         canvas->TextOutA(x, y, s.data(), static_cast<int>(s.size()));
@@ -199,7 +189,7 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, in
             w += extra;
     }
     if (FUnicode) {
-        const WideString w = RawToWide(s);
+        const WideString w = RVU_RawUnicodeUnits(s);
         canvas->ExtTextOutW(left + spaceBefore, top, 0, nullptr, w.data(), n, widths.data());
     } else {
         canvas->ExtTextOutA(left + spaceBefore, top, 0, nullptr, s.data(), n, widths.data());

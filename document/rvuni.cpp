@@ -104,14 +104,18 @@ void RVCheckUni(int64_t length)
         throw ERollViewError(errRVUnicodeOperation);
 }
 
+WideString RVU_RawUnicodeUnits(std::string_view bytes)
+{
+    WideString w(bytes.size() / 2, 0);
+    for (size_t i = 0; i < w.size(); ++i)
+        w[i] = RVU_RawUnicodeUnit(bytes.data(), i);
+    return w;
+}
+
 WideString RVU_RawUnicodeToWideString(const AnsiString& s)
 {
     RVCheckUni(static_cast<int64_t>(s.size()));
-    WideString w(s.size() / 2, 0);
-    for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(s[2 * i]) |
-                                     static_cast<unsigned char>(s[2 * i + 1]) << 8);
-    return w;
+    return RVU_RawUnicodeUnits(s);
 }
 
 AnsiString RVU_GetRawUnicode(const WideString& s)

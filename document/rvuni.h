@@ -10,6 +10,7 @@
 // buffer count from 0. Item texts are shorter than 2 GiB.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -49,7 +50,18 @@ const WideChar* RVU_StrScanW(const WideChar* str, WideChar ch, int length);
 void RVU_SwapWordBytes(char* buffer, int count);
 // Raises ERollViewError "Can't perform Unicode operation" for an odd byte length.
 void RVCheckUni(int64_t length);
-// The code units of raw Unicode text (ERollViewError for an odd byte length).
+// Code unit Index (0-based) of raw Unicode text: two bytes, low byte first, at
+// any address.
+inline WideChar RVU_RawUnicodeUnit(const char* bytes, size_t index)
+{
+    return static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * index]) |
+                                 static_cast<unsigned char>(bytes[2 * index + 1]) << 8);
+}
+// The whole code units of raw Unicode text, Bytes.size() / 2 of them: a trailing
+// odd byte is not a code unit and is left out, as RVU_Length counts.
+WideString RVU_RawUnicodeUnits(std::string_view bytes);
+// The code units of raw Unicode text that must be whole: ERollViewError for an
+// odd byte length, else RVU_RawUnicodeUnits.
 WideString RVU_RawUnicodeToWideString(const AnsiString& s);
 // The bytes of wide text, two per unit, low byte first.
 AnsiString RVU_GetRawUnicode(const WideString& s);

@@ -52,10 +52,7 @@ AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode)
         return AnsiCapitals(s);
     // The raw units are upper-cased as a wide string; a trailing odd byte is not
     // text and stays as it is.
-    WideString w(s.size() / 2, 0);
-    for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(s[2 * i]) |
-                                     static_cast<unsigned char>(s[2 * i + 1]) << 8);
+    WideString w = RVU_RawUnicodeUnits(s);
     CharUpperBuffW(w.data(), ClampedSize(w.size()));
     AnsiString out = RVU_GetRawUnicode(w);
     if (s.size() % 2 != 0)

@@ -14,16 +14,6 @@ bool IsUnicode(TRVItemOptions itemOptions)
     return itemOptions.Contains(rvioUnicode);
 }
 
-// Count code units kept as bytes, low byte first (the bytes need not be aligned).
-WideString UnitsOf(const char* bytes, int count)
-{
-    WideString w(static_cast<size_t>(count > 0 ? count : 0), 0);
-    for (size_t i = 0; i < w.size(); ++i)
-        w[i] = static_cast<WideChar>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    return w;
-}
-
 // Reordering, kerning, shaping and diacritics, as the layout asks of the platform.
 constexpr unsigned PlacementFlags = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_DIACRITIC;
 
@@ -55,7 +45,7 @@ bool Place(TCanvas* canvas, const AnsiString& s, TRVItemOptions itemOptions, boo
     results.nGlyphs = static_cast<unsigned>(n);
     unsigned placed;
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(s.data(), n);
+        const WideString w = RVU_RawUnicodeUnits(s);
         placed = canvas->GetCharacterPlacementW(w.data(), n, 0, results, PlacementFlags);
     } else {
         placed = canvas->GetCharacterPlacementA(s.data(), n, 0, results, PlacementFlags);
@@ -78,7 +68,7 @@ bool RVU_TextExtent(std::string_view s, TCanvas* canvas, TRVItemOptions itemOpti
 {
     const int n = RVU_Length(s, itemOptions);
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(s.data(), n);
+        const WideString w = RVU_RawUnicodeUnits(s);
         return canvas->GetTextExtentPoint32W(w.data(), n, size);
     }
     return canvas->GetTextExtentPoint32A(s.data(), n, size);
@@ -108,7 +98,7 @@ void RVU_GetTextExtentExPointPC(TCanvas* canvas, const char* buffer, int length,
         return;
     bool measured;
     if (IsUnicode(itemOptions)) {
-        const WideString w = UnitsOf(buffer, length);
+        const WideString w = RVU_RawUnicodeUnits(std::string_view(buffer, 2 * static_cast<size_t>(length)));
         measured = canvas->GetTextExtentExPointW(w.data(), length, maxExtent, &fit, posArray, size);
     } else {
         measured = canvas->GetTextExtentExPointA(buffer, length, maxExtent, &fit, posArray, size);
@@ -133,11 +123,8 @@ bool RVU_HasRightToLeft(TCanvas* canvas, const AnsiString& s, TRVItemOptions ite
     WideChar units[Block];
     for (int start = 0; start < n; start += Block) {
         const int count = std::min(Block, n - start);
-        for (int i = 0; i < count; ++i) {
-            const size_t at = 2 * static_cast<size_t>(start + i);
-            units[i] = static_cast<WideChar>(static_cast<unsigned char>(s[at]) |
-                                             static_cast<unsigned char>(s[at + 1]) << 8);
-        }
+        for (int i = 0; i < count; ++i)
+            units[i] = RVU_RawUnicodeUnit(s.data(), static_cast<size_t>(start + i));
         if (canvas->HasRightToLeftW(units, count))
             return true;
     }
@@ -237,7 +224,7 @@ bool RVU_DrawSelectedTextEx(int left, int top, int height, const AnsiString& s, 
         x += stretch.Width;
         stretches.push_back(stretch);
     }
-    const WideString w = IsUnicode(itemOptions) ? UnitsOf(s.data(), n) : WideString();
+    const WideString w = IsUnicode(itemOptions) ? RVU_RawUnicodeUnits(s) : WideString();
     for (const TStretch& stretch : stretches) {
         const TRect clip = Rect(left + stretch.X, top, left + stretch.X + stretch.Width, top + height);
         if (IsUnicode(itemOptions))

@@ -130,9 +130,7 @@ void EncodeHTML(const AnsiString& s, bool noEmptyLines, bool specialCode,
             out("&nbsp;", 6);
         return;
     }
-    auto unitAt = [&s](size_t i) -> unsigned {
-        return static_cast<unsigned char>(s[2 * i]) | static_cast<unsigned char>(s[2 * i + 1]) << 8;
-    };
+    auto unitAt = [&s](size_t i) -> unsigned { return RVU_RawUnicodeUnit(s.data(), i); };
     // Whether the previous output was a plain space: a run of spaces alternates
     // plain space and "&nbsp;", and a text never starts with a plain space.
     bool plainSpace = true;

@@ -41,7 +41,7 @@ std::vector<int> Utf8Boundaries(const AnsiString& text)
 std::vector<int> RVE_CharBoundaries(const AnsiString& text, bool unicode, unsigned codePage)
 {
     if (unicode) {
-        const WideString w = RVU_RawUnicodeToWideString(text.substr(0, text.size() / 2 * 2));
+        const WideString w = RVU_RawUnicodeUnits(text);
         return GraphemeBoundaries(w.data(), static_cast<int>(w.size()));
     }
     codePage = ResolveCodePage(codePage);

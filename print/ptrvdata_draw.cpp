@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/rvfuncs.h"
 #include "document/rvstyle.h"
 #include "platform/core/numbers.h"
 #include "platform/graphics/bitmap.h"
@@ -42,22 +43,6 @@ private:
     TPen FPen;
     int FLevel;
 };
-
-TColor PageColorByMode(TColor color, TRVColorMode mode)
-{
-    switch (mode) {
-    case rvcmColor:
-        return color;
-    case rvcmPrinterColor:
-        return RV_GetPrnColor(color);
-    case rvcmGrayScale:
-        return RV_GetGray(RV_GetPrnColor(color));
-    case rvcmBlackAndWhite:
-    case rvcmBlackOnWhite:
-        break;
-    }
-    return clWhite;
-}
 
 // The height of a split draw item's part, or of the whole draw item.
 int PartHeight(const TRVDrawLineInfo* dli, int part)
@@ -141,7 +126,7 @@ void TCustomPrintableRVData::DrawPageBackground(TCanvas* canvas, int pageNo, con
         BackBitmap->SetSize(w, h);
         try {
             back->Draw(BackBitmap->Canvas(), Rect(0, 0, w, h), 0, 0, 0, 0, w, h,
-                       PageColorByMode(GetColor(), GetColorMode()), false);
+                       RV_GetBackColor(GetColor(), GetColorMode()), false);
         } catch (...) {
             back->SetBackgroundStyle(oldStyle);
             throw;
@@ -152,7 +137,7 @@ void TCustomPrintableRVData::DrawPageBackground(TCanvas* canvas, int pageNo, con
     } else if (!NoBackColor && GetColor() != clNone) {
         canvas->Pen()->SetStyle(psClear);
         canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(PageColorByMode(GetColor(), GetColorMode()));
+        canvas->Brush()->SetColor(RV_GetBackColor(GetColor(), GetColorMode()));
         const int l = GetPrintableAreaLeft(pageNo);
         const int t = GetPrintableAreaTop();
         canvas->FillRect(Rect(l, t, l + GetWidth(), t + GetHeight()));
@@ -300,7 +285,7 @@ void TCustomPrintableRVData::DrawBackToBitmap(int left, int top, TBitmap* bitmap
         if (color == clNone)
             color = clWhite;
         c->Brush()->SetStyle(bsSolid);
-        c->Brush()->SetColor(PageColorByMode(color, GetColorMode()));
+        c->Brush()->SetColor(RV_GetBackColor(color, GetColorMode()));
         c->FillRect(Rect(0, 0, bitmap->Width(), bitmap->Height()));
     } else {
         c->CopyRect(Rect(0, 0, bitmap->Width(), bitmap->Height()), BackBitmap->Canvas(),

@@ -50,6 +50,25 @@ void WidenOnFinerDevice(bool finerDevice, int& w, int& left, int& top)
     }
 }
 
+// The pen of a border W wide drawn in passes, and the number of passes: for
+// halftone printing one inside-frame line W wide along the middle of the
+// border (the sides moved in by half of it), else a one-pixel line a pass.
+int SetBorderPen(TPen* pen, int w, bool halftone, int& left, int& top, int& right, int& bottom)
+{
+    if (!halftone) {
+        pen->SetWidth(1);
+        pen->SetStyle(psSolid);
+        return w;
+    }
+    pen->SetWidth(w);
+    pen->SetStyle(psInsideFrame);
+    left += w / 2;
+    top += w / 2;
+    right -= w / 2;
+    bottom -= w / 2;
+    return 1;
+}
+
 // The pen of the dotted grid an edited table shows where no border is drawn.
 void SetGridPen(TPen* pen)
 {
@@ -91,22 +110,10 @@ void Draw3DBorder(TCanvas* canvas, int left, int top, int right, int bottom, int
     }
     first = RV_GetColor(first, colorMode);
     second = RV_GetColor(second, colorMode);
-    int passes = w;
-    int extra = 1;
-    if (halftone) {
+    if (halftone)
         WidenOnFinerDevice(finerDevice, w, left, top);
-        pen->SetWidth(w);
-        pen->SetStyle(psInsideFrame);
-        left += w / 2;
-        top += w / 2;
-        right -= w / 2;
-        bottom -= w / 2;
-        passes = 1;
-        extra = 0;
-    } else {
-        pen->SetWidth(1);
-        pen->SetStyle(psSolid);
-    }
+    const int passes = SetBorderPen(pen, w, halftone, left, top, right, bottom);
+    const int extra = halftone ? 0 : 1;
     for (int i = 0; i < passes; ++i) {
         pen->SetColor(first);
         if (SideVisible(visibleBorders, sdTop))
@@ -143,19 +150,7 @@ void DrawColorBorder(TCanvas* canvas, int left, int top, int right, int bottom, 
         return;
     }
     WidenOnFinerDevice(finerDevice, w, left, top);
-    int passes = w;
-    if (halftone) {
-        pen->SetWidth(w);
-        pen->SetStyle(psInsideFrame);
-        left += w / 2;
-        top += w / 2;
-        right -= w / 2;
-        bottom -= w / 2;
-        passes = 1;
-    } else {
-        pen->SetWidth(1);
-        pen->SetStyle(psSolid);
-    }
+    const int passes = SetBorderPen(pen, w, halftone, left, top, right, bottom);
     --right;
     --bottom;
     for (int i = 0; i < passes; ++i) {

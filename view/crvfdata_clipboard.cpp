@@ -99,7 +99,7 @@ WideString TCustomRVFormattedData::GetSelTextW()
 {
     const AnsiString bytes = GetSelText(true);
     // The writer writes whole units; an odd length could only be a bad item text.
-    return RVU_RawUnicodeToWideString(bytes.size() % 2 ? bytes.substr(0, bytes.size() - 1) : bytes);
+    return RVU_RawUnicodeUnits(bytes);
 }
 
 int TCustomRVFormattedData::GetSelectedWholeItemNo()

@@ -23,16 +23,10 @@ TPieceText::TPieceText(std::string_view text, int offs, int len, bool unicode, i
     : FUnicode(unicode), FLen(len), FWindowChars(std::max(windowChars, 1)),
       FRaw(text.data() + (unicode ? 2 * static_cast<size_t>(offs) : offs))
 {
-    if (unicode) {
-        FWide.resize(static_cast<size_t>(len));
-        for (int i = 0; i < len; ++i) {
-            const size_t b = static_cast<size_t>(offs + i) * 2;
-            FWide[static_cast<size_t>(i)] = static_cast<WideChar>(
-                static_cast<unsigned char>(text[b]) | static_cast<unsigned char>(text[b + 1]) << 8);
-        }
-    } else {
+    if (unicode)
+        FWide = RVU_RawUnicodeUnits(std::string_view(FRaw, 2 * static_cast<size_t>(len)));
+    else
         FAnsi = text.data() + offs;
-    }
 }
 
 bool TPieceText::IsSpace(int index) const

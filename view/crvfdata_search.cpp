@@ -105,7 +105,7 @@ TSearchItem MakeSearchItem(TCustomRVData& data, int itemNo, bool matchCase)
     const AnsiString& s = data.GetItemText(itemNo);
     const TCustomRVItemInfo* item = data.GetItem(itemNo);
     if (item->ItemOptions.Contains(rvioUnicode))
-        result.Text = RVU_RawUnicodeToWideString(s.size() % 2 ? s.substr(0, s.size() - 1) : s);
+        result.Text = RVU_RawUnicodeUnits(s);
     else
         ConvertAnsiItem(s, data.GetStyleCodePage(item->StyleNo), result);
     result.Keyed = matchCase ? result.Text : UpperCased(result.Text);

@@ -428,6 +428,15 @@ private:
                       int& offset);
     bool VisibleSpanW(int x, unsigned options, const WideChar* str, int count, int& first, int& last,
                       int& offset);
+    // Where both look for the visible part of a run drawn at X: the run's
+    // device pen, and the device columns [From, To) of the clip widened by the
+    // margin (two of the font's heights and widest characters).
+    struct TSpanBounds {
+        int64_t Pen;
+        int64_t From;
+        int64_t To;
+    };
+    TSpanBounds VisibleSpanBounds(int x);
     bool MayDrawPart(unsigned options, int count) const;
     void BuildClusters(TTextRun& run);
     bool OutputRun(TTextRun& run, int x, int y, const TRect* rect);

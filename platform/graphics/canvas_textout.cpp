@@ -244,6 +244,15 @@ bool TCanvas::MayDrawPart(unsigned options, int count) const
            !(FTextAlign & TA_RTLREADING) && !(options & ETO_RTLREADING);
 }
 
+TCanvas::TSpanBounds TCanvas::VisibleSpanBounds(int x)
+{
+    TOutlineTextMetric otm;
+    FontMetrics(otm);
+    const int margin = 2 * (otm.otmTextMetrics.tmHeight + otm.otmTextMetrics.tmMaxCharWidth);
+    const TRect clip = DeviceClip();
+    return {ToDevice(TPoint{x, 0}).X, int64_t(clip.Left) - margin, int64_t(clip.Right) + margin};
+}
+
 bool TCanvas::VisibleSpanA(int x, unsigned options, const char* str, int count, int& first, int& last,
                            int& offset)
 {
@@ -270,11 +279,8 @@ bool TCanvas::VisibleSpanA(int x, unsigned options, const char* str, int count, 
             }))
             return false;
     }
-    TOutlineTextMetric otm;
-    FontMetrics(otm);
-    const int margin = 2 * (otm.otmTextMetrics.tmHeight + otm.otmTextMetrics.tmMaxCharWidth);
-    const TRect clip = DeviceClip();
-    TSpanWalk walk(ToDevice(TPoint{x, 0}).X, int64_t(clip.Left) - margin, int64_t(clip.Right) + margin);
+    const auto [pen, from, to] = VisibleSpanBounds(x);
+    TSpanWalk walk(pen, from, to);
     TAnsiText text;
     std::vector<int> units;
     for (int pos = 0; pos < count && !walk.Done();) {
@@ -305,11 +311,8 @@ bool TCanvas::VisibleSpanW(int x, unsigned options, const WideChar* str, int cou
 {
     if (!MayDrawPart(options, count) || HasRightToLeft(str, count))
         return false;
-    TOutlineTextMetric otm;
-    FontMetrics(otm);
-    const int margin = 2 * (otm.otmTextMetrics.tmHeight + otm.otmTextMetrics.tmMaxCharWidth);
-    const TRect clip = DeviceClip();
-    TSpanWalk walk(ToDevice(TPoint{x, 0}).X, int64_t(clip.Left) - margin, int64_t(clip.Right) + margin);
+    const auto [pen, from, to] = VisibleSpanBounds(x);
+    TSpanWalk walk(pen, from, to);
     std::vector<int> advances;
     std::vector<uint8_t> starts;
     for (int pos = 0; pos < count && !walk.Done();) {

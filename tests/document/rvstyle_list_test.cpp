@@ -203,7 +203,7 @@ TEST_F(ListTest, IniKeepsDefaultsForBadPicturesAndColours)
     EXPECT_EQ(font->Style(), (TFontStyles{fsBold, fsUnderline}));
     EXPECT_EQ(font->Color(), clWindowText);
     EXPECT_EQ(font->Charset(), 204);
-    // A byte string of odd length gives half as many code units, rounded down.
+    // An odd count of hex digits is no byte string: no format string is read.
     EXPECT_EQ(levels->Items(3)->FormatStringW(), u"");
 }
 

@@ -138,3 +138,25 @@ TEST_F(TextDrawTest, EmptySelectedRunAndRestoredPen)
     EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Line).size(), 1u);
     EXPECT_EQ(Canvas.Pen()->Style(), psSolid);
 }
+
+// A Unicode run draws its whole units: a trailing odd byte is left out whether
+// the run is drawn plainly, stretched for the preview or spaced for a printer.
+TEST_F(TextDrawTest, UnicodeRunsLeaveAnOddLastByteOut)
+{
+    TFontInfo* f = Add();
+    f->SetUnicode(true);
+    const struct {
+        bool Printing, Preview;
+        int Extra;
+    } Cases[] = {{false, false, 0}, {true, true, 0}, {true, false, 2}};
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(std::to_string(c.Printing) + std::to_string(c.Preview) + std::to_string(c.Extra));
+        f->SetCharSpacing(c.Extra);
+        for (const AnsiString& s : {Raw(u"xyz"), Raw(u"xyz") + "q"}) {
+            DrawRun(f, s, 0, 10, 5, 30, 13, {}, c.Printing, c.Preview);
+            const TCanvasRecord& t = OnlyText();
+            EXPECT_EQ(t.Text, u"xyz");
+            EXPECT_EQ(t.Width, c.Preview ? 30 : 21 + 3 * c.Extra);
+        }
+    }
+}

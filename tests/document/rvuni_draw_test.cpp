@@ -210,3 +210,27 @@ TEST(RVUniSelectedTextTest, SurrogatePairsAndLongLines)
     ASSERT_EQ(canvas.RecordsOf(TCanvasOp::Text).size(), 1u);
     EXPECT_EQ(canvas.RecordsOf(TCanvasOp::Text)[0]->Rect, Rect(0, 0, 490000, 13));
 }
+
+// ---------------------------------------------------------------------------
+// An odd last byte
+
+// Measuring and drawing take the whole units of a text: a trailing odd byte
+// is left out, so the text with it measures and draws as without it.
+TEST(RVUniOddByteTest, MeasuringAndDrawingLeaveTheOddByteOut)
+{
+    const WideString text = u"ai" + Hebrew.substr(0, 3);
+    std::vector<TRect> rects[2];
+    std::vector<int> pos[2];
+    for (int odd = 0; odd < 2; ++odd) {
+        const AnsiString s = Raw(text) + (odd ? "\x41" : "");
+        TNarrowICanvas canvas;
+        int fit = -1;
+        pos[odd].assign(text.size(), -1);
+        RVU_GetTextExtentExPoint(&canvas, s, 12, fit, pos[odd].data(), Uni);
+        EXPECT_EQ(fit, 2);
+        ASSERT_TRUE(RVU_DrawSelectedTextEx(3, 4, 13, s, &canvas, 2, 4, Uni, rvbdLeftToRight));
+        rects[odd] = SelectionRects(canvas, text, 3, 4);
+    }
+    EXPECT_EQ(pos[1], pos[0]);
+    EXPECT_EQ(rects[1], rects[0]);
+}

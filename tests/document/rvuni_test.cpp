@@ -6,10 +6,14 @@
 
 #include <sys/stat.h>
 
+#include "document/rvfmisc.h"
 #include "document/rvstr.h"
+#include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
 #include "platform/core/codepages.h"
+#include "platform/core/inifiles.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -113,6 +117,63 @@ TEST(RVUniStringTest, OddByteLengthsRaise)
     EXPECT_NO_THROW(RVCheckUni(4));
     EXPECT_THROW(RVU_RawUnicodeToWideString("abc"), ERollViewError);
     EXPECT_THROW(RVU_UnicodeToAnsi(1252, "abc"), ERollViewError);
+}
+
+// Decoding takes whole units, low byte first at any address, and leaves a
+// trailing odd byte out; only the conversion of text that must be whole
+// refuses it.
+TEST(RVUniStringTest, WholeUnitsLeaveAnOddByteOut)
+{
+    const AnsiString raw = "x" + RVU_GetRawUnicode(u"A\u20AC\U0001F600");
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(RVU_RawUnicodeUnit(raw.data() + 1, i), (u"A\u20AC\U0001F600")[i]) << i;
+    const struct {
+        AnsiString Bytes;
+        WideString Units;
+    } Cases[] = {
+        {"", u""}, {"a", u""}, {Bytes({0x41, 0, 0x42}), u"A"}, {raw.substr(1) + "z", u"A\u20AC\U0001F600"}};
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.Bytes.size());
+        EXPECT_EQ(RVU_RawUnicodeUnits(c.Bytes), c.Units);
+        if (c.Bytes.size() % 2 != 0)
+            EXPECT_THROW(RVU_RawUnicodeToWideString(c.Bytes), ERollViewError);
+        else
+            EXPECT_EQ(RVU_RawUnicodeToWideString(c.Bytes), c.Units);
+    }
+}
+
+// Every reader of raw Unicode text takes the same whole units from a text of
+// odd byte length and leaves the last byte out: a text style drawing it, the
+// capitals of it, its measure and a list level's format string read from an
+// ini file.
+TEST(RVUniStringTest, EveryReaderLeavesTheSameOddByteOut)
+{
+    const WideString units = u"a\u00E9\u05D0";
+    const AnsiString odd = Raw(units) + "\x42";
+    TRVStyle style(nullptr);
+    TRecordingCanvas canvas;
+    TFontInfo* font = style.TextStyles()->Add();
+    font->SetUnicode(true);
+    font->Draw(odd, &canvas, font->Index(), 0, 0, 0, 100, 13, &style, {}, false, false, rvcmColor,
+               rvbdUnspecified);
+    const auto texts = canvas.RecordsOf(TCanvasOp::Text);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->Text, units);
+
+    // The capitals of the units; the odd byte stays as it is.
+    EXPECT_EQ(RV_ReturnCapitalized(odd, true, true), Raw(u"A\u00C9\u05D0") + "\x42");
+
+    TSize measured, whole;
+    ASSERT_TRUE(RVU_TextExtent(odd, &canvas, Uni, measured));
+    ASSERT_TRUE(RVU_TextExtent(Raw(units), &canvas, Uni, whole));
+    EXPECT_GT(whole.cx, 0);
+    EXPECT_EQ(measured.cx, whole.cx);
+
+    TMemIniFile ini("");
+    ini.WriteString("S", "LvlFormatStringW", RVEncodeString(odd));
+    TRVListLevel* level = style.ListStyles()->Add()->Levels()->Add();
+    level->LoadFromINI(&ini, "S", "Lvl%s");
+    EXPECT_EQ(level->FormatStringW(), units);
 }
 
 // ---------------------------------------------------------------------------

@@ -238,6 +238,38 @@ TEST_F(PrintComponentTest, APictureOnAColouredParagraphHasThatColourAroundIt)
     EXPECT_EQ(Sheet.At(X + 10, Y + 10) & 0xFFFFFF, 0x0000FFu); // the picture
 }
 
+// The page's colour fills the page and the space around a picture on a
+// paragraph without a colour of its own, as the colour mode shows a background.
+TEST_F(PrintComponentTest, ThePageColourFollowsTheColourMode)
+{
+    auto* Bitmap = new TBitmap;
+    Bitmap->SetSize(20, 20);
+    Source->AddPictureEx("p", Bitmap, 0, rvvaBaseline);
+    Source->SetItemExtraIntProperty(0, rvepSpacing, 4);
+    Source->SetColor(RGB(40, 160, 60));
+    const struct {
+        TRVColorMode Mode;
+        uint32_t Rgb;
+    } Cases[] = {{rvcmColor, 0x28A03C},
+                 {rvcmPrinterColor, 0x28A03C},
+                 {rvcmGrayScale, 0x717171},
+                 {rvcmBlackAndWhite, 0xFFFFFF},
+                 {rvcmBlackOnWhite, 0xFFFFFF}};
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(static_cast<int>(c.Mode));
+        Print->SetColorMode(c.Mode);
+        Format(300, 140);
+        Print->Print("T", 1, true);
+        ASSERT_FALSE(Recording->Pages().empty());
+        const TPixelBuffer& Sheet = Recording->Pages().back();
+        const TRVDrawLineInfo* dli = Print->PrintableData()->DrawItems[0];
+        const int X = dli->Left;
+        const int Y = dli->Top + 5;                            // below the source's top margin
+        EXPECT_EQ(Sheet.At(X + 1, Y + 1) & 0xFFFFFF, c.Rgb);   // the spacing
+        EXPECT_EQ(Sheet.At(X + 60, Y + 60) & 0xFFFFFF, c.Rgb); // the page below the line
+    }
+}
+
 TEST_F(PrintComponentTest, PaintingWithoutAStyleSheetIsRefused)
 {
     TwoPages();

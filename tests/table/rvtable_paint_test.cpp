@@ -114,6 +114,38 @@ TEST_F(TablePaintTest, ColourBorderWithoutColourPaintsNothing)
     EXPECT_EQ(Canvas.Count(), 0);
 }
 
+// Printed with halftone borders, a border of either kind is one line a side,
+// as wide as the border, inside-frame, along the middle of the border; the pen
+// is one pixel wide and solid again afterwards.
+TEST_F(TablePaintTest, HalftoneBordersAreOneWideLineASide)
+{
+    TRVTableItemInfo* t = Laid(1, 1);
+    TRVBooleanRect noBottom;
+    noBottom.SetBottom(false);
+    const struct {
+        TRVTableBorderStyle Style;
+        std::vector<std::vector<TPoint>> Lines;
+    } Cases[] = {
+        {rvtbRaised, {{{12, 12}, {27, 12}}, {{12, 12}, {12, 27}}, {{27, 12}, {27, 27}}}},
+        {rvtbColor, {{{12, 12}, {12, 28}}, {{27, 12}, {27, 28}}, {{12, 12}, {28, 12}}}},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(int(c.Style));
+        Canvas.Clear();
+        t->DrawBorder(&Canvas, 10, 10, 30, 30, 4, Light, Dark, clWhite, c.Style, false, true,
+                      Rect(0, 0, 400, 2000), &noBottom, -1, -1, rvcmColor);
+        std::vector<std::vector<TPoint>> lines;
+        for (const TCanvasRecord* r : Canvas.RecordsOf(TCanvasOp::Line)) {
+            EXPECT_EQ(r->Pen.Width, 4);
+            EXPECT_EQ(r->Pen.Style, psInsideFrame);
+            lines.push_back(r->Points);
+        }
+        EXPECT_EQ(lines, c.Lines);
+        EXPECT_EQ(Canvas.Pen()->Width(), 1);
+        EXPECT_EQ(Canvas.Pen()->Style(), psSolid);
+    }
+}
+
 TEST_F(TablePaintTest, TallColourBorderIsLinesWhereRectanglesAreLimited)
 {
     TRVTableItemInfo* t = Laid(1, 1);
