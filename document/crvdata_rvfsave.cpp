@@ -173,8 +173,10 @@ void TRVFWriter::WriteBackground(TColor color, TRVFBackground* background)
     RVFWriteLine(FStream, image->ClassName());
     if (FBinary)
         RVFSavePictureBinary(FStream, image);
-    else
-        RVFWriteLine(FStream, RVFSavePicture(image));
+    else {
+        RVFWritePictureHex(FStream, image);
+        FStream.WriteBuffer("\r\n", 2);
+    }
 }
 
 void TRVFWriter::WriteCollection(int kind, TCollection* collection)

@@ -42,17 +42,6 @@ namespace {
 
 const char HexDigits[] = "0123456789ABCDEF";
 
-AnsiString EncodeBytes(const uint8_t* data, size_t size)
-{
-    AnsiString result;
-    result.resize(size * 2);
-    for (size_t i = 0; i < size; ++i) {
-        result[2 * i] = HexDigits[data[i] >> 4];
-        result[2 * i + 1] = HexDigits[data[i] & 15];
-    }
-    return result;
-}
-
 // Decodes the pairs of s into out (room for s.size() / 2 bytes) until a pair
 // that is not hexadecimal; returns the number of bytes decoded.
 size_t DecodeBytes(const AnsiString& s, uint8_t* out)
@@ -77,14 +66,25 @@ void WriteCount(TStream& stream, uint32_t count)
 
 } // namespace
 
+AnsiString RVEncodeBytes(const uint8_t* data, size_t size)
+{
+    AnsiString result;
+    result.resize(size * 2);
+    for (size_t i = 0; i < size; ++i) {
+        result[2 * i] = HexDigits[data[i] >> 4];
+        result[2 * i + 1] = HexDigits[data[i] & 15];
+    }
+    return result;
+}
+
 AnsiString RVFStream2TextString(TMemoryStream& stream)
 {
-    return EncodeBytes(static_cast<const uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    return RVEncodeBytes(static_cast<const uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
 AnsiString RVEncodeString(const AnsiString& s)
 {
-    return EncodeBytes(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    return RVEncodeBytes(reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
 bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& stream)

@@ -42,6 +42,7 @@ void RVFWriteLineX(TStream& stream, const AnsiString& s, bool unicode);
 // All bytes of the stream (whatever its position) as hexadecimal text.
 AnsiString RVFStream2TextString(TMemoryStream& stream);
 AnsiString RVEncodeString(const AnsiString& s);
+AnsiString RVEncodeBytes(const uint8_t* data, size_t size);
 // The stream's content is replaced by the bytes decoded from s and the stream
 // is positioned at its start; true when all of s was decoded.
 bool RVFTextString2Stream(const AnsiString& s, TMemoryStream& stream);
@@ -163,6 +164,9 @@ AnsiString RVFItemSavePara(int paraNo, TCustomRVData* rvData, bool forceSameAsPr
 
 // The picture's stream data (TGraphic::SaveToStream) as hexadecimal text.
 AnsiString RVFSavePicture(const TGraphic* graphic);
+// Writes the picture's stream data from byte Skip on as hexadecimal text,
+// a block at a time: a large picture's text never exists whole in memory.
+void RVFWritePictureHex(TStream& stream, const TGraphic* graphic, size_t skip = 0);
 // Decodes the text and has the picture load what was decoded; the result is
 // the decoding's (the picture's own loading may raise).
 bool RVFLoadPicture(const AnsiString& s, TGraphic* graphic);

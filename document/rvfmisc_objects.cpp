@@ -2,6 +2,7 @@
 // blocks, and the header fields that name text and paragraph styles.
 #include "document/rvfmisc.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "document/crvdata.h"
@@ -20,6 +21,19 @@ AnsiString RVFSavePicture(const TGraphic* graphic)
     TMemoryStream stream;
     graphic->SaveToStream(stream);
     return RVFStream2TextString(stream);
+}
+
+void RVFWritePictureHex(TStream& stream, const TGraphic* graphic, size_t skip)
+{
+    TMemoryStream bytes;
+    graphic->SaveToStream(bytes);
+    const size_t size = static_cast<size_t>(bytes.Size());
+    const auto* data = static_cast<const uint8_t*>(bytes.Memory());
+    constexpr size_t Block = 32768;
+    for (size_t at = std::min(skip, size); at < size; at += Block) {
+        const AnsiString hex = RVEncodeBytes(data + at, std::min(Block, size - at));
+        stream.WriteBuffer(hex.data(), static_cast<int64_t>(hex.size()));
+    }
 }
 
 bool RVFLoadPicture(const AnsiString& s, TGraphic* graphic)

@@ -19,12 +19,6 @@
 
 namespace {
 
-// The hex text from character Skip on (a header of Skip / 2 bytes left out).
-AnsiString HexAfter(const AnsiString& hex, size_t skip)
-{
-    return hex.size() > skip ? hex.substr(skip) : AnsiString();
-}
-
 void WriteBitmap(TStream& stream, const TBitmap& bitmap)
 {
     // Goal sizes at 15 twips per pixel whatever the document's scale. The row
@@ -33,20 +27,20 @@ void WriteBitmap(TStream& stream, const TBitmap& bitmap)
                             {bitmap.BytesPerScanLine(), bitmap.Width(), bitmap.Height(), bitmap.Width() * 15,
                              bitmap.Height() * 15}));
     // Without the 14-byte file header.
-    RVWrite(&stream, HexAfter(RVFSavePicture(&bitmap), 28));
+    RVFWritePictureHex(stream, &bitmap, 14);
 }
 
 void WriteOldMetafile(TStream& stream, const TMetafile& metafile, int mappingMode, int width, int height)
 {
     RVWrite(&stream, Format("\\wmetafile%d\\picw%d\\pich%d ", {mappingMode, width, height}));
     // Without the 22-byte placeable header.
-    RVWrite(&stream, HexAfter(RVFSavePicture(&metafile), 44));
+    RVFWritePictureHex(stream, &metafile, 22);
 }
 
 void WriteEnhancedMetafile(TStream& stream, const TMetafile& metafile)
 {
     RVWrite(&stream, Format("\\emfblip\\picw%d\\pich%d ", {metafile.MMWidth(), metafile.MMHeight()}));
-    RVWrite(&stream, RVFSavePicture(&metafile));
+    RVFWritePictureHex(stream, &metafile);
 }
 
 // A metafile as RTF: old format as itself (anisotropic mapping); an enhanced
@@ -118,6 +112,17 @@ int NaturalSize(const TGraphic* graphic, bool horizontal, double twipsPerPixel)
     return horizontal ? graphic->Width() : graphic->Height();
 }
 
+// Pixels past which a picture that RTF can hold as it is (a JPEG) is never
+// converted to a bitmap or a metafile: the conversion writes every pixel
+// uncompressed as hexadecimal text, six or eight characters for each, so that a
+// small file whose frame is large would save as hundreds of megabytes.
+constexpr int64_t MaxConvertedPixels = int64_t(1) << 22;
+
+bool TooLargeToConvert(const TGraphic* graphic)
+{
+    return int64_t(graphic->Width()) * graphic->Height() > MaxConvertedPixels;
+}
+
 } // namespace
 
 void RVSaveImageToRTF(TStream& stream, double twipsPerPixel, TGraphic* graphic, int width, int height,
@@ -140,13 +145,14 @@ void RVSaveImageToRTF(TStream& stream, double twipsPerPixel, TGraphic* graphic, 
         WriteBitmap(stream, *bitmap);
     } else if (const auto* metafile = dynamic_cast<const TMetafile*>(graphic)) {
         WriteMetafile(stream, *metafile, options.Contains(rvrtfSaveEMFAsWMF));
-    } else if (dynamic_cast<const TJPEGImage*>(graphic) != nullptr && options.Contains(rvrtfSaveJpegAsJpeg)) {
+    } else if (dynamic_cast<const TJPEGImage*>(graphic) != nullptr &&
+               (options.Contains(rvrtfSaveJpegAsJpeg) || TooLargeToConvert(graphic))) {
         RVWrite(&stream, Format("\\jpegblip\\picw%d\\pich%d ", {graphic->Width(), graphic->Height()}));
-        RVWrite(&stream, RVFSavePicture(graphic));
+        RVFWritePictureHex(stream, graphic);
     } else if (dynamic_cast<const TPNGImage*>(graphic) != nullptr) {
         // PNG is a picture format of RTF itself: its bytes go as they are.
         RVWrite(&stream, Format("\\pngblip\\picw%d\\pich%d ", {graphic->Width(), graphic->Height()}));
-        RVWrite(&stream, RVFSavePicture(graphic));
+        RVFWritePictureHex(stream, graphic);
     } else if (options.Contains(rvrtfSaveBitmapDefault)) {
         WriteAsBitmap(stream, graphic);
     } else {
@@ -194,10 +200,12 @@ void TRVGraphicItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int, in
     if (!WriteRVFBodyHead(stream, rvData, paraNo, name, forceSameAsPrev, body ? FImage->ClassName() : nullptr,
                           binary))
         return;
-    if (binary)
+    if (binary) {
         RVFSavePictureBinary(stream, FImage.get());
-    else
-        RVFWriteLine(stream, RVFSavePicture(FImage.get()));
+    } else {
+        RVFWritePictureHex(stream, FImage.get());
+        stream.WriteBuffer("\r\n", 2);
+    }
 }
 
 void TRVGraphicItemInfo::LoadRVFImage(const AnsiString& data, bool binary, TCustomRVData* rvData)

@@ -491,6 +491,21 @@ TEST(PictureRTF, FormatByPictureAndOption)
         EXPECT_EQ(RTF.back(), '}');
     }
     EXPECT_TRUE(Made->Enhanced()) << "converted in a temporary copy";
+
+    // A JPEG too large to write uncompressed keeps its own bytes whatever the
+    // options, as the JPEG option writes them.
+    std::unique_ptr<TJPEGImage> Large(NewJpeg(2049, 2049));
+    const AnsiString Own = RTFOf(Large.get(), 0, 0, {rvrtfSaveJpegAsJpeg});
+    for (TRVRTFOptions Options : {TRVRTFOptions(), TRVRTFOptions{rvrtfSaveBitmapDefault}})
+        EXPECT_EQ(RTFOf(Large.get(), 0, 0, Options), Own);
+    EXPECT_EQ(Own, "{\\pict\\jpegblip\\picw2049\\pich2049 " + RVFSavePicture(Large.get()) + "}");
+
+    // Pictures larger than a block of text are written whole, their headers left out.
+    std::unique_ptr<TBitmap> Wide(NewBitmap(300, 100));
+    const AnsiString Dib = RTFOf(Wide.get(), 0, 0, {});
+    const AnsiString Hex = RVFSavePicture(Wide.get()).substr(28);
+    ASSERT_GT(Hex.size(), 65536u);
+    EXPECT_EQ(Dib.substr(Dib.size() - Hex.size() - 1), Hex + "}");
     EXPECT_EQ(RTFOf(nullptr, 0, 0, TRVRTFOptions()), "");
 
     // A metafile read from bytes cannot be converted and keeps its own format.
