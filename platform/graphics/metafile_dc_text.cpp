@@ -1,0 +1,326 @@
+// The metafile device's text (fonts, alignment, advances, rotation) and
+// bitmaps (stretched, combined with what lies under them by any raster
+// operation), and the decoding of the bitmaps that records carry.
+#include <QFont>
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/core/codepages.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/dibcodec.h"
+#include "platform/graphics/gdiobjects.h"
+#include "platform/graphics/metafile_dc.h"
+#include "platform/graphics/qtcanvas.h"
+
+namespace metafileplayer {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+// The pixel size (em height) that gives a cell of the wanted height.
+double EmForCell(QFont font, double cell)
+{
+    font.setPixelSize(100);
+    const QFontMetricsF m(font);
+    const double height = m.ascent() + m.descent();
+    return height > 0 ? cell * 100 / height : cell;
+}
+
+QImage ImageOf(const TPixelBuffer& pixels)
+{
+    return QImage(reinterpret_cast<const uchar*>(pixels.Pixels.data()), pixels.Width, pixels.Height,
+                  pixels.Width * 4, QImage::Format_ARGB32_Premultiplied);
+}
+
+// A raster operation's result for one pixel: the truth table (P, S, D)
+// applied bit by bit.
+uint32_t Ternary(uint32_t table, uint32_t p, uint32_t s, uint32_t d)
+{
+    uint32_t r = 0;
+    for (uint32_t i = 0; i < 8; ++i)
+        if ((table >> i) & 1)
+            r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+    return 0xFF000000u | (r & 0xFFFFFFu);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Text
+
+void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, const std::u16string& text,
+                   const std::vector<double>* dx)
+{
+    if (FPathOpen)
+        return;
+    const TMetaFont& f = FState.Font;
+    const bool updateCP = (FState.TextAlign & TA_UPDATECP) != 0;
+    if (updateCP)
+        reference = FState.Position;
+    const QTransform& t = Transform();
+    const QPointF origin = t.map(reference);
+    const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
+    // The baseline runs along the logical x axis, kept upright when the
+    // mapping mirrors the picture; the escapement turns it counterclockwise.
+    double base = std::atan2(t.m12(), t.m11()) * 180 / Pi;
+    if (t.determinant() < 0 && t.m11() < 0)
+        base = std::atan2(-t.m12(), -t.m11()) * 180 / Pi;
+    const double rotation = base - f.Escapement / 10.0;
+
+    QFont font(
+        QString::fromStdString(ResolveFontFace(f.Face.empty() ? AnsiString("Arial") : f.Face, fpDefault)));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight > 0 ? f.Weight : 400, 100, 900)));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    font.setKerning(false);
+    double em = f.Height < 0 ? -f.Height * sy : f.Height > 0 ? EmForCell(font, f.Height * sy) : 12 * sy;
+    em = std::clamp(em, 1.0, double(MaxTextPixels));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(em))));
+    const QFontMetricsF metrics(font);
+    const QString string = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+
+    // The advances on the bitmap: the record's, or the font's own.
+    const bool pairs = (options & ETO_PDY) != 0;
+    std::vector<double> advances;
+    double width = 0;
+    if (dx && dx->size() >= text.size() * (pairs ? 2 : 1)) {
+        advances.resize(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            advances[i] = (*dx)[pairs ? 2 * i : i] * sx;
+            width += advances[i];
+        }
+    } else {
+        width = metrics.horizontalAdvance(string);
+    }
+    const double ascent = metrics.ascent(), descent = metrics.descent();
+    if (updateCP)
+        FState.Position = reference + QPointF(sx > 0 ? width / sx : 0, 0);
+
+    QTransform place;
+    place.translate(origin.x(), origin.y());
+    place.rotate(rotation);
+    const unsigned horizontal = FState.TextAlign & 6, vertical = FState.TextAlign & 24;
+    const double x0 = horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? -width / 2 : 0;
+    const double baseline = vertical == TA_BASELINE ? 0 : vertical == TA_BOTTOM ? -descent : ascent;
+    const QRectF cells(x0, baseline - ascent, width, ascent + descent);
+    QPainterPath opaque;
+    if (rect && (options & ETO_OPAQUE))
+        opaque.addRect(rect->normalized());
+    int64_t cost = AreaCost(place.mapRect(cells)) + AreaCost(t.map(opaque).boundingRect());
+    if (!Charge(cost))
+        return;
+    QPainter& painter = Painter();
+    if (!painter.isActive())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (!opaque.isEmpty())
+        painter.fillPath(t.map(opaque), Color(FState.BkColor));
+    if (rect && (options & ETO_CLIPPED)) {
+        QPainterPath clip;
+        clip.addRect(rect->normalized());
+        painter.setClipPath(t.map(clip), Qt::IntersectClip);
+    }
+    // Glyph indexes name the glyphs of the writer's own fonts: they are not
+    // drawn with these.
+    if (!(options & ETO_GLYPH_INDEX) && !text.empty()) {
+        painter.setTransform(place);
+        if (FState.BkMode == OPAQUE_MODE && opaque.isEmpty())
+            painter.fillRect(cells, Color(FState.BkColor));
+        painter.setFont(font);
+        painter.setPen(Color(FState.TextColor));
+        if (advances.empty()) {
+            painter.drawText(QPointF(x0, baseline), string);
+        } else {
+            double x = x0;
+            for (size_t i = 0; i < text.size();) {
+                size_t units = 1;
+                if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size())
+                    units = 2;
+                painter.drawText(QPointF(x, baseline),
+                                 QString::fromUtf16(text.data() + i, static_cast<qsizetype>(units)));
+                for (size_t k = 0; k < units; ++k)
+                    x += advances[i + k];
+                i += units;
+            }
+        }
+    }
+    painter.restore();
+    FClipApplied = true;
+}
+
+// ---------------------------------------------------------------------------
+// Bitmaps and pattern fills
+
+// Combines what lies in Area with the brush and with Source (pixels of the
+// bitmap over Area, transparent where the operation does not reach) under a
+// raster operation; pixels the source leaves transparent keep what they hold.
+void TMetaDC::RopBlit(const QRect& area, const QImage* source, uint32_t rop)
+{
+    QImage out = FImage.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage pattern(area.size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&pattern);
+        p.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+        p.setBackground(Color(FState.BkColor));
+        p.setBrushOrigin(-area.topLeft());
+        p.fillRect(pattern.rect(), Qt::white);
+        p.fillRect(pattern.rect(), MakeBrush(FState.Brush));
+    }
+    const uint32_t table = (rop >> 16) & 0xFF;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        const auto* p = reinterpret_cast<const uint32_t*>(pattern.constScanLine(y));
+        const auto* s = source ? reinterpret_cast<const uint32_t*>(source->constScanLine(y)) : nullptr;
+        for (int x = 0; x < out.width(); ++x) {
+            if (s && (s[x] >> 24) == 0)
+                continue;
+            o[x] = Ternary(table, p[x], s ? s[x] : 0, o[x]);
+        }
+    }
+    QPainter& painter = Painter();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(area.topLeft(), out);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TMetaDC::PatBlt(const QRectF& dest, uint32_t rop)
+{
+    if (FPathOpen)
+        return;
+    QPainterPath logical;
+    logical.addRect(dest.normalized());
+    const QPainterPath shape = Transform().map(logical);
+    if (!Charge(FillCost(shape)) || rop == 0x00AA0029u)
+        return; // the operation that keeps what is there
+    QPainter& painter = Painter();
+    if (!painter.isActive())
+        return;
+    switch (rop) {
+    case BLACKNESS:
+    case WHITENESS:
+        painter.fillPath(shape, rop == BLACKNESS ? Qt::black : Qt::white);
+        return;
+    case PATCOPY:
+        if (FState.Brush.Style != BS_NULL) {
+            painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+            painter.setBackground(Color(FState.BkColor));
+            painter.fillPath(shape, MakeBrush(FState.Brush));
+        }
+        return;
+    case DSTINVERT:
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        painter.fillPath(shape, Qt::black);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return;
+    default:
+        break;
+    }
+    const QRect area = shape.boundingRect().toAlignedRect() & FImage.rect();
+    if (area.isEmpty())
+        return;
+    // Where the fill reaches: the shape, in a layer over the area.
+    QImage reach(area.size(), QImage::Format_ARGB32_Premultiplied);
+    reach.fill(0);
+    {
+        QPainter p(&reach);
+        p.fillPath(shape.translated(-area.topLeft()), Qt::black);
+    }
+    // Black is all bits clear: the operation reads no source.
+    RopBlit(area, &reach, rop);
+}
+
+void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const QRectF& sourceRect,
+                          uint32_t rop, bool blendAlpha, int constantAlpha)
+{
+    if (FPathOpen || source.Empty())
+        return;
+    // Whether the operation reads the source at all: without, a pattern fill.
+    const uint32_t table = (rop >> 16) & 0xFF;
+    if (((table ^ (table >> 2)) & 0x33) == 0) {
+        PatBlt(dest, rop);
+        return;
+    }
+    const QTransform& t = Transform();
+    QPainterPath logical;
+    logical.addRect(dest.normalized());
+    const QPainterPath shape = t.map(logical);
+    if (!Charge(AreaCost(shape.boundingRect())))
+        return;
+    // The part of the source, mirrored as a negative size of either
+    // rectangle asks.
+    const QRect part = sourceRect.normalized().toAlignedRect() & QRect(0, 0, source.Width, source.Height);
+    if (part.isEmpty())
+        return;
+    QImage image = ImageOf(source).copy(part);
+    const bool mirrorX = (dest.width() < 0) != (sourceRect.width() < 0);
+    const bool mirrorY = (dest.height() < 0) != (sourceRect.height() < 0);
+    if (mirrorX || mirrorY)
+        image = image.mirrored(mirrorX, mirrorY);
+    if (!blendAlpha) {
+        // Bitmaps are opaque unless blended by their alpha.
+        image =
+            image.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    QPainter& painter = Painter();
+    if (!painter.isActive())
+        return;
+    const QRectF target = dest.normalized();
+    if (rop == SRCCOPY || blendAlpha) {
+        painter.save();
+        painter.setTransform(t);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
+        painter.drawImage(target, image);
+        painter.restore();
+        FClipApplied = true;
+        return;
+    }
+    const QRect area = shape.boundingRect().toAlignedRect() & FImage.rect();
+    if (area.isEmpty())
+        return;
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(0);
+    {
+        QPainter p(&layer);
+        p.setTransform(t * QTransform::fromTranslate(-area.left(), -area.top()));
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        p.drawImage(target, image);
+    }
+    RopBlit(area, &layer, rop);
+}
+
+// ---------------------------------------------------------------------------
+// Decoding
+
+bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize, TPixelBuffer& out)
+{
+    dib::THeader h;
+    if (infoSize < 4 || !dib::ParseHeader(info, infoSize, h) ||
+        !dib::ParseTables(info + h.HeaderSize, infoSize - h.HeaderSize, h))
+        return false;
+    return dib::DecodeBits(h, bits, bitsSize, out);
+}
+
+bool PatternOfDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
+                  TMetaBrush& brush)
+{
+    TPixelBuffer pixels;
+    if (!DecodeDib(info, infoSize, bits, bitsSize, pixels) || pixels.Width > 256 || pixels.Height > 256)
+        return false;
+    brush.Style = BS_DIBPATTERN;
+    brush.Pattern = ImageOf(pixels).copy();
+    return true;
+}
+
+std::u16string AnsiText(const char* text, size_t count, int charset)
+{
+    return AnsiToWide(AnsiString(text, count), CharsetToCodePage(charset));
+}
+
+} // namespace metafileplayer
