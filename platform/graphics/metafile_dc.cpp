@@ -389,12 +389,16 @@ QBrush TMetaDC::MakeBrush(const TMetaBrush& b) const
             return QBrush(color);
         if (!b.Monochrome)
             return QBrush(b.Pattern);
-        // Set bits take the background colour, clear ones the text colour.
-        QImage image = b.Pattern.convertToFormat(QImage::Format_Mono);
-        image.setColorCount(2);
-        image.setColor(0, Color(FState.TextColor).rgb());
-        image.setColor(1, Color(FState.BkColor).rgb());
-        return QBrush(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        // Set (white) bits take the background colour, clear (black) ones
+        // the text colour.
+        QImage image = b.Pattern.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QRgb text = Color(FState.TextColor).rgb(), back = Color(FState.BkColor).rgb();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = qGray(row[x]) >= 128 ? back : text;
+        }
+        return QBrush(image);
     }
     default:
         return QBrush(color);

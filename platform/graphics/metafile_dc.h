@@ -72,6 +72,7 @@ enum : int {
 };
 enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 enum : int { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
+enum : int { HALFTONE = 4 };
 // Text output options beyond those of the canvas.
 enum : unsigned { ETO_GLYPH_INDEX = 0x10, ETO_PDY = 0x2000 };
 // Raster operations of bitmaps and pattern fills.
@@ -144,6 +145,10 @@ struct TMetaState {
     unsigned TextAlign = 0;
     int Rop2 = R2_COPYPEN;
     int PolyFillMode = ALTERNATE;
+    int StretchMode = 1;   // HALFTONE (4) smooths stretched bitmaps
+    double CharExtra = 0;  // logical units added to every character
+    double BreakExtra = 0; // logical units spread over the breaks of a text
+    int BreakCount = 0;
     int ArcDirection = AD_COUNTERCLOCKWISE;
     double MiterLimit = 10;
     QPointF Position;                 // logical
@@ -226,6 +231,10 @@ public:
     // An arc of a circle from the position (with a line to its start).
     void AngleArc(const QPointF& center, double radius, double startDegrees, double sweepDegrees);
     void SetPixel(const QPointF& p, TColor color);
+    // Fills with the brush from P: the pixels around it of Color (Surface),
+    // or those up to a border of Color; a pixel nothing was drawn on counts
+    // as white.
+    void FloodFill(const QPointF& p, TColor color, bool surface);
 
     // ---- Regions (in pixels of the bitmap)
     void FillRegion(const QPainterPath& region, const TMetaBrush& brush);

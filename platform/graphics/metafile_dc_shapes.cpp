@@ -273,6 +273,73 @@ void TMetaDC::SetPixel(const QPointF& p, TColor color)
         0xFF000000u | (uint32_t(color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 
+void TMetaDC::FloodFill(const QPointF& p, TColor color, bool surface)
+{
+    const QPointF at = Map(p);
+    const int width = FImage.width(), height = FImage.height();
+    const int x0 = static_cast<int>(std::floor(at.x())), y0 = static_cast<int>(std::floor(at.y()));
+    if (!Charge(int64_t(width) * height) || FPathOpen || x0 < 0 || y0 < 0 || x0 >= width || y0 >= height ||
+        FState.Brush.Style == BS_NULL)
+        return;
+    const uint32_t wanted = (uint32_t(color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+    // A pixel's colour as on a white page.
+    const auto rgb = [&](int x, int y) {
+        const uint32_t v = FTarget.At(x, y);
+        const uint32_t a = v >> 24;
+        if (a == 255)
+            return v & 0xFFFFFF;
+        uint32_t out = 0;
+        for (int shift : {0, 8, 16})
+            out |= std::min<uint32_t>(255, ((v >> shift) & 0xFF) + (255 - a)) << shift;
+        return out;
+    };
+    const auto inside = [&](int x, int y) { return surface ? rgb(x, y) == wanted : rgb(x, y) != wanted; };
+    if (!inside(x0, y0))
+        return;
+    // Row spans from a stack of seeds; the reached pixels become a mask.
+    QImage mask(width, height, QImage::Format_ARGB32_Premultiplied);
+    mask.fill(0);
+    std::vector<QPoint> seeds{QPoint(x0, y0)};
+    while (!seeds.empty()) {
+        const QPoint seed = seeds.back();
+        seeds.pop_back();
+        const int y = seed.y();
+        auto* row = reinterpret_cast<uint32_t*>(mask.scanLine(y));
+        if (row[seed.x()] || !inside(seed.x(), y))
+            continue;
+        int left = seed.x(), right = seed.x();
+        while (left > 0 && !row[left - 1] && inside(left - 1, y))
+            --left;
+        while (right + 1 < width && !row[right + 1] && inside(right + 1, y))
+            ++right;
+        for (int x = left; x <= right; ++x)
+            row[x] = 0xFF000000u;
+        for (int dy : {-1, 1}) {
+            const int ny = y + dy;
+            if (ny < 0 || ny >= height)
+                continue;
+            const auto* next = reinterpret_cast<const uint32_t*>(mask.constScanLine(ny));
+            for (int x = left; x <= right; ++x)
+                if (!next[x] && inside(x, ny) && (x == left || next[x - 1] || !inside(x - 1, ny)))
+                    seeds.emplace_back(x, ny);
+        }
+    }
+    // The brush where the mask reaches.
+    QImage fill(width, height, QImage::Format_ARGB32_Premultiplied);
+    fill.fill(0);
+    {
+        QPainter painter(&fill);
+        painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+        painter.setBackground(Color(FState.BkColor));
+        painter.fillRect(fill.rect(), MakeBrush(FState.Brush));
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(0, 0, mask);
+    }
+    QPainter& painter = Painter();
+    if (painter.isActive())
+        painter.drawImage(0, 0, fill);
+}
+
 // ---------------------------------------------------------------------------
 // Regions
 

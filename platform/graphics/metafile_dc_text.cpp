@@ -96,6 +96,18 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
         }
     } else {
         width = metrics.horizontalAdvance(string);
+        // Extra space after every character, and the justification's
+        // extra shared by the breaks (spaces).
+        if (FState.CharExtra != 0 || (FState.BreakExtra != 0 && FState.BreakCount > 0)) {
+            advances.resize(text.size());
+            width = 0;
+            for (size_t i = 0; i < text.size(); ++i) {
+                advances[i] = metrics.horizontalAdvance(QChar(text[i])) + FState.CharExtra * sx;
+                if (text[i] == u' ' && FState.BreakCount > 0)
+                    advances[i] += FState.BreakExtra * sx / FState.BreakCount;
+                width += advances[i];
+            }
+        }
     }
     const double ascent = metrics.ascent(), descent = metrics.descent();
     if (updateCP)
@@ -271,10 +283,16 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     if (!painter.isActive())
         return;
     const QRectF target = dest.normalized();
+    // Bitmaps are stretched pixel by pixel, as the platform's default
+    // stretching mode does; smoothed in HALFTONE mode and when shrunk, where
+    // dropping pixels would break their lines.
+    const QRectF shown = t.mapRect(target);
+    const bool smooth = FState.StretchMode == HALFTONE || shown.width() < image.width() - 0.5 ||
+                        shown.height() < image.height() - 0.5;
     if (rop == SRCCOPY || blendAlpha) {
         painter.save();
         painter.setTransform(t);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
         painter.setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
         painter.drawImage(target, image);
         painter.restore();
@@ -289,7 +307,7 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     {
         QPainter p(&layer);
         p.setTransform(t * QTransform::fromTranslate(-area.left(), -area.top()));
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
         p.drawImage(target, image);
     }
     RopBlit(area, &layer, rop);

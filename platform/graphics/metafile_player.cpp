@@ -79,6 +79,25 @@ bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
         FDC.PatBlt(QRectF(x, y, width, height), r.U32At(0));
         return true;
     }
+    if (function == META_SETDIBTODEV) {
+        // Colour use, scans, first scan, source y and x, size, destination
+        // y and x, then the bitmap drawn at its own size.
+        if (!r.Has(18))
+            return false;
+        const int height = r.I16At(10), width = r.I16At(12);
+        TPixelBuffer pixels;
+        dib::THeader header;
+        if (!dib::ParseHeader(r.P + 18, r.Size - 18, header) ||
+            !FDC.ChargeBitmap(int64_t(header.Width) * header.Height) ||
+            !dib::DecodePacked(r.P + 18, r.Size - 18, pixels, &header))
+            return true;
+        int srcY = r.I16At(6);
+        if (!header.TopDown)
+            srcY = pixels.Height - srcY - height;
+        FDC.StretchBits(QRectF(r.I16At(16), r.I16At(14), width, height), pixels,
+                        QRectF(r.I16At(8), srcY, width, height), SRCCOPY);
+        return true;
+    }
     // The parameters before the bitmap: raster operation, then 16-bit values.
     const size_t words = function == META_STRETCHDIB ? 9 : function == META_DIBSTRETCHBLT ? 8 : 6;
     const size_t head = 4 + 2 * words;
@@ -115,6 +134,58 @@ bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
     if (function == META_STRETCHDIB && !header.TopDown)
         srcY = pixels.Height - srcY - srcH;
     FDC.StretchBits(dest, pixels, QRectF(srcX, srcY, srcW, srcH), rop);
+    return true;
+}
+
+bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
+{
+    // The raster operation, the source's size (STRETCHBLT) and corner, the
+    // destination, then the bitmap: type, width, height, bytes a row,
+    // planes, bits a pixel and a pointer, then its rows.
+    const size_t head = function == META_STRETCHBLT ? 20 : 16;
+    if (!r.Has(4))
+        return false;
+    const uint32_t rop = r.U32At(0);
+    const size_t d = head - 8;
+    if (r.Size <= head + 2) {
+        // No bitmap: a pattern fill of the destination (one reserved word more).
+        if (!r.Has(head + 2))
+            return false;
+        FDC.PatBlt(QRectF(r.I16At(d + 8), r.I16At(d + 6), r.I16At(d + 4), r.I16At(d + 2)), rop);
+        return true;
+    }
+    const QRectF dest(r.I16At(d + 6), r.I16At(d + 4), r.I16At(d + 2), r.I16At(d));
+    const int srcY = r.I16At(4 + (function == META_STRETCHBLT ? 4 : 0)),
+              srcX = r.I16At(6 + (function == META_STRETCHBLT ? 4 : 0));
+    const QSizeF srcSize = function == META_STRETCHBLT ? QSizeF(r.I16At(6), r.I16At(4)) : dest.size();
+    if (!r.Has(head + 14))
+        return false;
+    const int width = r.I16At(head + 2), height = r.I16At(head + 4), rowBytes = r.I16At(head + 6);
+    const int bits = r.P[head + 9];
+    if (width <= 0 || height <= 0 || r.P[head + 8] != 1 || (bits != 1 && bits != 24 && bits != 32) ||
+        rowBytes < (width * bits + 7) / 8 || !r.Has(head + 14 + size_t(rowBytes) * height) ||
+        !FDC.ChargeBitmap(int64_t(width) * height))
+        return true; // a bitmap of another depth is left out
+    // Rows top to bottom; a set bit of a one-bit bitmap is the background
+    // colour, a clear one the text colour.
+    TPixelBuffer pixels(width, height);
+    const uint8_t* rows = r.P + head + 14;
+    const TMetaState& s = FDC.State();
+    const auto argb = [](TColor c) {
+        return 0xFF000000u | (uint32_t(c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    };
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = rows + size_t(y) * rowBytes;
+        for (int x = 0; x < width; ++x) {
+            if (bits == 1) {
+                pixels.At(x, y) = argb((row[x / 8] >> (7 - x % 8)) & 1 ? s.BkColor : s.TextColor);
+            } else {
+                const uint8_t* p = row + x * (bits / 8);
+                pixels.At(x, y) = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            }
+        }
+    }
+    FDC.StretchBits(dest, pixels, QRectF(QPointF(srcX, srcY), srcSize), rop);
     return true;
 }
 

@@ -21,6 +21,9 @@ enum : uint16_t {
     META_SETBKMODE = 0x0102,
     META_SETROP2 = 0x0104,
     META_SETPOLYFILLMODE = 0x0106,
+    META_SETSTRETCHBLTMODE = 0x0107,
+    META_SETTEXTCHAREXTRA = 0x0108,
+    META_SETTEXTJUSTIFICATION = 0x020A,
     META_RESTOREDC = 0x0127,
     META_INVERTREGION = 0x012A,
     META_PAINTREGION = 0x012B,
@@ -43,6 +46,11 @@ enum : uint16_t {
     META_ELLIPSE = 0x0418,
     META_RECTANGLE = 0x041B,
     META_SETPIXEL = 0x041F,
+    META_FLOODFILL = 0x0419,
+    META_EXTFLOODFILL = 0x0548,
+    META_BITBLT = 0x0922,
+    META_STRETCHBLT = 0x0B23,
+    META_SETDIBTODEV = 0x0D33,
     META_FRAMEREGION = 0x0429,
     META_POLYGON = 0x0324,
     META_POLYLINE = 0x0325,
@@ -128,6 +136,8 @@ private:
     void Text(int x, int y, unsigned options, const QRectF* rect, const char* str, int count,
               const uint8_t* dx);
     bool Bitmap(uint16_t function, const TRecord& r);
+    // The device-dependent bitmap of BITBLT and STRETCHBLT.
+    bool DeviceBitmap(uint16_t function, const TRecord& r);
     bool RegionRecord(uint16_t function, const TRecord& r);
     bool CreatePen(const TRecord& r);
     bool CreateBrush(const TRecord& r);

@@ -18,6 +18,9 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     case META_SETBKMODE:
     case META_SETROP2:
     case META_SETPOLYFILLMODE:
+    case META_SETSTRETCHBLTMODE:
+    case META_SETTEXTCHAREXTRA:
+    case META_SETTEXTJUSTIFICATION:
     case META_SETTEXTALIGN:
     case META_SETBKCOLOR:
     case META_SETTEXTCOLOR:
@@ -41,6 +44,8 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     case META_PIE:
     case META_CHORD:
     case META_SETPIXEL:
+    case META_FLOODFILL:
+    case META_EXTFLOODFILL:
         return Shape(function, r);
     case META_POLYGON:
     case META_POLYLINE:
@@ -55,7 +60,11 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     case META_DIBBITBLT:
     case META_DIBSTRETCHBLT:
     case META_STRETCHDIB:
+    case META_SETDIBTODEV:
         return Bitmap(function, r);
+    case META_BITBLT:
+    case META_STRETCHBLT:
+        return DeviceBitmap(function, r);
     case META_FILLREGION:
     case META_FRAMEREGION:
     case META_INVERTREGION:
@@ -95,6 +104,8 @@ bool TWmfPlayer::ReadsDestination(uint16_t function, const TRecord& r)
     case META_DIBBITBLT:
     case META_DIBSTRETCHBLT:
     case META_STRETCHDIB:
+    case META_BITBLT:
+    case META_STRETCHBLT:
         return r.Has(4) && TMetaDC::RopReadsDestination(r.U32At(0));
     case META_INVERTREGION:
         return true;
@@ -123,6 +134,13 @@ bool TWmfPlayer::StateRecord(uint16_t function, const TRecord& r)
             return false;
         (function == META_SETBKCOLOR ? s.BkColor : s.TextColor) = ColorRef(r.U32At(0));
         return true;
+    case META_SETTEXTJUSTIFICATION:
+        // The breaks and the extra space to spread over them.
+        if (!r.Has(4))
+            return false;
+        s.BreakCount = r.I16At(0);
+        s.BreakExtra = r.I16At(2);
+        return true;
     default:
         break;
     }
@@ -138,6 +156,12 @@ bool TWmfPlayer::StateRecord(uint16_t function, const TRecord& r)
         break;
     case META_SETPOLYFILLMODE:
         s.PolyFillMode = value == WINDING ? WINDING : ALTERNATE;
+        break;
+    case META_SETSTRETCHBLTMODE:
+        s.StretchMode = static_cast<int>(value);
+        break;
+    case META_SETTEXTCHAREXTRA:
+        s.CharExtra = static_cast<int16_t>(value);
         break;
     default:
         s.TextAlign = value & (TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING);
@@ -215,6 +239,17 @@ bool TWmfPlayer::Shape(uint16_t function, const TRecord& r)
         if (!r.Has(8))
             return false;
         FDC.SetPixel(Pt(r, 4), ColorRef(r.U32At(0)));
+        return true;
+    case META_FLOODFILL:
+        if (!r.Has(8))
+            return false;
+        FDC.FloodFill(Pt(r, 4), ColorRef(r.U32At(0)), false);
+        return true;
+    case META_EXTFLOODFILL:
+        // Mode 1 fills the surface of the colour, 0 up to a border of it.
+        if (!r.Has(10))
+            return false;
+        FDC.FloodFill(Pt(r, 6), ColorRef(r.U32At(2)), r.U16At(0) == 1);
         return true;
     case META_ROUNDRECT:
         if (!r.Has(12))
