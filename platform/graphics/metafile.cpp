@@ -289,16 +289,10 @@ const TPixelBuffer& TMetafile::Render(int width, int height)
     // and this one together stay within the process's budget.
     pixelbudget::Hold(this, int64_t(w) * h);
     FRendered = TPixelBuffer(w, h, 0);
-    if (FEnhanced) {
-        // An enhanced metafile shows its frame: a grey outline.
-        FLastPlay = TMetafilePlayStats();
-        for (int x = 0; x < w; ++x)
-            FRendered.At(x, 0) = FRendered.At(x, h - 1) = 0xFF808080u;
-        for (int y = 0; y < h; ++y)
-            FRendered.At(0, y) = FRendered.At(w - 1, y) = 0xFF808080u;
-    } else {
+    if (FEnhanced)
+        metafileplayer::PlayEmf(FData.data(), FData.size(), FRendered, &FLastPlay);
+    else
         metafileplayer::PlayWmf(FData.data(), FData.size(), FRendered, &FLastPlay);
-    }
     FRenderedFor = TSize{width, height};
     ++FPlays;
     return FRendered;

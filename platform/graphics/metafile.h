@@ -25,8 +25,7 @@ struct TMetafilePlayStats {
 
 // A metafile is kept as the bytes it was read from. Its size comes from its
 // header (the placeable header of an old-format file, the frame of an enhanced
-// one). An old-format metafile is drawn by playing its records (see
-// metafileplayer), an enhanced one as its frame (a grey outline), into a
+// one). It is drawn by playing its records (see metafileplayer) into a
 // bitmap of the size it is shown at, which is kept and drawn again until it
 // is shown at another size. That bitmap is held within the decoded-pixel
 // budget: its pixels count as decoded pixels (and may be given back for
@@ -154,13 +153,16 @@ private:
 // Playing a metafile's records into Target (pixels of the picture's bitmap,
 // drawn over as they are): an old-format one (with its placeable header, the
 // whole file's bytes) with its frame, or the window its records set, mapped
-// onto the whole bitmap. Records:
+// onto the whole bitmap; an enhanced one with its frame so mapped (the
+// reference device's pixels scaled onto the bitmap). Records:
 // mapping (window, viewport and world transforms), saved and restored states,
 // clipping (rectangles, regions, paths), pens, brushes (hatched and
 // patterned) and fonts, colours and modes, lines, polylines, beziers,
 // rectangles, rounded rectangles, ellipses, arcs, chords, pies, polygons,
-// regions, text (with its advances, alignment and rotation) and bitmaps
-// under any raster operation; other records are skipped. A file whose
+// regions, paths, text (with its advances, alignment and rotation) and
+// bitmaps under any raster operation; other records are skipped (comments
+// among them, with the records of the extended format they may carry: the
+// records around them draw the same picture). A file whose
 // mixing modes or raster operations read what lies under them is drawn over
 // white. Every count is checked against its record and every record against
 // the file; playing stops at the first that does not fit, and once the fill
@@ -168,6 +170,7 @@ private:
 // ran to the end record. Stats (optional) gets the work done.
 namespace metafileplayer {
 bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
+bool PlayEmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
 // The pixels the drawings of one playing into a bitmap of this size may touch.
 int64_t FillBudget(int width, int height);
 } // namespace metafileplayer

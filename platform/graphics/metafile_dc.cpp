@@ -262,7 +262,6 @@ void TMetaDC::SelectClip(const std::optional<QPainterPath>& region, int mode)
     default:
         return;
     }
-    current.setFillRule(Qt::WindingFill);
     FState.Clip = current;
 }
 
@@ -469,6 +468,7 @@ bool TMetaDC::Draw(const QPainterPath& fillPath, const QPainterPath& strokePath,
     if (!painter.isActive())
         return true;
     SetMixing(painter);
+    painter.setBrushOrigin(FDevice.map(FState.BrushOrigin));
     if (brush) {
         QPainterPath shape = fillPath;
         shape.setFillRule(FState.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);

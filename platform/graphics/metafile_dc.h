@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/core/types.h"
+#include "platform/graphics/dibcodec.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/pixelbuffer.h"
 
@@ -152,6 +153,8 @@ struct TMetaState {
     int ArcDirection = AD_COUNTERCLOCKWISE;
     double MiterLimit = 10;
     QPointF Position;                 // logical
+    QPointF BrushOrigin;              // the metafile device's units
+    std::vector<uint32_t> Palette;    // the palette selected, 0xRRGGBB
     std::optional<QPainterPath> Clip; // in pixels of the bitmap; none: the whole bitmap
 };
 
@@ -256,10 +259,25 @@ public:
               const std::vector<double>* dx);
 
     // ---- Bitmaps: Source's SourceRect drawn into Dest (logical) under the
-    // raster operation; PatBlt fills Dest with the brush under one.
+    // raster operation; with KeepAlpha the source's alpha tells how much of
+    // each pixel it covers (else it is opaque), ConstantAlpha fades it all.
+    // PatBlt fills Dest with the brush under one. ParallelogramBits draws
+    // the source rectangle into the parallelogram of its upper-left,
+    // upper-right and lower-left corners.
     void StretchBits(const QRectF& dest, const TPixelBuffer& source, const QRectF& sourceRect, uint32_t rop,
-                     bool blendAlpha = false, int constantAlpha = 255);
+                     bool keepAlpha = false, int constantAlpha = 255);
     void PatBlt(const QRectF& dest, uint32_t rop);
+    void ParallelogramBits(const QPointF corners[3], const TPixelBuffer& source, const QRectF& sourceRect);
+
+    // ---- Gradients (colours 0xRRGGBB): a rectangle shaded from its left
+    // (top) edge to its right (bottom) one, and a triangle shaded between
+    // its corners.
+    void GradientRect(const QRectF& rect, uint32_t from, uint32_t to, bool vertical);
+    void GradientTriangle(const QPointF corners[3], const uint32_t colours[3]);
+
+    // ---- Lines and beziers by point types (PT_MOVETO, PT_LINETO,
+    // PT_BEZIERTO, with PT_CLOSEFIGURE), from the current position.
+    void PolyDraw(const std::vector<QPointF>& points, const std::vector<uint8_t>& types);
 
     // Whether a mixing mode or a raster operation reads what lies under it
     // (a metafile that uses such a one is drawn over white).
@@ -308,13 +326,24 @@ private:
     bool FSpent = false;
 };
 
-// The DIB of a record (header and colours at Info, bits at Bits) decoded;
-// false when it is not one.
-bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize, TPixelBuffer& out);
-// A pattern brush's bitmap: the packed DIB decoded, or a monochrome one
-// flagged as drawn in the text and background colours.
+// Colour use of a record's bitmap: its table holds colours, or indexes into
+// the palette selected.
+enum : uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
+
+// The DIB of a record (header and colours at Info, bits at Bits) decoded,
+// a table of palette indexes through Palette when given; false when it is
+// not one.
+bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize, TPixelBuffer& out,
+               const std::vector<uint32_t>* palette = nullptr);
+// A packed DIB (header, table and bits in a row) decoded likewise; Header
+// gets its header.
+bool DecodePackedDib(const uint8_t* p, size_t size, TPixelBuffer& out, dib::THeader& header,
+                     const std::vector<uint32_t>* palette = nullptr);
+// A pattern brush's bitmap: the DIB decoded.
 bool PatternOfDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
-                  TMetaBrush& brush);
+                  TMetaBrush& brush, const std::vector<uint32_t>* palette = nullptr);
+// Palette entries (red, green, blue, flags) as 0xRRGGBB.
+std::vector<uint32_t> PaletteEntries(const uint8_t* p, size_t count);
 // ANSI text of a font's character set as UTF-16.
 std::u16string AnsiText(const char* text, size_t count, int charset);
 

@@ -106,6 +106,35 @@ void TMetaDC::PolyBezier(const std::vector<QPointF>& points, bool fromPosition)
     Draw(mapped, StrokeGeometry(mapped), false, true);
 }
 
+void TMetaDC::PolyDraw(const std::vector<QPointF>& points, const std::vector<uint8_t>& types)
+{
+    enum : uint8_t { PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6 };
+    QPainterPath path;
+    path.moveTo(FState.Position);
+    for (size_t i = 0; i < points.size() && i < types.size(); ++i) {
+        const uint8_t type = types[i] & ~PT_CLOSEFIGURE;
+        if (type == PT_MOVETO) {
+            path.moveTo(points[i]);
+        } else if (type == PT_LINETO) {
+            path.lineTo(points[i]);
+        } else if (type == PT_BEZIERTO && i + 2 < points.size()) {
+            path.cubicTo(points[i], points[i + 1], points[i + 2]);
+            i += 2;
+        } else {
+            break; // a point of no known type ends the figures
+        }
+        if (types[i] & PT_CLOSEFIGURE)
+            path.closeSubpath();
+    }
+    FState.Position = path.currentPosition();
+    const QPainterPath mapped = Transform().map(path);
+    if (FPathOpen) {
+        AddToPath(mapped, true);
+        return;
+    }
+    Draw(mapped, StrokeGeometry(mapped), false, true);
+}
+
 void TMetaDC::Polygons(const std::vector<std::vector<QPointF>>& polygons)
 {
     QPainterPath path;

@@ -3,6 +3,7 @@
 // operation), and the decoding of the bitmaps that records carry.
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLinearGradient>
 
 #include <algorithm>
 #include <cmath>
@@ -248,7 +249,7 @@ void TMetaDC::PatBlt(const QRectF& dest, uint32_t rop)
 }
 
 void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const QRectF& sourceRect,
-                          uint32_t rop, bool blendAlpha, int constantAlpha)
+                          uint32_t rop, bool keepAlpha, int constantAlpha)
 {
     if (FPathOpen || source.Empty())
         return;
@@ -274,7 +275,7 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     const bool mirrorY = (dest.height() < 0) != (sourceRect.height() < 0);
     if (mirrorX || mirrorY)
         image = image.mirrored(mirrorX, mirrorY);
-    if (!blendAlpha) {
+    if (!keepAlpha) {
         // Bitmaps are opaque unless blended by their alpha.
         image =
             image.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -289,7 +290,7 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     const QRectF shown = t.mapRect(target);
     const bool smooth = FState.StretchMode == HALFTONE || shown.width() < image.width() - 0.5 ||
                         shown.height() < image.height() - 0.5;
-    if (rop == SRCCOPY || blendAlpha) {
+    if (rop == SRCCOPY) {
         painter.save();
         painter.setTransform(t);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
@@ -313,11 +314,148 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     RopBlit(area, &layer, rop);
 }
 
+void TMetaDC::ParallelogramBits(const QPointF corners[3], const TPixelBuffer& source,
+                                const QRectF& sourceRect)
+{
+    const QRect part = sourceRect.normalized().toAlignedRect() & QRect(0, 0, source.Width, source.Height);
+    if (FPathOpen || part.isEmpty())
+        return;
+    // The source's corners onto the parallelogram's, then onto the bitmap.
+    const QPointF u = corners[1] - corners[0], v = corners[2] - corners[0];
+    const QTransform place(u.x() / part.width(), u.y() / part.width(), v.x() / part.height(),
+                           v.y() / part.height(), corners[0].x(), corners[0].y());
+    const QTransform whole = place * Transform();
+    if (!Charge(AreaCost(whole.mapRect(QRectF(0, 0, part.width(), part.height())))))
+        return;
+    QPainter& painter = Painter();
+    if (!painter.isActive())
+        return;
+    painter.save();
+    painter.setTransform(whole);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(QPointF(0, 0), ImageOf(source).copy(part));
+    painter.restore();
+    FClipApplied = true;
+}
+
+// ---------------------------------------------------------------------------
+// Gradients
+
+namespace {
+
+QColor Rgb(uint32_t rgb)
+{
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+} // namespace
+
+void TMetaDC::GradientRect(const QRectF& rect, uint32_t from, uint32_t to, bool vertical)
+{
+    QPainterPath logical;
+    logical.addRect(rect.normalized());
+    const QPainterPath shape = Transform().map(logical);
+    if (FPathOpen || !Charge(FillCost(shape)))
+        return;
+    const QRectF r = rect.normalized();
+    QLinearGradient gradient(Map(r.topLeft()), Map(vertical ? r.bottomLeft() : r.topRight()));
+    gradient.setColorAt(0, Rgb(from));
+    gradient.setColorAt(1, Rgb(to));
+    QPainter& painter = Painter();
+    if (painter.isActive())
+        painter.fillPath(shape, gradient);
+}
+
+void TMetaDC::GradientTriangle(const QPointF corners[3], const uint32_t colours[3])
+{
+    QPointF p[3];
+    for (int i = 0; i < 3; ++i)
+        p[i] = Map(corners[i]);
+    QPolygonF triangle;
+    triangle << p[0] << p[1] << p[2];
+    const QRect area = triangle.boundingRect().toAlignedRect() & FImage.rect();
+    if (FPathOpen || area.isEmpty() || !Charge(AreaCost(area)))
+        return;
+    // Each pixel inside takes the corners' colours weighed by its
+    // barycentric coordinates.
+    const double det =
+        (p[1].y() - p[2].y()) * (p[0].x() - p[2].x()) + (p[2].x() - p[1].x()) * (p[0].y() - p[2].y());
+    if (std::abs(det) < 1e-9)
+        return;
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(0);
+    for (int y = 0; y < area.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(layer.scanLine(y));
+        const double py = area.top() + y + 0.5;
+        for (int x = 0; x < area.width(); ++x) {
+            const double px = area.left() + x + 0.5;
+            const double a =
+                ((p[1].y() - p[2].y()) * (px - p[2].x()) + (p[2].x() - p[1].x()) * (py - p[2].y())) / det;
+            const double b =
+                ((p[2].y() - p[0].y()) * (px - p[2].x()) + (p[0].x() - p[2].x()) * (py - p[2].y())) / det;
+            const double c = 1 - a - b;
+            if (a < 0 || b < 0 || c < 0)
+                continue;
+            uint32_t out = 0xFF000000u;
+            for (int shift : {0, 8, 16}) {
+                const double v = a * ((colours[0] >> shift) & 0xFF) + b * ((colours[1] >> shift) & 0xFF) +
+                                 c * ((colours[2] >> shift) & 0xFF);
+                out |= uint32_t(std::clamp(std::lround(v), 0l, 255l)) << shift;
+            }
+            row[x] = out;
+        }
+    }
+    QPainter& painter = Painter();
+    if (painter.isActive())
+        painter.drawImage(area.topLeft(), layer);
+}
+
 // ---------------------------------------------------------------------------
 // Decoding
 
-bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize, TPixelBuffer& out)
+namespace {
+
+// The header and table of a DIB whose table holds palette indexes, with
+// the palette's colours in their place; the table's length in the record
+// goes to TableBytes. Empty when it is not such a header.
+std::vector<uint8_t> PaletteHeader(const uint8_t* info, size_t infoSize, const std::vector<uint32_t>& palette,
+                                   size_t& tableBytes)
 {
+    dib::THeader h;
+    if (infoSize < 40 || !dib::ParseHeader(info, infoSize, h) || h.HeaderSize < 40 || h.BitCount > 8)
+        return {};
+    uint32_t entries = graphicio::U32(info + 32);
+    if (entries == 0 || entries > (1u << h.BitCount))
+        entries = 1u << h.BitCount;
+    tableBytes = size_t(entries) * 2;
+    if (infoSize < h.HeaderSize + tableBytes)
+        return {};
+    std::vector<uint8_t> out(info, info + h.HeaderSize);
+    for (uint32_t i = 0; i < entries; ++i) {
+        const uint32_t index = graphicio::U16(info + h.HeaderSize + 2 * i);
+        const uint32_t rgb = index < palette.size() ? palette[index] : 0;
+        out.push_back(static_cast<uint8_t>(rgb));
+        out.push_back(static_cast<uint8_t>(rgb >> 8));
+        out.push_back(static_cast<uint8_t>(rgb >> 16));
+        out.push_back(0);
+    }
+    return out;
+}
+
+} // namespace
+
+bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize, TPixelBuffer& out,
+               const std::vector<uint32_t>* palette)
+{
+    std::vector<uint8_t> translated;
+    if (palette) {
+        size_t tableBytes = 0;
+        translated = PaletteHeader(info, infoSize, *palette, tableBytes);
+        if (translated.empty())
+            return false;
+        info = translated.data();
+        infoSize = translated.size();
+    }
     dib::THeader h;
     if (infoSize < 4 || !dib::ParseHeader(info, infoSize, h) ||
         !dib::ParseTables(info + h.HeaderSize, infoSize - h.HeaderSize, h))
@@ -325,15 +463,38 @@ bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t
     return dib::DecodeBits(h, bits, bitsSize, out);
 }
 
+bool DecodePackedDib(const uint8_t* p, size_t size, TPixelBuffer& out, dib::THeader& header,
+                     const std::vector<uint32_t>* palette)
+{
+    if (!palette)
+        return dib::DecodePacked(p, size, out, &header);
+    size_t tableBytes = 0;
+    const std::vector<uint8_t> translated = PaletteHeader(p, size, *palette, tableBytes);
+    if (translated.empty() || !dib::ParseHeader(translated.data(), translated.size(), header))
+        return false;
+    const size_t bits = header.HeaderSize + tableBytes;
+    return DecodeDib(translated.data(), translated.size(), p + bits, size - bits, out);
+}
+
 bool PatternOfDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
-                  TMetaBrush& brush)
+                  TMetaBrush& brush, const std::vector<uint32_t>* palette)
 {
     TPixelBuffer pixels;
-    if (!DecodeDib(info, infoSize, bits, bitsSize, pixels) || pixels.Width > 256 || pixels.Height > 256)
+    if (!DecodeDib(info, infoSize, bits, bitsSize, pixels, palette) || pixels.Width > 256 ||
+        pixels.Height > 256)
         return false;
     brush.Style = BS_DIBPATTERN;
     brush.Pattern = ImageOf(pixels).copy();
     return true;
+}
+
+std::vector<uint32_t> PaletteEntries(const uint8_t* p, size_t count)
+{
+    std::vector<uint32_t> out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        out.push_back(uint32_t(p[4 * i]) << 16 | uint32_t(p[4 * i + 1]) << 8 | p[4 * i + 2]);
+    return out;
 }
 
 std::u16string AnsiText(const char* text, size_t count, int charset)

@@ -89,7 +89,7 @@ bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
         dib::THeader header;
         if (!dib::ParseHeader(r.P + 18, r.Size - 18, header) ||
             !FDC.ChargeBitmap(int64_t(header.Width) * header.Height) ||
-            !dib::DecodePacked(r.P + 18, r.Size - 18, pixels, &header))
+            !DecodePackedDib(r.P + 18, r.Size - 18, pixels, header, PaletteFor(r.U16At(0))))
             return true;
         int srcY = r.I16At(6);
         if (!header.TopDown)
@@ -128,7 +128,9 @@ bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
         !FDC.ChargeBitmap(int64_t(header.Width) * header.Height))
         return true; // a bitmap that cannot be read, or one more than a playing decodes, is left out
     TPixelBuffer pixels;
-    if (!dib::DecodePacked(r.P + head, r.Size - head, pixels, &header))
+    // Only STRETCHDIB says how its colours are given (after the operation).
+    if (!DecodePackedDib(r.P + head, r.Size - head, pixels, header,
+                         function == META_STRETCHDIB ? PaletteFor(r.U16At(4)) : nullptr))
         return true;
     // StretchDIB counts the source's rows from the bottom of a bottom-up bitmap.
     if (function == META_STRETCHDIB && !header.TopDown)
@@ -189,6 +191,41 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
     return true;
 }
 
+bool TWmfPlayer::PaletteRecord(uint16_t function, const TRecord& r)
+{
+    // A palette: its first entry and count, then the entries (red, green,
+    // blue, flags); a selection names one; the others change the palette selected.
+    std::vector<uint32_t>& selected = FDC.State().Palette;
+    if (function == META_SELECTPALETTE) {
+        if (!r.Has(2))
+            return false;
+        if (const TMetaObject* palette = Object(r.U16At(0), TMetaObject::Palette))
+            selected = palette->PaletteValue;
+        return true;
+    }
+    if (function == META_RESIZEPALETTE) {
+        if (!r.Has(2))
+            return false;
+        selected.resize(r.U16At(0));
+        return true;
+    }
+    if (!r.Has(4))
+        return false;
+    const size_t start = r.U16At(0), count = r.U16At(2);
+    if (!r.Has(4 + 4 * count))
+        return false;
+    std::vector<uint32_t> entries = PaletteEntries(r.P + 4, count);
+    if (function == META_CREATEPALETTE) {
+        TMetaObject object;
+        object.Kind = TMetaObject::Palette;
+        object.PaletteValue = std::move(entries);
+        return CreateObject(object);
+    }
+    for (size_t i = 0; i < count && start + i < selected.size(); ++i)
+        selected[start + i] = entries[i];
+    return true;
+}
+
 // ---- Pattern brushes and regions
 
 bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
@@ -199,14 +236,17 @@ bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
         // Style and colour use, then a packed bitmap.
         if (!r.Has(4))
             return false;
+        TPixelBuffer pixels;
         dib::THeader header;
-        if (!dib::ParseHeader(r.P + 4, r.Size - 4, header) ||
-            !dib::ParseTables(r.P + 4 + header.HeaderSize, r.Size - 4 - header.HeaderSize, header))
-            return CreateObject(object); // a brush that cannot be read is solid black
-        const size_t info = header.HeaderSize + header.TableBytes();
-        if (!PatternOfDib(r.P + 4, info, r.P + 4 + info, r.Size - 4 - info, object.BrushValue))
-            object.BrushValue = TMetaBrush();
-        return CreateObject(object);
+        if (DecodePackedDib(r.P + 4, r.Size - 4, pixels, header, PaletteFor(r.U16At(2))) &&
+            pixels.Width <= 256 && pixels.Height <= 256) {
+            object.BrushValue.Style = BS_DIBPATTERN;
+            object.BrushValue.Pattern =
+                QImage(reinterpret_cast<const uchar*>(pixels.Pixels.data()), pixels.Width, pixels.Height,
+                       pixels.Width * 4, QImage::Format_ARGB32_Premultiplied)
+                    .copy();
+        }
+        return CreateObject(object); // a brush that cannot be read is solid white
     }
     // A device bitmap of one bit a pixel (width, height, bytes a row at 2,
     // 4, 6; planes and bits a pixel at 8 and 9) and its rows after 32 bytes.

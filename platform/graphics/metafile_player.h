@@ -1,7 +1,7 @@
-// Internal to platform/graphics: the player of old-format metafile records
-// behind metafileplayer::PlayWmf: the record functions it knows, the objects
-// the records make (pens, brushes, fonts, regions) and the table that holds
-// them. It draws through the metafile device (metafile_dc.h).
+// Internal to platform/graphics: the players of metafile records behind
+// metafileplayer::PlayWmf and PlayEmf: the record functions they know, the
+// objects the records make (pens, brushes, fonts, regions) and the tables
+// that hold them. Both draw through the metafile device (metafile_dc.h).
 #pragma once
 
 #include <algorithm>
@@ -66,6 +66,10 @@ enum : uint16_t {
     META_DIBSTRETCHBLT = 0x0B41,
     META_STRETCHDIB = 0x0F43,
     META_CREATEPALETTE = 0x00F7,
+    META_SELECTPALETTE = 0x0234,
+    META_SETPALENTRIES = 0x0037,
+    META_ANIMATEPALETTE = 0x0436,
+    META_RESIZEPALETTE = 0x0139,
     META_DIBCREATEPATTERNBRUSH = 0x0142,
     META_CREATEPATTERNBRUSH = 0x01F9,
     META_CREATEPENINDIRECT = 0x02FA,
@@ -76,11 +80,12 @@ enum : uint16_t {
 
 // An object a record makes; a region in logical units.
 struct TMetaObject {
-    enum { None, Pen, Brush, Font, Region, Other } Kind = None;
+    enum { None, Pen, Brush, Font, Region, Palette, Other } Kind = None;
     TMetaPen PenValue;
     TMetaBrush BrushValue;
     TMetaFont FontValue;
     QPainterPath RegionValue;
+    std::vector<uint32_t> PaletteValue; // 0xRRGGBB
 };
 
 // The parameters of one record: Size bytes at P.
@@ -144,6 +149,12 @@ private:
     bool CreatePatternBrush(uint16_t function, const TRecord& r);
     bool CreateFontRecord(const TRecord& r);
     bool CreateRegion(const TRecord& r);
+    bool PaletteRecord(uint16_t function, const TRecord& r);
+    // The selected palette when a bitmap's colour use says its table indexes it.
+    const std::vector<uint32_t>* PaletteFor(unsigned usage) const
+    {
+        return usage == DIB_PAL_COLORS ? &FDC.State().Palette : nullptr;
+    }
     bool SelectOrDelete(uint16_t function, const TRecord& r);
 
     TMetaDC& FDC;
@@ -152,6 +163,160 @@ private:
     std::vector<TMetaObject> FObjects;
     size_t FObjectLimit;
     size_t FFirstFree = 0;
+};
+
+// Enhanced record types played or skipped with intent.
+enum : uint32_t {
+    EMR_HEADER = 1,
+    EMR_POLYBEZIER = 2,
+    EMR_POLYGON = 3,
+    EMR_POLYLINE = 4,
+    EMR_POLYBEZIERTO = 5,
+    EMR_POLYLINETO = 6,
+    EMR_POLYPOLYLINE = 7,
+    EMR_POLYPOLYGON = 8,
+    EMR_SETWINDOWEXTEX = 9,
+    EMR_SETWINDOWORGEX = 10,
+    EMR_SETVIEWPORTEXTEX = 11,
+    EMR_SETVIEWPORTORGEX = 12,
+    EMR_SETBRUSHORGEX = 13,
+    EMR_EOF = 14,
+    EMR_SETPIXELV = 15,
+    EMR_SETMAPMODE = 17,
+    EMR_SETBKMODE = 18,
+    EMR_SETPOLYFILLMODE = 19,
+    EMR_SETROP2 = 20,
+    EMR_SETSTRETCHBLTMODE = 21,
+    EMR_SETTEXTALIGN = 22,
+    EMR_SETTEXTCOLOR = 24,
+    EMR_SETBKCOLOR = 25,
+    EMR_OFFSETCLIPRGN = 26,
+    EMR_MOVETOEX = 27,
+    EMR_EXCLUDECLIPRECT = 29,
+    EMR_INTERSECTCLIPRECT = 30,
+    EMR_SCALEVIEWPORTEXTEX = 31,
+    EMR_SCALEWINDOWEXTEX = 32,
+    EMR_SAVEDC = 33,
+    EMR_RESTOREDC = 34,
+    EMR_SETWORLDTRANSFORM = 35,
+    EMR_MODIFYWORLDTRANSFORM = 36,
+    EMR_SELECTOBJECT = 37,
+    EMR_CREATEPEN = 38,
+    EMR_CREATEBRUSHINDIRECT = 39,
+    EMR_DELETEOBJECT = 40,
+    EMR_ANGLEARC = 41,
+    EMR_ELLIPSE = 42,
+    EMR_RECTANGLE = 43,
+    EMR_ROUNDRECT = 44,
+    EMR_ARC = 45,
+    EMR_CHORD = 46,
+    EMR_PIE = 47,
+    EMR_SELECTPALETTE = 48,
+    EMR_CREATEPALETTE = 49,
+    EMR_SETPALETTEENTRIES = 50,
+    EMR_RESIZEPALETTE = 51,
+    EMR_EXTFLOODFILL = 53,
+    EMR_LINETO = 54,
+    EMR_ARCTO = 55,
+    EMR_POLYDRAW = 56,
+    EMR_SETARCDIRECTION = 57,
+    EMR_SETMITERLIMIT = 58,
+    EMR_BEGINPATH = 59,
+    EMR_ENDPATH = 60,
+    EMR_CLOSEFIGURE = 61,
+    EMR_FILLPATH = 62,
+    EMR_STROKEANDFILLPATH = 63,
+    EMR_STROKEPATH = 64,
+    EMR_FLATTENPATH = 65,
+    EMR_WIDENPATH = 66,
+    EMR_SELECTCLIPPATH = 67,
+    EMR_ABORTPATH = 68,
+    EMR_GDICOMMENT = 70,
+    EMR_FILLRGN = 71,
+    EMR_FRAMERGN = 72,
+    EMR_INVERTRGN = 73,
+    EMR_PAINTRGN = 74,
+    EMR_EXTSELECTCLIPRGN = 75,
+    EMR_BITBLT = 76,
+    EMR_STRETCHBLT = 77,
+    EMR_MASKBLT = 78,
+    EMR_PLGBLT = 79,
+    EMR_SETDIBITSTODEVICE = 80,
+    EMR_STRETCHDIBITS = 81,
+    EMR_EXTCREATEFONTINDIRECTW = 82,
+    EMR_EXTTEXTOUTA = 83,
+    EMR_EXTTEXTOUTW = 84,
+    EMR_POLYBEZIER16 = 85,
+    EMR_POLYGON16 = 86,
+    EMR_POLYLINE16 = 87,
+    EMR_POLYBEZIERTO16 = 88,
+    EMR_POLYLINETO16 = 89,
+    EMR_POLYPOLYLINE16 = 90,
+    EMR_POLYPOLYGON16 = 91,
+    EMR_POLYDRAW16 = 92,
+    EMR_CREATEMONOBRUSH = 93,
+    EMR_CREATEDIBPATTERNBRUSHPT = 94,
+    EMR_EXTCREATEPEN = 95,
+    EMR_POLYTEXTOUTA = 96,
+    EMR_POLYTEXTOUTW = 97,
+    EMR_SMALLTEXTOUT = 108,
+    EMR_ALPHABLEND = 114,
+    EMR_TRANSPARENTBLT = 116,
+    EMR_GRADIENTFILL = 118,
+    EMR_SETTEXTJUSTIFICATION = 120,
+};
+
+// Plays enhanced records through the device; owns the handle table (the
+// header's count of handles).
+class TEmfPlayer {
+public:
+    TEmfPlayer(TMetaDC& dc, int handles) : FDC(dc), FHandles(static_cast<size_t>(std::max(handles, 1))) {}
+    // One record: its type and its whole bytes (Size, at least 8). False for
+    // a record whose parameters do not fit it.
+    bool Play(uint32_t type, const uint8_t* p, size_t size);
+    static bool ReadsDestination(uint32_t type, const TRecord& r);
+
+private:
+    QPointF PointL(const TRecord& r, size_t at) const { return QPointF(r.I32At(at), r.I32At(at + 4)); }
+    QRectF RectL(const TRecord& r, size_t at) const;
+    // Count points at At, 16- or 32-bit; false when they do not fit.
+    bool PointsAt(const TRecord& r, size_t at, uint32_t count, bool small, std::vector<QPointF>& out) const;
+    // A DIB whose header and bits are at the offsets given at At (offset,
+    // size, offset, size), all counted from the record's start, its colour
+    // use (DIB_PAL_COLORS: its table indexes the palette) at UsageAt.
+    bool DibAt(const TRecord& r, size_t at, size_t usageAt, TPixelBuffer& out);
+    bool PaletteRecord(uint32_t type, const TRecord& r);
+    // A region's rectangles (RGNDATA at At, Size bytes) as a path in its units.
+    bool RegionAt(const TRecord& r, size_t at, size_t size, QPainterPath& out) const;
+    TMetaObject* Handle(uint32_t index);
+    // A handle's object or a stock object (the number with its high bit set).
+    const TMetaObject* ObjectAt(uint32_t index);
+
+    bool StateRecord(uint32_t type, const TRecord& r);
+    bool MappingRecord(uint32_t type, const TRecord& r);
+    bool ClipRecord(uint32_t type, const TRecord& r);
+    bool PolyRecord(uint32_t type, const TRecord& r);
+    bool PolyPolyRecord(uint32_t type, const TRecord& r);
+    bool ShapeRecord(uint32_t type, const TRecord& r);
+    bool PathRecord(uint32_t type, const TRecord& r);
+    bool RegionRecord(uint32_t type, const TRecord& r);
+    bool TextRecord(uint32_t type, const TRecord& r);
+    // One text of an EMRTEXT at At (offsets from the record's start).
+    bool EmrText(const TRecord& r, size_t at, bool wide);
+    bool SmallTextRecord(const TRecord& r);
+    bool GradientRecord(const TRecord& r);
+    bool PolyDrawRecord(uint32_t type, const TRecord& r);
+    // MASKBLT and PLGBLT: the source with the mask's clear bits left out.
+    bool MaskedBitmapRecord(uint32_t type, const TRecord& r);
+    bool BitmapRecord(uint32_t type, const TRecord& r);
+    bool ObjectRecord(uint32_t type, const TRecord& r);
+    bool CreatePen(uint32_t type, const TRecord& r);
+    bool CreateBrush(uint32_t type, const TRecord& r);
+    bool CreateFontRecord(const TRecord& r);
+
+    TMetaDC& FDC;
+    std::vector<TMetaObject> FHandles;
+    TMetaObject FStock; // the stock object last asked for
 };
 
 } // namespace metafileplayer

@@ -82,11 +82,12 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
         return CreateFontRecord(r);
     case META_CREATEREGION:
         return CreateRegion(r);
-    case META_CREATEPALETTE: {
-        TMetaObject object;
-        object.Kind = TMetaObject::Other;
-        return CreateObject(object);
-    }
+    case META_CREATEPALETTE:
+    case META_SELECTPALETTE:
+    case META_SETPALENTRIES:
+    case META_ANIMATEPALETTE:
+    case META_RESIZEPALETTE:
+        return PaletteRecord(function, r);
     case META_SELECTOBJECT:
     case META_DELETEOBJECT:
         return SelectOrDelete(function, r);

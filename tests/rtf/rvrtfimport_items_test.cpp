@@ -107,8 +107,9 @@ TEST_F(TRTFImportTest, AWindowsMetafileIsDrawnAsItsRecordsSay)
     EXPECT_EQ(shown.Pixels().At(70, 20), 0xFF0000FFu);
 }
 
-// RTF of 64 KiB holding one metafile of thousands of full-frame shapes, or
-// one star polygon, as hex or after \bin: the picture shows at its frame of
+// RTF of 64 KiB holding one metafile (old-format or enhanced) of thousands
+// of full-frame shapes, or one star polygon, as hex or after \bin: the
+// picture shows at its frame of
 // 5792 x 5792 pixels, and painting it draws it once into a bitmap within the
 // decoded-pixel budget, its drawing stopped when its fill budget is spent.
 TEST_F(TRTFImportTest, HostileMetafilesPaintWithinTheirBudgets)
@@ -117,9 +118,10 @@ TEST_F(TRTFImportTest, HostileMetafilesPaintWithinTheirBudgets)
     const int64_t Budget = int64_t(1) << 20;
     TSmallPixelBudgets Budgets(Budget, PictureLoadPixelBudget);
     for (THostileShape Shape : {THostileShape::Rectangles, THostileShape::StarPolygon})
-        for (bool Binary : {false, true}) {
-            SCOPED_TRACE(Binary);
-            const std::string Rtf = HostileWmfRtf(Shape, Binary);
+        for (int Kind = 0; Kind < 3; ++Kind) {
+            const bool Binary = Kind == 1, Enhanced = Kind == 2;
+            SCOPED_TRACE(Kind);
+            const std::string Rtf = Enhanced ? HostileEmfRtf(Shape, true) : HostileWmfRtf(Shape, Binary);
             EXPECT_LE(Rtf.size(), 65536u);
             Data.Clear();
             ASSERT_EQ(Load(Rtf), rtf_ec_OK);

@@ -190,6 +190,27 @@ inline int WmfRecords(const std::string& wmf)
     return count;
 }
 
+// The number of records of an enhanced metafile, its header and end record
+// left out.
+inline int EmfRecords(const std::string& emf)
+{
+    int count = 0;
+    for (size_t at = 0; at + 8 <= emf.size();) {
+        const auto word = [&](size_t i) {
+            uint32_t v = 0;
+            for (int k = 3; k >= 0; --k)
+                v = v << 8 | static_cast<unsigned char>(emf[i + k]);
+            return v;
+        };
+        const uint32_t type = word(at), size = word(at + 4);
+        if (size < 8 || type == 14)
+            break;
+        count += type != 1;
+        at += size;
+    }
+    return count;
+}
+
 // ---------------------------------------------------------------------------
 // Hostile pictures: what a file of at most 64 KiB can ask to be drawn.
 

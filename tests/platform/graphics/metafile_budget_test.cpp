@@ -30,9 +30,16 @@ std::unique_ptr<TMetafile> Load(const std::string& bytes)
     return metafile;
 }
 
-// A picture of Side x Side pixels of records of the hostile kind.
-std::unique_ptr<TMetafile> Hostile(THostileShape shape, int side, size_t bytes, int* records = nullptr)
+// A picture of Side x Side pixels of records of the hostile kind, in either format.
+std::unique_ptr<TMetafile> Hostile(THostileShape shape, int side, size_t bytes, int* records = nullptr,
+                                   bool enhanced = false)
 {
+    if (enhanced) {
+        const std::string emf = HostileEmf(shape, side, bytes);
+        if (records)
+            *records = EmfRecords(emf);
+        return Load(emf);
+    }
     const std::string wmf = HostileWmf(shape, side, bytes);
     if (records)
         *records = WmfRecords(wmf);
@@ -58,32 +65,34 @@ TEST(MetafileBudget, HostilePicturesStopWhenTheirFillBudgetIsSpent)
         {"a star polygon", THostileShape::StarPolygon, 32000, true},
         {"a few full-frame rectangles", THostileShape::Rectangles, 200, false},
     };
-    for (const TCase& c : Cases) {
-        SCOPED_TRACE(c.Name);
-        int Records = 0;
-        auto Metafile = Hostile(c.Shape, HostileSide, c.Bytes, &Records);
-        const TPixelBuffer& Px = Metafile->Render(600, 600);
-        const TMetafilePlayStats& Stats = Metafile->LastPlay();
-        EXPECT_EQ(Stats.FillBudget, metafileplayer::FillBudget(600, 600));
-        EXPECT_LE(Stats.Filled, Stats.FillBudget);
-        EXPECT_EQ(Stats.Stopped, c.Stops);
-        if (c.Stops && Records > 100) {
-            EXPECT_LT(Stats.Records, Records / 10) << "of " << Records;
-        } else if (!c.Stops) {
-            EXPECT_EQ(Stats.Records, Records);
+    for (bool Enhanced : {false, true})
+        for (const TCase& c : Cases) {
+            SCOPED_TRACE(c.Name);
+            SCOPED_TRACE(Enhanced);
+            int Records = 0;
+            auto Metafile = Hostile(c.Shape, HostileSide, c.Bytes, &Records, Enhanced);
+            const TPixelBuffer& Px = Metafile->Render(600, 600);
+            const TMetafilePlayStats& Stats = Metafile->LastPlay();
+            EXPECT_EQ(Stats.FillBudget, metafileplayer::FillBudget(600, 600));
+            EXPECT_LE(Stats.Filled, Stats.FillBudget);
+            EXPECT_EQ(Stats.Stopped, c.Stops);
+            if (c.Stops && Records > 100) {
+                EXPECT_LT(Stats.Records, Records / 10) << "of " << Records;
+            } else if (!c.Stops) {
+                EXPECT_EQ(Stats.Records, Records);
+            }
+            // What came before the budget was spent is drawn.
+            if (c.Shape == THostileShape::Rectangles || c.Shape == THostileShape::Ellipses) {
+                EXPECT_EQ(Px.At(300, 300), Red);
+            }
         }
-        // What came before the budget was spent is drawn.
-        if (c.Shape == THostileShape::Rectangles || c.Shape == THostileShape::Ellipses) {
-            EXPECT_EQ(Px.At(300, 300), Red);
-        }
-    }
 }
 
 // The budget goes with the bitmap's pixels: drawn twice as large, the same
 // records fit.
 TEST(MetafileBudget, TheBudgetGrowsWithTheBitmap)
 {
-    auto Metafile = Hostile(THostileShape::Rectangles, HostileSide, 32000);
+    auto Metafile = Hostile(THostileShape::Ellipses, HostileSide, 32000, nullptr, true);
     Metafile->Render(1200, 1200);
     const int Small = Metafile->LastPlay().Records;
     Metafile->Render(2400, 2400);

@@ -284,6 +284,35 @@ std::vector<TPictureCase> Cases()
                          {{3, 0, Red}, {12, 1, Blue}, {100, 100, Green}, {101, 100, Yellow}},
                          false});
     }
+    {
+        // A bitmap of two pixels whose table indexes the palette selected:
+        // entry 1 (blue) on the left, entry 0 (green) on the right.
+        std::string palette;
+        for (uint32_t rgb : {0x00FF00u, 0x0000FFu}) {
+            palette += static_cast<char>(rgb >> 16);
+            palette += static_cast<char>(rgb >> 8);
+            palette += static_cast<char>(rgb);
+            palette += '\0';
+        }
+        TWmfBuilder b = Picture();
+        b.Record(0x00F7, {0x300, 2}, palette); // CREATEPALETTE: 2
+        b.Record(0x0234, {2});                 // SELECTPALETTE
+        // A header of 1 bit a pixel and 2 colours, a table of two indexes,
+        // one row: the bits 01.
+        std::string dib;
+        for (uint32_t v : {40u, 2u, 1u})
+            metafilebuilder::Put32(dib, v);
+        metafilebuilder::Put16(dib, 1);
+        metafilebuilder::Put16(dib, 1);
+        for (uint32_t v : {0u, 4u, 0u, 0u, 2u, 0u})
+            metafilebuilder::Put32(dib, v);
+        metafilebuilder::Put16(dib, 1);
+        metafilebuilder::Put16(dib, 0);
+        dib += std::string("\x40\0\0\0", 4);
+        // STRETCHDIB: rop, colour use (palette), source h, w, y, x, destination h, w, y, x.
+        b.Record(0x0F43, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 100, 200, 0, 0}, dib);
+        cases.push_back({"palette-indexed bitmap", b.Bytes(), {{50, 50, Blue}, {150, 50, Green}}, false});
+    }
     return cases;
 }
 
