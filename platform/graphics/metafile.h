@@ -173,6 +173,10 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
 bool PlayEmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
 // The pixels the drawings of one playing into a bitmap of this size may touch.
 int64_t FillBudget(int width, int height);
+// The window an old-format metafile without a placeable header (as the
+// desktop's clipboard carries one) sets with its records; false when it sets
+// none.
+bool WindowOfWmf(const uint8_t* data, size_t size, TRect& window);
 } // namespace metafileplayer
 
 // The bytes of a metafile that shows the pixels (opaque, on white) stretched

@@ -394,4 +394,24 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
     return valid;
 }
 
+bool WindowOfWmf(const uint8_t* data, size_t size, TRect& window)
+{
+    if (size < 18 || U16(data) > 2 || U16(data + 2) != 9)
+        return false;
+    bool found = false;
+    int orgX = 0, orgY = 0;
+    WalkRecords(data, size, 18, [&](uint16_t function, const TRecord& r) {
+        if (function == META_SETWINDOWORG && r.Has(4)) {
+            orgY = r.I16At(0);
+            orgX = r.I16At(2);
+        } else if (function == META_SETWINDOWEXT && r.Has(4) && r.I16At(0) && r.I16At(2)) {
+            window = TRect{orgX, orgY, orgX + r.I16At(2), orgY + r.I16At(0)};
+            found = true;
+            return false;
+        }
+        return function != META_EOF;
+    });
+    return found;
+}
+
 } // namespace metafileplayer
