@@ -141,7 +141,7 @@ int64_t TMetaDC::AreaCost(const QRectF& box) const
 {
     QRectF visible = box.normalized() & Bounds();
     if (FState.Clip)
-        visible &= FState.Clip->boundingRect();
+        visible &= QRectF(FState.Clip->boundingRect());
     if (visible.isEmpty())
         return 0;
     return static_cast<int64_t>(std::ceil(visible.width() + 1)) *
@@ -221,19 +221,98 @@ void TMetaDC::ApplyClip()
 {
     if (FClipApplied || !FPainter.isActive())
         return;
-    if (FState.Clip) {
-        FPainter.setClipPath(*FState.Clip);
-    } else {
+    if (FState.Clip)
+        FPainter.setClipRegion(*FState.Clip);
+    else
         FPainter.setClipping(false);
-    }
     FClipApplied = true;
 }
 
-void TMetaDC::SelectClip(const std::optional<QPainterPath>& region, int mode)
+namespace {
+
+// The union of rectangles, halves joined to halves, so that a region of
+// many costs its rectangles' count times its logarithm.
+QRegion UnionOf(const std::vector<QRect>& rects, size_t first, size_t last)
 {
-    // A clip is a few rectangles in the main; a region of many costs its
-    // elements, so that a flood of them is bounded like drawing.
-    if (region && !Charge(region->elementCount()))
+    if (last - first == 1)
+        return QRegion(rects[first]);
+    const size_t middle = first + (last - first) / 2;
+    return UnionOf(rects, first, middle).united(UnionOf(rects, middle, last));
+}
+
+// A rectangle on the bitmap's pixels (those whose centres it holds), kept
+// within reach of it.
+QRect PixelRect(const QRectF& r)
+{
+    const auto edge = [](double v) { return static_cast<int>(std::clamp(std::ceil(v - 0.5), -1e8, 1e8)); };
+    const int left = edge(r.left()), top = edge(r.top()), right = edge(r.right()), bottom = edge(r.bottom());
+    return right > left && bottom > top ? QRect(left, top, right - left, bottom - top) : QRect();
+}
+
+} // namespace
+
+QRegion TMetaDC::RegionOf(const std::vector<QRectF>& rects, const QTransform& map)
+{
+    if (!Charge(EdgeCost * int64_t(rects.size())))
+        return QRegion();
+    std::vector<QRect> pixels;
+    pixels.reserve(rects.size());
+    const bool aligned = map.m12() == 0 && map.m21() == 0;
+    QRegion turned;
+    for (const QRectF& r : rects) {
+        if (aligned) {
+            const QRect p = PixelRect(map.mapRect(r.normalized()));
+            if (!p.isEmpty())
+                pixels.push_back(p);
+        } else {
+            // A rectangle turned by the mapping: the pixels of its polygon.
+            turned = turned.united(QRegion(map.map(QPolygonF(r.normalized())).toPolygon()));
+        }
+    }
+    return pixels.empty() ? turned : UnionOf(pixels, 0, pixels.size()).united(turned);
+}
+
+QRegion TMetaDC::RegionOf(const QPainterPath& path)
+{
+    if (!Charge(FillCost(path)))
+        return QRegion();
+    // The pixels the path fills, drawn on a mask of one byte a pixel over
+    // its box within the picture.
+    const QRect box = path.boundingRect().toAlignedRect() & FImage.rect();
+    if (box.isEmpty())
+        return QRegion();
+    QImage mask(box.size(), QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter painter(&mask);
+        painter.translate(-box.topLeft());
+        painter.fillPath(path, Qt::black);
+    }
+    QRegion region;
+    std::vector<QRect> rows;
+    for (int y = 0; y < box.height(); ++y) {
+        const uchar* line = mask.constScanLine(y);
+        for (int x = 0; x < box.width();) {
+            const auto set = [&](int i) { return line[i] >= 128; };
+            if (!set(x)) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < box.width() && set(x))
+                ++x;
+            rows.emplace_back(box.left() + start, box.top() + y, x - start, 1);
+        }
+    }
+    return rows.empty() ? QRegion() : UnionOf(rows, 0, rows.size());
+}
+
+void TMetaDC::SelectClip(const std::optional<QRegion>& region, int mode)
+{
+    // A region of many rectangles costs them, so that a flood of them is
+    // bounded like drawing.
+    const int current = FState.Clip ? FState.Clip->rectCount() : 1;
+    if (!Charge(EdgeCost * (int64_t(region ? region->rectCount() : 0) + current)))
         return;
     FClipApplied = false;
     if (mode == RGN_COPY || !region) {
@@ -241,42 +320,33 @@ void TMetaDC::SelectClip(const std::optional<QPainterPath>& region, int mode)
             FState.Clip = region;
         return;
     }
-    QPainterPath current;
-    if (FState.Clip)
-        current = *FState.Clip;
-    else
-        current.addRect(Bounds());
+    const QRegion clip = FState.Clip ? *FState.Clip : QRegion(FImage.rect());
     switch (mode) {
     case RGN_AND:
-        current = current.intersected(*region);
+        FState.Clip = clip.intersected(*region);
         break;
     case RGN_OR:
-        current = current.united(*region);
+        FState.Clip = clip.united(*region);
         break;
     case RGN_XOR:
-        current = current.united(*region).subtracted(current.intersected(*region));
+        FState.Clip = clip.xored(*region);
         break;
     case RGN_DIFF:
-        current = current.subtracted(*region);
+        FState.Clip = clip.subtracted(*region);
         break;
     default:
-        return;
+        break;
     }
-    FState.Clip = current;
 }
 
 void TMetaDC::IntersectClipRect(const QRectF& rect)
 {
-    QPainterPath path;
-    path.addRect(rect.normalized());
-    SelectClip(Transform().map(path), RGN_AND);
+    SelectClip(LogicalRegion({rect}), RGN_AND);
 }
 
 void TMetaDC::ExcludeClipRect(const QRectF& rect)
 {
-    QPainterPath path;
-    path.addRect(rect.normalized());
-    SelectClip(Transform().map(path), RGN_DIFF);
+    SelectClip(LogicalRegion({rect}), RGN_DIFF);
 }
 
 void TMetaDC::OffsetClip(double dx, double dy)
@@ -284,7 +354,9 @@ void TMetaDC::OffsetClip(double dx, double dy)
     if (!FState.Clip)
         return;
     const QTransform& t = Transform();
-    FState.Clip->translate(t.m11() * dx + t.m21() * dy, t.m12() * dx + t.m22() * dy);
+    const double x = t.m11() * dx + t.m21() * dy, y = t.m12() * dx + t.m22() * dy;
+    FState.Clip->translate(static_cast<int>(std::clamp(std::round(x), -1e8, 1e8)),
+                           static_cast<int>(std::clamp(std::round(y), -1e8, 1e8)));
     FClipApplied = false;
 }
 

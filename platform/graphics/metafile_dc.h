@@ -12,9 +12,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <QTransform>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -95,8 +97,11 @@ constexpr int64_t FillPerPixel = 12;
 constexpr int64_t FillFloor = int64_t(1) << 22;
 constexpr int64_t EdgeCost = 16;
 constexpr int64_t RecordCost = 16;
+// A raster operation worked out pixel by pixel, and a flood fill, cost this
+// many times a fill of their pixels.
+constexpr int64_t RopCost = 8;
 // Bitmap pixels decoded in one playing: more are left out.
-constexpr int64_t MaxPlayedBitmapPixels = int64_t(1) << 26;
+constexpr int64_t MaxPlayedBitmapPixels = int64_t(1) << 24;
 // The largest font drawn, in pixels of the bitmap (text larger is drawn at it).
 constexpr int MaxTextPixels = 4000;
 constexpr size_t MaxSavedStates = 256;
@@ -152,10 +157,10 @@ struct TMetaState {
     int BreakCount = 0;
     int ArcDirection = AD_COUNTERCLOCKWISE;
     double MiterLimit = 10;
-    QPointF Position;                 // logical
-    QPointF BrushOrigin;              // the metafile device's units
-    std::vector<uint32_t> Palette;    // the palette selected, 0xRRGGBB
-    std::optional<QPainterPath> Clip; // in pixels of the bitmap; none: the whole bitmap
+    QPointF Position;              // logical
+    QPointF BrushOrigin;           // the metafile device's units
+    std::vector<uint32_t> Palette; // the palette selected, 0xRRGGBB
+    std::optional<QRegion> Clip;   // pixels of the bitmap; none: the whole bitmap
 };
 
 // The device a playing draws on: the bitmap's pixels behind a painter, the
@@ -208,15 +213,16 @@ public:
     // Negative: that many states back; positive: that state (from 1).
     void RestoreDC(int level);
 
-    // ---- Clipping (logical rectangles; regions in logical units or, for
-    // SelectClipRegion, in the metafile's device units)
+    // ---- Clipping: logical rectangles, and regions (sets of pixels of the
+    // bitmap) made of rectangles in logical units or, for the clip regions
+    // of enhanced files, in the metafile's device units
     void IntersectClipRect(const QRectF& rect);
     void ExcludeClipRect(const QRectF& rect);
     void OffsetClip(double dx, double dy);
     // Combines the region with the clip; none (with RGN_COPY) removes the clip.
-    void SelectClip(const std::optional<QPainterPath>& regionInPixels, int mode);
-    QPainterPath DeviceRegion(const QPainterPath& deviceUnits) const { return FDevice.map(deviceUnits); }
-    QPainterPath LogicalRegion(const QPainterPath& logical) { return Transform().map(logical); }
+    void SelectClip(const std::optional<QRegion>& region, int mode);
+    QRegion LogicalRegion(const std::vector<QRectF>& rects) { return RegionOf(rects, Transform()); }
+    QRegion DeviceRegion(const std::vector<QRectF>& rects) { return RegionOf(rects, FDevice); }
 
     // ---- Lines and shapes (logical coordinates)
     void MoveTo(const QPointF& p);
@@ -239,10 +245,10 @@ public:
     // as white.
     void FloodFill(const QPointF& p, TColor color, bool surface);
 
-    // ---- Regions (in pixels of the bitmap)
-    void FillRegion(const QPainterPath& region, const TMetaBrush& brush);
-    void FrameRegion(const QPainterPath& region, const TMetaBrush& brush, double width, double height);
-    void InvertRegion(const QPainterPath& region);
+    // ---- Regions (pixels of the bitmap); a frame's width and height are logical
+    void FillRegion(const QRegion& region, const TMetaBrush& brush);
+    void FrameRegion(const QRegion& region, const TMetaBrush& brush, double width, double height);
+    void InvertRegion(const QRegion& region);
 
     // ---- Paths
     void BeginPath();
@@ -264,7 +270,8 @@ public:
     // PatBlt fills Dest with the brush under one. ParallelogramBits draws
     // the source rectangle into the parallelogram of its upper-left,
     // upper-right and lower-left corners.
-    void StretchBits(const QRectF& dest, const TPixelBuffer& source, const QRectF& sourceRect, uint32_t rop,
+    // Source's alpha may be changed (made opaque).
+    void StretchBits(const QRectF& dest, TPixelBuffer& source, const QRectF& sourceRect, uint32_t rop,
                      bool keepAlpha = false, int constantAlpha = 255);
     void PatBlt(const QRectF& dest, uint32_t rop);
     void ParallelogramBits(const QPointF corners[3], const TPixelBuffer& source, const QRectF& sourceRect);
@@ -302,8 +309,12 @@ private:
     int64_t FillCost(const QPainterPath& path) const;
     double PenPixels() const;
     QRectF Bounds() const { return QRectF(0, 0, FImage.width(), FImage.height()); }
+    // The pixels of rectangles mapped onto the bitmap (within reach of it),
+    // charged to the budget; the whole shape's pixels for a shape.
+    QRegion RegionOf(const std::vector<QRectF>& rects, const QTransform& map);
+    QRegion RegionOf(const QPainterPath& path);
     QPainterPath ArcPath(const QRectF& box, const QPointF& start, const QPointF& end, TArcKind kind);
-    void RopBlit(const QRect& area, const QImage* source, uint32_t rop);
+    void RopBlit(const QRect& area, const std::function<void(QPainter&)>& source, uint32_t rop);
     QColor Color(TColor c) const;
 
     TPixelBuffer& FTarget;

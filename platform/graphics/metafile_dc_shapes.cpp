@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/graphics/metafile_dc.h"
 
@@ -296,7 +297,7 @@ void TMetaDC::SetPixel(const QPointF& p, TColor color)
     const int x = static_cast<int>(std::floor(at.x())), y = static_cast<int>(std::floor(at.y()));
     if (!Charge(1) || FPathOpen || x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
         return;
-    if (FState.Clip && !FState.Clip->contains(QPointF(x + 0.5, y + 0.5)))
+    if (FState.Clip && !FState.Clip->contains(QPoint(x, y)))
         return;
     FTarget.At(x, y) =
         0xFF000000u | (uint32_t(color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
@@ -307,108 +308,156 @@ void TMetaDC::FloodFill(const QPointF& p, TColor color, bool surface)
     const QPointF at = Map(p);
     const int width = FImage.width(), height = FImage.height();
     const int x0 = static_cast<int>(std::floor(at.x())), y0 = static_cast<int>(std::floor(at.y()));
-    if (!Charge(int64_t(width) * height) || FPathOpen || x0 < 0 || y0 < 0 || x0 >= width || y0 >= height ||
-        FState.Brush.Style == BS_NULL)
+    if (!Charge(RopCost * int64_t(width) * height) || FPathOpen || x0 < 0 || y0 < 0 || x0 >= width ||
+        y0 >= height || FState.Brush.Style == BS_NULL)
         return;
+    // The pixels that may be filled (1): those of the colour (Surface) or
+    // not of it, as on a white page, and left by the clip. Filled ones
+    // become 2.
     const uint32_t wanted = (uint32_t(color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
-    // A pixel's colour as on a white page.
-    const auto rgb = [&](int x, int y) {
-        const uint32_t v = FTarget.At(x, y);
-        const uint32_t a = v >> 24;
-        if (a == 255)
-            return v & 0xFFFFFF;
-        uint32_t out = 0;
-        for (int shift : {0, 8, 16})
-            out |= std::min<uint32_t>(255, ((v >> shift) & 0xFF) + (255 - a)) << shift;
-        return out;
-    };
-    const auto inside = [&](int x, int y) { return surface ? rgb(x, y) == wanted : rgb(x, y) != wanted; };
-    if (!inside(x0, y0))
-        return;
-    // Row spans from a stack of seeds; the reached pixels become a mask.
-    QImage mask(width, height, QImage::Format_ARGB32_Premultiplied);
-    mask.fill(0);
+    std::vector<uint8_t> mask(size_t(width) * height);
+    for (size_t i = 0; i < mask.size(); ++i) {
+        const uint32_t v = FTarget.Pixels[i], a = v >> 24;
+        uint32_t rgb = v & 0xFFFFFF;
+        if (a != 255) {
+            rgb = 0;
+            for (int shift : {0, 8, 16})
+                rgb |= std::min<uint32_t>(255, ((v >> shift) & 0xFF) + (255 - a)) << shift;
+        }
+        mask[i] = (rgb == wanted) == surface;
+    }
+    if (FState.Clip) {
+        std::vector<uint8_t> open(mask.size(), 0);
+        for (const QRect& r : *FState.Clip) {
+            const QRect part = r & FImage.rect();
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                std::memset(open.data() + size_t(y) * width + part.left(), 1, size_t(part.width()));
+        }
+        for (size_t i = 0; i < mask.size(); ++i)
+            mask[i] &= open[i];
+    }
+    // Row spans from a stack of seeds. The stack is bounded: a fill that
+    // would need more stops where it got to.
+    constexpr size_t MaxSeeds = size_t(1) << 21;
     std::vector<QPoint> seeds{QPoint(x0, y0)};
+    int firstRow = y0, lastRow = y0;
     while (!seeds.empty()) {
         const QPoint seed = seeds.back();
         seeds.pop_back();
         const int y = seed.y();
-        auto* row = reinterpret_cast<uint32_t*>(mask.scanLine(y));
-        if (row[seed.x()] || !inside(seed.x(), y))
+        uint8_t* row = mask.data() + size_t(y) * width;
+        if (row[seed.x()] != 1)
             continue;
         int left = seed.x(), right = seed.x();
-        while (left > 0 && !row[left - 1] && inside(left - 1, y))
+        while (left > 0 && row[left - 1] == 1)
             --left;
-        while (right + 1 < width && !row[right + 1] && inside(right + 1, y))
+        while (right + 1 < width && row[right + 1] == 1)
             ++right;
-        for (int x = left; x <= right; ++x)
-            row[x] = 0xFF000000u;
+        std::memset(row + left, 2, size_t(right - left + 1));
+        firstRow = std::min(firstRow, y);
+        lastRow = std::max(lastRow, y);
         for (int dy : {-1, 1}) {
             const int ny = y + dy;
             if (ny < 0 || ny >= height)
                 continue;
-            const auto* next = reinterpret_cast<const uint32_t*>(mask.constScanLine(ny));
-            for (int x = left; x <= right; ++x)
-                if (!next[x] && inside(x, ny) && (x == left || next[x - 1] || !inside(x - 1, ny)))
+            const uint8_t* next = mask.data() + size_t(ny) * width;
+            for (int x = left; x <= right && seeds.size() < MaxSeeds; ++x)
+                if (next[x] == 1 && (x == left || next[x - 1] != 1))
                     seeds.emplace_back(x, ny);
         }
     }
-    // The brush where the mask reaches.
-    QImage fill(width, height, QImage::Format_ARGB32_Premultiplied);
-    fill.fill(0);
-    {
-        QPainter painter(&fill);
-        painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
-        painter.setBackground(Color(FState.BkColor));
-        painter.fillRect(fill.rect(), MakeBrush(FState.Brush));
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.drawImage(0, 0, mask);
+    // The brush over the filled pixels: a solid one's colour set at once,
+    // any other drawn a row at a time.
+    const bool solid = FState.Brush.Style == BS_SOLID && FState.Rop2 == R2_COPYPEN;
+    const uint32_t fill = 0xFF000000u | (uint32_t(FState.Brush.Color & 0xFF) << 16) |
+                          (FState.Brush.Color & 0xFF00) | ((FState.Brush.Color >> 16) & 0xFF);
+    const QBrush brush = MakeBrush(FState.Brush);
+    QImage line(width, 1, QImage::Format_ARGB32_Premultiplied);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        const uint8_t* marked = mask.data() + size_t(y) * width;
+        if (solid) {
+            for (int x = 0; x < width; ++x)
+                if (marked[x] == 2)
+                    FTarget.At(x, y) = fill;
+            continue;
+        }
+        line.fill(0);
+        {
+            QPainter painter(&line);
+            painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+            painter.setBackground(Color(FState.BkColor));
+            painter.setBrushOrigin(0, -y);
+            painter.fillRect(line.rect(), brush);
+        }
+        const auto* source = reinterpret_cast<const uint32_t*>(line.constScanLine(0));
+        for (int x = 0; x < width; ++x) {
+            if (marked[x] != 2)
+                continue;
+            // The brush over what is there.
+            const uint32_t s = source[x], a = s >> 24;
+            uint32_t& d = FTarget.At(x, y);
+            uint32_t out = 0;
+            for (int shift = 0; shift < 32; shift += 8)
+                out |=
+                    std::min<uint32_t>(255, ((s >> shift) & 0xFF) + ((d >> shift) & 0xFF) * (255 - a) / 255)
+                    << shift;
+            d = out;
+        }
     }
-    QPainter& painter = Painter();
-    if (painter.isActive())
-        painter.drawImage(0, 0, fill);
 }
 
 // ---------------------------------------------------------------------------
 // Regions
 
-void TMetaDC::FillRegion(const QPainterPath& region, const TMetaBrush& brush)
+void TMetaDC::FillRegion(const QRegion& region, const TMetaBrush& brush)
 {
-    if (!Charge(FillCost(region)) || FState.Rop2 == R2_NOP || brush.Style == BS_NULL)
+    if (!Charge(AreaCost(region.boundingRect()) + EdgeCost * region.rectCount()) || FState.Rop2 == R2_NOP ||
+        brush.Style == BS_NULL || FPathOpen)
         return;
     QPainter& painter = Painter();
     if (!painter.isActive())
         return;
+    painter.save();
+    painter.setClipRegion(region, Qt::IntersectClip);
     SetMixing(painter);
     painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
     painter.setBackground(Color(FState.BkColor));
-    painter.fillPath(region, MakeBrush(brush));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setBrushOrigin(FDevice.map(FState.BrushOrigin));
+    painter.fillRect(region.boundingRect(), MakeBrush(brush));
+    painter.restore();
+    FClipApplied = true;
 }
 
-void TMetaDC::FrameRegion(const QPainterPath& region, const TMetaBrush& brush, double width, double height)
+void TMetaDC::FrameRegion(const QRegion& region, const TMetaBrush& brush, double width, double height)
 {
     // The frame is what the region loses when shrunk by Width and Height
     // (logical units) on every side.
     const QTransform& t = Transform();
-    const double w = std::max(1.0, std::abs(width * t.m11()) + std::abs(width * t.m21()));
-    const double h = std::max(1.0, std::abs(height * t.m22()) + std::abs(height * t.m12()));
-    QPainterPath inner = region;
-    for (const QPointF& shift : {QPointF(w, 0), QPointF(-w, 0), QPointF(0, h), QPointF(0, -h)})
+    const int w =
+        static_cast<int>(std::clamp(std::abs(width * t.m11()) + std::abs(width * t.m21()), 1.0, 1e6));
+    const int h =
+        static_cast<int>(std::clamp(std::abs(height * t.m22()) + std::abs(height * t.m12()), 1.0, 1e6));
+    if (!Charge(EdgeCost * 4 * int64_t(region.rectCount())))
+        return;
+    QRegion inner = region;
+    for (const QPoint& shift : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, h), QPoint(0, -h)})
         inner = inner.intersected(region.translated(shift));
     FillRegion(region.subtracted(inner), brush);
 }
 
-void TMetaDC::InvertRegion(const QPainterPath& region)
+void TMetaDC::InvertRegion(const QRegion& region)
 {
-    if (!Charge(FillCost(region)))
+    if (!Charge(AreaCost(region.boundingRect()) + EdgeCost * region.rectCount()) || FPathOpen)
         return;
     QPainter& painter = Painter();
     if (!painter.isActive())
         return;
+    painter.save();
+    painter.setClipRegion(region, Qt::IntersectClip);
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    painter.fillPath(region, Qt::black);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.fillRect(region.boundingRect(), Qt::black);
+    painter.restore();
+    FClipApplied = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -448,7 +497,7 @@ void TMetaDC::SelectClipPath(int mode)
     QPainterPath path = FPath;
     FPath = QPainterPath();
     path.setFillRule(FState.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    SelectClip(path, mode);
+    SelectClip(RegionOf(path), mode);
 }
 
 void TMetaDC::WidenPath()

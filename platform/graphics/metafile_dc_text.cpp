@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "platform/core/codepages.h"
 #include "platform/graphics/canvas.h"
@@ -39,13 +40,70 @@ QImage ImageOf(const TPixelBuffer& pixels)
 
 // A raster operation's result for one pixel: the truth table (P, S, D)
 // applied bit by bit.
-uint32_t Ternary(uint32_t table, uint32_t p, uint32_t s, uint32_t d)
+// Each term's sign: bit 2 of a term's number is P, bit 1 S, bit 0 D; a term
+// takes a value or its inverse (all ones in Flip).
+struct TTernary {
+    uint32_t Count = 0;
+    uint32_t FlipP[8], FlipS[8], FlipD[8];
+    explicit TTernary(uint32_t table)
+    {
+        for (uint32_t i = 0; i < 8; ++i)
+            if ((table >> i) & 1) {
+                FlipP[Count] = (i & 4) ? 0 : ~0u;
+                FlipS[Count] = (i & 2) ? 0 : ~0u;
+                FlipD[Count] = (i & 1) ? 0 : ~0u;
+                ++Count;
+            }
+    }
+    uint32_t operator()(uint32_t p, uint32_t s, uint32_t d) const
+    {
+        uint32_t r = 0;
+        for (uint32_t k = 0; k < Count; ++k)
+            r |= (p ^ FlipP[k]) & (s ^ FlipS[k]) & (d ^ FlipD[k]);
+        return 0xFF000000u | (r & 0xFFFFFFu);
+    }
+};
+
+// The toolkit's own modes for the operations that are one: the source (the
+// brush, or a bitmap) mixed with what lies under it.
+bool ModeOfRop(uint32_t rop, QPainter::CompositionMode& mode)
 {
-    uint32_t r = 0;
-    for (uint32_t i = 0; i < 8; ++i)
-        if ((table >> i) & 1)
-            r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
-    return 0xFF000000u | (r & 0xFFFFFFu);
+    switch (rop >> 16) {
+    case 0xCC: // SRCCOPY
+    case 0xF0: // PATCOPY
+        mode = QPainter::CompositionMode_SourceOver;
+        return true;
+    case 0xEE: // SRCPAINT
+    case 0xFA: // P | D
+        mode = QPainter::RasterOp_SourceOrDestination;
+        return true;
+    case 0x88: // SRCAND
+    case 0xA0: // P & D
+        mode = QPainter::RasterOp_SourceAndDestination;
+        return true;
+    case 0x66: // SRCINVERT
+    case 0x5A: // PATINVERT
+        mode = QPainter::RasterOp_SourceXorDestination;
+        return true;
+    case 0x33: // NOTSRCCOPY
+    case 0x0F: // ~P
+        mode = QPainter::RasterOp_NotSource;
+        return true;
+    case 0x44: // SRCERASE
+    case 0x50: // P & ~D
+        mode = QPainter::RasterOp_SourceAndNotDestination;
+        return true;
+    case 0x11: // NOTSRCERASE
+    case 0x05: // ~(P | D)
+        mode = QPainter::RasterOp_NotSourceAndNotDestination;
+        return true;
+    case 0xBB: // MERGEPAINT
+    case 0xAF: // ~P | D
+        mode = QPainter::RasterOp_NotSourceOrDestination;
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -124,7 +182,13 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
     QPainterPath opaque;
     if (rect && (options & ETO_OPAQUE))
         opaque.addRect(rect->normalized());
-    int64_t cost = AreaCost(place.mapRect(cells)) + AreaCost(t.map(opaque).boundingRect());
+    // Every glyph is drawn, whatever the advances: each costs at least its
+    // cell, however the advances crowd them.
+    const double cell =
+        (ascent + descent) * std::max(ascent + descent, width / std::max<size_t>(text.size(), 1));
+    const int64_t glyphs = static_cast<int64_t>(std::min(cell, double(FImage.width()) * FImage.height()));
+    int64_t cost = AreaCost(place.mapRect(cells)) + AreaCost(t.map(opaque).boundingRect()) +
+                   glyphs * static_cast<int64_t>(text.size());
     if (!Charge(cost))
         return;
     QPainter& painter = Painter();
@@ -170,35 +234,49 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
 // ---------------------------------------------------------------------------
 // Bitmaps and pattern fills
 
-// Combines what lies in Area with the brush and with Source (pixels of the
-// bitmap over Area, transparent where the operation does not reach) under a
-// raster operation; pixels the source leaves transparent keep what they hold.
-void TMetaDC::RopBlit(const QRect& area, const QImage* source, uint32_t rop)
+// Combines what lies in Area with the brush and with a source under a
+// raster operation, a band of rows at a time (so that a large area needs no
+// more than a band's copies): Source paints the band's part of the source
+// into a transparent band image, its top left at the band's; the pixels it
+// leaves transparent keep what they hold.
+void TMetaDC::RopBlit(const QRect& area, const std::function<void(QPainter&)>& source, uint32_t rop)
 {
-    QImage out = FImage.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage pattern(area.size(), QImage::Format_ARGB32_Premultiplied);
-    {
-        QPainter p(&pattern);
-        p.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
-        p.setBackground(Color(FState.BkColor));
-        p.setBrushOrigin(-area.topLeft());
-        p.fillRect(pattern.rect(), Qt::white);
-        p.fillRect(pattern.rect(), MakeBrush(FState.Brush));
-    }
-    const uint32_t table = (rop >> 16) & 0xFF;
-    for (int y = 0; y < out.height(); ++y) {
-        auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
-        const auto* p = reinterpret_cast<const uint32_t*>(pattern.constScanLine(y));
-        const auto* s = source ? reinterpret_cast<const uint32_t*>(source->constScanLine(y)) : nullptr;
-        for (int x = 0; x < out.width(); ++x) {
-            if (s && (s[x] >> 24) == 0)
-                continue;
-            o[x] = Ternary(table, p[x], s ? s[x] : 0, o[x]);
-        }
-    }
+    constexpr int BandRows = 128;
+    const TTernary ternary((rop >> 16) & 0xFF);
+    const QBrush brush = MakeBrush(FState.Brush);
     QPainter& painter = Painter();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), out);
+    if (!painter.isActive())
+        return;
+    for (int top = area.top(); top <= area.bottom(); top += BandRows) {
+        const QRect band(area.left(), top, area.width(), std::min(BandRows, area.bottom() + 1 - top));
+        QImage out = FImage.copy(band);
+        QImage pattern(band.size(), QImage::Format_ARGB32_Premultiplied);
+        QImage reach(band.size(), QImage::Format_ARGB32_Premultiplied);
+        reach.fill(0);
+        {
+            QPainter p(&pattern);
+            p.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+            p.setBackground(Color(FState.BkColor));
+            p.setBrushOrigin(-band.topLeft());
+            p.fillRect(pattern.rect(), Qt::white);
+            p.fillRect(pattern.rect(), brush);
+        }
+        {
+            QPainter p(&reach);
+            p.translate(-band.left(), -band.top());
+            source(p);
+        }
+        for (int y = 0; y < band.height(); ++y) {
+            auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
+            const auto* pat = reinterpret_cast<const uint32_t*>(pattern.constScanLine(y));
+            const auto* s = reinterpret_cast<const uint32_t*>(reach.constScanLine(y));
+            for (int x = 0; x < band.width(); ++x)
+                if ((s[x] >> 24) != 0)
+                    o[x] = ternary(pat[x], s[x], o[x]);
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(band.topLeft(), out);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -209,11 +287,26 @@ void TMetaDC::PatBlt(const QRectF& dest, uint32_t rop)
     QPainterPath logical;
     logical.addRect(dest.normalized());
     const QPainterPath shape = Transform().map(logical);
-    if (!Charge(FillCost(shape)) || rop == 0x00AA0029u)
+    // An operation the toolkit has no mode for is worked out pixel by pixel,
+    // at RopCost times a fill's cost.
+    const uint32_t table = (rop >> 16) & 0xFF;
+    QPainter::CompositionMode mode;
+    const bool brushMode = ((table ^ (table >> 2)) & 0x33) == 0 && ModeOfRop(rop, mode);
+    const bool direct = brushMode || rop == BLACKNESS || rop == WHITENESS || rop == DSTINVERT;
+    if (!Charge(FillCost(shape) * (direct ? 1 : RopCost)) || rop == 0x00AA0029u)
         return; // the operation that keeps what is there
     QPainter& painter = Painter();
     if (!painter.isActive())
         return;
+    if (brushMode && FState.Brush.Style != BS_NULL) {
+        painter.setCompositionMode(mode);
+        painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
+        painter.setBackground(Color(FState.BkColor));
+        painter.setBrushOrigin(FDevice.map(FState.BrushOrigin));
+        painter.fillPath(shape, MakeBrush(FState.Brush));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return;
+    }
     switch (rop) {
     case BLACKNESS:
     case WHITENESS:
@@ -237,19 +330,13 @@ void TMetaDC::PatBlt(const QRectF& dest, uint32_t rop)
     const QRect area = shape.boundingRect().toAlignedRect() & FImage.rect();
     if (area.isEmpty())
         return;
-    // Where the fill reaches: the shape, in a layer over the area.
-    QImage reach(area.size(), QImage::Format_ARGB32_Premultiplied);
-    reach.fill(0);
-    {
-        QPainter p(&reach);
-        p.fillPath(shape.translated(-area.topLeft()), Qt::black);
-    }
-    // Black is all bits clear: the operation reads no source.
-    RopBlit(area, &reach, rop);
+    // Where the fill reaches: the shape, black (the operation reads no source).
+    RopBlit(
+        area, [&](QPainter& p) { p.fillPath(shape, Qt::black); }, rop);
 }
 
-void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const QRectF& sourceRect,
-                          uint32_t rop, bool keepAlpha, int constantAlpha)
+void TMetaDC::StretchBits(const QRectF& dest, TPixelBuffer& source, const QRectF& sourceRect, uint32_t rop,
+                          bool keepAlpha, int constantAlpha)
 {
     if (FPathOpen || source.Empty())
         return;
@@ -263,55 +350,62 @@ void TMetaDC::StretchBits(const QRectF& dest, const TPixelBuffer& source, const 
     QPainterPath logical;
     logical.addRect(dest.normalized());
     const QPainterPath shape = t.map(logical);
-    if (!Charge(AreaCost(shape.boundingRect())))
+    // The operations of the source alone and what lies under it that are the
+    // toolkit's own modes are drawn so; the others are worked out pixel by
+    // pixel, at RopCost times a fill's cost.
+    QPainter::CompositionMode mode;
+    const bool sourceOnly = ((table ^ (table >> 4)) & 0x0F) == 0;
+    // (A source whose alpha says what it covers mixes only by copying: the
+    // toolkit's other modes would mix its uncovered pixels too.)
+    const bool direct =
+        ModeOfRop(rop, mode) && sourceOnly && (!keepAlpha || mode == QPainter::CompositionMode_SourceOver);
+    if (!Charge(AreaCost(shape.boundingRect()) * (direct ? 1 : RopCost)))
         return;
-    // The part of the source, mirrored as a negative size of either
-    // rectangle asks.
     const QRect part = sourceRect.normalized().toAlignedRect() & QRect(0, 0, source.Width, source.Height);
     if (part.isEmpty())
         return;
-    QImage image = ImageOf(source).copy(part);
+    // Bitmaps are opaque unless blended by their alpha.
+    if (!keepAlpha)
+        for (uint32_t& p : source.Pixels)
+            p |= 0xFF000000u;
+    const QImage image = ImageOf(source);
+    // Mirrored as a negative size of either rectangle asks: the part drawn
+    // into the destination turned round.
     const bool mirrorX = (dest.width() < 0) != (sourceRect.width() < 0);
     const bool mirrorY = (dest.height() < 0) != (sourceRect.height() < 0);
-    if (mirrorX || mirrorY)
-        image = image.mirrored(mirrorX, mirrorY);
-    if (!keepAlpha) {
-        // Bitmaps are opaque unless blended by their alpha.
-        image =
-            image.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    }
-    QPainter& painter = Painter();
-    if (!painter.isActive())
-        return;
     const QRectF target = dest.normalized();
+    QTransform place = t;
+    if (mirrorX || mirrorY)
+        place =
+            QTransform(mirrorX ? -1 : 1, 0, 0, mirrorY ? -1 : 1, mirrorX ? target.left() + target.right() : 0,
+                       mirrorY ? target.top() + target.bottom() : 0) *
+            t;
     // Bitmaps are stretched pixel by pixel, as the platform's default
     // stretching mode does; smoothed in HALFTONE mode and when shrunk, where
     // dropping pixels would break their lines.
     const QRectF shown = t.mapRect(target);
-    const bool smooth = FState.StretchMode == HALFTONE || shown.width() < image.width() - 0.5 ||
-                        shown.height() < image.height() - 0.5;
-    if (rop == SRCCOPY) {
+    const bool smooth = FState.StretchMode == HALFTONE || shown.width() < part.width() - 0.5 ||
+                        shown.height() < part.height() - 0.5;
+    const auto draw = [&](QPainter& p) {
+        p.setTransform(place, true);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        p.drawImage(target, image, QRectF(part));
+    };
+    if (direct) {
+        QPainter& painter = Painter();
+        if (!painter.isActive())
+            return;
         painter.save();
-        painter.setTransform(t);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        painter.setCompositionMode(mode);
         painter.setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
-        painter.drawImage(target, image);
+        draw(painter);
         painter.restore();
         FClipApplied = true;
         return;
     }
     const QRect area = shape.boundingRect().toAlignedRect() & FImage.rect();
-    if (area.isEmpty())
-        return;
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
-    layer.fill(0);
-    {
-        QPainter p(&layer);
-        p.setTransform(t * QTransform::fromTranslate(-area.left(), -area.top()));
-        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-        p.drawImage(target, image);
-    }
-    RopBlit(area, &layer, rop);
+    if (!area.isEmpty())
+        RopBlit(area, draw, rop);
 }
 
 void TMetaDC::ParallelogramBits(const QPointF corners[3], const TPixelBuffer& source,
@@ -333,7 +427,7 @@ void TMetaDC::ParallelogramBits(const QPointF corners[3], const TPixelBuffer& so
     painter.save();
     painter.setTransform(whole);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(QPointF(0, 0), ImageOf(source).copy(part));
+    painter.drawImage(QRectF(0, 0, part.width(), part.height()), ImageOf(source), QRectF(part));
     painter.restore();
     FClipApplied = true;
 }
@@ -382,32 +476,39 @@ void TMetaDC::GradientTriangle(const QPointF corners[3], const uint32_t colours[
         (p[1].y() - p[2].y()) * (p[0].x() - p[2].x()) + (p[2].x() - p[1].x()) * (p[0].y() - p[2].y());
     if (std::abs(det) < 1e-9)
         return;
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
-    layer.fill(0);
-    for (int y = 0; y < area.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(layer.scanLine(y));
-        const double py = area.top() + y + 0.5;
-        for (int x = 0; x < area.width(); ++x) {
-            const double px = area.left() + x + 0.5;
-            const double a =
-                ((p[1].y() - p[2].y()) * (px - p[2].x()) + (p[2].x() - p[1].x()) * (py - p[2].y())) / det;
-            const double b =
-                ((p[2].y() - p[0].y()) * (px - p[2].x()) + (p[0].x() - p[2].x()) * (py - p[2].y())) / det;
-            const double c = 1 - a - b;
-            if (a < 0 || b < 0 || c < 0)
-                continue;
-            uint32_t out = 0xFF000000u;
-            for (int shift : {0, 8, 16}) {
-                const double v = a * ((colours[0] >> shift) & 0xFF) + b * ((colours[1] >> shift) & 0xFF) +
-                                 c * ((colours[2] >> shift) & 0xFF);
-                out |= uint32_t(std::clamp(std::lround(v), 0l, 255l)) << shift;
-            }
-            row[x] = out;
-        }
-    }
     QPainter& painter = Painter();
-    if (painter.isActive())
-        painter.drawImage(area.topLeft(), layer);
+    if (!painter.isActive())
+        return;
+    // A band of rows at a time, so that a large triangle needs no copy of
+    // its whole box.
+    constexpr int BandRows = 128;
+    for (int top = area.top(); top <= area.bottom(); top += BandRows) {
+        const int rows = std::min(BandRows, area.bottom() + 1 - top);
+        QImage band(area.width(), rows, QImage::Format_ARGB32_Premultiplied);
+        band.fill(0);
+        for (int y = 0; y < rows; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(band.scanLine(y));
+            const double py = top + y + 0.5;
+            for (int x = 0; x < area.width(); ++x) {
+                const double px = area.left() + x + 0.5;
+                const double a =
+                    ((p[1].y() - p[2].y()) * (px - p[2].x()) + (p[2].x() - p[1].x()) * (py - p[2].y())) / det;
+                const double b =
+                    ((p[2].y() - p[0].y()) * (px - p[2].x()) + (p[0].x() - p[2].x()) * (py - p[2].y())) / det;
+                const double c = 1 - a - b;
+                if (a < 0 || b < 0 || c < 0)
+                    continue;
+                uint32_t out = 0xFF000000u;
+                for (int shift : {0, 8, 16}) {
+                    const double v = a * ((colours[0] >> shift) & 0xFF) + b * ((colours[1] >> shift) & 0xFF) +
+                                     c * ((colours[2] >> shift) & 0xFF);
+                    out |= uint32_t(std::clamp(std::lround(v), 0l, 255l)) << shift;
+                }
+                row[x] = out;
+            }
+        }
+        painter.drawImage(QPoint(area.left(), top), band);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -162,7 +162,7 @@ bool TEmfPlayer::PaletteRecord(uint32_t type, const TRecord& r)
     }
 }
 
-bool TEmfPlayer::RegionAt(const TRecord& r, size_t at, size_t size, QPainterPath& out) const
+bool TEmfPlayer::RegionAt(const TRecord& r, size_t at, size_t size, std::vector<QRectF>& out) const
 {
     // A header of 32 bytes (its rectangle count at 8), then the rectangles.
     if (size < 32 || at > r.Size || size > r.Size - at)
@@ -170,12 +170,12 @@ bool TEmfPlayer::RegionAt(const TRecord& r, size_t at, size_t size, QPainterPath
     const uint32_t count = r.U32At(at + 8);
     if (count > (size - 32) / 16)
         return false;
-    out = QPainterPath();
-    out.setFillRule(Qt::WindingFill);
+    out.clear();
+    out.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
         const QRectF rect = RectL(r, at + 32 + 16 * size_t(i));
         if (!rect.isEmpty())
-            out.addRect(rect);
+            out.push_back(rect);
     }
     return true;
 }

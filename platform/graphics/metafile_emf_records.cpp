@@ -326,7 +326,7 @@ bool TEmfPlayer::ClipRecord(uint32_t type, const TRecord& r)
             FDC.SelectClip(std::nullopt, RGN_COPY);
         return true;
     }
-    QPainterPath region;
+    std::vector<QRectF> region;
     if (!RegionAt(r, 16, bytes, region))
         return false;
     FDC.SelectClip(FDC.DeviceRegion(region), mode);
@@ -483,10 +483,10 @@ bool TEmfPlayer::RegionRecord(uint32_t type, const TRecord& r)
         return false;
     const uint32_t bytes = r.U32At(24);
     const size_t at = type == EMR_FILLRGN ? 32 : type == EMR_FRAMERGN ? 40 : 28;
-    QPainterPath region;
+    std::vector<QRectF> region;
     if (!r.Has(at) || !RegionAt(r, at, bytes, region))
         return false;
-    const QPainterPath shape = FDC.LogicalRegion(region);
+    const QRegion shape = FDC.LogicalRegion(region);
     if (type == EMR_INVERTRGN) {
         FDC.InvertRegion(shape);
     } else if (type == EMR_PAINTRGN) {

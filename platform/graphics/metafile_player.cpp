@@ -278,8 +278,7 @@ bool TWmfPlayer::CreateRegion(const TRecord& r)
         return false;
     const int scans = r.I16At(10);
     size_t at = 22;
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
+    std::vector<QRectF> rects;
     for (int i = 0; i < scans; ++i) {
         if (!r.Has(at + 6))
             return false;
@@ -289,11 +288,11 @@ bool TWmfPlayer::CreateRegion(const TRecord& r)
         if (!FDC.Charge(edges))
             return true;
         for (int e = 0; e + 1 < edges; e += 2)
-            path.addRect(
-                QRectF(QPointF(r.I16At(at + 6 + 2 * e), top), QPointF(r.I16At(at + 8 + 2 * e), bottom)));
+            rects.emplace_back(QPointF(r.I16At(at + 6 + 2 * e), top),
+                               QPointF(r.I16At(at + 8 + 2 * e), bottom));
         at += 6 + 2 * size_t(edges) + 2;
     }
-    object.RegionValue = path;
+    object.RegionValue = std::move(rects);
     return CreateObject(object);
 }
 
@@ -304,14 +303,13 @@ bool TWmfPlayer::RegionRecord(uint16_t function, const TRecord& r)
     const TMetaObject* region = Object(r.U16At(0), TMetaObject::Region);
     if (function == META_SELECTCLIPREGION) {
         // Region 0 or none: no clip.
-        FDC.SelectClip(region ? std::optional<QPainterPath>(FDC.LogicalRegion(region->RegionValue))
-                              : std::nullopt,
+        FDC.SelectClip(region ? std::optional<QRegion>(FDC.LogicalRegion(region->RegionValue)) : std::nullopt,
                        RGN_COPY);
         return true;
     }
     if (!region)
         return true;
-    const QPainterPath shape = FDC.LogicalRegion(region->RegionValue);
+    const QRegion shape = FDC.LogicalRegion(region->RegionValue);
     switch (function) {
     case META_INVERTREGION:
         FDC.InvertRegion(shape);

@@ -84,7 +84,7 @@ struct TMetaObject {
     TMetaPen PenValue;
     TMetaBrush BrushValue;
     TMetaFont FontValue;
-    QPainterPath RegionValue;
+    std::vector<QRectF> RegionValue;    // logical units
     std::vector<uint32_t> PaletteValue; // 0xRRGGBB
 };
 
@@ -287,7 +287,7 @@ private:
     bool DibAt(const TRecord& r, size_t at, size_t usageAt, TPixelBuffer& out);
     bool PaletteRecord(uint32_t type, const TRecord& r);
     // A region's rectangles (RGNDATA at At, Size bytes) as a path in its units.
-    bool RegionAt(const TRecord& r, size_t at, size_t size, QPainterPath& out) const;
+    bool RegionAt(const TRecord& r, size_t at, size_t size, std::vector<QRectF>& out) const;
     TMetaObject* Handle(uint32_t index);
     // A handle's object or a stock object (the number with its high bit set).
     const TMetaObject* ObjectAt(uint32_t index);

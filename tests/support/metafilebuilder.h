@@ -218,7 +218,18 @@ inline int EmfRecords(const std::string& emf)
 // the most pixels a picture may hold).
 constexpr int HostileSide = 5792;
 
-enum class THostileShape { Rectangles, Ellipses, WidePolyline, StarPolygon };
+// Shapes across the whole frame, one polyline or polygon of thousands of
+// points, or (the last three) whole-frame raster operations, flood fills
+// and clip regions of thousands of rectangles.
+enum class THostileShape {
+    Rectangles,
+    Ellipses,
+    WidePolyline,
+    StarPolygon,
+    PatternInversions,
+    FloodFills,
+    ClipRegions
+};
 
 // An old-format metafile without its placeable header (as RTF holds one) of
 // one of the hostile kinds, in a window of Side x Side units, its records
@@ -235,6 +246,29 @@ inline std::string HostileWmf(THostileShape shape, int side, size_t recordBytes)
         const uint16_t function = shape == THostileShape::Rectangles ? 0x041B : 0x0418;
         while (b.RecordBytes() + 14 <= recordBytes)
             b.Record(function, {side, side, 0, 0});
+    } else if (shape == THostileShape::PatternInversions) {
+        // PATBLT with PATINVERT over the whole frame.
+        while (b.RecordBytes() + 18 <= recordBytes)
+            b.Record(0x061D, {0x0049, 0x005A, side, side, 0, 0});
+    } else if (shape == THostileShape::FloodFills) {
+        // EXTFLOODFILL to a border of a colour nothing has: the whole frame.
+        while (b.RecordBytes() + 16 <= recordBytes)
+            b.Record(0x0548, {0, 0x3456, 0x12, side / 2, side / 2});
+    } else if (shape == THostileShape::ClipRegions) {
+        // A region of rows of small squares made the clip, then rectangles
+        // that cut it again and again.
+        std::vector<int> region{0, 6, 0, 0, 0, 0, 0, 0, 0, side, side};
+        int scans = 0;
+        for (int y = 0; y + 2 <= side && region.size() * 2 + 300 < recordBytes / 2; y += 4, ++scans) {
+            region.insert(region.end(), {64, y, y + 2});
+            for (int x = 0; x < 32; ++x)
+                region.insert(region.end(), {x * 4, x * 4 + 2});
+            region.push_back(64);
+        }
+        region[5] = scans;
+        b.Record(0x06FF, region).Record(0x012C, {2});
+        while (b.RecordBytes() + 14 <= recordBytes)
+            b.Record(0x0415, {side - 1, side - 1, 1, 1}).Record(0x041B, {side, side, 0, 0});
     } else {
         // One polyline or polygon of as many points as the bytes hold.
         const int points = static_cast<int>(std::min<size_t>((recordBytes - b.RecordBytes() - 8) / 4, 32767));
@@ -268,6 +302,29 @@ inline std::string HostileEmf(THostileShape shape, int side, size_t recordBytes)
         const uint32_t type = shape == THostileShape::Rectangles ? 43 : 42;
         while (b.RecordBytes() + 24 <= recordBytes)
             b.Record(type, {0, 0, side, side});
+    } else if (shape == THostileShape::PatternInversions) {
+        // BITBLT without a bitmap, PATINVERT over the whole frame.
+        while (b.RecordBytes() + 100 <= recordBytes)
+            b.Record(76, {0, 0, side, side, 0, 0, side, side, 0x005A0049, 0, 0, 0,
+                          0, 0, 0,    0,    0, 0, 0,    0,    0,          0, 0});
+    } else if (shape == THostileShape::FloodFills) {
+        while (b.RecordBytes() + 24 <= recordBytes)
+            b.Record(53, {side / 2, side / 2, 0x123456, 0});
+    } else if (shape == THostileShape::ClipRegions) {
+        // A clip region of thousands of small squares, then rectangles that
+        // cut it again and again.
+        std::string rects;
+        int count = 0;
+        for (int y = 0; y + 2 <= side && rects.size() + 600 < recordBytes / 2; y += 4)
+            for (int x = 0; x + 2 <= side && x < 256; x += 4, ++count)
+                for (int v : {x, y, x + 2, y + 2})
+                    Put32(rects, static_cast<uint32_t>(v));
+        std::string data;
+        for (int v : {32, 1, count, int(rects.size()), 0, 0, side, side})
+            Put32(data, static_cast<uint32_t>(v));
+        b.Record(75, {int32_t(data.size() + rects.size()), 5}, data + rects);
+        while (b.RecordBytes() + 48 <= recordBytes)
+            b.Record(29, {1, 1, side - 1, side - 1}).Record(43, {0, 0, side, side});
     } else {
         const int points = static_cast<int>((recordBytes - b.RecordBytes() - 28) / 4);
         std::vector<int32_t> values{0, 0, side, side, points}; // bounds, count
