@@ -19,6 +19,16 @@ bool AxisAligned(const QTransform& t)
     return t.m12() == 0 && t.m21() == 0 && !t.isRotating();
 }
 
+// The pixel of the bitmap a point falls in; false outside it.
+bool PixelAt(const QPointF& p, int width, int height, int& x, int& y)
+{
+    if (!(p.x() >= 0 && p.y() >= 0 && p.x() < width && p.y() < height))
+        return false;
+    x = static_cast<int>(p.x());
+    y = static_cast<int>(p.y());
+    return true;
+}
+
 QPainterPath PolylinePath(const std::vector<QPointF>& points, bool closed)
 {
     QPainterPath path;
@@ -293,9 +303,8 @@ void TMetaDC::AngleArc(const QPointF& center, double radius, double startDegrees
 
 void TMetaDC::SetPixel(const QPointF& p, TColor color)
 {
-    const QPointF at = Map(p);
-    const int x = static_cast<int>(std::floor(at.x())), y = static_cast<int>(std::floor(at.y()));
-    if (!Charge(1) || FPathOpen || x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
+    int x = 0, y = 0;
+    if (!Charge(1) || FPathOpen || !PixelAt(Map(p), FImage.width(), FImage.height(), x, y))
         return;
     if (FState.Clip && !FState.Clip->contains(QPoint(x, y)))
         return;
@@ -305,11 +314,10 @@ void TMetaDC::SetPixel(const QPointF& p, TColor color)
 
 void TMetaDC::FloodFill(const QPointF& p, TColor color, bool surface)
 {
-    const QPointF at = Map(p);
     const int width = FImage.width(), height = FImage.height();
-    const int x0 = static_cast<int>(std::floor(at.x())), y0 = static_cast<int>(std::floor(at.y()));
-    if (!Charge(RopCost * int64_t(width) * height) || FPathOpen || x0 < 0 || y0 < 0 || x0 >= width ||
-        y0 >= height || FState.Brush.Style == BS_NULL)
+    int x0 = 0, y0 = 0;
+    if (!Charge(RopCost * int64_t(width) * height) || FPathOpen || !PixelAt(Map(p), width, height, x0, y0) ||
+        FState.Brush.Style == BS_NULL)
         return;
     // The pixels that may be filled (1): those of the colour (Surface) or
     // not of it, as on a white page, and left by the clip. Filled ones
