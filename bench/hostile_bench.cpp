@@ -434,7 +434,8 @@ double PictureCosts(double& peak)
 // ---------------------------------------------------------------------------
 // Metafiles: files of at most 64 KiB that ask for much drawing (thousands of
 // full-frame shapes, a polyline with a pen as wide as the frame, a star
-// polygon, a small frame shown at the largest size), each read, laid out,
+// polygon, a small frame shown at the largest size, text in hundreds of
+// fonts), each read, laid out,
 // painted twice and saved as RVF, RTF, HTML (with its pictures) and text in a
 // process of its own, whose time and peak memory are reported.
 
@@ -481,6 +482,7 @@ std::vector<TMetafileCase> MetafileCases()
         {"WMF of full-frame pattern inversions", HostileWmfRtf(S::PatternInversions, true), false},
         {"WMF of full-frame flood fills", HostileWmfRtf(S::FloodFills, true), false},
         {"WMF of clip regions cut again and again", HostileWmfRtf(S::ClipRegions, true), false},
+        {"WMF of text in fonts of hundreds of sizes and weights", HostileWmfRtf(S::TextSizes, true), false},
         {"EMF of full-frame rectangles", HostileEmfRtf(S::Rectangles, true), false},
         {"EMF of full-frame ellipses", HostileEmfRtf(S::Ellipses, false), false},
         {"EMF polyline with a pen as wide as the frame", HostileEmfRtf(S::WidePolyline, true), false},

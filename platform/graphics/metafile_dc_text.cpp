@@ -132,14 +132,25 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
 
     QFont font(
         QString::fromStdString(ResolveFontFace(f.Face.empty() ? AnsiString("Arial") : f.Face, fpDefault)));
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight > 0 ? f.Weight : 400, 100, 900)));
+    // Weights are taken to the nearest hundred, the steps faces come in, so
+    // that the toolkit keeps at most nine weights of a face and size.
+    const int weight = f.Weight > 0 ? std::clamp((std::min(f.Weight, 900) + 50) / 100 * 100, 100, 900) : 400;
+    font.setWeight(static_cast<QFont::Weight>(weight));
     font.setItalic(f.Italic);
     font.setUnderline(f.Underline);
     font.setStrikeOut(f.StrikeOut);
     font.setKerning(false);
     double em = f.Height < 0 ? -f.Height * sy : f.Height > 0 ? EmForCell(font, f.Height * sy) : 12 * sy;
     em = std::clamp(em, 1.0, double(MaxTextPixels));
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(em))));
+    // The toolkit makes (and keeps) a font of its own for every size of a
+    // face: sizes past 24 pixels are taken from steps of 8 percent and the
+    // glyphs scaled the rest of the way, so that a file's text needs few
+    // sizes however many it asks for.
+    const int size = em <= 24 ? std::max(1, static_cast<int>(std::lround(em)))
+                              : static_cast<int>(std::lround(
+                                    24 * std::pow(1.08, std::round(std::log(em / 24) / std::log(1.08)))));
+    font.setPixelSize(size);
+    const double glyphScale = em <= 24 ? 1 : em / size;
     const QFontMetricsF metrics(font);
     const QString string = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 
@@ -154,21 +165,21 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
             width += advances[i];
         }
     } else {
-        width = metrics.horizontalAdvance(string);
+        width = metrics.horizontalAdvance(string) * glyphScale;
         // Extra space after every character, and the justification's
         // extra shared by the breaks (spaces).
         if (FState.CharExtra != 0 || (FState.BreakExtra != 0 && FState.BreakCount > 0)) {
             advances.resize(text.size());
             width = 0;
             for (size_t i = 0; i < text.size(); ++i) {
-                advances[i] = metrics.horizontalAdvance(QChar(text[i])) + FState.CharExtra * sx;
+                advances[i] = metrics.horizontalAdvance(QChar(text[i])) * glyphScale + FState.CharExtra * sx;
                 if (text[i] == u' ' && FState.BreakCount > 0)
                     advances[i] += FState.BreakExtra * sx / FState.BreakCount;
                 width += advances[i];
             }
         }
     }
-    const double ascent = metrics.ascent(), descent = metrics.descent();
+    const double ascent = metrics.ascent() * glyphScale, descent = metrics.descent() * glyphScale;
     if (updateCP)
         FState.Position = reference + QPointF(sx > 0 ? width / sx : 0, 0);
 
@@ -211,15 +222,16 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
             painter.fillRect(cells, Color(FState.BkColor));
         painter.setFont(font);
         painter.setPen(Color(FState.TextColor));
+        painter.scale(glyphScale, glyphScale);
         if (advances.empty()) {
-            painter.drawText(QPointF(x0, baseline), string);
+            painter.drawText(QPointF(x0 / glyphScale, baseline / glyphScale), string);
         } else {
             double x = x0;
             for (size_t i = 0; i < text.size();) {
                 size_t units = 1;
                 if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size())
                     units = 2;
-                painter.drawText(QPointF(x, baseline),
+                painter.drawText(QPointF(x / glyphScale, baseline / glyphScale),
                                  QString::fromUtf16(text.data() + i, static_cast<qsizetype>(units)));
                 for (size_t k = 0; k < units; ++k)
                     x += advances[i + k];

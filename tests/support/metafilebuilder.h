@@ -219,8 +219,9 @@ inline int EmfRecords(const std::string& emf)
 constexpr int HostileSide = 5792;
 
 // Shapes across the whole frame, one polyline or polygon of thousands of
-// points, or (the last three) whole-frame raster operations, flood fills
-// and clip regions of thousands of rectangles.
+// points, whole-frame raster operations, flood fills and clip regions of
+// thousands of rectangles, or (old format only) text in hundreds of fonts,
+// each of a size and weight of its own.
 enum class THostileShape {
     Rectangles,
     Ellipses,
@@ -228,7 +229,8 @@ enum class THostileShape {
     StarPolygon,
     PatternInversions,
     FloodFills,
-    ClipRegions
+    ClipRegions,
+    TextSizes
 };
 
 // An old-format metafile without its placeable header (as RTF holds one) of
@@ -236,7 +238,7 @@ enum class THostileShape {
 // taking about RecordBytes bytes.
 inline std::string HostileWmf(THostileShape shape, int side, size_t recordBytes)
 {
-    TWmfBuilder b(side, side, 96, 2);
+    TWmfBuilder b(side, side, 96, shape == THostileShape::TextSizes ? 3 : 2);
     b.Record(0x020B, {0, 0}).Record(0x020C, {side, side}); // window origin and extent
     const bool wide = shape == THostileShape::WidePolyline;
     b.Record(0x02FA, {0, wide ? side : 1, 0, 0x0000, 0x0080}); // pen
@@ -254,6 +256,17 @@ inline std::string HostileWmf(THostileShape shape, int side, size_t recordBytes)
         // EXTFLOODFILL to a border of a colour nothing has: the whole frame.
         while (b.RecordBytes() + 16 <= recordBytes)
             b.Record(0x0548, {0, 0x3456, 0x12, side / 2, side / 2});
+    } else if (shape == THostileShape::TextSizes) {
+        // A font of a height (in pixels) and weight no other has, selected,
+        // two letters written with it, and the font deleted again.
+        for (int i = 0; b.RecordBytes() + 80 <= recordBytes; ++i) {
+            std::string face = "Arial";
+            face.resize(32, '\0');
+            b.Record(0x02FB, {-(25 + i), 0, 0, 0, 1 + i * 7 % 1000, 0, 0, 0, 0}, face);
+            b.Record(0x012D, {2});
+            b.Record(0x0521, {2}, "Ab" + Word((i * 53) % side) + Word((i * 37) % side));
+            b.Record(0x01F0, {2});
+        }
     } else if (shape == THostileShape::ClipRegions) {
         // A region of rows of small squares made the clip, then rectangles
         // that cut it again and again.
