@@ -14,6 +14,7 @@
 // the headline ratios of the larger size to the smaller are printed last, one per line, each the worst of the
 // cases it stands for.
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -33,9 +34,11 @@
 #include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/metafile.h"
 #include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
 #include "tests/fuzz/fuzz_document.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/tablestream.h"
 #include "tests/support/testtable.h"
 
@@ -509,6 +512,127 @@ double FontCosts()
 }
 
 // ---------------------------------------------------------------------------
+// Metafiles: files of at most 64 KiB that ask for much drawing (thousands of
+// full-frame shapes, a polyline with a pen as wide as the frame, a star
+// polygon, a small frame shown at the largest size, text in hundreds of
+// fonts), each read, laid out,
+// painted twice and saved as RVF, RTF, HTML (with its pictures) and text in a
+// process of its own, whose time and peak memory are reported.
+
+struct TMetafileCase {
+    const char* Name;
+    std::string Data;
+    bool Rvf;
+};
+
+// An RVF of Count pictures of the hostile kind, Bytes of records each.
+std::string HostileRvf(metafilebuilder::THostileShape shape, bool enhanced, int count, size_t bytes)
+{
+    using namespace metafilebuilder;
+    TTableDoc doc;
+    for (int i = 0; i < count; ++i) {
+        std::string file =
+            enhanced ? HostileEmf(shape, HostileSide, bytes) : HostileWmf(shape, HostileSide, bytes);
+        if (!enhanced) {
+            TWmfBuilder placeable(HostileSide, HostileSide, 96, 0);
+            file = placeable.Bytes(false).substr(0, 22) + file;
+        }
+        auto* metafile = new TMetafile;
+        TStringStream in(file);
+        metafile->LoadFromStream(in);
+        doc.Data.AddItem(AnsiString(), new TRVGraphicItemInfo(&doc.Data, metafile, rvvaBaseline));
+    }
+    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody, rvfoSaveBinary};
+    TMemoryStream out;
+    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
+    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+std::vector<TMetafileCase> MetafileCases()
+{
+    using namespace metafilebuilder;
+    using S = THostileShape;
+    return {
+        {"WMF of full-frame rectangles, hex", HostileWmfRtf(S::Rectangles, false), false},
+        {"WMF of full-frame rectangles, \\bin", HostileWmfRtf(S::Rectangles, true), false},
+        {"WMF of full-frame ellipses", HostileWmfRtf(S::Ellipses, false), false},
+        {"WMF polyline with a pen as wide as the frame", HostileWmfRtf(S::WidePolyline, true), false},
+        {"WMF star polygon", HostileWmfRtf(S::StarPolygon, true), false},
+        {"WMF of 100x100 shown at 32767x32767", HugeDisplayRtf(false), false},
+        {"WMF of full-frame pattern inversions", HostileWmfRtf(S::PatternInversions, true), false},
+        {"WMF of full-frame flood fills", HostileWmfRtf(S::FloodFills, true), false},
+        {"WMF of clip regions cut again and again", HostileWmfRtf(S::ClipRegions, true), false},
+        {"WMF of text in fonts of hundreds of sizes and weights", HostileWmfRtf(S::TextSizes, true), false},
+        {"EMF of full-frame rectangles", HostileEmfRtf(S::Rectangles, true), false},
+        {"EMF of full-frame ellipses", HostileEmfRtf(S::Ellipses, false), false},
+        {"EMF polyline with a pen as wide as the frame", HostileEmfRtf(S::WidePolyline, true), false},
+        {"EMF star polygon", HostileEmfRtf(S::StarPolygon, true), false},
+        {"EMF of 100x100 shown at 32767x32767", HugeDisplayRtf(true), false},
+        {"EMF of full-frame pattern inversions", HostileEmfRtf(S::PatternInversions, true), false},
+        {"EMF of full-frame flood fills", HostileEmfRtf(S::FloodFills, true), false},
+        {"EMF of clip regions cut again and again", HostileEmfRtf(S::ClipRegions, true), false},
+        {"RVF of 4 WMFs of full-frame ellipses", HostileRvf(S::Ellipses, false, 4, 15000), true},
+        {"RVF of 4 EMFs of full-frame ellipses", HostileRvf(S::Ellipses, true, 4, 15000), true},
+    };
+}
+
+// Reads the case, lays it out, paints its first screen twice on a bitmap
+// and saves it in every format, the pictures of its HTML into Folder.
+void RunMetafileCase(const TMetafileCase& c, const std::string& folder)
+{
+    RV_RegisterRTFImport();
+    TTableDoc doc;
+    TStringStream in(c.Data);
+    if (c.Rvf) {
+        TColor color = clNone;
+        doc.Data.LoadRVFFromStream(in, color, nullptr, nullptr);
+    } else {
+        TRVRTFReaderProperties props;
+        props.ReadFromStream(in, &doc.Data);
+    }
+    doc.Format();
+    TBitmap screen;
+    screen.SetSize(400, 600);
+    for (int i = 0; i < 2; ++i)
+        doc.Data.PaintTo(screen.Canvas(), Rect(0, 0, 400, 600));
+    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
+    SaveRVF(doc, false);
+    SaveRVF(doc, true);
+    SaveRTF(doc);
+    TMemoryStream html, text;
+    int counter = 0;
+    doc.Data.SaveHTMLToStream(html, folder + "/", "t", "img", TRVSaveOptions(), clWhite, counter, 0, 0, 0, 0,
+                              nullptr, nullptr);
+    doc.Data.SaveTextToStream("", text, 80, false, false, false);
+}
+
+// Each case run by this program again in a process of its own: its time
+// and peak resident size; the worst of each.
+void MetafileCosts(const char* self, double& worstSeconds, double& worstMB)
+{
+    worstSeconds = worstMB = 0;
+    const std::vector<TMetafileCase> cases = MetafileCases();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto start = Clock::now();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            execl(self, self, "metafile-case", std::to_string(i).c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        wait4(pid, &status, 0, &usage);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const double mb = usage.ru_maxrss / 1024.0;
+        std::printf("metafile, %s (%zu bytes): %.2f s, peak %.0f MB%s\n", cases[i].Name, cases[i].Data.size(),
+                    seconds, mb, WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : " (failed)");
+        std::fflush(stdout);
+        worstSeconds = std::max(worstSeconds, seconds);
+        worstMB = std::max(worstMB, mb);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // RTF
 
 // Fonts defined in the font table, each used once.
@@ -656,8 +780,8 @@ TKelvorCosts KelvorStartAndExit(const std::string& dir, int small, int large, in
 
 int main(int argc, char** argv)
 {
-    // hostile_bench [tables] [nested] [pictures] [rtf] [fonts] [kelvor]: only those parts (all by default);
-    // the nested tables are a part of the tables.
+    // hostile_bench [tables] [nested] [pictures] [metafiles] [rtf] [fonts] [kelvor]: only those parts (all
+    // by default); the nested tables are a part of the tables.
     const auto part = [&](const char* name) {
         if (argc < 2)
             return true;
@@ -667,6 +791,15 @@ int main(int argc, char** argv)
         return false;
     };
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (argc == 3 && std::string(argv[1]) == "metafile-case") {
+        const std::vector<TMetafileCase> cases = MetafileCases();
+        char folder[] = "/tmp/hostile-bench-metafile-XXXXXX";
+        if (!mkdtemp(folder))
+            return 1;
+        RunMetafileCase(cases.at(std::stoul(argv[2])), folder);
+        std::system(("rm -rf '" + std::string(folder) + "'").c_str());
+        return 0;
+    }
     struct rlimit limit;
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
         limit.rlim_cur = limit.rlim_max;
@@ -692,6 +825,9 @@ int main(int argc, char** argv)
     if (part("pictures"))
         pictures = PictureCosts(picturesPeak);
     const double fonts = part("fonts") ? FontCosts() : 0;
+    double metafileSeconds = 0, metafileMB = 0;
+    if (part("metafiles"))
+        MetafileCosts(argv[0], metafileSeconds, metafileMB);
     double start = 0;
     double closing = 0;
     if (part("kelvor")) {
@@ -732,6 +868,13 @@ int main(int argc, char** argv)
     if (part("pictures")) {
         std::printf("pictures cost 16/8 bitmaps past the pixel budget: %.2f\n", pictures);
         std::printf("pictures peak resident size, MB: %.0f\n", picturesPeak);
+    }
+    if (part("metafiles")) {
+        std::printf("metafiles of 64 KiB read, laid out, painted and saved, worst time, s: %.2f\n",
+                    metafileSeconds);
+        std::printf(
+            "metafiles of 64 KiB read, laid out, painted and saved, worst peak resident size, MB: %.0f\n",
+            metafileMB);
     }
     if (part("rtf"))
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);

@@ -12,6 +12,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
 #include "platform/graphics/png.h"
 
 // ---------------------------------------------------------------------------
@@ -247,6 +248,21 @@ AnsiString TCustomRVData::SavePicture(TRVSaveFormat documentSaveFormat, const An
 
     if (html && (ownFormat || keptFormat)) {
         gr->SaveToFile(fileName);
+    } else if (auto* metafile = dynamic_cast<TMetafile*>(gr); metafile && html) {
+        // The bitmap the metafile is drawn into when shown at its own size
+        // (drawn now when it holds none), written over the background
+        // without a copy of its pixels.
+        const TPixelBuffer& pixels = metafile->Render(gr->Width(), gr->Height());
+        const TColor back = backgroundColor == clNone ? TColor(0xFFFFFF) : ColorToRGB(backgroundColor);
+        std::vector<uint8_t> bytes;
+        int code = 0;
+        if (!pixels.Empty() && !jpegcodec::Encode(pixels, TJPEGImage().CompressionQuality(), bytes, code,
+                                                  ColorToPixel(back) & 0xFFFFFF))
+            throw EJPEG(Format(GraphicConst::SJPEGError, {code}));
+        SafeWriteFile(fileName, [&](TStream& stream) {
+            if (!bytes.empty())
+                stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        });
     } else {
         TBitmap bitmap;
         if (dynamic_cast<TBitmap*>(gr)) {

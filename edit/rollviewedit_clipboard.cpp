@@ -1,6 +1,6 @@
 // TCustomRollViewEdit: the clipboard. Pasting takes the first format the
 // clipboard holds in the order RVF, RTF, text (Unicode or ANSI as the current
-// text style wants), picture; each format goes in through the insertion
+// text style wants), picture, metafile; each format goes in through the insertion
 // bracket, so that deleting the selection and the paste are one undo group.
 // Cutting is the viewer's copy followed by deleting the selection.
 #include <algorithm>
@@ -134,10 +134,9 @@ bool TCustomRollViewEdit::CanPaste()
 {
     if (TCustomRollViewEdit* cell = CellEditor())
         return cell->CanPaste();
-    // Metafiles are never offered here: the desktop's pictures come as PNG.
     for (unsigned format : Clipboard()->Formats())
-        if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == RVFFormat() ||
-            format == RTFFormat())
+        if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP ||
+            format == CF_METAFILEPICT || format == RVFFormat() || format == RTFFormat())
             return true;
     return false;
 }
@@ -190,6 +189,8 @@ void TCustomRollViewEdit::Paste()
             PasteText();
         } else if (holds(CF_BITMAP)) {
             PasteBitmap(false);
+        } else if (holds(CF_METAFILEPICT)) {
+            PasteMetafile(false);
         }
     } catch (const std::exception&) {
         // What went in before the failure was recorded and laid out; the
@@ -287,16 +288,11 @@ void TCustomRollViewEdit::PasteMetafile(bool textAsName)
 {
     if (TCustomRollViewEdit* cell = CellEditor())
         return cell->PasteMetafile(textAsName);
-    AnsiString block;
-    if (!Clipboard()->GetAsBytes(CF_METAFILEPICT, block))
+    if (!HasFormat(CF_METAFILEPICT))
         return;
     auto metafile = std::make_unique<TMetafile>();
-    TMemoryStream stream;
-    stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
-    stream.SetPosition(0);
-    try {
-        metafile->LoadFromStream(stream);
-    } catch (const std::exception&) {
+    metafile->Assign(Clipboard());
+    if (metafile->Empty()) {
         if (Style())
             EditRVData()->EditBeep();
         return;
@@ -345,7 +341,8 @@ void TCustomRollViewEdit::HandleClipboardMessage(TMessage& message)
         const unsigned format = static_cast<unsigned>(message.WParam);
         if (format == 0)
             message.Result = CanPaste() ? 1 : 0;
-        else if (format == CF_TEXT || format == CF_BITMAP || format == CF_UNICODETEXT)
+        else if (format == CF_TEXT || format == CF_BITMAP || format == CF_METAFILEPICT ||
+                 format == CF_UNICODETEXT)
             message.Result = HasFormat(format) ? 1 : 0;
         else if (format == RTFFormat())
             message.Result = CanPasteRTF() ? 1 : 0;

@@ -11,10 +11,12 @@
 
 #include "platform/controls/uiservices.h"
 #include "platform/core/codepages.h"
+#include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/icon.h"
+#include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/pixelbuffer_qt.h"
 
@@ -22,6 +24,8 @@ namespace {
 
 const char* const kTextMime = "text/plain";
 const char* const kPngMime = "image/png";
+const char* const kEmfMime = "image/x-emf";
+const char* const kWmfMime = "image/x-wmf";
 const char* const kPrivatePrefix = "application/x-kelvor-";
 const char* const kNumberPrefix = "application/x-kelvor-format-";
 
@@ -97,6 +101,8 @@ unsigned FormatOfMime(const AnsiString& mime)
 {
     if (mime == kPngMime)
         return CF_BITMAP;
+    if (mime == kEmfMime || mime == kWmfMime)
+        return CF_METAFILEPICT;
     for (const TKnownFormat& known : kKnownFormats)
         if (mime == known.Mime)
             return RegisterClipboardFormat(known.Name);
@@ -198,12 +204,30 @@ AnsiString GetClipboardFormatName(unsigned format)
     return names[format - CF_REGISTERED_FIRST];
 }
 
+int MetafileMimeKind(const AnsiString& mime)
+{
+    // The type without its parameters, in lower case.
+    AnsiString type = mime.substr(0, mime.find(';'));
+    std::transform(type.begin(), type.end(), type.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    for (const char* emf : {"image/x-emf", "image/emf", "application/x-openoffice-emf"})
+        if (type == emf)
+            return 1;
+    for (const char* wmf :
+         {"image/x-wmf", "image/wmf", "application/x-openoffice-wmf", "application/x-msmetafile"})
+        if (type == wmf)
+            return 2;
+    return 0;
+}
+
 AnsiString ClipboardFormatMime(unsigned format)
 {
     if (format == CF_TEXT || format == CF_UNICODETEXT)
         return kTextMime;
     if (format == CF_BITMAP)
         return kPngMime;
+    if (format == CF_METAFILEPICT)
+        return kWmfMime;
     AnsiString name = GetClipboardFormatName(format);
     if (name.empty())
         return kNumberPrefix + IntToStr(format);
@@ -292,6 +316,9 @@ bool TClipboard::HasFormat(unsigned format)
 {
     AnsiString mime = ClipboardFormatMime(format);
     std::vector<AnsiString> offered = OfferedMimes();
+    if (format == CF_METAFILEPICT)
+        return std::find(offered.begin(), offered.end(), kEmfMime) != offered.end() ||
+               std::find(offered.begin(), offered.end(), kWmfMime) != offered.end();
     return std::find(offered.begin(), offered.end(), mime) != offered.end();
 }
 
@@ -338,6 +365,13 @@ void TClipboard::SetBuffer(unsigned format, const void* buffer, size_t size)
         Put(kTextMime, UTF8Encode(WideFromBytes(buffer, size)));
         return;
     }
+    if (format == CF_METAFILEPICT) {
+        // An enhanced metafile starts with its header record (type 1, " EMF" at 40).
+        const bool enhanced =
+            size >= 44 && std::memcmp(bytes, "\1\0\0\0", 4) == 0 && std::memcmp(bytes + 40, " EMF", 4) == 0;
+        Put(enhanced ? kEmfMime : kWmfMime, AnsiString(bytes, size));
+        return;
+    }
     Put(ClipboardFormatMime(format), AnsiString(bytes ? bytes : "", size));
 }
 
@@ -364,6 +398,8 @@ bool TClipboard::GetAsBytes(unsigned format, AnsiString& data)
         data.append(2, '\0');
         return true;
     }
+    if (format == CF_METAFILEPICT)
+        return Fetch(kEmfMime, data) || Fetch(kWmfMime, data);
     return Fetch(ClipboardFormatMime(format), data);
 }
 
@@ -385,6 +421,32 @@ void TClipboard::Assign(const TPersistent* source)
 
 void TClipboard::AssignTo(TPersistent* dest) const
 {
+    if (auto* metafile = dynamic_cast<TMetafile*>(dest)) {
+        metafile->Assign(nullptr);
+        AnsiString data;
+        if (!Fetch(kEmfMime, data) && !Fetch(kWmfMime, data))
+            return;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+        TRect window;
+        const bool placeable =
+            data.size() >= 4 && bytes[0] == 0xD7 && bytes[1] == 0xCD && bytes[2] == 0xC6 && bytes[3] == 0x9A;
+        const bool enhanced =
+            data.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0;
+        if (!placeable && !enhanced && metafileplayer::WindowOfWmf(bytes, data.size(), window)) {
+            const std::vector<uint8_t> header = metafilewriter::PlaceableHeader(
+                std::abs(window.Right - window.Left), std::abs(window.Bottom - window.Top), 96);
+            data = AnsiString(header.begin(), header.end()) + data;
+        }
+        TMemoryStream stream;
+        stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+        stream.SetPosition(0);
+        try {
+            metafile->LoadFromStream(stream);
+        } catch (const Exception&) {
+            metafile->Assign(nullptr);
+        }
+        return;
+    }
     auto* bitmap = dynamic_cast<TBitmap*>(dest);
     if (auto* picture = dynamic_cast<TPicture*>(dest))
         bitmap = picture->Bitmap();

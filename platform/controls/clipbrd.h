@@ -10,7 +10,7 @@
 // Standard formats.
 inline constexpr unsigned CF_TEXT = 1;         // ANSI text, zero-terminated
 inline constexpr unsigned CF_BITMAP = 2;       // a picture (PNG bytes here)
-inline constexpr unsigned CF_METAFILEPICT = 3; // never offered: pictures go as PNG
+inline constexpr unsigned CF_METAFILEPICT = 3; // a metafile (see ClipboardFormatMime)
 inline constexpr unsigned CF_UNICODETEXT = 13; // UTF-16 text, two zero bytes at the end
 
 // Registered formats are numbered from here on.
@@ -28,6 +28,9 @@ AnsiString GetClipboardFormatName(unsigned format);
 // The MIME type that carries a format on the desktop's clipboard:
 //   CF_TEXT, CF_UNICODETEXT       text/plain (UTF-8)
 //   CF_BITMAP                     image/png
+//   CF_METAFILEPICT               image/x-emf for an enhanced metafile, image/x-wmf
+//                                 for an old-format one (read: the enhanced one
+//                                 when both are offered)
 //   "Rich Text Format"            text/rtf
 //   "HTML Format"                 text/html
 //   "RollView Format"             application/x-rollview-rvf
@@ -35,6 +38,14 @@ AnsiString GetClipboardFormatName(unsigned format);
 //                                 other than a-z 0-9 . + - written as _ and two hex digits>
 //   other numbers                 application/x-kelvor-format-<number>
 AnsiString ClipboardFormatMime(unsigned format);
+
+// The MIME types under which the desktop's programs offer metafiles: 1 for
+// the forms of an enhanced metafile (image/x-emf, image/emf,
+// application/x-openoffice-emf with or without parameters), 2 for those of
+// an old-format one (image/x-wmf, image/wmf, application/x-openoffice-wmf,
+// application/x-msmetafile), else 0. The UI services offer a clipboard that
+// holds one as image/x-emf or image/x-wmf.
+int MetafileMimeKind(const AnsiString& mime);
 
 // The class library's clipboard over the UI services' clipboard.
 //
@@ -80,7 +91,10 @@ public:
 
 protected:
     // Into a TBitmap or a TPicture: the clipboard's picture, or an empty bitmap
-    // when it holds none or one that cannot be decoded.
+    // when it holds none or one that cannot be decoded. Into a TMetafile: the
+    // clipboard's metafile (an old-format one without a placeable header
+    // takes the window its records set, at 96 units an inch), or an empty
+    // metafile when it holds none or one that cannot be read.
     void AssignTo(TPersistent* dest) const override;
 
 private:

@@ -85,7 +85,10 @@ public:
 
     // Replaces the clipboard's content with these formats (none: empties it).
     virtual void SetClipboard(const std::vector<TClipboardItem>& items) = 0;
-    // The MIME types the clipboard offers now.
+    // The MIME types the clipboard offers now. Text offered in any form is
+    // offered as text/plain, a picture as image/png, a metafile in any of the
+    // forms MetafileMimeKind (clipbrd.h) knows as image/x-emf or image/x-wmf;
+    // GetClipboard reads these from the forms the clipboard holds.
     virtual std::vector<AnsiString> ClipboardFormats() = 0;
     // The bytes of one MIME type; false when the clipboard does not hold it.
     virtual bool GetClipboard(const AnsiString& mime, AnsiString& data) = 0;

@@ -17,6 +17,7 @@
 
 #include <map>
 
+#include "platform/controls/clipbrd.h"
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
@@ -352,11 +353,17 @@ public:
         QStringList mimes = data->formats();
         for (const QString& mime : mimes)
             formats.push_back(FromBytes(mime.toLatin1()));
-        // Text and pictures may come in other forms; ours are read from any of them.
+        // Text, pictures and metafiles may come in other forms; ours are read
+        // from any of them.
         if (data->hasText() && !mimes.contains("text/plain"))
             formats.push_back("text/plain");
         if (data->hasImage() && !mimes.contains("image/png"))
             formats.push_back("image/png");
+        for (int kind : {1, 2}) {
+            const char* mime = kind == 1 ? "image/x-emf" : "image/x-wmf";
+            if (!mimes.contains(mime) && !MetafileForm(*data, kind).isEmpty())
+                formats.push_back(mime);
+        }
         return formats;
     }
 
@@ -377,6 +384,14 @@ public:
             data = FromBytes(mimeData->data(mimeName));
             return true;
         }
+        const int kind = mime == "image/x-emf" ? 1 : mime == "image/x-wmf" ? 2 : 0;
+        if (kind != 0) {
+            const QString form = MetafileForm(*mimeData, kind);
+            if (form.isEmpty())
+                return false;
+            data = FromBytes(mimeData->data(form));
+            return true;
+        }
         if (mime == "image/png" && mimeData->hasImage()) {
             QImage image = qvariant_cast<QImage>(mimeData->imageData());
             QByteArray bytes;
@@ -391,6 +406,16 @@ public:
     }
 
 private:
+    // The first form of an enhanced (1) or old-format (2) metafile on the
+    // clipboard; empty for none.
+    static QString MetafileForm(const QMimeData& data, int kind)
+    {
+        for (const QString& mime : data.formats())
+            if (MetafileMimeKind(FromBytes(mime.toLatin1())) == kind)
+                return mime;
+        return QString();
+    }
+
     struct TKeyLess {
         bool operator()(const TTrayIconKey& a, const TTrayIconKey& b) const
         {

@@ -231,6 +231,8 @@ public:
     bool SetViewportExtEx(int x, int y, TSize* old = nullptr);
     // The clip box in logical coordinates (the device bounds when nothing clips).
     TRect ClipRect() const;
+    // A rectangle in logical coordinates as it lies on the device.
+    TRect DeviceRect(const TRect& r) const { return ToDevice(r); }
     // Narrows the clip to the rectangle (logical coordinates).
     void IntersectClipRect(int left, int top, int right, int bottom);
     // Sets the clip to the rectangle (logical), or removes it when Rect is null.

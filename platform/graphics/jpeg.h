@@ -61,6 +61,8 @@ bool ReadHeader(const uint8_t* data, size_t size, int& width, int& height, bool&
 // within its first scan holds (see TJPEGImage); room is made for no more than
 // the data can hold.
 bool Decode(const uint8_t* data, size_t size, TPixelBuffer& out, int& errorCode);
-// Opaque pixels (alpha composed over white) as a baseline JPEG file.
-bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode);
+// Opaque pixels (alpha composed over Background, 0xRRGGBB, white unless
+// given) as a baseline JPEG file.
+bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode,
+            uint32_t background = 0xFFFFFF);
 } // namespace jpegcodec

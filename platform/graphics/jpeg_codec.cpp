@@ -308,7 +308,8 @@ bool Decode(const uint8_t* data, size_t size, TPixelBuffer& out, int& errorCode)
     return true;
 }
 
-bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode)
+bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, int& errorCode,
+            uint32_t background)
 {
     if (pixels.Empty())
         return false;
@@ -339,7 +340,7 @@ bool Encode(const TPixelBuffer& pixels, int quality, std::vector<uint8_t>& out, 
     while (cinfo.next_scanline < cinfo.image_height) {
         const uint32_t* s = pixels.Pixels.data() + static_cast<size_t>(cinfo.next_scanline) * pixels.Width;
         for (int x = 0; x < pixels.Width; ++x) {
-            uint32_t px = graphicio::OverBackground(s[x], 0xFFFFFF);
+            uint32_t px = graphicio::OverBackground(s[x], background);
             row[3 * x] = static_cast<JSAMPLE>(px >> 16);
             row[3 * x + 1] = static_cast<JSAMPLE>(px >> 8);
             row[3 * x + 2] = static_cast<JSAMPLE>(px);

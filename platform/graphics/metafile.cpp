@@ -3,6 +3,7 @@
 #include "platform/graphics/metafile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/core/numbers.h"
@@ -10,6 +11,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/graphicio.h"
+#include "platform/graphics/pixelbudget.h"
 
 using namespace graphicio;
 
@@ -42,9 +44,23 @@ TMetafile::TMetafile()
 
 TMetafile::~TMetafile() = default;
 
+void TMetafile::DropRendered()
+{
+    FRendered = TPixelBuffer();
+    FRenderedFor = TSize{0, 0};
+    pixelbudget::Drop(this);
+}
+
+void TMetafile::ReleasePixels()
+{
+    FRendered = TPixelBuffer();
+    FRenderedFor = TSize{0, 0};
+}
+
 void TMetafile::Assign(const TPersistent* source)
 {
     if (!source) {
+        DropRendered();
         FData.clear();
         FPixels = TPixelBuffer();
         FMMWidth = FMMHeight = FInch = 0;
@@ -54,6 +70,7 @@ void TMetafile::Assign(const TPersistent* source)
     } else if (auto metafile = dynamic_cast<const TMetafile*>(source)) {
         if (metafile == this)
             return;
+        DropRendered();
         FData = metafile->FData;
         FPixels = metafile->FPixels;
         FMMWidth = metafile->FMMWidth;
@@ -114,6 +131,7 @@ void TMetafile::SetInch(int value)
 
 void TMetafile::SizeChanged()
 {
+    DropRendered();
     if (!FPixels.Empty())
         Encode();
     else
@@ -133,6 +151,7 @@ void TMetafile::SetEnhanced(bool value)
 
 void TMetafile::SetContent(const TPixelBuffer& pixels)
 {
+    DropRendered();
     FPixels = pixels;
     if (FMMWidth == 0 || FMMHeight == 0) {
         FMMWidth = ClampMM(MulDiv(pixels.Width, HundredthMMPerInch, PixelsPerInch));
@@ -204,6 +223,9 @@ void TMetafile::LoadFromStream(TStream& stream)
                            MulDiv(ClampMM(mmHeight), PixelsPerInch, HundredthMMPerInch);
     if (pixels > GraphicMaxPixels)
         InvalidMetafile();
+    if (!pixelbudget::ChargeLoad(pixels))
+        throw EOutOfResources(GraphicConst::SOutOfResources);
+    DropRendered();
     FData = std::move(data);
     FPixels = TPixelBuffer();
     FMMWidth = ClampMM(mmWidth);
@@ -232,26 +254,48 @@ void TMetafile::SaveToStream(TStream& stream) const
 
 void TMetafile::Draw(TCanvas* aCanvas, const TRect& rect)
 {
-    if (Empty() || !aCanvas)
+    if (Empty() || !aCanvas || rect.IsEmpty())
         return;
-    TPen pen;
-    TBrush brush;
-    TFont font;
-    pen.Assign(aCanvas->Pen());
-    brush.Assign(aCanvas->Brush());
-    font.Assign(aCanvas->Font());
-    if (FEnhanced) {
-        aCanvas->Pen()->SetColor(0x808080);
-        aCanvas->Pen()->SetWidth(1);
-        aCanvas->Pen()->SetStyle(psSolid);
-        aCanvas->Brush()->SetStyle(bsClear);
-        aCanvas->Rectangle(rect);
-    } else {
-        metafileplayer::PlayWmf(FData.data(), FData.size(), aCanvas, rect);
+    // Nothing is drawn for a picture wholly outside the clip.
+    const TRect clip = aCanvas->ClipRect();
+    if (std::max(rect.Left, clip.Left) >= std::min(rect.Right, clip.Right) ||
+        std::max(rect.Top, clip.Top) >= std::min(rect.Bottom, clip.Bottom))
+        return;
+    const TRect device = aCanvas->DeviceRect(rect);
+    const TPixelBuffer& pixels = Render(std::abs(device.Width()), std::abs(device.Height()));
+    if (!pixels.Empty())
+        aCanvas->DrawPixels(rect, pixels, TRect{0, 0, pixels.Width, pixels.Height});
+}
+
+const TPixelBuffer& TMetafile::Render(int width, int height)
+{
+    static const TPixelBuffer none;
+    if (Empty() || width <= 0 || height <= 0)
+        return none;
+    if (FRenderedFor == TSize{width, height} && !FRendered.Empty()) {
+        pixelbudget::Touch(this);
+        return FRendered;
     }
-    aCanvas->SetPen(&pen);
-    aCanvas->SetBrush(&brush);
-    aCanvas->SetFont(&font);
+    // The bitmap within the budget: each side within the graphic limits and
+    // no more pixels than one picture may hold, nor than the process's budget.
+    const int64_t limit = std::max<int64_t>(1, std::min(GraphicMaxPixels, pixelbudget::ProcessBudget()));
+    double scale = std::min({1.0, double(GraphicMaxSide) / width, double(GraphicMaxSide) / height});
+    if (int64_t(width) * height * scale * scale > double(limit))
+        scale = std::sqrt(double(limit) / (double(width) * height));
+    const int w = std::max(1, static_cast<int>(width * scale)),
+              h = std::max(1, static_cast<int>(height * scale));
+    DropRendered();
+    // Room is made before the pixels are drawn, so that the pictures held
+    // and this one together stay within the process's budget.
+    pixelbudget::Hold(this, int64_t(w) * h);
+    FRendered = TPixelBuffer(w, h, 0);
+    if (FEnhanced)
+        metafileplayer::PlayEmf(FData.data(), FData.size(), FRendered, &FLastPlay);
+    else
+        metafileplayer::PlayWmf(FData.data(), FData.size(), FRendered, &FLastPlay);
+    FRenderedFor = TSize{width, height};
+    ++FPlays;
+    return FRendered;
 }
 
 // ---------------------------------------------------------------------------

@@ -7,15 +7,30 @@
 #include <vector>
 
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/pixelbudget.h"
 #include "platform/graphics/pixelbuffer.h"
 
 class TBitmap;
 
+// The work of one playing of a metafile's records: the pixels its drawings
+// were allowed to touch and those they touched, the records played, whether
+// the budget stopped the playing, and the bitmap pixels it decoded.
+struct TMetafilePlayStats {
+    int64_t FillBudget = 0;
+    int64_t Filled = 0;
+    int Records = 0;
+    bool Stopped = false;
+    int64_t BitmapPixels = 0;
+};
+
 // A metafile is kept as the bytes it was read from. Its size comes from its
 // header (the placeable header of an old-format file, the frame of an enhanced
-// one). An old-format metafile is drawn by playing its records (lines,
-// shapes, polygons, text and bitmaps; see metafileplayer); an enhanced one is
-// drawn as its frame: a rectangle outline where the picture would be.
+// one). It is drawn by playing its records (see metafileplayer) into a
+// bitmap of the size it is shown at, which is kept and drawn again until it
+// is shown at another size. That bitmap is held within the decoded-pixel
+// budget: its pixels count as decoded pixels (and may be given back for
+// others, to be drawn again when next shown), and a picture shown larger than
+// the budget allows is drawn into a smaller bitmap that is stretched over it.
 //
 // Sizes: MMWidth and MMHeight are in 0.01 mm; Width and Height are pixels at
 // 96 per inch (MulDiv(MMWidth, 96, 2540)). Inch is the placeable header's
@@ -32,10 +47,10 @@ class TBitmap;
 // destroyed the metafile holds what was drawn as one bitmap record (see there).
 // Enhanced tells the format of the bytes held. Setting it rewrites a metafile
 // made by TMetafileCanvas in the other format; any other metafile cannot be
-// converted (its records are not played here), so it keeps its bytes and
-// Enhanced keeps its value: a caller that needs one format checks Enhanced
-// afterwards. A new metafile is enhanced, as in the class library.
-class TMetafile : public TGraphic {
+// converted (records are not rewritten in the other format here), so it keeps
+// its bytes and Enhanced keeps its value: a caller that needs one format
+// checks Enhanced afterwards. A new metafile is enhanced, as in the class library.
+class TMetafile : public TGraphic, public TPixelHolder {
 public:
     TMetafile();
     ~TMetafile() override;
@@ -63,21 +78,40 @@ public:
     // A metafile from the stream's position: an enhanced one (its header
     // record gives its length) or an old-format one with a placeable header (its
     // header gives its length). An empty rest gives an empty metafile. Raises
-    // EInvalidGraphic "Metafile is not valid" otherwise, leaving it unchanged.
+    // EInvalidGraphic "Metafile is not valid" otherwise, and EOutOfResources
+    // when the document load in progress has no room for its frame's pixels,
+    // leaving it unchanged.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
 
-    // Old format: the records played into Rect (the metafile's window
-    // stretched over it, nothing drawn outside it). Enhanced: the frame, a
-    // rectangle outline in a grey pen, nothing filled. The canvas's font, pen,
-    // brush, clip and text alignment are left as they were.
+    // The records played into a bitmap of Rect's size on the device (see
+    // Render), which is then drawn into Rect; the canvas's state is left as
+    // it was.
     void Draw(TCanvas* aCanvas, const TRect& rect) override;
+
+    // The picture drawn into a bitmap of Width x Height pixels (transparent
+    // where nothing is drawn), or of the largest size of the same shape
+    // within the decoded-pixel budget when that is smaller: the bitmap kept
+    // from the last call when it was asked for the same size and still holds
+    // its pixels, else one drawn now. The reference holds until the next call
+    // or the next picture decoded.
+    const TPixelBuffer& Render(int width, int height);
+    // The size of the bitmap Render last drew (0 x 0 when it holds none).
+    TSize RenderedSize() const { return TSize{FRendered.Width, FRendered.Height}; }
+    // What the last playing did (the work it was allowed and the work done),
+    // and how many times the records were played.
+    const TMetafilePlayStats& LastPlay() const { return FLastPlay; }
+    int Plays() const { return FPlays; }
+
+protected:
+    void ReleasePixels() override;
 
 private:
     friend class TMetafileCanvas;
     void SetContent(const TPixelBuffer& pixels);
     void Encode();
     void SizeChanged();
+    void DropRendered();
 
     std::vector<uint8_t> FData; // the whole file (for the old format, with its placeable header)
     TPixelBuffer FPixels;       // what TMetafileCanvas drew; empty for a metafile read from a stream
@@ -86,6 +120,10 @@ private:
     int FInch = 0;
     bool FEnhanced = true;
     bool FHeaderChanged = false; // size or Inch set since the bytes were read
+    TPixelBuffer FRendered;      // the records played at the size last shown
+    TSize FRenderedFor;          // the size asked for when they were played
+    TMetafilePlayStats FLastPlay;
+    int FPlays = 0;
 };
 
 // The minimal metafile writer: a canvas of the metafile's size (Width x Height,
@@ -112,19 +150,33 @@ private:
     std::unique_ptr<TBitmap> FBitmap;
 };
 
-// Plays an old-format metafile with a placeable header (the whole file's
-// bytes) onto Canvas, its frame (or the window its records set) mapped onto
-// Rect and clipped to it. Records: window origin and extent, saved and
-// restored states, clipping rectangles, pens, brushes and fonts (made,
-// selected, deleted), text and background colours and modes, text alignment,
-// lines, polylines, rectangles, ellipses, polygons and polypolygons, text
-// (TEXTOUT, EXTTEXTOUT with its advances), bitmaps copied or stretched
-// (DIBBITBLT, DIBSTRETCHBLT, STRETCHDIB; other raster operations than a copy
-// are not played) and pattern fills; other records are skipped. Every count is
-// checked against its record and every record against the file; playing stops
-// at the first that does not fit. True when the records ran to the end record.
+// Playing a metafile's records into Target (pixels of the picture's bitmap,
+// drawn over as they are): an old-format one (with its placeable header, the
+// whole file's bytes) with its frame, or the window its records set, mapped
+// onto the whole bitmap; an enhanced one with its frame so mapped (the
+// reference device's pixels scaled onto the bitmap). Records:
+// mapping (window, viewport and world transforms), saved and restored states,
+// clipping (rectangles, regions, paths), pens, brushes (hatched and
+// patterned) and fonts, colours and modes, lines, polylines, beziers,
+// rectangles, rounded rectangles, ellipses, arcs, chords, pies, polygons,
+// regions, paths, text (with its advances, alignment and rotation) and
+// bitmaps under any raster operation; other records are skipped (comments
+// among them, with the records of the extended format they may carry: the
+// records around them draw the same picture). A file whose
+// mixing modes or raster operations read what lies under them is drawn over
+// white. Every count is checked against its record and every record against
+// the file; playing stops at the first that does not fit, and once the fill
+// budget (FillBudget of the bitmap's size) is spent. True when the records
+// ran to the end record. Stats (optional) gets the work done.
 namespace metafileplayer {
-bool PlayWmf(const uint8_t* data, size_t size, TCanvas* canvas, const TRect& rect);
+bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
+bool PlayEmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
+// The pixels the drawings of one playing into a bitmap of this size may touch.
+int64_t FillBudget(int width, int height);
+// The window an old-format metafile without a placeable header (as the
+// desktop's clipboard carries one) sets with its records; false when it sets
+// none.
+bool WindowOfWmf(const uint8_t* data, size_t size, TRect& window);
 } // namespace metafileplayer
 
 // The bytes of a metafile that shows the pixels (opaque, on white) stretched

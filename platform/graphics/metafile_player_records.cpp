@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile_player.h"
 
 namespace metafileplayer {
@@ -13,25 +14,38 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     const TRecord r{p, size};
     switch (function) {
     case META_SAVEDC:
-        return SaveState();
     case META_RESTOREDC:
-        return RestoreState(r);
     case META_SETBKMODE:
+    case META_SETROP2:
+    case META_SETPOLYFILLMODE:
+    case META_SETSTRETCHBLTMODE:
+    case META_SETTEXTCHAREXTRA:
+    case META_SETTEXTJUSTIFICATION:
     case META_SETTEXTALIGN:
     case META_SETBKCOLOR:
     case META_SETTEXTCOLOR:
-        return SetAttribute(function, r);
+        return StateRecord(function, r);
     case META_SETWINDOWORG:
     case META_SETWINDOWEXT:
     case META_OFFSETWINDOWORG:
-        return SetWindowRecord(function, r);
+    case META_SCALEWINDOWEXT:
+        return WindowRecord(function, r);
+    case META_INTERSECTCLIPRECT:
+    case META_EXCLUDECLIPRECT:
+    case META_OFFSETCLIPRGN:
+        return ClipRecord(function, r);
     case META_MOVETO:
     case META_LINETO:
         return Line(function, r);
-    case META_INTERSECTCLIPRECT:
-        return ClipRecord(r);
     case META_RECTANGLE:
     case META_ELLIPSE:
+    case META_ROUNDRECT:
+    case META_ARC:
+    case META_PIE:
+    case META_CHORD:
+    case META_SETPIXEL:
+    case META_FLOODFILL:
+    case META_EXTFLOODFILL:
         return Shape(function, r);
     case META_POLYGON:
     case META_POLYLINE:
@@ -43,25 +57,37 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     case META_EXTTEXTOUT:
         return ExtTextOutRecord(r);
     case META_PATBLT:
-        return PatBltRecord(r);
     case META_DIBBITBLT:
     case META_DIBSTRETCHBLT:
     case META_STRETCHDIB:
+    case META_SETDIBTODEV:
         return Bitmap(function, r);
+    case META_BITBLT:
+    case META_STRETCHBLT:
+        return DeviceBitmap(function, r);
+    case META_FILLREGION:
+    case META_FRAMEREGION:
+    case META_INVERTREGION:
+    case META_PAINTREGION:
+    case META_SELECTCLIPREGION:
+        return RegionRecord(function, r);
     case META_CREATEPENINDIRECT:
         return CreatePen(r);
     case META_CREATEBRUSHINDIRECT:
         return CreateBrush(r);
-    case META_CREATEFONTINDIRECT:
-        return CreateFontRecord(r);
-    case META_CREATEPALETTE:
     case META_DIBCREATEPATTERNBRUSH:
     case META_CREATEPATTERNBRUSH:
-    case META_CREATEREGION: {
-        TWmfObject object;
-        object.Kind = TWmfObject::Other;
-        return CreateObject(object);
-    }
+        return CreatePatternBrush(function, r);
+    case META_CREATEFONTINDIRECT:
+        return CreateFontRecord(r);
+    case META_CREATEREGION:
+        return CreateRegion(r);
+    case META_CREATEPALETTE:
+    case META_SELECTPALETTE:
+    case META_SETPALENTRIES:
+    case META_ANIMATEPALETTE:
+    case META_RESIZEPALETTE:
+        return PaletteRecord(function, r);
     case META_SELECTOBJECT:
     case META_DELETEOBJECT:
         return SelectOrDelete(function, r);
@@ -70,73 +96,127 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     }
 }
 
+bool TWmfPlayer::ReadsDestination(uint16_t function, const TRecord& r)
+{
+    switch (function) {
+    case META_SETROP2:
+        return r.Has(2) && TMetaDC::Rop2ReadsDestination(r.I16At(0));
+    case META_PATBLT:
+    case META_DIBBITBLT:
+    case META_DIBSTRETCHBLT:
+    case META_STRETCHDIB:
+    case META_BITBLT:
+    case META_STRETCHBLT:
+        return r.Has(4) && TMetaDC::RopReadsDestination(r.U32At(0));
+    case META_INVERTREGION:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- State
 
-bool TWmfPlayer::SaveState()
+bool TWmfPlayer::StateRecord(uint16_t function, const TRecord& r)
 {
-    if (FSaved.size() < MaxSavedStates) {
-        FSaved.push_back(FState);
-        FSaved.back().CanvasLevel = FCanvas->SaveDC();
+    TMetaState& s = FDC.State();
+    switch (function) {
+    case META_SAVEDC:
+        FDC.SaveDC();
+        return true;
+    case META_RESTOREDC:
+        if (!r.Has(2))
+            return false;
+        FDC.RestoreDC(r.I16At(0));
+        return true;
+    case META_SETBKCOLOR:
+    case META_SETTEXTCOLOR:
+        if (!r.Has(4))
+            return false;
+        (function == META_SETBKCOLOR ? s.BkColor : s.TextColor) = ColorRef(r.U32At(0));
+        return true;
+    case META_SETTEXTJUSTIFICATION:
+        // The breaks and the extra space to spread over them.
+        if (!r.Has(4))
+            return false;
+        s.BreakCount = r.I16At(0);
+        s.BreakExtra = r.I16At(2);
+        return true;
+    default:
+        break;
     }
-    return true;
-}
-
-bool TWmfPlayer::RestoreState(const TRecord& r)
-{
     if (!r.Has(2))
         return false;
-    const int level = r.I16At(0);
-    // Negative: that many states back; positive: that state (from 1).
-    const int64_t index = level < 0 ? int64_t(FSaved.size()) + level : int64_t(level) - 1;
-    if (index < 0 || index >= int64_t(FSaved.size()))
-        return true;
-    FState = FSaved[static_cast<size_t>(index)];
-    FCanvas->RestoreDC(FState.CanvasLevel);
-    FSaved.resize(static_cast<size_t>(index));
-    return true;
-}
-
-bool TWmfPlayer::SetAttribute(uint16_t function, const TRecord& r)
-{
-    if (!r.Has(function == META_SETBKCOLOR || function == META_SETTEXTCOLOR ? 4 : 2))
-        return false;
+    const unsigned value = r.U16At(0);
     switch (function) {
     case META_SETBKMODE:
-        FState.BkMode = static_cast<int>(r.U16At(0));
+        s.BkMode = static_cast<int>(value);
         break;
-    case META_SETTEXTALIGN:
-        FState.TextAlign = r.U16At(0) & (TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING);
+    case META_SETROP2:
+        s.Rop2 = value >= 1 && value <= 16 ? static_cast<int>(value) : R2_COPYPEN;
         break;
-    case META_SETBKCOLOR:
-        FState.BkColor = ColorRef(r.U32At(0));
+    case META_SETPOLYFILLMODE:
+        s.PolyFillMode = value == WINDING ? WINDING : ALTERNATE;
+        break;
+    case META_SETSTRETCHBLTMODE:
+        s.StretchMode = static_cast<int>(value);
+        break;
+    case META_SETTEXTCHAREXTRA:
+        s.CharExtra = static_cast<int16_t>(value);
         break;
     default:
-        FState.TextColor = ColorRef(r.U32At(0));
+        s.TextAlign = value & (TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING);
         break;
     }
     return true;
 }
 
-bool TWmfPlayer::SetWindowRecord(uint16_t function, const TRecord& r)
+void TWmfPlayer::SetWindow(double orgX, double orgY, double extX, double extY)
 {
+    TMetaState& s = FDC.State();
+    s.WindowOrg = QPointF(orgX, orgY);
+    s.WindowExt = QSizeF(extX ? extX : 1, extY ? extY : 1);
+    FDC.MappingChanged();
+}
+
+bool TWmfPlayer::WindowRecord(uint16_t function, const TRecord& r)
+{
+    const TMetaState& s = FDC.State();
+    if (function == META_SCALEWINDOWEXT) {
+        if (!r.Has(8))
+            return false;
+        const int yDenom = r.I16At(0), yNum = r.I16At(2), xDenom = r.I16At(4), xNum = r.I16At(6);
+        if (xDenom && yDenom)
+            SetWindow(s.WindowOrg.x(), s.WindowOrg.y(), s.WindowExt.width() * xNum / xDenom,
+                      s.WindowExt.height() * yNum / yDenom);
+        return true;
+    }
     if (!r.Has(4))
         return false;
     const int y = r.I16At(0), x = r.I16At(2);
     if (function == META_SETWINDOWORG)
-        SetWindow(x, y, FState.ExtX, FState.ExtY);
+        SetWindow(x, y, s.WindowExt.width(), s.WindowExt.height());
     else if (function == META_SETWINDOWEXT)
-        SetWindow(FState.OrgX, FState.OrgY, x, y);
+        SetWindow(s.WindowOrg.x(), s.WindowOrg.y(), x, y);
     else
-        SetWindow(FState.OrgX + x, FState.OrgY + y, FState.ExtX, FState.ExtY);
+        SetWindow(s.WindowOrg.x() + x, s.WindowOrg.y() + y, s.WindowExt.width(), s.WindowExt.height());
     return true;
 }
 
-bool TWmfPlayer::ClipRecord(const TRecord& r)
+bool TWmfPlayer::ClipRecord(uint16_t function, const TRecord& r)
 {
+    if (function == META_OFFSETCLIPRGN) {
+        if (!r.Has(4))
+            return false;
+        FDC.OffsetClip(r.I16At(2), r.I16At(0));
+        return true;
+    }
     if (!r.Has(8))
         return false;
-    const TRect clip = Box(r.I16At(6), r.I16At(4), r.I16At(2), r.I16At(0));
-    FCanvas->IntersectClipRect(clip.Left, clip.Top, clip.Right, clip.Bottom);
+    if (function == META_INTERSECTCLIPRECT)
+        FDC.IntersectClipRect(Box(r, 0));
+    else
+        FDC.ExcludeClipRect(Box(r, 0));
     return true;
 }
 
@@ -146,27 +226,57 @@ bool TWmfPlayer::Line(uint16_t function, const TRecord& r)
 {
     if (!r.Has(4))
         return false;
-    const TPoint to{r.I16At(2), r.I16At(0)};
-    if (function == META_LINETO) {
-        SelectPen();
-        FCanvas->MoveTo(X(FState.Position.X), Y(FState.Position.Y));
-        FCanvas->LineTo(X(to.X), Y(to.Y));
-    }
-    FState.Position = to;
+    if (function == META_LINETO)
+        FDC.LineTo(Pt(r, 0));
+    else
+        FDC.MoveTo(Pt(r, 0));
     return true;
 }
 
 bool TWmfPlayer::Shape(uint16_t function, const TRecord& r)
 {
+    switch (function) {
+    case META_SETPIXEL:
+        if (!r.Has(8))
+            return false;
+        FDC.SetPixel(Pt(r, 4), ColorRef(r.U32At(0)));
+        return true;
+    case META_FLOODFILL:
+        if (!r.Has(8))
+            return false;
+        FDC.FloodFill(Pt(r, 4), ColorRef(r.U32At(0)), false);
+        return true;
+    case META_EXTFLOODFILL:
+        // Mode 1 fills the surface of the colour, 0 up to a border of it.
+        if (!r.Has(10))
+            return false;
+        FDC.FloodFill(Pt(r, 6), ColorRef(r.U32At(2)), r.U16At(0) == 1);
+        return true;
+    case META_ROUNDRECT:
+        if (!r.Has(12))
+            return false;
+        FDC.RoundRect(Box(r, 4), QSizeF(r.I16At(2), r.I16At(0)));
+        return true;
+    case META_ARC:
+    case META_PIE:
+    case META_CHORD: {
+        if (!r.Has(16))
+            return false;
+        const TMetaDC::TArcKind kind = function == META_ARC   ? TMetaDC::akArc
+                                       : function == META_PIE ? TMetaDC::akPie
+                                                              : TMetaDC::akChord;
+        FDC.Arc(Box(r, 8), Pt(r, 4), Pt(r, 0), kind);
+        return true;
+    }
+    default:
+        break;
+    }
     if (!r.Has(8))
         return false;
-    const TRect box = Box(r.I16At(6), r.I16At(4), r.I16At(2), r.I16At(0));
-    SelectPen();
-    SelectBrush();
     if (function == META_RECTANGLE)
-        FCanvas->Rectangle(box);
+        FDC.Rectangle(Box(r, 0));
     else
-        FCanvas->Ellipse(box);
+        FDC.Ellipse(Box(r, 0));
     return true;
 }
 
@@ -177,13 +287,10 @@ bool TWmfPlayer::Poly(uint16_t function, const TRecord& r)
     const int count = r.I16At(0);
     if (count < 0 || !r.Has(2 + 4 * size_t(count)))
         return false;
-    SelectPen();
-    if (function == META_POLYLINE) {
-        FCanvas->Polyline(Points(r.P + 2, count));
-    } else if (count >= 3) {
-        SelectBrush();
-        FCanvas->Polygon(Points(r.P + 2, count));
-    }
+    if (function == META_POLYLINE)
+        FDC.Polyline(Points(r.P + 2, count));
+    else if (count >= 2)
+        FDC.Polygons({Points(r.P + 2, count)});
     return true;
 }
 
@@ -195,7 +302,7 @@ bool TWmfPlayer::PolyPolygonRecord(const TRecord& r)
     if (polygons < 0 || !r.Has(2 + 2 * size_t(polygons)))
         return false;
     size_t offset = 2 + 2 * size_t(polygons);
-    std::vector<std::vector<TPoint>> all;
+    std::vector<std::vector<QPointF>> all;
     for (int i = 0; i < polygons; ++i) {
         const int count = r.I16At(2 + 2 * size_t(i));
         if (count < 0 || !r.Has(offset + 4 * size_t(count)))
@@ -203,16 +310,7 @@ bool TWmfPlayer::PolyPolygonRecord(const TRecord& r)
         all.push_back(Points(r.P + offset, count));
         offset += 4 * size_t(count);
     }
-    PolyPolygon(all);
-    return true;
-}
-
-bool TWmfPlayer::PatBltRecord(const TRecord& r)
-{
-    if (!r.Has(12))
-        return false;
-    const int height = r.I16At(4), width = r.I16At(6), y = r.I16At(8), x = r.I16At(10);
-    FillPattern(r.U32At(0), Box(x, y, x + width, y + height));
+    FDC.Polygons(all);
     return true;
 }
 
@@ -238,12 +336,12 @@ bool TWmfPlayer::ExtTextOutRecord(const TRecord& r)
     const int y = r.I16At(0), x = r.I16At(2), count = r.I16At(4);
     const unsigned options = r.U16At(6);
     size_t offset = 8;
-    TRect rect;
+    QRectF rect;
     const bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
     if (hasRect) {
         if (!r.Has(16))
             return false;
-        rect = TRect{r.I16At(8), r.I16At(10), r.I16At(12), r.I16At(14)};
+        rect = QRectF(QPointF(r.I16At(8), r.I16At(10)), QPointF(r.I16At(12), r.I16At(14)));
         offset = 16;
     }
     if (count < 0 || !r.Has(offset + size_t(count)))
@@ -262,13 +360,12 @@ bool TWmfPlayer::CreatePen(const TRecord& r)
 {
     if (!r.Has(10))
         return false;
-    TWmfObject object;
-    object.Kind = TWmfObject::Pen;
-    const unsigned style = r.U16At(0) & 0x0F;
-    object.PenValue.Style = style <= 6 ? static_cast<TPenStyle>(style) : psSolid;
-    if (object.PenValue.Style == psInsideFrame)
-        object.PenValue.Style = psSolid;
+    TMetaObject object;
+    object.Kind = TMetaObject::Pen;
+    const uint32_t style = r.U16At(0) & PS_STYLE_MASK;
+    object.PenValue.Style = style <= PS_INSIDEFRAME ? style : PS_SOLID;
     object.PenValue.Width = std::abs(r.I16At(2));
+    object.PenValue.Cosmetic = object.PenValue.Width == 0;
     object.PenValue.Color = ColorRef(r.U32At(6));
     return CreateObject(object);
 }
@@ -277,17 +374,17 @@ bool TWmfPlayer::CreateBrush(const TRecord& r)
 {
     if (!r.Has(8))
         return false;
-    TWmfObject object;
-    object.Kind = TWmfObject::Brush;
+    TMetaObject object;
+    object.Kind = TMetaObject::Brush;
     const unsigned style = r.U16At(0), hatch = r.U16At(6);
     object.BrushValue.Color = ColorRef(r.U32At(2));
-    // Solid, none, hatched; patterns are shown in their colour.
-    if (style == 1)
-        object.BrushValue.Style = bsClear;
-    else if (style == 2 && hatch <= 5)
-        object.BrushValue.Style = static_cast<TBrushStyle>(bsHorizontal + hatch);
-    else
-        object.BrushValue.Style = bsSolid;
+    // Solid, none, hatched; a pattern named here without its bitmap is its colour.
+    if (style == BS_NULL) {
+        object.BrushValue.Style = BS_NULL;
+    } else if (style == BS_HATCHED && hatch <= HS_DIAGCROSS) {
+        object.BrushValue.Style = BS_HATCHED;
+        object.BrushValue.Hatch = hatch;
+    }
     return CreateObject(object);
 }
 
@@ -295,10 +392,11 @@ bool TWmfPlayer::CreateFontRecord(const TRecord& r)
 {
     if (!r.Has(18))
         return false;
-    TWmfObject object;
-    object.Kind = TWmfObject::Font;
-    TWmfFont& font = object.FontValue;
+    TMetaObject object;
+    object.Kind = TMetaObject::Font;
+    TMetaFont& font = object.FontValue;
     font.Height = r.I16At(0);
+    font.Escapement = r.I16At(4);
     font.Weight = r.I16At(8);
     font.Italic = r.P[10] != 0;
     font.Underline = r.P[11] != 0;
@@ -306,8 +404,11 @@ bool TWmfPlayer::CreateFontRecord(const TRecord& r)
     font.Charset = r.P[13];
     // The face name: up to 32 bytes, ended by a zero or by the record.
     const size_t faceEnd = std::min(r.Size, size_t(18 + 32));
+    std::string face;
     for (size_t i = 18; i < faceEnd && r.P[i] != 0; ++i)
-        font.Face += static_cast<char>(r.P[i]);
+        face += static_cast<char>(r.P[i]);
+    const std::u16string wide = AnsiText(face.data(), face.size(), font.Charset);
+    font.Face = QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size())).toStdString();
     return CreateObject(object);
 }
 
@@ -318,16 +419,19 @@ bool TWmfPlayer::SelectOrDelete(uint16_t function, const TRecord& r)
     const size_t index = r.U16At(0);
     if (index >= FObjects.size())
         return true; // no such object: nothing changes
-    TWmfObject& object = FObjects[index];
+    TMetaObject& object = FObjects[index];
+    TMetaState& s = FDC.State();
     if (function == META_DELETEOBJECT) {
-        object = TWmfObject();
+        object = TMetaObject();
         FFirstFree = std::min(FFirstFree, index);
-    } else if (object.Kind == TWmfObject::Pen) {
-        FState.Pen = object.PenValue;
-    } else if (object.Kind == TWmfObject::Brush) {
-        FState.Brush = object.BrushValue;
-    } else if (object.Kind == TWmfObject::Font) {
-        FState.Font = object.FontValue;
+    } else if (object.Kind == TMetaObject::Pen) {
+        s.Pen = object.PenValue;
+    } else if (object.Kind == TMetaObject::Brush) {
+        s.Brush = object.BrushValue;
+    } else if (object.Kind == TMetaObject::Font) {
+        s.Font = object.FontValue;
+    } else if (object.Kind == TMetaObject::Region) {
+        FDC.SelectClip(FDC.LogicalRegion(object.RegionValue), RGN_COPY);
     }
     return true;
 }

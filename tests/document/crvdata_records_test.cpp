@@ -7,7 +7,10 @@
 #include "document/crvdata.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/streambytes.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
@@ -183,6 +186,41 @@ TEST(PictureFilesTest, SavePictureWritesBesideThePage)
     EXPECT_EQ(Back.Width(), 4);
 
     EXPECT_THROW(Data.SavePicture(rvsfHTML, "p", Path, No, false, clNone, nullptr), ERollViewError);
+}
+
+// A metafile goes beside the page as the bitmap it is shown with at its own
+// size (drawn once), over the background colour where it draws nothing.
+TEST(PictureFilesTest, AMetafileIsWrittenFromTheBitmapItIsShownWith)
+{
+    metafilebuilder::TWmfBuilder B(40, 30, 96, 2);
+    B.Record(0x02FC, {0, 0x00FF, 0, 0}).Record(0x012D, {0}); // a red brush
+    B.Record(0x02FA, {5, 0, 0, 0, 0}).Record(0x012D, {1});   // no pen
+    B.Record(0x041B, {30, 20, 0, 0});                        // the left half
+    TMetafile Metafile;
+    TStringStream In(B.Bytes());
+    Metafile.LoadFromStream(In);
+    TBitmap Screen;
+    Screen.SetSize(50, 50);
+    Screen.Canvas()->Draw(0, 0, &Metafile);
+    ASSERT_EQ(Metafile.Plays(), 1);
+
+    TempDir Dir;
+    TTestRVData Data;
+    int No = 0;
+    EXPECT_EQ(Data.SavePicture(rvsfHTML, "m", Dir.Path() + "/", No, false, clBlue, &Metafile), "m1.jpg");
+    EXPECT_EQ(Metafile.Plays(), 1) << "the bitmap shown is written";
+    TJPEGImage Jpeg;
+    Jpeg.LoadFromFile(Dir.File("m1.jpg"));
+    ASSERT_EQ(Jpeg.Width(), 40);
+    EXPECT_EQ(Jpeg.Height(), 30);
+    const auto Near = [](uint32_t Pixel, uint32_t Rgb) {
+        for (int Shift : {0, 8, 16})
+            if (std::abs(int((Pixel >> Shift) & 0xFF) - int((Rgb >> Shift) & 0xFF)) > 24)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(Near(Jpeg.Pixels().At(8, 15), 0xFF0000));
+    EXPECT_TRUE(Near(Jpeg.Pixels().At(32, 15), 0x0000FF)) << "the background";
 }
 
 TEST(PictureFilesTest, RegisteredFormatsAreWrittenInTheirOwnFormat)

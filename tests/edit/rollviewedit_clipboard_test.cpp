@@ -10,7 +10,9 @@
 #include "platform/controls/clipbrd.h"
 #include "platform/controls/messages.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/metafile.h"
 #include "tests/support/editinvariant.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/testeditdata.h"
 
 namespace {
@@ -51,6 +53,61 @@ TEST_F(Clipboards, PasteTakesTheFirstFormatInTheOrderRVFThenTextThenPicture)
     ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
     Paste();
     EXPECT_EQ(Texts(), (std::vector<AnsiString>{"abRP", "<-3>", "cd"}));
+}
+
+// A metafile comes last, after a picture; an enhanced one is preferred to an
+// old-format one; an old-format one without a placeable header takes the
+// window its records set; either shows at its own size; one that cannot be
+// read beeps and inserts nothing.
+TEST_F(Clipboards, AMetafileIsPastedWhenNothingBeforeItIsOffered)
+{
+    using namespace metafilebuilder;
+    Start();
+    TEmfBuilder emf(60, 30);
+    emf.Record(39, {1, 0, 0x0000FF, 0}).Record(37, {1}).Record(43, {0, 0, 60, 30});
+    TWmfBuilder wmf(0, 0, 96, 1);
+    wmf.Record(0x020B, {0, 0}).Record(0x020C, {40, 80}); // a window of 80 x 40
+    wmf.Record(0x041B, {40, 80, 0, 0});
+    const AnsiString Emf = emf.Bytes(), Wmf = wmf.Bytes(true, false);
+    EXPECT_EQ(Editor.Edit->Perform(EM_CANPASTE, CF_METAFILEPICT, 0), 0);
+    Editor.UI.SetClipboard({{"image/x-wmf", Wmf}, {"image/x-emf", Emf}});
+    EXPECT_TRUE(Editor.Edit->CanPaste());
+    EXPECT_EQ(Editor.Edit->Perform(EM_CANPASTE, CF_METAFILEPICT, 0), 1);
+    EXPECT_EQ(Editor.Edit->Perform(EM_CANPASTE, CF_BITMAP, 0), 0);
+    Paste();
+    ASSERT_EQ(Texts(), (std::vector<AnsiString>{"ab", "<-3>", "cd"}));
+    auto* Item = static_cast<TRVGraphicItemInfo*>(d->GetItem(1));
+    auto* Pasted = dynamic_cast<TMetafile*>(Item->Image());
+    ASSERT_NE(Pasted, nullptr);
+    EXPECT_TRUE(Pasted->Enhanced());
+    EXPECT_EQ(Item->ImageWidth, 60);
+    EXPECT_EQ(Item->ImageHeight, 30);
+
+    Editor.UI.SetClipboard({{"image/x-wmf", Wmf}});
+    Caret(2, 3);
+    Paste();
+    ASSERT_EQ(Texts(), (std::vector<AnsiString>{"ab", "<-3>", "cd", "<-3>"}));
+    Item = static_cast<TRVGraphicItemInfo*>(d->GetItem(3));
+    Pasted = dynamic_cast<TMetafile*>(Item->Image());
+    ASSERT_NE(Pasted, nullptr);
+    EXPECT_FALSE(Pasted->Enhanced());
+    EXPECT_EQ(Item->ImageWidth, 80);
+    EXPECT_EQ(Item->ImageHeight, 40);
+
+    // A picture comes first; a metafile that cannot be read is refused.
+    TBitmap Bitmap;
+    Bitmap.SetSize(4, 3);
+    Clipboard()->Assign(&Bitmap);
+    Editor.UI.SetClipboard({Editor.UI.ClipboardContent()[0], {"image/x-emf", Emf}});
+    Paste();
+    EXPECT_EQ(dynamic_cast<TBitmap*>(static_cast<TRVGraphicItemInfo*>(d->GetItem(4))->Image()) != nullptr,
+              true);
+    const AnsiString Before = editinvariant::SaveRVF(*d);
+    const int Beeps = Editor.Beeps();
+    Editor.UI.SetClipboard({{"image/x-wmf", "no metafile"}});
+    Paste();
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == Before);
+    EXPECT_EQ(Editor.Beeps(), Beeps + 1);
 }
 
 TEST_F(Clipboards, TheRVFBlockIsReadToItsLengthAndABadLengthIsRefused)

@@ -1,6 +1,8 @@
-// Fuzz target of the metafile reader and player: any input loads or raises
-// EInvalidGraphic, a metafile that loads writes back the bytes it read, and
-// drawing it (its records played) leaves the canvas's clip as it was.
+// Fuzz target of the metafile reader and its players (old-format and
+// enhanced files): any input loads or raises EInvalidGraphic, a metafile that
+// loads writes back the bytes it read, and drawing it (its records played
+// into a bitmap) keeps within its fill budget and leaves the canvas's clip as
+// it was.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TRecordingCanvas canvas(200, 200);
     canvas.StretchDraw(TRect{10, 10, 190, 190}, &metafile);
     if (!(canvas.ClipRect() == TRect{0, 0, 200, 200}))
+        std::abort();
+    if (metafile.LastPlay().Filled > metafile.LastPlay().FillBudget)
         std::abort();
     return 0;
 }

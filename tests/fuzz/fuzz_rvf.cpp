@@ -22,7 +22,9 @@
 #include "document/rvstyle.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/graphic.h"
 #include "platform/graphics/imagelist.h"
+#include "platform/graphics/pixelbudget.h"
 #include "table/rvtable.h"
 #include "tests/fuzz/fuzz_budget.h"
 #include "tests/fuzz/fuzz_document.h"
@@ -137,6 +139,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t Mode = data[0];
     RV_RegisterTableItem();
+    // Decoded pixels (the bitmaps metafiles are drawn into among them) are
+    // held for one picture of the largest size at most, as in the RTF
+    // import's target.
+    static const bool budgetSet = (pixelbudget::SetProcessBudget(GraphicMaxPixels), true);
+    (void)budgetSet;
     auto Style = MakeStyle();
     TImageList Images(nullptr);
     Images.SetTag(1);

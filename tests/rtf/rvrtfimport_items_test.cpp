@@ -10,7 +10,9 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "rtf/rvrtfrecords.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/picturebudget.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/streambytes.h"
@@ -103,6 +105,42 @@ TEST_F(TRTFImportTest, AWindowsMetafileIsDrawnAsItsRecordsSay)
     shown.Canvas()->StretchDraw(TRect{0, 0, 80, 40}, metafile);
     EXPECT_EQ(shown.Pixels().At(10, 20), 0xFFFF0000u);
     EXPECT_EQ(shown.Pixels().At(70, 20), 0xFF0000FFu);
+}
+
+// RTF of 64 KiB holding one metafile (old-format or enhanced) of thousands
+// of full-frame shapes, or one star polygon, as hex or after \bin: the
+// picture shows at its frame of
+// 5792 x 5792 pixels, and painting it draws it once into a bitmap within the
+// decoded-pixel budget, its drawing stopped when its fill budget is spent.
+TEST_F(TRTFImportTest, HostileMetafilesPaintWithinTheirBudgets)
+{
+    using namespace metafilebuilder;
+    const int64_t Budget = int64_t(1) << 20;
+    TSmallPixelBudgets Budgets(Budget, PictureLoadPixelBudget);
+    for (THostileShape Shape : {THostileShape::Rectangles, THostileShape::StarPolygon})
+        for (int Kind = 0; Kind < 3; ++Kind) {
+            const bool Binary = Kind == 1, Enhanced = Kind == 2;
+            SCOPED_TRACE(Kind);
+            const std::string Rtf = Enhanced ? HostileEmfRtf(Shape, true) : HostileWmfRtf(Shape, Binary);
+            EXPECT_LE(Rtf.size(), 65536u);
+            Data.Clear();
+            ASSERT_EQ(Load(Rtf), rtf_ec_OK);
+            ASSERT_EQ(Summary(), "[pic]");
+            TRVGraphicItemInfo* Item = PictureAt(Data, 0);
+            auto* Metafile = dynamic_cast<TMetafile*>(Item->Image());
+            ASSERT_NE(Metafile, nullptr);
+            EXPECT_EQ(Item->GetImageWidth(&Style), HostileSide);
+            EXPECT_EQ(Item->GetImageHeight(&Style), HostileSide);
+            TRecordingCanvas Canvas(400, 600);
+            for (int i = 0; i < 2; ++i)
+                Item->Paint(0, -1000, &Canvas, TRVItemDrawStates(), &Style, nullptr);
+            EXPECT_EQ(Metafile->Plays(), 1);
+            const TSize Size = Metafile->RenderedSize();
+            EXPECT_LE(int64_t(Size.cx) * Size.cy, Budget);
+            EXPECT_EQ(Size.cx, Size.cy);
+            EXPECT_TRUE(Metafile->LastPlay().Stopped);
+            EXPECT_LE(Metafile->LastPlay().Filled, metafileplayer::FillBudget(Size.cx, Size.cy));
+        }
 }
 
 TEST_F(TRTFImportTest, UndecodablePicturesBecomeTheInvalidPictureAndTheLoadGoesOn)

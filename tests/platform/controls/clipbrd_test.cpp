@@ -3,10 +3,14 @@
 // the grouping of writes between Open and Close, and foreign MIME types.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/controls/clipbrd.h"
 #include "platform/controls/uiservices.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/scriptedui.h"
 
 namespace {
@@ -182,4 +186,79 @@ TEST(ScriptedClipboard, ForeignAndMalformedMimeTypesAreNoFormats)
     EXPECT_EQ(data, "y");
 }
 
+// The forms in which the desktop's programs offer metafiles.
+TEST(MetafileMimes, TheFormsOfEachFormatAreKnown)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"image/x-emf", 1},
+        {"image/emf", 1},
+        {"application/x-openoffice-emf;windows_formatname=\"Image EMF\"", 1},
+        {"Image/X-EMF", 1},
+        {"image/x-wmf", 2},
+        {"image/wmf", 2},
+        {"application/x-openoffice-wmf;windows_formatname=\"Image WMF\"", 2},
+        {"application/x-msmetafile", 2},
+        {"image/png", 0},
+        {"application/x-openoffice-gdimetafile;windows_formatname=\"GDIMetaFile\"", 0},
+        {"image/x-emfx", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MetafileMimeKind(c.first), c.second) << c.first;
+}
+
+// A metafile is one format whichever form it comes in: the enhanced one is
+// read when both are offered; written, it goes under the type of its format.
+TEST(ScriptedClipboard, AMetafileIsOneFormatInEitherForm)
+{
+    TScriptedUI ui;
+    const AnsiString Emf = metafilebuilder::TEmfBuilder(30, 20).Bytes();
+    metafilebuilder::TWmfBuilder Wmf(0, 0, 96, 0);
+    Wmf.Record(0x020C, {20, 50});
+    const AnsiString Old = Wmf.Bytes(true, false);
+    ui.SetClipboard({{"image/x-wmf", Old}, {"image/x-emf", Emf}});
+    EXPECT_EQ(Clipboard()->Formats(), (std::vector<unsigned>{CF_METAFILEPICT}));
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_METAFILEPICT));
+    AnsiString data;
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_METAFILEPICT, data));
+    EXPECT_EQ(data, Emf);
+    TMetafile Metafile;
+    Metafile.Assign(Clipboard());
+    EXPECT_TRUE(Metafile.Enhanced());
+    EXPECT_EQ(Metafile.Width(), 30);
+    // An old-format one without a placeable header: the size its window gives.
+    ui.SetClipboard({{"image/x-wmf", Old}});
+    Metafile.Assign(Clipboard());
+    EXPECT_FALSE(Metafile.Enhanced());
+    EXPECT_EQ(Metafile.Width(), 50);
+    EXPECT_EQ(Metafile.Height(), 20);
+    ui.SetClipboard({{"image/x-wmf", "no metafile"}});
+    Metafile.Assign(Clipboard());
+    EXPECT_TRUE(Metafile.Empty());
+    for (const AnsiString& bytes : {Emf, Old}) {
+        Clipboard()->SetBuffer(CF_METAFILEPICT, bytes.data(), bytes.size());
+        ASSERT_EQ(ui.ClipboardContent().size(), 1u);
+        EXPECT_EQ(ui.ClipboardContent()[0].Mime, bytes == Emf ? "image/x-emf" : "image/x-wmf");
+    }
+}
+
 } // namespace
+
+// The desktop's clipboard offers a metafile in the forms LibreOffice gives
+// it as the one type of its format, read from whichever form it has.
+TEST_F(DesktopClipboardTest, MetafilesInOtherFormsAreOfferedAsTheirFormat)
+{
+    const AnsiString Emf = metafilebuilder::TEmfBuilder(30, 20).Bytes();
+    const AnsiString Wmf =
+        metafilebuilder::TWmfBuilder(0, 0, 96, 0).Record(0x020C, {20, 50}).Bytes(true, false);
+    UIServices().SetClipboard({{"application/x-openoffice-emf;windows_formatname=\"Image EMF\"", Emf},
+                               {"application/x-openoffice-wmf;windows_formatname=\"Image WMF\"", Wmf}});
+    const std::vector<AnsiString> Offered = UIServices().ClipboardFormats();
+    for (const char* Mime : {"image/x-emf", "image/x-wmf"})
+        EXPECT_NE(std::find(Offered.begin(), Offered.end(), Mime), Offered.end()) << Mime;
+    AnsiString Data;
+    ASSERT_TRUE(UIServices().GetClipboard("image/x-wmf", Data));
+    EXPECT_EQ(Data, Wmf);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_METAFILEPICT));
+    ASSERT_TRUE(Clipboard()->GetAsBytes(CF_METAFILEPICT, Data));
+    EXPECT_EQ(Data, Emf);
+}
