@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/U_kelvor.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "document/rvitem_pictures.h"
 #include "document/rvmarker.h"
 
 namespace {

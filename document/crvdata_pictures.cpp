@@ -4,6 +4,7 @@
 
 #include "document/crvdata.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstr.h"
 #include "platform/controls/controls.h"
 

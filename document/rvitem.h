@@ -3,7 +3,7 @@
 // rectangular items), the text, break, bullet and hot-spot items, checkpoints,
 // the capability questions and extra properties, the page-split record of tall
 // pictures, and the item-class registry with its factory. The picture and
-// control items are in rvitem_pictures.h, which this header includes.
+// control items, which derive from these bases, are in rvitem_pictures.h.
 #pragma once
 
 #include <cstdint>
@@ -756,6 +756,3 @@ int RVFGetItemOptions(TRVItemOptions itemOptions, bool forceSameAsPrev);
 // The extra attributes of an HTML IMG tag: " border=0 " or " ", then, with
 // rvsoImageSizes, "width=W height=H ".
 AnsiString RV_GetExtraIMGStr(TRVSaveOptions saveOptions, int width, int height);
-
-// The picture and control items derive from the bases above.
-#include "document/rvitem_pictures.h"

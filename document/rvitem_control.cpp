@@ -6,6 +6,7 @@
 #include "document/rvfmisc.h"
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
 #include "platform/controls/controls.h"

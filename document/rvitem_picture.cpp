@@ -5,6 +5,7 @@
 #include "document/crvdata.h"
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstyle.h"
 #include "platform/core/numbers.h"

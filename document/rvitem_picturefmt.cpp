@@ -6,6 +6,7 @@
 #include "document/crvdata_rtfsave.h"
 #include "document/rvfmisc.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "platform/core/numbers.h"
 #include "platform/core/streams.h"

@@ -1,5 +1,5 @@
 // The picture, hypertext picture and control items, with the interface a
-// printing viewer offers for pictures of controls. Included by rvitem.h.
+// printing viewer offers for pictures of controls.
 #pragma once
 
 #include <memory>

@@ -5,6 +5,7 @@
 
 #include "document/crvdata.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvmarker.h"
 #include "document/rvstr.h"
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvrtfprops.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"

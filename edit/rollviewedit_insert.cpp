@@ -5,6 +5,7 @@
 
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"

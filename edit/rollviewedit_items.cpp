@@ -6,6 +6,7 @@
 
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstr.h"
 #include "edit/rollviewedit.h"
 #include "platform/graphics/graphic.h"

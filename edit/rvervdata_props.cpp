@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "edit/rollviewedit.h"
 #include "edit/rvervdata.h"

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "edit/rollviewedit.h"

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/rvitem_pictures.h"
 #include "document/rvprintsvc.h"
 #include "platform/core/component.h"
 #include "print/ptrvdata.h"

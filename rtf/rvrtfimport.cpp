@@ -9,6 +9,7 @@
 #include "document/crvdata.h"
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"

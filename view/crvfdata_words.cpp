@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 #include "platform/controls/controls.h"

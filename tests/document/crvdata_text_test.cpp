@@ -7,6 +7,7 @@
 #include <string>
 
 #include "document/crvdata.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvmarker.h"
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"

@@ -8,6 +8,7 @@
 #include "document/crvdata.h"
 #include "document/rvfmisc.h"
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvprintsvc.h"
 #include "document/rvstr.h"
 #include "document/rvstyle.h"

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "document/rvitem_pictures.h"
 #include "platform/controls/clipbrd.h"
 #include "platform/controls/messages.h"
 #include "platform/core/streams.h"

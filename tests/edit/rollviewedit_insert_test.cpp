@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/rvitem_pictures.h"
 #include "document/rvuni.h"
 #include "platform/controls/controls.h"
 #include "platform/graphics/bitmap.h"

@@ -3,6 +3,7 @@
 // invariant and is one undo group.
 #include <gtest/gtest.h>
 
+#include "document/rvitem_pictures.h"
 #include "platform/controls/forms.h"
 #include "platform/core/classreg.h"
 #include "platform/core/streams.h"

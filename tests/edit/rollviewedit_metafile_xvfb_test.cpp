@@ -14,6 +14,7 @@
 #include <string>
 
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "edit/rollviewedit.h"
 #include "platform/controls/clipbrd.h"

@@ -5,6 +5,7 @@
 // invariant.
 #include <gtest/gtest.h>
 
+#include "document/rvitem_pictures.h"
 #include "edit/rvresize.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/graphics/pixelbuffer.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/crvdata_rtfsave.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_text.h"
 #include "platform/core/colors.h"

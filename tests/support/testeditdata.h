@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "document/rvitem.h"
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_para.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/rvitem_pictures.h"
 #include "document/rvstyle.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
