@@ -23,7 +23,7 @@ TRVItemOptions TextOptions(bool unicode)
 }
 
 // The code units of raw Unicode text; an odd last byte is not part of the text.
-WideString RawToWide(const AnsiString& s)
+WideString RawToWide(std::string_view s)
 {
     WideString w(s.size() / 2, u'\0');
     for (size_t i = 0; i < w.size(); ++i)
@@ -152,7 +152,7 @@ void TFontInfo::ApplyColor(TCanvas* canvas, const TRVStyle* rvStyle, TRVTextDraw
     canvas->Brush()->SetStyle(brushColor != clNone ? bsSolid : bsClear);
 }
 
-void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const
+void TFontInfo::TextOutPlain(std::string_view s, TCanvas* canvas, int x, int y) const
 {
     if (FUnicode) {
         const WideString w = RawToWide(s);
@@ -166,7 +166,7 @@ void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y)
 // (Stretch), or with Extra added to every character's width. False, drawing nothing, when
 // the text has fewer than two characters, when stretching is not needed, or
 // when not every character could be measured.
-bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, int top, int width,
+bool TFontInfo::DrawStretched(std::string_view s, TCanvas* canvas, int left, int top, int width,
                               int spaceBefore, bool stretch, int extra) const
 {
     const TRVItemOptions options = TextOptions(FUnicode);
@@ -177,7 +177,8 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, in
     int fit = 0;
     // Every character is measured; a canvas that still reports fewer leaves
     // widths unknown, and then the run is drawn plainly.
-    RVU_GetTextExtentExPoint(canvas, s, INT_MAX, fit, widths.data(), options);
+    TSize size;
+    RVU_GetTextExtentExPointPC(canvas, s.data(), n, INT_MAX, fit, widths.data(), options, size);
     if (fit < n)
         return false;
     for (int k = n - 1; k > 0; --k)
@@ -207,10 +208,9 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, in
     return true;
 }
 
-void TFontInfo::Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
-                     int top, int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState,
-                     bool printing, bool previewCorrection, TRVColorMode colorMode,
-                     TRVBiDiMode defBiDiMode) const
+void TFontInfo::Draw(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left, int top,
+                     int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState, bool printing,
+                     bool previewCorrection, TRVColorMode colorMode, TRVBiDiMode defBiDiMode) const
 {
     const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : defBiDiMode;
     bool drawn = false;
@@ -271,7 +271,7 @@ void TFontInfo::Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int 
     }
 }
 
-void TFontInfo::DrawVertical(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+void TFontInfo::DrawVertical(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
                              int top, int width, int height, TRVStyle* rvStyle,
                              TRVTextDrawStates drawState) const
 {
