@@ -37,9 +37,14 @@ public:
         FPositions.push_back(at);
     }
     // Draws the glyphs gathered.
-    void Flush();
+    void Flush()
+    {
+        if (!FIndexes.empty())
+            DrawGathered();
+    }
 
 private:
+    void DrawGathered();
     QPainter* FPainter = nullptr;
     TQtFontData* FFont = nullptr;
     QColor FColor;
@@ -118,13 +123,10 @@ private:
     TQtFontData& CurrentFont();
     // The steps of DoTextRun: the glyphs of a run whose cells start at (X0, Y0)
     // on the painter (Scaled: under a scaling mapping), inside ClipRect when
-    // given; the pixels that glyph masks are blended into for Rgb; one glyph's
-    // mask blended at (X, Y) when it has one (false: the toolkit draws it).
+    // given; the pixels that glyph masks are blended into for Rgb.
     void DrawRunGlyphs(QPainter& p, TQtFontData& font, const TTextRun& run, int x0, int y0, bool scaled,
                        const QColor& color, const TRect* clipRect);
     TGlyphTarget GlyphTarget(uint32_t rgb, const TRect* clipRect);
-    bool BlendGlyph(TQtFontData& font, TQtGlyph& glyph, int baselineShift, const TGlyphTarget& target, int x,
-                    int y);
     void SetPenMode();
     void FillWithBrush(const TRect& r);
     // Width-1 pixels of the pen, with its dash pattern and mode.

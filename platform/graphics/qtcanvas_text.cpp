@@ -116,10 +116,8 @@ void TQtGlyphBatch::Start(QPainter& painter, TQtFontData& font, const QColor& co
     FPositions.clear();
 }
 
-void TQtGlyphBatch::Flush()
+void TQtGlyphBatch::DrawGathered()
 {
-    if (FIndexes.empty())
-        return;
     if (!FPenSet) {
         FPainter->setPen(FColor);
         FPenSet = true;
@@ -190,6 +188,32 @@ const TQtGlyphs& ClusterGlyphs(TQtFontData& font, const TTextRun& run, const TTe
     own = c.Mirrored ? &font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
                      : &font.GlyphsOf(text, c.Count);
     return *own;
+}
+
+// One glyph of the font's own, blended into the target at (X, Y) from its
+// mask, taken once at its place with the cluster's baseline shift (a fraction
+// of a pixel as often as not); the glyphs gathered before it are drawn first.
+// False when it has no mask (the toolkit draws it).
+bool BlendOwnGlyph(TQtFontData& font, TQtGlyph& glyph, qreal baselineShift, const TCoverageBlend& blend,
+                   const TGlyphTarget& target, TQtGlyphBatch& batch, int x, int y)
+{
+    TGlyphMask& mask = glyph.Mask;
+    if (mask.State == TGlyphMask::Unknown) {
+        const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
+        TakeGlyphMask(f.Font, f.Flags, glyph.Index, QPointF(glyph.At.x(), glyph.At.y() + baselineShift),
+                      mask);
+        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Coverage.capacity()));
+    }
+    if (mask.State != TGlyphMask::Ready)
+        return false;
+    batch.Flush();
+    // The pixels blended over a background, kept with the mask, count too.
+    const size_t over = mask.Over.Pixels.capacity();
+    BlendGlyphMask(mask, blend, target, x, y);
+    if (mask.Over.Pixels.capacity() != over)
+        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Over.Pixels.capacity() - over) *
+                           static_cast<std::ptrdiff_t>(sizeof(uint32_t)));
+    return true;
 }
 
 // The run's lines in the text's colour: the underline and the strike-out across
@@ -265,7 +289,8 @@ void TQtCanvas::DrawRunGlyphs(QPainter& p, TQtFontData& font, const TTextRun& ru
         const QPointF origin(x, y0 + g.BaselineShift);
         for (size_t k = 0; k < g.Glyphs.size(); ++k) {
             const TQtGlyph& glyph = g.Glyphs[k];
-            if (blend && own && BlendGlyph(font, own->Glyphs[k], g.BaselineShift, target, x, y0))
+            if (blend && own &&
+                BlendOwnGlyph(font, own->Glyphs[k], g.BaselineShift, FBlend, target, batch, x, y0))
                 continue;
             batch.Add(glyph.Face, glyph.Index, glyph.At + origin);
         }
@@ -283,28 +308,6 @@ TGlyphTarget TQtCanvas::GlyphTarget(uint32_t rgb, const TRect* clipRect)
     if (!IntersectRect(visible, visible, TRect{0, 0, FImage->width(), FImage->height()}))
         visible = TRect{};
     return TGlyphTarget{FImage->bits(), FImage->bytesPerLine(), visible};
-}
-
-bool TQtCanvas::BlendGlyph(TQtFontData& font, TQtGlyph& glyph, int baselineShift, const TGlyphTarget& target,
-                           int x, int y)
-{
-    TGlyphMask& mask = glyph.Mask;
-    if (mask.State == TGlyphMask::Unknown) {
-        const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
-        TakeGlyphMask(f.Font, f.Flags, glyph.Index, QPointF(glyph.At.x(), glyph.At.y() + baselineShift),
-                      mask);
-        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Coverage.capacity()));
-    }
-    if (mask.State != TGlyphMask::Ready)
-        return false;
-    FGlyphBatch.Flush();
-    // The pixels blended over a background, kept with the mask, count too.
-    const size_t over = mask.Over.Pixels.capacity();
-    BlendGlyphMask(mask, FBlend, target, x, y);
-    if (mask.Over.Pixels.capacity() != over)
-        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Over.Pixels.capacity() - over) *
-                           static_cast<std::ptrdiff_t>(sizeof(uint32_t)));
-    return true;
 }
 
 // ---- Words of joining scripts
