@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "document/rvstyle_info.h"
 #include "document/rvstyle_list.h"
@@ -143,8 +144,9 @@ public:
     void ApplyStyle(TCanvas* canvas, int styleNo, TRVBiDiMode defBiDiMode);
     void ApplyStyleColor(TCanvas* canvas, int styleNo, TRVTextDrawStates drawState, bool printing,
                          TRVColorMode colorMode);
-    // s is passed through RV_ReturnCapitalized first.
-    void DrawStyleText(const AnsiString& s, TCanvas* canvas, int aItemNo, int aOffsetInItem, int styleNo,
+    // s is shown as the style shows it (TRVShownText: in capitals for an
+    // all-capitals style, else read in place); the event gets a copy of that.
+    void DrawStyleText(std::string_view s, TCanvas* canvas, int aItemNo, int aOffsetInItem, int styleNo,
                        TPersistent* arvData, int spaceBefore, int left, int top, int width, int height,
                        TRVTextDrawStates drawState, bool printing, bool previewCorrection,
                        TRVColorMode colorMode, TRVBiDiMode defBiDiMode);

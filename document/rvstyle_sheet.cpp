@@ -113,24 +113,24 @@ void TRVStyle::ApplyStyleColor(TCanvas* canvas, int styleNo, TRVTextDrawStates d
         FTextStyles->Items(styleNo)->ApplyColor(canvas, this, drawState, printing, colorMode);
 }
 
-void TRVStyle::DrawStyleText(const AnsiString& s, TCanvas* canvas, int aItemNo, int aOffsetInItem,
-                             int styleNo, TPersistent* arvData, int spaceBefore, int left, int top, int width,
-                             int height, TRVTextDrawStates drawState, bool printing, bool previewCorrection,
+void TRVStyle::DrawStyleText(std::string_view s, TCanvas* canvas, int aItemNo, int aOffsetInItem, int styleNo,
+                             TPersistent* arvData, int spaceBefore, int left, int top, int width, int height,
+                             TRVTextDrawStates drawState, bool printing, bool previewCorrection,
                              TRVColorMode colorMode, TRVBiDiMode defBiDiMode)
 {
     const TFontInfo* style = FTextStyles->Items(styleNo);
-    const AnsiString text = RV_ReturnCapitalized(s, style->StyleEx().Contains(rvfsAllCaps), style->Unicode());
+    const TRVShownText text(s, style);
     bool doDefault = true;
     if (OnDrawStyleText) {
         ItemNo = aItemNo;
         RVData = arvData;
         OffsetInItem = aOffsetInItem;
-        OnDrawStyleText(this, text, canvas, styleNo, spaceBefore, left, top, width, height, drawState,
-                        doDefault);
+        OnDrawStyleText(this, AnsiString(text.View()), canvas, styleNo, spaceBefore, left, top, width, height,
+                        drawState, doDefault);
     }
     if (doDefault)
-        style->Draw(text, canvas, styleNo, spaceBefore, left, top, width, height, this, drawState, printing,
-                    previewCorrection, colorMode, defBiDiMode);
+        style->Draw(text.View(), canvas, styleNo, spaceBefore, left, top, width, height, this, drawState,
+                    printing, previewCorrection, colorMode, defBiDiMode);
 }
 
 void TRVStyle::DrawTextBack(TCanvas* canvas, int aItemNo, int styleNo, TPersistent* arvData, int left,

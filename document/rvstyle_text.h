@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "document/rvfuncs.h"
 #include "document/rvstyle_info.h"
@@ -149,10 +150,10 @@ public:
                     TRVColorMode colorMode) const;
     // Draws one run of text whose font and colours are applied. s holds bytes,
     // or UTF-16 code units for a Unicode style.
-    void Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left, int top,
+    void Draw(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left, int top,
               int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState, bool printing,
               bool previewCorrection, TRVColorMode colorMode, TRVBiDiMode defBiDiMode) const;
-    void DrawVertical(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+    void DrawVertical(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
                       int top, int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState) const;
 
 protected:
@@ -161,9 +162,9 @@ protected:
 
 private:
     int PixelsPerInch() const;
-    bool DrawStretched(const AnsiString& s, TCanvas* canvas, int left, int top, int width, int spaceBefore,
+    bool DrawStretched(std::string_view s, TCanvas* canvas, int left, int top, int width, int spaceBefore,
                        bool stretch, int extra) const;
-    void TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const;
+    void TextOutPlain(std::string_view s, TCanvas* canvas, int x, int y) const;
 
     AnsiString FFontName = "Arial";
     int FSize = 10;

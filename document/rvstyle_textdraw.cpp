@@ -142,7 +142,7 @@ void TFontInfo::ApplyColor(TCanvas* canvas, const TRVStyle* rvStyle, TRVTextDraw
     canvas->Brush()->SetStyle(brushColor != clNone ? bsSolid : bsClear);
 }
 
-void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y) const
+void TFontInfo::TextOutPlain(std::string_view s, TCanvas* canvas, int x, int y) const
 {
     if (FUnicode) {
         const WideString w = RVU_RawUnicodeUnits(s);
@@ -156,7 +156,7 @@ void TFontInfo::TextOutPlain(const AnsiString& s, TCanvas* canvas, int x, int y)
 // (Stretch), or with Extra added to every character's width. False, drawing nothing, when
 // the text has fewer than two characters, when stretching is not needed, or
 // when not every character could be measured.
-bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, int top, int width,
+bool TFontInfo::DrawStretched(std::string_view s, TCanvas* canvas, int left, int top, int width,
                               int spaceBefore, bool stretch, int extra) const
 {
     const TRVItemOptions options = TextOptions(FUnicode);
@@ -167,7 +167,8 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, in
     int fit = 0;
     // Every character is measured; a canvas that still reports fewer leaves
     // widths unknown, and then the run is drawn plainly.
-    RVU_GetTextExtentExPoint(canvas, s, INT_MAX, fit, widths.data(), options);
+    TSize size;
+    RVU_GetTextExtentExPointPC(canvas, s.data(), n, INT_MAX, fit, widths.data(), options, size);
     if (fit < n)
         return false;
     for (int k = n - 1; k > 0; --k)
@@ -197,10 +198,9 @@ bool TFontInfo::DrawStretched(const AnsiString& s, TCanvas* canvas, int left, in
     return true;
 }
 
-void TFontInfo::Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
-                     int top, int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState,
-                     bool printing, bool previewCorrection, TRVColorMode colorMode,
-                     TRVBiDiMode defBiDiMode) const
+void TFontInfo::Draw(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left, int top,
+                     int width, int height, TRVStyle* rvStyle, TRVTextDrawStates drawState, bool printing,
+                     bool previewCorrection, TRVColorMode colorMode, TRVBiDiMode defBiDiMode) const
 {
     const TRVBiDiMode direction = FBiDiMode != rvbdUnspecified ? FBiDiMode : defBiDiMode;
     bool drawn = false;
@@ -261,7 +261,7 @@ void TFontInfo::Draw(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int 
     }
 }
 
-void TFontInfo::DrawVertical(const AnsiString& s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
+void TFontInfo::DrawVertical(std::string_view s, TCanvas* canvas, int thisStyleNo, int spaceBefore, int left,
                              int top, int width, int height, TRVStyle* rvStyle,
                              TRVTextDrawStates drawState) const
 {

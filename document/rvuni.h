@@ -180,6 +180,21 @@ void RVU_WriteHTMLEncodedUnicode(TStream& stream, const AnsiString& s, bool noEm
 // (ANSI text in the ANSI code page). The length never changes, so offsets into the
 // original text hold for the result: a character whose capital is longer or
 // shorter stays as it is.
-AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode);
+AnsiString RV_ReturnCapitalized(std::string_view s, bool allCaps, bool unicode);
 // The same for a text style: its rvfsAllCaps and its Unicode flag. TextStyle is never null.
-AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* textStyle);
+AnsiString RV_ReturnCapitalized(std::string_view s, const TFontInfo* textStyle);
+
+// A text as a text style shows it (RV_ReturnCapitalized) for drawing: the text
+// itself, read in place, unless the style shows it in capitals; only the
+// capitals are a copy. The text read must outlive the object.
+class TRVShownText {
+public:
+    TRVShownText(std::string_view s, const TFontInfo* textStyle);
+    TRVShownText(const TRVShownText&) = delete;
+    TRVShownText& operator=(const TRVShownText&) = delete;
+    std::string_view View() const { return FView; }
+
+private:
+    AnsiString FCaps;
+    std::string_view FView;
+};

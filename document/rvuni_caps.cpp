@@ -1,5 +1,6 @@
 // The all-capitals form of a text, which keeps the text's length so that
-// offsets into the original hold for what is shown.
+// offsets into the original hold for what is shown; the text as a style shows
+// it, copied only for capitals.
 #include <climits>
 
 #include "document/rvstyle_text.h"
@@ -16,7 +17,7 @@ int ClampedSize(size_t n)
 
 // ANSI text in the ANSI code page, upper-cased character by character; a
 // character whose capital has another byte length stays as it is.
-AnsiString AnsiCapitals(const AnsiString& s)
+AnsiString AnsiCapitals(std::string_view s)
 {
     AnsiString out(s);
     const char* const begin = s.data();
@@ -44,10 +45,10 @@ AnsiString AnsiCapitals(const AnsiString& s)
 
 } // namespace
 
-AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode)
+AnsiString RV_ReturnCapitalized(std::string_view s, bool allCaps, bool unicode)
 {
     if (!allCaps)
-        return s;
+        return AnsiString(s);
     if (!unicode)
         return AnsiCapitals(s);
     // The raw units are upper-cased as a wide string; a trailing odd byte is not
@@ -60,7 +61,15 @@ AnsiString RV_ReturnCapitalized(const AnsiString& s, bool allCaps, bool unicode)
     return out;
 }
 
-AnsiString RV_ReturnCapitalized(const AnsiString& s, const TFontInfo* textStyle)
+AnsiString RV_ReturnCapitalized(std::string_view s, const TFontInfo* textStyle)
 {
     return RV_ReturnCapitalized(s, textStyle->StyleEx().Contains(rvfsAllCaps), textStyle->Unicode());
+}
+
+TRVShownText::TRVShownText(std::string_view s, const TFontInfo* textStyle) : FView(s)
+{
+    if (textStyle->StyleEx().Contains(rvfsAllCaps)) {
+        FCaps = RV_ReturnCapitalized(s, true, textStyle->Unicode());
+        FView = FCaps;
+    }
 }

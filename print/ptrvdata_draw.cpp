@@ -215,10 +215,9 @@ void TCustomPrintableRVData::DrawTextItem(TCanvas* canvas, int i, int topCoord, 
     const int top = dli->Top - topCoord;
     style->DrawTextBack(canvas, dli->ItemNo, item->StyleNo, this, left, top, dli->Width, dli->Height,
                         TRVTextDrawStates());
-    const AnsiString text = DrawItems.GetString(i, Items);
-    style->DrawStyleText(text, canvas, dli->ItemNo, dli->Offs, item->StyleNo, this, dli->SpaceBefore, left,
-                         top, dli->Width, dli->Height, TRVTextDrawStates(), true, preview && correction,
-                         GetColorMode(), GetItemBiDiMode(dli->ItemNo));
+    style->DrawStyleText(DrawItems.GetStringView(i, Items), canvas, dli->ItemNo, dli->Offs, item->StyleNo,
+                         this, dli->SpaceBefore, left, top, dli->Width, dli->Height, TRVTextDrawStates(),
+                         true, preview && correction, GetColorMode(), GetItemBiDiMode(dli->ItemNo));
 }
 
 void TCustomPrintableRVData::DrawNonTextItem(TCanvas* canvas, TRVDrawLineInfo* dli, int i, int startNo,

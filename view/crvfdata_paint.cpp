@@ -3,6 +3,7 @@
 // and the hyperlink hover; and asking the parent control to repaint.
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
@@ -159,7 +160,7 @@ private:
     void NonTextItem(int i, TCustomRVItemInfo* item);
     void TextItem(int i, TCustomRVItemInfo* item);
     bool OutsideHorizontally(const TRVDrawLineInfo* dli) const;
-    void DrawTextPiece(const TRVTextPiece& piece, int x, int width, const AnsiString& text, int offset,
+    void DrawTextPiece(const TRVTextPiece& piece, int x, int width, std::string_view text, int offset,
                        bool selected, bool startsDrawItem, bool endsDrawItem, bool widthHasSpace);
 };
 
@@ -357,9 +358,9 @@ void TRVPainter::TextItem(int i, TCustomRVItemInfo* item)
         C.Style->ApplyStyle(C.Canvas, item->StyleNo, paraBiDi);
     }
     const TRVTextPiece piece{dli, item->StyleNo, ItemBiDi, textStyle->Jump() && Hovered(item)};
-    // The text as the item holds it now: a draw item laid out for a longer
-    // text is cut to what is there.
-    const AnsiString text = Data->DrawItems.GetString(i, Data->Items);
+    // The text as the item holds it now, read in place: a draw item laid out
+    // for a longer text is cut to what is there.
+    const std::string_view text = Data->DrawItems.GetStringView(i, Data->Items);
     const int length = RVU_Length(text, item->ItemOptions);
     const bool all = Data->State.Contains(rvstCompletelySelected);
 
@@ -402,9 +403,8 @@ void TRVPainter::TextItem(int i, TCustomRVItemInfo* item)
     DrawTextPiece(piece, dli->Left + prefix, width, selected, from, true, from <= 1, to >= length, false);
 }
 
-void TRVPainter::DrawTextPiece(const TRVTextPiece& piece, int x, int width, const AnsiString& text,
-                               int offset, bool selected, bool startsDrawItem, bool endsDrawItem,
-                               bool widthHasSpace)
+void TRVPainter::DrawTextPiece(const TRVTextPiece& piece, int x, int width, std::string_view text, int offset,
+                               bool selected, bool startsDrawItem, bool endsDrawItem, bool widthHasSpace)
 {
     const TRVDrawLineInfo* dli = piece.dli;
     TRVTextDrawStates state = C.BaseTextState;

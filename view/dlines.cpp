@@ -168,27 +168,32 @@ TRVItemOptions OptionsOf(TStringList* aItems, int itemNo)
 
 // Count characters from character From (1-based) of the item's text, cut to
 // the text: a draw item that outlived a text change reads only what is there.
-AnsiString ItemChars(TStringList* aItems, int itemNo, int from, int count)
+// The bytes are the item's own, in place.
+std::string_view ItemChars(TStringList* aItems, int itemNo, int from, int count)
 {
     if (count <= 0 || itemNo < 0 || itemNo >= aItems->Count())
-        return AnsiString();
-    // The item's bytes in place: only the characters asked for are copied.
+        return {};
     const std::string_view s = aItems->GetView(itemNo);
     const TRVItemOptions options = OptionsOf(aItems, itemNo);
     const int length = RVU_Length(s, options);
     if (from < 1)
         from = 1;
     if (from > length)
-        return AnsiString();
+        return {};
     if (count > length - from + 1)
         count = length - from + 1;
     const size_t unit = options.Contains(rvioUnicode) ? 2 : 1;
-    return AnsiString(s.substr(unit * static_cast<size_t>(from - 1), unit * static_cast<size_t>(count)));
+    return s.substr(unit * static_cast<size_t>(from - 1), unit * static_cast<size_t>(count));
 }
 
 } // namespace
 
 AnsiString TRVDrawLines::GetString(int index, TStringList* aItems) const
+{
+    return AnsiString(GetStringView(index, aItems));
+}
+
+std::string_view TRVDrawLines::GetStringView(int index, TStringList* aItems) const
 {
     const TRVDrawLineInfo* dli = Get(index);
     return ItemChars(aItems, dli->ItemNo, dli->Offs, dli->Length);
@@ -201,7 +206,7 @@ AnsiString TRVDrawLines::GetSubString(int index, TStringList* aItems, int start,
         start = 1;
     if (count > dli->Length + 1 - start)
         count = dli->Length + 1 - start;
-    return ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, count);
+    return AnsiString(ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, count));
 }
 
 AnsiString TRVDrawLines::GetRightString(int index, TStringList* aItems, int start) const
@@ -209,7 +214,7 @@ AnsiString TRVDrawLines::GetRightString(int index, TStringList* aItems, int star
     const TRVDrawLineInfo* dli = Get(index);
     if (start < 1)
         start = 1;
-    return ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, dli->Length - start + 1);
+    return AnsiString(ItemChars(aItems, dli->ItemNo, dli->Offs + start - 1, dli->Length - start + 1));
 }
 
 int TRVSoftPageBreakList::FindItem(int itemNo) const

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "document/rvclasses.h"
 #include "document/rvdrawline.h"
@@ -91,6 +92,9 @@ public:
     // holds now, so a draw item left over from before a text change never
     // reads past the text.
     AnsiString GetString(int index, TStringList* aItems) const;
+    // The same characters read in place, in the item's own text: valid while
+    // that text is neither changed nor freed.
+    std::string_view GetStringView(int index, TStringList* aItems) const;
     // Count characters from Start; Count is cut so that Start + Count <= Length + 1.
     AnsiString GetSubString(int index, TStringList* aItems, int start, int count) const;
     // The characters from Start to the end of the draw item.

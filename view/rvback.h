@@ -108,18 +108,14 @@ TRVItemBackgroundStyle RV_GetItemBackgroundStyle(const TRVBackground* background
 void RV_SetItemBackgroundStyle(std::unique_ptr<TRVBackground>& background, TRVItemBackgroundStyle value);
 
 // Control images: each is a new bitmap the size of the control (Width x
-// Height) with the control drawn at (0, 0), null for a null control. A button
-// is a push-button face with its caption centred; an edit box and a memo are
-// a face in their colour inside their border with their text (a memo's lines
-// aligned as it says); a panel paints itself and then each visible child is
-// drawn over it at its place, by its own kind, within the panel; any other
-// windowed control paints itself and its visible children; any other control
-// leaves the bitmap white. The text of edit boxes and memos is shown as it is
-// ('&' is no mnemonic there).
+// Height) with the control's picture (TControl::PaintImage: buttons, edit
+// boxes, memos and panels by their own painters, any other window as the
+// platform's picture of it) drawn at (0, 0), null for a null control; a
+// control that is no window leaves the bitmap white.
 std::unique_ptr<TBitmap> DrawButton(TButton* button);
 std::unique_ptr<TBitmap> DrawEdit(TEdit* edit);
 std::unique_ptr<TBitmap> DrawMemo(TMemo* memo);
 std::unique_ptr<TBitmap> DrawPanel(TPanel* panel);
 std::unique_ptr<TBitmap> DrawControl(TControl* control);
-// What those draw: Control drawn by its kind on Canvas at (X, Y).
+// What those draw: Control's picture on Canvas at (X, Y) (nothing for a null control).
 void DrawControlAt(TCanvas* canvas, TControl* control, int x, int y);

@@ -397,6 +397,8 @@ void TControl::SendToBack()
         FParent->SetChildOrder(this, 0);
 }
 
+void TControl::PaintImage(TCanvas*, int, int) {}
+
 void TControl::Resize()
 {
     if (OnResize)

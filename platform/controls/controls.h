@@ -268,6 +268,11 @@ public:
     virtual void Update() {}
     virtual void Repaint() {}
     void Refresh() { Repaint(); }
+    // Draws the control's picture, Width x Height, on Canvas with its top left
+    // corner at (X, Y): what a document shows and prints in the control's place.
+    // Each kind of control paints its own; a control that is no window has none
+    // (nothing is drawn).
+    virtual void PaintImage(TCanvas* canvas, int x, int y);
     void BringToFront();
     void SendToBack();
 
@@ -498,6 +503,8 @@ public:
     // Paints the control and its visible children onto Canvas with the client
     // area's top left corner at (X, Y): WM_ERASEBKGND and WM_PAINT with Canvas as WParam.
     void PaintTo(TCanvas* canvas, int x, int y);
+    // A window's picture is the platform's picture of it: PaintTo.
+    void PaintImage(TCanvas* canvas, int x, int y) override;
 
     void SetBounds(int aLeft, int aTop, int aWidth, int aHeight) override;
     TRect ClientRect() const override;

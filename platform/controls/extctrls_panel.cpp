@@ -1,4 +1,5 @@
-// TPanel: a face in the panel's colour, a raised bevel and the caption.
+// TPanel: a face in the panel's colour, a raised bevel and the caption; its
+// picture holds its children's.
 #include "platform/controls/extctrls_panel.h"
 
 #include "platform/core/colors.h"
@@ -44,4 +45,20 @@ void TPanel::Paint()
                                                         : DT_LEFT;
     canvas->DrawTextA(Caption().data(), static_cast<int>(Caption().size()), r,
                       align | DT_VCENTER | DT_SINGLELINE);
+}
+
+void TPanel::PaintImage(TCanvas* canvas, int x, int y)
+{
+    PaintTo(canvas, x, y);
+    // A child is drawn within the panel, as its window is shown; a hidden
+    // one is not drawn, as it is not shown.
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (!child->Visible())
+            continue;
+        const int saved = canvas->SaveDC();
+        canvas->IntersectClipRect(x, y, x + Width(), y + Height());
+        child->PaintImage(canvas, x + child->Left(), y + child->Top());
+        canvas->RestoreDC(saved);
+    }
 }

@@ -13,6 +13,9 @@ public:
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
     void Dispatch(TMessage& message) override;
+    // The panel as it paints itself, then each visible child's picture at its
+    // place over it, cut at the panel's edges.
+    void PaintImage(TCanvas* canvas, int x, int y) override;
 
 protected:
     void Paint() override;

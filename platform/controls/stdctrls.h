@@ -42,6 +42,9 @@ class TButton : public TStdWidgetControl {
 public:
     explicit TButton(TComponent* aOwner);
     const char* ClassName() const override { return "TButton"; }
+    // A push-button face in the system's colours with the caption centred on
+    // it in the control's font ('&' marks a mnemonic, as on the widget).
+    void PaintImage(TCanvas* canvas, int x, int y) override;
 
 protected:
     void CreateWidget() override;
@@ -61,6 +64,11 @@ public:
 protected:
     // The text changed (by the program or the user): OnChange.
     virtual void Change();
+    // The face of the control's picture at (X, Y): filled with its colour inside
+    // its border (a plain one in the canvas's pen, or a sunken 3-D one); selects
+    // the control's font and returns the rectangle for the text, one pixel
+    // inside the border. The text is shown as it is ('&' is no mnemonic there).
+    TRect PaintImageFace(TCanvas* canvas, int x, int y);
 
 private:
     TBorderStyle FBorderStyle = bsSingle;
@@ -72,6 +80,8 @@ public:
     explicit TEdit(TComponent* aOwner);
     const char* ClassName() const override { return "TEdit"; }
     void Dispatch(TMessage& message) override;
+    // The face with the text on one line.
+    void PaintImage(TCanvas* canvas, int x, int y) override;
 
 protected:
     void CreateWidget() override;
@@ -90,6 +100,8 @@ public:
     void SetLines(const TStringList* value);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
+    // The face with the lines, each aligned as Alignment says.
+    void PaintImage(TCanvas* canvas, int x, int y) override;
 
 protected:
     void CreateWidget() override;

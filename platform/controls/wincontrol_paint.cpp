@@ -1,6 +1,7 @@
 // TWinControl painting: invalidation, immediate updates, WM_ERASEBKGND and
-// WM_PAINT, painting into another canvas (PaintTo), scrolling the window's
-// pixels; and TCustomControl, which paints itself in Paint.
+// WM_PAINT, painting into another canvas (PaintTo, which is also the window's
+// picture), scrolling the window's pixels; and TCustomControl, which paints
+// itself in Paint.
 #include <QWidget>
 
 #include <algorithm>
@@ -63,6 +64,11 @@ void TWinControl::PaintTo(TCanvas* canvas, int x, int y)
         win->PaintTo(canvas, x + win->Left() + dx, y + win->Top() + dy);
         canvas->RestoreDC(childSaved);
     }
+}
+
+void TWinControl::PaintImage(TCanvas* canvas, int x, int y)
+{
+    PaintTo(canvas, x, y);
 }
 
 TCanvas* TWinControl::WindowCanvas()

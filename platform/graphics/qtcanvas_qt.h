@@ -14,6 +14,46 @@
 #include "platform/graphics/glyphmask_qt.h"
 
 struct TQtFontData;
+struct TQtGlyph;
+
+// The glyphs of one face that a text run draws at a time, handed to the
+// painter in one call, so that a line is a few draw calls rather than one per
+// character. Kept by the canvas, so that drawing text allocates nothing once
+// its vectors have grown.
+class TQtGlyphBatch {
+public:
+    // Starts a run's glyphs, drawn on Painter in Font's faces and in Color (the
+    // pen is set when the first glyphs are drawn).
+    void Start(QPainter& painter, TQtFontData& font, const QColor& color);
+    // Adds glyph Index of Face at At; the glyphs of another face gathered
+    // before are drawn first.
+    void Add(int face, quint32 index, const QPointF& at)
+    {
+        if (face != FFace) {
+            Flush();
+            FFace = face;
+        }
+        FIndexes.push_back(index);
+        FPositions.push_back(at);
+    }
+    // Draws the glyphs gathered.
+    void Flush()
+    {
+        if (!FIndexes.empty())
+            DrawGathered();
+    }
+
+private:
+    void DrawGathered();
+    QPainter* FPainter = nullptr;
+    TQtFontData* FFont = nullptr;
+    QColor FColor;
+    bool FPenSet = false;
+    int FFace = -1;
+    std::vector<quint32> FIndexes;
+    std::vector<QPointF> FPositions;
+    QGlyphRun FRun;
+};
 
 // Paints on a paint device it does not own (unless given Owned, which it keeps
 // alive while it paints on it). The painter stays active while the canvas paints
@@ -81,6 +121,12 @@ protected:
 private:
     QPainter& Painter(const TRect* extraClip = nullptr);
     TQtFontData& CurrentFont();
+    // The steps of DoTextRun: the glyphs of a run whose cells start at (X0, Y0)
+    // on the painter (Scaled: under a scaling mapping), inside ClipRect when
+    // given; the pixels that glyph masks are blended into for Rgb.
+    void DrawRunGlyphs(QPainter& p, TQtFontData& font, const TTextRun& run, int x0, int y0, bool scaled,
+                       const QColor& color, const TRect* clipRect);
+    TGlyphTarget GlyphTarget(uint32_t rgb, const TRect* clipRect);
     void SetPenMode();
     void FillWithBrush(const TRect& r);
     // Width-1 pixels of the pen, with its dash pattern and mode.
@@ -109,18 +155,13 @@ private:
         bool Italic = false;
         TFontPitch Pitch = fpDefault;
     } FRealisedFor;
-    // The glyphs of one face that a text run draws at a time, and the run
-    // that hands them to the painter without a copy; kept so that drawing
-    // text allocates nothing once they have grown.
     std::function<void()> FBeforePixels;
     void BeforePixels()
     {
         if (FBeforePixels)
             FBeforePixels();
     }
-    std::vector<quint32> FGlyphIndexes;
-    std::vector<QPointF> FGlyphPositions;
-    QGlyphRun FGlyphRun;
+    TQtGlyphBatch FGlyphBatch;
     // The blend of the last text colour that glyph masks were blended in.
     TCoverageBlend FBlend;
 };

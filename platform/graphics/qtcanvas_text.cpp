@@ -103,151 +103,211 @@ void TQtCanvas::FontMetrics(TOutlineTextMetric& metrics)
     tm.tmCharSet = Font()->Charset();
 }
 
+// ---- Drawing a run
+
+void TQtGlyphBatch::Start(QPainter& painter, TQtFontData& font, const QColor& color)
+{
+    FPainter = &painter;
+    FFont = &font;
+    FColor = color;
+    FPenSet = false;
+    FFace = -1;
+    FIndexes.clear();
+    FPositions.clear();
+}
+
+void TQtGlyphBatch::DrawGathered()
+{
+    if (!FPenSet) {
+        FPainter->setPen(FColor);
+        FPenSet = true;
+    }
+    const TQtFace& face = FFont->Faces[static_cast<size_t>(FFace)];
+    FRun.setRawFont(face.Font);
+    FRun.setFlags(face.Flags);
+    FRun.setRawData(FIndexes.data(), FPositions.data(), static_cast<int>(FIndexes.size()));
+    FPainter->drawGlyphRun(QPointF(0, 0), FRun);
+    // The run lets go of the glyphs before they change.
+    FRun.setRawData(nullptr, nullptr, 0);
+    FIndexes.clear();
+    FPositions.clear();
+}
+
+namespace {
+
+// Where a run's cell is drawn on the painter: at the run's place; under a
+// scaling mapping the run is drawn at its own size and scaled onto the device
+// around its place there (the clip stays in device pixels).
+struct TRunOrigin {
+    int X;
+    int Y;
+    bool Scaled;
+};
+
+TRunOrigin PlaceRun(QPainter& p, const TTextRun& run)
+{
+    if (run.ScaleX == 1.0 && run.ScaleY == 1.0)
+        return TRunOrigin{run.X, run.Y, false};
+    p.translate(run.X, run.Y);
+    p.scale(run.ScaleX, run.ScaleY);
+    return TRunOrigin{0, 0, true};
+}
+
+// On an unscaled device a character whose glyphs lie wholly outside the clip
+// draws nothing, so that a long run draws only what shows: a glyph's ink may
+// reach beyond its advance, and a margin of a few em sizes covers it; nor does
+// a character whose ink lies wholly above or below the clip.
+struct TRunCulling {
+    bool Scaled;
+    TRect Clip;
+    int Margin;
+    int Y; // the top of the run's cells
+
+    bool Skips(int x, const TQtGlyphs& g) const
+    {
+        if (Scaled)
+            return false;
+        if (x - Margin >= Clip.Right || x + std::abs(g.Advance) + Margin <= Clip.Left)
+            return true;
+        return g.InkKnown && (Y + g.InkBottom <= Clip.Top || Y + g.InkTop >= Clip.Bottom);
+    }
+};
+
+// A cluster's glyphs: those of its shaped word when it is in one; else the
+// font's own for its characters (mirrored when shown right to left), which
+// Own then points at (null for a shaped word's).
+const TQtGlyphs& ClusterGlyphs(TQtFontData& font, const TTextRun& run, const TTextRun::TCluster& c,
+                               const std::unordered_map<int, TQtGlyphs>& shaped, TQtGlyphs*& own)
+{
+    const auto word = shaped.empty() ? shaped.end() : shaped.find(c.Start);
+    if (word != shaped.end()) {
+        own = nullptr;
+        return word->second;
+    }
+    const WideChar* text = run.Text.data() + c.Start;
+    own = c.Mirrored ? &font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
+                     : &font.GlyphsOf(text, c.Count);
+    return *own;
+}
+
+// One glyph of the font's own, blended into the target at (X, Y) from its
+// mask, taken once at its place with the cluster's baseline shift (a fraction
+// of a pixel as often as not); the glyphs gathered before it are drawn first.
+// False when it has no mask (the toolkit draws it).
+bool BlendOwnGlyph(TQtFontData& font, TQtGlyph& glyph, qreal baselineShift, const TCoverageBlend& blend,
+                   const TGlyphTarget& target, TQtGlyphBatch& batch, int x, int y)
+{
+    TGlyphMask& mask = glyph.Mask;
+    if (mask.State == TGlyphMask::Unknown) {
+        const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
+        TakeGlyphMask(f.Font, f.Flags, glyph.Index, QPointF(glyph.At.x(), glyph.At.y() + baselineShift),
+                      mask);
+        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Coverage.capacity()));
+    }
+    if (mask.State != TGlyphMask::Ready)
+        return false;
+    batch.Flush();
+    // The pixels blended over a background, kept with the mask, count too.
+    const size_t over = mask.Over.Pixels.capacity();
+    BlendGlyphMask(mask, blend, target, x, y);
+    if (mask.Over.Pixels.capacity() != over)
+        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Over.Pixels.capacity() - over) *
+                           static_cast<std::ptrdiff_t>(sizeof(uint32_t)));
+    return true;
+}
+
+// The run's lines in the text's colour: the underline and the strike-out across
+// its cells as the font's style asks, and the underline of the cluster that
+// holds the prefixed character.
+void DrawRunLines(QPainter& p, const TOutlineTextMetric& m, TFontStyles style, const TTextRun& run,
+                  const TRunOrigin& o, const QColor& color)
+{
+    const int baseline = o.Y + m.otmTextMetrics.tmAscent;
+    if (style.Contains(fsUnderline))
+        p.fillRect(QRect(o.X, baseline - m.otmsUnderscorePosition, run.Width, m.otmsUnderscoreSize), color);
+    if (style.Contains(fsStrikeOut))
+        p.fillRect(QRect(o.X, baseline - m.otmsStrikeoutPosition, run.Width, m.otmsStrikeoutSize), color);
+    if (run.PrefixUnit < 0)
+        return;
+    for (const TTextRun::TCluster& c : run.Clusters)
+        if (run.PrefixUnit >= c.Start && run.PrefixUnit < c.Start + c.Count) {
+            int w = 0;
+            for (int u = c.Start; u < c.Start + c.Count; ++u)
+                w += run.Advances[static_cast<size_t>(u)];
+            p.fillRect(QRect(o.X + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
+                       color);
+        }
+}
+
+} // namespace
+
 void TQtCanvas::DoTextRun(const TTextRun& run)
 {
     TQtFontData& font = CurrentFont();
-    const TRect clipRect = run.Rect;
-    const bool clipped = run.HasRect && (run.Options & ETO_CLIPPED);
+    const TRect* clipRect = run.HasRect && (run.Options & ETO_CLIPPED) ? &run.Rect : nullptr;
     if (run.HasRect && (run.Options & ETO_OPAQUE)) {
         QPainter& p = Painter();
         if (p.isActive())
-            p.fillRect(QRect(clipRect.Left, clipRect.Top, clipRect.Width(), clipRect.Height()),
+            p.fillRect(QRect(run.Rect.Left, run.Rect.Top, run.Rect.Width(), run.Rect.Height()),
                        ToQColor(Brush()->Color()));
     }
-    QPainter& p = Painter(clipped ? &clipRect : nullptr);
+    QPainter& p = Painter(clipRect);
     if (!p.isActive())
         return;
-    // Under a scaling mapping the run is drawn at its own size and scaled onto
-    // the device around its place there; the clip stays in device pixels.
-    int x0 = run.X;
-    int y0 = run.Y;
-    const bool scaled = run.ScaleX != 1.0 || run.ScaleY != 1.0;
-    if (scaled) {
-        p.translate(run.X, run.Y);
-        p.scale(run.ScaleX, run.ScaleY);
-        x0 = 0;
-        y0 = 0;
-    }
+    const TRunOrigin origin = PlaceRun(p, run);
     if (Brush()->Style() == bsSolid && run.Width > 0)
-        p.fillRect(QRect(x0, y0, run.Width, run.Height), ToQColor(Brush()->Color()));
+        p.fillRect(QRect(origin.X, origin.Y, run.Width, run.Height), ToQColor(Brush()->Color()));
     const QColor color = ToQColor(Font()->Color());
-    // The pen is set when the toolkit first draws glyphs of the run.
-    bool penSet = false;
-    // Each character's glyphs at the place the measuring gave it, gathered into
-    // one run per face in drawing order, so that a line is a few draw calls
-    // rather than one per character.
-    std::vector<quint32>& indexes = FGlyphIndexes;
-    std::vector<QPointF>& positions = FGlyphPositions;
-    indexes.clear();
-    positions.clear();
-    int face = -1;
+    DrawRunGlyphs(p, font, run, origin.X, origin.Y, origin.Scaled, color, clipRect);
+    DrawRunLines(p, font.Metrics, Font()->Style(), run, origin, color);
+    if (origin.Scaled)
+        p.resetTransform();
+}
+
+// Each character's glyphs at the place the measuring gave it, gathered into one
+// batch per face in drawing order, so that a line is a few draw calls rather
+// than one per character. On an unscaled 32-bit image the glyphs of the font's
+// own characters are blended into the pixels by the canvas itself, from their
+// ink taken once from the toolkit, in the order the toolkit would draw them;
+// the others (shaped words, glyphs between pixels) go to the toolkit.
+void TQtCanvas::DrawRunGlyphs(QPainter& p, TQtFontData& font, const TTextRun& run, int x0, int y0,
+                              bool scaled, const QColor& color, const TRect* clipRect)
+{
     const std::unordered_map<int, TQtGlyphs> shaped = ShapedGlyphs(font, run.Text);
-    // A character whose glyphs lie wholly outside the clip draws nothing: on
-    // an unscaled device a long run draws only what shows. A glyph's ink may
-    // reach beyond its advance; a margin of a few em sizes covers it.
-    const TRect clip = DeviceClip();
-    const int margin =
-        2 * (font.Metrics.otmTextMetrics.tmHeight + font.Metrics.otmTextMetrics.tmMaxCharWidth);
-    auto outside = [&](int x, int advance) {
-        return !scaled && (x - margin >= clip.Right || x + advance + margin <= clip.Left);
-    };
-    // Nor does a character whose ink lies wholly above or below the clip.
-    auto offRows = [&](const TQtGlyphs& g) {
-        return !scaled && g.InkKnown && (y0 + g.InkBottom <= clip.Top || y0 + g.InkTop >= clip.Bottom);
-    };
-    auto flush = [&] {
-        if (indexes.empty())
-            return;
-        if (!penSet) {
-            p.setPen(color);
-            penSet = true;
-        }
-        QGlyphRun& glyphs = FGlyphRun;
-        glyphs.setRawFont(font.Faces[static_cast<size_t>(face)].Font);
-        glyphs.setFlags(font.Faces[static_cast<size_t>(face)].Flags);
-        glyphs.setRawData(indexes.data(), positions.data(), static_cast<int>(indexes.size()));
-        p.drawGlyphRun(QPointF(0, 0), glyphs);
-        // The run lets go of the glyphs before they change.
-        glyphs.setRawData(nullptr, nullptr, 0);
-        indexes.clear();
-        positions.clear();
-    };
-    // On an unscaled 32-bit image the glyphs of the font's own characters are
-    // blended into the pixels by the canvas itself, from their ink taken once
-    // from the toolkit, in the order the toolkit would draw them; the others
-    // (shaped words, glyphs between pixels) go to the toolkit.
+    const TTextMetric& tm = font.Metrics.otmTextMetrics;
+    const TRunCulling culling{scaled, DeviceClip(), 2 * (tm.tmHeight + tm.tmMaxCharWidth), y0};
     const bool blend = !scaled && TakesGlyphMasks(FImage);
-    TGlyphTarget target;
-    if (blend) {
-        const uint32_t rgb = color.rgb();
-        if (FBlend.Color != rgb)
-            FBlend.MakeFor(rgb);
-        TRect visible = DeviceClip();
-        if (clipped && !IntersectRect(visible, visible, clipRect))
-            visible = TRect{};
-        if (!IntersectRect(visible, visible, TRect{0, 0, FImage->width(), FImage->height()}))
-            visible = TRect{};
-        target = TGlyphTarget{FImage->bits(), FImage->bytesPerLine(), visible};
-    }
+    const TGlyphTarget target = blend ? GlyphTarget(color.rgb(), clipRect) : TGlyphTarget{};
+    TQtGlyphBatch& batch = FGlyphBatch;
+    batch.Start(p, font, color);
     for (const TTextRun::TCluster& c : run.Clusters) {
-        const WideChar* text = run.Text.data() + c.Start;
-        const auto word = shaped.empty() ? shaped.end() : shaped.find(c.Start);
         TQtGlyphs* own = nullptr;
-        if (word == shaped.end())
-            own = c.Mirrored ? &font.GlyphsOf(Mirrored(std::u16string(text, size_t(c.Count))))
-                             : &font.GlyphsOf(text, c.Count);
-        const TQtGlyphs& g = own ? *own : word->second;
-        if (outside(x0 + c.Offset, std::abs(g.Advance)) || offRows(g))
+        const TQtGlyphs& g = ClusterGlyphs(font, run, c, shaped, own);
+        const int x = x0 + c.Offset;
+        if (culling.Skips(x, g))
             continue;
-        const QPointF origin(x0 + c.Offset, y0 + g.BaselineShift);
+        const QPointF origin(x, y0 + g.BaselineShift);
         for (size_t k = 0; k < g.Glyphs.size(); ++k) {
             const TQtGlyph& glyph = g.Glyphs[k];
-            if (blend && own) {
-                TGlyphMask& mask = own->Glyphs[k].Mask;
-                if (mask.State == TGlyphMask::Unknown) {
-                    const TQtFace& f = font.Faces[static_cast<size_t>(glyph.Face)];
-                    TakeGlyphMask(f.Font, f.Flags, glyph.Index,
-                                  QPointF(glyph.At.x(), glyph.At.y() + g.BaselineShift), mask);
-                    font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Coverage.capacity()));
-                }
-                if (mask.State == TGlyphMask::Ready) {
-                    flush();
-                    // The pixels blended over a background, kept with the mask, count too.
-                    const size_t over = mask.Over.Pixels.capacity();
-                    BlendGlyphMask(mask, FBlend, target, x0 + c.Offset, y0);
-                    if (mask.Over.Pixels.capacity() != over)
-                        font.AddGlyphBytes(static_cast<std::ptrdiff_t>(mask.Over.Pixels.capacity() - over) *
-                                           static_cast<std::ptrdiff_t>(sizeof(uint32_t)));
-                    continue;
-                }
-            }
-            if (glyph.Face != face) {
-                flush();
-                face = glyph.Face;
-            }
-            indexes.push_back(glyph.Index);
-            positions.push_back(glyph.At + origin);
+            if (blend && own &&
+                BlendOwnGlyph(font, own->Glyphs[k], g.BaselineShift, FBlend, target, batch, x, y0))
+                continue;
+            batch.Add(glyph.Face, glyph.Index, glyph.At + origin);
         }
     }
-    flush();
-    const TOutlineTextMetric& m = font.Metrics;
-    const int baseline = y0 + m.otmTextMetrics.tmAscent;
-    if (Font()->Style().Contains(fsUnderline))
-        p.fillRect(QRect(x0, baseline - m.otmsUnderscorePosition, run.Width, m.otmsUnderscoreSize), color);
-    if (Font()->Style().Contains(fsStrikeOut))
-        p.fillRect(QRect(x0, baseline - m.otmsStrikeoutPosition, run.Width, m.otmsStrikeoutSize), color);
-    if (run.PrefixUnit >= 0) {
-        for (const TTextRun::TCluster& c : run.Clusters)
-            if (run.PrefixUnit >= c.Start && run.PrefixUnit < c.Start + c.Count) {
-                int w = 0;
-                for (int u = c.Start; u < c.Start + c.Count; ++u)
-                    w += run.Advances[static_cast<size_t>(u)];
-                p.fillRect(QRect(x0 + c.Offset, baseline - m.otmsUnderscorePosition, w, m.otmsUnderscoreSize),
-                           color);
-            }
-    }
-    if (scaled)
-        p.resetTransform();
+    batch.Flush();
+}
+
+TGlyphTarget TQtCanvas::GlyphTarget(uint32_t rgb, const TRect* clipRect)
+{
+    if (FBlend.Color != rgb)
+        FBlend.MakeFor(rgb);
+    TRect visible = DeviceClip();
+    if (clipRect && !IntersectRect(visible, visible, *clipRect))
+        visible = TRect{};
+    if (!IntersectRect(visible, visible, TRect{0, 0, FImage->width(), FImage->height()}))
+        visible = TRect{};
+    return TGlyphTarget{FImage->bits(), FImage->bytesPerLine(), visible};
 }
 
 // ---- Words of joining scripts

@@ -1,7 +1,7 @@
 // Painting: text with its selection (from inside a draw item, over several,
 // the whole document), pictures at the edges of a selection, only the visible
 // lines of a long document, paragraph backgrounds and borders, hyperlink hover
-// colours, and text replaced after the layout.
+// colours, text replaced after the layout, and text in capitals or Unicode.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -319,6 +319,47 @@ TEST_F(PaintTest, TextReplacedAfterTheLayoutIsCutToWhatIsThere)
     Select(0, 2, 0, 9);
     Paint();
     EXPECT_EQ(Texts(), (std::vector<TText>{{"abc", 0, 0, TextColor, false}, {"bc", 7, 0, SelText, true}}));
+}
+
+TEST_F(PaintTest, TextIsDrawnAsItsStyleShowsItIn8BitAndUnicodeWithAndWithoutCapitals)
+{
+    const int CapsNo = Style.TextStyles()->Count();
+    TFontInfo* Caps = Style.TextStyles()->Add();
+    Caps->SetStyleEx({rvfsAllCaps});
+    TFontInfo* Uni = Style.TextStyles()->Add();
+    Uni->SetUnicode(true);
+    TFontInfo* UniCaps = Style.TextStyles()->Add();
+    UniCaps->SetUnicode(true);
+    UniCaps->SetStyleEx({rvfsAllCaps});
+    for (TFontInfo* Added : {Caps, Uni, UniCaps})
+        Added->SetColor(TextColor);
+    const struct {
+        int StyleNo;
+        std::vector<std::string> Shown; // the two lines, then the selected "de"/"ok"
+    } Cases[] = {
+        {0, {"abc", " de", "de"}},
+        {CapsNo, {"ABC", " DE", "DE"}},
+        {CapsNo + 1, {"\u00e9t\u00e9", " ok", "ok"}},
+        {CapsNo + 2, {"\u00c9T\u00c9", " OK", "OK"}},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(c.StyleNo);
+        Data.Clear();
+        ASSERT_EQ(Data.DrawItems.Count(), 0);
+        if (Style.TextStyles()->Items(c.StyleNo)->Unicode())
+            Data.AddNLWTag(u"\u00e9t\u00e9 ok", c.StyleNo, 0, TRVTag());
+        else
+            Data.AddNL("abc de", c.StyleNo, 0);
+        // One item on two lines: the second draw item reads from its fourth
+        // character on, and its last two characters are selected.
+        AddDrawItem(Data, 0, 0, 0, 21, 13, 1, 3, true);
+        AddDrawItem(Data, 0, 0, 13, 21, 13, 4, 3, true);
+        Select(1, 2, 1, 4);
+        Paint();
+        EXPECT_EQ(Texts(), (std::vector<TText>{{c.Shown[0], 0, 0, TextColor, false},
+                                               {c.Shown[1], 0, 13, TextColor, false},
+                                               {c.Shown[2], 7, 13, SelText, true}}));
+    }
 }
 
 TEST_F(PaintTest, FullWidthItemsSpanTheTextArea)

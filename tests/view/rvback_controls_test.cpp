@@ -1,8 +1,8 @@
 // Control images: a panel with a button and an edit box inside gives one
 // picture with all three at their places (the drawing commands on the
 // recording canvas and the pixels of the bitmap agree); edit boxes and memos
-// by their border style, 3-D look and alignment; a control in a document
-// prints as its picture.
+// by their border style, 3-D look and alignment; a control of a kind of its
+// own, alone or inside a panel, is drawn by its own painter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -221,6 +221,67 @@ TEST(ControlImageKinds, EditBoxesAndMemosByBorderLookAndAlignment)
     DrawControlAt(&Canvas, &Button, 0, 0);
     ASSERT_NE(TextRecord(Canvas, "Go"), nullptr);
     EXPECT_EQ(TextRecord(Canvas, "Go")->PrefixUnit, 0);
+}
+
+// A control of a kind of its own that paints its picture as one colour.
+template <class TBase> class TSwatch : public TBase {
+public:
+    TSwatch(TWinControl* parent, TColor fill, const TRect& bounds) : TBase(parent), Fill(fill)
+    {
+        this->SetParent(parent);
+        this->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    }
+    void PaintImage(TCanvas* canvas, int x, int y) override
+    {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(Fill);
+        canvas->FillRect(TRect{x, y, x + this->Width(), y + this->Height()});
+    }
+    TColor Fill;
+};
+
+TEST(ControlImageOwnKinds, AControlOfItsOwnKindIsDrawnByItsOwnPainter)
+{
+    // Kinds derived from a control that is no window, from a button and from a
+    // panel, inside a panel; the last one reaches past the panel's corner.
+    TPanel Panel(nullptr);
+    Panel.SetBounds(0, 0, 200, 100);
+    TControl* Kinds[] = {new TSwatch<TControl>(&Panel, clRed, TRect{10, 10, 40, 30}),
+                         new TSwatch<TButton>(&Panel, clLime, TRect{60, 10, 90, 30}),
+                         new TSwatch<TPanel>(&Panel, clBlue, TRect{180, 80, 230, 130})};
+    new TSwatch<TEdit>(&Panel, clYellow, TRect{10, 50, 100, 70});
+    Panel.Controls(Panel.ControlCount() - 1)->SetVisible(false);
+
+    std::unique_ptr<TBitmap> Image = DrawPanel(&Panel);
+    const TPixelBuffer& Px = Image->Pixels();
+    for (TControl* Kind : Kinds) {
+        const TColor Fill = Kind == Kinds[0] ? clRed : Kind == Kinds[1] ? clLime : clBlue;
+        SCOPED_TRACE(Kind->Left());
+        const int Right = std::min(Kind->Left() + Kind->Width(), 200);
+        const int Bottom = std::min(Kind->Top() + Kind->Height(), 100);
+        EXPECT_EQ(Px.At(Kind->Left(), Kind->Top()), Argb(Fill));
+        EXPECT_EQ(Px.At(Right - 1, Bottom - 1), Argb(Fill));
+        // Alone it gives the same picture, by whichever function it is asked for.
+        std::unique_ptr<TBitmap> Alone = Kind == Kinds[1]   ? DrawButton(static_cast<TButton*>(Kind))
+                                         : Kind == Kinds[2] ? DrawPanel(static_cast<TPanel*>(Kind))
+                                                            : DrawControl(Kind);
+        EXPECT_EQ(Alone->Pixels().At(0, 0), Argb(Fill));
+        EXPECT_EQ(Alone->Pixels().At(Kind->Width() - 1, Kind->Height() - 1), Argb(Fill));
+    }
+    EXPECT_EQ(Px.At(40, 30), Argb(clBtnFace)) << "drawn within its own bounds";
+    EXPECT_EQ(Px.At(50, 60), Argb(clBtnFace)) << "a hidden one is not drawn";
+
+    // On the recording canvas: the one reaching past the panel is cut at its edges.
+    TRecordingCanvas Canvas(400, 400);
+    DrawControlAt(&Canvas, &Panel, 0, 0);
+    int Swatches = 0;
+    for (const TCanvasRecord* r : Canvas.RecordsOf(TCanvasOp::FillRect))
+        if (r->Brush.Color == clBlue) {
+            ++Swatches;
+            EXPECT_EQ(r->Rect, (TRect{180, 80, 230, 130}));
+            EXPECT_TRUE(r->Clip.Right <= 200 && r->Clip.Bottom <= 100);
+        }
+    EXPECT_EQ(Swatches, 1);
 }
 
 } // namespace

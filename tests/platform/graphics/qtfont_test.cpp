@@ -1,9 +1,11 @@
 // The realised fonts of the Qt canvas: held within fixed bounds however many
 // sizes a document names, shared by the names that resolve to one face, each
 // font's glyph map (with its glyph masks) bounded, text the same before and
-// after its font was let go of.
+// after its font was let go of, the font's own glyphs blended by the canvas
+// at every size.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "platform/graphics/gdiobjects.h"
@@ -103,4 +105,26 @@ TEST(QtFontCacheTest, AFontsGlyphMapAndMasksStayWithinItsBound)
     // Beyond the bound by one entry at most, while it is added.
     EXPECT_LE(largest, TQtFontData::MaxGlyphBytes + 512 * 1024);
     EXPECT_EQ(Drawn(font, u"Kelvor").Pixels, first.Pixels);
+}
+
+TEST(QtFontCacheTest, AFontsOwnGlyphsAreBlendedByTheCanvasAtEverySize)
+{
+    // Each glyph's mask is taken at its place on the line, the baseline shift
+    // included: a shift that is a fraction of a pixel puts the glyph on the
+    // pixel grid all the same, so the canvas blends it into a 32-bit image
+    // itself rather than leaving it to the toolkit.
+    int fractional = 0;
+    for (int height = -9; height >= -40; --height) {
+        SCOPED_TRACE(height);
+        const std::unique_ptr<TFont> font = Sized(height);
+        Drawn(*font, u"Kg");
+        const std::shared_ptr<TQtFontData> data = qtfontcache::FontFor(*font);
+        for (const char16_t c : {u'K', u'g'}) {
+            const TQtGlyphs& g = data->GlyphsOf(&c, 1);
+            ASSERT_EQ(g.Glyphs.size(), 1u);
+            EXPECT_EQ(int(g.Glyphs[0].Mask.State), int(TGlyphMask::Ready)) << char(c);
+            fractional += g.BaselineShift != std::floor(g.BaselineShift);
+        }
+    }
+    EXPECT_GT(fractional, 0) << "no size has a baseline shift between pixels";
 }
