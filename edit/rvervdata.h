@@ -144,10 +144,6 @@ public:
     bool ReplicateMarker(int referenceItemNo, int insertItemNo, bool& fullReformat);
     // Moves an item position off a list marker.
     void AdjustMarkerPos(int& itemNo, int& offs);
-    // An item offset inside a character of a text item moved to the
-    // character's edge (Forward: the one after it); other offsets as they are.
-    // A command that cuts text at the selection's ends never cuts a character.
-    int CharacterEdge(int itemNo, int offs, bool forward);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
     void AdjustMarkerCaret(bool right, int& offs);
     // A refusal: a beep when the style sheet's UseSound is on.

@@ -10,7 +10,6 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rollviewedit.h"
-#include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
 // ---------------------------------------------------------------------------
@@ -397,29 +396,6 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 }
 
 } // namespace
-
-int TRVEditRVData::CharacterEdge(int itemNo, int offs, bool forward)
-{
-    if (!IsTextItem(itemNo))
-        return offs;
-    const int units = offs - 1;
-    const int length = ItemLength(itemNo);
-    // The item's two edges are edges of characters.
-    if (units <= 0 || units >= length)
-        return offs;
-    const std::vector<int> bounds =
-        RVE_CharBoundaries(GetItemText(itemNo), GetItemOptions(itemNo).Contains(rvioUnicode),
-                           GetStyleCodePage(GetItemStyle(itemNo)));
-    int prev = 0;
-    for (int b : bounds) {
-        if (b == units)
-            return offs;
-        if (b > units)
-            return (forward ? b : prev) + 1;
-        prev = b;
-    }
-    return (forward ? length : prev) + 1;
-}
 
 bool TRVEditRVData::CanDelete()
 {
