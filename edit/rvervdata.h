@@ -217,6 +217,12 @@ public:
     bool InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, bool caretBefore);
     bool InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, int& insertPoint,
                       int& itemsAdded, bool& fullReformat);
+    // The part of the document a deletion of the selection removes: the
+    // selection's ends in document order, a start at the beginning of an item
+    // that continues a line taken to the end of the item before, both moved
+    // off list markers and onto edges of characters.
+    void SelectionToDelete(int& startNo, int& startOffs, int& endNo, int& endOffs);
+    // Whether that part may go (protection and read-only paragraphs).
     bool CanDelete();
     bool DeleteSelection_();
     // The parts of DeleteSelection_: the items and text of the selection cut

@@ -397,6 +397,19 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 
 } // namespace
 
+void TRVEditRVData::SelectionToDelete(int& startNo, int& startOffs, int& endNo, int& endOffs)
+{
+    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    if (startNo > 0 && GetItem(startNo)->GetSameAsPrev() && startOffs <= GetOffsBeforeItem(startNo)) {
+        --startNo;
+        startOffs = GetOffsAfterItem(startNo);
+    }
+    AdjustMarkerPos(startNo, startOffs);
+    AdjustMarkerPos(endNo, endOffs);
+    startOffs = CharacterEdge(startNo, startOffs, false);
+    endOffs = CharacterEdge(endNo, endOffs, true);
+}
+
 bool TRVEditRVData::CanDelete()
 {
     if (!SelectionExists(false, false))
@@ -405,7 +418,7 @@ bool TRVEditRVData::CanDelete()
     int endNo = 0;
     int startOffs = 0;
     int endOffs = 0;
-    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    SelectionToDelete(startNo, startOffs, endNo, endOffs);
     for (int i = startNo + 1; i < endNo; ++i)
         if (IsProtected(i, rvprDeleteProtect))
             return false;
@@ -470,16 +483,8 @@ bool TRVEditRVData::DeleteSelection_()
     int endNo = 0;
     int startOffs = 0;
     int endOffs = 0;
-    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    SelectionToDelete(startNo, startOffs, endNo, endOffs);
     Deselect(nullptr, false);
-    if (startNo > 0 && GetItem(startNo)->GetSameAsPrev() && startOffs <= GetOffsBeforeItem(startNo)) {
-        --startNo;
-        startOffs = GetOffsAfterItem(startNo);
-    }
-    AdjustMarkerPos(startNo, startOffs);
-    AdjustMarkerPos(endNo, endOffs);
-    startOffs = CharacterEdge(startNo, startOffs, false);
-    endOffs = CharacterEdge(endNo, endOffs, true);
 
     TSelectionCut cut;
     cut.CaretItem = startNo;
