@@ -3,6 +3,7 @@
 // marker and of its parent levels through the level's format string.
 #include <algorithm>
 #include <climits>
+#include <unordered_set>
 #include <vector>
 
 #include "document/rvmarker.h"
@@ -226,9 +227,21 @@ int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, T
 {
     std::vector<TRVMarkerItemInfo*> fresh;
     fresh.reserve(markers.size());
+    // A marker whose cached index is out of date may still be in the list:
+    // the list is looked through once for all such markers.
+    std::unordered_set<const void*> held;
+    bool heldKnown = false;
     for (TRVMarkerItemInfo* m : markers) {
         const int cached = m->FCachedIndexInList;
-        if (!(cached >= 0 && cached < Count() && Get(cached) == m))
+        if (cached >= 0 && cached < Count() && Get(cached) == m)
+            continue;
+        if (!heldKnown) {
+            for (int i = 0; i < Count(); ++i)
+                held.insert(Get(i));
+            FWorkDone += Count();
+            heldKnown = true;
+        }
+        if (held.count(m) == 0)
             fresh.push_back(m);
     }
     if (fresh.empty())
@@ -245,6 +258,32 @@ int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, T
         Marker(i)->FCachedIndexInList = i;
     FWorkDone += Count() - index;
     return index;
+}
+
+int TRVMarkerList::RemoveMarkers(const std::vector<TRVMarkerItemInfo*>& markers)
+{
+    if (markers.empty() || Count() == 0)
+        return -1;
+    const std::unordered_set<const void*> gone(markers.begin(), markers.end());
+    int first = -1;
+    int kept = 0;
+    for (int i = 0; i < Count(); ++i) {
+        void* entry = Get(i);
+        if (gone.count(entry) != 0) {
+            if (first < 0)
+                first = i;
+            continue;
+        }
+        if (first >= 0) {
+            Put(kept, entry);
+            static_cast<TRVMarkerItemInfo*>(entry)->FCachedIndexInList = kept;
+        }
+        ++kept;
+    }
+    FWorkDone += Count();
+    if (first >= 0)
+        SetCount(kept);
+    return first;
 }
 
 int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* aMarker) const
