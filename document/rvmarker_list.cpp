@@ -225,24 +225,26 @@ void TRVMarkerList::Append(TRVMarkerItemInfo* aMarker)
 
 int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, TRVMarkerItemInfo* insertAfter)
 {
+    // A marker whose cached index is out of date may still be in the list:
+    // the list is looked through once for all such markers together.
     std::vector<TRVMarkerItemInfo*> fresh;
     fresh.reserve(markers.size());
-    // A marker whose cached index is out of date may still be in the list:
-    // the list is looked through once for all such markers.
-    std::unordered_set<const void*> held;
-    bool heldKnown = false;
     for (TRVMarkerItemInfo* m : markers) {
         const int cached = m->FCachedIndexInList;
-        if (cached >= 0 && cached < Count() && Get(cached) == m)
-            continue;
-        if (!heldKnown) {
-            for (int i = 0; i < Count(); ++i)
-                held.insert(Get(i));
-            FWorkDone += Count();
-            heldKnown = true;
-        }
-        if (held.count(m) == 0)
+        if (!(cached >= 0 && cached < Count() && Get(cached) == m))
             fresh.push_back(m);
+    }
+    if (!fresh.empty() && Count() > 0) {
+        std::unordered_set<const void*> held(fresh.begin(), fresh.end());
+        std::unordered_set<const void*> found;
+        for (int i = 0; i < Count(); ++i)
+            if (held.count(Get(i)) != 0)
+                found.insert(Get(i));
+        FWorkDone += Count();
+        if (!found.empty())
+            fresh.erase(std::remove_if(fresh.begin(), fresh.end(),
+                                       [&](const TRVMarkerItemInfo* m) { return found.count(m) != 0; }),
+                        fresh.end());
     }
     if (fresh.empty())
         return -1;
