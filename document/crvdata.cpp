@@ -2,6 +2,7 @@
 // and deleting items, clearing, and the links of the checkpoint chain.
 #include "document/crvdata.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "document/rvitem_pictures.h"
@@ -323,6 +324,42 @@ void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* item, bool clearing)
         }
 }
 
+void TCustomRVData::DeleteMarkersOfItems(int firstItemNo, int lastItemNo, bool clearing)
+{
+    if (GetMarkers(false) == nullptr)
+        return;
+    std::vector<TRVMarkerItemInfo*> markers;
+    CollectMarkers(firstItemNo, lastItemNo, markers);
+    DeleteMarkersFromList(markers, clearing);
+}
+
+void TCustomRVData::DeleteMarkersFromList(const std::vector<TRVMarkerItemInfo*>& markers, bool clearing)
+{
+    TRVMarkerList* list = GetMarkers(false);
+    if (list == nullptr || markers.empty())
+        return;
+    const int index = list->RemoveMarkers(markers);
+    if (index < 0)
+        return;
+    if (list->Count() == 0) {
+        DestroyMarkers();
+        return;
+    }
+    if (clearing)
+        return;
+    std::vector<int> numbered;
+    for (const TRVMarkerItemInfo* marker : markers) {
+        if (std::find(numbered.begin(), numbered.end(), marker->ListNo) != numbered.end())
+            continue;
+        numbered.push_back(marker->ListNo);
+        for (int i = index; i < list->Count(); ++i)
+            if (list->Marker(i)->ListNo == marker->ListNo) {
+                list->RecalcCounters(i, GetRVStyle());
+                break;
+            }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Freeing and deleting
 
@@ -330,7 +367,9 @@ void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
 {
     if (!item)
         return;
-    DeleteMarkerFromList(item, clearing);
+    // Clear took the document's markers out of the list before freeing its items.
+    if (!State.Contains(rvstClearing))
+        DeleteMarkerFromList(item, clearing);
     if (item->GetCheckpoint() && item->GetCheckpoint()->ItemInfo == item) {
         TRVCPInfo* cp = item->GetCheckpoint();
         item->SetCheckpoint(nullptr);
@@ -342,6 +381,9 @@ void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
 void TCustomRVData::FreeItem(int itemNo, bool clearing)
 {
     TCustomRVItemInfo* item = GetItem(itemNo);
+    if (item != nullptr && item->StyleNo < 0 && item->StyleNo != rvsListMarker &&
+        !State.Contains(rvstClearing))
+        DeleteMarkersOfItems(itemNo, itemNo, clearing);
     AnsiString s = Items->Get(itemNo);
     ItemAction(rviaDestroying, item, s, this);
     ControlAction(rvcaDestroy, itemNo, item);
@@ -407,6 +449,12 @@ void TCustomRVData::Clear()
     State.Exclude(rvstFirstParaAborted);
     State.Exclude(rvstLastParaAborted);
     if (!ShareItems() && FOwnsItems) {
+        // The markers of the whole document leave the markers list first, in
+        // one step: the list itself goes when it is this document's own.
+        if (GetAbsoluteRootData() == this)
+            DestroyMarkers();
+        else
+            DeleteMarkersOfItems(0, Items->Count() - 1, false);
         TUpdateGuard guard(Items);
         for (int i = 0; i < Items->Count(); ++i)
             FreeItem(i, true);

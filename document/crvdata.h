@@ -151,6 +151,14 @@ public:
     virtual void DestroyMarkers();
     // Takes a marker item out of the markers list (nothing for other items).
     void DeleteMarkerFromList(TCustomRVItemInfo* item, bool clearing);
+    // Takes the markers of items FirstItemNo..LastItemNo and of their
+    // sub-documents out of the markers list in one pass. An item must do so
+    // before it leaves its place: the documents inside it find the list only
+    // through it. Unless Clearing, each list that lost markers is numbered
+    // again from where they stood.
+    void DeleteMarkersOfItems(int firstItemNo, int lastItemNo, bool clearing);
+    // The same for the markers given (those the list does not hold are left alone).
+    void DeleteMarkersFromList(const std::vector<TRVMarkerItemInfo*>& markers, bool clearing);
 
     // ---- Adding items. Every Add ends in AddItem; nothing is laid out.
     void SetAddParagraphMode(bool value) { AddParagraphMode = value; }

@@ -226,16 +226,22 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
         if (fieldOpen)
             RVWrite(&FStream, "}}");
     }
-    // The checkpoint waiting after the last item belongs to the end of the document.
-    if (FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1)
+    // The checkpoint waiting after the last item belongs to the end of the
+    // document. An empty last paragraph is written as its paragraph mark
+    // alone, and a reader gives the bookmarks before that mark to the
+    // paragraph: this bookmark follows the mark, where nothing comes after it.
+    const TCustomRVItemInfo* last = FRVData->GetItem(endItemNo);
+    const bool emptyLastPara = FLevel == 0 && endItemNo > startItemNo && last->StyleNo >= 0 &&
+                               FRVData->GetItemText(endItemNo).empty() && last->ParaStart(false);
+    const bool endCheckpoint = FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1;
+    if (endCheckpoint && !emptyLastPara)
         WriteBookmark(FRVData->NotAddedCP);
-    if (FLevel == 0) {
-        const TCustomRVItemInfo* last = FRVData->GetItem(endItemNo);
-        if (endItemNo > startItemNo && last->StyleNo >= 0 && FRVData->GetItemText(endItemNo).empty() &&
-            last->ParaStart(false))
-            RVWrite(&FStream, "\\par");
+    if (emptyLastPara)
+        RVWrite(&FStream, "\\par");
+    if (endCheckpoint && emptyLastPara)
+        WriteBookmark(FRVData->NotAddedCP);
+    if (FLevel == 0)
         RVWrite(&FStream, "}");
-    }
 }
 
 } // namespace

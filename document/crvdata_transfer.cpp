@@ -74,14 +74,16 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
     moving.reserve(static_cast<size_t>(victim->Items->Count()));
     for (int i = 0; i < victim->Items->Count(); ++i)
         moving.push_back({victim->Items->Get(i), victim->GetItem(i)});
+    // Those of documents inside the items too, in one pass.
+    victim->DeleteMarkersOfItems(0, victim->Items->Count() - 1, true);
     for (const TEntry& entry : moving) {
-        victim->DeleteMarkerFromList(entry.Item, true);
         TRVCPInfo* cp = entry.Item->GetCheckpoint();
         if (cp && cp->ItemInfo == entry.Item)
             victim->UnlinkCheckpoint(cp, true);
     }
     victim->Items->Clear();
 
+    const int firstMoved = Items->Count();
     size_t next = 0;
     try {
         for (; next < moving.size(); ++next) {
@@ -97,11 +99,12 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
                 item->ItemOptions = savedOptions;
                 throw;
             }
-            AddMarkerInList(Items->Count() - 1);
         }
     } catch (...) {
-        // What was not moved goes back to the victim, with its checkpoints
-        // and markers.
+        // What was moved keeps its markers here; what was not goes back to
+        // the victim, with its checkpoints and markers.
+        AddMarkersInList(firstMoved, Items->Count() - 1);
+        const int firstBack = victim->Items->Count();
         for (size_t i = next; i < moving.size(); ++i) {
             TCustomRVItemInfo* item = moving[i].Item;
             victim->Items->AddObject(moving[i].Text, item);
@@ -110,10 +113,12 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
                 victim->SetCP(item, victim->LastCP, cp);
                 ++victim->CPCount;
             }
-            victim->AddMarkerInList(victim->Items->Count() - 1);
         }
+        victim->AddMarkersInList(firstBack, victim->Items->Count() - 1);
         throw;
     }
+    // The moved markers enter the list at their new places in one pass.
+    AddMarkersInList(firstMoved, Items->Count() - 1);
 
     // The victim's pending checkpoint waited for the item after its last one,
     // which is now the item after this store's last one.

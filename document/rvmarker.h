@@ -181,6 +181,11 @@ public:
     // holds already, and caches the index of every marker from there on. The
     // index of the first marker inserted; -1 when none was.
     int InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, TRVMarkerItemInfo* insertAfter);
+    // Takes Markers out of the list in one pass (those it does not hold are
+    // left alone; none is dereferenced) and caches the index of every marker
+    // from there on. The index the first marker taken out stood at; -1 when
+    // none was.
+    int RemoveMarkers(const std::vector<TRVMarkerItemInfo*>& markers);
     // Renumbers the markers of the list of the marker at StartIndex, from there on.
     void RecalcCounters(int startIndex, TRVStyle* rvStyle);
     // The index of Marker; -1 when it is not in the list.

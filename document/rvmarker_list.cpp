@@ -3,6 +3,7 @@
 // marker and of its parent levels through the level's format string.
 #include <algorithm>
 #include <climits>
+#include <unordered_set>
 #include <vector>
 
 #include "document/rvmarker.h"
@@ -224,12 +225,26 @@ void TRVMarkerList::Append(TRVMarkerItemInfo* aMarker)
 
 int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, TRVMarkerItemInfo* insertAfter)
 {
+    // A marker whose cached index is out of date may still be in the list:
+    // the list is looked through once for all such markers together.
     std::vector<TRVMarkerItemInfo*> fresh;
     fresh.reserve(markers.size());
     for (TRVMarkerItemInfo* m : markers) {
         const int cached = m->FCachedIndexInList;
         if (!(cached >= 0 && cached < Count() && Get(cached) == m))
             fresh.push_back(m);
+    }
+    if (!fresh.empty() && Count() > 0) {
+        std::unordered_set<const void*> held(fresh.begin(), fresh.end());
+        std::unordered_set<const void*> found;
+        for (int i = 0; i < Count(); ++i)
+            if (held.count(Get(i)) != 0)
+                found.insert(Get(i));
+        FWorkDone += Count();
+        if (!found.empty())
+            fresh.erase(std::remove_if(fresh.begin(), fresh.end(),
+                                       [&](const TRVMarkerItemInfo* m) { return found.count(m) != 0; }),
+                        fresh.end());
     }
     if (fresh.empty())
         return -1;
@@ -245,6 +260,32 @@ int TRVMarkerList::InsertRange(const std::vector<TRVMarkerItemInfo*>& markers, T
         Marker(i)->FCachedIndexInList = i;
     FWorkDone += Count() - index;
     return index;
+}
+
+int TRVMarkerList::RemoveMarkers(const std::vector<TRVMarkerItemInfo*>& markers)
+{
+    if (markers.empty() || Count() == 0)
+        return -1;
+    const std::unordered_set<const void*> gone(markers.begin(), markers.end());
+    int first = -1;
+    int kept = 0;
+    for (int i = 0; i < Count(); ++i) {
+        void* entry = Get(i);
+        if (gone.count(entry) != 0) {
+            if (first < 0)
+                first = i;
+            continue;
+        }
+        if (first >= 0) {
+            Put(kept, entry);
+            static_cast<TRVMarkerItemInfo*>(entry)->FCachedIndexInList = kept;
+        }
+        ++kept;
+    }
+    FWorkDone += Count();
+    if (first >= 0)
+        SetCount(kept);
+    return first;
 }
 
 int TRVMarkerList::IndexOfMarker(const TRVMarkerItemInfo* aMarker) const

@@ -144,10 +144,6 @@ public:
     bool ReplicateMarker(int referenceItemNo, int insertItemNo, bool& fullReformat);
     // Moves an item position off a list marker.
     void AdjustMarkerPos(int& itemNo, int& offs);
-    // An item offset inside a character of a text item moved to the
-    // character's edge (Forward: the one after it); other offsets as they are.
-    // A command that cuts text at the selection's ends never cuts a character.
-    int CharacterEdge(int itemNo, int offs, bool forward);
     // Moves the caret draw item off a list marker (Offs: the draw-item offset).
     void AdjustMarkerCaret(bool right, int& offs);
     // A refusal: a beep when the style sheet's UseSound is on.
@@ -221,6 +217,12 @@ public:
     bool InsertSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, bool caretBefore);
     bool InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, int& insertPoint,
                       int& itemsAdded, bool& fullReformat);
+    // The part of the document a deletion of the selection removes: the
+    // selection's ends in document order, a start at the beginning of an item
+    // that continues a line taken to the end of the item before, both moved
+    // off list markers and onto edges of characters.
+    void SelectionToDelete(int& startNo, int& startOffs, int& endNo, int& endOffs);
+    // Whether that part may go (protection and read-only paragraphs).
     bool CanDelete();
     bool DeleteSelection_();
     // The parts of DeleteSelection_: the items and text of the selection cut

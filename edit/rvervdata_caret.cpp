@@ -9,10 +9,10 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rollviewedit.h"
-#include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 #include "platform/core/codepages.h"
 #include "platform/graphics/textshaping.h"
+#include "view/rvchars.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "document/rvitem.h"
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
-#include "edit/rvchars.h"
 #include "edit/rvervdata.h"
+#include "view/rvchars.h"
 
 namespace {
 

@@ -173,7 +173,8 @@ void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* 
     item->Inserting(this, s, false);
     Items->InsertObject(itemNo, s, item);
     item->Inserted(this, itemNo);
-    AddMarkerInList(itemNo);
+    // The item's own marker, or those of the documents inside it.
+    AddMarkersInList(itemNo, itemNo);
     NoteMarkerItem(item);
     if (fromUndo)
         item->MovingFromUndoList(itemNo, this);

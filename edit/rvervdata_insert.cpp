@@ -10,7 +10,6 @@
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
 #include "edit/rollviewedit.h"
-#include "edit/rvchars.h"
 #include "edit/rvervdata.h"
 
 // ---------------------------------------------------------------------------
@@ -397,27 +396,17 @@ bool PieceDeletable(TRVEditRVData& d, int itemNo, int from, int to)
 
 } // namespace
 
-int TRVEditRVData::CharacterEdge(int itemNo, int offs, bool forward)
+void TRVEditRVData::SelectionToDelete(int& startNo, int& startOffs, int& endNo, int& endOffs)
 {
-    if (!IsTextItem(itemNo))
-        return offs;
-    const int units = offs - 1;
-    const int length = ItemLength(itemNo);
-    // The item's two edges are edges of characters.
-    if (units <= 0 || units >= length)
-        return offs;
-    const std::vector<int> bounds =
-        RVE_CharBoundaries(GetItemText(itemNo), GetItemOptions(itemNo).Contains(rvioUnicode),
-                           GetStyleCodePage(GetItemStyle(itemNo)));
-    int prev = 0;
-    for (int b : bounds) {
-        if (b == units)
-            return offs;
-        if (b > units)
-            return (forward ? b : prev) + 1;
-        prev = b;
+    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    if (startNo > 0 && GetItem(startNo)->GetSameAsPrev() && startOffs <= GetOffsBeforeItem(startNo)) {
+        --startNo;
+        startOffs = GetOffsAfterItem(startNo);
     }
-    return (forward ? length : prev) + 1;
+    AdjustMarkerPos(startNo, startOffs);
+    AdjustMarkerPos(endNo, endOffs);
+    startOffs = CharacterEdge(startNo, startOffs, false);
+    endOffs = CharacterEdge(endNo, endOffs, true);
 }
 
 bool TRVEditRVData::CanDelete()
@@ -428,7 +417,7 @@ bool TRVEditRVData::CanDelete()
     int endNo = 0;
     int startOffs = 0;
     int endOffs = 0;
-    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    SelectionToDelete(startNo, startOffs, endNo, endOffs);
     for (int i = startNo + 1; i < endNo; ++i)
         if (IsProtected(i, rvprDeleteProtect))
             return false;
@@ -493,16 +482,8 @@ bool TRVEditRVData::DeleteSelection_()
     int endNo = 0;
     int startOffs = 0;
     int endOffs = 0;
-    StoreSelBounds(startNo, endNo, startOffs, endOffs, true);
+    SelectionToDelete(startNo, startOffs, endNo, endOffs);
     Deselect(nullptr, false);
-    if (startNo > 0 && GetItem(startNo)->GetSameAsPrev() && startOffs <= GetOffsBeforeItem(startNo)) {
-        --startNo;
-        startOffs = GetOffsAfterItem(startNo);
-    }
-    AdjustMarkerPos(startNo, startOffs);
-    AdjustMarkerPos(endNo, endOffs);
-    startOffs = CharacterEdge(startNo, startOffs, false);
-    endOffs = CharacterEdge(endNo, endOffs, true);
 
     TSelectionCut cut;
     cut.CaretItem = startNo;

@@ -139,14 +139,20 @@ void TRVTableRows::Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRo
             // The cell's items are the last ItemCount of the merged cell.
             cell->Clear();
             const int first = main->GetItemCount() - item.ItemCount;
+            // Their markers, those of tables among them too, take their
+            // places in the list again once the items are back in the cell.
+            main->DeleteMarkersOfItems(first, main->GetItemCount() - 1, false);
             for (int i = first; i < main->GetItemCount(); ++i) {
+                // The item learns its holder again: a table among them finds
+                // its document through it.
+                AnsiString text = main->Items->Get(i);
                 TCustomRVItemInfo* moved = main->GetItem(i);
-                main->DeleteMarkerFromList(moved, true);
-                cell->Items->AddObject(main->Items->Get(i), moved);
-                cell->AddMarkerInList(cell->Items->Count() - 1);
+                moved->Inserting(cell, text, false);
+                cell->Items->AddObject(text, moved);
             }
             for (int i = main->GetItemCount() - 1; i >= first; --i)
                 main->Items->Delete(i);
+            cell->AddMarkersInList(0, cell->GetItemCount() - 1);
             cell->ContentChanged();
         }
     }

@@ -388,10 +388,13 @@ void TRVTableItemInfo::Inserted(TCustomRVData* rvData, int itemNo)
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
             if (TRVTableCellData* cell = GetCells(r, c))
-                for (int i = 0; i < cell->GetItemCount(); ++i) {
-                    cell->AddMarkerInList(i);
+                for (int i = 0; i < cell->GetItemCount(); ++i)
                     cell->GetItem(i)->Inserted(cell, i);
-                }
+    // Every marker of the cells, those of tables in them included (a table
+    // put into a cell before this table had a document could not enter the
+    // list then), in one pass.
+    if (rvData != nullptr)
+        rvData->AddMarkersInList(itemNo, itemNo);
     State.Exclude(rvtsJustCreated);
 }
 

@@ -5,10 +5,31 @@
 
 #include "table/rvtinplace.h"
 
+namespace {
+
+// The lists of the composite records in Group, and of those nested in them,
+// dispose of what they keep through Owner from now on.
+void AdoptNestedLists(TRVUndoInfos& group, TRVEditRVData* owner)
+{
+    for (const std::unique_ptr<TRVUndoInfo>& record : group.Records) {
+        auto* composite = dynamic_cast<TRVCompositeUndo*>(record.get());
+        if (composite == nullptr || !composite->UndoList)
+            continue;
+        composite->UndoList->RVData = owner;
+        for (int i = 0; i < composite->UndoList->Count(); ++i)
+            AdoptNestedLists(*composite->UndoList->Group(i), owner);
+    }
+}
+
+} // namespace
+
 void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count)
 {
-    for (int i = 0; i < count && from.Count() > 0; ++i)
-        to.AddInfos(from.TakeGroup(0));
+    for (int i = 0; i < count && from.Count() > 0; ++i) {
+        std::unique_ptr<TRVUndoInfos> group = from.TakeGroup(0);
+        AdoptNestedLists(*group, to.RVData);
+        to.AddInfos(std::move(group));
+    }
 }
 
 // ---------------------------------------------------------------------------

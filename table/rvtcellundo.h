@@ -54,5 +54,7 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
-// Moves the first Count groups of From to the end of To (in order).
+// Moves the first Count groups of From to the end of To (in order). The lists
+// of composite records among them (a table's inside a cell) go with To's
+// document: a list made in a temporary editor never outlives it naming it.
 void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count);

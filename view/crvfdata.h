@@ -219,7 +219,21 @@ public:
     // (defined in crvfdata_select.cpp with the rest of that block).
     void StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs, int& endItemOffs,
                         bool normalize);
+    // Sets the selection from item positions. Its ends never fall inside a
+    // character: the end that comes first in the document moves back to the
+    // start of the character it cuts, the other one on to its end (an empty
+    // selection stays empty, at the character's start).
     void RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs, int endItemOffs);
+    // An item offset inside a character of a text item moved to the
+    // character's edge (Forward: the one after it); other offsets, and
+    // offsets of items that are not there, as they are. Characters are those
+    // the caret steps over (view/rvchars.h): what a selection copies is what
+    // deleting it removes.
+    int CharacterEdge(int itemNo, int offs, bool forward);
+    // The same among the characters of offsets FirstOffs..LastOffs of the
+    // text item alone, whose ends count as edges (a draw item's, so that a
+    // place in a long item costs no look at all of it).
+    int CharacterEdgeWithin(int itemNo, int offs, bool forward, int firstOffs, int lastOffs);
     // No selection, and none being made.
     void ForgetSelection()
     {

@@ -10,7 +10,9 @@
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 #include "platform/controls/controls.h"
+#include "platform/core/codepages.h"
 #include "view/crvfdata.h"
+#include "view/rvchars.h"
 
 // ---------------------------------------------------------------------------
 // Selection bounds
@@ -44,8 +46,69 @@ void TCustomRVFormattedData::StoreSelBounds(int& startItemNo, int& endItemNo, in
 void TCustomRVFormattedData::RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs,
                                               int endItemOffs)
 {
+    const bool empty = startItemNo == endItemNo && startItemOffs == endItemOffs;
+    const bool backwards =
+        startItemNo > endItemNo || (startItemNo == endItemNo && startItemOffs > endItemOffs);
+    startItemOffs = CharacterEdge(startItemNo, startItemOffs, backwards);
+    endItemOffs = CharacterEdge(endItemNo, endItemOffs, !backwards && !empty);
     Item2DrawItem(startItemNo, startItemOffs, SelStartNo, SelStartOffs);
     Item2DrawItem(endItemNo, endItemOffs, SelEndNo, SelEndOffs);
+}
+
+namespace {
+
+// Whether the place before unit Index of Text plainly is an edge of
+// characters: between two units below U+0300 (two bytes below 0x80), other
+// than CR LF. No Unicode rule and no code page joins such a pair into one
+// character, so most places are answered without looking further.
+bool PlainEdge(const AnsiString& text, bool unicode, int index)
+{
+    auto unit = [&](int i) -> unsigned {
+        const auto byte = [&](size_t k) {
+            return static_cast<unsigned>(static_cast<unsigned char>(text[k]));
+        };
+        return unicode ? byte(2 * static_cast<size_t>(i)) | byte(2 * static_cast<size_t>(i) + 1) << 8
+                       : byte(static_cast<size_t>(i));
+    };
+    const unsigned limit = unicode ? 0x300 : 0x80;
+    const unsigned before = unit(index - 1);
+    const unsigned after = unit(index);
+    return before < limit && after < limit && !(before == '\r' && after == '\n');
+}
+
+} // namespace
+
+int TCustomRVFormattedData::CharacterEdge(int itemNo, int offs, bool forward)
+{
+    if (itemNo < 0 || itemNo >= GetItemCount() || !IsTextItem(itemNo))
+        return offs;
+    return CharacterEdgeWithin(itemNo, offs, forward, 1, ItemLength(itemNo) + 1);
+}
+
+int TCustomRVFormattedData::CharacterEdgeWithin(int itemNo, int offs, bool forward, int firstOffs,
+                                                int lastOffs)
+{
+    // The edges of the range are edges of characters.
+    if (offs <= firstOffs || offs >= lastOffs)
+        return offs;
+    const AnsiString& text = Items->Get(itemNo);
+    const bool unicode = GetItemOptions(itemNo).Contains(rvioUnicode);
+    const unsigned codePage = ResolveCodePage(GetStyleCodePage(GetItemStyle(itemNo)));
+    if ((!unicode && CodePageMaxCharSize(codePage) == 1) || PlainEdge(text, unicode, offs - 1))
+        return offs;
+    const size_t unitSize = unicode ? 2 : 1;
+    const AnsiString range = text.substr(static_cast<size_t>(firstOffs - 1) * unitSize,
+                                         static_cast<size_t>(lastOffs - firstOffs) * unitSize);
+    const int units = offs - firstOffs;
+    int prev = 0;
+    for (int b : RVE_CharBoundaries(range, unicode, codePage)) {
+        if (b == units)
+            return offs;
+        if (b > units)
+            return firstOffs + (forward ? b : prev);
+        prev = b;
+    }
+    return forward ? lastOffs : firstOffs + prev;
 }
 
 // ---------------------------------------------------------------------------
@@ -263,14 +326,9 @@ void TCustomRVFormattedData::FindDrawItemForSel(int x, int y, int& drawItemNo, i
     for (int j = 1; j < static_cast<int>(places.size()); ++j)
         if (std::abs(places[static_cast<size_t>(j)] - x) < std::abs(places[static_cast<size_t>(best)] - x))
             best = j;
-    if (best >= 1 && best < len) {
-        // Never inside a character of several code units.
-        const AnsiString shown = RV_ReturnCapitalized(DrawItems.GetString(drawItemNo, Items),
-                                                      GetRVStyle()->TextStyles()->Items(styleNo));
-        const int next = NextCharStr(shown, itemNo, best);
-        if (next > best + 1)
-            best = next - 1;
-    }
+    // Never inside a character: a place inside one goes to the character's
+    // end (the characters of the draw item alone are looked at).
+    best = CharacterEdgeWithin(itemNo, dli->Offs + best, true, dli->Offs, dli->Offs + len) - dli->Offs;
     drawOffs = std::clamp(best + 1, 1, len + 1);
 }
 

@@ -9,10 +9,10 @@
 
 #include "document/rvstyle_text.h"
 #include "document/rvuni.h"
-#include "edit/rvchars.h"
 #include "platform/core/codepages.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditdata.h"
+#include "view/rvchars.h"
 
 namespace {
 

@@ -257,6 +257,14 @@ public:
             return Role;
         }
     }
+    // A Unicode text style with the given protection.
+    int UnicodeProtected(TRVProtectOption option)
+    {
+        TFontInfo* font = Style.TextStyles()->Add();
+        font->SetUnicode(true);
+        font->SetProtection(TRVProtectOptions{option});
+        return Style.TextStyles()->Count() - 1;
+    }
 };
 
 TEST_P(Protection, Matrix)
@@ -276,6 +284,17 @@ auto Two(int StyleA, int ParaA, int StyleB, int ParaB)
         auto& p = static_cast<Protection&>(e);
         p.AddText("abc", p.Resolve(StyleA), p.Resolve(ParaA));
         p.AddText("def", p.Resolve(StyleB), p.Resolve(ParaB));
+    };
+}
+// "x", a face (a surrogate pair) in a protected Unicode style, "y" on one line.
+auto Face(TRVProtectOption option)
+{
+    return [=](Editing& e) {
+        auto& p = static_cast<Protection&>(e);
+        const int style = p.UnicodeProtected(option);
+        p.AddText("x");
+        p.AddText("\xF0\x9F\x98\x80", style, -1);
+        p.AddText("y", 0, -1);
     };
 }
 auto CaretAt(int ItemNo, int Offs, std::function<void(TRVEditRVData&)> Key)
@@ -318,6 +337,10 @@ INSTANTIATE_TEST_SUITE_P(
                         },
                         Sel(0, 1, 2, 2), false},
         TProtectionCase{"DeleteProtectedPartOfItem", Two('D', 0, 0, 0), Sel(0, 2, 0, 3), true},
+        // A selection that ends inside a character takes all of it: what is
+        // checked is what goes.
+        TProtectionCase{"DeleteProtectedCharacterCutInside", Face(rvprDeleteProtect), Sel(0, 1, 1, 2), false},
+        TProtectionCase{"ModifyProtectedCharacterCutInside", Face(rvprModifyProtect), Sel(1, 1, 1, 2), true},
         TProtectionCase{"ParaStartProtectedJoin", Two(0, 0, 'S', 0), CaretAt(1, 1, Bs), false},
         TProtectionCase{"ReadOnlyParagraphBackspace", Two(0, 'R', 0, 0), CaretAt(0, 3, Bs), false},
         TProtectionCase{"ReadOnlyParagraphDelete", Two(0, 0, 0, 'R'), CaretAt(0, 4, Del), false},

@@ -509,6 +509,40 @@ TEST_F(TRTFImportTest, OwnRTFReadsBackWithListsAndCheckpoints)
     EXPECT_EQ(Data.NotAddedCP->Name, "after");
 }
 
+// A document ending in an empty paragraph, with or without a checkpoint on
+// that paragraph and one after it: each checkpoint reads back where it was,
+// the one after the last item waiting for the next item, and the empty
+// paragraph stays the last one.
+TEST_F(TRTFImportTest, ACheckpointAfterAnEmptyLastParagraphStaysAfterIt)
+{
+    const struct {
+        const char* OnEmpty;
+        const char* After;
+    } cases[] = {{nullptr, "after"}, {"empty", "after"}, {"empty", nullptr}, {nullptr, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.OnEmpty ? c.OnEmpty : "-") + " " + (c.After ? c.After : "-"));
+        TRVStyle sourceStyle{nullptr};
+        TTestRVData source(&sourceStyle);
+        source.AddNL("text", 0, 0);
+        if (c.OnEmpty)
+            source.AddNamedCheckpointExTag(c.OnEmpty, false, TRVTag());
+        source.AddNL("", 0, 0);
+        if (c.After)
+            source.AddNamedCheckpointExTag(c.After, false, TRVTag());
+        TMemoryStream stream;
+        ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, 0));
+        stream.SetPosition(0);
+        Data.Clear();
+        ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+        ASSERT_EQ(Summary(), "text\n");
+        const TRVCPInfo* onEmpty = Data.GetItemCheckpoint(1);
+        EXPECT_EQ(onEmpty ? onEmpty->Name : AnsiString("-"), c.OnEmpty ? c.OnEmpty : "-");
+        EXPECT_EQ(Data.NotAddedCP ? Data.NotAddedCP->Name : AnsiString("-"), c.After ? c.After : "-");
+        EXPECT_EQ(Data.CPCount, source.CPCount);
+    }
+}
+
 // Horizontal rules everywhere they can stand (first in the document, one
 // after another, before and inside tables, last in a cell and in the
 // document) read back as rules of their width and colour, each one item.

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "document/rvstyle_list.h"
+#include "tests/support/markercheck.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tablegrid.h"
 #include "tests/support/testtable.h"
@@ -424,6 +425,73 @@ TEST_F(TRTFTableTest, ANestedTableMovedOutKeepsItsMarkersCounted)
     const TRVMarkerList* markers = Data.GetMarkers(false);
     ASSERT_NE(markers, nullptr);
     EXPECT_EQ(markers->Count(), 2);
+}
+
+// A table whose cells hold numbered paragraphs, one of them in a table of
+// its own, between numbered paragraphs: however the table leaves the document
+// (cleared with it, deleted alone), its markers leave the markers list, and
+// what is read next is numbered without them.
+TEST_F(TRTFTableTest, MarkersOfATableLeaveTheListWithIt)
+{
+    const std::string rtf = R"({\rtf1{\pn\pnlvlbody\pndec\pnstart1}one\par)"
+                            R"(\trowd\cellx2000\cellx4000\pard\intbl{\pn\pnlvlbody\pndec\pnstart1}two\cell)"
+                            R"(\pard\intbl\itap2{\pn\pnlvlbody\pndec\pnstart1}in\nestcell)"
+                            R"({\*\nesttableprops\trowd\cellx1000\nestrow}\pard\intbl\itap1\cell\row)"
+                            R"(\pard{\pn\pnlvlbody\pndec\pnstart1}three\par})";
+    const struct {
+        const char* Name;
+        std::function<void()> Remove;
+        int MarkersLeft; // of the first load
+    } cases[] = {
+        {"clear", [this] { Data.Clear(); }, 0},
+        {"delete the table", [this] { Data.DeleteItems(2, 1); }, 2},
+        {"delete from the table on", [this] { Data.DeleteItems(2, Data.GetItemCount() - 2); }, 1},
+    };
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(rtf), rtf_ec_OK);
+        ASSERT_EQ(Summary(), "#0.0one\n[1x2: #0.0two / [1x1: #0.0in]]\n#0.0three");
+        EXPECT_EQ(markercheck::Fault(Data), "");
+        c.Remove();
+        EXPECT_EQ(markercheck::Fault(Data), "");
+        const TRVMarkerList* markers = Data.GetMarkers(false);
+        EXPECT_EQ(markers != nullptr ? markers->Count() : 0, c.MarkersLeft);
+        // Read again after what is left: every marker is numbered in document order.
+        ASSERT_EQ(Load(rtf), rtf_ec_OK);
+        EXPECT_EQ(markercheck::Fault(Data), "");
+        markers = Data.GetMarkers(false);
+        ASSERT_NE(markers, nullptr);
+        EXPECT_EQ(markers->Count(), c.MarkersLeft + 4);
+        EXPECT_EQ(markers->Marker(markers->Count() - 1)->Counter, c.MarkersLeft + 4);
+    }
+}
+
+// The same file cut short at every length, read into an empty document and
+// after a numbered paragraph: whatever the read keeps, the markers list holds
+// the document's markers in document order.
+TEST_F(TRTFTableTest, ReadsCutShortLeaveTheMarkersListSound)
+{
+    const std::string rtf = R"({\rtf1{\pn\pnlvlbody\pndec\pnstart1}one\par)"
+                            R"(\trowd\cellx2000\cellx4000\pard\intbl{\pn\pnlvlbody\pndec\pnstart1}two\cell)"
+                            R"(\pard\intbl\itap2{\pn\pnlvlbody\pndec\pnstart1}in\nestcell)"
+                            R"({\*\nesttableprops\trowd\cellx1000\nestrow}\pard\intbl\itap1\cell\row)"
+                            R"(\pard{\pn\pnlvlbody\pndec\pnstart1}three\par})";
+    Props.SetParaStyleMode(rvrsAddIfNeeded);
+    for (size_t length = 0; length <= rtf.size(); ++length) {
+        SCOPED_TRACE(length);
+        for (bool after : {false, true}) {
+            Data.Clear();
+            if (after) {
+                ASSERT_EQ(Load(R"({\rtf1{\pn\pnlvlbody\pndec\pnstart1}first\par})"), rtf_ec_OK);
+            }
+            Load(rtf.substr(0, length));
+            EXPECT_EQ(markercheck::Fault(Data), "");
+        }
+        if (HasFailure())
+            return;
+    }
 }
 
 // Tables nested 32 deep read from RTF: every cell's document knows its

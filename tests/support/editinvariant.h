@@ -3,7 +3,8 @@
 // byte, redo the one saved after it; the incremental layout equals a fresh
 // full layout (draw items, heights, minimum width); the caret stands on a
 // valid stop of a valid item, never on a list marker; Unicode text stays
-// valid UTF-16.
+// valid UTF-16; the markers list holds the document's markers in document
+// order, numbered as a fresh numbering gives them.
 #pragma once
 
 #include <functional>
@@ -15,6 +16,7 @@
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
 #include "platform/core/streams.h"
+#include "tests/support/markercheck.h"
 
 namespace editinvariant {
 
@@ -126,6 +128,7 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where, const TLayout
     }
     if (Check)
         Check(Where);
+    EXPECT_EQ(markercheck::Fault(*d.GetAbsoluteRootData()), "");
     const TLayout Incremental = LayoutOf(d);
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);

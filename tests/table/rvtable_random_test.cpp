@@ -1,12 +1,15 @@
 // Seeded random sequences of structural operations on a table in an editor
 // (now and then under a standing cell selection), of the commands on a
 // randomly selected block of cells (merge, unmerge, split both ways, clear, a
-// paragraph style; a text style and the clearing keys through the editor) and
-// of typing in a cell's editor: after every step the grid is sound, the
-// table's kept layout is a fresh one, every cell is painted as the cell
-// selection says and the editor's invariant holds (undo and redo of the step
-// give back both documents); at the end, undoing every step through the
-// control gives back the first document byte for byte and redoing them the last.
+// paragraph style; a text style and the clearing keys through the editor), of
+// typing in a cell's editor and of deleting the whole table and taking it
+// back, with some cells, cells of tables in cells and the paragraph after the
+// table numbered: after every step the grid is sound, the table's kept layout
+// is a fresh one, every cell is painted as the cell selection says and the
+// editor's invariant holds (undo and redo of the step give back both
+// documents, the markers list is sound); at the end, undoing every step
+// through the control gives back the first document byte for byte and redoing
+// them the last, and clearing the document leaves nothing in the markers list.
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -19,6 +22,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "table/rvtinplace.h"
+#include "tests/support/markercheck.h"
 #include "tests/support/tablegrid.h"
 
 namespace {
@@ -32,6 +36,62 @@ protected:
         Style.ParaStyles()->Add()->SetAlignment(rvaCenter);
         // A text style for the cells besides the one they hold.
         Style.TextStyles()->Add()->SetStyle(TFontStyles{fsBold});
+        // Lists for numbered paragraphs in the cells and after the table: a
+        // numbered one of two levels and a bulleted one.
+        TRVListInfo* numbered = Style.ListStyles()->Add();
+        for (TRVListType type : {rvlstDecimal, rvlstLowerAlpha}) {
+            TRVListLevel* level = numbered->Levels()->Add();
+            level->SetListType(type);
+            level->SetFormatString("%0:s.%1:s");
+            level->SetLeftIndent(20);
+        }
+        TRVListLevel* bullet = Style.ListStyles()->Add()->Levels()->Add();
+        bullet->SetListType(rvlstBullet);
+        bullet->SetFormatString("-");
+        bullet->SetLeftIndent(12);
+    }
+
+    // Numbers some cells' paragraphs and the paragraph after the table, and
+    // now and then puts a table of its own with a numbered cell into a cell.
+    void NumberParagraphs()
+    {
+        for (int r = 0; r < Table->Rows->Count(); ++r)
+            for (int c = 0; c < Table->Rows->GetColCount(); ++c) {
+                TRVTableCellData* cell = Table->GetCells(r, c);
+                if (Pick(0, 2) == 0)
+                    cell->SetListMarkerInfo(0, Pick(0, 1), Pick(0, 1), 1, 0, false);
+                if (Pick(0, 5) == 0) {
+                    auto* inner = new TRVTableItemInfo(1, 2, cell);
+                    inner->GetCells(0, Pick(0, 1))->SetListMarkerInfo(-1, 0, Pick(0, 1), 1, 0, false);
+                    for (int k = 0; k < 2; ++k)
+                        inner->GetCells(0, k)->AddNL("in", 0, k == 0 ? 0 : -1);
+                    cell->AddItem(AnsiString(), inner);
+                }
+            }
+        if (Coin())
+            d->SetListMarkerInfo(d->GetItemCount() - 1, 0, 0, 1, 0, false);
+        Table->Changed();
+    }
+
+    // The table deleted as a whole through the editor, then given back by
+    // the control's undo (later steps work on it again).
+    bool DeleteTable(std::string& name)
+    {
+        name = "delete the table";
+        const int itemNo = Table->GetMyItemNo();
+        const bool changed = editinvariant::Run(*d, name, [&] {
+            Editor.Edit->SetSelectionBounds(itemNo, 0, itemNo, 1);
+            Editor.Edit->DeleteSelection();
+            Caret(0, 1);
+        });
+        EXPECT_EQ(markercheck::Fault(*d), "") << name;
+        if (changed) {
+            d->Undo();
+            d->RedoList->Clear();
+            d->FormatAll();
+            EXPECT_EQ(markercheck::Fault(*d), "") << name << ": given back";
+        }
+        return changed;
     }
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(Random); }
     bool Coin() { return Pick(0, 1) == 1; }
@@ -272,15 +332,17 @@ TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
                 Table->GetCells(r, c)->BestWidth = Pick(-1, 1) * Pick(0, 60);
                 Table->GetCells(r, c)->BestHeight = Pick(0, 40);
             }
-        Table->Changed();
+        NumberParagraphs();
         d->FormatAll();
+        EXPECT_EQ(markercheck::Fault(*d), "") << "failing seed " << seed << ": numbered";
         const AnsiString start = editinvariant::SaveRVF(*d);
         for (int i = 0; i < Steps && !HasFailure(); ++i) {
             std::string name;
             const AnsiString before = editinvariant::SaveRVF(*d);
             try {
-                const int kind = Pick(0, 19);
+                const int kind = Pick(0, 20);
                 if (kind == 17   ? TypeInCell(name)
+                    : kind == 20 ? DeleteTable(name)
                     : kind >= 18 ? EditorCommandOnSelection(kind, name)
                                  : Command("step " + std::to_string(i), [&] { Step(kind, name); })) {
                     ++changed;
@@ -303,6 +365,14 @@ TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
             continue;
         EXPECT_TRUE(Settled() == end) << "failing seed " << seed << ": redo all";
         EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << "failing seed " << seed;
+        EXPECT_EQ(markercheck::Fault(*d), "") << "failing seed " << seed << ": undo all, redo all";
+        // Cleared, the document leaves nothing in its markers list; numbered
+        // again, it holds the new markers alone.
+        Editor.Edit->Clear();
+        EXPECT_EQ(markercheck::Fault(*d), "") << "failing seed " << seed << ": cleared";
+        d->SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+        d->AddNL("again", 0, -1);
+        EXPECT_EQ(markercheck::Fault(*d), "") << "failing seed " << seed << ": numbered after clearing";
     }
     // Most steps change the table, and every kind of step does many times:
     // the sequences are not mostly refusals (a replay of a few seeds shows
@@ -310,7 +380,7 @@ TEST_F(TableRandomTest, UndoAllAndRedoAllGiveBackBothEnds)
     if (HasFailure() || seeds < 1500)
         return;
     EXPECT_GT(changed, seeds * Steps / 2);
-    EXPECT_EQ(ChangedBy.size(), 19u);
+    EXPECT_EQ(ChangedBy.size(), 20u);
     for (const auto& [name, count] : ChangedBy)
         EXPECT_GT(count, seeds / 30) << name;
 }

@@ -12,6 +12,7 @@
 #include "document/rvfmisc.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/markercheck.h"
 #include "tests/support/picturebudget.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
@@ -372,6 +373,52 @@ TEST(TableRVF, ListMarkersInCellsJoinTheDocumentsList)
         TRVMarkerList* Markers = Copy.Data.GetMarkers(false);
         ASSERT_NE(Markers, nullptr);
         EXPECT_EQ(Markers->Count(), 2);
+    }
+}
+
+// A document with numbered paragraphs around a table whose cells, and a
+// table in one of them, hold numbered paragraphs, read whole and cut short
+// at every length, into an empty document and between the two numbered
+// paragraphs of another: whatever the read keeps, the markers list holds
+// the document's markers in document order.
+TEST(TableRVF, ReadsCutShortLeaveTheMarkersListSound)
+{
+    const auto Build = [](TTableDoc& D) {
+        D.Style.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstDecimal);
+    };
+    TTableDoc Source;
+    Build(Source);
+    Source.Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    Source.Data.AddNL("a", 0, -1);
+    TRVTableItemInfo* Table = Source.AddTable(1, 2);
+    for (int c = 0; c < 2; ++c)
+        Table->GetCells(0, c)->SetListMarkerInfo(0, 0, 0, 1, 0, false);
+    auto* Inner = new TRVTableItemInfo(1, 1, Table->GetCells(0, 1));
+    Inner->GetCells(0, 0)->SetListMarkerInfo(0, 0, 0, 1, 0, false);
+    Table->GetCells(0, 1)->AddItem(AnsiString(), Inner);
+    Source.Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+    Source.Data.AddNL("z", 0, -1);
+    for (bool Binary : {false, true}) {
+        const std::string Bytes = SaveDocRVF(Source, Binary);
+        for (size_t Length = 0; Length <= Bytes.size(); ++Length) {
+            SCOPED_TRACE(testing::Message() << (Binary ? "binary" : "text") << ", " << Length << " bytes");
+            TTableDoc Copy;
+            Build(Copy);
+            LoadDocRVF(Copy, Bytes.substr(0, Length));
+            EXPECT_EQ(markercheck::Fault(Copy.Data), "");
+            TTableDoc Between;
+            Build(Between);
+            for (int k = 0; k < 2; ++k) {
+                Between.Data.SetListMarkerInfo(-1, 0, 0, 1, 0, false);
+                Between.Data.AddNL("b", 0, -1);
+            }
+            TStringStream Stream(Bytes.substr(0, Length));
+            TColor Color = clNone;
+            Between.Data.InsertRVFFromStream(Stream, 2, Color, nullptr, nullptr, false);
+            EXPECT_EQ(markercheck::Fault(Between.Data), "");
+            if (HasFailure())
+                return;
+        }
     }
 }
 

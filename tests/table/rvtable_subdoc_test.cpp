@@ -7,6 +7,7 @@
 // layouts alike.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -20,6 +21,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "table/rvtable.h"
+#include "tests/support/markercheck.h"
 #include "tests/support/testtableprint.h"
 #include "view/rollview.h"
 
@@ -192,6 +194,77 @@ TEST_F(TableInViewTest, ListNumberingCountsTheListsInCells)
     EXPECT_EQ(shown(View->RVData, 0), "1.");
     EXPECT_EQ(shown(t->GetCells(0, 1), 0), "2.");
     EXPECT_EQ(shown(View->RVData, 3), "3.");
+}
+
+// A numbered paragraph, a 3 x 3 table with a numbered paragraph in every cell
+// and a table in its middle cell with one more, a numbered paragraph: after
+// each operation outside an editor (no undo keeps what goes) the markers list
+// holds the document's markers in document order, numbered afresh, and a
+// paragraph numbered after it counts on from the last one.
+TEST_F(TableInViewTest, TheMarkersListFollowsEveryWayMarkersLeaveOrMove)
+{
+    TRVListInfo* list = Style->ListStyles()->Add();
+    list->Levels()->Clear();
+    TRVListLevel* level = list->Levels()->Add();
+    level->SetListType(rvlstDecimal);
+    level->SetFormatString("%0:s.");
+    const int listNo = list->Index();
+    TRVTableItemInfo* t = nullptr;
+    auto build = [&] {
+        View->Clear();
+        View->AddNL("one", 0, 0);
+        t = AddTable(View, 3, 3);
+        auto* inner = new TRVTableItemInfo(1, 1, t->GetCells(1, 1));
+        inner->GetCells(0, 0)->SetListMarkerInfo(0, listNo, 0, 1, 0, false);
+        t->GetCells(1, 1)->AddItem(AnsiString(), inner);
+        View->AddNL("three", 0, 0);
+        View->SetListMarkerInfo(0, listNo, 0, 1, 0, false);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                t->GetCells(r, c)->SetListMarkerInfo(0, listNo, 0, 1, 0, false);
+        View->SetListMarkerInfo(View->RVData->GetItemCount() - 1, listNo, 0, 1, 0, false);
+        View->Format();
+    };
+    const struct {
+        const char* Name;
+        std::function<void()> Operation;
+    } cases[] = {
+        {"delete a row", [&] { t->Rows->DeleteRows(1, 1, false); }},
+        {"delete a column", [&] { t->Rows->DeleteCols(0, 2, false); }},
+        {"merge across rows", [&] { t->Rows->MergeCells(0, 1, 2, 2, true, true); }},
+        {"merge all", [&] { t->Rows->MergeCells(0, 0, 3, 3, true, true); }},
+        {"split", [&] { t->Rows->SplitCellHorizontally(1, 1, 2); }},
+        {"clear cells",
+         [&] {
+             TRVIntegerList rows, cols;
+             for (const auto& [r, c] : {std::pair<int, int>{1, 1}, {0, 2}}) {
+                 rows.Add(r);
+                 cols.Add(c);
+             }
+             t->Rows->ClearCells(rows, cols);
+         }},
+        {"clear a cell's document", [&] { t->GetCells(1, 1)->Clear(); }},
+        {"delete the table", [&] { View->RVData->DeleteItems(2, 1); }},
+        {"delete the table and what follows",
+         [&] { View->RVData->DeleteItems(2, View->RVData->GetItemCount() - 2); }},
+        {"clear the viewer", [&] { View->Clear(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        build();
+        ASSERT_EQ(markercheck::Fault(*View->RVData), "");
+        c.Operation();
+        if (View->RVData->GetItemCount() > 2 && View->RVData->GetItem(2) == t)
+            t->Changed();
+        EXPECT_EQ(markercheck::Fault(*View->RVData), "");
+        View->AddNL("more", 0, 0);
+        View->SetListMarkerInfo(View->RVData->GetItemCount() - 1, listNo, 0, 1, 0, false);
+        View->Format();
+        EXPECT_EQ(markercheck::Fault(*View->RVData), "");
+        const std::vector<TRVMarkerItemInfo*> markers = markercheck::DocumentMarkers(*View->RVData);
+        ASSERT_FALSE(markers.empty());
+        EXPECT_EQ(markers.back()->Counter, static_cast<int>(markers.size()));
+    }
 }
 
 TEST_F(TableInViewTest, DeletingUnusedStylesKeepsAndRenumbersTheStylesOfCells)

@@ -138,6 +138,64 @@ TEST_F(SelectionAndClipboard, CopyPutsEveryFormatAndEachReadsBack)
     EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
 }
 
+// "a", a face (a surrogate pair), "b", a thumb with its skin tone (two pairs,
+// one character) and "c": a selection end set inside a character, by the
+// program or by the mouse, takes the whole character, the end that comes
+// first back to its start, the other on to its end; what is copied, in every
+// format, holds whole characters only.
+TEST_F(SelectionAndClipboard, ASelectionEndInsideACharacterTakesTheWholeCharacter)
+{
+    const int Uni = Style.AddTextStyle();
+    Style.TextStyles()->Items(Uni)->SetUnicode(true);
+    const std::u16string text = u"a\U0001F600b\U0001F44D\U0001F3FDc";
+    D.AddNLWTag(text, Uni, 0, TRVTag());
+    D.FormatAll();
+    // Offsets count from 1: offset 3 is inside the face, 6 inside the thumb,
+    // 7 between the thumb and its skin tone.
+    const struct {
+        int Start, End;
+        int SnappedStart, SnappedEnd;
+    } cases[] = {
+        {1, 3, 1, 4}, {3, 5, 2, 5}, {5, 3, 5, 2}, {6, 10, 5, 10}, {1, 7, 1, 9}, {7, 6, 9, 5}, {3, 3, 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Start << ".." << c.End);
+        D.SetSelectionBounds(0, c.Start, 0, c.End);
+        int startNo = -1, startOffs = -1, endNo = -1, endOffs = -1;
+        D.GetSelectionBounds(startNo, startOffs, endNo, endOffs, false);
+        EXPECT_EQ((std::vector<int>{startOffs, endOffs}), (std::vector<int>{c.SnappedStart, c.SnappedEnd}));
+        const int from = std::min(c.SnappedStart, c.SnappedEnd) - 1;
+        const std::u16string expected = text.substr(from, std::max(c.SnappedStart, c.SnappedEnd) - 1 - from);
+        EXPECT_EQ(D.GetSelTextW(), expected);
+        if (expected.empty())
+            continue;
+        D.Copy(clWindow, nullptr);
+        EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), RVU_GetRawUnicode(expected) + AnsiString(2, '\0'));
+        EXPECT_EQ(Clipboard()->AsText(), UTF8Encode(expected));
+        const AnsiString Block = ClipboardBytes(RegisterClipboardFormat("RollView Format"));
+        ASSERT_GE(Block.size(), 4u);
+        TTestRVFData Pasted(&Style);
+        TStringStream In(Block.substr(4));
+        TColor Color = clNone;
+        ASSERT_TRUE(Pasted.LoadRVFFromStream(In, Color, nullptr, nullptr));
+        ASSERT_EQ(Pasted.GetItemCount(), 1);
+        EXPECT_EQ(Pasted.GetItemTextW(0), expected);
+    }
+
+    // The mouse at the places inside the face and between the thumb and its
+    // skin tone: the place after the character.
+    TRVCharStops stops;
+    ASSERT_TRUE(D.CharStops(0, stops, true));
+    for (const auto& [place, drawOffs] : {std::pair<int, int>{2, 4}, {6, 9}}) {
+        SCOPED_TRACE(place);
+        int drawItemNo = -1, offs = -1;
+        D.FindDrawItemForSel(stops.X[static_cast<size_t>(place)], D.DrawItems[0]->Top + 1, drawItemNo, offs,
+                             false);
+        EXPECT_EQ(drawItemNo, 0);
+        EXPECT_EQ(offs, drawOffs);
+    }
+}
+
 TEST_F(SelectionAndClipboard, APictureGoesToTheClipboardAsAPicture)
 {
     D.AddPictureEx("pic", NewBitmap(12, 8), 0, rvvaBaseline);

@@ -1,5 +1,5 @@
 // Character boundaries for the caret and the deleting keys.
-#include "edit/rvchars.h"
+#include "view/rvchars.h"
 
 #include "document/rvuni.h"
 #include "platform/core/charnextw.h"
