@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvormenu.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
@@ -173,41 +174,9 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    // The program's popup menu (a shown window of its class other than the main one).
-    std::string MenuWindow()
-    {
-        std::istringstream ids(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
-        for (std::string id; ids >> id;)
-            if (id != FWindow)
-                return id;
-        return std::string();
-    }
-
-    std::string WindowImage(const std::string& window)
-    {
-        return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
-    }
-
-    // A right click at a screen point, then Down until the menu shows an item
-    // chosen (it takes the keyboard a moment after it is mapped), then the
-    // further keys; false when no menu came up or it never took a key.
     bool MenuKeys(int x, int y, const std::string& furtherKeys)
     {
-        Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 3");
-        std::string menu;
-        if (!WaitUntil([&] { return !(menu = MenuWindow()).empty(); }))
-            return false;
-        std::string shown = WindowImage(menu);
-        if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImage(menu)); }))
-            return false;
-        if (!WaitUntil([&] {
-                Shell("xdotool key Down");
-                return WaitUntil([&] { return WindowImage(menu) != shown; }, 2000);
-            }))
-            return false;
-        if (!furtherKeys.empty())
-            Shell("xdotool key --delay 100 " + furtherKeys);
-        return true;
+        return KelvorMenuKeys(FWindow, x, y, furtherKeys);
     }
 
     TXServer FServer;

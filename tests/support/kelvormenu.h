@@ -1,0 +1,50 @@
+// Driving Kelvor's popup menu in a real X session: finding the menu's window,
+// waiting for it to be painted and choosing an entry with the keyboard.
+#pragma once
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#include "tests/support/e2eprocess.h"
+#include "tests/support/waituntil.h"
+
+// The program's popup menu: a shown window of its class other than its main
+// window; empty when none is shown.
+inline std::string KelvorMenuWindow(const std::string& mainWindow)
+{
+    std::istringstream ids(CaptureOutput("xdotool search --onlyvisible --classname '^kelvor$'"));
+    for (std::string id; ids >> id;)
+        if (id != mainWindow)
+            return id;
+    return std::string();
+}
+
+// A checksum of what the window shows now.
+inline std::string WindowImageSum(const std::string& window)
+{
+    return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
+}
+
+// A right click at a screen point, then Down until the menu shows an item
+// chosen (it takes the keyboard a moment after it is mapped), then the
+// further keys; false when no menu came up, it never took a key or a tool failed.
+inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const std::string& furtherKeys)
+{
+    const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
+    if (!run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 3"))
+        return false;
+    std::string menu;
+    if (!WaitUntil([&] { return !(menu = KelvorMenuWindow(mainWindow)).empty(); }))
+        return false;
+    // The menu as first painted: the same picture twice in a row.
+    std::string shown = WindowImageSum(menu);
+    if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(menu)); }))
+        return false;
+    if (!WaitUntil([&] {
+            return run("xdotool key Down") && WaitUntil([&] { return WindowImageSum(menu) != shown; }, 2000);
+        }))
+        return false;
+    return furtherKeys.empty() || run("xdotool key --delay 100 " + furtherKeys);
+}
