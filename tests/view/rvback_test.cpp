@@ -329,13 +329,15 @@ TEST(RVControlImageTest, ControlAndItsChildrenAtTheirPlaces)
 
     std::unique_ptr<TBitmap> image = DrawControl(&panel);
     ASSERT_NE(image, nullptr);
-    const TPinnedPixels pxPin = image->Pixels();
-    const TPixelBuffer& px = *pxPin;
-    EXPECT_EQ(px.At(0, 0), Argb(clBlue));
-    EXPECT_EQ(px.At(10, 5), Argb(clRed));
-    EXPECT_EQ(px.At(29, 14), Argb(clRed));
-    EXPECT_EQ(px.At(30, 15), Argb(clBlue));
-    EXPECT_EQ(px.At(45, 25), Argb(clBlue)) << "hidden children are not drawn";
+    {
+        const TPinnedPixels pxPin = image->Pixels();
+        const TPixelBuffer& px = *pxPin;
+        EXPECT_EQ(px.At(0, 0), Argb(clBlue));
+        EXPECT_EQ(px.At(10, 5), Argb(clRed));
+        EXPECT_EQ(px.At(29, 14), Argb(clRed));
+        EXPECT_EQ(px.At(30, 15), Argb(clBlue));
+        EXPECT_EQ(px.At(45, 25), Argb(clBlue)) << "hidden children are not drawn";
+    }
 
     TControl plain(nullptr);
     plain.SetBounds(0, 0, 8, 6);
