@@ -45,9 +45,10 @@ private:
 // through a named handle only (the accessors of a temporary handle are
 // deleted, except -> for a value read on the spot), so that no reference
 // outlives its pin. Pins nest and cost a count on the picture; a handle may
-// be moved, not copied, and must not outlive its picture. A pin keeps the
-// pixels from the budget only: changing the picture itself (a new size, new
-// pixels, another load) still replaces them.
+// be moved, not copied, and must not outlive its picture (a debug build
+// checks that when the picture goes). A pin keeps the pixels from the budget
+// only: changing the picture itself (a new size, new pixels, another load)
+// still replaces them.
 class TPinnedPixels {
 public:
     // Holder null for pixels that no budget releases.
