@@ -89,7 +89,8 @@ AnsiString TCustomRVData::SavePicture(TRVSaveFormat documentSaveFormat, const An
         // The bitmap the metafile is drawn into when shown at its own size
         // (drawn now when it holds none), written over the background
         // without a copy of its pixels.
-        const TPixelBuffer& pixels = metafile->Render(gr->Width(), gr->Height());
+        const TPinnedPixels pinned = metafile->Render(gr->Width(), gr->Height());
+        const TPixelBuffer& pixels = *pinned;
         const TColor back = backgroundColor == clNone ? TColor(0xFFFFFF) : ColorToRGB(backgroundColor);
         std::vector<uint8_t> bytes;
         int code = 0;

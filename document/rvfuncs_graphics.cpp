@@ -38,7 +38,8 @@ void RV_PictureToDevice(TCanvas* canvas, int x, int y, int width, int height, co
     auto* bitmap = dynamic_cast<TBitmap*>(graphic);
     if (bitmap == nullptr || bitmap->Empty())
         return;
-    canvas->DrawPixels(dest, bitmap->Pixels(), Rect(0, 0, bitmap->Width(), bitmap->Height()));
+    const TPinnedPixels pixels = bitmap->Pixels();
+    canvas->DrawPixels(dest, *pixels, Rect(0, 0, bitmap->Width(), bitmap->Height()));
 }
 
 void RV_SetPaletteToPicture(TGraphic* graphic, const TLogPalette* logPalette)

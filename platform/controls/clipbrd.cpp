@@ -168,8 +168,10 @@ TPixelBuffer PixelsFromImageData(const AnsiString& data)
 // The pixels a graphic shows: its own for bitmaps and icons, else drawn on white.
 TPixelBuffer GraphicPixels(const TGraphic* graphic)
 {
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
-        return bitmap->Pixels();
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) {
+        const TPinnedPixels pixels = bitmap->Pixels();
+        return *pixels;
+    }
     if (const auto* icon = dynamic_cast<const TIcon*>(graphic))
         return icon->Pixels();
     TBitmap canvasBitmap;
@@ -177,7 +179,8 @@ TPixelBuffer GraphicPixels(const TGraphic* graphic)
     // Drawing reads the graphic only; the canvas call takes it non-const.
     canvasBitmap.Canvas()->StretchDraw(Rect(0, 0, graphic->Width(), graphic->Height()),
                                        const_cast<TGraphic*>(graphic));
-    return canvasBitmap.Pixels();
+    const TPinnedPixels pixels = canvasBitmap.Pixels();
+    return *pixels;
 }
 
 } // namespace

@@ -396,13 +396,13 @@ void TBitmap::Draw(TCanvas* aCanvas, const TRect& rect)
     if (Empty() || DrawPart(aCanvas, rect))
         return;
     const TRect source = Bounds(0, 0, Width(), Height());
-    const TPixelBuffer& pixels = Decoded();
+    const TPinnedPixels pixels = Pixels();
     if (!FTransparent) {
-        aCanvas->DrawPixels(rect, pixels, source);
+        aCanvas->DrawPixels(rect, *pixels, source);
         return;
     }
     // Pixels of the transparent colour are left out.
-    TPixelBuffer masked(pixels);
+    TPixelBuffer masked(*pixels);
     MaskColor(masked, TransparentColor());
     aCanvas->DrawPixels(rect, masked, source);
 }

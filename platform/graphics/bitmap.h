@@ -32,7 +32,7 @@ enum TTransparentMode { tmAuto, tmFixed };
 // not) and saves it as it was read until its pixels, size or format change;
 // its pixels are decoded when first needed (a copy shares the file and decodes
 // on its own), count against the process's pixel budget and may be dropped for
-// other pictures, to be decoded again when next needed. A load
+// other pictures, to be decoded again when next needed, unless pinned. A load
 // counts the bitmap's size against the allowance of the document load in
 // progress.
 class TBitmap : public TGraphic, public TPixelHolder {
@@ -80,8 +80,9 @@ public:
     // library's drawing methods (TCanvas::OnChange) also raise OnChange.
     TCanvas* Canvas();
 
-    // Decoded when needed (see the class comment on references).
-    const TPixelBuffer& Pixels() const { return Decoded(); }
+    // Decoded when needed, and pinned while the handle lives (see
+    // TPinnedPixels): name the handle to use the pixels.
+    TPinnedPixels Pixels() const { return TPinnedPixels(this, Decoded()); }
     // Replaces the pixels (size included).
     void SetPixels(const TPixelBuffer& pixels);
 

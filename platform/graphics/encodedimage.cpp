@@ -60,7 +60,8 @@ void TEncodedImage::Assign(const TPersistent* source)
         Changed(this);
     } else if (auto bitmap = dynamic_cast<const TBitmap*>(source)) {
         Clear();
-        FPixels = bitmap->Pixels();
+        const TPinnedPixels pixels = bitmap->Pixels();
+        FPixels = *pixels;
         FWidth = FPixels.Width;
         FHeight = FPixels.Height;
         Changed(this);
@@ -75,7 +76,8 @@ void TEncodedImage::AssignTo(TPersistent* dest) const
         TBitmap decoded;
         decoded.SetPixelFormat(BitmapFormat());
         if (!Empty()) {
-            const TPixelBuffer& pixels = Pixels();
+            const TPinnedPixels pinned = Pixels();
+            const TPixelBuffer& pixels = *pinned;
             if (pixels.Height == FHeight) {
                 decoded.SetPixels(pixels);
             } else {
@@ -101,7 +103,7 @@ void TEncodedImage::SetHeight(int)
     throw EInvalidGraphicOperation(SizeChangeMessage());
 }
 
-const TPixelBuffer& TEncodedImage::Pixels() const
+TPinnedPixels TEncodedImage::Pixels() const
 {
     if (FPixels.Empty() && !FData.empty()) {
         // Room is made before the pixels are decoded, so that the pictures
@@ -118,7 +120,7 @@ const TPixelBuffer& TEncodedImage::Pixels() const
     } else if (!FData.empty()) {
         pixelbudget::Touch(const_cast<TEncodedImage*>(this));
     }
-    return FPixels;
+    return TPinnedPixels(this, FPixels);
 }
 
 void TEncodedImage::LoadFromStream(TStream& stream)
@@ -165,9 +167,9 @@ void TEncodedImage::Draw(TCanvas* aCanvas, const TRect& rect)
 {
     if (Empty())
         return;
-    const TPixelBuffer* pixels = nullptr;
+    TPinnedPixels pixels(nullptr, FPixels);
     try {
-        pixels = &Pixels();
+        pixels = Pixels();
     } catch (const EInvalidGraphic&) {
         return; // damaged beyond decoding: nothing to show
     }

@@ -20,8 +20,8 @@
 // are drawn in their part of the picture's place, the rest is not drawn (a
 // bitmap made of it is white there). The size cannot be changed. A format supplies its header check, codec
 // and messages. Decoded pixels count against the process's pixel budget and may be dropped for other
-// pictures, to be decoded again; a load counts the picture's size against the allowance of the document load
-// in progress.
+// pictures while not pinned, to be decoded again; a load counts the picture's size against the allowance of
+// the document load in progress.
 class TEncodedImage : public TGraphic, public TPixelHolder {
 public:
     // From a picture of the same class (its bytes and settings) or a bitmap
@@ -37,8 +37,9 @@ public:
 
     // The decoded pixels: the picture's width and its rows from the top, all
     // of them unless the file ends early. Raises the format's error when the
-    // data cannot be decoded.
-    const TPixelBuffer& Pixels() const;
+    // data cannot be decoded. They are pinned while the handle lives (see
+    // TPinnedPixels): name the handle to use the pixels.
+    TPinnedPixels Pixels() const;
 
     // Raises the format's error when the rest of the stream is not a file of
     // the format, and EOutOfResources when the load in progress has no room

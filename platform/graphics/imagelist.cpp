@@ -3,6 +3,7 @@
 #include "platform/graphics/imagelist.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/core/colors.h"
 #include "platform/graphics/bitmap.h"
@@ -101,7 +102,12 @@ int TCustomImageList::Add(const TBitmap* image, const TBitmap* mask)
 {
     if (!image || image->Empty())
         return -1;
-    const TPixelBuffer& src = image->Pixels();
+    // Both pinned: decoding the mask must not release the image's pixels.
+    const TPinnedPixels pixels = image->Pixels();
+    const TPixelBuffer& src = *pixels;
+    std::optional<TPinnedPixels> maskPixels;
+    if (mask && !mask->Empty())
+        maskPixels.emplace(mask->Pixels());
     const int first = Count();
     const int parts = std::max(1, src.Width / FWidth);
     for (int part = 0; part < parts; ++part) {
@@ -109,8 +115,8 @@ int TCustomImageList::Add(const TBitmap* image, const TBitmap* mask)
         for (int y = 0; y < std::min(FHeight, src.Height); ++y)
             for (int x = 0; x < FWidth && part * FWidth + x < src.Width; ++x) {
                 const int sx = part * FWidth + x;
-                bool masked = mask && sx < mask->Width() && y < mask->Height() &&
-                              (mask->Pixels().At(sx, y) & 0xFFFFFF) == 0xFFFFFF;
+                bool masked = maskPixels && sx < mask->Width() && y < mask->Height() &&
+                              ((*maskPixels)->At(sx, y) & 0xFFFFFF) == 0xFFFFFF;
                 tile.At(x, y) = masked ? 0 : src.At(sx, y);
             }
         FImages.push_back(std::move(tile));
@@ -125,7 +131,8 @@ int TCustomImageList::AddMasked(const TBitmap* image, TColor maskColor)
         return -1;
     const uint32_t key = ColorToPixel(maskColor) & 0xFFFFFF;
     TBitmap keyed;
-    TPixelBuffer pixels = image->Pixels();
+    const TPinnedPixels source = image->Pixels();
+    TPixelBuffer pixels = *source;
     for (uint32_t& px : pixels.Pixels)
         if ((Unpremultiply(px) & 0xFFFFFF) == key)
             px = 0;
@@ -189,7 +196,8 @@ void TCustomImageList::GetBitmap(int index, TBitmap* image) const
     if (!image || !Valid(index))
         return;
     image->SetSize(FWidth, FHeight);
-    TPixelBuffer pixels = image->Pixels();
+    const TPinnedPixels source = image->Pixels();
+    TPixelBuffer pixels = *source;
     const TPixelBuffer& stored = FImages[static_cast<size_t>(index)];
     for (size_t i = 0; i < pixels.Pixels.size(); ++i)
         pixels.Pixels[i] = Blend(stored.Pixels[i], pixels.Pixels[i]);

@@ -262,19 +262,19 @@ void TMetafile::Draw(TCanvas* aCanvas, const TRect& rect)
         std::max(rect.Top, clip.Top) >= std::min(rect.Bottom, clip.Bottom))
         return;
     const TRect device = aCanvas->DeviceRect(rect);
-    const TPixelBuffer& pixels = Render(std::abs(device.Width()), std::abs(device.Height()));
-    if (!pixels.Empty())
-        aCanvas->DrawPixels(rect, pixels, TRect{0, 0, pixels.Width, pixels.Height});
+    const TPinnedPixels pixels = Render(std::abs(device.Width()), std::abs(device.Height()));
+    if (!pixels->Empty())
+        aCanvas->DrawPixels(rect, *pixels, TRect{0, 0, pixels->Width, pixels->Height});
 }
 
-const TPixelBuffer& TMetafile::Render(int width, int height)
+TPinnedPixels TMetafile::Render(int width, int height)
 {
     static const TPixelBuffer none;
     if (Empty() || width <= 0 || height <= 0)
-        return none;
+        return TPinnedPixels(nullptr, none);
     if (FRenderedFor == TSize{width, height} && !FRendered.Empty()) {
         pixelbudget::Touch(this);
-        return FRendered;
+        return TPinnedPixels(this, FRendered);
     }
     // The bitmap within the budget: each side within the graphic limits and
     // no more pixels than one picture may hold, nor than the process's budget.
@@ -295,7 +295,7 @@ const TPixelBuffer& TMetafile::Render(int width, int height)
         metafileplayer::PlayWmf(FData.data(), FData.size(), FRendered, &FLastPlay);
     FRenderedFor = TSize{width, height};
     ++FPlays;
-    return FRendered;
+    return TPinnedPixels(this, FRendered);
 }
 
 // ---------------------------------------------------------------------------
@@ -308,7 +308,8 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* aMetafile) : FMetafile(aMetafile), F
 
 TMetafileCanvas::~TMetafileCanvas()
 {
-    FMetafile->SetContent(FBitmap->Pixels());
+    const TPinnedPixels pixels = FBitmap->Pixels();
+    FMetafile->SetContent(*pixels);
 }
 
 TCanvas* TMetafileCanvas::Canvas()

@@ -29,7 +29,7 @@ struct TMetafilePlayStats {
 // bitmap of the size it is shown at, which is kept and drawn again until it
 // is shown at another size. That bitmap is held within the decoded-pixel
 // budget: its pixels count as decoded pixels (and may be given back for
-// others, to be drawn again when next shown), and a picture shown larger than
+// others while not pinned, to be drawn again when next shown), and a picture shown larger than
 // the budget allows is drawn into a smaller bitmap that is stretched over it.
 //
 // Sizes: MMWidth and MMHeight are in 0.01 mm; Width and Height are pixels at
@@ -93,9 +93,9 @@ public:
     // where nothing is drawn), or of the largest size of the same shape
     // within the decoded-pixel budget when that is smaller: the bitmap kept
     // from the last call when it was asked for the same size and still holds
-    // its pixels, else one drawn now. The reference holds until the next call
-    // or the next picture decoded.
-    const TPixelBuffer& Render(int width, int height);
+    // its pixels, else one drawn now. The pixels are pinned while the handle
+    // lives (see TPinnedPixels); a call for another size replaces them.
+    TPinnedPixels Render(int width, int height);
     // The size of the bitmap Render last drew (0 x 0 when it holds none).
     TSize RenderedSize() const { return TSize{FRendered.Width, FRendered.Height}; }
     // What the last playing did (the work it was allowed and the work done),

@@ -4,6 +4,7 @@
 #include "platform/graphics/pixelbudget.h"
 
 #include <algorithm>
+#include <cassert>
 #include <list>
 #include <unordered_map>
 
@@ -38,7 +39,28 @@ int64_t LoadPixels = PictureLoadPixelBudget;
 
 TPixelHolder::~TPixelHolder()
 {
+    assert(FPins == 0 && "a pin outlives its picture");
     pixelbudget::Drop(this);
+}
+
+TPinnedPixels& TPinnedPixels::operator=(TPinnedPixels&& other) noexcept
+{
+    if (this != &other) {
+        if (FHolder)
+            Unpin();
+        FHolder = other.FHolder;
+        FPixels = other.FPixels;
+        other.FHolder = nullptr;
+    }
+    return *this;
+}
+
+void TPinnedPixels::Unpin() noexcept
+{
+    // What was kept over the budget for the pin goes now.
+    if (FHolder && --FHolder->FPins == 0)
+        pixelbudget::Settle(FHolder);
+    FHolder = nullptr;
 }
 
 namespace pixelbudget {
@@ -50,9 +72,23 @@ void Hold(TPixelHolder* holder, int64_t pixels)
     r.Order.push_front({holder, std::max<int64_t>(pixels, 0)});
     r.Index[holder] = r.Order.begin();
     r.Total += r.Order.front().Pixels;
-    // The oldest others give their pixels back; ReleasePixels calls Drop.
-    while (r.Total > ProcessPixels && r.Order.back().Holder != holder) {
-        TPixelHolder* oldest = r.Order.back().Holder;
+    Settle(holder);
+}
+
+void Settle(TPixelHolder* keep)
+{
+    TRegister& r = Register();
+    // The oldest unpinned others give their pixels back (ReleasePixels may
+    // call Drop); the pinned ones are passed over and stay where they are.
+    auto at = r.Order.end();
+    while (r.Total > ProcessPixels && at != r.Order.begin()) {
+        --at;
+        TPixelHolder* oldest = at->Holder;
+        if (oldest == keep || oldest->Pins() > 0)
+            continue;
+        // Dropping it leaves the one after valid; the next step back from
+        // there reaches the next newer one.
+        ++at;
         oldest->ReleasePixels();
         Drop(oldest);
     }

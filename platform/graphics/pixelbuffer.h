@@ -3,6 +3,7 @@
 // Pixels are 32-bit 0xAARRGGBB, premultiplied by alpha, rows top to bottom.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     // The pixels, decoded when first asked for, are as many as the size says.
-    const TPixelBuffer& pixels = bitmap.Pixels();
+    const TPinnedPixels pixelsPin = bitmap.Pixels();
+    const TPixelBuffer& pixels = *pixelsPin;
     if (pixels.Pixels.size() != static_cast<size_t>(bitmap.Width()) * static_cast<size_t>(bitmap.Height()))
         std::abort();
     if (static_cast<int64_t>(bitmap.Width()) * bitmap.Height() > (1 << 20))

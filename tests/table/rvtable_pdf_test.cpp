@@ -131,7 +131,8 @@ TEST_F(TablePdfTest, APreviewDrawsOnePixelRulesThin)
     ASSERT_EQ(Print->FormatPages(), 1);
     TBitmap Preview;
     ASSERT_TRUE(Print->MakePreview(1, &Preview));
-    const TPixelBuffer& Px = Preview.Pixels();
+    const TPinnedPixels PxPin = Preview.Pixels();
+    const TPixelBuffer& Px = *PxPin;
     // Down a column through the table's left part: every dark run is one or two pixels.
     const int X = Px.Width / 4;
     int Run = 0;

@@ -309,9 +309,10 @@ TEST_F(RollViewTest, PaintingStraightOnAnOffscreenCanvasGivesTheBitmapCopysPixel
     TBitmap copied;
     paint(true, direct);
     paint(false, copied);
-    EXPECT_TRUE(direct.Pixels().Pixels == copied.Pixels().Pixels);
+    EXPECT_TRUE(direct.Pixels()->Pixels == copied.Pixels()->Pixels);
     // Something was painted inside the clip, nothing outside it.
-    const TPixelBuffer& pixels = direct.Pixels();
+    const TPinnedPixels pixelsPin = direct.Pixels();
+    const TPixelBuffer& pixels = *pixelsPin;
     EXPECT_NE(pixels.At(100, 100), pixels.At(0, 0));
     EXPECT_EQ(pixels.At(280, 180), pixels.At(0, 0));
 }

@@ -109,7 +109,8 @@ TEST_F(ControlImageTest, PanelWithAButtonAndAnEditBoxGivesOnePictureOfAllThree)
     ASSERT_NE(Image, nullptr);
     ASSERT_EQ(Image->Width(), 200);
     ASSERT_EQ(Image->Height(), 100);
-    const TPixelBuffer& Px = Image->Pixels();
+    const TPinnedPixels PxPin = Image->Pixels();
+    const TPixelBuffer& Px = *PxPin;
     EXPECT_EQ(Px.At(0, 0), Argb(clBtnHighlight)) << "the panel's raised bevel";
     EXPECT_EQ(Px.At(199, 99), Argb(clBtnShadow));
     EXPECT_EQ(Px.At(100, 90), Argb(clBtnFace));
@@ -133,11 +134,11 @@ TEST_F(ControlImageTest, PanelWithAButtonAndAnEditBoxGivesOnePictureOfAllThree)
     std::unique_ptr<TBitmap> Alone = DrawButton(Button);
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 80; ++x)
-            ASSERT_EQ(Alone->Pixels().At(x, y), Px.At(10 + x, 10 + y)) << x << "," << y;
+            ASSERT_EQ(Alone->Pixels()->At(x, y), Px.At(10 + x, 10 + y)) << x << "," << y;
     Alone = DrawEdit(Edit);
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 120; ++x)
-            ASSERT_EQ(Alone->Pixels().At(x, y), Px.At(10 + x, 50 + y)) << x << "," << y;
+            ASSERT_EQ(Alone->Pixels()->At(x, y), Px.At(10 + x, 50 + y)) << x << "," << y;
 }
 
 TEST_F(ControlImageTest, AChildReachingPastThePanelIsCutAtItsEdge)

@@ -329,18 +329,21 @@ TEST(RVControlImageTest, ControlAndItsChildrenAtTheirPlaces)
 
     std::unique_ptr<TBitmap> image = DrawControl(&panel);
     ASSERT_NE(image, nullptr);
-    const TPixelBuffer& px = image->Pixels();
-    EXPECT_EQ(px.At(0, 0), Argb(clBlue));
-    EXPECT_EQ(px.At(10, 5), Argb(clRed));
-    EXPECT_EQ(px.At(29, 14), Argb(clRed));
-    EXPECT_EQ(px.At(30, 15), Argb(clBlue));
-    EXPECT_EQ(px.At(45, 25), Argb(clBlue)) << "hidden children are not drawn";
+    {
+        const TPinnedPixels pxPin = image->Pixels();
+        const TPixelBuffer& px = *pxPin;
+        EXPECT_EQ(px.At(0, 0), Argb(clBlue));
+        EXPECT_EQ(px.At(10, 5), Argb(clRed));
+        EXPECT_EQ(px.At(29, 14), Argb(clRed));
+        EXPECT_EQ(px.At(30, 15), Argb(clBlue));
+        EXPECT_EQ(px.At(45, 25), Argb(clBlue)) << "hidden children are not drawn";
+    }
 
     TControl plain(nullptr);
     plain.SetBounds(0, 0, 8, 6);
     image = DrawControl(&plain);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->Pixels().At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
+    EXPECT_EQ(image->Pixels()->At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
     EXPECT_EQ(DrawControl(nullptr), nullptr);
 }
 

@@ -133,7 +133,7 @@ TEST_F(DesktopClipboardTest, PictureRoundTrip)
     back.Assign(Clipboard());
     ASSERT_EQ(back.Width(), 3);
     ASSERT_EQ(back.Height(), 2);
-    EXPECT_EQ(back.Pixels().Pixels, pixels.Pixels);
+    EXPECT_EQ(back.Pixels()->Pixels, pixels.Pixels);
 
     TPicture picture;
     picture.Assign(Clipboard());

@@ -116,7 +116,7 @@ TEST(JpegFiles, EncodingFromBitmapsComposesAlphaOverWhite)
     TPixelBuffer pixels(16, 16, 0); // fully transparent
     TJPEGImage jpeg;
     Load(jpeg, EncodeBitmap(pixels));
-    EXPECT_TRUE(Near(jpeg.Pixels().At(8, 8), 0xFFFFFFFFu, 2));
+    EXPECT_TRUE(Near(jpeg.Pixels()->At(8, 8), 0xFFFFFFFFu, 2));
     // Quality decides the size.
     TPixelBuffer noise(64, 64);
     for (size_t i = 0; i < noise.Pixels.size(); ++i)
@@ -178,7 +178,8 @@ TEST(JpegFiles, CorruptDataDecodesWithoutHarm)
     TJPEGImage jpeg;
     Load(jpeg, file);
     try {
-        const TPixelBuffer& p = jpeg.Pixels();
+        const TPinnedPixels pPin = jpeg.Pixels();
+        const TPixelBuffer& p = *pPin;
         EXPECT_EQ(p.Width, 64);
     } catch (const EJPEG&) {
         // refusing the damaged data is as good as showing what is left
@@ -237,7 +238,7 @@ TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
     const int64_t before = pixelbudget::HeldPixels();
     TRecordingCanvas canvas(400, 400, 96);
     canvas.StretchDraw(Rect(0, 0, 400, 400), &jpeg);
-    const int rows = jpeg.Pixels().Height;
+    const int rows = jpeg.Pixels()->Height;
     ASSERT_GE(rows, 80);
     ASSERT_LE(rows, 96);
     // The budget holds the rows decoded, not the frame.
@@ -257,8 +258,10 @@ TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
     TJPEGImage whole, part;
     Load(whole, real);
     Load(part, real.substr(0, cut));
-    const TPixelBuffer& all = whole.Pixels();
-    const TPixelBuffer& some = part.Pixels();
+    const TPinnedPixels allPin = whole.Pixels();
+    const TPixelBuffer& all = *allPin;
+    const TPinnedPixels somePin = part.Pixels();
+    const TPixelBuffer& some = *somePin;
     ASSERT_LT(some.Height, 512);
     ASSERT_GT(some.Height, 48);
     for (int y = 0; y < some.Height - 48 - 16; ++y)
@@ -269,6 +272,6 @@ TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
     bitmap.Assign(&part);
     EXPECT_EQ(bitmap.Width(), 512);
     EXPECT_EQ(bitmap.Height(), 512);
-    EXPECT_EQ(bitmap.Pixels().At(5, 511), 0xFFFFFFFFu);
-    EXPECT_EQ(bitmap.Pixels().At(5, 0), some.At(5, 0));
+    EXPECT_EQ(bitmap.Pixels()->At(5, 511), 0xFFFFFFFFu);
+    EXPECT_EQ(bitmap.Pixels()->At(5, 0), some.At(5, 0));
 }

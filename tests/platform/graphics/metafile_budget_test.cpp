@@ -74,7 +74,8 @@ TEST(MetafileBudget, HostilePicturesStopWhenTheirFillBudgetIsSpent)
             SCOPED_TRACE(Enhanced);
             int Records = 0;
             auto Metafile = Hostile(c.Shape, HostileSide, c.Bytes, &Records, Enhanced);
-            const TPixelBuffer& Px = Metafile->Render(600, 600);
+            const TPinnedPixels PxPin = Metafile->Render(600, 600);
+            const TPixelBuffer& Px = *PxPin;
             const TMetafilePlayStats& Stats = Metafile->LastPlay();
             EXPECT_EQ(Stats.FillBudget, metafileplayer::FillBudget(600, 600));
             EXPECT_LE(Stats.Filled, Stats.FillBudget);
@@ -117,7 +118,7 @@ TEST(MetafileBudget, TheBitmapIsDrawnOnceAtTheShownSizeAndKept)
         Canvas->StretchDraw(Rect(10, 10, 110, 60), Metafile.get());
     EXPECT_EQ(Metafile->Plays(), 1);
     EXPECT_EQ(Metafile->RenderedSize(), (TSize{100, 50}));
-    EXPECT_EQ(Screen.Pixels().At(60, 35), Red);
+    EXPECT_EQ(Screen.Pixels()->At(60, 35), Red);
     // Another size draws again; a scaled mapping draws at the device's size.
     Canvas->StretchDraw(Rect(0, 0, 150, 75), Metafile.get());
     EXPECT_EQ(Metafile->Plays(), 2);
@@ -149,7 +150,8 @@ TEST(MetafileBudget, AShownSizeBeyondTheBudgetIsDrawnIntoABitmapWithinIt)
     EXPECT_GE(pixelbudget::HeldPixels(), int64_t(Size.cx) * Size.cy);
     EXPECT_LE(Metafile->LastPlay().FillBudget, metafileplayer::FillBudget(1024, 1024));
     // Each side stays within the graphic limits too.
-    const TPixelBuffer& Wide = Metafile->Render(GraphicMaxSide * 4, 20);
+    const TPinnedPixels WidePin = Metafile->Render(GraphicMaxSide * 4, 20);
+    const TPixelBuffer& Wide = *WidePin;
     EXPECT_LE(Wide.Width, GraphicMaxSide);
     EXPECT_EQ(Wide.Height, 20 * Wide.Width / (GraphicMaxSide * 4));
 }
@@ -163,7 +165,7 @@ TEST(MetafileBudget, ItsBitmapIsGivenBackForOtherPictures)
     B->Render(100, 100);
     EXPECT_EQ(A->RenderedSize(), (TSize{0, 0})) << "the least recently used gave its pixels back";
     EXPECT_EQ(B->RenderedSize(), (TSize{100, 100}));
-    EXPECT_EQ(A->Render(100, 100).At(50, 50), Red);
+    EXPECT_EQ(A->Render(100, 100)->At(50, 50), Red);
     EXPECT_EQ(A->Plays(), 2);
     EXPECT_LE(pixelbudget::HeldPixels(), 100 * 100 + 50);
 }

@@ -50,7 +50,8 @@ TPixelBuffer Shown(const std::string& bytes, int width = Side, int height = Side
     TBitmap bitmap;
     bitmap.SetSize(width, height);
     bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), metafile.get());
-    return bitmap.Pixels();
+    const TPinnedPixels pixels = bitmap.Pixels();
+    return *pixels;
 }
 
 bool Near(uint32_t a, uint32_t b, int tolerance = 40)
@@ -539,7 +540,8 @@ TEST(EnhancedMetafile, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
     ASSERT_TRUE(Metafile->Enhanced());
     TPNGImage Png;
     Png.LoadFromFile(Out + "/shapes.png");
-    const TPixelBuffer& Theirs = Png.Pixels();
+    const TPinnedPixels TheirsPin = Png.Pixels();
+    const TPixelBuffer& Theirs = *TheirsPin;
     const TPixelBuffer Ours = Shown(Dir.Read("shapes.emf"), Metafile->Width(), Metafile->Height());
 
     const auto Covered = [](const TPixelBuffer& px) {

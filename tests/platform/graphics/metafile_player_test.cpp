@@ -63,7 +63,8 @@ TEST(MetafilePlayerTest, RecordsMapFromTheWindowOntoTheBitmap)
         .Record(0x0A32, {250, 750, 2, 0}, std::string("Hi") + Word(50) + Word(70));
     auto Metafile = Load(b.Bytes());
     ASSERT_FALSE(Metafile->Enhanced());
-    const TPixelBuffer& Px = Metafile->Render(100, 50);
+    const TPinnedPixels PxPin = Metafile->Render(100, 50);
+    const TPixelBuffer& Px = *PxPin;
     ASSERT_EQ(Px.Width, 100);
     // The rectangle (10, 10) - (60, 40) filled green inside its outline of
     // three pixels, nothing drawn around it.
@@ -96,9 +97,9 @@ TEST(MetafilePlayerTest, APolyPolygonLeavesItsHoleOpen)
     TBitmap Bitmap;
     Bitmap.SetSize(100, 100);
     Bitmap.Canvas()->StretchDraw(TRect{0, 0, 100, 100}, Metafile.get());
-    EXPECT_EQ(Bitmap.Pixels().At(10, 10), Argb(0x0000FF));
-    EXPECT_EQ(Bitmap.Pixels().At(50, 50), 0xFFFFFFFFu) << "the hole";
-    EXPECT_EQ(Bitmap.Pixels().At(90, 50), Argb(0x0000FF));
+    EXPECT_EQ(Bitmap.Pixels()->At(10, 10), Argb(0x0000FF));
+    EXPECT_EQ(Bitmap.Pixels()->At(50, 50), 0xFFFFFFFFu) << "the hole";
+    EXPECT_EQ(Bitmap.Pixels()->At(90, 50), Argb(0x0000FF));
 }
 
 TEST(MetafilePlayerTest, OurOwnMetafileShowsItsBitmapInEitherFormat)
@@ -119,7 +120,8 @@ TEST(MetafilePlayerTest, OurOwnMetafileShowsItsBitmapInEitherFormat)
         TBitmap Bitmap;
         Bitmap.SetSize(80, 60);
         Bitmap.Canvas()->StretchDraw(TRect{0, 0, 80, 60}, &Metafile);
-        const TPixelBuffer& Px = Bitmap.Pixels();
+        const TPinnedPixels PxPin = Bitmap.Pixels();
+        const TPixelBuffer& Px = *PxPin;
         EXPECT_EQ(Px.At(5, 5), Argb(clRed));
         EXPECT_EQ(Px.At(35, 55), Argb(clRed));
         EXPECT_EQ(Px.At(45, 5), Argb(clBlue));
@@ -196,7 +198,8 @@ TEST(MetafilePlayerTest, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
     ASSERT_FALSE(Metafile->Enhanced());
     TPNGImage Png;
     Png.LoadFromFile(Out + "/shapes.png");
-    const TPixelBuffer& Theirs = Png.Pixels();
+    const TPinnedPixels TheirsPin = Png.Pixels();
+    const TPixelBuffer& Theirs = *TheirsPin;
     TBitmap Ours;
     Ours.SetSize(Metafile->Width(), Metafile->Height());
     Ours.Canvas()->StretchDraw(TRect{0, 0, Metafile->Width(), Metafile->Height()}, Metafile.get());
@@ -214,7 +217,8 @@ TEST(MetafilePlayerTest, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
                 }
         return box;
     };
-    const TRect A = Covered(Ours.Pixels()), B = Covered(Theirs);
+    const TPinnedPixels OursPin = Ours.Pixels();
+    const TRect A = Covered(*OursPin), B = Covered(Theirs);
     ASSERT_FALSE(A.IsEmpty());
     ASSERT_FALSE(B.IsEmpty());
     EXPECT_NEAR(double(A.Width()) / A.Height(), double(B.Width()) / B.Height(), 0.05);
@@ -235,7 +239,7 @@ TEST(MetafilePlayerTest, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
             int Diff = 0;
             bool White = true;
             for (int ch = 0; ch < 3; ++ch) {
-                Diff = std::max(Diff, std::abs(Cell(Ours.Pixels(), A, c, r, ch) - Cell(Theirs, B, c, r, ch)));
+                Diff = std::max(Diff, std::abs(Cell(*OursPin, A, c, r, ch) - Cell(Theirs, B, c, r, ch)));
                 White = White && Cell(Theirs, B, c, r, ch) > 240;
             }
             Differ += Diff > 80;

@@ -331,7 +331,8 @@ TPixelBuffer Shown(const std::string& bytes)
     TBitmap bitmap;
     bitmap.SetSize(Side, Side);
     bitmap.Canvas()->StretchDraw(Rect(0, 0, Side, Side), metafile.get());
-    return bitmap.Pixels();
+    const TPinnedPixels pixels = bitmap.Pixels();
+    return *pixels;
 }
 
 bool Dark(uint32_t p)
@@ -502,7 +503,8 @@ TEST(MetafileRecords, LibreOfficeDrawsThemAsWeDo)
         SCOPED_TRACE(Compared[i].Name);
         TPNGImage Png;
         ASSERT_NO_THROW(Png.LoadFromFile(Out + "/p" + std::to_string(i) + ".png"));
-        const TPixelBuffer& Theirs = Png.Pixels();
+        const TPinnedPixels TheirsPin = Png.Pixels();
+        const TPixelBuffer& Theirs = *TheirsPin;
         const TPixelBuffer Ours = Shown(Compared[i].Bytes);
         const auto Covered = [](const TPixelBuffer& px) {
             TRect box{px.Width, px.Height, 0, 0};

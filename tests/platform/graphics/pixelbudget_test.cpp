@@ -13,12 +13,15 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/core/colors.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/imagelist.h"
 #include "platform/graphics/png.h"
 #include "tests/support/picturebudget.h"
 
@@ -75,13 +78,34 @@ template <class TPic> void Load(TPic& picture, const std::string& bytes)
     picture.LoadFromStream(stream);
 }
 
+// Where a picture keeps its decoded pixels (decoding them now): the place
+// stays, its pixels go when the budget releases them.
+template <class TPic> const TPixelBuffer* Storage(const TPic& picture)
+{
+    const TPinnedPixels pixels = picture.Pixels();
+    return &*pixels;
+}
+
+// Whether a handle of the kind given gives its buffer by * and Buffer(): a
+// named one does, a temporary does not, so that no reference to the pixels
+// can be taken past the handle's life.
+template <class T, class = void> struct TGivesBuffer : std::false_type {};
+template <class T>
+struct TGivesBuffer<T, std::void_t<decltype(*std::declval<T>()), decltype(std::declval<T>().Buffer())>>
+    : std::true_type {};
+static_assert(TGivesBuffer<const TPinnedPixels&>::value);
+static_assert(!TGivesBuffer<TPinnedPixels>::value);
+static_assert(!std::is_convertible_v<TPinnedPixels, const TPixelBuffer&>);
+static_assert(!std::is_copy_constructible_v<TPinnedPixels> && !std::is_copy_assignable_v<TPinnedPixels>);
+static_assert(std::is_nothrow_move_constructible_v<TPinnedPixels>);
+
 TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
 {
     const std::string file = RleBmp(600, 0x336699);
     TBitmap bitmap;
     Load(bitmap, file);
     EXPECT_EQ(bitmap.Width(), 600);
-    EXPECT_EQ(bitmap.Pixels().At(599, 599), 0xFF336699u);
+    EXPECT_EQ(bitmap.Pixels()->At(599, 599), 0xFF336699u);
     // The run-length file as it was read, not 1 MB of 24-bit rows.
     EXPECT_EQ(Saved(bitmap), file);
     EXPECT_EQ(bitmap.BytesPerScanLine(), 600);
@@ -98,8 +122,8 @@ TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
     EXPECT_EQ(drawn.size(), 14u + 40u + 600u * 1800u);
     TBitmap back;
     Load(back, drawn);
-    EXPECT_EQ(back.Pixels().At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(back.Pixels().At(1, 0), 0xFF336699u);
+    EXPECT_EQ(back.Pixels()->At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(back.Pixels()->At(1, 0), 0xFF336699u);
     // A new format is saved as that format.
     copy.SetPixelFormat(pf32bit);
     EXPECT_EQ(Saved(copy).size(), 14u + 40u + 600u * 2400u);
@@ -121,13 +145,13 @@ TEST(PixelBudget, ALoadedBitmapDecodesWhenItsPixelsAreFirstAskedFor)
     copy.Assign(&bitmap);
     EXPECT_EQ(pixelbudget::HeldPixels(), before);
 
-    EXPECT_EQ(bitmap.Pixels().At(side - 1, side - 1), 0xFF123456u);
+    EXPECT_EQ(bitmap.Pixels()->At(side - 1, side - 1), 0xFF123456u);
     EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
     EXPECT_EQ(copy.TransparentColor(), static_cast<TColor>(0x563412));
     EXPECT_EQ(pixelbudget::HeldPixels(), before + 2 * side * side);
     Load(bitmap, RleBmp(10, 0x654321));
     EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
-    EXPECT_EQ(bitmap.Pixels().At(9, 9), 0xFF654321u);
+    EXPECT_EQ(bitmap.Pixels()->At(9, 9), 0xFF654321u);
     EXPECT_EQ(Saved(copy), RleBmp(side, 0x123456));
 }
 
@@ -150,15 +174,15 @@ TEST(PixelBudget, DecodedPixelsStayWithinTheProcessBudget)
     made.Assign(&source);
     TPNGImage png;
     Load(png, Saved(made));
-    EXPECT_EQ(png.Pixels().At(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(png.Pixels()->At(5, 5), 0xFF00FF00u);
     EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
     for (int round = 0; round < 2; ++round)
         for (uint32_t i = 0; i < 6; ++i) {
             const uint32_t grey = 0x101010u * (i + 1);
-            EXPECT_EQ(bitmaps[i]->Pixels().At(side - 1, 0), 0xFF000000u | grey) << i;
+            EXPECT_EQ(bitmaps[i]->Pixels()->At(side - 1, 0), 0xFF000000u | grey) << i;
             EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
         }
-    EXPECT_EQ(png.Pixels().At(0, side - 1), 0xFF00FF00u);
+    EXPECT_EQ(png.Pixels()->At(0, side - 1), 0xFF00FF00u);
     // Pictures that go leave the register.
     bitmaps.clear();
     EXPECT_EQ(pixelbudget::HeldPixels(), side * side);
@@ -174,9 +198,9 @@ TEST(PixelBudget, APictureMakesRoomBeforeItDecodes)
     TBitmap first, second;
     Load(first, RleBmp(side, 0x112233));
     Load(second, RleBmp(side, 0x445566));
-    EXPECT_EQ(first.Pixels().At(1, 1), 0xFF112233u);
+    EXPECT_EQ(first.Pixels()->At(1, 1), 0xFF112233u);
     LargePeak = LargeLive;
-    EXPECT_EQ(second.Pixels().At(1, 1), 0xFF445566u);
+    EXPECT_EQ(second.Pixels()->At(1, 1), 0xFF445566u);
     EXPECT_LT(LargePeak, onePicture + onePicture / 2);
     // PNG and JPEG pictures decoded on first use make room alike.
     TBitmap source;
@@ -189,9 +213,91 @@ TEST(PixelBudget, APictureMakesRoomBeforeItDecodes)
     Load(loaded, png);
     const size_t before = LargeLive;
     LargePeak = LargeLive;
-    EXPECT_EQ(loaded.Pixels().At(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(loaded.Pixels()->At(5, 5), 0xFF00FF00u);
     EXPECT_LT(LargePeak, before + onePicture / 2);
-    EXPECT_EQ(second.Pixels().At(2, 2), 0xFF445566u);
+    EXPECT_EQ(second.Pixels()->At(2, 2), 0xFF445566u);
+}
+
+// Pixels used without a pin are released by the next picture decoded; pinned,
+// they stay (pins nest) and the budget is exceeded by them alone, releasing
+// the unpinned others; when the last pin goes, the budget gets back within its
+// bound, and the picture is released again like any other.
+TEST(PixelBudget, APinnedPictureKeepsItsPixelsWhileOthersDecode)
+{
+    const int side = 100;
+    const int64_t one = side * side;
+    const TSmallPixelBudgets budgets(one + side, int64_t(1) << 40); // room for one picture
+    TBitmap source;
+    source.SetPixels(TPixelBuffer(side, side, 0xFF00FF00u));
+    TPNGImage made;
+    made.Assign(&source);
+    TPNGImage png;
+    Load(png, Saved(made));
+    TBitmap first, second;
+    Load(first, RleBmp(side, 0x112233));
+    Load(second, RleBmp(side, 0x445566));
+
+    // The trap pins close: pixels kept past the next decoding are emptied.
+    const TPixelBuffer* firstPixels = Storage(first);
+    const TPixelBuffer* secondPixels = Storage(second);
+    EXPECT_TRUE(firstPixels->Pixels.empty());
+    const TPixelBuffer* pngPixels = Storage(png);
+    EXPECT_TRUE(secondPixels->Pixels.empty());
+    EXPECT_EQ(pixelbudget::HeldPixels(), one);
+
+    {
+        const TPinnedPixels pinned = png.Pixels();
+        EXPECT_EQ(png.Pins(), 1);
+        EXPECT_EQ(first.Pixels()->At(1, 1), 0xFF112233u);
+        EXPECT_EQ(pngPixels->Pixels.size(), size_t(one)) << "pinned: kept over the budget";
+        EXPECT_EQ(pixelbudget::HeldPixels(), 2 * one);
+        EXPECT_EQ(second.Pixels()->At(1, 1), 0xFF445566u);
+        EXPECT_TRUE(firstPixels->Pixels.empty()) << "the unpinned one goes";
+        EXPECT_EQ(pixelbudget::HeldPixels(), 2 * one);
+        {
+            TPinnedPixels inner = png.Pixels();
+            EXPECT_EQ(png.Pins(), 2);
+            TPinnedPixels moved = std::move(inner);
+            EXPECT_EQ(png.Pins(), 2);
+            inner = std::move(moved);
+            EXPECT_EQ(inner->At(0, 0), 0xFF00FF00u);
+        }
+        EXPECT_EQ(png.Pins(), 1);
+        EXPECT_EQ(first.Pixels()->At(2, 2), 0xFF112233u);
+        EXPECT_TRUE(secondPixels->Pixels.empty());
+        EXPECT_EQ(pinned->At(side - 1, side - 1), 0xFF00FF00u);
+        EXPECT_EQ(pinned.Buffer().Pixels.size(), size_t(one));
+    }
+    // Unpinned, the budget settles: the picture last in use stays.
+    EXPECT_EQ(png.Pins(), 0);
+    EXPECT_EQ(pixelbudget::HeldPixels(), one);
+    EXPECT_TRUE(firstPixels->Pixels.empty());
+    EXPECT_EQ(pngPixels->Pixels.size(), size_t(one));
+    // And it goes for the next picture decoded.
+    EXPECT_EQ(second.Pixels()->At(3, 3), 0xFF445566u);
+    EXPECT_TRUE(pngPixels->Pixels.empty());
+    EXPECT_EQ(pixelbudget::HeldPixels(), one);
+    EXPECT_EQ(png.Pixels()->At(4, 4), 0xFF00FF00u) << "decoded again";
+}
+
+// An image list that reads a picture and its mask, both loaded and with room
+// for one of them, keeps the picture's pixels while the mask decodes.
+TEST(PixelBudget, AnImageListReadsAPictureWhileItsMaskDecodes)
+{
+    const int side = 100;
+    const TSmallPixelBudgets budgets(side * side + side, int64_t(1) << 40);
+    TBitmap image, mask;
+    Load(image, RleBmp(side, 0x336699));
+    Load(mask, RleBmp(side, 0x000000)); // black: every pixel shows
+    TImageList list(nullptr, side, side);
+    ASSERT_EQ(list.Add(&image, &mask), 0);
+    const TPixelBuffer& added = list.Image(0);
+    for (const TPoint& at : {TPoint{0, 0}, TPoint{side / 2, side / 3}, TPoint{side - 1, side - 1}}) {
+        SCOPED_TRACE(testing::Message() << at.X << "," << at.Y);
+        EXPECT_EQ(added.At(at.X, at.Y), 0xFF336699u);
+    }
+    EXPECT_EQ(image.Pins() + mask.Pins(), 0);
+    EXPECT_EQ(pixelbudget::HeldPixels(), side * side) << "settled when the pins went";
 }
 
 // Within a document load, pictures past the allowance are refused and leave
