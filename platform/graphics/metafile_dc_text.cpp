@@ -111,25 +111,29 @@ bool ModeOfRop(uint32_t rop, QPainter::CompositionMode& mode)
 // ---------------------------------------------------------------------------
 // Text
 
-void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, const std::u16string& text,
-                   const std::vector<double>* dx)
+namespace {
+
+// The font of a text, and the scale its glyphs are drawn at.
+struct TTextFont {
+    QFont Font;
+    double GlyphScale = 1;
+};
+
+// The angle of a text's baseline on the bitmap, counterclockwise in degrees:
+// along the logical x axis, kept upright when the mapping mirrors the
+// picture, then turned by the escapement.
+double BaselineRotation(const QTransform& t, int escapement)
 {
-    if (FPathOpen)
-        return;
-    const TMetaFont& f = FState.Font;
-    const bool updateCP = (FState.TextAlign & TA_UPDATECP) != 0;
-    if (updateCP)
-        reference = FState.Position;
-    const QTransform& t = Transform();
-    const QPointF origin = t.map(reference);
-    const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
-    // The baseline runs along the logical x axis, kept upright when the
-    // mapping mirrors the picture; the escapement turns it counterclockwise.
     double base = std::atan2(t.m12(), t.m11()) * 180 / Pi;
     if (t.determinant() < 0 && t.m11() < 0)
         base = std::atan2(-t.m12(), -t.m11()) * 180 / Pi;
-    const double rotation = base - f.Escapement / 10.0;
+    return base - escapement / 10.0;
+}
 
+// The toolkit font of a metafile font whose height is scaled by Sy onto the
+// bitmap.
+TTextFont TextFont(const TMetaFont& f, double sy)
+{
     QFont font(
         QString::fromStdString(ResolveFontFace(f.Face.empty() ? AnsiString("Arial") : f.Face, fpDefault)));
     // Weights are taken to the nearest hundred, the steps faces come in, so
@@ -150,13 +154,18 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
                               : static_cast<int>(std::lround(
                                     24 * std::pow(1.08, std::round(std::log(em / 24) / std::log(1.08)))));
     font.setPixelSize(size);
-    const double glyphScale = em <= 24 ? 1 : em / size;
-    const QFontMetricsF metrics(font);
-    const QString string = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    return {font, em <= 24 ? 1 : em / size};
+}
 
-    // The advances on the bitmap: the record's, or the font's own.
+// The advances of a text's characters on the bitmap (Sx the mapping's
+// horizontal scale): the record's (Dx, pairs of x and y with ETO_PDY), or
+// the font's own widened by the state's extra space; left empty when the
+// font's own serve unchanged. Returns the text's width.
+double TextAdvances(const std::u16string& text, const QString& string, const std::vector<double>* dx,
+                    unsigned options, double sx, const QFontMetricsF& metrics, double glyphScale,
+                    const TMetaState& state, std::vector<double>& advances)
+{
     const bool pairs = (options & ETO_PDY) != 0;
-    std::vector<double> advances;
     double width = 0;
     if (dx && dx->size() >= text.size() * (pairs ? 2 : 1)) {
         advances.resize(text.size());
@@ -164,21 +173,70 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
             advances[i] = (*dx)[pairs ? 2 * i : i] * sx;
             width += advances[i];
         }
-    } else {
-        width = metrics.horizontalAdvance(string) * glyphScale;
-        // Extra space after every character, and the justification's
-        // extra shared by the breaks (spaces).
-        if (FState.CharExtra != 0 || (FState.BreakExtra != 0 && FState.BreakCount > 0)) {
-            advances.resize(text.size());
-            width = 0;
-            for (size_t i = 0; i < text.size(); ++i) {
-                advances[i] = metrics.horizontalAdvance(QChar(text[i])) * glyphScale + FState.CharExtra * sx;
-                if (text[i] == u' ' && FState.BreakCount > 0)
-                    advances[i] += FState.BreakExtra * sx / FState.BreakCount;
-                width += advances[i];
-            }
+        return width;
+    }
+    width = metrics.horizontalAdvance(string) * glyphScale;
+    // Extra space after every character, and the justification's extra
+    // shared by the breaks (spaces).
+    if (state.CharExtra != 0 || (state.BreakExtra != 0 && state.BreakCount > 0)) {
+        advances.resize(text.size());
+        width = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            advances[i] = metrics.horizontalAdvance(QChar(text[i])) * glyphScale + state.CharExtra * sx;
+            if (text[i] == u' ' && state.BreakCount > 0)
+                advances[i] += state.BreakExtra * sx / state.BreakCount;
+            width += advances[i];
         }
     }
+    return width;
+}
+
+// Draws the text from (X0, Baseline) in the painter's placed and scaled
+// coordinates: whole, or a character (a surrogate pair) at a time at the
+// advances.
+void DrawGlyphs(QPainter& painter, const std::u16string& text, const QString& string,
+                const std::vector<double>& advances, double x0, double baseline, double glyphScale)
+{
+    if (advances.empty()) {
+        painter.drawText(QPointF(x0 / glyphScale, baseline / glyphScale), string);
+        return;
+    }
+    double x = x0;
+    for (size_t i = 0; i < text.size();) {
+        size_t units = 1;
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size())
+            units = 2;
+        painter.drawText(QPointF(x / glyphScale, baseline / glyphScale),
+                         QString::fromUtf16(text.data() + i, static_cast<qsizetype>(units)));
+        for (size_t k = 0; k < units; ++k)
+            x += advances[i + k];
+        i += units;
+    }
+}
+
+} // namespace
+
+void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, const std::u16string& text,
+                   const std::vector<double>* dx)
+{
+    if (FPathOpen)
+        return;
+    const bool updateCP = (FState.TextAlign & TA_UPDATECP) != 0;
+    if (updateCP)
+        reference = FState.Position;
+    const QTransform& t = Transform();
+    const QPointF origin = t.map(reference);
+    const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
+    const double rotation = BaselineRotation(t, FState.Font.Escapement);
+    const TTextFont textFont = TextFont(FState.Font, sy);
+    const QFont& font = textFont.Font;
+    const double glyphScale = textFont.GlyphScale;
+    const QFontMetricsF metrics(font);
+    const QString string = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+
+    // The advances on the bitmap: the record's, or the font's own.
+    std::vector<double> advances;
+    const double width = TextAdvances(text, string, dx, options, sx, metrics, glyphScale, FState, advances);
     const double ascent = metrics.ascent() * glyphScale, descent = metrics.descent() * glyphScale;
     if (updateCP)
         FState.Position = reference + QPointF(sx > 0 ? width / sx : 0, 0);
@@ -223,21 +281,7 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
         painter.setFont(font);
         painter.setPen(Color(FState.TextColor));
         painter.scale(glyphScale, glyphScale);
-        if (advances.empty()) {
-            painter.drawText(QPointF(x0 / glyphScale, baseline / glyphScale), string);
-        } else {
-            double x = x0;
-            for (size_t i = 0; i < text.size();) {
-                size_t units = 1;
-                if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size())
-                    units = 2;
-                painter.drawText(QPointF(x / glyphScale, baseline / glyphScale),
-                                 QString::fromUtf16(text.data() + i, static_cast<qsizetype>(units)));
-                for (size_t k = 0; k < units; ++k)
-                    x += advances[i + k];
-                i += units;
-            }
-        }
+        DrawGlyphs(painter, text, string, advances, x0, baseline, glyphScale);
     }
     painter.restore();
     FClipApplied = true;

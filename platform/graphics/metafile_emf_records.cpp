@@ -1,13 +1,15 @@
-// The records of enhanced metafiles: the dispatch by record type and one
-// handler for each kind; offsets count from the record's start (its type and
-// size included), and every count and offset is checked against the record.
+// The records of enhanced metafiles: the dispatch by record type, and the
+// handlers of the state, the mapping, the clip, lines and shapes, paths,
+// regions and text (those of bitmaps and of objects are in files of their
+// own); offsets count from the record's start (its type and size included),
+// and every count and offset is checked against the record.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/graphics/canvas.h"
-#include "platform/graphics/dibcodec.h"
 #include "platform/graphics/metafile_player.h"
 
 namespace metafileplayer {
@@ -15,6 +17,17 @@ namespace metafileplayer {
 bool TEmfPlayer::Play(uint32_t type, const uint8_t* p, size_t size)
 {
     const TRecord r{p, size};
+    if (const std::optional<bool> played = SettingRecord(type, r))
+        return *played;
+    if (const std::optional<bool> played = DrawingRecord(type, r))
+        return *played;
+    // Comments (and the records of the extended format they carry, which the
+    // records around them draw too) and records that change nothing drawn here.
+    return true;
+}
+
+std::optional<bool> TEmfPlayer::SettingRecord(uint32_t type, const TRecord& r)
+{
     switch (type) {
     case EMR_SETBKMODE:
     case EMR_SETPOLYFILLMODE:
@@ -47,6 +60,28 @@ bool TEmfPlayer::Play(uint32_t type, const uint8_t* p, size_t size)
     case EMR_EXTSELECTCLIPRGN:
     case EMR_SELECTCLIPPATH:
         return ClipRecord(type, r);
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+    case EMR_CREATEPEN:
+    case EMR_EXTCREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+        return ObjectRecord(type, r);
+    case EMR_SELECTPALETTE:
+    case EMR_CREATEPALETTE:
+    case EMR_SETPALETTEENTRIES:
+    case EMR_RESIZEPALETTE:
+        return PaletteRecord(type, r);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<bool> TEmfPlayer::DrawingRecord(uint32_t type, const TRecord& r)
+{
+    switch (type) {
     case EMR_POLYBEZIER:
     case EMR_POLYGON:
     case EMR_POLYLINE:
@@ -112,25 +147,8 @@ bool TEmfPlayer::Play(uint32_t type, const uint8_t* p, size_t size)
     case EMR_MASKBLT:
     case EMR_PLGBLT:
         return MaskedBitmapRecord(type, r);
-    case EMR_SELECTOBJECT:
-    case EMR_DELETEOBJECT:
-    case EMR_CREATEPEN:
-    case EMR_EXTCREATEPEN:
-    case EMR_CREATEBRUSHINDIRECT:
-    case EMR_CREATEMONOBRUSH:
-    case EMR_CREATEDIBPATTERNBRUSHPT:
-    case EMR_EXTCREATEFONTINDIRECTW:
-        return ObjectRecord(type, r);
-    case EMR_SELECTPALETTE:
-    case EMR_CREATEPALETTE:
-    case EMR_SETPALETTEENTRIES:
-    case EMR_RESIZEPALETTE:
-        return PaletteRecord(type, r);
     default:
-        // Comments (and the records of the extended format they carry,
-        // which the records around them draw too) and records that change
-        // nothing drawn here.
-        return true;
+        return std::nullopt;
     }
 }
 
@@ -633,259 +651,6 @@ bool TEmfPlayer::PolyDrawRecord(uint32_t type, const TRecord& r)
     if (!r.Has(types + count))
         return false;
     FDC.PolyDraw(points, std::vector<uint8_t>(r.P + types, r.P + types + count));
-    return true;
-}
-
-// ---- Bitmaps
-
-bool TEmfPlayer::BitmapRecord(uint32_t type, const TRecord& r)
-{
-    QRectF dest, source;
-    uint32_t rop = SRCCOPY;
-    size_t dib = 0;
-    bool blend = false, fromBottom = false, transparent = false, ownAlpha = true;
-    int alpha = 255;
-    switch (type) {
-    case EMR_BITBLT:
-    case EMR_STRETCHBLT:
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT: {
-        if (!r.Has(type == EMR_BITBLT ? 100 : 108))
-            return false;
-        dest = QRectF(r.I32At(24), r.I32At(28), r.I32At(32), r.I32At(36));
-        const QSizeF size = type == EMR_BITBLT ? dest.size() : QSizeF(r.I32At(100), r.I32At(104));
-        source = QRectF(QPointF(r.I32At(44), r.I32At(48)), size);
-        if (type == EMR_ALPHABLEND) {
-            // The constant alpha, and the source's own alpha with AC_SRC_ALPHA.
-            blend = true;
-            alpha = r.P[42];
-            ownAlpha = r.P[43] != 0;
-        } else if (type == EMR_TRANSPARENTBLT) {
-            transparent = true;
-        } else {
-            rop = r.U32At(40);
-        }
-        // Without a bitmap, a pattern fill.
-        if (r.U32At(88) == 0 || r.U32At(96) == 0) {
-            if (type == EMR_BITBLT || type == EMR_STRETCHBLT)
-                FDC.PatBlt(dest, rop);
-            return true;
-        }
-        dib = 84;
-        break;
-    }
-    case EMR_STRETCHDIBITS:
-        if (!r.Has(80))
-            return false;
-        dest = QRectF(r.I32At(24), r.I32At(28), r.I32At(72), r.I32At(76));
-        source = QRectF(r.I32At(32), r.I32At(36), r.I32At(40), r.I32At(44));
-        rop = r.U32At(68);
-        dib = 48;
-        fromBottom = true;
-        break;
-    default: // EMR_SETDIBITSTODEVICE
-        if (!r.Has(76))
-            return false;
-        dest = QRectF(r.I32At(24), r.I32At(28), r.I32At(40), r.I32At(44));
-        source = QRectF(r.I32At(32), r.I32At(36), r.I32At(40), r.I32At(44));
-        dib = 48;
-        fromBottom = true;
-        break;
-    }
-    TPixelBuffer pixels;
-    if (!DibAt(r, dib, dib == 84 ? 80 : 64, pixels))
-        return true; // a bitmap that cannot be read, or one more than a playing decodes, is left out
-    // These count the source's rows from the bottom of a bottom-up bitmap.
-    dib::THeader header;
-    const uint32_t offInfo = r.U32At(dib), infoSize = r.U32At(dib + 4);
-    if (fromBottom && dib::ParseHeader(r.P + offInfo, infoSize, header) && !header.TopDown)
-        source.moveTop(pixels.Height - source.top() - source.height());
-    if (blend && !ownAlpha)
-        for (uint32_t& p : pixels.Pixels)
-            p |= 0xFF000000u;
-    if (transparent) {
-        // The pixels of the transparent colour are left out.
-        const TColor key = ColorRef(r.U32At(40));
-        const uint32_t wanted = (uint32_t(key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF);
-        for (uint32_t& p : pixels.Pixels)
-            if ((p & 0xFFFFFF) == wanted)
-                p = 0;
-            else
-                p |= 0xFF000000u;
-        blend = true;
-    }
-    FDC.StretchBits(dest, pixels, source, rop, blend, alpha);
-    return true;
-}
-
-bool TEmfPlayer::MaskedBitmapRecord(uint32_t type, const TRecord& r)
-{
-    // MASKBLT: the destination, the raster operations (foreground in the
-    // low three bytes, background in the high one), the source and its
-    // bitmap at 84, the mask's corner at 100 and its bitmap at 112.
-    // PLGBLT: the parallelogram's three corners, the source rectangle, its
-    // bitmap at 96, the mask's corner at 112 and its bitmap at 124.
-    const bool plg = type == EMR_PLGBLT;
-    if (!r.Has(plg ? 140 : 128))
-        return false;
-    TPixelBuffer pixels;
-    if (!DibAt(r, plg ? 96 : 84, plg ? 92 : 80, pixels))
-        return true;
-    QRectF source = plg ? QRectF(r.I32At(48), r.I32At(52), r.I32At(56), r.I32At(60))
-                        : QRectF(r.I32At(44), r.I32At(48), r.I32At(32), r.I32At(36));
-    const QPoint maskAt(r.I32At(plg ? 112 : 100), r.I32At(plg ? 116 : 104));
-    TPixelBuffer mask;
-    const bool masked = r.U32At(plg ? 128 : 116) != 0 && DibAt(r, plg ? 124 : 112, plg ? 120 : 108, mask);
-    // The mask's clear (black) pixels take the background operation.
-    TPixelBuffer fore = pixels, back = pixels;
-    if (masked) {
-        for (int y = 0; y < pixels.Height; ++y)
-            for (int x = 0; x < pixels.Width; ++x) {
-                const int mx = x - int(source.left()) + maskAt.x(), my = y - int(source.top()) + maskAt.y();
-                const bool set = mx >= 0 && my >= 0 && mx < mask.Width && my < mask.Height &&
-                                 (mask.At(mx, my) & 0xFFFFFF) != 0;
-                (set ? back : fore).At(x, y) = 0;
-                (set ? fore : back).At(x, y) |= 0xFF000000u;
-            }
-    }
-    if (plg) {
-        const QPointF corners[3] = {PointL(r, 24), PointL(r, 32), PointL(r, 40)};
-        FDC.ParallelogramBits(corners, masked ? fore : pixels, source);
-        return true;
-    }
-    const QRectF dest(r.I32At(24), r.I32At(28), r.I32At(32), r.I32At(36));
-    const uint32_t rop = r.U32At(40);
-    FDC.StretchBits(dest, masked ? fore : pixels, source, rop & 0xFFFFFF, masked);
-    const uint32_t backRop = (rop >> 8) & 0xFF0000;
-    if (masked && backRop != 0xAA0000)
-        FDC.StretchBits(dest, back, source, backRop, true);
-    return true;
-}
-
-// ---- Objects
-
-bool TEmfPlayer::ObjectRecord(uint32_t type, const TRecord& r)
-{
-    if (!r.Has(12))
-        return false;
-    const uint32_t index = r.U32At(8);
-    switch (type) {
-    case EMR_SELECTOBJECT: {
-        const TMetaObject* object = ObjectAt(index);
-        if (!object)
-            return true;
-        TMetaState& s = FDC.State();
-        if (object->Kind == TMetaObject::Pen)
-            s.Pen = object->PenValue;
-        else if (object->Kind == TMetaObject::Brush)
-            s.Brush = object->BrushValue;
-        else if (object->Kind == TMetaObject::Font)
-            s.Font = object->FontValue;
-        return true;
-    }
-    case EMR_DELETEOBJECT:
-        if (TMetaObject* object = Handle(index))
-            *object = TMetaObject();
-        return true;
-    case EMR_CREATEPEN:
-    case EMR_EXTCREATEPEN:
-        return CreatePen(type, r);
-    case EMR_EXTCREATEFONTINDIRECTW:
-        return CreateFontRecord(r);
-    default:
-        return CreateBrush(type, r);
-    }
-}
-
-bool TEmfPlayer::CreatePen(uint32_t type, const TRecord& r)
-{
-    TMetaObject object;
-    object.Kind = TMetaObject::Pen;
-    TMetaPen& pen = object.PenValue;
-    if (type == EMR_CREATEPEN) {
-        if (!r.Has(28))
-            return false;
-        const uint32_t style = r.U32At(12) & PS_STYLE_MASK;
-        pen.Style = style <= PS_INSIDEFRAME ? style : PS_SOLID;
-        pen.Width = std::abs(r.I32At(16));
-        pen.Cosmetic = pen.Width == 0;
-        pen.Color = ColorRef(r.U32At(24));
-    } else {
-        if (!r.Has(52))
-            return false;
-        pen.Style = r.U32At(28);
-        pen.Extended = true;
-        pen.Cosmetic = (pen.Style & PS_GEOMETRIC) == 0;
-        pen.Width = r.U32At(32) <= (1u << 30) ? r.U32At(32) : 1;
-        pen.Color = ColorRef(r.U32At(40));
-        // A pen of no brush draws nothing.
-        if (r.U32At(36) == BS_NULL)
-            pen.Style = (pen.Style & ~PS_STYLE_MASK) | PS_NULL;
-        const uint32_t entries = r.U32At(48);
-        if ((pen.Style & PS_STYLE_MASK) == PS_USERSTYLE && entries <= 16 && r.Has(52 + 4 * size_t(entries)))
-            for (uint32_t i = 0; i < entries; ++i)
-                pen.Dashes.push_back(r.U32At(52 + 4 * size_t(i)));
-    }
-    if (TMetaObject* slot = Handle(r.U32At(8)))
-        *slot = object;
-    return true;
-}
-
-bool TEmfPlayer::CreateBrush(uint32_t type, const TRecord& r)
-{
-    TMetaObject object;
-    object.Kind = TMetaObject::Brush;
-    TMetaBrush& brush = object.BrushValue;
-    if (type == EMR_CREATEBRUSHINDIRECT) {
-        if (!r.Has(24))
-            return false;
-        const uint32_t style = r.U32At(12), hatch = r.U32At(20);
-        brush.Color = ColorRef(r.U32At(16));
-        if (style == BS_NULL) {
-            brush.Style = BS_NULL;
-        } else if (style == BS_HATCHED && hatch <= HS_DIAGCROSS) {
-            brush.Style = BS_HATCHED;
-            brush.Hatch = hatch;
-        }
-    } else {
-        // A pattern: the bitmap at the offsets after its colour use; a
-        // monochrome one takes the text and background colours.
-        if (!r.Has(32))
-            return false;
-        const uint32_t offInfo = r.U32At(16), infoSize = r.U32At(20), offBits = r.U32At(24),
-                       bitsSize = r.U32At(28);
-        if (offInfo <= r.Size && infoSize <= r.Size - offInfo && offBits <= r.Size &&
-            bitsSize <= r.Size - offBits &&
-            PatternOfDib(r.P + offInfo, infoSize, r.P + offBits, bitsSize, brush)) {
-            brush.Monochrome = type == EMR_CREATEMONOBRUSH;
-        }
-    }
-    if (TMetaObject* slot = Handle(r.U32At(8)))
-        *slot = object;
-    return true;
-}
-
-bool TEmfPlayer::CreateFontRecord(const TRecord& r)
-{
-    if (!r.Has(40))
-        return false;
-    TMetaObject object;
-    object.Kind = TMetaObject::Font;
-    TMetaFont& font = object.FontValue;
-    font.Height = r.I32At(12);
-    font.Escapement = r.I32At(20);
-    font.Weight = r.I32At(28);
-    font.Italic = r.P[32] != 0;
-    font.Underline = r.P[33] != 0;
-    font.StrikeOut = r.P[34] != 0;
-    font.Charset = r.P[35];
-    // The face: up to 32 UTF-16 units, ended by a zero or by the record.
-    std::u16string face;
-    for (size_t at = 40; at + 2 <= std::min(r.Size, size_t(104)) && r.U16At(at) != 0; at += 2)
-        face += static_cast<char16_t>(r.U16At(at));
-    font.Face = QString::fromUtf16(face.data(), static_cast<qsizetype>(face.size())).toStdString();
-    if (TMetaObject* slot = Handle(r.U32At(8)))
-        *slot = object;
     return true;
 }
 

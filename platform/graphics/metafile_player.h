@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/graphics/graphicio.h"
@@ -292,6 +293,11 @@ private:
     // A handle's object or a stock object (the number with its high bit set).
     const TMetaObject* ObjectAt(uint32_t index);
 
+    // The records that set the state, the mapping, the clip, objects and
+    // palettes, and those that draw: what the record's handler returns, none
+    // for a record of another kind.
+    std::optional<bool> SettingRecord(uint32_t type, const TRecord& r);
+    std::optional<bool> DrawingRecord(uint32_t type, const TRecord& r);
     bool StateRecord(uint32_t type, const TRecord& r);
     bool MappingRecord(uint32_t type, const TRecord& r);
     bool ClipRecord(uint32_t type, const TRecord& r);

@@ -335,27 +335,25 @@ TPixelBuffer Filled(int width, int height, uint32_t colour)
     return TPixelBuffer(width, height, colour);
 }
 
-} // namespace
+struct TWriterCase {
+    const char* Name;
+    std::function<void(TEmfBuilder&)> Records;
+    std::vector<TProbe> Probes;
+};
 
-// The records other common writers emit beyond LibreOffice's: gradients,
-// bitmaps with a transparent colour, a mask, a parallelogram or an alpha,
-// lines and beziers by point types, short texts and lists of texts, flood
-// fills, the brush origin.
-TEST(EnhancedMetafile, RecordsOfOtherWriters)
+// 2 x 2 pixels: the left column green, the right one magenta, the
+// transparent colour.
+TPixelBuffer Keyed()
 {
-    struct TCase {
-        const char* Name;
-        std::function<void(TEmfBuilder&)> Records;
-        std::vector<TProbe> Probes;
-    };
-    TPixelBuffer Keyed = Filled(2, 2, 0xFF00FF00u);
-    Keyed.At(1, 0) = Keyed.At(1, 1) = 0xFFFF00FFu; // the right column magenta, the transparent colour
-    TPixelBuffer MaskPixels = Filled(2, 2, 0xFFFFFFFFu);
-    MaskPixels.At(0, 0) = MaskPixels.At(0, 1) = 0xFF000000u; // the left column clear
-    const auto Green2 = DibParts(Filled(2, 2, 0xFF00FF00u));
-    const auto KeyedParts = DibParts(Keyed);
-    const auto MaskParts = DibParts(MaskPixels);
-    const TCase Cases[] = {
+    TPixelBuffer keyed = Filled(2, 2, 0xFF00FF00u);
+    keyed.At(1, 0) = keyed.At(1, 1) = 0xFFFF00FFu;
+    return keyed;
+}
+
+// Rectangles and triangles filled with gradients.
+std::vector<TWriterCase> GradientCases()
+{
+    return {
         {"horizontal gradient",
          [](TEmfBuilder& b) {
              // Two vertices: (0, 0) red and (200, 100) blue; one rectangle.
@@ -390,36 +388,47 @@ TEST(EnhancedMetafile, RecordsOfOtherWriters)
              b.Record(118, {0, 0, 200, 100, 3, 1, 2}, v);
          },
          {{5, 98, Red}, {194, 98, Green}, {100, 4, Blue}, {20, 20, White}, {100, 150, White}}},
+    };
+}
+
+// Bitmaps with a transparent colour, a mask, a parallelogram, an alpha or a
+// table that indexes the palette.
+std::vector<TWriterCase> BitmapCases()
+{
+    return {
         {"transparent colour",
-         [&](TEmfBuilder& b) {
+         [](TEmfBuilder& b) {
              b.Record(43, {0, 0, 200, 200});
              // TRANSPARENTBLT: bounds, destination, colour, source, transform,
              // background, colour use, bitmap, source size.
              DibRecord(b, 116, {0, 0, 0, 0, 20, 20, 160, 160, 0xFF00FF, 0, 0, 0, 0,
                                 0, 0, 0, 0, 0,  0,  0,   0,   0,        0, 2, 2},
-                       19, KeyedParts);
+                       19, DibParts(Keyed()));
          },
          {{50, 100, Green}, {150, 100, Red}}},
         {"mask",
-         [&](TEmfBuilder& b) {
+         [](TEmfBuilder& b) {
              b.Record(43, {0, 0, 200, 200});
+             TPixelBuffer maskPixels = Filled(2, 2, 0xFFFFFFFFu);
+             maskPixels.At(0, 0) = maskPixels.At(0, 1) = 0xFF000000u; // the left column clear
+             const auto maskParts = DibParts(maskPixels);
              // MASKBLT: copy where the mask is set, keep what is there elsewhere.
              std::vector<int32_t> values{
                  0, 0, 0, 0, 20, 20, 160, 160, int32_t(0xAACC0020u), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                  0, 0, 0, 0, 0,  0,  0,   0};
-             DibRecord(b, 78, values, 19, Green2, 26, &MaskParts);
+             DibRecord(b, 78, values, 19, DibParts(Filled(2, 2, 0xFF00FF00u)), 26, &maskParts);
          },
          {{50, 100, Red}, {150, 100, Green}}},
         {"parallelogram",
-         [&](TEmfBuilder& b) {
+         [](TEmfBuilder& b) {
              // PLGBLT onto (100, 20), (180, 100), (20, 100): a diamond.
              std::vector<int32_t> values{0, 0, 0, 0, 100, 20, 180, 100, 20, 100, 0, 0, 2, 2, 0, 0, 0,
                                          0, 0, 0, 0, 0,   0,  0,   0,   0,  0,   0, 0, 0, 0, 0, 0};
-             DibRecord(b, 79, values, 22, Green2);
+             DibRecord(b, 79, values, 22, DibParts(Filled(2, 2, 0xFF00FF00u)));
          },
          {{100, 100, Green}, {30, 30, White}, {170, 170, White}, {100, 170, Green}}},
         {"alpha",
-         [&](TEmfBuilder& b) {
+         [](TEmfBuilder& b) {
              b.Record(39, {3, 0, 0xFFFFFF, 0}).Record(37, {3});
              b.Record(43, {0, 0, 200, 200});
              // ALPHABLEND at half the source's strength.
@@ -428,14 +437,6 @@ TEST(EnhancedMetafile, RecordsOfOtherWriters)
              DibRecord(b, 114, values, 19, DibParts(Filled(2, 2, 0xFF0000FFu)));
          },
          {{100, 100, 0xFF7F7FFFu}, {10, 10, White}}},
-        {"lines and beziers by point types",
-         [](TEmfBuilder& b) {
-             b.Record(38, {3, 0, 6, 0, 0xFF0000}).Record(37, {3}); // blue pen 6 wide
-             std::string points = Points16({20, 20, 180, 20, 180, 100, 100, 180, 20, 100});
-             points += std::string("", 5);     // move, line, bezier (3)
-             b.Record(92, {0, 0, 0, 0, 5}, points); // POLYDRAW16
-         },
-         {{100, 20, Blue}, {20, 60, Blue}, {60, 60, White}, {180, 22, Blue}}},
         {"palette-indexed bitmap",
          [](TEmfBuilder& b) {
              // CREATEPALETTE 3 of green and blue, selected; a bitmap of two
@@ -459,6 +460,21 @@ TEST(EnhancedMetafile, RecordsOfOtherWriters)
                        {header, std::string("\x40\0\0\0", 4)});
          },
          {{50, 40, Blue}, {150, 40, Green}}},
+    };
+}
+
+// Lines and beziers by point types, and a flood fill.
+std::vector<TWriterCase> LineAndFillCases()
+{
+    return {
+        {"lines and beziers by point types",
+         [](TEmfBuilder& b) {
+             b.Record(38, {3, 0, 6, 0, 0xFF0000}).Record(37, {3}); // blue pen 6 wide
+             std::string points = Points16({20, 20, 180, 20, 180, 100, 100, 180, 20, 100});
+             points += std::string("", 5);     // move, line, bezier (3)
+             b.Record(92, {0, 0, 0, 0, 5}, points); // POLYDRAW16
+         },
+         {{100, 20, Blue}, {20, 60, Blue}, {60, 60, White}, {180, 22, Blue}}},
         {"flood fill from inside an outline",
          [](TEmfBuilder& b) {
              b.Record(39, {3, 1, 0, 0}).Record(37, {3}); // no brush
@@ -468,12 +484,23 @@ TEST(EnhancedMetafile, RecordsOfOtherWriters)
          },
          {{100, 100, Green}, {21, 100, Green}, {20, 100, Black}, {10, 10, White}}},
     };
-    for (const TCase& c : Cases) {
-        SCOPED_TRACE(c.Name);
-        TEmfBuilder b = Picture();
-        c.Records(b);
-        ExpectProbes(Shown(b.Bytes()), c.Probes);
-    }
+}
+
+} // namespace
+
+// The records other common writers emit beyond LibreOffice's: gradients,
+// bitmaps with a transparent colour, a mask, a parallelogram or an alpha,
+// lines and beziers by point types, short texts and lists of texts, flood
+// fills, the brush origin.
+TEST(EnhancedMetafile, RecordsOfOtherWriters)
+{
+    for (const auto group : {GradientCases, BitmapCases, LineAndFillCases})
+        for (const TWriterCase& c : group()) {
+            SCOPED_TRACE(c.Name);
+            TEmfBuilder b = Picture();
+            c.Records(b);
+            ExpectProbes(Shown(b.Bytes()), c.Probes);
+        }
 }
 
 // A short text of single bytes, and each text of a list.

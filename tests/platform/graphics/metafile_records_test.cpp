@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/streams.h"
@@ -82,7 +83,8 @@ struct TPictureCase {
     bool LibreOffice; // LibreOffice draws it as the platform does
 };
 
-std::vector<TPictureCase> Cases()
+// Arcs, chords and pies of one quarter, and a rounded rectangle.
+std::vector<TPictureCase> CurveCases()
 {
     std::vector<TPictureCase> cases;
     // Box (20, 20) - (180, 180); from three o'clock counterclockwise to twelve.
@@ -114,6 +116,13 @@ std::vector<TPictureCase> Cases()
                          {{23, 23, None}, {100, 100, Red}, {22, 100, Red}, {100, 22, Red}},
                          true});
     }
+    return cases;
+}
+
+// Regions filled, framed, painted, inverted and made the clip.
+std::vector<TPictureCase> RegionCases()
+{
+    std::vector<TPictureCase> cases;
     {
         // A region of two squares touching at a corner, filled green and
         // framed black four units wide.
@@ -160,6 +169,13 @@ std::vector<TPictureCase> Cases()
                          {{50, 50, Red}, {100, 100, Cyan}, {150, 150, Black}, {150, 50, White}},
                          false});
     }
+    return cases;
+}
+
+// Pattern brushes, colour and monochrome, and flood fills.
+std::vector<TPictureCase> FillCases()
+{
+    std::vector<TPictureCase> cases;
     {
         // A pattern brush of red and white squares of four pixels.
         TWmfBuilder b = Picture();
@@ -188,6 +204,29 @@ std::vector<TPictureCase> Cases()
         b.Record(0x041B, {180, 180, 20, 20});
         cases.push_back({"monochrome pattern brush", b.Bytes(), {{30, 33, Blue}, {30, 37, Yellow}}, false});
     }
+    {
+        // A black outline filled from inside, by surface and by border.
+        TWmfBuilder b = Picture();
+        b.Record(0x02FC, {1, 0, 0, 0}).Record(0x012D, {2}); // no brush
+        b.Record(0x041B, {180, 180, 20, 20});
+        b.Record(0x02FC, {0, 0xFF00, 0, 0}).Record(0x012D, {3});
+        b.Record(0x0548, Concat({1}, Concat(ColourWords(0xFFFFFF), {50, 50}))); // EXTFLOODFILL surface
+        b.Record(0x02FC, {0, 0, 0xFF, 0}).Record(0x012D, {4});
+        b.Record(0x0419, Concat(ColourWords(0), {10, 10})); // FLOODFILL to the black border
+        cases.push_back(
+            {"flood fills",
+             b.Bytes(),
+             {{50, 50, Green}, {178, 100, Green}, {10, 10, Blue}, {20, 100, Black}, {179, 100, Black}},
+             false});
+    }
+    return cases;
+}
+
+// Raster operations other than a copy, of fills, of mixing modes and of
+// bitmaps.
+std::vector<TPictureCase> RasterOperationCases()
+{
+    std::vector<TPictureCase> cases;
     {
         // Over white: a red square, pattern fills that invert it and xor it
         // with a blue brush, and a rectangle xored with a green pen mode.
@@ -240,6 +279,13 @@ std::vector<TPictureCase> Cases()
                           {150, 5, Blue}},
                          false});
     }
+    return cases;
+}
+
+// Rotated text.
+std::vector<TPictureCase> TextCases()
+{
+    std::vector<TPictureCase> cases;
     {
         // Text turned a quarter counterclockwise runs upward from its reference.
         TWmfBuilder b = Picture();
@@ -250,21 +296,13 @@ std::vector<TPictureCase> Cases()
         b.Record(0x0A32, {170, 100, 5, 0}, "HELLO");
         cases.push_back({"rotated text", b.Bytes(), {{130, 160, None}, {100, 190, None}}, true});
     }
-    {
-        // A black outline filled from inside, by surface and by border.
-        TWmfBuilder b = Picture();
-        b.Record(0x02FC, {1, 0, 0, 0}).Record(0x012D, {2}); // no brush
-        b.Record(0x041B, {180, 180, 20, 20});
-        b.Record(0x02FC, {0, 0xFF00, 0, 0}).Record(0x012D, {3});
-        b.Record(0x0548, Concat({1}, Concat(ColourWords(0xFFFFFF), {50, 50}))); // EXTFLOODFILL surface
-        b.Record(0x02FC, {0, 0, 0xFF, 0}).Record(0x012D, {4});
-        b.Record(0x0419, Concat(ColourWords(0), {10, 10})); // FLOODFILL to the black border
-        cases.push_back(
-            {"flood fills",
-             b.Bytes(),
-             {{50, 50, Green}, {178, 100, Green}, {10, 10, Blue}, {20, 100, Black}, {179, 100, Black}},
-             false});
-    }
+    return cases;
+}
+
+// Device-dependent bitmaps, and a bitmap whose table indexes the palette.
+std::vector<TPictureCase> BitmapCases()
+{
+    std::vector<TPictureCase> cases;
     {
         // A one-bit device bitmap of 16 x 2: clear bits in the text
         // colour (red), set ones in the background colour (blue).
@@ -313,6 +351,17 @@ std::vector<TPictureCase> Cases()
         b.Record(0x0F43, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 100, 200, 0, 0}, dib);
         cases.push_back({"palette-indexed bitmap", b.Bytes(), {{50, 50, Blue}, {150, 50, Green}}, false});
     }
+    return cases;
+}
+
+// Every case, its groups one after the other.
+std::vector<TPictureCase> Cases()
+{
+    std::vector<TPictureCase> cases;
+    for (const auto group :
+         {CurveCases, RegionCases, FillCases, RasterOperationCases, TextCases, BitmapCases})
+        for (TPictureCase& c : group())
+            cases.push_back(std::move(c));
     return cases;
 }
 
