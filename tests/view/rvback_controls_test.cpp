@@ -254,23 +254,23 @@ TEST(ControlImageOwnKinds, AControlOfItsOwnKindIsDrawnByItsOwnPainter)
     Panel.Controls(Panel.ControlCount() - 1)->SetVisible(false);
 
     std::unique_ptr<TBitmap> Image = DrawPanel(&Panel);
-    const TPixelBuffer& Px = Image->Pixels();
+    const auto& Px = Image->Pixels();
     for (TControl* Kind : Kinds) {
         const TColor Fill = Kind == Kinds[0] ? clRed : Kind == Kinds[1] ? clLime : clBlue;
         SCOPED_TRACE(Kind->Left());
         const int Right = std::min(Kind->Left() + Kind->Width(), 200);
         const int Bottom = std::min(Kind->Top() + Kind->Height(), 100);
-        EXPECT_EQ(Px.At(Kind->Left(), Kind->Top()), Argb(Fill));
-        EXPECT_EQ(Px.At(Right - 1, Bottom - 1), Argb(Fill));
+        EXPECT_EQ(Px->At(Kind->Left(), Kind->Top()), Argb(Fill));
+        EXPECT_EQ(Px->At(Right - 1, Bottom - 1), Argb(Fill));
         // Alone it gives the same picture, by whichever function it is asked for.
         std::unique_ptr<TBitmap> Alone = Kind == Kinds[1]   ? DrawButton(static_cast<TButton*>(Kind))
                                          : Kind == Kinds[2] ? DrawPanel(static_cast<TPanel*>(Kind))
                                                             : DrawControl(Kind);
-        EXPECT_EQ(Alone->Pixels().At(0, 0), Argb(Fill));
-        EXPECT_EQ(Alone->Pixels().At(Kind->Width() - 1, Kind->Height() - 1), Argb(Fill));
+        EXPECT_EQ(Alone->Pixels()->At(0, 0), Argb(Fill));
+        EXPECT_EQ(Alone->Pixels()->At(Kind->Width() - 1, Kind->Height() - 1), Argb(Fill));
     }
-    EXPECT_EQ(Px.At(40, 30), Argb(clBtnFace)) << "drawn within its own bounds";
-    EXPECT_EQ(Px.At(50, 60), Argb(clBtnFace)) << "a hidden one is not drawn";
+    EXPECT_EQ(Px->At(40, 30), Argb(clBtnFace)) << "drawn within its own bounds";
+    EXPECT_EQ(Px->At(50, 60), Argb(clBtnFace)) << "a hidden one is not drawn";
 
     // On the recording canvas: the one reaching past the panel is cut at its edges.
     TRecordingCanvas Canvas(400, 400);
