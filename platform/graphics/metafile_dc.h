@@ -297,6 +297,8 @@ private:
     // The geometry as drawn: Shape outlines a little inside its box, as the
     // platform's pens follow a shape's pixels.
     QPainterPath StrokeGeometry(const QPainterPath& fill) const;
+    // A rectangle or an ellipse (Add) in Box, filled and outlined.
+    void BoxShape(const QRectF& box, void (QPainterPath::*add)(const QRectF&));
     // Fills and outlines a shape (in pixels of the bitmap), or adds it to
     // the open path; false when the budget stopped it.
     bool Draw(const QPainterPath& fillPath, const QPainterPath& strokePath, bool fill, bool stroke);

@@ -174,22 +174,27 @@ void TMetaDC::Polylines(const std::vector<std::vector<QPointF>>& lines)
 // Shapes in a box: filled inside the box (its right and bottom pixels left
 // out), outlined along the pixels just inside it.
 
-void TMetaDC::Rectangle(const QRectF& box)
+void TMetaDC::BoxShape(const QRectF& box, void (QPainterPath::*add)(const QRectF&))
 {
     const QTransform& t = Transform();
     QPainterPath fill, stroke;
     if (AxisAligned(t)) {
         const QRectF b = t.mapRect(box.normalized());
-        fill.addRect(b);
+        (fill.*add)(b);
         const double inset = (FState.Pen.Style & PS_STYLE_MASK) == PS_INSIDEFRAME ? PenPixels() / 2 : 0.5;
-        stroke.addRect(b.adjusted(inset, inset, -inset, -inset));
+        (stroke.*add)(b.adjusted(inset, inset, -inset, -inset));
     } else {
         QPainterPath logical;
-        logical.addRect(box.normalized());
+        (logical.*add)(box.normalized());
         fill = t.map(logical);
         stroke = StrokeGeometry(fill);
     }
     Draw(fill, stroke, true, true);
+}
+
+void TMetaDC::Rectangle(const QRectF& box)
+{
+    BoxShape(box, &QPainterPath::addRect);
 }
 
 void TMetaDC::RoundRect(const QRectF& box, const QSizeF& corner)
@@ -215,20 +220,7 @@ void TMetaDC::RoundRect(const QRectF& box, const QSizeF& corner)
 
 void TMetaDC::Ellipse(const QRectF& box)
 {
-    const QTransform& t = Transform();
-    QPainterPath fill, stroke;
-    if (AxisAligned(t)) {
-        const QRectF b = t.mapRect(box.normalized());
-        fill.addEllipse(b);
-        const double inset = (FState.Pen.Style & PS_STYLE_MASK) == PS_INSIDEFRAME ? PenPixels() / 2 : 0.5;
-        stroke.addEllipse(b.adjusted(inset, inset, -inset, -inset));
-    } else {
-        QPainterPath logical;
-        logical.addEllipse(box.normalized());
-        fill = t.map(logical);
-        stroke = StrokeGeometry(fill);
-    }
-    Draw(fill, stroke, true, true);
+    BoxShape(box, &QPainterPath::addEllipse);
 }
 
 // The arc of the ellipse in Box from where the line from its centre through

@@ -20,19 +20,11 @@
 #include <thread>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/xvfbchild.h"
 
 namespace {
-
-std::string KelvorProgram()
-{
-#ifdef KELVOR_BINARY
-    return KELVOR_BINARY;
-#else
-    return "kelvor";
-#endif
-}
 
 // Kelvor started on the display with these options; its main window's id.
 class TKelvorRun {

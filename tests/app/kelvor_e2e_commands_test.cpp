@@ -18,21 +18,12 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
-#include "tests/support/kelvormenu.h"
+#include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
 
 namespace {
-
-std::string KelvorProgram()
-{
-#ifdef KELVOR_BINARY
-    return KELVOR_BINARY;
-#else
-    return OwnFolder() + "/../kelvor";
-#endif
-}
 
 std::string DragHelperProgram()
 {
@@ -41,11 +32,6 @@ std::string DragHelperProgram()
 #else
     return OwnFolder() + "/kelvor_drag_helper";
 #endif
-}
-
-void Shell(const std::string& command)
-{
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 // The lines of one section of an ini text, up to the next section.

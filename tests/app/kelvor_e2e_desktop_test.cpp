@@ -18,26 +18,12 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
-#include "tests/support/kelvormenu.h"
+#include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
 
 namespace {
-
-std::string KelvorProgram()
-{
-#ifdef KELVOR_BINARY
-    return KELVOR_BINARY;
-#else
-    return OwnFolder() + "/../kelvor";
-#endif
-}
-
-void Shell(const std::string& command)
-{
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
 
 // The window ids that xprop prints after "window id #", in its order.
 std::vector<unsigned long> WindowIds(const std::string& xpropLine)

@@ -16,20 +16,12 @@
 
 #include "platform/core/inifiles.h"
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
 
 namespace {
-
-std::string KelvorBinary()
-{
-#ifdef KELVOR_BINARY
-    return KELVOR_BINARY;
-#else
-    return OwnFolder() + "/../kelvor";
-#endif
-}
 
 // A P6 picture: width, height and RGB bytes.
 struct TShot {
@@ -86,7 +78,7 @@ TEST(KelvorEndToEndTest, WatchesTwoLogsColoursTheSpecialWordAndSavesTheFilesAtEx
 {
     if (FindProgram("Xvfb").empty() || FindProgram("import").empty() || FindProgram("xdotool").empty())
         GTEST_SKIP() << "Xvfb, import (ImageMagick) or xdotool is not installed";
-    const std::string kelvor = KelvorBinary();
+    const std::string kelvor = KelvorProgram();
     ASSERT_EQ(access(kelvor.c_str(), X_OK), 0) << "the program is not built: " << kelvor;
     TXServer server;
     ASSERT_TRUE(server.Running()) << "Xvfb did not start";
@@ -167,7 +159,7 @@ TEST(KelvorEndToEndTest, ASignalEndsTheProgramWhileAStartUpBoxWaits)
 {
     if (FindProgram("Xvfb").empty() || FindProgram("xdotool").empty())
         GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    const std::string kelvor = KelvorBinary();
+    const std::string kelvor = KelvorProgram();
     ASSERT_EQ(access(kelvor.c_str(), X_OK), 0) << "the program is not built: " << kelvor;
     TXServer server;
     ASSERT_TRUE(server.Running()) << "Xvfb did not start";

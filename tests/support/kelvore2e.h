@@ -1,6 +1,10 @@
-// Driving Kelvor's popup menu in a real X session: finding the menu's window,
-// waiting for it to be painted and choosing an entry with the keyboard.
+// Kelvor's end-to-end tools: the program built beside the tests, shell
+// commands that must succeed, and driving its popup menu in a real X session
+// (finding the menu's window, waiting for it to be painted, choosing an entry
+// with the keyboard).
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -9,6 +13,22 @@
 
 #include "tests/support/e2eprocess.h"
 #include "tests/support/waituntil.h"
+
+// The Kelvor program the test runs: the one built with it.
+inline std::string KelvorProgram()
+{
+#ifdef KELVOR_BINARY
+    return KELVOR_BINARY;
+#else
+    return OwnFolder() + "/../kelvor";
+#endif
+}
+
+// Runs a shell command that must succeed.
+inline void Shell(const std::string& command)
+{
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
 
 // The program's popup menu: a shown window of its class other than its main
 // window; empty when none is shown.
