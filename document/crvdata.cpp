@@ -301,27 +301,8 @@ void TCustomRVData::DeleteMarkerFromList(TCustomRVItemInfo* item, bool clearing)
 {
     if (!item || item->StyleNo != rvsListMarker)
         return;
-    TRVMarkerList* list = GetMarkers(false);
-    if (!list)
-        return;
-    const auto* marker = dynamic_cast<const TRVMarkerItemInfo*>(item);
-    const int listNo = marker ? marker->ListNo : -1;
-    const int index = list->Remove(item);
-    if (index < 0)
-        return;
-    if (list->Count() == 0) {
-        DestroyMarkers();
-        return;
-    }
-    if (clearing)
-        return;
-    // Renumber the removed marker's own list from where it stood: the marker
-    // that now stands there may belong to another list.
-    for (int i = index; i < list->Count(); ++i)
-        if (list->Marker(i)->ListNo == listNo) {
-            list->RecalcCounters(i, GetRVStyle());
-            break;
-        }
+    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item))
+        DeleteMarkersFromList({marker}, clearing);
 }
 
 void TCustomRVData::DeleteMarkersOfItems(int firstItemNo, int lastItemNo, bool clearing)

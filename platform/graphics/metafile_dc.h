@@ -297,6 +297,9 @@ private:
     // The geometry as drawn: Shape outlines a little inside its box, as the
     // platform's pens follow a shape's pixels.
     QPainterPath StrokeGeometry(const QPainterPath& fill) const;
+    // Polygons (Closed: filled and outlined) or polylines (outlined); those
+    // of fewer than two points are left out.
+    void PolyPaths(const std::vector<std::vector<QPointF>>& paths, bool closed);
     // A rectangle or an ellipse (Add) in Box, filled and outlined.
     void BoxShape(const QRectF& box, void (QPainterPath::*add)(const QRectF&));
     // Fills and outlines a shape (in pixels of the bitmap), or adds it to

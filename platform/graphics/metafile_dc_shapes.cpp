@@ -146,28 +146,26 @@ void TMetaDC::PolyDraw(const std::vector<QPointF>& points, const std::vector<uin
     Draw(mapped, StrokeGeometry(mapped), false, true);
 }
 
-void TMetaDC::Polygons(const std::vector<std::vector<QPointF>>& polygons)
+void TMetaDC::PolyPaths(const std::vector<std::vector<QPointF>>& paths, bool closed)
 {
     QPainterPath path;
-    for (const auto& polygon : polygons)
-        if (polygon.size() >= 2)
-            path.addPath(PolylinePath(polygon, true));
+    for (const auto& points : paths)
+        if (points.size() >= 2)
+            path.addPath(PolylinePath(points, closed));
     if (path.isEmpty())
         return;
     const QPainterPath mapped = Transform().map(path);
-    Draw(mapped, StrokeGeometry(mapped), true, true);
+    Draw(mapped, StrokeGeometry(mapped), closed, true);
+}
+
+void TMetaDC::Polygons(const std::vector<std::vector<QPointF>>& polygons)
+{
+    PolyPaths(polygons, true);
 }
 
 void TMetaDC::Polylines(const std::vector<std::vector<QPointF>>& lines)
 {
-    QPainterPath path;
-    for (const auto& line : lines)
-        if (line.size() >= 2)
-            path.addPath(PolylinePath(line, false));
-    if (path.isEmpty())
-        return;
-    const QPainterPath mapped = Transform().map(path);
-    Draw(mapped, StrokeGeometry(mapped), false, true);
+    PolyPaths(lines, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -60,15 +60,7 @@ protected:
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
         ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
-        // In the sanitizer build the programs report leaks at exit: those of the
-        // system's bus and font libraries' own caches are not ours.
-        const std::string suppressions =
-            FDir.Write("lsan.supp", "leak:libfontconfig.so\nleak:libdbus-1.so\n");
-        const char* lsan = getenv("LSAN_OPTIONS");
-        setenv("LSAN_OPTIONS",
-               ((lsan && *lsan ? std::string(lsan) + ":" : std::string()) + "suppressions=" + suppressions)
-                   .c_str(),
-               1);
+        SuppressSystemLeaks(FDir);
     }
 
     // The settings file: the window at a known place, monitoring on, saved at exit.

@@ -64,13 +64,7 @@ protected:
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
         ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
-        const std::string suppressions =
-            FDir.Write("lsan.supp", "leak:libfontconfig.so\nleak:libdbus-1.so\n");
-        const char* lsan = getenv("LSAN_OPTIONS");
-        setenv("LSAN_OPTIONS",
-               ((lsan && *lsan ? std::string(lsan) + ":" : std::string()) + "suppressions=" + suppressions)
-                   .c_str(),
-               1);
+        SuppressSystemLeaks(FDir);
     }
 
     // The desktop: a tray when asked for (started first: it shows its panel at
