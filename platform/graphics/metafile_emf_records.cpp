@@ -597,6 +597,8 @@ bool TEmfPlayer::SmallTextRecord(const TRecord& r)
     return true;
 }
 
+// ---- Gradients and drawn paths
+
 bool TEmfPlayer::GradientRecord(const TRecord& r)
 {
     // Vertices (x, y, then red, green, blue and alpha of 16 bits) and the
