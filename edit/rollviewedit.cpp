@@ -40,6 +40,12 @@ TCustomRollViewEdit::TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClas
     FCaretTimer->OnTimer = [this](TObject* sender) { BlinkCaret(sender); };
 }
 
+void TCustomRollViewEdit::CreateParams(TCreateParams& params)
+{
+    TCustomRollView::CreateParams(params);
+    SetDisableNoScroll(true);
+}
+
 TCustomRollViewEdit::~TCustomRollViewEdit()
 {
     Destroying();

@@ -432,6 +432,9 @@ protected:
     virtual bool DoChanging();
     // A hook for derived editors, called when the selection changes.
     virtual void Selecting() {}
+    // The scroller's window parameters, with the vertical bar kept shown and
+    // disabled while the document fits (the scroller's set-up clears that).
+    void CreateParams(TCreateParams& params) override;
     void Paint() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyUp(WORD& key, TShiftState shift) override;

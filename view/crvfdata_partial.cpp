@@ -179,11 +179,13 @@ void TCustomRVFormattedData::ShiftBelowParas(int firstBelow, int delta, int item
         DocumentHeight = newHeight;
         AdjustVScrollUnits();
         // A scroll bar that comes or goes changes the area: the layout
-        // it asks for waits until this one is done (below).
+        // it asks for waits until this one is done (below). A bar that a
+        // full layout keeps shown while the document fits (an editor's) is
+        // kept here too, so that an edit does not take it away.
         {
             TRVBoolFlagGuard resizing(AreaResizing);
             TRVBoolFlagGuard settingSize(SettingAreaSize);
-            SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, false);
+            SetDocumentAreaSize(GetAreaWidth(), DocumentHeight, true);
         }
         if (GetVOffs() != oldVOffs)
             if (TWinControl* control = GetParentControl())

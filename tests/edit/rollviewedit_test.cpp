@@ -399,3 +399,29 @@ TEST_F(RollViewEditTest, CaretIsPaintedAndBlinksOnlyWithFocus)
 }
 
 } // namespace
+
+namespace {
+
+class RollViewEditBarTest : public ::testing::Test, public TEditControlFixture {};
+
+// The editor keeps its vertical bar, disabled, while the document fits: set
+// again when its window is made, since the scroller's window set-up clears it.
+TEST_F(RollViewEditBarTest, TheVerticalBarStaysShownWhileTheDocumentFits)
+{
+    Load("short");
+    ASSERT_TRUE(Edit->HandleAllocated());
+    EXPECT_TRUE(Edit->DisableNoScroll());
+    EXPECT_NE(GetWindowLong(Edit->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+    // A plain viewer hides it.
+    auto* View = new TRollView(Form);
+    View->SetBounds(0, 0, 400, 200);
+    View->SetStyle(Style);
+    View->SetParent(Form);
+    View->AddNL("short", 0, 0);
+    View->Format();
+    ASSERT_TRUE(View->HandleAllocated());
+    EXPECT_FALSE(View->DisableNoScroll());
+    EXPECT_EQ(GetWindowLong(View->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+} // namespace

@@ -85,7 +85,9 @@ TEST_F(Resizing, TheHandlesArePaintedOverThePicture)
         EXPECT_TRUE(GrabWindow(Editor.Edit, pixels));
         std::vector<uint32_t> out;
         const TRect client = Editor.Edit->ClientRect();
-        const int border = (pixels.Width - client.Width()) / 2;
+        // The editor's vertical bar stands beside the client area: the
+        // border is what the height leaves.
+        const int border = (pixels.Height - client.Height()) / 2;
         for (int y = -3; y <= 3; ++y)
             for (int x = -3; x <= 3; ++x)
                 out.push_back(pixels.At(border + Picture().Left + 3 + x, border + Picture().Top + 3 + y));
