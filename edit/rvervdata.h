@@ -541,6 +541,16 @@ private:
                            int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
+    // The steps of InsSomething (rvervdata_insert.cpp): where the item goes when
+    // the caret is in an empty or a non-empty text item, the room a full-width
+    // item needs, and the insertion itself with its paragraph's style.
+    struct TCaretInsertion;
+    enum class TCaretInsertVerdict { Insert, Refuse, RefuseSticking };
+    TCaretInsertVerdict InsertAtEmptyText(TCustomRVItemInfo* item, int caretItem, TCaretInsertion& at);
+    TCaretInsertVerdict InsertAtText(TCustomRVItemInfo* item, int caretItem, bool autoTag,
+                                     TCaretInsertion& at);
+    void MakeRoomForFullWidth(TCustomRVItemInfo* item, TCaretInsertion& at);
+    void PlaceCaretInsertion(TCustomRVItemInfo* item, AnsiString& s, TCaretInsertion& at);
     // Whether Item may go into this document without its tables nesting
     // deeper than a read accepts (a file saved from it would not read back).
     bool NestsReadably(TCustomRVItemInfo* item);

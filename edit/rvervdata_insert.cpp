@@ -240,13 +240,150 @@ bool TRVEditRVData::InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, boo
     return true;
 }
 
+// Where an item inserted at the caret goes, and what the insertion brought
+// along: the items it adds, the paragraph style it asks for (-1: none) and
+// whether the whole document must be laid out again.
+struct TRVEditRVData::TCaretInsertion {
+    int& insertPoint;
+    int& itemsAdded;
+    bool& fullReformat;
+    int wantedPara;
+};
+
+// The caret is in an empty text item: the item takes its place (and its line
+// start, page break and paragraph), or goes after it when a full-width item
+// follows a list marker's empty line.
+TRVEditRVData::TCaretInsertVerdict TRVEditRVData::InsertAtEmptyText(TCustomRVItemInfo* item, int caretItem,
+                                                                    TCaretInsertion& at)
+{
+    const int i = caretItem;
+    if (item->GetBoolValue(rvbpFullWidth) && i > 0 && GetItemStyle(i - 1) == rvsListMarker) {
+        // The empty line after a marker stays: the full-width item goes after it.
+        at.insertPoint = i + 1;
+        return TCaretInsertVerdict::Insert;
+    }
+    if (IsSticking(i - 1) || IsSticking(i))
+        return TCaretInsertVerdict::RefuseSticking;
+    TCustomRVItemInfo* empty = GetItem(i);
+    if (!empty->GetSameAsPrev()) {
+        item->SetSameAsPrev(false);
+        item->SetBR(empty->GetBR());
+        if (empty->GetBR())
+            at.wantedPara = -1;
+    }
+    if (empty->GetPageBreakBefore())
+        item->SetPageBreakBefore(true);
+    // No item of a paragraph keeps another style: an item that continues
+    // the empty text's paragraph takes its style; one that takes over its
+    // start has the whole paragraph take the current style (below).
+    if (item->GetSameAsPrev()) {
+        item->ParaNo = empty->ParaNo;
+        at.wantedPara = -1;
+    } else {
+        item->ParaNo = empty->GetSameAsPrev() ? CurParaStyleNo : empty->ParaNo;
+    }
+    bool flag = false;
+    Do_DeleteItem(i, flag);
+    at.fullReformat = at.fullReformat || flag;
+    at.insertPoint = i;
+    --at.itemsAdded;
+    return TCaretInsertVerdict::Insert;
+}
+
+// The caret is in a text item with characters: the item goes before it, after
+// it, or between the two halves it is split into; with AutoTag an untagged
+// text item of the same style takes the tag of the text beside it.
+TRVEditRVData::TCaretInsertVerdict TRVEditRVData::InsertAtText(TCustomRVItemInfo* item, int caretItem,
+                                                               bool autoTag, TCaretInsertion& at)
+{
+    const int i = caretItem;
+    const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
+    const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
+    const int p = dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1;
+    TCustomRVItemInfo* text = GetItem(i);
+    const bool fullWidthAfterMarker = fullWidth && i > 0 && GetItemStyle(i - 1) == rvsListMarker;
+    const TRVTag* autoTagFrom = nullptr;
+    if (p <= 1 && !fullWidthAfterMarker) {
+        at.insertPoint = i;
+        if (IsSticking(i - 1))
+            return TCaretInsertVerdict::RefuseSticking;
+        if (!fullWidth && !text->GetSameAsPrev()) {
+            InsertAtNonText(item, i, false, at.insertPoint, at.wantedPara, at.fullReformat);
+        } else {
+            at.wantedPara = -1;
+        }
+        autoTagFrom = &text->GetTag();
+    } else if (p <= ItemLength(i)) {
+        if (IsProtected(i, rvprModifyProtect))
+            return TCaretInsertVerdict::Refuse;
+        at.wantedPara = -1;
+        ++at.itemsAdded;
+        at.insertPoint = i + 1;
+        AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
+        Do_DeleteSubstring(i, p, -1);
+        bool flag = false;
+        Do_InsertItem(i + 1, tail, CreateTextItemLike(i, true), false, flag);
+        at.fullReformat = at.fullReformat || flag;
+        autoTagFrom = &GetItem(i + 1)->GetTag();
+    } else {
+        at.wantedPara = -1;
+        at.insertPoint = i + 1;
+        if (IsSticking(i))
+            return TCaretInsertVerdict::RefuseSticking;
+        autoTagFrom = &text->GetTag();
+    }
+    if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->GetTag() == TRVTag() &&
+        item->StyleNo == text->StyleNo)
+        item->SetTag(RV_CopyTag(*autoTagFrom, TagsArePChars()));
+    return TCaretInsertVerdict::Insert;
+}
+
+// A full-width item stands on lines of its own: a list marker before it keeps
+// an empty text on its line, and the item after it starts a new paragraph.
+void TRVEditRVData::MakeRoomForFullWidth(TCustomRVItemInfo* item, TCaretInsertion& at)
+{
+    if (at.insertPoint > 0 && GetItemStyle(at.insertPoint - 1) == rvsListMarker) {
+        // A marker is never followed by a full-width item: its line keeps an empty text.
+        InsEmptyString(at.insertPoint, TRVTag(), GetItemPara(at.insertPoint - 1), CurTextStyleNo, true,
+                       false);
+        ++at.insertPoint;
+        ++at.itemsAdded;
+    }
+    if (at.insertPoint < GetItemCount()) {
+        bool flag = false;
+        Do_NewLine(at.insertPoint, false, -1, flag);
+        at.fullReformat = at.fullReformat || flag;
+        Do_BR(at.insertPoint, false, flag);
+        at.fullReformat = at.fullReformat || flag;
+        if (item->StyleNo == rvsBreak)
+            item->ParaNo = 0;
+    }
+}
+
+// Puts the item in at its place and gives its paragraph the style it asked
+// for (a break keeps its own).
+void TRVEditRVData::PlaceCaretInsertion(TCustomRVItemInfo* item, AnsiString& s, TCaretInsertion& at)
+{
+    bool flag = false;
+    Do_InsertItem(at.insertPoint, s, item, false, flag);
+    at.fullReformat = at.fullReformat || flag;
+    if (at.wantedPara >= 0 && at.wantedPara != item->ParaNo && item->StyleNo != rvsBreak) {
+        int paraStart = 0;
+        int paraEnd = 0;
+        ExpandToPara(at.insertPoint, at.insertPoint, paraStart, paraEnd);
+        Do_Para(paraStart, paraEnd, at.wantedPara, flag);
+        at.fullReformat = at.fullReformat || flag;
+    }
+}
+
 bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool autoTag, int& insertPoint,
                                  int& itemsAdded, bool& fullReformat)
 {
     fullReformat = false;
     itemsAdded = 1;
-    int wantedPara =
-        item->ParaNo >= 0 && item->ParaNo < GetRVStyle()->ParaStyles()->Count() ? item->ParaNo : -1;
+    TCaretInsertion at{insertPoint, itemsAdded, fullReformat,
+                       item->ParaNo >= 0 && item->ParaNo < GetRVStyle()->ParaStyles()->Count() ? item->ParaNo
+                                                                                               : -1};
     const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
     const bool marker = item->StyleNo == rvsListMarker;
     auto drop = [&](bool result) {
@@ -254,14 +391,8 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
         item = nullptr;
         return result;
     };
-    // Nothing goes between sticking items; the refusal beeps.
-    auto dropSticking = [&] {
-        EditBeep();
-        return drop(false);
-    };
     CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
-    const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
-    const int i = dli->ItemNo;
+    const int i = DrawItems[CaretDrawItemNo]->ItemNo;
     if (DrawItems.Count() > 0 && !fullWidth && !marker) {
         item->SetSameAsPrev(true);
         item->ParaNo = GetItemPara(i);
@@ -271,102 +402,32 @@ bool TRVEditRVData::InsSomething(TCustomRVItemInfo*& item, AnsiString& s, bool a
     }
     if (IsParaProtected(item->ParaNo, rvpaoReadOnly))
         return drop(false);
-    bool flag = false;
-    const TRVTag* autoTagFrom = nullptr;
+    TCaretInsertVerdict verdict = TCaretInsertVerdict::Insert;
     if (!IsTextItem(i)) {
         if (marker)
             return drop(true);
-        InsertAtNonText(item, i, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, insertPoint, wantedPara,
-                        fullReformat);
-    } else if (ItemLength(i) == 0 && fullWidth && i > 0 && GetItemStyle(i - 1) == rvsListMarker) {
-        // The empty line after a marker stays: the full-width item goes after it.
-        insertPoint = i + 1;
+        InsertAtNonText(item, i, CharPos[static_cast<size_t>(CaretOffs)].Offset != 0, at.insertPoint,
+                        at.wantedPara, at.fullReformat);
     } else if (ItemLength(i) == 0) {
-        if (IsSticking(i - 1) || IsSticking(i))
-            return dropSticking();
-        TCustomRVItemInfo* empty = GetItem(i);
-        if (!empty->GetSameAsPrev()) {
-            item->SetSameAsPrev(false);
-            item->SetBR(empty->GetBR());
-            if (empty->GetBR())
-                wantedPara = -1;
-        }
-        if (empty->GetPageBreakBefore())
-            item->SetPageBreakBefore(true);
-        // No item of a paragraph keeps another style: an item that continues
-        // the empty text's paragraph takes its style; one that takes over its
-        // start has the whole paragraph take the current style (below).
-        if (item->GetSameAsPrev()) {
-            item->ParaNo = empty->ParaNo;
-            wantedPara = -1;
-        } else {
-            item->ParaNo = empty->GetSameAsPrev() ? CurParaStyleNo : empty->ParaNo;
-        }
-        Do_DeleteItem(i, flag);
-        fullReformat = fullReformat || flag;
-        insertPoint = i;
-        --itemsAdded;
+        verdict = InsertAtEmptyText(item, i, at);
     } else {
         if (marker)
             return drop(true);
-        const int p = dli->Offs + CharPos[static_cast<size_t>(CaretOffs)].Offset - 1;
-        TCustomRVItemInfo* text = GetItem(i);
-        const bool fullWidthAfterMarker = fullWidth && i > 0 && GetItemStyle(i - 1) == rvsListMarker;
-        if (p <= 1 && !fullWidthAfterMarker) {
-            insertPoint = i;
-            if (IsSticking(i - 1))
-                return dropSticking();
-            if (!fullWidth && !text->GetSameAsPrev()) {
-                InsertAtNonText(item, i, false, insertPoint, wantedPara, fullReformat);
-            } else {
-                wantedPara = -1;
-            }
-            autoTagFrom = &text->GetTag();
-        } else if (p <= ItemLength(i)) {
-            if (IsProtected(i, rvprModifyProtect))
-                return drop(false);
-            wantedPara = -1;
-            ++itemsAdded;
-            insertPoint = i + 1;
-            AnsiString tail = RVU_Copy(Items->Get(i), p, ItemLength(i) - p + 1, GetItemOptions(i));
-            Do_DeleteSubstring(i, p, -1);
-            Do_InsertItem(i + 1, tail, CreateTextItemLike(i, true), false, flag);
-            fullReformat = fullReformat || flag;
-            autoTagFrom = &GetItem(i + 1)->GetTag();
-        } else {
-            wantedPara = -1;
-            insertPoint = i + 1;
-            if (IsSticking(i))
-                return dropSticking();
-            autoTagFrom = &text->GetTag();
-        }
-        if (autoTag && autoTagFrom && item->StyleNo >= 0 && item->GetTag() == TRVTag() &&
-            item->StyleNo == text->StyleNo)
-            item->SetTag(RV_CopyTag(*autoTagFrom, TagsArePChars()));
+        verdict = InsertAtText(item, i, autoTag, at);
     }
-    if (fullWidth && insertPoint > 0 && GetItemStyle(insertPoint - 1) == rvsListMarker) {
-        // A marker is never followed by a full-width item: its line keeps an empty text.
-        InsEmptyString(insertPoint, TRVTag(), GetItemPara(insertPoint - 1), CurTextStyleNo, true, false);
-        ++insertPoint;
-        ++itemsAdded;
+    switch (verdict) {
+    case TCaretInsertVerdict::Insert:
+        break;
+    case TCaretInsertVerdict::Refuse:
+        return drop(false);
+    case TCaretInsertVerdict::RefuseSticking:
+        // Nothing goes between sticking items; the refusal beeps.
+        EditBeep();
+        return drop(false);
     }
-    if (fullWidth && insertPoint < GetItemCount()) {
-        Do_NewLine(insertPoint, false, -1, flag);
-        fullReformat = fullReformat || flag;
-        Do_BR(insertPoint, false, flag);
-        fullReformat = fullReformat || flag;
-        if (item->StyleNo == rvsBreak)
-            item->ParaNo = 0;
-    }
-    Do_InsertItem(insertPoint, s, item, false, flag);
-    fullReformat = fullReformat || flag;
-    if (wantedPara >= 0 && wantedPara != item->ParaNo && item->StyleNo != rvsBreak) {
-        int paraStart = 0;
-        int paraEnd = 0;
-        ExpandToPara(insertPoint, insertPoint, paraStart, paraEnd);
-        Do_Para(paraStart, paraEnd, wantedPara, flag);
-        fullReformat = fullReformat || flag;
-    }
+    if (fullWidth)
+        MakeRoomForFullWidth(item, at);
+    PlaceCaretInsertion(item, s, at);
     return true;
 }
 
