@@ -12,40 +12,34 @@
 // timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike,
 // the nested tables and Kelvor's closing over spans of about the same length at both sizes);
 // the headline ratios of the larger size to the smaller are printed last, one per line, each the worst of the
-// cases it stands for.
+// cases it stands for. The metafile cases are in hostile_bench_metafiles.cpp, Kelvor's start and exit in
+// hostile_bench_kelvor.cpp.
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <QCoreApplication>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/U_kelvor.h"
+#include "bench/hostile_bench.h"
 #include "document/rvitem_pictures.h"
 #include "document/rvrtfprops.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
-#include "platform/graphics/metafile.h"
 #include "rtf/rvrtfimport.h"
 #include "rtf/rvrtfreader.h"
 #include "tests/fuzz/fuzz_document.h"
-#include "tests/support/metafilebuilder.h"
 #include "tests/support/tablestream.h"
 #include "tests/support/testtable.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
+namespace hostile {
 
 // The best of Runs runs of Work, in seconds.
 double Best(int runs, const std::function<void()>& work)
@@ -75,6 +69,27 @@ double Median(std::vector<double> values)
     const size_t n = values.size();
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
+
+std::string SaveRVF(TTableDoc& doc, bool binary)
+{
+    doc.Data.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions();
+    TMemoryStream out;
+    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
+    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+std::string SaveRTF(TTableDoc& doc)
+{
+    TMemoryStream out;
+    doc.Data.SaveRTFToStream(out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+} // namespace hostile
+
+using namespace hostile;
+
+namespace {
 
 // Two pieces of work timed in turn, Rounds times each, in seconds of this
 // thread's processor time, the one that goes first changing every round; a
@@ -245,21 +260,6 @@ void AddNested(TTableDoc& doc, int depth)
     }
     table->GetCells(0, 0)->Clear();
     table->GetCells(0, 0)->AddNL("deep", 0, 0);
-}
-
-std::string SaveRVF(TTableDoc& doc, bool binary)
-{
-    doc.Data.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions();
-    TMemoryStream out;
-    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
-    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
-}
-
-std::string SaveRTF(TTableDoc& doc)
-{
-    TMemoryStream out;
-    doc.Data.SaveRTFToStream(out, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
-    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
 }
 
 std::string SaveHTML(TTableDoc& doc)
@@ -513,127 +513,6 @@ double FontCosts()
 }
 
 // ---------------------------------------------------------------------------
-// Metafiles: files of at most 64 KiB that ask for much drawing (thousands of
-// full-frame shapes, a polyline with a pen as wide as the frame, a star
-// polygon, a small frame shown at the largest size, text in hundreds of
-// fonts), each read, laid out,
-// painted twice and saved as RVF, RTF, HTML (with its pictures) and text in a
-// process of its own, whose time and peak memory are reported.
-
-struct TMetafileCase {
-    const char* Name;
-    std::string Data;
-    bool Rvf;
-};
-
-// An RVF of Count pictures of the hostile kind, Bytes of records each.
-std::string HostileRvf(metafilebuilder::THostileShape shape, bool enhanced, int count, size_t bytes)
-{
-    using namespace metafilebuilder;
-    TTableDoc doc;
-    for (int i = 0; i < count; ++i) {
-        std::string file =
-            enhanced ? HostileEmf(shape, HostileSide, bytes) : HostileWmf(shape, HostileSide, bytes);
-        if (!enhanced) {
-            TWmfBuilder placeable(HostileSide, HostileSide, 96, 0);
-            file = placeable.Bytes(false).substr(0, 22) + file;
-        }
-        auto* metafile = new TMetafile;
-        TStringStream in(file);
-        metafile->LoadFromStream(in);
-        doc.Data.AddItem(AnsiString(), new TRVGraphicItemInfo(&doc.Data, metafile, rvvaBaseline));
-    }
-    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody, rvfoSaveBinary};
-    TMemoryStream out;
-    doc.Data.SaveRVFToStream(out, false, clNone, nullptr, nullptr);
-    return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
-}
-
-std::vector<TMetafileCase> MetafileCases()
-{
-    using namespace metafilebuilder;
-    using S = THostileShape;
-    return {
-        {"WMF of full-frame rectangles, hex", HostileWmfRtf(S::Rectangles, false), false},
-        {"WMF of full-frame rectangles, \\bin", HostileWmfRtf(S::Rectangles, true), false},
-        {"WMF of full-frame ellipses", HostileWmfRtf(S::Ellipses, false), false},
-        {"WMF polyline with a pen as wide as the frame", HostileWmfRtf(S::WidePolyline, true), false},
-        {"WMF star polygon", HostileWmfRtf(S::StarPolygon, true), false},
-        {"WMF of 100x100 shown at 32767x32767", HugeDisplayRtf(false), false},
-        {"WMF of full-frame pattern inversions", HostileWmfRtf(S::PatternInversions, true), false},
-        {"WMF of full-frame flood fills", HostileWmfRtf(S::FloodFills, true), false},
-        {"WMF of clip regions cut again and again", HostileWmfRtf(S::ClipRegions, true), false},
-        {"WMF of text in fonts of hundreds of sizes and weights", HostileWmfRtf(S::TextSizes, true), false},
-        {"EMF of full-frame rectangles", HostileEmfRtf(S::Rectangles, true), false},
-        {"EMF of full-frame ellipses", HostileEmfRtf(S::Ellipses, false), false},
-        {"EMF polyline with a pen as wide as the frame", HostileEmfRtf(S::WidePolyline, true), false},
-        {"EMF star polygon", HostileEmfRtf(S::StarPolygon, true), false},
-        {"EMF of 100x100 shown at 32767x32767", HugeDisplayRtf(true), false},
-        {"EMF of full-frame pattern inversions", HostileEmfRtf(S::PatternInversions, true), false},
-        {"EMF of full-frame flood fills", HostileEmfRtf(S::FloodFills, true), false},
-        {"EMF of clip regions cut again and again", HostileEmfRtf(S::ClipRegions, true), false},
-        {"RVF of 4 WMFs of full-frame ellipses", HostileRvf(S::Ellipses, false, 4, 15000), true},
-        {"RVF of 4 EMFs of full-frame ellipses", HostileRvf(S::Ellipses, true, 4, 15000), true},
-    };
-}
-
-// Reads the case, lays it out, paints its first screen twice on a bitmap
-// and saves it in every format, the pictures of its HTML into Folder.
-void RunMetafileCase(const TMetafileCase& c, const std::string& folder)
-{
-    RV_RegisterRTFImport();
-    TTableDoc doc;
-    TStringStream in(c.Data);
-    if (c.Rvf) {
-        TColor color = clNone;
-        doc.Data.LoadRVFFromStream(in, color, nullptr, nullptr);
-    } else {
-        TRVRTFReaderProperties props;
-        props.ReadFromStream(in, &doc.Data);
-    }
-    doc.Format();
-    TBitmap screen;
-    screen.SetSize(400, 600);
-    for (int i = 0; i < 2; ++i)
-        doc.Data.PaintTo(screen.Canvas(), Rect(0, 0, 400, 600));
-    doc.Data.RVFOptions = TRVFOptions{rvfoSavePicturesBody};
-    SaveRVF(doc, false);
-    SaveRVF(doc, true);
-    SaveRTF(doc);
-    TMemoryStream html, text;
-    int counter = 0;
-    doc.Data.SaveHTMLToStream(html, folder + "/", "t", "img", TRVSaveOptions(), clWhite, counter, 0, 0, 0, 0,
-                              nullptr, nullptr);
-    doc.Data.SaveTextToStream("", text, 80, false, false, false);
-}
-
-// Each case run by this program again in a process of its own: its time
-// and peak resident size; the worst of each.
-void MetafileCosts(const char* self, double& worstSeconds, double& worstMB)
-{
-    worstSeconds = worstMB = 0;
-    const std::vector<TMetafileCase> cases = MetafileCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const auto start = Clock::now();
-        const pid_t pid = fork();
-        if (pid == 0) {
-            execl(self, self, "metafile-case", std::to_string(i).c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        struct rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        const double mb = usage.ru_maxrss / 1024.0;
-        std::printf("metafile, %s (%zu bytes): %.2f s, peak %.0f MB%s\n", cases[i].Name, cases[i].Data.size(),
-                    seconds, mb, WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : " (failed)");
-        std::fflush(stdout);
-        worstSeconds = std::max(worstSeconds, seconds);
-        worstMB = std::max(worstMB, mb);
-    }
-}
-
-// ---------------------------------------------------------------------------
 // RTF
 
 // Fonts defined in the font table, each used once.
@@ -680,101 +559,6 @@ double RtfRatio(const char* name, const std::string& small, const std::string& l
     std::printf("rtf, %s (%zu / %zu bytes): %.3f s / %.3f s, ratio %.2f\n", name, small.size(), large.size(),
                 a, b, b / a);
     return b / a;
-}
-
-// ---------------------------------------------------------------------------
-// Kelvor's start
-
-// Starting the window on settings that watch Files existing files, until it
-// shows with every pane, and closing it again with its settings saved: Rounds runs of each of two numbers of
-// files, run in turn (the one that goes first changing every round) after a first run of each that warms up
-// and is not counted; the ratios are the medians over the rounds of the two runs' ratios, which lie side by
-// side so that the load of the machine falls on both alike. The closing is timed over about the same span at
-// both sizes, so that a spell of load on a busy machine has the same chance to spare either: two windows of
-// the smaller number of files are closed one after the other and the time halved.
-struct TKelvorCost {
-    double Start = 1e30;
-    double Exit = 1e30;
-};
-
-// Writes the settings file of Files new empty files in Dir, named after Tag;
-// answers its name.
-std::string KelvorSettings(const std::string& dir, int files, const std::string& tag)
-{
-    std::string ini =
-        "[Options]\nActive=1\nSaveSettings=1\nLeft=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\n";
-    for (int i = 0; i < files; ++i) {
-        const std::string log = dir + "/f" + tag + "-" + std::to_string(i) + ".log";
-        std::ofstream(log) << "";
-        ini += "File" + std::to_string(i) + "=" + log + "\n";
-    }
-    const std::string name = dir + "/k" + tag + ".ini";
-    std::ofstream(name) << ini;
-    return name;
-}
-
-// Starts a window on each settings file (the first start timed by the
-// clock) and closes them all one after the other (timed together in this
-// thread's processor time, which the other programs of a busy machine do not
-// add to, the time divided among them).
-TKelvorCost KelvorRun(const std::vector<std::string>& settings, int files)
-{
-    std::vector<TForm1*> forms;
-    TKelvorCost cost;
-    for (const std::string& name : settings) {
-        SetCommandLine({AnsiString(), name});
-        const auto begin = Clock::now();
-        auto* form = new TForm1(nullptr);
-        form->AfterConstruction();
-        form->Show();
-        QCoreApplication::processEvents();
-        if (forms.empty())
-            cost.Start = std::chrono::duration<double>(Clock::now() - begin).count();
-        if (form->Tail->GetCount() != files)
-            std::fprintf(stderr, "hostile_bench: %d of %d files opened\n", form->Tail->GetCount(), files);
-        forms.push_back(form);
-    }
-    const double closing = ThreadSeconds();
-    for (TForm1* form : forms)
-        form->Free();
-    cost.Exit = (ThreadSeconds() - closing) / double(forms.size());
-    return cost;
-}
-
-// The best start and exit at each size, and the medians over the rounds of
-// the larger size's time to the smaller's in the same round.
-struct TKelvorCosts {
-    TKelvorCost Best[2];
-    double StartRatio = 0;
-    double ExitRatio = 0;
-};
-
-TKelvorCosts KelvorStartAndExit(const std::string& dir, int small, int large, int rounds)
-{
-    const std::vector<std::string> settings[2] = {
-        {KelvorSettings(dir, small, "a"), KelvorSettings(dir, small, "b")},
-        {KelvorSettings(dir, large, "c")}};
-    const int files[2] = {small, large};
-    TKelvorCosts costs;
-    std::vector<double> startRatios, exitRatios;
-    for (int round = 0; round <= rounds; ++round) {
-        TKelvorCost cost[2];
-        for (int k = 0; k < 2; ++k) {
-            const int which = (round + k) % 2;
-            cost[which] = KelvorRun(settings[which], files[which]);
-        }
-        if (round == 0)
-            continue;
-        for (int which = 0; which < 2; ++which) {
-            costs.Best[which].Start = std::min(costs.Best[which].Start, cost[which].Start);
-            costs.Best[which].Exit = std::min(costs.Best[which].Exit, cost[which].Exit);
-        }
-        startRatios.push_back(cost[1].Start / cost[0].Start);
-        exitRatios.push_back(cost[1].Exit / cost[0].Exit);
-    }
-    costs.StartRatio = Median(startRatios);
-    costs.ExitRatio = Median(exitRatios);
-    return costs;
 }
 
 } // namespace

@@ -553,24 +553,35 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
     return {std::max(freshBlock, truncatedBlock), std::max(freshPerByte, longPerByte)};
 }
 
-} // namespace
+// What the program's arguments ask for: "--memory" runs the memory case
+// alone; "--append [LENGTH [CHUNK-LINES]]" runs the append cases alone (those
+// of that line length and chunk size); "--catch-up" runs the two burst
+// catch-up cases alone.
+struct TBenchArgs {
+    bool CatchUpOnly = false;
+    bool MemoryOnly = false;
+    bool AppendOnly = false;
+    int OnlyLength = 0;
+    long OnlyChunkLines = 0;
+};
 
-int main(int argc, char** argv)
+TBenchArgs ReadArgs(int argc, char** argv)
 {
-    // "--memory" runs the memory case alone; "--append [LENGTH [CHUNK-LINES]]"
-    // runs the append cases alone (those of that line length and chunk size);
-    // "--catch-up" runs the two burst catch-up cases alone.
-    const bool catchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
-    const bool memoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
-    const bool appendOnly = argc > 1 && std::string(argv[1]) == "--append";
-    const int onlyLength = appendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
-    const long onlyChunkLines = appendOnly && argc > 3 ? std::atol(argv[3]) : 0;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::string dir = TempFolder();
-    const std::string ini = dir + "/kelvor.ini";
-    const std::string log = dir + "/bench.log";
+    TBenchArgs args;
+    args.CatchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
+    args.MemoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
+    args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
+    args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
+    args.OnlyChunkLines = args.AppendOnly && argc > 3 ? std::atol(argv[3]) : 0;
+    return args;
+}
+
+// Starts Kelvor's window on settings (written to Ini) of one pane following
+// the new empty file Log, opened at start-up and sized by the window as the
+// program does; the pane's file, or null when the pane could not be opened.
+TTailFile* OpenPane(const std::string& ini, const std::string& log)
+{
     std::ofstream(log) << "";
-    // One pane, opened at start-up and sized by the window as the program does.
     std::ofstream(ini) << "[Options]\nActive=0\nPurgeAtLine=0\nFontName=DejaVu Sans Mono\nFontSize=9\n"
                           "Left=0\nTop=0\nWidth=800\nHeight=600\n[TailFiles]\nFile1="
                        << log << "\n";
@@ -580,12 +591,81 @@ int main(int argc, char** argv)
     Application->CreateForm(Form1);
     Form1->Show();
     TTailFile* file = Form1->Tail->GetCount() == 1 ? Form1->Tail->GetFile(0) : nullptr;
-    if (!file || !file->View) {
+    if (!file || !file->View)
+        return nullptr;
+    file->LineComplete = true;
+    QCoreApplication::processEvents();
+    return file;
+}
+
+// The time until the last line of a burst shows, 20 MB (Small) and 200 MB
+// (Large) into a pane purged at PurgeLines, each from an empty file; printed.
+void CatchUpCosts(TTailFile* file, const std::string& log, long purgeLines, double& small, double& large)
+{
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
+    small = CatchUp(file, log, int64_t{20} << 20, purgeLines);
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr);
+    large = CatchUp(file, log, int64_t{200} << 20, purgeLines);
+    std::printf("burst into a pane purged at %ld lines, last line shown after: 20 MB %.3f s, 200 MB %.3f s\n",
+                purgeLines, small, large);
+}
+
+// One 200 MB write() by another thread while the pane polls, from an empty
+// pane and file: the longest block of the pane's thread, printed.
+double SingleWriteCost(TKelvorSide& kelvor, TTailFile* file, const std::string& log, long purgeLines)
+{
+    file->Reopen(log);
+    kelvor.Clear();
+    truncate(log.c_str(), 0);
+    Form1->Tail->TimerTimer(nullptr);
+    const double singleBlock = SingleWrite(file, log, int64_t{200} << 20, purgeLines);
+    if (singleBlock < 0)
+        std::fprintf(stderr, "kelvor_bench: the single write failed\n");
+    std::printf("one write() of 200 MB by another thread while the pane polls: longest block %.1f ms\n",
+                singleBlock * 1000);
+    return singleBlock;
+}
+
+// The figures of a whole run, printed last as the headline lines.
+struct THeadlines {
+    double AppendRatio = 0;
+    double TailRatio = 0;
+    double BytesPerLine = 0;
+    TBurstFigures Burst;
+    double CatchUpRatio = 0;
+    TLongLineFigures LongLine;
+    double SingleBlock = 0;
+};
+
+void PrintHeadlines(const THeadlines& h)
+{
+    std::printf("append ratio kelvor/qplaintextedit, worst of six cases: %.2f\n", h.AppendRatio);
+    std::printf("tail cost 1M/1k lines: %.2f\n", h.TailRatio);
+    std::printf("bytes per line: %.0f\n", h.BytesPerLine);
+    std::printf("burst peak heap / purge-line heap: %.2f\n", h.Burst.PeakRatio);
+    std::printf("burst longest block ms: %.0f\n", h.Burst.BlockSeconds * 1000);
+    std::printf("burst catch-up cost 200MB/20MB: %.2f\n", h.CatchUpRatio);
+    std::printf("long line longest block ms: %.0f\n", h.LongLine.BlockSeconds * 1000);
+    std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n", h.LongLine.PerByte);
+    std::printf("single 200MB write longest ui block ms: %.0f\n", h.SingleBlock * 1000);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const TBenchArgs args = ReadArgs(argc, argv);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string dir = TempFolder();
+    const std::string ini = dir + "/kelvor.ini";
+    const std::string log = dir + "/bench.log";
+    TTailFile* file = OpenPane(ini, log);
+    if (!file) {
         std::fprintf(stderr, "kelvor_bench: the pane could not be opened\n");
         return 1;
     }
-    file->LineComplete = true;
-    QCoreApplication::processEvents();
     TRollView* view = file->View;
 
     // The pane's font at the pane's pixel size, for both.
@@ -615,79 +695,52 @@ int main(int argc, char** argv)
         rmdir(dir.c_str());
         return 0;
     };
-    if (appendOnly) {
-        const double ratio = AppendRatio(kelvor, plain, onlyLength, onlyChunkLines);
+    if (args.AppendOnly) {
+        const double ratio = AppendRatio(kelvor, plain, args.OnlyLength, args.OnlyChunkLines);
         std::printf("append ratio kelvor/qplaintextedit, worst of the cases run: %.2f\n", ratio);
         return finish();
     }
 
     const long purgeLines = 100000;
-    // The time until the last line of a burst shows, 200 MB against 20 MB.
-    const auto catchUp = [&](double& small, double& large) {
-        truncate(log.c_str(), 0);
-        Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
-        small = CatchUp(file, log, int64_t{20} << 20, purgeLines);
-        truncate(log.c_str(), 0);
-        Form1->Tail->TimerTimer(nullptr);
-        large = CatchUp(file, log, int64_t{200} << 20, purgeLines);
-        std::printf(
-            "burst into a pane purged at %ld lines, last line shown after: 20 MB %.3f s, 200 MB %.3f s\n",
-            purgeLines, small, large);
-    };
     double catchUpSmall = 0, catchUpLarge = 0;
-    if (catchUpOnly) {
-        catchUp(catchUpSmall, catchUpLarge);
+    if (args.CatchUpOnly) {
+        CatchUpCosts(file, log, purgeLines, catchUpSmall, catchUpLarge);
         std::printf("burst catch-up cost 200MB/20MB: %.2f\n", catchUpLarge / catchUpSmall);
         return finish();
     }
 
     // Memory first, from fresh containers.
     const long memoryLines = 100000;
-    const double kelvorBytes = BytesPerLine(kelvor, memoryLines, 100);
+    THeadlines h;
+    h.BytesPerLine = BytesPerLine(kelvor, memoryLines, 100);
     const double plainBytes = BytesPerLine(plain, memoryLines, 100);
     std::printf("memory, %ld lines of 100 characters, heap bytes per line beyond the text: "
                 "kelvor %.1f, qplaintextedit %.1f\n",
-                memoryLines, kelvorBytes, plainBytes);
-    if (memoryOnly) {
-        std::printf("bytes per line: %.0f\n", kelvorBytes);
+                memoryLines, h.BytesPerLine, plainBytes);
+    if (args.MemoryOnly) {
+        std::printf("bytes per line: %.0f\n", h.BytesPerLine);
         return finish();
     }
 
     // Throughput: the same chunks to both, each starting empty.
-    const double headlineRatio = AppendRatio(kelvor, plain);
+    h.AppendRatio = AppendRatio(kelvor, plain);
 
     // The cost of 1,000 new lines (chunks of 100) as the pane grows.
-    const double tailRatio = TailCostRatio(kelvor, plain);
+    h.TailRatio = TailCostRatio(kelvor, plain);
 
     // A burst of 200 MB of 100-character lines into a pane that is purged at
     // 100,000 lines, through the monitor as the timer would run it; against the
     // heap of a pane that holds 100,000 such lines.
-    const TBurstFigures burst = Burst(kelvor, plain, log, purgeLines);
+    h.Burst = Burst(kelvor, plain, log, purgeLines);
 
-    catchUp(catchUpSmall, catchUpLarge);
+    CatchUpCosts(file, log, purgeLines, catchUpSmall, catchUpLarge);
+    h.CatchUpRatio = catchUpLarge / catchUpSmall;
 
     // One line of 5 MB without a line end, through the monitor in pieces.
-    const TLongLineFigures longLine = LongLines(kelvor, dir, log, 5000000);
+    h.LongLine = LongLines(kelvor, dir, log, 5000000);
 
-    // One 200 MB write() by another thread while the pane polls.
-    file->Reopen(log);
-    kelvor.Clear();
-    truncate(log.c_str(), 0);
-    Form1->Tail->TimerTimer(nullptr);
-    const double singleBlock = SingleWrite(file, log, int64_t{200} << 20, purgeLines);
-    if (singleBlock < 0)
-        std::fprintf(stderr, "kelvor_bench: the single write failed\n");
-    std::printf("one write() of 200 MB by another thread while the pane polls: longest block %.1f ms\n",
-                singleBlock * 1000);
+    h.SingleBlock = SingleWriteCost(kelvor, file, log, purgeLines);
 
-    std::printf("append ratio kelvor/qplaintextedit, worst of six cases: %.2f\n", headlineRatio);
-    std::printf("tail cost 1M/1k lines: %.2f\n", tailRatio);
-    std::printf("bytes per line: %.0f\n", kelvorBytes);
-    std::printf("burst peak heap / purge-line heap: %.2f\n", burst.PeakRatio);
-    std::printf("burst longest block ms: %.0f\n", burst.BlockSeconds * 1000);
-    std::printf("burst catch-up cost 200MB/20MB: %.2f\n", catchUpLarge / catchUpSmall);
-    std::printf("long line longest block ms: %.0f\n", longLine.BlockSeconds * 1000);
-    std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n", longLine.PerByte);
-    std::printf("single 200MB write longest ui block ms: %.0f\n", singleBlock * 1000);
+    PrintHeadlines(h);
     return finish();
 }

@@ -6,7 +6,8 @@
 // Its implementation is split by concern:
 //   rvervdata.cpp         construction, the host's geometry, undo sequences, positions, protection
 //   rvervdata_do.cpp      the primitives (Do_...), each recording its inverse first
-//   rvervdata_insert.cpp  inserting an item, deleting the selection, Enter, Reformat_
+//   rvervdata_insert.cpp  deleting the selection, Enter, Reformat_
+//   rvervdata_insertitem.cpp  inserting one item at the caret
 //   rvervdata_caret.cpp   caret stops, placing the caret, the editor's layout
 //   rvervdata_delete.cpp  Delete and Backspace
 //   rvervdata_keys.cpp    caret movement keys and hyperlink mode
@@ -206,7 +207,8 @@ public:
     // learns that the text changed.
     void ChangeItemText(int itemNo, const AnsiString& s);
 
-    // ---- Commands (rvervdata_insert.cpp)
+    // ---- Commands (rvervdata_insert.cpp; InsertSomething and InsSomething in
+    // rvervdata_insertitem.cpp)
     TCustomRVItemInfo* CreateTextItem(const TRVTag& tag, int paraNo, int styleNo, bool sameAsPrev, bool br);
     // A text item like Source (its tag copied, no checkpoint).
     TCustomRVItemInfo* CreateTextItemLike(int sourceItemNo, bool sameAsPrev);
@@ -528,7 +530,8 @@ private:
     void JoinWithNextPara(int itemNo, int paraFirstDi, int paraLastDi);
     void ReformatAndPlace(bool full, int firstDi, int lastDi, int added, int itemNo, int offs,
                           bool applyPara);
-    // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp)
+    // ---- Insertion at the caret (rvervdata_inserttext.cpp, rvervdata_insertdoc.cpp,
+    // rvervdata_insertitem.cpp)
     struct TTextPiece;
     bool InsertTextOf(const AnsiString& s, bool wide, bool caretBefore, bool autoTag);
     bool InsertPieces(std::vector<TTextPiece>& pieces, bool caretBefore, bool autoTag);
@@ -541,6 +544,16 @@ private:
                            int lastItemNo);
     bool InsertAtNonText(TCustomRVItemInfo*& item, int caretItem, bool after, int& insertPoint,
                          int& wantedPara, bool& fullReformat);
+    // The steps of InsSomething (rvervdata_insertitem.cpp): where the item goes when
+    // the caret is in an empty or a non-empty text item, the room a full-width
+    // item needs, and the insertion itself with its paragraph's style.
+    struct TCaretInsertion;
+    enum class TCaretInsertVerdict { Insert, Refuse, RefuseSticking };
+    TCaretInsertVerdict InsertAtEmptyText(TCustomRVItemInfo* item, int caretItem, TCaretInsertion& at);
+    TCaretInsertVerdict InsertAtText(TCustomRVItemInfo* item, int caretItem, bool autoTag,
+                                     TCaretInsertion& at);
+    void MakeRoomForFullWidth(TCustomRVItemInfo* item, TCaretInsertion& at);
+    void PlaceCaretInsertion(TCustomRVItemInfo* item, AnsiString& s, TCaretInsertion& at);
     // Whether Item may go into this document without its tables nesting
     // deeper than a read accepts (a file saved from it would not read back).
     bool NestsReadably(TCustomRVItemInfo* item);

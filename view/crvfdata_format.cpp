@@ -25,7 +25,7 @@ void TCustomRVFormattedData::Format(bool reformat)
     Format_(false, true, false, 0, GetFormattingCanvas(), false, reformat);
 }
 
-TCustomRVFormattedData::TRVTailStart TCustomRVFormattedData::CanFormatTail() const
+TRVTailStart TCustomRVFormattedData::CanFormatTail() const
 {
     const int itemCount = GetItemCount();
     if (FLayoutStale || DrawItems.Count() == 0 || LastFormattedItem < 0 || LastFormattedItem >= itemCount ||

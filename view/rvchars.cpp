@@ -1,4 +1,4 @@
-// Character boundaries for the caret and the deleting keys.
+// Character boundaries for the caret, the deleting keys and the ends of a selection.
 #include "view/rvchars.h"
 
 #include "document/rvuni.h"

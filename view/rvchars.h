@@ -1,9 +1,9 @@
-// Character boundaries of an item's text as the caret and the deleting keys
-// see them: the user-perceived characters (extended grapheme clusters) of a
-// Unicode item or of UTF-8 text, so that an emoji with its skin tone, a flag,
-// a joined emoji sequence and a letter with its marks are one character each;
-// the whole characters of a multi-byte code page, never a lead byte without
-// its trail byte.
+// Character boundaries of an item's text as the caret, the deleting keys and
+// the ends of a selection see them: the user-perceived characters (extended
+// grapheme clusters) of a Unicode item or of UTF-8 text, so that an emoji with
+// its skin tone, a flag, a joined emoji sequence and a letter with its marks
+// are one character each; the whole characters of a multi-byte code page,
+// never a lead byte without its trail byte.
 #pragma once
 
 #include <vector>

@@ -2,6 +2,8 @@
 // items, character steps and reading direction.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/crvdata.h"
 #include "document/rvstyle.h"
 #include "tests/document/doctestdata.h"
@@ -64,14 +66,39 @@ TEST_F(ParasTest, BoundsAndNormalisation)
     EXPECT_EQ(Shape(Data), "P1:a +b /1:c P1:d +e P0:<break>");
 }
 
-TEST_F(ParasTest, MergingOfNeighbours)
+namespace {
+
+// A document built by Build, merged by MassSimpleConcate over every item.
+struct TMergeCase {
+    const char* Name;
+    void (*Build)(TTestRVData&, TRVStyle&);
+    const char* Merged; // after MassSimpleConcate over every item
+};
+
+// Each case merged gives its shape, and every checkpoint stays where its
+// item is and counted.
+void ExpectMerges(const std::vector<TMergeCase>& cases)
 {
-    struct TCase {
-        const char* Name;
-        void (*Build)(TTestRVData&, TRVStyle&);
-        const char* Merged; // after MassSimpleConcate over every item
-    };
-    const TCase cases[] = {
+    for (const TMergeCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle style(nullptr);
+        TTestRVData data(&style);
+        c.Build(data, style);
+        data.MassSimpleConcate(-5, 99);
+        EXPECT_EQ(Shape(data), c.Merged);
+        int cps = 0;
+        for (TRVCPInfo* cp = data.FirstCP; cp; cp = cp->Next, ++cps)
+            EXPECT_EQ(data.GetItemCheckpoint(data.GetCheckpointItemNo(cp)), cp);
+        EXPECT_EQ(data.CPCount, cps);
+    }
+}
+
+} // namespace
+
+// An empty item joins the text beside it, which keeps its own style and encoding.
+TEST(ParasMergeTest, EmptyItemsGoIntoTheirNeighbours)
+{
+    ExpectMerges({
         // The text keeps its own style; the item keeps its place as paragraph start.
         {"an empty first item",
          [](TTestRVData& d, TRVStyle&) {
@@ -85,6 +112,27 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.AddNL("", 0, -1);
          },
          "P0:text@2"},
+        {"an empty item after concatenation-protected text",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
+             d.AddNL("a", 1, 0);
+             d.AddNL("", 1, -1);
+         },
+         "P0:a@1"},
+        // With an empty side, the merged item takes the encoding of the text it keeps.
+        {"an empty Unicode item",
+         [](TTestRVData& d, TRVStyle& s) {
+             s.TextStyles()->Items(0)->SetUnicode(true);
+             d.AddNL(AnsiString(), 0, 0);
+             d.AddNL("xy", 1, -1);
+         },
+         "P0:xy@1"},
+    });
+}
+
+TEST(ParasMergeTest, RunsOfOneStyleJoin)
+{
+    ExpectMerges({
         {"runs of one style",
          [](TTestRVData& d, TRVStyle&) {
              for (const char* s : {"A", "B", "C"})
@@ -92,6 +140,14 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.AddNL("D", 0, 0);
          },
          "P0:ABC P0:D"},
+    });
+}
+
+// A paragraph start, protection, tags, a checkpoint, a non-text item or another
+// encoding keep two items apart.
+TEST(ParasMergeTest, WhatKeepsNeighboursApartKeepsThemApart)
+{
+    ExpectMerges({
         {"a new paragraph",
          [](TTestRVData& d, TRVStyle&) {
              d.AddNL("a", 0, 0);
@@ -105,13 +161,6 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.AddNL("b", 1, -1);
          },
          "P0:a@1 +b@1"},
-        {"an empty item after concatenation-protected text",
-         [](TTestRVData& d, TRVStyle& s) {
-             s.TextStyles()->Items(1)->SetProtection(TRVProtectOptions{rvprConcateProtect});
-             d.AddNL("a", 1, 0);
-             d.AddNL("", 1, -1);
-         },
-         "P0:a@1"},
         {"modify-protected text",
          [](TTestRVData& d, TRVStyle& s) {
              s.TextStyles()->Items(2)->SetProtection(TRVProtectOptions{rvprModifyProtect});
@@ -147,14 +196,12 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.GetItem(1)->StyleNo = 0;
          },
          "P0:ua +bc"},
-        // With an empty side, the merged item takes the encoding of the text it keeps.
-        {"an empty Unicode item",
-         [](TTestRVData& d, TRVStyle& s) {
-             s.TextStyles()->Items(0)->SetUnicode(true);
-             d.AddNL(AnsiString(), 0, 0);
-             d.AddNL("xy", 1, -1);
-         },
-         "P0:xy@1"},
+    });
+}
+
+TEST(ParasMergeTest, TheFirstCheckpointStays)
+{
+    ExpectMerges({
         // The first item's checkpoint stays, the second's goes; an item without one takes the other's.
         {"checkpoints",
          [](TTestRVData& d, TRVStyle&) {
@@ -167,20 +214,11 @@ TEST_F(ParasTest, MergingOfNeighbours)
              d.InsertCheckpoint(3, 0, "third", false);
          },
          "P0:{first}x P0:{third}y"},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TRVStyle style(nullptr);
-        TTestRVData data(&style);
-        c.Build(data, style);
-        data.MassSimpleConcate(-5, 99);
-        EXPECT_EQ(Shape(data), c.Merged);
-        int cps = 0;
-        for (TRVCPInfo* cp = data.FirstCP; cp; cp = cp->Next, ++cps)
-            EXPECT_EQ(data.GetItemCheckpoint(data.GetCheckpointItemNo(cp)), cp);
-        EXPECT_EQ(data.CPCount, cps);
-    }
-    // Paragraph starts merge only when told to ignore them.
+    });
+}
+
+TEST_F(ParasTest, ParagraphStartsMergeOnlyWhenToldToIgnoreThem)
+{
     Data.AddNL("a", 0, 0);
     Data.AddNL("b", 0, 0);
     EXPECT_FALSE(CanConcate(0));

@@ -209,14 +209,12 @@ std::map<AnsiString, AnsiString> ParaExpectation(const TParaInfo* p, double font
     return e;
 }
 
-} // namespace
-
-TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
+// The style sheet of the check: hyperlinks struck out, overlined and in the
+// body's colour; a text style with every decoration and a raised shift; one
+// whose names try to break out of the sheet; a paragraph style with borders,
+// a background, indents and spacing; and one with space between lines.
+void AddCheckedStyles(TRVStyle& style)
 {
-    if (!ChromiumAvailable())
-        GTEST_SKIP() << "headless Chromium is not installed";
-
-    TRVStyle style(nullptr);
     TFontInfos* t = style.TextStyles();
     t->Items(4)->SetStyle({fsStrikeOut}); // a struck-out hyperlink
     t->Items(4)->SetHoverColor(clRed);
@@ -258,9 +256,14 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
     spaced->SetLineSpacingType(rvlsSpaceBetween);
     spaced->SetLineSpacing(6);
     spaced->SetAlignment(rvaRight);
+}
 
-    const AnsiString css = CSS(style);
-
+// An element for each text and paragraph style, and what its computed style
+// must be.
+std::vector<Probe> StyleProbes(TRVStyle& style)
+{
+    TFontInfos* t = style.TextStyles();
+    TParaInfos* p = style.ParaStyles();
     std::vector<Probe> probes;
     for (int i = 0; i < t->Count(); ++i) {
         const TFontInfo* f = t->Items(i);
@@ -288,7 +291,14 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
         probes.push_back(
             {key, Format("<p%s data-k=\"%s\">x</p>", {cls, key}), ParaExpectation(p->Items(i), bodyPx)});
     }
+    return probes;
+}
 
+// A standards-mode page with the sheet and the probes whose script lists
+// every probe's computed properties, the rules parsed against those of the
+// sheet's text, and the declarations the browser drops.
+AnsiString ProbePage(const AnsiString& css, const std::vector<Probe>& probes)
+{
     AnsiString body;
     for (const Probe& probe : probes) {
         AnsiString props;
@@ -320,30 +330,89 @@ TEST(StyleCSSChromiumTest, ComputedStylesEqualTheStyleSheet)
         "}\n"
         "document.getElementById('out').textContent = out.join('\\n');\n"
         "</script></body></html>\n";
+    return html;
+}
 
-    TempDir dir;
-    const auto results = RunChromium(dir, html);
+} // namespace
+
+// The style sheet is shown in headless Chromium once for every test of the
+// suite: the page of probes and what the browser computed for it.
+class StyleCSSChromiumTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!ChromiumAvailable())
+            return;
+        TRVStyle style(nullptr);
+        AddCheckedStyles(style);
+        Probes = StyleProbes(style);
+        TempDir dir;
+        Results = RunChromium(dir, ProbePage(CSS(style), Probes));
+    }
+    static void TearDownTestSuite()
+    {
+        Probes.clear();
+        Results.clear();
+    }
+    void SetUp() override
+    {
+        if (!ChromiumAvailable())
+            GTEST_SKIP() << "headless Chromium is not installed";
+    }
+
+    // Every probe whose key starts with Prefix computes the expected style.
+    static void ExpectComputedStyles(char prefix)
+    {
+        const std::map<AnsiString, AnsiString>& results = Results;
+        for (const Probe& probe : Probes) {
+            if (probe.Key[0] != prefix)
+                continue;
+            for (const auto& e : probe.Expected) {
+                const AnsiString key = probe.Key + "." + e.first;
+                ASSERT_EQ(results.count(key), 1u) << key;
+                AnsiString actual = results.at(key);
+                if (e.first == "font-family")
+                    actual = StringReplace(actual, "\"", "", rfReplaceAll);
+                if (e.first == "font-family" && e.second.find('"') != AnsiString::npos) {
+                    // A name with quotes comes back escaped; compare without the escapes.
+                    EXPECT_NE(actual.find("Evil"), AnsiString::npos) << key;
+                    continue;
+                }
+                if (e.first == "font-size" || (e.first == "line-height" && e.second != "normal")) {
+                    EXPECT_NEAR(std::atof(actual.c_str()), std::atof(e.second.c_str()), 0.01) << key;
+                    continue;
+                }
+                EXPECT_EQ(actual, e.second) << key;
+            }
+        }
+    }
+
+    static std::vector<Probe> Probes;
+    static std::map<AnsiString, AnsiString> Results;
+};
+
+std::vector<Probe> StyleCSSChromiumTest::Probes;
+std::map<AnsiString, AnsiString> StyleCSSChromiumTest::Results;
+
+// Every declaration of the sheet is one the browser keeps, and every rule of
+// the sheet's text is a rule of the parsed sheet.
+TEST_F(StyleCSSChromiumTest, TheBrowserKeepsEveryDeclarationAndRule)
+{
+    const std::map<AnsiString, AnsiString>& results = Results;
     ASSERT_FALSE(results.empty()) << "Chromium gave no results";
     EXPECT_EQ(results.count("dropped"), 0u) << "declarations the browser dropped: " << results.at("dropped");
     const AnsiString ruleCounts = results.at("rules");
     EXPECT_EQ(ruleCounts.substr(0, ruleCounts.find(' ')), ruleCounts.substr(ruleCounts.rfind(' ') + 1));
-    for (const Probe& probe : probes) {
-        for (const auto& e : probe.Expected) {
-            const AnsiString key = probe.Key + "." + e.first;
-            ASSERT_EQ(results.count(key), 1u) << key;
-            AnsiString actual = results.at(key);
-            if (e.first == "font-family")
-                actual = StringReplace(actual, "\"", "", rfReplaceAll);
-            if (e.first == "font-family" && e.second.find('"') != AnsiString::npos) {
-                // A name with quotes comes back escaped; compare without the escapes.
-                EXPECT_NE(actual.find("Evil"), AnsiString::npos) << key;
-                continue;
-            }
-            if (e.first == "font-size" || (e.first == "line-height" && e.second != "normal")) {
-                EXPECT_NEAR(std::atof(actual.c_str()), std::atof(e.second.c_str()), 0.01) << key;
-                continue;
-            }
-            EXPECT_EQ(actual, e.second) << key;
-        }
-    }
+}
+
+TEST_F(StyleCSSChromiumTest, TextStylesComputeAsTheStyleSheetSays)
+{
+    ASSERT_FALSE(Results.empty()) << "Chromium gave no results";
+    ExpectComputedStyles('t');
+}
+
+TEST_F(StyleCSSChromiumTest, ParagraphStylesComputeAsTheStyleSheetSays)
+{
+    ASSERT_FALSE(Results.empty()) << "Chromium gave no results";
+    ExpectComputedStyles('p');
 }
