@@ -480,8 +480,11 @@ void TMetaDC::ParallelogramBits(const QPointF corners[3], const TPixelBuffer& so
         return;
     // The source's corners onto the parallelogram's, then onto the bitmap.
     const QPointF u = corners[1] - corners[0], v = corners[2] - corners[0];
-    const QTransform place(u.x() / part.width(), u.y() / part.width(), v.x() / part.height(),
-                           v.y() / part.height(), corners[0].x(), corners[0].y());
+    QTransform place(u.x() / part.width(), u.y() / part.width(), v.x() / part.height(), v.y() / part.height(),
+                     corners[0].x(), corners[0].y());
+    // A mirrored layout that keeps bitmaps' orientation turns the source round first.
+    if (Mirrored() && (FState.Layout & LAYOUT_BITMAPORIENTATIONPRESERVED))
+        place = QTransform(-1, 0, 0, 1, part.width(), 0) * place;
     const QTransform whole = place * Transform();
     if (!Charge(AreaCost(whole.mapRect(QRectF(0, 0, part.width(), part.height())))))
         return;

@@ -180,8 +180,22 @@ TEST(MetafileMapping, ARightToLeftLayoutMirrorsShapesAndBitmaps)
         e.Record(81,
                  {0, 0, 0, 0, 0, 0, 0, 0, 2, 1, 80, 40, 120, int32_t(bits.size()), 0, 0x00CC0020, 100, 200},
                  header + bits);
-        for (const std::string& bytes : {w.Bytes(), e.Bytes()})
-            ExpectProbes(Shown(bytes, 200, 200), {{125, 100, left}, {175, 100, right}, {50, 100, White}});
+        // PLGBLT onto the parallelogram (0, 0), (100, 0), (0, 200).
+        TEmfBuilder p(200, 200);
+        p.Record(115, {layout});
+        std::vector<int32_t> plg(33, 0);
+        for (const auto& [at, value] : std::vector<std::pair<int, int>>{{6, 100},
+                                                                        {9, 200},
+                                                                        {12, 2},
+                                                                        {13, 1},
+                                                                        {22, 140},
+                                                                        {23, 40},
+                                                                        {24, 180},
+                                                                        {25, int(bits.size())}})
+            plg[at] = value;
+        p.Record(79, plg, header + bits);
+        for (const std::string& bytes : {w.Bytes(), e.Bytes(), p.Bytes()})
+            ExpectProbes(Shown(bytes, 200, 200), {{104, 100, left}, {196, 100, right}, {50, 100, White}});
     }
 }
 
