@@ -171,7 +171,8 @@ struct TMetaState {
 // state, the saved states, an open path and the fill budget. The logical
 // units map onto the bitmap through the world transform, the page mapping
 // (window and viewport) and a fixed mapping from the metafile's device onto
-// the bitmap.
+// the bitmap, then mirrored about the bitmap's width in a right-to-left
+// layout.
 class TMetaDC {
 public:
     TMetaDC(TPixelBuffer& target, TMetafilePlayStats* stats);
@@ -183,7 +184,8 @@ public:
     int TargetWidth() const { return FImage.width(); }
     int TargetHeight() const { return FImage.height(); }
     // The metafile's device mapped onto the bitmap (its reference device's
-    // pixels for enhanced files, the picture's window for old-format ones).
+    // pixels for enhanced files, the placeable header's frame for
+    // old-format ones).
     void SetDeviceTransform(const QTransform& transform)
     {
         FDevice = transform;
