@@ -378,8 +378,9 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
     // The file's device counts Inch units to the inch; its frame fills the
     // bitmap. As a picture drawn into a rectangle, the file starts in the
     // anisotropic mode with the frame its window and its viewport: a window
-    // it sets fills the picture unless it sets a viewport of its own.
-    const int inch = U16(data + 14) ? U16(data + 14) : 1440;
+    // it sets fills the picture unless it sets a viewport of its own. (No
+    // units per inch count as 96, as for the picture's size.)
+    const int inch = U16(data + 14) ? U16(data + 14) : 96;
     const double width = right != left ? right - left : 1, height = bottom != top ? bottom - top : 1;
     TMetaDC dc(target, stats);
     dc.SetDeviceTransform(QTransform::fromTranslate(-left, -top) *
