@@ -51,6 +51,7 @@ const QTransform& TMetaDC::Transform()
         return FTransform;
     const TMetaState& s = FState;
     double sx = 1, sy = 1;
+    bool centred = false;
     // Millimetres a unit of each metric mode measures.
     double mm = 0;
     switch (s.MapMode) {
@@ -77,6 +78,7 @@ const QTransform& TMetaDC::Transform()
             const double scale = std::min(std::abs(sx), std::abs(sy));
             sx = std::copysign(scale, sx);
             sy = std::copysign(scale, sy);
+            centred = FIsotropicCentred;
         }
         break;
     default:
@@ -87,9 +89,15 @@ const QTransform& TMetaDC::Transform()
         sx = FPixelsPerMMX * mm;
         sy = -FPixelsPerMMY * mm;
     }
-    const QTransform page(sx, 0, 0, sy, s.ViewportOrg.x() - s.WindowOrg.x() * sx,
-                          s.ViewportOrg.y() - s.WindowOrg.y() * sy);
-    FTransform = s.World * page * FDevice;
+    // The window's origin onto the viewport's, or its centre onto the
+    // viewport's centre.
+    QPointF from = s.WindowOrg, to = s.ViewportOrg;
+    if (centred) {
+        from += QPointF(s.WindowExt.width() / 2, s.WindowExt.height() / 2);
+        to += QPointF(s.ViewportExt.width() / 2, s.ViewportExt.height() / 2);
+    }
+    const QTransform page(sx, 0, 0, sy, to.x() - from.x() * sx, to.y() - from.y() * sy);
+    FTransform = s.World * page * FDevice * Mirror();
     // A transform that nothing could be drawn with (infinite or undefined
     // values from a damaged file) maps everything away.
     const double values[] = {FTransform.m11(), FTransform.m12(), FTransform.m21(),
@@ -99,6 +107,46 @@ const QTransform& TMetaDC::Transform()
         FTransform = QTransform(0, 0, 0, 0, -1e7, -1e7);
     FTransformValid = true;
     return FTransform;
+}
+
+void TMetaDC::SetMapMode(int64_t mode)
+{
+    if (mode >= MAP_TEXT && mode <= MAP_ANISOTROPIC)
+        FState.MapMode = static_cast<int>(mode);
+    FTransformValid = false;
+}
+
+void TMetaDC::SetOrigin(bool window, const QPointF& origin)
+{
+    (window ? FState.WindowOrg : FState.ViewportOrg) = origin;
+    FTransformValid = false;
+}
+
+void TMetaDC::OffsetOrigin(bool window, const QPointF& offset)
+{
+    (window ? FState.WindowOrg : FState.ViewportOrg) += offset;
+    FTransformValid = false;
+}
+
+void TMetaDC::SetExtent(bool window, double x, double y)
+{
+    if ((FState.MapMode == MAP_ISOTROPIC || FState.MapMode == MAP_ANISOTROPIC) && x && y)
+        (window ? FState.WindowExt : FState.ViewportExt) = QSizeF(x, y);
+    FTransformValid = false;
+}
+
+void TMetaDC::ScaleExtent(bool window, double xNum, double xDenom, double yNum, double yDenom)
+{
+    QSizeF& ext = window ? FState.WindowExt : FState.ViewportExt;
+    if (xDenom && yDenom && xNum && yNum)
+        ext = QSizeF(ext.width() * xNum / xDenom, ext.height() * yNum / yDenom);
+    FTransformValid = false;
+}
+
+void TMetaDC::SetLayout(uint32_t layout)
+{
+    FState.Layout = layout & (LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED);
+    FTransformValid = false;
 }
 
 // ---------------------------------------------------------------------------

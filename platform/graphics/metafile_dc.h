@@ -73,6 +73,9 @@ enum : int {
     MAP_ISOTROPIC = 7,
     MAP_ANISOTROPIC = 8,
 };
+// Layouts: right to left mirrors the picture, bitmaps too unless their
+// orientation is kept.
+enum : uint32_t { LAYOUT_RTL = 1, LAYOUT_BITMAPORIENTATIONPRESERVED = 8 };
 enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 enum : int { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
 enum : int { HALFTONE = 4 };
@@ -142,6 +145,7 @@ struct TMetaState {
     QPointF ViewportOrg{0, 0};
     QSizeF ViewportExt{1, 1};
     QTransform World;
+    uint32_t Layout = 0; // LAYOUT_RTL, LAYOUT_BITMAPORIENTATIONPRESERVED
     TMetaPen Pen;
     TMetaBrush Brush;
     TMetaFont Font;
@@ -167,7 +171,8 @@ struct TMetaState {
 // state, the saved states, an open path and the fill budget. The logical
 // units map onto the bitmap through the world transform, the page mapping
 // (window and viewport) and a fixed mapping from the metafile's device onto
-// the bitmap.
+// the bitmap, then mirrored about the bitmap's width in a right-to-left
+// layout.
 class TMetaDC {
 public:
     TMetaDC(TPixelBuffer& target, TMetafilePlayStats* stats);
@@ -179,7 +184,8 @@ public:
     int TargetWidth() const { return FImage.width(); }
     int TargetHeight() const { return FImage.height(); }
     // The metafile's device mapped onto the bitmap (its reference device's
-    // pixels for enhanced files, the picture's window for old-format ones).
+    // pixels for enhanced files, the placeable header's frame for
+    // old-format ones).
     void SetDeviceTransform(const QTransform& transform)
     {
         FDevice = transform;
@@ -193,8 +199,28 @@ public:
         FPixelsPerMMY = y;
         FTransformValid = false;
     }
+    // The isotropic mode centres the window in the viewport (as pictures
+    // drawn into a rectangle are) rather than keeping the viewport's origin.
+    void SetIsotropicCentred(bool centred)
+    {
+        FIsotropicCentred = centred;
+        FTransformValid = false;
+    }
     // Call after any change of the mapping or the world transform.
     void MappingChanged() { FTransformValid = false; }
+    // The mapping records both formats share: a mode (others are left
+    // out), the window's or the viewport's origin (device units for the
+    // viewport), moved by an offset, and their extents, which count only in
+    // the isotropic and anisotropic modes and are never zero.
+    void SetMapMode(int64_t mode);
+    void SetOrigin(bool window, const QPointF& origin);
+    void OffsetOrigin(bool window, const QPointF& offset);
+    void SetExtent(bool window, double x, double y);
+    void ScaleExtent(bool window, double xNum, double xDenom, double yNum, double yDenom);
+    // Right to left (LAYOUT_RTL): what is drawn after is mirrored about the
+    // picture's width.
+    void SetLayout(uint32_t layout);
+    bool Mirrored() const { return (FState.Layout & LAYOUT_RTL) != 0; }
     const QTransform& Transform();
     QPointF Map(const QPointF& p) { return Transform().map(p); }
 
@@ -222,7 +248,7 @@ public:
     // Combines the region with the clip; none (with RGN_COPY) removes the clip.
     void SelectClip(const std::optional<QRegion>& region, int mode);
     QRegion LogicalRegion(const std::vector<QRectF>& rects) { return RegionOf(rects, Transform()); }
-    QRegion DeviceRegion(const std::vector<QRectF>& rects) { return RegionOf(rects, FDevice); }
+    QRegion DeviceRegion(const std::vector<QRectF>& rects) { return RegionOf(rects, FDevice * Mirror()); }
 
     // ---- Lines and shapes (logical coordinates)
     void MoveTo(const QPointF& p);
@@ -314,6 +340,11 @@ private:
     int64_t FillCost(const QPainterPath& path) const;
     double PenPixels() const;
     QRectF Bounds() const { return QRectF(0, 0, FImage.width(), FImage.height()); }
+    // The bitmap mirrored about its width in a right-to-left layout.
+    QTransform Mirror() const
+    {
+        return Mirrored() ? QTransform(-1, 0, 0, 1, FImage.width(), 0) : QTransform();
+    }
     // The pixels of rectangles mapped onto the bitmap (within reach of it),
     // charged to the budget; the whole shape's pixels for a shape.
     QRegion RegionOf(const std::vector<QRectF>& rects, const QTransform& map);
@@ -331,6 +362,7 @@ private:
     QTransform FDevice;
     QTransform FTransform;
     bool FTransformValid = false;
+    bool FIsotropicCentred = false;
     double FPixelsPerMMX = 96 / 25.4;
     double FPixelsPerMMY = 96 / 25.4;
     bool FClipApplied = false;

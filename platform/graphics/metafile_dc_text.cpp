@@ -244,7 +244,12 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
     QTransform place;
     place.translate(origin.x(), origin.y());
     place.rotate(rotation);
-    const unsigned horizontal = FState.TextAlign & 6, vertical = FState.TextAlign & 24;
+    unsigned horizontal = FState.TextAlign & 6;
+    const unsigned vertical = FState.TextAlign & 24;
+    // Mirrored, the reference point is; the glyphs are not: the text runs
+    // leftward from it, its left and right alignments swapped.
+    if (Mirrored() && horizontal != TA_CENTER)
+        horizontal = horizontal == TA_RIGHT ? TA_LEFT : TA_RIGHT;
     const double x0 = horizontal == TA_RIGHT ? -width : horizontal == TA_CENTER ? -width / 2 : 0;
     const double baseline = vertical == TA_BASELINE ? 0 : vertical == TA_BOTTOM ? -descent : ascent;
     const QRectF cells(x0, baseline - ascent, width, ascent + descent);
@@ -427,7 +432,10 @@ void TMetaDC::StretchBits(const QRectF& dest, TPixelBuffer& source, const QRectF
     const QImage image = ImageOf(source);
     // Mirrored as a negative size of either rectangle asks: the part drawn
     // into the destination turned round.
-    const bool mirrorX = (dest.width() < 0) != (sourceRect.width() < 0);
+    // (A mirrored layout mirrors the bitmap along with its place unless it
+    // keeps the bitmap's orientation: then it is turned back.)
+    const bool keepOrientation = Mirrored() && (FState.Layout & LAYOUT_BITMAPORIENTATIONPRESERVED);
+    const bool mirrorX = ((dest.width() < 0) != (sourceRect.width() < 0)) != keepOrientation;
     const bool mirrorY = (dest.height() < 0) != (sourceRect.height() < 0);
     const QRectF target = dest.normalized();
     QTransform place = t;
@@ -472,8 +480,11 @@ void TMetaDC::ParallelogramBits(const QPointF corners[3], const TPixelBuffer& so
         return;
     // The source's corners onto the parallelogram's, then onto the bitmap.
     const QPointF u = corners[1] - corners[0], v = corners[2] - corners[0];
-    const QTransform place(u.x() / part.width(), u.y() / part.width(), v.x() / part.height(),
-                           v.y() / part.height(), corners[0].x(), corners[0].y());
+    QTransform place(u.x() / part.width(), u.y() / part.width(), v.x() / part.height(), v.y() / part.height(),
+                     corners[0].x(), corners[0].y());
+    // A mirrored layout that keeps bitmaps' orientation turns the source round first.
+    if (Mirrored() && (FState.Layout & LAYOUT_BITMAPORIENTATIONPRESERVED))
+        place = QTransform(-1, 0, 0, 1, part.width(), 0) * place;
     const QTransform whole = place * Transform();
     if (!Charge(AreaCost(whole.mapRect(QRectF(0, 0, part.width(), part.height())))))
         return;

@@ -51,6 +51,7 @@ std::optional<bool> TEmfPlayer::SettingRecord(uint32_t type, const TRecord& r)
     case EMR_SCALEVIEWPORTEXTEX:
     case EMR_SCALEWINDOWEXTEX:
     case EMR_SETMAPMODE:
+    case EMR_SETLAYOUT:
     case EMR_SETWORLDTRANSFORM:
     case EMR_MODIFYWORLDTRANSFORM:
         return MappingRecord(type, r);
@@ -266,46 +267,34 @@ bool TEmfPlayer::MappingRecord(uint32_t type, const TRecord& r)
     case EMR_SETMAPMODE:
         if (!r.Has(12))
             return false;
-        if (r.U32At(8) >= MAP_TEXT && r.U32At(8) <= MAP_ANISOTROPIC)
-            s.MapMode = static_cast<int>(r.U32At(8));
-        FDC.MappingChanged();
+        FDC.SetMapMode(r.U32At(8));
+        return true;
+    case EMR_SETLAYOUT:
+        if (!r.Has(12))
+            return false;
+        FDC.SetLayout(r.U32At(8));
         return true;
     case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX: {
+    case EMR_SCALEWINDOWEXTEX:
         if (!r.Has(24))
             return false;
-        const int xNum = r.I32At(8), xDenom = r.I32At(12), yNum = r.I32At(16), yDenom = r.I32At(20);
-        QSizeF& ext = type == EMR_SCALEWINDOWEXTEX ? s.WindowExt : s.ViewportExt;
-        if (xDenom && yDenom && xNum && yNum)
-            ext = QSizeF(ext.width() * xNum / xDenom, ext.height() * yNum / yDenom);
-        FDC.MappingChanged();
+        FDC.ScaleExtent(type == EMR_SCALEWINDOWEXTEX, r.I32At(8), r.I32At(12), r.I32At(16), r.I32At(20));
         return true;
-    }
     default:
         break;
     }
     if (!r.Has(16))
         return false;
     const double x = r.I32At(8), y = r.I32At(12);
-    // Extents are set only in the modes that use them, and never to zero.
-    const bool scaled = s.MapMode == MAP_ISOTROPIC || s.MapMode == MAP_ANISOTROPIC;
     switch (type) {
     case EMR_SETWINDOWEXTEX:
-        if (scaled && x && y)
-            s.WindowExt = QSizeF(x, y);
-        break;
     case EMR_SETVIEWPORTEXTEX:
-        if (scaled && x && y)
-            s.ViewportExt = QSizeF(x, y);
-        break;
-    case EMR_SETWINDOWORGEX:
-        s.WindowOrg = QPointF(x, y);
+        FDC.SetExtent(type == EMR_SETWINDOWEXTEX, x, y);
         break;
     default:
-        s.ViewportOrg = QPointF(x, y);
+        FDC.SetOrigin(type == EMR_SETWINDOWORGEX, QPointF(x, y));
         break;
     }
-    FDC.MappingChanged();
     return true;
 }
 

@@ -375,11 +375,24 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
     });
     if (over)
         std::fill(target.Pixels.begin(), target.Pixels.end(), 0xFFFFFFFFu);
+    // The file's device counts Inch units to the inch; its frame fills the
+    // bitmap. As a picture drawn into a rectangle, the file starts in the
+    // anisotropic mode with the frame its window and its viewport: a window
+    // it sets fills the picture unless it sets a viewport of its own. (No
+    // units per inch count as 96, as for the picture's size.)
+    const int inch = U16(data + 14) ? U16(data + 14) : 96;
+    const double width = right != left ? right - left : 1, height = bottom != top ? bottom - top : 1;
     TMetaDC dc(target, stats);
-    dc.State().MapMode = MAP_ANISOTROPIC;
-    dc.State().ViewportExt = QSizeF(target.Width, target.Height);
+    dc.SetDeviceTransform(QTransform::fromTranslate(-left, -top) *
+                          QTransform::fromScale(target.Width / width, target.Height / height));
+    dc.SetDevicePixelsPerMM(inch / 25.4, inch / 25.4);
+    dc.SetIsotropicCentred(true);
+    dc.SetMapMode(MAP_ANISOTROPIC);
+    dc.SetOrigin(true, QPointF(left, top));
+    dc.SetOrigin(false, QPointF(left, top));
+    dc.SetExtent(true, width, height);
+    dc.SetExtent(false, width, height);
     TWmfPlayer player(dc, U16(header + 10));
-    player.SetWindow(left, top, right - left, bottom - top);
     bool valid = false;
     WalkRecords(data, size, first, [&](uint16_t function, const TRecord& r) {
         if (function == META_EOF) {

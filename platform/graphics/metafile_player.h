@@ -36,12 +36,18 @@ enum : uint16_t {
     META_SETTEXTCOLOR = 0x0209,
     META_SETWINDOWORG = 0x020B,
     META_SETWINDOWEXT = 0x020C,
+    META_SETVIEWPORTORG = 0x020D,
+    META_SETVIEWPORTEXT = 0x020E,
     META_OFFSETWINDOWORG = 0x020F,
+    META_OFFSETVIEWPORTORG = 0x0211,
+    META_SETMAPMODE = 0x0103,
+    META_SETLAYOUT = 0x0149,
     META_LINETO = 0x0213,
     META_MOVETO = 0x0214,
     META_OFFSETCLIPRGN = 0x0220,
     META_FILLREGION = 0x0228,
     META_SCALEWINDOWEXT = 0x0410,
+    META_SCALEVIEWPORTEXT = 0x0412,
     META_EXCLUDECLIPRECT = 0x0415,
     META_INTERSECTCLIPRECT = 0x0416,
     META_ELLIPSE = 0x0418,
@@ -111,8 +117,6 @@ inline TColor ColorRef(uint32_t value)
 class TWmfPlayer {
 public:
     TWmfPlayer(TMetaDC& dc, int objects) : FDC(dc), FObjectLimit(static_cast<size_t>(objects)) {}
-    // The window mapped onto the whole bitmap.
-    void SetWindow(double orgX, double orgY, double extX, double extY);
     // One record: its function and its parameters (Size bytes). False for a
     // record whose parameters do not fit it.
     bool Play(uint16_t function, const uint8_t* p, size_t size);
@@ -131,7 +135,8 @@ private:
     const TMetaObject* Object(size_t index, int kind) const;
 
     bool StateRecord(uint16_t function, const TRecord& r);
-    bool WindowRecord(uint16_t function, const TRecord& r);
+    // The mapping mode, the window, the viewport and the layout.
+    bool MappingRecord(uint16_t function, const TRecord& r);
     bool ClipRecord(uint16_t function, const TRecord& r);
     bool Line(uint16_t function, const TRecord& r);
     bool Shape(uint16_t function, const TRecord& r);
@@ -262,6 +267,7 @@ enum : uint32_t {
     EMR_POLYTEXTOUTW = 97,
     EMR_SMALLTEXTOUT = 108,
     EMR_ALPHABLEND = 114,
+    EMR_SETLAYOUT = 115,
     EMR_TRANSPARENTBLT = 116,
     EMR_GRADIENTFILL = 118,
     EMR_SETTEXTJUSTIFICATION = 120,

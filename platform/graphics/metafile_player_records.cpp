@@ -25,11 +25,17 @@ bool TWmfPlayer::Play(uint16_t function, const uint8_t* p, size_t size)
     case META_SETBKCOLOR:
     case META_SETTEXTCOLOR:
         return StateRecord(function, r);
+    case META_SETMAPMODE:
+    case META_SETLAYOUT:
     case META_SETWINDOWORG:
     case META_SETWINDOWEXT:
     case META_OFFSETWINDOWORG:
     case META_SCALEWINDOWEXT:
-        return WindowRecord(function, r);
+    case META_SETVIEWPORTORG:
+    case META_SETVIEWPORTEXT:
+    case META_OFFSETVIEWPORTORG:
+    case META_SCALEVIEWPORTEXT:
+        return MappingRecord(function, r);
     case META_INTERSECTCLIPRECT:
     case META_EXCLUDECLIPRECT:
     case META_OFFSETCLIPRGN:
@@ -171,35 +177,39 @@ bool TWmfPlayer::StateRecord(uint16_t function, const TRecord& r)
     return true;
 }
 
-void TWmfPlayer::SetWindow(double orgX, double orgY, double extX, double extY)
+bool TWmfPlayer::MappingRecord(uint16_t function, const TRecord& r)
 {
-    TMetaState& s = FDC.State();
-    s.WindowOrg = QPointF(orgX, orgY);
-    s.WindowExt = QSizeF(extX ? extX : 1, extY ? extY : 1);
-    FDC.MappingChanged();
-}
-
-bool TWmfPlayer::WindowRecord(uint16_t function, const TRecord& r)
-{
-    const TMetaState& s = FDC.State();
-    if (function == META_SCALEWINDOWEXT) {
+    // Words in reverse: y before x, a denominator before its numerator.
+    const bool window = function == META_SETWINDOWORG || function == META_SETWINDOWEXT ||
+                        function == META_OFFSETWINDOWORG || function == META_SCALEWINDOWEXT;
+    switch (function) {
+    case META_SETMAPMODE:
+    case META_SETLAYOUT:
+        if (!r.Has(2))
+            return false;
+        if (function == META_SETMAPMODE)
+            FDC.SetMapMode(r.U16At(0));
+        else
+            FDC.SetLayout(r.U16At(0));
+        return true;
+    case META_SCALEWINDOWEXT:
+    case META_SCALEVIEWPORTEXT:
         if (!r.Has(8))
             return false;
-        const int yDenom = r.I16At(0), yNum = r.I16At(2), xDenom = r.I16At(4), xNum = r.I16At(6);
-        if (xDenom && yDenom)
-            SetWindow(s.WindowOrg.x(), s.WindowOrg.y(), s.WindowExt.width() * xNum / xDenom,
-                      s.WindowExt.height() * yNum / yDenom);
+        FDC.ScaleExtent(window, r.I16At(6), r.I16At(4), r.I16At(2), r.I16At(0));
         return true;
+    default:
+        break;
     }
     if (!r.Has(4))
         return false;
-    const int y = r.I16At(0), x = r.I16At(2);
-    if (function == META_SETWINDOWORG)
-        SetWindow(x, y, s.WindowExt.width(), s.WindowExt.height());
-    else if (function == META_SETWINDOWEXT)
-        SetWindow(s.WindowOrg.x(), s.WindowOrg.y(), x, y);
+    const QPointF value(r.I16At(2), r.I16At(0));
+    if (function == META_SETWINDOWEXT || function == META_SETVIEWPORTEXT)
+        FDC.SetExtent(window, value.x(), value.y());
+    else if (function == META_OFFSETWINDOWORG || function == META_OFFSETVIEWPORTORG)
+        FDC.OffsetOrigin(window, value);
     else
-        SetWindow(s.WindowOrg.x() + x, s.WindowOrg.y() + y, s.WindowExt.width(), s.WindowExt.height());
+        FDC.SetOrigin(window, value);
     return true;
 }
 
