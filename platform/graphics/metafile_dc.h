@@ -323,6 +323,9 @@ private:
     // The geometry as drawn: Shape outlines a little inside its box, as the
     // platform's pens follow a shape's pixels.
     QPainterPath StrokeGeometry(const QPainterPath& fill) const;
+    // Path (logical coordinates) outlined, or added to the path being
+    // recorded (Connect: joined to its last figure).
+    void StrokeOrAddToPath(const QPainterPath& path, bool connect);
     // Polygons (Closed: filled and outlined) or polylines (outlined); those
     // of fewer than two points are left out.
     void PolyPaths(const std::vector<std::vector<QPointF>>& paths, bool closed);

@@ -109,12 +109,7 @@ void TMetaDC::PolyBezier(const std::vector<QPointF>& points, bool fromPosition)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
     if (fromPosition)
         FState.Position = path.currentPosition();
-    const QPainterPath mapped = Transform().map(path);
-    if (FPathOpen) {
-        AddToPath(mapped, fromPosition);
-        return;
-    }
-    Draw(mapped, StrokeGeometry(mapped), false, true);
+    StrokeOrAddToPath(path, fromPosition);
 }
 
 void TMetaDC::PolyDraw(const std::vector<QPointF>& points, const std::vector<uint8_t>& types)
@@ -138,12 +133,7 @@ void TMetaDC::PolyDraw(const std::vector<QPointF>& points, const std::vector<uin
             path.closeSubpath();
     }
     FState.Position = path.currentPosition();
-    const QPainterPath mapped = Transform().map(path);
-    if (FPathOpen) {
-        AddToPath(mapped, true);
-        return;
-    }
-    Draw(mapped, StrokeGeometry(mapped), false, true);
+    StrokeOrAddToPath(path, true);
 }
 
 void TMetaDC::PolyPaths(const std::vector<std::vector<QPointF>>& paths, bool closed)
@@ -171,6 +161,16 @@ void TMetaDC::Polylines(const std::vector<std::vector<QPointF>>& lines)
 // ---------------------------------------------------------------------------
 // Shapes in a box: filled inside the box (its right and bottom pixels left
 // out), outlined along the pixels just inside it.
+
+void TMetaDC::StrokeOrAddToPath(const QPainterPath& path, bool connect)
+{
+    const QPainterPath mapped = Transform().map(path);
+    if (FPathOpen) {
+        AddToPath(mapped, connect);
+        return;
+    }
+    Draw(mapped, StrokeGeometry(mapped), false, true);
+}
 
 void TMetaDC::BoxShape(const QRectF& box, void (QPainterPath::*add)(const QRectF&))
 {
@@ -283,12 +283,7 @@ void TMetaDC::AngleArc(const QPointF& center, double radius, double startDegrees
     path.moveTo(FState.Position);
     path.arcTo(box, startDegrees, std::clamp(sweepDegrees, -3600.0, 3600.0));
     FState.Position = path.currentPosition();
-    const QPainterPath mapped = Transform().map(path);
-    if (FPathOpen) {
-        AddToPath(mapped, true);
-        return;
-    }
-    Draw(mapped, StrokeGeometry(mapped), false, true);
+    StrokeOrAddToPath(path, true);
 }
 
 void TMetaDC::SetPixel(const QPointF& p, TColor color)
