@@ -310,11 +310,11 @@ public:
                        TRVDrawLineInfo* dli);
     // Paints the item (or page part Part of it) into Bkgnd, in screen pixels;
     // false when the item has nothing to paint there.
-    virtual bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView,
+    virtual bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer,
                                TRVDrawLineInfo* dli, int part, TRVColorMode colorMode);
     // Paints the item (or page part Part of it) on a device canvas at (X, Y); X2 is the right edge.
     virtual void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-                       const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+                       const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli,
                        int part, TRVColorMode colorMode, TCustomRVData* rvData);
     virtual int GetImageWidth(TRVStyle* rvStyle) const;
     virtual int GetImageHeight(TRVStyle* rvStyle) const;
@@ -623,7 +623,7 @@ public:
     void PaintFullWidth(int left, int right, int top, TCanvas* canvas, TRVItemDrawStates state,
                         TRVStyle* style, const TRect& clipRect, TRVDrawLineInfo* dli) override;
     void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli, int part,
                TRVColorMode colorMode, TCustomRVData* rvData) override;
     void Assign(const TPersistent* source) override;
     AnsiString SaveRVFHeaderTail(TCustomRVData* rvData) override;
@@ -676,7 +676,7 @@ public:
     bool GetBoolValue(TRVItemBoolProperty prop) const override;
     void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
-    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli,
                        int part, TRVColorMode colorMode) override;
     void Assign(const TPersistent* source) override;
     // The image as an RTF picture (RVSaveImageListImageToRTF) with the document's RTF options.

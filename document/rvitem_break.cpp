@@ -90,8 +90,8 @@ void TRVBreakItemInfo::PaintFullWidth(int left, int right, int top, TCanvas* can
 }
 
 void TRVBreakItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-                             const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
-                             int part, TRVColorMode colorMode, TCustomRVData* rvData)
+                             const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer,
+                             TRVDrawLineInfo* dli, int part, TRVColorMode colorMode, TCustomRVData* rvData)
 {
     (void)preview;
     (void)correction;
@@ -101,8 +101,8 @@ void TRVBreakItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview
     TPen* pen = canvas->Pen();
     pen->SetStyle(psInsideFrame);
     pen->SetMode(pmCopy);
-    pen->SetColor(
-        RV_GetColor(ActualColor(richView != nullptr ? richView->GetPrintRVStyle() : nullptr), colorMode));
+    pen->SetColor(RV_GetColor(ActualColor(printViewer != nullptr ? printViewer->GetPrintRVStyle() : nullptr),
+                              colorMode));
     pen->SetWidth(ScaleDiv(LineWidth, sad.DevicePpiY, sad.ScreenPpiY));
     const int dy = ScaleDiv(5, sad.DevicePpiY, sad.ScreenPpiY);
     const int dx = ScaleDiv(5, sad.DevicePpiX, sad.ScreenPpiX);

@@ -210,10 +210,10 @@ TRVDrawLineInfo* TRVControlItemInfo::CreatePrintingDrawItem(TCustomRVData*, cons
     return dli;
 }
 
-bool TRVControlItemInfo::PrintToBitmap(TBitmap* bkgnd, bool, TRVPrintingViewer* richView,
+bool TRVControlItemInfo::PrintToBitmap(TBitmap* bkgnd, bool, TRVPrintingViewer* printViewer,
                                        TRVDrawLineInfo* dli, int part, TRVColorMode)
 {
-    auto* source = dynamic_cast<TRVControlPrintImageSource*>(richView);
+    auto* source = dynamic_cast<TRVControlPrintImageSource*>(printViewer);
     if (source == nullptr || FControl == nullptr)
         return false;
     std::unique_ptr<TBitmap> image = source->GetControlPrintImage(FControl);

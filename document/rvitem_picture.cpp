@@ -162,12 +162,12 @@ void TRVGraphicItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates 
 }
 
 void TRVGraphicItemInfo::Print(TCanvas* canvas, int x, int y, int, bool preview, bool,
-                               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView,
+                               const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer,
                                TRVDrawLineInfo* dli, int, TRVColorMode, TCustomRVData*)
 {
     if (FImage == nullptr)
         return;
-    TRVStyle* style = richView != nullptr ? richView->GetPrintRVStyle() : nullptr;
+    TRVStyle* style = printViewer != nullptr ? printViewer->GetPrintRVStyle() : nullptr;
     const int spaceX = MulDiv(Spacing, sad.DevicePpiX, sad.ScreenPpiX);
     const int spaceY = MulDiv(Spacing, sad.DevicePpiY, sad.ScreenPpiY);
     int w = MulDiv(GetImageWidth(style), sad.DevicePpiX, sad.ScreenPpiX);

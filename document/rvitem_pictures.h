@@ -75,7 +75,7 @@ public:
     TRVDrawLineInfo* CreatePrintingDrawItem(TCustomRVData* rvData, const TRVScreenAndDevice& sad) override;
     // The control's picture from the printing viewer (TRVControlPrintImageSource);
     // false when there is none.
-    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli,
                        int part, TRVColorMode colorMode) override;
 
     // PercentWidth and Resizable, then the rectangle's fields; never the control.
@@ -141,9 +141,9 @@ public:
                TRVDrawLineInfo* dli) override;
     // Stretched on the device at device resolution.
     void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli, int part,
                TRVColorMode colorMode, TCustomRVData* rvData) override;
-    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli,
                        int part, TRVColorMode colorMode) override;
     // A draw item that pagination may split when MinHeightOnPage is set and the
     // picture is shown at its own height.

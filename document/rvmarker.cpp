@@ -289,7 +289,7 @@ void TRVMarkerItemInfo::Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates s
 }
 
 void TRVMarkerItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-                              const TRVScreenAndDevice& sad, TRVPrintingViewer* richView,
+                              const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer,
                               TRVDrawLineInfo* dli, int part, TRVColorMode colorMode, TCustomRVData* rvData)
 {
     (void)x2;
@@ -299,10 +299,10 @@ void TRVMarkerItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool previe
     (void)part;
     (void)rvData;
     DoPaint(x, y, canvas, TRVItemDrawStates{rvidsPrinting},
-            richView != nullptr ? richView->GetPrintRVStyle() : nullptr, dli, colorMode);
+            printViewer != nullptr ? printViewer->GetPrintRVStyle() : nullptr, dli, colorMode);
 }
 
-bool TRVMarkerItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView,
+bool TRVMarkerItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer,
                                       TRVDrawLineInfo* dli, int part, TRVColorMode colorMode)
 {
     (void)preview;
@@ -310,7 +310,7 @@ bool TRVMarkerItemInfo::PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingV
     (void)part;
     // The bitmap is the marker's own picture: drawn at its corner.
     DoPaint(0, 0, bkgnd->Canvas(), TRVItemDrawStates{rvidsPrinting},
-            richView != nullptr ? richView->GetPrintRVStyle() : nullptr, nullptr, colorMode);
+            printViewer != nullptr ? printViewer->GetPrintRVStyle() : nullptr, nullptr, colorMode);
     return true;
 }
 

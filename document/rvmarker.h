@@ -97,9 +97,9 @@ public:
     void Paint(int x, int y, TCanvas* canvas, TRVItemDrawStates state, TRVStyle* style,
                TRVDrawLineInfo* dli) override;
     void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli, int part,
                TRVColorMode colorMode, TCustomRVData* rvData) override;
-    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* richView, TRVDrawLineInfo* dli,
+    bool PrintToBitmap(TBitmap* bkgnd, bool preview, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli,
                        int part, TRVColorMode colorMode) override;
 
     void Assign(const TPersistent* source) override;

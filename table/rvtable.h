@@ -339,7 +339,7 @@ public:
     // Paints band Part of the print layout (every row when Part < 0), with the
     // heading rows above a band when the layout repeats them.
     void Print(TCanvas* canvas, int x, int y, int x2, bool preview, bool correction,
-               const TRVScreenAndDevice& sad, TRVPrintingViewer* richView, TRVDrawLineInfo* dli, int part,
+               const TRVScreenAndDevice& sad, TRVPrintingViewer* printViewer, TRVDrawLineInfo* dli, int part,
                TRVColorMode colorMode, TCustomRVData* rvData) override;
     // The table prints itself on the device canvas, never through a bitmap.
     bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
