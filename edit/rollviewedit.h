@@ -532,6 +532,9 @@ class TRollViewEdit : public TCustomRollViewEdit {
 public:
     explicit TRollViewEdit(TComponent* aOwner) : TCustomRollViewEdit(aOwner) {}
     const char* ClassName() const override { return "TRollViewEdit"; }
+    // The viewer's published properties, then EditorOptions, ReadOnly,
+    // UndoLimit and TabNavigation (rollviewedit_props.cpp).
+    const TPropertyTable* PropertyTable() const override;
 
 protected:
     TRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRollViewEdit(aOwner, dataClass)
