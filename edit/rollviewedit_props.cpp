@@ -2,6 +2,7 @@
 // own; and the editor's registration under its class name, so that an editor
 // held in a document as a control item is read back as one.
 #include "edit/rollviewedit.h"
+#include "platform/controls/cursors.h"
 #include "platform/core/classreg.h"
 #include "platform/core/typinfo.h"
 
@@ -26,6 +27,10 @@ const TPropertyTable* TRollViewEdit::PropertyTable() const
                  "rvoWantTabs", "rvoAutoSwitchLang", "rvoHideReadOnlyCaret", "rvoNoImageResize"},
                 TRVEditorOptions{rvoClearTagOnStyleApp}.Bits)
             .Bool("ReadOnly", &E::GetReadOnly, &E::SetReadOnly, false)
+            // An editor starts with the text cursor: a cursor set back to the
+            // viewer's default is written, to come back as it was.
+            .Int("Cursor", &E::Cursor, &E::SetCursor, crIBeam)
+            .WithIdents(CursorToIdent, IdentToCursor)
             .Int("UndoLimit", &E::UndoLimit, &E::SetUndoLimit, -1)
             // An editor takes no other navigation: a stream that names another raises.
             .Enum("TabNavigation", &E::TabNavigation, &E::SetTabNavigation,
