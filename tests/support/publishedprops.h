@@ -59,43 +59,29 @@ inline void ExpectPublished(const TPersistent* instance, const std::vector<TPubl
 }
 
 // Sets every ordinal property of Instance, and of the sub-objects it
-// publishes, to a random value of its kind (integers 0 to 5000, cursors
-// among the standard ones), but those named in Skip.
+// publishes, to a random value of its kind (integers 0 to 5000, cursors among
+// the standard ones), but those named in Skip.
 inline void RandomizePublished(TPersistent* instance, std::mt19937& random, const std::set<AnsiString>& skip)
 {
     const auto pick = [&random](int64_t low, int64_t high) {
         return std::uniform_int_distribution<int64_t>(low, high)(random);
     };
     for (const TPropInfo* prop : GetPropertyTable(instance)->AllProps()) {
+        const int64_t names = static_cast<int64_t>(prop->EnumNames.size());
         if (skip.count(prop->Name))
             continue;
-        const int64_t names = static_cast<int64_t>(prop->EnumNames.size());
-        switch (prop->Kind) {
-        case pkBoolean:
+        if (prop->Kind == pkBoolean)
             SetOrdProp(instance, *prop, pick(0, 1));
-            break;
-        case pkEnumeration:
+        else if (prop->Kind == pkEnumeration)
             SetOrdProp(instance, *prop, pick(0, names - 1));
-            break;
-        case pkSet:
+        else if (prop->Kind == pkSet)
             SetOrdProp(instance, *prop, pick(0, (int64_t{1} << names) - 1));
-            break;
-        case pkInteger:
-            SetOrdProp(instance, *prop, prop->IdentToInt ? pick(-22, 0) : pick(0, 5000));
-            break;
-        case pkInt64:
-            SetOrdProp(instance, *prop, pick(0, 70000));
-            break;
-        case pkColor:
-            SetOrdProp(instance, *prop, pick(0, 0xFFFFFF));
-            break;
-        case pkObject:
-            if (TPersistent* sub = prop->GetObject(instance); sub && GetPropertyTable(sub))
+        else if (prop->Kind == pkInteger || prop->Kind == pkInt64 || prop->Kind == pkColor)
+            SetOrdProp(instance, *prop,
+                       prop->IdentToInt && prop->Kind == pkInteger ? pick(-22, 0) : pick(0, 5000));
+        else if (TPersistent* sub = prop->Kind == pkObject ? prop->GetObject(instance) : nullptr)
+            if (GetPropertyTable(sub))
                 RandomizePublished(sub, random, skip);
-            break;
-        default:
-            break;
-        }
     }
 }
 
