@@ -61,6 +61,9 @@ public:
     // Every setting of another TRVRTFReaderProperties (not BasePath, which
     // belongs to the viewer); other sources go to TPersistent::Assign.
     void Assign(const TPersistent* source) override;
+    // The settings below, each with its default; the viewer publishes the
+    // object as its RTFReadProperties (rvrtfprops_stream.cpp).
+    const TPropertyTable* PropertyTable() const override;
 
     // rtf_ec_FileOpenError when the file cannot be opened; else ReadFromStream.
     TRVRTFErrorCode ReadFromFile(const AnsiString& fileName, TCustomRVData* rvData);

@@ -532,6 +532,10 @@ class TRollViewEdit : public TCustomRollViewEdit {
 public:
     explicit TRollViewEdit(TComponent* aOwner) : TCustomRollViewEdit(aOwner) {}
     const char* ClassName() const override { return "TRollViewEdit"; }
+    // The viewer's published properties, then EditorOptions, ReadOnly,
+    // UndoLimit and TabNavigation, and the Cursor again with the editor's
+    // default, crIBeam (rollviewedit_props.cpp).
+    const TPropertyTable* PropertyTable() const override;
 
 protected:
     TRollViewEdit(TComponent* aOwner, TRollViewRVDataClass dataClass) : TCustomRollViewEdit(aOwner, dataClass)

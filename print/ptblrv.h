@@ -86,6 +86,9 @@ public:
     explicit TCustomRVPrint(TComponent* aOwner);
     ~TCustomRVPrint() override;
     const char* ClassName() const override { return "TCustomRVPrint"; }
+    // PreviewCorrection, TransparentBackground and ColorMode; the events are
+    // not streamed (ptblrv_props.cpp).
+    const TPropertyTable* PropertyTable() const override;
 
     void Loaded() override;
     void Clear();
@@ -149,6 +152,9 @@ class TRVPrint : public TCustomRVPrint {
 public:
     explicit TRVPrint(TComponent* aOwner);
     const char* ClassName() const override { return "TRVPrint"; }
+    // After the base's: ClipMargins, MirrorMargins, the four margins in
+    // millimetres (always written), HeaderYMM and FooterYMM.
+    const TPropertyTable* PropertyTable() const override;
 
     TPrintableRV* PrintableRV() const { return static_cast<TPrintableRV*>(rv); }
     TPrintableRVData* PrintableData() const { return PrintableRV()->PrintableData(); }

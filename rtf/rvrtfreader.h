@@ -53,6 +53,9 @@ public:
     explicit TRVRTFReader(TComponent* owner);
     ~TRVRTFReader() override;
     const char* ClassName() const override { return "TRVRTFReader"; }
+    // DefCodePage (default 0) and ConvertHighlight (default rtf_hl_FixedColors);
+    // the events are not streamed.
+    const TPropertyTable* PropertyTable() const override;
 
     // rtf_ec_FileOpenError when the file cannot be opened; else ReadFromStream.
     TRVRTFErrorCode ReadFromFile(const AnsiString& fileName);

@@ -592,6 +592,9 @@ public:
 
 protected:
     TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // The properties TRollView publishes (after the scroller's), which the
+    // editor's extend (rollview_props.cpp).
+    const TPropertyTable* ViewerPropertyTable() const;
     // Clears and frees the document data (once: later calls do nothing).
     void FreeDocument();
     void Notification(TComponent* aComponent, TOperation operation) override;
@@ -659,9 +662,12 @@ private:
 };
 
 // The viewer as the application places it; every setting and event of
-// TCustomRollView is public already.
+// TCustomRollView is public already. It publishes its settings to component
+// streams (events are not streamed) and is registered under its class name,
+// so that a viewer saved in a document as a control item is read back as one.
 class TRollView : public TCustomRollView {
 public:
     explicit TRollView(TComponent* aOwner) : TCustomRollView(aOwner) {}
     const char* ClassName() const override { return "TRollView"; }
+    const TPropertyTable* PropertyTable() const override;
 };

@@ -44,6 +44,9 @@ public:
     explicit TRVScroller(TComponent* aOwner);
     ~TRVScroller() override;
     const char* ClassName() const override { return "TRVScroller"; }
+    // After the control's: Tracking, VScrollVisible, HScrollVisible,
+    // WheelStep, BorderStyle, UseXPThemes, DoInPaletteMode and BiDiMode.
+    const TPropertyTable* PropertyTable() const override;
 
     // ---- Positions and ranges
     int HPos() const { return FHPos; }

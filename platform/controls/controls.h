@@ -170,10 +170,11 @@ struct TCreateParams {
 // parent, which frees it when the parent goes (a control freed first leaves its
 // parent). Bounds are in the parent's client coordinates.
 //
-// Published (component streams): Align, Anchors, Constraints, Ctl3D (stored
-// while it does not follow the parent's), DragKind, DragMode, Enabled,
-// HelpContext, ParentCtl3D, ShowHint and Visible, each written only when it
-// differs from its default.
+// Published (component streams): Left, Top, Width and Height (always
+// written), Align, Anchors, Constraints, Ctl3D (stored while it does not follow
+// the parent's), DragKind, DragMode, Enabled, HelpContext, ParentCtl3D,
+// PopupMenu (by the menu's name), ShowHint, TabOrder (a windowed control's)
+// and Visible, the others written only when they differ from their default.
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* aOwner);
@@ -484,7 +485,9 @@ public:
     bool Focused() const;
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool value) { FTabStop = value; }
-    // The position among the parent's windowed children in tab order; -1 without parent.
+    // The position among the parent's windowed children in tab order. Without
+    // a parent: the position set since (taken when the control joins a
+    // parent, as a control read from a stream before it is placed), else -1.
     int TabOrder() const;
     void SetTabOrder(int value);
     // Fills List with the windowed controls inside this one in tab order, depth first.
@@ -609,6 +612,7 @@ private:
     std::vector<TWinControl*> FTabList;
     bool FShowing = false;
     bool FTabStop = false;
+    int FPendingTabOrder = -1;
     int FAlignLevel = 0;
     int64_t FAlignSteps = 0;
     // Set by the parent while it shows its children: no later sibling has a window.

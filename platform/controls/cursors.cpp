@@ -11,6 +11,7 @@
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/cursors.h"
 #include "platform/controls/forms.h"
+#include "platform/core/sysutils.h"
 #include "platform/graphics/pixelbuffer_qt.h"
 #include "platform/graphics/qtsupport.h"
 #include "platform/graphics/resources.h"
@@ -189,4 +190,47 @@ void ApplyControlCursor(TWinControl* control)
         return;
     data->AppliedCursor = handle;
     data->Client->setCursor(handle->Cursor);
+}
+
+// ---------------------------------------------------------------------------
+// Identifiers
+
+namespace {
+
+struct TCursorIdent {
+    TCursor Cursor;
+    const char* Ident;
+};
+
+const TCursorIdent CursorIdents[] = {
+    {crDefault, "crDefault"},     {crNone, "crNone"},           {crArrow, "crArrow"},
+    {crCross, "crCross"},         {crIBeam, "crIBeam"},         {crSizeNESW, "crSizeNESW"},
+    {crSizeNS, "crSizeNS"},       {crSizeNWSE, "crSizeNWSE"},   {crSizeWE, "crSizeWE"},
+    {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
+    {crNoDrop, "crNoDrop"},       {crHSplit, "crHSplit"},       {crVSplit, "crVSplit"},
+    {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"},     {crNo, "crNo"},
+    {crAppStart, "crAppStart"},   {crHelp, "crHelp"},           {crHandPoint, "crHandPoint"},
+    {crSizeAll, "crSizeAll"},
+};
+
+} // namespace
+
+bool CursorToIdent(int cursor, AnsiString& ident)
+{
+    for (const TCursorIdent& entry : CursorIdents)
+        if (entry.Cursor == cursor) {
+            ident = entry.Ident;
+            return true;
+        }
+    return false;
+}
+
+bool IdentToCursor(const AnsiString& ident, int& cursor)
+{
+    for (const TCursorIdent& entry : CursorIdents)
+        if (SameText(ident, entry.Ident)) {
+            cursor = entry.Cursor;
+            return true;
+        }
+    return false;
 }

@@ -31,6 +31,12 @@ inline constexpr TCursor crHandPoint = -21;
 inline constexpr TCursor crSizeAll = -22;
 inline constexpr TCursor crSize = -22;
 
+// The identifier of a standard cursor number (crDefault, crIBeam, ...), as
+// component streams write it, and the number of an identifier (ignoring
+// case); false for a number or identifier that is none of them.
+bool CursorToIdent(int cursor, AnsiString& ident);
+bool IdentToCursor(const AnsiString& ident, int& cursor);
+
 // A cursor shape. Handles of system cursors live for the whole run; handles of
 // resource cursors too (the program loads each a few times at most).
 struct TCursorHandleTag;

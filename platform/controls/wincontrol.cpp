@@ -203,8 +203,14 @@ void TWinControl::InsertControl(TControl* aControl)
     aControl->FParent = this;
     aControl->UpdateAnchorRules();
     auto* win = dynamic_cast<TWinControl*>(aControl);
-    if (win)
+    if (win) {
         InsertTabOrder(win);
+        if (win->FPendingTabOrder >= 0) {
+            const int order = win->FPendingTabOrder;
+            win->FPendingTabOrder = -1;
+            win->SetTabOrder(order);
+        }
+    }
     aControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     aControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     aControl->Perform(CM_PARENTCTL3DCHANGED, 0, 0);

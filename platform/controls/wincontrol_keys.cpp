@@ -90,7 +90,7 @@ void TWinControl::WMKillFocus(TMessage& message)
 int TWinControl::TabOrder() const
 {
     if (!FParent)
-        return -1;
+        return FPendingTabOrder;
     const auto& list = FParent->FTabList;
     auto found = std::find(list.begin(), list.end(), this);
     return found == list.end() ? -1 : static_cast<int>(found - list.begin());
@@ -98,8 +98,10 @@ int TWinControl::TabOrder() const
 
 void TWinControl::SetTabOrder(int value)
 {
-    if (!FParent)
+    if (!FParent) {
+        FPendingTabOrder = std::max(value, -1);
         return;
+    }
     auto& list = FParent->FTabList;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     value = std::clamp(value, 0, static_cast<int>(list.size()));

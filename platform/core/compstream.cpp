@@ -315,6 +315,20 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, const TStreamProc& re
         throw EWriteError(SysConst::SWriteError);
 }
 
+AnsiString TWriter::ComponentReference(const TComponent* component) const
+{
+    if (!component || component->Name().empty())
+        return AnsiString();
+    // The root and the components it owns are named alone; a component of
+    // another owner is named through that owner ("Form1.Style1").
+    if (FRoot && (component == FRoot || component->Owner() == FRoot))
+        return component->Name();
+    const TComponent* owner = component->Owner();
+    if (owner && !owner->Name().empty())
+        return owner->Name() + "." + component->Name();
+    return AnsiString();
+}
+
 void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& prop)
 {
     switch (prop.Kind) {
@@ -333,6 +347,15 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& prop)
             return;
         WritePropName(prop.Name);
         WriteCollection(collection);
+        return;
+    }
+    case pkComponent: {
+        // A component that cannot be named is not written: reading leaves the reference null.
+        const AnsiString reference = ComponentReference(prop.GetComponent(instance));
+        if (reference.empty())
+            return;
+        WritePropName(prop.Name);
+        WriteIdent(reference);
         return;
     }
     default:

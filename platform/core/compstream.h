@@ -91,8 +91,9 @@ protected:
 
 // Writes values, property lists, collections and components. A property is
 // written only when it is stored and differs from its default; the properties
-// of a sub-object are written with its name in front ("Font.Height"). A failed
-// write raises EWriteError.
+// of a sub-object are written with its name in front ("Font.Height"); a
+// reference to another component is written as its name (see
+// ComponentReference). A failed write raises EWriteError.
 class TWriter : public TFiler {
 public:
     explicit TWriter(TStream& stream, int bufSize = 4096);
@@ -139,6 +140,8 @@ private:
     void WriteUInt32(uint32_t value);
     void WritePropName(const AnsiString& name);
     void WriteProperty(TPersistent* instance, const TPropInfo& prop);
+    // The name a component reference is written by; empty when it has none.
+    AnsiString ComponentReference(const TComponent* component) const;
 
     AnsiString FPropPath; // "Font." while a sub-object's properties are written
     int FNesting = 0;
@@ -196,6 +199,16 @@ public:
     // The signature and the root record, into Root or a new component of the
     // registered class the stream names (the caller owns it).
     TComponent* ReadRootComponent(TComponent* root);
+    // Sets the component references read so far. ReadComponent and
+    // ReadRootComponent do it once the whole record has been read (before any
+    // Loaded), so that a reference may name a component read after it; a
+    // caller that reads properties on its own calls it when done.
+    void FixupReferences();
+    // The component a reference names, seen from Root: "Name" is a component
+    // Root owns, or Root itself; "Owner.Name" a component of the owner named,
+    // which is Root, one of Root's components, Root's owner or one of its
+    // components. Null when there is none.
+    static TComponent* FindComponentReference(TComponent* root, const AnsiString& reference);
 
     void ReadSignature();
     AnsiString ReadStr();
@@ -223,6 +236,15 @@ private:
     AnsiString FPropName;             // the defined property looked for
     bool FPropFound = false;          // ... and whether a DefineProperty call took it
     std::vector<TComponent*> FLoaded; // components read, to hear Loaded at the end
+    // A component reference read, to be set at the end: the object and its
+    // property, the name read, and the root it was read under.
+    struct TFixup {
+        TPersistent* Instance;
+        const TPropInfo* Prop;
+        AnsiString Reference;
+        TComponent* Root;
+    };
+    std::vector<TFixup> FFixups;
 };
 
 // The 80-bit extended form of the format (little-endian: 64-bit mantissa with

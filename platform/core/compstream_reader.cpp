@@ -41,6 +41,15 @@ private:
     int& FDepth;
 };
 
+// An identifier, or two joined by a dot ("Owner.Name").
+bool IsComponentReference(const AnsiString& reference)
+{
+    const size_t dot = reference.find('.');
+    if (dot == AnsiString::npos)
+        return IsValidIdent(reference);
+    return IsValidIdent(reference.substr(0, dot)) && IsValidIdent(reference.substr(dot + 1));
+}
+
 WideString UnitsFromBytes(const AnsiString& bytes)
 {
     WideString result(bytes.size() / 2, u'\0');
@@ -466,6 +475,19 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop)
     case pkBinary:
         prop.SetStr(instance, ReadBinary());
         return;
+    case pkComponent: {
+        // The component may come later in the stream: the reference is set
+        // once the whole stream has been read.
+        const AnsiString reference = ReadIdent();
+        if (SameText(reference, "nil")) {
+            prop.SetComponent(instance, nullptr);
+            return;
+        }
+        if (!IsComponentReference(reference))
+            InvalidValue();
+        FFixups.push_back(TFixup{instance, &prop, reference, FRoot});
+        return;
+    }
     case pkObject:
     case pkCollection: {
         // An owned object is read into, never replaced: nil leaves it as it is.
@@ -633,6 +655,38 @@ TComponent* TReader::ReadComponentRecord(TComponent* component, TComponent* pare
     return result;
 }
 
+TComponent* TReader::FindComponentReference(TComponent* root, const AnsiString& reference)
+{
+    if (!root)
+        return nullptr;
+    const size_t dot = reference.find('.');
+    if (dot == AnsiString::npos) {
+        if (TComponent* found = root->FindComponent(reference))
+            return found;
+        return SameText(root->Name(), reference) ? root : nullptr;
+    }
+    // "Owner.Name": the owner is the root, a component of the root, the
+    // root's own owner or a component of that.
+    const AnsiString ownerName = reference.substr(0, dot);
+    TComponent* owner = SameText(root->Name(), ownerName) ? root : root->FindComponent(ownerName);
+    if (!owner && root->Owner()) {
+        TComponent* outer = root->Owner();
+        owner = SameText(outer->Name(), ownerName) ? outer : outer->FindComponent(ownerName);
+    }
+    return owner ? owner->FindComponent(reference.substr(dot + 1)) : nullptr;
+}
+
+void TReader::FixupReferences()
+{
+    std::vector<TFixup> fixups;
+    fixups.swap(FFixups);
+    for (const TFixup& fixup : fixups)
+        // A name that finds nothing (or a component of a class the property
+        // does not take) leaves the reference null.
+        if (!fixup.Prop->SetComponent(fixup.Instance, FindComponentReference(fixup.Root, fixup.Reference)))
+            fixup.Prop->SetComponent(fixup.Instance, nullptr);
+}
+
 void TReader::EndLoading(bool succeeded)
 {
     std::vector<TComponent*> loaded;
@@ -640,10 +694,14 @@ void TReader::EndLoading(bool succeeded)
     for (TComponent* component : loaded)
         component->Exclude(csReading);
     if (!succeeded) {
+        // The objects the references were to be set in may be gone with the failed read.
+        FFixups.clear();
         for (TComponent* component : loaded)
             component->Exclude(csLoading);
         return;
     }
+    // References first, so that Loaded sees every component it refers to.
+    FixupReferences();
     for (TComponent* component : loaded)
         component->Loaded();
 }

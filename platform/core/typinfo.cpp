@@ -151,6 +151,8 @@ bool IsDefaultPropValue(const TPersistent* instance, const TPropInfo& prop)
         // An empty collection is still written, so that reading it back gives
         // an empty collection rather than leaving what was there.
         return prop.GetObject(instance) == nullptr;
+    case pkComponent:
+        return prop.GetComponent(instance) == nullptr;
     default:
         return prop.HasDefault && prop.GetOrd(instance) == prop.DefaultOrd;
     }
@@ -223,8 +225,18 @@ void SetFloatProp(TPersistent* instance, const AnsiString& propName, double valu
 TPersistent* GetObjectProp(const TPersistent* instance, const AnsiString& propName)
 {
     const TPropInfo& prop = FindPropInfo(instance, propName);
+    if (prop.Kind == pkComponent)
+        return prop.GetComponent(instance);
     CheckKind(prop, prop.Kind == pkObject || prop.Kind == pkCollection);
     return prop.GetObject(instance);
+}
+
+void SetComponentProp(TPersistent* instance, const AnsiString& propName, TComponent* value)
+{
+    const TPropInfo& prop = FindPropInfo(instance, propName);
+    CheckKind(prop, prop.Kind == pkComponent);
+    if (!prop.SetComponent(instance, value))
+        KindError(prop);
 }
 
 AnsiString GetEnumName(const TPropInfo& prop, int64_t value)

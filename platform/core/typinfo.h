@@ -40,6 +40,7 @@ enum TPropKind {
     pkObject,     // an owned sub-object (TPersistent): its properties are written as Name.Prop
     pkCollection, // an owned TCollection
     pkBinary,     // bytes
+    pkComponent,  // a reference to another component (not owned): written by name, resolved after reading
 };
 
 // Maps between integers and identifiers (colours, character sets, cursors).
@@ -76,6 +77,11 @@ struct TPropInfo {
     std::function<double(const TPersistent*)> GetFloat;
     std::function<void(TPersistent*, double)> SetFloat;
     std::function<TPersistent*(const TPersistent*)> GetObject;
+    // Component references: the component referred to (null for none), and the
+    // setter, which answers false (and changes nothing) for a component of a
+    // class the property does not take.
+    std::function<TComponent*(const TPersistent*)> GetComponent;
+    std::function<bool(TPersistent*, TComponent*)> SetComponent;
 };
 
 // The published properties of one class, after those of its parent class. A
@@ -138,8 +144,12 @@ WideString GetWideStrProp(const TPersistent* instance, const AnsiString& propNam
 void SetWideStrProp(TPersistent* instance, const AnsiString& propName, const WideString& value);
 double GetFloatProp(const TPersistent* instance, const AnsiString& propName);
 void SetFloatProp(TPersistent* instance, const AnsiString& propName, double value);
-// pkObject and pkCollection: the owned object (may be null).
+// pkObject and pkCollection: the owned object (may be null); pkComponent: the
+// component referred to.
 TPersistent* GetObjectProp(const TPersistent* instance, const AnsiString& propName);
+// pkComponent: refers to Value (null for none); EPropertyError "Invalid
+// property type: <name>" for a component of a class the property does not take.
+void SetComponentProp(TPersistent* instance, const AnsiString& propName, TComponent* value);
 
 // The identifier of ordinal Value of an enumeration or set property (empty when
 // out of range), and the ordinal of an identifier (ignoring case; -1 when none).
@@ -312,6 +322,25 @@ public:
     template <class G> TPropTableBuilder& Collection(const char* name, G read)
     {
         Add(name, pkCollection).GetObject = typinfo_detail::ObjectGetter<T>(read);
+        return *this;
+    }
+    // A reference to a component of class R (or one derived from it), not
+    // owned: written by the component's name, and set once the whole stream it
+    // is read from has been read. R must be a complete class here.
+    template <class R, class G, class S> TPropTableBuilder& Component(const char* name, G read, S write)
+    {
+        static_assert(std::is_base_of_v<TComponent, R>, "a component reference refers to a component");
+        TPropInfo& p = Add(name, pkComponent);
+        p.GetComponent = [read](const TPersistent* o) -> TComponent* {
+            return std::invoke(read, static_cast<const T*>(o));
+        };
+        p.SetComponent = [write](TPersistent* o, TComponent* value) {
+            R* typed = dynamic_cast<R*>(value);
+            if (value && !typed)
+                return false;
+            std::invoke(write, static_cast<T*>(o), typed);
+            return true;
+        };
         return *this;
     }
 

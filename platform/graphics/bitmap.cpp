@@ -333,6 +333,32 @@ void TBitmap::SaveToStream(TStream& stream) const
     Write(stream, FFile->Dib);
 }
 
+void TBitmap::WriteData(TStream& stream) const
+{
+    TMemoryStream file;
+    SaveToStream(file);
+    const uint32_t size = static_cast<uint32_t>(file.Size());
+    const uint8_t length[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                               static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+    stream.WriteBuffer(length, 4);
+    stream.WriteBuffer(file.Memory(), file.Size());
+}
+
+void TBitmap::ReadData(TStream& stream)
+{
+    uint8_t length[4];
+    const int64_t start = stream.Position();
+    if (stream.Size() - start < 4 || stream.Read(length, 4) != 4)
+        throw EReadError(SysConst::SReadError);
+    const int64_t size = static_cast<int64_t>(length[0]) | (static_cast<int64_t>(length[1]) << 8) |
+                         (static_cast<int64_t>(length[2]) << 16) | (static_cast<int64_t>(length[3]) << 24);
+    if (size > stream.Size() - start - 4)
+        throw EReadError(SysConst::SReadError);
+    // The file alone: whatever follows it is not the bitmap's.
+    TStreamWindow file(stream, start + 4, size, false);
+    LoadFromStream(file);
+}
+
 namespace {
 
 // A picture of at least this many pixels that keeps its file and is drawn

@@ -98,6 +98,12 @@ public:
     // Drops the decoded pixels of a bitmap that keeps its file.
     void ReleasePixels() override;
 
+protected:
+    // In component streams a bitmap's data is its file behind the file's
+    // length (32 bits, little-endian); EReadError for a length beyond the data.
+    void ReadData(TStream& stream) override;
+    void WriteData(TStream& stream) const override;
+
 private:
     struct TKeptFile;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/core/compstream.h"
 #include "platform/core/streams.h"
 
 namespace {
@@ -79,6 +80,24 @@ void TGraphic::Changed(TObject* sender)
     FModified = true;
     if (OnChange)
         OnChange(this);
+}
+
+void TGraphic::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty(
+        "Data", [this](TStream& stream) { ReadData(stream); }, [this](TStream& stream) { WriteData(stream); },
+        !Empty());
+}
+
+void TGraphic::ReadData(TStream& stream)
+{
+    LoadFromStream(stream);
+}
+
+void TGraphic::WriteData(TStream& stream) const
+{
+    SaveToStream(stream);
 }
 
 void TGraphic::LoadFromFile(const AnsiString& fileName)

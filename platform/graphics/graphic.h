@@ -118,10 +118,18 @@ public:
     // Same class and the same saved bytes (two empty graphics of a class are equal).
     virtual bool Equals(const TGraphic* graphic) const;
 
+    // In component streams (a picture published as a sub-object), the
+    // picture's data is the binary property "Data", written when the picture
+    // is not empty, through ReadData and WriteData.
+    void DefineProperties(TFiler* filer) override;
+
     TNotifyEvent OnChange;
 
 protected:
     virtual void Changed(TObject* sender);
+    // The picture's own file format (LoadFromStream, SaveToStream) by default.
+    virtual void ReadData(TStream& stream);
+    virtual void WriteData(TStream& stream) const;
 
     bool FTransparent = false;
     bool FModified = false;

@@ -10,6 +10,7 @@
 #include "document/rvrtfprops.h"
 #include "document/rvstyle.h"
 #include "platform/core/streams.h"
+#include "tests/support/publishedprops.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvdata.h"
 
@@ -147,4 +148,25 @@ TEST(RTFReaderProperties, AssignCopiesAllButTheViewersPath)
 
     TRVStyle Other(nullptr);
     EXPECT_THROW(P.Assign(&Other), EConvertError);
+}
+
+TEST(RTFReaderProperties, EverySettingIsPublishedWithItsDefault)
+{
+    TRVRTFReaderProperties Properties;
+    ExpectPublished(&Properties,
+                    {{"UnicodeMode", pkEnumeration, rvruNoUnicode},
+                     {"TextStyleMode", pkEnumeration, rvrsUseClosest},
+                     {"ParaStyleMode", pkEnumeration, rvrsUseClosest},
+                     {"IgnorePictures", pkBoolean, 0},
+                     {"UseHypertextStyles", pkBoolean, 0},
+                     {"TextStyleNo", pkInteger, 0},
+                     {"ParaStyleNo", pkInteger, 0},
+                     {"SkipHiddenText", pkBoolean, 1},
+                     {"AutoHideTableGridLines", pkBoolean, 0},
+                     {"LineBreaksAsParagraphs", pkBoolean, 0},
+                     {"ConvertHighlight", pkEnumeration, rtfhlColorTable}},
+                    true);
+    // A negative style number is refused by name as it is by its setter.
+    EXPECT_THROW(SetOrdProp(&Properties, "TextStyleNo", -1), Exception);
+    EXPECT_EQ(Properties.TextStyleNo(), 0);
 }

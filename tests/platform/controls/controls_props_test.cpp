@@ -49,7 +49,9 @@ TEST(ControlProperties, DefaultsAreNotWritten)
     Control->SetParent(&Parent);
     // Following its parent, the control's Ctl3D is the parent's and not its own to write.
     EXPECT_FALSE(Control->Ctl3D());
-    EXPECT_EQ(AsText(Control), "object Plain: TPlainWin\nend\n");
+    // The bounds have no default, and a placed window's tab order is its own.
+    EXPECT_EQ(AsText(Control), "object Plain: TPlainWin\n  Left = 0\n  Top = 0\n  Width = 0\n  Height = 0\n"
+                               "  TabOrder = 0\nend\n");
     EXPECT_EQ(Control->Anchors(), (TAnchors{akLeft, akTop}));
     EXPECT_EQ(Control->HelpContext(), 0);
     EXPECT_TRUE(Control->ParentCtl3D());
@@ -72,6 +74,10 @@ TEST(ControlProperties, EveryPropertySetComesBackFromARoundTrip)
     Source.SetShowHint(true);
     Source.SetVisible(false);
     EXPECT_EQ(AsText(&Source), "object Source: TPlainWin\n"
+                               "  Left = 0\n"
+                               "  Top = 0\n"
+                               "  Width = 12\n"
+                               "  Height = 0\n"
                                "  Align = alRight\n"
                                "  Anchors = [akRight, akBottom]\n"
                                "  Constraints.MaxHeight = 300\n"
@@ -111,7 +117,8 @@ TEST(ControlProperties, ACtl3DOfItsOwnEqualToTheDefaultIsStillWritten)
     Control->SetName("Own");
     Control->SetParent(&Parent);
     Control->SetParentCtl3D(false);
-    EXPECT_EQ(AsText(Control), "object Own: TPlainWin\n  Ctl3D = True\n  ParentCtl3D = False\nend\n");
+    EXPECT_EQ(AsText(Control), "object Own: TPlainWin\n  Left = 0\n  Top = 0\n  Width = 0\n  Height = 0\n"
+                               "  Ctl3D = True\n  ParentCtl3D = False\n  TabOrder = 0\nend\n");
 
     TPlainWin Other(nullptr);
     Other.SetCtl3D(false);
