@@ -20,11 +20,31 @@ const int DefaultInterval = 500;
 // Bytes read per system call; a large chunk is read block by block.
 const int64_t ReadBlock = 64 * 1024;
 
+TTailIoFault& IoFault()
+{
+    static TTailIoFault fault;
+    return fault;
+}
+
+// False with errno set when the fault hook makes the call fail.
+bool IoAllowed(TTailIo io)
+{
+    const int error = IoFault() ? IoFault()(io) : 0;
+    if (error > 0)
+        errno = error;
+    return error <= 0;
+}
+
 // The current length of the open file: one fstat, no reopening, no reading.
+// False with errno set when it cannot be had.
 bool FileLength(int handle, int64_t& length)
 {
     struct stat info;
-    if (handle < 0 || fstat(handle, &info) != 0)
+    if (handle < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (!IoAllowed(TTailIo::SizeQuery) || fstat(handle, &info) != 0)
         return false;
     length = static_cast<int64_t>(info.st_size);
     return true;
@@ -156,9 +176,10 @@ enum class TReadOutcome { Read, Failed, Rewritten };
 // Reads what was appended at offset (available bytes, of which at most
 // PieceLimit are read; holes are skipped and cost nothing). The first system
 // call also reads the remembered bytes before offset again: when they differ,
-// the file was rewritten and nothing is to be used. On success text holds the
-// bytes as delivered, consumed counts every byte passed (holes included), and
-// kept and nul are brought up to date. Plain reads only, except where a read
+// the file was rewritten and nothing is to be used. Text holds the bytes as
+// delivered, consumed counts every byte passed (holes included), and kept and
+// nul are brought up to date, also when a later read fails (Failed, with
+// errno set): what was read before the failure is kept. Plain reads only, except where a read
 // ended in a long run of zeros: there the file system is asked where the next
 // data lies (counted in holeProbes), and a hole up to it is passed as zeros.
 TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString& text, int64_t& consumed,
@@ -177,8 +198,10 @@ TReadOutcome ReadPiece(int handle, int64_t offset, int64_t available, AnsiString
         const int64_t pos = offset + consumed;
         const int64_t want = std::min({ReadBlock, budget - dataRead, available - consumed});
         const size_t extra = first ? check : 0;
-        const ssize_t got = pread(handle, &block[0], static_cast<size_t>(want) + extra,
-                                  static_cast<off_t>(pos - static_cast<int64_t>(extra)));
+        const ssize_t got = !IoAllowed(TTailIo::Read)
+                                ? -1
+                                : pread(handle, &block[0], static_cast<size_t>(want) + extra,
+                                        static_cast<off_t>(pos - static_cast<int64_t>(extra)));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -226,7 +249,20 @@ void ReadKept(int handle, int64_t position, AnsiString& kept)
         kept.clear();
 }
 
+// Why a watched file could not be followed: the system's reason for a failed
+// size query or read.
+AnsiString ReadFailureReason(TTailIo io, int error)
+{
+    return (io == TTailIo::SizeQuery ? "Its size could not be read: " : "It could not be read: ") +
+           SysErrorMessage(error) + ".";
+}
+
 } // namespace
+
+void SetTailIoFault(TTailIoFault fault)
+{
+    IoFault() = std::move(fault);
+}
 
 AnsiString ShownFileName(const AnsiString& name)
 {
@@ -447,12 +483,15 @@ bool CTail::QueryLength(const TTailFile* file, int64_t& length)
 
 bool CTail::PollFile(TTailFile* file)
 {
-    if (!OnError)
-        return ReadAndDeliver(file);
-    const std::shared_ptr<bool> alive = FAlive;
     AnsiString reason;
+    if (!OnError)
+        return ReadAndDeliver(file, reason);
+    const std::shared_ptr<bool> alive = FAlive;
     try {
-        return ReadAndDeliver(file);
+        if (!ReadAndDeliver(file, reason))
+            return false;
+        if (reason.empty())
+            return true;
     } catch (const std::bad_alloc&) {
         reason = "Not enough memory to read and show the new text.";
     } catch (const std::exception& error) {
@@ -470,13 +509,17 @@ bool CTail::PollFile(TTailFile* file)
     return *alive;
 }
 
-bool CTail::ReadAndDeliver(TTailFile* file)
+bool CTail::ReadAndDeliver(TTailFile* file, AnsiString& failure)
 {
     file->NewText.clear();
     file->MoreWaiting = false;
     int64_t length;
-    if (!QueryLength(file, length))
-        return true; // unknown this time: nothing changes, the next poll tries again
+    if (!QueryLength(file, length)) {
+        // Unknown this time: nothing changes, and a later poll tries again.
+        if (file->Active)
+            failure = ReadFailureReason(TTailIo::SizeQuery, errno);
+        return true;
+    }
     if (!file->Active) {
         if (length != file->Position) {
             file->Position = length;
@@ -510,8 +553,12 @@ bool CTail::ReadAndDeliver(TTailFile* file)
             OnTruncate(FPollIndex, file);
         return *alive;
     }
-    if (outcome == TReadOutcome::Failed || consumed == 0)
-        return true; // a failed read delivers nothing; Position stays for the next poll
+    // A failed read delivers what was read before it; Position stays after
+    // that for the next poll.
+    if (outcome == TReadOutcome::Failed)
+        failure = ReadFailureReason(TTailIo::Read, errno);
+    if (consumed == 0)
+        return true;
     file->Position += consumed;
     file->LastBytes = std::move(kept);
     file->EndsInNul = nul;

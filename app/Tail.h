@@ -31,6 +31,13 @@ using TTailFileEvent = std::function<void(int index, TTailFile* file)>;
 // A poll that failed for a record: its index, the record and the reason.
 using TTailFileErrorEvent = std::function<void(int index, TTailFile* file, const AnsiString& reason)>;
 
+// The monitor's calls on a watched file that may fail while it is followed.
+enum class TTailIo { SizeQuery, Read };
+// Asked before each such call (none when empty): an errno value above 0 makes
+// the call fail with it. Tests make reading fail with it.
+using TTailIoFault = std::function<int(TTailIo io)>;
+void SetTailIoFault(TTailIoFault fault);
+
 // One watched file: a regular file kept open for reading for the whole life of the
 // record. Only bytes appended after the file was added, reopened or switched on
 // again are ever delivered. A plain record with public fields: the main window
@@ -137,10 +144,13 @@ public:
     // changes only after that call. A file that is shorter, or whose LastBytes
     // read differently (rewritten since), starts again from 0 and OnTruncate is
     // called; its text arrives at the next poll. An unchanged file costs one
-    // size query. A failed size query or read delivers nothing and keeps
-    // Position. When OnError is set, an exception while polling a record (its
-    // reading or its callbacks) pauses the record (Active false) and goes to
-    // OnError once; otherwise it passes to the caller.
+    // size query. A size query or read that fails delivers what the poll read
+    // of the file before it and keeps Position after that; when OnError is
+    // set, the failure then pauses the record (Active false) and goes to
+    // OnError once, else the next poll tries again. When OnError is set, an
+    // exception while polling a record (its reading or its callbacks) pauses
+    // the record and goes to OnError once as well; otherwise it passes to the
+    // caller.
     void TimerTimer(TObject* sender);
     // The size queries made on the watched files so far (by polls and by switching
     // on): what following the files costs while nothing is written to them.
@@ -158,7 +168,10 @@ public:
 private:
     // Polls one record; false when a callback destroyed the monitor.
     bool PollFile(TTailFile* file);
-    bool ReadAndDeliver(TTailFile* file);
+    // Reads the record's new bytes and delivers them; false when a callback
+    // destroyed the monitor. Failure: why a size query or read failed (after
+    // what was read before it was delivered), else left empty.
+    bool ReadAndDeliver(TTailFile* file, AnsiString& failure);
     // The current length of the record's open file (one counted size query).
     bool QueryLength(const TTailFile* file, int64_t& length);
 

@@ -89,9 +89,10 @@ AnsiString DefaultIniFileName(const AnsiString& programFile);
 // KelvorConfigFolder(), named after the file's full path, holding that path
 // and a line break, then the file's old bytes.
 AnsiString SettingsCopyFileName(const AnsiString& iniFileName);
-// The steps of a save in place, in their order; Write comes once for each
-// piece of the new text (and again for the old one, should a write fail).
-enum class TSettingsSaveStep { KeepCopy, Write, Cut, DropCopy };
+// The steps of a save in place, in their order; FillCopy comes while the
+// copy is written (made empty, its new file half written), Write once for
+// each piece of the new text (and again for the old one, should a write fail).
+enum class TSettingsSaveStep { KeepCopy, FillCopy, Write, Cut, DropCopy };
 // Called before each step of every save in place (none when empty): tests
 // slow a save down with it to end it at each step.
 using TSettingsSaveHook = std::function<void(TSettingsSaveStep step)>;
@@ -101,9 +102,12 @@ void SetSettingsSaveHook(TSettingsSaveHook hook);
 // touched; when the writing fails the old bytes are written back, and the
 // copy stays for the next start when even that fails.
 AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& text);
-// At start-up: puts the copy of an unfinished save in place back over the
-// settings file FileName and drops it. The reason of a failure (the copy then
-// stays), empty when there was nothing to put back or it went back.
+// At start-up: removes what saves of the settings file FileName that were
+// cut short left behind and no running save holds (the new files of safe
+// saves beside the file and beside the copy, a copy cut while it was made),
+// then puts the copy of an unfinished save in place back over the file and
+// drops it. The reason of a failure (the copy then stays), empty when there
+// was nothing to put back or it went back.
 AnsiString RestoreInterruptedSettingsSave(const AnsiString& fileName);
 
 // The main window. Its single instance Form1 lives for the whole run.

@@ -10,11 +10,17 @@
 // worth of text at a time, so that the window never waits long for it.
 // Outside a burst, one turn of the event loop shows slices for as long as a
 // turn may take and paints once: a chunk of several pieces shows without a
-// paint for each piece, and the window answers its input between turns.
+// paint for each piece, and the window answers its input between turns. A
+// turn is bounded by the time it takes, never by bytes alone: it lays its
+// lines out in parts sized by what the pane's text has cost per byte, and
+// stops at TurnLimit, so that text that is slow to lay out (bytes of a
+// binary file, characters that only fallback fonts draw) leaves the rest,
+// in order, for the next turn.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -44,6 +50,19 @@ constexpr size_t SliceBytes = CTail::PieceLimit;
 // timer in shorter turns, which alternate with the polls.
 constexpr auto PollTurnBudget = std::chrono::milliseconds(12);
 constexpr auto TimerTurnBudget = std::chrono::milliseconds(8);
+// The longest a turn goes on laying lines out; the pane timer's turn that
+// follows a poll's at once (in one pass of the event loop) shares its limit. A part of lines is laid out only
+// when its estimated cost fits in what is left.
+constexpr auto TurnLimit = std::chrono::milliseconds(20);
+constexpr auto SameTurnGap = std::chrono::milliseconds(10);
+// The cost of laying out a byte, in seconds, until the pane has measured its
+// own: ASCII text, and text with bytes above 0x7F (characters of other
+// scripts, or bytes that are no UTF-8, whose glyphs may come from fallback
+// fonts met for the first time: far slower, so assumed slow).
+constexpr double FirstAsciiCost = 2e-7;
+constexpr double FirstOtherCost = 8e-6;
+// The most bytes of one part, whatever the costs measured.
+constexpr size_t MaxPartBytes = size_t{256} << 10;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -150,6 +169,11 @@ public:
     TClock::time_point WaitingSince;
     // The pane was cleared since it was last laid out.
     bool WholeLayout = false;
+    // What laying out a byte of the pane's text cost lately, in seconds:
+    // ASCII bytes, and bytes above 0x7F (their characters, and those of the
+    // ASCII bytes with them).
+    double AsciiCost = FirstAsciiCost;
+    double OtherCost = FirstOtherCost;
     // Shows what waits when no poll will (owned by this state).
     TTimer* ShowTimer = nullptr;
 
@@ -162,8 +186,9 @@ public:
     }
 };
 
+// Poll: the turn is a poll's (else the pane timer's).
 void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state,
-                 TClock::duration budget = TimerTurnBudget);
+                 TClock::duration budget = TimerTurnBudget, bool poll = false);
 
 // The pane's state, made for File the first time the pane is shown text.
 TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
@@ -180,11 +205,41 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
     return state;
 }
 
-// Adds the oldest waiting lines to the pane, a piece's worth at a time, and
-// lays each piece out; further pieces while Budget lasts (the next piece is
-// begun only when one more piece as long as the last fits in it). Then
-// scrolls the pane to its end and paints it once.
-void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budget)
+// The bytes of a line that are above 0x7F.
+size_t HighBytes(std::string_view text)
+{
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
+}
+
+// A part of the lines that wait: its bytes, those above 0x7F among them, and
+// the time they are expected to take to lay out.
+struct TPart {
+    size_t Bytes = 0;
+    size_t High = 0;
+    double Expected = 0;
+};
+
+// Learns the pane's costs from a part laid out in Seconds.
+void NoteCost(TPaneDisplayState* state, const TPart& part, double seconds)
+{
+    if (part.Bytes == 0)
+        return;
+    const double ascii = static_cast<double>(part.Bytes - part.High);
+    if (part.High == 0) {
+        state->AsciiCost = seconds / ascii;
+        return;
+    }
+    // What the ASCII bytes are known to cost, the rest is the others'.
+    const double others = std::max(seconds - ascii * state->AsciiCost, 0.0);
+    state->OtherCost = std::max(others / static_cast<double>(part.High), state->AsciiCost);
+}
+
+// Adds the oldest waiting lines to the pane part by part, laying each part
+// out, for as long as the turn may go on: at least a piece's worth of text
+// (SliceBytes) unless TurnLimit comes first, and further parts while Budget
+// lasts. Then scrolls the pane to its end and paints it once.
+void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budget, bool poll)
 {
     // The queued lines hold no line ends: each is added as it stands (its
     // copy moved into the pane's document), and an empty rest of a line adds
@@ -198,34 +253,71 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             view->AddNL(std::move(text), style, -1);
     };
     const TClock::time_point start = TClock::now();
-    TClock::time_point pieceStart = start;
-    for (;;) {
-        size_t bytes = 0;
-        while (!state->Pending.Empty() && (bytes == 0 || bytes < SliceBytes))
-            bytes += state->Pending.PopFront(show) + 1;
+    // One pass of the event loop may run a poll's turn and then the pane
+    // timer's: a timer's turn that follows a poll's at once shares its limit.
+    static TClock::time_point pollTurnStart, pollTurnEnd;
+    const TClock::time_point passStart = !poll && start - pollTurnEnd <= SameTurnGap ? pollTurnStart : start;
+    const TClock::time_point limit = passStart + TurnLimit;
+    TClock::time_point now = start;
+    size_t shown = 0;
+    while (!state->Pending.Empty()) {
+        // A piece's worth first, within the limit; then what the budget allows.
+        const TClock::time_point end = shown < SliceBytes ? limit : std::min(limit, start + budget);
+        const double left = std::chrono::duration<double>(end - now).count();
+        // Lines are added while their expected cost fits (a turn adds one
+        // line at least, when it has time left at all).
+        TPart part;
+        while (!state->Pending.Empty() && part.Bytes < MaxPartBytes &&
+               (part.Bytes == 0 || part.Expected < left)) {
+            if (part.Bytes == 0 && left <= 0)
+                break;
+            state->Pending.PopFront([&](AnsiString text, int style, TPendingKind kind) {
+                const size_t high = HighBytes(text);
+                part.Bytes += text.size() + 1;
+                part.High += high;
+                part.Expected += static_cast<double>(text.size() + 1 - high) * state->AsciiCost +
+                                 static_cast<double>(high) * state->OtherCost;
+                show(std::move(text), style, kind);
+            });
+        }
+        if (part.Bytes == 0)
+            break;
         // Only the new tail is laid out (the result equals a whole layout); a
         // cleared pane is laid out whole. The layout marks for painting what
         // it changed, and scrolling to the end moves what stays.
+        const TClock::time_point partStart = now;
         if (state->WholeLayout)
             view->Format();
         else
             view->FormatTail();
         state->WholeLayout = false;
-        const TClock::time_point now = TClock::now();
-        if (state->Pending.Empty() || (now - start) + (now - pieceStart) >= budget)
+        now = TClock::now();
+        NoteCost(state, part, std::chrono::duration<double>(now - partStart).count());
+        shown += part.Bytes;
+        if (now >= end)
             break;
-        pieceStart = now;
+    }
+    if (shown == 0 && state->WholeLayout) {
+        // Cleared, with nothing to show: laid out empty.
+        view->Format();
+        state->WholeLayout = false;
+    } else if (shown == 0) {
+        return; // the pass's time is spent: the pane's timer comes back
     }
     view->SetVScrollPos(view->GetVScrollMax());
     // Painted now, without running the event loop inside the poll.
     view->Update();
+    if (poll) {
+        pollTurnStart = start;
+        pollTurnEnd = TClock::now();
+    }
 }
 
 // Shows a slice of what waits unless the file has more waiting to be read
 // and may yet purge it (then now and then during a long burst), and leaves
 // the timer to come back for the rest; outside a burst a turn shows pieces
 // while Budget lasts (none: one piece).
-void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, TClock::duration budget)
+void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, TClock::duration budget, bool poll)
 {
     TTailFile* file = form->Tail ? form->Tail->FindByViewer(view) : nullptr;
     if (!file || state->FileName != file->FileName || state->LineCount != file->LineCount) {
@@ -243,7 +335,7 @@ void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state, TClock
         state->ShowTimer->SetEnabled(true);
         return;
     }
-    ShowSlice(view, state, burst ? TClock::duration::zero() : budget);
+    ShowSlice(view, state, burst ? TClock::duration::zero() : budget, poll);
     state->WaitingSince = now;
     state->ShowTimer->SetInterval(burst ? LookAgain : ShowNextSlice);
     state->ShowTimer->SetEnabled(!state->Pending.Empty());
@@ -428,7 +520,8 @@ void TForm1::TailNewText(int index, TTailFile* file)
         state->WaitingSince = TClock::now();
     // A poll that finds lines waiting from before has spent its turn reading:
     // it shows one piece of them, and the pane's timer the rest.
-    ShowPending(this, view, state, queued ? TClock::duration::zero() : TClock::duration(PollTurnBudget));
+    ShowPending(this, view, state, queued ? TClock::duration::zero() : TClock::duration(PollTurnBudget),
+                true);
     if (!added)
         return;
 
@@ -482,7 +575,7 @@ void TForm1::TailFileTruncated(int index, TTailFile* file)
     if (!state->Pending.Empty()) {
         // The break goes after the lines that wait.
         state->Pending.AddBreak();
-        ShowPending(this, view, state, TClock::duration::zero());
+        ShowPending(this, view, state, TClock::duration::zero(), true);
         return;
     }
     view->AddBreak();

@@ -1,15 +1,20 @@
 // Writing the settings file in place, for a file whose folder takes no new
 // file: a copy of the old settings is kept in the per-user folder until the
 // new ones are whole on the disk, and a start after a save that was cut short
-// puts the copy back.
+// puts the copy back. A save in place holds the settings file locked
+// (flock) from before the copy is made until it is dropped, so that a start
+// meanwhile neither puts the copy back nor takes it for one left behind.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <thread>
 
 #include "app/U_kelvor.h"
 #include "platform/core/inidata.h"
@@ -87,6 +92,29 @@ int OpenInPlace(const AnsiString& fileName, int extraFlags)
     return -1;
 }
 
+// How long a save in place waits for another program's save of the same
+// file to end before it gives up.
+constexpr auto LockPatience = std::chrono::seconds(5);
+
+// Takes the exclusive lock of the open settings file, waiting up to
+// LockPatience for another program that holds it; false with errno set when
+// it stays held. A file system without locks counts as locked.
+bool LockSettings(int handle)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        if (flock(handle, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true;
+        if (std::chrono::steady_clock::now() - start >= LockPatience) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 // The whole of a file of at most Limit bytes; false when it is missing, larger
 // or cannot be read.
 bool ReadWhole(const AnsiString& fileName, int64_t limit, AnsiString& bytes)
@@ -112,6 +140,31 @@ bool ReadWhole(const AnsiString& fileName, int64_t limit, AnsiString& bytes)
     return read;
 }
 
+// The settings file's lock taken without waiting, for the scope; held
+// elsewhere while another program saves the file in place.
+class TSettingsLock {
+public:
+    explicit TSettingsLock(const AnsiString& fileName)
+        : FHandle(open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
+    {
+        struct stat info;
+        FHeldElsewhere = FHandle >= 0 && fstat(FHandle, &info) == 0 && S_ISREG(info.st_mode) &&
+                         flock(FHandle, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    ~TSettingsLock()
+    {
+        if (FHandle >= 0)
+            close(FHandle);
+    }
+    TSettingsLock(const TSettingsLock&) = delete;
+    TSettingsLock& operator=(const TSettingsLock&) = delete;
+    bool HeldElsewhere() const { return FHeldElsewhere; }
+
+private:
+    int FHandle;
+    bool FHeldElsewhere = false;
+};
+
 } // namespace
 
 AnsiString SettingsCopyFileName(const AnsiString& iniFileName)
@@ -128,9 +181,19 @@ void SetSettingsSaveHook(TSettingsSaveHook hook)
 
 AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& text)
 {
+    // Opened and locked first: held until the copy is dropped.
+    const int handle = OpenInPlace(fileName, 0);
+    if (handle < 0)
+        return SysErrorMessage(errno);
+    if (!LockSettings(handle)) {
+        close(handle);
+        return "Another program is saving it.";
+    }
     AnsiString old;
-    if (LoadIniText(fileName, old) != TIniLoadResult::Loaded)
+    if (LoadIniText(fileName, old) != TIniLoadResult::Loaded) {
+        close(handle);
         return "It could not be read.";
+    }
     const AnsiString copy = SettingsCopyFileName(fileName);
     Step(TSettingsSaveStep::KeepCopy);
     try {
@@ -148,17 +211,13 @@ AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& te
         SafeWriteFile(copy, [&](TStream& stream) {
             const AnsiString head = fileName + "\n";
             stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
+            Step(TSettingsSaveStep::FillCopy);
             stream.WriteBuffer(old.data(), static_cast<int64_t>(old.size()));
         });
     } catch (const Exception& error) {
+        close(handle);
         return "No copy of the old settings could be kept in " + KelvorConfigFolder() + ": " +
                error.Message();
-    }
-    const int handle = OpenInPlace(fileName, 0);
-    if (handle < 0) {
-        const AnsiString reason = SysErrorMessage(errno);
-        unlink(copy.c_str());
-        return reason;
     }
     AnsiString reason;
     bool whole = true;
@@ -168,24 +227,37 @@ AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& te
         // the next start.
         whole = Overwrite(handle, old);
     }
-    if (close(handle) != 0 && reason.empty()) {
-        reason = SysErrorMessage(errno);
-        whole = false;
-    }
     if (whole) {
         Step(TSettingsSaveStep::DropCopy);
         unlink(copy.c_str());
     }
+    if (close(handle) != 0 && reason.empty())
+        reason = SysErrorMessage(errno);
     return reason;
 }
 
 AnsiString RestoreInterruptedSettingsSave(const AnsiString& fileName)
 {
     const AnsiString copy = SettingsCopyFileName(fileName);
+    // What saves that were cut short left of their new files, beside the
+    // file and beside the copy; those that a running save holds stay.
+    RemoveAbandonedTemporaries(fileName);
+    RemoveAbandonedTemporaries(copy);
+    // Another program saving the file in place holds it: its copy is its own.
+    const TSettingsLock lock(fileName);
+    if (lock.HeldElsewhere())
+        return AnsiString();
     AnsiString bytes;
     // The copy holds the file's name before at most the largest settings read.
     if (!ReadWhole(copy, MaxIniFileSize + static_cast<int64_t>(fileName.size()) + 1, bytes))
         return AnsiString();
+    // A copy is made empty and then replaced by a whole one: one without even
+    // a whole first line was cut while it was made, and the file itself was
+    // not touched yet.
+    if (bytes.find('\n') == AnsiString::npos) {
+        unlink(copy.c_str());
+        return AnsiString();
+    }
     // Another file's copy whose name hashes alike is left alone.
     const AnsiString head = fileName + "\n";
     if (bytes.compare(0, head.size(), head) != 0)

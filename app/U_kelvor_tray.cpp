@@ -115,10 +115,14 @@ void TForm1::TrayIconMessage(TMessage& message)
         return;
     SetVisible(true);
     ShowWindow(Application->Handle(), SW_SHOWNORMAL);
-    // In front of every window, and kept there only when asked to.
-    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (!AlwaysOnTop)
-        SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // In front of every window, and kept there only when asked to. The
+    // window keeps its band: passing it through the topmost band and back
+    // would change its flags twice, and the toolkit would make a new native
+    // window each time (a new taskbar entry, boxes left with a dead owner).
+    if (AlwaysOnTop)
+        SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    else
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 // ---------------------------------------------------------------------------

@@ -38,7 +38,9 @@
 // it: the time from the burst's first poll to its last line shown, for 200 MB
 // against 20 MB, both into a pane purged at 100,000 lines. Last, another thread
 // makes one write() of 200 MB into the file while the pane polls as often as
-// it can: the longest time the UI thread was kept from its events.
+// it can: the longest time the UI thread was kept from its events. And bytes
+// that are no valid UTF-8 (kelvor_bench_binary.cpp), each case shown twice:
+// the longest block, worst of them. `kelvor_bench --binary` runs these alone.
 #include <fcntl.h>
 #include <malloc.h>
 #include <stdlib.h>
@@ -60,6 +62,7 @@
 
 #include "app/Tail.h"
 #include "app/U_kelvor.h"
+#include "bench/kelvor_bench_binary.h"
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/core/blockpool.h"
@@ -559,6 +562,7 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 // catch-up cases alone.
 struct TBenchArgs {
     bool CatchUpOnly = false;
+    bool BinaryOnly = false;
     bool MemoryOnly = false;
     bool AppendOnly = false;
     int OnlyLength = 0;
@@ -570,6 +574,7 @@ TBenchArgs ReadArgs(int argc, char** argv)
     TBenchArgs args;
     args.CatchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
     args.MemoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
+    args.BinaryOnly = argc > 1 && std::string(argv[1]) == "--binary";
     args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
     args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
     args.OnlyChunkLines = args.AppendOnly && argc > 3 ? std::atol(argv[3]) : 0;
@@ -637,6 +642,7 @@ struct THeadlines {
     double CatchUpRatio = 0;
     TLongLineFigures LongLine;
     double SingleBlock = 0;
+    double BinaryBlock = 0;
 };
 
 void PrintHeadlines(const THeadlines& h)
@@ -650,6 +656,8 @@ void PrintHeadlines(const THeadlines& h)
     std::printf("long line longest block ms: %.0f\n", h.LongLine.BlockSeconds * 1000);
     std::printf("long line bytes per byte, worst of fresh and truncated file: %.1f\n", h.LongLine.PerByte);
     std::printf("single 200MB write longest ui block ms: %.0f\n", h.SingleBlock * 1000);
+    std::printf("binary and invalid UTF-8 lines longest block ms, worst of the cases: %.0f\n",
+                h.BinaryBlock * 1000);
 }
 
 } // namespace
@@ -701,6 +709,12 @@ int main(int argc, char** argv)
         return finish();
     }
 
+    if (args.BinaryOnly) {
+        std::printf("binary and invalid UTF-8 lines longest block ms, worst of the cases: %.0f\n",
+                    BinaryLongestBlock(file, dir) * 1000);
+        return finish();
+    }
+
     const long purgeLines = 100000;
     double catchUpSmall = 0, catchUpLarge = 0;
     if (args.CatchUpOnly) {
@@ -740,6 +754,8 @@ int main(int argc, char** argv)
     h.LongLine = LongLines(kelvor, dir, log, 5000000);
 
     h.SingleBlock = SingleWriteCost(kelvor, file, log, purgeLines);
+
+    h.BinaryBlock = BinaryLongestBlock(file, dir);
 
     PrintHeadlines(h);
     return finish();

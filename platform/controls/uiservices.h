@@ -82,6 +82,10 @@ public:
     // others, and left out of the taskbar. Nothing for a handle of no window.
     virtual void SetStayOnTop(HWND window, bool on) = 0;
     virtual void SetSkipTaskbar(HWND window, bool on) = 0;
+    // Raises the top-level window of Window above the others of its band and
+    // asks for it to be made the active one, as the window manager allows;
+    // the window itself stays the one it is (no hint or flag changes).
+    virtual void BringToFront(HWND window) = 0;
 
     // Replaces the clipboard's content with these formats (none: empties it).
     virtual void SetClipboard(const std::vector<TClipboardItem>& items) = 0;

@@ -324,6 +324,16 @@ public:
             SetSkipTaskbarHint(frame->window(), on);
     }
 
+    void BringToFront(HWND window) override
+    {
+        TWinControl* control = FindControl(window);
+        QWidget* frame = control ? FrameWidgetOf(control) : nullptr;
+        if (QWidget* widget = frame ? frame->window() : nullptr) {
+            widget->raise();
+            widget->activateWindow();
+        }
+    }
+
     void SetClipboard(const std::vector<TClipboardItem>& items) override
     {
         EnsureQtApplication();

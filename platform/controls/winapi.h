@@ -150,7 +150,9 @@ inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(intptr_t(1));
 inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t(-1));
 inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
 // Moves, sizes and orders a window. For a top-level window HWND_TOPMOST puts it
-// in the stay-on-top band (and in front), HWND_NOTOPMOST takes it out of it.
+// in the stay-on-top band (and in front), HWND_NOTOPMOST takes it out of it,
+// and HWND_TOP raises it in its band; a window already in the band asked for
+// keeps its native window.
 // SWP_FRAMECHANGED applies a border style changed with SetWindowLong.
 bool SetWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 

@@ -18,6 +18,17 @@ TWindowData* DataOf(HWND wnd)
     return WindowDataOf(FindControl(wnd));
 }
 
+// A child control goes to the top of its parent's children; a top-level
+// window is raised on the desktop as it stands (its flags unchanged, so that
+// the toolkit keeps its native window).
+void BringWindowToFront(TWinControl* control)
+{
+    if (control->Parent())
+        control->BringToFront();
+    else
+        UIServices().BringToFront(control->Handle());
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -228,11 +239,11 @@ bool SetWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx, int cy, UINT
                 data->ExStyle = topmost ? (data->ExStyle | WS_EX_TOPMOST) : (data->ExStyle & ~WS_EX_TOPMOST);
             UIServices().SetStayOnTop(wnd, topmost);
             if (topmost)
-                control->BringToFront();
+                BringWindowToFront(control);
         } else if (insertAfter == HWND_BOTTOM)
             control->SendToBack();
         else
-            control->BringToFront();
+            BringWindowToFront(control);
     }
     if (flags & SWP_FRAMECHANGED) {
         if (TWindowData* data = WindowDataOf(control)) {

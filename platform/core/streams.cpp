@@ -2,9 +2,10 @@
 // streams, file streams over POSIX handles, and the safe replacement of a file.
 #include "platform/core/streams.h"
 
+#include "platform/core/streams_safewrite.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -590,63 +591,11 @@ void TFileStream::SetSize(int64_t newSize)
 // ---------------------------------------------------------------------------
 // SafeWriteFile
 
-namespace {
-
-// The file that a name stands for: a symbolic link is replaced by the file it
-// points to, so that renaming over it keeps the link.
-AnsiString WriteTarget(const AnsiString& fileName)
-{
-    struct stat info;
-    if (::lstat(fileName.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return fileName;
-    char* resolved = ::realpath(fileName.c_str(), nullptr);
-    if (!resolved)
-        return fileName; // a dangling link: replace the link itself
-    AnsiString result(resolved);
-    std::free(resolved);
-    return result;
-}
-
-// Creates a new file beside target with a name nobody else uses; returns its
-// handle (and name), or -1 with errno set.
-int CreateTemporaryBeside(const AnsiString& target, AnsiString& tempName)
-{
-    static unsigned counter = 0;
-    const AnsiString folder = ExtractFilePath(target);
-    // Keep the name short enough for the file system whatever the target's length.
-    const AnsiString base = ExtractFileName(target).substr(0, 200);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        uint64_t mix =
-            stamp ^ (static_cast<uint64_t>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull);
-        tempName = folder + "." + base + ".tmp" + IntToHex(static_cast<int64_t>(mix & 0xFFFFFFFFFFFFull), 12);
-        // 0666 so that a new file gets the permissions the umask allows, as any new file would.
-        int handle = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (handle >= 0 || errno != EEXIST)
-            return handle;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void SyncFolder(const AnsiString& target)
-{
-    AnsiString folder = ExtractFilePath(target);
-    int handle = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle >= 0) {
-        // Makes the rename itself durable; a file system that cannot is no failure of the write.
-        ::fsync(handle);
-        ::close(handle);
-    }
-}
-
-} // namespace
-
 void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream& stream)>& writer)
 {
-    const AnsiString target = WriteTarget(fileName);
+    const AnsiString target = SafeWriteTarget(fileName);
     AnsiString tempName;
-    int handle = CreateTemporaryBeside(target, tempName);
+    int handle = CreateSafeWriteTemporary(target, tempName);
     if (handle < 0)
         throw EFCreateError(Format(SysConst::SFCreateErrorEx, {fileName, SysErrorMessage(errno)}));
     try {
@@ -658,15 +607,17 @@ void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream&
         writer(stream);
         if (::fsync(handle) != 0)
             throw EWriteError(SysConst::SWriteError);
-        int closed = ::close(handle);
-        handle = -1;
-        if (closed != 0 || ::rename(tempName.c_str(), target.c_str()) != 0)
+        // Renamed while still held, so that no start takes the file for one
+        // left behind; the bytes are on the disk already when it is closed.
+        if (::rename(tempName.c_str(), target.c_str()) != 0)
             throw EWriteError(SysConst::SWriteError);
+        ::close(handle);
+        handle = -1;
     } catch (...) {
         if (handle >= 0)
             ::close(handle);
         ::unlink(tempName.c_str());
         throw;
     }
-    SyncFolder(target);
+    SyncFolderOf(target);
 }

@@ -212,3 +212,8 @@ private:
 // when flushing or renaming fails; an exception from Writer passes unchanged.
 // On any failure the temporary file is removed and the old file is untouched.
 void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream& stream)>& writer);
+// Its temporary file is held (locked) by the writer until it is renamed.
+// Removes the temporary files that writes of FileName ended before their
+// rename left beside it (a writer killed meanwhile), those that no running
+// writer holds; the number removed.
+int RemoveAbandonedTemporaries(const AnsiString& fileName);

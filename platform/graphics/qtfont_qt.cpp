@@ -83,7 +83,7 @@ public:
         FOrder.emplace_front(key, font);
         FIndex[key] = FOrder.begin();
         font->FCached = true;
-        FBytes += font->FGlyphBytes;
+        FBytes += font->CachedBytes();
         Trim(font.get());
     }
 
@@ -101,7 +101,7 @@ public:
                 continue;
             }
             last->second->FCached = false;
-            FBytes -= std::min(FBytes, last->second->FGlyphBytes);
+            FBytes -= std::min(FBytes, last->second->CachedBytes());
             FIndex.erase(last->first);
             FOrder.erase(last);
         }
@@ -119,7 +119,7 @@ public:
         usage.Fonts = static_cast<int>(FOrder.size());
         usage.Bytes = FBytes;
         for (const auto& entry : FOrder)
-            usage.LargestFontBytes = std::max(usage.LargestFontBytes, entry.second->FGlyphBytes);
+            usage.LargestFontBytes = std::max(usage.LargestFontBytes, entry.second->CachedBytes());
         return usage;
     }
 
@@ -169,6 +169,51 @@ TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
     if (FGlyphBytes >= MaxGlyphBytes)
         ClearGlyphs();
     TQtGlyphs g;
+    const auto known = FAnswers.find(text);
+    if (known != FAnswers.end()) {
+        const TAnswer& a = known->second;
+        g.Advance = a.Advance;
+        g.BaselineShift = a.BaselineShift;
+        g.InkKnown = a.InkKnown;
+        g.InkTop = a.InkTop;
+        g.InkBottom = a.InkBottom;
+        for (const TAnswerGlyph& glyph : a.Glyphs)
+            g.Glyphs.push_back({glyph.Face, glyph.Index, QPointF(glyph.X, glyph.Y), {}});
+    } else {
+        g = LaidOut(text);
+        Remember(text, g);
+    }
+    AddGlyphBytes(static_cast<std::ptrdiff_t>(EntryBytes(text, g)));
+    return Glyphs.emplace(text, std::move(g)).first->second;
+}
+
+void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
+{
+    if (FAnswers.size() >= MaxAnswers) {
+        FAnswers.clear();
+        if (FCached)
+            TQtFontCache::Instance().Counted(-static_cast<std::ptrdiff_t>(FAnswerBytes));
+        FAnswerBytes = 0;
+    }
+    TAnswer a{g.Advance, static_cast<float>(g.BaselineShift), g.InkKnown, g.InkTop, g.InkBottom, {}};
+    a.Glyphs.reserve(g.Glyphs.size());
+    for (const TQtGlyph& glyph : g.Glyphs)
+        a.Glyphs.push_back(
+            {glyph.Face, glyph.Index, static_cast<float>(glyph.At.x()), static_cast<float>(glyph.At.y())});
+    // The node, the text beyond its own room and the glyphs.
+    const size_t bytes = sizeof(std::pair<const std::u16string, TAnswer>) + 3 * sizeof(void*) +
+                         (text.size() > 7 ? (text.size() + 1) * sizeof(char16_t) : 0) +
+                         a.Glyphs.capacity() * sizeof(TAnswerGlyph);
+    FAnswers.emplace(text, std::move(a));
+    FAnswerBytes += bytes;
+    if (FCached)
+        TQtFontCache::Instance().Counted(static_cast<std::ptrdiff_t>(bytes));
+}
+
+TQtGlyphs TQtFontData::LaidOut(const std::u16string& text)
+{
+    ++FLayouts;
+    TQtGlyphs g;
     QTextLayout layout(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -193,8 +238,7 @@ TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
     } else {
         layout.endLayout();
     }
-    AddGlyphBytes(static_cast<std::ptrdiff_t>(EntryBytes(text, g)));
-    return Glyphs.emplace(text, std::move(g)).first->second;
+    return g;
 }
 
 int TQtFontData::FaceOf(const QGlyphRun& run)

@@ -60,8 +60,17 @@ void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces);
 // GlyphsOf gave is good until the next GlyphsOf). The metrics describe the
 // face, size, weight and slant: underline, strike-out and character set are
 // the asking font's own.
+//
+// Besides, the answers for the characters and clusters met (which face draws
+// them, the font's own or the fallback the toolkit's font matching found,
+// their glyphs, advance and ink) are remembered apart from the map, without
+// masks: when the map starts again they spare the toolkit's layout and its
+// search through the fallback fonts. At most MaxAnswers of them; when a new
+// one would go past that, they start again. Their bytes count in the cache's
+// total (CachedBytes), not in the map's.
 struct TQtFontData {
     static constexpr size_t MaxGlyphBytes = size_t(4) << 20;
+    static constexpr size_t MaxAnswers = 32768;
 
     QFont Font;
     TOutlineTextMetric Metrics;
@@ -88,10 +97,37 @@ struct TQtFontData {
     size_t GlyphBytes() const { return FGlyphBytes; }
     // Counts bytes that an entry's masks took or let go of.
     void AddGlyphBytes(std::ptrdiff_t bytes);
+    // The answers remembered, and the bytes the font holds in all (its map
+    // and its answers).
+    size_t AnswerCount() const { return FAnswers.size(); }
+    // The times the toolkit was asked to lay a character or cluster out.
+    size_t LayoutCount() const { return FLayouts; }
+    size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes; }
 
 private:
     friend class TQtFontCache;
     void ClearGlyphs();
+    // The toolkit's layout of Text in this font.
+    TQtGlyphs LaidOut(const std::u16string& text);
+    void Remember(const std::u16string& text, const TQtGlyphs& g);
+    // One glyph of a remembered answer.
+    struct TAnswerGlyph {
+        int Face;
+        quint32 Index;
+        float X;
+        float Y;
+    };
+    struct TAnswer {
+        int Advance;
+        float BaselineShift;
+        bool InkKnown;
+        int InkTop;
+        int InkBottom;
+        std::vector<TAnswerGlyph> Glyphs;
+    };
+    std::unordered_map<std::u16string, TAnswer> FAnswers;
+    size_t FAnswerBytes = 0;
+    size_t FLayouts = 0;
     size_t FGlyphBytes = 0;
     // Held by the cache: its bytes count in the cache's total.
     bool FCached = false;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <new>
@@ -349,6 +350,64 @@ TEST_F(TailRobustTest, APollThatFailsForAFileReportsOnceAndPausesIt)
         delete file;
         delete other;
         Tail->OnError = nullptr;
+    }
+}
+
+TEST_F(TailRobustTest, AFailedSizeQueryOrReadKeepsWhatWasReadAndIsReportedOnce)
+{
+    // Three reads of a block each would take the lines; the call that fails is
+    // the Nth of its kind in the poll.
+    const std::string lines = Lines("line %06d of a file on a disk that fails now and then\n", 3000);
+    struct TCase {
+        const char* Name;
+        TTailIo Io;
+        int FailingCall;
+        size_t DeliveredFirst; // bytes the failing poll delivers
+    };
+    const std::vector<TCase> cases = {
+        {"size query", TTailIo::SizeQuery, 1, 0},
+        {"first read", TTailIo::Read, 1, 0},
+        {"third read", TTailIo::Read, 3, 2 * 65536},
+    };
+    for (bool reported : {true, false}) {
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + (reported ? ", reported" : ", not reported"));
+            const std::string path = Dir.Write("failing.log", "");
+            TTailFile* file = Tail->AddFile(path);
+            std::vector<std::string> reports;
+            if (reported)
+                Tail->OnError = [&](int, TTailFile* failed, const AnsiString& reason) {
+                    EXPECT_EQ(failed, file);
+                    reports.push_back(reason);
+                };
+            int calls = 0;
+            SetTailIoFault([&](TTailIo io) { return io == c.Io && ++calls == c.FailingCall ? EIO : 0; });
+            Append(path, lines);
+            Poll();
+            EXPECT_EQ(Text, lines.substr(0, c.DeliveredFirst)) << "what was read before the failure";
+            EXPECT_EQ(file->Position, static_cast<int64_t>(c.DeliveredFirst));
+            if (reported) {
+                ASSERT_EQ(reports.size(), 1u);
+                EXPECT_NE(reports[0].find(SysErrorMessage(EIO)), std::string::npos) << reports[0];
+                EXPECT_FALSE(file->Active) << "paused, as after any failure";
+                // Failing on, then recovered: no report at every tick.
+                calls = 0;
+                Poll();
+                SetTailIoFault(nullptr);
+                Poll();
+                EXPECT_EQ(reports.size(), 1u);
+            } else {
+                // Tried again: the rest arrives, nothing lost or twice.
+                SetTailIoFault(nullptr);
+                std::string all = Text;
+                for (Poll(); !Text.empty(); Poll())
+                    all += Text;
+                EXPECT_TRUE(all == lines);
+            }
+            SetTailIoFault(nullptr);
+            Tail->OnError = nullptr;
+            delete file;
+        }
     }
 }
 

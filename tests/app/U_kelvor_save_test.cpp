@@ -4,12 +4,16 @@
 // puts back before it reads the settings.
 #include "tests/app/U_kelvor_fixture.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/controls/dialogs.h"
 
@@ -73,6 +77,23 @@ bool SaveKilledBeforeStep(const std::string& ini, const std::string& text, int s
 
 class SettingsSaveTest : public ::testing::Test {
 protected:
+    // The files of the settings' folder and of the per-user folder other
+    // than the settings file itself.
+    std::vector<std::string> Leftovers() const
+    {
+        std::vector<std::string> names;
+        for (const std::string& folder : {Dir.Path(), Dir.File("config/kelvor")})
+            if (DIR* dir = opendir(folder.c_str())) {
+                while (const dirent* entry = readdir(dir)) {
+                    const std::string name = entry->d_name;
+                    if (name != "." && name != ".." && name != "config" && name != "kelvor.ini")
+                        names.push_back(name);
+                }
+                closedir(dir);
+            }
+        return names;
+    }
+
     TempDir Dir;
     TConfigHomeScope ConfigHome{Dir.File("config")};
 };
@@ -93,8 +114,11 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             const std::string copy = SettingsCopyFileName(ini);
             killed = SaveKilledBeforeStep(ini, *newText, steps);
             const std::string after = Dir.Read(ini);
-            const bool copyKept = Exists(copy);
-            if (copyKept) {
+            // A copy cut while it was made is empty, and the file untouched.
+            const bool copyKept = Exists(copy) && !Dir.Read(copy).empty();
+            if (Exists(copy) && !copyKept) {
+                EXPECT_TRUE(after == oldText);
+            } else if (copyKept) {
                 EXPECT_TRUE(Dir.Read(copy) == ini + "\n" + oldText) << "the copy holds the old settings";
             } else {
                 EXPECT_TRUE(after == oldText || after == *newText)
@@ -110,6 +134,7 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             EXPECT_TRUE(restored == (copyKept ? oldText : after))
                 << "a file of " << restored.size() << " bytes";
             EXPECT_FALSE(Exists(copy));
+            EXPECT_EQ(Leftovers(), std::vector<std::string>{}) << "what the killed save left is gone";
         }
     }
 }
@@ -142,6 +167,43 @@ TEST_F(SettingsSaveTest, ACopyOfAnotherFileIsLeftAlone)
     EXPECT_EQ(RestoreInterruptedSettingsSave(ini), "");
     EXPECT_EQ(Dir.Read(ini), "[Options]\nPurgeAtLine=5\n");
     EXPECT_TRUE(Exists(copy));
+}
+
+TEST_F(SettingsSaveTest, WhatCutSavesLeftIsRemovedUnlessASaveRunsNow)
+{
+    const std::string oldText = "[Options]\nPurgeAtLine=5\n";
+    const std::string ini = Dir.Write("kelvor.ini", oldText);
+    const std::string copy = SettingsCopyFileName(ini);
+    ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
+    const std::string copyName = copy.substr(copy.rfind('/') + 1);
+    // A copy cut while it was made: empty, or without a whole first line.
+    for (const std::string& cutCopy : {std::string(), ini.substr(0, 8)}) {
+        for (bool saving : {true, false}) {
+            SCOPED_TRACE(std::string(saving ? "a save runs" : "no save runs") + ", a copy of " +
+                         std::to_string(cutCopy.size()) + " bytes");
+            Dir.Write(copy, cutCopy);
+            Dir.Write(".kelvor.ini.tmp0123456789AB", "[Options]\nPurge");
+            Dir.Write("config/kelvor/." + copyName + ".tmpABCDEF012345", ini + "\n[Opt");
+            // Another program's save in place holds the file; its copy and
+            // the new files of its safe saves are held as well.
+            const int settings = open(ini.c_str(), O_RDONLY);
+            const int temporary = open(Dir.File(".kelvor.ini.tmp0123456789AB").c_str(), O_RDONLY);
+            if (saving) {
+                ASSERT_EQ(flock(settings, LOCK_EX), 0);
+                ASSERT_EQ(flock(temporary, LOCK_EX), 0);
+            }
+            EXPECT_EQ(RestoreInterruptedSettingsSave(ini), "");
+            close(settings);
+            close(temporary);
+            EXPECT_EQ(Dir.Read(ini), oldText);
+            if (saving) {
+                EXPECT_EQ(Leftovers(), (std::vector<std::string>{".kelvor.ini.tmp0123456789AB", copyName}));
+                unlink(Dir.File(".kelvor.ini.tmp0123456789AB").c_str());
+            } else {
+                EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+            }
+        }
+    }
 }
 
 // The window's start-up: a settings file cut by a killed save is put back

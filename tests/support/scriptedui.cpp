@@ -269,6 +269,14 @@ void TScriptedUI::SetSkipTaskbar(HWND Window, bool On)
     FSkipTaskbar[Window] = On;
 }
 
+void TScriptedUI::BringToFront(HWND Window)
+{
+    TUICall call;
+    call.Kind = TUICallKind::BringToFront;
+    call.Window = Window;
+    FCalls.push_back(call);
+}
+
 bool TScriptedUI::StayOnTop(HWND Window) const
 {
     auto found = FStayOnTop.find(Window);

@@ -20,6 +20,7 @@ enum class TUICallKind {
     HideTrayIcon,
     StayOnTop,
     SkipTaskbar,
+    BringToFront,
     SetClipboard,
 };
 
@@ -102,6 +103,7 @@ public:
     bool HideTrayIcon(const TTrayIconKey& Key) override;
     void SetStayOnTop(HWND Window, bool On) override;
     void SetSkipTaskbar(HWND Window, bool On) override;
+    void BringToFront(HWND Window) override;
     void SetClipboard(const std::vector<TClipboardItem>& Items) override;
     std::vector<AnsiString> ClipboardFormats() override;
     bool GetClipboard(const AnsiString& Mime, AnsiString& Data) override;

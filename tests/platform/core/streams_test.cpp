@@ -9,7 +9,10 @@
 #include <string>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -501,4 +504,72 @@ TEST(SafeWriteFile, ATargetThatIsAFolderFailsWithoutLeftovers)
     EXPECT_THROW(SafeWriteFile(dir.File("sub"), [](TStream& stream) { stream.WriteBuffer("x", 1); }),
                  EWriteError);
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sub"});
+}
+
+namespace {
+
+// A child process that writes settings.ini of Dir through SafeWriteFile and
+// waits in the middle of it, its temporary file half written, until it is
+// killed; its pid once it waits there, -1 when it could not be started.
+pid_t WriterWaitingMidway(const TempDir& dir)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        SafeWriteFile(dir.File("settings.ini"), [&](TStream& stream) {
+            stream.WriteBuffer("half of it", 10);
+            char c = 'w';
+            if (::write(ready[1], &c, 1) == 1)
+                ::pause();
+        });
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char c = 0;
+    const bool waiting = pid > 0 && ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    return waiting ? pid : -1;
+}
+
+} // namespace
+
+TEST(SafeWriteFile, TemporaryFilesLeftByKilledWritersAreRemovedOnlyWhenNoWriterHoldsThem)
+{
+    TempDir dir;
+    dir.Write("settings.ini", "precious");
+    // Names of other files and names that are no temporary file's stay.
+    const std::vector<std::string> others = {".other.ini.tmp0123456789AB", ".settings.ini.tmp0123",
+                                             ".settings.ini.tmp0123456789ab", "settings.ini.tmp0123456789AB"};
+    for (const std::string& name : others)
+        dir.Write(name, "not ours");
+    const auto ours = [&] {
+        std::vector<std::string> names;
+        for (const std::string& name : FolderEntries(dir.Path()))
+            if (name != "settings.ini" && std::find(others.begin(), others.end(), name) == others.end())
+                names.push_back(name);
+        return names;
+    };
+    pid_t writer = WriterWaitingMidway(dir);
+    ASSERT_GT(writer, 0);
+    ASSERT_EQ(ours().size(), 1u) << "the running writer's temporary file";
+    EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 0) << "a running writer holds its file";
+    ASSERT_EQ(ours().size(), 1u);
+
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 1);
+    EXPECT_TRUE(ours().empty());
+    EXPECT_EQ(dir.Read("settings.ini"), "precious");
+    EXPECT_EQ(FolderEntries(dir.Path()).size(), others.size() + 1);
+
+    // A file that looks left behind but is held (by a writer of another
+    // build, say) stays too.
+    const std::string held = dir.Write(".settings.ini.tmp00000000BEEF", "half");
+    const int handle = ::open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(handle, LOCK_EX), 0);
+    EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 0);
+    ::close(handle);
+    EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 1);
 }

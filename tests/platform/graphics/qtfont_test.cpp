@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/graphics/gdiobjects.h"
 #include "platform/graphics/pixelbuffer.h"
@@ -105,6 +107,49 @@ TEST(QtFontCacheTest, AFontsGlyphMapAndMasksStayWithinItsBound)
     // Beyond the bound by one entry at most, while it is added.
     EXPECT_LE(largest, TQtFontData::MaxGlyphBytes + 512 * 1024);
     EXPECT_EQ(Drawn(font, u"Kelvor").Pixels, first.Pixels);
+}
+
+TEST(QtFontCacheTest, TheAnswersForCharactersOutliveTheGlyphMapWithinTheirBound)
+{
+    // Characters of many scripts (most drawn by fallback fonts, some by none)
+    // measured until the glyph map starts again: what the toolkit answered for
+    // them is remembered, so that they are not laid out anew, and alike.
+    const std::unique_ptr<TFont> owned = Sized(-23);
+    const std::shared_ptr<TQtFontData> data = qtfontcache::FontFor(*owned);
+    struct TSeen {
+        char16_t Char;
+        int Advance;
+        std::vector<std::pair<int, quint32>> Glyphs;
+    };
+    std::vector<TSeen> seen;
+    const auto glyphsOf = [&](char16_t c) {
+        const TQtGlyphs& g = data->GlyphsOf(&c, 1);
+        TSeen s{c, g.Advance, {}};
+        for (const TQtGlyph& glyph : g.Glyphs)
+            s.Glyphs.emplace_back(glyph.Face, glyph.Index);
+        return s;
+    };
+    bool restarted = false;
+    size_t before = 0;
+    for (char16_t c = 0x100; c < 0xD000 && !restarted; c = static_cast<char16_t>(c + 1)) {
+        before = data->GlyphBytes();
+        if (c % 97 == 0)
+            seen.push_back(glyphsOf(c));
+        else
+            glyphsOf(c);
+        restarted = data->GlyphBytes() < before;
+        ASSERT_LE(data->AnswerCount(), TQtFontData::MaxAnswers);
+        ASSERT_LE(qtfontcache::Usage().Bytes, qtfontcache::MaxBytes);
+    }
+    ASSERT_TRUE(restarted) << "the glyph map never started again";
+    const size_t layouts = data->LayoutCount();
+    for (const TSeen& s : seen) {
+        SCOPED_TRACE(int(s.Char));
+        const TSeen again = glyphsOf(s.Char);
+        EXPECT_EQ(again.Advance, s.Advance);
+        EXPECT_EQ(again.Glyphs, s.Glyphs);
+    }
+    EXPECT_EQ(data->LayoutCount(), layouts) << "characters were laid out anew";
 }
 
 TEST(QtFontCacheTest, AFontsOwnGlyphsAreBlendedByTheCanvasAtEverySize)

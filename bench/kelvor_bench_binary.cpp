@@ -1,0 +1,149 @@
+// kelvor_bench's cases of bytes that are no valid UTF-8, each appended at once
+// to a fresh file that the pane follows and read by the monitor poll after
+// poll, as the timer runs it, until the pane shows the case's last line.
+#include "bench/kelvor_bench_binary.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/Tail.h"
+#include "app/U_kelvor.h"
+#include "view/rollview.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The line that ends every case: the pane shows it once the case is shown.
+const std::string EndLine = "end of the bytes of this case";
+
+// Count bytes from 0x80 to 0xFF in lines of 50 bytes (49 and a line feed).
+std::string HighBytes(size_t count, std::mt19937& random)
+{
+    std::string bytes;
+    bytes.reserve(count);
+    std::uniform_int_distribution<int> high(0x80, 0xFF);
+    while (bytes.size() < count)
+        bytes += (bytes.size() % 50 == 49) ? '\n' : static_cast<char>(high(random));
+    return bytes;
+}
+
+// Count bytes of any value, as /dev/urandom gives them.
+std::string RandomBytes(size_t count, std::mt19937& random)
+{
+    std::string bytes(count, '\0');
+    std::uniform_int_distribution<int> any(0, 255);
+    for (char& c : bytes)
+        c = static_cast<char>(any(random));
+    return bytes;
+}
+
+// Log lines in which every few words a sequence stands that is no UTF-8: a
+// lone continuation byte, a lead byte without its continuation, an overlong
+// form, a surrogate, a code point beyond U+10FFFF; count bytes of them.
+std::string InvalidUtf8Lines(size_t count, std::mt19937& random)
+{
+    static const char* const Bad[] = {
+        "\x80",     "\xBF\xBF",     "\xC3(",        "\xE2\x82",         "\xF0\x90\x80",
+        "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFE\xFF"};
+    static const char* const Words[] = {"request", "served", "cache", "miss", "user", "token"};
+    std::string text;
+    std::uniform_int_distribution<int> pick(0, 59);
+    for (long line = 0; text.size() < count; ++line) {
+        text += "2024-05-01 12:00:00 INFO id=" + std::to_string(line) + " ";
+        for (int w = 0; w < 12; ++w) {
+            const int r = pick(random);
+            text += Words[r % 6];
+            text += Bad[r % 10];
+            text += ' ';
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// The bytes of a program file (the file lister's), none when it cannot be read.
+std::string ProgramFile()
+{
+    std::ifstream in("/bin/ls", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+double Seconds(Clock::time_point from)
+{
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// Appends Bytes and the end line to a fresh file the pane follows from its
+// start, then polls until the pane shows the end line; the longest block.
+double ShowCase(TTailFile* file, const std::string& dir, const std::string& bytes)
+{
+    const std::string log = dir + "/binary.log";
+    std::ofstream(log, std::ios::trunc) << "";
+    file->Reopen(log);
+    file->View->Clear();
+    file->View->Format();
+    file->LineComplete = true;
+    // A line feed first: the case's last line may have none.
+    std::ofstream(log, std::ios::app | std::ios::binary) << bytes << '\n' << EndLine << '\n';
+    struct stat info;
+    stat(log.c_str(), &info);
+    double longest = 0;
+    const auto shown = [&] {
+        const int n = file->View->GetLineCount();
+        return n > 0 && file->View->GetItemText(n - 1) == EndLine;
+    };
+    while (file->Position < static_cast<int64_t>(info.st_size) || !shown()) {
+        const Clock::time_point start = Clock::now();
+        if (file->Position < static_cast<int64_t>(info.st_size))
+            Form1->Tail->TimerTimer(nullptr);
+        QCoreApplication::processEvents();
+        longest = std::max(longest, Seconds(start));
+    }
+    unlink(log.c_str());
+    return longest;
+}
+
+} // namespace
+
+double BinaryLongestBlock(TTailFile* file, const std::string& dir)
+{
+    std::mt19937 random(20240501);
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+    };
+    std::vector<TCase> cases;
+    cases.push_back({"512 KB of bytes 0x80-0xFF in 50-byte lines", HighBytes(512 << 10, random)});
+    cases.push_back({"3 MB of random bytes", RandomBytes(3 << 20, random)});
+    cases.push_back({"1 MB of log lines with invalid UTF-8", InvalidUtf8Lines(1 << 20, random)});
+    const std::string program = ProgramFile();
+    if (!program.empty())
+        cases.push_back({"a copy of /bin/ls", program});
+    const std::string previous = file->FileName;
+    double worst = 0;
+    for (const TCase& c : cases) {
+        // Twice: the first time meets the fonts for the first time.
+        const double first = ShowCase(file, dir, c.Bytes);
+        const double again = ShowCase(file, dir, c.Bytes);
+        std::printf("%s (%zu bytes): longest block %.1f ms the first time, %.1f ms again\n", c.Name,
+                    c.Bytes.size(), first * 1000, again * 1000);
+        worst = std::max({worst, first, again});
+    }
+    file->Reopen(previous);
+    file->View->Clear();
+    file->View->Format();
+    return worst;
+}

@@ -1,0 +1,15 @@
+// kelvor_bench's cases of text that is no valid UTF-8: bytes of a binary file
+// appended to a watched log, shown through the monitor as a user would see
+// them arrive.
+#pragma once
+
+#include <string>
+
+class TTailFile;
+
+// The longest time one poll and the events it left kept the event loop from
+// running, worst of the cases (each printed on a line of its own): 512 KB of
+// bytes 0x80-0xFF in lines of 50 bytes, 3 MB of random bytes as from
+// /dev/urandom, text with invalid UTF-8 sequences in every line, and a copy
+// of a program file. File is the pane's record; Dir a folder for the logs.
+double BinaryLongestBlock(TTailFile* file, const std::string& dir);
