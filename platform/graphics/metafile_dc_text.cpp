@@ -270,6 +270,9 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
         return;
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // The box behind the glyphs is filled here as the background mode asks;
+    // the painter's own mode (left by the last shape) must add none.
+    painter.setBackgroundMode(Qt::TransparentMode);
     if (!opaque.isEmpty())
         painter.fillPath(t.map(opaque), Color(FState.BkColor));
     if (rect && (options & ETO_CLIPPED)) {
@@ -644,12 +647,18 @@ bool DecodePackedDib(const uint8_t* p, size_t size, TPixelBuffer& out, dib::THea
     return DecodeDib(translated.data(), translated.size(), p + bits, size - bits, out);
 }
 
-bool PatternOfDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
+bool PatternAllowed(TMetaDC& dc, const uint8_t* info, size_t infoSize)
+{
+    dib::THeader h;
+    return infoSize >= 4 && dib::ParseHeader(info, infoSize, h) && h.Width <= MaxPatternSide &&
+           h.Height <= MaxPatternSide && dc.ChargeBitmap(int64_t(h.Width) * h.Height);
+}
+
+bool PatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
                   TMetaBrush& brush, const std::vector<uint32_t>* palette)
 {
     TPixelBuffer pixels;
-    if (!DecodeDib(info, infoSize, bits, bitsSize, pixels, palette) || pixels.Width > 256 ||
-        pixels.Height > 256)
+    if (!PatternAllowed(dc, info, infoSize) || !DecodeDib(info, infoSize, bits, bitsSize, pixels, palette))
         return false;
     brush.Style = BS_DIBPATTERN;
     brush.Pattern = ImageOf(pixels).copy();

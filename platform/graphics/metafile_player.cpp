@@ -143,7 +143,9 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
 {
     // The raster operation, the source's size (STRETCHBLT) and corner, the
     // destination, then the bitmap: type, width, height, bytes a row,
-    // planes, bits a pixel and a pointer, then its rows.
+    // planes and bits a pixel, then its rows; some writers put a pointer's
+    // four bytes before the rows, others (as the format is published) do
+    // not: the record's size tells which.
     const size_t head = function == META_STRETCHBLT ? 20 : 16;
     if (!r.Has(4))
         return false;
@@ -160,18 +162,21 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
     const int srcY = r.I16At(4 + (function == META_STRETCHBLT ? 4 : 0)),
               srcX = r.I16At(6 + (function == META_STRETCHBLT ? 4 : 0));
     const QSizeF srcSize = function == META_STRETCHBLT ? QSizeF(r.I16At(6), r.I16At(4)) : dest.size();
-    if (!r.Has(head + 14))
+    if (!r.Has(head + 10))
         return false;
     const int width = r.I16At(head + 2), height = r.I16At(head + 4), rowBytes = r.I16At(head + 6);
     const int bits = r.P[head + 9];
     if (width <= 0 || height <= 0 || r.P[head + 8] != 1 || (bits != 1 && bits != 24 && bits != 32) ||
-        rowBytes < (width * bits + 7) / 8 || !r.Has(head + 14 + size_t(rowBytes) * height) ||
-        !FDC.ChargeBitmap(int64_t(width) * height))
+        rowBytes < (width * bits + 7) / 8)
         return true; // a bitmap of another depth is left out
+    const size_t rowsSize = size_t(rowBytes) * size_t(height);
+    const size_t bitsAt = r.Size == head + 10 + rowsSize || !r.Has(head + 14 + rowsSize) ? head + 10 : head + 14;
+    if (!r.Has(bitsAt + rowsSize) || !FDC.ChargeBitmap(int64_t(width) * height))
+        return true;
     // Rows top to bottom; a set bit of a one-bit bitmap is the background
     // colour, a clear one the text colour.
     TPixelBuffer pixels(width, height);
-    const uint8_t* rows = r.P + head + 14;
+    const uint8_t* rows = r.P + bitsAt;
     const TMetaState& s = FDC.State();
     const auto argb = [](TColor c) {
         return 0xFF000000u | (uint32_t(c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -238,8 +243,8 @@ bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
             return false;
         TPixelBuffer pixels;
         dib::THeader header;
-        if (DecodePackedDib(r.P + 4, r.Size - 4, pixels, header, PaletteFor(r.U16At(2))) &&
-            pixels.Width <= 256 && pixels.Height <= 256) {
+        if (PatternAllowed(FDC, r.P + 4, r.Size - 4) &&
+            DecodePackedDib(r.P + 4, r.Size - 4, pixels, header, PaletteFor(r.U16At(2)))) {
             object.BrushValue.Style = BS_DIBPATTERN;
             object.BrushValue.Pattern =
                 QImage(reinterpret_cast<const uchar*>(pixels.Pixels.data()), pixels.Width, pixels.Height,
@@ -254,7 +259,8 @@ bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
         return false;
     const int width = r.I16At(2), height = r.I16At(4), rowBytes = r.I16At(6);
     if (r.P[8] == 1 && r.P[9] == 1 && width > 0 && height > 0 && width <= 64 && height <= 64 &&
-        rowBytes >= (width + 7) / 8 && r.Has(32 + size_t(rowBytes) * height)) {
+        rowBytes >= (width + 7) / 8 && r.Has(32 + size_t(rowBytes) * height) &&
+        FDC.ChargeBitmap(int64_t(width) * height)) {
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
