@@ -155,7 +155,8 @@ int64_t TMetaDC::FillCost(const QPainterPath& path) const
     if (edges.empty() || cost > room)
         return cost;
     // The rows from the first an edge crosses, with the edges that cross each.
-    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
+    std::sort(edges.begin(), edges.end(),
+              [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
     const bool winding = path.fillRule() == Qt::WindingFill;
     std::vector<const TEdge*> active;
     std::vector<std::pair<double, int>> crossings;
@@ -163,8 +164,9 @@ int64_t TMetaDC::FillCost(const QPainterPath& path) const
     for (int row = edges.front().FirstRow; row < bottom && (next < edges.size() || !active.empty()); ++row) {
         while (next < edges.size() && edges[next].FirstRow == row)
             active.push_back(&edges[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(), [&](const TEdge* e) { return e->LastRow < row; }),
-                     active.end());
+        active.erase(
+            std::remove_if(active.begin(), active.end(), [&](const TEdge* e) { return e->LastRow < row; }),
+            active.end());
         crossings.clear();
         const double centre = row + 0.5;
         for (const TEdge* e : active)

@@ -407,8 +407,8 @@ void TMetaDC::FloodFill(const QPointF& p, TColor color, bool surface)
 
 void TMetaDC::FillRegion(const QRegion& region, const TMetaBrush& brush)
 {
-    if (!Charge(AreaCost(region.boundingRect()) + RegionRectCost * region.rectCount()) || FState.Rop2 == R2_NOP ||
-        brush.Style == BS_NULL || FPathOpen)
+    if (!Charge(AreaCost(region.boundingRect()) + RegionRectCost * region.rectCount()) ||
+        FState.Rop2 == R2_NOP || brush.Style == BS_NULL || FPathOpen)
         return;
     QPainter& painter = Painter();
     if (!painter.isActive())

@@ -67,7 +67,7 @@ void TWmfPlayer::Text(int x, int y, unsigned options, const QRectF* rect, const 
     if (byByte)
         for (int i = 0; i < count; ++i)
             advances.push_back(I16(dx + 2 * i));
-    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED), rect, text, byByte ? &advances : nullptr);
+    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), rect, text, byByte ? &advances : nullptr);
 }
 
 bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
@@ -170,7 +170,8 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
         rowBytes < (width * bits + 7) / 8)
         return true; // a bitmap of another depth is left out
     const size_t rowsSize = size_t(rowBytes) * size_t(height);
-    const size_t bitsAt = r.Size == head + 10 + rowsSize || !r.Has(head + 14 + rowsSize) ? head + 10 : head + 14;
+    const size_t bitsAt =
+        r.Size == head + 10 + rowsSize || !r.Has(head + 14 + rowsSize) ? head + 10 : head + 14;
     if (!r.Has(bitsAt + rowsSize) || !FDC.ChargeBitmap(int64_t(width) * height))
         return true;
     // Rows top to bottom; a set bit of a one-bit bitmap is the background
