@@ -288,10 +288,9 @@ TEST(MetafileWriters, AMoveInAPathStartsANewFigure)
     }
 }
 
-// Old-format files read as other readers read them: a placeable header
-// whose metafile header counts the placeable header in its length, and
-// device bitmaps with or without the pointer field before their rows.
-TEST(MetafileWriters, OldFormatFilesAsOtherWritersWriteThem)
+// An old-format file whose metafile header counts the placeable header in
+// its length (as Inkscape writes it) is read as other readers read it.
+TEST(MetafileWriters, AnOldFormatFileWhoseLengthCountsItsPlaceableHeaderIsRead)
 {
     // A red rectangle; the length words 11 too many.
     TWmfBuilder b(100, 100, 96, 1);
@@ -303,7 +302,12 @@ TEST(MetafileWriters, OldFormatFilesAsOtherWritersWriteThem)
     auto Metafile = Load(Long);
     EXPECT_EQ(Metafile->Width(), 100);
     EXPECT_EQ(Shown(*Metafile, 100, 100).At(50, 50), Red);
+}
 
+// Device bitmaps of old-format files come with or without the pointer
+// field before their rows.
+TEST(MetafileWriters, DeviceBitmapsComeWithOrWithoutThePointerField)
+{
     // A 2 x 2 bitmap of 24 bits (red and blue) stretched over the frame by
     // BITBLT at its own size and by STRETCHBLT.
     const std::string Rows = std::string("\0\0\xFF\xFF\0\0", 6) + std::string("\xFF\0\0\0\0\xFF", 6);
