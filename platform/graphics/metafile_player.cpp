@@ -67,7 +67,8 @@ void TWmfPlayer::Text(int x, int y, unsigned options, const QRectF* rect, const 
     if (byByte)
         for (int i = 0; i < count; ++i)
             advances.push_back(I16(dx + 2 * i));
-    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), rect, text, byByte ? &advances : nullptr);
+    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), rect, text,
+             byByte ? &advances : nullptr);
 }
 
 bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
@@ -361,6 +362,40 @@ template <class F> void WalkRecords(const uint8_t* data, size_t size, size_t off
     }
 }
 
+// The enhanced metafile an old-format one carries in its comments (as the
+// platform's conversions and LibreOffice write it): escapes of the comment
+// kind, each holding the next chunk of it, in order, with its whole size
+// and the bytes that remain after the chunk. False when there is none, or
+// its chunks do not make it whole.
+bool EmbeddedEmf(const uint8_t* data, size_t size, size_t first, std::vector<uint8_t>& emf)
+{
+    constexpr uint16_t MfComment = 0x000F;
+    constexpr uint32_t Signature = 0x43464D57u; // "WMFC"
+    constexpr size_t Head = 38;                 // the escape's function and count, then the chunk's header
+    uint32_t total = 0, chunks = 0, seen = 0;
+    bool whole = true;
+    WalkRecords(data, size, first, [&](uint16_t function, const TRecord& r) {
+        if (function != META_ESCAPE || !r.Has(Head) || r.U16At(0) != MfComment || r.U32At(4) != Signature ||
+            r.U32At(8) != 1)
+            return function != META_EOF;
+        const uint32_t count = r.U32At(22), current = r.U32At(26), remaining = r.U32At(30);
+        if (seen == 0) {
+            total = r.U32At(34);
+            chunks = count;
+        }
+        whole = r.U32At(34) == total && count == chunks && r.Has(Head + size_t(current)) &&
+                r.U16At(2) >= 34 + current && current <= total - emf.size() &&
+                remaining == total - emf.size() - current;
+        if (whole) {
+            emf.insert(emf.end(), r.P + Head, r.P + Head + current);
+            ++seen;
+        }
+        return whole;
+    });
+    return seen > 0 && whole && seen == chunks && emf.size() == total && total >= 88 &&
+           U32(emf.data()) == 1 && U32(emf.data() + 40) == 0x464D4520u;
+}
+
 } // namespace
 
 bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats)
@@ -375,6 +410,12 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
     if (headerSize < 18 || 22 + headerSize > size)
         return false;
     const size_t first = 22 + headerSize;
+    // A file that carries an enhanced metafile is drawn from it, as other
+    // readers draw it: the old format's 16-bit coordinates cannot hold all
+    // that it holds (a gradient's bands reaching past the frame).
+    std::vector<uint8_t> emf;
+    if (EmbeddedEmf(data, size, first, emf))
+        return PlayEmf(emf.data(), emf.size(), target, stats);
     bool over = false;
     WalkRecords(data, size, first, [&](uint16_t function, const TRecord& r) {
         over = over || TWmfPlayer::ReadsDestination(function, r);
