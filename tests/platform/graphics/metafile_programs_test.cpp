@@ -129,3 +129,61 @@ TEST(MetafilePrograms, LibreOfficesGradientsAtSlideSizeDrawWhole)
         }
     }
 }
+
+// Inkscape's metafiles of a picture of two curves, a rectangle, a word and
+// a small bitmap, in both formats, play whole and look as Inkscape draws
+// the picture itself.
+TEST(MetafilePrograms, InkscapesMetafilesLookAsInkscapeDrawsThePicture)
+{
+    const std::string Inkscape = Installed("inkscape");
+    if (Inkscape.empty())
+        GTEST_SKIP() << "Inkscape is not installed";
+    TempDir Dir;
+    Dir.Write(
+        "picture.svg",
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"240\" height=\"120\" viewBox=\"0 0 240 120\">"
+        "<path d=\"M 20 20 C 40 100 80 100 100 20 M 120 20 C 140 100 180 100 200 20\" fill=\"none\" "
+        "stroke=\"#000000\" stroke-width=\"4\"/>"
+        "<rect x=\"20\" y=\"80\" width=\"60\" height=\"30\" fill=\"#ff0000\"/>"
+        "<ellipse cx=\"170\" cy=\"95\" rx=\"40\" ry=\"15\" fill=\"#0000ff\"/></svg>");
+    int Status = 0;
+    RunCommand("cd '" + Dir.Path() + "' && HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
+                   "' --export-type=emf,wmf,png --export-background=white --export-background-opacity=1 "
+                   "picture.svg >/dev/null 2>&1",
+               Status);
+    if (Dir.Read("picture.png").empty() || Dir.Read("picture.emf").empty())
+        GTEST_SKIP() << "Inkscape could not export here";
+    const TPixelBuffer Theirs = PngPixels(Dir.Path() + "/picture.png");
+    for (const char* Name : {"picture.emf", "picture.wmf"}) {
+        SCOPED_TRACE(Name);
+        bool Played = false;
+        const TPixelBuffer Px = Ours(Dir.Read(Name), Played);
+        EXPECT_TRUE(Played);
+        ExpectLooksAlike(Px, Theirs, 24, 12);
+    }
+}
+
+// gnuplot's plot of lines, points and labels plays whole and looks as
+// LibreOffice draws it.
+TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
+{
+    const std::string Gnuplot = Installed("gnuplot");
+    if (Gnuplot.empty())
+        GTEST_SKIP() << "gnuplot is not installed";
+    TempDir Dir;
+    Dir.Write("plot.gp",
+              "set terminal emf size 480,360 font \"Arial,12\"\nset output \"plot.emf\"\n"
+              "set samples 80\nplot sin(x) title \"sin\" lw 3, cos(x) with points pt 7 title \"cos\"\n");
+    int Status = 0;
+    RunCommand("cd '" + Dir.Path() + "' && timeout 120 '" + Gnuplot + "' plot.gp >/dev/null 2>&1", Status);
+    if (Dir.Read("plot.emf").empty())
+        GTEST_SKIP() << "gnuplot has no metafile terminal here";
+    bool Played = false;
+    const TPixelBuffer Px = Ours(Dir.Read("plot.emf"), Played);
+    EXPECT_TRUE(Played);
+    if (!LibreOfficeAvailable())
+        GTEST_SKIP() << "LibreOffice is not installed to draw it";
+    const std::string Out = Dir.Path() + "/png";
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {"plot.emf"}));
+    ExpectLooksAlike(Px, PngPixels(Out + "/plot.png"), 24, 18);
+}

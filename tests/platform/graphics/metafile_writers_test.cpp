@@ -447,3 +447,33 @@ TEST(MetafileWriters, FilesOfInkscapeAndGnuplotPlayWhole)
     EXPECT_GT(Green, 40) << "the cosine's points";
     EXPECT_GT(Black, 400) << "the frame and its labels";
 }
+
+// An old-format file that carries an enhanced one in its comments, whole,
+// is drawn from that one; one whose chunks do not make it whole is drawn
+// from its own records.
+TEST(MetafileWriters, AnOldFormatFileIsDrawnFromTheEnhancedOneItCarries)
+{
+    TEmfBuilder e(100, 100);
+    e.Record(39, {1, 0, 0x0000FF, 0}).Record(37, {1}).Record(43, {0, 0, 100, 100}); // red
+    const std::string Emf = e.Bytes();
+    const size_t Half = Emf.size() / 2 / 4 * 4;
+    const std::vector<std::string> Chunks = {Emf.substr(0, Half), Emf.substr(Half)};
+    for (int Broken : {0, 1, 2}) { // whole, a chunk missing, a size that does not add up
+        SCOPED_TRACE(Broken);
+        TWmfBuilder b(100, 100, 96, 1);
+        size_t Done = 0;
+        for (size_t i = 0; i < Chunks.size(); ++i) {
+            Done += Chunks[i].size();
+            if (Broken == 1 && i == 1)
+                continue;
+            const uint32_t Total = static_cast<uint32_t>(Emf.size()) + (Broken == 2 ? 4 : 0);
+            std::string Comment = "WMFC" + Ints32({1, 0x10000}) + std::string(2, '\0') +
+                                  Ints32({0, 2, int(Chunks[i].size()), int(Total - Done), int(Total)}) +
+                                  Chunks[i];
+            b.Record(0x0626, {0x000F, int(Comment.size())}, Comment);
+        }
+        b.Record(0x02FC, {0, 0, 0x00FF, 0}).Record(0x012D, {0}).Record(0x041B, {100, 100, 0, 0}); // blue
+        auto Metafile = Load(b.Bytes());
+        EXPECT_EQ(Shown(*Metafile, 100, 100).At(50, 50), Broken ? Blue : Red);
+    }
+}
