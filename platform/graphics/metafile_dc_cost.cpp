@@ -154,6 +154,18 @@ int64_t TMetaDC::FillCost(const QPainterPath& path) const
     cost += EdgeCost * edgeRows;
     if (edges.empty() || cost > room)
         return cost;
+    // The crowding costs at least what it would if the edges' rows were
+    // spread evenly over the rows they reach (the sum of squares is least
+    // so): a figure of thousands of edges across the picture is refused here.
+    int firstRow = bottom, lastRow = top;
+    for (const TEdge& e : edges) {
+        firstRow = std::min(firstRow, e.FirstRow);
+        lastRow = std::max(lastRow, e.LastRow);
+    }
+    const double evenly =
+        double(edgeRows) * double(edgeRows) / (double(lastRow - firstRow + 1) * CrowdedRowDivisor);
+    if (evenly > double(room - cost))
+        return cost + static_cast<int64_t>(std::min(evenly, 1e15));
     // The rows from the first an edge crosses, with the edges that cross each.
     std::sort(edges.begin(), edges.end(),
               [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
@@ -167,12 +179,16 @@ int64_t TMetaDC::FillCost(const QPainterPath& path) const
         active.erase(
             std::remove_if(active.begin(), active.end(), [&](const TEdge* e) { return e->LastRow < row; }),
             active.end());
+        // The crowding is charged before the row's crossings are sorted.
+        const auto c = static_cast<int64_t>(active.size());
+        cost += c * c / CrowdedRowDivisor;
+        if (cost > room)
+            return cost;
         crossings.clear();
         const double centre = row + 0.5;
         for (const TEdge* e : active)
             crossings.emplace_back(e->X + (centre - e->Top) * e->Slope, e->Dir);
-        const auto c = static_cast<int64_t>(crossings.size());
-        cost += c * c / CrowdedRowDivisor + RowPixels(crossings, winding, visible.left(), visible.right());
+        cost += RowPixels(crossings, winding, visible.left(), visible.right());
         if (cost > room)
             return cost;
     }
